@@ -1,0 +1,6 @@
+#include "platform/AppShell.h"
+
+int main(int argc, char** argv)
+{
+    return WinMain(argc, argv);
+}

@@ -1,0 +1,68 @@
+#pragma once
+// Operating-system services the game asks for: the user's application-data folder, folders
+// and file status, directory listing with wildcards, local time text, case-insensitive
+// comparison and file opening, message boxes, sleeping and millisecond time.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <ctime>
+#include <string>
+
+// The local application-data folder: $XDG_DATA_HOME, else $HOME/.local/share. Created when
+// missing. False (and out left empty) when neither variable gives a folder.
+bool GetLocalAppDataFolder(char* out, size_t size);
+
+// Creates one folder; true when it exists afterwards.
+bool CreateFolder(const char* path);
+bool IsAbsolutePath(const char* path);
+
+struct FileStatus {
+    int64_t size = 0;
+    time_t modified = 0;
+    bool isDirectory = false;
+    bool readable = false;   // by the owner
+    bool writable = false;   // by the owner
+};
+// 0 on success, otherwise the errno value (ENOENT for a missing file, EINVAL for a bad argument).
+int GetFileStatus(const char* path, FileStatus& out);
+
+// Opens a file; when the exact path is missing, each component is matched without regard to
+// case (the shipped data is lower case, callers may spell names in any case).
+FILE* OpenFile(const char* path, const char* mode);
+// The real spelling of a path whose components may differ in case; the path itself when no
+// such file exists.
+std::string ResolvePathCase(const char* path);
+
+// Wildcard match of a file name, without regard to case, with '*' and '?'. "*.*" matches every
+// name, including names without a dot.
+bool MatchWildcard(const char* pattern, const char* name);
+
+// Directory search, in the manner of a find-first/find-next pair. "." and ".." are listed.
+struct DirectorySearch {
+    void* handle = nullptr;
+    std::string folder;
+    std::string pattern;
+    ~DirectorySearch() { Close(); }
+    // Next entry whose name matches; false at the end. name is the entry's name alone.
+    bool Begin(const char* folder, const char* pattern);
+    bool Next(std::string& name, bool& isDirectory);
+    void Close();
+};
+
+// strftime with the local time; the Windows "%#" modifier (no leading zeros) is understood.
+size_t FormatLocalTime(char* out, size_t size, const char* format, time_t when);
+
+int StrICmp(const char* a, const char* b);
+int StrNICmp(const char* a, const char* b, size_t count);
+// Copies at most size - 1 characters and always terminates (size > 0).
+void CopyText(char* out, size_t size, const char* text);
+
+// Logs "caption: text" always; shows a modal box only when a person can answer it (a display
+// exists and the run is not a test or CI run).
+void ShowMessageBox(const char* caption, const char* text);
+// Tests and headless runs switch boxes off; VELDMARK_NO_MESSAGEBOX and CI do the same.
+void SetMessageBoxesEnabled(bool enabled);
+
+void SleepMs(unsigned milliseconds);
+// Milliseconds since an arbitrary start, like the multimedia timer.
+uint32_t TimeGetTimeMs();

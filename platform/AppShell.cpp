@@ -1,0 +1,81 @@
+#include "platform/AppShell.h"
+
+#include "host/Log.h"
+#include "host/System.h"
+
+#include <cstdio>
+#include <ctime>
+
+char LocalAppDataFolder[256] = "<NOT-SET>";
+char UserFolder[256] = "<NOT-SET>";
+char ProfilesFolder[256] = "<NOT-SET>";
+
+bool InitUserFolders()
+{
+    CopyText(LocalAppDataFolder, sizeof LocalAppDataFolder, "<NOT-SET>");
+    CopyText(UserFolder, sizeof UserFolder, "<NOT-SET>");
+    CopyText(ProfilesFolder, sizeof ProfilesFolder, "<NOT-SET>");
+    if (!GetLocalAppDataFolder(LocalAppDataFolder, sizeof LocalAppDataFolder)) {
+        ShowMessageBox("ERROR", "\nERROR: Failed to get LOCAL_APP_DATA directory.");
+        return false;
+    }
+    snprintf(UserFolder, sizeof UserFolder, "%s/Veldmark", LocalAppDataFolder);
+
+    struct Folder {
+        const char* sub;
+        const char* warning;
+    };
+    const Folder folders[] = {
+        {nullptr, "WARNING: Failed to create user data directory %s"},
+        {"profiles", "WARNING: Failed to create user profiles directory %s"},
+        {"heightmaps", "WARNING: Failed to create user heightmaps directory %s"},
+        {"savefiles", "WARNING: Failed to create user savefiles directory %s"},
+    };
+    for (const Folder& folder : folders) {
+        char path[512];
+        if (folder.sub)
+            snprintf(path, sizeof path, "%s/%s", UserFolder, folder.sub);
+        else
+            snprintf(path, sizeof path, "%s", UserFolder);
+        FileStatus status;
+        if (GetFileStatus(path, status) != 0 && !CreateFolder(path)) {
+            char text[700];
+            snprintf(text, sizeof text, folder.warning, path);
+            ShowMessageBox("WARNING", text);
+        }
+    }
+    snprintf(ProfilesFolder, sizeof ProfilesFolder, "%s/profiles", UserFolder);
+    return true;
+}
+
+bool OpenLogFile()
+{
+    char path[512];
+    snprintf(path, sizeof path, "%s/Veldmark/logfile.txt", LocalAppDataFolder);
+    if (!LogOpen(path)) {
+        char text[700];
+        snprintf(text, sizeof text, "WARNING: Failed to open logfile %s", path);
+        ShowMessageBox("WARNING", text);
+        return false;
+    }
+    char when[128];
+    FormatLocalTime(when, sizeof when, "%I:%M%p - %A, %B %d, %Y.\n", time(nullptr));
+    // The header goes to the file only; the banner is the first logged line.
+    fprintf(LogFile, "====================================\n");
+    fprintf(LogFile, "LOG: %s", when);
+    fprintf(LogFile, "====================================\n\n");
+    fflush(LogFile);
+    Log("======== Orlendt Games - Veldmark ========\n");
+    return true;
+}
+
+int WinMain(int argc, char** argv)
+{
+    (void)argc;
+    (void)argv;
+    // No application-data folder means no log, settings or saves: a failure, not a clean exit.
+    if (!InitUserFolders()) return 1;
+    OpenLogFile();
+    LogClose();
+    return 0;
+}

@@ -1,0 +1,43 @@
+# Shared by play.sh and test.sh: install what is missing, configure and build.
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+JOBS="$(nproc 2>/dev/null || echo 2)"
+
+PACKAGES=(
+  build-essential cmake pkg-config ccache
+  libsdl2-dev libepoxy-dev libopenal-dev libvorbis-dev libfreetype-dev libstb-dev
+  fonts-dejavu-core
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth xdotool x11-utils imagemagick sox vorbis-tools
+)
+
+install_packages() {
+  local missing=()
+  for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+}
+
+# build DIR CMAKE_ARGS... -- TARGETS...
+build() {
+  local dir="$1"; shift
+  local args=() targets=()
+  while [ $# -gt 0 ] && [ "$1" != "--" ]; do args+=("$1"); shift; done
+  [ "${1:-}" = "--" ] && shift
+  targets=("$@")
+  mkdir -p "$ROOT/$dir"
+  cmake -S "$ROOT" -B "$ROOT/$dir" "${args[@]}" > "$ROOT/$dir.configure.log" 2>&1 || { cat "$ROOT/$dir.configure.log"; return 1; }
+  local t=()
+  for x in "${targets[@]}"; do t+=(--target "$x"); done
+  cmake --build "$ROOT/$dir" -j "$JOBS" "${t[@]}"
+}
+
+# The optimised build: the game and the data packages made by our content tools.
+build_play() {
+  build build/play -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELDMARK_SANITIZE=OFF -DVELDMARK_TESTS=OFF -- veldmark data
+}

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the data and the tests (with the sanitizers), and runs
+# every test. Drawing tests need a display: without one the run goes under xvfb-run.
+set -euo pipefail
+source "$(dirname "$0")/scripts/common.sh"
+cd "$ROOT"
+install_packages
+build_play
+build build/test -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DVELDMARK_SANITIZE=ON -DVELDMARK_TESTS=ON --
+
+export MESA_SHADER_CACHE_DISABLE=true
+export ALSOFT_DRIVERS=null
+export SDL_AUDIODRIVER=dummy
+export VELDMARK_NO_MESSAGEBOX=1
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+CTEST=(ctest --test-dir "$ROOT/build/test" --output-on-failure -j "$JOBS" --timeout 300)
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+  "${CTEST[@]}"
+else
+  xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" "${CTEST[@]}"
+fi

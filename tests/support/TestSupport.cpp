@@ -1,0 +1,34 @@
+#include "tests/support/TestSupport.h"
+
+#include "host/System.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+std::string MakeTempFolder(const char* name)
+{
+    static int counter = 0;
+    const char* base = getenv("XDG_DATA_HOME");
+    std::string folder = std::string(base ? base : "/tmp") + "/" + name + "-" + std::to_string(++counter);
+    std::string command = "rm -rf '" + folder + "'";
+    if (system(command.c_str()) != 0) {}
+    CreateFolder(folder.c_str());
+    return folder;
+}
+
+bool WriteTextFile(const std::string& path, const std::string& text)
+{
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+    return bool(out);
+}
+
+std::string ReadTextFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
