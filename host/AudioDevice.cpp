@@ -133,13 +133,7 @@ AudioDevice* AudioDevice::Finish(void* handle, bool loopback, int frequency)
 AudioDevice::~AudioDevice()
 {
     ALCcontext* context = (ALCcontext*)context_;
-    if (ThreadContext == context) {
-        if (SetThreadContext)
-            SetThreadContext(nullptr);
-        else
-            alcMakeContextCurrent(nullptr);
-        ThreadContext = nullptr;
-    }
+    if (ThreadContext == context) ReleaseThread();
     if (alcGetCurrentContext() == context) alcMakeContextCurrent(nullptr);
     alcDestroyContext(context);
     alcCloseDevice((ALCdevice*)device_);
@@ -154,6 +148,16 @@ void AudioDevice::MakeCurrent()
     else
         alcMakeContextCurrent(context);
     ThreadContext = context;
+}
+
+void AudioDevice::ReleaseThread()
+{
+    if (!ThreadContext) return;
+    if (SetThreadContext)
+        SetThreadContext(nullptr);
+    else
+        alcMakeContextCurrent(nullptr);
+    ThreadContext = nullptr;
 }
 
 bool AudioDevice::RenderSamples(float* out, int frames)

@@ -65,6 +65,8 @@ public:
 
     // Makes this device the one the calling thread talks to.
     void MakeCurrent();
+    // A thread that has played sound calls this before it ends.
+    static void ReleaseThread();
 
 private:
     AudioDevice() = default;

@@ -414,7 +414,8 @@ void MusicPlayer::UpdateAt(double now)
         float volume = GetVolume();
         float next = fadeRemaining_ > 0.0f ? volume - dt / fadeRemaining_ : 0.0f;
         SetVolume(next > 0.0f ? next : 0.0f);
-        fadeRemaining_ = fadeRemaining_ - dt > 0.0f ? fadeRemaining_ - dt : 0.0f;
+        // What rounding leaves of the time (well under a millisecond) does not hold the fade.
+        fadeRemaining_ = fadeRemaining_ - dt > 1e-4f ? fadeRemaining_ - dt : 0.0f;
         if (fadeRemaining_ <= 0.0f) {
             fading_ = false;
             StopBuffer();

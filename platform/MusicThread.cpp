@@ -1,5 +1,6 @@
 #include "platform/MusicThread.h"
 
+#include "host/AudioDevice.h"
 #include "host/Log.h"
 #include "host/System.h"
 #include "platform/MusicPlayer.h"
@@ -22,6 +23,7 @@ int MusicThreadProc(void*)
         if (player->IsMusicOn() || player->IsFading()) player->Update();
         SleepMs(16);
     }
+    AudioDevice::ReleaseThread();
     return 0;
 }
 
