@@ -240,3 +240,25 @@ TEST(SoundManager, SettingsSaveTheVolumeThePlayerSet)
     SoundMgr = nullptr;
     EXPECT_EQ(CurrentSoundVolume, nullptr);
 }
+
+TEST(SoundData, EveryEffectTheGameNamesIsShippedMonoAndAudible)
+{
+    const char* names[] = {"blip", "bad",     "click",    "select",       "credits",   "countdown", "alert",    "levelup",
+                           "explo", "FireHit", "meleehit", "meleehit_bio", "pickaxe_1", "pickaxe_2", "pickaxe_3"};
+    SoundManager manager;
+    ASSERT_TRUE(manager.Init(AudioDevice::OpenLoopback(22050)));  // opens data/sound.pkb
+    AudioDevice* device = manager.GetAudioDevice();
+    for (const char* name : names) {
+        std::string file = std::string("data/sounds/") + name + ".wav";
+        int index = -1;
+        ASSERT_TRUE(manager.LoadSound(name, file.c_str(), 2, &index)) << name;
+        AudioBuffer* voice = manager.GetSound(index)->GetBuffer(0);
+        EXPECT_EQ(voice->Format().channels, 1) << name;  // so that positions can pan it
+        EXPECT_EQ(voice->Format().bitsPerSample, 16) << name;
+        manager.Update(0.0f);
+        ASSERT_GE(manager.PlaySound(name), 0) << name;
+        EXPECT_GT(Peak(device, 1024), 0.05f) << name;
+        manager.StopAll();
+        Peak(device, 1024);
+    }
+}
