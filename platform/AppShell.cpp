@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <ctime>
+#include <string>
 
 char LocalAppDataFolder[256] = "<NOT-SET>";
 char UserFolder[256] = "<NOT-SET>";
@@ -23,7 +24,11 @@ bool InitUserFolders()
         ShowMessageBox("ERROR", "\nERROR: Failed to get LOCAL_APP_DATA directory.");
         return false;
     }
-    snprintf(UserFolder, sizeof UserFolder, "%s/Veldmark", LocalAppDataFolder);
+    // A folder name too long for the user paths would silently point elsewhere: refuse it.
+    if (snprintf(UserFolder, sizeof UserFolder, "%s/Veldmark", LocalAppDataFolder) >= (int)sizeof UserFolder - 16) {
+        ShowMessageBox("ERROR", "\nERROR: Failed to get LOCAL_APP_DATA directory.");
+        return false;
+    }
 
     struct Folder {
         const char* sub;
@@ -36,19 +41,16 @@ bool InitUserFolders()
         {"savefiles", "WARNING: Failed to create user savefiles directory %s"},
     };
     for (const Folder& folder : folders) {
-        char path[512];
-        if (folder.sub)
-            snprintf(path, sizeof path, "%s/%s", UserFolder, folder.sub);
-        else
-            snprintf(path, sizeof path, "%s", UserFolder);
+        std::string path = UserFolder;
+        if (folder.sub) path = path + "/" + folder.sub;
         FileStatus status;
-        if (GetFileStatus(path, status) != 0 && !CreateFolder(path)) {
+        if (GetFileStatus(path.c_str(), status) != 0 && !CreateFolder(path.c_str())) {
             char text[700];
-            snprintf(text, sizeof text, folder.warning, path);
+            snprintf(text, sizeof text, folder.warning, path.c_str());
             ShowMessageBox("WARNING", text);
         }
     }
-    snprintf(ProfilesFolder, sizeof ProfilesFolder, "%s/profiles", UserFolder);
+    if (snprintf(ProfilesFolder, sizeof ProfilesFolder, "%s/profiles", UserFolder) >= (int)sizeof ProfilesFolder) return false;
     return true;
 }
 
