@@ -2,6 +2,10 @@
 
 #include "host/Log.h"
 #include "host/System.h"
+#include "platform/CommandLine.h"
+#include "platform/ConfigFile.h"
+#include "platform/Hotkeys.h"
+#include "platform/StringTable.h"
 
 #include <cstdio>
 #include <ctime>
@@ -71,11 +75,36 @@ bool OpenLogFile()
 
 int WinMain(int argc, char** argv)
 {
-    (void)argc;
-    (void)argv;
     // No application-data folder means no log, settings or saves: a failure, not a clean exit.
     if (!InitUserFolders()) return 1;
     OpenLogFile();
+
+    // Command-line switches override settings.cfg, which overrides config.cfg.
+    Config = new ConfigFile("data/config.cfg");
+    Config->LoadFonts("data/fonts.cfg");
+    Config->LoadSettings();
+    ParseCommandLine(Config, argc, argv);
+
+    Strings = new StringTable;
+    Strings->Init();
+
+    // The player's own bindings when there are any; otherwise the shipped defaults become
+    // the player's file.
+    char hotkeys[512];
+    snprintf(hotkeys, sizeof hotkeys, "%s/hotkeys.cfg", UserFolder);
+    FileStatus status;
+    if (GetFileStatus(hotkeys, status) == 0) {
+        Config->LoadHotkeys(hotkeys);
+    } else {
+        Config->LoadHotkeys("data/hotkeys.cfg");
+        Config->SaveHotkeys(hotkeys);
+    }
+
+    delete Strings;
+    Strings = nullptr;
+    ClearCommandRegistry();
+    delete Config;
+    Config = nullptr;
     LogClose();
     return 0;
 }
