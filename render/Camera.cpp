@@ -147,7 +147,7 @@ void Camera::UpdateOrbit(float dt)
     MouseDevice* mouse = Input.mouse;
     auto held = [keyboard](int code) { return keyboard && (keyboard->state[code] & 0x80) != 0; };
 
-    // 1. What the player is doing this frame.
+    // What the player is doing this frame.
     int cursorX = mouse ? mouse->cursorX : -1, cursorY = mouse ? mouse->cursorY : -1;
     int dx = mouse ? mouse->stepX : 0, dy = mouse ? mouse->stepY : 0;
     int notches = mouse ? WheelNotches(mouse->wheel) : 0;
@@ -160,23 +160,23 @@ void Camera::UpdateOrbit(float dt)
     bool left = arrowsFree && held(DIK_LEFT), right = arrowsFree && held(DIK_RIGHT);
     bool forward = arrowsFree && held(DIK_UP), back = arrowsFree && held(DIK_DOWN);
 
-    // 2. Where the eye stands now.
+    // Where the eye stands now.
     ViewBounds current = CheckViewBounds(eye, direction);
 
-    // 3. The followed unit is gone.
+    // The followed unit is gone.
     if (follow && !context->HasSelection()) {
         follow = false;
         context->SetFollowButton(false);
     }
 
-    // 4. The ground point the camera orbits and zooms toward.
+    // The ground point the camera orbits and zooms toward.
     Vec3 ground = eye + direction * distance;
     IntersectRayPlane(eye, direction, Vec3(0.0f, 1.0f, 0.0f), 1.0f, &ground);
 
-    // 5. Higher up, the ground scrolls by faster.
+    // Higher up, the ground scrolls by faster.
     float speed = settings.scrollSpeed + (eye.y > 0.0f ? eye.y : 0.0f);
 
-    // 6. Control and the arrows turn and tilt.
+    // Control and the arrows turn and tilt.
     bool keyRotated = false;
     if (ctrl && arrowsFree) {
         if (left) yaw -= 2.0f * dt, keyRotated = true;
@@ -193,20 +193,20 @@ void Camera::UpdateOrbit(float dt)
     Vec3Normalize(&flat, &flat);
     const Vec3 toLeft(-flat.z, 0.0f, flat.x);
     if (rotateMode) {
-        // 7. Middle button rotates.
+        // Middle button rotates.
         yaw -= 0.5f * float(dx) * dt;
         if (context->IsAutoRotateOn()) yaw = std::fmod(yaw + 0.5f * dt, 6.2831855f);
         if (ctrl) pitch -= 0.5f * float(dy) * dt;
         ClampPitch();
         UpdateDirection();
     } else if (panMode && (dx != 0 || dy != 0)) {
-        // 8. Middle button drags the ground; the cursor stays where it was.
+        // Middle button drags the ground; the cursor stays where it was.
         Vec3 candidate = eye + toLeft * (0.1f * float(dx)) + flat * (0.1f * float(dy));
         AcceptPerAxis(candidate, current);
         mouse->cursorX -= dx;
         mouse->cursorY -= dy;
     } else if (!follow) {
-        // 9. Screen edges and arrows scroll.
+        // Screen edges and arrows scroll.
         Vec3 candidate = eye;
         float step = speed * dt;
         if (cursorX == 0 || (left && !ctrl)) candidate += toLeft * step;
@@ -216,7 +216,7 @@ void Camera::UpdateOrbit(float dt)
         AcceptPerAxis(candidate, current);
     }
 
-    // 11. Zoom toward or away from the ground point, between minZoom and maxZoom of it.
+    // Zoom toward or away from the ground point, between minZoom and maxZoom of it.
     bool zoomed = false;
     bool wheelCounts = notches != 0 && !context->IsPointOverWindow(cursorX, cursorY);
     if (settings.smoothZoom) {
@@ -250,14 +250,14 @@ void Camera::UpdateOrbit(float dt)
         zoomed = true;
     }
 
-    // 12. The orbit distance follows the zoom.
+    // The orbit distance follows the zoom.
     if (!distanceMeasured || zoomed) {
         Vec3 reference = follow ? context->SelectionFollowPoint() : ground;
         distance = Distance(reference, eye);
         distanceMeasured = true;
     }
 
-    // 13. Page Up/Down tilt.
+    // Page Up/Down tilt.
     if (!textEntry) {
         bool tilted = false;
         if (held(DIK_PRIOR)) pitch += 2.0f * dt, tilted = true;
@@ -268,11 +268,10 @@ void Camera::UpdateOrbit(float dt)
         }
     }
 
-    // 14-15. Keep the followed unit, or the orbited ground point, in view.
+    // Keep the followed unit, or the orbited ground point, in view.
     if (follow && context->HasSelection()) eye = context->SelectionCenter() - direction * distance;
     if ((keyRotated || rotateMode) && !follow) eye = ground - direction * distance;
 
-    // 16.
     target = eye + direction;
 }
 
