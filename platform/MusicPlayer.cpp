@@ -2,10 +2,10 @@
 
 #include "host/AudioDevice.h"
 #include "host/AudioOgg.h"
-#include "host/Random.h"
 #include "host/System.h"
 #include "platform/ConfigFile.h"
 #include "platform/Files.h"
+#include "platform/RandomUtil.h"
 #include "platform/SoundManager.h"
 
 #include <chrono>
@@ -25,28 +25,6 @@ const char* const DefaultIngameTracks[3] = {
     "data/music/ingame_track2.ogg",
     "data/music/ingame_track3.ogg",
 };
-
-// The multiply-with-carry generator the playlist draws its first track with.
-uint32_t MwcZ = 809;
-uint32_t MwcW = 773;
-
-uint32_t NextMwc()
-{
-    MwcZ = 36969u * (MwcZ & 65535u) + (uint32_t)(int32_t)(int16_t)(MwcZ >> 16);
-    MwcW = 18000u * (MwcW & 65535u) + (uint32_t)(int32_t)(int16_t)(MwcW >> 16);
-    return (MwcZ << 16) + MwcW;
-}
-
-void ShuffleIndices(int* values, int n)
-{
-    for (int i = 0; i + 1 < n; ++i) {
-        int remaining = n - i;
-        int j = i + Rand() / (RANDOM_MAX / remaining + 1);
-        int swap = values[i];
-        values[i] = values[j];
-        values[j] = swap;
-    }
-}
 
 double SteadySeconds()
 {
@@ -301,7 +279,7 @@ void MusicPlayer::PlayIngamePlaylist()
     int order[MAX_MUSIC_TRACKS];
     int trackCount = MusicTrackCount < MAX_MUSIC_TRACKS ? MusicTrackCount : MAX_MUSIC_TRACKS;
     for (int i = 0; i < trackCount; ++i) order[i] = i;
-    ShuffleIndices(order, trackCount);
+    ShuffleInts(order, trackCount);
 
     const char* first = nullptr;
     int matches = 0;
@@ -313,7 +291,7 @@ void MusicPlayer::PlayIngamePlaylist()
         ++count;
         ++matches;
         // Each match replaces the first track with chance 1/k: a uniform choice.
-        if (NextMwc() % (uint32_t)matches == 0) {
+        if (NextRandomMWC() % (uint32_t)matches == 0) {
             first = playlist_[count - 1];
             playlistIndex_ = count - 1;
         }

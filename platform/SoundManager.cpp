@@ -7,13 +7,13 @@
 #include "platform/ConfigFile.h"
 #include "platform/PackageFile.h"
 #include "platform/SoundDevice.h"
+#include "platform/Timer.h"
 #include "platform/WaveFile.h"
 
 #include <cmath>
 #include <cstring>
 
 SoundManager* SoundMgr = nullptr;
-int (*SoundManager::FrameCounter)() = nullptr;
 
 namespace {
 
@@ -135,13 +135,6 @@ int SoundManager::FindSound(const char* name) const
     return -1;
 }
 
-int SoundManager::CurrentFrame() const
-{
-    // Without a frame timer every play sees the same frame, so a start is allowed again only
-    // once an update has cleared the guard.
-    return FrameCounter ? FrameCounter() : SOUND_REPEAT_FRAMES;
-}
-
 int SoundManager::PlayOnBuffer(CSound* sound, bool loop, const Vec3* source, const Vec3* listener, const Vec3* facing)
 {
     if (!enabled_ || !sound) return -1;
@@ -171,7 +164,7 @@ int SoundManager::PlaySound(const char* name, bool loop, float delay, const Vec3
         }
         return -1;
     }
-    int frame = CurrentFrame();
+    int frame = FrameTimer.GetFrameCount();
     if (frame - entry.lastStartFrame < SOUND_REPEAT_FRAMES) return -1;
     int buffer = PlayOnBuffer(entry.sound, loop, source, listener, facing);
     if (buffer < 0) return -1;
@@ -183,7 +176,7 @@ int SoundManager::PlayByIndex(int index, bool loop)
 {
     if (index < 0 || index >= soundCount_ || !enabled_) return -1;
     SoundEntry& entry = sounds_[index];
-    int frame = CurrentFrame();
+    int frame = FrameTimer.GetFrameCount();
     if (frame - entry.lastStartFrame < SOUND_REPEAT_FRAMES) return -1;
     int buffer = PlayOnBuffer(entry.sound, loop, nullptr, nullptr, nullptr);
     if (buffer < 0) return -1;

@@ -87,13 +87,7 @@ public:
     CSound* GetSound(int index) const { return index >= 0 && index < soundCount_ ? sounds_[index].sound : nullptr; }
     int GetDelayedCount() const { return delayed_.count; }
 
-    // The frame counter the repeat guard measures with (the frame timer's). While unset the
-    // guard only holds between updates.
-    static int (*FrameCounter)();
-
 private:
-    int CurrentFrame() const;
-
     PooledList<DelayedSound*> delayed_;
     SoundDevice* device_ = nullptr;
     SoundEntry sounds_[MAX_SOUNDS];

@@ -5,6 +5,7 @@
 #include "host/Maths.h"
 #include "platform/ConfigFile.h"
 #include "platform/MusicPlayer.h"
+#include "platform/Timer.h"
 #include "tests/platform/SoundTestSupport.h"
 #include "tests/support/TestSupport.h"
 
@@ -14,12 +15,6 @@
 #include <memory>
 
 namespace {
-
-int TestFrame = 100;
-int CurrentTestFrame()
-{
-    return TestFrame;
-}
 
 float Peak(AudioDevice* device, int frames)
 {
@@ -34,8 +29,7 @@ class SoundManagerTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        TestFrame = 100;
-        SoundManager::FrameCounter = CurrentTestFrame;
+        FrameTimer.frameCount = 100;
         manager.reset(new SoundManager());
         ASSERT_TRUE(manager->Init(AudioDevice::OpenLoopback(22050)));
         device = manager->GetAudioDevice();
@@ -50,7 +44,7 @@ protected:
     void TearDown() override
     {
         manager.reset();
-        SoundManager::FrameCounter = nullptr;
+        FrameTimer.frameCount = 0;
     }
     std::unique_ptr<SoundManager> manager;
     AudioDevice* device = nullptr;
@@ -108,9 +102,9 @@ TEST_F(SoundManagerTest, HandlesNameTheSoundAndVoiceAndTheRepeatGuardHolds)
     EXPECT_EQ(manager->GetSoundCount(), 2);
     EXPECT_EQ(manager->PlaySound("tone"), 0);  // names are found without regard to case
     EXPECT_EQ(manager->PlaySound("TONE"), -1);  // same frame
-    TestFrame += 9;
+    FrameTimer.frameCount += 9;
     EXPECT_EQ(manager->PlaySound("tone"), -1);
-    TestFrame += 1;
+    FrameTimer.frameCount += 1;
     EXPECT_EQ(manager->PlaySound("tone"), 1);  // ten frames on: the next voice
     EXPECT_EQ(manager->PlaySound("short"), 1000);
     EXPECT_EQ(manager->PlaySound("nothing"), -1);
@@ -245,6 +239,7 @@ TEST(SoundData, EveryEffectTheGameNamesIsShippedMonoAndAudible)
 {
     const char* names[] = {"blip", "bad",     "click",    "select",       "credits",   "countdown", "alert",    "levelup",
                            "explo", "FireHit", "meleehit", "meleehit_bio", "pickaxe_1", "pickaxe_2", "pickaxe_3"};
+    FrameTimer.frameCount = 100;
     SoundManager manager;
     ASSERT_TRUE(manager.Init(AudioDevice::OpenLoopback(22050)));  // opens data/sound.pkb
     AudioDevice* device = manager.GetAudioDevice();
@@ -261,4 +256,5 @@ TEST(SoundData, EveryEffectTheGameNamesIsShippedMonoAndAudible)
         manager.StopAll();
         Peak(device, 1024);
     }
+    FrameTimer.frameCount = 0;
 }
