@@ -147,6 +147,7 @@ public:
     void Play();
     // Halts where it is; the next Play goes on from there.
     void Stop();
+    // Between Play and Stop, also while it waits, run dry, for blocks.
     bool IsPlaying();
     void SetVolume(int volume);
     int GetVolume() const { return volume_; }
