@@ -27,6 +27,10 @@ bool PaintGroundNormals(Canvas& c);
 bool PaintWaves(Canvas& c);
 bool PaintLavaRiver(Canvas& c);
 
+// The terrain's default decoration atlas and its normal map (SplatTextures.cpp).
+bool PaintGreenSplats(Canvas& c);
+bool PaintGreenSplatNormals(Canvas& c);
+
 // Front end and HUD pictures (GuiTextures.cpp, CommandIcons.cpp).
 bool PaintPresentsText(Canvas& c);
 bool PaintMainLogo(Canvas& c);

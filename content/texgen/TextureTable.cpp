@@ -9,6 +9,7 @@ namespace {
 
 constexpr TextureStore Argb = TextureStore::Argb;
 constexpr TextureStore Dxt1 = TextureStore::Dxt1;
+constexpr TextureStore Dxt5 = TextureStore::Dxt5;
 constexpr TextureKind Picture = TextureKind::Picture;
 constexpr TextureKind NormalMap = TextureKind::NormalMap;
 constexpr TextureKind Lookup = TextureKind::Lookup;
@@ -51,6 +52,8 @@ const std::vector<TextureRecipe>& TextureRecipes()
         {"textures/terrain/grnd_b08.dds", 256, 256, Argb, Mips, NormalMap, PaintGroundNormals},
         {"textures/waves.dds", 256, 256, Argb, Mips, NormalMap, PaintWaves},
         {"textures/lava_river.dds", 512, 512, Dxt1, Mips, Picture, PaintLavaRiver},
+        {"textures/splats/green_splats.dds", 512, 512, Dxt5, Mips, Picture, PaintGreenSplats},
+        {"textures/splats/green_splats_sn.dds", 256, 256, Argb, Mips, NormalMap, PaintGreenSplatNormals},
 
         // Front end and HUD.
         {"gui/story/presents_text.dds", 512, 256, Argb, NoMips, Picture, PaintPresentsText},
