@@ -100,16 +100,6 @@ Shape Subtract(Shape a, Shape b)
     return [=](Vec2 p) { return std::max(a(p), -b(p)); };
 }
 
-Shape Intersect(Shape a, Shape b)
-{
-    return [=](Vec2 p) { return std::max(a(p), b(p)); };
-}
-
-Shape Inflate(Shape a, float amount)
-{
-    return [=](Vec2 p) { return a(p) - amount; };
-}
-
 Shape Moved(Shape a, Vec2 offset)
 {
     return [=](Vec2 p) { return a(p - offset); };

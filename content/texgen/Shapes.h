@@ -34,9 +34,6 @@ Shape Arc(Vec2 centre, float radius, float thickness, float fromDegrees, float t
 
 Shape Union(Shape a, Shape b);
 Shape Subtract(Shape a, Shape b);  // a without b
-Shape Intersect(Shape a, Shape b);
-// Grows (positive) or shrinks the shape by `amount` pixels.
-Shape Inflate(Shape a, float amount);
 // The shape drawn in another place: p is moved by -offset before asking the shape.
 Shape Moved(Shape a, Vec2 offset);
 // The shape turned about `centre`.
