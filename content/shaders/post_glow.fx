@@ -14,7 +14,7 @@ ADDRESSV = CLAMP
 VARYING vec2 uv;
 
 // Gaussian weights of taps 0, 1, 2, 3 (and their mirror images).
-const float WEIGHTS[4] = float[4](0.2270270, 0.1945946, 0.1216216, 0.0540541);
+const float WEIGHTS[4] = float[4](0.2346369, 0.2011173, 0.1256983, 0.0558659);
 
 vec3 BlurAlong(vec2 step)
 {
