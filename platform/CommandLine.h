@@ -1,0 +1,8 @@
+#pragma once
+// The program's command-line switches.
+class ConfigFile;
+
+// "-800", "-1024" and "-1280" pick a resolution, "-windowed" and "-fullscreen" the display
+// mode (full screen also turns error message boxes off). Compared exactly; later switches
+// win; everything else, the program path included, is ignored.
+void ParseCommandLine(ConfigFile* config, int argc, char** argv);

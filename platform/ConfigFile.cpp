@@ -1,0 +1,454 @@
+#include "platform/ConfigFile.h"
+
+#include "host/Display.h"
+#include "host/Log.h"
+#include "host/System.h"
+#include "platform/AppShell.h"
+#include "platform/Files.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+ConfigFile* Config = nullptr;
+float (*CurrentSoundVolume)() = nullptr;
+
+namespace {
+
+enum class KeyKind { Bool, Int, Float, Text };
+
+struct ConfigKey {
+    const char* name;
+    KeyKind kind;
+    size_t offset;
+    size_t size;  // text fields: buffer size
+    bool clamped;
+    float low;
+    float high;
+};
+
+#define CONFIG_KEY(field, kind) {#field, kind, offsetof(ConfigFile, field), sizeof(ConfigFile::field), false, 0, 0}
+#define CONFIG_RANGE(field, kind, lo, hi) {#field, kind, offsetof(ConfigFile, field), sizeof(ConfigFile::field), true, lo, hi}
+
+const ConfigKey ConfigKeys[] = {
+    CONFIG_KEY(fullscreen, KeyKind::Bool),
+    CONFIG_KEY(lights, KeyKind::Bool),
+    CONFIG_KEY(shadows, KeyKind::Bool),
+    CONFIG_KEY(filterShadows, KeyKind::Bool),
+    CONFIG_KEY(terrainColor, KeyKind::Bool),
+    CONFIG_KEY(playanimation, KeyKind::Bool),
+    CONFIG_KEY(music, KeyKind::Bool),
+    CONFIG_KEY(messageBoxErrors, KeyKind::Bool),
+    CONFIG_KEY(mainMenuEnabled, KeyKind::Bool),
+    CONFIG_KEY(highResTimer, KeyKind::Bool),
+    CONFIG_KEY(terrainSelfShadow, KeyKind::Bool),
+    CONFIG_KEY(vsync, KeyKind::Bool),
+    CONFIG_KEY(editTerrain, KeyKind::Bool),
+    CONFIG_KEY(antiAliasing, KeyKind::Bool),
+    CONFIG_KEY(reflections, KeyKind::Bool),
+    CONFIG_KEY(weatherFX, KeyKind::Bool),
+    CONFIG_KEY(glows, KeyKind::Bool),
+    CONFIG_KEY(skipLogos, KeyKind::Bool),
+    CONFIG_KEY(useLowResTextures, KeyKind::Bool),
+    CONFIG_KEY(middleMousePans, KeyKind::Bool),
+    CONFIG_KEY(smoothZoom, KeyKind::Bool),
+    CONFIG_KEY(terrainDetail, KeyKind::Bool),
+    CONFIG_KEY(buildingSplats, KeyKind::Bool),
+    CONFIG_KEY(showHealthBars, KeyKind::Bool),
+    CONFIG_KEY(debugMode, KeyKind::Bool),
+    CONFIG_KEY(showGameTime, KeyKind::Bool),
+    CONFIG_KEY(showClock, KeyKind::Bool),
+    CONFIG_KEY(showFPS, KeyKind::Bool),
+    CONFIG_KEY(showObjectiveIcons, KeyKind::Bool),
+    CONFIG_KEY(width, KeyKind::Int),
+    CONFIG_KEY(height, KeyKind::Int),
+    CONFIG_KEY(glowSize, KeyKind::Int),
+    CONFIG_KEY(glowQuality, KeyKind::Int),
+    CONFIG_KEY(shadowType, KeyKind::Int),
+    CONFIG_KEY(SoundVolume, KeyKind::Int),
+    CONFIG_KEY(MusicVolume, KeyKind::Int),
+    CONFIG_KEY(lostDeviceRetryCount, KeyKind::Int),
+    CONFIG_KEY(shadowMapSize, KeyKind::Int),
+    CONFIG_RANGE(Difficulty, KeyKind::Int, 0, 2),
+    CONFIG_RANGE(MaxUnitControl, KeyKind::Int, 10, 100),
+    CONFIG_RANGE(antiAliasingSamples, KeyKind::Int, 0, 16),
+    CONFIG_KEY(near, KeyKind::Float),
+    CONFIG_KEY(far, KeyKind::Float),
+    CONFIG_KEY(animUpdateDistance, KeyKind::Float),
+    CONFIG_KEY(scrollSpeed, KeyKind::Float),
+    CONFIG_KEY(mouseSpeed, KeyKind::Float),
+    CONFIG_KEY(zoomSpeed, KeyKind::Float),
+    CONFIG_KEY(minZoom, KeyKind::Float),
+    CONFIG_KEY(maxZoom, KeyKind::Float),
+    CONFIG_RANGE(DamageAdjust, KeyKind::Float, 0.1f, 0.9f),
+    CONFIG_RANGE(unitSpeed, KeyKind::Float, 0.1f, 4.0f),
+    CONFIG_KEY(scenefile, KeyKind::Text),
+    CONFIG_KEY(musicfile, KeyKind::Text),
+    CONFIG_KEY(game, KeyKind::Text),
+    CONFIG_KEY(screenshotFormat, KeyKind::Text),
+    CONFIG_KEY(currentprofile, KeyKind::Text),
+};
+
+#undef CONFIG_KEY
+#undef CONFIG_RANGE
+
+const char* const FontSlotNames[FONT_SLOT_COUNT] = {"default", "small", "large", "interface", "interfacesmall", "console"};
+
+const ConfigKey* FindConfigKey(const char* token)
+{
+    for (const ConfigKey& key : ConfigKeys)
+        if (StrICmp(key.name, token) == 0) return &key;
+    return nullptr;
+}
+
+bool IsIntegerToken(const char* text)
+{
+    if (*text == '-') ++text;
+    if (!*text) return false;
+    for (; *text; ++text)
+        if (*text < '0' || *text > '9') return false;
+    return true;
+}
+
+// Optional sign, digits and at most one decimal point, at least one digit.
+bool IsDecimalToken(const char* text)
+{
+    if (*text == '-' || *text == '+') ++text;
+    bool digits = false;
+    bool point = false;
+    for (; *text; ++text) {
+        if (*text >= '0' && *text <= '9') {
+            digits = true;
+        } else if (*text == '.' && !point) {
+            point = true;
+        } else {
+            return false;
+        }
+    }
+    return digits;
+}
+
+int ReadInt(const char* token)
+{
+    if (!IsIntegerToken(token)) return 0;
+    errno = 0;
+    long long value = strtoll(token, nullptr, 10);
+    if (value > INT_MAX) return INT_MAX;
+    if (value < INT_MIN) return INT_MIN;
+    return static_cast<int>(value);
+}
+
+float ReadFloat(const char* token)
+{
+    return IsDecimalToken(token) ? strtof(token, nullptr) : 0.0f;
+}
+
+bool ReadBool(const char* token)
+{
+    if (IsIntegerToken(token)) return ReadInt(token) == 1;
+    return StrICmp(token, "true") == 0 || StrICmp(token, "on") == 0;
+}
+
+const char* BoolText(bool value)
+{
+    return value ? "true" : "false";
+}
+
+bool IsPowerOfTwoValue(int n)
+{
+    return n > 0 && (n & (n - 1)) == 0;
+}
+
+// The whole file as one zero-terminated text; false when it cannot be opened.
+bool ReadWholeFile(FILE* file, std::vector<char>& text)
+{
+    text.clear();
+    char block[4096];
+    size_t got;
+    while ((got = fread(block, 1, sizeof block, file)) > 0) text.insert(text.end(), block, block + got);
+    text.push_back(0);
+    return true;
+}
+
+// Where NextToken goes on from; null once the text has ended.
+char* NextTokenPosition = nullptr;
+
+bool IsSeparator(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+}  // namespace
+
+char* NextToken(char* text)
+{
+    char* p = text ? text : NextTokenPosition;
+    if (!p) return nullptr;
+    while (IsSeparator(*p)) ++p;
+    if (!*p) {
+        NextTokenPosition = nullptr;
+        return nullptr;
+    }
+    char* token;
+    char* end;
+    if (*p == '"') {
+        token = p + 1;
+        end = token;
+        while (*end && *end != '"') ++end;
+    } else {
+        token = p;
+        end = p;
+        while (*end && !IsSeparator(*end)) ++end;
+    }
+    if (*end) {
+        *end = 0;
+        NextTokenPosition = end + 1;
+    } else {
+        NextTokenPosition = end;  // the text's own end: the next call finds nothing
+    }
+    return token;
+}
+
+ConfigFile::ConfigFile(const char* path)
+{
+    CopyText(game, sizeof game, "Veldmark");
+    CopyText(scenefile, sizeof scenefile, "none");
+    CopyText(musicfile, sizeof musicfile, "none");
+    CopyText(screenshotFormat, sizeof screenshotFormat, "png");
+    CopyText(currentprofile, sizeof currentprofile, "#");
+    const FontSlot defaultFonts[FONT_SLOT_COUNT] = {
+        {"Arial Bold", 12}, {"Arial Bold", 10}, {"Arial Bold", 14},
+        {"Arial", 10},      {"Arial Bold", 8},  {"Courier New", 12},
+    };
+    for (int i = 0; i < FONT_SLOT_COUNT; ++i) fonts[i] = defaultFonts[i];
+    width = 1280;
+    height = 1024;
+    GetDesktopDisplaySize(&width, &height);
+    pendingWidth = -1;
+    pendingHeight = -1;
+    shadowMapSize = 512;
+    glowSize = 256;
+    glowQuality = 1;
+    near = 0.1f;
+    far = 500.0f;
+    animUpdateDistance = 20.0f;
+    scrollSpeed = 30.0f;
+    mouseSpeed = 1.0f;
+    minZoom = 20.0f;
+    maxZoom = 75.0f;
+    zoomSpeed = 20.0f;
+    lostDeviceRetryCount = 4;
+    SoundVolume = 5;
+    MusicVolume = 5;
+    Difficulty = 1;
+    MaxUnitControl = 50;
+    DamageAdjust = 0.15f;
+    unitSpeed = 1.1f;
+    memset(characterKeys, 0, sizeof characterKeys);
+    memset(functionKeys, 0, sizeof functionKeys);
+    antiAliasingSamples = 4;
+    shadowType = 0;
+    fullscreen = false;
+    lights = true;
+    shadows = true;
+    filterShadows = true;
+    terrainColor = true;
+    playanimation = true;
+    music = true;
+    messageBoxErrors = true;
+    mainMenuEnabled = true;
+    highResTimer = true;
+    terrainSelfShadow = false;
+    vsync = true;
+    editTerrain = false;
+    antiAliasing = false;
+    reflections = true;
+    weatherFX = true;
+    glows = true;
+    skipLogos = false;
+    useLowResTextures = false;
+    middleMousePans = true;
+    smoothZoom = true;
+    terrainDetail = true;
+    buildingSplats = true;
+    showHealthBars = false;
+    debugMode = false;
+    showGameTime = false;
+    showClock = false;
+    showFPS = false;
+    showObjectiveIcons = true;
+
+    if (!ReadFile(path, true)) Log("ERROR ConfigFile::ConfigFile could not open %s\n", path ? path : "(none)");
+    ApplyFileLimits();
+}
+
+bool ConfigFile::ReadFile(const char* path, bool dataFile)
+{
+    if (!path) return false;
+    FILE* file = dataFile ? OpenDataFile(path, "rb") : OpenFile(path, "rb");
+    if (!file) return false;
+    std::vector<char> text;
+    ReadWholeFile(file, text);
+    fclose(file);
+    Read(text.data());
+    return true;
+}
+
+void ConfigFile::ApplyFileLimits()
+{
+    if (shadowMapSize < 256) shadowMapSize = 256;
+    if (shadowMapSize > 2048) shadowMapSize = 2048;
+    if (!IsPowerOfTwoValue(glowSize)) glowSize = 256;
+}
+
+void ConfigFile::LoadFonts(const char* path)
+{
+    if (!path) path = "data/fonts.cfg";
+    if (!ReadFile(path, true)) Log("ERROR ConfigFile::ConfigFile could not open %s\n", path);
+    ApplyFileLimits();
+}
+
+void ConfigFile::GetSettingsPath(char* out, size_t size)
+{
+    snprintf(out, size, "%s/settings.cfg", UserFolder);
+}
+
+void ConfigFile::LoadSettings()
+{
+    char path[512];
+    GetSettingsPath(path, sizeof path);
+    FileStatus status;
+    if (GetFileStatus(path, status) != 0) SaveSettings();
+    if (!ReadFile(path, false)) Log("ERROR ConfigFile::ConfigFile could not open %s\n", path);
+    ApplyFileLimits();
+}
+
+void ConfigFile::SaveSettings()
+{
+    char path[512];
+    GetSettingsPath(path, sizeof path);
+    FILE* file = fopen(path, "wb");
+    if (!file) {
+        Log("ERROR opening file %s for WRITING\n", path);
+        return;
+    }
+    fprintf(file, "/*\nConfig File\t\t\t%s\n*/\n\n", path);
+    fprintf(file, "fullscreen\t\t\t\t\t%s\n", BoolText(fullscreen));
+    fprintf(file, "currentprofile\t\t\"%s\"\n", currentprofile);
+    fprintf(file, "scrollSpeed\t\t\t\t\t%.1f\n", scrollSpeed);
+    fprintf(file, "mouseSpeed\t\t\t\t\t%.1f\n", mouseSpeed);
+    fprintf(file, "zoomSpeed\t\t\t\t\t\t%.1f\n", zoomSpeed);
+    fprintf(file, "Difficulty\t\t\t\t\t%d\n", Difficulty);
+    fprintf(file, "middleMousePans\t\t\t\t%s\n", BoolText(middleMousePans));
+    fprintf(file, "smoothZoom\t\t\t\t\t%s\n", BoolText(smoothZoom));
+    fprintf(file, "showHealthBars\t\t\t\t%s\n", BoolText(showHealthBars));
+    fprintf(file, "showGameTime\t\t\t\t\t%s\n", BoolText(showGameTime));
+    fprintf(file, "showClock\t\t\t\t\t\t%s\n", BoolText(showClock));
+    fprintf(file, "showFPS\t\t\t\t\t\t%s\n", BoolText(showFPS));
+    fprintf(file, "showObjectiveIcons\t\t\t%s\n", BoolText(showObjectiveIcons));
+    // The sound manager holds the volume the player last set; without one (no sound device)
+    // the configured volume is kept rather than lost from the file.
+    float volume = CurrentSoundVolume ? CurrentSoundVolume() * 10.0f : static_cast<float>(SoundVolume);
+    fprintf(file, "SoundVolume\t\t\t\t\t%.0f\n", volume);
+    fprintf(file, "music\t\t\t\t\t\t\t\t%s\n", BoolText(music));
+    fprintf(file, "MusicVolume\t\t\t\t\t%d\n", MusicVolume);
+    bool pending = pendingWidth > 0 && pendingHeight > 0;
+    fprintf(file, "width\t\t\t\t\t\t\t%d\n", pending ? pendingWidth : width);
+    fprintf(file, "height\t\t\t\t\t\t%d\n", pending ? pendingHeight : height);
+    fprintf(file, "shadows\t\t\t\t\t\t%s\n", BoolText(shadows));
+    fprintf(file, "shadowMapSize\t\t\t\t\t%d\n", shadowMapSize);
+    fprintf(file, "glows\t\t\t\t\t\t\t%s\n", BoolText(glows));
+    fprintf(file, "glowQuality\t\t\t\t\t%d\n", glowQuality);
+    fprintf(file, "glowSize\t\t\t\t\t\t%d\n", glowSize);
+    fprintf(file, "useLowResTextures\t\t\t\t%s\n", BoolText(useLowResTextures));
+    fprintf(file, "terrainDetail\t\t\t\t\t%s\n", BoolText(terrainDetail));
+    fprintf(file, "buildingSplats\t\t\t\t%s\n", BoolText(buildingSplats));
+    fprintf(file, "reflections\t\t\t\t\t%s\n", BoolText(reflections));
+    fprintf(file, "weatherFX\t\t\t\t\t\t%s\n", BoolText(weatherFX));
+    fprintf(file, "vsync\t\t\t\t\t\t\t%s\n", BoolText(vsync));
+    fprintf(file, "antiAliasing\t\t\t\t\t%s\n", BoolText(antiAliasing));
+    fprintf(file, "antiAliasingSamples\t\t\t%d\n", antiAliasingSamples);
+    fprintf(file, "screenshotFormat\t\t\t\t%s\n", screenshotFormat);
+    if (debugMode) fprintf(file, "debugMode\t\t\t\t\t%s\n", "true");
+    fprintf(file, "\nEOF\n");
+    fclose(file);
+}
+
+void ConfigFile::DefineFont(const char* slot, const char* face, int size)
+{
+    if (size <= 0) return;
+    for (int i = 0; i < FONT_SLOT_COUNT; ++i) {
+        if (StrICmp(slot, FontSlotNames[i]) != 0) continue;
+        CopyText(fonts[i].face, sizeof fonts[i].face, face);
+        fonts[i].size = size;
+        return;
+    }
+}
+
+void ConfigFile::Read(char* text)
+{
+    if (!text) return;
+    bool inComment = false;
+    for (char* token = NextToken(text); token; token = NextToken(nullptr)) {
+        if (StrICmp(token, "END_OF_FILE") == 0 || StrICmp(token, "EOF") == 0) break;
+        if (strcmp(token, "/*") == 0) {
+            inComment = true;
+            continue;
+        }
+        if (strcmp(token, "*/") == 0) {
+            inComment = false;
+            continue;
+        }
+        if (inComment) continue;
+
+        if (StrICmp(token, "DefineFont") == 0) {
+            char* slot = NextToken(nullptr);
+            char* face = slot ? NextToken(nullptr) : nullptr;
+            char* size = face ? NextToken(nullptr) : nullptr;
+            if (!size) break;
+            DefineFont(slot, face, ReadInt(size));
+            continue;
+        }
+        if (StrICmp(token, "keyboard_map") == 0) {
+            char* key = NextToken(nullptr);
+            char* command = key ? NextToken(nullptr) : nullptr;
+            if (!command) break;
+            BindHotkey(key, command);
+            continue;
+        }
+        const ConfigKey* key = FindConfigKey(token);
+        if (!key) continue;
+        char* value = NextToken(nullptr);
+        if (!value) break;
+        char* field = reinterpret_cast<char*>(this) + key->offset;
+        switch (key->kind) {
+        case KeyKind::Bool:
+            *reinterpret_cast<bool*>(field) = ReadBool(value);
+            break;
+        case KeyKind::Int: {
+            int number = ReadInt(value);
+            if (key->clamped) {
+                if (number < static_cast<int>(key->low)) number = static_cast<int>(key->low);
+                if (number > static_cast<int>(key->high)) number = static_cast<int>(key->high);
+            }
+            *reinterpret_cast<int*>(field) = number;
+            break;
+        }
+        case KeyKind::Float: {
+            float number = ReadFloat(value);
+            if (key->clamped) {
+                if (number < key->low) number = key->low;
+                if (number > key->high) number = key->high;
+            }
+            *reinterpret_cast<float*>(field) = number;
+            break;
+        }
+        case KeyKind::Text:
+            CopyText(field, key->size, value);
+            break;
+        }
+    }
+}
