@@ -59,22 +59,9 @@ bool IndexedMesh::EvaluateAnimation(float timeStep, int frame)
     const Animation* animation = animations[currentSlot].get();
     if (!animation || animation->channels.empty() || animation->channels[0].keys.empty()) return false;
 
-    // The pose starts from rest, or from the fading previous pose while a blend runs.
     int wheel = -1;
-    for (int j = 0; j < JointCount(); ++j) {
-        MeshJoint& joint = joints[j];
-        if (joint.flags & JOINT_WHEEL) {
-            wheel = j;
-            continue;
-        }
-        if (blending) {
-            joint.rotation *= 1.0f - w;
-            joint.translation *= 1.0f - w;
-        } else {
-            joint.rotation = Vec3();
-            joint.translation = Vec3();
-        }
-    }
+    for (int j = 0; j < JointCount(); ++j)
+        if (joints[j].flags & JOINT_WHEEL) wheel = j;
     if (wheel >= 0 && animationSlot[ANIM_WALK] >= 0 && currentSlot == animationSlot[ANIM_WALK])
         joints[wheel].rotation.x = std::fmod(joints[wheel].rotation.x + 5.0f * timeStep, 360.0f);
 
@@ -105,6 +92,19 @@ bool IndexedMesh::EvaluateAnimation(float timeStep, int frame)
     if (key >= keyCount) key = holding ? keyCount - 1 : 0;
     currentKey = key;
     if (!blending && currentKey == lastKey && (!AnimationInterpolate || fraction <= 0.1f)) return false;
+
+    // The pose starts from rest, or from the fading previous pose while a blend runs. (Only
+    // once the pose is going to be recomputed: the joints keep describing the pose on show.)
+    for (MeshJoint& joint : joints) {
+        if (joint.flags & JOINT_WHEEL) continue;
+        if (blending) {
+            joint.rotation *= 1.0f - w;
+            joint.translation *= 1.0f - w;
+        } else {
+            joint.rotation = Vec3();
+            joint.translation = Vec3();
+        }
+    }
 
     for (const AnimChannel& channel : animation->channels) {
         const int count = channel.KeyCount();
