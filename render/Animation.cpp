@@ -63,7 +63,7 @@ bool ParseAnimation(char* text, Animation* animation, const IndexedMesh* mesh, c
             in.NextValue();
         } else if (strcmp(token, "channelCount") == 0) {
             int count = ReadInt(in);
-            if (count < 0 || count > MAX_FILE_CHANNELS || (size_t)count > in.Remaining() / 2) {
+            if (count < 0 || count > MAX_FILE_CHANNELS) {
                 error = "a channel count this file cannot hold";
                 break;
             }

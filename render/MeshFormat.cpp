@@ -229,12 +229,13 @@ private:
         failed_ = true;
     }
 
-    // A count read for an allocation: within the limit, and no more records than the rest of
-    // the text could hold (each takes at least two characters).
-    int ReadCount(const char* keyword, int limit)
+    // A count read for an allocation: within the limit and, for the records that come in
+    // great numbers, no more than the rest of the text could hold (each takes at least two
+    // characters), so that a few bytes of file never ask for gigabytes.
+    int ReadCount(const char* keyword, int limit, bool boundedByText)
     {
         int count = ReadInt(in_);
-        if (count < 0 || count > limit || (size_t)count > in_.Remaining() / 2) {
+        if (count < 0 || count > limit || (boundedByText && (size_t)count > in_.Remaining() / 2)) {
             Fail("\"%s %d\" is not a count this file can hold", keyword, count);
             return -1;
         }
@@ -272,7 +273,7 @@ private:
         if (strcmp(token, "Version") == 0) {
             in_.NextValue();
         } else if (strcmp(token, "nummeshes") == 0) {
-            int count = ReadCount(token, MAX_FILE_MATERIALS);
+            int count = ReadCount(token, MAX_FILE_MATERIALS, false);
             if (count < 0) return;
             mesh_->materials.clear();
             mesh_->materials.resize(count);
@@ -289,24 +290,24 @@ private:
             vertexCounter_ = 0;
         } else if (strcmp(token, "numverts") == 0) {
             MeshMaterial* material = Current(token);
-            int count = material ? ReadCount(token, MAX_SUBMESH_VERTICES) : -1;
+            int count = material ? ReadCount(token, MAX_SUBMESH_VERTICES, true) : -1;
             if (count < 0) return;
             material->EditGeometry().vertices.assign(count, MeshVertex());
             vertexCounter_ = 0;
         } else if (strcmp(token, "numtris") == 0) {
             MeshMaterial* material = Current(token);
-            int count = material ? ReadCount(token, MAX_FILE_TRIANGLES) : -1;
+            int count = material ? ReadCount(token, MAX_FILE_TRIANGLES, true) : -1;
             if (count < 0) return;
             material->EditGeometry().triangles.assign(count, MeshTriangle());
             triangleCounter_ = 0;
         } else if (strcmp(token, "numweights") == 0) {
             MeshMaterial* material = Current(token);
-            int count = material ? ReadCount(token, MAX_SUBMESH_VERTICES) : -1;
+            int count = material ? ReadCount(token, MAX_SUBMESH_VERTICES, true) : -1;
             if (count < 0) return;
             material->EditGeometry().weights.assign(count, SkinWeight());
             weightCounter_ = 0;
         } else if (strcmp(token, "numjoints") == 0) {
-            int count = ReadCount(token, MAX_FILE_JOINTS);
+            int count = ReadCount(token, MAX_FILE_JOINTS, false);
             if (count < 0) return;
             mesh_->joints.assign(count, MeshJoint());
         } else if (strcmp(token, "vert") == 0) {
