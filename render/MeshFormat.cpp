@@ -25,7 +25,8 @@ namespace {
 // Beyond these a count is taken for a broken file rather than a big model.
 constexpr int MAX_FILE_MATERIALS = 1024;
 constexpr int MAX_FILE_JOINTS = 1024;
-constexpr int MAX_FILE_TRIANGLES = 1 << 20;
+// Twice the vertices one draw can index: more triangles than that is no closed surface.
+constexpr int MAX_FILE_TRIANGLES = 2 * MAX_SUBMESH_VERTICES;
 
 bool IsDigit(char c)
 {

@@ -96,7 +96,7 @@ void MeshLibrary::RemoveMesh(IndexedMesh* mesh)
             ++i;
     }
     if (mesh->library_ == this) mesh->library_ = nullptr;
-    // The device task releases the mesh's buffers here.
+    // Once meshes are drawn, the mesh's device buffers are released here as well.
 }
 
 bool MeshLibrary::ReleaseMesh(IndexedMesh* mesh)
