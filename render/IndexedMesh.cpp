@@ -6,6 +6,7 @@
 #include "host/Log.h"
 #include "host/System.h"
 #include "platform/Files.h"
+#include "platform/MathUtil.h"
 #include "render/AnimLibrary.h"
 #include "render/MeshLibrary.h"
 
@@ -19,45 +20,29 @@ float (*MeshGroundHeight)(float x, float z, int option) = nullptr;
 
 namespace {
 
-// Per-vertex tangents for normal mapping: texture-space directions accumulated per vertex over
-// its triangles, made orthogonal to the normal, with the handedness in w. Triangles whose
-// texture coordinates are degenerate add nothing.
+// Per-vertex tangents for normal mapping, from the mesh's own vertex layout.
 void ComputeVertexTangents(std::vector<MeshGpuVertex>& vertices, const std::vector<MeshTriangle>& triangles)
 {
     const size_t count = vertices.size();
-    std::vector<Vec3> first(count), second(count);
-    for (const MeshTriangle& triangle : triangles) {
-        const MeshGpuVertex& a = vertices[triangle.index[0]];
-        const MeshGpuVertex& b = vertices[triangle.index[1]];
-        const MeshGpuVertex& c = vertices[triangle.index[2]];
-        Vec3 e1(b.position[0] - a.position[0], b.position[1] - a.position[1], b.position[2] - a.position[2]);
-        Vec3 e2(c.position[0] - a.position[0], c.position[1] - a.position[1], c.position[2] - a.position[2]);
-        float du1 = b.u - a.u, dv1 = b.v - a.v;
-        float du2 = c.u - a.u, dv2 = c.v - a.v;
-        float determinant = du1 * dv2 - du2 * dv1;
-        if (std::fabs(determinant) < 1e-12f || !std::isfinite(determinant)) continue;
-        float r = 1.0f / determinant;
-        Vec3 s = (e1 * dv2 - e2 * dv1) * r;
-        Vec3 t = (e2 * du1 - e1 * du2) * r;
-        if (!std::isfinite(s.x + s.y + s.z + t.x + t.y + t.z)) continue;
-        for (int k = 0; k < 3; ++k) {
-            first[triangle.index[k]] += s;
-            second[triangle.index[k]] += t;
-        }
-    }
+    std::vector<Vec3> positions(count), normals(count);
+    std::vector<float> texcoords(count * 3, 0.0f);
     for (size_t i = 0; i < count; ++i) {
-        MeshGpuVertex& vertex = vertices[i];
-        Vec3 n(vertex.normal);
-        Vec3 t = first[i] - n * Vec3Dot(&n, &first[i]);
-        Vec4 tangent(t, 1.0f);
-        Vec4Normalize(&tangent, &tangent);
-        Vec3 cross;
-        Vec3Cross(&cross, &n, &t);
-        tangent.w = Vec3Dot(&cross, &second[i]) < 0.0f ? -1.0f : 1.0f;
-        vertex.tangent[0] = tangent.x;
-        vertex.tangent[1] = tangent.y;
-        vertex.tangent[2] = tangent.z;
-        vertex.tangent[3] = tangent.w;
+        positions[i] = Vec3(vertices[i].position);
+        normals[i] = Vec3(vertices[i].normal);
+        texcoords[i * 3] = vertices[i].u;
+        texcoords[i * 3 + 1] = vertices[i].v;
+    }
+    std::vector<int> indices;
+    indices.reserve(triangles.size() * 3);
+    for (const MeshTriangle& triangle : triangles) indices.insert(indices.end(), triangle.index, triangle.index + 3);
+    std::vector<Vec4> tangents(count);
+    ComputeTangents((int)count, positions.data(), normals.data(), texcoords.data(), (int)triangles.size(), indices.data(),
+                    tangents.data());
+    for (size_t i = 0; i < count; ++i) {
+        vertices[i].tangent[0] = tangents[i].x;
+        vertices[i].tangent[1] = tangents[i].y;
+        vertices[i].tangent[2] = tangents[i].z;
+        vertices[i].tangent[3] = tangents[i].w;
     }
 }
 
@@ -71,22 +56,11 @@ void Grow(Vec3& min, Vec3& max, const float* p)
     max.z = std::max(max.z, p[2]);
 }
 
-// Ray against one triangle, back faces culled (a hit needs the determinant at 1e-5 or more)
-// and only in front of the origin.
+// Ray against one triangle, back faces culled, and only in front of the origin.
 bool RayHitsTriangle(const Vec3& origin, const Vec3& direction, const Vec3& a, const Vec3& b, const Vec3& c, float* distance)
 {
-    Vec3 e1 = b - a, e2 = c - a, p, q;
-    Vec3Cross(&p, &direction, &e2);
-    float determinant = Vec3Dot(&e1, &p);
-    if (determinant < 1e-5f) return false;
-    Vec3 t = origin - a;
-    float u = Vec3Dot(&t, &p);
-    if (u < 0.0f || u > determinant) return false;
-    Vec3Cross(&q, &t, &e1);
-    float v = Vec3Dot(&direction, &q);
-    if (v < 0.0f || u + v > determinant) return false;
-    float hit = Vec3Dot(&e2, &q) / determinant;
-    if (hit < 0.0f) return false;
+    float hit;
+    if (!IntersectRayTriangle(origin, direction, a, b, c, &hit, nullptr, nullptr) || hit < 0.0f) return false;
     *distance = hit;
     return true;
 }
