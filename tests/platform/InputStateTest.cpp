@@ -368,6 +368,7 @@ TEST_F(InputStateTest, MouseInTheBackground)
     mouse.Update();
     EXPECT_TRUE(mouse.device->IsAcquired());
     EXPECT_EQ(mouse.stepX, 0);
+    EXPECT_EQ(mouse.IsButtonDown(0), 0);  // let go with the focus, not held again
     InputScript::MoveMouse(4, 0);
     mouse.Update();
     EXPECT_EQ(mouse.stepX, 4);
