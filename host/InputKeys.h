@@ -123,9 +123,6 @@ enum : int {
 
 // Virtual-key codes. Letters 'A'..'Z' and digits '0'..'9' are their own codes.
 enum : int {
-    VK_LBUTTON = 0x01,
-    VK_RBUTTON = 0x02,
-    VK_MBUTTON = 0x04,
     VK_BACK = 0x08,
     VK_TAB = 0x09,
     VK_CLEAR = 0x0C,
