@@ -43,7 +43,7 @@ bool MasksOf(PixelFormat format, Masks& m)
 
 PixelFormat FormatFromMasks(uint32_t flags, uint32_t bits, uint32_t r, uint32_t g, uint32_t b, uint32_t a)
 {
-    if (!(flags & AlphaPixels)) a = 0;
+    if (!(flags & (AlphaPixels | AlphaOnly))) a = 0;
     if (flags & Rgb) {
         if (bits == 32 && r == 0xFF0000 && g == 0xFF00 && b == 0xFF)
             return a == 0xFF000000 ? PixelFormat::A8R8G8B8 : PixelFormat::X8R8G8B8;

@@ -1,6 +1,7 @@
 #include "host/Display.h"
 
 #include <SDL.h>
+#include <cstring>
 
 bool GetDesktopDisplaySize(int* width, int* height)
 {
@@ -13,8 +14,12 @@ bool GetDesktopDisplaySize(int* width, int* height)
     if (!asked) {
         asked = true;
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
+            // The offscreen and dummy drivers stand in when there is no display at all; their
+            // made-up mode is no desktop.
+            const char* driver = SDL_GetCurrentVideoDriver();
+            bool real = driver && strcmp(driver, "offscreen") != 0 && strcmp(driver, "dummy") != 0;
             SDL_DisplayMode mode;
-            if (SDL_GetDesktopDisplayMode(0, &mode) == 0 && mode.w > 0 && mode.h > 0) {
+            if (real && SDL_GetDesktopDisplayMode(0, &mode) == 0 && mode.w > 0 && mode.h > 0) {
                 desktopWidth = mode.w;
                 desktopHeight = mode.h;
                 found = true;

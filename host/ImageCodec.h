@@ -11,7 +11,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 #include <vector>
 
 // Size and level arguments of CreateImageFromMemoryEx. The values equal those of the game's

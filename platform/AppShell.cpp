@@ -2,9 +2,14 @@
 
 #include "host/Log.h"
 #include "host/System.h"
+#include "platform/CommandLine.h"
+#include "platform/ConfigFile.h"
+#include "platform/Hotkeys.h"
+#include "platform/StringTable.h"
 
 #include <cstdio>
 #include <ctime>
+#include <string>
 
 char LocalAppDataFolder[256] = "<NOT-SET>";
 char UserFolder[256] = "<NOT-SET>";
@@ -19,7 +24,11 @@ bool InitUserFolders()
         ShowMessageBox("ERROR", "\nERROR: Failed to get LOCAL_APP_DATA directory.");
         return false;
     }
-    snprintf(UserFolder, sizeof UserFolder, "%s/Veldmark", LocalAppDataFolder);
+    // A folder name too long for the user paths would silently point elsewhere: refuse it.
+    if (snprintf(UserFolder, sizeof UserFolder, "%s/Veldmark", LocalAppDataFolder) >= (int)sizeof UserFolder - 16) {
+        ShowMessageBox("ERROR", "\nERROR: Failed to get LOCAL_APP_DATA directory.");
+        return false;
+    }
 
     struct Folder {
         const char* sub;
@@ -32,19 +41,16 @@ bool InitUserFolders()
         {"savefiles", "WARNING: Failed to create user savefiles directory %s"},
     };
     for (const Folder& folder : folders) {
-        char path[512];
-        if (folder.sub)
-            snprintf(path, sizeof path, "%s/%s", UserFolder, folder.sub);
-        else
-            snprintf(path, sizeof path, "%s", UserFolder);
+        std::string path = UserFolder;
+        if (folder.sub) path = path + "/" + folder.sub;
         FileStatus status;
-        if (GetFileStatus(path, status) != 0 && !CreateFolder(path)) {
+        if (GetFileStatus(path.c_str(), status) != 0 && !CreateFolder(path.c_str())) {
             char text[700];
-            snprintf(text, sizeof text, folder.warning, path);
+            snprintf(text, sizeof text, folder.warning, path.c_str());
             ShowMessageBox("WARNING", text);
         }
     }
-    snprintf(ProfilesFolder, sizeof ProfilesFolder, "%s/profiles", UserFolder);
+    if (snprintf(ProfilesFolder, sizeof ProfilesFolder, "%s/profiles", UserFolder) >= (int)sizeof ProfilesFolder) return false;
     return true;
 }
 
@@ -71,11 +77,36 @@ bool OpenLogFile()
 
 int WinMain(int argc, char** argv)
 {
-    (void)argc;
-    (void)argv;
     // No application-data folder means no log, settings or saves: a failure, not a clean exit.
     if (!InitUserFolders()) return 1;
     OpenLogFile();
+
+    // Command-line switches override settings.cfg, which overrides config.cfg.
+    Config = new ConfigFile("data/config.cfg");
+    Config->LoadFonts("data/fonts.cfg");
+    Config->LoadSettings();
+    ParseCommandLine(Config, argc, argv);
+
+    Strings = new StringTable;
+    Strings->Init();
+
+    // The player's own bindings when there are any; otherwise the shipped defaults become
+    // the player's file.
+    char hotkeys[512];
+    snprintf(hotkeys, sizeof hotkeys, "%s/hotkeys.cfg", UserFolder);
+    FileStatus status;
+    if (GetFileStatus(hotkeys, status) == 0) {
+        Config->LoadHotkeys(hotkeys);
+    } else {
+        Config->LoadHotkeys("data/hotkeys.cfg");
+        Config->SaveHotkeys(hotkeys);
+    }
+
+    delete Strings;
+    Strings = nullptr;
+    ClearCommandRegistry();
+    delete Config;
+    Config = nullptr;
     LogClose();
     return 0;
 }

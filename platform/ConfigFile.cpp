@@ -7,6 +7,7 @@
 #include "platform/Files.h"
 
 #include <cerrno>
+#include <cmath>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -143,7 +144,9 @@ int ReadInt(const char* token)
 
 float ReadFloat(const char* token)
 {
-    return IsDecimalToken(token) ? strtof(token, nullptr) : 0.0f;
+    if (!IsDecimalToken(token)) return 0.0f;
+    float value = strtof(token, nullptr);
+    return std::isfinite(value) ? value : 0.0f;  // a number too long for a float is no number
 }
 
 bool ReadBool(const char* token)

@@ -55,6 +55,12 @@ private:
 int ReadLineValue(FILE* file, char* out, bool skipLineBreaks, size_t outSize = MAX_PATH_TEXT);
 void CopyLineValue(const char* text, char* out, size_t outSize = MAX_PATH_TEXT);
 
+// One whitespace-separated token, cut to the buffer; the separator after it stays unread so
+// that a following ReadLineValue sees the end of the line. False at the end of the file.
+bool ReadScriptToken(FILE* file, char* out, size_t outSize);
+// Skips the rest of a "//" comment line (a quote inside it does not end it early).
+void SkipScriptLine(FILE* file);
+
 // The script token reader shared by every .cgs reader: whitespace-separated tokens with
 // "END_OF_FILE", "/*" ... "*/" block comments and "//" line comments handled here.
 class ScriptReader {

@@ -58,11 +58,9 @@ void ScriptReader::Close()
     ended_ = true;
 }
 
-namespace {
-
 // One whitespace-separated token, cut to the buffer; the separator after it stays unread so
 // that a following ReadLineValue sees the end of the line.
-bool ReadToken(FILE* file, char* out, size_t outSize)
+bool ReadScriptToken(FILE* file, char* out, size_t outSize)
 {
     int c = fgetc(file);
     while (c != EOF && isspace(c)) c = fgetc(file);
@@ -79,7 +77,7 @@ bool ReadToken(FILE* file, char* out, size_t outSize)
 
 // The rest of a comment line. A quote inside a comment must not end it early, or the words
 // after the quote would be read as keywords.
-void SkipLine(FILE* file)
+void SkipScriptLine(FILE* file)
 {
     char ignored[MAX_PATH_TEXT];
     int c;
@@ -88,7 +86,6 @@ void SkipLine(FILE* file)
     } while (c == '"' || c == 0);
 }
 
-}  // namespace
 
 bool ScriptReader::NextToken(char* out, size_t outSize)
 {
@@ -100,7 +97,7 @@ bool ScriptReader::NextToken(char* out, size_t outSize)
     for (;;) {
         // Markers are whole tokens: read into a buffer of our own so that a caller's short
         // buffer cannot turn a long word into a marker.
-        if (!ReadToken(file_, buffer, sizeof buffer)) {
+        if (!ReadScriptToken(file_, buffer, sizeof buffer)) {
             ended_ = true;
             return false;
         }
@@ -113,7 +110,7 @@ bool ScriptReader::NextToken(char* out, size_t outSize)
             continue;
         }
         if (strncmp(buffer, "//", 2) == 0) {
-            SkipLine(file_);
+            SkipScriptLine(file_);
             continue;
         }
         if (StrICmp(buffer, "END_OF_FILE") == 0) {

@@ -21,31 +21,6 @@ const char* const StringFiles[] = {
 
 constexpr size_t LINE_SIZE = 4096;
 
-// One whitespace-separated token; the character after it stays unread so that the rest of
-// the line can still be read. Longer tokens are cut to the buffer.
-bool ReadToken(FILE* file, char* out, size_t outSize)
-{
-    int c = fgetc(file);
-    while (c != EOF && isspace(c)) c = fgetc(file);
-    if (c == EOF) return false;
-    size_t length = 0;
-    while (c != EOF && !isspace(c)) {
-        if (length + 1 < outSize) out[length++] = static_cast<char>(c);
-        c = fgetc(file);
-    }
-    if (c != EOF) ungetc(c, file);
-    out[length] = 0;
-    return true;
-}
-
-void SkipRestOfLine(FILE* file)
-{
-    int c;
-    do {
-        c = fgetc(file);
-    } while (c != EOF && c != '\n');
-}
-
 }  // namespace
 
 StringTable::~StringTable()
@@ -139,7 +114,7 @@ bool StringTable::LoadFile(const char* path)
     char token[LINE_SIZE];
     char line[LINE_SIZE];
     bool reuseToken = false;
-    while (reuseToken || ReadToken(file, token, sizeof token)) {
+    while (reuseToken || ReadScriptToken(file, token, sizeof token)) {
         reuseToken = false;
         if (StrICmp(token, "END_OF_FILE") == 0) break;
         if (strcmp(token, "/*") == 0) {
@@ -152,7 +127,7 @@ bool StringTable::LoadFile(const char* path)
         }
         if (inComment) continue;
         if (strncmp(token, "//", 2) == 0) {
-            SkipRestOfLine(file);
+            SkipScriptLine(file);
             continue;
         }
 

@@ -1,0 +1,98 @@
+#include "content/texgen/TextureTable.h"
+
+#include "content/texgen/Paintings.h"
+
+#include <cctype>
+#include <map>
+
+namespace {
+
+constexpr TextureStore Argb = TextureStore::Argb;
+constexpr TextureStore Dxt1 = TextureStore::Dxt1;
+constexpr TextureStore Dxt5 = TextureStore::Dxt5;
+constexpr TextureKind Picture = TextureKind::Picture;
+constexpr TextureKind NormalMap = TextureKind::NormalMap;
+constexpr TextureKind Lookup = TextureKind::Lookup;
+constexpr bool Mips = true;
+constexpr bool NoMips = false;
+
+bool IsPowerOfTwo(uint32_t v) { return v != 0 && (v & (v - 1)) == 0; }
+
+std::string Lower(const std::string& text)
+{
+    std::string out = text;
+    for (char& ch : out) ch = (char)std::tolower((unsigned char)ch);
+    return out;
+}
+
+}  // namespace
+
+const std::vector<TextureRecipe>& TextureRecipes()
+{
+    static const std::vector<TextureRecipe> table = {
+        // What the engine falls back on and looks values up in.
+        {"textures/notexture.dds", 64, 64, Argb, Mips, Picture, PaintNoTexture},
+        {"textures/white.dds", 8, 8, Argb, Mips, Picture, PaintWhite},
+        {"textures/red.dds", 8, 8, Argb, Mips, Picture, PaintRed},
+        {"textures/green_alpha.dds", 64, 8, Argb, Mips, Picture, PaintGreenAlpha},
+        {"textures/grid.dds", 256, 256, Argb, Mips, Picture, PaintGrid},
+        {"textures/default.dds", 64, 64, Argb, Mips, Picture, PaintDefault},
+        {"textures/normalmapnone.dds", 8, 8, Argb, Mips, NormalMap, PaintFlatNormal},
+        {"textures/math/pow1d_30.dds", 256, 1, Argb, NoMips, Lookup, PaintPow30},
+        {"textures/colormaps/defaultcolor.dds", 256, 256, Argb, NoMips, Picture, PaintDefaultColourMap},
+        {"textures/particle.dds", 64, 64, Argb, Mips, Picture, PaintParticle},
+
+        // Ground layers for the environments, water and lava.
+        {"textures/terrain/ground_grass.dds", 512, 512, Dxt1, Mips, Picture, PaintGrass},
+        {"textures/terrain/ground_dirt.dds", 512, 512, Dxt1, Mips, Picture, PaintDirt},
+        {"textures/terrain/ground_rock.dds", 512, 512, Dxt1, Mips, Picture, PaintRock},
+        {"textures/terrain/ground_sand.dds", 512, 512, Dxt1, Mips, Picture, PaintSand},
+        {"textures/terrain/ground_snow.dds", 512, 512, Dxt1, Mips, Picture, PaintSnow},
+        {"textures/terrain/ground_ash.dds", 512, 512, Dxt1, Mips, Picture, PaintAsh},
+        {"textures/terrain/grnd_b08.dds", 256, 256, Argb, Mips, NormalMap, PaintGroundNormals},
+        {"textures/waves.dds", 256, 256, Argb, Mips, NormalMap, PaintWaves},
+        {"textures/lava_river.dds", 512, 512, Dxt1, Mips, Picture, PaintLavaRiver},
+        {"textures/splats/green_splats.dds", 512, 512, Dxt5, Mips, Picture, PaintGreenSplats},
+        {"textures/splats/green_splats_sn.dds", 256, 256, Argb, Mips, NormalMap, PaintGreenSplatNormals},
+
+        // Front end and HUD.
+        {"gui/story/presents_text.dds", 512, 256, Argb, NoMips, Picture, PaintPresentsText},
+        {"gui/story/main_logo_big.dds", 1024, 256, Argb, NoMips, Picture, PaintMainLogo},
+        {"gui/commandicons.dds", 256, 128, Argb, NoMips, Picture, PaintCommandIcons},
+        {"gui/game/buildback.dds", 512, 256, Argb, NoMips, Picture, PaintBuildBack},
+    };
+    return table;
+}
+
+std::string FileNameOf(const char* path)
+{
+    std::string p = path ? path : "";
+    size_t slash = p.find_last_of("/\\");
+    return slash == std::string::npos ? p : p.substr(slash + 1);
+}
+
+bool CheckRecipes(const std::vector<TextureRecipe>& recipes, std::string* error)
+{
+    auto fail = [&](const std::string& message) {
+        if (error) *error = message;
+        return false;
+    };
+    std::map<std::string, std::string> byFileName;
+    for (const TextureRecipe& recipe : recipes) {
+        std::string path = recipe.path ? recipe.path : "";
+        if (path.rfind("textures/", 0) != 0 && path.rfind("gui/", 0) != 0)
+            return fail("'" + path + "' lies neither below textures/ nor below gui/");
+        if (path.size() < 5 || path.compare(path.size() - 4, 4, ".dds") != 0)
+            return fail("'" + path + "' is no .dds file");
+        if (path != Lower(path)) return fail("'" + path + "' is not all lower case");
+        std::string name = FileNameOf(recipe.path);
+        if (name.size() <= 4) return fail("'" + path + "' has no file name");
+        if (!IsPowerOfTwo(recipe.width) || !IsPowerOfTwo(recipe.height) || recipe.width > 2048 || recipe.height > 2048)
+            return fail("'" + path + "' is not sized in powers of two up to 2048");
+        if (recipe.kind == TextureKind::Lookup && recipe.mips) return fail("'" + path + "' is a lookup with mip levels");
+        if (!recipe.paint) return fail("'" + path + "' has no painter");
+        auto [it, fresh] = byFileName.emplace(Lower(name), path);
+        if (!fresh) return fail("'" + path + "' and '" + it->second + "' share the file name " + name);
+    }
+    return true;
+}

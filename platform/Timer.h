@@ -1,0 +1,73 @@
+#pragma once
+// The frame clock: initialised once at start-up, ticked once per main-loop pass, reset when a
+// level starts (so that the load time never becomes a frame delta). Everything reads its
+// `delta` (seconds of the last frame, smoothed, not clamped: each user clamps its own copy),
+// its `time` and its frame counter, the clock of the once-per-frame guards.
+#include "host/Clock.h"
+
+#include <cstdint>
+
+class Timer {
+public:
+    // Uses the high-resolution counter when highRes is set and the machine has one, else the
+    // millisecond clock.
+    void Init(bool highRes);
+    // Seconds since Init.
+    double GetTime() const;
+    void Tick();
+    // Restarts delta, time and the frame counter from now; the smoothing ring is kept.
+    void Reset();
+    int GetFrameCount() const { return frameCount; }
+
+    // A hitch differing from the 8-frame average by more than half of it is replaced by the
+    // average. The developer command "debug_smoothtimer" flips this.
+    void SetSmoothing(bool on) { smoothing = on; }
+    bool IsSmoothing() const { return smoothing; }
+
+    // The clock to read (the machine's by default); set before Init.
+    void SetClock(const ClockSource* source) { clock = source; }
+
+    double secondsPerTick = 0.0;
+    uint64_t startCount = 0;
+    float delta = 0.0f;
+    float time = 0.0f;
+    float now = 0.0f;
+    float framesSinceRateUpdate = 0.0f;
+    float lastRateUpdate = 0.0f;
+    float framesPerSecond = 0.0f;
+    int frameCount = 0;
+    int useHighResCounter = 0;
+
+    static constexpr int RING_SIZE = 8;
+    float deltaRing[RING_SIZE] = {};
+    int ringIndex = 0;
+    // How many ring entries hold real frames (the average uses only those).
+    int ringFilled = 0;
+
+private:
+    bool smoothing = true;
+    const ClockSource* clock = nullptr;
+};
+
+// The game's one frame clock.
+extern Timer FrameTimer;
+
+// The developer overlay of the last 300 frame times as bars. The recording and colouring live
+// here; the bars are drawn by the 2D layer.
+class FrameGraph {
+public:
+    static constexpr int SAMPLES = 300;
+    static constexpr int VERTICES = SAMPLES * 4;
+
+    static void SetEnabled(bool on);
+    static bool IsEnabled();
+    // Clears the samples (when the overlay is first built).
+    static void Clear();
+    // Stores a frame time at the next ring position.
+    static void Record(float frameSeconds);
+    // The sample quad k shows: quad 0 the newest, quads 1..299 from the oldest on.
+    static float SampleForQuad(int k);
+    // ARGB of vertex i (of VERTICES) showing a sample: green for a normal frame, blue for a
+    // slow one, red for a hitch and yellow for a suspiciously short one; fainter to the left.
+    static uint32_t VertexColour(int vertex, float sample);
+};

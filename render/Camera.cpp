@@ -1,0 +1,313 @@
+#include "render/Camera.h"
+
+#include "platform/ConfigFile.h"
+#include "platform/InputState.h"
+#include "platform/MathUtil.h"
+#include "platform/RandomUtil.h"
+#include "platform/Timer.h"
+
+#include <cmath>
+
+Camera GameCamera;
+Matrix WorldMatrix;
+Matrix ViewMatrix;
+Matrix ProjectionMatrix;
+Matrix InverseViewMatrix;
+
+// ---- The default context: an empty map, nothing selected, no windows.
+
+bool CameraContext::IntersectTerrain(const Vec3&, const Vec3&, Vec3*) { return false; }
+void CameraContext::GetMapSize(float* width, float* height) { *width = *height = 320.0f; }
+bool CameraContext::HasSelection() { return false; }
+bool CameraContext::SelectionIsAgent() { return false; }
+Vec3 CameraContext::SelectionCenter() { return Vec3(); }
+Vec3 CameraContext::SelectionFollowPoint() { return SelectionCenter(); }
+void CameraContext::SetFollowButton(bool) {}
+bool CameraContext::IsTextEntryActive() { return false; }
+bool CameraContext::IsKeyboardHeldByTextWindow() { return false; }
+bool CameraContext::IsPointOverWindow(int, int) { return false; }
+bool CameraContext::IsAutoRotateOn() { return false; }
+bool CameraContext::IsGamePaused() { return false; }
+
+static CameraContext defaultContext;
+
+// The configuration keys the camera reads, with their defaults before a configuration exists.
+namespace {
+struct CameraSettings {
+    float scrollSpeed = 30.0f, zoomSpeed = 20.0f, minZoom = 20.0f, maxZoom = 75.0f;
+    float nearPlane = 0.1f, farPlane = 500.0f;
+    int width = 1024, height = 768;
+    bool middleMousePans = true, smoothZoom = true;
+
+    CameraSettings()
+    {
+        if (!Config) return;
+        scrollSpeed = Config->scrollSpeed;
+        zoomSpeed = Config->zoomSpeed;
+        minZoom = Config->minZoom;
+        maxZoom = Config->maxZoom;
+        nearPlane = Config->near;
+        farPlane = Config->far;
+        width = Config->width;
+        height = Config->height;
+        middleMousePans = Config->middleMousePans;
+        smoothZoom = Config->smoothZoom;
+    }
+};
+
+// Whole wheel notches of a raw wheel value; a partial turn counts as one notch.
+int WheelNotches(int wheel)
+{
+    int notches = wheel / WHEEL_DELTA;
+    if (notches == 0 && wheel != 0) notches = wheel > 0 ? 1 : -1;
+    return notches;
+}
+
+float Distance(const Vec3& a, const Vec3& b)
+{
+    Vec3 d = a - b;
+    return Vec3Length(&d);
+}
+}  // namespace
+
+Camera::Camera()
+    : eye(0.0f, 0.5f, 0.0f), up(0.0f, 1.0f, 0.0f), direction(0.0f, 0.0f, 1.0f), aspect(1.3f), pitch(-1.0471976f),
+      yaw(3.1415927f), mode(MODE_ORBIT), distance(43.149677f), follow(false), distanceMeasured(false),
+      zoomVelocity(0.0f), context(&defaultContext)
+{
+    target = eye + direction;
+}
+
+void Camera::SetContext(CameraContext* newContext)
+{
+    context = newContext ? newContext : &defaultContext;
+}
+
+void Camera::Update(float dt)
+{
+    if (mode == MODE_ORBIT) UpdateOrbit(dt);
+}
+
+void Camera::SetFollow(bool on, bool updateButton)
+{
+    follow = on;
+    if (on && !(context->HasSelection() && context->SelectionIsAgent())) follow = false;
+    if (updateButton) context->SetFollowButton(follow);
+}
+
+void Camera::ClampPitch()
+{
+    if (pitch >= PITCH_HIGHEST) pitch = PITCH_HIGHEST;
+    if (pitch < PITCH_LOWEST) pitch = PITCH_LOWEST;
+}
+
+void Camera::UpdateDirection()
+{
+    DirectionFromAngles(pitch, yaw, &direction);
+}
+
+ViewBounds Camera::CheckViewBounds(const Vec3& position, const Vec3& viewDirection)
+{
+    // The sideways vector: the flattened direction turned a quarter about y.
+    Vec3 side(viewDirection.z, 0.0f, -viewDirection.x);
+    Vec3 second = position + side;
+    Vec3 lo = Vec3Min(Vec3Min(position, second), side);
+    Vec3 hi = Vec3Max(Vec3Max(position, second), side);
+    float width, height;
+    context->GetMapSize(&width, &height);
+    // The screen shows more ground ahead than behind the eye, more so the flatter the view.
+    float inversePitch = pitch != 0.0f ? 1.0f / std::fabs(pitch) : 0.0f;
+    float lowerZ = -height * 0.5f + 30.0f * inversePitch;
+    float upperZ = height * 0.5f + 15.0f * inversePitch;
+
+    ViewBounds bounds;
+    bounds.inX = -width * 0.5f <= lo.x && hi.x <= width * 0.5f;
+    if (!bounds.inX) bounds.overX = lo.x < -width * 0.5f ? lo.x + width * 0.5f : hi.x - width * 0.5f;
+    bounds.inZ = lowerZ <= lo.z && hi.z <= upperZ;
+    if (!bounds.inZ) bounds.overZ = lo.z < lowerZ ? lo.z - lowerZ : hi.z - upperZ;
+    return bounds;
+}
+
+void Camera::AcceptPerAxis(const Vec3& candidate, const ViewBounds& current)
+{
+    ViewBounds moved = CheckViewBounds(candidate, direction);
+    auto accept = [](bool inside, bool wasInside, float over, float wasOver) {
+        if (inside) return true;
+        if (wasInside) return false;
+        return (wasOver < 0.0f && over > wasOver) || (wasOver > 0.0f && over < wasOver);
+    };
+    if (accept(moved.inX, current.inX, moved.overX, current.overX)) eye.x = candidate.x;
+    if (accept(moved.inZ, current.inZ, moved.overZ, current.overZ)) eye.z = candidate.z;
+}
+
+void Camera::UpdateOrbit(float dt)
+{
+    CameraSettings settings;
+    const KeyboardDevice* keyboard = Input.keyboard;
+    MouseDevice* mouse = Input.mouse;
+    auto held = [keyboard](int code) { return keyboard && (keyboard->state[code] & 0x80) != 0; };
+
+    // What the player is doing this frame.
+    int cursorX = mouse ? mouse->cursorX : -1, cursorY = mouse ? mouse->cursorY : -1;
+    int dx = mouse ? mouse->stepX : 0, dy = mouse ? mouse->stepY : 0;
+    int notches = mouse ? WheelNotches(mouse->wheel) : 0;
+    bool ctrl = held(DIK_LCONTROL) || held(DIK_RCONTROL);
+    bool middle = mouse && mouse->IsButtonDown(2);
+    bool panMode = middle && settings.middleMousePans;
+    bool rotateMode = middle && !settings.middleMousePans;
+    bool textEntry = context->IsTextEntryActive();
+    bool arrowsFree = !textEntry && !context->IsKeyboardHeldByTextWindow();
+    bool left = arrowsFree && held(DIK_LEFT), right = arrowsFree && held(DIK_RIGHT);
+    bool forward = arrowsFree && held(DIK_UP), back = arrowsFree && held(DIK_DOWN);
+
+    // Where the eye stands now.
+    ViewBounds current = CheckViewBounds(eye, direction);
+
+    // The followed unit is gone.
+    if (follow && !context->HasSelection()) {
+        follow = false;
+        context->SetFollowButton(false);
+    }
+
+    // The ground point the camera orbits and zooms toward.
+    Vec3 ground = eye + direction * distance;
+    IntersectRayPlane(eye, direction, Vec3(0.0f, 1.0f, 0.0f), 1.0f, &ground);
+
+    // Higher up, the ground scrolls by faster.
+    float speed = settings.scrollSpeed + (eye.y > 0.0f ? eye.y : 0.0f);
+
+    // Control and the arrows turn and tilt.
+    bool keyRotated = false;
+    if (ctrl && arrowsFree) {
+        if (left) yaw -= 2.0f * dt, keyRotated = true;
+        else if (right) yaw += 2.0f * dt, keyRotated = true;
+        if (forward) pitch += 2.0f * dt, keyRotated = true;
+        else if (back) pitch -= 2.0f * dt, keyRotated = true;
+        if (keyRotated) {
+            ClampPitch();
+            UpdateDirection();
+        }
+    }
+
+    Vec3 flat(direction.x, 0.0f, direction.z);
+    Vec3Normalize(&flat, &flat);
+    const Vec3 toLeft(-flat.z, 0.0f, flat.x);
+    if (rotateMode) {
+        // Middle button rotates.
+        yaw -= 0.5f * float(dx) * dt;
+        if (context->IsAutoRotateOn()) yaw = std::fmod(yaw + 0.5f * dt, 6.2831855f);
+        if (ctrl) pitch -= 0.5f * float(dy) * dt;
+        ClampPitch();
+        UpdateDirection();
+    } else if (panMode && (dx != 0 || dy != 0)) {
+        // Middle button drags the ground; the cursor stays where it was.
+        Vec3 candidate = eye + toLeft * (0.1f * float(dx)) + flat * (0.1f * float(dy));
+        AcceptPerAxis(candidate, current);
+        mouse->cursorX -= dx;
+        mouse->cursorY -= dy;
+    } else if (!follow) {
+        // Screen edges and arrows scroll.
+        Vec3 candidate = eye;
+        float step = speed * dt;
+        if (cursorX == 0 || (left && !ctrl)) candidate += toLeft * step;
+        else if (cursorX == settings.width - 1 || (right && !ctrl)) candidate -= toLeft * step;
+        if (cursorY == 0 || (forward && !ctrl)) candidate += flat * step;
+        else if (cursorY == settings.height - 1 || (back && !ctrl)) candidate -= flat * step;
+        AcceptPerAxis(candidate, current);
+    }
+
+    // Zoom toward or away from the ground point, between minZoom and maxZoom of it.
+    bool zoomed = false;
+    bool wheelCounts = notches != 0 && !context->IsPointOverWindow(cursorX, cursorY);
+    if (settings.smoothZoom) {
+        if (!middle && wheelCounts) zoomVelocity += 2.0f * float(notches);
+        float zoomStep = settings.zoomSpeed * dt;
+        if (std::fabs(zoomVelocity) >= 0.01f) {
+            if (zoomVelocity > 0.001f) {
+                float move = zoomVelocity < zoomStep ? zoomVelocity : zoomStep;
+                eye += direction * move;
+                zoomVelocity = zoomVelocity <= zoomStep ? 0.0f : zoomVelocity - move;
+                if (Distance(eye, ground) < settings.minZoom) {
+                    eye = ground - direction * settings.minZoom;
+                    zoomVelocity = 0.0f;
+                }
+            } else {
+                float want = -zoomVelocity;
+                float move = want < zoomStep ? want : zoomStep;
+                eye -= direction * move;
+                zoomVelocity = want <= zoomStep ? 0.0f : zoomVelocity + move;
+                if (Distance(eye, ground) > settings.maxZoom) {
+                    eye = ground - direction * settings.maxZoom;
+                    zoomVelocity = 0.0f;
+                }
+            }
+            zoomed = true;
+        }
+    } else if (wheelCounts) {
+        eye += direction * (2.0f * float(notches));
+        if (notches > 0 && Distance(eye, ground) < settings.minZoom) eye = ground - direction * settings.minZoom;
+        if (notches < 0 && Distance(eye, ground) > settings.maxZoom) eye = ground - direction * settings.maxZoom;
+        zoomed = true;
+    }
+
+    // The orbit distance follows the zoom.
+    if (!distanceMeasured || zoomed) {
+        Vec3 reference = follow ? context->SelectionFollowPoint() : ground;
+        distance = Distance(reference, eye);
+        distanceMeasured = true;
+    }
+
+    // Page Up/Down tilt.
+    if (!textEntry) {
+        bool tilted = false;
+        if (held(DIK_PRIOR)) pitch += 2.0f * dt, tilted = true;
+        else if (held(DIK_NEXT)) pitch -= 2.0f * dt, tilted = true;
+        if (tilted) {
+            ClampPitch();
+            UpdateDirection();
+        }
+    }
+
+    // Keep the followed unit, or the orbited ground point, in view.
+    if (follow && context->HasSelection()) eye = context->SelectionCenter() - direction * distance;
+    if ((keyRotated || rotateMode) && !follow) eye = ground - direction * distance;
+
+    target = eye + direction;
+}
+
+void Camera::ResetOrientation()
+{
+    Vec3 hit = eye + direction * distance;
+    if (!context->IntersectTerrain(eye, direction, &hit))
+        IntersectRayPlane(eye, direction, Vec3(0.0f, 1.0f, 0.0f), 0.0f, &hit);
+    yaw = -3.14f;
+    UpdateDirection();
+    if (!follow) {
+        distance = Distance(eye, hit);
+        eye = hit - direction * distance;
+        target = eye + direction;
+    }
+}
+
+void Camera::BuildMatrices(bool applyShake)
+{
+    CameraSettings settings;
+    MatrixIdentity(&WorldMatrix);
+
+    Vec3 viewEye = eye, viewTarget = target;
+    CameraShake& shake = ActiveCameraShake;
+    if (applyShake && shake.remaining > 0.0f) {
+        float step = 0.0f;
+        if (!context->IsGamePaused()) step = FrameTimer.delta < 0.1f ? FrameTimer.delta : 0.1f;
+        shake.remaining = shake.remaining - step > 0.0f ? shake.remaining - step : 0.0f;
+        float fade = shake.duration > 0.0f ? shake.remaining / shake.duration : 0.0f;
+        float offset = (RandomFloatMWC(-0.25f * shake.amplitude, 0.25f * shake.amplitude) + shake.amplitude) *
+                       fade * fade * std::cos(shake.remaining * shake.frequency);
+        viewEye.y += offset;
+        viewTarget.y += offset;
+    }
+
+    MatrixLookAtLH(&ViewMatrix, &viewEye, &viewTarget, &up);
+    MatrixPerspectiveFovLH(&ProjectionMatrix, 0.7853982f, aspect, settings.nearPlane, settings.farPlane);
+    if (!MatrixInverse(&InverseViewMatrix, nullptr, &ViewMatrix)) MatrixIdentity(&InverseViewMatrix);
+}

@@ -1,0 +1,221 @@
+#include "content/texgen/TextureBuild.h"
+#include "content/texgen/TextureTable.h"
+#include "host/DdsFile.h"
+#include "host/DxtCodec.h"
+#include "host/ImageCodec.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <string>
+
+namespace {
+
+bool PaintNothing(Canvas&) { return true; }
+
+const TextureRecipe* FindRecipe(const std::string& fileName)
+{
+    for (const TextureRecipe& recipe : TextureRecipes()) {
+        if (FileNameOf(recipe.path) == fileName) return &recipe;
+    }
+    return nullptr;
+}
+
+// Level 0 of a texture as it ships, decoded to B, G, R, A bytes.
+struct Pixels {
+    uint32_t width = 0, height = 0;
+    std::vector<uint8_t> bgra;
+    const uint8_t* At(uint32_t x, uint32_t y) const { return &bgra[((size_t)y * width + x) * 4]; }
+};
+
+Pixels ShippedPixels(const std::string& fileName)
+{
+    Pixels out;
+    const TextureRecipe* recipe = FindRecipe(fileName);
+    EXPECT_TRUE(recipe) << fileName;
+    if (!recipe) return out;
+    std::vector<uint8_t> dds;
+    Image image, argb;
+    EXPECT_TRUE(BuildTexture(*recipe, dds, nullptr));
+    EXPECT_TRUE(ReadDds(dds.data(), dds.size(), image));
+    EXPECT_TRUE(ConvertImage(image, PixelFormat::A8R8G8B8, argb));
+    out.width = argb.width;
+    out.height = argb.height;
+    out.bgra.assign(argb.Level(0, 0), argb.Level(0, 0) + argb.LevelSize(0));
+    return out;
+}
+
+std::vector<uint8_t> ReadFile(const std::string& path)
+{
+    std::vector<uint8_t> bytes;
+    EXPECT_TRUE(ReadWholeFile(path.c_str(), bytes)) << path;
+    return bytes;
+}
+
+}  // namespace
+
+TEST(Texgen, TableHoldsTheTexturesTheGameNames)
+{
+    std::string error;
+    EXPECT_TRUE(CheckRecipes(TextureRecipes(), &error)) << error;
+    for (const char* path : {"textures/notexture.dds", "textures/white.dds", "textures/grid.dds", "textures/default.dds",
+                             "textures/normalmapnone.dds", "textures/math/pow1d_30.dds",
+                             "textures/colormaps/defaultcolor.dds", "textures/particle.dds",
+                             "gui/story/presents_text.dds", "gui/story/main_logo_big.dds", "gui/commandicons.dds",
+                             "gui/game/buildback.dds"}) {
+        const TextureRecipe* recipe = FindRecipe(FileNameOf(path));
+        ASSERT_TRUE(recipe) << path;
+        EXPECT_STREQ(recipe->path, path);
+    }
+}
+
+TEST(Texgen, CheckRefusesBrokenTables)
+{
+    struct Case {
+        std::vector<TextureRecipe> recipes;
+        const char* complaint;
+    } cases[] = {
+        {{{"textures/a/rock.dds", 8, 8, TextureStore::Argb, true, TextureKind::Picture, PaintNothing},
+          {"gui/b/ROCK.dds", 8, 8, TextureStore::Argb, false, TextureKind::Picture, PaintNothing}},
+         "lower case"},
+        {{{"textures/a/rock.dds", 8, 8, TextureStore::Argb, true, TextureKind::Picture, PaintNothing},
+          {"gui/b/rock.dds", 8, 8, TextureStore::Argb, false, TextureKind::Picture, PaintNothing}},
+         "share the file name rock.dds"},
+        {{{"meshes/rock.dds", 8, 8, TextureStore::Argb, true, TextureKind::Picture, PaintNothing}}, "neither"},
+        {{{"textures/rock.png", 8, 8, TextureStore::Argb, true, TextureKind::Picture, PaintNothing}}, "no .dds"},
+        {{{"textures/rock.dds", 12, 8, TextureStore::Argb, true, TextureKind::Picture, PaintNothing}}, "powers of two"},
+        {{{"textures/rock.dds", 8, 8, TextureStore::Argb, true, TextureKind::Lookup, PaintNothing}}, "lookup"},
+        {{{"textures/rock.dds", 8, 8, TextureStore::Argb, true, TextureKind::Picture, nullptr}}, "no painter"},
+    };
+    for (const Case& c : cases) {
+        std::string error;
+        EXPECT_FALSE(CheckRecipes(c.recipes, &error)) << c.complaint;
+        EXPECT_NE(error.find(c.complaint), std::string::npos) << error;
+    }
+}
+
+TEST(Texgen, EveryTextureIsWrittenReadsBackAndComesOutTheSameAgain)
+{
+    std::string folder = MakeTempFolder("texgen");
+    std::vector<std::string> expected;
+    for (const TextureRecipe& recipe : TextureRecipes()) {
+        for (const std::string& output : OutputsOf(recipe)) expected.push_back(output);
+    }
+
+    // A build whose list misses a texture is refused before anything is written.
+    std::vector<std::string> shortList(expected.begin() + 1, expected.end());
+    std::string error;
+    EXPECT_FALSE(GenerateTextures(TextureRecipes(), folder, &shortList, &error));
+    EXPECT_NE(error.find(expected[0]), std::string::npos) << error;
+    EXPECT_FALSE(std::filesystem::exists(folder + "/" + expected[0]));
+
+    ASSERT_TRUE(GenerateTextures(TextureRecipes(), folder, &expected, &error)) << error;
+    for (const TextureRecipe& recipe : TextureRecipes()) {
+        SCOPED_TRACE(recipe.path);
+        std::vector<std::string> outputs = OutputsOf(recipe);
+        bool world = std::string(recipe.path).rfind("textures/", 0) == 0;
+        ASSERT_EQ(outputs.size(), world ? 2u : 1u);
+        for (size_t i = 0; i < outputs.size(); i++) {
+            std::vector<uint8_t> bytes = ReadFile(folder + "/" + outputs[i]);
+            Image image;
+            ASSERT_TRUE(ReadDds(bytes.data(), bytes.size(), image));
+            bool low = i == 1 && recipe.kind != TextureKind::Lookup;
+            EXPECT_EQ(image.width, low ? std::max(1u, recipe.width / 2) : recipe.width);
+            EXPECT_EQ(image.height, low ? std::max(1u, recipe.height / 2) : recipe.height);
+            EXPECT_EQ(image.mipLevels, recipe.mips ? FullMipCount(image.width, image.height) : 1u);
+            PixelFormat format = recipe.store == TextureStore::Dxt1   ? PixelFormat::DXT1
+                                 : recipe.store == TextureStore::Dxt5 ? PixelFormat::DXT5
+                                                                      : PixelFormat::A8R8G8B8;
+            EXPECT_EQ(image.format, format);
+        }
+    }
+
+    // Painting again, on this thread rather than the generator's workers, gives the same bytes.
+    for (const char* name : {"main_logo_big.dds", "commandicons.dds", "ground_grass.dds", "pow1d_30.dds"}) {
+        const TextureRecipe* recipe = FindRecipe(name);
+        ASSERT_TRUE(recipe) << name;
+        std::vector<uint8_t> dds, low;
+        bool world = OutputsOf(*recipe).size() == 2;
+        ASSERT_TRUE(BuildTexture(*recipe, dds, world ? &low : nullptr));
+        EXPECT_TRUE(dds == ReadFile(folder + "/" + OutputsOf(*recipe)[0])) << name;
+        if (world) {
+            EXPECT_TRUE(low == ReadFile(folder + "/" + OutputsOf(*recipe)[1])) << name;
+        }
+    }
+}
+
+TEST(Texgen, PlaceholderFlatNormalAndSpecularLookupHoldTheirValues)
+{
+    Pixels missing = ShippedPixels("notexture.dds");
+    size_t magenta = 0, black = 0;
+    for (uint32_t y = 0; y < missing.height; y++) {
+        for (uint32_t x = 0; x < missing.width; x++) {
+            const uint8_t* p = missing.At(x, y);
+            if (p[2] == 255 && p[1] == 0 && p[0] == 255) magenta++;
+            if (p[2] == 0 && p[1] == 0 && p[0] == 0) black++;
+        }
+    }
+    EXPECT_EQ(magenta, missing.bgra.size() / 8);
+    EXPECT_EQ(black, missing.bgra.size() / 8);
+
+    // Every level of the flat normal map, not just the top one.
+    const TextureRecipe* flat = FindRecipe("normalmapnone.dds");
+    ASSERT_TRUE(flat);
+    std::vector<uint8_t> dds;
+    Image normals;
+    ASSERT_TRUE(BuildTexture(*flat, dds, nullptr));
+    ASSERT_TRUE(ReadDds(dds.data(), dds.size(), normals));
+    ASSERT_EQ(normals.format, PixelFormat::A8R8G8B8);
+    for (size_t i = 0; i < normals.pixels.size(); i += 4) {
+        EXPECT_EQ(normals.pixels[i + 0], 255) << i;  // blue: z
+        EXPECT_EQ(normals.pixels[i + 1], 128) << i;  // green: y
+        EXPECT_EQ(normals.pixels[i + 2], 128) << i;  // red: x
+    }
+
+    Pixels pow = ShippedPixels("pow1d_30.dds");
+    ASSERT_EQ(pow.width, 256u);
+    ASSERT_EQ(pow.height, 1u);
+    for (uint32_t x : {0u, 128u, 200u, 230u, 245u, 255u}) {
+        int expected = (int)std::lround(std::pow(x / 255.0, 30.0) * 255.0);
+        for (int channel = 0; channel < 4; channel++) EXPECT_EQ(pow.At(x, 0)[channel], expected) << x;
+    }
+}
+
+TEST(Texgen, LogoAndIconsAreDrawnOnTransparentGround)
+{
+    Pixels logo = ShippedPixels("main_logo_big.dds");
+    ASSERT_EQ(logo.width, 4 * logo.height);
+    for (uint32_t y : {0u, 1u, logo.height - 2, logo.height - 1}) {
+        for (uint32_t x : {0u, 1u, logo.width - 2, logo.width - 1}) EXPECT_EQ(logo.At(x, y)[3], 0) << x << "," << y;
+    }
+    // Across the middle the letters stand solid, with gaps between them.
+    size_t solid = 0;
+    for (uint32_t x = 0; x < logo.width; x++) solid += logo.At(x, logo.height / 2)[3] == 255;
+    EXPECT_GT(solid, logo.width / 4);
+    EXPECT_LT(solid, logo.width * 9 / 10);
+
+    // Eight different pictograms, one per cell, each on an opaque face.
+    Pixels icons = ShippedPixels("commandicons.dds");
+    ASSERT_EQ(icons.width, 2 * icons.height);
+    uint32_t side = icons.height / 2;
+    std::set<std::vector<uint8_t>> pictures;
+    for (uint32_t row = 0; row < 2; row++) {
+        for (uint32_t column = 0; column < 4; column++) {
+            std::vector<uint8_t> centre;
+            for (uint32_t y = side / 4; y < side * 3 / 4; y++) {
+                for (uint32_t x = side / 4; x < side * 3 / 4; x++) {
+                    const uint8_t* p = icons.At(column * side + x, row * side + y);
+                    EXPECT_EQ(p[3], 255);
+                    centre.insert(centre.end(), p, p + 3);
+                }
+            }
+            pictures.insert(centre);
+            EXPECT_EQ(icons.At(column * side, row * side)[3], 0);
+        }
+    }
+    EXPECT_EQ(pictures.size(), 8u);
+}

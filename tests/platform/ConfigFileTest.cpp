@@ -1,0 +1,312 @@
+#include "platform/ConfigFile.h"
+
+#include "host/Log.h"
+#include "host/System.h"
+#include "platform/AppShell.h"
+#include "platform/CommandLine.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+namespace {
+
+// Points the user folder at a fresh temporary folder for one test.
+class UserFolderScope {
+public:
+    explicit UserFolderScope(const char* name)
+    {
+        CopyText(saved_, sizeof saved_, UserFolder);
+        folder = MakeTempFolder(name);
+        CopyText(UserFolder, sizeof UserFolder, folder.c_str());
+    }
+    ~UserFolderScope() { CopyText(UserFolder, sizeof UserFolder, saved_); }
+    std::string folder;
+
+private:
+    char saved_[256];
+};
+
+std::unique_ptr<ConfigFile> ConfigFromText(const std::string& folder, const std::string& text)
+{
+    std::string path = folder + "/test.cfg";
+    WriteTextFile(path, text);
+    return std::make_unique<ConfigFile>(path.c_str());
+}
+
+}  // namespace
+
+TEST(ConfigFile, SettingsOverrideConfigAndTheCommandLineOverridesBoth)
+{
+    UserFolderScope user("config-precedence");
+    auto config = ConfigFromText(user.folder,
+                                 "width 1000\nheight 700\nscrollSpeed 10\nfullscreen false\nMusicVolume 3\n");
+    EXPECT_EQ(config->width, 1000);
+    EXPECT_EQ(config->MusicVolume, 3);
+    WriteTextFile(user.folder + "/settings.cfg", "scrollSpeed 40.5\nfullscreen on\nwidth 1600\nheight 900\n");
+    config->LoadSettings();
+    EXPECT_FLOAT_EQ(config->scrollSpeed, 40.5f);
+    EXPECT_TRUE(config->fullscreen);
+    EXPECT_EQ(config->width, 1600);
+    EXPECT_EQ(config->MusicVolume, 3) << "what settings.cfg does not name stays";
+
+    const char* argv[] = {"veldmark", "-1024", "-windowed", "-WINDOWED", "-640"};
+    ParseCommandLine(config.get(), 5, const_cast<char**>(argv));
+    EXPECT_EQ(config->width, 1024);
+    EXPECT_EQ(config->height, 768);
+    EXPECT_FALSE(config->fullscreen);
+
+    const char* again[] = {"veldmark", "-800", "-1280", "-fullscreen"};
+    config->messageBoxErrors = true;
+    ParseCommandLine(config.get(), 4, const_cast<char**>(again));
+    EXPECT_EQ(config->width, 1280) << "later switches win";
+    EXPECT_EQ(config->height, 1024);
+    EXPECT_TRUE(config->fullscreen);
+    EXPECT_FALSE(config->messageBoxErrors);
+}
+
+TEST(ConfigFile, MissingSettingsAreWrittenThenReadBack)
+{
+    UserFolderScope user("config-missing");
+    auto config = ConfigFromText(user.folder, "Difficulty 2\nshowFPS true\n");
+    config->pendingWidth = 1920;
+    config->pendingHeight = 1080;
+    int width = config->width;
+    config->LoadSettings();
+    std::string written = ReadTextFile(user.folder + "/settings.cfg");
+    ASSERT_FALSE(written.empty());
+    EXPECT_NE(written.find("Difficulty\t\t\t\t\t2\n"), std::string::npos);
+    EXPECT_NE(written.find("showFPS\t\t\t\t\t\ttrue\n"), std::string::npos);
+    EXPECT_NE(written.find("width\t\t\t\t\t\t\t1920\nheight\t\t\t\t\t\t1080\n"), std::string::npos)
+        << "the pending resolution is what the file keeps";
+    EXPECT_EQ(config->width, 1920) << "read back from the file just written";
+
+    // A fresh program start keeps the pending size; the running one is told nothing new.
+    auto fresh = ConfigFromText(user.folder, "");
+    EXPECT_EQ(fresh->width, width);
+    fresh->LoadSettings();
+    EXPECT_EQ(fresh->width, 1920);
+    EXPECT_EQ(fresh->height, 1080);
+    EXPECT_EQ(fresh->Difficulty, 2);
+    EXPECT_TRUE(fresh->showFPS);
+}
+
+TEST(ConfigFile, SettingsFileHasItsExactShape)
+{
+    UserFolderScope user("config-shape");
+    auto config = ConfigFromText(user.folder, "width 1024 height 768 currentprofile \"Ada Voss\"");
+    config->debugMode = true;
+    config->SaveSettings();
+    std::string path = user.folder + "/settings.cfg";
+    std::string expected = "/*\nConfig File\t\t\t" + path + "\n*/\n\n"
+        "fullscreen\t\t\t\t\tfalse\n"
+        "currentprofile\t\t\"Ada Voss\"\n"
+        "scrollSpeed\t\t\t\t\t30.0\n"
+        "mouseSpeed\t\t\t\t\t1.0\n"
+        "zoomSpeed\t\t\t\t\t\t20.0\n"
+        "Difficulty\t\t\t\t\t1\n"
+        "middleMousePans\t\t\t\ttrue\n"
+        "smoothZoom\t\t\t\t\ttrue\n"
+        "showHealthBars\t\t\t\tfalse\n"
+        "showGameTime\t\t\t\t\tfalse\n"
+        "showClock\t\t\t\t\t\tfalse\n"
+        "showFPS\t\t\t\t\t\tfalse\n"
+        "showObjectiveIcons\t\t\ttrue\n"
+        "SoundVolume\t\t\t\t\t5\n"
+        "music\t\t\t\t\t\t\t\ttrue\n"
+        "MusicVolume\t\t\t\t\t5\n"
+        "width\t\t\t\t\t\t\t1024\n"
+        "height\t\t\t\t\t\t768\n"
+        "shadows\t\t\t\t\t\ttrue\n"
+        "shadowMapSize\t\t\t\t\t512\n"
+        "glows\t\t\t\t\t\t\ttrue\n"
+        "glowQuality\t\t\t\t\t1\n"
+        "glowSize\t\t\t\t\t\t256\n"
+        "useLowResTextures\t\t\t\tfalse\n"
+        "terrainDetail\t\t\t\t\ttrue\n"
+        "buildingSplats\t\t\t\ttrue\n"
+        "reflections\t\t\t\t\ttrue\n"
+        "weatherFX\t\t\t\t\t\ttrue\n"
+        "vsync\t\t\t\t\t\t\ttrue\n"
+        "antiAliasing\t\t\t\t\tfalse\n"
+        "antiAliasingSamples\t\t\t4\n"
+        "screenshotFormat\t\t\t\tpng\n"
+        "debugMode\t\t\t\t\ttrue\n"
+        "\nEOF\n";
+    EXPECT_EQ(ReadTextFile(path), expected);
+
+    // The sound manager's volume, when there is one, is what the player last set.
+    CurrentSoundVolume = [] { return 0.7f; };
+    config->debugMode = false;
+    config->SaveSettings();
+    CurrentSoundVolume = nullptr;
+    std::string withSound = ReadTextFile(path);
+    EXPECT_NE(withSound.find("\nSoundVolume\t\t\t\t\t7\n"), std::string::npos);
+    EXPECT_EQ(withSound.find("debugMode"), std::string::npos);
+
+    CopyText(UserFolder, sizeof UserFolder, (user.folder + "/no/such/folder").c_str());
+    LogCaptureBegin();
+    config->SaveSettings();
+    std::string log = LogCaptureEnd();
+    EXPECT_NE(log.find("ERROR opening file " + user.folder + "/no/such/folder/settings.cfg for WRITING\n"),
+              std::string::npos)
+        << log;
+}
+
+TEST(ConfigFile, ValuesAreClampedAndMalformedNumbersReadAsZero)
+{
+    UserFolderScope user("config-clamps");
+    struct Case {
+        const char* text;
+        const char* what;
+        float expected;
+    };
+    const Case cases[] = {
+        {"Difficulty 7", "Difficulty", 2},
+        {"Difficulty -3", "Difficulty", 0},
+        {"MaxUnitControl 3", "MaxUnitControl", 10},
+        {"MaxUnitControl 500", "MaxUnitControl", 100},
+        {"MaxUnitControl abc", "MaxUnitControl", 10},
+        {"antiAliasingSamples 32", "antiAliasingSamples", 16},
+        {"unitSpeed 9", "unitSpeed", 4.0f},
+        {"unitSpeed 0.01", "unitSpeed", 0.1f},
+        {"DamageAdjust 2", "DamageAdjust", 0.9f},
+        {"DamageAdjust x", "DamageAdjust", 0.1f},
+        {"shadowMapSize 100", "shadowMapSize", 256},
+        {"shadowMapSize 4096", "shadowMapSize", 2048},
+        {"shadowMapSize 1000", "shadowMapSize", 1000},
+        {"glowSize 300", "glowSize", 256},
+        {"glowSize 0", "glowSize", 256},
+        {"glowSize 512", "glowSize", 512},
+        {"scrollSpeed 1e5", "scrollSpeed", 0},
+        {"scrollSpeed -12.5", "scrollSpeed", -12.5f},
+        {"width 12a", "width", 0},
+        {"width 99999999999", "width", 2147483647.0f},
+    };
+    for (const Case& c : cases) {
+        auto config = ConfigFromText(user.folder, c.text);
+        float value = 0;
+        std::string what = c.what;
+        if (what == "Difficulty") value = config->Difficulty;
+        if (what == "MaxUnitControl") value = config->MaxUnitControl;
+        if (what == "antiAliasingSamples") value = config->antiAliasingSamples;
+        if (what == "unitSpeed") value = config->unitSpeed;
+        if (what == "DamageAdjust") value = config->DamageAdjust;
+        if (what == "shadowMapSize") value = config->shadowMapSize;
+        if (what == "glowSize") value = config->glowSize;
+        if (what == "scrollSpeed") value = config->scrollSpeed;
+        if (what == "width") value = static_cast<float>(config->width);
+        EXPECT_FLOAT_EQ(value, c.expected) << c.text;
+    }
+}
+
+TEST(ConfigFile, BooleansCommentsQuotesAndTheEndMarker)
+{
+    UserFolderScope user("config-reader");
+    struct Case {
+        const char* value;
+        bool expected;
+    };
+    const Case cases[] = {{"1", true},  {"01", true},  {"on", true},  {"TRUE", true}, {"True", true},
+                          {"yes", false}, {"0", false}, {"2", false}, {"off", false}, {"false", false}};
+    for (const Case& c : cases) {
+        auto config = ConfigFromText(user.folder, std::string("showFPS ") + c.value + "\nshowClock " + c.value);
+        EXPECT_EQ(config->showFPS, c.expected) << c.value;
+        EXPECT_EQ(config->showClock, c.expected) << c.value;
+    }
+
+    auto config = ConfigFromText(user.folder,
+                                 "/* width 800\r\n MaxUnitControl 20 */\r\n"
+                                 "HEIGHT\t600\r\n"
+                                 "game \"Far Rim\" screenshotFormat jpeg\n"
+                                 "currentprofile \"A name far longer than the thirty-one characters it may hold\"\n"
+                                 "nonsense 5 minZoom 12.5\n"
+                                 "eof\n"
+                                 "maxZoom 99\n");
+    EXPECT_NE(config->width, 800);
+    EXPECT_EQ(config->MaxUnitControl, 50);
+    EXPECT_EQ(config->height, 600);
+    EXPECT_STREQ(config->game, "Far Rim");
+    EXPECT_STREQ(config->screenshotFormat, "jpeg");
+    EXPECT_STREQ(config->currentprofile, "A name far longer than the thir");
+    EXPECT_FLOAT_EQ(config->minZoom, 12.5f);
+    EXPECT_FLOAT_EQ(config->maxZoom, 75.0f) << "nothing after the end marker is read";
+
+    auto cut = ConfigFromText(user.folder, "Difficulty 0 glowQuality");
+    EXPECT_EQ(cut->Difficulty, 0);
+    EXPECT_EQ(cut->glowQuality, 1) << "a key without its value ends the reading";
+}
+
+TEST(ConfigFile, FontsAndMissingFiles)
+{
+    UserFolderScope user("config-fonts");
+    auto config = ConfigFromText(user.folder, "");
+    EXPECT_STREQ(config->fonts[FONT_CONSOLE].face, "Courier New");
+    EXPECT_EQ(config->fonts[FONT_INTERFACE_SMALL].size, 8);
+    std::string fonts = user.folder + "/fonts.cfg";
+    WriteTextFile(fonts, "DefineFont small \"DejaVu Sans\" 11\n"
+                         "DefineFont large \"Ignored Face\" 0\n"
+                         "DefineFont huge \"Ignored Too\" 30\n"
+                         "DefineFont CONSOLE Mono 9\n");
+    config->LoadFonts(fonts.c_str());
+    EXPECT_STREQ(config->fonts[FONT_SMALL].face, "DejaVu Sans");
+    EXPECT_EQ(config->fonts[FONT_SMALL].size, 11);
+    EXPECT_STREQ(config->fonts[FONT_LARGE].face, "Arial Bold");
+    EXPECT_EQ(config->fonts[FONT_LARGE].size, 14);
+    EXPECT_STREQ(config->fonts[FONT_CONSOLE].face, "Mono");
+
+    LogCaptureBegin();
+    ConfigFile missing((user.folder + "/absent.cfg").c_str());
+    missing.LoadFonts((user.folder + "/absent_fonts.cfg").c_str());
+    std::string log = LogCaptureEnd();
+    EXPECT_NE(log.find("ERROR ConfigFile::ConfigFile could not open " + user.folder + "/absent.cfg\n"),
+              std::string::npos);
+    EXPECT_NE(log.find("could not open " + user.folder + "/absent_fonts.cfg\n"), std::string::npos);
+    EXPECT_EQ(missing.Difficulty, 1);
+    EXPECT_STREQ(missing.fonts[FONT_DEFAULT].face, "Arial Bold");
+}
+
+TEST(ConfigFile, TokenizerSplitsQuotesAndStopsAtTheEnd)
+{
+    char text[] = "  one\t\"two words\"\r\nthree\"four\" \"open quote";
+    std::vector<std::string> tokens;
+    for (char* token = NextToken(text); token; token = NextToken(nullptr)) tokens.push_back(token);
+    EXPECT_EQ(tokens, (std::vector<std::string>{"one", "two words", "three\"four\"", "open quote"}));
+    EXPECT_EQ(NextToken(nullptr), nullptr);
+    char empty[] = " \n\t";
+    EXPECT_EQ(NextToken(empty), nullptr);
+    char last[] = "end";
+    EXPECT_STREQ(NextToken(last), "end");
+    EXPECT_EQ(NextToken(nullptr), nullptr);
+}
+
+TEST(ConfigFile, StartUpWritesTheUsersSettingsAndHotkeys)
+{
+    std::string base = MakeTempFolder("startup");
+    const char* saved = getenv("XDG_DATA_HOME");
+    std::string restore = saved ? saved : "";
+    char savedUser[256];
+    CopyText(savedUser, sizeof savedUser, UserFolder);
+    setenv("XDG_DATA_HOME", base.c_str(), 1);
+
+    const char* argv[] = {"veldmark", "-1024", "-windowed"};
+    EXPECT_EQ(WinMain(3, const_cast<char**>(argv)), 0);
+    std::string user = base + "/Veldmark";
+    std::string settings = ReadTextFile(user + "/settings.cfg");
+    EXPECT_NE(settings.find("\nfullscreen\t\t\t\t\tfalse\n"), std::string::npos) << settings;
+    // No commands exist yet, so the player's hotkeys file holds no bindings.
+    EXPECT_EQ(ReadTextFile(user + "/hotkeys.cfg"), "\n/* USER HOTKEYS */\n\n\nEOF\n");
+    std::string log = ReadTextFile(user + "/logfile.txt");
+    EXPECT_EQ(log.find("ERROR"), std::string::npos) << log;
+    EXPECT_EQ(Config, nullptr);
+
+    // A second start reads the player's own files.
+    WriteTextFile(user + "/hotkeys.cfg", "keyboard_map a attack\n");
+    EXPECT_EQ(WinMain(1, const_cast<char**>(argv)), 0);
+    EXPECT_EQ(ReadTextFile(user + "/hotkeys.cfg"), "keyboard_map a attack\n");
+
+    setenv("XDG_DATA_HOME", restore.c_str(), 1);
+    CopyText(UserFolder, sizeof UserFolder, savedUser);
+}

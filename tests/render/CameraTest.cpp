@@ -1,0 +1,417 @@
+// The camera driven by scripted keyboard and mouse state. Expected positions are worked out
+// by hand: the test camera looks 60 degrees down toward -z, so its direction is
+// (0, -0.8660254, -0.5), "forward" on the ground is -z and "left" is +x.
+#include "render/Camera.h"
+
+#include "host/Log.h"
+#include "platform/ConfigFile.h"
+#include "platform/InputState.h"
+#include "platform/MathUtil.h"
+#include "platform/Timer.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+void ExpectNear(const Vec3& actual, const Vec3& expected, float tolerance = 1e-3f)
+{
+    EXPECT_NEAR(actual.x, expected.x, tolerance);
+    EXPECT_NEAR(actual.y, expected.y, tolerance);
+    EXPECT_NEAR(actual.z, expected.z, tolerance);
+}
+
+class FakeContext : public CameraContext {
+public:
+    bool IntersectTerrain(const Vec3&, const Vec3&, Vec3* hit) override
+    {
+        if (hasTerrain) *hit = terrainHit;
+        return hasTerrain;
+    }
+    bool HasSelection() override { return selected; }
+    bool SelectionIsAgent() override { return agent; }
+    Vec3 SelectionCenter() override { return centre; }
+    Vec3 SelectionFollowPoint() override { return followPoint; }
+    void SetFollowButton(bool on) override
+    {
+        button = on;
+        ++buttonCalls;
+    }
+    bool IsTextEntryActive() override { return textEntry; }
+    bool IsKeyboardHeldByTextWindow() override { return textWindow; }
+    bool IsPointOverWindow(int, int) override { return overWindow; }
+    bool IsGamePaused() override { return paused; }
+
+    bool hasTerrain = false, selected = false, agent = false, button = false;
+    bool textEntry = false, textWindow = false, overWindow = false, paused = false;
+    int buttonCalls = 0;
+    Vec3 terrainHit, centre, followPoint;
+};
+
+class CameraTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        LogCaptureBegin();
+        config = new ConfigFile(nullptr);
+        LogCaptureEnd();
+        config->width = 1024;
+        config->height = 768;
+        config->scrollSpeed = 30;
+        config->zoomSpeed = 20;
+        config->minZoom = 20;
+        config->maxZoom = 75;
+        config->near = 0.1f;
+        config->far = 500;
+        config->middleMousePans = true;
+        config->smoothZoom = true;
+        Config = config;
+        Input.keyboard = &keyboard;
+        Input.mouse = &mouse;
+        mouse.cursorX = 512;
+        mouse.cursorY = 384;
+    }
+    void TearDown() override
+    {
+        Input = InputState();
+        Config = nullptr;
+        delete config;
+    }
+
+    // A camera at eye looking 60 degrees down toward -z, on the fake context.
+    Camera Placed(const Vec3& eye)
+    {
+        Camera camera;
+        camera.SetContext(&context);
+        camera.eye = eye;
+        camera.pitch = -1.0471976f;
+        camera.yaw = 3.1415927f;
+        camera.UpdateDirection();
+        camera.target = eye + camera.direction;
+        return camera;
+    }
+
+    void Hold(int key, bool down = true) { keyboard.state[key] = down ? 0x80 : 0; }
+
+    // Where the view ray meets the plane y = 1: the point the camera orbits.
+    static Vec3 GroundPoint(const Camera& camera)
+    {
+        Vec3 g;
+        EXPECT_TRUE(IntersectRayPlane(camera.eye, camera.direction, Vec3(0, 1, 0), 1.0f, &g));
+        return g;
+    }
+
+    ConfigFile* config = nullptr;
+    KeyboardDevice keyboard;
+    MouseDevice mouse;
+    FakeContext context;
+};
+
+}  // namespace
+
+TEST_F(CameraTest, TiltStopsAtItsLimits)
+{
+    Camera camera = Placed(Vec3(0, 41, 20));
+    const Vec3 ground(0, 1, 20 - 40 / 0.8660254f * 0.5f);  // (0, 1, -3.094)
+    Hold(DIK_LCONTROL);
+    Hold(DIK_UP);
+    for (int i = 0; i < 40; ++i) camera.Update(0.05f);
+    EXPECT_FLOAT_EQ(camera.pitch, Camera::PITCH_HIGHEST);
+    EXPECT_NEAR(camera.direction.y, -0.70710678f, 1e-6f);
+    ExpectNear(GroundPoint(camera), ground);  // turned about the ground point, not scrolled
+    EXPECT_NEAR(camera.eye.z - camera.target.z, -camera.direction.z, 1e-5f);
+
+    Hold(DIK_LCONTROL, false);
+    Hold(DIK_UP, false);
+    Hold(DIK_NEXT);  // Page Down needs no Control
+    for (int i = 0; i < 40; ++i) camera.Update(0.05f);
+    EXPECT_FLOAT_EQ(camera.pitch, Camera::PITCH_LOWEST);
+}
+
+TEST_F(CameraTest, ScreenEdgesAndArrowsScroll)
+{
+    // Scroll speed 30 plus the eye height 40, for 0.1 s: 7 units.
+    struct Case {
+        int cursorX, cursorY, key;
+        Vec3 expected;
+        const char* what;
+    };
+    const Case cases[] = {
+        {0, 0, 0, Vec3(7, 40, 13), "top-left corner: forward and left at once"},
+        {1023, 767, 0, Vec3(-7, 40, 27), "bottom-right corner: back and right"},
+        {512, 384, DIK_LEFT, Vec3(7, 40, 20), "left arrow"},
+        {512, 384, DIK_UP, Vec3(0, 40, 13), "up arrow"},
+        {512, 384, 0, Vec3(0, 40, 20), "nothing"},
+    };
+    for (const Case& c : cases) {
+        Camera camera = Placed(Vec3(0, 40, 20));
+        mouse.cursorX = c.cursorX;
+        mouse.cursorY = c.cursorY;
+        if (c.key) Hold(c.key);
+        camera.Update(0.1f);
+        if (c.key) Hold(c.key, false);
+        ExpectNear(camera.eye, c.expected);
+        ExpectNear(camera.target, camera.eye + camera.direction);
+    }
+}
+
+TEST_F(CameraTest, MapEdgeStopsOneAxisOnly)
+{
+    Camera camera = Placed(Vec3(155, 40, 20));
+    mouse.cursorX = 0;
+    mouse.cursorY = 0;
+    camera.Update(0.1f);  // x would reach 162, past the edge at 160
+    ExpectNear(camera.eye, Vec3(155, 40, 13));
+}
+
+TEST_F(CameraTest, OutsideTheMapMayOnlyMoveBackInward)
+{
+    Camera camera = Placed(Vec3(170, 40, 20));  // 10 past the edge
+    Hold(DIK_RIGHT);                              // toward -x
+    camera.Update(0.1f);
+    EXPECT_NEAR(camera.eye.x, 163.0f, 1e-3f);
+    Hold(DIK_RIGHT, false);
+    Hold(DIK_LEFT);
+    camera.Update(0.1f);
+    EXPECT_NEAR(camera.eye.x, 163.0f, 1e-3f);
+}
+
+TEST_F(CameraTest, ViewBoundsPerAxis)
+{
+    // With the pitch at 60 degrees the z bounds are -160 + 30 / 1.0471976 = -131.352 and
+    // 160 + 15 / 1.0471976 = 174.324.
+    Camera camera = Placed(Vec3(0, 40, 0));
+    const Vec3 ahead(0, 0, -1);
+    struct Case {
+        Vec3 position;
+        bool inX, inZ;
+        float overX, overZ;
+    };
+    const Case cases[] = {
+        {Vec3(0, 0, 0), true, true, 0, 0},
+        {Vec3(165, 0, 0), false, true, 5, 0},
+        {Vec3(-165, 0, 0), false, true, -6, 0},  // the sideways point reaches -166
+        {Vec3(0, 0, -140), true, false, 0, -8.648f},
+        {Vec3(0, 0, 180), true, false, 0, 5.676f},
+    };
+    for (const Case& c : cases) {
+        ViewBounds b = camera.CheckViewBounds(c.position, ahead);
+        EXPECT_EQ(b.inX, c.inX);
+        EXPECT_EQ(b.inZ, c.inZ);
+        EXPECT_NEAR(b.overX, c.overX, 1e-3f);
+        EXPECT_NEAR(b.overZ, c.overZ, 1e-3f);
+    }
+    camera.pitch = 0;  // no pitch, no allowance
+    EXPECT_TRUE(camera.CheckViewBounds(Vec3(0, 0, -140), ahead).inZ);
+    EXPECT_FALSE(camera.CheckViewBounds(Vec3(0, 0, -161), ahead).inZ);
+}
+
+TEST_F(CameraTest, SmoothZoomSpreadsANotchOverFrames)
+{
+    Camera camera = Placed(Vec3(0, 41, 20));
+    const float start = 40 / 0.8660254f;  // eye to the ground point
+    mouse.wheel = WHEEL_DELTA;
+    // 20 units per second for 0.025 s: 0.5 per frame until the notch's 2.0 are used up.
+    for (int frame = 1; frame <= 6; ++frame) {
+        camera.Update(0.025f);
+        mouse.wheel = 0;
+        float moved = frame < 4 ? 0.5f * frame : 2.0f;
+        EXPECT_NEAR(camera.distance, start - moved, 1e-3f) << "frame " << frame;
+    }
+    EXPECT_EQ(camera.zoomVelocity, 0.0f);
+}
+
+TEST_F(CameraTest, ZoomStopsAtItsLimits)
+{
+    Camera camera = Placed(Vec3(0, 41, 20));
+    const Vec3 ground = GroundPoint(camera);
+    for (int i = 0; i < 200; ++i) {
+        mouse.wheel = WHEEL_DELTA;
+        camera.Update(0.1f);
+    }
+    Vec3 toGround = camera.eye - ground;
+    EXPECT_NEAR(Vec3Length(&toGround), 20.0f, 1e-3f);
+
+    config->smoothZoom = false;
+    mouse.wheel = -WHEEL_DELTA;
+    camera.Update(0.1f);
+    EXPECT_NEAR(camera.distance, 22.0f, 1e-3f);  // one notch, 2 units at once
+    for (int i = 0; i < 100; ++i) camera.Update(0.1f);
+    EXPECT_NEAR(camera.distance, 75.0f, 1e-3f);
+    ExpectNear(GroundPoint(camera), ground);
+}
+
+TEST_F(CameraTest, WheelOverAWindowOrWithTheMiddleButtonDoesNotZoom)
+{
+    for (int which = 0; which < 2; ++which) {
+        Camera camera = Placed(Vec3(0, 41, 20));
+        context.overWindow = which == 0;
+        mouse.down[2] = which == 1 ? 0x80 : 0;
+        mouse.wheel = WHEEL_DELTA;
+        for (int i = 0; i < 10; ++i) camera.Update(0.1f);
+        EXPECT_NEAR(camera.distance, 40 / 0.8660254f, 1e-3f) << which;
+    }
+}
+
+TEST_F(CameraTest, MiddleButtonPansOrRotates)
+{
+    Camera camera = Placed(Vec3(0, 40, 20));
+    mouse.down[2] = 0x80;
+    mouse.cursorX = 500;
+    mouse.cursorY = 300;
+    mouse.stepX = 10;
+    mouse.stepY = 10;
+    camera.Update(0.1f);  // 0.1 per pixel, not scaled by the frame time
+    ExpectNear(camera.eye, Vec3(1, 40, 19));
+    EXPECT_EQ(mouse.cursorX, 490);
+    EXPECT_EQ(mouse.cursorY, 290);
+
+    config->middleMousePans = false;
+    camera = Placed(Vec3(0, 41, 20));
+    const Vec3 ground = GroundPoint(camera);
+    mouse.cursorX = 500;
+    mouse.stepX = 20;
+    mouse.stepY = 0;
+    camera.Update(0.1f);  // yaw -= 0.5 x 20 x 0.1
+    EXPECT_NEAR(camera.yaw, 3.1415927f - 1.0f, 1e-5f);
+    ExpectNear(GroundPoint(camera), ground);
+    EXPECT_EQ(mouse.cursorX, 500);
+}
+
+TEST_F(CameraTest, TextEntryKeepsTheKeys)
+{
+    Camera camera = Placed(Vec3(0, 40, 20));
+    context.textEntry = true;
+    Hold(DIK_UP);
+    Hold(DIK_PRIOR);
+    camera.Update(0.1f);
+    ExpectNear(camera.eye, Vec3(0, 40, 20));
+    EXPECT_FLOAT_EQ(camera.pitch, -1.0471976f);
+
+    // A text window holding the keyboard takes the arrows but not Page Up.
+    context.textEntry = false;
+    context.textWindow = true;
+    camera.Update(0.1f);
+    EXPECT_NEAR(camera.eye.z, 20.0f, 1e-4f);
+    EXPECT_NEAR(camera.pitch, -1.0471976f + 0.2f, 1e-5f);
+}
+
+TEST_F(CameraTest, FollowingAUnitUntilItIsGone)
+{
+    Camera camera = Placed(Vec3(0, 41, 20));
+    camera.SetFollow(true, true);  // nothing selected
+    EXPECT_FALSE(camera.follow);
+    EXPECT_FALSE(context.button);
+
+    context.selected = true;
+    camera.SetFollow(true, false);  // a building cannot be followed
+    EXPECT_FALSE(camera.follow);
+    EXPECT_EQ(context.buttonCalls, 1);
+
+    context.agent = true;
+    context.centre = Vec3(10, 0, 10);
+    context.followPoint = Vec3(10, 2, 10);
+    camera.SetFollow(true, true);
+    EXPECT_TRUE(camera.follow);
+    EXPECT_TRUE(context.button);
+    camera.Update(0.1f);
+    // Distance to the follow point: |(10, -39, -10)| = sqrt(1721).
+    const float d = std::sqrt(1721.0f);
+    EXPECT_NEAR(camera.distance, d, 1e-3f);
+    ExpectNear(camera.eye, Vec3(10, 0.8660254f * d, 10 + 0.5f * d));
+
+    context.selected = false;  // the unit died
+    camera.Update(0.1f);
+    EXPECT_FALSE(camera.follow);
+    EXPECT_FALSE(context.button);
+}
+
+TEST_F(CameraTest, OtherModesStandStill)
+{
+    Camera camera = Placed(Vec3(0, 40, 20));
+    camera.SetMode(1);
+    mouse.cursorX = 0;
+    camera.Update(0.1f);
+    ExpectNear(camera.eye, Vec3(0, 40, 20));
+}
+
+TEST_F(CameraTest, ResetOrientationLooksAtTheGroundAgain)
+{
+    Camera camera = Placed(Vec3(0, 41, 20));
+    camera.ResetOrientation();  // no terrain: the plane y = 0, 41 / 0.8660254 = 47.3427 away
+    EXPECT_EQ(camera.yaw, -3.14f);
+    EXPECT_NEAR(camera.distance, 47.34273f, 1e-3f);
+    ExpectNear(camera.eye + camera.direction * camera.distance, Vec3(0, 0, 20 - 0.5f * 47.34273f));
+    ExpectNear(camera.target, camera.eye + camera.direction);
+
+    context.hasTerrain = true;
+    context.terrainHit = Vec3(5, 3, 5);
+    camera = Placed(Vec3(0, 41, 20));
+    camera.ResetOrientation();
+    EXPECT_NEAR(camera.distance, std::sqrt(1694.0f), 1e-3f);
+    ExpectNear(camera.eye + camera.direction * camera.distance, Vec3(5, 3, 5));
+
+    camera = Placed(Vec3(0, 41, 20));
+    camera.follow = true;
+    camera.ResetOrientation();  // following: only the orientation changes
+    ExpectNear(camera.eye, Vec3(0, 41, 20));
+    EXPECT_EQ(camera.distance, 43.149677f);
+}
+
+TEST_F(CameraTest, MatricesOfTheView)
+{
+    Camera camera = Placed(Vec3(0, 10, -10));
+    camera.target = Vec3(0, 0, 0);
+    camera.aspect = 4.0f / 3.0f;
+    camera.BuildMatrices(false);
+    const float h = 0.70710678f;
+    const Matrix view(1, 0, 0, 0, 0, h, -h, 0, 0, h, h, 0, 0, 0, 14.142136f, 1);
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c) {
+            EXPECT_NEAR(ViewMatrix.m[r][c], view.m[r][c], 1e-5f) << r << c;
+            EXPECT_EQ(WorldMatrix.m[r][c], r == c ? 1.0f : 0.0f);
+        }
+    EXPECT_NEAR(ProjectionMatrix._11, 1.8106602f, 1e-5f);
+    EXPECT_NEAR(ProjectionMatrix._22, 2.4142136f, 1e-5f);
+    EXPECT_NEAR(ProjectionMatrix._33, 500 / 499.9f, 1e-5f);
+    EXPECT_NEAR(ProjectionMatrix._43, -0.1f * 500 / 499.9f, 1e-6f);
+    EXPECT_EQ(ProjectionMatrix._34, 1.0f);
+    ExpectNear(Vec3(InverseViewMatrix._41, InverseViewMatrix._42, InverseViewMatrix._43), camera.eye, 1e-4f);
+}
+
+TEST_F(CameraTest, ShakeLiftsTheViewAndFades)
+{
+    Camera camera = Placed(Vec3(0, 10, -10));
+    camera.target = Vec3(0, 0, 0);
+    float savedDelta = FrameTimer.delta;
+
+    // Duration 0.2, amplitude 0.4, frequency 0: after a 0.1 s frame the lift is
+    // (0.4 +- 0.1) x (0.1 / 0.2)^2 = 0.075 .. 0.125.
+    StartCameraShake(0.2f, 0.4f, 0.0f);
+    FrameTimer.delta = 0.1f;
+    camera.BuildMatrices(true);
+    EXPECT_FLOAT_EQ(ActiveCameraShake.remaining, 0.1f);
+    EXPECT_GE(InverseViewMatrix._42, 10.075f - 1e-4f);
+    EXPECT_LE(InverseViewMatrix._42, 10.125f + 1e-4f);
+    EXPECT_EQ(camera.eye.y, 10.0f);
+
+    context.paused = true;  // frozen while paused
+    camera.BuildMatrices(true);
+    EXPECT_FLOAT_EQ(ActiveCameraShake.remaining, 0.1f);
+    context.paused = false;
+    camera.BuildMatrices(false);  // no shake asked: none spent
+    EXPECT_FLOAT_EQ(ActiveCameraShake.remaining, 0.1f);
+    EXPECT_NEAR(InverseViewMatrix._42, 10.0f, 1e-4f);
+
+    FrameTimer.delta = 5.0f;  // a long frame counts as 0.1: the shake ends with no lift
+    camera.BuildMatrices(true);
+    EXPECT_EQ(ActiveCameraShake.remaining, 0.0f);
+    EXPECT_NEAR(InverseViewMatrix._42, 10.0f, 1e-4f);
+
+    StartCameraShake(0.0f, 0.4f, 1.0f);  // nothing to shake, nothing to divide
+    camera.BuildMatrices(true);
+    EXPECT_NEAR(InverseViewMatrix._42, 10.0f, 1e-4f);
+    StopCameraShake();
+    FrameTimer.delta = savedDelta;
+}
