@@ -6,6 +6,8 @@
 //
 // The numeric values are the ones the game's drawing code is written against, so a state or a
 // format quoted as a number (depth test is state 7, A8R8G8B8 is format 21) means the same here.
+#include "host/Maths.h"
+
 #include <cstdint>
 
 // ---- Results --------------------------------------------------------------------------------
@@ -497,16 +499,13 @@ struct GfxMaterial {
 };
 
 enum : uint32_t { LIGHT_POINT = 1, LIGHT_SPOT = 2, LIGHT_DIRECTIONAL = 3 };
-struct GfxVector {
-    float x = 0, y = 0, z = 0;
-};
 struct GfxLight {
     uint32_t Type = LIGHT_DIRECTIONAL;  // LIGHT_*
     ColorValue Diffuse;
     ColorValue Specular;
     ColorValue Ambient;
-    GfxVector Position;
-    GfxVector Direction;
+    Vec3 Position;
+    Vec3 Direction;
     float Range = 0;
     float Falloff = 0;
     float Attenuation0 = 0;
