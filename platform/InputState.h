@@ -1,50 +1,71 @@
 #pragma once
 // The keyboard and mouse state that the window manager, the camera, the orders and the
 // screens read once the shell has polled the devices for this pass. Keys are indexed by
-// keyboard scan code (the DIK_ values below); 0x80 set in a key's byte means it is held.
+// keyboard scan code (the DIK_ values of host/InputKeys.h); 0x80 set in a key's byte means it
+// is held. The shell polls once per main-loop pass, right after the frame timer's tick:
+// keyboard first, then mouse. Window messages are not read here (see host/InputEvents.h).
+#include "host/InputDevices.h"
+#include "host/InputKeys.h"
 
-// Scan codes of the keys the game reads by position.
-enum : unsigned char {
-    DIK_ESCAPE = 0x01,
-    DIK_LCONTROL = 0x1D,
-    DIK_LSHIFT = 0x2A,
-    DIK_RSHIFT = 0x36,
-    DIK_LMENU = 0x38,  // left Alt
-    DIK_CAPITAL = 0x3A,
-    DIK_NUMLOCK = 0x45,
-    DIK_SCROLL = 0x46,
-    DIK_RCONTROL = 0x9D,
-    DIK_RMENU = 0xB8,  // right Alt
-    DIK_UP = 0xC8,
-    DIK_PRIOR = 0xC9,  // Page Up
-    DIK_LEFT = 0xCB,
-    DIK_RIGHT = 0xCD,
-    DIK_DOWN = 0xD0,
-    DIK_NEXT = 0xD1,  // Page Down
-    DIK_INSERT = 0xD2,
-};
+struct SDL_Window;
 
 // Raw wheel movement of one notch.
 constexpr int WHEEL_DELTA = 120;
 
+// The lock-key toggles, in the order the keyboard keeps them.
+enum KeyToggle { TOGGLE_INSERT = 0, TOGGLE_NUMLOCK = 1, TOGGLE_CAPSLOCK = 2, TOGGLE_SCROLLLOCK = 3 };
+
 class KeyboardDevice {
 public:
+    // Makes, formats and acquires the system keyboard for window; clears the toggles. On a
+    // failed step: a message box, a log line naming the step, and its result.
+    int Create(InputSystem* system, SDL_Window* window);
+    // Once per pass: the previous state, the new state, the toggles.
+    void Update();
+
+    bool IsKeyDown(int code) const { return code >= 0 && code < 256 && (state[code] & 0x80) != 0; }
+    // Insert flips between inserting and overwriting text.
+    bool IsOverwriteMode() const { return toggles[TOGGLE_INSERT] != 0; }
+    bool IsCapsLockOn() const { return toggles[TOGGLE_CAPSLOCK] != 0; }
+
     unsigned char state[256] = {};
     unsigned char previousState[256] = {};
     // Flipped on every press of Insert, Num Lock, Caps Lock and Scroll Lock, in this order.
     unsigned char toggles[4] = {};
-
-    bool IsKeyDown(int code) const { return code >= 0 && code < 256 && (state[code] & 0x80) != 0; }
+    InputDevice* device = nullptr;
+    // Virtual-key codes of the last key message, set by the window procedure: the key just
+    // pressed (0 between messages; the text boxes may replace it) and the key last released.
+    int lastKeyDown = 0;
+    int lastKeyUp = 0;
 };
 
 class MouseDevice {
 public:
     MouseDevice();
 
+    // Makes and formats the system mouse for window (acquired by the first update) and puts
+    // the cursor and the press point at the centre of the screen.
+    int Create(InputSystem* system, SDL_Window* window);
+    // Once per pass: movement, cursor, buttons and their events, press point and press times.
+    void Update();
+
     // The down byte of button b (0 left, 1 right, 2 middle); 0 for any other b.
     int IsButtonDown(int b) const;
+    // Button b is held: down in this update and in the previous one (unless cleared).
+    bool WasClicked(int b) const;
+    // Makes WasClicked(b) false until the next update.
+    void ClearClicked(int b);
+    // The event of button b in this update is e (1 pressed, 2 released).
+    bool ButtonEventIs(int b, int e) const;
+    // Consumes the event of button b, so later readers of the pass do not see it.
+    void ClearButtonEvent(int b);
+    // The cursor is more than n pixels from the press point on both axes.
+    bool IsDragging(int n) const;
+    // The last two left-button presses came less than t seconds apart (a double click).
+    bool HeldLongerThan(float t) const;
 
     int wheel;                 // raw movement of the last update, WHEEL_DELTA per notch
+    InputDevice* device;
     unsigned char down[3];     // 0x80 while held
     unsigned char previous[3]; // down bytes of the previous update
     unsigned char event[3];    // 0 none, 1 pressed, 2 released in this update
@@ -58,8 +79,20 @@ public:
 // The input devices; a device is null until it has been created.
 class InputState {
 public:
+    // Unacquires, releases and deletes the keyboard, the mouse and the controller, then the
+    // input system. Called at shutdown.
+    void Release();
+
+    InputSystem* system = nullptr;
     KeyboardDevice* keyboard = nullptr;
     MouseDevice* mouse = nullptr;
+    // A game controller: polled and released when present; nothing makes one.
+    InputDevice* controller = nullptr;
 };
 
 extern InputState Input;
+
+// Makes the input system, the keyboard and the mouse for the game's window, logging the
+// outcome; the result of the last step (negative on failure). Called once at start-up, after
+// the frame timer.
+int InitDirectInput(SDL_Window* window);

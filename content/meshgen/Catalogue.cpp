@@ -1,0 +1,48 @@
+#include "content/meshgen/Catalogue.h"
+
+#include "render/IndexedMesh.h"
+#include "render/MeshFormat.h"
+
+const std::vector<MeshRecipe>& MeshCatalogue()
+{
+    static const std::vector<MeshRecipe> recipes = {
+        {"walker.txt", MakeWalker},
+        {"skybox.txt", MakeSkybox},
+        {"hopper_empty.txt", MakeHopperEmpty},
+        {"hopper_half.txt", MakeHopperHalf},
+        {"hopper_full.txt", MakeHopperFull},
+        {"splat.txt", MakeSplat},
+    };
+    return recipes;
+}
+
+const std::vector<AnimationRecipe>& AnimationCatalogue()
+{
+    static const std::vector<AnimationRecipe> recipes = {
+        {"walker_idle.txt", "walker.txt", ANIM_IDLE, false, MakeWalkerIdle},
+        {"walker_walk.txt", "walker.txt", ANIM_WALK, false, MakeWalkerWalk},
+        {"walker_attack.txt", "walker.txt", ANIM_ATTACK, false, MakeWalkerAttack},
+        {"walker_pain.txt", "walker.txt", ANIM_PAIN, false, MakeWalkerPain},
+        {"walker_death.txt", "walker.txt", ANIM_DEATH, true, MakeWalkerDeath},
+    };
+    return recipes;
+}
+
+std::vector<GeneratedFile> GenerateMeshFiles()
+{
+    std::vector<GeneratedFile> files;
+    for (const MeshRecipe& recipe : MeshCatalogue()) {
+        IndexedMesh mesh;
+        recipe.make(&mesh);
+        files.push_back({recipe.fileName, WriteMeshText(mesh)});
+    }
+    return files;
+}
+
+std::vector<GeneratedFile> GenerateAnimationFiles()
+{
+    std::vector<GeneratedFile> files;
+    for (const AnimationRecipe& recipe : AnimationCatalogue())
+        files.push_back({recipe.fileName, WriteAnimationText(recipe.make())});
+    return files;
+}

@@ -1,0 +1,52 @@
+#pragma once
+// Every mesh and animation the generator makes, by file name. The build writes them all and packs
+// them into data/mesh.pkb and data/anims.pkb; the tests read them the way the game does.
+//
+// Adding a model: write its description (a function filling the mesh) next to its kind of model
+// and list it in the catalogue with its file name; list the file in content/meshgen's CMake too.
+#include "render/Animation.h"
+
+#include <string>
+#include <vector>
+
+class IndexedMesh;
+
+// What the generated meshes draw with.
+constexpr const char* MESH_EFFECT = "data/shaders/flat.fx";
+constexpr const char* WHITE_TEXTURE = "data/textures/white.dds";
+
+struct MeshRecipe {
+    const char* fileName;  // the package entry the game asks for
+    void (*make)(IndexedMesh* mesh);
+};
+
+struct AnimationRecipe {
+    const char* fileName;
+    const char* meshFileName;  // the mesh whose skeleton it moves
+    int id;                    // AnimationId it plays as
+    bool holds;                // meant to stay on its last key (set by the unit's set-up)
+    Animation (*make)();
+};
+
+const std::vector<MeshRecipe>& MeshCatalogue();
+const std::vector<AnimationRecipe>& AnimationCatalogue();
+
+struct GeneratedFile {
+    std::string fileName;
+    std::string text;
+};
+std::vector<GeneratedFile> GenerateMeshFiles();
+std::vector<GeneratedFile> GenerateAnimationFiles();
+
+// The models, by kind.
+void MakeWalker(IndexedMesh* mesh);
+Animation MakeWalkerIdle();
+Animation MakeWalkerWalk();
+Animation MakeWalkerAttack();
+Animation MakeWalkerPain();
+Animation MakeWalkerDeath();
+void MakeSkybox(IndexedMesh* mesh);
+void MakeHopperEmpty(IndexedMesh* mesh);
+void MakeHopperHalf(IndexedMesh* mesh);
+void MakeHopperFull(IndexedMesh* mesh);
+void MakeSplat(IndexedMesh* mesh);

@@ -1,0 +1,1347 @@
+// The device's life: the OpenGL context, the back buffer and its presentation, the objects it
+// makes, the lost-device protocol, render targets and read-back, and state bookkeeping.
+// Drawing itself is in host/GfxDraw.cpp.
+#include "host/GfxDevice.h"
+
+#include "host/FixedFunction.h"
+#include "host/GfxInternal.h"
+#include "host/GfxShaderText.h"
+#include "host/GfxWindow.h"
+#include "host/Log.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+void GLAPIENTRY DebugMessage(GLenum, GLenum type, GLuint, GLenum severity, GLsizei, const GLchar* message, const void*)
+{
+    if (severity == GL_DEBUG_SEVERITY_NOTIFICATION) return;
+    Log("%s OpenGL: %s\n", type == GL_DEBUG_TYPE_ERROR ? "ERROR" : "WARNING", message);
+}
+
+uint32_t DefaultTextureMemoryBudget() { return 1024u * 1024u * 1024u; }
+
+}  // namespace
+
+// ---- GfxResource ------------------------------------------------------------------------------
+
+GfxResource::GfxResource(GfxDevice* device, GfxPool pool, bool counted)
+    : device_(device), pool_(pool), counted_(counted)
+{
+    if (device_) device_->Register(this);
+}
+
+GfxResource::~GfxResource()
+{
+    if (device_) device_->Unregister(this);
+}
+
+uint32_t GfxResource::AddRef() { return ++refs_; }
+
+uint32_t GfxResource::Release()
+{
+    uint32_t refs = --refs_;
+    if (refs == 0) delete this;
+    return refs;
+}
+
+// ---- Creation and destruction -----------------------------------------------------------------
+
+GfxDevice::GfxDevice(GfxWindow* window) : window_(window)
+{
+    MatrixIdentity(&world_);
+    MatrixIdentity(&view_);
+    MatrixIdentity(&projection_);
+    for (Matrix& m : textureTransforms_) MatrixIdentity(&m);
+}
+
+GfxResult GfxDevice::Create(GfxWindow* window, PresentParameters* params, GfxDevice** out)
+{
+    if (!out) return ERR_INVALIDCALL;
+    *out = nullptr;
+    if (!window || !window->IsOpen() || !params) return ERR_INVALIDCALL;
+    GfxDevice* device = new GfxDevice(window);
+    GfxResult result = device->Initialise(params);
+    if (GfxFailed(result)) {
+        delete device;
+        return result;
+    }
+    *out = device;
+    return GFX_OK;
+}
+
+GfxResult GfxDevice::Initialise(PresentParameters* params)
+{
+    SDL_GLContext context = SDL_GL_CreateContext(window_->GetSDLWindow());
+    if (!context) {
+        Log("ERROR no OpenGL 3.3 context: %s\n", SDL_GetError());
+        return ERR_NOTAVAILABLE;
+    }
+    context_ = context;
+    SDL_GL_MakeCurrent(window_->GetSDLWindow(), context);
+    if (epoxy_gl_version() < 33) {
+        Log("ERROR OpenGL 3.3 is needed, the driver offers %d.%d\n", epoxy_gl_version() / 10,
+            epoxy_gl_version() % 10);
+        return ERR_NOTAVAILABLE;
+    }
+    if (getenv("VELDMARK_GL_DEBUG") && epoxy_has_gl_extension("GL_KHR_debug")) {
+        glEnable(GL_DEBUG_OUTPUT_SYNCHRONOUS);
+        glDebugMessageCallback(DebugMessage, nullptr);
+    }
+    s3tc_ = epoxy_has_gl_extension("GL_EXT_texture_compression_s3tc");
+    anisotropic_ = epoxy_has_gl_extension("GL_EXT_texture_filter_anisotropic") ||
+                   epoxy_has_gl_extension("GL_ARB_texture_filter_anisotropic");
+    mirrorClampToEdge_ = epoxy_gl_version() >= 44 || epoxy_has_gl_extension("GL_ARB_texture_mirror_clamp_to_edge");
+
+    GLint maxTexture = 0, maxSamples = 0, maxElements = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTexture);
+    glGetIntegerv(GL_MAX_SAMPLES, &maxSamples);
+    glGetIntegerv(GL_MAX_ELEMENTS_INDICES, &maxElements);
+    caps_.PixelShaderVersion = PixelShaderVersion(3, 0);
+    caps_.VertexShaderVersion = VertexShaderVersion(3, 0);
+    caps_.TextureCaps = PTEXTURECAPS_PERSPECTIVE | PTEXTURECAPS_ALPHA | PTEXTURECAPS_NONPOW2CONDITIONAL |
+                        PTEXTURECAPS_MIPMAP | PTEXTURECAPS_CUBEMAP | PTEXTURECAPS_MIPCUBEMAP;
+    caps_.MaxTextureWidth = caps_.MaxTextureHeight = (uint32_t)maxTexture;
+    caps_.MaxAnisotropy = 1;
+    if (anisotropic_) {
+        GLfloat maxAniso = 1;
+        glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &maxAniso);
+        caps_.MaxAnisotropy = (uint32_t)maxAniso;
+    }
+    caps_.MaxPrimitiveCount = 0xFFFFFF;
+    caps_.MaxVertexIndex = 0xFFFFFF;
+    caps_.MaxMultiSampleType = (uint32_t)maxSamples;
+    caps_.TextureCompressionS3TC = s3tc_;
+
+    GLuint vao = 0;
+    glGenVertexArrays(1, &vao);
+    glBindVertexArray(vao);
+    vao_ = vao;
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    GLuint samplers[MAX_SAMPLERS];
+    glGenSamplers(MAX_SAMPLERS, samplers);
+    for (uint32_t i = 0; i < MAX_SAMPLERS; ++i) {
+        samplers_[i] = samplers[i];
+        glBindSampler(i, samplers[i]);
+    }
+    GLuint buffers[2];
+    glGenBuffers(2, buffers);
+    upVertexBuffer_ = buffers[0];
+    upIndexBuffer_ = buffers[1];
+
+    // What a stage without a texture samples: opaque black.
+    const uint8_t black[4] = {0, 0, 0, 255};
+    GLuint textures[2];
+    glGenTextures(2, textures);
+    blackTexture_ = textures[0];
+    blackCube_ = textures[1];
+    BindScratchTexture(GL_TEXTURE_2D, blackTexture_);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, black);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    BindScratchTexture(GL_TEXTURE_CUBE_MAP, blackCube_);
+    for (int face = 0; face < 6; ++face)
+        glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_RGBA8, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, black);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAX_LEVEL, 0);
+    glEnable(GL_TEXTURE_CUBE_MAP_SEAMLESS);
+    glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);  // flat shading takes the first vertex's colour
+    TakeGlError();
+
+    GfxResult result = MakeSwapChain(params);
+    if (GfxFailed(result)) return result;
+    SetDefaultStates();
+    Log("    Graphics: %s, OpenGL %s, %ux%u%s, %u samples\n", (const char*)glGetString(GL_RENDERER),
+        (const char*)glGetString(GL_VERSION), params_.BackBufferWidth, params_.BackBufferHeight,
+        params_.Windowed ? " windowed" : " full screen", params_.MultiSampleType);
+    return GFX_OK;
+}
+
+GfxDevice::~GfxDevice()
+{
+    if (context_) {
+        UnbindAll();
+        if (renderTarget_) renderTarget_->Release();
+        if (depthStencil_) depthStencil_->Release();
+        renderTarget_ = depthStencil_ = nullptr;
+        for (auto& entry : fvfDeclarations_) entry.second->Release();
+        fvfDeclarations_.clear();
+        DropSwapChain();
+        if (!resources_.empty()) Log("WARNING %u graphics objects outlive the device\n", (unsigned)resources_.size());
+        for (GfxResource* resource : std::vector<GfxResource*>(resources_.begin(), resources_.end())) {
+            resource->ReleaseGL();
+            resource->device_ = nullptr;
+        }
+        resources_.clear();
+        for (auto& entry : fixedFunctionPrograms_) glDeleteProgram(entry.second->program);
+        for (Framebuffer& fb : framebuffers_) glDeleteFramebuffers(1, &fb.name);
+        glDeleteSamplers(MAX_SAMPLERS, samplers_);
+        GLuint buffers[2] = {upVertexBuffer_, upIndexBuffer_};
+        glDeleteBuffers(2, buffers);
+        GLuint textures[2] = {blackTexture_, blackCube_};
+        glDeleteTextures(2, textures);
+        glDeleteVertexArrays(1, &vao_);
+        SDL_GL_MakeCurrent(window_->GetSDLWindow(), nullptr);
+        SDL_GL_DeleteContext((SDL_GLContext)context_);
+    }
+}
+
+uint32_t GfxDevice::AddRef() { return ++refs_; }
+
+uint32_t GfxDevice::Release()
+{
+    uint32_t refs = --refs_;
+    if (refs == 0) delete this;
+    return refs;
+}
+
+GfxResult GfxDevice::MakeSwapChain(PresentParameters* params)
+{
+    int clientWidth = 0, clientHeight = 0;
+    if (params->Windowed == window_->IsFullscreen()) window_->SetFullscreen(!params->Windowed);
+    window_->GetClientSize(&clientWidth, &clientHeight);
+    uint32_t width = params->BackBufferWidth ? params->BackBufferWidth : (uint32_t)clientWidth;
+    uint32_t height = params->BackBufferHeight ? params->BackBufferHeight : (uint32_t)clientHeight;
+    if (width == 0 || height == 0 || width > caps_.MaxTextureWidth || height > caps_.MaxTextureHeight)
+        return ERR_INVALIDCALL;
+    if (params->Windowed && ((int)width != clientWidth || (int)height != clientHeight))
+        window_->SetClientSize((int)width, (int)height);
+
+    uint32_t samples = params->MultiSampleType > 1 && params->Windowed ? params->MultiSampleType : 0;
+    if (samples > caps_.MaxMultiSampleType) {
+        Log("WARNING %u samples per pixel are not available, using %u\n", samples, caps_.MaxMultiSampleType);
+        samples = caps_.MaxMultiSampleType > 1 ? caps_.MaxMultiSampleType : 0;
+    }
+    GfxFormat format = params->BackBufferFormat == FMT_A8R8G8B8 ? FMT_A8R8G8B8 : FMT_X8R8G8B8;
+    for (;;) {
+        backBuffer_ = new GfxSurface(this, GfxSurface::BACK_BUFFER, width, height, format, POOL_DEFAULT, samples, false);
+        GfxResult result = backBuffer_->Allocate();
+        if (GfxSucceeded(result) && params->EnableAutoDepthStencil) {
+            GfxFormat depthFormat = IsDepthFormat(params->AutoDepthStencilFormat) ? params->AutoDepthStencilFormat
+                                                                                  : FMT_D24S8;
+            autoDepthStencil_ = new GfxSurface(this, GfxSurface::DEPTH_STENCIL, width, height, depthFormat,
+                                               POOL_DEFAULT, samples, false);
+            result = autoDepthStencil_->Allocate();
+        }
+        if (GfxSucceeded(result)) {
+            uint32_t fb = FramebufferFor(backBuffer_, autoDepthStencil_);
+            for (const Framebuffer& f : framebuffers_)
+                if (f.name == fb && !f.complete) result = ERR_NOTAVAILABLE;
+        }
+        if (GfxSucceeded(result)) break;
+        DropSwapChain();
+        if (samples == 0) {
+            Log("ERROR the back buffer (%ux%u) could not be made\n", width, height);
+            return result;
+        }
+        Log("WARNING a multisampled back buffer could not be made; drawing without multisampling\n");
+        samples = 0;
+    }
+    if (samples > 1) {
+        GLuint fb = 0, rb = 0;
+        glGenFramebuffers(1, &fb);
+        glGenRenderbuffers(1, &rb);
+        glBindRenderbuffer(GL_RENDERBUFFER, rb);
+        glRenderbufferStorage(GL_RENDERBUFFER, format == FMT_A8R8G8B8 ? GL_RGBA8 : GL_RGB8, width, height);
+        glBindFramebuffer(GL_FRAMEBUFFER, fb);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, rb);
+        resolveFramebuffer_ = fb;
+        resolveRenderbuffer_ = rb;
+        glFramebuffer_ = ~0u;
+    }
+    if (SDL_GL_SetSwapInterval(params->PresentationInterval == PRESENT_INTERVAL_IMMEDIATE ? 0 : 1) != 0)
+        SDL_GL_SetSwapInterval(0);
+    params->BackBufferWidth = width;
+    params->BackBufferHeight = height;
+    params->BackBufferFormat = format;
+    params->MultiSampleType = samples;
+    params->MultiSampleQuality = 0;
+    params_ = *params;
+    renderTarget_ = backBuffer_;
+    renderTarget_->AddRef();
+    depthStencil_ = autoDepthStencil_;
+    if (depthStencil_) depthStencil_->AddRef();
+    dirty_ = DIRTY_ALL;
+    return GFX_OK;
+}
+
+void GfxDevice::DropSwapChain()
+{
+    if (renderTarget_) renderTarget_->Release();
+    if (depthStencil_) depthStencil_->Release();
+    renderTarget_ = depthStencil_ = nullptr;
+    if (backBuffer_) backBuffer_->Release();
+    if (autoDepthStencil_) autoDepthStencil_->Release();
+    backBuffer_ = autoDepthStencil_ = nullptr;
+    if (resolveFramebuffer_) glDeleteFramebuffers(1, &resolveFramebuffer_);
+    if (resolveRenderbuffer_) glDeleteRenderbuffers(1, &resolveRenderbuffer_);
+    resolveFramebuffer_ = resolveRenderbuffer_ = 0;
+    glFramebuffer_ = ~0u;
+}
+
+void GfxDevice::SetDefaultStates()
+{
+    uint32_t* rs = renderStates_;
+    std::fill(rs, rs + RENDER_STATE_COUNT, 0u);
+    rs[RS_ZENABLE] = params_.EnableAutoDepthStencil ? ZB_TRUE : ZB_FALSE;
+    rs[RS_FILLMODE] = FILL_SOLID;
+    rs[RS_SHADEMODE] = SHADE_GOURAUD;
+    rs[RS_ZWRITEENABLE] = 1;
+    rs[RS_LASTPIXEL] = 1;
+    rs[RS_SRCBLEND] = BLEND_ONE;
+    rs[RS_DESTBLEND] = BLEND_ZERO;
+    rs[RS_CULLMODE] = CULL_CCW;
+    rs[RS_ZFUNC] = CMP_LESSEQUAL;
+    rs[RS_ALPHAFUNC] = CMP_ALWAYS;
+    rs[RS_FOGEND] = FloatBits(1.0f);
+    rs[RS_FOGDENSITY] = FloatBits(1.0f);
+    rs[RS_STENCILFAIL] = rs[RS_STENCILZFAIL] = rs[RS_STENCILPASS] = STENCILOP_KEEP;
+    rs[RS_STENCILFUNC] = CMP_ALWAYS;
+    rs[RS_STENCILMASK] = rs[RS_STENCILWRITEMASK] = 0xFFFFFFFF;
+    rs[RS_TEXTUREFACTOR] = 0xFFFFFFFF;
+    rs[RS_CLIPPING] = 1;
+    rs[RS_LIGHTING] = 1;
+    rs[RS_COLORVERTEX] = 1;
+    rs[RS_LOCALVIEWER] = 1;
+    rs[RS_DIFFUSEMATERIALSOURCE] = MCS_COLOR1;
+    rs[RS_SPECULARMATERIALSOURCE] = MCS_COLOR2;
+    rs[RS_POINTSIZE] = rs[RS_POINTSIZE_MIN] = rs[RS_POINTSCALE_A] = FloatBits(1.0f);
+    rs[RS_POINTSIZE_MAX] = FloatBits(64.0f);
+    rs[RS_MULTISAMPLEANTIALIAS] = 1;
+    rs[RS_MULTISAMPLEMASK] = 0xFFFFFFFF;
+    rs[RS_COLORWRITEENABLE] = rs[RS_COLORWRITEENABLE1] = rs[RS_COLORWRITEENABLE2] = rs[RS_COLORWRITEENABLE3] = 0xF;
+    rs[RS_BLENDOP] = rs[RS_BLENDOPALPHA] = BLENDOP_ADD;
+    rs[RS_CCW_STENCILFAIL] = rs[RS_CCW_STENCILZFAIL] = rs[RS_CCW_STENCILPASS] = STENCILOP_KEEP;
+    rs[RS_CCW_STENCILFUNC] = CMP_ALWAYS;
+    rs[RS_BLENDFACTOR] = 0xFFFFFFFF;
+    rs[RS_SRCBLENDALPHA] = BLEND_ONE;
+    rs[RS_DESTBLENDALPHA] = BLEND_ZERO;
+
+    for (uint32_t stage = 0; stage < MAX_TEXTURE_STAGES; ++stage) {
+        uint32_t* ts = stageStates_[stage];
+        std::fill(ts, ts + TEXTURE_STAGE_STATE_COUNT, 0u);
+        ts[TSS_COLOROP] = stage == 0 ? TOP_MODULATE : TOP_DISABLE;
+        ts[TSS_COLORARG1] = TA_TEXTURE;
+        ts[TSS_COLORARG2] = TA_CURRENT;
+        ts[TSS_ALPHAOP] = stage == 0 ? TOP_SELECTARG1 : TOP_DISABLE;
+        ts[TSS_ALPHAARG1] = TA_TEXTURE;
+        ts[TSS_ALPHAARG2] = TA_CURRENT;
+        ts[TSS_TEXCOORDINDEX] = stage;
+        ts[TSS_COLORARG0] = ts[TSS_ALPHAARG0] = ts[TSS_RESULTARG] = TA_CURRENT;
+    }
+    for (uint32_t sampler = 0; sampler < MAX_SAMPLERS; ++sampler) {
+        uint32_t* ss = samplerStates_[sampler];
+        std::fill(ss, ss + SAMPLER_STATE_COUNT, 0u);
+        ss[SAMP_ADDRESSU] = ss[SAMP_ADDRESSV] = ss[SAMP_ADDRESSW] = TADDRESS_WRAP;
+        ss[SAMP_MAGFILTER] = ss[SAMP_MINFILTER] = TEXF_POINT;
+        ss[SAMP_MIPFILTER] = TEXF_NONE;
+        ss[SAMP_MAXANISOTROPY] = 1;
+        samplerDirty_[sampler] = true;
+    }
+    MatrixIdentity(&world_);
+    MatrixIdentity(&view_);
+    MatrixIdentity(&projection_);
+    for (Matrix& m : textureTransforms_) MatrixIdentity(&m);
+    material_ = GfxMaterial();
+    for (uint32_t i = 0; i < MAX_LIGHTS; ++i) {
+        lights_[i] = GfxLight();
+        lights_[i].Type = LIGHT_DIRECTIONAL;
+        lights_[i].Diffuse = ColorValue{1, 1, 1, 0};
+        lights_[i].Direction = Vec3(0, 0, 1);
+        lightEnabled_[i] = false;
+    }
+    uint32_t width = 0, height = 0;
+    TargetSize(&width, &height);
+    viewport_ = Viewport();
+    viewport_.Width = width;
+    viewport_.Height = height;
+    scissor_ = GfxRect{0, 0, (int32_t)width, (int32_t)height};
+    dirty_ = DIRTY_ALL;
+    ++uniformSerial_;
+}
+
+// ---- Object bookkeeping -----------------------------------------------------------------------
+
+void GfxDevice::Register(GfxResource* resource) { resources_.insert(resource); }
+
+void GfxDevice::Unregister(GfxResource* resource) { resources_.erase(resource); }
+
+uint32_t GfxDevice::GetDefaultPoolResourceCount() const
+{
+    uint32_t count = 0;
+    for (const GfxResource* resource : resources_)
+        if (resource->counted_ && resource->pool_ == POOL_DEFAULT) ++count;
+    return count;
+}
+
+void GfxDevice::BindScratchTexture(uint32_t target, uint32_t texture)
+{
+    glActiveTexture(GL_TEXTURE0 + SCRATCH_TEXTURE_UNIT);
+    glBindTexture(target, texture);
+}
+
+uint64_t GfxDevice::TextureBytes(const GfxBaseTexture* texture) const
+{
+    GlFormat f;
+    if (!GetGlFormat(texture->GetFormat(), s3tc_, f)) return 0;
+    uint64_t total = 0;
+    for (uint32_t level = 0; level < texture->GetLevelCount(); ++level) {
+        uint32_t w = texture->GetWidth(level), h = texture->GetHeight(level);
+        total += f.compressed ? FormatRowPitch(texture->GetFormat(), w) * FormatRowCount(texture->GetFormat(), h)
+                              : (uint64_t)w * h * f.bytesPerBlock;
+    }
+    return total * (texture->GetType() == RTYPE_CUBETEXTURE ? 6 : 1);
+}
+
+void GfxDevice::ForgetSurface(GfxSurface* surface)
+{
+    for (size_t i = 0; i < framebuffers_.size();) {
+        if (framebuffers_[i].colour == surface || framebuffers_[i].depth == surface) {
+            if (glFramebuffer_ == framebuffers_[i].name) glFramebuffer_ = ~0u;
+            glDeleteFramebuffers(1, &framebuffers_[i].name);
+            framebuffers_.erase(framebuffers_.begin() + i);
+        } else {
+            ++i;
+        }
+    }
+}
+
+void GfxDevice::ForgetTexture(GfxBaseTexture* texture)
+{
+    // Deleting the OpenGL texture unbinds it; the name may come back for another texture.
+    for (uint32_t unit = 0; unit < MAX_SAMPLERS; ++unit)
+        if (boundTexture_[unit] == texture->GetGLName()) boundTexture_[unit] = 0;
+}
+
+void GfxDevice::ForgetBuffer(GfxBuffer*) { dirty_ |= DIRTY_VERTEX_INPUT; }
+
+void GfxDevice::ForgetProgram(GfxProgram* program)
+{
+    if (glProgram_ == program->GetGLName()) glProgram_ = 0;
+}
+
+void GfxDevice::UseGlProgram(uint32_t program)
+{
+    if (glProgram_ != program) glUseProgram(program);
+    glProgram_ = program;
+}
+
+template <class T> GfxResult GfxDevice::Finish(T* object, GfxResult result, T** out)
+{
+    if (GfxFailed(result)) {
+        object->Release();
+        return result;
+    }
+    *out = object;
+    return GFX_OK;
+}
+
+// ---- Capabilities -----------------------------------------------------------------------------
+
+GfxResult GfxDevice::GetDeviceCaps(GfxCaps* caps) const
+{
+    if (!caps) return ERR_INVALIDCALL;
+    *caps = caps_;
+    return GFX_OK;
+}
+
+uint32_t GfxDevice::GetAvailableTextureMem() const
+{
+    int64_t budget = DefaultTextureMemoryBudget();
+    if (epoxy_has_gl_extension("GL_NVX_gpu_memory_info")) {
+        GLint kb = 0;
+        glGetIntegerv(0x9049, &kb);  // current available video memory
+        if (kb > 0) return (uint32_t)std::min<int64_t>((int64_t)kb * 1024, 0xFFFFFFFF);
+    }
+    int64_t left = budget - textureMemory_;
+    return left > 0 ? (uint32_t)left : 0;
+}
+
+GfxResult GfxDevice::GetDisplayMode(GfxDisplayMode* mode) const
+{
+    if (!mode) return ERR_INVALIDCALL;
+    SDL_DisplayMode m;
+    int display = SDL_GetWindowDisplayIndex(window_->GetSDLWindow());
+    if (SDL_GetDesktopDisplayMode(display < 0 ? 0 : display, &m) != 0) return ERR_NOTAVAILABLE;
+    mode->Width = (uint32_t)m.w;
+    mode->Height = (uint32_t)m.h;
+    mode->RefreshRate = (uint32_t)m.refresh_rate;
+    mode->Format = FMT_X8R8G8B8;
+    return GFX_OK;
+}
+
+GfxResult GfxDevice::CheckDeviceMultiSampleType(GfxFormat format, bool, uint32_t samples,
+                                                uint32_t* qualityLevels) const
+{
+    if (qualityLevels) *qualityLevels = 0;
+    GlFormat f;
+    if (!GetGlFormat(format, s3tc_, f) || !f.renderable) return ERR_INVALIDCALL;
+    if (samples > 1 && samples > caps_.MaxMultiSampleType) return ERR_NOTAVAILABLE;
+    if (qualityLevels) *qualityLevels = 1;
+    return GFX_OK;
+}
+
+GfxResult GfxDevice::CheckDeviceFormat(uint32_t usage, GfxResourceType type, GfxFormat format) const
+{
+    GlFormat f;
+    if (!GetGlFormat(format, s3tc_, f)) return ERR_NOTAVAILABLE;
+    if ((usage & USAGE_DEPTHSTENCIL) && !f.depth) return ERR_NOTAVAILABLE;
+    if (!(usage & USAGE_DEPTHSTENCIL) && f.depth) return ERR_NOTAVAILABLE;
+    if ((usage & (USAGE_RENDERTARGET | USAGE_QUERY_POSTPIXELSHADER_BLENDING)) && !f.renderable) return ERR_NOTAVAILABLE;
+    if (type == RTYPE_VOLUMETEXTURE || type == RTYPE_VOLUME) return ERR_NOTAVAILABLE;
+    return GFX_OK;
+}
+
+// ---- Lost device ------------------------------------------------------------------------------
+
+GfxResult GfxDevice::TestCooperativeLevel()
+{
+    switch (loss_) {
+    case LOSS_NONE: return GFX_OK;
+    case LOSS_DRIVERERROR:
+        if (errorPolls_ > 0) {
+            --errorPolls_;
+            return ERR_DRIVERINTERNALERROR;
+        }
+        loss_ = LOSS_NOTRESET;
+        return ERR_DEVICENOTRESET;
+    case LOSS_LOST:
+        if (lostPolls_ > 0) {
+            --lostPolls_;
+            return ERR_DEVICELOST;
+        }
+        loss_ = LOSS_NOTRESET;
+        return ERR_DEVICENOTRESET;
+    default: return ERR_DEVICENOTRESET;
+    }
+}
+
+void GfxDevice::ForceDeviceLoss(int lostPolls)
+{
+    loss_ = LOSS_LOST;
+    lostPolls_ = lostPolls > 0 ? lostPolls : 0;
+}
+
+void GfxDevice::ForceDriverError(int polls)
+{
+    loss_ = LOSS_DRIVERERROR;
+    errorPolls_ = polls > 0 ? polls : 0;
+}
+
+void GfxDevice::ForceResetFailure(GfxResult result, int count)
+{
+    resetFailure_ = result;
+    resetFailures_ = count > 0 ? count : 0;
+}
+
+void GfxDevice::UnbindAll()
+{
+    for (GfxBaseTexture*& texture : textures_) {
+        if (texture) texture->Release();
+        texture = nullptr;
+    }
+    for (Stream& stream : streams_) {
+        if (stream.buffer) stream.buffer->Release();
+        stream = Stream();
+    }
+    if (indices_) indices_->Release();
+    indices_ = nullptr;
+    if (declaration_) declaration_->Release();
+    declaration_ = nullptr;
+    fvf_ = 0;
+    if (program_) program_->Release();
+    program_ = nullptr;
+    if (renderTarget_ != backBuffer_) {
+        if (renderTarget_) renderTarget_->Release();
+        renderTarget_ = backBuffer_;
+        if (renderTarget_) renderTarget_->AddRef();
+    }
+    if (depthStencil_ != autoDepthStencil_) {
+        if (depthStencil_) depthStencil_->Release();
+        depthStencil_ = autoDepthStencil_;
+        if (depthStencil_) depthStencil_->AddRef();
+    }
+    dirty_ = DIRTY_ALL;
+}
+
+GfxResult GfxDevice::Reset(PresentParameters* params)
+{
+    if (!params) return ERR_INVALIDCALL;
+    inScene_ = false;
+    if (resetFailures_ > 0) {
+        --resetFailures_;
+        if (resetFailure_ == ERR_DEVICELOST) {
+            loss_ = LOSS_LOST;
+            lostPolls_ = 0;
+        } else {
+            loss_ = LOSS_NOTRESET;
+        }
+        return resetFailure_;
+    }
+    UnbindAll();
+    uint32_t alive = GetDefaultPoolResourceCount();
+    // The swap chain's surfaces are held once by the device and once as bound targets.
+    bool swapChainHeld = (backBuffer_ && backBuffer_->refs_ > 2) || (autoDepthStencil_ && autoDepthStencil_->refs_ > 2);
+    if (alive || swapChainHeld) {
+        Log("WARNING the graphics device cannot be reset: %u objects of the default pool are still alive%s\n",
+            alive, swapChainHeld ? " and the back buffer is still held" : "");
+        loss_ = LOSS_NOTRESET;
+        return ERR_INVALIDCALL;
+    }
+    PresentParameters wanted = *params;
+    DropSwapChain();
+    GfxResult result = MakeSwapChain(params);
+    if (GfxFailed(result)) {
+        // Back to what worked before, so the device stays usable after a bad size.
+        PresentParameters old = params_;
+        DropSwapChain();
+        if (GfxFailed(MakeSwapChain(&old))) return ERR_DRIVERINTERNALERROR;
+        *params = wanted;
+        loss_ = LOSS_NOTRESET;
+        return result;
+    }
+    SetDefaultStates();
+    loss_ = LOSS_NONE;
+    return GFX_OK;
+}
+
+// ---- Frame ------------------------------------------------------------------------------------
+
+GfxResult GfxDevice::BeginScene()
+{
+    if (inScene_) return ERR_INVALIDCALL;
+    inScene_ = true;
+    return GFX_OK;
+}
+
+GfxResult GfxDevice::EndScene()
+{
+    if (!inScene_) return ERR_INVALIDCALL;
+    inScene_ = false;
+    return GFX_OK;
+}
+
+namespace {
+
+// Where a back buffer of bw x bh shows in a window of ww x wh: scaled to fit, aspect kept,
+// centred (rows from the bottom, as OpenGL counts them).
+void PresentRect(uint32_t bw, uint32_t bh, int ww, int wh, int r[4])
+{
+    if (ww <= 0 || wh <= 0 || ((uint32_t)ww == bw && (uint32_t)wh == bh)) {
+        r[0] = 0, r[1] = 0, r[2] = (int)bw, r[3] = (int)bh;
+        if (ww > 0 && wh > 0) r[2] = ww, r[3] = wh;
+        return;
+    }
+    double scale = std::min((double)ww / bw, (double)wh / bh);
+    int w = (int)std::lround(bw * scale), h = (int)std::lround(bh * scale);
+    r[0] = (ww - w) / 2;
+    r[1] = (wh - h) / 2;
+    r[2] = r[0] + w;
+    r[3] = r[1] + h;
+}
+
+}  // namespace
+
+GfxResult GfxDevice::Present()
+{
+    if (loss_ != LOSS_NONE) return ERR_DEVICELOST;
+    uint32_t source = ResolvedBackBufferFramebuffer();
+    int ww = 0, wh = 0;
+    window_->GetClientSize(&ww, &wh);
+    int r[4];
+    uint32_t bw = backBuffer_->GetWidth(), bh = backBuffer_->GetHeight();
+    PresentRect(bw, bh, ww, wh, r);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, source);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glDisable(GL_SCISSOR_TEST);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    if (r[0] > 0 || r[1] > 0 || r[2] < ww || r[3] < wh) {
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    bool scaled = (uint32_t)(r[2] - r[0]) != bw || (uint32_t)(r[3] - r[1]) != bh;
+    // Row 0 of the back buffer is the top of the picture; OpenGL's window counts from the bottom.
+    glBlitFramebuffer(0, 0, bw, bh, r[0], r[3], r[2], r[1], GL_COLOR_BUFFER_BIT, scaled ? GL_LINEAR : GL_NEAREST);
+    SDL_GL_SwapWindow(window_->GetSDLWindow());
+    glFramebuffer_ = ~0u;
+    dirty_ |= DIRTY_RASTER | DIRTY_TARGET;
+    return TakeGlError() == GFX_OK ? GFX_OK : ERR_DRIVERINTERNALERROR;
+}
+
+void GfxDevice::WindowToBackBuffer(int windowX, int windowY, int* x, int* y) const
+{
+    int ww = 0, wh = 0;
+    window_->GetClientSize(&ww, &wh);
+    int r[4];
+    uint32_t bw = backBuffer_ ? backBuffer_->GetWidth() : 1, bh = backBuffer_ ? backBuffer_->GetHeight() : 1;
+    PresentRect(bw, bh, ww, wh, r);
+    int w = std::max(1, r[2] - r[0]), h = std::max(1, r[3] - r[1]);
+    // r counts rows from the bottom; the top margin equals the bottom one.
+    if (x) *x = (int)((int64_t)(windowX - r[0]) * (int64_t)bw / w);
+    if (y) *y = (int)((int64_t)(windowY - r[1]) * (int64_t)bh / h);
+}
+
+GfxResult GfxDevice::Clear(uint32_t count, const GfxRect* rects, uint32_t flags, GfxColor color, float z,
+                           uint32_t stencil)
+{
+    if ((count && !rects) || !(flags & (CLEAR_TARGET | CLEAR_ZBUFFER | CLEAR_STENCIL))) return ERR_INVALIDCALL;
+    if ((flags & (CLEAR_ZBUFFER | CLEAR_STENCIL)) && !depthStencil_) return ERR_INVALIDCALL;
+    if (!BindTargetFramebuffer()) return ERR_INVALIDCALL;
+    GLbitfield bits = 0;
+    if (flags & CLEAR_TARGET) bits |= GL_COLOR_BUFFER_BIT;
+    if (flags & CLEAR_ZBUFFER) bits |= GL_DEPTH_BUFFER_BIT;
+    if ((flags & CLEAR_STENCIL) && depthStencil_->GetFormat() == FMT_D24S8) bits |= GL_STENCIL_BUFFER_BIT;
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glDepthMask(GL_TRUE);
+    glStencilMask(0xFF);
+    glClearColor(((color >> 16) & 0xFF) / 255.0f, ((color >> 8) & 0xFF) / 255.0f, (color & 0xFF) / 255.0f,
+                 (color >> 24) / 255.0f);
+    glClearDepth(std::min(1.0f, std::max(0.0f, z)));
+    glClearStencil((GLint)(stencil & 0xFF));
+    glEnable(GL_SCISSOR_TEST);
+    // Only the viewport is cleared (and the scissor rectangle, while the scissor test is on).
+    GfxRect area{(int32_t)viewport_.X, (int32_t)viewport_.Y, (int32_t)(viewport_.X + viewport_.Width),
+                 (int32_t)(viewport_.Y + viewport_.Height)};
+    if (renderStates_[RS_SCISSORTESTENABLE]) {
+        area.left = std::max(area.left, scissor_.left);
+        area.top = std::max(area.top, scissor_.top);
+        area.right = std::min(area.right, scissor_.right);
+        area.bottom = std::min(area.bottom, scissor_.bottom);
+    }
+    uint32_t n = count ? count : 1;
+    for (uint32_t i = 0; i < n; ++i) {
+        GfxRect r = area;
+        if (count) {
+            r.left = std::max(r.left, rects[i].left);
+            r.top = std::max(r.top, rects[i].top);
+            r.right = std::min(r.right, rects[i].right);
+            r.bottom = std::min(r.bottom, rects[i].bottom);
+        }
+        if (r.right <= r.left || r.bottom <= r.top) continue;
+        glScissor(r.left, r.top, r.right - r.left, r.bottom - r.top);
+        glClear(bits);
+    }
+    dirty_ |= DIRTY_RASTER | DIRTY_DEPTH | DIRTY_STENCIL;
+    return TakeGlError();
+}
+
+// ---- States -----------------------------------------------------------------------------------
+
+GfxResult GfxDevice::SetRenderState(RenderStateType state, uint32_t value)
+{
+    if ((uint32_t)state >= RENDER_STATE_COUNT) return ERR_INVALIDCALL;
+    renderStates_[state] = value;
+    switch (state) {
+    case RS_ZENABLE:
+    case RS_ZWRITEENABLE:
+    case RS_ZFUNC: dirty_ |= DIRTY_DEPTH; break;
+    case RS_SRCBLEND:
+    case RS_DESTBLEND:
+    case RS_ALPHABLENDENABLE:
+    case RS_BLENDOP:
+    case RS_BLENDFACTOR:
+    case RS_SEPARATEALPHABLENDENABLE:
+    case RS_SRCBLENDALPHA:
+    case RS_DESTBLENDALPHA:
+    case RS_BLENDOPALPHA: dirty_ |= DIRTY_BLEND; break;
+    case RS_STENCILENABLE:
+    case RS_STENCILFAIL:
+    case RS_STENCILZFAIL:
+    case RS_STENCILPASS:
+    case RS_STENCILFUNC:
+    case RS_STENCILREF:
+    case RS_STENCILMASK:
+    case RS_STENCILWRITEMASK:
+    case RS_TWOSIDEDSTENCILMODE:
+    case RS_CCW_STENCILFAIL:
+    case RS_CCW_STENCILZFAIL:
+    case RS_CCW_STENCILPASS:
+    case RS_CCW_STENCILFUNC: dirty_ |= DIRTY_STENCIL; break;
+    case RS_FILLMODE:
+    case RS_CULLMODE:
+    case RS_COLORWRITEENABLE:
+    case RS_SCISSORTESTENABLE:
+    case RS_DEPTHBIAS:
+    case RS_SLOPESCALEDEPTHBIAS:
+    case RS_MULTISAMPLEANTIALIAS: dirty_ |= DIRTY_RASTER; break;
+    case RS_AMBIENT:
+    case RS_FOGCOLOR:
+    case RS_FOGSTART:
+    case RS_FOGEND:
+    case RS_FOGDENSITY:
+    case RS_FOGTABLEMODE:
+    case RS_TEXTUREFACTOR:
+    case RS_ALPHAREF:
+    case RS_ALPHAFUNC:
+    case RS_ALPHATESTENABLE:
+    case RS_FOGENABLE: ++uniformSerial_; break;
+    default: break;
+    }
+    return GFX_OK;
+}
+
+GfxResult GfxDevice::GetRenderState(RenderStateType state, uint32_t* value) const
+{
+    if ((uint32_t)state >= RENDER_STATE_COUNT || !value) return ERR_INVALIDCALL;
+    *value = renderStates_[state];
+    return GFX_OK;
+}
+
+GfxResult GfxDevice::SetTextureStageState(uint32_t stage, TextureStageStateType type, uint32_t value)
+{
+    if (stage >= MAX_TEXTURE_STAGES || (uint32_t)type >= TEXTURE_STAGE_STATE_COUNT) return ERR_INVALIDCALL;
+    stageStates_[stage][type] = value;
+    return GFX_OK;
+}
+
+GfxResult GfxDevice::GetTextureStageState(uint32_t stage, TextureStageStateType type, uint32_t* value) const
+{
+    if (stage >= MAX_TEXTURE_STAGES || (uint32_t)type >= TEXTURE_STAGE_STATE_COUNT || !value) return ERR_INVALIDCALL;
+    *value = stageStates_[stage][type];
+    return GFX_OK;
+}
+
+GfxResult GfxDevice::SetSamplerState(uint32_t sampler, SamplerStateType type, uint32_t value)
+{
+    if (sampler >= MAX_SAMPLERS || (uint32_t)type >= SAMPLER_STATE_COUNT) return ERR_INVALIDCALL;
+    if (samplerStates_[sampler][type] != value) samplerDirty_[sampler] = true;
+    samplerStates_[sampler][type] = value;
+    return GFX_OK;
+}
+
+GfxResult GfxDevice::GetSamplerState(uint32_t sampler, SamplerStateType type, uint32_t* value) const
+{
+    if (sampler >= MAX_SAMPLERS || (uint32_t)type >= SAMPLER_STATE_COUNT || !value) return ERR_INVALIDCALL;
+    *value = samplerStates_[sampler][type];
+    return GFX_OK;
+}
+
+GfxResult GfxDevice::SetTransform(TransformStateType state, const Matrix* matrix)
+{
+    if (!matrix) return ERR_INVALIDCALL;
+    if (state == TS_WORLD)
+        world_ = *matrix;
+    else if (state == TS_VIEW)
+        view_ = *matrix;
+    else if (state == TS_PROJECTION)
+        projection_ = *matrix;
+    else if (state >= TS_TEXTURE0 && state < TS_TEXTURE0 + MAX_TEXTURE_STAGES)
+        textureTransforms_[state - TS_TEXTURE0] = *matrix;
+    else
+        return ERR_INVALIDCALL;
+    ++uniformSerial_;
+    return GFX_OK;
+}
+
+GfxResult GfxDevice::GetTransform(TransformStateType state, Matrix* matrix) const
+{
+    if (!matrix) return ERR_INVALIDCALL;
+    if (state == TS_WORLD)
+        *matrix = world_;
+    else if (state == TS_VIEW)
+        *matrix = view_;
+    else if (state == TS_PROJECTION)
+        *matrix = projection_;
+    else if (state >= TS_TEXTURE0 && state < TS_TEXTURE0 + MAX_TEXTURE_STAGES)
+        *matrix = textureTransforms_[state - TS_TEXTURE0];
+    else
+        return ERR_INVALIDCALL;
+    return GFX_OK;
+}
+
+GfxResult GfxDevice::SetMaterial(const GfxMaterial* material)
+{
+    if (!material) return ERR_INVALIDCALL;
+    material_ = *material;
+    ++uniformSerial_;
+    return GFX_OK;
+}
+
+GfxResult GfxDevice::GetMaterial(GfxMaterial* material) const
+{
+    if (!material) return ERR_INVALIDCALL;
+    *material = material_;
+    return GFX_OK;
+}
+
+GfxResult GfxDevice::SetLight(uint32_t index, const GfxLight* light)
+{
+    if (index >= MAX_LIGHTS || !light || light->Type < LIGHT_POINT || light->Type > LIGHT_DIRECTIONAL ||
+        light->Range < 0)
+        return ERR_INVALIDCALL;
+    lights_[index] = *light;
+    ++uniformSerial_;
+    return GFX_OK;
+}
+
+GfxResult GfxDevice::GetLight(uint32_t index, GfxLight* light) const
+{
+    if (index >= MAX_LIGHTS || !light) return ERR_INVALIDCALL;
+    *light = lights_[index];
+    return GFX_OK;
+}
+
+GfxResult GfxDevice::LightEnable(uint32_t index, bool enable)
+{
+    if (index >= MAX_LIGHTS) return ERR_INVALIDCALL;
+    lightEnabled_[index] = enable;
+    ++uniformSerial_;
+    return GFX_OK;
+}
+
+GfxResult GfxDevice::GetLightEnable(uint32_t index, bool* enable) const
+{
+    if (index >= MAX_LIGHTS || !enable) return ERR_INVALIDCALL;
+    *enable = lightEnabled_[index];
+    return GFX_OK;
+}
+
+void GfxDevice::TargetSize(uint32_t* width, uint32_t* height) const
+{
+    *width = renderTarget_ ? renderTarget_->GetWidth() : 0;
+    *height = renderTarget_ ? renderTarget_->GetHeight() : 0;
+}
+
+GfxResult GfxDevice::SetViewport(const Viewport* viewport)
+{
+    if (!viewport) return ERR_INVALIDCALL;
+    uint32_t width = 0, height = 0;
+    TargetSize(&width, &height);
+    if (viewport->Width == 0 || viewport->Height == 0 || (uint64_t)viewport->X + viewport->Width > width ||
+        (uint64_t)viewport->Y + viewport->Height > height || !(viewport->MinZ >= 0.0f && viewport->MinZ <= 1.0f) ||
+        !(viewport->MaxZ >= 0.0f && viewport->MaxZ <= 1.0f))
+        return ERR_INVALIDCALL;
+    viewport_ = *viewport;
+    dirty_ |= DIRTY_VIEWPORT;
+    ++uniformSerial_;
+    return GFX_OK;
+}
+
+GfxResult GfxDevice::GetViewport(Viewport* viewport) const
+{
+    if (!viewport) return ERR_INVALIDCALL;
+    *viewport = viewport_;
+    return GFX_OK;
+}
+
+GfxResult GfxDevice::SetScissorRect(const GfxRect* rect)
+{
+    if (!rect) return ERR_INVALIDCALL;
+    scissor_ = *rect;
+    dirty_ |= DIRTY_RASTER;
+    return GFX_OK;
+}
+
+GfxResult GfxDevice::GetScissorRect(GfxRect* rect) const
+{
+    if (!rect) return ERR_INVALIDCALL;
+    *rect = scissor_;
+    return GFX_OK;
+}
+
+GfxResult GfxDevice::SetTexture(uint32_t stage, GfxBaseTexture* texture)
+{
+    if (stage >= MAX_SAMPLERS) return ERR_INVALIDCALL;
+    if (texture) texture->AddRef();
+    if (textures_[stage]) textures_[stage]->Release();
+    textures_[stage] = texture;
+    return GFX_OK;
+}
+
+GfxResult GfxDevice::GetTexture(uint32_t stage, GfxBaseTexture** texture) const
+{
+    if (stage >= MAX_SAMPLERS || !texture) return ERR_INVALIDCALL;
+    *texture = textures_[stage];
+    if (*texture) (*texture)->AddRef();
+    return GFX_OK;
+}
+
+// ---- Geometry objects -------------------------------------------------------------------------
+
+GfxResult GfxDevice::CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, GfxPool pool,
+                                        GfxVertexBuffer** out)
+{
+    if (!out) return ERR_INVALIDCALL;
+    *out = nullptr;
+    if (length == 0 || length > (1u << 30)) return ERR_INVALIDCALL;
+    if (fvf && length < GfxVertexDeclaration::FVFVertexSize(fvf)) return ERR_INVALIDCALL;
+    GfxVertexBuffer* buffer = new GfxVertexBuffer(this, length, usage, fvf, pool);
+    return Finish(buffer, buffer->Allocate(), out);
+}
+
+GfxResult GfxDevice::CreateIndexBuffer(uint32_t length, uint32_t usage, GfxFormat format, GfxPool pool,
+                                       GfxIndexBuffer** out)
+{
+    if (!out) return ERR_INVALIDCALL;
+    *out = nullptr;
+    if (length == 0 || length > (1u << 30) || (format != FMT_INDEX16 && format != FMT_INDEX32)) return ERR_INVALIDCALL;
+    GfxIndexBuffer* buffer = new GfxIndexBuffer(this, length, usage, format, pool);
+    return Finish(buffer, buffer->Allocate(), out);
+}
+
+GfxResult GfxDevice::CreateVertexDeclaration(const VertexElement* elements, GfxVertexDeclaration** out)
+{
+    if (!out) return ERR_INVALIDCALL;
+    *out = nullptr;
+    GfxVertexDeclaration* declaration = new GfxVertexDeclaration(this, true);
+    return Finish(declaration, declaration->Build(elements) ? GFX_OK : ERR_INVALIDCALL, out);
+}
+
+GfxResult GfxDevice::SetStreamSource(uint32_t stream, GfxVertexBuffer* buffer, uint32_t offset, uint32_t stride)
+{
+    if (stream >= MAX_VERTEX_STREAMS) return ERR_INVALIDCALL;
+    if (buffer) buffer->AddRef();
+    if (streams_[stream].buffer) streams_[stream].buffer->Release();
+    streams_[stream].buffer = buffer;
+    streams_[stream].offset = offset;
+    streams_[stream].stride = stride;
+    dirty_ |= DIRTY_VERTEX_INPUT;
+    return GFX_OK;
+}
+
+GfxResult GfxDevice::GetStreamSource(uint32_t stream, GfxVertexBuffer** buffer, uint32_t* offset,
+                                     uint32_t* stride) const
+{
+    if (stream >= MAX_VERTEX_STREAMS || !buffer) return ERR_INVALIDCALL;
+    *buffer = streams_[stream].buffer;
+    if (*buffer) (*buffer)->AddRef();
+    if (offset) *offset = streams_[stream].offset;
+    if (stride) *stride = streams_[stream].stride;
+    return GFX_OK;
+}
+
+GfxResult GfxDevice::SetIndices(GfxIndexBuffer* indices)
+{
+    if (indices) indices->AddRef();
+    if (indices_) indices_->Release();
+    indices_ = indices;
+    return GFX_OK;
+}
+
+GfxResult GfxDevice::GetIndices(GfxIndexBuffer** indices) const
+{
+    if (!indices) return ERR_INVALIDCALL;
+    *indices = indices_;
+    if (indices_) indices_->AddRef();
+    return GFX_OK;
+}
+
+GfxResult GfxDevice::SetFVF(uint32_t fvf)
+{
+    if (fvf) {
+        auto it = fvfDeclarations_.find(fvf);
+        if (it == fvfDeclarations_.end()) {
+            std::vector<VertexElement> elements;
+            if (!GfxVertexDeclaration::ElementsFromFVF(fvf, elements)) return ERR_INVALIDCALL;
+            GfxVertexDeclaration* declaration = new GfxVertexDeclaration(this, false);
+            if (!declaration->Build(elements.data())) {
+                declaration->Release();
+                return ERR_INVALIDCALL;
+            }
+            fvfDeclarations_[fvf] = declaration;
+        }
+    }
+    if (declaration_) declaration_->Release();
+    declaration_ = nullptr;
+    fvf_ = fvf;
+    dirty_ |= DIRTY_VERTEX_INPUT;
+    return GFX_OK;
+}
+
+GfxResult GfxDevice::GetFVF(uint32_t* fvf) const
+{
+    if (!fvf) return ERR_INVALIDCALL;
+    *fvf = fvf_;
+    return GFX_OK;
+}
+
+GfxResult GfxDevice::SetVertexDeclaration(GfxVertexDeclaration* declaration)
+{
+    if (declaration) declaration->AddRef();
+    if (declaration_) declaration_->Release();
+    declaration_ = declaration;
+    fvf_ = 0;
+    dirty_ |= DIRTY_VERTEX_INPUT;
+    return GFX_OK;
+}
+
+GfxResult GfxDevice::GetVertexDeclaration(GfxVertexDeclaration** declaration) const
+{
+    if (!declaration) return ERR_INVALIDCALL;
+    *declaration = declaration_;
+    if (!*declaration && fvf_) {
+        auto it = fvfDeclarations_.find(fvf_);
+        if (it != fvfDeclarations_.end()) *declaration = it->second;
+    }
+    if (*declaration) (*declaration)->AddRef();
+    return GFX_OK;
+}
+
+// ---- Textures and targets ---------------------------------------------------------------------
+
+GfxResult GfxDevice::CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage,
+                                   GfxFormat format, GfxPool pool, GfxTexture** out)
+{
+    if (!out) return ERR_INVALIDCALL;
+    *out = nullptr;
+    if (width == 0 || height == 0 || width > caps_.MaxTextureWidth || height > caps_.MaxTextureHeight)
+        return ERR_INVALIDCALL;
+    uint32_t full = FullChainLevels(width, height);
+    if (levels == 0) levels = full;
+    if (levels > full) return ERR_INVALIDCALL;
+    if ((usage & USAGE_RENDERTARGET) && pool != POOL_DEFAULT) return ERR_INVALIDCALL;
+    if (usage & USAGE_DEPTHSTENCIL) return ERR_INVALIDCALL;
+    GfxTexture* texture = new GfxTexture(this, width, height, levels, usage, format, pool);
+    return Finish(texture, texture->Allocate(), out);
+}
+
+GfxResult GfxDevice::CreateCubeTexture(uint32_t edge, uint32_t levels, uint32_t usage, GfxFormat format,
+                                       GfxPool pool, GfxCubeTexture** out)
+{
+    if (!out) return ERR_INVALIDCALL;
+    *out = nullptr;
+    if (edge == 0 || edge > caps_.MaxTextureWidth) return ERR_INVALIDCALL;
+    uint32_t full = FullChainLevels(edge, edge);
+    if (levels == 0) levels = full;
+    if (levels > full) return ERR_INVALIDCALL;
+    if ((usage & USAGE_RENDERTARGET) && pool != POOL_DEFAULT) return ERR_INVALIDCALL;
+    if (usage & USAGE_DEPTHSTENCIL) return ERR_INVALIDCALL;
+    GfxCubeTexture* texture = new GfxCubeTexture(this, edge, levels, usage, format, pool);
+    return Finish(texture, texture->Allocate(), out);
+}
+
+GfxResult GfxDevice::CreateDepthStencilSurface(uint32_t width, uint32_t height, GfxFormat format,
+                                               uint32_t multiSample, uint32_t, bool, GfxSurface** out)
+{
+    if (!out) return ERR_INVALIDCALL;
+    *out = nullptr;
+    if (width == 0 || height == 0 || width > caps_.MaxTextureWidth || height > caps_.MaxTextureHeight ||
+        !IsDepthFormat(format))
+        return ERR_INVALIDCALL;
+    if (multiSample > 1 && multiSample > caps_.MaxMultiSampleType) return ERR_INVALIDCALL;
+    GfxSurface* surface = new GfxSurface(this, GfxSurface::DEPTH_STENCIL, width, height, format, POOL_DEFAULT,
+                                         multiSample > 1 ? multiSample : 0, true);
+    return Finish(surface, surface->Allocate(), out);
+}
+
+GfxResult GfxDevice::CreateOffscreenPlainSurface(uint32_t width, uint32_t height, GfxFormat format, GfxPool pool,
+                                                 GfxSurface** out)
+{
+    if (!out) return ERR_INVALIDCALL;
+    *out = nullptr;
+    if (width == 0 || height == 0 || width > 16384 || height > 16384 || FormatBytesPerBlock(format) == 0 ||
+        IsDepthFormat(format))
+        return ERR_INVALIDCALL;
+    GfxSurface* surface = new GfxSurface(this, GfxSurface::SYSTEM_MEMORY, width, height, format, pool, 0, true);
+    return Finish(surface, surface->Allocate(), out);
+}
+
+GfxResult GfxDevice::SetRenderTarget(uint32_t index, GfxSurface* surface)
+{
+    if (index != 0) return surface ? ERR_INVALIDCALL : GFX_OK;
+    if (!surface) return ERR_INVALIDCALL;
+    bool target = surface->GetKind() == GfxSurface::BACK_BUFFER ||
+                  (surface->GetKind() == GfxSurface::TEXTURE_LEVEL && surface->GetContainer()->IsRenderTarget());
+    if (!target || surface->GetDevice() != this) return ERR_INVALIDCALL;
+    surface->AddRef();
+    if (renderTarget_) renderTarget_->Release();
+    renderTarget_ = surface;
+    // A new target is drawn whole until told otherwise.
+    viewport_ = Viewport();
+    viewport_.Width = surface->GetWidth();
+    viewport_.Height = surface->GetHeight();
+    scissor_ = GfxRect{0, 0, (int32_t)surface->GetWidth(), (int32_t)surface->GetHeight()};
+    dirty_ |= DIRTY_TARGET | DIRTY_VIEWPORT | DIRTY_RASTER;
+    ++uniformSerial_;
+    return GFX_OK;
+}
+
+GfxResult GfxDevice::GetRenderTarget(uint32_t index, GfxSurface** surface) const
+{
+    if (!surface) return ERR_INVALIDCALL;
+    *surface = nullptr;
+    if (index != 0) return ERR_NOTFOUND;
+    *surface = renderTarget_;
+    if (renderTarget_) renderTarget_->AddRef();
+    return renderTarget_ ? GFX_OK : ERR_NOTFOUND;
+}
+
+GfxResult GfxDevice::SetDepthStencilSurface(GfxSurface* surface)
+{
+    if (surface && (surface->GetKind() != GfxSurface::DEPTH_STENCIL || surface->GetDevice() != this))
+        return ERR_INVALIDCALL;
+    if (surface) surface->AddRef();
+    if (depthStencil_) depthStencil_->Release();
+    depthStencil_ = surface;
+    dirty_ |= DIRTY_TARGET;
+    return GFX_OK;
+}
+
+GfxResult GfxDevice::GetDepthStencilSurface(GfxSurface** surface) const
+{
+    if (!surface) return ERR_INVALIDCALL;
+    *surface = depthStencil_;
+    if (!depthStencil_) return ERR_NOTFOUND;
+    depthStencil_->AddRef();
+    return GFX_OK;
+}
+
+GfxResult GfxDevice::GetBackBuffer(uint32_t swapChain, uint32_t index, GfxSurface** surface) const
+{
+    if (!surface) return ERR_INVALIDCALL;
+    *surface = nullptr;
+    if (swapChain != 0 || index != 0 || !backBuffer_) return ERR_INVALIDCALL;
+    backBuffer_->AddRef();
+    *surface = backBuffer_;
+    return GFX_OK;
+}
+
+uint32_t GfxDevice::FramebufferFor(GfxSurface* colour, GfxSurface* depth)
+{
+    for (const Framebuffer& fb : framebuffers_)
+        if (fb.colour == colour && fb.depth == depth) return fb.name;
+    GLuint name = 0;
+    glGenFramebuffers(1, &name);
+    glBindFramebuffer(GL_FRAMEBUFFER, name);
+    glFramebuffer_ = ~0u;
+    if (colour->GetKind() == GfxSurface::BACK_BUFFER) {
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour->GetRenderbuffer());
+    } else {
+        GfxBaseTexture* texture = colour->GetContainer();
+        GLenum target = texture->GetType() == RTYPE_CUBETEXTURE ? GL_TEXTURE_CUBE_MAP_POSITIVE_X + colour->GetFace()
+                                                                 : GL_TEXTURE_2D;
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, target, texture->GetGLName(), colour->GetLevel());
+    }
+    if (depth) {
+        GLenum attachment = depth->GetFormat() == FMT_D24S8 || depth->GetFormat() == FMT_D24X8
+                                ? GL_DEPTH_STENCIL_ATTACHMENT
+                                : GL_DEPTH_ATTACHMENT;
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, attachment, GL_RENDERBUFFER, depth->GetRenderbuffer());
+    }
+    bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    framebuffers_.push_back(Framebuffer{colour, depth, name, complete});
+    return name;
+}
+
+bool GfxDevice::BindTargetFramebuffer()
+{
+    if (!renderTarget_) return false;
+    GfxSurface* depth = depthStencil_;
+    uint32_t name = FramebufferFor(renderTarget_, depth);
+    bool complete = true;
+    for (const Framebuffer& fb : framebuffers_)
+        if (fb.name == name) complete = fb.complete;
+    if (!complete && depth) {
+        // A depth surface that does not fit the target (multisampling differs): draw without.
+        if (!warnedIncomplete_)
+            Log("WARNING the depth-stencil surface does not fit the render target; drawing without it\n");
+        warnedIncomplete_ = true;
+        name = FramebufferFor(renderTarget_, nullptr);
+    }
+    if (glFramebuffer_ != name) {
+        glBindFramebuffer(GL_FRAMEBUFFER, name);
+        glFramebuffer_ = name;
+        dirty_ |= DIRTY_VIEWPORT;
+    }
+    return true;
+}
+
+uint32_t GfxDevice::ResolvedBackBufferFramebuffer()
+{
+    uint32_t source = FramebufferFor(backBuffer_, nullptr);
+    if (!resolveFramebuffer_) return source;
+    uint32_t w = backBuffer_->GetWidth(), h = backBuffer_->GetHeight();
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, source);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, resolveFramebuffer_);
+    glDisable(GL_SCISSOR_TEST);
+    glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    glFramebuffer_ = ~0u;
+    dirty_ |= DIRTY_RASTER;
+    return resolveFramebuffer_;
+}
+
+GfxResult GfxDevice::ReadTarget(GfxSurface* target, GfxFormat format, uint8_t* out, size_t pitch)
+{
+    GlFormat f;
+    if (!GetGlFormat(format, s3tc_, f) || f.compressed || f.depth) return ERR_INVALIDCALL;
+    uint32_t fb = target->GetKind() == GfxSurface::BACK_BUFFER ? ResolvedBackBufferFramebuffer()
+                                                                : FramebufferFor(target, nullptr);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, fb);
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
+    glPixelStorei(GL_PACK_ROW_LENGTH, (GLint)(pitch / f.bytesPerBlock));
+    glReadPixels(0, 0, target->GetWidth(), target->GetHeight(), f.format, f.type, out);
+    glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+    glFramebuffer_ = ~0u;
+    return TakeGlError();
+}
+
+GfxResult GfxDevice::GetRenderTargetData(GfxSurface* renderTarget, GfxSurface* destination)
+{
+    if (!renderTarget || !destination || destination->GetKind() != GfxSurface::SYSTEM_MEMORY) return ERR_INVALIDCALL;
+    bool target = renderTarget->GetKind() == GfxSurface::BACK_BUFFER ||
+                  (renderTarget->GetKind() == GfxSurface::TEXTURE_LEVEL &&
+                   renderTarget->GetContainer()->IsRenderTarget());
+    if (!target || renderTarget->GetWidth() != destination->GetWidth() ||
+        renderTarget->GetHeight() != destination->GetHeight() || renderTarget->GetFormat() != destination->GetFormat())
+        return ERR_INVALIDCALL;
+    if (loss_ != LOSS_NONE) return ERR_DEVICELOST;
+    return ReadTarget(renderTarget, destination->GetFormat(), destination->bytes_.data(),
+                      FormatRowPitch(destination->GetFormat(), destination->GetWidth()));
+}
+
+GfxResult GfxDevice::GetFrontBufferData(uint32_t swapChain, GfxSurface* destination)
+{
+    if (swapChain != 0 || !destination || destination->GetKind() != GfxSurface::SYSTEM_MEMORY ||
+        destination->GetFormat() != FMT_A8R8G8B8 || destination->GetWidth() != backBuffer_->GetWidth() ||
+        destination->GetHeight() != backBuffer_->GetHeight())
+        return ERR_INVALIDCALL;
+    if (loss_ != LOSS_NONE) return ERR_DEVICELOST;
+    return ReadTarget(backBuffer_, FMT_A8R8G8B8, destination->bytes_.data(),
+                      FormatRowPitch(FMT_A8R8G8B8, destination->GetWidth()));
+}
+
+// ---- Programs ---------------------------------------------------------------------------------
+
+GfxResult GfxDevice::CreateProgram(const char* vertexSource, const char* fragmentSource, GfxProgram** out,
+                                   std::string* errors)
+{
+    if (!out) return ERR_INVALIDCALL;
+    *out = nullptr;
+    if (!vertexSource || !fragmentSource) return ERR_INVALIDCALL;
+    std::string log;
+    uint32_t name = LinkGlProgram(VertexPrelude() + "#line 1\n" + vertexSource,
+                                  FragmentPrelude() + "#line 1\n" + fragmentSource, log);
+    if (errors) *errors = log;
+    if (!name) {
+        Log("ERROR shader program: %s\n", log.c_str());
+        return ERR_INVALIDCALL;
+    }
+    glProgram_ = ~0u;
+    *out = new GfxProgram(this, name);
+    return GFX_OK;
+}
+
+GfxResult GfxDevice::SetProgram(GfxProgram* program)
+{
+    if (program) program->AddRef();
+    if (program_) program_->Release();
+    program_ = program;
+    return GFX_OK;
+}
+
+GfxResult GfxDevice::GetProgram(GfxProgram** program) const
+{
+    if (!program) return ERR_INVALIDCALL;
+    *program = program_;
+    if (program_) program_->AddRef();
+    return GFX_OK;
+}
+
+Vec4 GfxDevice::GetClipAdjust() const
+{
+    return Vec4(1.0f / (float)std::max(1u, viewport_.Width), 1.0f / (float)std::max(1u, viewport_.Height), 0, 0);
+}

@@ -1,0 +1,100 @@
+// The SDL window the device draws into.
+#include "host/GfxWindow.h"
+
+#include "host/Log.h"
+
+#include <SDL.h>
+
+#include <cstdlib>
+
+GfxWindow::~GfxWindow() { Destroy(); }
+
+bool GfxWindow::Create(const char* title, int width, int height, bool fullscreen)
+{
+    Destroy();
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        Log("ERROR SDL video could not start: %s\n", SDL_GetError());
+        return false;
+    }
+    videoStarted_ = true;
+    // The OpenGL library stays loaded for the rest of the run: a window made again later need
+    // not load the driver again, and the driver's own memory stays accounted for.
+    static bool libraryLoaded = false;
+    if (!libraryLoaded) {
+        if (SDL_GL_LoadLibrary(nullptr) != 0) {
+            Log("ERROR the OpenGL library could not be loaded: %s\n", SDL_GetError());
+            Destroy();
+            return false;
+        }
+        libraryLoaded = true;
+    }
+    SDL_GL_ResetAttributes();
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    int flags = SDL_GL_CONTEXT_FORWARD_COMPATIBLE_FLAG;
+    if (getenv("VELDMARK_GL_DEBUG")) flags |= SDL_GL_CONTEXT_DEBUG_FLAG;
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_FLAGS, flags);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
+    if (width <= 0) width = 640;
+    if (height <= 0) height = 480;
+    Uint32 windowFlags = SDL_WINDOW_OPENGL | (fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    window_ = SDL_CreateWindow(title ? title : "", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
+                               windowFlags);
+    if (!window_) {
+        Log("ERROR the window could not be made: %s\n", SDL_GetError());
+        Destroy();
+        return false;
+    }
+    fullscreen_ = fullscreen;
+    return true;
+}
+
+void GfxWindow::Destroy()
+{
+    if (window_) SDL_DestroyWindow(window_);
+    window_ = nullptr;
+    if (videoStarted_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    videoStarted_ = false;
+}
+
+void GfxWindow::SetClientSize(int width, int height)
+{
+    if (!window_ || width <= 0 || height <= 0) return;
+    if (fullscreen_) return;
+    SDL_SetWindowSize(window_, width, height);
+    SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+}
+
+bool GfxWindow::SetFullscreen(bool fullscreen)
+{
+    if (!window_) return false;
+    if (fullscreen == fullscreen_) return true;
+    if (SDL_SetWindowFullscreen(window_, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) {
+        Log("WARNING the window could not change to %s: %s\n", fullscreen ? "full screen" : "windowed",
+            SDL_GetError());
+        return false;
+    }
+    fullscreen_ = fullscreen;
+    return true;
+}
+
+void GfxWindow::GetClientSize(int* width, int* height) const
+{
+    int w = 0, h = 0;
+    if (window_) SDL_GL_GetDrawableSize(window_, &w, &h);
+    if (width) *width = w;
+    if (height) *height = h;
+}
+
+void GfxWindow::SetTitle(const char* title)
+{
+    if (window_) SDL_SetWindowTitle(window_, title ? title : "");
+}
+
+uint32_t GfxWindow::GetWindowID() const { return window_ ? SDL_GetWindowID(window_) : 0; }

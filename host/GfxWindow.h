@@ -1,0 +1,37 @@
+#pragma once
+// The game's one window, made for OpenGL 3.3 core drawing with a 24-bit depth and 8-bit
+// stencil buffer. Windowed it is centred on the desktop with the client size asked for; full
+// screen it covers the desktop and the device scales its picture into it, keeping the aspect.
+// Events are read elsewhere (SDL's event queue); this class only makes and shapes the window.
+#include <cstdint>
+
+struct SDL_Window;
+
+class GfxWindow {
+public:
+    GfxWindow() = default;
+    ~GfxWindow();
+    GfxWindow(const GfxWindow&) = delete;
+    GfxWindow& operator=(const GfxWindow&) = delete;
+
+    // False (logged) when the video system or the window cannot be made.
+    bool Create(const char* title, int width, int height, bool fullscreen);
+    void Destroy();
+    bool IsOpen() const { return window_ != nullptr; }
+
+    // Windowed: the client area becomes width x height and the window is centred again.
+    void SetClientSize(int width, int height);
+    bool SetFullscreen(bool fullscreen);
+    bool IsFullscreen() const { return fullscreen_; }
+    // The size of the drawable area in pixels.
+    void GetClientSize(int* width, int* height) const;
+    void SetTitle(const char* title);
+
+    SDL_Window* GetSDLWindow() const { return window_; }
+    uint32_t GetWindowID() const;
+
+private:
+    SDL_Window* window_ = nullptr;
+    bool fullscreen_ = false;
+    bool videoStarted_ = false;
+};

@@ -1,0 +1,312 @@
+#pragma once
+// IndexedMesh: the one mesh class of the game. Units, buildings, items, projectiles, trees,
+// rocks, decals, the sky, water and terrain chunks are all IndexedMeshes.
+//
+// A mesh holds what its text file says (materials with vertices, triangles and skin weights,
+// and a joint hierarchy) and, per material, a sub-mesh: the same data made ready for drawing.
+// On the way from the file to the sub-mesh every vertex is mirrored: x of positions and normals
+// is negated, the second texture coordinate is negated and triangles are written first, third,
+// second, so that they keep facing outwards. Ray tests mirror the ray the same way instead.
+//
+// A skinned mesh is posed on the CPU: each frame its animation is sampled into joint rotations
+// and translations, the joint matrices are rebuilt down the hierarchy and the sub-mesh vertices
+// rewritten from the material vertices. Because the pose lives in the mesh, every agent owns a
+// mesh of its own; the file data (geometry, animations) is shared and never copied.
+#include "host/Maths.h"
+#include "render/Animation.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class MeshLibrary;
+
+// IndexedMesh::flags
+constexpr uint32_t MESH_SKINNED = 0x10;    // joints, materials and skin weights present
+constexpr uint32_t MESH_INSTANCED = 0x20;  // the instance list is in use
+constexpr uint32_t MESH_DYNAMIC = 0x40;    // vertices are rewritten after building
+constexpr uint32_t MESH_BUILT = 0x80;      // sub-meshes made; nothing is updated or drawn without it
+
+// MeshJoint::flags
+constexpr uint32_t JOINT_WHEEL = 0x1;  // a joint named exactly "wheel": spins while walking
+
+// IndexedMesh::slotFlags
+constexpr uint32_t SLOT_RETURN_TO_IDLE = 0x2;  // at its end the slot blends back to idle
+
+constexpr int MAX_MESH_INSTANCES = 128;
+constexpr int MAX_VERTEX_INFLUENCES = 4;
+// Sub-mesh indices are 16 bits, so one draw reaches at most this many vertices.
+constexpr int MAX_SUBMESH_VERTICES = 65536;
+
+// A vertex as the file gives it. The tangent is computed when the mesh is built.
+struct MeshVertex {
+    Vec3 position;
+    float u = 0.0f, v = 0.0f;
+    Vec3 normal;
+    uint32_t colour = 0xFFFFFFFFu;  // ARGB
+    Vec4 tangent;                   // x y z, handedness in w
+};
+
+struct MeshTriangle {
+    int index[3] = {0, 0, 0};
+};
+
+// Up to four joint influences of one vertex; only weights above 0.01 are kept, in file order.
+struct SkinWeight {
+    int count = 0;
+    int joint[MAX_VERTEX_INFLUENCES] = {0, 0, 0, 0};
+    float weight[MAX_VERTEX_INFLUENCES] = {0, 0, 0, 0};
+};
+
+// The file data of one material. A mesh and all its clones point at the same geometry; the
+// tangents that building stores in it come out the same for every one of them.
+struct MeshGeometry {
+    std::vector<MeshVertex> vertices;
+    std::vector<MeshTriangle> triangles;
+    std::vector<SkinWeight> weights;  // one per vertex, or none for a rigid material
+};
+
+// One "mesh" record of the file: its geometry and how it is drawn.
+struct MeshMaterial {
+    MeshMaterial();
+
+    std::shared_ptr<MeshGeometry> geometry;  // never null
+    char textureName[256];                   // "NO_TEXTURE" until the file names one
+    char cubeMapName[256];                   // "none" when unused, like the names below
+    char normalMapName[256];
+    char specularMapName[256];
+    char effectName[256];
+    char techniqueName[128];
+    char blendTextureName[256];
+    char blendNormalMapName[256];
+    char alphaMapName[256];
+    float repeatU;
+    float repeatV;
+
+    int VertexCount() const { return (int)geometry->vertices.size(); }
+    int TriangleCount() const { return (int)geometry->triangles.size(); }
+    int WeightCount() const { return (int)geometry->weights.size(); }
+    const std::vector<MeshVertex>& Vertices() const { return geometry->vertices; }
+    const std::vector<MeshTriangle>& Triangles() const { return geometry->triangles; }
+    const std::vector<SkinWeight>& Weights() const { return geometry->weights; }
+    // The geometry for changing it (the loader, the generators, the terrain's own meshes): a
+    // geometry still shared with clones is copied first, so they never see the change.
+    MeshGeometry& EditGeometry();
+};
+
+// A joint of the skeleton. Links are indices into the mesh's joints, -1 for none.
+struct MeshJoint {
+    MeshJoint();
+
+    char name[128];
+    Matrix bindMatrix;         // local transform from the file (row 4 the translation)
+    Matrix worldMatrix;        // through the hierarchy, bind pose or current pose
+    Vec3 rotation;             // radians, written by the animation channels
+    Vec3 translation;          // offset from the bind translation, written by the channels
+    Vec3 bindTranslation;      // row 4 of bindMatrix; of the bind-pose world matrix once built
+    Matrix inverseBindMatrix;  // inverse of the bind-pose world matrix
+    Matrix skinMatrix;         // inverseBindMatrix x worldMatrix
+    int parent;
+    int firstChild;
+    int nextSibling;
+    uint32_t flags;
+};
+
+// One vertex as the vertex buffers hold it (52 bytes, this layout exactly): the material vertex
+// mirrored, coloured and with its tangent. The second texture coordinate set of the vertex
+// layout reads the same bytes as the tangent's z and w.
+struct MeshGpuVertex {
+    float position[3];  // x negated
+    float normal[3];    // x negated
+    uint32_t colour;    // ARGB
+    float u, v;         // v negated
+    float tangent[4];
+};
+static_assert(sizeof(MeshGpuVertex) == 52, "the vertex layout is 52 bytes");
+
+// A material made ready for drawing.
+struct SubMesh {
+    int vertexCount = 0;
+    int triangleCount = 0;
+    Vec3 boundsMin = Vec3(1000.0f, 1000.0f, 1000.0f);
+    Vec3 boundsMax = Vec3(-1000.0f, -1000.0f, -1000.0f);
+    float repeatU = 1.0f;
+    float repeatV = 1.0f;
+
+    // What the vertex and index buffers hold: mirrored vertices and 16-bit indices in draw
+    // order (an instance batch holds every instance). Whatever rewrites them (skinning,
+    // instancing, conforming, vertex colours) sets the matching flag so the upload follows.
+    std::vector<MeshGpuVertex> vertices;
+    std::vector<uint16_t> indices;
+    bool verticesChanged = false;
+    bool indicesChanged = false;
+
+    // ---- Device objects (vertex and index buffers, textures, effect, fixed-function
+    // material) are added here with the graphics device; they follow the arrays above.
+};
+
+// A colour's red, green and blue channels times the multipliers (alpha kept).
+uint32_t ScaleColour(uint32_t argb, const float multipliers[3]);
+// The red, green and blue multipliers of a vertex colour preset (0 and unknown presets: none).
+void GetColourPreset(int preset, float out[3]);
+// The random draws of the presets (the game's multiply-with-carry generator, lo..hi); until it
+// is installed the varying presets do not vary.
+extern float (*ColourPresetRandom)(float lo, float hi);
+// The ground height under a world point, for meshes draped over the terrain (the terrain
+// installs it); without it conforming leaves the heights as they are.
+extern float (*MeshGroundHeight)(float x, float z, int option);
+
+class IndexedMesh {
+public:
+    // An empty mesh: no materials, joints or sub-meshes, scale 1, no slot chosen.
+    IndexedMesh();
+    // The mesh library's constructor: bufferMode 3 asks for dynamic vertices; with loadNow the
+    // file is read and the mesh built at once.
+    IndexedMesh(const char* fileName, int bufferMode, bool dynamic, bool loadNow);
+    virtual ~IndexedMesh();
+    IndexedMesh(const IndexedMesh&) = delete;
+    IndexedMesh& operator=(const IndexedMesh&) = delete;
+
+    // ---- Loading and building
+    // Reads the mesh file of that name from the mesh packages (see MeshFormat.h). False, with
+    // the mesh left empty, when the file is missing or refused.
+    bool LoadMeshFile(const char* fileName);
+    // Reads a mesh file's text (cut into tokens in place). A file that breaks the format is
+    // refused: logged, mesh left empty, false.
+    bool ParseMesh(char* text);
+    // LoadMeshFile with the stored name, then BuildBuffers; for meshes whose loading waited.
+    bool LoadAndBuild(bool dynamic);
+    // Makes the sub-meshes from the materials: mirrored vertices, indices, bounds, tangents,
+    // the bind pose of the joints. textureOverride (when not null) replaces every material's
+    // texture name first. Sets MESH_BUILT.
+    bool BuildBuffers(const char* textureOverride, bool dynamic);
+    // Turns this mesh into a copy of source that shares its geometry and animations, with
+    // its own materials, joints, pose and sub-meshes, named "<base name>_clone". The copy is
+    // listed in the mesh library's cloned list while it lives.
+    void Clone(const IndexedMesh& source);
+    // Replaces the mesh by one flat grid material covering integer cell rectangles
+    // (x0, y0, x1, y1 each, count rectangles); the developer console's overlay.
+    void CreateDebugGrid(const Vec3& origin, const int* rectangles, int count, float cellSize);
+    // Drops materials, joints, sub-meshes and animations (the name stays).
+    void ClearData();
+
+    // ---- Per frame
+    // Poses a built skinned mesh: samples its animation (at most once per frame) and, when the
+    // pose changed, rebuilds the joint matrices and skins every sub-mesh. timeStep is the frame
+    // delta, 0 while the game is paused.
+    virtual void Update(float timeStep);
+    // Moves the animation time on (the Scene calls it once per frame besides Update).
+    void AdvanceAnimation(float timeStep) { time += timeStep; }
+    // The sampling behind Update; true when the pose changed. frame < 0 skips the
+    // once-per-frame guard.
+    bool EvaluateAnimation(float timeStep, int frame);
+    // The joint matrices of joint and its subtree: the bind pose, or the current pose.
+    void UpdateJointMatrices(int joint, int parent, bool bindMode);
+    // Rewrites sub-mesh i's positions and normals from material i and the joints' skin
+    // matrices. A vertex with no influence keeps its bind position.
+    void SkinVertices(int i);
+
+    // ---- Animation control
+    // Asks the animation library for the named animation for this mesh and puts it in the next
+    // free slot; the caller then sets that slot's slotAnimationId, animationSlot and slotFlags.
+    // Null when all 11 slots are taken or there is no animation library.
+    virtual Animation* AddAnimation(const char* name, bool loadNow);
+    // Plays slot 0..10 from its start (with a short blend when asked). The current slot is only
+    // restarted when forced.
+    void SetAnimation(int slot, bool blend, bool force);
+    // True when the current slot plays animation id; false while no slot is chosen.
+    bool IsAnimationPlaying(int id) const;
+    // The slot that plays animation id, or -1.
+    int GetAnimationValue(int id) const;
+    bool IsSkinned() const { return (flags & MESH_SKINNED) != 0; }
+    bool IsAnimated() const { return (flags & MESH_BUILT) != 0 && !subMeshes.empty(); }
+    // Index of the first joint of that name (without regard to case), or -1.
+    int FindJoint(const char* jointName) const;
+
+    // ---- Geometry
+    // Rewrites sub-mesh i from material i (mirrored, coloured with the mesh's colour preset,
+    // stored tangents) and, when asked, its indices; then the centre. For meshes whose material
+    // data changed (the terrain's chunks after height edits).
+    void RebuildGeometry(int i, bool rewriteIndices);
+    // Appends a world matrix to the instance list. With a source mesh (exactly one sub-mesh)
+    // this mesh first becomes a copy of it. Returns the instance's index, or -1 when refused:
+    // a source with other than one sub-mesh, or a batch that is full (MaxInstancesPerBatch).
+    int AddInstance(const Matrix& matrix, bool rebuildNow, const IndexedMesh* source);
+    void ClearInstances();
+    // How many instances one batch can hold: 128, fewer when their vertices would not fit the
+    // 16-bit indices of one draw.
+    int MaxInstancesPerBatch() const;
+    // Bakes every instance of material subMesh into sub-mesh subMesh: positions and normals
+    // transformed by the instance matrices, colours by the preset and the instance flags
+    // (1 drape over the ground, 2 blue, 4 red, 8 yellow), indices offset per instance.
+    void Skin(int subMesh, bool rewriteIndices, int preset, bool conformToTerrain);
+    // Drapes sub-mesh i over the ground around a world position.
+    void ConformToTerrain(int i, const Vec3& position, bool recomputeNormals, int option);
+    // One ARGB colour for every vertex of sub-mesh i (fading splats).
+    void SetVertexColours(int i, uint32_t colour);
+    // The mesh box over all materials (mirrored positions) from scratch; each sub-mesh box
+    // grows by its material.
+    void ComputeBounds();
+    // centre = mean of the first material's (mirrored) positions, radius = the largest
+    // distance of one of them from it.
+    void ComputeCentre();
+    // The mesh box turned by rotation about its centre, kept for angle (recomputed only when
+    // angle changes; angle 0 is the mesh box itself).
+    void GetTransformedBounds(float angle, const Matrix* rotation);
+    // The ray against the file triangles, taken into mesh space (moved, scaled, turned by
+    // rotation when given, mirrored). 1 on the first hit (distance and mesh-space point
+    // written when asked), else 0.
+    int IntersectRay(const Vec3& origin, const Vec3& direction, const Vec3& position, float rayScale,
+                     const Matrix* rotation, float* outDistance, Vec3* outPoint) const;
+    // The ray against the mesh box (turned when rotation and a non-zero angle are given) and,
+    // for meshes of several sub-meshes, against their boxes.
+    bool PickRay(const Vec3& origin, const Vec3& direction, float rayScale, const Vec3& position,
+                 const Matrix* rotation, float angle);
+
+    // ---- Data
+    char name[128];
+    uint32_t flags = 0;
+    std::vector<SubMesh> subMeshes;
+    Vec3 boundsMin = Vec3(1000.0f, 1000.0f, 1000.0f);
+    Vec3 boundsMax = Vec3(-1000.0f, -1000.0f, -1000.0f);
+    float scale = 1.0f;
+    Vec3 transformedMin;
+    Vec3 transformedMax;
+    float boundsAngle = -999.0f;
+    Vec3 centre;
+    float radius = 0.0f;
+
+    // Animation state.
+    int currentKey = 0;
+    int lastKey = -1;
+    float time = 0.0f;
+    int lastFrame = -1;
+    int animationCount = 0;
+    int currentSlot = -1;
+    int previousSlot = -1;
+    float blendRemaining = 0.0f;
+    int slotAnimationId[ANIMATION_ID_COUNT];  // the id each slot plays
+    int animationSlot[ANIMATION_ID_COUNT];    // the slot that plays each id, -1 for none
+    uint32_t slotFlags[ANIMATION_ID_COUNT];
+    std::shared_ptr<Animation> animations[ANIMATION_ID_COUNT];
+
+    std::vector<MeshMaterial> materials;
+    std::vector<MeshJoint> joints;
+
+    std::vector<Matrix> instanceMatrices;
+    std::vector<uint32_t> instanceFlags;
+    int colourPreset = 0;
+
+    int SubMeshCount() const { return (int)subMeshes.size(); }
+    int MaterialCount() const { return (int)materials.size(); }
+    int JointCount() const { return (int)joints.size(); }
+    int InstanceCount() const { return (int)instanceMatrices.size(); }
+
+private:
+    friend class MeshLibrary;
+    void ResetAnimationState();
+    // Writes material i's vertices into out (mirrored, coloured with the multipliers).
+    void WriteGpuVertices(int i, const float multipliers[3], MeshGpuVertex* out) const;
+
+    MeshLibrary* library_ = nullptr;  // whose cloned list holds this mesh
+};

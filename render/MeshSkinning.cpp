@@ -1,0 +1,262 @@
+// The pose of a skinned mesh: which slot plays, sampling its animation into joint values,
+// the joint matrices down the hierarchy and the skinned vertices.
+//
+// The animation time of an entity's mesh runs at twice the frame delta (the Scene advances it
+// and so does the sampling), and files store frame rates that are halved on loading, so the
+// keys play at the speed they were made for.
+#include "render/IndexedMesh.h"
+
+#include "host/Log.h"
+#include "render/AnimLibrary.h"
+
+#include <cmath>
+
+namespace {
+
+// p x m for an affine matrix, with or without the translation row.
+Vec3 TransformAffine(const Vec3& p, const Matrix& m, bool translate)
+{
+    Vec3 r(p.x * m._11 + p.y * m._21 + p.z * m._31, p.x * m._12 + p.y * m._22 + p.z * m._32,
+           p.x * m._13 + p.y * m._23 + p.z * m._33);
+    if (translate) r += Vec3(m._41, m._42, m._43);
+    return r;
+}
+
+}  // namespace
+
+void IndexedMesh::Update(float timeStep)
+{
+    if (!(flags & MESH_BUILT) || subMeshes.empty() || !(flags & MESH_SKINNED) || !AnimationPlay) return;
+    int frame = AnimationFrameCounter ? AnimationFrameCounter() : -1;
+    if (!EvaluateAnimation(timeStep, frame)) return;
+    UpdateJointMatrices(0, -1, false);
+    for (int i = 0; i < MaterialCount(); ++i) SkinVertices(i);
+}
+
+bool IndexedMesh::EvaluateAnimation(float timeStep, int frame)
+{
+    float w = 1.0f;
+    bool blending = false;
+    if (blendRemaining > 0.0f) {
+        w = 1.0f - blendRemaining / ANIMATION_BLEND_TIME;
+        blendRemaining -= timeStep;
+        if (blendRemaining < 0.0f) blendRemaining = 0.0f;
+        blending = true;
+    }
+    if (frame >= 0) {
+        if (lastFrame == frame) return false;
+        lastFrame = frame;
+    }
+    if (currentSlot < 0) {
+        int idle = animationSlot[ANIM_IDLE];
+        if (idle < 0) return false;
+        currentSlot = idle;
+        previousSlot = -1;
+        time = 0.0f;
+        blendRemaining = 0.0f;
+    }
+    if (currentSlot >= ANIMATION_ID_COUNT) return false;
+    const Animation* animation = animations[currentSlot].get();
+    if (!animation || animation->channels.empty() || animation->channels[0].keys.empty()) return false;
+
+    int wheel = -1;
+    for (int j = 0; j < JointCount(); ++j)
+        if (joints[j].flags & JOINT_WHEEL) wheel = j;
+    if (wheel >= 0 && animationSlot[ANIM_WALK] >= 0 && currentSlot == animationSlot[ANIM_WALK])
+        joints[wheel].rotation.x = std::fmod(joints[wheel].rotation.x + 5.0f * timeStep, 360.0f);
+
+    // An animation without a positive length holds its first key.
+    const float duration = animation->Duration();
+    const bool holding = animation->hold != 0;
+    time += timeStep;
+    if (time < 0.0f || !std::isfinite(time)) time = 0.0f;
+    if (duration <= 0.0f) {
+        time = 0.0f;
+    } else if (time >= duration) {
+        time = holding ? duration : 0.0f;
+        int idle = animationSlot[ANIM_IDLE];
+        if ((slotFlags[currentSlot] & SLOT_RETURN_TO_IDLE) && idle >= 0 && idle != currentSlot) {
+            time = 0.0f;
+            previousSlot = currentSlot;
+            currentSlot = idle;
+            blendRemaining = ANIMATION_BLEND_TIME;
+        }
+    }
+
+    const int keyCount = animation->channels[0].KeyCount();
+    float position = duration > 0.0f ? time / duration * (float)keyCount : 0.0f;
+    if (!(position >= 0.0f)) position = 0.0f;
+    if (position > (float)keyCount) position = (float)keyCount;
+    int key = (int)position;
+    const float fraction = position - (float)key;
+    if (key >= keyCount) key = holding ? keyCount - 1 : 0;
+    currentKey = key;
+    if (!blending && currentKey == lastKey && (!AnimationInterpolate || fraction <= 0.1f)) return false;
+
+    // The pose starts from rest, or from the fading previous pose while a blend runs. (Only
+    // once the pose is going to be recomputed: the joints keep describing the pose on show.)
+    for (MeshJoint& joint : joints) {
+        if (joint.flags & JOINT_WHEEL) continue;
+        if (blending) {
+            joint.rotation *= 1.0f - w;
+            joint.translation *= 1.0f - w;
+        } else {
+            joint.rotation = Vec3();
+            joint.translation = Vec3();
+        }
+    }
+
+    for (const AnimChannel& channel : animation->channels) {
+        const int count = channel.KeyCount();
+        if (count <= currentKey) continue;
+        float value = channel.keys[currentKey];
+        if (AnimationInterpolate) {
+            // A channel as long as the first wraps to its first key when looping; a shorter one
+            // stays on its last key rather than reading past it.
+            int next = currentKey + 1;
+            if (next >= count) next = (!holding && count >= keyCount) ? 0 : currentKey;
+            value = (1.0f - fraction) * channel.keys[currentKey] + fraction * channel.keys[next];
+        }
+        if (channel.jointIndex < 0 || channel.jointIndex >= JointCount()) continue;
+        MeshJoint& joint = joints[channel.jointIndex];
+        if (joint.flags & JOINT_WHEEL) continue;
+        float* target = nullptr;
+        switch (channel.type) {
+        case CHANNEL_ROTATE_X: target = &joint.rotation.x; break;
+        case CHANNEL_ROTATE_Y: target = &joint.rotation.y; break;
+        case CHANNEL_ROTATE_Z: target = &joint.rotation.z; break;
+        case CHANNEL_TRANSLATE_X: target = &joint.translation.x; value -= joint.bindTranslation.x; break;
+        case CHANNEL_TRANSLATE_Y: target = &joint.translation.y; value -= joint.bindTranslation.y; break;
+        case CHANNEL_TRANSLATE_Z: target = &joint.translation.z; value -= joint.bindTranslation.z; break;
+        default: continue;
+        }
+        if (blending)
+            *target += (value - *target) * w;
+        else
+            *target = value;
+    }
+    lastKey = currentKey;
+    return true;
+}
+
+void IndexedMesh::UpdateJointMatrices(int joint, int parent, bool bindMode)
+{
+    // Iterative walk of the subtree (parents before children), so that a hierarchy made in code
+    // with a loop in it cannot recurse without end: every joint is posed at most once.
+    if (joint < 0 || joint >= JointCount()) return;
+    std::vector<int> stack;
+    std::vector<int> parents;
+    std::vector<bool> done(joints.size(), false);
+    stack.push_back(joint);
+    parents.push_back(parent);
+    while (!stack.empty()) {
+        int j = stack.back();
+        int p = parents.back();
+        stack.pop_back();
+        parents.pop_back();
+        if (done[j]) continue;
+        done[j] = true;
+        MeshJoint& current = joints[j];
+        const bool hasParent = p >= 0 && p < JointCount();
+        if (bindMode) {
+            current.worldMatrix = hasParent ? current.bindMatrix * joints[p].worldMatrix : current.bindMatrix;
+            if (!MatrixInverse(&current.inverseBindMatrix, nullptr, &current.worldMatrix))
+                MatrixIdentity(&current.inverseBindMatrix);
+            current.skinMatrix = current.inverseBindMatrix * current.worldMatrix;
+            current.bindTranslation = Vec3(current.worldMatrix._41, current.worldMatrix._42, current.worldMatrix._43);
+        } else {
+            Matrix rx, ry, rz, t;
+            MatrixRotationX(&rx, current.rotation.x);
+            MatrixRotationY(&ry, current.rotation.y);
+            MatrixRotationZ(&rz, current.rotation.z);
+            MatrixTranslation(&t, current.translation.x, current.translation.y, current.translation.z);
+            Matrix local = rx * ry * rz * t * current.bindMatrix;
+            current.worldMatrix = hasParent ? local * joints[p].worldMatrix : local;
+            current.skinMatrix = current.inverseBindMatrix * current.worldMatrix;
+        }
+        // Children pushed in reverse so they are posed in list order.
+        std::vector<int> children;
+        for (int c = current.firstChild; c >= 0 && c < JointCount() && (int)children.size() < JointCount();
+             c = joints[c].nextSibling)
+            children.push_back(c);
+        for (auto it = children.rbegin(); it != children.rend(); ++it) {
+            stack.push_back(*it);
+            parents.push_back(j);
+        }
+    }
+}
+
+void IndexedMesh::SkinVertices(int i)
+{
+    if (i < 0 || i >= MaterialCount() || i >= SubMeshCount()) return;
+    const MeshMaterial& material = materials[i];
+    SubMesh& sub = subMeshes[i];
+    const std::vector<MeshVertex>& vertices = material.Vertices();
+    if (sub.vertices.size() != vertices.size()) return;  // an instance batch, not this material's copy
+    const std::vector<SkinWeight>& weights = material.Weights();
+    for (size_t v = 0; v < vertices.size(); ++v) {
+        const MeshVertex& vertex = vertices[v];
+        Vec3 position, normal;
+        int influences = 0;
+        if (v < weights.size()) {
+            const SkinWeight& record = weights[v];
+            int count = record.count < MAX_VERTEX_INFLUENCES ? record.count : MAX_VERTEX_INFLUENCES;
+            for (int k = 0; k < count; ++k) {
+                int joint = record.joint[k];
+                if (joint < 0 || joint >= JointCount()) continue;
+                const Matrix& m = joints[joint].skinMatrix;
+                position += TransformAffine(vertex.position, m, true) * record.weight[k];
+                normal += TransformAffine(vertex.normal, m, false) * record.weight[k];
+                ++influences;
+            }
+        }
+        if (influences == 0) {
+            // Nothing moves it: it stays where the file put it.
+            position = vertex.position;
+            normal = vertex.normal;
+        }
+        MeshGpuVertex& out = sub.vertices[v];
+        out.position[0] = -position.x;
+        out.position[1] = position.y;
+        out.position[2] = position.z;
+        out.normal[0] = -normal.x;
+        out.normal[1] = normal.y;
+        out.normal[2] = normal.z;
+    }
+    sub.verticesChanged = true;
+}
+
+Animation* IndexedMesh::AddAnimation(const char* animationName, bool loadNow)
+{
+    if (!TheAnimLibrary) return nullptr;
+    if (animationCount >= ANIMATION_ID_COUNT) {
+        Log("WARNING: mesh %s already has %d animations; %s left out\n", name, ANIMATION_ID_COUNT,
+            animationName ? animationName : "");
+        return nullptr;
+    }
+    std::shared_ptr<Animation> animation = TheAnimLibrary->GetAnimation(animationName, 0, this, loadNow);
+    animations[animationCount++] = animation;
+    return animation.get();
+}
+
+void IndexedMesh::SetAnimation(int slot, bool blend, bool force)
+{
+    if (slot < 0 || slot >= ANIMATION_ID_COUNT) return;
+    if (slot == currentSlot && !force) return;
+    previousSlot = currentSlot;
+    currentSlot = slot;
+    time = 0.0f;
+    blendRemaining = blend ? ANIMATION_BLEND_TIME : 0.0f;
+}
+
+bool IndexedMesh::IsAnimationPlaying(int id) const
+{
+    if (currentSlot < 0 || currentSlot >= ANIMATION_ID_COUNT) return false;
+    return slotAnimationId[currentSlot] == id;
+}
+
+int IndexedMesh::GetAnimationValue(int id) const
+{
+    if (id < 0 || id >= ANIMATION_ID_COUNT) return -1;
+    return animationSlot[id];
+}

@@ -1,0 +1,321 @@
+// The mesh and animation text formats: every generated file reads back the same, the keywords
+// do what the files rely on, and broken files are refused without touching memory they do not
+// own (the sanitizer build runs these).
+#include "content/meshgen/Catalogue.h"
+#include "content/pkbtool/PackageWriter.h"
+#include "host/Log.h"
+#include "render/AnimLibrary.h"
+#include "render/Animation.h"
+#include "render/IndexedMesh.h"
+#include "render/MeshFormat.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+bool Parse(IndexedMesh& mesh, std::string text)
+{
+    return mesh.ParseMesh(&text[0]);
+}
+
+bool ParseAnim(Animation& animation, std::string text, const IndexedMesh* mesh = nullptr)
+{
+    return ParseAnimation(&text[0], &animation, mesh, "test");
+}
+
+// A one-triangle material with two joints, the smallest file that uses every record.
+const char* const SMALL_MESH =
+    "nummeshes 1\n"
+    "numjoints 2\n"
+    "joint -1 root 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1\n"
+    "joint 0 tip 1 0 0 0 0 1 0 0 0 0 1 0 0 1 0 1\n"
+    "mesh 0\n"
+    "numverts 3\n"
+    "vert 0 0 0 0 0 0 0 1 1 1 1\n"
+    "vert 1 0 0 1 0 0 0 1 1 1 1\n"
+    "vert 0 1 0 0 1 0 0 1 1 1 1\n"
+    "numtris 1\n"
+    "tri 0 0 1 2\n"
+    "numweights 3\n"
+    "weight 1 0 1\n"
+    "weight 1 1 1\n"
+    "weight 2 0 0.5 1 0.5\n";
+
+}  // namespace
+
+TEST(MeshFormat, GeneratedMeshesReadBackWithTheirCountsAndBounds)
+{
+    struct Expected {
+        const char* fileName;
+        bool skinned;
+        Vec3 min, max;  // bounds on the screen's side of the mirror, to 0.05
+    };
+    const Expected table[] = {
+        {"walker.txt", true, Vec3(-0.65f, 0.0f, -0.45f), Vec3(0.65f, 2.07f, 0.7f)},
+        {"skybox.txt", false, Vec3(-30, -30, -30), Vec3(30, 30, 30)},
+        {"hopper_empty.txt", false, Vec3(-0.31f, 0.0f, -0.26f), Vec3(0.31f, 0.32f, 0.26f)},
+        {"hopper_half.txt", false, Vec3(-0.31f, 0.0f, -0.26f), Vec3(0.31f, 0.32f, 0.26f)},
+        {"hopper_full.txt", false, Vec3(-0.31f, 0.0f, -0.26f), Vec3(0.31f, 0.45f, 0.26f)},
+        {"splat.txt", false, Vec3(-1.0f, 0.02f, -1.0f), Vec3(1.0f, 0.02f, 1.0f)},
+    };
+    std::vector<GeneratedFile> files = GenerateMeshFiles();
+    ASSERT_EQ(files.size(), sizeof table / sizeof table[0]);
+    for (const Expected& expected : table) {
+        SCOPED_TRACE(expected.fileName);
+        IndexedMesh made;
+        for (const MeshRecipe& recipe : MeshCatalogue())
+            if (std::string(recipe.fileName) == expected.fileName) recipe.make(&made);
+        IndexedMesh read;
+        std::string text;
+        for (const GeneratedFile& file : files)
+            if (file.fileName == expected.fileName) text = file.text;
+        ASSERT_TRUE(Parse(read, text));
+        ASSERT_EQ(read.MaterialCount(), made.MaterialCount());
+        EXPECT_EQ(read.JointCount(), made.JointCount());
+        for (int m = 0; m < read.MaterialCount(); ++m) {
+            EXPECT_EQ(read.materials[m].VertexCount(), made.materials[m].VertexCount());
+            EXPECT_EQ(read.materials[m].TriangleCount(), made.materials[m].TriangleCount());
+            EXPECT_EQ(read.materials[m].WeightCount(), made.materials[m].WeightCount());
+            EXPECT_STREQ(read.materials[m].effectName, MESH_EFFECT);
+        }
+        ASSERT_TRUE(read.BuildBuffers(nullptr, false));
+        EXPECT_EQ(read.IsSkinned(), expected.skinned);
+        const float tolerance = 0.05f;
+        EXPECT_NEAR(read.boundsMin.x, expected.min.x, tolerance);
+        EXPECT_NEAR(read.boundsMin.y, expected.min.y, tolerance);
+        EXPECT_NEAR(read.boundsMin.z, expected.min.z, tolerance);
+        EXPECT_NEAR(read.boundsMax.x, expected.max.x, tolerance);
+        EXPECT_NEAR(read.boundsMax.y, expected.max.y, tolerance);
+        EXPECT_NEAR(read.boundsMax.z, expected.max.z, tolerance);
+    }
+}
+
+TEST(MeshFormat, EveryGeneratedFileWritesBackTheSame)
+{
+    for (const GeneratedFile& file : GenerateMeshFiles()) {
+        SCOPED_TRACE(file.fileName);
+        IndexedMesh mesh;
+        ASSERT_TRUE(Parse(mesh, file.text));
+        EXPECT_EQ(WriteMeshText(mesh), file.text);
+    }
+    for (const GeneratedFile& file : GenerateAnimationFiles()) {
+        SCOPED_TRACE(file.fileName);
+        Animation animation;
+        ASSERT_TRUE(ParseAnim(animation, file.text));
+        EXPECT_EQ(WriteAnimationText(animation), file.text);
+    }
+    // Every material keyword, quoted names with blanks, and a joint named like a keyword.
+    std::string text =
+        "Version 1\nnummeshes 2\nnumjoints 1\njoint -1 mesh 1 0 0 0 0 1 0 0 0 0 1 0 0.5 -2 3 1\n"
+        "mesh 0\ntexture \"data/textures/my rock.dds\"\ncubemap data/textures/sky.dds\n"
+        "normalmap data/textures/n.dds\nspecularmap data/textures/s.dds\nblendTexture data/textures/b.dds\n"
+        "blendNormalmap data/textures/bn.dds\nalpha data/textures/a.dds\nrepeatUV 2 0.5\n"
+        "effect data/shaders/terrain.fx\ntechnique main\nnumverts 1\nvert 1 2 3 0.25 0.75 0 1 0 1 0.501961 0\n"
+        "numtris 0\nnumweights 1\nweight 1 0 1\nmesh 1\nnumverts 0\nnumtris 0\nEND_OF_FILE\n";
+    IndexedMesh mesh;
+    ASSERT_TRUE(Parse(mesh, text));
+    std::string first = WriteMeshText(mesh);
+    IndexedMesh again;
+    ASSERT_TRUE(Parse(again, first));
+    EXPECT_EQ(WriteMeshText(again), first);
+    EXPECT_STREQ(again.materials[0].textureName, "data/textures/my rock.dds");
+    EXPECT_STREQ(again.joints[0].name, "mesh");
+}
+
+TEST(MeshFormat, KeywordsReadAsTheFilesExpect)
+{
+    IndexedMesh mesh;
+    ASSERT_TRUE(Parse(mesh, SMALL_MESH + std::string("texture NO_TEXTURE\neffect data/shaders/old_specular_pixel.fx\n")));
+    EXPECT_STREQ(mesh.materials[0].textureName, "data/textures/default.dds");
+    EXPECT_STREQ(mesh.materials[0].effectName, "Data/shaders/flat.fx");
+    ASSERT_TRUE(Parse(mesh, SMALL_MESH + std::string("texture no_texture\n")));
+    EXPECT_STREQ(mesh.materials[0].textureName, "data/textures/default.dds");
+
+    // Colours: 1.0 is 255 and 0.5 is 128 (0.5 x 255 + 0.5), alpha always 255.
+    ASSERT_TRUE(Parse(mesh, "nummeshes 1 mesh 0 numverts 1 vert 0 0 0 0 0 0 1 0 1.0 0.5 -3\n"));
+    EXPECT_EQ(mesh.materials[0].Vertices()[0].colour, 0xFFFF8000u);
+
+    // Weights of 0.01 or less are dropped, the rest keep their order.
+    ASSERT_TRUE(Parse(mesh, "nummeshes 1 numjoints 5 joint -1 a 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1 "
+                            "joint 0 b 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1 joint 0 c 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1 "
+                            "joint 0 d 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1 joint 0 e 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1 "
+                            "mesh 0 numverts 1 numweights 1 weight 2 3 0.005 4 0.995"));
+    const SkinWeight& weight = mesh.materials[0].Weights()[0];
+    EXPECT_EQ(weight.count, 1);
+    EXPECT_EQ(weight.joint[0], 4);
+
+    // END_OF_FILE ends the file even inside a comment; keywords in another case are words.
+    ASSERT_TRUE(Parse(mesh, "nummeshes 1 mesh 0 /* END_OF_FILE */ numverts 5"));
+    EXPECT_EQ(mesh.materials[0].VertexCount(), 0);
+    ASSERT_TRUE(Parse(mesh, "nummeshes 1 mesh 0 numverts 1 Vert 9 9 9 TEXTURE x.dds"));
+    EXPECT_EQ(mesh.materials[0].Vertices()[0].position, Vec3());
+    EXPECT_STREQ(mesh.materials[0].textureName, "NO_TEXTURE");
+
+    // The joint tree comes out of the parents in file order; "wheel" alone marks a wheel.
+    ASSERT_TRUE(Parse(mesh, "numjoints 4 joint -1 root 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1 "
+                            "joint 3 wheel 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1 joint 0 Wheel 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1 "
+                            "joint 0 axle 1 0 0 0 0 1 0 0 0 0 1 0 7 8 9 1"));
+    EXPECT_EQ(mesh.joints[0].firstChild, 2);
+    EXPECT_EQ(mesh.joints[2].nextSibling, 3);
+    EXPECT_EQ(mesh.joints[3].firstChild, 1);
+    EXPECT_EQ(mesh.joints[1].flags, JOINT_WHEEL);
+    EXPECT_EQ(mesh.joints[2].flags, 0u);
+    EXPECT_EQ(mesh.joints[3].bindTranslation, Vec3(7, 8, 9));
+
+    // Channel types: the first 7 or 10 characters, any case; unknown types are kept but inert.
+    Animation animation;
+    ASSERT_TRUE(ParseAnim(animation, "channelCount 3 "
+                                     "channel TIP rotatex a 0 b 4 c 30 d 1 0.5 "
+                                     "channel tip translate a 0 b 4 c 30 d 1 0.5 "
+                                     "channel nobody translateZed a 0 b 4 c 30 d 2 1 2", &mesh));
+    ASSERT_EQ(animation.ChannelCount(), 3);
+    EXPECT_EQ(animation.channels[0].type, CHANNEL_ROTATE_X);
+    EXPECT_EQ(animation.channels[1].type, CHANNEL_UNKNOWN);
+    EXPECT_EQ(animation.channels[2].type, CHANNEL_TRANSLATE_Z);
+    EXPECT_EQ(animation.channels[2].jointIndex, -1);
+    EXPECT_FLOAT_EQ(animation.channels[0].frameRate, 15.0f);
+    EXPECT_FLOAT_EQ(animation.Duration(), 4.0f / 15.0f);
+}
+
+TEST(MeshFormat, BrokenMeshFilesAreRefusedWhole)
+{
+    const std::string joints2 = "numjoints 2 joint -1 a 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1 ";
+    const std::string material = "nummeshes 1 mesh 0 numverts 3 vert 0 0 0 0 0 0 1 0 1 1 1 ";
+    struct Case {
+        const char* what;
+        std::string text;
+    };
+    const Case refused[] = {
+        {"triangle past the vertices", material + "numtris 1 tri 0 0 1 3"},
+        {"negative triangle index", material + "numtris 1 tri 0 0 -1 2"},
+        {"weight on an undeclared joint", material + "numweights 1 weight 1 2 1.0"},
+        {"weight on a negative joint", joints2 + material + "numweights 1 weight 1 -1 1.0"},
+        {"five weight pairs", material + "numweights 1 weight 5 0 1 0 1 0 1 0 1 0 1"},
+        {"negative weight pairs", material + "numweights 1 weight -1"},
+        {"parent outside the joints", joints2 + "joint 2 b 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1"},
+        {"parent below -1", joints2 + "joint -2 b 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1"},
+        {"joint its own parent", joints2 + "joint 1 b 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1"},
+        {"first joint has a parent",
+         "numjoints 2 joint 1 a 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1 joint -1 b 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1"},
+        {"joints in a loop",
+         "numjoints 3 joint -1 a 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1 joint 2 b 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1 "
+         "joint 1 c 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1"},
+        {"more joints than declared", joints2 + "joint 0 b 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1 "
+                                                "joint 0 c 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1"},
+        {"joint before numjoints", "joint -1 a 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1"},
+        {"huge vertex count", "nummeshes 1 mesh 0 numverts 2000000000"},
+        {"vertex count past 16-bit indices", "nummeshes 1 mesh 0 numverts 70000" + std::string(200000, ' ')},
+        {"huge material count", "nummeshes 99999999"},
+        {"count overflowing int", "nummeshes 1 mesh 0 numtris 99999999999999999999"},
+        {"negative count", "nummeshes 1 mesh 0 numverts -5"},
+        {"count the text cannot hold", "nummeshes 1 mesh 0 numtris 1000 tri 0 0 0 0"},
+        {"huge joint count", "numjoints 100000000"},
+        {"vert before any mesh", "nummeshes 1 vert 0 0 0 0 0 0 1 0 1 1 1"},
+        {"texture before any mesh", "nummeshes 1 texture a.dds"},
+        {"negative mesh id", "nummeshes 1 mesh -1"},
+        {"cut inside a vert", material.substr(0, material.size() - 6)},
+        {"cut inside a joint", joints2.substr(0, 30)},
+    };
+    for (const Case& c : refused) {
+        SCOPED_TRACE(c.what);
+        IndexedMesh mesh;
+        LogCaptureBegin();
+        EXPECT_FALSE(Parse(mesh, c.text));
+        std::string log = LogCaptureEnd();
+        EXPECT_NE(log.find("ERROR"), std::string::npos) << log;
+        EXPECT_EQ(mesh.MaterialCount(), 0);
+        EXPECT_EQ(mesh.JointCount(), 0);
+        EXPECT_FALSE(mesh.BuildBuffers(nullptr, false));
+    }
+
+    // What stops early keeps what was read before the stop.
+    const Case kept[] = {
+        {"more verts than declared", material + "vert 1 1 1 0 0 0 1 0 1 1 1 vert 2 2 2 0 0 0 1 0 1 1 1 "
+                                                "vert 3 3 3 0 0 0 1 0 1 1 1"},
+        {"mesh id past the count", material + "mesh 1 numverts 3"},
+        {"no END_OF_FILE", material},
+        {"comment left open", material + "/* numverts 9"},
+    };
+    for (const Case& c : kept) {
+        SCOPED_TRACE(c.what);
+        IndexedMesh mesh;
+        LogCaptureBegin();
+        EXPECT_TRUE(Parse(mesh, c.text));
+        LogCaptureEnd();
+        ASSERT_EQ(mesh.MaterialCount(), 1);
+        EXPECT_EQ(mesh.materials[0].VertexCount(), 3);
+    }
+}
+
+TEST(MeshFormat, BrokenAnimationFilesAreRefusedWhole)
+{
+    struct Case {
+        const char* what;
+        const char* text;
+    };
+    const Case refused[] = {
+        {"no keys", "channelCount 1 channel a rotateX f 0 l 1 r 30 k 0"},
+        {"4096 keys", "channelCount 1 channel a rotateX f 0 l 1 r 30 k 4096"},
+        {"negative keys", "channelCount 1 channel a rotateX f 0 l 1 r 30 k -3"},
+        {"more keys than the text holds", "channelCount 1 channel a rotateX f 0 l 1 r 30 k 4000 1 2 3"},
+        {"channel before channelCount", "channel a rotateX f 0 l 1 r 30 k 1 0"},
+        {"more channels than declared",
+         "channelCount 1 channel a rotateX f 0 l 1 r 30 k 1 0 channel a rotateY f 0 l 1 r 30 k 1 0"},
+        {"huge channel count", "channelCount 2000000000"},
+        {"cut inside the keys", "channelCount 1 channel a rotateX f 0 l 1 r 30 k 3 0 1"},
+    };
+    for (const Case& c : refused) {
+        SCOPED_TRACE(c.what);
+        Animation animation;
+        LogCaptureBegin();
+        EXPECT_FALSE(ParseAnim(animation, c.text));
+        EXPECT_NE(LogCaptureEnd().find("ERROR"), std::string::npos);
+        EXPECT_EQ(animation.ChannelCount(), 0);
+    }
+    // Declared channels that never come are not kept.
+    Animation animation;
+    ASSERT_TRUE(ParseAnim(animation, "channelCount 5 channel a rotateX f 0 l 1 r 30 k 2 0 1"));
+    EXPECT_EQ(animation.ChannelCount(), 1);
+}
+
+TEST(MeshFormat, MeshesAndAnimationsComeFromTheirPackages)
+{
+    std::string folder = MakeTempFolder("meshpackages");
+    auto bytes = [](const std::string& text) { return std::vector<unsigned char>(text.begin(), text.end()); };
+    std::string patched = "nummeshes 2\n";
+    std::string animationText = "channelCount 1 channel tip rotateZ f 0 l 2 r 2 k 1 1.5";
+    ASSERT_TRUE(WritePackage(folder + "/mesh.pkb", {{"small.txt", "a", bytes(SMALL_MESH)},
+                                                    {"both.txt", "b", bytes(SMALL_MESH)},
+                                                    {"hollow.txt", "c", {}}}));
+    ASSERT_TRUE(WritePackage(folder + "/patch.pkb", {{"both.txt", "d", bytes(patched)}}));
+    ASSERT_TRUE(WritePackage(folder + "/anims.pkb", {{"bend.txt", "e", bytes(animationText)}}));
+    SetMeshPackagePaths((folder + "/mesh.pkb").c_str(), (folder + "/patch.pkb").c_str());
+    SetAnimPackagePath((folder + "/anims.pkb").c_str());
+
+    IndexedMesh mesh;
+    EXPECT_TRUE(mesh.LoadMeshFile("data/mesh/units/small.txt"));
+    EXPECT_EQ(mesh.JointCount(), 2);
+    EXPECT_TRUE(mesh.LoadMeshFile("data\\mesh\\both.txt"));
+    EXPECT_EQ(mesh.MaterialCount(), 2) << "the patch package comes first";
+    for (const char* missing : {"data/mesh/hollow.txt", "data/mesh/nothing.txt"}) {
+        LogCaptureBegin();
+        EXPECT_FALSE(mesh.LoadMeshFile(missing));
+        EXPECT_EQ(LogCaptureEnd(), std::string("ERROR: trying to load mesh ") + missing + "\n");
+        EXPECT_EQ(mesh.MaterialCount(), 0);
+    }
+
+    ASSERT_TRUE(mesh.LoadMeshFile("small.txt"));
+    Animation animation;
+    EXPECT_TRUE(AnimLibrary::LoadAnimation("data/anims/bend.txt", &animation, &mesh));
+    ASSERT_EQ(animation.ChannelCount(), 1);
+    EXPECT_EQ(animation.channels[0].jointIndex, 1);
+    EXPECT_FALSE(AnimLibrary::LoadAnimation("data/anims/none.txt", &animation, &mesh));
+    EXPECT_EQ(animation.ChannelCount(), 0);
+
+    SetMeshPackagePaths("data/mesh.pkb", "data/mesh_patch.pkb");
+    SetAnimPackagePath("data/anims.pkb");
+}

@@ -1,0 +1,283 @@
+// What a posed mesh looks like: the mirror on the way to the screen, vertices skinned against
+// positions worked out by hand, animations sampled at and between keys, at the loop and held,
+// the slot changes jobs rely on, and the generated walker standing on the ground.
+#include "content/meshgen/Catalogue.h"
+#include "host/System.h"
+#include "render/Animation.h"
+#include "render/IndexedMesh.h"
+#include "render/MeshFormat.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <string>
+
+namespace {
+
+// A root joint at the origin and a tip joint one unit up; vertex 0 rides the tip, vertex 1 is
+// shared half and half, vertex 2 has no influence at all.
+const char* const TWO_JOINTS =
+    "nummeshes 1\n"
+    "numjoints 2\n"
+    "joint -1 root 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1\n"
+    "joint 0 tip 1 0 0 0 0 1 0 0 0 0 1 0 0 1 0 1\n"
+    "mesh 0\n"
+    "numverts 3\n"
+    "vert 0 2 0 0 0.25 1 0 0 1 0 0\n"
+    "vert 1 1 0 1 0 1 0 0 1 1 1\n"
+    "vert 0.5 0.5 0.5 0 1 0 1 0 1 1 1\n"
+    "numtris 1\n"
+    "tri 0 0 1 2\n"
+    "numweights 3\n"
+    "weight 1 1 1\n"
+    "weight 2 0 0.5 1 0.5\n"
+    "weight 0\n";
+
+std::unique_ptr<IndexedMesh> Built(const std::string& text)
+{
+    auto mesh = std::make_unique<IndexedMesh>();
+    std::string copy = text;
+    EXPECT_TRUE(mesh->ParseMesh(&copy[0]));
+    EXPECT_TRUE(mesh->BuildBuffers(nullptr, false));
+    return mesh;
+}
+
+// One channel on the tip joint, keys spread over frames 0..4 at a stored rate of 2: 2 seconds.
+std::shared_ptr<Animation> Channel(AnimChannelType type, std::vector<float> keys, float lastFrame = 4.0f)
+{
+    auto animation = std::make_shared<Animation>();
+    AnimChannel channel;
+    CopyText(channel.jointName, sizeof channel.jointName, "tip");
+    channel.jointIndex = 1;
+    channel.type = type;
+    channel.firstFrame = 0.0f;
+    channel.lastFrame = lastFrame;
+    channel.frameRate = 2.0f;
+    channel.keys = keys;
+    animation->channels.push_back(channel);
+    return animation;
+}
+
+void Play(IndexedMesh& mesh, int slot, int id, std::shared_ptr<Animation> animation, uint32_t slotFlags = 0)
+{
+    mesh.animations[slot] = animation;
+    mesh.animationSlot[id] = slot;
+    mesh.slotAnimationId[slot] = id;
+    mesh.slotFlags[slot] = slotFlags;
+    mesh.animationCount = std::max(mesh.animationCount, slot + 1);
+}
+
+Vec3 Position(const IndexedMesh& mesh, int vertex)
+{
+    return Vec3(mesh.subMeshes[0].vertices[vertex].position);
+}
+
+void ExpectNear(const Vec3& actual, const Vec3& expected)
+{
+    EXPECT_NEAR(actual.x, expected.x, 1e-4f);
+    EXPECT_NEAR(actual.y, expected.y, 1e-4f);
+    EXPECT_NEAR(actual.z, expected.z, 1e-4f);
+}
+
+}  // namespace
+
+TEST(MeshSkinning, VerticesAreMirroredOnTheWayToTheScreen)
+{
+    auto mesh = Built(TWO_JOINTS);
+    const SubMesh& sub = mesh->subMeshes[0];
+    ASSERT_EQ(sub.vertices.size(), 3u);
+    EXPECT_EQ(Vec3(sub.vertices[1].position), Vec3(-1, 1, 0));
+    EXPECT_EQ(Vec3(sub.vertices[0].normal), Vec3(-1, 0, 0));
+    EXPECT_EQ(sub.vertices[0].v, -0.25f);
+    EXPECT_EQ(sub.vertices[1].u, 1.0f);
+    ASSERT_EQ(sub.indices.size(), 3u);
+    EXPECT_EQ(sub.indices[0], 0);
+    EXPECT_EQ(sub.indices[1], 2);
+    EXPECT_EQ(sub.indices[2], 1);
+    EXPECT_EQ(mesh->boundsMin, Vec3(-1.0f, 0.5f, 0.0f));
+    EXPECT_EQ(mesh->boundsMax, Vec3(0.0f, 2.0f, 0.5f));
+    EXPECT_EQ(sub.vertices[0].colour, 0xFFFF0000u);
+
+    // A ray taken into the mirrored space meets the file triangle from its front only.
+    IndexedMesh box;
+    MakeHopperEmpty(&box);
+    ASSERT_TRUE(box.BuildBuffers(nullptr, false));
+    float distance = 0.0f;
+    Vec3 point;
+    EXPECT_EQ(box.IntersectRay(Vec3(0, 5, 0), Vec3(0, -1, 0), Vec3(0, 0, 0), 1.0f, nullptr, &distance, &point), 1);
+    EXPECT_NEAR(distance, 5.0f - 0.04f, 1e-4f) << "the bin's floor";
+    EXPECT_EQ(box.IntersectRay(Vec3(0, 5, 0), Vec3(0, 1, 0), Vec3(0, 0, 0), 1.0f, nullptr, &distance, nullptr), 0);
+    EXPECT_TRUE(box.PickRay(Vec3(10, 0.1f, 0), Vec3(-1, 0, 0), 1.0f, Vec3(), nullptr, 0.0f));
+    EXPECT_FALSE(box.PickRay(Vec3(10, 3.0f, 0), Vec3(-1, 0, 0), 1.0f, Vec3(), nullptr, 0.0f));
+}
+
+TEST(MeshSkinning, TwoJointMeshMatchesHandWorkedPositions)
+{
+    auto mesh = Built(TWO_JOINTS);
+    ASSERT_TRUE(mesh->IsSkinned());
+    // The tip turns a quarter about z: its local (x, y) becomes (-y, x), then it sits at (0, 1).
+    Play(*mesh, 0, ANIM_IDLE, Channel(CHANNEL_ROTATE_Z, {0.5f * PI}));
+    mesh->Update(0.0f);
+    // File positions: tip vertex (0, 2, 0) -> (-1, 1, 0); the shared one (1, 1, 0) -> half of
+    // (1, 1, 0) and (0, 2, 0); the vertex without influence stays. On screen x is negated.
+    ExpectNear(Position(*mesh, 0), Vec3(1.0f, 1.0f, 0.0f));
+    ExpectNear(Position(*mesh, 1), Vec3(-0.5f, 1.5f, 0.0f));
+    ExpectNear(Position(*mesh, 2), Vec3(-0.5f, 0.5f, 0.5f));
+    ExpectNear(Vec3(mesh->subMeshes[0].vertices[0].normal), Vec3(0.0f, 1.0f, 0.0f));
+
+    // A translation key is the joint's position: the tip moved to (2, 1, 0) carries its vertex.
+    auto moved = Built(TWO_JOINTS);
+    Play(*moved, 0, ANIM_IDLE, Channel(CHANNEL_TRANSLATE_X, {2.0f}));
+    moved->Update(0.0f);
+    ExpectNear(Position(*moved, 0), Vec3(-2.0f, 2.0f, 0.0f));
+
+    // Without an idle animation a skinned mesh keeps its bind pose.
+    auto still = Built(TWO_JOINTS);
+    still->Update(0.5f);
+    ExpectNear(Position(*still, 0), Vec3(0.0f, 2.0f, 0.0f));
+    EXPECT_EQ(still->currentSlot, -1);
+}
+
+TEST(MeshSkinning, AnimationsSampleAtKeysBetweenThemAtTheLoopAndHeld)
+{
+    struct Case {
+        const char* what;
+        float time;
+        bool hold;
+        bool interpolate;
+        float lastFrame;
+        float expected;
+    };
+    // Keys 0, 10, 20, 30 over 2 seconds: one key every half second.
+    const Case table[] = {
+        {"first key", 0.0f, false, true, 4.0f, 0.0f},
+        {"at a key", 0.5f, false, true, 4.0f, 10.0f},
+        {"between keys", 0.75f, false, true, 4.0f, 15.0f},
+        {"between keys, no interpolation", 0.75f, false, false, 4.0f, 10.0f},
+        {"last key towards the first when looping", 1.9f, false, true, 4.0f, 6.0f},
+        {"last key stays when holding", 1.9f, true, true, 4.0f, 30.0f},
+        {"past the end, looping", 2.5f, false, true, 4.0f, 0.0f},
+        {"past the end, holding", 2.5f, true, true, 4.0f, 30.0f},
+        {"no length holds its first key", 1.3f, false, true, 0.0f, 0.0f},
+        {"negative length holds its first key", 1.3f, true, true, -2.0f, 0.0f},
+    };
+    for (const Case& c : table) {
+        SCOPED_TRACE(c.what);
+        auto mesh = Built(TWO_JOINTS);
+        auto animation = Channel(CHANNEL_ROTATE_X, {0.0f, 10.0f, 20.0f, 30.0f}, c.lastFrame);
+        animation->hold = c.hold ? 1 : 0;
+        Play(*mesh, 0, ANIM_IDLE, animation);
+        AnimationInterpolate = c.interpolate;
+        mesh->SetAnimation(0, false, true);
+        mesh->EvaluateAnimation(c.time, -1);
+        AnimationInterpolate = true;
+        EXPECT_NEAR(mesh->joints[1].rotation.x, c.expected, 1e-3f);
+        EXPECT_TRUE(std::isfinite(mesh->time));
+    }
+
+    // A channel shorter than the first stays on its last key instead of reading past it.
+    auto mesh = Built(TWO_JOINTS);
+    auto animation = Channel(CHANNEL_ROTATE_X, {0.0f, 10.0f, 20.0f, 30.0f});
+    AnimChannel shorter = animation->channels[0];
+    shorter.type = CHANNEL_ROTATE_Y;
+    shorter.keys = {5.0f, 7.0f};
+    animation->channels.push_back(shorter);
+    Play(*mesh, 0, ANIM_IDLE, animation);
+    mesh->SetAnimation(0, false, true);
+    mesh->EvaluateAnimation(0.75f, -1);
+    EXPECT_NEAR(mesh->joints[1].rotation.y, 7.0f, 1e-4f);
+    mesh->EvaluateAnimation(0.5f, -1);  // key 2: past the short channel, which leaves its joint alone
+    EXPECT_NEAR(mesh->joints[1].rotation.x, 25.0f, 1e-3f);
+}
+
+TEST(MeshSkinning, SlotsChangeAsJobsExpect)
+{
+    auto mesh = Built(TWO_JOINTS);
+    EXPECT_FALSE(mesh->IsAnimationPlaying(ANIM_IDLE)) << "no slot chosen yet";
+    EXPECT_EQ(mesh->GetAnimationValue(ANIM_ATTACK), -1);
+    EXPECT_EQ(mesh->GetAnimationValue(42), -1);
+    Play(*mesh, 0, ANIM_IDLE, Channel(CHANNEL_ROTATE_X, {1.0f, 2.0f}));
+    Play(*mesh, 1, ANIM_ATTACK, Channel(CHANNEL_ROTATE_X, {5.0f, 6.0f}), SLOT_RETURN_TO_IDLE);
+    EXPECT_EQ(mesh->GetAnimationValue(ANIM_ATTACK), 1);
+
+    EXPECT_TRUE(mesh->EvaluateAnimation(0.1f, 1));
+    EXPECT_TRUE(mesh->IsAnimationPlaying(ANIM_IDLE));
+    EXPECT_FALSE(mesh->EvaluateAnimation(0.1f, 1)) << "once per frame";
+
+    mesh->SetAnimation(1, true, false);
+    EXPECT_TRUE(mesh->IsAnimationPlaying(ANIM_ATTACK));
+    EXPECT_EQ(mesh->previousSlot, 0);
+    EXPECT_FLOAT_EQ(mesh->blendRemaining, ANIMATION_BLEND_TIME);
+    mesh->time = 0.7f;
+    mesh->SetAnimation(1, true, false);
+    EXPECT_FLOAT_EQ(mesh->time, 0.7f) << "the same slot again changes nothing";
+    mesh->SetAnimation(1, false, true);
+    EXPECT_FLOAT_EQ(mesh->time, 0.0f) << "forced, it starts again";
+
+    // At its end the attack goes back to idle with a blend.
+    mesh->EvaluateAnimation(2.5f, 2);
+    EXPECT_TRUE(mesh->IsAnimationPlaying(ANIM_IDLE));
+    EXPECT_EQ(mesh->previousSlot, 1);
+    EXPECT_FLOAT_EQ(mesh->blendRemaining, ANIMATION_BLEND_TIME);
+
+    // The last joint named "wheel" spins while walking, and only then.
+    std::string text = TWO_JOINTS;
+    text.replace(text.find("joint 0 tip"), 11, "joint 0 wheel");
+    auto wheeled = Built(text);
+    Play(*wheeled, 0, ANIM_IDLE, Channel(CHANNEL_ROTATE_Y, {1.0f}));
+    Play(*wheeled, 1, ANIM_WALK, Channel(CHANNEL_ROTATE_Y, {1.0f}));
+    wheeled->EvaluateAnimation(0.2f, -1);
+    EXPECT_EQ(wheeled->joints[1].rotation, Vec3()) << "channels never drive a wheel";
+    wheeled->SetAnimation(1, false, false);
+    wheeled->EvaluateAnimation(0.2f, -1);
+    EXPECT_NEAR(wheeled->joints[1].rotation.x, 1.0f, 1e-5f);
+}
+
+TEST(MeshSkinning, TheWalkerStaysOnTheGroundThroughEveryAnimation)
+{
+    std::string text;
+    for (const GeneratedFile& file : GenerateMeshFiles())
+        if (file.fileName == "walker.txt") text = file.text;
+    auto walker = Built(text);
+    for (const AnimationRecipe& recipe : AnimationCatalogue()) {
+        SCOPED_TRACE(recipe.fileName);
+        std::string animationText = WriteAnimationText(recipe.make());
+        auto animation = std::make_shared<Animation>();
+        ASSERT_TRUE(ParseAnimation(&animationText[0], animation.get(), walker.get(), recipe.fileName));
+        for (const AnimChannel& channel : animation->channels) EXPECT_GE(channel.jointIndex, 0) << channel.jointName;
+        animation->hold = recipe.holds;
+        Play(*walker, 0, ANIM_IDLE, animation);
+        walker->SetAnimation(0, false, true);
+        for (int step = 0; step <= 60; ++step) {
+            // The game runs the clock twice per frame: 60 frames of a 60th of a second.
+            walker->Update(2.0f / 60.0f);
+            float low = 1e9f, high = -1e9f;
+            for (const MeshGpuVertex& vertex : walker->subMeshes[0].vertices) {
+                low = std::min(low, vertex.position[1]);
+                high = std::max(high, vertex.position[1]);
+            }
+            ASSERT_GT(low, -0.02f) << "nothing sinks into the ground, step " << step;
+            ASSERT_LT(low, 0.02f) << "the bot stands on the ground, step " << step;
+            ASSERT_LT(high, 2.1f);
+        }
+    }
+    // The walk lifts each foot in turn while the other one carries the bot.
+    int leftAnkle = walker->FindJoint("LeftAnkle"), rightAnkle = walker->FindJoint("RightAnkle");
+    std::string walkText = WriteAnimationText(MakeWalkerWalk());
+    auto walk = std::make_shared<Animation>();
+    ASSERT_TRUE(ParseAnimation(&walkText[0], walk.get(), walker.get()));
+    Play(*walker, 0, ANIM_IDLE, walk);
+    walker->SetAnimation(0, false, true);
+    float leftLift = 0.0f, rightLift = 0.0f;
+    for (int step = 0; step < 24; ++step) {
+        walker->Update(2.0f / 30.0f);
+        float left = walker->joints[leftAnkle].worldMatrix._42, right = walker->joints[rightAnkle].worldMatrix._42;
+        EXPECT_LT(std::min(left, right), 0.051f) << "one foot is always down";
+        leftLift = std::max(leftLift, left - 0.05f);
+        rightLift = std::max(rightLift, right - 0.05f);
+    }
+    EXPECT_GT(leftLift, 0.05f);
+    EXPECT_GT(rightLift, 0.05f);
+}
