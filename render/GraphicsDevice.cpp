@@ -19,8 +19,6 @@ PackageFile* TexturePackage = nullptr;
 PackageFile* LowTexturePackage = nullptr;
 PackageFile* GuiPackage = nullptr;
 PackageFile* TexturePatchPackage = nullptr;
-PackageFile* MeshPackage = nullptr;
-PackageFile* MeshPatchPackage = nullptr;
 bool NonPow2TexturesAllowed = false;
 bool ForceLooseTextureFiles = false;
 
@@ -129,8 +127,6 @@ GraphicsDevice::~GraphicsDevice()
             ownsPackage[slot] = false;
         }
     }
-    if (MeshPackage) MeshPackage->Close();
-    if (MeshPatchPackage) MeshPatchPackage->Close();
     SafeRelease(&device);
     window = nullptr;
     if (Graphics == this) Graphics = nullptr;

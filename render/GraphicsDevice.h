@@ -199,14 +199,13 @@ extern GraphicsDevice* Graphics;
 // device reports; a reset changes only the back-buffer size.
 extern PresentParameters PresentParams;
 
-// Package slots. InitGraphics opens the texture ones that are still empty (so a test may fill
-// a slot first); the mesh loader opens the mesh ones. The device's destructor closes them all.
+// The texture package slots. InitGraphics opens the ones that are still empty (so a test may
+// fill a slot first); the device's destructor closes them (and frees those it opened). The
+// mesh packages are the mesh loader's own (render/MeshFormat.h).
 extern PackageFile* TexturePackage;         // "data/textures.pkb"
 extern PackageFile* LowTexturePackage;      // "data/textureslow.pkb"
 extern PackageFile* GuiPackage;             // "data/gui.pkb"
 extern PackageFile* TexturePatchPackage;    // "data/textures_patch.pkb", when present
-extern PackageFile* MeshPackage;
-extern PackageFile* MeshPatchPackage;
 
 // Set by CheckCaps: textures may be loaded at sizes that are not powers of two.
 extern bool NonPow2TexturesAllowed;
