@@ -261,6 +261,17 @@ GfxResult GfxDevice::MakeSwapChain(PresentParameters* params)
     params->MultiSampleType = samples;
     params->MultiSampleQuality = 0;
     params_ = *params;
+    // A new back buffer starts black, with its depth at the far plane.
+    glBindFramebuffer(GL_FRAMEBUFFER, FramebufferFor(backBuffer_, autoDepthStencil_));
+    glDisable(GL_SCISSOR_TEST);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glDepthMask(GL_TRUE);
+    glStencilMask(0xFF);
+    glClearColor(0, 0, 0, 1);
+    glClearDepth(1.0);
+    glClearStencil(0);
+    glClear(GL_COLOR_BUFFER_BIT | (autoDepthStencil_ ? GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT : 0));
+    glFramebuffer_ = ~0u;
     renderTarget_ = backBuffer_;
     renderTarget_->AddRef();
     depthStencil_ = autoDepthStencil_;

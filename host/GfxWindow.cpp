@@ -12,7 +12,7 @@ GfxWindow::~GfxWindow() { Destroy(); }
 bool GfxWindow::Create(const char* title, int width, int height, bool fullscreen)
 {
     Destroy();
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    if (!videoStarted_ && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         Log("ERROR SDL video could not start: %s\n", SDL_GetError());
         return false;
     }
@@ -59,8 +59,8 @@ void GfxWindow::Destroy()
 {
     if (window_) SDL_DestroyWindow(window_);
     window_ = nullptr;
-    if (videoStarted_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    videoStarted_ = false;
+    // SDL's video system stays up for the rest of the run: quitting it while the OpenGL
+    // library is loaded loses the driver's memory, and a window may be made again.
 }
 
 void GfxWindow::SetClientSize(int width, int height)

@@ -133,5 +133,7 @@ void GfxTest::TearDown()
     device->EndScene();
     device->SetProgram(nullptr);
     for (uint32_t i = 0; i < MAX_SAMPLERS; ++i) device->SetTexture(i, nullptr);
+    for (uint32_t i = 0; i < MAX_VERTEX_STREAMS; ++i) device->SetStreamSource(i, nullptr, 0, 0);
+    device->SetIndices(nullptr);
     EXPECT_EQ(device->GetDefaultPoolResourceCount(), 0u) << "a test left objects of the default pool alive";
 }
