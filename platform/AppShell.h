@@ -1,6 +1,7 @@
 #pragma once
-// The application shell: program entry, user folders, log file, start-up and shutdown.
-// The main loop, window procedure and frame function come with the window and input layer.
+// The application shell: program entry, user folders, log file, start-up in its fixed order
+// and shutdown in reverse. The main loop and the frame function are in platform/MainLoop.h,
+// the window procedure in platform/WndProc.h.
 
 extern char LocalAppDataFolder[256];
 extern char UserFolder[256];
@@ -12,5 +13,20 @@ extern char ProfilesFolder[256];
 bool InitUserFolders();
 bool OpenLogFile();
 
-// The program entry; returns the process exit code.
+// Everything from the configuration to the music thread, in order. False when the game
+// cannot run (no window or graphics device); whatever was made is then freed by Shutdown.
+bool StartUp(int argc, char** argv);
+// Stops the music thread, frees every singleton the shell made and closes the log.
+void Shutdown();
+// Frees the font cache, the window manager, the texture manager, the graphics device, the
+// string table, the Scene's managers and the input devices; pointers are cleared.
+void ShutdownSubsystems();
+
+// The 2D layer (fonts, sprites, the frame-time graph) draws on the game's device: attached
+// once the device exists, detached (its textures and buffers freed) before the device goes.
+class GfxDevice;
+void AttachDrawLayer(GfxDevice* device);
+void DetachDrawLayer();
+
+// The program entry; returns the process exit code (0 after a normal quit).
 int WinMain(int argc, char** argv);

@@ -1,0 +1,36 @@
+#include "campaign/PlayerProfile.h"
+
+#include "host/Log.h"
+#include "host/System.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+PlayerProfile CurrentProfile;
+
+}  // namespace
+
+PlayerProfile* GetPlayerProfile()
+{
+    return &CurrentProfile;
+}
+
+bool PlayerProfile::Load(const char* file, bool, bool)
+{
+    if (!file) return false;
+    FILE* stream = fopen(file, "rb");
+    if (!stream) {
+        Log("WARNING: the profile %s could not be opened\n", file);
+        return false;
+    }
+    fclose(stream);
+    CopyText(path, sizeof path, file);
+    // The profile's name is its file name without the folder and the extension.
+    const char* slash = strrchr(file, '/');
+    CopyText(name, sizeof name, slash ? slash + 1 : file);
+    if (char* dot = strrchr(name, '.')) *dot = 0;
+    loaded = true;
+    return true;
+}

@@ -1,0 +1,220 @@
+#include "campaign/StorySlideshow.h"
+
+#include "host/System.h"
+#include "platform/ConfigFile.h"
+#include "platform/MusicPlayer.h"
+#include "platform/SoundManager.h"
+#include "platform/StringTable.h"
+#include "render/Font.h"
+#include "render/Sprite.h"
+
+#include <cstring>
+
+StorySlideshow* IntroSlideshow = nullptr;
+
+namespace {
+
+// Any texture tinted opaque black makes the fade backdrop.
+constexpr const char* BACKDROP_TEXTURE = "data/textures/white.dds";
+
+int ScreenW() { return Config ? Config->width : 1024; }
+int ScreenH() { return Config ? Config->height : 768; }
+
+bool IsNone(const char* text) { return !text || !text[0] || StrICmp(text, "none") == 0; }
+
+}  // namespace
+
+StorySlideshow::StorySlideshow()
+{
+    memset(slides, 0, sizeof slides);
+    CopyText(showMusic, sizeof showMusic, "none");
+    CopyText(afterMusic, sizeof afterMusic, "none");
+}
+
+StorySlideshow::~StorySlideshow()
+{
+    Release();
+    delete backdrop;
+}
+
+void StorySlideshow::Reset()
+{
+    if (!backdrop) backdrop = CreateSprite(0, 0, ScreenW(), ScreenH(), BACKDROP_TEXTURE, 0xFF000000, 0, 0, 1, 1, true);
+    CopyText(showMusic, sizeof showMusic, "none");
+    CopyText(afterMusic, sizeof afterMusic, "none");
+    slideCount = 0;
+    current = -1;
+    timer = 0.0f;
+    enabled = true;
+}
+
+void StorySlideshow::Release()
+{
+    for (int s = 0; s < slideCount; ++s) {
+        Slide& slide = slides[s];
+        for (int l = 0; l < slide.layerCount; ++l) {
+            delete slide.layers[l].sprite;
+            slide.layers[l].sprite = nullptr;
+        }
+        slide.layerCount = 0;
+    }
+    CopyText(showMusic, sizeof showMusic, "none");
+    CopyText(afterMusic, sizeof afterMusic, "none");
+    slideCount = 0;
+    current = -1;
+    timer = 0.0f;
+    enabled = false;
+}
+
+Sprite* StorySlideshow::MakeLayerSprite(const char* picture, int width, int height)
+{
+    int h = ScreenH();
+    if (width <= 0 || height <= 0) {
+        width = h * 4 / 3;
+        height = h * 2 / 3;
+    }
+    int x = (ScreenW() - width) / 2;
+    int y = (h - height) / 2;
+    return CreateSprite(x, y, width, height, picture, 0xFFFFFFFF, 0, 0, 1, 1, true);
+}
+
+StorySlideshow::Slide* StorySlideshow::AddSlide(const char* picture, const char* textKey, float seconds, int width,
+                                                int height)
+{
+    if (slideCount >= MAX_SLIDES) return nullptr;
+    Slide& slide = slides[slideCount++];
+    memset(&slide, 0, sizeof slide);
+    slide.layers[0].sprite = MakeLayerSprite(picture, width, height);
+    slide.layers[0].start = slide.layers[0].end = {0.0f, 0.0f, 1.0f, 1.0f};
+    slide.layerCount = 1;
+    slide.duration = seconds;
+    slide.flags = SLIDE_FADE_IN | SLIDE_FADE_OUT;
+    CopyText(slide.textKey, sizeof slide.textKey, textKey ? textKey : "none");
+    slide.voiceHandle = -1;
+    return &slide;
+}
+
+StorySlideshow::Layer* StorySlideshow::AddLayer(Slide* slide, const char* picture, int width, int height)
+{
+    if (!slide || slide->layerCount >= MAX_LAYERS) return nullptr;
+    Layer& layer = slide->layers[slide->layerCount];
+    layer.sprite = MakeLayerSprite(picture, width, height);
+    layer.start = layer.end = {0.0f, 0.0f, 1.0f, 1.0f};
+    layer.index = slide->layerCount++;
+    return &layer;
+}
+
+void StorySlideshow::SetLayerMotion(Slide* slide, const TexRect& start, const TexRect& end, int layer)
+{
+    if (!slide || layer < 0 || layer >= slide->layerCount) return;
+    Layer& l = slide->layers[layer];
+    l.start = start;
+    l.end = end;
+    if (l.sprite) l.sprite->SetTexCoords(start.left, start.top, start.right, start.bottom);
+    slide->flags |= SLIDE_LAYERS_MOVE;
+}
+
+void StorySlideshow::SetVoiceOver(Slide* slide, const char* name, int group)
+{
+    if (!slide) return;
+    CopyText(slide->voiceOver, sizeof slide->voiceOver, name ? name : "");
+    slide->voiceGroup = group;
+    slide->flags |= SLIDE_VOICE_OVER;
+}
+
+bool StorySlideshow::IsFinished() const
+{
+    return !enabled || slideCount == 0 || current >= slideCount;
+}
+
+void StorySlideshow::StopCurrentVoice()
+{
+    if (current < 0 || current >= slideCount) return;
+    Slide& slide = slides[current];
+    if (!(slide.flags & SLIDE_VOICE_OVER) || slide.voiceHandle < 0) return;
+    if (SoundMgr) SoundMgr->StopSound(slide.voiceHandle / SOUND_HANDLE_FACTOR, slide.voiceHandle);
+    slide.voiceHandle = -1;
+}
+
+void StorySlideshow::StopVoiceOver()
+{
+    if (!enabled) return;
+    StopCurrentVoice();
+    timer = 0.0f;
+}
+
+void StorySlideshow::PlayMusic(const char* path)
+{
+    if (!Music || !Config || !Config->music || IsNone(path)) return;
+    Music->FadeOut(2.0f);
+    Music->Play(path);
+}
+
+void StorySlideshow::Skip()
+{
+    StopCurrentVoice();
+    current = slideCount;
+    PlayMusic(afterMusic);
+}
+
+void StorySlideshow::Update(float seconds)
+{
+    if (enabled && slideCount > 0 && current < slideCount) {
+        if (timer > 0.0f && current >= 0) {
+            timer -= seconds;
+            Slide& slide = slides[current];
+            if ((slide.flags & SLIDE_LAYERS_MOVE) && slide.duration > 0.0f) {
+                float t = 1.0f - timer / slide.duration;
+                for (int l = 0; l < slide.layerCount; ++l) {
+                    Layer& layer = slide.layers[l];
+                    if (!layer.sprite) continue;
+                    layer.sprite->SetTexCoords(layer.start.left + (layer.end.left - layer.start.left) * t,
+                                               layer.start.top + (layer.end.top - layer.start.top) * t,
+                                               layer.start.right + (layer.end.right - layer.start.right) * t,
+                                               layer.start.bottom + (layer.end.bottom - layer.start.bottom) * t);
+                }
+            }
+        } else {
+            if (current == -1) PlayMusic(showMusic);
+            ++current;
+            if (current < slideCount) {
+                Slide& slide = slides[current];
+                timer = slide.duration;
+                if ((slide.flags & SLIDE_VOICE_OVER) && SoundMgr) slide.voiceHandle = SoundMgr->PlaySound(slide.voiceOver);
+            }
+        }
+        if (current < slideCount) return;
+    }
+    PlayMusic(afterMusic);
+}
+
+void StorySlideshow::Draw()
+{
+    if (!enabled || current < 0 || current >= slideCount) return;
+    Slide& slide = slides[current];
+    for (int l = slide.layerCount - 1; l >= 0; --l)
+        if (slide.layers[l].sprite) slide.layers[l].sprite->Draw();
+
+    float elapsed = slide.duration - timer;
+    float alpha = -1.0f;
+    if (elapsed < 1.0f && (slide.flags & SLIDE_FADE_IN))
+        alpha = 1.0f - elapsed;
+    else if (timer < 1.0f && (slide.flags & SLIDE_FADE_OUT))
+        alpha = 1.0f - timer;
+    if (alpha >= 0.0f && backdrop) {
+        if (alpha > 1.0f) alpha = 1.0f;
+        backdrop->SetColor((uint32_t)(alpha * 255.0f) << 24);
+        backdrop->Draw();
+    }
+
+    if (!IsNone(slide.textKey) && textFont && textFont->loaded && Strings) {
+        const char* text = Strings->Lookup(slide.textKey);
+        if (!text) return;
+        Sprite* picture = slide.layers[0].sprite;
+        int areaWidth = picture ? picture->width : ScreenH() * 4 / 3;
+        int boxWidth = (int)(areaWidth * 0.8854f);
+        int x = (ScreenW() - boxWidth) / 2;
+        int y = (int)(ScreenH() * 0.78f);
+        textFont->DrawWrappedText(text, boxWidth, x, y, 0, 0, nullptr);
+    }
+}

@@ -1,0 +1,38 @@
+#pragma once
+// The one game object in play. So far it carries the program through its screens: it starts
+// in the intro state, makes the HUD fonts and registers the named commands at start-up, keeps
+// the loading and title fonts of the front end, draws the pause box and the mouse cursor, and
+// pumps the sound effects while a level plays. The map grid, the selection, the catalogues and
+// the level itself (StartLevel, EndLevel, the render passes) come with the world.
+#include "mechanics/Game.h"
+
+class Sprite;
+
+class GameMechanics : public Game {
+public:
+    GameMechanics();
+    ~GameMechanics() override;
+
+    // The first call (at start-up, intro state) prepares the front end: HUD fonts and the
+    // named commands. Later calls are level starts.
+    bool Init() override;
+    void Update() override;
+    void DrawHud() override;
+    bool OnEscape() override;
+
+    // The font of the "Loading..." text and of the game's title on the front end.
+    Font* loadingFont = nullptr;
+    Font* logoFont = nullptr;
+    Sprite* cursorSprite = nullptr;
+    bool commandsRegistered = false;
+};
+
+extern GameMechanics* TheGame;
+
+// Selects the player's rig and centres the camera on it (the "select_player" command); the
+// shell calls it at every level start. Nothing to select until the world has a rig.
+void CmdSelectPlayer();
+// The named commands the key bindings refer to.
+void RegisterGameCommands();
+// Toggled by the developer's speed commands, read by the per-frame update.
+extern float GameSpeed;

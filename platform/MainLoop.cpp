@@ -1,0 +1,205 @@
+#include "platform/MainLoop.h"
+
+#include "campaign/MissionScreen.h"
+#include "campaign/StorySlideshow.h"
+#include "gui/WindowManager.h"
+#include "host/GfxWindow.h"
+#include "host/InputEvents.h"
+#include "host/Log.h"
+#include "host/System.h"
+#include "mechanics/GameMechanics.h"
+#include "platform/ConfigFile.h"
+#include "platform/InputState.h"
+#include "platform/MusicPlayer.h"
+#include "platform/Timer.h"
+#include "platform/WndProc.h"
+#include "render/Camera.h"
+#include "render/Font.h"
+#include "render/GraphicsDevice.h"
+#include "render/RenderStateCache.h"
+#include "render/ViewFrustum.h"
+
+GfxWindow* MainWindow = nullptr;
+bool AppActive = true;
+bool GamePaused = false;
+int DeviceState = DEVICE_USABLE;
+int LostDeviceRetries = 0;
+bool UseMusicThread = true;
+bool FirstLevelFrame = true;
+float LevelStartCountdown = 0.0f;
+uint32_t AvailableTextureMemory = 0;
+char MusicTrackPath[256] = "";
+
+namespace {
+
+bool MusicWanted() { return Music && Config && Config->music; }
+
+// A requested mission starts: the level is built behind two loading frames, and the time
+// that took never reaches a frame delta.
+void StartLevel()
+{
+    TheGame->state = GAME_STATE_PLAYING;
+    LevelStartCountdown = 0.0f;
+    TheGame->ShowLoadingScreen("Init", 0.0f, true);
+    TheGame->Init();
+    TheGame->ShowLoadingScreen("Init", 1.0f, true);
+    FrameTimer.Reset();
+    GameCamera.Update(0.0f);
+    FirstLevelFrame = true;
+    CmdSelectPlayer();
+    if (MusicWanted()) Music->PlayIngamePlaylist();
+}
+
+// The 3D states every frame outside a level starts from.
+void SetFrontEndStates(bool lightingOff)
+{
+    RenderStates.SetRenderState(RS_FOGENABLE, 0);
+    RenderStates.SetRenderState(RS_FILLMODE, RenderStates.wireframe ? FILL_WIREFRAME : FILL_SOLID);
+    RenderStates.SetRenderState(RS_NORMALIZENORMALS, 1);
+    if (lightingOff) RenderStates.SetRenderState(RS_LIGHTING, 0);
+}
+
+constexpr uint8_t CLEAR_ALL = 7;  // target, depth and stencil
+
+}  // namespace
+
+bool DrainMessages(int* exitCode)
+{
+    HostMessage message;
+    while (InputEvents.PeekMessage(&message)) {
+        if (message.message == WM_QUIT) {
+            if (exitCode) *exitCode = (int)message.wParam;
+            return false;
+        }
+        WndProc(message);
+    }
+    return true;
+}
+
+void UpdateGameState(float dt)
+{
+    if (!TheGame) return;
+    switch (TheGame->state) {
+    case GAME_STATE_PLAYING:
+        GameCamera.Update(dt);
+        GameCamera.BuildMatrices(true);
+        if (Frustum) Frustum->Update(ViewMatrix);
+        TheGame->Update();
+        FirstLevelFrame = false;
+        break;
+    case GAME_STATE_LOAD_PENDING:
+        if (MusicWanted()) Music->FadeOut(2.0f);
+        LevelStartCountdown += dt;
+        if (LevelStartCountdown > 1.0f) StartLevel();
+        break;
+    default:
+        TheGame->Update();
+        MissionScreen::FrameHook();
+        break;
+    }
+}
+
+void MainLoopPass()
+{
+    if (DeviceState == DEVICE_USABLE) {
+        FrameTimer.Tick();
+        if (Input.keyboard) Input.keyboard->Update();
+        if (Input.mouse) Input.mouse->Update();
+        if (WindowMgr && TheGame && TheGame->state != GAME_STATE_INTRO) WindowMgr->Update(Input.mouse);
+        float dt = GamePaused ? 0.0f : FrameTimer.delta;
+        UpdateGameState(dt);
+    }
+    RenderFrame();
+    if (Music && Config) Music->SetMusicSettings(Config->music, Config->MusicVolume);
+    if (DeviceState == DEVICE_USABLE && Music && !UseMusicThread && ((Config && Config->music) || Music->IsFading()))
+        Music->Update();
+    // Windowed, the rest of the time slice goes to the other programs.
+    if (Config && !Config->fullscreen) SleepMs(0);
+}
+
+int RunMainLoop()
+{
+    int exitCode = 0;
+    for (;;) {
+        if (!DrainMessages(&exitCode)) break;
+        // In the background the loop sleeps until something happens to the window.
+        if (!AppActive) InputEvents.WaitMessage();
+        MainLoopPass();
+    }
+    return exitCode;
+}
+
+void RenderFrame()
+{
+    if (!Graphics) return;
+    DeviceState = Graphics->CheckDeviceLost();
+    if (DeviceState == DEVICE_ERROR) {
+        int allowed = Config ? Config->lostDeviceRetryCount : 0;
+        if (LostDeviceRetries > allowed) {
+            Log(">>>>> DEVICE_ERROR: device Lost and could not be restored after %d attempts\n", allowed);
+            InputEvents.PostQuitMessage(0);
+        } else {
+            ++LostDeviceRetries;
+            SleepMs(100);
+        }
+        return;
+    }
+    if (DeviceState == DEVICE_LOST) {
+        // A device that stays merely lost (another program holds the screen) never ends the game.
+        int allowed = Config ? Config->lostDeviceRetryCount : 0;
+        if (LostDeviceRetries > allowed) {
+            Log(">>>>> DEVICE_LOST: failed to restore after %d attempts\n", allowed);
+            LostDeviceRetries = 1;
+        } else {
+            ++LostDeviceRetries;
+        }
+        SleepMs(10);
+        return;
+    }
+    LostDeviceRetries = 0;
+    float delta = FrameTimer.delta;
+    if (delta > 0.1f) delta = 0.1f;
+    RenderStates.Reset();
+    if (!TheGame || !Config) return;
+
+    int state = TheGame->state;
+    if (state == GAME_STATE_PLAYING) {
+        TheGame->Render();
+        return;
+    }
+    if (state == GAME_STATE_INTRO) {
+        if (!IntroSlideshow || IntroSlideshow->IsFinished()) {
+            bool newGame = IntroSlideshow && IntroSlideshow->newGameIntro == 1;
+            if (IntroSlideshow) IntroSlideshow->Release();
+            if (newGame) {
+                StartNewGameIntro(1, 0);
+                return;
+            }
+            TheGame->state = GAME_STATE_FRONT_END;
+            FrontEndScreenState = 0;
+            return;
+        }
+        IntroSlideshow->Update(delta);
+        SetFrontEndStates(true);
+        Graphics->Clear(CLEAR_ALL, 0.0f, 0.0f, 0.0f, 1.0f);
+        Graphics->BeginScene();
+        Graphics->Begin2D();
+        IntroSlideshow->Draw();
+    } else {
+        SetFrontEndStates(false);
+        Graphics->Clear(CLEAR_ALL, 0.0f, 0.0f, 0.0f, 1.0f);
+        Graphics->BeginScene();
+        if (state == GAME_STATE_FRONT_END) RenderByScreenState();
+        Graphics->Begin2D();
+        if (state == GAME_STATE_LOAD_PENDING && TheGame->loadingFont) {
+            int w = Config->width, h = Config->height;
+            TheGame->loadingFont->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
+            TheGame->loadingFont->DrawText((float)(w / 2 - (int)(0.1302083f * h)), (float)(h / 2 - (int)(h / 96.0f)),
+                                           "Loading...");
+        }
+        TheGame->DrawHud();
+    }
+    FrameGraph::Draw();
+    Graphics->End2D();
+    Graphics->Present();
+}

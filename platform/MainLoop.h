@@ -1,0 +1,41 @@
+#pragma once
+// The shell's main loop and frame function, and the state they share with the rest of the
+// game. One pass: drain the window messages, tick the timer, poll the input, let the GUI
+// have the mouse, advance the game by its state, draw the frame.
+#include <cstdint>
+
+class GfxWindow;
+
+// The game's window (the window messages are read through the event pump).
+extern GfxWindow* MainWindow;
+// False while the window is minimised or in the background: the loop then waits for messages.
+extern bool AppActive;
+// While set, the game advances by a frame delta of 0. Pause and Scroll Lock toggle it; the
+// in-game screens set and clear it while they are open.
+extern bool GamePaused;
+// The last answer of the device check: 0 usable, 1 lost (not resettable yet), 2 driver error
+// or failed reset. Nothing but the frame function runs while it is not 0.
+extern int DeviceState;
+// Consecutive frames spent with a lost or failing device.
+extern int LostDeviceRetries;
+// Cleared when the music thread cannot run; the loop then pumps the music itself.
+extern bool UseMusicThread;
+// Set when a level has just started, cleared after its first update.
+extern bool FirstLevelFrame;
+// Seconds a requested mission has been pending; it starts once this passes one second.
+extern float LevelStartCountdown;
+extern uint32_t AvailableTextureMemory;
+// The last track handed to the music player.
+extern char MusicTrackPath[256];
+
+// Runs passes until a quit message arrives; returns its exit code.
+int RunMainLoop();
+// Drains the waiting messages through the window procedure; false once a quit message came
+// (its code in *exitCode).
+bool DrainMessages(int* exitCode);
+// One pass after the messages: timer, input, game update by state, frame, music pump.
+void MainLoopPass();
+// The game's advance by its state for a frame delta dt.
+void UpdateGameState(float dt);
+// Checks the device and draws the frame of the current game state.
+void RenderFrame();

@@ -1,0 +1,105 @@
+#include "platform/WndProc.h"
+
+#include "campaign/MissionScreen.h"
+#include "campaign/StorySlideshow.h"
+#include "gui/Window.h"
+#include "gui/WindowManager.h"
+#include "host/InputEvents.h"
+#include "mechanics/GameMechanics.h"
+#include "platform/Hotkeys.h"
+#include "platform/InputState.h"
+#include "platform/MainLoop.h"
+
+bool IsTextInputFocused()
+{
+    return WindowMgr && WindowMgr->focused && WindowMgr->focused->TakesTextInput();
+}
+
+namespace {
+
+bool ModalOpen() { return WindowMgr && WindowMgr->modal; }
+bool InIntro() { return TheGame && TheGame->state == GAME_STATE_INTRO; }
+
+void OnKeyDown(int key, bool control, bool alt)
+{
+    KeyboardDevice* keyboard = Input.keyboard;
+    if (keyboard) keyboard->lastKeyDown = key;
+    if (WindowMgr && WindowMgr->OnKey(keyboard)) {
+        // Taken by the GUI. Only the developer console's history keys act beyond this, and
+        // there is no console yet.
+        return;
+    }
+    switch (key) {
+    case VK_PAUSE:
+    case VK_SCROLL:
+        if (!ModalOpen()) GamePaused = !GamePaused;
+        return;
+    case VK_ESCAPE:
+        if (FrontEndScreenState == 0 && TheGame && !InIntro()) {
+            TheGame->OnEscape();
+        } else if (InIntro()) {
+            if (IntroSlideshow) IntroSlideshow->Next();
+        } else if (!ModalOpen()) {
+            MissionScreen::OnBack(0, 0);
+        }
+        return;
+    case VK_SPACE:
+        if (InIntro() && IntroSlideshow) IntroSlideshow->StopVoiceOver();
+        return;
+    default:
+        break;
+    }
+    // Enter would open the developer console here once it exists.
+    if (key >= '0' && key <= '9') {
+        if (control) OnHotkeyCharacter(key, control, alt);
+    } else if (key >= VK_F1 && key <= VK_F9) {
+        OnFunctionKey(key - VK_F1 + 1, control, alt);
+    }
+}
+
+void OnCharacter(int code, bool control, bool shift, bool alt)
+{
+    if (IsTextInputFocused()) return;
+    if (control) code += shift ? 64 : 96;
+    OnHotkeyCharacter(code, control, alt);
+}
+
+}  // namespace
+
+intptr_t WndProc(const HostMessage& message)
+{
+    if (Input.keyboard) Input.keyboard->lastKeyDown = 0;
+    bool control = (message.modifiers & MODIFIER_CONTROL) != 0;
+    bool alt = (message.modifiers & MODIFIER_ALT) != 0;
+    bool shift = (message.modifiers & MODIFIER_SHIFT) != 0;
+    switch (message.message) {
+    case WM_CLOSE:
+        // Closing the window destroys it, which ends the program.
+    case WM_DESTROY:
+        InputEvents.PostQuitMessage(0);
+        return 0;
+    case WM_ACTIVATE: {
+        unsigned state = message.wParam & 0xFFFF;
+        AppActive = state == 1 || state == 2;
+        return 0;
+    }
+    case WM_SIZE:
+        if (message.wParam == SIZE_MINIMIZED || message.wParam == 3 || message.wParam == 4)
+            AppActive = false;
+        else if (message.wParam == SIZE_RESTORED || message.wParam == SIZE_MAXIMIZED)
+            AppActive = true;
+        return 0;
+    case WM_KEYUP:
+        if (Input.keyboard) Input.keyboard->lastKeyUp = (int)message.wParam;
+        if (WindowMgr) WindowMgr->OnKeyUp(Input.keyboard);
+        return 0;
+    case WM_KEYDOWN:
+        OnKeyDown((int)message.wParam, control, alt);
+        return 0;
+    case WM_CHAR:
+        OnCharacter((int)message.wParam, control, shift, alt);
+        return 0;
+    default:
+        return 0;
+    }
+}

@@ -1,0 +1,122 @@
+#!/usr/bin/env bash
+# Starts the game on a virtual display of its own with a fresh user folder, watches it show
+# its two logo slides, skips to the front end with Escape, takes a screenshot with the
+# printscreen hotkey, closes the window as a player would and expects a clean exit.
+#   run_smoke.sh <veldmark> <close_window>
+set -uo pipefail
+GAME="$1"
+CLOSER="$2"
+
+if [ -z "${SMOKE_DISPLAY_READY:-}" ]; then
+  export SMOKE_DISPLAY_READY=1
+  exec timeout -k 10 170 xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" bash "$0" "$@"
+fi
+
+WORK="$(mktemp -d)"
+export XDG_DATA_HOME="$WORK/data"
+mkdir -p "$XDG_DATA_HOME"
+export ALSOFT_DRIVERS=null MESA_SHADER_CACHE_DISABLE=true VELDMARK_NO_MESSAGEBOX=1
+export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}"
+# System libraries' process-lifetime allocations are not ours (the project's suppressions).
+HERE="$(cd "$(dirname "$0")" && pwd)"
+export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$HERE/../support/lsan.supp:print_suppressions=0}"
+OUT="$WORK/stdout.txt"
+ERR="$WORK/stderr.txt"
+LOG="$XDG_DATA_HOME/Veldmark/logfile.txt"
+FAILED=0
+GAME_PID=""
+
+fail() {
+  echo "FAIL: $*"
+  FAILED=1
+}
+
+finish() {
+  if [ -n "$GAME_PID" ] && kill -0 "$GAME_PID" 2>/dev/null; then kill -9 "$GAME_PID" 2>/dev/null; fi
+  if [ "$FAILED" -ne 0 ]; then
+    echo "--- game output"; tail -n 40 "$OUT" 2>/dev/null
+    echo "--- game errors"; tail -n 60 "$ERR" 2>/dev/null
+    echo "--- screenshots kept in $WORK"
+    exit 1
+  fi
+  rm -rf "$WORK"
+  echo "smoke test passed"
+  exit 0
+}
+
+# Width of the lit part of the screen (0 when nothing is lit).
+lit_width() {
+  import -window root "$1" 2>/dev/null || { echo 0; return; }
+  local w
+  w=$(convert "$1" -colorspace Gray -threshold 12% -trim -format "%w %[fx:maxima]" info: 2>/dev/null)
+  case "$w" in
+    *" 0") echo 0 ;;
+    *) echo "${w%% *}" ;;
+  esac
+}
+
+# Polls screenshots until the lit width lies in [lo, hi]; false after the deadline.
+wait_for_width() {
+  local lo=$1 hi=$2 seconds=$3 shot=$4 width
+  local deadline=$((SECONDS + seconds))
+  while [ $SECONDS -lt $deadline ]; do
+    width=$(lit_width "$shot")
+    if [ "$width" -ge "$lo" ] && [ "$width" -le "$hi" ]; then return 0; fi
+    sleep 0.3
+  done
+  echo "last lit width: $width"
+  return 1
+}
+
+"$GAME" -windowed -1024 >"$OUT" 2>"$ERR" &
+GAME_PID=$!
+
+WID=$(timeout 60 xdotool search --sync --name '^Veldmark$' | head -n 1)
+[ -n "$WID" ] || { fail "the game window did not appear"; finish; }
+
+# The presents slide is narrow, the logo slide wide, the front end fills the window.
+wait_for_width 60 420 40 "$WORK/slide1.png" || fail "the first logo slide was not shown"
+wait_for_width 421 900 30 "$WORK/slide2.png" || fail "the second logo slide was not shown"
+
+xdotool windowfocus --sync "$WID" 2>/dev/null
+xdotool key --window "$WID" Escape
+wait_for_width 1000 1280 20 "$WORK/frontend.png" || fail "Escape did not lead to the front end"
+
+# The printscreen hotkey (p) saves a picture of the screen into the user folder.
+xdotool key --window "$WID" p
+for _ in $(seq 1 50); do
+  ls "$XDG_DATA_HOME"/Veldmark/screenshots/*.png >/dev/null 2>&1 && break
+  sleep 0.2
+done
+ls "$XDG_DATA_HOME"/Veldmark/screenshots/*.png >/dev/null 2>&1 || fail "the printscreen hotkey saved no screenshot"
+
+"$CLOSER" "$WID" || fail "the close request could not be sent"
+EXIT_CODE=""
+for _ in $(seq 1 150); do
+  if ! kill -0 "$GAME_PID" 2>/dev/null; then
+    wait "$GAME_PID"
+    EXIT_CODE=$?
+    break
+  fi
+  sleep 0.2
+done
+if [ -z "$EXIT_CODE" ]; then
+  fail "the game did not end within 30 s of the close request"
+else
+  GAME_PID=""
+  [ "$EXIT_CODE" -eq 0 ] || fail "the game ended with exit code $EXIT_CODE"
+fi
+
+grep -q "ERROR: AddressSanitizer\|ERROR: LeakSanitizer\|runtime error:" "$ERR" && fail "the sanitizers reported a fault"
+
+# The log: header, banner, the device, the input.
+[ -f "$LOG" ] || { fail "no log file at $LOG"; finish; }
+[ "$(sed -n 1p "$LOG")" = "====================================" ] || fail "the log does not start with its header line"
+sed -n 2p "$LOG" | grep -q "^LOG: " || fail "the log header has no time line"
+grep -q "^======== Orlendt Games - Veldmark ========$" "$LOG" || fail "the log has no banner"
+grep -q "InitDirect3D.*OK!\|^ OK!" "$LOG" || fail "the log does not show the graphics device starting"
+grep -q "InitDirectInput :  OK!" "$LOG" || fail "the log does not show the input devices starting"
+[ -f "$XDG_DATA_HOME/Veldmark/hotkeys.cfg" ] || fail "the player's hotkeys.cfg was not written"
+grep -q "printscreen" "$XDG_DATA_HOME/Veldmark/hotkeys.cfg" || fail "the player's hotkeys.cfg lost the shipped bindings"
+
+finish
