@@ -1,0 +1,386 @@
+// The application shell run for real: start-up on the test display with a fresh user folder,
+// the window procedure's keys, the main loop's game states, the frame function's device checks
+// and what it draws, and shutdown.
+#include "platform/AppShell.h"
+
+#include "campaign/MissionScreen.h"
+#include "campaign/StorySlideshow.h"
+#include "gui/Window.h"
+#include "gui/WindowManager.h"
+#include "host/GfxDevice.h"
+#include "host/Image.h"
+#include "host/ImageCodec.h"
+#include "host/InputEvents.h"
+#include "host/InputKeys.h"
+#include "host/Log.h"
+#include "mechanics/GameMechanics.h"
+#include "platform/ConfigFile.h"
+#include "platform/Hotkeys.h"
+#include "platform/InputState.h"
+#include "platform/MainLoop.h"
+#include "platform/MusicPlayer.h"
+#include "platform/MusicThread.h"
+#include "platform/SoundManager.h"
+#include "platform/StringTable.h"
+#include "platform/Timer.h"
+#include "platform/WndProc.h"
+#include "render/FontCache.h"
+#include "render/GraphicsDevice.h"
+#include "render/Sprite.h"
+#include "render/TextureManager.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// Commands the tests bind keys to; each counts its runs.
+int Runs[4];
+void Command0() { ++Runs[0]; }
+void Command1() { ++Runs[1]; }
+void Command2() { ++Runs[2]; }
+void Command3() { ++Runs[3]; }
+
+// A scripted clock for the frame timer: each pass advances it by hand.
+uint64_t ClockTicks = 0;
+uint64_t Ticks() { return ClockTicks; }
+uint64_t Frequency() { return 1000000; }
+uint32_t Milliseconds() { return (uint32_t)(ClockTicks / 1000); }
+const ClockSource ScriptedClock = {Ticks, Frequency, Milliseconds};
+
+HostMessage Key(unsigned message, uint32_t code, unsigned modifiers = 0)
+{
+    HostMessage m;
+    m.message = message;
+    m.wParam = code;
+    m.modifiers = modifiers;
+    return m;
+}
+
+// Runs one frame with the screenshot command's picture taken when it is presented.
+bool ShotOfNextFrame(const std::string& path, Image& out)
+{
+    if (Input.mouse) Input.mouse->cursorX = Input.mouse->cursorY = 0;
+    Graphics->SaveScreenshot(path.c_str(), Config->width, Config->height);
+    RenderFrame();
+    Image loaded;
+    return LoadImageFile(path.c_str(), loaded) && ConvertImage(loaded, PixelFormat::A8R8G8B8, out);
+}
+
+uint32_t PixelAt(const Image& image, int x, int y)
+{
+    const uint8_t* p = image.Level(0, 0) + (size_t)y * image.LevelPitch(0) + (size_t)x * 4;
+    return (uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24;
+}
+
+// The box of pixels brighter than a grey level, outside the top-left corner where the tests
+// park the mouse cursor; false when none is.
+bool BrightBox(const Image& image, int* top, int* bottom, int* left, int* right)
+{
+    *top = *left = 1 << 30;
+    *bottom = *right = -1;
+    for (int y = 0; y < (int)image.height; ++y)
+        for (int x = 0; x < (int)image.width; ++x) {
+            if (x < 32 && y < 32) continue;
+            uint32_t c = PixelAt(image, x, y);
+            if (((c >> 16) & 0xFF) > 160 && ((c >> 8) & 0xFF) > 160 && (c & 0xFF) > 160) {
+                if (y < *top) *top = y;
+                if (y > *bottom) *bottom = y;
+                if (x < *left) *left = x;
+                if (x > *right) *right = x;
+            }
+        }
+    return *bottom >= 0;
+}
+
+int CountLines(const std::string& text, const std::string& line)
+{
+    int count = 0;
+    for (size_t at = text.find(line); at != std::string::npos; at = text.find(line, at + 1)) ++count;
+    return count;
+}
+
+class ShellTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(InitUserFolders());
+        LogCaptureBegin();
+        const char* argv[] = {"veldmark", "-windowed", "-1024"};
+        started = StartUp(3, const_cast<char**>(argv));
+        startLog = LogCaptureEnd();
+        if (!started) GTEST_SKIP() << "no display for the game's window";
+        HostMessage drained;
+        while (InputEvents.PeekMessage(&drained)) {}
+        for (int& runs : Runs) runs = 0;
+        LogCaptureBegin();
+    }
+    void TearDown() override
+    {
+        LogCaptureEnd();
+        FrameTimer.SetClock(nullptr);
+        FrameTimer.SetSmoothing(true);
+        GamePaused = false;
+        Shutdown();
+    }
+
+    // Passes of the main loop, each one `seconds` long on the scripted clock.
+    void Passes(int count, float seconds)
+    {
+        for (int i = 0; i < count; ++i) {
+            ClockTicks += (uint64_t)(seconds * 1000000.0f);
+            MainLoopPass();
+        }
+    }
+
+    bool started = false;
+    std::string startLog;
+};
+
+TEST_F(ShellTest, StartsEverythingInOrderAndShutsItDown)
+{
+    // The log lines of start-up in their order.
+    const char* const order[] = {"InitDirect3D", "InitDirectInput :  OK!", "mission catalogue"};
+    size_t at = 0;
+    for (const char* line : order) {
+        size_t found = startLog.find(line, at);
+        ASSERT_NE(found, std::string::npos) << line << " missing or out of order in:\n" << startLog;
+        at = found;
+    }
+
+    EXPECT_TRUE(Config && Strings && Graphics && SoundMgr && Fonts && WindowMgr && Textures && Music && TheGame);
+    EXPECT_EQ(Config->width, 1024) << "the command line has the last word";
+    EXPECT_EQ(TheGame->state, GAME_STATE_INTRO);
+    EXPECT_EQ(FrontEndScreenState, 14);
+    EXPECT_GT(AvailableTextureMemory, 0u);
+
+    // The two logo slides, five seconds each, sized from the screen height.
+    ASSERT_NE(IntroSlideshow, nullptr);
+    ASSERT_EQ(IntroSlideshow->slideCount, 2);
+    const int h = Config->height;
+    const int sizes[2][2] = {{h / 3, h / 6}, {h * 2 / 3, h / 6}};
+    for (int s = 0; s < 2; ++s) {
+        const Sprite* picture = IntroSlideshow->slides[s].layers[0].sprite;
+        ASSERT_NE(picture, nullptr);
+        EXPECT_EQ(picture->right - picture->left, sizes[s][0]);
+        EXPECT_EQ(picture->bottom - picture->top, sizes[s][1]);
+        EXPECT_FLOAT_EQ(IntroSlideshow->slides[s].duration, 5.0f);
+    }
+    EXPECT_STREQ(IntroSlideshow->afterMusic, "data/music/mission_screen.ogg");
+
+    // No profile chosen: the mission screen's first two windows cannot be used.
+    for (Window* window : MissionScreen::windows) {
+        ASSERT_NE(window, nullptr);
+        EXPECT_FALSE(window->IsEnabled());
+    }
+
+    // The shipped bindings became the player's file, whole.
+    std::string hotkeys = ReadTextFile(std::string(UserFolder) + "/hotkeys.cfg");
+    EXPECT_NE(hotkeys.find("printscreen"), std::string::npos) << hotkeys;
+    EXPECT_NE(hotkeys.find("selectControlGroup_9"), std::string::npos) << hotkeys;
+
+    // The logo music plays, pumped by its own thread.
+    EXPECT_STREQ(MusicTrackPath, "data/music/logo_music.ogg");
+    EXPECT_TRUE(Music->IsTrackOpen());
+    EXPECT_TRUE(UseMusicThread);
+    EXPECT_TRUE(IsMusicThreadRunning());
+
+    Shutdown();
+    EXPECT_FALSE(IsMusicThreadRunning());
+    EXPECT_TRUE(!Config && !Strings && !Graphics && !SoundMgr && !Fonts && !WindowMgr && !Textures && !Music && !TheGame &&
+                !IntroSlideshow && !MainWindow);
+    EXPECT_EQ(LogFile, nullptr);
+    ASSERT_TRUE(InitUserFolders());
+    started = StartUp(0, nullptr);  // the fixture shuts down again
+    ASSERT_TRUE(started);
+}
+
+TEST_F(ShellTest, KeysReachTheHotkeysThePauseTheIntroAndTheFrontEnd)
+{
+    ASSERT_TRUE(RegisterCommand("shell_test_0", Command0));
+    ASSERT_TRUE(RegisterCommand("shell_test_1", Command1));
+    ASSERT_TRUE(RegisterCommand("shell_test_2", Command2));
+    ASSERT_TRUE(RegisterCommand("shell_test_3", Command3));
+    ASSERT_TRUE(Config->BindHotkey("ctrl_7", "shell_test_0"));
+    ASSERT_TRUE(Config->BindHotkey("F4", "shell_test_1"));
+    ASSERT_TRUE(Config->BindHotkey("ctrl_k", "shell_test_2"));
+    ASSERT_TRUE(Config->BindHotkey("j", "shell_test_3"));
+
+    struct Case {
+        const char* what;
+        HostMessage message;
+        int command;  // which command runs, -1 none
+    };
+    const Case cases[] = {
+        {"Ctrl+7", Key(WM_KEYDOWN, '7', MODIFIER_CONTROL), 0},
+        {"7 alone is no hotkey", Key(WM_KEYDOWN, '7'), -1},
+        {"F4", Key(WM_KEYDOWN, VK_F4), 1},
+        {"Ctrl+F4 falls back to F4", Key(WM_KEYDOWN, VK_F4, MODIFIER_CONTROL), 1},
+        {"F10 is not a hotkey", Key(WM_KEYDOWN, VK_F10), -1},
+        {"Ctrl+K arrives as control code 11", Key(WM_CHAR, 11, MODIFIER_CONTROL), 2},
+        {"j typed", Key(WM_CHAR, 'j'), 3},
+    };
+    for (const Case& c : cases) {
+        int before[4] = {Runs[0], Runs[1], Runs[2], Runs[3]};
+        WndProc(c.message);
+        for (int i = 0; i < 4; ++i) EXPECT_EQ(Runs[i] - before[i], i == c.command ? 1 : 0) << c.what;
+    }
+
+    // Typing into a focused edit box is not a hotkey.
+    Window box;
+    box.flags |= WINDOW_TYPE_EDITBOX | WINDOW_FOCUSABLE;
+    WindowMgr->focused = &box;
+    EXPECT_TRUE(IsTextInputFocused());
+    WndProc(Key(WM_CHAR, 'j'));
+    EXPECT_EQ(Runs[3], 1);
+    WindowMgr->focused = nullptr;
+
+    // Pause and Scroll Lock toggle the pause, except while a modal window is open.
+    EXPECT_FALSE(GamePaused);
+    WndProc(Key(WM_KEYDOWN, VK_PAUSE));
+    EXPECT_TRUE(GamePaused);
+    WndProc(Key(WM_KEYDOWN, VK_SCROLL));
+    EXPECT_FALSE(GamePaused);
+    Window dialog;
+    WindowMgr->modal = &dialog;
+    WndProc(Key(WM_KEYDOWN, VK_PAUSE));
+    EXPECT_FALSE(GamePaused) << "a modal window keeps the pause key out";
+    WindowMgr->modal = nullptr;
+
+    // Escape in the intro leaves the slideshow; the next frame shows the front end.
+    ASSERT_EQ(TheGame->state, GAME_STATE_INTRO);
+    Passes(2, 0.02f);
+    EXPECT_EQ(IntroSlideshow->current, 0) << "the first slide shows";
+    WndProc(Key(WM_KEYDOWN, VK_ESCAPE));
+    EXPECT_TRUE(IntroSlideshow->IsFinished());
+    Passes(1, 0.02f);
+    EXPECT_EQ(TheGame->state, GAME_STATE_FRONT_END);
+    EXPECT_EQ(FrontEndScreenState, 0);
+
+    // Closing the window ends the program.
+    WndProc(Key(WM_CLOSE, 0));
+    int exitCode = -1;
+    EXPECT_FALSE(DrainMessages(&exitCode));
+    EXPECT_EQ(exitCode, 0);
+}
+
+TEST_F(ShellTest, TheSlidesRunOutIntoTheFrontEnd)
+{
+    FrameTimer.SetClock(&ScriptedClock);
+    FrameTimer.Init(true);
+    Passes(1, 0.05f);
+    EXPECT_EQ(IntroSlideshow->current, 0);
+    Passes(110, 0.05f);  // five and a half seconds
+    EXPECT_EQ(IntroSlideshow->current, 1);
+    Passes(100, 0.05f);
+    EXPECT_EQ(TheGame->state, GAME_STATE_FRONT_END);
+
+    // The front end's title is drawn in the upper half, over its background.
+    Image shot;
+    ASSERT_TRUE(ShotOfNextFrame(MakeTempFolder("frontend") + "/frontend.png", shot));
+    int top, bottom, left, right;
+    ASSERT_TRUE(BrightBox(shot, &top, &bottom, &left, &right));
+    EXPECT_LT(bottom, Config->height / 2);
+    EXPECT_NE(PixelAt(shot, 10, 10) & 0xFFFFFF, 0u) << "the background covers the screen";
+}
+
+TEST_F(ShellTest, APendingMissionStartsAfterOneSecondThatThePauseHoldsBack)
+{
+    FrameTimer.SetClock(&ScriptedClock);
+    FrameTimer.Init(true);
+    FrameTimer.SetSmoothing(false);  // frames of uneven length count as they are
+    TheGame->state = GAME_STATE_FRONT_END;
+    MissionScreen::StartMission(-1, 0);
+    ASSERT_EQ(TheGame->state, GAME_STATE_LOAD_PENDING);
+
+    GamePaused = true;
+    Passes(30, 0.1f);
+    EXPECT_FLOAT_EQ(LevelStartCountdown, 0.0f) << "paused, the count stands still";
+    EXPECT_EQ(TheGame->state, GAME_STATE_LOAD_PENDING);
+    EXPECT_TRUE(Music->IsFading()) << "the music fades while the mission loads";
+
+    GamePaused = false;
+    Passes(2, 0.4f);
+    EXPECT_EQ(TheGame->state, GAME_STATE_LOAD_PENDING);
+    EXPECT_NEAR(LevelStartCountdown, 0.8f, 1e-4f);
+    Passes(1, 0.4f);
+    EXPECT_EQ(TheGame->state, GAME_STATE_PLAYING) << "more than a second has passed";
+    EXPECT_FLOAT_EQ(LevelStartCountdown, 0.0f);
+    EXPECT_TRUE(FirstLevelFrame);
+    EXPECT_EQ(FrameTimer.GetFrameCount(), 0) << "the timer starts again with the level";
+    Passes(1, 0.02f);
+    EXPECT_FALSE(FirstLevelFrame);
+}
+
+TEST_F(ShellTest, LoadingTextSitsInTheMiddleOfAWideScreen)
+{
+    // A wide screen: the text belongs at mid-height, not at half the width down.
+    Config->width = 1280;
+    Config->height = 720;
+    ASSERT_EQ(Graphics->ResetDevice(), DEVICE_USABLE);
+    TheGame->state = GAME_STATE_LOAD_PENDING;
+    GamePaused = true;  // keeps the mission from starting
+    Image shot;
+    ASSERT_TRUE(ShotOfNextFrame(MakeTempFolder("loading") + "/loading.png", shot));
+    ASSERT_EQ((int)shot.height, 720);
+    int top, bottom, left, right;
+    ASSERT_TRUE(BrightBox(shot, &top, &bottom, &left, &right)) << "no text drawn";
+    EXPECT_GE(top, 720 / 2 - 720 / 96 - 2);
+    EXPECT_LT(bottom, 720 / 2 + 60);
+    EXPECT_GE(left, 1280 / 2 - (int)(0.1302083f * 720) - 2);
+    EXPECT_LT(right, 1280 / 2 + 200);
+}
+
+TEST_F(ShellTest, AFailingDeviceIsRetriedThenQuitsAndALostOneIsPolledForEver)
+{
+    Config->lostDeviceRetryCount = 4;
+    TheGame->state = GAME_STATE_FRONT_END;
+
+    // A driver error that does not go away: five retries, then the program ends.
+    Graphics->device->ForceDriverError(6);
+    HostMessage message;
+    for (int frame = 1; frame <= 5; ++frame) {
+        RenderFrame();
+        EXPECT_EQ(DeviceState, DEVICE_ERROR);
+        EXPECT_EQ(LostDeviceRetries, frame);
+        EXPECT_FALSE(InputEvents.PeekMessage(&message)) << "frame " << frame;
+    }
+    RenderFrame();
+    ASSERT_TRUE(InputEvents.PeekMessage(&message));
+    EXPECT_EQ(message.message, (unsigned)WM_QUIT);
+    EXPECT_EQ(CountLines(LogCaptured(), ">>>>> DEVICE_ERROR: device Lost and could not be restored after 4 attempts\n"), 1);
+
+    // Had it been asked to go on, the device resets and the game draws again.
+    RenderFrame();
+    EXPECT_EQ(DeviceState, DEVICE_USABLE);
+    EXPECT_EQ(LostDeviceRetries, 0);
+
+    // A merely lost device: polled without end, a line on the sixth frame and every fifth after.
+    Graphics->device->ForceDeviceLoss(16);
+    for (int frame = 1; frame <= 16; ++frame) {
+        RenderFrame();
+        EXPECT_EQ(DeviceState, DEVICE_LOST);
+    }
+    EXPECT_FALSE(InputEvents.PeekMessage(&message)) << "a lost device never ends the game";
+    EXPECT_EQ(CountLines(LogCaptured(), ">>>>> DEVICE_LOST: failed to restore after 4 attempts\n"), 3);
+
+    // No input, timer or game update runs while the device is away: the pass that finds it
+    // back only draws; the pass after it runs as usual.
+    int frames = FrameTimer.GetFrameCount();
+    MainLoopPass();
+    EXPECT_EQ(DeviceState, DEVICE_USABLE);
+    EXPECT_EQ(FrameTimer.GetFrameCount(), frames);
+    MainLoopPass();
+    EXPECT_EQ(FrameTimer.GetFrameCount(), frames + 1);
+
+    // Back: the front end is drawn again after the reset.
+    Image shot;
+    ASSERT_TRUE(ShotOfNextFrame(MakeTempFolder("after-reset") + "/after.png", shot));
+    int top, bottom, left, right;
+    EXPECT_TRUE(BrightBox(shot, &top, &bottom, &left, &right)) << "the title is back after the reset";
+}
+
+}  // namespace
