@@ -1,5 +1,6 @@
 #include "platform/ConfigFile.h"
 
+#include "host/InputEvents.h"
 #include "host/Log.h"
 #include "host/System.h"
 #include "platform/AppShell.h"
@@ -291,19 +292,23 @@ TEST(ConfigFile, StartUpWritesTheUsersSettingsAndHotkeys)
     CopyText(savedUser, sizeof savedUser, UserFolder);
     setenv("XDG_DATA_HOME", base.c_str(), 1);
 
+    // The game quits on its first pass: start-up and shutdown are what count here.
     const char* argv[] = {"veldmark", "-1024", "-windowed"};
+    InputEvents.PostQuitMessage(0);
     EXPECT_EQ(WinMain(3, const_cast<char**>(argv)), 0);
     std::string user = base + "/Veldmark";
     std::string settings = ReadTextFile(user + "/settings.cfg");
     EXPECT_NE(settings.find("\nfullscreen\t\t\t\t\tfalse\n"), std::string::npos) << settings;
-    // No commands exist yet, so the player's hotkeys file holds no bindings.
-    EXPECT_EQ(ReadTextFile(user + "/hotkeys.cfg"), "\n/* USER HOTKEYS */\n\n\nEOF\n");
+    // The shipped bindings become the player's file.
+    std::string hotkeys = ReadTextFile(user + "/hotkeys.cfg");
+    EXPECT_NE(hotkeys.find("keyboard_map\t\ta\t\t\tattack\n"), std::string::npos) << hotkeys;
     std::string log = ReadTextFile(user + "/logfile.txt");
     EXPECT_EQ(log.find("ERROR"), std::string::npos) << log;
     EXPECT_EQ(Config, nullptr);
 
     // A second start reads the player's own files.
     WriteTextFile(user + "/hotkeys.cfg", "keyboard_map a attack\n");
+    InputEvents.PostQuitMessage(0);
     EXPECT_EQ(WinMain(1, const_cast<char**>(argv)), 0);
     EXPECT_EQ(ReadTextFile(user + "/hotkeys.cfg"), "keyboard_map a attack\n");
 

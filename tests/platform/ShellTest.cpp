@@ -384,3 +384,31 @@ TEST_F(ShellTest, AFailingDeviceIsRetriedThenQuitsAndALostOneIsPolledForEver)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ShellWithoutSound, RunsSilentWhenNoSoundDeviceOpens)
+{
+    // Sound through ALSA alone, with an ALSA configuration that knows no device.
+    const char* saved = getenv("ALSOFT_DRIVERS");
+    std::string restore = saved ? saved : "";
+    std::string noDevices = MakeTempFolder("no-sound") + "/asound.conf";
+    ASSERT_TRUE(WriteTextFile(noDevices, "\n"));
+    setenv("ALSOFT_DRIVERS", "alsa", 1);
+    setenv("ALSA_CONFIG_PATH", noDevices.c_str(), 1);
+    ASSERT_TRUE(InitUserFolders());
+    const char* argv[] = {"veldmark", "-windowed", "-800"};
+    bool started = StartUp(3, const_cast<char**>(argv));
+    if (started) {
+        EXPECT_FALSE(SoundMgr->IsEnabled());
+        EXPECT_FALSE(Music->IsTrackOpen());
+        for (int i = 0; i < 5; ++i) MainLoopPass();
+        EXPECT_EQ(TheGame->state, GAME_STATE_INTRO) << "the logo slides run without sound";
+    }
+    Shutdown();
+    setenv("ALSOFT_DRIVERS", restore.c_str(), 1);
+    unsetenv("ALSA_CONFIG_PATH");
+    if (!started) GTEST_SKIP() << "no display for the game's window";
+}
+
+}  // namespace
