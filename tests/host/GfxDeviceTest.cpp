@@ -4,30 +4,9 @@
 
 #include "host/Maths.h"
 
+#include <cstring>
+
 namespace {
-
-// Colour from the vertex only.
-void UseVertexColour(GfxDevice* device)
-{
-    device->SetRenderState(RS_LIGHTING, 0);
-    device->SetTextureStageState(0, TSS_COLOROP, TOP_SELECTARG1);
-    device->SetTextureStageState(0, TSS_COLORARG1, TA_DIFFUSE);
-    device->SetTextureStageState(0, TSS_ALPHAOP, TOP_SELECTARG1);
-    device->SetTextureStageState(0, TSS_ALPHAARG1, TA_DIFFUSE);
-}
-
-GfxTexture* MakeTexture(GfxDevice* device, uint32_t w, uint32_t h, const uint32_t* argb, uint32_t usage = 0)
-{
-    GfxTexture* texture = nullptr;
-    EXPECT_EQ(device->CreateTexture(w, h, 1, usage, FMT_A8R8G8B8, POOL_MANAGED, &texture), GFX_OK);
-    if (!texture) return nullptr;
-    LockedRect locked;
-    EXPECT_EQ(texture->LockRect(0, &locked, nullptr, 0), GFX_OK);
-    for (uint32_t y = 0; y < h; ++y)
-        memcpy((uint8_t*)locked.pBits + (size_t)y * locked.Pitch, argb + (size_t)y * w, w * 4);
-    EXPECT_EQ(texture->UnlockRect(0), GFX_OK);
-    return texture;
-}
 
 void DrawTriangle(GfxDevice* device, float x0, float y0, float x1, float y1, float x2, float y2, uint32_t color)
 {
