@@ -165,6 +165,10 @@ public:
     // Null returns drawing to the fixed-function pipeline.
     GfxResult SetProgram(GfxProgram* program);
     GfxResult GetProgram(GfxProgram** program) const;
+    // False makes later DXT textures store decoded pixels, as on a driver without S3TC (the
+    // tests use it); true cannot give S3TC to a driver that lacks it.
+    void SetCompressedTextures(bool enabled) { s3tc_ = enabled && caps_.TextureCompressionS3TC; }
+
     // The values behind vm_ClipAdjust for the current viewport.
     Vec4 GetClipAdjust() const;
 

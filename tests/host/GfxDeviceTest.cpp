@@ -258,6 +258,38 @@ TEST_F(GfxTest, CapabilitiesMeetTheGamesMinimum)
     EXPECT_EQ(device->CheckDeviceMultiSampleType(FMT_X8R8G8B8, true, 1000, nullptr), ERR_NOTAVAILABLE);
 }
 
+TEST_F(GfxTest, MultisampledBackBufferSmoothsEdgesAndFallsBackWhenTooMany)
+{
+    GfxCaps caps;
+    device->GetDeviceCaps(&caps);
+    if (caps.MaxMultiSampleType < 4) GTEST_SKIP() << "no 4x multisampling here";
+    device->EndScene();
+    PresentParameters params;
+    device->GetPresentParameters(&params);
+    params.MultiSampleType = 4;
+    ASSERT_EQ(device->Reset(&params), GFX_OK);
+    EXPECT_EQ(params.MultiSampleType, 4u);
+    device->BeginScene();
+    device->Clear(0, nullptr, CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    UseVertexColour(device);
+    DrawScreenQuad(device, 4, 4, 20, 20, 0xFFFFFFFF);
+    DrawTriangle(device, 30, 2, 60, 2, 30, 40, 0xFFFFFFFF);
+    device->EndScene();
+    Pixels p = ReadBackBuffer(device);
+    EXPECT_TRUE(ColorNear(p.At(10, 10), 0xFFFFFFFF));
+    EXPECT_TRUE(ColorNear(p.At(2, 2), 0xFF000000));
+    int partial = 0;  // pixels the diagonal edge crosses get a share of white
+    for (uint32_t x = 30; x < 62; ++x)
+        for (uint32_t y = 0; y < kTestHeight; ++y) partial += Red(p.At(x, y)) > 20 && Red(p.At(x, y)) < 235;
+    EXPECT_GT(partial, 10);
+    EXPECT_EQ(device->Present(), GFX_OK);
+
+    params.MultiSampleType = 1000;
+    ASSERT_EQ(device->Reset(&params), GFX_OK);
+    EXPECT_EQ(params.MultiSampleType, caps.MaxMultiSampleType);
+    device->BeginScene();
+}
+
 // ---- Lost device ------------------------------------------------------------------------------
 
 TEST_F(GfxTest, ForcedLossRunsTheReleaseResetRestoreProtocol)

@@ -118,11 +118,13 @@ void GfxTest::SetUp()
 {
     device = TestDevice();
     if (!device) GTEST_SKIP() << "no display for OpenGL";
+    device->SetCompressedTextures(true);
     // A reset gives every test the device's default states and back buffer.
     PresentParameters params;
     device->GetPresentParameters(&params);
     params.BackBufferWidth = kTestWidth;
     params.BackBufferHeight = kTestHeight;
+    params.MultiSampleType = 0;
     ASSERT_EQ(device->Reset(&params), GFX_OK);
     ASSERT_EQ(device->Clear(0, nullptr, CLEAR_TARGET | CLEAR_ZBUFFER | CLEAR_STENCIL, 0xFF000000, 1.0f, 0), GFX_OK);
     ASSERT_EQ(device->BeginScene(), GFX_OK);
