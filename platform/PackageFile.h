@@ -44,6 +44,11 @@ public:
 
     const char* GetName() const { return name_; }
     int GetEntryCount() const { return (int)directory_.size(); }
+    // The name of entry index (0 .. GetEntryCount() - 1), or null.
+    const char* GetEntryName(int index) const
+    {
+        return index >= 0 && index < (int)directory_.size() ? directory_[(size_t)index].name : nullptr;
+    }
     bool IsPreloaded() const { return block_ != nullptr; }
 
 private:

@@ -70,4 +70,7 @@ public:
     // ARGB of vertex i (of VERTICES) showing a sample: green for a normal frame, blue for a
     // slow one, red for a hitch and yellow for a suspiciously short one; fainter to the left.
     static uint32_t VertexColour(int vertex, float sample);
+    // Records this frame's time and draws the bars in the 2D mode (render/FrameGraph.cpp);
+    // nothing while disabled.
+    static void Draw();
 };

@@ -1,0 +1,77 @@
+#pragma once
+// The effect manager: one Effect record per effect file and variant, made on first request and
+// compiled from the shader package "data/shaders.pkb" (or from loose files under data/shaders/)
+// with the macros the graphics settings choose and the shared include "shared.fxh".
+//
+// A file that does not compile is reported (an error box, the log, the last-error text) and
+// replaced in its record by "data/shaders/flat.fx"; a record whose fallback fails too has no
+// effect and drawing code skips it. The Scene creates the manager; the device's lost-device
+// protocol calls ReleaseAll before a reset and RestoreAll after it.
+#include "platform/PooledList.h"
+#include "render/Effect.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class GfxDevice;
+class PackageFile;
+
+// The shader package, opened by the first effect manager and closed by ClosePackage.
+extern PackageFile* ShaderPackage;
+
+class EffectManager {
+public:
+    // Room for this many records at first; the list grows when more are asked for.
+    static constexpr int INITIAL_EFFECTS = 100;
+    static constexpr size_t LAST_ERROR_SIZE = 512;
+
+    // Effects compile on the given device (the graphics device's). Opens the shader package
+    // when it is not open yet.
+    explicit EffectManager(GfxDevice* device);
+    ~EffectManager();
+    EffectManager(const EffectManager&) = delete;
+    EffectManager& operator=(const EffectManager&) = delete;
+
+    // The record of a file and variant; "none" means "flat.fx", and only the file name counts
+    // (not its folder or the case of its letters). A record made here is not compiled yet:
+    // callers follow with LoadEffect. Null when it does not exist and create is false.
+    Effect* GetEffect(const char* fileName, int variant = 0, bool create = true);
+    // Compiles a record once (later calls only return), falling back to flat.fx, and looks up
+    // its techniques and parameters. label "none" is kept for the full-screen effects; any
+    // other label is stored as "main". True when the record has an effect.
+    bool LoadEffect(Effect* effect, const char* label);
+    // Recompiles every record (also the ones that never compiled), from loose files when
+    // asked. The last-error text starts over.
+    void ReloadAll(bool looseFiles);
+    // Around a device reset: the effects let go of their device objects; afterwards only
+    // their handles are looked up again, nothing is recompiled.
+    void ReleaseAll();
+    void RestoreAll();
+    // Closes the shader package; the shared include read from it goes with it.
+    static void ClosePackage();
+
+    int GetCount() const { return list_ ? list_->count : 0; }
+    Effect* GetByIndex(int index) const;
+    GfxDevice* GetDevice() const { return device_; }
+
+    // "No shader errors." or the compiler's text of the last failed compile.
+    static const char* GetLastError();
+    // The macros the configuration asks for, in order.
+    static void BuildMacroList(std::vector<std::string>* out);
+
+private:
+    struct Entry {
+        char fileName[128];
+        int variant;
+        Effect* effect;
+    };
+
+    // Compiles path into a new effect object; false with the compiler's text (empty when the
+    // file could not be read).
+    bool Compile(const char* path, EffectObject** out, std::string* errors);
+    bool Append(const Entry& entry);
+
+    GfxDevice* device_;
+    std::unique_ptr<PooledList<Entry>> list_;
+};

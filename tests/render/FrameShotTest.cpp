@@ -1,0 +1,156 @@
+// One whole frame of the 2D layer over running particle systems: text in every configured
+// font, sprites, a hint box, the shipped particle effects and the frame-time graph, saved as a
+// picture and checked. Set VELDMARK_SCREENSHOT to a path to keep a copy of the picture.
+#include "DrawTestSupport.h"
+
+#include "platform/ConfigFile.h"
+#include "platform/Timer.h"
+#include "render/Camera.h"
+#include "render/Draw2D.h"
+#include "render/Font.h"
+#include "render/FontCache.h"
+#include "render/FrameGraph.h"
+#include "render/HintBox.h"
+#include "render/ParticleManager.h"
+#include "render/Sprite.h"
+#include "tests/support/TestSupport.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* const SLOT_NAMES[FONT_SLOT_COUNT] = {"default", "small", "large", "interface", "interfacesmall",
+                                                 "console"};
+
+struct Placed {
+    const char* name;
+    Vec3 position;
+    uint32_t extraFlags;
+    Vec3 direction;
+};
+
+TEST_F(DrawTest, AWholeFrameOfTextSpritesParticlesAndTheGraph)
+{
+    Fonts = new FontCache();
+    ConfigFile config("data/config.cfg");  // its slots, not its screen size: the layer stays 1024 x 768
+    config.LoadFonts(nullptr);
+    std::string white = MakeTextureFile("shotwhite.dds", 0xFFFFFFFF);
+    std::string dot = MakeSoftDotTexture("shotdot.dds");
+
+    // --- Particles, seen from a camera above the ground.
+    std::unique_ptr<ParticleManager> particles(new ParticleManager());
+    ASSERT_GT(particles->TemplateCount(), 30) << "data/effects.pkb is missing";
+    const Placed placed[] = {
+        {"fuelvent", Vec3(-9, 0, 0), 0, Vec3()},
+        {"black_smoke_damage", Vec3(-5, 0, 0), 0, Vec3()},
+        {"explo", Vec3(-1, 1, 0), PARTICLE_TIMED, Vec3()},
+        {"flame_thrower", Vec3(2, 1, 0), PARTICLE_USE_DIRECTION, Vec3(6, 0, 0)},
+        {"scan_green", Vec3(-3, 0, 3), PARTICLE_TIMED, Vec3()},
+        {"levelup", Vec3(6, 0, 4), PARTICLE_TIMED, Vec3()},
+        {"loot", Vec3(9, 0.5f, -2), 0, Vec3()},
+        {"buildbeam", Vec3(-9, 1, 5), PARTICLE_USE_DIRECTION, Vec3(1, 0, 0)},
+    };
+    std::vector<ParticleSystem*> systems;
+    for (const Placed& p : placed) {
+        ParticleSystem* s = particles->SpawnSystem(p.name);
+        ASSERT_NE(s, nullptr) << p.name;
+        s->position = p.position;
+        s->flags |= p.extraFlags;
+        if (p.direction != Vec3()) s->direction = p.direction;
+        if (!s->texture || !s->texture->texture) s->texture = GetDrawTexture(dot.c_str());
+        systems.push_back(s);
+    }
+    for (int i = 0; i < 12; ++i) particles->UpdateWith(1.0f / 30.0f);
+
+    Vec3 eye(0, 9, -16), at(0, 1, 1), up(0, 1, 0);
+    MatrixLookAtLH(&ViewMatrix, &eye, &at, &up);
+    Matrix projection;
+    MatrixPerspectiveFovLH(&projection, PI / 4, 4.0f / 3.0f, 0.1f, 500.0f);
+    device->SetTransform(TS_PROJECTION, &projection);
+    device->Clear(0, nullptr, CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF101418, 1.0f, 0);
+    particles->Render();
+    Picture particlesOnly = ReadBack();
+    EXPECT_GT(particlesOnly.CountLit(0, 0, kScreenWidth, kScreenHeight, 60), 2000);
+
+    // --- The 2D layer.
+    Begin2D();
+    std::vector<std::unique_ptr<Font>> fonts;
+    int y = 20;
+    std::vector<int> lineTops;
+    for (int slot = 0; slot < FONT_SLOT_COUNT; ++slot) {
+        fonts.emplace_back(new Font("gui"));
+        Font& f = *fonts.back();
+        f.Load(config.fonts[slot].face, config.fonts[slot].size, 0);
+        ASSERT_TRUE(f.loaded) << SLOT_NAMES[slot];
+        f.SetShadow(true);
+        f.SetColor(1.0f, 0.95f - 0.1f * slot, 0.6f + 0.08f * slot, 1.0f);
+        char text[160];
+        snprintf(text, sizeof text, "%s: %s %d - The quick brown fox jumps over the lazy dog. 0123456789 !?",
+                 SLOT_NAMES[slot], config.fonts[slot].face, config.fonts[slot].size);
+        f.DrawText(20, (float)y, text);
+        lineTops.push_back(y);
+        y += (int)f.LineHeight() + 6;
+    }
+    Font& wrapFont = *fonts[FONT_INTERFACE];
+    wrapFont.SetColor(0.8f, 0.9f, 1.0f, 1.0f);
+    int wrapLines = 0;
+    wrapFont.DrawWrappedText("Wrapped text: the scavengers raid at dusk.@Build turrets^near the refinery and "
+                             "keep the power up, or the shields fall.",
+                             300, 20, y + 10, 0, 0, &wrapLines);
+    int wrapHeight = wrapFont.DrawWrappedText("Wrapped text: the scavengers raid at dusk.@Build turrets^near the "
+                                              "refinery and keep the power up, or the shields fall.",
+                                              300, 20, y + 10, 0, 0, nullptr);
+    EXPECT_GE(wrapLines, 4);
+
+    std::unique_ptr<Sprite> panel(CreateSprite(700, 260, 280, 120, white.c_str(), 0xC0203860, 0, 0, 1, 1, false));
+    std::unique_ptr<Sprite> badge(CreateSprite(720, 280, 64, 64, white.c_str(), 0xFFE0A020, 0, 0, 1, 1, false));
+    std::unique_ptr<Sprite> spun(CreateSprite(860, 290, 48, 48, white.c_str(), 0xFF40C060, 0, 0, 1, 1, true));
+    spun->SetRotation(0.6f);
+    for (Sprite* s : {panel.get(), badge.get(), spun.get()}) s->Draw();
+
+    HintBox::SetFonts(fonts[FONT_DEFAULT].get(), fonts[FONT_SMALL].get());
+    std::unique_ptr<HintBox> hint(new HintBox());
+    for (Sprite* s : {hint->shadowSprite, hint->borderSprite, hint->fillSprite}) s->texture = GetDrawTexture(white.c_str());
+    fonts[FONT_DEFAULT]->SetShadow(false);
+    hint->Draw(700, 420, "Refinery: turns ore into credits");
+
+    FrameGraph::SetEnabled(true);
+    FrameGraph::Draw();  // made on its first frame, with an empty record
+    for (int i = 0; i < FrameGraph::SAMPLES; ++i)
+        FrameGraph::Record(i % 37 == 0 ? 0.05f : (i % 11 == 0 ? 0.03f : 0.0166f + 0.002f * (i % 5)));
+    FrameTimer.delta = 0.02f;
+    FrameGraph::Draw();
+    End2D();
+
+    Picture picture = ReadBack();
+    std::string path = MakeTempFolder("frame-shot") + "/frame.png";
+    ASSERT_TRUE(SavePicture(picture, path));
+    if (const char* keep = getenv("VELDMARK_SCREENSHOT")) SavePicture(picture, keep);
+
+    // Text in every slot's line.
+    for (size_t i = 0; i < lineTops.size(); ++i)
+        EXPECT_GT(picture.CountLit(20, lineTops[i], 600, lineTops[i] + (int)fonts[i]->LineHeight(), 120), 150)
+            << SLOT_NAMES[i];
+    // Wrapped lines below them.
+    EXPECT_GT(picture.CountLit(20, y + 10, 330, y + 10 + wrapHeight, 120), 200);
+    // The badge sprite, the hint box's fill and the graph's bars.
+    EXPECT_EQ(picture.At(750, 310), 0xFFE0A020u);
+    EXPECT_EQ(picture.At(hint->drawnX + hint->drawnW, hint->drawnY + hint->drawnH), 0xFF4D4D4Du);
+    EXPECT_GT(picture.CountLit(100, kScreenHeight - 240, 700, kScreenHeight - 230, 60), 2000);
+
+    FrameGraph::SetEnabled(false);
+    HintBox::SetFonts(nullptr, nullptr);
+    hint.reset();
+    fonts.clear();
+    particles.reset();
+    MatrixIdentity(&ViewMatrix);
+    FrameTimer.delta = 0.0f;
+    delete Fonts;
+    Fonts = nullptr;
+}
+
+}  // namespace
