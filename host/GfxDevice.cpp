@@ -150,6 +150,15 @@ GfxResult GfxDevice::Initialise(PresentParameters* params)
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAX_LEVEL, 0);
     glEnable(GL_TEXTURE_CUBE_MAP_SEAMLESS);
     glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);  // flat shading takes the first vertex's colour
+    // What a vertex without a field reads: white diffuse, no specular, zeros elsewhere.
+    for (GLuint location = 0; location < ATTRIB_COUNT; ++location) {
+        if (location == ATTRIB_COLOR0)
+            glVertexAttrib4f(location, 1, 1, 1, 1);
+        else if (location == ATTRIB_COLOR1)
+            glVertexAttrib4f(location, 0, 0, 0, 0);
+        else
+            glVertexAttrib4f(location, 0, 0, 0, 1);
+    }
     TakeGlError();
 
     GfxResult result = MakeSwapChain(params);
@@ -1188,7 +1197,7 @@ GfxResult GfxDevice::SetDepthStencilSurface(GfxSurface* surface)
     if (surface) surface->AddRef();
     if (depthStencil_) depthStencil_->Release();
     depthStencil_ = surface;
-    dirty_ |= DIRTY_TARGET;
+    dirty_ |= DIRTY_TARGET | DIRTY_DEPTH | DIRTY_STENCIL;
     return GFX_OK;
 }
 

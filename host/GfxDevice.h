@@ -296,6 +296,9 @@ private:
     uint32_t upIndexBuffer_ = 0;
     bool upActive_ = false;  // a draw from memory: stream 0 is upVertexBuffer_
     uint32_t upStride_ = 0;
+    uint32_t enabledAttributes_ = 0;  // vertex attribute arrays switched on
+    std::string lastKey_;              // the fixed-function key of the last draw, and its program
+    FixedFunctionProgram* lastProgram_ = nullptr;
     uint32_t boundTexture_[MAX_SAMPLERS] = {};
     uint32_t boundTarget_[MAX_SAMPLERS] = {};
     uint64_t uniformSerial_ = 1;

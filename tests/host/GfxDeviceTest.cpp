@@ -49,6 +49,37 @@ TEST_F(GfxTest, PretransformedQuadCoversExactlyItsPixels)
         }
 }
 
+TEST_F(GfxTest, EdgesOnPixelCentresFollowTheTopLeftRule)
+{
+    // A pixel whose centre lies on a left or top edge belongs to the shape, one on a right or
+    // bottom edge does not: shapes at whole coordinates cover exactly their rectangle.
+    UseVertexColour(device);
+    ScreenVertex quad[4] = {{10, 10, 0.5f, 1, 0xFFFF0000, 0, 0}, {20, 10, 0.5f, 1, 0xFFFF0000, 0, 0},
+                            {20, 16, 0.5f, 1, 0xFFFF0000, 0, 0}, {10, 16, 0.5f, 1, 0xFFFF0000, 0, 0}};
+    device->SetFVF(kScreenFVF);
+    device->DrawPrimitiveUP(PT_TRIANGLEFAN, 2, quad, sizeof(ScreenVertex));
+    // The 2D layer's sprites: a screen-sized orthographic projection, y up from the centre.
+    Matrix identity, ortho;
+    MatrixIdentity(&identity);
+    MatrixOrthoLH(&ortho, (float)kTestWidth, (float)kTestHeight, 0, 1);
+    device->SetTransform(TS_WORLD, &identity);
+    device->SetTransform(TS_VIEW, &identity);
+    device->SetTransform(TS_PROJECTION, &ortho);
+    const float hw = kTestWidth / 2.0f, hh = kTestHeight / 2.0f;
+    auto corner = [&](float x, float y) { return MeshVertex{x - hw, hh - y, 0, 0, 0, 0, 0xFF00FF00, 0, 0}; };
+    MeshVertex sprite[4] = {corner(30, 20), corner(50, 20), corner(50, 40), corner(30, 40)};
+    device->SetFVF(kMeshFVF);
+    device->DrawPrimitiveUP(PT_TRIANGLEFAN, 2, sprite, sizeof(MeshVertex));
+    Pixels p = ReadBackBuffer(device);
+    for (uint32_t y = 0; y < kTestHeight; ++y)
+        for (uint32_t x = 0; x < kTestWidth; ++x) {
+            uint32_t expected = 0xFF000000;
+            if (x >= 10 && x < 20 && y >= 10 && y < 16) expected = 0xFFFF0000;
+            if (x >= 30 && x < 50 && y >= 20 && y < 40) expected = 0xFF00FF00;
+            ASSERT_EQ(p.At(x, y), expected) << x << "," << y;
+        }
+}
+
 TEST_F(GfxTest, TextureMapsTexelForPixelWithoutSeams)
 {
     uint32_t texels[16];
@@ -247,6 +278,10 @@ TEST_F(GfxTest, DepthSurfaceCanBeLargerThanTheTargetAndStaysBound)
 
 TEST_F(GfxTest, CapabilitiesMeetTheGamesMinimum)
 {
+    int x = 0, y = 0;
+    device->WindowToBackBuffer(10, 20, &x, &y);
+    EXPECT_EQ(x, 10) << "a window of the back buffer's size maps one to one";
+    EXPECT_EQ(y, 20);
     GfxCaps caps;
     ASSERT_EQ(device->GetDeviceCaps(&caps), GFX_OK);
     EXPECT_GE(caps.PixelShaderVersion, PixelShaderVersion(2, 0));
