@@ -197,7 +197,16 @@ private:
     void ForgetBuffer(GfxBuffer* buffer);
     void ForgetProgram(GfxProgram* program);
     void UseGlProgram(uint32_t program);
-    template <class T> GfxResult Finish(T* object, GfxResult result, T** out);
+    // Hands a new object out, or releases it when making it failed.
+    template <class T> GfxResult Finish(T* object, GfxResult result, T** out)
+    {
+        if (GfxFailed(result)) {
+            object->Release();
+            return result;
+        }
+        *out = object;
+        return GFX_OK;
+    }
 
     // Drawing (host/GfxDraw.cpp).
     bool PrepareDraw();
@@ -212,7 +221,7 @@ private:
     GfxResult Draw(GfxPrimitiveType type, uint32_t primitiveCount, bool indexed, int32_t baseVertex,
                    uint32_t start, uint32_t indexSize);
 
-    // Targets (host/GfxDevice.cpp).
+    // Targets (host/GfxTargets.cpp).
     uint32_t FramebufferFor(GfxSurface* colour, GfxSurface* depth);
     bool BindTargetFramebuffer();
     void TargetSize(uint32_t* width, uint32_t* height) const;
