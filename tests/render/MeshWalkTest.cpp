@@ -29,7 +29,7 @@ TEST_F(MeshDrawTest, TheWalkerWalksUnderTheLitEffect)
     // move the time on by the frame's delta).
     const int size = 160, frames = 4;
     const float delta = 0.2f;
-    LookAt(Vec3(2.2f, 1.7f, 2.7f), Vec3(0.0f, 0.9f, 0.0f), 1.0f);
+    LookAt(Vec3(2.4f, 1.8f, 2.9f), Vec3(0.0f, 0.85f, 0.0f), 1.0f);
     std::vector<Picture> pictures;
     for (int f = 0; f < frames; ++f) {
         // The blend into the walk runs out within the first frame.
