@@ -20,6 +20,11 @@ class PackageFile;
 // The shader package, opened by the first effect manager and closed by ClosePackage.
 extern PackageFile* ShaderPackage;
 
+class EffectManager;
+// The game's effect manager, made by the Scene's initialisation; meshes bind their effects
+// from it.
+extern EffectManager* TheEffectManager;
+
 class EffectManager {
 public:
     // Room for this many records at first; the list grows when more are asked for.
