@@ -4,6 +4,7 @@
 #include "host/System.h"
 #include "render/Draw2D.h"
 #include "render/FontBitmap.h"
+#include "render/GraphicsDevice.h"
 
 #include <cstring>
 #include <new>
@@ -12,15 +13,40 @@ FontCache* Fonts = nullptr;
 float GuiScaleX = 1.0f;
 float GuiScaleY = 1.0f;
 
+namespace {
+
+// The cache whose fonts the device's lost-device lists look after: the latest one made.
+FontCache* deviceListed = nullptr;
+
+void InvalidateFonts(void* cache)
+{
+    static_cast<FontCache*>(cache)->InvalidateAll();
+}
+
+void RestoreFonts(void* cache)
+{
+    static_cast<FontCache*>(cache)->RestoreAll();
+}
+
+}  // namespace
+
 FontCache::FontCache()
 {
     list.Init(CAPACITY);
     GuiScaleX = (float)ScreenWidth() * (1.0f / 1024.0f);
     GuiScaleY = (float)ScreenHeight() / 768.0f;
+    SetDeviceReleaseStep(RELEASE_FONT_CACHE, InvalidateFonts, this);
+    SetDeviceRestoreStep(RESTORE_FONT_CACHE, RestoreFonts, this);
+    deviceListed = this;
 }
 
 FontCache::~FontCache()
 {
+    if (deviceListed == this) {
+        SetDeviceReleaseStep(RELEASE_FONT_CACHE, nullptr);
+        SetDeviceRestoreStep(RESTORE_FONT_CACHE, nullptr);
+        deviceListed = nullptr;
+    }
     Clear();
 }
 
@@ -56,10 +82,10 @@ CD3DFont* FontCache::GetFont(const char* faceName, int height, int flags)
     if (!entry->font) {
         ShowMessageBox("Error", "ERROR: CD3DFont");
         Log("    ERROR: CD3DFont\n");
-    } else if (!GetDrawDevice()) {
+    } else if (!Graphics || !Graphics->device) {
         // Nothing is drawn in this run, but text is still measured and wrapped.
         entry->font->LoadMetrics();
-    } else if (GfxFailed(entry->font->InitDeviceObjects(GetDrawDevice()))) {
+    } else if (GfxFailed(entry->font->InitDeviceObjects(Graphics->device))) {
         ShowMessageBox("Error", "ERROR: CD3DFont::InitDeviceObjects");
         Log("    ERROR: CD3DFont::InitDeviceObjects\n");
     } else if (GfxFailed(entry->font->RestoreDeviceObjects())) {

@@ -20,7 +20,9 @@ public:
     static const char* const LOOSE_FOLDER;
 
     // Every record with its particles and vertex buffer, the shared index buffer, the parser,
-    // then the definitions from the package.
+    // then the definitions from the package. The manager enters its buffers in the graphics
+    // device's lost-device lists and takes them out when deleted (of several managers, the
+    // latest made is the one listed).
     ParticleManager();
     ~ParticleManager();
     ParticleManager(const ParticleManager&) = delete;
@@ -52,7 +54,7 @@ public:
     // Steps the live systems as Update does, with a given step (in seconds, not clamped).
     void UpdateWith(float dt);
 
-    // Before and after a device reset.
+    // Before and after a device reset (the device's lists call them).
     void ReleaseBuffers();
     void RestoreBuffers();
 
