@@ -1,7 +1,9 @@
 #pragma once
 // Owns every bitmap font of the program, keyed by face name (exactly, case included), height
-// and creation flags; the font records of the 2D layer take their fonts from here. The
-// graphics device invalidates every font before a reset and restores them after it.
+// and creation flags; the font records of the 2D layer take their fonts from here.
+// A cache enters itself in the graphics device's lost-device lists when it is made (every
+// font is invalidated before a reset and restored after it) and leaves them when deleted;
+// the game has one, and of several the latest made is the one listed.
 #include "platform/PooledList.h"
 
 class CD3DFont;
