@@ -7,7 +7,6 @@
 #include "platform/ConfigFile.h"
 #include "platform/Files.h"
 #include "platform/PackageFile.h"
-#include "render/GraphicsDevice.h"
 
 #include <cstdio>
 #include <cstring>
@@ -25,19 +24,6 @@ bool LooseFiles = false;
 // "shared.fxh", fetched once from the package and kept.
 std::string SharedInclude;
 bool SharedIncludeFetched = false;
-
-// The manager whose effects the device's lost-device lists look after: the latest one made.
-EffectManager* deviceListed = nullptr;
-
-void ReleaseEffects(void* manager)
-{
-    static_cast<EffectManager*>(manager)->ReleaseAll();
-}
-
-void RestoreEffects(void* manager)
-{
-    static_cast<EffectManager*>(manager)->RestoreAll();
-}
 
 bool ReadWholeFile(const char* path, std::string* text)
 {
@@ -74,18 +60,10 @@ EffectManager::EffectManager(GfxDevice* device) : device_(device), list_(new Poo
         ShaderPackage = new PackageFile();
         ShaderPackage->Open(path, false);
     }
-    SetDeviceReleaseStep(RELEASE_EFFECTS, ReleaseEffects, this);
-    SetDeviceRestoreStep(RESTORE_EFFECTS, RestoreEffects, this);
-    deviceListed = this;
 }
 
 EffectManager::~EffectManager()
 {
-    if (deviceListed == this) {
-        SetDeviceReleaseStep(RELEASE_EFFECTS, nullptr);
-        SetDeviceRestoreStep(RESTORE_EFFECTS, nullptr);
-        deviceListed = nullptr;
-    }
     for (auto* node = list_->head; node; node = node->next) delete node->value.effect;
 }
 

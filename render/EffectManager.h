@@ -9,6 +9,7 @@
 // graphics device's lost-device lists (ReleaseAll before a reset, RestoreAll after it) and
 // leaves them when deleted; of several managers, the latest made is the one listed.
 #include "platform/PooledList.h"
+#include "render/DeviceListing.h"
 #include "render/Effect.h"
 
 #include <memory>
@@ -75,4 +76,6 @@ private:
 
     GfxDevice* device_;
     std::unique_ptr<PooledList<Entry>> list_;
+    DeviceListing<EffectManager, &EffectManager::ReleaseAll, &EffectManager::RestoreAll> listing_{this, RELEASE_EFFECTS,
+                                                                                                  RESTORE_EFFECTS};
 };

@@ -13,40 +13,15 @@ FontCache* Fonts = nullptr;
 float GuiScaleX = 1.0f;
 float GuiScaleY = 1.0f;
 
-namespace {
-
-// The cache whose fonts the device's lost-device lists look after: the latest one made.
-FontCache* deviceListed = nullptr;
-
-void InvalidateFonts(void* cache)
-{
-    static_cast<FontCache*>(cache)->InvalidateAll();
-}
-
-void RestoreFonts(void* cache)
-{
-    static_cast<FontCache*>(cache)->RestoreAll();
-}
-
-}  // namespace
-
 FontCache::FontCache()
 {
     list.Init(CAPACITY);
     GuiScaleX = (float)ScreenWidth() * (1.0f / 1024.0f);
     GuiScaleY = (float)ScreenHeight() / 768.0f;
-    SetDeviceReleaseStep(RELEASE_FONT_CACHE, InvalidateFonts, this);
-    SetDeviceRestoreStep(RESTORE_FONT_CACHE, RestoreFonts, this);
-    deviceListed = this;
 }
 
 FontCache::~FontCache()
 {
-    if (deviceListed == this) {
-        SetDeviceReleaseStep(RELEASE_FONT_CACHE, nullptr);
-        SetDeviceRestoreStep(RESTORE_FONT_CACHE, nullptr);
-        deviceListed = nullptr;
-    }
     Clear();
 }
 

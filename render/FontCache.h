@@ -5,6 +5,7 @@
 // font is invalidated before a reset and restored after it) and leaves them when deleted;
 // the game has one, and of several the latest made is the one listed.
 #include "platform/PooledList.h"
+#include "render/DeviceListing.h"
 
 class CD3DFont;
 
@@ -38,6 +39,10 @@ public:
     int Count() const { return list.count; }
 
     PooledList<FontCacheEntry*> list;
+
+private:
+    DeviceListing<FontCache, &FontCache::InvalidateAll, &FontCache::RestoreAll> listing_{this, RELEASE_FONT_CACHE,
+                                                                                        RESTORE_FONT_CACHE};
 };
 
 extern FontCache* Fonts;

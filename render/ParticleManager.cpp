@@ -28,19 +28,6 @@ constexpr uint32_t INDICES = ParticleSystem::MAX_PARTICLES * 6;
 // Flags a system keeps when it takes its template again: how its caller set it to run.
 constexpr uint32_t KEPT_ON_REFRESH = PARTICLE_TIMED | PARTICLE_WEATHER_FRONT | PARTICLE_WATER | PARTICLE_GROUND_WEATHER;
 
-// The manager whose buffers the device's lost-device lists look after: the latest one made.
-ParticleManager* deviceListed = nullptr;
-
-void ReleaseParticleBuffers(void* manager)
-{
-    static_cast<ParticleManager*>(manager)->ReleaseBuffers();
-}
-
-void RestoreParticleBuffers(void* manager)
-{
-    static_cast<ParticleManager*>(manager)->RestoreBuffers();
-}
-
 }  // namespace
 
 ParticleManager::ParticleManager()
@@ -54,19 +41,11 @@ ParticleManager::ParticleManager()
     for (int i = 0; i < SYSTEM_COUNT; ++i) pool.PushBack(&records_[i]);
     for (int i = 0; i < TEMPLATE_COUNT; ++i) spareTemplates_.PushBack(&templateRecords_[i]);
     RestoreBuffers();
-    SetDeviceReleaseStep(RELEASE_PARTICLES, ReleaseParticleBuffers, this);
-    SetDeviceRestoreStep(RESTORE_PARTICLES, RestoreParticleBuffers, this);
-    deviceListed = this;
     LoadDefinitions(false);
 }
 
 ParticleManager::~ParticleManager()
 {
-    if (deviceListed == this) {
-        SetDeviceReleaseStep(RELEASE_PARTICLES, nullptr);
-        SetDeviceRestoreStep(RESTORE_PARTICLES, nullptr);
-        deviceListed = nullptr;
-    }
     ReleaseBuffers();
     delete EffectsPackage;
     EffectsPackage = nullptr;

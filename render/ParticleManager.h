@@ -6,6 +6,7 @@
 //
 // Templates live apart from the pool, so that however many definitions there are, all 100
 // records stay free to play. Spawning and emitting never allocate.
+#include "render/DeviceListing.h"
 #include "render/ParticleParser.h"
 #include "render/ParticleSystem.h"
 
@@ -79,6 +80,8 @@ private:
     ParticleSystem* records_ = nullptr;
     ParticleSystem* templateRecords_ = nullptr;
     PooledList<ParticleSystem*> spareTemplates_;
+    DeviceListing<ParticleManager, &ParticleManager::ReleaseBuffers, &ParticleManager::RestoreBuffers> listing_{
+        this, RELEASE_PARTICLES, RESTORE_PARTICLES};
 };
 
 // The package the definitions were read from, kept open between reloads.

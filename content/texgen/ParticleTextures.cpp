@@ -31,6 +31,16 @@ float Falloff(float r, float inner, float outer)
     return 1.0f - Smoothstep(inner, outer, r);
 }
 
+// White with the alpha the shape gives a point (x, y from the centre, r its distance).
+void PaintWhiteShape(Canvas& c, float (*alpha)(float x, float y, float r))
+{
+    c.Paint([alpha](float u, float v) {
+        float x, y;
+        Centred(u, v, x, y);
+        return Rgba(1, 1, 1, Clamp01(alpha(x, y, std::sqrt(x * x + y * y))));
+    });
+}
+
 }  // namespace
 
 // A soft grey puff with a lumpy outline and uneven density, lit a little from the upper left.
@@ -52,12 +62,9 @@ bool PaintSmoke(Canvas& c)
 // A thin streak, brightest along its middle line and fading towards both ends.
 bool PaintSpark(Canvas& c)
 {
-    c.Paint([](float u, float v) {
-        float x, y;
-        Centred(u, v, x, y);
+    PaintWhiteShape(c, [](float x, float y, float) {
         float along = std::pow(Clamp01(1.0f - std::fabs(y) / 0.9f), 1.5f);
-        float alpha = (Bell(std::fabs(x), 0.06f) + 0.3f * Bell(std::fabs(x), 0.2f)) * along;
-        return Rgba(1, 1, 1, Clamp01(alpha));
+        return (Bell(std::fabs(x), 0.06f) + 0.3f * Bell(std::fabs(x), 0.2f)) * along;
     });
     return true;
 }
@@ -92,13 +99,10 @@ bool PaintFlame(Canvas& c)
 // A thin bright circle in a faint glow.
 bool PaintRing(Canvas& c)
 {
-    c.Paint([](float u, float v) {
-        float x, y;
-        Centred(u, v, x, y);
-        float r = std::sqrt(x * x + y * y);
+    PaintWhiteShape(c, [](float, float, float r) {
         const float radius = 0.68f;
-        float alpha = Bell(std::fabs(r - radius), 0.05f) + 0.35f * Bell(std::fabs(r - radius), 0.18f);
-        return Rgba(1, 1, 1, Clamp01(alpha * Falloff(r, 0.9f, 0.99f)));
+        float band = Bell(std::fabs(r - radius), 0.05f) + 0.35f * Bell(std::fabs(r - radius), 0.18f);
+        return band * Falloff(r, 0.9f, 0.99f);
     });
     return true;
 }
@@ -131,14 +135,10 @@ bool PaintSnowflake(Canvas& c)
 // A twinkle: a bright point in a small halo, with four thin rays along the axes.
 bool PaintStar(Canvas& c)
 {
-    c.Paint([](float u, float v) {
-        float x, y;
-        Centred(u, v, x, y);
-        float r = std::sqrt(x * x + y * y);
+    PaintWhiteShape(c, [](float x, float y, float r) {
         float rays = Bell(std::fabs(y), 0.035f) * std::pow(Clamp01(1.0f - std::fabs(x)), 2.5f) +
                      Bell(std::fabs(x), 0.035f) * std::pow(Clamp01(1.0f - std::fabs(y)), 2.5f);
-        float alpha = Bell(r, 0.12f) + 0.35f * Bell(r, 0.35f) + rays;
-        return Rgba(1, 1, 1, Clamp01(alpha * Falloff(r, 0.9f, 1.0f)));
+        return (Bell(r, 0.12f) + 0.35f * Bell(r, 0.35f) + rays) * Falloff(r, 0.9f, 1.0f);
     });
     return true;
 }

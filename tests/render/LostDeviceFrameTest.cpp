@@ -82,8 +82,10 @@ protected:
         }
         for (int i = 0; i < 20; ++i) particles->UpdateWith(1.0f / 30.0f);
 
-        // Frames without time passing: particles do not turn, the graph's bars stay alike.
+        // Frames without time passing: particles do not turn, and the graph, made afresh with an
+        // empty record, keeps its bars alike.
         FrameTimer.delta = 0.0f;
+        ReleaseFrameGraphBuffers();
         FrameGraph::SetEnabled(true);
     }
 
