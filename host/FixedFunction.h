@@ -8,6 +8,8 @@
 // the vertex's specular alpha; two texture stages with every colour and alpha operation but
 // the bump-mapping ones, the DIFFUSE, CURRENT, TEXTURE, TFACTOR, SPECULAR and TEMP arguments
 // and both modifiers; flat shading; alpha test. A stage without a texture reads opaque black.
+// Texture-coordinate generation and texture transforms are kept as states but not applied, and
+// points are one pixel: the game draws nothing that needs them.
 #include "host/GfxTypes.h"
 
 #include <cstdint>

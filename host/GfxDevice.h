@@ -165,6 +165,10 @@ public:
     // Null returns drawing to the fixed-function pipeline.
     GfxResult SetProgram(GfxProgram* program);
     GfxResult GetProgram(GfxProgram** program) const;
+    // False makes later DXT textures store decoded pixels, as on a driver without S3TC (the
+    // tests use it); true cannot give S3TC to a driver that lacks it.
+    void SetCompressedTextures(bool enabled) { s3tc_ = enabled && caps_.TextureCompressionS3TC; }
+
     // The values behind vm_ClipAdjust for the current viewport.
     Vec4 GetClipAdjust() const;
 
@@ -193,7 +197,16 @@ private:
     void ForgetBuffer(GfxBuffer* buffer);
     void ForgetProgram(GfxProgram* program);
     void UseGlProgram(uint32_t program);
-    template <class T> GfxResult Finish(T* object, GfxResult result, T** out);
+    // Hands a new object out, or releases it when making it failed.
+    template <class T> GfxResult Finish(T* object, GfxResult result, T** out)
+    {
+        if (GfxFailed(result)) {
+            object->Release();
+            return result;
+        }
+        *out = object;
+        return GFX_OK;
+    }
 
     // Drawing (host/GfxDraw.cpp).
     bool PrepareDraw();
@@ -208,7 +221,7 @@ private:
     GfxResult Draw(GfxPrimitiveType type, uint32_t primitiveCount, bool indexed, int32_t baseVertex,
                    uint32_t start, uint32_t indexSize);
 
-    // Targets (host/GfxDevice.cpp).
+    // Targets (host/GfxTargets.cpp).
     uint32_t FramebufferFor(GfxSurface* colour, GfxSurface* depth);
     bool BindTargetFramebuffer();
     void TargetSize(uint32_t* width, uint32_t* height) const;
@@ -292,6 +305,9 @@ private:
     uint32_t upIndexBuffer_ = 0;
     bool upActive_ = false;  // a draw from memory: stream 0 is upVertexBuffer_
     uint32_t upStride_ = 0;
+    uint32_t enabledAttributes_ = 0;  // vertex attribute arrays switched on
+    std::string lastKey_;              // the fixed-function key of the last draw, and its program
+    FixedFunctionProgram* lastProgram_ = nullptr;
     uint32_t boundTexture_[MAX_SAMPLERS] = {};
     uint32_t boundTarget_[MAX_SAMPLERS] = {};
     uint64_t uniformSerial_ = 1;

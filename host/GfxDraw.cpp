@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -314,17 +315,10 @@ void GfxDevice::ApplyVertexInput(int32_t)
             used |= 1u << location;
         }
     }
-    for (GLuint location = 0; location < ATTRIB_COUNT; ++location) {
-        if (used & (1u << location)) continue;
-        glDisableVertexAttribArray(location);
-        // What a vertex without the field reads: white diffuse, no specular.
-        if (location == ATTRIB_COLOR0)
-            glVertexAttrib4f(location, 1, 1, 1, 1);
-        else if (location == ATTRIB_COLOR1)
-            glVertexAttrib4f(location, 0, 0, 0, 0);
-        else
-            glVertexAttrib4f(location, 0, 0, 0, 1);
-    }
+    // Fields a vertex lacks read the values set once at start-up.
+    for (GLuint location = 0; location < ATTRIB_COUNT; ++location)
+        if ((enabledAttributes_ & ~used) & (1u << location)) glDisableVertexAttribArray(location);
+    enabledAttributes_ = used;
     dirty_ &= ~DIRTY_VERTEX_INPUT;
 }
 
@@ -474,15 +468,20 @@ bool GfxDevice::ApplyFixedFunction()
 {
     FixedFunctionKey key;
     FillFixedFunctionKey(key);
-    std::string bytes = key.Bytes();
-    auto it = fixedFunctionPrograms_.find(bytes);
-    if (it == fixedFunctionPrograms_.end()) {
-        std::unique_ptr<FixedFunctionProgram> program(new FixedFunctionProgram());
-        if (!LinkFixedFunctionProgram(key, *program)) program->program = 0;
-        glProgram_ = ~0u;
-        it = fixedFunctionPrograms_.emplace(bytes, std::move(program)).first;
+    // Consecutive draws mostly share their states: compare with the last key before looking up.
+    if (!lastProgram_ || lastKey_.size() != sizeof(key) || memcmp(lastKey_.data(), &key, sizeof(key)) != 0) {
+        std::string bytes = key.Bytes();
+        auto it = fixedFunctionPrograms_.find(bytes);
+        if (it == fixedFunctionPrograms_.end()) {
+            std::unique_ptr<FixedFunctionProgram> program(new FixedFunctionProgram());
+            if (!LinkFixedFunctionProgram(key, *program)) program->program = 0;
+            glProgram_ = ~0u;
+            it = fixedFunctionPrograms_.emplace(bytes, std::move(program)).first;
+        }
+        lastKey_ = bytes;
+        lastProgram_ = it->second.get();
     }
-    FixedFunctionProgram& program = *it->second;
+    FixedFunctionProgram& program = *lastProgram_;
     if (!program.program) return false;
     UseGlProgram(program.program);
     if (program.uploadedSerial != uniformSerial_) {

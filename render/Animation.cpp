@@ -2,6 +2,7 @@
 
 #include "host/Log.h"
 #include "host/System.h"
+#include "platform/Timer.h"
 #include "render/IndexedMesh.h"
 #include "render/MeshFormat.h"
 
@@ -10,13 +11,19 @@
 
 bool AnimationPlay = true;
 bool AnimationInterpolate = true;
-int (*AnimationFrameCounter)() = nullptr;
 
 namespace {
+
+int FrameTimerCount()
+{
+    return FrameTimer.GetFrameCount();
+}
 
 constexpr int MAX_FILE_CHANNELS = 4096;
 
 }  // namespace
+
+int (*AnimationFrameCounter)() = FrameTimerCount;
 
 int AnimNameToId(const char* name)
 {

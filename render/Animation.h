@@ -76,7 +76,7 @@ extern bool AnimationPlay;
 extern bool AnimationInterpolate;
 
 // Where a mesh's update reads the frame counter from, so that a mesh drawn several times in one
-// frame evaluates its pose once. The frame timer installs it; without it there is no guard.
+// frame evaluates its pose once: the frame timer's counter. Null: no guard.
 extern int (*AnimationFrameCounter)();
 
 // The blend time of a slot change, seconds.

@@ -12,6 +12,7 @@
 #include <cstring>
 
 PackageFile* ShaderPackage = nullptr;
+EffectManager* TheEffectManager = nullptr;
 
 namespace {
 

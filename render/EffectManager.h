@@ -5,9 +5,11 @@
 //
 // A file that does not compile is reported (an error box, the log, the last-error text) and
 // replaced in its record by "data/shaders/flat.fx"; a record whose fallback fails too has no
-// effect and drawing code skips it. The Scene creates the manager; the device's lost-device
-// protocol calls ReleaseAll before a reset and RestoreAll after it.
+// effect and drawing code skips it. The Scene creates the manager, which enters itself in the
+// graphics device's lost-device lists (ReleaseAll before a reset, RestoreAll after it) and
+// leaves them when deleted; of several managers, the latest made is the one listed.
 #include "platform/PooledList.h"
+#include "render/DeviceListing.h"
 #include "render/Effect.h"
 
 #include <memory>
@@ -19,6 +21,11 @@ class PackageFile;
 
 // The shader package, opened by the first effect manager and closed by ClosePackage.
 extern PackageFile* ShaderPackage;
+
+class EffectManager;
+// The game's effect manager, made by the Scene's initialisation; meshes bind their effects
+// from it.
+extern EffectManager* TheEffectManager;
 
 class EffectManager {
 public:
@@ -74,4 +81,6 @@ private:
 
     GfxDevice* device_;
     std::unique_ptr<PooledList<Entry>> list_;
+    DeviceListing<EffectManager, &EffectManager::ReleaseAll, &EffectManager::RestoreAll> listing_{this, RELEASE_EFFECTS,
+                                                                                                  RESTORE_EFFECTS};
 };

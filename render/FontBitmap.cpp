@@ -7,6 +7,8 @@
 #include "platform/Timer.h"
 #include "render/Draw2D.h"
 #include "render/FontStringCache.h"
+#include "render/GraphicsDevice.h"
+#include "render/RenderStateCache.h"
 
 #include <cmath>
 #include <cstring>
@@ -167,15 +169,16 @@ bool CD3DFont::LoadMetrics()
 
 GfxResult CD3DFont::RestoreDeviceObjects()
 {
-    if (!texture && GfxFailed(InitDeviceObjects(GetDrawDevice()))) {
+    GfxDevice* graphicsDevice = Graphics ? Graphics->device : nullptr;
+    if (!texture && GfxFailed(InitDeviceObjects(graphicsDevice))) {
         ShowMessageBox("Error", "ERROR: CD3DFont::InitDeviceObjects");
         Log("    ERROR: CD3DFont::InitDeviceObjects\n");
     }
-    if (!device) device = GetDrawDevice();
-    if (!device) return GFX_E_FAIL;
+    if (!device) device = graphicsDevice;
+    if (!device || !Graphics) return GFX_E_FAIL;
 
     SafeRelease(&vertexBuffer);
-    if (!CreateVertexBuffer(FONT_BUFFER_BYTES, USAGE_DYNAMIC | USAGE_WRITEONLY, FONT_FVF, &vertexBuffer))
+    if (!Graphics->CreateVertexBuffer(FONT_BUFFER_BYTES, USAGE_DYNAMIC | USAGE_WRITEONLY, FONT_FVF, &vertexBuffer))
         return GFX_E_FAIL;
 
     // Text is blended into whatever is being drawn; a target that cannot blend gets opaque
@@ -244,27 +247,22 @@ GfxResult CD3DFont::GetTextExtent(const char* text, TextSize* size) const
 void CD3DFont::SetTextRenderStates()
 {
     device->SetTexture(0, (GfxBaseTexture*)texture);
-    SetRenderState(RS_ZENABLE, (flags & FONT_ZENABLE) ? ZB_TRUE : ZB_FALSE);
+    RenderStates.SetRenderState(RS_ZENABLE, (flags & FONT_ZENABLE) ? ZB_TRUE : ZB_FALSE);
     if (blendingSupported) {
-        SetRenderState(RS_ALPHABLENDENABLE, 1);
-        SetRenderState(RS_SRCBLEND, BLEND_SRCALPHA);
-        SetRenderState(RS_DESTBLEND, BLEND_INVSRCALPHA);
+        RenderStates.SetRenderState(RS_ALPHABLENDENABLE, 1);
+        RenderStates.SetRenderState(RS_SRCBLEND, BLEND_SRCALPHA);
+        RenderStates.SetRenderState(RS_DESTBLEND, BLEND_INVSRCALPHA);
     } else {
-        SetRenderState(RS_ALPHABLENDENABLE, 0);
+        RenderStates.SetRenderState(RS_ALPHABLENDENABLE, 0);
     }
-    SetTextureStageState(0, TSS_COLOROP, TOP_MODULATE);
-    SetTextureStageState(0, TSS_COLORARG1, TA_TEXTURE);
-    SetTextureStageState(0, TSS_COLORARG2, TA_DIFFUSE);
-    SetTextureStageState(0, TSS_ALPHAOP, TOP_MODULATE);
-    SetTextureStageState(0, TSS_ALPHAARG1, TA_TEXTURE);
-    SetTextureStageState(0, TSS_ALPHAARG2, TA_DIFFUSE);
-    SetTextureStageState(0, TSS_TEXCOORDINDEX, 0);
-    SetTextureStageState(0, TSS_TEXTURETRANSFORMFLAGS, 0);
-    SetTextureStageState(1, TSS_COLOROP, TOP_DISABLE);
-    SetTextureStageState(1, TSS_ALPHAOP, TOP_DISABLE);
-    SetSamplerState(0, SAMP_MINFILTER, TEXF_POINT);
-    SetSamplerState(0, SAMP_MAGFILTER, TEXF_POINT);
-    SetSamplerState(0, SAMP_MIPFILTER, TEXF_NONE);
+    SetStageModulate();
+    RenderStates.SetTextureStageState(0, TSS_TEXCOORDINDEX, 0);
+    RenderStates.SetTextureStageState(0, TSS_TEXTURETRANSFORMFLAGS, 0);
+    RenderStates.SetTextureStageState(1, TSS_COLOROP, TOP_DISABLE);
+    RenderStates.SetTextureStageState(1, TSS_ALPHAOP, TOP_DISABLE);
+    RenderStates.SetSamplerState(0, SAMP_MINFILTER, TEXF_POINT);
+    RenderStates.SetSamplerState(0, SAMP_MAGFILTER, TEXF_POINT);
+    RenderStates.SetSamplerState(0, SAMP_MIPFILTER, TEXF_NONE);
 }
 
 int CD3DFont::WriteVertices(GfxVertexBuffer* buffer, float x, float y, uint32_t colour, const char* text)
@@ -341,12 +339,12 @@ GfxResult CD3DFont::DrawText(float x, float y, uint32_t colour, const char* text
     GfxVertexBuffer* buffer = entry ? entry->vertexBuffer : vertexBuffer;
 
     SetTextRenderStates();
-    device->SetFVF(FONT_FVF);
+    RenderStates.SetFVF(FONT_FVF);
     device->SetProgram(nullptr);
     device->SetStreamSource(0, buffer, 0, sizeof(FontVertex));
     if (drawFlags & TEXT_FILTERED) {
-        SetSamplerState(0, SAMP_MINFILTER, TEXF_LINEAR);
-        SetSamplerState(0, SAMP_MAGFILTER, TEXF_LINEAR);
+        RenderStates.SetSamplerState(0, SAMP_MINFILTER, TEXF_LINEAR);
+        RenderStates.SetSamplerState(0, SAMP_MAGFILTER, TEXF_LINEAR);
     }
 
     if (hit) {

@@ -4,6 +4,7 @@
 #include "host/System.h"
 #include "render/Draw2D.h"
 #include "render/FontBitmap.h"
+#include "render/GraphicsDevice.h"
 
 #include <cstring>
 #include <new>
@@ -56,10 +57,10 @@ CD3DFont* FontCache::GetFont(const char* faceName, int height, int flags)
     if (!entry->font) {
         ShowMessageBox("Error", "ERROR: CD3DFont");
         Log("    ERROR: CD3DFont\n");
-    } else if (!GetDrawDevice()) {
+    } else if (!Graphics || !Graphics->device) {
         // Nothing is drawn in this run, but text is still measured and wrapped.
         entry->font->LoadMetrics();
-    } else if (GfxFailed(entry->font->InitDeviceObjects(GetDrawDevice()))) {
+    } else if (GfxFailed(entry->font->InitDeviceObjects(Graphics->device))) {
         ShowMessageBox("Error", "ERROR: CD3DFont::InitDeviceObjects");
         Log("    ERROR: CD3DFont::InitDeviceObjects\n");
     } else if (GfxFailed(entry->font->RestoreDeviceObjects())) {

@@ -1,8 +1,11 @@
 #pragma once
 // Owns every bitmap font of the program, keyed by face name (exactly, case included), height
-// and creation flags; the font records of the 2D layer take their fonts from here. The
-// graphics device invalidates every font before a reset and restores them after it.
+// and creation flags; the font records of the 2D layer take their fonts from here.
+// A cache enters itself in the graphics device's lost-device lists when it is made (every
+// font is invalidated before a reset and restored after it) and leaves them when deleted;
+// the game has one, and of several the latest made is the one listed.
 #include "platform/PooledList.h"
+#include "render/DeviceListing.h"
 
 class CD3DFont;
 
@@ -36,6 +39,10 @@ public:
     int Count() const { return list.count; }
 
     PooledList<FontCacheEntry*> list;
+
+private:
+    DeviceListing<FontCache, &FontCache::InvalidateAll, &FontCache::RestoreAll> listing_{this, RELEASE_FONT_CACHE,
+                                                                                        RESTORE_FONT_CACHE};
 };
 
 extern FontCache* Fonts;

@@ -1,16 +1,18 @@
 #include "render/FontStringCache.h"
 
 #include "host/GfxBuffers.h"
-#include "render/Draw2D.h"
 #include "render/FontBitmap.h"
+#include "render/GraphicsDevice.h"
 
 #include <cstring>
 
 FontStringCache::FontStringCache()
 {
     memset(entries, 0, sizeof entries);
+    if (!Graphics) return;
     for (Entry& entry : entries)
-        CreateVertexBuffer(BUFFER_BYTES, USAGE_DYNAMIC | USAGE_WRITEONLY, FONT_FVF, &entry.vertexBuffer);
+        if (!Graphics->CreateVertexBuffer(BUFFER_BYTES, USAGE_DYNAMIC | USAGE_WRITEONLY, FONT_FVF, &entry.vertexBuffer))
+            entry.vertexBuffer = nullptr;
 }
 
 FontStringCache::~FontStringCache()

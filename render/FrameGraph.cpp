@@ -5,6 +5,8 @@
 #include "host/GfxDevice.h"
 #include "render/Draw2D.h"
 #include "render/FrameGraph.h"
+#include "render/GraphicsDevice.h"
+#include "render/RenderStateCache.h"
 
 namespace {
 
@@ -31,8 +33,10 @@ bool CreateGraph()
         baseVertices[4 * k + 2] = {x1, y1, 0.0f, 0, 1.0f, 0.0f};
         baseVertices[4 * k + 3] = {x0, y1, 0.0f, 0, 0.0f, 0.0f};
     }
-    if (!CreateVertexBuffer(sizeof baseVertices, 0, GRAPH_FVF, &graphVertices, POOL_MANAGED)) return false;
-    if (!CreateIndexBuffer(FrameGraph::SAMPLES * 6 * sizeof(uint16_t), 0, FMT_INDEX16, &graphIndices)) {
+    // Kept to the end of the program, so in the managed pool: no device reset needs it gone.
+    if (!CreateManagedVertexBuffer(sizeof baseVertices, 0, GRAPH_FVF, &graphVertices)) return false;
+    if (!Graphics->CreateIndexBuffer(FrameGraph::SAMPLES * 6 * sizeof(uint16_t), 0, FMT_INDEX16, &graphIndices)) {
+        graphIndices = nullptr;
         SafeRelease(&graphVertices);
         return false;
     }
@@ -65,31 +69,27 @@ void UpdateGraph()
 
 void FrameGraph::Draw()
 {
-    GfxDevice* device = GetDrawDevice();
-    if (!IsEnabled() || !device) return;
+    if (!IsEnabled() || !Graphics || !Graphics->device) return;
     if (!CreateGraph()) return;
     UpdateGraph();
 
-    SetRenderState(RS_ALPHABLENDENABLE, 1);
-    SetRenderState(RS_SRCBLEND, BLEND_SRCALPHA);
-    SetRenderState(RS_DESTBLEND, BLEND_INVSRCALPHA);
-    SetRenderState(RS_CULLMODE, CULL_NONE);
-    SetTextureStageState(0, TSS_COLOROP, TOP_SELECTARG2);
-    SetTextureStageState(0, TSS_COLORARG2, TA_DIFFUSE);
-    SetTextureStageState(0, TSS_ALPHAOP, TOP_SELECTARG2);
-    SetTextureStageState(0, TSS_ALPHAARG2, TA_DIFFUSE);
-    SetTextureStageState(1, TSS_COLOROP, TOP_DISABLE);
-    device->SetProgram(nullptr);
-    device->SetFVF(GRAPH_FVF);
-    device->SetStreamSource(0, graphVertices, 0, sizeof(GraphVertex));
-    device->SetIndices(graphIndices);
-    device->DrawIndexedPrimitive(PT_TRIANGLELIST, 0, 0, VERTICES, 0, SAMPLES * 2);
+    RenderStates.SetRenderState(RS_ALPHABLENDENABLE, 1);
+    RenderStates.SetRenderState(RS_SRCBLEND, BLEND_SRCALPHA);
+    RenderStates.SetRenderState(RS_DESTBLEND, BLEND_INVSRCALPHA);
+    RenderStates.SetRenderState(RS_CULLMODE, CULL_NONE);
+    RenderStates.SetTextureStageState(0, TSS_COLOROP, TOP_SELECTARG2);
+    RenderStates.SetTextureStageState(0, TSS_COLORARG2, TA_DIFFUSE);
+    RenderStates.SetTextureStageState(0, TSS_ALPHAOP, TOP_SELECTARG2);
+    RenderStates.SetTextureStageState(0, TSS_ALPHAARG2, TA_DIFFUSE);
+    RenderStates.SetTextureStageState(1, TSS_COLOROP, TOP_DISABLE);
+    Graphics->SetProgram(nullptr);
+    Graphics->SetFVF(GRAPH_FVF);
+    Graphics->SetStreamSource(graphVertices, sizeof(GraphVertex));
+    Graphics->SetIndices(graphIndices);
+    Graphics->DrawIndexedPrimitive(PT_TRIANGLELIST, VERTICES, SAMPLES * 2);
 
-    SetRenderState(RS_CULLMODE, CULL_CCW);
-    SetTextureStageState(0, TSS_COLOROP, TOP_MODULATE);
-    SetTextureStageState(0, TSS_COLORARG1, TA_TEXTURE);
-    SetTextureStageState(0, TSS_ALPHAOP, TOP_MODULATE);
-    SetTextureStageState(0, TSS_ALPHAARG1, TA_TEXTURE);
+    RenderStates.SetRenderState(RS_CULLMODE, CULL_CCW);
+    SetStageModulate();
 }
 
 void ReleaseFrameGraphBuffers()

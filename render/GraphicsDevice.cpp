@@ -7,6 +7,7 @@
 #include "platform/ConfigFile.h"
 #include "platform/Files.h"
 #include "platform/PackageFile.h"
+#include "render/Draw2D.h"
 #include "render/RenderStateCache.h"
 #include "render/TextureManager.h"
 
@@ -556,8 +557,7 @@ void GraphicsDevice::Begin2D()
 {
     if (!device) return;
     Matrix projection, identity;
-    MatrixOrthoLH(&projection, Config ? (float)Config->width : 800.0f, Config ? (float)Config->height : 600.0f, 0.0f,
-                  1.0f);
+    MatrixOrthoLH(&projection, (float)ScreenWidth(), (float)ScreenHeight(), 0.0f, 1.0f);
     MatrixIdentity(&identity);
     device->SetTransform(TS_PROJECTION, &projection);
     device->SetTransform(TS_WORLD, &identity);

@@ -7,7 +7,9 @@
 #include "host/System.h"
 #include "platform/Files.h"
 #include "platform/MathUtil.h"
+#include "platform/RandomUtil.h"
 #include "render/AnimLibrary.h"
+#include "render/GraphicsDevice.h"
 #include "render/MeshLibrary.h"
 
 #include <algorithm>
@@ -15,7 +17,7 @@
 #include <cstring>
 #include <string>
 
-float (*ColourPresetRandom)(float lo, float hi) = nullptr;
+float (*ColourPresetRandom)(float lo, float hi) = RandomFloatMWC;
 float (*MeshGroundHeight)(float x, float z, int option) = nullptr;
 
 namespace {
@@ -228,6 +230,12 @@ static void WriteGpuIndices(const std::vector<MeshTriangle>& triangles, int base
 
 bool IndexedMesh::BuildBuffers(const char* textureOverride, bool dynamic)
 {
+    return Build(textureOverride, dynamic, nullptr);
+}
+
+bool IndexedMesh::Build(const char* textureOverride, bool dynamic, const IndexedMesh* source)
+{
+    flags &= ~MESH_BUILT;
     if (!joints.empty() && !materials.empty() && materials[0].WeightCount() > 0) flags |= MESH_SKINNED;
     if (dynamic || (flags & MESH_SKINNED)) flags |= MESH_DYNAMIC;
     if (!joints.empty()) UpdateJointMatrices(0, -1, true);
@@ -263,7 +271,7 @@ bool IndexedMesh::BuildBuffers(const char* textureOverride, bool dynamic)
         if (textureOverride) CopyText(material.textureName, sizeof material.textureName, textureOverride);
         sub.repeatU = material.repeatU;
         sub.repeatV = material.repeatV;
-        // Textures, effect and technique are bound here once the graphics device draws meshes.
+        BindMaterial(i);
 
         sub.vertices.resize(material.VertexCount());
         WriteGpuVertices(i, multipliers, sub.vertices.data());
@@ -281,6 +289,23 @@ bool IndexedMesh::BuildBuffers(const char* textureOverride, bool dynamic)
             fileVertices[v].tangent = Vec4(sub.vertices[v].tangent);
         sub.verticesChanged = true;
         sub.indicesChanged = true;
+
+        // A copy indexes like its source: one index buffer serves both until one of them
+        // rewrites its indices.
+        if (source && i < source->SubMeshCount()) {
+            const SubMesh& original = source->subMeshes[i];
+            if (original.indexBuffer && !original.indicesChanged && original.indices == sub.indices &&
+                original.bufferIndices == sub.indices.size() && Graphics &&
+                original.indexBuffer.Get()->GetDevice() == Graphics->device) {
+                sub.indexBuffer.Share(original.indexBuffer.Get());
+                sub.bufferIndices = original.bufferIndices;
+                sub.indexBufferShared = original.indexBufferShared = true;
+                sub.indicesChanged = false;
+            }
+        }
+        // Without a device the mesh is built for the simulation (bounds, joints, rays) and
+        // gets its buffers when it is first drawn.
+        if (Graphics && Graphics->device && !UploadBuffers(i)) return false;
     }
     ComputeCentre();
     flags |= MESH_BUILT;
@@ -298,7 +323,7 @@ void IndexedMesh::Clone(const IndexedMesh& source)
     colourPreset = source.colourPreset;
     materials = source.materials;  // names copied, geometry shared
     joints = source.joints;        // links are indices, so they stay right
-    BuildBuffers(nullptr, false);
+    Build(nullptr, false, &source);
 
     animationCount = source.animationCount;
     for (int i = 0; i < ANIMATION_ID_COUNT; ++i) {

@@ -12,6 +12,8 @@
 // and translations, the joint matrices are rebuilt down the hierarchy and the sub-mesh vertices
 // rewritten from the material vertices. Because the pose lives in the mesh, every agent owns a
 // mesh of its own; the file data (geometry, animations) is shared and never copied.
+#include "host/GfxBuffers.h"
+#include "host/GfxTypes.h"
 #include "host/Maths.h"
 #include "render/Animation.h"
 
@@ -19,7 +21,9 @@
 #include <memory>
 #include <vector>
 
+class Effect;
 class MeshLibrary;
+struct TextureRecord;
 
 // IndexedMesh::flags
 constexpr uint32_t MESH_SKINNED = 0x10;    // joints, materials and skin weights present
@@ -124,6 +128,46 @@ struct MeshGpuVertex {
 };
 static_assert(sizeof(MeshGpuVertex) == 52, "the vertex layout is 52 bytes");
 
+// A counted device object that one holder keeps: released when the holder lets it go, moved
+// but never copied, so a sub-mesh frees exactly the references it took.
+template <class T>
+class DeviceObjectRef {
+public:
+    DeviceObjectRef() = default;
+    ~DeviceObjectRef() { Reset(); }
+    DeviceObjectRef(DeviceObjectRef&& other) noexcept : object_(other.object_) { other.object_ = nullptr; }
+    DeviceObjectRef& operator=(DeviceObjectRef&& other) noexcept
+    {
+        if (this != &other) {
+            Reset();
+            object_ = other.object_;
+            other.object_ = nullptr;
+        }
+        return *this;
+    }
+    DeviceObjectRef(const DeviceObjectRef&) = delete;
+    DeviceObjectRef& operator=(const DeviceObjectRef&) = delete;
+
+    T* Get() const { return object_; }
+    T** Out() { Reset(); return &object_; }  // for the creating call
+    // Holds another reference to object (shared with its other holders).
+    void Share(T* object)
+    {
+        if (object) object->AddRef();
+        Reset();
+        object_ = object;
+    }
+    void Reset()
+    {
+        if (object_) object_->Release();
+        object_ = nullptr;
+    }
+    explicit operator bool() const { return object_ != nullptr; }
+
+private:
+    T* object_ = nullptr;
+};
+
 // A material made ready for drawing.
 struct SubMesh {
     int vertexCount = 0;
@@ -141,20 +185,58 @@ struct SubMesh {
     bool verticesChanged = false;
     bool indicesChanged = false;
 
-    // ---- Device objects (vertex and index buffers, textures, effect, fixed-function
-    // material) are added here with the graphics device; they follow the arrays above.
+    // ---- On the graphics device. The buffers are made when the mesh is built and again
+    // whenever they are missing or too small for the arrays above; the arrays reach them
+    // before the next draw. A copy of a mesh may hold the index buffer of its source while
+    // both index alike: the first of them to rewrite its indices gets a buffer of its own.
+    DeviceObjectRef<GfxVertexBuffer> vertexBuffer;
+    DeviceObjectRef<GfxIndexBuffer> indexBuffer;
+    mutable bool indexBufferShared = false;
+    uint32_t bufferVertices = 0;  // vertices and indices the buffers hold now
+    uint32_t bufferIndices = 0;
+
+    // Records of the texture manager and the effect manager (they own them).
+    TextureRecord* diffuseTexture = nullptr;
+    TextureRecord* cubeMap = nullptr;
+    TextureRecord* normalMap = nullptr;
+    TextureRecord* specularMap = nullptr;
+    TextureRecord* blendTexture = nullptr;
+    TextureRecord* blendNormalMap = nullptr;
+    TextureRecord* alphaMap = nullptr;
+    Effect* effect = nullptr;
+    // The fixed-function material: white diffuse and ambient, no specular, no glow.
+    GfxMaterial material;
 };
 
 // A colour's red, green and blue channels times the multipliers (alpha kept).
 uint32_t ScaleColour(uint32_t argb, const float multipliers[3]);
 // The red, green and blue multipliers of a vertex colour preset (0 and unknown presets: none).
 void GetColourPreset(int preset, float out[3]);
-// The random draws of the presets (the game's multiply-with-carry generator, lo..hi); until it
-// is installed the varying presets do not vary.
+// The random draws of the presets: the game's multiply-with-carry generator (lo..hi), so that
+// colour variety never disturbs the seeded level sequence. Null: the presets do not vary.
 extern float (*ColourPresetRandom)(float lo, float hi);
 // The ground height under a world point, for meshes draped over the terrain (the terrain
 // installs it); without it conforming leaves the heights as they are.
 extern float (*MeshGroundHeight)(float x, float z, int option);
+
+// ---- Drawing
+// Render passes of IndexedMesh::Render: the depth pass draws the effects' "zpass" technique,
+// the glow pass their "glow" (or "noglow"), every other pass their main technique.
+constexpr int MESH_PASS_DEPTH = 1;
+constexpr int MESH_PASS_GLOW = 3;
+// Where the drawing code puts the mesh it is about to draw; the frustum test of a mesh of
+// several sub-meshes moves their boxes there.
+extern Vec3 MeshRenderPosition;
+// Sub-meshes sent to be drawn (the frame statistics read it and reset it).
+extern int MeshDrawCount;
+// The effects' scene values (view, eye, shadow and fog textures) are set again by the next mesh
+// drawn. They are also set again whenever the technique changes and once every frame; a pass
+// that changes the view within a frame (reflections) calls this first.
+void ForgetMeshSceneParameters();
+// The vertex layout of every mesh buffer (made once per device, shared by all meshes).
+GfxVertexDeclaration* GetMeshVertexDeclaration();
+// Lets go of the shared vertex layout (before the device is destroyed).
+void ReleaseMeshVertexDeclaration();
 
 class IndexedMesh {
 public:
@@ -177,8 +259,10 @@ public:
     // LoadMeshFile with the stored name, then BuildBuffers; for meshes whose loading waited.
     bool LoadAndBuild(bool dynamic);
     // Makes the sub-meshes from the materials: mirrored vertices, indices, bounds, tangents,
-    // the bind pose of the joints. textureOverride (when not null) replaces every material's
-    // texture name first. Sets MESH_BUILT.
+    // the bind pose of the joints, textures, effect and technique, and (with a graphics device)
+    // the vertex and index buffers. textureOverride (when not null) replaces every material's
+    // texture name first. Sets MESH_BUILT; false, with it clear, when the data cannot be drawn
+    // or a buffer could not be made.
     bool BuildBuffers(const char* textureOverride, bool dynamic);
     // Turns this mesh into a copy of source that shares its geometry and animations, with
     // its own materials, joints, pose and sub-meshes, named "<base name>_clone". The copy is
@@ -195,6 +279,10 @@ public:
     // pose changed, rebuilds the joint matrices and skins every sub-mesh. timeStep is the frame
     // delta, 0 while the game is paused.
     virtual void Update(float timeStep);
+    // Draws every sub-mesh: through its effect with the technique of the pass (MESH_PASS_*), or
+    // with the fixed-function pipeline, where pass means "textured". Sub-meshes of a mesh of
+    // several are culled against the view frustum one by one.
+    virtual void Render(int pass, bool fixedFunction);
     // Moves the animation time on (the Scene calls it once per frame besides Update).
     void AdvanceAnimation(float timeStep) { time += timeStep; }
     // The sampling behind Update; true when the pose changed. frame < 0 skips the
@@ -222,6 +310,15 @@ public:
     bool IsAnimated() const { return (flags & MESH_BUILT) != 0 && !subMeshes.empty(); }
     // Index of the first joint of that name (without regard to case), or -1.
     int FindJoint(const char* jointName) const;
+
+    // ---- Device buffers
+    // Lets go of every sub-mesh's vertex and index buffer (before a device reset, or when the
+    // mesh's user gives it up). Drawing the mesh again makes them anew.
+    void ReleaseBuffers();
+    // After a device reset: makes the buffers again and fills them with what the mesh showed
+    // before (the pose, the draped heights, the faded colours and the instance batch stay as
+    // they were). False when a buffer could not be made.
+    bool RestoreBuffers();
 
     // ---- Geometry
     // Rewrites sub-mesh i from material i (mirrored, coloured with the mesh's colour preset,
@@ -305,6 +402,13 @@ public:
 private:
     friend class MeshLibrary;
     void ResetAnimationState();
+    // BuildBuffers; a copy may take over source's index buffers where they index alike.
+    bool Build(const char* textureOverride, bool dynamic, const IndexedMesh* source);
+    // Textures, effect, technique and fixed-function material of sub-mesh i from material i.
+    void BindMaterial(int i);
+    // Makes sub-mesh i's buffers when missing (or too small) and sends it the arrays that
+    // changed. False when there is no device or a buffer could not be made or filled.
+    bool UploadBuffers(int i);
     // Writes material i's vertices into out (mirrored, coloured with the multipliers).
     void WriteGpuVertices(int i, const float multipliers[3], MeshGpuVertex* out) const;
 

@@ -3,12 +3,33 @@
 #include "host/Log.h"
 #include "host/System.h"
 #include "render/AnimLibrary.h"
+#include "render/GraphicsDevice.h"
 #include "render/IndexedMesh.h"
 
 #include <cstdio>
 #include <cstring>
 
 MeshLibrary* TheMeshLibrary = nullptr;
+
+namespace {
+
+void ReleaseLibraryMeshes(void*)
+{
+    if (TheMeshLibrary) TheMeshLibrary->ReleaseAll();
+}
+
+void RestoreLibraryMeshes(void*)
+{
+    if (TheMeshLibrary) TheMeshLibrary->RestoreAll();
+}
+
+}  // namespace
+
+MeshLibrary::MeshLibrary()
+{
+    SetDeviceReleaseStep(RELEASE_MESHES, ReleaseLibraryMeshes);
+    SetDeviceRestoreStep(RESTORE_MESHES, RestoreLibraryMeshes);
+}
 
 MeshLibrary::~MeshLibrary()
 {
@@ -96,7 +117,7 @@ void MeshLibrary::RemoveMesh(IndexedMesh* mesh)
             ++i;
     }
     if (mesh->library_ == this) mesh->library_ = nullptr;
-    // Once meshes are drawn, the mesh's device buffers are released here as well.
+    mesh->ReleaseBuffers();
 }
 
 bool MeshLibrary::ReleaseMesh(IndexedMesh* mesh)
@@ -108,6 +129,26 @@ bool MeshLibrary::ReleaseMesh(IndexedMesh* mesh)
         return true;
     }
     return false;
+}
+
+void MeshLibrary::ReleaseAll()
+{
+    for (auto* list : {&loaded_, &cloned_})
+        for (auto& entry : *list) {
+            if (entry->flags & MESH_ENTRY_RELEASED) continue;
+            entry->mesh->ReleaseBuffers();
+            entry->flags |= MESH_ENTRY_RELEASED;
+        }
+}
+
+void MeshLibrary::RestoreAll()
+{
+    for (auto* list : {&loaded_, &cloned_})
+        for (auto& entry : *list) {
+            if (!(entry->flags & MESH_ENTRY_RELEASED)) continue;
+            if (!entry->mesh->RestoreBuffers()) Log("ERROR: the buffers of mesh %s could not be made again\n", entry->name);
+            entry->flags &= ~MESH_ENTRY_RELEASED;
+        }
 }
 
 void MeshLibrary::LoadPendingAnimations()

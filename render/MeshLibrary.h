@@ -14,6 +14,9 @@
 //
 // Most meshes are requested with loading deferred while a level's scripts are read and are
 // then loaded in one pass (LoadAll) behind a progress display.
+//
+// Around a device reset the graphics device's release and restore lists reach every mesh of
+// both lists through the game's library (TheMeshLibrary): ReleaseAll before, RestoreAll after.
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -37,7 +40,9 @@ using LoadingProgressFunction = void (*)(const char* text, float progress, bool 
 
 class MeshLibrary {
 public:
-    MeshLibrary() = default;
+    // Fills the mesh steps of the device's release and restore lists (they act on
+    // TheMeshLibrary).
+    MeshLibrary();
     ~MeshLibrary();
     MeshLibrary(const MeshLibrary&) = delete;
     MeshLibrary& operator=(const MeshLibrary&) = delete;
@@ -53,11 +58,17 @@ public:
     void LoadAll(LoadingProgressFunction progress = nullptr);
     // Lists a mesh in the cloned list (under its own name when name is null).
     void Add(IndexedMesh* mesh, const char* name, uint32_t entryFlags);
-    // Takes every cloned-list entry of mesh off the list. The mesh stays its maker's.
+    // Takes every cloned-list entry of mesh off the list and lets go of the mesh's device
+    // buffers. The mesh stays its maker's.
     void RemoveMesh(IndexedMesh* mesh);
     // Hands back a caller's own copy of a skinned mesh: its entry goes and the mesh is
     // destroyed. False (nothing done) for shared meshes and meshes the library does not own.
     bool ReleaseMesh(IndexedMesh* mesh);
+    // Before a device reset: every mesh of both lists lets go of its buffers, once (a second
+    // release before the restore does nothing).
+    void ReleaseAll();
+    // After the reset: the meshes released before make their buffers again.
+    void RestoreAll();
     // Loads the deferred animations of the animation library, now that their meshes are loaded.
     void LoadPendingAnimations();
     // Writes both lists to the log and standard output (a console command).

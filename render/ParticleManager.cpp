@@ -7,6 +7,9 @@
 #include "platform/Timer.h"
 #include "render/Camera.h"
 #include "render/Draw2D.h"
+#include "render/GraphicsDevice.h"
+#include "render/RenderStateCache.h"
+#include "render/TextureManager.h"
 
 #include <cstring>
 #include <vector>
@@ -57,9 +60,11 @@ ParticleManager::~ParticleManager()
 bool ParticleManager::CreateBuffers(ParticleSystem* system)
 {
     SafeRelease(&system->vertexBuffer);
-    if (!CreateVertexBuffer(VERTICES_PER_SYSTEM * sizeof(ParticleVertex), USAGE_DYNAMIC | USAGE_WRITEONLY,
-                            PARTICLE_FVF, &system->vertexBuffer))
+    if (!Graphics->CreateVertexBuffer(VERTICES_PER_SYSTEM * sizeof(ParticleVertex), USAGE_DYNAMIC | USAGE_WRITEONLY,
+                                      PARTICLE_FVF, &system->vertexBuffer)) {
+        system->vertexBuffer = nullptr;
         return false;
+    }
     void* data = nullptr;
     if (GfxFailed(system->vertexBuffer->Lock(0, 0, &data, 0))) return false;
     ParticleVertex* v = (ParticleVertex*)data;
@@ -77,10 +82,13 @@ void ParticleManager::ReleaseBuffers()
 
 void ParticleManager::RestoreBuffers()
 {
-    if (!GetDrawDevice()) return;
+    if (!Graphics || !Graphics->device) return;
     for (int i = 0; i < SYSTEM_COUNT; ++i) CreateBuffers(&records_[i]);
     SafeRelease(&indexBuffer);
-    if (!CreateIndexBuffer(INDICES * sizeof(uint16_t), USAGE_WRITEONLY, FMT_INDEX16, &indexBuffer)) return;
+    if (!Graphics->CreateIndexBuffer(INDICES * sizeof(uint16_t), USAGE_WRITEONLY, FMT_INDEX16, &indexBuffer)) {
+        indexBuffer = nullptr;
+        return;
+    }
     void* data = nullptr;
     if (GfxFailed(indexBuffer->Lock(0, 0, &data, 0))) return;
     uint16_t* index = (uint16_t*)data;
@@ -149,7 +157,7 @@ ParticleSystem* ParticleManager::LoadTemplate(const char* path)
 {
     ParticleSystem* record = TakeTemplateRecord();
     if (!record) return nullptr;
-    record->texture = FindDrawTexture("particle.dds");
+    record->texture = Textures ? Textures->FindTexture("particle.dds") : nullptr;
     parser.LoadFile(path, record);
     return record;
 }
@@ -256,25 +264,19 @@ void ParticleManager::UpdateWith(float dt)
 
 void ParticleManager::Render()
 {
-    GfxDevice* device = GetDrawDevice();
-    if (!device) return;
+    if (!Graphics || !Graphics->device) return;
     ParticleContext& world = GetParticleContext();
     float dt = FrameStep();
 
     // The quads are written in view space.
     Matrix identity;
     MatrixIdentity(&identity);
-    SetTransform(TS_VIEW, identity);
-    SetTransform(TS_WORLD, identity);
-    SetRenderState(RS_LIGHTING, 0);
-    SetRenderState(RS_ZWRITEENABLE, 0);
-    SetTextureStageState(0, TSS_COLOROP, TOP_MODULATE);
-    SetTextureStageState(0, TSS_COLORARG1, TA_TEXTURE);
-    SetTextureStageState(0, TSS_COLORARG2, TA_DIFFUSE);
-    SetTextureStageState(0, TSS_ALPHAOP, TOP_MODULATE);
-    SetTextureStageState(0, TSS_ALPHAARG1, TA_TEXTURE);
-    SetTextureStageState(0, TSS_ALPHAARG2, TA_DIFFUSE);
-    SetTextureStageState(1, TSS_COLOROP, TOP_DISABLE);
+    Graphics->SetTransform(TS_VIEW, &identity);
+    Graphics->SetTransform(TS_WORLD, &identity);
+    RenderStates.SetRenderState(RS_LIGHTING, 0);
+    RenderStates.SetRenderState(RS_ZWRITEENABLE, 0);
+    SetStageModulate();
+    RenderStates.SetTextureStageState(1, TSS_COLOROP, TOP_DISABLE);
 
     bool indicesSet = false;
     for (auto* node = active.head; node; node = node->next) {
@@ -282,29 +284,29 @@ void ParticleManager::Render()
         if (system->ParticleCount() == 0 || (system->flags & PARTICLE_STATE_OFF)) continue;
         if (system->owner && !world.IsEntityVisible(system->owner)) continue;
         if (!indicesSet) {
-            device->SetIndices(indexBuffer);
+            Graphics->SetIndices(indexBuffer);
             indicesSet = true;
         }
         if (!system->texture || !system->texture->texture) continue;
-        SetRenderState(RS_ALPHABLENDENABLE, (system->flags & PARTICLE_RENDER_ALPHA) ? 1 : 0);
-        SetRenderState(RS_SRCBLEND, system->sourceBlend);
-        SetRenderState(RS_DESTBLEND, system->destBlend);
+        RenderStates.SetRenderState(RS_ALPHABLENDENABLE, (system->flags & PARTICLE_RENDER_ALPHA) ? 1 : 0);
+        RenderStates.SetRenderState(RS_SRCBLEND, system->sourceBlend);
+        RenderStates.SetRenderState(RS_DESTBLEND, system->destBlend);
         if (world.IsPlaying() && !system->IsVisible()) continue;
-        device->SetTexture(0, (GfxBaseTexture*)system->texture->texture);
+        Graphics->SetTexture(system->texture, 0);
         int quads = system->BuildQuads(dt);
         if (quads == 0 || !indexBuffer) continue;
-        device->SetStreamSource(0, system->vertexBuffer, 0, sizeof(ParticleVertex));
-        device->SetFVF(PARTICLE_FVF);
-        device->SetProgram(nullptr);
+        Graphics->SetStreamSource(system->vertexBuffer, sizeof(ParticleVertex));
+        Graphics->SetFVF(PARTICLE_FVF);
+        Graphics->SetProgram(nullptr);
         const bool ground = (system->flags & PARTICLE_GROUND_WEATHER) != 0;
-        if (ground) SetRenderState(RS_ZENABLE, ZB_FALSE);
-        device->DrawIndexedPrimitive(PT_TRIANGLELIST, 0, 0, (uint32_t)quads * 4, 0, (uint32_t)quads * 2);
-        if (ground) SetRenderState(RS_ZENABLE, ZB_TRUE);
+        if (ground) RenderStates.SetRenderState(RS_ZENABLE, ZB_FALSE);
+        Graphics->DrawIndexedPrimitive(PT_TRIANGLELIST, (uint32_t)quads * 4, (uint32_t)quads * 2);
+        if (ground) RenderStates.SetRenderState(RS_ZENABLE, ZB_TRUE);
     }
 
-    SetTransform(TS_VIEW, ViewMatrix);
-    SetRenderState(RS_ZWRITEENABLE, 1);
-    SetRenderState(RS_DESTBLEND, BLEND_INVSRCALPHA);
-    SetTextureStageState(0, TSS_ALPHAOP, TOP_MODULATE);
-    SetTextureStageState(0, TSS_ALPHAARG1, TA_TEXTURE);
+    Graphics->SetTransform(TS_VIEW, &ViewMatrix);
+    RenderStates.SetRenderState(RS_ZWRITEENABLE, 1);
+    RenderStates.SetRenderState(RS_DESTBLEND, BLEND_INVSRCALPHA);
+    RenderStates.SetTextureStageState(0, TSS_ALPHAOP, TOP_MODULATE);
+    RenderStates.SetTextureStageState(0, TSS_ALPHAARG1, TA_TEXTURE);
 }

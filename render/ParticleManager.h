@@ -6,6 +6,7 @@
 //
 // Templates live apart from the pool, so that however many definitions there are, all 100
 // records stay free to play. Spawning and emitting never allocate.
+#include "render/DeviceListing.h"
 #include "render/ParticleParser.h"
 #include "render/ParticleSystem.h"
 
@@ -20,7 +21,9 @@ public:
     static const char* const LOOSE_FOLDER;
 
     // Every record with its particles and vertex buffer, the shared index buffer, the parser,
-    // then the definitions from the package.
+    // then the definitions from the package. The manager enters its buffers in the graphics
+    // device's lost-device lists and takes them out when deleted (of several managers, the
+    // latest made is the one listed).
     ParticleManager();
     ~ParticleManager();
     ParticleManager(const ParticleManager&) = delete;
@@ -52,7 +55,7 @@ public:
     // Steps the live systems as Update does, with a given step (in seconds, not clamped).
     void UpdateWith(float dt);
 
-    // Before and after a device reset.
+    // Before and after a device reset (the device's lists call them).
     void ReleaseBuffers();
     void RestoreBuffers();
 
@@ -77,6 +80,8 @@ private:
     ParticleSystem* records_ = nullptr;
     ParticleSystem* templateRecords_ = nullptr;
     PooledList<ParticleSystem*> spareTemplates_;
+    DeviceListing<ParticleManager, &ParticleManager::ReleaseBuffers, &ParticleManager::RestoreBuffers> listing_{
+        this, RELEASE_PARTICLES, RESTORE_PARTICLES};
 };
 
 // The package the definitions were read from, kept open between reloads.

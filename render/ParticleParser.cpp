@@ -2,8 +2,8 @@
 
 #include "host/System.h"
 #include "platform/Files.h"
-#include "render/Draw2D.h"
 #include "render/ParticleSystem.h"
+#include "render/TextureManager.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -203,7 +203,7 @@ char* ParticleParser::ParseDefinition(char* text, ParticleSystem* record)
             if (file) {
                 char path[MAX_PATH_TEXT];
                 snprintf(path, sizeof path, "Data/textures/effects/%s", file);
-                record->texture = GetDrawTexture(path);
+                record->texture = Textures ? Textures->GetTexture(path) : nullptr;
             }
             break;
         }

@@ -13,7 +13,7 @@
 
 class Entity;
 class GfxVertexBuffer;
-struct DrawTexture;
+struct TextureRecord;
 
 struct Particle {
     Vec3 position;
@@ -164,7 +164,7 @@ public:
     Vec3 boxMin;
     Vec3 boxMax;
     GfxVertexBuffer* vertexBuffer;
-    DrawTexture* texture;
+    TextureRecord* texture;  // the texture manager's; none: the system is not drawn
 
 private:
     void FreeParticle(PooledList<Particle*>::Node* previous, PooledList<Particle*>::Node* node);

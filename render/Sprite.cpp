@@ -5,6 +5,9 @@
 #include "host/System.h"
 #include "render/Camera.h"
 #include "render/Draw2D.h"
+#include "render/GraphicsDevice.h"
+#include "render/RenderStateCache.h"
+#include "render/TextureManager.h"
 
 #include <cmath>
 #include <cstring>
@@ -16,10 +19,24 @@ Sprite* table[SPRITE_TABLE_SIZE] = {};
 int tableCount = 0;
 bool warnedFull = false;
 
+void ReleaseTableSprites(void*)
+{
+    ReleaseAllSprites();
+}
+
+void RestoreTableSprites(void*)
+{
+    RestoreAllSprites();
+}
+
 // First empty slot below the high-water mark, else the next one. A full table leaves the
 // sprite out (its buffer then lives in the managed pool, so resets never need it).
 void Register(Sprite* sprite)
 {
+    // The table is the sprites' owner in the lost-device lists (entered again each time, as
+    // the lists may have been emptied since).
+    SetDeviceReleaseStep(RELEASE_SPRITES, ReleaseTableSprites);
+    SetDeviceRestoreStep(RESTORE_SPRITES, RestoreTableSprites);
     for (int i = 0; i < tableCount; ++i)
         if (!table[i]) {
             table[i] = sprite;
@@ -47,6 +64,23 @@ bool Near(float a, float b, float tolerance)
     return fabsf(a - b) <= tolerance;
 }
 
+TextureRecord* TextureOf(const char* path)
+{
+    return path && Textures ? Textures->GetTexture(path) : nullptr;
+}
+
+void StoreRect(Sprite& sprite, const ScreenRect& rect)
+{
+    sprite.left = rect.left;
+    sprite.top = rect.top;
+    sprite.right = rect.right;
+    sprite.bottom = rect.bottom;
+    sprite.x = (int16_t)rect.left;
+    sprite.y = (int16_t)rect.top;
+    sprite.width = rect.right - rect.left;
+    sprite.height = rect.bottom - rect.top;
+}
+
 }  // namespace
 
 Sprite::Sprite() = default;
@@ -59,10 +93,12 @@ Sprite::~Sprite()
 bool Sprite::CreateBuffer()
 {
     SafeRelease(&vertexBuffer);
-    if (!GetDrawDevice()) return false;
+    if (!Graphics || !Graphics->device) return false;
     uint32_t usage = USAGE_WRITEONLY | ((flags & SPRITE_DYNAMIC) ? (uint32_t)USAGE_DYNAMIC : 0u);
-    GfxPool pool = tableSlot >= 0 ? POOL_DEFAULT : POOL_MANAGED;
-    if (!CreateVertexBuffer(sizeof vertices, usage, SPRITE_FVF, &vertexBuffer, pool)) {
+    bool made = tableSlot >= 0 ? Graphics->CreateVertexBuffer(sizeof vertices, usage, SPRITE_FVF, &vertexBuffer)
+                               : CreateManagedVertexBuffer(sizeof vertices, usage, SPRITE_FVF, &vertexBuffer);
+    if (!made) {
+        vertexBuffer = nullptr;
         ShowMessageBox("", "Failed creating vb");
         return false;
     }
@@ -147,7 +183,7 @@ void Sprite::InitGroundQuad(const Vec3& at, const char* texturePath, bool dynami
     ua = va = 0.0f;
     ub = vb = 1.0f;
     if (dynamic) flags |= SPRITE_DYNAMIC;
-    texture = GetDrawTexture(texturePath);
+    texture = TextureOf(texturePath);
     if (tableSlot < 0) Register(this);
     Rebuild();
     CreateBuffer();
@@ -156,14 +192,7 @@ void Sprite::InitGroundQuad(const Vec3& at, const char* texturePath, bool dynami
 void Sprite::SetRect(const ScreenRect& rect)
 {
     if (rect == ScreenRect{left, top, right, bottom}) return;
-    left = rect.left;
-    top = rect.top;
-    right = rect.right;
-    bottom = rect.bottom;
-    x = (int16_t)left;
-    y = (int16_t)top;
-    width = right - left;
-    height = bottom - top;
+    StoreRect(*this, rect);
     Rebuild();
 }
 
@@ -186,14 +215,7 @@ void Sprite::SetRectColor(const ScreenRect& rect, uint32_t newColour)
 {
     if (rect == ScreenRect{left, top, right, bottom} && newColour == colour) return;
     colour = newColour;
-    left = rect.left;
-    top = rect.top;
-    right = rect.right;
-    bottom = rect.bottom;
-    x = (int16_t)left;
-    y = (int16_t)top;
-    width = right - left;
-    height = bottom - top;
+    StoreRect(*this, rect);
     Rebuild();
 }
 
@@ -248,44 +270,32 @@ void Sprite::SetGroundPosition(const Vec3& at)
 
 void Sprite::Draw()
 {
-    GfxDevice* device = GetDrawDevice();
-    if (!device || (flags & SPRITE_HIDDEN) || !vertexBuffer) return;
+    if (!Graphics || !Graphics->device || (flags & SPRITE_HIDDEN) || !vertexBuffer) return;
     const bool grey = (flags & SPRITE_GREY) != 0;
-    device->SetTexture(0, texture ? (GfxBaseTexture*)texture->texture : nullptr);
-    SetRenderState(RS_ALPHABLENDENABLE, grey ? 0 : 1);
-    SetRenderState(RS_SRCBLEND, BLEND_SRCALPHA);
-    SetRenderState(RS_DESTBLEND, BLEND_INVSRCALPHA);
-    SetTextureStageState(0, TSS_ALPHAOP, TOP_MODULATE);
-    SetTextureStageState(0, TSS_ALPHAARG1, TA_TEXTURE);
-    SetTextureStageState(0, TSS_ALPHAARG2, TA_DIFFUSE);
+    Graphics->SetTexture(texture, 0);
+    RenderStates.SetRenderState(RS_ALPHABLENDENABLE, grey ? 0 : 1);
+    RenderStates.SetRenderState(RS_SRCBLEND, BLEND_SRCALPHA);
+    RenderStates.SetRenderState(RS_DESTBLEND, BLEND_INVSRCALPHA);
+    SetStageModulate();
     if (grey) {
         // Desaturated: each texel dotted with a weighting of its channels.
-        SetRenderState(RS_TEXTUREFACTOR, 0xFFB369E2);
-        SetTextureStageState(0, TSS_COLOROP, TOP_DOTPRODUCT3);
-        SetTextureStageState(0, TSS_COLORARG1, TA_TEXTURE);
-        SetTextureStageState(0, TSS_COLORARG2, TA_TFACTOR);
-    } else {
-        SetTextureStageState(0, TSS_COLOROP, TOP_MODULATE);
-        SetTextureStageState(0, TSS_COLORARG1, TA_TEXTURE);
-        SetTextureStageState(0, TSS_COLORARG2, TA_DIFFUSE);
+        RenderStates.SetRenderState(RS_TEXTUREFACTOR, 0xFFB369E2);
+        RenderStates.SetTextureStageState(0, TSS_COLOROP, TOP_DOTPRODUCT3);
+        RenderStates.SetTextureStageState(0, TSS_COLORARG2, TA_TFACTOR);
     }
-    SetTextureStageState(1, TSS_COLOROP, TOP_DISABLE);
+    RenderStates.SetTextureStageState(1, TSS_COLOROP, TOP_DISABLE);
     uint32_t address = (flags & SPRITE_WRAP) ? TADDRESS_WRAP : TADDRESS_CLAMP;
-    SetSamplerState(0, SAMP_ADDRESSU, address);
-    SetSamplerState(0, SAMP_ADDRESSV, address);
+    RenderStates.SetSamplerState(0, SAMP_ADDRESSU, address);
+    RenderStates.SetSamplerState(0, SAMP_ADDRESSV, address);
     uint32_t filter = (flags & SPRITE_POINT_FILTER) ? TEXF_POINT : TEXF_LINEAR;
-    SetSamplerState(0, SAMP_MAGFILTER, filter);
-    SetSamplerState(0, SAMP_MINFILTER, filter);
-    SetRenderState(RS_FOGENABLE, 0);
-    device->SetProgram(nullptr);
-    device->SetFVF(SPRITE_FVF);
-    device->SetStreamSource(0, vertexBuffer, 0, sizeof(SpriteVertex));
-    device->DrawPrimitive(PT_TRIANGLEFAN, 0, 2);
-    if (grey) {
-        SetTextureStageState(0, TSS_COLOROP, TOP_MODULATE);
-        SetTextureStageState(0, TSS_COLORARG1, TA_TEXTURE);
-        SetTextureStageState(0, TSS_COLORARG2, TA_DIFFUSE);
-    }
+    RenderStates.SetSamplerState(0, SAMP_MAGFILTER, filter);
+    RenderStates.SetSamplerState(0, SAMP_MINFILTER, filter);
+    RenderStates.SetRenderState(RS_FOGENABLE, 0);
+    Graphics->SetProgram(nullptr);
+    Graphics->SetFVF(SPRITE_FVF);
+    Graphics->SetStreamSource(vertexBuffer, sizeof(SpriteVertex));
+    Graphics->DrawPrimitive(PT_TRIANGLEFAN, 2);
+    if (grey) SetStageModulate();
 }
 
 void Sprite::Release()
@@ -299,21 +309,14 @@ Sprite* CreateSprite(int x, int y, int w, int h, const char* texturePath, uint32
 {
     Sprite* sprite = new (std::nothrow) Sprite();
     if (!sprite) return nullptr;
-    sprite->texture = GetDrawTexture(texturePath);
+    sprite->texture = TextureOf(texturePath);
     sprite->colour = colour;
     sprite->ua = ua;
     sprite->va = va;
     sprite->ub = ub;
     sprite->vb = vb;
     if (dynamic) sprite->flags |= SPRITE_DYNAMIC;
-    sprite->left = x;
-    sprite->top = y;
-    sprite->right = x + w;
-    sprite->bottom = y + h;
-    sprite->x = (int16_t)x;
-    sprite->y = (int16_t)y;
-    sprite->width = w;
-    sprite->height = h;
+    StoreRect(*sprite, ScreenRect{x, y, x + w, y + h});
     Register(sprite);
     sprite->Rebuild();
     sprite->CreateBuffer();
@@ -326,7 +329,7 @@ Sprite* CreateBillboardSprite(const Vec3& from, const Vec3& to, const char* text
     Sprite* sprite = new (std::nothrow) Sprite();
     if (!sprite) return nullptr;
     sprite->kind = Sprite::BILLBOARD;
-    sprite->texture = GetDrawTexture(texturePath);
+    sprite->texture = TextureOf(texturePath);
     sprite->colour = colour;
     sprite->lineFrom = from;
     sprite->lineTo = to;

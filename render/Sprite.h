@@ -5,14 +5,16 @@
 // quads, billboards and lines are placed in the world.
 //
 // Every sprite is kept in one table while it lives, so that a device reset can release and
-// remake all their buffers. A sprite leaves the table when it is released or deleted.
+// remake all their buffers: the table enters itself in the graphics device's lost-device
+// lists when sprites are registered. A sprite leaves the table when it is released or deleted.
+// Textures come from the texture manager, which keeps them across resets.
 #include "host/GfxTypes.h"
 #include "host/Maths.h"
 
 #include <cstdint>
 
 class GfxVertexBuffer;
-struct DrawTexture;
+struct TextureRecord;
 
 struct ScreenRect {
     int left = 0, top = 0, right = 0, bottom = 0;
@@ -87,7 +89,7 @@ public:
     uint32_t colour = 0xFFFFFFFF;
     Vec3 position;
     GfxVertexBuffer* vertexBuffer = nullptr;
-    DrawTexture* texture = nullptr;
+    TextureRecord* texture = nullptr;  // the texture manager's; null without one
     // Top-left, top-right, bottom-right, bottom-left as last built.
     SpriteVertex vertices[4] = {};
     uint32_t flags = 0;
@@ -101,7 +103,7 @@ public:
 };
 
 // A screen sprite of w x h pixels at (x, y) with the texture of a data path (through the
-// texture loader), a colour and texture coordinates; dynamic sprites are rewritten often.
+// texture manager), a colour and texture coordinates; dynamic sprites are rewritten often.
 // Registered in the sprite table. Null when memory runs out.
 Sprite* CreateSprite(int x, int y, int w, int h, const char* texturePath, uint32_t colour, float ua, float va,
                      float ub, float vb, bool dynamic);

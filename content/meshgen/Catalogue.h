@@ -11,9 +11,13 @@
 
 class IndexedMesh;
 
-// What the generated meshes draw with.
+// What the generated meshes draw with: units, buildings and what they carry are lit and
+// normal-mapped; the sky and ground decals are flat. Their paint is in the vertex colours, over
+// a white texture.
+constexpr const char* LIT_MESH_EFFECT = "data/shaders/botbuilding.fx";
 constexpr const char* MESH_EFFECT = "data/shaders/flat.fx";
 constexpr const char* WHITE_TEXTURE = "data/textures/white.dds";
+constexpr const char* FLAT_NORMAL_MAP = "data/textures/normalmapnone.dds";
 
 struct MeshRecipe {
     const char* fileName;  // the package entry the game asks for

@@ -4,14 +4,14 @@
 
 #include <cmath>
 
-ModelBuilder::ModelBuilder(const char* texture, const char* effect)
+ModelBuilder::ModelBuilder(const char* texture, const char* effect, const char* normalMap)
 {
-    AddMaterial(texture, effect);
+    AddMaterial(texture, effect, normalMap);
 }
 
-int ModelBuilder::AddMaterial(const char* texture, const char* effect)
+int ModelBuilder::AddMaterial(const char* texture, const char* effect, const char* normalMap)
 {
-    materials_.push_back(Material{texture, effect, MeshPart(), {}});
+    materials_.push_back(Material{texture, effect, normalMap ? normalMap : "none", MeshPart(), {}});
     return (int)materials_.size() - 1;
 }
 
@@ -47,6 +47,7 @@ void ModelBuilder::Build(IndexedMesh* mesh) const
         MeshMaterial& material = mesh->materials[m];
         CopyText(material.textureName, sizeof material.textureName, source.texture.c_str());
         CopyText(material.effectName, sizeof material.effectName, source.effect.c_str());
+        CopyText(material.normalMapName, sizeof material.normalMapName, source.normalMap.c_str());
         MeshGeometry& geometry = material.EditGeometry();
         geometry.vertices = source.part.vertices;
         // Rounding noise of the turns (1e-8 where 0 was meant) would only clutter the files.

@@ -17,10 +17,11 @@
 
 class ModelBuilder {
 public:
-    ModelBuilder(const char* texture, const char* effect);
+    // normalMap null: none (the game then binds its flat normal map).
+    ModelBuilder(const char* texture, const char* effect, const char* normalMap = nullptr);
 
     // Starts another material; parts added after go into it. Returns its index.
-    int AddMaterial(const char* texture, const char* effect);
+    int AddMaterial(const char* texture, const char* effect, const char* normalMap = nullptr);
     // A joint offset from its parent's origin (joints are not turned at rest); the first joint
     // is the root of all others. Returns its index.
     int AddJoint(const char* name, int parent, const Vec3& offset);
@@ -37,6 +38,7 @@ private:
     struct Material {
         std::string texture;
         std::string effect;
+        std::string normalMap;
         MeshPart part;
         std::vector<int> vertexJoints;
     };

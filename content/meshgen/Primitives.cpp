@@ -58,7 +58,7 @@ MeshPart Nuggets(float top)
 
 void MakeHopper(IndexedMesh* mesh, int fill)
 {
-    ModelBuilder model(WHITE_TEXTURE, MESH_EFFECT);
+    ModelBuilder model(WHITE_TEXTURE, LIT_MESH_EFFECT, FLAT_NORMAL_MAP);
     model.Add(HopperBin());
     if (fill == 1) {
         model.Add(Box(Vec3(0.52f, 0.12f, 0.42f)).Move(0.0f, 0.1f, 0.0f).Colour(ORE_DARK[0], ORE_DARK[1], ORE_DARK[2]));

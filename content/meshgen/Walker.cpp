@@ -73,7 +73,7 @@ void AddLeg(ModelBuilder& model, int chassis, const char* hipName, const char* k
 
 void MakeWalker(IndexedMesh* mesh)
 {
-    ModelBuilder model(WHITE_TEXTURE, MESH_EFFECT);
+    ModelBuilder model(WHITE_TEXTURE, LIT_MESH_EFFECT, FLAT_NORMAL_MAP);
     int chassis = model.AddJoint("Chassis", -1, Vec3(0.0f, CHASSIS_HEIGHT, 0.0f));
 
     // Hull: a side profile with a sloping nose, as wide as the space between the hips.

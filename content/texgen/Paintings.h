@@ -16,6 +16,14 @@ bool PaintPow30(Canvas& c);
 bool PaintDefaultColourMap(Canvas& c);
 bool PaintParticle(Canvas& c);
 
+// Particle shapes (ParticleTextures.cpp).
+bool PaintSmoke(Canvas& c);
+bool PaintSpark(Canvas& c);
+bool PaintFlame(Canvas& c);
+bool PaintRing(Canvas& c);
+bool PaintSnowflake(Canvas& c);
+bool PaintStar(Canvas& c);
+
 // Ground, water and lava (GroundTextures.cpp).
 bool PaintGrass(Canvas& c);
 bool PaintDirt(Canvas& c);

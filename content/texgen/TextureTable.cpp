@@ -42,6 +42,14 @@ const std::vector<TextureRecipe>& TextureRecipes()
         {"textures/colormaps/defaultcolor.dds", 256, 256, Argb, NoMips, Picture, PaintDefaultColourMap},
         {"textures/particle.dds", 64, 64, Argb, Mips, Picture, PaintParticle},
 
+        // Particle shapes, coloured by the particle definitions.
+        {"textures/effects/smoke.dds", 64, 64, Argb, Mips, Picture, PaintSmoke},
+        {"textures/effects/spark.dds", 64, 64, Argb, Mips, Picture, PaintSpark},
+        {"textures/effects/flame.dds", 64, 64, Argb, Mips, Picture, PaintFlame},
+        {"textures/effects/ring.dds", 64, 64, Argb, Mips, Picture, PaintRing},
+        {"textures/effects/snowflake.dds", 64, 64, Argb, Mips, Picture, PaintSnowflake},
+        {"textures/effects/star.dds", 64, 64, Argb, Mips, Picture, PaintStar},
+
         // Ground layers for the environments, water and lava.
         {"textures/terrain/ground_grass.dds", 512, 512, Dxt1, Mips, Picture, PaintGrass},
         {"textures/terrain/ground_dirt.dds", 512, 512, Dxt1, Mips, Picture, PaintDirt},

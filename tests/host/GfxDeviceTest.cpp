@@ -4,30 +4,9 @@
 
 #include "host/Maths.h"
 
+#include <cstring>
+
 namespace {
-
-// Colour from the vertex only.
-void UseVertexColour(GfxDevice* device)
-{
-    device->SetRenderState(RS_LIGHTING, 0);
-    device->SetTextureStageState(0, TSS_COLOROP, TOP_SELECTARG1);
-    device->SetTextureStageState(0, TSS_COLORARG1, TA_DIFFUSE);
-    device->SetTextureStageState(0, TSS_ALPHAOP, TOP_SELECTARG1);
-    device->SetTextureStageState(0, TSS_ALPHAARG1, TA_DIFFUSE);
-}
-
-GfxTexture* MakeTexture(GfxDevice* device, uint32_t w, uint32_t h, const uint32_t* argb, uint32_t usage = 0)
-{
-    GfxTexture* texture = nullptr;
-    EXPECT_EQ(device->CreateTexture(w, h, 1, usage, FMT_A8R8G8B8, POOL_MANAGED, &texture), GFX_OK);
-    if (!texture) return nullptr;
-    LockedRect locked;
-    EXPECT_EQ(texture->LockRect(0, &locked, nullptr, 0), GFX_OK);
-    for (uint32_t y = 0; y < h; ++y)
-        memcpy((uint8_t*)locked.pBits + (size_t)y * locked.Pitch, argb + (size_t)y * w, w * 4);
-    EXPECT_EQ(texture->UnlockRect(0), GFX_OK);
-    return texture;
-}
 
 void DrawTriangle(GfxDevice* device, float x0, float y0, float x1, float y1, float x2, float y2, uint32_t color)
 {
@@ -67,6 +46,37 @@ TEST_F(GfxTest, PretransformedQuadCoversExactlyItsPixels)
         for (uint32_t x = 8; x < 22; ++x) {
             bool inside = x >= 10 && x < 20 && y >= 5 && y < 9;
             EXPECT_TRUE(ColorNear(p.At(x, y), inside ? 0xFF00FF00 : 0xFF000000)) << x << "," << y;
+        }
+}
+
+TEST_F(GfxTest, EdgesOnPixelCentresFollowTheTopLeftRule)
+{
+    // A pixel whose centre lies on a left or top edge belongs to the shape, one on a right or
+    // bottom edge does not: shapes at whole coordinates cover exactly their rectangle.
+    UseVertexColour(device);
+    ScreenVertex quad[4] = {{10, 10, 0.5f, 1, 0xFFFF0000, 0, 0}, {20, 10, 0.5f, 1, 0xFFFF0000, 0, 0},
+                            {20, 16, 0.5f, 1, 0xFFFF0000, 0, 0}, {10, 16, 0.5f, 1, 0xFFFF0000, 0, 0}};
+    device->SetFVF(kScreenFVF);
+    device->DrawPrimitiveUP(PT_TRIANGLEFAN, 2, quad, sizeof(ScreenVertex));
+    // The 2D layer's sprites: a screen-sized orthographic projection, y up from the centre.
+    Matrix identity, ortho;
+    MatrixIdentity(&identity);
+    MatrixOrthoLH(&ortho, (float)kTestWidth, (float)kTestHeight, 0, 1);
+    device->SetTransform(TS_WORLD, &identity);
+    device->SetTransform(TS_VIEW, &identity);
+    device->SetTransform(TS_PROJECTION, &ortho);
+    const float hw = kTestWidth / 2.0f, hh = kTestHeight / 2.0f;
+    auto corner = [&](float x, float y) { return MeshVertex{x - hw, hh - y, 0, 0, 0, 0, 0xFF00FF00, 0, 0}; };
+    MeshVertex sprite[4] = {corner(30, 20), corner(50, 20), corner(50, 40), corner(30, 40)};
+    device->SetFVF(kMeshFVF);
+    device->DrawPrimitiveUP(PT_TRIANGLEFAN, 2, sprite, sizeof(MeshVertex));
+    Pixels p = ReadBackBuffer(device);
+    for (uint32_t y = 0; y < kTestHeight; ++y)
+        for (uint32_t x = 0; x < kTestWidth; ++x) {
+            uint32_t expected = 0xFF000000;
+            if (x >= 10 && x < 20 && y >= 10 && y < 16) expected = 0xFFFF0000;
+            if (x >= 30 && x < 50 && y >= 20 && y < 40) expected = 0xFF00FF00;
+            ASSERT_EQ(p.At(x, y), expected) << x << "," << y;
         }
 }
 
@@ -268,6 +278,10 @@ TEST_F(GfxTest, DepthSurfaceCanBeLargerThanTheTargetAndStaysBound)
 
 TEST_F(GfxTest, CapabilitiesMeetTheGamesMinimum)
 {
+    int x = 0, y = 0;
+    device->WindowToBackBuffer(10, 20, &x, &y);
+    EXPECT_EQ(x, 10) << "a window of the back buffer's size maps one to one";
+    EXPECT_EQ(y, 20);
     GfxCaps caps;
     ASSERT_EQ(device->GetDeviceCaps(&caps), GFX_OK);
     EXPECT_GE(caps.PixelShaderVersion, PixelShaderVersion(2, 0));
@@ -277,6 +291,38 @@ TEST_F(GfxTest, CapabilitiesMeetTheGamesMinimum)
     EXPECT_EQ(device->CheckDeviceFormat(USAGE_RENDERTARGET, RTYPE_TEXTURE, FMT_R32F), GFX_OK);
     EXPECT_EQ(device->CheckDeviceFormat(USAGE_RENDERTARGET, RTYPE_TEXTURE, FMT_DXT1), ERR_NOTAVAILABLE);
     EXPECT_EQ(device->CheckDeviceMultiSampleType(FMT_X8R8G8B8, true, 1000, nullptr), ERR_NOTAVAILABLE);
+}
+
+TEST_F(GfxTest, MultisampledBackBufferSmoothsEdgesAndFallsBackWhenTooMany)
+{
+    GfxCaps caps;
+    device->GetDeviceCaps(&caps);
+    if (caps.MaxMultiSampleType < 4) GTEST_SKIP() << "no 4x multisampling here";
+    device->EndScene();
+    PresentParameters params;
+    device->GetPresentParameters(&params);
+    params.MultiSampleType = 4;
+    ASSERT_EQ(device->Reset(&params), GFX_OK);
+    EXPECT_EQ(params.MultiSampleType, 4u);
+    device->BeginScene();
+    device->Clear(0, nullptr, CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    UseVertexColour(device);
+    DrawScreenQuad(device, 4, 4, 20, 20, 0xFFFFFFFF);
+    DrawTriangle(device, 30, 2, 60, 2, 30, 40, 0xFFFFFFFF);
+    device->EndScene();
+    Pixels p = ReadBackBuffer(device);
+    EXPECT_TRUE(ColorNear(p.At(10, 10), 0xFFFFFFFF));
+    EXPECT_TRUE(ColorNear(p.At(2, 2), 0xFF000000));
+    int partial = 0;  // pixels the diagonal edge crosses get a share of white
+    for (uint32_t x = 30; x < 62; ++x)
+        for (uint32_t y = 0; y < kTestHeight; ++y) partial += Red(p.At(x, y)) > 20 && Red(p.At(x, y)) < 235;
+    EXPECT_GT(partial, 10);
+    EXPECT_EQ(device->Present(), GFX_OK);
+
+    params.MultiSampleType = 1000;
+    ASSERT_EQ(device->Reset(&params), GFX_OK);
+    EXPECT_EQ(params.MultiSampleType, caps.MaxMultiSampleType);
+    device->BeginScene();
 }
 
 // ---- Lost device ------------------------------------------------------------------------------

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -117,11 +118,13 @@ void GfxTest::SetUp()
 {
     device = TestDevice();
     if (!device) GTEST_SKIP() << "no display for OpenGL";
+    device->SetCompressedTextures(true);
     // A reset gives every test the device's default states and back buffer.
     PresentParameters params;
     device->GetPresentParameters(&params);
     params.BackBufferWidth = kTestWidth;
     params.BackBufferHeight = kTestHeight;
+    params.MultiSampleType = 0;
     ASSERT_EQ(device->Reset(&params), GFX_OK);
     ASSERT_EQ(device->Clear(0, nullptr, CLEAR_TARGET | CLEAR_ZBUFFER | CLEAR_STENCIL, 0xFF000000, 1.0f, 0), GFX_OK);
     ASSERT_EQ(device->BeginScene(), GFX_OK);
@@ -136,4 +139,46 @@ void GfxTest::TearDown()
     for (uint32_t i = 0; i < MAX_VERTEX_STREAMS; ++i) device->SetStreamSource(i, nullptr, 0, 0);
     device->SetIndices(nullptr);
     EXPECT_EQ(device->GetDefaultPoolResourceCount(), 0u) << "a test left objects of the default pool alive";
+}
+
+ScopedTarget::ScopedTarget(GfxDevice* device, uint32_t width, uint32_t height, GfxFormat format) : device_(device)
+{
+    EXPECT_EQ(device->CreateTexture(width, height, 1, USAGE_RENDERTARGET, format, POOL_DEFAULT, &texture), GFX_OK);
+    if (!texture) return;
+    texture->GetSurfaceLevel(0, &surface_);
+    device->GetRenderTarget(0, &previous_);
+    device->SetRenderTarget(0, surface_);
+    device->Clear(0, nullptr, CLEAR_TARGET, 0, 1.0f, 0);
+}
+
+ScopedTarget::~ScopedTarget()
+{
+    if (previous_) {
+        device_->SetRenderTarget(0, previous_);
+        previous_->Release();
+    }
+    if (surface_) surface_->Release();
+    if (texture) texture->Release();
+}
+
+GfxTexture* MakeTexture(GfxDevice* device, uint32_t w, uint32_t h, const uint32_t* argb, uint32_t usage)
+{
+    GfxTexture* texture = nullptr;
+    EXPECT_EQ(device->CreateTexture(w, h, 1, usage, FMT_A8R8G8B8, POOL_MANAGED, &texture), GFX_OK);
+    if (!texture) return nullptr;
+    LockedRect locked;
+    EXPECT_EQ(texture->LockRect(0, &locked, nullptr, 0), GFX_OK);
+    for (uint32_t y = 0; y < h; ++y)
+        memcpy((uint8_t*)locked.pBits + (size_t)y * locked.Pitch, argb + (size_t)y * w, w * 4);
+    EXPECT_EQ(texture->UnlockRect(0), GFX_OK);
+    return texture;
+}
+
+void UseVertexColour(GfxDevice* device)
+{
+    device->SetRenderState(RS_LIGHTING, 0);
+    device->SetTextureStageState(0, TSS_COLOROP, TOP_SELECTARG1);
+    device->SetTextureStageState(0, TSS_COLORARG1, TA_DIFFUSE);
+    device->SetTextureStageState(0, TSS_ALPHAOP, TOP_SELECTARG1);
+    device->SetTextureStageState(0, TSS_ALPHAARG1, TA_DIFFUSE);
 }

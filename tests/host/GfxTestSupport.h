@@ -59,3 +59,23 @@ protected:
     void TearDown() override;
     GfxDevice* device = nullptr;
 };
+
+// A render target of A8R8G8B8 (alpha kept) bound for the life of the object; the back buffer
+// is bound again afterwards.
+class ScopedTarget {
+public:
+    ScopedTarget(GfxDevice* device, uint32_t width, uint32_t height, GfxFormat format = FMT_A8R8G8B8);
+    ~ScopedTarget();
+    Pixels Read() const { return ReadTarget(device_, surface_); }
+    GfxTexture* texture = nullptr;
+
+private:
+    GfxDevice* device_;
+    GfxSurface* surface_ = nullptr;
+    GfxSurface* previous_ = nullptr;
+};
+
+// A texture filled from 0xAARRGGBB values (A8R8G8B8, managed, one level).
+GfxTexture* MakeTexture(GfxDevice* device, uint32_t width, uint32_t height, const uint32_t* argb, uint32_t usage = 0);
+// Colour (and alpha) from the vertex only, lighting off.
+void UseVertexColour(GfxDevice* device);

@@ -1,16 +1,17 @@
 // Text, sprites, the hint box and particles drawn on the device and read back.
-#include "DrawTestSupport.h"
+#include "tests/render/DrawTestSupport.h"
 
 #include "host/Maths.h"
 #include "platform/Timer.h"
 #include "render/Camera.h"
-#include "render/Draw2D.h"
+#include "render/GraphicsDevice.h"
 #include "render/Font.h"
 #include "render/FontCache.h"
 #include "render/FontStringCache.h"
 #include "render/HintBox.h"
 #include "render/ParticleManager.h"
 #include "render/Sprite.h"
+#include "render/TextureManager.h"
 #include "tests/support/TestSupport.h"
 
 #include <memory>
@@ -89,8 +90,8 @@ TEST_F(Draw2D, CentredTextAndTheShadow)
     font.DrawText(100, 500, "Shadowed");
     Picture p = ReadBack();
     int l, t, r, b;
-    ASSERT_TRUE(p.LitBox(&l, &t, &r, &b, 48, 0, 280, kScreenWidth, 340));
-    EXPECT_NEAR((l + r) / 2, kScreenWidth / 2, 3);
+    ASSERT_TRUE(p.LitBox(&l, &t, &r, &b, 48, 0, 280, kDrawWidth, 340));
+    EXPECT_NEAR((l + r) / 2, kDrawWidth / 2, 3);
     // The blue shadow shows below and right of the red text.
     int redPixels = 0, bluePixels = 0;
     for (int y = 490; y < 540; ++y)
@@ -140,7 +141,7 @@ TEST_F(Draw2D, StringsAreBuiltOnceWhileTheyRepeat)
     // Cached text drawn with other flags lands where those flags put it.
     Picture p = ReadBack();
     int l, t, r, b;
-    ASSERT_TRUE(p.LitBox(&l, &t, &r, &b, 48, 300, 0, kScreenWidth, 40));
+    ASSERT_TRUE(p.LitBox(&l, &t, &r, &b, 48, 300, 0, kDrawWidth, 40));
     EXPECT_GT(l, 400);
 
     // All 32 entries in use this frame: the next string is drawn without one; two frames
@@ -162,7 +163,7 @@ TEST_F(Draw2D, SpritesFillTheirRectangles)
 {
     std::string white = MakeTextureFile("white2d.dds", 0xFFFFFFFF);
     std::string halves = MakeTextureFile("halves.dds", 0xFFFF0000, 0xFF0000FF);
-    Begin2D();
+    graphics->Begin2D();
     std::unique_ptr<Sprite> plain(CreateSprite(100, 100, 40, 20, white.c_str(), 0xFF00FF00, 0, 0, 1, 1, false));
     std::unique_ptr<Sprite> atlas(CreateSprite(300, 100, 20, 20, halves.c_str(), 0xFFFFFFFF, 0, 0, 1, 1, true));
     std::unique_ptr<Sprite> hidden(CreateSprite(500, 100, 20, 20, white.c_str(), 0xFFFFFFFF, 0, 0, 1, 1, false));
@@ -174,7 +175,7 @@ TEST_F(Draw2D, SpritesFillTheirRectangles)
     MatrixIdentity(&ViewMatrix);
     line->SetLine(Vec3(-100, -200, 0), Vec3(100, -200, 0), 0xFFFFFFFF, 1.0f);
     for (Sprite* s : {plain.get(), atlas.get(), hidden.get(), grey.get(), line.get()}) s->Draw();
-    End2D();
+    graphics->End2D();
     Picture p = ReadBack();
 
     for (int y = 96; y < 124; ++y)
@@ -196,12 +197,12 @@ TEST_F(Draw2D, SpritesFillTheirRectangles)
 
 TEST_F(Draw2D, HintBoxFramesItsText)
 {
-    Begin2D();
+    graphics->Begin2D();
     HintBox::SetFonts(&font, &font);
     {
         HintBox box;
         std::string white = MakeTextureFile("hintwhite.dds", 0xFFFFFFFF);
-        for (Sprite* s : {box.shadowSprite, box.borderSprite, box.fillSprite}) s->texture = GetDrawTexture(white.c_str());
+        for (Sprite* s : {box.shadowSprite, box.borderSprite, box.fillSprite}) s->texture = textures->GetTexture(white.c_str());
         box.Draw(200, 300, "Build a refinery");
         Picture p = ReadBack();
         TextSize size;
@@ -216,7 +217,7 @@ TEST_F(Draw2D, HintBoxFramesItsText)
         EXPECT_GT(text, 40);
     }
     HintBox::SetFonts(nullptr, nullptr);
-    End2D();
+    graphics->End2D();
 }
 
 TEST_F(Draw2D, ParticlesDrawWhereTheCameraLooks)
@@ -231,7 +232,7 @@ TEST_F(Draw2D, ParticlesDrawWhereTheCameraLooks)
                   "END_PARTICLE\n");
     ParticleSystem* t = manager.LoadTemplate((folder + "/green.txt").c_str());
     ASSERT_NE(t, nullptr);
-    t->texture = GetDrawTexture(dot.c_str());
+    t->texture = textures->GetTexture(dot.c_str());
     ParticleSystem* s = manager.SpawnSystem("green");
     ASSERT_NE(s, nullptr);
 
@@ -246,51 +247,16 @@ TEST_F(Draw2D, ParticlesDrawWhereTheCameraLooks)
     Picture p = ReadBack();
     int l, t2, r, b;
     ASSERT_TRUE(p.LitBox(&l, &t2, &r, &b));
-    EXPECT_LT(l, kScreenWidth / 2);
-    EXPECT_GT(r, kScreenWidth / 2);
-    EXPECT_LT(t2, kScreenHeight / 2);
-    EXPECT_GT(b, kScreenHeight / 2);
+    EXPECT_LT(l, kDrawWidth / 2);
+    EXPECT_GT(r, kDrawWidth / 2);
+    EXPECT_LT(t2, kDrawHeight / 2);
+    EXPECT_GT(b, kDrawHeight / 2);
     int green = 0;
-    for (int y = kScreenHeight / 2 - 100; y < kScreenHeight / 2 + 100; ++y)
-        for (int x = kScreenWidth / 2 - 100; x < kScreenWidth / 2 + 100; ++x)
+    for (int y = kDrawHeight / 2 - 100; y < kDrawHeight / 2 + 100; ++y)
+        for (int x = kDrawWidth / 2 - 100; x < kDrawWidth / 2 + 100; ++x)
             if (Green(p.At(x, y)) > 100 && Red(p.At(x, y)) < 30 && Blue(p.At(x, y)) < 30) ++green;
     EXPECT_GT(green, 200);
     MatrixIdentity(&ViewMatrix);
-}
-
-TEST_F(Draw2D, EverythingComesBackAfterADeviceReset)
-{
-    std::string white = MakeTextureFile("white2d.dds", 0xFFFFFFFF);
-    std::unique_ptr<Sprite> sprite(CreateSprite(10, 10, 10, 10, white.c_str(), 0xFFFF0000, 0, 0, 1, 1, false));
-    ParticleManager manager;
-    font.DrawText(100, 100, "before");
-
-    Fonts->InvalidateAll();
-    ReleaseAllSprites();
-    manager.ReleaseBuffers();
-    // What is still bound holds on to it.
-    device->SetTexture(0, nullptr);
-    device->SetStreamSource(0, nullptr, 0, 0);
-    device->SetIndices(nullptr);
-    EXPECT_EQ(device->GetDefaultPoolResourceCount(), 0u);
-    device->EndScene();
-    PresentParameters params;
-    device->GetPresentParameters(&params);
-    ASSERT_EQ(device->Reset(&params), GFX_OK);
-    Fonts->RestoreAll();
-    RestoreAllSprites();
-    manager.RestoreBuffers();
-    ASSERT_EQ(device->BeginScene(), GFX_OK);
-
-    device->Clear(0, nullptr, CLEAR_TARGET, 0xFF000000, 1.0f, 0);
-    Begin2D();
-    sprite->Draw();
-    font.DrawText(100, 100, "after");
-    End2D();
-    Picture p = ReadBack();
-    EXPECT_EQ(p.At(15, 15), 0xFFFF0000u);
-    EXPECT_GT(p.CountLit(100, 100, 200, 130), 20);
-    EXPECT_NE(manager.indexBuffer, nullptr);
 }
 
 }  // namespace

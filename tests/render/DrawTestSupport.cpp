@@ -1,38 +1,13 @@
-#include "DrawTestSupport.h"
+#include "tests/render/DrawTestSupport.h"
 
-#include "host/GfxWindow.h"
 #include "host/Image.h"
 #include "host/ImageCodec.h"
-#include "render/Draw2D.h"
-#include "render/FrameGraph.h"
+#include "render/GraphicsDevice.h"
 #include "tests/support/TestSupport.h"
 
 #include <algorithm>
 
 namespace {
-
-struct Shared {
-    GfxWindow window;
-    GfxDevice* device = nullptr;
-    bool tried = false;
-};
-Shared* shared = nullptr;
-
-class DrawEnvironment : public ::testing::Environment {
-public:
-    void TearDown() override
-    {
-        if (!shared) return;
-        ReleaseFrameGraphBuffers();
-        ReleaseDrawTextures();
-        SetDrawDevice(nullptr);
-        if (shared->device) shared->device->Release();
-        shared->window.Destroy();
-        delete shared;
-        shared = nullptr;
-    }
-};
-::testing::Environment* const environment = ::testing::AddGlobalTestEnvironment(new DrawEnvironment);
 
 int Brightest(uint32_t c)
 {
@@ -40,22 +15,6 @@ int Brightest(uint32_t c)
 }
 
 }  // namespace
-
-GfxDevice* DrawTestDevice()
-{
-    if (!shared) shared = new Shared();
-    if (!shared->tried) {
-        shared->tried = true;
-        if (shared->window.Create("Veldmark", kScreenWidth, kScreenHeight, false)) {
-            PresentParameters params;
-            params.BackBufferWidth = kScreenWidth;
-            params.BackBufferHeight = kScreenHeight;
-            params.PresentationInterval = PRESENT_INTERVAL_IMMEDIATE;
-            GfxDevice::Create(&shared->window, &params, &shared->device);
-        }
-    }
-    return shared->device;
-}
 
 bool Picture::LitBox(int* left, int* top, int* right, int* bottom, int threshold, int x0, int y0, int x1,
                      int y1) const
@@ -91,7 +50,7 @@ int Picture::CountLit(int x0, int y0, int x1, int y1, int threshold) const
 Picture ReadBack()
 {
     Picture picture;
-    GfxDevice* device = DrawTestDevice();
+    GfxDevice* device = Graphics ? Graphics->device : nullptr;
     GfxSurface* back = nullptr;
     if (!device || GfxFailed(device->GetBackBuffer(0, 0, &back))) return picture;
     SurfaceDesc desc;
@@ -156,22 +115,26 @@ std::string MakeSoftDotTexture(const char* name)
 
 void DrawTest::SetUp()
 {
-    device = DrawTestDevice();
-    if (!device) GTEST_SKIP() << "no display for OpenGL";
-    SetDrawDevice(device);
-    PresentParameters params;
-    device->GetPresentParameters(&params);
-    ASSERT_EQ(device->Reset(&params), GFX_OK) << "a test left objects of the default pool alive";
-    ASSERT_EQ(device->Clear(0, nullptr, CLEAR_TARGET | CLEAR_ZBUFFER | CLEAR_STENCIL, 0xFF000000, 1.0f, 0), GFX_OK);
-    ASSERT_EQ(device->BeginScene(), GFX_OK);
+    RenderTest::SetUp();
+    if (HasFatalFailure()) return;
+    device = graphics->device;
+    // Every test starts from the states a fresh device has.
+    ASSERT_EQ(graphics->ResetDevice(), DEVICE_USABLE) << "a test left objects of the default pool alive";
+    ASSERT_TRUE(graphics->Clear(7, 0, 0, 0, 1));
+    ASSERT_TRUE(graphics->BeginScene());
 }
 
 void DrawTest::TearDown()
 {
-    if (!device) return;
-    device->EndScene();
-    device->SetProgram(nullptr);
-    for (uint32_t i = 0; i < MAX_SAMPLERS; ++i) device->SetTexture(i, nullptr);
-    device->SetStreamSource(0, nullptr, 0, 0);
-    device->SetIndices(nullptr);
+    if (device) {
+        device->EndScene();
+        device->SetProgram(nullptr);
+        for (uint32_t i = 0; i < MAX_SAMPLERS; ++i) device->SetTexture(i, nullptr);
+        device->SetStreamSource(0, nullptr, 0, 0);
+        device->SetIndices(nullptr);
+    }
+    RenderTest::TearDown();
+    if (device) {
+        EXPECT_EQ(device->GetDefaultPoolResourceCount(), 0u) << "a test left objects of the default pool alive";
+    }
 }

@@ -1,9 +1,10 @@
 #pragma once
-// The drawing tests' device: one window and device of the 2D layer's 1024 x 768 screen for the
-// whole test program, made on first use (tests skip without a display), installed as the
-// device the fonts, sprites and particles draw with. Each test starts from default states and
-// a black back buffer inside a scene.
+// The drawing tests' screen: the render tests' graphics device (one for the test program) on
+// the 2D layer's 1024 x 768 screen, with a texture manager. Each test starts from default
+// states and a black back buffer inside a scene, and must leave no object of the default pool
+// alive.
 #include "host/GfxDevice.h"
+#include "tests/render/RenderTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -11,10 +12,8 @@
 #include <string>
 #include <vector>
 
-constexpr int kScreenWidth = 1024;
-constexpr int kScreenHeight = 768;
-
-GfxDevice* DrawTestDevice();
+constexpr int kDrawWidth = 1024;
+constexpr int kDrawHeight = 768;
 
 // The back buffer as drawn so far, 0xAARRGGBB, row 0 at the top.
 struct Picture {
@@ -31,14 +30,20 @@ Picture ReadBack();
 bool SavePicture(const Picture& picture, const std::string& path);
 
 // A square texture file of one colour (0xAARRGGBB) in the test's temporary folder, or two
-// colours side by side; returns its path. Textures are kept by file name for the whole run, so
-// every test names its own (and none may take a name the game loads, such as white.dds).
+// colours side by side; returns its path. The texture manager keeps textures by file name and
+// looks in the game's packages first, so every test names its own, and none may take a name
+// the game ships (such as white.dds).
 std::string MakeTextureFile(const char* name, uint32_t colour, uint32_t rightColour = 0, int size = 8);
 // A white dot fading out towards its edge, for particles.
 std::string MakeSoftDotTexture(const char* name);
 
-class DrawTest : public ::testing::Test {
+class DrawTest : public RenderTest {
 protected:
+    DrawTest()
+    {
+        screenWidth = kDrawWidth;
+        screenHeight = kDrawHeight;
+    }
     void SetUp() override;
     void TearDown() override;
     GfxDevice* device = nullptr;

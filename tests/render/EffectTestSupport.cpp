@@ -2,10 +2,11 @@
 
 #include "content/pkbtool/PackageWriter.h"
 #include "host/GfxTexture.h"
-#include "host/GfxWindow.h"
 #include "host/System.h"
 #include "platform/PackageFile.h"
 #include "render/Camera.h"
+#include "render/GraphicsDevice.h"
+#include "tests/render/RenderTestSupport.h"
 #include "tests/support/TestSupport.h"
 
 #include <cstdio>
@@ -15,44 +16,15 @@
 
 namespace {
 
-struct Shared {
-    GfxWindow window;
-    GfxDevice* device = nullptr;
-    bool tried = false;
-};
-Shared* shared = nullptr;
-
-class DeviceEnvironment : public ::testing::Environment {
-public:
-    void TearDown() override
-    {
-        if (!shared) return;
-        if (shared->device) shared->device->Release();
-        shared->window.Destroy();
-        delete shared;
-        shared = nullptr;
-    }
-};
-::testing::Environment* const environment = ::testing::AddGlobalTestEnvironment(new DeviceEnvironment);
-
 int packages = 0;
 
 }  // namespace
 
 GfxDevice* EffectTestDevice()
 {
-    if (!shared) shared = new Shared();
-    if (!shared->tried) {
-        shared->tried = true;
-        if (shared->window.Create("Veldmark", kEffectTestWidth, kEffectTestHeight, false)) {
-            PresentParameters params;
-            params.BackBufferWidth = kEffectTestWidth;
-            params.BackBufferHeight = kEffectTestHeight;
-            params.PresentationInterval = PRESENT_INTERVAL_IMMEDIATE;
-            GfxDevice::Create(&shared->window, &params, &shared->device);
-        }
-    }
-    return shared->device;
+    // The render tests' device: one window and one device for the test program.
+    GraphicsDevice* graphics = RenderTestGraphics();
+    return graphics ? graphics->device : nullptr;
 }
 
 uint32_t ReadPixel(GfxDevice* device, uint32_t x, uint32_t y)
@@ -114,6 +86,8 @@ void EffectTest::SetUp()
     if (!device) GTEST_SKIP() << "no display for OpenGL";
     PresentParameters params;
     device->GetPresentParameters(&params);
+    params.BackBufferWidth = kEffectTestWidth;
+    params.BackBufferHeight = kEffectTestHeight;
     ASSERT_EQ(device->Reset(&params), GFX_OK);
     device->Clear(0, nullptr, CLEAR_TARGET | CLEAR_ZBUFFER | CLEAR_STENCIL, 0xFF000000, 1.0f, 0);
     device->BeginScene();

@@ -1,6 +1,7 @@
 #pragma once
-// Shared by the effect tests: one window and device for the test program, a fixture with a
-// configuration and a shader package of the test's own, pixel read-back and solid textures.
+// Shared by the effect tests: the render tests' device (one for the test program) on a 32 x 32
+// back buffer, a fixture with a configuration and a shader package of the test's own, pixel
+// read-back and solid textures.
 #include "host/GfxDevice.h"
 #include "platform/ConfigFile.h"
 #include "render/EffectManager.h"

@@ -1,18 +1,19 @@
 // One whole frame of the 2D layer over running particle systems: text in every configured
 // font, sprites, a hint box, the shipped particle effects and the frame-time graph, saved as a
 // picture and checked. Set VELDMARK_SCREENSHOT to a path to keep a copy of the picture.
-#include "DrawTestSupport.h"
+#include "tests/render/DrawTestSupport.h"
 
 #include "platform/ConfigFile.h"
 #include "platform/Timer.h"
 #include "render/Camera.h"
-#include "render/Draw2D.h"
+#include "render/GraphicsDevice.h"
 #include "render/Font.h"
 #include "render/FontCache.h"
 #include "render/FrameGraph.h"
 #include "render/HintBox.h"
 #include "render/ParticleManager.h"
 #include "render/Sprite.h"
+#include "render/TextureManager.h"
 #include "tests/support/TestSupport.h"
 
 #include <cstdio>
@@ -61,7 +62,7 @@ TEST_F(DrawTest, AWholeFrameOfTextSpritesParticlesAndTheGraph)
         s->position = p.position;
         s->flags |= p.extraFlags;
         if (p.direction != Vec3()) s->direction = p.direction;
-        if (!s->texture || !s->texture->texture) s->texture = GetDrawTexture(dot.c_str());
+        if (!s->texture || !s->texture->texture) s->texture = textures->GetTexture(dot.c_str());
         systems.push_back(s);
     }
     for (int i = 0; i < 12; ++i) particles->UpdateWith(1.0f / 30.0f);
@@ -74,10 +75,10 @@ TEST_F(DrawTest, AWholeFrameOfTextSpritesParticlesAndTheGraph)
     device->Clear(0, nullptr, CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF101418, 1.0f, 0);
     particles->Render();
     Picture particlesOnly = ReadBack();
-    EXPECT_GT(particlesOnly.CountLit(0, 0, kScreenWidth, kScreenHeight, 60), 2000);
+    EXPECT_GT(particlesOnly.CountLit(0, 0, kDrawWidth, kDrawHeight, 60), 2000);
 
     // --- The 2D layer.
-    Begin2D();
+    graphics->Begin2D();
     std::vector<std::unique_ptr<Font>> fonts;
     int y = 20;
     std::vector<int> lineTops;
@@ -114,7 +115,7 @@ TEST_F(DrawTest, AWholeFrameOfTextSpritesParticlesAndTheGraph)
 
     HintBox::SetFonts(fonts[FONT_DEFAULT].get(), fonts[FONT_SMALL].get());
     std::unique_ptr<HintBox> hint(new HintBox());
-    for (Sprite* s : {hint->shadowSprite, hint->borderSprite, hint->fillSprite}) s->texture = GetDrawTexture(white.c_str());
+    for (Sprite* s : {hint->shadowSprite, hint->borderSprite, hint->fillSprite}) s->texture = textures->GetTexture(white.c_str());
     fonts[FONT_DEFAULT]->SetShadow(false);
     hint->Draw(700, 420, "Refinery: turns ore into credits");
 
@@ -124,7 +125,7 @@ TEST_F(DrawTest, AWholeFrameOfTextSpritesParticlesAndTheGraph)
         FrameGraph::Record(i % 37 == 0 ? 0.05f : (i % 11 == 0 ? 0.03f : 0.0166f + 0.002f * (i % 5)));
     FrameTimer.delta = 0.02f;
     FrameGraph::Draw();
-    End2D();
+    graphics->End2D();
 
     Picture picture = ReadBack();
     std::string path = MakeTempFolder("frame-shot") + "/frame.png";
@@ -140,7 +141,7 @@ TEST_F(DrawTest, AWholeFrameOfTextSpritesParticlesAndTheGraph)
     // The badge sprite, the hint box's fill and the graph's bars.
     EXPECT_EQ(picture.At(750, 310), 0xFFE0A020u);
     EXPECT_EQ(picture.At(hint->drawnX + hint->drawnW, hint->drawnY + hint->drawnH), 0xFF4D4D4Du);
-    EXPECT_GT(picture.CountLit(100, kScreenHeight - 240, 700, kScreenHeight - 230, 60), 2000);
+    EXPECT_GT(picture.CountLit(100, kDrawHeight - 240, 700, kDrawHeight - 230, 60), 2000);
 
     FrameGraph::SetEnabled(false);
     HintBox::SetFonts(nullptr, nullptr);

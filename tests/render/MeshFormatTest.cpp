@@ -80,7 +80,8 @@ TEST(MeshFormat, GeneratedMeshesReadBackWithTheirCountsAndBounds)
             EXPECT_EQ(read.materials[m].VertexCount(), made.materials[m].VertexCount());
             EXPECT_EQ(read.materials[m].TriangleCount(), made.materials[m].TriangleCount());
             EXPECT_EQ(read.materials[m].WeightCount(), made.materials[m].WeightCount());
-            EXPECT_STREQ(read.materials[m].effectName, MESH_EFFECT);
+            EXPECT_STREQ(read.materials[m].effectName, made.materials[m].effectName);
+            EXPECT_STREQ(read.materials[m].normalMapName, made.materials[m].normalMapName);
         }
         ASSERT_TRUE(read.BuildBuffers(nullptr, false));
         EXPECT_EQ(read.IsSkinned(), expected.skinned);

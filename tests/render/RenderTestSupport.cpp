@@ -9,6 +9,7 @@
 #include "host/System.h"
 #include "platform/PackageFile.h"
 #include "platform/ConfigFile.h"
+#include "render/FrameGraph.h"
 #include "render/GraphicsDevice.h"
 #include "render/RenderStateCache.h"
 #include "render/TextureManager.h"
@@ -24,10 +25,10 @@ struct Shared {
 };
 Shared shared;
 
-void SetTestConfiguration()
+void SetTestConfiguration(int width = kScreenWidth, int height = kScreenHeight)
 {
-    Config->width = kScreenWidth;
-    Config->height = kScreenHeight;
+    Config->width = width;
+    Config->height = height;
     Config->useLowResTextures = false;
     Config->messageBoxErrors = false;
     Config->antiAliasing = false;
@@ -53,7 +54,8 @@ public:
 GraphicsDevice* RenderTestGraphics()
 {
     if (!Config) {
-        shared.config = new ConfigFile(nullptr);
+        // Tests of other fixtures may have taken the configuration away: give ours back.
+        if (!shared.config) shared.config = new ConfigFile(nullptr);
         Config = shared.config;
     }
     if (!Graphics && !shared.tried) {
@@ -73,6 +75,7 @@ GraphicsDevice* RenderTestGraphics()
 
 void CloseRenderTestGraphics()
 {
+    ReleaseFrameGraphBuffers();
     delete Graphics;
     Graphics = nullptr;
     if (shared.window) shared.window->Destroy();
@@ -161,10 +164,15 @@ void RenderTest::SetUp()
 {
     graphics = RenderTestGraphics();
     ASSERT_NE(graphics, nullptr) << "the graphics device could not be made";
-    SetTestConfiguration();
+    SetTestConfiguration(screenWidth, screenHeight);
     ForceLooseTextureFiles = false;
     RenderStates.SetTarget(nullptr);
     RenderStates.Reset();
+    PresentParameters current;
+    graphics->device->GetPresentParameters(&current);
+    if (current.BackBufferWidth != (uint32_t)screenWidth || current.BackBufferHeight != (uint32_t)screenHeight) {
+        ASSERT_EQ(graphics->ResetDevice(), DEVICE_USABLE) << "the device did not take the test's screen size";
+    }
     textures = new TextureManager();
     Textures = textures;
 }

@@ -55,10 +55,14 @@ private:
 
 // Every test with the device: the configuration as the tests expect it, a fresh texture
 // manager in Textures, the shipped packages in their slots, and the same again afterwards.
+// The screen (the configured size and the back buffer) is kScreenWidth x kScreenHeight unless
+// a fixture asks for another size before SetUp; the device is reset to it when it differs.
 class RenderTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
     GraphicsDevice* graphics = nullptr;
     TextureManager* textures = nullptr;
+    int screenWidth = kScreenWidth;
+    int screenHeight = kScreenHeight;
 };

@@ -1,6 +1,6 @@
 // Every shipped particle definition: it reads cleanly, is named after its file, names a
-// listed texture, stays within the record's limits, and emits when spawned. And every system
-// the game spawns by name has a definition.
+// listed texture, stays within the record's limits, and emits when spawned. Every listed
+// texture ships, and every system the game spawns by name has a definition.
 #include "render/ParticleManager.h"
 
 #include "platform/PackageFile.h"
@@ -79,6 +79,19 @@ TEST_F(ShippedEffects, EveryDefinitionReadsCleanly)
             if (word == "TEXTURE_NAME") words >> texture;
         EffectsPackage->ReleaseData(entry.c_str());
         EXPECT_EQ(listed.count(texture.substr(0, texture.find('.'))), 1u) << texture;
+    }
+}
+
+TEST_F(ShippedEffects, EveryListedTextureShips)
+{
+    PackageFile textures;
+    ASSERT_TRUE(textures.Open("data/textures.pkb", false));
+    ASSERT_GT(manager->parser.textureList.count, 1);
+    for (auto* node = manager->parser.textureList.head; node; node = node->next) {
+        std::string file = std::string(node->value.name) + ".dds";
+        unsigned size = 0;
+        EXPECT_NE(textures.GetData(file.c_str(), &size), nullptr) << file;
+        textures.ReleaseData(file.c_str());
     }
 }
 

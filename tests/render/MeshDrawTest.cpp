@@ -1,0 +1,228 @@
+// Meshes on screen: a generated mesh read from its package covers the pixels its triangles
+// cover, each side of a model shows where the model has it, the lit effect shades faces by the
+// sun while the fixed-function path shows the bare paint, every shipped mesh finds its textures
+// and effect, and sub-meshes outside the view are not sent.
+#include "content/meshgen/Catalogue.h"
+#include "content/meshgen/ModelBuilder.h"
+#include "host/EffectObject.h"
+#include "host/System.h"
+#include "platform/Files.h"
+#include "platform/Timer.h"
+#include "render/Camera.h"
+#include "render/EffectManager.h"
+#include "render/IndexedMesh.h"
+#include "render/MeshLibrary.h"
+#include "render/TextureManager.h"
+#include "render/ViewFrustum.h"
+#include "tests/render/MeshDrawSupport.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr float kAspect = (float)kScreenWidth / (float)kScreenHeight;
+
+// The walker's paint (content/meshgen/Walker.cpp).
+const float HEAD[3] = {0.55f, 0.60f, 0.66f};
+
+uint32_t Shade(const float paint[3], float light)
+{
+    auto byte = [&](float c) { return (uint32_t)std::min(255.0f, c * light * 255.0f + 0.5f); };
+    return 0xFF000000u | byte(paint[0]) << 16 | byte(paint[1]) << 8 | byte(paint[2]);
+}
+
+::testing::AssertionResult Near(uint32_t actual, uint32_t expected, int tolerance)
+{
+    for (int shift = 0; shift < 24; shift += 8) {
+        int a = (actual >> shift) & 0xFF, e = (expected >> shift) & 0xFF;
+        if (a - e > tolerance || e - a > tolerance) {
+            char text[64];
+            snprintf(text, sizeof text, "0x%08X, expected 0x%08X", actual, expected);
+            return ::testing::AssertionFailure() << text;
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+}  // namespace
+
+TEST_F(MeshDrawTest, AGeneratedMeshCoversWhatItsTrianglesCover)
+{
+    struct Case {
+        const char* mesh;
+        bool fixedFunction;
+        Vec3 eye, target;
+    } cases[] = {
+        {"walker.txt", false, Vec3(2.5f, 1.8f, 3.5f), Vec3(0.0f, 1.0f, 0.0f)},
+        {"walker.txt", true, Vec3(-2.0f, 0.6f, -3.8f), Vec3(0.0f, 1.0f, 0.0f)},
+        {"hopper_full.txt", false, Vec3(0.5f, 1.0f, 1.0f), Vec3(0.0f, 0.15f, 0.0f)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.mesh) + (c.fixedFunction ? " fixed function" : " effect"));
+        IndexedMesh* mesh = meshes->GetMesh(c.mesh, 0, true, false);
+        ASSERT_TRUE(mesh->IsAnimated());
+        LookAt(c.eye, c.target, kAspect);
+        Picture picture = DrawOnBackBuffer([&] { mesh->Render(1, c.fixedFunction); });
+        ASSERT_EQ(picture.width, kScreenWidth);
+        std::vector<bool> expected = ExpectedCoverage(*mesh, kScreenWidth, kScreenHeight);
+
+        // Pixels on an outline may go either way; everywhere else the picture is the mesh's.
+        int compared = 0, wrong = 0, inside = 0;
+        for (int y = 1; y + 1 < kScreenHeight; ++y)
+            for (int x = 1; x + 1 < kScreenWidth; ++x) {
+                bool edge = false;
+                for (int dy = -1; dy <= 1; ++dy)
+                    for (int dx = -1; dx <= 1; ++dx)
+                        edge |= expected[(size_t)(y + dy) * kScreenWidth + x + dx] != expected[(size_t)y * kScreenWidth + x];
+                if (edge) continue;
+                ++compared;
+                inside += expected[(size_t)y * kScreenWidth + x];
+                if (picture.Covered(x, y) != expected[(size_t)y * kScreenWidth + x]) ++wrong;
+            }
+        EXPECT_EQ(wrong, 0) << "of " << compared << " pixels";
+        EXPECT_GT(inside, 100) << "the mesh fills a good part of the picture";
+        EXPECT_GT(compared - inside, 400) << "and leaves background around it";
+    }
+}
+
+TEST_F(MeshDrawTest, EachSideOfAModelShowsWhereTheModelHasIt)
+{
+    // The walker faces the camera: its gun, on its right, is on the viewer's left.
+    IndexedMesh* walker = meshes->GetMesh("walker.txt", 0, true, false);
+    ASSERT_TRUE(walker->IsAnimated());
+    LookAt(Vec3(0.0f, 1.55f, 2.6f), Vec3(0.0f, 1.5f, 0.0f), kAspect);
+    Picture picture = DrawOnBackBuffer([&] { walker->Render(1, false); });
+    // The front of the gun's housing in the file: x -0.35 (the right), 1.54 up, 0.25 forward.
+    Vec3 gun = Project(Vec3(0.35f, 1.54f, 0.25f), kScreenWidth, kScreenHeight);
+    Vec3 mirror = Project(Vec3(-0.35f, 1.54f, 0.25f), kScreenWidth, kScreenHeight);
+    EXPECT_LT(gun.x, kScreenWidth / 2.0f);
+    EXPECT_TRUE(picture.Covered((int)(gun.x + 0.5f), (int)(gun.y + 0.5f))) << "the gun";
+    EXPECT_FALSE(picture.Covered((int)(mirror.x + 0.5f), (int)(mirror.y + 0.5f))) << "nothing on its left";
+
+    // Triangles keep facing outwards through the mirror: the ground splat faces up, so it is
+    // seen from above and culled from below.
+    IndexedMesh* splat = meshes->GetMesh("splat.txt", 0, true, false);
+    ASSERT_TRUE(splat->IsAnimated());
+    LookAt(Vec3(0.0f, 3.0f, -0.5f), Vec3(0.0f, 0.0f, 0.0f), kAspect);
+    EXPECT_GT(DrawOnBackBuffer([&] { splat->Render(1, false); }).CoveredCount(), 500);
+    LookAt(Vec3(0.0f, -3.0f, -0.5f), Vec3(0.0f, 0.0f, 0.0f), kAspect);
+    EXPECT_EQ(DrawOnBackBuffer([&] { splat->Render(1, false); }).CoveredCount(), 0);
+}
+
+TEST_F(MeshDrawTest, TheLitEffectShadesFacesBySunlightAndFixedFunctionShowsThePaint)
+{
+    IndexedMesh* walker = meshes->GetMesh("walker.txt", 0, true, false);
+    ASSERT_TRUE(walker->IsAnimated());
+    // Points on the head's faces as the screen has them (x already mirrored), and what reaches
+    // them of the sun travelling along (0.615, -0.615, -0.492) with ambient 0.35.
+    struct Case {
+        const char* face;
+        Vec3 point, eye;
+        float light;
+    } cases[] = {
+        {"front", Vec3(0.0f, 1.46f, 0.275f), Vec3(0.0f, 1.46f, 3.0f), 0.35f + 0.492366f},
+        {"its left, towards the sun", Vec3(-0.275f, 1.55f, -0.2f), Vec3(-3.0f, 1.55f, -0.2f), 0.35f + 0.6154575f},
+        {"its right, in the shade", Vec3(0.275f, 1.55f, -0.2f), Vec3(3.0f, 1.55f, -0.2f), 0.35f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.face);
+        LookAt(c.eye, c.point, kAspect);
+        Vec3 at = Project(c.point, kScreenWidth, kScreenHeight);
+        int x = (int)(at.x + 0.5f), y = (int)(at.y + 0.5f);
+        Picture lit = DrawOnBackBuffer([&] { walker->Render(0, false); });
+        EXPECT_TRUE(Near(lit.At(x, y), Shade(HEAD, c.light), 4));
+        Picture painted = DrawOnBackBuffer([&] { walker->Render(1, true); });
+        EXPECT_TRUE(Near(painted.At(x, y), Shade(HEAD, 1.0f), 2));
+        // Untextured, the fixed-function path shows the vertex colour alone: the same paint.
+        Picture untextured = DrawOnBackBuffer([&] { walker->Render(0, true); });
+        EXPECT_TRUE(Near(untextured.At(x, y), Shade(HEAD, 1.0f), 2));
+    }
+}
+
+TEST_F(MeshDrawTest, EveryGeneratedMeshFindsItsTexturesAndItsOwnEffect)
+{
+    for (const MeshRecipe& recipe : MeshCatalogue()) {
+        SCOPED_TRACE(recipe.fileName);
+        IndexedMesh* mesh = meshes->GetMesh(recipe.fileName, 0, true, false);
+        ASSERT_TRUE(mesh->IsAnimated());
+        for (int i = 0; i < mesh->SubMeshCount(); ++i) {
+            const SubMesh& sub = mesh->subMeshes[i];
+            const MeshMaterial& material = mesh->materials[i];
+            ASSERT_NE(sub.diffuseTexture, nullptr);
+            EXPECT_TRUE(sub.diffuseTexture->IsLoaded()) << material.textureName;
+            ASSERT_NE(sub.normalMap, nullptr);
+            EXPECT_TRUE(sub.normalMap->IsLoaded()) << material.normalMapName;
+            EXPECT_STREQ(material.techniqueName, "textured");
+            ASSERT_NE(sub.effect, nullptr);
+            char fileName[MAX_PATH_TEXT];
+            GetFileName(material.effectName, fileName);
+            EXPECT_EQ(StrICmp(sub.effect->name, fileName), 0);
+            EXPECT_NE(sub.effect->effect, nullptr);
+            EXPECT_FALSE(sub.effect->flags & EFFECT_COMPILE_FAILED) << EffectManager::GetLastError();
+            EXPECT_NE(sub.effect->mainTechnique, nullptr);
+            EXPECT_NE(sub.effect->zpassTechnique, nullptr);
+            EXPECT_NE(sub.effect->glowTechnique, nullptr);
+        }
+    }
+}
+
+TEST_F(MeshDrawTest, SubMeshesOutsideTheViewAreNotSent)
+{
+    // Two materials: a box at the origin and one 50 units to the model's left.
+    ModelBuilder model(WHITE_TEXTURE, MESH_EFFECT);
+    model.Add(Box(Vec3(1.0f, 1.0f, 1.0f)));
+    model.AddMaterial(WHITE_TEXTURE, MESH_EFFECT);
+    model.Add(Box(Vec3(1.0f, 1.0f, 1.0f)).Move(50.0f, 0.0f, 0.0f));
+    IndexedMesh mesh;
+    model.Build(&mesh);
+    ASSERT_TRUE(mesh.BuildBuffers(nullptr, false));
+    ViewFrustum frustum;
+    Frustum = &frustum;
+    LookAt(Vec3(0.0f, 2.0f, -6.0f), Vec3(0.0f, 0.0f, 0.0f), kAspect);
+    frustum.Update(ViewMatrix);
+
+    struct Case {
+        Vec3 position;  // where the drawing code says the mesh stands
+        float scale;
+        int sent;
+    } cases[] = {
+        {Vec3(0.0f, 0.0f, 0.0f), 1.0f, 1},
+        {Vec3(50.0f, 0.0f, 0.0f), 1.0f, 1},      // the far box (at x -50 on screen) moved into view
+        {Vec3(0.0f, 0.0f, 0.0f), 0.01f, 2},      // shrunk, both boxes lie by the origin
+        {Vec3(0.0f, 0.0f, -500.0f), 1.0f, 0},
+    };
+    for (const Case& c : cases) {
+        MeshRenderPosition = c.position;
+        mesh.scale = c.scale;
+        MeshDrawCount = 0;
+        DrawOnBackBuffer([&] { mesh.Render(0, false); });
+        EXPECT_EQ(MeshDrawCount, c.sent) << c.position.x << " " << c.position.z << " scale " << c.scale;
+    }
+    Frustum = nullptr;
+}
+
+TEST_F(MeshDrawTest, EffectsSeeTheEyeOfEveryFrame)
+{
+    IndexedMesh* walker = meshes->GetMesh("walker.txt", 0, true, false);
+    ASSERT_TRUE(walker->IsAnimated());
+    Effect* effect = walker->subMeshes[0].effect;
+    ASSERT_TRUE(effect && effect->effect && effect->params.viewPos);
+    auto eye = [&] {
+        float value[4] = {};
+        effect->effect->GetValue(effect->params.viewPos, value, sizeof value);
+        return Vec3(value[0], value[1], value[2]);
+    };
+    // The camera moves between frames while every mesh keeps drawing the same technique.
+    LookAt(Vec3(0.0f, 1.5f, 4.0f), Vec3(0.0f, 1.0f, 0.0f), kAspect);
+    DrawOnBackBuffer([&] { walker->Render(0, false); });
+    EXPECT_EQ(eye(), Vec3(0.0f, 1.5f, 4.0f));
+    Vec3 moved(3.0f, 2.0f, 1.0f), target(0.0f, 1.0f, 0.0f), up(0.0f, 1.0f, 0.0f);
+    MatrixLookAtLH(&ViewMatrix, &moved, &target, &up);
+    MatrixInverse(&InverseViewMatrix, nullptr, &ViewMatrix);
+    ++FrameTimer.frameCount;
+    DrawOnBackBuffer([&] { walker->Render(0, false); });
+    Vec3 seen = eye();
+    EXPECT_NEAR(seen.x, moved.x, 1e-4f);
+    EXPECT_NEAR(seen.y, moved.y, 1e-4f);
+    EXPECT_NEAR(seen.z, moved.z, 1e-4f);
+}
