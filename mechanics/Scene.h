@@ -8,8 +8,8 @@ class ParticleManager;
 
 class Scene {
 public:
-    // Creates the libraries and managers (once; later calls change nothing) and registers
-    // their parts of the device's release and restore lists. Needs the graphics device.
+    // Creates the libraries and managers (once; later calls change nothing); each enters the
+    // device's release and restore lists itself. Needs the graphics device.
     void Init();
     // Frees the effect manager at shutdown, before the device goes.
     void ReleaseEffectManager();

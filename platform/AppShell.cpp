@@ -27,6 +27,7 @@
 #include "platform/WndProc.h"
 #include "render/Camera.h"
 #include "render/FontCache.h"
+#include "render/FrameGraph.h"
 #include "render/GraphicsDevice.h"
 #include "render/RenderStateCache.h"
 #include "render/Sprite.h"
@@ -108,15 +109,7 @@ constexpr const char* PRESENTS_SLIDE = "Data/gui/story/presents_text.dds";
 constexpr const char* LOGO_SLIDE = "Data/gui/story/main_logo_big.dds";
 constexpr float LOGO_SLIDE_SECONDS = 5.0f;
 
-// The device's release and restore lists reach the 2D layer and the GUI through these.
-void ReleaseFontCache(void*)
-{
-    if (Fonts) Fonts->InvalidateAll();
-}
-void RestoreFontCache(void*)
-{
-    if (Fonts) Fonts->RestoreAll();
-}
+// The device's release and restore lists reach the GUI's windows through these.
 void ReleaseWindows(void*)
 {
     if (WindowMgr) WindowMgr->OnDeviceLost();
@@ -125,17 +118,10 @@ void RestoreWindows(void*)
 {
     if (WindowMgr) WindowMgr->OnDeviceReset();
 }
-void ReleaseSprites(void*) { ReleaseAllSprites(); }
-void RestoreSprites(void*) { RestoreAllSprites(); }
-
 void RegisterDeviceSteps(bool on)
 {
-    SetDeviceReleaseStep(RELEASE_FONT_CACHE, on ? ReleaseFontCache : nullptr);
-    SetDeviceRestoreStep(RESTORE_FONT_CACHE, on ? RestoreFontCache : nullptr);
     SetDeviceReleaseStep(RELEASE_WINDOW_MANAGER, on ? ReleaseWindows : nullptr);
     SetDeviceRestoreStep(RESTORE_WINDOW_MANAGER, on ? RestoreWindows : nullptr);
-    SetDeviceReleaseStep(RELEASE_SPRITES, on ? ReleaseSprites : nullptr);
-    SetDeviceRestoreStep(RESTORE_SPRITES, on ? RestoreSprites : nullptr);
 }
 
 void LoadHotkeys()
@@ -197,7 +183,6 @@ bool StartUp(int argc, char** argv)
     Graphics = new GraphicsDevice();
     if (!Graphics->InitGraphics(MainWindow, Config->fullscreen, Config->width, Config->height)) return false;
     RenderStates.Reset();
-    AttachDrawLayer(Graphics->device);
     AvailableTextureMemory = Graphics->device->GetAvailableTextureMem();
 
     SoundMgr = new SoundManager();
@@ -273,7 +258,7 @@ void ShutdownSubsystems()
     TheScene.ReleaseEffectManager();
     TheScene.ReleaseParticleManager();
     TheScene.ReleaseLibraries();
-    DetachDrawLayer();
+    ReleaseFrameGraphBuffers();
     delete Graphics;
     Graphics = nullptr;
     delete Strings;

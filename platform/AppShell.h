@@ -22,11 +22,5 @@ void Shutdown();
 // string table, the Scene's managers and the input devices; pointers are cleared.
 void ShutdownSubsystems();
 
-// The 2D layer (fonts, sprites, the frame-time graph) draws on the game's device: attached
-// once the device exists, detached (its textures and buffers freed) before the device goes.
-class GfxDevice;
-void AttachDrawLayer(GfxDevice* device);
-void DetachDrawLayer();
-
 // The program entry; returns the process exit code (0 after a normal quit).
 int WinMain(int argc, char** argv);
