@@ -99,7 +99,7 @@ protected:
             e->effect->EndPass();
         }
         e->effect->End();
-        return ReadPixel(device, kEffectTestWidth / 2, kEffectTestHeight / 2);
+        return ReadBackBuffer(device).At(kEffectTestWidth / 2, kEffectTestHeight / 2);
     }
 
     GfxVertexDeclaration* declaration = nullptr;
@@ -294,11 +294,6 @@ TEST_F(EffectDrawTest, PostEffectsCopyTheSceneAndAddTheGlow)
     GfxTexture* scene = Solid(0xFF204060);
     GfxTexture* glowTarget = Solid(0xFF404040);
 
-    struct ScreenVertex {
-        float x, y, z, rhw;
-        uint32_t colour;
-        float u, v;
-    };
     const float w = (float)kEffectTestWidth - 0.5f, h = (float)kEffectTestHeight - 0.5f;
     const ScreenVertex quad[4] = {
         {-0.5f, -0.5f, 0, 1, 0xFFFFFFFF, 0, 0}, {w, -0.5f, 0, 1, 0xFFFFFFFF, 1, 0},
@@ -312,7 +307,7 @@ TEST_F(EffectDrawTest, PostEffectsCopyTheSceneAndAddTheGlow)
         e->effect->Begin(&passes, 0);
         for (uint32_t p = 0; p < passes; ++p) {
             e->effect->BeginPass(p);
-            device->SetFVF(FVF_XYZRHW | FVF_DIFFUSE | FVF_TEX1);
+            device->SetFVF(kScreenFVF);
             device->DrawPrimitiveUP(PT_TRIANGLEFAN, 2, quad, sizeof(ScreenVertex));
             e->effect->EndPass();
         }
@@ -321,8 +316,8 @@ TEST_F(EffectDrawTest, PostEffectsCopyTheSceneAndAddTheGlow)
 
     device->SetRenderState(RS_ZENABLE, 0);
     drawQuad(colour, scene);
-    EXPECT_TRUE(PixelNear(ReadPixel(device, 0, 0), 0xFF204060));
-    EXPECT_TRUE(PixelNear(ReadPixel(device, kEffectTestWidth - 1, kEffectTestHeight - 1), 0xFF204060));
+    EXPECT_TRUE(PixelNear(ReadBackBuffer(device).At(0, 0), 0xFF204060));
+    EXPECT_TRUE(PixelNear(ReadBackBuffer(device).At(kEffectTestWidth - 1, kEffectTestHeight - 1), 0xFF204060));
 
     // The glow adds its blur (of an even glow: the glow itself) at 1.5 times its strength.
     device->SetRenderState(RS_ALPHABLENDENABLE, 1);
@@ -332,7 +327,7 @@ TEST_F(EffectDrawTest, PostEffectsCopyTheSceneAndAddTheGlow)
     ASSERT_TRUE(glow->effect->IsParameterUsed(glow->params.genericFloat4, glow->mainTechnique));
     glow->effect->SetVector(glow->params.genericFloat4, EffectValues.genericFloat4);
     drawQuad(glow, glowTarget);
-    EXPECT_TRUE(PixelNear(ReadPixel(device, 16, 16), 0xFF80A0C0));
+    EXPECT_TRUE(PixelNear(ReadBackBuffer(device).At(16, 16), 0xFF80A0C0));
 
     device->SetRenderState(RS_ALPHABLENDENABLE, 0);
     device->SetRenderState(RS_ZENABLE, 1);

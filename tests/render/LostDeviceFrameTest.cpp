@@ -135,7 +135,7 @@ protected:
         RenderStates.Reset();
     }
 
-    Picture DrawFrame()
+    Pixels DrawFrame()
     {
         RenderStates.Reset();
         EXPECT_TRUE(graphics->Clear(7, 0.05f, 0.06f, 0.08f, 1.0f));
@@ -154,7 +154,7 @@ protected:
         font.DrawText((float)kTextX, (float)kTextY, "Lost and found again");
         FrameGraph::Draw();
         graphics->End2D();
-        Picture picture = ReadBack();
+        Pixels picture = ReadBackBuffer(device);
         EXPECT_TRUE(graphics->Present());
         return picture;
     }
@@ -168,7 +168,7 @@ protected:
     GfxVertexDeclaration* declaration = nullptr;
 };
 
-int Differences(const Picture& a, const Picture& b)
+int Differences(const Pixels& a, const Pixels& b)
 {
     if (a.width != b.width || a.height != b.height) return -1;
     int n = 0;
@@ -179,7 +179,7 @@ int Differences(const Picture& a, const Picture& b)
 
 TEST_F(LostDeviceFrame, TheSameFrameDrawsTheSamePixelsAfterTheDeviceComesBack)
 {
-    Picture before = DrawFrame();
+    Pixels before = DrawFrame();
     // Everything is on screen: the mesh, the particles, the sprite's two halves, the text and
     // the graph's bars.
     const int meshLeft = kDrawWidth / 20, meshTop = kDrawHeight * 3 / 4;
@@ -208,12 +208,12 @@ TEST_F(LostDeviceFrame, TheSameFrameDrawsTheSamePixelsAfterTheDeviceComesBack)
     EXPECT_TRUE(flat->IsLoaded());
     EXPECT_NE(flat->mainTechnique, nullptr);
 
-    Picture after = DrawFrame();
+    Pixels after = DrawFrame();
     EXPECT_EQ(Differences(before, after), 0);
     if (Differences(before, after) != 0) {
         std::string folder = MakeTempFolder("lost-device");
-        SavePicture(before, folder + "/before.png");
-        SavePicture(after, folder + "/after.png");
+        SavePixels(before, folder + "/before.png");
+        SavePixels(after, folder + "/after.png");
         ADD_FAILURE() << "pictures in " << folder;
     }
 

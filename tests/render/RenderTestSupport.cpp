@@ -2,7 +2,6 @@
 
 #include "content/pkbtool/PackageWriter.h"
 #include "host/GfxDevice.h"
-#include "host/GfxImage.h"
 #include "host/GfxWindow.h"
 #include "host/Image.h"
 #include "host/ImageCodec.h"
@@ -13,6 +12,7 @@
 #include "render/GraphicsDevice.h"
 #include "render/RenderStateCache.h"
 #include "render/TextureManager.h"
+#include "tests/support/GfxFixture.h"
 
 #include <cstdio>
 
@@ -129,35 +129,21 @@ bool WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes
     return fclose(file) == 0 && written;
 }
 
-static uint32_t PixelOf(const Image& image, uint32_t x, uint32_t y)
-{
-    if (image.IsEmpty() || x >= image.width || y >= image.height) return 0;
-    const uint32_t* row = reinterpret_cast<const uint32_t*>(image.Level(0, 0) + image.LevelPitch(0) * y);
-    if (image.format == PixelFormat::X8R8G8B8) return row[x] | 0xFF000000u;
-    if (image.format == PixelFormat::A8R8G8B8) return row[x];
-    return 0;
-}
-
 uint32_t TexelAt(GfxBaseTexture* texture, uint32_t x, uint32_t y)
 {
     if (!texture || texture->GetType() != RTYPE_TEXTURE || !Graphics) return 0;
     GfxSurface* level = nullptr;
     if (GfxFailed(static_cast<GfxTexture*>(texture)->GetSurfaceLevel(0, &level))) return 0;
-    Image image;
-    bool read = ReadSurfaceImage(Graphics->device, level, image);
+    Pixels texels = ReadSurfacePixels(Graphics->device, level);
     level->Release();
-    return read ? PixelOf(image, x, y) : 0;
+    return texels.Contains((int)x, (int)y) ? texels.At((int)x, (int)y) : 0;
 }
 
 uint32_t BackBufferPixel(int x, int y)
 {
-    if (!Graphics || !Graphics->device) return 0;
-    GfxSurface* back = nullptr;
-    if (GfxFailed(Graphics->device->GetBackBuffer(0, 0, &back))) return 0;
-    Image image;
-    bool read = ReadSurfaceImage(Graphics->device, back, image);
-    back->Release();
-    return read ? PixelOf(image, (uint32_t)x, (uint32_t)y) : 0;
+    if (!Graphics) return 0;
+    Pixels pixels = ReadBackBuffer(Graphics->device);
+    return pixels.Contains(x, y) ? pixels.At(x, y) : 0;
 }
 
 void RenderTest::SetUp()
