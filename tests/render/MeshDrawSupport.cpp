@@ -1,7 +1,5 @@
 #include "tests/render/MeshDrawSupport.h"
 
-#include "content/meshgen/Catalogue.h"
-#include "content/pkbtool/PackageWriter.h"
 #include "host/GfxDevice.h"
 #include "platform/ConfigFile.h"
 #include "render/AnimLibrary.h"
@@ -13,7 +11,6 @@
 #include "render/MeshLibrary.h"
 #include "render/RenderStateCache.h"
 #include "render/TextureManager.h"
-#include "tests/support/TestSupport.h"
 
 #include <algorithm>
 #include <cmath>
@@ -75,21 +72,7 @@ void MeshDrawTest::SetUp()
     savedShadows_ = Config->shadows;
     Config->shadows = false;
 
-    static std::string folder;
-    if (folder.empty()) {
-        folder = MakeTempFolder("meshdraw");
-        auto pack = [](const std::string& path, const std::vector<GeneratedFile>& files) {
-            std::vector<PackageEntry> entries;
-            for (const GeneratedFile& file : files)
-                entries.push_back({file.fileName, file.fileName, std::vector<unsigned char>(file.text.begin(), file.text.end())});
-            std::string error;
-            ASSERT_TRUE(WritePackage(path, entries, &error)) << error;
-        };
-        pack(folder + "/mesh.pkb", GenerateMeshFiles());
-        pack(folder + "/anims.pkb", GenerateAnimationFiles());
-    }
-    SetMeshPackagePaths((folder + "/mesh.pkb").c_str(), nullptr);
-    SetAnimPackagePath((folder + "/anims.pkb").c_str());
+    UseGeneratedMeshPackages();
 
     effects = std::make_unique<EffectManager>(graphics->device);
     TheEffectManager = effects.get();
@@ -117,8 +100,7 @@ void MeshDrawTest::TearDown()
     effects.reset();
     EffectValues = EffectBindingValues();
     ReleaseMeshVertexDeclaration();
-    SetMeshPackagePaths("data/mesh.pkb", "data/mesh_patch.pkb");
-    SetAnimPackagePath("data/anims.pkb");
+    UseShippedMeshPackages();
     if (Config) Config->shadows = savedShadows_;
     RenderTest::TearDown();
 }

@@ -1,5 +1,6 @@
 #include "tests/render/RenderTestSupport.h"
 
+#include "content/meshgen/Catalogue.h"
 #include "content/pkbtool/PackageWriter.h"
 #include "host/GfxDevice.h"
 #include "host/GfxWindow.h"
@@ -10,9 +11,11 @@
 #include "platform/ConfigFile.h"
 #include "render/FrameGraph.h"
 #include "render/GraphicsDevice.h"
+#include "render/MeshFormat.h"
 #include "render/RenderStateCache.h"
 #include "render/TextureManager.h"
 #include "tests/support/GfxFixture.h"
+#include "tests/support/TestSupport.h"
 
 #include <cstdio>
 
@@ -127,6 +130,31 @@ bool WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes
     if (!file) return false;
     bool written = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     return fclose(file) == 0 && written;
+}
+
+void UseGeneratedMeshPackages()
+{
+    static std::string folder;
+    if (folder.empty()) {
+        folder = MakeTempFolder("generated-meshes");
+        auto pack = [](const std::string& path, const std::vector<GeneratedFile>& files) {
+            std::vector<PackageEntry> entries;
+            for (const GeneratedFile& file : files)
+                entries.push_back({file.fileName, file.fileName, std::vector<unsigned char>(file.text.begin(), file.text.end())});
+            std::string error;
+            EXPECT_TRUE(WritePackage(path, entries, &error)) << error;
+        };
+        pack(folder + "/mesh.pkb", GenerateMeshFiles());
+        pack(folder + "/anims.pkb", GenerateAnimationFiles());
+    }
+    SetMeshPackagePaths((folder + "/mesh.pkb").c_str(), nullptr);
+    SetAnimPackagePath((folder + "/anims.pkb").c_str());
+}
+
+void UseShippedMeshPackages()
+{
+    SetMeshPackagePaths("data/mesh.pkb", "data/mesh_patch.pkb");
+    SetAnimPackagePath("data/anims.pkb");
 }
 
 uint32_t TexelAt(GfxBaseTexture* texture, uint32_t x, uint32_t y)
