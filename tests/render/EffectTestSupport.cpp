@@ -1,15 +1,11 @@
 #include "tests/render/EffectTestSupport.h"
 
-#include "content/pkbtool/PackageWriter.h"
 #include "host/System.h"
 #include "platform/PackageFile.h"
 #include "render/Camera.h"
 #include "render/GraphicsDevice.h"
 #include "tests/render/RenderTestSupport.h"
 #include "tests/support/TestSupport.h"
-
-#include <fstream>
-#include <sstream>
 
 namespace {
 
@@ -26,10 +22,7 @@ GfxDevice* EffectTest::OpenDevice()
 
 std::string ShippedEffect(const char* name)
 {
-    std::ifstream file(std::string("content/shaders/") + name, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
+    return ReadTextFile(std::string("content/shaders/") + name);
 }
 
 void EffectTest::SetUp()
@@ -59,17 +52,10 @@ void EffectTest::TearDown()
 
 void EffectTest::UsePackage(const std::map<std::string, std::string>& files)
 {
-    std::vector<PackageEntry> entries;
-    for (const auto& f : files) {
-        PackageEntry e;
-        e.name = f.first;
-        e.secondName = f.first;
-        e.data.assign(f.second.begin(), f.second.end());
-        entries.push_back(e);
-    }
+    TestEntries entries;
+    for (const auto& f : files) entries.push_back({f.first, std::vector<unsigned char>(f.second.begin(), f.second.end())});
     std::string path = MakeTempFolder("shaders") + "/shaders" + std::to_string(++packages) + ".pkb";
-    std::string error;
-    ASSERT_TRUE(WritePackage(path, entries, &error)) << error;
+    WriteTestPackage(path, entries);
     EffectManager::ClosePackage();
     ShaderPackage = new PackageFile();
     ASSERT_TRUE(ShaderPackage->Open(path.c_str(), false));
