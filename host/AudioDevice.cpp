@@ -38,6 +38,20 @@ ALenum ALFormat(const AudioFormat& format)
     return format.bitsPerSample == 8 ? AL_FORMAT_STEREO8 : AL_FORMAT_STEREO16;
 }
 
+// A source that moves with the listener and never fades with distance, placed at `z` straight
+// ahead; 0 when OpenAL has no source to give (the current context's).
+ALuint NewListenerSource(float z)
+{
+    alGetError();
+    ALuint source = 0;
+    alGenSources(1, &source);
+    if (alGetError() != AL_NO_ERROR) return 0;
+    alSourcei(source, AL_SOURCE_RELATIVE, AL_TRUE);
+    alSourcef(source, AL_ROLLOFF_FACTOR, 0.0f);
+    alSource3f(source, AL_POSITION, 0.0f, 0.0f, z);
+    return source;
+}
+
 // How far apart the two channels of a mono voice come out (in decibels) at angles of 0, 5,
 // 10, ... 55, 57.5 and 60 degrees to the right, as the mixer's stereo panning renders them;
 // at 60 degrees the left channel is silent.
@@ -220,15 +234,8 @@ AudioBuffer::AudioBuffer(AudioDevice* device, std::shared_ptr<AudioSamples> samp
     : device_(device), samples_(std::move(samples))
 {
     device_->MakeCurrent();
-    alGetError();
-    ALuint source = 0;
-    alGenSources(1, &source);
-    if (alGetError() != AL_NO_ERROR) return;
-    source_ = source;
-    alSourcei(source_, AL_SOURCE_RELATIVE, AL_TRUE);
-    alSourcef(source_, AL_ROLLOFF_FACTOR, 0.0f);
-    alSource3f(source_, AL_POSITION, 0.0f, 0.0f, -1.0f);
-    Attach();
+    source_ = NewListenerSource(-1.0f);
+    if (source_) Attach();
 }
 
 AudioBuffer::~AudioBuffer()
@@ -362,14 +369,7 @@ AudioStream* AudioDevice::CreateStream(const AudioFormat& format)
 AudioStream::AudioStream(AudioDevice* device, const AudioFormat& format) : device_(device), format_(format)
 {
     device_->MakeCurrent();
-    alGetError();
-    ALuint source = 0;
-    alGenSources(1, &source);
-    if (alGetError() != AL_NO_ERROR) return;
-    source_ = source;
-    alSourcei(source_, AL_SOURCE_RELATIVE, AL_TRUE);
-    alSourcef(source_, AL_ROLLOFF_FACTOR, 0.0f);
-    alSource3f(source_, AL_POSITION, 0.0f, 0.0f, 0.0f);
+    source_ = NewListenerSource(0.0f);
 }
 
 AudioStream::~AudioStream()

@@ -10,6 +10,18 @@
 
 namespace {
 
+// Appends the info log of a shader (glGetShaderiv, glGetShaderInfoLog) or a program
+// (glGetProgramiv, glGetProgramInfoLog).
+template <class GetValue, class GetInfoLog>
+void AppendInfoLog(GLuint object, GetValue getValue, GetInfoLog getInfoLog, std::string& log)
+{
+    GLint length = 0;
+    getValue(object, GL_INFO_LOG_LENGTH, &length);
+    std::vector<char> buffer((size_t)length + 1, 0);
+    getInfoLog(object, length, nullptr, buffer.data());
+    log += buffer.data();
+}
+
 bool Compile(GLuint shader, const std::string& source, std::string& log)
 {
     const char* text = source.c_str();
@@ -17,13 +29,7 @@ bool Compile(GLuint shader, const std::string& source, std::string& log)
     glCompileShader(shader);
     GLint ok = 0;
     glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-    if (!ok) {
-        GLint length = 0;
-        glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
-        std::vector<char> buffer((size_t)length + 1, 0);
-        glGetShaderInfoLog(shader, length, nullptr, buffer.data());
-        log += buffer.data();
-    }
+    if (!ok) AppendInfoLog(shader, glGetShaderiv, glGetShaderInfoLog, log);
     return ok != 0;
 }
 
@@ -46,11 +52,7 @@ uint32_t LinkGlProgram(const std::string& vertexSource, const std::string& fragm
         GLint linked = 0;
         glGetProgramiv(program, GL_LINK_STATUS, &linked);
         if (!linked) {
-            GLint length = 0;
-            glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
-            std::vector<char> buffer((size_t)length + 1, 0);
-            glGetProgramInfoLog(program, length, nullptr, buffer.data());
-            log += buffer.data();
+            AppendInfoLog(program, glGetProgramiv, glGetProgramInfoLog, log);
             glDeleteProgram(program);
             program = 0;
         } else {

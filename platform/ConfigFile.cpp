@@ -394,18 +394,10 @@ void ConfigFile::DefineFont(const char* slot, const char* face, int size)
 void ConfigFile::Read(char* text)
 {
     if (!text) return;
-    bool inComment = false;
+    BlockComments comments;
     for (char* token = NextToken(text); token; token = NextToken(nullptr)) {
         if (StrICmp(token, "END_OF_FILE") == 0 || StrICmp(token, "EOF") == 0) break;
-        if (strcmp(token, "/*") == 0) {
-            inComment = true;
-            continue;
-        }
-        if (strcmp(token, "*/") == 0) {
-            inComment = false;
-            continue;
-        }
-        if (inComment) continue;
+        if (comments.Skips(token)) continue;
 
         if (StrICmp(token, "DefineFont") == 0) {
             char* slot = NextToken(nullptr);

@@ -61,6 +61,17 @@ bool ReadScriptToken(FILE* file, char* out, size_t outSize);
 // Skips the rest of a "//" comment line (a quote inside it does not end it early).
 void SkipScriptLine(FILE* file);
 
+// Block comments of the settings and string table files: the tokens from "/*" to the next
+// "*/" are passed over, and so are both markers, even one that closes no comment.
+class BlockComments {
+public:
+    // True when the token is a marker or lies inside a comment.
+    bool Skips(const char* token);
+
+private:
+    bool inside_ = false;
+};
+
 // The script token reader shared by every .cgs reader: whitespace-separated tokens with
 // "END_OF_FILE", "/*" ... "*/" block comments and "//" line comments handled here.
 class ScriptReader {

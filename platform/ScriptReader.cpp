@@ -86,6 +86,18 @@ void SkipScriptLine(FILE* file)
     } while (c == '"' || c == 0);
 }
 
+bool BlockComments::Skips(const char* token)
+{
+    if (strcmp(token, "/*") == 0) {
+        inside_ = true;
+        return true;
+    }
+    if (strcmp(token, "*/") == 0) {
+        inside_ = false;
+        return true;
+    }
+    return inside_;
+}
 
 bool ScriptReader::NextToken(char* out, size_t outSize)
 {

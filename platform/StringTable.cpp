@@ -108,7 +108,7 @@ bool StringTable::LoadFile(const char* path)
     }
 
     bool ok = true;
-    bool inComment = false;
+    BlockComments comments;
     bool poolFull = false;
     char* lastText = nullptr;  // the text that continuation lines extend; null: drop them
     char token[LINE_SIZE];
@@ -117,15 +117,7 @@ bool StringTable::LoadFile(const char* path)
     while (reuseToken || ReadScriptToken(file, token, sizeof token)) {
         reuseToken = false;
         if (StrICmp(token, "END_OF_FILE") == 0) break;
-        if (strcmp(token, "/*") == 0) {
-            inComment = true;
-            continue;
-        }
-        if (strcmp(token, "*/") == 0) {
-            inComment = false;
-            continue;
-        }
-        if (inComment) continue;
+        if (comments.Skips(token)) continue;
         if (strncmp(token, "//", 2) == 0) {
             SkipScriptLine(file);
             continue;

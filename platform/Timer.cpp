@@ -15,12 +15,7 @@ void Timer::Init(bool highRes)
         secondsPerTick = 0.001;
         startCount = clock->milliseconds();
     }
-    delta = 0.0f;
-    time = now = float(GetTime());
-    frameCount = 0;
-    framesSinceRateUpdate = 0.0f;
-    lastRateUpdate = time;
-    framesPerSecond = 0.0f;
+    Reset();
 }
 
 double Timer::GetTime() const

@@ -82,6 +82,29 @@ uint32_t ScaleColour(uint32_t argb, const float multipliers[3])
     return out;
 }
 
+void WriteMirrored(const Vec3& position, const Vec3& normal, MeshGpuVertex* out)
+{
+    out->position[0] = -position.x;
+    out->position[1] = position.y;
+    out->position[2] = position.z;
+    out->normal[0] = -normal.x;
+    out->normal[1] = normal.y;
+    out->normal[2] = normal.z;
+}
+
+void WriteGpuVertex(const MeshVertex& vertex, const Vec3& position, const Vec3& normal, const float multipliers[3],
+                    MeshGpuVertex* out)
+{
+    WriteMirrored(position, normal, out);
+    out->colour = ScaleColour(vertex.colour, multipliers);
+    out->u = vertex.u;
+    out->v = -vertex.v;
+    out->tangent[0] = vertex.tangent.x;
+    out->tangent[1] = vertex.tangent.y;
+    out->tangent[2] = vertex.tangent.z;
+    out->tangent[3] = vertex.tangent.w;
+}
+
 void GetColourPreset(int preset, float out[3])
 {
     auto draw = [](float lo, float hi) { return ColourPresetRandom ? ColourPresetRandom(lo, hi) : hi; };
@@ -200,22 +223,8 @@ bool IndexedMesh::LoadAndBuild(bool dynamic)
 
 void IndexedMesh::WriteGpuVertices(int i, const float multipliers[3], MeshGpuVertex* out) const
 {
-    for (const MeshVertex& vertex : materials[i].Vertices()) {
-        out->position[0] = -vertex.position.x;
-        out->position[1] = vertex.position.y;
-        out->position[2] = vertex.position.z;
-        out->normal[0] = -vertex.normal.x;
-        out->normal[1] = vertex.normal.y;
-        out->normal[2] = vertex.normal.z;
-        out->colour = ScaleColour(vertex.colour, multipliers);
-        out->u = vertex.u;
-        out->v = -vertex.v;
-        out->tangent[0] = vertex.tangent.x;
-        out->tangent[1] = vertex.tangent.y;
-        out->tangent[2] = vertex.tangent.z;
-        out->tangent[3] = vertex.tangent.w;
-        ++out;
-    }
+    for (const MeshVertex& vertex : materials[i].Vertices())
+        WriteGpuVertex(vertex, vertex.position, vertex.normal, multipliers, out++);
 }
 
 // Indices in draw order: each file triangle (a, b, c) as (a, c, b), offset by base.

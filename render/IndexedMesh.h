@@ -210,6 +210,13 @@ struct SubMesh {
 
 // A colour's red, green and blue channels times the multipliers (alpha kept).
 uint32_t ScaleColour(uint32_t argb, const float multipliers[3]);
+// The mirroring on the way to the sub-mesh: a position and a normal (as the file, a pose or an
+// instance's placement gives them) with x negated.
+void WriteMirrored(const Vec3& position, const Vec3& normal, MeshGpuVertex* out);
+// A whole file vertex at that position and normal: mirrored, its colour scaled by the
+// multipliers, the second texture coordinate negated, the tangent as built.
+void WriteGpuVertex(const MeshVertex& vertex, const Vec3& position, const Vec3& normal, const float multipliers[3],
+                    MeshGpuVertex* out);
 // The red, green and blue multipliers of a vertex colour preset (0 and unknown presets: none).
 void GetColourPreset(int preset, float out[3]);
 // The random draws of the presets: the game's multiply-with-carry generator (lo..hi), so that

@@ -89,21 +89,9 @@ void IndexedMesh::Skin(int subMesh, bool rewriteIndices, int preset, bool confor
             Vec3 p, n;
             Vec3TransformCoord(&p, &vertex.position, &m);
             Vec3TransformNormal(&n, &vertex.normal, &m);
-            out->position[0] = -p.x;
-            out->position[1] = p.y;
-            out->position[2] = p.z;
+            WriteGpuVertex(vertex, p, n, multipliers, out);
             if (conformToTerrain && (instanceFlag & 1) && MeshGroundHeight)
                 out->position[1] = MeshGroundHeight(out->position[0], out->position[2], 0) + 0.4f;
-            out->normal[0] = -n.x;
-            out->normal[1] = n.y;
-            out->normal[2] = n.z;
-            out->colour = ScaleColour(vertex.colour, multipliers);
-            out->u = vertex.u;
-            out->v = -vertex.v;
-            out->tangent[0] = vertex.tangent.x;
-            out->tangent[1] = vertex.tangent.y;
-            out->tangent[2] = vertex.tangent.z;
-            out->tangent[3] = vertex.tangent.w;
             Vec3 written(out->position);
             Vec3Minimize(&boundsMin, &boundsMin, &written);
             Vec3Maximize(&boundsMax, &boundsMax, &written);

@@ -215,13 +215,7 @@ void IndexedMesh::SkinVertices(int i)
             position = vertex.position;
             normal = vertex.normal;
         }
-        MeshGpuVertex& out = sub.vertices[v];
-        out.position[0] = -position.x;
-        out.position[1] = position.y;
-        out.position[2] = position.z;
-        out.normal[0] = -normal.x;
-        out.normal[1] = normal.y;
-        out.normal[2] = normal.z;
+        WriteMirrored(position, normal, &sub.vertices[v]);
     }
     sub.verticesChanged = true;
 }

@@ -81,6 +81,34 @@ void StoreRect(Sprite& sprite, const ScreenRect& rect)
     sprite.height = rect.bottom - rect.top;
 }
 
+Sprite* NewSprite(Sprite::Kind kind, const char* texturePath, uint32_t colour, bool dynamic)
+{
+    Sprite* sprite = new (std::nothrow) Sprite();
+    if (!sprite) return nullptr;
+    sprite->kind = kind;
+    sprite->texture = TextureOf(texturePath);
+    sprite->colour = colour;
+    if (dynamic) sprite->flags |= SPRITE_DYNAMIC;
+    return sprite;
+}
+
+// A sprite placed anew: in the table (once), its corners built and its buffer made.
+void Settle(Sprite& sprite)
+{
+    if (sprite.tableSlot < 0) Register(&sprite);
+    sprite.Rebuild();
+    sprite.CreateBuffer();
+}
+
+// The quad along a band from a to b, `side` out from the middle line to each edge.
+void Band(Vec3 corners[4], const Vec3& a, const Vec3& b, const Vec3& side)
+{
+    corners[0] = a - side;
+    corners[1] = b - side;
+    corners[2] = b + side;
+    corners[3] = a + side;
+}
+
 }  // namespace
 
 Sprite::Sprite() = default;
@@ -148,10 +176,7 @@ void Sprite::Rebuild()
         Vec3 across(-along.z, 0.0f, along.x);
         float length = sqrtf(across.x * across.x + across.z * across.z);
         across = length > 0.0f ? across * (0.5f / length) : Vec3(0.5f, 0.0f, 0.0f);
-        corners[0] = lineFrom - across;
-        corners[1] = lineTo - across;
-        corners[2] = lineTo + across;
-        corners[3] = lineFrom + across;
+        Band(corners, lineFrom, lineTo, across);
         break;
     }
     case LINE: {
@@ -163,10 +188,7 @@ void Sprite::Rebuild()
         float length = sqrtf(dx * dx + dy * dy);
         Vec3 d;
         if (length > 0.0f) d = Vec3(-dy / length, dx / length, 0.0f) * (thickness * 0.5f);
-        corners[0] = from - d;
-        corners[1] = to - d;
-        corners[2] = to + d;
-        corners[3] = from + d;
+        Band(corners, from, to, d);
         break;
     }
     }
@@ -184,9 +206,7 @@ void Sprite::InitGroundQuad(const Vec3& at, const char* texturePath, bool dynami
     ub = vb = 1.0f;
     if (dynamic) flags |= SPRITE_DYNAMIC;
     texture = TextureOf(texturePath);
-    if (tableSlot < 0) Register(this);
-    Rebuild();
-    CreateBuffer();
+    Settle(*this);
 }
 
 void Sprite::SetRect(const ScreenRect& rect)
@@ -307,36 +327,25 @@ void Sprite::Release()
 Sprite* CreateSprite(int x, int y, int w, int h, const char* texturePath, uint32_t colour, float ua, float va,
                      float ub, float vb, bool dynamic)
 {
-    Sprite* sprite = new (std::nothrow) Sprite();
+    Sprite* sprite = NewSprite(Sprite::SCREEN_QUAD, texturePath, colour, dynamic);
     if (!sprite) return nullptr;
-    sprite->texture = TextureOf(texturePath);
-    sprite->colour = colour;
     sprite->ua = ua;
     sprite->va = va;
     sprite->ub = ub;
     sprite->vb = vb;
-    if (dynamic) sprite->flags |= SPRITE_DYNAMIC;
     StoreRect(*sprite, ScreenRect{x, y, x + w, y + h});
-    Register(sprite);
-    sprite->Rebuild();
-    sprite->CreateBuffer();
+    Settle(*sprite);
     return sprite;
 }
 
 Sprite* CreateBillboardSprite(const Vec3& from, const Vec3& to, const char* texturePath, uint32_t colour,
                               bool dynamic)
 {
-    Sprite* sprite = new (std::nothrow) Sprite();
+    Sprite* sprite = NewSprite(Sprite::BILLBOARD, texturePath, colour, dynamic);
     if (!sprite) return nullptr;
-    sprite->kind = Sprite::BILLBOARD;
-    sprite->texture = TextureOf(texturePath);
-    sprite->colour = colour;
     sprite->lineFrom = from;
     sprite->lineTo = to;
-    if (dynamic) sprite->flags |= SPRITE_DYNAMIC;
-    Register(sprite);
-    sprite->Rebuild();
-    sprite->CreateBuffer();
+    Settle(*sprite);
     return sprite;
 }
 

@@ -225,29 +225,17 @@ bool TextureManager::Recreate(Entry* entry)
 
 TextureRecord* TextureManager::CreateRenderTarget(uint32_t width, uint32_t height, GfxFormat format, const char* name)
 {
-    if (!name) return nullptr;
-    Entry* entry = FindEntry(name, 0, false);
-    bool fresh = entry == nullptr;
-    if (fresh) {
-        entry = NewEntry(name, name, 0);
-        if (!entry) return nullptr;
-        entry->usage = TEXTURE_USAGE_RENDERTARGET;
-    }
-    // A target made again at a new size keeps that size across device resets.
-    entry->width = width;
-    entry->height = height;
-    entry->format = format;
-    ReleaseTexture(entry);
-    if (Graphics && Graphics->CreateRenderTarget(width, height, format, &entry->record))
-        entry->record.flags |= TEXTURE_LOADED;
-    else
-        entry->record.flags &= ~TEXTURE_LOADED;
-    if (fresh) FileEntry(entry);
-    return &entry->record;
+    return CreateMadeTexture(name, TEXTURE_USAGE_RENDERTARGET, width, height, format, 1);
 }
 
 TextureRecord* TextureManager::CreateDynamicTexture(uint32_t width, uint32_t height, GfxFormat format,
                                                     const char* name, uint32_t levels)
+{
+    return CreateMadeTexture(name, TEXTURE_USAGE_DYNAMIC, width, height, format, levels);
+}
+
+TextureRecord* TextureManager::CreateMadeTexture(const char* name, uint32_t usage, uint32_t width, uint32_t height,
+                                                 GfxFormat format, uint32_t levels)
 {
     if (!name) return nullptr;
     Entry* entry = FindEntry(name, 0, false);
@@ -255,13 +243,20 @@ TextureRecord* TextureManager::CreateDynamicTexture(uint32_t width, uint32_t hei
     if (fresh) {
         entry = NewEntry(name, name, 0);
         if (!entry) return nullptr;
-        entry->usage = TEXTURE_USAGE_DYNAMIC;
+        entry->usage = usage;
     }
+    // A texture made again at a new size keeps that size across device resets.
     entry->width = width;
     entry->height = height;
     entry->format = format;
     ReleaseTexture(entry);
-    if (Graphics && Graphics->CreateDynamicTexture(width, height, format, &entry->record, levels))
+    bool made = false;
+    if (Graphics) {
+        made = usage == TEXTURE_USAGE_RENDERTARGET
+                   ? Graphics->CreateRenderTarget(width, height, format, &entry->record)
+                   : Graphics->CreateDynamicTexture(width, height, format, &entry->record, levels);
+    }
+    if (made)
         entry->record.flags |= TEXTURE_LOADED;
     else
         entry->record.flags &= ~TEXTURE_LOADED;

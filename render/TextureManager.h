@@ -121,6 +121,9 @@ private:
     Entry* NewEntry(const char* name, const char* key, int variant);
     bool FileEntry(Entry* entry);
     TextureRecord* RefusedRequest(const char* name);
+    // A render target or dynamic texture (by usage) of that name, made or made again.
+    TextureRecord* CreateMadeTexture(const char* name, uint32_t usage, uint32_t width, uint32_t height,
+                                     GfxFormat format, uint32_t levels);
     // Makes the entry's texture again by its usage; the result sets or clears TEXTURE_LOADED.
     bool Recreate(Entry* entry);
     void ReleaseTexture(Entry* entry);

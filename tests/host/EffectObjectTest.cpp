@@ -130,17 +130,6 @@ protected:
         return ReadBackBuffer(device).At(kTestWidth / 2, kTestHeight / 2);
     }
 
-    GfxTexture* SolidTexture(uint32_t argb)
-    {
-        GfxTexture* texture = nullptr;
-        EXPECT_EQ(device->CreateTexture(1, 1, 1, 0, FMT_A8R8G8B8, POOL_MANAGED, &texture), GFX_OK);
-        LockedRect locked;
-        texture->LockRect(0, &locked, nullptr, 0);
-        memcpy(locked.pBits, &argb, 4);
-        texture->UnlockRect(0);
-        return texture;
-    }
-
     EffectObject* effect = nullptr;
 };
 
@@ -148,7 +137,7 @@ protected:
 
 TEST_F(EffectObjectTest, ValuesOfEveryKindReachThePrograms)
 {
-    GfxTexture* picture = SolidTexture(0xFF003000);
+    GfxTexture* picture = SolidTexture(device, 0xFF003000);
     GfxCubeTexture* sky = nullptr;
     ASSERT_EQ(device->CreateCubeTexture(1, 1, 0, FMT_A8R8G8B8, POOL_MANAGED, &sky), GFX_OK);
     for (uint32_t face = 0; face < 6; ++face) {
@@ -199,8 +188,8 @@ TEST_F(EffectObjectTest, ValuesOfEveryKindReachThePrograms)
 
 TEST_F(EffectObjectTest, SamplersTakeStagesInDeclarationOrderAmongThoseRead)
 {
-    GfxTexture* a = SolidTexture(0xFF000010);
-    GfxTexture* b = SolidTexture(0xFF001000);
+    GfxTexture* a = SolidTexture(device, 0xFF000010);
+    GfxTexture* b = SolidTexture(device, 0xFF001000);
     effect->SetTexture(effect->GetParameterByName("picture"), a);
     effect->SetTexture(effect->GetParameterByName("sky"), nullptr);
     effect->SetTexture(effect->GetParameterByName("unread"), b);

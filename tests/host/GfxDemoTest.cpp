@@ -134,12 +134,7 @@ void DrawFrame(GfxDevice* device, const Scene& scene)
     device->SetRenderState(RS_FOGENABLE, 0);
     device->SetRenderState(RS_LIGHTING, 0);
     device->SetRenderState(RS_ZENABLE, ZB_FALSE);
-    Matrix identity, ortho;
-    MatrixIdentity(&identity);
-    MatrixOrthoLH(&ortho, (float)kWidth, (float)kHeight, 0, 1);
-    device->SetTransform(TS_WORLD, &identity);
-    device->SetTransform(TS_VIEW, &identity);
-    device->SetTransform(TS_PROJECTION, &ortho);
+    UseOrthographicView(device, (float)kWidth, (float)kHeight, 0, 1);
     device->SetTextureStageState(0, TSS_COLOROP, TOP_SELECTARG1);
     device->SetTextureStageState(0, TSS_COLORARG1, TA_DIFFUSE);
     device->SetTextureStageState(0, TSS_ALPHAOP, TOP_SELECTARG1);

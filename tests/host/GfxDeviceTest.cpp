@@ -26,8 +26,8 @@ TEST_F(GfxTest, ClearFillsTheViewportWithThePackedColour)
     GfxRect rect{20, 0, 40, 40};
     ASSERT_EQ(device->Clear(1, &rect, CLEAR_TARGET, 0xFF00FF00, 1.0f, 0), GFX_OK);
     Pixels p = ReadBackBuffer(device);
-    ASSERT_EQ(p.width, kTestWidth);
-    ASSERT_EQ(p.height, kTestHeight);
+    ASSERT_EQ(p.width, (int)kTestWidth);
+    ASSERT_EQ(p.height, (int)kTestHeight);
     struct Case {
         uint32_t x, y, colour;
     } cases[] = {
@@ -59,12 +59,7 @@ TEST_F(GfxTest, EdgesOnPixelCentresFollowTheTopLeftRule)
     device->SetFVF(kScreenFVF);
     device->DrawPrimitiveUP(PT_TRIANGLEFAN, 2, quad, sizeof(ScreenVertex));
     // The 2D layer's sprites: a screen-sized orthographic projection, y up from the centre.
-    Matrix identity, ortho;
-    MatrixIdentity(&identity);
-    MatrixOrthoLH(&ortho, (float)kTestWidth, (float)kTestHeight, 0, 1);
-    device->SetTransform(TS_WORLD, &identity);
-    device->SetTransform(TS_VIEW, &identity);
-    device->SetTransform(TS_PROJECTION, &ortho);
+    UseOrthographicView(device, (float)kTestWidth, (float)kTestHeight, 0, 1);
     const float hw = kTestWidth / 2.0f, hh = kTestHeight / 2.0f;
     auto corner = [&](float x, float y) { return MeshVertex{x - hw, hh - y, 0, 0, 0, 0, 0xFF00FF00, 0, 0}; };
     MeshVertex sprite[4] = {corner(30, 20), corner(50, 20), corner(50, 40), corner(30, 40)};
@@ -221,8 +216,8 @@ TEST_F(GfxTest, RenderTargetBindResetsTheViewportAndKeepsTopRowsOnTop)
     device->SetRenderState(RS_ZENABLE, ZB_FALSE);
     device->Clear(0, nullptr, CLEAR_TARGET, 0xFF0000FF, 1.0f, 0);
     DrawScreenQuad(device, 0, 0, 16, 4, 0xFFFF0000);  // the top four rows
-    Pixels drawn = ReadTarget(device, surface);
-    ASSERT_EQ(drawn.width, 16u);
+    Pixels drawn = ReadSurfacePixels(device, surface);
+    ASSERT_EQ(drawn.width, 16);
     EXPECT_TRUE(ColorNear(drawn.At(8, 1), 0xFFFF0000));
     EXPECT_TRUE(ColorNear(drawn.At(8, 12), 0xFF0000FF));
 
@@ -260,7 +255,7 @@ TEST_F(GfxTest, DepthSurfaceCanBeLargerThanTheTargetAndStaysBound)
     UseVertexColour(device);
     DrawScreenQuad(device, 0, 0, 16, 16, 0xFF00FF00, 0.2f);
     DrawScreenQuad(device, 0, 0, 8, 16, 0xFFFF0000, 0.6f);  // behind: hidden
-    Pixels p = ReadTarget(device, surface);
+    Pixels p = ReadSurfacePixels(device, surface);
     EXPECT_TRUE(ColorNear(p.At(4, 4), 0xFF00FF00));
     GfxSurface* bound = nullptr;
     ASSERT_EQ(device->GetDepthStencilSurface(&bound), GFX_OK);
@@ -401,7 +396,7 @@ TEST_F(GfxTest, ForcedLossRunsTheReleaseResetRestoreProtocol)
     EXPECT_EQ(device->DrawIndexedPrimitive(PT_TRIANGLELIST, 0, 0, 4, 0, 2), GFX_OK);
     device->EndScene();
     Pixels p = ReadBackBuffer(device);
-    ASSERT_EQ(p.width, 40u);
+    ASSERT_EQ(p.width, 40);
     EXPECT_TRUE(ColorNear(p.At(0, 0), 0xFFFF00FF));
     EXPECT_TRUE(ColorNear(p.At(39, 29), 0xFFFF00FF));
     EXPECT_EQ(device->Present(), GFX_OK);

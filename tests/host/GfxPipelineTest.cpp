@@ -31,12 +31,7 @@ void DrawFacingSquare(GfxDevice* device, float x, float y, float z, float half)
 // Pixels of the test size map one to one onto x and y around the centre; depth 0..100.
 void UseOrthographicCamera(GfxDevice* device)
 {
-    Matrix identity, projection;
-    MatrixIdentity(&identity);
-    MatrixOrthoLH(&projection, (float)kTestWidth, (float)kTestHeight, 0.0f, 100.0f);
-    device->SetTransform(TS_WORLD, &identity);
-    device->SetTransform(TS_VIEW, &identity);
-    device->SetTransform(TS_PROJECTION, &projection);
+    UseOrthographicView(device, (float)kTestWidth, (float)kTestHeight, 0.0f, 100.0f);
 }
 
 void UsePerspectiveCamera(GfxDevice* device)

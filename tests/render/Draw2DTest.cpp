@@ -39,10 +39,6 @@ protected:
     Font font{"gui"};
 };
 
-int Red(uint32_t c) { return (c >> 16) & 0xFF; }
-int Green(uint32_t c) { return (c >> 8) & 0xFF; }
-int Blue(uint32_t c) { return c & 0xFF; }
-
 TEST_F(Draw2D, TextLandsWhereAndAsWideAsItsExtentSays)
 {
     const char* text = "Hello, World";
@@ -50,7 +46,7 @@ TEST_F(Draw2D, TextLandsWhereAndAsWideAsItsExtentSays)
     ASSERT_EQ(font.GetTextExtent(text, &size), GFX_OK);
     font.DrawText(100, 50, text);
     font.DrawText(100, 200, "Line one\nLine two");
-    Picture p = ReadBack();
+    Pixels p = ReadBackBuffer(device);
 
     int l, t, r, b;
     ASSERT_TRUE(p.LitBox(&l, &t, &r, &b, 48, 60, 30, 500, 100));
@@ -88,7 +84,7 @@ TEST_F(Draw2D, CentredTextAndTheShadow)
     font.shadowR = 0.0f;
     font.shadowB = 1.0f;
     font.DrawText(100, 500, "Shadowed");
-    Picture p = ReadBack();
+    Pixels p = ReadBackBuffer(device);
     int l, t, r, b;
     ASSERT_TRUE(p.LitBox(&l, &t, &r, &b, 48, 0, 280, kDrawWidth, 340));
     EXPECT_NEAR((l + r) / 2, kDrawWidth / 2, 3);
@@ -139,7 +135,7 @@ TEST_F(Draw2D, StringsAreBuiltOnceWhileTheyRepeat)
     EXPECT_EQ(builds() - before, 2);
 
     // Cached text drawn with other flags lands where those flags put it.
-    Picture p = ReadBack();
+    Pixels p = ReadBackBuffer(device);
     int l, t, r, b;
     ASSERT_TRUE(p.LitBox(&l, &t, &r, &b, 48, 300, 0, kDrawWidth, 40));
     EXPECT_GT(l, 400);
@@ -176,7 +172,7 @@ TEST_F(Draw2D, SpritesFillTheirRectangles)
     line->SetLine(Vec3(-100, -200, 0), Vec3(100, -200, 0), 0xFFFFFFFF, 1.0f);
     for (Sprite* s : {plain.get(), atlas.get(), hidden.get(), grey.get(), line.get()}) s->Draw();
     graphics->End2D();
-    Picture p = ReadBack();
+    Pixels p = ReadBackBuffer(device);
 
     for (int y = 96; y < 124; ++y)
         for (int x = 96; x < 144; ++x) {
@@ -204,7 +200,7 @@ TEST_F(Draw2D, HintBoxFramesItsText)
         std::string white = MakeTextureFile("hintwhite.dds", 0xFFFFFFFF);
         for (Sprite* s : {box.shadowSprite, box.borderSprite, box.fillSprite}) s->texture = textures->GetTexture(white.c_str());
         box.Draw(200, 300, "Build a refinery");
-        Picture p = ReadBack();
+        Pixels p = ReadBackBuffer(device);
         TextSize size;
         font.GetTextExtent("Build a refinery", &size);
         // Fill inside the box, border around it, text in the text colour.
@@ -244,7 +240,7 @@ TEST_F(Draw2D, ParticlesDrawWhereTheCameraLooks)
     for (int i = 0; i < 10; ++i) manager.UpdateWith(0.1f);
     ASSERT_GT(s->ParticleCount(), 10);
     manager.Render();
-    Picture p = ReadBack();
+    Pixels p = ReadBackBuffer(device);
     int l, t2, r, b;
     ASSERT_TRUE(p.LitBox(&l, &t2, &r, &b));
     EXPECT_LT(l, kDrawWidth / 2);

@@ -7,83 +7,6 @@
 
 #include <algorithm>
 
-namespace {
-
-int Brightest(uint32_t c)
-{
-    return std::max({(int)((c >> 16) & 0xFF), (int)((c >> 8) & 0xFF), (int)(c & 0xFF)});
-}
-
-}  // namespace
-
-bool Picture::LitBox(int* left, int* top, int* right, int* bottom, int threshold, int x0, int y0, int x1,
-                     int y1) const
-{
-    if (x1 < 0) x1 = width;
-    if (y1 < 0) y1 = height;
-    int l = x1, t = y1, r = x0 - 1, b = y0 - 1;
-    for (int y = y0; y < y1; ++y)
-        for (int x = x0; x < x1; ++x)
-            if (Brightest(At(x, y)) > threshold) {
-                l = std::min(l, x);
-                t = std::min(t, y);
-                r = std::max(r, x);
-                b = std::max(b, y);
-            }
-    if (r < l) return false;
-    *left = l;
-    *top = t;
-    *right = r + 1;
-    *bottom = b + 1;
-    return true;
-}
-
-int Picture::CountLit(int x0, int y0, int x1, int y1, int threshold) const
-{
-    int n = 0;
-    for (int y = std::max(0, y0); y < std::min(height, y1); ++y)
-        for (int x = std::max(0, x0); x < std::min(width, x1); ++x)
-            if (Brightest(At(x, y)) > threshold) ++n;
-    return n;
-}
-
-Picture ReadBack()
-{
-    Picture picture;
-    GfxDevice* device = Graphics ? Graphics->device : nullptr;
-    GfxSurface* back = nullptr;
-    if (!device || GfxFailed(device->GetBackBuffer(0, 0, &back))) return picture;
-    SurfaceDesc desc;
-    back->GetDesc(&desc);
-    GfxSurface* copy = nullptr;
-    if (GfxSucceeded(device->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format, POOL_SYSTEMMEM, &copy))) {
-        if (GfxSucceeded(device->GetRenderTargetData(back, copy))) {
-            LockedRect locked;
-            if (GfxSucceeded(copy->LockRect(&locked, nullptr, LOCK_READONLY))) {
-                picture.width = (int)desc.Width;
-                picture.height = (int)desc.Height;
-                picture.argb.resize((size_t)desc.Width * desc.Height);
-                for (uint32_t y = 0; y < desc.Height; ++y) {
-                    const uint32_t* row = (const uint32_t*)((const uint8_t*)locked.pBits + (size_t)y * locked.Pitch);
-                    for (uint32_t x = 0; x < desc.Width; ++x) picture.argb[(size_t)y * desc.Width + x] = row[x] | 0xFF000000u;
-                }
-                copy->UnlockRect();
-            }
-        }
-        copy->Release();
-    }
-    back->Release();
-    return picture;
-}
-
-bool SavePicture(const Picture& picture, const std::string& path)
-{
-    Image image;
-    if (!image.Create(PixelFormat::A8R8G8B8, (uint32_t)picture.width, (uint32_t)picture.height)) return false;
-    memcpy(image.Level(0, 0), picture.argb.data(), picture.argb.size() * 4);
-    return SaveImageFile(path.c_str(), ImageFileFormat::PNG, image);
-}
-
 std::string MakeTextureFile(const char* name, uint32_t colour, uint32_t rightColour, int size)
 {
     Image image;
@@ -120,19 +43,12 @@ void DrawTest::SetUp()
     device = graphics->device;
     // Every test starts from the states a fresh device has.
     ASSERT_EQ(graphics->ResetDevice(), DEVICE_USABLE) << "a test left objects of the default pool alive";
-    ASSERT_TRUE(graphics->Clear(7, 0, 0, 0, 1));
-    ASSERT_TRUE(graphics->BeginScene());
+    BeginTestScene(device);
 }
 
 void DrawTest::TearDown()
 {
-    if (device) {
-        device->EndScene();
-        device->SetProgram(nullptr);
-        for (uint32_t i = 0; i < MAX_SAMPLERS; ++i) device->SetTexture(i, nullptr);
-        device->SetStreamSource(0, nullptr, 0, 0);
-        device->SetIndices(nullptr);
-    }
+    if (device) EndTestScene(device);
     RenderTest::TearDown();
     if (device) {
         EXPECT_EQ(device->GetDefaultPoolResourceCount(), 0u) << "a test left objects of the default pool alive";

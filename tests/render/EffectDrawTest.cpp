@@ -5,31 +5,12 @@
 
 #include "host/GfxTexture.h"
 #include "render/Camera.h"
+#include "render/IndexedMesh.h"
 
 #include <functional>
 #include <map>
 
 namespace {
-
-// The vertices of every mesh (position, normal, colour, texture coordinates, tangent).
-struct MeshVertex52 {
-    float position[3];
-    float normal[3];
-    uint32_t colour;
-    float u, v;
-    float tangent[4];
-};
-static_assert(sizeof(MeshVertex52) == 52, "the mesh vertex layout");
-
-const VertexElement MESH_ELEMENTS[] = {
-    {0, 0, DECLTYPE_FLOAT3, DECLMETHOD_DEFAULT, DECLUSAGE_POSITION, 0},
-    {0, 12, DECLTYPE_FLOAT3, DECLMETHOD_DEFAULT, DECLUSAGE_NORMAL, 0},
-    {0, 24, DECLTYPE_D3DCOLOR, DECLMETHOD_DEFAULT, DECLUSAGE_COLOR, 0},
-    {0, 28, DECLTYPE_FLOAT2, DECLMETHOD_DEFAULT, DECLUSAGE_TEXCOORD, 0},
-    {0, 36, DECLTYPE_FLOAT4, DECLMETHOD_DEFAULT, DECLUSAGE_TANGENT, 0},
-    {0, 44, DECLTYPE_FLOAT2, DECLMETHOD_DEFAULT, DECLUSAGE_TEXCOORD, 1},
-    DECL_END(),
-};
 
 // Textures the texture manager would hand out by name.
 std::map<std::string, GfxBaseTexture*>* namedTextures = nullptr;
@@ -45,7 +26,9 @@ protected:
     {
         EffectTest::SetUp();
         if (!device) return;
-        ASSERT_EQ(device->CreateVertexDeclaration(MESH_ELEMENTS, &declaration), GFX_OK);
+        // Squares in the vertex layout of every mesh.
+        declaration = GetMeshVertexDeclaration();
+        ASSERT_NE(declaration, nullptr);
         device->SetRenderState(RS_CULLMODE, CULL_NONE);
         white = SolidTexture(device, 0xFFFFFFFF);
         grid = SolidTexture(device, 0xFF102030);
@@ -62,7 +45,7 @@ protected:
         for (GfxBaseTexture* t : owned) t->Release();
         for (GfxBaseTexture* t : {white, grid, pow})
             if (t) t->Release();
-        if (declaration) declaration->Release();
+        ReleaseMeshVertexDeclaration();
         namedTextures = nullptr;
         EffectTest::TearDown();
     }
@@ -80,13 +63,13 @@ protected:
     {
         device->Clear(0, nullptr, CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
         if (!e || !e->effect || !technique) return 0;
-        const MeshVertex52 corners[4] = {
+        const MeshGpuVertex corners[4] = {
             {{-1, -1, 0.5f}, {0, 0, -1}, 0xFFFFFFFF, 0, 1, {1, 0, 0, 1}},
             {{-1, 1, 0.5f}, {0, 0, -1}, 0xFFFFFFFF, 0, 0, {1, 0, 0, 1}},
             {{1, 1, 0.5f}, {0, 0, -1}, 0xFFFFFFFF, 1, 0, {1, 0, 0, 1}},
             {{1, -1, 0.5f}, {0, 0, -1}, 0xFFFFFFFF, 1, 1, {1, 0, 0, 1}},
         };
-        const MeshVertex52 triangles[6] = {corners[0], corners[1], corners[2], corners[0], corners[2], corners[3]};
+        const MeshGpuVertex triangles[6] = {corners[0], corners[1], corners[2], corners[0], corners[2], corners[3]};
         e->SetSceneParameters(technique);
         e->SetObjectParameters(material, technique);
         e->effect->SetTechnique(technique);
@@ -95,11 +78,11 @@ protected:
         for (uint32_t p = 0; p < passes; ++p) {
             e->effect->BeginPass(p);
             device->SetVertexDeclaration(declaration);
-            device->DrawPrimitiveUP(PT_TRIANGLELIST, 2, triangles, sizeof(MeshVertex52));
+            device->DrawPrimitiveUP(PT_TRIANGLELIST, 2, triangles, sizeof(MeshGpuVertex));
             e->effect->EndPass();
         }
         e->effect->End();
-        return ReadPixel(device, kEffectTestWidth / 2, kEffectTestHeight / 2);
+        return ReadBackBuffer(device).At(kEffectTestWidth / 2, kEffectTestHeight / 2);
     }
 
     GfxVertexDeclaration* declaration = nullptr;
@@ -294,11 +277,6 @@ TEST_F(EffectDrawTest, PostEffectsCopyTheSceneAndAddTheGlow)
     GfxTexture* scene = Solid(0xFF204060);
     GfxTexture* glowTarget = Solid(0xFF404040);
 
-    struct ScreenVertex {
-        float x, y, z, rhw;
-        uint32_t colour;
-        float u, v;
-    };
     const float w = (float)kEffectTestWidth - 0.5f, h = (float)kEffectTestHeight - 0.5f;
     const ScreenVertex quad[4] = {
         {-0.5f, -0.5f, 0, 1, 0xFFFFFFFF, 0, 0}, {w, -0.5f, 0, 1, 0xFFFFFFFF, 1, 0},
@@ -312,7 +290,7 @@ TEST_F(EffectDrawTest, PostEffectsCopyTheSceneAndAddTheGlow)
         e->effect->Begin(&passes, 0);
         for (uint32_t p = 0; p < passes; ++p) {
             e->effect->BeginPass(p);
-            device->SetFVF(FVF_XYZRHW | FVF_DIFFUSE | FVF_TEX1);
+            device->SetFVF(kScreenFVF);
             device->DrawPrimitiveUP(PT_TRIANGLEFAN, 2, quad, sizeof(ScreenVertex));
             e->effect->EndPass();
         }
@@ -321,8 +299,8 @@ TEST_F(EffectDrawTest, PostEffectsCopyTheSceneAndAddTheGlow)
 
     device->SetRenderState(RS_ZENABLE, 0);
     drawQuad(colour, scene);
-    EXPECT_TRUE(PixelNear(ReadPixel(device, 0, 0), 0xFF204060));
-    EXPECT_TRUE(PixelNear(ReadPixel(device, kEffectTestWidth - 1, kEffectTestHeight - 1), 0xFF204060));
+    EXPECT_TRUE(PixelNear(ReadBackBuffer(device).At(0, 0), 0xFF204060));
+    EXPECT_TRUE(PixelNear(ReadBackBuffer(device).At(kEffectTestWidth - 1, kEffectTestHeight - 1), 0xFF204060));
 
     // The glow adds its blur (of an even glow: the glow itself) at 1.5 times its strength.
     device->SetRenderState(RS_ALPHABLENDENABLE, 1);
@@ -332,7 +310,7 @@ TEST_F(EffectDrawTest, PostEffectsCopyTheSceneAndAddTheGlow)
     ASSERT_TRUE(glow->effect->IsParameterUsed(glow->params.genericFloat4, glow->mainTechnique));
     glow->effect->SetVector(glow->params.genericFloat4, EffectValues.genericFloat4);
     drawQuad(glow, glowTarget);
-    EXPECT_TRUE(PixelNear(ReadPixel(device, 16, 16), 0xFF80A0C0));
+    EXPECT_TRUE(PixelNear(ReadBackBuffer(device).At(16, 16), 0xFF80A0C0));
 
     device->SetRenderState(RS_ALPHABLENDENABLE, 0);
     device->SetRenderState(RS_ZENABLE, 1);

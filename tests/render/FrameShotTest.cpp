@@ -74,7 +74,7 @@ TEST_F(DrawTest, AWholeFrameOfTextSpritesParticlesAndTheGraph)
     device->SetTransform(TS_PROJECTION, &projection);
     device->Clear(0, nullptr, CLEAR_TARGET | CLEAR_ZBUFFER, 0xFF101418, 1.0f, 0);
     particles->Render();
-    Picture particlesOnly = ReadBack();
+    Pixels particlesOnly = ReadBackBuffer(device);
     EXPECT_GT(particlesOnly.CountLit(0, 0, kDrawWidth, kDrawHeight, 60), 2000);
 
     // --- The 2D layer.
@@ -127,10 +127,10 @@ TEST_F(DrawTest, AWholeFrameOfTextSpritesParticlesAndTheGraph)
     FrameGraph::Draw();
     graphics->End2D();
 
-    Picture picture = ReadBack();
+    Pixels picture = ReadBackBuffer(device);
     std::string path = MakeTempFolder("frame-shot") + "/frame.png";
-    ASSERT_TRUE(SavePicture(picture, path));
-    if (const char* keep = getenv("VELDMARK_SCREENSHOT")) SavePicture(picture, keep);
+    ASSERT_TRUE(SavePixels(picture, path));
+    if (const char* keep = getenv("VELDMARK_SCREENSHOT")) SavePixels(picture, keep);
 
     // Text in every slot's line.
     for (size_t i = 0; i < lineTops.size(); ++i)

@@ -12,6 +12,7 @@
 #include "render/FontCache.h"
 #include "render/FrameGraph.h"
 #include "render/GraphicsDevice.h"
+#include "render/IndexedMesh.h"
 #include "render/ParticleManager.h"
 #include "render/RenderStateCache.h"
 #include "render/Sprite.h"
@@ -23,21 +24,6 @@
 #include <vector>
 
 namespace {
-
-struct MeshVertex {
-    float position[3];
-    float normal[3];
-    uint32_t colour;
-    float u, v;
-};
-
-const VertexElement MESH_ELEMENTS[] = {
-    {0, 0, DECLTYPE_FLOAT3, DECLMETHOD_DEFAULT, DECLUSAGE_POSITION, 0},
-    {0, 12, DECLTYPE_FLOAT3, DECLMETHOD_DEFAULT, DECLUSAGE_NORMAL, 0},
-    {0, 24, DECLTYPE_D3DCOLOR, DECLMETHOD_DEFAULT, DECLUSAGE_COLOR, 0},
-    {0, 28, DECLTYPE_FLOAT2, DECLMETHOD_DEFAULT, DECLUSAGE_TEXCOORD, 0},
-    DECL_END(),
-};
 
 // Where things land on the 1024 x 768 screen.
 const int kSpriteX = 620, kSpriteY = 480;
@@ -66,7 +52,8 @@ protected:
         flat = effects->GetEffect("flat.fx");
         ASSERT_TRUE(effects->LoadEffect(flat, "main"));
         ASSERT_NE(flat->mainTechnique, nullptr);
-        ASSERT_EQ(device->CreateVertexDeclaration(MESH_ELEMENTS, &declaration), GFX_OK);
+        declaration = GetMeshVertexDeclaration();
+        ASSERT_NE(declaration, nullptr);
 
         particles.reset(new ParticleManager());
         ASSERT_GT(particles->TemplateCount(), 30) << "data/effects.pkb is missing";
@@ -93,7 +80,7 @@ protected:
     {
         FrameGraph::SetEnabled(false);
         MatrixIdentity(&ViewMatrix);
-        if (declaration) declaration->Release();
+        ReleaseMeshVertexDeclaration();
         particles.reset();
         effects.reset();
         EffectManager::ClosePackage();
@@ -110,13 +97,13 @@ protected:
         MatrixIdentity(&ViewMatrix);
         MatrixIdentity(&ProjectionMatrix);
         MatrixIdentity(&InverseViewMatrix);
-        const MeshVertex corners[4] = {
-            {{-0.9f, -0.9f, 0.5f}, {0, 0, -1}, 0xFFFFFFFF, 0, 1},
-            {{-0.9f, -0.5f, 0.5f}, {0, 0, -1}, 0xFFFFFFFF, 0, 0},
-            {{-0.5f, -0.5f, 0.5f}, {0, 0, -1}, 0xFFFFFFFF, 1, 0},
-            {{-0.5f, -0.9f, 0.5f}, {0, 0, -1}, 0xFFFFFFFF, 1, 1},
+        const MeshGpuVertex corners[4] = {
+            {{-0.9f, -0.9f, 0.5f}, {0, 0, -1}, 0xFFFFFFFF, 0, 1, {1, 0, 0, 1}},
+            {{-0.9f, -0.5f, 0.5f}, {0, 0, -1}, 0xFFFFFFFF, 0, 0, {1, 0, 0, 1}},
+            {{-0.5f, -0.5f, 0.5f}, {0, 0, -1}, 0xFFFFFFFF, 1, 0, {1, 0, 0, 1}},
+            {{-0.5f, -0.9f, 0.5f}, {0, 0, -1}, 0xFFFFFFFF, 1, 1, {1, 0, 0, 1}},
         };
-        const MeshVertex triangles[6] = {corners[0], corners[1], corners[2], corners[0], corners[2], corners[3]};
+        const MeshGpuVertex triangles[6] = {corners[0], corners[1], corners[2], corners[0], corners[2], corners[3]};
         EffectMaterial material;
         material.texture = meshTexture->texture;  // made again by the reset: taken anew each frame
         flat->SetSceneParameters(flat->mainTechnique);
@@ -127,7 +114,7 @@ protected:
         for (uint32_t p = 0; p < passes; ++p) {
             flat->effect->BeginPass(p);
             device->SetVertexDeclaration(declaration);
-            device->DrawPrimitiveUP(PT_TRIANGLELIST, 2, triangles, sizeof(MeshVertex));
+            device->DrawPrimitiveUP(PT_TRIANGLELIST, 2, triangles, sizeof(MeshGpuVertex));
             flat->effect->EndPass();
         }
         flat->effect->End();
@@ -135,7 +122,7 @@ protected:
         RenderStates.Reset();
     }
 
-    Picture DrawFrame()
+    Pixels DrawFrame()
     {
         RenderStates.Reset();
         EXPECT_TRUE(graphics->Clear(7, 0.05f, 0.06f, 0.08f, 1.0f));
@@ -154,7 +141,7 @@ protected:
         font.DrawText((float)kTextX, (float)kTextY, "Lost and found again");
         FrameGraph::Draw();
         graphics->End2D();
-        Picture picture = ReadBack();
+        Pixels picture = ReadBackBuffer(device);
         EXPECT_TRUE(graphics->Present());
         return picture;
     }
@@ -168,7 +155,7 @@ protected:
     GfxVertexDeclaration* declaration = nullptr;
 };
 
-int Differences(const Picture& a, const Picture& b)
+int Differences(const Pixels& a, const Pixels& b)
 {
     if (a.width != b.width || a.height != b.height) return -1;
     int n = 0;
@@ -179,7 +166,7 @@ int Differences(const Picture& a, const Picture& b)
 
 TEST_F(LostDeviceFrame, TheSameFrameDrawsTheSamePixelsAfterTheDeviceComesBack)
 {
-    Picture before = DrawFrame();
+    Pixels before = DrawFrame();
     // Everything is on screen: the mesh, the particles, the sprite's two halves, the text and
     // the graph's bars.
     const int meshLeft = kDrawWidth / 20, meshTop = kDrawHeight * 3 / 4;
@@ -208,12 +195,12 @@ TEST_F(LostDeviceFrame, TheSameFrameDrawsTheSamePixelsAfterTheDeviceComesBack)
     EXPECT_TRUE(flat->IsLoaded());
     EXPECT_NE(flat->mainTechnique, nullptr);
 
-    Picture after = DrawFrame();
+    Pixels after = DrawFrame();
     EXPECT_EQ(Differences(before, after), 0);
     if (Differences(before, after) != 0) {
         std::string folder = MakeTempFolder("lost-device");
-        SavePicture(before, folder + "/before.png");
-        SavePicture(after, folder + "/after.png");
+        SavePixels(before, folder + "/before.png");
+        SavePixels(after, folder + "/after.png");
         ADD_FAILURE() << "pictures in " << folder;
     }
 

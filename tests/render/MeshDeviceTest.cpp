@@ -71,7 +71,7 @@ TEST_F(MeshDrawTest, ADeviceResetRestoresEveryMeshAsItWas)
         }
     };
     LookAt(Vec3(1.5f, 2.5f, 4.5f), Vec3(0.0f, 0.7f, -0.4f), kAspect);
-    Picture before = DrawOnBackBuffer(scene);
+    MeshPicture before = DrawOnBackBuffer(scene);
     ASSERT_GT(before.CoveredCount(), 300);
 
     // The reset succeeds only when no buffer of the default pool is left.
@@ -84,9 +84,9 @@ TEST_F(MeshDrawTest, ADeviceResetRestoresEveryMeshAsItWas)
     RenderStates.Reset();
     RenderStates.SetRenderState(RS_FOGENABLE, 0);
     LookAt(Vec3(1.5f, 2.5f, 4.5f), Vec3(0.0f, 0.7f, -0.4f), kAspect);
-    Picture after = DrawOnBackBuffer(scene);
+    MeshPicture after = DrawOnBackBuffer(scene);
     int different = 0;
-    for (size_t i = 0; i < before.pixels.size(); ++i) different += before.pixels[i] != after.pixels[i];
+    for (size_t i = 0; i < before.argb.size(); ++i) different += before.argb[i] != after.argb[i];
     EXPECT_EQ(different, 0) << "the pose, the tint and the batch are as they were";
 
     // Released twice (a reset retried) and restored once: every mesh comes back once.
@@ -129,7 +129,7 @@ TEST_F(MeshDrawTest, AnInstanceBatchDrawsNoMoreThanItsIndicesReach)
 
     const int size = 128;
     LookAt(Vec3(0.0f, 9.0f, -2.0f), Vec3(0.0f, 0.0f, 0.4f), 1.0f);
-    Picture picture = DrawOnTarget(size, size, [&] { batch.Render(0, false); });
+    MeshPicture picture = DrawOnTarget(size, size, [&] { batch.Render(0, false); });
     ASSERT_EQ(picture.width, size);
     for (int k = 0; k < 72; ++k) {
         Vec3 p = place(k);
@@ -161,7 +161,7 @@ TEST_F(MeshDrawTest, MeshesHandedBackAndCopiesFreeOnlyTheirOwnBuffers)
 
     // A copy draws from the hopper's index buffer and its own vertices.
     IndexedMesh* hopper = meshes->GetMesh("hopper_full.txt", 0, true, false);
-    Picture original = DrawOnBackBuffer([&] { hopper->Render(0, false); });
+    MeshPicture original = DrawOnBackBuffer([&] { hopper->Render(0, false); });
     ASSERT_GT(original.CoveredCount(), 200);
     {
         IndexedMesh copy;
@@ -169,17 +169,17 @@ TEST_F(MeshDrawTest, MeshesHandedBackAndCopiesFreeOnlyTheirOwnBuffers)
         EXPECT_EQ(copy.subMeshes[0].indexBuffer.Get(), hopper->subMeshes[0].indexBuffer.Get());
         EXPECT_NE(copy.subMeshes[0].vertexBuffer.Get(), hopper->subMeshes[0].vertexBuffer.Get());
         copy.SetVertexColours(0, 0xFFFF0000u);
-        Picture red = DrawOnBackBuffer([&] { copy.Render(1, true); });
+        MeshPicture red = DrawOnBackBuffer([&] { copy.Render(1, true); });
         EXPECT_EQ(red.CoveredCount(), original.CoveredCount());
         EXPECT_EQ(red.At(kScreenWidth / 2, kScreenHeight / 2) & 0xFFFFFF, 0xFF0000u);
-        EXPECT_EQ(DrawOnBackBuffer([&] { hopper->Render(0, false); }).pixels, original.pixels);
+        EXPECT_EQ(DrawOnBackBuffer([&] { hopper->Render(0, false); }).argb, original.argb);
 
         // Rewriting its indices (a batch of two) gives the copy an index buffer of its own.
         ASSERT_EQ(copy.AddInstance(Translation(0.0f, 0.0f, 0.0f), false, nullptr), 0);
         ASSERT_EQ(copy.AddInstance(Translation(0.0f, 0.0f, 5.0f), true, nullptr), 1);
         DrawOnBackBuffer([&] { copy.Render(0, false); });
         EXPECT_NE(copy.subMeshes[0].indexBuffer.Get(), hopper->subMeshes[0].indexBuffer.Get());
-        EXPECT_EQ(DrawOnBackBuffer([&] { hopper->Render(0, false); }).pixels, original.pixels);
+        EXPECT_EQ(DrawOnBackBuffer([&] { hopper->Render(0, false); }).argb, original.argb);
 
         // Given up by its user, the copy lets go of its buffers at once.
         buffers = device->GetDefaultPoolResourceCount();
@@ -192,5 +192,5 @@ TEST_F(MeshDrawTest, MeshesHandedBackAndCopiesFreeOnlyTheirOwnBuffers)
         IndexedMesh copy;
         copy.Clone(*hopper);
     }
-    EXPECT_EQ(DrawOnBackBuffer([&] { hopper->Render(0, false); }).pixels, original.pixels);
+    EXPECT_EQ(DrawOnBackBuffer([&] { hopper->Render(0, false); }).argb, original.argb);
 }

@@ -1,9 +1,6 @@
 #include "tests/render/MeshDrawSupport.h"
 
-#include "content/meshgen/Catalogue.h"
-#include "content/pkbtool/PackageWriter.h"
 #include "host/GfxDevice.h"
-#include "host/GfxImage.h"
 #include "platform/ConfigFile.h"
 #include "render/AnimLibrary.h"
 #include "render/Camera.h"
@@ -14,7 +11,6 @@
 #include "render/MeshLibrary.h"
 #include "render/RenderStateCache.h"
 #include "render/TextureManager.h"
-#include "tests/support/TestSupport.h"
 
 #include <algorithm>
 #include <cmath>
@@ -36,16 +32,12 @@ void RestoreEffects(void*)
     if (TheEffectManager) TheEffectManager->RestoreAll();
 }
 
-Picture PictureOf(const Image& image)
+// A render target's alpha says nothing about the meshes: pictures are compared and saved opaque.
+MeshPicture OpaquePicture(Pixels pixels)
 {
-    Picture picture;
-    picture.width = (int)image.width;
-    picture.height = (int)image.height;
-    picture.pixels.resize((size_t)image.width * image.height);
-    for (uint32_t y = 0; y < image.height; ++y) {
-        const uint32_t* row = reinterpret_cast<const uint32_t*>(image.Level(0, 0) + image.LevelPitch(0) * y);
-        for (uint32_t x = 0; x < image.width; ++x) picture.pixels[(size_t)y * image.width + x] = row[x] | 0xFF000000u;
-    }
+    MeshPicture picture;
+    static_cast<Pixels&>(picture) = std::move(pixels);
+    for (uint32_t& c : picture.argb) c |= 0xFF000000u;
     return picture;
 }
 
@@ -57,7 +49,7 @@ float Edge(float ax, float ay, float bx, float by, float px, float py)
 
 }  // namespace
 
-int Picture::CoveredCount() const
+int MeshPicture::CoveredCount() const
 {
     int count = 0;
     for (int y = 0; y < height; ++y)
@@ -65,20 +57,12 @@ int Picture::CoveredCount() const
     return count;
 }
 
-int Picture::Difference(const Picture& other, int y0, int y1) const
+int MeshPicture::Difference(const MeshPicture& other, int y0, int y1) const
 {
     int count = 0;
     for (int y = std::max(0, y0); y <= y1 && y < height; ++y)
         for (int x = 0; x < width; ++x) count += Covered(x, y) != other.Covered(x, y);
     return count;
-}
-
-Image Picture::ToImage() const
-{
-    Image image;
-    image.Create(PixelFormat::A8R8G8B8, (uint32_t)width, (uint32_t)height);
-    std::copy(pixels.begin(), pixels.end(), reinterpret_cast<uint32_t*>(image.pixels.data()));
-    return image;
 }
 
 void MeshDrawTest::SetUp()
@@ -88,21 +72,7 @@ void MeshDrawTest::SetUp()
     savedShadows_ = Config->shadows;
     Config->shadows = false;
 
-    static std::string folder;
-    if (folder.empty()) {
-        folder = MakeTempFolder("meshdraw");
-        auto pack = [](const std::string& path, const std::vector<GeneratedFile>& files) {
-            std::vector<PackageEntry> entries;
-            for (const GeneratedFile& file : files)
-                entries.push_back({file.fileName, file.fileName, std::vector<unsigned char>(file.text.begin(), file.text.end())});
-            std::string error;
-            ASSERT_TRUE(WritePackage(path, entries, &error)) << error;
-        };
-        pack(folder + "/mesh.pkb", GenerateMeshFiles());
-        pack(folder + "/anims.pkb", GenerateAnimationFiles());
-    }
-    SetMeshPackagePaths((folder + "/mesh.pkb").c_str(), nullptr);
-    SetAnimPackagePath((folder + "/anims.pkb").c_str());
+    UseGeneratedMeshPackages();
 
     effects = std::make_unique<EffectManager>(graphics->device);
     TheEffectManager = effects.get();
@@ -130,8 +100,7 @@ void MeshDrawTest::TearDown()
     effects.reset();
     EffectValues = EffectBindingValues();
     ReleaseMeshVertexDeclaration();
-    SetMeshPackagePaths("data/mesh.pkb", "data/mesh_patch.pkb");
-    SetAnimPackagePath("data/anims.pkb");
+    UseShippedMeshPackages();
     if (Config) Config->shadows = savedShadows_;
     RenderTest::TearDown();
 }
@@ -156,50 +125,26 @@ void MeshDrawTest::SetWorld(const Matrix& world)
     Graphics->SetTransform(TS_WORLD, &WorldMatrix);
 }
 
-Picture MeshDrawTest::DrawOnBackBuffer(const std::function<void()>& draw)
+MeshPicture MeshDrawTest::DrawOnBackBuffer(const std::function<void()>& draw)
 {
     GfxDevice* device = Graphics->device;
     device->Clear(0, nullptr, CLEAR_TARGET | CLEAR_ZBUFFER, kBackground, 1.0f, 0);
     device->BeginScene();
     draw();
     device->EndScene();
-    Picture picture;
-    GfxSurface* back = nullptr;
-    if (GfxFailed(device->GetBackBuffer(0, 0, &back))) return picture;
-    Image image;
-    if (ReadSurfaceImage(device, back, image)) picture = PictureOf(image);
-    back->Release();
-    return picture;
+    return OpaquePicture(ReadBackBuffer(device));
 }
 
-Picture MeshDrawTest::DrawOnTarget(int width, int height, const std::function<void()>& draw)
+MeshPicture MeshDrawTest::DrawOnTarget(int width, int height, const std::function<void()>& draw)
 {
     GfxDevice* device = Graphics->device;
-    Picture picture;
-    GfxTexture* target = nullptr;
-    GfxSurface *colour = nullptr, *depth = nullptr, *oldColour = nullptr, *oldDepth = nullptr;
-    if (GfxFailed(device->CreateTexture(width, height, 1, USAGE_RENDERTARGET, FMT_A8R8G8B8, POOL_DEFAULT, &target)) ||
-        GfxFailed(target->GetSurfaceLevel(0, &colour)) ||
-        GfxFailed(device->CreateDepthStencilSurface(width, height, FMT_D24S8, 0, 0, false, &depth))) {
-        ADD_FAILURE() << "no render target";
-    } else {
-        device->GetRenderTarget(0, &oldColour);
-        device->GetDepthStencilSurface(&oldDepth);
-        device->SetRenderTarget(0, colour);
-        device->SetDepthStencilSurface(depth);
-        device->Clear(0, nullptr, CLEAR_TARGET | CLEAR_ZBUFFER, kBackground, 1.0f, 0);
-        device->BeginScene();
-        draw();
-        device->EndScene();
-        Image image;
-        if (ReadSurfaceImage(device, colour, image)) picture = PictureOf(image);
-        device->SetRenderTarget(0, oldColour);
-        device->SetDepthStencilSurface(oldDepth);
-    }
-    for (GfxSurface* s : {colour, depth, oldColour, oldDepth})
-        if (s) s->Release();
-    if (target) target->Release();
-    return picture;
+    ScopedTarget target(device, (uint32_t)width, (uint32_t)height, FMT_A8R8G8B8, true);
+    if (!target.IsBound()) return MeshPicture();
+    device->Clear(0, nullptr, CLEAR_TARGET | CLEAR_ZBUFFER, kBackground, 1.0f, 0);
+    device->BeginScene();
+    draw();
+    device->EndScene();
+    return OpaquePicture(target.Read());
 }
 
 Vec3 MeshDrawTest::Project(const Vec3& point, int width, int height) const

@@ -31,19 +31,6 @@ uint32_t Shade(const float paint[3], float light)
     return 0xFF000000u | byte(paint[0]) << 16 | byte(paint[1]) << 8 | byte(paint[2]);
 }
 
-::testing::AssertionResult Near(uint32_t actual, uint32_t expected, int tolerance)
-{
-    for (int shift = 0; shift < 24; shift += 8) {
-        int a = (actual >> shift) & 0xFF, e = (expected >> shift) & 0xFF;
-        if (a - e > tolerance || e - a > tolerance) {
-            char text[64];
-            snprintf(text, sizeof text, "0x%08X, expected 0x%08X", actual, expected);
-            return ::testing::AssertionFailure() << text;
-        }
-    }
-    return ::testing::AssertionSuccess();
-}
-
 }  // namespace
 
 TEST_F(MeshDrawTest, AGeneratedMeshCoversWhatItsTrianglesCover)
@@ -62,7 +49,7 @@ TEST_F(MeshDrawTest, AGeneratedMeshCoversWhatItsTrianglesCover)
         IndexedMesh* mesh = meshes->GetMesh(c.mesh, 0, true, false);
         ASSERT_TRUE(mesh->IsAnimated());
         LookAt(c.eye, c.target, kAspect);
-        Picture picture = DrawOnBackBuffer([&] { mesh->Render(1, c.fixedFunction); });
+        MeshPicture picture = DrawOnBackBuffer([&] { mesh->Render(1, c.fixedFunction); });
         ASSERT_EQ(picture.width, kScreenWidth);
         std::vector<bool> expected = ExpectedCoverage(*mesh, kScreenWidth, kScreenHeight);
 
@@ -91,7 +78,7 @@ TEST_F(MeshDrawTest, EachSideOfAModelShowsWhereTheModelHasIt)
     IndexedMesh* walker = meshes->GetMesh("walker.txt", 0, true, false);
     ASSERT_TRUE(walker->IsAnimated());
     LookAt(Vec3(0.0f, 1.55f, 2.6f), Vec3(0.0f, 1.5f, 0.0f), kAspect);
-    Picture picture = DrawOnBackBuffer([&] { walker->Render(1, false); });
+    MeshPicture picture = DrawOnBackBuffer([&] { walker->Render(1, false); });
     // The front of the gun's housing in the file: x -0.35 (the right), 1.54 up, 0.25 forward.
     Vec3 gun = Project(Vec3(0.35f, 1.54f, 0.25f), kScreenWidth, kScreenHeight);
     Vec3 mirror = Project(Vec3(-0.35f, 1.54f, 0.25f), kScreenWidth, kScreenHeight);
@@ -129,13 +116,13 @@ TEST_F(MeshDrawTest, TheLitEffectShadesFacesBySunlightAndFixedFunctionShowsThePa
         LookAt(c.eye, c.point, kAspect);
         Vec3 at = Project(c.point, kScreenWidth, kScreenHeight);
         int x = (int)(at.x + 0.5f), y = (int)(at.y + 0.5f);
-        Picture lit = DrawOnBackBuffer([&] { walker->Render(0, false); });
-        EXPECT_TRUE(Near(lit.At(x, y), Shade(HEAD, c.light), 4));
-        Picture painted = DrawOnBackBuffer([&] { walker->Render(1, true); });
-        EXPECT_TRUE(Near(painted.At(x, y), Shade(HEAD, 1.0f), 2));
+        MeshPicture lit = DrawOnBackBuffer([&] { walker->Render(0, false); });
+        EXPECT_TRUE(ColorNear(lit.At(x, y), Shade(HEAD, c.light), 4));
+        MeshPicture painted = DrawOnBackBuffer([&] { walker->Render(1, true); });
+        EXPECT_TRUE(ColorNear(painted.At(x, y), Shade(HEAD, 1.0f), 2));
         // Untextured, the fixed-function path shows the vertex colour alone: the same paint.
-        Picture untextured = DrawOnBackBuffer([&] { walker->Render(0, true); });
-        EXPECT_TRUE(Near(untextured.At(x, y), Shade(HEAD, 1.0f), 2));
+        MeshPicture untextured = DrawOnBackBuffer([&] { walker->Render(0, true); });
+        EXPECT_TRUE(ColorNear(untextured.At(x, y), Shade(HEAD, 1.0f), 2));
     }
 }
 

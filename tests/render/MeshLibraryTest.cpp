@@ -1,14 +1,12 @@
 // The mesh and animation libraries as their callers meet them: names compared with case,
 // shared static meshes and private skinned ones, deferred loading, clones that share the file
 // data and free only what is theirs, and instance batches that fit one draw.
-#include "content/meshgen/Catalogue.h"
-#include "content/pkbtool/PackageWriter.h"
 #include "host/Log.h"
 #include "render/AnimLibrary.h"
 #include "render/IndexedMesh.h"
 #include "render/MeshFormat.h"
 #include "render/MeshLibrary.h"
-#include "tests/support/TestSupport.h"
+#include "tests/render/RenderTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -23,20 +21,7 @@ class MeshLibraryTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        static std::string folder;
-        if (folder.empty()) {
-            folder = MakeTempFolder("meshlibrary");
-            auto pack = [](const std::string& path, const std::vector<GeneratedFile>& files) {
-                std::vector<PackageEntry> entries;
-                for (const GeneratedFile& file : files)
-                    entries.push_back({file.fileName, file.fileName, std::vector<unsigned char>(file.text.begin(), file.text.end())});
-                ASSERT_TRUE(WritePackage(path, entries));
-            };
-            pack(folder + "/mesh.pkb", GenerateMeshFiles());
-            pack(folder + "/anims.pkb", GenerateAnimationFiles());
-        }
-        SetMeshPackagePaths((folder + "/mesh.pkb").c_str(), nullptr);
-        SetAnimPackagePath((folder + "/anims.pkb").c_str());
+        UseGeneratedMeshPackages();
         meshes = std::make_unique<MeshLibrary>();
         animations = std::make_unique<AnimLibrary>();
         TheMeshLibrary = meshes.get();
@@ -46,8 +31,7 @@ protected:
     {
         meshes.reset();
         animations.reset();
-        SetMeshPackagePaths("data/mesh.pkb", "data/mesh_patch.pkb");
-        SetAnimPackagePath("data/anims.pkb");
+        UseShippedMeshPackages();
     }
 
     std::unique_ptr<MeshLibrary> meshes;

@@ -30,7 +30,7 @@ TEST_F(MeshDrawTest, TheWalkerWalksUnderTheLitEffect)
     const int size = 160, frames = 4;
     const float delta = 0.2f;
     LookAt(Vec3(2.4f, 1.8f, 2.9f), Vec3(0.0f, 0.85f, 0.0f), 1.0f);
-    std::vector<Picture> pictures;
+    std::vector<MeshPicture> pictures;
     for (int f = 0; f < frames; ++f) {
         // The blend into the walk runs out within the first frame.
         for (int step = 0; step < (f == 0 ? 2 : 1); ++step) {
@@ -44,24 +44,23 @@ TEST_F(MeshDrawTest, TheWalkerWalksUnderTheLitEffect)
     EXPECT_TRUE(walker->IsAnimationPlaying(ANIM_WALK));
 
     // The picture of the stride, frame after frame.
-    Picture strip;
+    MeshPicture strip;
     strip.width = size * frames;
     strip.height = size;
-    strip.pixels.resize((size_t)strip.width * size);
+    strip.argb.resize((size_t)strip.width * size);
     for (int f = 0; f < frames; ++f)
         for (int y = 0; y < size; ++y)
-            std::copy_n(&pictures[f].pixels[(size_t)y * size], size, &strip.pixels[(size_t)y * strip.width + f * size]);
+            std::copy_n(&pictures[f].argb[(size_t)y * size], size, &strip.argb[(size_t)y * strip.width + f * size]);
     std::string path = MakeTempFolder("walk") + "/walker_walk.png";
-    ASSERT_TRUE(SaveImageFile(path.c_str(), ImageFileFormat::PNG, strip.ToImage()));
-    if (const char* keep = getenv("VELDMARK_TEST_PICTURES"))
-        SaveImageFile((std::string(keep) + "/walker_walk.png").c_str(), ImageFileFormat::PNG, strip.ToImage());
+    ASSERT_TRUE(SavePixels(strip, path));
+    if (const char* keep = getenv("VELDMARK_TEST_PICTURES")) SavePixels(strip, std::string(keep) + "/walker_walk.png");
     Image saved;
     ASSERT_TRUE(LoadImageFile(path.c_str(), saved));
     EXPECT_EQ(saved.width, (uint32_t)strip.width);
 
     // Where the walker is on screen: its rows from the top of the head to the soles.
     int top = size, bottom = 0;
-    for (const Picture& p : pictures)
+    for (const MeshPicture& p : pictures)
         for (int y = 0; y < size; ++y)
             for (int x = 0; x < size; ++x)
                 if (p.Covered(x, y)) top = std::min(top, y), bottom = std::max(bottom, y);
@@ -72,8 +71,8 @@ TEST_F(MeshDrawTest, TheWalkerWalksUnderTheLitEffect)
 
     for (int f = 0; f < frames; ++f) {
         SCOPED_TRACE(f);
-        const Picture& now = pictures[f];
-        const Picture& next = pictures[(f + 1) % frames];
+        const MeshPicture& now = pictures[f];
+        const MeshPicture& next = pictures[(f + 1) % frames];
         int covered = now.CoveredCount();
         EXPECT_GT(covered, size * size / 10);
         // The legs swing from one frame to the next; the head barely turns.

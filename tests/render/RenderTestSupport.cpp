@@ -1,8 +1,8 @@
 #include "tests/render/RenderTestSupport.h"
 
+#include "content/meshgen/Catalogue.h"
 #include "content/pkbtool/PackageWriter.h"
 #include "host/GfxDevice.h"
-#include "host/GfxImage.h"
 #include "host/GfxWindow.h"
 #include "host/Image.h"
 #include "host/ImageCodec.h"
@@ -11,8 +11,11 @@
 #include "platform/ConfigFile.h"
 #include "render/FrameGraph.h"
 #include "render/GraphicsDevice.h"
+#include "render/MeshFormat.h"
 #include "render/RenderStateCache.h"
 #include "render/TextureManager.h"
+#include "tests/support/GfxFixture.h"
+#include "tests/support/TestSupport.h"
 
 #include <cstdio>
 
@@ -129,13 +132,29 @@ bool WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes
     return fclose(file) == 0 && written;
 }
 
-static uint32_t PixelOf(const Image& image, uint32_t x, uint32_t y)
+void UseGeneratedMeshPackages()
 {
-    if (image.IsEmpty() || x >= image.width || y >= image.height) return 0;
-    const uint32_t* row = reinterpret_cast<const uint32_t*>(image.Level(0, 0) + image.LevelPitch(0) * y);
-    if (image.format == PixelFormat::X8R8G8B8) return row[x] | 0xFF000000u;
-    if (image.format == PixelFormat::A8R8G8B8) return row[x];
-    return 0;
+    static std::string folder;
+    if (folder.empty()) {
+        folder = MakeTempFolder("generated-meshes");
+        auto pack = [](const std::string& path, const std::vector<GeneratedFile>& files) {
+            std::vector<PackageEntry> entries;
+            for (const GeneratedFile& file : files)
+                entries.push_back({file.fileName, file.fileName, std::vector<unsigned char>(file.text.begin(), file.text.end())});
+            std::string error;
+            EXPECT_TRUE(WritePackage(path, entries, &error)) << error;
+        };
+        pack(folder + "/mesh.pkb", GenerateMeshFiles());
+        pack(folder + "/anims.pkb", GenerateAnimationFiles());
+    }
+    SetMeshPackagePaths((folder + "/mesh.pkb").c_str(), nullptr);
+    SetAnimPackagePath((folder + "/anims.pkb").c_str());
+}
+
+void UseShippedMeshPackages()
+{
+    SetMeshPackagePaths("data/mesh.pkb", "data/mesh_patch.pkb");
+    SetAnimPackagePath("data/anims.pkb");
 }
 
 uint32_t TexelAt(GfxBaseTexture* texture, uint32_t x, uint32_t y)
@@ -143,21 +162,16 @@ uint32_t TexelAt(GfxBaseTexture* texture, uint32_t x, uint32_t y)
     if (!texture || texture->GetType() != RTYPE_TEXTURE || !Graphics) return 0;
     GfxSurface* level = nullptr;
     if (GfxFailed(static_cast<GfxTexture*>(texture)->GetSurfaceLevel(0, &level))) return 0;
-    Image image;
-    bool read = ReadSurfaceImage(Graphics->device, level, image);
+    Pixels texels = ReadSurfacePixels(Graphics->device, level);
     level->Release();
-    return read ? PixelOf(image, x, y) : 0;
+    return texels.Contains((int)x, (int)y) ? texels.At((int)x, (int)y) : 0;
 }
 
 uint32_t BackBufferPixel(int x, int y)
 {
-    if (!Graphics || !Graphics->device) return 0;
-    GfxSurface* back = nullptr;
-    if (GfxFailed(Graphics->device->GetBackBuffer(0, 0, &back))) return 0;
-    Image image;
-    bool read = ReadSurfaceImage(Graphics->device, back, image);
-    back->Release();
-    return read ? PixelOf(image, (uint32_t)x, (uint32_t)y) : 0;
+    if (!Graphics) return 0;
+    Pixels pixels = ReadBackBuffer(Graphics->device);
+    return pixels.Contains(x, y) ? pixels.At(x, y) : 0;
 }
 
 void RenderTest::SetUp()

@@ -32,6 +32,11 @@ std::vector<unsigned char> SolidDds(uint32_t colour, uint32_t width = 4, uint32_
 std::string WriteTestPackage(const std::string& path, const TestEntries& entries);
 bool WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes);
 
+// The mesh and animation packages become the generated meshes and animations (packed once for
+// the test program, no patch package); UseShippedMeshPackages points them back at data/.
+void UseGeneratedMeshPackages();
+void UseShippedMeshPackages();
+
 // Texel (x, y) of level 0 as 0xAARRGGBB (A8R8G8B8 and X8R8G8B8 textures); 0 when unreadable.
 uint32_t TexelAt(GfxBaseTexture* texture, uint32_t x = 0, uint32_t y = 0);
 // Pixel of the back buffer as 0xAARRGGBB, row 0 at the top.

@@ -8,25 +8,6 @@
 
 namespace {
 
-struct ScreenVertex {
-    float x, y, z, rhw;
-    uint32_t colour;
-    float u, v;
-};
-
-// The target's pixels [x0, x1) x [y0, y1) as a fan of two triangles.
-void DrawScreenRectangle(GfxDevice* device, float x0, float y0, float x1, float y1, uint32_t colour)
-{
-    ScreenVertex v[4] = {
-        {x0 - 0.5f, y0 - 0.5f, 0.5f, 1, colour, 0, 0},
-        {x1 - 0.5f, y0 - 0.5f, 0.5f, 1, colour, 1, 0},
-        {x1 - 0.5f, y1 - 0.5f, 0.5f, 1, colour, 1, 1},
-        {x0 - 0.5f, y1 - 0.5f, 0.5f, 1, colour, 0, 1},
-    };
-    device->SetFVF(FVF_XYZRHW | FVF_DIFFUSE | FVF_TEX1);
-    device->DrawPrimitiveUP(PT_TRIANGLEFAN, 2, v, sizeof(ScreenVertex));
-}
-
 class ShaderTest : public EffectTest {};
 
 }  // namespace
@@ -51,11 +32,11 @@ TEST_F(ShaderTest, APixelShaderMultipliesItsTexturesOverScreenVertices)
     device->SetTexture(1, fog);
     shader.Bind();
     // The lower right quarter only: the screen vertices land where their pixels say.
-    DrawScreenRectangle(device, 16, 16, 32, 32, 0xFFFFFFFF);
+    DrawScreenQuad(device, 16, 16, 32, 32, 0xFFFFFFFF);
     shader.Unbind();
-    EXPECT_TRUE(PixelNear(ReadPixel(device, 20, 20), 0xFF808020));
-    EXPECT_TRUE(PixelNear(ReadPixel(device, 15, 15), 0xFF000000));
-    EXPECT_TRUE(PixelNear(ReadPixel(device, 16, 16), 0xFF808020));
+    EXPECT_TRUE(PixelNear(ReadBackBuffer(device).At(20, 20), 0xFF808020));
+    EXPECT_TRUE(PixelNear(ReadBackBuffer(device).At(15, 15), 0xFF000000));
+    EXPECT_TRUE(PixelNear(ReadBackBuffer(device).At(16, 16), 0xFF808020));
     GfxProgram* program = nullptr;
     device->GetProgram(&program);
     EXPECT_EQ(program, nullptr);
@@ -82,8 +63,8 @@ TEST_F(ShaderTest, AVertexShaderPlacesItsVertices)
     shader.Bind();
     device->DrawPrimitiveUP(PT_TRIANGLEFAN, 2, square, sizeof(Vertex));
     shader.Unbind();
-    EXPECT_TRUE(PixelNear(ReadPixel(device, 16, 16), 0xFF00FF00));
-    EXPECT_TRUE(PixelNear(ReadPixel(device, 2, 2), 0xFF000000));
+    EXPECT_TRUE(PixelNear(ReadBackBuffer(device).At(16, 16), 0xFF00FF00));
+    EXPECT_TRUE(PixelNear(ReadBackBuffer(device).At(2, 2), 0xFF000000));
 }
 
 TEST_F(ShaderTest, AFailedCompileIsLoggedAndCreatesNothing)
