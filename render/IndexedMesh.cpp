@@ -510,8 +510,26 @@ bool IndexedMesh::PickRay(const Vec3& origin, const Vec3& direction, float raySc
 
 int IndexedMesh::FindJoint(const char* jointName) const
 {
-    if (!jointName) return -1;
-    for (int j = 0; j < JointCount(); ++j)
-        if (StrICmp(joints[j].name, jointName) == 0) return j;
+    return FindFrameByName(joints.data(), JointCount(), jointName);
+}
+
+int FindFrameByName(const MeshJoint* frames, int count, const char* name)
+{
+    if (!frames || !name) return -1;
+    for (int i = 0; i < count; ++i)
+        if (StrICmp(frames[i].name, name) == 0) return i;
     return -1;
+}
+
+Vec3 GetBoneWorldPosition(const IndexedMesh* mesh, int bone, const Matrix& entityWorld, float scale, const Vec3& position)
+{
+    if (!mesh || bone < 0 || bone >= mesh->JointCount()) return position;
+    // The joint lives in the file's space; the world sees the mesh mirrored, so x flips.
+    Matrix frame = mesh->joints[bone].worldMatrix;
+    frame._41 = -frame._41;
+    Matrix scaling, combined;
+    MatrixScaling(&scaling, scale, scale, scale);
+    MatrixMultiply(&combined, &frame, &entityWorld);
+    MatrixMultiply(&combined, &combined, &scaling);
+    return Vec3(combined._41, combined._42, combined._43) + position;
 }

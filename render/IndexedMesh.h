@@ -421,3 +421,11 @@ private:
 
     MeshLibrary* library_ = nullptr;  // whose cloned list holds this mesh
 };
+
+// Index of the first bone frame whose name matches without regard to case, -1 when none.
+int FindFrameByName(const MeshJoint* frames, int count, const char* name);
+
+// Where a bone of an entity's mesh stands in the world: the bone's current frame, through the
+// entity's world matrix and scale, plus the entity's position; the position itself when the
+// bone does not exist.
+Vec3 GetBoneWorldPosition(const IndexedMesh* mesh, int bone, const Matrix& entityWorld, float scale, const Vec3& position);

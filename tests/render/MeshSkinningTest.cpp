@@ -284,3 +284,31 @@ TEST(MeshSkinning, TheWalkerStaysOnTheGroundThroughEveryAnimation)
     EXPECT_GT(leftLift, 0.05f);
     EXPECT_GT(rightLift, 0.05f);
 }
+
+TEST(BoneFrames, FoundByNameAndPlacedInTheWorldMirrored)
+{
+    IndexedMesh mesh;
+    mesh.joints.resize(2);
+    CopyText(mesh.joints[0].name, sizeof mesh.joints[0].name, "Chassis");
+    CopyText(mesh.joints[1].name, sizeof mesh.joints[1].name, "Turret");
+    MatrixIdentity(&mesh.joints[1].worldMatrix);
+    mesh.joints[1].worldMatrix._41 = 1.0f;
+    mesh.joints[1].worldMatrix._42 = 2.0f;
+    mesh.joints[1].worldMatrix._43 = 3.0f;
+
+    EXPECT_EQ(FindFrameByName(mesh.joints.data(), 2, "turret"), 1);
+    EXPECT_EQ(FindFrameByName(mesh.joints.data(), 2, "Gun"), -1);
+    EXPECT_EQ(FindFrameByName(nullptr, 0, "Turret"), -1);
+
+    // Facing +x (yaw 90 degrees): the bone's file-space (1, 2, 3) is mirrored to (-1, 2, 3),
+    // turned to (3, 2, 1), scaled by 2 and moved to the entity at (10, 0, -5).
+    Matrix world;
+    MatrixRotationY(&world, 1.5707964f);
+    Vec3 at = GetBoneWorldPosition(&mesh, 1, world, 2.0f, Vec3(10.0f, 0.0f, -5.0f));
+    EXPECT_NEAR(at.x, 16.0f, 1e-4f);
+    EXPECT_NEAR(at.y, 4.0f, 1e-4f);
+    EXPECT_NEAR(at.z, -3.0f, 1e-4f);
+
+    Vec3 none = GetBoneWorldPosition(&mesh, 7, world, 2.0f, Vec3(10.0f, 0.0f, -5.0f));
+    EXPECT_EQ(none, Vec3(10.0f, 0.0f, -5.0f));
+}
