@@ -39,8 +39,9 @@ bool PaintLavaRiver(Canvas& c);
 bool PaintGreenSplats(Canvas& c);
 bool PaintGreenSplatNormals(Canvas& c);
 
-// Front end and HUD pictures (GuiTextures.cpp, CommandIcons.cpp).
+// Front end and HUD pictures (GuiTextures.cpp, CommandIcons.cpp, CursorIcons.cpp).
 bool PaintPresentsText(Canvas& c);
 bool PaintMainLogo(Canvas& c);
 bool PaintBuildBack(Canvas& c);
 bool PaintCommandIcons(Canvas& c);
+bool PaintCursors(Canvas& c);

@@ -68,6 +68,7 @@ const std::vector<TextureRecipe>& TextureRecipes()
         {"gui/story/main_logo_big.dds", 1024, 256, Argb, NoMips, Picture, PaintMainLogo},
         {"gui/commandicons.dds", 256, 128, Argb, NoMips, Picture, PaintCommandIcons},
         {"gui/game/buildback.dds", 512, 256, Argb, NoMips, Picture, PaintBuildBack},
+        {"gui/icons/cursors.dds", 256, 256, Argb, NoMips, Picture, PaintCursors},
     };
     return table;
 }

@@ -66,7 +66,7 @@ TEST(Texgen, TableHoldsTheTexturesTheGameNames)
                              "textures/normalmapnone.dds", "textures/math/pow1d_30.dds",
                              "textures/colormaps/defaultcolor.dds", "textures/particle.dds",
                              "gui/story/presents_text.dds", "gui/story/main_logo_big.dds", "gui/commandicons.dds",
-                             "gui/game/buildback.dds"}) {
+                             "gui/game/buildback.dds", "gui/icons/cursors.dds"}) {
         const TextureRecipe* recipe = FindRecipe(FileNameOf(path));
         ASSERT_TRUE(recipe) << path;
         EXPECT_STREQ(recipe->path, path);
@@ -218,4 +218,42 @@ TEST(Texgen, LogoAndIconsAreDrawnOnTransparentGround)
         }
     }
     EXPECT_EQ(pictures.size(), 8u);
+}
+
+TEST(Texgen, CursorsPointFromTheCornerOfTheirCells)
+{
+    Pixels cursors = ShippedPixels("cursors.dds");
+    ASSERT_EQ(cursors.width, 256u);
+    ASSERT_EQ(cursors.height, 256u);
+    const uint32_t side = cursors.width / 4;
+    auto opaqueIn = [&](uint32_t column, uint32_t row, uint32_t from, uint32_t to) {
+        size_t opaque = 0;
+        for (uint32_t y = from; y < to; y++) {
+            for (uint32_t x = from; x < to; x++) opaque += cursors.At(column * side + x, row * side + y)[3] >= 200;
+        }
+        return opaque;
+    };
+    // The sprite's top-left corner is the mouse position: whatever clicks points right there.
+    struct Cell {
+        uint32_t column, row;
+        bool pointsFromCorner;
+    } used[] = {{0, 0, true},  {1, 0, true},  {2, 0, true},  {3, 0, false}, {0, 1, false}, {2, 1, false},
+                {3, 1, true},  {0, 2, true},  {1, 2, true},  {0, 3, false}, {1, 3, false}, {2, 3, false}};
+    for (const Cell& cell : used) {
+        SCOPED_TRACE(testing::Message() << "cell " << cell.column << "," << cell.row);
+        EXPECT_GT(opaqueIn(cell.column, cell.row, 0, side), side * side / 20);
+        if (cell.pointsFromCorner) {
+            EXPECT_GT(opaqueIn(cell.column, cell.row, 0, 4), 8u);
+        }
+    }
+    EXPECT_EQ(cursors.At(side - 1, side - 1)[3], 0);
+    // The spare cells stay empty, so the atlas draws nothing there.
+    for (Cell spare : {Cell{1, 1, false}, Cell{2, 2, false}, Cell{3, 2, false}, Cell{3, 3, false}}) {
+        for (uint32_t y : {0u, side / 2, side - 1}) {
+            for (uint32_t x : {0u, side / 2, side - 1}) {
+                EXPECT_EQ(cursors.At(spare.column * side + x, spare.row * side + y)[3], 0)
+                    << spare.column << "," << spare.row << " at " << x << "," << y;
+            }
+        }
+    }
 }
