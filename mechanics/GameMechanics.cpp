@@ -21,11 +21,12 @@ namespace {
 constexpr const char* CURSOR_TEXTURE = "data/gui/icons/cursors.dds";
 constexpr const char* CURSOR_FALLBACK = "data/textures/white.dds";
 
-// Until the GUI package carries the cursor pictures, the cursor is a small light square.
+// The cursor shows the arrow cell of the 4 x 4 cursor atlas; without the GUI package (a broken
+// install) it falls back to a small light square so the player still sees where the mouse is.
 Sprite* MakeCursorSprite(int x, int y, int size)
 {
     if (GuiPackage && GuiPackage->FindEntry("cursors.dds") >= 0)
-        return CreateSprite(x, y, size, size, CURSOR_TEXTURE, 0xFFFFFFFF, 0.0f, 0.0f, 1.0f, 1.0f, true);
+        return CreateSprite(x, y, size, size, CURSOR_TEXTURE, 0xFFFFFFFF, 0.0f, 0.0f, 0.25f, 0.25f, true);
     int side = size / 3 > 4 ? size / 3 : 4;
     return CreateSprite(x, y, side, side, CURSOR_FALLBACK, 0xFFE8EEFF, 0.0f, 0.0f, 1.0f, 1.0f, true);
 }
