@@ -4,7 +4,7 @@ JOBS="$(nproc 2>/dev/null || echo 2)"
 
 PACKAGES=(
   build-essential cmake pkg-config ccache
-  libsdl2-dev libepoxy-dev libopenal-dev libvorbis-dev libfreetype-dev libstb-dev
+  libsdl2-dev libx11-dev libepoxy-dev libopenal-dev libvorbis-dev libfreetype-dev libstb-dev
   fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils imagemagick sox vorbis-tools
