@@ -148,9 +148,4 @@ TEST(FrameGraph, RingAndColours)
         {1199, 0.016f, 0x7E00FF00},    // alpha 16 + 1199/1200 x 111 = 126 at the right
     };
     for (const Case& c : cases) EXPECT_EQ(FrameGraph::VertexColour(c.vertex, c.sample), c.colour) << c.sample;
-
-    EXPECT_FALSE(FrameGraph::IsEnabled());
-    FrameGraph::SetEnabled(true);
-    EXPECT_TRUE(FrameGraph::IsEnabled());
-    FrameGraph::SetEnabled(false);
 }
