@@ -327,15 +327,6 @@ TEST_F(CameraTest, FollowingAUnitUntilItIsGone)
     EXPECT_FALSE(context.button);
 }
 
-TEST_F(CameraTest, OtherModesStandStill)
-{
-    Camera camera = Placed(Vec3(0, 40, 20));
-    camera.SetMode(1);
-    mouse.cursorX = 0;
-    camera.Update(0.1f);
-    ExpectNear(camera.eye, Vec3(0, 40, 20));
-}
-
 TEST_F(CameraTest, ResetOrientationLooksAtTheGroundAgain)
 {
     Camera camera = Placed(Vec3(0, 41, 20));
