@@ -247,19 +247,3 @@ TEST_F(TextureManagerTest, AFullBucketRefusesNewEntries)
     EXPECT_NE(refused->texture, nullptr);
     EXPECT_TRUE(textures->FindTexture(names[0].c_str())->IsLoaded());
 }
-
-TEST_F(TextureManagerTest, StatisticsAndMemory)
-{
-    textures->CreateDynamicTexture(1024, 512, FMT_A8R8G8B8, "big", 1);
-    textures->GetTexture("data/textures/white.dds");
-    EXPECT_EQ(textures->QueryTextureDescs(), 2);
-    LogCaptureBegin();
-    textures->DumpStatistics();
-    std::string log = LogCaptureEnd();
-    EXPECT_NE(log.find("TEXTURE STATISTICS: Total texture count: 2\n"), std::string::npos) << log;
-    char line[64];
-    snprintf(line, sizeof line, "Average bucket size: %f\n", 2.0 / 127.0);
-    EXPECT_NE(log.find(line), std::string::npos) << log;
-    int twoEntryBuckets = TextureManager::HashName("big", 127) == TextureManager::HashName("white.dds", 127) ? 1 : 0;
-    EXPECT_NE(log.find(" [1] = " + std::to_string(2 - 2 * twoEntryBuckets) + "\n"), std::string::npos) << log;
-}
