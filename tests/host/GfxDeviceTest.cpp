@@ -37,18 +37,6 @@ TEST_F(GfxTest, ClearFillsTheViewportWithThePackedColour)
     for (const Case& c : cases) EXPECT_TRUE(ColorNear(p.At(c.x, c.y), c.colour)) << c.x << "," << c.y;
 }
 
-TEST_F(GfxTest, PretransformedQuadCoversExactlyItsPixels)
-{
-    UseVertexColour(device);
-    DrawScreenQuad(device, 10, 5, 20, 9, 0xFF00FF00);
-    Pixels p = ReadBackBuffer(device);
-    for (uint32_t y = 3; y < 11; ++y)
-        for (uint32_t x = 8; x < 22; ++x) {
-            bool inside = x >= 10 && x < 20 && y >= 5 && y < 9;
-            EXPECT_TRUE(ColorNear(p.At(x, y), inside ? 0xFF00FF00 : 0xFF000000)) << x << "," << y;
-        }
-}
-
 TEST_F(GfxTest, EdgesOnPixelCentresFollowTheTopLeftRule)
 {
     // A pixel whose centre lies on a left or top edge belongs to the shape, one on a right or
