@@ -37,6 +37,17 @@
 
 namespace {
 
+// Drains the message queue; true when a quit was among the messages. Window events (focus,
+// exposure) may arrive at any time on a loaded machine, so only the quit counts.
+bool QuitPosted()
+{
+    HostMessage message;
+    bool quit = false;
+    while (InputEvents.PeekMessage(&message))
+        if (message.message == (unsigned)WM_QUIT) quit = true;
+    return quit;
+}
+
 // Commands the tests bind keys to; each counts its runs.
 int Runs[4];
 void Command0() { ++Runs[0]; }
@@ -341,16 +352,14 @@ TEST_F(ShellTest, AFailingDeviceIsRetriedThenQuitsAndALostOneIsPolledForEver)
 
     // A driver error that does not go away: five retries, then the program ends.
     Graphics->device->ForceDriverError(6);
-    HostMessage message;
     for (int frame = 1; frame <= 5; ++frame) {
         RenderFrame();
         EXPECT_EQ(DeviceState, DEVICE_ERROR);
         EXPECT_EQ(LostDeviceRetries, frame);
-        EXPECT_FALSE(InputEvents.PeekMessage(&message)) << "frame " << frame;
+        EXPECT_FALSE(QuitPosted()) << "frame " << frame;
     }
     RenderFrame();
-    ASSERT_TRUE(InputEvents.PeekMessage(&message));
-    EXPECT_EQ(message.message, (unsigned)WM_QUIT);
+    EXPECT_TRUE(QuitPosted());
     EXPECT_EQ(CountLines(LogCaptured(), ">>>>> DEVICE_ERROR: device Lost and could not be restored after 4 attempts\n"), 1);
 
     // Had it been asked to go on, the device resets and the game draws again.
@@ -364,7 +373,7 @@ TEST_F(ShellTest, AFailingDeviceIsRetriedThenQuitsAndALostOneIsPolledForEver)
         RenderFrame();
         EXPECT_EQ(DeviceState, DEVICE_LOST);
     }
-    EXPECT_FALSE(InputEvents.PeekMessage(&message)) << "a lost device never ends the game";
+    EXPECT_FALSE(QuitPosted()) << "a lost device never ends the game";
     EXPECT_EQ(CountLines(LogCaptured(), ">>>>> DEVICE_LOST: failed to restore after 4 attempts\n"), 3);
 
     // No input, timer or game update runs while the device is away: the pass that finds it
