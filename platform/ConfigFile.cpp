@@ -6,13 +6,13 @@
 #include "platform/AppShell.h"
 #include "platform/Files.h"
 
-#include <cerrno>
-#include <cmath>
+#include "host/Lexer.h"
+
+#include <cfloat>
 #include <climits>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <vector>
+#include <string>
 
 ConfigFile* Config = nullptr;
 float (*CurrentSoundVolume)() = nullptr;
@@ -69,8 +69,8 @@ const ConfigKey ConfigKeys[] = {
     CONFIG_KEY(glowSize, KeyKind::Int),
     CONFIG_KEY(glowQuality, KeyKind::Int),
     CONFIG_KEY(shadowType, KeyKind::Int),
-    CONFIG_KEY(SoundVolume, KeyKind::Int),
-    CONFIG_KEY(MusicVolume, KeyKind::Int),
+    CONFIG_RANGE(SoundVolume, KeyKind::Int, 0, 10),  // tenths of full volume
+    CONFIG_RANGE(MusicVolume, KeyKind::Int, 0, 10),
     CONFIG_KEY(lostDeviceRetryCount, KeyKind::Int),
     CONFIG_KEY(shadowMapSize, KeyKind::Int),
     CONFIG_RANGE(Difficulty, KeyKind::Int, 0, 2),
@@ -105,54 +105,16 @@ const ConfigKey* FindConfigKey(const char* token)
     return nullptr;
 }
 
-bool IsIntegerToken(const char* text)
+// Booleans: 1 (any integer other than 1 is false), "true" or "on"; "false" and "off" are the
+// other words a file may use. Anything else is read as false and logged.
+bool ReadBool(const Lexer& in, const char* key, const char* token)
 {
-    if (*text == '-') ++text;
-    if (!*text) return false;
-    for (; *text; ++text)
-        if (*text < '0' || *text > '9') return false;
-    return true;
-}
-
-// Optional sign, digits and at most one decimal point, at least one digit.
-bool IsDecimalToken(const char* text)
-{
-    if (*text == '-' || *text == '+') ++text;
-    bool digits = false;
-    bool point = false;
-    for (; *text; ++text) {
-        if (*text >= '0' && *text <= '9') {
-            digits = true;
-        } else if (*text == '.' && !point) {
-            point = true;
-        } else {
-            return false;
-        }
-    }
-    return digits;
-}
-
-int ReadInt(const char* token)
-{
-    if (!IsIntegerToken(token)) return 0;
-    errno = 0;
-    long long value = strtoll(token, nullptr, 10);
-    if (value > INT_MAX) return INT_MAX;
-    if (value < INT_MIN) return INT_MIN;
-    return static_cast<int>(value);
-}
-
-float ReadFloat(const char* token)
-{
-    if (!IsDecimalToken(token)) return 0.0f;
-    float value = strtof(token, nullptr);
-    return std::isfinite(value) ? value : 0.0f;  // a number too long for a float is no number
-}
-
-bool ReadBool(const char* token)
-{
-    if (IsIntegerToken(token)) return ReadInt(token) == 1;
-    return StrICmp(token, "true") == 0 || StrICmp(token, "on") == 0;
+    int number = 0;
+    if (in.ToInt(token, &number) == NumberStatus::OK) return number == 1;
+    if (StrICmp(token, "true") == 0 || StrICmp(token, "on") == 0) return true;
+    if (StrICmp(token, "false") != 0 && StrICmp(token, "off") != 0)
+        in.Warn(in.Line(), "%s value '%.48s' is not a boolean, false is used", key, token);
+    return false;
 }
 
 const char* BoolText(bool value)
@@ -165,55 +127,7 @@ bool IsPowerOfTwoValue(int n)
     return n > 0 && (n & (n - 1)) == 0;
 }
 
-// The whole file as one zero-terminated text; false when it cannot be opened.
-bool ReadWholeFile(FILE* file, std::vector<char>& text)
-{
-    text.clear();
-    char block[4096];
-    size_t got;
-    while ((got = fread(block, 1, sizeof block, file)) > 0) text.insert(text.end(), block, block + got);
-    text.push_back(0);
-    return true;
-}
-
-// Where NextToken goes on from; null once the text has ended.
-char* NextTokenPosition = nullptr;
-
-bool IsSeparator(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
 }  // namespace
-
-char* NextToken(char* text)
-{
-    char* p = text ? text : NextTokenPosition;
-    if (!p) return nullptr;
-    while (IsSeparator(*p)) ++p;
-    if (!*p) {
-        NextTokenPosition = nullptr;
-        return nullptr;
-    }
-    char* token;
-    char* end;
-    if (*p == '"') {
-        token = p + 1;
-        end = token;
-        while (*end && *end != '"') ++end;
-    } else {
-        token = p;
-        end = p;
-        while (*end && !IsSeparator(*end)) ++end;
-    }
-    if (*end) {
-        *end = 0;
-        NextTokenPosition = end + 1;
-    } else {
-        NextTokenPosition = end;  // the text's own end: the next call finds nothing
-    }
-    return token;
-}
 
 ConfigFile::ConfigFile(const char* path)
 {
@@ -285,7 +199,7 @@ ConfigFile::ConfigFile(const char* path)
     showObjectiveIcons = true;
 
     if (!ReadFile(path, true)) Log("ERROR ConfigFile::ConfigFile could not open %s\n", path ? path : "(none)");
-    ApplyFileLimits();
+    ApplyFileLimits(path);
 }
 
 bool ConfigFile::ReadFile(const char* path, bool dataFile)
@@ -293,25 +207,32 @@ bool ConfigFile::ReadFile(const char* path, bool dataFile)
     if (!path) return false;
     FILE* file = dataFile ? OpenDataFile(path, "rb") : OpenFile(path, "rb");
     if (!file) return false;
-    std::vector<char> text;
-    ReadWholeFile(file, text);
+    std::string text;
+    ReadFileText(file, &text);
     fclose(file);
-    Read(text.data());
+    char name[MAX_PATH_TEXT];
+    GetFileName(path, name);
+    ReadText(text.data(), text.size(), name);
     return true;
 }
 
-void ConfigFile::ApplyFileLimits()
+void ConfigFile::ApplyFileLimits(const char* path)
 {
-    if (shadowMapSize < 256) shadowMapSize = 256;
-    if (shadowMapSize > 2048) shadowMapSize = 2048;
-    if (!IsPowerOfTwoValue(glowSize)) glowSize = 256;
+    int size = shadowMapSize < 256 ? 256 : shadowMapSize > 2048 ? 2048 : shadowMapSize;
+    if (size != shadowMapSize)
+        Log("WARNING: %s: shadowMapSize %d is outside 256..2048, %d is used\n", path ? path : "", shadowMapSize, size);
+    shadowMapSize = size;
+    if (!IsPowerOfTwoValue(glowSize)) {
+        Log("WARNING: %s: glowSize %d is not a power of two, 256 is used\n", path ? path : "", glowSize);
+        glowSize = 256;
+    }
 }
 
 void ConfigFile::LoadFonts(const char* path)
 {
     if (!path) path = "data/fonts.cfg";
     if (!ReadFile(path, true)) Log("ERROR ConfigFile::ConfigFile could not open %s\n", path);
-    ApplyFileLimits();
+    ApplyFileLimits(path);
 }
 
 void ConfigFile::GetSettingsPath(char* out, size_t size)
@@ -326,7 +247,7 @@ void ConfigFile::LoadSettings()
     FileStatus status;
     if (GetFileStatus(path, status) != 0) SaveSettings();
     if (!ReadFile(path, false)) Log("ERROR ConfigFile::ConfigFile could not open %s\n", path);
-    ApplyFileLimits();
+    ApplyFileLimits(path);
 }
 
 void ConfigFile::SaveSettings()
@@ -393,57 +314,67 @@ void ConfigFile::DefineFont(const char* slot, const char* face, int size)
 
 void ConfigFile::Read(char* text)
 {
-    if (!text) return;
-    BlockComments comments;
-    for (char* token = NextToken(text); token; token = NextToken(nullptr)) {
-        if (StrICmp(token, "END_OF_FILE") == 0 || StrICmp(token, "EOF") == 0) break;
-        if (comments.Skips(token)) continue;
+    if (text) ReadText(text, strlen(text), "config");
+}
 
-        if (StrICmp(token, "DefineFont") == 0) {
-            char* slot = NextToken(nullptr);
-            char* face = slot ? NextToken(nullptr) : nullptr;
-            char* size = face ? NextToken(nullptr) : nullptr;
-            if (!size) break;
-            DefineFont(slot, face, ReadInt(size));
+void ConfigFile::ReadText(const char* text, size_t size, const char* name)
+{
+    Lexer in(text, size, CONFIG_RULES, name);
+    int unknownLine = 0;
+    for (const char* token = in.Next(); token; token = in.Next()) {
+        if (in.Is(token, "DefineFont")) {
+            std::string slot = in.NextValue();
+            std::string face = in.NextValue();
+            int size = 0;
+            in.ReadInt("DefineFont", &size);
+            if (in.CutShort()) break;
+            DefineFont(slot.c_str(), face.c_str(), size);
             continue;
         }
-        if (StrICmp(token, "keyboard_map") == 0) {
-            char* key = NextToken(nullptr);
-            char* command = key ? NextToken(nullptr) : nullptr;
-            if (!command) break;
-            BindHotkey(key, command);
+        if (in.Is(token, "keyboard_map")) {
+            std::string key = in.NextValue();
+            std::string command = in.NextValue();
+            if (in.CutShort()) break;
+            BindHotkey(key.c_str(), command.c_str());
             continue;
         }
         const ConfigKey* key = FindConfigKey(token);
-        if (!key) continue;
-        char* value = NextToken(nullptr);
-        if (!value) break;
+        if (!key) {
+            // The words after an unknown key are skipped one by one; one warning a line will do.
+            if (in.Line() != unknownLine) in.Warn(in.Line(), "unknown key '%.48s'", token);
+            unknownLine = in.Line();
+            continue;
+        }
         char* field = reinterpret_cast<char*>(this) + key->offset;
         switch (key->kind) {
-        case KeyKind::Bool:
-            *reinterpret_cast<bool*>(field) = ReadBool(value);
+        case KeyKind::Bool: {
+            const char* value = in.NextValue();
+            if (in.CutShort()) break;
+            *reinterpret_cast<bool*>(field) = ReadBool(in, key->name, value);
             break;
+        }
         case KeyKind::Int: {
-            int number = ReadInt(value);
-            if (key->clamped) {
-                if (number < static_cast<int>(key->low)) number = static_cast<int>(key->low);
-                if (number > static_cast<int>(key->high)) number = static_cast<int>(key->high);
-            }
-            *reinterpret_cast<int*>(field) = number;
+            int low = key->clamped ? static_cast<int>(key->low) : INT_MIN;
+            int high = key->clamped ? static_cast<int>(key->high) : INT_MAX;
+            int number = 0;
+            in.ReadInt(key->name, &number, low, high);
+            if (!in.CutShort()) *reinterpret_cast<int*>(field) = number;
             break;
         }
         case KeyKind::Float: {
-            float number = ReadFloat(value);
-            if (key->clamped) {
-                if (number < key->low) number = key->low;
-                if (number > key->high) number = key->high;
-            }
-            *reinterpret_cast<float*>(field) = number;
+            float low = key->clamped ? key->low : -FLT_MAX;
+            float high = key->clamped ? key->high : FLT_MAX;
+            float number = 0.0f;
+            in.ReadFloat(key->name, &number, low, high);
+            if (!in.CutShort()) *reinterpret_cast<float*>(field) = number;
             break;
         }
-        case KeyKind::Text:
-            CopyText(field, key->size, value);
+        case KeyKind::Text: {
+            const char* value = in.NextValue();
+            if (!in.CutShort()) CopyText(field, key->size, value);
             break;
         }
+        }
+        if (in.CutShort()) break;  // a key without its value ends the reading
     }
 }

@@ -26,6 +26,7 @@ struct FontSlot {
 class ConfigFile {
 public:
     // Sets the defaults (the screen size from the desktop's current mode) and reads path.
+    // Every reading here costs the file's size while it is read: values land in fixed fields.
     explicit ConfigFile(const char* path);
 
     // Reads a fonts file (data/fonts.cfg when path is null); logged when it cannot be opened.
@@ -34,7 +35,8 @@ public:
     void LoadSettings();
     // Rewrites the user's settings.cfg in full.
     void SaveSettings();
-    // The keyword reader over one whole file's text; the text is cut into tokens in place.
+    // The keyword reader over one whole file's text (the text is not changed). A value that is
+    // not a number, or out of its key's range, is logged with its line; an unknown key too.
     void Read(char* text);
 
     // Key bindings (hotkeys.cfg). Null paths mean data/hotkeys.cfg. A missing file to load
@@ -117,18 +119,13 @@ public:
 private:
     // Reads a whole file into the keyword reader; false when it cannot be opened.
     bool ReadFile(const char* path, bool dataFile);
+    void ReadText(const char* text, size_t size, const char* name);
     // Limits that hold for a whole file rather than for one value.
-    void ApplyFileLimits();
+    void ApplyFileLimits(const char* path);
     void DefineFont(const char* slot, const char* face, int size);
 };
 
 extern ConfigFile* Config;
-
-// The tokenizer of the keyword reader. Given a text it starts there; given null it goes on
-// after the previous token. Blanks, tabs and line breaks separate tokens; a token beginning
-// with a double quote runs to the next one (quotes dropped). The character after a token is
-// overwritten with a zero. Null at the end of the text.
-char* NextToken(char* text);
 
 // The sound manager's current volume (0..1) for settings.cfg, set by the sound manager while
 // it exists. Unset, settings.cfg keeps the configuration's own SoundVolume.

@@ -1,8 +1,12 @@
 #pragma once
 // Paths, file information, directory listing and the line readers of the script reader.
 // Every data file is opened through FixPath first; user-folder paths are never lower-cased.
+#include "host/Lexer.h"
+
 #include <cstddef>
 #include <cstdio>
+#include <memory>
+#include <string>
 
 // Paths are plain zero-terminated texts of at most 256 characters; outputs are sized by the
 // caller (MAX_PATH_TEXT for paths) and values longer than the buffer are cut.
@@ -30,6 +34,8 @@ bool FileExists(const char* path, bool logErrors);
 
 // Opens a data file: FixPath, then a case-insensitive open. The path buffer is not changed.
 FILE* OpenDataFile(const char* path, const char* mode);
+// The rest of an open file, read whole into text (the file stays open).
+void ReadFileText(FILE* file, std::string* text);
 
 class DirectoryList {
 public:
@@ -55,39 +61,29 @@ private:
 int ReadLineValue(FILE* file, char* out, bool skipLineBreaks, size_t outSize = MAX_PATH_TEXT);
 void CopyLineValue(const char* text, char* out, size_t outSize = MAX_PATH_TEXT);
 
-// One whitespace-separated token, cut to the buffer; the separator after it stays unread so
-// that a following ReadLineValue sees the end of the line. False at the end of the file.
-bool ReadScriptToken(FILE* file, char* out, size_t outSize);
-// Skips the rest of a "//" comment line (a quote inside it does not end it early).
-void SkipScriptLine(FILE* file);
-
-// Block comments of the settings and string table files: the tokens from "/*" to the next
-// "*/" are passed over, and so are both markers, even one that closes no comment.
-class BlockComments {
-public:
-    // True when the token is a marker or lies inside a comment.
-    bool Skips(const char* token);
-
-private:
-    bool inside_ = false;
-};
-
-// The script token reader shared by every .cgs reader: whitespace-separated tokens with
-// "END_OF_FILE", "/*" ... "*/" block comments and "//" line comments handled here.
+// The script token reader shared by every .cgs reader: the script rules of host/Lexer.h
+// ("END_OF_FILE", "/*" ... "*/" block comments and "//" line comments handled there) over one
+// whole file.
 class ScriptReader {
 public:
     ScriptReader() = default;
     ~ScriptReader();
-    bool Open(const char* path);  // FixPath + case-insensitive open; false when missing
+    ScriptReader(const ScriptReader&) = delete;
+    ScriptReader& operator=(const ScriptReader&) = delete;
+    // FixPath + case-insensitive open; false when missing. The file is read whole: a script of
+    // N bytes costs N plus its longest token.
+    bool Open(const char* path);
     void Close();
-    bool IsOpen() const { return file_ != nullptr; }
+    bool IsOpen() const { return lexer_ != nullptr; }
     // Next keyword or argument token, comments skipped; false at END_OF_FILE or end of file.
     bool NextToken(char* out, size_t outSize);
     // The rest of the line as a text value (ReadLineValue without skipping line breaks).
     int ReadValue(char* out, size_t outSize);
-    FILE* File() { return file_; }
+    // The lexer over the open script, for readers that want its numbers, ranges and line
+    // numbers; null while no script is open.
+    Lexer* Tokens() { return lexer_.get(); }
 
 private:
-    FILE* file_ = nullptr;
-    bool ended_ = false;
+    std::string text_;
+    std::unique_ptr<Lexer> lexer_;
 };

@@ -4,9 +4,9 @@
 #include "host/System.h"
 #include "platform/Files.h"
 
-#include <cctype>
 #include <cstring>
 #include <new>
+#include <string>
 
 StringTable* Strings = nullptr;
 
@@ -83,16 +83,16 @@ const char* StringTable::Lookup(const char* tag) const
     return text ? *text : nullptr;
 }
 
-int StringTable::ReadText(FILE* file, char* out, size_t outSize)
+int StringTable::ReadText(Lexer& in, char* out, size_t outSize)
 {
     size_t length = 0;
-    int c = fgetc(file);
-    while (c == ' ' || c == '\t' || c == '"') c = fgetc(file);
+    int c = in.GetChar();
+    while (c == ' ' || c == '\t' || c == '"') c = in.GetChar();
     bool tag = c == '<';
-    while (c != EOF && c != '\r' && c != '\n' && c != 0 && c != '"') {
+    while (c != Lexer::END && c != '\r' && c != '\n' && c != 0 && c != '"') {
         if (length + 1 < outSize) out[length++] = static_cast<char>(c);
         if (tag && c == '>') break;
-        c = fgetc(file);
+        c = in.GetChar();
     }
     if (outSize > 0) out[length] = 0;
     return c;
@@ -106,25 +106,30 @@ bool StringTable::LoadFile(const char* path)
         Log("ERROR: Could not open string table file %s\n", path);
         return false;
     }
+    // The texts go to the fixed pool; the file's own text is held only while it is read.
+    std::string source;
+    ReadFileText(file, &source);
+    fclose(file);
+    Lexer in(source.data(), source.size(), STRING_TABLE_RULES, path);
 
     bool ok = true;
-    BlockComments comments;
     bool poolFull = false;
     char* lastText = nullptr;  // the text that continuation lines extend; null: drop them
     char token[LINE_SIZE];
     char line[LINE_SIZE];
+    std::string value;
     bool reuseToken = false;
-    while (reuseToken || ReadScriptToken(file, token, sizeof token)) {
-        reuseToken = false;
-        if (StrICmp(token, "END_OF_FILE") == 0) break;
-        if (comments.Skips(token)) continue;
-        if (strncmp(token, "//", 2) == 0) {
-            SkipScriptLine(file);
-            continue;
+    for (;;) {
+        if (!reuseToken) {
+            const char* next = in.Next();
+            if (!next) break;
+            CopyText(token, sizeof token, next);
         }
+        reuseToken = false;
 
         if (token[0] == '<') {
-            ReadLineValue(file, line, true, sizeof line);
+            in.ReadLineValue(&value, true);
+            CopyText(line, sizeof line, value.c_str());
             lastText = nullptr;
             if (poolFull) continue;
             if (!Table::NameFits(token)) {
@@ -163,7 +168,7 @@ bool StringTable::LoadFile(const char* path)
             line[0] = 0;
         } else {
             char rest[LINE_SIZE];
-            ReadText(file, rest, sizeof rest);
+            ReadText(in, rest, sizeof rest);
             // A tag after the word starts the next entry; the word still ends this text.
             bool nextTag = rest[0] == '<';
             CopyText(line, sizeof line, token);
@@ -194,6 +199,5 @@ bool StringTable::LoadFile(const char* path)
         memcpy(pool_ + used_, line, length + 1);
         used_ += length + 1;
     }
-    fclose(file);
     return ok;
 }

@@ -1,10 +1,10 @@
 #pragma once
 // The game's texts by tag ("<tip3>", "<intro_1>"), read from the four files under
 // data/strings. Every text lives in one preallocated pool; lookups ignore case.
+#include "host/Lexer.h"
 #include "platform/PooledList.h"
 
 #include <cstddef>
-#include <cstdio>
 
 class StringTable {
 public:
@@ -24,7 +24,8 @@ public:
     // Allocates the pool and the buckets, then loads game, mission, tech and log strings.
     bool Init();
     // Parses one file into the table; a file that cannot be opened is logged and skipped.
-    // False when it could not be opened or something in it had to be refused.
+    // False when it could not be opened or something in it had to be refused. The texts go to
+    // the fixed pool: a file of N bytes costs N more while it is read, and nothing after.
     bool LoadFile(const char* path);
     // Appends a node to its bucket; false (logged) when the bucket is full.
     bool Insert(int bucket, const Node& node);
@@ -34,7 +35,7 @@ public:
     bool Reload();
     // The rest of a continuation line: blanks, tabs and quotes skipped, then up to the end of
     // the line or a quote; a rest that begins with "<" stops after its first ">".
-    static int ReadText(FILE* file, char* out, size_t outSize);
+    static int ReadText(Lexer& in, char* out, size_t outSize);
 
     size_t PoolUsed() const { return used_; }
     int TagCount() const { return table_.IsReady() ? table_.Count() : 0; }

@@ -56,16 +56,12 @@ float Animation::Duration() const
 bool ParseAnimation(char* text, Animation* animation, const IndexedMesh* mesh, const char* name)
 {
     animation->Clear();
-    MeshTokenReader in(text);
+    Lexer in(text, MODEL_RULES, name);
     int counter = 0;
-    bool inComment = false;
     const char* error = nullptr;
     while (!error) {
         const char* token = in.Next();
-        if (!token || IsEndOfFileToken(token)) break;
-        if (strcmp(token, "/*") == 0) { inComment = true; continue; }
-        if (strcmp(token, "*/") == 0) { inComment = false; continue; }
-        if (inComment) continue;
+        if (!token) break;
         if (strcmp(token, "Version") == 0) {
             in.NextValue();
         } else if (strcmp(token, "channelCount") == 0) {
@@ -90,11 +86,11 @@ bool ParseAnimation(char* text, Animation* animation, const IndexedMesh* mesh, c
     }
     if (!error && in.CutShort()) error = "the text ends inside a record";
     if (error) {
-        Log("ERROR: animation %s refused: %s\n", name ? name : "", error);
+        Log("ERROR: animation %s refused at line %d: %s\n", name ? name : "", in.Line(), error);
         animation->Clear();
         return false;
     }
-    if (inComment) Log("WARNING: animation %s: a comment is not closed\n", name ? name : "");
+    if (in.InComment()) Log("WARNING: animation %s: a comment is not closed\n", name ? name : "");
     // Channels declared but never given have no keys to play.
     animation->channels.resize(counter);
     return true;

@@ -260,8 +260,10 @@ public:
     // Reads the mesh file of that name from the mesh packages (see MeshFormat.h). False, with
     // the mesh left empty, when the file is missing or refused.
     bool LoadMeshFile(const char* fileName);
-    // Reads a mesh file's text (cut into tokens in place). A file that breaks the format is
-    // refused: logged, mesh left empty, false.
+    // Reads a mesh file's text (left unchanged). A file that breaks the format, or leaves out a
+    // record it declares, is refused: logged with its line, mesh left empty, false. A file of N
+    // bytes costs at most about 5 N (the counts it declares must fit in its text) plus its
+    // materials and joints, 1024 of each at most.
     bool ParseMesh(char* text);
     // LoadMeshFile with the stored name, then BuildBuffers; for meshes whose loading waited.
     bool LoadAndBuild(bool dynamic);

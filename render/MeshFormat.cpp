@@ -6,17 +6,12 @@
 
 #include "host/Log.h"
 #include "host/System.h"
-#include "platform/ConfigFile.h"
 #include "platform/Files.h"
 #include "platform/PackageFile.h"
 #include "render/Animation.h"
 #include "render/IndexedMesh.h"
 
-#include <cerrno>
-#include <climits>
-#include <cmath>
 #include <cstdarg>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -28,133 +23,56 @@ constexpr int MAX_FILE_JOINTS = 1024;
 // Twice the vertices one draw can index: more triangles than that is no closed surface.
 constexpr int MAX_FILE_TRIANGLES = 2 * MAX_SUBMESH_VERTICES;
 
-bool IsDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
+// The fewest characters each record can be written in (keyword, one-character values and
+// the blanks between them): what a file declares must fit in what is left of it.
+constexpr size_t MIN_VERT_TEXT = 26;    // "vert" and 11 values
+constexpr size_t MIN_TRI_TEXT = 11;     // "tri" and 4 values
+constexpr size_t MIN_WEIGHT_TEXT = 8;   // "weight 0"
 
 }  // namespace
 
-// ---- Tokens and values
+// ---- Values
 
-MeshTokenReader::MeshTokenReader(char* text) : end_(text ? text + strlen(text) : nullptr), last_(text)
+float ReadFloat(Lexer& in)
 {
-    if (!text) ended_ = true;
+    float value = 0.0f;
+    in.ToFloat(in.NextValue(), &value);
+    return value;
 }
 
-const char* MeshTokenReader::Next()
+int ReadInt(Lexer& in)
 {
-    if (ended_) return nullptr;
-    char* token = NextToken(started_ ? nullptr : last_);
-    started_ = true;
-    if (!token) {
-        ended_ = true;
-        last_ = end_;
-        return nullptr;
-    }
-    last_ = token;
-    return token;
+    int value = 0;
+    in.ToInt(in.NextValue(), &value);
+    return value;
 }
 
-const char* MeshTokenReader::NextValue()
-{
-    const char* token = Next();
-    if (token) return token;
-    cutShort_ = true;
-    return "";
-}
-
-size_t MeshTokenReader::Remaining() const
-{
-    if (ended_ || !last_) return 0;
-    const char* after = last_ + strlen(last_);
-    return after < end_ ? (size_t)(end_ - after) : 0;
-}
-
-float ParseDecimalFloat(const char* token)
-{
-    if (!token) return 0.0f;
-    const char* p = token;
-    std::string number;
-    if (*p == '+' || *p == '-') number += *p++;
-    bool digits = false;
-    while (IsDigit(*p)) { number += *p++; digits = true; }
-    if (*p == '.') {
-        number += *p++;
-        while (IsDigit(*p)) { number += *p++; digits = true; }
-    }
-    if (!digits) return 0.0f;
-    if (*p == 'e' || *p == 'E') {
-        const char* q = p + 1;
-        if (*q == '+' || *q == '-') ++q;
-        if (IsDigit(*q)) {
-            number.append(p, q - p);
-            while (IsDigit(*q)) number += *q++;
-        }
-    }
-    double value = strtod(number.c_str(), nullptr);
-    if (!std::isfinite(value) || std::fabs(value) > 3.4e38) return 0.0f;
-    return (float)value;
-}
-
-int ParseDecimalInt(const char* token)
-{
-    if (!token) return 0;
-    const char* p = token;
-    bool negative = false;
-    if (*p == '+' || *p == '-') negative = *p++ == '-';
-    long long value = 0;
-    while (IsDigit(*p)) {
-        if (value <= (long long)INT_MAX + 1) value = value * 10 + (*p - '0');
-        ++p;
-    }
-    if (negative) value = -value;
-    if (value > INT_MAX) return INT_MAX;
-    if (value < INT_MIN) return INT_MIN;
-    return (int)value;
-}
-
-float ReadFloat(MeshTokenReader& in)
-{
-    return ParseDecimalFloat(in.NextValue());
-}
-
-int ReadInt(MeshTokenReader& in)
-{
-    return ParseDecimalInt(in.NextValue());
-}
-
-void ReadFloat2(MeshTokenReader& in, float* a, float* b)
+void ReadFloat2(Lexer& in, float* a, float* b)
 {
     *a = ReadFloat(in);
     *b = ReadFloat(in);
 }
 
-void ReadFloat3(MeshTokenReader& in, float* a, float* b, float* c)
+void ReadFloat3(Lexer& in, float* a, float* b, float* c)
 {
     *a = ReadFloat(in);
     *b = ReadFloat(in);
     *c = ReadFloat(in);
 }
 
-void ReadVec3(MeshTokenReader& in, Vec3* out)
+void ReadVec3(Lexer& in, Vec3* out)
 {
     ReadFloat3(in, &out->x, &out->y, &out->z);
 }
 
-void ReadInt3(MeshTokenReader& in, int* a, int* b, int* c)
+void ReadInt3(Lexer& in, int* a, int* b, int* c)
 {
     *a = ReadInt(in);
     *b = ReadInt(in);
     *c = ReadInt(in);
 }
 
-bool IsEndOfFileToken(const char* token)
-{
-    return StrICmp(token, "END_OF_FILE") == 0 || StrICmp(token, "EOF") == 0;
-}
-
-bool ReadJoint(MeshTokenReader& in, IndexedMesh* mesh, int index)
+bool ReadJoint(Lexer& in, IndexedMesh* mesh, int index)
 {
     MeshJoint& joint = mesh->joints[index];
     joint.parent = ReadInt(in);
@@ -166,7 +84,7 @@ bool ReadJoint(MeshTokenReader& in, IndexedMesh* mesh, int index)
     return joint.parent >= -1 && joint.parent < mesh->JointCount() && joint.parent != index;
 }
 
-bool ReadAnimChannel(MeshTokenReader& in, AnimChannel* channel, const IndexedMesh* mesh)
+bool ReadAnimChannel(Lexer& in, AnimChannel* channel, const IndexedMesh* mesh)
 {
     CopyText(channel->jointName, sizeof channel->jointName, in.NextValue());
     channel->jointIndex = mesh ? mesh->FindJoint(channel->jointName) : -1;
@@ -199,45 +117,79 @@ namespace {
 
 class MeshParser {
 public:
-    MeshParser(IndexedMesh* mesh, char* text) : mesh_(mesh), in_(text) {}
+    MeshParser(IndexedMesh* mesh, const char* text) : mesh_(mesh), in_(text, MODEL_RULES, mesh->name) {}
 
     bool Run()
     {
-        bool inComment = false;
-        while (!failed_ && !stopped_) {
+        while (!failed_) {
             const char* token = in_.Next();
-            if (!token || IsEndOfFileToken(token)) break;
-            if (strcmp(token, "/*") == 0) { inComment = true; continue; }
-            if (strcmp(token, "*/") == 0) { inComment = false; continue; }
-            if (inComment) continue;
+            if (!token) break;
             Keyword(token);
         }
         if (!failed_ && in_.CutShort()) Fail("the text ends inside a record");
-        if (!failed_ && inComment) Log("WARNING: mesh %s: a comment is not closed\n", mesh_->name);
+        if (!failed_ && in_.InComment()) Log("WARNING: mesh %s: a comment is not closed\n", mesh_->name);
+        if (!failed_) CheckComplete();
         if (!failed_) Validate();
         return !failed_;
     }
 
 private:
-    void Fail(const char* format, ...) __attribute__((format(printf, 2, 3)))
+    // What one material has read of the records it declared, and where it declared them.
+    struct Progress {
+        int vertices = 0, triangles = 0, weights = 0;
+        int vertexLine = 0, triangleLine = 0, weightLine = 0;
+    };
+
+    void Refuse(int line, const char* format, va_list args)
     {
         char text[256];
-        va_list args;
-        va_start(args, format);
         vsnprintf(text, sizeof text, format, args);
-        va_end(args);
-        Log("ERROR: mesh %s refused: %s\n", mesh_->name, text);
+        Log("ERROR: mesh %s refused at line %d: %s\n", mesh_->name, line, text);
         failed_ = true;
     }
 
+    void FailAt(int line, const char* format, ...) __attribute__((format(printf, 3, 4)))
+    {
+        va_list args;
+        va_start(args, format);
+        Refuse(line, format, args);
+        va_end(args);
+    }
+
+    void Fail(const char* format, ...) __attribute__((format(printf, 2, 3)))
+    {
+        va_list args;
+        va_start(args, format);
+        Refuse(in_.Line(), format, args);
+        va_end(args);
+    }
+
+    // The text the records declared and not yet read need at the least.
+    size_t OutstandingText() const
+    {
+        size_t total = 0;
+        for (int m = 0; m < mesh_->MaterialCount(); ++m) {
+            const MeshMaterial& material = mesh_->materials[m];
+            const Progress& read = progress_[m];
+            total += (size_t)(material.VertexCount() - read.vertices) * MIN_VERT_TEXT;
+            total += (size_t)(material.TriangleCount() - read.triangles) * MIN_TRI_TEXT;
+            total += (size_t)(material.WeightCount() - read.weights) * MIN_WEIGHT_TEXT;
+        }
+        return total;
+    }
+
     // A count read for an allocation: within the limit and, for the records that come in
-    // great numbers, no more than the rest of the text could hold (each takes at least two
-    // characters), so that a few bytes of file never ask for gigabytes.
-    int ReadCount(const char* keyword, int limit, bool boundedByText)
+    // great numbers, no more than the rest of the text can hold together with what every
+    // material still waits for, so that a few bytes of file never ask for gigabytes.
+    int ReadCount(const char* keyword, int limit, size_t recordText)
     {
         int count = ReadInt(in_);
-        if (count < 0 || count > limit || (boundedByText && (size_t)count > in_.Remaining() / 2)) {
+        if (count < 0 || count > limit) {
             Fail("\"%s %d\" is not a count this file can hold", keyword, count);
+            return -1;
+        }
+        if (recordText > 0 && OutstandingText() + (size_t)count * recordText > in_.Remaining()) {
+            Fail("\"%s %d\" asks for more records than the rest of the file holds", keyword, count);
             return -1;
         }
         return count;
@@ -267,50 +219,59 @@ private:
         for (const NameKeyword& name : nameKeywords) {
             if (strcmp(token, name.keyword) != 0) continue;
             const char* value = in_.NextValue();
-            if (MeshMaterial* material = Current(token)) CopyLineValue(value, material->*name.field, 256);
+            if (MeshMaterial* material = Current(name.keyword)) CopyLineValue(value, material->*name.field, 256);
             return;
         }
 
         if (strcmp(token, "Version") == 0) {
             in_.NextValue();
         } else if (strcmp(token, "nummeshes") == 0) {
-            int count = ReadCount(token, MAX_FILE_MATERIALS, false);
+            int count = ReadCount(token, MAX_FILE_MATERIALS, 0);
             if (count < 0) return;
             mesh_->materials.clear();
             mesh_->materials.resize(count);
+            progress_.assign(count, Progress());
             current_ = -1;
         } else if (strcmp(token, "mesh") == 0) {
             int id = ReadInt(in_);
             if (id < 0) return Fail("negative mesh id %d", id);
-            if (id >= mesh_->MaterialCount()) {
-                Log("Warning: invalid mesh id %s\n", mesh_->name);
-                stopped_ = true;
-                return;
-            }
+            if (id >= mesh_->MaterialCount())
+                return Fail("invalid mesh id %d: the file declares %d materials", id, mesh_->MaterialCount());
             current_ = id;
-            vertexCounter_ = 0;
+            progress_[id].vertices = 0;
         } else if (strcmp(token, "numverts") == 0) {
             MeshMaterial* material = Current(token);
-            int count = material ? ReadCount(token, MAX_SUBMESH_VERTICES, true) : -1;
+            if (!material) return;
+            progress_[current_].vertices = 0;
+            material->EditGeometry().vertices.clear();
+            int count = ReadCount("numverts", MAX_SUBMESH_VERTICES, MIN_VERT_TEXT);
             if (count < 0) return;
             material->EditGeometry().vertices.assign(count, MeshVertex());
-            vertexCounter_ = 0;
+            progress_[current_].vertexLine = in_.Line();
         } else if (strcmp(token, "numtris") == 0) {
             MeshMaterial* material = Current(token);
-            int count = material ? ReadCount(token, MAX_FILE_TRIANGLES, true) : -1;
+            if (!material) return;
+            progress_[current_].triangles = 0;
+            material->EditGeometry().triangles.clear();
+            int count = ReadCount("numtris", MAX_FILE_TRIANGLES, MIN_TRI_TEXT);
             if (count < 0) return;
             material->EditGeometry().triangles.assign(count, MeshTriangle());
-            triangleCounter_ = 0;
+            progress_[current_].triangleLine = in_.Line();
         } else if (strcmp(token, "numweights") == 0) {
             MeshMaterial* material = Current(token);
-            int count = material ? ReadCount(token, MAX_SUBMESH_VERTICES, true) : -1;
+            if (!material) return;
+            progress_[current_].weights = 0;
+            material->EditGeometry().weights.clear();
+            int count = ReadCount("numweights", MAX_SUBMESH_VERTICES, MIN_WEIGHT_TEXT);
             if (count < 0) return;
             material->EditGeometry().weights.assign(count, SkinWeight());
-            weightCounter_ = 0;
+            progress_[current_].weightLine = in_.Line();
         } else if (strcmp(token, "numjoints") == 0) {
-            int count = ReadCount(token, MAX_FILE_JOINTS, false);
+            int count = ReadCount(token, MAX_FILE_JOINTS, 0);
             if (count < 0) return;
             mesh_->joints.assign(count, MeshJoint());
+            jointCounter_ = 0;
+            jointLine_ = in_.Line();
         } else if (strcmp(token, "vert") == 0) {
             ReadVertex();
         } else if (strcmp(token, "tri") == 0) {
@@ -325,7 +286,7 @@ private:
                 Fail("joint %d (%s) has parent %d", index, mesh_->joints[index].name, mesh_->joints[index].parent);
         } else if (strcmp(token, "texture") == 0 || strcmp(token, "shader") == 0) {
             const char* value = in_.NextValue();
-            MeshMaterial* material = Current(token);
+            MeshMaterial* material = Current("texture");
             if (!material) return;
             CopyLineValue(value, material->textureName, sizeof material->textureName);
             if (StrICmp(material->textureName, "NO_TEXTURE") == 0)
@@ -333,20 +294,20 @@ private:
         } else if (strcmp(token, "repeatUV") == 0) {
             float u, v;
             ReadFloat2(in_, &u, &v);
-            if (MeshMaterial* material = Current(token)) {
+            if (MeshMaterial* material = Current("repeatUV")) {
                 material->repeatU = u;
                 material->repeatV = v;
             }
         } else if (strcmp(token, "effect") == 0) {
             const char* value = in_.NextValue();
-            MeshMaterial* material = Current(token);
+            MeshMaterial* material = Current("effect");
             if (!material) return;
             CopyLineValue(value, material->effectName, sizeof material->effectName);
             if (strstr(material->effectName, "specular_pixel"))
                 CopyText(material->effectName, sizeof material->effectName, "Data/shaders/flat.fx");
         } else if (strcmp(token, "technique") == 0) {
             const char* value = in_.NextValue();
-            if (MeshMaterial* material = Current(token))
+            if (MeshMaterial* material = Current("technique"))
                 CopyText(material->techniqueName, sizeof material->techniqueName, value);
         } else if (strcmp(token, "material") == 0) {
             // Fixed-function material values were never read from files.
@@ -361,12 +322,10 @@ private:
         MeshMaterial* material = Current("vert");
         if (!material) return;
         std::vector<MeshVertex>& vertices = material->EditGeometry().vertices;
-        if (vertexCounter_ >= (int)vertices.size()) {
-            Log("WARNING: mesh %s: more \"vert\" records than declared in material %d\n", mesh_->name, current_);
-            stopped_ = true;
-            return;
-        }
-        MeshVertex& vertex = vertices[vertexCounter_++];
+        int& counter = progress_[current_].vertices;
+        if (counter >= (int)vertices.size())
+            return Fail("more \"vert\" records than the %d declared for material %d", (int)vertices.size(), current_);
+        MeshVertex& vertex = vertices[counter++];
         ReadVec3(in_, &vertex.position);
         ReadFloat2(in_, &vertex.u, &vertex.v);
         ReadVec3(in_, &vertex.normal);
@@ -386,12 +345,10 @@ private:
         MeshMaterial* material = Current("tri");
         if (!material) return;
         std::vector<MeshTriangle>& triangles = material->EditGeometry().triangles;
-        if (triangleCounter_ >= (int)triangles.size()) {
-            Log("WARNING: mesh %s: more \"tri\" records than declared in material %d\n", mesh_->name, current_);
-            stopped_ = true;
-            return;
-        }
-        MeshTriangle& triangle = triangles[triangleCounter_++];
+        int& counter = progress_[current_].triangles;
+        if (counter >= (int)triangles.size())
+            return Fail("more \"tri\" records than the %d declared for material %d", (int)triangles.size(), current_);
+        MeshTriangle& triangle = triangles[counter++];
         ReadInt(in_);
         ReadInt3(in_, &triangle.index[0], &triangle.index[1], &triangle.index[2]);
     }
@@ -401,12 +358,10 @@ private:
         MeshMaterial* material = Current("weight");
         if (!material) return;
         std::vector<SkinWeight>& weights = material->EditGeometry().weights;
-        if (weightCounter_ >= (int)weights.size()) {
-            Log("WARNING: mesh %s: more \"weight\" records than declared in material %d\n", mesh_->name, current_);
-            stopped_ = true;
-            return;
-        }
-        SkinWeight& record = weights[weightCounter_++];
+        int& counter = progress_[current_].weights;
+        if (counter >= (int)weights.size())
+            return Fail("more \"weight\" records than the %d declared for material %d", (int)weights.size(), current_);
+        SkinWeight& record = weights[counter++];
         int pairs = ReadInt(in_);
         if (pairs < 0 || pairs > MAX_VERTEX_INFLUENCES)
             return Fail("a weight record of %d pairs (at most %d)", pairs, MAX_VERTEX_INFLUENCES);
@@ -421,6 +376,26 @@ private:
                 ++record.count;
             }
         }
+    }
+
+    // Every record a file declares must come: one left out would stand at the origin.
+    void CheckComplete()
+    {
+        for (int m = 0; m < mesh_->MaterialCount() && !failed_; ++m) {
+            const MeshMaterial& material = mesh_->materials[m];
+            const Progress& read = progress_[m];
+            if (read.vertices != material.VertexCount())
+                FailAt(read.vertexLine, "material %d declares %d vertices but gives %d", m, material.VertexCount(),
+                       read.vertices);
+            else if (read.triangles != material.TriangleCount())
+                FailAt(read.triangleLine, "material %d declares %d triangles but gives %d", m,
+                       material.TriangleCount(), read.triangles);
+            else if (read.weights != material.WeightCount())
+                FailAt(read.weightLine, "material %d declares %d weights but gives %d", m, material.WeightCount(),
+                       read.weights);
+        }
+        if (!failed_ && jointCounter_ != mesh_->JointCount())
+            FailAt(jointLine_, "the file declares %d joints but gives %d", mesh_->JointCount(), jointCounter_);
     }
 
     // What can only be checked once the whole file is read: indices against the counts that
@@ -471,14 +446,12 @@ private:
     }
 
     IndexedMesh* mesh_;
-    MeshTokenReader in_;
+    Lexer in_;
     int current_ = -1;
-    int vertexCounter_ = 0;
-    int triangleCounter_ = 0;
-    int weightCounter_ = 0;
+    std::vector<Progress> progress_;  // one a material
     int jointCounter_ = 0;
+    int jointLine_ = 0;
     bool failed_ = false;
-    bool stopped_ = false;
 };
 
 }  // namespace

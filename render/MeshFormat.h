@@ -7,6 +7,7 @@
 //
 // The game only reads these files; the writers beside the readers serve the content generator
 // and the tests (write, read back, write again: the same text).
+#include "host/Lexer.h"
 #include "host/Maths.h"
 
 #include <cstddef>
@@ -15,46 +16,22 @@
 class IndexedMesh;
 struct AnimChannel;
 
-// The tokens of one file's text, cut in place. Values read past the end of the text come back
-// as 0 and mark the stream as cut short, which the parsers treat as a broken file.
-class MeshTokenReader {
-public:
-    explicit MeshTokenReader(char* text);
-    // The next token, or null at the end of the text.
-    const char* Next();
-    // The next token for a value; at the end of the text an empty token, and CutShort is set.
-    const char* NextValue();
-    bool CutShort() const { return cutShort_; }
-    // Characters not read yet: no count in a file can ask for more records than this allows.
-    size_t Remaining() const;
-
-private:
-    char* end_;
-    char* last_ = nullptr;
-    bool started_ = false;
-    bool ended_ = false;
-    bool cutShort_ = false;
-};
-
-// Decimal numbers: the leading numeric part of a token counts; a token without one gives 0.
-// Floats that are not finite give 0; integers beyond the int range are clamped.
-float ParseDecimalFloat(const char* token);
-int ParseDecimalInt(const char* token);
-
-float ReadFloat(MeshTokenReader& in);
-int ReadInt(MeshTokenReader& in);
-void ReadFloat2(MeshTokenReader& in, float* a, float* b);
-void ReadFloat3(MeshTokenReader& in, float* a, float* b, float* c);
-void ReadVec3(MeshTokenReader& in, Vec3* out);
-void ReadInt3(MeshTokenReader& in, int* a, int* b, int* c);
+// Both formats are read by a Lexer under MODEL_RULES. The value readers convert the next tokens
+// as decimal numbers: the leading numeric part of a token counts, a token without one gives 0,
+// floats no float can hold give 0 and integers beyond the int range are clamped. Values read
+// past the end of the text come back as 0 and mark the lexer as cut short, which the parsers
+// treat as a broken file.
+float ReadFloat(Lexer& in);
+int ReadInt(Lexer& in);
+void ReadFloat2(Lexer& in, float* a, float* b);
+void ReadFloat3(Lexer& in, float* a, float* b, float* c);
+void ReadVec3(Lexer& in, Vec3* out);
+void ReadInt3(Lexer& in, int* a, int* b, int* c);
 // One "joint" record (parent, name, 16 floats of the local bind matrix row by row) into joint
 // index of mesh; false when the parent lies outside the declared joints or is the joint itself.
-bool ReadJoint(MeshTokenReader& in, IndexedMesh* mesh, int index);
-// One "channel" record; false when its key count lies outside 1..4095.
-bool ReadAnimChannel(MeshTokenReader& in, AnimChannel* channel, const IndexedMesh* mesh);
-
-// True for the tokens that end a file ("END_OF_FILE", "EOF", any case).
-bool IsEndOfFileToken(const char* token);
+bool ReadJoint(Lexer& in, IndexedMesh* mesh, int index);
+// One "channel" record; false when its key count lies outside 1..4095 or the text cannot hold it.
+bool ReadAnimChannel(Lexer& in, AnimChannel* channel, const IndexedMesh* mesh);
 
 // The packages the files are read from: "data/mesh.pkb" with "data/mesh_patch.pkb" before it,
 // and "data/anims.pkb". They are opened on first use and stay open; pointing them elsewhere

@@ -148,7 +148,7 @@ void ParticleManager::LoadDefinitions(bool looseFiles)
         if (!record) break;
         text.assign(bytes, bytes + size);
         text.push_back(0);
-        parser.ParseDefinition(text.data(), record);
+        parser.ParseDefinition(text.data(), record, entry);
         EffectsPackage->ReleaseData(entry);
     }
 }

@@ -1,14 +1,15 @@
 #include "render/ParticleParser.h"
 
+#include "host/Lexer.h"
 #include "host/System.h"
 #include "platform/Files.h"
 #include "render/ParticleSystem.h"
 #include "render/TextureManager.h"
 
+#include <cfloat>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <vector>
+#include <string>
 
 const char* const ParticleParser::TEXTURE_LIST_PATH = "data/effects/particletextures/particletextures.txt";
 
@@ -53,10 +54,10 @@ const char* const BLEND_NAMES[] = {"ZERO", "ONE", "SRCCOLOR", "INVSRCCOLOR", "SR
 
 const char* const EMIT_TYPES[] = {"point", "area", "circle", "spiral", "disk"};
 
-bool IsSeparator(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
+// Particles per second a definition may ask for. The emitter turns the rate into a whole number
+// of particles each step; far beyond this it would not fit an int, and an emitter holds at most
+// a hundred particles anyway.
+constexpr float MAX_PARTICLE_RATE = 100000.0f;
 
 }  // namespace
 
@@ -76,16 +77,13 @@ void ParticleParser::LoadTextureList()
     textureList.Clear();
     FILE* file = OpenDataFile(TEXTURE_LIST_PATH, "rb");
     if (!file) return;
-    std::vector<char> text;
-    char chunk[4096];
-    size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0) text.insert(text.end(), chunk, chunk + got);
+    std::string text;
+    ReadFileText(file, &text);
     fclose(file);
-    text.push_back(0);
 
-    cursor_ = text.data();
+    Lexer in(text.data(), text.size(), PARTICLE_RULES, "particletextures.txt");
     int index = 0;
-    for (char* token = NextToken(); token && strcmp(token, "END_OF_FILE") != 0; token = NextToken()) {
+    for (const char* token = in.Next(); token && strcmp(token, "END_OF_FILE") != 0; token = in.Next()) {
         ParticleTextureName entry;
         memset(&entry, 0, sizeof entry);
         CopyText(entry.name, sizeof entry.name, token);
@@ -93,65 +91,54 @@ void ParticleParser::LoadTextureList()
         entry.index = index++;
         if (!textureList.PushBack(entry)) break;
     }
-    cursor_ = nullptr;
 }
 
-char* ParticleParser::NextToken()
+void ParticleParser::ParseBlendMode(Lexer& in, uint16_t* blend)
 {
-    if (!cursor_) return nullptr;
-    while (*cursor_ && IsSeparator(*cursor_)) ++cursor_;
-    if (!*cursor_) return nullptr;
-    char* start = cursor_;
-    while (*cursor_ && !IsSeparator(*cursor_)) ++cursor_;
-    if (*cursor_) *cursor_++ = 0;
-    return start;
-}
-
-float ParticleParser::NextFloat()
-{
-    const char* token = NextToken();
-    return token ? (float)atof(token) : 0.0f;
-}
-
-int ParticleParser::NextInt()
-{
-    const char* token = NextToken();
-    return token ? atoi(token) : 0;
-}
-
-void ParticleParser::ParseBlendMode(uint16_t* blend)
-{
-    const char* token = NextToken();
+    const char* token = in.Next();
     if (!token) return;
     for (int i = 0; i < (int)(sizeof BLEND_NAMES / sizeof BLEND_NAMES[0]); ++i)
         if (strcmp(BLEND_NAMES[i], token) == 0) *blend = (uint16_t)(i + 1);
 }
 
-char* ParticleParser::ParseDefinition(char* text, ParticleSystem* record)
+char* ParticleParser::ParseDefinition(char* text, ParticleSystem* record, const char* source)
 {
     if (!text || !record) return nullptr;
-    cursor_ = text;
+    Lexer in(text, PARTICLE_RULES, source ? source : "particle definition");
     record->effectId = -1;
-    auto readVector = [this](Vec3& v) {
-        v.x = NextFloat();
-        v.y = NextFloat();
-        v.z = NextFloat();
+    // Bad numbers read as 0, and are logged with their keyword and line.
+    auto number = [&in](const char* keyword, float low = -FLT_MAX, float high = FLT_MAX) {
+        float value = 0.0f;
+        in.ReadFloat(keyword, &value, low, high);
+        return value;
     };
-    auto readColour = [this](float* c) {
-        c[0] = NextFloat() / 255.0f;
-        c[1] = NextFloat() / 255.0f;
-        c[2] = NextFloat() / 255.0f;
-        c[3] = NextFloat() * 0.0078125f;
+    auto integer = [&in](const char* keyword) {
+        int value = 0;
+        in.ReadInt(keyword, &value);
+        return value;
+    };
+    auto readVector = [&number](const char* keyword, Vec3& v) {
+        v.x = number(keyword);
+        v.y = number(keyword);
+        v.z = number(keyword);
+    };
+    auto readColour = [&number](const char* keyword, float* c) {
+        c[0] = number(keyword) / 255.0f;
+        c[1] = number(keyword) / 255.0f;
+        c[2] = number(keyword) / 255.0f;
+        c[3] = number(keyword) * 0.0078125f;
     };
     // A flag keyword can only set its flag, and only with the value 1.
-    auto readFlag = [this, record](uint32_t flag) {
-        if (NextInt() == 1) record->flags |= flag;
+    auto readFlag = [&integer, record](const char* keyword, uint32_t flag) {
+        if (integer(keyword) == 1) record->flags |= flag;
     };
 
-    for (char* token = NextToken(); token; token = NextToken()) {
-        switch (FindAttribute(token)) {
+    for (const char* token = in.Next(); token; token = in.Next()) {
+        int attribute = FindAttribute(token);
+        const char* keyword = attribute >= 0 ? ATTRIBUTES[attribute] : token;
+        switch (attribute) {
         case A_PARTICLE: {
-            const char* name = NextToken();
+            const char* name = in.Next();
             CopyText(record->name, sizeof record->name, name ? name : "");
             break;
         }
@@ -162,44 +149,44 @@ char* ParticleParser::ParseDefinition(char* text, ParticleSystem* record)
         case A_PARTICLE_STATE:
         case A_BEGIN_PARTICLE:
             break;
-        case A_POSITION: readVector(record->position); break;
-        case A_FORCE: readVector(record->force); break;
-        case A_DIRECTION: readVector(record->direction); break;
-        case A_AREA: readVector(record->area); break;
-        case A_PITCH: record->pitch = NextFloat(); break;
-        case A_PITCH_CHANGE: record->pitchChange = NextFloat(); break;
-        case A_YAW: record->yaw = NextFloat(); break;
-        case A_YAW_CHANGE: record->yawChange = NextFloat(); break;
-        case A_SPEED: record->speed = NextFloat(); break;
-        case A_SPEED_CHANGE: record->speedChange = NextFloat(); break;
-        case A_RATE: record->rate = NextFloat(); break;
-        case A_RATE_CHANGE: record->rateChange = NextFloat(); break;
-        case A_LIFETIME: record->lifetime = NextFloat(); break;
-        case A_SIZE: record->size = NextFloat(); break;
-        case A_SIZE_CHANGE: record->sizeChange = NextFloat(); break;
-        case A_SIZE_RATIO: record->sizeRatio = NextFloat(); break;
-        case A_COLOR: readColour(record->colour); break;
-        case A_COLOR_MID: readColour(record->colourMid); break;
-        case A_COLOR_END: readColour(record->colourEnd); break;
-        case A_MID_PERCENT: record->midPercent = NextFloat(); break;
-        case A_ROTATION: record->rotation = NextFloat(); break;
-        case A_ROTATION_CHANGE: record->rotationChange = NextFloat(); break;
-        case A_MAX_COUNT: record->maxCount = NextInt(); break;
-        case A_TEXTURE_ID: NextToken(); break;
-        case A_Y_FAKE_COLLISION: record->yFakeCollision = NextFloat(); break;
-        case A_RANDOM_SCALE: record->randomScale = NextFloat(); break;
-        case A_EMISSION_TIME: record->emissionTime = NextFloat(); break;
-        case A_RANDOM_ROTATION: record->randomRotation = NextFloat(); break;
-        case A_EFFECT_ID: record->effectId = NextInt(); break;
-        case A_USE_DIRECTION: readFlag(PARTICLE_USE_DIRECTION); break;
-        case A_HEIGHTMAP_COLLISION: readFlag(PARTICLE_HEIGHTMAP_COLLISION); break;
-        case A_AUTO_Y_HEIGHT_OFF: readFlag(PARTICLE_AUTO_Y_HEIGHT_OFF); break;
-        case A_PARTICLE_LOCKED: readFlag(PARTICLE_LOCKED); break;
-        case A_RENDER_ALPHA: readFlag(PARTICLE_RENDER_ALPHA); break;
-        case A_RADIAL_DIR: readFlag(PARTICLE_RADIAL_DIR); break;
-        case A_SMOOTH_LERP: readFlag(PARTICLE_SMOOTH_LERP); break;
+        case A_POSITION: readVector(keyword, record->position); break;
+        case A_FORCE: readVector(keyword, record->force); break;
+        case A_DIRECTION: readVector(keyword, record->direction); break;
+        case A_AREA: readVector(keyword, record->area); break;
+        case A_PITCH: record->pitch = number(keyword); break;
+        case A_PITCH_CHANGE: record->pitchChange = number(keyword); break;
+        case A_YAW: record->yaw = number(keyword); break;
+        case A_YAW_CHANGE: record->yawChange = number(keyword); break;
+        case A_SPEED: record->speed = number(keyword); break;
+        case A_SPEED_CHANGE: record->speedChange = number(keyword); break;
+        case A_RATE: record->rate = number(keyword, -MAX_PARTICLE_RATE, MAX_PARTICLE_RATE); break;
+        case A_RATE_CHANGE: record->rateChange = number(keyword, -MAX_PARTICLE_RATE, MAX_PARTICLE_RATE); break;
+        case A_LIFETIME: record->lifetime = number(keyword); break;
+        case A_SIZE: record->size = number(keyword); break;
+        case A_SIZE_CHANGE: record->sizeChange = number(keyword); break;
+        case A_SIZE_RATIO: record->sizeRatio = number(keyword); break;
+        case A_COLOR: readColour(keyword, record->colour); break;
+        case A_COLOR_MID: readColour(keyword, record->colourMid); break;
+        case A_COLOR_END: readColour(keyword, record->colourEnd); break;
+        case A_MID_PERCENT: record->midPercent = number(keyword); break;
+        case A_ROTATION: record->rotation = number(keyword); break;
+        case A_ROTATION_CHANGE: record->rotationChange = number(keyword); break;
+        case A_MAX_COUNT: record->maxCount = integer(keyword); break;
+        case A_TEXTURE_ID: in.Next(); break;
+        case A_Y_FAKE_COLLISION: record->yFakeCollision = number(keyword); break;
+        case A_RANDOM_SCALE: record->randomScale = number(keyword); break;
+        case A_EMISSION_TIME: record->emissionTime = number(keyword); break;
+        case A_RANDOM_ROTATION: record->randomRotation = number(keyword); break;
+        case A_EFFECT_ID: record->effectId = integer(keyword); break;
+        case A_USE_DIRECTION: readFlag(keyword, PARTICLE_USE_DIRECTION); break;
+        case A_HEIGHTMAP_COLLISION: readFlag(keyword, PARTICLE_HEIGHTMAP_COLLISION); break;
+        case A_AUTO_Y_HEIGHT_OFF: readFlag(keyword, PARTICLE_AUTO_Y_HEIGHT_OFF); break;
+        case A_PARTICLE_LOCKED: readFlag(keyword, PARTICLE_LOCKED); break;
+        case A_RENDER_ALPHA: readFlag(keyword, PARTICLE_RENDER_ALPHA); break;
+        case A_RADIAL_DIR: readFlag(keyword, PARTICLE_RADIAL_DIR); break;
+        case A_SMOOTH_LERP: readFlag(keyword, PARTICLE_SMOOTH_LERP); break;
         case A_TEXTURE_NAME: {
-            const char* file = NextToken();
+            const char* file = in.Next();
             if (file) {
                 char path[MAX_PATH_TEXT];
                 snprintf(path, sizeof path, "Data/textures/effects/%s", file);
@@ -207,16 +194,16 @@ char* ParticleParser::ParseDefinition(char* text, ParticleSystem* record)
             }
             break;
         }
-        case A_SOURCE_BLEND: ParseBlendMode(&record->sourceBlend); break;
-        case A_DEST_BLEND: ParseBlendMode(&record->destBlend); break;
+        case A_SOURCE_BLEND: ParseBlendMode(in, &record->sourceBlend); break;
+        case A_DEST_BLEND: ParseBlendMode(in, &record->destBlend); break;
         case A_EMIT_TYPE: {
-            const char* type = NextToken();
+            const char* type = in.Next();
             for (int i = 0; type && i < (int)(sizeof EMIT_TYPES / sizeof EMIT_TYPES[0]); ++i)
                 if (StrICmp(EMIT_TYPES[i], type) == 0) record->emitType = i;
             break;
         }
         case A_RENDER_TYPE: {
-            const char* type = NextToken();
+            const char* type = in.Next();
             if (type && strcmp(type, "PARTICLE_DEFAULT_RENDERER") != 0 &&
                 strcmp(type, "PARTICLE_DIRECTIONAL_RENDERER") != 0 &&
                 strcmp(type, "PARTICLE_MUZZLEFLASH_RENDERER") != 0)
@@ -224,20 +211,21 @@ char* ParticleParser::ParseDefinition(char* text, ParticleSystem* record)
             break;
         }
         case A_END_PARTICLE: {
-            NextToken();
-            char* rest = cursor_ && *cursor_ ? cursor_ : nullptr;
-            cursor_ = nullptr;
-            return rest;
+            // The word after the end marker goes with it; the next definition starts after the
+            // blank that follows.
+            in.Next();
+            size_t at = in.Offset();
+            size_t size = strlen(text);
+            if (at < size) ++at;
+            return at < size ? text + at : nullptr;
         }
         case A_END_OF_FILE:
-            cursor_ = nullptr;
             return nullptr;
         default:
             printf("ERROR: %s is not a valid particle attribute\n", token);
             break;
         }
     }
-    cursor_ = nullptr;
     return nullptr;
 }
 
@@ -245,12 +233,11 @@ bool ParticleParser::LoadFile(const char* path, ParticleSystem* record)
 {
     FILE* file = path ? OpenDataFile(path, "rb") : nullptr;
     if (!file) return false;
-    std::vector<char> text;
-    char chunk[4096];
-    size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0) text.insert(text.end(), chunk, chunk + got);
+    std::string text;
+    ReadFileText(file, &text);
     fclose(file);
-    text.resize(text.size() + 4, 0);
-    ParseDefinition(text.data(), record);
+    char name[MAX_PATH_TEXT];
+    GetFileName(path, name);
+    ParseDefinition(&text[0], record, name);
     return true;
 }

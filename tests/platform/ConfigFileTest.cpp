@@ -209,6 +209,13 @@ TEST(ConfigFile, BooleansCommentsQuotesAndTheEndMarker)
     auto cut = ConfigFromText(user.folder, "Difficulty 0 glowQuality");
     EXPECT_EQ(cut->Difficulty, 0);
     EXPECT_EQ(cut->glowQuality, 1) << "a key without its value ends the reading";
+
+    // A quoted text is a text even when it spells a marker: a player named EOF keeps the rest.
+    auto named = ConfigFromText(user.folder, "currentprofile \"EOF\" MaxUnitControl 30 game \"/*\" Difficulty 2");
+    EXPECT_STREQ(named->currentprofile, "EOF");
+    EXPECT_EQ(named->MaxUnitControl, 30);
+    EXPECT_STREQ(named->game, "/*");
+    EXPECT_EQ(named->Difficulty, 2);
 }
 
 TEST(ConfigFile, FontsAndMissingFiles)
@@ -238,20 +245,6 @@ TEST(ConfigFile, FontsAndMissingFiles)
     EXPECT_NE(log.find("could not open " + user.folder + "/absent_fonts.cfg\n"), std::string::npos);
     EXPECT_EQ(missing.Difficulty, 1);
     EXPECT_STREQ(missing.fonts[FONT_DEFAULT].face, "Arial Bold");
-}
-
-TEST(ConfigFile, TokenizerSplitsQuotesAndStopsAtTheEnd)
-{
-    char text[] = "  one\t\"two words\"\r\nthree\"four\" \"open quote";
-    std::vector<std::string> tokens;
-    for (char* token = NextToken(text); token; token = NextToken(nullptr)) tokens.push_back(token);
-    EXPECT_EQ(tokens, (std::vector<std::string>{"one", "two words", "three\"four\"", "open quote"}));
-    EXPECT_EQ(NextToken(nullptr), nullptr);
-    char empty[] = " \n\t";
-    EXPECT_EQ(NextToken(empty), nullptr);
-    char last[] = "end";
-    EXPECT_STREQ(NextToken(last), "end");
-    EXPECT_EQ(NextToken(nullptr), nullptr);
 }
 
 TEST(ConfigFile, StartUpWritesTheUsersSettingsAndHotkeys)

@@ -144,7 +144,7 @@ TEST(MeshFormat, KeywordsReadAsTheFilesExpect)
     ASSERT_TRUE(Parse(mesh, "nummeshes 1 numjoints 5 joint -1 a 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1 "
                             "joint 0 b 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1 joint 0 c 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1 "
                             "joint 0 d 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1 joint 0 e 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1 "
-                            "mesh 0 numverts 1 numweights 1 weight 2 3 0.005 4 0.995"));
+                            "mesh 0 numverts 1 vert 0 0 0 0 0 0 1 0 1 1 1 numweights 1 weight 2 3 0.005 4 0.995"));
     const SkinWeight& weight = mesh.materials[0].Weights()[0];
     EXPECT_EQ(weight.count, 1);
     EXPECT_EQ(weight.joint[0], 4);
@@ -152,7 +152,8 @@ TEST(MeshFormat, KeywordsReadAsTheFilesExpect)
     // END_OF_FILE ends the file even inside a comment; keywords in another case are words.
     ASSERT_TRUE(Parse(mesh, "nummeshes 1 mesh 0 /* END_OF_FILE */ numverts 5"));
     EXPECT_EQ(mesh.materials[0].VertexCount(), 0);
-    ASSERT_TRUE(Parse(mesh, "nummeshes 1 mesh 0 numverts 1 Vert 9 9 9 TEXTURE x.dds"));
+    ASSERT_TRUE(
+        Parse(mesh, "nummeshes 1 mesh 0 numverts 1 vert 0 0 0 0 0 0 1 0 1 1 1 Vert 9 9 9 TEXTURE x.dds"));
     EXPECT_EQ(mesh.materials[0].Vertices()[0].position, Vec3());
     EXPECT_STREQ(mesh.materials[0].textureName, "NO_TEXTURE");
 
@@ -186,6 +187,8 @@ TEST(MeshFormat, BrokenMeshFilesAreRefusedWhole)
 {
     const std::string joints2 = "numjoints 2 joint -1 a 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1 ";
     const std::string material = "nummeshes 1 mesh 0 numverts 3 vert 0 0 0 0 0 0 1 0 1 1 1 ";
+    // The material with all three of its vertices.
+    const std::string whole = material + "vert 1 1 1 0 0 0 1 0 1 1 1 vert 2 2 2 0 0 0 1 0 1 1 1 ";
     struct Case {
         const char* what;
         std::string text;
@@ -218,8 +221,18 @@ TEST(MeshFormat, BrokenMeshFilesAreRefusedWhole)
         {"vert before any mesh", "nummeshes 1 vert 0 0 0 0 0 0 1 0 1 1 1"},
         {"texture before any mesh", "nummeshes 1 texture a.dds"},
         {"negative mesh id", "nummeshes 1 mesh -1"},
-        {"cut inside a vert", material.substr(0, material.size() - 6)},
+        {"cut inside a vert", whole.substr(0, whole.size() - 6)},
         {"cut inside a joint", joints2.substr(0, 30)},
+        // A file keeps what it promises: no record more, none less.
+        {"more verts than declared", whole + "vert 3 3 3 0 0 0 1 0 1 1 1"},
+        {"mesh id past the count", whole + "mesh 1"},
+        {"fewer verts than declared", whole.substr(0, whole.size() - 28) + std::string(40, ' ')},
+        {"fewer triangles than declared", "nummeshes 1 mesh 0 numverts 1 vert 0 0 0 0 0 0 1 0 1 1 1 numtris 2 "
+                                          "tri 0 0 0 0" + std::string(40, ' ')},
+        {"fewer weights than declared", "nummeshes 1 mesh 0 numweights 2 weight 0" + std::string(40, ' ')},
+        {"fewer joints than declared", joints2},
+        // Counts are summed over the materials: each fits the text, all of them do not.
+        {"counts that only fit one by one", "nummeshes 2 mesh 0 numtris 3 mesh 1 numtris 3 " + std::string(40, ' ')},
     };
     for (const Case& c : refused) {
         SCOPED_TRACE(c.what);
@@ -233,13 +246,10 @@ TEST(MeshFormat, BrokenMeshFilesAreRefusedWhole)
         EXPECT_FALSE(mesh.BuildBuffers(nullptr, false));
     }
 
-    // What stops early keeps what was read before the stop.
+    // A file may end without its end marker, even inside a comment.
     const Case kept[] = {
-        {"more verts than declared", material + "vert 1 1 1 0 0 0 1 0 1 1 1 vert 2 2 2 0 0 0 1 0 1 1 1 "
-                                                "vert 3 3 3 0 0 0 1 0 1 1 1"},
-        {"mesh id past the count", material + "mesh 1 numverts 3"},
-        {"no END_OF_FILE", material},
-        {"comment left open", material + "/* numverts 9"},
+        {"no END_OF_FILE", whole},
+        {"comment left open", whole + "/* numverts 9"},
     };
     for (const Case& c : kept) {
         SCOPED_TRACE(c.what);
