@@ -44,6 +44,8 @@ bool PackageFile::Open(const char* path, bool preload)
     uint64_t fileSize = (uint64_t)end;
 
     if (fread(header_, sizeof header_, 1, file_) != 1) return Fail("truncated header");
+    // Not one of ours: it may still be a package, but whatever goes wrong next starts here.
+    if (header_[0] != SIGNATURE) Log("WARNING PackageFile %s : no package signature\n", name_);
     int32_t count = (int32_t)header_[2];
     if (count < 0) return Fail("negative entry count");
     if (count == 0) return true;  // an empty package is allowed: every lookup fails

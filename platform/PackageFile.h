@@ -25,6 +25,8 @@ public:
     static_assert(sizeof(Entry) == 272, "package directory entries are 272 bytes");
     static constexpr size_t HEADER_SIZE = 16;
     static constexpr size_t ENTRY_SIZE = 272;
+    // The first header word of every package the data build writes ("PKB" and a zero).
+    static constexpr uint32_t SIGNATURE = 0x00424B50;
 
     PackageFile();
     ~PackageFile();
@@ -33,6 +35,8 @@ public:
 
     // Opens a package (the path goes through FixPath). A missing, truncated or inconsistent
     // file leaves the package empty, logged with an "ERROR" line; returns whether it opened.
+    // One without the signature is logged with a "WARNING" line and read as far as it holds
+    // together. A package of N bytes costs its directory (at most N) and, preloaded, its data.
     bool Open(const char* path, bool preload);
     // Index of the entry called name (without regard to case; the last one of duplicates), or -1.
     int FindEntry(const char* name);

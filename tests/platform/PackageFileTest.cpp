@@ -40,6 +40,7 @@ struct RawEntry {
 std::string RawPackage(uint32_t count, const std::vector<RawEntry>& entries, const std::string& data)
 {
     std::string out(16, '\0');
+    memcpy(&out[0], &PackageFile::SIGNATURE, 4);
     memcpy(&out[8], &count, 4);
     for (const RawEntry& e : entries) {
         std::string entry(272, '\0');
@@ -193,6 +194,17 @@ TEST(PackageFile, OddButSoundPackagesOpen)
                                                   {"zero.txt", "z", 0, 7}},
                                                  "LONGTWO"));
     std::string empty = WriteRaw(RawPackage(0, {}, ""));
+    // A package without the signature is named in the log and still read.
+    std::string unsigned_ = RawPackage(1, {{"a.txt", "a", 3, 0}}, "abc");
+    unsigned_[0] = 'X';
+    std::string unsignedPath = WriteRaw(unsigned_);
+    for (bool preload : {false, true}) {
+        PackageFile package;
+        LogCaptureBegin();
+        EXPECT_TRUE(package.Open(unsignedPath.c_str(), preload));
+        EXPECT_EQ(LogCaptureEnd(), "WARNING PackageFile " + unsignedPath + " : no package signature\n");
+        EXPECT_EQ(Fetch(package, "a.txt"), "abc");
+    }
     for (bool preload : {false, true}) {
         PackageFile package;
         LogCaptureBegin();
@@ -256,6 +268,8 @@ TEST(PackageFile, BrokenPackagesOpenEmpty)
     EXPECT_TRUE(missing.Open(good.c_str(), false));
     EXPECT_EQ(Fetch(missing, "empty.txt"), "");
 }
+
+static_assert(PACKAGE_MAGIC == PackageFile::SIGNATURE, "the writer signs what the reader checks");
 
 TEST(PackageWriter, InputsAreKeyedByFileName)
 {
