@@ -2,6 +2,7 @@
 #include "host/EffectFile.h"
 
 #include "host/EffectStates.h"
+#include "host/Lexer.h"
 
 #include <algorithm>
 #include <cctype>
@@ -29,13 +30,8 @@ std::string StripComment(const std::string& s)
 std::vector<std::string> Words(const std::string& s)
 {
     std::vector<std::string> words;
-    size_t i = 0;
-    while (i < s.size()) {
-        while (i < s.size() && isspace((unsigned char)s[i])) ++i;
-        size_t b = i;
-        while (i < s.size() && !isspace((unsigned char)s[i])) ++i;
-        if (i > b) words.push_back(s.substr(b, i - b));
-    }
+    Lexer in(s.data(), s.size(), WORD_RULES);
+    for (const char* word = in.Next(); word; word = in.Next()) words.push_back(word);
     return words;
 }
 
@@ -228,8 +224,13 @@ void EffectFile::ReadDirectives()
             } else if (directive == "technique") {
                 if (args != 1) Error(i, "@technique needs one name");
                 std::string name = args ? w[1] : std::string();
-                for (const EffectTechniqueInfo& tech : techniques_)
-                    if (tech.name == name) Error(i, "a second technique named '" + name + "'");
+                // One error a line, however many copies came before: a file of repeats must not
+                // make errors by the square of its length.
+                for (const EffectTechniqueInfo& tech : techniques_) {
+                    if (tech.name != name) continue;
+                    Error(i, "a second technique named '" + name + "'");
+                    break;
+                }
                 techniques_.push_back({name, {}});
                 techniqueLines.push_back(i);
                 mode = TECHNIQUE;
@@ -248,8 +249,11 @@ void EffectFile::ReadDirectives()
             } else if (directive == "sampler") {
                 if (args != 1) Error(i, "@sampler needs one name");
                 std::string name = args ? w[1] : std::string();
-                for (const EffectSamplerInfo& s : samplers_)
-                    if (s.name == name) Error(i, "a second @sampler block for '" + name + "'");
+                for (const EffectSamplerInfo& s : samplers_) {
+                    if (s.name != name) continue;
+                    Error(i, "a second @sampler block for '" + name + "'");
+                    break;
+                }
                 samplers_.push_back({name, {}});
                 samplerLines.push_back(i);
                 mode = SAMPLER;

@@ -75,7 +75,8 @@ public:
     // Reads an effect's text; fileName names it in messages. Each #include line is replaced by
     // what includes gives (no function: an #include is an error); an included text may not
     // include further. False with every problem found, one "file(line): message" a line, in
-    // errors.
+    // errors. A file of N bytes costs N plus some 50 bytes a line, and its include: every line
+    // is kept once and gives at most a few messages.
     bool Parse(const char* text, size_t size, const char* fileName, const EffectIncludeFunction& includes,
                std::string* errors);
 
