@@ -6,6 +6,7 @@
 #include "host/Log.h"
 #include "host/System.h"
 #include "platform/PackageFile.h"
+#include "tests/support/Scoped.h"
 
 #include <cstring>
 
@@ -41,7 +42,7 @@ class EffectManagerTest : public EffectTest {};
 TEST(EffectMacros, FollowTheGraphicsSettings)
 {
     ConfigFile config(nullptr);
-    Config = &config;
+    ScopedGlobal<ConfigFile*> configured(Config, &config);
     struct Case {
         bool shadows;
         int shadowType;

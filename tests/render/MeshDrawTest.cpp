@@ -15,6 +15,7 @@
 #include "render/TextureManager.h"
 #include "render/ViewFrustum.h"
 #include "tests/render/MeshDrawSupport.h"
+#include "tests/support/Scoped.h"
 
 #include <cstring>
 
@@ -164,7 +165,7 @@ TEST_F(MeshDrawTest, SubMeshesOutsideTheViewAreNotSent)
     model.Build(&mesh);
     ASSERT_TRUE(mesh.BuildBuffers(nullptr, false));
     ViewFrustum frustum;
-    Frustum = &frustum;
+    ScopedGlobal<ViewFrustum*> culling(Frustum, &frustum);
     LookAt(Vec3(0.0f, 2.0f, -6.0f), Vec3(0.0f, 0.0f, 0.0f), kAspect);
     frustum.Update(ViewMatrix);
 
@@ -185,7 +186,6 @@ TEST_F(MeshDrawTest, SubMeshesOutsideTheViewAreNotSent)
         DrawOnBackBuffer([&] { mesh.Render(0, false); });
         EXPECT_EQ(MeshDrawCount, c.sent) << c.position.x << " " << c.position.z << " scale " << c.scale;
     }
-    Frustum = nullptr;
 }
 
 TEST_F(MeshDrawTest, EffectsSeeTheEyeOfEveryFrame)

@@ -2,6 +2,7 @@
 
 #include "host/Log.h"
 #include "platform/ConfigFile.h"
+#include "tests/support/Scoped.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +13,7 @@ TEST(ViewFrustum, PlanesOfAStraightView)
     LogCaptureEnd();
     config.width = 600;
     config.height = 600;
-    ConfigFile* saved = Config;
-    Config = &config;
+    ScopedGlobal<ConfigFile*> configured(Config, &config);
 
     // Looking along +z with a square 45-degree view: the side planes lean out by 22.5 degrees
     // (cos 0.92388, sin 0.38268), the near plane sits at 0.1 x q / (1 + q) = 0.050002 and
@@ -52,7 +52,6 @@ TEST(ViewFrustum, PlanesOfAStraightView)
     frustum.Update(view);
     EXPECT_EQ(frustum.ClassifyBox(Vec3(-1, -1, 9), Vec3(1, 1, 11)), ViewFrustum::OUTSIDE);
     EXPECT_EQ(frustum.ClassifyBox(Vec3(9, -1, -1), Vec3(11, 1, 1)), ViewFrustum::INSIDE);
-    Config = saved;
 }
 
 TEST(ViewFrustum, TouchingCountsAsCrossing)
