@@ -1,4 +1,4 @@
-#include "platform/AppShell.h"
+#include "app/AppShell.h"
 
 int main(int argc, char** argv)
 {

@@ -6,10 +6,10 @@
 
 #include "host/Log.h"
 #include "host/System.h"
-#include "platform/AppShell.h"
 #include "platform/ConfigFile.h"
 #include "platform/Hotkeys.h"
 #include "platform/Timer.h"
+#include "platform/UserFolders.h"
 #include "render/Camera.h"
 #include "render/GraphicsDevice.h"
 #include "render/RenderStateCache.h"

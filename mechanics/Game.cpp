@@ -14,6 +14,7 @@
 #include <cstdio>
 
 int TipCount = 8;
+bool GamePaused = false;
 
 namespace {
 

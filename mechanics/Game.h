@@ -54,6 +54,11 @@ public:
     bool levelNamed = false;
 };
 
+// The game's pause: while set, everything that runs on game time advances by a step of 0. The
+// Pause and Scroll Lock keys toggle it; the in-game screens set and clear it while they are
+// open.
+extern bool GamePaused;
+
 // The loading tips "<tip0>", "<tip1>", ... of the string tables: how many follow one another
 // from 0 on. Counted once after the string tables are loaded.
 extern int TipCount;

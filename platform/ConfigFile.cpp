@@ -3,8 +3,9 @@
 #include "host/Display.h"
 #include "host/Log.h"
 #include "host/System.h"
-#include "platform/AppShell.h"
 #include "platform/Files.h"
+#include "platform/SoundManager.h"
+#include "platform/UserFolders.h"
 
 #include "host/Lexer.h"
 
@@ -15,7 +16,6 @@
 #include <string>
 
 ConfigFile* Config = nullptr;
-float (*CurrentSoundVolume)() = nullptr;
 
 namespace {
 
@@ -273,9 +273,9 @@ void ConfigFile::SaveSettings()
     fprintf(file, "showClock\t\t\t\t\t\t%s\n", BoolText(showClock));
     fprintf(file, "showFPS\t\t\t\t\t\t%s\n", BoolText(showFPS));
     fprintf(file, "showObjectiveIcons\t\t\t%s\n", BoolText(showObjectiveIcons));
-    // The sound manager holds the volume the player last set; without one (no sound device)
-    // the configured volume is kept rather than lost from the file.
-    float volume = CurrentSoundVolume ? CurrentSoundVolume() * 10.0f : static_cast<float>(SoundVolume);
+    // The sound manager holds the volume the player last set; without a working one (no sound
+    // device) the configured volume is kept rather than lost from the file.
+    float volume = SoundMgr && SoundMgr->IsEnabled() ? SoundMgr->GetVolume() * 10.0f : static_cast<float>(SoundVolume);
     fprintf(file, "SoundVolume\t\t\t\t\t%.0f\n", volume);
     fprintf(file, "music\t\t\t\t\t\t\t\t%s\n", BoolText(music));
     fprintf(file, "MusicVolume\t\t\t\t\t%d\n", MusicVolume);

@@ -126,7 +126,3 @@ private:
 };
 
 extern ConfigFile* Config;
-
-// The sound manager's current volume (0..1) for settings.cfg, set by the sound manager while
-// it exists. Unset, settings.cfg keeps the configuration's own SoundVolume.
-extern float (*CurrentSoundVolume)();

@@ -3,12 +3,11 @@
 #include "host/Log.h"
 #include "host/System.h"
 #include "platform/ConfigFile.h"
+#include "platform/GameSeam.h"
 #include "platform/PooledList.h"
 
 #include <cstdio>
 #include <cstring>
-
-bool (*HotkeyTextFocusCheck)() = nullptr;
 
 namespace {
 
@@ -37,7 +36,7 @@ const char* const ModifierPrefixes[4] = {"", "ctrl_", "alt_", "ctrl_alt_"};
 
 bool TextHasFocus()
 {
-    return HotkeyTextFocusCheck && HotkeyTextFocusCheck();
+    return GetGameSeam().IsTextInputFocused();
 }
 
 // Runs the binding for the held modifiers, falling back to the plain binding.

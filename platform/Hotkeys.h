@@ -34,9 +34,6 @@ void ClearCommandRegistry();
 
 // A key press: runs the command bound to the character (codes 0..127) or function key (1..9)
 // with the held modifiers, falling back to the key's plain binding. True when a command ran.
+// Key presses meant for a text field (the game seam's IsTextInputFocused) are not hotkeys.
 bool OnHotkeyCharacter(int code, bool control, bool alt);
 bool OnFunctionKey(int number, bool control, bool alt);
-
-// Key presses meant for a text field (the developer console's line, a focused edit box) are
-// not hotkeys. The shell sets this once those windows exist; unset means nothing has focus.
-extern bool (*HotkeyTextFocusCheck)();

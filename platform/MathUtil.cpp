@@ -1,8 +1,5 @@
 #include "platform/MathUtil.h"
 
-#include "platform/ConfigFile.h"
-#include "render/Camera.h"
-
 #include <cctype>
 #include <cmath>
 #include <vector>
@@ -35,29 +32,6 @@ bool ProjectPoint(Vec3* out, const Vec3& point, const Matrix& m)
     if (std::fabs(r.w) < 1e-5f) return false;
     *out = Vec3(r.x / r.w, r.y / r.w, r.z / r.w);
     return true;
-}
-
-// The configured screen; a sane size before the configuration exists.
-static void ScreenSize(float* width, float* height)
-{
-    *width = 1024.0f;
-    *height = 768.0f;
-    if (Config && Config->width > 0 && Config->height > 0) {
-        *width = float(Config->width);
-        *height = float(Config->height);
-    }
-}
-
-Vec3 ProjectToScreen(const Vec3& point)
-{
-    float width, height;
-    ScreenSize(&width, &height);
-    Viewport viewport;
-    viewport.Width = uint32_t(width);
-    viewport.Height = uint32_t(height);
-    Vec3 out;
-    Vec3Project(&out, &point, &viewport, &ProjectionMatrix, &ViewMatrix, nullptr);
-    return out;
 }
 
 void GetBoxCorners(const Vec3& min, const Vec3& max, Vec3 out[8])
@@ -131,21 +105,6 @@ bool IntersectRayTriangle(const Vec3& origin, const Vec3& direction, const Vec3&
     if (u) *u = bu * inverse;
     if (v) *v = bv * inverse;
     return true;
-}
-
-bool BuildPickRay(float screenX, float screenY, Vec3* nearPoint, Vec3* farPoint)
-{
-    float width, height;
-    ScreenSize(&width, &height);
-    const float k = std::tan(0.3926991f);
-    float px = (screenX / (width * 0.5f) - 1.0f) * k * width / height;
-    float py = (1.0f - screenY / (height * 0.5f)) * k;
-    // Inverted here rather than taken from the camera so that a caller may look through a
-    // view of its own (the galaxy map) by swapping the view matrix for the pick.
-    Matrix inverseView;
-    if (!MatrixInverse(&inverseView, nullptr, &ViewMatrix)) MatrixIdentity(&inverseView);
-    ProjectPoint(nearPoint, Vec3(px, py, 1.0f), inverseView);
-    return ProjectPoint(farPoint, Vec3(4000.0f * px, 4000.0f * py, 4000.0f), inverseView);
 }
 
 void DirectionFromAngles(float pitch, float heading, Vec3* out)

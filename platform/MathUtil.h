@@ -1,7 +1,7 @@
 #pragma once
 // Geometry helpers of the game: vector shortcuts, point projection, boxes, ray tests, headings
-// on the ground (the x/z plane, y is height), the pick ray, per-vertex tangents, the camera
-// shake trigger and text-to-number tests.
+// on the ground (the x/z plane, y is height), per-vertex tangents, the camera shake trigger
+// and text-to-number tests. The pick ray and the screen projection sit beside the camera.
 #include "host/Maths.h"
 
 #include <cstdint>
@@ -13,9 +13,6 @@ bool Vec3NearEqual(const Vec3& a, const Vec3& b, float tolerance);
 
 // (x, y, z, 1) x m divided by w; false (out untouched) when |w| is below 1e-5.
 bool ProjectPoint(Vec3* out, const Vec3& point, const Matrix& m);
-// Screen pixels (x, y) and depth (z) of a world point through the camera's view and
-// projection matrices and the whole screen of the configured size.
-Vec3 ProjectToScreen(const Vec3& point);
 
 // The 8 corners; corner i takes max.x when bit 0 is set, max.y for bit 1, max.z for bit 2.
 void GetBoxCorners(const Vec3& min, const Vec3& max, Vec3 out[8]);
@@ -35,11 +32,6 @@ bool IntersectRaySphere(const Vec3& origin, const Vec3& direction, const Vec3& c
 // distance along direction and the barycentric weights of b and c to the outputs given.
 bool IntersectRayTriangle(const Vec3& origin, const Vec3& direction, const Vec3& a, const Vec3& b,
                           const Vec3& c, float* t = nullptr, float* u = nullptr, float* v = nullptr);
-
-// The world-space ray through a screen pixel: nearPoint at camera depth 1, farPoint at 4000,
-// through the inverse of the current view matrix (45-degree field of view, the configured
-// screen size). Returns whether the far point could be projected.
-bool BuildPickRay(float screenX, float screenY, Vec3* nearPoint, Vec3* farPoint);
 
 // Unit vector of a pitch and a heading in radians: (-sin heading cos pitch, sin pitch,
 // cos heading cos pitch).

@@ -5,6 +5,7 @@
 #include "host/System.h"
 #include "platform/ConfigFile.h"
 #include "platform/Files.h"
+#include "platform/GameSeam.h"
 #include "platform/RandomUtil.h"
 #include "platform/SoundManager.h"
 
@@ -15,8 +16,6 @@
 MusicPlayer* Music = nullptr;
 MusicTrack MusicTracks[MAX_MUSIC_TRACKS];
 int MusicTrackCount = 0;
-int (*MusicPlayer::CurrentEnvironmentIndex)() = nullptr;
-int (*MusicPlayer::FindEnvironmentIndex)(const char* name) = nullptr;
 
 namespace {
 
@@ -119,7 +118,7 @@ void MusicPlayer::LoadScript(const char* path)
             if (StrICmp(name, "all") == 0) {
                 track.environmentMask = 0xFFFF;
             } else {
-                int index = FindEnvironmentIndex ? FindEnvironmentIndex(name) : 0;
+                int index = GetGameSeam().FindEnvironment(name);
                 track.environmentMask |= 1u << ((unsigned)index % 32u);
             }
         }
@@ -273,7 +272,7 @@ void MusicPlayer::PlayIngamePlaylist()
     std::lock_guard<std::recursive_mutex> guard(lock_);
     int count = 0;
     playlistIndex_ = -1;
-    int environment = CurrentEnvironmentIndex ? CurrentEnvironmentIndex() : 0;
+    int environment = GetGameSeam().GetCurrentEnvironment();
     if (environment < 0) environment = 0;
 
     int order[MAX_MUSIC_TRACKS];

@@ -95,11 +95,6 @@ public:
     bool GetPlaylistTrack(int index, char* out, size_t outSize);
     void GetCurrentTrack(char* out, size_t outSize);
 
-    // The index of the current environment (-1 when none) and of an environment by name (0
-    // when no environment has the name); set once the environments exist.
-    static int (*CurrentEnvironmentIndex)();
-    static int (*FindEnvironmentIndex)(const char* name);
-
 private:
     size_t Decode(uint8_t* out, size_t size);
     void CloseTrack();

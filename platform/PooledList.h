@@ -107,7 +107,10 @@ public:
     bool IsFull() const { return freeHead == nullptr; }
 };
 
-// The bucket of a name in a table of bucketCount buckets (the texture manager's name hash).
+// The bucket of a name in a table of bucketCount buckets: the one name hash of the game (the
+// texture manager, the string tables and the command registry share it). Letters are folded to
+// lower case first, so every spelling of a name lands in the bucket its case-insensitive lookup
+// searches. An empty name (or no table) gives 0.
 int NamedTableBucket(const char* name, int bucketCount);
 bool NamesEqualNoCase(const char* a, const char* b);
 

@@ -15,16 +15,6 @@
 
 SoundManager* SoundMgr = nullptr;
 
-namespace {
-
-float CurrentMasterVolume()
-{
-    if (SoundMgr) return SoundMgr->GetVolume();
-    return Config ? Config->SoundVolume / 10.0f : 1.0f;
-}
-
-}  // namespace
-
 int EffectVolumeToAttenuation(float volume)
 {
     if (!(volume > 0.0f)) return AUDIO_VOLUME_MIN;
@@ -69,7 +59,6 @@ SoundManager::~SoundManager()
         delete SoundPackage;
         SoundPackage = nullptr;
     }
-    if (SoundMgr == this && CurrentSoundVolume == CurrentMasterVolume) CurrentSoundVolume = nullptr;
 }
 
 bool SoundManager::LoadPackage()
@@ -94,8 +83,6 @@ bool SoundManager::Init(AudioDevice* device)
         return false;
     }
     if (!delayed_.Init(MAX_DELAYED_SOUNDS)) return false;
-    // Saved settings follow the volume the player last set.
-    if (SoundMgr == this) CurrentSoundVolume = CurrentMasterVolume;
     enabled_ = 1;
     return true;
 }

@@ -2,7 +2,6 @@
 
 #include "host/Log.h"
 #include "host/System.h"
-#include "platform/Timer.h"
 #include "render/IndexedMesh.h"
 #include "render/MeshFormat.h"
 
@@ -14,16 +13,9 @@ bool AnimationInterpolate = true;
 
 namespace {
 
-int FrameTimerCount()
-{
-    return FrameTimer.GetFrameCount();
-}
-
 constexpr int MAX_FILE_CHANNELS = 4096;
 
 }  // namespace
-
-int (*AnimationFrameCounter)() = FrameTimerCount;
 
 int AnimNameToId(const char* name)
 {

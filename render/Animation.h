@@ -75,10 +75,6 @@ struct Animation {
 extern bool AnimationPlay;
 extern bool AnimationInterpolate;
 
-// Where a mesh's update reads the frame counter from, so that a mesh drawn several times in one
-// frame evaluates its pose once: the frame timer's counter. Null: no guard.
-extern int (*AnimationFrameCounter)();
-
 // The blend time of a slot change, seconds.
 constexpr float ANIMATION_BLEND_TIME = 0.25f;
 

@@ -1,6 +1,7 @@
 #include "render/Camera.h"
 
 #include "platform/ConfigFile.h"
+#include "platform/GameSeam.h"
 #include "platform/InputState.h"
 #include "platform/MathUtil.h"
 #include "platform/RandomUtil.h"
@@ -13,23 +14,6 @@ Matrix WorldMatrix;
 Matrix ViewMatrix;
 Matrix ProjectionMatrix;
 Matrix InverseViewMatrix;
-
-// ---- The default context: an empty map, nothing selected, no windows.
-
-bool CameraContext::IntersectTerrain(const Vec3&, const Vec3&, Vec3*) { return false; }
-void CameraContext::GetMapSize(float* width, float* height) { *width = *height = 320.0f; }
-bool CameraContext::HasSelection() { return false; }
-bool CameraContext::SelectionIsAgent() { return false; }
-Vec3 CameraContext::SelectionCenter() { return Vec3(); }
-Vec3 CameraContext::SelectionFollowPoint() { return SelectionCenter(); }
-void CameraContext::SetFollowButton(bool) {}
-bool CameraContext::IsTextEntryActive() { return false; }
-bool CameraContext::IsKeyboardHeldByTextWindow() { return false; }
-bool CameraContext::IsPointOverWindow(int, int) { return false; }
-bool CameraContext::IsAutoRotateOn() { return false; }
-bool CameraContext::IsGamePaused() { return false; }
-
-static CameraContext defaultContext;
 
 // The configuration keys the camera reads, with their defaults before a configuration exists.
 namespace {
@@ -55,6 +39,17 @@ struct CameraSettings {
     }
 };
 
+// The configured screen; a sane size before the configuration exists.
+void ScreenSize(float* width, float* height)
+{
+    *width = 1024.0f;
+    *height = 768.0f;
+    if (Config && Config->width > 0 && Config->height > 0) {
+        *width = float(Config->width);
+        *height = float(Config->height);
+    }
+}
+
 // Whole wheel notches of a raw wheel value; a partial turn counts as one notch.
 int WheelNotches(int wheel)
 {
@@ -73,14 +68,9 @@ float Distance(const Vec3& a, const Vec3& b)
 Camera::Camera()
     : eye(0.0f, 0.5f, 0.0f), up(0.0f, 1.0f, 0.0f), direction(0.0f, 0.0f, 1.0f), aspect(1.3f), pitch(-1.0471976f),
       yaw(3.1415927f), mode(MODE_ORBIT), distance(43.149677f), follow(false), distanceMeasured(false),
-      zoomVelocity(0.0f), context(&defaultContext)
+      zoomVelocity(0.0f)
 {
     target = eye + direction;
-}
-
-void Camera::SetContext(CameraContext* newContext)
-{
-    context = newContext ? newContext : &defaultContext;
 }
 
 void Camera::Update(float dt)
@@ -90,9 +80,13 @@ void Camera::Update(float dt)
 
 void Camera::SetFollow(bool on, bool updateButton)
 {
+    GameSeam& game = GetGameSeam();
     follow = on;
-    if (on && !(context->HasSelection() && context->SelectionIsAgent())) follow = false;
-    if (updateButton) context->SetFollowButton(follow);
+    if (on) {
+        Entity* selected = game.GetFirstSelected();
+        if (!selected || !game.IsAgent(selected)) follow = false;
+    }
+    if (updateButton) game.SetFollowButton(follow);
 }
 
 void Camera::ClampPitch()
@@ -114,7 +108,7 @@ ViewBounds Camera::CheckViewBounds(const Vec3& position, const Vec3& viewDirecti
     Vec3 lo = Vec3Min(Vec3Min(position, second), side);
     Vec3 hi = Vec3Max(Vec3Max(position, second), side);
     float width, height;
-    context->GetMapSize(&width, &height);
+    GetGameSeam().GetMapSize(&width, &height);
     // The screen shows more ground ahead than behind the eye, more so the flatter the view.
     float inversePitch = pitch != 0.0f ? 1.0f / std::fabs(pitch) : 0.0f;
     float lowerZ = -height * 0.5f + 30.0f * inversePitch;
@@ -143,6 +137,7 @@ void Camera::AcceptPerAxis(const Vec3& candidate, const ViewBounds& current)
 void Camera::UpdateOrbit(float dt)
 {
     CameraSettings settings;
+    GameSeam& game = GetGameSeam();
     const KeyboardDevice* keyboard = Input.keyboard;
     MouseDevice* mouse = Input.mouse;
     auto held = [keyboard](int code) { return keyboard && (keyboard->state[code] & 0x80) != 0; };
@@ -155,8 +150,8 @@ void Camera::UpdateOrbit(float dt)
     bool middle = mouse && mouse->IsButtonDown(2);
     bool panMode = middle && settings.middleMousePans;
     bool rotateMode = middle && !settings.middleMousePans;
-    bool textEntry = context->IsTextEntryActive();
-    bool arrowsFree = !textEntry && !context->IsKeyboardHeldByTextWindow();
+    bool textEntry = game.IsTextEntryActive();
+    bool arrowsFree = !textEntry && !game.IsTextInputFocused();
     bool left = arrowsFree && held(DIK_LEFT), right = arrowsFree && held(DIK_RIGHT);
     bool forward = arrowsFree && held(DIK_UP), back = arrowsFree && held(DIK_DOWN);
 
@@ -164,9 +159,10 @@ void Camera::UpdateOrbit(float dt)
     ViewBounds current = CheckViewBounds(eye, direction);
 
     // The followed unit is gone.
-    if (follow && !context->HasSelection()) {
+    Entity* selected = game.GetFirstSelected();
+    if (follow && !selected) {
         follow = false;
-        context->SetFollowButton(false);
+        game.SetFollowButton(false);
     }
 
     // The ground point the camera orbits and zooms toward.
@@ -195,7 +191,7 @@ void Camera::UpdateOrbit(float dt)
     if (rotateMode) {
         // Middle button rotates.
         yaw -= 0.5f * float(dx) * dt;
-        if (context->IsAutoRotateOn()) yaw = std::fmod(yaw + 0.5f * dt, 6.2831855f);
+        if (game.IsAutoRotateOn()) yaw = std::fmod(yaw + 0.5f * dt, 6.2831855f);
         if (ctrl) pitch -= 0.5f * float(dy) * dt;
         ClampPitch();
         UpdateDirection();
@@ -218,7 +214,7 @@ void Camera::UpdateOrbit(float dt)
 
     // Zoom toward or away from the ground point, between minZoom and maxZoom of it.
     bool zoomed = false;
-    bool wheelCounts = notches != 0 && !context->IsPointOverWindow(cursorX, cursorY);
+    bool wheelCounts = notches != 0 && !game.IsPointOverWindow(cursorX, cursorY);
     if (settings.smoothZoom) {
         if (!middle && wheelCounts) zoomVelocity += 2.0f * float(notches);
         float zoomStep = settings.zoomSpeed * dt;
@@ -252,7 +248,7 @@ void Camera::UpdateOrbit(float dt)
 
     // The orbit distance follows the zoom.
     if (!distanceMeasured || zoomed) {
-        Vec3 reference = follow ? context->SelectionFollowPoint() : ground;
+        Vec3 reference = follow && selected ? game.GetFollowPoint(selected) : ground;
         distance = Distance(reference, eye);
         distanceMeasured = true;
     }
@@ -269,7 +265,7 @@ void Camera::UpdateOrbit(float dt)
     }
 
     // Keep the followed unit, or the orbited ground point, in view.
-    if (follow && context->HasSelection()) eye = context->SelectionCenter() - direction * distance;
+    if (follow && selected) eye = game.GetEntityCenter(selected) - direction * distance;
     if ((keyRotated || rotateMode) && !follow) eye = ground - direction * distance;
 
     target = eye + direction;
@@ -278,7 +274,7 @@ void Camera::UpdateOrbit(float dt)
 void Camera::ResetOrientation()
 {
     Vec3 hit = eye + direction * distance;
-    if (!context->IntersectTerrain(eye, direction, &hit))
+    if (!GetGameSeam().IntersectTerrain(eye, direction, &hit))
         IntersectRayPlane(eye, direction, Vec3(0.0f, 1.0f, 0.0f), 0.0f, &hit);
     yaw = -3.14f;
     UpdateDirection();
@@ -298,7 +294,7 @@ void Camera::BuildMatrices(bool applyShake)
     CameraShake& shake = ActiveCameraShake;
     if (applyShake && shake.remaining > 0.0f) {
         float step = 0.0f;
-        if (!context->IsGamePaused()) step = FrameTimer.delta < 0.1f ? FrameTimer.delta : 0.1f;
+        if (!GetGameSeam().IsGamePaused()) step = FrameTimer.delta < 0.1f ? FrameTimer.delta : 0.1f;
         shake.remaining = shake.remaining - step > 0.0f ? shake.remaining - step : 0.0f;
         float fade = shake.duration > 0.0f ? shake.remaining / shake.duration : 0.0f;
         float offset = (RandomFloatMWC(-0.25f * shake.amplitude, 0.25f * shake.amplitude) + shake.amplitude) *
@@ -310,4 +306,33 @@ void Camera::BuildMatrices(bool applyShake)
     MatrixLookAtLH(&ViewMatrix, &viewEye, &viewTarget, &up);
     MatrixPerspectiveFovLH(&ProjectionMatrix, 0.7853982f, aspect, settings.nearPlane, settings.farPlane);
     if (!MatrixInverse(&InverseViewMatrix, nullptr, &ViewMatrix)) MatrixIdentity(&InverseViewMatrix);
+}
+
+// ---- Picking and projection
+
+Vec3 ProjectToScreen(const Vec3& point)
+{
+    float width, height;
+    ScreenSize(&width, &height);
+    Viewport viewport;
+    viewport.Width = uint32_t(width);
+    viewport.Height = uint32_t(height);
+    Vec3 out;
+    Vec3Project(&out, &point, &viewport, &ProjectionMatrix, &ViewMatrix, nullptr);
+    return out;
+}
+
+bool BuildPickRay(float screenX, float screenY, Vec3* nearPoint, Vec3* farPoint)
+{
+    float width, height;
+    ScreenSize(&width, &height);
+    const float k = std::tan(0.3926991f);
+    float px = (screenX / (width * 0.5f) - 1.0f) * k * width / height;
+    float py = (1.0f - screenY / (height * 0.5f)) * k;
+    // Inverted here rather than taken from the camera so that a caller may look through a
+    // view of its own (the galaxy map) by swapping the view matrix for the pick.
+    Matrix inverseView;
+    if (!MatrixInverse(&inverseView, nullptr, &ViewMatrix)) MatrixIdentity(&inverseView);
+    ProjectPoint(nearPoint, Vec3(px, py, 1.0f), inverseView);
+    return ProjectPoint(farPoint, Vec3(4000.0f * px, 4000.0f * py, 4000.0f), inverseView);
 }

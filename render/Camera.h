@@ -3,41 +3,11 @@
 // scrolled by the screen edges and the arrow keys, panned or rotated with the middle button,
 // tilted with Page Up/Down, zoomed with the wheel, optionally following the selected unit, and
 // kept inside the map. The drawing code builds the view and projection from it each frame.
+//
+// What it needs of the game (the ground, the selection, the HUD's follow button, the windows,
+// the pause) it asks through the game seam; with the null seam it works on an empty 320 x 320
+// map with nothing selected.
 #include "host/Maths.h"
-
-// What the camera asks of the rest of the game: the ground, the selection, the HUD and the
-// windows. The defaults describe an empty 320 x 320 map with nothing selected and no
-// windows, so a camera works before (and without) the terrain, the world and the GUI.
-class CameraContext {
-public:
-    virtual ~CameraContext() = default;
-
-    // Where a ray first meets the terrain; false when it misses or there is no terrain.
-    virtual bool IntersectTerrain(const Vec3& origin, const Vec3& direction, Vec3* hit);
-    // Map extent in world units on x and z.
-    virtual void GetMapSize(float* width, float* height);
-
-    // The first selected entity: whether there is one, whether it is an agent (only agents can
-    // be followed), its centre, and the point the camera measures its distance to (the
-    // "Chassis" bone of a skinned mesh that has one, else the centre).
-    virtual bool HasSelection();
-    virtual bool SelectionIsAgent();
-    virtual Vec3 SelectionCenter();
-    virtual Vec3 SelectionFollowPoint();
-    // The HUD's follow button shows the follow state.
-    virtual void SetFollowButton(bool on);
-
-    // The in-game text-entry box has focus: arrows and Page Up/Down are typing keys.
-    virtual bool IsTextEntryActive();
-    // A text-entry window holds the keyboard: the arrows move its caret.
-    virtual bool IsKeyboardHeldByTextWindow();
-    // The wheel over a window scrolls the window, not the camera.
-    virtual bool IsPointOverWindow(int x, int y);
-    // The developer console's slow auto-rotation.
-    virtual bool IsAutoRotateOn();
-    // A paused game freezes the camera shake.
-    virtual bool IsGamePaused();
-};
 
 // Per axis: whether the tested position is inside the bounds and, when not, by how much it
 // overshoots (negative below the lower bound, positive above the upper one).
@@ -72,9 +42,6 @@ public:
     void UpdateDirection();
     ViewBounds CheckViewBounds(const Vec3& position, const Vec3& viewDirection);
 
-    void SetContext(CameraContext* newContext);
-    CameraContext* GetContext() const { return context; }
-
     Vec3 eye;
     Vec3 target;
     Vec3 up;
@@ -92,8 +59,6 @@ private:
     // Takes a candidate eye position axis by axis: inside the bounds, or moving an out-of-bounds
     // eye back toward them.
     void AcceptPerAxis(const Vec3& candidate, const ViewBounds& current);
-
-    CameraContext* context;
 };
 
 // The game's camera (the galaxy map and the model viewer hold their own).
@@ -104,3 +69,11 @@ extern Matrix WorldMatrix;
 extern Matrix ViewMatrix;
 extern Matrix ProjectionMatrix;
 extern Matrix InverseViewMatrix;
+
+// Screen pixels (x, y) and depth (z) of a world point through the frame's view and projection
+// matrices and the whole screen of the configured size.
+Vec3 ProjectToScreen(const Vec3& point);
+// The world-space ray through a screen pixel: nearPoint at camera depth 1, farPoint at 4000,
+// through the inverse of the current view matrix (45-degree field of view, the configured
+// screen size). Returns whether the far point could be projected.
+bool BuildPickRay(float screenX, float screenY, Vec3* nearPoint, Vec3* farPoint);

@@ -17,9 +17,6 @@
 #include <cstring>
 #include <string>
 
-float (*ColourPresetRandom)(float lo, float hi) = RandomFloatMWC;
-float (*MeshGroundHeight)(float x, float z, int option) = nullptr;
-
 namespace {
 
 // Per-vertex tangents for normal mapping, from the mesh's own vertex layout.
@@ -107,7 +104,7 @@ void WriteGpuVertex(const MeshVertex& vertex, const Vec3& position, const Vec3& 
 
 void GetColourPreset(int preset, float out[3])
 {
-    auto draw = [](float lo, float hi) { return ColourPresetRandom ? ColourPresetRandom(lo, hi) : hi; };
+    auto draw = [](float lo, float hi) { return RandomFloatMWC(lo, hi); };
     out[0] = out[1] = out[2] = 1.0f;
     switch (preset) {
     case 1:

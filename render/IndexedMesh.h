@@ -218,13 +218,9 @@ void WriteMirrored(const Vec3& position, const Vec3& normal, MeshGpuVertex* out)
 void WriteGpuVertex(const MeshVertex& vertex, const Vec3& position, const Vec3& normal, const float multipliers[3],
                     MeshGpuVertex* out);
 // The red, green and blue multipliers of a vertex colour preset (0 and unknown presets: none).
+// The presets draw from the multiply-with-carry generator, so that colour variety never
+// disturbs the seeded level sequence.
 void GetColourPreset(int preset, float out[3]);
-// The random draws of the presets: the game's multiply-with-carry generator (lo..hi), so that
-// colour variety never disturbs the seeded level sequence. Null: the presets do not vary.
-extern float (*ColourPresetRandom)(float lo, float hi);
-// The ground height under a world point, for meshes draped over the terrain (the terrain
-// installs it); without it conforming leaves the heights as they are.
-extern float (*MeshGroundHeight)(float x, float z, int option);
 
 // ---- Drawing
 // Render passes of IndexedMesh::Render: the depth pass draws the effects' "zpass" technique,

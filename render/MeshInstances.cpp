@@ -3,6 +3,7 @@
 #include "render/IndexedMesh.h"
 
 #include "host/Log.h"
+#include "platform/GameSeam.h"
 
 #include <algorithm>
 #include <cmath>
@@ -73,6 +74,7 @@ void IndexedMesh::Skin(int subMesh, bool rewriteIndices, int preset, bool confor
     boundsMax = Vec3(-1000.0f, -1000.0f, -1000.0f);
     sub.vertices.resize((size_t)vertexCount * instances);
     MeshGpuVertex* out = sub.vertices.data();
+    GameSeam& game = GetGameSeam();
     for (int k = 0; k < instances; ++k) {
         const Matrix& m = instanceMatrices[k];
         const uint32_t instanceFlag = instanceFlags[k];
@@ -90,8 +92,10 @@ void IndexedMesh::Skin(int subMesh, bool rewriteIndices, int preset, bool confor
             Vec3TransformCoord(&p, &vertex.position, &m);
             Vec3TransformNormal(&n, &vertex.normal, &m);
             WriteGpuVertex(vertex, p, n, multipliers, out);
-            if (conformToTerrain && (instanceFlag & 1) && MeshGroundHeight)
-                out->position[1] = MeshGroundHeight(out->position[0], out->position[2], 0) + 0.4f;
+            float ground;
+            if (conformToTerrain && (instanceFlag & 1) &&
+                game.GetTerrainHeight(out->position[0], out->position[2], 0, &ground))
+                out->position[1] = ground + 0.4f;
             Vec3 written(out->position);
             Vec3Minimize(&boundsMin, &boundsMin, &written);
             Vec3Maximize(&boundsMax, &boundsMax, &written);
@@ -106,10 +110,12 @@ void IndexedMesh::ConformToTerrain(int i, const Vec3& position, bool recomputeNo
     if (i < 0 || i >= SubMeshCount()) return;
     SubMesh& sub = subMeshes[i];
     if (sub.vertices.empty()) return;
+    GameSeam& game = GetGameSeam();
     for (MeshGpuVertex& vertex : sub.vertices) {
         // The vertex holds the mirrored x, so the ground point is position.x minus the file x.
-        if (MeshGroundHeight)
-            vertex.position[1] = MeshGroundHeight(position.x + vertex.position[0], position.z + vertex.position[2], option);
+        float ground;
+        if (game.GetTerrainHeight(position.x + vertex.position[0], position.z + vertex.position[2], option, &ground))
+            vertex.position[1] = ground;
     }
     if (recomputeNormals) {
         const size_t count = sub.vertices.size();

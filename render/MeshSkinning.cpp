@@ -7,6 +7,7 @@
 #include "render/IndexedMesh.h"
 
 #include "host/Log.h"
+#include "platform/Timer.h"
 #include "render/AnimLibrary.h"
 
 #include <cmath>
@@ -27,7 +28,8 @@ Vec3 TransformAffine(const Vec3& p, const Matrix& m, bool translate)
 void IndexedMesh::Update(float timeStep)
 {
     if (!(flags & MESH_BUILT) || subMeshes.empty() || !(flags & MESH_SKINNED) || !AnimationPlay) return;
-    int frame = AnimationFrameCounter ? AnimationFrameCounter() : -1;
+    // A mesh drawn several times in one frame evaluates its pose once.
+    int frame = FrameTimer.GetFrameCount();
     if (!EvaluateAnimation(timeStep, frame)) return;
     UpdateJointMatrices(0, -1, false);
     for (int i = 0; i < MaterialCount(); ++i) SkinVertices(i);

@@ -2,7 +2,9 @@
 
 #include "host/GfxDevice.h"
 #include "host/System.h"
+#include "platform/ConfigFile.h"
 #include "platform/Files.h"
+#include "platform/GameSeam.h"
 #include "platform/PackageFile.h"
 #include "platform/Timer.h"
 #include "render/Camera.h"
@@ -222,7 +224,7 @@ void ParticleManager::KillAll()
 float ParticleManager::FrameStep()
 {
     float dt = FrameTimer.delta;
-    if (GetParticleContext().IsGamePaused() || dt < 0.0f) dt = 0.0f;
+    if (GetGameSeam().IsGamePaused() || dt < 0.0f) dt = 0.0f;
     return dt > 0.1f ? 0.1f : dt;
 }
 
@@ -233,7 +235,8 @@ void ParticleManager::Update()
 
 void ParticleManager::UpdateWith(float dt)
 {
-    if (!GetParticleContext().IsAnimationOn()) return;
+    // The global animation switch stops every particle system with the animations.
+    if (Config && !Config->playanimation) return;
     for (auto* node = active.head; node;) {
         auto* next = node->next;
         ParticleSystem* system = node->value;
@@ -265,7 +268,7 @@ void ParticleManager::UpdateWith(float dt)
 void ParticleManager::Render()
 {
     if (!Graphics || !Graphics->device) return;
-    ParticleContext& world = GetParticleContext();
+    GameSeam& world = GetGameSeam();
     float dt = FrameStep();
 
     // The quads are written in view space.

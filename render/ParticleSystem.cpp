@@ -2,7 +2,7 @@
 
 #include "host/GfxBuffers.h"
 #include "host/Random.h"
-#include "platform/ConfigFile.h"
+#include "platform/GameSeam.h"
 #include "platform/MathUtil.h"
 #include "platform/RandomUtil.h"
 #include "render/Camera.h"
@@ -13,29 +13,7 @@
 #include <cmath>
 #include <cstring>
 
-// ---- The default context: a flat, empty, fully revealed world with no water ----------------
-
-bool ParticleContext::IsGamePaused() { return false; }
-bool ParticleContext::IsPlaying() { return false; }
-bool ParticleContext::IsAnimationOn() { return Config ? Config->playanimation : true; }
-float ParticleContext::GetTerrainHeight(float, float) { return 0.0f; }
-bool ParticleContext::IsBoxInView(const Vec3& min, const Vec3& max)
-{
-    return !Frustum || Frustum->ClassifyBox(min, max) != ViewFrustum::OUTSIDE;
-}
-bool ParticleContext::IsPositionRevealed(const Vec3&) { return true; }
-bool ParticleContext::IsEntityRevealed(Entity*) { return true; }
-bool ParticleContext::IsEntityVisible(Entity*) { return true; }
-bool ParticleContext::IsEntityDead(Entity*) { return false; }
-Vec3 ParticleContext::GetEntityPosition(Entity*) { return Vec3(); }
-Vec3 ParticleContext::GetEntityVelocity(Entity*) { return Vec3(); }
-bool ParticleContext::GetVisibleWaterBox(Vec3*, Vec3*) { return false; }
-bool ParticleContext::GetRandomWaterPoint(Vec3*) { return false; }
-
 namespace {
-
-ParticleContext defaultContext;
-ParticleContext* currentContext = &defaultContext;
 
 float RandomUnit()
 {
@@ -56,17 +34,15 @@ void SetColour(float out[4], float r, float g, float b, float a)
     out[3] = a;
 }
 
+// The terrain's height under (x, z); 0 where there is no terrain.
+float TerrainHeight(GameSeam& world, float x, float z)
+{
+    float height = 0.0f;
+    world.GetTerrainHeight(x, z, 0, &height);
+    return height;
+}
+
 }  // namespace
-
-void SetParticleContext(ParticleContext* context)
-{
-    currentContext = context ? context : &defaultContext;
-}
-
-ParticleContext& GetParticleContext()
-{
-    return *currentContext;
-}
 
 // ---- The record ------------------------------------------------------------------------------
 
@@ -190,14 +166,14 @@ Vec3 ParticleSystem::WeatherFrontPoint() const
 
 Vec3 ParticleSystem::Origin()
 {
-    if (owner) return GetParticleContext().GetEntityPosition(owner) + offset;
+    if (owner) return GetGameSeam().GetEntityPosition(owner) + offset;
     if (flags & PARTICLE_OFFSET_ORIGIN) return offset;
     return position;
 }
 
 bool ParticleSystem::UpdateBox()
 {
-    ParticleContext& world = GetParticleContext();
+    GameSeam& world = GetGameSeam();
     if (flags & PARTICLE_WEATHER_FRONT) position = WeatherFrontPoint();
     if (!(flags & PARTICLE_WATER) || !world.GetVisibleWaterBox(&boxMin, &boxMax)) {
         Vec3 origin = owner ? world.GetEntityPosition(owner) + offset : position;
@@ -211,8 +187,8 @@ bool ParticleSystem::UpdateBox()
 bool ParticleSystem::IsVisible()
 {
     if (flags & PARTICLE_GROUND_WEATHER) return true;
-    ParticleContext& world = GetParticleContext();
-    if (!world.IsBoxInView(boxMin, boxMax)) return false;
+    GameSeam& world = GetGameSeam();
+    if (!(!Frustum || Frustum->ClassifyBox(boxMin, boxMax) != ViewFrustum::OUTSIDE)) return false;
     if (owner && world.IsEntityRevealed(owner)) return true;
     Vec3 origin = owner ? world.GetEntityPosition(owner) + offset : position;
     const Vec3 points[5] = {origin, boxMin, boxMax, Vec3(boxMax.x, 0.0f, boxMin.z), Vec3(boxMin.x, 0.0f, boxMax.z)};
@@ -223,7 +199,7 @@ bool ParticleSystem::IsVisible()
 
 void ParticleSystem::Step(float dt)
 {
-    ParticleContext& world = GetParticleContext();
+    GameSeam& world = GetGameSeam();
     if (owner && world.IsEntityDead(owner)) owner = nullptr;
     const bool inherit = (flags & PARTICLE_INHERIT_VELOCITY) && owner;
     const Vec3 ownerVelocity = inherit ? world.GetEntityVelocity(owner) : Vec3();
@@ -243,7 +219,7 @@ void ParticleSystem::Step(float dt)
         p.position += p.velocity * dt;
         if (inherit) p.position += ownerVelocity * dt;
         if (flags & PARTICLE_HEIGHTMAP_COLLISION) {
-            float h = world.GetTerrainHeight(p.position.x, p.position.z);
+            float h = TerrainHeight(world, p.position.x, p.position.z);
             if (h > p.position.y) {
                 p.position.y = h;
                 p.velocity.y = fabsf(p.velocity.y);
@@ -306,7 +282,7 @@ void ParticleSystem::Step(float dt)
 
 bool ParticleSystem::EmitParticle()
 {
-    ParticleContext& world = GetParticleContext();
+    GameSeam& world = GetGameSeam();
     if (!freeParticles.head || activeParticles.count >= maxCount) return false;
 
     Vec3 spawn;
@@ -318,7 +294,7 @@ bool ParticleSystem::EmitParticle()
         hit.x += RandomFloatMWC(-area.x, area.x);
         hit.z += RandomFloatMWC(-area.z, area.z);
         if (!world.IsPositionRevealed(hit)) return false;
-        float h = world.GetTerrainHeight(hit.x, hit.z);
+        float h = TerrainHeight(world, hit.x, hit.z);
         if (h < 2.5f) return false;
         spawn = Vec3(hit.x, h + 2.0f, hit.z);
     }

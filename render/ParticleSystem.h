@@ -4,8 +4,8 @@
 // Everything is preallocated: stepping and emitting never allocate.
 //
 // What a system asks of the world (terrain height, fog of war, water, its owner entity, the
-// pause and the game state) goes through ParticleContext, whose defaults describe an empty,
-// flat, fully revealed world; the game installs its own.
+// pause and the game state) goes through the game seam; with the null seam the world is empty,
+// flat at height 0 and fully revealed.
 #include "host/Maths.h"
 #include "platform/PooledList.h"
 
@@ -52,35 +52,6 @@ enum ParticleFlag : uint32_t {
 };
 
 enum EmitType { EMIT_POINT = 0, EMIT_AREA = 1, EMIT_CIRCLE = 2, EMIT_SPIRAL = 3, EMIT_DISK = 4 };
-
-class ParticleContext {
-public:
-    virtual ~ParticleContext() = default;
-    virtual bool IsGamePaused();
-    // The game is in its playing state (drawing then tests visibility once more).
-    virtual bool IsPlaying();
-    // The global animation switch (the configuration's playanimation).
-    virtual bool IsAnimationOn();
-    virtual float GetTerrainHeight(float x, float z);
-    // The view frustum's box test: false when the box lies wholly outside.
-    virtual bool IsBoxInView(const Vec3& min, const Vec3& max);
-    // Fog of war: a point, or an entity, the player can see.
-    virtual bool IsPositionRevealed(const Vec3& position);
-    virtual bool IsEntityRevealed(Entity* entity);
-    // The entity is drawn this frame.
-    virtual bool IsEntityVisible(Entity* entity);
-    virtual bool IsEntityDead(Entity* entity);
-    virtual Vec3 GetEntityPosition(Entity* entity);
-    virtual Vec3 GetEntityVelocity(Entity* entity);
-    // The box around the visible water; false when none is visible.
-    virtual bool GetVisibleWaterBox(Vec3* min, Vec3* max);
-    // A random point of a visible water zone not hidden by fog; false when there is none.
-    virtual bool GetRandomWaterPoint(Vec3* out);
-};
-
-// The context particle systems consult (the defaults until the game sets its own).
-void SetParticleContext(ParticleContext* context);
-ParticleContext& GetParticleContext();
 
 class ParticleSystem {
 public:

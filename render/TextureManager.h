@@ -73,9 +73,8 @@ public:
     TextureManager(const TextureManager&) = delete;
     TextureManager& operator=(const TextureManager&) = delete;
 
-    // Bucket of a name in a table of bucketCount buckets. Letters are folded to lower case
-    // first, so every spelling of a name lands in the bucket its case-insensitive lookup
-    // searches. An empty name (or no table) gives 0.
+    // Bucket of a name in a table of bucketCount buckets: the game's name hash
+    // (NamedTableBucket).
     static int HashName(const char* name, int bucketCount);
 
     // The record of a file texture; never null. A new entry loads its file, or the placeholder

@@ -1,5 +1,7 @@
 #include "host/Random.h"
 
+#include "tests/support/TestSupport.h"
+
 #include <gtest/gtest.h>
 
 TEST(Random, SequencesOfKnownSeeds)
@@ -37,9 +39,6 @@ TEST(Random, StaysInFifteenBitsAndRepeatsPerSeed)
 
 #include <algorithm>
 #include <cctype>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 namespace {
@@ -78,43 +77,31 @@ std::string CodeOnly(const std::string& text)
 // through Rand(); the C library's generator (and anything built on it) must not creep in.
 TEST(Random, NoGameCodeCallsTheLibraryGenerator)
 {
-    namespace fs = std::filesystem;
     const char* banned[] = {"rand", "srand", "rand_r", "random", "srandom", "drand48", "random_shuffle"};
-    const char* folders[] = {"app", "host", "platform", "render", "terrain", "world", "mechanics",
-                             "levelgen", "gui", "interface", "campaign", "tools", "content"};
+    auto isWord = [](char c) { return std::isalnum((unsigned char)c) || c == '_'; };
     int scanned = 0;
-    for (const char* folder : folders) {
-        if (!fs::is_directory(folder)) continue;
-        for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-            if (!entry.is_regular_file()) continue;
-            std::string ext = entry.path().extension().string();
-            if (ext != ".cpp" && ext != ".h" && ext != ".c" && ext != ".hpp") continue;
-            std::ifstream file(entry.path());
-            std::stringstream text;
-            text << file.rdbuf();
-            std::string code = CodeOnly(text.str());
-            auto isWord = [](char c) { return std::isalnum((unsigned char)c) || c == '_'; };
-            for (size_t i = 0; i < code.size();) {
-                if (!isWord(code[i])) {
-                    ++i;
-                    continue;
-                }
-                size_t start = i;
-                while (i < code.size() && isWord(code[i])) ++i;
-                std::string word = code.substr(start, i - start);
-                // Members of our own records (x.random(), p->rand()) are not the library's.
-                if (start > 0 && (code[start - 1] == '.' || code[start - 1] == '>')) continue;
-                if (std::find(std::begin(banned), std::end(banned), word) == std::end(banned)) continue;
-                size_t next = i;
-                while (next < code.size() && std::isspace((unsigned char)code[next])) ++next;
-                if (next < code.size() && code[next] == '(') {
-                    int line = 1 + int(std::count(code.begin(), code.begin() + start, '\n'));
-                    ADD_FAILURE() << entry.path().string() << ":" << line << " calls " << word
-                                  << "(); use Rand() from host/Random.h";
-                }
+    for (const std::string& path : SourceFiles({"app", "host", "platform", "render", "terrain", "world", "mechanics",
+                                                "levelgen", "gui", "interface", "campaign", "tools", "content"})) {
+        std::string code = CodeOnly(ReadTextFile(path));
+        for (size_t i = 0; i < code.size();) {
+            if (!isWord(code[i])) {
+                ++i;
+                continue;
             }
-            ++scanned;
+            size_t start = i;
+            while (i < code.size() && isWord(code[i])) ++i;
+            std::string word = code.substr(start, i - start);
+            // Members of our own records (x.random(), p->rand()) are not the library's.
+            if (start > 0 && (code[start - 1] == '.' || code[start - 1] == '>')) continue;
+            if (std::find(std::begin(banned), std::end(banned), word) == std::end(banned)) continue;
+            size_t next = i;
+            while (next < code.size() && std::isspace((unsigned char)code[next])) ++next;
+            if (next < code.size() && code[next] == '(') {
+                int line = 1 + int(std::count(code.begin(), code.begin() + start, '\n'));
+                ADD_FAILURE() << path << ":" << line << " calls " << word << "(); use Rand() from host/Random.h";
+            }
         }
+        ++scanned;
     }
     EXPECT_GT(scanned, 0) << "run from the project root";
 }

@@ -1,10 +1,12 @@
 #include "platform/ConfigFile.h"
 
-#include "host/InputEvents.h"
+#include "host/AudioDevice.h"
 #include "host/Log.h"
 #include "host/System.h"
-#include "platform/AppShell.h"
 #include "platform/CommandLine.h"
+#include "platform/SoundManager.h"
+#include "platform/UserFolders.h"
+#include "tests/support/Scoped.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -17,17 +19,14 @@ namespace {
 // Points the user folder at a fresh temporary folder for one test.
 class UserFolderScope {
 public:
-    explicit UserFolderScope(const char* name)
+    explicit UserFolderScope(const char* name) : folder(MakeTempFolder(name))
     {
-        CopyText(saved_, sizeof saved_, UserFolder);
-        folder = MakeTempFolder(name);
         CopyText(UserFolder, sizeof UserFolder, folder.c_str());
     }
-    ~UserFolderScope() { CopyText(UserFolder, sizeof UserFolder, saved_); }
     std::string folder;
 
 private:
-    char saved_[256];
+    ScopedGlobal<char[256]> saved_{UserFolder};
 };
 
 std::unique_ptr<ConfigFile> ConfigFromText(const std::string& folder, const std::string& text)
@@ -110,10 +109,14 @@ TEST(ConfigFile, SettingsFileHasItsExactShape)
         EXPECT_NE(written.find(line), std::string::npos) << line;
 
     // The sound manager's volume, when there is one, is what the player last set.
-    CurrentSoundVolume = [] { return 0.7f; };
-    config->debugMode = false;
-    config->SaveSettings();
-    CurrentSoundVolume = nullptr;
+    SoundManager sound;
+    ASSERT_TRUE(sound.Init(AudioDevice::OpenLoopback(22050)));
+    sound.SetVolume(0.7f);
+    {
+        ScopedGlobal<SoundManager*> soundManager(SoundMgr, &sound);
+        config->debugMode = false;
+        config->SaveSettings();
+    }
     std::string withSound = ReadTextFile(path);
     EXPECT_NE(withSound.find("\nSoundVolume\t\t\t\t\t7\n"), std::string::npos);
     EXPECT_EQ(withSound.find("debugMode"), std::string::npos);
@@ -245,37 +248,4 @@ TEST(ConfigFile, FontsAndMissingFiles)
     EXPECT_NE(log.find("could not open " + user.folder + "/absent_fonts.cfg\n"), std::string::npos);
     EXPECT_EQ(missing.Difficulty, 1);
     EXPECT_STREQ(missing.fonts[FONT_DEFAULT].face, "Arial Bold");
-}
-
-TEST(ConfigFile, StartUpWritesTheUsersSettingsAndHotkeys)
-{
-    std::string base = MakeTempFolder("startup");
-    const char* saved = getenv("XDG_DATA_HOME");
-    std::string restore = saved ? saved : "";
-    char savedUser[256];
-    CopyText(savedUser, sizeof savedUser, UserFolder);
-    setenv("XDG_DATA_HOME", base.c_str(), 1);
-
-    // The game quits on its first pass: start-up and shutdown are what count here.
-    const char* argv[] = {"veldmark", "-1024", "-windowed"};
-    InputEvents.PostQuitMessage(0);
-    EXPECT_EQ(WinMain(3, const_cast<char**>(argv)), 0);
-    std::string user = base + "/Veldmark";
-    std::string settings = ReadTextFile(user + "/settings.cfg");
-    EXPECT_NE(settings.find("\nfullscreen\t\t\t\t\tfalse\n"), std::string::npos) << settings;
-    // The shipped bindings become the player's file.
-    std::string hotkeys = ReadTextFile(user + "/hotkeys.cfg");
-    EXPECT_NE(hotkeys.find("keyboard_map\t\ta\t\t\tattack\n"), std::string::npos) << hotkeys;
-    std::string log = ReadTextFile(user + "/logfile.txt");
-    EXPECT_EQ(log.find("ERROR"), std::string::npos) << log;
-    EXPECT_EQ(Config, nullptr);
-
-    // A second start reads the player's own files.
-    WriteTextFile(user + "/hotkeys.cfg", "keyboard_map a attack\n");
-    InputEvents.PostQuitMessage(0);
-    EXPECT_EQ(WinMain(1, const_cast<char**>(argv)), 0);
-    EXPECT_EQ(ReadTextFile(user + "/hotkeys.cfg"), "keyboard_map a attack\n");
-
-    setenv("XDG_DATA_HOME", restore.c_str(), 1);
-    CopyText(UserFolder, sizeof UserFolder, savedUser);
 }

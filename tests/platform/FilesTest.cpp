@@ -2,7 +2,7 @@
 
 #include "host/Log.h"
 #include "host/System.h"
-#include "platform/AppShell.h"
+#include "platform/UserFolders.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,9 @@
 #include "platform/ConfigFile.h"
 #include "platform/Hotkeys.h"
+#include "platform/PooledList.h"
 
 #include "host/Log.h"
-#include "render/TextureManager.h"
+#include "tests/support/ScopedGameSeam.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -24,6 +25,12 @@ void Assign1() { Ran.push_back("assignControlGroup_1"); }
 void Select1() { Ran.push_back("selectControlGroup_1"); }
 void Trackplayer() { Ran.push_back("trackplayer"); }
 void Other() { Ran.push_back("other"); }
+
+// A game whose player is typing into a text field.
+class Typing : public NullGameSeam {
+public:
+    bool IsTextInputFocused() override { return true; }
+};
 
 class Hotkeys : public ::testing::Test {
 protected:
@@ -47,7 +54,6 @@ protected:
     void TearDown() override
     {
         Config = nullptr;
-        HotkeyTextFocusCheck = nullptr;
         ClearCommandRegistry();
     }
     std::string Load(const std::string& text)
@@ -71,6 +77,7 @@ protected:
 
     std::string folder;
     std::unique_ptr<ConfigFile> config;
+    ScopedGameSeam noGame;  // nobody is typing
 };
 
 }  // namespace
@@ -133,7 +140,8 @@ TEST_F(Hotkeys, ModifiedKeysFallBackToThePlainBinding)
                                              "quick_slot_2"}));
 
     Ran.clear();
-    HotkeyTextFocusCheck = [] { return true; };
+    Typing typing;
+    ScopedGameSeam seam(&typing);
     EXPECT_FALSE(OnHotkeyCharacter('1', false, false)) << "keys typed into a text field are not hotkeys";
     EXPECT_FALSE(OnFunctionKey(2, false, false));
     EXPECT_TRUE(Ran.empty());
@@ -152,10 +160,10 @@ TEST_F(Hotkeys, RegistryRefusesAFullBucket)
 {
     // Nine names that share one bucket: the ninth has no room.
     std::vector<std::string> names;
-    int target = TextureManager::HashName("attack", 127);
+    int target = NamedTableBucket("attack", 127);
     for (int i = 0; names.size() < 9; ++i) {
         std::string name = "cmd" + std::to_string(i);
-        if (TextureManager::HashName(name.c_str(), 127) == target) names.push_back(name);
+        if (NamedTableBucket(name.c_str(), 127) == target) names.push_back(name);
     }
     // "attack" already sits in that bucket: seven more fill it.
     for (int i = 0; i < 7; ++i) EXPECT_TRUE(RegisterCommand(names[i].c_str(), Other)) << names[i];

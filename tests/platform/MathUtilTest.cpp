@@ -1,10 +1,6 @@
 // Expected values worked out by hand from the geometry, never by running the code under test.
 #include "platform/MathUtil.h"
 
-#include "host/Log.h"
-#include "platform/ConfigFile.h"
-#include "render/Camera.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -217,44 +213,6 @@ TEST(MathUtil, TangentsFollowTextureDirections)
         EXPECT_EQ(t.z, 0.0f);
         EXPECT_EQ(t.w, 1.0f);
     }
-}
-
-TEST(MathUtil, PickRayThroughTheScreen)
-{
-    LogCaptureBegin();
-    ConfigFile config(nullptr);
-    LogCaptureEnd();
-    config.width = 800;
-    config.height = 600;
-    ConfigFile* saved = Config;
-    Config = &config;
-    Matrix savedView = ViewMatrix, savedProjection = ProjectionMatrix;
-
-    // Eye at the origin looking along +z: the centre pixel looks straight ahead and the
-    // top-left pixel tan(22.5 degrees) up and that x 4/3 to the left.
-    MatrixIdentity(&ViewMatrix);
-    Vec3 nearPoint, farPoint;
-    ASSERT_TRUE(BuildPickRay(400, 300, &nearPoint, &farPoint));
-    ExpectNear(nearPoint, Vec3(0, 0, 1));
-    ExpectNear(farPoint, Vec3(0, 0, 4000), 1e-2f);
-    ASSERT_TRUE(BuildPickRay(0, 0, &nearPoint, &farPoint));
-    ExpectNear(nearPoint, Vec3(-0.55228475f, 0.41421356f, 1));
-
-    // The projection of the same camera takes the far point back to the corner pixel.
-    MatrixPerspectiveFovLH(&ProjectionMatrix, 0.7853982f, 800.0f / 600.0f, 0.1f, 5000.0f);
-    Vec3 screen = ProjectToScreen(farPoint);
-    EXPECT_NEAR(screen.x, 0.0f, 1e-2f);
-    EXPECT_NEAR(screen.y, 0.0f, 1e-2f);
-
-    // From (0, 10, -10) looking at the origin the centre ray runs down at 45 degrees.
-    Vec3 eye(0, 10, -10), at(0, 0, 0), up(0, 1, 0);
-    MatrixLookAtLH(&ViewMatrix, &eye, &at, &up);
-    ASSERT_TRUE(BuildPickRay(400, 300, &nearPoint, &farPoint));
-    ExpectNear(nearPoint, Vec3(0, 10 - 0.70710678f, -10 + 0.70710678f));
-
-    ViewMatrix = savedView;
-    ProjectionMatrix = savedProjection;
-    Config = saved;
 }
 
 TEST(MathUtil, TextAndNumberTests)

@@ -5,6 +5,7 @@
 #include "host/System.h"
 #include "platform/Files.h"
 #include "tests/platform/MusicTestSupport.h"
+#include "tests/support/ScopedGameSeam.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +15,15 @@
 #include <memory>
 
 namespace {
+
+// The level's environments as the game would name them: "desert" is environment 3, and the
+// level being played is in environment 2.
+class EnvironmentWorld : public NullGameSeam {
+public:
+    int GetCurrentEnvironment() override { return current; }
+    int FindEnvironment(const char* name) override { return strcmp(name, "desert") == 0 ? 3 : 0; }
+    int current = -1;
+};
 
 // A player on a loopback device whose clock is the audio it has rendered.
 class MusicPlayerTest : public ::testing::Test {
@@ -29,8 +39,6 @@ protected:
     void TearDown() override
     {
         player.Shutdown();
-        MusicPlayer::CurrentEnvironmentIndex = nullptr;
-        MusicPlayer::FindEnvironmentIndex = nullptr;
         MusicTrackCount = 0;
     }
 
@@ -69,6 +77,7 @@ protected:
     MusicPlayer player;
     std::string folder;
     double clock = 100.0;
+    ScopedGameSeam noGame;  // no level, no environments
 };
 
 }  // namespace
@@ -199,7 +208,8 @@ TEST_F(MusicPlayerTest, RequestsFadesAndTheConfiguredVolume)
 
 TEST_F(MusicPlayerTest, TheScriptGivesTracksTheirEnvironments)
 {
-    MusicPlayer::FindEnvironmentIndex = [](const char* name) { return strcmp(name, "desert") == 0 ? 3 : 0; };
+    EnvironmentWorld world;
+    ScopedGameSeam seam(&world);
     std::string script = folder + "/music.cgs";
     std::string text =
         "EnvSet desert\n"
@@ -234,7 +244,9 @@ TEST_F(MusicPlayerTest, ThePlaylistPlaysTheEnvironmentsTracksOneAfterAnother)
     MusicTracks[1].environmentMask = 1u << 5;
     CopyText(MusicTracks[2].path, sizeof MusicTracks[2].path, c.c_str());
     MusicTracks[2].environmentMask = (1u << 2) | (1u << 5);
-    MusicPlayer::CurrentEnvironmentIndex = [] { return 2; };
+    EnvironmentWorld world;
+    world.current = 2;
+    ScopedGameSeam seam(&world);
 
     player.PlayIngamePlaylist();
     ASSERT_EQ(player.GetPlaylistCount(), 2);

@@ -1,5 +1,4 @@
 #include "platform/PooledList.h"
-#include "render/TextureManager.h"
 
 #include <gtest/gtest.h>
 
@@ -95,8 +94,8 @@ TEST(NamedHashTable, HashFoldsCaseAndKeepsItsFormula)
         {"Caf\xc3\xa9 Noir", 127, 33},  // bytes above 127 count as negative
         {"anything", 0, 0},  // no buckets: no division by zero
     };
-    for (const Case& c : cases) EXPECT_EQ(TextureManager::HashName(c.name, c.buckets), c.bucket) << c.name;
-    EXPECT_EQ(TextureManager::HashName(nullptr, 127), 0);
+    for (const Case& c : cases) EXPECT_EQ(NamedTableBucket(c.name, c.buckets), c.bucket) << c.name;
+    EXPECT_EQ(NamedTableBucket(nullptr, 127), 0);
 }
 
 TEST(NamedHashTable, FullBucketRefusesAndLookupsIgnoreCase)

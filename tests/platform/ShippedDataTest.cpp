@@ -1,9 +1,9 @@
 // Every shipped configuration, hotkey and string-table file loads cleanly and stays within
 // the limits of its reader. New files and entries are covered without new tests.
-#include "platform/AppShell.h"
 #include "platform/ConfigFile.h"
 #include "platform/Hotkeys.h"
 #include "platform/StringTable.h"
+#include "platform/UserFolders.h"
 
 #include "host/Log.h"
 #include "host/System.h"

@@ -3,10 +3,13 @@
 #include "host/AudioDevice.h"
 #include "host/Log.h"
 #include "host/Maths.h"
+#include "host/System.h"
 #include "platform/ConfigFile.h"
 #include "platform/MusicPlayer.h"
 #include "platform/Timer.h"
+#include "platform/UserFolders.h"
 #include "tests/platform/SoundTestSupport.h"
+#include "tests/support/Scoped.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -224,14 +227,23 @@ TEST(SoundManager, WithoutADeviceEveryPlayIsRefusedAndNothingBreaks)
 
 TEST(SoundManager, SettingsSaveTheVolumeThePlayerSet)
 {
-    SoundMgr = new SoundManager();
+    std::string folder = MakeTempFolder("sound-settings");
+    ScopedGlobal<char[256]> user(UserFolder);
+    CopyText(UserFolder, sizeof UserFolder, folder.c_str());
+    LogCaptureBegin();
+    ConfigFile config(nullptr);
+    LogCaptureEnd();
+    config.SoundVolume = 9;
+    ScopedGlobal<SoundManager*> sound(SoundMgr, new SoundManager());
     ASSERT_TRUE(SoundMgr->Init(AudioDevice::OpenLoopback(22050)));
-    ASSERT_NE(CurrentSoundVolume, nullptr);
     SoundMgr->SetVolume(0.4f);
-    EXPECT_FLOAT_EQ(CurrentSoundVolume(), 0.4f);
+    config.SaveSettings();
+    EXPECT_NE(ReadTextFile(folder + "/settings.cfg").find("\nSoundVolume\t\t\t\t\t4\n"), std::string::npos);
     delete SoundMgr;
     SoundMgr = nullptr;
-    EXPECT_EQ(CurrentSoundVolume, nullptr);
+    config.SaveSettings();
+    EXPECT_NE(ReadTextFile(folder + "/settings.cfg").find("\nSoundVolume\t\t\t\t\t9\n"), std::string::npos)
+        << "without a sound manager the configured volume stays";
 }
 
 TEST(SoundData, EveryEffectTheGameNamesIsShippedMonoAndAudible)

@@ -1,7 +1,7 @@
 #include "platform/StringTable.h"
 
 #include "host/Log.h"
-#include "render/TextureManager.h"
+#include "platform/PooledList.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -102,11 +102,11 @@ TEST(StringTable, LimitsRefuseWithALogLineAndNeverOverrun)
 
     // A tag too long for its field, and twelve tags for one bucket of eleven.
     std::string text = "<a_tag_that_is_far_too_long_to_keep> dropped\nand its continuation\n";
-    int target = TextureManager::HashName("<t_bucket_0>", StringTable::BUCKET_COUNT);
+    int target = NamedTableBucket("<t_bucket_0>", StringTable::BUCKET_COUNT);
     int inBucket = 0;
     for (int i = 0; i < StringTable::BUCKET_COUNT * 40 && inBucket < 12; ++i) {
         std::string tag = "<tb" + std::to_string(i) + ">";
-        if (TextureManager::HashName(tag.c_str(), StringTable::BUCKET_COUNT) != target) continue;
+        if (NamedTableBucket(tag.c_str(), StringTable::BUCKET_COUNT) != target) continue;
         text += tag + " text " + std::to_string(inBucket++) + "\n";
     }
     ASSERT_EQ(inBucket, 12);

@@ -8,10 +8,13 @@
 #include "platform/InputState.h"
 #include "platform/MathUtil.h"
 #include "platform/Timer.h"
+#include "tests/support/Scoped.h"
+#include "tests/support/ScopedGameSeam.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 
 namespace {
 
@@ -22,30 +25,33 @@ void ExpectNear(const Vec3& actual, const Vec3& expected, float tolerance = 1e-3
     EXPECT_NEAR(actual.z, expected.z, tolerance);
 }
 
-class FakeContext : public CameraContext {
+// The world the camera looks at, staged by each test: the ground it hits, the selection, the
+// HUD's follow button, the windows and the pause.
+class FakeGame : public NullGameSeam {
 public:
     bool IntersectTerrain(const Vec3&, const Vec3&, Vec3* hit) override
     {
         if (hasTerrain) *hit = terrainHit;
         return hasTerrain;
     }
-    bool HasSelection() override { return selected; }
-    bool SelectionIsAgent() override { return agent; }
-    Vec3 SelectionCenter() override { return centre; }
-    Vec3 SelectionFollowPoint() override { return followPoint; }
+    Entity* GetFirstSelected() override { return selected ? reinterpret_cast<Entity*>(&unit) : nullptr; }
+    bool IsAgent(Entity*) override { return agent; }
+    Vec3 GetEntityCenter(Entity*) override { return centre; }
+    Vec3 GetFollowPoint(Entity*) override { return followPoint; }
     void SetFollowButton(bool on) override
     {
         button = on;
         ++buttonCalls;
     }
     bool IsTextEntryActive() override { return textEntry; }
-    bool IsKeyboardHeldByTextWindow() override { return textWindow; }
+    bool IsTextInputFocused() override { return textWindow; }
     bool IsPointOverWindow(int, int) override { return overWindow; }
     bool IsGamePaused() override { return paused; }
 
     bool hasTerrain = false, selected = false, agent = false, button = false;
     bool textEntry = false, textWindow = false, overWindow = false, paused = false;
     int buttonCalls = 0;
+    int unit = 0;
     Vec3 terrainHit, centre, followPoint;
 };
 
@@ -71,19 +77,20 @@ protected:
         Input.mouse = &mouse;
         mouse.cursorX = 512;
         mouse.cursorY = 384;
+        seam = std::make_unique<ScopedGameSeam>(&context);
     }
     void TearDown() override
     {
+        seam.reset();
         Input = InputState();
         Config = nullptr;
         delete config;
     }
 
-    // A camera at eye looking 60 degrees down toward -z, on the fake context.
+    // A camera at eye looking 60 degrees down toward -z, over the fake game.
     Camera Placed(const Vec3& eye)
     {
         Camera camera;
-        camera.SetContext(&context);
         camera.eye = eye;
         camera.pitch = -1.0471976f;
         camera.yaw = 3.1415927f;
@@ -105,7 +112,8 @@ protected:
     ConfigFile* config = nullptr;
     KeyboardDevice keyboard;
     MouseDevice mouse;
-    FakeContext context;
+    FakeGame context;
+    std::unique_ptr<ScopedGameSeam> seam;
 };
 
 }  // namespace
@@ -375,7 +383,7 @@ TEST_F(CameraTest, ShakeLiftsTheViewAndFades)
 {
     Camera camera = Placed(Vec3(0, 10, -10));
     camera.target = Vec3(0, 0, 0);
-    float savedDelta = FrameTimer.delta;
+    ScopedGlobal<float> delta(FrameTimer.delta);
 
     // Duration 0.2, amplitude 0.4, frequency 0: after a 0.1 s frame the lift is
     // (0.4 +- 0.1) x (0.1 / 0.2)^2 = 0.075 .. 0.125.
@@ -404,5 +412,38 @@ TEST_F(CameraTest, ShakeLiftsTheViewAndFades)
     camera.BuildMatrices(true);
     EXPECT_NEAR(InverseViewMatrix._42, 10.0f, 1e-4f);
     StopCameraShake();
-    FrameTimer.delta = savedDelta;
+}
+
+TEST(PickRay, ThroughTheScreen)
+{
+    LogCaptureBegin();
+    ConfigFile config(nullptr);
+    LogCaptureEnd();
+    config.width = 800;
+    config.height = 600;
+    ScopedGlobal<ConfigFile*> configured(Config, &config);
+    ScopedGlobal<Matrix> view(ViewMatrix);
+    ScopedGlobal<Matrix> projection(ProjectionMatrix);
+
+    // Eye at the origin looking along +z: the centre pixel looks straight ahead and the
+    // top-left pixel tan(22.5 degrees) up and that x 4/3 to the left.
+    MatrixIdentity(&ViewMatrix);
+    Vec3 nearPoint, farPoint;
+    ASSERT_TRUE(BuildPickRay(400, 300, &nearPoint, &farPoint));
+    ExpectNear(nearPoint, Vec3(0, 0, 1), 1e-4f);
+    ExpectNear(farPoint, Vec3(0, 0, 4000), 1e-2f);
+    ASSERT_TRUE(BuildPickRay(0, 0, &nearPoint, &farPoint));
+    ExpectNear(nearPoint, Vec3(-0.55228475f, 0.41421356f, 1), 1e-4f);
+
+    // The projection of the same camera takes the far point back to the corner pixel.
+    MatrixPerspectiveFovLH(&ProjectionMatrix, 0.7853982f, 800.0f / 600.0f, 0.1f, 5000.0f);
+    Vec3 screen = ProjectToScreen(farPoint);
+    EXPECT_NEAR(screen.x, 0.0f, 1e-2f);
+    EXPECT_NEAR(screen.y, 0.0f, 1e-2f);
+
+    // From (0, 10, -10) looking at the origin the centre ray runs down at 45 degrees.
+    Vec3 eye(0, 10, -10), at(0, 0, 0), up(0, 1, 0);
+    MatrixLookAtLH(&ViewMatrix, &eye, &at, &up);
+    ASSERT_TRUE(BuildPickRay(400, 300, &nearPoint, &farPoint));
+    ExpectNear(nearPoint, Vec3(0, 10 - 0.70710678f, -10 + 0.70710678f), 1e-4f);
 }

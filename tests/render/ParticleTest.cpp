@@ -5,6 +5,9 @@
 #include "host/Log.h"
 #include "host/Random.h"
 #include "platform/Timer.h"
+#include "render/ViewFrustum.h"
+#include "tests/support/Scoped.h"
+#include "tests/support/ScopedGameSeam.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -28,6 +31,7 @@ void MakeQuiet(ParticleSystem& s)
 
 TEST(ParticleSystem, EmitsAsTheRateAsks)
 {
+    ScopedGameSeam noGame;
     struct Case {
         const char* what;
         float rate;
@@ -59,6 +63,7 @@ TEST(ParticleSystem, EmitsAsTheRateAsks)
 
 TEST(ParticleSystem, ParticlesLiveExactlyTheirLifetime)
 {
+    ScopedGameSeam noGame;
     ParticleSystem s;
     MakeQuiet(s);
     s.lifetime = 0.5f;
@@ -76,6 +81,7 @@ TEST(ParticleSystem, ParticlesLiveExactlyTheirLifetime)
 
 TEST(ParticleSystem, ColourRunsThroughTheMiddleColour)
 {
+    ScopedGameSeam noGame;
     struct Case {
         float midPercent;
         bool smooth;
@@ -112,6 +118,7 @@ TEST(ParticleSystem, ColourRunsThroughTheMiddleColour)
 
 TEST(ParticleSystem, SizeAndMotionFollowTheDefinition)
 {
+    ScopedGameSeam noGame;
     ParticleSystem s;
     MakeQuiet(s);
     s.flags |= PARTICLE_EMIT_OFF | PARTICLE_USE_DIRECTION;
@@ -137,6 +144,7 @@ TEST(ParticleSystem, SizeAndMotionFollowTheDefinition)
 
 TEST(ParticleSystem, EmittersPlaceParticlesInTheirShape)
 {
+    ScopedGameSeam noGame;
     SRand(7);
     struct Case {
         int type;
@@ -168,6 +176,7 @@ TEST(ParticleSystem, EmittersPlaceParticlesInTheirShape)
 
 TEST(ParticleSystem, DegenerateSpiralsStayFinite)
 {
+    ScopedGameSeam noGame;
     for (Vec3 area : {Vec3(5, 0, 5), Vec3(0, 0, 0), Vec3(2, 360, 2)}) {
         ParticleSystem s;
         MakeQuiet(s);
@@ -186,40 +195,48 @@ TEST(ParticleSystem, DegenerateSpiralsStayFinite)
 }
 
 // A world whose owner entity moves and can die, and whose view can be turned away.
-class TestWorld : public ParticleContext {
+class TestWorld : public NullGameSeam {
 public:
-    bool IsBoxInView(const Vec3&, const Vec3&) override { return inView; }
     bool IsEntityDead(Entity*) override { return ownerDead; }
     Vec3 GetEntityPosition(Entity*) override { return ownerAt; }
     Vec3 GetEntityVelocity(Entity*) override { return ownerVelocity; }
     bool IsPositionRevealed(const Vec3&) override { return revealed; }
     bool IsEntityRevealed(Entity*) override { return revealed; }
     bool IsGamePaused() override { return paused; }
-    bool inView = true, ownerDead = false, revealed = true, paused = false;
+    bool ownerDead = false, revealed = true, paused = false;
     Vec3 ownerAt, ownerVelocity;
 };
+
+// A view that sees nothing: every box lies in front of its first plane.
+ViewFrustum LookingAway()
+{
+    ViewFrustum frustum;
+    frustum.planes[0] = Plane(0.0f, 0.0f, 0.0f, 1.0f);
+    return frustum;
+}
 
 class Particles : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        SetParticleContext(&world);
         folder = MakeTempFolder("particle-defs");
         manager = new ParticleManager();
         manager->ReleaseTemplates();  // each test defines its own
     }
-    void TearDown() override
-    {
-        delete manager;
-        SetParticleContext(nullptr);
-    }
+    void TearDown() override { delete manager; }
     ParticleSystem* Define(const std::string& name, const std::string& body)
     {
         std::string path = folder + "/" + name + ".txt";
         WriteTextFile(path, "PARTICLE " + name + "\n" + body + "\nEND_PARTICLE\n");
         return manager->LoadTemplate(path.c_str());
     }
+    // Without a view frustum everything counts as in view.
+    void LookAway(bool away) { Frustum = away ? &awayView : nullptr; }
+
     TestWorld world;
+    ScopedGameSeam seam{&world};
+    ViewFrustum awayView = LookingAway();
+    ScopedGlobal<ViewFrustum*> view{Frustum, nullptr};
     ParticleManager* manager = nullptr;
     std::string folder;
 };
@@ -351,11 +368,11 @@ TEST_F(Particles, SystemsOutOfSightAreNotStepped)
     ParticleSystem* hidden = manager->SpawnSystem("glow");
     ParticleSystem* always = manager->SpawnSystem("glow");
     always->flags |= PARTICLE_ALWAYS_UPDATE;
-    world.inView = false;
+    LookAway(true);
     for (int i = 0; i < 5; ++i) manager->UpdateWith(0.1f);
     EXPECT_EQ(hidden->ParticleCount(), 0);
     EXPECT_EQ(always->ParticleCount(), 5);
-    world.inView = true;
+    LookAway(false);
     world.revealed = false;  // in view but under the fog of war
     manager->UpdateWith(0.1f);
     EXPECT_EQ(hidden->ParticleCount(), 0);

@@ -5,6 +5,7 @@
 
 #include "platform/PackageFile.h"
 #include "render/Camera.h"
+#include "tests/support/ScopedGameSeam.h"
 
 #include <gtest/gtest.h>
 
@@ -17,9 +18,13 @@
 namespace {
 
 // Ground high enough for ground weather, and water to emit from.
-class ShippedWorld : public ParticleContext {
+class ShippedWorld : public NullGameSeam {
 public:
-    float GetTerrainHeight(float, float) override { return 5.0f; }
+    bool GetTerrainHeight(float, float, int, float* height) override
+    {
+        *height = 5.0f;
+        return true;
+    }
     bool GetRandomWaterPoint(Vec3* out) override
     {
         *out = Vec3(3, 1, 3);
@@ -31,7 +36,6 @@ class ShippedEffects : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        SetParticleContext(&world);
         testing::internal::CaptureStdout();
         manager = new ParticleManager();
         printed = testing::internal::GetCapturedStdout();
@@ -41,9 +45,9 @@ protected:
     void TearDown() override
     {
         delete manager;
-        SetParticleContext(nullptr);
     }
     ShippedWorld world;
+    ScopedGameSeam seam{&world};
     ParticleManager* manager = nullptr;
     std::string printed;
 };

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -31,4 +32,19 @@ std::string ReadTextFile(const std::string& path)
     std::stringstream ss;
     ss << in.rdbuf();
     return ss.str();
+}
+
+std::vector<std::string> SourceFiles(const std::vector<std::string>& folders)
+{
+    namespace fs = std::filesystem;
+    std::vector<std::string> files;
+    for (const std::string& folder : folders) {
+        if (!fs::is_directory(folder)) continue;
+        for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+            if (!entry.is_regular_file()) continue;
+            std::string ext = entry.path().extension().string();
+            if (ext == ".cpp" || ext == ".h" || ext == ".c" || ext == ".hpp") files.push_back(entry.path().generic_string());
+        }
+    }
+    return files;
 }

@@ -1,18 +1,18 @@
-#include "platform/WndProc.h"
+#include "app/WndProc.h"
 
+#include "app/MainLoop.h"
 #include "campaign/MissionScreen.h"
 #include "campaign/StorySlideshow.h"
-#include "gui/Window.h"
 #include "gui/WindowManager.h"
 #include "host/InputEvents.h"
 #include "mechanics/GameMechanics.h"
+#include "platform/GameSeam.h"
 #include "platform/Hotkeys.h"
 #include "platform/InputState.h"
-#include "platform/MainLoop.h"
 
 bool IsTextInputFocused()
 {
-    return WindowMgr && WindowMgr->focused && WindowMgr->focused->TakesTextInput();
+    return GetGameSeam().IsTextInputFocused();
 }
 
 namespace {

@@ -1,5 +1,6 @@
-#include "platform/MainLoop.h"
+#include "app/MainLoop.h"
 
+#include "app/WndProc.h"
 #include "campaign/MissionScreen.h"
 #include "campaign/StorySlideshow.h"
 #include "gui/WindowManager.h"
@@ -12,7 +13,6 @@
 #include "platform/InputState.h"
 #include "platform/MusicPlayer.h"
 #include "platform/Timer.h"
-#include "platform/WndProc.h"
 #include "render/Camera.h"
 #include "render/Font.h"
 #include "render/GraphicsDevice.h"
@@ -21,7 +21,6 @@
 
 GfxWindow* MainWindow = nullptr;
 bool AppActive = true;
-bool GamePaused = false;
 int DeviceState = DEVICE_USABLE;
 int LostDeviceRetries = 0;
 bool UseMusicThread = true;

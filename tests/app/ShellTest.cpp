@@ -1,8 +1,10 @@
 // The application shell run for real: start-up on the test display with a fresh user folder,
 // the window procedure's keys, the main loop's game states, the frame function's device checks
 // and what it draws, and shutdown.
-#include "platform/AppShell.h"
+#include "app/AppShell.h"
 
+#include "app/MainLoop.h"
+#include "app/WndProc.h"
 #include "campaign/MissionScreen.h"
 #include "campaign/StorySlideshow.h"
 #include "gui/Window.h"
@@ -17,17 +19,17 @@
 #include "platform/ConfigFile.h"
 #include "platform/Hotkeys.h"
 #include "platform/InputState.h"
-#include "platform/MainLoop.h"
 #include "platform/MusicPlayer.h"
 #include "platform/MusicThread.h"
 #include "platform/SoundManager.h"
 #include "platform/StringTable.h"
 #include "platform/Timer.h"
-#include "platform/WndProc.h"
+#include "platform/UserFolders.h"
 #include "render/FontCache.h"
 #include "render/GraphicsDevice.h"
 #include "render/Sprite.h"
 #include "render/TextureManager.h"
+#include "tests/support/Scoped.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -399,12 +401,10 @@ namespace {
 TEST(ShellWithoutSound, RunsSilentWhenNoSoundDeviceOpens)
 {
     // Sound through ALSA alone, with an ALSA configuration that knows no device.
-    const char* saved = getenv("ALSOFT_DRIVERS");
-    std::string restore = saved ? saved : "";
     std::string noDevices = MakeTempFolder("no-sound") + "/asound.conf";
     ASSERT_TRUE(WriteTextFile(noDevices, "\n"));
-    setenv("ALSOFT_DRIVERS", "alsa", 1);
-    setenv("ALSA_CONFIG_PATH", noDevices.c_str(), 1);
+    ScopedEnv drivers("ALSOFT_DRIVERS", "alsa");
+    ScopedEnv alsa("ALSA_CONFIG_PATH", noDevices.c_str());
     ASSERT_TRUE(InitUserFolders());
     const char* argv[] = {"veldmark", "-windowed", "-800"};
     bool started = StartUp(3, const_cast<char**>(argv));
@@ -415,8 +415,6 @@ TEST(ShellWithoutSound, RunsSilentWhenNoSoundDeviceOpens)
         EXPECT_EQ(TheGame->state, GAME_STATE_INTRO) << "the logo slides run without sound";
     }
     Shutdown();
-    setenv("ALSOFT_DRIVERS", restore.c_str(), 1);
-    unsetenv("ALSA_CONFIG_PATH");
     if (!started) GTEST_SKIP() << "no display for the game's window";
 }
 

@@ -1,7 +1,7 @@
 #pragma once
-// The shell's main loop and frame function, and the state they share with the rest of the
-// game. One pass: drain the window messages, tick the timer, poll the input, let the GUI
-// have the mouse, advance the game by its state, draw the frame.
+// The shell's main loop and frame function, and the shell's state they share. One pass: drain
+// the window messages, tick the timer, poll the input, let the GUI have the mouse, advance the
+// game by its state, draw the frame.
 #include <cstdint>
 
 class GfxWindow;
@@ -10,9 +10,6 @@ class GfxWindow;
 extern GfxWindow* MainWindow;
 // False while the window is minimised or in the background: the loop then waits for messages.
 extern bool AppActive;
-// While set, the game advances by a frame delta of 0. Pause and Scroll Lock toggle it; the
-// in-game screens set and clear it while they are open.
-extern bool GamePaused;
 // The last answer of the device check: 0 usable, 1 lost (not resettable yet), 2 driver error
 // or failed reset. Nothing but the frame function runs while it is not 0.
 extern int DeviceState;

@@ -1,0 +1,413 @@
+#include "app/AppShell.h"
+
+#include "app/MainLoop.h"
+#include "campaign/MissionScreen.h"
+#include "campaign/PlayerProfile.h"
+#include "campaign/StorySlideshow.h"
+#include "gui/Window.h"
+#include "gui/WindowManager.h"
+#include "host/GfxDevice.h"
+#include "host/GfxWindow.h"
+#include "host/InputEvents.h"
+#include "host/Log.h"
+#include "host/Random.h"
+#include "host/System.h"
+#include "mechanics/GameMechanics.h"
+#include "mechanics/GameSeamImpl.h"
+#include "mechanics/Scene.h"
+#include "platform/CommandLine.h"
+#include "platform/ConfigFile.h"
+#include "platform/Files.h"
+#include "platform/Hotkeys.h"
+#include "platform/InputState.h"
+#include "platform/MusicPlayer.h"
+#include "platform/MusicThread.h"
+#include "platform/SoundManager.h"
+#include "platform/StringTable.h"
+#include "platform/Timer.h"
+#include "platform/UserFolders.h"
+#include "render/Camera.h"
+#include "render/FontCache.h"
+#include "render/FrameGraph.h"
+#include "render/GraphicsDevice.h"
+#include "render/RenderStateCache.h"
+#include "render/TextureManager.h"
+#include "render/ViewFrustum.h"
+
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+bool OpenLogFile()
+{
+    char path[512];
+    snprintf(path, sizeof path, "%s/Veldmark/logfile.txt", LocalAppDataFolder);
+    if (!LogOpen(path)) {
+        char text[700];
+        snprintf(text, sizeof text, "WARNING: Failed to open logfile %s", path);
+        ShowMessageBox("WARNING", text);
+        return false;
+    }
+    char when[128];
+    FormatLocalTime(when, sizeof when, "%I:%M%p - %A, %B %d, %Y.\n", time(nullptr));
+    // The header goes to the file only; the banner is the first logged line.
+    fprintf(LogFile, "====================================\n");
+    fprintf(LogFile, "LOG: %s", when);
+    fprintf(LogFile, "====================================\n\n");
+    fflush(LogFile);
+    Log("======== Orlendt Games - Veldmark ========\n");
+    return true;
+}
+
+namespace {
+
+// The program's arguments while the steps run.
+int Argc = 0;
+char** Argv = nullptr;
+// The steps the last start-up did, for shutdown to undo.
+StartupSequence Started;
+GameSeamImpl GameSide;
+
+// The two logo slides of the intro, five seconds each.
+constexpr const char* PRESENTS_SLIDE = "Data/gui/story/presents_text.dds";
+constexpr const char* LOGO_SLIDE = "Data/gui/story/main_logo_big.dds";
+constexpr float LOGO_SLIDE_SECONDS = 5.0f;
+
+// The device's release and restore lists reach the GUI's windows through these.
+void ReleaseWindows(void*)
+{
+    if (WindowMgr) WindowMgr->OnDeviceLost();
+}
+void RestoreWindows(void*)
+{
+    if (WindowMgr) WindowMgr->OnDeviceReset();
+}
+void RegisterDeviceSteps(bool on)
+{
+    SetDeviceReleaseStep(RELEASE_WINDOW_MANAGER, on ? ReleaseWindows : nullptr);
+    SetDeviceRestoreStep(RESTORE_WINDOW_MANAGER, on ? RestoreWindows : nullptr);
+}
+
+// ---- The steps, in the order they run. Each undo frees what its step made and clears the
+// pointers, skipping what is absent.
+
+bool StartLog()
+{
+    OpenLogFile();  // without a log the game still runs
+    return true;
+}
+
+bool InstallGameSeam()
+{
+    SetGameSeam(&GameSide);
+    return true;
+}
+void RemoveGameSeam()
+{
+    SetGameSeam(nullptr);
+}
+
+bool StartConfiguration()
+{
+    // Command-line switches override settings.cfg, which overrides config.cfg.
+    Config = new ConfigFile("data/config.cfg");
+    Config->LoadFonts("data/fonts.cfg");
+    Config->LoadSettings();
+    ParseCommandLine(Config, Argc, Argv);
+    return true;
+}
+void FreeConfiguration()
+{
+    delete Config;
+    Config = nullptr;
+}
+
+bool StartStringTables()
+{
+    Strings = new StringTable;
+    Strings->Init();
+    CountTips();
+    return true;
+}
+void FreeStringTables()
+{
+    delete Strings;
+    Strings = nullptr;
+}
+
+bool StartWindow()
+{
+    MainWindow = new GfxWindow();
+    MainWindow->Create("Veldmark", Config->width, Config->height, Config->fullscreen);
+    SRand((unsigned)time(nullptr));
+    return true;
+}
+void FreeWindow()
+{
+    InputEvents.Reset();
+    if (MainWindow) {
+        MainWindow->Destroy();
+        delete MainWindow;
+        MainWindow = nullptr;
+    }
+}
+
+bool StartGraphics()
+{
+    Graphics = new GraphicsDevice();
+    // No device: there is nothing to play on.
+    if (!Graphics->InitGraphics(MainWindow, Config->fullscreen, Config->width, Config->height)) return false;
+    RenderStates.Reset();
+    AvailableTextureMemory = Graphics->device->GetAvailableTextureMem();
+    return true;
+}
+void FreeGraphics()
+{
+    ReleaseFrameGraphBuffers();
+    delete Graphics;
+    Graphics = nullptr;
+}
+
+bool StartSound()
+{
+    SoundMgr = new SoundManager();
+    SoundMgr->Init();
+    SoundMgr->SetVolume(Config->SoundVolume / 10.0f);
+    return true;
+}
+void FreeSound()
+{
+    delete SoundMgr;
+    SoundMgr = nullptr;
+}
+
+bool StartFontsWindowsTextures()
+{
+    Fonts = new FontCache();
+    WindowMgr = new WindowManager();
+    Textures = new TextureManager();
+    RegisterDeviceSteps(true);
+    return true;
+}
+void FreeFontsWindowsTextures()
+{
+    RegisterDeviceSteps(false);
+    if (Fonts) {
+        Fonts->Clear();
+        delete Fonts;
+        Fonts = nullptr;
+    }
+    delete WindowMgr;
+    WindowMgr = nullptr;
+    delete Textures;
+    Textures = nullptr;
+}
+
+bool StartMusicPlayer()
+{
+    if (!Music) {
+        Music = new MusicPlayer();
+        Music->Init(false);
+        Music->SetVolume(Config->MusicVolume / 10.0f);
+    }
+    return true;
+}
+void FreeMusicPlayer()
+{
+    // The music player shares the sound manager's device: it goes first.
+    if (Music) {
+        Music->Shutdown();
+        delete Music;
+        Music = nullptr;
+    }
+}
+
+bool StartLogoSlides()
+{
+    if (IntroSlideshow) return true;
+    IntroSlideshow = new StorySlideshow();
+    IntroSlideshow->Reset();
+    IntroSlideshow->newGameIntro = 0;
+    int h = Config->height;
+    IntroSlideshow->AddSlide(PRESENTS_SLIDE, nullptr, LOGO_SLIDE_SECONDS, h / 3, h / 6);
+    IntroSlideshow->AddSlide(LOGO_SLIDE, nullptr, LOGO_SLIDE_SECONDS, h * 2 / 3, h / 6);
+    CopyText(IntroSlideshow->showMusic, sizeof IntroSlideshow->showMusic, "none");
+    CopyText(IntroSlideshow->afterMusic, sizeof IntroSlideshow->afterMusic, "data/music/mission_screen.ogg");
+    return true;
+}
+void FreeLogoSlides()
+{
+    delete IntroSlideshow;
+    IntroSlideshow = nullptr;
+}
+
+bool StartGame()
+{
+    TheScene.Init();
+    TheGame = new GameMechanics();
+    TheGame->Init();
+    TheGame->ShowLoadingScreen("Init", 0.1f, false);
+    return true;
+}
+void FreeGame()
+{
+    // Everything that holds objects of the device goes before the device.
+    delete TheGame;
+    TheGame = nullptr;
+    ClearCommandRegistry();
+    TheScene.ReleaseEffectManager();
+    TheScene.ReleaseParticleManager();
+    TheScene.ReleaseLibraries();
+}
+
+bool StartHotkeys()
+{
+    // The player's own bindings when there are any; otherwise the shipped defaults become
+    // the player's file.
+    char hotkeys[512];
+    snprintf(hotkeys, sizeof hotkeys, "%s/hotkeys.cfg", UserFolder);
+    FileStatus status;
+    if (GetFileStatus(hotkeys, status) == 0) {
+        Config->LoadHotkeys(hotkeys);
+    } else {
+        Config->LoadHotkeys("data/hotkeys.cfg");
+        Config->SaveHotkeys(hotkeys);
+    }
+    return true;
+}
+
+bool StartInput()
+{
+    FrameTimer.Init(Config->highResTimer);
+    InitDirectInput(MainWindow->GetSDLWindow());
+    return true;
+}
+void FreeInput()
+{
+    Input.Release();
+}
+
+bool StartViewFrustum()
+{
+    Frustum = new ViewFrustum();
+    Frustum->Update(ViewMatrix);
+    return true;
+}
+void FreeViewFrustum()
+{
+    delete Frustum;
+    Frustum = nullptr;
+}
+
+bool StartMissionScreen()
+{
+    MissionScreen::LoadMissions("data/scripts/missions.cgs");
+    MissionScreen::Init();
+    FrontEndScreenState = 14;
+    return true;
+}
+void FreeMissionScreen()
+{
+    MissionScreen::Release();
+}
+
+bool StartProfile()
+{
+    if (strcmp(Config->currentprofile, "#") != 0) {
+        char path[600];
+        snprintf(path, sizeof path, "%s/%s.cgs", ProfilesFolder, Config->currentprofile);
+        GetPlayerProfile()->Load(path, true, false);
+    } else {
+        // No profile chosen yet: nothing on the mission screen can be played.
+        for (Window* window : MissionScreen::windows)
+            if (window) window->SetEnabled(false);
+    }
+    return true;
+}
+
+bool StartFirstMission()
+{
+    if (!Config->mainMenuEnabled) MissionScreen::StartMission(-1, 0);
+    return true;
+}
+
+bool StartLogoMusic()
+{
+    if (!Config->music || !Music) return true;
+    CopyText(MusicTrackPath, sizeof MusicTrackPath, "data/music/logo_music.ogg");
+    FixPath(MusicTrackPath);
+    Music->OpenOgg(MusicTrackPath);
+    Music->StartBuffer(false);
+    Music->SetVolume(Config->MusicVolume / 10.0f);
+    return true;
+}
+
+bool StartMusicPump()
+{
+    // Without its own thread the music is pumped by the main loop.
+    if (UseMusicThread && !StartMusicThread()) UseMusicThread = false;
+    return true;
+}
+void StopMusicPump()
+{
+    StopMusicThread();
+    UseMusicThread = true;
+}
+
+}  // namespace
+
+std::vector<StartupStep> AppStartupSteps()
+{
+    return {
+        {"user folders", InitUserFolders, nullptr},
+        {"log file", StartLog, LogClose},
+        {"game seam", InstallGameSeam, RemoveGameSeam},
+        {"configuration", StartConfiguration, FreeConfiguration},
+        {"string tables", StartStringTables, FreeStringTables},
+        {"window", StartWindow, FreeWindow},
+        {"graphics device", StartGraphics, FreeGraphics},
+        {"sound manager", StartSound, FreeSound},
+        {"font cache, window manager and texture manager", StartFontsWindowsTextures, FreeFontsWindowsTextures},
+        {"music player", StartMusicPlayer, FreeMusicPlayer},
+        {"logo slides", StartLogoSlides, FreeLogoSlides},
+        {"game", StartGame, FreeGame},
+        {"hotkeys", StartHotkeys, nullptr},
+        {"timer and input devices", StartInput, FreeInput},
+        {"view frustum", StartViewFrustum, FreeViewFrustum},
+        {"mission screen", StartMissionScreen, FreeMissionScreen},
+        {"profile", StartProfile, nullptr},
+        {"first mission", StartFirstMission, nullptr},
+        {"logo music", StartLogoMusic, nullptr},
+        {"music thread", StartMusicPump, StopMusicPump},
+    };
+}
+
+bool StartUp(int argc, char** argv)
+{
+    return StartUp(argc, argv, AppStartupSteps());
+}
+
+bool StartUp(int argc, char** argv, const std::vector<StartupStep>& steps)
+{
+    Argc = argc;
+    Argv = argv;
+    bool started = Started.Run(steps);
+    Argc = 0;
+    Argv = nullptr;
+    return started;
+}
+
+void Shutdown()
+{
+    Started.Unwind();
+}
+
+int WinMain(int argc, char** argv)
+{
+    // No user folder, no window or no graphics device: there is nothing to play on, which is a
+    // failure, not a clean exit.
+    if (!StartUp(argc, argv)) return 1;
+    int exitCode = RunMainLoop();
+    Shutdown();
+    return exitCode;
+}

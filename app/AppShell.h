@@ -1,0 +1,27 @@
+#pragma once
+// The application shell: program entry, start-up as one ordered list of steps (the user
+// folders and the log, the configuration, the window and the devices, the game, the front end,
+// the music) and shutdown as the undoing of those steps in reverse. The main loop and the frame
+// function are in app/MainLoop.h, the window procedure in app/WndProc.h.
+#include "app/StartupSequence.h"
+
+#include <vector>
+
+// Opens the log in the user folder and writes its header and banner. When it cannot be opened
+// a warning box says so and the game goes on without a log (false then).
+bool OpenLogFile();
+
+// The game's start-up steps in their order, each with its undo.
+std::vector<StartupStep> AppStartupSteps();
+
+// Runs the start-up steps (the game's own, or the given ones) with the program's arguments.
+// False when the game cannot run (no user folder, no window or no graphics device): what had
+// been made is undone already.
+bool StartUp(int argc, char** argv);
+bool StartUp(int argc, char** argv, const std::vector<StartupStep>& steps);
+// Undoes the steps start-up did, last first: the music thread stops, every singleton is freed
+// and its pointer cleared, the window goes, the log closes. Nothing happens when nothing runs.
+void Shutdown();
+
+// The program entry; returns the process exit code (0 after a normal quit).
+int WinMain(int argc, char** argv);

@@ -1,0 +1,122 @@
+// The floors of the game (ARCHITECTURE.md) kept as a rule over the source tree: host/ below
+// platform/ below render/ below the game below app/. A file includes headers of its own floor
+// and the floors below it; the game's folders include one another; nothing includes app/.
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+const std::map<std::string, int> FloorOf = {
+    {"host", 0},    {"platform", 1}, {"render", 2},  {"terrain", 3},  {"world", 3},    {"mechanics", 3},
+    {"levelgen", 3}, {"gui", 3},      {"interface", 3}, {"campaign", 3}, {"tools", 3}, {"app", 4},
+};
+constexpr int GAME_FLOOR = 3;
+
+// The header an include line names ("x" or <x>); empty for any other line.
+std::string IncludedHeader(const std::string& line)
+{
+    size_t at = line.find_first_not_of(" \t");
+    if (at == std::string::npos || line[at] != '#') return "";
+    at = line.find_first_not_of(" \t", at + 1);
+    if (at == std::string::npos || line.compare(at, 7, "include") != 0) return "";
+    at = line.find_first_of("\"<", at + 7);
+    if (at == std::string::npos) return "";
+    size_t end = line.find_first_of("\">", at + 1);
+    return end == std::string::npos ? "" : line.substr(at + 1, end - at - 1);
+}
+
+std::string FirstFolder(const std::string& path)
+{
+    return path.substr(0, path.find('/'));
+}
+
+// The floor a file stands on: its folder's, the tested folder's for a test, the game's for the
+// content tools and the other tests, platform's for the shared test helpers.
+int FloorOfFile(const std::string& path)
+{
+    std::string top = FirstFolder(path);
+    if (top == "tests") {
+        std::string rest = path.substr(6);
+        std::string sub = FirstFolder(rest);
+        if (sub == "support") return 1;
+        auto found = FloorOf.find(sub);
+        return found != FloorOf.end() ? found->second : GAME_FLOOR;
+    }
+    auto found = FloorOf.find(top);
+    return found != FloorOf.end() ? found->second : GAME_FLOOR;
+}
+
+// Whether a file may include a header by its project path; the reason goes to *why when not.
+bool MayInclude(const std::string& file, const std::string& header, std::string* why)
+{
+    auto target = FloorOf.find(FirstFolder(header));
+    if (target == FloorOf.end()) return true;  // system, test and tool headers
+    if (target->first == "app") {
+        bool shell = FirstFolder(file) == "app" || file.rfind("tests/app/", 0) == 0;
+        if (!shell) *why = "nothing includes the shell";
+        return shell;
+    }
+    int floor = FloorOfFile(file);
+    if (target->second > floor) {
+        *why = "a floor includes only itself and the floors below it";
+        return false;
+    }
+    return true;
+}
+
+TEST(Floors, TheRuleItself)
+{
+    struct Case {
+        const char* file;
+        const char* header;
+        bool allowed;
+    };
+    const Case cases[] = {
+        {"platform/MathUtil.cpp", "render/Camera.h", false},
+        {"platform/AppShell.cpp", "campaign/MissionScreen.h", false},
+        {"host/Log.cpp", "platform/Files.h", false},
+        {"render/Camera.cpp", "platform/GameSeam.h", true},
+        {"render/Camera.cpp", "mechanics/GameMechanics.h", false},
+        {"mechanics/GameMechanics.cpp", "gui/WindowManager.h", true},
+        {"campaign/MissionScreen.cpp", "mechanics/GameMechanics.h", true},
+        {"gui/Window.cpp", "app/MainLoop.h", false},
+        {"app/AppShell.cpp", "campaign/MissionScreen.h", true},
+        {"tests/app/ShellTest.cpp", "app/AppShell.h", true},
+        {"tests/platform/ConfigFileTest.cpp", "render/Camera.h", false},
+        {"tests/render/CameraTest.cpp", "tests/support/Scoped.h", true},
+        {"tests/support/ScopedGameSeam.h", "platform/GameSeam.h", true},
+        {"tests/support/ScopedGameSeam.h", "render/Camera.h", false},
+        {"content/meshgen/Walker.cpp", "render/IndexedMesh.h", true},
+        {"content/meshgen/Walker.cpp", "app/AppShell.h", false},
+    };
+    for (const Case& c : cases) {
+        std::string why;
+        EXPECT_EQ(MayInclude(c.file, c.header, &why), c.allowed) << c.file << " -> " << c.header;
+    }
+}
+
+TEST(Floors, NoFileIncludesAFloorAboveItOrTheShell)
+{
+    const std::vector<std::string> files =
+        SourceFiles({"host", "platform", "render", "terrain", "world", "mechanics", "levelgen", "gui", "interface",
+                     "campaign", "tools", "app", "content", "tests"});
+    for (const std::string& file : files) {
+        std::ifstream in(file);
+        std::string line;
+        for (int number = 1; std::getline(in, line); ++number) {
+            std::string header = IncludedHeader(line);
+            std::string why;
+            if (!header.empty() && !MayInclude(file, header, &why))
+                ADD_FAILURE() << file << ":" << number << " includes " << header << ": " << why;
+        }
+    }
+    EXPECT_GT(files.size(), 100u) << "run from the project root";
+}
+
+}  // namespace
