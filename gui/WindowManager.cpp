@@ -1,10 +1,54 @@
 #include "gui/WindowManager.h"
 
+#include "gui/Button.h"
+#include "gui/GuiDraw.h"
 #include "gui/Window.h"
 #include "host/Log.h"
 #include "platform/InputState.h"
+#include "platform/MainLoop.h"
+#include "render/Draw2D.h"
+#include "render/Sprite.h"
+
+#include <string>
 
 WindowManager* WindowMgr = nullptr;
+
+bool IsGuiPaused()
+{
+    return GamePaused;
+}
+
+namespace {
+
+// The screen behind a modal window: black at 178/255.
+constexpr uint32_t BACKDROP_COLOUR = 0xB2000000;
+
+// The kind of a window as the dump names it, by its type bit.
+std::string TypeName(Window* window)
+{
+    static const struct {
+        uint32_t bit;
+        const char* name;
+    } kinds[] = {
+        {WINDOW_TYPE_BUTTON, "BUTTON\t"},         {WINDOW_TYPE_CHECKBOX, "CHECKBOX\t"},
+        {WINDOW_TYPE_CONSOLE, "CONSOLE\t"},       {WINDOW_TYPE_EDITBOX, "EDITBOX\t"},
+        {WINDOW_TYPE_GUIMETER, "GUIMETER\t"},     {WINDOW_TYPE_LABEL, "LABEL\t"},
+        {WINDOW_TYPE_CHARACTERGUI, "CHARACTERGUI\t"}, {WINDOW_TYPE_ENTITYINFOGUI, "ENTITYINFOGUI\t"},
+        {WINDOW_TYPE_MODELVIEWER, "MODELVIEWER\t"},
+    };
+    for (const auto& kind : kinds) {
+        if (!(window->flags & kind.bit)) continue;
+        std::string name = kind.name;
+        if (kind.bit == WINDOW_TYPE_BUTTON) {
+            Button* button = dynamic_cast<Button*>(window);
+            if (button && button->hasText) name += button->text;
+        }
+        return name;
+    }
+    return "WINDOW\t";
+}
+
+}  // namespace
 
 WindowManager::WindowManager()
 {
@@ -14,6 +58,7 @@ WindowManager::WindowManager()
 WindowManager::~WindowManager()
 {
     windows.Free();
+    delete backdrop_;
 }
 
 template <class F> void WindowManager::ForEachTarget(F f)
@@ -30,7 +75,7 @@ bool WindowManager::AddWindow(Window* window)
 {
     if (!window) return false;
     if (!windows.PushBack(window)) {
-        Log("ERROR WindowManager: no room for window %s\n", window->caption);
+        Log("ERROR WindowManager: all %d places are taken, window %s is not added\n", MAX_WINDOWS, window->caption);
         return false;
     }
     return true;
@@ -62,16 +107,23 @@ bool WindowManager::IsPointOverWindow(int px, int py, bool skipFrameless) const
 void WindowManager::Update(MouseDevice* mouse)
 {
     if (!mouse) return;
+    // Whichever button made the event a window took, the game must not see it.
+    auto consume = [mouse](int event) {
+        for (int b = 0; b < 2; ++b)
+            if (mouse->ButtonEventIs(b, event)) mouse->ClearButtonEvent(b);
+    };
     if (mouse->ButtonEventIs(0, 1) || mouse->ButtonEventIs(1, 1)) {
-        if (OnMouseDown(mouse)) mouse->ClearButtonEvent(0);
+        if (OnMouseDown(mouse)) consume(1);
     }
     if (mouse->ButtonEventIs(0, 2) || mouse->ButtonEventIs(1, 2)) {
-        if (OnMouseUp(mouse)) mouse->ClearButtonEvent(0);
+        if (OnMouseUp(mouse)) consume(2);
     }
     ForEachTarget([&](Window* window) {
         if (!window->IsVisible()) return;
         window->OnMouseMove(mouse);
-        for (Window* child = window->firstChild; child; child = child->nextSibling) child->OnMouseMove(mouse);
+        // A hidden child neither hovers nor cancels anything.
+        for (Window* child = window->firstChild; child; child = child->nextSibling)
+            if (child->IsVisible()) child->OnMouseMove(mouse);
     });
 }
 
@@ -151,8 +203,16 @@ void WindowManager::Draw()
         if (!window || window == modal || !window->IsVisible() || (window->flags & WINDOW_NOT_MANAGED_DRAW)) continue;
         window->Draw();
     }
+    if (!modal) return;
+    // A modal edit box (a text prompt) sits over the scene as it is.
+    if (!(modal->flags & WINDOW_TYPE_EDITBOX)) {
+        if (!backdrop_)
+            backdrop_ = CreateGuiSprite(0, 0, ScreenWidth(), ScreenHeight(), "Data/gui/black.dds", BACKDROP_COLOUR, 0.0f,
+                                        0.0f, 1.0f, 1.0f);
+        GuiDrawSprite(backdrop_);
+    }
     // The modal window goes last, over everything, even when hidden.
-    if (modal) modal->Draw();
+    modal->Draw();
 }
 
 void WindowManager::OnDeviceLost()
@@ -171,4 +231,26 @@ void WindowManager::OnDeviceReset()
         node->value->OnDeviceReset();
         for (Window* child = node->value->firstChild; child; child = child->nextSibling) child->OnDeviceReset();
     }
+}
+
+void WindowManager::Dump()
+{
+    Log("\n---------------------------------------------------------\n");
+    Log("\t\tWindowManager Dump:\n");
+    Log("---------------------------------------------------------\n");
+    int parents = 0, total = 0;
+    for (auto* node = windows.head; node; node = node->next) {
+        Window* window = node->value;
+        if (!window) continue;
+        ++parents;
+        ++total;
+        Log("%s\t%s\n", window->caption, TypeName(window).c_str());
+        for (Window* child = window->firstChild; child; child = child->nextSibling) {
+            ++total;
+            Log("\t%s\t%s\n", child->caption, TypeName(child).c_str());
+        }
+    }
+    Log("Parent count %d\n", parents);
+    Log("Total count %d\n", total);
+    Log("\n\n");
 }
