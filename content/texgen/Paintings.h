@@ -45,3 +45,19 @@ bool PaintMainLogo(Canvas& c);
 bool PaintBuildBack(Canvas& c);
 bool PaintCommandIcons(Canvas& c);
 bool PaintCursors(Canvas& c);
+
+// The GUI toolkit's frames, panels, faces and fills (GuiWidgets.cpp).
+bool PaintGuiBlack(Canvas& c);
+bool PaintGuiTransparent(Canvas& c);
+bool PaintGuiFrame(Canvas& c);
+bool PaintGuiCentre(Canvas& c);
+bool PaintGuiExtra(Canvas& c);
+bool PaintPanelBlue(Canvas& c);
+bool PaintSolidDarkGrey(Canvas& c);
+bool PaintFrameBlue(Canvas& c);
+bool PaintFrameBlack(Canvas& c);
+bool PaintButtonUnpressed(Canvas& c);
+bool PaintButtonPressed(Canvas& c);
+bool PaintButtonRed(Canvas& c);
+bool PaintHighlightBlue(Canvas& c);
+bool PaintProgressBar(Canvas& c);

@@ -69,6 +69,25 @@ const std::vector<TextureRecipe>& TextureRecipes()
         {"gui/commandicons.dds", 256, 128, Argb, NoMips, Picture, PaintCommandIcons},
         {"gui/game/buildback.dds", 512, 256, Argb, NoMips, Picture, PaintBuildBack},
         {"gui/icons/cursors.dds", 256, 256, Argb, NoMips, Picture, PaintCursors},
+        {"gui/main_logo.dds", 512, 128, Argb, NoMips, Picture, PaintMainLogo},
+
+        // The GUI toolkit: the modal backdrop, window frames ("frame.dds" and the numbered
+        // pieces of bordered windows), panels and their frames, button faces and highlights,
+        // the meters' fill. The meters' plain white is the engine's white.dds.
+        {"gui/black.dds", 8, 8, Argb, NoMips, Picture, PaintGuiBlack},
+        {"gui/transparent.dds", 8, 8, Argb, NoMips, Picture, PaintGuiTransparent},
+        {"gui/frame.dds", 64, 64, Argb, NoMips, Picture, PaintGuiFrame},
+        {"gui/8.dds", 64, 64, Argb, NoMips, Picture, PaintGuiCentre},
+        {"gui/9.dds", 32, 64, Argb, NoMips, Picture, PaintGuiExtra},
+        {"gui/panelblue.dds", 64, 64, Argb, NoMips, Picture, PaintPanelBlue},
+        {"gui/solid_darkgrey.dds", 64, 64, Argb, NoMips, Picture, PaintSolidDarkGrey},
+        {"gui/wframe_blue.dds", 64, 64, Argb, NoMips, Picture, PaintFrameBlue},
+        {"gui/wframe_black.dds", 64, 64, Argb, NoMips, Picture, PaintFrameBlack},
+        {"gui/button_unpressed.dds", 128, 64, Argb, NoMips, Picture, PaintButtonUnpressed},
+        {"gui/button_pressed.dds", 128, 64, Argb, NoMips, Picture, PaintButtonPressed},
+        {"gui/button_red.dds", 128, 64, Argb, NoMips, Picture, PaintButtonRed},
+        {"gui/highlight_blue.dds", 128, 64, Argb, NoMips, Picture, PaintHighlightBlue},
+        {"gui/icons/progress_bar.dds", 64, 16, Argb, NoMips, Picture, PaintProgressBar},
     };
     return table;
 }
