@@ -1,18 +1,24 @@
 #include "campaign/MissionScreen.h"
 
+#include "gui/Button.h"
+#include "gui/GuiDraw.h"
 #include "gui/Window.h"
 #include "gui/WindowManager.h"
+#include "host/InputEvents.h"
 #include "host/Log.h"
 #include "host/System.h"
 #include "mechanics/GameMechanics.h"
 #include "platform/ConfigFile.h"
 #include "platform/Files.h"
 #include "platform/MusicPlayer.h"
+#include "platform/SoundManager.h"
+#include "render/Draw2D.h"
 #include "render/Font.h"
 #include "render/GraphicsDevice.h"
 #include "render/Sprite.h"
 
 #include <cstdio>
+#include <vector>
 
 int FrontEndScreenState = 0;
 Window* MissionScreen::windows[2] = {nullptr, nullptr};
@@ -20,10 +26,47 @@ bool MissionScreen::catalogueRead = false;
 
 namespace {
 
-// The front end's background: the whole screen in a deep blue, darker toward the bottom.
+// The start screen's background: the whole screen in a deep blue, darker toward the bottom.
 Sprite* BackgroundTop = nullptr;
 Sprite* BackgroundBottom = nullptr;
 bool Built = false;
+// Every window the screen built, children before their parents, deleted at shutdown.
+std::vector<Window*> Owned;
+
+// The game's font slots the GUI writes in: the button font and the list font.
+constexpr int BUTTON_FONT_SLOT = 0;
+constexpr int LIST_FONT_SLOT = 3;
+
+void PlayGuiSound(const char* name)
+{
+    if (SoundMgr) SoundMgr->PlaySound(name);
+}
+
+template <class W> W* Keep(W* window)
+{
+    Owned.push_back(window);
+    return window;
+}
+
+// The pages behind these buttons (intro and new profile, galaxy and shop, load screen,
+// profiles, options) come with the campaign: until then the click is refused.
+int RefusedButton(void*, Button*)
+{
+    PlayGuiSound("bad");
+    return 1;
+}
+
+int ExitButton(void*, Button*)
+{
+    MissionScreen::OnQuit();
+    return 1;
+}
+
+int BackButton(void*, Button*)
+{
+    MissionScreen::OnBack(0, 0);
+    return 1;
+}
 
 }  // namespace
 
@@ -47,13 +90,76 @@ void MissionScreen::Init()
 {
     if (Built) return;
     Built = true;
-    MusicPlayer::LoadScript();
-    const char* captions[2] = {"MainMenu", "MissionPanel"};
-    for (int i = 0; i < 2; ++i) {
-        windows[i] = new Window();
-        CopyText(windows[i]->caption, sizeof windows[i]->caption, captions[i]);
-        if (WindowMgr) WindowMgr->AddWindow(windows[i]);
+    if (TheGame) {
+        if (!GuiDefaultFont) GuiDefaultFont = TheGame->fonts[BUTTON_FONT_SLOT];
+        if (!GuiListFont) GuiListFont = TheGame->fonts[LIST_FONT_SLOT];
     }
+    windows[0] = windows[1] = nullptr;
+    BuildMainMenu();
+    BuildBackButton();
+    MusicPlayer::LoadScript();
+    for (Window* window : windows)
+        if (window) window->SetVisible(false);
+    if (WindowMgr) WindowMgr->ShowById(MAIN_MENU_ID);
+    FrontEndScreenState = 0;
+}
+
+void MissionScreen::BuildMainMenu()
+{
+    const int w = ScreenWidth();
+    Window* menu = Keep(new Window());
+    CopyText(menu->caption, sizeof menu->caption, "MainMenu");
+    menu->id = MAIN_MENU_ID;
+    menu->flags |= WINDOW_FRAMELESS;
+    if (WindowMgr) WindowMgr->AddWindow(menu);
+    windows[0] = menu;
+
+    // The menu lies at the screen's corner, so its children's places are screen places.
+    const int frameW = UnitH(294), frameH = UnitH(326), inset = UnitH(10);
+    const int frameX = (w - frameW) / 2, frameY = UnitH(194);
+    menu->AddChild(Keep(new Window(frameX, frameY, frameW, frameH, "wframe_blue.dds")));
+    menu->AddChild(
+        Keep(new Window(frameX + inset, frameY + inset, frameW - 2 * inset, frameH - 2 * inset, "wframe_black.dds")));
+
+    const int buttonW = ScreenHeight() / 3;
+    const int buttonX = (w - buttonW) / 2;
+    Button* logo = Keep(new Button(nullptr, nullptr, buttonX, UnitH(32), buttonW, UnitH(64), 0, nullptr,
+                                   "data/gui/main_logo.dds", "data/gui/main_logo.dds", nullptr, 0, 0, 0));
+    CopyText(logo->caption, sizeof logo->caption, "Logo");
+    menu->AddChild(logo);
+
+    // The menu's words in the light steel blue of the frames' accent.
+    if (GuiDefaultFont) GuiDefaultFont->SetColor(0.6f, 0.78f, 1.0f, 1.0f);
+    struct Entry {
+        const char* text;
+        ButtonCallback click;
+    } const entries[] = {
+        {"New Game", RefusedButton}, {"Continue Game", RefusedButton}, {"Load Game", RefusedButton},
+        {"Profiles", RefusedButton}, {"Options", RefusedButton},       {"Exit", ExitButton},
+    };
+    int y = UnitH(219);
+    for (const Entry& entry : entries) {
+        Button* button = Keep(new Button(nullptr, entry.click, buttonX, y, buttonW, UnitH(40), 0, nullptr,
+                                         "data/gui/transparent.dds", "data/gui/transparent.dds", nullptr, 0, 0, 0));
+        button->SetImage("data/gui/highlight_blue.dds", 0);
+        button->SetText(entry.text);
+        menu->AddChild(button);
+        y += UnitH(40) + UnitH(7);
+    }
+    menu->FitToChildren(1, 1, 0, 0);
+}
+
+void MissionScreen::BuildBackButton()
+{
+    const int h = ScreenHeight();
+    const int bw = UnitH(120), bh = UnitH(40), margin = UnitH(20);
+    Button* back = Keep(new Button(nullptr, BackButton, margin, h - margin - bh, bw, bh, 0, nullptr,
+                                   "data/gui/button_red.dds", "data/gui/button_red.dds", nullptr, 0, 0, 0));
+    CopyText(back->caption, sizeof back->caption, "back");
+    back->SetText("back");
+    back->id = BACK_BUTTON_ID;
+    if (WindowMgr) WindowMgr->AddWindow(back);
+    windows[1] = back;
 }
 
 void MissionScreen::Release()
@@ -61,16 +167,33 @@ void MissionScreen::Release()
     delete BackgroundTop;
     delete BackgroundBottom;
     BackgroundTop = BackgroundBottom = nullptr;
-    for (Window*& window : windows) {
-        delete window;
-        window = nullptr;
-    }
+    for (Window* window : Owned) delete window;
+    Owned.clear();
+    windows[0] = windows[1] = nullptr;
+    // The fonts were the game's.
+    GuiDefaultFont = nullptr;
+    GuiListFont = nullptr;
     Built = false;
 }
 
-void MissionScreen::FrameHook() {}
+void MissionScreen::FrameHook()
+{
+    if (FrontEndScreenState >= 15) FrontEndScreenState = 0;
+}
 
-void MissionScreen::OnBack(int, int) {}
+void MissionScreen::OnBack(int, int)
+{
+    // The new-profile page keeps the player until a profile exists.
+    if (FrontEndScreenState == 9) return;
+    ReturnToMainMenu();
+    PlayGuiSound("blip");
+}
+
+void MissionScreen::OnQuit()
+{
+    PlayGuiSound("blip");
+    InputEvents.PostQuitMessage(0);
+}
 
 void MissionScreen::StartMission(int, int)
 {
@@ -79,11 +202,21 @@ void MissionScreen::StartMission(int, int)
     TheGame->state = GAME_STATE_LOAD_PENDING;
 }
 
+void ReturnToMainMenu()
+{
+    for (Window* window : MissionScreen::windows)
+        if (window) window->SetVisible(false);
+    if (WindowMgr) WindowMgr->ShowById(MAIN_MENU_ID);
+    FrontEndScreenState = 0;
+    if (TheGame) TheGame->state = GAME_STATE_FRONT_END;
+}
+
 void RenderByScreenState()
 {
     if (!Config) return;
+    if (FrontEndScreenState >= 15) FrontEndScreenState = 0;
     int w = Config->width, h = Config->height;
-    // The screen is drawn flat over the whole window.
+    // The screen is drawn flat over the whole window, the windows over it.
     if (Graphics) Graphics->Begin2D();
     if (!BackgroundTop) {
         BackgroundTop = CreateSprite(0, 0, w, h / 2, "data/textures/white.dds", 0xFF14243C, 0, 0, 1, 1, false);
@@ -91,13 +224,7 @@ void RenderByScreenState()
     }
     if (BackgroundTop) BackgroundTop->Draw();
     if (BackgroundBottom) BackgroundBottom->Draw();
-    Font* title = TheGame ? TheGame->logoFont : nullptr;
-    if (title && title->loaded) {
-        TextSize size = {};
-        title->GetTextExtent(Config->game, &size);
-        title->SetColor(0.85f, 0.9f, 1.0f, 1.0f);
-        title->DrawText((float)((w - (int)size.cx) / 2), (float)(h / 4), Config->game);
-    }
+    if (WindowMgr) WindowMgr->Draw();
 }
 
 void StartNewGameIntro(int, int)

@@ -1,37 +1,50 @@
 #pragma once
-// The mission screen, which is also the main menu. So far it is the front end's frame: it
-// reads the mission catalogue's place, builds the screen's first two windows (enabled once a
-// profile is chosen), loads the music script, draws a plain background with the game's title,
-// and starts a mission by moving the game to the load-pending state. The menus, the galaxy
-// map and the mission records come with the campaign.
+// The mission screen, which is also the main menu. So far it is the front end's start screen:
+// it reads the mission catalogue's place, builds the main menu and its back button out of GUI
+// windows, loads the music script, draws the start screen with the windows over it, and starts
+// a mission by moving the game to the load-pending state. The galaxy map, the profile, load and
+// options screens and the mission records come with the campaign; until they exist the menu
+// refuses their buttons with the "bad" sound.
 class Window;
 
 class MissionScreen {
 public:
     // Reads the mission catalogue; a missing catalogue is logged and the game goes on.
     static bool LoadMissions(const char* path);
-    // Builds the screen and its windows (once).
+    // Builds the screen and its windows (once), hides them and shows the main menu.
     static void Init();
-    // Releases what the screen drew with (shutdown, before the device goes).
+    // Deletes the windows and what the screen drew with (shutdown, before the device goes).
     static void Release();
+    // The main menu (window 1001): two framed panels, the logo and six text buttons.
+    static void BuildMainMenu();
+    // The "back" button (window 1002) that leads from the other pages to the main menu.
+    static void BuildBackButton();
     // The front end's per-pass update.
     static void FrameHook();
-    // Escape in the front end with no modal window open: back out of the current menu.
+    // The back button and Escape in the front end with no modal window open: back out of the
+    // current page to the main menu.
     static void OnBack(int, int);
+    // "Exit": the program ends.
+    static void OnQuit();
     // Requests a mission (game state 2). Index -1 takes the current one.
     static void StartMission(int index, int flag);
 
-    // The first two windows of the screen: the main menu's and the mission panel's. Null
-    // until Init.
+    // The main menu's window and the back button. Null until Init.
     static Window* windows[2];
     static bool catalogueRead;
 };
 
+// Fixed window ids of the front end.
+constexpr int MAIN_MENU_ID = 1001;
+constexpr int BACK_BUTTON_ID = 1002;
+
 // The front-end screen being shown: 0 in a mission (and at the end of the intro), 14 after
-// start-up.
+// start-up; both show the start screen with the main menu.
 extern int FrontEndScreenState;
 
-// Draws the current front-end screen (game state 1).
+// Draws the current front-end screen (game state 1): the start screen and the GUI's windows.
 void RenderByScreenState();
+// Hides the front end's pages, shows the main menu and returns to the front-end game state.
+void ReturnToMainMenu();
 // Starts the new-game intro story; called when a finished slideshow was a new game's.
 void StartNewGameIntro(int flag, int extra);
