@@ -1,0 +1,264 @@
+// The front end's first screen made of GUI windows: every picture the toolkit and the menu draw
+// is one the game ships; the menu answers the mouse; and drawn on the real device with the
+// shipped pictures, it shows its frames, words and highlight, read back from the screen.
+#include "campaign/MissionScreen.h"
+#include "gui/Button.h"
+#include "gui/GuiMeter.h"
+#include "gui/Label.h"
+#include "gui/Window.h"
+#include "host/GfxWindow.h"
+#include "host/InputEvents.h"
+#include "mechanics/GameMechanics.h"
+#include "platform/ConfigFile.h"
+#include "render/Draw2D.h"
+#include "render/FontCache.h"
+#include "render/GraphicsDevice.h"
+#include "render/TextureManager.h"
+#include "tests/gui/GuiTestSupport.h"
+#include "tests/support/GfxFixture.h"
+#include "tests/support/TestSupport.h"
+
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+
+namespace {
+
+bool QuitPosted()
+{
+    HostMessage message;
+    bool quit = false;
+    while (InputEvents.PeekMessage(&message))
+        if (message.message == (unsigned)WM_QUIT) quit = true;
+    return quit;
+}
+
+// The menu's buttons by their text.
+std::map<std::string, Button*> MenuButtons()
+{
+    std::map<std::string, Button*> buttons;
+    for (Window* child = MissionScreen::windows[0]->firstChild; child; child = child->nextSibling) {
+        Button* button = dynamic_cast<Button*>(child);
+        if (button && button->hasText) buttons[button->text] = button;
+    }
+    return buttons;
+}
+
+int CentreX(const Window* w) { return w->x + w->width / 2; }
+int CentreY(const Window* w) { return w->y + w->height / 2; }
+
+}  // namespace
+
+TEST_F(GuiTest, EveryPictureTheToolkitAndTheMenuDrawIsShipped)
+{
+    const std::map<std::string, std::string> shipped = ShippedTextureFiles();
+
+    MissionScreen::BuildMainMenu();
+    MissionScreen::BuildBackButton();
+    Window framed(10, 10, 200, 100, 8, nullptr, WINDOW_BORDERED | WINDOW_EXTRA_PIECE);
+    Window blue(10, 10, 200, 100, "wframe_blue.dds"), black(10, 10, 200, 100, "wframe_black.dds");
+    Button button(nullptr, nullptr, 300, 10, 100, 30, 0, nullptr, nullptr, nullptr, nullptr, 0, 0, 0);
+    GuiMeter meter, whole("", 0xFFFFFFFF, 0xFF000000, 0, 0, 50, 10, true, nullptr, false);
+    for (Window* w : {&framed, &blue, &black, (Window*)&button, (Window*)&meter, (Window*)&whole}) manager.AddWindow(w);
+
+    // Pressed and hovered, so that every face and highlight is drawn once.
+    std::set<std::string> drawn;
+    for (int pass = 0; pass < 3; ++pass) {
+        Button* exit = MenuButtons()["Exit"];
+        if (pass == 1) Pass(CentreX(exit), CentreY(exit));
+        if (pass == 2) {
+            button.pressed = true;
+            manager.modal = MissionScreen::windows[1];
+            MissionScreen::windows[1]->SetVisible(true);
+        }
+        painter.Clear();
+        manager.Draw();
+        for (const DrawnQuad& quad : painter.quads) drawn.insert(quad.texture);
+    }
+    manager.modal = nullptr;
+
+    for (const std::string& path : drawn) {
+        std::string file = TextureFile(path);
+        auto found = shipped.find(file);
+        ASSERT_NE(found, shipped.end()) << path << " is drawn but not made by the texture generator";
+        std::string folder = found->second.substr(0, found->second.find('/'));
+        EXPECT_TRUE(folder == "gui" || file == "white.dds") << path << " comes from " << found->second;
+    }
+    for (const char* name : {"black.dds", "frame.dds", "8.dds", "9.dds", "panelblue.dds", "solid_darkgrey.dds",
+                             "wframe_blue.dds", "wframe_black.dds", "button_pressed.dds", "button_unpressed.dds",
+                             "progress_bar.dds", "main_logo.dds", "transparent.dds", "highlight_blue.dds",
+                             "button_red.dds"}) {
+        bool seen = false;
+        for (const std::string& path : drawn) seen = seen || TextureFile(path) == name;
+        EXPECT_TRUE(seen) << name << " was never drawn";
+    }
+    MissionScreen::Release();
+}
+
+TEST_F(GuiTest, TheMainMenuAnswersTheMouse)
+{
+    GameMechanics game;
+    GameMechanics* savedGame = TheGame;
+    TheGame = &game;
+    game.state = GAME_STATE_FRONT_END;
+    MissionScreen::Init();
+    Window* menu = MissionScreen::windows[0];
+    Window* back = MissionScreen::windows[1];
+    ASSERT_TRUE(menu && back);
+    EXPECT_EQ(menu->id, MAIN_MENU_ID);
+    EXPECT_TRUE(menu->IsVisible());
+    EXPECT_FALSE(back->IsVisible());
+    std::map<std::string, Button*> buttons = MenuButtons();
+    for (const char* text : {"New Game", "Continue Game", "Load Game", "Profiles", "Options", "Exit"})
+        ASSERT_TRUE(buttons.count(text)) << text;
+
+    // The six buttons stand centred one under the other, H/3 wide.
+    int y = UnitH(219);
+    for (const char* text : {"New Game", "Continue Game", "Load Game", "Profiles", "Options", "Exit"}) {
+        Button* b = buttons[text];
+        EXPECT_EQ(b->y, y) << text;
+        EXPECT_EQ(b->width, 768 / 3);
+        EXPECT_EQ(b->x, (1024 - 256) / 2);
+        y += UnitH(40) + UnitH(7);
+    }
+
+    // The pointer lights a button up.
+    Button* load = buttons["Load Game"];
+    Pass(CentreX(load), CentreY(load));
+    painter.Clear();
+    manager.Draw();
+    EXPECT_EQ(painter.TimesDrawn(load->hoverImage), 1);
+    EXPECT_EQ(painter.TimesDrawn(buttons["Exit"]->hoverImage), 0);
+
+    // A page that does not exist yet is refused: the menu stays, nothing ends.
+    QuitPosted();
+    Click(CentreX(load), CentreY(load));
+    EXPECT_EQ(mouse.event[0], 0) << "the menu took the click";
+    EXPECT_TRUE(menu->IsVisible());
+    EXPECT_FALSE(QuitPosted());
+
+    // Back from another page: the menu again.
+    menu->SetVisible(false);
+    back->SetVisible(true);
+    FrontEndScreenState = 4;
+    Click(CentreX(back), CentreY(back));
+    EXPECT_TRUE(menu->IsVisible());
+    EXPECT_FALSE(back->IsVisible());
+    EXPECT_EQ(FrontEndScreenState, 0);
+
+    Button* exit = buttons["Exit"];
+    Click(CentreX(exit), CentreY(exit));
+    EXPECT_TRUE(QuitPosted());
+
+    MissionScreen::Release();
+    TheGame = savedGame;
+}
+
+namespace {
+
+// The menu on the device of a window of its own, with the shipped packages and fonts.
+class FrontEndOnScreen : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        savedConfig_ = Config;
+        Config = &config_;
+        config_.width = kWidth;
+        config_.height = kHeight;
+        config_.antiAliasing = false;
+        config_.vsync = false;
+        config_.messageBoxErrors = false;
+        config_.useLowResTextures = false;
+        if (!window_.Create("Veldmark", kWidth, kHeight, false)) GTEST_SKIP() << "no display";
+        Graphics = new GraphicsDevice();
+        if (!Graphics->InitGraphics(&window_, false, kWidth, kHeight)) GTEST_SKIP() << "no graphics device";
+        Fonts = new FontCache();
+        Textures = new TextureManager();
+        font_.Load("Arial Bold", 12, 0);
+        GuiDefaultFont = GuiListFont = &font_;
+        WindowMgr = &manager_;
+        Input.mouse = &mouse_;
+        mouse_.cursorX = mouse_.cursorY = 0;
+        MissionScreen::BuildMainMenu();
+    }
+    void TearDown() override
+    {
+        MissionScreen::Release();
+        Input.mouse = nullptr;
+        WindowMgr = nullptr;
+        delete Fonts;
+        Fonts = nullptr;
+        delete Textures;
+        Textures = nullptr;
+        delete Graphics;
+        Graphics = nullptr;
+        window_.Destroy();
+        Config = savedConfig_;
+    }
+    Pixels DrawMenu()
+    {
+        Graphics->Clear(7, 0.0f, 0.0f, 0.0f, 1.0f);
+        Graphics->BeginScene();
+        Graphics->Begin2D();
+        manager_.Draw();
+        Graphics->End2D();
+        Pixels shot = ReadBackBuffer(Graphics->device);
+        Graphics->Present();
+        return shot;
+    }
+
+    static constexpr int kWidth = 1024, kHeight = 768;
+    ConfigFile config_{nullptr};
+    ConfigFile* savedConfig_ = nullptr;
+    GfxWindow window_;
+    Font font_{"gui"};
+    WindowManager manager_;
+    MouseDevice mouse_;
+};
+
+}  // namespace
+
+TEST_F(FrontEndOnScreen, TheMenuShowsItsFramesWordsAndHighlight)
+{
+    Pixels shot = DrawMenu();
+    ASSERT_EQ(shot.width, kWidth);
+    const std::string folder = MakeTempFolder("front-end-screen");
+    SavePixels(shot, folder + "/menu.png");
+    SCOPED_TRACE("pictures in " + folder);
+
+    // At 1024 x 768 the blue frame spans x 365..659 and y 194..520, the black one 10 inside.
+    auto blueish = [](uint32_t c) { return Blue(c) > Red(c) + 20 && Blue(c) > 40; };
+    EXPECT_TRUE(blueish(shot.At(368, 360))) << std::hex << shot.At(368, 360) << " the blue frame";
+    EXPECT_TRUE(blueish(shot.At(390, 360))) << std::hex << shot.At(390, 360) << " the panel's blue ground";
+    EXPECT_EQ(shot.At(200, 360) & 0xFFFFFF, 0u) << "nothing beside the menu";
+
+    // The logo's letters are bright; the words are the menu's light blue.
+    int bright = 0;
+    for (int y = 32; y < 96; ++y)
+        for (int x = 384; x < 640; ++x) bright += Red(shot.At(x, y)) > 200 && Green(shot.At(x, y)) > 200;
+    EXPECT_GT(bright, 300) << "the logo";
+    int left, top, right, bottom;
+    ASSERT_TRUE(shot.LitBox(&left, &top, &right, &bottom, 150, 400, 219, 624, 259)) << "the words of New Game";
+    EXPECT_NEAR((left + right) / 2, 512, 4) << "centred";
+    EXPECT_LT(Red(shot.At((left + right) / 2, (top + bottom) / 2)), 170);
+
+    // The pointer over Exit lights its row up.
+    Button* exit = MenuButtons()["Exit"];
+    const int rowY = CentreY(exit), edgeX = exit->x + 3;
+    uint32_t before = shot.At(edgeX, rowY);
+    mouse_.cursorX = CentreX(exit);
+    mouse_.cursorY = rowY;
+    Pixels lit = DrawMenu();
+    SavePixels(lit, folder + "/hover.png");
+    uint32_t after = lit.At(edgeX, rowY);
+    EXPECT_GT(Blue(after), Blue(before) + 40) << std::hex << before << " -> " << after;
+
+    // A modal window darkens everything under it.
+    Window dialog(0, 0, 10, 10, 0, nullptr, WINDOW_FRAMELESS);
+    manager_.modal = &dialog;
+    Pixels dark = DrawMenu();
+    manager_.modal = nullptr;
+    SavePixels(dark, folder + "/modal.png");
+    EXPECT_LT(Blue(dark.At(390, 360)), Blue(shot.At(390, 360)) / 2 + 2);
+}
