@@ -198,6 +198,9 @@ void MissionScreen::OnQuit()
 void MissionScreen::StartMission(int, int)
 {
     if (!TheGame) return;
+    // The menu must not take clicks meant for the level.
+    for (Window* window : windows)
+        if (window) window->SetVisible(false);
     FrontEndScreenState = 0;
     TheGame->state = GAME_STATE_LOAD_PENDING;
 }

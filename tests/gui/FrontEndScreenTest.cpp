@@ -147,7 +147,16 @@ TEST_F(GuiTest, TheMainMenuAnswersTheMouse)
     EXPECT_FALSE(back->IsVisible());
     EXPECT_EQ(FrontEndScreenState, 0);
 
+    // A mission takes the screen: the menu leaves the clicks to the level.
     Button* exit = buttons["Exit"];
+    MissionScreen::StartMission(-1, 0);
+    EXPECT_EQ(game.state, GAME_STATE_LOAD_PENDING);
+    Click(CentreX(exit), CentreY(exit));
+    EXPECT_EQ(mouse.event[0], 2);
+    EXPECT_FALSE(QuitPosted());
+    ReturnToMainMenu();
+    EXPECT_EQ(game.state, GAME_STATE_FRONT_END);
+
     Click(CentreX(exit), CentreY(exit));
     EXPECT_TRUE(QuitPosted());
 
