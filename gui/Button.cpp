@@ -8,6 +8,7 @@
 #include "render/Font.h"
 #include "render/Sprite.h"
 
+#include <cstdio>
 #include <utility>
 
 namespace {

@@ -6,7 +6,6 @@
 #include "render/Draw2D.h"
 #include "render/Sprite.h"
 
-#include <cstdio>
 #include <string>
 
 namespace {
