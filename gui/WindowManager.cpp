@@ -5,7 +5,7 @@
 #include "gui/Window.h"
 #include "host/Log.h"
 #include "platform/InputState.h"
-#include "platform/MainLoop.h"
+#include "mechanics/Game.h"
 #include "render/Draw2D.h"
 #include "render/Sprite.h"
 

@@ -2,7 +2,7 @@
 // meters (fill, text, marker, cropped and shimmering fills).
 #include "gui/GuiMeter.h"
 #include "gui/Label.h"
-#include "platform/MainLoop.h"
+#include "mechanics/Game.h"
 #include "platform/StringTable.h"
 #include "platform/Timer.h"
 #include "render/Draw2D.h"
