@@ -47,6 +47,26 @@ bool IsAbsolutePath(const char* path)
     return path && path[0] == '/';
 }
 
+std::string GetProgramFolder()
+{
+    char* base = SDL_GetBasePath();
+    if (!base) return "";
+    std::string folder = base;
+    SDL_free(base);
+    return folder;
+}
+
+std::string GetWorkingFolder()
+{
+    char buffer[4096];
+    return getcwd(buffer, sizeof buffer) ? buffer : "";
+}
+
+bool SetWorkingFolder(const char* path)
+{
+    return path && path[0] && chdir(path) == 0;
+}
+
 int GetFileStatus(const char* path, FileStatus& out)
 {
     if (!path) return EINVAL;

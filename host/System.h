@@ -16,6 +16,13 @@ bool GetLocalAppDataFolder(char* out, size_t size);
 bool CreateFolder(const char* path);
 bool IsAbsolutePath(const char* path);
 
+// The folder that holds the running program, ending in a separator; empty when unknown.
+std::string GetProgramFolder();
+// The process's working folder (empty when unknown), and entering another one (false when it
+// cannot be entered).
+std::string GetWorkingFolder();
+bool SetWorkingFolder(const char* path);
+
 struct FileStatus {
     int64_t size = 0;
     time_t modified = 0;

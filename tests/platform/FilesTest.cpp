@@ -37,20 +37,6 @@ std::string ReadScript(const std::string& text)
     return result;
 }
 
-// Changes the working folder for one test and back.
-struct WorkingFolder {
-    char saved[1024];
-    explicit WorkingFolder(const std::string& folder)
-    {
-        if (!getcwd(saved, sizeof saved)) saved[0] = 0;
-        EXPECT_EQ(chdir(folder.c_str()), 0);
-    }
-    ~WorkingFolder()
-    {
-        if (saved[0] && chdir(saved) != 0) ADD_FAILURE() << "cannot return to " << saved;
-    }
-};
-
 }  // namespace
 
 TEST(ScriptReader, TokenRules)

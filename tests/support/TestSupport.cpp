@@ -2,6 +2,8 @@
 
 #include "host/System.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -47,4 +49,14 @@ std::vector<std::string> SourceFiles(const std::vector<std::string>& folders)
         }
     }
     return files;
+}
+
+WorkingFolder::WorkingFolder(const std::string& folder) : saved(GetWorkingFolder())
+{
+    EXPECT_TRUE(SetWorkingFolder(folder.c_str())) << folder;
+}
+
+WorkingFolder::~WorkingFolder()
+{
+    if (!saved.empty() && !SetWorkingFolder(saved.c_str())) ADD_FAILURE() << "cannot return to " << saved;
 }
