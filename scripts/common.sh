@@ -37,7 +37,8 @@ build() {
   cmake --build "$ROOT/$dir" -j "$JOBS" "${t[@]}"
 }
 
-# The optimised build: the game and the data packages made by our content tools.
+# The optimised build: the game and its data folder (build/play/data: the hand-written data
+# with the packages and music made by our content tools), where the game looks for it.
 build_play() {
   build build/play -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELDMARK_SANITIZE=OFF -DVELDMARK_TESTS=OFF -- veldmark data
 }

@@ -1,12 +1,10 @@
-// meshgen MESH_FOLDER ANIM_FOLDER FILE...
-//
-// Writes every mesh of the catalogue into MESH_FOLDER and every animation into ANIM_FOLDER. The
-// build names the files it expects after the folders; the run fails when the catalogue and that
-// list disagree, so a model added on one side only is caught at once.
+// meshgen <output folder>: writes every mesh of the catalogue into <output folder>/mesh and
+// every animation into <output folder>/anims.
+// meshgen --list: the files that run makes, relative to the output folder, one a line.
 #include "content/meshgen/Catalogue.h"
+#include "host/System.h"
 
 #include <cstdio>
-#include <set>
 #include <string>
 
 namespace {
@@ -21,42 +19,33 @@ bool WriteFile(const std::string& path, const std::string& text)
     return ok && rename(temporary.c_str(), path.c_str()) == 0;
 }
 
+struct Output {
+    const char* folder;
+    std::vector<GeneratedFile> files;
+};
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc < 3) {
-        fprintf(stderr, "usage: meshgen MESH_FOLDER ANIM_FOLDER [EXPECTED_FILE...]\n");
+    std::string first = argc == 2 ? argv[1] : "";
+    if (first.empty() || (first[0] == '-' && first != "--list")) {
+        fprintf(stderr, "usage: meshgen <output folder> | meshgen --list\n");
         return 2;
     }
-    std::set<std::string> expected;
-    for (int i = 3; i < argc; ++i) expected.insert(argv[i]);
-
-    std::set<std::string> made;
+    const Output outputs[] = {{"mesh", GenerateMeshFiles()}, {"anims", GenerateAnimationFiles()}};
     bool ok = true;
-    auto write = [&](const std::string& folder, const std::vector<GeneratedFile>& files) {
-        for (const GeneratedFile& file : files) {
-            made.insert(file.fileName);
-            if (!WriteFile(folder + "/" + file.fileName, file.text)) {
+    for (const Output& output : outputs) {
+        std::string folder = first + "/" + output.folder;
+        if (first != "--list" && !CreateFolder(folder.c_str())) ok = false;
+        for (const GeneratedFile& file : output.files) {
+            if (first == "--list") {
+                printf("%s/%s\n", output.folder, file.fileName.c_str());
+            } else if (!WriteFile(folder + "/" + file.fileName, file.text)) {
                 fprintf(stderr, "meshgen: cannot write %s/%s\n", folder.c_str(), file.fileName.c_str());
                 ok = false;
             }
         }
-    };
-    write(argv[1], GenerateMeshFiles());
-    write(argv[2], GenerateAnimationFiles());
-
-    if (argc > 3) {
-        for (const std::string& name : made)
-            if (!expected.count(name)) {
-                fprintf(stderr, "meshgen: %s is made but not listed in content/meshgen/CMakeLists.txt\n", name.c_str());
-                ok = false;
-            }
-        for (const std::string& name : expected)
-            if (!made.count(name)) {
-                fprintf(stderr, "meshgen: %s is listed but not in the catalogue\n", name.c_str());
-                ok = false;
-            }
     }
     return ok ? 0 : 1;
 }

@@ -1,14 +1,19 @@
-// musicgen <track> <output.ogg>: composes one of the game's music tracks from its style
-// (tempo, key, chord progression, which instruments play) and writes it as Ogg Vorbis. Every
+// musicgen <output folder>: composes the game's music tracks, each from its style (tempo, key,
+// chord progression, which instruments play), and writes them as Ogg Vorbis ("<track>.ogg").
+// musicgen --list: the files that run makes, one a line. Every
 // track is one seamless loop: notes and echoes that run past the end carry on at the start,
 // so a player looping the file hears no seam. The same program always writes the same bytes.
 #include "content/sfx/Synth.h"
 #include "host/AudioOgg.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
+#include <string>
+#include <thread>
 #include <vector>
 
 using namespace synth;
@@ -417,18 +422,32 @@ bool Compose(const Style& style, const char* path)
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        fprintf(stderr, "usage: musicgen <track> <output.ogg>\n");
+    if (argc != 2 || (argv[1][0] == '-' && strcmp(argv[1], "--list") != 0)) {
+        fprintf(stderr, "usage: musicgen <output folder> | musicgen --list\n");
         return 2;
     }
-    for (const Style& style : Styles) {
-        if (strcmp(style.name, argv[1]) != 0) continue;
-        if (!Compose(style, argv[2])) {
-            fprintf(stderr, "musicgen: cannot write %s\n", argv[2]);
-            return 1;
-        }
+    if (strcmp(argv[1], "--list") == 0) {
+        for (const Style& style : Styles) printf("%s.ogg\n", style.name);
         return 0;
     }
-    fprintf(stderr, "musicgen: no track called %s\n", argv[1]);
-    return 2;
+    // Tracks are independent: compose them side by side.
+    const size_t count = sizeof Styles / sizeof Styles[0];
+    std::vector<char> written(count, 0);
+    std::atomic<size_t> next{0};
+    auto work = [&]() {
+        for (size_t i = next++; i < count; i = next++)
+            written[i] = Compose(Styles[i], (std::string(argv[1]) + "/" + Styles[i].name + ".ogg").c_str());
+    };
+    unsigned threads = std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
+    std::vector<std::thread> pool;
+    for (unsigned t = 1; t < threads; t++) pool.emplace_back(work);
+    work();
+    for (std::thread& t : pool) t.join();
+    bool ok = true;
+    for (size_t i = 0; i < count; ++i) {
+        if (written[i]) continue;
+        fprintf(stderr, "musicgen: cannot write %s/%s.ogg\n", argv[1], Styles[i].name);
+        ok = false;
+    }
+    return ok ? 0 : 1;
 }

@@ -1,6 +1,7 @@
 // sfxgen <output folder>: synthesises the game's sound effects and writes each as a mono
 // 16-bit RIFF WAVE file named after the sound ("blip.wav", ...). The same program always
 // writes the same bytes.
+// sfxgen --list: the files that run makes, one a line.
 #include "content/sfx/Synth.h"
 
 #include <cmath>
@@ -253,11 +254,16 @@ std::vector<unsigned char> WaveBytes(std::vector<float> samples)
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        fprintf(stderr, "usage: sfxgen <output folder>\n");
+    if (argc != 2 || (argv[1][0] == '-' && strcmp(argv[1], "--list") != 0)) {
+        fprintf(stderr, "usage: sfxgen <output folder> | sfxgen --list\n");
         return 2;
     }
+    bool list = strcmp(argv[1], "--list") == 0;
     for (const Effect& effect : Effects) {
+        if (list) {
+            printf("%s.wav\n", effect.name);
+            continue;
+        }
         std::vector<float> samples((size_t)(effect.seconds * Rate), 0.0f);
         effect.render(samples);
         std::vector<unsigned char> bytes = WaveBytes(samples);

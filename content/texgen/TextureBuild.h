@@ -24,9 +24,8 @@ bool BuildTexture(const TextureRecipe& recipe, std::vector<uint8_t>& dds, std::v
 // pictures.
 std::vector<std::string> OutputsOf(const TextureRecipe& recipe);
 
-// Writes every recipe's files below `outputFolder`. When `expected` is given (the build's
-// list of outputs), the table must make exactly those files: a texture added to one and not
-// the other is reported by name before anything is written. False with the problem in
-// `error`.
-bool GenerateTextures(const std::vector<TextureRecipe>& recipes, const std::string& outputFolder,
-                      const std::vector<std::string>* expected, std::string* error);
+// Every file the recipes make, in table order: what `texgen --list` prints.
+std::vector<std::string> OutputsOf(const std::vector<TextureRecipe>& recipes);
+
+// Writes every recipe's files below `outputFolder`. False with the problem in `error`.
+bool GenerateTextures(const std::vector<TextureRecipe>& recipes, const std::string& outputFolder, std::string* error);

@@ -1,6 +1,6 @@
-// texgen <output folder> [outputs...]: paints every texture of the game into DDS files below
-// the output folder. The build passes the list of files it expects, so a texture added to the
-// table but not to the build (or the other way round) fails at once, by name.
+// texgen <output folder>: paints every texture of the game into DDS files below the output
+// folder (textures/, textureslow/ and gui/).
+// texgen --list: the files that run makes, relative to the output folder, one a line.
 // texgen --preview <folder>: writes every texture as a PNG (top level, with alpha) to look at.
 #include "content/texgen/TextureBuild.h"
 #include "content/texgen/TextureTable.h"
@@ -8,19 +8,15 @@
 
 #include <cstdio>
 #include <string>
-#include <vector>
 
 int main(int argc, char** argv)
 {
-    if (argc < 2) {
-        fprintf(stderr, "usage: texgen <output folder> [expected outputs...]\n");
-        return 2;
+    std::string first = argc > 1 ? argv[1] : "";
+    if (first == "--list" && argc == 2) {
+        for (const std::string& output : OutputsOf(TextureRecipes())) printf("%s\n", output.c_str());
+        return 0;
     }
-    if (std::string(argv[1]) == "--preview") {
-        if (argc != 3) {
-            fprintf(stderr, "usage: texgen --preview <folder>\n");
-            return 2;
-        }
+    if (first == "--preview" && argc == 3) {
         bool ok = true;
         for (const TextureRecipe& recipe : TextureRecipes()) {
             Canvas canvas;
@@ -32,9 +28,12 @@ int main(int argc, char** argv)
         }
         return ok ? 0 : 1;
     }
-    std::vector<std::string> expected(argv + 2, argv + argc);
+    if (argc != 2 || first.empty() || first[0] == '-') {
+        fprintf(stderr, "usage: texgen <output folder> | texgen --list | texgen --preview <folder>\n");
+        return 2;
+    }
     std::string error;
-    if (!GenerateTextures(TextureRecipes(), argv[1], argc > 2 ? &expected : nullptr, &error)) {
+    if (!GenerateTextures(TextureRecipes(), first, &error)) {
         fprintf(stderr, "texgen: %s\n", error.c_str());
         return 1;
     }

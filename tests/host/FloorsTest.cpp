@@ -107,7 +107,7 @@ TEST(Floors, NoFileIncludesAFloorAboveItOrTheShell)
         SourceFiles({"host", "platform", "render", "terrain", "world", "mechanics", "levelgen", "gui", "interface",
                      "campaign", "tools", "app", "content", "tests"});
     for (const std::string& file : files) {
-        std::ifstream in(file);
+        std::ifstream in(SourcePath(file));
         std::string line;
         for (int number = 1; std::getline(in, line); ++number) {
             std::string header = IncludedHeader(line);
@@ -116,7 +116,7 @@ TEST(Floors, NoFileIncludesAFloorAboveItOrTheShell)
                 ADD_FAILURE() << file << ":" << number << " includes " << header << ": " << why;
         }
     }
-    EXPECT_GT(files.size(), 100u) << "run from the project root";
+    EXPECT_GT(files.size(), 100u) << "no sources below " << SourcePath("");
 }
 
 }  // namespace

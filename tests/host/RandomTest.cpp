@@ -82,7 +82,7 @@ TEST(Random, NoGameCodeCallsTheLibraryGenerator)
     int scanned = 0;
     for (const std::string& path : SourceFiles({"app", "host", "platform", "render", "terrain", "world", "mechanics",
                                                 "levelgen", "gui", "interface", "campaign", "tools", "content"})) {
-        std::string code = CodeOnly(ReadTextFile(path));
+        std::string code = CodeOnly(ReadTextFile(SourcePath(path)));
         for (size_t i = 0; i < code.size();) {
             if (!isWord(code[i])) {
                 ++i;
@@ -103,5 +103,5 @@ TEST(Random, NoGameCodeCallsTheLibraryGenerator)
         }
         ++scanned;
     }
-    EXPECT_GT(scanned, 0) << "run from the project root";
+    EXPECT_GT(scanned, 0) << "no sources below " << SourcePath("");
 }

@@ -7,6 +7,7 @@
 #include "host/System.h"
 #include "platform/PackageFile.h"
 #include "tests/support/Scoped.h"
+#include "tests/support/TestSupport.h"
 
 #include <cstring>
 
@@ -230,7 +231,7 @@ TEST_F(EffectManagerTest, EveryShippedEffectCompilesWithEverySetting)
     DirectorySearch search;
     std::string name;
     bool folder = false;
-    ASSERT_TRUE(search.Begin("content/shaders", "*.fx"));
+    ASSERT_TRUE(search.Begin(SourcePath("content/shaders").c_str(), "*.fx"));
     while (search.Next(name, folder))
         if (!folder && name.size() > 3 && name.compare(name.size() - 3, 3, ".fx") == 0) names.push_back(name);
     ASSERT_GE(names.size(), 7u);

@@ -22,7 +22,7 @@ GfxDevice* EffectTest::OpenDevice()
 
 std::string ShippedEffect(const char* name)
 {
-    return ReadTextFile(std::string("content/shaders/") + name);
+    return ReadTextFile(SourcePath("content/shaders/") + name);
 }
 
 void EffectTest::SetUp()
@@ -67,7 +67,7 @@ void EffectTest::UseShippedPackage(const std::map<std::string, std::string>& ext
     DirectorySearch search;
     std::string name;
     bool folder = false;
-    if (search.Begin("content/shaders", "*")) {
+    if (search.Begin(SourcePath("content/shaders").c_str(), "*")) {
         while (search.Next(name, folder))
             if (!folder && name[0] != '.') files[name] = ShippedEffect(name.c_str());
     }

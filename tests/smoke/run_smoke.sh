@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Starts the game on a virtual display of its own with a fresh user folder, watches it show
-# its two logo slides, skips to the front end with Escape, takes a screenshot with the
-# printscreen hotkey, closes the window as a player would and expects a clean exit.
+# Starts the game from a folder of its own (not the one holding its data) on a virtual display
+# of its own with a fresh user folder, watches it show its two logo slides, skips to the front
+# end with Escape, takes a screenshot with the printscreen hotkey, closes the window as a player
+# would and expects a clean exit.
 #   run_smoke.sh <veldmark> <close_window>
 set -uo pipefail
 GAME="$1"
@@ -13,7 +14,7 @@ if [ -z "${SMOKE_DISPLAY_READY:-}" ]; then
 fi
 
 WORK="$(mktemp -d)"
-export XDG_DATA_HOME="$WORK/data"
+export XDG_DATA_HOME="$WORK/user"
 mkdir -p "$XDG_DATA_HOME"
 export ALSOFT_DRIVERS=null MESA_SHADER_CACHE_DISABLE=true VELDMARK_NO_MESSAGEBOX=1
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}"
@@ -68,7 +69,9 @@ wait_for_width() {
   return 1
 }
 
-"$GAME" -windowed -1024 >"$OUT" 2>"$ERR" &
+# Started from a folder of its own, as a player starts it from anywhere: the game finds its data
+# next to its executable.
+(cd "$WORK" && exec "$GAME" -windowed -1024) >"$OUT" 2>"$ERR" &
 GAME_PID=$!
 
 WID=$(timeout 60 xdotool search --sync --name '^Veldmark$' | head -n 1)
@@ -116,6 +119,8 @@ sed -n 2p "$LOG" | grep -q "^LOG: " || fail "the log header has no time line"
 grep -q "^======== Orlendt Games - Veldmark ========$" "$LOG" || fail "the log has no banner"
 grep -q "InitDirect3D.*OK!\|^ OK!" "$LOG" || fail "the log does not show the graphics device starting"
 grep -q "InitDirectInput :  OK!" "$LOG" || fail "the log does not show the input devices starting"
+# Found its data from a folder that holds none: nothing it reads was missing.
+grep -i "ERROR.*open" "$LOG" && fail "the game did not find its data"
 [ -f "$XDG_DATA_HOME/Veldmark/hotkeys.cfg" ] || fail "the player's hotkeys.cfg was not written"
 grep -q "printscreen" "$XDG_DATA_HOME/Veldmark/hotkeys.cfg" || fail "the player's hotkeys.cfg lost the shipped bindings"
 

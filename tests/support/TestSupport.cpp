@@ -36,16 +36,23 @@ std::string ReadTextFile(const std::string& path)
     return ss.str();
 }
 
+std::string SourcePath(const std::string& relative)
+{
+    return std::string(VELDMARK_SOURCE_FOLDER) + "/" + relative;
+}
+
 std::vector<std::string> SourceFiles(const std::vector<std::string>& folders)
 {
     namespace fs = std::filesystem;
+    const fs::path root = SourcePath("");
     std::vector<std::string> files;
     for (const std::string& folder : folders) {
-        if (!fs::is_directory(folder)) continue;
-        for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        if (!fs::is_directory(root / folder)) continue;
+        for (const auto& entry : fs::recursive_directory_iterator(root / folder)) {
             if (!entry.is_regular_file()) continue;
             std::string ext = entry.path().extension().string();
-            if (ext == ".cpp" || ext == ".h" || ext == ".c" || ext == ".hpp") files.push_back(entry.path().generic_string());
+            if (ext == ".cpp" || ext == ".h" || ext == ".c" || ext == ".hpp")
+                files.push_back(entry.path().lexically_relative(root).generic_string());
         }
     }
     return files;

@@ -8,8 +8,12 @@ std::string MakeTempFolder(const char* name);
 // Writes a whole file (binary); false on failure.
 bool WriteTextFile(const std::string& path, const std::string& text);
 std::string ReadTextFile(const std::string& path);
-// The C and C++ sources and headers below the given folders of the project (run from the
-// project root), as paths with forward slashes; folders that do not exist are passed over.
+// A path below the project's source folder ("content/shaders" and the like). Tests run in the
+// build folder, where "data/" is the data this build assembled.
+std::string SourcePath(const std::string& relative);
+// The C and C++ sources and headers below the given folders of the project, as paths from the
+// project's source folder with forward slashes (open them with SourcePath); folders that do
+// not exist are passed over.
 std::vector<std::string> SourceFiles(const std::vector<std::string>& folders);
 
 // Enters a folder for the life of the object, then returns to the folder it was made in.
