@@ -1,8 +1,9 @@
 // A whole frame the way the game draws one: a lit, textured, fogged scene with a 2D overlay,
-// saved as a PNG screenshot and checked, then a forced device loss with the release, reset and
-// restore cycle, after which the same frame must come out again.
+// saved as a PNG screenshot and checked against its reference picture, then a forced device
+// loss with the release, reset and restore cycle, after which the same frame must come out again.
 #include "GfxTestSupport.h"
 
+#include "tests/support/ReferencePicture.h"
 #include "tests/support/TestSupport.h"
 #include "host/GfxImage.h"
 #include "host/ImageCodec.h"
@@ -186,6 +187,7 @@ TEST_F(GfxTest, DemoFrameScreenshotAndLostDeviceCycle)
     ASSERT_EQ(saved.width, kWidth);
     ASSERT_EQ(saved.height, kHeight);
     auto at = [&](uint32_t x, uint32_t y) { return ((const uint32_t*)saved.Level(0, 0))[y * kWidth + x]; };
+    EXPECT_TRUE(MatchesReference(ReadPicture(path), "demo_frame"));
 
     EXPECT_TRUE(ColorNear(at(20, 12), kHud, 0)) << "HUD block";
     EXPECT_TRUE(ColorNear(at(150, 5), kSky, 1)) << "sky";

@@ -1,5 +1,5 @@
 // Meshes on screen: a generated mesh read from its package covers the pixels its triangles
-// cover, each side of a model shows where the model has it, the lit effect shades faces by the
+// cover and looks as its reference picture shows, each side of a model shows where the model has it, the lit effect shades faces by the
 // sun while the fixed-function path shows the bare paint, every shipped mesh finds its textures
 // and effect, and sub-meshes outside the view are not sent.
 #include "content/meshgen/Catalogue.h"
@@ -15,6 +15,7 @@
 #include "render/TextureManager.h"
 #include "render/ViewFrustum.h"
 #include "tests/render/MeshDrawSupport.h"
+#include "tests/support/ReferencePicture.h"
 #include "tests/support/Scoped.h"
 
 #include <cstring>
@@ -40,10 +41,11 @@ TEST_F(MeshDrawTest, AGeneratedMeshCoversWhatItsTrianglesCover)
         const char* mesh;
         bool fixedFunction;
         Vec3 eye, target;
+        const char* reference;
     } cases[] = {
-        {"walker.txt", false, Vec3(2.5f, 1.8f, 3.5f), Vec3(0.0f, 1.0f, 0.0f)},
-        {"walker.txt", true, Vec3(-2.0f, 0.6f, -3.8f), Vec3(0.0f, 1.0f, 0.0f)},
-        {"hopper_full.txt", false, Vec3(0.5f, 1.0f, 1.0f), Vec3(0.0f, 0.15f, 0.0f)},
+        {"walker.txt", false, Vec3(2.5f, 1.8f, 3.5f), Vec3(0.0f, 1.0f, 0.0f), "mesh_walker_lit"},
+        {"walker.txt", true, Vec3(-2.0f, 0.6f, -3.8f), Vec3(0.0f, 1.0f, 0.0f), "mesh_walker_fixed_function"},
+        {"hopper_full.txt", false, Vec3(0.5f, 1.0f, 1.0f), Vec3(0.0f, 0.15f, 0.0f), "mesh_hopper_lit"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.mesh) + (c.fixedFunction ? " fixed function" : " effect"));
@@ -70,6 +72,8 @@ TEST_F(MeshDrawTest, AGeneratedMeshCoversWhatItsTrianglesCover)
         EXPECT_EQ(wrong, 0) << "of " << compared << " pixels";
         EXPECT_GT(inside, 100) << "the mesh fills a good part of the picture";
         EXPECT_GT(compared - inside, 400) << "and leaves background around it";
+        // And it is painted and shaded as it should be.
+        EXPECT_TRUE(MatchesReference(picture, c.reference));
     }
 }
 

@@ -1,11 +1,13 @@
 // The walker walking under the lit effect, as a unit walks in the game: four moments of its
-// stride drawn side by side into a picture (saved as a PNG; set VELDMARK_TEST_PICTURES to a
-// folder to keep it), the legs moving between them while the body stays, and the faces shaded.
+// stride drawn side by side into a picture (saved as a PNG and checked against its reference;
+// set VELDMARK_TEST_PICTURES to a folder to keep it), the legs moving between them while the
+// body stays, and the faces shaded.
 #include "host/ImageCodec.h"
 #include "platform/Timer.h"
 #include "render/IndexedMesh.h"
 #include "render/MeshLibrary.h"
 #include "tests/render/MeshDrawSupport.h"
+#include "tests/support/ReferencePicture.h"
 #include "tests/support/TestSupport.h"
 
 #include <algorithm>
@@ -57,6 +59,7 @@ TEST_F(MeshDrawTest, TheWalkerWalksUnderTheLitEffect)
     Image saved;
     ASSERT_TRUE(LoadImageFile(path.c_str(), saved));
     EXPECT_EQ(saved.width, (uint32_t)strip.width);
+    EXPECT_TRUE(MatchesReference(strip, "walker_walk"));
 
     // Where the walker is on screen: its rows from the top of the head to the soles.
     int top = size, bottom = 0;

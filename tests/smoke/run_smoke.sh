@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Starts the game from a folder of its own (not the one holding its data) on a virtual display
 # of its own with a fresh user folder, watches it show its two logo slides, skips to the front
-# end with Escape, takes a screenshot with the printscreen hotkey, closes the window as a player
-# would and expects a clean exit.
-#   run_smoke.sh <veldmark> <close_window>
+# end with Escape, takes a screenshot with the printscreen hotkey and checks it against the
+# front end's reference picture, closes the window as a player would and expects a clean exit.
+#   run_smoke.sh <veldmark> <close_window> <compare_picture>
 set -uo pipefail
 GAME="$1"
 CLOSER="$2"
+COMPARE="$3"
 
 if [ -z "${SMOKE_DISPLAY_READY:-}" ]; then
   export SMOKE_DISPLAY_READY=1
@@ -16,7 +17,7 @@ fi
 WORK="$(mktemp -d)"
 export XDG_DATA_HOME="$WORK/user"
 mkdir -p "$XDG_DATA_HOME"
-export ALSOFT_DRIVERS=null MESA_SHADER_CACHE_DISABLE=true VELDMARK_NO_MESSAGEBOX=1
+export ALSOFT_DRIVERS=null MESA_SHADER_CACHE_DISABLE=true VELDMARK_NO_MESSAGEBOX=1 LP_NUM_THREADS=0
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}"
 # System libraries' process-lifetime allocations are not ours (the project's suppressions).
 HERE="$(cd "$(dirname "$0")" && pwd)"
@@ -91,7 +92,21 @@ for _ in $(seq 1 50); do
   ls "$XDG_DATA_HOME"/Veldmark/screenshots/*.png >/dev/null 2>&1 && break
   sleep 0.2
 done
-ls "$XDG_DATA_HOME"/Veldmark/screenshots/*.png >/dev/null 2>&1 || fail "the printscreen hotkey saved no screenshot"
+SHOT="$(ls "$XDG_DATA_HOME"/Veldmark/screenshots/*.png 2>/dev/null | head -n 1)"
+if [ -z "$SHOT" ]; then
+  fail "the printscreen hotkey saved no screenshot"
+else
+  # The game may still be writing it: wait until its size holds still.
+  size=""
+  for _ in $(seq 1 25); do
+    now=$(stat -c %s "$SHOT" 2>/dev/null)
+    [ -n "$now" ] && [ "$now" != 0 ] && [ "$now" = "$size" ] && break
+    size=$now
+    sleep 0.2
+  done
+  # What the player sees; the software renderer draws the same pixels every time.
+  "$COMPARE" "$SHOT" frontend || fail "the front end does not look as its reference picture shows"
+fi
 
 "$CLOSER" "$WID" || fail "the close request could not be sent"
 EXIT_CODE=""
