@@ -1,6 +1,7 @@
 // The front end's first screen made of GUI windows: every picture the toolkit and the menu draw
 // is one the game ships; the menu answers the mouse; and drawn on the real device with the
-// shipped pictures, it shows its frames, words and highlight, read back from the screen.
+// shipped pictures, it shows its frames, words and highlight, read back from the screen and
+// checked against its reference pictures.
 #include "campaign/MissionScreen.h"
 #include "gui/Button.h"
 #include "gui/GuiMeter.h"
@@ -16,6 +17,7 @@
 #include "render/TextureManager.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/support/GfxFixture.h"
+#include "tests/support/ReferencePicture.h"
 #include "tests/support/TestSupport.h"
 
 #include <map>
@@ -218,6 +220,8 @@ protected:
     }
 
     static constexpr int kWidth = 1024, kHeight = 768;
+    // The part of the screen the logo and the menu take (nothing is drawn beside them).
+    static constexpr int kMenuLeft = 352, kMenuTop = 24, kMenuRight = 672, kMenuBottom = 536;
     ConfigFile config_{nullptr};
     ConfigFile* savedConfig_ = nullptr;
     GfxWindow window_;
@@ -242,11 +246,8 @@ TEST_F(FrontEndOnScreen, TheMenuShowsItsFramesWordsAndHighlight)
     EXPECT_TRUE(blueish(shot.At(390, 360))) << std::hex << shot.At(390, 360) << " the panel's blue ground";
     EXPECT_EQ(shot.At(200, 360) & 0xFFFFFF, 0u) << "nothing beside the menu";
 
-    // The logo's letters are bright; the words are the menu's light blue.
-    int bright = 0;
-    for (int y = 32; y < 96; ++y)
-        for (int x = 384; x < 640; ++x) bright += Red(shot.At(x, y)) > 200 && Green(shot.At(x, y)) > 200;
-    EXPECT_GT(bright, 300) << "the logo";
+    // The logo, the frames and the words as they should look; the words in the menu's light blue.
+    EXPECT_TRUE(MatchesReference(CropPixels(shot, kMenuLeft, kMenuTop, kMenuRight, kMenuBottom), "frontend_menu"));
     int left, top, right, bottom;
     ASSERT_TRUE(shot.LitBox(&left, &top, &right, &bottom, 150, 400, 219, 624, 259)) << "the words of New Game";
     EXPECT_NEAR((left + right) / 2, 512, 4) << "centred";
@@ -262,6 +263,7 @@ TEST_F(FrontEndOnScreen, TheMenuShowsItsFramesWordsAndHighlight)
     SavePixels(lit, folder + "/hover.png");
     uint32_t after = lit.At(edgeX, rowY);
     EXPECT_GT(Blue(after), Blue(before) + 40) << std::hex << before << " -> " << after;
+    EXPECT_TRUE(MatchesReference(CropPixels(lit, kMenuLeft, kMenuTop, kMenuRight, kMenuBottom), "frontend_menu_hover"));
 
     // A modal window darkens everything under it.
     Window dialog(0, 0, 10, 10, 0, nullptr, WINDOW_FRAMELESS);
@@ -270,4 +272,5 @@ TEST_F(FrontEndOnScreen, TheMenuShowsItsFramesWordsAndHighlight)
     manager_.modal = nullptr;
     SavePixels(dark, folder + "/modal.png");
     EXPECT_LT(Blue(dark.At(390, 360)), Blue(shot.At(390, 360)) / 2 + 2);
+    EXPECT_TRUE(MatchesReference(CropPixels(dark, kMenuLeft, kMenuTop, kMenuRight, kMenuBottom), "frontend_menu_modal"));
 }
