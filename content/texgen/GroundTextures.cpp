@@ -1,5 +1,6 @@
 // Ground layers, water and lava. Every one of them tiles: patterns are built from noise of
 // whole periods, and strokes drawn across an edge continue on the opposite side.
+#include "content/texgen/GroundCommon.h"
 #include "content/texgen/Noise.h"
 #include "content/texgen/Paintings.h"
 #include "content/texgen/Relief.h"
@@ -10,37 +11,6 @@
 
 namespace {
 
-constexpr float Pi2 = 6.2831853f;
-
-// A tapered stroke from a to b (pixels) laid over a tiling canvas, thinning to its tip.
-void StrokeTiled(Canvas& c, Vec2 a, Vec2 b, float width, Colour colour)
-{
-    float w = (float)c.Width(), h = (float)c.Height();
-    int x0 = (int)std::floor(std::min(a.x, b.x) - width - 1), x1 = (int)std::ceil(std::max(a.x, b.x) + width + 1);
-    int y0 = (int)std::floor(std::min(a.y, b.y) - width - 1), y1 = (int)std::ceil(std::max(a.y, b.y) + width + 1);
-    Vec2 ba = b - a;
-    float len2 = std::max(Dot(ba, ba), 1e-6f);
-    for (int y = y0; y <= y1; y++) {
-        for (int x = x0; x <= x1; x++) {
-            Vec2 p = {x + 0.5f, y + 0.5f};
-            float t = std::clamp(Dot(p - a, ba) / len2, 0.0f, 1.0f);
-            float d = Length(p - (a + ba * t)) - width * 0.5f * (1.0f - 0.8f * t);
-            float coverage = Clamp01(0.5f - d);
-            if (coverage <= 0) continue;
-            int tx = ((x % (int)w) + (int)w) % (int)w, ty = ((y % (int)h) + (int)h) % (int)h;
-            c.Blend((uint32_t)tx, (uint32_t)ty, colour, coverage);
-        }
-    }
-}
-
-// Multiplies the colours by light from a height plane, `amount` of the way.
-void ShadeWithHeight(Canvas& c, const Plane& height, float depth, float amount)
-{
-    Plane light = LightFromHeight(height, depth, true);
-    for (float& v : light.Values()) v = Lerp(1.0f, v, amount);
-    c.Modulate(light);
-}
-
 // Scattered stones of different sizes on one cell in eight: 1 on a stone, 0 between.
 float PebbleOf(float u, float v)
 {
@@ -48,12 +18,6 @@ float PebbleOf(float u, float v)
     if ((stones.cell & 7) != 0) return 0.0f;
     float size = 0.14f + 0.2f * ((stones.cell >> 8) & 255) / 255.0f;
     return Smoothstep(size, size - 0.1f, stones.f1);
-}
-
-Colour Jitter(Colour c, float amount, uint32_t hash)
-{
-    float k = 1.0f + amount * (((hash & 0xFFFF) / 65535.0f) - 0.5f) * 2.0f;
-    return Scale(c, k);
 }
 
 }  // namespace

@@ -35,9 +35,72 @@ bool PaintGroundNormals(Canvas& c);
 bool PaintWaves(Canvas& c);
 bool PaintLavaRiver(Canvas& c);
 
-// The terrain's default decoration atlas and its normal map (SplatTextures.cpp).
+// More ground layers and normal maps of the environments (GroundLayers.cpp,
+// OtherworldGround.cpp).
+bool PaintForestFloor(Canvas& c);
+bool PaintLeaves(Canvas& c);
+bool PaintSlate(Canvas& c);
+bool PaintMud(Canvas& c);
+bool PaintMarshGrass(Canvas& c);
+bool PaintMossRock(Canvas& c);
+bool PaintIce(Canvas& c);
+bool PaintFrostRock(Canvas& c);
+bool PaintCrackedEarth(Canvas& c);
+bool PaintSandstone(Canvas& c);
+bool PaintRegolith(Canvas& c);
+bool PaintCraters(Canvas& c);
+bool PaintBasalt(Canvas& c);
+bool PaintAlienMoss(Canvas& c);
+bool PaintCrystal(Canvas& c);
+bool PaintAlienRock(Canvas& c);
+bool PaintCinders(Canvas& c);
+bool PaintObsidian(Canvas& c);
+bool PaintRippleNormals(Canvas& c);
+bool PaintRoughNormals(Canvas& c);
+
+// The environments' colour maps, the sky and the river bed (ColourMaps.cpp).
+bool PaintForestColourMap(Canvas& c);
+bool PaintWinterColourMap(Canvas& c);
+bool PaintDesertColourMap(Canvas& c);
+bool PaintFallColourMap(Canvas& c);
+bool PaintMarshColourMap(Canvas& c);
+bool PaintMoonColourMap(Canvas& c);
+bool PaintAlienColourMap(Canvas& c);
+bool PaintLavaColourMap(Canvas& c);
+bool PaintSky(Canvas& c);
+bool PaintSmallStones(Canvas& c);
+
+// The decoration atlases and their normal maps (SplatTextures.cpp, SplatThemes.cpp).
 bool PaintGreenSplats(Canvas& c);
 bool PaintGreenSplatNormals(Canvas& c);
+bool PaintFallSplats(Canvas& c);
+bool PaintFallSplatNormals(Canvas& c);
+bool PaintSnowSplats(Canvas& c);
+bool PaintSnowSplatNormals(Canvas& c);
+bool PaintDesertSplats(Canvas& c);
+bool PaintDesertSplatNormals(Canvas& c);
+bool PaintMarshSplats(Canvas& c);
+bool PaintMarshSplatNormals(Canvas& c);
+bool PaintMoonSplats(Canvas& c);
+bool PaintMoonSplatNormals(Canvas& c);
+bool PaintAlienSplats(Canvas& c);
+bool PaintAlienSplatNormals(Canvas& c);
+bool PaintLavaSplats(Canvas& c);
+bool PaintLavaSplatNormals(Canvas& c);
+
+// Blood and cracked-ground decals (BloodSplats.cpp).
+bool PaintBlood0(Canvas& c);
+bool PaintBlood1(Canvas& c);
+bool PaintBlood2(Canvas& c);
+bool PaintBlood3(Canvas& c);
+bool PaintBlood4(Canvas& c);
+bool PaintGreenBlood0(Canvas& c);
+bool PaintGreenBlood1(Canvas& c);
+bool PaintGreenBlood2(Canvas& c);
+bool PaintGreenBlood3(Canvas& c);
+bool PaintGreenBlood4(Canvas& c);
+bool PaintCrackedGround(Canvas& c);
+bool PaintCrackedGroundNormals(Canvas& c);
 
 // Front end and HUD pictures (GuiTextures.cpp, CommandIcons.cpp, CursorIcons.cpp).
 bool PaintPresentsText(Canvas& c);

@@ -1,11 +1,8 @@
-// The default decoration atlas of the terrain: 4 x 4 tiles of small things scattered over
-// flat ground (grass tufts, pebbles, flowers, twigs, moss), each on a transparent tile with a
-// margin, since the terrain turns every tile by a random quarter turn. The colour texture and
-// its normal map are painted from the same description.
-#include "content/texgen/Noise.h"
+// The atlas machinery and the things of the default (green) atlas: grass tufts, pebbles,
+// flowers, twigs and moss. The other environments' atlases are in SplatThemes.cpp.
 #include "content/texgen/Paintings.h"
 #include "content/texgen/Relief.h"
-#include "content/texgen/Shapes.h"
+#include "content/texgen/SplatTiles.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,16 +11,8 @@ namespace {
 
 constexpr float Pi2 = 6.2831853f;
 
-// One tile being painted: colour and height, in tile pixels.
-struct Tile {
-    Canvas colour;
-    Plane height;
-    uint32_t seed;
-    float Unit(int i, int j) const { return HashUnit(i, j, seed); }
-};
+}  // namespace
 
-// Lays a shape with a colour and raises its height by `lift` inside (domed over `dome`
-// pixels from the edge).
 void Lay(Tile& t, const Shape& shape, Colour colour, float lift, float dome)
 {
     Plane field = ShapeField(t.colour.Width(), t.colour.Height(), shape);
@@ -86,19 +75,19 @@ void Flowers(Tile& t, Colour petal)
     }
 }
 
-void Twigs(Tile& t)
+void Twigs(Tile& t, Colour wood)
 {
     float s = (float)t.colour.Width();
     for (int i = 0; i < 4; i++) {
         Vec2 a = {s * (0.22f + 0.2f * t.Unit(i, 12)), s * (0.22f + 0.56f * t.Unit(i, 13))};
         Vec2 b = {s * (0.58f + 0.2f * t.Unit(i, 14)), s * (0.22f + 0.56f * t.Unit(i, 15))};
-        Lay(t, Segment(a, b, s * 0.03f), Scale(Hex(0x5A4028), 0.8f + 0.4f * t.Unit(i, 16)), 0.6f, s * 0.015f);
+        Lay(t, Segment(a, b, s * 0.03f), Scale(wood, 0.8f + 0.4f * t.Unit(i, 16)), 0.6f, s * 0.015f);
         Vec2 mid = (a + b) * 0.5f;
-        Lay(t, Segment(mid, Rotate(b, mid, 35.0f) * 0.7f + mid * 0.3f, s * 0.02f), Hex(0x4A3420), 0.5f, s * 0.01f);
+        Lay(t, Segment(mid, Rotate(b, mid, 35.0f) * 0.7f + mid * 0.3f, s * 0.02f), Scale(wood, 0.82f), 0.5f, s * 0.01f);
     }
 }
 
-void Moss(Tile& t)
+void Moss(Tile& t, Colour dark, Colour light)
 {
     float s = (float)t.colour.Width();
     uint32_t seed = t.seed;
@@ -108,8 +97,8 @@ void Moss(Tile& t)
         return Length(p - Vec2{s * 0.5f, s * 0.5f}) - r;
     };
     Plane field = ShapeField(t.colour.Width(), t.colour.Height(), blob);
-    FillLayer(t.colour, field, [seed](float u, float v) {
-        return WithAlpha(Mix(Hex(0x2E4A1A), Hex(0x5C7A2A), ValueNoise(u, v, 32, seed + 1)), 0.85f);
+    FillLayer(t.colour, field, [seed, dark, light](float u, float v) {
+        return WithAlpha(Mix(dark, light, ValueNoise(u, v, 32, seed + 1)), 0.85f);
     });
     for (uint32_t y = 0; y < field.Height(); y++) {
         for (uint32_t x = 0; x < field.Width(); x++) {
@@ -118,8 +107,7 @@ void Moss(Tile& t)
     }
 }
 
-// Paints the whole atlas; either output may be left out.
-void PaintSplatAtlas(Canvas* colour, Plane* height, uint32_t width)
+void PaintSplatAtlas(Canvas* colour, Plane* height, uint32_t width, TileTheme theme)
 {
     const uint32_t tileSide = width / 4;
     const uint32_t margin = tileSide / 16;
@@ -128,23 +116,7 @@ void PaintSplatAtlas(Canvas* colour, Plane* height, uint32_t width)
     Canvas fullColour(width, width, Rgba(0.3f, 0.35f, 0.2f, 0.0f));
     for (int index = 0; index < 16; index++) {
         Tile t{Canvas(inner, inner, Rgba(0.3f, 0.35f, 0.2f, 0.0f)), Plane(inner, inner), 1000u + (uint32_t)index};
-        switch (index) {
-        case 0: case 1: GrassTuft(t, Hex(0x4E7424)); break;
-        case 2: GrassTuft(t, Hex(0x6E7A2E)); break;
-        case 3: GrassTuft(t, Hex(0x8A8038)); break;
-        case 4: Pebbles(t, 3, Hex(0x8A847C)); break;
-        case 5: Pebbles(t, 5, Hex(0x7A6E60)); break;
-        case 6: Pebbles(t, 2, Hex(0x968E84)); break;
-        case 7: Pebbles(t, 4, Hex(0x6A665E)); break;
-        case 8: Flowers(t, Hex(0xF4F0E8)); break;
-        case 9: Flowers(t, Hex(0xF0D040)); break;
-        case 10: Flowers(t, Hex(0xA070D0)); break;
-        case 11: Twigs(t); break;
-        case 12: Twigs(t); Pebbles(t, 2, Hex(0x847C70)); break;
-        case 13: Moss(t); break;
-        case 14: Moss(t); GrassTuft(t, Hex(0x4E7424)); break;
-        default: Pebbles(t, 6, Hex(0x5E5A54)); break;
-        }
+        theme(t, index);
         int left = (index % 4) * (int)tileSide + (int)margin, top = (index / 4) * (int)tileSide + (int)margin;
         fullColour.Draw(t.colour, left, top);
         for (uint32_t y = 0; y < inner; y++) {
@@ -161,22 +133,51 @@ void PaintSplatAtlas(Canvas* colour, Plane* height, uint32_t width)
     if (height) *height = fullHeight;
 }
 
+void PaintSplatNormals(Canvas& c, TileTheme theme)
+{
+    Plane height;
+    PaintSplatAtlas(nullptr, &height, c.Width(), theme);
+    Canvas normals = NormalMapFromHeight(height, 3.0f, false);
+    for (uint32_t y = 0; y < c.Height(); y++) {
+        for (uint32_t x = 0; x < c.Width(); x++) c.At(x, y) = WithAlpha(normals.At(x, y), Clamp01(height.At(x, y) * 0.6f));
+    }
+}
+
+namespace {
+
+// Woodland: grass, stones, flowers, twigs and moss.
+void GreenTheme(Tile& t, int index)
+{
+    switch (index) {
+    case 0: case 1: GrassTuft(t, Hex(0x4E7424)); break;
+    case 2: GrassTuft(t, Hex(0x6E7A2E)); break;
+    case 3: GrassTuft(t, Hex(0x8A8038)); break;
+    case 4: Pebbles(t, 3, Hex(0x8A847C)); break;
+    case 5: Pebbles(t, 5, Hex(0x7A6E60)); break;
+    case 6: Pebbles(t, 2, Hex(0x968E84)); break;
+    case 7: Pebbles(t, 4, Hex(0x6A665E)); break;
+    case 8: Flowers(t, Hex(0xF4F0E8)); break;
+    case 9: Flowers(t, Hex(0xF0D040)); break;
+    case 10: Flowers(t, Hex(0xA070D0)); break;
+    case 11: Twigs(t, Hex(0x5A4028)); break;
+    case 12: Twigs(t, Hex(0x5A4028)); Pebbles(t, 2, Hex(0x847C70)); break;
+    case 13: Moss(t, Hex(0x2E4A1A), Hex(0x5C7A2A)); break;
+    case 14: Moss(t, Hex(0x2E4A1A), Hex(0x5C7A2A)); GrassTuft(t, Hex(0x4E7424)); break;
+    default: Pebbles(t, 6, Hex(0x5E5A54)); break;
+    }
+}
+
 }  // namespace
 
 bool PaintGreenSplats(Canvas& c)
 {
-    PaintSplatAtlas(&c, nullptr, c.Width());
+    PaintSplatAtlas(&c, nullptr, c.Width(), GreenTheme);
     return true;
 }
 
 // Normals in the colour channels, the same things' shine in alpha (stones glint, moss not).
 bool PaintGreenSplatNormals(Canvas& c)
 {
-    Plane height;
-    PaintSplatAtlas(nullptr, &height, c.Width());
-    Canvas normals = NormalMapFromHeight(height, 3.0f, false);
-    for (uint32_t y = 0; y < c.Height(); y++) {
-        for (uint32_t x = 0; x < c.Width(); x++) c.At(x, y) = WithAlpha(normals.At(x, y), Clamp01(height.At(x, y) * 0.6f));
-    }
+    PaintSplatNormals(c, GreenTheme);
     return true;
 }
