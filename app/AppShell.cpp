@@ -33,6 +33,7 @@
 #include "render/RenderStateCache.h"
 #include "render/TextureManager.h"
 #include "render/ViewFrustum.h"
+#include "terrain/Environment.h"
 
 #include <cstdio>
 #include <cstring>
@@ -302,6 +303,9 @@ void FreeViewFrustum()
 bool StartMissionScreen()
 {
     MissionScreen::LoadMissions("data/scripts/missions.cgs");
+    // The environments first: the music script the front end reads names its tracks' places
+    // by environment.
+    Environment::EnsureLoaded();
     MissionScreen::Init();
     FrontEndScreenState = 14;
     return true;

@@ -3,6 +3,16 @@
 #include "gui/Window.h"
 #include "gui/WindowManager.h"
 #include "mechanics/GameMechanics.h"
+#include "terrain/Environment.h"
+#include "terrain/Terrain.h"
+#include "terrain/Water.h"
+
+namespace {
+
+// The pick rays and the camera refine their ground hit twice: within half a unit.
+constexpr int RAY_REFINE_STEPS = 2;
+
+}  // namespace
 
 bool GameSeamImpl::IsGamePaused()
 {
@@ -22,4 +32,46 @@ bool GameSeamImpl::IsTextInputFocused()
 bool GameSeamImpl::IsPointOverWindow(int x, int y)
 {
     return WindowMgr && WindowMgr->IsPointOverWindow(x, y, false);
+}
+
+void GameSeamImpl::GetMapSize(float* width, float* height)
+{
+    *width = *height = MAP_WORLD_SIZE;
+}
+
+bool GameSeamImpl::GetTerrainHeight(float x, float z, int option, float* height)
+{
+    if (!TheTerrain.created) return false;
+    *height = TheTerrain.GetHeight(Vec3(x, 0.0f, z), nullptr, option != 0);
+    return true;
+}
+
+bool GameSeamImpl::IntersectTerrain(const Vec3& origin, const Vec3& direction, Vec3* hit)
+{
+    return TheTerrain.IntersectRay(origin, direction, hit, RAY_REFINE_STEPS);
+}
+
+bool GameSeamImpl::GetVisibleWaterBox(Vec3* min, Vec3* max)
+{
+    return TheTerrain.created && TheTerrain.waterSet && TheTerrain.waterSet->GetVisibleBox(min, max);
+}
+
+bool GameSeamImpl::GetRandomWaterPoint(Vec3* out)
+{
+    Vec3 point;
+    if (!TheTerrain.created || !TheTerrain.waterSet || !TheTerrain.waterSet->RandomPointInVisibleZone(&point))
+        return false;
+    if (!IsPositionRevealed(point)) return false;
+    *out = point;
+    return true;
+}
+
+int GameSeamImpl::GetCurrentEnvironment()
+{
+    return Environment::GetCurrentIndex();
+}
+
+int GameSeamImpl::FindEnvironment(const char* name)
+{
+    return Environment::FindByName(name);
 }

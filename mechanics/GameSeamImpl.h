@@ -1,8 +1,8 @@
 #pragma once
 // The game's side of the game seam: the answers the engine gets while the game runs, taken from
-// the game object, the window manager and (as they come) the terrain and the world. The shell
-// installs one at start-up. What the game does not have yet (terrain, entities, fog of war,
-// water, environments) still answers as the null seam does.
+// the game object, the window manager, the terrain (ground, water, environments) and (as they
+// come) the world. The shell installs one at start-up. What the game does not have yet
+// (entities, fog of war) still answers as the null seam does.
 #include "platform/GameSeam.h"
 
 class GameSeamImpl : public GameSeam {
@@ -11,4 +11,13 @@ public:
     bool IsPlaying() override;
     bool IsTextInputFocused() override;
     bool IsPointOverWindow(int x, int y) override;
+
+    void GetMapSize(float* width, float* height) override;
+    bool GetTerrainHeight(float x, float z, int option, float* height) override;
+    bool IntersectTerrain(const Vec3& origin, const Vec3& direction, Vec3* hit) override;
+    bool GetVisibleWaterBox(Vec3* min, Vec3* max) override;
+    bool GetRandomWaterPoint(Vec3* out) override;
+
+    int GetCurrentEnvironment() override;
+    int FindEnvironment(const char* name) override;
 };

@@ -1,0 +1,17 @@
+#pragma once
+// The sky: one shared mesh from the mesh library ("data/Skys/skybox.txt"), a dome drawn around
+// the eye, painted by the sky texture alone, behind everything else.
+class IndexedMesh;
+struct TextureRecord;
+
+class Skybox {
+public:
+    // Takes the sky mesh from the mesh library and the sky texture from the texture manager.
+    static void Load();
+    // Draws the sky for a colour pass: scaled by 10, centred on the eye (the view without its
+    // translation), without depth test or depth writes. The depth and glow passes draw none.
+    static void Render(int pass);
+
+    static IndexedMesh* mesh;
+    static TextureRecord* texture;
+};
