@@ -1,6 +1,7 @@
 // The terrain on the graphics device: the heightmap's texture mirror and brush, the baked
 // shadows of the alpha map, a chunk drawn with its splats and water over it, the same picture
-// after a device reset, and every environment drawn with its water or lava under the sky.
+// after a device reset, and every environment drawn with its water or lava under the sky. The
+// pictures are checked for what ground looks like and against references (tests/reference).
 #include "host/GfxDevice.h"
 #include "platform/ConfigFile.h"
 #include "platform/RandomUtil.h"
@@ -15,6 +16,7 @@
 #include "terrain/Terrain.h"
 #include "terrain/TextureLock.h"
 #include "terrain/Water.h"
+#include "tests/support/ReferencePicture.h"
 #include "tests/support/TestSupport.h"
 #include "tests/terrain/TerrainTestSupport.h"
 
@@ -22,18 +24,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <vector>
 
 namespace {
-
-// Where pictures are kept: VELDMARK_SHOT_FOLDER when set (to look at them), else a folder of
-// the test run.
-std::string ShotFolder()
-{
-    const char* folder = getenv("VELDMARK_SHOT_FOLDER");
-    return folder && folder[0] ? std::string(folder) : MakeTempFolder("terrain-shots");
-}
 
 float Luminance(uint32_t c)
 {
@@ -213,8 +206,7 @@ TEST_F(TerrainDrawing, AChunkDrawsWithItsSplatsAndTheWaterOverIt)
     terrain.waterSet = &water;
     Pixels withWater = Draw([&] { DrawScene(false); });
     terrain.waterSet = nullptr;
-    std::string folder = ShotFolder();
-    SavePixels(withWater, folder + "/chunk_with_water.png");
+    EXPECT_TRUE(MatchesReference(withWater, "terrain_chunk_water"));
 
     // Nothing of the clear colour shows: the chunk fills the view.
     EXPECT_EQ(CountWhere(bare, [](uint32_t c) { return (c & 0xFFFFFF) == 0xFF00FF; }), 0);
@@ -253,10 +245,6 @@ TEST_F(TerrainDrawing, AfterADeviceResetTheGroundLooksTheSame)
     int different = 0;
     for (size_t i = 0; i < before.argb.size(); ++i) different += !Near(before.argb[i], after.argb[i], 2);
     EXPECT_EQ(different, 0);
-    if (different) {
-        SavePixels(before, ShotFolder() + "/reset_before.png");
-        SavePixels(after, ShotFolder() + "/reset_after.png");
-    }
 }
 
 TEST_F(TerrainDrawing, EveryEnvironmentDrawsItsGroundWaterOrLavaAndTheSky)
@@ -267,7 +255,6 @@ TEST_F(TerrainDrawing, EveryEnvironmentDrawsItsGroundWaterOrLavaAndTheSky)
     terrain.mapCells = kinds.data();
     Skybox::Load();
     ASSERT_NE(Skybox::mesh, nullptr);
-    std::string folder = ShotFolder();
     std::vector<Vec3> groundColours;
     for (int i = 0; i < Environment::GetCount(); ++i) {
         const char* name = Environment::Get(i)->name;
@@ -283,7 +270,7 @@ TEST_F(TerrainDrawing, EveryEnvironmentDrawsItsGroundWaterOrLavaAndTheSky)
         Pixels shot = Draw([&] { DrawScene(true); });
         terrain.waterSet = nullptr;
         ASSERT_EQ(shot.width, width);
-        SavePixels(shot, folder + "/environment_" + name + ".png");
+        EXPECT_TRUE(MatchesReference(shot, std::string("terrain_") + name));
 
         // The sky at the top: bright and blue, nowhere the clear colour.
         EXPECT_EQ(CountWhere(shot, [](uint32_t c) { return (c & 0xFFFFFF) == 0xFF00FF; }), 0);

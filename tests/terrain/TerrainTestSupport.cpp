@@ -4,6 +4,7 @@
 #include "host/System.h"
 #include "mechanics/Scene.h"
 #include "platform/ConfigFile.h"
+#include "platform/Timer.h"
 #include "render/Camera.h"
 #include "render/Effect.h"
 #include "render/EffectManager.h"
@@ -156,6 +157,8 @@ void TerrainDrawTest::SetUp()
     meshes = std::make_unique<MeshLibrary>();
     TheMeshLibrary = meshes.get();
     Frustum = new ViewFrustum();
+    // No clock: the effects' time stands at 0, so water and lava are drawn the same every run.
+    FrameTimer = Timer();
     MeshRenderPosition = Vec3();
     ForgetMeshSceneParameters();
     LookAt(Vec3(0, 120, -120), Vec3(0, 0, 0));
