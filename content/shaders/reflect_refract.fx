@@ -54,7 +54,19 @@ void main()
     vm_FragColor = vec4(lit * FogOfWar(worldPos), alpha);
 }
 
+// Water does not glow: it hides what glows beneath it, as much as it covers it.
+@fragment black_ps
+void main()
+{
+    vm_FragColor = vec4(0.0, 0.0, 0.0, clamp(0.3 + colour.a * 0.65, 0.0, 0.94) * smoothstep(0.0, 0.08, colour.a));
+}
+
 @technique main
 @pass
 vertex = water_vs
 fragment = water_ps
+
+@technique noglow
+@pass
+vertex = water_vs
+fragment = black_ps

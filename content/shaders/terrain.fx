@@ -1,8 +1,7 @@
 // terrain.fx: the ground. The alpha map's colour channels choose between three ground
 // textures (blue: low ground, diffuseTexture; green: mid heights, blendTexture; red: slopes,
 // specularMap), its alpha is the baked sunlight. Lit through the normal map, shadowed by the
-// shadow map, tinted by the colour layer (TERRAIN_COLOR) and dimmed by the fog of war. The
-// chunks ask for the technique "terrain"; it stands first, so it is also the main one.
+// shadow map, tinted by the colour layer (TERRAIN_COLOR) and dimmed by the fog of war.
 #include "shared.fxh"
 
 VARYING vec4 colour;
@@ -62,7 +61,7 @@ void main()
     vm_FragColor = EncodeShadowDepth(depth);
 }
 
-@technique terrain
+@technique main
 @pass
 vertex = ground_vs
 fragment = ground_ps
