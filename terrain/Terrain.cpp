@@ -94,8 +94,7 @@ void TerrainChunk::BuildGroundMesh(const Terrain& terrain, int x0_, int z0_, int
     for (int z = z0; z < z1; ++z)
         for (int x = x0; x < x1; ++x) {
             int a = (z - z0) * columns + (x - x0), b = a + 1, c = a + columns, d = c + 1;
-            // Ground under the buildings that cover it is left out here, once the Scene's
-            // entities can be asked (cover entities: entity flags 0x40000000 and 0x02000000).
+            // Not built yet: leaving out triangles under cover entities (it needs the Scene).
             geometry.triangles.push_back(MeshTriangle{{a, c, b}});
             geometry.triangles.push_back(MeshTriangle{{c, d, b}});
         }

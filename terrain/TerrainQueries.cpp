@@ -68,8 +68,7 @@ float Terrain::GetHeight(const Vec3& position, bool* onObject, bool terrainOnly)
     if (!created || !heightmap) return 0.0f;
     if (onObject) *onObject = false;
 
-    // The tops of collision entities (bridges, platforms) join in here once the Scene holds
-    // entities; until then every height is the ground's.
+    // Not built yet: the object pass over the Scene's collision entities (it needs the Scene).
     (void)terrainOnly;
     float objectHeight = 0.0f;
 
