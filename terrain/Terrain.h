@@ -102,9 +102,9 @@ public:
     void OnResetDevice();
 
     // ---- Queries (query space, world units)
-    // The ground height under the x and z of position. Over an object the game stands things
-    // on (a collision entity) the object's top counts when it is higher; onObject (when
-    // given) says which it was. terrainOnly skips the objects.
+    // The ground height under the x and z of position: the cell split along its diagonal into
+    // two planes. onObject (when given) says whether the height is an object's top; the object
+    // pass (collision entities, skipped with terrainOnly) is not built yet, so it stays false.
     float GetHeight(const Vec3& position, bool* onObject = nullptr, bool terrainOnly = false) const;
     // Marches a ray (a unit direction) from above the highest ground until it falls below the
     // ground, then halves its step refineSteps times; the hit is the last point above the
