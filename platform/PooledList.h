@@ -66,23 +66,49 @@ public:
         return true;
     }
 
+    // Links the value in right after a node of the list (at the head when after is null);
+    // returns its node. Refused like PushBack (null) when the pool is used up.
+    Node* InsertAfter(Node* after, const T& value)
+    {
+        Node* node = freeHead;
+        if (!node) return nullptr;
+        freeHead = node->next;
+        node->value = value;
+        if (after) {
+            node->next = after->next;
+            after->next = node;
+        } else {
+            node->next = head;
+            head = node;
+        }
+        if (tail == after) tail = node;
+        ++count;
+        return node;
+    }
+
     // Unlinks the first node whose payload equals value; false when there is none.
     bool Remove(const T& value)
     {
         Node* previous = nullptr;
         for (Node* node = head; node; previous = node, node = node->next) {
             if (!(node->value == value)) continue;
-            if (previous)
-                previous->next = node->next;
-            else
-                head = node->next;
-            if (tail == node) tail = previous;
-            node->next = freeHead;
-            freeHead = node;
-            --count;
+            Unlink(previous, node);
             return true;
         }
         return false;
+    }
+
+    // Gives a used node back to the pool; previous is the node before it (null for the head).
+    void Unlink(Node* previous, Node* node)
+    {
+        if (previous)
+            previous->next = node->next;
+        else
+            head = node->next;
+        if (tail == node) tail = previous;
+        node->next = freeHead;
+        freeHead = node;
+        --count;
     }
 
     void Clear()
