@@ -6,6 +6,7 @@
 #include "platform/MathUtil.h"
 #include "platform/RandomUtil.h"
 #include "platform/Timer.h"
+#include "render/GraphicsDevice.h"
 
 #include <cmath>
 
@@ -306,6 +307,13 @@ void Camera::BuildMatrices(bool applyShake)
     MatrixLookAtLH(&ViewMatrix, &viewEye, &viewTarget, &up);
     MatrixPerspectiveFovLH(&ProjectionMatrix, 0.7853982f, aspect, settings.nearPlane, settings.farPlane);
     if (!MatrixInverse(&InverseViewMatrix, nullptr, &ViewMatrix)) MatrixIdentity(&InverseViewMatrix);
+    // The device draws what the effects draw: particles and fixed-function meshes read these,
+    // not the global matrices.
+    if (Graphics) {
+        Graphics->SetTransform(TS_WORLD, &WorldMatrix);
+        Graphics->SetTransform(TS_VIEW, &ViewMatrix);
+        Graphics->SetTransform(TS_PROJECTION, &ProjectionMatrix);
+    }
 }
 
 // ---- Picking and projection

@@ -3,11 +3,14 @@
 // (0, -0.8660254, -0.5), "forward" on the ground is -z and "left" is +x.
 #include "render/Camera.h"
 
+#include "host/GfxDevice.h"
 #include "host/Log.h"
 #include "platform/ConfigFile.h"
 #include "platform/InputState.h"
 #include "platform/MathUtil.h"
 #include "platform/Timer.h"
+#include "render/GraphicsDevice.h"
+#include "tests/render/RenderTestSupport.h"
 #include "tests/support/Scoped.h"
 #include "tests/support/ScopedGameSeam.h"
 
@@ -446,4 +449,33 @@ TEST(PickRay, ThroughTheScreen)
     MatrixLookAtLH(&ViewMatrix, &eye, &at, &up);
     ASSERT_TRUE(BuildPickRay(400, 300, &nearPoint, &farPoint));
     ExpectNear(nearPoint, Vec3(0, 10 - 0.70710678f, -10 + 0.70710678f), 1e-4f);
+}
+
+// The device draws what the camera sees: after the 2D overlay put its own projection on the
+// device, building the camera's matrices puts the world, the view and the perspective back,
+// so particles and fixed-function meshes land where the effects draw.
+class CameraOnDevice : public RenderTest {};
+
+TEST_F(CameraOnDevice, BuildingTheMatricesPutsThemOnTheDevice)
+{
+    GfxDevice* device = graphics->device;
+    graphics->Begin2D();
+    graphics->End2D();
+    Camera camera;
+    camera.eye = Vec3(0, 10, -10);
+    camera.target = Vec3(0, 0, 0);
+    camera.aspect = (float)kScreenWidth / kScreenHeight;
+    camera.BuildMatrices(false);
+    struct {
+        TransformStateType state;
+        const Matrix* expected;
+    } transforms[] = {{TS_WORLD, &WorldMatrix}, {TS_VIEW, &ViewMatrix}, {TS_PROJECTION, &ProjectionMatrix}};
+    for (const auto& t : transforms) {
+        Matrix onDevice;
+        ASSERT_EQ(device->GetTransform(t.state, &onDevice), GFX_OK);
+        for (int r = 0; r < 4; ++r)
+            for (int c = 0; c < 4; ++c) EXPECT_FLOAT_EQ(onDevice.m[r][c], t.expected->m[r][c]) << t.state << r << c;
+    }
+    // The perspective is the screen's shape: a wide screen does not stretch the world.
+    EXPECT_NEAR(ProjectionMatrix._22 / ProjectionMatrix._11, (float)kScreenWidth / kScreenHeight, 1e-5f);
 }
