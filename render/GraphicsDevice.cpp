@@ -7,6 +7,7 @@
 #include "platform/ConfigFile.h"
 #include "platform/Files.h"
 #include "platform/PackageFile.h"
+#include "render/MeshFormat.h"
 #include "render/Draw2D.h"
 #include "render/RenderStateCache.h"
 #include "render/TextureManager.h"
@@ -128,6 +129,7 @@ GraphicsDevice::~GraphicsDevice()
             ownsPackage[slot] = false;
         }
     }
+    CloseMeshPackages();
     SafeRelease(&device);
     window = nullptr;
     if (Graphics == this) Graphics = nullptr;

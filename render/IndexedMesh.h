@@ -257,7 +257,9 @@ public:
     // the mesh left empty, when the file is missing or refused.
     bool LoadMeshFile(const char* fileName);
     // Reads a mesh file's text (left unchanged). A file that breaks the format, or leaves out a
-    // record it declares, is refused: logged with its line, mesh left empty, false. A file of N
+    // vertex, triangle or weight it declares, is refused: logged with its line, mesh left empty,
+    // false. Joints the file leaves out, and joints outside the first joint's tree, are kept
+    // with a warning: they are never moved. A file of N
     // bytes costs at most about 5 N (the counts it declares must fit in its text) plus its
     // materials and joints, 1024 of each at most.
     bool ParseMesh(char* text);

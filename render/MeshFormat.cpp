@@ -394,12 +394,15 @@ private:
                 FailAt(read.weightLine, "material %d declares %d weights but gives %d", m, material.WeightCount(),
                        read.weights);
         }
+        // A joint left out is one no animation moves: it keeps its place at the origin.
         if (!failed_ && jointCounter_ != mesh_->JointCount())
-            FailAt(jointLine_, "the file declares %d joints but gives %d", mesh_->JointCount(), jointCounter_);
+            Log("WARNING: mesh %s line %d: the file declares %d joints but gives %d; the others never move\n",
+                mesh_->name, jointLine_, mesh_->JointCount(), jointCounter_);
     }
 
     // What can only be checked once the whole file is read: indices against the counts that
-    // were declared, and a joint hierarchy that is one tree below the first joint.
+    // were declared, and the joint hierarchy below the first joint. A joint outside that tree
+    // (a loop of parents, a second root, a joint the file left out) is kept and never moved.
     void Validate()
     {
         const int jointCount = mesh_->JointCount();
@@ -425,15 +428,19 @@ private:
         }
         if (failed_ || jointCount == 0) return;
         if (mesh_->joints[0].parent != -1) return Fail("the first joint has a parent");
+        int outside = 0;
         for (int j = 1; j < jointCount; ++j) {
             int steps = 0;
             int walk = j;
             while (walk > 0 && steps++ <= jointCount) walk = mesh_->joints[walk].parent;
-            if (walk != 0) return Fail("joint %d (%s) is not below the first joint", j, mesh_->joints[j].name);
+            if (walk != 0) ++outside;
         }
+        if (outside > 0)
+            Log("WARNING: mesh %s: %d joints are not below the first joint and never move\n", mesh_->name, outside);
         // Children in file order, each appended to its parent's list.
         for (MeshJoint& joint : mesh_->joints) joint.firstChild = joint.nextSibling = -1;
         for (int j = 1; j < jointCount; ++j) {
+            if (mesh_->joints[j].parent < 0) continue;
             MeshJoint& parent = mesh_->joints[mesh_->joints[j].parent];
             if (parent.firstChild < 0) {
                 parent.firstChild = j;
@@ -478,8 +485,13 @@ struct PackageSlot {
 
     void Use(const char* newPath)
     {
-        file.Close();
+        Close();
         path = newPath ? newPath : "";
+    }
+
+    void Close()
+    {
+        file.Close();
         tried = false;
     }
 
@@ -529,6 +541,17 @@ void SetMeshPackagePaths(const char* mainPath, const char* patchPath)
 void SetAnimPackagePath(const char* path)
 {
     AnimPackage().Use(path);
+}
+
+void CloseMeshPackages()
+{
+    MeshPackage().Close();
+    MeshPatchPackage().Close();
+}
+
+bool MeshPackagesOpen()
+{
+    return MeshPackage().file.GetEntryCount() > 0 || MeshPatchPackage().file.GetEntryCount() > 0;
 }
 
 bool ReadMeshEntry(const char* name, std::string* text)

@@ -38,6 +38,10 @@ bool ReadAnimChannel(Lexer& in, AnimChannel* channel, const IndexedMesh* mesh);
 // (tests, tools) closes the open ones. A null patch path means no patch package.
 void SetMeshPackagePaths(const char* mainPath, const char* patchPath);
 void SetAnimPackagePath(const char* path);
+// Closes the mesh and mesh-patch packages (the graphics device does at its end); the next read
+// opens them again.
+void CloseMeshPackages();
+bool MeshPackagesOpen();
 // The text of the named entry (folders in name are dropped), patch package first; false when no
 // package has it (an entry of size 0 counts as missing).
 bool ReadMeshEntry(const char* name, std::string* text);

@@ -7,7 +7,9 @@
 #include "render/AnimLibrary.h"
 #include "render/Animation.h"
 #include "render/IndexedMesh.h"
+#include "render/GraphicsDevice.h"
 #include "render/MeshFormat.h"
+#include "tests/support/Scoped.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -205,9 +207,6 @@ TEST(MeshFormat, BrokenMeshFilesAreRefusedWhole)
         {"joint its own parent", joints2 + "joint 1 b 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1"},
         {"first joint has a parent",
          "numjoints 2 joint 1 a 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1 joint -1 b 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1"},
-        {"joints in a loop",
-         "numjoints 3 joint -1 a 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1 joint 2 b 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1 "
-         "joint 1 c 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1"},
         {"more joints than declared", joints2 + "joint 0 b 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1 "
                                                 "joint 0 c 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1"},
         {"joint before numjoints", "joint -1 a 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1"},
@@ -230,7 +229,6 @@ TEST(MeshFormat, BrokenMeshFilesAreRefusedWhole)
         {"fewer triangles than declared", "nummeshes 1 mesh 0 numverts 1 vert 0 0 0 0 0 0 1 0 1 1 1 numtris 2 "
                                           "tri 0 0 0 0" + std::string(40, ' ')},
         {"fewer weights than declared", "nummeshes 1 mesh 0 numweights 2 weight 0" + std::string(40, ' ')},
-        {"fewer joints than declared", joints2},
         // Counts are summed over the materials: each fits the text, all of them do not.
         {"counts that only fit one by one", "nummeshes 2 mesh 0 numtris 3 mesh 1 numtris 3 " + std::string(40, ' ')},
     };
@@ -259,6 +257,40 @@ TEST(MeshFormat, BrokenMeshFilesAreRefusedWhole)
         LogCaptureEnd();
         ASSERT_EQ(mesh.MaterialCount(), 1);
         EXPECT_EQ(mesh.materials[0].VertexCount(), 3);
+    }
+}
+
+TEST(MeshFormat, JointsOutsideTheFirstJointsTreeAreKeptAndNeverMove)
+{
+    const std::string moved = " 1 0 0 0 0 1 0 0 0 0 1 0 0 2 0 1 ";
+    struct Case {
+        const char* what;
+        std::string text;
+        int joints;
+    };
+    const Case kept[] = {
+        {"joints in a loop",
+         "numjoints 3 joint -1 a" + moved + "joint 2 b" + moved + "joint 1 c" + moved, 3},
+        {"fewer joints than declared", "numjoints 4 joint -1 a" + moved + "joint 0 b" + moved, 4},
+        {"a second root", "numjoints 2 joint -1 a" + moved + "joint -1 b" + moved, 2},
+    };
+    for (const Case& c : kept) {
+        SCOPED_TRACE(c.what);
+        IndexedMesh mesh;
+        LogCaptureBegin();
+        EXPECT_TRUE(Parse(mesh, c.text + "nummeshes 1 mesh 0 numverts 1 vert 0 0 0 0 0 0 1 0 1 1 1 "
+                                         "numweights 1 weight 1 1 1.0"));
+        std::string log = LogCaptureEnd();
+        EXPECT_NE(log.find("WARNING"), std::string::npos) << log;
+        EXPECT_EQ(log.find("ERROR"), std::string::npos) << log;
+        ASSERT_EQ(mesh.JointCount(), c.joints);
+        // Posing from the root reaches the joints below it only; the others keep their place.
+        mesh.UpdateJointMatrices(0, -1, true);
+        EXPECT_FLOAT_EQ(mesh.joints[0].worldMatrix._42, 2.0f);
+        for (int j = 1; j < mesh.JointCount(); ++j) {
+            if (mesh.joints[j].parent == 0) continue;
+            EXPECT_FLOAT_EQ(mesh.joints[j].worldMatrix._42, 0.0f) << j;
+        }
     }
 }
 
@@ -326,6 +358,18 @@ TEST(MeshFormat, MeshesAndAnimationsComeFromTheirPackages)
     EXPECT_EQ(animation.channels[0].jointIndex, 1);
     EXPECT_FALSE(AnimLibrary::LoadAnimation("data/anims/none.txt", &animation, &mesh));
     EXPECT_EQ(animation.ChannelCount(), 0);
+
+    // The graphics device closes the mesh packages with the texture packages at its end; the
+    // next read opens them again.
+    EXPECT_TRUE(MeshPackagesOpen());
+    {
+        // Another device's texture packages (the drawing tests') stay out of it.
+        ScopedGlobal<PackageFile*> textures(TexturePackage, nullptr), low(LowTexturePackage, nullptr),
+            gui(GuiPackage, nullptr), patch(TexturePatchPackage, nullptr);
+        delete new GraphicsDevice();
+    }
+    EXPECT_FALSE(MeshPackagesOpen());
+    EXPECT_TRUE(mesh.LoadMeshFile("small.txt"));
 
     SetMeshPackagePaths("data/mesh.pkb", "data/mesh_patch.pkb");
     SetAnimPackagePath("data/anims.pkb");
