@@ -12,6 +12,20 @@ const std::vector<MeshRecipe>& MeshCatalogue()
         {"hopper_half.txt", MakeHopperHalf},
         {"hopper_full.txt", MakeHopperFull},
         {"splat.txt", MakeSplat},
+        {"flag.txt", MakeFlag},
+        {"debris_metal_0.txt", MakeDebrisMetal0},
+        {"debris_metal_1.txt", MakeDebrisMetal1},
+        {"debris_metal_2.txt", MakeDebrisMetal2},
+        {"debris_bio_0.txt", MakeDebrisBio0},
+        {"debris_bio_1.txt", MakeDebrisBio1},
+        {"debris_bio_2.txt", MakeDebrisBio2},
+        {"debris_rock_0.txt", MakeDebrisRock0},
+        {"debris_rock_1.txt", MakeDebrisRock1},
+        {"debris_rock_2.txt", MakeDebrisRock2},
+        {"debris_plant_0.txt", MakeDebrisPlant0},
+        {"debris_plant_1.txt", MakeDebrisPlant1},
+        {"debris_wood_0.txt", MakeDebrisWood0},
+        {"debris_wood_1.txt", MakeDebrisWood1},
     };
     return recipes;
 }

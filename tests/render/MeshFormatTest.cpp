@@ -63,6 +63,22 @@ TEST(MeshFormat, GeneratedMeshesReadBackWithTheirCountsAndBounds)
         {"hopper_half.txt", false, Vec3(-0.31f, 0.0f, -0.26f), Vec3(0.31f, 0.32f, 0.26f)},
         {"hopper_full.txt", false, Vec3(-0.31f, 0.0f, -0.26f), Vec3(0.31f, 0.45f, 0.26f)},
         {"splat.txt", false, Vec3(-1.0f, 0.02f, -1.0f), Vec3(1.0f, 0.02f, 1.0f)},
+        // The move flag stands on the ground, its cloth out to one side.
+        {"flag.txt", false, Vec3(-0.86f, 0.0f, -0.35f), Vec3(0.33f, 2.56f, 0.35f)},
+        // Debris: small pieces, none much wider than half a unit.
+        {"debris_metal_0.txt", false, Vec3(-0.44f, -0.02f, -0.15f), Vec3(0.25f, 0.18f, 0.15f)},
+        {"debris_metal_1.txt", false, Vec3(-0.17f, 0.0f, -0.18f), Vec3(0.17f, 0.38f, 0.18f)},
+        {"debris_metal_2.txt", false, Vec3(-0.06f, -0.13f, -0.27f), Vec3(0.06f, 0.13f, 0.27f)},
+        {"debris_bio_0.txt", false, Vec3(-0.21f, -0.14f, -0.2f), Vec3(0.21f, 0.14f, 0.2f)},
+        {"debris_bio_1.txt", false, Vec3(-0.19f, -0.12f, -0.21f), Vec3(0.13f, 0.13f, 0.21f)},
+        {"debris_bio_2.txt", false, Vec3(-0.08f, -0.07f, -0.03f), Vec3(0.08f, 0.12f, 0.33f)},
+        {"debris_rock_0.txt", false, Vec3(-0.25f, -0.18f, -0.22f), Vec3(0.25f, 0.18f, 0.22f)},
+        {"debris_rock_1.txt", false, Vec3(-0.2f, -0.15f, -0.21f), Vec3(0.2f, 0.15f, 0.21f)},
+        {"debris_rock_2.txt", false, Vec3(-0.11f, -0.17f, -0.11f), Vec3(0.11f, 0.17f, 0.11f)},
+        {"debris_plant_0.txt", false, Vec3(-0.12f, -0.01f, 0.0f), Vec3(0.12f, 0.09f, 0.45f)},
+        {"debris_plant_1.txt", false, Vec3(-0.01f, -0.03f, -0.03f), Vec3(0.39f, 0.13f, 0.03f)},
+        {"debris_wood_0.txt", false, Vec3(-0.28f, -0.03f, -0.07f), Vec3(0.28f, 0.03f, 0.07f)},
+        {"debris_wood_1.txt", false, Vec3(0.0f, -0.05f, -0.04f), Vec3(0.4f, 0.05f, 0.05f)},
     };
     std::vector<GeneratedFile> files = GenerateMeshFiles();
     ASSERT_EQ(files.size(), sizeof table / sizeof table[0]);
