@@ -185,6 +185,287 @@ void Pickaxe3(std::vector<float>& out)
     Clink(out, 2110.0f, 53);
 }
 
+// A part rendered on its own and mixed in from `start` seconds on.
+void MixAt(std::vector<float>& out, float start, float seconds, void (*render)(std::vector<float>& part))
+{
+    std::vector<float> part((size_t)(seconds * Rate), 0.0f);
+    render(part);
+    size_t first = (size_t)(start * Rate);
+    for (size_t i = 0; i < part.size() && first + i < out.size(); ++i) out[first + i] += part[i];
+}
+
+// ---- The front end's and the inventory's
+
+void Message(std::vector<float>& out)
+{
+    Notes(out, {{1318.5f, 0.0f, 0.12f}, {1760.0f, 0.09f, 0.2f}}, 0.5f, [](double p) { return Triangle(p); });
+}
+
+void DropItem(std::vector<float>& out)
+{
+    Glide(out, 320.0f, 110.0f, 0.9f, 0.002f, 0.05f, [](double p) { return Sine(p); });
+    NoiseBurst(out, 61, 0.4f, 0.001f, 0.02f, 3000.0f, 800.0f);
+}
+
+void ItemGem(std::vector<float>& out)
+{
+    Notes(out, {{2093.0f, 0.0f, 0.08f}, {2637.0f, 0.04f, 0.09f}, {3136.0f, 0.08f, 0.14f}}, 0.35f,
+          [](double p) { return Sine(p); });
+}
+
+void Recycle(std::vector<float>& out)
+{
+    std::vector<float> raw(out.size(), 0.0f);
+    Glide(raw, 620.0f, 140.0f, 0.7f, 0.02f, 0.4f, [](double p) { return Saw(p); });
+    OnePole low;
+    for (size_t i = 0; i < out.size(); ++i) out[i] += low.Lowpass(raw[i], 1400.0f, Rate);
+    NoiseBurst(out, 71, 0.25f, 0.05f, 0.3f, 2500.0f, 400.0f);
+}
+
+// A shimmering sweep: a sine gliding between two pitches with a fast tremolo.
+void Shimmer(std::vector<float>& out, float from, float to)
+{
+    double phase = 0.0;
+    for (size_t i = 0; i < out.size(); ++i) {
+        float t = Time(i), k = t / (out.size() / (float)Rate);
+        float hz = from * std::pow(to / from, k);
+        float tremolo = 0.6f + 0.4f * Sine(t * 18.0);
+        out[i] += 0.6f * tremolo * AttackDecay(t, 0.05f, 0.25f) * Sine(phase);
+        phase += hz / Rate;
+    }
+}
+
+void CloakIn(std::vector<float>& out)
+{
+    Shimmer(out, 300.0f, 1500.0f);
+}
+
+void CloakOut(std::vector<float>& out)
+{
+    Shimmer(out, 1500.0f, 300.0f);
+}
+
+// ---- Items, orders and the world
+
+void Pickup(std::vector<float>& out)
+{
+    Notes(out, {{784.0f, 0.0f, 0.05f}, {1174.7f, 0.06f, 0.1f}}, 0.45f, [](double p) { return Square(p, 0.25f); });
+}
+
+void Open(std::vector<float>& out)
+{
+    std::vector<float> creak(out.size(), 0.0f);
+    Glide(creak, 170.0f, 240.0f, 0.5f, 0.03f, 0.12f, [](double p) { return Saw(p); });
+    OnePole low;
+    for (size_t i = 0; i < out.size(); ++i) out[i] += low.Lowpass(creak[i], 900.0f, Rate);
+    MixAt(out, 0.16f, 0.2f, [](std::vector<float>& part) { Clink(part, 1200.0f, 81); });
+}
+
+void ItemDrop(std::vector<float>& out)
+{
+    Glide(out, 240.0f, 80.0f, 0.9f, 0.002f, 0.07f, [](double p) { return Sine(p); });
+    NoiseBurst(out, 91, 0.5f, 0.001f, 0.03f, 4000.0f, 600.0f);
+}
+
+void Fuel(std::vector<float>& out)
+{
+    // A gulp: a pitch that wobbles upward, with a few bubbles after it.
+    double phase = 0.0;
+    for (size_t i = 0; i < out.size(); ++i) {
+        float t = Time(i);
+        float hz = 300.0f + 500.0f * t / 0.35f + 60.0f * Sine(t * 30.0);
+        out[i] += 0.7f * AttackDecay(t, 0.01f, 0.08f) * Sine(phase);
+        phase += hz / Rate;
+    }
+    Notes(out, {{900.0f, 0.12f, 0.02f}, {1100.0f, 0.18f, 0.02f}, {1300.0f, 0.24f, 0.02f}}, 0.25f,
+          [](double p) { return Sine(p); });
+}
+
+void Journal(std::vector<float>& out)
+{
+    NoiseBurst(out, 101, 0.6f, 0.03f, 0.05f, 6000.0f, 2500.0f, 1200.0f);
+    MixAt(out, 0.12f, 0.15f, [](std::vector<float>& part) { NoiseBurst(part, 102, 0.4f, 0.02f, 0.04f, 5000.0f, 2000.0f, 1500.0f); });
+}
+
+void ItemBreakWood(std::vector<float>& out)
+{
+    NoiseBurst(out, 111, 0.9f, 0.0005f, 0.05f, 3500.0f, 700.0f, 200.0f);
+    Glide(out, 160.0f, 60.0f, 0.6f, 0.001f, 0.08f, [](double p) { return Triangle(p); });
+    MixAt(out, 0.08f, 0.2f, [](std::vector<float>& part) { NoiseBurst(part, 112, 0.5f, 0.0005f, 0.04f, 2500.0f, 500.0f); });
+}
+
+void Heal(std::vector<float>& out)
+{
+    Notes(out, {{523.3f, 0.0f, 0.12f}, {659.3f, 0.08f, 0.12f}, {784.0f, 0.16f, 0.14f}, {1046.5f, 0.24f, 0.25f}}, 0.4f,
+          [](double p) { return Triangle(p); });
+}
+
+void Recharge(std::vector<float>& out)
+{
+    std::vector<float> raw(out.size(), 0.0f);
+    Glide(raw, 200.0f, 1600.0f, 0.6f, 0.05f, 0.4f, [](double p) { return Saw(p); });
+    OnePole low;
+    for (size_t i = 0; i < out.size(); ++i) out[i] += low.Lowpass(raw[i], 2500.0f, Rate);
+}
+
+void LayMine(std::vector<float>& out)
+{
+    Clink(out, 900.0f, 121);
+    Notes(out, {{1500.0f, 0.15f, 0.06f}}, 0.4f, [](double p) { return Square(p); });
+}
+
+void Scan(std::vector<float>& out)
+{
+    Glide(out, 1250.0f, 1150.0f, 0.7f, 0.005f, 0.35f, [](double p) { return Sine(p); });
+    Notes(out, {{2500.0f, 0.0f, 0.05f}}, 0.15f, [](double p) { return Sine(p); });
+}
+
+void Warp(std::vector<float>& out)
+{
+    Noise noise(131);
+    OnePole low;
+    for (size_t i = 0; i < out.size(); ++i) {
+        float t = Time(i), k = t / (out.size() / (float)Rate);
+        float cut = 300.0f + 5000.0f * std::sin(3.14159f * k);
+        out[i] += 0.8f * std::sin(3.14159f * k) * low.Lowpass(noise.Next(), cut, Rate);
+    }
+    Glide(out, 200.0f, 1200.0f, 0.4f, 0.3f, 0.3f, [](double p) { return Sine(p); });
+}
+
+void BuildBeam(std::vector<float>& out)
+{
+    // Loops while a unit builds: an even hum without an envelope of its own.
+    Noise noise(141);
+    OnePole low;
+    for (size_t i = 0; i < out.size(); ++i) {
+        float t = Time(i);
+        out[i] += 0.35f * Saw(110.0 * t) + 0.25f * Saw(220.5 * t) + 0.15f * low.Lowpass(noise.Next(), 1800.0f, Rate);
+    }
+}
+
+void Spinner(std::vector<float>& out)
+{
+    double phase = 0.0;
+    for (size_t i = 0; i < out.size(); ++i) {
+        float t = Time(i);
+        float hz = 300.0f + 200.0f * t / 0.5f + 40.0f * Sine(t * 25.0);
+        out[i] += 0.6f * AttackDecay(t, 0.03f, 0.2f) * Triangle(phase);
+        phase += hz / Rate;
+    }
+    NoiseBurst(out, 151, 0.3f, 0.05f, 0.2f, 3000.0f, 1500.0f, 800.0f);
+}
+
+void Enrich(std::vector<float>& out)
+{
+    Notes(out, {{1568.0f, 0.0f, 0.15f}, {2093.0f, 0.07f, 0.15f}, {2637.0f, 0.14f, 0.25f}}, 0.35f,
+          [](double p) { return Sine(p); });
+    Notes(out, {{3136.0f, 0.14f, 0.2f}}, 0.1f, [](double p) { return Sine(p); });
+}
+
+void Objective(std::vector<float>& out)
+{
+    Notes(out, {{523.3f, 0.0f, 0.08f}, {659.3f, 0.09f, 0.08f}, {784.0f, 0.18f, 0.2f}}, 0.4f,
+          [](double p) { return Square(p, 0.3f); });
+}
+
+void ObjectiveAll(std::vector<float>& out)
+{
+    Notes(out, {{523.3f, 0.0f, 0.09f}, {659.3f, 0.11f, 0.09f}, {784.0f, 0.22f, 0.09f}, {1046.5f, 0.33f, 0.5f}}, 0.35f,
+          [](double p) { return Square(p, 0.3f); });
+    Notes(out, {{659.3f, 0.33f, 0.5f}, {784.0f, 0.33f, 0.5f}}, 0.2f, [](double p) { return Triangle(p); });
+}
+
+void BeastDead(std::vector<float>& out)
+{
+    std::vector<float> raw(out.size(), 0.0f);
+    Glide(raw, 140.0f, 55.0f, 0.8f, 0.02f, 0.3f, [](double p) { return Saw(p); });
+    NoiseBurst(raw, 161, 0.5f, 0.02f, 0.25f, 1200.0f, 300.0f);
+    OnePole low;
+    for (size_t i = 0; i < out.size(); ++i) out[i] += low.Lowpass(raw[i], 900.0f, Rate);
+}
+
+void MechDead(std::vector<float>& out)
+{
+    NoiseBurst(out, 171, 0.9f, 0.002f, 0.25f, 7000.0f, 600.0f);
+    Clink(out, 420.0f, 172);
+    Glide(out, 90.0f, 35.0f, 0.8f, 0.003f, 0.3f, [](double p) { return Sine(p); });
+}
+
+void DeadScav(std::vector<float>& out)
+{
+    double phase = 0.0;
+    for (size_t i = 0; i < out.size(); ++i) {
+        float t = Time(i), k = t / (out.size() / (float)Rate);
+        float hz = 600.0f - 400.0f * k + 25.0f * Sine(t * 9.0);
+        out[i] += 0.5f * AttackDecay(t, 0.02f, 0.25f) * (0.6f * Saw(phase) + 0.4f * Square(phase, 0.4f));
+        phase += hz / Rate;
+    }
+}
+
+void BreakRocks(std::vector<float>& out)
+{
+    const float starts[] = {0.0f, 0.07f, 0.15f, 0.26f};
+    for (int i = 0; i < 4; ++i) {
+        size_t first = (size_t)(starts[i] * Rate);
+        std::vector<float> part(out.size() - first, 0.0f);
+        NoiseBurst(part, 181 + (uint32_t)i, 0.9f - 0.15f * i, 0.001f, 0.06f, 2200.0f, 300.0f);
+        for (size_t j = 0; j < part.size(); ++j) out[first + j] += part[j];
+    }
+}
+
+void MachineGun(std::vector<float>& out)
+{
+    for (int shot = 0; shot < 4; ++shot)
+        MixAt(out, 0.055f * shot, 0.06f, [](std::vector<float>& part) {
+            NoiseBurst(part, 191, 0.9f, 0.0005f, 0.012f, 8000.0f, 2000.0f);
+            Glide(part, 180.0f, 90.0f, 0.5f, 0.0005f, 0.015f, [](double p) { return Sine(p); });
+        });
+}
+
+void Attack(std::vector<float>& out)
+{
+    NoiseBurst(out, 201, 0.8f, 0.001f, 0.05f, 6000.0f, 900.0f);
+    Glide(out, 420.0f, 100.0f, 0.6f, 0.001f, 0.05f, [](double p) { return Sine(p); });
+}
+
+void LaserBurn(std::vector<float>& out)
+{
+    Glide(out, 1800.0f, 600.0f, 0.5f, 0.002f, 0.1f, [](double p) { return Square(p, 0.5f); });
+    Glide(out, 3600.0f, 1200.0f, 0.2f, 0.002f, 0.08f, [](double p) { return Sine(p); });
+}
+
+void Lightning(std::vector<float>& out)
+{
+    // Crackle: noise switched on and off in short random spells.
+    Noise noise(211), gate(212);
+    OnePole high;
+    bool on = true;
+    for (size_t i = 0; i < out.size(); ++i) {
+        if (i % 200 == 0) on = gate.Next() > -0.2f;
+        float t = Time(i);
+        float s = on ? high.Highpass(noise.Next(), 1500.0f, Rate) : 0.0f;
+        out[i] += 0.9f * AttackDecay(t, 0.005f, 0.18f) * s;
+    }
+    Glide(out, 2400.0f, 900.0f, 0.15f, 0.005f, 0.1f, [](double p) { return Saw(p); });
+}
+
+void Flame(std::vector<float>& out)
+{
+    Noise noise(221);
+    OnePole low, low2;
+    for (size_t i = 0; i < out.size(); ++i) {
+        float t = Time(i), k = t / (out.size() / (float)Rate);
+        float swell = std::sin(3.14159f * k) * (0.8f + 0.2f * Sine(t * 7.0));
+        out[i] += swell * low2.Lowpass(low.Lowpass(noise.Next(), 900.0f, Rate), 900.0f, Rate) * 2.0f;
+    }
+}
+
+void AcidSpit(std::vector<float>& out)
+{
+    NoiseBurst(out, 231, 0.7f, 0.005f, 0.12f, 7000.0f, 3000.0f, 2000.0f);
+    Glide(out, 500.0f, 200.0f, 0.4f, 0.003f, 0.06f, [](double p) { return Triangle(p); });
+}
+
 const Effect Effects[] = {
     {"blip", 0.09f, Blip},
     {"click", 0.03f, Click},
@@ -201,6 +482,38 @@ const Effect Effects[] = {
     {"pickaxe_1", 0.35f, Pickaxe1},
     {"pickaxe_2", 0.35f, Pickaxe2},
     {"pickaxe_3", 0.35f, Pickaxe3},
+    {"message", 0.4f, Message},
+    {"dropitem", 0.2f, DropItem},
+    {"item_gem", 0.35f, ItemGem},
+    {"recycle", 0.7f, Recycle},
+    {"cloak_in", 0.6f, CloakIn},
+    {"cloak_out", 0.6f, CloakOut},
+    {"pickup", 0.25f, Pickup},
+    {"open", 0.4f, Open},
+    {"itemdrop", 0.3f, ItemDrop},
+    {"fuel", 0.35f, Fuel},
+    {"journal", 0.3f, Journal},
+    {"item_break_wood", 0.4f, ItemBreakWood},
+    {"heal", 0.6f, Heal},
+    {"recharge", 0.6f, Recharge},
+    {"laymine", 0.35f, LayMine},
+    {"scan", 1.0f, Scan},
+    {"warp", 1.0f, Warp},
+    {"buildbeam", 1.0f, BuildBeam},
+    {"spinner", 0.5f, Spinner},
+    {"enrich", 0.6f, Enrich},
+    {"objective", 0.5f, Objective},
+    {"objective_all", 1.2f, ObjectiveAll},
+    {"beastdead", 0.8f, BeastDead},
+    {"mechdead", 0.9f, MechDead},
+    {"deadscav", 0.6f, DeadScav},
+    {"breakrocks", 0.6f, BreakRocks},
+    {"machinegun", 0.25f, MachineGun},
+    {"attack", 0.2f, Attack},
+    {"laserburn", 0.3f, LaserBurn},
+    {"lightning", 0.5f, Lightning},
+    {"flame", 0.6f, Flame},
+    {"acidspit", 0.35f, AcidSpit},
 };
 
 void Put16(std::vector<unsigned char>& out, unsigned value)
