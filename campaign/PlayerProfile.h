@@ -11,6 +11,13 @@ public:
     char name[64] = "";
     char path[512] = "";
     int level = 0;
+    // Unit control: how many bots the player may command now, what a mission starts with, the
+    // upper bound (the configuration's), and how many are in use. The Scene recounts the first
+    // and the last every playing frame.
+    int unitControl = 2;
+    int baseUnitControl = 2;
+    int maxUnitControl = 50;
+    int unitsInUse = 0;
     bool loaded = false;
 };
 

@@ -47,6 +47,16 @@ inline constexpr LexerRules SCRIPT_RULES = [] {
     return r;
 }();
 
+// Scene files (levels, saves, primitives.cgs) and the sound scripts: keywords keep their case
+// (a reader compares its few case-blind ones itself), a stray "*/" is passed over, and
+// "END_OF_FILE" ends the text even inside a comment.
+inline constexpr LexerRules SCENE_RULES = [] {
+    LexerRules r;
+    r.lineComments = r.blockComments = true;
+    r.endOfFile = r.endMarkersInComments = r.exponents = true;
+    return r;
+}();
+
 // data/strings/*.txt: scripts whose comment markers are always passed over.
 inline constexpr LexerRules STRING_TABLE_RULES = [] {
     LexerRules r;

@@ -2,6 +2,7 @@
 
 #include "host/Log.h"
 #include "host/System.h"
+#include "mechanics/Scene.h"
 #include "platform/ConfigFile.h"
 #include "platform/MusicPlayer.h"
 #include "platform/MusicThread.h"
@@ -48,6 +49,18 @@ bool Game::Init()
 }
 
 void Game::Update() {}
+
+bool Game::InitGeometry(const char*)
+{
+    Log("    InitGeometry\n");
+    if (started) return true;
+    ShowLoadingScreen("Parsing primitives", 0.61f, true);
+    TheScene.ReadSceneFile("data/scripts/primitives.cgs");
+    if (started) return true;
+    ShowLoadingScreen("Parsing sounds", 0.65f, true);
+    LoadSoundScript("data/scripts/sounds.cgs");
+    return true;
+}
 
 bool Game::CreateHud()
 {

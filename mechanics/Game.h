@@ -28,6 +28,8 @@ public:
     // The per-pass update (in every state but the load-pending one).
     virtual void Update();
     virtual bool StartLevel() { return false; }
+    // The one-time loads of the first level: the primitives and the world's sounds.
+    virtual bool InitGeometry(const char* levelName);
     virtual void EndLevel() {}
     // The HUD fonts; true when they could be made.
     virtual bool CreateHud();

@@ -3,6 +3,7 @@
 #include "gui/WindowManager.h"
 #include "host/Log.h"
 #include "host/System.h"
+#include "mechanics/Scene.h"
 #include "platform/ConfigFile.h"
 #include "platform/InputState.h"
 #include "platform/PackageFile.h"
@@ -11,6 +12,9 @@
 #include "render/Font.h"
 #include "render/GraphicsDevice.h"
 #include "render/Sprite.h"
+#include "world/AgentTypeRegistry.h"
+#include "world/BuildItem.h"
+#include "world/Grid.h"
 
 GameMechanics* TheGame = nullptr;
 
@@ -35,13 +39,26 @@ GameMechanics::GameMechanics()
 {
     CopyText(classLabel, sizeof classLabel, "GameMechanics");
     state = GAME_STATE_INTRO;
+    grid = new Grid(128, 2.5f);
 }
 
 GameMechanics::~GameMechanics()
 {
+    // The Scene's agents are the pool's, and its buildings the catalogue's copies: the Scene
+    // lets go of them before the catalogues go.
+    if (TheGame == this) TheScene.ReleaseEntities();
+    delete buildItems;
+    delete agentTypes;
+    delete grid;
     delete loadingFont;
     delete logoFont;
     delete cursorSprite;
+}
+
+void GameMechanics::CreateCatalogues()
+{
+    if (!agentTypes) agentTypes = new AgentTypeRegistry();
+    if (!buildItems) buildItems = new BuildItemList();
 }
 
 bool GameMechanics::Init()
@@ -49,6 +66,10 @@ bool GameMechanics::Init()
     if (!commandsRegistered) {
         RegisterGameCommands();
         commandsRegistered = true;
+    }
+    if (!started) {
+        LoadSoundScript("data/scripts/guisounds.cgs");
+        CreateCatalogues();
     }
     CreateHud();
     if (Config && !loadingFont) {
@@ -61,8 +82,11 @@ bool GameMechanics::Init()
         logoFont->SetSize(2, 2);
     }
     if (state == GAME_STATE_PLAYING) {
-        // A level start: the level itself comes with the world.
+        // A level start: the one-time loads of the first level; laying out and populating the
+        // level come with the level generator.
+        InitGeometry(levelName);
         started = true;
+        TheScene.firstFrame = true;
         ClearLevelName();
     }
     return true;
@@ -71,6 +95,7 @@ bool GameMechanics::Init()
 void GameMechanics::Update()
 {
     if (state != GAME_STATE_PLAYING) return;
+    TheScene.Update();
     float dt = GamePaused ? 0.0f : FrameTimer.delta;
     if (SoundMgr) SoundMgr->Update(dt);
 }

@@ -6,6 +6,9 @@
 // the level itself (StartLevel, EndLevel, the render passes) come with the world.
 #include "mechanics/Game.h"
 
+class AgentTypeRegistry;
+class BuildItemList;
+class Grid;
 class Sprite;
 
 class GameMechanics : public Game {
@@ -13,9 +16,13 @@ public:
     GameMechanics();
     ~GameMechanics() override;
 
-    // The first call (at start-up, intro state) prepares the front end: HUD fonts and the
-    // named commands. Later calls are level starts.
+    // The first call (at start-up, intro state) prepares the front end: HUD fonts, the named
+    // commands, the GUI's sounds and the catalogues. Later calls are level starts.
     bool Init() override;
+    // The catalogues the world is made from, each made when absent: the unit types with the
+    // agent pool, and the build catalogue. Their scripts are read with the catalogues' own
+    // readers as they come.
+    void CreateCatalogues();
     void Update() override;
     void DrawHud() override;
     bool OnEscape() override;
@@ -25,6 +32,10 @@ public:
     Font* logoFont = nullptr;
     Sprite* cursorSprite = nullptr;
     bool commandsRegistered = false;
+    // The level's map grid: 128 x 128 cells of 2.5 units, made with the game object.
+    Grid* grid = nullptr;
+    AgentTypeRegistry* agentTypes = nullptr;
+    BuildItemList* buildItems = nullptr;
 };
 
 extern GameMechanics* TheGame;

@@ -6,6 +6,7 @@
 #include "terrain/Environment.h"
 #include "terrain/Terrain.h"
 #include "terrain/Water.h"
+#include "world/Entity.h"
 
 namespace {
 
@@ -74,4 +75,29 @@ int GameSeamImpl::GetCurrentEnvironment()
 int GameSeamImpl::FindEnvironment(const char* name)
 {
     return Environment::FindByName(name);
+}
+
+Vec3 GameSeamImpl::GetEntityPosition(Entity* entity)
+{
+    return entity ? entity->GetPosition() : Vec3();
+}
+
+Vec3 GameSeamImpl::GetEntityCenter(Entity* entity)
+{
+    return entity ? entity->GetCenter() : Vec3();
+}
+
+Vec3 GameSeamImpl::GetEntityVelocity(Entity* entity)
+{
+    return entity ? entity->velocity : Vec3();
+}
+
+bool GameSeamImpl::IsEntityDead(Entity* entity)
+{
+    return entity && (entity->flags & ENTITY_DEAD);
+}
+
+bool GameSeamImpl::IsAgent(Entity* entity)
+{
+    return entity && (entity->flags & ENTITY_AGENT);
 }

@@ -1,8 +1,8 @@
 #pragma once
 // The game's side of the game seam: the answers the engine gets while the game runs, taken from
-// the game object, the window manager, the terrain (ground, water, environments) and (as they
-// come) the world. The shell installs one at start-up. What the game does not have yet
-// (entities, fog of war) still answers as the null seam does.
+// the game object, the window manager, the terrain (ground, water, environments) and the
+// entities. The shell installs one at start-up. What the game does not have yet (visibility,
+// fog of war) still answers as the null seam does.
 #include "platform/GameSeam.h"
 
 class GameSeamImpl : public GameSeam {
@@ -20,4 +20,10 @@ public:
 
     int GetCurrentEnvironment() override;
     int FindEnvironment(const char* name) override;
+
+    Vec3 GetEntityPosition(Entity* entity) override;
+    Vec3 GetEntityCenter(Entity* entity) override;
+    Vec3 GetEntityVelocity(Entity* entity) override;
+    bool IsEntityDead(Entity* entity) override;
+    bool IsAgent(Entity* entity) override;
 };

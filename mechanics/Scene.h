@@ -1,28 +1,304 @@
 #pragma once
-// The world of a level: so far the managers the Scene makes once at start-up and keeps for
-// the whole run (mesh and animation libraries, effects, particles) and the names of the
-// level's height and colour maps. The entity lists, the entity factory and the scene files
-// come with the world.
+// The Scene: the one world object of the game. It owns every entity of a level in a single
+// master list cut into typed segments by marker entities, so that code walks all player
+// buildings or all enemy units as one run of the list without a second index; side lists hold
+// terrain objects and fuel vents, translucent objects, ground splats, the entity templates read
+// from primitives.cgs ("primitives"), named paths and lights. It is the entity factory of the
+// level generator, the scene reader, the console and the game logic, its per-frame update runs
+// every entity, retires the dead and recounts the player's power and unit control, and it makes
+// the mesh, animation, effect and particle managers once at start-up.
+//
+// Contract of the walks:
+// - The typed walk (FirstEntity, NextEntity, EndIteration) and the category walk
+//   (FirstInCategory, NextInCategory) each have one cursor in the Scene: they do not nest, and
+//   one walk of a kind must end before the next starts. The lookups (FindNearest,
+//   FindEntityById, FindEntityByName, FindPrimitive) keep cursors of their own and may run
+//   inside a walk.
+// - An entity may leave the Scene while a walk stands on it (its own update removes it, or the
+//   caller removes it): the walk goes on with the entity after it.
+// - Walks see dead entities too (a destroyed mission object stays to be repaired); the
+//   lookups that look for something to fight or follow skip them.
+//
+// Nothing here allocates after Init: every list is a node pool, and a full list refuses what
+// is added to it, with a line in the log.
+#include "host/Maths.h"
+#include "platform/PooledList.h"
+
+#include <cstdint>
+
+class Agent;
+class Building;
 class EffectManager;
+class Entity;
 class ParticleManager;
+
+// Segments of the master list, in their order, and their masks (bit i for segment i).
+enum SceneSegment : int {
+    SEGMENT_UNIT = 0,             // the player's agents on the ground
+    SEGMENT_AIR_UNIT = 1,         // the player's air agents
+    SEGMENT_BUILDING = 2,         // the player's buildings
+    SEGMENT_ENEMY_UNIT = 3,       // everyone else's agents on the ground
+    SEGMENT_ENEMY_AIR_UNIT = 4,   // everyone else's air agents
+    SEGMENT_ENEMY_BUILDING = 5,   // friendly and enemy buildings
+    SEGMENT_NEUTRAL_BUILDING = 6,
+    SEGMENT_RESOURCE = 7,
+    SEGMENT_ITEM = 8,
+    SEGMENT_COLLISION = 9,  // other entities that take part in collisions
+    SEGMENT_UNSORTED = 10,
+    SEGMENT_COUNT = 11,
+};
+constexpr uint32_t SEGMENTS_PLAYER = 0x7;
+constexpr uint32_t SEGMENTS_AGENTS = 0x1b;
+constexpr uint32_t SEGMENTS_BUILDINGS = 0x64;
+constexpr uint32_t SEGMENTS_RESOURCES = 0x80;
+constexpr uint32_t SEGMENTS_ITEMS = 0x100;
+constexpr uint32_t SEGMENTS_ALL = 0x7ff;
+
+// Category walks: 0 every list (master, terrain objects, splats, translucent objects in that
+// order), 1 the master list, 2, 3 and 4 one side list.
+enum SceneCategory : int {
+    CATEGORY_ALL = 0,
+    CATEGORY_MASTER = 1,
+    CATEGORY_TERRAIN = 2,      // terrain objects and fuel vents
+    CATEGORY_TRANSLUCENT = 3,
+    CATEGORY_SPLATS = 4,
+};
+
+// RemoveEntity: 0 from everywhere, 1 from the master list, 2, 3, 4 from the master list and
+// that side list.
+enum SceneRemoveMode : int {
+    REMOVE_EVERYWHERE = 0,
+    REMOVE_MASTER = 1,
+    REMOVE_TERRAIN = 2,
+    REMOVE_TRANSLUCENT = 3,
+    REMOVE_SPLAT = 4,
+};
+
+// Scene::sceneFlags
+constexpr uint32_t SCENE_HAS_WATER = 0x1;
+
+// A named run of points (the level's paths).
+struct ScenePath {
+    char name[128];
+    int count;
+    Vec3* points;  // the Scene's, freed with the path
+};
+
+// A light of the level, as the device takes it.
+struct SceneLight {
+    int type;  // 1 point, 2 spot, 3 directional
+    float diffuse[4];
+    float specular[4];
+    float ambient[4];
+    Vec3 position;
+    Vec3 direction;
+    float range;
+    float falloff;
+    float attenuation[3];
+    float innerCone;
+    float outerCone;
+};
+
+// A cell reference of a scene file, turned into a link once the level stands.
+enum PendingLinkKind : int {
+    LINK_ACTIVE_BUILDING = 1,
+    LINK_MINE = 2,
+    LINK_DROP_OFF = 3,
+    LINK_ACTIVE_OBJECT = 5,
+};
+struct PendingLink {
+    int kind;
+    int column;
+    int row;
+    Agent* agent;
+};
+
+// What the last update counted of the player's forces.
+struct UnitControlCount {
+    int capacity = 0;  // units the player's buildings allow
+    int used = 0;      // units in use or in production
+    float supply = 20.0f;
+    float demand = 0.0f;
+};
 
 class Scene {
 public:
-    // Creates the libraries and managers (once; later calls change nothing); each enters the
-    // device's release and restore lists itself. Needs the graphics device.
-    void Init();
-    // Frees the effect manager at shutdown, before the device goes.
-    void ReleaseEffectManager();
-    // Frees the particle manager at shutdown, before the device goes.
-    void ReleaseParticleManager();
+    using EntityList = PooledList<Entity*>;
+    using Node = EntityList::Node;
 
-    // Frees the mesh and animation libraries at shutdown, before the device goes.
+    static constexpr int MASTER_NODES = 200;
+    static constexpr int REMOVED_NODES = 200;
+    static constexpr int PRIMITIVE_NODES = 150;
+    static constexpr int CATEGORY_NODES = 100;
+    static constexpr int PATH_NODES = 10;
+    static constexpr int LIGHT_NODES = 10;
+    static constexpr int MAX_PENDING_LINKS = 512;
+    static constexpr int MARKER_COUNT = SEGMENT_COUNT + 1;
+    // Unit control never goes beyond this, however many buildings provide it.
+    static constexpr int UNIT_CONTROL_CAP = 50;
+
+    Scene();
+    ~Scene();
+    Scene(const Scene&) = delete;
+    Scene& operator=(const Scene&) = delete;
+
+    // ---- Life
+    // Once at start-up (later calls change nothing): the lists, then the mesh and animation
+    // libraries, the effect manager (the one every mesh binds its effects from) and the
+    // particle manager. Without a graphics device there is no effect manager.
+    void Init();
+    // The lists and their markers alone (Init's first step; what a world without a device
+    // needs).
+    bool InitLists();
+    bool IsReady() const { return master.nodes != nullptr; }
+    // Once per playing frame: every entity's update, the dead retired, power and unit control
+    // counted, the particles and splats moved on.
+    void Update();
+    // Entities placed on the ground at level start take the terrain height.
+    void DropToTerrain();
+    // Every splat is fitted to the ground again (level start, after a device reset).
+    void ConformEntitiesToTerrain();
+    void KillAllParticles();
+    // Level end: the scene flags cleared, the entities that died during the level freed.
+    void ClearRemoved();
+    // Every entity the Scene holds lets go: agents go back to the pool, the others are freed.
+    // The markers stay. (Shutdown, and a world torn down in tests.)
+    void ReleaseEntities();
+    // At shutdown, before the device goes.
+    void ReleaseEffectManager();
+    void ReleaseParticleManager();
     void ReleaseLibraries();
 
-    EffectManager* effects = nullptr;
+    // ---- Lists
+    // The segment the entity belongs in.
+    int GetListIndex(const Entity* entity) const;
+    // Right after its segment's marker: the newest entity of a segment is its first. The
+    // player's rig is added once ("already added" when it is in the list). Null when refused.
+    Node* AddEntity(Entity* entity);
+    // The same without the rig's check.
+    Node* LinkEntity(Entity* entity);
+    void UnlinkEntity(Entity* entity);
+    // One segment; null at its end.
+    Node* FirstInList(int segment) const;
+    Node* NextInList(const Node* node) const;
+    // The typed walk over the segments of the mask: ascending segments, newest first within
+    // each.
+    Entity* FirstEntity(uint32_t segmentMask);
+    Entity* NextEntity();
+    void EndIteration();
+    bool IsWalking() const { return typedSegment_ >= 0; }
+    // The category walk: the entities of the category's lists whose flags share a bit with
+    // the mask (a mask below 1 takes every one).
+    Entity* FirstInCategory(int category, int flagMask);
+    Entity* NextInCategory();
+
+    // ---- Lookups
+    // The first entity of the segments with that id; null for a negative id.
+    Entity* FindEntityById(int id, uint32_t segmentMask) const;
+    // The first entity of the category whose name matches without regard to case.
+    Entity* FindEntityByName(const char* name, int category, int flagMask) const;
+    Entity* FindPrimitive(const char* name) const;
+    // The nearest live entity to self's centre (box distance): team 3 searches the player's
+    // segments, -1 segments 0..5, any other team segments 3..5. Cloaked agents, air agents
+    // when excludeAir is set, placement previews and the dead are skipped; a positive flag
+    // mask keeps entities with one of its flags, a team of 1 or more those of that side.
+    // Strictly nearer wins. Writes the distance when it finds one.
+    Entity* FindNearest(Entity* self, float* outDistance, int team, int flagMask, bool excludeAir) const;
+    // The entity standing in that cell of the level's grid.
+    Entity* FindEntityAtCell(int column, int row) const;
+    // The entity while one of the Scene's lists holds it and it still has that id.
+    Entity* Resolve(Entity* entity, unsigned id) const;
+    void RemoveEntity(Entity* entity, int mode);
+
+    // ---- Factory (each returns the new entity, or null)
+    Agent* CreateAgent(const char* typeName, bool add);
+    Building* CreateBuilding(const char* name);
+    Entity* AddResource(const char* primitiveName, const Vec3& position, int oreType);
+    Entity* AddFuelVent(const char* primitiveName, const Vec3& position);
+    Entity* AddSplat(const char* primitiveName, const char* texture, const char* normalTexture, const Vec3& position,
+                     uint32_t extraFlags);
+    // kind: 0x800 an agent of the pool, 0x2000 a building, 0x4000 a resource, else a plain
+    // entity. The texture is not used.
+    Entity* AddPrimitive(const char* mesh, const char* name, int lightingMode, const char* texture, uint32_t kind,
+                         int meshArg, bool dynamic);
+    // A further mesh state of a template (at most three meshes).
+    bool AddMeshToTemplate(Entity* primitive, const char* mesh, int lightingMode);
+    // In no list: the caller keeps it.
+    Entity* CreateMeshEntity(const char* mesh, const Vec3* position, int lightingMode);
+    Entity* CreateDecalEntity(const char* mesh, const Vec3& position, int lightingMode);
+    Entity* AddTerrainObject(const char* mesh, const Vec3& position, int lightingMode);
+    Entity* AddTranslucentObject(const char* mesh, const Vec3& position, int lightingMode);
+    SceneLight* AddLight();
+    // A named path of count points (zeroed); null when refused.
+    ScenePath* AddPath(const char* name, int count);
+    // False when the table is full.
+    bool AddPendingLink(Agent* agent, int kind, int column, int row);
+
+    // ---- Scripts (SceneScripts.cpp)
+    // Reads a scene file (a level, a save, the primitive catalogue). False, with nothing
+    // changed, when it cannot be opened.
+    bool ReadSceneFile(const char* path);
+
+    // ---- State
+    PendingLink pendingLinks[MAX_PENDING_LINKS];
+    int pendingLinkCount = 0;
+    char sceneKind[128] = "";
+    char sceneVersion[32] = "";
+    EntityList master;
+    EntityList removed;
+    Node* segmentHeads[MARKER_COUNT] = {};  // the master-list nodes of the markers
+    EntityList primitives;
+    EntityList terrainObjects;  // category 2
+    EntityList translucent;     // category 3
+    EntityList splats;          // category 4
     ParticleManager* particles = nullptr;
+    PooledList<ScenePath> paths;
+    PooledList<SceneLight> lights;
+    EffectManager* effects = nullptr;
     char heightmapName[256] = "none";
     char colourMapName[256] = "none";
+    uint32_t sceneFlags = 0;
+    // The first frame of a level: entities are not updated yet (they settle first); set by the
+    // level start, cleared by the first update.
+    bool firstFrame = false;
+    UnitControlCount unitControl;
+
+    // The list of a category walk's list index (0..3 in the order of category 0), or null.
+    EntityList* CategoryList(int category, int index) const;
+
+private:
+    // Where a walk stands: on node (its entity was the last one handed out), or before the
+    // list's head. An entity leaving a list moves every cursor standing on it back by one.
+    struct Cursor {
+        EntityList* list = nullptr;
+        Node* node = nullptr;
+        bool beforeHead = false;
+    };
+    static Node* Following(const Cursor& cursor);
+    static bool IsMarker(const Entity* entity);
+    // Unlinks entity from list (with the cursors' fix-up); false when it is not there.
+    bool RemoveFrom(EntityList& list, Entity* entity);
+    Node* StartSegment(int segment, uint32_t mask, int* segmentOut) const;
+    Entity* NextInWalk(Cursor& cursor, int* segment, uint32_t mask) const;
+    Entity* CategoryStep();
+    void UpdateList(EntityList& list);
+    void RetireDead(Entity* entity);
+    void RecountUnitControl();
+    bool IsHeld(const Entity* entity) const;
+
+    Entity* markers_[MARKER_COUNT] = {};
+    Cursor typed_;
+    int typedSegment_ = -1;
+    uint32_t typedMask_ = 0;
+    Cursor category_;
+    int categorySelector_ = 0;
+    int categoryMask_ = 0;
+    int categoryIndex_ = -1;
+    Cursor update_;
 };
 
 extern Scene TheScene;
+
+// The sounds of a sound script ("AddSound name buffers file") loaded into the sound manager.
+// False when the file cannot be opened or there is no sound device to load them into.
+bool LoadSoundScript(const char* path);

@@ -10,6 +10,12 @@
 
 StringTable* Strings = nullptr;
 
+const char* GameText(const char* tag)
+{
+    const char* text = Strings ? Strings->Lookup(tag) : nullptr;
+    return text ? text : "";
+}
+
 namespace {
 
 const char* const StringFiles[] = {

@@ -51,3 +51,6 @@ private:
 };
 
 extern StringTable* Strings;
+
+// The text of a tag in the game's tables; an empty text when they lack it or are not loaded.
+const char* GameText(const char* tag);

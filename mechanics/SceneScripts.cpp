@@ -1,0 +1,548 @@
+// The scene reader and the sound scripts.
+//
+// A scene file is a stream of keyword tokens with their arguments; lines mean nothing, only the
+// order of tokens does. A word that is no keyword is skipped, and reading goes on with the next
+// token (so the arguments of an unknown keyword are skipped one by one). An argument that is
+// not a number leaves its target as it was and stays to be read as the next keyword.
+//
+// The reader knows the keywords of the scene itself (its kind, maps, grid, lights and paths),
+// of the primitive catalogue, of the objects the Scene's factory makes, and of every entity.
+// The records the level's objects write about themselves (an agent's brain, orders and load, a
+// building's construction and queue, items, the player's start, objectives, growth, the camera
+// and the raid manager) are read by their owners as they come; until then they are skipped like
+// any word the reader does not know.
+#include "mechanics/Scene.h"
+
+#include "host/Lexer.h"
+#include "host/Log.h"
+#include "host/System.h"
+#include "mechanics/GameMechanics.h"
+#include "platform/Files.h"
+#include "platform/SoundManager.h"
+#include "render/ParticleManager.h"
+#include "world/Agent.h"
+#include "world/Building.h"
+#include "world/Grid.h"
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+// Reads a whole script into text; false (logged) when it cannot be opened.
+bool ReadScript(const char* path, std::string* text)
+{
+    char fixed[MAX_PATH_TEXT];
+    CopyText(fixed, sizeof fixed, path ? path : "");
+    FixPath(fixed);
+    FILE* file = OpenDataFile(fixed, "rb");
+    if (!file) {
+        Log("ERROR opening file %s for READING\n", fixed);
+        return false;
+    }
+    ReadFileText(file, text);
+    fclose(file);
+    return true;
+}
+
+struct SceneReader {
+    Scene& scene;
+    Lexer& in;
+    Entity* current = nullptr;
+    Agent* agent = nullptr;
+    Building* building = nullptr;
+    int lightingMode = 0;
+
+    std::string Word() { return in.NextValue(); }
+
+    // A number is taken only when the next token is one; otherwise it stays to be read.
+    bool Float(float* out)
+    {
+        const char* token = in.Peek();
+        float value = 0.0f;
+        if (!token || in.ToFloat(token, &value) != NumberStatus::OK) return false;
+        in.Next();
+        *out = value;
+        return true;
+    }
+    bool Int(int* out)
+    {
+        const char* token = in.Peek();
+        int value = 0;
+        if (!token || in.ToInt(token, &value) != NumberStatus::OK) return false;
+        in.Next();
+        *out = value;
+        return true;
+    }
+    bool Vector(Vec3* out)
+    {
+        Vec3 v = *out;
+        bool all = Float(&v.x) && Float(&v.y) && Float(&v.z);
+        if (all) *out = v;
+        return all;
+    }
+
+    void MakeCurrent(Entity* entity)
+    {
+        current = entity;
+        agent = entity && (entity->flags & ENTITY_AGENT) ? static_cast<Agent*>(entity) : nullptr;
+        building = nullptr;
+    }
+};
+
+struct Keyword {
+    const char* word;
+    bool anyCase;
+    void (*read)(SceneReader& r);
+};
+
+Vec3 CellPosition(int column, int row)
+{
+    const Grid* grid = TheGame ? TheGame->grid : nullptr;
+    if (grid) return grid->CellToWorld(column, row);
+    Grid level(128, 2.5f);
+    return level.CellToWorld(column, row);
+}
+
+void ReadScene(SceneReader& r)
+{
+    std::string kind = r.Word(), version = r.Word();
+    CopyText(r.scene.sceneKind, sizeof r.scene.sceneKind, kind.c_str());
+    CopyText(r.scene.sceneVersion, sizeof r.scene.sceneVersion, version.c_str());
+}
+
+void ReadMeshType(SceneReader& r)
+{
+    std::string type = r.Word();
+    r.lightingMode = type == "DynamicLighting" ? 1 : type == "PreLighting" ? 0 : type == "Dynamic" ? 3 : 2;
+}
+
+void ReadSet(SceneReader& r)
+{
+    int ignored = 0;
+    if (r.Word() == "SomeVariable") r.Int(&ignored);
+}
+
+void ReadGrid(SceneReader& r)
+{
+    int width = 0, height = 0;
+    if (!r.Int(&width) || !r.Int(&height) || width <= 0 || height <= 0) return;
+    Grid* grid = TheGame ? TheGame->grid : nullptr;
+    // Rows from the first, columns from the last: the map is stored turned.
+    for (int row = 0; row < height && !r.in.Ended(); ++row)
+        for (int column = width - 1; column >= 0 && !r.in.Ended(); --column) {
+            int value = 0;
+            if (!r.Int(&value)) return;
+            GridCell* cell = grid ? grid->GetCell(column, row) : nullptr;
+            if (cell) cell->flags = value >= 1 && value <= 3 ? (uint8_t)value : 0;
+        }
+}
+
+void ReadHeightmap(SceneReader& r)
+{
+    char path[MAX_PATH_TEXT];
+    CopyText(path, sizeof path, r.Word().c_str());
+    FixPath(path);
+    CopyText(r.scene.heightmapName, sizeof r.scene.heightmapName, path);
+}
+
+void ReadColormap(SceneReader& r)
+{
+    CopyText(r.scene.colourMapName, sizeof r.scene.colourMapName, r.Word().c_str());
+}
+
+void ReadSceneFlag(SceneReader& r)
+{
+    if (StrICmp(r.Word().c_str(), "LEVEL_HAS_WATER") == 0) r.scene.sceneFlags |= SCENE_HAS_WATER;
+}
+
+void ReadVisited(SceneReader& r)
+{
+    int value = 0;
+    if (r.Int(&value) && value == 1 && r.current) r.current->discovered = 1;
+}
+
+void ReadEntityIM(SceneReader& r)
+{
+    Entity* decal = r.scene.CreateDecalEntity(r.Word().c_str(), Vec3(), r.lightingMode);
+    if (decal) decal->flags |= ENTITY_PLACED;
+    r.MakeCurrent(decal);
+}
+
+void ReadTerrainObject(SceneReader& r)
+{
+    r.MakeCurrent(r.scene.AddTerrainObject(r.Word().c_str(), Vec3(), r.lightingMode));
+}
+
+void ReadTranslucentObject(SceneReader& r)
+{
+    r.MakeCurrent(r.scene.AddTranslucentObject(r.Word().c_str(), Vec3(), r.lightingMode));
+}
+
+void ReadSplat(SceneReader& r)
+{
+    std::string primitive = r.Word(), texture = r.Word(), normal = r.Word();
+    Vec3 position;
+    r.Vector(&position);
+    r.MakeCurrent(r.scene.AddSplat(primitive.c_str(), texture.c_str(), normal.c_str(), position, (uint32_t)r.lightingMode));
+}
+
+void ReadResource(SceneReader& r)
+{
+    std::string primitive = r.Word();
+    Vec3 position;
+    int oreType = 0;
+    r.Vector(&position);
+    r.Int(&oreType);
+    r.MakeCurrent(r.scene.AddResource(primitive.c_str(), position, oreType));
+}
+
+void ReadFuel(SceneReader& r)
+{
+    Vec3 position;
+    int ignored = 0;
+    r.Vector(&position);
+    r.Int(&ignored);
+    r.MakeCurrent(r.scene.AddFuelVent("res_fuel", position));
+}
+
+void ReadAgent(SceneReader& r, bool add)
+{
+    Agent* agent = r.scene.CreateAgent(r.Word().c_str(), add);
+    if (agent) agent->flags |= ENTITY_PLACED;
+    r.MakeCurrent(agent);
+}
+
+void ReadAddAgent(SceneReader& r)
+{
+    ReadAgent(r, true);
+}
+
+void ReadCreateAgent(SceneReader& r)
+{
+    ReadAgent(r, false);
+}
+
+void ReadBuilding(SceneReader& r)
+{
+    Building* building = r.scene.CreateBuilding(r.Word().c_str());
+    if (building) building->flags |= ENTITY_PLACED;
+    r.MakeCurrent(building);
+    r.building = building;
+}
+
+void ReadMeshState(SceneReader& r)
+{
+    std::string mesh = r.Word();
+    r.scene.AddMeshToTemplate(r.current, mesh.c_str(), r.lightingMode);
+}
+
+void ReadPath(SceneReader& r)
+{
+    std::string name = r.Word();
+    int count = 0;
+    if (!r.Int(&count) || count < 0) return;
+    // A point is three numbers: no count asks for more points than the text can hold.
+    int fits = (int)(r.in.Remaining() / 6);
+    if (count > fits) count = fits;
+    ScenePath* path = r.scene.AddPath(name.c_str(), count);
+    for (int i = 0; i < count; ++i) {
+        Vec3 point;
+        if (!r.Vector(&point)) break;
+        if (path) path->points[i] = point;
+    }
+}
+
+uint32_t PrimitiveKind(const std::string& word, bool* dynamic)
+{
+    const char* w = word.c_str();
+    *dynamic = StrICmp(w, "ENTITY_DYNAMIC") == 0;
+    if (StrICmp(w, "AGENT") == 0) return ENTITY_AGENT;
+    if (StrICmp(w, "BUILDING") == 0) return ENTITY_BUILDING;
+    if (StrICmp(w, "RESOURCE") == 0) return ENTITY_RESOURCE;
+    if (StrICmp(w, "FUEL") == 0) return ENTITY_FUEL;
+    return 0;
+}
+
+void ReadPrimitive(SceneReader& r)
+{
+    std::string name = r.Word(), kindWord = r.Word(), mesh = r.Word();
+    bool dynamic = false;
+    uint32_t kind = PrimitiveKind(kindWord, &dynamic);
+    r.MakeCurrent(r.scene.AddPrimitive(mesh.c_str(), name.c_str(), r.lightingMode, nullptr, kind, 1, dynamic));
+}
+
+void ReadRemapPrimitive(SceneReader& r)
+{
+    std::string base = r.Word(), mesh = r.Word(), textureBase = r.Word();
+    int low = 0, high = -1;
+    r.Int(&low);
+    r.Int(&high);
+    Log("RemapPrimitive: %s\n", base.c_str());
+    // The texture base names the numbered variants' pictures; the primitives keep their
+    // mesh's own.
+    for (int i = low; i <= high && i - low < Scene::PRIMITIVE_NODES; ++i) {
+        std::string name = base + std::to_string(i);
+        Log("   AddPrimitive: %s : %s\n", mesh.c_str(), name.c_str());
+        r.scene.AddPrimitive(mesh.c_str(), name.c_str(), r.lightingMode, nullptr, 0, 1, false);
+    }
+    Log("   AddPrimitive: %s : %s\n", mesh.c_str(), base.c_str());
+    r.MakeCurrent(r.scene.AddPrimitive(mesh.c_str(), base.c_str(), r.lightingMode, nullptr, 0, 1, false));
+}
+
+void ReadLight(SceneReader& r)
+{
+    std::string type = r.Word();
+    SceneLight* light = r.scene.AddLight();
+    SceneLight ignored;
+    if (!light) light = &ignored;
+    if (type == "POINT") light->type = 1;
+    if (type == "SPOT") light->type = 2;
+    if (type == "DIRECTIONAL") light->type = 3;
+    float* fields[] = {&light->diffuse[0],  &light->diffuse[1],  &light->diffuse[2],  &light->diffuse[3],
+                       &light->specular[0], &light->specular[1], &light->specular[2], &light->specular[3],
+                       &light->ambient[0],  &light->ambient[1],  &light->ambient[2],  &light->ambient[3],
+                       &light->position.x,  &light->position.y,  &light->position.z,  &light->direction.x,
+                       &light->direction.y, &light->direction.z, &light->range,       &light->falloff,
+                       &light->attenuation[0], &light->attenuation[1], &light->attenuation[2]};
+    for (float* field : fields)
+        if (!r.Float(field)) break;
+}
+
+void ReadFlag(SceneReader& r)
+{
+    static const struct {
+        const char* word;
+        uint32_t flag;
+    } flags[] = {
+        {"ENTITY_PLAYER", ENTITY_PLAYER},
+        {"ENTITY_AI", ENTITY_AI},
+        {"ENTITY_STATIC", ENTITY_STATIC},
+        {"ENTITY_SPLAT", ENTITY_SPLAT},
+        {"ENTITY_COLLISION", ENTITY_COLLISION},
+        {"ENTITY_SELECTION", ENTITY_SELECTION},
+        {"ENTITY_MARKER", ENTITY_MARKER},
+        {"ENTITY_NODRAW", ENTITY_NODRAW},
+        {"ENTITY_ALIGN_TO_Terrain", ENTITY_ALIGN_TO_TERRAIN},
+        {"ENTITY_RESOURCE", ENTITY_RESOURCE},
+        {"ENTITY_RESOURCE_REVEALED", ENTITY_RESOURCE_REVEALED},
+        {"ENTITY_GRID_BLOCKER", ENTITY_GRID_BLOCKER},
+        {"ENTITY_OBJECT_OF_INTEREST", ENTITY_OBJECT_OF_INTEREST},
+        {"ENTITY_FUEL", ENTITY_FUEL},
+    };
+    std::string word = r.Word();
+    if (!r.current) return;
+    for (const auto& f : flags) {
+        if (word != f.word) continue;
+        r.current->flags |= f.flag;
+        if (f.flag == ENTITY_FUEL && r.scene.particles) {
+            if (ParticleSystem* vent = r.scene.particles->SpawnSystem("fuelvent")) {
+                vent->owner = r.current;
+                vent->offset = Vec3(0.0f, 1.0f, 0.0f);
+            }
+        }
+    }
+}
+
+void ReadKills(SceneReader& r)
+{
+    int value = 0;
+    if (r.Int(&value) && r.current) r.current->kills = value;
+}
+
+void ReadAlignment(SceneReader& r)
+{
+    std::string word = r.Word();
+    if (!r.current) return;
+    r.current->alignment = word == "FRIENDLY" ? ALIGN_FRIENDLY : word == "ENEMY" ? ALIGN_ENEMY
+                         : word == "PLAYER"   ? ALIGN_PLAYER
+                                              : ALIGN_NEUTRAL;
+}
+
+void ReadComposition(SceneReader& r)
+{
+    static const char* const names[] = {"Default", "Biological", "Mechanical", "BioMechanical",
+                                        "Plant",   "Rock",       "Crystal",    "Wood"};
+    std::string word = r.Word();
+    if (!r.current) return;
+    for (int i = 0; i < 8; ++i)
+        if (word == names[i]) r.current->composition = i;
+}
+
+void ReadPosition(SceneReader& r)
+{
+    Vec3 position;
+    if (!r.Vector(&position) || !r.current) return;
+    r.current->SetPosition(position);
+    r.current->moveTarget = position;
+}
+
+void ReadMapCoord(SceneReader& r)
+{
+    int column = 0, row = 0;
+    if (!r.Int(&column) || !r.Int(&row) || !r.current) return;
+    Vec3 position = CellPosition(column, row);
+    r.current->SetPosition(position);
+    r.current->moveTarget = position;
+}
+
+void ReadScale(SceneReader& r)
+{
+    // The scale of a scene line is read and not applied: an entity keeps its type's.
+    Vec3 ignored;
+    r.Vector(&ignored);
+}
+
+void ReadRadius(SceneReader& r)
+{
+    float radius = 0.0f;
+    if (!r.Float(&radius) || !r.current) return;
+    r.current->size = radius;
+    r.current->flags &= ~ENTITY_SIZE_PENDING;
+}
+
+void ReadRotate(SceneReader& r)
+{
+    float degrees = 0.0f;
+    if (!r.Float(&degrees) || !r.current) return;
+    Entity* e = r.current;
+    e->yaw = degrees;
+    MatrixRotationY(&e->rotation, degrees * 0.0174532924f);
+    Matrix turned;
+    MatrixMultiply(&turned, &e->world, &e->rotation);
+    e->world = turned;
+}
+
+void ReadAttachOffset(SceneReader& r)
+{
+    Vec3 offset;
+    if (r.Vector(&offset) && r.current) r.current->attachOffset = offset;
+}
+
+void ReadName(SceneReader& r)
+{
+    std::string name = r.Word();
+    if (r.current) CopyText(r.current->name, sizeof r.current->name, name.c_str());
+}
+
+void ReadHealth(SceneReader& r)
+{
+    float value = 0.0f;
+    if (r.Float(&value) && r.current) r.current->SetHealth(value);
+}
+
+void ReadMaxHealth(SceneReader& r)
+{
+    float value = 0.0f;
+    if (r.Float(&value) && r.current) r.current->SetMaxHealth(value);
+}
+
+void ReadBothHealth(SceneReader& r)
+{
+    float health = 0.0f, maximum = 0.0f;
+    bool hasHealth = r.Float(&health);
+    bool hasMaximum = hasHealth && r.Float(&maximum);
+    if (!r.current) return;
+    if (hasHealth) r.current->SetHealth(health);
+    if (hasMaximum) r.current->SetMaxHealth(maximum);
+}
+
+void ReadSoundLine(SceneReader& r)
+{
+    // Sounds come from the sound scripts, not from scenes.
+    int ignored = 0;
+    r.Word();
+    r.Int(&ignored);
+    r.Word();
+}
+
+const Keyword SceneKeywords[] = {
+    {"SCENE", false, ReadScene},
+    {"MeshType", false, ReadMeshType},
+    {"Set", false, ReadSet},
+    {"GRID", true, ReadGrid},
+    {"Heightmap", false, ReadHeightmap},
+    {"Colormap", false, ReadColormap},
+    {"SceneFlag", false, ReadSceneFlag},
+    {"SetVisited", false, ReadVisited},
+    {"AddEntityIM", false, ReadEntityIM},
+    {"AddTerrainObject", false, ReadTerrainObject},
+    {"AddTransluscentObject", false, ReadTranslucentObject},
+    {"AddSplat", false, ReadSplat},
+    {"AddResource", false, ReadResource},
+    {"AddFuel", false, ReadFuel},
+    {"AddAgent", false, ReadAddAgent},
+    {"AddUnit", false, ReadAddAgent},
+    {"CreateAgent", false, ReadCreateAgent},
+    {"AddBuilding", false, ReadBuilding},
+    {"AddMeshState", false, ReadMeshState},
+    {"Path", false, ReadPath},
+    {"AddPrimitive", false, ReadPrimitive},
+    {"RemapPrimitive", false, ReadRemapPrimitive},
+    {"AddLight", false, ReadLight},
+    {"SetFlag", false, ReadFlag},
+    {"OreType", false, ReadKills},
+    {"Kills", false, ReadKills},
+    {"SetAlignment", false, ReadAlignment},
+    {"SetComposition", false, ReadComposition},
+    {"SetPosition", false, ReadPosition},
+    {"SetMapCoord", false, ReadMapCoord},
+    {"SetScale", false, ReadScale},
+    {"SetRadius", false, ReadRadius},
+    {"SetRotate", false, ReadRotate},
+    {"attach_offset", false, ReadAttachOffset},
+    {"SetName", false, ReadName},
+    {"SetHealth", false, ReadHealth},
+    {"SetMaxHealth", false, ReadMaxHealth},
+    {"SetBothHealth", false, ReadBothHealth},
+    {"AddSound", false, ReadSoundLine},
+};
+
+}  // namespace
+
+bool Scene::ReadSceneFile(const char* path)
+{
+    std::string text;
+    if (!ReadScript(path, &text)) return false;
+    Log("Openend file %s\n", path);
+    char name[MAX_PATH_TEXT];
+    GetFileName(path, name);
+    Lexer in(text.data(), text.size(), SCENE_RULES, name);
+    SceneReader reader{*this, in};
+    while (const char* token = in.Next()) {
+        for (const Keyword& keyword : SceneKeywords) {
+            bool match = keyword.anyCase ? StrICmp(token, keyword.word) == 0 : strcmp(token, keyword.word) == 0;
+            if (!match) continue;
+            keyword.read(reader);
+            break;
+        }
+    }
+    return true;
+}
+
+bool LoadSoundScript(const char* path)
+{
+    // Without a sound device the game runs silent: there is nothing to load the waves into.
+    if (!SoundMgr || !SoundMgr->IsEnabled()) return false;
+    std::string text;
+    if (!ReadScript(path, &text)) return false;
+    char name[MAX_PATH_TEXT];
+    GetFileName(path, name);
+    Lexer in(text.data(), text.size(), SCENE_RULES, name);
+    while (const char* token = in.Next()) {
+        if (strcmp(token, "AddSound") != 0) continue;
+        std::string sound = in.NextValue();
+        int buffers = 1;
+        const char* count = in.Peek();
+        if (count && in.ToInt(count, &buffers) == NumberStatus::OK) in.Next();
+        char file[MAX_PATH_TEXT];
+        CopyText(file, sizeof file, in.NextValue());
+        FixPath(file);
+        if (in.CutShort()) {
+            in.Warn(in.Line(), "AddSound %s is cut short", sound.c_str());
+            break;
+        }
+        SoundMgr->LoadSound(sound.c_str(), file, buffers);
+    }
+    return true;
+}

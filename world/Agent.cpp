@@ -1,0 +1,189 @@
+#include "world/Agent.h"
+
+#include "host/System.h"
+#include "platform/MathUtil.h"
+#include "render/IndexedMesh.h"
+
+#include <cstring>
+#include <new>
+
+bool WaypointQueue::Pop(Vec3* point)
+{
+    PooledList<Vec3>::Node* head = points_.head;
+    if (!head) return false;
+    if (point) *point = head->value;
+    points_.Unlink(nullptr, head);
+    return true;
+}
+
+Agent::Agent() : attachments(nullptr), attachmentCount(0), equipment(nullptr), equipmentCount(0)
+{
+    Reset(true);
+}
+
+Agent::~Agent()
+{
+    ReleaseAttachments();
+    delete[] equipment;
+}
+
+void Agent::Reset()
+{
+    Entity::Reset();
+    Reset(false);
+}
+
+void Agent::Reset(bool full)
+{
+    flags |= ENTITY_AGENT;
+    size = 3.0f;
+    damage = 10.0f;
+    sinceReset = 0.0f;
+
+    classWord = 0;
+    commandWord = COMMAND_MOVE | COMMAND_ATTACK | COMMAND_STOP;
+    aiMode = 0;
+    groupId = -1;
+    path = nullptr;
+    if (full)
+        moveQueue.Init(AGENT_MOVE_QUEUE_SIZE);
+    else
+        moveQueue.Clear();
+    // The brain is made with the AI brains; until then an agent thinks nothing.
+    brain = nullptr;
+    agentType = nullptr;
+    ReleaseAttachments();
+    delete[] equipment;
+    equipment = nullptr;
+    equipmentCount = 0;
+    target.Clear();
+    noticeRange = 25.0f;
+    attackRange = 15.0f;
+    meleeAttackTime = 2.0f;
+    stepTarget = GetPosition();
+    speed = 10.0f;
+    currentSpeed = 0.0f;
+    previousTarget = Vec3();
+    waitTime = 0.0f;
+    blockedTime = 0.0f;
+    spawner.Clear();
+    spawnPoint = Vec3(-1000.0f, -1000.0f, -1000.0f);
+    activeBuilding.Clear();
+    activeObject.Clear();
+    mine.Clear();
+    dropOff.Clear();
+    oreLoad = 0.0f;
+    loadValue = 0.0f;
+    oreCapacity = 40.0f;
+    miningAmount = 5.0f;
+    workTimer = 0.0f;
+    freezeTime = 0.0f;
+    cloakTime = 0.0f;
+    mineTimer = 0.0f;
+    mines = 1;
+    healingEffect = nullptr;
+    workEffect = nullptr;
+    workSound = -1;
+    for (StatusEffect& effect : statusEffects) effect = StatusEffect{0, 0.0f, 0.0f, 0.0f, 0.0f, EntityRef()};
+    statusCount = 0;
+    for (ThreatRecord& threat : threats) threat = ThreatRecord{0, 0.0f, 0.0f};
+    threatCount = 0;
+    engagedTime = 0.0f;
+    upgradeFlags = 0;
+    processTimer = 0.0f;
+    botExperience = 0;
+    botLevel = 0;
+}
+
+bool Agent::GetWorldBounds(Vec3* min, Vec3* max)
+{
+    if (!mesh) return false;
+    Vec3 low = mesh->boundsMin, high = mesh->boundsMax;
+    for (int i = 0; i < attachmentCount; ++i) {
+        const Entity* attached = attachments[i].entity;
+        if (!attached || !attached->mesh) continue;
+        low = Vec3Min(low, attached->mesh->boundsMin);
+        high = Vec3Max(high, attached->mesh->boundsMax);
+    }
+    Vec3 position = GetPosition();
+    if (min) *min = position + low * scale;
+    if (max) *max = position + high * scale;
+    return true;
+}
+
+void Agent::ForgetPath()
+{
+    path = nullptr;
+}
+
+Entity* Agent::AddAttachment(Entity* attached, const char* attachmentName, const char* boneName, bool owned)
+{
+    if (!attached || !attachmentName) return nullptr;
+    if (!boneName) boneName = "none";
+    AgentAttachment* record = nullptr;
+    for (int i = 0; i < attachmentCount; ++i)
+        if (strcmp(attachments[i].name, attachmentName) == 0) record = &attachments[i];
+    Entity* previous = nullptr;
+    if (record) {
+        previous = record->entity;
+        // The agent's own entity is freed here; one it only held goes back to the caller.
+        if (record->owned && previous != attached) {
+            delete previous;
+            previous = nullptr;
+        }
+    } else {
+        if (!attachments) attachments = new (std::nothrow) AgentAttachment[AGENT_ATTACHMENTS]();
+        if (!attachments || attachmentCount >= AGENT_ATTACHMENTS) return nullptr;
+        record = &attachments[attachmentCount++];
+        CopyText(record->name, sizeof record->name, attachmentName);
+    }
+    CopyText(record->bone, sizeof record->bone, boneName);
+    record->entity = attached;
+    record->boneIndex = mesh ? mesh->FindJoint(boneName) : -1;
+    record->clock = 0.0f;
+    record->owned = owned;
+    return previous;
+}
+
+Entity* Agent::RemoveAttachment(const char* attachmentName)
+{
+    if (!attachmentName) return nullptr;
+    for (int i = 0; i < attachmentCount; ++i) {
+        AgentAttachment& record = attachments[i];
+        if (strcmp(record.name, attachmentName) != 0) continue;
+        Entity* attached = record.entity;
+        if (record.owned) {
+            delete attached;
+            attached = nullptr;
+        }
+        CopyText(record.bone, sizeof record.bone, "none");
+        record.entity = nullptr;
+        record.boneIndex = -1;
+        record.owned = false;
+        return attached;
+    }
+    return nullptr;
+}
+
+Entity* Agent::GetAttachedEntity(const char* attachmentName) const
+{
+    if (!attachmentName) return nullptr;
+    for (int i = 0; i < attachmentCount; ++i)
+        if (strcmp(attachments[i].name, attachmentName) == 0) return attachments[i].entity;
+    return nullptr;
+}
+
+void Agent::RebindAttachments()
+{
+    for (int i = 0; i < attachmentCount; ++i)
+        attachments[i].boneIndex = mesh ? mesh->FindJoint(attachments[i].bone) : -1;
+}
+
+void Agent::ReleaseAttachments()
+{
+    for (int i = 0; i < attachmentCount; ++i)
+        if (attachments[i].owned) delete attachments[i].entity;
+    delete[] attachments;
+    attachments = nullptr;
+    attachmentCount = 0;
+}

@@ -1,0 +1,195 @@
+#pragma once
+// Agent: every mobile unit (the player's rig and bots, the builder, miners, scavengers,
+// creatures; on the ground or in the air). It adds to the entity its class word (traits and
+// movement state), the orders it accepts, a brain that runs jobs, a path and a queue of further
+// move points, what it works on, a miner's load, attachments and equipment, status effects and
+// a short memory of who hurt it.
+//
+// Agents are never made with new during a level: they come from the agent-type registry's pool
+// of 200 (world/AgentTypeRegistry.h) through the Scene's factory, and go back to it when they
+// die or leave the level. Everything an agent refers to beyond a call it keeps as an EntityRef.
+#include "platform/PooledList.h"
+#include "world/Entity.h"
+
+class AIBrain;
+class AgentType;
+class Item;
+struct Path;
+
+// Agent::classWord
+constexpr uint32_t AGENT_MOVING = 0x1;
+constexpr uint32_t AGENT_STEPPING = 0x2;
+constexpr uint32_t AGENT_WAITING = 0x4;
+constexpr uint32_t AGENT_HEALING = 0x8;
+constexpr uint32_t AGENT_CLASS_MELEE = 0x10;
+constexpr uint32_t AGENT_CLASS_BOSS_DROPS_ITEM = 0x20;
+constexpr uint32_t AGENT_CLASS_SCAN = 0x80;
+constexpr uint32_t AGENT_CLASS_LEVELLING = 0x100;  // a player bot: not the rig
+constexpr uint32_t AGENT_DISCOVERED = 0x200;
+constexpr uint32_t AGENT_CLASS_MINER = 0x800;
+constexpr uint32_t AGENT_CLASS_AIR_UNIT = 0x2000;
+constexpr uint32_t AGENT_CLASS_MINE_LAYER = 0x8000;
+constexpr uint32_t AGENT_CLASS_HEAVY = 0x10000;
+constexpr uint32_t AGENT_CLASS_RADAR = 0x20000;
+constexpr uint32_t AGENT_CLASS_AOE_ATTACK = 0x40000;
+constexpr uint32_t AGENT_SPAWNED = 0x80000;
+constexpr uint32_t AGENT_CLASS_GUARD = 0x100000;
+constexpr uint32_t AGENT_CLASS_RAIDER = 0x200000;
+constexpr uint32_t AGENT_OBJECTIVE = 0x400000;
+constexpr uint32_t AGENT_CLASS_MOBILE_SPAWN_POINT = 0x800000;
+constexpr uint32_t AGENT_CLASS_MELEE_SMASH = 0x1000000;
+constexpr uint32_t AGENT_CLASS_END_BOSS = 0x2000000;
+constexpr uint32_t AGENT_ORDERED_MOVE = 0x4000000;
+constexpr uint32_t AGENT_CLOAKED = 0x8000000;
+constexpr uint32_t AGENT_CLASS_ALTERNATING_SHOT = 0x10000000;
+
+// Agent::commandWord
+constexpr uint32_t COMMAND_MOVE = 0x1;
+constexpr uint32_t COMMAND_ATTACK = 0x2;
+constexpr uint32_t COMMAND_STOP = 0x4;
+constexpr uint32_t COMMAND_REPAIR = 0x8;
+constexpr uint32_t COMMAND_MINE = 0x10;
+constexpr uint32_t COMMAND_INSTABUILD = 0x20;
+constexpr uint32_t COMMAND_ENRICH_ORE = 0x40;
+constexpr uint32_t COMMAND_HEAL = 0x80;
+constexpr uint32_t COMMAND_WARP = 0x100;
+constexpr uint32_t COMMAND_SCAN = 0x200;
+
+constexpr int AGENT_MOVE_QUEUE_SIZE = 100;
+constexpr int AGENT_ATTACHMENTS = 8;
+constexpr int AGENT_EQUIPMENT_SLOTS = 8;
+constexpr int AGENT_STATUS_EFFECTS = 3;
+constexpr int AGENT_THREATS = 4;
+
+// The further points of a move order of several points: appended at the tail, taken from the
+// head; a full queue refuses the point.
+class WaypointQueue {
+public:
+    bool Init(int capacity) { return points_.Init(capacity); }
+    void Clear() { points_.Clear(); }
+    bool Push(const Vec3& point) { return points_.PushBack(point); }
+    bool Pop(Vec3* point);
+    bool IsEmpty() const { return points_.count == 0; }
+    int Count() const { return points_.count; }
+    int Capacity() const { return points_.capacity; }
+    const PooledList<Vec3>& Points() const { return points_; }
+
+private:
+    PooledList<Vec3> points_;
+};
+
+// An entity hung on a bone of the agent's mesh (a hopper, a weapon).
+struct AgentAttachment {
+    char name[32];
+    char bone[32];  // "none" once removed
+    Entity* entity;
+    int boneIndex;  // -1 when the bone is missing or the record removed
+    float clock;
+    bool owned;  // the agent made the entity and frees it
+};
+
+struct EquipmentSlot {
+    Item* item;
+    int slot;
+};
+
+// A timed damage or drain: 0 "Fire", 1 "Acid", 2 "Plasma".
+struct StatusEffect {
+    int kind;
+    float amount;    // per tick
+    float interval;  // seconds between ticks
+    float tickTimer;
+    float timeLeft;
+    EntityRef source;  // credited with the kill
+};
+
+// An attacker remembered: its id, the threat it built up and when it last hit.
+struct ThreatRecord {
+    unsigned attackerId;
+    float threat;
+    float lastHit;
+};
+
+class Agent : public Entity {
+public:
+    Agent();
+    ~Agent() override;
+
+    // The entity part and the agent part, with a new id: an agent taken into use again.
+    void Reset() override;
+    // The agent part only. A full reset builds the move queue; otherwise it is emptied, and
+    // the attachments and equipment the agent had are let go.
+    void Reset(bool full);
+    // The mesh's box grown by the boxes of the attached meshes.
+    bool GetWorldBounds(Vec3* min, Vec3* max) override;
+    // Drops the path without handing it back to the path pool.
+    virtual void ForgetPath();
+
+    // Hangs an entity on a bone under a name. A record of that name is reused and the entity
+    // it held is returned; otherwise a new one is taken (null when all 8 are in use, or for
+    // no entity). owned: the agent frees the entity when it lets the record go.
+    Entity* AddAttachment(Entity* attached, const char* attachmentName, const char* boneName, bool owned = false);
+    // The named record keeps its name but loses its bone and entity; returns the entity.
+    Entity* RemoveAttachment(const char* attachmentName);
+    Entity* GetAttachedEntity(const char* attachmentName) const;
+    // Looks every attachment's bone up again in the current mesh.
+    void RebindAttachments();
+    int AttachmentCount() const { return attachmentCount; }
+    const AgentAttachment& Attachment(int i) const { return attachments[i]; }
+
+    bool IsAirUnit() const { return (classWord & AGENT_CLASS_AIR_UNIT) != 0; }
+    bool HasStanceBits() const { return (classWord & (AGENT_MOVING | AGENT_STEPPING | AGENT_WAITING)) != 0; }
+
+    uint32_t classWord;
+    uint32_t commandWord;
+    int aiMode;
+    int groupId;
+    Path* path;
+    WaypointQueue moveQueue;
+    AIBrain* brain;  // made with the AI brains; none until then
+    AgentType* agentType;
+    AgentAttachment* attachments;
+    int attachmentCount;
+    EquipmentSlot* equipment;
+    int equipmentCount;
+    EntityRef target;
+    float noticeRange;
+    float attackRange;
+    float meleeAttackTime;
+    Vec3 stepTarget;
+    float speed;
+    float currentSpeed;
+    Vec3 previousTarget;
+    float waitTime;
+    float blockedTime;
+    EntityRef spawner;
+    Vec3 spawnPoint;  // x below -900: not set yet
+    EntityRef activeBuilding;
+    EntityRef activeObject;
+    EntityRef mine;
+    EntityRef dropOff;
+    float oreLoad;
+    float loadValue;
+    float oreCapacity;
+    float miningAmount;
+    float workTimer;
+    float freezeTime;
+    float cloakTime;
+    float mineTimer;
+    int mines;
+    ParticleSystem* healingEffect;
+    ParticleSystem* workEffect;
+    int workSound;
+    StatusEffect statusEffects[AGENT_STATUS_EFFECTS];
+    int statusCount;
+    ThreatRecord threats[AGENT_THREATS];
+    int threatCount;
+    float engagedTime;
+    uint32_t upgradeFlags;
+    float processTimer;
+    int botExperience;
+    int botLevel;
+
+private:
+    void ReleaseAttachments();
+};

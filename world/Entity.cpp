@@ -1,0 +1,388 @@
+#include "world/Entity.h"
+
+#include "host/System.h"
+#include "mechanics/Game.h"
+#include "mechanics/Scene.h"
+#include "platform/ConfigFile.h"
+#include "platform/MathUtil.h"
+#include "platform/Timer.h"
+#include "render/IndexedMesh.h"
+#include "render/ParticleSystem.h"
+#include "world/Grid.h"
+
+#include <cmath>
+#include <cstring>
+
+unsigned NextEntityId = FIRST_ENTITY_ID;
+
+namespace {
+
+constexpr uint8_t OWNS_MESH = 0x8;
+
+}  // namespace
+
+Entity::Entity()
+{
+    Reset();
+}
+
+Entity::~Entity()
+{
+    FreeOwnedMeshes();
+}
+
+void Entity::Reset()
+{
+    // A reset entity stands nowhere and owns no mesh any more.
+    LeaveGridCell();
+    FreeOwnedMeshes();
+    CopyText(name, sizeof name, "none");
+    CopyText(statusText, sizeof statusText, "none");
+    id = NextEntityId++;
+    flags = ENTITY_SIZE_PENDING;
+    MatrixIdentity(&world);
+    MatrixIdentity(&rotation);
+    targetYaw = 0.0f;
+    yaw = 0.0f;
+    size = 1.0f;
+    scale = 1.0f;
+    previousYaw = yaw;
+    mesh = nullptr;
+    for (IndexedMesh*& state : meshStates) state = nullptr;
+    meshCount = 0;
+    collisionMesh = nullptr;
+    ambientOverride = 0;
+    updateFrame = -1;
+    cullFrame = -1;
+    visible = 0;
+    fogSeenFrame = -1;
+    ageTimers[0] = ageTimers[1] = 0.0f;
+    controlGroup = -1;
+    health = 100.0f;
+    maxHealth = 100.0f;
+    sinceReset = 0.0f;
+    damage = 0.0f;
+    shield = 0.0f;
+    maxShield = 0.0f;
+    alignment = ALIGN_NEUTRAL;
+    composition = COMPOSITION_DEFAULT;
+    attachBone = nullptr;
+    attachParent = nullptr;
+    attachOffset = Vec3();
+    velocity = Vec3();
+    moveTarget = Vec3();
+    gridCell = nullptr;
+    weapon = nullptr;
+    kills = 0;
+    damageSmoke = nullptr;
+    secondEffect = nullptr;
+    cameraDistance = 0.0f;
+    for (int& corner : gridRect) corner = -1;
+    splatLayer = 0;
+    lit = 1;
+    discovered = 0;
+}
+
+Vec3 Entity::GetCenter()
+{
+    Vec3 min, max;
+    if (!GetWorldBounds(&min, &max)) return GetPosition();
+    return (min + max) * 0.5f;
+}
+
+bool Entity::GetWorldBounds(Vec3* min, Vec3* max)
+{
+    if (!mesh) return false;
+    Vec3 position = GetPosition();
+    if (min) *min = position + mesh->boundsMin * scale;
+    if (max) *max = position + mesh->boundsMax * scale;
+    return true;
+}
+
+bool Entity::IntersectRay(const Vec3& origin, const Vec3& direction)
+{
+    Vec3 min, max;
+    if (!GetWorldBounds(&min, &max)) return false;
+    if (yaw != 0.0f) {
+        // The box turned about its own middle, and the box around the turned corners.
+        Vec3 centre = (min + max) * 0.5f;
+        Vec3 corners[8];
+        GetBoxCorners(min - centre, max - centre, corners);
+        Vec3 low(1e30f, 1e30f, 1e30f), high(-1e30f, -1e30f, -1e30f);
+        for (const Vec3& corner : corners) {
+            Vec3 turned;
+            Vec3TransformCoord(&turned, &corner, &rotation);
+            low = Vec3Min(low, turned);
+            high = Vec3Max(high, turned);
+        }
+        min = centre + low;
+        max = centre + high;
+    }
+    return BoxBoundProbe(&min, &max, &origin, &direction);
+}
+
+Vec3 Entity::GetFirePoint(int)
+{
+    return GetPosition();
+}
+
+void Entity::Update()
+{
+    int frame = FrameTimer.GetFrameCount();
+    if (updateFrame == frame) return;
+    updateFrame = frame;
+    float step = GamePaused ? 0.0f : FrameTimer.delta;
+    ageTimers[0] += step;
+    ageTimers[1] += step;
+    // Settling on the ground and in the grid, fog of war and visibility come with the entity's
+    // own work on the level; what every entity needs of its update is here.
+    if ((flags & ENTITY_RESOURCE) && health <= 0.0f) flags |= ENTITY_DEAD;
+    if (flags & ENTITY_SHIELD) {
+        shield += GetShieldBonus() * step;
+        if (shield > maxShield) shield = maxShield;
+    }
+}
+
+void Entity::Render(int pass)
+{
+    // The lights, the selection tint and the hit flash come with the entity drawing passes.
+    if (!mesh) return;
+    mesh->scale = scale;
+    mesh->Render(pass, false);
+}
+
+bool Entity::IsAvailable()
+{
+    return true;
+}
+
+void Entity::OnSelect() {}
+
+void Entity::OnDeselect() {}
+
+void Entity::OnHook() {}
+
+bool Entity::GetGridFootprint(int* x0, int* y0, int* x1, int* y1)
+{
+    // The footprint of meshes turned on the grid comes with the entity's grid work; until then
+    // an entity covers no cells.
+    for (int* corner : {x0, y0, x1, y1})
+        if (corner) *corner = -1;
+    return false;
+}
+
+void Entity::UpdateDamageEffects(const Vec3*)
+{
+    // Sparks and smoke come with the damage effects; a healed entity lets go of its smoke.
+    if (damageSmoke && health >= 0.5f * GetMaxHealth()) {
+        damageSmoke->Stop();
+        damageSmoke = nullptr;
+    }
+}
+
+void Entity::Die(Entity*)
+{
+    // Explosions, sounds and the objectives' count come with the entities' deaths; what the
+    // Scene relies on is that the dead let go of their effects, the selection and the grid.
+    for (ParticleSystem** effect : {&damageSmoke, &secondEffect}) {
+        if (*effect) (*effect)->Stop();
+        *effect = nullptr;
+    }
+    if (flags & ENTITY_SELECTION) {
+        flags &= ~ENTITY_SELECTION;
+        OnDeselect();
+    }
+    LeaveGridCell();
+}
+
+void Entity::AddKill()
+{
+    ++kills;
+}
+
+float Entity::GetDamage(const WeaponDef* weapon_)
+{
+    // A weapon's own damage comes with the weapon definitions.
+    (void)weapon_;
+    return damage;
+}
+
+float Entity::GetHealth()
+{
+    return health;
+}
+
+float Entity::GetMaxHealth()
+{
+    return maxHealth;
+}
+
+float Entity::GetSpeed()
+{
+    return 0.0f;
+}
+
+float Entity::GetHullFactor()
+{
+    return 0.0f;
+}
+
+float Entity::GetShield()
+{
+    return (flags & ENTITY_SHIELD) ? shield : 0.0f;
+}
+
+float Entity::GetShieldBonus()
+{
+    return 5.0f;
+}
+
+void Entity::SetHealth(float value)
+{
+    health = value < 0.0f ? 0.0f : value;
+    if (health > GetMaxHealth()) SetMaxHealth(health);
+}
+
+void Entity::SetMaxHealth(float value)
+{
+    maxHealth = value;
+    if (health > maxHealth) health = maxHealth;
+}
+
+void Entity::TakeDamage(float amount, Entity*, const WeaponDef*, int, bool)
+{
+    if (Config && Config->Difficulty != 1) {
+        float f = (Config->Difficulty - 1) * Config->DamageAdjust;
+        amount *= alignment == ALIGN_PLAYER ? 1.0f + f : 1.0f - f;
+    }
+    if (flags & ENTITY_SHIELD) {
+        shield -= amount;
+        if (shield > 0.0f) return;
+        amount = -shield;
+        shield = 0.0f;
+    }
+    if (amount <= 0.0f) return;
+    health -= amount;
+    if (health > 0.0f) return;
+    if (flags & ENTITY_LAST_STAND) {
+        health = 1.0f;
+    } else {
+        health = 0.0f;
+        flags |= ENTITY_DEAD;
+    }
+}
+
+float Entity::GetDamagePerSecond(const WeaponDef* weapon_)
+{
+    // Rates of weapons come with the weapon definitions; bare hands hit every 4 seconds.
+    return GetDamage(weapon_) / 4.0f;
+}
+
+Vec3 Entity::GetPosition() const
+{
+    return IsAttached() ? GetAttachedPosition() : Vec3(world._41, world._42, world._43);
+}
+
+void Entity::SetPosition(const Vec3& position)
+{
+    world._41 = position.x;
+    world._42 = position.y;
+    world._43 = position.z;
+}
+
+Vec3 Entity::GetAttachedPosition() const
+{
+    // Each parent adds its own place, so chains of attachments resolve; one that loops back
+    // on itself stops after a few links.
+    Vec3 position;
+    const Entity* child = this;
+    for (int links = 0; links < 8 && child->IsAttached(); ++links) {
+        const Matrix& bone = child->attachBone->worldMatrix;
+        Vec3 local(-bone._41, bone._42, bone._43), turned;
+        Vec3TransformCoord(&turned, &local, &child->attachParent->rotation);
+        position += turned;
+        child = child->attachParent;
+    }
+    return position + Vec3(child->world._41, child->world._42, child->world._43);
+}
+
+float Entity::DistanceTo(const Vec3& point)
+{
+    Vec3 centre = GetPosition();
+    float halfWidth = 0.0f;
+    Vec3 min, max;
+    if (GetWorldBounds(&min, &max)) {
+        centre = (min + max) * 0.5f;
+        if (flags & (ENTITY_ITEM | ENTITY_BUILDING)) halfWidth = std::fabs(max.x - min.x) * 0.5f;
+    }
+    float dx = point.x - centre.x, dz = point.z - centre.z;
+    float distance = std::sqrt(dx * dx + dz * dz) - halfWidth;
+    return distance > 0.0f ? distance : 0.0f;
+}
+
+void Entity::LeaveGridCell()
+{
+    if (gridCell) gridCell->RemoveOccupant(this);
+    gridCell = nullptr;
+}
+
+void Entity::MarkDeleted()
+{
+    CopyText(statusText, sizeof statusText, "DELETED");
+}
+
+bool Entity::IsMarkedDeleted() const
+{
+    return strcmp(statusText, "DELETED") == 0;
+}
+
+void Entity::AdoptMesh(IndexedMesh* owned)
+{
+    mesh = owned;
+    if (owned) ownedMeshes_ |= OWNS_MESH;
+}
+
+void Entity::AdoptMeshState(int slot, IndexedMesh* owned)
+{
+    if (slot < 0 || slot >= ENTITY_MESH_STATES) return;
+    meshStates[slot] = owned;
+    if (owned) ownedMeshes_ |= (uint8_t)(1u << slot);
+}
+
+void Entity::FreeOwnedMeshes()
+{
+    IndexedMesh* owned[ENTITY_MESH_STATES + 1] = {};
+    int count = 0;
+    auto take = [&](IndexedMesh* candidate) {
+        for (int i = 0; i < count; ++i)
+            if (owned[i] == candidate) return;
+        if (candidate) owned[count++] = candidate;
+    };
+    for (int slot = 0; slot < ENTITY_MESH_STATES; ++slot)
+        if (ownedMeshes_ & (1u << slot)) take(meshStates[slot]);
+    if (ownedMeshes_ & OWNS_MESH) take(mesh);
+    ownedMeshes_ = 0;
+    for (int i = 0; i < count; ++i) {
+        for (IndexedMesh*& state : meshStates)
+            if (state == owned[i]) state = nullptr;
+        if (mesh == owned[i]) mesh = nullptr;
+        delete owned[i];
+    }
+}
+
+void EntityRef::Set(Entity* target)
+{
+    entity = target;
+    id = target ? target->id : 0;
+}
+
+Entity* EntityRef::Get() const
+{
+    return entity ? TheScene.Resolve(entity, id) : nullptr;
+}
+
+Entity* EntityRef::GetLive() const
+{
+    Entity* found = Get();
+    return found && found->IsAlive() ? found : nullptr;
+}

@@ -1,0 +1,219 @@
+#pragma once
+// Entity: the base of every object that lives in a level (agents, buildings, items, growth,
+// ore, splats, decals). It holds what all of them share: name and unique id, the flag word, the
+// world transform with yaw and scale, the meshes that draw it, health, shield and base damage,
+// its side (alignment) and material (composition), an optional hold on a parent's bone, the
+// grid cell it stands on, kills and the per-frame visibility state. Its virtual operations
+// are how the Scene, the orders, weapons, the AI and the screens treat any world object alike.
+//
+// The Scene owns the entities of a level (mechanics/Scene.h): it updates each once a frame and
+// draws them in its passes. Whoever keeps an entity beyond the current call keeps it as an
+// EntityRef (below), never as a bare pointer: entities die, are removed, and agents go back to
+// the pool to be handed out again as someone else.
+#include "host/Maths.h"
+
+#include <cstdint>
+
+class IndexedMesh;
+class ParticleSystem;
+class WeaponDef;
+struct GridCell;
+struct MeshJoint;
+
+// Entity::flags
+constexpr uint32_t ENTITY_PLAYER = 0x1;  // the player's own forces: the rig and its units
+constexpr uint32_t ENTITY_AI = 0x2;
+constexpr uint32_t ENTITY_STATIC = 0x4;
+constexpr uint32_t ENTITY_DYING = 0x8;
+constexpr uint32_t ENTITY_DEAD = 0x10;
+constexpr uint32_t ENTITY_COLLISION = 0x20;
+constexpr uint32_t ENTITY_SELECTION = 0x80;  // selected: drawn with the selection tint
+constexpr uint32_t ENTITY_MARKER = 0x100;
+constexpr uint32_t ENTITY_BORROWED_MESH = 0x200;
+constexpr uint32_t ENTITY_NODRAW = 0x400;
+constexpr uint32_t ENTITY_AGENT = 0x800;
+constexpr uint32_t ENTITY_ITEM = 0x1000;
+constexpr uint32_t ENTITY_BUILDING = 0x2000;
+constexpr uint32_t ENTITY_RESOURCE = 0x4000;  // ore: it dies when the ore left reaches 0
+constexpr uint32_t ENTITY_SPLAT = 0x8000;
+constexpr uint32_t ENTITY_FUEL = 0x10000;
+constexpr uint32_t ENTITY_LIST_MARKER = 0x20000;  // one of the Scene's segment markers
+constexpr uint32_t ENTITY_LAST_STAND = 0x40000;   // damage never takes health below 1
+constexpr uint32_t ENTITY_STAYS_DEAD = 0x80000;   // dead, and left where it lies
+constexpr uint32_t ENTITY_SIZE_PENDING = 0x100000;
+constexpr uint32_t ENTITY_PLACED = 0x200000;  // just placed: the next update settles it
+constexpr uint32_t ENTITY_ALIGN_TO_TERRAIN = 0x400000;
+constexpr uint32_t ENTITY_GRID_BLOCKER = 0x800000;
+constexpr uint32_t ENTITY_SHIELD = 0x4000000;
+constexpr uint32_t ENTITY_RESOURCE_REVEALED = 0x8000000;
+constexpr uint32_t ENTITY_OBJECT_OF_INTEREST = 0x10000000;
+constexpr uint32_t ENTITY_SNAP_TO_GROUND = 0x20000000;
+
+enum Alignment : int { ALIGN_FRIENDLY = 0, ALIGN_ENEMY = 1, ALIGN_NEUTRAL = 2, ALIGN_PLAYER = 3 };
+
+enum Composition : int {
+    COMPOSITION_DEFAULT = 0,
+    COMPOSITION_BIOLOGICAL = 1,
+    COMPOSITION_MECHANICAL = 2,
+    COMPOSITION_BIOMECHANICAL = 3,
+    COMPOSITION_PLANT = 4,
+    COMPOSITION_ROCK = 5,
+    COMPOSITION_CRYSTAL = 6,
+    COMPOSITION_WOOD = 7,
+};
+
+// The mesh list of an entity: its mesh and up to two further states (damage states, the ore
+// stages of a resource). The first entry is the mesh it starts with.
+constexpr int ENTITY_MESH_STATES = 3;
+
+// Ids come from one counter that only rises while the program runs: an id is never given
+// twice, and an entity that is reset (an agent back from the pool) gets a new one.
+constexpr unsigned FIRST_ENTITY_ID = 3888745;
+
+class Entity {
+public:
+    Entity();
+    virtual ~Entity();
+    Entity(const Entity&) = delete;
+    Entity& operator=(const Entity&) = delete;
+
+    // ---- The interface every world object answers, in slot order.
+    // The defaults of a new entity, with a new id.
+    virtual void Reset();
+    // The middle of the world bounds, or the position without a mesh.
+    virtual Vec3 GetCenter();
+    // The world box of the mesh (its own box, scaled and moved to the position); false
+    // without a mesh.
+    virtual bool GetWorldBounds(Vec3* min, Vec3* max);
+    // The pick ray against the world box (refitted around the turned corners when yawed).
+    virtual bool IntersectRay(const Vec3& origin, const Vec3& direction);
+    // Where shots leave from; which picks one of several guns.
+    virtual Vec3 GetFirePoint(int which);
+    // Once per frame from the Scene.
+    virtual void Update();
+    // Draws the mesh for a render pass.
+    virtual void Render(int pass);
+    // False while the entity is held and not in the world (a carried item).
+    virtual bool IsAvailable();
+    virtual void OnSelect();
+    virtual void OnDeselect();
+    virtual void OnHook();
+    // The rectangle of grid cells under the entity; false (all -1) when it is off the grid.
+    virtual bool GetGridFootprint(int* x0, int* y0, int* x1, int* y1);
+    // Hit sparks and damage smoke after a hit (hitPoint null: no sparks).
+    virtual void UpdateDamageEffects(const Vec3* hitPoint);
+    virtual void Die(Entity* killer);
+    virtual void AddKill();
+    virtual float GetDamage(const WeaponDef* weapon);
+    virtual float GetHealth();
+    virtual float GetMaxHealth();
+    virtual float GetSpeed();
+    virtual float GetHullFactor();
+    virtual float GetShield();
+    // Shield recharge per second.
+    virtual float GetShieldBonus();
+    // Health = value (not below 0); a value above the maximum raises the maximum.
+    virtual void SetHealth(float value);
+    // Maximum = value; health is lowered to it when above.
+    virtual void SetMaxHealth(float value);
+    // A hit of amount hit points: difficulty, then the shield, then health; health at 0 kills
+    // (or, standing its last, leaves 1).
+    virtual void TakeDamage(float amount, Entity* attacker, const WeaponDef* weapon, int damageType, bool hit);
+    virtual float GetDamagePerSecond(const WeaponDef* weapon);
+
+    // ---- Place and state
+    // The attached position when the entity hangs on a parent's bone, else its own.
+    Vec3 GetPosition() const;
+    void SetPosition(const Vec3& position);
+    void SetPositionXYZ(float x, float y, float z) { SetPosition(Vec3(x, y, z)); }
+    // The parent's bone in the world (mesh space mirrored in x), turned with the parent.
+    Vec3 GetAttachedPosition() const;
+    bool IsAttached() const { return attachBone && attachParent; }
+    bool IsAlive() const { return (flags & (ENTITY_DYING | ENTITY_DEAD)) == 0; }
+    // Ground-plane distance from the middle of the world bounds to the point; items and
+    // buildings measure from the edge of their box (half its x extent). Never below 0.
+    float DistanceTo(const Vec3& point);
+    // The grid cell the entity stands on is released (and forgotten).
+    void LeaveGridCell();
+    // "DELETED" in the status text: the entity has been taken out of the level for good.
+    void MarkDeleted();
+    bool IsMarkedDeleted() const;
+
+    // The entity owns (and frees) a mesh that it alone uses: a clone made for it. Shared
+    // meshes stay the mesh library's.
+    void AdoptMesh(IndexedMesh* owned);
+    void AdoptMeshState(int slot, IndexedMesh* owned);
+    // Frees the meshes it owns and forgets them (with the references to them).
+    void FreeOwnedMeshes();
+
+    char name[128];
+    char statusText[128];
+    unsigned id;
+    uint32_t flags;
+    Matrix world;     // its translation row is the position
+    Matrix rotation;  // the yaw alone
+    float targetYaw;
+    float yaw;  // degrees about the vertical axis
+    float size;
+    float scale;
+    float previousYaw;
+    IndexedMesh* mesh;
+    IndexedMesh* meshStates[ENTITY_MESH_STATES];
+    int meshCount;
+    IndexedMesh* collisionMesh;
+    uint32_t ambientOverride;  // ARGB; a hit flash while non-zero
+    int updateFrame;
+    int cullFrame;
+    int visible;
+    int fogSeenFrame;
+    float ageTimers[2];
+    int controlGroup;
+    float health;
+    float maxHealth;
+    float sinceReset;
+    float damage;
+    float shield;
+    float maxShield;
+    int alignment;
+    int composition;
+    const MeshJoint* attachBone;
+    Entity* attachParent;
+    Vec3 attachOffset;
+    Vec3 velocity;
+    Vec3 moveTarget;
+    GridCell* gridCell = nullptr;
+    WeaponDef* weapon;
+    int kills;  // a resource keeps its ore type here
+    ParticleSystem* damageSmoke;
+    ParticleSystem* secondEffect;
+    float cameraDistance;
+    int gridRect[4];
+    int splatLayer;
+    uint8_t lit;
+    uint8_t discovered;
+
+private:
+    uint8_t ownedMeshes_ = 0;  // bit i: meshStates[i]; bit 3: mesh
+};
+
+// The id counter (the next id to give).
+extern unsigned NextEntityId;
+
+// An entity kept beyond the current call: the pointer with the id it had. Get answers the
+// entity only while the Scene still holds it under that id, so an agent that went back to the
+// pool, or an entity removed and freed at the level's end, is never reached through an old
+// reference.
+struct EntityRef {
+    Entity* entity = nullptr;
+    unsigned id = 0;
+
+    EntityRef() = default;
+    EntityRef(Entity* target) { Set(target); }
+    void Set(Entity* target);
+    void Clear() { Set(nullptr); }
+    // The entity, or null once it has left the Scene or been recycled.
+    Entity* Get() const;
+    // The same, and only while it is alive.
+    Entity* GetLive() const;
+    bool IsSet() const { return entity != nullptr; }
+};
