@@ -290,6 +290,8 @@ void FreeInput()
 
 bool StartViewFrustum()
 {
+    // The world is seen in the screen's own shape.
+    if (Config->height > 0) GameCamera.aspect = (float)Config->width / (float)Config->height;
     Frustum = new ViewFrustum();
     Frustum->Update(ViewMatrix);
     return true;

@@ -16,6 +16,7 @@
 #include "host/InputKeys.h"
 #include "host/Log.h"
 #include "mechanics/GameMechanics.h"
+#include "mechanics/Scene.h"
 #include "platform/ConfigFile.h"
 #include "platform/Hotkeys.h"
 #include "platform/InputState.h"
@@ -25,6 +26,7 @@
 #include "platform/StringTable.h"
 #include "platform/Timer.h"
 #include "platform/UserFolders.h"
+#include "render/Camera.h"
 #include "render/FontCache.h"
 #include "render/GraphicsDevice.h"
 #include "render/Sprite.h"
@@ -166,6 +168,10 @@ TEST_F(ShellTest, StartsEverythingInOrderAndShutsItDown)
 
     EXPECT_TRUE(Config && Strings && Graphics && SoundMgr && Fonts && WindowMgr && Textures && Music && TheGame);
     EXPECT_EQ(Config->width, 1024) << "the command line has the last word";
+    EXPECT_FLOAT_EQ(GameCamera.aspect, 1024.0f / Config->height) << "a wide screen does not stretch the world";
+    // The front end's sounds are loaded and ready to play.
+    EXPECT_GE(SoundMgr->FindSound("blip"), 0);
+    EXPECT_GE(SoundMgr->FindSound("click"), 0);
     EXPECT_EQ(TheGame->state, GAME_STATE_INTRO);
     EXPECT_EQ(FrontEndScreenState, 14);
     EXPECT_GT(AvailableTextureMemory, 0u);
@@ -324,6 +330,10 @@ TEST_F(ShellTest, APendingMissionStartsAfterOneSecondThatThePauseHoldsBack)
     EXPECT_FLOAT_EQ(LevelStartCountdown, 0.0f);
     EXPECT_TRUE(FirstLevelFrame);
     EXPECT_EQ(FrameTimer.GetFrameCount(), 0) << "the timer starts again with the level";
+    // The first level read the primitives and the world's sounds.
+    EXPECT_NE(TheScene.FindPrimitive("flag"), nullptr);
+    EXPECT_NE(TheScene.FindPrimitive("hopper_full"), nullptr);
+    EXPECT_GE(SoundMgr->FindSound("pickup"), 0);
     Passes(1, 0.02f);
     EXPECT_FALSE(FirstLevelFrame);
 }
