@@ -284,7 +284,9 @@ void Fuel(std::vector<float>& out)
 void Journal(std::vector<float>& out)
 {
     NoiseBurst(out, 101, 0.6f, 0.03f, 0.05f, 6000.0f, 2500.0f, 1200.0f);
-    MixAt(out, 0.12f, 0.15f, [](std::vector<float>& part) { NoiseBurst(part, 102, 0.4f, 0.02f, 0.04f, 5000.0f, 2000.0f, 1500.0f); });
+    MixAt(out, 0.12f, 0.15f, [](std::vector<float>& part) {
+        NoiseBurst(part, 102, 0.4f, 0.02f, 0.04f, 5000.0f, 2000.0f, 1500.0f);
+    });
 }
 
 void ItemBreakWood(std::vector<float>& out)

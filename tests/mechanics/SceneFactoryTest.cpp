@@ -240,7 +240,8 @@ TEST_F(SceneFactoryTest, ThePrimitiveScriptReadsWhatItKnows)
     EXPECT_TRUE(crate->flags & ENTITY_BUILDING) << "kind words in any case";
     EXPECT_FLOAT_EQ(crate->health, 100.0f) << "a value that is no number changes nothing";
 
-    for (const char* name : {"rock1", "rock2", "rock3", "rock", "pebble"}) EXPECT_NE(TheScene.FindPrimitive(name), nullptr) << name;
+    for (const char* name : {"rock1", "rock2", "rock3", "rock", "pebble"})
+        EXPECT_NE(TheScene.FindPrimitive(name), nullptr) << name;
     EXPECT_EQ(TheScene.FindPrimitive("pebble1"), nullptr) << "an empty range makes the base only";
     EXPECT_STREQ(TheScene.heightmapName, "data/heightmaps/ridge.bmp");
     EXPECT_STREQ(TheScene.colourMapName, "data/textures/colormaps/red.dds");

@@ -281,6 +281,8 @@ TEST_F(SceneTest, TheFrameUpdatesEveryoneAndRetiresTheDead)
     ASSERT_NE(cell, nullptr);
     cell->occupant = ore;
     ore->gridCell = cell;
+    EXPECT_EQ(TheScene.FindEntityAtCell(cell->column, cell->row), ore);
+    EXPECT_EQ(TheScene.FindEntityAtCell(-1, 0), nullptr);
     Agent* raider = NewAgent(ALIGN_ENEMY);
     Agent* rig = NewAgent(ALIGN_PLAYER);
     rig->flags |= ENTITY_PLAYER;
@@ -315,6 +317,7 @@ TEST_F(SceneTest, TheFrameUpdatesEveryoneAndRetiresTheDead)
     std::vector<Entity*> left = Walk(SEGMENTS_ALL);
     EXPECT_EQ(left, (std::vector<Entity*>{rig, rock, wreck}));
     EXPECT_EQ(cell->occupant, nullptr);
+    EXPECT_EQ(TheScene.FindEntityAtCell(cell->column, cell->row), nullptr);
     EXPECT_EQ(TheScene.removed.count, 1);
     EXPECT_EQ(lostOre.Get(), ore);
     EXPECT_EQ(game.agentTypes->FreeCount(), free + 1);
