@@ -30,9 +30,9 @@ Scene TheScene;
 namespace {
 
 const char* const MarkerNames[Scene::MARKER_COUNT] = {
-    "MarkerUnit",       "MarkerAirUnit",       "MarkerBuilding",        "MarkerEnemyUnit",
+    "MarkerUnit",         "MarkerAirUnit",      "MarkerBuilding",        "MarkerEnemyUnit",
     "MarkerEnemyAirUnit", "MarkerEnemyBuiling", "MarkerNeutralBuilding", "MarkerResource",
-    "MarkerItem",       "MarkerCollision",     "MarkerUnsorted",        "MarkerLast",
+    "MarkerItem",         "MarkerCollision",    "MarkerUnsorted",        "MarkerLast",
 };
 
 // The effects' fallback pictures (white, the grid, the pow lookup) come from the texture
