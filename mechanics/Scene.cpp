@@ -5,7 +5,6 @@
 #include "host/Log.h"
 #include "host/System.h"
 #include "mechanics/GameMechanics.h"
-#include "platform/GameSeam.h"
 #include "platform/Timer.h"
 #include "render/AnimLibrary.h"
 #include "render/Animation.h"
@@ -16,6 +15,7 @@
 #include "render/MeshLibrary.h"
 #include "render/ParticleManager.h"
 #include "render/TextureManager.h"
+#include "terrain/Terrain.h"
 #include "world/Agent.h"
 #include "world/AgentTypeRegistry.h"
 #include "world/BuildItem.h"
@@ -539,19 +539,17 @@ void Scene::RecountUnitControl()
 
 void Scene::DropToTerrain()
 {
-    auto drop = [](Entity* entity, int option) {
+    if (!TheTerrain.created) return;
+    auto drop = [](Entity* entity, bool terrainOnly) {
         if (!(entity->flags & ENTITY_SNAP_TO_GROUND)) return;
         Vec3 position = entity->GetPosition();
-        float height = position.y;
-        if (GetGameSeam().GetTerrainHeight(position.x, position.z, option, &height)) {
-            position.y = height;
-            entity->SetPosition(position);
-        }
+        position.y = TheTerrain.GetHeight(position, nullptr, terrainOnly);
+        entity->SetPosition(position);
     };
     for (int segment : {SEGMENT_COLLISION, SEGMENT_UNSORTED})
-        for (Node* node = FirstInList(segment); node; node = NextInList(node)) drop(node->value, 0);
+        for (Node* node = FirstInList(segment); node; node = NextInList(node)) drop(node->value, false);
     for (Node* node = terrainObjects.head; node; node = node->next)
-        if (node->value) drop(node->value, (node->value->flags & 0x40) ? 1 : 0);
+        if (node->value) drop(node->value, (node->value->flags & 0x40) != 0);
 }
 
 void Scene::ConformEntitiesToTerrain()
