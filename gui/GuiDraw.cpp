@@ -1,5 +1,6 @@
 #include "gui/GuiDraw.h"
 
+#include "platform/SoundManager.h"
 #include "platform/StringTable.h"
 #include "render/Draw2D.h"
 #include "render/Font.h"
@@ -95,4 +96,9 @@ int UnitH(int n)
 int UnitW(int n)
 {
     return ScreenWidth() * n / 1024;
+}
+
+void GuiPlaySound(const char* name)
+{
+    if (SoundMgr && name) SoundMgr->PlaySound(name);
 }

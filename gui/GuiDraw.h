@@ -50,3 +50,6 @@ extern Font* GuiListFont;
 // The layout unit: n/768 of the screen height, and n/1024 of its width, truncated.
 int UnitH(int n);
 int UnitW(int n);
+
+// A named sound of the interface ("blip", "click", "select", "bad"); nothing without sound.
+void GuiPlaySound(const char* name);
