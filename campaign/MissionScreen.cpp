@@ -11,7 +11,6 @@
 #include "platform/ConfigFile.h"
 #include "platform/Files.h"
 #include "platform/MusicPlayer.h"
-#include "platform/SoundManager.h"
 #include "render/Draw2D.h"
 #include "render/Font.h"
 #include "render/GraphicsDevice.h"
@@ -37,11 +36,6 @@ std::vector<Window*> Owned;
 constexpr int BUTTON_FONT_SLOT = 0;
 constexpr int LIST_FONT_SLOT = 3;
 
-void PlayGuiSound(const char* name)
-{
-    if (SoundMgr) SoundMgr->PlaySound(name);
-}
-
 template <class W> W* Keep(W* window)
 {
     Owned.push_back(window);
@@ -52,7 +46,7 @@ template <class W> W* Keep(W* window)
 // profiles, options) come with the campaign: until then the click is refused.
 int RefusedButton(void*, Button*)
 {
-    PlayGuiSound("bad");
+    GuiPlaySound("bad");
     return 1;
 }
 
@@ -153,8 +147,9 @@ void MissionScreen::BuildBackButton()
 {
     const int h = ScreenHeight();
     const int bw = UnitH(120), bh = UnitH(40), margin = UnitH(20);
+    // The red button sheet's face and its pressed face.
     Button* back = Keep(new Button(nullptr, BackButton, margin, h - margin - bh, bw, bh, 0, nullptr,
-                                   "data/gui/button_red.dds", "data/gui/button_red.dds", nullptr, 0, 0, 0));
+                                   "data/gui/button_red.dds", "data/gui/button_red.dds", nullptr, 0x1030001, 0x1030002, 0));
     CopyText(back->caption, sizeof back->caption, "back");
     back->SetText("back");
     back->id = BACK_BUTTON_ID;
@@ -186,12 +181,12 @@ void MissionScreen::OnBack(int, int)
     // The new-profile page keeps the player until a profile exists.
     if (FrontEndScreenState == 9) return;
     ReturnToMainMenu();
-    PlayGuiSound("blip");
+    GuiPlaySound("blip");
 }
 
 void MissionScreen::OnQuit()
 {
-    PlayGuiSound("blip");
+    GuiPlaySound("blip");
     InputEvents.PostQuitMessage(0);
 }
 

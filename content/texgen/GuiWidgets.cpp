@@ -1,5 +1,5 @@
-// The GUI toolkit's pictures: window frames and panels, button faces, highlights and the
-// progress fill, in one look: dark steel and deep blue, lit from the upper left, with a blue
+// The GUI toolkit's pictures: window frames and panels, button faces and sheets, highlights,
+// the progress fill, text boxes, scroll lists and file icons, in one look: dark steel and deep blue, lit from the upper left, with a blue
 // accent line. Frames are drawn as three by three pictures: the outer third of each side is
 // the border (corners whole, edges stretched from the middle fifth), so every detail of a
 // border stays inside that band and is at least a few pixels wide, to survive being shrunk to
@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace {
 
@@ -195,12 +196,6 @@ bool PaintButtonPressed(Canvas& c)
     return true;
 }
 
-bool PaintButtonRed(Canvas& c)
-{
-    PaintFace(c, Hex(0xA23A2E), Hex(0x521812), false);
-    return true;
-}
-
 // Laid over a button under the pointer: a blue glow with a bright rim, see-through enough for
 // the face and the text to stay readable.
 bool PaintHighlightBlue(Canvas& c)
@@ -222,5 +217,226 @@ bool PaintProgressBar(Canvas& c)
         float stripe = std::fmod(u * w + v * h, w / 4.0f) < w / 8.0f ? 0.92f : 1.0f;
         return Scale(Rgb(1.0f, 1.0f, 1.0f), shade * stripe);
     });
+    return true;
+}
+
+// ---- The text boxes, lists and dialogs
+
+namespace {
+
+// A sheet of `rows` cells one above the other (the 1 x 3 button sheets): cell i is painted on
+// its own canvas of the rows it covers, so nothing of one cell spills into the next.
+void PaintColumnSheet(Canvas& c, int rows, const std::function<void(Canvas&, int)>& paint)
+{
+    for (int i = 0; i < rows; i++) {
+        uint32_t top = c.Height() * (uint32_t)i / (uint32_t)rows;
+        uint32_t bottom = c.Height() * (uint32_t)(i + 1) / (uint32_t)rows;
+        Canvas cell(c.Width(), bottom - top, Rgba(0, 0, 0, 0));
+        paint(cell, i);
+        c.Draw(cell, 0, (int)top);
+    }
+}
+
+// The lit cell laid over a button under the pointer: the highlight's glow in the face's shape.
+void PaintFaceGlow(Canvas& c, Colour glow)
+{
+    const float w = (float)c.Width(), h = (float)c.Height();
+    Plane plate = ShapeField(c.Width(), c.Height(), RoundedBox({2.0f, 2.0f}, {w - 2.0f, h - 2.0f}, h * 0.16f));
+    FillLayer(c, plate, [&](float, float v) { return WithAlpha(glow, 0.32f - 0.16f * v); });
+    OutlineLayer(c, plate, 3.0f, WithAlpha(Lit(glow, 0.3f), 0.85f));
+}
+
+// A field sunk into the panel: dark inside, its rim in the given colour.
+void PaintField(Canvas& c, Colour inside, Colour rim, float glow)
+{
+    const float w = (float)c.Width(), h = (float)c.Height();
+    Plane field = ShapeField(c.Width(), c.Height(), RoundedBox({1.0f, 1.0f}, {w - 1.0f, h - 1.0f}, h * 0.18f));
+    FillLayer(c, field, [&](float, float v) { return Scale(inside, 0.8f + 0.35f * v); });
+    BevelLayer(c, field, h * 0.15f, -0.4f);
+    OutlineLayer(c, field, 2.0f, rim);
+    if (glow > 0) {
+        Plane inner = ShapeField(c.Width(), c.Height(), RoundedBox({4.0f, 4.0f}, {w - 4.0f, h - 4.0f}, h * 0.12f));
+        OutlineLayer(c, inner, 1.5f, WithAlpha(Accent, glow));
+    }
+}
+
+// A square plate for the small buttons (arrows, the scroll thumb), raised from the panel.
+void PaintPlate(Canvas& c, Colour face, float lit)
+{
+    const float w = (float)c.Width(), h = (float)c.Height();
+    Plane plate = ShapeField(c.Width(), c.Height(), RoundedBox({1.0f, 1.0f}, {w - 1.0f, h - 1.0f}, std::min(w, h) * 0.2f));
+    FillLayer(c, plate, [&](float, float v) { return Lit(face, lit + 0.15f - 0.3f * v); });
+    BevelLayer(c, plate, std::min(w, h) * 0.14f, 0.4f);
+    OutlineLayer(c, plate, 2.0f, Ink);
+}
+
+// An arrow head pointing up or down, centred in the canvas.
+void PaintArrow(Canvas& c, bool up, Colour colour)
+{
+    const float w = (float)c.Width(), h = (float)c.Height();
+    float tip = up ? h * 0.3f : h * 0.7f, base = up ? h * 0.66f : h * 0.34f;
+    Plane arrow = ShapeField(c.Width(), c.Height(), Polygon({{w * 0.5f, tip}, {w * 0.76f, base}, {w * 0.24f, base}}));
+    FillLayer(c, arrow, colour);
+    OutlineLayer(c, arrow, 1.5f, WithAlpha(Ink, 0.7f));
+}
+
+}  // namespace
+
+// The button sheet: the lit picture laid over a button under the pointer on top, the face below
+// it, the pressed face at the bottom.
+bool PaintButtonSheet(Canvas& c)
+{
+    PaintColumnSheet(c, 3, [](Canvas& cell, int row) {
+        if (row == 0) PaintFaceGlow(cell, Rgb(0.3f, 0.58f, 1.0f));
+        if (row == 1) PaintFace(cell, Hex(0x4A6684), Hex(0x223346), false);
+        if (row == 2) PaintFace(cell, Hex(0x18253A), Hex(0x34506E), true);
+    });
+    return true;
+}
+
+// The same sheet in red, for the buttons that cancel or refuse.
+bool PaintButtonRed(Canvas& c)
+{
+    PaintColumnSheet(c, 3, [](Canvas& cell, int row) {
+        if (row == 0) PaintFaceGlow(cell, Rgb(1.0f, 0.45f, 0.35f));
+        if (row == 1) PaintFace(cell, Hex(0xA23A2E), Hex(0x521812), false);
+        if (row == 2) PaintFace(cell, Hex(0x3E120D), Hex(0x7A2A20), true);
+    });
+    return true;
+}
+
+bool PaintEditBoxFocus(Canvas& c)
+{
+    PaintField(c, Hex(0x0C1826), Accent, 0.45f);
+    return true;
+}
+
+bool PaintEditBoxNoFocus(Canvas& c)
+{
+    PaintField(c, Hex(0x0D1117), Hex(0x34475C), 0.0f);
+    return true;
+}
+
+// The caret: a light blue bar, stretched to its width.
+bool PaintEditBoxCursor(Canvas& c)
+{
+    c.Fill(Lit(Accent, 0.45f));
+    return true;
+}
+
+// Two columns of arrows, up on the left and down on the right; the top row is lit (under the
+// pointer), the bottom row as the arrows stand.
+bool PaintArrowsUpDown(Canvas& c)
+{
+    const uint32_t cw = c.Width() / 2, ch = c.Height() / 2;
+    for (int column = 0; column < 2; column++) {
+        for (int row = 0; row < 2; row++) {
+            Canvas cell(cw, ch, Rgba(0, 0, 0, 0));
+            bool lit = row == 0;
+            PaintPlate(cell, lit ? Hex(0x3D6A98) : SteelBlue, lit ? 0.1f : -0.1f);
+            PaintArrow(cell, column == 0, lit ? Lit(Accent, 0.6f) : Lit(Accent, 0.2f));
+            c.Draw(cell, (int)(cw * column), (int)(ch * row));
+        }
+    }
+    return true;
+}
+
+// The scroll track: a groove, darker towards its sides.
+bool PaintSolidGrey(Canvas& c)
+{
+    c.Paint([](float u, float v) {
+        float groove = 0.75f + 0.25f * std::sin(u * 3.14159265f);
+        return Scale(Hex(0x3A3F47), groove * (0.97f + 0.06f * Fbm(u, v, 2, 2, 931)));
+    });
+    return true;
+}
+
+bool PaintSolidBlack(Canvas& c)
+{
+    c.Fill(Hex(0x07090C));
+    return true;
+}
+
+bool PaintSolidBlue(Canvas& c)
+{
+    c.Fill(SteelBlue);
+    return true;
+}
+
+// The scroll thumb: a raised plate with three grip lines across its middle.
+bool PaintThumbScroll(Canvas& c)
+{
+    const float w = (float)c.Width(), h = (float)c.Height();
+    PaintPlate(c, SteelBlue, 0.0f);
+    for (int i = -1; i <= 1; i++) {
+        float y = h * 0.5f + i * h * 0.09f;
+        Plane grip = ShapeField(c.Width(), c.Height(), Segment({w * 0.28f, y}, {w * 0.72f, y}, 2.0f));
+        FillLayer(c, grip, Lit(Accent, 0.25f));
+    }
+    return true;
+}
+
+// Laid over a list row under the pointer: a deep blue wash with a line along its bottom.
+bool PaintHighlightDarkBlue(Canvas& c)
+{
+    const float w = (float)c.Width(), h = (float)c.Height();
+    c.Paint([](float, float v) { return WithAlpha(Hex(0x1E4A7C), 0.45f + 0.15f * v); });
+    Plane line = ShapeField(c.Width(), c.Height(), Segment({2.0f, h - 2.0f}, {w - 2.0f, h - 2.0f}, 2.0f));
+    FillLayer(c, line, WithAlpha(Accent, 0.8f));
+    return true;
+}
+
+// A list row's picture before there is one: a sunken square.
+bool PaintEmptySlot(Canvas& c)
+{
+    const float w = (float)c.Width(), h = (float)c.Height();
+    Plane slot = ShapeField(c.Width(), c.Height(), RoundedBox({3.0f, 3.0f}, {w - 3.0f, h - 3.0f}, w * 0.12f));
+    FillLayer(c, slot, Hex(0x10151C));
+    BevelLayer(c, slot, w * 0.1f, -0.45f);
+    OutlineLayer(c, slot, 2.0f, Hex(0x2A3A4D));
+    return true;
+}
+
+// A file: a sheet with its corner folded, lines of writing and a blue band.
+bool PaintSaveFile(Canvas& c)
+{
+    const float w = (float)c.Width(), h = (float)c.Height();
+    const float fold = w * 0.22f;
+    Plane sheet = ShapeField(c.Width(), c.Height(),
+                             Polygon({{w * 0.2f, h * 0.08f}, {w * 0.8f - fold, h * 0.08f}, {w * 0.8f, h * 0.08f + fold},
+                                      {w * 0.8f, h * 0.92f}, {w * 0.2f, h * 0.92f}}));
+    FillLayer(c, sheet, [](float, float v) { return Lit(Hex(0xB8C7D8), -0.25f * v); });
+    BevelLayer(c, sheet, w * 0.04f, 0.3f);
+    Plane corner = ShapeField(c.Width(), c.Height(),
+                              Polygon({{w * 0.8f - fold, h * 0.08f}, {w * 0.8f, h * 0.08f + fold}, {w * 0.8f - fold, h * 0.08f + fold}}));
+    FillLayer(c, corner, Hex(0x7E8FA3));
+    Plane band = ShapeField(c.Width(), c.Height(), RoundedBox({w * 0.2f, h * 0.36f}, {w * 0.8f, h * 0.48f}, 0.0f));
+    FillLayer(c, band, SteelBlue);
+    for (int i = 0; i < 3; i++) {
+        float y = h * (0.6f + 0.1f * i);
+        Plane line = ShapeField(c.Width(), c.Height(), Segment({w * 0.3f, y}, {w * (i == 2 ? 0.55f : 0.7f), y}, 2.0f));
+        FillLayer(c, line, Hex(0x4B5866));
+    }
+    OutlineLayer(c, sheet, 2.0f, Ink);
+    return true;
+}
+
+// The editor's second icon sheet, four by four cells; the folder of the file lists in the first.
+bool PaintEditorIcons2(Canvas& c)
+{
+    const uint32_t side = c.Width() / 4;
+    Canvas folder(side, side, Rgba(0, 0, 0, 0));
+    const float s = (float)side;
+    Shape body = RoundedBox({s * 0.1f, s * 0.3f}, {s * 0.9f, s * 0.84f}, s * 0.06f);
+    Shape tab = RoundedBox({s * 0.1f, s * 0.2f}, {s * 0.45f, s * 0.36f}, s * 0.05f);
+    Plane back = ShapeField(side, side, Union(body, tab));
+    FillLayer(folder, back, Scale(SteelBlue, 0.8f));
+    OutlineLayer(folder, back, 2.0f, Ink);
+    Plane front = ShapeField(side, side, Polygon({{s * 0.16f, s * 0.42f}, {s * 0.94f, s * 0.42f}, {s * 0.86f, s * 0.84f},
+                                                 {s * 0.1f, s * 0.84f}}));
+    FillLayer(folder, front, [](float, float v) { return Lit(Hex(0x4F84BA), 0.2f - 0.3f * v); });
+    BevelLayer(folder, front, s * 0.05f, 0.35f);
+    OutlineLayer(folder, front, 2.0f, Ink);
+    c.Draw(folder, 0, 0);
     return true;
 }

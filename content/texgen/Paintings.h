@@ -124,3 +124,17 @@ bool PaintButtonPressed(Canvas& c);
 bool PaintButtonRed(Canvas& c);
 bool PaintHighlightBlue(Canvas& c);
 bool PaintProgressBar(Canvas& c);
+// The text boxes, lists and dialogs (GuiWidgets.cpp).
+bool PaintButtonSheet(Canvas& c);
+bool PaintEditBoxFocus(Canvas& c);
+bool PaintEditBoxNoFocus(Canvas& c);
+bool PaintEditBoxCursor(Canvas& c);
+bool PaintArrowsUpDown(Canvas& c);
+bool PaintSolidGrey(Canvas& c);
+bool PaintSolidBlack(Canvas& c);
+bool PaintSolidBlue(Canvas& c);
+bool PaintThumbScroll(Canvas& c);
+bool PaintHighlightDarkBlue(Canvas& c);
+bool PaintEmptySlot(Canvas& c);
+bool PaintSaveFile(Canvas& c);
+bool PaintEditorIcons2(Canvas& c);

@@ -149,9 +149,24 @@ const std::vector<TextureRecipe>& TextureRecipes()
         {"gui/wframe_black.dds", 64, 64, Argb, NoMips, Picture, PaintFrameBlack},
         {"gui/button_unpressed.dds", 128, 64, Argb, NoMips, Picture, PaintButtonUnpressed},
         {"gui/button_pressed.dds", 128, 64, Argb, NoMips, Picture, PaintButtonPressed},
-        {"gui/button_red.dds", 128, 64, Argb, NoMips, Picture, PaintButtonRed},
+        {"gui/button_red.dds", 128, 256, Argb, NoMips, Picture, PaintButtonRed},
         {"gui/highlight_blue.dds", 128, 64, Argb, NoMips, Picture, PaintHighlightBlue},
         {"gui/icons/progress_bar.dds", 64, 16, Argb, NoMips, Picture, PaintProgressBar},
+        // Text boxes, scroll lists and file lists, and the dialogs' buttons. The button sheets
+        // stack three cells: the lit picture, the face, the pressed face.
+        {"gui/button.dds", 128, 256, Argb, NoMips, Picture, PaintButtonSheet},
+        {"gui/editbox_focus.dds", 128, 32, Argb, NoMips, Picture, PaintEditBoxFocus},
+        {"gui/editbox_nofocus.dds", 128, 32, Argb, NoMips, Picture, PaintEditBoxNoFocus},
+        {"gui/editbox_cursor.dds", 8, 8, Argb, NoMips, Picture, PaintEditBoxCursor},
+        {"gui/arrows_updown.dds", 64, 64, Argb, NoMips, Picture, PaintArrowsUpDown},
+        {"gui/solid_grey.dds", 32, 64, Argb, NoMips, Picture, PaintSolidGrey},
+        {"gui/solid_black.dds", 8, 8, Argb, NoMips, Picture, PaintSolidBlack},
+        {"gui/blue.dds", 8, 8, Argb, NoMips, Picture, PaintSolidBlue},
+        {"gui/thumbscroll.dds", 32, 64, Argb, NoMips, Picture, PaintThumbScroll},
+        {"gui/highlight_darkblue.dds", 128, 32, Argb, NoMips, Picture, PaintHighlightDarkBlue},
+        {"gui/emptyslot.dds", 64, 64, Argb, NoMips, Picture, PaintEmptySlot},
+        {"gui/savefile.dds", 64, 64, Argb, NoMips, Picture, PaintSaveFile},
+        {"gui/editor/editor_icons_2.dds", 256, 256, Argb, NoMips, Picture, PaintEditorIcons2},
     };
     return table;
 }
