@@ -27,7 +27,10 @@ bool GameSeamImpl::IsPlaying()
 
 bool GameSeamImpl::IsTextInputFocused()
 {
-    return WindowMgr && WindowMgr->focused && WindowMgr->focused->TakesTextInput();
+    // Esc lets an edit box go without moving the focus pointer off it: the box's own focus bit
+    // says whether it still has the keyboard.
+    Window* focused = WindowMgr ? WindowMgr->focused : nullptr;
+    return focused && focused->HasFocus() && focused->TakesTextInput();
 }
 
 bool GameSeamImpl::IsPointOverWindow(int x, int y)

@@ -250,7 +250,7 @@ TEST_F(ShellTest, KeysReachTheHotkeysThePauseTheIntroAndTheFrontEnd)
 
     // Typing into a focused edit box is not a hotkey.
     Window box;
-    box.flags |= WINDOW_TYPE_EDITBOX | WINDOW_FOCUSABLE;
+    box.flags |= WINDOW_TYPE_EDITBOX | WINDOW_FOCUSABLE | WINDOW_FOCUSED;
     WindowMgr->focused = &box;
     EXPECT_TRUE(IsTextInputFocused());
     WndProc(Key(WM_CHAR, 'j'));

@@ -102,7 +102,7 @@ TEST_F(GameSeamTest, KeysTypedIntoAWindowAreNeitherHotkeysNorCameraMoves)
     ASSERT_TRUE(config->BindHotkey("j", "seam_test"));
     Runs = 0;
     Window box;
-    box.flags |= WINDOW_TYPE_EDITBOX | WINDOW_FOCUSABLE;
+    box.flags |= WINDOW_TYPE_EDITBOX | WINDOW_FOCUSABLE | WINDOW_FOCUSED;
 
     struct Case {
         const char* what;
