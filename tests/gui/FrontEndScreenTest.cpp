@@ -169,23 +169,13 @@ TEST_F(GuiTest, TheMainMenuAnswersTheMouse)
 namespace {
 
 // The menu on the device of a window of its own, with the shipped packages and fonts.
-class FrontEndOnScreen : public ::testing::Test {
+class FrontEndOnScreen : public GuiOnScreen {
 protected:
+    FrontEndOnScreen() : GuiOnScreen(kWidth, kHeight) {}
     void SetUp() override
     {
-        savedConfig_ = Config;
-        Config = &config_;
-        config_.width = kWidth;
-        config_.height = kHeight;
-        config_.antiAliasing = false;
-        config_.vsync = false;
-        config_.messageBoxErrors = false;
-        config_.useLowResTextures = false;
-        if (!window_.Create("Veldmark", kWidth, kHeight, false)) GTEST_SKIP() << "no display";
-        Graphics = new GraphicsDevice();
-        if (!Graphics->InitGraphics(&window_, false, kWidth, kHeight)) GTEST_SKIP() << "no graphics device";
-        Fonts = new FontCache();
-        Textures = new TextureManager();
+        GuiOnScreen::SetUp();
+        if (IsSkipped()) return;
         font_.Load("Arial Bold", 12, 0);
         GuiDefaultFont = GuiListFont = &font_;
         WindowMgr = &manager_;
@@ -198,14 +188,7 @@ protected:
         MissionScreen::Release();
         Input.mouse = nullptr;
         WindowMgr = nullptr;
-        delete Fonts;
-        Fonts = nullptr;
-        delete Textures;
-        Textures = nullptr;
-        delete Graphics;
-        Graphics = nullptr;
-        window_.Destroy();
-        Config = savedConfig_;
+        GuiOnScreen::TearDown();
     }
     Pixels DrawMenu()
     {
@@ -222,9 +205,6 @@ protected:
     static constexpr int kWidth = 1024, kHeight = 768;
     // The part of the screen the logo and the menu take (nothing is drawn beside them).
     static constexpr int kMenuLeft = 352, kMenuTop = 24, kMenuRight = 672, kMenuBottom = 536;
-    ConfigFile config_{nullptr};
-    ConfigFile* savedConfig_ = nullptr;
-    GfxWindow window_;
     Font font_{"gui"};
     WindowManager manager_;
     MouseDevice mouse_;

@@ -3,6 +3,7 @@
 #include "platform/ConfigFile.h"
 #include "platform/Timer.h"
 #include "render/FontCache.h"
+#include "render/GraphicsDevice.h"
 #include "render/Sprite.h"
 #include "render/TextureManager.h"
 
@@ -118,4 +119,34 @@ void GuiTest::Click(int x, int y, int button)
 void GuiTest::AdvanceClock(float seconds)
 {
     ClockTicks += (uint64_t)(seconds * 1000000.0f);
+}
+
+void GuiOnScreen::SetUp()
+{
+    savedConfig_ = Config;
+    Config = &config;
+    config.width = screenWidth;
+    config.height = screenHeight;
+    config.antiAliasing = false;
+    config.vsync = false;
+    config.messageBoxErrors = false;
+    config.useLowResTextures = false;
+    config.shadows = false;
+    if (!window.Create("Veldmark", screenWidth, screenHeight, false)) GTEST_SKIP() << "no display";
+    Graphics = new GraphicsDevice();
+    if (!Graphics->InitGraphics(&window, false, screenWidth, screenHeight)) GTEST_SKIP() << "no graphics device";
+    Fonts = new FontCache();
+    Textures = new TextureManager();
+}
+
+void GuiOnScreen::TearDown()
+{
+    delete Fonts;
+    Fonts = nullptr;
+    delete Textures;
+    Textures = nullptr;
+    delete Graphics;
+    Graphics = nullptr;
+    window.Destroy();
+    Config = savedConfig_;
 }

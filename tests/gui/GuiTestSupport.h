@@ -5,6 +5,8 @@
 // instead of drawing it.
 #include "gui/GuiDraw.h"
 #include "gui/WindowManager.h"
+#include "host/GfxWindow.h"
+#include "platform/ConfigFile.h"
 #include "platform/InputState.h"
 #include "host/System.h"
 #include "render/Font.h"
@@ -84,4 +86,21 @@ private:
     MouseDevice* savedMouse_ = nullptr;
     Font* savedDefaultFont_ = nullptr;
     Font* savedListFont_ = nullptr;
+};
+
+// The GUI drawn for real: a window of its own of the size asked for, the game's graphics device
+// on it with the shipped packages, the configuration, the font cache and a texture manager.
+// Skipped without a display.
+class GuiOnScreen : public ::testing::Test {
+protected:
+    GuiOnScreen(int width, int height) : screenWidth(width), screenHeight(height) {}
+    void SetUp() override;
+    void TearDown() override;
+
+    const int screenWidth, screenHeight;
+    ConfigFile config{nullptr};
+    GfxWindow window;
+
+private:
+    ConfigFile* savedConfig_ = nullptr;
 };

@@ -1,0 +1,109 @@
+#pragma once
+// A turning 3D model inside a rectangle of a screen (a unit, a building, the player's rig): its
+// own camera, light and ambient colour, a picture behind the model and a frame over it. The
+// player turns it by dragging and zooms it with the wheel, through a button laid over the
+// preview whose hover callback is OnMouseCallback.
+//
+// The viewer draws inside the GUI pass: it keeps the world's matrices, viewport, light and
+// ambient, draws the model into its rectangle (the model's depth never reaches beyond it), and
+// puts everything back, leaving the device in the 2D state.
+#include "gui/Window.h"
+#include "host/Maths.h"
+
+#include <vector>
+
+class Button;
+class IndexedMesh;
+class Sprite;
+
+// The entity facts the framing reads, by their bits in the entity's flag word.
+enum : uint32_t {
+    VIEWED_PLAYER = 0x1,       // the player's own
+    VIEWED_HAS_PARTS = 0x800,  // parts hang on it
+    VIEWED_ITEM = 0x1000,
+    VIEWED_BUILDING = 0x2000,
+    VIEWED_FUEL = 0x10000,
+};
+
+// A part hung on a model (a weapon on its mount).
+struct ViewerPart {
+    char name[64] = {};  // "leftweapon" and "rightweapon" are turned out to the sides
+    IndexedMesh* mesh = nullptr;
+    Vec3 mount;  // where it hangs, in the model's own space
+};
+
+// What a viewer shows: a mesh and its parts, where it stands and how big it is, and what the
+// framing needs to know of the entity it stands for. Its owner keeps it (and the meshes) alive
+// while a viewer shows it.
+struct ViewerModel {
+    char name[128] = {};
+    IndexedMesh* mesh = nullptr;
+    Vec3 position;
+    float scale = 1.0f;
+    uint32_t flags = 0;     // the entity's flag word (VIEWED_ bits)
+    int buildingKind = 0;
+    float pilot = 0.0f;     // above 0 for a rig with a pilot
+    std::vector<ViewerPart> parts;
+};
+
+class ModelViewer : public Window {
+public:
+    // A W/8 x H/6 rectangle with nothing to show; the camera looks at (0, 1, 0).
+    ModelViewer();
+    ~ModelViewer() override;
+
+    // The background, the model in its rectangle, the frame; then the 2D state again. The
+    // window's own quads and children are not drawn.
+    void Draw() override;
+
+    // The rectangle on the screen; the model turns from the front again, 30 degrees a second.
+    void SetViewRect(int atX, int atY, int w, int h);
+    // The camera stands distance in front of the model and heightFactor x distance up (a
+    // factor of 0 or less keeps the one it has).
+    void SetDistance(float newDistance, float newHeightFactor);
+    // An ambient colour of the viewer's own instead of the world's.
+    void SetAmbient(float r, float g, float b, float a);
+    // The model to show (null: none).
+    void SetModel(ViewerModel* newModel) { model = newModel; }
+    // The picture behind the model, over the rectangle; the frame over it, a little larger.
+    void SetBackground(const char* texture);
+    void SetFrame(const char* texture);
+    // Frames the model: aims at the middle of it (or at a bone of it), stands back far enough to
+    // see it whole (a radius of at most 12) and lets the wheel zoom between half and one and a
+    // half times that distance.
+    void FitCamera(int bone, float sizeFactor, float verticalOffset);
+    // The model's box in the world: its mesh's, widened by its parts', scaled and moved to where
+    // it stands. False without a mesh.
+    static bool GetEntityBounds(const ViewerModel& shown, Vec3* min, Vec3* max);
+    // The hover callback of the button over the preview (its hover user value is the viewer):
+    // dragging with the left button turns the model, the wheel zooms.
+    static int OnMouseCallback(void* user, Button* button);
+
+    int viewX = 0, viewY = 0, viewWidth = 0, viewHeight = 0;
+    char name[32] = "none";
+    ViewerModel* model = nullptr;
+    Sprite* background = nullptr;
+    Sprite* frame = nullptr;
+    float distance = 0.0f;
+    float yaw = 0.0f, pitch = 0.0f;  // degrees
+    float turnSpeed = 0.0f;          // degrees per second
+    Vec3 modelOffset;
+    Vec3 cameraPosition;
+    Vec3 cameraTarget = Vec3(0.0f, 1.0f, 0.0f);
+    Vec3 lightDirection = Vec3(-0.6f, -1.0f, -0.4f);
+    float ambient[4] = {0.35f, 0.35f, 0.35f, 1.0f};
+    float heightFactor = 0.75f;
+    float minDistance = 2.0f, maxDistance = 8.0f;
+    float minPitch = -20.0f, maxPitch = 30.0f;
+    bool captureWhileDragging = false;
+    bool zoomEnabled = true;
+    bool turnEnabled = true;
+    bool ownAmbient = false;
+    bool autoTurn = false;
+
+private:
+    void Render();
+    void DrawModel(float dt);
+    // Where a bone of the model stands in the world.
+    Vec3 BonePosition(int bone) const;
+};

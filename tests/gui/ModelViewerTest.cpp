@@ -1,0 +1,280 @@
+// The model viewer: dragging turns the model within its pitch limits, eight wheel notches zoom
+// from one limit to the other, the camera frames models by their kind and never stands further
+// back than a radius of 12 allows, a paused GUI stops the turning, and on the screen a shipped
+// mesh is drawn inside the viewer's rectangle only, leaving no depth behind.
+#include "gui/Button.h"
+#include "gui/ModelViewer.h"
+#include "gui/Window.h"
+#include "mechanics/Game.h"
+#include "platform/Timer.h"
+#include "render/AnimLibrary.h"
+#include "render/EffectManager.h"
+#include "render/GraphicsDevice.h"
+#include "render/IndexedMesh.h"
+#include "render/MeshLibrary.h"
+#include "render/RenderStateCache.h"
+#include "render/TextureManager.h"
+#include "tests/gui/GuiTestSupport.h"
+#include "tests/support/GfxFixture.h"
+#include "tests/support/ReferencePicture.h"
+#include "tests/support/Scoped.h"
+
+#include <memory>
+
+namespace {
+
+class ModelViewerTest : public GuiTest {
+protected:
+    void SetUp() override
+    {
+        GuiTest::SetUp();
+        mesh.boundsMin = Vec3(-1.0f, 0.0f, -0.5f);
+        mesh.boundsMax = Vec3(1.0f, 1.0f, 0.5f);
+        model.mesh = &mesh;
+        viewer.SetViewRect(100, 100, 200, 150);
+        viewer.SetModel(&model);
+        // The button laid over the preview drives it.
+        over.x = 100;
+        over.y = 100;
+        over.hoverEnterCallback = ModelViewer::OnMouseCallback;
+        over.hoverUserData = reinterpret_cast<intptr_t>(&viewer);
+        over.hasHoverUserData = true;
+        screen.AddChild(&over);
+        manager.AddWindow(&screen);
+    }
+    // One pass of the mouse over the preview, the left button held or not, moving by (dx, dy),
+    // the wheel turned by notches.
+    void Move(bool held, int dx, int dy, int notches = 0)
+    {
+        mouse.down[0] = mouse.previous[0] = held ? 0x80 : 0;
+        mouse.stepX = dx;
+        mouse.stepY = dy;
+        mouse.wheel = notches * WHEEL_DELTA;
+        Pass(200, 175);
+    }
+
+    IndexedMesh mesh;
+    ViewerModel model;
+    ModelViewer viewer;
+    Window screen{0, 0, 1024, 768, 0, nullptr, 0};
+    Button over{nullptr, nullptr, 100, 100, 200, 150, 0, nullptr, nullptr, nullptr, nullptr, 0, 0, 0};
+};
+
+}  // namespace
+
+TEST_F(ModelViewerTest, DraggingTurnsTheModelWithinItsPitchLimits)
+{
+    const struct {
+        int dx, dy, passes;
+        bool held;
+        float yaw, pitch;
+    } steps[] = {
+        {5, 4, 5, true, -25.0f, 20.0f},
+        {0, 10, 3, true, -25.0f, 30.0f},   // down turns the pitch up, to 30 and no further
+        {-4, -10, 10, true, 15.0f, -20.0f},  // up, to -20
+        {7, 7, 3, false, 15.0f, -20.0f},   // moving without the button turns nothing
+    };
+    for (const auto& step : steps) {
+        for (int i = 0; i < step.passes; ++i) Move(step.held, step.dx, step.dy);
+        EXPECT_FLOAT_EQ(viewer.yaw, step.yaw);
+        EXPECT_FLOAT_EQ(viewer.pitch, step.pitch);
+    }
+    Move(true, 1, 1);
+    EXPECT_FALSE(mouse.WasClicked(0)) << "the world does not take the drag for a held button";
+
+    viewer.turnEnabled = false;
+    Move(true, 10, 10);
+    EXPECT_FLOAT_EQ(viewer.yaw, 14.0f);
+}
+
+TEST_F(ModelViewerTest, EightWheelNotchesZoomFromOneLimitToTheOther)
+{
+    viewer.SetDistance(2.0f, 0.75f);
+    for (int i = 1; i <= 9; ++i) {
+        Move(false, 0, 0, -1);
+        EXPECT_EQ(mouse.wheel, 0) << "the viewer takes the wheel";
+        EXPECT_FLOAT_EQ(viewer.distance, std::min(8.0f, 2.0f + 0.75f * i)) << "notch " << i;
+    }
+    EXPECT_FLOAT_EQ(viewer.cameraPosition.y, 6.0f);
+    EXPECT_FLOAT_EQ(viewer.cameraPosition.z, 8.0f);
+    for (int i = 0; i < 8; ++i) Move(false, 0, 0, 1);
+    EXPECT_FLOAT_EQ(viewer.distance, 2.0f);
+
+    viewer.zoomEnabled = false;
+    Move(false, 0, 0, -1);
+    EXPECT_FLOAT_EQ(viewer.distance, 2.0f);
+    EXPECT_EQ(mouse.wheel, -WHEEL_DELTA) << "left to the world";
+}
+
+TEST_F(ModelViewerTest, TheCameraFramesAModelByItsKindWithinARadiusOf12)
+{
+    struct Case {
+        const char* what;
+        float height;  // of the mesh box, 2 wide and 1 deep
+        uint32_t flags;
+        int bone;
+        float sizeFactor, offset;
+        float distance;
+        Vec3 target, camera;
+    };
+    const Case cases[] = {
+        {"a small model: 0.8 of its width", 1.0f, 0, -1, 1.0f, 0.0f, 3.2f, Vec3(), Vec3(0, 0, 3.2f)},
+        {"a tall one", 5.0f, 0, -1, 1.0f, 0.0f, 10.0f, Vec3(), Vec3(0, 0, 10.0f)},
+        {"one too tall for the radius", 40.0f, 0, -1, 1.0f, 0.0f, 24.0f, Vec3(), Vec3(0, 0, 24.0f)},
+        {"grown past the radius", 5.0f, 0, -1, 3.0f, 0.0f, 24.0f, Vec3(), Vec3(0, 0, 24.0f)},
+        {"with parts: aimed at its middle", 1.0f, VIEWED_HAS_PARTS, -1, 1.0f, 0.5f, 3.2f, Vec3(0, 1.0f, 0),
+         Vec3(0, 1.0f, 3.2f)},
+        {"an item: seen from above", 1.0f, VIEWED_ITEM, -1, 1.0f, 0.0f, 3.2f, Vec3(), Vec3(0, 1.0f, 3.2f)},
+        {"fuel: closer and higher", 1.0f, VIEWED_FUEL, -1, 1.0f, 0.0f, 2.88f, Vec3(), Vec3(0, 1.296f, 1.584f)},
+    };
+    for (const Case& c : cases) {
+        mesh.boundsMax.y = c.height;
+        model.flags = c.flags;
+        viewer.FitCamera(c.bone, c.sizeFactor, c.offset);
+        EXPECT_NEAR(viewer.distance, c.distance, 1e-4f) << c.what;
+        EXPECT_NEAR(viewer.minDistance, 0.5f * c.distance, 1e-4f) << c.what;
+        EXPECT_NEAR(viewer.maxDistance, 1.5f * c.distance, 1e-4f) << c.what;
+        EXPECT_NEAR(viewer.cameraTarget.y, c.target.y, 1e-4f) << c.what;
+        EXPECT_NEAR(viewer.cameraPosition.x, c.camera.x, 1e-4f) << c.what;
+        EXPECT_NEAR(viewer.cameraPosition.y, c.camera.y, 1e-4f) << c.what;
+        EXPECT_NEAR(viewer.cameraPosition.z, c.camera.z, 1e-4f) << c.what;
+        EXPECT_FLOAT_EQ(viewer.heightFactor, 0.0f);
+    }
+}
+
+TEST_F(ModelViewerTest, APausedGuiStopsTheTurningAndNoModelShowsOnlyThePictures)
+{
+    ScopedGlobal<bool> paused(GamePaused, true);
+    ScopedGlobal<float> delta(FrameTimer.delta, 0.05f);
+    viewer.autoTurn = true;
+    viewer.SetBackground("data/gui/blue.dds");
+    viewer.SetFrame("data/gui/wframe_black.dds");
+    viewer.Draw();
+    EXPECT_FLOAT_EQ(viewer.yaw, 0.0f);
+    GamePaused = false;
+    viewer.Draw();
+    EXPECT_FLOAT_EQ(viewer.yaw, 1.5f) << "30 degrees a second";
+
+    viewer.SetModel(nullptr);
+    painter.Clear();
+    viewer.Draw();
+    ASSERT_EQ(painter.quads.size(), 2u);
+    EXPECT_EQ(painter.quads[0].sprite, viewer.background);
+    EXPECT_EQ(painter.quads[0].left, 100);
+    EXPECT_EQ(painter.quads[0].right, 300);
+    EXPECT_EQ(painter.quads[1].sprite, viewer.frame);
+    EXPECT_EQ(painter.quads[1].left, 98) << "the frame a little larger";
+    EXPECT_EQ(painter.quads[1].bottom, 252);
+    EXPECT_FLOAT_EQ(viewer.yaw, 1.5f);
+}
+
+namespace {
+
+// The viewer on the device of a window of its own, with the shipped meshes, effects and
+// textures.
+class ModelViewerOnScreen : public GuiOnScreen {
+protected:
+    static constexpr int kWidth = 400, kHeight = 300;
+    static constexpr int kLeft = 120, kTop = 70, kRight = 280, kBottom = 190;
+    static constexpr uint32_t kMagenta = 0xFFFF00FF;
+
+    ModelViewerOnScreen() : GuiOnScreen(kWidth, kHeight) {}
+    void SetUp() override
+    {
+        GuiOnScreen::SetUp();
+        if (IsSkipped()) return;
+        effects_ = std::make_unique<EffectManager>(Graphics->device);
+        TheEffectManager = effects_.get();
+        EffectValues = EffectBindingValues();
+        EffectValues.getTexture = [](const char* name) {
+            return Textures ? Textures->GetTexture(name)->texture : nullptr;
+        };
+        animations_ = std::make_unique<AnimLibrary>();
+        TheAnimLibrary = animations_.get();
+        meshes_ = std::make_unique<MeshLibrary>();
+        TheMeshLibrary = meshes_.get();
+        ForgetMeshSceneParameters();
+        RenderStates.SetRenderState(RS_FOGENABLE, 0);
+    }
+    void TearDown() override
+    {
+        TheMeshLibrary = nullptr;
+        meshes_.reset();
+        TheAnimLibrary = nullptr;
+        animations_.reset();
+        TheEffectManager = nullptr;
+        effects_.reset();
+        EffectManager::ClosePackage();
+        EffectValues = EffectBindingValues();
+        ReleaseMeshVertexDeclaration();
+        GuiOnScreen::TearDown();
+    }
+    // A frame of the GUI pass with the viewer in it, over a magenta screen; then, when asked,
+    // a far full-screen quad drawn with the depth test, as 3D drawn after the GUI would be.
+    Pixels Frame(ModelViewer& viewer, bool farQuadAfter)
+    {
+        Graphics->Clear(7, 1.0f, 0.0f, 1.0f, 1.0f);
+        Graphics->BeginScene();
+        Graphics->Begin2D();
+        viewer.Draw();
+        Graphics->End2D();
+        if (farQuadAfter) {
+            GfxDevice* device = Graphics->device;
+            Graphics->SetProgram(nullptr);
+            UseVertexColour(device);
+            device->SetTexture(0, nullptr);
+            device->SetRenderState(RS_ZENABLE, 1);
+            device->SetRenderState(RS_ALPHABLENDENABLE, 0);
+            DrawScreenQuad(device, 0, 0, kWidth, kHeight, 0xFF00FF00, 0.999f);
+        }
+        Pixels shot = ReadBackBuffer(Graphics->device);
+        Graphics->Present();
+        return shot;
+    }
+
+    std::unique_ptr<EffectManager> effects_;
+    std::unique_ptr<AnimLibrary> animations_;
+    std::unique_ptr<MeshLibrary> meshes_;
+};
+
+}  // namespace
+
+TEST_F(ModelViewerOnScreen, AMeshIsDrawnInsideTheRectangleOnlyAndLeavesNoDepthBehind)
+{
+    IndexedMesh* walker = TheMeshLibrary->GetMesh("walker.txt", 0, true, false);
+    ASSERT_NE(walker, nullptr);
+    ASSERT_TRUE(walker->IsAnimated());
+    ViewerModel model;
+    model.mesh = walker;
+    ModelViewer viewer;
+    viewer.SetViewRect(kLeft, kTop, kRight - kLeft, kBottom - kTop);
+    viewer.SetModel(&model);
+    viewer.yaw = 30.0f;
+    // Close enough that the model would spill out of the rectangle.
+    viewer.SetDistance(2.2f, 0.4f);
+
+    Pixels shot = Frame(viewer, false);
+    ASSERT_EQ(shot.width, kWidth);
+    int inside = 0, outside = 0;
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            bool drawn = (shot.At(x, y) & 0xFFFFFF) != (kMagenta & 0xFFFFFF);
+            bool within = x >= kLeft && x < kRight && y >= kTop && y < kBottom;
+            (within ? inside : outside) += drawn;
+        }
+    EXPECT_EQ(outside, 0) << "nothing of the model outside its rectangle";
+    EXPECT_GT(inside, (kRight - kLeft) * (kBottom - kTop) / 5) << "the model fills a good part of it";
+    // It touches the rectangle's edges: the rectangle, not the model, ends the picture.
+    int topRow = 0;
+    for (int x = kLeft; x < kRight; ++x) topRow += (shot.At(x, kTop) & 0xFFFFFF) != (kMagenta & 0xFFFFFF);
+    EXPECT_GT(topRow, 0);
+    EXPECT_TRUE(MatchesReference(CropPixels(shot, kLeft, kTop, kRight, kBottom), "model_viewer_walker",
+                                 PictureTolerance{2, 4}));
+
+    // Whatever is drawn in 3D after the GUI is not hidden behind the preview's model.
+    Pixels after = Frame(viewer, true);
+    int green = 0;
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) green += Near(after.At(x, y) | 0xFF000000, 0xFF00FF00, 2);
+    EXPECT_EQ(green, kWidth * kHeight);
+}
