@@ -48,8 +48,8 @@ public:
     ScrollList& operator=(const ScrollList&) = delete;
 
     // Shows these entries from the first, with the first selected, at (x, y) on the screen;
-    // builds the list window and its buttons on the first call. Rows without an entry are
-    // disabled.
+    // builds the list window and its buttons on the first call (hidden, like the list, until
+    // SetVisible). Rows without an entry are disabled.
     void Create(ScrollListEntries* newEntries, int atX, int atY);
     // The owner's per-frame drawing while the list is shown.
     void Draw();
