@@ -5,6 +5,7 @@
 #include "gui/WindowManager.h"
 #include "host/System.h"
 #include "mechanics/GameMechanics.h"
+#include "mechanics/Scene.h"
 #include "platform/InputState.h"
 #include "platform/Timer.h"
 #include "render/Draw2D.h"
@@ -14,6 +15,10 @@
 #include "render/IndexedMesh.h"
 #include "render/Sprite.h"
 #include "render/ViewFrustum.h"
+#include "world/Agent.h"
+#include "world/Building.h"
+#include "world/Entity.h"
+#include "world/Item.h"
 
 #include <algorithm>
 #include <cstring>
@@ -50,16 +55,6 @@ struct SavedView {
         ForgetMeshSceneParameters();
     }
 };
-
-void Widen(Vec3* min, Vec3* max, const Vec3& low, const Vec3& high)
-{
-    min->x = std::min(min->x, low.x);
-    min->y = std::min(min->y, low.y);
-    min->z = std::min(min->z, low.z);
-    max->x = std::max(max->x, high.x);
-    max->y = std::max(max->y, high.y);
-    max->z = std::max(max->z, high.z);
-}
 
 // A part's turn on its mount: the weapons point out to the sides.
 float MountAngle(const char* partName)
@@ -130,47 +125,40 @@ void ModelViewer::SetFrame(const char* texture)
                             0xFFFFFFFF, 0, 0, 1, 1);
 }
 
-bool ModelViewer::GetEntityBounds(const ViewerModel& shown, Vec3* min, Vec3* max)
+bool ModelViewer::SetModelByName(const char* templateName)
 {
-    if (!shown.mesh || !min || !max) return false;
-    *min = shown.mesh->boundsMin;
-    *max = shown.mesh->boundsMax;
-    if (shown.flags & VIEWED_HAS_PARTS)
-        for (const ViewerPart& part : shown.parts)
-            if (part.mesh) Widen(min, max, part.mesh->boundsMin + part.mount, part.mesh->boundsMax + part.mount);
-    *min = *min * shown.scale + shown.position;
-    *max = *max * shown.scale + shown.position;
-    return true;
+    entity = templateName ? TheScene.FindPrimitive(templateName) : nullptr;
+    return entity != nullptr;
 }
 
-Vec3 ModelViewer::BonePosition(int bone) const
+bool ModelViewer::GetEntityBounds(Entity* shown, Vec3* min, Vec3* max)
 {
-    const Matrix& joint = model->mesh->joints[bone].worldMatrix;
-    // The mesh is mirrored on its way to the screen, its bones with it.
-    return Vec3(-joint._41, joint._42, joint._43) * model->scale + model->position;
+    // An agent's box takes in what hangs on it.
+    return shown && min && max && shown->GetWorldBounds(min, max);
 }
 
 void ModelViewer::FitCamera(int bone, float sizeFactor, float verticalOffset)
 {
-    if (!model || !model->mesh) return;
-    const IndexedMesh& mesh = *model->mesh;
+    if (!entity || !entity->mesh) return;
+    const IndexedMesh& mesh = *entity->mesh;
+    const uint32_t flags = entity->flags;
     const Vec3 size = mesh.boundsMax - mesh.boundsMin;
     float r = std::max(size.y, 0.8f * size.x);
     float k = 2.0f;
     Vec3 offsets;
 
     Vec3 target;
-    if (bone >= 1 || ((model->flags & VIEWED_HAS_PARTS) && !mesh.IsSkinned())) {
+    if (bone >= 1 || ((flags & ENTITY_AGENT) && !mesh.IsSkinned())) {
         if (bone < 0 || bone >= mesh.JointCount()) {
             Vec3 low, high;
-            GetEntityBounds(*model, &low, &high);
+            GetEntityBounds(entity, &low, &high);
             target = (low + high) * 0.5f;
             target.y += verticalOffset;
         } else {
             // Framed by one bone: closer in, and a pilot's head where there is one.
-            target = BonePosition(bone);
+            target = GetBoneWorldPosition(&mesh, bone, entity->rotation, entity->scale, entity->GetPosition());
             k = 1.0f;
-            if ((model->flags & VIEWED_PLAYER) || mesh.FindJoint("Pilot") >= 0) {
+            if ((flags & ENTITY_PLAYER) || mesh.FindJoint("Pilot") >= 0) {
                 target.y += 0.85f;
                 r = 1.0f;
             } else {
@@ -180,16 +168,17 @@ void ModelViewer::FitCamera(int bone, float sizeFactor, float verticalOffset)
     }
     r *= sizeFactor;
 
-    if ((model->flags & VIEWED_BUILDING) && model->pilot > 0.0f) {
-        target.y += 0.75f;
-        if (strstr(model->name, "_Small")) r *= 1.2f;
-    } else if (!(model->flags & VIEWED_ITEM) && (model->flags & VIEWED_FUEL)) {
+    // The rig with a pilot (looked at higher up, the small rigs from further back) is framed
+    // like any other entity until the world has the rig.
+    const Item* item = (flags & ENTITY_ITEM) ? dynamic_cast<const Item*>(entity) : nullptr;
+    if (!(flags & ENTITY_ITEM) && (flags & ENTITY_FUEL)) {
         r *= 0.9f;
         offsets = Vec3(0.0f, 0.9f * r, -0.9f * r);
-    } else if ((model->flags & VIEWED_ITEM) && model->buildingKind == 7) {
+    } else if (item && item->kind == ITEM_KIND_WEAPON) {
+        // A weapon lying about is long and low: seen from its side.
         offsets = Vec3(1.0f, 1.25f, 0.0f);
         r = std::min(0.5f * size.z, 0.8f * size.x);
-    } else if (model->flags & VIEWED_ITEM) {
+    } else if (flags & ENTITY_ITEM) {
         offsets = Vec3(0.0f, 1.0f, 0.0f);
     }
 
@@ -227,9 +216,8 @@ int ModelViewer::OnMouseCallback(void* user, Button* button)
     return 1;
 }
 
-void ModelViewer::DrawModel(float dt)
+void ModelViewer::DrawEntity(float dt)
 {
-    IndexedMesh* mesh = model->mesh;
     const SavedView saved;
     Viewport worldViewport;
     Graphics->GetViewport(&worldViewport);
@@ -255,14 +243,16 @@ void ModelViewer::DrawModel(float dt)
     camera.BuildMatrices(false);
     Graphics->SetTransform(TS_VIEW, &ViewMatrix);
     Graphics->SetTransform(TS_PROJECTION, &ProjectionMatrix);
-    // The world's frustum is the world's view: the one model of the preview is never culled.
+    // The world's frustum is the world's view: the one entity of the preview is never culled.
     Frustum = nullptr;
 
-    const Vec3 at = model->position + modelOffset;
+    // The entity stands turned in the preview for this draw only.
+    const Matrix entityWorld = entity->world;
+    const Vec3 at = entity->GetPosition() + modelOffset;
     Matrix turn, tilt, grow, place, world;
     MatrixRotationY(&turn, yaw * DEGREES);
     MatrixRotationX(&tilt, pitch * DEGREES);
-    MatrixScaling(&grow, model->scale, model->scale, model->scale);
+    MatrixScaling(&grow, entity->scale, entity->scale, entity->scale);
     MatrixTranslation(&place, at.x, at.y, at.z);
     MatrixMultiply(&world, &turn, &tilt);
     MatrixMultiply(&world, &world, &grow);
@@ -276,28 +266,42 @@ void ModelViewer::DrawModel(float dt)
 
     // Nothing animates a model on the front end but its preview.
     const bool frontEnd = TheGame && TheGame->state == GAME_STATE_FRONT_END;
-    auto draw = [&](IndexedMesh* drawn, const Matrix& placed) {
-        if (frontEnd) drawn->Update(dt);
+    auto draw = [&](Entity* drawn, const Matrix& placed) {
+        if (frontEnd && drawn->mesh) drawn->mesh->Update(dt);
+        drawn->world = placed;
         WorldMatrix = placed;
         Graphics->SetTransform(TS_WORLD, &WorldMatrix);
         MeshRenderPosition = Vec3(placed._41, placed._42, placed._43);
         ForgetMeshSceneParameters();
-        drawn->Render(0, false);
+        drawn->Render(0);
     };
-    draw(mesh, world);
-    if (model->flags & VIEWED_HAS_PARTS) {
-        for (const ViewerPart& part : model->parts) {
-            if (!part.mesh) continue;
-            Matrix mountTurn, mountPlace, placed;
-            MatrixRotationY(&mountTurn, MountAngle(part.name) * DEGREES);
-            MatrixTranslation(&mountPlace, part.mount.x, part.mount.y, part.mount.z);
-            MatrixMultiply(&placed, &mountTurn, &mountPlace);
-            MatrixMultiply(&placed, &placed, &world);
-            draw(part.mesh, placed);
-        }
+    // A building's turret looks the way its body does.
+    Building* building = (entity->flags & ENTITY_BUILDING) ? dynamic_cast<Building*>(entity) : nullptr;
+    const float headAngle = building ? building->headAngle : 0.0f;
+    if (building) building->headAngle = building->yaw;
+    draw(entity, world);
+    if (building) building->headAngle = headAngle;
+    entity->world = entityWorld;
+
+    // What hangs on an agent, on its bones; the weapons turned out to the sides.
+    Agent* agent = (entity->flags & ENTITY_AGENT) ? dynamic_cast<Agent*>(entity) : nullptr;
+    for (int i = 0; agent && i < agent->AttachmentCount(); ++i) {
+        const AgentAttachment& part = agent->Attachment(i);
+        if (!part.entity || !part.entity->mesh || part.boneIndex < 0 || part.boneIndex >= entity->mesh->JointCount())
+            continue;
+        const Matrix& frame = entity->mesh->joints[part.boneIndex].worldMatrix;
+        Matrix mountTurn, mountPlace, placed;
+        MatrixRotationY(&mountTurn, MountAngle(part.name) * DEGREES);
+        // The mesh is mirrored on its way to the screen, its bones with it.
+        MatrixTranslation(&mountPlace, -frame._41, frame._42, frame._43);
+        MatrixMultiply(&placed, &mountTurn, &mountPlace);
+        MatrixMultiply(&placed, &placed, &world);
+        const Matrix partWorld = part.entity->world;
+        draw(part.entity, placed);
+        part.entity->world = partWorld;
     }
 
-    // The model leaves no depth behind for whatever is drawn after the GUI.
+    // The entity leaves no depth behind for whatever is drawn after the GUI.
     Graphics->Clear(CLEAR_DEPTH_STENCIL, 0.0f, 0.0f, 0.0f, 0.0f);
     Graphics->SetViewport(&worldViewport);
 }
@@ -306,9 +310,10 @@ void ModelViewer::Render()
 {
     const float dt = IsGuiPaused() ? 0.0f : std::min(FrameTimer.delta, 0.1f);
     GuiDrawSprite(background);
-    if (model && model->mesh && autoTurn) yaw += turnSpeed * dt;
-    if (model && model->mesh && Graphics && Graphics->device) {
-        DrawModel(dt);
+    const bool shows = entity && entity->mesh;
+    if (shows && autoTurn) yaw += turnSpeed * dt;
+    if (shows && Graphics && Graphics->device) {
+        DrawEntity(dt);
         Graphics->Begin2D();
     }
     GuiDrawSprite(frame);

@@ -1,50 +1,18 @@
 #pragma once
-// A turning 3D model inside a rectangle of a screen (a unit, a building, the player's rig): its
-// own camera, light and ambient colour, a picture behind the model and a frame over it. The
-// player turns it by dragging and zooms it with the wheel, through a button laid over the
-// preview whose hover callback is OnMouseCallback.
+// One entity of the world turning as a 3D model inside a rectangle of a screen (a unit, a
+// building, the player's rig): its own camera, light and ambient colour, a picture behind the
+// model and a frame over it. The player turns it by dragging and zooms it with the wheel,
+// through a button laid over the preview whose hover callback is OnMouseCallback.
 //
 // The viewer draws inside the GUI pass: it keeps the world's matrices, viewport, light and
-// ambient, draws the model into its rectangle (the model's depth never reaches beyond it), and
-// puts everything back, leaving the device in the 2D state.
+// ambient, draws the entity into its rectangle (its depth never reaches beyond it), and puts
+// everything back, the entity's own place and turn too, leaving the device in the 2D state.
 #include "gui/Window.h"
 #include "host/Maths.h"
 
-#include <vector>
-
 class Button;
-class IndexedMesh;
+class Entity;
 class Sprite;
-
-// The entity facts the framing reads, by their bits in the entity's flag word.
-enum : uint32_t {
-    VIEWED_PLAYER = 0x1,       // the player's own
-    VIEWED_HAS_PARTS = 0x800,  // parts hang on it
-    VIEWED_ITEM = 0x1000,
-    VIEWED_BUILDING = 0x2000,
-    VIEWED_FUEL = 0x10000,
-};
-
-// A part hung on a model (a weapon on its mount).
-struct ViewerPart {
-    char name[64] = {};  // "leftweapon" and "rightweapon" are turned out to the sides
-    IndexedMesh* mesh = nullptr;
-    Vec3 mount;  // where it hangs, in the model's own space
-};
-
-// What a viewer shows: a mesh and its parts, where it stands and how big it is, and what the
-// framing needs to know of the entity it stands for. Its owner keeps it (and the meshes) alive
-// while a viewer shows it.
-struct ViewerModel {
-    char name[128] = {};
-    IndexedMesh* mesh = nullptr;
-    Vec3 position;
-    float scale = 1.0f;
-    uint32_t flags = 0;     // the entity's flag word (VIEWED_ bits)
-    int buildingKind = 0;
-    float pilot = 0.0f;     // above 0 for a rig with a pilot
-    std::vector<ViewerPart> parts;
-};
 
 class ModelViewer : public Window {
 public:
@@ -63,8 +31,11 @@ public:
     void SetDistance(float newDistance, float newHeightFactor);
     // An ambient colour of the viewer's own instead of the world's.
     void SetAmbient(float r, float g, float b, float a);
-    // The model to show (null: none).
-    void SetModel(ViewerModel* newModel) { model = newModel; }
+    // The entity to show (null: none); its owner keeps it alive while the viewer shows it.
+    void SetEntity(Entity* shown) { entity = shown; }
+    // Shows the Scene's template of that name (primitives.cgs); false, showing nothing, when the
+    // Scene has none.
+    bool SetModelByName(const char* templateName);
     // The picture behind the model, over the rectangle; the frame over it, a little larger.
     void SetBackground(const char* texture);
     void SetFrame(const char* texture);
@@ -72,16 +43,16 @@ public:
     // see it whole (a radius of at most 12) and lets the wheel zoom between half and one and a
     // half times that distance.
     void FitCamera(int bone, float sizeFactor, float verticalOffset);
-    // The model's box in the world: its mesh's, widened by its parts', scaled and moved to where
-    // it stands. False without a mesh.
-    static bool GetEntityBounds(const ViewerModel& shown, Vec3* min, Vec3* max);
+    // The entity's box in the world: its mesh's, widened by its attachments', scaled and moved to
+    // where it stands. False without a mesh.
+    static bool GetEntityBounds(Entity* shown, Vec3* min, Vec3* max);
     // The hover callback of the button over the preview (its hover user value is the viewer):
     // dragging with the left button turns the model, the wheel zooms.
     static int OnMouseCallback(void* user, Button* button);
 
     int viewX = 0, viewY = 0, viewWidth = 0, viewHeight = 0;
     char name[32] = "none";
-    ViewerModel* model = nullptr;
+    Entity* entity = nullptr;
     Sprite* background = nullptr;
     Sprite* frame = nullptr;
     float distance = 0.0f;
@@ -103,7 +74,5 @@ public:
 
 private:
     void Render();
-    void DrawModel(float dt);
-    // Where a bone of the model stands in the world.
-    Vec3 BonePosition(int bone) const;
+    void DrawEntity(float dt);
 };

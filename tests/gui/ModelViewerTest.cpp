@@ -18,7 +18,10 @@
 #include "tests/support/GfxFixture.h"
 #include "tests/support/ReferencePicture.h"
 #include "tests/support/Scoped.h"
+#include "world/Entity.h"
+#include "world/Item.h"
 
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -30,9 +33,11 @@ protected:
         GuiTest::SetUp();
         mesh.boundsMin = Vec3(-1.0f, 0.0f, -0.5f);
         mesh.boundsMax = Vec3(1.0f, 1.0f, 0.5f);
-        model.mesh = &mesh;
+        entity.mesh = &mesh;
+        weapon.mesh = &mesh;
+        weapon.kind = ITEM_KIND_WEAPON;
         viewer.SetViewRect(100, 100, 200, 150);
-        viewer.SetModel(&model);
+        viewer.SetEntity(&entity);
         // The button laid over the preview drives it.
         over.x = 100;
         over.y = 100;
@@ -54,7 +59,8 @@ protected:
     }
 
     IndexedMesh mesh;
-    ViewerModel model;
+    Entity entity;
+    Item weapon;
     ModelViewer viewer;
     Window screen{0, 0, 1024, 768, 0, nullptr, 0};
     Button over{nullptr, nullptr, 100, 100, 200, 150, 0, nullptr, nullptr, nullptr, nullptr, 0, 0, 0};
@@ -112,25 +118,29 @@ TEST_F(ModelViewerTest, TheCameraFramesAModelByItsKindWithinARadiusOf12)
         const char* what;
         float height;  // of the mesh box, 2 wide and 1 deep
         uint32_t flags;
-        int bone;
+        bool weaponItem;
         float sizeFactor, offset;
         float distance;
         Vec3 target, camera;
     };
     const Case cases[] = {
-        {"a small model: 0.8 of its width", 1.0f, 0, -1, 1.0f, 0.0f, 3.2f, Vec3(), Vec3(0, 0, 3.2f)},
-        {"a tall one", 5.0f, 0, -1, 1.0f, 0.0f, 10.0f, Vec3(), Vec3(0, 0, 10.0f)},
-        {"one too tall for the radius", 40.0f, 0, -1, 1.0f, 0.0f, 24.0f, Vec3(), Vec3(0, 0, 24.0f)},
-        {"grown past the radius", 5.0f, 0, -1, 3.0f, 0.0f, 24.0f, Vec3(), Vec3(0, 0, 24.0f)},
-        {"with parts: aimed at its middle", 1.0f, VIEWED_HAS_PARTS, -1, 1.0f, 0.5f, 3.2f, Vec3(0, 1.0f, 0),
-         Vec3(0, 1.0f, 3.2f)},
-        {"an item: seen from above", 1.0f, VIEWED_ITEM, -1, 1.0f, 0.0f, 3.2f, Vec3(), Vec3(0, 1.0f, 3.2f)},
-        {"fuel: closer and higher", 1.0f, VIEWED_FUEL, -1, 1.0f, 0.0f, 2.88f, Vec3(), Vec3(0, 1.296f, 1.584f)},
+        {"a small model: 0.8 of its width", 1.0f, 0, false, 1.0f, 0.0f, 3.2f, Vec3(), Vec3(0, 0, 3.2f)},
+        {"a tall one", 5.0f, 0, false, 1.0f, 0.0f, 10.0f, Vec3(), Vec3(0, 0, 10.0f)},
+        {"one too tall for the radius", 40.0f, 0, false, 1.0f, 0.0f, 24.0f, Vec3(), Vec3(0, 0, 24.0f)},
+        {"grown past the radius", 5.0f, 0, false, 3.0f, 0.0f, 24.0f, Vec3(), Vec3(0, 0, 24.0f)},
+        {"an agent of a rigid mesh: aimed at its middle", 1.0f, ENTITY_AGENT, false, 1.0f, 0.5f, 3.2f,
+         Vec3(0, 1.0f, 0), Vec3(0, 1.0f, 3.2f)},
+        {"an item: seen from above", 1.0f, ENTITY_ITEM, false, 1.0f, 0.0f, 3.2f, Vec3(), Vec3(0, 1.0f, 3.2f)},
+        {"a weapon lying about: from its side", 1.0f, ENTITY_ITEM, true, 1.0f, 0.0f, 1.0f, Vec3(),
+         Vec3(1.0f, 1.25f, 1.0f)},
+        {"fuel: closer and higher", 1.0f, ENTITY_FUEL, false, 1.0f, 0.0f, 2.88f, Vec3(), Vec3(0, 1.296f, 1.584f)},
     };
     for (const Case& c : cases) {
         mesh.boundsMax.y = c.height;
-        model.flags = c.flags;
-        viewer.FitCamera(c.bone, c.sizeFactor, c.offset);
+        Entity& shown = c.weaponItem ? weapon : entity;
+        shown.flags = c.flags;
+        viewer.SetEntity(&shown);
+        viewer.FitCamera(-1, c.sizeFactor, c.offset);
         EXPECT_NEAR(viewer.distance, c.distance, 1e-4f) << c.what;
         EXPECT_NEAR(viewer.minDistance, 0.5f * c.distance, 1e-4f) << c.what;
         EXPECT_NEAR(viewer.maxDistance, 1.5f * c.distance, 1e-4f) << c.what;
@@ -155,7 +165,7 @@ TEST_F(ModelViewerTest, APausedGuiStopsTheTurningAndNoModelShowsOnlyThePictures)
     viewer.Draw();
     EXPECT_FLOAT_EQ(viewer.yaw, 1.5f) << "30 degrees a second";
 
-    viewer.SetModel(nullptr);
+    viewer.SetEntity(nullptr);
     painter.Clear();
     viewer.Draw();
     ASSERT_EQ(painter.quads.size(), 2u);
@@ -244,17 +254,19 @@ TEST_F(ModelViewerOnScreen, AMeshIsDrawnInsideTheRectangleOnlyAndLeavesNoDepthBe
     IndexedMesh* walker = TheMeshLibrary->GetMesh("walker.txt", 0, true, false);
     ASSERT_NE(walker, nullptr);
     ASSERT_TRUE(walker->IsAnimated());
-    ViewerModel model;
-    model.mesh = walker;
+    Entity bot;
+    bot.mesh = walker;
     ModelViewer viewer;
     viewer.SetViewRect(kLeft, kTop, kRight - kLeft, kBottom - kTop);
-    viewer.SetModel(&model);
+    viewer.SetEntity(&bot);
     viewer.yaw = 30.0f;
     // Close enough that the model would spill out of the rectangle.
     viewer.SetDistance(2.2f, 0.4f);
 
+    const Matrix standing = bot.world;
     Pixels shot = Frame(viewer, false);
     ASSERT_EQ(shot.width, kWidth);
+    EXPECT_EQ(memcmp(&standing, &bot.world, sizeof(Matrix)), 0) << "the entity stands as it stood";
     int inside = 0, outside = 0;
     for (int y = 0; y < kHeight; ++y)
         for (int x = 0; x < kWidth; ++x) {
