@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the data and the tests (with the sanitizers), and runs
 # every test. Drawing tests need a display: without one the run goes under xvfb-run.
+# Both builds treat a compiler warning as an error, so a new warning fails the run (and CI).
 set -euo pipefail
 source "$(dirname "$0")/scripts/common.sh"
 cd "$ROOT"
 install_packages
-build_play
-build build/test -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DVELDMARK_SANITIZE=ON -DVELDMARK_TESTS=ON --
+build_play -DVELDMARK_WERROR=ON
+build build/test -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DVELDMARK_SANITIZE=ON -DVELDMARK_TESTS=ON \
+  -DVELDMARK_WERROR=ON --
 
 export MESA_SHADER_CACHE_DISABLE=true
 export ALSOFT_DRIVERS=null
@@ -18,9 +20,4 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 # The software renderer draws on the calling thread: its worker threads make the leak checker's
 # tracer crash now and then after a test has passed, and one thread keeps pixels deterministic.
 export LP_NUM_THREADS=0
-CTEST=(ctest --test-dir "$ROOT/build/test" --output-on-failure -j "$JOBS" --timeout 300)
-if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
-  "${CTEST[@]}"
-else
-  xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" "${CTEST[@]}"
-fi
+with_display ctest --test-dir "$ROOT/build/test" --output-on-failure -j "$JOBS" --timeout 300

@@ -39,6 +39,18 @@ build() {
 
 # The optimised build: the game and its data folder (build/play/data: the hand-written data
 # with the packages and music made by our content tools), where the game looks for it.
+# Warnings do not stop it unless the caller asks (test.sh passes -DVELDMARK_WERROR=ON after
+# the defaults).
 build_play() {
-  build build/play -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELDMARK_SANITIZE=OFF -DVELDMARK_TESTS=OFF -- veldmark data
+  build build/play -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELDMARK_SANITIZE=OFF -DVELDMARK_TESTS=OFF \
+    -DVELDMARK_WERROR=OFF "$@" -- veldmark data
+}
+
+# Runs a command on the display there is, or under its own virtual display when there is none.
+with_display() {
+  if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+    "$@"
+  else
+    xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" "$@"
+  fi
 }

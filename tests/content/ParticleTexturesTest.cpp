@@ -42,8 +42,11 @@ struct Painted {
 Painted Paint(const char* fileName)
 {
     Painted out;
-    for (const TextureRecipe& recipe : TextureRecipes())
-        if (FileNameOf(recipe.path) == fileName) EXPECT_TRUE(PaintRecipe(recipe, out.canvas)) << fileName;
+    for (const TextureRecipe& recipe : TextureRecipes()) {
+        if (FileNameOf(recipe.path) == fileName) {
+            EXPECT_TRUE(PaintRecipe(recipe, out.canvas)) << fileName;
+        }
+    }
     EXPECT_GT(out.canvas.Width(), 0u) << fileName << " is not in the texture table";
     return out;
 }
@@ -124,7 +127,9 @@ TEST(ParticleTextures, EachIsTheShapeItIsNamedFor)
             }
         EXPECT_GT(most, 0.8f);
         EXPECT_LT(border, 0.02f);  // nothing reaches the quad's edge
-        if (!c.white) EXPECT_TRUE(warm) << "no orange";
+        if (!c.white) {
+            EXPECT_TRUE(warm) << "no orange";
+        }
         c.shape(p);
     }
 }
