@@ -13,33 +13,45 @@
 #include <thread>
 #include <unistd.h>
 
-bool GetLocalAppDataFolder(char* out, size_t size)
+std::string LocalAppDataPath()
 {
-    if (size == 0) return false;
-    out[0] = 0;
     std::string folder;
     const char* xdg = getenv("XDG_DATA_HOME");
     if (xdg && xdg[0] == '/') {
         folder = xdg;
     } else {
         const char* home = getenv("HOME");
-        if (!home || !home[0]) return false;
-        folder = std::string(home) + "/.local";
-        CreateFolder(folder.c_str());
-        folder += "/share";
+        if (!home || home[0] != '/') return "";
+        folder = std::string(home) + "/.local/share";
     }
     while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-    if (!CreateFolder(folder.c_str())) return false;
-    if (folder.size() >= size) return false;
-    CopyText(out, size, folder.c_str());
-    return true;
+    return folder;
 }
 
 bool CreateFolder(const char* path)
 {
-    if (mkdir(path, 0755) == 0) return true;
+    if (!path || !path[0]) {
+        errno = ENOENT;
+        return false;
+    }
     struct stat st;
-    return stat(path, &st) == 0 && S_ISDIR(st.st_mode);
+    if (stat(path, &st) == 0) {
+        if (S_ISDIR(st.st_mode)) return true;
+        errno = ENOTDIR;
+        return false;
+    }
+    // The parents first, from the top down; one that exists already is passed over.
+    std::string partial = path;
+    for (size_t at = partial.find('/', 1); at != std::string::npos; at = partial.find('/', at + 1)) {
+        partial[at] = 0;
+        if (mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST) return false;
+        partial[at] = '/';
+    }
+    if (mkdir(path, 0700) == 0) return true;
+    int error = errno;
+    if (stat(path, &st) == 0 && S_ISDIR(st.st_mode)) return true;  // made meanwhile by another
+    errno = error;
+    return false;
 }
 
 bool IsAbsolutePath(const char* path)
@@ -245,6 +257,7 @@ void SetMessageBoxesEnabled(bool enabled)
 void ShowMessageBox(const char* caption, const char* text)
 {
     Log("%s: %s\n", caption ? caption : "", text ? text : "");
+    if (!LogFile) fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
     if (PersonCanAnswer()) SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, text, nullptr);
 }
 

@@ -8,11 +8,13 @@
 #include <ctime>
 #include <string>
 
-// The local application-data folder: $XDG_DATA_HOME, else $HOME/.local/share. Created when
-// missing. False (and out left empty) when neither variable gives a folder.
-bool GetLocalAppDataFolder(char* out, size_t size);
+// Where the local application-data folder is: $XDG_DATA_HOME when it is an absolute path,
+// else $HOME/.local/share, without trailing slashes. Empty when neither variable names a
+// folder. Nothing is created.
+std::string LocalAppDataPath();
 
-// Creates one folder; true when it exists afterwards.
+// Creates a folder with the parents it lacks, readable by its owner alone (they hold the
+// player's files); true when it exists afterwards, otherwise errno tells why.
 bool CreateFolder(const char* path);
 bool IsAbsolutePath(const char* path);
 
@@ -64,8 +66,9 @@ int StrNICmp(const char* a, const char* b, size_t count);
 // Copies at most size - 1 characters and always terminates (size > 0).
 void CopyText(char* out, size_t size, const char* text);
 
-// Logs "caption: text" always; shows a modal box only when a person can answer it (a display
-// exists and the run is not a test or CI run).
+// Logs "caption: text" always (to standard error while the log is not open, so a failure
+// before the log exists still reaches the terminal); shows a modal box only when a person can
+// answer it (a display exists and the run is not a test or CI run).
 void ShowMessageBox(const char* caption, const char* text);
 // Tests and headless runs switch boxes off; VELDMARK_NO_MESSAGEBOX and CI do the same.
 void SetMessageBoxesEnabled(bool enabled);

@@ -2,7 +2,9 @@
 
 #include "host/System.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 char LocalAppDataFolder[256] = "<NOT-SET>";
@@ -14,15 +16,28 @@ bool InitUserFolders()
     CopyText(LocalAppDataFolder, sizeof LocalAppDataFolder, "<NOT-SET>");
     CopyText(UserFolder, sizeof UserFolder, "<NOT-SET>");
     CopyText(ProfilesFolder, sizeof ProfilesFolder, "<NOT-SET>");
-    if (!GetLocalAppDataFolder(LocalAppDataFolder, sizeof LocalAppDataFolder)) {
-        ShowMessageBox("ERROR", "\nERROR: Failed to get LOCAL_APP_DATA directory.");
+    char text[700];
+    std::string appData = LocalAppDataPath();
+    if (appData.empty()) {
+        ShowMessageBox("ERROR", "ERROR: Found no folder for the player's files: neither XDG_DATA_HOME nor HOME names one.");
         return false;
     }
     // A folder name too long for the user paths would silently point elsewhere: refuse it.
-    if (snprintf(UserFolder, sizeof UserFolder, "%s/Veldmark", LocalAppDataFolder) >= (int)sizeof UserFolder - 16) {
-        ShowMessageBox("ERROR", "\nERROR: Failed to get LOCAL_APP_DATA directory.");
+    if (appData.size() >= sizeof LocalAppDataFolder - 32) {
+        snprintf(text, sizeof text, "ERROR: The folder for the player's files %s is too long a path.", appData.c_str());
+        ShowMessageBox("ERROR", text);
         return false;
     }
+    // A first start on a fresh account may lack the folder and its parents.
+    if (!CreateFolder(appData.c_str())) {
+        int error = errno;
+        snprintf(text, sizeof text, "ERROR: Failed to create the folder for the player's files %s: %s", appData.c_str(),
+                 strerror(error));
+        ShowMessageBox("ERROR", text);
+        return false;
+    }
+    CopyText(LocalAppDataFolder, sizeof LocalAppDataFolder, appData.c_str());
+    CopyText(UserFolder, sizeof UserFolder, (appData + "/Veldmark").c_str());
 
     struct Folder {
         const char* sub;
@@ -39,7 +54,6 @@ bool InitUserFolders()
         if (folder.sub) path = path + "/" + folder.sub;
         FileStatus status;
         if (GetFileStatus(path.c_str(), status) != 0 && !CreateFolder(path.c_str())) {
-            char text[700];
             snprintf(text, sizeof text, folder.warning, path.c_str());
             ShowMessageBox("WARNING", text);
         }

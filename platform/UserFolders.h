@@ -8,7 +8,9 @@ extern char LocalAppDataFolder[256];
 extern char UserFolder[256];
 extern char ProfilesFolder[256];
 
-// Finds the application-data folder and creates the user folders that are missing (a folder
-// that cannot be made is a warning box, and the game goes on). False when there is no
-// application-data folder at all: the game then has nowhere to keep the player's files.
+// Finds the application-data folder and creates it (with its parents) and the user folders
+// when they are missing; a user folder that cannot be made is a warning box naming it, and the
+// game goes on. False, after an error box naming the folder (or the variables that name none),
+// when there is no application-data folder: the game then has nowhere to keep the player's
+// files.
 bool InitUserFolders();
