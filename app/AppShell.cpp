@@ -139,7 +139,11 @@ void FreeStringTables()
 bool StartWindow()
 {
     MainWindow = new GfxWindow();
-    MainWindow->Create("Veldmark", Config->width, Config->height, Config->fullscreen);
+    // Without a window (no display, no OpenGL) the game would run unseen: it says why and ends.
+    if (!MainWindow->Create("Veldmark", Config->width, Config->height, Config->fullscreen)) {
+        ShowMessageBox("ERROR", MainWindow->GetError().c_str());
+        return false;
+    }
     SRand((unsigned)time(nullptr));
     return true;
 }
@@ -156,8 +160,13 @@ void FreeWindow()
 bool StartGraphics()
 {
     Graphics = new GraphicsDevice();
-    // No device: there is nothing to play on.
-    if (!Graphics->InitGraphics(MainWindow, Config->fullscreen, Config->width, Config->height)) return false;
+    // No device: there is nothing to play on, and the player learns why.
+    if (!Graphics->InitGraphics(MainWindow, Config->fullscreen, Config->width, Config->height)) {
+        // A device that was made but fell short of the game's needs has said so already.
+        const std::string& why = GfxDevice::GetCreateError();
+        if (!why.empty()) ShowMessageBox("ERROR", why.c_str());
+        return false;
+    }
     RenderStates.Reset();
     AvailableTextureMemory = Graphics->device->GetAvailableTextureMem();
     return true;

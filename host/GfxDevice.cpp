@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -23,6 +24,8 @@ void GLAPIENTRY DebugMessage(GLenum, GLenum type, GLuint, GLenum severity, GLsiz
 }
 
 uint32_t DefaultTextureMemoryBudget() { return 1024u * 1024u * 1024u; }
+
+std::string createError;
 
 }  // namespace
 
@@ -60,12 +63,17 @@ GfxDevice::GfxDevice(GfxWindow* window) : window_(window)
 
 GfxResult GfxDevice::Create(GfxWindow* window, PresentParameters* params, GfxDevice** out)
 {
+    createError.clear();
     if (!out) return ERR_INVALIDCALL;
     *out = nullptr;
-    if (!window || !window->IsOpen() || !params) return ERR_INVALIDCALL;
+    if (!window || !window->IsOpen() || !params) {
+        createError = "The graphics device needs an open window.";
+        return ERR_INVALIDCALL;
+    }
     GfxDevice* device = new GfxDevice(window);
     GfxResult result = device->Initialise(params);
     if (GfxFailed(result)) {
+        if (createError.empty()) createError = "The graphics device could not be made.";
         delete device;
         return result;
     }
@@ -73,18 +81,24 @@ GfxResult GfxDevice::Create(GfxWindow* window, PresentParameters* params, GfxDev
     return GFX_OK;
 }
 
+const std::string& GfxDevice::GetCreateError() { return createError; }
+
 GfxResult GfxDevice::Initialise(PresentParameters* params)
 {
     SDL_GLContext context = SDL_GL_CreateContext(window_->GetSDLWindow());
     if (!context) {
-        Log("ERROR no OpenGL 3.3 context: %s\n", SDL_GetError());
+        createError = std::string("Veldmark needs OpenGL 3.3 (core profile), and the driver could not give it: ") +
+                      SDL_GetError() + ".";
         return ERR_NOTAVAILABLE;
     }
     context_ = context;
     SDL_GL_MakeCurrent(window_->GetSDLWindow(), context);
     if (epoxy_gl_version() < 33) {
-        Log("ERROR OpenGL 3.3 is needed, the driver offers %d.%d\n", epoxy_gl_version() / 10,
-            epoxy_gl_version() % 10);
+        const char* renderer = (const char*)glGetString(GL_RENDERER);
+        char text[300];
+        snprintf(text, sizeof text, "Veldmark needs OpenGL 3.3, and the driver (%s) offers only %d.%d.",
+                 renderer ? renderer : "unknown", epoxy_gl_version() / 10, epoxy_gl_version() % 10);
+        createError = text;
         return ERR_NOTAVAILABLE;
     }
     if (getenv("VELDMARK_GL_DEBUG") && epoxy_has_gl_extension("GL_KHR_debug")) {
@@ -162,9 +176,12 @@ GfxResult GfxDevice::Initialise(PresentParameters* params)
     GfxResult result = MakeSwapChain(params);
     if (GfxFailed(result)) return result;
     SetDefaultStates();
-    Log("    Graphics: %s, OpenGL %s, %ux%u%s, %u samples\n", (const char*)glGetString(GL_RENDERER),
-        (const char*)glGetString(GL_VERSION), params_.BackBufferWidth, params_.BackBufferHeight,
-        params_.Windowed ? " windowed" : " full screen", params_.MultiSampleType);
+    // Kept for the caller to log: the device is made in the middle of the caller's own line.
+    char description[512];
+    snprintf(description, sizeof description, "%s, OpenGL %s, %ux%u%s, %u samples", (const char*)glGetString(GL_RENDERER),
+             (const char*)glGetString(GL_VERSION), params_.BackBufferWidth, params_.BackBufferHeight,
+             params_.Windowed ? " windowed" : " full screen", params_.MultiSampleType);
+    driverDescription_ = description;
     return GFX_OK;
 }
 
@@ -243,6 +260,9 @@ GfxResult GfxDevice::MakeSwapChain(PresentParameters* params)
         DropSwapChain();
         if (samples == 0) {
             Log("ERROR the back buffer (%ux%u) could not be made\n", width, height);
+            char text[120];
+            snprintf(text, sizeof text, "The graphics device could not make a back buffer of %ux%u pixels.", width, height);
+            createError = text;
             return result;
         }
         Log("WARNING a multisampled back buffer could not be made; drawing without multisampling\n");
@@ -260,8 +280,9 @@ GfxResult GfxDevice::MakeSwapChain(PresentParameters* params)
         resolveRenderbuffer_ = rb;
         glFramebuffer_ = ~0u;
     }
-    if (SDL_GL_SetSwapInterval(params->PresentationInterval == PRESENT_INTERVAL_IMMEDIATE ? 0 : 1) != 0)
-        SDL_GL_SetSwapInterval(0);
+    bool waitForRefresh = params->PresentationInterval != PRESENT_INTERVAL_IMMEDIATE;
+    swapIntervalRefused_ = SDL_GL_SetSwapInterval(waitForRefresh ? 1 : 0) != 0 && waitForRefresh;
+    if (swapIntervalRefused_) SDL_GL_SetSwapInterval(0);
     params->BackBufferWidth = width;
     params->BackBufferHeight = height;
     params->BackBufferFormat = format;

@@ -47,6 +47,8 @@ public:
     // sample count the hardware lacks falls back to the largest it has (logged), full-screen
     // windows never multisample.
     static GfxResult Create(GfxWindow* window, PresentParameters* params, GfxDevice** out);
+    // Why the last Create failed, in words for the player; empty after a success.
+    static const std::string& GetCreateError();
     uint32_t AddRef();
     uint32_t Release();
 
@@ -63,6 +65,12 @@ public:
     GfxResult CheckDeviceFormat(uint32_t usage, GfxResourceType type, GfxFormat format) const;
     void GetPresentParameters(PresentParameters* params) const { *params = params_; }
     GfxWindow* GetWindow() const { return window_; }
+    // The driver in one line for the log: renderer, OpenGL version, back buffer.
+    const std::string& GetDriverDescription() const { return driverDescription_; }
+    // True when Present was asked to wait for the display's refresh (any interval but
+    // PRESENT_INTERVAL_IMMEDIATE) and the driver would not: Present then returns at once, and
+    // whoever wants steady frames paces them.
+    bool IsSwapIntervalRefused() const { return swapIntervalRefused_; }
 
     // ---- Lost device
     GfxResult TestCooperativeLevel();
@@ -242,6 +250,8 @@ private:
 
     GfxWindow* window_;
     void* context_ = nullptr;
+    std::string driverDescription_;
+    bool swapIntervalRefused_ = false;
     uint32_t refs_ = 1;
     PresentParameters params_;
     GfxCaps caps_;

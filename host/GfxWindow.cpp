@@ -6,23 +6,62 @@
 #include <SDL.h>
 
 #include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// Why there is no display to draw on, in the player's words.
+std::string NoDisplayText(const char* reason)
+{
+    const char* x11 = getenv("DISPLAY");
+    const char* wayland = getenv("WAYLAND_DISPLAY");
+    std::string text = "Veldmark needs a display to draw on";
+    if (x11 && x11[0])
+        text += std::string(", and the display \"") + x11 + "\" (DISPLAY) could not be opened";
+    else if (wayland && wayland[0])
+        text += std::string(", and the display \"") + wayland + "\" (WAYLAND_DISPLAY) could not be opened";
+    else
+        text += ", and there is none (DISPLAY is not set)";
+    if (reason && reason[0]) text += std::string(": ") + reason;
+    return text + ".";
+}
+
+// SDL falls back to its stand-in drivers when no display answers. Without a screen the game
+// would run unseen at full speed: they serve only whoever names them on purpose (headless
+// tests); "dummy" never, as it has no OpenGL.
+bool IsStandInDriver(const char* driver)
+{
+    if (!driver) return true;
+    if (strcmp(driver, "dummy") == 0) return true;
+    if (strcmp(driver, "offscreen") != 0) return false;
+    const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    return !asked || !strstr(asked, "offscreen");
+}
+
+}  // namespace
 
 GfxWindow::~GfxWindow() { Destroy(); }
 
 bool GfxWindow::Create(const char* title, int width, int height, bool fullscreen)
 {
     Destroy();
+    error_.clear();
     if (!videoStarted_ && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        Log("ERROR SDL video could not start: %s\n", SDL_GetError());
+        error_ = NoDisplayText(SDL_GetError());
         return false;
     }
     videoStarted_ = true;
+    if (IsStandInDriver(SDL_GetCurrentVideoDriver())) {
+        error_ = NoDisplayText(nullptr);
+        return false;
+    }
     // The OpenGL library stays loaded for the rest of the run: a window made again later need
     // not load the driver again, and the driver's own memory stays accounted for.
     static bool libraryLoaded = false;
     if (!libraryLoaded) {
         if (SDL_GL_LoadLibrary(nullptr) != 0) {
-            Log("ERROR the OpenGL library could not be loaded: %s\n", SDL_GetError());
+            error_ = std::string("Veldmark needs OpenGL 3.3, and the OpenGL library could not be loaded: ") +
+                     SDL_GetError() + ".";
             Destroy();
             return false;
         }
@@ -47,7 +86,7 @@ bool GfxWindow::Create(const char* title, int width, int height, bool fullscreen
     window_ = SDL_CreateWindow(title ? title : "", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
                                windowFlags);
     if (!window_) {
-        Log("ERROR the window could not be made: %s\n", SDL_GetError());
+        error_ = std::string("The game's window could not be made: ") + SDL_GetError() + ".";
         Destroy();
         return false;
     }

@@ -4,6 +4,7 @@
 // screen it covers the desktop and the device scales its picture into it, keeping the aspect.
 // Events are read elsewhere (SDL's event queue); this class only makes and shapes the window.
 #include <cstdint>
+#include <string>
 
 struct SDL_Window;
 
@@ -14,8 +15,11 @@ public:
     GfxWindow(const GfxWindow&) = delete;
     GfxWindow& operator=(const GfxWindow&) = delete;
 
-    // False (logged) when the video system or the window cannot be made.
+    // False when the window cannot be made: no display to show it on (the stand-in drivers
+    // without a screen count only when SDL_VIDEODRIVER names them), no OpenGL, or the system
+    // refused; GetError then says why in words for the player.
     bool Create(const char* title, int width, int height, bool fullscreen);
+    const std::string& GetError() const { return error_; }
     void Destroy();
     bool IsOpen() const { return window_ != nullptr; }
 
@@ -34,4 +38,5 @@ private:
     SDL_Window* window_ = nullptr;
     bool fullscreen_ = false;
     bool videoStarted_ = false;
+    std::string error_;
 };

@@ -19,19 +19,19 @@ bool InitUserFolders()
     char text[700];
     std::string appData = LocalAppDataPath();
     if (appData.empty()) {
-        ShowMessageBox("ERROR", "ERROR: Found no folder for the player's files: neither XDG_DATA_HOME nor HOME names one.");
+        ShowMessageBox("ERROR", "Found no folder for the player's files: neither XDG_DATA_HOME nor HOME names one.");
         return false;
     }
     // A folder name too long for the user paths would silently point elsewhere: refuse it.
     if (appData.size() >= sizeof LocalAppDataFolder - 32) {
-        snprintf(text, sizeof text, "ERROR: The folder for the player's files %s is too long a path.", appData.c_str());
+        snprintf(text, sizeof text, "The folder for the player's files %s is too long a path.", appData.c_str());
         ShowMessageBox("ERROR", text);
         return false;
     }
     // A first start on a fresh account may lack the folder and its parents.
     if (!CreateFolder(appData.c_str())) {
         int error = errno;
-        snprintf(text, sizeof text, "ERROR: Failed to create the folder for the player's files %s: %s", appData.c_str(),
+        snprintf(text, sizeof text, "Failed to create the folder for the player's files %s: %s", appData.c_str(),
                  strerror(error));
         ShowMessageBox("ERROR", text);
         return false;

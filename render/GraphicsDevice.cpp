@@ -177,7 +177,8 @@ GfxResult GraphicsDevice::InitDirect3D(GfxWindow* targetWindow, bool fullscreen,
 
     GfxResult result = GfxDevice::Create(window, &PresentParams, &device);
     if (GfxFailed(result)) {
-        if (MessageBoxesOn()) ShowMessageBox("", "ERROR: InitDirect3D");
+        // No box here: the shell tells the player once why there is no device
+        // (GfxDevice::GetCreateError), and a second box would only say that it failed.
         char name[64];
         D3DErrorName(result, name, sizeof name);
         Log("    ERROR: InitDirect3D CreateDevice %s\n", name);
@@ -207,6 +208,7 @@ GfxResult GraphicsDevice::InitDirect3D(GfxWindow* targetWindow, bool fullscreen,
     if (!CheckCaps()) return GFX_E_FAIL;
     SetDefaultStates();
     Log(" OK!\n");
+    Log("    Graphics: %s\n", device->GetDriverDescription().c_str());
     return GFX_OK;
 }
 

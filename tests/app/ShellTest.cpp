@@ -157,8 +157,8 @@ protected:
 
 TEST_F(ShellTest, StartsEverythingInOrderAndShutsItDown)
 {
-    // The log lines of start-up in their order.
-    const char* const order[] = {"InitDirect3D", "InitDirectInput :  OK!", "mission catalogue"};
+    // The log lines of start-up in their order; the driver's details follow the whole device line.
+    const char* const order[] = {"\n    InitDirect3D :  OK!\n    Graphics: ", "InitDirectInput :  OK!", "mission catalogue"};
     size_t at = 0;
     for (const char* line : order) {
         size_t found = startLog.find(line, at);

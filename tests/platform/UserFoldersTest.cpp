@@ -80,13 +80,13 @@ TEST(UserFolders, NoFolderForThePlayersFilesIsOneMessageThatNamesIt)
     };
     const Case cases[] = {
         {"a file where a parent folder belongs", base + "/file/share", nullptr,
-         "ERROR: Failed to create the folder for the player's files " + base + "/file/share: Not a directory"},
+         "Failed to create the folder for the player's files " + base + "/file/share: Not a directory"},
         {"neither variable", "", nullptr,
-         "ERROR: Found no folder for the player's files: neither XDG_DATA_HOME nor HOME names one."},
+         "Found no folder for the player's files: neither XDG_DATA_HOME nor HOME names one."},
         {"HOME is relative", "", "relative",
-         "ERROR: Found no folder for the player's files: neither XDG_DATA_HOME nor HOME names one."},
+         "Found no folder for the player's files: neither XDG_DATA_HOME nor HOME names one."},
         {"too long a path", "/" + std::string(250, 'x'), nullptr,
-         "ERROR: The folder for the player's files /" + std::string(250, 'x') + " is too long a path."},
+         "The folder for the player's files /" + std::string(250, 'x') + " is too long a path."},
     };
     for (const Case& c : cases) {
         ScopedEnv data("XDG_DATA_HOME", c.xdgDataHome.empty() ? nullptr : c.xdgDataHome.c_str());
