@@ -1,7 +1,13 @@
 #include "host/Display.h"
 
+#include "host/Log.h"
+
 #include <SDL.h>
+#include <SDL_syswm.h>
+
+#include <atomic>
 #include <cstring>
+#include <sys/socket.h>
 
 bool GetDesktopDisplaySize(int* width, int* height)
 {
@@ -31,4 +37,93 @@ bool GetDesktopDisplaySize(int* width, int* height)
     if (width) *width = desktopWidth;
     if (height) *height = desktopHeight;
     return true;
+}
+
+namespace {
+
+// Xlib calls the handlers on the thread that made the failing call; the flag is read by the
+// main thread's event pump.
+std::atomic<bool> displayLost{false};
+Display* watchedDisplay = nullptr;
+::Window watchedWindow = 0;
+int otherErrors = 0;
+
+void Lose(const char* what)
+{
+    if (displayLost.exchange(true)) return;
+    Log("ERROR: %s; the game ends\n", what);
+}
+
+int OnConnectionBroken(Display*)
+{
+    Lose("the connection to the display was lost");
+    return 0;
+}
+
+// Called instead of Xlib's own exit once the broken connection has been reported: the game
+// carries on to its orderly end, and Xlib answers every later call with a failure.
+void OnConnectionBrokenExit(Display*, void*) {}
+
+int OnRequestFailed(Display* display, XErrorEvent* error)
+{
+    char name[128] = "";
+    XGetErrorText(display, error->error_code, name, sizeof name);
+    bool ours = watchedWindow && error->resourceid == watchedWindow;
+    if (ours && (error->error_code == BadWindow || error->error_code == BadDrawable)) {
+        Lose("the game's window was destroyed");
+        return 0;
+    }
+    // Any other failed request used to end the game at once; a few lines in the log do.
+    if (otherErrors < 10) Log("WARNING X request %d failed: %s\n", error->request_code, name);
+    ++otherErrors;
+    return 0;
+}
+
+}  // namespace
+
+void WatchDisplayConnection(SDL_Window* window)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
+    displayLost = false;
+    otherErrors = 0;
+    watchedWindow = info.info.x11.window;
+    if (watchedDisplay == info.info.x11.display) return;
+    watchedDisplay = info.info.x11.display;
+    XSetErrorHandler(OnRequestFailed);
+    XSetIOErrorHandler(OnConnectionBroken);
+    XSetIOErrorExitHandler(watchedDisplay, OnConnectionBrokenExit, nullptr);
+}
+
+void UnwatchWindow(SDL_Window* window)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
+    if (info.info.x11.window == watchedWindow) watchedWindow = 0;
+    if (!displayLost) return;
+    // Only the local event queue is touched: nothing is sent over the lost connection.
+    XEvent unmapped;
+    memset(&unmapped, 0, sizeof unmapped);
+    unmapped.xunmap.type = UnmapNotify;
+    unmapped.xunmap.display = info.info.x11.display;
+    unmapped.xunmap.event = info.info.x11.window;
+    unmapped.xunmap.window = info.info.x11.window;
+    XPutBackEvent(info.info.x11.display, &unmapped);
+}
+
+bool IsDisplayWatched()
+{
+    return watchedWindow != 0;
+}
+
+bool IsDisplayLost()
+{
+    return displayLost;
+}
+
+void BreakDisplayConnection()
+{
+    if (watchedDisplay) shutdown(ConnectionNumber(watchedDisplay), SHUT_RDWR);
 }

@@ -1,6 +1,25 @@
 #pragma once
-// The desktop's display, asked once: the size of its current mode.
+// The desktop's display: the size of its current mode (asked once), and the watch over the
+// connection to it.
+struct SDL_Window;
 
 // Width and height of the desktop's current display mode; false (outputs untouched) when no
 // display can be reached, as in headless test runs.
 bool GetDesktopDisplaySize(int* width, int* height);
+
+// Watches the connection the window lives on. Left alone, Xlib ends the process on the spot
+// when the connection breaks (the X server goes away, the game's client is killed) or when the
+// window is destroyed under the game. Watched, the loss is logged once and reported, and the
+// event pump hands the game a destroy message, so it ends as after a close. Only X11 windows
+// need it; any other window is left as it is.
+void WatchDisplayConnection(SDL_Window* window);
+// The game is about to destroy the window: it is watched no more (the connection stays
+// watched). After a loss, SDL's wait for the window to vanish is answered at once, as neither
+// a dead connection nor a destroyed window would ever answer it.
+void UnwatchWindow(SDL_Window* window);
+// True while a window's connection is watched (an X11 window exists).
+bool IsDisplayWatched();
+// True once the watched connection broke or the watched window was destroyed.
+bool IsDisplayLost();
+// Breaks the watched connection, as a dying X server would (tests).
+void BreakDisplayConnection();

@@ -1,6 +1,7 @@
 // The SDL window the device draws into.
 #include "host/GfxWindow.h"
 
+#include "host/Display.h"
 #include "host/Log.h"
 
 #include <SDL.h>
@@ -91,12 +92,16 @@ bool GfxWindow::Create(const char* title, int width, int height, bool fullscreen
         return false;
     }
     fullscreen_ = fullscreen;
+    WatchDisplayConnection(window_);
     return true;
 }
 
 void GfxWindow::Destroy()
 {
-    if (window_) SDL_DestroyWindow(window_);
+    if (window_) {
+        UnwatchWindow(window_);
+        SDL_DestroyWindow(window_);
+    }
     window_ = nullptr;
     // SDL's video system stays up for the rest of the run: quitting it while the OpenGL
     // library is loaded loses the driver's memory, and a window may be made again.

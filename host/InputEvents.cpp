@@ -1,5 +1,6 @@
 #include "host/InputEvents.h"
 
+#include "host/Display.h"
 #include "host/InputKeys.h"
 
 #include <SDL.h>
@@ -41,6 +42,11 @@ void InputEventPump::Pump()
     if (!SDL_WasInit(SDL_INIT_EVENTS)) return;
     SDL_Event event;
     while (SDL_PollEvent(&event)) Translate(&event);
+    // A window that went with its display connection is a destroyed window to the game.
+    if (IsDisplayLost() && !displayLossPosted) {
+        displayLossPosted = true;
+        Post(WM_DESTROY, 0, 0);
+    }
 }
 
 bool InputEventPump::PeekMessage(HostMessage* out)
@@ -56,7 +62,14 @@ bool InputEventPump::WaitMessage(int timeoutMs)
 {
     if (!queue.empty()) return true;
     if (!SDL_WasInit(SDL_INIT_EVENTS)) return false;
-    return SDL_WaitEventTimeout(nullptr, timeoutMs) == 1;
+    // In slices: a display connection that breaks meanwhile brings no event of its own.
+    constexpr int SLICE_MS = 100;
+    for (;;) {
+        if (IsDisplayLost() && !displayLossPosted) return true;
+        int wait = timeoutMs < 0 || timeoutMs > SLICE_MS ? SLICE_MS : timeoutMs;
+        if (SDL_WaitEventTimeout(nullptr, wait) == 1) return true;
+        if (timeoutMs >= 0 && (timeoutMs -= wait) <= 0) return IsDisplayLost() && !displayLossPosted;
+    }
 }
 
 void InputEventPump::PostMessage(const HostMessage& message)
@@ -118,6 +131,7 @@ void InputEventPump::Reset()
     if (captured) CaptureMouse(false);
     window = nullptr;
     focused = true;
+    displayLossPosted = false;
     queue.clear();
     ReleaseAll();
 }

@@ -50,7 +50,8 @@ public:
     void Attach(SDL_Window* window);
     SDL_Window* GetWindow() const { return window; }
 
-    // Moves every waiting platform event into the device state and the message queue.
+    // Moves every waiting platform event into the device state and the message queue. A lost
+    // display connection (host/Display.h) arrives once, as WM_DESTROY.
     void Pump();
     // Takes the next message, pumping first when none is waiting; false when none.
     bool PeekMessage(HostMessage* out);
@@ -98,6 +99,7 @@ private:
     SDL_Window* window = nullptr;
     bool focused = true;
     bool captured = false;
+    bool displayLossPosted = false;
     unsigned focusLosses = 0;
     std::deque<HostMessage> queue;
 

@@ -9,6 +9,7 @@
 #include "campaign/StorySlideshow.h"
 #include "gui/Window.h"
 #include "gui/WindowManager.h"
+#include "host/Display.h"
 #include "host/GfxDevice.h"
 #include "host/Image.h"
 #include "host/ImageCodec.h"
@@ -402,6 +403,22 @@ TEST_F(ShellTest, AFailingDeviceIsRetriedThenQuitsAndALostOneIsPolledForEver)
     ASSERT_TRUE(ShotOfNextFrame(MakeTempFolder("after-reset") + "/after.png", shot));
     int top, bottom, left, right;
     EXPECT_TRUE(BrightBox(shot, &top, &bottom, &left, &right)) << "the title is back after the reset";
+}
+
+TEST_F(ShellTest, ALostDisplayConnectionEndsTheGameAsACloseDoes)
+{
+    // Xlib's own answer to a broken connection is to end the process on the spot; the game
+    // instead leaves its loop with a clean exit code and shuts down in order.
+    if (!IsDisplayWatched()) GTEST_SKIP() << "not an X11 display";
+    Passes(3, 0.02f);
+    BreakDisplayConnection();
+    EXPECT_EQ(RunMainLoop(), 0);
+    EXPECT_TRUE(IsDisplayLost());
+    EXPECT_EQ(CountLines(LogCaptured(), "ERROR: the connection to the display was lost; the game ends\n"), 1)
+        << LogCaptured();
+    Shutdown();  // on the broken connection: the window and the device go without a word from Xlib
+    EXPECT_EQ(MainWindow, nullptr);
+    EXPECT_EQ(Graphics, nullptr);
 }
 
 }  // namespace

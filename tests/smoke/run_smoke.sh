@@ -3,6 +3,9 @@
 # of its own with a fresh user folder, watches it show its two logo slides, skips to the front
 # end with Escape, takes a screenshot with the printscreen hotkey and checks it against the
 # front end's reference picture, closes the window as a player would and expects a clean exit.
+# Then it starts the game twice more and takes its window away from under it, once by killing
+# its connection to the display and once by destroying the window: each time the game must end
+# as after a close, never abort.
 #   run_smoke.sh <veldmark> <close_window> <compare_picture>
 set -uo pipefail
 GAME="$1"
@@ -132,11 +135,44 @@ grep -q "ERROR: AddressSanitizer\|ERROR: LeakSanitizer\|runtime error:" "$ERR" &
 [ "$(sed -n 1p "$LOG")" = "====================================" ] || fail "the log does not start with its header line"
 sed -n 2p "$LOG" | grep -q "^LOG: " || fail "the log header has no time line"
 grep -q "^======== Orlendt Games - Veldmark ========$" "$LOG" || fail "the log has no banner"
-grep -q "InitDirect3D.*OK!\|^ OK!" "$LOG" || fail "the log does not show the graphics device starting"
+grep -A1 "^    InitDirect3D :  OK!$" "$LOG" | grep -q "^    Graphics: " ||
+  fail "the log does not show the graphics device starting, with the driver's line after it"
 grep -q "InitDirectInput :  OK!" "$LOG" || fail "the log does not show the input devices starting"
 # Found its data from a folder that holds none: nothing it reads was missing.
 grep -i "ERROR.*open" "$LOG" && fail "the game did not find its data"
 [ -f "$XDG_DATA_HOME/Veldmark/hotkeys.cfg" ] || fail "the player's hotkeys.cfg was not written"
 grep -q "printscreen" "$XDG_DATA_HOME/Veldmark/hotkeys.cfg" || fail "the player's hotkeys.cfg lost the shipped bindings"
+
+# The window taken away: xdotool's windowkill cuts the game's connection to the display, its
+# windowclose destroys the window (both ask no permission, unlike a close).
+for how in windowkill windowclose; do
+  (cd "$WORK" && exec "$GAME" -windowed -800) >"$OUT" 2>"$ERR" &
+  GAME_PID=$!
+  WID=$(timeout 60 xdotool search --sync --name '^Veldmark$' | head -n 1)
+  [ -n "$WID" ] || { fail "the game window did not appear again"; finish; }
+  wait_for_width 60 420 40 "$WORK/$how.png" || fail "($how) the first logo slide was not shown"
+  xdotool "$how" "$WID"
+  EXIT_CODE=""
+  for _ in $(seq 1 150); do
+    if ! kill -0 "$GAME_PID" 2>/dev/null; then
+      wait "$GAME_PID"
+      EXIT_CODE=$?
+      break
+    fi
+    sleep 0.2
+  done
+  if [ -z "$EXIT_CODE" ]; then
+    fail "($how) the game did not end within 30 s of losing its window"
+    finish
+  fi
+  GAME_PID=""
+  [ "$EXIT_CODE" -eq 0 ] || fail "($how) the game ended with exit code $EXIT_CODE"
+  grep -q "ERROR: AddressSanitizer\|ERROR: LeakSanitizer\|runtime error:" "$ERR" && fail "($how) the sanitizers reported a fault"
+  grep -q "X Error of failed request\|XIO: *fatal" "$ERR" && fail "($how) Xlib ended the game"
+  grep -q "^ERROR: the connection to the display was lost; the game ends$\|^ERROR: the game's window was destroyed; the game ends$" "$LOG" ||
+    fail "($how) the log does not say why the game ended"
+  [ -f "$XDG_DATA_HOME/Veldmark/settings.cfg" ] || fail "($how) the player's settings.cfg is missing"
+  [ "$FAILED" -eq 0 ] || finish
+done
 
 finish
