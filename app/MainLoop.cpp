@@ -4,6 +4,7 @@
 #include "campaign/MissionScreen.h"
 #include "campaign/StorySlideshow.h"
 #include "gui/WindowManager.h"
+#include "host/GfxDevice.h"
 #include "host/GfxWindow.h"
 #include "host/InputEvents.h"
 #include "host/Log.h"
@@ -28,6 +29,7 @@ bool FirstLevelFrame = true;
 float LevelStartCountdown = 0.0f;
 uint32_t AvailableTextureMemory = 0;
 char MusicTrackPath[256] = "";
+FramePacer FramePacing;
 
 namespace {
 
@@ -59,6 +61,22 @@ void SetFrontEndStates(bool lightingOff)
 }
 
 constexpr uint8_t CLEAR_ALL = 7;  // target, depth and stencil
+
+// Where the driver would not wait for the display's refresh (Xvfb, some drivers), the loop
+// waits instead, to the display's rate.
+void PaceFrame()
+{
+    GfxDevice* device = Graphics ? Graphics->device : nullptr;
+    if (!device || !device->IsSwapIntervalRefused()) {
+        FramePacing.Stop();
+        return;
+    }
+    if (!FramePacing.IsPacing()) {
+        GfxDisplayMode mode;
+        FramePacing.Start(device->GetDisplayMode(&mode) == GFX_OK ? (int)mode.RefreshRate : 0);
+    }
+    FramePacing.EndFrame();
+}
 
 }  // namespace
 
@@ -114,17 +132,24 @@ void MainLoopPass()
         Music->Update();
     // Windowed, the rest of the time slice goes to the other programs.
     if (Config && !Config->fullscreen) SleepMs(0);
+    PaceFrame();
 }
 
 int RunMainLoop()
 {
     int exitCode = 0;
+    uint32_t started = TimeGetTimeMs();
+    int frames = 0;
     for (;;) {
         if (!DrainMessages(&exitCode)) break;
         // In the background the loop sleeps until something happens to the window.
         if (!AppActive) InputEvents.WaitMessage();
         MainLoopPass();
+        if (DeviceState == DEVICE_USABLE) ++frames;
     }
+    // How fast the loop ran, for a look at the frame pacing and the processor it costs.
+    double seconds = (TimeGetTimeMs() - started) / 1000.0;
+    Log("Main loop: %d frames in %.1f seconds (%.1f a second)\n", frames, seconds, seconds > 0 ? frames / seconds : 0.0);
     return exitCode;
 }
 

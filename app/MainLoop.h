@@ -2,6 +2,8 @@
 // The shell's main loop and frame function, and the shell's state they share. One pass: drain
 // the window messages, tick the timer, poll the input, let the GUI have the mouse, advance the
 // game by its state, draw the frame.
+#include "app/FramePacer.h"
+
 #include <cstdint>
 
 class GfxWindow;
@@ -24,13 +26,16 @@ extern float LevelStartCountdown;
 extern uint32_t AvailableTextureMemory;
 // The last track handed to the music player.
 extern char MusicTrackPath[256];
+// Paces the frames while the device's presenting does not wait for the display's refresh.
+extern FramePacer FramePacing;
 
 // Runs passes until a quit message arrives; returns its exit code.
 int RunMainLoop();
 // Drains the waiting messages through the window procedure; false once a quit message came
 // (its code in *exitCode).
 bool DrainMessages(int* exitCode);
-// One pass after the messages: timer, input, game update by state, frame, music pump.
+// One pass after the messages: timer, input, game update by state, frame, music pump, and
+// the wait for the frame's share of time where the driver does not wait for the refresh.
 void MainLoopPass();
 // The game's advance by its state for a frame delta dt.
 void UpdateGameState(float dt);

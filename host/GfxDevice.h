@@ -71,6 +71,8 @@ public:
     // PRESENT_INTERVAL_IMMEDIATE) and the driver would not: Present then returns at once, and
     // whoever wants steady frames paces them.
     bool IsSwapIntervalRefused() const { return swapIntervalRefused_; }
+    // Answers as a driver that refuses (or grants) waiting for the refresh would (tests).
+    void ForceSwapIntervalRefused(bool refused) { swapIntervalRefused_ = refused; }
 
     // ---- Lost device
     GfxResult TestCooperativeLevel();

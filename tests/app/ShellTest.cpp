@@ -66,6 +66,8 @@ uint64_t Ticks() { return ClockTicks; }
 uint64_t Frequency() { return 1000000; }
 uint32_t Milliseconds() { return (uint32_t)(ClockTicks / 1000); }
 const ClockSource ScriptedClock = {Ticks, Frequency, Milliseconds};
+// The frame pacer's sleeps move the scripted clock on instead of sleeping.
+void ScriptedSleep(double seconds) { ClockTicks += (uint64_t)(seconds * 1000000.0 + 0.5); }
 
 HostMessage Key(unsigned message, uint32_t code, unsigned modifiers = 0)
 {
@@ -139,6 +141,8 @@ protected:
         LogCaptureEnd();
         FrameTimer.SetClock(nullptr);
         FrameTimer.SetSmoothing(true);
+        FramePacing.Stop();
+        FramePacing.SetClock(nullptr, nullptr);
         GamePaused = false;
         Shutdown();
     }
@@ -403,6 +407,29 @@ TEST_F(ShellTest, AFailingDeviceIsRetriedThenQuitsAndALostOneIsPolledForEver)
     ASSERT_TRUE(ShotOfNextFrame(MakeTempFolder("after-reset") + "/after.png", shot));
     int top, bottom, left, right;
     EXPECT_TRUE(BrightBox(shot, &top, &bottom, &left, &right)) << "the title is back after the reset";
+}
+
+TEST_F(ShellTest, WhereTheDriverDoesNotWaitForTheRefreshTheLoopPacesTheFrames)
+{
+    FrameTimer.SetClock(&ScriptedClock);
+    FrameTimer.Init(true);
+    FramePacing.SetClock(&ScriptedClock, ScriptedSleep);
+    GfxDisplayMode mode;
+    int rate = Graphics->device->GetDisplayMode(&mode) == GFX_OK && mode.RefreshRate ? (int)mode.RefreshRate : 60;
+
+    // Frames that take a millisecond each: paced to the display, whatever the machine could do.
+    Graphics->device->ForceSwapIntervalRefused(true);
+    Passes(2 * rate, 0.001f);
+    EXPECT_EQ(FramePacing.GetRate(), rate);
+    EXPECT_NEAR(FrameTimer.framesPerSecond, rate, 1.0f);
+    EXPECT_EQ(CountLines(LogCaptured(), "frames are paced to"), 1) << LogCaptured();
+
+    // A driver that waits for the refresh itself: the loop adds no wait of its own.
+    Graphics->device->ForceSwapIntervalRefused(false);
+    uint64_t before = ClockTicks;
+    Passes(100, 0.001f);
+    EXPECT_FALSE(FramePacing.IsPacing());
+    EXPECT_EQ(ClockTicks - before, 100000u) << "only the frames' own time passed";
 }
 
 TEST_F(ShellTest, ALostDisplayConnectionEndsTheGameAsACloseDoes)
