@@ -17,6 +17,7 @@
 #include "mechanics/Scene.h"
 #include "platform/CommandLine.h"
 #include "platform/ConfigFile.h"
+#include "platform/DataFolder.h"
 #include "platform/Files.h"
 #include "platform/Hotkeys.h"
 #include "platform/InputState.h"
@@ -38,6 +39,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <string>
 
 bool OpenLogFile()
 {
@@ -58,6 +60,48 @@ bool OpenLogFile()
     fflush(LogFile);
     Log("======== Orlendt Games - Veldmark ========\n");
     return true;
+}
+
+namespace {
+// Where EnterGameDataFolder looked: beside the program (empty when it did not look there) and
+// the folder the game was started in.
+std::string DataLookedBesideProgram;
+std::string DataLookedWhereStarted;
+}  // namespace
+
+void EnterGameDataFolder()
+{
+    DataLookedBesideProgram = GetProgramFolder();
+    DataLookedWhereStarted = GetWorkingFolder();
+    EnterDataFolder(DataLookedBesideProgram);
+}
+
+bool FindGameData()
+{
+    std::string text;
+    FileStatus status;
+    if (GetFileStatus("data", status) != 0 || !status.isDirectory) {
+        std::string started = DataLookedWhereStarted.empty() ? GetWorkingFolder() : DataLookedWhereStarted;
+        std::string program = DataLookedBesideProgram;
+        while (program.size() > 1 && program.back() == '/') program.pop_back();
+        text = "The game's data was not found. It looked for a folder \"data\" ";
+        if (!program.empty() && program != started) text += "beside the program, in " + program + ", and ";
+        text += "in the folder it was started in, " + (started.empty() ? std::string("(unknown)") : started) +
+                ". ./play.sh builds the game with its data.";
+    } else {
+        // What the first frames need: the configuration, the GUI and the textures.
+        std::string missing;
+        for (const char* name : {"config.cfg", "gui.pkb", "textures.pkb"}) {
+            if (GetFileStatus((std::string("data/") + name).c_str(), status) == 0) continue;
+            missing += missing.empty() ? "" : ", ";
+            missing += name;
+        }
+        if (missing.empty()) return true;
+        text = "The game's data in " + GetWorkingFolder() + "/data is incomplete: it lacks " + missing +
+               ". ./play.sh builds the game with its data.";
+    }
+    ShowMessageBox("ERROR", text.c_str());
+    return false;
 }
 
 namespace {
@@ -376,6 +420,7 @@ std::vector<StartupStep> AppStartupSteps()
     return {
         {"user folders", InitUserFolders, nullptr},
         {"log file", StartLog, LogClose},
+        {"data folder", FindGameData, nullptr},
         {"game seam", InstallGameSeam, RemoveGameSeam},
         {"configuration", StartConfiguration, FreeConfiguration},
         {"string tables", StartStringTables, FreeStringTables},

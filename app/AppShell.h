@@ -7,6 +7,16 @@
 
 #include <vector>
 
+// Enters the folder that holds the game's data: beside the program, else the folder it was
+// started in. Where it looked is kept for FindGameData. The program's entry calls it before
+// anything else; tests run where their data is and leave it out.
+void EnterGameDataFolder();
+// The start-up step that checks the data: the working folder must hold the game's data with
+// what every start needs. Otherwise one error names where the game looked (or what was
+// missing) and the answer is false: without its data the game would show only a cascade of
+// errors over a black screen.
+bool FindGameData();
+
 // Opens the log in the user folder and writes its header and banner. When it cannot be opened
 // a warning box says so and the game goes on without a log (false then).
 bool OpenLogFile();

@@ -8,6 +8,7 @@
 #include "gui/WindowManager.h"
 #include "host/InputEvents.h"
 #include "host/Log.h"
+#include "host/System.h"
 #include "mechanics/GameMechanics.h"
 #include "platform/ConfigFile.h"
 #include "platform/GameSeam.h"
@@ -84,6 +85,48 @@ TEST(AppShell, StartUpWritesTheUsersSettingsAndHotkeys)
     InputEvents.PostQuitMessage(0);
     EXPECT_EQ(WinMain(1, const_cast<char**>(argv)), 0);
     EXPECT_EQ(ReadTextFile(folder + "/hotkeys.cfg"), "keyboard_map a attack\n");
+}
+
+TEST(AppShell, WithoutItsDataTheGameSaysOnceWhereItLookedAndDoesNotStart)
+{
+    // Started in a folder without the data (the search beside the program is the program's
+    // entry's, and the smoke tests try it).
+    std::string base = MakeTempFolder("no-data");
+    struct Case {
+        const char* what;
+        std::vector<const char*> files;  // made below base
+        std::string message;
+    };
+    const Case cases[] = {
+        {"no data folder", {},
+         "ERROR: The game's data was not found. It looked for a folder \"data\" in the folder it was started in, " +
+             base + ". ./play.sh builds the game with its data.\n"},
+        {"a data folder without its packages", {"data/config.cfg"},
+         "ERROR: The game's data in " + base + "/data is incomplete: it lacks gui.pkb, textures.pkb. ./play.sh builds "
+             "the game with its data.\n"},
+    };
+    for (const Case& c : cases) {
+        for (const char* file : c.files) {
+            CreateFolder((base + "/data").c_str());
+            ASSERT_TRUE(WriteTextFile(base + "/" + file, "width 800\n"));
+        }
+        WorkingFolder startedHere(base);
+        LogCaptureBegin();
+        EXPECT_FALSE(FindGameData()) << c.what;
+        EXPECT_EQ(LogCaptureEnd(), c.message) << c.what;
+
+        // The whole start stops there: no window, no boxes about each file that is missing.
+        ScopedEnv data("XDG_DATA_HOME", MakeTempFolder("no-data-user").c_str());
+        InputEvents.PostQuitMessage(0);
+        LogCaptureBegin();
+        EXPECT_NE(WinMain(0, nullptr), 0) << c.what;
+        std::string log = LogCaptureEnd();
+        EXPECT_NE(log.find(c.message), std::string::npos) << log;
+        EXPECT_EQ(log.find("InitDirect3D"), std::string::npos) << log;
+        EXPECT_EQ(MainWindow, nullptr);
+        HostMessage drained;
+        while (InputEvents.PeekMessage(&drained)) {}
+    }
 }
 
 namespace {
