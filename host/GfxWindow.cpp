@@ -47,14 +47,26 @@ bool GfxWindow::Create(const char* title, int width, int height, bool fullscreen
 {
     Destroy();
     error_.clear();
-    if (!videoStarted_ && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        error_ = NoDisplayText(SDL_GetError());
-        return false;
-    }
-    videoStarted_ = true;
-    if (IsStandInDriver(SDL_GetCurrentVideoDriver())) {
-        error_ = NoDisplayText(nullptr);
-        return false;
+    if (!videoStarted_) {
+        // A display that is named but does not answer may be busy for a moment (a loaded
+        // machine, a server still starting): it is asked a few times before the game gives up.
+        const char* named = getenv("DISPLAY");
+        if (!named || !named[0]) named = getenv("WAYLAND_DISPLAY");
+        for (int attempt = 1;; ++attempt) {
+            if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+                error_ = NoDisplayText(SDL_GetError());
+                return false;
+            }
+            if (!IsStandInDriver(SDL_GetCurrentVideoDriver())) break;
+            SDL_QuitSubSystem(SDL_INIT_VIDEO);
+            if (!named || !named[0] || attempt == 3) {
+                error_ = NoDisplayText(nullptr);
+                return false;
+            }
+            Log("WARNING: the display \"%s\" did not answer; asking again\n", named);
+            SDL_Delay(500);
+        }
+        videoStarted_ = true;
     }
     // The OpenGL library stays loaded for the rest of the run: a window made again later need
     // not load the driver again, and the driver's own memory stays accounted for.
