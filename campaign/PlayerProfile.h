@@ -11,6 +11,8 @@ public:
     char name[64] = "";
     char path[512] = "";
     int level = 0;
+    // How many journal entries the player has found (the story told so far).
+    int backstoryCount = 0;
     // Unit control: how many bots the player may command now, what a mission starts with, the
     // upper bound (the configuration's), and how many are in use. The Scene recounts the first
     // and the last every playing frame.

@@ -8,6 +8,7 @@
 #include "host/System.h"
 #include "platform/ConfigFile.h"
 #include "platform/Hotkeys.h"
+#include "platform/StringTable.h"
 #include "platform/Timer.h"
 #include "platform/UserFolders.h"
 #include "render/Camera.h"
@@ -105,6 +106,22 @@ struct NamedCommand {
 };
 
 }  // namespace
+
+int CountJournalEntries()
+{
+    static int counted = -1;
+    if (counted >= 0) return counted;
+    if (!Strings || Strings->TagCount() == 0) return 0;
+    int n = 0;
+    char tag[32], description[40];
+    for (; n < 30; ++n) {
+        snprintf(tag, sizeof tag, "<journal_%d>", n + 1);
+        snprintf(description, sizeof description, "<journal_%d_desc>", n + 1);
+        if (!Strings->Lookup(tag) || !Strings->Lookup(description)) break;
+    }
+    counted = n;
+    return counted;
+}
 
 void RegisterGameCommands()
 {

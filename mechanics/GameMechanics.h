@@ -45,5 +45,8 @@ extern GameMechanics* TheGame;
 void CmdSelectPlayer();
 // The named commands the key bindings refer to.
 void RegisterGameCommands();
+// The journal entries the string tables hold: n = 1, 2, ... while "<journal_n>" and
+// "<journal_n_desc>" both exist, at most 30; counted once, when the tables are there.
+int CountJournalEntries();
 // Toggled by the developer's speed commands, read by the per-frame update.
 extern float GameSpeed;
