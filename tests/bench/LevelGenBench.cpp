@@ -1,0 +1,59 @@
+// How long a random level takes to generate: the layout and the heightmap construction of the
+// largest level a mission can ask for (ten objectives of several sites each, camps, lairs,
+// two rivers), with its height image and map image written. Goal: well under a second.
+#include "campaign/MissionRecord.h"
+#include "host/Random.h"
+#include "host/System.h"
+#include "levelgen/LevelGenerator.h"
+#include "levelgen/MapGenerator.h"
+#include "platform/UserFolders.h"
+#include "terrain/Environment.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+void GenerateTheLargestLevel(benchmark::State& state)
+{
+    std::string folder = "/tmp/veldmark-bench-levelgen-" + std::to_string(getpid());
+    CreateFolder(folder.c_str());
+    setenv("XDG_DATA_HOME", folder.c_str(), 1);
+    InitUserFolders();
+    Environment::EnsureLoaded();
+
+    std::vector<Objective> objectives(MAX_MISSION_OBJECTIVES);
+    MissionRecord mission;
+    mission.flags = MISSION_DATA_OWN_ENVIRONMENT;
+    CopyText(mission.environment, sizeof mission.environment, "marsh");
+    mission.levelTemplate = LEVEL_TEMPLATE_2_RIVERS;
+    mission.enemyCount = 8;
+    mission.creatureCount = 8;
+    const int types[] = {OBJECTIVE_RECOVER_OBJECT, OBJECTIVE_ELIMINATE_ENEMIES, OBJECTIVE_REPAIR_OBJECT, OBJECTIVE_MINING};
+    for (int i = 0; i < MAX_MISSION_OBJECTIVES; ++i) {
+        objectives[(size_t)i].type = types[i % 4];
+        objectives[(size_t)i].targetCount = 3;
+        objectives[(size_t)i].flags |= OBJECTIVE_GUARDED_OBJECT;
+        mission.objectives[mission.objectiveCount++] = &objectives[(size_t)i];
+    }
+    MapGenerator maps;
+    TheMapGenerator = &maps;
+    unsigned seed = 1;
+    for (auto _ : state) {
+        SRand(seed++);
+        TheLevelGenerator.Layout(&mission);
+        maps.BuildHeightmap(TheLevelGenerator);
+        maps.GenerateHeightImage();
+        benchmark::DoNotOptimize(maps.kinds.data());
+    }
+    TheMapGenerator = nullptr;
+    std::string command = "rm -rf '" + folder + "'";
+    if (system(command.c_str()) != 0) {}
+}
+BENCHMARK(GenerateTheLargestLevel)->Unit(benchmark::kMillisecond);
+
+}  // namespace
