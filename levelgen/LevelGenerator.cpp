@@ -96,7 +96,7 @@ LevelGenerator::LevelGenerator()
 
 void LevelGenerator::Clear()
 {
-    layoutType = LAYOUT_DEFAULT;
+    layoutType = LEVEL_TEMPLATE_NONE;
     startCorner = 0;
     objectiveSiteCount = namedSiteCount = riverCount = crossingCount = 0;
     oreSiteCount = fuelSiteCount = specialSiteCount = creatureSiteCount = 0;
@@ -175,19 +175,19 @@ void LevelGenerator::PlaceStart(const MissionRecord&)
 void LevelGenerator::PlaceRivers(const char* environmentName)
 {
     switch (layoutType) {
-    case LAYOUT_OPPOSITE_ENEMY:
+    case LEVEL_TEMPLATE_OPPOSITE_ENEMY:
         AddRiver(Rand() % 2 == 0 ? RIVER_ALONG_ROW : RIVER_ALONG_COLUMN, 68, 2, 0.0f);
         break;
-    case LAYOUT_RIVER_DIVIDES:
+    case LEVEL_TEMPLATE_RIVER_DIVIDES:
         AddRiver(RIVER_ALONG_ROW, 68, 2, 0.0f);
         break;
-    case LAYOUT_2_RIVERS: {
+    case LEVEL_TEMPLATE_2_RIVERS: {
         uint8_t orientation = Rand() % 2 == 0 ? RIVER_ALONG_ROW : RIVER_ALONG_COLUMN;
         AddRiver(orientation, 68, 2, 0.0f);
         AddRiver(orientation, 90, 2, 0.0f);
         break;
     }
-    case LAYOUT_NO_RIVERS:
+    case LEVEL_TEMPLATE_NO_RIVERS:
         break;
     default: {
         const Environment* environment = Environment::GetCurrent();

@@ -10,22 +10,11 @@
 // The layout draws only from the seeded Rand() and never seeds it: whoever starts a level
 // seeds it with the level's seed first, so a seed gives the same level on every machine.
 // Every table is bounded: a feature with no room left in its table is not placed.
+#include "campaign/MissionRecord.h"
 #include "host/Maths.h"
 #include "platform/IntRect.h"
 
 #include <cstdint>
-
-struct MissionRecord;
-struct Objective;
-
-// The layouts (the mission's level template).
-enum LayoutType {
-    LAYOUT_DEFAULT = 0,
-    LAYOUT_OPPOSITE_ENEMY = 1,
-    LAYOUT_RIVER_DIVIDES = 2,
-    LAYOUT_2_RIVERS = 3,
-    LAYOUT_NO_RIVERS = 4,
-};
 
 // Kinds of the special sites (they are cell kinds of the map generator).
 constexpr int SITE_GUARD_POST = 10;
@@ -60,7 +49,7 @@ public:
     // first river with the shorter detour (the second on a tie), as a world position.
     bool FindCrossing(const Vec3& a, const Vec3& b, Vec3* out) const;
 
-    int layoutType = LAYOUT_DEFAULT;
+    int layoutType = LEVEL_TEMPLATE_NONE;  // the mission's level template
     IntPoint startPoint;
     int startCell = -1;
     int startCorner = 0;  // 0 random, 1..4 the corners

@@ -30,7 +30,7 @@ TEST_F(LevelLayout, ThePlayerStartsNearTheCornerTheMissionNames)
     std::set<int> randomCorners;
     for (unsigned seed = 1; seed <= 40; ++seed) {
         for (int start = 1; start <= 4; ++start) {
-            MissionRecord mission = Mission("forest", LAYOUT_NO_RIVERS, start);
+            MissionRecord mission = Mission("forest", LEVEL_TEMPLATE_NO_RIVERS, start);
             SRand(seed);
             TheLevelGenerator.Layout(&mission);
             IntPoint p = TheLevelGenerator.startPoint;
@@ -40,7 +40,7 @@ TEST_F(LevelLayout, ThePlayerStartsNearTheCornerTheMissionNames)
             EXPECT_EQ(TheLevelGenerator.oreSites[0], p);
             EXPECT_EQ(TheLevelGenerator.fuelSites[0], p);
         }
-        MissionRecord mission = Mission("forest", LAYOUT_NO_RIVERS, 0);
+        MissionRecord mission = Mission("forest", LEVEL_TEMPLATE_NO_RIVERS, 0);
         SRand(seed);
         TheLevelGenerator.Layout(&mission);
         for (int c = 0; c < 4; ++c) {
@@ -58,8 +58,8 @@ TEST_F(LevelLayout, EachLayoutHasItsRivers)
         int rivers;
         std::set<int> coordinates;
     };
-    const Case cases[] = {{LAYOUT_OPPOSITE_ENEMY, 1, {68}}, {LAYOUT_RIVER_DIVIDES, 1, {68}}, {LAYOUT_2_RIVERS, 2, {68, 90}},
-                          {LAYOUT_NO_RIVERS, 0, {}}};
+    const Case cases[] = {{LEVEL_TEMPLATE_OPPOSITE_ENEMY, 1, {68}}, {LEVEL_TEMPLATE_RIVER_DIVIDES, 1, {68}}, {LEVEL_TEMPLATE_2_RIVERS, 2, {68, 90}},
+                          {LEVEL_TEMPLATE_NO_RIVERS, 0, {}}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.layout);
         for (unsigned seed = 1; seed <= 8; ++seed) {
@@ -77,7 +77,7 @@ TEST_F(LevelLayout, EachLayoutHasItsRivers)
                 EXPECT_EQ(row ? g.riverLines[r].x : g.riverLines[r].y, 0);
                 EXPECT_EQ(g.riverOrientation[r], g.riverOrientation[0]) << "both rivers run the same way";
                 EXPECT_EQ(g.riverParameter[r], 0.0f);
-                if (c.layout == LAYOUT_RIVER_DIVIDES) EXPECT_TRUE(row);
+                if (c.layout == LEVEL_TEMPLATE_RIVER_DIVIDES) EXPECT_TRUE(row);
             }
             EXPECT_EQ(coordinates, c.coordinates);
         }
@@ -96,7 +96,7 @@ TEST_F(LevelLayout, TheDefaultLayoutGetsARiverByTheEnvironmentsRiversValue)
         SCOPED_TRACE(c.environment);
         int rivers = 0;
         for (unsigned seed = 1; seed <= 60; ++seed) {
-            MissionRecord mission = Mission(c.environment, LAYOUT_DEFAULT, 1);
+            MissionRecord mission = Mission(c.environment, LEVEL_TEMPLATE_NONE, 1);
             SRand(seed);
             TheLevelGenerator.Layout(&mission);
             rivers += TheLevelGenerator.riverCount;
@@ -109,7 +109,7 @@ TEST_F(LevelLayout, TheDefaultLayoutGetsARiverByTheEnvironmentsRiversValue)
     }
     int forest = 0;
     for (unsigned seed = 1; seed <= 200; ++seed) {
-        MissionRecord mission = Mission("forest", LAYOUT_DEFAULT, 1);
+        MissionRecord mission = Mission("forest", LEVEL_TEMPLATE_NONE, 1);
         SRand(seed);
         TheLevelGenerator.Layout(&mission);
         forest += TheLevelGenerator.riverCount;
@@ -118,7 +118,7 @@ TEST_F(LevelLayout, TheDefaultLayoutGetsARiverByTheEnvironmentsRiversValue)
     EXPECT_LT(forest, 150);
     // The level generator window can force one even on the moon.
     TheLevelGenerator.forceRivers = true;
-    MissionRecord moon = Mission("moon", LAYOUT_DEFAULT, 1);
+    MissionRecord moon = Mission("moon", LEVEL_TEMPLATE_NONE, 1);
     SRand(5);
     TheLevelGenerator.Layout(&moon);
     EXPECT_EQ(TheLevelGenerator.riverCount, 1);
@@ -142,7 +142,7 @@ TEST_F(LevelLayout, ARiverThatDividesTheLevelLeavesElevenCells)
 TEST_F(LevelLayout, ObjectivesFindTheirSitesByTheirPlacementFlags)
 {
     // Start near (18, 16): cell 0.
-    MissionRecord mission = Mission("desert", LAYOUT_NO_RIVERS, 3);
+    MissionRecord mission = Mission("desert", LEVEL_TEMPLATE_NO_RIVERS, 3);
     for (int k = 0; k < 4; ++k) AddObjective(mission, OBJECTIVE_RECOVER_OBJECT, "relic", 1, OBJECTIVE_MAP_CENTER);
     AddObjective(mission, OBJECTIVE_DESTROY_BUILDING, "outpost", 1, OBJECTIVE_OPPOSITE_TO_PLAYER);
     AddObjective(mission, OBJECTIVE_DESTROY_BUILDING, "outpost", 1, OBJECTIVE_OPPOSITE_TO_PLAYER);
@@ -176,7 +176,7 @@ TEST_F(LevelLayout, ObjectivesFindTheirSitesByTheirPlacementFlags)
 
 TEST_F(LevelLayout, AnObjectiveAtTheMapsZeroTakesTheWholeCentre)
 {
-    MissionRecord mission = Mission("forest", LAYOUT_NO_RIVERS, 2);
+    MissionRecord mission = Mission("forest", LEVEL_TEMPLATE_NO_RIVERS, 2);
     AddObjective(mission, OBJECTIVE_RECOVER_OBJECT, "relic", 1, OBJECTIVE_MAP_ZERO | OBJECTIVE_GUARDED_OBJECT | OBJECTIVE_IN_CITY);
     SRand(11);
     TheLevelGenerator.Layout(&mission);
@@ -193,7 +193,7 @@ TEST_F(LevelLayout, AnObjectiveAtTheMapsZeroTakesTheWholeCentre)
 
 TEST_F(LevelLayout, RepairedObjectsStandInPairsInTheCentralCells)
 {
-    MissionRecord mission = Mission("forest", LAYOUT_NO_RIVERS, 1);
+    MissionRecord mission = Mission("forest", LEVEL_TEMPLATE_NO_RIVERS, 1);
     AddObjective(mission, OBJECTIVE_REPAIR_OBJECT, "relic", 11);
     SRand(21);
     TheLevelGenerator.Layout(&mission);
@@ -209,7 +209,7 @@ TEST_F(LevelLayout, RepairedObjectsStandInPairsInTheCentralCells)
 
 TEST_F(LevelLayout, EveryTableHoldsNoMoreThanItHasRoomFor)
 {
-    MissionRecord mission = Mission("winter", LAYOUT_DEFAULT, 4);
+    MissionRecord mission = Mission("winter", LEVEL_TEMPLATE_NONE, 4);
     for (int k = 0; k < MAX_MISSION_OBJECTIVES; ++k)
         AddObjective(mission, OBJECTIVE_ELIMINATE_ENEMIES, "outpost", 5, OBJECTIVE_GUARDED_OBJECT | OBJECTIVE_IN_CITY);
     mission.enemyCount = 40;
@@ -231,7 +231,7 @@ TEST_F(LevelLayout, EveryTableHoldsNoMoreThanItHasRoomFor)
 
 TEST_F(LevelLayout, WithEveryCellTakenByObjectivesOnlyTheStartHoldsOre)
 {
-    MissionRecord mission = Mission("forest", LAYOUT_NO_RIVERS, 1);
+    MissionRecord mission = Mission("forest", LEVEL_TEMPLATE_NO_RIVERS, 1);
     AddObjective(mission, OBJECTIVE_RECOVER_OBJECT, "relic", 15, OBJECTIVE_FAR_FROM_PLAYER);
     mission.creatureCount = 3;
     mission.enemyCount = 2;
@@ -248,7 +248,7 @@ TEST_F(LevelLayout, WithEveryCellTakenByObjectivesOnlyTheStartHoldsOre)
 
 TEST_F(LevelLayout, LeftoverCellsGetWreckageRocksOreFuelHillsAndHoles)
 {
-    MissionRecord mission = Mission("winter", LAYOUT_NO_RIVERS, 1);
+    MissionRecord mission = Mission("winter", LEVEL_TEMPLATE_NO_RIVERS, 1);
     SRand(30);
     TheLevelGenerator.Layout(&mission);
     const LevelGenerator& g = TheLevelGenerator;

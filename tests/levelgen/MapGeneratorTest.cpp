@@ -82,7 +82,7 @@ TEST_F(MapGeneration, AnObjectiveWithoutASiteClearsNothing)
 
 TEST_F(MapGeneration, TwoRiversGetFourFordsWithRoadsDownToTheirBanksAndBetweenThem)
 {
-    MissionRecord mission = Mission("forest", LAYOUT_2_RIVERS, 3);
+    MissionRecord mission = Mission("forest", LEVEL_TEMPLATE_2_RIVERS, 3);
     for (unsigned seed : {2u, 3u, 5u}) {
         SCOPED_TRACE(seed);
         Generate(mission, seed);
@@ -217,13 +217,13 @@ TEST_F(MapGeneration, ASeedGivesTheSameLevelByteForByte)
         uint64_t image;
     };
     const Case cases[] = {
-        {LAYOUT_DEFAULT, "forest", 1, 0xd239aa3038ec5213ull, 0x6801374b42f69fd4ull},
-        {LAYOUT_DEFAULT, "moon", 42, 0xdec6262aac382264ull, 0xe6bbe6f8355e201eull},
-        {LAYOUT_OPPOSITE_ENEMY, "desert", 7, 0x08401d5f65896970ull, 0x8d1126dc1d3a6623ull},
-        {LAYOUT_RIVER_DIVIDES, "marsh", 1234, 0x4da54b874980dc00ull, 0x38cc19801f254238ull},
-        {LAYOUT_2_RIVERS, "winter", 99999, 0xf0e46038388e59b7ull, 0x25d0649cb4700cc9ull},
-        {LAYOUT_NO_RIVERS, "lava", 31337, 0xb6a72f6514422027ull, 0x1800d418c3e079e8ull},
-        {LAYOUT_2_RIVERS, "fall", 5, 0xe0054a2b189d01c8ull, 0x5f7c0e45b5b76e9dull},
+        {LEVEL_TEMPLATE_NONE, "forest", 1, 0xd239aa3038ec5213ull, 0x6801374b42f69fd4ull},
+        {LEVEL_TEMPLATE_NONE, "moon", 42, 0xdec6262aac382264ull, 0xe6bbe6f8355e201eull},
+        {LEVEL_TEMPLATE_OPPOSITE_ENEMY, "desert", 7, 0x08401d5f65896970ull, 0x8d1126dc1d3a6623ull},
+        {LEVEL_TEMPLATE_RIVER_DIVIDES, "marsh", 1234, 0x4da54b874980dc00ull, 0x38cc19801f254238ull},
+        {LEVEL_TEMPLATE_2_RIVERS, "winter", 99999, 0xf0e46038388e59b7ull, 0x25d0649cb4700cc9ull},
+        {LEVEL_TEMPLATE_NO_RIVERS, "lava", 31337, 0xb6a72f6514422027ull, 0x1800d418c3e079e8ull},
+        {LEVEL_TEMPLATE_2_RIVERS, "fall", 5, 0xe0054a2b189d01c8ull, 0x5f7c0e45b5b76e9dull},
     };
     for (const Case& c : cases) {
         MissionRecord mission = Mission(c.environment, c.layout, 0);
@@ -260,7 +260,7 @@ TEST_F(MapGeneration, EachEnvironmentsLevelIsWrittenAsPictures)
     for (int i = 0; i < Environment::GetCount(); ++i) {
         const char* name = Environment::Get(i)->name;
         SCOPED_TRACE(name);
-        MissionRecord mission = Mission(name, LAYOUT_DEFAULT, 0);
+        MissionRecord mission = Mission(name, LEVEL_TEMPLATE_NONE, 0);
         AddObjective(mission, OBJECTIVE_DESTROY_BUILDING, "outpost", 1, OBJECTIVE_FAR_FROM_PLAYER);
         mission.enemyCount = 2;
         mission.creatureCount = 1;
