@@ -77,7 +77,9 @@ TEST_F(LevelLayout, EachLayoutHasItsRivers)
                 EXPECT_EQ(row ? g.riverLines[r].x : g.riverLines[r].y, 0);
                 EXPECT_EQ(g.riverOrientation[r], g.riverOrientation[0]) << "both rivers run the same way";
                 EXPECT_EQ(g.riverParameter[r], 0.0f);
-                if (c.layout == LEVEL_TEMPLATE_RIVER_DIVIDES) EXPECT_TRUE(row);
+                if (c.layout == LEVEL_TEMPLATE_RIVER_DIVIDES) {
+                    EXPECT_TRUE(row);
+                }
             }
             EXPECT_EQ(coordinates, c.coordinates);
         }

@@ -49,7 +49,9 @@ TEST_F(MapGeneration, StampsKeepToTheInnerMapAndNeverOverwrite)
     for (int y = 0; y < 128; ++y)
         for (int x = 0; x < 128; ++x) {
             bool inner = x >= 2 && x <= 125 && y >= 2 && y <= 125;
-            if (!inner) EXPECT_EQ(maps.KindAt(x, y), KIND_OPEN) << x << "," << y;
+            if (!inner) {
+                EXPECT_EQ(maps.KindAt(x, y), KIND_OPEN) << x << "," << y;
+            }
         }
     EXPECT_EQ(maps.KindAt(2, 2), KIND_CLEARED);
     EXPECT_EQ(maps.KindAt(11, 11), KIND_CLEARED);

@@ -34,7 +34,9 @@ TEST(MidpointWalk, JoinsItsEndsWithoutLeavingTheMap)
                 EXPECT_GE(p.y, 0);
                 EXPECT_LE(p.y, 126);
             }
-            if (std::abs(c.to.x - c.from.x) <= 1 && std::abs(c.to.y - c.from.y) <= 1) EXPECT_EQ(path.points.size(), 1u);
+            if (std::abs(c.to.x - c.from.x) <= 1 && std::abs(c.to.y - c.from.y) <= 1) {
+                EXPECT_EQ(path.points.size(), 1u);
+            }
             // Every point of the walk touches another point or an end: the line has no gaps.
             for (const IntPoint& p : path.points) {
                 bool joined = false;
