@@ -1,6 +1,8 @@
 #include "host/AudioOgg.h"
 
+#include "host/Log.h"
 #include "host/System.h"
+#include "host/VorbisHeaders.h"
 
 #define OV_EXCLUDE_STATIC_CALLBACKS
 #include <vorbis/vorbisenc.h>
@@ -8,6 +10,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 // ----------------------------------------------------------------------------------------
 // Decoder
@@ -50,17 +53,31 @@ bool AudioOggDecoder::Open(const char* path)
     Close();
     if (!path) return false;
     FILE* file = OpenFile(path, "rb");
-    if (!file) return false;
+    if (!file) {
+        Log("ERROR Ogg Vorbis: cannot open '%s'\n", path);
+        return false;
+    }
+    // The decoder dies on some damaged headers instead of failing: it only sees files whose
+    // headers have been read and checked here.
+    std::string reason;
+    if (!CheckVorbisHeaders(file, &reason) || fseeko(file, 0, SEEK_SET) != 0) {
+        Log("ERROR Ogg Vorbis: '%s' refused: %s\n", path, reason.empty() ? "cannot read it" : reason.c_str());
+        fclose(file);
+        return false;
+    }
     State* state = new State();
     ov_callbacks callbacks = {ReadFile, SeekFile, CloseFile, TellFile};
-    if (ov_open_callbacks(file, &state->file, nullptr, 0, callbacks) != 0) {
+    int result = ov_open_callbacks(file, &state->file, nullptr, 0, callbacks);
+    if (result != 0) {
         // The decoder closes the file only once it has opened the stream.
+        Log("ERROR Ogg Vorbis: '%s' refused by the decoder (%d)\n", path, result);
         fclose(file);
         delete state;
         return false;
     }
     vorbis_info* info = ov_info(&state->file, -1);
     if (!info || info->channels < 1) {
+        Log("ERROR Ogg Vorbis: '%s' has no channels\n", path);
         ov_clear(&state->file);
         delete state;
         return false;

@@ -2,6 +2,7 @@
 
 #include "host/AudioDevice.h"
 #include "host/AudioOgg.h"
+#include "host/Log.h"
 #include "host/System.h"
 #include "platform/ConfigFile.h"
 #include "platform/Files.h"
@@ -157,9 +158,12 @@ bool MusicPlayer::OpenOgg(const char* path)
     std::lock_guard<std::recursive_mutex> guard(lock_);
     if (!initialised_ || !path) return false;
     if (trackOpen_) CloseTrack();
+    if (IsRefused(path)) return false;
     AudioOggDecoder* decoder = new AudioOggDecoder();
     if (!decoder->Open(path)) {
         delete decoder;
+        Log("    ERROR music: '%s' cannot be played; it is skipped from now on\n", path);
+        if (refusedCount_ < MAX_REFUSED_TRACKS) CopyText(refused_[refusedCount_++], MUSIC_PATH_TEXT, path);
         return false;
     }
     AudioFormat format;
@@ -183,6 +187,15 @@ bool MusicPlayer::OpenOgg(const char* path)
     }
     trackOpen_ = true;
     return true;
+}
+
+bool MusicPlayer::IsRefused(const char* path) const
+{
+    if (!path) return false;
+    std::lock_guard<std::recursive_mutex> guard(lock_);
+    for (int i = 0; i < refusedCount_; ++i)
+        if (StrICmp(refused_[i], path) == 0) return true;
+    return false;
 }
 
 void MusicPlayer::StartBuffer(bool repeat)

@@ -57,7 +57,11 @@ public:
 
     // Opens a track and fills the double buffer from its start; the track does not play until
     // StartBuffer. False, with no track open, when the file is missing or not a Vorbis stream.
+    // A track that failed once is logged and never opened again: every failed open costs the
+    // decoder memory it does not give back, and a playlist of bad files would try one every
+    // update.
     bool OpenOgg(const char* path);
+    bool IsRefused(const char* path) const;
     void StartBuffer(bool repeat);
     void StopBuffer();
 
@@ -125,6 +129,10 @@ private:
     bool pending_ = false;
     bool ended_ = false;
     bool repeat_ = false;
+
+    static constexpr int MAX_REFUSED_TRACKS = 64;
+    char refused_[MAX_REFUSED_TRACKS][MUSIC_PATH_TEXT];
+    int refusedCount_ = 0;
 
     std::atomic<bool> musicOn_{true};
     std::atomic<int> musicVolume_{10};

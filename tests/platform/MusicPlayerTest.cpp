@@ -2,6 +2,7 @@
 
 #include "host/AudioDevice.h"
 #include "host/AudioOgg.h"
+#include "host/Log.h"
 #include "host/System.h"
 #include "platform/Files.h"
 #include "tests/platform/MusicTestSupport.h"
@@ -295,6 +296,40 @@ TEST_F(MusicPlayerTest, WithNoTrackForTheEnvironmentTheDefaultsPlayTheThirdFirst
     player.SetMusicSettings(false, 10);
     player.PlayIngamePlaylist();
     EXPECT_EQ(player.GetPlaylistCount(), 0);
+}
+
+TEST_F(MusicPlayerTest, DamagedTracksAreLoggedOnceAndNeverOpenedAgain)
+{
+    const std::string bad[] = {"tests/data/bad-files/ogg/residue_fpe_01inverse.ogg",
+                               "tests/data/bad-files/ogg/res2_fpe.ogg", "tests/data/bad-files/ogg/ov_open_leak.ogg"};
+    MusicTrackCount = 3;
+    for (int i = 0; i < 3; ++i) {
+        CopyText(MusicTracks[i].path, sizeof MusicTracks[i].path, bad[i].c_str());
+        MusicTracks[i].environmentMask = 0xFFFF;
+    }
+    LogCaptureBegin();
+    // A playlist of nothing but damaged tracks moves on every update: two seconds of updates.
+    player.PlayIngamePlaylist();
+    Run(MusicTestRate * 2);
+    player.ClearPlaylist();
+    player.Play(bad[1].c_str());
+    Run(1024);
+    std::string log = LogCaptureEnd();
+    EXPECT_EQ(CurrentTrack(), "none");
+    EXPECT_TRUE(player.IsSilent());
+    for (const std::string& track : bad) {
+        EXPECT_TRUE(player.IsRefused(track.c_str())) << track;
+        size_t refusals = 0;
+        for (size_t at = log.find(track + "' refused"); at != std::string::npos; at = log.find(track + "' refused", at + 1))
+            ++refusals;
+        EXPECT_EQ(refusals, 1u) << track << "\n" << log;
+    }
+
+    // Sound tracks still play.
+    std::string good = Track("good.ogg", 20000);
+    player.Play(good.c_str());
+    EXPECT_GT(Run(4096), 0.2f);
+    EXPECT_EQ(CurrentTrack(), good);
 }
 
 TEST(MusicPlayer, WithoutADeviceNothingPlaysAndNothingBreaks)
