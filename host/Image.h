@@ -15,6 +15,9 @@
 // Sides above this are refused by every loader and creator (no texture is that large, and a
 // corrupt header must not make us allocate gigabytes).
 constexpr uint32_t MaxImageSide = 16384;
+// The largest texture the game makes, what the graphics cards it is made for allow: texture
+// loads scale larger pictures down to it.
+constexpr uint32_t MaxTextureSide = 4096;
 
 struct Image {
     PixelFormat format = PixelFormat::Unknown;

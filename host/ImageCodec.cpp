@@ -3,9 +3,9 @@
 #include "host/DdsFile.h"
 #include "host/ImageShaping.h"
 #include "host/Log.h"
+#include "host/PictureDecoder.h"
 #include "host/System.h"
 
-#include <stb_image.h>
 #include <stb_image_write.h>
 
 #include <algorithm>
@@ -17,49 +17,66 @@ namespace {
 // Files larger than this are no picture of ours (and would not fit stb's int sizes anyway).
 constexpr size_t MaxImageFileBytes = 512u << 20;
 
-bool LoadPicture(const void* bytes, size_t size, Image& out)
-{
-    if (size > (size_t)INT_MAX) {
-        Log("ERROR image: %zu bytes is too large a picture\n", size);
-        return false;
-    }
-    const stbi_uc* data = static_cast<const stbi_uc*>(bytes);
-    int width = 0, height = 0, channels = 0;
-    if (!stbi_info_from_memory(data, (int)size, &width, &height, &channels)) {
-        Log("ERROR image: unknown or corrupt picture (%s)\n", stbi_failure_reason());
-        return false;
-    }
-    if (width <= 0 || height <= 0 || (uint32_t)width > MaxImageSide || (uint32_t)height > MaxImageSide) {
-        Log("ERROR image: unsupported size %d x %d\n", width, height);
-        return false;
-    }
-    stbi_uc* rgba = stbi_load_from_memory(data, (int)size, &width, &height, &channels, 4);
-    if (!rgba) {
-        Log("ERROR image: cannot decode picture (%s)\n", stbi_failure_reason());
-        return false;
-    }
-    bool created = out.Create(PixelFormat::A8R8G8B8, (uint32_t)width, (uint32_t)height);
-    if (created) {
-        uint8_t* p = out.pixels.data();
-        size_t count = (size_t)width * height;
-        for (size_t i = 0; i < count; i++, p += 4) {
-            const stbi_uc* q = rgba + i * 4;
-            p[0] = q[2];
-            p[1] = q[1];
-            p[2] = q[0];
-            p[3] = q[3];
-        }
-    }
-    stbi_image_free(rgba);
-    return created;
-}
-
-// The size a texture call asks for along one side.
+// The size a texture call asks for along one side, never more than the largest texture.
 uint32_t TargetSide(uint32_t requested, uint32_t fileSide)
 {
-    if (requested == 0 || requested == IMAGE_DEFAULT) return NextPowerOfTwo(fileSide);
-    if (requested == IMAGE_DEFAULT_NONPOW2 || requested == IMAGE_FROM_FILE) return fileSide;
-    return requested;
+    uint32_t side = requested;
+    if (requested == 0 || requested == IMAGE_DEFAULT) side = NextPowerOfTwo(fileSide);
+    else if (requested == IMAGE_DEFAULT_NONPOW2 || requested == IMAGE_FROM_FILE) side = fileSide;
+    return std::min(side, MaxTextureSide);
+}
+
+// The levels of a texture whose file and target formats have at most 8 bits a channel, worked
+// in A8R8G8B8 bytes. Levels of an A8R8G8B8 target are written in place, and the level above is
+// read back from there.
+bool ShapeLevelsInBytes(const Image& file, uint32_t filter, uint32_t mipFilter, uint32_t colourKey, bool sameSize,
+                        bool copyAsIs, Image& out)
+{
+    bool direct = out.format == PixelFormat::A8R8G8B8;
+    uint32_t halving = (mipFilter & 0xFF) == IMAGE_FILTER_POINT ? IMAGE_FILTER_POINT : IMAGE_FILTER_BOX;
+    std::vector<uint8_t> source, level, previous;
+    // A file level as keyed A8R8G8B8 bytes: the file's own when they need no change.
+    auto filePixels = [&](uint32_t face, uint32_t index) -> const uint8_t* {
+        if (file.format == PixelFormat::A8R8G8B8 && colourKey == 0) return file.Level(face, index);
+        if (!UnpackLevelBytes(file, face, index, source)) return nullptr;
+        ApplyColourKeyBytes(source.data(), source.size() / 4, colourKey);
+        return source.data();
+    };
+    for (uint32_t face = 0; face < file.faces; face++) {
+        bool havePrevious = false;  // `previous` (or, direct, the level above in out) holds keyed pixels
+        for (uint32_t index = 0; index < out.mipLevels; index++) {
+            bool fromFile = sameSize && index < file.mipLevels;
+            if (fromFile && copyAsIs) {
+                memcpy(out.Level(face, index), file.Level(face, index), file.LevelSize(index));
+                havePrevious = direct;
+                continue;
+            }
+            uint32_t width = out.LevelWidth(index), height = out.LevelHeight(index);
+            size_t count = (size_t)width * height;
+            if (!direct) level.resize(count * 4);
+            uint8_t* target = direct ? out.Level(face, index) : level.data();
+            if (fromFile || index == 0) {
+                uint32_t fileLevel = fromFile ? index : 0;
+                const uint8_t* pixels = filePixels(face, fileLevel);
+                if (!pixels) return false;
+                if (sameSize) memcpy(target, pixels, count * 4);
+                else ResampleBytes(pixels, file.LevelWidth(fileLevel), file.LevelHeight(fileLevel), target, width, height,
+                                   filter);
+            } else {
+                const uint8_t* above = direct ? out.Level(face, index - 1) : previous.data();
+                // The level above was copied from the file: start from the file's pixels.
+                if (!havePrevious && !(above = filePixels(face, index - 1))) return false;
+                ResampleBytes(above, out.LevelWidth(index - 1), out.LevelHeight(index - 1), target, width, height,
+                              halving);
+            }
+            if (!direct) {
+                if (!PackLevelBytes(target, out, face, index)) return false;
+                previous.swap(level);
+            }
+            havePrevious = true;
+        }
+    }
+    return true;
 }
 
 // Shapes a loaded file into the texture asked for (see CreateImageFromMemoryEx).
@@ -96,8 +113,14 @@ bool ShapeImage(const Image& file, uint32_t width, uint32_t height, uint32_t mip
     }
     bool sameSize = targetWidth == file.width && targetHeight == file.height;
     // Levels the file has are copied as they are when nothing about them changes; everything
-    // else goes through float pixels.
+    // else goes through 8-bit pixels, or float pixels where either format has more.
     bool copyAsIs = sameSize && targetFormat == file.format && colourKey == 0;
+    if (!IsFloatFormat(file.format) && !IsFloatFormat(targetFormat)) {
+        if (ShapeLevelsInBytes(file, filter, mipFilter, colourKey, sameSize, copyAsIs, out)) return true;
+        Log("ERROR image: cannot convert %s to %s\n", PixelFormatName(file.format), PixelFormatName(targetFormat));
+        out.Clear();
+        return false;
+    }
     for (uint32_t face = 0; face < file.faces; face++) {
         FloatPlane previous;  // the float pixels of the level above, while known
         bool havePrevious = false;
@@ -178,7 +201,7 @@ bool LoadImageFromMemory(const void* bytes, size_t size, Image& out)
         return false;
     }
     if (IsDdsData(bytes, size)) return ReadDds(bytes, size, out);
-    return LoadPicture(bytes, size, out);
+    return DecodePicture(bytes, size, out);
 }
 
 bool ReadWholeFile(const char* path, std::vector<uint8_t>& out)

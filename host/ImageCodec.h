@@ -37,7 +37,8 @@ bool ReadWholeFile(const char* path, std::vector<uint8_t>& out);
 // The CPU half of creating a texture from a file in memory:
 // - width, height: IMAGE_DEFAULT (or 0) the file's rounded up to a power of two,
 //   IMAGE_DEFAULT_NONPOW2 or IMAGE_FROM_FILE the file's, anything else that size; a size
-//   that differs from the file's resamples with `filter`.
+//   that differs from the file's resamples with `filter`. No side exceeds MaxTextureSide:
+//   larger ones are scaled down to it.
 // - mipLevels: IMAGE_FROM_FILE the file's count, IMAGE_DEFAULT (or 0) a full chain down to
 //   1 x 1, else that many (at most a full chain). Levels the file has are kept while the size
 //   is the file's; the rest are built from the level above with `mipFilter`.

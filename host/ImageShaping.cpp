@@ -137,6 +137,95 @@ void ApplyColourKey(FloatPlane& plane, uint32_t colourKey)
     }
 }
 
+// --- 8-bit working pictures -------------------------------------------------------------------
+
+bool UnpackLevelBytes(const Image& image, uint32_t face, uint32_t level, std::vector<uint8_t>& bgra)
+{
+    if (image.IsEmpty() || face >= image.faces || level >= image.mipLevels || IsFloatFormat(image.format)) return false;
+    uint32_t width = image.LevelWidth(level), height = image.LevelHeight(level);
+    size_t count = (size_t)width * height;
+    bgra.resize(count * 4);
+    const uint8_t* pixels = image.Level(face, level);
+    if (IsCompressed(image.format)) return DecodeDXT(image.format, pixels, image.LevelSize(level), width, height, bgra.data());
+    if (image.format == PixelFormat::A8R8G8B8) {
+        memcpy(bgra.data(), pixels, count * 4);
+        return true;
+    }
+    // Other formats a short run of pixels at a time through floats.
+    const size_t run = 1024;
+    float rgba[run * 4];
+    size_t pixelBytes = BytesPerBlock(image.format);
+    for (size_t i = 0; i < count; i += run) {
+        size_t n = std::min(run, count - i);
+        if (!UnpackPixels(image.format, pixels + i * pixelBytes, n, rgba) ||
+            !PackPixels(PixelFormat::A8R8G8B8, rgba, n, &bgra[i * 4]))
+            return false;
+    }
+    return true;
+}
+
+bool PackLevelBytes(const uint8_t* bgra, Image& image, uint32_t face, uint32_t level)
+{
+    if (image.IsEmpty() || face >= image.faces || level >= image.mipLevels || IsFloatFormat(image.format)) return false;
+    uint32_t width = image.LevelWidth(level), height = image.LevelHeight(level);
+    size_t count = (size_t)width * height;
+    uint8_t* pixels = image.Level(face, level);
+    if (IsCompressed(image.format)) return EncodeDXT(image.format, bgra, width, height, pixels);
+    if (image.format == PixelFormat::A8R8G8B8) {
+        if (pixels != bgra) memcpy(pixels, bgra, count * 4);
+        return true;
+    }
+    const size_t run = 1024;
+    float rgba[run * 4];
+    size_t pixelBytes = BytesPerBlock(image.format);
+    for (size_t i = 0; i < count; i += run) {
+        size_t n = std::min(run, count - i);
+        if (!UnpackPixels(PixelFormat::A8R8G8B8, &bgra[i * 4], n, rgba) ||
+            !PackPixels(image.format, rgba, n, pixels + i * pixelBytes))
+            return false;
+    }
+    return true;
+}
+
+void ResampleBytes(const uint8_t* in, uint32_t inWidth, uint32_t inHeight, uint8_t* out, uint32_t width,
+                   uint32_t height, uint32_t filter)
+{
+    filter &= 0xFF;
+    if (filter == IMAGE_FILTER_NONE) {
+        memset(out, 0, (size_t)width * height * 4);
+        uint32_t w = std::min(width, inWidth), h = std::min(height, inHeight);
+        for (uint32_t y = 0; y < h; y++) memcpy(out + (size_t)y * width * 4, in + (size_t)y * inWidth * 4, (size_t)w * 4);
+        return;
+    }
+    std::vector<std::vector<Tap>> across = AxisTaps(inWidth, width, filter);
+    std::vector<std::vector<Tap>> down = AxisTaps(inHeight, height, filter);
+    // Down first, into one row of sums; then across that row.
+    std::vector<float> row((size_t)inWidth * 4);
+    for (uint32_t y = 0; y < height; y++) {
+        std::fill(row.begin(), row.end(), 0.0f);
+        for (const Tap& tap : down[y]) {
+            const uint8_t* source = in + (size_t)tap.index * inWidth * 4;
+            for (size_t i = 0; i < row.size(); i++) row[i] += source[i] * tap.weight;
+        }
+        uint8_t* target = out + (size_t)y * width * 4;
+        for (uint32_t x = 0; x < width; x++) {
+            float sum[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+            for (const Tap& tap : across[x])
+                for (int c = 0; c < 4; c++) sum[c] += row[(size_t)tap.index * 4 + c] * tap.weight;
+            for (int c = 0; c < 4; c++) target[x * 4 + c] = (uint8_t)std::clamp(sum[c] + 0.5f, 0.0f, 255.0f);
+        }
+    }
+}
+
+void ApplyColourKeyBytes(uint8_t* bgra, size_t count, uint32_t colourKey)
+{
+    if (colourKey == 0) return;
+    for (size_t i = 0; i < count; i++, bgra += 4) {
+        uint32_t colour = (uint32_t)bgra[3] << 24 | bgra[2] << 16 | bgra[1] << 8 | bgra[0];
+        if (colour == colourKey) memset(bgra, 0, 4);
+    }
+}
+
 // --- Whole images ----------------------------------------------------------------------------
 
 bool ConvertImage(const Image& in, PixelFormat format, Image& out)

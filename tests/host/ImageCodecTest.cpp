@@ -157,6 +157,27 @@ TEST(ImageCodec, TextureSizesAndMipChains)
     }
 }
 
+TEST(ImageCodec, EightBitTexturesResizeAndMipLikeFloatPictures)
+{
+    // Textures of 8-bit formats are shaped in bytes: the same filters, one rounding step apart
+    // at most from the float path the other formats take.
+    Image picture = Pattern(7, 5);
+    std::vector<uint8_t> png = Encode(picture, ImageFileFormat::PNG);
+    for (uint32_t filter : {IMAGE_FILTER_LINEAR, IMAGE_FILTER_POINT}) {
+        SCOPED_TRACE(filter);
+        Image bytes;
+        ASSERT_TRUE(CreateImageFromMemoryEx(png.data(), png.size(), 16, 4, IMAGE_DEFAULT, PixelFormat::Unknown, filter,
+                                            IMAGE_DEFAULT, 0, bytes));
+        Image floats;
+        ASSERT_TRUE(ResizeImage(picture, 16, 4, filter, floats));
+        ASSERT_TRUE(BuildMipChain(floats, 0));
+        ASSERT_EQ(bytes.pixels.size(), floats.pixels.size());
+        int worst = 0;
+        for (size_t i = 0; i < bytes.pixels.size(); i++) worst = std::max(worst, std::abs(bytes.pixels[i] - floats.pixels[i]));
+        EXPECT_LE(worst, 1);
+    }
+}
+
 TEST(ImageCodec, DdsTextureKeepsItsLevelsAndBlocks)
 {
     Image dxt;
