@@ -380,7 +380,8 @@ bool CheckVorbisHeaders(FILE* file, std::string* reason)
         }
         end = got == 0;
         ogg_page page;
-        while (!refused && ogg_sync_pageout(&sync, &page) == 1) {
+        for (int synced; !refused && (synced = ogg_sync_pageout(&sync, &page)) != 0;) {
+            if (synced < 0) continue;  // bytes skipped to the next page, as the decoder skips them
             long serial = ogg_page_serialno(&page);
             if (ogg_page_bos(&page)) {
                 // A new stream (or a new link of a chained file reusing a serial number).
