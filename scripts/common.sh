@@ -10,9 +10,15 @@ PACKAGES=(
   xvfb xauth xdotool x11-utils imagemagick sox vorbis-tools
 )
 
+# Only for fuzz.sh: clang with libFuzzer and the symbolizer for its reports.
+FUZZ_PACKAGES=(clang libclang-rt-dev llvm)
+
+# install_packages [PACKAGE...]: the given packages, or the PACKAGES above.
 install_packages() {
+  local wanted=("$@")
+  [ ${#wanted[@]} -eq 0 ] && wanted=("${PACKAGES[@]}")
   local missing=()
-  for p in "${PACKAGES[@]}"; do
+  for p in "${wanted[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return 0

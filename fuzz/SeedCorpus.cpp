@@ -1,0 +1,142 @@
+// Writes the fuzz targets' seed inputs from the shipped data and the damaged files the tests
+// replay: fuzz_seeds DATA_FOLDER BAD_FILES_FOLDER OUTPUT_FOLDER makes OUTPUT_FOLDER/<target>/.
+// Package entries go to the target of their package; large inputs are left out or cut, since
+// the fuzzer works best on small ones.
+#include "content/pkbtool/PackageWriter.h"
+#include "host/ImageCodec.h"
+#include "platform/PackageFile.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr size_t LargestSeed = 256 * 1024;
+
+std::string outputFolder;
+int written = 0;
+
+void Seed(const std::string& target, const std::string& name, const unsigned char* data, size_t size)
+{
+    if (size > LargestSeed) return;
+    fs::create_directories(outputFolder + "/" + target);
+    std::ofstream out(outputFolder + "/" + target + "/" + name, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(data), (std::streamsize)size);
+    ++written;
+}
+
+std::vector<unsigned char> ReadFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<unsigned char>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void SeedFile(const std::string& target, const fs::path& path, size_t cut = LargestSeed)
+{
+    std::vector<unsigned char> bytes = ReadFile(path);
+    Seed(target, path.filename().string(), bytes.data(), std::min(bytes.size(), cut));
+}
+
+std::string Extension(const std::string& name)
+{
+    size_t dot = name.rfind('.');
+    std::string ext = dot == std::string::npos ? "" : name.substr(dot + 1);
+    for (char& c : ext) c = (char)tolower((unsigned char)c);
+    return ext;
+}
+
+// The target an entry of a package feeds, by package and extension; empty for none.
+std::string EntryTarget(const std::string& package, const std::string& entry)
+{
+    std::string ext = Extension(entry);
+    if (ext == "dds") return "dds";
+    if (ext == "png" || ext == "jpg" || ext == "jpeg" || ext == "bmp" || ext == "tga") return "image";
+    if (ext == "wav") return "wave";
+    if (ext == "fx" || ext == "fxh") return "effect";
+    if (package == "mesh") return "mesh";
+    if (package == "anims") return "anim";
+    if (package == "effects") return "particle";
+    return "";
+}
+
+// The game's picture formats have no shipped files: the first few textures, small, in each.
+void SeedPictures(const std::string& name, const unsigned char* data, size_t size)
+{
+    static int pictures = 0;
+    Image texture;
+    if (pictures >= 4 || !CreateImageFromMemoryEx(data, size, 16, 16, 1, PixelFormat::A8R8G8B8, IMAGE_DEFAULT,
+                                                  IMAGE_DEFAULT, 0, texture))
+        return;
+    ++pictures;
+    const std::pair<ImageFileFormat, const char*> formats[] = {
+        {ImageFileFormat::PNG, ".png"}, {ImageFileFormat::JPG, ".jpg"}, {ImageFileFormat::BMP, ".bmp"}, {ImageFileFormat::TGA, ".tga"}};
+    for (const auto& [format, extension] : formats) {
+        std::vector<uint8_t> bytes;
+        if (EncodeImageFile(texture, format, bytes)) Seed("image", name + extension, bytes.data(), bytes.size());
+    }
+}
+
+void SeedPackage(const fs::path& path)
+{
+    std::string package = path.stem().string();
+    PackageFile file;
+    if (!file.Open(path.string().c_str(), false)) return;
+    std::vector<PackageEntry> sample;
+    for (int i = 0; i < file.GetEntryCount(); ++i) {
+        const char* name = file.GetEntryName(i);
+        unsigned size = 0;
+        const unsigned char* data = file.GetData(name, &size);
+        if (!data) continue;
+        std::string target = EntryTarget(package, name);
+        if (!target.empty()) Seed(target, package + "_" + name, data, size);
+        if (target == "dds") SeedPictures(name, data, size);
+        // A small package of the smallest kind of entries for the package reader.
+        if (sample.size() < 3 && size < 4096) sample.push_back({name, package + "/" + name, {data, data + size}});
+        file.ReleaseData(name);
+    }
+    std::string samplePath = outputFolder + "/package/" + package + ".pkb";
+    fs::create_directories(outputFolder + "/package");
+    if (!sample.empty() && WritePackage(samplePath, sample)) ++written;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 4) {
+        fprintf(stderr, "usage: fuzz_seeds DATA_FOLDER BAD_FILES_FOLDER OUTPUT_FOLDER\n");
+        return 2;
+    }
+    fs::path data = argv[1], bad = argv[2];
+    outputFolder = argv[3];
+    std::error_code error;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(data, error)) {
+        if (!entry.is_regular_file()) continue;
+        const fs::path& path = entry.path();
+        std::string name = path.filename().string(), ext = Extension(name);
+        std::string folder = path.parent_path().filename().string();
+        if (ext == "pkb") SeedPackage(path);
+        else if (name == "hotkeys.cfg") SeedFile("hotkeys", path);
+        else if (ext == "cfg") SeedFile("config", path);
+        else if (ext == "cgs") SeedFile("script", path);
+        else if (folder == "strings") SeedFile("strings", path);
+        else if (folder == "particles") SeedFile("particle", path);
+        // The headers and the first pages are what the decoder is picky about.
+        else if (ext == "ogg") SeedFile("ogg", path, 32 * 1024);
+    }
+    // The damaged files, each for the target of its folder.
+    const std::map<std::string, std::string> badFolders = {{"ogg", "ogg"},       {"image", "image"},
+                                                           {"mesh", "mesh"},     {"effect", "effect"},
+                                                           {"particle", "particle"}, {"config", "config"}};
+    for (const auto& [folder, target] : badFolders)
+        for (const fs::directory_entry& entry : fs::directory_iterator(bad / folder, error))
+            if (entry.is_regular_file()) SeedFile(target, entry.path());
+    printf("fuzz_seeds: %d seed files in %s\n", written, outputFolder.c_str());
+    return written > 0 ? 0 : 1;
+}
