@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <memory>
 #include <vector>
 
 namespace {
@@ -315,22 +314,6 @@ bool HeaderStart(BitReader& in, uint32_t type)
     return true;
 }
 
-// One logical stream of the file while its headers come in.
-struct Stream {
-    long serial = 0;
-    ogg_stream_state state;
-    std::vector<std::vector<unsigned char>> packets;
-    bool checked = false;
-
-    explicit Stream(long serialNumber) : serial(serialNumber) { ogg_stream_init(&state, (int)serialNumber); }
-    ~Stream() { ogg_stream_clear(&state); }
-    Stream(const Stream&) = delete;
-    Stream& operator=(const Stream&) = delete;
-};
-
-// More streams than this in one music file is no music of ours.
-constexpr size_t MaxStreams = 16;
-
 }  // namespace
 
 bool CheckVorbisHeaderPackets(const unsigned char* const packets[3], const long sizes[3], std::string* reason)
@@ -367,9 +350,10 @@ bool CheckVorbisHeaders(FILE* file, std::string* reason)
     if (!file) return fail("no file");
     ogg_sync_state sync;
     ogg_sync_init(&sync);
-    std::vector<std::unique_ptr<Stream>> streams;
+    ogg_stream_state stream;
+    bool started = false, checked = false, refused = false;
+    std::vector<std::vector<unsigned char>> packets;
     std::string why;
-    bool refused = false;
     for (bool end = false; !end && !refused;) {
         char* buffer = ogg_sync_buffer(&sync, 65536);
         size_t got = buffer ? fread(buffer, 1, 65536, file) : 0;
@@ -382,56 +366,49 @@ bool CheckVorbisHeaders(FILE* file, std::string* reason)
         ogg_page page;
         for (int synced; !refused && (synced = ogg_sync_pageout(&sync, &page)) != 0;) {
             if (synced < 0) continue;  // bytes skipped to the next page, as the decoder skips them
-            long serial = ogg_page_serialno(&page);
-            if (ogg_page_bos(&page)) {
-                // A new stream (or a new link of a chained file reusing a serial number).
-                streams.erase(std::remove_if(streams.begin(), streams.end(),
-                                             [&](const std::unique_ptr<Stream>& s) { return s->serial == serial && s->checked; }),
-                              streams.end());
-                if (streams.size() >= MaxStreams) {
-                    why = "too many streams";
+            if (!started) {
+                if (!ogg_page_bos(&page)) {
+                    why = "the file does not start a stream";
                     refused = true;
                     break;
                 }
-                streams.emplace_back(new Stream(serial));
+                ogg_stream_init(&stream, ogg_page_serialno(&page));
+                started = true;
+            } else if (ogg_page_bos(&page) || ogg_page_serialno(&page) != stream.serialno) {
+                // Music of ours is one stream a file. The decoder's way through chained and
+                // multiplexed files is where it fails and leaks on damaged ones.
+                why = "the file holds more than one stream";
+                refused = true;
+                break;
             }
-            Stream* stream = nullptr;
-            for (auto& s : streams)
-                if (s->serial == serial) stream = s.get();
-            if (!stream || stream->checked) continue;
-            if (ogg_stream_pagein(&stream->state, &page) != 0) continue;
+            if (checked || ogg_stream_pagein(&stream, &page) != 0) continue;
             ogg_packet packet;
-            int result;
-            while (!stream->checked && (result = ogg_stream_packetout(&stream->state, &packet)) != 0) {
+            for (int result; !checked && (result = ogg_stream_packetout(&stream, &packet)) != 0;) {
                 if (result < 0) {
                     why = "a header page is missing";
                     refused = true;
                     break;
                 }
-                stream->packets.emplace_back(packet.packet, packet.packet + packet.bytes);
-                if (stream->packets.size() < 3) continue;
-                const unsigned char* data[3];
-                long sizes[3];
-                for (int i = 0; i < 3; ++i) {
-                    data[i] = stream->packets[i].data();
-                    sizes[i] = (long)stream->packets[i].size();
-                }
+                packets.emplace_back(packet.packet, packet.packet + packet.bytes);
+                if (packets.size() < 3) continue;
+                const unsigned char* data[3] = {packets[0].data(), packets[1].data(), packets[2].data()};
+                const long sizes[3] = {(long)packets[0].size(), (long)packets[1].size(), (long)packets[2].size()};
                 if (!CheckVorbisHeaderPackets(data, sizes, &why)) {
                     refused = true;
                     break;
                 }
-                stream->checked = true;
-                stream->packets.clear();
-                stream->packets.shrink_to_fit();
-                // Audio pages of this stream need not be kept.
-                ogg_stream_reset(&stream->state);
+                // The audio pages that follow need not be kept.
+                checked = true;
+                packets.clear();
+                packets.shrink_to_fit();
+                ogg_stream_reset(&stream);
             }
         }
     }
     ogg_sync_clear(&sync);
+    if (started) ogg_stream_clear(&stream);
     if (refused) return fail(why);
-    if (streams.empty()) return fail("no Ogg stream");
-    for (auto& s : streams)
-        if (!s->checked) return fail("a stream ends before its headers");
+    if (!started) return fail("no Ogg stream");
+    if (!checked) return fail("the stream ends before its headers");
     return true;
 }

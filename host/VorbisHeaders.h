@@ -6,10 +6,10 @@
 #include <cstdio>
 #include <string>
 
-// Reads the whole file from its current position (every link of a chained file); true when
-// every logical stream in it is a Vorbis stream whose headers pass. On false, reason says what
-// was wrong ("codebook 3 used by residue 0 has dimension 0"). The file position is left
-// anywhere: the caller seeks back.
+// Reads the whole file from its current position; true when it holds one logical stream, a
+// Vorbis stream whose headers pass (chained and multiplexed files are refused). On false,
+// reason says what was wrong ("codebook 3 used by residue 0 has dimension 0"). The file
+// position is left anywhere: the caller seeks back.
 bool CheckVorbisHeaders(FILE* file, std::string* reason);
 
 // The same over the three packets of one stream (identification, comment, setup).

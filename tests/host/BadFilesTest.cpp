@@ -44,6 +44,8 @@ TEST(BadFiles, EachIsRefusedOrLoadsWithinItsMemoryBound)
         {"tests/data/bad-files/ogg/ov_open_leak.ogg", Loader::Music, 0, "refused"},
         // Sound headers, then a stream that starts after bytes a reader must skip to find it.
         {"tests/data/bad-files/ogg/stream_after_skipped_bytes.ogg", Loader::Music, 0, "refused"},
+        // Three chained streams of headers alone: the decoder failed to open it and leaked.
+        {"tests/data/bad-files/ogg/chained_links_without_sound.ogg", Loader::Music, 0, "refused"},
         // Formats the game does not read: one hung the decoder, one read past its buffer.
         {"tests/data/bad-files/image/hdr_rle_hang.hdr", Loader::Texture, 0, "ERROR image"},
         {"tests/data/bad-files/image/pnm16_1x1.ppm", Loader::Texture, 0, "ERROR image"},
