@@ -41,4 +41,4 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export MESA_SHADER_CACHE_DISABLE=true
 if command -v llvm-symbolizer >/dev/null; then export ASAN_SYMBOLIZER_PATH="$(command -v llvm-symbolizer)"; fi
 "$ROOT/build/fuzz/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=25 -rss_limit_mb=2048 \
-  -artifact_prefix="$crashes/" -print_final_stats=1 "$corpus" "$seeds/$target"
+  -close_fd_mask=1 -artifact_prefix="$crashes/" -print_final_stats=1 "$corpus" "$seeds/$target"
