@@ -13,7 +13,7 @@
 bool IsDdsData(const void* bytes, size_t size);
 // Reads a whole DDS file from memory. Every size in the header is checked against the data
 // length; a short, lying or unknown file is refused with a logged error and `out` left empty.
-// Bytes after the last level are ignored.
+// Bytes after the last level are ignored. The image holds no more bytes than the file.
 bool ReadDds(const void* bytes, size_t size, Image& out);
 // Writes the whole image (every face and level). False for an empty or unknown image.
 bool WriteDds(const Image& image, std::vector<uint8_t>& out);

@@ -5,7 +5,10 @@
 // Nothing here touches the graphics device; it uploads what these functions return.
 //
 // Every failure is logged with "ERROR ..." and reported by a false return; the output image is
-// left empty. Nothing here trusts a size read from a file.
+// left empty. Nothing here trusts a size read from a file. Memory: a file of N bytes costs a few
+// times N plus twice the bytes of the decoded picture and of the texture made from it. Textures
+// of 8-bit formats are shaped in bytes; only the float formats go through float pixels, which
+// take four times that.
 #include "host/Image.h"
 #include "host/PixelFormat.h"
 

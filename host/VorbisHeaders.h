@@ -9,7 +9,8 @@
 // Reads the whole file from its current position; true when it holds one logical stream, a
 // Vorbis stream whose headers pass (chained and multiplexed files are refused). On false,
 // reason says what was wrong ("codebook 3 used by residue 0 has dimension 0"). The file
-// position is left anywhere: the caller seeks back.
+// position is left anywhere: the caller seeks back. A file of N bytes costs at most N bytes of
+// header packets and one page (64 KB) of buffer.
 bool CheckVorbisHeaders(FILE* file, std::string* reason);
 
 // The same over the three packets of one stream (identification, comment, setup).
