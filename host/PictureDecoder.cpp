@@ -77,9 +77,12 @@ bool PngChunksFit(const uint8_t* bytes, size_t size)
 // the decoder.
 bool JpegTablesFit(const uint8_t* bytes, size_t size)
 {
-    if (size < 2 || bytes[0] != 0xFF || bytes[1] != 0xD8) return true;  // not JPEG
+    // The decoder takes fill bytes before the start of the image too.
+    size_t start = 1;
+    while (start < size && bytes[start] == 0xFF) ++start;
+    if (bytes[0] != 0xFF || start >= size || bytes[start] != 0xD8) return true;  // not JPEG
     auto at = [&](size_t i) -> uint32_t { return i < size ? bytes[i] : 0; };
-    for (size_t i = 2; i < size;) {
+    for (size_t i = start + 1; i < size;) {
         if (bytes[i] != 0xFF) {  // scan data
             ++i;
             continue;

@@ -51,6 +51,7 @@ TEST(BadFiles, EachIsRefusedOrLoadsWithinItsMemoryBound)
         {"tests/data/bad-files/image/pnm16_1x1.ppm", Loader::Texture, 0, "ERROR image"},
         // A Huffman table of more than 256 codes, written past the decoder's table.
         {"tests/data/bad-files/image/jpeg_huffman_index257.jpg", Loader::Texture, 0, "Huffman table"},
+        {"tests/data/bad-files/image/jpeg_fill_before_start.jpg", Loader::Texture, 0, "Huffman table"},
         // A 382-byte file claiming a 1.5 GB data chunk.
         {"tests/data/bad-files/image/png_idat_length_alloc_1_5GB.png", Loader::Texture, 0, "runs past the end"},
         // Small files of large pictures: they load, scaled to the largest texture, in 8-bit pixels.
