@@ -226,7 +226,7 @@ private:
         if (strcmp(token, "Version") == 0) {
             in_.NextValue();
         } else if (strcmp(token, "nummeshes") == 0) {
-            int count = ReadCount(token, MAX_FILE_MATERIALS, 0);
+            int count = ReadCount("nummeshes", MAX_FILE_MATERIALS, 0);
             if (count < 0) return;
             mesh_->materials.clear();
             mesh_->materials.resize(count);
@@ -267,7 +267,7 @@ private:
             material->EditGeometry().weights.assign(count, SkinWeight());
             progress_[current_].weightLine = in_.Line();
         } else if (strcmp(token, "numjoints") == 0) {
-            int count = ReadCount(token, MAX_FILE_JOINTS, 0);
+            int count = ReadCount("numjoints", MAX_FILE_JOINTS, 0);
             if (count < 0) return;
             mesh_->joints.assign(count, MeshJoint());
             jointCounter_ = 0;

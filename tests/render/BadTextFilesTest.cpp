@@ -28,6 +28,10 @@ TEST(BadTextFiles, MeshAndParticleFilesAreRefusedByLine)
                                         "than the 1 declared for material 0\n"},
         {"mesh", "mesh_missing_vert.txt", "ERROR: mesh mesh_missing_vert.txt refused at line 3: \"numverts 2\" asks "
                                           "for more records than the rest of the file holds\n"},
+        // The keyword named in the message was a token the long count after it had replaced.
+        {"mesh", "count_in_long_token.txt",
+         "ERROR: mesh count_in_long_token.txt refused at line 3: \"numjoints 2147483647\" is not a count this file "
+         "can hold\n"},
         {"particle", "rate_3e9.txt", "WARNING: rate_3e9.txt line 2: RATE value 3e9 is out of range, 100000 is used\n"},
         {"particle", "rate_nan.txt", "WARNING: rate_nan.txt line 2: RATE value 'nan' is not a number, 0 is used\n"},
     };
