@@ -53,12 +53,38 @@ uint32_t BigEndian32(const uint8_t* p)
     return (uint32_t)p[0] << 24 | (uint32_t)p[1] << 16 | (uint32_t)p[2] << 8 | p[3];
 }
 
+bool IsPng(const uint8_t* bytes, size_t size)
+{
+    static const uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    return size >= 8 && memcmp(bytes, signature, 8) == 0;
+}
+
+// Where a JPEG file's start-of-image marker is (the decoder takes fill bytes before it), or 0
+// when the bytes are no JPEG file.
+size_t JpegStart(const uint8_t* bytes, size_t size)
+{
+    size_t start = 1;
+    while (start < size && bytes[start] == 0xFF) ++start;
+    return bytes[0] == 0xFF && start < size && bytes[start] == 0xD8 ? start : 0;
+}
+
+// The most pixels one byte of a file can stand for, at the format's best compression: a file
+// that declares more pixels than that cannot hold them, and the decoder would spend its time
+// making them from the zeros it reads past the end. 0: no limit (a short PNG file fails to
+// inflate early on its own).
+uint64_t PixelsPerByte(const uint8_t* bytes, size_t size)
+{
+    if (IsPng(bytes, size)) return 0;
+    if (JpegStart(bytes, size)) return 512;            // a bit for each 8 x 8 block at the least
+    if (size >= 2 && bytes[0] == 'B' && bytes[1] == 'M') return 8;  // a bit a pixel
+    return 64;                                         // TGA: a run of 128 pixels in two bytes
+}
+
 // Every chunk up to the image end must lie inside the file: the decoder allocates what a
 // data chunk claims before it reads a byte of it.
 bool PngChunksFit(const uint8_t* bytes, size_t size)
 {
-    static const uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    if (size < 8 || memcmp(bytes, signature, 8) != 0) return true;  // not PNG
+    if (!IsPng(bytes, size)) return true;
     for (size_t at = 8; at < size;) {
         if (size - at < 12) break;  // cut short: the decoder fails on its own
         uint32_t length = BigEndian32(bytes + at);
@@ -77,10 +103,8 @@ bool PngChunksFit(const uint8_t* bytes, size_t size)
 // the decoder.
 bool JpegTablesFit(const uint8_t* bytes, size_t size)
 {
-    // The decoder takes fill bytes before the start of the image too.
-    size_t start = 1;
-    while (start < size && bytes[start] == 0xFF) ++start;
-    if (bytes[0] != 0xFF || start >= size || bytes[start] != 0xD8) return true;  // not JPEG
+    size_t start = JpegStart(bytes, size);
+    if (!start) return true;  // not JPEG
     auto at = [&](size_t i) -> uint32_t { return i < size ? bytes[i] : 0; };
     for (size_t i = start + 1; i < size;) {
         if (bytes[i] != 0xFF) {  // scan data
@@ -137,6 +161,11 @@ bool DecodePicture(const void* bytes, size_t size, Image& out)
     }
     if (width <= 0 || height <= 0 || (uint32_t)width > MaxPictureSide || (uint32_t)height > MaxPictureSide) {
         Log("ERROR image: unsupported size %d x %d (at most %u a side)\n", width, height, MaxPictureSide);
+        return false;
+    }
+    uint64_t perByte = PixelsPerByte(data, size);
+    if (perByte && (uint64_t)width * height > perByte * size) {
+        Log("ERROR image: %d x %d pixels cannot come from a file of %zu bytes\n", width, height, size);
         return false;
     }
     // Enough for the pixels at 16 bits a channel twice over (the inflated rows grow by doubling)

@@ -52,6 +52,9 @@ TEST(BadFiles, EachIsRefusedOrLoadsWithinItsMemoryBound)
         // A Huffman table of more than 256 codes, written past the decoder's table.
         {"tests/data/bad-files/image/jpeg_huffman_index257.jpg", Loader::Texture, 0, "Huffman table"},
         {"tests/data/bad-files/image/jpeg_fill_before_start.jpg", Loader::Texture, 0, "Huffman table"},
+        // 26 bytes declaring 17 million run-length coded pixels: the decoder made them all from
+        // the zeros past the end, for seconds.
+        {"tests/data/bad-files/image/tga_26_bytes_of_17m_pixels.tga", Loader::Texture, 0, "cannot come from"},
         // A 382-byte file claiming a 1.5 GB data chunk.
         {"tests/data/bad-files/image/png_idat_length_alloc_1_5GB.png", Loader::Texture, 0, "runs past the end"},
         // Small files of large pictures: they load, scaled to the largest texture, in 8-bit pixels.
