@@ -1,9 +1,12 @@
 #pragma once
-// A mission as the level generator reads it: where the player starts, which layout and
-// environment the level gets, how many camps and lairs it holds, and the objectives with
-// their placement flags. The mission catalogue and the random missions fill these records;
-// only the fields the level generator reads are here until the campaign's mission issue
-// adds the rest (texts, rewards, events) and the catalogue reader.
+// A mission: where the player starts, which layout and environment the level gets, how many
+// camps and lairs it holds, and its objectives. Mission records own the objectives of the
+// catalogue; the objectives list of a running mission owns those it made itself. The mission
+// catalogue and the random missions fill these records; the fields the level generator and
+// the objective tracking read are here, and the campaign's mission issue adds the rest
+// (texts, rewards, events) and the catalogue reader.
+#include "world/Entity.h"
+
 #include <cstdint>
 
 // MissionRecord::flags
@@ -12,7 +15,7 @@ constexpr uint32_t MISSION_DATA_OWN_ENVIRONMENT = 0x4;  // the environment is th
 constexpr uint32_t MISSION_DATA_RESERVE_ALL_CENTER = 0x8;
 
 // Objective::type
-enum ObjectiveType {
+enum ObjectiveType : int {
     OBJECTIVE_BUILD = 1,
     OBJECTIVE_MINING = 2,
     OBJECTIVE_RECOVER_OBJECT = 3,
@@ -27,7 +30,12 @@ enum ObjectiveType {
     OBJECTIVE_EXCAVATE_OBJECT = 12,
 };
 
-// Objective::flags: where the level generator puts an objective's site.
+// Objective::flags: its state during play...
+constexpr uint32_t OBJECTIVE_ACTIVE = 0x1;
+constexpr uint32_t OBJECTIVE_DONE = 0x2;
+constexpr uint32_t OBJECTIVE_STARTS_INACTIVE = 0x4;  // an event's objective: the event brings it on
+constexpr uint32_t OBJECTIVE_OWNED = 0x8;            // made during play: the objectives list frees it
+// ... and where the level generator puts its site.
 constexpr uint32_t OBJECTIVE_GUARDED_OBJECT = 0x400;
 constexpr uint32_t OBJECTIVE_ADJACENT_TO_PLAYER = 0x800;
 constexpr uint32_t OBJECTIVE_FAR_FROM_PLAYER = 0x1000;
@@ -39,11 +47,21 @@ constexpr uint32_t OBJECTIVE_MAP_ZERO = 0x10000;
 constexpr int MAX_MISSION_OBJECTIVES = 10;
 
 struct Objective {
-    char id[128] = "none";
-    uint32_t flags = 1;  // 1: active
+    char id[128] = "none";  // the line shown to the player, and the name events know it by
+    char text[32] = "none";
+    uint32_t flags = OBJECTIVE_ACTIVE;
     int type = OBJECTIVE_BUILD;
     char target[64] = "none";  // the mission object, building, unit type or resource
     int targetCount = 0;
+    // Tracking during play.
+    int index = 0;  // its place in the list when it was added: the save file's key
+    // The target found by name, kept with its id: a pool agent handed out again as someone
+    // else is never taken for it.
+    EntityRef cachedEntity;
+    int count = 0;  // progress
+    // The objectives its completion brings on: the first, and each one's next.
+    Objective* firstFollowUp = nullptr;
+    Objective* nextFollowUp = nullptr;
 };
 
 // Level templates (MissionRecord::levelTemplate).

@@ -20,6 +20,10 @@ public:
     int baseUnitControl = 2;
     int maxUnitControl = 50;
     int unitsInUse = 0;
+    // The player's stock, and the mission time a loaded save goes on from (0 otherwise).
+    float ore = 0.0f;
+    float fuel = 0.0f;
+    float missionTime = 0.0f;
     bool loaded = false;
 };
 

@@ -9,6 +9,7 @@
 #include "render/IndexedMesh.h"
 #include "render/ParticleSystem.h"
 #include "world/Grid.h"
+#include "world/MissionHooks.h"
 
 #include <cmath>
 #include <cstring>
@@ -182,8 +183,9 @@ void Entity::UpdateDamageEffects(const Vec3*)
 
 void Entity::Die(Entity*)
 {
-    // Explosions, sounds and the objectives' count come with the entities' deaths; what the
-    // Scene relies on is that the dead let go of their effects, the selection and the grid.
+    // Explosions and sounds come with the entities' deaths; what the Scene relies on is that
+    // the dead let go of their effects, the selection and the grid, and the mission hears of
+    // every death.
     for (ParticleSystem** effect : {&damageSmoke, &secondEffect}) {
         if (*effect) (*effect)->Stop();
         *effect = nullptr;
@@ -193,6 +195,7 @@ void Entity::Die(Entity*)
         OnDeselect();
     }
     LeaveGridCell();
+    NotifyEntityDied(this);
 }
 
 void Entity::AddKill()
@@ -241,6 +244,9 @@ void Entity::SetHealth(float value)
 {
     health = value < 0.0f ? 0.0f : value;
     if (health > GetMaxHealth()) SetMaxHealth(health);
+    // A mission object's health can finish an objective (a repaired or excavated object):
+    // the mission looks at once instead of at its next half-second check.
+    if (flags & ENTITY_OBJECT_OF_INTEREST) NotifyHealthSet(this);
 }
 
 void Entity::SetMaxHealth(float value)

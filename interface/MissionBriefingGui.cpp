@@ -1,0 +1,3 @@
+#include "interface/MissionBriefingGui.h"
+
+MissionBriefingGui* TheMissionBriefing = nullptr;
