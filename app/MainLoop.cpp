@@ -221,7 +221,7 @@ void RenderFrame()
             TheGame->loadingFont->DrawText((float)(w / 2 - (int)(0.1302083f * h)), (float)(h / 2 - (int)(h / 96.0f)),
                                            "Loading...");
         }
-        TheGame->DrawHud();
+        TheGame->DrawGui();
     }
     FrameGraph::Draw();
     Graphics->End2D();

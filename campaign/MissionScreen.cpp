@@ -7,7 +7,9 @@
 #include "host/InputEvents.h"
 #include "host/Log.h"
 #include "host/System.h"
+#include "mechanics/EventManager.h"
 #include "mechanics/GameMechanics.h"
+#include "mechanics/Objectives.h"
 #include "platform/ConfigFile.h"
 #include "platform/Files.h"
 #include "platform/MusicPlayer.h"
@@ -15,6 +17,7 @@
 #include "render/Font.h"
 #include "render/GraphicsDevice.h"
 #include "render/Sprite.h"
+#include "world/MissionHooks.h"
 
 #include <cstdio>
 #include <vector>
@@ -89,6 +92,10 @@ void MissionScreen::Init()
         if (!GuiListFont) GuiListFont = TheGame->fonts[LIST_FONT_SLOT];
     }
     windows[0] = windows[1] = nullptr;
+    // The running mission's objectives and events, and the world's line to them.
+    if (!TheObjectives) TheObjectives = new Objectives();
+    if (!TheEvents) TheEvents = new EventManager();
+    InstallMissionHooks();
     BuildMainMenu();
     BuildBackButton();
     MusicPlayer::LoadScript();
@@ -165,6 +172,11 @@ void MissionScreen::Release()
     for (Window* window : Owned) delete window;
     Owned.clear();
     windows[0] = windows[1] = nullptr;
+    TheMissionHooks = nullptr;
+    delete TheObjectives;
+    TheObjectives = nullptr;
+    delete TheEvents;
+    TheEvents = nullptr;
     // The fonts were the game's.
     GuiDefaultFont = nullptr;
     GuiListFont = nullptr;

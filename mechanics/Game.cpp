@@ -1,28 +1,64 @@
 #include "mechanics/Game.h"
 
+#include "gui/Label.h"
+#include "gui/WindowManager.h"
 #include "host/Log.h"
 #include "host/System.h"
 #include "mechanics/Scene.h"
 #include "platform/ConfigFile.h"
-#include "platform/MusicPlayer.h"
-#include "platform/MusicThread.h"
-#include "platform/StringTable.h"
+#include "platform/InputState.h"
+#include "platform/MathUtil.h"
+#include "platform/PackageFile.h"
 #include "platform/Timer.h"
+#include "render/Camera.h"
 #include "render/Font.h"
 #include "render/GraphicsDevice.h"
+#include "render/IndexedMesh.h"
 #include "render/RenderStateCache.h"
+#include "render/Sprite.h"
+#include "world/Entity.h"
 
-#include <cstdio>
+#include <cstring>
 
-int TipCount = 8;
 bool GamePaused = false;
+bool CursorHidden = false;
+float MissionTime = 0.0f;
 
 namespace {
 
-// Timing of the loading phases.
-uint32_t LastReportTime = 0;
-uint32_t PhaseTotal = 0;
-char PhaseName[128] = "";
+constexpr const char* CURSOR_TEXTURE = "data/gui/icons/cursors.dds";
+constexpr const char* CURSOR_FALLBACK = "data/textures/white.dds";
+constexpr uint32_t PAUSE_BOX_COLOUR = 0xBFFFFFFF;
+
+// The cursor shows the arrow cell of the 4 x 4 cursor atlas; without the GUI package (a broken
+// install) it falls back to a small light square so the player still sees where the mouse is.
+Sprite* MakeCursorSprite(int size)
+{
+    if (GuiPackage && GuiPackage->FindEntry("cursors.dds") >= 0)
+        return CreateSprite(0, 0, size, size, CURSOR_TEXTURE, 0xFFFFFFFF, 0.0f, 0.0f, 0.25f, 0.25f, true);
+    int side = size / 3 > 4 ? size / 3 : 4;
+    return CreateSprite(0, 0, side, side, CURSOR_FALLBACK, 0xFFE8EEFF, 0.0f, 0.0f, 1.0f, 1.0f, true);
+}
+
+uint32_t PackColour(const float colour[4])
+{
+    auto byte = [](float v) { return (uint32_t)(v <= 0.0f ? 0 : v >= 1.0f ? 255 : (int)(v * 255.0f + 0.5f)); };
+    return byte(colour[3]) << 24 | byte(colour[0]) << 16 | byte(colour[1]) << 8 | byte(colour[2]);
+}
+
+int TextWidth(Font* font, const char* text)
+{
+    TextSize size{};
+    if (font && font->loaded) font->GetTextExtent(text, &size);
+    return size.cx;
+}
+
+Label* MakeLabel(const char* text, int x, int y, Font* font)
+{
+    Label* label = new Label(text, x, y, 120, 12, 0, font, false);
+    label->SetVisible(false);
+    return label;
+}
 
 }  // namespace
 
@@ -34,21 +70,42 @@ Game::Game()
 
 Game::~Game()
 {
+    ReleaseSprite(cursorSprite);
+    cursorSprite = nullptr;
+    ReleaseSprite(pauseBox_);
+    pauseBox_ = nullptr;
+    for (Label** label : {&fpsLabel, &timeLabel, &debugLabel}) {
+        delete *label;
+        *label = nullptr;
+    }
     for (Font*& font : fonts) {
         delete font;
         font = nullptr;
     }
 }
 
-bool Game::Init()
+bool Game::Start()
 {
     if (!CreateHud()) return false;
+    GameCamera.SetMode(2);
     state = GAME_STATE_PLAYING;
+    if (!InitGeometry(Config ? Config->scenefile : "none")) return false;
+    // The minimap's fog-of-war targets come with the minimap.
     started = true;
     return true;
 }
 
-void Game::Update() {}
+void Game::Update()
+{
+    if (state != GAME_STATE_PLAYING) return;
+    TheScene.Update();
+    // The first light follows the cursor over the ground.
+    SceneLight* light = TheScene.lights.head ? &TheScene.lights.head->value : nullptr;
+    Vec3 origin, direction, point;
+    if (light && GetCameraRay(&origin, &direction) &&
+        IntersectRayPlane(origin, direction, Vec3(0.0f, 1.0f, 0.0f), 1.0f, &point))
+        light->position = point;
+}
 
 bool Game::InitGeometry(const char*)
 {
@@ -65,7 +122,9 @@ bool Game::InitGeometry(const char*)
 bool Game::CreateHud()
 {
     if (!Config) return false;
-    float scale = Config->height / 768.0f;
+    int w = Config->width, h = Config->height;
+    float scale = h / 768.0f;
+    if (!cursorSprite) cursorSprite = MakeCursorSprite((int)(CURSOR_SIZE * scale));
     for (int slot = 0; slot < FONT_COUNT; ++slot) {
         if (fonts[slot]) continue;
         fonts[slot] = new Font("gui");
@@ -73,10 +132,44 @@ bool Game::CreateHud()
         if (size < 1) size = 1;
         fonts[slot]->Load(Config->fonts[slot].face, size, 0);
     }
+    int margin = (int)(h * 0.0104167f);
+    if (!timeLabel) {
+        timeLabel = MakeLabel("Time:", w - margin - TextWidth(fonts[1], "Mission time: 1:00:00"), (int)(h * 0.0494792f),
+                              fonts[1]);
+        timeLabel->r = 0.8f, timeLabel->g = 0.8f, timeLabel->b = 0.0f, timeLabel->a = 1.0f;
+    }
+    if (!fpsLabel) fpsLabel = MakeLabel("FPS:", w - margin - TextWidth(fonts[0], "FPS: 120.0"), (int)(h * 0.0416667f), nullptr);
+    if (!debugLabel) debugLabel = MakeLabel("Debug:", 0, (int)(h * 0.0416667f), nullptr);
+    // The options window comes with the game interface.
     return true;
 }
 
-void Game::DrawHud() {}
+void Game::DrawGui()
+{
+    if (!Config) return;
+    int w = Config->width, h = Config->height;
+    bool modalOpen = WindowMgr && WindowMgr->modal;
+    if (GamePaused && !modalOpen) {
+        int boxWidth = (int)(h * 0.1692708f), boxHeight = (int)(h * 0.078125f);
+        if (!pauseBox_)
+            pauseBox_ = CreateSprite((w - boxWidth) / 2, (h - boxHeight) / 2, boxWidth, boxHeight, "data/gui/black.dds",
+                                     PAUSE_BOX_COLOUR, 0.0f, 0.0f, 1.0f, 1.0f, false);
+        if (pauseBox_) pauseBox_->Draw();
+        if (fonts[0] && fonts[0]->loaded) {
+            fonts[0]->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
+            fonts[0]->SetShadow(true);
+            fonts[0]->DrawText((float)(w / 2 - (int)(h * 0.0390625f)), (float)(h / 2 - (int)(h * 0.0104167f)),
+                               "Paused");
+            fonts[0]->SetShadow(false);
+        }
+    }
+    if (CursorHidden || !Input.mouse) return;
+    if (!cursorSprite) cursorSprite = MakeCursorSprite((int)(CURSOR_SIZE / 768.0f * h));
+    if (!cursorSprite) return;
+    cursorSprite->SetColor(PackColour(cursorColour));
+    cursorSprite->SetPosition(Input.mouse->cursorX, Input.mouse->cursorY);
+    cursorSprite->Draw();
+}
 
 void Game::Render()
 {
@@ -84,59 +177,10 @@ void Game::Render()
     Graphics->Clear(7, 0.0f, 0.0f, 0.0f, 1.0f);
     Graphics->BeginScene();
     Graphics->Begin2D();
-    DrawHud();
+    DrawGui();
     FrameGraph::Draw();
     Graphics->End2D();
     Graphics->Present();
-}
-
-void Game::ShowLoadingScreen(const char* text, float fraction, bool)
-{
-    if (!text) text = "";
-    uint32_t now = TimeGetTimeMs();
-    uint32_t elapsed = now - LastReportTime;
-    LastReportTime = now;
-    PhaseTotal += elapsed;
-
-    if (Music && !IsMusicThreadRunning() && (!Config || Config->music || Music->IsTrackOpen())) Music->Update();
-
-    if (fraction == 0.0f) {
-        PhaseTotal = 0;
-    } else if (PhaseName[0]) {
-        Log("%s : %.3f\n", PhaseName, elapsed / 1000.0);
-        if (fraction == 1.0f) Log("TOTAL TIME:  %.2f Seconds\n", PhaseTotal / 1000.0);
-    }
-    CopyText(PhaseName, sizeof PhaseName, text);
-
-    if (!Graphics || !Config) return;
-    RenderStates.Reset();
-    Graphics->Clear(3, 0.0f, 0.0f, 0.0f, 1.0f);
-    Graphics->BeginScene();
-    Graphics->Begin2D();
-    Font* font = fonts[1];
-    if (font && font->loaded) {
-        int h = Config->height;
-        int w = Config->width;
-        int barWidth = (int)(h * 0.5208333f);
-        int y = h / 2 + (int)(h * 0.1822917f);
-        int x0 = (w - barWidth) / 2;
-        font->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
-        font->DrawText((float)(x0 + 6), (float)(y - 7), text);
-    }
-    Graphics->End2D();
-    Graphics->Present();
-}
-
-void CountTips()
-{
-    TipCount = 0;
-    if (!Strings) return;
-    char key[32];
-    for (;;) {
-        snprintf(key, sizeof key, "<tip%d>", TipCount);
-        if (!Strings->Lookup(key)) break;
-        ++TipCount;
-    }
 }
 
 void Game::SetLevelName(const char* name)
@@ -149,4 +193,58 @@ void Game::ClearLevelName()
 {
     CopyText(levelName, sizeof levelName, "none");
     levelNamed = false;
+}
+
+bool GetScreenRay(int x, int y, Vec3* origin, Vec3* direction)
+{
+    Vec3 nearPoint, farPoint;
+    if (!origin || !direction || !BuildPickRay((float)x, (float)y, &nearPoint, &farPoint)) return false;
+    *origin = nearPoint;
+    Vec3 along = farPoint - nearPoint;
+    Vec3Normalize(direction, &along);
+    return true;
+}
+
+bool GetCameraRay(Vec3* origin, Vec3* direction)
+{
+    if (!Input.mouse) return false;
+    return GetScreenRay(Input.mouse->cursorX, Input.mouse->cursorY, origin, direction);
+}
+
+bool WeaponMountMatrix(Entity* entity, const char* jointName, int jointIndex, bool unscaled, float rollDegrees,
+                       Matrix* out)
+{
+    if (!entity || !out || !entity->mesh || entity->mesh->joints.empty()) return false;
+    IndexedMesh* mesh = entity->mesh;
+    int index = jointName ? mesh->FindJoint(jointName) : jointIndex;
+    if (index < 0 || index >= (int)mesh->joints.size()) return false;
+    Matrix joint = mesh->joints[index].worldMatrix;
+    joint._41 = -joint._41;
+    Matrix scaling;
+    if (unscaled)
+        MatrixIdentity(&scaling);
+    else
+        MatrixScaling(&scaling, entity->scale, entity->scale, entity->scale);
+    Matrix carried = joint * scaling * entity->rotation;
+    Vec3 mount = Vec3(carried._41, carried._42, carried._43) + entity->GetPosition();
+    Matrix world;
+    MatrixIdentity(&world);
+    if (rollDegrees != 0.0f) MatrixRotationZ(&world, rollDegrees * 0.0174533f);
+    world = world * entity->rotation * scaling;
+    world._41 = mount.x;
+    world._42 = mount.y;
+    world._43 = mount.z;
+    *out = world;
+    return true;
+}
+
+bool ComputeWeaponMountMatrix(Entity* entity, Entity* mounted, const char* jointName, int jointIndex, int pass,
+                              bool unscaled, float rollDegrees)
+{
+    Matrix world;
+    if (!mounted || !WeaponMountMatrix(entity, jointName, jointIndex, unscaled, rollDegrees, &world)) return false;
+    if (Graphics) Graphics->SetTransform(TS_WORLD, &world);
+    RenderStates.SetRenderState(RS_LIGHTING, 0);
+    mounted->Render(pass);
+    return true;
 }

@@ -1,11 +1,20 @@
 #pragma once
-// The root of the game object: the game state the shell dispatches on every pass, the HUD
-// fonts, and the operations through which the shell, the front end and the render passes
-// drive a level's life. The program makes exactly one, a GameMechanics.
+// The root of the game object: the game state the shell dispatches on every pass, the base
+// HUD (cursor, fonts, the FPS, clock and debug labels), and the operations through which the
+// shell, the front end and the render passes drive a level's life. The program makes exactly
+// one, a GameMechanics.
 //
 // Game states: 5 intro slideshow (where a new GameMechanics starts), 1 front end, 2 mission
-// load pending, 3 playing.
+// load pending (the music fades and a one-second count runs), 3 playing. No other value is
+// ever entered.
+#include "host/Maths.h"
+
+#include <cstdint>
+
+class Entity;
 class Font;
+class Label;
+class Sprite;
 
 enum GameState : int {
     GAME_STATE_FRONT_END = 1,
@@ -23,45 +32,93 @@ public:
     Game(const Game&) = delete;
     Game& operator=(const Game&) = delete;
 
-    // Called once at start-up and again at every level start.
-    virtual bool Init();
-    // The per-pass update (in every state but the load-pending one).
+    // ---- The operations of a level's life, in the order the shell and the passes know them.
+    // Called once at start-up and again at every level start. The plain game's is Start.
+    virtual bool Init() { return Start(); }
+    // The per-pass update (in every state but the load-pending one). The plain game's runs
+    // the Scene and moves the cursor light, in play only.
     virtual void Update();
     virtual bool StartLevel() { return false; }
+    virtual void EndLevel() {}
+    // The cursor, the six fonts and the FPS, clock and debug labels; true when made.
+    virtual bool CreateHud();
     // The one-time loads of the first level: the primitives and the world's sounds.
     virtual bool InitGeometry(const char* levelName);
-    virtual void EndLevel() {}
-    // The HUD fonts; true when they could be made.
-    virtual bool CreateHud();
-    // The 2D overlay drawn over the front end and the loading text.
-    virtual void DrawHud();
-    // Draws and presents the whole in-game frame.
-    virtual void Render();
-    // Draws and presents one loading frame: the phase text over a progress bar. Phase times
-    // are logged, and the music is kept streaming when no music thread does it.
+    // The 2D overlay: the pause box while paused, then the cursor.
+    virtual void DrawGui();
+    // The world's passes: lights, sky and entities; the shadow map and the water reflection.
+    // The plain game draws none of them yet (the world render passes' issue fills them in).
+    virtual void RenderScene() {}
+    virtual void RenderEntities(int) {}
+    virtual void RenderShadowMap() {}
+    virtual void ClearShadowMap() {}
+    virtual void RenderReflection() {}
+    virtual void ClearReflectionMap() {}
+    // Draws and presents one loading frame: the phase text over a progress bar, and a tip.
+    // Phase times are logged, and the music is kept streaming when no music thread does it.
     virtual void ShowLoadingScreen(const char* text, float fraction, bool showTip);
     // The Escape key in a mission; true when handled.
     virtual bool OnEscape() { return false; }
 
+    // Draws and presents the whole in-game frame.
+    virtual void Render();
+
+    // The plain game's start: the HUD, the camera, play, and the first level's loads.
+    bool Start();
     void SetLevelName(const char* name);
     void ClearLevelName();
 
     char levelName[256];
     char classLabel[64];
     int state = GAME_STATE_PLAYING;
+    Sprite* cursorSprite = nullptr;
+    float cursorColour[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+    Label* fpsLabel = nullptr;
+    Label* timeLabel = nullptr;
+    Label* debugLabel = nullptr;
     // The six fonts of the configuration's font slots, scaled to the screen height; null
     // until the HUD is made.
     Font* fonts[FONT_COUNT] = {};
     bool started = false;
     bool levelNamed = false;
+
+private:
+    Sprite* pauseBox_ = nullptr;
 };
 
 // The game's pause: while set, everything that runs on game time advances by a step of 0. The
 // Pause and Scroll Lock keys toggle it; the in-game screens set and clear it while they are
 // open.
 extern bool GamePaused;
+// Set by the shell while the game's own mouse cursor must not be drawn.
+extern bool CursorHidden;
+// Seconds of the running mission: advanced while playing and not paused.
+extern float MissionTime;
+
+// The cursor's side in pixels at a screen height of 768.
+constexpr int CURSOR_SIZE = 24;
 
 // The loading tips "<tip0>", "<tip1>", ... of the string tables: how many follow one another
 // from 0 on. Counted once after the string tables are loaded.
 extern int TipCount;
 void CountTips();
+// The tip to show now: in order, one every ten seconds, then at random; a fallback text when
+// the string tables have none.
+const char* NextTip();
+// The same at a given time of the millisecond clock.
+const char* NextTip(uint32_t nowMs);
+// Tips start over from the first (tests, and a new run).
+void ResetTips();
+
+// The pick ray through the mouse, or through a screen point: from the near plane, a unit
+// direction. False (nothing written) without a camera.
+bool GetCameraRay(Vec3* origin, Vec3* direction);
+bool GetScreenRay(int x, int y, Vec3* origin, Vec3* direction);
+// Draws a mounted object (a weapon) on a joint of an entity's mesh, found by name or else by
+// index, for a render pass. unscaled: the entity's scale is left out. Nothing is drawn
+// without an entity, an object, a mesh with joints or a joint of that name or index.
+bool ComputeWeaponMountMatrix(Entity* entity, Entity* mounted, const char* jointName, int jointIndex, int pass,
+                              bool unscaled, float rollDegrees);
+// The world matrix ComputeWeaponMountMatrix sets (false when it would draw nothing).
+bool WeaponMountMatrix(Entity* entity, const char* jointName, int jointIndex, bool unscaled, float rollDegrees,
+                       Matrix* out);

@@ -1,8 +1,10 @@
 #include "mechanics/GameMechanics.h"
 
-#include "gui/WindowManager.h"
 #include "host/Log.h"
 #include "host/System.h"
+#include "interface/MessageLists.h"
+#include "mechanics/EventManager.h"
+#include "mechanics/Objectives.h"
 #include "mechanics/Scene.h"
 #include "platform/ConfigFile.h"
 #include "platform/InputState.h"
@@ -18,28 +20,14 @@
 
 GameMechanics* TheGame = nullptr;
 
-namespace {
-
-constexpr const char* CURSOR_TEXTURE = "data/gui/icons/cursors.dds";
-constexpr const char* CURSOR_FALLBACK = "data/textures/white.dds";
-
-// The cursor shows the arrow cell of the 4 x 4 cursor atlas; without the GUI package (a broken
-// install) it falls back to a small light square so the player still sees where the mouse is.
-Sprite* MakeCursorSprite(int x, int y, int size)
-{
-    if (GuiPackage && GuiPackage->FindEntry("cursors.dds") >= 0)
-        return CreateSprite(x, y, size, size, CURSOR_TEXTURE, 0xFFFFFFFF, 0.0f, 0.0f, 0.25f, 0.25f, true);
-    int side = size / 3 > 4 ? size / 3 : 4;
-    return CreateSprite(x, y, side, side, CURSOR_FALLBACK, 0xFFE8EEFF, 0.0f, 0.0f, 1.0f, 1.0f, true);
-}
-
-}  // namespace
-
 GameMechanics::GameMechanics()
 {
     CopyText(classLabel, sizeof classLabel, "GameMechanics");
     state = GAME_STATE_INTRO;
     grid = new Grid(128, 2.5f);
+    floatingTexts = new FloatingTextList();
+    popups = new AchievementPopup();
+    messageBar = new MessageBar();
 }
 
 GameMechanics::~GameMechanics()
@@ -52,7 +40,9 @@ GameMechanics::~GameMechanics()
     delete grid;
     delete loadingFont;
     delete logoFont;
-    delete cursorSprite;
+    delete messageBar;
+    delete popups;
+    delete floatingTexts;
 }
 
 void GameMechanics::CreateCatalogues()
@@ -85,6 +75,7 @@ bool GameMechanics::Init()
         // A level start: the one-time loads of the first level; laying out and populating the
         // level come with the level generator.
         InitGeometry(levelName);
+        if (TheObjectives) TheObjectives->Show(true);
         started = true;
         TheScene.firstFrame = true;
         ClearLevelName();
@@ -92,34 +83,13 @@ bool GameMechanics::Init()
     return true;
 }
 
-void GameMechanics::Update()
+void GameMechanics::EndLevel()
 {
-    if (state != GAME_STATE_PLAYING) return;
-    TheScene.Update();
-    float dt = GamePaused ? 0.0f : FrameTimer.delta;
-    if (SoundMgr) SoundMgr->Update(dt);
-}
-
-void GameMechanics::DrawHud()
-{
-    if (!Config) return;
-    int w = Config->width, h = Config->height;
-    bool modalOpen = WindowMgr && WindowMgr->modal;
-    if (GamePaused && !modalOpen && fonts[0] && fonts[0]->loaded) {
-        fonts[0]->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
-        fonts[0]->SetShadow(true);
-        fonts[0]->DrawText((float)(w / 2 - (int)(h * 0.0390625f)), (float)(h / 2 - (int)(h * 0.0104167f)), "Paused");
-    }
-    // The system pointer is hidden while the game holds the mouse: the game draws its own.
-    if (Input.mouse) {
-        int size = (int)(24.0f / 768.0f * h);
-        if (!cursorSprite)
-            cursorSprite = MakeCursorSprite(Input.mouse->cursorX, Input.mouse->cursorY, size);
-        if (cursorSprite) {
-            cursorSprite->SetPosition(Input.mouse->cursorX, Input.mouse->cursorY);
-            cursorSprite->Draw();
-        }
-    }
+    if (TheObjectives) TheObjectives->Clear();
+    if (TheEvents) TheEvents->Clear();
+    popups->Clear();
+    messageBar->Clear();
+    floatingTexts->Clear();
 }
 
 bool GameMechanics::OnEscape()

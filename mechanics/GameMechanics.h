@@ -6,7 +6,12 @@
 // the level itself (StartLevel, EndLevel, the render passes) come with the world.
 #include "mechanics/Game.h"
 
+#include <cstddef>
+
+class AchievementPopup;
 class AgentTypeRegistry;
+class FloatingTextList;
+class MessageBar;
 class BuildItemList;
 class Grid;
 class Sprite;
@@ -23,19 +28,25 @@ public:
     // agent pool, and the build catalogue. Their scripts are read with the catalogues' own
     // readers as they come.
     void CreateCatalogues();
+    // The per-frame update: the mission clock and the status labels in every state; in play,
+    // the world's frame in its fixed order, then the objectives and the events.
     void Update() override;
-    void DrawHud() override;
+    // Clears what a mission leaves behind that this object keeps: its objectives, its events
+    // and the message lists. (The level itself is torn down with the world.)
+    void EndLevel() override;
     bool OnEscape() override;
 
     // The font of the "Loading..." text and of the game's title on the front end.
     Font* loadingFont = nullptr;
     Font* logoFont = nullptr;
-    Sprite* cursorSprite = nullptr;
     bool commandsRegistered = false;
     // The level's map grid: 128 x 128 cells of 2.5 units, made with the game object.
     Grid* grid = nullptr;
     AgentTypeRegistry* agentTypes = nullptr;
     BuildItemList* buildItems = nullptr;
+    FloatingTextList* floatingTexts = nullptr;
+    AchievementPopup* popups = nullptr;
+    MessageBar* messageBar = nullptr;
 };
 
 extern GameMechanics* TheGame;
@@ -50,3 +61,19 @@ void RegisterGameCommands();
 int CountJournalEntries();
 // Toggled by the developer's speed commands, read by the per-frame update.
 extern float GameSpeed;
+// Developer switches that add to the status labels: texture memory, and the music player.
+extern bool TextureStatsShown;
+extern bool MusicDebugShown;
+
+// The status labels' texts, as the per-frame update writes them.
+struct TextureStats {
+    int totalMemory;
+    int availableMemory;
+    int textureCount;
+};
+// "FPS: 60.0\n", with the game speed when it is not 1 and the texture figures when given.
+void FormatFpsText(char* out, size_t size, float framesPerSecond, float speed, const TextureStats* stats);
+// "Mission time: 59:59\n" below an hour, "Mission time: 1:00:00\n" from then on.
+void FormatMissionTime(char* out, size_t size, float seconds);
+// "       Clock: 9:05 PM\n" (the hour without a leading zero).
+void FormatClockText(char* out, size_t size, int hour, int minute);

@@ -359,6 +359,14 @@ bool GraphicsDevice::Clear(uint8_t flags, float red, float green, float blue, fl
     return true;
 }
 
+bool GraphicsDevice::ClearRect(int left, int top, int right, int bottom, uint32_t argb)
+{
+    if (!device || right <= left || bottom <= top) return false;
+    GfxRect rect;
+    rect.left = left, rect.top = top, rect.right = right, rect.bottom = bottom;
+    return !GfxFailed(device->Clear(1, &rect, CLEAR_TARGET, argb, 1.0f, 0));
+}
+
 bool GraphicsDevice::DrawPrimitive(GfxPrimitiveType type, uint32_t primitiveCount)
 {
     return device && GfxSucceeded(device->DrawPrimitive(type, 0, primitiveCount));

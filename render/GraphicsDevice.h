@@ -114,6 +114,9 @@ public:
     bool Present();
     // Flags: bit 0 target, bit 1 depth (to 1.0), bit 2 stencil (to 0); colour 0..1 per channel.
     bool Clear(uint8_t flags, float red, float green, float blue, float alpha);
+    // Fills a screen rectangle (left, top inclusive; right, bottom exclusive) of the render
+    // target with an ARGB colour.
+    bool ClearRect(int left, int top, int right, int bottom, uint32_t argb);
     bool DrawPrimitive(GfxPrimitiveType type, uint32_t primitiveCount);
     bool DrawIndexedPrimitive(GfxPrimitiveType type, uint32_t vertexCount, uint32_t primitiveCount);
 

@@ -440,3 +440,43 @@ bool PaintEditorIcons2(Canvas& c)
     c.Draw(folder, 0, 0);
     return true;
 }
+
+// The HUD's "Objectives" banner: a face in the accent blue with a thin gold rule along its
+// foot, so it reads as a tab rather than a command button.
+bool PaintMissionBanner(Canvas& c)
+{
+    PaintFace(c, Hex(0x3C6FA8), Hex(0x1A3152), false);
+    const float h = (float)c.Height();
+    FillLayer(c, ShapeField(c.Width(), c.Height(), RoundedBox({6.0f, h - 7.0f}, {(float)c.Width() - 6.0f, h - 5.0f}, 1.0f)),
+              [](float, float) { return Rgb(0.95f, 0.78f, 0.32f); });
+    return true;
+}
+
+// The planet panel's control marks, 4 x 4 cells of round badges: column 1 of row 2 holds the
+// check mark drawn after a completed objective. The other cells carry plain badges.
+bool PaintPlanetControls(Canvas& c)
+{
+    c.Paint([](float u, float v) {
+        float cu = u * 4.0f, cv = v * 4.0f;
+        int column = (int)cu, row = (int)cv;
+        float x = cu - column - 0.5f, y = cv - row - 0.5f;
+        float radius = std::sqrt(x * x + y * y);
+        if (radius > 0.44f) return Rgba(0.0f, 0.0f, 0.0f, 0.0f);
+        if (column == 1 && row == 2) {
+            // The tick: a short stroke down to the lower left, a long one up to the right.
+            auto distance = [](float px, float py, float ax, float ay, float bx, float by) {
+                float dx = bx - ax, dy = by - ay;
+                float t = ((px - ax) * dx + (py - ay) * dy) / (dx * dx + dy * dy);
+                t = t < 0.0f ? 0.0f : t > 1.0f ? 1.0f : t;
+                float ex = px - ax - t * dx, ey = py - ay - t * dy;
+                return std::sqrt(ex * ex + ey * ey);
+            };
+            float stroke = std::min(distance(x, y, -0.22f, 0.0f, -0.06f, 0.18f), distance(x, y, -0.06f, 0.18f, 0.25f, -0.2f));
+            if (stroke < 0.06f) return Rgb(0.55f, 1.0f, 0.6f);
+            return Rgba(0.1f, 0.35f, 0.16f, radius > 0.4f ? 0.9f : 0.75f);
+        }
+        float shade = 0.55f - 0.4f * (y + 0.5f) * 0.5f;
+        return Rgba(0.2f * shade, 0.45f * shade, 0.9f * shade, radius > 0.4f ? 0.95f : 0.8f);
+    });
+    return true;
+}

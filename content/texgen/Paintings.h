@@ -111,6 +111,8 @@ bool PaintCursors(Canvas& c);
 
 // The GUI toolkit's frames, panels, faces and fills (GuiWidgets.cpp).
 bool PaintGuiBlack(Canvas& c);
+bool PaintMissionBanner(Canvas& c);
+bool PaintPlanetControls(Canvas& c);
 bool PaintGuiTransparent(Canvas& c);
 bool PaintGuiFrame(Canvas& c);
 bool PaintGuiCentre(Canvas& c);
