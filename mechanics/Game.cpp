@@ -70,9 +70,9 @@ Game::Game()
 
 Game::~Game()
 {
-    ReleaseSprite(cursorSprite);
+    delete cursorSprite;
     cursorSprite = nullptr;
-    ReleaseSprite(pauseBox_);
+    delete pauseBox_;
     pauseBox_ = nullptr;
     for (Label** label : {&fpsLabel, &timeLabel, &debugLabel}) {
         delete *label;

@@ -75,7 +75,7 @@ Objectives::~Objectives()
     Clear();
     delete button;
     delete panel;
-    ReleaseSprite(ObjectiveDoneMark);
+    delete ObjectiveDoneMark;
     ObjectiveDoneMark = nullptr;
 }
 

@@ -343,6 +343,47 @@ TEST_F(ShellTest, APendingMissionStartsAfterOneSecondThatThePauseHoldsBack)
     EXPECT_FALSE(FirstLevelFrame);
 }
 
+TEST_F(ShellTest, ARequestedMissionShowsTheLoadingScreenWithATipThenPlays)
+{
+    FrameTimer.SetClock(&ScriptedClock);
+    FrameTimer.Init(true);
+    TheGame->state = GAME_STATE_FRONT_END;
+    MissionScreen::StartMission(-1, 0);
+    Passes(2, 0.4f);
+    ASSERT_EQ(TheGame->state, GAME_STATE_LOAD_PENDING);
+
+    // The next frame presented is the first loading frame.
+    std::string path = MakeTempFolder("loading") + "/loading.png";
+    Graphics->SaveScreenshot(path.c_str(), Config->width, Config->height);
+    Passes(1, 0.4f);
+    EXPECT_EQ(TheGame->state, GAME_STATE_PLAYING);
+    Image loaded, shot;
+    ASSERT_TRUE(LoadImageFile(path.c_str(), loaded) && ConvertImage(loaded, PixelFormat::A8R8G8B8, shot));
+    const int h = Config->height, w = Config->width;
+    const int barWidth = (int)(h * 0.5208333f), y = h / 2 + (int)(h * 0.1822917f), x0 = (w - barWidth) / 2;
+    EXPECT_EQ(PixelAt(shot, x0, y) & 0xFFFFFF, 0xAAAAAAu) << "the progress bar's rim";
+    int tipY = h / 2 + (int)(h * 0.1302083f), yellow = 0;
+    for (int row = tipY; row < tipY + h / 40; ++row)
+        for (int x = 0; x < w; ++x) {
+            uint32_t c = PixelAt(shot, x, row);
+            if (((c >> 16) & 0xFF) > 200 && ((c >> 8) & 0xFF) > 200 && (c & 0xFF) < 160) ++yellow;
+        }
+    EXPECT_GT(yellow, 10) << "\"Tip: \" in yellow on the tip line";
+    std::string log = LogCaptureEnd();
+    LogCaptureBegin();
+    EXPECT_NE(log.find("Parsing primitives : "), std::string::npos) << log;
+    EXPECT_NE(log.find("TOTAL TIME:"), std::string::npos) << log;
+
+    // In play the mission clock runs, and the pause holds it.
+    Passes(1, 0.02f);
+    Passes(5, 0.1f);
+    float played = MissionTime;
+    EXPECT_GT(played, 0.0f);
+    GamePaused = true;
+    Passes(5, 0.1f);
+    EXPECT_FLOAT_EQ(MissionTime, played);
+}
+
 TEST_F(ShellTest, LoadingTextSitsInTheMiddleOfAWideScreen)
 {
     // A wide screen: the text belongs at mid-height, not at half the width down.
