@@ -1,21 +1,24 @@
 #pragma once
-// A mission: where the player starts, which layout and environment the level gets, how many
-// camps and lairs it holds, and its objectives. Mission records own the objectives of the
-// catalogue; the objectives list of a running mission owns those it made itself. The mission
-// catalogue and the random missions fill these records; the fields the level generator and
-// the objective tracking read are here, and the campaign's mission issue adds the rest
-// (texts, rewards, events) and the catalogue reader.
+// A mission: its texts, mission giver, environment, level and rewards, the hints the level
+// generator reads, and the objectives and events it carries. Story missions come from the
+// mission catalogue (data/scripts/missions.cgs), random ones are built into one scratch
+// record. A record is plain data; the objectives and events it was given are its own and
+// go with ReleaseContents, never with the objects that point at them from elsewhere (an
+// event's objective stands in the event and in its mission, and the mission frees it).
 #include "world/Entity.h"
 
 #include <cstdint>
+
+class MissionEvent;
 
 // MissionRecord::flags
 constexpr uint32_t MISSION_DATA_BUILT = 0x2;
 constexpr uint32_t MISSION_DATA_OWN_ENVIRONMENT = 0x4;  // the environment is the record's, not "rand"
 constexpr uint32_t MISSION_DATA_RESERVE_ALL_CENTER = 0x8;
 
-// Objective::type
-enum ObjectiveType : int {
+// Objective::type (0 for a word the catalogue does not know)
+enum ObjectiveType {
+    OBJECTIVE_NONE = 0,
     OBJECTIVE_BUILD = 1,
     OBJECTIVE_MINING = 2,
     OBJECTIVE_RECOVER_OBJECT = 3,
@@ -30,12 +33,15 @@ enum ObjectiveType : int {
     OBJECTIVE_EXCAVATE_OBJECT = 12,
 };
 
-// Objective::flags: its state during play...
+// Objective::flags: its state...
 constexpr uint32_t OBJECTIVE_ACTIVE = 0x1;
 constexpr uint32_t OBJECTIVE_DONE = 0x2;
 constexpr uint32_t OBJECTIVE_STARTS_INACTIVE = 0x4;  // an event's objective: the event brings it on
 constexpr uint32_t OBJECTIVE_OWNED = 0x8;            // made during play: the objectives list frees it
-// ... and where the level generator puts its site.
+// ...and where the level generator puts its site.
+constexpr uint32_t OBJECTIVE_ENEMY_OUTPOST = 0x10;
+constexpr uint32_t OBJECTIVE_ENEMY_SMALL_CITY = 0x20;
+constexpr uint32_t OBJECTIVE_ENEMY_LARGE_CITY = 0x40;
 constexpr uint32_t OBJECTIVE_GUARDED_OBJECT = 0x400;
 constexpr uint32_t OBJECTIVE_ADJACENT_TO_PLAYER = 0x800;
 constexpr uint32_t OBJECTIVE_FAR_FROM_PLAYER = 0x1000;
@@ -45,12 +51,18 @@ constexpr uint32_t OBJECTIVE_OPPOSITE_TO_PLAYER = 0x8000;
 constexpr uint32_t OBJECTIVE_MAP_ZERO = 0x10000;
 
 constexpr int MAX_MISSION_OBJECTIVES = 10;
+constexpr int MAX_MISSION_EVENTS = 10;
+// MissionEvent::flags: the catalogue's "EVENT_DISABLE".
+constexpr uint32_t MISSION_EVENT_DISABLED = 0x4;
 
 struct Objective {
-    char id[128] = "none";  // the line shown to the player, and the name events know it by
+    char id[128] = "none";  // also the name events refer to it by
     char text[32] = "none";
+    char note[128] = "none";
     uint32_t flags = OBJECTIVE_ACTIVE;
+    int entityId = -1;
     int type = OBJECTIVE_BUILD;
+    char verb[64] = "none";    // the action word of a random "collect" objective
     char target[64] = "none";  // the mission object, building, unit type or resource
     int targetCount = 0;
     // Tracking during play.
@@ -64,6 +76,11 @@ struct Objective {
     Objective* nextFollowUp = nullptr;
 };
 
+// The type of an objective word ("BUILD", "MINING", ...; case ignored), 0 for any other.
+int ObjectiveTypeFromName(const char* word);
+// The placement bit of a flag name ("OBJECTIVE_MAP_CENTER", case kept), 0 for any other.
+uint32_t ObjectiveFlagFromName(const char* word);
+
 // Level templates (MissionRecord::levelTemplate).
 enum LevelTemplate {
     LEVEL_TEMPLATE_NONE = 0,
@@ -74,6 +91,11 @@ enum LevelTemplate {
 };
 
 struct MissionRecord {
+    char name[32] = "";         // text or string-table key
+    char description[32] = "";
+    char briefing[96] = "";
+    char faction[72] = "";      // the mission giver's faction key
+    int index = 0;              // place in the catalogue
     uint32_t flags = 0;
     char environment[32] = "rand";
     int levelTemplate = LEVEL_TEMPLATE_NONE;
@@ -81,8 +103,27 @@ struct MissionRecord {
     int levelSeed = 0;
     Objective* objectives[MAX_MISSION_OBJECTIVES] = {};
     int objectiveCount = 0;
+    MissionEvent* events[MAX_MISSION_EVENTS] = {};
+    int eventCount = 0;
     int level = 0;
+    int experienceReward = 0;
+    int creditReward = 0;
     int enemyCount = 0;
     int creatureCount = 0;
     bool noDropship = false;
+
+    // Appends an objective the record then owns; false (and the objective freed) when the ten
+    // slots are taken.
+    bool AddObjective(Objective* objective);
+    bool AddEvent(MissionEvent* event);
+    // Frees the objectives and events it owns and empties the record (every field cleared).
+    void ReleaseContents();
 };
+
+// The faction tables, by index 0..3 ("guild", "military", "corporate", "science"); null for
+// an index outside them.
+const char* GetFactionKey(int index);
+const char* GetFactionName(int index);
+// The mission giver of a faction key (exact case): name, line break, title. The corporation
+// has its chief and its director of operations. Null for an unknown key.
+const char* GetMissionGiver(const char* factionKey, bool chief);

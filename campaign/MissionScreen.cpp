@@ -24,7 +24,6 @@
 
 int FrontEndScreenState = 0;
 Window* MissionScreen::windows[2] = {nullptr, nullptr};
-bool MissionScreen::catalogueRead = false;
 
 namespace {
 
@@ -66,22 +65,6 @@ int BackButton(void*, Button*)
 }
 
 }  // namespace
-
-bool MissionScreen::LoadMissions(const char* path)
-{
-    char fixed[MAX_PATH_TEXT];
-    CopyText(fixed, sizeof fixed, path ? path : "");
-    FixPath(fixed);
-    FILE* file = OpenFile(fixed, "rb");
-    if (!file) {
-        Log("WARNING: the mission catalogue %s could not be opened; there are no story missions\n", fixed);
-        catalogueRead = false;
-        return false;
-    }
-    fclose(file);
-    catalogueRead = true;
-    return true;
-}
 
 void MissionScreen::Init()
 {

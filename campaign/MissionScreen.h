@@ -5,12 +5,24 @@
 // a mission by moving the game to the load-pending state. The galaxy map, the profile, load and
 // options screens and the mission records come with the campaign; until they exist the menu
 // refuses their buttons with the "bad" sound.
+#include "campaign/MissionRecord.h"
+
 class Window;
 
 class MissionScreen {
 public:
-    // Reads the mission catalogue; a missing catalogue is logged and the game goes on.
+    static constexpr int MAX_MISSIONS = 64;
+
+    // Reads the mission catalogue (data/scripts/missions.cgs for null) after the missions
+    // already read; false (logged) when the file cannot be opened, and the catalogue stays.
     static bool LoadMissions(const char* path);
+    // The scratch record while a random mission is current, else the selected catalogue
+    // mission, else null.
+    static MissionRecord* GetCurrentMission();
+    // Empties the scratch record, fills in a random mission's defaults and makes it current.
+    static MissionRecord* InitRandomMission();
+    // Frees every record's objectives and events and empties the catalogue (tests, shutdown).
+    static void ClearMissions();
     // Builds the screen and its windows (once), hides them and shows the main menu.
     static void Init();
     // Deletes the windows and what the screen drew with (shutdown, before the device goes).
@@ -32,6 +44,14 @@ public:
     // The main menu's window and the back button. Null until Init.
     static Window* windows[2];
     static bool catalogueRead;
+
+    // The story missions in catalogue order (MAX_MISSIONS records once the first load ran).
+    static MissionRecord* missions;
+    static int missionCount;
+    static int selectedIndex;
+    // The random mission in play, current while scratchActive is set.
+    static MissionRecord scratch;
+    static bool scratchActive;
 };
 
 // Fixed window ids of the front end.

@@ -34,3 +34,23 @@ bool PlayerProfile::Load(const char* file, bool, bool)
     loaded = true;
     return true;
 }
+
+bool PlayerProfile::IsMissionCompleted(int id) const
+{
+    if (id < 0 || id >= 128) return false;
+    return (completedMissions[id / 32] >> (id % 32)) & 1u;
+}
+
+void PlayerProfile::SetMissionCompleted(int id, bool on)
+{
+    if (id < 0 || id >= 128) return;
+    if (on)
+        completedMissions[id / 32] |= 1u << (id % 32);
+    else
+        completedMissions[id / 32] &= ~(1u << (id % 32));
+}
+
+void PlayerProfile::ClearCompletedMissions()
+{
+    for (uint32_t& bits : completedMissions) bits = 0;
+}

@@ -2,6 +2,8 @@
 // The player's persistent record, one file per player in the profiles folder. So far only
 // which profile is loaded is kept; the profile file's contents (level, experience, credits,
 // skills, statistics, rig) come with the campaign.
+#include <cstdint>
+
 class PlayerProfile {
 public:
     // Loads a profile file into the game's profile; false (logged) when it cannot be opened,
@@ -25,6 +27,12 @@ public:
     float fuel = 0.0f;
     float missionTime = 0.0f;
     bool loaded = false;
+
+    // The completed missions by mission id (ids 0..127).
+    bool IsMissionCompleted(int id) const;
+    void SetMissionCompleted(int id, bool on);
+    void ClearCompletedMissions();
+    uint32_t completedMissions[4] = {};
 };
 
 // The current profile.
