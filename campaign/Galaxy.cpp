@@ -313,7 +313,7 @@ void Galaxy::GenerateLayout(bool)
         if (k < 8)
             CopyText(s.name, sizeof s.name, SystemWords[k % 8]);
         else
-            snprintf(s.name, sizeof s.name, "%s %s", SystemWords[k % 8], SystemSuffixes[std::min(k / 8, 4)]);
+            snprintf(s.name, sizeof s.name, "%.40s %.8s", SystemWords[k % 8], SystemSuffixes[std::min(k / 8, 4)]);
         ++k;
         GenerateStarSystem(count, false);
         ++count;
@@ -381,7 +381,7 @@ void Galaxy::GenerateStarSystem(int index, bool)
         for (int k = 0; k < m; ++k) {
             CelestialBody* moon = new CelestialBody();
             moon->spinAngle = (float)(Unit() * 360);
-            snprintf(moon->name, sizeof moon->name, "%s-%d", planet->name, k);
+            snprintf(moon->name, sizeof moon->name, "%.50s-%d", planet->name, k);
             if (planet->IsGasGiant() && k == 0)
                 moon->levelMin = planet->levelMin;
             else
