@@ -244,6 +244,7 @@ bool MissionScreen::LoadMissions(const char* path)
     fclose(file);
     Lexer in(text.data(), text.size(), MISSION_RULES, fixed);
     CatalogueReader(in).Run();
+    Log("Read the mission catalogue %s: %d missions\n", fixed, missionCount);
     catalogueRead = true;
     return true;
 }
