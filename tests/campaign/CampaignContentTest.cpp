@@ -2,7 +2,7 @@
 // is in the string tables, and every target is one the world knows.
 #include "campaign/MissionScreen.h"
 #include "host/Log.h"
-#include "mechanics/MissionEvents.h"
+#include "mechanics/EventManager.h"
 #include "platform/StringTable.h"
 #include "tests/campaign/CampaignTestSupport.h"
 

@@ -1,7 +1,7 @@
 #include "campaign/MissionRecord.h"
 #include "campaign/MissionScreen.h"
 #include "campaign/PlayerProfile.h"
-#include "mechanics/MissionEvents.h"
+#include "mechanics/EventManager.h"
 #include "tests/campaign/CampaignTestSupport.h"
 
 #include <cstring>
@@ -75,7 +75,7 @@ TEST_F(MissionCatalogue, ObjectivesAndEventsAreReadAndTheMissionOwnsEveryObjecti
     ASSERT_EQ(m.eventCount, 1);
     const MissionEvent& e = *m.events[0];
     EXPECT_STREQ(e.name, "warn");
-    EXPECT_EQ(e.flags, MISSION_EVENT_DISABLED);
+    EXPECT_EQ(e.flags, MISSION_EVENT_ENABLED | MISSION_EVENT_DISABLED);
     ASSERT_EQ(e.conditionCount, 2);  // "JUMP" makes none and reads no argument: "5" is a word
     EXPECT_EQ(e.conditions[0]->type, CONDITION_GAME_TIME);
     EXPECT_EQ(e.conditions[0]->value, 30);
