@@ -14,6 +14,7 @@
 #include "render/GraphicsDevice.h"
 #include "render/TextureManager.h"
 #include "tests/support/GfxFixture.h"
+#include "tests/mechanics/GameScreenSupport.h"
 #include "tests/support/Scoped.h"
 
 #include <gtest/gtest.h>
@@ -152,20 +153,10 @@ TEST(LoadingTips, ShownInOrderEveryTenSecondsThenAtRandom)
 TEST(LoadingScreen, TheBarFillsWithTheFraction)
 {
     const int width = 320, height = 240;
-    LogCaptureBegin();
-    ConfigFile config(nullptr);
-    LogCaptureEnd();
-    config.width = width;
-    config.height = height;
-    config.messageBoxErrors = false;
-    config.antiAliasing = false;
-    config.antiAliasingSamples = 0;
-    ScopedGlobal<ConfigFile*> configured(Config, &config);
-    GfxWindow window;
-    if (!window.Create("Veldmark", width, height, false)) GTEST_SKIP() << "no display";
-    auto graphics = std::make_unique<GraphicsDevice>();
-    ScopedGlobal<GraphicsDevice*> device(Graphics, graphics.get());
-    ASSERT_TRUE(graphics->InitGraphics(&window, false, width, height));
+    GameScreen screen(width, height);
+    if (!screen.HasDisplay()) GTEST_SKIP() << "no display";
+    ASSERT_TRUE(screen.Initialised());
+    GraphicsDevice* graphics = screen.graphics();
     {
         Game game;
         LogCaptureBegin();
@@ -184,8 +175,6 @@ TEST(LoadingScreen, TheBarFillsWithTheFraction)
         EXPECT_EQ(shot.At(x0 + barWidth * 3 / 4, y + 1) & 0xFFFFFF, 0x222222u) << "the part still to come";
         EXPECT_EQ(shot.At(5, 5) & 0xFFFFFF, 0u) << "the rest of the screen is black";
     }
-    graphics.reset();
-    window.Destroy();
 }
 
 }  // namespace

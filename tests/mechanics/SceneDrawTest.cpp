@@ -15,6 +15,7 @@
 #include "render/MeshLibrary.h"
 #include "render/TextureManager.h"
 #include "tests/support/GfxFixture.h"
+#include "tests/mechanics/GameScreenSupport.h"
 #include "tests/support/Scoped.h"
 
 #include <gtest/gtest.h>
@@ -24,22 +25,10 @@
 TEST(SceneDraw, MeshesDrawThroughTheScenesEffects)
 {
     const int width = 64, height = 48;
-    LogCaptureBegin();
-    ConfigFile config(nullptr);
-    LogCaptureEnd();
-    config.width = width;
-    config.height = height;
-    config.messageBoxErrors = false;
-    config.shadows = false;
-    config.antiAliasing = false;
-    config.antiAliasingSamples = 0;
-    ScopedGlobal<ConfigFile*> configured(Config, &config);
-
-    GfxWindow window;
-    if (!window.Create("Veldmark", width, height, false)) GTEST_SKIP() << "no display";
-    auto graphics = std::make_unique<GraphicsDevice>();
-    ScopedGlobal<GraphicsDevice*> device(Graphics, graphics.get());
-    ASSERT_TRUE(graphics->InitGraphics(&window, false, width, height));
+    GameScreen screen(width, height, false);
+    if (!screen.HasDisplay()) GTEST_SKIP() << "no display";
+    ASSERT_TRUE(screen.Initialised());
+    GraphicsDevice* graphics = screen.graphics();
     auto textures = std::make_unique<TextureManager>();
     ScopedGlobal<TextureManager*> textureManager(Textures, textures.get());
 
@@ -73,6 +62,4 @@ TEST(SceneDraw, MeshesDrawThroughTheScenesEffects)
     scene.ReleaseLibraries();
     Textures = nullptr;  // the device's end looks for the texture manager
     textures.reset();
-    graphics.reset();
-    window.Destroy();
 }
