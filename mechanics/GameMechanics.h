@@ -4,6 +4,7 @@
 // the loading and title fonts of the front end, draws the pause box and the mouse cursor, and
 // pumps the sound effects while a level plays. The map grid, the selection, the catalogues and
 // the level itself (StartLevel, EndLevel, the render passes) come with the world.
+#include "host/Maths.h"
 #include "mechanics/Game.h"
 
 #include <cstddef>
@@ -36,12 +37,27 @@ public:
     void EndLevel() override;
     bool OnEscape() override;
 
+    // ---- The tile map (TileMap.cpp)
+    // Classifies every cell of the grid from the ground's slope, the level's water and the
+    // static objects standing on it, labels the walk regions and marks the steps that climb
+    // or drop too far beside collision objects. Runs whole at every call: at level start,
+    // when mission objects are placed and after every terrain edit.
+    void BuildTileMap();
+    // Gives every connected walkable area of the grid's inner cells a label of its own, all
+    // of them above the labels of earlier runs.
+    void LabelWalkRegions();
+    // Closes, around every collision object, the steps between cells whose ground differs by
+    // half a unit or more.
+    void MarkStepEdges();
+
     // The font of the "Loading..." text and of the game's title on the front end.
     Font* loadingFont = nullptr;
     Font* logoFont = nullptr;
     bool commandsRegistered = false;
     // The level's map grid: 128 x 128 cells of 2.5 units, made with the game object.
     Grid* grid = nullptr;
+    // The ground point under the cursor this frame (the mouse orders keep it).
+    Vec3 pickedPoint;
     AgentTypeRegistry* agentTypes = nullptr;
     BuildItemList* buildItems = nullptr;
     FloatingTextList* floatingTexts = nullptr;

@@ -30,6 +30,7 @@ class Agent;
 class Building;
 class EffectManager;
 class Entity;
+class IndexedMesh;
 class ParticleManager;
 
 // Segments of the master list, in their order, and their masks (bit i for segment i).
@@ -298,6 +299,9 @@ private:
 };
 
 extern Scene TheScene;
+
+// Every material of the mesh shows the texture (an ore stage's colour).
+void SetMeshTexture(IndexedMesh* mesh, const char* texture);
 
 // The sounds of a sound script ("AddSound name buffers file") loaded into the sound manager.
 // False when the file cannot be opened or there is no sound device to load them into.

@@ -32,15 +32,6 @@ IndexedMesh* CloneMesh(const IndexedMesh* source)
     return copy;
 }
 
-// Every material of the mesh shows the texture (an ore stage's colour).
-void SetMeshTexture(IndexedMesh* mesh, const char* texture)
-{
-    if (!mesh) return;
-    for (MeshMaterial& material : mesh->materials) CopyText(material.textureName, sizeof material.textureName, texture);
-    if (!Textures) return;
-    for (SubMesh& sub : mesh->subMeshes) sub.diffuseTexture = Textures->GetTexture(texture);
-}
-
 IndexedMesh* LibraryMesh(const char* name, int lightingMode, bool loadNow, bool dynamic)
 {
     return TheMeshLibrary && name ? TheMeshLibrary->GetMesh(name, lightingMode, loadNow, dynamic) : nullptr;
@@ -69,6 +60,14 @@ void ShareMeshes(Entity* to, const Entity* from)
 }
 
 }  // namespace
+
+void SetMeshTexture(IndexedMesh* mesh, const char* texture)
+{
+    if (!mesh) return;
+    for (MeshMaterial& material : mesh->materials) CopyText(material.textureName, sizeof material.textureName, texture);
+    if (!Textures) return;
+    for (SubMesh& sub : mesh->subMeshes) sub.diffuseTexture = Textures->GetTexture(texture);
+}
 
 Agent* Scene::CreateAgent(const char* typeName, bool add)
 {

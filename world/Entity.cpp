@@ -9,6 +9,7 @@
 #include "render/IndexedMesh.h"
 #include "render/ParticleSystem.h"
 #include "world/Grid.h"
+#include "world/GridQueries.h"
 #include "world/MissionHooks.h"
 
 #include <cmath>
@@ -165,11 +166,15 @@ void Entity::OnHook() {}
 
 bool Entity::GetGridFootprint(int* x0, int* y0, int* x1, int* y1)
 {
-    // The footprint of meshes turned on the grid comes with the entity's grid work; until then
-    // an entity covers no cells.
     for (int* corner : {x0, y0, x1, y1})
         if (corner) *corner = -1;
-    return false;
+    IntRect cells;
+    if (!GetRotatedFootprintCells(&cells, mesh, GetPosition(), yaw, scale)) return false;
+    if (x0) *x0 = cells.minX;
+    if (y0) *y0 = cells.minY;
+    if (x1) *x1 = cells.maxX;
+    if (y1) *y1 = cells.maxY;
+    return true;
 }
 
 void Entity::UpdateDamageEffects(const Vec3*)

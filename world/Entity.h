@@ -44,10 +44,14 @@ constexpr uint32_t ENTITY_SIZE_PENDING = 0x100000;
 constexpr uint32_t ENTITY_PLACED = 0x200000;  // just placed: the next update settles it
 constexpr uint32_t ENTITY_ALIGN_TO_TERRAIN = 0x400000;
 constexpr uint32_t ENTITY_GRID_BLOCKER = 0x800000;
+constexpr uint32_t ENTITY_DRAWN_LAST = 0x2000000;
 constexpr uint32_t ENTITY_SHIELD = 0x4000000;
 constexpr uint32_t ENTITY_RESOURCE_REVEALED = 0x8000000;
 constexpr uint32_t ENTITY_OBJECT_OF_INTEREST = 0x10000000;
 constexpr uint32_t ENTITY_SNAP_TO_GROUND = 0x20000000;
+constexpr uint32_t ENTITY_MESH_BLOCKER = 0x40000000;  // its mesh, not its box, blocks the cells under it
+// A mesh blocker drawn last cuts the ground away beneath it (a cave mouth, a crater).
+constexpr uint32_t ENTITY_TERRAIN_HOLE = ENTITY_MESH_BLOCKER | ENTITY_DRAWN_LAST;
 
 enum Alignment : int { ALIGN_FRIENDLY = 0, ALIGN_ENEMY = 1, ALIGN_NEUTRAL = 2, ALIGN_PLAYER = 3 };
 
@@ -133,8 +137,15 @@ public:
     // Ground-plane distance from the middle of the world bounds to the point; items and
     // buildings measure from the edge of their box (half its x extent). Never below 0.
     float DistanceTo(const Vec3& point);
-    // The grid cell the entity stands on is released (and forgotten).
+    // Every grid cell the entity holds is released (and its chain forgotten).
     void LeaveGridCell();
+    // Takes the cells of its footprint: a grid blocker closes them to walking and building
+    // instead. False when the entity stands off the grid.
+    bool StampGrid();
+    // The grid rectangle of the entity (width and depth in cells, first column and row),
+    // computed from its footprint on first use and kept in gridRect; -1 in gridRect[0] asks
+    // for it again. False when the entity stands off the grid.
+    static bool GetGridRect(Entity* entity, int* width, int* depth, int* column, int* row);
     // "DELETED" in the status text: the entity has been taken out of the level for good.
     void MarkDeleted();
     bool IsMarkedDeleted() const;
@@ -181,13 +192,13 @@ public:
     Vec3 attachOffset;
     Vec3 velocity;
     Vec3 moveTarget;
-    GridCell* gridCell = nullptr;
+    GridCell* gridCell = nullptr;  // the first cell the entity holds: the head of its chain
     WeaponDef* weapon;
     int kills;  // a resource keeps its ore type here
     ParticleSystem* damageSmoke;
     ParticleSystem* secondEffect;
     float cameraDistance;
-    int gridRect[4];
+    int gridRect[4];  // x0, y0, x1, y1 of the grid rectangle; x0 -1 until computed
     int splatLayer;
     uint8_t lit;
     uint8_t discovered;

@@ -1,7 +1,10 @@
 #include "world/Grid.h"
 
+#include "host/Log.h"
 #include "mechanics/GameMechanics.h"
+#include "world/Entity.h"
 
+#include <algorithm>
 #include <cmath>
 #include <new>
 
@@ -99,8 +102,58 @@ void Grid::ResetCells()
     }
 }
 
+int Grid::OccupyCells(Entity* entity, int column0, int row0, int column1, int row1)
+{
+    if (!entity) return 0;
+    if (column0 > column1) std::swap(column0, column1);
+    if (row0 > row1) std::swap(row0, row1);
+    // A head the entity no longer holds (a level's end reset the cells) starts a new chain.
+    GridCell* tail = entity->gridCell;
+    if (tail && tail->occupant != entity) tail = entity->gridCell = nullptr;
+    int length = tail ? 1 : 0;
+    while (tail && tail->next && length < MAX_CELL_CHAIN) {
+        tail = tail->next;
+        ++length;
+    }
+    int taken = 0;
+    bool full = false;
+    for (int row = std::max(row0, 0); row <= std::min(row1, size - 1) && !full; ++row)
+        for (int column = std::max(column0, 0); column <= std::min(column1, size - 1); ++column) {
+            GridCell* cell = GetCell(column, row);
+            // Another entity's cell stays its own: taking it would cut that entity's chain.
+            if (cell->occupant) continue;
+            if (length >= MAX_CELL_CHAIN) {
+                full = true;
+                break;
+            }
+            cell->occupant = entity;
+            cell->next = nullptr;
+            if (tail)
+                tail->next = cell;
+            else
+                entity->gridCell = cell;
+            tail = cell;
+            ++length;
+            ++taken;
+        }
+    if (full)
+        Log("WARNING grid: %s holds %d cells, as many as one entity may; the rest of its footprint stays free\n",
+            entity->name, MAX_CELL_CHAIN);
+    return taken;
+}
+
+bool Grid::CannotReach(const GridCell* from, const GridCell* to) const
+{
+    return from && to && from->region >= regionBase && to->region >= regionBase && from->region != to->region;
+}
+
 int GetGridSize(const Grid* grid)
 {
-    if (!grid && TheGame) grid = TheGame->grid;
+    if (!grid) grid = CurrentGrid();
     return grid ? grid->size : 128;
+}
+
+Grid* CurrentGrid()
+{
+    return TheGame ? TheGame->grid : nullptr;
 }

@@ -6,6 +6,10 @@
 //
 // The game object makes one grid of 128 x 128 cells of 2.5 units and keeps it for the whole
 // run; a level end resets its cells. Queries off the grid answer none, -1/-1 or false.
+//
+// Occupancy: an entity that takes cells writes itself into each and links them through next
+// in the order it took them; its gridCell is the head of that chain, and it gives all of them
+// up through RemoveOccupant on the head. A cell is never taken from another entity.
 #include "host/Maths.h"
 
 #include <cstdint>
@@ -58,10 +62,28 @@ public:
     // Every cell as after construction (column and row kept): a level ends.
     void ResetCells();
 
+    // Makes the entity the occupant of every free cell of the rectangle (corners in any order)
+    // and appends those cells to its chain. Cells off the grid, held by another entity or
+    // already the entity's own are passed over, and a chain stops growing at its 64th cell.
+    // Returns how many cells were taken.
+    int OccupyCells(Entity* entity, int column0, int row0, int column1, int row1);
+    // The occupant of the first fuel vent cell around the entity: its grid rectangle widened
+    // by one cell, scanned column by column. None when there is no such cell.
+    Entity* FindFlaggedCellAround(Entity* entity) const;
+
+    // Walk regions (labelled by the tile map): true when both cells carry labels of the latest
+    // labelling and they differ, so no walk leads from one to the other. Cells without a
+    // label of their own (blocked, the border, or from an earlier labelling) say nothing.
+    bool CannotReach(const GridCell* from, const GridCell* to) const;
+
     int size;
     float cellSize;
     Vec3 offset;  // added to a world position before it is divided by the cell size
     float extent;
+    // The last walk region label given (it only grows, so a labelling tells its own cells from
+    // an earlier one's), and the first label of the latest labelling.
+    int regionCounter = 0;
+    int regionBase = 1;
 
 private:
     GridCell* cells_;
@@ -70,3 +92,5 @@ private:
 // Cells per side of the grid, or of the current level's grid when none is given; 128 without
 // a game or a grid.
 int GetGridSize(const Grid* grid = nullptr);
+// The current game's grid; none without a game.
+Grid* CurrentGrid();

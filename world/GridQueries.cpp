@@ -1,10 +1,282 @@
+// Searches and tests on the map grid.
 #include "world/GridQueries.h"
 
 #include "host/Random.h"
 #include "levelgen/CellGrid.h"
+#include "mechanics/GameMechanics.h"
+#include "platform/MathUtil.h"
+#include "render/IndexedMesh.h"
+#include "render/ViewFrustum.h"
+#include "terrain/Terrain.h"
+#include "world/BuildItem.h"
+#include "world/Entity.h"
+#include "world/Grid.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+
+namespace {
+
+// The four sides of a cell, in the order they are tried.
+constexpr int SIDES[4][2] = {{0, 1}, {0, -1}, {-1, 0}, {1, 0}};
+
+float GroundDistanceSq(const Vec3& a, const Vec3& b)
+{
+    float dx = a.x - b.x, dz = a.z - b.z;
+    return dx * dx + dz * dz;
+}
+
+// The cell of a point snapped to its grid point (where entities stand).
+bool SnappedCell(const Grid& grid, const Vec3& position, int* column, int* row)
+{
+    return grid.WorldToCell(grid.SnapToGridPoint(position), column, row);
+}
+
+// How far a value lies outside the range low..high (0 inside).
+int DistanceOutside(int value, int low, int high)
+{
+    if (value < low) return low - value;
+    if (value > high) return value - high;
+    return 0;
+}
+
+// The cells an entity covers: a building's or item's grid rectangle, else its own cell.
+bool EntityCells(const Grid& grid, Entity* entity, IntRect* cells)
+{
+    int width, depth, column, row;
+    if (entity->flags & (ENTITY_BUILDING | ENTITY_ITEM)) {
+        if (!Entity::GetGridRect(entity, &width, &depth, &column, &row)) return false;
+        cells->minX = column;
+        cells->maxX = column + width - 1;
+        cells->minY = row;
+        cells->maxY = row + depth - 1;
+        return true;
+    }
+    if (!SnappedCell(grid, entity->GetPosition(), &column, &row)) return false;
+    cells->minX = cells->maxX = column;
+    cells->minY = cells->maxY = row;
+    return true;
+}
+
+}  // namespace
+
+bool HasFreeNeighbourCell(const GridCell* cell, const Entity* entity)
+{
+    const Grid* grid = CurrentGrid();
+    if (!grid || !cell) return false;
+    for (const auto& side : SIDES) {
+        const GridCell* next = grid->GetCell(cell->column + side[0], cell->row + side[1]);
+        if (next && (next->flags & CELL_WALKABLE) && (!next->occupant || next->occupant == entity)) return true;
+    }
+    return false;
+}
+
+bool FindFreeCellNear(Vec3* out, Entity* target, const Vec3& from, float maximumDistance, const Vec3* fallback)
+{
+    const Grid* grid = CurrentGrid();
+    if (!grid) return false;
+    IntRect area;
+    bool ownCells = false;  // the area is the target's own: its cells are never the answer
+    int column, row;
+    if (target && (target->flags & (ENTITY_BUILDING | ENTITY_ITEM))) {
+        if (!EntityCells(*grid, target, &area)) return false;
+        ownCells = true;
+    } else if (target && (target->flags & (ENTITY_STATIC | ENTITY_RESOURCE))) {
+        if (!SnappedCell(*grid, target->GetPosition(), &column, &row)) return false;
+        area.minX = area.maxX = column;
+        area.minY = area.maxY = row;
+        ownCells = true;
+    } else {
+        if (!fallback || !grid->WorldToCell(*fallback, &column, &row)) return false;
+        area.minX = area.maxX = column;
+        area.minY = area.maxY = row;
+    }
+
+    const GridCell* best = nullptr;
+    float bestDistance = 0.0f;
+    for (int c = area.minX - 1; c <= area.maxX + 1; ++c)
+        for (int r = area.minY - 1; r <= area.maxY + 1; ++r) {
+            if (ownCells && c >= area.minX && c <= area.maxX && r >= area.minY && r <= area.maxY) continue;
+            const GridCell* cell = grid->GetCell(c, r);
+            if (!cell || !cell->IsFreeWalkable() || !HasFreeNeighbourCell(cell, nullptr)) continue;
+            float distance = GroundDistanceSq(grid->CellToWorld(c, r), from);
+            if (!best || distance < bestDistance) {
+                best = cell;
+                bestDistance = distance;
+            }
+        }
+    if (!best) return false;
+    // The limit is held against the cell chosen, not against the last one looked at.
+    if (maximumDistance > 0.01f && bestDistance > maximumDistance * maximumDistance) return false;
+    if (out) *out = grid->CellToWorld(best->column, best->row);
+    return true;
+}
+
+bool CollectFreeCellsSpiral(const Vec3& position, int radius, int maximum, Vec3* positions, int* count)
+{
+    int found = 0;
+    const Grid* grid = CurrentGrid();
+    int column, row;
+    if (grid && positions && maximum > 0 && grid->WorldToCell(position, &column, &row)) {
+        int dx = 1, dz = 0, run = 1, left = 1, turns = 0;
+        for (int step = 0; step < radius * radius && found < maximum; ++step) {
+            column += dx;
+            row += dz;
+            const GridCell* cell = grid->GetCell(column, row);
+            if (cell && cell->IsFreeWalkable()) positions[found++] = grid->CellToWorld(column, row);
+            if (--left > 0) continue;
+            // A left turn; every second turn makes the runs one cell longer.
+            int turned = dx;
+            dx = -dz;
+            dz = turned;
+            if (++turns % 2 == 0) ++run;
+            left = run;
+        }
+    }
+    if (count) *count = found;
+    return found > 0;
+}
+
+bool IsWithinOneCell(const Vec3& a, const Vec3& b)
+{
+    const Grid* grid = CurrentGrid();
+    int ca, ra, cb, rb;
+    if (!grid || !SnappedCell(*grid, a, &ca, &ra) || !SnappedCell(*grid, b, &cb, &rb)) return false;
+    return std::abs(ca - cb) <= 1 && std::abs(ra - rb) <= 1;
+}
+
+bool IsNextToEntity(const Vec3& position, Entity* entity, bool sameCellCounts)
+{
+    const Grid* grid = CurrentGrid();
+    int column, row;
+    if (!grid || !entity || !grid->WorldToCell(position, &column, &row)) return false;
+    bool holdsCells = entity->gridCell && entity->gridCell->occupant == entity && entity->gridRect[0] >= 0;
+    if (holdsCells) {
+        for (int dc = -1; dc <= 1; ++dc)
+            for (int dr = -1; dr <= 1; ++dr) {
+                if (dc == 0 && dr == 0) continue;
+                const GridCell* cell = grid->GetCell(column + dc, row + dr);
+                if (cell && cell->occupant == entity) return true;
+            }
+        return false;
+    }
+    IntRect cells;
+    if (!EntityCells(*grid, entity, &cells)) return false;
+    int dc = DistanceOutside(column, cells.minX, cells.maxX), dr = DistanceOutside(row, cells.minY, cells.maxY);
+    switch (dc + dr) {
+    case 0:
+        return sameCellCounts;
+    case 1:
+        return true;
+    case 2:
+        return dc == 1 && dr == 1;
+    default:
+        return false;
+    }
+}
+
+bool FindRaidStandCell(Entity* entity, const Vec3& from, Vec3* position, float* distance)
+{
+    const Grid* grid = CurrentGrid();
+    if (!grid || !entity) return false;
+    if (!(entity->flags & ENTITY_BUILDING)) {
+        int column, row;
+        if (!grid->WorldToCell(entity->GetPosition(), &column, &row)) return false;
+        const GridCell* best = nullptr;
+        float bestDistance = 10000.0f;
+        for (int dc = -1; dc <= 1; ++dc)
+            for (int dr = -1; dr <= 1; ++dr) {
+                const GridCell* cell = (dc || dr) ? grid->GetCell(column + dc, row + dr) : nullptr;
+                if (!cell || !cell->IsFreeWalkable()) continue;
+                float d = std::sqrt(GroundDistanceSq(grid->CellToWorld(cell->column, cell->row), from));
+                if (d < bestDistance) {
+                    best = cell;
+                    bestDistance = d;
+                }
+            }
+        if (!best) return false;
+        if (position) *position = grid->CellToWorld(best->column, best->row);
+        if (distance) *distance = bestDistance;
+        return true;
+    }
+    IntRect cells;
+    if (!EntityCells(*grid, entity, &cells)) return false;
+    for (int ring = 1; ring <= 2; ++ring)
+        for (int c = cells.minX - ring; c <= cells.maxX + ring; ++c)
+            for (int r = cells.minY - ring; r <= cells.maxY + ring; ++r) {
+                bool onRing = c == cells.minX - ring || c == cells.maxX + ring || r == cells.minY - ring ||
+                              r == cells.maxY + ring;
+                const GridCell* cell = onRing ? grid->GetCell(c, r) : nullptr;
+                if (!cell || cell->occupant) continue;
+                Vec3 corner = grid->CellToWorld(c, r);
+                if (position) *position = corner;
+                if (distance) *distance = std::sqrt(GroundDistanceSq(corner, from));
+                return true;
+            }
+    return false;
+}
+
+void SnapEntityToCell(BuildItemList* list)
+{
+    const Grid* grid = CurrentGrid();
+    Entity* preview = list && list->current ? list->current->prototype : nullptr;
+    if (!grid || !preview) return;
+    Vec3 point = grid->SnapToGridPoint(TheGame->pickedPoint);
+    point.y = TheTerrain.GetHeight(point) + 0.1f;
+    preview->SetPosition(point);
+    preview->gridRect[0] = -1;
+}
+
+bool GetRotatedFootprintCells(IntRect* rectangle, const IndexedMesh* mesh, const Vec3& position, float heading,
+                              float scale)
+{
+    const Grid* grid = CurrentGrid();
+    if (!grid || !mesh) return false;
+    Vec3 low, high;
+    if (std::fabs(heading) <= 0.01f) {
+        if (mesh->boundsMin.x > mesh->boundsMax.x) return false;  // nothing in the mesh
+        low = position + mesh->boundsMin * scale;
+        high = position + mesh->boundsMax * scale;
+    } else {
+        Matrix turn;
+        MatrixRotationY(&turn, heading * 0.01745329f);
+        low = Vec3(1000.0f, 1000.0f, 1000.0f);
+        high = Vec3(-1000.0f, -1000.0f, -1000.0f);
+        for (const MeshMaterial& material : mesh->materials)
+            for (const MeshVertex& vertex : material.Vertices()) {
+                // The file's vertices, mirrored as the mesh stands in the world.
+                Vec3 mirrored(-vertex.position.x, vertex.position.y, vertex.position.z), turned;
+                Vec3TransformCoord(&turned, &mirrored, &turn);
+                Vec3 placed = position + turned * scale;
+                low = Vec3Min(low, placed);
+                high = Vec3Max(high, placed);
+            }
+        if (low.x > high.x) return false;
+    }
+    // A corner half a cell in belongs to the cell it stands in, not to its neighbour.
+    float half = grid->cellSize * 0.5f;
+    low.x += half;
+    low.z += half;
+    high.x += half;
+    high.z += half;
+    int c0, r0, c1, r1;
+    if (!grid->WorldToCell(low, &c0, &r0) || !grid->WorldToCell(high, &c1, &r1)) return false;
+    if (rectangle) {
+        rectangle->minX = std::min(c0, c1);
+        rectangle->maxX = std::max(c0, c1);
+        rectangle->minY = std::min(r0, r1);
+        rectangle->maxY = std::max(r0, r1);
+    }
+    return true;
+}
+
+bool IsInViewFrustum(const Vec3& centre, float radius)
+{
+    if (!Frustum) return false;
+    Vec3 extent(radius, radius, radius);
+    return Frustum->ClassifyBox(centre - extent, centre + extent) != ViewFrustum::OUTSIDE;
+}
 
 namespace {
 

@@ -1,11 +1,59 @@
 #pragma once
-// Queries on the map grid shared by the jobs, the orders and the level generator. So far the
-// midpoint walk the level generator draws its rivers and roads with; the grid and scene
-// queries' issue adds the free-cell searches, adjacency tests and the rest.
+// Searches and tests on the map grid that the job steps, the buildings, the orders, the raid
+// manager and the level generator share: a free cell beside a target, whether a point touches
+// an entity, free cells in a spiral, a raider's stand cell, footprints of turned meshes, the
+// placement preview snapped to the mouse's cell, the view frustum test and the jagged midpoint
+// walk of rivers and roads. They all read the current game's grid (world/Grid.h) and find
+// nothing without a game or a grid.
+//
+// Positions answered are cell corners (Grid::CellToWorld): the points entities stand on.
+#include "host/Maths.h"
 #include "platform/IntRect.h"
 
 #include <vector>
 
+class BuildItemList;
+class Entity;
+class IndexedMesh;
+struct GridCell;
+
+// The corner of the free cell beside a target that lies nearest to from. The cells looked at
+// ring the target: a building's or item's grid rectangle, a static or resource entity's cell,
+// and for any other target (or none) the cell of the fallback point (false without one); the
+// target's own cells never count. A cell counts when it is free and walkable and one of its
+// four sides leads to another free walkable cell. Ties go to the first cell met, column by
+// column. With a maximum distance above 0.01 a cell farther than that from `from` is refused.
+bool FindFreeCellNear(Vec3* out, Entity* target, const Vec3& from, float maximumDistance, const Vec3* fallback);
+// Whether one of the four sides of the cell leads to a walkable cell that is empty or held by
+// the entity.
+bool HasFreeNeighbourCell(const GridCell* cell, const Entity* entity);
+// The corners of up to maximum free walkable cells met on a square spiral of radius x radius
+// steps around the position's cell (the cell itself is not looked at; the first step goes to
+// the next column, the spiral turns left, each run one longer every second turn). count says
+// how many; true when there was one at least.
+bool CollectFreeCellsSpiral(const Vec3& position, int radius, int maximum, Vec3* positions, int* count);
+// Whether the cells of the two points (each snapped to its grid point) are the same or touch,
+// diagonally too.
+bool IsWithinOneCell(const Vec3& a, const Vec3& b);
+// Whether the cell of the position touches the entity (diagonally too). An entity that holds
+// cells is touched when one of the eight cells around the position is one of them; otherwise
+// the distance to its cell (or to the nearest cell of its grid rectangle) decides, and its
+// own cell counts only when sameCellCounts says so.
+bool IsNextToEntity(const Vec3& position, Entity* entity, bool sameCellCounts);
+// Where a raider stands to attack an entity: of the eight cells around a unit, the free
+// walkable one nearest to from; around a building, the first empty cell on the rings one and
+// two cells out from its rectangle, column by column. The corner and its distance from `from`.
+bool FindRaidStandCell(Entity* entity, const Vec3& from, Vec3* position, float* distance);
+// Moves the catalogue's placement preview to the grid point under the mouse, 0.1 above the
+// ground, and asks for its grid rectangle again.
+void SnapEntityToCell(BuildItemList* list);
+// The cells (first and last column in minX and maxX, rows in minY and maxY) covered by a mesh
+// placed at a position, turned by heading degrees and scaled; false when a corner of it lies
+// off the grid.
+bool GetRotatedFootprintCells(IntRect* rectangle, const IndexedMesh* mesh, const Vec3& position, float heading,
+                              float scale);
+// Whether the box of radius about the centre is at least partly in view; false without a view.
+bool IsInViewFrustum(const Vec3& centre, float radius);
 // A jagged line between two cells of the level map, by recursive midpoint displacement.
 struct MidpointPath {
     static constexpr int CAPACITY = 512;

@@ -53,6 +53,9 @@ public:
     bool IsAvailable() override { return IsNotAttached(); }
     bool IsNotAttached() const { return attachBone == nullptr; }
 
+    // The item takes the free cells under its footprint into its chain of cells.
+    void OccupyGridCells();
+
     // Takes a heap block (malloc'd) that the item frees when it goes.
     void AdoptBlock(void* block);
 

@@ -1,11 +1,14 @@
 // The map grid: positions become cells at the edges exactly as the level's files and orders
-// expect, snapping rounds to the cell corners entities stand on, and an occupant lets go of its
-// whole chain of cells and never of another's.
+// expect, snapping rounds to the cell corners entities stand on, and an occupant takes and lets
+// go of its whole chain of cells and never of another's.
 #include "world/Grid.h"
 
+#include "host/Log.h"
 #include "world/Entity.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
 
 TEST(Grid, PositionsBecomeCellsUpToTheEdges)
 {
@@ -91,4 +94,61 @@ TEST(Grid, AnOccupantLetsGoOfItsWholeChainAndNothingElse)
     EXPECT_EQ(c->flags, 0);
     EXPECT_EQ(c->steps[2], 1);
     EXPECT_EQ(c->column, 3);
+}
+
+TEST(Grid, ChainsGrowShrinkAndMoveWithoutTakingAnotherEntitysCells)
+{
+    Grid grid(16, 2.5f);
+    Entity a, b;
+    auto chain = [](const Entity& e) {
+        int length = 0;
+        for (const GridCell* cell = e.gridCell; cell && length < 100; cell = cell->next) {
+            EXPECT_EQ(cell->occupant, &e);
+            ++length;
+        }
+        return length;
+    };
+
+    EXPECT_EQ(grid.OccupyCells(&a, 4, 3, 2, 2), 6) << "corners in any order";
+    EXPECT_EQ(chain(a), 6);
+    EXPECT_EQ(grid.GetCell(2, 2)->occupant, &a);
+
+    // b overlaps two of a's cells: it takes the four free ones and a keeps its own.
+    EXPECT_EQ(grid.OccupyCells(&b, 3, 3, 5, 4), 4);
+    EXPECT_EQ(chain(b), 4);
+    EXPECT_EQ(chain(a), 6);
+    EXPECT_EQ(grid.GetCell(3, 3)->occupant, &a);
+    EXPECT_EQ(grid.GetCell(5, 4)->occupant, &b);
+
+    // Taking its own cells again changes nothing (and makes no loop).
+    EXPECT_EQ(grid.OccupyCells(&a, 2, 2, 4, 3), 0);
+    EXPECT_EQ(chain(a), 6);
+
+    // a moves away: all its cells are free, b's chain is whole.
+    a.LeaveGridCell();
+    EXPECT_EQ(a.gridCell, nullptr);
+    EXPECT_EQ(grid.GetCell(3, 3)->occupant, nullptr);
+    EXPECT_EQ(chain(b), 4);
+    EXPECT_EQ(grid.OccupyCells(&a, 3, 3, 3, 4), 1) << "(3, 4) is b's";
+    EXPECT_EQ(grid.GetCell(3, 4)->occupant, &b);
+
+    // b moves: it lets go of its chain and takes the cells at its new place, off the grid too.
+    b.LeaveGridCell();
+    EXPECT_EQ(grid.OccupyCells(&b, 14, 14, 17, 17), 4);
+    EXPECT_EQ(chain(b), 4);
+    EXPECT_EQ(chain(a), 1);
+}
+
+TEST(Grid, AChainStopsAtItsSixtyFourthCellAndSaysSo)
+{
+    Grid grid(16, 2.5f);
+    Entity big;
+    LogCaptureBegin();
+    EXPECT_EQ(grid.OccupyCells(&big, 0, 0, 9, 9), MAX_CELL_CHAIN);
+    std::string log = LogCaptureEnd();
+    EXPECT_NE(log.find("WARNING"), std::string::npos) << log;
+    EXPECT_EQ(grid.GetCell(9, 9)->occupant, nullptr);
+    big.LeaveGridCell();
+    EXPECT_EQ(grid.GetCell(0, 0)->occupant, nullptr);
+    EXPECT_EQ(grid.GetCell(3, 6)->occupant, nullptr) << "the whole chain is let go";
 }
