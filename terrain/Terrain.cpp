@@ -89,14 +89,33 @@ void TerrainChunk::BuildGroundMesh(const Terrain& terrain, int x0_, int z0_, int
             vertex.colour = terrain.PackedColour(x, z);
             geometry.vertices.push_back(vertex);
         }
-    // Two triangles a quad, wound to face up the way the mesh writes them for drawing.
+    // Which terrain hole covers which vertex, asked once each (-1 not asked yet).
+    const int holes = terrain.coverEntities.count;
+    std::vector<int8_t> covers(holes > 0 ? geometry.vertices.size() * holes : 0, -1);
+    auto covered = [&](int vertex, int hole, Entity* entity) {
+        int8_t& known = covers[(size_t)vertex * holes + hole];
+        if (known < 0) {
+            // Mesh space back to query space: x negated.
+            const Vec3& p = geometry.vertices[vertex].position;
+            known = Terrain::CoversPoint(entity, Vec3(-p.x, p.y, p.z)) ? 1 : 0;
+        }
+        return known == 1;
+    };
+    auto keep = [&](int a, int b, int c) {
+        int hole = 0;
+        for (auto* node = terrain.coverEntities.head; node; node = node->next, ++hole)
+            if (covered(a, hole, node->value) && covered(b, hole, node->value) && covered(c, hole, node->value))
+                return false;
+        return true;
+    };
+    // Two triangles a quad, wound to face up the way the mesh writes them for drawing; the
+    // ground a terrain hole covers whole is left out.
     geometry.triangles.reserve((size_t)2 * (x1 - x0) * (z1 - z0));
     for (int z = z0; z < z1; ++z)
         for (int x = x0; x < x1; ++x) {
             int a = (z - z0) * columns + (x - x0), b = a + 1, c = a + columns, d = c + 1;
-            // Not built yet: leaving out triangles under cover entities (it needs the Scene).
-            geometry.triangles.push_back(MeshTriangle{{a, c, b}});
-            geometry.triangles.push_back(MeshTriangle{{c, d, b}});
+            if (keep(a, b, c)) geometry.triangles.push_back(MeshTriangle{{a, c, b}});
+            if (keep(c, b, d)) geometry.triangles.push_back(MeshTriangle{{c, d, b}});
         }
     mesh->BuildBuffers(nullptr, Config && Config->editTerrain);
     groundMesh = std::move(mesh);
@@ -207,6 +226,7 @@ void Terrain::BuildMeshes(int count)
     chunksPerSide = std::max(count, 0);
     const int c = chunksPerSide;
     chunks.reserve((size_t)c * c);
+    CollectCoverEntities();
     for (int i = 0; i < c; ++i)
         for (int j = 0; j < c; ++j) {
             auto chunk = std::make_unique<TerrainChunk>();
@@ -216,6 +236,7 @@ void Terrain::BuildMeshes(int count)
             chunk->BuildSplatMesh(*this);
             chunks.push_back(std::move(chunk));
         }
+    ClearCoverEntities();
 }
 
 void Terrain::RebuildMeshes(int size, int x, int z)

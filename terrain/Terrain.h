@@ -21,10 +21,12 @@
 // straight up, no ray hit.
 #include "host/Maths.h"
 #include "platform/IntRect.h"
+#include "platform/PooledList.h"
 
 #include <memory>
 #include <vector>
 
+class Entity;
 class Heightmap;
 class IndexedMesh;
 class Terrain;
@@ -38,6 +40,8 @@ constexpr float MAP_WORLD_SIZE = 320.0f;
 constexpr float TERRAIN_VERTICAL_SCALE = 10.0f;
 // A chunk covers about this many cells a side.
 constexpr int TERRAIN_CHUNK_CELLS = 32;
+// The terrain holes a level may cut into its ground.
+constexpr int MAX_COVER_ENTITIES = 100;
 // The atlas tile values a splat cell can hold (0: no splat).
 constexpr int SPLAT_TILES = 16;
 
@@ -103,8 +107,9 @@ public:
 
     // ---- Queries (query space, world units)
     // The ground height under the x and z of position: the cell split along its diagonal into
-    // two planes. onObject (when given) says whether the height is an object's top; the object
-    // pass (collision entities, skipped with terrainOnly) is not built yet, so it stays false.
+    // two planes, or the top of a collision object of the Scene standing there when that is
+    // as high or higher (onObject, when given, says which). terrainOnly leaves the objects out.
+    // Off the grid the height is 0, objects or not.
     float GetHeight(const Vec3& position, bool* onObject = nullptr, bool terrainOnly = false) const;
     // Marches a ray (a unit direction) from above the highest ground until it falls below the
     // ground, then halves its step refineSteps times; the hit is the last point above the
@@ -146,6 +151,17 @@ public:
     // and onto every chunk.
     void SetGroundTextures(const char* name, int slot);
 
+    // ---- Objects on the ground (TerrainObjects.cpp)
+    // The terrain holes of the Scene's terrain objects (entities with a mesh carrying both
+    // ENTITY_TERRAIN_HOLE bits), gathered while the chunks are built: a ground triangle all
+    // of whose corners one of them covers is left out. More than MAX_COVER_ENTITIES are
+    // refused with a line in the log.
+    void CollectCoverEntities();
+    void ClearCoverEntities();
+    // Whether a terrain hole covers a ground point (query space): a straight-down ray from the
+    // point passes its box and one from 30 above the point meets its mesh.
+    static bool CoversPoint(Entity* hole, const Vec3& point);
+
     // The mesh-space position of grid vertex (x, z) at its height.
     Vec3 MeshPosition(int x, int z) const;
     // The vertex colour of the colour layer, packed as ARGB; white without a layer.
@@ -161,6 +177,8 @@ public:
     // The level generator's cell kinds (width x height, row-major): splats go only on cells
     // of kind 0. Null before the first generation, and then no splats are placed.
     const int* mapCells = nullptr;
+    // Filled only while the chunks are built.
+    PooledList<Entity*> coverEntities;
     int width = 0;
     int height = 0;
     int chunksPerSide = 4;
@@ -174,3 +192,11 @@ private:
 };
 
 extern Terrain TheTerrain;
+
+// The highest point of a mesh that stands as the entity does (its position, yaw and scale)
+// under a straight-down ray from origin: its world height in *height. False when the ray
+// passes the mesh by.
+bool TopOfEntityMesh(const Entity& entity, const IndexedMesh* mesh, const Vec3& origin, float* height);
+// The top of the first collision object of the Scene under the point (a straight-down ray
+// from 100 units up); false where none stands.
+bool CollisionObjectHeight(const Vec3& position, float* height);

@@ -68,9 +68,8 @@ float Terrain::GetHeight(const Vec3& position, bool* onObject, bool terrainOnly)
     if (!created || !heightmap) return 0.0f;
     if (onObject) *onObject = false;
 
-    // Not built yet: the object pass over the Scene's collision entities (it needs the Scene).
-    (void)terrainOnly;
     float objectHeight = 0.0f;
+    if (!terrainOnly && CollisionObjectHeight(position, &objectHeight) && onObject) *onObject = true;
 
     float cx, cz;
     ToGrid(position, &cx, &cz);
