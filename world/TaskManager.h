@@ -19,13 +19,12 @@
 //   the agent; it never allocates.
 // - A step that needs the job's agent aborts when the job has none (or it left the level).
 // - It never claims to be done with what it has not done.
+#include "platform/PooledList.h"
 #include "world/Entity.h"
 
 #include <cstdint>
 #include <memory>
 #include <vector>
-
-#include "platform/PooledList.h"
 
 class Agent;
 class Job;

@@ -12,6 +12,7 @@
 #include "world/Grid.h"
 
 #include <cmath>
+#include <initializer_list>
 
 namespace {
 
