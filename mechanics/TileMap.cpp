@@ -5,6 +5,7 @@
 #include "mechanics/GameMechanics.h"
 
 #include "host/Log.h"
+#include "levelgen/MapGenerator.h"
 #include "mechanics/Scene.h"
 #include "terrain/Terrain.h"
 #include "world/Entity.h"
@@ -17,9 +18,6 @@
 
 namespace {
 
-// Map cell kinds of the level generator that are water: ponds and rivers.
-constexpr int MAP_KIND_POND = 15;
-constexpr int MAP_KIND_RIVER = 16;
 // Ground steeper than this (the normal's upward part) is neither walked nor built on.
 constexpr float STEEPEST_GROUND = 0.9f;
 // Step edges: five looks half a unit apart; a rise or drop of half a unit between two closes
@@ -97,7 +95,8 @@ void GameMechanics::BuildTileMap()
             if (TheTerrain.GetNormal(ground.x, ground.y).y < STEEPEST_GROUND) candidate = 0;
             if (kinds) {
                 int kind = kinds[(size_t)row * n + (n - 1 - column)];
-                if (kind == MAP_KIND_POND || kind == MAP_KIND_RIVER) candidate = 0;
+                // Water: ponds and rivers.
+                if (kind == KIND_POND || kind == KIND_RIVER) candidate = 0;
             }
             bool onObject = false;
             TheTerrain.GetHeight(corner, &onObject, false);

@@ -5,6 +5,7 @@
 #include "mechanics/GameMechanics.h"
 
 #include "host/System.h"
+#include "levelgen/MapGenerator.h"
 #include "terrain/Heightmap.h"
 #include "terrain/Terrain.h"
 #include "tests/world/WorldTestSupport.h"
@@ -16,8 +17,8 @@
 namespace {
 
 constexpr int N = 128;
-constexpr int POND = 15;
-constexpr int RIVER = 16;
+constexpr int POND = KIND_POND;
+constexpr int RIVER = KIND_RIVER;
 
 class TileMap : public WorldTest {
 protected:
