@@ -2,6 +2,7 @@
 #include "world/WorldQueries.h"
 
 #include "host/System.h"
+#include "mechanics/EventManager.h"
 #include "mechanics/Scene.h"
 #include "platform/SoundManager.h"
 #include "render/IndexedMesh.h"
@@ -178,7 +179,7 @@ void ScanPulse(const Vec3& centre, float radius)
         Vec3 position = ore->GetPosition(), offset = position - centre;
         if (!(Vec3Length(&offset) < radius)) continue;
         ore->flags |= ENTITY_RESOURCE_REVEALED;
-        // The mission events hear of discovered ore once they exist.
+        if (TheEvents) TheEvents->oreDiscovered = true;
         Flash(ScanFlashOf(ore->kills), position + Vec3(0.0f, 1.0f, 0.0f));
         ShowOreStage(ore);
     }

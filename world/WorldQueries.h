@@ -36,7 +36,8 @@ void RefreshPowerNeighbours(Entity* source);
 int GetPowerLevel(const Entity* entity);
 
 // Every ore node not yet revealed within radius of the centre is revealed: it shows its stage
-// for its ore left and a scan flash in the colour of its grade.
+// for its ore left and a scan flash in the colour of its grade, and the mission's events hear
+// that ore was discovered.
 void ScanPulse(const Vec3& centre, float radius);
 // A revealed node below grade 2 goes up one grade (its stages take the grade's colour, with a
 // flash and a sound); false, with nothing changed, otherwise.

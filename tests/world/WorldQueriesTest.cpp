@@ -3,6 +3,7 @@
 // neighbouring buildings, ore revealed and enriched by grade.
 #include "world/WorldQueries.h"
 
+#include "mechanics/EventManager.h"
 #include "tests/world/WorldTestSupport.h"
 
 #include <cstring>
@@ -148,9 +149,14 @@ TEST_F(WorldQueries, ScansRevealOreAndEnrichingRaisesItsGrade)
     close->meshStates[1] = full.get();
     close->meshStates[2] = worn.get();
     close->meshCount = 3;
+    EventManager events;
+    ScopedGlobal<EventManager*> listening(TheEvents, &events);
+    ScanPulse(Vec3(), 3.0f);
+    EXPECT_FALSE(events.oreDiscovered) << "nothing in reach";
     ScanPulse(Vec3(), 10.0f);
     EXPECT_TRUE(close->flags & ENTITY_RESOURCE_REVEALED);
     EXPECT_FALSE(away->flags & ENTITY_RESOURCE_REVEALED);
+    EXPECT_TRUE(events.oreDiscovered) << "the mission hears of it";
     EXPECT_EQ(close->mesh, worn.get()) << "less than half its ore: the worn stage";
 
     EXPECT_FALSE(EnrichOreNode(away)) << "not revealed yet";
