@@ -54,3 +54,17 @@ void PlayerProfile::ClearCompletedMissions()
 {
     for (uint32_t& bits : completedMissions) bits = 0;
 }
+
+void PlayerProfile::AddOre(float amount)
+{
+    ore += amount;
+    if (ore < 0.0f) ore = 0.0f;
+    if (amount > 0.0f) oreGained += amount;
+}
+
+void PlayerProfile::AddFuel(float amount)
+{
+    fuel += amount;
+    if (fuel < 0.0f) fuel = 0.0f;
+    if (amount > 0.0f) fuelGained += amount;
+}

@@ -13,10 +13,12 @@
 #include "platform/Timer.h"
 #include "render/Font.h"
 #include "render/GraphicsDevice.h"
+#include "render/MeshLibrary.h"
 #include "render/Sprite.h"
 #include "world/AgentTypeRegistry.h"
 #include "world/BuildItem.h"
 #include "world/Grid.h"
+#include "world/ItemCatalog.h"
 
 GameMechanics* TheGame = nullptr;
 
@@ -37,6 +39,7 @@ GameMechanics::~GameMechanics()
     if (TheGame == this) TheScene.ReleaseEntities();
     delete buildItems;
     delete agentTypes;
+    delete items;
     delete grid;
     delete loadingFont;
     delete logoFont;
@@ -47,8 +50,19 @@ GameMechanics::~GameMechanics()
 
 void GameMechanics::CreateCatalogues()
 {
+    if (!items) items = new ItemList();
     if (!agentTypes) agentTypes = new AgentTypeRegistry();
     if (!buildItems) buildItems = new BuildItemList();
+}
+
+void GameMechanics::LoadCatalogues()
+{
+    CreateCatalogues();
+    if (cataloguesLoaded) return;
+    cataloguesLoaded = true;
+    if (!items->ReadItemsScript()) Log("ERROR: the item catalogue %s cannot be read\n", ITEMS_SCRIPT);
+    if (!agentTypes->LoadUnitTypes(nullptr, items)) Log("ERROR: the unit types %s cannot be read\n", UNITS_SCRIPT);
+    if (!buildItems->Load()) Log("ERROR: the build catalogue %s cannot be read\n", BUILD_ITEMS_SCRIPT);
 }
 
 bool GameMechanics::Init()
@@ -59,7 +73,7 @@ bool GameMechanics::Init()
     }
     if (!started) {
         LoadSoundScript("data/scripts/guisounds.cgs");
-        CreateCatalogues();
+        LoadCatalogues();
     }
     CreateHud();
     if (Config && !loadingFont) {
@@ -72,8 +86,13 @@ bool GameMechanics::Init()
         logoFont->SetSize(2, 2);
     }
     if (state == GAME_STATE_PLAYING) {
-        // A level start: the one-time loads of the first level; laying out and populating the
-        // level come with the level generator.
+        // A level start: the one-time loads of the first level (the meshes the catalogues asked
+        // for, then the animations that waited for them); laying out and populating the level
+        // come with the level generator.
+        if (!started && TheMeshLibrary) {
+            TheMeshLibrary->LoadAll();
+            TheMeshLibrary->LoadPendingAnimations();
+        }
         InitGeometry(levelName);
         if (TheObjectives) TheObjectives->Show(true);
         started = true;

@@ -14,6 +14,7 @@ class AgentTypeRegistry;
 class FloatingTextList;
 class MessageBar;
 class BuildItemList;
+class ItemList;
 class Grid;
 class Sprite;
 
@@ -25,10 +26,12 @@ public:
     // The first call (at start-up, intro state) prepares the front end: HUD fonts, the named
     // commands, the GUI's sounds and the catalogues. Later calls are level starts.
     bool Init() override;
-    // The catalogues the world is made from, each made when absent: the unit types with the
-    // agent pool, and the build catalogue. Their scripts are read with the catalogues' own
-    // readers as they come.
+    // The catalogues the world is made from, each made (empty) when absent: the items, the unit
+    // types with the agent pool, and the build catalogue.
     void CreateCatalogues();
+    // Reads the game's item, unit and build scripts into the catalogues, in that order (units
+    // take their weapons from the items, buildings name the units they make). Once.
+    void LoadCatalogues();
     // The per-frame update: the mission clock and the status labels in every state; in play,
     // the world's frame in its fixed order, then the objectives and the events.
     void Update() override;
@@ -58,8 +61,10 @@ public:
     Grid* grid = nullptr;
     // The ground point under the cursor this frame (the mouse orders keep it).
     Vec3 pickedPoint;
+    ItemList* items = nullptr;
     AgentTypeRegistry* agentTypes = nullptr;
     BuildItemList* buildItems = nullptr;
+    bool cataloguesLoaded = false;
     FloatingTextList* floatingTexts = nullptr;
     AchievementPopup* popups = nullptr;
     MessageBar* messageBar = nullptr;

@@ -15,6 +15,7 @@
 #include "world/BuildItem.h"
 #include "world/Building.h"
 #include "world/Grid.h"
+#include "world/WeaponDef.h"
 
 #include <cstring>
 #include <new>
@@ -102,7 +103,11 @@ Agent* Scene::CreateAgent(const char* typeName, bool add)
     agent->noticeRange = prototype->noticeRange;
     agent->attackRange = prototype->attackRange;
     agent->meleeAttackTime = prototype->meleeAttackTime;
-    // The brain's kind and the weapon's own copy come with the AI brains and the weapons.
+    agent->brainKind = prototype->brainKind;
+    if (prototype->weapon) {
+        agent->weapon = new (std::nothrow) WeaponDef();
+        if (agent->weapon) agent->weapon->CopyFrom(*prototype->weapon);
+    }
     if (prototype->alignment == ALIGN_PLAYER && !(prototype->flags & ENTITY_PLAYER))
         agent->classWord |= AGENT_CLASS_LEVELLING;
     agent->agentType = type;

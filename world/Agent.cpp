@@ -51,6 +51,7 @@ void Agent::Reset(bool full)
         moveQueue.Clear();
     // The brain is made with the AI brains; until then an agent thinks nothing.
     brain = nullptr;
+    brainKind = BRAIN_NONE;
     agentType = nullptr;
     ReleaseAttachments();
     delete[] equipment;

@@ -55,6 +55,16 @@ constexpr uint32_t COMMAND_HEAL = 0x80;
 constexpr uint32_t COMMAND_WARP = 0x100;
 constexpr uint32_t COMMAND_SCAN = 0x200;
 
+// Agent::brainKind: how the brain thinks.
+enum BrainKind : int {
+    BRAIN_NONE = 0,  // the player's units: they do what they are told
+    BRAIN_ENEMY = 2,
+    BRAIN_NEUTRAL = 3,
+    BRAIN_MINER = 4,
+    BRAIN_ATTACKBOT = 5,
+    BRAIN_CREATURE = 6,
+};
+
 constexpr int AGENT_MOVE_QUEUE_SIZE = 100;
 constexpr int AGENT_ATTACHMENTS = 8;
 constexpr int AGENT_EQUIPMENT_SLOTS = 8;
@@ -147,6 +157,7 @@ public:
     Path* path;
     WaypointQueue moveQueue;
     AIBrain* brain;  // made with the AI brains; none until then
+    int brainKind;   // from the unit type, for the brain to think by
     AgentType* agentType;
     AgentAttachment* attachments;
     int attachmentCount;

@@ -39,6 +39,7 @@ AgentType::AgentType()
     particleSystem[0] = 0;
     for (int i = 0; i < 3; ++i) particleOffset[i] = shootOffset[i] = 0.0f;
     CopyText(selectedSound, sizeof selectedSound, "none");
+    producer = nullptr;
 }
 
 AgentType::~AgentType()

@@ -12,11 +12,14 @@
 #include <cstdint>
 
 class Agent;
+class BuildItem;
+class ItemList;
 struct TextureRecord;
 
 constexpr int MAX_AGENT_TYPES = 64;
 constexpr int AGENT_POOL_SIZE = 200;
 constexpr int AGENT_TYPE_ATTACHMENTS = 8;
+constexpr const char* UNITS_SCRIPT = "data/scripts/units.cgs";
 
 // AgentType::flags
 constexpr uint32_t AGENT_TYPE_PARTICLES = 0x2;
@@ -66,6 +69,7 @@ public:
     float particleOffset[3];
     float shootOffset[3];
     char selectedSound[64];
+    BuildItem* producer;  // the building that makes the type, or none
 };
 
 // The number the next type takes.
@@ -98,6 +102,11 @@ public:
     // Sets or clears the owned bit of every type whose prototype belongs to the player.
     void SetPlayerTypesBit4();
     void ClearPlayerTypesBit4();
+
+    // Reads a unit script (null: the game's) into the registry: each DefineAgent takes a
+    // prototype from the pool and makes a type. Weapons are copied out of items, so the item
+    // catalogue is read first. False when the script cannot be opened.
+    bool LoadUnitTypes(const char* path = nullptr, const ItemList* items = nullptr);
 
     int FreeCount() const { return pool_.count; }
     bool IsPoolAgent(const Agent* agent) const;

@@ -18,6 +18,7 @@ BuildItem::BuildItem()
     CopyText(splatTextures[1], sizeof splatTextures[1], "none");
     iconTexture = nullptr;
     iconCell = -1;
+    units = nullptr;
     category = 0;
     flags = 0;
     buildWidth = buildDepth = 1;
@@ -41,6 +42,12 @@ BuildItem::BuildItem()
     addOnFlags = 0;
     particleSystem[0] = 0;
     CopyText(selectedSound, sizeof selectedSound, "none");
+    turretPivot = Vec3();
+}
+
+BuildItem::~BuildItem()
+{
+    delete units;
 }
 
 BuildItemList::BuildItemList()
@@ -71,4 +78,15 @@ BuildItem* BuildItemList::FindByName(const char* name) const
     for (PooledList<BuildItem*>::Node* node = items.head; node; node = node->next)
         if (strcmp(node->value->name, name) == 0) return node->value;
     return nullptr;
+}
+
+void BuildItemList::MarkAll()
+{
+    for (PooledList<BuildItem*>::Node* node = items.head; node; node = node->next)
+        if (!(node->value->flags & BUILD_AI_CAN_BUILD)) node->value->flags |= BUILD_MARKED;
+}
+
+void BuildItemList::ClearMarks()
+{
+    for (PooledList<BuildItem*>::Node* node = items.head; node; node = node->next) node->value->flags &= ~BUILD_MARKED;
 }

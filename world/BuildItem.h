@@ -7,12 +7,18 @@
 
 #include <cstdint>
 
+class Building;
 class Entity;
 class IndexedMesh;
 struct TextureRecord;
 
 constexpr int MAX_BUILD_ITEMS = 64;
 constexpr int BUILD_ITEM_MESHES = 3;
+constexpr int MAX_BUILDABLE_UNITS = 32;
+constexpr const char* BUILD_ITEMS_SCRIPT = "data/scripts/buildItems.cgs";
+
+// BuildItem::addOnFlags: the buildings an add-on may stand beside share a bit of their flags.
+
 
 // BuildItem::flags
 constexpr uint32_t BUILD_MARKED = 0x1;
@@ -47,9 +53,17 @@ constexpr uint32_t BUILD_AI_CAN_BUILD = 0x10000000;
 constexpr uint32_t BUILD_REQUIRES_BUILD_NODE = 0x20000000;
 constexpr uint32_t BUILD_WARP_PLATFORM = 0x40000000;
 
+// A unit type a factory makes, by name.
+struct BuildableUnit {
+    char name[64];
+};
+
 class BuildItem {
 public:
     BuildItem();
+    ~BuildItem();
+    BuildItem(const BuildItem&) = delete;
+    BuildItem& operator=(const BuildItem&) = delete;
 
     char name[128];
     char iconName[128];
@@ -59,6 +73,8 @@ public:
     char splatTextures[2][64];
     TextureRecord* iconTexture;
     int32_t iconCell;
+    // The unit types a factory makes, in order; none until the first is named.
+    PooledList<BuildableUnit>* units;
     int category;
     uint32_t flags;
     int buildWidth;  // cells
@@ -96,6 +112,9 @@ public:
 // BuildItemList::flags
 constexpr uint32_t BUILD_LIST_FREE_PLACEMENT = 0x1;  // the current preview costs nothing and is done at once
 
+// BuildItem::addOnFlags
+constexpr uint32_t ADD_ON_RESOURCE_DROP = 0x100;  // stands beside a resource drop
+
 class BuildItemList {
 public:
     BuildItemList();
@@ -108,8 +127,38 @@ public:
     BuildItem* Add(Entity* prototype, const char* name);
     // Exact name, case included.
     BuildItem* FindByName(const char* name) const;
+    // Reads a build script (null: the game's) and appends its items. Each building's prototype
+    // is made in the Scene from its mesh, so the Scene must be ready; unit types named as
+    // buildable learn which item makes them. False when the script cannot be opened.
+    bool Load(const char* path = nullptr);
+
+    // ---- Placing buildings
+    // Makes the named item the placement preview (its prototype shown in the level); free:
+    // it will cost nothing and stand finished at once. False when there is no such item or it
+    // has no prototype.
+    bool SetCurrent(const char* name, bool free);
+    // Ends the preview: the prototype leaves the level.
+    void ClearCurrent();
+    // Whether the preview may stand where it is now: stocks, cells free and buildable, a vent
+    // under a deep mine, a build node near what needs one, a matching neighbour beside an
+    // add-on (which then turns away from it).
+    bool CanPlaceCurrent();
+    // Marks every item the computer may not build (bit 0x1), and clears the marks.
+    void MarkAll();
+    void ClearMarks();
 
     uint32_t flags = 0;
     BuildItem* current = nullptr;
     PooledList<BuildItem*> items;
 };
+
+// Places the current preview as a new building in the level and ends the preview: finished at
+// once when placed free, else under construction and paid for. Null without a preview on the
+// grid.
+Building* PlaceBuildingFromItem(BuildItemList* list);
+// Whether the player's ore and fuel pay for the item.
+bool PlayerCanAfford(const BuildItem* item);
+// Takes back a building under construction: the player is refunded and the building dies.
+void CancelConstruction(Building* building);
+// The ground decal under a player's building over the world box min..max of its cells.
+Entity* CreateBuildingSplat(Building* building, const Vec3& min, const Vec3& max);

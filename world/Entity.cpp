@@ -2,6 +2,7 @@
 
 #include "host/System.h"
 #include "mechanics/Game.h"
+#include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
 #include "platform/ConfigFile.h"
 #include "platform/MathUtil.h"
@@ -11,6 +12,7 @@
 #include "world/Grid.h"
 #include "world/GridQueries.h"
 #include "world/MissionHooks.h"
+#include "world/WeaponDef.h"
 
 #include <cmath>
 #include <cstring>
@@ -31,6 +33,7 @@ Entity::Entity()
 Entity::~Entity()
 {
     FreeOwnedMeshes();
+    delete weapon;
 }
 
 void Entity::Reset()
@@ -74,6 +77,7 @@ void Entity::Reset()
     velocity = Vec3();
     moveTarget = Vec3();
     gridCell = nullptr;
+    delete weapon;
     weapon = nullptr;
     kills = 0;
     damageSmoke = nullptr;

@@ -193,7 +193,7 @@ public:
     Vec3 velocity;
     Vec3 moveTarget;
     GridCell* gridCell = nullptr;  // the first cell the entity holds: the head of its chain
-    WeaponDef* weapon;
+    WeaponDef* weapon = nullptr;   // the entity's own copy, freed with it
     int kills;  // a resource keeps its ore type here
     ParticleSystem* damageSmoke;
     ParticleSystem* secondEffect;

@@ -2,6 +2,7 @@
 
 #include "host/System.h"
 #include "platform/StringTable.h"
+#include "world/WeaponDef.h"
 
 #include <cstdlib>
 
@@ -47,4 +48,22 @@ void Item::AdoptBlock(void* block)
     if (block == ownedBlock_) return;
     free(ownedBlock_);
     ownedBlock_ = block;
+}
+
+const char* Item::GetActionName() const
+{
+    static const char* const names[] = {"Pickup", "Action",  "Trigger", "Breakable", "Unit",
+                                        "Building", "Upgrade", "Weapon", "Engine",    "Storage"};
+    return kind >= 0 && kind < (int)(sizeof names / sizeof names[0]) ? names[kind] : "";
+}
+
+float Item::GetDamageBonus(const WeaponDef* weapon) const
+{
+    if (!weapon) return 0.0f;
+    // The damage upgrade that pairs with each weapon type; acid, plasma and pulse have none.
+    static const uint32_t upgrades[] = {ITEM_UPGRADE_LASER_DAMAGE,  ITEM_UPGRADE_MISSILE_DAMAGE,
+                                        ITEM_UPGRADE_ELECTRIC_DAMAGE, ITEM_UPGRADE_MORTAR_DAMAGE,
+                                        ITEM_UPGRADE_MACHINEGUN_DAMAGE, ITEM_UPGRADE_FLAME_DAMAGE};
+    if (weapon->type < 0 || weapon->type >= (int)(sizeof upgrades / sizeof upgrades[0])) return 0.0f;
+    return (upgradeFlags & upgrades[weapon->type]) ? bonus[ITEM_BONUS_DAMAGE] : 0.0f;
 }

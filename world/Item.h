@@ -16,6 +16,63 @@ constexpr uint32_t ITEM_FLAG_NOT_FOR_SALE = 0x80;
 constexpr uint32_t ITEM_FLAG_GRID_BLOCKER = 0x100;
 constexpr uint32_t ITEM_FLAG_ROCK = 0x200;
 
+// Item::upgradeFlags, and the bonus each one fills
+constexpr uint32_t ITEM_UPGRADE_SPEED = 0x1;
+constexpr uint32_t ITEM_UPGRADE_HULL = 0x2;
+constexpr uint32_t ITEM_UPGRADE_HEALTH = 0x4;
+constexpr uint32_t ITEM_UPGRADE_RATE_OF_FIRE = 0x8;
+constexpr uint32_t ITEM_UPGRADE_LASER_DAMAGE = 0x10;
+constexpr uint32_t ITEM_UPGRADE_MISSILE_DAMAGE = 0x20;
+constexpr uint32_t ITEM_UPGRADE_MORTAR_DAMAGE = 0x40;
+constexpr uint32_t ITEM_UPGRADE_ELECTRIC_DAMAGE = 0x80;
+constexpr uint32_t ITEM_UPGRADE_MACHINEGUN_DAMAGE = 0x100;
+constexpr uint32_t ITEM_UPGRADE_FLAME_DAMAGE = 0x400;
+constexpr uint32_t ITEM_UPGRADE_SHIELDS = 0x800;
+constexpr uint32_t ITEM_UPGRADE_DOT_FIRE = 0x1000;
+constexpr uint32_t ITEM_UPGRADE_DOT_ACID = 0x2000;
+constexpr uint32_t ITEM_UPGRADE_RADAR = 0x4000;
+constexpr uint32_t ITEM_UPGRADE_HEALING = 0x400000;
+
+// Item::specialFlags
+constexpr uint32_t ITEM_SPECIAL_SHIELD_DRAIN_1 = 0x1;
+constexpr uint32_t ITEM_SPECIAL_SHIELD_DRAIN_2 = 0x2;
+constexpr uint32_t ITEM_SPECIAL_SIPHON_DAMAGE_1 = 0x4;
+constexpr uint32_t ITEM_SPECIAL_SIPHON_DAMAGE_2 = 0x8;
+constexpr uint32_t ITEM_SPECIAL_FREEZE_1 = 0x10;
+constexpr uint32_t ITEM_SPECIAL_FREEZE_2 = 0x20;
+constexpr uint32_t ITEM_SPECIAL_CHANCE_TO_EVADE_1 = 0x10000;
+constexpr uint32_t ITEM_SPECIAL_CHANCE_TO_EVADE_2 = 0x20000;
+constexpr uint32_t ITEM_SPECIAL_REFLECT_DAMAGE_1 = 0x40000;
+constexpr uint32_t ITEM_SPECIAL_REFLECT_DAMAGE_2 = 0x80000;
+constexpr uint32_t ITEM_SPECIAL_RESIST_FIRE_1 = 0x100000;
+constexpr uint32_t ITEM_SPECIAL_RESIST_ACID_1 = 0x200000;
+
+// Item::action: what using or touching the item does.
+enum ItemAction : int {
+    ITEM_ACTION_NONE = 0,
+    ITEM_ACTION_GIVE_ITEM = 1,  // a crate
+    ITEM_ACTION_SALVAGE = 2,
+    ITEM_ACTION_HEAL = 3,
+    ITEM_ACTION_RECHARGE = 4,
+    ITEM_ACTION_GIVE_ORE = 5,
+    ITEM_ACTION_GIVE_FUEL = 6,
+    ITEM_ACTION_GIVE_CREDITS = 7,
+    ITEM_ACTION_GIVE_EXPERIENCE = 8,
+    ITEM_ACTION_CLOAK = 9,
+    ITEM_ACTION_GIVE_DETECTOR = 10,
+    ITEM_ACTION_GIVE_MINE = 11,
+    ITEM_ACTION_GIVE_FREEZE = 12,
+    ITEM_ACTION_OBJECTIVE = 13,
+    ITEM_ACTION_ATTACK = 14,
+    ITEM_ACTION_MINE = 15,
+    ITEM_ACTION_FREEZE = 16,
+    ITEM_ACTION_EXPLODE = 17,
+    ITEM_ACTION_JOURNAL = 18,
+    ITEM_ACTION_DETECTOR = 19,
+    ITEM_ACTION_ENRICH_ORE = 20,
+    ITEM_ACTION_INSTANT_BUILD = 21,
+};
+
 // Item::kind
 enum ItemKind : int {
     ITEM_KIND_PICKUP = 0,
@@ -42,6 +99,7 @@ enum ItemBonus : int {
 };
 
 struct TextureRecord;
+class WeaponDef;
 
 class Item : public Entity {
 public:
@@ -58,6 +116,12 @@ public:
 
     // Takes a heap block (malloc'd) that the item frees when it goes.
     void AdoptBlock(void* block);
+    // The name of the item's kind ("Pickup" .. "Storage").
+    const char* GetActionName() const;
+    // The damage bonus the item gives a weapon: its damage bonus when it carries the upgrade
+    // for that weapon's type (lasers, missiles, electric, mortars, machine guns and flame
+    // have one), else 0.
+    float GetDamageBonus(const WeaponDef* weapon) const;
 
     char iconPath[128];
     char meshPath[128];

@@ -1,0 +1,122 @@
+#include "world/CatalogueScript.h"
+
+#include "host/Lexer.h"
+#include "host/System.h"
+#include "platform/StringTable.h"
+#include "render/IndexedMesh.h"
+#include "render/MeshLibrary.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+bool CatalogueScript::Open(const char* path)
+{
+    char fixed[MAX_PATH_TEXT];
+    CopyText(fixed, sizeof fixed, path ? path : "");
+    FixPath(fixed);
+    return reader_.Open(fixed);
+}
+
+const char* CatalogueScript::Next()
+{
+    Lexer* in = reader_.Tokens();
+    return in ? in->Next() : nullptr;
+}
+
+std::string CatalogueScript::Word()
+{
+    Lexer* in = reader_.Tokens();
+    return in ? in->NextValue() : std::string();
+}
+
+bool CatalogueScript::Int(const char* key, int* value)
+{
+    Lexer* in = reader_.Tokens();
+    const char* token = in ? in->Peek() : nullptr;
+    int read = 0;
+    if (!token || in->ToInt(token, &read) != NumberStatus::OK) {
+        Warn("%s: a whole number is missing (found '%s')", key, token ? token : "the end of the script");
+        return false;
+    }
+    in->Next();
+    *value = read;
+    return true;
+}
+
+bool CatalogueScript::Float(const char* key, float* value)
+{
+    Lexer* in = reader_.Tokens();
+    const char* token = in ? in->Peek() : nullptr;
+    float read = 0.0f;
+    if (!token || in->ToFloat(token, &read) != NumberStatus::OK) {
+        Warn("%s: a number is missing (found '%s')", key, token ? token : "the end of the script");
+        return false;
+    }
+    in->Next();
+    *value = read;
+    return true;
+}
+
+void CatalogueScript::Floats(const char* key, float* values, int count)
+{
+    for (int i = 0; i < count; ++i)
+        if (!Float(key, &values[i])) return;
+}
+
+bool CatalogueScript::CopyField(const char* key, char* field, size_t size, const char* text)
+{
+    if (!text) text = "";
+    CopyText(field, size, text);
+    if (strlen(text) < size) return true;
+    Warn("%s: '%s' is longer than %zu characters and is cut", key, text, size - 1);
+    return false;
+}
+
+void CatalogueScript::Warn(const char* format, ...)
+{
+    char text[512];
+    va_list args;
+    va_start(args, format);
+    vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    const Lexer* in = reader_.Tokens();
+    if (in) in->Warn(in->Line(), "%s", text);
+}
+
+int CatalogueScript::Line()
+{
+    const Lexer* in = reader_.Tokens();
+    return in ? in->Line() : 0;
+}
+
+const char* DescriptionText(const char* tag)
+{
+    const char* text = Strings && tag ? Strings->Lookup(tag) : nullptr;
+    return text ? text : GameText("<unknown>");
+}
+
+IndexedMesh* LoadLibraryMesh(const char* path, bool loadNow)
+{
+    if (!TheMeshLibrary || !path) return nullptr;
+    char fixed[MAX_PATH_TEXT];
+    CopyText(fixed, sizeof fixed, path);
+    FixPath(fixed);
+    IndexedMesh* mesh = TheMeshLibrary->GetMesh(fixed, 0, loadNow, false);
+    if (loadNow && mesh && !mesh->IsAnimated()) return nullptr;
+    return mesh;
+}
+
+bool AddMeshAnimation(IndexedMesh* mesh, const char* path, int kind, uint32_t slotFlags, bool loadNow)
+{
+    if (!mesh || !path || kind < 0 || kind >= ANIMATION_ID_COUNT) return false;
+    char fixed[MAX_PATH_TEXT];
+    CopyText(fixed, sizeof fixed, path);
+    FixPath(fixed);
+    if (!mesh->AddAnimation(fixed, loadNow)) return false;
+    int slot = mesh->animationCount - 1;
+    mesh->slotAnimationId[slot] = kind;
+    mesh->animationSlot[kind] = slot;
+    mesh->slotFlags[slot] = slotFlags;
+    return true;
+}
