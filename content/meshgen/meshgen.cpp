@@ -2,6 +2,7 @@
 // every animation into <output folder>/anims.
 // meshgen --list: the files that run makes, relative to the output folder, one a line.
 #include "content/meshgen/Catalogue.h"
+#include "content/meshgen/Models.h"
 #include "host/System.h"
 
 #include <cstdio>
@@ -33,7 +34,11 @@ int main(int argc, char** argv)
         fprintf(stderr, "usage: meshgen <output folder> | meshgen --list\n");
         return 2;
     }
-    const Output outputs[] = {{"mesh", GenerateMeshFiles()}, {"anims", GenerateAnimationFiles()}};
+    // The engine's own meshes (sky, primitives) and the world's models share the two folders.
+    const Output outputs[] = {{"mesh", GenerateMeshFiles()},
+                              {"anims", GenerateAnimationFiles()},
+                              {"mesh", GenerateModelMeshFiles()},
+                              {"anims", GenerateModelAnimationFiles()}};
     bool ok = true;
     for (const Output& output : outputs) {
         std::string folder = first + "/" + output.folder;
