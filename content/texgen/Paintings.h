@@ -140,3 +140,18 @@ bool PaintHighlightDarkBlue(Canvas& c);
 bool PaintEmptySlot(Canvas& c);
 bool PaintSaveFile(Canvas& c);
 bool PaintEditorIcons2(Canvas& c);
+
+// The icon sheets of the world's units, buildings and items, and the picture of an unknown
+// thing (WorldIcons.cpp).
+bool PaintUnitIcons(Canvas& c);
+bool PaintBuildingIcons(Canvas& c);
+bool PaintItemIcons(Canvas& c);
+bool PaintUnknownIcon(Canvas& c);
+
+// Ground decals under buildings, camps and nests (BaseSplats.cpp).
+bool PaintBuildingSplat(Canvas& c);
+bool PaintBuildingSplatNormals(Canvas& c);
+bool PaintCampSplat(Canvas& c);
+bool PaintCampSplatNormals(Canvas& c);
+bool PaintNestSplat(Canvas& c);
+bool PaintNestSplatNormals(Canvas& c);

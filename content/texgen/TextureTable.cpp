@@ -127,6 +127,14 @@ const std::vector<TextureRecipe>& TextureRecipes()
         {"textures/splats/crackedground.dds", 256, 256, Argb, Mips, Picture, PaintCrackedGround},
         {"textures/splats/crackedground_sn.dds", 256, 256, Argb, Mips, NormalMap, PaintCrackedGroundNormals},
 
+        // The ground under the player's buildings, scavenger camps and creature nests.
+        {"textures/splats/splat_building.dds", 256, 256, Dxt5, Mips, Picture, PaintBuildingSplat},
+        {"textures/splats/splat_building_sn.dds", 256, 256, Argb, Mips, NormalMap, PaintBuildingSplatNormals},
+        {"textures/splats/splat_camp.dds", 256, 256, Dxt5, Mips, Picture, PaintCampSplat},
+        {"textures/splats/splat_camp_sn.dds", 256, 256, Argb, Mips, NormalMap, PaintCampSplatNormals},
+        {"textures/splats/splat_nest.dds", 256, 256, Dxt5, Mips, Picture, PaintNestSplat},
+        {"textures/splats/splat_nest_sn.dds", 256, 256, Argb, Mips, NormalMap, PaintNestSplatNormals},
+
         // Front end and HUD.
         {"gui/story/presents_text.dds", 512, 256, Argb, NoMips, Picture, PaintPresentsText},
         {"gui/story/main_logo_big.dds", 1024, 256, Argb, NoMips, Picture, PaintMainLogo},
@@ -169,6 +177,12 @@ const std::vector<TextureRecipe>& TextureRecipes()
         {"gui/emptyslot.dds", 64, 64, Argb, NoMips, Picture, PaintEmptySlot},
         {"gui/savefile.dds", 64, 64, Argb, NoMips, Picture, PaintSaveFile},
         {"gui/editor/editor_icons_2.dds", 256, 256, Argb, NoMips, Picture, PaintEditorIcons2},
+
+        // The icons of the world's units, buildings and items, eight by eight cells each.
+        {"gui/icons/unit_icons.dds", 512, 512, Argb, NoMips, Picture, PaintUnitIcons},
+        {"gui/icons/building_icons.dds", 512, 512, Argb, NoMips, Picture, PaintBuildingIcons},
+        {"gui/icons/item_icons.dds", 512, 512, Argb, NoMips, Picture, PaintItemIcons},
+        {"gui/icons/unknown.dds", 64, 64, Argb, NoMips, Picture, PaintUnknownIcon},
     };
     return table;
 }
