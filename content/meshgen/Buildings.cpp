@@ -263,12 +263,13 @@ void MakeRadarStation(IndexedMesh* mesh)
 {
     ModelBuilder m = Lit();
     Foundation(m, 6.6f);
-    m.Add(Painted(Box(Vec3(2.6f, 1.4f, 2.0f)).Move(-1.4f, 0.9f, 1.6f), STEEL));
+    m.Add(Painted(Box(Vec3(2.2f, 1.4f, 1.8f)).Move(-1.8f, 0.9f, 1.9f), STEEL));
+    // The mast in the middle carries the dish, which turns about it.
     for (int i = 0; i < 4; ++i) {
-        float x = i % 2 ? 0.8f : -0.8f, z = i / 2 ? 0.8f : -0.8f;
-        m.Add(Painted(Limb(Vec3(x + 0.8f, 0.2f, z - 0.8f), Vec3(0.8f + x * 0.3f, 3.2f, -0.8f + z * 0.3f), 0.09f, 0.07f, 5), DARK));
+        float x = i % 2 ? 0.9f : -0.9f, z = i / 2 ? 0.9f : -0.9f;
+        m.Add(Painted(Limb(Vec3(x, 0.2f, z), Vec3(x * 0.3f, 3.2f, z * 0.3f), 0.09f, 0.07f, 5), DARK));
     }
-    m.Add(Painted(Cylinder(0.6f, 0.25f, 10).Move(0.8f, 3.2f, -0.8f), PANEL));
+    m.Add(Painted(Cylinder(0.6f, 0.25f, 10).Move(0.0f, 3.2f, 0.0f), PANEL));
     m.Build(mesh);
 }
 

@@ -467,6 +467,66 @@ void AcidSpit(std::vector<float>& out)
     NoiseBurst(out, 231, 0.7f, 0.005f, 0.12f, 7000.0f, 3000.0f, 2000.0f);
     Glide(out, 500.0f, 200.0f, 0.4f, 0.003f, 0.06f, [](double p) { return Triangle(p); });
 }
+// The shots of the projectile weapons: a rocket's whoosh, a mortar's thump, plasma and pulse
+// bolts.
+void MissileLaunch(std::vector<float>& out)
+{
+    Noise noise(241);
+    OnePole low;
+    for (size_t i = 0; i < out.size(); ++i) {
+        float t = Time(i), k = t / (out.size() / (float)Rate);
+        float cut = 600.0f + 4000.0f * (1.0f - k);
+        out[i] += 0.8f * AttackDecay(t, 0.02f, 0.2f) * low.Lowpass(noise.Next(), cut, Rate);
+    }
+    Glide(out, 300.0f, 900.0f, 0.25f, 0.01f, 0.15f, [](double p) { return Saw(p); });
+}
+
+void MortarThump(std::vector<float>& out)
+{
+    Glide(out, 120.0f, 45.0f, 0.9f, 0.002f, 0.12f, [](double p) { return Sine(p); });
+    NoiseBurst(out, 251, 0.5f, 0.001f, 0.05f, 2500.0f, 400.0f);
+}
+
+void PlasmaShot(std::vector<float>& out)
+{
+    Glide(out, 900.0f, 180.0f, 0.5f, 0.003f, 0.12f, [](double p) { return Saw(p); });
+    Glide(out, 1800.0f, 360.0f, 0.25f, 0.003f, 0.1f, [](double p) { return Sine(p); });
+    NoiseBurst(out, 261, 0.2f, 0.002f, 0.08f, 5000.0f, 1200.0f);
+}
+
+void PulseShot(std::vector<float>& out)
+{
+    for (int pulse = 0; pulse < 3; ++pulse)
+        MixAt(out, 0.045f * pulse, 0.05f, [](std::vector<float>& part) {
+            Glide(part, 1400.0f, 700.0f, 0.5f, 0.001f, 0.02f, [](double p) { return Square(p, 0.3f); });
+        });
+}
+
+// Answers to a click: a bot chirps, a building hums awake, a creature growls.
+void BotSelect(std::vector<float>& out)
+{
+    Notes(out, {{880.0f, 0.0f, 0.04f}, {1318.5f, 0.05f, 0.06f}}, 0.35f, [](double p) { return Square(p, 0.25f); });
+}
+
+void BuildingSelect(std::vector<float>& out)
+{
+    Glide(out, 110.0f, 140.0f, 0.5f, 0.02f, 0.15f, [](double p) { return Saw(p); });
+    Notes(out, {{660.0f, 0.05f, 0.08f}}, 0.2f, [](double p) { return Sine(p); });
+}
+
+void CreatureGrowl(std::vector<float>& out)
+{
+    double phase = 0.0;
+    Noise noise(271);
+    OnePole low;
+    for (size_t i = 0; i < out.size(); ++i) {
+        float t = Time(i), k = t / (out.size() / (float)Rate);
+        float hz = 90.0f + 30.0f * std::sin(3.14159f * k) + 8.0f * Sine(t * 31.0);
+        float env = std::sin(3.14159f * k);
+        out[i] += 0.6f * env * (0.7f * Saw(phase) + 0.3f * low.Lowpass(noise.Next(), 700.0f, Rate));
+        phase += hz / Rate;
+    }
+}
 
 const Effect Effects[] = {
     {"blip", 0.09f, Blip},
@@ -516,6 +576,13 @@ const Effect Effects[] = {
     {"lightning", 0.5f, Lightning},
     {"flame", 0.6f, Flame},
     {"acidspit", 0.35f, AcidSpit},
+    {"missile", 0.45f, MissileLaunch},
+    {"mortar", 0.4f, MortarThump},
+    {"plasma", 0.35f, PlasmaShot},
+    {"pulse", 0.2f, PulseShot},
+    {"bot_select", 0.15f, BotSelect},
+    {"building_select", 0.3f, BuildingSelect},
+    {"creature_growl", 0.6f, CreatureGrowl},
 };
 
 void Put16(std::vector<unsigned char>& out, unsigned value)
