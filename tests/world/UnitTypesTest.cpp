@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -188,6 +189,16 @@ TEST_F(UnitTypesTest, LimitsAreKeptWithAWarning)
     // The type left out changes nothing: the last one taken keeps its own speed.
     EXPECT_FLOAT_EQ(game.agentTypes->FindType("t62")->prototype->speed, 3.0f);
     EXPECT_EQ(game.agentTypes->FindType("t63"), nullptr);
+}
+
+TEST_F(UnitTypesTest, NoAgentLeftForAPrototypeIsAWarning)
+{
+    std::vector<Agent*> taken;
+    while (Agent* agent = game.agentTypes->TakeFreeAgent()) taken.push_back(agent);
+    std::string log = Load("DefineAgent late none.txt SetSpeed 3 AddCommand COMMAND_MINE");
+    EXPECT_EQ(game.agentTypes->types.count, 0);
+    EXPECT_NE(log.find("no agent is left for the unit type 'late'"), std::string::npos) << log;
+    for (Agent* agent : taken) game.agentTypes->ReturnAgent(agent);
 }
 
 TEST_F(UnitTypesTest, BrokenScriptsLeaveWhatTheyRead)
