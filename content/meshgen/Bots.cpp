@@ -374,7 +374,11 @@ Animation VehicleWork(const VehicleSpec& s)
 
 namespace {
 
-const float FLIER_HEIGHT = 1.2f;
+// Where a flier's body rides over its origin: big fliers higher, so their wings clear it.
+float FlierHeight(const FlyerSpec& s)
+{
+    return 1.2f * std::fmax(1.0f, s.size);
+}
 
 }  // namespace
 
@@ -382,7 +386,7 @@ void MakeFlyer(IndexedMesh* mesh, const FlyerSpec& s)
 {
     ModelBuilder model(WHITE_TEXTURE, LIT_MESH_EFFECT, FLAT_NORMAL_MAP);
     float z = s.size;
-    int body = model.AddJoint("Chassis", -1, Vec3(0.0f, FLIER_HEIGHT, 0.0f));
+    int body = model.AddJoint("Chassis", -1, Vec3(0.0f, FlierHeight(s), 0.0f));
     switch (s.kind) {
     case 0:
         model.Add(Painted(Box(Vec3(0.7f, 0.3f, 0.9f) * z), s.body), body);
@@ -473,7 +477,7 @@ Animation FlyerIdle(const FlyerSpec& s)
 {
     AnimationBuilder a(40, 20.0f, true);
     FlyerMotion(a, s, 8.0f);
-    a.Channel("Chassis", CHANNEL_TRANSLATE_Y, [](float p) { return FLIER_HEIGHT + 0.08f * Wave(p); });
+    a.Channel("Chassis", CHANNEL_TRANSLATE_Y, [=](float p) { return FlierHeight(s) + 0.08f * Wave(p); });
     return a.Build();
 }
 

@@ -358,6 +358,43 @@ void MakeScavCamp(IndexedMesh* mesh)
     m.Build(mesh);
 }
 
+// The scavengers' fortress: a ring of scrap walls, corner towers with lamps and a keep.
+void MakeStronghold(IndexedMesh* mesh)
+{
+    ModelBuilder m = Lit();
+    const float half = 5.2f;
+    for (int side = 0; side < 4; ++side)
+        for (int i = 0; i < 3; ++i) {
+            float along = -3.4f + 3.4f * i;
+            Vec3 at = side % 2 == 0 ? Vec3(along, 0.9f, side == 0 ? -half : half) : Vec3(side == 1 ? half : -half, 0.9f, along);
+            float turn = side % 2 == 0 ? 0.0f : 0.5f * PI;
+            if (side == 0 && i == 1) continue;  // the gate
+            m.Add(Painted(Box(Vec3(3.2f, 1.8f, 0.4f)).Turn(0.0f, turn, 0.0f).Move(at.x, at.y, at.z), i % 2 ? RUST : SCRAP));
+        }
+    for (int i = 0; i < 4; ++i) {
+        float x = i % 2 ? half - 0.3f : -half + 0.3f, z = i / 2 ? half - 0.3f : -half + 0.3f;
+        m.Add(Painted(Tube(0.7f, 0.5f, 3.2f, 8).Move(x, 0.0f, z), RUST));
+        m.Add(Painted(Sphere(0.2f, 3, 6).Move(x, 3.3f, z), LAMP));
+    }
+    m.Add(Painted(Box(Vec3(4.0f, 2.6f, 3.6f)).Move(0.0f, 1.3f, 0.4f), DIRTY_YELLOW));
+    m.Add(Painted(Box(Vec3(2.4f, 1.4f, 2.2f)).Move(0.0f, 3.3f, 0.4f), RUST));
+    m.Add(Painted(Cylinder(0.05f, 2.0f, 5).Move(0.8f, 4.0f, 0.8f), DARK));
+    m.Add(Painted(Box(Vec3(1.0f, 0.6f, 0.04f)).Move(1.3f, 5.6f, 0.8f), LAMP));
+    m.Build(mesh);
+}
+
+void MakeWeaponsCache(IndexedMesh* mesh)
+{
+    ModelBuilder m = Lit();
+    const Paint olive = {0.38f, 0.42f, 0.26f};
+    m.Add(Painted(Box(Vec3(1.0f, 0.6f, 0.7f)).Move(-0.45f, 0.3f, -0.3f), olive));
+    m.Add(Painted(Box(Vec3(1.0f, 0.6f, 0.7f)).Move(0.4f, 0.3f, 0.35f), olive));
+    m.Add(Painted(Box(Vec3(0.9f, 0.5f, 0.6f)).Turn(0.0f, 0.3f, 0.0f).Move(0.0f, 0.85f, 0.0f), olive));
+    for (float x : {-0.45f, 0.4f}) m.Add(Painted(Box(Vec3(0.3f, 0.05f, 0.72f)).Move(x, 0.61f, x < 0.0f ? -0.3f : 0.35f), DIRTY_YELLOW));
+    m.Add(Painted(Cylinder(0.15f, 0.7f, 8).Move(0.7f, 0.0f, -0.6f), LAMP));
+    m.Build(mesh);
+}
+
 void MakeBarrels(IndexedMesh* mesh, float scale)
 {
     ModelBuilder m = Lit();
@@ -516,6 +553,7 @@ void MakeMissileHead(IndexedMesh* mesh) { TurretHead(mesh, LOOK_MISSILES, STEEL,
 void MakeMortarHead(IndexedMesh* mesh) { TurretHead(mesh, LOOK_MORTAR, STEEL, PANEL); }
 void MakePlasmaHead(IndexedMesh* mesh) { TurretHead(mesh, LOOK_PLASMA, PANEL, VIOLET); }
 void MakeScavHead(IndexedMesh* mesh) { TurretHead(mesh, LOOK_MACHINEGUN, RUST, DIRTY_YELLOW); }
+void MakeAntiAirHead(IndexedMesh* mesh) { TurretHead(mesh, LOOK_MISSILES, SCRAP, LAMP); }
 
 void MakeGeneratorRotor(IndexedMesh* mesh)
 {
@@ -654,6 +692,8 @@ const std::vector<BuildingRecipe>& BuildingCatalogue()
         {"dropship.txt", 5, MakeDropship},
         {"scav_turret_base.txt", 1, MakeScavTurretBase},
         {"scav_camp.txt", 3, MakeScavCamp},
+        {"stronghold.txt", 5, MakeStronghold},
+        {"weapons_cache.txt", 1, MakeWeaponsCache},
         {"explosive_barrels.txt", 1, MakeExplosiveBarrels},
         {"explosive_barrels_big.txt", 1, MakeExplosiveBarrelsBig},
         {"creature_nest.txt", 3, MakeCreatureNest},
@@ -684,6 +724,7 @@ const std::vector<MeshRecipe>& BuildingPartCatalogue()
         {"turret_mortar_head.txt", MakeMortarHead},
         {"turret_plasma_head.txt", MakePlasmaHead},
         {"scav_turret_head.txt", MakeScavHead},
+        {"aa_gun_head.txt", MakeAntiAirHead},
         {"generator_rotor.txt", MakeGeneratorRotor},
         {"core_ring.txt", MakeCoreRing},
         {"pump_head.txt", MakePumpHead},

@@ -100,8 +100,13 @@ const CreatureSpec NEST_CRAWLER = {1, 2, 1.0f, 0.6f, 0.6f, 0.0f, {0.85f, 0.8f, 0
                                    {0.62f, 0.22f, 0.25f}, {1.0f, 0.2f, 0.1f}, 1, true, false, true};
 const CreatureSpec ELITE_MANTIS = {0, 2, 2.2f, 0.8f, 1.1f, 1.5f, {0.65f, 0.2f, 0.15f}, {0.8f, 0.35f, 0.2f},
                                    {0.3f, 0.1f, 0.08f}, {1.0f, 0.9f, 0.2f}, 2, false, true, true};
-const CreatureSpec ELITE_BEHEMOTH = {1, 2, 3.0f, 1.8f, 2.0f, 0.0f, {0.25f, 0.22f, 0.28f}, {0.4f, 0.35f, 0.42f},
-                                     {0.6f, 0.5f, 0.2f}, {1.0f, 0.3f, 0.1f}, 1, true, true, true};
+// A beast on two legs with a great jaw and a tail to balance it.
+const CreatureSpec ELITE_TREX = {1, 1, 3.0f, 1.6f, 2.2f, 0.0f, {0.3f, 0.38f, 0.22f}, {0.55f, 0.5f, 0.35f},
+                                 {0.85f, 0.8f, 0.65f}, {1.0f, 0.85f, 0.1f}, 1, true, false, true};
+const FlyerSpec ELITE_WINGED_BEAST = {2, 2.4f, {0.25f, 0.2f, 0.3f}, {0.45f, 0.3f, 0.5f}, {0.12f, 0.08f, 0.14f},
+                                      {1.0f, 0.3f, 0.1f}, LOOK_ACID};
+const BipedSpec ELITE_SCAVENGER = {0.8f, 0.75f, 0.8f, 1.8f, Vec3(1.6f, 0.9f, 1.5f), {0.16f, 0.14f, 0.14f}, LAMP, DARK,
+                                   {1.0f, 0.6f, 0.1f}, 3, LOOK_MACHINEGUN, true, true, true, true, true};
 
 // One unit: its mesh file, how to make it, and its animations (use or mine for the units whose
 // orders play them).
@@ -167,7 +172,9 @@ const std::vector<UnitModel>& Units()
         FLYER("fire_bat.txt", FIRE_BAT),
         CREATURE("nest_crawler.txt", NEST_CRAWLER),
         CREATURE("elite_mantis.txt", ELITE_MANTIS),
-        CREATURE("elite_behemoth.txt", ELITE_BEHEMOTH),
+        CREATURE("elite_trex.txt", ELITE_TREX),
+        FLYER("elite_winged_beast.txt", ELITE_WINGED_BEAST),
+        BIPED("elite_scavenger.txt", ELITE_SCAVENGER, nullptr, nullptr),
     };
     return units;
 }

@@ -10,14 +10,16 @@
 //              carrier_bot; 16 scav_melee, scav_small, scav_leader, scav_brute, scav_flamer,
 //              scav_boss_a, scav_boss_b, scav_boss_c, 24 scav_superMelee, scav_warlord,
 //              scav_wheeler, scav_air_probe; 32 stump_crawler, cave_beast, burrower, nest_wasp,
-//              mantis, spider, bio_blob, fire_bat, 40 nest_crawler, Elite_Mantis, Elite_Behemoth
+//              mantis, spider, bio_blob, fire_bat, 40 nest_crawler, Elite_Mantis, Elite_Trex,
+//              Elite_Winged_Beast, Elite_Scavenger
 // buildings  0 power_generator, power_core, refinery, bot_factory, heavy_factory, fuel_pump,
 //              control_tower, laser_turret, 8 gun_turret, missile_turret, mortar_turret,
 //              plasma_turret, repair_station, bot_upgrader, recycler, research_lab,
 //              16 build_node, radar_station, warp_platform, ore_silo, trade_post,
-//              Scavenger_dropship, scav_turret, scav_camp, 24 creature_nest, spawn_stump,
+//              Scavenger_dropship, scav_turret, Scavenger_camp, 24 creature_nest, spawn_stump,
 //              creature_cave, spawn_holes, spawn_nest, spawn_mantis, spawn_spider, spawn_bio,
-//              32 spawn_flying, explosive_barrels, explosive_barrels_big,
+//              32 spawn_flying, explosive_barrels, explosive_barrels_big, Scavenger_outpost,
+//              Scavenger_stronghold, Scavenger_AA_Gun, weapons_cache,
 //              40 upgrades: hull, weapon damage, armour, speed, shields, mining capacity,
 //              mining load, fire, 48 acid
 // items      0 the nine weapon kinds (laser, missile, electric, mortar, machine gun, flame,
@@ -264,7 +266,13 @@ std::vector<UnitIcon> UnitIcons()
     put(39, CREATURE, Flyer(Hex(0x721E14), Hex(0xB2401A), 2));
     put(40, CREATURE, Beast(Hex(0xD8CCAE), Hex(0x9E3840), 0.8f));
     put(41, CREATURE, Insect(Hex(0xA63426), Hex(0x4C1A14), 2, true));
-    put(42, CREATURE, Beast(Hex(0x403848), Hex(0x9A8034), 1.3f));
+    // The dinosaur stands on two legs: a beast with its forelegs left out.
+    Figure trex = Beast(Hex(0x4C6038), Hex(0x8C8058), 1.3f);
+    trex.erase(trex.begin(), trex.begin() + 2);
+    trex.push_back({Line(0.2f, 0.52f, 0.04f, 0.66f, 0.06f), Hex(0x4C6038)});
+    put(42, CREATURE, trex);
+    put(43, CREATURE, Flyer(Hex(0x403048), Hex(0x724C80), 2));
+    put(44, SCAVENGER, Biped(Hex(0x282424), LAMP, 1.4f, false));
     return icons;
 }
 
@@ -336,6 +344,10 @@ std::vector<UnitIcon> BuildingIcons()
     put(32, CREATURE, {{Polygon({{S * 0.3f, S * 0.88f}, {S * 0.46f, S * 0.1f}, {S * 0.54f, S * 0.1f}, {S * 0.7f, S * 0.88f}}), Hex(0x2A2626)}, {Line(0.48f, 0.4f, 0.54f, 0.6f, 0.02f), Hex(0xFF7A1A)}, {Line(0.52f, 0.2f, 0.48f, 0.34f, 0.02f), Hex(0xFF7A1A)}});
     put(33, NEUTRAL, {{Box(0.2f, 0.4f, 0.44f, 0.82f, 0.04f), LAMP}, {Box(0.56f, 0.46f, 0.8f, 0.82f, 0.04f), LAMP}, {Box(0.2f, 0.5f, 0.44f, 0.54f), grime}, {Box(0.56f, 0.56f, 0.8f, 0.6f), grime}});
     put(34, NEUTRAL, {{Box(0.14f, 0.26f, 0.5f, 0.86f, 0.05f), LAMP}, {Box(0.54f, 0.34f, 0.88f, 0.86f, 0.05f), LAMP}, {Box(0.14f, 0.4f, 0.5f, 0.45f), grime}, {Box(0.54f, 0.48f, 0.88f, 0.53f), grime}});
+    put(35, SCAVENGER, {{Polygon({{S * 0.2f, S * 0.8f}, {S * 0.4f, S * 0.4f}, {S * 0.6f, S * 0.8f}}), grime}, {Box(0.56f, 0.62f, 0.84f, 0.8f), rust}});
+    put(36, SCAVENGER, {{Box(0.1f, 0.5f, 0.9f, 0.84f, 0.02f), rust}, {Box(0.12f, 0.3f, 0.26f, 0.84f), Hex(0x746C5C)}, {Box(0.74f, 0.3f, 0.88f, 0.84f), Hex(0x746C5C)}, {Box(0.36f, 0.34f, 0.64f, 0.6f), grime}, {Dot(0.19f, 0.26f, 0.04f), LAMP}, {Dot(0.81f, 0.26f, 0.04f), LAMP}});
+    put(37, SCAVENGER, With(Plate(), {{Box(0.34f, 0.56f, 0.66f, 0.8f, 0.04f), rust}, {Box(0.3f, 0.4f, 0.7f, 0.58f, 0.04f), Hex(0x746C5C)}, {Line(0.6f, 0.46f, 0.86f, 0.2f, 0.05f), LAMP}}));
+    put(38, SCAVENGER, {{Box(0.14f, 0.5f, 0.5f, 0.84f, 0.02f), Hex(0x60683E)}, {Box(0.5f, 0.56f, 0.86f, 0.84f, 0.02f), Hex(0x60683E)}, {Box(0.3f, 0.26f, 0.7f, 0.52f, 0.02f), Hex(0x60683E)}, {Box(0.3f, 0.36f, 0.7f, 0.4f), grime}});
     // The bots' upgrades: an arrow up over what they improve.
     put(40, PLAYER, Upgrade(Box(0.3f, 0.6f, 0.7f, 0.84f, 0.04f), steel));
     put(41, PLAYER, Upgrade(Line(0.28f, 0.74f, 0.74f, 0.7f, 0.05f), Hex(0xFF5A4A)));
