@@ -58,9 +58,6 @@ const NamedBit MESH_FLAGS[] = {
     {"updown", BUILD_UPDOWN},              {"osc_y", BUILD_OSC_Y},                  {"scaleWithHealth", BUILD_SCALE_WITH_HEALTH},
 };
 
-const char* const COMPOSITIONS[] = {"Default", "Biological", "Mechanical", "BioMechanical",
-                                    "Plant",   "Rock",       "Crystal",    "Wood"};
-
 struct BuildReader {
     CatalogueScript& script;
     BuildItemList& list;
@@ -181,12 +178,8 @@ void ReadIcon(BuildReader& r)
 void ReadIconSheet(BuildReader& r)
 {
     r.script.CopyField("iconsheet", r.item->iconName, sizeof r.item->iconName, r.script.Word().c_str());
-    int cell[4] = {0, 0, 0, 0};
-    for (int& value : cell)
-        if (!r.script.Int("iconsheet", &value)) break;
+    r.item->iconCell = r.script.IconCell("iconsheet");
     if (Textures) r.item->iconTexture = Textures->GetTexture(r.item->iconName);
-    r.item->iconCell = (int32_t)((uint32_t)cell[0] << 24 | (uint32_t)(cell[1] & 0xFF) << 16 |
-                                 (uint32_t)(cell[2] & 0xFF) << 8 | (uint32_t)(cell[3] & 0xFF));
 }
 
 void ReadSelectedSound(BuildReader& r)
@@ -351,18 +344,13 @@ void ReadOffset(BuildReader& r)
 void ReadAlignment(BuildReader& r)
 {
     std::string word = r.script.Word();
-    if (!r.Prototype()) return;
-    r.Prototype()->alignment = word == "FRIENDLY" ? ALIGN_FRIENDLY : word == "ENEMY" ? ALIGN_ENEMY
-                             : word == "PLAYER"   ? ALIGN_PLAYER
-                                                  : ALIGN_NEUTRAL;
+    if (r.Prototype()) r.Prototype()->alignment = AlignmentFromWord(word);
 }
 
 void ReadComposition(BuildReader& r)
 {
     std::string word = r.script.Word();
-    if (!r.Prototype()) return;
-    for (int i = 0; i < (int)(sizeof COMPOSITIONS / sizeof COMPOSITIONS[0]); ++i)
-        if (word == COMPOSITIONS[i]) r.Prototype()->composition = i;
+    if (r.Prototype()) r.Prototype()->composition = CompositionFromWord(word, r.Prototype()->composition);
 }
 
 void ReadHealth(BuildReader& r)

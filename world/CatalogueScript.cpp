@@ -5,6 +5,8 @@
 #include "platform/StringTable.h"
 #include "render/IndexedMesh.h"
 #include "render/MeshLibrary.h"
+#include "world/Entity.h"
+#include "world/WeaponDef.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -64,6 +66,22 @@ void CatalogueScript::Floats(const char* key, float* values, int count)
         if (!Float(key, &values[i])) return;
 }
 
+int32_t CatalogueScript::IconCell(const char* key)
+{
+    int cell[4] = {0, 0, 0, 0};
+    for (int& value : cell)
+        if (!Int(key, &value)) break;
+    return (int32_t)((uint32_t)cell[0] << 24 | (uint32_t)(cell[1] & 0xFF) << 16 | (uint32_t)(cell[2] & 0xFF) << 8 |
+                     (uint32_t)(cell[3] & 0xFF));
+}
+
+uint32_t CatalogueScript::Colour(const char* key)
+{
+    float rgba[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+    Floats(key, rgba, 4);
+    return PackScriptColour(rgba[0], rgba[1], rgba[2], rgba[3]);
+}
+
 bool CatalogueScript::CopyField(const char* key, char* field, size_t size, const char* text)
 {
     if (!text) text = "";
@@ -88,6 +106,22 @@ int CatalogueScript::Line()
 {
     const Lexer* in = reader_.Tokens();
     return in ? in->Line() : 0;
+}
+
+int AlignmentFromWord(const std::string& word)
+{
+    if (word == "FRIENDLY") return ALIGN_FRIENDLY;
+    if (word == "ENEMY") return ALIGN_ENEMY;
+    return word == "PLAYER" ? ALIGN_PLAYER : ALIGN_NEUTRAL;
+}
+
+int CompositionFromWord(const std::string& word, int current)
+{
+    static const char* const names[] = {"Default", "Biological", "Mechanical", "BioMechanical",
+                                        "Plant",   "Rock",       "Crystal",    "Wood"};
+    for (int i = 0; i < (int)(sizeof names / sizeof names[0]); ++i)
+        if (word == names[i]) return i;
+    return current;
 }
 
 const char* DescriptionText(const char* tag)

@@ -26,8 +26,14 @@ public:
     // when it is not (logged for key).
     bool Int(const char* key, int* value);
     bool Float(const char* key, float* value);
-    // Three numbers; each one that is missing stays as it was.
+    // count numbers; the first that is missing stops the reading, and it and the rest stay
+    // as they were.
     void Floats(const char* key, float* values, int count);
+    // An icon sheet's cell: columns, rows, column and row, packed into one word (columns in
+    // the top byte, the row in the lowest).
+    int32_t IconCell(const char* key);
+    // A colour as red, green, blue and alpha (1.0 where one is missing), packed as ARGB.
+    uint32_t Colour(const char* key);
     // Copies text into a field of size bytes; a text that does not fit is cut to fit and
     // logged (false).
     bool CopyField(const char* key, char* field, size_t size, const char* text);
@@ -39,6 +45,10 @@ private:
     ScriptReader reader_;
 };
 
+// The side a script names: "FRIENDLY", "ENEMY", "PLAYER"; any other word is neutral.
+int AlignmentFromWord(const std::string& word);
+// The material a script names ("Default" .. "Wood"); current for a word that is none of them.
+int CompositionFromWord(const std::string& word, int current);
 // The text of a string-table tag; the text of "<unknown>" when the tables lack the tag.
 const char* DescriptionText(const char* tag);
 // A mesh of the game's mesh library by its path (fixed first), loaded now; null without a

@@ -184,13 +184,9 @@ void ReadIcon(ItemReader& r)
 void ReadIconSheet(ItemReader& r)
 {
     std::string file = "data/gui/" + r.script.Word();
-    int cell[4] = {0, 0, 0, 0};
-    for (int& value : cell)
-        if (!r.script.Int("ICONSHEET", &value)) break;
+    r.item->iconCell = r.script.IconCell("ICONSHEET");
     r.script.CopyField("ICONSHEET", r.item->iconPath, sizeof r.item->iconPath, file.c_str());
     r.LoadIcon();
-    r.item->iconCell = (int32_t)((uint32_t)cell[0] << 24 | (uint32_t)(cell[1] & 0xFF) << 16 |
-                                 (uint32_t)(cell[2] & 0xFF) << 8 | (uint32_t)(cell[3] & 0xFF));
 }
 
 void ReadAnimation(ItemReader& r, int kind)
@@ -272,10 +268,8 @@ void ReadWeaponData(ItemReader& r)
 
 void ReadWeaponColour(ItemReader& r)
 {
-    float rgba[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-    for (float& value : rgba)
-        if (!r.script.Float("WEAPONCOLOR", &value)) break;
-    if (r.item->weapon) r.item->weapon->colour = PackScriptColour(rgba[0], rgba[1], rgba[2], rgba[3]);
+    uint32_t colour = r.script.Colour("WEAPONCOLOR");
+    if (r.item->weapon) r.item->weapon->colour = colour;
 }
 
 void ReadWeaponSound(ItemReader& r)

@@ -59,8 +59,6 @@ const NamedBit COMMANDS[] = {
 };
 
 const char* const BRAINS[] = {"", "", "ENEMY", "NEUTRAL", "MINER", "ATTACKBOT", "CREATURE"};
-const char* const COMPOSITIONS[] = {"Default", "Biological", "Mechanical", "BioMechanical",
-                                    "Plant",   "Rock",       "Crystal",    "Wood"};
 
 struct UnitReader {
     CatalogueScript& script;
@@ -143,28 +141,19 @@ void ReadBrain(UnitReader& r)
 void ReadIconSheet(UnitReader& r)
 {
     std::string file = r.script.Word();
-    int cell[4] = {0, 0, 0, 0};
-    for (int& value : cell)
-        if (!r.script.Int("iconsheet", &value)) break;
+    r.type->iconCell = r.script.IconCell("iconsheet");
     r.script.CopyField("iconsheet", r.type->iconPath, sizeof r.type->iconPath, file.c_str());
     if (Textures) r.type->iconTexture = Textures->GetTexture(r.type->iconPath);
-    r.type->iconCell = (int32_t)((uint32_t)cell[0] << 24 | (uint32_t)(cell[1] & 0xFF) << 16 |
-                                 (uint32_t)(cell[2] & 0xFF) << 8 | (uint32_t)(cell[3] & 0xFF));
 }
 
 void ReadAlignment(UnitReader& r)
 {
-    std::string word = r.script.Word();
-    r.agent->alignment = word == "FRIENDLY" ? ALIGN_FRIENDLY : word == "ENEMY" ? ALIGN_ENEMY
-                       : word == "PLAYER"   ? ALIGN_PLAYER
-                                            : ALIGN_NEUTRAL;
+    r.agent->alignment = AlignmentFromWord(r.script.Word());
 }
 
 void ReadComposition(UnitReader& r)
 {
-    std::string word = r.script.Word();
-    for (int i = 0; i < (int)(sizeof COMPOSITIONS / sizeof COMPOSITIONS[0]); ++i)
-        if (word == COMPOSITIONS[i]) r.agent->composition = i;
+    r.agent->composition = CompositionFromWord(r.script.Word(), r.agent->composition);
 }
 
 void ReadShields(UnitReader& r)
@@ -247,10 +236,8 @@ void ReadWeapon(UnitReader& r)
 
 void ReadWeaponColour(UnitReader& r)
 {
-    float rgba[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-    for (float& value : rgba)
-        if (!r.script.Float("SetWeaponColor", &value)) break;
-    if (r.agent->weapon) r.agent->weapon->colour = PackScriptColour(rgba[0], rgba[1], rgba[2], rgba[3]);
+    uint32_t colour = r.script.Colour("SetWeaponColor");
+    if (r.agent->weapon) r.agent->weapon->colour = colour;
 }
 
 void ReadMelee(UnitReader& r)
