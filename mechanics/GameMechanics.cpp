@@ -104,6 +104,8 @@ bool GameMechanics::Init()
 
 void GameMechanics::EndLevel()
 {
+    // A building being placed leaves with the level; its prototype stays the catalogue's.
+    if (buildItems) buildItems->ClearCurrent();
     if (TheObjectives) TheObjectives->Clear();
     if (TheEvents) TheEvents->Clear();
     popups->Clear();

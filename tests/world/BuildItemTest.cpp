@@ -386,6 +386,13 @@ BuildItem silo data/mesh/splat.txt
     EXPECT_EQ(list.current, nullptr);
     EXPECT_EQ(TheScene.FirstEntity(1u << SEGMENT_NEUTRAL_BUILDING), nullptr) << "the preview left the level";
     TheScene.EndIteration();
+
+    // A preview still shown when the level ends leaves with it.
+    Preview("depot", 64, 64);
+    game.EndLevel();
+    EXPECT_EQ(list.current, nullptr);
+    EXPECT_EQ(TheScene.FirstEntity(1u << SEGMENT_NEUTRAL_BUILDING), nullptr);
+    TheScene.EndIteration();
 }
 
 TEST_F(BuildItemTest, PlacingPaysBuildsAndCancels)
