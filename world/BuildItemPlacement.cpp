@@ -49,18 +49,12 @@ const BuildItem* DefinitionOf(const Entity* entity)
     return static_cast<const Building*>(entity)->definition;
 }
 
-// The vent a deep mine draws from: the first vent cell in the rectangle grown by one cell,
-// column by column. Its occupant (the vent, when one stands there) goes to vent.
-bool FindVentCell(const Grid& grid, const CellRect& rect, Entity** vent)
+// The vent a deep mine draws from, beside or under where it stands now (its grid rectangle is
+// worked out afresh: a preview moves between the tests).
+Entity* VentAround(const Grid& grid, Entity* entity)
 {
-    for (int x = rect.x0 - 1; x <= rect.x1 + 1; ++x)
-        for (int y = rect.y0 - 1; y <= rect.y1 + 1; ++y) {
-            const GridCell* cell = grid.GetCell(x, y);
-            if (!cell || !(cell->flags & CELL_FUEL)) continue;
-            if (vent) *vent = cell->occupant;
-            return true;
-        }
-    return false;
+    entity->gridRect[0] = -1;
+    return grid.FindFlaggedCellAround(entity);
 }
 
 // Whether a building whose item has the flag stands in the ring of cells around the rectangle.
@@ -140,7 +134,7 @@ bool BuildItemList::CanPlaceCurrent()
             const GridCell* cell = grid->GetCell(x, y);
             if (!cell || !cell->IsFreeBuildable()) return false;
         }
-    if ((item->flags & BUILD_DEEP_MINE) && !FindVentCell(*grid, rect, nullptr)) return false;
+    if ((item->flags & BUILD_DEEP_MINE) && !VentAround(*grid, prototype)) return false;
     if ((item->flags & BUILD_REQUIRES_BUILD_NODE) && !RingHasBuilding(*grid, rect, BUILD_BUILD_NODE)) return false;
     if (!(item->flags & BUILD_ADD_ON)) return true;
     // An add-on stands beside a building it serves and faces away from it.
@@ -190,11 +184,7 @@ Building* PlaceBuildingFromItem(BuildItemList* list)
     }
     CellRect rect;
     bool onGrid = PreviewFootprint(item, building, *grid, &rect);
-    if ((item->flags & BUILD_DEEP_MINE) && onGrid) {
-        Entity* vent = nullptr;
-        FindVentCell(*grid, rect, &vent);
-        building->linkedEntity.Set(vent);
-    }
+    if (item->flags & BUILD_DEEP_MINE) building->linkedEntity.Set(VentAround(*grid, building));
     if (building->alignment == ALIGN_PLAYER && onGrid) {
         Vec3 min, max;
         CellBox(*grid, rect, &min, &max);

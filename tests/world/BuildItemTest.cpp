@@ -358,11 +358,16 @@ BuildItem silo data/mesh/splat.txt
     EXPECT_FALSE(list.CanPlaceCurrent()) << "hanging over the edge of the map";
     depot->scale = 1.0f;
 
-    // A deep mine needs a vent under or beside it.
+    // A deep mine needs a vent beside it.
     Preview("pump", 30, 30, true);
     EXPECT_FALSE(list.CanPlaceCurrent());
+    Entity vent;
     game.grid->GetCell(31, 29)->flags |= CELL_FUEL;
+    game.grid->GetCell(31, 29)->occupant = &vent;
     EXPECT_TRUE(list.CanPlaceCurrent());
+    game.buildItems->current->prototype->SetPosition(game.grid->CellToWorld(40, 30));
+    EXPECT_FALSE(list.CanPlaceCurrent()) << "moved away from it";
+    game.grid->GetCell(31, 29)->occupant = nullptr;
 
     // A tower needs a build node in the ring around it.
     Preview("tower", 40, 40, true);
