@@ -154,3 +154,12 @@ bool AddMeshAnimation(IndexedMesh* mesh, const char* path, int kind, uint32_t sl
     mesh->slotFlags[slot] = slotFlags;
     return true;
 }
+
+void ScaleEntity(Entity* entity, float scale)
+{
+    entity->scale = scale;
+    Matrix scaling, scaled;
+    MatrixScaling(&scaling, scale, scale, scale);
+    MatrixMultiply(&scaled, &entity->world, &scaling);
+    entity->world = scaled;
+}

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <string>
 
+class Entity;
 class IndexedMesh;
 
 class CatalogueScript {
@@ -57,3 +58,6 @@ IndexedMesh* LoadLibraryMesh(const char* path, bool loadNow);
 // Adds an animation file (path fixed first) to the mesh and plays it for the animation kind
 // (ANIM_IDLE ..), with the slot's flags; false without a mesh or an animation library.
 bool AddMeshAnimation(IndexedMesh* mesh, const char* path, int kind, uint32_t slotFlags, bool loadNow);
+// Sets the entity's scale and scales its world matrix with it, as "SetScale" does for an
+// item or a unit prototype.
+void ScaleEntity(Entity* entity, float scale);

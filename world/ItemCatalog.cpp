@@ -321,11 +321,7 @@ void ReadSetScale(ItemReader& r)
 {
     float s = 1.0f;
     if (!r.script.Float("SetScale", &s)) return;
-    r.item->scale = s;
-    Matrix scaling, scaled;
-    MatrixScaling(&scaling, s, s, s);
-    MatrixMultiply(&scaled, &r.item->world, &scaling);
-    r.item->world = scaled;
+    ScaleEntity(r.item, s);
 }
 
 void ReadItemType(ItemReader& r)

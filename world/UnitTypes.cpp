@@ -212,11 +212,7 @@ void ReadScale(UnitReader& r)
 {
     float s = 1.0f;
     if (!r.script.Float("SetScale", &s)) return;
-    r.agent->scale = s;
-    Matrix scaling, scaled;
-    MatrixScaling(&scaling, s, s, s);
-    MatrixMultiply(&scaled, &r.agent->world, &scaling);
-    r.agent->world = scaled;
+    ScaleEntity(r.agent, s);
 }
 
 void ReadWeapon(UnitReader& r)
