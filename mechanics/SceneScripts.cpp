@@ -29,22 +29,6 @@
 
 namespace {
 
-// Reads a whole script into text; false (logged) when it cannot be opened.
-bool ReadScript(const char* path, std::string* text)
-{
-    char fixed[MAX_PATH_TEXT];
-    CopyText(fixed, sizeof fixed, path ? path : "");
-    FixPath(fixed);
-    FILE* file = OpenDataFile(fixed, "rb");
-    if (!file) {
-        Log("ERROR opening file %s for READING\n", fixed);
-        return false;
-    }
-    ReadFileText(file, text);
-    fclose(file);
-    return true;
-}
-
 struct SceneReader {
     Scene& scene;
     Lexer& in;
@@ -503,7 +487,7 @@ const Keyword SceneKeywords[] = {
 bool Scene::ReadSceneFile(const char* path)
 {
     std::string text;
-    if (!ReadScript(path, &text)) return false;
+    if (!ReadDataScript(path, &text)) return false;
     Log("Openend file %s\n", path);
     char name[MAX_PATH_TEXT];
     GetFileName(path, name);
@@ -525,7 +509,7 @@ bool LoadSoundScript(const char* path)
     // Without a sound device the game runs silent: there is nothing to load the waves into.
     if (!SoundMgr || !SoundMgr->IsEnabled()) return false;
     std::string text;
-    if (!ReadScript(path, &text)) return false;
+    if (!ReadDataScript(path, &text)) return false;
     char name[MAX_PATH_TEXT];
     GetFileName(path, name);
     Lexer in(text.data(), text.size(), SCENE_RULES, name);

@@ -36,6 +36,9 @@ bool FileExists(const char* path, bool logErrors);
 FILE* OpenDataFile(const char* path, const char* mode);
 // The rest of an open file, read whole into text (the file stays open).
 void ReadFileText(FILE* file, std::string* text);
+// A whole data script read into text (FixPath, then a case-insensitive open); false, logged as
+// "ERROR opening file <path> for READING", when it cannot be opened.
+bool ReadDataScript(const char* path, std::string* text);
 
 class DirectoryList {
 public:

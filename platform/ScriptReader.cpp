@@ -3,6 +3,7 @@
 // same.
 #include "platform/Files.h"
 
+#include "host/Log.h"
 #include "host/System.h"
 
 #include <cstring>
@@ -44,6 +45,21 @@ void ReadFileText(FILE* file, std::string* text)
     char block[4096];
     size_t got;
     while ((got = fread(block, 1, sizeof block, file)) > 0) text->append(block, got);
+}
+
+bool ReadDataScript(const char* path, std::string* text)
+{
+    char fixed[MAX_PATH_TEXT];
+    CopyText(fixed, sizeof fixed, path ? path : "");
+    FixPath(fixed);
+    FILE* file = OpenDataFile(fixed, "rb");
+    if (!file) {
+        Log("ERROR opening file %s for READING\n", fixed);
+        return false;
+    }
+    ReadFileText(file, text);
+    fclose(file);
+    return true;
 }
 
 ScriptReader::~ScriptReader()

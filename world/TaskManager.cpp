@@ -177,17 +177,11 @@ void TaskManager::MakePool()
 
 bool TaskManager::LoadTasks(const char* path)
 {
+    std::string text;
+    if (!ReadDataScript(path, &text)) return false;
     char fixed[MAX_PATH_TEXT];
     CopyText(fixed, sizeof fixed, path ? path : "");
     FixPath(fixed);
-    FILE* file = OpenDataFile(fixed, "rb");
-    if (!file) {
-        Log("ERROR opening file %s for READING\n", fixed);
-        return false;
-    }
-    std::string text;
-    ReadFileText(file, &text);
-    fclose(file);
     char fileName[MAX_PATH_TEXT];
     GetFileName(fixed, fileName);
     Lexer in(text.data(), text.size(), TASK_RULES, fileName);
