@@ -19,6 +19,7 @@
 #include "world/BuildItem.h"
 #include "world/Grid.h"
 #include "world/ItemCatalog.h"
+#include "world/PathFinder.h"
 
 GameMechanics* TheGame = nullptr;
 
@@ -27,6 +28,8 @@ GameMechanics::GameMechanics()
     CopyText(classLabel, sizeof classLabel, "GameMechanics");
     state = GAME_STATE_INTRO;
     grid = new Grid(128, 2.5f);
+    pathPool = new PathPool();
+    PathFinder::InitNodePool();
     floatingTexts = new FloatingTextList();
     popups = new AchievementPopup();
     messageBar = new MessageBar();
@@ -40,6 +43,7 @@ GameMechanics::~GameMechanics()
     delete buildItems;
     delete agentTypes;
     delete items;
+    delete pathPool;
     delete grid;
     delete loadingFont;
     delete logoFont;

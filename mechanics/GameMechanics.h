@@ -16,6 +16,7 @@ class MessageBar;
 class BuildItemList;
 class ItemList;
 class Grid;
+class PathPool;
 class Sprite;
 
 class GameMechanics : public Game {
@@ -59,6 +60,9 @@ public:
     bool commandsRegistered = false;
     // The level's map grid: 128 x 128 cells of 2.5 units, made with the game object.
     Grid* grid = nullptr;
+    // The routes agents walk, lent out and taken back for the whole run: a path an agent holds
+    // outlives any one level's teardown order.
+    PathPool* pathPool = nullptr;
     // The ground point under the cursor this frame (the mouse orders keep it).
     Vec3 pickedPoint;
     ItemList* items = nullptr;
