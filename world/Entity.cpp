@@ -6,9 +6,12 @@
 #include "mechanics/Scene.h"
 #include "platform/ConfigFile.h"
 #include "platform/MathUtil.h"
+#include "platform/SoundManager.h"
 #include "platform/Timer.h"
 #include "render/IndexedMesh.h"
+#include "render/ParticleManager.h"
 #include "render/ParticleSystem.h"
+#include "terrain/Terrain.h"
 #include "world/Grid.h"
 #include "world/GridQueries.h"
 #include "world/MissionHooks.h"
@@ -22,6 +25,20 @@ unsigned NextEntityId = FIRST_ENTITY_ID;
 namespace {
 
 constexpr uint8_t OWNS_MESH = 0x8;
+
+// A one-off effect at a world point.
+void SpawnEffectAt(const char* name, const Vec3& at)
+{
+    ParticleSystem* system = TheScene.particles ? TheScene.particles->SpawnSystem(name) : nullptr;
+    if (!system) return;
+    system->offset = at;
+    system->flags |= PARTICLE_OFFSET_ORIGIN | PARTICLE_TIMED;
+}
+
+void PlayEffectSound(const char* name)
+{
+    if (SoundMgr) SoundMgr->PlaySound(name);
+}
 
 }  // namespace
 
@@ -140,8 +157,31 @@ void Entity::Update()
     float step = GamePaused ? 0.0f : FrameTimer.delta;
     ageTimers[0] += step;
     ageTimers[1] += step;
-    // Settling on the ground and in the grid, fog of war and visibility come with the entity's
-    // own work on the level; what every entity needs of its update is here.
+    if (flags & ENTITY_PLACED) {
+        flags &= ~ENTITY_PLACED;
+        // Ore claims its cell, so harvesters and builders find it through the grid.
+        if (flags & ENTITY_RESOURCE) {
+            Grid* grid = CurrentGrid();
+            if (GridCell* cell = grid ? grid->GetCellAt(GetPosition()) : nullptr) {
+                cell->occupant = this;
+                gridCell = cell;
+            }
+            if ((flags & ENTITY_RESOURCE_REVEALED) && meshCount == 3) {
+                IndexedMesh* stage = health > 0.5f * maxHealth ? meshStates[1] : meshStates[2];
+                if (stage) mesh = stage;
+            }
+        }
+    }
+    if (flags & ENTITY_SNAP_TO_GROUND) {
+        flags &= ~ENTITY_SNAP_TO_GROUND;
+        Vec3 position = GetPosition();
+        position.y = TheTerrain.GetHeight(position);
+        // Splats laid on one another are lifted apart so they never fight over the same depth.
+        if (flags & ENTITY_SPLAT) position.y += 0.1f * (float)splatLayer;
+        SetPosition(position);
+    }
+    // Fog of war and visibility come with the entity's own work on the level; what every
+    // entity needs of its update is here.
     if ((flags & ENTITY_RESOURCE) && health <= 0.0f) flags |= ENTITY_DEAD;
     if (flags & ENTITY_SHIELD) {
         shield += GetShieldBonus() * step;
@@ -181,23 +221,62 @@ bool Entity::GetGridFootprint(int* x0, int* y0, int* x1, int* y1)
     return true;
 }
 
-void Entity::UpdateDamageEffects(const Vec3*)
+void Entity::UpdateDamageEffects(const Vec3* hitPoint)
 {
-    // Sparks and smoke come with the damage effects; a healed entity lets go of its smoke.
-    if (damageSmoke && health >= 0.5f * GetMaxHealth()) {
-        damageSmoke->Stop();
-        damageSmoke = nullptr;
+    if (hitPoint) {
+        SpawnEffectAt("explosparks", *hitPoint + Vec3(0.0f, 1.0f, 0.0f));
+        PlayEffectSound("FireHit");
     }
+    if (health >= 0.5f * GetMaxHealth()) {
+        if (damageSmoke) damageSmoke->Stop();
+        damageSmoke = nullptr;
+        return;
+    }
+    // Machines smoke once they are badly hurt; the smoke rides along with them.
+    if (composition != COMPOSITION_MECHANICAL || damageSmoke || !TheScene.particles) return;
+    damageSmoke = TheScene.particles->SpawnSystem("black_smoke_damage");
+    if (!damageSmoke) return;
+    float lift = 0.5f;
+    Vec3 min, max;
+    if ((flags & ENTITY_BUILDING) && GetWorldBounds(&min, &max)) lift = (max.y - min.y) - 0.5f;
+    Vec3 centre = GetCenter() - GetPosition();
+    damageSmoke->owner = this;
+    damageSmoke->offset = Vec3(centre.x, lift, centre.z);
 }
 
 void Entity::Die(Entity*)
 {
-    // Explosions and sounds come with the entities' deaths; what the Scene relies on is that
-    // the dead let go of their effects, the selection and the grid, and the mission hears of
-    // every death.
+    const char* explosion = composition == COMPOSITION_BIOLOGICAL ? "exploblood" : "explo";
+    if (flags & ENTITY_AGENT) {
+        // A unit of the player's army that falls frees its place in the unit count.
+        if (alignment == ALIGN_PLAYER && !(flags & ENTITY_PLAYER) && TheScene.unitControl.used > 0)
+            --TheScene.unitControl.used;
+    } else if ((flags & ENTITY_ITEM) && !(flags & ENTITY_BUILDING)) {
+        explosion = strstr(name, "ice_block") ? "explo_ice" : "explorocks";
+    }
+    Vec3 centre = GetCenter();
+    SpawnEffectAt(explosion, centre + Vec3(0.0f, 1.0f, 0.0f));
+    if (flags & ENTITY_BUILDING) SpawnEffectAt("exploring", GetPosition() + Vec3(0.0f, 1.0f, 0.0f));
     for (ParticleSystem** effect : {&damageSmoke, &secondEffect}) {
         if (*effect) (*effect)->Stop();
         *effect = nullptr;
+    }
+    if (visible) {
+        const bool biological = composition == COMPOSITION_BIOLOGICAL;
+        if (flags & ENTITY_BUILDING) {
+            PlayEffectSound(biological ? "beastdead" : "explo");
+        } else if (flags & ENTITY_AGENT) {
+            if (biological) {
+                PlayEffectSound("beastdead");
+            } else if (alignment == ALIGN_ENEMY && composition == COMPOSITION_BIOMECHANICAL) {
+                PlayEffectSound("explo");
+                PlayEffectSound("deadscav");
+            } else {
+                PlayEffectSound("mechdead");
+            }
+        } else if (flags & ENTITY_ITEM) {
+            PlayEffectSound("breakrocks");
+        }
     }
     if (flags & ENTITY_SELECTION) {
         flags &= ~ENTITY_SELECTION;

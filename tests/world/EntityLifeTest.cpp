@@ -1,0 +1,98 @@
+// An entity settling into the level and leaving it: ore placed in the level claims its cell and
+// shows how much is left, a snapped entity sits on the ground (splats stacked apart), and a
+// fallen unit of the player's army frees its place and its cell.
+#include "world/Entity.h"
+
+#include "mechanics/Game.h"
+#include "platform/Timer.h"
+#include "tests/support/Scoped.h"
+#include "tests/world/WorldTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class EntityLifeTest : public WorldTest {
+protected:
+    ScopedGlobal<int> frame{FrameTimer.frameCount, 70};
+    ScopedGlobal<bool> paused{GamePaused, false};
+};
+
+TEST_F(EntityLifeTest, PlacedOreClaimsItsCellAndShowsWhatIsLeft)
+{
+    IndexedMesh* full = reinterpret_cast<IndexedMesh*>(0x10);
+    IndexedMesh* worn = reinterpret_cast<IndexedMesh*>(0x20);
+    struct Case {
+        const char* what;
+        float health;
+        IndexedMesh* shown;
+    };
+    const Case table[] = {{"more than half left", 80.0f, full}, {"half or less", 50.0f, worn}};
+    for (const Case& c : table) {
+        SCOPED_TRACE(c.what);
+        Entity ore;
+        ore.flags |= ENTITY_RESOURCE | ENTITY_RESOURCE_REVEALED | ENTITY_PLACED | ENTITY_BORROWED_MESH;
+        ore.SetPosition(Corner(40, 41));
+        ore.maxHealth = 100.0f;
+        ore.health = c.health;
+        ore.meshStates[1] = full;
+        ore.meshStates[2] = worn;
+        ore.meshCount = 3;
+        ++FrameTimer.frameCount;
+        ore.Update();
+        EXPECT_EQ(Cell(40, 41)->occupant, &ore);
+        EXPECT_EQ(ore.gridCell, Cell(40, 41));
+        EXPECT_EQ(ore.mesh, c.shown);
+        EXPECT_FALSE(ore.flags & ENTITY_PLACED);
+        ore.mesh = nullptr;
+        for (IndexedMesh*& state : ore.meshStates) state = nullptr;
+        ore.LeaveGridCell();
+    }
+}
+
+TEST_F(EntityLifeTest, SnappedEntitiesSitOnTheGroundAndSplatsStackApart)
+{
+    Entity rock, splat;
+    rock.flags |= ENTITY_SNAP_TO_GROUND;
+    rock.SetPosition(Vec3(5.0f, 40.0f, 5.0f));
+    splat.flags |= ENTITY_SNAP_TO_GROUND | ENTITY_SPLAT;
+    splat.splatLayer = 3;
+    splat.SetPosition(Vec3(5.0f, 40.0f, 5.0f));
+    ++FrameTimer.frameCount;
+    rock.Update();
+    splat.Update();
+    EXPECT_FLOAT_EQ(rock.GetPosition().y, 0.0f);  // no terrain: flat ground at 0
+    EXPECT_FLOAT_EQ(splat.GetPosition().y, 0.3f);
+    EXPECT_FALSE(rock.flags & ENTITY_SNAP_TO_GROUND);
+}
+
+TEST_F(EntityLifeTest, AFallenPlayerUnitFreesItsPlaceAndItsCell)
+{
+    struct Case {
+        const char* what;
+        uint32_t flags;
+        int alignment;
+        int usedAfter;
+    };
+    const Case table[] = {
+        {"a unit of the player's army", ENTITY_AGENT, ALIGN_PLAYER, 4},
+        {"the player's rig", ENTITY_AGENT | ENTITY_PLAYER, ALIGN_PLAYER, 5},
+        {"an enemy unit", ENTITY_AGENT, ALIGN_ENEMY, 5},
+        {"a rock", ENTITY_ITEM, ALIGN_PLAYER, 5},
+    };
+    for (const Case& c : table) {
+        SCOPED_TRACE(c.what);
+        TheScene.unitControl.used = 5;
+        Entity fallen;
+        fallen.flags |= c.flags | ENTITY_SELECTION;
+        fallen.alignment = c.alignment;
+        Standing(&fallen, 20, 20);
+        ASSERT_TRUE(fallen.StampGrid());
+        fallen.Die(nullptr);
+        EXPECT_EQ(TheScene.unitControl.used, c.usedAfter);
+        EXPECT_EQ(Cell(20, 20)->occupant, nullptr);
+        EXPECT_FALSE(fallen.flags & ENTITY_SELECTION);
+    }
+}
+
+}  // namespace
