@@ -8,8 +8,10 @@
 #include "platform/MathUtil.h"
 #include "platform/SoundManager.h"
 #include "platform/Timer.h"
+#include "render/GraphicsDevice.h"
 #include "render/IndexedMesh.h"
 #include "render/ParticleManager.h"
+#include "render/RenderStateCache.h"
 #include "render/ParticleSystem.h"
 #include "terrain/Terrain.h"
 #include "world/Grid.h"
@@ -25,6 +27,8 @@ unsigned NextEntityId = FIRST_ENTITY_ID;
 namespace {
 
 constexpr uint8_t OWNS_MESH = 0x8;
+constexpr uint32_t SELECTION_AMBIENT = 0xFF800000;
+constexpr uint32_t PLAIN_AMBIENT = 0xFF000000;
 
 // A one-off effect at a world point.
 void SpawnEffectAt(const char* name, const Vec3& at)
@@ -191,10 +195,24 @@ void Entity::Update()
 
 void Entity::Render(int pass)
 {
-    // The lights, the selection tint and the hit flash come with the entity drawing passes.
     if (!mesh) return;
-    mesh->scale = scale;
-    mesh->Render(pass, false);
+    if (Graphics) Graphics->LightEnable(0, lit != 0);
+    if (flags & ENTITY_SELECTION) {
+        // The selection tint is flat red light: the sun would wash it out.
+        if (Graphics) Graphics->LightEnable(0, false);
+        RenderStates.SetRenderState(RS_AMBIENT, SELECTION_AMBIENT);
+        mesh->Render(pass, false);
+        RenderStates.SetRenderState(RS_AMBIENT, PLAIN_AMBIENT);
+    } else if (ambientOverride) {
+        // A hit flash: the whole mesh lit in the flash colour.
+        RenderStates.SetRenderState(RS_AMBIENT, ambientOverride);
+        mesh->Render(pass, true);
+        RenderStates.SetRenderState(RS_AMBIENT, PLAIN_AMBIENT);
+    } else {
+        mesh->scale = scale;
+        mesh->Render(pass, false);
+    }
+    if (Graphics) Graphics->LightEnable(0, true);
 }
 
 bool Entity::IsAvailable()

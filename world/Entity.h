@@ -95,7 +95,8 @@ public:
     virtual Vec3 GetFirePoint(int which);
     // Once per frame from the Scene.
     virtual void Update();
-    // Draws the mesh for a render pass.
+    // Draws the mesh for a render pass: tinted red while selected, lit in the flash colour
+    // (through the fixed pipeline) while a hit flash lasts.
     virtual void Render(int pass);
     // False while the entity is held and not in the world (a carried item).
     virtual bool IsAvailable();

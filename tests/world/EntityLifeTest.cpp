@@ -5,10 +5,14 @@
 
 #include "mechanics/Game.h"
 #include "platform/Timer.h"
+#include "render/IndexedMesh.h"
+#include "render/RenderStateCache.h"
 #include "tests/support/Scoped.h"
 #include "tests/world/WorldTestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <vector>
 
 namespace {
 
@@ -93,6 +97,73 @@ TEST_F(EntityLifeTest, AFallenPlayerUnitFreesItsPlaceAndItsCell)
         EXPECT_EQ(Cell(20, 20)->occupant, nullptr);
         EXPECT_FALSE(fallen.flags & ENTITY_SELECTION);
     }
+}
+
+// The ambient light each draw of a mesh saw, and whether it went through the fixed pipeline.
+struct Draw {
+    uint32_t ambient;
+    bool fixedFunction;
+};
+
+class AmbientRecorder : public RenderStateTarget {
+public:
+    void SetRenderState(uint32_t state, uint32_t value) override
+    {
+        if (state == RS_AMBIENT) ambient = value;
+    }
+    void SetTextureStageState(uint32_t, uint32_t, uint32_t) override {}
+    void SetSamplerState(uint32_t, uint32_t, uint32_t) override {}
+    void SetVertexDeclaration(GfxVertexDeclaration*) override {}
+    void SetFVF(uint32_t) override {}
+    uint32_t ambient = 0;
+};
+
+class DrawnMesh : public IndexedMesh {
+public:
+    explicit DrawnMesh(const AmbientRecorder& states) : states_(states) {}
+    void Render(int, bool fixedFunction) override { draws.push_back({states_.ambient, fixedFunction}); }
+    std::vector<Draw> draws;
+
+private:
+    const AmbientRecorder& states_;
+};
+
+TEST(EntityDrawing, TheSelectionTintAndTheHitFlashLightTheMeshAndLeaveNoTrace)
+{
+    AmbientRecorder recorder;
+    RenderStates.Reset();
+    RenderStates.SetTarget(&recorder);
+    struct Case {
+        const char* what;
+        bool selected;
+        uint32_t flash;
+        uint32_t ambient;
+        bool fixedFunction;
+    };
+    const Case table[] = {
+        {"plain", false, 0, 0, false},
+        {"selected", true, 0, 0xFF800000, false},
+        {"hit", false, 0xFFFFFFFF, 0xFFFFFFFF, true},
+        {"selected and hit", true, 0xFFFFFFFF, 0xFF800000, false},
+    };
+    for (const Case& c : table) {
+        SCOPED_TRACE(c.what);
+        DrawnMesh mesh(recorder);
+        Entity entity;
+        entity.flags |= ENTITY_BORROWED_MESH | (c.selected ? ENTITY_SELECTION : 0);
+        entity.ambientOverride = c.flash;
+        entity.mesh = &mesh;
+        entity.Render(0);
+        ASSERT_EQ(mesh.draws.size(), 1u);
+        EXPECT_EQ(mesh.draws[0].ambient, c.ambient);
+        EXPECT_EQ(mesh.draws[0].fixedFunction, c.fixedFunction);
+        if (c.selected || c.flash) {
+            EXPECT_EQ(recorder.ambient, 0xFF000000u) << "the ambient light goes back";
+        }
+        entity.mesh = nullptr;
+    }
+    RenderStates.SetTarget(nullptr);
+    RenderStates.Reset();
 }
 
 }  // namespace
