@@ -265,6 +265,8 @@ void Entity::UpdateDamageEffects(const Vec3* hitPoint)
 void Entity::Die(Entity*)
 {
     const char* explosion = composition == COMPOSITION_BIOLOGICAL ? "exploblood" : "explo";
+    if ((flags & ENTITY_AGENT) && composition == COMPOSITION_BIOLOGICAL && weapon && weapon->type == WEAPON_ACID)
+        explosion = "explogreen";
     if (flags & ENTITY_AGENT) {
         // A unit of the player's army that falls frees its place in the unit count.
         if (alignment == ALIGN_PLAYER && !(flags & ENTITY_PLAYER) && TheScene.unitControl.used > 0)
@@ -311,9 +313,7 @@ void Entity::AddKill()
 
 float Entity::GetDamage(const WeaponDef* weapon_)
 {
-    // A weapon's own damage comes with the weapon definitions.
-    (void)weapon_;
-    return damage;
+    return weapon_ ? weapon_->GetDamage() : damage;
 }
 
 float Entity::GetHealth()
@@ -386,8 +386,12 @@ void Entity::TakeDamage(float amount, Entity*, const WeaponDef*, int, bool)
 
 float Entity::GetDamagePerSecond(const WeaponDef* weapon_)
 {
-    // Rates of weapons come with the weapon definitions; bare hands hit every 4 seconds.
-    return GetDamage(weapon_) / 4.0f;
+    float hit = GetDamage(weapon_);
+    // Bare hands hit every 4 seconds.
+    if (!weapon_) return hit / 4.0f;
+    float cycle = weapon_->windUp > 0.0f ? weapon_->windUp + weapon_->interval : weapon_->interval;
+    // A definition without a firing interval would rate infinite: count it as one hit a second.
+    return cycle > 0.0f ? hit / cycle : hit;
 }
 
 Vec3 Entity::GetPosition() const

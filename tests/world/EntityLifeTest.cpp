@@ -9,6 +9,7 @@
 #include "render/RenderStateCache.h"
 #include "tests/support/Scoped.h"
 #include "tests/world/WorldTestSupport.h"
+#include "world/WeaponDef.h"
 
 #include <gtest/gtest.h>
 
@@ -96,6 +97,32 @@ TEST_F(EntityLifeTest, AFallenPlayerUnitFreesItsPlaceAndItsCell)
         EXPECT_EQ(TheScene.unitControl.used, c.usedAfter);
         EXPECT_EQ(Cell(20, 20)->occupant, nullptr);
         EXPECT_FALSE(fallen.flags & ENTITY_SELECTION);
+    }
+}
+
+TEST(EntityDamage, ARateForBareHandsAndForEveryWeapon)
+{
+    struct Case {
+        const char* what;
+        bool armed;
+        float windUp, interval, perSecond;
+    };
+    const Case table[] = {
+        {"bare hands hit every 4 seconds", false, 0.0f, 0.0f, 5.0f},
+        {"a weapon firing every 2 seconds", true, 0.0f, 2.0f, 15.0f},
+        {"a wind-up adds to the interval", true, 1.0f, 2.0f, 10.0f},
+        {"no interval is one hit a second", true, 0.0f, 0.0f, 30.0f},
+    };
+    for (const Case& c : table) {
+        SCOPED_TRACE(c.what);
+        Entity entity;
+        entity.damage = 20.0f;
+        WeaponDef weapon;
+        weapon.damage = 30.0f;
+        weapon.windUp = c.windUp;
+        weapon.interval = c.interval;
+        EXPECT_FLOAT_EQ(entity.GetDamage(c.armed ? &weapon : nullptr), c.armed ? 30.0f : 20.0f);
+        EXPECT_FLOAT_EQ(entity.GetDamagePerSecond(c.armed ? &weapon : nullptr), c.perSecond);
     }
 }
 
