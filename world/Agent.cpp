@@ -1,8 +1,10 @@
 #include "world/Agent.h"
 
 #include "host/System.h"
+#include "mechanics/GameMechanics.h"
 #include "platform/MathUtil.h"
 #include "render/IndexedMesh.h"
+#include "world/PathFinder.h"
 
 #include <cstring>
 #include <new>
@@ -44,7 +46,11 @@ void Agent::Reset(bool full)
     commandWord = COMMAND_MOVE | COMMAND_ATTACK | COMMAND_STOP;
     aiMode = 0;
     groupId = -1;
-    path = nullptr;
+    // A new agent has no path yet; one taken back into use gives its route back to the pool.
+    if (full)
+        path = nullptr;
+    else
+        ForgetPath();
     if (full)
         moveQueue.Init(AGENT_MOVE_QUEUE_SIZE);
     else
@@ -114,6 +120,8 @@ bool Agent::GetWorldBounds(Vec3* min, Vec3* max)
 
 void Agent::ForgetPath()
 {
+    // Back to the pool: routes forgotten and never returned would leave later agents without one.
+    if (path && TheGame && TheGame->pathPool) TheGame->pathPool->Release(path);
     path = nullptr;
 }
 

@@ -132,7 +132,7 @@ public:
     void Reset(bool full);
     // The mesh's box grown by the boxes of the attached meshes.
     bool GetWorldBounds(Vec3* min, Vec3* max) override;
-    // Drops the path without handing it back to the path pool.
+    // Hands the path back to the game's path pool and forgets it.
     virtual void ForgetPath();
 
     // Hangs an entity on a bone under a name. A record of that name is reused and the entity

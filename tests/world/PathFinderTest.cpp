@@ -5,6 +5,7 @@
 
 #include "mechanics/GameMechanics.h"
 #include "tests/world/WorldTestSupport.h"
+#include "world/Agent.h"
 #include "world/Entity.h"
 
 #include <gtest/gtest.h>
@@ -223,6 +224,23 @@ TEST_F(PathFinderTest, TheBuilderLaysTheRouteIntoAPooledPath)
     while (pool.Acquire()) {
     }
     EXPECT_EQ(BuildPath(&pool, grid, nullptr, 60, 64, 70, 64), nullptr);
+}
+
+TEST_F(PathFinderTest, AnAgentGivesItsRouteBackWhenItForgetsItOrIsReused)
+{
+    PathPool& pool = *game.pathPool;
+    const int freeBefore = pool.FreeCount();
+    auto agent = std::make_unique<Agent>();
+    agent->path = BuildPath(&pool, grid, agent.get(), 10, 10, 20, 20);
+    ASSERT_NE(agent->path, nullptr);
+    agent->ForgetPath();
+    EXPECT_EQ(agent->path, nullptr);
+    EXPECT_EQ(pool.FreeCount(), freeBefore);
+
+    agent->path = BuildPath(&pool, grid, agent.get(), 10, 10, 20, 20);
+    agent->Reset();
+    EXPECT_EQ(agent->path, nullptr);
+    EXPECT_EQ(pool.FreeCount(), freeBefore);
 }
 
 }  // namespace
