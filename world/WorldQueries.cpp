@@ -20,8 +20,12 @@ namespace {
 // A one-off flash of a particle system at a point.
 void Flash(const char* name, const Vec3& at)
 {
+    // Without an owner a system stands at its template's own position unless told the offset
+    // is its origin.
     ParticleSystem* system = TheScene.particles ? TheScene.particles->SpawnSystem(name) : nullptr;
-    if (system) system->offset = at;
+    if (!system) return;
+    system->offset = at;
+    system->flags |= PARTICLE_OFFSET_ORIGIN;
 }
 
 const char* ScanFlashOf(int grade)

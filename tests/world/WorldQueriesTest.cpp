@@ -4,6 +4,8 @@
 #include "world/WorldQueries.h"
 
 #include "mechanics/EventManager.h"
+#include "render/ParticleManager.h"
+#include "tests/support/TestSupport.h"
 #include "tests/world/WorldTestSupport.h"
 
 #include <cstring>
@@ -194,4 +196,22 @@ TEST_F(WorldQueries, HopperMeshesByNameAndStage)
     EXPECT_EQ(GetHopperMesh("something"), empty.get());
     for (Scene::Node* node = TheScene.primitives.head; node; node = node->next) node->value->mesh = nullptr;
     EXPECT_STREQ(GetVersionString(), "1.0");
+}
+
+TEST_F(WorldQueries, AScanFlashesOverTheOreItFound)
+{
+    Entity* ore = Ore(5.0f, false);
+    ParticleManager particles;
+    particles.ReleaseTemplates();
+    std::string path = MakeTempFolder("scan-flash") + "/scan_red.txt";
+    // A template placed far away: the flash must stand where the scan found the ore.
+    ASSERT_TRUE(WriteTextFile(path, "PARTICLE scan_red\nPOSITION 90 90 90\nEND_PARTICLE\n"));
+    ASSERT_NE(particles.LoadTemplate(path.c_str()), nullptr);
+    ScopedGlobal<ParticleManager*> scene(TheScene.particles, &particles);
+    ScanPulse(Vec3(), 10.0f);
+    ASSERT_EQ(particles.ActiveCount(), 1);
+    Vec3 origin = particles.active.head->value->Origin(), expected = ore->GetPosition() + Vec3(0.0f, 1.0f, 0.0f);
+    EXPECT_NEAR(origin.x, expected.x, 1e-4f);
+    EXPECT_NEAR(origin.y, expected.y, 1e-4f);
+    EXPECT_NEAR(origin.z, expected.z, 1e-4f);
 }
