@@ -27,24 +27,24 @@ namespace {
 
 const float SOLE = 0.05f;
 
-float HipHeight(const BipedSpec& s)
+float HipHeight(const BipedShape& s)
 {
     return s.thigh + s.shin + SOLE;
 }
 
-float ChassisHeight(const BipedSpec& s)
+float ChassisHeight(const BipedShape& s)
 {
     return HipHeight(s) + 0.05f;
 }
 
 // How far the chassis comes down for a sole to stay on the ground when the thigh leans by hip
 // and the knee bends by knee.
-float LegDrop(const BipedSpec& s, float hip, float knee)
+float LegDrop(const BipedShape& s, float hip, float knee)
 {
     return s.thigh + s.shin - s.thigh * std::cos(hip) - s.shin * std::cos(hip + knee);
 }
 
-void AddLeg(ModelBuilder& model, const BipedSpec& s, int chassis, const char* hipName, const char* kneeName,
+void AddLeg(ModelBuilder& model, const BipedShape& s, int chassis, const char* hipName, const char* kneeName,
             const char* ankleName, float side)
 {
     float b = s.legBulk;
@@ -62,7 +62,7 @@ void AddLeg(ModelBuilder& model, const BipedSpec& s, int chassis, const char* hi
 }
 
 // The weapon or arm on one side; side -1 is the bot's right.
-void AddArm(ModelBuilder& model, const BipedSpec& s, int chassis, int turret, float side, float headWidth)
+void AddArm(ModelBuilder& model, const BipedShape& s, int chassis, int turret, float side, float headWidth)
 {
     const char* weaponName = side < 0.0f ? "RightWeapon" : "LeftWeapon";
     const char* gunName = side < 0.0f ? "Gun" : "Gun2";
@@ -106,13 +106,13 @@ void LegChannels(AnimationBuilder& a, const char* hip, const char* knee, const c
 }
 
 // A bot with a weapon or arm on its left too: twin guns, or a melee fighter's pair of arms.
-bool HasLeftArm(const BipedSpec& s)
+bool HasLeftArm(const BipedShape& s)
 {
     return s.twinGuns || s.weapon == LOOK_BLADES || s.weapon == LOOK_HAMMERS;
 }
 
 // Swinging arms: raised and brought down, the left one half a swing behind.
-void ArmSwing(AnimationBuilder& a, const BipedSpec& s)
+void ArmSwing(AnimationBuilder& a, const BipedShape& s)
 {
     auto strike = [](float p) { return -1.5f * Smooth(0.0f, 0.45f, p) + 1.7f * Smooth(0.5f, 0.62f, p) - 0.2f * Smooth(0.7f, 1.0f, p); };
     a.Channel("RightWeapon", CHANNEL_ROTATE_X, strike);
@@ -121,7 +121,7 @@ void ArmSwing(AnimationBuilder& a, const BipedSpec& s)
 
 }  // namespace
 
-void MakeBiped(IndexedMesh* mesh, const BipedSpec& s)
+void MakeBiped(IndexedMesh* mesh, const BipedShape& s)
 {
     ModelBuilder model(WHITE_TEXTURE, LIT_MESH_EFFECT, FLAT_NORMAL_MAP);
     int chassis = model.AddJoint("Chassis", -1, Vec3(0.0f, ChassisHeight(s), 0.0f));
@@ -180,7 +180,7 @@ void MakeBiped(IndexedMesh* mesh, const BipedSpec& s)
     model.Build(mesh);
 }
 
-Animation BipedIdle(const BipedSpec& s)
+Animation BipedIdle(const BipedShape& s)
 {
     AnimationBuilder a(40, 20.0f, true);
     auto breath = [](float p) { return 0.5f * (1.0f - std::cos(2.0f * PI * p)); };
@@ -193,7 +193,7 @@ Animation BipedIdle(const BipedSpec& s)
     return a.Build();
 }
 
-Animation BipedWalk(const BipedSpec& s)
+Animation BipedWalk(const BipedShape& s)
 {
     AnimationBuilder a(20, 30.0f, true);
     float lean = 0.35f;
@@ -209,7 +209,7 @@ Animation BipedWalk(const BipedSpec& s)
     return a.Build();
 }
 
-Animation BipedAttack(const BipedSpec& s)
+Animation BipedAttack(const BipedShape& s)
 {
     AnimationBuilder a(18, 30.0f, false);
     if (IsArmLook(s.weapon)) {
@@ -225,7 +225,7 @@ Animation BipedAttack(const BipedSpec& s)
     return a.Build();
 }
 
-Animation BipedWork(const BipedSpec& s)
+Animation BipedWork(const BipedShape& s)
 {
     AnimationBuilder a(24, 30.0f, true);
     ArmSwing(a, s);
@@ -237,24 +237,24 @@ Animation BipedWork(const BipedSpec& s)
 
 namespace {
 
-float GroundClearance(const VehicleSpec& s)
+float GroundClearance(const VehicleShape& s)
 {
     return s.drive == 0 ? 0.3f : s.drive == 1 ? 0.35f : 0.45f;
 }
 
-float WheelRadius(const VehicleSpec& s)
+float WheelRadius(const VehicleShape& s)
 {
     return 0.28f + 0.08f * s.hull.y;
 }
 
-int WheelCount(const VehicleSpec& s)
+int WheelCount(const VehicleShape& s)
 {
     return s.hull.z > 1.8f ? 6 : 4;
 }
 
 }  // namespace
 
-void MakeVehicle(IndexedMesh* mesh, const VehicleSpec& s)
+void MakeVehicle(IndexedMesh* mesh, const VehicleShape& s)
 {
     ModelBuilder model(WHITE_TEXTURE, LIT_MESH_EFFECT, FLAT_NORMAL_MAP);
     int base = model.AddJoint("Base", -1, Vec3());
@@ -325,7 +325,7 @@ void MakeVehicle(IndexedMesh* mesh, const VehicleSpec& s)
     model.Build(mesh);
 }
 
-Animation VehicleIdle(const VehicleSpec& s)
+Animation VehicleIdle(const VehicleShape& s)
 {
     AnimationBuilder a(40, 20.0f, true);
     float rest = GroundClearance(s) + 0.5f * s.hull.y;
@@ -335,7 +335,7 @@ Animation VehicleIdle(const VehicleSpec& s)
     return a.Build();
 }
 
-Animation VehicleWalk(const VehicleSpec& s)
+Animation VehicleWalk(const VehicleShape& s)
 {
     AnimationBuilder a(20, 30.0f, true);
     float rest = GroundClearance(s) + 0.5f * s.hull.y;
@@ -350,7 +350,7 @@ Animation VehicleWalk(const VehicleSpec& s)
     return a.Build();
 }
 
-Animation VehicleAttack(const VehicleSpec& s)
+Animation VehicleAttack(const VehicleShape& s)
 {
     AnimationBuilder a(18, 30.0f, false);
     float rest = GroundClearance(s) + 0.5f * s.hull.y;
@@ -361,7 +361,7 @@ Animation VehicleAttack(const VehicleSpec& s)
     return a.Build();
 }
 
-Animation VehicleWork(const VehicleSpec& s)
+Animation VehicleWork(const VehicleShape& s)
 {
     AnimationBuilder a(24, 30.0f, true);
     a.Channel("RightWeapon", CHANNEL_ROTATE_X, [](float p) { return 0.5f * Wave(p) - 0.2f; });
@@ -375,14 +375,14 @@ Animation VehicleWork(const VehicleSpec& s)
 namespace {
 
 // Where a flier's body rides over its origin: big fliers higher, so their wings clear it.
-float FlierHeight(const FlyerSpec& s)
+float FlierHeight(const FlyerShape& s)
 {
     return 1.2f * std::fmax(1.0f, s.size);
 }
 
 }  // namespace
 
-void MakeFlyer(IndexedMesh* mesh, const FlyerSpec& s)
+void MakeFlyer(IndexedMesh* mesh, const FlyerShape& s)
 {
     ModelBuilder model(WHITE_TEXTURE, LIT_MESH_EFFECT, FLAT_NORMAL_MAP);
     float z = s.size;
@@ -455,7 +455,7 @@ void MakeFlyer(IndexedMesh* mesh, const FlyerSpec& s)
 namespace {
 
 // Rotors spin; wings beat at the given rate.
-void FlyerMotion(AnimationBuilder& a, const FlyerSpec& s, float beats)
+void FlyerMotion(AnimationBuilder& a, const FlyerShape& s, float beats)
 {
     if (s.kind == 1 || s.kind == 2) {
         float depth = s.kind == 1 ? 0.5f : 0.8f;
@@ -473,7 +473,7 @@ void FlyerMotion(AnimationBuilder& a, const FlyerSpec& s, float beats)
 
 }  // namespace
 
-Animation FlyerIdle(const FlyerSpec& s)
+Animation FlyerIdle(const FlyerShape& s)
 {
     AnimationBuilder a(40, 20.0f, true);
     FlyerMotion(a, s, 8.0f);
@@ -481,7 +481,7 @@ Animation FlyerIdle(const FlyerSpec& s)
     return a.Build();
 }
 
-Animation FlyerWalk(const FlyerSpec& s)
+Animation FlyerWalk(const FlyerShape& s)
 {
     AnimationBuilder a(20, 30.0f, true);
     FlyerMotion(a, s, 6.0f);
@@ -489,7 +489,7 @@ Animation FlyerWalk(const FlyerSpec& s)
     return a.Build();
 }
 
-Animation FlyerAttack(const FlyerSpec& s)
+Animation FlyerAttack(const FlyerShape& s)
 {
     AnimationBuilder a(18, 30.0f, false);
     FlyerMotion(a, s, 3.0f);

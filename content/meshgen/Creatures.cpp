@@ -17,24 +17,24 @@ std::string LegName(const char* part, int pair, float side)
 }
 
 // Where pair i of n sits along the body.
-float PairZ(const CreatureSpec& s, int pair)
+float PairZ(const CreatureShape& s, int pair)
 {
     if (s.legPairs <= 1) return 0.0f;
     return s.length * (0.3f - 0.6f * (float)pair / (float)(s.legPairs - 1));
 }
 
 // Beast legs: thigh and shin, like a walker's, under the body.
-float BeastThigh(const CreatureSpec& s)
+float BeastThigh(const CreatureShape& s)
 {
     return (s.height - 0.1f) * 0.52f;
 }
 
-float BeastShin(const CreatureSpec& s)
+float BeastShin(const CreatureShape& s)
 {
     return (s.height - 0.1f) * 0.48f;
 }
 
-float BeastDrop(const CreatureSpec& s, float hip, float knee)
+float BeastDrop(const CreatureShape& s, float hip, float knee)
 {
     float a = BeastThigh(s), b = BeastShin(s);
     return a + b - a * std::cos(hip) - b * std::cos(hip + knee);
@@ -60,7 +60,7 @@ float LegPhase(int pair, float side)
     return ((pair % 2 == 0) == (side > 0.0f)) ? 0.0f : 0.5f;
 }
 
-void AddHead(ModelBuilder& model, const CreatureSpec& s, int body)
+void AddHead(ModelBuilder& model, const CreatureShape& s, int body)
 {
     float r = std::fmin(s.width, s.height) * 0.45f;
     int head = model.AddJoint("Head", body, Vec3(0.0f, 0.1f * s.height, 0.5f * s.length));
@@ -91,7 +91,7 @@ void AddHead(ModelBuilder& model, const CreatureSpec& s, int body)
     }
 }
 
-void AddInsectLegs(ModelBuilder& model, const CreatureSpec& s, int body)
+void AddInsectLegs(ModelBuilder& model, const CreatureShape& s, int body)
 {
     for (int pair = 0; pair < s.legPairs; ++pair)
         for (float side : {-1.0f, 1.0f}) {
@@ -106,7 +106,7 @@ void AddInsectLegs(ModelBuilder& model, const CreatureSpec& s, int body)
         }
 }
 
-void AddBeastLegs(ModelBuilder& model, const CreatureSpec& s, int body)
+void AddBeastLegs(ModelBuilder& model, const CreatureShape& s, int body)
 {
     float thigh = BeastThigh(s), shin = BeastShin(s);
     for (int pair = 0; pair < s.legPairs; ++pair)
@@ -122,14 +122,14 @@ void AddBeastLegs(ModelBuilder& model, const CreatureSpec& s, int body)
 }
 
 // The body's rest height: a beast's hips carry it, an insect's legs hold it up.
-float BodyHeight(const CreatureSpec& s)
+float BodyHeight(const CreatureShape& s)
 {
     return s.kind == 1 ? BeastThigh(s) + BeastShin(s) + 0.1f : s.height;
 }
 
 }  // namespace
 
-void MakeCreature(IndexedMesh* mesh, const CreatureSpec& s)
+void MakeCreature(IndexedMesh* mesh, const CreatureShape& s)
 {
     ModelBuilder model(WHITE_TEXTURE, LIT_MESH_EFFECT, FLAT_NORMAL_MAP);
     if (s.kind == 2) {
@@ -199,7 +199,7 @@ void MakeCreature(IndexedMesh* mesh, const CreatureSpec& s)
     model.Build(mesh);
 }
 
-Animation CreatureIdle(const CreatureSpec& s)
+Animation CreatureIdle(const CreatureShape& s)
 {
     AnimationBuilder a(40, 20.0f, true);
     if (s.kind == 2) {
@@ -224,7 +224,7 @@ Animation CreatureIdle(const CreatureSpec& s)
     return a.Build();
 }
 
-Animation CreatureWalk(const CreatureSpec& s)
+Animation CreatureWalk(const CreatureShape& s)
 {
     AnimationBuilder a(20, 30.0f, true);
     if (s.kind == 2) {
@@ -267,7 +267,7 @@ Animation CreatureWalk(const CreatureSpec& s)
     return a.Build();
 }
 
-Animation CreatureAttack(const CreatureSpec& s)
+Animation CreatureAttack(const CreatureShape& s)
 {
     AnimationBuilder a(18, 30.0f, false);
     auto lunge = [](float p) { return Pulse(p, 0.3f, 0.8f); };

@@ -29,83 +29,83 @@ const Paint FIRE = {1.0f, 0.5f, 0.1f};
 const Paint ACID = {0.5f, 1.0f, 0.3f};
 
 // ---- The player's bots
-const BipedSpec MINER = {0.4f, 0.35f, 0.45f, 1.1f, Vec3(0.8f, 0.5f, 0.8f), {0.62f, 0.5f, 0.25f}, {0.8f, 0.62f, 0.2f}, DARK,
+const BipedShape MINER = {0.4f, 0.35f, 0.45f, 1.1f, Vec3(0.8f, 0.5f, 0.8f), {0.62f, 0.5f, 0.25f}, {0.8f, 0.62f, 0.2f}, DARK,
                          {1.0f, 0.8f, 0.3f}, 2, LOOK_PICKAXE, false, false, false, false, false};
-const BipedSpec SCOUT = {0.45f, 0.45f, 0.3f, 0.8f, Vec3(0.6f, 0.35f, 0.7f), {0.2f, 0.6f, 0.58f}, {0.7f, 0.9f, 0.85f}, DARK,
+const BipedShape SCOUT = {0.45f, 0.45f, 0.3f, 0.8f, Vec3(0.6f, 0.35f, 0.7f), {0.2f, 0.6f, 0.58f}, {0.7f, 0.9f, 0.85f}, DARK,
                          CYAN, 3, LOOK_LASER, false, false, true, false, false};
-const BipedSpec ROCKET_BOT = {0.5f, 0.4f, 0.55f, 1.0f, Vec3(0.9f, 0.45f, 0.95f), {0.4f, 0.5f, 0.32f}, {0.6f, 0.66f, 0.5f},
+const BipedShape ROCKET_BOT = {0.5f, 0.4f, 0.55f, 1.0f, Vec3(0.9f, 0.45f, 0.95f), {0.4f, 0.5f, 0.32f}, {0.6f, 0.66f, 0.5f},
                               DARK, ORANGE, 1, LOOK_MISSILES, false, false, false, true, false};
-const BipedSpec FLAME_BOT = {0.42f, 0.38f, 0.55f, 1.2f, Vec3(1.0f, 0.5f, 0.9f), {0.7f, 0.25f, 0.12f}, {0.9f, 0.55f, 0.15f},
+const BipedShape FLAME_BOT = {0.42f, 0.38f, 0.55f, 1.2f, Vec3(1.0f, 0.5f, 0.9f), {0.7f, 0.25f, 0.12f}, {0.9f, 0.55f, 0.15f},
                              DARK, FIRE, 3, LOOK_FLAMER, false, true, false, false, false};
-const BipedSpec ARC_WALKER = {0.6f, 0.55f, 0.4f, 0.9f, Vec3(0.7f, 0.45f, 0.7f), {0.4f, 0.3f, 0.6f}, {0.75f, 0.7f, 0.9f},
+const BipedShape ARC_WALKER = {0.6f, 0.55f, 0.4f, 0.9f, Vec3(0.7f, 0.45f, 0.7f), {0.4f, 0.3f, 0.6f}, {0.75f, 0.7f, 0.9f},
                               DARK, CYAN, 2, LOOK_ARC, false, false, true, false, false};
-const VehicleSpec BUILDER = {0, Vec3(1.1f, 0.5f, 1.4f), {0.85f, 0.7f, 0.15f}, {0.75f, 0.45f, 0.1f}, DARK, CYAN, 0.0f,
+const VehicleShape BUILDER = {0, Vec3(1.1f, 0.5f, 1.4f), {0.85f, 0.7f, 0.15f}, {0.75f, 0.45f, 0.1f}, DARK, CYAN, 0.0f,
                              LOOK_CRANE, false, false, false, true};
-const VehicleSpec HEAVY_MINER = {0, Vec3(1.2f, 0.6f, 1.6f), {0.62f, 0.5f, 0.25f}, {0.8f, 0.62f, 0.2f}, DARK,
+const VehicleShape HEAVY_MINER = {0, Vec3(1.2f, 0.6f, 1.6f), {0.62f, 0.5f, 0.25f}, {0.8f, 0.62f, 0.2f}, DARK,
                                  {1.0f, 0.8f, 0.3f}, 0.0f, LOOK_PICKAXE, false, true, false, true};
-const VehicleSpec REPAIR_BOT = {2, Vec3(0.9f, 0.45f, 1.0f), {0.82f, 0.85f, 0.88f}, {0.25f, 0.75f, 0.3f}, DARK,
+const VehicleShape REPAIR_BOT = {2, Vec3(0.9f, 0.45f, 1.0f), {0.82f, 0.85f, 0.88f}, {0.25f, 0.75f, 0.3f}, DARK,
                                 {0.5f, 1.0f, 0.5f}, 0.0f, LOOK_WELDER, false, false, false, false};
-const VehicleSpec MORTAR_BOT = {0, Vec3(1.0f, 0.45f, 1.3f), {0.5f, 0.48f, 0.32f}, {0.65f, 0.62f, 0.45f}, DARK, ORANGE,
+const VehicleShape MORTAR_BOT = {0, Vec3(1.0f, 0.45f, 1.3f), {0.5f, 0.48f, 0.32f}, {0.65f, 0.62f, 0.45f}, DARK, ORANGE,
                                 0.6f, LOOK_MORTAR, false, false, false, false};
-const VehicleSpec HEAVY_TANK = {0, Vec3(1.5f, 0.6f, 2.0f), {0.2f, 0.28f, 0.45f}, {0.4f, 0.5f, 0.7f}, DARK,
+const VehicleShape HEAVY_TANK = {0, Vec3(1.5f, 0.6f, 2.0f), {0.2f, 0.28f, 0.45f}, {0.4f, 0.5f, 0.7f}, DARK,
                                 {0.8f, 0.4f, 1.0f}, 1.0f, LOOK_PLASMA, false, false, false, false};
-const VehicleSpec SCANNER_BOT = {1, Vec3(0.9f, 0.4f, 1.2f), {0.8f, 0.82f, 0.85f}, STEEL, DARK, CYAN, 0.0f, LOOK_NONE,
+const VehicleShape SCANNER_BOT = {1, Vec3(0.9f, 0.4f, 1.2f), {0.8f, 0.82f, 0.85f}, STEEL, DARK, CYAN, 0.0f, LOOK_NONE,
                                  true, false, false, true};
-const VehicleSpec CARRIER = {2, Vec3(1.6f, 0.6f, 2.2f), {0.35f, 0.4f, 0.45f}, {0.55f, 0.45f, 0.75f}, DARK,
+const VehicleShape CARRIER = {2, Vec3(1.6f, 0.6f, 2.2f), {0.35f, 0.4f, 0.45f}, {0.55f, 0.45f, 0.75f}, DARK,
                              {0.7f, 0.5f, 1.0f}, 0.0f, LOOK_NONE, false, false, true, false};
-const FlyerSpec AIR_DRONE = {0, 1.0f, {0.5f, 0.7f, 0.9f}, STEEL, DARK, CYAN, LOOK_PULSE};
+const FlyerShape AIR_DRONE = {0, 1.0f, {0.5f, 0.7f, 0.9f}, STEEL, DARK, CYAN, LOOK_PULSE};
 
 // ---- Scavengers
-const BipedSpec SCAV_MELEE = {0.42f, 0.4f, 0.4f, 0.9f, Vec3(0.7f, 0.45f, 0.65f), RUST, GRIME, DARK, LAMP, 1,
+const BipedShape SCAV_MELEE = {0.42f, 0.4f, 0.4f, 0.9f, Vec3(0.7f, 0.45f, 0.65f), RUST, GRIME, DARK, LAMP, 1,
                               LOOK_BLADES, false, false, false, false, true};
-const BipedSpec SCAV_SMALL = {0.35f, 0.33f, 0.35f, 0.8f, Vec3(0.6f, 0.4f, 0.6f), SCRAP, RUST, DARK, LAMP, 3, LOOK_LASER,
+const BipedShape SCAV_SMALL = {0.35f, 0.33f, 0.35f, 0.8f, Vec3(0.6f, 0.4f, 0.6f), SCRAP, RUST, DARK, LAMP, 3, LOOK_LASER,
                               false, false, false, false, false};
-const BipedSpec SCAV_LEADER = {0.5f, 0.45f, 0.45f, 1.0f, Vec3(0.8f, 0.5f, 0.8f), DEEP_RUST, GRIME, DARK, LAMP, 1,
+const BipedShape SCAV_LEADER = {0.5f, 0.45f, 0.45f, 1.0f, Vec3(0.8f, 0.5f, 0.8f), DEEP_RUST, GRIME, DARK, LAMP, 1,
                                LOOK_MACHINEGUN, false, true, true, false, false};
-const BipedSpec SCAV_BRUTE = {0.55f, 0.5f, 0.65f, 1.5f, Vec3(1.3f, 0.7f, 1.1f), RUST, SCRAP, DARK, LAMP, 3, LOOK_HAMMERS,
+const BipedShape SCAV_BRUTE = {0.55f, 0.5f, 0.65f, 1.5f, Vec3(1.3f, 0.7f, 1.1f), RUST, SCRAP, DARK, LAMP, 3, LOOK_HAMMERS,
                               false, false, false, false, true};
-const BipedSpec SCAV_FLAMER = {0.45f, 0.4f, 0.5f, 1.1f, Vec3(0.9f, 0.5f, 0.8f), SCRAP, GRIME, DARK, FIRE, 3, LOOK_FLAMER,
+const BipedShape SCAV_FLAMER = {0.45f, 0.4f, 0.5f, 1.1f, Vec3(0.9f, 0.5f, 0.8f), SCRAP, GRIME, DARK, FIRE, 3, LOOK_FLAMER,
                                false, true, false, false, false};
-const BipedSpec SCAV_BOSS_A = {0.7f, 0.65f, 0.75f, 1.6f, Vec3(1.5f, 0.8f, 1.4f), RUST, GRIME, DARK, LAMP, 1,
+const BipedShape SCAV_BOSS_A = {0.7f, 0.65f, 0.75f, 1.6f, Vec3(1.5f, 0.8f, 1.4f), RUST, GRIME, DARK, LAMP, 1,
                                LOOK_MISSILES, true, false, true, true, false};
-const BipedSpec SCAV_BOSS_B = {0.65f, 0.6f, 0.7f, 1.5f, Vec3(1.4f, 0.75f, 1.5f), SCRAP, RUST, DARK, ORANGE, 3,
+const BipedShape SCAV_BOSS_B = {0.65f, 0.6f, 0.7f, 1.5f, Vec3(1.4f, 0.75f, 1.5f), SCRAP, RUST, DARK, ORANGE, 3,
                                LOOK_MORTAR, true, true, false, false, true};
-const BipedSpec SCAV_BOSS_C = {0.75f, 0.7f, 0.6f, 1.4f, Vec3(1.3f, 0.8f, 1.3f), DEEP_RUST, {0.5f, 0.45f, 0.7f}, DARK,
+const BipedShape SCAV_BOSS_C = {0.75f, 0.7f, 0.6f, 1.4f, Vec3(1.3f, 0.8f, 1.3f), DEEP_RUST, {0.5f, 0.45f, 0.7f}, DARK,
                                CYAN, 2, LOOK_ARC, true, false, true, false, false};
-const BipedSpec SCAV_SUPER_MELEE = {0.7f, 0.65f, 0.8f, 1.8f, Vec3(1.6f, 0.9f, 1.4f), RUST, GRIME, DARK, LAMP, 3,
+const BipedShape SCAV_SUPER_MELEE = {0.7f, 0.65f, 0.8f, 1.8f, Vec3(1.6f, 0.9f, 1.4f), RUST, GRIME, DARK, LAMP, 3,
                                     LOOK_BLADES, false, true, false, false, true};
-const BipedSpec SCAV_WARLORD = {0.9f, 0.85f, 0.9f, 2.0f, Vec3(1.8f, 1.0f, 1.7f), DEEP_RUST, {0.85f, 0.7f, 0.2f}, DARK,
+const BipedShape SCAV_WARLORD = {0.9f, 0.85f, 0.9f, 2.0f, Vec3(1.8f, 1.0f, 1.7f), DEEP_RUST, {0.85f, 0.7f, 0.2f}, DARK,
                                 {0.8f, 0.4f, 1.0f}, 1, LOOK_PLASMA, true, true, true, true, true};
-const VehicleSpec SCAV_WHEELER = {1, Vec3(1.1f, 0.45f, 1.9f), RUST, GRIME, DARK, LAMP, 0.6f, LOOK_MACHINEGUN, false, false,
+const VehicleShape SCAV_WHEELER = {1, Vec3(1.1f, 0.45f, 1.9f), RUST, GRIME, DARK, LAMP, 0.6f, LOOK_MACHINEGUN, false, false,
                                   false, false};
-const FlyerSpec SCAV_AIR_PROBE = {3, 0.9f, SCRAP, RUST, DARK, LAMP, LOOK_LASER};
+const FlyerShape SCAV_AIR_PROBE = {3, 0.9f, SCRAP, RUST, DARK, LAMP, LOOK_LASER};
 
 // ---- Creatures
-const CreatureSpec STUMP_CRAWLER = {0, 3, 1.4f, 0.8f, 0.5f, 1.0f, {0.38f, 0.26f, 0.15f}, {0.3f, 0.22f, 0.14f},
+const CreatureShape STUMP_CRAWLER = {0, 3, 1.4f, 0.8f, 0.5f, 1.0f, {0.38f, 0.26f, 0.15f}, {0.3f, 0.22f, 0.14f},
                                     {0.3f, 0.45f, 0.2f}, {0.9f, 0.8f, 0.2f}, 0, false, true, false};
-const CreatureSpec CAVE_BEAST = {1, 2, 1.8f, 1.0f, 1.2f, 0.0f, {0.45f, 0.43f, 0.42f}, {0.6f, 0.55f, 0.5f},
+const CreatureShape CAVE_BEAST = {1, 2, 1.8f, 1.0f, 1.2f, 0.0f, {0.45f, 0.43f, 0.42f}, {0.6f, 0.55f, 0.5f},
                                  {0.85f, 0.82f, 0.75f}, {1.0f, 0.6f, 0.1f}, 1, true, false, false};
-const CreatureSpec BURROWER = {2, 0, 2.0f, 0.7f, 1.0f, 0.0f, {0.6f, 0.42f, 0.38f}, {0.75f, 0.55f, 0.5f},
+const CreatureShape BURROWER = {2, 0, 2.0f, 0.7f, 1.0f, 0.0f, {0.6f, 0.42f, 0.38f}, {0.75f, 0.55f, 0.5f},
                                {0.35f, 0.25f, 0.2f}, {0.1f, 0.1f, 0.1f}, 1, false, false, true};
-const FlyerSpec NEST_WASP = {1, 0.9f, {0.85f, 0.7f, 0.1f}, {0.9f, 0.8f, 0.15f}, {0.1f, 0.1f, 0.08f},
+const FlyerShape NEST_WASP = {1, 0.9f, {0.85f, 0.7f, 0.1f}, {0.9f, 0.8f, 0.15f}, {0.1f, 0.1f, 0.08f},
                              {0.8f, 0.9f, 1.0f}, LOOK_ACID};
-const CreatureSpec MANTIS = {0, 2, 1.6f, 0.6f, 0.8f, 1.1f, {0.35f, 0.65f, 0.25f}, {0.5f, 0.75f, 0.35f},
+const CreatureShape MANTIS = {0, 2, 1.6f, 0.6f, 0.8f, 1.1f, {0.35f, 0.65f, 0.25f}, {0.5f, 0.75f, 0.35f},
                              {0.25f, 0.45f, 0.15f}, {0.95f, 0.3f, 0.2f}, 2, false, false, false};
-const CreatureSpec SPIDER = {0, 4, 1.2f, 1.0f, 0.6f, 1.5f, {0.3f, 0.18f, 0.35f}, {0.45f, 0.25f, 0.45f},
+const CreatureShape SPIDER = {0, 4, 1.2f, 1.0f, 0.6f, 1.5f, {0.3f, 0.18f, 0.35f}, {0.45f, 0.25f, 0.45f},
                              {0.15f, 0.1f, 0.15f}, {1.0f, 0.2f, 0.2f}, 3, false, false, true};
-const CreatureSpec BIO_BLOB = {3, 0, 1.6f, 1.6f, 1.0f, 0.0f, {0.3f, 0.8f, 0.4f}, {0.6f, 1.0f, 0.5f},
+const CreatureShape BIO_BLOB = {3, 0, 1.6f, 1.6f, 1.0f, 0.0f, {0.3f, 0.8f, 0.4f}, {0.6f, 1.0f, 0.5f},
                                {0.2f, 0.55f, 0.3f}, {1.0f, 1.0f, 0.4f}, 0, false, false, false};
-const FlyerSpec FIRE_BAT = {2, 1.0f, {0.45f, 0.12f, 0.08f}, {0.7f, 0.25f, 0.1f}, {0.2f, 0.06f, 0.04f}, FIRE, LOOK_FLAMER};
-const CreatureSpec NEST_CRAWLER = {1, 2, 1.0f, 0.6f, 0.6f, 0.0f, {0.85f, 0.8f, 0.68f}, {0.62f, 0.22f, 0.25f},
+const FlyerShape FIRE_BAT = {2, 1.0f, {0.45f, 0.12f, 0.08f}, {0.7f, 0.25f, 0.1f}, {0.2f, 0.06f, 0.04f}, FIRE, LOOK_FLAMER};
+const CreatureShape NEST_CRAWLER = {1, 2, 1.0f, 0.6f, 0.6f, 0.0f, {0.85f, 0.8f, 0.68f}, {0.62f, 0.22f, 0.25f},
                                    {0.62f, 0.22f, 0.25f}, {1.0f, 0.2f, 0.1f}, 1, true, false, true};
-const CreatureSpec ELITE_MANTIS = {0, 2, 2.2f, 0.8f, 1.1f, 1.5f, {0.65f, 0.2f, 0.15f}, {0.8f, 0.35f, 0.2f},
+const CreatureShape ELITE_MANTIS = {0, 2, 2.2f, 0.8f, 1.1f, 1.5f, {0.65f, 0.2f, 0.15f}, {0.8f, 0.35f, 0.2f},
                                    {0.3f, 0.1f, 0.08f}, {1.0f, 0.9f, 0.2f}, 2, false, true, true};
 // A beast on two legs with a great jaw and a tail to balance it.
-const CreatureSpec ELITE_TREX = {1, 1, 3.0f, 1.6f, 2.2f, 0.0f, {0.3f, 0.38f, 0.22f}, {0.55f, 0.5f, 0.35f},
+const CreatureShape ELITE_TREX = {1, 1, 3.0f, 1.6f, 2.2f, 0.0f, {0.3f, 0.38f, 0.22f}, {0.55f, 0.5f, 0.35f},
                                  {0.85f, 0.8f, 0.65f}, {1.0f, 0.85f, 0.1f}, 1, true, false, true};
-const FlyerSpec ELITE_WINGED_BEAST = {2, 2.4f, {0.25f, 0.2f, 0.3f}, {0.45f, 0.3f, 0.5f}, {0.12f, 0.08f, 0.14f},
+const FlyerShape ELITE_WINGED_BEAST = {2, 2.4f, {0.25f, 0.2f, 0.3f}, {0.45f, 0.3f, 0.5f}, {0.12f, 0.08f, 0.14f},
                                       {1.0f, 0.3f, 0.1f}, LOOK_ACID};
-const BipedSpec ELITE_SCAVENGER = {0.8f, 0.75f, 0.8f, 1.8f, Vec3(1.6f, 0.9f, 1.5f), {0.16f, 0.14f, 0.14f}, LAMP, DARK,
+const BipedShape ELITE_SCAVENGER = {0.8f, 0.75f, 0.8f, 1.8f, Vec3(1.6f, 0.9f, 1.5f), {0.16f, 0.14f, 0.14f}, LAMP, DARK,
                                    {1.0f, 0.6f, 0.1f}, 3, LOOK_MACHINEGUN, true, true, true, true, true};
 
 // One unit: its mesh file, how to make it, and its animations (use or mine for the units whose
@@ -121,18 +121,18 @@ struct UnitModel {
     bool flies;
 };
 
-#define BIPED(file, spec, work, workName)                                                                             \
-    {file, [](IndexedMesh* m) { MakeBiped(m, spec); }, [] { return BipedIdle(spec); }, [] { return BipedWalk(spec); }, \
-     [] { return BipedAttack(spec); }, work, workName, false}
-#define VEHICLE(file, spec, work, workName)                                                                  \
-    {file, [](IndexedMesh* m) { MakeVehicle(m, spec); }, [] { return VehicleIdle(spec); },                   \
-     [] { return VehicleWalk(spec); }, [] { return VehicleAttack(spec); }, work, workName, spec.drive == 2}
-#define FLYER(file, spec)                                                                                              \
-    {file, [](IndexedMesh* m) { MakeFlyer(m, spec); }, [] { return FlyerIdle(spec); }, [] { return FlyerWalk(spec); }, \
-     [] { return FlyerAttack(spec); }, nullptr, nullptr, true}
-#define CREATURE(file, spec)                                                                                    \
-    {file, [](IndexedMesh* m) { MakeCreature(m, spec); }, [] { return CreatureIdle(spec); },                    \
-     [] { return CreatureWalk(spec); }, [] { return CreatureAttack(spec); }, nullptr, nullptr, false}
+#define BIPED(file, shape, work, workName)                                                                             \
+    {file, [](IndexedMesh* m) { MakeBiped(m, shape); }, [] { return BipedIdle(shape); }, [] { return BipedWalk(shape); }, \
+     [] { return BipedAttack(shape); }, work, workName, false}
+#define VEHICLE(file, shape, work, workName)                                                                  \
+    {file, [](IndexedMesh* m) { MakeVehicle(m, shape); }, [] { return VehicleIdle(shape); },                   \
+     [] { return VehicleWalk(shape); }, [] { return VehicleAttack(shape); }, work, workName, shape.drive == 2}
+#define FLYER(file, shape)                                                                                              \
+    {file, [](IndexedMesh* m) { MakeFlyer(m, shape); }, [] { return FlyerIdle(shape); }, [] { return FlyerWalk(shape); }, \
+     [] { return FlyerAttack(shape); }, nullptr, nullptr, true}
+#define CREATURE(file, shape)                                                                                    \
+    {file, [](IndexedMesh* m) { MakeCreature(m, shape); }, [] { return CreatureIdle(shape); },                    \
+     [] { return CreatureWalk(shape); }, [] { return CreatureAttack(shape); }, nullptr, nullptr, false}
 
 const std::vector<UnitModel>& Units()
 {

@@ -43,7 +43,7 @@ enum WeaponLook : int {
 };
 
 // A bot on two legs.
-struct BipedSpec {
+struct BipedShape {
     float thigh, shin;  // leg lengths: the hips stand thigh + shin + 0.05 above the ground
     float hipSide;      // from the middle to each hip
     float legBulk;      // thickness of the legs (1: the walker's)
@@ -56,7 +56,7 @@ struct BipedSpec {
 };
 
 // A bot on tracks, wheels or a hover skirt.
-struct VehicleSpec {
+struct VehicleShape {
     int drive;  // 0 tracks, 1 wheels, 2 hover
     Vec3 hull;
     Paint hullPaint, trim, dark, glow;
@@ -66,7 +66,7 @@ struct VehicleSpec {
 };
 
 // Something that flies.
-struct FlyerSpec {
+struct FlyerShape {
     int kind;  // 0 a rotor drone, 1 an insect, 2 a bat, 3 a probe
     float size;
     Paint body, trim, dark, glow;
@@ -74,7 +74,7 @@ struct FlyerSpec {
 };
 
 // A creature on legs, or without (a worm, a blob).
-struct CreatureSpec {
+struct CreatureShape {
     int kind;        // 0 an insect (legs out to the sides), 1 a beast (legs beneath), 2 a worm, 3 a blob
     int legPairs;    // insects and beasts
     float length, width, height;  // the body, and its height over the ground
@@ -85,24 +85,24 @@ struct CreatureSpec {
 };
 
 // The unit families.
-void MakeBiped(IndexedMesh* mesh, const BipedSpec& spec);
-Animation BipedIdle(const BipedSpec& spec);
-Animation BipedWalk(const BipedSpec& spec);
-Animation BipedAttack(const BipedSpec& spec);
-Animation BipedWork(const BipedSpec& spec);  // digging, building or repairing, looped
-void MakeVehicle(IndexedMesh* mesh, const VehicleSpec& spec);
-Animation VehicleIdle(const VehicleSpec& spec);
-Animation VehicleWalk(const VehicleSpec& spec);
-Animation VehicleAttack(const VehicleSpec& spec);
-Animation VehicleWork(const VehicleSpec& spec);
-void MakeFlyer(IndexedMesh* mesh, const FlyerSpec& spec);
-Animation FlyerIdle(const FlyerSpec& spec);
-Animation FlyerWalk(const FlyerSpec& spec);
-Animation FlyerAttack(const FlyerSpec& spec);
-void MakeCreature(IndexedMesh* mesh, const CreatureSpec& spec);
-Animation CreatureIdle(const CreatureSpec& spec);
-Animation CreatureWalk(const CreatureSpec& spec);
-Animation CreatureAttack(const CreatureSpec& spec);
+void MakeBiped(IndexedMesh* mesh, const BipedShape& shape);
+Animation BipedIdle(const BipedShape& shape);
+Animation BipedWalk(const BipedShape& shape);
+Animation BipedAttack(const BipedShape& shape);
+Animation BipedWork(const BipedShape& shape);  // digging, building or repairing, looped
+void MakeVehicle(IndexedMesh* mesh, const VehicleShape& shape);
+Animation VehicleIdle(const VehicleShape& shape);
+Animation VehicleWalk(const VehicleShape& shape);
+Animation VehicleAttack(const VehicleShape& shape);
+Animation VehicleWork(const VehicleShape& shape);
+void MakeFlyer(IndexedMesh* mesh, const FlyerShape& shape);
+Animation FlyerIdle(const FlyerShape& shape);
+Animation FlyerWalk(const FlyerShape& shape);
+Animation FlyerAttack(const FlyerShape& shape);
+void MakeCreature(IndexedMesh* mesh, const CreatureShape& shape);
+Animation CreatureIdle(const CreatureShape& shape);
+Animation CreatureWalk(const CreatureShape& shape);
+Animation CreatureAttack(const CreatureShape& shape);
 
 // The catalogue of the world's models, and the files they make.
 const std::vector<MeshRecipe>& ModelCatalogue();
