@@ -111,16 +111,21 @@ else
   "$COMPARE" "$SHOT" frontend || fail "the front end does not look as its reference picture shows"
 fi
 
+# Waits up to 30 s for the game to end; EXIT_CODE is its exit code, empty when it did not end.
+wait_for_exit() {
+  EXIT_CODE=""
+  for _ in $(seq 1 150); do
+    if ! kill -0 "$GAME_PID" 2>/dev/null; then
+      wait "$GAME_PID"
+      EXIT_CODE=$?
+      return
+    fi
+    sleep 0.2
+  done
+}
+
 "$CLOSER" "$WID" || fail "the close request could not be sent"
-EXIT_CODE=""
-for _ in $(seq 1 150); do
-  if ! kill -0 "$GAME_PID" 2>/dev/null; then
-    wait "$GAME_PID"
-    EXIT_CODE=$?
-    break
-  fi
-  sleep 0.2
-done
+wait_for_exit
 if [ -z "$EXIT_CODE" ]; then
   fail "the game did not end within 30 s of the close request"
 else
@@ -152,15 +157,7 @@ for how in windowkill windowclose; do
   [ -n "$WID" ] || { fail "the game window did not appear again"; finish; }
   wait_for_width 60 420 40 "$WORK/$how.png" || fail "($how) the first logo slide was not shown"
   xdotool "$how" "$WID"
-  EXIT_CODE=""
-  for _ in $(seq 1 150); do
-    if ! kill -0 "$GAME_PID" 2>/dev/null; then
-      wait "$GAME_PID"
-      EXIT_CODE=$?
-      break
-    fi
-    sleep 0.2
-  done
+  wait_for_exit
   if [ -z "$EXIT_CODE" ]; then
     fail "($how) the game did not end within 30 s of losing its window"
     finish
