@@ -1,0 +1,3 @@
+#include "interface/PowerBar.h"
+
+PowerBar* ThePowerBar = nullptr;
