@@ -4,6 +4,7 @@
 #include "gui/WindowManager.h"
 #include "mechanics/GameMechanics.h"
 #include "terrain/Environment.h"
+#include "terrain/Minimap.h"
 #include "terrain/Terrain.h"
 #include "terrain/Water.h"
 #include "world/Entity.h"
@@ -68,6 +69,16 @@ bool GameSeamImpl::GetRandomWaterPoint(Vec3* out)
     if (!IsPositionRevealed(point)) return false;
     *out = point;
     return true;
+}
+
+bool GameSeamImpl::IsPositionRevealed(const Vec3& position)
+{
+    return TheMinimap.IsPositionVisible(position);
+}
+
+bool GameSeamImpl::IsEntityRevealed(Entity* entity)
+{
+    return TheMinimap.IsEntityVisible(entity);
 }
 
 int GameSeamImpl::GetCurrentEnvironment()

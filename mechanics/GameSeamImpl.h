@@ -1,8 +1,8 @@
 #pragma once
 // The game's side of the game seam: the answers the engine gets while the game runs, taken from
 // the game object, the window manager, the terrain (ground, water, environments) and the
-// entities. The shell installs one at start-up. What the game does not have yet (visibility,
-// fog of war) still answers as the null seam does.
+// entities, and the fog of war of the minimap. The shell installs one at start-up. What the game
+// does not have yet still answers as the null seam does.
 #include "platform/GameSeam.h"
 
 class GameSeamImpl : public GameSeam {
@@ -16,6 +16,10 @@ public:
     bool GetTerrainHeight(float x, float z, int option, float* height) override;
     bool IntersectTerrain(const Vec3& origin, const Vec3& direction, Vec3* hit) override;
     bool GetVisibleWaterBox(Vec3* min, Vec3* max) override;
+    // The fog of war: what the player's units and buildings see now (everything while the
+    // fog is switched off).
+    bool IsPositionRevealed(const Vec3& position) override;
+    bool IsEntityRevealed(Entity* entity) override;
     bool GetRandomWaterPoint(Vec3* out) override;
 
     int GetCurrentEnvironment() override;

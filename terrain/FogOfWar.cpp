@@ -1,0 +1,533 @@
+#include "terrain/FogOfWar.h"
+
+#include <algorithm>
+#include <cstring>
+
+void FogGrids::Allocate(int cellsPerSide)
+{
+    size = cellsPerSide > 0 ? cellsPerSide : 0;
+    size_t cells = (size_t)size * (size_t)size;
+    visibleNow.assign(cells, 0);
+    everSeen.assign(cells, 0);
+    markers.assign(cells, 0);
+}
+
+void FogGrids::Free()
+{
+    size = 0;
+    visibleNow.clear();
+    everSeen.clear();
+    markers.clear();
+}
+
+bool FogGrids::IsInner(int column, int row) const
+{
+    // The bounds are the grids' own size: a level whose grid is not 128 cells a side must
+    // never read or write past them.
+    return column >= 1 && row >= 1 && column <= size - 2 && row <= size - 2;
+}
+
+void FogGrids::ClearVisibleNow()
+{
+    if (!visibleNow.empty()) std::memset(visibleNow.data(), 0, visibleNow.size());
+}
+
+bool FogGrids::IsVisibleNow(int column, int row) const
+{
+    return IsInner(column, row) && visibleNow[(size_t)row * size + column] != 0;
+}
+
+bool FogGrids::IsEverSeen(int column, int row) const
+{
+    return IsInner(column, row) && everSeen[(size_t)row * size + column] != 0;
+}
+
+uint8_t FogGrids::GetMarker(int column, int row) const
+{
+    return IsInner(column, row) ? markers[(size_t)row * size + column] : (uint8_t)FOG_MARK_NONE;
+}
+
+void FogGrids::Mark(int column, int row, FogMarker marker)
+{
+    if (!IsInner(column, row)) return;
+    uint8_t& cell = markers[(size_t)row * size + column];
+    switch (marker) {
+        case FOG_MARK_BUILDING:
+        case FOG_MARK_RIG:
+            cell = marker;
+            break;
+        case FOG_MARK_UNIT:
+            if (cell == FOG_MARK_NONE) cell = marker;
+            break;
+        case FOG_MARK_NONE:
+            break;
+    }
+}
+
+void FogGrids::Reveal(int column, int row, int width, int depth, float sight, const Vec3& point, float cellSize,
+                      const Vec3& origin)
+{
+    if (!HasGrids()) return;
+    const float reach = (1.0f + sight) * cellSize;
+    const float reach2 = reach * reach;
+    const int k = (int)(sight + 0.5f);
+    const int span = (int)(2.0f * sight + 1.0f);
+    // Only inner cells can be seen: the square is cut to them before it is walked.
+    const int c0 = std::max(column - k, 1), c1 = std::min(column - k + width + span - 1, size - 2);
+    const int r0 = std::max(row - k, 1), r1 = std::min(row - k + depth + span - 1, size - 2);
+    for (int r = r0; r <= r1; ++r)
+        for (int c = c0; c <= c1; ++c) {
+            size_t at = (size_t)r * size + c;
+            if (visibleNow[at]) continue;
+            float x = c * cellSize - origin.x - point.x;
+            float z = r * cellSize - origin.z - point.z;
+            if (x * x + z * z <= reach2) visibleNow[at] = everSeen[at] = 1;
+        }
+}
+
+// ---- The minimap's fog of war ------------------------------------------------------------------
+
+#include "host/GfxDevice.h"
+#include "host/Log.h"
+#include "host/System.h"
+#include "mechanics/Scene.h"
+#include "platform/ConfigFile.h"
+#include "platform/Timer.h"
+#include "render/GraphicsDevice.h"
+#include "render/RenderStateCache.h"
+#include "render/Shader.h"
+#include "render/TextureManager.h"
+#include "terrain/Minimap.h"
+#include "terrain/TextureLock.h"
+#include "world/Building.h"
+#include "world/Grid.h"
+
+#include <cmath>
+
+namespace {
+
+// The player's agents on the ground and in the air, his buildings and the items.
+constexpr uint32_t FOG_SEGMENTS = (1u << SEGMENT_UNIT) | (1u << SEGMENT_AIR_UNIT) | (1u << SEGMENT_BUILDING) |
+                                  (1u << SEGMENT_ITEM);
+constexpr uint32_t SIGHTED = ENTITY_AGENT | ENTITY_ITEM | ENTITY_BUILDING;
+
+const char* const FOG_TARGET = "rt_fogofwar";
+const char* const VISIBILITY_TARGET = "rt_visiblity";
+const char* const VISITED_TARGET = "rt_visited";
+const char* const SIGHT_TEXTURE = "dyn_sight";
+
+// Seen now at full brightness, seen before at half, never seen black.
+const char* const FOG_COMBINE_SHADER =
+    "uniform sampler2D visibility;\nuniform sampler2D visited;\n"
+    "void Main()\n{\n"
+    "    vec3 now = texture(visibility, vTexCoord0.xy).rgb;\n"
+    "    vec3 before = texture(visited, vTexCoord1.xy).rgb * 0.5;\n"
+    "    vm_FragColor = vec4(max(now, before), 1.0);\n}\n";
+
+struct StampVertex {
+    float x, y, z;
+    uint32_t colour;
+    float u, v;
+};
+
+struct ScreenVertex {
+    float x, y, z, rhw;
+    uint32_t colour;
+    float u, v;
+};
+
+bool IsHiddenBuilding(Entity* entity)
+{
+    return (entity->flags & ENTITY_BUILDING) && (static_cast<Building*>(entity)->stateFlags & BUILDING_PREVIEW);
+}
+
+// The whole of the current target covered by the bound textures, through whatever program is set.
+void DrawTargetQuad(float size)
+{
+    ScreenVertex v[4] = {
+        {-0.5f, -0.5f, 0.0f, 1.0f, 0xFFFFFFFF, 0.0f, 0.0f},
+        {size - 0.5f, -0.5f, 0.0f, 1.0f, 0xFFFFFFFF, 1.0f, 0.0f},
+        {size - 0.5f, size - 0.5f, 0.0f, 1.0f, 0xFFFFFFFF, 1.0f, 1.0f},
+        {-0.5f, size - 0.5f, 0.0f, 1.0f, 0xFFFFFFFF, 0.0f, 1.0f},
+    };
+    Graphics->SetFVF(FVF_XYZRHW | FVF_DIFFUSE | FVF_TEX1);
+    Graphics->device->DrawPrimitiveUP(PT_TRIANGLEFAN, 2, v, sizeof(ScreenVertex));
+}
+
+GfxSurface* TargetSurface(TextureRecord* record)
+{
+    if (!record || !record->texture) return nullptr;
+    GfxSurface* surface = nullptr;
+    if (GfxFailed(static_cast<GfxTexture*>(record->texture)->GetSurfaceLevel(0, &surface))) return nullptr;
+    return surface;
+}
+
+// Makes the record's texture the render target; false when it has none.
+bool UseTarget(TextureRecord* record)
+{
+    GfxSurface* surface = TargetSurface(record);
+    if (!surface) return false;
+    Graphics->device->SetRenderTarget(0, surface);
+    surface->Release();
+    return true;
+}
+
+void ClearTarget(uint32_t argb)
+{
+    Graphics->device->Clear(0, nullptr, CLEAR_TARGET, argb, 1.0f, 0);
+}
+
+// The render target the device had; given back by Restore.
+struct KeptTarget {
+    GfxSurface* surface = nullptr;
+    KeptTarget() { Graphics->device->GetRenderTarget(0, &surface); }
+    ~KeptTarget()
+    {
+        if (!surface) return;
+        Graphics->device->SetRenderTarget(0, surface);
+        surface->Release();
+    }
+    KeptTarget(const KeptTarget&) = delete;
+    KeptTarget& operator=(const KeptTarget&) = delete;
+};
+
+bool HaveDevice()
+{
+    return Graphics && Graphics->device && Textures;
+}
+
+// Depth on, blending off, stage 0 modulating texture and diffuse: what the scene's draws expect.
+void RestoreDefaultStates()
+{
+    RenderStates.SetRenderState(RS_ZENABLE, 1);
+    RenderStates.SetRenderState(RS_ZWRITEENABLE, 1);
+    RenderStates.SetRenderState(RS_ALPHABLENDENABLE, 0);
+    RenderStates.SetRenderState(RS_BLENDOP, BLENDOP_ADD);
+    RenderStates.SetTextureStageState(0, TSS_COLOROP, TOP_MODULATE);
+    RenderStates.SetTextureStageState(0, TSS_COLORARG1, TA_TEXTURE);
+    RenderStates.SetTextureStageState(0, TSS_COLORARG2, TA_DIFFUSE);
+    RenderStates.SetTextureStageState(0, TSS_ALPHAOP, TOP_MODULATE);
+    RenderStates.SetTextureStageState(0, TSS_ALPHAARG1, TA_TEXTURE);
+    RenderStates.SetTextureStageState(0, TSS_ALPHAARG2, TA_DIFFUSE);
+}
+
+// How the sight stamps are drawn: each texel squared, added over what is there.
+void SetStampStates(TextureRecord* sight)
+{
+    RenderStates.SetSamplerState(0, SAMP_ADDRESSU, TADDRESS_CLAMP);
+    RenderStates.SetSamplerState(0, SAMP_ADDRESSV, TADDRESS_CLAMP);
+    RenderStates.SetSamplerState(0, SAMP_MINFILTER, TEXF_LINEAR);
+    RenderStates.SetSamplerState(0, SAMP_MAGFILTER, TEXF_LINEAR);
+    RenderStates.SetTextureStageState(0, TSS_COLOROP, TOP_MODULATE);
+    RenderStates.SetTextureStageState(0, TSS_COLORARG1, TA_TEXTURE);
+    RenderStates.SetTextureStageState(0, TSS_COLORARG2, TA_TEXTURE);
+    RenderStates.SetTextureStageState(0, TSS_ALPHAOP, TOP_MODULATE);
+    RenderStates.SetTextureStageState(0, TSS_ALPHAARG1, TA_TEXTURE);
+    RenderStates.SetTextureStageState(0, TSS_ALPHAARG2, TA_TEXTURE);
+    RenderStates.SetTextureStageState(1, TSS_COLOROP, TOP_DISABLE);
+    RenderStates.SetRenderState(RS_LIGHTING, 0);
+    RenderStates.SetRenderState(RS_ZENABLE, 0);
+    RenderStates.SetRenderState(RS_ZWRITEENABLE, 0);
+    RenderStates.SetRenderState(RS_ALPHABLENDENABLE, 1);
+    RenderStates.SetRenderState(RS_BLENDOP, BLENDOP_ADD);
+    RenderStates.SetRenderState(RS_SRCBLEND, BLEND_SRCALPHA);
+    RenderStates.SetRenderState(RS_DESTBLEND, BLEND_DESTALPHA);
+    RenderStates.SetRenderState(RS_FOGENABLE, 0);
+    RenderStates.SetRenderState(RS_CULLMODE, CULL_NONE);
+    Graphics->SetProgram(nullptr);
+    Graphics->SetTexture(sight, 0);
+    Graphics->SetFVF(FVF_XYZ | FVF_DIFFUSE | FVF_TEX1);
+}
+
+}  // namespace
+
+Minimap TheMinimap;
+
+uint8_t SightTexel(int x, int y)
+{
+    float dx = 32.0f - (float)x, dy = 32.0f - (float)y;
+    float d = std::sqrt(dx * dx + dy * dy);
+    int value = (int)((32.0f - d) * 0.03125f * 255.0f * 1.5f);
+    return (uint8_t)(value < 0 ? 0 : value > 255 ? 255 : value);
+}
+
+int SightStampHalfSize(Entity* entity, int rigSightSkill)
+{
+    if (!entity || !(entity->flags & SIGHTED) || entity->alignment != ALIGN_PLAYER) return 0;
+    if (entity->flags & ENTITY_BUILDING) {
+        if (IsHiddenBuilding(entity)) return 0;
+        return static_cast<Building*>(entity)->buildState == BUILD_STATE_READY ? 30 : 5;
+    }
+    int half = 20;
+    if ((entity->flags & ENTITY_PLAYER) && rigSightSkill > 0) half += (int)(rigSightSkill * 0.1f * 20.0f);
+    return half;
+}
+
+void Minimap::AllocateFogGrids()
+{
+    fog.Allocate(GetGridSize());
+}
+
+void Minimap::CreateFogOfWar()
+{
+    iconTimer = 1.0f;
+    if (created) return;
+    if (!HaveDevice()) {
+        // No device to draw the fog with: the grids and the queries still work.
+        AllocateFogGrids();
+        return;
+    }
+    int screenHeight = Config ? Config->height : 768;
+    pings.CreateSprite(screenHeight);
+    if (!fogShader) {
+        fogShader = new Shader();
+        fogShader->Compile(Graphics->device, FOG_COMBINE_SHADER, false);
+    }
+    if (!fogTarget || !fogTarget->texture) {
+        fogTarget = Textures->CreateRenderTarget(MINIMAP_TARGET_SIZE, MINIMAP_TARGET_SIZE, FMT_A8R8G8B8, FOG_TARGET);
+        visibilityTarget =
+            Textures->CreateRenderTarget(MINIMAP_TARGET_SIZE, MINIMAP_TARGET_SIZE, FMT_A8R8G8B8, VISIBILITY_TARGET);
+        visitedTarget =
+            Textures->CreateRenderTarget(MINIMAP_TARGET_SIZE, MINIMAP_TARGET_SIZE, FMT_A8R8G8B8, VISITED_TARGET);
+    }
+    bool made = fogTarget && fogTarget->texture && visibilityTarget && visibilityTarget->texture && visitedTarget &&
+                visitedTarget->texture;
+    if (!made) {
+        if (Config && Config->messageBoxErrors) ShowMessageBox("ERROR", "Failed to create fog of war textures");
+        Log("    ERROR: Failed to create fog of war textures\n");
+        return;
+    }
+    if (!sightTexture || !sightTexture->texture)
+        sightTexture = Textures->CreateDynamicTexture(SIGHT_TEXTURE_SIZE, SIGHT_TEXTURE_SIZE, FMT_L8, SIGHT_TEXTURE, 1);
+    FillSightTexture();
+    AllocateFogGrids();
+    created = true;
+}
+
+void Minimap::FillSightTexture()
+{
+    if (!sightTexture || !sightTexture->texture) return;
+    TextureLock lock(sightTexture);
+    if (!lock.IsLocked()) return;
+    for (int y = 0; y < SIGHT_TEXTURE_SIZE; ++y) {
+        uint8_t* row = lock.Row(y);
+        for (int x = 0; x < SIGHT_TEXTURE_SIZE; ++x) row[x] = SightTexel(x, y);
+    }
+}
+
+void Minimap::Update()
+{
+    if (!created) return;
+    if (visitedClearPending) {
+        RenderFogTargets();
+        UpdateVisibility();
+        evaluationToggle = true;
+    } else if (evaluationToggle) {
+        RenderFogTargets();
+        evaluationToggle = false;
+    } else {
+        UpdateVisibility();
+        evaluationToggle = true;
+    }
+}
+
+void Minimap::UpdateVisibility()
+{
+    fog.ClearVisibleNow();
+    if (TheScene.IsReady()) {
+        for (Entity* entity = TheScene.FirstEntity(FOG_SEGMENTS); entity; entity = TheScene.NextEntity())
+            if ((entity->flags & SIGHTED) && entity->alignment == ALIGN_PLAYER) RevealAround(entity);
+        TheScene.EndIteration();
+    }
+    if (HaveDevice()) RestoreDefaultStates();
+}
+
+void Minimap::RevealAround(Entity* entity)
+{
+    Grid* grid = CurrentGrid();
+    if (!entity || !grid || !fog.HasGrids()) return;
+    const Vec3 p = entity->GetPosition();
+    int column = -1, row = -1, width = 1, depth = 1;
+    float sight = FOG_UNIT_SIGHT;
+    FogMarker marker = FOG_MARK_UNIT;
+    if (entity->flags & ENTITY_BUILDING) {
+        if (IsHiddenBuilding(entity)) return;
+        if (!Entity::GetGridRect(entity, &width, &depth, &column, &row)) return;
+        sight = FOG_BUILDING_SIGHT;
+        marker = FOG_MARK_BUILDING;
+    } else {
+        if (entity->gridCell) {
+            column = entity->gridCell->column;
+            row = entity->gridCell->row;
+        } else if (!grid->WorldToCell(p, &column, &row)) {
+            return;
+        }
+        if (entity->flags & ENTITY_PLAYER) {
+            sight = FOG_UNIT_SIGHT * (1.0f + FOG_RIG_SIGHT_PER_LEVEL * (float)rigSightSkill);
+            marker = FOG_MARK_RIG;
+        }
+    }
+    if (!fog.IsInner(column, row)) return;
+    fog.Mark(column, row, marker);
+    fog.Reveal(column, row, width, depth, sight, p, grid->cellSize, grid->offset);
+}
+
+bool Minimap::IsPositionVisible(const Vec3& position) const
+{
+    if (!fogEnabled) return true;
+    Grid* grid = CurrentGrid();
+    int column = -1, row = -1;
+    if (!grid || !fog.HasGrids() || !grid->WorldToCell(position, &column, &row)) return false;
+    return fog.IsVisibleNow(column, row);
+}
+
+bool Minimap::IsEntityVisible(Entity* entity) const
+{
+    if (!fogEnabled) return true;
+    if (!entity || !fog.HasGrids()) return false;
+    Grid* grid = CurrentGrid();
+    if (!grid) return false;
+    bool seen = false;
+    if (!(entity->flags & (ENTITY_BUILDING | ENTITY_ITEM))) {
+        int column = -1, row = -1;
+        seen = grid->WorldToCell(entity->GetPosition(), &column, &row) && fog.IsVisibleNow(column, row);
+    } else if (entity->gridCell) {
+        int steps = 0;
+        for (const GridCell* cell = entity->gridCell; cell && !seen && steps < MAX_CELL_CHAIN;
+             cell = cell->next, ++steps)
+            seen = fog.IsVisibleNow(cell->column, cell->row);
+    } else {
+        int width = 0, depth = 0, column = 0, row = 0;
+        if (!Entity::GetGridRect(entity, &width, &depth, &column, &row) || width < 1) return false;
+        for (int r = row; r < row + depth && !seen; ++r)
+            for (int c = column; c < column + width && !seen; ++c) seen = fog.IsVisibleNow(c, r);
+    }
+    if (seen) entity->fogSeenFrame = FrameTimer.frameCount;
+    return seen;
+}
+
+bool Minimap::IsCellVisited(int column, int row) const
+{
+    if (!fogEnabled) return true;
+    return fog.IsEverSeen(column, row);
+}
+
+void Minimap::BeginTopDownView()
+{
+    GfxDevice* device = Graphics->device;
+    device->GetTransform(TS_WORLD, &savedTransforms_[0]);
+    device->GetTransform(TS_VIEW, &savedTransforms_[1]);
+    device->GetTransform(TS_PROJECTION, &savedTransforms_[2]);
+    Matrix world, view, projection;
+    MatrixIdentity(&world);
+    Vec3 eye(0.0f, 1000.0f, 0.0f), at(0.0f, 0.0f, 0.0f), up(0.0f, 0.0f, 1.0f);
+    MatrixLookAtLH(&view, &eye, &at, &up);
+    // The negative height turns the picture upside down: north (+z) is the bottom row.
+    MatrixOrthoLH(&projection, MINIMAP_WORLD_SIZE - 5.0f, 5.0f - MINIMAP_WORLD_SIZE, 0.1f, 2000.0f);
+    device->SetTransform(TS_WORLD, &world);
+    device->SetTransform(TS_VIEW, &view);
+    device->SetTransform(TS_PROJECTION, &projection);
+}
+
+void Minimap::EndTopDownView()
+{
+    GfxDevice* device = Graphics->device;
+    device->SetTransform(TS_WORLD, &savedTransforms_[0]);
+    device->SetTransform(TS_VIEW, &savedTransforms_[1]);
+    device->SetTransform(TS_PROJECTION, &savedTransforms_[2]);
+}
+
+void Minimap::DrawSightStamp(float x, float z, float half)
+{
+    StampVertex v[4] = {
+        {x - half, 0.0f, z + half, 0xFFFFFFFF, 0.0f, 0.0f},
+        {x + half, 0.0f, z + half, 0xFFFFFFFF, 1.0f, 0.0f},
+        {x + half, 0.0f, z - half, 0xFFFFFFFF, 1.0f, 1.0f},
+        {x - half, 0.0f, z - half, 0xFFFFFFFF, 0.0f, 1.0f},
+    };
+    Graphics->device->DrawPrimitiveUP(PT_TRIANGLEFAN, 2, v, sizeof(StampVertex));
+}
+
+void Minimap::RenderFogTargets()
+{
+    if (!HaveDevice() || !created) return;
+    KeptTarget kept;
+    if (!UseTarget(visibilityTarget)) return;
+    ClearTarget(0xFF000000);
+    BeginTopDownView();
+    SetStampStates(sightTexture);
+    if (TheScene.IsReady()) {
+        for (Entity* entity = TheScene.FirstEntity(FOG_SEGMENTS); entity; entity = TheScene.NextEntity()) {
+            int half = SightStampHalfSize(entity, rigSightSkill);
+            if (half <= 0) continue;
+            Vec3 c = entity->GetCenter();
+            // The stamp sits one cell and three quarters of a cell off the centre, where the
+            // grid's cells put what the entity sees.
+            DrawSightStamp(c.x - 2.5f, c.z - 1.875f, (float)half);
+        }
+        TheScene.EndIteration();
+    }
+    RestoreDefaultStates();
+
+    // The visited area grows by what is seen now and never shrinks until it is cleared. The
+    // visited target is only drawn into, never read while it is the target: the visibility is
+    // laid over it keeping the brighter of the two in every channel.
+    UseTarget(visitedTarget);
+    if (visitedClearPending) {
+        ClearTarget(0x00000000);
+        visitedClearPending = false;
+    }
+    RenderStates.SetRenderState(RS_ZENABLE, 0);
+    RenderStates.SetRenderState(RS_ALPHABLENDENABLE, 1);
+    RenderStates.SetRenderState(RS_BLENDOP, BLENDOP_MAX);
+    RenderStates.SetRenderState(RS_SRCBLEND, BLEND_ONE);
+    RenderStates.SetRenderState(RS_DESTBLEND, BLEND_ONE);
+    RenderStates.SetTextureStageState(0, TSS_COLOROP, TOP_SELECTARG1);
+    RenderStates.SetTextureStageState(0, TSS_COLORARG1, TA_TEXTURE);
+    RenderStates.SetTextureStageState(0, TSS_ALPHAOP, TOP_SELECTARG1);
+    RenderStates.SetTextureStageState(0, TSS_ALPHAARG1, TA_TEXTURE);
+    Graphics->SetTexture(visibilityTarget, 0);
+    DrawTargetQuad((float)MINIMAP_TARGET_SIZE);
+    RenderStates.SetRenderState(RS_ALPHABLENDENABLE, 0);
+    RenderStates.SetRenderState(RS_BLENDOP, BLENDOP_ADD);
+
+    UseTarget(fogTarget);
+    if (fogEnabled && fogShader && fogShader->IsCompiled()) {
+        ClearTarget(0x00000000);
+        Graphics->SetTexture(visibilityTarget, 0);
+        Graphics->SetTexture(visitedTarget, 1);
+        fogShader->Bind();
+        DrawTargetQuad((float)MINIMAP_TARGET_SIZE);
+        fogShader->Unbind();
+        Graphics->SetTexture(nullptr, 1);
+    } else {
+        ClearTarget(0xFFFFFFFF);
+    }
+    Graphics->SetTexture(nullptr, 0);
+    EndTopDownView();
+    RestoreDefaultStates();
+    RenderStates.SetRenderState(RS_CULLMODE, CULL_CCW);
+}
+
+void Minimap::ClearFogTarget(uint32_t colour)
+{
+    if (!HaveDevice() || !created || !UseTarget(fogTarget)) return;
+    Graphics->device->Clear(0, nullptr, CLEAR_TARGET | CLEAR_ZBUFFER | CLEAR_STENCIL, colour, 1.0f, 0);
+}
+
+void Minimap::Reset()
+{
+    if (HaveDevice() && created) {
+        KeptTarget kept;
+        ClearFogTarget(0xFFFFFFFF);
+    }
+    pings.RemoveAll();
+}
+
+void Minimap::OnLevelEnd()
+{
+    AllocateFogGrids();
+    Reset();
+    visitedClearPending = true;
+    miniTerrainRendered = false;
+}

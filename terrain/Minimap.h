@@ -1,0 +1,156 @@
+#pragma once
+// The minimap: the map view of the HUD's bottom-left corner, and the fog of war behind it.
+//
+// The fog of war (FogOfWar.cpp) decides what the player sees. Its grids (terrain/FogOfWar.h)
+// are rebuilt from the player's units, buildings and items on every second frame, and on the
+// frames between, sight stamps drawn around the same entities turn them into three targets:
+// the visibility now, the area ever visited, and the combined fog texture that the terrain and
+// effect shaders sample and the minimap multiplies into its picture. Entities ask it whether
+// the player sees them.
+//
+// The display (Minimap.cpp) draws the terrain from above once per level, and ten times a
+// second a picture of it darkened by the fog with dots for units, buildings and resources,
+// radar circles, objective icons and the alert pings (terrain/MinimapPings.h); every frame
+// the picture, its frame and the outline of what the camera sees. The visited-map file
+// (terrain/VisitedMap.h) keeps the markers of a saved game.
+//
+// Main thread only. Everything that draws does nothing without the graphics device; the grids
+// and the queries work without one.
+#include "host/Maths.h"
+#include "terrain/FogOfWar.h"
+#include "terrain/MinimapPings.h"
+
+#include <cstdint>
+
+class Entity;
+class Shader;
+class Sprite;
+struct TextureRecord;
+
+// The map's extent in world units, centred on the origin.
+constexpr float MINIMAP_WORLD_SIZE = 320.0f;
+// Side of every fog and minimap target, in pixels.
+constexpr int MINIMAP_TARGET_SIZE = 256;
+// Side of the sight texture whose stamps draw what each entity sees.
+constexpr int SIGHT_TEXTURE_SIZE = 64;
+
+// Where the minimap lies on a screen of height H: a square of trunc(150 H / 768) with a
+// margin of trunc(8 H / 768) from the left and bottom edges, inside a frame of
+// trunc(166 H / 768) in the corner.
+struct MinimapLayout {
+    int x = 0, y = 0, width = 0, height = 0;
+    int frameY = 0, frameSize = 0;
+    int margin = 0;
+};
+MinimapLayout ComputeMinimapLayout(int screenHeight);
+
+// One texel of the sight texture: bright in the middle, fading to nothing at the edge.
+uint8_t SightTexel(int x, int y);
+
+// The half size, in world units, of the sight stamp drawn for an entity; 0 when it draws none.
+int SightStampHalfSize(Entity* entity, int rigSightSkill);
+
+class Minimap {
+public:
+    Minimap();
+    ~Minimap();
+    Minimap(const Minimap&) = delete;
+    Minimap& operator=(const Minimap&) = delete;
+
+    // ---- The fog of war (FogOfWar.cpp)
+    // At every level start: the ping list's sprite, the shaders, the targets, the sight
+    // texture and the grids. Refused (logged) when a target cannot be made: then tried again
+    // at the next call, and Update does nothing meanwhile.
+    void CreateFogOfWar();
+    // The grids for the current level's grid size, all zero.
+    void AllocateFogGrids();
+    // Once per frame: the grids and the targets, in turn.
+    void Update();
+    void UpdateVisibility();
+    void RevealAround(Entity* entity);
+    void RenderFogTargets();
+    // True while fog is off.
+    bool IsPositionVisible(const Vec3& position) const;
+    // Also notes the frame in which the fog saw the entity.
+    bool IsEntityVisible(Entity* entity) const;
+    bool IsCellVisited(int column, int row) const;
+    // Makes the fog target the render target and clears it; it stays set.
+    void ClearFogTarget(uint32_t colour);
+    // The fog target white, the pings gone; the device's target kept.
+    void Reset();
+    // A level ended: the grids cleared, the fog white, the visited area to be cleared and the
+    // terrain drawn again for the next level.
+    void OnLevelEnd();
+    void OnLostDevice();
+    void OnResetDevice();
+    void BeginTopDownView();
+    void EndTopDownView();
+    void SetFogEnabled(bool on) { fogEnabled = on; }
+    bool IsFogEnabled() const { return fogEnabled; }
+    void FillSightTexture();
+    // Everything that belongs to the device, before it goes.
+    void Release();
+
+    // ---- The visited-map file (VisitedMap.cpp)
+    // The markers beside a saved game: the name's extension becomes ".vis". False (logged)
+    // when the file cannot be written.
+    bool SaveVisited(const char* name);
+    // Missing files change nothing; a file of any length fills at most the grid, and the
+    // visited target is drawn again from the markers.
+    bool LoadVisited(const char* name);
+
+    // ---- Pings
+    void AddPing(const Vec3& position, int kind, int entityId, float time);
+
+    // ---- The display (Minimap.cpp)
+    // Once: the display's targets, shader and sprites; then the terrain from above while it
+    // has not been drawn for this level.
+    void CreateTextures();
+    void Draw();
+    bool ContainsPoint(int x, int y) const;
+    void RenderMiniTerrain();
+    void RenderVisitedMarks();
+    void RenderMinimapImage();
+    void MarkRadarContacts();
+    // Writes the picture as "minimap.bmp" into the user folder; false (logged) on failure.
+    bool SaveBitmap();
+
+    // ---- State
+    FogGrids fog;
+    PingList pings;
+    bool created = false;
+    bool fogEnabled = true;
+    bool visitedClearPending = true;
+    bool evaluationToggle = true;
+    // The player's sight skill level: the rig sees farther with each.
+    int rigSightSkill = 0;
+
+    TextureRecord* sightTexture = nullptr;
+    TextureRecord* fogTarget = nullptr;         // "rt_fogofwar"
+    TextureRecord* visibilityTarget = nullptr;  // "rt_visiblity"
+    TextureRecord* visitedTarget = nullptr;     // "rt_visited"
+    Shader* fogShader = nullptr;
+
+    TextureRecord* miniTerrainTarget = nullptr;  // "rt_miniterrain"
+    TextureRecord* pictureTarget = nullptr;      // "rt_minimap"
+    Shader* landscapeShader = nullptr;
+    Sprite* frameSprite = nullptr;
+    Sprite* pictureQuad = nullptr;
+    Sprite* circleSprite = nullptr;
+    Sprite* objectiveSprite = nullptr;
+    Sprite* rigMarkerSprite = nullptr;
+    float iconTimer = 0.0f;
+    MinimapLayout layout;
+    bool texturesCreated = false;
+    bool miniTerrainRendered = false;
+    // The HUD's radar-range switch: every radar circle is drawn, not only the selected ones.
+    bool radarRangesShown = false;
+
+private:
+    // A sight stamp of half size s around (x, z): two triangles of the sight texture.
+    void DrawSightStamp(float x, float z, float halfSize);
+    // The three transforms the top-down view replaced.
+    Matrix savedTransforms_[3];
+};
+
+extern Minimap TheMinimap;
