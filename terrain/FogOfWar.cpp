@@ -531,3 +531,27 @@ void Minimap::OnLevelEnd()
     visitedClearPending = true;
     miniTerrainRendered = false;
 }
+
+void Minimap::RenderVisitedMarks()
+{
+    if (!HaveDevice() || !visitedTarget || !visitedTarget->texture || !fog.HasGrids()) return;
+    Grid* grid = CurrentGrid();
+    if (!grid) return;
+    KeptTarget kept;
+    UseTarget(visitedTarget);
+    ClearTarget(0xFF000000);
+    BeginTopDownView();
+    SetStampStates(sightTexture);
+    for (int row = 0; row < fog.size; ++row)
+        for (int column = 0; column < fog.size; ++column) {
+            uint8_t marker = fog.markers[(size_t)row * fog.size + column];
+            if (marker == FOG_MARK_NONE) continue;
+            int half = marker == FOG_MARK_BUILDING ? 40 : 20;
+            if (marker == FOG_MARK_RIG && rigSightSkill > 0) half += (int)(rigSightSkill * 0.1f * 20.0f);
+            Vec3 at = grid->CellToWorld(column, row);
+            DrawSightStamp(at.x, at.z, (float)half);
+        }
+    EndTopDownView();
+    RestoreDefaultStates();
+    RenderStates.SetRenderState(RS_CULLMODE, CULL_CCW);
+}
