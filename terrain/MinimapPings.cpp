@@ -128,10 +128,33 @@ void PingList::ReleaseSprite()
     sprite = nullptr;
 }
 
-void PingList::Draw(int ws, int hs, Sprite* rigMarker)
+bool PingList::FindDestination(Entity* selected, Vec3* destination, Vec3* waypoints, int max, int* waypointCount)
+{
+    *waypointCount = 0;
+    if (!selected) return false;
+    if (selected->flags & ENTITY_BUILDING) {
+        Building* building = static_cast<Building*>(selected);
+        if (!(building->stateFlags & BUILDING_RALLY_POINT)) return false;
+        *destination = building->rallyPoint;
+        return true;
+    }
+    if (!(selected->flags & ENTITY_AGENT)) return false;
+    Agent* agent = static_cast<Agent*>(selected);
+    if (!agent->HasStanceBits()) return false;
+    *destination = agent->moveTarget;
+    for (const PooledList<Vec3>::Node* node = agent->moveQueue.Points().head; node && *waypointCount < max;
+         node = node->next)
+        waypoints[(*waypointCount)++] = node->value;
+    return true;
+}
+
+void PingList::Draw(int ws, int hs, Sprite* rigMarker, Entity* rig, Entity* selected, bool shiftHeld)
 {
     if (!sprite) return;
     Step();
+    RenderStates.SetRenderState(RS_LIGHTING, 0);
+    RenderStates.SetRenderState(RS_ZENABLE, 0);
+    RenderStates.SetRenderState(RS_ZWRITEENABLE, 0);
     for (PooledList<Ping>::Node* node = list.head; node; node = node->next) {
         const Ping& ping = node->value;
         int w = 0, h = 0;
@@ -139,10 +162,30 @@ void PingList::Draw(int ws, int hs, Sprite* rigMarker)
         float x, y;
         MapToScreen(ping.position, ws, hs, &x, &y);
         sprite->SetAtlasCell(ping.kind == PING_DAMAGE ? CELL_DAMAGE : CELL_ORDER);
-        RenderStates.SetRenderState(RS_LIGHTING, 0);
-        RenderStates.SetRenderState(RS_ZENABLE, 0);
-        RenderStates.SetRenderState(RS_ZWRITEENABLE, 0);
         DrawCentred(sprite, x, y, w, h);
     }
-    (void)rigMarker;
+
+    Vec3 destination, waypoints[MAX_WAYPOINTS_SHOWN];
+    int count = 0;
+    if (shiftHeld && FindDestination(selected, &destination, waypoints, MAX_WAYPOINTS_SHOWN, &count)) {
+        int w = (int)(0.09375f * (float)ws), h = (int)(0.125f * (float)hs);
+        float x, y;
+        MapToScreen(destination, ws, hs, &x, &y);
+        // The flag stands on the point: its foot a quarter of its width in from the left.
+        int left = (int)(x - w / 4), top = (int)(y - (int)(0.8f * (float)h));
+        sprite->SetAtlasCell(CELL_DESTINATION);
+        sprite->SetRect(left, top, left + w, top + h);
+        sprite->Draw();
+        sprite->SetAtlasCell(CELL_WAYPOINT);
+        for (int i = 0; i < count; ++i) {
+            MapToScreen(waypoints[i], ws, hs, &x, &y);
+            DrawCentred(sprite, x, y, w, h);
+        }
+    }
+
+    if (rigMarker && rig) {
+        float x, y;
+        MapToScreen(rig->GetCenter(), ws, hs, &x, &y);
+        DrawCentred(rigMarker, x, y, hs / 6, hs / 12);
+    }
 }

@@ -9,6 +9,7 @@
 #include "host/Maths.h"
 #include "platform/PooledList.h"
 
+class Entity;
 class Sprite;
 
 enum PingKind : int { PING_DAMAGE = 0, PING_ORDER = 1 };
@@ -40,15 +41,20 @@ public:
     void RemoveAll();
     // One picture's worth of time off every ping; the expired leave the list.
     void Step();
-    // Draws the pings into the current target (a screen of ws x hs), then the destination
-    // marks of the selection while Shift is held, then the rig's marker. Steps the list.
-    void Draw(int ws, int hs, Sprite* rigMarker);
+    // Draws the pings into the current target (a screen of ws x hs), then, while shiftHeld,
+    // where the selected entity sends its units, then the rig's marker (without a rig, none).
+    // Steps the list first.
+    void Draw(int ws, int hs, Sprite* rigMarker, Entity* rig, Entity* selected, bool shiftHeld);
     // The ping sprite, from the screen height.
     void CreateSprite(int screenHeight);
     void ReleaseSprite();
 
     // The ping's marker size for its pulse phase, on a screen of ws x hs.
     static void PulseSize(float timeLeft, int ws, int hs, int* width, int* height);
+
+    // Where the selection is headed: a building's rally point, or a moving agent's target and
+    // its queued waypoints (up to max). False when there is nothing to show.
+    static bool FindDestination(Entity* selected, Vec3* destination, Vec3* waypoints, int max, int* waypointCount);
 
     PooledList<Ping> list;
     Sprite* sprite = nullptr;
