@@ -1,6 +1,23 @@
 #include "terrain/FogOfWar.h"
 
+#include "host/GfxDevice.h"
+#include "host/Log.h"
+#include "host/System.h"
+#include "mechanics/Scene.h"
+#include "platform/ConfigFile.h"
+#include "platform/Timer.h"
+#include "render/Effect.h"
+#include "render/GraphicsDevice.h"
+#include "render/RenderStateCache.h"
+#include "render/Shader.h"
+#include "render/TextureManager.h"
+#include "terrain/Minimap.h"
+#include "terrain/TextureLock.h"
+#include "world/Building.h"
+#include "world/Grid.h"
+
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 void FogGrids::Allocate(int cellsPerSide)
@@ -87,23 +104,6 @@ void FogGrids::Reveal(int column, int row, int width, int depth, float sight, co
 
 // ---- The minimap's fog of war ------------------------------------------------------------------
 
-#include "host/GfxDevice.h"
-#include "host/Log.h"
-#include "host/System.h"
-#include "mechanics/Scene.h"
-#include "platform/ConfigFile.h"
-#include "platform/Timer.h"
-#include "render/GraphicsDevice.h"
-#include "render/RenderStateCache.h"
-#include "render/Shader.h"
-#include "render/TextureManager.h"
-#include "terrain/Minimap.h"
-#include "terrain/TextureLock.h"
-#include "world/Building.h"
-#include "world/Grid.h"
-
-#include <cmath>
-
 namespace {
 
 // The player's agents on the ground and in the air, his buildings and the items.
@@ -141,8 +141,11 @@ bool IsHiddenBuilding(Entity* entity)
     return (entity->flags & ENTITY_BUILDING) && (static_cast<Building*>(entity)->stateFlags & BUILDING_PREVIEW);
 }
 
-// The whole of the current target covered by the bound textures, through whatever program is set.
-void DrawTargetQuad(float size)
+}  // namespace
+
+// ---- Drawing helpers the fog and the display share
+
+void MinimapDrawTargetQuad(float size)
 {
     ScreenVertex v[4] = {
         {-0.5f, -0.5f, 0.0f, 1.0f, 0xFFFFFFFF, 0.0f, 0.0f},
@@ -154,7 +157,7 @@ void DrawTargetQuad(float size)
     Graphics->device->DrawPrimitiveUP(PT_TRIANGLEFAN, 2, v, sizeof(ScreenVertex));
 }
 
-GfxSurface* TargetSurface(TextureRecord* record)
+static GfxSurface* TargetSurface(TextureRecord* record)
 {
     if (!record || !record->texture) return nullptr;
     GfxSurface* surface = nullptr;
@@ -162,8 +165,7 @@ GfxSurface* TargetSurface(TextureRecord* record)
     return surface;
 }
 
-// Makes the record's texture the render target; false when it has none.
-bool UseTarget(TextureRecord* record)
+bool MinimapUseTarget(TextureRecord* record)
 {
     GfxSurface* surface = TargetSurface(record);
     if (!surface) return false;
@@ -172,32 +174,29 @@ bool UseTarget(TextureRecord* record)
     return true;
 }
 
-void ClearTarget(uint32_t argb)
+void MinimapClearTarget(uint32_t argb)
 {
     Graphics->device->Clear(0, nullptr, CLEAR_TARGET, argb, 1.0f, 0);
 }
 
-// The render target the device had; given back by Restore.
-struct KeptTarget {
-    GfxSurface* surface = nullptr;
-    KeptTarget() { Graphics->device->GetRenderTarget(0, &surface); }
-    ~KeptTarget()
-    {
-        if (!surface) return;
-        Graphics->device->SetRenderTarget(0, surface);
-        surface->Release();
-    }
-    KeptTarget(const KeptTarget&) = delete;
-    KeptTarget& operator=(const KeptTarget&) = delete;
-};
+MinimapKeptTarget::MinimapKeptTarget()
+{
+    Graphics->device->GetRenderTarget(0, &surface_);
+}
 
-bool HaveDevice()
+MinimapKeptTarget::~MinimapKeptTarget()
+{
+    if (!surface_) return;
+    Graphics->device->SetRenderTarget(0, surface_);
+    surface_->Release();
+}
+
+bool MinimapHasDevice()
 {
     return Graphics && Graphics->device && Textures;
 }
 
-// Depth on, blending off, stage 0 modulating texture and diffuse: what the scene's draws expect.
-void RestoreDefaultStates()
+void MinimapRestoreStates()
 {
     RenderStates.SetRenderState(RS_ZENABLE, 1);
     RenderStates.SetRenderState(RS_ZWRITEENABLE, 1);
@@ -211,8 +210,7 @@ void RestoreDefaultStates()
     RenderStates.SetTextureStageState(0, TSS_ALPHAARG2, TA_DIFFUSE);
 }
 
-// How the sight stamps are drawn: each texel squared, added over what is there.
-void SetStampStates(TextureRecord* sight)
+void MinimapSetStampStates(TextureRecord* sight)
 {
     RenderStates.SetSamplerState(0, SAMP_ADDRESSU, TADDRESS_CLAMP);
     RenderStates.SetSamplerState(0, SAMP_ADDRESSV, TADDRESS_CLAMP);
@@ -238,8 +236,6 @@ void SetStampStates(TextureRecord* sight)
     Graphics->SetTexture(sight, 0);
     Graphics->SetFVF(FVF_XYZ | FVF_DIFFUSE | FVF_TEX1);
 }
-
-}  // namespace
 
 Minimap TheMinimap;
 
@@ -272,7 +268,7 @@ void Minimap::CreateFogOfWar()
 {
     iconTimer = 1.0f;
     if (created) return;
-    if (!HaveDevice()) {
+    if (!MinimapHasDevice()) {
         // No device to draw the fog with: the grids and the queries still work.
         AllocateFogGrids();
         return;
@@ -301,6 +297,8 @@ void Minimap::CreateFogOfWar()
         sightTexture = Textures->CreateDynamicTexture(SIGHT_TEXTURE_SIZE, SIGHT_TEXTURE_SIZE, FMT_L8, SIGHT_TEXTURE, 1);
     FillSightTexture();
     AllocateFogGrids();
+    // The terrain and the effects darken what the player does not see through this texture.
+    EffectValues.fogOfWar = fogTarget->texture;
     created = true;
 }
 
@@ -339,7 +337,7 @@ void Minimap::UpdateVisibility()
             if ((entity->flags & SIGHTED) && entity->alignment == ALIGN_PLAYER) RevealAround(entity);
         TheScene.EndIteration();
     }
-    if (HaveDevice()) RestoreDefaultStates();
+    if (MinimapHasDevice()) MinimapRestoreStates();
 }
 
 void Minimap::RevealAround(Entity* entity)
@@ -450,12 +448,12 @@ void Minimap::DrawSightStamp(float x, float z, float half)
 
 void Minimap::RenderFogTargets()
 {
-    if (!HaveDevice() || !created) return;
-    KeptTarget kept;
-    if (!UseTarget(visibilityTarget)) return;
-    ClearTarget(0xFF000000);
+    if (!MinimapHasDevice() || !created) return;
+    MinimapKeptTarget kept;
+    if (!MinimapUseTarget(visibilityTarget)) return;
+    MinimapClearTarget(0xFF000000);
     BeginTopDownView();
-    SetStampStates(sightTexture);
+    MinimapSetStampStates(sightTexture);
     if (TheScene.IsReady()) {
         for (Entity* entity = TheScene.FirstEntity(FOG_SEGMENTS); entity; entity = TheScene.NextEntity()) {
             int half = SightStampHalfSize(entity, rigSightSkill);
@@ -467,14 +465,14 @@ void Minimap::RenderFogTargets()
         }
         TheScene.EndIteration();
     }
-    RestoreDefaultStates();
+    MinimapRestoreStates();
 
     // The visited area grows by what is seen now and never shrinks until it is cleared. The
     // visited target is only drawn into, never read while it is the target: the visibility is
     // laid over it keeping the brighter of the two in every channel.
-    UseTarget(visitedTarget);
+    MinimapUseTarget(visitedTarget);
     if (visitedClearPending) {
-        ClearTarget(0x00000000);
+        MinimapClearTarget(0x00000000);
         visitedClearPending = false;
     }
     RenderStates.SetRenderState(RS_ZENABLE, 0);
@@ -487,38 +485,38 @@ void Minimap::RenderFogTargets()
     RenderStates.SetTextureStageState(0, TSS_ALPHAOP, TOP_SELECTARG1);
     RenderStates.SetTextureStageState(0, TSS_ALPHAARG1, TA_TEXTURE);
     Graphics->SetTexture(visibilityTarget, 0);
-    DrawTargetQuad((float)MINIMAP_TARGET_SIZE);
+    MinimapDrawTargetQuad((float)MINIMAP_TARGET_SIZE);
     RenderStates.SetRenderState(RS_ALPHABLENDENABLE, 0);
     RenderStates.SetRenderState(RS_BLENDOP, BLENDOP_ADD);
 
-    UseTarget(fogTarget);
+    MinimapUseTarget(fogTarget);
     if (fogEnabled && fogShader && fogShader->IsCompiled()) {
-        ClearTarget(0x00000000);
+        MinimapClearTarget(0x00000000);
         Graphics->SetTexture(visibilityTarget, 0);
         Graphics->SetTexture(visitedTarget, 1);
         fogShader->Bind();
-        DrawTargetQuad((float)MINIMAP_TARGET_SIZE);
+        MinimapDrawTargetQuad((float)MINIMAP_TARGET_SIZE);
         fogShader->Unbind();
         Graphics->SetTexture(nullptr, 1);
     } else {
-        ClearTarget(0xFFFFFFFF);
+        MinimapClearTarget(0xFFFFFFFF);
     }
     Graphics->SetTexture(nullptr, 0);
     EndTopDownView();
-    RestoreDefaultStates();
+    MinimapRestoreStates();
     RenderStates.SetRenderState(RS_CULLMODE, CULL_CCW);
 }
 
 void Minimap::ClearFogTarget(uint32_t colour)
 {
-    if (!HaveDevice() || !created || !UseTarget(fogTarget)) return;
+    if (!MinimapHasDevice() || !created || !MinimapUseTarget(fogTarget)) return;
     Graphics->device->Clear(0, nullptr, CLEAR_TARGET | CLEAR_ZBUFFER | CLEAR_STENCIL, colour, 1.0f, 0);
 }
 
 void Minimap::Reset()
 {
-    if (HaveDevice() && created) {
-        KeptTarget kept;
+    if (MinimapHasDevice() && created) {
+        MinimapKeptTarget kept;
         ClearFogTarget(0xFFFFFFFF);
     }
     pings.RemoveAll();
@@ -534,14 +532,14 @@ void Minimap::OnLevelEnd()
 
 void Minimap::RenderVisitedMarks()
 {
-    if (!HaveDevice() || !visitedTarget || !visitedTarget->texture || !fog.HasGrids()) return;
+    if (!MinimapHasDevice() || !visitedTarget || !visitedTarget->texture || !fog.HasGrids()) return;
     Grid* grid = CurrentGrid();
     if (!grid) return;
-    KeptTarget kept;
-    UseTarget(visitedTarget);
-    ClearTarget(0xFF000000);
+    MinimapKeptTarget kept;
+    MinimapUseTarget(visitedTarget);
+    MinimapClearTarget(0xFF000000);
     BeginTopDownView();
-    SetStampStates(sightTexture);
+    MinimapSetStampStates(sightTexture);
     for (int row = 0; row < fog.size; ++row)
         for (int column = 0; column < fog.size; ++column) {
             uint8_t marker = fog.markers[(size_t)row * fog.size + column];
@@ -552,6 +550,6 @@ void Minimap::RenderVisitedMarks()
             DrawSightStamp(at.x, at.z, (float)half);
         }
     EndTopDownView();
-    RestoreDefaultStates();
+    MinimapRestoreStates();
     RenderStates.SetRenderState(RS_CULLMODE, CULL_CCW);
 }

@@ -23,6 +23,7 @@
 #include <cstdint>
 
 class Entity;
+class GfxSurface;
 class Shader;
 class Sprite;
 struct TextureRecord;
@@ -49,6 +50,53 @@ uint8_t SightTexel(int x, int y);
 
 // The half size, in world units, of the sight stamp drawn for an entity; 0 when it draws none.
 int SightStampHalfSize(Entity* entity, int rigSightSkill);
+
+// What the minimap makes of an entity in its picture.
+enum MinimapMark : int {
+    MINIMAP_NOTHING,
+    MINIMAP_OBJECTIVE_ICON,
+    MINIMAP_DOT_FRIENDLY,  // the player's and his friends'
+    MINIMAP_DOT_ENEMY,
+    MINIMAP_DOT_FUEL,
+    MINIMAP_DOT_RESOURCE,
+    MINIMAP_DOT_NEUTRAL,
+};
+constexpr int MINIMAP_DOT_LISTS = 5;
+// The dots of each list (friendly, enemy, fuel, resource, neutral) beyond which none is drawn.
+constexpr int MINIMAP_DOT_LIMITS[MINIMAP_DOT_LISTS] = {64, 64, 64, 128, 64};
+constexpr uint32_t MINIMAP_DOT_COLOURS[MINIMAP_DOT_LISTS] = {0xff00ff00, 0xffff0000, 0xffce68ff, 0xffff9999,
+                                                             0xff33cc33};
+
+// ---- Drawing helpers the fog and the display share (FogOfWar.cpp)
+bool MinimapHasDevice();
+// Makes the record's texture the render target; false when it has none.
+bool MinimapUseTarget(TextureRecord* record);
+void MinimapClearTarget(uint32_t argb);
+// The whole of the current target covered by the bound textures, through whatever program is set.
+void MinimapDrawTargetQuad(float size);
+// Depth on, blending off, stage 0 modulating texture and diffuse: what the scene's draws expect.
+void MinimapRestoreStates();
+// How the sight stamps are drawn: each texel squared, added over what is there.
+void MinimapSetStampStates(TextureRecord* sight);
+// The render target the device had, given back when this goes.
+class MinimapKeptTarget {
+public:
+    MinimapKeptTarget();
+    ~MinimapKeptTarget();
+    MinimapKeptTarget(const MinimapKeptTarget&) = delete;
+    MinimapKeptTarget& operator=(const MinimapKeptTarget&) = delete;
+
+private:
+    GfxSurface* surface_ = nullptr;
+};
+
+class Minimap;
+
+// What the picture shows of an entity in this frame (the fog's and the radars' sightings are
+// read from its fog-seen frame).
+MinimapMark ClassifyForMinimap(const Minimap& minimap, Entity* entity, int frame, bool showObjectiveIcons);
+// The radar range drawn around a player entity; 0 for one without radar.
+float MinimapRadarRange(Entity* entity, bool underPowered, bool overUnitControl);
 
 class Minimap {
 public:

@@ -125,6 +125,7 @@ void PingList::ReleaseSprite()
 {
     if (!sprite) return;
     ::ReleaseSprite(sprite);
+    delete sprite;
     sprite = nullptr;
 }
 

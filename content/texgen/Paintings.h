@@ -155,3 +155,7 @@ bool PaintCampSplat(Canvas& c);
 bool PaintCampSplatNormals(Canvas& c);
 bool PaintNestSplat(Canvas& c);
 bool PaintNestSplatNormals(Canvas& c);
+
+// The minimap: its bezel and the radar range circle.
+bool PaintMinimapFrame(Canvas& c);
+bool PaintRadarCircle(Canvas& c);

@@ -142,6 +142,9 @@ const std::vector<TextureRecipe>& TextureRecipes()
         {"gui/game/buildback.dds", 512, 256, Argb, NoMips, Picture, PaintBuildBack},
         {"gui/icons/cursors.dds", 256, 256, Argb, NoMips, Picture, PaintCursors},
         {"gui/main_logo.dds", 512, 128, Argb, NoMips, Picture, PaintMainLogo},
+        // The minimap: the bezel in the HUD's corner and the radar range circle.
+        {"gui/game/minimapframe.dds", 256, 256, Argb, NoMips, Picture, PaintMinimapFrame},
+        {"gui/circle.dds", 64, 64, Argb, NoMips, Picture, PaintRadarCircle},
 
         // The GUI toolkit: the modal backdrop, window frames ("frame.dds" and the numbered
         // pieces of bordered windows), panels and their frames, button faces and highlights,

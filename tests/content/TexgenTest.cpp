@@ -66,7 +66,10 @@ TEST(Texgen, TableHoldsTheTexturesTheGameNames)
                              "textures/normalmapnone.dds", "textures/math/pow1d_30.dds",
                              "textures/colormaps/defaultcolor.dds", "textures/particle.dds",
                              "gui/story/presents_text.dds", "gui/story/main_logo_big.dds", "gui/commandicons.dds",
-                             "gui/game/buildback.dds", "gui/icons/cursors.dds"}) {
+                             "gui/game/buildback.dds", "gui/icons/cursors.dds",
+                             // The minimap's and the scan ring's.
+                             "gui/game/minimapframe.dds", "gui/circle.dds", "gui/planet_controls.dds",
+                             "textures/green_alpha.dds"}) {
         const TextureRecipe* recipe = FindRecipe(FileNameOf(path));
         ASSERT_TRUE(recipe) << path;
         EXPECT_STREQ(recipe->path, path);
