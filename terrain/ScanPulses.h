@@ -1,0 +1,75 @@
+#pragma once
+// Scan pulses: a unit with the Scan command sends out a glowing ring that hugs the ground
+// around it and grows for one second, revealing the hidden ore it passes over; the unit must
+// then wait five seconds before it scans again, and the HUD's Scan button counts the wait
+// down. The pulses live in one object for the whole run, whose ring is drawn with the terrain
+// in every render pass.
+//
+// The wait of each scanning unit is kept with its pulse: a unit has waited enough when no
+// pulse of its own is listed (GetCooldown answers 0).
+#include "host/Maths.h"
+#include "platform/PooledList.h"
+#include "world/Entity.h"
+
+class Button;
+class IndexedMesh;
+
+// The HUD's Scan command button; null when the HUD has none.
+extern Button* HudScanButton;
+
+struct ScanRecord {
+    EntityRef entity;
+    Vec3 position;
+    float innerRadius = 1.0f;
+    float outerRadius = 4.0f;
+    float phase = 0.0f;  // how far the ring has grown, in world units
+    float currentOuter = 0.0f;
+    float maxPhase = 7.5f;
+    float speed = 7.5f;  // world units a second
+    int segments = 24;
+    float cooldown = 5.0f;  // seconds the unit waits before its next scan
+    bool active = false;    // the ring is growing
+    bool ready = true;
+    float wait = 0.0f;  // what is left of the unit's wait
+};
+
+class ScanEffects {
+public:
+    static constexpr int CAPACITY = 16;
+
+    ScanEffects();
+    ~ScanEffects();
+    ScanEffects(const ScanEffects&) = delete;
+    ScanEffects& operator=(const ScanEffects&) = delete;
+
+    // The first selected entity starts a pulse when it is a unit with the Scan command that
+    // has waited enough. False, with nothing changed, otherwise, and while 16 pulses run.
+    bool BeginScan();
+    bool BeginScanFor(Entity* entity);
+    // For every render pass of the terrain: in pass 0 the waits run down (not while the game
+    // is paused) and the rings grow and reveal ore; the rings are drawn in every pass but the
+    // depth and shadow passes (1 and 2).
+    void UpdateAndDraw(int pass);
+    // The unit's wait before its next scan; 0 when it may scan.
+    float GetCooldown(const Entity* entity) const;
+    // Where the ring's vertices lie for a pulse: inner circle first, then the outer one, on
+    // the ground and one unit above it.
+    static void RingPositions(const ScanRecord& record, Vec3* out);
+
+    bool BuildRingMesh();
+    void ReleaseBuffers();
+    void RestoreBuffers();
+    void Release();
+
+    PooledList<ScanRecord> list;
+    IndexedMesh* ringMesh = nullptr;
+
+private:
+    void RewriteRing(const ScanRecord& record);
+    void DrawRing(int pass);
+};
+
+extern ScanEffects TheScanEffects;
+
+// The Scan button of the HUD shows the first selected unit's wait ("Scan(4)") or "Scan".
+void UpdateScanButton();

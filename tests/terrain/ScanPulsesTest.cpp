@@ -1,0 +1,145 @@
+// Scan pulses without a device: who may scan, the five-second wait and the Scan button's
+// countdown, the ring that grows for one second and stops, the pause that holds both, and the
+// sixteen pulses there is room for.
+#include "gui/Button.h"
+#include "mechanics/Game.h"
+#include "platform/Timer.h"
+#include "terrain/ScanPulses.h"
+#include "tests/support/ScopedGameSeam.h"
+#include "tests/world/WorldTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+struct SelectionSeam : NullGameSeam {
+    Entity* selected = nullptr;
+    Entity* GetFirstSelected() override { return selected; }
+};
+
+class ScanPulses : public WorldTest {
+protected:
+    void TearDown() override
+    {
+        scans.Release();
+        WorldTest::TearDown();
+    }
+    Agent* Scanner(float x)
+    {
+        Agent* agent = NewAgent(ALIGN_PLAYER);
+        agent->commandWord |= COMMAND_SCAN;
+        agent->SetPosition(Vec3(x, 0.0f, 10.0f));
+        EXPECT_NE(TheScene.AddEntity(agent), nullptr);
+        return agent;
+    }
+    // One frame of the terrain's passes.
+    void Frame()
+    {
+        for (int pass : {0, 1, 2, 3}) scans.UpdateAndDraw(pass);
+    }
+    const ScanRecord* Pulse() { return scans.list.head ? &scans.list.head->value : nullptr; }
+
+    ScanEffects scans;
+    SelectionSeam seam;
+    ScopedGameSeam installed{&seam};
+    ScopedGlobal<float> delta{FrameTimer.delta, 0.1f};
+    ScopedGlobal<bool> paused{GamePaused, false};
+};
+
+TEST_F(ScanPulses, OnlyAUnitWithTheScanCommandScansAndThenWaitsFiveSeconds)
+{
+    Agent* plain = NewAgent(ALIGN_PLAYER);
+    ASSERT_NE(TheScene.AddEntity(plain), nullptr);
+    Building* house = NewBuilding(ALIGN_PLAYER);
+    ASSERT_NE(TheScene.AddEntity(house), nullptr);
+    EXPECT_FALSE(scans.BeginScan()) << "nothing selected";
+    seam.selected = plain;
+    EXPECT_FALSE(scans.BeginScan()) << "no Scan command";
+    seam.selected = house;
+    EXPECT_FALSE(scans.BeginScan());
+
+    Agent* scout = Scanner(0.0f);
+    seam.selected = scout;
+    ASSERT_TRUE(scans.BeginScan());
+    EXPECT_FLOAT_EQ(scans.GetCooldown(scout), 5.0f);
+    EXPECT_FALSE(scans.BeginScan()) << "still waiting";
+    for (int frame = 0; frame < 49; ++frame) Frame();
+    EXPECT_GT(scans.GetCooldown(scout), 0.0f);
+    EXPECT_FALSE(scans.BeginScan());
+    for (int frame = 0; frame < 2; ++frame) Frame();
+    EXPECT_EQ(scans.GetCooldown(scout), 0.0f);
+    EXPECT_EQ(scans.list.count, 0) << "the pulse is gone with the wait";
+    EXPECT_TRUE(scans.BeginScan());
+}
+
+TEST_F(ScanPulses, TheRingGrowsForOneSecondToElevenAndAHalf)
+{
+    Agent* scout = Scanner(20.0f);
+    ASSERT_TRUE(scans.BeginScanFor(scout));
+    float largest = 0.0f;
+    int growing = 0;
+    for (int frame = 0; frame < 15; ++frame) {
+        Frame();
+        if (Pulse()->active) ++growing;
+        largest = std::max(largest, Pulse()->currentOuter);
+    }
+    EXPECT_FALSE(Pulse()->active);
+    EXPECT_NEAR(largest, 11.5f, 0.01f);
+    EXPECT_GE(growing, 9);
+    EXPECT_LE(growing, 10);
+    EXPECT_FLOAT_EQ(Pulse()->position.x, 20.0f) << "centred on the scanning unit";
+
+    // The ring's corners lie on its two circles around the unit, one unit above the ground.
+    ScanRecord record;
+    record.position = Vec3(20.0f, 0.0f, 10.0f);
+    record.phase = 7.5f;
+    Vec3 ring[48];
+    ScanEffects::RingPositions(record, ring);
+    EXPECT_NEAR(ring[0].z - 10.0f, 8.5f, 1e-4f);
+    EXPECT_NEAR(ring[24 + 6].x - 20.0f, 11.5f, 1e-4f) << "a quarter round the outer circle";
+    EXPECT_NEAR(ring[5].y, 1.0f, 1e-4f) << "no terrain: the ground is at 0";
+}
+
+TEST_F(ScanPulses, APausedGameHoldsTheWaitAndTheRing)
+{
+    Agent* scout = Scanner(0.0f);
+    ASSERT_TRUE(scans.BeginScanFor(scout));
+    Frame();
+    const float phase = Pulse()->phase, wait = scans.GetCooldown(scout);
+    GamePaused = true;
+    for (int frame = 0; frame < 30; ++frame) Frame();
+    EXPECT_FLOAT_EQ(Pulse()->phase, phase);
+    EXPECT_FLOAT_EQ(scans.GetCooldown(scout), wait);
+}
+
+TEST_F(ScanPulses, TheScanButtonCountsTheWaitDown)
+{
+    Button button(nullptr, nullptr, 0, 0, 64, 64, 0, nullptr, nullptr, nullptr, nullptr, 0, 0, 0);
+    ScopedGlobal<Button*> hud{HudScanButton, &button};
+    Agent* scout = Scanner(0.0f);
+    seam.selected = scout;
+    UpdateScanButton();
+    EXPECT_STREQ(button.text, "Scan");
+    ASSERT_TRUE(scans.BeginScan());
+    for (int frame = 0; frame < 10; ++frame) Frame();
+    EXPECT_STREQ(button.text, "Scan(4)") << "one second after the scan";
+    for (int frame = 0; frame < 41; ++frame) Frame();
+    EXPECT_STREQ(button.text, "Scan") << "five seconds after it";
+    seam.selected = nullptr;
+    button.SetText("other");
+    UpdateScanButton();
+    EXPECT_STREQ(button.text, "other") << "nothing selected: the button is left alone";
+}
+
+TEST_F(ScanPulses, SixteenPulsesRunAtOnceAndASeventeenthIsRefused)
+{
+    for (int i = 0; i < ScanEffects::CAPACITY; ++i) ASSERT_TRUE(scans.BeginScanFor(Scanner(-100.0f + 10.0f * i))) << i;
+    Agent* late = Scanner(90.0f);
+    EXPECT_FALSE(scans.BeginScanFor(late));
+    EXPECT_EQ(scans.GetCooldown(late), 0.0f) << "a refused unit does not wait";
+    EXPECT_EQ(scans.list.count, ScanEffects::CAPACITY);
+}
+
+}  // namespace
