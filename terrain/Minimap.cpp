@@ -180,6 +180,25 @@ struct RadarCircle {
 
 }  // namespace
 
+bool MinimapDots::Add(MinimapMark mark, float u, float v, int s)
+{
+    if (mark < MINIMAP_DOT_FRIENDLY) return false;
+    std::vector<GfxRect>& list = lists[mark - MINIMAP_DOT_FRIENDLY];
+    if ((int)list.size() >= MINIMAP_DOT_LIMITS[mark - MINIMAP_DOT_FRIENDLY]) return false;
+    GfxRect r;
+    r.left = (int)(u * 255.0f - s);
+    r.top = (int)(v * 255.0f - s);
+    r.right = (int)(u * 255.0f + s);
+    r.bottom = (int)(v * 255.0f + s);
+    list.push_back(r);
+    return true;
+}
+
+void MinimapDots::Clear()
+{
+    for (std::vector<GfxRect>& list : lists) list.clear();
+}
+
 MinimapMark ClassifyForMinimap(const Minimap& minimap, Entity* e, int frame, bool showObjectiveIcons)
 {
     if (!e || !(e->flags & MAPPED)) return MINIMAP_NOTHING;
@@ -358,7 +377,7 @@ void Minimap::RenderMinimapImage()
         if (rigMarkerSprite) rigMarkerSprite->SetAtlasCell(RIG_MARKER_CELL);
     }
 
-    std::vector<GfxRect> dots[MINIMAP_DOT_LISTS];
+    MinimapDots dots;
     bool circleDrawn = false;
     const int frame = FrameTimer.frameCount;
     const bool icons = Config ? Config->showObjectiveIcons : true;
@@ -388,16 +407,8 @@ void Minimap::RenderMinimapImage()
                 objectiveSprite->Draw();
                 continue;
             }
-            if (mark < MINIMAP_DOT_FRIENDLY) continue;
-            int list = mark - MINIMAP_DOT_FRIENDLY;
-            if ((int)dots[list].size() >= MINIMAP_DOT_LIMITS[list]) continue;
             int s = (e->flags & (ENTITY_BUILDING | ENTITY_FUEL)) ? hs / 192 : hs / 384;
-            GfxRect r;
-            r.left = (int)(u * 255.0f - s);
-            r.top = (int)(v * 255.0f - s);
-            r.right = (int)(u * 255.0f + s);
-            r.bottom = (int)(v * 255.0f + s);
-            dots[list].push_back(r);
+            dots.Add(mark, u, v, s);
         }
     }
     if (circleDrawn) {
@@ -406,8 +417,9 @@ void Minimap::RenderMinimapImage()
         RenderStates.SetRenderState(RS_ALPHABLENDENABLE, 0);
     }
     for (int list : {1, 0, 4, 3, 2})
-        if (!dots[list].empty())
-            Graphics->device->Clear((uint32_t)dots[list].size(), dots[list].data(), CLEAR_TARGET | CLEAR_ZBUFFER,
+        if (!dots.lists[list].empty())
+            Graphics->device->Clear((uint32_t)dots.lists[list].size(), dots.lists[list].data(),
+                                    CLEAR_TARGET | CLEAR_ZBUFFER,
                                     MINIMAP_DOT_COLOURS[list], 1.0f, 0);
 
     bool shift = Input.keyboard && (Input.keyboard->IsKeyDown(DIK_LSHIFT) || Input.keyboard->IsKeyDown(DIK_RSHIFT));

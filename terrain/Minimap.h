@@ -16,11 +16,13 @@
 //
 // Main thread only. Everything that draws does nothing without the graphics device; the grids
 // and the queries work without one.
+#include "host/GfxTypes.h"
 #include "host/Maths.h"
 #include "terrain/FogOfWar.h"
 #include "terrain/MinimapPings.h"
 
 #include <cstdint>
+#include <vector>
 
 class Entity;
 class GfxSurface;
@@ -66,6 +68,16 @@ constexpr int MINIMAP_DOT_LISTS = 5;
 constexpr int MINIMAP_DOT_LIMITS[MINIMAP_DOT_LISTS] = {64, 64, 64, 128, 64};
 constexpr uint32_t MINIMAP_DOT_COLOURS[MINIMAP_DOT_LISTS] = {0xff00ff00, 0xffff0000, 0xffce68ff, 0xffff9999,
                                                              0xff33cc33};
+
+// The dots of one minimap picture, as rectangles of its 256 x 256 target by list (friendly,
+// enemy, fuel, resource, neutral), each list filled in one clear.
+struct MinimapDots {
+    std::vector<GfxRect> lists[MINIMAP_DOT_LISTS];
+    // A dot of half size s around (u, v) in map fractions; false when its list is full or the
+    // mark is no dot.
+    bool Add(MinimapMark mark, float u, float v, int s);
+    void Clear();
+};
 
 // ---- Drawing helpers the fog and the display share (FogOfWar.cpp)
 bool MinimapHasDevice();
