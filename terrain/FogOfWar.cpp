@@ -299,6 +299,9 @@ void Minimap::CreateFogOfWar()
     AllocateFogGrids();
     // The terrain and the effects darken what the player does not see through this texture.
     EffectValues.fogOfWar = fogTarget->texture;
+    SetDeviceReleaseStep(RELEASE_MINIMAP, [](void* m) { static_cast<Minimap*>(m)->OnLostDevice(); }, this);
+    SetDeviceRestoreStep(RESTORE_MINIMAP, [](void* m) { static_cast<Minimap*>(m)->OnResetDevice(); }, this);
+    SetDeviceRestoreStep(RESTORE_MINIMAP_RESET, [](void* m) { static_cast<Minimap*>(m)->Reset(); }, this);
     created = true;
 }
 

@@ -58,6 +58,11 @@ Minimap::~Minimap()
 
 void Minimap::Release()
 {
+    if (created) {
+        SetDeviceReleaseStep(RELEASE_MINIMAP, nullptr);
+        SetDeviceRestoreStep(RESTORE_MINIMAP, nullptr);
+        SetDeviceRestoreStep(RESTORE_MINIMAP_RESET, nullptr);
+    }
     pings.ReleaseSprite();
     for (Sprite** sprite : {&frameSprite, &pictureQuad, &circleSprite, &objectiveSprite, &rigMarkerSprite})
         if (*sprite) {
@@ -76,10 +81,17 @@ void Minimap::Release()
     created = texturesCreated = miniTerrainRendered = false;
 }
 
-void Minimap::OnLostDevice() {}
+// The sprites and targets come back with the sprite table and the texture manager; what they
+// showed does not, and is drawn again. The effects must not sample the old fog texture
+// meanwhile: the texture manager makes a new one.
+void Minimap::OnLostDevice()
+{
+    if (created) EffectValues.fogOfWar = nullptr;
+}
 
 void Minimap::OnResetDevice()
 {
+    if (created && fogTarget && fogTarget->texture) EffectValues.fogOfWar = fogTarget->texture;
     if (texturesCreated) layout = ComputeMinimapLayout(Config ? Config->height : 768);
     if (sightTexture && sightTexture->texture) {
         FillSightTexture();

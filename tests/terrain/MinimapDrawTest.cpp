@@ -6,6 +6,7 @@
 #include "mechanics/Scene.h"
 #include "platform/ConfigFile.h"
 #include "platform/Timer.h"
+#include "platform/UserFolders.h"
 #include "render/GraphicsDevice.h"
 #include "render/TextureManager.h"
 #include "terrain/Environment.h"
@@ -20,6 +21,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -156,6 +159,39 @@ TEST_F(MinimapDrawing, TheFogLiftsAroundMovingUnitsAndTheMinimapShowsIt)
     };
     EXPECT_GT(light(onScreen(60.0f, 70.0f)), 60) << std::hex << onScreen(60.0f, 70.0f);
     EXPECT_EQ(light(onScreen(-120.0f, 120.0f)), 0) << std::hex << onScreen(-120.0f, 120.0f);
+}
+
+TEST_F(MinimapDrawing, AfterADeviceResetTheFogComesBackAndThePictureIsSavedInTheUserFolder)
+{
+    Unit(Vec3(0.0f, 0.0f, 0.0f));
+    minimap.CreateFogOfWar();
+    minimap.CreateTextures();
+    Frame();
+    const uint32_t before = FogAt(Target(minimap.fogTarget), 0.0f, 0.0f);
+    ASSERT_GT(Green(before), 200);
+
+    ASSERT_EQ(Graphics->ResetDevice(), DEVICE_USABLE);
+    EXPECT_EQ(Target(minimap.fogTarget).At(10, 10), 0xFFFFFFFFu) << "white until the fog is drawn again";
+    EXPECT_FALSE(minimap.miniTerrainRendered);
+    minimap.CreateTextures();
+    Frame();
+    Pixels fog = Target(minimap.fogTarget);
+    EXPECT_EQ(FogAt(fog, 0.0f, 0.0f), before);
+    EXPECT_LT(Green(FogAt(fog, 120.0f, 120.0f)), 8);
+
+    // The developer's copy of the picture goes to the player's own folder.
+    char savedFolder[sizeof UserFolder];
+    std::memcpy(savedFolder, UserFolder, sizeof UserFolder);
+    std::string folder = MakeTempFolder("minimap-user");
+    std::snprintf(UserFolder, sizeof UserFolder, "%s", folder.c_str());
+    minimap.iconTimer = 1.0f;
+    minimap.RenderMinimapImage();
+    bool saved = minimap.SaveBitmap();
+    std::memcpy(UserFolder, savedFolder, sizeof UserFolder);
+    ASSERT_TRUE(saved);
+    Pixels bitmap = ReadPicture(folder + "/minimap.bmp");
+    EXPECT_EQ(bitmap.width, 256);
+    EXPECT_EQ(bitmap.height, 256);
 }
 
 TEST_F(MinimapDrawing, WithTheFogOffEverythingIsSeen)
