@@ -71,14 +71,15 @@ bool GameSeamImpl::GetRandomWaterPoint(Vec3* out)
     return true;
 }
 
+// Before the first level has its fog there is nothing to hide.
 bool GameSeamImpl::IsPositionRevealed(const Vec3& position)
 {
-    return TheMinimap.IsPositionVisible(position);
+    return !TheMinimap.fog.HasGrids() || TheMinimap.IsPositionVisible(position);
 }
 
 bool GameSeamImpl::IsEntityRevealed(Entity* entity)
 {
-    return TheMinimap.IsEntityVisible(entity);
+    return !TheMinimap.fog.HasGrids() || TheMinimap.IsEntityVisible(entity);
 }
 
 int GameSeamImpl::GetCurrentEnvironment()

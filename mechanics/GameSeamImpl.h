@@ -17,7 +17,7 @@ public:
     bool IntersectTerrain(const Vec3& origin, const Vec3& direction, Vec3* hit) override;
     bool GetVisibleWaterBox(Vec3* min, Vec3* max) override;
     // The fog of war: what the player's units and buildings see now (everything while the
-    // fog is switched off).
+    // fog is switched off, and before a level has made its fog).
     bool IsPositionRevealed(const Vec3& position) override;
     bool IsEntityRevealed(Entity* entity) override;
     bool GetRandomWaterPoint(Vec3* out) override;

@@ -199,7 +199,8 @@ TEST_F(FogOfWar, TheQueriesAnswerWhatThePlayerSees)
     EXPECT_TRUE(TheMinimap.IsCellVisited(0, 0));
     TheMinimap.SetFogEnabled(true);
     TheMinimap.fog.Free();
-    EXPECT_FALSE(seam.IsPositionRevealed(Corner(66, 66))) << "no grids, no sight";
+    EXPECT_FALSE(TheMinimap.IsPositionVisible(Corner(66, 66))) << "no grids, no sight";
+    EXPECT_TRUE(seam.IsPositionRevealed(Corner(100, 100))) << "before any level's fog nothing is hidden";
 }
 
 }  // namespace
