@@ -156,6 +156,7 @@ bool PaintCampSplatNormals(Canvas& c);
 bool PaintNestSplat(Canvas& c);
 bool PaintNestSplatNormals(Canvas& c);
 
-// The minimap: its bezel and the radar range circle.
+// The minimap: its bezel, the radar range circle, and its marks over the planet controls.
 bool PaintMinimapFrame(Canvas& c);
 bool PaintRadarCircle(Canvas& c);
+bool PaintPlanetControlsWithMapMarks(Canvas& c);

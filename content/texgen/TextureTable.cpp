@@ -151,7 +151,8 @@ const std::vector<TextureRecipe>& TextureRecipes()
         // the meters' fill. The meters' plain white is the engine's white.dds.
         {"gui/black.dds", 8, 8, Argb, NoMips, Picture, PaintGuiBlack},
         {"gui/missionbanner.dds", 128, 32, Argb, NoMips, Picture, PaintMissionBanner},
-        {"gui/planet_controls.dds", 256, 256, Argb, NoMips, Picture, PaintPlanetControls},
+        // The planet panel's badges, with the minimap's marks in row 3 and cell (0, 2).
+        {"gui/planet_controls.dds", 256, 256, Argb, NoMips, Picture, PaintPlanetControlsWithMapMarks},
         {"gui/transparent.dds", 8, 8, Argb, NoMips, Picture, PaintGuiTransparent},
         {"gui/frame.dds", 64, 64, Argb, NoMips, Picture, PaintGuiFrame},
         {"gui/8.dds", 64, 64, Argb, NoMips, Picture, PaintGuiCentre},
