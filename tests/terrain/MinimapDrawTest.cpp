@@ -4,7 +4,9 @@
 // and the fog and minimap targets are read back where the units are, were and never went.
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
+#include "host/InputKeys.h"
 #include "platform/ConfigFile.h"
+#include "platform/InputState.h"
 #include "platform/Timer.h"
 #include "platform/UserFolders.h"
 #include "render/GraphicsDevice.h"
@@ -13,14 +15,17 @@
 #include "terrain/Minimap.h"
 #include "tests/support/ReferencePicture.h"
 #include "tests/support/Scoped.h"
+#include "tests/support/ScopedGameSeam.h"
 #include "tests/support/TestSupport.h"
 #include "tests/terrain/TerrainTestSupport.h"
 #include "world/Agent.h"
 #include "world/AgentTypeRegistry.h"
+#include "world/Building.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <cstdio>
 #include <cstring>
 
@@ -63,6 +68,14 @@ protected:
         agent->SetPosition(at);
         EXPECT_NE(TheScene.AddEntity(agent), nullptr);
         return agent;
+    }
+    Building* NewFactory(const Vec3& at)
+    {
+        Building* building = new Building();
+        building->alignment = ALIGN_PLAYER;
+        building->SetPosition(at);
+        EXPECT_NE(TheScene.AddEntity(building), nullptr);
+        return building;
     }
     // One frame of the game: the grids, then the targets.
     void Frame()
@@ -192,6 +205,68 @@ TEST_F(MinimapDrawing, AfterADeviceResetTheFogComesBackAndThePictureIsSavedInThe
     Pixels bitmap = ReadPicture(folder + "/minimap.bmp");
     EXPECT_EQ(bitmap.width, 256);
     EXPECT_EQ(bitmap.height, 256);
+}
+
+struct SelectionSeam : NullGameSeam {
+    Entity* selected = nullptr;
+    Entity* GetFirstSelected() override { return selected; }
+};
+
+TEST_F(MinimapDrawing, PingsTheRigsMarkerAndTheRallyFlagShowOnThePicture)
+{
+    Agent* rig = Unit(Vec3(-80.0f, 0.0f, 80.0f));
+    rig->flags |= ENTITY_PLAYER;
+    Building* factory = NewFactory(Vec3(40.0f, 0.0f, 40.0f));
+    factory->stateFlags |= BUILDING_RALLY_POINT;
+    factory->rallyPoint = Vec3(100.0f, 0.0f, -100.0f);
+    SelectionSeam seam;
+    seam.selected = factory;
+    ScopedGameSeam installed(&seam);
+    KeyboardDevice keyboard;
+    ScopedGlobal<KeyboardDevice*> keys{Input.keyboard, &keyboard};
+    minimap.CreateFogOfWar();
+    minimap.CreateTextures();
+    minimap.SetFogEnabled(false);
+    Frame();
+    // A hit half a second ago, 80 units east of the middle.
+    minimap.AddPing(Vec3(80.0f, 0.0f, 0.0f), PING_DAMAGE, 12345, 1.5f);
+
+    auto picture = [&] {
+        Graphics->BeginScene();
+        Graphics->Begin2D();
+        minimap.RenderMinimapImage();
+        Graphics->End2D();
+        EndTestScene(device);
+        return Target(minimap.pictureTarget);
+    };
+    auto reddish = [](uint32_t c) { return Red(c) > 180 && Green(c) < 120 && Blue(c) < 120; };
+    auto greenish = [](uint32_t c) { return Green(c) > 200 && Red(c) < 160; };
+    auto count = [](const Pixels& p, int x0, int y0, int x1, int y1, const std::function<bool(uint32_t)>& test) {
+        int n = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) n += test(p.At(x, y));
+        return n;
+    };
+    Pixels plain = picture();
+    // The ping's ring is drawn around (80, 0): pixels (191, 127) of the picture.
+    EXPECT_GT(count(plain, 160, 96, 224, 160, reddish), 20);
+    EXPECT_EQ(count(plain, 0, 0, 96, 96, reddish), 0);
+    EXPECT_EQ(count(plain, 200, 0, 256, 56, greenish), 0) << "no flag without Shift";
+    // The rig's marker over the rig at (-80, 80): pixels (63, 191).
+    int markerPixels = 0;
+    for (int y = 175; y < 208; ++y)
+        for (int x = 40; x < 88; ++x) markerPixels += plain.At(x, y) != Target(minimap.miniTerrainTarget).At(x, y);
+    EXPECT_GT(markerPixels, 20);
+
+    keyboard.state[DIK_LSHIFT] = 0x80;
+    Pixels shifted = picture();
+    EXPECT_GT(count(shifted, 200, 0, 256, 56, greenish), 10) << "the rally flag near (100, -100)";
+    keyboard.state[DIK_LSHIFT] = 0;
+
+    // The ping goes after its time: 15 more pictures.
+    for (int i = 0; i < 16; ++i) minimap.pings.Step();
+    EXPECT_EQ(minimap.pings.list.count, 0);
+    EXPECT_EQ(count(picture(), 160, 96, 224, 160, reddish), 0);
 }
 
 TEST_F(MinimapDrawing, WithTheFogOffEverythingIsSeen)
