@@ -10,6 +10,7 @@
 #include <cstddef>
 
 class AchievementPopup;
+class Agent;
 class AgentTypeRegistry;
 class FloatingTextList;
 class MessageBar;
@@ -53,6 +54,12 @@ public:
     // Closes, around every collision object, the steps between cells whose ground differs by
     // half a unit or more.
     void MarkStepEdges();
+
+    // ---- Agent step planning (AgentStepPlanning.cpp)
+    // Plans a stepping agent's way to the point: settles it when it is there, steps it
+    // straight into a neighbouring cell, lays a path, or, when the point's cell cannot be
+    // had, after a while takes a free cell near it or gives up.
+    void StepAgentToward(Agent* agent, const Vec3& target);
 
     // The font of the "Loading..." text and of the game's title on the front end.
     Font* loadingFont = nullptr;

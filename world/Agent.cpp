@@ -4,7 +4,9 @@
 #include "mechanics/GameMechanics.h"
 #include "platform/MathUtil.h"
 #include "render/IndexedMesh.h"
+#include "world/AiBrain.h"
 #include "world/PathFinder.h"
+#include "world/TaskManager.h"
 
 #include <cstring>
 #include <new>
@@ -18,7 +20,7 @@ bool WaypointQueue::Pop(Vec3* point)
     return true;
 }
 
-Agent::Agent() : attachments(nullptr), attachmentCount(0), equipment(nullptr), equipmentCount(0)
+Agent::Agent() : brain(nullptr), attachments(nullptr), attachmentCount(0), equipment(nullptr), equipmentCount(0)
 {
     Reset(true);
 }
@@ -27,6 +29,8 @@ Agent::~Agent()
 {
     ReleaseAttachments();
     delete[] equipment;
+    // A job still held stays the task manager's: its pool outlives every agent's record.
+    delete brain;
 }
 
 void Agent::Reset()
@@ -55,8 +59,15 @@ void Agent::Reset(bool full)
         moveQueue.Init(AGENT_MOVE_QUEUE_SIZE);
     else
         moveQueue.Clear();
-    // The brain is made with the AI brains; until then an agent thinks nothing.
-    brain = nullptr;
+    // A full reset makes the brain; an agent taken into use again gives back the job it ran
+    // for whoever it was before.
+    if (full) {
+        delete brain;
+        brain = new AIBrain();
+    } else if (brain && brain->job) {
+        TaskManager::Get()->ReleaseJob(brain->job);
+    }
+    if (brain) brain->Init();
     brainKind = BRAIN_NONE;
     agentType = nullptr;
     ReleaseAttachments();
@@ -93,13 +104,16 @@ void Agent::Reset(bool full)
     workSound = -1;
     for (StatusEffect& effect : statusEffects) effect = StatusEffect{0, 0.0f, 0.0f, 0.0f, 0.0f, EntityRef()};
     statusCount = 0;
-    for (ThreatRecord& threat : threats) threat = ThreatRecord{0, 0.0f, 0.0f};
+    for (ThreatRecord& threat : threats) threat = ThreatRecord{EntityRef(), 0.0f, 0.0f};
     threatCount = 0;
     engagedTime = 0.0f;
     upgradeFlags = 0;
     processTimer = 0.0f;
     botExperience = 0;
     botLevel = 0;
+    pathRetryTime = 0.0f;
+    goalBlockedTime = 0.0f;
+    thinkOffset = 0.0f;
 }
 
 bool Agent::GetWorldBounds(Vec3* min, Vec3* max)

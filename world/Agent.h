@@ -113,12 +113,18 @@ struct StatusEffect {
     EntityRef source;  // credited with the kill
 };
 
-// An attacker remembered: its id, the threat it built up and when it last hit.
+// An attacker remembered: who (with the id it had when it hit), the threat it built up and
+// the mission time of its last hit.
 struct ThreatRecord {
-    unsigned attackerId;
+    EntityRef attacker;
     float threat;
     float lastHit;
 };
+
+// Status effect kinds.
+enum StatusKind : int { STATUS_FIRE = 0, STATUS_ACID = 1, STATUS_PLASMA = 2 };
+// The damage type of a status effect's tick: raw damage, no weapon factor.
+constexpr int DAMAGE_TYPE_RAW = 9;
 
 class Agent : public Entity {
 public:
@@ -134,6 +140,55 @@ public:
     bool GetWorldBounds(Vec3* min, Vec3* max) override;
     // Hands the path back to the game's path pool and forgets it.
     virtual void ForgetPath();
+
+    // ---- Per frame (AgentUpdate.cpp)
+    // Once per frame: placing, thinking every 0.1 s, status effects, movement, turning,
+    // hovering and animation.
+    void Update() override;
+    // The brain thinks, then the job runs; the status text follows the job's step.
+    void UpdateBrain(float step);
+    // Keeps or drops the healing of a nearby health node.
+    void UpdateHealing();
+    // Runs the status effects for one think step; stops once the agent has died of them.
+    void UpdateStatusEffects(float step);
+    // Starts a status effect, or lengthens the running one of its kind.
+    void ApplyStatusEffect(const StatusEffect& record);
+    // Threat memory of an enemy agent.
+    void AddThreat(Entity* attacker, float amount);
+    void RefreshThreats(float step);
+    ThreatRecord* FindThreat(const Entity* attacker);
+    ThreatRecord* GetTopThreat();
+    // Pushes air units apart (and off their target).
+    void SeparateAirUnits(float step, bool moving);
+    // Eases an air unit toward its hover height.
+    void Hover(float step);
+    // The yaw turns toward the target yaw.
+    void TurnTowardTarget(float step);
+    float GetOreCapacity() const;
+    float GetMiningAmount() const;
+    // The brain's AI mode (the kept one without a brain).
+    int CurrentAiMode() const;
+    bool HasEquippedSpecial(uint32_t special) const;
+
+    // ---- Moving (AgentMove.cpp)
+    // Orders a move to a point. Nearby (one diagonal cell) the agent steps straight there;
+    // farther points are planned by the step planner into a path. A ground point whose cell
+    // is held or closed takes a free cell near it when allowNearby says so, else the agent
+    // stops.
+    void MoveTo(const Vec3& point, bool allowNearby);
+    // Ends the move: true when the agent settled on its cell (within tolerance of the cell's
+    // point and the cell not held by another); false leaves it moving.
+    bool StopMove(float tolerance = 1.0f);
+    // Settles at once: no movement bits, targets at the position, no path, empty queue.
+    void ResetMovement();
+    // Takes the cell of the point (ground units), giving up the one held before.
+    void ClaimGridCell(const Vec3& point);
+    void ReleasePath() { ForgetPath(); }
+    // One frame along the path or toward the move target; true when the agent moved.
+    bool FollowPath(float step);
+    // Sets the target yaw along the direction and answers the speed for it.
+    float GetMoveSpeed(const Vec3& direction, float step);
+    float GetSpeed() override;
 
     // Hangs an entity on a bone under a name. A record of that name is reused and the entity
     // it held is returned; otherwise a new one is taken (null when all 8 are in use, or for
@@ -156,7 +211,7 @@ public:
     int groupId;
     Path* path;
     WaypointQueue moveQueue;
-    AIBrain* brain;  // made with the AI brains; none until then
+    AIBrain* brain;  // the agent's own, made by a full reset
     int brainKind;   // from the unit type, for the brain to think by
     AgentType* agentType;
     AgentAttachment* attachments;
@@ -200,7 +255,17 @@ public:
     float processTimer;
     int botExperience;
     int botLevel;
+    // The step planner's clocks: a route search failing, and a goal whose cell cannot be had.
+    float pathRetryTime;
+    float goalBlockedTime;
+    float thinkOffset;  // this agent's share of the think interval, drawn anew at every think
 
 private:
+    // The first update after the Scene placed the agent: ground, spawn point, spawner, hopper
+    // and cell.
+    void SettlePlaced(float step);
+    // Everything that runs once per think interval.
+    void Think(float step);
+    void UpdateMeshes(float step);
     void ReleaseAttachments();
 };

@@ -66,6 +66,7 @@ void Entity::Reset()
     CopyText(statusText, sizeof statusText, "none");
     id = NextEntityId++;
     flags = ENTITY_SIZE_PENDING;
+    died_ = false;
     MatrixIdentity(&world);
     MatrixIdentity(&rotation);
     targetYaw = 0.0f;
@@ -264,6 +265,10 @@ void Entity::UpdateDamageEffects(const Vec3* hitPoint)
 
 void Entity::Die(Entity*)
 {
+    // A unit dies once, however many blows land in the same tick: a second death would count
+    // it twice and give its place in the unit count back twice.
+    if (died_ && (flags & ENTITY_AGENT)) return;
+    died_ = true;
     const char* explosion = composition == COMPOSITION_BIOLOGICAL ? "exploblood" : "explo";
     if ((flags & ENTITY_AGENT) && composition == COMPOSITION_BIOLOGICAL && weapon && weapon->type == WEAPON_ACID)
         explosion = "explogreen";

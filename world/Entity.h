@@ -149,6 +149,8 @@ public:
     static bool GetGridRect(Entity* entity, int* width, int* depth, int* column, int* row);
     // "DELETED" in the status text: the entity has been taken out of the level for good.
     void MarkDeleted();
+    // Whether Die has run since the last reset (an agent's Die runs only once).
+    bool HasDied() const { return died_; }
     bool IsMarkedDeleted() const;
 
     // The entity owns (and frees) a mesh that it alone uses: a clone made for it. Shared
@@ -206,6 +208,7 @@ public:
 
 private:
     uint8_t ownedMeshes_ = 0;  // bit i: meshStates[i]; bit 3: mesh
+    bool died_ = false;
 };
 
 // The id counter (the next id to give).
