@@ -55,6 +55,7 @@ void StopOrSettle(Agent* agent, const Grid* grid, float tolerance)
     GridCell* cell = grid->GetCellAt(own);
     if (FreeFor(cell, agent)) {
         own.y = agent->GetPosition().y;
+        agent->stepTarget = own;
         MoveStraight(agent, own);
     } else {
         agent->ResetMovement();
@@ -108,7 +109,9 @@ void GameMechanics::StepAgentToward(Agent* agent, const Vec3& target)
                 return;
             }
         }
-        if (Path* route = BuildPath(pathPool, grid, agent, ax, ay, tx, ty)) {
+        // A goal beyond one search's reach gets a route part of the way; the agent plans the
+        // rest when it gets there.
+        if (Path* route = BuildRouteToward(pathPool, grid, agent, ax, ay, tx, ty, nullptr)) {
             agent->path = route;
             agent->classWord |= AGENT_MOVING;
             agent->classWord &= ~AGENT_STEPPING;

@@ -165,7 +165,8 @@ bool Agent::FollowPath(float step)
                     if (waitTime <= 0.0f) {
                         classWord &= ~AGENT_WAITING;
                         classWord |= AGENT_STEPPING;
-                        if (blockedTime >= 4.0f) {
+                        // (less a hair: forty frames of 0.1 s add up to a little under 4)
+                        if (blockedTime >= 4.0f - 0.001f) {
                             blockedTime = 0.0f;
                             MoveTo(stepTarget, true);
                         }
@@ -189,6 +190,9 @@ bool Agent::FollowPath(float step)
         currentSpeed = 0.0f;
         moveTarget = position;
         classWord &= ~(AGENT_MOVING | AGENT_WAITING);
+        // The end of a route that went only part of the way: plan the rest from here.
+        if (!air && grid && grid->GetCellAt(grid->SnapToGridPoint(position)) != CellOfPoint(grid, stepTarget))
+            classWord |= AGENT_STEPPING;
         return false;
     }
     if (!(classWord & AGENT_MOVING)) return false;

@@ -204,11 +204,11 @@ PathNode* PathFinder::FindPath(int startX, int startY, int goalX, int goalY, con
     }
 }
 
-Path* BuildPath(PathPool* pool, const Grid* grid, const Entity* agent, int startX, int startY, int goalX, int goalY)
+namespace {
+
+// Links the chain forward from the start and lays its cells into a path from the pool.
+Path* LayRoute(PathPool* pool, const Grid* grid, PathNode* end)
 {
-    if (!pool || !grid) return nullptr;
-    PathNode* end = PathFinder::FindPath(startX, startY, goalX, goalY, grid, agent);
-    if (!end) return nullptr;
     Path* path = pool->Acquire();
     if (!path) return nullptr;
     end->child = nullptr;
@@ -218,4 +218,37 @@ Path* BuildPath(PathPool* pool, const Grid* grid, const Entity* agent, int start
     for (PathNode* node = start; node && additions < PATH_POINTS; node = node->child, ++additions)
         path->AddPoint(grid->CellToWorld(node->x, node->y));
     return path;
+}
+
+}  // namespace
+
+Path* BuildPath(PathPool* pool, const Grid* grid, const Entity* agent, int startX, int startY, int goalX, int goalY)
+{
+    if (!pool || !grid) return nullptr;
+    PathNode* end = PathFinder::FindPath(startX, startY, goalX, goalY, grid, agent);
+    if (!end) return nullptr;
+    return LayRoute(pool, grid, end);
+}
+
+Path* BuildRouteToward(PathPool* pool, const Grid* grid, const Entity* agent, int startX, int startY, int goalX, int goalY,
+                       bool* complete)
+{
+    if (complete) *complete = false;
+    if (!pool || !grid) return nullptr;
+    PathNode* end = PathFinder::FindPath(startX, startY, goalX, goalY, grid, agent);
+    if (end) {
+        if (complete) *complete = true;
+        return LayRoute(pool, grid, end);
+    }
+    // The search gave up (or the goal cannot be reached at all): the cell it got nearest to,
+    // when that is nearer than the start, is as far as this route goes.
+    PathNode* nearest = nullptr;
+    for (int i = 0; i < PathFinder::ClosedCount(); ++i) {
+        PathNode* node = storage->closed.entries[i];
+        if (!node->parent) continue;  // the start
+        if (!nearest || node->h < nearest->h) nearest = node;
+    }
+    const float startEstimate = PathEstimate(startX, startY, goalX, goalY);
+    if (!nearest || nearest->h >= startEstimate - 1.0f) return nullptr;
+    return LayRoute(pool, grid, nearest);
 }

@@ -87,3 +87,8 @@ const PathNode* ClosedNode(int index);
 // every cell of the route, the start cell first, into a path from the pool (at most 255
 // points). None when the search fails or no path is free.
 Path* BuildPath(PathPool* pool, const Grid* grid, const Entity* agent, int startX, int startY, int goalX, int goalY);
+// The same for a goal that may lie beyond what one search can cover: when the search gives up
+// before it reaches the goal, the route leads to the cell it came nearest to (when that is
+// nearer than the start), and complete says false. The walker plans again from there.
+Path* BuildRouteToward(PathPool* pool, const Grid* grid, const Entity* agent, int startX, int startY, int goalX, int goalY,
+                       bool* complete);
