@@ -160,6 +160,32 @@ TEST_F(PathFinderTest, ARouteTooLongForTheNodePoolFails)
     EXPECT_FALSE(Route(60, 10, 68, 10).empty());
 }
 
+TEST_F(PathFinderTest, ARouteTowardAGoalBeyondOneSearchGoesAsFarAsTheSearchGot)
+{
+    PathPool& pool = *game.pathPool;
+    bool complete = true;
+    // Across open ground too far for the nodes: part of the way, nearer at its end.
+    Path* part = BuildRouteToward(&pool, grid, nullptr, 2, 2, 125, 125, &complete);
+    ASSERT_NE(part, nullptr);
+    EXPECT_FALSE(complete);
+    Vec3 end = part->points[part->count - 1];
+    int column, row;
+    ASSERT_TRUE(grid->WorldToCell(end, &column, &row));
+    EXPECT_LT(PathEstimate(column, row, 125, 125), PathEstimate(2, 2, 125, 125) - 10.0f);
+    EXPECT_TRUE(pool.Release(part));
+    // Within reach it is the whole route.
+    Path* whole = BuildRouteToward(&pool, grid, nullptr, 10, 10, 20, 20, &complete);
+    ASSERT_NE(whole, nullptr);
+    EXPECT_TRUE(complete);
+    EXPECT_TRUE(pool.Release(whole));
+    // Behind the long wall the nearest the search gets is the wall itself, no nearer than
+    // where it started: no route.
+    Wall(64, 0, 120);
+    EXPECT_EQ(BuildRouteToward(&pool, grid, nullptr, 63, 10, 65, 10, &complete), nullptr);
+    EXPECT_FALSE(complete);
+    EXPECT_EQ(pool.InUseCount(), 0);
+}
+
 TEST(Path, PointsAndTheirCursor)
 {
     auto path = std::make_unique<Path>();

@@ -1,0 +1,68 @@
+// The step planner: an agent at its goal settles, a goal whose cell cannot be had is given up
+// for a free cell beside it after a while, and a goal no route reaches is walked up to and
+// given up 3 s later.
+#include "mechanics/GameMechanics.h"
+
+#include "tests/world/AgentTestSupport.h"
+#include "world/Grid.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class AgentStepPlanningTest : public AgentWorld {
+protected:
+    // The agent asks the planner for a way to the point, as after a blocked step.
+    void Stepping(Agent* agent, const Vec3& point)
+    {
+        agent->stepTarget = point;
+        agent->classWord |= AGENT_STEPPING;
+    }
+};
+
+TEST_F(AgentStepPlanningTest, AnAgentAtItsGoalSettles)
+{
+    Agent* agent = Unit(30, 30);
+    Stepping(agent, Corner(30, 30));
+    Frame(0.05f);
+    EXPECT_FALSE(agent->HasStanceBits());
+    EXPECT_EQ(Cell(30, 30)->occupant, agent);
+}
+
+TEST_F(AgentStepPlanningTest, AClosedGoalIsGivenUpForAFreeCellBesideItAfterAWhile)
+{
+    Cell(40, 30)->flags = 0;  // a rock
+    game.LabelWalkRegions();
+    Agent* agent = Unit(30, 30);
+    Stepping(agent, Corner(40, 30));
+    const Vec3 start = agent->GetPosition();
+    RunUntil(3.8f, 0.05f, [] { return false; });
+    EXPECT_TRUE(agent->GetPosition() == start) << "it waits for the cell first";
+    float took = RunUntil(20.0f, 0.05f, [&] { return Settled(agent); });
+    EXPECT_LT(took, 20.0f);
+    EXPECT_LE(Ground(agent->GetPosition(), Corner(40, 30)), 2.5f * 1.5f) << "beside the rock";
+    EXPECT_EQ(game.pathPool->InUseCount(), 0);
+}
+
+TEST_F(AgentStepPlanningTest, AGoalBehindAWallIsWalkedUpToAndThenGivenUp)
+{
+    // A walled pocket: the walk regions say nothing (the labels are stale), so the planner
+    // searches, gets as near as it can and, with no way on from there, stops 3 s later.
+    for (int column = 50; column <= 60; ++column) Cell(column, 50)->flags = Cell(column, 60)->flags = 0;
+    for (int row = 50; row <= 60; ++row) Cell(50, row)->flags = Cell(60, row)->flags = 0;
+    Agent* agent = Unit(30, 30);
+    Stepping(agent, Corner(55, 55));
+    float lastMove = 0.0f, t = 0.0f;
+    while (t < 40.0f && !Settled(agent)) {
+        Vec3 before = agent->GetPosition();
+        Frame(0.05f);
+        t += 0.05f;
+        if (Ground(before, agent->GetPosition()) > 1e-4f) lastMove = t;
+    }
+    EXPECT_TRUE(Settled(agent));
+    EXPECT_NEAR(t - lastMove, 3.0f, 0.3f) << "3 s of failing searches at the wall";
+    EXPECT_LE(Ground(agent->GetPosition(), Corner(55, 55)), 6.5f * 2.5f) << "right at the pocket's wall";
+    EXPECT_EQ(game.pathPool->InUseCount(), 0);
+}
+
+}  // namespace
