@@ -132,6 +132,42 @@ bool Agent::GetWorldBounds(Vec3* min, Vec3* max)
     return true;
 }
 
+bool Agent::IntersectRay(const Vec3& origin, const Vec3& direction)
+{
+    const Vec3 position = GetPosition();
+    // One mesh's box about the agent, turned with it, and then its bounding sphere when it
+    // has one: the box alone would pick the empty corners of a lanky unit.
+    auto probe = [&](const IndexedMesh* probed) {
+        Vec3 low = probed->boundsMin * scale, high = probed->boundsMax * scale;
+        if (yaw != 0.0f) {
+            Vec3 corners[8];
+            GetBoxCorners(low, high, corners);
+            low = Vec3(1e30f, 1e30f, 1e30f);
+            high = Vec3(-1e30f, -1e30f, -1e30f);
+            for (const Vec3& corner : corners) {
+                Vec3 turned;
+                Vec3TransformCoord(&turned, &corner, &rotation);
+                low = Vec3Min(low, turned);
+                high = Vec3Max(high, turned);
+            }
+        }
+        Vec3 min = position + low, max = position + high;
+        if (!BoxBoundProbe(&min, &max, &origin, &direction)) return false;
+        if (probed->radius <= 0.0f) return true;
+        // The sphere turns with the agent as its box does.
+        Vec3 offset = probed->centre * scale, turned = offset;
+        if (yaw != 0.0f) Vec3TransformCoord(&turned, &offset, &rotation);
+        Vec3 centre = position + turned;
+        return SphereBoundProbe(&centre, probed->radius * scale, &origin, &direction);
+    };
+    if (mesh && probe(mesh)) return true;
+    for (int i = 0; i < attachmentCount; ++i) {
+        const Entity* attached = attachments[i].entity;
+        if (attached && attached->mesh && probe(attached->mesh)) return true;
+    }
+    return false;
+}
+
 void Agent::ForgetPath()
 {
     // Back to the pool: routes forgotten and never returned would leave later agents without one.

@@ -138,6 +138,9 @@ public:
     void Reset(bool full);
     // The mesh's box grown by the boxes of the attached meshes.
     bool GetWorldBounds(Vec3* min, Vec3* max) override;
+    // The pick ray against the mesh and every attached mesh: the box turned with the agent,
+    // then the bounding sphere where the mesh has one.
+    bool IntersectRay(const Vec3& origin, const Vec3& direction) override;
     // Hands the path back to the game's path pool and forgets it.
     virtual void ForgetPath();
 

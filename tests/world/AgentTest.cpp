@@ -274,4 +274,34 @@ TEST_F(AgentTest, AnAgentTurnsTowardItsHeadingAtItsTurningRate)
     EXPECT_NEAR(forward.x, 1.0f, 1e-3f) << "a yaw of 90 faces +x";
 }
 
+TEST_F(AgentTest, ThePickRayMeetsTheAgentOrWhatItCarries)
+{
+    Agent* agent = Unit(30, 30);
+    const Vec3 at = agent->GetPosition();
+    agent->AdoptMesh(BlockMesh(-1.0f, 1.0f, -1.0f, 1.0f, 0.0f, 2.0f));
+    Entity* pack = new Entity();
+    pack->AdoptMesh(BlockMesh(-1.0f, 1.0f, 3.0f, 5.0f, 0.0f, 2.0f));
+    const Vec3 down(0.0f, -1.0f, 0.0f);
+    struct Case {
+        const char* what;
+        Vec3 from;
+        bool carried;
+        bool hit;
+    };
+    const Case table[] = {
+        {"straight down onto it", at + Vec3(0.0f, 20.0f, 0.0f), false, true},
+        {"beside it", at + Vec3(4.0f, 20.0f, 0.0f), false, false},
+        {"onto the pack it does not carry", at + Vec3(0.0f, 20.0f, 4.0f), false, false},
+        {"onto the pack it carries", at + Vec3(0.0f, 20.0f, 4.0f), true, true},
+    };
+    for (const Case& c : table) {
+        SCOPED_TRACE(c.what);
+        if (c.carried) agent->AddAttachment(pack, "pack", "none", true);
+        EXPECT_EQ(agent->IntersectRay(c.from, down), c.hit);
+    }
+    agent->yaw = 90.0f;  // turned, the pack's box swings round to +x
+    MatrixRotationY(&agent->rotation, DegreesToRadians(90.0f));
+    EXPECT_TRUE(agent->IntersectRay(at + Vec3(4.0f, 20.0f, 0.0f), down));
+}
+
 }  // namespace
