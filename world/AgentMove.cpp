@@ -196,6 +196,7 @@ bool Agent::FollowPath(float step)
         return false;
     }
     if (!(classWord & AGENT_MOVING)) return false;
+    if (distance < 0.0001f) return false;  // on the point: no heading to turn to
 
     float moveSpeed = GetMoveSpeed(toTarget, step);
     Vec3 forward, ahead(0.0f, 0.0f, 1.0f);

@@ -274,6 +274,20 @@ TEST_F(AgentTest, AnAgentTurnsTowardItsHeadingAtItsTurningRate)
     EXPECT_NEAR(forward.x, 1.0f, 1e-3f) << "a yaw of 90 faces +x";
 }
 
+TEST_F(AgentTest, AWalkerPlaysItsWalkAndStandsIdleWhenItStops)
+{
+    Agent* agent = Unit(30, 30);
+    agent->AdoptMesh(BlockMesh(-1.0f, 1.0f, -1.0f, 1.0f, 0.0f, 2.0f));
+    agent->mesh->animationCount = 2;  // idle and walk
+    agent->visible = 1;
+    agent->MoveTo(Corner(30, 33), false);
+    RunUntil(0.3f, 0.05f, [] { return false; });
+    EXPECT_EQ(agent->mesh->currentSlot, 1);
+    RunUntil(10.0f, 0.05f, [&] { return Settled(agent); });
+    Frame(0.05f);
+    EXPECT_EQ(agent->mesh->currentSlot, 0);
+}
+
 TEST_F(AgentTest, ThePickRayMeetsTheAgentOrWhatItCarries)
 {
     Agent* agent = Unit(30, 30);
