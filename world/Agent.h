@@ -121,6 +121,11 @@ struct ThreatRecord {
     float lastHit;
 };
 
+// Distance in the ground plane (x and z alone).
+float GetGroundDistance(const Vec3& a, const Vec3& b);
+// An angle in degrees brought into -180..180.
+float WrapDegrees(float degrees);
+
 // Status effect kinds.
 enum StatusKind : int { STATUS_FIRE = 0, STATUS_ACID = 1, STATUS_PLASMA = 2 };
 // The damage type of a status effect's tick: raw damage, no weapon factor.

@@ -14,21 +14,20 @@
 
 #include <cmath>
 
-namespace {
-
-float GroundDistance(const Vec3& a, const Vec3& b)
+float GetGroundDistance(const Vec3& a, const Vec3& b)
 {
     float dx = a.x - b.x, dz = a.z - b.z;
     return std::sqrt(dx * dx + dz * dz);
 }
 
-// Into -180..180.
 float WrapDegrees(float degrees)
 {
     while (degrees > 180.0f) degrees -= 360.0f;
     while (degrees < -180.0f) degrees += 360.0f;
     return degrees;
 }
+
+namespace {
 
 // The cell of the grid point nearest the position: the one an agent standing there holds.
 GridCell* CellOfPoint(const Grid* grid, const Vec3& position)
@@ -143,7 +142,7 @@ bool Agent::FollowPath(float step)
     if (path && path->count > 0) {
         const Vec3 current = path->Current();
         float reach = size + (path->IsLast() ? 0.0f : 2.0f);
-        bool reached = GroundDistance(position, current) < reach * 0.5f && (!grid || grid->IsInsideCell(current, position));
+        bool reached = GetGroundDistance(position, current) < reach * 0.5f && (!grid || grid->IsInsideCell(current, position));
         if (!reached) {
             moveTarget = current;
         } else if (path->IsLast()) {
@@ -184,7 +183,7 @@ bool Agent::FollowPath(float step)
     const bool air = IsAirUnit();
     Vec3 toTarget = moveTarget - position;
     toTarget.y = 0.0f;
-    float distance = GroundDistance(position, moveTarget);
+    float distance = GetGroundDistance(position, moveTarget);
     if (!path && distance <= (air ? 1.0f : 0.2f)) {
         velocity = Vec3();
         currentSpeed = 0.0f;

@@ -47,19 +47,6 @@ const char* const MINER_STATES[] = {"Idle",        "FindMine",        "GotoMine"
 const char* const BUILD_STATES[] = {"BuildIdle", "BuildGotoPosition", "BuildMovingToPosition", "BuildConstructing",
                                     "BuildCompleted"};
 
-float GroundDistance(const Vec3& a, const Vec3& b)
-{
-    float dx = a.x - b.x, dz = a.z - b.z;
-    return std::sqrt(dx * dx + dz * dz);
-}
-
-float WrapDegrees(float degrees)
-{
-    while (degrees > 180.0f) degrees -= 360.0f;
-    while (degrees < -180.0f) degrees += 360.0f;
-    return degrees;
-}
-
 // A system that rides along with the agent, one unit up.
 ParticleSystem* SpawnFollowing(const char* name, Entity* owner)
 {
@@ -296,7 +283,7 @@ void Agent::UpdateHealing()
             if (!(entity->flags & ENTITY_BUILDING) || !entity->IsAlive() || entity->alignment != alignment) continue;
             Building* building = static_cast<Building*>(entity);
             if (!building->definition || !(building->definition->flags & BUILD_HEALTH_NODE)) continue;
-            if (GroundDistance(building->GetPosition(), position) > HEALTH_NODE_RANGE) continue;
+            if (GetGroundDistance(building->GetPosition(), position) > HEALTH_NODE_RANGE) continue;
             node = building;
             break;
         }
@@ -481,11 +468,11 @@ void Agent::SeparateAirUnits(float step, bool moving)
             Entity* other = n->value;
             if (other == this || !(other->flags & ENTITY_AGENT) || !static_cast<Agent*>(other)->IsAirUnit()) continue;
             Vec3 at = other->GetPosition();
-            if (GroundDistance(position, at) < size) pushFrom(at);
+            if (GetGroundDistance(position, at) < size) pushFrom(at);
         }
     if (Entity* victim = target.Get()) {
         Vec3 at = victim->GetPosition();
-        if (GroundDistance(position, at) < 2.5f) pushFrom(at);
+        if (GetGroundDistance(position, at) < 2.5f) pushFrom(at);
     }
     SetPosition(position);
 }
