@@ -123,8 +123,12 @@ struct ThreatRecord {
 
 // Distance in the ground plane (x and z alone).
 float GetGroundDistance(const Vec3& a, const Vec3& b);
+// The larger of the x and z distances: how many cells apart, in units.
+float GetGroundChebyshevDistance(const Vec3& a, const Vec3& b);
 // An angle in degrees brought into -180..180.
 float WrapDegrees(float degrees);
+// Whether the first of the pair lies below the second (a load below its capacity).
+inline bool IsBelowLimit(const float pair[2]) { return pair[0] < pair[1]; }
 
 // Status effect kinds.
 enum StatusKind : int { STATUS_FIRE = 0, STATUS_ACID = 1, STATUS_PLASMA = 2 };

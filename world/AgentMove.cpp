@@ -20,6 +20,11 @@ float GetGroundDistance(const Vec3& a, const Vec3& b)
     return std::sqrt(dx * dx + dz * dz);
 }
 
+float GetGroundChebyshevDistance(const Vec3& a, const Vec3& b)
+{
+    return std::fmax(std::fabs(a.x - b.x), std::fabs(a.z - b.z));
+}
+
 float WrapDegrees(float degrees)
 {
     while (degrees > 180.0f) degrees -= 360.0f;

@@ -274,6 +274,17 @@ TEST_F(AgentTest, AnAgentTurnsTowardItsHeadingAtItsTurningRate)
     EXPECT_NEAR(forward.x, 1.0f, 1e-3f) << "a yaw of 90 faces +x";
 }
 
+TEST(AgentMeasures, DistancesAnglesAndLimits)
+{
+    EXPECT_FLOAT_EQ(GetGroundDistance(Vec3(0.0f, 5.0f, 0.0f), Vec3(3.0f, -2.0f, 4.0f)), 5.0f);
+    EXPECT_FLOAT_EQ(GetGroundChebyshevDistance(Vec3(0.0f, 5.0f, 0.0f), Vec3(3.0f, -20.0f, -4.0f)), 4.0f);
+    const float angles[][2] = {{190.0f, -170.0f}, {-190.0f, 170.0f}, {540.0f, 180.0f}, {45.0f, 45.0f}};
+    for (const auto& angle : angles) EXPECT_FLOAT_EQ(WrapDegrees(angle[0]), angle[1]) << angle[0];
+    const float below[2] = {39.9f, 40.0f}, at[2] = {40.0f, 40.0f};
+    EXPECT_TRUE(IsBelowLimit(below));
+    EXPECT_FALSE(IsBelowLimit(at));
+}
+
 TEST_F(AgentTest, AWalkerPlaysItsWalkAndStandsIdleWhenItStops)
 {
     Agent* agent = Unit(30, 30);
