@@ -10,11 +10,13 @@
 // random number is a Rand(), so a seed gives the same kinds and heights byte for byte on
 // every machine. No drawing ever leaves the grid: stamps keep to 2..125, every other writer
 // tests its bounds.
+#include "host/Maths.h"
 #include "levelgen/CellGrid.h"
 #include "platform/IntRect.h"
 
 #include <vector>
 
+class Agent;
 class EditBox;
 class Heightmap;
 class LevelGenerator;
@@ -68,6 +70,18 @@ public:
     void KindHeights(Heightmap& heights) const;
     // The debug picture of the kind grid and the placement cells, written as MAP_IMAGE.
     void SaveMapImage();
+
+    // ---- Population (Population.cpp)
+    // The third stage: the layout and the kind grid become the level's contents (the rig at
+    // the start, the objective sites and named sites, the objective texts and the mission's
+    // events, guards, ore, fuel vents, creature spawners, the dropship, forests, grass and
+    // bridges), then the height image and the camera's start. While a saved game is loaded
+    // the scene brings back the units, buildings and items: only the rest is made. Heights
+    // ready is 0 afterwards.
+    void Populate(bool loading);
+    // The player's rig the population puts at the start (the level start hands it over);
+    // none: there is no rig to place.
+    Agent* rig = nullptr;
 
     // ---- Drawing on the kind grid (MapDrawing.cpp)
     // Cells within r (ry across y; -1: r) of the centre that are still open take the kind;
@@ -128,6 +142,12 @@ private:
 
 // Made by the front end; the level layout chooses the environment through it.
 extern MapGenerator* TheMapGenerator;
+
+// The world point of a level-map cell: the level runs along the world's negative x.
+Vec3 MapPointToWorld(int x, int y);
+// The creature spawner of one draw of Rand() (one draw in every environment): "spawn_bio" on
+// alien worlds, "spawn_flying" on lava worlds.
+const char* PickCreatureSpawner(const char* environmentName);
 
 // The crossing nearest (x, y), the earlier on a tie; -1 when the layout has none.
 int NearestCrossing(int x, int y, const LevelGenerator& layout, float* distance = nullptr);

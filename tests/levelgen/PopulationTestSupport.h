@@ -1,0 +1,139 @@
+#pragma once
+// A level to fill, for the mission-object, growth and population tests: the level generator's
+// test world (its environments, map generator and mission-object catalogue) with the game
+// object's grid on open ground, a flat terrain whose every cell is low ground, the Scene's
+// lists, a mesh library over the shipped meshes, the objectives, the events and a growth
+// catalogue of the test's own. Everything the level made is let go of afterwards.
+#include "levelgen/Growth.h"
+#include "mechanics/EventManager.h"
+#include "mechanics/GameMechanics.h"
+#include "mechanics/Objectives.h"
+#include "render/MeshLibrary.h"
+#include "terrain/Terrain.h"
+#include "tests/levelgen/LevelGenTestSupport.h"
+#include "world/Agent.h"
+#include "world/AgentTypeRegistry.h"
+#include "world/BuildItem.h"
+#include "world/Building.h"
+#include "world/Grid.h"
+
+#include <memory>
+#include <vector>
+#include <string>
+
+class PopulationTest : public LevelGenTest {
+protected:
+    void SetUp() override
+    {
+        LevelGenTest::SetUp();
+        ASSERT_TRUE(TheScene.InitLists());
+        game.CreateCatalogues();
+        TheScene.ReleaseEntities();
+        TheScene.firstFrame = false;
+        grid = game.grid;
+        grid->ResetCells();
+        for (int row = 0; row < grid->size; ++row)
+            for (int column = 0; column < grid->size; ++column)
+                grid->GetCell(column, row)->flags = CELL_WALKABLE | CELL_BUILDABLE;
+        TheTerrain.Create(128, 128);
+        TheTerrain.classMap.assign(128 * 128, 1);
+        growth.toolParameters.SetDefaults();
+    }
+    void TearDown() override
+    {
+        growth.ClearInstances();
+        TheScene.EndIteration();
+        TheScene.ReleaseEntities();
+        objectives.Clear();
+        events.Clear();
+        TheTerrain.Free();
+        LevelGenTest::TearDown();
+    }
+
+    // A script of the test's own in a temporary folder.
+    std::string Script(const char* name, const std::string& text)
+    {
+        std::string path = MakeTempFolder("population") + "/" + name;
+        EXPECT_TRUE(WriteTextFile(path, text));
+        return path;
+    }
+    // A unit type walking on the shipped walker mesh.
+    AgentType* DefineUnit(const char* name, float health = 100.0f, uint32_t classWord = 0)
+    {
+        Agent* prototype = game.agentTypes->TakeFreeAgent();
+        CopyText(prototype->name, sizeof prototype->name, name);
+        prototype->mesh = TheMeshLibrary->GetMesh("data/mesh/walker.txt", 0, true, false);
+        prototype->meshStates[0] = prototype->mesh;
+        prototype->meshCount = 1;
+        prototype->alignment = ALIGN_ENEMY;
+        prototype->SetMaxHealth(health);
+        prototype->SetHealth(health);
+        prototype->classWord = classWord;
+        game.agentTypes->prototypes.PushBack(prototype);
+        return game.agentTypes->DefineType(prototype, name);
+    }
+    // A building of the catalogue on a shipped mesh.
+    BuildItem* DefineBuilding(const char* name, float health = 500.0f, uint32_t flags = 0)
+    {
+        Entity* prototype =
+            TheScene.AddPrimitive("data/mesh/hopper_empty.txt", name, 0, nullptr, ENTITY_BUILDING, 1, false);
+        prototype->alignment = ALIGN_ENEMY;
+        prototype->health = prototype->maxHealth = health;
+        BuildItem* item = game.buildItems->Add(prototype, nullptr);
+        item->flags = flags;
+        return item;
+    }
+    // Takes every entity of the level's segments out (the templates stay): agents go back to
+    // the pool, the rest are freed, and the grid is open ground again.
+    void ClearLevel()
+    {
+        std::vector<Entity*> all;
+        for (Entity* e = TheScene.FirstEntity(SEGMENTS_ALL); e; e = TheScene.NextEntity()) all.push_back(e);
+        TheScene.EndIteration();
+        for (Entity* e : all) {
+            TheScene.UnlinkEntity(e);
+            e->LeaveGridCell();
+            if (e->flags & ENTITY_AGENT)
+                game.agentTypes->ReturnAgent(static_cast<Agent*>(e));
+            else
+                delete e;
+        }
+        grid->ResetCells();
+        for (int row = 0; row < grid->size; ++row)
+            for (int column = 0; column < grid->size; ++column)
+                grid->GetCell(column, row)->flags = CELL_WALKABLE | CELL_BUILDABLE;
+    }
+    // The agents and buildings of the level, by name.
+    int CountInScene(const char* name, uint32_t segments = SEGMENTS_ALL)
+    {
+        int n = 0;
+        for (Entity* e = TheScene.FirstEntity(segments); e; e = TheScene.NextEntity()) n += StrICmp(e->name, name) == 0;
+        TheScene.EndIteration();
+        return n;
+    }
+    int CountAgents()
+    {
+        int n = 0;
+        for (Entity* e = TheScene.FirstEntity(SEGMENTS_AGENTS); e; e = TheScene.NextEntity()) ++n;
+        TheScene.EndIteration();
+        return n;
+    }
+    const Objective* FindObjectiveText(const char* text)
+    {
+        for (auto* node = objectives.list.head; node; node = node->next)
+            if (strcmp(node->value->id, text) == 0) return node->value;
+        return nullptr;
+    }
+
+    GameMechanics game;
+    ScopedGlobal<GameMechanics*> currentGame{TheGame, &game};
+    std::unique_ptr<MeshLibrary> library = std::make_unique<MeshLibrary>();
+    ScopedGlobal<MeshLibrary*> currentLibrary{TheMeshLibrary, library.get()};
+    Objectives objectives;
+    ScopedGlobal<Objectives*> currentObjectives{TheObjectives, &objectives};
+    EventManager events;
+    ScopedGlobal<EventManager*> currentEvents{TheEvents, &events};
+    GrowthDB growth;
+    ScopedGlobal<GrowthDB*> currentGrowth{TheGrowthDB, &growth};
+    Grid* grid = nullptr;
+};
