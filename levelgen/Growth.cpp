@@ -71,23 +71,22 @@ GrowthInstance::~GrowthInstance()
 void GrowthInstance::Release()
 {
     const Grid* grid = CurrentGrid();
-    for (const GrowthObject& object : objects) {
-        IntRect rect;
-        if (!grid || !GetRotatedFootprintCells(&rect, object.mesh, object.position, object.rotation.y, object.scale.y)) {
-            // A piece without a mesh holds the one cell it stands in.
-            int c, r;
-            if (!grid || !grid->WorldToCell(object.position, &c, &r)) continue;
-            rect.minX = rect.maxX = c;
-            rect.minY = rect.maxY = r;
+    auto loosen = [&](int c, int r) {
+        GridCell* cell = grid->GetCell(c, r);
+        if (cell && cell->occupant == this) {
+            cell->occupant = nullptr;
+            cell->next = nullptr;
         }
+    };
+    for (const GrowthObject& object : objects) {
+        if (!grid) break;
+        // The cell it stands in, and every cell its turned mesh covers.
+        int column, row;
+        if (grid->WorldToCell(object.position, &column, &row)) loosen(column, row);
+        IntRect rect;
+        if (!GetRotatedFootprintCells(&rect, object.mesh, object.position, object.rotation.y, object.scale.y)) continue;
         for (int r = rect.minY; r <= rect.maxY; ++r)
-            for (int c = rect.minX; c <= rect.maxX; ++c) {
-                GridCell* cell = grid->GetCell(c, r);
-                if (cell && cell->occupant == this) {
-                    cell->occupant = nullptr;
-                    cell->next = nullptr;
-                }
-            }
+            for (int c = rect.minX; c <= rect.maxX; ++c) loosen(c, r);
     }
     objects.clear();
     for (Merged& m : merged) {
