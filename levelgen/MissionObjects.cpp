@@ -279,10 +279,13 @@ void PlaceMeshObjects(const MissionObject& record, const Vec3& position, float r
     }
 }
 
-Entity* Spawn(const MissionSpawnObject& spawn, const Vec3& at, int level, bool enemyObjective)
+// A static spawn is the object's own mesh: what the player repairs, recovers or finds.
+Entity* Spawn(const MissionSpawnObject& spawn, const Vec3& at, int level, bool enemyObjective, Entity* object)
 {
     Entity* entity = nullptr;
-    if (spawn.flags & SPAWN_FLAG_AGENT) {
+    if (spawn.flags & SPAWN_FLAG_STATIC) {
+        return object;
+    } else if (spawn.flags & SPAWN_FLAG_AGENT) {
         Agent* agent = TheScene.CreateAgent(spawn.name, true);
         if (!agent) return nullptr;
         agent->SetPosition(at);
@@ -555,8 +558,9 @@ bool MissionObjects::PlaceObject(const char* name, const Vec3& position, float r
 
     PlaceMeshObjects(*record, position, rotation, environment);
 
+    Entity* decal = nullptr;
     if (strlen(record->objectMesh) > 2 && StrICmp(record->objectMesh, "none") != 0) {
-        Entity* decal = TheScene.CreateDecalEntity(record->objectMesh, position + record->objectMeshOffset, 0);
+        decal = TheScene.CreateDecalEntity(record->objectMesh, position + record->objectMeshOffset, 0);
         if (decal) {
             CopyText(decal->name, sizeof decal->name, record->name);
             decal->flags |= 0x30200004u | ((record->objectFlags & MISSION_OBJECT_SELECTABLE) ? 4u : 0u);
@@ -569,7 +573,7 @@ bool MissionObjects::PlaceObject(const char* name, const Vec3& position, float r
     for (const MissionSpawnObject& spawn : record->spawnObjects) {
         Entity* entity = nullptr;
         if (!loading) {
-            entity = Spawn(spawn, position + spawn.offset, level, enemyObjective);
+            entity = Spawn(spawn, position + spawn.offset, level, enemyObjective, decal);
             // What could not be made takes its objective with it.
             if (!entity) continue;
         }

@@ -202,6 +202,9 @@ const std::vector<MeshRecipe>& ModelCatalogue()
         for (const BuildingRecipe& building : BuildingCatalogue()) all.push_back({building.fileName, building.make});
         for (const MeshRecipe& part : BuildingPartCatalogue()) all.push_back(part);
         for (const MeshRecipe& item : ItemModelCatalogue()) all.push_back(item);
+        // The level's growth and the level generator's pieces.
+        for (const MeshRecipe& piece : GrowthModelCatalogue()) all.push_back(piece);
+        for (const MeshRecipe& piece : LevelPieceCatalogue()) all.push_back(piece);
         return all;
     }();
     return recipes;

@@ -124,3 +124,9 @@ const std::vector<BuildingRecipe>& BuildingCatalogue();
 const std::vector<MeshRecipe>& BuildingPartCatalogue();
 const std::vector<MeshRecipe>& ItemModelCatalogue();
 const std::vector<AnimationRecipe>& ItemAnimationCatalogue();
+
+// The level's growth (trees, plants, boulders and grass in each environment's colours) and the
+// level generator's pieces (ruins, scrap cities, bridges, mission objects, ore deposits and
+// large decals) (Growth.cpp, Ruins.cpp).
+const std::vector<MeshRecipe>& GrowthModelCatalogue();
+const std::vector<MeshRecipe>& LevelPieceCatalogue();

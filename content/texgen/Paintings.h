@@ -160,3 +160,13 @@ bool PaintNestSplatNormals(Canvas& c);
 bool PaintMinimapFrame(Canvas& c);
 bool PaintRadarCircle(Canvas& c);
 bool PaintPlanetControlsWithMapMarks(Canvas& c);
+
+// The level generator's decals under spawners and fuel vents, and the grades of ore
+// (LevelSplats.cpp).
+bool PaintDefaultSplat(Canvas& c);
+bool PaintDefaultSplatNormals(Canvas& c);
+bool PaintVentSplat(Canvas& c);
+bool PaintVentSplatNormals(Canvas& c);
+bool PaintOreRed(Canvas& c);
+bool PaintOreGreen(Canvas& c);
+bool PaintOreBlue(Canvas& c);

@@ -135,6 +135,15 @@ const std::vector<TextureRecipe>& TextureRecipes()
         {"textures/splats/splat_nest.dds", 256, 256, Dxt5, Mips, Picture, PaintNestSplat},
         {"textures/splats/splat_nest_sn.dds", 256, 256, Argb, Mips, NormalMap, PaintNestSplatNormals},
 
+        // The level generator's decals and the grades of ore.
+        {"textures/splats/splat_default.dds", 256, 256, Dxt5, Mips, Picture, PaintDefaultSplat},
+        {"textures/splats/splat_default_sn.dds", 256, 256, Argb, Mips, NormalMap, PaintDefaultSplatNormals},
+        {"textures/splats/splat_vent.dds", 128, 128, Dxt5, Mips, Picture, PaintVentSplat},
+        {"textures/splats/splat_vent_sn.dds", 128, 128, Argb, Mips, NormalMap, PaintVentSplatNormals},
+        {"textures/ore_red.dds", 128, 128, Dxt1, Mips, Picture, PaintOreRed},
+        {"textures/ore_green.dds", 128, 128, Dxt1, Mips, Picture, PaintOreGreen},
+        {"textures/ore_blue.dds", 128, 128, Dxt1, Mips, Picture, PaintOreBlue},
+
         // Front end and HUD.
         {"gui/story/presents_text.dds", 512, 256, Argb, NoMips, Picture, PaintPresentsText},
         {"gui/story/main_logo_big.dds", 1024, 256, Argb, NoMips, Picture, PaintMainLogo},

@@ -83,7 +83,7 @@ protected:
         item->flags = flags;
         return item;
     }
-    // Takes every entity of the level's segments out (the templates stay): agents go back to
+    // Takes every entity of the level out (the templates stay): agents go back to
     // the pool, the rest are freed, and the grid is open ground again.
     void ClearLevel()
     {
@@ -97,6 +97,13 @@ protected:
                 game.agentTypes->ReturnAgent(static_cast<Agent*>(e));
             else
                 delete e;
+        }
+        for (Scene::EntityList* list : {&TheScene.terrainObjects, &TheScene.splats, &TheScene.translucent}) {
+            while (list->head) {
+                Entity* e = list->head->value;
+                list->Remove(e);
+                delete e;
+            }
         }
         grid->ResetCells();
         for (int row = 0; row < grid->size; ++row)
