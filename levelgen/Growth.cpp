@@ -10,6 +10,7 @@
 #include "mechanics/Scene.h"
 #include "platform/ConfigFile.h"
 #include "render/GraphicsDevice.h"
+#include "render/Camera.h"
 #include "render/IndexedMesh.h"
 #include "render/MeshLibrary.h"
 #include "render/RenderStateCache.h"
@@ -329,22 +330,21 @@ void DrawAll(int pass, bool draw)
 {
     if (!draw || !TheGrowthDB) return;
     const bool detail = !Config || Config->terrainDetail;
-    Matrix identity;
-    MatrixIdentity(&identity);
+    // The merged meshes hold their objects where they stand in the world.
+    MatrixIdentity(&WorldMatrix);
+    MeshRenderPosition = Vec3();
+    if (Graphics) Graphics->SetTransform(TS_WORLD, &WorldMatrix);
     for (GrowthInstance* instance : TheGrowthDB->instances) {
         if (!detail && instance->definition && instance->definition->algorithm == GROWTH_GRASS) continue;
-        for (GrowthInstance::Merged& m : instance->merged) {
-            if (Graphics) Graphics->SetTransform(TS_WORLD, &identity);
-            m.mesh->Render(pass, false);
-        }
+        for (GrowthInstance::Merged& m : instance->merged) m.mesh->Render(pass, false);
     }
     if (pass != 0) return;
     GrowthInstance* selected = TheGrowthDB->selected;
     Entity* cube = GrowthMarkerShown && selected ? TheScene.FindPrimitive("cube") : nullptr;
     if (cube && cube->mesh) {
-        Matrix at;
-        MatrixTranslation(&at, -selected->centre.x, selected->centre.y, selected->centre.z);
-        if (Graphics) Graphics->SetTransform(TS_WORLD, &at);
+        MatrixTranslation(&WorldMatrix, selected->centre.x, selected->centre.y, selected->centre.z);
+        MeshRenderPosition = selected->centre;
+        if (Graphics) Graphics->SetTransform(TS_WORLD, &WorldMatrix);
         cube->mesh->Render(pass, false);
     }
     RenderStates.SetRenderState(RS_ALPHABLENDENABLE, 0);

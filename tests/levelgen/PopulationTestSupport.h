@@ -4,10 +4,15 @@
 // object's grid on open ground, a flat terrain whose every cell is low ground, the Scene's
 // lists, a mesh library over the shipped meshes, the objectives, the events and a growth
 // catalogue of the test's own. Everything the level made is let go of afterwards.
+#include "campaign/MissionScreen.h"
+#include "host/Log.h"
 #include "levelgen/Growth.h"
 #include "mechanics/EventManager.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Objectives.h"
+#include "platform/StringTable.h"
+#include "render/AnimLibrary.h"
+#include "render/IndexedMesh.h"
 #include "render/MeshLibrary.h"
 #include "terrain/Terrain.h"
 #include "tests/levelgen/LevelGenTestSupport.h"
@@ -17,6 +22,7 @@
 #include "world/Building.h"
 #include "world/Grid.h"
 
+#include <map>
 #include <memory>
 #include <vector>
 #include <string>
@@ -144,3 +150,109 @@ protected:
     ScopedGlobal<GrowthDB*> currentGrowth{TheGrowthDB, &growth};
     Grid* grid = nullptr;
 };
+
+// The same level filled from the shipped data: the catalogues, meshes and primitives, the
+// mission objects and the growth definitions, and the string tables.
+class ShippedPopulationTest : public PopulationTest {
+protected:
+    void SetUp() override
+    {
+        PopulationTest::SetUp();
+        LoadShipped();
+    }
+    // The shipped catalogues, meshes, primitives, mission objects and growth, read without a
+    // warning.
+    void LoadShipped()
+    {
+        TheAnimLibrary = animations.get();
+        ASSERT_TRUE(strings.Init());
+        LogCaptureBegin();
+        game.LoadCatalogues();
+        TheMeshLibrary->LoadAll();
+        TheMeshLibrary->LoadPendingAnimations();
+        TheScene.ReadSceneFile("data/scripts/primitives.cgs");
+        objects.records.clear();
+        objects.Load();
+        growth.Load();
+        std::string log = LogCaptureEnd();
+        EXPECT_EQ(log.find("WARNING"), std::string::npos) << log;
+        EXPECT_EQ(log.find("ERROR"), std::string::npos) << log;
+    }
+    void TearDown() override
+    {
+        PopulationTest::TearDown();
+        MissionScreen::ClearMissions();
+        TheAnimLibrary = savedAnimations;
+    }
+
+    // A random mission of the environment with an objective of each kind the population
+    // treats apart.
+    MissionRecord* Mission(const char* environment, int level)
+    {
+        MissionRecord* m = MissionScreen::InitRandomMission();
+        m->flags |= MISSION_DATA_BUILT | MISSION_DATA_OWN_ENVIRONMENT;
+        CopyText(m->environment, sizeof m->environment, environment);
+        m->level = level;
+        m->enemyCount = 2;
+        m->creatureCount = 2;
+        struct Row {
+            int type;
+            const char* target;
+            int count;
+            uint32_t flags;
+        } rows[] = {{OBJECTIVE_BUILD, "refinery", 3, 0},
+                    {OBJECTIVE_RECOVER_OBJECT, "relic", 1, OBJECTIVE_GUARDED_OBJECT},
+                    {OBJECTIVE_REPAIR_OBJECT, "planetary_defense_cannon", 1, OBJECTIVE_MAP_CENTER},
+                    {OBJECTIVE_DESTROY_BUILDING, "Scavenger_camp", 1, OBJECTIVE_ENEMY_OUTPOST},
+                    {OBJECTIVE_ELIMINATE_ENEMIES, "creature_nest", 1, OBJECTIVE_FAR_FROM_PLAYER},
+                    {OBJECTIVE_ELIMINATE_ENEMIES, "Elite_Trex", 1, OBJECTIVE_FAR_FROM_PLAYER}};
+        for (const Row& r : rows) {
+            Objective* o = new Objective();
+            o->type = r.type;
+            CopyText(o->target, sizeof o->target, r.target);
+            o->targetCount = r.count;
+            o->flags |= r.flags;
+            m->AddObjective(o);
+        }
+        return m;
+    }
+    // The layout and kind grid of the current mission, then the population; the log of the
+    // population in log.
+    void Populate(const MissionRecord& mission, unsigned seed, bool loading)
+    {
+        Generate(mission, seed);
+        SRand(seed + 1);
+        LogCaptureBegin();
+        maps.Populate(loading);
+        log = LogCaptureEnd();
+    }
+    int CountWhere(bool (*test)(const Entity*), uint32_t segments = SEGMENTS_ALL)
+    {
+        int n = 0;
+        for (Entity* e = TheScene.FirstEntity(segments); e; e = TheScene.NextEntity()) n += test(e);
+        TheScene.EndIteration();
+        return n;
+    }
+    std::map<std::string, int> Census()
+    {
+        std::map<std::string, int> names;
+        for (Entity* e = TheScene.FirstEntity(SEGMENTS_ALL); e; e = TheScene.NextEntity()) ++names[e->name];
+        TheScene.EndIteration();
+        return names;
+    }
+    int Bridges()
+    {
+        int n = 0;
+        for (Entity* e = TheScene.FirstEntity(SEGMENTS_ALL); e; e = TheScene.NextEntity())
+            n += e->mesh && strstr(e->mesh->name, "bridge_6w") && !strstr(e->mesh->name, "trim");
+        TheScene.EndIteration();
+        return n;
+    }
+
+    std::unique_ptr<AnimLibrary> animations = std::make_unique<AnimLibrary>();
+    AnimLibrary* savedAnimations = TheAnimLibrary;
+    StringTable strings;
+    ScopedGlobal<StringTable*> installedStrings{Strings, &strings};
+    std::string log;
+};
+
