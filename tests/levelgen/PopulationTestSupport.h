@@ -41,6 +41,7 @@ protected:
         for (int row = 0; row < grid->size; ++row)
             for (int column = 0; column < grid->size; ++column)
                 grid->GetCell(column, row)->flags = CELL_WALKABLE | CELL_BUILDABLE;
+        TheTerrain.mapCells = nullptr;
         TheTerrain.Create(128, 128);
         TheTerrain.classMap.assign(128 * 128, 1);
         growth.toolParameters.SetDefaults();
@@ -53,6 +54,7 @@ protected:
         objectives.Clear();
         events.Clear();
         TheTerrain.Free();
+        TheTerrain.mapCells = nullptr;  // the level's kinds go with the test
         LevelGenTest::TearDown();
     }
 
