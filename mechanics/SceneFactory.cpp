@@ -310,7 +310,9 @@ Entity* Scene::CreateDecalEntity(const char* mesh, const Vec3& position, int lig
 {
     Entity* decal = CreateMeshEntity(mesh, &position, lightingMode);
     if (!decal) return nullptr;
-    if (!mesh || !TheMeshLibrary || !TheMeshLibrary->IsLoaded(mesh) || !LinkEntity(decal)) {
+    // A mesh file that is missing leaves a library entry that was never built: no decal.
+    if (!mesh || !TheMeshLibrary || !TheMeshLibrary->IsLoaded(mesh) || !decal->mesh || !decal->mesh->IsAnimated() ||
+        !LinkEntity(decal)) {
         delete decal;
         return nullptr;
     }

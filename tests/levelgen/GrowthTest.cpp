@@ -95,6 +95,25 @@ TEST_F(GrowthTest, ScriptDefinitionsKeywordsAndUnknownMeshes)
     EXPECT_EQ(growth.CreateInstance("jungle", Vec3(), false), nullptr);
     EXPECT_EQ(growth.selected, nullptr);
 
+    // An instance points at another definition by name; a name of none changes nothing.
+    GrowthInstance* named = growth.CreateInstance("forest", Vec3(), false);
+    named->SetDefinitionByName("GRASS");
+    EXPECT_STREQ(named->definition->name, "grass");
+    named->SetDefinitionByName("jungle");
+    EXPECT_STREQ(named->definition->name, "grass");
+    int walked = 0;
+    EXPECT_EQ(named->GetObjectAt(GROWTH_PLANT, 0, &walked), growth.FindDefinition("grass")->lists[GROWTH_PLANT][0]);
+    EXPECT_EQ(named->GetObjectAt(GROWTH_PLANT, 5, &walked), nullptr);
+    EXPECT_EQ(walked, 1);
+
+    // The instance list is bounded.
+    while ((int)growth.instances.size() < GrowthDB::MAX_INSTANCES) growth.CreateInstance("grass", Vec3(), false);
+    LogCaptureBegin();
+    EXPECT_EQ(growth.CreateInstance("grass", Vec3(), false), nullptr);
+    log = LogCaptureEnd();
+    EXPECT_NE(log.find("200 instances"), std::string::npos) << log;
+    growth.ClearInstances();
+
     // Too many meshes in a list, a missing script.
     std::string many = "DefineGrowth crowded\n";
     for (int i = 0; i < 20; ++i) many += "AddRock data/mesh/debris_rock_1.txt\n";

@@ -248,3 +248,44 @@ TEST_F(ShippedPopulationTest, EveryMissionObjectAndGrowthNameResolves)
     for (const char* primitive : {"splatXLarge", "splat3x3", "res_fuel", "res_ore_1", "res_ore_2", "res_ore_3", "res_ore_4"})
         EXPECT_NE(TheScene.FindPrimitive(primitive), nullptr) << primitive;
 }
+
+TEST_F(ShippedPopulationTest, LootAndJournalsOnlyWhereThereIsRoomAndLongNamesAreCut)
+{
+    objects.records.clear();
+    const std::string path = MakeTempFolder("population") + "/objects.cgs";
+    ASSERT_TRUE(WriteTextFile(path, "MissionObject cache x\nSetFlag MISSION_OBJECT_RANDOM_ITEMS\n"
+                                    "SetFlag MISSION_OBJECT_JOURNAL\nSetObjectMesh data/mesh/no_such_cache.txt\n"));
+    ASSERT_TRUE(objects.Load(path.c_str()));
+    auto items = [this] { return CountWhere([](const Entity* e) { return (e->flags & ENTITY_ITEM) != 0; }); };
+    const Vec3 site = MapPointToWorld(64, 64);
+
+    // Walled in: no point for loot or the journal, and nothing is made.
+    int column, row;
+    ASSERT_TRUE(grid->WorldToCell(site, &column, &row));
+    Entity wall;
+    for (int r = row - 9; r <= row + 9; ++r)
+        for (int c = column - 9; c <= column + 9; ++c) grid->GetCell(c, r)->occupant = &wall;
+    ASSERT_TRUE(objects.PlaceObject("cache", site, 0.0f, 1, false, nullptr));
+    EXPECT_EQ(items(), 0);
+    EXPECT_EQ(CountInScene("cache"), 0) << "an object mesh that is not there makes no entity (and leaks none)";
+    ClearLevel();
+
+    // In the open: one to three pieces of loot and the journal.
+    ASSERT_TRUE(objects.PlaceObject("cache", site, 0.0f, 1, false, nullptr));
+    EXPECT_EQ(CountInScene("journal"), 1);
+    EXPECT_GE(items(), 2);
+    EXPECT_LE(items(), 4);
+    ClearLevel();
+
+    // Objective texts of names that fill their buffer are cut to it.
+    const std::string longName(63, 'r');
+    MissionRecord* mission = Mission("desert", 1);
+    Objective* build = new Objective();
+    build->type = OBJECTIVE_BUILD;
+    CopyText(build->target, sizeof build->target, longName.c_str());
+    build->targetCount = 12;
+    mission->AddObjective(build);
+    Populate(*mission, 8, true);
+    const std::string cut = ("Build 12 " + longName).substr(0, 63);
+    EXPECT_NE(FindObjectiveText(cut.c_str()), nullptr);
+}
