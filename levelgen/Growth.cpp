@@ -129,9 +129,10 @@ IndexedMesh* GrowthInstance::GetObjectAt(int category, int index, int* walked) c
 
 // ---- The catalogue
 
-GrowthDB::GrowthDB()
+GrowthDB::GrowthDB(bool readScript)
 {
     toolParameters.SetDefaults();
+    if (readScript) Load();
 }
 
 GrowthDB::~GrowthDB()

@@ -118,7 +118,8 @@ public:
     static constexpr int MAX_INSTANCES = 200;
     static constexpr const char* SCRIPT = "data/scripts/growthdb.cgs";
 
-    GrowthDB();
+    // The tool's defaults, and the shipped definitions unless told not to read them.
+    explicit GrowthDB(bool readScript = true);
     ~GrowthDB();
     GrowthDB(const GrowthDB&) = delete;
     GrowthDB& operator=(const GrowthDB&) = delete;

@@ -6,6 +6,7 @@
 #include "campaign/MissionRecord.h"
 #include "campaign/MissionScreen.h"
 #include "host/Random.h"
+#include "levelgen/MissionObjects.h"
 #include "mechanics/Scene.h"
 #include "platform/ConfigFile.h"
 #include "platform/RandomUtil.h"
@@ -297,13 +298,7 @@ Entity* SpawnCityGuard(int column, int row, float yaw)
     if (!guard) return nullptr;
     guard->flags |= ENTITY_PLACED;
     guard->SetPosition(grid->CellToWorld(column, row));
-    if (std::fabs(yaw) > 0.01f) {
-        Vec3 at = guard->GetPosition();
-        guard->yaw = yaw;
-        MatrixRotationY(&guard->rotation, yaw * 0.0174532924f);
-        guard->world = guard->rotation;
-        guard->SetPosition(at);
-    }
+    if (std::fabs(yaw) > 0.01f) TurnEntity(guard, yaw);
     const MissionRecord* mission = MissionScreen::GetCurrentMission();
     const float level = mission ? (float)mission->level : 0.0f;
     const float difficulty = Config ? (float)Config->Difficulty : 1.0f;

@@ -126,27 +126,10 @@ T* Append(CatalogueScript& in, std::vector<T>& table, size_t limit, const char* 
     return &table.back();
 }
 
-void Turn(Entity* entity, float degrees)
-{
-    Vec3 position = entity->GetPosition();
-    entity->yaw = degrees;
-    MatrixRotationY(&entity->rotation, degrees * 0.0174532924f);
-    entity->world = entity->rotation;
-    entity->SetPosition(position);
-}
-
 int CurrentMissionLevel()
 {
     const MissionRecord* mission = MissionScreen::GetCurrentMission();
     return mission ? mission->level : 0;
-}
-
-void RaiseHealth(Entity* entity, int level)
-{
-    if (level <= 0) return;
-    float h = entity->GetMaxHealth();
-    entity->SetMaxHealth(h + 0.25f * h * (float)level);
-    entity->SetHealth(entity->GetMaxHealth());
 }
 
 void SpawnEffect(const char* name, const Vec3& position, Entity* owner)
@@ -183,15 +166,6 @@ const char* RecoverVerb(const Objective* objective)
     return "Recover";
 }
 
-// An objective text cut to its buffer: the names in it may fill one on their own.
-void __attribute__((format(printf, 3, 4))) FormatText(char* out, size_t size, const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    vsnprintf(out, size, format, args);
-    va_end(args);
-}
-
 // The objective of a spawned object: its text (always bounded by the buffer: names run to 64
 // characters of their own) and the flags on its entity, when there is one.
 void AddSpawnObjective(const MissionSpawnObject& spawn, Entity* entity, const Objective* objective)
@@ -201,30 +175,30 @@ void AddSpawnObjective(const MissionSpawnObject& spawn, Entity* entity, const Ob
     bool lasting = false;
     switch (spawn.objectiveType) {
     case OBJECTIVE_RECOVER_OBJECT:
-        FormatText(text, sizeof text, "%s %s", RecoverVerb(objective), spawn.name);
+        FormatObjectiveText(text, sizeof text, "%s %s", RecoverVerb(objective), spawn.name);
         break;
     case OBJECTIVE_ELIMINATE_FACTION:
     case OBJECTIVE_ELIMINATE_ENEMIES:
-        FormatText(text, sizeof text, "Eliminate %s", spawn.name);
+        FormatObjectiveText(text, sizeof text, "Eliminate %s", spawn.name);
         break;
     case OBJECTIVE_REPAIR_OBJECT:
-        FormatText(text, sizeof text, StrNICmp(spawn.name, "fuel", 4) == 0 ? "Fill %s" : "Repair %s", spawn.name);
+        FormatObjectiveText(text, sizeof text, StrNICmp(spawn.name, "fuel", 4) == 0 ? "Fill %s" : "Repair %s", spawn.name);
         lasting = true;
         if (entity) entity->SetHealth(10.0f);
         break;
     case OBJECTIVE_DISCOVER_ENTITY:
-        FormatText(text, sizeof text, "Discover %s", spawn.name);
+        FormatObjectiveText(text, sizeof text, "Discover %s", spawn.name);
         break;
     case OBJECTIVE_HACK_COMPUTER:
-        FormatText(text, sizeof text, "Hack %s", spawn.name);
+        FormatObjectiveText(text, sizeof text, "Hack %s", spawn.name);
         lasting = true;
         break;
     case OBJECTIVE_DESTROY_BUILDING:
-        FormatText(text, sizeof text, "Destroy %s", spawn.name);
+        FormatObjectiveText(text, sizeof text, "Destroy %s", spawn.name);
         break;
     case OBJECTIVE_DESTROY_TYPE: {
         bool ice = objective && StrNICmp(objective->target, "ice_blocks", 10) == 0;
-        FormatText(text, sizeof text, "Clear %s", ice ? "ice blocks" : "rocks");
+        FormatObjectiveText(text, sizeof text, "Clear %s", ice ? "ice blocks" : "rocks");
         target = ice ? "ice_blocks" : "rocks";
         break;
     }
@@ -246,7 +220,7 @@ void PlaceMeshObjects(const MissionObject& record, const Vec3& position, float r
         Vec3 at = position + m.offset;
         Entity* entity = TheScene.CreateMeshEntity(m.mesh, &at, 0);
         if (!entity) continue;
-        Turn(entity, m.rotation + rotation);
+        TurnEntity(entity, m.rotation + rotation);
         uint32_t flags = 0x20000004u;
         if (!(m.flags & MISSION_OBJECT_MESH_HEIGHT)) flags |= 0x40;
         if (m.flags & MISSION_OBJECT_HAS_COLLISION) flags |= ENTITY_COLLISION;
@@ -290,7 +264,7 @@ Entity* Spawn(const MissionSpawnObject& spawn, const Vec3& at, int level, bool e
         if (!agent) return nullptr;
         agent->SetPosition(at);
         agent->flags |= ENTITY_PLACED;
-        if (!(agent->classWord & AGENT_CLASS_END_BOSS)) RaiseHealth(agent, level);
+        if (!(agent->classWord & AGENT_CLASS_END_BOSS)) RaiseHealthForLevel(agent, level);
         if (enemyObjective) agent->classWord |= AGENT_OBJECTIVE;
         if (spawn.flags & SPAWN_FLAG_ALWAYS_HAS_HEALTH) agent->flags |= 0x10040000u;
         entity = agent;
@@ -301,7 +275,7 @@ Entity* Spawn(const MissionSpawnObject& spawn, const Vec3& at, int level, bool e
         building->flags |= ENTITY_PLACED;
         building->StampGrid();
         if (building->definition && (building->definition->flags & (BUILD_TURRET | BUILD_SPAWNPOINT)))
-            RaiseHealth(building, level);
+            RaiseHealthForLevel(building, level);
         entity = building;
     } else if (spawn.flags & SPAWN_FLAG_ITEM) {
         Item* item = SpawnItemAt(spawn.name, at);
@@ -312,7 +286,7 @@ Entity* Spawn(const MissionSpawnObject& spawn, const Vec3& at, int level, bool e
     } else {
         return nullptr;
     }
-    if (std::fabs(spawn.rotation) >= 0.01f) Turn(entity, spawn.rotation);
+    if (std::fabs(spawn.rotation) >= 0.01f) TurnEntity(entity, spawn.rotation);
     return entity;
 }
 
@@ -333,7 +307,7 @@ void PlaceGuards(const Vec3& position, int level, bool enemyObjective)
         guard->SetPosition(points[i]);
         guard->flags |= ENTITY_PLACED;
         if (enemyObjective) guard->classWord |= AGENT_OBJECTIVE;
-        RaiseHealth(guard, level);
+        RaiseHealthForLevel(guard, level);
         guard->StampGrid();
     }
     if (found <= n) return;
@@ -377,6 +351,31 @@ void PlaceJournal(const Vec3& position)
 }
 
 }  // namespace
+
+void TurnEntity(Entity* entity, float degrees)
+{
+    Vec3 position = entity->GetPosition();
+    entity->yaw = degrees;
+    MatrixRotationY(&entity->rotation, degrees * 0.0174532924f);
+    entity->world = entity->rotation;
+    entity->SetPosition(position);
+}
+
+void RaiseHealthForLevel(Entity* entity, int level)
+{
+    if (level <= 0) return;
+    float h = entity->GetMaxHealth();
+    entity->SetMaxHealth(h + 0.25f * h * (float)level);
+    entity->SetHealth(entity->GetMaxHealth());
+}
+
+void FormatObjectiveText(char* out, size_t size, const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    vsnprintf(out, size, format, args);
+    va_end(args);
+}
 
 int GuardCountForLevel(int level)
 {

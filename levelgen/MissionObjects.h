@@ -10,9 +10,11 @@
 // the script line, and so is a record beyond the catalogue's size.
 #include "host/Maths.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
+class Entity;
 struct Objective;
 
 // MissionObject::objectFlags: the record is one of several variants of its name, and the
@@ -39,7 +41,8 @@ constexpr uint32_t MISSION_OBJECT_NODRAW = 0x200000;
 constexpr uint32_t MISSION_OBJECT_TRANSLUSCENT = 0x400000;
 constexpr uint32_t MISSION_OBJECT_GRID_MASK_MESH = 0x800000;
 
-// MissionSpawnObject::flags
+// MissionSpawnObject::flags. A static spawn makes nothing: it stands for the object's own
+// mesh, which takes its objective.
 constexpr uint32_t SPAWN_FLAG_STATIC = 0x1;
 constexpr uint32_t SPAWN_FLAG_AGENT = 0x2;
 constexpr uint32_t SPAWN_FLAG_BUILDING = 0x4;
@@ -135,6 +138,13 @@ public:
 
 // Made by the front end; null until then, and every object is then missing.
 extern MissionObjects* TheMissionObjects;
+
+// What placing shares with the population and the growth: an entity turned about its own
+// position to degrees; health raised by a quarter for each level above 0; an objective text
+// cut to its buffer (a name may fill one on its own).
+void TurnEntity(Entity* entity, float degrees);
+void RaiseHealthForLevel(Entity* entity, int level);
+void FormatObjectiveText(char* out, size_t size, const char* format, ...) __attribute__((format(printf, 3, 4)));
 
 // Guards around a mission object by the level (0 and below as 0, above 10 as 10).
 int GuardCountForLevel(int level);

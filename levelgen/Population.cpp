@@ -22,37 +22,10 @@
 #include "world/Building.h"
 #include "world/Grid.h"
 
-#include <cstdarg>
 #include <cstdio>
 #include <new>
 
 namespace {
-
-void Turn(Entity* entity, float degrees)
-{
-    Vec3 position = entity->GetPosition();
-    entity->yaw = degrees;
-    MatrixRotationY(&entity->rotation, degrees * 0.0174532924f);
-    entity->world = entity->rotation;
-    entity->SetPosition(position);
-}
-
-void RaiseHealth(Entity* entity, int level)
-{
-    if (level <= 0) return;
-    float h = entity->GetMaxHealth();
-    entity->SetMaxHealth(h + 0.25f * h * (float)level);
-    entity->SetHealth(entity->GetMaxHealth());
-}
-
-// Objective texts are cut to their 64 characters: a target name may fill them on its own.
-void __attribute__((format(printf, 3, 4))) FormatText(char* out, size_t size, const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    vsnprintf(out, size, format, args);
-    va_end(args);
-}
 
 Objective* AddObjectiveText(const char* text, int type, const char* target)
 {
@@ -68,7 +41,7 @@ void CreateSpawner(const char* name, const Vec3& at, int level, bool loading)
         if (spawner) {
             spawner->SetPosition(at);
             spawner->flags |= ENTITY_PLACED | ENTITY_OBJECT_OF_INTEREST;
-            RaiseHealth(spawner, level);
+            RaiseHealthForLevel(spawner, level);
         }
     }
     const BuildItemList* catalogue = TheGame ? TheGame->buildItems : nullptr;
@@ -111,15 +84,15 @@ void PlaceObjectiveSites(const LevelGenerator& layout, int level, bool loading)
         Objective* added = nullptr;
         switch (o->type) {
         case OBJECTIVE_BUILD:
-            FormatText(text, sizeof text, "Build %d %s", o->targetCount, o->target);
+            FormatObjectiveText(text, sizeof text, "Build %d %s", o->targetCount, o->target);
             added = AddObjectiveText(text, o->type, o->target);
             break;
         case OBJECTIVE_MINING:
-            FormatText(text, sizeof text, "Mine %s %d", o->target, o->targetCount);
+            FormatObjectiveText(text, sizeof text, "Mine %s %d", o->target, o->targetCount);
             added = AddObjectiveText(text, o->type, o->target);
             break;
         case OBJECTIVE_DISCOVER_ORE:
-            FormatText(text, sizeof text, "Discover %d %s", o->targetCount, o->target);
+            FormatObjectiveText(text, sizeof text, "Discover %d %s", o->targetCount, o->target);
             added = AddObjectiveText(text, o->type, o->target);
             break;
         case OBJECTIVE_ELIMINATE_ENEMIES:
@@ -131,7 +104,7 @@ void PlaceObjectiveSites(const LevelGenerator& layout, int level, bool loading)
                     if (elite) {
                         elite->SetPosition(at);
                         elite->flags |= ENTITY_PLACED | ENTITY_OBJECT_OF_INTEREST;
-                        RaiseHealth(elite, level);
+                        RaiseHealthForLevel(elite, level);
                     }
                 }
                 if (placed && TheMissionObjects) TheMissionObjects->PlaceObject(o->target, at, 0.0f, level, loading, o);
@@ -139,7 +112,7 @@ void PlaceObjectiveSites(const LevelGenerator& layout, int level, bool loading)
                 if (placed && TheMissionObjects) TheMissionObjects->PlaceObject(o->target, at, 0.0f, level, loading, o);
                 break;
             }
-            FormatText(text, sizeof text, "Eliminate %s", o->target);
+            FormatObjectiveText(text, sizeof text, "Eliminate %s", o->target);
             AddObjectiveText(text, o->type, o->target);
             break;
         default:
@@ -228,7 +201,7 @@ void PopulateCell(int kind, const Vec3& at, const char* environment, int level, 
         if (Entity* ore = TheScene.AddResource(name, at, oreType)) {
             ore->maxHealth = amount;
             ore->health = amount;
-            Turn(ore, heading);
+            TurnEntity(ore, heading);
         }
         return;
     }
@@ -273,7 +246,7 @@ void PlaceBridges(const LevelGenerator& layout)
         for (const char* mesh : {bridge, trim}) {
             Entity* entity = TheScene.CreateMeshEntity(mesh, &at, 0);
             if (!entity) continue;
-            Turn(entity, turn);
+            TurnEntity(entity, turn);
             if (mesh == bridge) entity->flags |= ENTITY_COLLISION;
             if (!TheScene.LinkEntity(entity)) delete entity;
         }

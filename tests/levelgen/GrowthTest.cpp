@@ -121,7 +121,7 @@ TEST_F(GrowthTest, ScriptDefinitionsKeywordsAndUnknownMeshes)
     EXPECT_EQ((int)growth.FindDefinition("crowded")->lists[GROWTH_ROCK].size(), GrowthDef::MAX_MESHES);
     EXPECT_NE(log.find("holds 16 meshes"), std::string::npos) << log;
     LogCaptureBegin();
-    GrowthDB missing;
+    GrowthDB missing(false);
     EXPECT_FALSE(missing.Load("data/scripts/no_such_growth.cgs"));
     log = LogCaptureEnd();
     EXPECT_NE(log.find("ERROR growth"), std::string::npos) << log;

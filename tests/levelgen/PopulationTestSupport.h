@@ -148,7 +148,7 @@ protected:
     ScopedGlobal<Objectives*> currentObjectives{TheObjectives, &objectives};
     EventManager events;
     ScopedGlobal<EventManager*> currentEvents{TheEvents, &events};
-    GrowthDB growth;
+    GrowthDB growth{false};  // each test reads the definitions it wants
     ScopedGlobal<GrowthDB*> currentGrowth{TheGrowthDB, &growth};
     Grid* grid = nullptr;
 };
