@@ -136,8 +136,10 @@ void SpawnEffect(const char* name, const Vec3& position, Entity* owner)
 {
     ParticleSystem* system = TheScene.particles ? TheScene.particles->SpawnSystem(name) : nullptr;
     if (!system) return;
+    // A system of its own stands where it is put; one that follows its owner starts on it.
     system->owner = owner;
-    system->offset = owner ? Vec3() : position;
+    system->offset = Vec3();
+    system->position = position;
 }
 
 // Up to maximum free walkable points around the position, shuffled.
