@@ -138,8 +138,8 @@ void SpawnEffect(const char* name, const Vec3& position, Entity* owner)
     if (!system) return;
     // A system of its own stands where it is put; one that follows its owner starts on it.
     system->owner = owner;
-    system->offset = Vec3();
-    system->position = position;
+    system->offset = owner ? Vec3() : position;
+    if (!owner) system->flags |= PARTICLE_OFFSET_ORIGIN;
 }
 
 // Up to maximum free walkable points around the position, shuffled.

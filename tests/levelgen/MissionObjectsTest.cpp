@@ -3,6 +3,7 @@
 // level brings and the objective texts of what an object spawns.
 #include "host/Log.h"
 #include "levelgen/MissionObjects.h"
+#include "render/ParticleManager.h"
 #include "tests/levelgen/PopulationTestSupport.h"
 
 #include <map>
@@ -213,4 +214,24 @@ TEST_F(MissionObjectsTest, ARestoredGameGetsMeshesSplatsAndTextsButNothingTheSce
     }
     TheScene.EndIteration();
     EXPECT_EQ(CountAgents(), 1 + 3) << "the guardian and the guards of level 3";
+}
+
+TEST_F(MissionObjectsTest, EffectsStandAtTheObject)
+{
+    ParticleManager particles;
+    particles.ReleaseTemplates();
+    std::string path = MakeTempFolder("object-effects") + "/sparks.txt";
+    // A template placed far away: the system must stand where the object is.
+    ASSERT_TRUE(WriteTextFile(path, "PARTICLE sparks\nPOSITION 90 90 90\nEND_PARTICLE\n"));
+    ASSERT_NE(particles.LoadTemplate(path.c_str()), nullptr);
+    ScopedGlobal<ParticleManager*> scene(TheScene.particles, &particles);
+    Read("MissionObject beacon x\nSetEffect sparks 1 2 3\nSetEffect no_such_effect 0 0 0\n");
+    const Vec3 site = MapPointToWorld(30, 40);
+    ASSERT_TRUE(objects.PlaceObject("beacon", site, 0.0f, 1, true, nullptr));
+    ASSERT_EQ(particles.ActiveCount(), 1);
+    Vec3 origin = particles.active.head->value->Origin(), expected = site + Vec3(1.0f, 2.0f, 3.0f);
+    EXPECT_NEAR(origin.x, expected.x, 1e-4f);
+    EXPECT_NEAR(origin.y, expected.y, 1e-4f);
+    EXPECT_NEAR(origin.z, expected.z, 1e-4f);
+    particles.KillAll();
 }
