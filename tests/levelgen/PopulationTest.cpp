@@ -7,6 +7,7 @@
 #include "host/Log.h"
 #include "platform/StringTable.h"
 #include "render/AnimLibrary.h"
+#include "render/Camera.h"
 #include "render/IndexedMesh.h"
 #include "world/CatalogueScript.h"
 #include "tests/levelgen/PopulationTestSupport.h"
@@ -88,7 +89,15 @@ TEST_F(ShippedPopulationTest, EveryEnvironmentIsFilledWithoutAWarning)
         MissionEvent* end = events.FindByConditionType(CONDITION_OBJECTIVES_COMPLETE);
         ASSERT_NE(end, nullptr);
         EXPECT_STREQ(end->name, "EndGame");
+        EXPECT_EQ(end->actions[0]->type, ACTION_END_GAME);
+        EXPECT_STREQ(end->actions[0]->giver, mission->faction);
         EXPECT_STREQ(end->actions[0]->text, "<generic_end>");
+        EXPECT_TRUE(end->flags & MISSION_EVENT_ENABLED);
+        // The camera starts over the level's middle, looking down at it.
+        EXPECT_FALSE(GameCamera.follow);
+        EXPECT_EQ(GameCamera.eye, Vec3(0.0f, 40.5f, 40.5f));
+        EXPECT_FLOAT_EQ(GameCamera.pitch, -1.0471975803375244f);
+        EXPECT_FLOAT_EQ(GameCamera.distance, 43.14967727661133f);
         EXPECT_STRNE(DescriptionText("<generic_end>"), DescriptionText("<unknown>"));
 
         // Forests and grass at the junctions, then the environment's trees once grown.
@@ -164,7 +173,12 @@ TEST_F(ShippedPopulationTest, ARestoredGameMakesOnlyWhatItsSceneDoesNotHold)
     EXPECT_NE(FindObjectiveText("Recover relic"), nullptr) << "texts without their entities";
     EXPECT_NE(FindObjectiveText("Repair planetary_defense_cannon"), nullptr);
     ASSERT_EQ(events.list.count, 1);
-    EXPECT_STREQ(events.list.head->value->name, "Done");
+    const MissionEvent* copied = events.list.head->value;
+    EXPECT_STREQ(copied->name, "Done");
+    EXPECT_NE(copied, own) << "the level's own copy, the mission keeps its record";
+    EXPECT_TRUE(copied->flags & MISSION_EVENT_ENABLED);
+    ASSERT_EQ(copied->conditionCount, 1);
+    EXPECT_EQ(copied->conditions[0]->type, CONDITION_OBJECTIVES_COMPLETE);
     EXPECT_GT(growth.instances.size(), 0u);
     game.agentTypes->ReturnAgent(rig);
 }

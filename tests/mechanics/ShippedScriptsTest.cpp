@@ -66,6 +66,12 @@ TEST_F(SceneTest, ShippedPrimitivesNameMeshesWeShip)
     }
     for (const char* name : {"flag", "splat", "hopper_empty", "hopper_half", "hopper_full"})
         EXPECT_NE(TheScene.FindPrimitive(name), nullptr) << name;
+    // What the level generator lays: ore deposits with their three stages, vents, large splats.
+    for (const char* name : {"res_ore_1", "res_ore_2", "res_ore_3", "res_ore_4"}) {
+        ASSERT_NE(TheScene.FindPrimitive(name), nullptr) << name;
+        EXPECT_EQ(TheScene.FindPrimitive(name)->meshCount, 3) << name;
+    }
+    for (const char* name : {"res_fuel", "splatXLarge", "splat3x3"}) EXPECT_NE(TheScene.FindPrimitive(name), nullptr) << name;
     // Every kind of debris has pieces numbered from 0 without a gap.
     for (const char* kind : {"bio", "mech", "biomech", "rock", "plant", "building", "wood", "genericbot", "generichvy",
                              "miner"}) {
