@@ -43,7 +43,6 @@ protected:
         EffectValues = EffectBindingValues();
         EffectValues.getTexture = NamedTexture;
         Frustum = new ViewFrustum();
-        Environment::LoadScript();
         LoadShipped();
     }
     void TearDown() override

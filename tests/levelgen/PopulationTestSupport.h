@@ -167,6 +167,7 @@ protected:
     void LoadShipped()
     {
         TheAnimLibrary = animations.get();
+        Environment::LoadScript();  // the shipped environments, as a level has them
         ASSERT_TRUE(strings.Init());
         LogCaptureBegin();
         game.LoadCatalogues();
