@@ -11,6 +11,8 @@
 #include "platform/PooledList.h"
 #include "world/Entity.h"
 
+#include <cstdio>
+
 class AIBrain;
 class AgentType;
 class Item;
@@ -216,6 +218,45 @@ public:
 
     bool IsAirUnit() const { return (classWord & AGENT_CLASS_AIR_UNIT) != 0; }
     bool HasStanceBits() const { return (classWord & (AGENT_MOVING | AGENT_STEPPING | AGENT_WAITING)) != 0; }
+
+    // ---- Fighting, experience and loot (AgentCombat.cpp)
+    // A hit in twelve steps: type factor, the rig's armour skill, armour upgrades, evasion and
+    // reflection, the attacker's item specials, critical hits, resistances, then the entity's
+    // own damage, the under-attack alert, turning on the attacker and remembering the threat.
+    void TakeDamage(float amount, Entity* attacker, const WeaponDef* weapon, int damageType, bool hit) override;
+    // One more kill, with the statistics and the experience a victim is worth.
+    void AddKill(Entity* victim) override;
+    // The entity's death, then the statistics, the debris and a boss's loot; only once.
+    void Die(Entity* killer) override;
+    // Experience (capped at 8200) and the levels it brings.
+    void AddExperience(int amount);
+    // The experience a level needs (0 for level 0), and the level an amount of experience has
+    // reached (0..10).
+    static int ExperienceForLevel(int level);
+    static int LevelForExperience(int experience);
+
+    // ---- Equipment and stats (AgentEquipment.cpp)
+    // Slots 0..7; another slot is refused (null, nothing changed). Each answers the item that
+    // was in the slot. Shield and hull items carry the shield flag and keep the health ratio.
+    Item* EquipItem(Item* item, int slot);
+    Item* UnequipItem(int slot);
+    Item* GetEquippedItem(int slot) const;
+    // Whether an equipped item's upgrade (special) flags share a bit with mask.
+    bool HasEquippedFlag(uint32_t mask) const;
+    bool HasEquippedSpecial(uint32_t mask) const;
+    float GetDamage(const WeaponDef* weapon) override;
+    float GetDamagePerSecond(const WeaponDef* weapon) override;
+    float GetMaxHealth() override;
+    float GetSpeed() override;
+    float GetHullFactor() override;
+    float GetShieldBonus() override;
+    Vec3 GetFirePoint(int second) override;
+    // 0x80 (fire) and 0x100 (acid): the damage over time the agent's shots carry.
+    uint32_t GetWeaponUpgradeBits(const WeaponDef* weapon) const;
+
+    // ---- Scene lines (AgentSceneRecords.cpp)
+    // The agent's lines of a scene or save file.
+    void SaveToScene(FILE* file);
 
     uint32_t classWord;
     uint32_t commandWord;

@@ -311,7 +311,7 @@ void Entity::Die(Entity*)
     NotifyEntityDied(this);
 }
 
-void Entity::AddKill()
+void Entity::AddKill(Entity*)
 {
     ++kills;
 }

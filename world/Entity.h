@@ -108,7 +108,8 @@ public:
     // Hit sparks and damage smoke after a hit (hitPoint null: no sparks).
     virtual void UpdateDamageEffects(const Vec3* hitPoint);
     virtual void Die(Entity* killer);
-    virtual void AddKill();
+    // One more kill (victim may be null).
+    virtual void AddKill(Entity* victim = nullptr);
     virtual float GetDamage(const WeaponDef* weapon);
     virtual float GetHealth();
     virtual float GetMaxHealth();

@@ -1,0 +1,91 @@
+#pragma once
+// What an agent's fights reach beyond the world: the player's record (the statistics it counts,
+// the skills and the level it reads), texts floating over the world, the minimap's alert pings,
+// the debris of a death and the random loot of a boss. Their owners (the profile, the message
+// lists, the minimap, the projectiles, the item rolls) listen here, so the agents fight, level
+// and drop loot without any of them, and the fights are tested with a recording listener. No
+// listener (the front end, most tests): nothing is counted or shown, the player has no skill
+// points and is of level 0, and no random item is ever drawn.
+#include "host/Maths.h"
+
+class Item;
+
+// Agent::upgradeFlags: the upgrades bought for a bot. Of each tiered upgrade the highest bit
+// set counts.
+constexpr uint32_t BU_WEAPON_DAMAGE_1 = 0x1;  // damage +10%, +20%, +30%
+constexpr uint32_t BU_WEAPON_DAMAGE_2 = 0x2;
+constexpr uint32_t BU_WEAPON_DAMAGE_3 = 0x4;
+constexpr uint32_t BU_HULL_1 = 0x10;  // maximum health and hull factor +10%, +20%, +30%
+constexpr uint32_t BU_HULL_2 = 0x20;
+constexpr uint32_t BU_HULL_3 = 0x40;
+constexpr uint32_t BU_SPEED = 0x80;  // speed +20%
+constexpr uint32_t BU_SHIELDS_1 = 0x100;
+constexpr uint32_t BU_SHIELDS_2 = 0x200;
+constexpr uint32_t BU_MINING_CAPACITY = 0x400;  // ore capacity x1.5
+constexpr uint32_t BU_MINING_LOAD = 0x800;      // mining amount x2
+constexpr uint32_t BU_FIRE_DOT = 0x2000;        // shots burn
+constexpr uint32_t BU_ACID_DOT = 0x4000;        // shots corrode
+constexpr uint32_t BU_ARMOR_1 = 0x8000;  // damage taken -10%, -20%, -30%
+constexpr uint32_t BU_ARMOR_2 = 0x10000;
+constexpr uint32_t BU_ARMOR_3 = 0x20000;
+
+// The marks of damage over time on an agent's shots.
+constexpr uint32_t SHOT_FIRE_DOT = 0x80;
+constexpr uint32_t SHOT_ACID_DOT = 0x100;
+
+// "A unit is under attack!" is said at most once in this many frames, for all units together.
+constexpr int UNDER_ATTACK_ALERT_FRAMES = 600;
+// The frame of the last alert.
+extern int LastUnderAttackAlertFrame;
+
+// The player's statistics an agent's fights count (the profile file's names).
+constexpr const char* STAT_ENEMIES_KILLED = "enemiesKilled";
+constexpr const char* STAT_CREATURES_KILLED = "creaturesKilled";
+constexpr const char* STAT_UNITS_LOST = "unitsLost";
+constexpr const char* STAT_AIR_KILLS = "airKills";
+constexpr const char* STAT_RIG_KILLS = "rigKills";
+constexpr const char* STAT_GROUND_BOT_KILLS = "groundBotKills";
+constexpr const char* STAT_CLOAKED_KILLS = "cloakedKills";
+constexpr const char* STAT_HIGHEST_BOT_KILLS = "highestBotKills";
+constexpr const char* STAT_HIGHEST_BOT_LEVEL = "highestBotLevel";
+
+// Debris kinds an agent's death throws.
+enum DebrisKind : int {
+    DEBRIS_BIOLOGICAL = 0,
+    DEBRIS_MECHANICAL = 1,
+    DEBRIS_BIOMECHANICAL = 2,
+    DEBRIS_BOT = 7,    // a fallen bot of the player's
+    DEBRIS_MINER = 9,  // a fallen miner of the player's
+};
+
+class CombatHooks {
+public:
+    virtual ~CombatHooks() = default;
+    // One more of a statistic.
+    virtual void CountStatistic(const char*) {}
+    // A statistic raised to value when it is below it.
+    virtual void RaiseStatistic(const char*, int) {}
+    // The player's skill points (0..5).
+    virtual int ArmourSkill() { return 0; }
+    virtual int SpeedSkill() { return 0; }
+    virtual int PlayerLevel() { return 0; }
+    // A short text floating up from a world point.
+    virtual void FloatText(const char*, const Vec3&) {}
+    // A ping of that kind on the minimap for a number of seconds.
+    virtual void MinimapPing(const Vec3&, int, float) {}
+    virtual void ThrowDebris(const Vec3&, int, bool) {}
+    // A random loot item, not placed yet; null when the roll gives none.
+    virtual Item* RollItemDrop() { return nullptr; }
+};
+
+// The listener, or null.
+extern CombatHooks* TheCombatHooks;
+
+// The loot crates a boss may drop, in their order: a player below level 4 finds only the first
+// LOW_LEVEL_CRATES of them.
+constexpr int LOOT_CRATE_COUNT = 13;
+constexpr int LOW_LEVEL_CRATES = 9;
+extern const char* const LootCrateNames[LOOT_CRATE_COUNT];
+
+// How much of a hit of that weapon type an agent of that composition takes (1.0 for most).
+float AgentDamageFactor(int weaponType, int composition);
