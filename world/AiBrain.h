@@ -1,27 +1,81 @@
 #pragma once
-// The brain of an agent: its behaviour kind (from the unit type), the job it runs and its AI
-// mode. The agent's update has it think, then runs its job (world/Agent.h).
+// The brain every agent owns: the job it runs (a task-script job taken from the TaskManager)
+// and its AI mode, its short-term intent. Orders hand a brain a job by name with a mode
+// (SetJob); the computer's units choose their own next job in Think, every frame before the
+// job runs, by the behaviour kind of their unit type (the agent's brainKind):
+// ENEMY guards, NEUTRAL wanders, MINER mines, ATTACKBOT hunts the enemy, CREATURE roams and
+// bites. The player's own units (kind 0) think nothing: they do what they are told.
+//
+// A brain never holds a job the TaskManager cannot give: when the pool is empty it stays
+// without one and tries again on a later frame.
 class Agent;
 class Job;
 
-// AI modes the agent's update reads or sets.
-constexpr int AI_MODE_BUILD = 5;
-constexpr int AI_MODE_NONE = 17;
+enum AIMode : int {
+    AI_MODE_IDLE = 0,
+    AI_MODE_ATTACK = 1,
+    AI_MODE_FLEE = 2,
+    AI_MODE_MINING = 3,
+    AI_MODE_MINING_RETURN_TO_DROPOFF = 4,
+    AI_MODE_BUILD = 5,
+    AI_MODE_BUILD_COMPLETE = 6,
+    AI_MODE_REPAIR = 7,
+    AI_MODE_EXTRACT_ORE = 8,
+    AI_MODE_SALVAGE = 9,
+    AI_MODE_UPGRADE_MOVE = 10,
+    AI_MODE_RECYCLE_MOVE = 11,
+    AI_MODE_WARP_MOVE = 12,
+    AI_MODE_ITEM_MOVE_AND_ACTION = 13,
+    AI_MODE_MOVE_AND_ATTACK = 14,
+    AI_MODE_RAID = 15,
+    AI_MODE_HEAL = 16,
+    AI_MODE_NONE = 17,
+    AI_MODE_COUNT = 18,
+};
+
+// The step state of the "Mine" job in which the miner heads back to its drop-off.
+constexpr int MINE_STEP_RETURN_TO_DROPOFF = 5;
+// An enemy holds a target this long before it weighs turning on whoever hurts it most.
+constexpr float RETARGET_AFTER_SECONDS = 5.0f;
 
 class AIBrain {
 public:
-    void Init()
-    {
-        kind = 0;
-        job = nullptr;
-        mode = AI_MODE_NONE;
-    }
-    // The behaviour of the brain's kind, once per think: the computer-controlled kinds choose
-    // their next job here. The kinds' behaviours come with the AI brains; until then a brain
-    // runs only the job it is handed.
-    void Think(Agent*) {}
+    AIBrain() { Init(); }
 
-    int kind = 0;
-    Job* job = nullptr;
-    int mode = AI_MODE_NONE;
+    // No job, mode "None".
+    void Init();
+    // The mode's name ("Idle" .. "None"); "None" for a number outside the 18 modes.
+    static const char* GetModeName(int mode);
+    // The mode of a name (exact), or -1.
+    static int FindMode(const char* name);
+
+    // An order: the mode, then a new job of that template for the agent. Nonzero when the
+    // template exists; 0 with no job when the TaskManager has none free.
+    int SetJob(const char* jobName, Agent* agent, int mode);
+    // The job goes back to the TaskManager and the brain is idle; without a job the mode stays.
+    void ClearJob();
+    void SetMode(int mode) { this->mode = mode; }
+
+    // One frame of the behaviour of the agent's kind.
+    void Think(Agent* agent);
+    void ThinkGuard(Agent* agent);
+    void ThinkWanderer(Agent* agent);
+    void ThinkMiner(Agent* agent);
+    void ThinkAttacker(Agent* agent);
+    void ThinkCreature(Agent* agent);
+    // An enemy turns on the attacker that hurt it most, when that one has clearly outdone the
+    // current target. True when it looked the attacker up.
+    bool RetargetToTopAttacker(Agent* agent);
+
+    Job* job;
+    int mode;
+
+private:
+    // The current job returned, a new one taken for the agent and pointed at the template
+    // (none: the job keeps the TaskManager's default and does nothing). False when the pool
+    // had no free job.
+    bool TakeJob(Agent* agent, const char* jobName);
+    // Shared by the guards and the creatures: they differ in whether flame throwers can hit
+    // air and in what they do when idle.
+    void ThinkHunter(Agent* agent, bool flameHitsAir, const char* idleJob);
 };

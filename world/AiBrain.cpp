@@ -1,0 +1,240 @@
+#include "world/AiBrain.h"
+
+#include "host/Random.h"
+#include "mechanics/Scene.h"
+#include "render/Animation.h"
+#include "render/IndexedMesh.h"
+#include "world/Agent.h"
+#include "world/BuildItem.h"
+#include "world/Building.h"
+#include "world/TaskManager.h"
+#include "world/WeaponDef.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+const char* const ModeNames[AI_MODE_COUNT] = {
+    "Idle",      "Attack",      "Flee",    "Mining",      "MiningReturnToDropoff", "Build",
+    "BuildComplete", "Repair",  "ExtractOre", "Salvage",  "UpgradeMove",           "RecycleMove",
+    "WarpMove",  "ItemMoveAndAction", "MoveAndAttack", "Raid", "Heal",              "None",
+};
+
+// A value in [0, 1).
+float Draw()
+{
+    return (float)Rand() / 32768.0f;
+}
+
+bool IsCloakedAgent(const Entity* entity)
+{
+    return entity && (entity->flags & ENTITY_AGENT) && (static_cast<const Agent*>(entity)->classWord & AGENT_CLOAKED);
+}
+
+bool CannotHitAir(const Agent* agent, bool flameHitsAir)
+{
+    if (agent->classWord & AGENT_CLASS_MELEE) return true;
+    if (flameHitsAir || !agent->weapon) return false;
+    return agent->weapon->type == WEAPON_MORTAR || agent->weapon->type == WEAPON_FLAME;
+}
+
+// The agent gives up its target: no target, nothing in mind, standing still and idle.
+void StopAttack(Agent* agent)
+{
+    agent->target.Clear();
+    if (agent->brain) agent->brain->mode = AI_MODE_NONE;
+    agent->classWord &= ~(AGENT_MOVING | AGENT_STEPPING | AGENT_WAITING);
+    agent->moveTarget = agent->GetPosition();
+    IndexedMesh* mesh = agent->mesh;
+    int slot = mesh ? mesh->animationSlot[ANIM_IDLE] : -1;
+    if (slot >= 0) mesh->SetAnimation(slot, true, true);
+}
+
+}  // namespace
+
+void AIBrain::Init()
+{
+    job = nullptr;
+    mode = AI_MODE_NONE;
+}
+
+const char* AIBrain::GetModeName(int mode)
+{
+    return mode >= 0 && mode < AI_MODE_COUNT ? ModeNames[mode] : ModeNames[AI_MODE_NONE];
+}
+
+int AIBrain::FindMode(const char* name)
+{
+    for (int mode = 0; name && mode < AI_MODE_COUNT; ++mode)
+        if (strcmp(name, ModeNames[mode]) == 0) return mode;
+    return -1;
+}
+
+bool AIBrain::TakeJob(Agent* agent, const char* jobName)
+{
+    TaskManager* tasks = TaskManager::Get();
+    if (job && tasks) tasks->ReleaseJob(job);
+    job = tasks ? tasks->NewJob() : nullptr;
+    if (!job) return false;
+    job->agent.Set(agent);
+    if (jobName) job->SetTask(jobName);
+    return true;
+}
+
+int AIBrain::SetJob(const char* jobName, Agent* agent, int newMode)
+{
+    mode = newMode;
+    if (!TakeJob(agent, nullptr)) return 0;
+    return job->SetTask(jobName) ? 1 : 0;
+}
+
+void AIBrain::ClearJob()
+{
+    if (!job) return;
+    if (TaskManager* tasks = TaskManager::Get()) tasks->ReleaseJob(job);
+    job = nullptr;
+    mode = AI_MODE_IDLE;
+}
+
+void AIBrain::Think(Agent* agent)
+{
+    if (!agent) return;
+    switch (agent->brainKind) {
+    case BRAIN_ENEMY: ThinkGuard(agent); break;
+    case BRAIN_NEUTRAL: ThinkWanderer(agent); break;
+    case BRAIN_MINER: ThinkMiner(agent); break;
+    case BRAIN_ATTACKBOT: ThinkAttacker(agent); break;
+    case BRAIN_CREATURE: ThinkCreature(agent); break;
+    default: break;
+    }
+}
+
+void AIBrain::ThinkWanderer(Agent* agent)
+{
+    if (job) return;
+    TakeJob(agent, Draw() < 0.5f ? "WaitOnTime" : "Wander");
+}
+
+void AIBrain::ThinkMiner(Agent* agent)
+{
+    if (mode == AI_MODE_IDLE || mode == AI_MODE_NONE) return;
+    if (!job && !TakeJob(agent, "Mine")) return;
+    // An order to the drop-off starts the mining job in its homeward state.
+    if (mode == AI_MODE_MINING_RETURN_TO_DROPOFF) {
+        job->stepState = MINE_STEP_RETURN_TO_DROPOFF;
+        mode = AI_MODE_MINING;
+    }
+}
+
+void AIBrain::ThinkAttacker(Agent* agent)
+{
+    if (mode != AI_MODE_IDLE && mode != AI_MODE_NONE) return;
+    // A plain move order is obeyed to the letter; one given to attack on the way is not.
+    if (agent->HasStanceBits() && !(agent->classWord & AGENT_ORDERED_MOVE)) return;
+    agent->target.Clear();
+    float best = 999999.0f;
+    Vec3 from = agent->GetPosition();
+    const bool noAir = CannotHitAir(agent, false);
+    Entity* nearest = nullptr;
+    for (int segment : {SEGMENT_ENEMY_UNIT, SEGMENT_ENEMY_AIR_UNIT, SEGMENT_ENEMY_BUILDING}) {
+        for (Scene::Node* node = TheScene.FirstInList(segment); node; node = TheScene.NextInList(node)) {
+            Entity* candidate = node->value;
+            if (!candidate || candidate == agent) continue;
+            if (!(candidate->flags & (ENTITY_AGENT | ENTITY_BUILDING))) continue;
+            if ((candidate->flags & ENTITY_DEAD) || candidate->alignment != ALIGN_ENEMY) continue;
+            if (candidate->flags & ENTITY_BUILDING) {
+                const BuildItem* definition = static_cast<Building*>(candidate)->definition;
+                if (definition && (definition->flags & BUILD_NO_AUTO_ATTACK)) continue;
+            } else if (noAir && static_cast<Agent*>(candidate)->IsAirUnit()) {
+                continue;
+            }
+            float d = candidate->DistanceTo(from);
+            if (d < best) {
+                best = d;
+                nearest = candidate;
+            }
+        }
+    }
+    if (nearest && best < agent->noticeRange) {
+        agent->target.Set(nearest);
+        mode = AI_MODE_ATTACK;
+        TakeJob(agent, "AttackEntity");
+    } else {
+        agent->target.Clear();
+        mode = AI_MODE_NONE;
+    }
+}
+
+void AIBrain::ThinkGuard(Agent* agent)
+{
+    ThinkHunter(agent, false, "ReturnToSpawnPoint");
+}
+
+void AIBrain::ThinkCreature(Agent* agent)
+{
+    ThinkHunter(agent, true, "Wander");
+}
+
+void AIBrain::ThinkHunter(Agent* agent, bool flameHitsAir, const char* idleJob)
+{
+    Entity* target = agent->target.GetLive();
+    if (mode != AI_MODE_ATTACK) {
+        float distance = 0.0f;
+        Entity* nearest = TheScene.FindNearest(agent, &distance, ALIGN_PLAYER, ENTITY_AGENT | ENTITY_BUILDING,
+                                               CannotHitAir(agent, flameHitsAir));
+        agent->target.Set(nearest);
+        if (nearest && distance <= agent->noticeRange - 1.0f && !IsCloakedAgent(nearest)) {
+            mode = AI_MODE_ATTACK;
+            TakeJob(agent, "AttackEntity");
+        } else {
+            agent->target.Clear();
+            mode = AI_MODE_NONE;
+        }
+    } else if (target) {
+        Vec3 from = agent->GetPosition();
+        Vec3 to = (target->flags & ENTITY_AGENT) ? target->GetPosition() : target->GetCenter();
+        float dx = to.x - from.x, dz = to.z - from.z;
+        float d = std::sqrt(dx * dx + dz * dz);
+        if (d > agent->noticeRange - 1.0f || IsCloakedAgent(target)) {
+            StopAttack(agent);
+        } else if ((target->flags & ENTITY_AGENT) && agent->threatCount > 0 &&
+                   agent->engagedTime > RETARGET_AFTER_SECONDS) {
+            RetargetToTopAttacker(agent);
+        }
+    }
+    if (job) return;
+    // A raider keeps an empty job: the raid, not the brain, says where it goes.
+    if (agent->classWord & AGENT_CLASS_RAIDER)
+        TakeJob(agent, nullptr);
+    else
+        TakeJob(agent, Draw() < 0.5f ? "WaitOnTime" : idleJob);
+}
+
+bool AIBrain::RetargetToTopAttacker(Agent* agent)
+{
+    if (!agent || !agent->target.IsSet()) return false;
+    const ThreatRecord* current = nullptr;
+    const ThreatRecord* top = nullptr;
+    for (int i = 0; i < agent->threatCount; ++i) {
+        const ThreatRecord& record = agent->threats[i];
+        if (record.attackerId == agent->target.id) current = &record;
+        if (record.threat > 0.0f && (!top || record.threat > top->threat)) top = &record;
+    }
+    if (!top || top == current) return false;
+    if (current) {
+        float diff = top->threat - current->threat;
+        if (diff <= 0.0f) return false;
+        float mostHealth = agent->GetMaxHealth();
+        float r1 = diff / top->threat;
+        float r2 = mostHealth > 0.0f ? diff / mostHealth : 0.0f;
+        if (r1 + (r2 - r1) * 0.75f <= 0.25f) return false;
+    }
+    uint32_t segments = (agent->classWord & AGENT_CLASS_MELEE) ? (1u << SEGMENT_UNIT)
+                                                               : (1u << SEGMENT_UNIT) | (1u << SEGMENT_AIR_UNIT);
+    if (Entity* attacker = TheScene.FindEntityById((int)top->attackerId, segments)) {
+        agent->target.Set(attacker);
+        agent->engagedTime = 0.0f;
+    }
+    return true;
+}
