@@ -7,10 +7,11 @@
 //
 // The reader knows the keywords of the scene itself (its kind, maps, grid, lights and paths),
 // of the primitive catalogue, of the objects the Scene's factory makes, and of every entity.
-// The records the level's objects write about themselves (an agent's brain, orders and load, a
+// The records the level's objects write about themselves are read by their owners as they
+// come: an agent's brain, orders and load by the agents (world/AgentSceneRecords.h). Those of a
 // building's construction and queue, items, the player's start, objectives, growth, the camera
-// and the raid manager) are read by their owners as they come; until then they are skipped like
-// any word the reader does not know.
+// and the raid manager are skipped, until their owners read them, like any word the reader
+// does not know.
 #include "mechanics/Scene.h"
 
 #include "host/Lexer.h"
@@ -21,6 +22,7 @@
 #include "platform/SoundManager.h"
 #include "render/ParticleManager.h"
 #include "world/Agent.h"
+#include "world/AgentSceneRecords.h"
 #include "world/Building.h"
 #include "world/Grid.h"
 
@@ -482,6 +484,21 @@ const Keyword SceneKeywords[] = {
     {"AddSound", false, ReadSoundLine},
 };
 
+// One keyword: the scene's and every entity's, then the agents' own lines. A keyword an
+// older file glued to the number before it is read in its turn.
+void Dispatch(SceneReader& reader, const std::string& token)
+{
+    for (const Keyword& keyword : SceneKeywords) {
+        bool match = keyword.anyCase ? StrICmp(token.c_str(), keyword.word) == 0 : token == keyword.word;
+        if (!match) continue;
+        keyword.read(reader);
+        return;
+    }
+    std::string glued;
+    if (ReadAgentSceneRecord(token.c_str(), reader.in, reader.scene, reader.agent, &glued) && !glued.empty())
+        Dispatch(reader, glued);
+}
+
 }  // namespace
 
 bool Scene::ReadSceneFile(const char* path)
@@ -493,14 +510,7 @@ bool Scene::ReadSceneFile(const char* path)
     GetFileName(path, name);
     Lexer in(text.data(), text.size(), SCENE_RULES, name);
     SceneReader reader{*this, in};
-    while (const char* token = in.Next()) {
-        for (const Keyword& keyword : SceneKeywords) {
-            bool match = keyword.anyCase ? StrICmp(token, keyword.word) == 0 : strcmp(token, keyword.word) == 0;
-            if (!match) continue;
-            keyword.read(reader);
-            break;
-        }
-    }
+    while (const char* token = in.Next()) Dispatch(reader, std::string(token));
     return true;
 }
 

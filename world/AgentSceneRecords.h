@@ -1,0 +1,14 @@
+#pragma once
+// The scene lines of agents beyond those every entity has: what the scene reader hands on to
+// the agents. The writer is Agent::SaveToScene.
+#include <string>
+
+class Agent;
+class Lexer;
+class Scene;
+
+// Reads the values of one agent line (keyword already taken) into the agent the reader stands
+// on (the rig's lines go to the rig of the scene). False when the keyword is not an agent's.
+// A number written without a line break after it (older files) may carry the next keyword
+// glued to its end: that keyword is handed back in glued, to be read next.
+bool ReadAgentSceneRecord(const char* keyword, Lexer& in, Scene& scene, Agent* agent, std::string* glued);
