@@ -225,7 +225,7 @@ public:
     // own damage, the under-attack alert, turning on the attacker and remembering the threat.
     void TakeDamage(float amount, Entity* attacker, const WeaponDef* weapon, int damageType, bool hit) override;
     // One more kill, with the statistics and the experience a victim is worth.
-    void AddKill(Entity* victim) override;
+    void AddKill(Entity* victim = nullptr) override;
     // The entity's death, then the statistics, the debris and a boss's loot; only once.
     void Die(Entity* killer) override;
     // Experience (capped at 8200) and the levels it brings.

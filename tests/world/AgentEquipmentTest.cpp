@@ -2,6 +2,7 @@
 #include "campaign/PlayerProfile.h"
 #include "tests/mechanics/SceneTestSupport.h"
 #include "tests/world/BlockMesh.h"
+#include "render/IndexedMesh.h"
 #include "world/AgentCombat.h"
 #include "world/Item.h"
 #include "world/WeaponDef.h"
@@ -168,6 +169,32 @@ TEST_F(AgentEquipmentTest, WithoutAGunJointShotsLeaveAheadOfTheCentre)
     EXPECT_NEAR(point.x, centre.x + 1.2f, 1e-4f);
     EXPECT_NEAR(point.y, centre.y, 1e-4f);
     EXPECT_NEAR(point.z, centre.z, 1e-4f);
+}
+
+TEST_F(AgentEquipmentTest, AGunJointIsMirroredTurnedAndScaledIntoTheWorld)
+{
+    agent->SetPosition(Vec3(10.0f, 0.0f, 20.0f));
+    IndexedMesh* mesh = BlockMesh(-1.0f, 1.0f, -1.0f, 1.0f, 0.0f, 2.0f);
+    for (const char* name : {"Gun", "Gun2"}) {
+        MeshJoint joint;
+        snprintf(joint.name, sizeof joint.name, "%s", name);
+        MatrixTranslation(&joint.worldMatrix, name[3] ? -3.0f : 1.0f, 2.0f, 3.0f);
+        mesh->joints.push_back(joint);
+    }
+    agent->AdoptMesh(mesh);
+    agent->scale = 2.0f;
+    agent->yaw = 180.0f;
+    MatrixRotationY(&agent->rotation, DegreesToRadians(180.0f));
+    struct {
+        int which;
+        Vec3 expected;
+    } cases[] = {{0, Vec3(10.0f + 2.0f, 4.0f, 20.0f - 6.0f)}, {1, Vec3(10.0f - 6.0f, 4.0f, 20.0f - 6.0f)}};
+    for (const auto& c : cases) {
+        Vec3 point = agent->GetFirePoint(c.which);
+        EXPECT_NEAR(point.x, c.expected.x, 1e-4f) << c.which;
+        EXPECT_NEAR(point.y, c.expected.y, 1e-4f) << c.which;
+        EXPECT_NEAR(point.z, c.expected.z, 1e-4f) << c.which;
+    }
 }
 
 }  // namespace
