@@ -70,7 +70,7 @@ void Agent::SaveToScene(FILE* file)
 
     Entity* building = activeBuilding.Get();
     const bool inside = building && (building->flags & ENTITY_BUILDING) &&
-                        (processTimer > 0.0f || static_cast<Building*>(building)->actionTimer > 0.0f);
+                        (processTimer > 0.0f || static_cast<Building*>(building)->recycleTimer > 0.0f);
     if (inside)
         fprintf(file, "CreateAgent\t\t\t%s\n", type->name);
     else

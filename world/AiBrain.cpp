@@ -16,9 +16,9 @@
 namespace {
 
 const char* const ModeNames[AI_MODE_COUNT] = {
-    "Idle",      "Attack",      "Flee",    "Mining",      "MiningReturnToDropoff", "Build",
-    "BuildComplete", "Repair",  "ExtractOre", "Salvage",  "UpgradeMove",           "RecycleMove",
-    "WarpMove",  "ItemMoveAndAction", "MoveAndAttack", "Raid", "Heal",              "None",
+    "Idle",          "Attack", "Flee",       "Mining",  "MiningReturnToDropoff", "Build",
+    "BuildComplete", "Repair", "ExtractOre", "Salvage", "UpgradeMove",           "RecycleMove",
+    "WarpMove", "ItemMoveAndAction", "MoveAndAttack", "Raid", "Heal", "None",
 };
 
 // A value in [0, 1).
