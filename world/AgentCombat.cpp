@@ -11,6 +11,8 @@
 #include "platform/Timer.h"
 #include "render/ParticleManager.h"
 #include "render/ParticleSystem.h"
+#include "terrain/Minimap.h"
+#include "terrain/MinimapPings.h"
 #include "world/AgentCombat.h"
 #include "world/Grid.h"
 #include "world/Item.h"
@@ -265,7 +267,7 @@ void Agent::TakeDamage(float amount, Entity* attacker, const WeaponDef* weapon_,
     if (alignment == ALIGN_PLAYER && !visible && frame - LastUnderAttackAlertFrame > UNDER_ATTACK_ALERT_FRAMES) {
         LastUnderAttackAlertFrame = frame;
         if (TheGame && TheGame->messageBar) TheGame->messageBar->AddMessage("A unit is under attack!", 4.0f, 0);
-        if (TheCombatHooks) TheCombatHooks->MinimapPing(GetCenter(), 0, 2.0f);
+        TheMinimap.pings.Add(GetCenter(), PING_DAMAGE, (int)id, 2.0f, frame);
         PlaySound("alert");
     }
 

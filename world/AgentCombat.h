@@ -1,11 +1,11 @@
 #pragma once
 // What an agent's fights reach beyond the world: the player's record (the statistics it counts,
-// the skills and the level it reads), texts floating over the world, the minimap's alert pings,
-// the debris of a death and the random loot of a boss. Their owners (the profile, the message
-// lists, the minimap, the projectiles, the item rolls) listen here, so the agents fight, level
-// and drop loot without any of them, and the fights are tested with a recording listener. No
-// listener (the front end, most tests): nothing is counted or shown, the player has no skill
-// points and is of level 0, and no random item is ever drawn.
+// the skills and the level it reads), texts floating over the world, the debris of a death and
+// the random loot of a boss. Their owners (the profile, the message lists, the projectiles, the
+// item rolls) listen here, so the agents fight, level and drop loot without any of them, and the
+// fights are tested with a recording listener. No listener (the front end, most tests):
+// nothing is counted or shown, the player has no skill points and is of level 0, and no random
+// item is ever drawn.
 #include "host/Maths.h"
 
 class Item;
@@ -71,8 +71,6 @@ public:
     virtual int PlayerLevel() { return 0; }
     // A short text floating up from a world point.
     virtual void FloatText(const char*, const Vec3&) {}
-    // A ping of that kind on the minimap for a number of seconds.
-    virtual void MinimapPing(const Vec3&, int, float) {}
     virtual void ThrowDebris(const Vec3&, int, bool) {}
     // A random loot item, not placed yet; null when the roll gives none.
     virtual Item* RollItemDrop() { return nullptr; }

@@ -4,6 +4,8 @@
 #include "interface/MessageLists.h"
 #include "campaign/PlayerProfile.h"
 #include "platform/Timer.h"
+#include "terrain/Minimap.h"
+#include "terrain/MinimapPings.h"
 #include "tests/world/WorldTestSupport.h"
 #include "world/AgentCombat.h"
 #include "world/Item.h"
@@ -26,7 +28,6 @@ struct Recorder : CombatHooks {
     int ArmourSkill() override { return armour; }
     int PlayerLevel() override { return level; }
     void FloatText(const char* text, const Vec3&) override { texts.push_back(text); }
-    void MinimapPing(const Vec3&, int, float) override { ++pings; }
     void ThrowDebris(const Vec3&, int kind, bool extra) override { debris.push_back(kind * 10 + (extra ? 1 : 0)); }
     Item* RollItemDrop() override
     {
@@ -41,7 +42,6 @@ struct Recorder : CombatHooks {
     std::map<std::string, int> counted, raised;
     std::vector<std::string> texts;
     std::vector<int> debris;
-    int pings = 0;
     int armour = 0;
     int level = 0;
     bool rolled = true;
@@ -258,11 +258,15 @@ TEST_F(AgentCombatTest, TwoUnitsUnderAttackWithinTheIntervalGiveOneAlert)
     Agent* a = Fighter(ALIGN_PLAYER);
     Agent* b = Fighter(ALIGN_PLAYER);
     a->visible = b->visible = 0;
+    TheMinimap.pings.RemoveAll();
     a->TakeDamage(1.0f, nullptr, nullptr, WEAPON_NONE, true);
     b->TakeDamage(1.0f, nullptr, nullptr, WEAPON_NONE, true);
     EXPECT_EQ(game.messageBar->count, 1);
     EXPECT_STREQ(game.messageBar->lines[0].text, "A unit is under attack!");
-    EXPECT_EQ(recorder.pings, 1);
+    ASSERT_EQ(TheMinimap.pings.list.count, 1);
+    EXPECT_EQ(TheMinimap.pings.list.head->value.kind, PING_DAMAGE);
+    EXPECT_EQ(TheMinimap.pings.list.head->value.entityId, (int)a->id);
+    TheMinimap.pings.RemoveAll();
 }
 
 TEST_F(AgentCombatTest, EnemiesRememberWhoHurtThem)
