@@ -202,7 +202,6 @@ public:
     bool FollowPath(float step);
     // Sets the target yaw along the direction and answers the speed for it.
     float GetMoveSpeed(const Vec3& direction, float step);
-    float GetSpeed() override;
 
     // Hangs an entity on a bone under a name. A record of that name is reused and the entity
     // it held is returned; otherwise a new one is taken (null when all 8 are in use, or for
@@ -241,9 +240,8 @@ public:
     Item* EquipItem(Item* item, int slot);
     Item* UnequipItem(int slot);
     Item* GetEquippedItem(int slot) const;
-    // Whether an equipped item's upgrade (special) flags share a bit with mask.
+    // Whether an equipped item's upgrade flags share a bit with mask.
     bool HasEquippedFlag(uint32_t mask) const;
-    bool HasEquippedSpecial(uint32_t mask) const;
     float GetDamage(const WeaponDef* weapon) override;
     float GetDamagePerSecond(const WeaponDef* weapon) override;
     float GetMaxHealth() override;

@@ -102,27 +102,6 @@ float KillFactor(float killerDamage, float victimDamage)
     return 0.5f;
 }
 
-// The attacker this agent remembers, by the threat it built up. A new attacker takes a free
-// record, or the one hit longest ago (whose threat it keeps and adds to).
-void RememberThreat(Agent* agent, Entity* attacker, float amount)
-{
-    ThreatRecord* record = nullptr;
-    for (int i = 0; i < agent->threatCount; ++i)
-        if (agent->threats[i].attackerId == attacker->id) record = &agent->threats[i];
-    if (!record && agent->threatCount < AGENT_THREATS) {
-        record = &agent->threats[agent->threatCount++];
-        *record = ThreatRecord{attacker->id, 0.0f, 0.0f};
-    }
-    if (!record) {
-        record = &agent->threats[0];
-        for (int i = 1; i < agent->threatCount; ++i)
-            if (agent->threats[i].lastHit < record->lastHit) record = &agent->threats[i];
-        record->attackerId = attacker->id;
-    }
-    record->threat += amount;
-    record->lastHit = MissionTime;
-}
-
 // A boss's loot: a random item three times in four, else a crate (the better crates only for
 // a player of level 4 or more). Placed over the middle of the boss's cell.
 void DropLoot(Agent* boss)
@@ -271,9 +250,13 @@ void Agent::TakeDamage(float amount, Entity* attacker, const WeaponDef* weapon_,
         PlaySound("alert");
     }
 
+    // A unit of the computer's standing idle turns on whoever shot it.
+    if (attacker && alignment != ALIGN_PLAYER && IsAlive() && health > 0.0f && !target.Get() && !HasStanceBits())
+        MoveTo(attacker->GetPosition(), true);
+
     if (attacker && alignment == ALIGN_ENEMY && (attacker->flags & ENTITY_AGENT) &&
         !(static_cast<Agent*>(attacker)->classWord & AGENT_CLOAKED))
-        RememberThreat(this, attacker, amount);
+        AddThreat(attacker, amount);
 }
 
 void Agent::AddKill(Entity* victim)
@@ -330,8 +313,8 @@ void Agent::AddExperience(int amount)
 void Agent::Die(Entity* killer)
 {
     // Shots, status effects and reflections may all finish the same agent in one frame.
-    if (flags & ENTITY_DYING) return;
-    flags |= ENTITY_DYING | ENTITY_DEAD;
+    if (HasDied()) return;
+    flags |= ENTITY_DEAD;
     Entity::Die(killer);
     if (healingEffect) healingEffect->Stop();
     healingEffect = nullptr;

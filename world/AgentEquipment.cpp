@@ -90,13 +90,6 @@ bool Agent::HasEquippedFlag(uint32_t mask) const
     return false;
 }
 
-bool Agent::HasEquippedSpecial(uint32_t mask) const
-{
-    for (int slot = 0; equipment && slot < equipmentCount; ++slot)
-        if (equipment[slot].item && (equipment[slot].item->specialFlags & mask)) return true;
-    return false;
-}
-
 float Agent::GetDamage(const WeaponDef* weapon_)
 {
     float base = weapon_ ? weapon_->GetDamage() : damage;

@@ -42,11 +42,6 @@ GridCell* CellOfPoint(const Grid* grid, const Vec3& position)
 
 }  // namespace
 
-float Agent::GetSpeed()
-{
-    return speed;
-}
-
 void Agent::ClaimGridCell(const Vec3& point)
 {
     if (IsAirUnit()) return;

@@ -44,8 +44,7 @@ void StopAttack(Agent* agent)
 {
     agent->target.Clear();
     if (agent->brain) agent->brain->mode = AI_MODE_NONE;
-    agent->classWord &= ~(AGENT_MOVING | AGENT_STEPPING | AGENT_WAITING);
-    agent->moveTarget = agent->GetPosition();
+    agent->ResetMovement();
     IndexedMesh* mesh = agent->mesh;
     int slot = mesh ? mesh->animationSlot[ANIM_IDLE] : -1;
     if (slot >= 0) mesh->SetAnimation(slot, true, true);
@@ -218,7 +217,7 @@ bool AIBrain::RetargetToTopAttacker(Agent* agent)
     const ThreatRecord* top = nullptr;
     for (int i = 0; i < agent->threatCount; ++i) {
         const ThreatRecord& record = agent->threats[i];
-        if (record.attackerId == agent->target.id) current = &record;
+        if (record.attacker.id == agent->target.id) current = &record;
         if (record.threat > 0.0f && (!top || record.threat > top->threat)) top = &record;
     }
     if (!top || top == current) return false;
@@ -232,7 +231,7 @@ bool AIBrain::RetargetToTopAttacker(Agent* agent)
     }
     uint32_t segments = (agent->classWord & AGENT_CLASS_MELEE) ? (1u << SEGMENT_UNIT)
                                                                : (1u << SEGMENT_UNIT) | (1u << SEGMENT_AIR_UNIT);
-    if (Entity* attacker = TheScene.FindEntityById((int)top->attackerId, segments)) {
+    if (Entity* attacker = TheScene.FindEntityById((int)top->attacker.id, segments)) {
         agent->target.Set(attacker);
         agent->engagedTime = 0.0f;
     }

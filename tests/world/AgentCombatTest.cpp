@@ -279,8 +279,21 @@ TEST_F(AgentCombatTest, EnemiesRememberWhoHurtThem)
     enemy->TakeDamage(4.0f, shooters[0], nullptr, WEAPON_NONE, true);
     enemy->TakeDamage(5.0f, shooters[4], nullptr, WEAPON_NONE, true);  // unseen
     ASSERT_EQ(enemy->threatCount, 1);
-    EXPECT_EQ(enemy->threats[0].attackerId, shooters[0]->id);
+    EXPECT_EQ(enemy->threats[0].attacker.Get(), shooters[0]);
     EXPECT_FLOAT_EQ(enemy->threats[0].threat, 7.0f);
+}
+
+TEST_F(AgentCombatTest, AnIdleEnemyTurnsOnWhoeverShotIt)
+{
+    Agent* shooter = Standing(Fighter(ALIGN_PLAYER), 30, 10);
+    Agent* idle = Standing(Fighter(ALIGN_ENEMY), 10, 10);
+    Agent* busy = Standing(Fighter(ALIGN_ENEMY), 10, 14);
+    busy->target.Set(shooter);
+    Agent* bot = Standing(Fighter(ALIGN_PLAYER), 10, 18);
+    for (Agent* hit : {idle, busy, bot}) hit->TakeDamage(1.0f, shooter, nullptr, WEAPON_NONE, true);
+    EXPECT_TRUE(idle->HasStanceBits());
+    EXPECT_FALSE(busy->HasStanceBits());
+    EXPECT_FALSE(bot->HasStanceBits());
 }
 
 TEST_F(AgentCombatTest, KillsCountAndEarnExperienceByTheDamageCompared)

@@ -231,8 +231,8 @@ TEST_F(AiBrainTest, RetargetingWeighsTheDamageAgainstTheCurrentTarget)
         Agent* current = Unit(ALIGN_PLAYER, BRAIN_NONE, 3.0f);
         Agent* other = Unit(ALIGN_PLAYER, BRAIN_NONE, 4.0f);
         enemy->target.Set(current);
-        enemy->threats[0] = ThreatRecord{current->id, 10.0f, 0.0f};
-        enemy->threats[1] = ThreatRecord{other->id, c.other, 0.0f};
+        enemy->threats[0] = ThreatRecord{EntityRef(current), 10.0f, 0.0f};
+        enemy->threats[1] = ThreatRecord{EntityRef(other), c.other, 0.0f};
         enemy->threatCount = 2;
         enemy->engagedTime = 7.0f;
         enemy->brain->RetargetToTopAttacker(enemy);
@@ -249,7 +249,7 @@ TEST_F(AiBrainTest, AGuardTurnsOnItsWorstAttackerOnlyAfterHoldingItsTarget)
     Agent* other = Unit(ALIGN_PLAYER, BRAIN_NONE, 8.0f);
     enemy->brain->Think(enemy);
     ASSERT_EQ(enemy->target.Get(), current);
-    enemy->threats[0] = ThreatRecord{other->id, 30.0f, 0.0f};
+    enemy->threats[0] = ThreatRecord{EntityRef(other), 30.0f, 0.0f};
     enemy->threatCount = 1;
     enemy->engagedTime = 4.0f;
     enemy->brain->Think(enemy);
