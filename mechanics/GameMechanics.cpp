@@ -15,11 +15,13 @@
 #include "render/GraphicsDevice.h"
 #include "render/MeshLibrary.h"
 #include "render/Sprite.h"
+#include "terrain/SplatPool.h"
 #include "world/AgentTypeRegistry.h"
 #include "world/BuildItem.h"
 #include "world/Grid.h"
 #include "world/ItemCatalog.h"
 #include "world/PathFinder.h"
+#include "world/ProjectileSystem.h"
 
 GameMechanics* TheGame = nullptr;
 
@@ -50,6 +52,10 @@ GameMechanics::~GameMechanics()
     delete messageBar;
     delete popups;
     delete floatingTexts;
+    if (TheProjectiles == projectiles) TheProjectiles = nullptr;
+    if (TheSplats == splats) TheSplats = nullptr;
+    delete projectiles;
+    delete splats;
 }
 
 void GameMechanics::CreateCatalogues()
@@ -98,6 +104,15 @@ bool GameMechanics::Init()
             TheMeshLibrary->LoadPendingAnimations();
         }
         InitGeometry(levelName);
+        if (!projectiles) {
+            projectiles = new ProjectileSystem();
+            projectiles->Init();
+        }
+        projectiles->LoadResources();
+        TheProjectiles = projectiles;
+        if (!splats) splats = new SplatPool();
+        splats->Init();
+        TheSplats = splats;
         if (TheObjectives) TheObjectives->Show(true);
         started = true;
         TheScene.firstFrame = true;
@@ -115,6 +130,8 @@ void GameMechanics::EndLevel()
     popups->Clear();
     messageBar->Clear();
     floatingTexts->Clear();
+    if (splats) splats->ClearActive();
+    if (projectiles) projectiles->Clear();
 }
 
 bool GameMechanics::OnEscape()

@@ -18,6 +18,8 @@ class BuildItemList;
 class ItemList;
 class Grid;
 class PathPool;
+class ProjectileSystem;
+class SplatPool;
 class Sprite;
 
 class GameMechanics : public Game {
@@ -79,6 +81,10 @@ public:
     FloatingTextList* floatingTexts = nullptr;
     AchievementPopup* popups = nullptr;
     MessageBar* messageBar = nullptr;
+    // The level's attacks in flight and its ground splats: made at the first level start, kept
+    // for the run, emptied at every level's end (TheProjectiles and TheSplats point at them).
+    ProjectileSystem* projectiles = nullptr;
+    SplatPool* splats = nullptr;
 };
 
 extern GameMechanics* TheGame;

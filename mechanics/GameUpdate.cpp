@@ -13,6 +13,8 @@
 #include "platform/SoundManager.h"
 #include "platform/Timer.h"
 #include "render/TextureManager.h"
+#include "terrain/SplatPool.h"
+#include "world/ProjectileSystem.h"
 
 #include <cstdio>
 #include <cstring>
@@ -138,6 +140,8 @@ void GameMechanics::Update()
     // The selection's clean-up and the mouse orders come with the selection and the orders;
     // the raid manager, projectiles, splats and the HUD's resource texts with theirs.
     TheScene.Update();
+    if (projectiles) projectiles->Update(dt);
+    if (splats) splats->Update(dt);
     if (TheObjectives) TheObjectives->Tick(false);
     if (TheEvents) TheEvents->Update(false);
     // The profile's unlocks come with the campaign's profile.

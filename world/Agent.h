@@ -311,6 +311,13 @@ public:
     float goalBlockedTime;
     float thinkOffset;  // this agent's share of the think interval, drawn anew at every think
 
+    // ---- Weapons (world/Weapons.cpp, world/AttackExecution.cpp)
+    // Fires a weapon of the attacker (its own, or an attachment's) at the target: a beam, one
+    // projectile, or two for a dual-cluster missile weapon.
+    static void FireWeapon(const WeaponDef* weapon, Agent* attacker, Entity* target, const AgentAttachment* attachment);
+    float attackTimer = 0.0f;  // seconds since the last shot or blow; held at 0 while a beam lasts
+    int fireToggle = 0;        // 1: the second gun of an alternating pair fires next
+
 private:
     // The first update after the Scene placed the agent: ground, spawn point, spawner, hopper
     // and cell.
