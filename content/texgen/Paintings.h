@@ -170,3 +170,14 @@ bool PaintVentSplatNormals(Canvas& c);
 bool PaintOreRed(Canvas& c);
 bool PaintOreGreen(Canvas& c);
 bool PaintOreBlue(Canvas& c);
+
+// The frames of the laser and lightning beams (BeamTextures.cpp).
+bool PaintLaserGrey1(Canvas& c);
+bool PaintLaserGrey2(Canvas& c);
+bool PaintLaserGrey3(Canvas& c);
+bool PaintLightning1(Canvas& c);
+bool PaintLightning2(Canvas& c);
+bool PaintLightning3(Canvas& c);
+bool PaintLightningRed1(Canvas& c);
+bool PaintLightningRed2(Canvas& c);
+bool PaintLightningRed3(Canvas& c);

@@ -50,6 +50,17 @@ const std::vector<TextureRecipe>& TextureRecipes()
         {"textures/effects/snowflake.dds", 64, 64, Argb, Mips, Picture, PaintSnowflake},
         {"textures/effects/star.dds", 64, 64, Argb, Mips, Picture, PaintStar},
 
+        // The beams' frames: u along the beam, v across it.
+        {"textures/effects/laser_grey1.dds", 128, 32, Argb, Mips, Picture, PaintLaserGrey1},
+        {"textures/effects/laser_grey2.dds", 128, 32, Argb, Mips, Picture, PaintLaserGrey2},
+        {"textures/effects/laser_grey3.dds", 128, 32, Argb, Mips, Picture, PaintLaserGrey3},
+        {"textures/effects/lightning1.dds", 128, 64, Argb, Mips, Picture, PaintLightning1},
+        {"textures/effects/lightning2.dds", 128, 64, Argb, Mips, Picture, PaintLightning2},
+        {"textures/effects/lightning3.dds", 128, 64, Argb, Mips, Picture, PaintLightning3},
+        {"textures/effects/lightning_red1.dds", 128, 64, Argb, Mips, Picture, PaintLightningRed1},
+        {"textures/effects/lightning_red2.dds", 128, 64, Argb, Mips, Picture, PaintLightningRed2},
+        {"textures/effects/lightning_red3.dds", 128, 64, Argb, Mips, Picture, PaintLightningRed3},
+
         // Ground layers for the environments, water and lava.
         {"textures/terrain/ground_grass.dds", 512, 512, Dxt1, Mips, Picture, PaintGrass},
         {"textures/terrain/ground_dirt.dds", 512, 512, Dxt1, Mips, Picture, PaintDirt},

@@ -15,11 +15,13 @@
 #include "render/AnimLibrary.h"
 #include "render/IndexedMesh.h"
 #include "render/MeshLibrary.h"
+#include "terrain/SplatPool.h"
 #include "tests/mechanics/SceneTestSupport.h"
 #include "tests/support/TestSupport.h"
 #include "world/Grid.h"
 #include "world/Item.h"
 #include "world/ItemCatalog.h"
+#include "world/ProjectileSystem.h"
 #include "world/WeaponDef.h"
 
 #include <gtest/gtest.h>
@@ -230,6 +232,17 @@ TEST_F(ShippedCatalogues, EveryIconSoundParticleSystemAndDecalShips)
                              "buildbeam", "fuelbeam", "repairbeam", "extractbeam", "journal", "explogreen",
                              "exploblood", "explo", "explorocks", "explo_ice", "black_smoke_damage", "fuelvent"})
         EXPECT_TRUE(ParticleSystemShips(name)) << name;
+
+    // What attacks show and sound like: the beams' frames, the stains and cracks they leave,
+    // and the sounds of shots, beams, hits and bursts.
+    for (const char* path : ProjectileSystem::BEAM_TEXTURE_PATHS)
+        EXPECT_GE(textures.FindEntry(FileName(path).c_str()), 0) << path;
+    for (int kind = 0; kind < SPLAT_KIND_COUNT; ++kind)
+        for (int stage = 0; stage < SplatPool::STAGES; ++stage)
+            EXPECT_GE(textures.FindEntry(FileName(SplatPool::StageTexture(kind, stage)).c_str()), 0) << kind;
+    for (const char* name : {"laserBurn", "lightning", "machinegun", "flame", "acidspit", "attack", "explo", "FireHit",
+                             "meleehit", "meleehit_bio", "spinner"})
+        EXPECT_TRUE(sounds.count(Lower(name))) << name;
 
     // Ground decals: under the player's buildings, and the breeding grounds' own.
     for (const char* texture : {"splat_building.dds", "splat_building_sn.dds"}) EXPECT_GE(textures.FindEntry(texture), 0) << texture;
