@@ -117,7 +117,7 @@ ProjectileSystem::ProjectileSystem()
 ProjectileSystem::~ProjectileSystem()
 {
     for (Sprite*& sprite : beamSprites) {
-        if (sprite) ReleaseSprite(sprite);
+        delete sprite;
         sprite = nullptr;
     }
     delete debris;

@@ -1,0 +1,113 @@
+// Attacks on screen: a laser beam drawn as a glowing line between shooter and target, and the
+// burst of an explosion, read back from the device.
+#include "host/GfxDevice.h"
+#include "host/Random.h"
+#include "mechanics/Scene.h"
+#include "render/Camera.h"
+#include "render/EffectManager.h"
+#include "render/GraphicsDevice.h"
+#include "render/MeshLibrary.h"
+#include "render/ParticleManager.h"
+#include "render/Sprite.h"
+#include "render/TextureManager.h"
+#include "render/ViewFrustum.h"
+#include "tests/mechanics/GameScreenSupport.h"
+#include "tests/support/ReferencePicture.h"
+#include "tests/support/Scoped.h"
+#include "world/ProjectileSystem.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+Entity* Standing(const Vec3& at)
+{
+    Entity* entity = new Entity();
+    entity->flags |= ENTITY_COLLISION;
+    entity->SetPosition(at);
+    entity->health = entity->maxHealth = 100.0f;
+    entity->damage = 10.0f;
+    entity->visible = 1;
+    EXPECT_NE(TheScene.AddEntity(entity), nullptr);
+    return entity;
+}
+
+int Lit(const Pixels& p, const Vec3& point, int half)
+{
+    Vec3 screen;
+    Viewport viewport{0, 0, (uint32_t)p.width, (uint32_t)p.height, 0.0f, 1.0f};
+    Vec3Project(&screen, &point, &viewport, &ProjectionMatrix, &ViewMatrix, nullptr);
+    int x = (int)screen.x, y = (int)screen.y;
+    return p.CountLit(x - half, y - half, x + half + 1, y + half + 1, 40);
+}
+
+}  // namespace
+
+TEST(ProjectileDraw, ALaserBeamAndAnExplosionShowWhereTheyHappen)
+{
+    const int width = 160, height = 120;
+    GameScreen screen(width, height, false);
+    if (!screen.HasDisplay()) GTEST_SKIP() << "no display";
+    ASSERT_TRUE(screen.Initialised());
+    GraphicsDevice* graphics = screen.graphics();
+    auto textures = std::make_unique<TextureManager>();
+    ScopedGlobal<TextureManager*> textureManager(Textures, textures.get());
+    TheScene.Init();
+    ASSERT_NE(TheScene.particles, nullptr);
+    SRand(23);
+
+    Camera camera;
+    camera.eye = Vec3(0.0f, 14.0f, -12.0f);
+    camera.target = Vec3(0.0f, 0.0f, 2.0f);
+    camera.aspect = (float)width / height;
+    camera.BuildMatrices(false);
+    ViewFrustum frustum;
+    frustum.Update(ViewMatrix);
+    ScopedGlobal<ViewFrustum*> view(Frustum, &frustum);
+
+    {
+        ProjectileSystem system;
+        system.Init();
+        system.LoadResources();
+        ScopedGlobal<ProjectileSystem*> current(TheProjectiles, &system);
+        for (const Sprite* sprite : system.beamSprites) {
+            ASSERT_NE(sprite, nullptr);
+            ASSERT_NE(sprite->texture, nullptr);
+        }
+
+        Entity* shooter = Standing(Vec3(-6.0f, 0.0f, 0.0f));
+        Entity* target = Standing(Vec3(6.0f, 0.0f, 0.0f));
+        WeaponDef laser;
+        laser.type = WEAPON_LASER;
+        laser.colour = 0xFFFF4020;
+        system.StartBeam(1.0f, shooter, target, &laser, BEAM_LASER, nullptr);
+        system.Explode(Vec3(0.0f, 0.0f, 6.0f), 50.0f, 3.0f, EXPLOSION_PLAIN, ALIGN_ENEMY);
+        for (int frame = 0; frame < 6; ++frame) {
+            system.Update(0.05f);
+            TheScene.particles->UpdateWith(0.05f);
+        }
+        ASSERT_EQ(system.ActiveBeams(), 1);
+
+        graphics->Clear(3, 0.0f, 0.0f, 0.0f, 1.0f);
+        graphics->BeginScene();
+        TheScene.particles->Render();
+        system.Render();
+        graphics->device->EndScene();
+        Pixels picture = ReadBackBuffer(graphics->device);
+
+        EXPECT_GT(Lit(picture, Vec3(-2.0f, 0.0f, 0.0f), 1), 0) << "the beam between them";
+        EXPECT_GT(Lit(picture, Vec3(2.0f, 0.0f, 0.0f), 1), 0);
+        EXPECT_EQ(Lit(picture, Vec3(0.0f, 0.0f, -4.0f), 2), 0) << "nothing where nothing happened";
+        EXPECT_GT(Lit(picture, Vec3(0.0f, 1.0f, 6.0f), 6), 10) << "the burst";
+        EXPECT_TRUE(MatchesReference(picture, "projectile_beam_and_explosion", PictureTolerance{6, 40}));
+        system.Clear();
+    }
+    TheScene.ReleaseEntities();
+    TheScene.ReleaseEffectManager();
+    TheScene.ReleaseParticleManager();
+    TheScene.ReleaseLibraries();
+    Textures = nullptr;
+    textures.reset();
+}
