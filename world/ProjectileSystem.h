@@ -245,6 +245,11 @@ void ApplyWeaponStatus(Agent* agent, int kind, float amount, float duration, Ent
 // The damage type a projectile deals: 3 a shell, 1 a missile, 7 plasma, 8 pulse, else 9.
 int ProjectileDamageType(uint32_t flags);
 
+// How a turret's projectile leaves its muzzle (the turret has no weapon record of its own):
+// missiles and plasma at 20, mortar shells at 10, pulse bolts at 20 like the plasma's. False,
+// with nothing written, for the beam weapons.
+bool TurretProjectile(int weaponType, float* speed, uint32_t* flags);
+
 namespace WeaponFx {
 // The instant weapons: opens a beam of a kind (BeamKind) from the shooter to its target.
 void SpawnMuzzleEffect(float duration, Entity* shooter, Entity* target, const WeaponDef* weapon, int kind,

@@ -149,6 +149,31 @@ int ProjectileDamageType(uint32_t flags)
     return WEAPON_NONE;
 }
 
+bool TurretProjectile(int weaponType, float* speed, uint32_t* flags)
+{
+    const uint32_t hits = PROJECTILE_TARGET_TEST;
+    switch (weaponType) {
+    case WEAPON_MISSILE:
+        *speed = 20.0f;
+        *flags = hits | PROJECTILE_TRACKING | PROJECTILE_MISSILE;
+        return true;
+    case WEAPON_MORTAR:
+        *speed = 10.0f;
+        *flags = hits | PROJECTILE_SHELL;
+        return true;
+    case WEAPON_PLASMA:
+        *speed = 20.0f;
+        *flags = hits | PROJECTILE_PLASMA;
+        return true;
+    case WEAPON_PULSE:
+        *speed = 20.0f;
+        *flags = hits | PROJECTILE_PULSE;
+        return true;
+    default:
+        return false;
+    }
+}
+
 void ProjectileSystem::Fire(const Vec3& position, const Vec3& direction, float speed, Entity* shooter, Entity* target,
                             const WeaponDef* weapon, uint32_t flags, const AgentAttachment* mount)
 {

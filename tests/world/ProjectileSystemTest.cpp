@@ -448,3 +448,75 @@ TEST_F(ProjectileTest, MeleeBlowsLandOnlyWhileTheAttackerStillSwings)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ProjectileTest, EveryTurretShotReachesItsTargetPulseIncluded)
+{
+    struct Case {
+        int type;
+        uint32_t flags;
+        float speed;
+    } cases[] = {{WEAPON_MISSILE, 0x16, 20.0f}, {WEAPON_MORTAR, 0x24, 10.0f}, {WEAPON_PLASMA, 0x204, 20.0f},
+                 {WEAPON_PULSE, 0x404, 20.0f}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(WeaponTypeName(c.type));
+        float speed = 0.0f;
+        uint32_t flags = 0;
+        ASSERT_TRUE(TurretProjectile(c.type, &speed, &flags));
+        EXPECT_EQ(flags, c.flags);
+        EXPECT_FLOAT_EQ(speed, c.speed);
+        Building* turret = NewBuilding(ALIGN_PLAYER);
+        turret->damage = 25.0f;
+        turret->health = 100.0f;
+        ASSERT_NE(TheScene.AddEntity(turret), nullptr);
+        Agent* target = Soldier(ALIGN_ENEMY, Vec3(12.0f, 0.0f, 5.0f));
+        // Shots leave from the turret's own fire point, whatever point the caller gives.
+        Vec3 muzzle = turret->GetFirePoint(0);
+        Vec3 direction = target->GetCenter() - muzzle;
+        Vec3Normalize(&direction, &direction);
+        system.Fire(muzzle, direction, speed, turret, target, nullptr, flags, nullptr);
+        Run(5.5f);
+        EXPECT_FLOAT_EQ(target->health, 100.0f - turret->GetDamage(nullptr));
+        TheScene.ReleaseEntities();
+    }
+    float speed = 0.0f;
+    uint32_t flags = 0;
+    EXPECT_FALSE(TurretProjectile(WEAPON_LASER, &speed, &flags));
+}
+
+TEST_F(ProjectileTest, DebrisBouncesAndComesToRest)
+{
+    ASSERT_NE(system.debris, nullptr);
+    DebrisField& debris = *system.debris;
+    for (int i = 0; i < DEBRIS_SETS + 1; ++i) debris.Spawn(DebrisField::ROCK, Vec3(10.0f, 0.0f, 10.0f), 1.0f, false);
+    EXPECT_EQ(debris.active.count, DEBRIS_SETS);  // the eleventh is not thrown
+    const DebrisField::Set* set = debris.active.head->value;
+    EXPECT_EQ(set->count, 8);
+    EXPECT_FLOAT_EQ(set->scale, 2.5f);
+    bool rose = false;
+    for (int frame = 0; frame < 60; ++frame) {
+        system.Update(FRAME);
+        for (int i = 0; i < set->count; ++i) {
+            rose = rose || set->pieces[i].position.y > 1.0f;
+            EXPECT_GE(set->pieces[i].position.y, 0.0f);
+        }
+    }
+    EXPECT_TRUE(rose);
+    // A piece that meets the ground slowly stays there; a fast one bounces up at half speed.
+    DebrisField::Piece& slow = debris.active.head->value->pieces[0];
+    DebrisField::Piece& fast = debris.active.head->value->pieces[1];
+    slow.position.y = fast.position.y = 0.0f;
+    slow.velocity = Vec3(0.0f, -0.08f, 0.0f);
+    fast.velocity = Vec3(0.0f, -4.0f, 0.0f);
+    system.Update(0.001f);
+    EXPECT_FALSE(slow.active);
+    EXPECT_FLOAT_EQ(slow.velocity.y, 0.0f);
+    EXPECT_TRUE(fast.active);
+    EXPECT_NEAR(fast.velocity.y, 2.0049f, 1e-4f);
+    EXPECT_FLOAT_EQ(fast.position.y, 0.1f);
+    Run(1.0f);
+    EXPECT_EQ(debris.active.count, 0);  // every set is gone after two seconds
+}
+
+}  // namespace
