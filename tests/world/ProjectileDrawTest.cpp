@@ -111,3 +111,62 @@ TEST(ProjectileDraw, ALaserBeamAndAnExplosionShowWhereTheyHappen)
     Textures = nullptr;
     textures.reset();
 }
+
+TEST(ProjectileDraw, ProjectilesAndDebrisDrawTheirMeshes)
+{
+    const int width = 160, height = 120;
+    GameScreen screen(width, height, false);
+    if (!screen.HasDisplay()) GTEST_SKIP() << "no display";
+    ASSERT_TRUE(screen.Initialised());
+    GraphicsDevice* graphics = screen.graphics();
+    auto textures = std::make_unique<TextureManager>();
+    ScopedGlobal<TextureManager*> textureManager(Textures, textures.get());
+    TheScene.Init();
+    ASSERT_TRUE(TheScene.ReadSceneFile("data/scripts/primitives.cgs"));
+    SRand(23);
+
+    Camera camera;
+    camera.eye = Vec3(0.0f, 6.0f, -10.0f);
+    camera.target = Vec3(0.0f, 1.0f, 0.0f);
+    camera.aspect = (float)width / height;
+    camera.BuildMatrices(false);
+    ViewFrustum frustum;
+    frustum.Update(ViewMatrix);
+    ScopedGlobal<ViewFrustum*> view(Frustum, &frustum);
+    {
+        ProjectileSystem system;
+        system.Init();
+        system.LoadResources();
+        ScopedGlobal<ProjectileSystem*> current(TheProjectiles, &system);
+        for (IndexedMesh* mesh : {system.missileMesh, system.mortarMesh, system.plasmaMesh, system.pulseMesh})
+            ASSERT_NE(mesh, nullptr);
+        for (int kind = 0; kind < DEBRIS_KINDS; ++kind) EXPECT_GE(system.debris->meshCount[kind], 1) << kind;
+
+        // Four shots hanging in the air (no speed), a missile flying left.
+        Entity* target = Standing(Vec3(-30.0f, 1.0f, 0.0f));
+        const uint32_t kinds[] = {PROJECTILE_MISSILE, PROJECTILE_SHELL, PROJECTILE_PLASMA, PROJECTILE_PULSE};
+        for (int i = 0; i < 4; ++i)
+            system.Fire(Vec3(-4.5f + 3.0f * i, 3.0f, 0.0f), Vec3(-1.0f, 0.0f, 0.0f), 0.0f, nullptr, target, nullptr,
+                        kinds[i], nullptr);
+        system.debris->Spawn(DebrisField::MECH, Vec3(0.0f, 0.5f, -2.0f), 0.4f, true);
+        system.Update(0.1f);
+        ASSERT_EQ(system.ActiveProjectiles(), 4);
+
+        graphics->Clear(3, 0.0f, 0.0f, 0.0f, 1.0f);
+        graphics->BeginScene();
+        system.Render();
+        system.BuildMeshTransform(0);
+        graphics->device->EndScene();
+        Pixels picture = ReadBackBuffer(graphics->device);
+        for (int i = 0; i < 4; ++i) EXPECT_GT(Lit(picture, Vec3(-4.5f + 3.0f * i, 3.0f, 0.0f), 2), 0) << i;
+        EXPECT_GT(Lit(picture, Vec3(0.0f, 0.5f, -2.0f), 8), 0) << "the debris";
+        EXPECT_TRUE(MatchesReference(picture, "projectile_meshes_and_debris", PictureTolerance{6, 40}));
+        system.Clear();
+    }
+    TheScene.ReleaseEntities();
+    TheScene.ReleaseEffectManager();
+    TheScene.ReleaseParticleManager();
+    TheScene.ReleaseLibraries();
+    Textures = nullptr;
+    textures.reset();
+}
