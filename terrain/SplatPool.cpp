@@ -5,6 +5,7 @@
 #include "render/Camera.h"
 #include "render/GraphicsDevice.h"
 #include "render/IndexedMesh.h"
+#include "render/RenderStateCache.h"
 #include "render/TextureManager.h"
 #include "render/ViewFrustum.h"
 #include "world/Entity.h"
@@ -172,6 +173,12 @@ void SplatPool::Update(float dt)
 
 void SplatPool::Render(int pass)
 {
+    if (!active.head) return;
+    // Stains fade through their vertex alpha and lie on the ground without hiding it.
+    RenderStates.SetRenderState(RS_ALPHABLENDENABLE, 1);
+    RenderStates.SetRenderState(RS_SRCBLEND, BLEND_SRCALPHA);
+    RenderStates.SetRenderState(RS_DESTBLEND, BLEND_INVSRCALPHA);
+    RenderStates.SetRenderState(RS_ZWRITEENABLE, 0);
     for (auto* node = active.head; node; node = node->next) {
         Entity* entity = node->value->entity;
         IndexedMesh* mesh = entity->mesh;
@@ -187,6 +194,8 @@ void SplatPool::Render(int pass)
         if (Graphics) Graphics->SetTransform(TS_WORLD, &world);
         entity->Render(pass);
     }
+    RenderStates.SetRenderState(RS_ALPHABLENDENABLE, 0);
+    RenderStates.SetRenderState(RS_ZWRITEENABLE, 1);
 }
 
 void SplatPool::ClearActive()

@@ -11,6 +11,7 @@
 #include "render/Sprite.h"
 #include "render/TextureManager.h"
 #include "render/ViewFrustum.h"
+#include "terrain/SplatPool.h"
 #include "tests/mechanics/GameScreenSupport.h"
 #include "tests/support/ReferencePicture.h"
 #include "tests/support/Scoped.h"
@@ -34,13 +35,13 @@ Entity* Standing(const Vec3& at)
     return entity;
 }
 
-int Lit(const Pixels& p, const Vec3& point, int half)
+int Lit(const Pixels& p, const Vec3& point, int half, int threshold = 40)
 {
     Vec3 screen;
     Viewport viewport{0, 0, (uint32_t)p.width, (uint32_t)p.height, 0.0f, 1.0f};
     Vec3Project(&screen, &point, &viewport, &ProjectionMatrix, &ViewMatrix, nullptr);
     int x = (int)screen.x, y = (int)screen.y;
-    return p.CountLit(x - half, y - half, x + half + 1, y + half + 1, 40);
+    return p.CountLit(x - half, y - half, x + half + 1, y + half + 1, threshold);
 }
 
 }  // namespace
@@ -150,16 +151,26 @@ TEST(ProjectileDraw, ProjectilesAndDebrisDrawTheirMeshes)
                         kinds[i], nullptr);
         system.debris->Spawn(DebrisField::MECH, Vec3(0.0f, 0.5f, -2.0f), 0.4f, true);
         system.Update(0.1f);
+        // A red stain and cracked ground at the cell centres below.
+        SplatPool splats;
+        splats.Init();
+        ASSERT_TRUE(splats.IsInitialised());
+        splats.Add(Vec3(-4.0f, 0.0f, 4.0f), SPLAT_RED_BLOOD);
+        splats.Add(Vec3(4.0f, 0.0f, 4.0f), SPLAT_CRACKED_GROUND);
+        splats.Update(0.5f);
         ASSERT_EQ(system.ActiveProjectiles(), 4);
 
         graphics->Clear(3, 0.0f, 0.0f, 0.0f, 1.0f);
         graphics->BeginScene();
         system.Render();
         system.BuildMeshTransform(0);
+        splats.Render(0);
         graphics->device->EndScene();
         Pixels picture = ReadBackBuffer(graphics->device);
         for (int i = 0; i < 4; ++i) EXPECT_GT(Lit(picture, Vec3(-4.5f + 3.0f * i, 3.0f, 0.0f), 2), 0) << i;
         EXPECT_GT(Lit(picture, Vec3(0.0f, 0.5f, -2.0f), 8), 0) << "the debris";
+        EXPECT_GT(Lit(picture, SnapToCellCentre(Vec3(-4.0f, 0.0f, 4.0f)), 3), 0) << "the blood";
+        EXPECT_GT(Lit(picture, SnapToCellCentre(Vec3(4.0f, 0.0f, 4.0f)), 3, 12), 0) << "the dark cracks";
         EXPECT_TRUE(MatchesReference(picture, "projectile_meshes_and_debris", PictureTolerance{6, 40}));
         system.Clear();
     }
