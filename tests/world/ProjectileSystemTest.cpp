@@ -4,6 +4,7 @@
 #include "host/Random.h"
 #include "platform/MathUtil.h"
 #include "render/Animation.h"
+#include "terrain/SplatPool.h"
 #include "tests/world/WorldTestSupport.h"
 #include "world/ProjectileSystem.h"
 
@@ -517,6 +518,34 @@ TEST_F(ProjectileTest, DebrisBouncesAndComesToRest)
     EXPECT_FLOAT_EQ(fast.position.y, 0.1f);
     Run(1.0f);
     EXPECT_EQ(debris.active.count, 0);  // every set is gone after two seconds
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ProjectileTest, ASmashCracksTheGroundAndBurstsAroundTheBlow)
+{
+    SplatPool splats;  // no template in this world: the crack is asked for, nothing is laid
+    ScopedGlobal<SplatPool*> pool(TheSplats, &splats);
+    Agent* target = Soldier(ALIGN_ENEMY, Vec3(2.5f, 0.0f, 0.0f));
+    Agent* beside = Soldier(ALIGN_ENEMY, Vec3(3.5f, 0.0f, 2.5f));
+    Agent* attacker = Attacker(target);
+    attacker->damage = 20.0f;
+    attacker->classWord |= AGENT_CLASS_MELEE_SMASH;
+    MatrixRotationY(&attacker->rotation, attacker->yaw * 0.0174532925f);
+    attacker->mesh->slotAnimationId[0] = ANIM_ATTACK;
+    attacker->mesh->currentSlot = 0;
+    StopCameraShake();
+    system.QueueMeleeHit(0.0f, attacker, target);
+    system.Update(FRAME);
+    EXPECT_FLOAT_EQ(target->health, 80.0f);  // the blow
+    EXPECT_EQ(system.ActiveProjectiles(), 1);  // and the burst, on the next frame
+    EXPECT_GT(ActiveCameraShake.remaining, 0.0f);
+    system.Update(FRAME);
+    EXPECT_FLOAT_EQ(target->health, 60.0f);
+    EXPECT_FLOAT_EQ(beside->health, 80.0f);
+    EXPECT_FLOAT_EQ(attacker->health, 100.0f);
 }
 
 }  // namespace
