@@ -418,7 +418,8 @@ void ProjectileSystem::EndBeam(Beam* beam)
         }
     }
     beam->impact = beam->muzzle = nullptr;
-    if (beam->soundHandle >= 0 && SoundMgr) SoundMgr->StopSound(beam->soundHandle / 1000, beam->soundHandle % 1000);
+    if (beam->soundHandle >= 0 && SoundMgr)
+        SoundMgr->StopSound(beam->soundHandle / SOUND_HANDLE_FACTOR, beam->soundHandle);
     beam->soundHandle = -1;
 }
 

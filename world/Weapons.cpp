@@ -271,7 +271,9 @@ void ProjectileSystem::StartBeam(float duration, Entity* shooter, Entity* target
     else
         b->colour = b->damage <= 10.0f ? 0xFFFF1A1A : b->damage <= 20.0f ? 0xFF1AFF1A : 0xFF1A1AFF;
 
-    if (OnScreen(shooter) || OnScreen(target)) PlayWeaponSound(BeamSound(kind, weapon));
+    // The beam keeps its voice, so that a sound outlasting the beam can be cut short.
+    const char* sound = BeamSound(kind, weapon);
+    if ((OnScreen(shooter) || OnScreen(target)) && SoundMgr && sound && *sound) b->soundHandle = SoundMgr->PlaySound(sound);
     if (TheScene.particles) {
         if (const char* impact = BeamImpactSystem(kind)) {
             b->impact = TheScene.particles->SpawnSystem(impact);
