@@ -17,6 +17,7 @@
 #include "terrain/Terrain.h"
 #include "world/Agent.h"
 #include "world/Grid.h"
+#include "world/Item.h"
 
 #include <cmath>
 #include <cstring>
@@ -324,9 +325,12 @@ void ProjectileSystem::Burst(Projectile* p)
             // The hit may take the entity out of the list: step on first.
             node = TheScene.NextInList(node);
             if (!entity || entity == shooter || entity == struck || !entity->IsAlive()) continue;
-            const bool rock = (entity->flags & ENTITY_OBJECT_OF_INTEREST) && (entity->flags & ENTITY_ITEM) &&
-                              strstr(entity->name, "rock");
-            if (!(entity->flags & (ENTITY_AGENT | ENTITY_BUILDING)) && !rock) continue;
+            if (!(entity->flags & (ENTITY_AGENT | ENTITY_BUILDING))) {
+                // Of the items, only a rock a mission wants broken takes the blast.
+                const bool rock = (entity->flags & ENTITY_OBJECT_OF_INTEREST) && (entity->flags & ENTITY_ITEM) &&
+                                  (static_cast<Item*>(entity)->itemFlags & ITEM_FLAG_ROCK);
+                if (!rock) continue;
+            }
             HitTest(p, entity, true);
             if (!entity->IsAlive() && entity->alignment == ALIGN_ENEMY) ++killed;
         }
