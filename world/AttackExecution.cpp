@@ -59,8 +59,8 @@ void Agent::FireWeapon(const WeaponDef* weapon, Agent* attacker, Entity* target,
         if (weapon->flags & WEAPONFLAG_DUAL_CLUSTER) {
             float spread = (distance < 2.5f ? 2.5f : distance > 20.0f ? 20.0f : distance) / 20.0f * 30.0f;
             for (float side : {spread, -spread})
-                TheProjectiles->Fire(origin, TurnedAboutY(direction, side), weapon->range, attacker, target, weapon, flags,
-                                     attachment);
+                TheProjectiles->Fire(origin, TurnedAboutY(direction, side), weapon->range, attacker, target, weapon,
+                                     flags, attachment);
         } else {
             TheProjectiles->Fire(origin, direction, weapon->range, attacker, target, weapon, flags, attachment);
         }

@@ -148,7 +148,10 @@ void ProjectileSystem::LoadResources()
     struct {
         IndexedMesh** mesh;
         const char* name;
-    } meshes[] = {{&missileMesh, "missile"}, {&mortarMesh, "mortar"}, {&plasmaMesh, "plasmablast"}, {&pulseMesh, "pulseblast"}};
+    } meshes[] = {{&missileMesh, "missile"},
+                  {&mortarMesh, "mortar"},
+                  {&plasmaMesh, "plasmablast"},
+                  {&pulseMesh, "pulseblast"}};
     for (auto& wanted : meshes) {
         if (*wanted.mesh) continue;
         Entity* primitive = TheScene.FindPrimitive(wanted.name);

@@ -273,7 +273,8 @@ void ProjectileSystem::StartBeam(float duration, Entity* shooter, Entity* target
 
     // The beam keeps its voice, so that a sound outlasting the beam can be cut short.
     const char* sound = BeamSound(kind, weapon);
-    if ((OnScreen(shooter) || OnScreen(target)) && SoundMgr && sound && *sound) b->soundHandle = SoundMgr->PlaySound(sound);
+    if ((OnScreen(shooter) || OnScreen(target)) && SoundMgr && sound && *sound)
+        b->soundHandle = SoundMgr->PlaySound(sound);
     if (TheScene.particles) {
         if (const char* impact = BeamImpactSystem(kind)) {
             b->impact = TheScene.particles->SpawnSystem(impact);

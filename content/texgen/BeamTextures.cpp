@@ -35,7 +35,8 @@ void PaintLightning(Canvas& c, uint32_t seed, Colour glow)
         float path = 0.5f + 0.28f * (Fbm(u, 0.5f, 6, 3, seed, 0.6f) - 0.5f) * 2.0f;
         float fork = 0.5f + 0.38f * (Fbm(u, 0.25f, 10, 2, seed + 17, 0.6f) - 0.5f) * 2.0f;
         float main = std::exp(-std::pow((v - path) / 0.035f, 2.0f));
-        float branch = 0.6f * std::exp(-std::pow((v - fork) / 0.02f, 2.0f)) * Clamp01(Fbm(u, v, 3, 1, seed + 5) * 2.0f - 0.6f);
+        float flicker = Clamp01(Fbm(u, v, 3, 1, seed + 5) * 2.0f - 0.6f);
+        float branch = 0.6f * std::exp(-std::pow((v - fork) / 0.02f, 2.0f)) * flicker;
         float halo = 0.35f * std::exp(-std::pow((v - path) / 0.16f, 2.0f));
         float edge = Clamp01((0.5f - std::fabs(v - 0.5f)) * 12.0f);
         float core = Clamp01(main + branch);
