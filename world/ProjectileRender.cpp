@@ -21,9 +21,10 @@
 namespace {
 
 constexpr float DEGREES = 0.0174532925f;
-// The beams' pens: tenths of a unit across, laser 3 and lightning 4.
-constexpr float LASER_WIDTH = 0.3f;
-constexpr float LIGHTNING_WIDTH = 0.4f;
+// The beams' pens, laser 3 and lightning 4, in quarters of a unit: a bolt wanders across its
+// band, which must be wide enough to show it.
+constexpr float LASER_WIDTH = 0.75f;
+constexpr float LIGHTNING_WIDTH = 1.0f;
 constexpr float BEAM_FRAME_TIME = 0.1f;
 
 // A random number in low..high from the game's generator.

@@ -84,12 +84,17 @@ TEST(ProjectileDraw, ALaserBeamAndAnExplosionShowWhereTheyHappen)
         laser.type = WEAPON_LASER;
         laser.colour = 0xFFFF4020;
         system.StartBeam(1.0f, shooter, target, &laser, BEAM_LASER, nullptr);
+        // Lightning from an enemy: the red bolt.
+        Entity* caster = Standing(Vec3(-6.0f, 0.0f, 2.5f));
+        caster->alignment = ALIGN_ENEMY;
+        Entity* struck = Standing(Vec3(6.0f, 0.0f, 2.5f));
+        system.StartBeam(1.0f, caster, struck, nullptr, BEAM_ELECTRIC, nullptr);
         system.Explode(Vec3(0.0f, 0.0f, 6.0f), 50.0f, 3.0f, EXPLOSION_PLAIN, ALIGN_ENEMY);
         for (int frame = 0; frame < 6; ++frame) {
             system.Update(0.05f);
             TheScene.particles->UpdateWith(0.05f);
         }
-        ASSERT_EQ(system.ActiveBeams(), 1);
+        ASSERT_EQ(system.ActiveBeams(), 2);
 
         graphics->Clear(3, 0.0f, 0.0f, 0.0f, 1.0f);
         graphics->BeginScene();
@@ -100,6 +105,7 @@ TEST(ProjectileDraw, ALaserBeamAndAnExplosionShowWhereTheyHappen)
 
         EXPECT_GT(Lit(picture, Vec3(-2.0f, 0.0f, 0.0f), 1), 0) << "the beam between them";
         EXPECT_GT(Lit(picture, Vec3(2.0f, 0.0f, 0.0f), 1), 0);
+        EXPECT_GT(Lit(picture, Vec3(-3.0f, 0.0f, 2.5f), 2), 0) << "the lightning";
         EXPECT_EQ(Lit(picture, Vec3(0.0f, 0.0f, -4.0f), 2), 0) << "nothing where nothing happened";
         EXPECT_GT(Lit(picture, Vec3(0.0f, 1.0f, 6.0f), 6), 10) << "the burst";
         EXPECT_TRUE(MatchesReference(picture, "projectile_beam_and_explosion", PictureTolerance{6, 40}));
