@@ -550,3 +550,27 @@ TEST_F(ProjectileTest, ASmashCracksTheGroundAndBurstsAroundTheBlow)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ProjectileTest, ShotsNeverReachAnAgentHandedOutAgain)
+{
+    Agent* target = Soldier(ALIGN_ENEMY, Vec3(12.0f, 0.0f, 0.0f));
+    Agent* attacker = Attacker(target);
+    system.Fire(Vec3(), Vec3(), 10.0f, attacker, target, nullptr, PROJECTILE_TARGET_TEST | PROJECTILE_TRACKING, nullptr);
+    system.StartBeam(1.0f, attacker, target, nullptr, BEAM_LASER, nullptr);
+    system.Update(FRAME);
+    // The target is taken into use again as someone else (a new id), where it stood.
+    target->Reset();
+    Agent* again = target;
+    again->alignment = ALIGN_ENEMY;
+    again->SetPosition(Vec3(12.0f, 0.0f, 0.0f));
+    again->AdoptMesh(BlockMesh(-1.0f, 1.0f, -1.0f, 1.0f, 0.0f, 2.0f));
+    again->maxHealth = again->health = 100.0f;
+    attacker->target.Set(again);
+    Run(3.0f);
+    EXPECT_FLOAT_EQ(again->health, 100.0f);
+    EXPECT_EQ(system.ActiveProjectiles() + system.ActiveBeams(), 0);
+}
+
+}  // namespace
