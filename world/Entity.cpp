@@ -13,10 +13,12 @@
 #include "render/ParticleManager.h"
 #include "render/RenderStateCache.h"
 #include "render/ParticleSystem.h"
+#include "terrain/SplatPool.h"
 #include "terrain/Terrain.h"
 #include "world/Grid.h"
 #include "world/GridQueries.h"
 #include "world/MissionHooks.h"
+#include "world/ProjectileSystem.h"
 #include "world/WeaponDef.h"
 
 #include <cmath>
@@ -276,8 +278,13 @@ void Entity::Die(Entity*)
         // A unit of the player's army that falls frees its place in the unit count.
         if (alignment == ALIGN_PLAYER && !(flags & ENTITY_PLAYER) && TheScene.unitControl.used > 0)
             --TheScene.unitControl.used;
+        // A creature leaves a stain on the ground; one that spat acid bleeds green.
+        if (composition == COMPOSITION_BIOLOGICAL && TheSplats)
+            TheSplats->Add(GetPosition(), strcmp(explosion, "explogreen") == 0 ? SPLAT_GREEN_BLOOD : SPLAT_RED_BLOOD);
     } else if ((flags & ENTITY_ITEM) && !(flags & ENTITY_BUILDING)) {
         explosion = strstr(name, "ice_block") ? "explo_ice" : "explorocks";
+        if (TheProjectiles && TheProjectiles->debris)
+            TheProjectiles->debris->Spawn(DebrisField::ROCK, GetCenter(), 4.0f, false);
     }
     Vec3 centre = GetCenter();
     SpawnEffectAt(explosion, centre + Vec3(0.0f, 1.0f, 0.0f));

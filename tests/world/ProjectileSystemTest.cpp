@@ -574,3 +574,40 @@ TEST_F(ProjectileTest, ShotsNeverReachAnAgentHandedOutAgain)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ProjectileTest, CreaturesBleedAndBrokenItemsThrowRubbleWhenTheyDie)
+{
+    Entity* stain = NewEntity(0);
+    snprintf(stain->name, sizeof stain->name, "splat");
+    stain->AdoptMesh(BlockMesh(-1.0f, 1.0f, -1.0f, 1.0f, 0.0f, 0.0f));
+    ASSERT_TRUE(TheScene.primitives.PushBack(stain));
+    SplatPool splats;
+    splats.Init();
+    ScopedGlobal<SplatPool*> pool(TheSplats, &splats);
+
+    Agent* beast = Soldier(ALIGN_ENEMY, Vec3(10.0f, 0.0f, 10.0f));
+    beast->composition = COMPOSITION_BIOLOGICAL;
+    Agent* spitter = Soldier(ALIGN_ENEMY, Vec3(20.0f, 0.0f, 10.0f));
+    spitter->composition = COMPOSITION_BIOLOGICAL;
+    spitter->weapon = new WeaponDef();
+    spitter->weapon->type = WEAPON_ACID;
+    Agent* machine = Soldier(ALIGN_ENEMY, Vec3(30.0f, 0.0f, 10.0f));
+    machine->composition = COMPOSITION_MECHANICAL;
+    for (Agent* agent : {beast, spitter, machine}) agent->Die(nullptr);
+    ASSERT_EQ(splats.ActiveCount(), 2);
+    EXPECT_EQ(splats.Active().head->value->kind, SPLAT_RED_BLOOD);
+    EXPECT_EQ(splats.Active().tail->value->kind, SPLAT_GREEN_BLOOD);
+
+    Entity* rock = NewEntity(ENTITY_ITEM);
+    rock->SetPosition(Vec3(5.0f, 0.0f, 5.0f));
+    rock->Die(nullptr);
+    ASSERT_EQ(system.debris->active.count, 1);
+    EXPECT_FLOAT_EQ(system.debris->active.head->value->scale, 10.0f);
+    delete rock;
+    TheScene.primitives.Remove(stain);
+    delete stain;
+}
+
+}  // namespace
