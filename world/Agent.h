@@ -16,6 +16,7 @@
 class AIBrain;
 class AgentType;
 class Item;
+class Job;
 struct Path;
 
 // Agent::classWord
@@ -315,6 +316,15 @@ public:
     // Fires a weapon of the attacker (its own, or an attachment's) at the target: a beam, one
     // projectile, or two for a dual-cluster missile weapon.
     static void FireWeapon(const WeaponDef* weapon, Agent* attacker, Entity* target, const AgentAttachment* attachment);
+    // Ends the attack: no target, no AI mode, no moving, and the idle animation again.
+    static void StopAttack(Agent* agent);
+    // The attack behaviours, one frame each of the attack on the target: 1 while the attack goes
+    // on, 2 when it gives up. Ranged with approach and in place (hold position); melee with
+    // approach and in place.
+    int DoRangedAttack(float dt, Job* job);
+    int DoRangedAttackInPlace(float dt, Job* job);
+    int UpdateAttackPosition(float dt, Job* job);
+    int MeleeAttackInPlace(float dt, Job* job);
     float attackTimer = 0.0f;  // seconds since the last shot or blow; held at 0 while a beam lasts
     int fireToggle = 0;        // 1: the second gun of an alternating pair fires next
 

@@ -218,6 +218,8 @@ void Agent::Think(float step)
     if (damageSmoke && GetMaxHealth() > 0.0f && health / GetMaxHealth() > 0.5f) StopEffect(&damageSmoke);
     UpdateStatusEffects(step);
     if (!IsAlive() || HasDied()) return;
+    // The weapons' clocks: the agent's own and each mount's, since their last shot.
+    attackTimer += step;
     for (int i = 0; i < attachmentCount; ++i) attachments[i].clock += step;
     // The work glow shows only while the agent stands at its work.
     int mode = CurrentAiMode();
