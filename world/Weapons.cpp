@@ -99,29 +99,11 @@ const int BEAM_WEAPON_TYPES[] = {WEAPON_LASER, WEAPON_ELECTRIC, WEAPON_BALLISTIC
 
 }  // namespace
 
-// A status effect on an agent: a running one of the same kind only lasts longer.
 void ApplyWeaponStatus(Agent* agent, int kind, float amount, float duration, Entity* source)
 {
-    if (!agent || kind < 0 || kind >= AGENT_STATUS_EFFECTS) return;
-    for (int i = 0; i < agent->statusCount; ++i) {
-        StatusEffect& running = agent->statusEffects[i];
-        if (running.kind != kind || running.timeLeft <= 0.0f) continue;
-        if (duration > running.timeLeft) running.timeLeft = duration;
-        return;
-    }
-    int slot = agent->statusCount;
-    // A finished record of any kind makes room for the new one.
-    for (int i = 0; i < agent->statusCount; ++i)
-        if (agent->statusEffects[i].timeLeft <= 0.0f) slot = i;
-    if (slot >= AGENT_STATUS_EFFECTS) return;
-    StatusEffect& effect = agent->statusEffects[slot];
-    effect.kind = kind;
-    effect.amount = amount;
-    effect.interval = 1.0f;
-    effect.tickTimer = 1.0f;
-    effect.timeLeft = duration;
-    effect.source.Set(source);
-    if (slot == agent->statusCount) ++agent->statusCount;
+    if (!agent) return;
+    StatusEffect effect{kind, amount, 1.0f, 1.0f, duration, EntityRef(source)};
+    agent->ApplyStatusEffect(effect);
 }
 
 float DamageTypeFactor(int weaponType, int composition, bool targetIsAgent)
