@@ -165,8 +165,10 @@ Vec3 PathEnd(const Agent* agent)
 
 void AttackStatus(Agent* agent, const Job* job, const char* text)
 {
-    snprintf(agent->statusText, sizeof agent->statusText, "%s %s %.1f\n%s", job ? job->name : "",
-             job && job->currentStep ? job->currentStep->name : "", job ? job->timer : 0.0f, text);
+    // A long job or step name cuts the text short: it is only shown.
+    int length = snprintf(agent->statusText, sizeof agent->statusText, "%s %s %.1f\n%s", job ? job->name : "",
+                          job && job->currentStep ? job->currentStep->name : "", job ? job->timer : 0.0f, text);
+    if (length < 0) agent->statusText[0] = '\0';
 }
 
 // Fires whatever is ready: every weapon the attachments carry, or else the agent's own.
