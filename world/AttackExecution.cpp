@@ -21,15 +21,6 @@ namespace {
 
 constexpr float DEGREES = 0.0174532925f;
 
-// The fire and acid damage over time the agent's upgrades lend its shots of this weapon.
-uint32_t UpgradeBits(const Agent* agent)
-{
-    uint32_t bits = 0;
-    if (agent->upgradeFlags & 0x2000) bits |= PROJECTILE_BURNS;
-    if (agent->upgradeFlags & 0x4000) bits |= PROJECTILE_CORRODES;
-    return bits;
-}
-
 Vec3 TurnedAboutY(const Vec3& v, float degrees)
 {
     Matrix turn;
@@ -52,7 +43,7 @@ void Agent::FireWeapon(const WeaponDef* weapon, Agent* attacker, Entity* target,
     // Standing on the target leaves no direction: the shot then aims at the target itself.
     Vec3 direction;
     if (distance > 1e-6f) Vec3Normalize(&direction, &toTarget);
-    const uint32_t flags = UpgradeBits(attacker) | PROJECTILE_TARGET_TEST;
+    const uint32_t flags = attacker->GetWeaponUpgradeBits(weapon) | PROJECTILE_TARGET_TEST;
 
     switch (weapon->type) {
     case WEAPON_LASER:

@@ -79,7 +79,7 @@ void AfterDamage(Entity* victim, Entity* killer)
 {
     if (victim->GetHealth() <= 0.0f) {
         victim->Die(killer);
-        if (killer && killer->IsAlive()) killer->AddKill();
+        if (killer && killer->IsAlive()) killer->AddKill(victim);
     } else {
         victim->UpdateDamageEffects(nullptr);
     }
@@ -300,7 +300,7 @@ bool ProjectileSystem::HitTest(Projectile* p, Entity* entity, bool)
         }
         if (entity->GetHealth() <= 0.0f) {
             entity->Die(shooter);
-            if (shooter && shooter->IsAlive()) shooter->AddKill();
+            if (shooter && shooter->IsAlive()) shooter->AddKill(entity);
         }
     } else {
         entity->UpdateDamageEffects(nullptr);

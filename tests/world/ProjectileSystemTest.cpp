@@ -168,6 +168,7 @@ TEST_F(ProjectileTest, AShellArcsToHalfItsRangeAndLandsOnAMovingTarget)
     Agent* target = Soldier(ALIGN_ENEMY, Vec3(20.0f, 0.0f, 0.0f));
     Agent* attacker = Attacker(target);
     system.Fire(Vec3(), Vec3(), 10.0f, attacker, target, nullptr, PROJECTILE_SHELL | PROJECTILE_TARGET_TEST, nullptr);
+    const Vec3 launch = system.projectiles.head->value->launchPosition;  // the attacker's gun
     float peak = 0.0f;
     float peakAt = 0.0f;
     while (system.ActiveProjectiles()) {
@@ -176,12 +177,13 @@ TEST_F(ProjectileTest, AShellArcsToHalfItsRangeAndLandsOnAMovingTarget)
         if (!system.ActiveProjectiles()) break;
         const Projectile* shell = system.projectiles.head->value;
         ASSERT_TRUE(std::isfinite(shell->position.y));
-        if (shell->position.y > peak) {
-            peak = shell->position.y;
-            peakAt = sqrtf(shell->position.x * shell->position.x + shell->position.z * shell->position.z);
+        if (shell->position.y - launch.y > peak) {
+            peak = shell->position.y - launch.y;
+            Vec3 flown = shell->position - launch;
+            peakAt = sqrtf(flown.x * flown.x + flown.z * flown.z);
         }
     }
-    Vec3 landed = target->GetPosition();
+    Vec3 landed = target->GetPosition() - launch;
     float span = sqrtf(landed.x * landed.x + landed.z * landed.z);
     EXPECT_NEAR(peak, span * 0.5f, 0.3f);
     EXPECT_NEAR(peakAt, span * 0.5f, 0.5f);
@@ -208,8 +210,9 @@ TEST_F(ProjectileTest, AShellBurstsOnThoseAroundItsTargetAndNotOnItsOwnSide)
 TEST_F(ProjectileTest, AShellStraightAboveItsLauncherLandsWithoutLosingItsWay)
 {
     Agent* target = Soldier(ALIGN_ENEMY, Vec3(0.0f, 10.0f, 0.0f));
-    Agent* attacker = Attacker(target);
-    system.Fire(Vec3(), Vec3(0.0f, 1.0f, 0.0f), 10.0f, attacker, target, nullptr, PROJECTILE_SHELL, nullptr);
+    // A mortar pit without a gun of its own fires from where it is told: right below.
+    system.Fire(Vec3(0.0f, 0.0f, 0.0f), Vec3(0.0f, 1.0f, 0.0f), 10.0f, nullptr, target, nullptr, PROJECTILE_SHELL,
+                nullptr);
     const Projectile* shell = system.projectiles.head->value;
     system.Update(FRAME);
     EXPECT_TRUE(std::isfinite(shell->position.x) && std::isfinite(shell->position.y));
@@ -350,8 +353,8 @@ TEST_F(ProjectileTest, ShotsWithoutADirectionAimAboveTheTargetsCentre)
     Agent* attacker = Attacker(target);
     system.Fire(Vec3(), Vec3(0.005f, 0.0f, -0.005f), 1.0f, attacker, target, nullptr, 0, nullptr);
     const Projectile* p = system.projectiles.head->value;
-    Vec3 expected(10.0f, 2.0f, 0.0f);
     EXPECT_NEAR(p->aimPoint.y, 2.0f, 1e-5f);
+    Vec3 expected = Vec3(10.0f, 2.0f, 0.0f) - attacker->GetFirePoint(0);
     Vec3Normalize(&expected, &expected);
     EXPECT_NEAR(p->direction.x, expected.x, 1e-5f);
     EXPECT_NEAR(p->direction.y, expected.y, 1e-5f);
