@@ -45,6 +45,8 @@ void Agent::Reset(bool full)
     size = 3.0f;
     damage = 10.0f;
     sinceReset = 0.0f;
+    attackTimer = 0.0f;
+    fireToggle = 0;
 
     classWord = 0;
     commandWord = COMMAND_MOVE | COMMAND_ATTACK | COMMAND_STOP;

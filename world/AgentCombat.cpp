@@ -17,6 +17,7 @@
 #include "world/Grid.h"
 #include "world/Item.h"
 #include "world/ItemCatalog.h"
+#include "world/ProjectileSystem.h"
 #include "world/WeaponDef.h"
 #include "world/WorldQueries.h"
 
@@ -32,13 +33,9 @@ const char* const LootCrateNames[LOOT_CRATE_COUNT] = {
     "enrichment_cannister",
 };
 
-float AgentDamageFactor(int weaponType, int composition)
+void CombatHooks::ThrowDebris(const Vec3& at, int kind, bool allPieces, float size)
 {
-    if (weaponType == WEAPON_LASER && composition == COMPOSITION_BIOLOGICAL) return 1.33f;
-    if (weaponType == WEAPON_BALLISTIC &&
-        (composition == COMPOSITION_MECHANICAL || composition == COMPOSITION_BIOMECHANICAL))
-        return 1.33f;
-    return 1.0f;
+    if (TheProjectiles && TheProjectiles->debris) TheProjectiles->debris->Spawn(kind, at, size, allPieces);
 }
 
 namespace {
@@ -159,7 +156,7 @@ int Agent::LevelForExperience(int experience)
 void Agent::TakeDamage(float amount, Entity* attacker, const WeaponDef* weapon_, int damageType, bool hit)
 {
     if (weapon_) damageType = weapon_->type;
-    if (damageType != WEAPON_NONE) amount *= AgentDamageFactor(damageType, composition);
+    if (damageType != WEAPON_NONE) amount *= DamageTypeFactor(damageType, composition, true);
     if ((flags & ENTITY_PLAYER) && TheCombatHooks) amount *= 1.0f - 0.1f * (float)TheCombatHooks->ArmourSkill();
     if (upgradeFlags & BU_ARMOR_3)
         amount *= 0.7f;
@@ -324,21 +321,22 @@ void Agent::Die(Entity* killer)
     if (alignment == ALIGN_PLAYER) CountStatistic(STAT_UNITS_LOST);
     if (brainKind == BRAIN_CREATURE) CountStatistic(STAT_CREATURES_KILLED);
 
-    if (TheCombatHooks) {
-        int kind = composition == COMPOSITION_BIOLOGICAL      ? DEBRIS_BIOLOGICAL
-                   : composition == COMPOSITION_BIOMECHANICAL ? DEBRIS_BIOMECHANICAL
-                                                              : DEBRIS_MECHANICAL;
-        Vec3 centre = GetCenter();
-        if (alignment == ALIGN_PLAYER && !IsAirUnit() && !(classWord & AGENT_CLASS_HEAVY)) {
-            if (classWord & AGENT_CLASS_MINER) {
-                TheCombatHooks->ThrowDebris(centre, DEBRIS_MINER, true);
-            } else {
-                TheCombatHooks->ThrowDebris(centre, DEBRIS_BOT, true);
-                TheCombatHooks->ThrowDebris(centre, kind, false);
-            }
+    // Without a listener the pieces go straight to the level's debris field.
+    static CombatHooks plainHooks;
+    CombatHooks& hooks = TheCombatHooks ? *TheCombatHooks : plainHooks;
+    int kind = composition == COMPOSITION_BIOLOGICAL      ? DEBRIS_BIOLOGICAL
+               : composition == COMPOSITION_BIOMECHANICAL ? DEBRIS_BIOMECHANICAL
+                                                          : DEBRIS_MECHANICAL;
+    Vec3 centre = GetCenter();
+    if (alignment == ALIGN_PLAYER && !IsAirUnit() && !(classWord & AGENT_CLASS_HEAVY)) {
+        if (classWord & AGENT_CLASS_MINER) {
+            hooks.ThrowDebris(centre, DEBRIS_MINER, true, size);
         } else {
-            TheCombatHooks->ThrowDebris(centre, kind, false);
+            hooks.ThrowDebris(centre, DEBRIS_BOT, true, size);
+            hooks.ThrowDebris(centre, kind, false, size);
         }
+    } else {
+        hooks.ThrowDebris(centre, kind, false, size);
     }
 
     if (alignment == ALIGN_ENEMY && (classWord & AGENT_CLASS_BOSS_DROPS_ITEM)) DropLoot(this);

@@ -71,7 +71,8 @@ public:
     virtual int PlayerLevel() { return 0; }
     // A short text floating up from a world point.
     virtual void FloatText(const char*, const Vec3&) {}
-    virtual void ThrowDebris(const Vec3&, int, bool) {}
+    // Pieces thrown from a fallen agent (the level's debris field unless overridden).
+    virtual void ThrowDebris(const Vec3& at, int kind, bool allPieces, float size);
     // A random loot item, not placed yet; null when the roll gives none.
     virtual Item* RollItemDrop() { return nullptr; }
 };
@@ -85,5 +86,3 @@ constexpr int LOOT_CRATE_COUNT = 13;
 constexpr int LOW_LEVEL_CRATES = 9;
 extern const char* const LootCrateNames[LOOT_CRATE_COUNT];
 
-// How much of a hit of that weapon type an agent of that composition takes (1.0 for most).
-float AgentDamageFactor(int weaponType, int composition);

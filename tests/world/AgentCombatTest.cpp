@@ -28,7 +28,7 @@ struct Recorder : CombatHooks {
     int ArmourSkill() override { return armour; }
     int PlayerLevel() override { return level; }
     void FloatText(const char* text, const Vec3&) override { texts.push_back(text); }
-    void ThrowDebris(const Vec3&, int kind, bool extra) override { debris.push_back(kind * 10 + (extra ? 1 : 0)); }
+    void ThrowDebris(const Vec3&, int kind, bool extra, float) override { debris.push_back(kind * 10 + (extra ? 1 : 0)); }
     Item* RollItemDrop() override
     {
         if (!rolled) return nullptr;

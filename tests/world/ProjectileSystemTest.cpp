@@ -602,12 +602,17 @@ TEST_F(ProjectileTest, CreaturesBleedAndBrokenItemsThrowRubbleWhenTheyDie)
     ASSERT_EQ(splats.ActiveCount(), 2);
     EXPECT_EQ(splats.Active().head->value->kind, SPLAT_RED_BLOOD);
     EXPECT_EQ(splats.Active().tail->value->kind, SPLAT_GREEN_BLOOD);
+    // Each fallen agent throws the pieces of what it was made of.
+    ASSERT_EQ(system.debris->active.count, 3);
+    EXPECT_EQ(system.debris->active.head->value->kind, (int)DebrisField::BIO);
+    EXPECT_EQ(system.debris->active.tail->value->kind, (int)DebrisField::MECH);
 
     Entity* rock = NewEntity(ENTITY_ITEM);
     rock->SetPosition(Vec3(5.0f, 0.0f, 5.0f));
     rock->Die(nullptr);
-    ASSERT_EQ(system.debris->active.count, 1);
-    EXPECT_FLOAT_EQ(system.debris->active.head->value->scale, 10.0f);
+    ASSERT_EQ(system.debris->active.count, 4);
+    EXPECT_EQ(system.debris->active.tail->value->kind, (int)DebrisField::ROCK);
+    EXPECT_FLOAT_EQ(system.debris->active.tail->value->scale, 10.0f);
     delete rock;
     TheScene.primitives.Remove(stain);
     delete stain;
