@@ -1,38 +1,137 @@
 #include "campaign/PlayerProfile.h"
 
+#include "campaign/Galaxy.h"
+#include "campaign/MissionScreen.h"
+#include "campaign/RandomMission.h"
+#include "campaign/RigCatalog.h"
+#include "gui/Button.h"
+#include "gui/GuiDraw.h"
 #include "host/Log.h"
 #include "host/System.h"
+#include "interface/Inventory.h"
+#include "interface/MessageLists.h"
+#include "mechanics/GameMechanics.h"
+#include "mechanics/Scene.h"
+#include "platform/ConfigFile.h"
+#include "platform/GameSeam.h"
+#include "platform/StringTable.h"
+#include "platform/UserFolders.h"
+#include "world/Agent.h"
+#include "world/AgentTypeRegistry.h"
+#include "world/BuildItem.h"
+#include "world/Item.h"
 
 #include <cstdio>
 #include <cstring>
 
+const char* const PROFILE_STATISTIC_KEYS[PROFILE_STATISTICS] = {
+    "enemiesKilled", "creaturesKilled", "unitsLost",    "unitsProduced",   "buildingsProduced", "buildingsLost",
+    "turretKills",   "airKills",        "rigKills",     "mineKills",       "barrelKills",       "highestOre",
+    "highestFuel",   "highestBotLevel", "highestBotKills", "groundBotKills", "cloakedKills",
+};
+
 namespace {
 
-PlayerProfile CurrentProfile;
+// Until the rig catalogue makes the first profile, the game's readers still find one.
+PlayerProfile StandInProfile;
+
+int ConfiguredMaxUnitControl()
+{
+    return Config ? Config->MaxUnitControl : 50;
+}
+
+// Items on the rig whose names hold "scav": what its weapons hold and what it has equipped.
+int CountScavengerItems(const Agent* rig)
+{
+    if (!rig) return 0;
+    int count = 0;
+    for (int i = 0; i < rig->attachmentCount; ++i) {
+        const Entity* held = rig->attachments[i].entity;
+        if (held && (held->flags & ENTITY_ITEM) && strstr(held->name, "scav")) ++count;
+    }
+    for (int i = 0; i < rig->equipmentCount; ++i) {
+        const Item* item = rig->equipment ? rig->equipment[i].item : nullptr;
+        if (item && strstr(item->name, "scav")) ++count;
+    }
+    return count;
+}
+
+void ShowNotice(const char* text)
+{
+    if (TheGame && TheGame->messageBar) TheGame->messageBar->AddMessage(text, 5.0f, 0);
+}
 
 }  // namespace
 
-PlayerProfile* GetPlayerProfile()
+// ---- Level curve
+
+int LevelFromExperience(int experience)
 {
-    return &CurrentProfile;
+    int level = 0;
+    for (int k = 1; k <= PROFILE_LEVEL_MAX; ++k)
+        if (LevelThreshold(k) <= experience) level = k;
+    return level;
 }
 
-bool PlayerProfile::Load(const char* file, bool, bool)
+int ExperienceForNextLevel(int level)
 {
-    if (!file) return false;
-    FILE* stream = fopen(file, "rb");
-    if (!stream) {
-        Log("WARNING: the profile %s could not be opened\n", file);
+    if (level <= 0) return 100;
+    return LevelThreshold(level + 1) - LevelThreshold(level);
+}
+
+// ---- Names and paths
+
+bool IsValidProfileName(const char* name)
+{
+    if (!name || !*name) return false;
+    size_t length = strlen(name);
+    if (length >= (size_t)PROFILE_NAME_SIZE) return false;
+    for (const unsigned char* p = (const unsigned char*)name; *p; ++p) {
+        unsigned char c = *p;
+        bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        bool digit = c >= '0' && c <= '9';
+        if (!letter && !digit && c != ' ' && c != '_' && c != '-') return false;
+    }
+    return true;
+}
+
+bool ProfilePath(const char* name, char* out, size_t size)
+{
+    if (!out || size == 0) return false;
+    out[0] = 0;
+    if (!IsValidProfileName(name)) {
+        Log("ERROR: '%s' is not a profile name\n", name ? name : "");
         return false;
     }
-    fclose(stream);
-    CopyText(path, sizeof path, file);
-    // The profile's name is its file name without the folder and the extension.
-    const char* slash = strrchr(file, '/');
-    CopyText(name, sizeof name, slash ? slash + 1 : file);
-    if (char* dot = strrchr(name, '.')) *dot = 0;
-    loaded = true;
+    int written = snprintf(out, size, "%s/%s.cgs", ProfilesFolder, name);
+    if (written < 0 || (size_t)written >= size) {
+        out[0] = 0;
+        return false;
+    }
     return true;
+}
+
+// ---- The record
+
+PlayerProfile::PlayerProfile()
+{
+    CopyText(name, sizeof name, "new player");
+    CopyText(rigPaint, sizeof rigPaint, "none");
+    maxUnitControl = ConfiguredMaxUnitControl();
+}
+
+PlayerProfile::~PlayerProfile()
+{
+    delete rig;
+}
+
+void PlayerProfile::AddExperience(int amount)
+{
+    int oldLevel = level;
+    experience += amount;
+    level = LevelFromExperience(experience);
+    levelSpan = ExperienceForNextLevel(level);
+    if (level > oldLevel) skillPoints += 2 * (level - oldLevel);
 }
 
 bool PlayerProfile::IsMissionCompleted(int id) const
@@ -55,6 +154,200 @@ void PlayerProfile::ClearCompletedMissions()
     for (uint32_t& bits : completedMissions) bits = 0;
 }
 
+void PlayerProfile::SetStoryMissionCompleted(int storyId, bool on)
+{
+    if (!TheGalaxy) return;
+    CelestialBody* body = TheGalaxy->FindBodyByStoryId(storyId);
+    if (!body) return;
+    SetMissionCompleted(body->missionId, on);
+    body->completed = on ? 1 : 0;
+}
+
+bool PlayerProfile::HasAchievement(int n) const
+{
+    return (achievements >> ((unsigned)n % 32u)) & 1u;
+}
+
+void PlayerProfile::AwardAchievement(int n)
+{
+    if (n < 0 || n >= 32) return;
+    achievements |= 1u << n;
+    char tag[32];
+    snprintf(tag, sizeof tag, "<achieve_%d>", n + 1);
+    const char* text = Strings ? Strings->Lookup(tag) : nullptr;
+    char line[128];
+    snprintf(line, sizeof line, "Achievement: %s", text ? text : "invalid");
+    if (TheGame && TheGame->popups) TheGame->popups->Add(line, 4.0f, 0, n);
+    GuiPlaySound("message");
+}
+
+void PlayerProfile::CountAchievements(int* earned, int* total) const
+{
+    int count = 0;
+    for (int n = 0; n < PROFILE_ACHIEVEMENTS; ++n)
+        if (HasAchievement(n)) ++count;
+    if (earned) *earned = count;
+    if (total) *total = PROFILE_ACHIEVEMENTS;
+}
+
+void PlayerProfile::CheckUnlocks(bool missionEnd)
+{
+    int before = 0;
+    CountAchievements(&before, nullptr);
+    int* s = statistics;
+    if (!missionEnd) {
+        if ((int)ore > s[STAT_HIGHEST_ORE]) s[STAT_HIGHEST_ORE] = (int)ore;
+        if ((int)fuel > s[STAT_HIGHEST_FUEL]) s[STAT_HIGHEST_FUEL] = (int)fuel;
+    }
+    const int killed = s[STAT_ENEMIES_KILLED];
+    // when: 0 always, 1 only at a mission's end, 2 only during play.
+    auto test = [&](int n, int when, bool condition, const char* notice) {
+        if (HasAchievement(n)) return;
+        if (when == 1 && !missionEnd) return;
+        if (when == 2 && missionEnd) return;
+        if (!condition) return;
+        AwardAchievement(n);
+        if (notice) ShowNotice(notice);
+    };
+    const char* shopNotice = "New item unlocked in shop!";
+    test(0, 1, s[STAT_HIGHEST_ORE] > 5000, nullptr);
+    test(1, 1, s[STAT_HIGHEST_FUEL] > 5000, nullptr);
+    test(2, 0, killed > 50, nullptr);
+    test(3, 0, s[STAT_HIGHEST_BOT_LEVEL] > 9, shopNotice);
+    test(4, 0, s[STAT_CREATURES_KILLED] > 30, shopNotice);
+    test(5, 1, s[STAT_TURRET_KILLS] == killed && killed > 0, nullptr);
+    test(6, 1, s[STAT_RIG_KILLS] == killed && killed > 0, "Cammo rig skin unlocked!");
+    test(7, 1, s[STAT_AIR_KILLS] == killed && killed > 0, nullptr);
+    test(8, 1, killed == 0, nullptr);
+    test(9, 0, s[STAT_BUILDINGS_PRODUCED] > 30, nullptr);
+    test(10, 0, s[STAT_UNITS_PRODUCED] - s[STAT_UNITS_LOST] >= maxUnitControl, nullptr);
+    if (missionEnd && !HasAchievement(11) && TheGalaxy && MissionScreen::missionCount > 0) {
+        const CelestialBody* last = TheGalaxy->FindBodyByStoryId(MissionScreen::missionCount - 1);
+        test(11, 1, last && IsMissionCompleted(last->missionId), nullptr);
+    }
+    test(12, 0, level >= 10, nullptr);
+    test(13, 0, s[STAT_MINE_KILLS] > 30, nullptr);
+    test(14, 0, s[STAT_BARREL_KILLS] >= 4, nullptr);
+    // With no journal in the tables there is nothing to have read.
+    const int journal = CountJournalEntries();
+    test(15, 0, journal > 0 && backstoryCount == journal, nullptr);
+    test(16, 0, CountScavengerItems(rig) == 5, "Scavenger rig skin unlocked!");
+    test(17, 0, PlayerInventory && PlayerInventory->FindFreeSlot(false) < 0, nullptr);
+    test(18, 2, TheScene.FirstInList(SEGMENT_RESOURCE) == nullptr, nullptr);
+    test(19, 1, killed != 0 && s[STAT_CLOAKED_KILLS] == killed, shopNotice);
+    int after = 0;
+    CountAchievements(&after, nullptr);
+    if (before < 4 && after >= 4) ShowNotice("Racing rig skin unlocked!");
+}
+
+// ---- Resetting
+
+void PlayerProfile::ResetStatistics()
+{
+    for (int& value : statistics) value = 0;
+    missionTime = savedHealth = savedShields = 0.0f;
+    freezeTime = cooldownTime = cloakedTime = 0.0f;
+    oreGained = fuelGained = 0.0f;
+}
+
+void PlayerProfile::ClearRecord()
+{
+    CopyText(name, sizeof name, "none");
+    flags = 0;
+    experience = level = levelSpan = 0;
+    achievements = 0;
+    backstoryCount = 0;
+    spare = credits = unitsInUse = 0;
+    ore = fuel = 0.0f;
+    unitControl = baseUnitControl = 2;
+    maxUnitControl = ConfiguredMaxUnitControl();
+    CopyText(rigPaint, sizeof rigPaint, "none");
+    ResetStatistics();
+    for (int& points : skills) points = 0;
+    skillPoints = 0;
+    ClearCompletedMissions();
+    galaxySeed = -1;
+    currentMissionId = 0;
+}
+
+void PlayerProfile::ClearHoldings()
+{
+    if (PlayerInventory) PlayerInventory->Clear();
+    if (TheGame && TheGame->agentTypes) TheGame->agentTypes->ClearPlayerTypesBit4();
+    if (TheGame && TheGame->buildItems) TheGame->buildItems->ClearMarks();
+    if (!rig) return;
+    // The rig's gear goes with the profile: its weapons were made for it.
+    for (const char* slot : {"leftweapon", "rightweapon"}) {
+        Entity* held = rig->RemoveAttachment(slot);
+        if (held && (held->flags & ENTITY_ITEM)) delete held;
+    }
+    for (int i = 0; i < rig->equipmentCount && rig->equipment; ++i) {
+        delete rig->equipment[i].item;
+        rig->equipment[i].item = nullptr;
+    }
+    rig->SetPosition(Vec3());
+    rig->velocity = Vec3();
+    rig->currentSpeed = 0.0f;
+    rig->yaw = rig->targetYaw = 0.0f;
+    MatrixIdentity(&rig->rotation);
+}
+
+void PlayerProfile::Clear()
+{
+    ClearRecord();
+    ClearHoldings();
+}
+
+void PlayerProfile::ResetForMission(float startOre, float startFuel, bool restore)
+{
+    unitControl = baseUnitControl;
+    if (!restore) {
+        unitsInUse = 0;
+        ore = startOre;
+        fuel = startFuel;
+        statistics[STAT_ENEMIES_KILLED] = 0;
+        statistics[STAT_UNITS_LOST] = 0;
+    }
+    if (!rig) return;
+    if (!restore) {
+        rig->kills = 0;
+        rig->health = rig->maxHealth;
+        rig->shield = rig->maxShield;
+    } else {
+        rig->kills = statistics[STAT_RIG_KILLS];
+        rig->health = savedHealth > 0.0f ? savedHealth : rig->maxHealth;
+        rig->shield = savedShields;
+    }
+    rig->freezeTime = 0.0f;
+    rig->cloakTime = 0.0f;
+    cooldownTime = 0.0f;
+    rig->flags |= ENTITY_PLACED;
+    rig->moveQueue.Clear();
+    bool shields = false;
+    for (int i = 0; i < rig->equipmentCount && rig->equipment; ++i) {
+        const Item* item = rig->equipment[i].item;
+        if (item && (item->upgradeFlags & ITEM_UPGRADE_SHIELDS)) shields = true;
+    }
+    if (shields)
+        rig->flags |= ENTITY_SHIELD;
+    else
+        rig->flags &= ~ENTITY_SHIELD;
+}
+
+void PlayerProfile::ResetPlayerRig()
+{
+    if (!rig) return;
+    rig->health = rig->maxHealth;
+    rig->shield = rig->maxShield;
+    rig->SetPosition(Vec3());
+    rig->velocity = Vec3();
+    rig->currentSpeed = 0.0f;
+    rig->yaw = rig->targetYaw = 0.0f;
+    MatrixIdentity(&rig->rotation);
+    rig->cloakTime = 0.0f;
+    rig->classWord &= ~AGENT_CLOAKED;
+}
+
 void PlayerProfile::AddOre(float amount)
 {
     ore += amount;
@@ -67,4 +360,32 @@ void PlayerProfile::AddFuel(float amount)
     fuel += amount;
     if (fuel < 0.0f) fuel = 0.0f;
     if (amount > 0.0f) fuelGained += amount;
+}
+
+bool PlayerProfile::LoadByName(const char* profileName)
+{
+    char path[MAX_PROFILE_PATH];
+    if (!ProfilePath(profileName, path, sizeof path)) return false;
+    return Load(path, false, false);
+}
+
+bool PlayerProfile::SaveByName(bool inGame)
+{
+    char path[MAX_PROFILE_PATH];
+    if (!ProfilePath(name, path, sizeof path)) return false;
+    return Save(path, inGame);
+}
+
+// ---- The current profile
+
+PlayerProfile* GetPlayerProfile()
+{
+    if (TheRigCatalog && TheRigCatalog->currentProfile) return TheRigCatalog->currentProfile;
+    return &StandInProfile;
+}
+
+Agent* GetPlayerRig()
+{
+    PlayerProfile* profile = GetPlayerProfile();
+    return profile ? profile->rig : nullptr;
 }

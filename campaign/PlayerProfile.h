@@ -1,26 +1,173 @@
 #pragma once
-// The player's persistent record, one file per player in the profiles folder. So far only
-// which profile is loaded is kept; the profile file's contents (level, experience, credits,
-// skills, statistics, rig) come with the campaign.
+// The player's persistent record: name, experience and level, skills, credits, completed
+// missions, achievements, statistics, the unlocked units and buildings, the rig with its
+// chassis, pilot and paint, and (through the inventory) what the player carries. One profile
+// is current (GetPlayerProfile); it is written as a plain-text profile file, one per player in
+// the profiles folder and one in every save game, and read back by the same reader, which also
+// reads data/scripts/default_profile.cgs for a new player.
+//
+// A profile file is never rewritten in place: the writer fills a temporary file beside it and
+// renames it over the old one, so a crash or a full disk leaves the previous profile whole.
+#include <cstddef>
 #include <cstdint>
+
+class Agent;
+class Item;
+struct ChassisRecord;
+class RigPart;
+
+constexpr int PROFILE_NAME_SIZE = 128;
+constexpr int MAX_PROFILE_PATH = 600;
+constexpr int PROFILE_LEVEL_MAX = 20;
+constexpr int PROFILE_ACHIEVEMENTS = 25;
+constexpr int PROFILE_SKILLS = 6;
+constexpr int PROFILE_STATISTICS = 17;
+constexpr const char* DEFAULT_PROFILE_SCRIPT = "data/scripts/default_profile.cgs";
+
+// PlayerProfile::flags
+constexpr uint32_t PROFILE_LOADED = 0x1;   // read from a file: "Continue Game" may go on
+constexpr uint32_t PROFILE_STARTUP = 0x2;  // the start-up profile of the rig catalogue
+
+// The statistics, in their order in the record and in the file.
+enum ProfileStatistic : int {
+    STAT_ENEMIES_KILLED = 0,
+    STAT_CREATURES_KILLED,
+    STAT_UNITS_LOST,
+    STAT_UNITS_PRODUCED,
+    STAT_BUILDINGS_PRODUCED,
+    STAT_BUILDINGS_LOST,
+    STAT_TURRET_KILLS,
+    STAT_AIR_KILLS,
+    STAT_RIG_KILLS,
+    STAT_MINE_KILLS,
+    STAT_BARREL_KILLS,
+    STAT_HIGHEST_ORE,
+    STAT_HIGHEST_FUEL,
+    STAT_HIGHEST_BOT_LEVEL,
+    STAT_HIGHEST_BOT_KILLS,
+    STAT_GROUND_BOT_KILLS,
+    STAT_CLOAKED_KILLS,
+};
+// The file keys of the statistics, in the same order.
+extern const char* const PROFILE_STATISTIC_KEYS[PROFILE_STATISTICS];
+
+// The experience a level begins at is LevelThreshold (campaign/RandomMission.h).
+// The highest level (1..20) whose threshold the experience reaches; 0 below 100.
+int LevelFromExperience(int experience);
+// The experience between the level's threshold and the next one's (100 for level 0).
+int ExperienceForNextLevel(int level);
+
+// A profile name is a file name in the profiles folder: it must be non-empty, shorter than
+// the name field, and hold only ASCII letters, digits, blanks, '_' and '-', so that no name,
+// typed or read from a file, can reach outside that folder.
+bool IsValidProfileName(const char* name);
+// The one place a profile's file is named: "<profiles folder>/<name>.cgs". False (out empty)
+// for a name that is not valid or a path that does not fit.
+bool ProfilePath(const char* name, char* out, size_t size);
 
 class PlayerProfile {
 public:
-    // Loads a profile file into the game's profile; false (logged) when it cannot be opened,
-    // and the profile stays as it was.
-    bool Load(const char* path, bool makeCurrent, bool extra);
+    PlayerProfile();
+    ~PlayerProfile();
+    PlayerProfile(const PlayerProfile&) = delete;
+    PlayerProfile& operator=(const PlayerProfile&) = delete;
+
+    // ---- Level and experience
+    // Adds experience, recomputes the level and its span, and gives 2 skill points for every
+    // level gained.
+    void AddExperience(int amount);
+
+    // ---- Missions
+    bool IsMissionCompleted(int id) const;
+    void SetMissionCompleted(int id, bool on);
+    void ClearCompletedMissions();
+    // Marks the mission of the galaxy body carrying that story mission (and the body); nothing
+    // when the galaxy has no such body.
+    void SetStoryMissionCompleted(int storyId, bool on);
+
+    // ---- Achievements
+    bool HasAchievement(int n) const;
+    // Earns it and shows it in the achievement pop-ups with the sound "message".
+    void AwardAchievement(int n);
+    void CountAchievements(int* earned, int* total) const;
+    // Awards what the statistics have earned; missionEnd selects the tests made at a mission's
+    // end, otherwise those made during play.
+    void CheckUnlocks(bool missionEnd);
+
+    // ---- Resetting
+    void ResetStatistics();
+    // Everything back to nothing: counters, statistics, skills, missions, the inventory, the
+    // unlocked units and buildings, the rig's equipment and weapons.
+    void Clear();
+    // Prepares the rig for a mission start; restore: a loaded game goes on with its saved
+    // health, shields and kills.
+    void ResetForMission(float startOre, float startFuel, bool restore);
+    // The rig whole and still at the origin (at every level start).
+    void ResetPlayerRig();
+
+    // ---- Ore and fuel
     // Adds ore or fuel (a negative amount pays); the stock never falls below 0, and what is
     // gained counts towards the mission's total.
     void AddOre(float amount);
     void AddFuel(float amount);
 
-    char name[64] = "";
-    char path[512] = "";
-    int level = 0;
+    // ---- The rig (its parts come from the rig catalogue)
+    // A new player's rig: the profile cleared, chassis "basic", pilot "default", a new
+    // "Builder" agent.
+    void SetDefaultRig();
+    // Dresses the rig in the chassis's mesh with its body, the pilot and the canopy, then the
+    // paint.
+    void AttachRigParts();
+    // The paint of the chassis's textures; null: the chassis's own.
+    void SetRigPaint(const char* paint);
+
+    // ---- The profile file
+    // Writes the profile file (inGame adds the mission's state). The old file is replaced only
+    // once the new one is wholly written; false (logged) when it cannot be written.
+    bool Save(const char* path, bool inGame);
+    // Reads a profile file into this profile; false (logged) when it cannot be opened, and the
+    // profile stays as it was. fromSave: a save game's profile, which brings its own galaxy;
+    // takeCurrentMission: its current mission is taken too. A name in the file that is not a
+    // valid profile name is refused (logged) and the profile keeps the name it had.
+    bool Load(const char* path, bool fromSave, bool takeCurrentMission);
+    // Loads the profile of that name from the profiles folder.
+    bool LoadByName(const char* profileName);
+    // Saves to the profiles folder under the profile's own name.
+    bool SaveByName(bool inGame);
+
+    char name[PROFILE_NAME_SIZE];
+    uint32_t flags = 0;
+    uint32_t completedMissions[4] = {};
+    int galaxySeed = -1;
+    int currentMissionId = 0;
     // How many journal entries the player has found (the story told so far).
     int backstoryCount = 0;
+    int experience = 0;
+    int level = 0;
+    int levelSpan = 0;
+    uint32_t achievements = 0;
+    int statistics[PROFILE_STATISTICS] = {};
+    // The mission time a loaded save goes on from (0 otherwise).
+    float missionTime = 0.0f;
+    float savedHealth = 0.0f;
+    float savedShields = 0.0f;
+    float freezeTime = 0.0f;
+    float cooldownTime = 0.0f;
+    float cloakedTime = 0.0f;
+    int skills[PROFILE_SKILLS] = {};
+    int skillPoints = 0;
+    ChassisRecord* chassis = nullptr;
+    Agent* rig = nullptr;  // owned
+    RigPart* pilot = nullptr;
+    char rigPaint[32];
+    int spare = 0;
     // Credits to spend in the shop.
     int credits = 0;
+    // The player's stock, and what was gained in the whole mission.
+    float ore = 0.0f;
+    float fuel = 0.0f;
+    float oreGained = 0.0f;
+    float fuelGained = 0.0f;
     // Unit control: how many bots the player may command now, what a mission starts with, the
     // upper bound (the configuration's), and how many are in use. The Scene recounts the first
     // and the last every playing frame.
@@ -28,20 +175,20 @@ public:
     int baseUnitControl = 2;
     int maxUnitControl = 50;
     int unitsInUse = 0;
-    // The player's stock, and the mission time a loaded save goes on from (0 otherwise).
-    float ore = 0.0f;
-    float fuel = 0.0f;
-    float oreGained = 0.0f;  // in the whole mission
-    float fuelGained = 0.0f;
-    float missionTime = 0.0f;
-    bool loaded = false;
 
-    // The completed missions by mission id (ids 0..127).
-    bool IsMissionCompleted(int id) const;
-    void SetMissionCompleted(int id, bool on);
-    void ClearCompletedMissions();
-    uint32_t completedMissions[4] = {};
+    // Shorthands for the statistics the game counts most.
+    int& enemiesKilled() { return statistics[STAT_ENEMIES_KILLED]; }
+    int& unitsLost() { return statistics[STAT_UNITS_LOST]; }
+
+private:
+    // Counters back to a new profile's, without touching the inventory or the definitions.
+    void ClearRecord();
+    // What Clear does beyond the record: the inventory, the unlocks and the rig's gear.
+    void ClearHoldings();
 };
 
-// The current profile.
+// The current profile: the rig catalogue's current one, or the start-up stand-in before the
+// catalogue has made one.
 PlayerProfile* GetPlayerProfile();
+// The current profile's rig; null when there is none.
+Agent* GetPlayerRig();

@@ -1,0 +1,749 @@
+#include "interface/Inventory.h"
+
+#include "campaign/PlayerProfile.h"
+#include "gui/Button.h"
+#include "gui/GuiDraw.h"
+#include "gui/WindowManager.h"
+#include "host/InputKeys.h"
+#include "host/System.h"
+#include "interface/MessageLists.h"
+#include "mechanics/GameMechanics.h"
+#include "platform/GameSeam.h"
+#include "platform/InputState.h"
+#include "render/Font.h"
+#include "render/Sprite.h"
+#include "world/AgentTypeRegistry.h"
+#include "world/BuildItem.h"
+#include "world/Item.h"
+#include "world/ItemCatalog.h"
+#include "world/WeaponDef.h"
+
+#include <cstdio>
+#include <cstring>
+
+Inventory* PlayerInventory = nullptr;
+
+namespace {
+
+const char* const SLOT_TEXTURE = "Data/gui/Icons/inventory_slot.dds";
+const char* const SLOT_RED_TEXTURE = "Data/gui/Icons/inventory_slot_red.dds";
+const char* const SLOT_BLUE_TEXTURE = "Data/gui/Icons/inventory_slot_blue.dds";
+const char* const MARKER_BLUE_TEXTURE = "Data/gui/Icons/inventory_attach_blue.dds";
+const char* const MARKER_RED_TEXTURE = "Data/gui/Icons/inventory_attach_red.dds";
+const char* const KIND_NAMES[] = {"Pickup", "Action",  "Trigger", "Breakable", "Unit",
+                                  "Building", "Upgrade", "Weapon", "Engine",   "Storage"};
+const char* const RARITY_WORDS[] = {"Poor", "Normal", "Enhanced", "Rare"};
+constexpr int CARRIED_SIZE = 48;
+
+// The marker under a carried item, shared with the character screen's attachment markers.
+Sprite* DragMarker = nullptr;
+
+int PlayerLevel()
+{
+    const PlayerProfile* profile = GetPlayerProfile();
+    return profile ? profile->level : 0;
+}
+
+AgentType* PatternUnit(const Item* item)
+{
+    if (!TheGame || !TheGame->agentTypes || !item) return nullptr;
+    return TheGame->agentTypes->FindType(item->patternName);
+}
+
+BuildItem* PatternBuilding(const Item* item)
+{
+    if (!TheGame || !TheGame->buildItems || !item) return nullptr;
+    return TheGame->buildItems->FindByName(item->patternName);
+}
+
+bool IsStackable(const Item* item)
+{
+    return item && (item->itemFlags & ITEM_FLAG_STACKABLE) != 0;
+}
+
+int CountBits(uint32_t word)
+{
+    int n = 0;
+    for (; word; word &= word - 1) ++n;
+    return n;
+}
+
+void ShowMessage(const char* text)
+{
+    if (TheGame && TheGame->messageBar) TheGame->messageBar->AddMessage(text, 2.0f, 0);
+}
+
+void SetColour(float* out, float r, float g, float b)
+{
+    out[0] = r, out[1] = g, out[2] = b, out[3] = 1.0f;
+}
+
+void CountLabel(Button* widget, const Item* item)
+{
+    if (!widget) return;
+    char count[16];
+    if (IsStackable(item))
+        snprintf(count, sizeof count, "%d", item->stackCount);
+    else
+        CopyText(count, sizeof count, " ");
+    widget->SetText(count);
+    widget->textOffsetX = widget->textOffsetY = 8;
+}
+
+// The damage an item's weapon deals, and its bonus for that weapon.
+float WeaponDamage(Item* item, float* bonus)
+{
+    *bonus = item->weapon ? item->GetDamageBonus(item->weapon) : 0.0f;
+    return item->GetDamage(item->weapon);
+}
+
+// Appends one line to the stats text, each line after the first on a new indented line.
+void AppendLine(ItemTooltipText* out, const char* line)
+{
+    if (out->stats.empty())
+        out->stats = "   ";
+    else
+        out->stats += "\n   ";
+    out->stats += line;
+    ++out->statLines;
+}
+
+Font* TooltipFont(int slot)
+{
+    if (TheGame && TheGame->fonts[slot]) return TheGame->fonts[slot];
+    return GuiDefaultFont;
+}
+
+}  // namespace
+
+// ---- Grades, worth and usability
+
+int GetItemState(const Item* item)
+{
+    if (!item) return 1;
+    if (item->specialFlags) return 2;
+    if (item->kind == ITEM_KIND_WEAPON && item->upgradeFlags) {
+        float bonus = item->bonus[ITEM_BONUS_DAMAGE];
+        if (bonus > 0.0f) return 2;
+        if (bonus < 0.0f) return 0;
+    }
+    return 1;
+}
+
+int GetItemValue(const Item* item, bool forSale)
+{
+    if (!item) return 0;
+    int base = item->price;
+    if (item->kind == ITEM_KIND_UNIT) {
+        if (const AgentType* type = PatternUnit(item)) base = type->buyCost;
+    } else if (item->kind == ITEM_KIND_BUILDING) {
+        if (const BuildItem* building = PatternBuilding(item)) base = building->buyCost;
+    }
+    int grade = GetItemState(item);
+    int value;
+    if (item->kind == ITEM_KIND_UPGRADE)
+        value = base / 2;
+    else if (grade >= 1)
+        value = (base / 4) * (grade - 1) + base / 2;
+    else
+        value = base / 4;
+    if (item->specialFlags) value += value / 2;
+    if (forSale && IsStackable(item) && item->stackCount >= 2) value *= item->stackCount;
+    return value;
+}
+
+int GetItemUsability(const Item* item)
+{
+    if (!item) return 0;
+    if (PlayerLevel() < item->buyLevel) return 2;
+    return GetItemState(item) == 2 ? 1 : 0;
+}
+
+// ---- The tooltip's texts
+
+void BuildItemTooltip(const Item* constItem, int playerLevel, ItemTooltipText* out)
+{
+    *out = ItemTooltipText();
+    if (!constItem) return;
+    Item* item = const_cast<Item*>(constItem);  // the damage queries are not const
+    char line[256];
+    out->title = item->shortDescription ? item->shortDescription : item->name;
+
+    int level = item->buyLevel;
+    const AgentType* unit = item->kind == ITEM_KIND_UNIT ? PatternUnit(item) : nullptr;
+    const BuildItem* building = item->kind == ITEM_KIND_BUILDING ? PatternBuilding(item) : nullptr;
+    if (unit) level = unit->buyLevel;
+    if (building) level = building->buyLevel;
+    out->level = level;
+    const char* kindName = item->kind >= 0 && item->kind <= 9 ? KIND_NAMES[item->kind] : "Pickup";
+    snprintf(line, sizeof line, "%s (level %d) - [%s]", kindName, level, RARITY_WORDS[GetItemState(item)]);
+    out->kindLine = line;
+    if (level > playerLevel)
+        SetColour(out->kindColour, 1.0f, 0.3f, 0.2f);
+    else
+        SetColour(out->kindColour, 0.6f, 0.6f, 0.6f);
+
+    float damageBonus = 0.0f;
+    if (item->kind == ITEM_KIND_WEAPON) {
+        float total = WeaponDamage(item, &damageBonus);
+        const WeaponDef* weapon = item->weapon;
+        float cycle = weapon ? (weapon->windUp > 0.0f ? weapon->interval + weapon->windUp : weapon->interval) : 0.0f;
+        float dps = cycle > 0.0f ? total / cycle : total;
+        const char* suffix = weapon && (weapon->flags & WEAPONFLAG_DUAL_CLUSTER) ? " x 2" : "";
+        if (damageBonus > 0.0f)
+            snprintf(line, sizeof line, "Damage: %.1f + %.1f (%.1f dps)%s", total - damageBonus, damageBonus, dps, suffix);
+        else
+            snprintf(line, sizeof line, "Damage: %.1f  (%.1f dps)%s", total, dps, suffix);
+        AppendLine(out, line);
+    } else if (item->kind == ITEM_KIND_UPGRADE) {
+        struct Bonus {
+            int index;
+            const char* label;
+        } bonuses[] = {{ITEM_BONUS_DAMAGE, "Damage"},
+                       {ITEM_BONUS_SPEED, "Speed"},
+                       {ITEM_BONUS_HEALTH, "Health"},
+                       {ITEM_BONUS_HULL, "Hull"},
+                       {ITEM_BONUS_RATE_OF_FIRE, "Rate of fire"}};
+        for (const Bonus& bonus : bonuses) {
+            if (item->bonus[bonus.index] <= 0.0f) continue;
+            snprintf(line, sizeof line, "%s:  +%.1f%% ", bonus.label, item->bonus[bonus.index]);
+            AppendLine(out, line);
+        }
+    } else if (item->kind == ITEM_KIND_ACTION) {
+        line[0] = 0;
+        switch (item->action) {
+        case ITEM_ACTION_HEAL: snprintf(line, sizeof line, "Heals:  +%d ", item->actionValue); break;
+        case ITEM_ACTION_RECHARGE: snprintf(line, sizeof line, "Recharge shields:  +%d ", item->actionValue); break;
+        case ITEM_ACTION_GIVE_EXPERIENCE: CopyText(line, sizeof line, "Bot experience: [based on bot level] "); break;
+        case ITEM_ACTION_CLOAK: snprintf(line, sizeof line, "Cloak unit for %d seconds", item->actionValue); break;
+        case ITEM_ACTION_ENRICH_ORE: CopyText(line, sizeof line, "Enrich an ore patch to a higher yield"); break;
+        case ITEM_ACTION_INSTANT_BUILD:
+            CopyText(line, sizeof line, "Instantly complete construction of a building");
+            break;
+        default: break;
+        }
+        if (line[0]) AppendLine(out, line);
+    }
+
+    const uint32_t special = item->specialFlags;
+    const int upgradeBits = CountBits(item->upgradeFlags), specialBits = CountBits(special);
+    if (specialBits > 0) {
+        // Of each pair the stronger one is named.
+        const char* picked[6] = {};
+        picked[0] = special & 0x2 ? "20% Chance to drain enemy shields"
+                    : special & 0x1 ? "10% Chance to drain enemy shields"
+                                    : nullptr;
+        picked[1] = special & 0x20000 ? "20% Chance to evade damage"
+                    : special & 0x10000 ? "10% Chance to evade damage"
+                                        : nullptr;
+        picked[2] = special & 0x8 ? "Siphon 30% damage dealt to repair hull"
+                    : special & 0x4 ? "Siphon 20% damage dealt to repair hull"
+                                    : nullptr;
+        bool fire = special & 0x100000, acid = special & 0x200000;
+        picked[3] = fire && acid ? "50% fire and acid resistance"
+                    : fire       ? "50% fire resistance"
+                    : acid       ? "50% acid resistance"
+                                 : nullptr;
+        picked[4] = special & 0x80000 ? "Reflect 20% of damage back to attacker"
+                    : special & 0x40000 ? "Reflect 10% of damage back to attacker"
+                                        : nullptr;
+        picked[5] = special & 0x20 ? "20% chance to freeze target for 10 seconds"
+                    : special & 0x10 ? "10% chance to freeze target for 5 seconds"
+                                     : nullptr;
+        for (const char* picked_line : picked)
+            if (picked_line) AppendLine(out, picked_line);
+    }
+    if (out->stats.size() > 127) out->stats.resize(127);
+
+    float* title = out->titleColour;
+    if (item->kind == ITEM_KIND_WEAPON) {
+        bool upgraded = upgradeBits > 1 || (upgradeBits == 1 && damageBonus > -0.01f && damageBonus < 0.01f);
+        if (specialBits > 0 || upgraded) {
+            if (specialBits > 0)
+                SetColour(title, 0.4275f, 0.7843f, 0.8157f);
+            else
+                SetColour(title, 0.2863f, 0.4275f, 0.9569f);
+            if (upgradeBits + specialBits > 2) SetColour(title, 1.0f, 0.7373f, 0.1098f);
+        } else if (damageBonus < 0.0f) {
+            SetColour(title, 0.45f, 0.45f, 0.45f);
+        } else if (damageBonus > 0.0001f) {
+            SetColour(title, 0.9f, 0.9f, 0.5f);
+        }
+    } else if (upgradeBits + specialBits > 2) {
+        SetColour(title, 1.0f, 0.7373f, 0.1098f);
+    } else if (upgradeBits + specialBits == 2) {
+        SetColour(title, 0.2863f, 0.4275f, 0.9569f);
+    }
+
+    if (item->kind == ITEM_KIND_UNIT || item->kind == ITEM_KIND_BUILDING) {
+        const char* target = unit ? unit->name : building ? building->name : item->patternName;
+        snprintf(line, sizeof line, "   Pattern:  %s", target);
+        out->patternLine = line;
+    }
+    if (IsStackable(item) && item->stackCount > 1)
+        snprintf(line, sizeof line, "   Value:  %d credits (%d per unit)", GetItemValue(item, true),
+                 GetItemValue(item, false));
+    else
+        snprintf(line, sizeof line, "   Value:  %d credits", GetItemValue(item, false));
+    out->valueLine = line;
+}
+
+// ---- The grid
+
+Inventory::Inventory()
+{
+    cellWidth = cellHeight = UnitH(32);
+    Build();
+    if (panel) panel->SetVisible(false);
+}
+
+Inventory::~Inventory()
+{
+    ClearDrag(true);
+    for (int i = 0; i < SLOT_COUNT; ++i) {
+        EmptySlot(i, true);
+        delete slots[i].slotButton;
+        slots[i].slotButton = nullptr;
+    }
+    delete hotbarStrip_;
+    if (WindowMgr && panel) {
+        WindowMgr->windows.Remove(panel);
+        if (WindowMgr->modal == panel) WindowMgr->modal = nullptr;
+        if (WindowMgr->focused == panel) WindowMgr->focused = nullptr;
+    }
+    delete panel;
+    delete tooltipFrame;
+    delete tooltipFill;
+    delete tooltipIcon;
+    if (PlayerInventory == this) PlayerInventory = nullptr;
+}
+
+void Inventory::Build()
+{
+    int width = columns * cellWidth + 2 * margin;
+    int height = rows * cellHeight + 2 * margin + topOffset;
+    panel = new Window(0, UnitH(160), width, height, "wframe_blue.dds");
+    if (WindowMgr) WindowMgr->AddWindow(panel);
+    tooltipFrame = CreateGuiSprite(0, 0, cellWidth, UnitH(128), "data/textures/white.dds", 0xFF6090A0, 0, 0, 1, 1);
+    tooltipFill = CreateGuiSprite(0, 0, cellWidth, UnitH(128), "data/textures/white.dds", 0xFF203040, 0, 0, 1, 1);
+    tooltipIcon = CreateGuiSprite(8, 8, 120, 120, "data/textures/white.dds", 0xFFFFFFFF, 0, 0, 1, 1);
+    for (int i = 0; i < SLOT_COUNT; ++i) {
+        int x, y;
+        SlotPosition(i, &x, &y);
+        Button* button = new Button(OnInventorySlotPressed, nullptr, x, y, cellWidth, cellHeight, 0, nullptr, SLOT_TEXTURE,
+                                    SLOT_TEXTURE, nullptr, 0, 0, 0);
+        button->SetText(" ");
+        button->textOffsetX = button->textOffsetY = 8;
+        button->hasUserData = true;
+        button->userData = (intptr_t)this;
+        button->SetImage("data/gui/highlight.dds", 0);
+        button->rightButtonAllowed = true;
+        panel->AddChild(button);
+        slots[i].slotButton = button;
+    }
+    hotbarStrip_ = new Button(nullptr, nullptr, margin, margin + topOffset, HOTBAR_SLOTS * cellWidth, cellHeight, 0,
+                              nullptr, "data/gui/hotbar_indicator.dds", "data/gui/hotbar_indicator.dds", nullptr, 0, 0, 0);
+    panel->AddChild(hotbarStrip_);
+}
+
+void Inventory::SlotPosition(int slot, int* x, int* y) const
+{
+    *x = margin + (slot % columns) * cellWidth;
+    *y = margin + topOffset + (slot / columns) * cellHeight;
+}
+
+int Inventory::HitTest(int x, int y, bool panelRelative) const
+{
+    int dx = x - margin, dy = y - margin - topOffset;
+    if (!panelRelative && panel) {
+        int px, py;
+        panel->GetScreenPosition(&px, &py);
+        dx -= px;
+        dy -= py;
+    }
+    if (dx < 0 || dy < 0 || cellWidth <= 0 || cellHeight <= 0) return -1;
+    int column = dx / cellWidth, row = dy / cellHeight;
+    if (column >= columns || row >= rows) return -1;
+    return row * columns + column;
+}
+
+int Inventory::FindFreeSlot(bool skipHotbar) const
+{
+    for (int i = skipHotbar ? HOTBAR_SLOTS : 0; i < SLOT_COUNT; ++i)
+        if (slots[i].kind == 0) return i;
+    return -1;
+}
+
+bool Inventory::IsFull() const
+{
+    return FindFreeSlot(false) < 0;
+}
+
+Item* Inventory::FindItemByName(const char* name) const
+{
+    if (!name) return nullptr;
+    for (const InventorySlot& slot : slots)
+        if (slot.kind == 1 && slot.item && StrICmp(slot.item->name, name) == 0) return slot.item;
+    return nullptr;
+}
+
+Button* Inventory::MakeItemWidget(Item* item, int slot)
+{
+    int x, y;
+    SlotPosition(slot, &x, &y);
+    Button* widget = new Button(nullptr, nullptr, x, y, cellWidth, cellHeight, 0, nullptr, item->iconPath, item->iconPath,
+                                nullptr, item->iconCell, item->iconCell, 0);
+    CountLabel(widget, item);
+    widget->hasUserData = true;
+    widget->userData = (intptr_t)this;
+    return widget;
+}
+
+void Inventory::Tint(int slot)
+{
+    InventorySlot& s = slots[slot];
+    if (!s.slotButton) return;
+    int usability = s.kind == 1 ? GetItemUsability(s.item) : 0;
+    const char* texture = usability == 2 ? SLOT_RED_TEXTURE : usability == 1 ? SLOT_BLUE_TEXTURE : SLOT_TEXTURE;
+    s.slotButton->SetIcon(texture, texture, 0, 0);
+}
+
+bool Inventory::AddItem(Item* item, bool mergeStack, bool clone, int slot)
+{
+    if (!item) return false;
+    if (mergeStack && IsStackable(item))
+        for (InventorySlot& s : slots)
+            if (s.kind == 1 && s.item && StrICmp(s.item->name, item->name) == 0) {
+                s.item->stackCount += item->stackCount;
+                RefreshSlot(s.item);
+                return true;
+            }
+    int chosen;
+    if (slot < 0 || slot >= SLOT_COUNT) {
+        bool usable = item->kind == ITEM_KIND_ACTION;
+        chosen = FindFreeSlot(!usable);
+        if (chosen < 0 && !usable) chosen = FindFreeSlot(false);  // the hotbar as last resort
+    } else {
+        chosen = slots[slot].kind == 0 ? slot : FindFreeSlot(false);
+    }
+    if (chosen < 0) return false;
+    Item* placed = item;
+    if (clone) {
+        placed = CreateItemByName(item->name);
+        if (!placed) return false;
+    }
+    Button* widget = MakeItemWidget(placed, chosen);
+    panel->AddChild(widget);
+    slots[chosen].kind = 1;
+    slots[chosen].item = placed;
+    slots[chosen].itemWidget = widget;
+    Tint(chosen);
+    return true;
+}
+
+void Inventory::EmptySlot(int slot, bool destroyItem)
+{
+    InventorySlot& s = slots[slot];
+    if (s.itemWidget) {
+        if (panel) panel->RemoveChild(s.itemWidget);
+        delete s.itemWidget;
+    }
+    if (destroyItem) delete s.item;
+    s.kind = 0;
+    s.item = nullptr;
+    s.itemWidget = nullptr;
+    if (s.slotButton) s.slotButton->SetIcon(SLOT_TEXTURE, SLOT_TEXTURE, 0, 0);
+}
+
+void Inventory::RefreshSlot(Item* item)
+{
+    if (!item) return;
+    for (int i = 0; i < SLOT_COUNT; ++i) {
+        InventorySlot& s = slots[i];
+        if (s.kind != 1 || s.item != item) continue;
+        CountLabel(s.itemWidget, item);
+        if (item->stackCount < 1) EmptySlot(i, true);
+        return;
+    }
+}
+
+void Inventory::UpdateSlotHighlights()
+{
+    for (int i = 0; i < SLOT_COUNT; ++i)
+        if (slots[i].kind == 1) Tint(i);
+}
+
+void Inventory::ClearDrag(bool destroy)
+{
+    if (destroy) {
+        delete dragWidget;
+        delete dragItem;
+    }
+    dragWidget = nullptr;
+    dragItem = nullptr;
+}
+
+void Inventory::Clear()
+{
+    for (int i = 0; i < SLOT_COUNT; ++i)
+        if (slots[i].kind == 1 || slots[i].item || slots[i].itemWidget) EmptySlot(i, true);
+    ClearDrag(true);
+}
+
+Item* Inventory::DropDraggedItem()
+{
+    if (!dragWidget || !dragItem || dragItem->stackCount != 1) {
+        GuiPlaySound("bad");
+        return nullptr;
+    }
+    Item* item = dragItem;
+    // The carried widget is no one's once its item leaves.
+    delete dragWidget;
+    dragWidget = nullptr;
+    dragItem = nullptr;
+    GuiPlaySound("dropitem");
+    return item;
+}
+
+void Inventory::PressSlot(int slot, bool rightButton, bool ctrl, bool shift)
+{
+    if (slot < 0 || slot >= SLOT_COUNT) return;
+    if (rightButton && !ctrl) {
+        UseSlot(slot);
+        return;
+    }
+    InventorySlot& s = slots[slot];
+    if (!dragItem) {
+        if (s.kind != 1) return;
+        if (shift && IsStackable(s.item) && s.item->stackCount >= 2) {
+            Item* part = CreateItemByName(s.item->name);
+            if (!part) return;
+            part->stackCount = 1;
+            s.item->stackCount -= 1;
+            CountLabel(s.itemWidget, s.item);
+            dragItem = part;
+            dragWidget = MakeItemWidget(part, slot);
+        } else {
+            panel->RemoveChild(s.itemWidget);
+            dragItem = s.item;
+            dragWidget = s.itemWidget;
+            s.kind = 0;
+            s.item = nullptr;
+            s.itemWidget = nullptr;
+        }
+        dragWidget->SetSize(UnitH(CARRIED_SIZE), UnitH(CARRIED_SIZE));
+        GuiPlaySound("blip");
+        if (s.slotButton) s.slotButton->SetIcon(SLOT_TEXTURE, SLOT_TEXTURE, 0, 0);
+        return;
+    }
+    int x, y;
+    SlotPosition(slot, &x, &y);
+    if (s.kind != 1) {
+        dragWidget->SetSize(cellWidth, cellHeight);
+        panel->AddChild(dragWidget);
+        dragWidget->Move(x, y);
+        s.kind = 1;
+        s.item = dragItem;
+        s.itemWidget = dragWidget;
+        dragItem = nullptr;
+        dragWidget = nullptr;
+    } else if (IsStackable(dragItem) && IsStackable(s.item) && strcmp(dragItem->name, s.item->name) == 0) {
+        s.item->stackCount += dragItem->stackCount;
+        CountLabel(s.itemWidget, s.item);
+        ClearDrag(true);
+    } else {
+        Item* formerItem = s.item;
+        Button* formerWidget = s.itemWidget;
+        panel->RemoveChild(formerWidget);
+        formerWidget->SetSize(UnitH(CARRIED_SIZE), UnitH(CARRIED_SIZE));
+        dragWidget->SetSize(cellWidth, cellHeight);
+        panel->AddChild(dragWidget);
+        dragWidget->Move(x, y);
+        s.item = dragItem;
+        s.itemWidget = dragWidget;
+        dragItem = formerItem;
+        dragWidget = formerWidget;
+    }
+    Tint(slot);
+    GuiPlaySound(s.item ? (s.item->soundName[0] ? s.item->soundName : "blip") : "item_gem");
+}
+
+void Inventory::UseSlot(int slot)
+{
+    InventorySlot& s = slots[slot];
+    if (s.kind != 1 || !s.item) return;
+    Item* item = s.item;
+    switch (item->kind) {
+    case ITEM_KIND_ACTION:
+        // An item takes effect through its own use on the selected entity, which the items do
+        // not offer yet: until then the use is refused (enrichment and instant building are
+        // used through their own orders).
+        if (item->action != ITEM_ACTION_ENRICH_ORE && item->action != ITEM_ACTION_INSTANT_BUILD) GuiPlaySound("bad");
+        return;
+    case ITEM_KIND_UNIT:
+    case ITEM_KIND_BUILDING: {
+        AgentType* unit = item->kind == ITEM_KIND_UNIT ? PatternUnit(item) : nullptr;
+        BuildItem* building = item->kind == ITEM_KIND_BUILDING ? PatternBuilding(item) : nullptr;
+        if (!unit && !building) return;
+        int required = unit ? unit->buyLevel : building->buyLevel;
+        if (PlayerLevel() < required) {
+            ShowMessage("Insufficent level!");
+            GuiPlaySound("bad");
+            return;
+        }
+        bool learned = unit ? (unit->flags & AGENT_TYPE_OWNED) != 0 : (building->flags & BUILD_MARKED) != 0;
+        if (learned) {
+            ShowMessage("You already have this pattern in your database!");
+            GuiPlaySound("bad");
+            return;
+        }
+        if (unit)
+            unit->flags |= AGENT_TYPE_OWNED;
+        else
+            building->flags |= BUILD_MARKED;
+        GuiPlaySound("levelup");
+        EmptySlot(slot, true);
+        return;
+    }
+    default: return;
+    }
+}
+
+int OnInventorySlotPressed(void* user, Button* button)
+{
+    if (!user || !button) return 1;
+    Inventory* inventory = reinterpret_cast<Inventory*>(*static_cast<intptr_t*>(user));
+    if (!inventory) return 1;
+    int x, y;
+    button->GetScreenPosition(&x, &y);
+    int slot = inventory->HitTest(x, y, false);
+    if (slot < 0) return 1;
+    const KeyboardDevice* keys = Input.keyboard;
+    bool ctrl = keys && (keys->IsKeyDown(DIK_LCONTROL) || keys->IsKeyDown(DIK_RCONTROL));
+    bool shift = keys && (keys->IsKeyDown(DIK_LSHIFT) || keys->IsKeyDown(DIK_RSHIFT));
+    bool right = Input.mouse && Input.mouse->ButtonEventIs(1, 1);
+    inventory->PressSlot(slot, right, ctrl, shift);
+    return 1;
+}
+
+// ---- Per frame
+
+void Inventory::UpdateHover(int x, int y)
+{
+    if (!panel || !panel->IsVisible()) return;
+    if (dragWidget) {
+        // The carried widget is no child of the panel: it stands in screen coordinates.
+        dragWidget->Move(x - cellWidth / 2, y - cellHeight / 2);
+        return;
+    }
+    if (!panel->HitTest(x, y) || (WindowMgr && WindowMgr->modal)) return;
+    int slot = HitTest(x, y, false);
+    if (slot < 0 || slots[slot].kind != 1) return;
+    int sx, sy;
+    slots[slot].slotButton->GetScreenPosition(&sx, &sy);
+    int anchorY = sy;
+    DrawItemTooltip(slots[slot].item, sx + cellWidth, &anchorY);
+}
+
+void Inventory::DrawDraggedItem()
+{
+    if (!panel || !panel->IsVisible() || !dragWidget) return;
+    int usability = GetItemUsability(dragItem);
+    if (usability != 0) {
+        if (!DragMarker)
+            DragMarker = CreateGuiSprite(0, 0, UnitH(CARRIED_SIZE), UnitH(CARRIED_SIZE), MARKER_BLUE_TEXTURE, 0xFFFFFFFF, 0,
+                                         0, 1, 1);
+        if (DragMarker) {
+            DragMarker->texture = GuiTexture(usability == 2 ? MARKER_RED_TEXTURE : MARKER_BLUE_TEXTURE);
+            int x, y;
+            dragWidget->GetScreenPosition(&x, &y);
+            DragMarker->SetPosition(x, y);
+            GuiDrawSprite(DragMarker);
+        }
+    }
+    dragWidget->Draw();
+}
+
+void Inventory::DrawItemTooltip(Item* item, int x, int* y)
+{
+    if (!item || !y) return;
+    ItemTooltipText text;
+    BuildItemTooltip(item, PlayerLevel(), &text);
+    Font* heading = TooltipFont(1);
+    Font* body = TooltipFont(0);
+    auto extent = [](Font* font, const std::string& s) {
+        TextSize size;
+        if (font) font->GetTextExtent(s.c_str(), &size);
+        return size;
+    };
+    const int inner = 10, icon = 80, spacing = 4;
+    TextSize titleSize = extent(heading, text.title), kindSize = extent(body, text.kindLine);
+    int width = titleSize.cx;
+    width = width > kindSize.cx ? width : kindSize.cx;
+    width = width > 240 ? width : 240;
+    int height = titleSize.cy + 2 * kindSize.cy;
+    if (text.statLines > 0) {
+        TextSize statsSize = extent(heading, text.stats);
+        width = width > statsSize.cx ? width : statsSize.cx;
+        height += 16 * text.statLines;
+    }
+    height += extent(heading, "Value").cy;
+    int descriptionLines = 0;
+    const char* description = item->longDescription ? item->longDescription : "";
+    if (body) body->DrawWrappedText(description, width, 0, 0, 0, 0, &descriptionLines);
+    int top = *y;
+    int right = x + width + 2 * inner, bottom = top + height + icon + (inner + spacing) * (descriptionLines + 5);
+    tooltipFrame->SetRect(x - 2, top - 2, right + 2, bottom + 2);
+    tooltipFill->SetRect(x, top, right, bottom);
+    GuiDrawSprite(tooltipFrame);
+    GuiDrawSprite(tooltipFill);
+
+    const float* t = text.titleColour;
+    if (heading) heading->SetColor(t[0], t[1], t[2], t[3]);
+    GuiDrawText(heading, x + width / 2 - titleSize.cx / 2, top + 5, text.title.c_str());
+    int cursor = top + titleSize.cy + 4;
+    const float* k = text.kindColour;
+    if (body) body->SetColor(k[0], k[1], k[2], k[3]);
+    GuiDrawText(body, x + width / 2 - kindSize.cx / 2, cursor + 2, text.kindLine.c_str());
+    cursor += kindSize.cy + 8;
+    if (body) body->SetColor(0.8f, 0.8f, 0.8f, 1.0f);
+    if (body) cursor += body->DrawWrappedText(description, width, x + inner, cursor, 0, 0, nullptr);
+
+    int centre = x + (width + 2 * inner) / 2;
+    float ua = 0, va = 0, ub = 1, vb = 1;
+    auto drawIcon = [&](TextureRecord* texture, int cell, int left, int iconTop, int iconRight, int iconBottom) {
+        tooltipIcon->texture = texture;
+        ua = va = 0, ub = vb = 1;
+        if (cell > 0) GetAtlasCellUV(cell, &ua, &va, &ub, &vb);
+        tooltipIcon->SetTexCoords(ua, va, ub, vb);
+        tooltipIcon->SetRect(left, iconTop, iconRight, iconBottom);
+        GuiDrawSprite(tooltipIcon);
+    };
+    const AgentType* unit = item->kind == ITEM_KIND_UNIT ? PatternUnit(item) : nullptr;
+    const BuildItem* building = item->kind == ITEM_KIND_BUILDING ? PatternBuilding(item) : nullptr;
+    TextureRecord* itemIcon = item->iconTexture ? item->iconTexture : GuiTexture(item->iconPath);
+    if (unit || building) {
+        drawIcon(itemIcon, item->iconCell, centre - 80, cursor, centre, cursor + 80);
+        if (unit) drawIcon(unit->iconTexture, unit->iconCell, centre + 4, cursor + 4, centre + 72, cursor + 72);
+        if (building) drawIcon(building->iconTexture, building->iconCell, centre + 4, cursor + 4, centre + 72, cursor + 72);
+    } else {
+        drawIcon(itemIcon, item->iconCell, centre - 40, cursor, centre + 40, cursor + 80);
+    }
+    cursor += 80;
+    if (text.statLines > 0) {
+        if (heading) heading->SetColor(0.8f, 0.8f, 0.8f, 1.0f);
+        GuiDrawWrappedText(heading, text.stats.c_str(), 1 << 20, x + inner, cursor, 0, 0);
+        cursor += 16 * text.statLines;
+    }
+    if (!text.patternLine.empty()) {
+        if (heading) heading->SetColor(0.3f, 0.6f, 1.0f, 1.0f);
+        GuiDrawText(heading, x + inner, cursor, text.patternLine.c_str());
+        cursor += 16;
+    }
+    if (heading) heading->SetColor(0.7412f, 0.7765f, 0.5686f, 1.0f);
+    GuiDrawText(heading, x + inner, cursor, text.valueLine.c_str());
+    cursor += 16;
+    if (heading) heading->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
+    if (body) body->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
+    *y = cursor;
+}
