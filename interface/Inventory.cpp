@@ -300,10 +300,12 @@ Inventory::Inventory()
 Inventory::~Inventory()
 {
     ClearDrag(true);
-    for (int i = 0; i < SLOT_COUNT; ++i) {
-        EmptySlot(i, true);
-        delete slots[i].slotButton;
-        slots[i].slotButton = nullptr;
+    // The panel goes with its children: nothing is unlinked from it one by one.
+    for (InventorySlot& slot : slots) {
+        delete slot.itemWidget;
+        delete slot.item;
+        delete slot.slotButton;
+        slot = InventorySlot();
     }
     delete hotbarStrip_;
     if (WindowMgr && panel) {
@@ -430,6 +432,7 @@ bool Inventory::AddItem(Item* item, bool mergeStack, bool clone, int slot)
     Item* placed = item;
     if (clone) {
         placed = CreateItemByName(item->name);
+        if (!placed) placed = CreateItemByName(item->name, item);  // an item the catalogue lacks
         if (!placed) return false;
     }
     Button* widget = MakeItemWidget(placed, chosen);
@@ -516,7 +519,7 @@ void Inventory::PressSlot(int slot, bool rightButton, bool ctrl, bool shift)
     if (!dragItem) {
         if (s.kind != 1) return;
         if (shift && IsStackable(s.item) && s.item->stackCount >= 2) {
-            Item* part = CreateItemByName(s.item->name);
+            Item* part = CreateItemByName(s.item->name, s.item);
             if (!part) return;
             part->stackCount = 1;
             s.item->stackCount -= 1;

@@ -1,0 +1,281 @@
+// The inventory grid: where items land, stacks merged, split, placed, swapped and dropped, the
+// hotbar, patterns learned, and the tooltip's texts and colours.
+#include "campaign/PlayerProfile.h"
+#include "gui/Button.h"
+#include "host/InputKeys.h"
+#include "interface/Inventory.h"
+#include "interface/MessageLists.h"
+#include "mechanics/GameMechanics.h"
+#include "tests/gui/GuiTestSupport.h"
+#include "tests/support/Scoped.h"
+#include "world/Agent.h"
+#include "world/AgentTypeRegistry.h"
+#include "world/Item.h"
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+Item* MakeItem(const char* name, int kind, int stack = 1, bool stackable = false)
+{
+    Item* item = new Item();
+    snprintf(item->name, sizeof item->name, "%s", name);
+    item->kind = kind;
+    item->stackCount = stack;
+    if (stackable) item->itemFlags |= ITEM_FLAG_STACKABLE;
+    return item;
+}
+
+class InventoryTest : public GuiTest {
+protected:
+    void SetUp() override
+    {
+        GuiTest::SetUp();
+        inventory = new Inventory();
+        game.CreateCatalogues();
+    }
+    void TearDown() override
+    {
+        delete inventory;
+        GuiTest::TearDown();
+    }
+    // Fills every slot from first to last with a plain pickup.
+    void FillSlots(int first, int last)
+    {
+        for (int i = first; i <= last; ++i) ASSERT_TRUE(inventory->AddItem(MakeItem("rock", ITEM_KIND_PICKUP), false, false, i));
+    }
+    Item* At(int slot) { return inventory->slots[slot].item; }
+
+    GameMechanics game;
+    ScopedGlobal<GameMechanics*> current{TheGame, &game};
+    Inventory* inventory = nullptr;
+};
+
+}  // namespace
+
+TEST_F(InventoryTest, ItemsLandWhereTheirKindPrefers)
+{
+    Item* kit = MakeItem("repair_kit", ITEM_KIND_ACTION);
+    ASSERT_TRUE(inventory->AddItem(kit, false, false, -1));
+    EXPECT_EQ(At(0), kit) << "a usable item goes into the hotbar";
+    Item* gun = MakeItem("machinegun", ITEM_KIND_WEAPON);
+    ASSERT_TRUE(inventory->AddItem(gun, false, false, -1));
+    EXPECT_EQ(At(4), gun) << "anything else keeps out of the hotbar";
+    EXPECT_EQ(inventory->FindItemByName("MACHINEGUN"), gun);
+    EXPECT_EQ(inventory->FindFreeSlot(false), 1);
+    EXPECT_EQ(inventory->FindFreeSlot(true), 5);
+
+    FillSlots(5, Inventory::SLOT_COUNT - 1);
+    Item* laser = MakeItem("laser_cutter", ITEM_KIND_WEAPON);
+    ASSERT_TRUE(inventory->AddItem(laser, false, false, -1));
+    EXPECT_EQ(At(1), laser) << "the hotbar is the last resort";
+    // An occupied slot asked for falls back to the first empty one.
+    Item* second = MakeItem("second", ITEM_KIND_WEAPON);
+    ASSERT_TRUE(inventory->AddItem(second, false, false, 4));
+    EXPECT_EQ(At(2), second);
+    ASSERT_TRUE(inventory->AddItem(MakeItem("third", ITEM_KIND_PICKUP), false, false, -1));
+    EXPECT_TRUE(inventory->IsFull());
+    Item* refused = MakeItem("refused", ITEM_KIND_WEAPON);
+    EXPECT_FALSE(inventory->AddItem(refused, false, false, -1)) << "a full grid leaves the item with the caller";
+    EXPECT_FALSE(inventory->AddItem(refused, false, false, 7));
+    delete refused;
+    EXPECT_FALSE(inventory->AddItem(nullptr, false, false, -1));
+
+    // A stack of the same name, in any letter case, takes a stackable item even when full.
+    inventory->Clear();
+    Item* cells = MakeItem("shield_cell", ITEM_KIND_ACTION, 2, true);
+    ASSERT_TRUE(inventory->AddItem(cells, false, false, 9));
+    FillSlots(0, 8);
+    FillSlots(10, Inventory::SLOT_COUNT - 1);
+    Item* more = MakeItem("SHIELD_CELL", ITEM_KIND_ACTION, 3, true);
+    ASSERT_TRUE(inventory->AddItem(more, true, false, -1));
+    EXPECT_EQ(cells->stackCount, 5);
+    EXPECT_STREQ(inventory->slots[9].itemWidget->text, "5");
+    delete more;  // merged: still the caller's
+}
+
+TEST_F(InventoryTest, DraggingSplitsPlacesMergesAndSwaps)
+{
+    Item* stack = MakeItem("repair_kit", ITEM_KIND_ACTION, 5, true);
+    ASSERT_TRUE(inventory->AddItem(stack, false, false, 6));
+
+    // Shift on a stack of 5 leaves 4 and carries 1.
+    inventory->PressSlot(6, false, false, true);
+    ASSERT_NE(inventory->dragItem, nullptr);
+    EXPECT_EQ(inventory->dragItem->stackCount, 1);
+    EXPECT_STRNE(inventory->dragItem->name, "");
+    EXPECT_EQ(stack->stackCount, 4);
+    EXPECT_STREQ(inventory->slots[6].itemWidget->text, "4");
+    EXPECT_STREQ(inventory->dragWidget->text, "1");
+
+    // Put down on an empty slot.
+    Item* single = inventory->dragItem;
+    inventory->PressSlot(10, false, false, false);
+    EXPECT_EQ(inventory->dragItem, nullptr);
+    EXPECT_EQ(At(10), single);
+    EXPECT_EQ(inventory->slots[10].itemWidget->parent, inventory->panel);
+
+    // Shift on a stack of 1 carries the whole slot.
+    inventory->PressSlot(10, false, false, true);
+    EXPECT_EQ(inventory->dragItem, single);
+    EXPECT_EQ(At(10), nullptr);
+    EXPECT_EQ(inventory->slots[10].kind, 0);
+    EXPECT_EQ(inventory->dragWidget->parent, nullptr) << "the carried widget leaves the panel";
+
+    // Dropped on its own stack: 4 + 1 and an empty hand.
+    inventory->PressSlot(6, false, false, false);
+    EXPECT_EQ(stack->stackCount, 5);
+    EXPECT_EQ(inventory->dragItem, nullptr);
+    EXPECT_EQ(inventory->dragWidget, nullptr);
+
+    // 3 carried onto 2 of the same name make 5.
+    Item* two = MakeItem("mine", ITEM_KIND_ACTION, 2, true);
+    Item* three = MakeItem("mine", ITEM_KIND_ACTION, 3, true);
+    ASSERT_TRUE(inventory->AddItem(two, false, false, 12));
+    ASSERT_TRUE(inventory->AddItem(three, false, false, 13));
+    inventory->PressSlot(13, false, false, false);
+    inventory->PressSlot(12, false, false, false);
+    EXPECT_EQ(two->stackCount, 5);
+    EXPECT_EQ(inventory->slots[13].kind, 0);
+    EXPECT_EQ(inventory->dragItem, nullptr);
+
+    // Onto a different item they swap: the hand carries the former slot item.
+    Item* gun = MakeItem("machinegun", ITEM_KIND_WEAPON);
+    ASSERT_TRUE(inventory->AddItem(gun, false, false, 20));
+    inventory->PressSlot(20, false, false, false);
+    ASSERT_EQ(inventory->dragItem, gun);
+    inventory->PressSlot(12, false, false, false);
+    EXPECT_EQ(At(12), gun);
+    EXPECT_EQ(inventory->dragItem, two);
+    EXPECT_EQ(inventory->dragWidget->parent, nullptr);
+
+    // A carried stack may not leave for the world; a single item may, with its widget freed.
+    EXPECT_EQ(inventory->DropDraggedItem(), nullptr);
+    EXPECT_EQ(inventory->dragItem, two) << "the stack stays in the hand";
+    inventory->PressSlot(30, false, false, false);  // the stack put down
+    inventory->PressSlot(12, false, false, false);  // and the gun picked up again
+    ASSERT_EQ(inventory->dragItem, gun);
+    Item* dropped = inventory->DropDraggedItem();
+    EXPECT_EQ(dropped, gun);
+    EXPECT_EQ(inventory->dragItem, nullptr);
+    EXPECT_EQ(inventory->dragWidget, nullptr);
+    delete dropped;
+    EXPECT_EQ(inventory->DropDraggedItem(), nullptr) << "nothing carried";
+}
+
+TEST_F(InventoryTest, APressOnASlotButtonReadsShiftAndTheRightButton)
+{
+    Item* stack = MakeItem("repair_kit", ITEM_KIND_ACTION, 5, true);
+    ASSERT_TRUE(inventory->AddItem(stack, false, false, 7));
+    inventory->panel->SetVisible(true);
+    ScopedGlobal<KeyboardDevice*> keys(Input.keyboard, &keyboard);
+    keyboard.state[DIK_LSHIFT] = 0x80;
+    int x, y;
+    inventory->slots[7].slotButton->GetScreenPosition(&x, &y);
+    Click(x + 3, y + 3);
+    keyboard.state[DIK_LSHIFT] = 0;
+    ASSERT_NE(inventory->dragItem, nullptr);
+    EXPECT_EQ(stack->stackCount, 4);
+    EXPECT_EQ(inventory->HitTest(x + 3, y + 3, false), 7);
+    EXPECT_EQ(inventory->HitTest(-5, y, false), -1);
+}
+
+TEST_F(InventoryTest, PatternsAreLearnedOnceAndOnlyAtTheirLevel)
+{
+    Agent* prototype = game.agentTypes->TakeFreeAgent();
+    ASSERT_NE(prototype, nullptr);
+    AgentType* type = game.agentTypes->DefineType(prototype, "rocket_bot");
+    ASSERT_NE(type, nullptr);
+    type->buyLevel = 2;
+    PlayerProfile* profile = GetPlayerProfile();
+    ScopedGlobal<int> level(profile->level, 1);
+
+    Item* pattern = MakeItem("unitpattern", ITEM_KIND_UNIT);
+    snprintf(pattern->patternName, sizeof pattern->patternName, "rocket_bot");
+    ASSERT_TRUE(inventory->AddItem(pattern, false, false, 5));
+    inventory->PressSlot(5, true, false, false);
+    EXPECT_EQ(At(5), pattern) << "too low a level: kept";
+    ASSERT_NE(game.messageBar->Newest(), nullptr);
+    EXPECT_STREQ(game.messageBar->Newest()->text, "Insufficent level!");
+    EXPECT_FALSE(type->flags & AGENT_TYPE_OWNED);
+
+    profile->level = 2;
+    inventory->PressSlot(5, true, false, false);
+    EXPECT_TRUE(type->flags & AGENT_TYPE_OWNED);
+    EXPECT_EQ(inventory->slots[5].kind, 0) << "a learned pattern is used up";
+
+    Item* again = MakeItem("unitpattern", ITEM_KIND_UNIT);
+    snprintf(again->patternName, sizeof again->patternName, "rocket_bot");
+    ASSERT_TRUE(inventory->AddItem(again, false, false, 5));
+    inventory->PressSlot(5, true, false, false);
+    EXPECT_EQ(At(5), again);
+    EXPECT_STREQ(game.messageBar->Newest()->text, "You already have this pattern in your database!");
+    // With Ctrl the right button drags instead.
+    inventory->PressSlot(5, true, true, false);
+    EXPECT_EQ(inventory->dragItem, again);
+}
+
+TEST_F(InventoryTest, TooltipTextsAndColours)
+{
+    struct Case {
+        int kind;
+        uint32_t upgrade, special;
+        float damageBonus;
+        const char* title;  // "white", "orange", "blue", "teal", "grey", "yellow"
+    } cases[] = {
+        {ITEM_KIND_WEAPON, 0x1, 0x3, 0.0f, "orange"},  // two special bits and one upgrade bit
+        {ITEM_KIND_WEAPON, 0, 0x1, 0.0f, "teal"},
+        {ITEM_KIND_WEAPON, 0x3, 0, 0.0f, "blue"},
+        {ITEM_KIND_WEAPON, 0, 0, 0.0f, "white"},
+        {ITEM_KIND_UPGRADE, 0x1, 0x1, 0.0f, "blue"},
+        {ITEM_KIND_UPGRADE, 0x1, 0x3, 0.0f, "orange"},
+        {ITEM_KIND_UPGRADE, 0x1, 0, 0.0f, "white"},
+    };
+    auto named = [](const float* c) -> std::string {
+        if (c[0] == 1.0f && c[1] == 1.0f && c[2] == 1.0f) return "white";
+        if (c[0] == 1.0f && c[2] < 0.2f) return "orange";
+        if (c[2] > 0.9f) return "blue";
+        if (c[0] < 0.5f && c[1] > 0.7f) return "teal";
+        return "other";
+    };
+    for (const Case& c : cases) {
+        Item item;
+        snprintf(item.name, sizeof item.name, "thing");
+        item.kind = c.kind;
+        item.upgradeFlags = c.upgrade;
+        item.specialFlags = c.special;
+        ItemTooltipText text;
+        BuildItemTooltip(&item, 1, &text);
+        EXPECT_EQ(named(text.titleColour), c.title) << c.kind << " " << c.upgrade << " " << c.special;
+    }
+
+    Item module;
+    snprintf(module.name, sizeof module.name, "servo");
+    module.kind = ITEM_KIND_UPGRADE;
+    module.bonus[ITEM_BONUS_SPEED] = 12.5f;
+    module.buyLevel = 3;
+    module.price = 200;
+    ItemTooltipText text;
+    BuildItemTooltip(&module, 1, &text);
+    EXPECT_EQ(text.stats, "   Speed:  +12.5% ");
+    EXPECT_EQ(text.statLines, 1);
+    EXPECT_EQ(text.kindLine, "Upgrade (level 3) - [Normal]");
+    EXPECT_FLOAT_EQ(text.kindColour[0], 1.0f) << "above the player's level: red";
+    EXPECT_EQ(text.valueLine, "   Value:  100 credits");
+
+    Item kit;
+    snprintf(kit.name, sizeof kit.name, "kit");
+    kit.kind = ITEM_KIND_ACTION;
+    kit.action = ITEM_ACTION_HEAL;
+    kit.actionValue = 150;
+    kit.price = 60;
+    kit.stackCount = 3;
+    kit.itemFlags = ITEM_FLAG_STACKABLE;
+    kit.specialFlags = 0x100000 | 0x200000 | 0x10;
+    BuildItemTooltip(&kit, 5, &text);
+    EXPECT_EQ(text.stats,
+              "   Heals:  +150 \n   50% fire and acid resistance\n   10% chance to freeze target for 5 seconds");
+    EXPECT_EQ(text.kindLine, "Action (level 1) - [Enhanced]");
+    EXPECT_EQ(text.valueLine, "   Value:  201 credits (67 per unit)");
+}
