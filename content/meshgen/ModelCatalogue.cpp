@@ -205,6 +205,8 @@ const std::vector<MeshRecipe>& ModelCatalogue()
         // The level's growth and the level generator's pieces.
         for (const MeshRecipe& piece : GrowthModelCatalogue()) all.push_back(piece);
         for (const MeshRecipe& piece : LevelPieceCatalogue()) all.push_back(piece);
+        // The player's rig.
+        for (const MeshRecipe& part : RigModelCatalogue()) all.push_back(part);
         return all;
     }();
     return recipes;
@@ -233,6 +235,8 @@ const std::vector<AnimationRecipe>& ModelAnimationCatalogue()
             }
         }
         for (const AnimationRecipe& item : ItemAnimationCatalogue()) all.push_back(item);
+        // The player's rig.
+        for (const AnimationRecipe& clip : RigAnimationCatalogue()) all.push_back(clip);
         return all;
     }();
     return recipes;

@@ -130,3 +130,8 @@ const std::vector<AnimationRecipe>& ItemAnimationCatalogue();
 // large decals) (Growth.cpp, Ruins.cpp).
 const std::vector<MeshRecipe>& GrowthModelCatalogue();
 const std::vector<MeshRecipe>& LevelPieceCatalogue();
+
+// The player's rig: chassis with their bodies, canopies and animations, and the pilots
+// (Rigs.cpp).
+const std::vector<MeshRecipe>& RigModelCatalogue();
+const std::vector<AnimationRecipe>& RigAnimationCatalogue();

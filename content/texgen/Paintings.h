@@ -141,6 +141,16 @@ bool PaintEmptySlot(Canvas& c);
 bool PaintSaveFile(Canvas& c);
 bool PaintEditorIcons2(Canvas& c);
 
+// The player's rig: each chassis's texture unpainted and in its three paints, the chassis
+// icons; the inventory's slots, markers, hotbar strip and hover light (RigTextures.cpp).
+enum RigPaint { RIG_PAINT_NONE, RIG_PAINT_CAMO, RIG_PAINT_RACE, RIG_PAINT_SCAV };
+template <int Chassis, int Paint> bool PaintRig(Canvas& c);
+bool PaintRigIcons(Canvas& c);
+template <int Tint> bool PaintInventorySlot(Canvas& c);
+template <int Red> bool PaintInventoryMarker(Canvas& c);
+bool PaintHotbarIndicator(Canvas& c);
+bool PaintSlotHighlight(Canvas& c);
+
 // The icon sheets of the world's units, buildings and items, and the picture of an unknown
 // thing (WorldIcons.cpp).
 bool PaintUnitIcons(Canvas& c);

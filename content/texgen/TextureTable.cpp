@@ -207,6 +207,33 @@ const std::vector<TextureRecipe>& TextureRecipes()
         {"gui/icons/building_icons.dds", 512, 512, Argb, NoMips, Picture, PaintBuildingIcons},
         {"gui/icons/item_icons.dds", 512, 512, Argb, NoMips, Picture, PaintItemIcons},
         {"gui/icons/unknown.dds", 64, 64, Argb, NoMips, Picture, PaintUnknownIcon},
+
+        // The player's rig: every chassis's texture with its paints, the chassis icons; the
+        // inventory grid's pictures.
+        {"textures/rigs/rig_basic.dds", 128, 128, Argb, Mips, Picture, PaintRig<0, 0>},
+        {"textures/rigs/rig_basic@camo.dds", 128, 128, Argb, Mips, Picture, PaintRig<0, 1>},
+        {"textures/rigs/rig_basic@race.dds", 128, 128, Argb, Mips, Picture, PaintRig<0, 2>},
+        {"textures/rigs/rig_basic@scav.dds", 128, 128, Argb, Mips, Picture, PaintRig<0, 3>},
+        {"textures/rigs/rig_round.dds", 128, 128, Argb, Mips, Picture, PaintRig<1, 0>},
+        {"textures/rigs/rig_round@camo.dds", 128, 128, Argb, Mips, Picture, PaintRig<1, 1>},
+        {"textures/rigs/rig_round@race.dds", 128, 128, Argb, Mips, Picture, PaintRig<1, 2>},
+        {"textures/rigs/rig_round@scav.dds", 128, 128, Argb, Mips, Picture, PaintRig<1, 3>},
+        {"textures/rigs/rig_strider.dds", 128, 128, Argb, Mips, Picture, PaintRig<2, 0>},
+        {"textures/rigs/rig_strider@camo.dds", 128, 128, Argb, Mips, Picture, PaintRig<2, 1>},
+        {"textures/rigs/rig_strider@race.dds", 128, 128, Argb, Mips, Picture, PaintRig<2, 2>},
+        {"textures/rigs/rig_strider@scav.dds", 128, 128, Argb, Mips, Picture, PaintRig<2, 3>},
+        {"textures/rigs/rig_crawler.dds", 128, 128, Argb, Mips, Picture, PaintRig<3, 0>},
+        {"textures/rigs/rig_crawler@camo.dds", 128, 128, Argb, Mips, Picture, PaintRig<3, 1>},
+        {"textures/rigs/rig_crawler@race.dds", 128, 128, Argb, Mips, Picture, PaintRig<3, 2>},
+        {"textures/rigs/rig_crawler@scav.dds", 128, 128, Argb, Mips, Picture, PaintRig<3, 3>},
+        {"gui/icons/rig_icons.dds", 256, 256, Argb, NoMips, Picture, PaintRigIcons},
+        {"gui/icons/inventory_slot.dds", 64, 64, Argb, NoMips, Picture, PaintInventorySlot<0>},
+        {"gui/icons/inventory_slot_blue.dds", 64, 64, Argb, NoMips, Picture, PaintInventorySlot<1>},
+        {"gui/icons/inventory_slot_red.dds", 64, 64, Argb, NoMips, Picture, PaintInventorySlot<2>},
+        {"gui/icons/inventory_attach_blue.dds", 64, 64, Argb, NoMips, Picture, PaintInventoryMarker<0>},
+        {"gui/icons/inventory_attach_red.dds", 64, 64, Argb, NoMips, Picture, PaintInventoryMarker<1>},
+        {"gui/hotbar_indicator.dds", 128, 32, Argb, NoMips, Picture, PaintHotbarIndicator},
+        {"gui/highlight.dds", 64, 64, Argb, NoMips, Picture, PaintSlotHighlight},
     };
     return table;
 }

@@ -1,6 +1,7 @@
 #include "campaign/PlayerProfile.h"
 #include "campaign/RigCatalog.h"
 #include "host/Log.h"
+#include "interface/Inventory.h"
 #include "platform/StringTable.h"
 #include "platform/UserFolders.h"
 #include "render/AnimLibrary.h"
@@ -125,4 +126,123 @@ TEST_F(RigCatalogTest, ReplacedProfilesAreKeptFourAtMostAndFreed)
     EXPECT_EQ(catalog->earlierCount, RIG_EARLIER_PROFILES);
     for (PlayerProfile* kept : catalog->earlierProfiles) EXPECT_NE(kept, nullptr);
     // The leak checker sees to the two that found no room.
+}
+
+namespace {
+
+// The game's own catalogues, rigs and a new player's profile, with an inventory to fill.
+class ShippedPlayer : public RigCatalogTest {
+protected:
+    void SetUp() override
+    {
+        RigCatalogTest::SetUp();
+        ASSERT_TRUE(strings.Init());
+        snprintf(ProfilesFolder, sizeof ProfilesFolder, "%s", MakeTempFolder("player").c_str());
+        LogCaptureBegin();
+        game.LoadCatalogues();
+        catalog = std::make_unique<RigCatalog>();
+        TheRigCatalog = catalog.get();
+        catalog->Init();
+        log = LogCaptureEnd();
+        inventory = std::make_unique<Inventory>();
+        PlayerInventory = inventory.get();
+    }
+    void TearDown() override
+    {
+        inventory.reset();
+        RigCatalogTest::TearDown();
+        memcpy(ProfilesFolder, savedFolder, sizeof savedFolder);
+    }
+    const char* Held(const char* slot)
+    {
+        Entity* held = GetPlayerRig() ? GetPlayerRig()->GetAttachedEntity(slot) : nullptr;
+        return held ? held->name : "";
+    }
+
+    StringTable strings;
+    ScopedGlobal<StringTable*> installedStrings{Strings, &strings};
+    ScopedGlobal<Inventory*> noInventory{PlayerInventory, nullptr};
+    std::unique_ptr<Inventory> inventory;
+    char savedFolder[256] = {};
+    int keep = (memcpy(savedFolder, ProfilesFolder, sizeof savedFolder), 0);
+};
+
+}  // namespace
+
+TEST_F(ShippedPlayer, TheRigsResolveToShippedModels)
+{
+    EXPECT_EQ(log.find("WARNING"), std::string::npos) << log;
+    EXPECT_EQ(log.find("ERROR"), std::string::npos) << log;
+    for (const char* name : {"basic", "round", "strider", "crawler"}) {
+        ChassisRecord* record = catalog->FindChassis(name);
+        ASSERT_NE(record, nullptr) << name;
+        EXPECT_NE(record->body, nullptr) << name;
+        EXPECT_NE(record->canopy, nullptr) << name;
+        for (const char* bone : {"attach", "pilot", "LeftWeapon", "RightWeapon"})
+            EXPECT_GE(record->chassis->mesh->FindJoint(bone), 0) << name << " " << bone;
+    }
+    EXPECT_NE(catalog->FindPilot("default"), nullptr);
+    PlayerProfile* profile = GetPlayerProfile();
+    EXPECT_TRUE(profile->flags & PROFILE_STARTUP);
+    EXPECT_EQ(profile->chassis, catalog->FindChassis("basic"));
+}
+
+TEST_F(ShippedPlayer, ANewProfileIsEquippedSavedAndLoadedBackWhole)
+{
+    PlayerProfile* profile = GetPlayerProfile();
+    LogCaptureBegin();
+    ASSERT_TRUE(profile->Load(DEFAULT_PROFILE_SCRIPT, false, false));
+    log = LogCaptureEnd();
+    EXPECT_EQ(log.find("WARNING"), std::string::npos) << log;
+    EXPECT_EQ(profile->credits, 500);
+    EXPECT_STREQ(Held("leftweapon"), "laser_cutter");
+    EXPECT_STREQ(Held("rightweapon"), "machinegun");
+    EXPECT_EQ(GetPlayerRig()->GetAttachedEntity("body"), profile->chassis->body);
+    EXPECT_EQ(GetPlayerRig()->GetAttachedEntity("pilot"), profile->pilot);
+    ASSERT_NE(inventory->slots[0].item, nullptr);
+    EXPECT_STREQ(inventory->slots[0].item->name, "repair_kit");
+    EXPECT_EQ(inventory->slots[0].item->stackCount, 2);
+    ASSERT_NE(inventory->slots[4].item, nullptr);
+    EXPECT_STREQ(inventory->slots[4].item->patternName, "rocket_bot");
+    AgentType* rockets = game.agentTypes->FindType("rocket_bot");
+    ASSERT_NE(rockets, nullptr);
+    EXPECT_FALSE(rockets->flags & AGENT_TYPE_OWNED) << "a pattern to learn, not learned";
+
+    // The player makes it theirs.
+    snprintf(profile->name, sizeof profile->name, "Tester");
+    profile->AddExperience(700);
+    profile->SetRigPaint("@camo");
+    profile->chassis = catalog->FindChassis("round");
+    profile->AttachRigParts();
+    rockets->flags |= AGENT_TYPE_OWNED;
+    inventory->slots[4].item->upgradeFlags = 0x10;
+    inventory->slots[4].item->bonus[ITEM_BONUS_DAMAGE] = 7.5f;
+    ASSERT_TRUE(profile->SaveByName(false));
+    char path[MAX_PROFILE_PATH];
+    ASSERT_TRUE(ProfilePath("Tester", path, sizeof path));
+    std::string written = ReadTextFile(path);
+
+    // A fresh start, then the saved player again.
+    catalog->Init();
+    EXPECT_STREQ(Held("leftweapon"), "");
+    EXPECT_EQ(inventory->slots[0].kind, 1) << "the grid is the old player's until a profile is read";
+    ASSERT_TRUE(GetPlayerProfile()->LoadByName("Tester"));
+    profile = GetPlayerProfile();
+    EXPECT_STREQ(profile->name, "Tester");
+    EXPECT_EQ(profile->experience, 700);
+    EXPECT_EQ(profile->credits, 500);
+    EXPECT_EQ(profile->chassis, catalog->FindChassis("round"));
+    EXPECT_STREQ(profile->rigPaint, "@camo");
+    EXPECT_EQ(GetPlayerRig()->GetAttachedEntity("body"), profile->chassis->body);
+    EXPECT_STREQ(Held("leftweapon"), "laser_cutter");
+    EXPECT_STREQ(Held("rightweapon"), "machinegun");
+    ASSERT_NE(inventory->slots[0].item, nullptr);
+    EXPECT_EQ(inventory->slots[0].item->stackCount, 2);
+    ASSERT_NE(inventory->slots[4].item, nullptr);
+    EXPECT_STREQ(inventory->slots[4].item->patternName, "rocket_bot");
+    EXPECT_EQ(inventory->slots[4].item->upgradeFlags, 0x10u);
+    EXPECT_FLOAT_EQ(inventory->slots[4].item->bonus[ITEM_BONUS_DAMAGE], 7.5f);
+    EXPECT_TRUE(rockets->flags & AGENT_TYPE_OWNED);
+    ASSERT_TRUE(profile->SaveByName(false));
+    EXPECT_EQ(ReadTextFile(path), written) << "nothing lost on the way";
 }

@@ -12,7 +12,10 @@
 #include "world/AgentTypeRegistry.h"
 #include "world/Item.h"
 
+#include <algorithm>
 #include <cstring>
+#include <map>
+#include <set>
 #include <string>
 
 namespace {
@@ -278,4 +281,40 @@ TEST_F(InventoryTest, TooltipTextsAndColours)
               "   Heals:  +150 \n   50% fire and acid resistance\n   10% chance to freeze target for 5 seconds");
     EXPECT_EQ(text.kindLine, "Action (level 1) - [Enhanced]");
     EXPECT_EQ(text.valueLine, "   Value:  201 credits (67 per unit)");
+}
+
+TEST_F(InventoryTest, EveryPictureOfTheGridIsShipped)
+{
+    const std::map<std::string, std::string> shipped = ShippedTextureFiles();
+    ScopedGlobal<int> level(GetPlayerProfile()->level, 1);
+    Item* plain = MakeItem("plain", ITEM_KIND_PICKUP);
+    Item* enhanced = MakeItem("enhanced", ITEM_KIND_PICKUP);
+    enhanced->specialFlags = 0x1;
+    plain->buyLevel = enhanced->buyLevel = 1;
+    Item* tooHigh = MakeItem("too_high", ITEM_KIND_PICKUP);
+    tooHigh->buyLevel = 99;
+    for (Item* item : {plain, enhanced, tooHigh}) ASSERT_TRUE(inventory->AddItem(item, false, false, -1));
+    inventory->panel->SetVisible(true);
+    std::set<std::string> drawn;
+    painter.Clear();
+    inventory->panel->Draw();
+    inventory->PressSlot(6, false, false, false);  // the too-high item carried, over its red marker
+    inventory->DrawDraggedItem();
+    inventory->PressSlot(6, false, false, false);
+    inventory->PressSlot(5, false, false, false);  // and the enhanced one over its blue marker
+    inventory->DrawDraggedItem();
+    inventory->PressSlot(5, false, false, false);
+    int x, y;
+    inventory->slots[4].slotButton->GetScreenPosition(&x, &y);
+    Pass(x + 2, y + 2);  // the hover light
+    inventory->panel->Draw();
+    for (const DrawnQuad& quad : painter.quads) drawn.insert(quad.texture);
+    for (const char* expected : {"inventory_slot.dds", "inventory_slot_red.dds", "inventory_slot_blue.dds",
+                                 "hotbar_indicator.dds", "inventory_attach_red.dds", "inventory_attach_blue.dds"})
+        EXPECT_TRUE(std::any_of(drawn.begin(), drawn.end(), [&](const std::string& t) { return TextureFile(t) == expected; }))
+            << expected;
+    for (const std::string& texture : drawn) {
+        if (texture.empty()) continue;
+        EXPECT_TRUE(shipped.count(TextureFile(texture))) << texture;
+    }
 }
