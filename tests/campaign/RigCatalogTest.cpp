@@ -1,3 +1,4 @@
+#include "campaign/Galaxy.h"
 #include "campaign/PlayerProfile.h"
 #include "campaign/RigCatalog.h"
 #include "host/Log.h"
@@ -15,6 +16,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -245,4 +247,45 @@ TEST_F(ShippedPlayer, ANewProfileIsEquippedSavedAndLoadedBackWhole)
     EXPECT_TRUE(rockets->flags & AGENT_TYPE_OWNED);
     ASSERT_TRUE(profile->SaveByName(false));
     EXPECT_EQ(ReadTextFile(path), written) << "nothing lost on the way";
+}
+
+TEST_F(ShippedPlayer, AWeaponTheRigHasNoRoomForIsRefusedNotLost)
+{
+    PlayerProfile* profile = GetPlayerProfile();
+    Agent* rig = GetPlayerRig();
+    ASSERT_NE(rig, nullptr);
+    // Every attachment record taken by other parts.
+    std::vector<std::unique_ptr<Entity>> parts;
+    for (int i = 0; rig->AttachmentCount() < AGENT_ATTACHMENTS; ++i) {
+        parts.push_back(std::make_unique<Entity>());
+        char name[32];
+        snprintf(name, sizeof name, "part%d", i);
+        rig->AddAttachment(parts.back().get(), name, "attach");
+    }
+    std::string path = MakeTempFolder("crowded") + "/crowded.cgs";
+    ASSERT_TRUE(WriteTextFile(path, "attachleft\tlaser_cutter\nitem_stackCount 1\ncredits 3\n"));
+    LogCaptureBegin();
+    ASSERT_TRUE(profile->Load(path.c_str(), false, false));
+    log = LogCaptureEnd();
+    EXPECT_EQ(rig->GetAttachedEntity("leftweapon"), nullptr);
+    EXPECT_NE(log.find("no room for 'laser_cutter'"), std::string::npos) << log;
+    EXPECT_EQ(profile->credits, 3);
+    for (int i = 0; i < rig->AttachmentCount(); ++i) rig->RemoveAttachment(rig->Attachment(i).name);
+}
+
+TEST_F(ShippedPlayer, AnotherPlayersGalaxyIsNotKept)
+{
+    Galaxy galaxy;
+    ScopedGlobal<Galaxy*> current(TheGalaxy, &galaxy);
+    galaxy.Generate(1234);
+    ASSERT_GT(galaxy.count, 0);
+    PlayerProfile* profile = GetPlayerProfile();
+    std::string path = MakeTempFolder("seeds") + "/seeds.cgs";
+    ASSERT_TRUE(WriteTextFile(path, "galaxyseed\t1234\n"));
+    ASSERT_TRUE(profile->Load(path.c_str(), false, false));
+    EXPECT_GT(galaxy.count, 0) << "the player's own galaxy stays";
+    ASSERT_TRUE(WriteTextFile(path, "galaxyseed\t99\n"));
+    ASSERT_TRUE(profile->Load(path.c_str(), false, false));
+    EXPECT_EQ(galaxy.count, 0) << "built again from the new seed when asked for";
+    EXPECT_EQ(profile->galaxySeed, 99);
 }
