@@ -318,3 +318,39 @@ TEST_F(InventoryTest, EveryPictureOfTheGridIsShipped)
         EXPECT_TRUE(shipped.count(TextureFile(texture))) << texture;
     }
 }
+
+TEST_F(InventoryTest, HoveringAFilledSlotShowsItsTooltipBesideIt)
+{
+    Item* gun = MakeItem("machinegun", ITEM_KIND_WEAPON);
+    gun->shortDescription = "Machine Gun";
+    gun->longDescription = "Fast and loud.";
+    gun->price = 200;
+    ASSERT_TRUE(inventory->AddItem(gun, false, false, 4));
+    inventory->panel->SetVisible(true);
+    int x, y;
+    inventory->slots[4].slotButton->GetScreenPosition(&x, &y);
+
+    painter.Clear();
+    inventory->UpdateHover(x + 3, y + 3);
+    ASSERT_GE(painter.quads.size(), 2u);
+    EXPECT_EQ(painter.quads[0].sprite, inventory->tooltipFrame) << "the frame first, then the fill";
+    EXPECT_EQ(painter.quads[1].sprite, inventory->tooltipFill);
+    EXPECT_EQ(painter.quads[1].left, x + inventory->cellWidth) << "beside the slot";
+    EXPECT_EQ(painter.quads[1].top, y);
+    std::vector<std::string> texts = painter.Texts();
+    ASSERT_FALSE(texts.empty());
+    EXPECT_EQ(texts.front(), "Machine Gun");
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "   Value:  100 credits"), texts.end());
+
+    // Nothing over an empty slot, nor while something is carried.
+    painter.Clear();
+    inventory->slots[5].slotButton->GetScreenPosition(&x, &y);
+    inventory->UpdateHover(x + 3, y + 3);
+    EXPECT_TRUE(painter.quads.empty());
+    inventory->PressSlot(4, false, false, false);
+    inventory->UpdateHover(x + 3, y + 3);
+    EXPECT_TRUE(painter.quads.empty());
+    int wx, wy;
+    inventory->dragWidget->GetScreenPosition(&wx, &wy);
+    EXPECT_EQ(wx, x + 3 - inventory->cellWidth / 2) << "the carried item follows the pointer";
+}
