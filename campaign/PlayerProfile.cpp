@@ -21,6 +21,7 @@
 #include "world/BuildItem.h"
 #include "world/Item.h"
 
+#include <climits>
 #include <cstdio>
 #include <cstring>
 
@@ -54,6 +55,13 @@ int CountScavengerItems(const Agent* rig)
         if (item && strstr(item->name, "scav")) ++count;
     }
     return count;
+}
+
+// A stock as a whole number; a stock past what a statistic can hold counts as the most it can.
+int WholeStock(float amount)
+{
+    if (!(amount > 0.0f)) return 0;
+    return amount >= 2147483520.0f ? 2147483520 : (int)amount;
 }
 
 void ShowNotice(const char* text)
@@ -128,7 +136,9 @@ PlayerProfile::~PlayerProfile()
 void PlayerProfile::AddExperience(int amount)
 {
     int oldLevel = level;
-    experience += amount;
+    // A hand-edited file may hold any number: the sum stays within what the field holds.
+    long long total = (long long)experience + amount;
+    experience = total > INT_MAX ? INT_MAX : total < INT_MIN ? INT_MIN : (int)total;
     level = LevelFromExperience(experience);
     levelSpan = ExperienceForNextLevel(level);
     if (level > oldLevel) skillPoints += 2 * (level - oldLevel);
@@ -196,8 +206,8 @@ void PlayerProfile::CheckUnlocks(bool missionEnd)
     CountAchievements(&before, nullptr);
     int* s = statistics;
     if (!missionEnd) {
-        if ((int)ore > s[STAT_HIGHEST_ORE]) s[STAT_HIGHEST_ORE] = (int)ore;
-        if ((int)fuel > s[STAT_HIGHEST_FUEL]) s[STAT_HIGHEST_FUEL] = (int)fuel;
+        if (WholeStock(ore) > s[STAT_HIGHEST_ORE]) s[STAT_HIGHEST_ORE] = WholeStock(ore);
+        if (WholeStock(fuel) > s[STAT_HIGHEST_FUEL]) s[STAT_HIGHEST_FUEL] = WholeStock(fuel);
     }
     const int killed = s[STAT_ENEMIES_KILLED];
     // when: 0 always, 1 only at a mission's end, 2 only during play.
@@ -220,7 +230,7 @@ void PlayerProfile::CheckUnlocks(bool missionEnd)
     test(7, 1, s[STAT_AIR_KILLS] == killed && killed > 0, nullptr);
     test(8, 1, killed == 0, nullptr);
     test(9, 0, s[STAT_BUILDINGS_PRODUCED] > 30, nullptr);
-    test(10, 0, s[STAT_UNITS_PRODUCED] - s[STAT_UNITS_LOST] >= maxUnitControl, nullptr);
+    test(10, 0, (long long)s[STAT_UNITS_PRODUCED] - s[STAT_UNITS_LOST] >= maxUnitControl, nullptr);
     if (missionEnd && !HasAchievement(11) && TheGalaxy && MissionScreen::missionCount > 0) {
         const CelestialBody* last = TheGalaxy->FindBodyByStoryId(MissionScreen::missionCount - 1);
         test(11, 1, last && IsMissionCompleted(last->missionId), nullptr);

@@ -18,6 +18,7 @@
 #include "world/ItemCatalog.h"
 #include "world/WeaponDef.h"
 
+#include <climits>
 #include <cstdio>
 #include <cstring>
 
@@ -54,6 +55,13 @@ BuildItem* PatternBuilding(const Item* item)
 {
     if (!TheGame || !TheGame->buildItems || !item) return nullptr;
     return TheGame->buildItems->FindByName(item->patternName);
+}
+
+// Stack counts added without running past what a count holds (a profile file may say anything).
+int AddCounts(int a, int b)
+{
+    long long sum = (long long)a + b;
+    return sum > INT_MAX ? INT_MAX : sum < INT_MIN ? INT_MIN : (int)sum;
 }
 
 bool IsStackable(const Item* item)
@@ -140,16 +148,16 @@ int GetItemValue(const Item* item, bool forSale)
         if (const BuildItem* building = PatternBuilding(item)) base = building->buyCost;
     }
     int grade = GetItemState(item);
-    int value;
+    long long value;
     if (item->kind == ITEM_KIND_UPGRADE)
         value = base / 2;
     else if (grade >= 1)
-        value = (base / 4) * (grade - 1) + base / 2;
+        value = (long long)(base / 4) * (grade - 1) + base / 2;
     else
         value = base / 4;
     if (item->specialFlags) value += value / 2;
     if (forSale && IsStackable(item) && item->stackCount >= 2) value *= item->stackCount;
-    return value;
+    return value > INT_MAX ? INT_MAX : value < INT_MIN ? INT_MIN : (int)value;
 }
 
 int GetItemUsability(const Item* item)
@@ -416,7 +424,7 @@ bool Inventory::AddItem(Item* item, bool mergeStack, bool clone, int slot)
     if (mergeStack && IsStackable(item))
         for (InventorySlot& s : slots)
             if (s.kind == 1 && s.item && StrICmp(s.item->name, item->name) == 0) {
-                s.item->stackCount += item->stackCount;
+                s.item->stackCount = AddCounts(s.item->stackCount, item->stackCount);
                 RefreshSlot(s.item);
                 return true;
             }
@@ -551,7 +559,7 @@ void Inventory::PressSlot(int slot, bool rightButton, bool ctrl, bool shift)
         dragItem = nullptr;
         dragWidget = nullptr;
     } else if (IsStackable(dragItem) && IsStackable(s.item) && strcmp(dragItem->name, s.item->name) == 0) {
-        s.item->stackCount += dragItem->stackCount;
+        s.item->stackCount = AddCounts(s.item->stackCount, dragItem->stackCount);
         CountLabel(s.itemWidget, s.item);
         ClearDrag(true);
     } else {

@@ -232,6 +232,8 @@ TEST_F(ProfileFiles, DamagedFilesGiveDefaultsAndALoggedError)
         {"item_stackCount\t5\nitem_upgradeDamage 3.5\n", "item lines without an item"},
         {"\x01\x02\xff\xfe garbage /* unterminated", "garbage"},
         {"name\t\t../../escape\ncredits 7", "a name that leaves the folder"},
+        {"experience 2147483647\nunitsProduced 2147483647\nunitsLost -2147483648\nresources 1e30 -1e30 0 0",
+         "numbers at the ends of their range"},
     };
     for (auto& c : cases) {
         std::string path = Path("damaged");
@@ -242,6 +244,10 @@ TEST_F(ProfileFiles, DamagedFilesGiveDefaultsAndALoggedError)
         LogCaptureEnd();
         EXPECT_STREQ(p.name, "damaged") << c.why;
         EXPECT_GE(p.level, 0);
+        // What the game does with a profile next stays within its numbers.
+        p.AddExperience(1000);
+        p.CheckUnlocks(false);
+        p.CheckUnlocks(true);
     }
     PlayerProfile blocks;
     ASSERT_TRUE(WriteTextFile(Path("blocks"), "MissionBlocks\t6 1 2 3 4 5 6\ncredits 9\n"));
