@@ -7,6 +7,7 @@
 #include "platform/UserFolders.h"
 #include "render/AnimLibrary.h"
 #include "render/IndexedMesh.h"
+#include "render/TextureManager.h"
 #include "tests/mechanics/SceneTestSupport.h"
 #include "tests/support/TestSupport.h"
 #include "world/Item.h"
@@ -288,4 +289,23 @@ TEST_F(ShippedPlayer, AnotherPlayersGalaxyIsNotKept)
     ASSERT_TRUE(profile->Load(path.c_str(), false, false));
     EXPECT_EQ(galaxy.count, 0) << "built again from the new seed when asked for";
     EXPECT_EQ(profile->galaxySeed, 99);
+}
+
+TEST_F(ShippedPlayer, APaintIsAVariantOfTheChassisTexture)
+{
+    TextureManager textures;
+    ScopedGlobal<TextureManager*> installed(Textures, &textures);
+    TextureRecord* record = textures.GetTexture("data/textures/rigs/rig_basic.dds");
+    ASSERT_NE(record, nullptr);
+    PlayerProfile* profile = GetPlayerProfile();
+    for (const char* paint : {"@camo", "@race", "@scav"}) {
+        profile->SetRigPaint(paint);
+        EXPECT_NE(std::string(record->name).find(std::string("rig_basic") + paint + ".dds"), std::string::npos)
+            << record->name;
+        EXPECT_STREQ(profile->rigPaint, paint);
+    }
+    // "none" and "default" wear the chassis's own.
+    snprintf(profile->rigPaint, sizeof profile->rigPaint, "none");
+    profile->AttachRigParts();
+    EXPECT_NE(std::string(record->name).find("rig_basic.dds"), std::string::npos) << record->name;
 }
