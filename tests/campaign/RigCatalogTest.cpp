@@ -3,6 +3,7 @@
 #include "campaign/RigCatalog.h"
 #include "host/Log.h"
 #include "interface/Inventory.h"
+#include "interface/MessageLists.h"
 #include "platform/StringTable.h"
 #include "platform/UserFolders.h"
 #include "render/AnimLibrary.h"
@@ -308,4 +309,27 @@ TEST_F(ShippedPlayer, APaintIsAVariantOfTheChassisTexture)
     snprintf(profile->rigPaint, sizeof profile->rigPaint, "none");
     profile->AttachRigParts();
     EXPECT_NE(std::string(record->name).find("rig_basic.dds"), std::string::npos) << record->name;
+}
+
+TEST_F(ShippedPlayer, AnEarnedAchievementIsNamedInItsPopUp)
+{
+    PlayerProfile* profile = GetPlayerProfile();
+    profile->statistics[STAT_RIG_KILLS] = profile->enemiesKilled() = 4;
+    profile->CheckUnlocks(true);
+    ASSERT_TRUE(profile->HasAchievement(6));
+    bool named = false;
+    for (int i = 0; i < game.popups->count; ++i)
+        named = named || strcmp(game.popups->lines[i].text, "Achievement: Lone Wolf: make every kill of a mission with your rig") == 0;
+    EXPECT_TRUE(named);
+    ASSERT_NE(game.messageBar->Newest(), nullptr);
+    EXPECT_STREQ(game.messageBar->Newest()->text, "Cammo rig skin unlocked!");
+    for (int n = 1; n <= 20; ++n) {
+        char tag[32];
+        snprintf(tag, sizeof tag, "<achieve_%d>", n);
+        EXPECT_NE(Strings->Lookup(tag), nullptr) << tag;
+    }
+    for (auto* node = catalog->chassisList.head; node; node = node->next) {
+        std::string tag = std::string("<rig_") + node->value->chassis->name + ">";
+        EXPECT_NE(Strings->Lookup(tag.c_str()), nullptr) << tag;
+    }
 }
