@@ -39,6 +39,8 @@ void WriteItemLines(FILE* file, const Item* item)
     fprintf(file, "item_stackCount\t%d\n", item->stackCount);
 }
 
+// A profile without a chassis (a rigs script that lacks it) is written with the new player's,
+// so that it loads back into a rig that can be worn.
 const char* ChassisName(const ChassisRecord* record)
 {
     return record && record->chassis ? record->chassis->name : "basic";

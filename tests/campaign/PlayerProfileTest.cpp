@@ -330,3 +330,22 @@ TEST(ProfileReset, MissionStartAndClear)
     EXPECT_EQ(p.unitControl, 2);
     EXPECT_STREQ(p.rigPaint, "none");
 }
+
+TEST_F(ProfileFiles, EveryTruncationOfAProfileLoads)
+{
+    PlayerProfile full;
+    Fill(full);
+    ASSERT_TRUE(full.Save(Path("whole").c_str(), true));
+    const std::string text = ReadTextFile(Path("whole"));
+    ASSERT_GT(text.size(), 200u);
+    for (size_t length = 0; length < text.size(); ++length) {
+        ASSERT_TRUE(WriteTextFile(Path("cut"), text.substr(0, length)));
+        PlayerProfile p;
+        LogCaptureBegin();
+        ASSERT_TRUE(p.Load(Path("cut").c_str(), false, true)) << length;
+        LogCaptureEnd();
+        ASSERT_TRUE(IsValidProfileName(p.name)) << length;
+        ASSERT_GE(p.level, 0);
+        ASSERT_LE(p.level, PROFILE_LEVEL_MAX);
+    }
+}
