@@ -154,38 +154,29 @@ bool RigCatalog::Load(const char* path)
     while (const char* token = in.Next()) {
         std::string key = token;
         const char* k = key.c_str();
-        if (exact(k, "AddChassis")) {
+        if (exact(k, "AddChassis") || exact(k, "AddPilot")) {
+            const bool isChassis = exact(k, "AddChassis");
+            const char* what = isChassis ? "chassis" : "pilot";
             std::string partName = in.NextValue();
             std::string meshFile = in.NextValue();
             IndexedMesh* mesh = LoadLibraryMesh(meshFile.c_str(), true);
             if (!mesh) {
-                in.Warn(in.Line(), "chassis '%s': no mesh '%s'", partName.c_str(), meshFile.c_str());
+                in.Warn(in.Line(), "%s '%s': no mesh '%s'", what, partName.c_str(), meshFile.c_str());
                 continue;
             }
-            if (chassisList.count >= RIG_CATALOG_PARTS) {
-                in.Warn(in.Line(), "chassis '%s': the catalogue is full", partName.c_str());
+            if ((isChassis ? chassisList.count : pilotList.count) >= RIG_CATALOG_PARTS) {
+                in.Warn(in.Line(), "%s '%s': the catalogue is full", what, partName.c_str());
                 continue;
             }
-            ChassisRecord* made = new ChassisRecord();
-            made->chassis = new RigPart(partName.c_str(), mesh);
-            chassisList.PushBack(made);
-            record = made;
-            part = made->chassis;
-        } else if (exact(k, "AddPilot")) {
-            std::string partName = in.NextValue();
-            std::string meshFile = in.NextValue();
-            IndexedMesh* mesh = LoadLibraryMesh(meshFile.c_str(), true);
-            if (!mesh) {
-                in.Warn(in.Line(), "pilot '%s': no mesh '%s'", partName.c_str(), meshFile.c_str());
-                continue;
+            RigPart* made = new RigPart(partName.c_str(), mesh);
+            if (isChassis) {
+                record = new ChassisRecord();
+                record->chassis = made;
+                chassisList.PushBack(record);
+            } else {
+                pilotList.PushBack(made);
             }
-            if (pilotList.count >= RIG_CATALOG_PARTS) {
-                in.Warn(in.Line(), "pilot '%s': the catalogue is full", partName.c_str());
-                continue;
-            }
-            RigPart* pilot = new RigPart(partName.c_str(), mesh);
-            pilotList.PushBack(pilot);
-            part = pilot;
+            part = made;
         } else if (StrICmp(k, "ANIM_IDLE") == 0 || StrICmp(k, "ANIM_WALK") == 0 || StrICmp(k, "ANIM_ATTACK") == 0) {
             std::string file = in.NextValue();
             int kind = StrICmp(k, "ANIM_IDLE") == 0 ? ANIM_IDLE : StrICmp(k, "ANIM_WALK") == 0 ? ANIM_WALK : ANIM_ATTACK;

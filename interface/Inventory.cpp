@@ -236,30 +236,38 @@ void BuildItemTooltip(const Item* constItem, int playerLevel, ItemTooltipText* o
     const uint32_t special = item->specialFlags;
     const int upgradeBits = CountBits(item->upgradeFlags), specialBits = CountBits(special);
     if (specialBits > 0) {
-        // Of each pair the stronger one is named.
-        const char* picked[6] = {};
-        picked[0] = special & 0x2 ? "20% Chance to drain enemy shields"
-                    : special & 0x1 ? "10% Chance to drain enemy shields"
-                                    : nullptr;
-        picked[1] = special & 0x20000 ? "20% Chance to evade damage"
-                    : special & 0x10000 ? "10% Chance to evade damage"
-                                        : nullptr;
-        picked[2] = special & 0x8 ? "Siphon 30% damage dealt to repair hull"
-                    : special & 0x4 ? "Siphon 20% damage dealt to repair hull"
-                                    : nullptr;
-        bool fire = special & 0x100000, acid = special & 0x200000;
-        picked[3] = fire && acid ? "50% fire and acid resistance"
-                    : fire       ? "50% fire resistance"
-                    : acid       ? "50% acid resistance"
-                                 : nullptr;
-        picked[4] = special & 0x80000 ? "Reflect 20% of damage back to attacker"
-                    : special & 0x40000 ? "Reflect 10% of damage back to attacker"
-                                        : nullptr;
-        picked[5] = special & 0x20 ? "20% chance to freeze target for 10 seconds"
-                    : special & 0x10 ? "10% chance to freeze target for 5 seconds"
-                                     : nullptr;
-        for (const char* picked_line : picked)
-            if (picked_line) AppendLine(out, picked_line);
+        // Of each pair the stronger one is named; the two resistances share one line.
+        struct Pair {
+            uint32_t strong;
+            const char* strongText;
+            uint32_t weak;
+            const char* weakText;
+        };
+        const bool fire = special & ITEM_SPECIAL_RESIST_FIRE_1, acid = special & ITEM_SPECIAL_RESIST_ACID_1;
+        const char* resistance = fire && acid ? "50% fire and acid resistance"
+                                 : fire       ? "50% fire resistance"
+                                 : acid       ? "50% acid resistance"
+                                              : nullptr;
+        const Pair pairs[] = {
+            {ITEM_SPECIAL_SHIELD_DRAIN_2, "20% Chance to drain enemy shields", ITEM_SPECIAL_SHIELD_DRAIN_1,
+             "10% Chance to drain enemy shields"},
+            {ITEM_SPECIAL_CHANCE_TO_EVADE_2, "20% Chance to evade damage", ITEM_SPECIAL_CHANCE_TO_EVADE_1,
+             "10% Chance to evade damage"},
+            {ITEM_SPECIAL_SIPHON_DAMAGE_2, "Siphon 30% damage dealt to repair hull", ITEM_SPECIAL_SIPHON_DAMAGE_1,
+             "Siphon 20% damage dealt to repair hull"},
+            {0, resistance, 0, nullptr},
+            {ITEM_SPECIAL_REFLECT_DAMAGE_2, "Reflect 20% of damage back to attacker", ITEM_SPECIAL_REFLECT_DAMAGE_1,
+             "Reflect 10% of damage back to attacker"},
+            {ITEM_SPECIAL_FREEZE_2, "20% chance to freeze target for 10 seconds", ITEM_SPECIAL_FREEZE_1,
+             "10% chance to freeze target for 5 seconds"},
+        };
+        for (const Pair& pair : pairs) {
+            const char* text = pair.strong == 0 ? pair.strongText
+                               : (special & pair.strong) ? pair.strongText
+                               : (special & pair.weak)   ? pair.weakText
+                                                         : nullptr;
+            if (text) AppendLine(out, text);
+        }
     }
     if (out->stats.size() > 127) out->stats.resize(127);
 
