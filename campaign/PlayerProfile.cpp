@@ -50,8 +50,8 @@ int CountScavengerItems(const Agent* rig)
         const Entity* held = rig->attachments[i].entity;
         if (held && (held->flags & ENTITY_ITEM) && strstr(held->name, "scav")) ++count;
     }
-    for (int i = 0; i < rig->equipmentCount; ++i) {
-        const Item* item = rig->equipment ? rig->equipment[i].item : nullptr;
+    for (int slot = 0; slot < AGENT_EQUIPMENT_SLOTS; ++slot) {
+        const Item* item = rig->GetEquippedItem(slot);
         if (item && strstr(item->name, "scav")) ++count;
     }
     return count;
@@ -130,6 +130,9 @@ PlayerProfile::PlayerProfile()
 
 PlayerProfile::~PlayerProfile()
 {
+    // The rig's modules are the profile's: the rig lets them go without freeing them.
+    if (rig)
+        for (int slot = 0; slot < AGENT_EQUIPMENT_SLOTS; ++slot) delete rig->UnequipItem(slot);
     delete rig;
 }
 
@@ -206,10 +209,10 @@ void PlayerProfile::CheckUnlocks(bool missionEnd)
     CountAchievements(&before, nullptr);
     int* s = statistics;
     if (!missionEnd) {
-        if (WholeStock(ore) > s[STAT_HIGHEST_ORE]) s[STAT_HIGHEST_ORE] = WholeStock(ore);
-        if (WholeStock(fuel) > s[STAT_HIGHEST_FUEL]) s[STAT_HIGHEST_FUEL] = WholeStock(fuel);
+        if (WholeStock(ore) > s[PROFILE_STAT_HIGHEST_ORE]) s[PROFILE_STAT_HIGHEST_ORE] = WholeStock(ore);
+        if (WholeStock(fuel) > s[PROFILE_STAT_HIGHEST_FUEL]) s[PROFILE_STAT_HIGHEST_FUEL] = WholeStock(fuel);
     }
-    const int killed = s[STAT_ENEMIES_KILLED];
+    const int killed = s[PROFILE_STAT_ENEMIES_KILLED];
     // when: 0 always, 1 only at a mission's end, 2 only during play.
     auto test = [&](int n, int when, bool condition, const char* notice) {
         if (HasAchievement(n)) return;
@@ -220,37 +223,45 @@ void PlayerProfile::CheckUnlocks(bool missionEnd)
         if (notice) ShowNotice(notice);
     };
     const char* shopNotice = "New item unlocked in shop!";
-    test(0, 1, s[STAT_HIGHEST_ORE] > 5000, nullptr);
-    test(1, 1, s[STAT_HIGHEST_FUEL] > 5000, nullptr);
+    test(0, 1, s[PROFILE_STAT_HIGHEST_ORE] > 5000, nullptr);
+    test(1, 1, s[PROFILE_STAT_HIGHEST_FUEL] > 5000, nullptr);
     test(2, 0, killed > 50, nullptr);
-    test(3, 0, s[STAT_HIGHEST_BOT_LEVEL] > 9, shopNotice);
-    test(4, 0, s[STAT_CREATURES_KILLED] > 30, shopNotice);
-    test(5, 1, s[STAT_TURRET_KILLS] == killed && killed > 0, nullptr);
-    test(6, 1, s[STAT_RIG_KILLS] == killed && killed > 0, "Cammo rig skin unlocked!");
-    test(7, 1, s[STAT_AIR_KILLS] == killed && killed > 0, nullptr);
+    test(3, 0, s[PROFILE_STAT_HIGHEST_BOT_LEVEL] > 9, shopNotice);
+    test(4, 0, s[PROFILE_STAT_CREATURES_KILLED] > 30, shopNotice);
+    test(5, 1, s[PROFILE_STAT_TURRET_KILLS] == killed && killed > 0, nullptr);
+    test(6, 1, s[PROFILE_STAT_RIG_KILLS] == killed && killed > 0, "Cammo rig skin unlocked!");
+    test(7, 1, s[PROFILE_STAT_AIR_KILLS] == killed && killed > 0, nullptr);
     test(8, 1, killed == 0, nullptr);
-    test(9, 0, s[STAT_BUILDINGS_PRODUCED] > 30, nullptr);
-    test(10, 0, (long long)s[STAT_UNITS_PRODUCED] - s[STAT_UNITS_LOST] >= maxUnitControl, nullptr);
+    test(9, 0, s[PROFILE_STAT_BUILDINGS_PRODUCED] > 30, nullptr);
+    test(10, 0, (long long)s[PROFILE_STAT_UNITS_PRODUCED] - s[PROFILE_STAT_UNITS_LOST] >= maxUnitControl, nullptr);
     if (missionEnd && !HasAchievement(11) && TheGalaxy && MissionScreen::missionCount > 0) {
         const CelestialBody* last = TheGalaxy->FindBodyByStoryId(MissionScreen::missionCount - 1);
         test(11, 1, last && IsMissionCompleted(last->missionId), nullptr);
     }
     test(12, 0, level >= 10, nullptr);
-    test(13, 0, s[STAT_MINE_KILLS] > 30, nullptr);
-    test(14, 0, s[STAT_BARREL_KILLS] >= 4, nullptr);
+    test(13, 0, s[PROFILE_STAT_MINE_KILLS] > 30, nullptr);
+    test(14, 0, s[PROFILE_STAT_BARREL_KILLS] >= 4, nullptr);
     // With no journal in the tables there is nothing to have read.
     const int journal = CountJournalEntries();
     test(15, 0, journal > 0 && backstoryCount == journal, nullptr);
     test(16, 0, CountScavengerItems(rig) == 5, "Scavenger rig skin unlocked!");
     test(17, 0, PlayerInventory && PlayerInventory->FindFreeSlot(false) < 0, nullptr);
     test(18, 2, TheScene.FirstInList(SEGMENT_RESOURCE) == nullptr, nullptr);
-    test(19, 1, killed != 0 && s[STAT_CLOAKED_KILLS] == killed, shopNotice);
+    test(19, 1, killed != 0 && s[PROFILE_STAT_CLOAKED_KILLS] == killed, shopNotice);
     int after = 0;
     CountAchievements(&after, nullptr);
     if (before < 4 && after >= 4) ShowNotice("Racing rig skin unlocked!");
 }
 
 // ---- Resetting
+
+int* PlayerProfile::FindStatistic(const char* key)
+{
+    if (!key) return nullptr;
+    for (int i = 0; i < PROFILE_STATISTICS; ++i)
+        if (StrICmp(PROFILE_STATISTIC_KEYS[i], key) == 0) return &statistics[i];
+    return nullptr;
+}
 
 void PlayerProfile::ResetStatistics()
 {
@@ -291,10 +302,7 @@ void PlayerProfile::ClearHoldings()
         Entity* held = rig->RemoveAttachment(slot);
         if (held && (held->flags & ENTITY_ITEM)) delete held;
     }
-    for (int i = 0; i < rig->equipmentCount && rig->equipment; ++i) {
-        delete rig->equipment[i].item;
-        rig->equipment[i].item = nullptr;
-    }
+    for (int slot = 0; slot < AGENT_EQUIPMENT_SLOTS; ++slot) delete rig->UnequipItem(slot);
     rig->SetPosition(Vec3());
     rig->velocity = Vec3();
     rig->currentSpeed = 0.0f;
@@ -315,8 +323,8 @@ void PlayerProfile::ResetForMission(float startOre, float startFuel, bool restor
         unitsInUse = 0;
         ore = startOre;
         fuel = startFuel;
-        statistics[STAT_ENEMIES_KILLED] = 0;
-        statistics[STAT_UNITS_LOST] = 0;
+        statistics[PROFILE_STAT_ENEMIES_KILLED] = 0;
+        statistics[PROFILE_STAT_UNITS_LOST] = 0;
     }
     if (!rig) return;
     if (!restore) {
@@ -324,7 +332,7 @@ void PlayerProfile::ResetForMission(float startOre, float startFuel, bool restor
         rig->health = rig->maxHealth;
         rig->shield = rig->maxShield;
     } else {
-        rig->kills = statistics[STAT_RIG_KILLS];
+        rig->kills = statistics[PROFILE_STAT_RIG_KILLS];
         rig->health = savedHealth > 0.0f ? savedHealth : rig->maxHealth;
         rig->shield = savedShields;
     }
@@ -333,12 +341,7 @@ void PlayerProfile::ResetForMission(float startOre, float startFuel, bool restor
     cooldownTime = 0.0f;
     rig->flags |= ENTITY_PLACED;
     rig->moveQueue.Clear();
-    bool shields = false;
-    for (int i = 0; i < rig->equipmentCount && rig->equipment; ++i) {
-        const Item* item = rig->equipment[i].item;
-        if (item && (item->upgradeFlags & ITEM_UPGRADE_SHIELDS)) shields = true;
-    }
-    if (shields)
+    if (rig->HasEquippedFlag(ITEM_UPGRADE_SHIELDS))
         rig->flags |= ENTITY_SHIELD;
     else
         rig->flags &= ~ENTITY_SHIELD;

@@ -30,23 +30,23 @@ constexpr uint32_t PROFILE_STARTUP = 0x2;  // the start-up profile of the rig ca
 
 // The statistics, in their order in the record and in the file.
 enum ProfileStatistic : int {
-    STAT_ENEMIES_KILLED = 0,
-    STAT_CREATURES_KILLED,
-    STAT_UNITS_LOST,
-    STAT_UNITS_PRODUCED,
-    STAT_BUILDINGS_PRODUCED,
-    STAT_BUILDINGS_LOST,
-    STAT_TURRET_KILLS,
-    STAT_AIR_KILLS,
-    STAT_RIG_KILLS,
-    STAT_MINE_KILLS,
-    STAT_BARREL_KILLS,
-    STAT_HIGHEST_ORE,
-    STAT_HIGHEST_FUEL,
-    STAT_HIGHEST_BOT_LEVEL,
-    STAT_HIGHEST_BOT_KILLS,
-    STAT_GROUND_BOT_KILLS,
-    STAT_CLOAKED_KILLS,
+    PROFILE_STAT_ENEMIES_KILLED = 0,
+    PROFILE_STAT_CREATURES_KILLED,
+    PROFILE_STAT_UNITS_LOST,
+    PROFILE_STAT_UNITS_PRODUCED,
+    PROFILE_STAT_BUILDINGS_PRODUCED,
+    PROFILE_STAT_BUILDINGS_LOST,
+    PROFILE_STAT_TURRET_KILLS,
+    PROFILE_STAT_AIR_KILLS,
+    PROFILE_STAT_RIG_KILLS,
+    PROFILE_STAT_MINE_KILLS,
+    PROFILE_STAT_BARREL_KILLS,
+    PROFILE_STAT_HIGHEST_ORE,
+    PROFILE_STAT_HIGHEST_FUEL,
+    PROFILE_STAT_HIGHEST_BOT_LEVEL,
+    PROFILE_STAT_HIGHEST_BOT_KILLS,
+    PROFILE_STAT_GROUND_BOT_KILLS,
+    PROFILE_STAT_CLOAKED_KILLS,
 };
 // The file keys of the statistics, in the same order.
 extern const char* const PROFILE_STATISTIC_KEYS[PROFILE_STATISTICS];
@@ -176,9 +176,11 @@ public:
     int maxUnitControl = 50;
     int unitsInUse = 0;
 
+    // The statistic of that file key (any case); null for a key that names none.
+    int* FindStatistic(const char* key);
     // Shorthands for the statistics the game counts most.
-    int& enemiesKilled() { return statistics[STAT_ENEMIES_KILLED]; }
-    int& unitsLost() { return statistics[STAT_UNITS_LOST]; }
+    int& enemiesKilled() { return statistics[PROFILE_STAT_ENEMIES_KILLED]; }
+    int& unitsLost() { return statistics[PROFILE_STAT_UNITS_LOST]; }
 
 private:
     // Counters back to a new profile's, without touching the inventory or the definitions.

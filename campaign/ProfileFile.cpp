@@ -115,12 +115,11 @@ bool WriteProfile(FILE* file, PlayerProfile& p, bool inGame)
         fprintf(file, "attachright\t%s\n", right->name);
         WriteItemLines(file, right);
     }
-    if (p.rig && p.rig->equipment)
-        for (int i = 0; i < p.rig->equipmentCount; ++i) {
-            const EquipmentSlot& slot = p.rig->equipment[i];
-            if (!slot.item || slot.slot < 0 || slot.slot > 2) continue;
-            fprintf(file, "upgrade\t\t%s %d\n", slot.item->name, slot.slot);
-            WriteItemLines(file, slot.item);
+    // The module slots the character screen offers.
+    for (int slot = 0; p.rig && slot < 3; ++slot)
+        if (const Item* module = p.rig->GetEquippedItem(slot)) {
+            fprintf(file, "upgrade\t\t%s %d\n", module->name, slot);
+            WriteItemLines(file, module);
         }
     fprintf(file, "\nEND_OF_FILE\n\n");
     return ferror(file) == 0;
@@ -261,13 +260,18 @@ bool PlayerProfile::Load(const char* path, bool fromSave, bool takeCurrentMissio
         } else if (in.Is(k, "attachright")) {
             current = AttachWeapon(rig, in.NextValue(), "rightweapon", "RightWeapon");
         } else if (in.Is(k, "upgrade")) {
-            // Equipping the rig's module slots comes with the agent's equipment; until then a
-            // module line is read and passed over.
             std::string itemName = in.NextValue();
-            int slot = 0;
+            int slot = -1;
             readInt(k, &slot);
-            Log("WARNING: %s line %d: module '%s' is not equipped\n", path, in.Line(), itemName.c_str());
-            current = nullptr;
+            current = rig ? CreateItemByName(itemName.c_str()) : nullptr;
+            if (!current) continue;
+            Item* previous = rig->EquipItem(current, slot);
+            if (rig->GetEquippedItem(slot) != current) {
+                Log("WARNING: %s line %d: module '%s' has no slot %d\n", path, in.Line(), itemName.c_str(), slot);
+                delete current;
+                current = nullptr;
+            }
+            delete previous;
         } else if (in.Is(k, "item_upgradeFlags") || in.Is(k, "item_specialFlags") || in.Is(k, "item_stackCount")) {
             int value = 0;
             readInt(k, &value);

@@ -89,11 +89,11 @@ TEST(Achievements, EarnedFromTheStatistics)
     PlayerProfile p;
     p.ClearCompletedMissions();
     p.enemiesKilled() = 12;
-    p.statistics[STAT_RIG_KILLS] = 12;
-    p.statistics[STAT_TURRET_KILLS] = 3;
-    p.statistics[STAT_BARREL_KILLS] = 4;
-    p.statistics[STAT_UNITS_PRODUCED] = 60;
-    p.statistics[STAT_UNITS_LOST] = 5;
+    p.statistics[PROFILE_STAT_RIG_KILLS] = 12;
+    p.statistics[PROFILE_STAT_TURRET_KILLS] = 3;
+    p.statistics[PROFILE_STAT_BARREL_KILLS] = 4;
+    p.statistics[PROFILE_STAT_UNITS_PRODUCED] = 60;
+    p.statistics[PROFILE_STAT_UNITS_LOST] = 5;
     p.maxUnitControl = 50;
     p.CheckUnlocks(true);
     EXPECT_TRUE(p.HasAchievement(6)) << "every kill by the rig";
@@ -116,7 +116,7 @@ TEST(Achievements, EarnedFromTheStatistics)
     PlayerProfile r;
     r.ore = 5001.7f;
     r.CheckUnlocks(false);
-    EXPECT_EQ(r.statistics[STAT_HIGHEST_ORE], 5001);
+    EXPECT_EQ(r.statistics[PROFILE_STAT_HIGHEST_ORE], 5001);
     EXPECT_FALSE(r.HasAchievement(0));
     r.CheckUnlocks(true);
     EXPECT_TRUE(r.HasAchievement(0));
@@ -128,6 +128,8 @@ TEST(Achievements, EarnedFromTheStatistics)
     EXPECT_EQ(earned, 25) << "bits 25 and above never count";
     EXPECT_EQ(total, 25);
     EXPECT_TRUE(s.HasAchievement(33)) << "taken modulo 32";
+    EXPECT_EQ(s.FindStatistic("RIGKILLS"), &s.statistics[PROFILE_STAT_RIG_KILLS]);
+    EXPECT_EQ(s.FindStatistic("no such"), nullptr);
 }
 
 TEST(ProfileNames, OnlyPlainNamesBecomeFiles)
@@ -300,7 +302,7 @@ TEST(ProfileReset, MissionStartAndClear)
     p.baseUnitControl = 4;
     p.unitControl = 1;
     p.enemiesKilled() = 7;
-    p.statistics[STAT_RIG_KILLS] = 3;
+    p.statistics[PROFILE_STAT_RIG_KILLS] = 3;
     p.ResetForMission(200.0f, 0.0f, false);
     EXPECT_EQ(p.unitControl, 4);
     EXPECT_FLOAT_EQ(p.ore, 200.0f);

@@ -12,6 +12,7 @@
 #include "tests/mechanics/SceneTestSupport.h"
 #include "tests/support/TestSupport.h"
 #include "world/Item.h"
+#include "world/ItemCatalog.h"
 
 #include <gtest/gtest.h>
 
@@ -219,6 +220,10 @@ TEST_F(ShippedPlayer, ANewProfileIsEquippedSavedAndLoadedBackWhole)
     profile->chassis = catalog->FindChassis("round");
     profile->AttachRigParts();
     rockets->flags |= AGENT_TYPE_OWNED;
+    Item* module = CreateItemByName("servo_boost");
+    ASSERT_NE(module, nullptr);
+    module->bonus[ITEM_BONUS_SPEED] = 12.5f;
+    EXPECT_EQ(GetPlayerRig()->EquipItem(module, 1), nullptr);
     inventory->slots[4].item->upgradeFlags = 0x10;
     inventory->slots[4].item->bonus[ITEM_BONUS_DAMAGE] = 7.5f;
     ASSERT_TRUE(profile->SaveByName(false));
@@ -247,6 +252,10 @@ TEST_F(ShippedPlayer, ANewProfileIsEquippedSavedAndLoadedBackWhole)
     EXPECT_EQ(inventory->slots[4].item->upgradeFlags, 0x10u);
     EXPECT_FLOAT_EQ(inventory->slots[4].item->bonus[ITEM_BONUS_DAMAGE], 7.5f);
     EXPECT_TRUE(rockets->flags & AGENT_TYPE_OWNED);
+    const Item* equipped = GetPlayerRig()->GetEquippedItem(1);
+    ASSERT_NE(equipped, nullptr);
+    EXPECT_STREQ(equipped->name, "servo_boost");
+    EXPECT_FLOAT_EQ(equipped->bonus[ITEM_BONUS_SPEED], 12.5f);
     ASSERT_TRUE(profile->SaveByName(false));
     EXPECT_EQ(ReadTextFile(path), written) << "nothing lost on the way";
 }
@@ -314,7 +323,7 @@ TEST_F(ShippedPlayer, APaintIsAVariantOfTheChassisTexture)
 TEST_F(ShippedPlayer, AnEarnedAchievementIsNamedInItsPopUp)
 {
     PlayerProfile* profile = GetPlayerProfile();
-    profile->statistics[STAT_RIG_KILLS] = profile->enemiesKilled() = 4;
+    profile->statistics[PROFILE_STAT_RIG_KILLS] = profile->enemiesKilled() = 4;
     profile->CheckUnlocks(true);
     ASSERT_TRUE(profile->HasAchievement(6));
     bool named = false;
