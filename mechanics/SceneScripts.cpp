@@ -484,8 +484,33 @@ const Keyword SceneKeywords[] = {
     {"AddSound", false, ReadSoundLine},
 };
 
-// One keyword: the scene's and every entity's, then the agents' own lines. A keyword an
-// older file glued to the number before it is read in its turn.
+// ---- Records read by their owners: the building just added reads its own.
+class OwnerRecordInput : public SceneRecordInput {
+public:
+    explicit OwnerRecordInput(SceneReader& reader) : r_(reader) {}
+    bool Int(int* out) override { return r_.Int(out); }
+    bool Float(float* out) override { return r_.Float(out); }
+    bool Word(char* out, int size) override
+    {
+        if (!r_.in.Peek()) return false;
+        CopyText(out, (size_t)size, r_.in.NextValue());
+        return true;
+    }
+
+private:
+    SceneReader& r_;
+};
+
+bool ReadOwnedRecord(SceneReader& r, const char* token)
+{
+    if (!r.building) return false;
+    std::string keyword = token;
+    OwnerRecordInput input(r);
+    return r.building->ReadSceneRecord(keyword.c_str(), input);
+}
+
+// One keyword: the scene's and every entity's, then the buildings' and the agents' own lines.
+// A keyword an older file glued to the number before it is read in its turn.
 void Dispatch(SceneReader& reader, const std::string& token)
 {
     for (const Keyword& keyword : SceneKeywords) {
@@ -494,6 +519,7 @@ void Dispatch(SceneReader& reader, const std::string& token)
         keyword.read(reader);
         return;
     }
+    if (ReadOwnedRecord(reader, token.c_str())) return;
     std::string glued;
     if (ReadAgentSceneRecord(token.c_str(), reader.in, reader.scene, reader.agent, &glued) && !glued.empty())
         Dispatch(reader, glued);

@@ -1,8 +1,64 @@
 #include "world/Building.h"
 
+#include "campaign/PlayerProfile.h"
+#include "interface/MessageLists.h"
+#include "interface/PowerBar.h"
+#include "mechanics/Game.h"
+#include "mechanics/GameMechanics.h"
+#include "mechanics/Scene.h"
+#include "platform/RandomUtil.h"
+#include "platform/SoundManager.h"
+#include "platform/Timer.h"
+#include "render/GraphicsDevice.h"
+#include "render/IndexedMesh.h"
+#include "render/ParticleManager.h"
+#include "render/ParticleSystem.h"
+#include "terrain/Terrain.h"
 #include "world/Agent.h"
+#include "world/BuildItem.h"
+#include "world/Grid.h"
+#include "world/MissionHooks.h"
+#include "world/WeaponDef.h"
+#include "world/WorldQueries.h"
 
+#include <algorithm>
+#include <cmath>
 #include <new>
+
+bool InstantBuild = false;
+int BuildingAlertFrame = -100000;
+float FabricatorMessageCountdown = 0.0f;
+
+namespace {
+
+constexpr float TICK_LENGTH = 0.1f;
+constexpr float TICK_JITTER = 0.05f;
+constexpr int ALERT_FRAMES = 600;
+constexpr float DEGREES_PER_RADIAN = 57.2957763671875f;
+
+void PlaySoundNamed(const char* name)
+{
+    if (SoundMgr && name && *name) SoundMgr->PlaySound(name);
+}
+
+void ShowMessage(const char* text, float seconds)
+{
+    if (TheGame && TheGame->messageBar) TheGame->messageBar->AddMessage(text, seconds, 0);
+}
+
+bool IsGenerator(const BuildItem* definition)
+{
+    return definition && (definition->flags & BUILD_RESOURCE) && definition->resourcePower > 0;
+}
+
+}  // namespace
+
+const Vec3 TURRET_MUZZLE(0.0f, 3.0f, 4.0f);
+
+bool PowerIsShort()
+{
+    return ThePowerBar && ThePowerBar->IsShort();
+}
 
 Building::Building() : buildQueue(nullptr)
 {
@@ -49,6 +105,13 @@ void Building::ResetOwn()
     delete buildQueue;
     buildQueue = nullptr;
     rallyPoint = Vec3();
+    suppliedPower = 0.0f;
+    addedDemand = 0.0f;
+    providedUnitControl = 0;
+    completed = false;
+    tickTimer = 0.0f;
+    tickJitter = 0.0f;
+    lastUpdateFrame = -1;
 }
 
 PooledList<AgentType*>* Building::EnsureBuildQueue()
@@ -61,4 +124,383 @@ PooledList<AgentType*>* Building::EnsureBuildQueue()
         }
     }
     return buildQueue;
+}
+
+// ---- Construction and power
+
+float Building::RequiredBuildTime() const
+{
+    float time = definition ? definition->buildTime : 0.0f;
+    int level = GetBestResearchLevel(4);
+    return time - (float)level * time * 0.2f;
+}
+
+float Building::GetTypeRadius() const
+{
+    int type = definition ? definition->weapon : 0;
+    if (type == WEAPON_MISSILE) return 22.0f;
+    if (type == WEAPON_ELECTRIC || type == WEAPON_FLAME || type == WEAPON_ACID) return 18.0f;
+    return 20.0f;
+}
+
+int Building::PowerNodeLevel() const
+{
+    return GetPowerLevel(this);
+}
+
+float Building::ScaledTick(float t) const
+{
+    if (PowerIsShort()) t *= 0.5f;
+    int level = PowerNodeLevel();
+    if (level > 0) t += (float)level * t * 0.1f;
+    return t;
+}
+
+void Building::GetFootprintBounds(Vec3* min, Vec3* max)
+{
+    if (min) *min = Vec3(1000.0f, 1000.0f, 1000.0f);
+    if (max) *max = Vec3(-1000.0f, -1000.0f, -1000.0f);
+    Grid* grid = CurrentGrid();
+    int width = 1, depth = 1, column, row;
+    if (!grid) return;
+    if (definition && (definition->flags & BUILD_ADD_ON)) {
+        if (!grid->WorldToCell(GetPosition(), &column, &row)) return;
+    } else if (!Entity::GetGridRect(this, &width, &depth, &column, &row)) {
+        return;
+    }
+    grid->OccupyCells(this, column, row, column + width - 1, row + depth - 1);
+    if (!min && !max) return;
+    int links = 0;
+    for (const GridCell* cell = gridCell; cell && links < MAX_CELL_CHAIN; cell = cell->next, ++links) {
+        Vec3 corner = grid->CellToWorld(cell->column, cell->row);
+        Vec3 far = corner + Vec3(grid->cellSize, 0.0f, grid->cellSize);
+        Vec3 position = GetPosition();
+        corner.y = far.y = position.y;
+        if (min) *min = Vec3(std::min(min->x, corner.x), std::min(min->y, corner.y), std::min(min->z, corner.z));
+        if (max) *max = Vec3(std::max(max->x, far.x), std::max(max->y, far.y), std::max(max->z, far.z));
+    }
+}
+
+void Building::Construct()
+{
+    strcpy(statusText, "Constructing");
+    if (buildProgress >= RequiredBuildTime() || InstantBuild) {
+        buildState = BUILD_STATE_READY;
+        OnCompleted(false);
+    }
+}
+
+void Building::OnCompleted(bool restored)
+{
+    PlayerProfile* profile = GetPlayerProfile();
+    if (alignment == ALIGN_PLAYER && !restored) {
+        // The statistics counters come with the player's record.
+    }
+    if (meshCount > 1 && meshStates[1]) mesh = meshStates[1];
+    completed = true;
+    if (!definition) return;
+    // Power: what goes into the ledger is remembered, so that destruction takes out exactly
+    // that and nothing a building never put in.
+    if (definition->resourcePower >= 1) {
+        suppliedPower = (float)definition->resourcePower;
+        if (ThePowerBar) ThePowerBar->supply += suppliedPower;
+        if (!restored) RefreshPowerNeighbours(this);
+    } else {
+        addedDemand = -(float)definition->costPower;
+        if (ThePowerBar) ThePowerBar->demand += addedDemand;
+        if (!restored) UpdatePowerLevel(this);
+    }
+    if ((definition->flags & BUILD_UNIT_CONTROL) && profile) {
+        providedUnitControl = definition->level < 1 ? 5 : 10;
+        profile->unitControl += providedUnitControl;
+        if (profile->unitControl < profile->baseUnitControl) profile->unitControl = profile->baseUnitControl;
+    }
+    if ((definition->flags & BUILD_PARTICLES) && definition->particleSystem[0] && TheScene.particles && !secondEffect) {
+        if (ParticleSystem* system = TheScene.particles->SpawnSystem(definition->particleSystem)) {
+            system->owner = this;
+            system->offset = definition->particleOffset;
+            secondEffect = system;
+        }
+    }
+    if (!restored) NotifyEntityBuilt(this);
+}
+
+void Building::OnDestroyed()
+{
+    if (meshCount > 1 && meshStates[1]) mesh = meshStates[1];
+    PlayerProfile* profile = GetPlayerProfile();
+    if (buildState != BUILD_STATE_CONSTRUCTING && completed) {
+        if (ThePowerBar) {
+            ThePowerBar->supply -= suppliedPower;
+            ThePowerBar->demand -= addedDemand;
+        }
+        bool wasSource = suppliedPower > 0.0f;
+        suppliedPower = 0.0f;
+        addedDemand = 0.0f;
+        completed = false;
+        if (wasSource) {
+            // The neighbours look again without this generator.
+            flags |= ENTITY_DYING;
+            RefreshPowerNeighbours(this);
+        }
+        if (providedUnitControl > 0 && profile) {
+            profile->unitControl -= providedUnitControl;
+            if (profile->unitControl < profile->baseUnitControl) profile->unitControl = profile->baseUnitControl;
+            providedUnitControl = 0;
+            if (profile->unitsInUse > std::min(profile->unitControl, profile->maxUnitControl))
+                ShowMessage("Warning: Insufficient unit control!", 4.0f);
+        }
+    }
+    if (definition && (definition->flags & BUILD_EXPLODE_ON_DEAD)) {
+        if (TheScene.particles) {
+            if (ParticleSystem* system = TheScene.particles->SpawnSystem("exploring")) {
+                system->offset = GetCenter();
+                system->flags |= PARTICLE_OFFSET_ORIGIN | PARTICLE_TIMED;
+            }
+        }
+        PlaySoundNamed("explo");
+        // An unfinished building carries only the part of its charge built so far.
+        if (buildState == BUILD_STATE_CONSTRUCTING)
+            damage = definition->buildTime > 0.0f ? damage * buildProgress / definition->buildTime : 0.0f;
+    }
+    if (Entity* attached = attachedEntity.Get()) {
+        TheScene.RemoveEntity(attached, REMOVE_EVERYWHERE);
+        if (!(attached->flags & ENTITY_AGENT)) delete attached;
+    }
+    attachedEntity.Clear();
+}
+
+// ---- The frame
+
+void Building::Update()
+{
+    int frame = FrameTimer.GetFrameCount();
+    if (lastUpdateFrame == frame) return;
+    lastUpdateFrame = frame;
+    float dt = GamePaused ? 0.0f : FrameTimer.delta;
+    actionTimer += dt;
+    tickTimer += dt;
+    ageTimers[0] += dt;
+
+    if (flags & ENTITY_PLACED) {
+        Vec3 position = GetPosition();
+        position.y = TheTerrain.GetHeight(position);
+        SetPosition(position);
+        flags &= ~ENTITY_PLACED;
+        GetFootprintBounds(nullptr, nullptr);
+        if (IsGenerator(definition)) RefreshPowerNeighbours(this);
+    }
+    if (!IsAlive() || (stateFlags & BUILDING_PREVIEW)) return;
+
+    if (tickTimer > TICK_LENGTH) {
+        float t = tickTimer - tickJitter;
+        float jitter = RandomFloat(0.0f, TICK_JITTER);
+        tickTimer = jitter;
+        tickJitter = jitter;
+        if (buildState == BUILD_STATE_CONSTRUCTING) {
+            Construct();
+        } else if (buildState == BUILD_STATE_READY) {
+            strcpy(statusText, "Ready");
+            if (flags & ENTITY_SHIELD) shield = std::min(shield + GetShieldBonus() * dt, maxShield);
+            if (damageSmoke && GetMaxHealth() > 0.0f && health / GetMaxHealth() > 0.5f) {
+                damageSmoke->Stop();
+                damageSmoke = nullptr;
+            }
+            RunBehaviours(t);
+        }
+    }
+    AnimateParts(dt);
+    if (definition && (definition->flags & BUILD_TURRET)) UpdateTurretAim(dt);
+    if (visible && mesh) mesh->AdvanceAnimation(0.0f);
+}
+
+void Building::RunBehaviours(float t)
+{
+    if (!definition) return;
+    uint32_t kind = definition->flags;
+    if (kind & BUILD_RESOURCE) UpdateIncome(t);
+    if (kind & BUILD_DEEP_MINE) {
+        UpdateDeepMine(t);
+    } else if (kind & BUILD_SPAWNPOINT) {
+        UpdateSpawner(t);
+        if (kind & BUILD_TURRET) UpdateTurretTargeting(t);
+    } else if (kind & BUILD_UNIT_FACTORY) {
+        UpdateFactory(t);
+    } else if (kind & BUILD_TURRET) {
+        UpdateTurretTargeting(t);
+    } else if (kind & BUILD_HEALTH_NODE) {
+        UpdateHealthNode(t);
+    } else if (kind & BUILD_UNIT_UPGRADER) {
+        UpdateUpgrader(t);
+    } else if (kind & BUILD_UNIT_RECYCLER) {
+        UpdateRecycler(t);
+    } else if (kind & BUILD_RESEARCH_COMPUTER) {
+        if (researchTimer > 0.0f) researchTimer = std::max(researchTimer - t, 0.0f);
+    }
+}
+
+void Building::AnimateParts(float dt)
+{
+    if (!definition) return;
+    for (int i = 0; i < definition->addedMeshCount && i < BUILD_ITEM_MESHES; ++i) {
+        uint32_t partFlags = definition->addedMeshFlags[i];
+        if (partFlags & BUILD_UPDOWN) {
+            phaseAngle += 100.0f * dt;
+            if (phaseAngle > 360.0f) phaseAngle -= 360.0f;
+            bobOffset = std::sin(phaseAngle / DEGREES_PER_RADIAN) - 0.2f;
+        }
+        if (partFlags & (BUILD_ROTATE | BUILD_ROTATE_X | BUILD_ROTATE_MINUS_X)) {
+            bool recycler = (definition->flags & BUILD_UNIT_RECYCLER) != 0;
+            if (!recycler || recycleTimer > 0.0f) headAngle += 100.0f * dt;
+        }
+        if (partFlags & BUILD_OSC_Y) {
+            phaseAngle += 10.0f * dt;
+            if (phaseAngle > 360.0f) phaseAngle = std::fmod(phaseAngle, 360.0f);
+            headAngle = std::sin(phaseAngle / DEGREES_PER_RADIAN) * DEGREES_PER_RADIAN;
+        }
+    }
+}
+
+// ---- Damage and death
+
+void Building::Die(Entity* killer)
+{
+    for (ParticleSystem** effect : {&damageSmoke, &secondEffect}) {
+        if (*effect) (*effect)->Stop();
+        *effect = nullptr;
+    }
+    if (definition && (definition->flags & BUILD_UNIT_UPGRADER)) {
+        chosenUpgrades = 0;
+        ReleaseHeldUnit();
+    }
+    if (definition && (definition->flags & BUILD_UNIT_RECYCLER)) {
+        // The unit being taken apart goes down with the recycler.
+        if (Agent* held = HeldUnit()) {
+            linkedEntity.Clear();
+            held->activeBuilding.Clear();
+            held->health = 0.0f;
+            held->flags |= ENTITY_DEAD;
+            if (!TheScene.Resolve(held, held->id)) TheScene.AddEntity(held);
+        }
+    }
+    OnDestroyed();
+    Entity::Die(killer);
+}
+
+void Building::AddKill()
+{
+    ++kills;
+}
+
+float Building::GetDamage(const WeaponDef*)
+{
+    if (!definition || !(definition->flags & BUILD_TURRET)) return 0.0f;
+    // An under-powered turret hits with half its strength.
+    bool playing = TheGame && TheGame->state == GAME_STATE_PLAYING;
+    return playing && PowerIsShort() ? damage * 0.5f : damage;
+}
+
+float Building::GetDamagePerSecond(const WeaponDef* weapon_)
+{
+    float hit = GetDamage(weapon_);
+    if (!weapon_) return hit / 2.0f;
+    float cycle = weapon_->windUp > 0.0f ? weapon_->interval + weapon_->windUp : weapon_->interval;
+    return cycle > 0.0f ? hit / cycle : hit;
+}
+
+void Building::TakeDamage(float amount, Entity* attacker, const WeaponDef* weapon_, int damageType, bool hit)
+{
+    int type = weapon_ ? weapon_->type : damageType;
+    if (type != WEAPON_NONE) {
+        bool biological = composition == COMPOSITION_BIOLOGICAL;
+        if ((type == WEAPON_LASER && biological) || (type == WEAPON_MISSILE && !biological)) amount *= 1.33f;
+    }
+    if (stateFlags & BUILDING_PREVIEW) return;
+    Entity::TakeDamage(amount, attacker, weapon_, damageType, hit);
+
+    if (alignment == ALIGN_ENEMY && definition && (definition->flags & BUILD_SPAWNPOINT) && attacker) {
+        // The camp's own come out to answer an attack on it.
+        Vec3 where = attacker->GetPosition();
+        for (PooledList<Entity*>::Node* node = agents.head; node; node = node->next) {
+            Entity* entity = node->value;
+            if (!entity || !(entity->flags & ENTITY_AGENT) || !entity->IsAlive()) continue;
+            Agent* agent = static_cast<Agent*>(entity);
+            if (agent->target.GetLive() || agent->DistanceTo(GetCenter()) > 25.0f) continue;
+            agent->moveQueue.Clear();
+            agent->moveQueue.Push(where);
+        }
+    }
+    if (alignment == ALIGN_PLAYER && !visible) {
+        int frame = FrameTimer.GetFrameCount();
+        if (frame - BuildingAlertFrame >= ALERT_FRAMES || frame < BuildingAlertFrame) {
+            BuildingAlertFrame = frame;
+            ShowMessage("A building is under attack!", 4.0f);
+            PlaySoundNamed("alert");
+        }
+    }
+}
+
+Vec3 TurnAboutY(const Vec3& v, float degrees)
+{
+    float radians = degrees / DEGREES_PER_RADIAN;
+    float c = std::cos(radians), s = std::sin(radians);
+    return Vec3(v.x * c + v.z * s, v.y, -v.x * s + v.z * c);
+}
+
+Vec3 Building::GetFirePoint(int)
+{
+    Vec3 position = GetPosition();
+    if (!definition || !(definition->flags & BUILD_TURRET)) return position;
+    // The muzzle turns with the head, about the turret's pivot when it has turning parts.
+    Vec3 pivot = definition->addedMeshCount > 0 ? definition->turretPivot : Vec3();
+    return position + TurnAboutY(TURRET_MUZZLE - pivot, headAngle) + pivot;
+}
+
+void Building::Render(int pass)
+{
+    if (Graphics) Graphics->SetTransform(TS_WORLD, &world);
+    Entity::Render(pass);
+    if (!definition || !Graphics) return;
+    Vec3 position = GetPosition();
+    Vec3 centre = GetCenter();
+    float full = GetMaxHealth() > 0.0f ? health / GetMaxHealth() : 1.0f;
+    for (int i = 0; i < definition->addedMeshCount && i < BUILD_ITEM_MESHES; ++i) {
+        IndexedMesh* part = definition->addedMeshes[i];
+        if (!part) continue;
+        uint32_t partFlags = definition->addedMeshFlags[i];
+        float partScale = scale;
+        if (partFlags & BUILD_SCALE_WITH_HEALTH) partScale *= 0.384f + 0.616f * full;
+        Matrix scaling, turn, place, local;
+        MatrixScaling(&scaling, partScale, partScale, partScale);
+        float radians = headAngle / DEGREES_PER_RADIAN;
+        Vec3 offset = definition->addedMeshOffsets[i];
+        if (partFlags & BUILD_UPDOWN) offset.y += bobOffset;
+        if (partFlags & BUILD_ROTATE_X) {
+            MatrixRotationX(&turn, radians);
+        } else if (partFlags & BUILD_ROTATE_MINUS_X) {
+            MatrixRotationX(&turn, -radians);
+        } else if (partFlags & (BUILD_ROTATE | BUILD_OSC_Y)) {
+            // A mission object shows its turning parts still until it is whole again.
+            bool still = alignment != ALIGN_ENEMY && (flags & ENTITY_OBJECT_OF_INTEREST) && full < 1.0f;
+            MatrixRotationY(&turn, still ? 0.0f : radians);
+            offset = offset + (position - centre);
+        } else {
+            MatrixRotationY(&turn, radians);
+        }
+        MatrixTranslation(&place, offset.x, offset.y, offset.z);
+        local = scaling * turn * place * rotation;
+        local._41 += position.x;
+        local._42 += position.y;
+        local._43 += position.z;
+        Graphics->SetTransform(TS_WORLD, &local);
+        part->scale = partScale;
+        part->Render(pass, false);
+    }
+    Graphics->SetTransform(TS_WORLD, &world);
+}
+
+void Building::FireAt(Entity*)
+{
+    // Shots and beams leave through the level's projectile system, which turrets do not
+    // reach yet: the turret aims and keeps its rate, without a shot.
 }

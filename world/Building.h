@@ -5,8 +5,13 @@
 #include "platform/PooledList.h"
 #include "world/Entity.h"
 
+#include <cstdio>
+
+class Agent;
 class AgentType;
+class Button;
 class BuildItem;
+class Window;
 
 // Building::stateFlags
 constexpr uint32_t BUILDING_SPAWNER_EXHAUSTED = 0x2;
@@ -17,12 +22,56 @@ constexpr uint32_t BUILDING_POWER_LEVEL_1 = 0x80;
 constexpr uint32_t BUILDING_POWER_LEVEL_2 = 0x100;
 constexpr uint32_t BUILDING_POWER_LEVEL_3 = 0x200;
 
+// The unit upgrades an upgrader applies (Building::chosenUpgrades, Agent::upgradeFlags).
+constexpr uint32_t UNIT_UPGRADE_HULL_1 = 0x10;
+constexpr uint32_t UNIT_UPGRADE_HULL_2 = 0x20;
+constexpr uint32_t UNIT_UPGRADE_HULL_3 = 0x40;
+constexpr uint32_t UNIT_UPGRADE_SHIELD_1 = 0x100;
+constexpr uint32_t UNIT_UPGRADE_SHIELD_2 = 0x200;
+
 // Building::buildState
 enum BuildState : int { BUILD_STATE_READY = 0, BUILD_STATE_CONSTRUCTING = 1, BUILD_STATE_DISABLED = 2 };
 
 constexpr int BUILDING_AGENT_NODES = 8;
 constexpr int BUILD_QUEUE_NODES = 8;
 
+// The developer's instant-build switch: construction ends at the next tick and factories
+// work ten times as fast.
+extern bool InstantBuild;
+// The frame of the last "A building is under attack!" alert, shared by all buildings.
+extern int BuildingAlertFrame;
+// Seconds until the next "Fabricator can't find a spawn position!" may show, for all
+// factories.
+extern float FabricatorMessageCountdown;
+
+// Whether the player's base draws more power than it makes (false without a ledger).
+bool PowerIsShort();
+// A vector turned by degrees about the vertical axis (0 looks along +z, 90 along +x).
+Vec3 TurnAboutY(const Vec3& v, float degrees);
+// Where a turret's shots leave from, before its head turns.
+extern const Vec3 TURRET_MUZZLE;
+// The first cell with no occupant on growing squares around a cell (the cell itself is not
+// looked at), as the corner entities stand on; false when the squares outgrow the grid.
+bool FindCellOnGrowingSquares(int column, int row, Vec3* out);
+
+// The arguments of a scene record as the scene reader hands them to the record's owner: each
+// answers false, taking nothing, when the next token is not of its kind.
+class SceneRecordInput {
+public:
+    virtual ~SceneRecordInput() = default;
+    virtual bool Int(int* out) = 0;
+    virtual bool Float(float* out) = 0;
+    virtual bool Word(char* out, int size) = 0;
+};
+
+// What a building does with its time:
+// - Update runs once per frame (the frame counter guards it) and, about ten times a second with
+//   a jittered phase, one tick of construction or of the behaviours chosen by the definition's
+//   flags; the behaviours take the tick length, the turret's aim the frame time.
+// - Completion and destruction are each other's mirror: what OnCompleted put into the power
+//   ledger and the unit control, OnDestroyed takes out again, exactly, and only when it was put
+//   in.
+// - Targets, held units and rally entities are EntityRefs, looked at alive before every use.
 class Building : public Entity {
 public:
     Building();
@@ -32,6 +81,73 @@ public:
     void Reset() override;
     // A unit factory's queue of unit types waiting to be made (created on first use, empty).
     PooledList<AgentType*>* EnsureBuildQueue();
+
+    // ---- The entity interface
+    Vec3 GetFirePoint(int which) override;
+    void Update() override;
+    void Render(int pass) override;
+    void OnSelect() override;
+    void OnDeselect() override;
+    void Die(Entity* killer) override;
+    void AddKill() override;
+    // A turret's damage, halved while the game plays short of power; nothing for the others.
+    float GetDamage(const WeaponDef* weapon) override;
+    float GetSpeed() override { return 0.0f; }
+    float GetHullFactor() override { return 0.0f; }
+    void TakeDamage(float amount, Entity* attacker, const WeaponDef* weapon, int damageType, bool hit) override;
+    float GetDamagePerSecond(const WeaponDef* weapon) override;
+    // Finished: the finished mesh, power, unit control, the definition's particles. restored:
+    // a building read back from a scene file counted again as the level begins (no statistics,
+    // objectives or neighbour scans).
+    virtual void OnCompleted(bool restored);
+    // Run by Die: undoes what completion did, and the explosion of a building that explodes.
+    virtual void OnDestroyed();
+
+    // ---- Construction and power
+    // Seconds of construction the building needs, after finished construction research.
+    float RequiredBuildTime() const;
+    // The turret range of the definition's weapon.
+    float GetTypeRadius() const;
+    // Claims the grid cells of the footprint; min and max, when given, receive their world box.
+    void GetFootprintBounds(Vec3* min, Vec3* max);
+    // 0..3 from the stateFlags bits.
+    int PowerNodeLevel() const;
+    // A behaviour's tick length: halved while power is short, then 10 % longer per node level.
+    float ScaledTick(float t) const;
+
+    // ---- Behaviours, one tick each (BuildingBehaviours.cpp)
+    void UpdateIncome(float t);
+    void UpdateDeepMine(float t);
+    void UpdateSpawner(float t);
+    void UpdateFactory(float t);
+    void UpdateTurretTargeting(float t);
+    void UpdateHealthNode(float t);
+    void UpdateUpgrader(float t);
+    void UpdateRecycler(float t);
+    // Turning toward the target and firing, every frame.
+    void UpdateTurretAim(float dt);
+    // mode 1: the half-drained look of a fuel patch; 0: the depleted look, its effects gone.
+    static void SwapVentSplat(Entity* vent, int mode);
+
+    // ---- Orders and the panel (BuildingPanel.cpp)
+    // The click on a unit button: userValue is the address of the button's AgentType pointer.
+    static int OnBuildUnitButton(void* userValue, Button* button);
+    // Takes the last order back and refunds it; the unit in production keeps its progress.
+    void CancelQueuedUnit();
+    // Shows, hides and colours the buttons of the factory's panel.
+    void UpdateBuildButtons();
+    // Appends an order to the queue and pays for it (the rules of the unit buttons); the sound
+    // it answers with ("blip" or "bad").
+    const char* QueueUnit(AgentType* type);
+
+    // ---- Scene records (BuildingSceneRecords.cpp)
+    void SaveToScene(FILE* file);
+    // Reads one of the building's own records (rally point, construction, queue, research, the
+    // unit held); false for a keyword that is not one of them.
+    bool ReadSceneRecord(const char* keyword, SceneRecordInput& in);
+    // Every player building ready at the level's start is counted again (power, unit control)
+    // and a deep mine finds its fuel patch again.
+    static void RestoreAtLevelStart();
 
     uint32_t stateFlags;
     int buildState;
@@ -58,6 +174,48 @@ public:
     PooledList<AgentType*>* buildQueue;
     Vec3 rallyPoint;
 
+    // What completion put into the ledgers, taken out again on destruction.
+    float suppliedPower;
+    float addedDemand;
+    int providedUnitControl;
+    bool completed;
+    // The tick: its accumulator and the jitter drawn for it.
+    float tickTimer;
+    float tickJitter;
+    int lastUpdateFrame;
+
 private:
     void ResetOwn();
+    void Construct();
+    void RunBehaviours(float t);
+    void AnimateParts(float dt);
+    // Places the queue head's unit; false while there is no place for it.
+    bool ProduceHead(float t);
+public:
+    // The unit inside an upgrader or recycler. It is out of the level's lists while it is
+    // held, so the reference is checked by the id alone (pool agents are never freed).
+    Agent* HeldUnit() const;
+    // The upgrader's unit goes back into the level beside it.
+    void ReleaseHeldUnit();
+
+private:
+    // One shot or beam of the turret's weapon at its target.
+    void FireAt(Entity* target);
 };
+
+// The production panel of a unit factory's definition: made on the first selection of one of
+// its buildings and shared by all of them for the whole run.
+struct BuildUnitButton {
+    Button* button;
+    AgentType* type;
+};
+struct BuildPanel {
+    const BuildItem* definition;
+    Window* window;
+    BuildUnitButton buttons[32];
+    int buttonCount;
+};
+// The panel of a definition, made when missing (null without a window manager).
+BuildPanel* GetBuildPanel(const BuildItem* definition, bool make);
+// Every panel's windows let go (shutdown, tests).
+void ReleaseBuildPanels();

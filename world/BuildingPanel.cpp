@@ -1,0 +1,213 @@
+// A unit factory's production panel, the orders it takes and gives back, and what a building
+// does when the player selects it.
+#include "campaign/PlayerProfile.h"
+#include "gui/Button.h"
+#include "gui/Window.h"
+#include "gui/WindowManager.h"
+#include "interface/MessageLists.h"
+#include "mechanics/GameMechanics.h"
+#include "mechanics/Scene.h"
+#include "platform/SoundManager.h"
+#include "render/Draw2D.h"
+#include "render/Sprite.h"
+#include "world/AgentTypeRegistry.h"
+#include "world/BuildItem.h"
+#include "world/Building.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+constexpr uint32_t BUTTON_AFFORDABLE = 0xFFFFFFFF;
+constexpr uint32_t BUTTON_REFUSED = 0xFFFF1A1A;
+
+BuildPanel Panels[MAX_BUILD_ITEMS];
+int PanelCount = 0;
+
+void PlaySoundNamed(const char* name)
+{
+    if (SoundMgr) SoundMgr->PlaySound(name);
+}
+
+int UsableUnitControl(const PlayerProfile* profile)
+{
+    return std::min(profile->unitControl, profile->maxUnitControl);
+}
+
+// The entity the player selected first: the selection tint marks it.
+Entity* FirstSelected()
+{
+    for (Scene::Node* node = TheScene.master.head; node; node = node->next)
+        if (node->value && (node->value->flags & ENTITY_SELECTION) && !(node->value->flags & ENTITY_LIST_MARKER))
+            return node->value;
+    return nullptr;
+}
+
+int OnUnitButtonEnter(void*, Button*)
+{
+    // The unit tooltip comes with the game interface's tooltips.
+    return 1;
+}
+
+int OnUnitButtonLeave(void*, Button*)
+{
+    return 1;
+}
+
+}  // namespace
+
+BuildPanel* GetBuildPanel(const BuildItem* definition, bool make)
+{
+    if (!definition) return nullptr;
+    for (int i = 0; i < PanelCount; ++i)
+        if (Panels[i].definition == definition) return &Panels[i];
+    if (!make || PanelCount >= MAX_BUILD_ITEMS || !WindowMgr) return nullptr;
+
+    int W = ScreenWidth(), H = ScreenHeight();
+    int side = (int)(0.0677083358168602 * H);
+    int gap = (int)(H / 128.0);
+    int width = (int)(0.388671875 * H), height = (int)(0.1904296875 * H);
+    BuildPanel& panel = Panels[PanelCount];
+    panel = BuildPanel();
+    panel.definition = definition;
+    panel.window = new Window(W - width, H - height, width, height, 0, nullptr, 0);
+    panel.window->SetTexture("data/gui/game/buildback.dds", 0);
+    if (!WindowMgr->AddWindow(panel.window)) {
+        delete panel.window;
+        return nullptr;
+    }
+    ++PanelCount;
+
+    int x0 = (int)(0.0625 * H), y0 = (int)(0.0234375 * H);
+    int x = x0, y = y0, inRow = 0;
+    AgentTypeRegistry* registry = TheGame ? TheGame->agentTypes : nullptr;
+    if (definition->units)
+        for (PooledList<BuildableUnit>::Node* node = definition->units->head; node; node = node->next) {
+            AgentType* type = registry ? registry->FindType(node->value.name) : nullptr;
+            // A type that is missing takes no button, but keeps its place in the row.
+            if (type && panel.buttonCount < (int)(sizeof panel.buttons / sizeof panel.buttons[0])) {
+                Button* button = new Button(nullptr, Building::OnBuildUnitButton, x, y, side, side, 0, nullptr,
+                                            type->iconPath, type->iconPath, nullptr, type->iconCell, type->iconCell, 0);
+                button->userData = (intptr_t)type;
+                button->hasUserData = true;
+                button->hoverUserData = (intptr_t)type;
+                button->hasHoverUserData = true;
+                button->hoverEnterCallback = OnUnitButtonEnter;
+                button->hoverLeaveCallback = OnUnitButtonLeave;
+                button->SetImage("data/gui/highlight.dds", 0);
+                panel.window->AddChild(button);
+                panel.buttons[panel.buttonCount++] = {button, type};
+            }
+            x += side + gap;
+            if (++inRow == 4) {
+                inRow = 0;
+                x = x0;
+                y += side + gap;
+            }
+        }
+    panel.window->SetVisible(false);
+    return &panel;
+}
+
+void ReleaseBuildPanels()
+{
+    for (int i = 0; i < PanelCount; ++i) {
+        BuildPanel& panel = Panels[i];
+        for (int b = 0; b < panel.buttonCount; ++b) {
+            panel.window->RemoveChild(panel.buttons[b].button);
+            delete panel.buttons[b].button;
+        }
+        // The window manager keeps a place for the window only while the game runs.
+        panel.window->SetVisible(false);
+    }
+}
+
+void Building::OnSelect()
+{
+    if (!definition) return;
+    if (definition->selectedSound[0] && strcmp(definition->selectedSound, "none") != 0)
+        PlaySoundNamed(definition->selectedSound);
+    if (definition->flags & BUILD_UNIT_FACTORY) {
+        if (BuildPanel* panel = GetBuildPanel(definition, true)) panel->window->SetVisible(true);
+        UpdateBuildButtons();
+    }
+}
+
+void Building::OnDeselect()
+{
+    if (!definition || !(definition->flags & BUILD_UNIT_FACTORY)) return;
+    if (BuildPanel* panel = GetBuildPanel(definition, false)) panel->window->SetVisible(false);
+}
+
+const char* Building::QueueUnit(AgentType* type)
+{
+    if (buildState == BUILD_STATE_CONSTRUCTING) return "bad";
+    PlayerProfile* profile = GetPlayerProfile();
+    if (!EnsureBuildQueue() || !profile || !type) return "bad";
+    if (profile->unitsInUse >= UsableUnitControl(profile)) {
+        const char* text =
+            profile->unitsInUse >= profile->maxUnitControl ? "Max unit control reached!" : "Build more unit control!";
+        if (TheGame && TheGame->messageBar) TheGame->messageBar->AddMessage(text, 4.0f, 0);
+        return "bad";
+    }
+    if ((float)type->oreCost > profile->ore || (float)type->fuelCost > profile->fuel) return "bad";
+    // A full queue takes nothing more.
+    if (buildQueue->count >= BUILD_QUEUE_NODES) return "blip";
+    if (buildQueue->count == 0) productionTimer = type->buildTime;
+    buildQueue->PushBack(type);
+    ++profile->unitsInUse;
+    profile->AddOre(-(float)type->oreCost);
+    profile->AddFuel(-(float)type->fuelCost);
+    return "blip";
+}
+
+int Building::OnBuildUnitButton(void* userValue, Button*)
+{
+    AgentType* type = userValue ? reinterpret_cast<AgentType*>(*static_cast<intptr_t*>(userValue)) : nullptr;
+    if (!type) return 0;
+    Entity* selected = FirstSelected();
+    if (!selected || !(selected->flags & ENTITY_BUILDING)) {
+        PlaySoundNamed("blip");
+        return 1;
+    }
+    Building* factory = static_cast<Building*>(selected);
+    PlaySoundNamed(factory->QueueUnit(type));
+    factory->UpdateBuildButtons();
+    return 1;
+}
+
+void Building::CancelQueuedUnit()
+{
+    if (!definition || !(definition->flags & BUILD_UNIT_FACTORY) || !buildQueue || buildQueue->count == 0) return;
+    // The last order is taken back; the unit already in production goes on where it was.
+    PooledList<AgentType*>::Node* previous = nullptr;
+    for (PooledList<AgentType*>::Node* node = buildQueue->head; node->next; node = node->next) previous = node;
+    AgentType* type = buildQueue->tail->value;
+    buildQueue->Unlink(previous, buildQueue->tail);
+    if (buildQueue->count == 0) productionTimer = 0.0f;
+    PlayerProfile* profile = GetPlayerProfile();
+    if (!profile || !type) return;
+    if (profile->unitsInUse > 0) --profile->unitsInUse;
+    profile->AddOre((float)type->oreCost);
+    profile->AddFuel((float)type->fuelCost);
+}
+
+void Building::UpdateBuildButtons()
+{
+    if (!definition || !(definition->flags & BUILD_UNIT_FACTORY) || buildState == BUILD_STATE_CONSTRUCTING) return;
+    BuildPanel* panel = GetBuildPanel(definition, false);
+    const PlayerProfile* profile = GetPlayerProfile();
+    if (!panel || !profile) return;
+    for (int i = 0; i < panel->buttonCount; ++i) {
+        Button* button = panel->buttons[i].button;
+        const AgentType* type = panel->buttons[i].type;
+        button->SetVisible(type->buyCost == 0 || (type->flags & AGENT_TYPE_OWNED));
+        bool affordable = profile->unitsInUse <= UsableUnitControl(profile) && (float)type->oreCost <= profile->ore &&
+                          (float)type->fuelCost <= profile->fuel;
+        uint32_t colour = affordable ? BUTTON_AFFORDABLE : BUTTON_REFUSED;
+        for (Sprite* face : {button->pressedSprite, button->unpressedSprite})
+            if (face) face->SetColor(colour);
+    }
+}

@@ -1,0 +1,162 @@
+// The lines a building writes into a scene file, the records of its own it reads back, and its
+// count at the start of a level read from one.
+#include "mechanics/GameMechanics.h"
+#include "mechanics/Scene.h"
+#include "world/Agent.h"
+#include "world/AgentTypeRegistry.h"
+#include "world/BuildItem.h"
+#include "world/Building.h"
+#include "world/Grid.h"
+
+#include <cstring>
+
+namespace {
+
+void CellOf(const Vec3& position, int* column, int* row)
+{
+    *column = *row = -1;
+    const Grid* grid = CurrentGrid();
+    if (grid) grid->WorldToCell(position, column, row);
+}
+
+Vec3 CellCorner(int column, int row)
+{
+    const Grid* grid = CurrentGrid();
+    if (grid) return grid->CellToWorld(column, row);
+    Grid level(128, 2.5f);
+    return level.CellToWorld(column, row);
+}
+
+const char* AlignmentWord(int alignment)
+{
+    switch (alignment) {
+    case ALIGN_FRIENDLY: return "FRIENDLY";
+    case ALIGN_ENEMY: return "ENEMY";
+    case ALIGN_PLAYER: return "PLAYER";
+    default: return "NEUTRAL";
+    }
+}
+
+}  // namespace
+
+void Building::SaveToScene(FILE* file)
+{
+    if (!file) return;
+    fprintf(file, "AddBuilding\t\t\t%s\n", definition ? definition->name : name);
+    fprintf(file, "SetName\t\t\t\t%s\n", name);
+    fprintf(file, "SetBothHealth\t\t\t%.1f %.1f\n", health, maxHealth);
+    if (yaw != 0.0f) fprintf(file, "SetRotate\t\t\t%.1f\n", yaw);
+    fprintf(file, "SetScale\t\t\t%.2f %.2f %.2f\n", scale, scale, scale);
+    int column, row;
+    CellOf(GetPosition(), &column, &row);
+    fprintf(file, "SetMapCoord\t\t\t%d %d\n", column, row);
+    fprintf(file, "SetAlignment\t\t%s\n", AlignmentWord(alignment));
+    if (discovered) fprintf(file, "SetVisited\t\t1\n");
+    if (flags & ENTITY_OBJECT_OF_INTEREST) fprintf(file, "SetFlag\t\t\t\tENTITY_OBJECT_OF_INTEREST\n");
+    if (stateFlags & BUILDING_RALLY_POINT) {
+        CellOf(rallyPoint, &column, &row);
+        fprintf(file, "RallyPoint\t\t\t%d %d\n", column, row);
+    }
+    if (buildState == BUILD_STATE_CONSTRUCTING) {
+        fprintf(file, "BuildState\t\t\tConstructing\t%.4f\n", buildProgress);
+    } else if (buildState == BUILD_STATE_DISABLED) {
+        fprintf(file, "BuildState\t\t\tDisabled\t\t%.4f\n", buildProgress);
+    } else if (definition) {
+        uint32_t kind = definition->flags;
+        if ((kind & BUILD_UNIT_FACTORY) && buildQueue && buildQueue->count > 0) {
+            fprintf(file, "BuildQueue\t%d\t%.3f\t", buildQueue->count, productionTimer);
+            for (PooledList<AgentType*>::Node* node = buildQueue->head; node; node = node->next)
+                fprintf(file, "%s  ", node->value ? node->value->name : "none");
+            fprintf(file, "\n");
+        } else if (kind & BUILD_RESEARCH_COMPUTER) {
+            fprintf(file, "Research\t%d\t%.2f\n", researchKind, researchTimer);
+        } else if ((kind & BUILD_UNIT_UPGRADER) && HeldUnit()) {
+            fprintf(file, "UpgraderFlags\t%d\n", (int)chosenUpgrades);
+        } else if ((kind & BUILD_UNIT_RECYCLER) && HeldUnit()) {
+            fprintf(file, "Recycler\t%.2f\n", recycleTimer);
+        }
+    }
+    fprintf(file, "\n");
+}
+
+bool Building::ReadSceneRecord(const char* keyword, SceneRecordInput& in)
+{
+    if (strcmp(keyword, "RallyPoint") == 0) {
+        int column = 0, row = 0;
+        if (in.Int(&column) && in.Int(&row)) {
+            rallyPoint = CellCorner(column, row);
+            stateFlags |= BUILDING_RALLY_POINT;
+        }
+        return true;
+    }
+    if (strcmp(keyword, "BuildState") == 0) {
+        char state[32] = "";
+        in.Word(state, sizeof state);
+        float progress = 0.0f;
+        in.Float(&progress);
+        if (strcmp(state, "Constructing") == 0) {
+            buildState = BUILD_STATE_CONSTRUCTING;
+        } else if (strcmp(state, "Disabled") == 0) {
+            buildState = BUILD_STATE_DISABLED;
+        } else {
+            return true;
+        }
+        buildProgress = progress;
+        return true;
+    }
+    if (strcmp(keyword, "BuildQueue") == 0) {
+        int count = 0;
+        float timer = 0.0f;
+        if (!in.Int(&count) || !in.Float(&timer)) return true;
+        AgentTypeRegistry* registry = TheGame ? TheGame->agentTypes : nullptr;
+        PooledList<AgentType*>* queue = EnsureBuildQueue();
+        if (queue) queue->Clear();
+        // The count is the file's word: never more names are taken than a queue holds.
+        for (int i = 0; i < count && i < BUILD_QUEUE_NODES; ++i) {
+            char typeName[128] = "";
+            if (!in.Word(typeName, sizeof typeName)) break;
+            AgentType* type = registry ? registry->FindType(typeName) : nullptr;
+            if (type && queue) queue->PushBack(type);
+        }
+        productionTimer = timer;
+        return true;
+    }
+    if (strcmp(keyword, "Research") == 0) {
+        in.Int(&researchKind);
+        in.Float(&researchTimer);
+        return true;
+    }
+    if (strcmp(keyword, "UpgraderFlags") == 0) {
+        int word = 0;
+        if (in.Int(&word)) chosenUpgrades = (uint32_t)word;
+        return true;
+    }
+    if (strcmp(keyword, "Recycler") == 0) {
+        in.Float(&recycleTimer);
+        return true;
+    }
+    return false;
+}
+
+void Building::RestoreAtLevelStart()
+{
+    const Grid* grid = CurrentGrid();
+    for (Scene::Node* node = TheScene.FirstInList(SEGMENT_BUILDING); node; node = TheScene.NextInList(node)) {
+        Entity* entity = node->value;
+        if (!entity || !(entity->flags & ENTITY_BUILDING) || entity->alignment != ALIGN_PLAYER) continue;
+        Building* building = static_cast<Building*>(entity);
+        if (building->buildState != BUILD_STATE_READY || building->completed) continue;
+        building->OnCompleted(true);
+        const BuildItem* definition = building->definition;
+        if (!definition || !(definition->flags & BUILD_DEEP_MINE) || !grid) continue;
+        Entity* patch = grid->FindFlaggedCellAround(building);
+        building->linkedEntity.Set(patch);
+        if (!patch) continue;
+        if (patch->health < 0.11f) {
+            building->stateFlags |= BUILDING_VENT_DEPLETED;
+            SwapVentSplat(patch, 0);
+        } else if (patch->GetMaxHealth() > 0.0f && patch->health / patch->GetMaxHealth() <= 0.5f) {
+            SwapVentSplat(patch, 1);
+        }
+    }
+}
