@@ -1,0 +1,238 @@
+// Buildings as the player meets them: construction that research shortens, a power ledger that
+// balances whatever is built, disabled or destroyed, turrets that hit half as hard without
+// power, damage by weapon and material, and unit control given and taken back.
+#include "interface/MessageLists.h"
+#include "mechanics/GameMechanics.h"
+#include "tests/world/BuildingTestSupport.h"
+#include "world/WeaponDef.h"
+
+#include <cstring>
+
+namespace {
+
+class BuildingTest : public BuildingWorld {
+protected:
+    BuildItem* Kind(const char* name, uint32_t flags, int costPower = 0, int resourcePower = 0, float buildTime = 10.0f)
+    {
+        BuildItem* item = Definition(name, flags);
+        item->costPower = costPower;
+        item->resourcePower = resourcePower;
+        item->buildTime = buildTime;
+        return item;
+    }
+    void Destroy(Building* building)
+    {
+        building->health = 0.0f;
+        building->flags |= ENTITY_DEAD;
+        building->Die(nullptr);
+    }
+};
+
+}  // namespace
+
+TEST_F(BuildingTest, ConstructionTakesTheBuildTimeLessAFifthPerResearchLevel)
+{
+    struct Case {
+        float buildTime;
+        int research;  // level of a finished construction computer, 0 for none
+        float progress;
+        bool finished;
+    } cases[] = {
+        {10.0f, 0, 9.9f, false}, {10.0f, 0, 10.0f, true}, {10.0f, 1, 7.9f, false},
+        {10.0f, 1, 8.0f, true},  {10.0f, 2, 6.0f, true},  {0.0f, 0, 0.0f, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.buildTime << " s, research " << c.research << ", " << c.progress);
+        TheScene.ReleaseEntities();
+        BuildItem* lab = Kind("lab", BUILD_RESEARCH_COMPUTER);
+        lab->level = c.research;
+        if (c.research > 0) Put(lab, ALIGN_PLAYER, 40, 40)->researchKind = 4;
+        Building* site = Put(Kind("works", 0, -5, 0, c.buildTime), ALIGN_PLAYER, 10, 10, BUILD_STATE_CONSTRUCTING);
+        site->buildProgress = c.progress;
+        ledger.Reset();
+        Run(site, 0.4f);
+        EXPECT_EQ(site->buildState, c.finished ? BUILD_STATE_READY : BUILD_STATE_CONSTRUCTING);
+        EXPECT_STREQ(site->statusText, c.finished ? "Ready" : "Constructing");
+        EXPECT_FLOAT_EQ(ledger.demand, c.finished ? 5.0f : 0.0f) << "power counts from completion";
+    }
+    // The developer's switch finishes any site at its next tick.
+    Building* site = Put(Kind("slow", 0, 0, 0, 100.0f), ALIGN_PLAYER, 20, 20, BUILD_STATE_CONSTRUCTING);
+    InstantBuild = true;
+    Run(site, 0.2f);
+    EXPECT_EQ(site->buildState, BUILD_STATE_READY);
+}
+
+TEST_F(BuildingTest, ThePowerLedgerBalancesAcrossBuildDisableAndDestroy)
+{
+    Building* generator = Put(Kind("generator", BUILD_RESOURCE, 0, 10), ALIGN_PLAYER, 10, 10);
+    Building* consumer = Put(Kind("factory", 0, -6), ALIGN_PLAYER, 14, 10);
+    Building* giver = Put(Kind("odd", 0, 3), ALIGN_PLAYER, 18, 10);
+    generator->OnCompleted(false);
+    consumer->OnCompleted(false);
+    giver->OnCompleted(false);
+    EXPECT_FLOAT_EQ(ledger.supply, 30.0f);
+    EXPECT_FLOAT_EQ(ledger.demand, 3.0f) << "a positive cost lowers the demand";
+
+    // Never completed here: read back disabled, or placed finished for free.
+    Building* disabled = Put(Kind("mothballed", 0, -4), ALIGN_PLAYER, 22, 10, BUILD_STATE_DISABLED);
+    Building* free = Put(Kind("gift", BUILD_RESOURCE, 0, 7), ALIGN_PLAYER, 26, 10);
+    // Restored from a scene file and counted again as the level begins.
+    Building* restored = Put(Kind("old", 0, -2), ALIGN_PLAYER, 30, 10);
+    Building::RestoreAtLevelStart();
+    EXPECT_FLOAT_EQ(ledger.supply, 37.0f) << "every ready building is counted, once";
+    EXPECT_FLOAT_EQ(ledger.demand, 5.0f) << "the disabled one is not";
+    Building::RestoreAtLevelStart();
+    EXPECT_FLOAT_EQ(ledger.supply, 37.0f) << "nothing is counted twice";
+    EXPECT_FLOAT_EQ(ledger.demand, 5.0f);
+
+    for (Building* building : {generator, consumer, giver, disabled, restored}) Destroy(building);
+    EXPECT_FLOAT_EQ(ledger.supply, 27.0f);
+    EXPECT_FLOAT_EQ(ledger.demand, 0.0f) << "the disabled building took out nothing it never put in";
+    Destroy(free);
+    EXPECT_FLOAT_EQ(ledger.supply, PowerBar::START_SUPPLY);
+    EXPECT_FLOAT_EQ(ledger.demand, 0.0f);
+}
+
+TEST_F(BuildingTest, AGeneratorRaisesItsNeighboursNodeLevelUntilItFalls)
+{
+    BuildItem* reactor = Kind("reactor", BUILD_RESOURCE, 0, 10);
+    reactor->level = 2;
+    Building* factory = Put(Kind("factory", BUILD_UNIT_FACTORY, -5), ALIGN_PLAYER, 12, 10);
+    factory->OnCompleted(false);
+    EXPECT_EQ(factory->PowerNodeLevel(), 0);
+    Building* generator = Put(reactor, ALIGN_PLAYER, 11, 10);
+    generator->GetFootprintBounds(nullptr, nullptr);
+    factory->GetFootprintBounds(nullptr, nullptr);
+    generator->OnCompleted(false);
+    EXPECT_EQ(factory->PowerNodeLevel(), 2);
+    Destroy(generator);
+    EXPECT_EQ(factory->PowerNodeLevel(), 0);
+}
+
+TEST_F(BuildingTest, TurretsHitHalfAsHardWhileThePowerIsShort)
+{
+    Building* turret = Put(Kind("turret", BUILD_TURRET), ALIGN_PLAYER, 10, 10);
+    Building* wall = Put(Kind("wall", 0), ALIGN_PLAYER, 14, 10);
+    turret->damage = wall->damage = 10.0f;
+    ScopedGlobal<int> state(game.state, GAME_STATE_PLAYING);
+    struct Case {
+        float supply, demand, expected;
+    } cases[] = {{20.0f, 19.0f, 10.0f}, {20.0f, 20.0f, 10.0f}, {20.0f, 20.5f, 5.0f}};
+    for (const Case& c : cases) {
+        ledger.supply = c.supply;
+        ledger.demand = c.demand;
+        EXPECT_FLOAT_EQ(turret->GetDamage(nullptr), c.expected) << c.demand;
+        EXPECT_FLOAT_EQ(turret->GetDamagePerSecond(nullptr), c.expected / 2.0f);
+        EXPECT_FLOAT_EQ(wall->GetDamage(nullptr), 0.0f) << "only turrets do damage";
+    }
+    game.state = GAME_STATE_FRONT_END;
+    EXPECT_FLOAT_EQ(turret->GetDamage(nullptr), 10.0f) << "the rule holds in play only";
+
+    struct Range {
+        int weapon;
+        float radius;
+    } ranges[] = {{WEAPON_MISSILE, 22.0f}, {WEAPON_ELECTRIC, 18.0f}, {WEAPON_FLAME, 18.0f}, {WEAPON_ACID, 18.0f},
+                  {WEAPON_LASER, 20.0f},   {WEAPON_MORTAR, 20.0f},   {WEAPON_PULSE, 20.0f}};
+    for (const Range& r : ranges) {
+        turret->definition->weapon = r.weapon;
+        EXPECT_FLOAT_EQ(turret->GetTypeRadius(), r.radius) << r.weapon;
+    }
+}
+
+TEST_F(BuildingTest, DamageByWeaponAndMaterialAndAnAlertWhenOutOfSight)
+{
+    config.Difficulty = 1;
+    struct Case {
+        int weaponType;
+        int composition;
+        float taken;
+    } cases[] = {
+        {WEAPON_LASER, COMPOSITION_BIOLOGICAL, 13.3f}, {WEAPON_LASER, COMPOSITION_MECHANICAL, 10.0f},
+        {WEAPON_MISSILE, COMPOSITION_MECHANICAL, 13.3f}, {WEAPON_MISSILE, COMPOSITION_BIOLOGICAL, 10.0f},
+        {WEAPON_FLAME, COMPOSITION_MECHANICAL, 10.0f}, {WEAPON_NONE, COMPOSITION_BIOLOGICAL, 10.0f},
+    };
+    MessageBar bar;
+    ScopedGlobal<MessageBar*> installedBar(game.messageBar, &bar);
+    BuildItem* hut = Kind("hut", 0);
+    for (const Case& c : cases) {
+        Building* building = Put(hut, ALIGN_ENEMY, 10, 10);
+        building->SetMaxHealth(100.0f);
+        building->SetHealth(100.0f);
+        building->composition = c.composition;
+        building->TakeDamage(10.0f, nullptr, nullptr, c.weaponType, true);
+        EXPECT_NEAR(100.0f - building->health, c.taken, 0.001f) << c.weaponType << " on " << c.composition;
+    }
+    Building* preview = Put(hut, ALIGN_PLAYER, 20, 10);
+    preview->SetMaxHealth(100.0f);
+    preview->SetHealth(100.0f);
+    preview->stateFlags |= BUILDING_PREVIEW;
+    preview->TakeDamage(50.0f, nullptr, nullptr, WEAPON_LASER, true);
+    EXPECT_FLOAT_EQ(preview->health, 100.0f) << "a placement preview takes nothing";
+    EXPECT_EQ(bar.count, 0);
+
+    // The player hears of an attack out of sight once, and again after 600 frames.
+    ScopedGlobal<int> alert(BuildingAlertFrame, -100000);
+    Building* base = Put(hut, ALIGN_PLAYER, 30, 10);
+    base->SetMaxHealth(1000.0f);
+    base->SetHealth(1000.0f);
+    FrameTimer.frameCount = 5000;
+    base->TakeDamage(1.0f, nullptr, nullptr, WEAPON_NONE, true);
+    ASSERT_EQ(bar.count, 1);
+    EXPECT_STREQ(bar.lines[0].text, "A building is under attack!");
+    bar.Clear();
+    FrameTimer.frameCount = 5599;
+    base->TakeDamage(1.0f, nullptr, nullptr, WEAPON_NONE, true);
+    EXPECT_EQ(bar.count, 0);
+    FrameTimer.frameCount = 5600;
+    base->TakeDamage(1.0f, nullptr, nullptr, WEAPON_NONE, true);
+    EXPECT_EQ(bar.count, 1);
+    bar.Clear();
+    base->visible = 1;
+    FrameTimer.frameCount = 9000;
+    base->TakeDamage(1.0f, nullptr, nullptr, WEAPON_NONE, true);
+    EXPECT_EQ(bar.count, 0) << "one in sight needs no alert";
+}
+
+TEST_F(BuildingTest, UnitControlComesWithTheBuildingAndGoesWithIt)
+{
+    MessageBar bar;
+    ScopedGlobal<MessageBar*> installedBar(game.messageBar, &bar);
+    PlayerProfile* profile = GetPlayerProfile();
+    profile->unitControl = profile->baseUnitControl = 2;
+    BuildItem* small = Kind("relay", BUILD_UNIT_CONTROL);
+    BuildItem* big = Kind("hub", BUILD_UNIT_CONTROL);
+    big->level = 1;
+    Building* relay = Put(small, ALIGN_PLAYER, 10, 10);
+    Building* hub = Put(big, ALIGN_PLAYER, 14, 10);
+    relay->OnCompleted(false);
+    hub->OnCompleted(false);
+    EXPECT_EQ(profile->unitControl, 17);
+    profile->unitsInUse = 8;
+    Destroy(hub);
+    EXPECT_EQ(profile->unitControl, 7);
+    ASSERT_EQ(bar.count, 1);
+    EXPECT_STREQ(bar.lines[0].text, "Warning: Insufficient unit control!");
+    Destroy(relay);
+    EXPECT_EQ(profile->unitControl, 2) << "never below what the mission starts with";
+}
+
+TEST_F(BuildingTest, UpdatesOncePerFrameAndTicksAboutTenTimesASecond)
+{
+    BuildItem* mine = Kind("income", BUILD_RESOURCE);
+    mine->resourceOre = 7;
+    Building* building = Put(mine, ALIGN_PLAYER, 10, 10);
+    FrameTimer.delta = 3.0f;
+    ++FrameTimer.frameCount;
+    building->Update();
+    building->Update();  // the same frame: nothing more
+    EXPECT_FLOAT_EQ(building->actionTimer, 3.0f);
+    EXPECT_FLOAT_EQ(GetPlayerProfile()->ore, 0.0f);
+    Frame(building, 3.0f);
+    EXPECT_FLOAT_EQ(GetPlayerProfile()->ore, 7.0f) << "income every five seconds";
+    EXPECT_STREQ(building->statusText, "Pow:0 Met:7 Fuel:0 Cr:0");
+
+    // Paused: time stands still.
+    GamePaused = true;
+    Run(building, 10.0f);
+    EXPECT_FLOAT_EQ(building->actionTimer, 0.0f);
+}
