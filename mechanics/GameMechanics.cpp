@@ -22,6 +22,7 @@
 #include "world/ItemCatalog.h"
 #include "world/PathFinder.h"
 #include "world/ProjectileSystem.h"
+#include "world/RaidManager.h"
 
 GameMechanics* TheGame = nullptr;
 
@@ -56,6 +57,7 @@ GameMechanics::~GameMechanics()
     if (TheSplats == splats) TheSplats = nullptr;
     delete projectiles;
     delete splats;
+    delete aiManager;
 }
 
 void GameMechanics::CreateCatalogues()
@@ -113,6 +115,11 @@ bool GameMechanics::Init()
         if (!splats) splats = new SplatPool();
         splats->Init();
         TheSplats = splats;
+        if (!aiManager) {
+            aiManager = new AIManager();
+            aiManager->Reset();
+        }
+        aiManager->ResetTimers();
         if (TheObjectives) TheObjectives->Show(true);
         started = true;
         TheScene.firstFrame = true;

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 
+class AIManager;
 class AchievementPopup;
 class Agent;
 class AgentTypeRegistry;
@@ -85,6 +86,8 @@ public:
     // for the run, emptied at every level's end (TheProjectiles and TheSplats point at them).
     ProjectileSystem* projectiles = nullptr;
     SplatPool* splats = nullptr;
+    // The raids against the player: made at the first level start, kept for the run.
+    AIManager* aiManager = nullptr;
 };
 
 extern GameMechanics* TheGame;

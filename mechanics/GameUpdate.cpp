@@ -12,6 +12,7 @@
 #include "platform/MusicPlayer.h"
 #include "platform/SoundManager.h"
 #include "platform/Timer.h"
+#include "world/RaidManager.h"
 #include "render/TextureManager.h"
 #include "terrain/SplatPool.h"
 #include "world/ProjectileSystem.h"
@@ -138,7 +139,8 @@ void GameMechanics::Update()
         return;
     }
     // The selection's clean-up and the mouse orders come with the selection and the orders;
-    // the raid manager, projectiles, splats and the HUD's resource texts with theirs.
+    // projectiles, splats and the HUD's resource texts with theirs.
+    if (aiManager) aiManager->Update(dt);
     TheScene.Update();
     if (projectiles) projectiles->Update(dt);
     if (splats) splats->Update(dt);

@@ -25,6 +25,7 @@
 #include "world/AgentSceneRecords.h"
 #include "world/Building.h"
 #include "world/Grid.h"
+#include "world/RaidManager.h"
 
 #include <cstring>
 #include <string>
@@ -503,10 +504,10 @@ private:
 
 bool ReadOwnedRecord(SceneReader& r, const char* token)
 {
-    if (!r.building) return false;
     std::string keyword = token;
     OwnerRecordInput input(r);
-    return r.building->ReadSceneRecord(keyword.c_str(), input);
+    if (TheGame && TheGame->aiManager && TheGame->aiManager->ReadSceneRecord(keyword.c_str(), input)) return true;
+    return r.building && r.building->ReadSceneRecord(keyword.c_str(), input);
 }
 
 // One keyword: the scene's and every entity's, then the buildings' and the agents' own lines.

@@ -403,7 +403,6 @@ void Building::UpdateRecycler(float t)
     held->activeBuilding.Clear();
     held->health = 0.0f;
     held->flags |= ENTITY_DEAD;
-    // Out of the lists already: the Scene's removal hands it back to the pool.
-    TheScene.LinkEntity(held);
+    // The Scene's removal hands it back to the pool.
     TheScene.RemoveEntity(held, REMOVE_MASTER);
 }

@@ -1,0 +1,390 @@
+// Each kind of building at work in a small level: a deep mine draws fuel until its patch is
+// spent, a camp spawns up to its limits, a factory queues, cancels, produces and sends units to
+// the rally point, a turret picks and tracks the nearest enemy it can hit, a health node heals,
+// an upgrader and a recycler finish with the unit they hold, research counts down.
+#include "interface/MessageLists.h"
+#include "mechanics/GameMechanics.h"
+#include "tests/world/BuildingTestSupport.h"
+#include "world/Agent.h"
+#include "world/AgentTypeRegistry.h"
+#include "platform/MathUtil.h"
+#include "world/MissionHooks.h"
+#include "world/WeaponDef.h"
+#include "world/WorldQueries.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+class BuildingBehaviours : public BuildingWorld {
+protected:
+    // A unit of the type, in the level at cell (column, row).
+    Agent* Unit(const char* type, int column, int row)
+    {
+        Agent* agent = TheScene.CreateAgent(type, false);
+        EXPECT_NE(agent, nullptr);
+        if (!agent) return nullptr;
+        agent->SetPosition(Corner(column, row));
+        EXPECT_NE(TheScene.AddEntity(agent), nullptr);
+        return agent;
+    }
+    // Agents of the pool in the level (the level's own, not the prototypes).
+    int AgentsInLevel(int alignment)
+    {
+        int count = 0;
+        for (int segment : {SEGMENT_UNIT, SEGMENT_AIR_UNIT, SEGMENT_ENEMY_UNIT, SEGMENT_ENEMY_AIR_UNIT})
+            for (Scene::Node* node = TheScene.FirstInList(segment); node; node = TheScene.NextInList(node))
+                if (node->value && (node->value->flags & ENTITY_AGENT) && node->value->alignment == alignment) ++count;
+        return count;
+    }
+    MessageBar bar;
+    ScopedGlobal<MessageBar*> installedBar{game.messageBar, &bar};
+};
+
+}  // namespace
+
+TEST_F(BuildingBehaviours, ADeepMineDrawsFuelByLevelPowerResearchAndNode)
+{
+    struct Case {
+        int level;
+        bool shortPower;
+        int research;
+        int node;
+        float perSecond;
+    } cases[] = {
+        {1, false, 0, 0, 2.0f}, {2, false, 0, 0, 3.0f}, {2, true, 0, 0, 1.5f},
+        {1, false, 1, 0, 2.4f}, {1, false, 0, 2, 2.4f}, {1, true, 1, 1, 1.1f},  // research counts nothing on short power
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "level " << c.level << " short " << c.shortPower << " research "
+                                        << c.research << " node " << c.node);
+        TheScene.ReleaseEntities();
+        *GetPlayerProfile() = PlayerProfile();
+        ledger.Reset();
+        if (c.shortPower) ledger.demand = 30.0f;
+        // Research is counted by the Scene's own tally of power.
+        TheScene.unitControl.demand = c.shortPower ? 30.0f : 0.0f;
+        BuildItem* lab = Definition("lab", BUILD_RESEARCH_COMPUTER);
+        lab->level = c.research;
+        if (c.research > 0) Put(lab, ALIGN_PLAYER, 40, 40)->researchKind = 6;
+        BuildItem* drill = Definition("drill", BUILD_DEEP_MINE);
+        drill->level = c.level;
+        Building* mine = Put(drill, ALIGN_PLAYER, 10, 10);
+        const uint32_t nodeBits[] = {0, BUILDING_POWER_LEVEL_1, BUILDING_POWER_LEVEL_2, BUILDING_POWER_LEVEL_3};
+        mine->stateFlags |= nodeBits[c.node];
+        Entity* patch = NewEntity(ENTITY_FUEL);
+        patch->SetMaxHealth(1000.0f);
+        patch->SetHealth(1000.0f);
+        ASSERT_NE(TheScene.AddEntity(patch), nullptr);
+        mine->linkedEntity.Set(patch);
+        for (int second = 0; second < 3; ++second) mine->UpdateDeepMine(1.0f);
+        EXPECT_NEAR(GetPlayerProfile()->fuel, 3.0f * c.perSecond, 1e-4f);
+        float amount = (c.level <= 1 ? 2.0f : 3.0f) * (c.shortPower ? 0.5f : 1.0f);
+        EXPECT_NEAR(patch->health, 1000.0f - 3.0f * amount, 1e-3f) << "the patch loses the base amount";
+    }
+    TheScene.unitControl.demand = 0.0f;
+}
+
+TEST_F(BuildingBehaviours, AMineWithoutAPatchDrawsNothingAndASpentPatchStopsIt)
+{
+    BuildItem* drill = Definition("drill", BUILD_DEEP_MINE);
+    Building* lonely = Put(drill, ALIGN_PLAYER, 10, 10);
+    lonely->UpdateDeepMine(1.0f);
+    EXPECT_FLOAT_EQ(GetPlayerProfile()->fuel, 0.0f);
+
+    Building* mine = Put(drill, ALIGN_PLAYER, 20, 10);
+    Entity* patch = NewEntity(ENTITY_FUEL);
+    patch->SetMaxHealth(10.0f);
+    patch->SetHealth(5.5f);
+    ASSERT_NE(TheScene.AddEntity(patch), nullptr);
+    mine->linkedEntity.Set(patch);
+    mine->UpdateDeepMine(1.0f);
+    EXPECT_FLOAT_EQ(patch->health, 3.5f);
+    mine->UpdateDeepMine(1.0f);
+    mine->UpdateDeepMine(1.0f);
+    EXPECT_FLOAT_EQ(patch->health, 0.1f) << "a patch is never mined away";
+    EXPECT_TRUE(mine->stateFlags & BUILDING_VENT_DEPLETED);
+    float fuel = GetPlayerProfile()->fuel;
+    mine->UpdateDeepMine(1.0f);
+    EXPECT_FLOAT_EQ(GetPlayerProfile()->fuel, fuel) << "depleted for good";
+}
+
+TEST_F(BuildingBehaviours, ACampSpawnsUpToItsLimitsAndEndsAtItsTotal)
+{
+    DefineUnit("scav", ALIGN_ENEMY);
+    struct Case {
+        int difficulty, together, total, spawnedAfterTen;
+        bool exhausted;
+    } cases[] = {
+        {0, 1, 5, 0, false},  // the limit is 0: never a spawn
+        {1, 2, 5, 2, false},
+        {2, 2, 5, 3, false},
+        {2, 5, 2, 2, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "difficulty " << c.difficulty << " together " << c.together);
+        TheScene.ReleaseEntities();
+        config.Difficulty = c.difficulty;
+        BuildItem* nest = Definition("nest", BUILD_SPAWNPOINT);
+        CopyText(nest->spawnType, sizeof nest->spawnType, "scav");
+        nest->spawnCounts[0] = c.together;
+        nest->spawnCounts[1] = c.total;
+        nest->spawnInterval = 1.0f;
+        Building* camp = Put(nest, ALIGN_ENEMY, 30, 30);
+        for (int i = 0; i < 100; ++i) camp->UpdateSpawner(0.1f);
+        EXPECT_EQ(camp->spawnedTotal, c.spawnedAfterTen);
+        EXPECT_EQ(AgentsInLevel(ALIGN_ENEMY), c.spawnedAfterTen);
+        EXPECT_EQ(camp->agents.count, c.spawnedAfterTen);
+        EXPECT_EQ((camp->stateFlags & BUILDING_SPAWNER_EXHAUSTED) != 0, c.exhausted);
+        for (Scene::Node* node = TheScene.FirstInList(SEGMENT_ENEMY_UNIT); node; node = TheScene.NextInList(node)) {
+            Agent* agent = static_cast<Agent*>(node->value);
+            EXPECT_EQ(agent->spawner.Get(), camp);
+            EXPECT_TRUE(agent->classWord & AGENT_SPAWNED);
+            EXPECT_TRUE(agent->flags & ENTITY_PLACED);
+        }
+    }
+    // One of the camp's falls: the camp makes another after its interval.
+    TheScene.ReleaseEntities();
+    config.Difficulty = 1;
+    BuildItem* nest = Definition("nest2", BUILD_SPAWNPOINT);
+    CopyText(nest->spawnType, sizeof nest->spawnType, "scav");
+    nest->spawnCounts[0] = 1;
+    nest->spawnCounts[1] = 10;
+    nest->spawnInterval = 1.0f;
+    Building* camp = Put(nest, ALIGN_ENEMY, 30, 30);
+    for (int i = 0; i < 30; ++i) camp->UpdateSpawner(0.1f);
+    ASSERT_EQ(camp->spawnedTotal, 1);
+    camp->agents.head->value->flags |= ENTITY_DEAD;
+    for (int i = 0; i < 30; ++i) camp->UpdateSpawner(0.1f);
+    EXPECT_EQ(camp->spawnedTotal, 2);
+}
+
+TEST_F(BuildingBehaviours, AFactoryQueuesCancelsTheLastOrderAndProducesToTheRallyPoint)
+{
+    AgentType* tank = DefineUnit("tank", ALIGN_PLAYER, 50, 10, 4.0f);
+    AgentType* scout = DefineUnit("scout", ALIGN_PLAYER, 20, 0, 2.0f);
+    PlayerProfile* profile = GetPlayerProfile();
+    profile->ore = 500.0f;
+    profile->fuel = 100.0f;
+    profile->unitControl = 10;
+    BuildItem* works = Definition("works", BUILD_UNIT_FACTORY);
+    Building* factory = Put(works, ALIGN_PLAYER, 20, 20);
+    factory->GetFootprintBounds(nullptr, nullptr);
+
+    EXPECT_STREQ(factory->QueueUnit(tank), "blip");
+    EXPECT_FLOAT_EQ(factory->productionTimer, 4.0f) << "the first order sets the clock";
+    EXPECT_STREQ(factory->QueueUnit(scout), "blip");
+    EXPECT_STREQ(factory->QueueUnit(scout), "blip");
+    EXPECT_FLOAT_EQ(factory->productionTimer, 4.0f) << "later orders leave it alone";
+    EXPECT_FLOAT_EQ(profile->ore, 500.0f - 90.0f);
+    EXPECT_FLOAT_EQ(profile->fuel, 90.0f);
+    EXPECT_EQ(profile->unitsInUse, 3);
+
+    // Cancel takes the last order back; the tank in production keeps its progress.
+    factory->productionTimer = 1.5f;
+    factory->CancelQueuedUnit();
+    EXPECT_EQ(factory->buildQueue->count, 2);
+    EXPECT_EQ(factory->buildQueue->head->value, tank);
+    EXPECT_EQ(factory->buildQueue->tail->value, scout);
+    EXPECT_FLOAT_EQ(factory->productionTimer, 1.5f);
+    EXPECT_FLOAT_EQ(profile->ore, 500.0f - 70.0f);
+    EXPECT_EQ(profile->unitsInUse, 2);
+
+    // Produced: the head comes out beside the factory and walks to the rally point.
+    factory->rallyPoint = Corner(30, 20);
+    factory->stateFlags |= BUILDING_RALLY_POINT;
+    factory->UpdateFactory(1.0f);
+    EXPECT_EQ(AgentsInLevel(ALIGN_PLAYER), 0);
+    factory->UpdateFactory(1.0f);
+    ASSERT_EQ(AgentsInLevel(ALIGN_PLAYER), 1);
+    Agent* made = static_cast<Agent*>(TheScene.FirstInList(SEGMENT_UNIT)->value);
+    EXPECT_STREQ(made->name, "tank");
+    EXPECT_TRUE(made->classWord & AGENT_CLASS_LEVELLING);
+    EXPECT_LT(made->DistanceTo(factory->GetCenter()), 5.0f);
+    Vec3 order;
+    ASSERT_EQ(made->moveQueue.Count(), 1);
+    EXPECT_TRUE(made->moveQueue.Pop(&order));
+    EXPECT_TRUE(Vec3NearEqual(order, factory->rallyPoint, 0.001f));
+    EXPECT_EQ(factory->buildQueue->count, 1);
+    EXPECT_FLOAT_EQ(factory->productionTimer, 2.0f) << "the next order's time";
+
+    // The last order cancelled: the clock stops.
+    factory->CancelQueuedUnit();
+    EXPECT_EQ(factory->buildQueue->count, 0);
+    EXPECT_FLOAT_EQ(factory->productionTimer, 0.0f);
+    factory->CancelQueuedUnit();  // nothing left: nothing happens
+    EXPECT_EQ(factory->buildQueue->count, 0);
+}
+
+TEST_F(BuildingBehaviours, OrdersBeyondControlMeansOrRoomAreRefused)
+{
+    AgentType* tank = DefineUnit("tank", ALIGN_PLAYER, 50, 0, 4.0f);
+    PlayerProfile* profile = GetPlayerProfile();
+    BuildItem* works = Definition("works", BUILD_UNIT_FACTORY);
+    Building* factory = Put(works, ALIGN_PLAYER, 20, 20);
+    struct Case {
+        int inUse, control, cap;
+        float ore;
+        int state;
+        const char* sound;
+        const char* message;
+    } cases[] = {
+        {4, 4, 50, 500.0f, BUILD_STATE_READY, "bad", "Build more unit control!"},
+        {50, 60, 50, 500.0f, BUILD_STATE_READY, "bad", "Max unit control reached!"},
+        {0, 4, 50, 49.0f, BUILD_STATE_READY, "bad", nullptr},
+        {0, 4, 50, 500.0f, BUILD_STATE_CONSTRUCTING, "bad", nullptr},
+        {3, 4, 50, 500.0f, BUILD_STATE_READY, "blip", nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.inUse << " of " << c.control << ", ore " << c.ore);
+        bar.Clear();
+        profile->unitsInUse = c.inUse;
+        profile->unitControl = c.control;
+        profile->maxUnitControl = c.cap;
+        profile->ore = c.ore;
+        factory->buildState = c.state;
+        if (factory->buildQueue) factory->buildQueue->Clear();
+        EXPECT_STREQ(factory->QueueUnit(tank), c.sound);
+        EXPECT_EQ(factory->buildQueue ? factory->buildQueue->count : 0, strcmp(c.sound, "blip") == 0 ? 1 : 0);
+        if (c.message) {
+            ASSERT_EQ(bar.count, 1);
+            EXPECT_STREQ(bar.lines[0].text, c.message);
+        } else {
+            EXPECT_EQ(bar.count, 0);
+        }
+    }
+    // A full queue of eight takes nothing and costs nothing.
+    profile->unitsInUse = 0;
+    profile->unitControl = 50;
+    profile->ore = 10000.0f;
+    factory->buildQueue->Clear();
+    for (int i = 0; i < 9; ++i) EXPECT_STREQ(factory->QueueUnit(tank), "blip");
+    EXPECT_EQ(factory->buildQueue->count, 8);
+    EXPECT_FLOAT_EQ(profile->ore, 10000.0f - 8 * 50.0f);
+}
+
+TEST_F(BuildingBehaviours, ATurretTakesTheNearestEnemyInRangeAndTurnsToIt)
+{
+    DefineUnit("raider", ALIGN_ENEMY);
+    BuildItem* gun = Definition("gun", BUILD_TURRET);
+    gun->weapon = WEAPON_LASER;
+    Building* turret = Put(gun, ALIGN_PLAYER, 40, 40);
+    Agent* far = Unit("raider", 40, 60);  // 50 units off
+    turret->UpdateTurretTargeting(0.1f);
+    EXPECT_EQ(turret->linkedEntity.Get(), nullptr) << "out of range";
+    Agent* near = Unit("raider", 46, 40);  // 15 units east
+    turret->UpdateTurretTargeting(0.1f);
+    EXPECT_EQ(turret->linkedEntity.Get(), near);
+    (void)far;
+
+    // Turning: 60 degrees a second toward the heading of the target (east is 90).
+    turret->headAngle = 0.0f;
+    for (int i = 0; i < 10; ++i) turret->UpdateTurretAim(0.1f);
+    EXPECT_NEAR(turret->headAngle, 60.0f, 0.01f);
+    for (int i = 0; i < 10; ++i) turret->UpdateTurretAim(0.1f);
+    EXPECT_NEAR(turret->headAngle, 90.0f, 1.0f);
+
+    // A dead target is dropped.
+    near->flags |= ENTITY_DEAD;
+    turret->UpdateTurretTargeting(0.1f);
+    EXPECT_EQ(turret->linkedEntity.Get(), nullptr);
+
+    // Flame and mortar turrets never take air units; the others do.
+    Agent* flyer = Unit("raider", 44, 40);
+    flyer->classWord |= AGENT_CLASS_AIR_UNIT;
+    for (int weapon : {WEAPON_FLAME, WEAPON_MORTAR, WEAPON_MISSILE}) {
+        gun->weapon = weapon;
+        turret->linkedEntity.Clear();
+        turret->UpdateTurretTargeting(0.1f);
+        bool groundOnly = weapon != WEAPON_MISSILE;
+        EXPECT_EQ(turret->linkedEntity.Get(), groundOnly ? nullptr : flyer) << weapon;
+    }
+}
+
+TEST_F(BuildingBehaviours, AHealthNodeHealsItsOwnSideNearby)
+{
+    DefineUnit("bot", ALIGN_PLAYER);
+    DefineUnit("raider", ALIGN_ENEMY);
+    Building* node = Put(Definition("medic", BUILD_HEALTH_NODE), ALIGN_PLAYER, 40, 40);
+    Agent* near = Unit("bot", 41, 40);
+    Agent* far = Unit("bot", 45, 40);
+    Agent* enemy = Unit("raider", 41, 41);
+    for (Agent* agent : {near, far, enemy}) agent->SetHealth(50.0f);
+    node->UpdateHealthNode(1.0f);
+    EXPECT_FLOAT_EQ(near->health, 55.0f);
+    EXPECT_TRUE(near->classWord & AGENT_HEALING);
+    EXPECT_FLOAT_EQ(far->health, 50.0f);
+    EXPECT_FLOAT_EQ(enemy->health, 50.0f);
+    near->SetHealth(99.0f);
+    node->UpdateHealthNode(1.0f);
+    EXPECT_FLOAT_EQ(near->health, 100.0f) << "never above the maximum";
+    ledger.demand = 100.0f;
+    near->SetHealth(50.0f);
+    node->UpdateHealthNode(1.0f);
+    EXPECT_FLOAT_EQ(near->health, 50.0f) << "no healing on short power";
+}
+
+TEST_F(BuildingBehaviours, AnUpgraderFinishesAndLetsTheUnitOut)
+{
+    DefineUnit("bot", ALIGN_PLAYER);
+    Building* upgrader = Put(Definition("upgrader", BUILD_UNIT_UPGRADER), ALIGN_PLAYER, 40, 40);
+    upgrader->GetFootprintBounds(nullptr, nullptr);
+    Agent* bot = Unit("bot", 41, 40);
+    bot->SetHealth(30.0f);
+    TheScene.UnlinkEntity(bot);  // inside the upgrader, out of the level
+    upgrader->linkedEntity.Set(bot);
+    upgrader->chosenUpgrades = UNIT_UPGRADE_SHIELD_1 | UNIT_UPGRADE_HULL_2;
+    bot->processTimer = 1.0f;
+    upgrader->UpdateUpgrader(0.6f);
+    EXPECT_EQ(upgrader->HeldUnit(), bot);
+    upgrader->UpdateUpgrader(0.6f);
+    EXPECT_EQ(upgrader->HeldUnit(), nullptr);
+    EXPECT_FLOAT_EQ(bot->shield, 50.0f);
+    EXPECT_TRUE(bot->flags & ENTITY_SHIELD);
+    EXPECT_FLOAT_EQ(bot->health, bot->GetMaxHealth());
+    EXPECT_EQ(bot->upgradeFlags, UNIT_UPGRADE_SHIELD_1 | UNIT_UPGRADE_HULL_2);
+    EXPECT_EQ(upgrader->chosenUpgrades, 0u);
+    EXPECT_EQ(TheScene.Resolve(bot, bot->id), bot) << "back in the level";
+    EXPECT_LT(bot->DistanceTo(upgrader->GetCenter()), 5.0f);
+}
+
+TEST_F(BuildingBehaviours, ARecycledUnitPaysHalfItsOreAndIsNotLost)
+{
+    DefineUnit("bot", ALIGN_PLAYER, 75);
+    Building* recycler = Put(Definition("recycler", BUILD_UNIT_RECYCLER), ALIGN_PLAYER, 40, 40);
+    Agent* bot = Unit("bot", 41, 40);
+    TheScene.UnlinkEntity(bot);
+    recycler->linkedEntity.Set(bot);
+    recycler->recycleTimer = 5.0f;
+    int free = game.agentTypes->FreeCount();
+    int died = 0;
+    struct Listener : MissionHooks {
+        int* died;
+        void OnEntityDied(Entity*) override { ++*died; }
+    } listener;
+    listener.died = &died;
+    ScopedGlobal<MissionHooks*> hooks(TheMissionHooks, &listener);
+    recycler->UpdateRecycler(3.0f);
+    EXPECT_FLOAT_EQ(GetPlayerProfile()->ore, 0.0f);
+    recycler->UpdateRecycler(3.0f);
+    EXPECT_FLOAT_EQ(GetPlayerProfile()->ore, 37.0f) << "half of 75, truncated";
+    EXPECT_EQ(recycler->HeldUnit(), nullptr);
+    EXPECT_EQ(game.agentTypes->FreeCount(), free + 1) << "the unit went back to the pool";
+    EXPECT_EQ(died, 0) << "recycled, not killed";
+}
+
+TEST_F(BuildingBehaviours, ResearchCountsDownOnlyWhileReady)
+{
+    BuildItem* lab = Definition("lab", BUILD_RESEARCH_COMPUTER);
+    lab->level = 1;
+    Building* computer = Put(lab, ALIGN_PLAYER, 40, 40);
+    computer->researchKind = 4;
+    computer->researchTimer = 1.0f;
+    Run(computer, 0.6f);
+    EXPECT_GT(computer->researchTimer, 0.0f);
+    EXPECT_EQ(GetBestResearchLevel(4), 0);
+    Run(computer, 0.8f);
+    EXPECT_FLOAT_EQ(computer->researchTimer, 0.0f);
+    EXPECT_EQ(GetBestResearchLevel(4), 1);
+}
