@@ -109,6 +109,10 @@ bool PaintBuildBack(Canvas& c);
 bool PaintCommandIcons(Canvas& c);
 bool PaintCursors(Canvas& c);
 
+// What the base's buildings change at run time (BuildingTextures.cpp).
+bool PaintVentLow(Canvas& c);
+bool PaintVentDepleted(Canvas& c);
+
 // The GUI toolkit's frames, panels, faces and fills (GuiWidgets.cpp).
 bool PaintGuiBlack(Canvas& c);
 bool PaintMissionBanner(Canvas& c);
