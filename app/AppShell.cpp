@@ -35,6 +35,7 @@
 #include "render/TextureManager.h"
 #include "render/ViewFrustum.h"
 #include "terrain/Environment.h"
+#include "world/Building.h"
 
 #include <cstdio>
 #include <cstring>
@@ -368,6 +369,8 @@ bool StartMissionScreen()
 void FreeMissionScreen()
 {
     MissionScreen::Release();
+    // The factories' panels are windows of the game's screens too.
+    ReleaseBuildPanels();
 }
 
 bool StartProfile()

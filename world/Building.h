@@ -217,5 +217,6 @@ struct BuildPanel {
 };
 // The panel of a definition, made when missing (null without a window manager).
 BuildPanel* GetBuildPanel(const BuildItem* definition, bool make);
-// Every panel's windows let go (shutdown, tests).
+// Every panel's windows deleted: at shutdown, with the other screens' windows, once nothing
+// draws them any more.
 void ReleaseBuildPanels();

@@ -119,9 +119,10 @@ void ReleaseBuildPanels()
             panel.window->RemoveChild(panel.buttons[b].button);
             delete panel.buttons[b].button;
         }
-        // The window manager keeps a place for the window only while the game runs.
-        panel.window->SetVisible(false);
+        delete panel.window;
+        panel = BuildPanel();
     }
+    PanelCount = 0;
 }
 
 void Building::OnSelect()
