@@ -3,6 +3,7 @@
 #include "campaign/PlayerProfile.h"
 #include "interface/MessageLists.h"
 #include "interface/PowerBar.h"
+#include "interface/UnitUpgrade.h"
 #include "mechanics/Game.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
@@ -23,6 +24,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <new>
 
 bool InstantBuild = false;
@@ -369,10 +371,8 @@ void Building::Die(Entity* killer)
         if (*effect) (*effect)->Stop();
         *effect = nullptr;
     }
-    if (definition && (definition->flags & BUILD_UNIT_UPGRADER)) {
-        chosenUpgrades = 0;
-        ReleaseHeldUnit();
-    }
+    // An upgrade still running is paid back as the unit comes out.
+    if (definition && (definition->flags & BUILD_UNIT_UPGRADER)) UpgradePanel::ReleaseUnit(this);
     if (definition && (definition->flags & BUILD_UNIT_RECYCLER)) {
         // The unit being taken apart goes down with the recycler.
         if (Agent* held = HeldUnit()) {

@@ -128,6 +128,11 @@ public:
     void UpdateTurretAim(float dt);
     // mode 1: the half-drained look of a fuel patch; 0: the depleted look, its effects gone.
     static void SwapVentSplat(Entity* vent, int mode);
+    // The unit inside an upgrader or recycler. It is out of the level's lists while it is
+    // held, so the reference is checked by the id alone (pool agents are never freed).
+    Agent* HeldUnit() const;
+    // The upgrader's unit goes back into the level beside it.
+    void ReleaseHeldUnit();
 
     // ---- Orders and the panel (BuildingPanel.cpp)
     // The click on a unit button: userValue is the address of the button's AgentType pointer.
@@ -191,14 +196,6 @@ private:
     void AnimateParts(float dt);
     // Places the queue head's unit; false while there is no place for it.
     bool ProduceHead(float t);
-public:
-    // The unit inside an upgrader or recycler. It is out of the level's lists while it is
-    // held, so the reference is checked by the id alone (pool agents are never freed).
-    Agent* HeldUnit() const;
-    // The upgrader's unit goes back into the level beside it.
-    void ReleaseHeldUnit();
-
-private:
     // One shot or beam of the turret's weapon at its target.
     void FireAt(Entity* target);
 };

@@ -25,6 +25,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <cstdio>
 #include <cstring>
 

@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <cstring>
 
 int NextRaidId = 1;

@@ -349,6 +349,35 @@ TEST_F(BuildingBehaviours, AnUpgraderFinishesAndLetsTheUnitOut)
     EXPECT_LT(bot->DistanceTo(upgrader->GetCenter()), 5.0f);
 }
 
+TEST_F(BuildingBehaviours, AnUpgraderThatFallsPaysBackARunningUpgrade)
+{
+    DefineUnit("bot", ALIGN_PLAYER);
+    struct Case {
+        float timer;
+        float ore, fuel;
+    } cases[] = {{4.0f, 150.0f, 75.0f}, {0.0f, 0.0f, 0.0f}};  // shields 1 and hull 2: 300
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.timer);
+        TheScene.ReleaseEntities();
+        *GetPlayerProfile() = PlayerProfile();
+        Building* upgrader = Put(Definition("upgrader", BUILD_UNIT_UPGRADER), ALIGN_PLAYER, 40, 40);
+        upgrader->GetFootprintBounds(nullptr, nullptr);
+        Agent* bot = Unit("bot", 41, 40);
+        TheScene.UnlinkEntity(bot);
+        upgrader->linkedEntity.Set(bot);
+        upgrader->chosenUpgrades = UNIT_UPGRADE_SHIELD_1 | UNIT_UPGRADE_HULL_2;
+        bot->processTimer = c.timer;
+        upgrader->health = 0.0f;
+        upgrader->flags |= ENTITY_DEAD;
+        upgrader->Die(nullptr);
+        EXPECT_FLOAT_EQ(GetPlayerProfile()->ore, c.ore);
+        EXPECT_FLOAT_EQ(GetPlayerProfile()->fuel, c.fuel);
+        EXPECT_EQ(TheScene.Resolve(bot, bot->id), bot) << "the unit comes out";
+        EXPECT_FLOAT_EQ(bot->processTimer, 0.0f);
+        EXPECT_EQ(bot->upgradeFlags, 0u) << "nothing it did not finish";
+    }
+}
+
 TEST_F(BuildingBehaviours, ARecycledUnitPaysHalfItsOreAndIsNotLost)
 {
     DefineUnit("bot", ALIGN_PLAYER, 75);
