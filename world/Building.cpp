@@ -198,7 +198,10 @@ void Building::OnCompleted(bool restored)
     if (alignment == ALIGN_PLAYER && !restored) {
         // The statistics counters come with the player's record.
     }
-    if (meshCount > 1 && meshStates[1]) mesh = meshStates[1];
+    // The scaffold gives way to the finished building.
+    if (definition && meshStates[0])
+        for (int i = 0; i < definition->constructionMeshCount && i < BUILD_ITEM_MESHES; ++i)
+            if (mesh == definition->constructionMeshes[i]) mesh = meshStates[0];
     completed = true;
     if (!definition) return;
     // Power: what goes into the ledger is remembered, so that destruction takes out exactly
@@ -229,6 +232,7 @@ void Building::OnCompleted(bool restored)
 
 void Building::OnDestroyed()
 {
+    // What is left standing: the building's second look, when it has one.
     if (meshCount > 1 && meshStates[1]) mesh = meshStates[1];
     PlayerProfile* profile = GetPlayerProfile();
     if (buildState != BUILD_STATE_CONSTRUCTING && completed) {

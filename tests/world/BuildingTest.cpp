@@ -3,6 +3,7 @@
 // power, damage by weapon and material, and unit control given and taken back.
 #include "interface/MessageLists.h"
 #include "mechanics/GameMechanics.h"
+#include "render/IndexedMesh.h"
 #include "tests/world/BuildingTestSupport.h"
 #include "world/WeaponDef.h"
 
@@ -57,9 +58,17 @@ TEST_F(BuildingTest, ConstructionTakesTheBuildTimeLessAFifthPerResearchLevel)
     }
     // The developer's switch finishes any site at its next tick.
     Building* site = Put(Kind("slow", 0, 0, 0, 100.0f), ALIGN_PLAYER, 20, 20, BUILD_STATE_CONSTRUCTING);
+    IndexedMesh scaffold, finished;
+    site->definition->constructionMeshes[0] = &scaffold;
+    site->definition->constructionMeshCount = 1;
+    IndexedMesh* own = site->mesh;
+    site->meshStates[0] = &finished;
+    site->mesh = &scaffold;
     InstantBuild = true;
     Run(site, 0.2f);
     EXPECT_EQ(site->buildState, BUILD_STATE_READY);
+    EXPECT_EQ(site->mesh, &finished) << "the scaffold gives way to the building";
+    site->mesh = site->meshStates[0] = own;
 }
 
 TEST_F(BuildingTest, ThePowerLedgerBalancesAcrossBuildDisableAndDestroy)
