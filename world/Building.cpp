@@ -500,7 +500,33 @@ void Building::Render(int pass)
         part->scale = partScale;
         part->Render(pass, false);
     }
+    if (buildState == BUILD_STATE_READY) RenderHeldUnit(pass);
     Graphics->SetTransform(TS_WORLD, &world);
+}
+
+void Building::RenderHeldUnit(int pass)
+{
+    uint32_t kind = definition->flags;
+    Entity* unit = (kind & (BUILD_UNIT_UPGRADER | BUILD_UNIT_RECYCLER)) ? HeldUnit() : nullptr;
+    if (!unit && (kind & BUILD_WARP_PLATFORM)) unit = linkedEntity.GetLive();
+    if (!unit || !unit->mesh) return;
+    Matrix scaling, place, turn, transform;
+    MatrixScaling(&scaling, unit->scale, unit->scale, unit->scale);
+    if (kind & BUILD_UNIT_RECYCLER) {
+        // The unit sinks into the recycler as it is taken apart.
+        Vec3 centre = GetCenter();
+        float height = centre.y + 1.0f;
+        if (recycleTimer > 0.0f) height = centre.y + 1.0f - 2.0f * (1.0f - recycleTimer / 5.0f);
+        MatrixTranslation(&place, centre.x, height, centre.z);
+        transform = scaling * unit->rotation * place;
+    } else {
+        MatrixTranslation(&place, 0.0f, 0.5f, 0.0f);
+        MatrixRotationY(&turn, (kind & BUILD_UNIT_UPGRADER) ? headAngle / DEGREES_PER_RADIAN : 0.0f);
+        transform = scaling * turn * place * world;
+    }
+    Graphics->SetTransform(TS_WORLD, &transform);
+    unit->mesh->scale = unit->scale;
+    unit->mesh->Render(pass, false);
 }
 
 void Building::FireAt(Entity*)

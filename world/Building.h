@@ -194,6 +194,8 @@ private:
     void Construct();
     void RunBehaviours(float t);
     void AnimateParts(float dt);
+    // The unit an upgrader, recycler or warp platform holds, drawn on it.
+    void RenderHeldUnit(int pass);
     // Places the queue head's unit; false while there is no place for it.
     bool ProduceHead(float t);
     // One shot or beam of the turret's weapon at its target.
