@@ -245,3 +245,19 @@ TEST_F(BuildingTest, UpdatesOncePerFrameAndTicksAboutTenTimesASecond)
     Run(building, 10.0f);
     EXPECT_FLOAT_EQ(building->actionTimer, 0.0f);
 }
+
+TEST_F(BuildingTest, AnUnfinishedBuildingExplodesWithThePartOfItsChargeBuilt)
+{
+    struct Case {
+        float buildTime, progress, damage;
+    } cases[] = {{10.0f, 2.5f, 25.0f}, {10.0f, 10.0f, 100.0f}, {0.0f, 0.0f, 0.0f}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.buildTime);
+        Building* barrel = Put(Kind("barrel", BUILD_EXPLODE_ON_DEAD, 0, 0, c.buildTime), ALIGN_ENEMY, 10, 10,
+                               BUILD_STATE_CONSTRUCTING);
+        barrel->damage = 100.0f;
+        barrel->buildProgress = c.progress;
+        Destroy(barrel);
+        EXPECT_FLOAT_EQ(barrel->damage, c.damage);
+    }
+}
