@@ -134,3 +134,32 @@ TEST_F(BuildingSceneRecords, EveryStateReadsBackTheSame)
     ASSERT_NE(factory, nullptr);
     EXPECT_EQ(factory->buildQueue->count, BUILD_QUEUE_NODES);
 }
+
+TEST_F(BuildingSceneRecords, BrokenRecordsLeaveTheBuildingAsItWas)
+{
+    DefineUnit("tank", ALIGN_PLAYER);
+    Item("works", BUILD_UNIT_FACTORY);
+    struct Case {
+        const char* text;
+        int queued;
+        int state;
+        float progress;
+    } cases[] = {
+        {"BuildQueue 2 1.5 tank ghost\n", 1, BUILD_STATE_READY, 0.0f},  // an unknown type is left out
+        {"BuildQueue tank\n", 0, BUILD_STATE_READY, 0.0f},             // no count: nothing queued
+        {"BuildQueue -3 1.0 tank\n", 0, BUILD_STATE_READY, 0.0f},      // a count below 0
+        {"BuildState Sleeping 2.0\n", 0, BUILD_STATE_READY, 0.0f},     // an unknown state
+        {"BuildState Constructing\n", 0, BUILD_STATE_CONSTRUCTING, 0.0f},
+        {"BuildQueue 5 2.0 tank", 1, BUILD_STATE_READY, 0.0f},  // the file ends inside the record
+        {"RallyPoint 3\n", 0, BUILD_STATE_READY, 0.0f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        Building* factory = ReadBack(std::string("AddBuilding works\n") + c.text);
+        ASSERT_NE(factory, nullptr);
+        EXPECT_EQ(factory->buildQueue ? factory->buildQueue->count : 0, c.queued);
+        EXPECT_EQ(factory->buildState, c.state);
+        EXPECT_FLOAT_EQ(factory->buildProgress, c.progress);
+        EXPECT_FALSE(factory->stateFlags & BUILDING_RALLY_POINT);
+    }
+}
