@@ -14,6 +14,8 @@
 #include "render/IndexedMesh.h"
 #include "render/ParticleManager.h"
 #include "render/ParticleSystem.h"
+#include "terrain/Minimap.h"
+#include "terrain/MinimapPings.h"
 #include "terrain/Terrain.h"
 #include "world/Agent.h"
 #include "world/BuildItem.h"
@@ -439,6 +441,7 @@ void Building::TakeDamage(float amount, Entity* attacker, const WeaponDef* weapo
         if (frame - BuildingAlertFrame >= ALERT_FRAMES || frame < BuildingAlertFrame) {
             BuildingAlertFrame = frame;
             ShowMessage("A building is under attack!", 4.0f);
+            TheMinimap.pings.Add(GetCenter(), PING_DAMAGE, (int)id, 2.0f, frame);
             PlaySoundNamed("alert");
         }
     }

@@ -4,6 +4,8 @@
 #include "interface/MessageLists.h"
 #include "mechanics/GameMechanics.h"
 #include "render/IndexedMesh.h"
+#include "terrain/Minimap.h"
+#include "terrain/MinimapPings.h"
 #include "tests/world/BuildingTestSupport.h"
 #include "world/WeaponDef.h"
 
@@ -188,6 +190,10 @@ TEST_F(BuildingTest, DamageByWeaponAndMaterialAndAnAlertWhenOutOfSight)
     base->TakeDamage(1.0f, nullptr, nullptr, WEAPON_NONE, true);
     ASSERT_EQ(bar.count, 1);
     EXPECT_STREQ(bar.lines[0].text, "A building is under attack!");
+    ASSERT_EQ(TheMinimap.pings.list.count, 1);
+    EXPECT_EQ(TheMinimap.pings.list.head->value.kind, PING_DAMAGE);
+    EXPECT_FLOAT_EQ(TheMinimap.pings.list.head->value.timeLeft, 2.0f);
+    TheMinimap.pings.RemoveAll();
     bar.Clear();
     FrameTimer.frameCount = 5599;
     base->TakeDamage(1.0f, nullptr, nullptr, WEAPON_NONE, true);
@@ -200,6 +206,7 @@ TEST_F(BuildingTest, DamageByWeaponAndMaterialAndAnAlertWhenOutOfSight)
     FrameTimer.frameCount = 9000;
     base->TakeDamage(1.0f, nullptr, nullptr, WEAPON_NONE, true);
     EXPECT_EQ(bar.count, 0) << "one in sight needs no alert";
+    TheMinimap.pings.RemoveAll();
 }
 
 TEST_F(BuildingTest, UnitControlComesWithTheBuildingAndGoesWithIt)
