@@ -432,8 +432,7 @@ void Building::TakeDamage(float amount, Entity* attacker, const WeaponDef* weapo
             if (!entity || !(entity->flags & ENTITY_AGENT) || !entity->IsAlive()) continue;
             Agent* agent = static_cast<Agent*>(entity);
             if (agent->target.GetLive() || agent->DistanceTo(GetCenter()) > 25.0f) continue;
-            agent->moveQueue.Clear();
-            agent->moveQueue.Push(where);
+            agent->MoveTo(where, true);
         }
     }
     if (alignment == ALIGN_PLAYER && !visible) {

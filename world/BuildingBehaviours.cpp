@@ -45,13 +45,6 @@ int CurrentMissionLevel()
     return mission ? mission->level : 0;
 }
 
-// An order to walk to a point: the agent takes it up as soon as it is not moving.
-void SendTo(Agent* agent, const Vec3& point)
-{
-    agent->moveQueue.Clear();
-    agent->moveQueue.Push(point);
-}
-
 // A unit of the pool made for the level: type, side and place, settled by its first update.
 }  // namespace
 
@@ -284,7 +277,7 @@ bool Building::ProduceHead(float t)
             system->flags |= PARTICLE_OFFSET_ORIGIN | PARTICLE_TIMED;
         }
     } else if (stateFlags & BUILDING_RALLY_POINT) {
-        SendTo(unit, rallyPoint);
+        unit->MoveTo(rallyPoint, true);
     }
     NotifyEntityBuilt(unit);
     buildQueue->Unlink(nullptr, buildQueue->head);
@@ -383,11 +376,10 @@ void Building::ReleaseHeldUnit()
     place.y = TheTerrain.GetHeight(place);
     unit->SetPosition(place);
     if (!TheScene.Resolve(unit, unit->id)) TheScene.AddEntity(unit);
-    if (Grid* grid = CurrentGrid())
-        if (GridCell* cell = grid->GetCellAt(place)) grid->OccupyCells(unit, cell->column, cell->row, cell->column, cell->row);
+    unit->ClaimGridCell(place);
     unit->activeBuilding.Clear();
     unit->processTimer = 0.0f;
-    if (stateFlags & BUILDING_RALLY_POINT) SendTo(unit, rallyPoint);
+    if (stateFlags & BUILDING_RALLY_POINT) unit->MoveTo(rallyPoint, true);
 }
 
 void Building::UpdateRecycler(float t)

@@ -31,6 +31,8 @@ namespace {
 constexpr float EVALUATION_PERIOD = 0.5f;
 constexpr float ARRIVAL_DISTANCE = 8.0f;
 constexpr int MAX_MEMBERS = 64;
+// The brain's mode while it fights.
+constexpr int BRAIN_ATTACKING = 1;
 
 const char* const RAIDER_TYPES[] = {"scav_melee",  "scav_small",  "scav_leader", "scav_brute",     "scav_flamer",
                                     "scav_boss_a", "scav_boss_b", "scav_boss_c", "scav_superMelee"};
@@ -39,13 +41,6 @@ const int GROUP_BONUS[11] = {0, 0, 1, 1, 2, 2, 2, 3, 3, 3, 3};
 void LogRouteCount(int where, int count)
 {
     Log("ERROR: AIManager (%d) path count = %d\n", where, count);
-}
-
-// The raid's way on: the agent walks there as soon as it is not moving.
-void SendTo(Agent* agent, const Vec3& point)
-{
-    agent->moveQueue.Clear();
-    agent->moveQueue.Push(point);
 }
 
 Entity* PlayerRig()
@@ -212,11 +207,10 @@ void AIManager::Launch(int minutes, int second, int difficulty, int playerLevel,
         position.y = TheTerrain.GetHeight(position);
         raider->SetPosition(position);
         if (!TheScene.AddEntity(raider)) continue;
-        if (Grid* grid = CurrentGrid())
-            if (GridCell* at = grid->GetCellAt(position)) grid->OccupyCells(raider, at->column, at->row, at->column, at->row);
+        raider->ClaimGridCell(position);
         raider->classWord |= AGENT_CLASS_RAIDER;
         raider->groupId = raidId;
-        SendTo(raider, waypoint);
+        raider->MoveTo(waypoint, true);
         raider->SetHealth(raider->GetMaxHealth() * (1.0f + 0.2f * (float)tier));
         raider->botLevel = tier;
     }
@@ -243,7 +237,7 @@ void AIManager::Lead()
             Agent* agent = static_cast<Agent*>(entity);
             if (agent->groupId != raidId) continue;
             // On the move (or about to be, with a point waiting) or fighting.
-            if (agent->HasStanceBits() || !agent->moveQueue.IsEmpty() || agent->aiMode == 1) busy = true;
+            if (agent->HasStanceBits() || !agent->moveQueue.IsEmpty() || agent->CurrentAiMode() == BRAIN_ATTACKING) busy = true;
             members[count++] = agent;
         }
     if (count == 0) {
@@ -265,7 +259,7 @@ void AIManager::Lead()
         Vec3 at = members[i]->GetPosition();
         float dx = at.x - waypoint.x, dz = at.z - waypoint.z;
         if (std::sqrt(dx * dx + dz * dz) > ARRIVAL_DISTANCE) {
-            SendTo(members[i], waypoint);
+            members[i]->MoveTo(waypoint, true);
             sent = true;
         }
     }
@@ -280,7 +274,7 @@ void AIManager::Lead()
         return;
     }
     waypoint = points[pointCount - 1];
-    for (int i = 0; i < count; ++i) SendTo(members[i], waypoint);
+    for (int i = 0; i < count; ++i) members[i]->MoveTo(waypoint, true);
 }
 
 void AIManager::Save(FILE* file)

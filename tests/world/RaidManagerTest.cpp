@@ -8,6 +8,7 @@
 #include "tests/support/TestSupport.h"
 #include "tests/world/BuildingTestSupport.h"
 #include "world/Agent.h"
+#include "world/AiBrain.h"
 #include "world/RaidManager.h"
 
 #include <cmath>
@@ -69,9 +70,20 @@ protected:
     void Arrive(const std::vector<Agent*>& raiders)
     {
         for (Agent* raider : raiders) {
-            Vec3 point;
-            if (raider->moveQueue.Pop(&point)) raider->SetPosition(point);
+            if (!raider->HasStanceBits()) continue;
+            raider->SetPosition(raider->moveTarget);
+            raider->ResetMovement();
         }
+    }
+
+    // The brain's "Attack" mode, or its end.
+    void Fighting(Agent* agent, bool on)
+    {
+        if (agent->brain)
+            agent->brain->mode = on ? 1 : 0;
+        else
+            agent->aiMode = on ? 1 : 0;
+        ASSERT_EQ(agent->CurrentAiMode(), on ? 1 : 0);
     }
 
     AIManager raids;
@@ -103,7 +115,8 @@ TEST_F(RaidManagerTest, TheFirstRaidComesAfterThePeriodAndTheNextAfterTheLastEnd
     ASSERT_EQ(raiders.size(), 1u) << "player level 0: a raid of one";
     for (Agent* raider : raiders) {
         EXPECT_TRUE(raider->classWord & AGENT_CLASS_RAIDER);
-        EXPECT_EQ(raider->moveQueue.Count(), 1) << "sent to the target";
+        EXPECT_TRUE(raider->HasStanceBits()) << "sent to the target";
+        EXPECT_TRUE(Vec3NearEqual(raider->moveTarget, target->GetPosition(), 0.001f));
     }
 
     // Gathered at the target: the raid is over and the clock starts again.
@@ -137,17 +150,16 @@ TEST_F(RaidManagerTest, TheGroupWaitsWhileOneFightsAndFollowsItsRouteToTheEnd)
     raids.pointCount = 2;
     Arrive(raiders);  // they were sent to the target; now they stand there
     for (Agent* raider : raiders) raider->SetPosition(Corner(90, 90));
-    raiders[0]->aiMode = 1;  // one of them is fighting
+    Fighting(raiders[0], true);
     Play(0.5f);
-    for (Agent* raider : raiders) EXPECT_TRUE(raider->moveQueue.IsEmpty()) << "all wait for the fight";
-    raiders[0]->aiMode = 0;
+    for (Agent* raider : raiders) EXPECT_FALSE(raider->HasStanceBits()) << "all wait for the fight";
+    Fighting(raiders[0], false);
     Play(0.5f);
     for (Agent* raider : raiders) {
-        Vec3 point;
-        ASSERT_TRUE(raider->moveQueue.Pop(&point));
-        EXPECT_TRUE(Vec3NearEqual(point, Corner(60, 60), 0.001f)) << "sent on to the crossing";
-        raider->SetPosition(point);
+        EXPECT_TRUE(raider->HasStanceBits());
+        EXPECT_TRUE(Vec3NearEqual(raider->moveTarget, Corner(60, 60), 0.001f)) << "sent on to the crossing";
     }
+    Arrive(raiders);
     Play(0.5f);
     EXPECT_EQ(raids.pointCount, 1);
     Arrive(raiders);
@@ -249,7 +261,7 @@ TEST_F(RaidManagerTest, ASavedRaidReadsBackAndNeverAdoptsNewRaiders)
     EXPECT_EQ(raids.raidId, 2);
     for (Agent* raider : Raiders(2)) EXPECT_NE(raider, old);
     EXPECT_EQ(old->groupId, 1);
-    EXPECT_TRUE(old->moveQueue.IsEmpty()) << "the new raid gives the old raider no orders";
+    EXPECT_FALSE(old->HasStanceBits()) << "the new raid gives the old raider no orders";
 
     // A file with more route points than a raid keeps stops at eight.
     std::string many = "AIManagerData 0.5 0 -99.99 0 0 0 0 1\n";
