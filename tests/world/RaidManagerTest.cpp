@@ -270,3 +270,32 @@ TEST_F(RaidManagerTest, ASavedRaidReadsBackAndNeverAdoptsNewRaiders)
     ASSERT_TRUE(TheScene.ReadSceneFile(path.c_str()));
     EXPECT_EQ(raids.pointCount, RAID_POINTS);
 }
+
+TEST_F(RaidManagerTest, RaidersWalkFromTheDropshipToThePowerAndTheRaidEndsThere)
+{
+    config.Difficulty = 1;
+    Dropship(70, 70);
+    Building* target = Generator(50, 50);
+    raids.raidTimer = 1.0f;
+    int frames = 0;
+    bool launched = false;
+    // Up to two minutes of play, twenty frames a second.
+    for (; frames < 2400; ++frames) {
+        FrameTimer.delta = 0.05f;
+        ++FrameTimer.frameCount;
+        MissionTime += 0.05f;
+        raids.Update(0.05f);
+        TheScene.Update();
+        if (raids.state == 1) launched = true;
+        if (launched && raids.state == 0) break;
+    }
+    ASSERT_TRUE(launched);
+    EXPECT_EQ(raids.state, 0) << "the raid gathered at its target";
+    EXPECT_GT(frames, 20 * 3) << "a walk of some seventy units takes its time";
+    std::vector<Agent*> raiders = Raiders(1);
+    ASSERT_FALSE(raiders.empty());
+    for (Agent* raider : raiders) {
+        Vec3 at = raider->GetPosition(), goal = target->GetPosition();
+        EXPECT_LE(std::sqrt((at.x - goal.x) * (at.x - goal.x) + (at.z - goal.z) * (at.z - goal.z)), 8.0f);
+    }
+}
