@@ -58,6 +58,14 @@ Agent* Building::HeldUnit() const
 
 namespace {
 
+// A move order for a unit made this frame: it settles on the ground at its first update, and
+// only then takes up the point waiting in its queue.
+void SendNewUnit(Agent* agent, const Vec3& point)
+{
+    agent->moveQueue.Clear();
+    agent->moveQueue.Push(point);
+}
+
 Agent* MakeAgentAt(const char* typeName, int alignment, const Vec3& corner)
 {
     Agent* agent = TheScene.CreateAgent(typeName, false);
@@ -277,7 +285,7 @@ bool Building::ProduceHead(float t)
             system->flags |= PARTICLE_OFFSET_ORIGIN | PARTICLE_TIMED;
         }
     } else if (stateFlags & BUILDING_RALLY_POINT) {
-        unit->MoveTo(rallyPoint, true);
+        SendNewUnit(unit, rallyPoint);
     }
     NotifyEntityBuilt(unit);
     buildQueue->Unlink(nullptr, buildQueue->head);

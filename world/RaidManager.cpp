@@ -210,7 +210,9 @@ void AIManager::Launch(int minutes, int second, int difficulty, int playerLevel,
         raider->ClaimGridCell(position);
         raider->classWord |= AGENT_CLASS_RAIDER;
         raider->groupId = raidId;
-        raider->MoveTo(waypoint, true);
+        // Made this frame: it settles first, then takes up the point waiting in its queue.
+        raider->moveQueue.Clear();
+        raider->moveQueue.Push(waypoint);
         raider->SetHealth(raider->GetMaxHealth() * (1.0f + 0.2f * (float)tier));
         raider->botLevel = tier;
     }

@@ -202,8 +202,9 @@ TEST_F(BuildingBehaviours, AFactoryQueuesCancelsTheLastOrderAndProducesToTheRall
     EXPECT_STREQ(made->name, "tank");
     EXPECT_TRUE(made->classWord & AGENT_CLASS_LEVELLING);
     EXPECT_LT(made->DistanceTo(factory->GetCenter()), 5.0f);
-    EXPECT_TRUE(made->HasStanceBits()) << "on its way";
-    EXPECT_TRUE(Vec3NearEqual(made->moveTarget, factory->rallyPoint, 0.001f));
+    Vec3 order;
+    ASSERT_TRUE(made->moveQueue.Pop(&order)) << "sent on as soon as it stands";
+    EXPECT_TRUE(Vec3NearEqual(order, factory->rallyPoint, 0.001f));
     EXPECT_EQ(factory->buildQueue->count, 1);
     EXPECT_FLOAT_EQ(factory->productionTimer, 2.0f) << "the next order's time";
 
@@ -414,4 +415,72 @@ TEST_F(BuildingBehaviours, ResearchCountsDownOnlyWhileReady)
     Run(computer, 0.8f);
     EXPECT_FLOAT_EQ(computer->researchTimer, 0.0f);
     EXPECT_EQ(GetBestResearchLevel(4), 1);
+}
+
+TEST_F(BuildingBehaviours, ABaseComesUpAndRunsForAMinute)
+{
+    AgentType* tank = DefineUnit("tank", ALIGN_PLAYER, 10, 0, 5.0f);
+    PlayerProfile* profile = GetPlayerProfile();
+    profile->ore = 100.0f;
+    profile->unitControl = 10;
+    BuildItem* generator = Definition("generator", BUILD_RESOURCE);
+    generator->resourcePower = 20;
+    generator->resourceOre = 5;
+    generator->buildTime = 2.0f;
+    BuildItem* works = Definition("works", BUILD_UNIT_FACTORY);
+    works->costPower = -15;
+    works->buildTime = 2.0f;
+    BuildItem* gun = Definition("gun", BUILD_TURRET);
+    gun->costPower = -5;
+    gun->buildTime = 2.0f;
+    gun->weapon = WEAPON_LASER;
+    BuildItem* drill = Definition("drill", BUILD_DEEP_MINE);
+    drill->costPower = -5;
+    drill->buildTime = 2.0f;
+    Building* sites[] = {Put(generator, ALIGN_PLAYER, 40, 40, BUILD_STATE_CONSTRUCTING),
+                         Put(works, ALIGN_PLAYER, 44, 40, BUILD_STATE_CONSTRUCTING),
+                         Put(gun, ALIGN_PLAYER, 48, 40, BUILD_STATE_CONSTRUCTING),
+                         Put(drill, ALIGN_PLAYER, 52, 40, BUILD_STATE_CONSTRUCTING)};
+    Entity* patch = NewEntity(ENTITY_FUEL);
+    patch->SetMaxHealth(1000.0f);
+    patch->SetHealth(1000.0f);
+    ASSERT_NE(TheScene.AddEntity(patch), nullptr);
+    sites[3]->linkedEntity.Set(patch);
+    for (Building* site : sites) site->flags |= ENTITY_PLACED;
+
+    // The builders' work, at once.
+    for (Building* site : sites) site->buildProgress = 2.0f;
+    Building* factory = sites[1];
+    factory->rallyPoint = Corner(44, 50);
+    factory->stateFlags |= BUILDING_RALLY_POINT;
+    for (int frame = 0; frame < 20 * 60; ++frame) {
+        FrameTimer.delta = 0.05f;
+        ++FrameTimer.frameCount;
+        TheScene.Update();
+        if (frame == 20) {
+            EXPECT_STREQ(factory->QueueUnit(tank), "blip");
+            EXPECT_STREQ(factory->QueueUnit(tank), "blip");
+        }
+    }
+    for (Building* site : sites) EXPECT_EQ(site->buildState, BUILD_STATE_READY);
+    EXPECT_FLOAT_EQ(ledger.supply, PowerBar::START_SUPPLY + 20.0f);
+    EXPECT_FLOAT_EQ(ledger.demand, 25.0f);
+    EXPECT_FALSE(ledger.IsShort());
+    EXPECT_NEAR(profile->fuel, 2.0f * 59.0f, 4.0f) << "two fuel a second from the drill";
+    EXPECT_NEAR(profile->ore, 100.0f - 20.0f + 5.0f * 11.0f, 5.0f) << "income every five seconds, less two tanks";
+    EXPECT_EQ(AgentsInLevel(ALIGN_PLAYER), 2);
+    for (Scene::Node* node = TheScene.FirstInList(SEGMENT_UNIT); node; node = TheScene.NextInList(node)) {
+        Vec3 at = node->value->GetPosition(), goal = factory->rallyPoint;
+        EXPECT_LE(std::fabs(at.x - goal.x) + std::fabs(at.z - goal.z), 6.0f) << "gathered at the rally point";
+    }
+
+    // The generator falls: the base is short of power and the turret hits half as hard.
+    ScopedGlobal<int> state(game.state, GAME_STATE_PLAYING);
+    sites[2]->damage = 10.0f;
+    EXPECT_FLOAT_EQ(sites[2]->GetDamage(nullptr), 10.0f);
+    sites[0]->health = 0.0f;
+    sites[0]->flags |= ENTITY_DEAD;
+    sites[0]->Die(nullptr);
+    EXPECT_TRUE(ledger.IsShort());
+    EXPECT_FLOAT_EQ(sites[2]->GetDamage(nullptr), 5.0f);
 }

@@ -70,8 +70,9 @@ protected:
     void Arrive(const std::vector<Agent*>& raiders)
     {
         for (Agent* raider : raiders) {
-            if (!raider->HasStanceBits()) continue;
-            raider->SetPosition(raider->moveTarget);
+            Vec3 point = raider->moveTarget;
+            if (!raider->HasStanceBits() && !raider->moveQueue.Pop(&point)) continue;
+            raider->SetPosition(point);
             raider->ResetMovement();
         }
     }
@@ -115,8 +116,8 @@ TEST_F(RaidManagerTest, TheFirstRaidComesAfterThePeriodAndTheNextAfterTheLastEnd
     ASSERT_EQ(raiders.size(), 1u) << "player level 0: a raid of one";
     for (Agent* raider : raiders) {
         EXPECT_TRUE(raider->classWord & AGENT_CLASS_RAIDER);
-        EXPECT_TRUE(raider->HasStanceBits()) << "sent to the target";
-        EXPECT_TRUE(Vec3NearEqual(raider->moveTarget, target->GetPosition(), 0.001f));
+        ASSERT_EQ(raider->moveQueue.Count(), 1) << "sent to the target once it stands";
+        EXPECT_TRUE(Vec3NearEqual(raider->moveQueue.Points().head->value, target->GetPosition(), 0.001f));
     }
 
     // Gathered at the target: the raid is over and the clock starts again.
