@@ -18,6 +18,7 @@
 #include "terrain/MinimapPings.h"
 #include "terrain/Terrain.h"
 #include "world/Agent.h"
+#include "world/AgentCombat.h"
 #include "world/BuildItem.h"
 #include "world/Grid.h"
 #include "world/MissionHooks.h"
@@ -43,6 +44,18 @@ constexpr float DEGREES_PER_RADIAN = 57.2957763671875f;
 void PlaySoundNamed(const char* name)
 {
     if (SoundMgr && name && *name) SoundMgr->PlaySound(name);
+}
+
+// The debris kinds a building's fall throws, by its material.
+constexpr int DEBRIS_OF_BIO = 0;
+constexpr int DEBRIS_OF_ROCK = 3;
+constexpr int DEBRIS_OF_PLANT = 4;
+constexpr int DEBRIS_OF_BUILDING = 5;
+constexpr int DEBRIS_OF_WOOD = 6;
+
+void CountStatistic(const char* name)
+{
+    if (TheCombatHooks) TheCombatHooks->CountStatistic(name);
 }
 
 void ShowMessage(const char* text, float seconds)
@@ -197,9 +210,7 @@ void Building::Construct()
 void Building::OnCompleted(bool restored)
 {
     PlayerProfile* profile = GetPlayerProfile();
-    if (alignment == ALIGN_PLAYER && !restored) {
-        // The statistics counters come with the player's record.
-    }
+    if (alignment == ALIGN_PLAYER && !restored) CountStatistic("buildingsProduced");
     // The scaffold gives way to the finished building.
     if (definition && meshStates[0])
         for (int i = 0; i < definition->constructionMeshCount && i < BUILD_ITEM_MESHES; ++i)
@@ -258,7 +269,9 @@ void Building::OnDestroyed()
             if (profile->unitsInUse > std::min(profile->unitControl, profile->maxUnitControl))
                 ShowMessage("Warning: Insufficient unit control!", 4.0f);
         }
+
     }
+    if (buildState != BUILD_STATE_CONSTRUCTING && alignment == ALIGN_PLAYER) CountStatistic("buildingsLost");
     if (definition && (definition->flags & BUILD_EXPLODE_ON_DEAD)) {
         if (TheScene.particles) {
             if (ParticleSystem* system = TheScene.particles->SpawnSystem("exploring")) {
@@ -389,13 +402,22 @@ void Building::Die(Entity* killer)
             if (!TheScene.Resolve(held, held->id)) TheScene.AddEntity(held);
         }
     }
+    if (definition && !(definition->flags & BUILD_NO_AUTO_ATTACK) && TheCombatHooks) {
+        int kind = composition == COMPOSITION_BIOLOGICAL ? DEBRIS_OF_BIO
+                   : composition == COMPOSITION_PLANT    ? DEBRIS_OF_PLANT
+                   : composition == COMPOSITION_ROCK     ? DEBRIS_OF_ROCK
+                   : composition == COMPOSITION_WOOD     ? DEBRIS_OF_WOOD
+                                                         : DEBRIS_OF_BUILDING;
+        TheCombatHooks->ThrowDebris(GetCenter(), kind, false);
+    }
     OnDestroyed();
     Entity::Die(killer);
 }
 
-void Building::AddKill()
+void Building::AddKill(Entity* victim)
 {
-    ++kills;
+    Entity::AddKill(victim);
+    if (alignment == ALIGN_PLAYER && definition && (definition->flags & BUILD_TURRET)) CountStatistic("turretKills");
 }
 
 float Building::GetDamage(const WeaponDef*)

@@ -89,7 +89,7 @@ public:
     void OnSelect() override;
     void OnDeselect() override;
     void Die(Entity* killer) override;
-    void AddKill() override;
+    void AddKill(Entity* victim = nullptr) override;
     // A turret's damage, halved while the game plays short of power; nothing for the others.
     float GetDamage(const WeaponDef* weapon) override;
     float GetSpeed() override { return 0.0f; }

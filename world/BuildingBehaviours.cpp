@@ -14,6 +14,7 @@
 #include "render/TextureManager.h"
 #include "terrain/Terrain.h"
 #include "world/Agent.h"
+#include "world/AgentCombat.h"
 #include "world/AgentTypeRegistry.h"
 #include "world/BuildItem.h"
 #include "world/Building.h"
@@ -288,6 +289,7 @@ bool Building::ProduceHead(float t)
         SendNewUnit(unit, rallyPoint);
     }
     NotifyEntityBuilt(unit);
+    if (TheCombatHooks && alignment == ALIGN_PLAYER) TheCombatHooks->CountStatistic("unitsProduced");
     buildQueue->Unlink(nullptr, buildQueue->head);
     if (buildQueue->head) productionTimer = buildQueue->head->value->buildTime;
     return true;
@@ -399,6 +401,9 @@ void Building::UpdateRecycler(float t)
     recycleTimer = 0.0f;
     int ore = held->agentType ? (int)((float)held->agentType->oreCost * 0.5f) : 0;
     if (PlayerProfile* profile = GetPlayerProfile()) profile->AddOre((float)ore);
+    char text[32];
+    snprintf(text, sizeof text, "Ore +%d", ore);
+    if (TheCombatHooks) TheCombatHooks->FloatText(text, GetCenter());
     // Taken apart, not lost: no loss is counted and nothing is left to burn.
     linkedEntity.Clear();
     held->activeBuilding.Clear();

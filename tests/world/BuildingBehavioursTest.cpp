@@ -6,6 +6,7 @@
 #include "mechanics/GameMechanics.h"
 #include "tests/world/BuildingTestSupport.h"
 #include "world/Agent.h"
+#include "world/AgentCombat.h"
 #include "world/AgentTypeRegistry.h"
 #include "platform/MathUtil.h"
 #include "world/MissionHooks.h"
@@ -13,6 +14,9 @@
 #include "world/WorldQueries.h"
 
 #include <cmath>
+#include <map>
+#include <string>
+#include <vector>
 #include <cstring>
 
 namespace {
@@ -38,6 +42,16 @@ protected:
                 if (node->value && (node->value->flags & ENTITY_AGENT) && node->value->alignment == alignment) ++count;
         return count;
     }
+    // What the fights tell the player's record and the screen.
+    struct Recorder : CombatHooks {
+        std::map<std::string, int> counts;
+        std::vector<std::string> texts;
+        std::vector<int> debris;
+        void CountStatistic(const char* name) override { ++counts[name]; }
+        void FloatText(const char* text, const Vec3&) override { texts.push_back(text); }
+        void ThrowDebris(const Vec3&, int kind, bool) override { debris.push_back(kind); }
+    } record;
+    ScopedGlobal<CombatHooks*> installedHooks{TheCombatHooks, &record};
     MessageBar bar;
     ScopedGlobal<MessageBar*> installedBar{game.messageBar, &bar};
 };
@@ -400,6 +414,9 @@ TEST_F(BuildingBehaviours, ARecycledUnitPaysHalfItsOreAndIsNotLost)
     EXPECT_EQ(recycler->HeldUnit(), nullptr);
     EXPECT_EQ(game.agentTypes->FreeCount(), free + 1) << "the unit went back to the pool";
     EXPECT_EQ(died, 0) << "recycled, not killed";
+    ASSERT_EQ(record.texts.size(), 1u);
+    EXPECT_EQ(record.texts[0], "Ore +37");
+    EXPECT_TRUE(record.debris.empty()) << "nothing left to burn";
 }
 
 TEST_F(BuildingBehaviours, ResearchCountsDownOnlyWhileReady)
@@ -483,4 +500,11 @@ TEST_F(BuildingBehaviours, ABaseComesUpAndRunsForAMinute)
     sites[0]->Die(nullptr);
     EXPECT_TRUE(ledger.IsShort());
     EXPECT_FLOAT_EQ(sites[2]->GetDamage(nullptr), 5.0f);
+
+    EXPECT_EQ(record.counts["buildingsProduced"], 4);
+    EXPECT_EQ(record.counts["unitsProduced"], 2);
+    EXPECT_EQ(record.counts["buildingsLost"], 1);
+    EXPECT_EQ(record.debris, std::vector<int>{5}) << "a building's pieces";
+    sites[2]->AddKill(nullptr);
+    EXPECT_EQ(record.counts["turretKills"], 1);
 }
