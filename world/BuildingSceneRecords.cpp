@@ -72,8 +72,10 @@ void Building::SaveToScene(FILE* file)
             fprintf(file, "Research\t%d\t%.2f\n", researchKind, researchTimer);
         } else if ((kind & BUILD_UNIT_UPGRADER) && HeldUnit()) {
             fprintf(file, "UpgraderFlags\t%d\n", (int)chosenUpgrades);
+            HeldUnit()->SaveToScene(file);
         } else if ((kind & BUILD_UNIT_RECYCLER) && HeldUnit()) {
             fprintf(file, "Recycler\t%.2f\n", recycleTimer);
+            HeldUnit()->SaveToScene(file);
         }
     }
     fprintf(file, "\n");

@@ -5,6 +5,7 @@
 #include "world/AgentTypeRegistry.h"
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -162,4 +163,20 @@ TEST_F(BuildingSceneRecords, BrokenRecordsLeaveTheBuildingAsItWas)
         EXPECT_FLOAT_EQ(factory->buildProgress, c.progress);
         EXPECT_FALSE(factory->stateFlags & BUILDING_RALLY_POINT);
     }
+}
+
+TEST_F(BuildingSceneRecords, AnUpgraderWritesTheUnitItHoldsAfterItsChoices)
+{
+    DefineUnit("bot", ALIGN_PLAYER);
+    Building* upgrader = Put(Item("upgrader", BUILD_UNIT_UPGRADER), ALIGN_PLAYER, 12, 34);
+    Agent* bot = TheScene.CreateAgent("bot", true);
+    ASSERT_NE(bot, nullptr);
+    TheScene.UnlinkEntity(bot);
+    upgrader->linkedEntity.Set(bot);
+    upgrader->chosenUpgrades = UNIT_UPGRADE_SHIELD_1 | UNIT_UPGRADE_HULL_1;
+    std::string lines = Lines(upgrader);
+    size_t choices = lines.find("UpgraderFlags\t272\n");
+    ASSERT_NE(choices, std::string::npos) << lines;
+    EXPECT_EQ(lines.find("AddAgent", choices), choices + strlen("UpgraderFlags\t272\n")) << lines;
+    TheScene.AddEntity(bot);
 }
