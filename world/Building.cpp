@@ -22,11 +22,13 @@
 #include "world/BuildItem.h"
 #include "world/Grid.h"
 #include "world/MissionHooks.h"
+#include "world/ProjectileSystem.h"
 #include "world/WeaponDef.h"
 #include "world/WorldQueries.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <initializer_list>
 #include <new>
 
@@ -283,6 +285,11 @@ void Building::OnDestroyed()
         // An unfinished building carries only the part of its charge built so far.
         if (buildState == BUILD_STATE_CONSTRUCTING)
             damage = definition->buildTime > 0.0f ? damage * buildProgress / definition->buildTime : 0.0f;
+        if (damage > 0.0f && mesh && TheProjectiles) {
+            float radius = std::max(std::fabs(mesh->boundsMax.x - mesh->boundsMin.x) * 0.5f * scale, 1.25f);
+            int kind = strstr(definition->name, "barrel") ? EXPLOSION_BARREL : EXPLOSION_PLAIN;
+            TheProjectiles->Explode(GetCenter(), damage, radius * 2.0f, kind, -1);
+        }
     }
     if (Entity* attached = attachedEntity.Get()) {
         TheScene.RemoveEntity(attached, REMOVE_EVERYWHERE);
@@ -408,7 +415,7 @@ void Building::Die(Entity* killer)
                    : composition == COMPOSITION_ROCK     ? DEBRIS_OF_ROCK
                    : composition == COMPOSITION_WOOD     ? DEBRIS_OF_WOOD
                                                          : DEBRIS_OF_BUILDING;
-        TheCombatHooks->ThrowDebris(GetCenter(), kind, false);
+        TheCombatHooks->ThrowDebris(GetCenter(), kind, false, 4.0f);
     }
     OnDestroyed();
     Entity::Die(killer);
@@ -553,8 +560,30 @@ void Building::RenderHeldUnit(int pass)
     unit->mesh->Render(pass, false);
 }
 
-void Building::FireAt(Entity*)
+void Building::FireAt(Entity* target)
 {
-    // Shots and beams leave through the level's projectile system, which turrets do not
-    // reach yet: the turret aims and keeps its rate, without a shot.
+    int type = definition ? definition->weapon : WEAPON_NONE;
+    int beam = -1;
+    float speed = 0.0f;
+    uint32_t shotFlags = 0;
+    switch (type) {
+    case WEAPON_LASER: beam = BEAM_LASER; break;
+    case WEAPON_ELECTRIC: beam = BEAM_ELECTRIC; break;
+    case WEAPON_BALLISTIC: beam = BEAM_MACHINEGUN; break;
+    case WEAPON_FLAME: beam = BEAM_FLAME; break;
+    case WEAPON_ACID: beam = BEAM_ACID; break;
+    case WEAPON_MISSILE: speed = 20.0f, shotFlags = 0x16; break;
+    case WEAPON_MORTAR: speed = 10.0f, shotFlags = 0x24; break;
+    case WEAPON_PLASMA: speed = 20.0f, shotFlags = 0x204; break;
+    default: return;  // a pulse turret aims but never fires
+    }
+    if (beam >= 0) {
+        WeaponFx::SpawnMuzzleEffect(1.0f, this, target, nullptr, beam, nullptr);
+        return;
+    }
+    if (!TheProjectiles) return;
+    Vec3 muzzle = GetPosition() + TurnAboutY(TURRET_MUZZLE, headAngle);
+    Vec3 toTarget = target->GetCenter() - muzzle, direction;
+    Vec3Normalize(&direction, &toTarget);
+    TheProjectiles->Fire(muzzle, direction, speed, this, target, nullptr, shotFlags, nullptr);
 }

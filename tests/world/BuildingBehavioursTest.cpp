@@ -8,6 +8,7 @@
 #include "world/Agent.h"
 #include "world/AgentCombat.h"
 #include "world/AgentTypeRegistry.h"
+#include "world/ProjectileSystem.h"
 #include "platform/MathUtil.h"
 #include "world/MissionHooks.h"
 #include "world/WeaponDef.h"
@@ -49,7 +50,12 @@ protected:
         std::vector<int> debris;
         void CountStatistic(const char* name) override { ++counts[name]; }
         void FloatText(const char* text, const Vec3&) override { texts.push_back(text); }
-        void ThrowDebris(const Vec3&, int kind, bool) override { debris.push_back(kind); }
+        void ThrowDebris(const Vec3&, int kind, bool, float size) override
+        {
+            debris.push_back(kind);
+            debrisSize = size;
+        }
+        float debrisSize = 0.0f;
     } record;
     ScopedGlobal<CombatHooks*> installedHooks{TheCombatHooks, &record};
     MessageBar bar;
@@ -298,6 +304,26 @@ TEST_F(BuildingBehaviours, ATurretTakesTheNearestEnemyInRangeAndTurnsToIt)
     for (int i = 0; i < 10; ++i) turret->UpdateTurretAim(0.1f);
     EXPECT_NEAR(turret->headAngle, 90.0f, 1.0f);
 
+    // Aimed and ready: a missile turret shoots every three seconds, a pulse turret never.
+    ProjectileSystem shots;
+    shots.Init();
+    shots.LoadResources();
+    ScopedGlobal<ProjectileSystem*> installedShots(TheProjectiles, &shots);
+    gun->weapon = WEAPON_MISSILE;
+    turret->actionTimer = 3.5f;
+    turret->UpdateTurretAim(0.1f);
+    EXPECT_EQ(shots.ActiveProjectiles(), 1);
+    EXPECT_FLOAT_EQ(turret->actionTimer, 0.0f);
+    turret->actionTimer = 2.9f;
+    turret->UpdateTurretAim(0.1f);
+    EXPECT_EQ(shots.ActiveProjectiles(), 1) << "not yet";
+    gun->weapon = WEAPON_PULSE;
+    turret->actionTimer = 3.5f;
+    turret->UpdateTurretAim(0.1f);
+    EXPECT_EQ(shots.ActiveProjectiles(), 1) << "a pulse turret never fires";
+    shots.Clear();
+    gun->weapon = WEAPON_LASER;
+
     // A dead target is dropped.
     near->flags |= ENTITY_DEAD;
     turret->UpdateTurretTargeting(0.1f);
@@ -505,6 +531,7 @@ TEST_F(BuildingBehaviours, ABaseComesUpAndRunsForAMinute)
     EXPECT_EQ(record.counts["unitsProduced"], 2);
     EXPECT_EQ(record.counts["buildingsLost"], 1);
     EXPECT_EQ(record.debris, std::vector<int>{5}) << "a building's pieces";
+    EXPECT_FLOAT_EQ(record.debrisSize, 4.0f);
     sites[2]->AddKill(nullptr);
     EXPECT_EQ(record.counts["turretKills"], 1);
 }
