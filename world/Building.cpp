@@ -572,10 +572,9 @@ void Building::FireAt(Entity* target)
     case WEAPON_BALLISTIC: beam = BEAM_MACHINEGUN; break;
     case WEAPON_FLAME: beam = BEAM_FLAME; break;
     case WEAPON_ACID: beam = BEAM_ACID; break;
-    case WEAPON_MISSILE: speed = 20.0f, shotFlags = 0x16; break;
-    case WEAPON_MORTAR: speed = 10.0f, shotFlags = 0x24; break;
-    case WEAPON_PLASMA: speed = 20.0f, shotFlags = 0x204; break;
-    default: return;  // a pulse turret aims but never fires
+    default:
+        // Shells, missiles and bolts, the pulse turret's among them.
+        if (!TurretProjectile(type, &speed, &shotFlags)) return;
     }
     if (beam >= 0) {
         WeaponFx::SpawnMuzzleEffect(1.0f, this, target, nullptr, beam, nullptr);

@@ -234,7 +234,7 @@ const std::vector<TextureRecipe>& TextureRecipes()
         {"gui/icons/inventory_attach_red.dds", 64, 64, Argb, NoMips, Picture, PaintInventoryMarker<1>},
         {"gui/hotbar_indicator.dds", 128, 32, Argb, NoMips, Picture, PaintHotbarIndicator},
         {"gui/highlight.dds", 64, 64, Argb, NoMips, Picture, PaintSlotHighlight},
-        // The base's buildings: unit buttons, and the ground of a drained fuel patch.
+        // The ground of a drained fuel patch.
         {"textures/splats/splat_vent_low.dds", 128, 128, Argb, Mips, Picture, PaintVentLow},
         {"textures/splats/splat_vent_sn_low.dds", 8, 8, Argb, Mips, NormalMap, PaintFlatNormal},
         {"textures/splats/splat_vent_depleted.dds", 128, 128, Argb, Mips, Picture, PaintVentDepleted},

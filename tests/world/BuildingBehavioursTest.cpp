@@ -304,7 +304,7 @@ TEST_F(BuildingBehaviours, ATurretTakesTheNearestEnemyInRangeAndTurnsToIt)
     for (int i = 0; i < 10; ++i) turret->UpdateTurretAim(0.1f);
     EXPECT_NEAR(turret->headAngle, 90.0f, 1.0f);
 
-    // Aimed and ready: a missile turret shoots every three seconds, a pulse turret never.
+    // Aimed and ready: a missile turret shoots every three seconds, and so does a pulse turret.
     ProjectileSystem shots;
     shots.Init();
     shots.LoadResources();
@@ -320,7 +320,7 @@ TEST_F(BuildingBehaviours, ATurretTakesTheNearestEnemyInRangeAndTurnsToIt)
     gun->weapon = WEAPON_PULSE;
     turret->actionTimer = 3.5f;
     turret->UpdateTurretAim(0.1f);
-    EXPECT_EQ(shots.ActiveProjectiles(), 1) << "a pulse turret never fires";
+    EXPECT_EQ(shots.ActiveProjectiles(), 2) << "a pulse turret fires its bolt";
     shots.Clear();
     gun->weapon = WEAPON_LASER;
 
