@@ -2,6 +2,7 @@
 // button for each unit the factory makes (a missing type keeps its place empty), hidden when
 // the type is not the player's to make, red when it cannot be paid, and a click that queues.
 #include "campaign/PlayerProfile.h"
+#include "tests/campaign/ProfileTestSupport.h"
 #include "gui/Button.h"
 #include "render/Sprite.h"
 #include "tests/gui/GuiTestSupport.h"
@@ -20,7 +21,6 @@ protected:
         ASSERT_TRUE(TheScene.InitLists());
         game.CreateCatalogues();
         TheScene.ReleaseEntities();
-        *GetPlayerProfile() = PlayerProfile();
     }
     void TearDown() override
     {
@@ -42,7 +42,7 @@ protected:
 
     GameMechanics game;
     ScopedGlobal<GameMechanics*> current{TheGame, &game};
-    ScopedGlobal<PlayerProfile> savedProfile{*GetPlayerProfile()};
+    ScopedClearProfile clearProfile;
 };
 
 }  // namespace

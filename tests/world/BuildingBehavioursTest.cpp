@@ -80,7 +80,7 @@ TEST_F(BuildingBehaviours, ADeepMineDrawsFuelByLevelPowerResearchAndNode)
         SCOPED_TRACE(testing::Message() << "level " << c.level << " short " << c.shortPower << " research "
                                         << c.research << " node " << c.node);
         TheScene.ReleaseEntities();
-        *GetPlayerProfile() = PlayerProfile();
+        GetPlayerProfile()->Clear();
         ledger.Reset();
         if (c.shortPower) ledger.demand = 30.0f;
         // Research is counted by the Scene's own tally of power.
@@ -398,7 +398,7 @@ TEST_F(BuildingBehaviours, AnUpgraderThatFallsPaysBackARunningUpgrade)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.timer);
         TheScene.ReleaseEntities();
-        *GetPlayerProfile() = PlayerProfile();
+        GetPlayerProfile()->Clear();
         Building* upgrader = Put(Definition("upgrader", BUILD_UNIT_UPGRADER), ALIGN_PLAYER, 40, 40);
         upgrader->GetFootprintBounds(nullptr, nullptr);
         Agent* bot = Unit("bot", 41, 40);

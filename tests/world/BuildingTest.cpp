@@ -183,6 +183,7 @@ TEST_F(BuildingTest, DamageByWeaponAndMaterialAndAnAlertWhenOutOfSight)
 
     // The player hears of an attack out of sight once, and again after 600 frames.
     ScopedGlobal<int> alert(BuildingAlertFrame, -100000);
+    TheMinimap.pings.RemoveAll();
     Building* base = Put(hut, ALIGN_PLAYER, 30, 10);
     base->SetMaxHealth(1000.0f);
     base->SetHealth(1000.0f);

@@ -3,6 +3,7 @@
 // record and the settings of the test's own, a mesh library over the shipped meshes (so units
 // can be made), and a clock that moves one frame at a time.
 #include "campaign/PlayerProfile.h"
+#include "tests/campaign/ProfileTestSupport.h"
 #include "host/System.h"
 #include "interface/PowerBar.h"
 #include "mechanics/Game.h"
@@ -22,7 +23,6 @@ protected:
         WorldTest::SetUp();
         library = std::make_unique<MeshLibrary>();
         TheMeshLibrary = library.get();
-        *GetPlayerProfile() = PlayerProfile();
         config.Difficulty = 1;
     }
     void TearDown() override
@@ -74,7 +74,7 @@ protected:
     std::unique_ptr<MeshLibrary> library;
     PowerBar ledger;
     ScopedGlobal<PowerBar*> installedLedger{ThePowerBar, &ledger};
-    ScopedGlobal<PlayerProfile> savedProfile{*GetPlayerProfile()};
+    ScopedClearProfile clearProfile;
     ConfigFile config{nullptr};
     ScopedGlobal<ConfigFile*> installedConfig{Config, &config};
     ScopedGlobal<float> savedDelta{FrameTimer.delta};
