@@ -36,6 +36,9 @@
 #include "render/ViewFrustum.h"
 #include "terrain/Environment.h"
 #include "world/Building.h"
+#include "terrain/Minimap.h"
+#include "terrain/ScanPulses.h"
+#include "terrain/Terrain.h"
 
 #include <cstdio>
 #include <cstring>
@@ -306,7 +309,11 @@ bool StartGame()
 }
 void FreeGame()
 {
-    // Everything that holds objects of the device goes before the device.
+    // Everything that holds objects of the device goes before the device: the level's ground,
+    // the minimap's targets and the scan ring among them.
+    TheMinimap.Release();
+    TheScanEffects.Release();
+    TheTerrain.Free();
     delete TheGame;
     TheGame = nullptr;
     ClearCommandRegistry();
@@ -389,7 +396,11 @@ bool StartProfile()
 
 bool StartFirstMission()
 {
-    if (!Config->mainMenuEnabled) MissionScreen::StartMission(-1, 0);
+    if (Config->mainMenuEnabled) return true;
+    // Started straight into a mission, a scene file the settings name is read over the
+    // generated level.
+    if (StrICmp(Config->scenefile, "none") != 0 && Config->scenefile[0]) TheGame->SetLevelName(Config->scenefile);
+    MissionScreen::StartMission(-1, 0);
     return true;
 }
 

@@ -3,10 +3,13 @@
 #include "host/Log.h"
 #include "host/System.h"
 #include "interface/MessageLists.h"
+#include "interface/PowerBar.h"
+#include "levelgen/MapGenerator.h"
 #include "mechanics/EventManager.h"
 #include "mechanics/Objectives.h"
 #include "mechanics/Scene.h"
 #include "platform/ConfigFile.h"
+#include "platform/MathUtil.h"
 #include "platform/InputState.h"
 #include "platform/PackageFile.h"
 #include "platform/SoundManager.h"
@@ -14,8 +17,13 @@
 #include "render/Font.h"
 #include "render/GraphicsDevice.h"
 #include "render/MeshLibrary.h"
+#include "render/ParticleManager.h"
 #include "render/Sprite.h"
 #include "terrain/SplatPool.h"
+#include "terrain/Minimap.h"
+#include "terrain/Terrain.h"
+#include "terrain/Water.h"
+#include "world/Agent.h"
 #include "world/AgentTypeRegistry.h"
 #include "world/BuildItem.h"
 #include "world/Grid.h"
@@ -23,6 +31,9 @@
 #include "world/PathFinder.h"
 #include "world/ProjectileSystem.h"
 #include "world/RaidManager.h"
+
+#include <algorithm>
+#include <vector>
 
 GameMechanics* TheGame = nullptr;
 
@@ -43,6 +54,10 @@ GameMechanics::~GameMechanics()
     // The Scene's agents are the pool's, and its buildings the catalogue's copies: the Scene
     // lets go of them before the catalogues go.
     if (TheGame == this) TheScene.ReleaseEntities();
+    if (TheTerrain.waterSet == water) TheTerrain.waterSet = nullptr;
+    delete water;
+    if (TheMapGenerator == mapGenerator) TheMapGenerator = nullptr;
+    delete mapGenerator;
     delete buildItems;
     delete agentTypes;
     delete items;
@@ -77,68 +92,64 @@ void GameMechanics::LoadCatalogues()
     if (!buildItems->Load()) Log("ERROR: the build catalogue %s cannot be read\n", BUILD_ITEMS_SCRIPT);
 }
 
-bool GameMechanics::Init()
-{
-    if (!commandsRegistered) {
-        RegisterGameCommands();
-        commandsRegistered = true;
-    }
-    if (!started) {
-        LoadSoundScript("data/scripts/guisounds.cgs");
-        LoadCatalogues();
-    }
-    CreateHud();
-    if (Config && !loadingFont) {
-        float scale = Config->height / 768.0f;
-        loadingFont = new Font("gui");
-        loadingFont->Load(Config->fonts[FONT_LARGE].face, (int)(Config->fonts[FONT_LARGE].size * scale) + 1, 0);
-        logoFont = new Font("gui");
-        logoFont->Load(Config->fonts[FONT_LARGE].face, (int)(Config->fonts[FONT_LARGE].size * 2.5f * scale) + 1, 1);
-        logoFont->SetShadow(true);
-        logoFont->SetSize(2, 2);
-    }
-    if (state == GAME_STATE_PLAYING) {
-        // A level start: the one-time loads of the first level (the meshes the catalogues asked
-        // for, then the animations that waited for them); laying out and populating the level
-        // come with the level generator.
-        if (!started && TheMeshLibrary) {
-            TheMeshLibrary->LoadAll();
-            TheMeshLibrary->LoadPendingAnimations();
-        }
-        InitGeometry(levelName);
-        if (!projectiles) {
-            projectiles = new ProjectileSystem();
-            projectiles->Init();
-        }
-        projectiles->LoadResources();
-        TheProjectiles = projectiles;
-        if (!splats) splats = new SplatPool();
-        splats->Init();
-        TheSplats = splats;
-        if (!aiManager) {
-            aiManager = new AIManager();
-            aiManager->Reset();
-        }
-        aiManager->ResetTimers();
-        if (TheObjectives) TheObjectives->Show(true);
-        started = true;
-        TheScene.firstFrame = true;
-        ClearLevelName();
-    }
-    return true;
-}
-
 void GameMechanics::EndLevel()
 {
-    // A building being placed leaves with the level; its prototype stays the catalogue's.
+    if (projectiles) projectiles->Clear();
     if (buildItems) buildItems->ClearCurrent();
+    flagEntity = nullptr;
+    hoveredEntity = nullptr;
+    if (cursorSprite) cursorSprite->SetTexCoords(0.0f, 0.0f, 0.25f, 0.25f);
+    for (float& channel : cursorColour) channel = 1.0f;
+    commandMode[0] = commandMode[1] = 0;
+
+    // Everything of the level but the player's rig leaves the Scene. Agents are the pool's and
+    // go back to it; the rest are freed, and with them the meshes they own. A shared mesh (a
+    // prototype's, a definition's) stays in the library: the next level draws with it.
+    std::vector<Entity*> leaving;
+    std::vector<Entity*> rigs;
+    for (Entity* entity = TheScene.FirstInCategory(CATEGORY_ALL, 0); entity; entity = TheScene.NextInCategory()) {
+        std::vector<Entity*>& into = (entity->flags & ENTITY_PLAYER) ? rigs : leaving;
+        if (std::find(into.begin(), into.end(), entity) == into.end()) into.push_back(entity);
+    }
+    for (Entity* entity : leaving) {
+        TheScene.RemoveEntity(entity, REMOVE_EVERYWHERE);
+        if (TheScene.particles) TheScene.particles->StopSystemsOf(entity);
+        entity->LeaveGridCell();
+        if (entity->flags & ENTITY_AGENT) {
+            Agent* agent = static_cast<Agent*>(entity);
+            if (agentTypes && agentTypes->IsPoolAgent(agent)) agentTypes->ReturnAgent(agent);
+            continue;
+        }
+        delete entity;
+    }
+    if (splats) splats->ClearActive();
+    // The rig comes home mended, standing nowhere until the next level places it.
+    for (Entity* rig : rigs) {
+        rig->flags &= ~ENTITY_DEAD;
+        rig->SetHealth(rig->GetMaxHealth());
+        rig->velocity = Vec3(0.0f, 0.0f, 0.0f);
+        rig->moveTarget = rig->GetPosition();
+        rig->LeaveGridCell();
+    }
+
     if (TheObjectives) TheObjectives->Clear();
     if (TheEvents) TheEvents->Clear();
+    TheMinimap.OnLevelEnd();
+    if (water) water->Clear();
+    TheTerrain.waterSet = nullptr;
+    TheScene.ClearRemoved();
+    TheScene.KillAllParticles();
+    if (SoundMgr) {
+        SoundMgr->StopAll();
+        SoundMgr->ClearQueues();
+    }
+    if (ThePowerBar) ThePowerBar->Reset();
+    TheScene.unitControl = UnitControlCount();
     popups->Clear();
     messageBar->Clear();
     floatingTexts->Clear();
-    if (splats) splats->ClearActive();
-    if (projectiles) projectiles->Clear();
+    StopCameraShake();
+    if (grid) grid->ResetCells();
 }
 
 bool GameMechanics::OnEscape()

@@ -1,9 +1,11 @@
 #pragma once
-// The one game object in play. So far it carries the program through its screens: it starts
-// in the intro state, makes the HUD fonts and registers the named commands at start-up, keeps
-// the loading and title fonts of the front end, draws the pause box and the mouse cursor, and
-// pumps the sound effects while a level plays. The map grid, the selection, the catalogues and
-// the level itself (StartLevel, EndLevel, the render passes) come with the world.
+// The one game object in play. It carries the program through its screens and a level through
+// its life: at start-up (intro state) it registers the named commands, reads the catalogues and
+// makes the HUD; at every level start it lays out, generates and populates the level (or reads
+// a named scene file over it), builds the terrain, the water, the tile map and the fog of war
+// behind the loading screen; at every level end it empties the Scene but for the player's rig,
+// hands the agents back to their pool and resets the grid, so that the next level starts from
+// nothing the last one left.
 #include "host/Maths.h"
 #include "mechanics/Game.h"
 
@@ -21,7 +23,10 @@ class Grid;
 class PathPool;
 class ProjectileSystem;
 class SplatPool;
+class Entity;
+class MapGenerator;
 class Sprite;
+class WaterSet;
 
 class GameMechanics : public Game {
 public:
@@ -31,6 +36,12 @@ public:
     // The first call (at start-up, intro state) prepares the front end: HUD fonts, the named
     // commands, the GUI's sounds and the catalogues. Later calls are level starts.
     bool Init() override;
+    // The level itself (GameMechanicsInit.cpp): the level name "none" takes the configuration's
+    // scenefile; the first level reads the primitives and sounds; then the level is laid out
+    // and generated (unless the level generator's window made one), populated, and, for a
+    // named level, the scene file is read over it. Last the "flag" marker is made. False when
+    // the one-time geometry cannot be read.
+    bool StartLevel() override;
     // The catalogues the world is made from, each made (empty) when absent: the items, the unit
     // types with the agent pool, and the build catalogue.
     void CreateCatalogues();
@@ -40,8 +51,10 @@ public:
     // The per-frame update: the mission clock and the status labels in every state; in play,
     // the world's frame in its fixed order, then the objectives and the events.
     void Update() override;
-    // Clears what a mission leaves behind that this object keeps: its objectives, its events
-    // and the message lists. (The level itself is torn down with the world.)
+    // The level's end: every entity but the player's rig leaves the Scene (agents back to
+    // their pool, the rest freed with the meshes they own; shared meshes stay the library's),
+    // the rig is mended, the objectives, events, fog, water, particles, sounds and messages are
+    // cleared and the grid's cells reset. A second call on an empty Scene only resets state.
     void EndLevel() override;
     bool OnEscape() override;
 
@@ -79,6 +92,18 @@ public:
     AgentTypeRegistry* agentTypes = nullptr;
     BuildItemList* buildItems = nullptr;
     bool cataloguesLoaded = false;
+    // The level's "flag" marker (a copy of the primitive, never drawn), and the entity under
+    // the mouse; both forgotten at the level's end.
+    Entity* flagEntity = nullptr;
+    Entity* hoveredEntity = nullptr;
+    // The pending command mode of the mouse orders.
+    int commandMode[2] = {0, 0};
+    // The level's rivers, made at the first level that has any and kept for the run.
+    WaterSet* water = nullptr;
+    // Made with the first level when the front end has not made one.
+    MapGenerator* mapGenerator = nullptr;
+    // Counts from 0 at every level start.
+    int levelCounter = 0;
     FloatingTextList* floatingTexts = nullptr;
     AchievementPopup* popups = nullptr;
     MessageBar* messageBar = nullptr;

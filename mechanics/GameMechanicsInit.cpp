@@ -1,0 +1,223 @@
+// A level's start: the front end's one-time preparation, then, at every mission, the level
+// made behind the loading screen in a fixed order (layout, heights and population first; the
+// terrain, the water and the tile map on them; the fog of war, the weather and the camera
+// last), with the fix-ups a saved game needs once everything stands.
+#include "mechanics/GameMechanics.h"
+
+#include "campaign/Galaxy.h"
+#include "campaign/MissionScreen.h"
+#include "host/Log.h"
+#include "host/System.h"
+#include "levelgen/LevelGenerator.h"
+#include "levelgen/MapGenerator.h"
+#include "mechanics/Objectives.h"
+#include "mechanics/Scene.h"
+#include "platform/ConfigFile.h"
+#include "platform/InputState.h"
+#include "render/Animation.h"
+#include "render/Camera.h"
+#include "render/Font.h"
+#include "render/IndexedMesh.h"
+#include "render/MeshLibrary.h"
+#include "render/ParticleManager.h"
+#include "render/ParticleSystem.h"
+#include "terrain/Environment.h"
+#include "terrain/Minimap.h"
+#include "terrain/SplatPool.h"
+#include "terrain/Terrain.h"
+#include "terrain/Water.h"
+#include "world/Entity.h"
+#include "world/PathFinder.h"
+#include "world/ProjectileSystem.h"
+
+#include <cstring>
+
+namespace {
+
+// The grid a level's terrain is built on.
+constexpr int LEVEL_TERRAIN_SIZE = 128;
+// How far the camera stands from the builder at a level's start.
+constexpr float BUILDER_CAMERA_DISTANCE = 43.149677f;
+
+// A weather or lava system over the whole level: it follows the view, not an emitter.
+void SpawnLevelEffect(const char* name, uint32_t flag)
+{
+    ParticleManager* particles = TheScene.particles;
+    ParticleSystem* system = particles ? particles->SpawnSystem(name) : nullptr;
+    if (!system) {
+        Log("WARNING: the level effect \"%s\" cannot be made\n", name);
+        return;
+    }
+    system->flags = (system->flags & ~PARTICLE_TIMED) | flag;
+}
+
+void StartWeather()
+{
+    const Environment* environment = Environment::GetCurrent();
+    if (!environment) return;
+    if (Config && Config->weatherFX) {
+        switch (environment->weatherType) {
+        case 1:
+            SpawnLevelEffect("snow", PARTICLE_WEATHER_FRONT);
+            SpawnLevelEffect("snowblow", PARTICLE_GROUND_WEATHER);
+            break;
+        case 2:
+            SpawnLevelEffect("mist", PARTICLE_GROUND_WEATHER);
+            break;
+        case 3:
+            SpawnLevelEffect("dust", PARTICLE_GROUND_WEATHER);
+            break;
+        default:
+            break;
+        }
+    }
+    // Lava glows whatever the weather setting.
+    if (StrICmp(environment->name, "lava") == 0) SpawnLevelEffect("lava", PARTICLE_WATER);
+}
+
+// The level opens looking at the builder.
+void LookAtBuilder()
+{
+    Entity* builder = TheScene.FindEntityByName("builder", CATEGORY_ALL, 0);
+    if (!builder) return;
+    Vec3 centre = builder->GetPosition();
+    if (builder->mesh) centre.y += (builder->mesh->boundsMax.y - builder->mesh->boundsMin.y) * 0.5f * builder->scale;
+    GameCamera.distance = BUILDER_CAMERA_DISTANCE;
+    GameCamera.eye = centre - GameCamera.direction * BUILDER_CAMERA_DISTANCE;
+}
+
+}  // namespace
+
+bool GameMechanics::Init()
+{
+    if (!commandsRegistered) {
+        RegisterGameCommands();
+        commandsRegistered = true;
+    }
+    if (state != GAME_STATE_PLAYING) {
+        // The start-up call: the front end is prepared.
+        if (Config) AnimationPlay = Config->playanimation;
+        if (!started) {
+            LoadSoundScript("data/scripts/guisounds.cgs");
+            LoadCatalogues();
+            if (!CreateHud()) return false;
+        }
+        if (Config && !loadingFont) {
+            float scale = Config->height / 768.0f;
+            loadingFont = new Font("gui");
+            loadingFont->Load(Config->fonts[FONT_LARGE].face, (int)(Config->fonts[FONT_LARGE].size * scale) + 1, 0);
+            logoFont = new Font("gui");
+            logoFont->Load(Config->fonts[FONT_LARGE].face, (int)(Config->fonts[FONT_LARGE].size * 2.5f * scale) + 1, 1);
+            logoFont->SetShadow(true);
+            logoFont->SetSize(2, 2);
+        }
+        if (state != GAME_STATE_PLAYING) return true;
+    }
+
+    if (!started) {
+        // The first level of the run loads what every later one shares.
+        GameCamera.SetMode(Camera::MODE_ORBIT);
+        CreateCatalogues();
+        if (TheMeshLibrary) {
+            ShowLoadingScreen("Loading Meshes", 0.27f, true);
+            TheMeshLibrary->LoadAll();
+            ShowLoadingScreen("Loading Anims", 0.5f, true);
+            TheMeshLibrary->LoadPendingAnimations();
+        }
+    }
+
+    ShowLoadingScreen("LevelInit", 0.6f, true);
+    bool result = StartLevel();
+
+    ShowLoadingScreen("Generating terrain", 0.7f, true);
+    if (mapGenerator && !mapGenerator->kinds.empty()) TheTerrain.mapCells = mapGenerator->kinds.data();
+    TheTerrain.Create(LEVEL_TERRAIN_SIZE, LEVEL_TERRAIN_SIZE);
+
+    TheTerrain.waterSet = nullptr;
+    if (TheScene.sceneFlags & SCENE_HAS_WATER) {
+        ShowLoadingScreen("Making Rivers", 0.75f, true);
+        if (!water) water = new WaterSet();
+        water->Build(TheTerrain);
+        water->BuildZones();
+        TheTerrain.waterSet = water;
+    }
+
+    ShowLoadingScreen("Updating heights", 0.8f, true);
+    TheScene.DropToTerrain();
+    TheScene.ConformEntitiesToTerrain();
+
+    ShowLoadingScreen("Updating grid", 0.85f, true);
+    BuildTileMap();
+
+    ShowLoadingScreen("Generating textures", 0.9f, true);
+    TheMinimap.CreateFogOfWar();
+    if (levelNamed) TheMinimap.LoadVisited(levelName);
+    PathFinder::InitNodePool();
+    levelCounter = 0;
+    if (!pathPool) pathPool = new PathPool();
+    if (!projectiles) {
+        projectiles = new ProjectileSystem();
+        projectiles->Init();
+    }
+    projectiles->LoadResources();
+    TheProjectiles = projectiles;
+
+    StartWeather();
+
+    ShowLoadingScreen("Generating gui", 0.9f, true);
+    CreateHud();
+    if (!splats) splats = new SplatPool();
+    splats->Init();
+    TheSplats = splats;
+    if (TheObjectives) TheObjectives->Show(true);
+
+    GameCamera.Update(0.0f);
+    LookAtBuilder();
+    if (Input.mouse && Config) {
+        Input.mouse->cursorX = (int)(Config->width * 0.5f);
+        Input.mouse->cursorY = (int)(Config->height * 0.5f);
+    }
+    started = true;
+    TheScene.firstFrame = true;
+    if (TheGalaxy) TheGalaxy->CheckLevelStamp();
+    ClearLevelName();
+    return result;
+}
+
+bool GameMechanics::StartLevel()
+{
+    if (StrICmp(levelName, "none") == 0 && Config) CopyText(levelName, sizeof levelName, Config->scenefile);
+    if (!InitGeometry(levelName)) return false;
+    MissionRecord* mission = MissionScreen::GetCurrentMission();
+
+    if (!TheMapGenerator) {
+        if (!mapGenerator) mapGenerator = new MapGenerator();
+        TheMapGenerator = mapGenerator;
+    }
+    MapGenerator* maps = TheMapGenerator;
+    if (maps->heightsReady <= 0) {
+        ShowLoadingScreen("Generating random level", 0.66f, true);
+        TheLevelGenerator.Layout(mission);
+        maps->BuildHeightmap(TheLevelGenerator);
+    }
+    ShowLoadingScreen("Building level map", 0.67f, true);
+    maps->GenerateHeightImage();
+    maps->heightsReady = 0;
+
+    if (levelNamed && !TheScene.ReadSceneFile(levelName)) Log("ERROR: the scene file %s cannot be read\n", levelName);
+
+    Entity* primitive = TheScene.FindPrimitive("flag");
+    if (!primitive) return true;
+    Entity* flag = new Entity();
+    CopyText(flag->name, sizeof flag->name, primitive->name);
+    flag->flags |= ENTITY_MARKER | ENTITY_NODRAW;
+    // The primitive's mesh is shared, never the flag's own.
+    flag->mesh = primitive->mesh;
+    if (!TheScene.translucent.PushBack(flag)) {
+        Log("ERROR: no room for the level's flag among the translucent objects\n");
+        delete flag;
+        return true;
+    }
+    flagEntity = flag;
+    return true;
+}
