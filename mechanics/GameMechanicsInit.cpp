@@ -203,6 +203,9 @@ bool GameMechanics::StartLevel()
     ShowLoadingScreen("Building level map", 0.67f, true);
     maps->GenerateHeightImage();
     maps->heightsReady = 0;
+    // A generated level's rivers run through low ground that must hold water; a scene file
+    // read next may say the same of its own level.
+    if (TheLevelGenerator.riverCount > 0) TheScene.sceneFlags |= SCENE_HAS_WATER;
 
     if (levelNamed && !TheScene.ReadSceneFile(levelName)) Log("ERROR: the scene file %s cannot be read\n", levelName);
 
