@@ -16,6 +16,7 @@
 #include "render/IndexedMesh.h"
 #include "render/RenderStateCache.h"
 #include "render/Sprite.h"
+#include "terrain/Minimap.h"
 #include "world/Entity.h"
 
 #include <cstring>
@@ -174,6 +175,8 @@ void Game::DrawGui()
 void Game::Render()
 {
     if (!Graphics) return;
+    // The fog of war and the minimap's picture follow the world every frame.
+    TheMinimap.Update();
     Graphics->Clear(7, 0.0f, 0.0f, 0.0f, 1.0f);
     Graphics->BeginScene();
     Graphics->Begin2D();

@@ -1,0 +1,193 @@
+// Whole levels in one run of the game: a generated mission of every environment is requested
+// from the front end, starts behind the loading screen, plays five minutes of game time, ends
+// and hands over to the next one, with nothing of the last level left behind and nothing the
+// first level loaded read again.
+#include "app/AppShell.h"
+
+#include "app/MainLoop.h"
+#include "campaign/MissionScreen.h"
+#include "host/InputEvents.h"
+#include "host/Log.h"
+#include "host/System.h"
+#include "levelgen/LevelGenerator.h"
+#include "mechanics/GameMechanics.h"
+#include "mechanics/Scene.h"
+#include "platform/ConfigFile.h"
+#include "platform/Timer.h"
+#include "platform/UserFolders.h"
+#include "render/MeshLibrary.h"
+#include "terrain/Environment.h"
+#include "terrain/Minimap.h"
+#include "terrain/Terrain.h"
+#include "terrain/Water.h"
+#include "world/AgentTypeRegistry.h"
+#include "world/Grid.h"
+#include "render/ParticleManager.h"
+#include "tests/support/Scoped.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+int CountInScene()
+{
+    int count = 0;
+    for (Entity* entity = TheScene.FirstInCategory(CATEGORY_ALL, 0); entity; entity = TheScene.NextInCategory())
+        ++count;
+    return count;
+}
+
+int OccupiedCells(const Grid& grid)
+{
+    int count = 0;
+    for (int row = 0; row < grid.size; ++row)
+        for (int column = 0; column < grid.size; ++column) count += grid.GetCell(column, row)->occupant != nullptr;
+    return count;
+}
+
+class LevelLife : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(InitUserFolders());
+        LogCaptureBegin();
+        const char* argv[] = {"veldmark", "-windowed", "-800"};
+        started = StartUp(3, const_cast<char**>(argv));
+        LogCaptureEnd();
+        if (!started) GTEST_SKIP() << "no display for the game's window";
+        HostMessage drained;
+        while (InputEvents.PeekMessage(&drained)) {}
+        TheGame->state = GAME_STATE_FRONT_END;
+    }
+    void TearDown() override
+    {
+        FrameTimer.delta = 0.0f;
+        GamePaused = false;
+        if (started) Shutdown();
+    }
+
+    // The front end asks for a generated mission in the environment; the shell's count of one
+    // second runs out and the level is made.
+    void StartMission(const char* environment, int levelTemplate)
+    {
+        MissionRecord* mission = MissionScreen::InitRandomMission();
+        mission->flags |= MISSION_DATA_OWN_ENVIRONMENT;
+        CopyText(mission->environment, sizeof mission->environment, environment);
+        mission->levelTemplate = levelTemplate;
+        MissionScreen::StartMission(-1, 0);
+        ASSERT_EQ(TheGame->state, GAME_STATE_LOAD_PENDING);
+        UpdateGameState(0.6f);
+        EXPECT_EQ(TheGame->state, GAME_STATE_LOAD_PENDING) << "the level waits a second";
+        UpdateGameState(0.6f);
+        ASSERT_EQ(TheGame->state, GAME_STATE_PLAYING);
+    }
+
+    // Game time in steps of a tenth of a second, with a frame drawn now and then.
+    void Play(float seconds)
+    {
+        FrameTimer.delta = 0.1f;
+        int steps = (int)(seconds * 10.0f + 0.5f);
+        for (int i = 0; i < steps; ++i) {
+            UpdateGameState(FrameTimer.delta);
+            if (i % 500 == 0) RenderFrame();
+        }
+    }
+
+    // The mission is over: the level ends and the front end comes back.
+    void EndMission()
+    {
+        TheGame->EndLevel();
+        ReturnToMainMenu();
+        RenderFrame();
+    }
+
+    bool started = false;
+};
+
+TEST_F(LevelLife, AMissionOfEveryEnvironmentStartsPlaysAndEndsCleanly)
+{
+    Environment::EnsureLoaded();
+    ASSERT_GE(Environment::GetCount(), 8) << "every planet kind is shipped";
+    const int poolFree = TheGame->agentTypes->FreeCount();
+    int meshes = -1;
+    for (int e = 0; e < Environment::GetCount(); ++e) {
+        const char* name = Environment::Get(e)->name;
+        SCOPED_TRACE(name);
+        LogCaptureBegin();
+        StartMission(name, e % 2 ? LEVEL_TEMPLATE_RIVER_DIVIDES : LEVEL_TEMPLATE_NO_RIVERS);
+        std::string log = LogCaptureEnd();
+        EXPECT_EQ(log.find("Parsing primitives") != std::string::npos, e == 0)
+            << "the primitives are read at the first level only\n" << log;
+        EXPECT_EQ(log.find("Loading Meshes") != std::string::npos, e == 0) << log;
+        if (meshes < 0)
+            meshes = TheMeshLibrary ? TheMeshLibrary->LoadedCount() : 0;
+        else
+            EXPECT_EQ(TheMeshLibrary ? TheMeshLibrary->LoadedCount() : 0, meshes) << "no mesh is loaded twice";
+
+        // The level stands on its environment's ground, with its fog and, with a river, water.
+        ASSERT_NE(Environment::GetCurrent(), nullptr);
+        EXPECT_STREQ(Environment::GetCurrent()->name, name);
+        EXPECT_TRUE(TheTerrain.created);
+        EXPECT_EQ(TheTerrain.width, 128);
+        EXPECT_TRUE(TheMinimap.created) << "the fog of war is made for the level";
+        EXPECT_EQ(TheTerrain.waterSet != nullptr, TheLevelGenerator.riverCount > 0);
+        if (TheTerrain.waterSet) {
+            EXPECT_GT(TheTerrain.waterSet->count, 0) << "the river holds water";
+        }
+        EXPECT_FALSE(TheGame->levelNamed);
+        EXPECT_STREQ(TheGame->levelName, "none");
+        EXPECT_NE(TheGame->flagEntity, nullptr) << "the level's flag marker";
+        // Snow, mist, dust or the glow of lava hang over the level as its planet has them.
+        bool weather = Environment::GetCurrent()->weatherType != 0 || StrICmp(name, "lava") == 0;
+        EXPECT_EQ(TheScene.particles && TheScene.particles->ActiveCount() > 0, weather);
+        EXPECT_EQ(log.find("cannot be made"), std::string::npos) << log;
+
+        Play(300.0f);
+        EXPECT_NEAR(MissionTime, 300.0f, 0.5f) << "five minutes of the mission played";
+
+        EndMission();
+        EXPECT_EQ(TheGame->state, GAME_STATE_FRONT_END);
+        int left = CountInScene();
+        Entity* first = TheScene.FirstInCategory(CATEGORY_ALL, 0);
+        EXPECT_TRUE(left == 0 || (left == 1 && (first->flags & ENTITY_PLAYER))) << "only the rig outlives its level";
+        EXPECT_EQ(TheScene.removed.count, 0);
+        EXPECT_EQ(TheGame->agentTypes->FreeCount(), poolFree) << "every agent is back in the pool";
+        EXPECT_EQ(OccupiedCells(*TheGame->grid), 0);
+        EXPECT_EQ(TheGame->flagEntity, nullptr);
+        EXPECT_EQ(TheScene.particles ? TheScene.particles->ActiveCount() : 0, 0) << "the weather stops with the level";
+    }
+}
+
+TEST_F(LevelLife, StartedStraightIntoAMissionASceneFileIsReadOverTheGeneratedLevel)
+{
+    Shutdown();
+    started = false;
+    // The player's settings start the game in a mission on a scene file they name.
+    std::string base = MakeTempFolder("straight");
+    ScopedEnv data("XDG_DATA_HOME", base.c_str());
+    ScopedGlobal<char[256]> user(UserFolder);
+    ASSERT_TRUE(InitUserFolders());
+    std::string scene = std::string(UserFolder) + "/river.cgs";
+    WriteTextFile(scene, "SceneFlag LEVEL_HAS_WATER\n");
+    WriteTextFile(std::string(UserFolder) + "/settings.cfg",
+                  "mainMenuEnabled false\nscenefile \"" + scene + "\"\n");
+    const char* argv[] = {"veldmark", "-windowed", "-800"};
+    started = StartUp(3, const_cast<char**>(argv));
+    ASSERT_TRUE(started);
+    EXPECT_EQ(TheGame->state, GAME_STATE_LOAD_PENDING) << "no menu: the mission is requested at once";
+    EXPECT_TRUE(TheGame->levelNamed);
+    UpdateGameState(1.2f);
+    ASSERT_EQ(TheGame->state, GAME_STATE_PLAYING);
+    EXPECT_NE(TheTerrain.waterSet, nullptr) << "the scene file's own flag gives the level its water";
+    EXPECT_FALSE(TheGame->levelNamed) << "the name is used once";
+    Play(10.0f);
+    EndMission();
+    Shutdown();
+    started = false;
+}
+
+}  // namespace
