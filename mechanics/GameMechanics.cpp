@@ -56,6 +56,8 @@ GameMechanics::~GameMechanics()
     if (TheGame == this) TheScene.ReleaseEntities();
     if (TheTerrain.waterSet == water) TheTerrain.waterSet = nullptr;
     delete water;
+    if (mapGenerator && !mapGenerator->kinds.empty() && TheTerrain.mapCells == mapGenerator->kinds.data())
+        TheTerrain.mapCells = nullptr;
     if (TheMapGenerator == mapGenerator) TheMapGenerator = nullptr;
     delete mapGenerator;
     delete buildItems;

@@ -130,7 +130,8 @@ bool GameMechanics::Init()
     bool result = StartLevel();
 
     ShowLoadingScreen("Generating terrain", 0.7f, true);
-    if (mapGenerator && !mapGenerator->kinds.empty()) TheTerrain.mapCells = mapGenerator->kinds.data();
+    // Decoration splats keep off the level's features.
+    if (TheMapGenerator && !TheMapGenerator->kinds.empty()) TheTerrain.mapCells = TheMapGenerator->kinds.data();
     TheTerrain.Create(LEVEL_TERRAIN_SIZE, LEVEL_TERRAIN_SIZE);
 
     TheTerrain.waterSet = nullptr;
