@@ -1,7 +1,7 @@
 // Whole levels in one run of the game: a generated mission of every environment is requested
-// from the front end, starts behind the loading screen, plays five minutes of game time, ends
-// and hands over to the next one, with nothing of the last level left behind and nothing the
-// first level loaded read again.
+// from the front end, starts behind the loading screen, plays five minutes of game time with
+// bots of both sides walking where they are ordered, ends and hands over to the next one, with
+// nothing of the last level left behind and nothing the first level loaded read again.
 #include "app/AppShell.h"
 
 #include "app/MainLoop.h"
@@ -20,6 +20,7 @@
 #include "terrain/Minimap.h"
 #include "terrain/Terrain.h"
 #include "terrain/Water.h"
+#include "world/Agent.h"
 #include "world/AgentTypeRegistry.h"
 #include "world/Grid.h"
 #include "render/ParticleManager.h"
@@ -28,6 +29,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -92,6 +95,7 @@ protected:
         FrameTimer.delta = 0.1f;
         int steps = (int)(seconds * 10.0f + 0.5f);
         for (int i = 0; i < steps; ++i) {
+            ++FrameTimer.frameCount;  // the timer's tick, without its clock
             UpdateGameState(FrameTimer.delta);
             if (i % 500 == 0) RenderFrame();
         }
@@ -103,6 +107,38 @@ protected:
         TheGame->EndLevel();
         ReturnToMainMenu();
         RenderFrame();
+    }
+
+    // Bots of both sides on open ground of the level, spread over the map.
+    std::vector<Agent*> PlaceBots(int count)
+    {
+        const char* const kinds[] = {"miner", "gunner_bot", "scout_bot"};
+        std::vector<Agent*> bots;
+        Grid& grid = *TheGame->grid;
+        for (int i = 0, cell = 0; i < count && cell < grid.size * grid.size; cell += 997) {
+            GridCell* at = grid.GetCell(cell % grid.size, cell / grid.size);
+            if (!at->IsFreeWalkable() || at->column < 8 || at->row < 8 || at->column > 120 || at->row > 120) continue;
+            Agent* bot = TheScene.CreateAgent(kinds[i % 3], true);
+            if (!bot) break;
+            bot->alignment = i % 2 ? ALIGN_ENEMY : ALIGN_PLAYER;
+            TheScene.UnlinkEntity(bot);
+            TheScene.AddEntity(bot);
+            Vec3 point = grid.CellToWorld(at->column, at->row);
+            point.y = TheTerrain.GetHeight(point);
+            bot->SetPosition(point);
+            bot->ResetMovement();
+            bot->ClaimGridCell(point);
+            bots.push_back(bot);
+            ++i;
+        }
+        return bots;
+    }
+
+    // Each bot is sent to where another one stood (or, taken, beside it).
+    static void OrderAbout(const std::vector<Agent*>& bots, const std::vector<Vec3>& points, int round)
+    {
+        for (size_t i = 0; i < bots.size(); ++i)
+            if (bots[i]->IsAlive()) bots[i]->MoveTo(points[(i + (size_t)round + 1) % points.size()], true);
     }
 
     bool started = false;
@@ -146,8 +182,23 @@ TEST_F(LevelLife, AMissionOfEveryEnvironmentStartsPlaysAndEndsCleanly)
         EXPECT_EQ(TheScene.particles && TheScene.particles->ActiveCount() > 0, weather);
         EXPECT_EQ(log.find("cannot be made"), std::string::npos) << log;
 
-        Play(300.0f);
+        std::vector<Agent*> bots = PlaceBots(12);
+        ASSERT_GE(bots.size(), 6u) << "the level has open ground for its bots";
+        std::vector<Vec3> starts;
+        for (Agent* bot : bots) starts.push_back(bot->GetPosition());
+        std::vector<float> farthest(bots.size(), 0.0f);
+        for (int round = 0; round < 10; ++round) {
+            OrderAbout(bots, starts, round);
+            Play(30.0f);
+            for (size_t i = 0; i < bots.size(); ++i) {
+                Vec3 d = bots[i]->GetPosition() - starts[i];
+                farthest[i] = std::max(farthest[i], sqrtf(d.x * d.x + d.z * d.z));
+            }
+        }
         EXPECT_NEAR(MissionTime, 300.0f, 0.5f) << "five minutes of the mission played";
+        int walked = 0;
+        for (float distance : farthest) walked += distance > 10.0f;
+        EXPECT_GE(walked * 2, (int)bots.size()) << "most bots walked where they were sent";
 
         EndMission();
         EXPECT_EQ(TheGame->state, GAME_STATE_FRONT_END);
