@@ -85,9 +85,10 @@ TEST_F(LevelStart, TheSceneFileIsReadOnlyForANamedLevel)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.scenefile) + (c.named ? " named" : ""));
-        CopyText(Config->scenefile, sizeof Config->scenefile, StrICmp(c.scenefile, "scene") == 0 ? scene.c_str() : "none");
+        const char* setting = StrICmp(c.scenefile, "scene") == 0 ? scene.c_str() : "none";
+        CopyText(Config->scenefile, sizeof Config->scenefile, setting);
         if (c.named) game.SetLevelName(scene.c_str());
-        std::string log = Start();
+        Start();
         Entity* builder = TheScene.FindEntityByName("builder", CATEGORY_ALL, 0);
         EXPECT_EQ(builder != nullptr, c.read);
         EXPECT_EQ(TheTerrain.waterSet != nullptr, c.read) << "the scene's water flag";
