@@ -4,6 +4,7 @@
 #include "host/System.h"
 #include "interface/MessageLists.h"
 #include "interface/PowerBar.h"
+#include "levelgen/Growth.h"
 #include "levelgen/MapGenerator.h"
 #include "mechanics/EventManager.h"
 #include "mechanics/Objectives.h"
@@ -60,6 +61,8 @@ GameMechanics::~GameMechanics()
         TheTerrain.mapCells = nullptr;
     if (TheMapGenerator == mapGenerator) TheMapGenerator = nullptr;
     delete mapGenerator;
+    if (TheGrowthDB == growth) TheGrowthDB = nullptr;
+    delete growth;
     delete buildItems;
     delete agentTypes;
     delete items;
@@ -134,6 +137,7 @@ void GameMechanics::EndLevel()
         rig->LeaveGridCell();
     }
 
+    if (TheGrowthDB) TheGrowthDB->ClearInstances();
     if (TheObjectives) TheObjectives->Clear();
     if (TheEvents) TheEvents->Clear();
     TheMinimap.OnLevelEnd();

@@ -24,6 +24,7 @@ class PathPool;
 class ProjectileSystem;
 class SplatPool;
 class Entity;
+class GrowthDB;
 class MapGenerator;
 class Sprite;
 class WaterSet;
@@ -100,8 +101,9 @@ public:
     int commandMode[2] = {0, 0};
     // The level's rivers, made at the first level that has any and kept for the run.
     WaterSet* water = nullptr;
-    // Made with the first level when the front end has not made one.
+    // Made with the first level when the front end (or the tools) have not made one.
     MapGenerator* mapGenerator = nullptr;
+    GrowthDB* growth = nullptr;
     // Counts from 0 at every level start.
     int levelCounter = 0;
     FloatingTextList* floatingTexts = nullptr;

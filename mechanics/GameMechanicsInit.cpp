@@ -8,6 +8,7 @@
 #include "campaign/MissionScreen.h"
 #include "host/Log.h"
 #include "host/System.h"
+#include "levelgen/Growth.h"
 #include "levelgen/LevelGenerator.h"
 #include "levelgen/MapGenerator.h"
 #include "mechanics/Objectives.h"
@@ -118,6 +119,10 @@ bool GameMechanics::Init()
         // The first level of the run loads what every later one shares.
         GameCamera.SetMode(Camera::MODE_ORBIT);
         CreateCatalogues();
+        if (!TheGrowthDB) {
+            growth = new GrowthDB();
+            TheGrowthDB = growth;
+        }
         if (TheMeshLibrary) {
             ShowLoadingScreen("Loading Meshes", 0.27f, true);
             TheMeshLibrary->LoadAll();
@@ -153,6 +158,7 @@ bool GameMechanics::Init()
     ShowLoadingScreen("Generating textures", 0.9f, true);
     TheMinimap.CreateFogOfWar();
     if (levelNamed) TheMinimap.LoadVisited(levelName);
+    if (TheGrowthDB) TheGrowthDB->RegrowAll();
     PathFinder::InitNodePool();
     levelCounter = 0;
     if (!pathPool) pathPool = new PathPool();
@@ -202,8 +208,7 @@ bool GameMechanics::StartLevel()
         maps->BuildHeightmap(TheLevelGenerator);
     }
     ShowLoadingScreen("Building level map", 0.67f, true);
-    maps->GenerateHeightImage();
-    maps->heightsReady = 0;
+    maps->Populate(levelNamed);
     // A generated level's rivers run through low ground that must hold water; a scene file
     // read next may say the same of its own level.
     if (TheLevelGenerator.riverCount > 0) TheScene.sceneFlags |= SCENE_HAS_WATER;
