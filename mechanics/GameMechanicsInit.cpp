@@ -27,9 +27,11 @@
 #include "terrain/SplatPool.h"
 #include "terrain/Terrain.h"
 #include "terrain/Water.h"
+#include "world/Building.h"
 #include "world/Entity.h"
 #include "world/PathFinder.h"
 #include "world/ProjectileSystem.h"
+#include "world/RaidManager.h"
 
 #include <cstring>
 
@@ -213,7 +215,17 @@ bool GameMechanics::StartLevel()
     // read next may say the same of its own level.
     if (TheLevelGenerator.riverCount > 0) TheScene.sceneFlags |= SCENE_HAS_WATER;
 
-    if (levelNamed && !TheScene.ReadSceneFile(levelName)) Log("ERROR: the scene file %s cannot be read\n", levelName);
+    // The raids' clock starts again with every level; a scene file's raid lines set it after.
+    if (!aiManager) {
+        aiManager = new AIManager();
+        aiManager->Reset();
+    }
+    aiManager->ResetTimers();
+    if (levelNamed) {
+        if (!TheScene.ReadSceneFile(levelName)) Log("ERROR: the scene file %s cannot be read\n", levelName);
+        aiManager->OnSceneLoaded();
+        Building::RestoreAtLevelStart();
+    }
 
     Entity* primitive = TheScene.FindPrimitive("flag");
     if (!primitive) return true;
