@@ -172,20 +172,6 @@ void Game::DrawGui()
     cursorSprite->Draw();
 }
 
-void Game::Render()
-{
-    if (!Graphics) return;
-    // The fog of war and the minimap's picture follow the world every frame.
-    TheMinimap.Update();
-    Graphics->Clear(7, 0.0f, 0.0f, 0.0f, 1.0f);
-    Graphics->BeginScene();
-    Graphics->Begin2D();
-    DrawGui();
-    FrameGraph::Draw();
-    Graphics->End2D();
-    Graphics->Present();
-}
-
 void Game::SetLevelName(const char* name)
 {
     CopyText(levelName, sizeof levelName, name ? name : "none");

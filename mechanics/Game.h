@@ -46,14 +46,24 @@ public:
     virtual bool InitGeometry(const char* levelName);
     // The 2D overlay: the pause box while paused, then the cursor.
     virtual void DrawGui();
-    // The world's passes: lights, sky and entities; the shadow map and the water reflection.
-    // The plain game draws none of them yet (the world render passes' issue fills them in).
-    virtual void RenderScene() {}
-    virtual void RenderEntities(int) {}
-    virtual void RenderShadowMap() {}
-    virtual void ClearShadowMap() {}
-    virtual void RenderReflection() {}
-    virtual void ClearReflectionMap() {}
+    // The world's passes (GameRender.cpp, EntityRendering.cpp): lights, sky, reflection and
+    // the colour pass; one pass of everything drawn of the world; the shadow map from the
+    // light; the mirrored pass into the water's reflection map. The clears bind their map and
+    // clear it (restoreTarget puts render target 0 back afterwards).
+    virtual void RenderScene();
+    virtual void RenderEntities(int pass);
+    virtual void RenderShadowMap();
+    virtual void ClearShadowMap(bool restoreTarget);
+    virtual void RenderReflection();
+    virtual void ClearReflectionMap(bool restoreTarget);
+    // (Re)makes the shadow map and its depth surface in the format shadowType asks for; false
+    // (reported) when either could not be made.
+    bool CreateShadowMap();
+    // Level start and end: the shadow map and its depth surface go; the next frame with
+    // shadows on makes them again.
+    void ReleaseShadowMap();
+    // Makes the reflection map when missing; false when it could not be made.
+    bool CreateReflectionMap();
     // Draws and presents one loading frame: the phase text over a progress bar, and a tip.
     // Phase times are logged, and the music is kept streaming when no music thread does it.
     virtual void ShowLoadingScreen(const char* text, float fraction, bool showTip);

@@ -58,6 +58,8 @@ public:
     // cleared and the grid's cells reset. A second call on an empty Scene only resets state.
     void EndLevel() override;
     bool OnEscape() override;
+    // The lit scene, then the overlays of play over it (SceneOverlays.cpp).
+    void RenderScene() override;
 
     // ---- The tile map (TileMap.cpp)
     // Classifies every cell of the grid from the ground's slope, the level's water and the

@@ -26,6 +26,18 @@ const std::vector<MeshRecipe>& MeshCatalogue()
         {"debris_plant_1.txt", MakeDebrisPlant1},
         {"debris_wood_0.txt", MakeDebrisWood0},
         {"debris_wood_1.txt", MakeDebrisWood1},
+        // The overlays of play
+        {"overlay_red.txt", MakeOverlayRed},
+        {"overlay_green.txt", MakeOverlayGreen},
+        {"overlay_blue.txt", MakeOverlayBlue},
+        {"overlay_yellow.txt", MakeOverlayYellow},
+        {"overlay_redtile.txt", MakeOverlayRedTile},
+        {"overlay_greentile.txt", MakeOverlayGreenTile},
+        {"overlay_bluetile.txt", MakeOverlayBlueTile},
+        {"selection.txt", MakeSelectionRing},
+        {"selectsq.txt", MakeSelectionSquare},
+        {"attack_circle.txt", MakeAttackCircle},
+        {"cube.txt", MakeOverlayCube},
     };
     return recipes;
 }

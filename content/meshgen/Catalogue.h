@@ -55,6 +55,18 @@ void MakeHopperHalf(IndexedMesh* mesh);
 void MakeHopperFull(IndexedMesh* mesh);
 void MakeSplat(IndexedMesh* mesh);
 void MakeFlag(IndexedMesh* mesh);
+// The overlays of play (Overlays.cpp)
+void MakeOverlayRed(IndexedMesh* mesh);
+void MakeOverlayGreen(IndexedMesh* mesh);
+void MakeOverlayBlue(IndexedMesh* mesh);
+void MakeOverlayYellow(IndexedMesh* mesh);
+void MakeOverlayRedTile(IndexedMesh* mesh);
+void MakeOverlayGreenTile(IndexedMesh* mesh);
+void MakeOverlayBlueTile(IndexedMesh* mesh);
+void MakeSelectionRing(IndexedMesh* mesh);
+void MakeSelectionSquare(IndexedMesh* mesh);
+void MakeAttackCircle(IndexedMesh* mesh);
+void MakeOverlayCube(IndexedMesh* mesh);
 void MakeDebrisMetal0(IndexedMesh* mesh);
 void MakeDebrisMetal1(IndexedMesh* mesh);
 void MakeDebrisMetal2(IndexedMesh* mesh);

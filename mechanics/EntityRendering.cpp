@@ -1,0 +1,402 @@
+// One pass of everything drawn of the world that is not terrain, sky or GUI: the Scene's
+// entities with what they carry, terrain and translucent objects, the ground and its scan glow,
+// ground splats, water, cloaked agents, buildings going up, and the particles. What a pass
+// leaves out: the shadow pass draws no markers, splats, water, cloaks or particles; the
+// reflection and glow passes no cloaks, water or buildings going up.
+#include "mechanics/Game.h"
+#include "mechanics/GameRender.h"
+
+#include "host/EffectObject.h"
+#include "host/System.h"
+#include "mechanics/Scene.h"
+#include "platform/ConfigFile.h"
+#include "platform/Timer.h"
+#include "render/Camera.h"
+#include "render/Effect.h"
+#include "render/EffectManager.h"
+#include "render/GraphicsDevice.h"
+#include "render/IndexedMesh.h"
+#include "render/ParticleManager.h"
+#include "render/RenderStateCache.h"
+#include "render/ViewFrustum.h"
+#include "terrain/Environment.h"
+#include "terrain/Minimap.h"
+#include "terrain/ScanPulses.h"
+#include "terrain/Terrain.h"
+#include "terrain/Water.h"
+#include "world/Agent.h"
+#include "world/BuildItem.h"
+#include "world/Building.h"
+#include "world/Entity.h"
+
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr const char* CONSTRUCTING_EFFECT = "Data/shaders/constructing.fx";
+constexpr uint32_t ENTITY_ALPHA_TESTED = 0x1000000;
+constexpr float CLOAK_STEADY_SECONDS = 5.0f;
+constexpr float SPLAT_LIFT_THRESHOLD = 50.0f;
+constexpr float MARKER_SPIN_DEGREES = 200.0f;
+constexpr int BUILD_STATE_CONSTRUCTING = 1;
+
+// Entities drawn after the walk of the master list, in a fixed room per pass. What does not fit
+// is drawn at once the plain way (a building going up, an object meant to be drawn last) or not
+// at all (a cloaked agent: unseen is what a cloak is for).
+template <int N>
+struct DeferredList {
+    Entity* items[N];
+    int count = 0;
+    bool Add(Entity* e)
+    {
+        if (count >= N) return false;
+        items[count++] = e;
+        return true;
+    }
+};
+
+void SetWorld(const Matrix& world)
+{
+    WorldMatrix = world;
+    MeshRenderPosition = Vec3(world._41, world._42, world._43);
+    if (Graphics) Graphics->SetTransform(TS_WORLD, &world);
+}
+
+void SetCull(uint32_t mode)
+{
+    RenderStates.SetRenderState(RS_CULLMODE, mode);
+}
+
+void SetBlend(bool on)
+{
+    RenderStates.SetRenderState(RS_ALPHABLENDENABLE, on ? 1 : 0);
+    if (on) {
+        RenderStates.SetRenderState(RS_SRCBLEND, BLEND_SRCALPHA);
+        RenderStates.SetRenderState(RS_DESTBLEND, BLEND_INVSRCALPHA);
+    }
+}
+
+Matrix RotationAndScale(const Entity* e)
+{
+    Matrix scaling;
+    MatrixScaling(&scaling, e->scale, e->scale, e->scale);
+    return scaling * e->rotation;
+}
+
+bool IsCloaked(const Entity* e)
+{
+    return (e->flags & ENTITY_AGENT) && (static_cast<const Agent*>(e)->classWord & AGENT_CLOAKED);
+}
+
+bool IsFrozen(const Entity* e)
+{
+    return (e->flags & ENTITY_AGENT) && static_cast<const Agent*>(e)->freezeTime > 0.0f;
+}
+
+bool IsUnderConstruction(const Entity* e)
+{
+    return (e->flags & ENTITY_BUILDING) && static_cast<const Building*>(e)->buildState == BUILD_STATE_CONSTRUCTING;
+}
+
+void DrawAttachments(Entity* e, int pass)
+{
+    if (!(e->flags & ENTITY_AGENT)) return;
+    Agent* agent = static_cast<Agent*>(e);
+    for (int i = 0; i < agent->AttachmentCount(); ++i) {
+        const AgentAttachment& a = agent->Attachment(i);
+        if (!a.entity || a.boneIndex < 0) continue;
+        float roll = NamesEqualNoCase(a.name, "leftweapon") ? 90.0f : NamesEqualNoCase(a.name, "rightweapon") ? -90.0f : 0.0f;
+        ComputeWeaponMountMatrix(agent, a.entity, nullptr, a.boneIndex, pass, true, roll);
+    }
+}
+
+// An entity of the master list with what it carries; a frozen agent and its weapons are blue.
+void DrawEntity(Entity* e, int pass)
+{
+    bool frozen = pass != PASS_SHADOW && IsFrozen(e);
+    float keptBlue = EffectValues.ambient.z;
+    if (frozen) EffectValues.ambient.z = 2.0f;
+    EffectValues.objectId = 0.0f;
+    SetWorld(EntityWorldMatrix(e, false));
+    // Markers (flags, signs) cast no shadow.
+    if (pass != PASS_SHADOW || !(e->flags & ENTITY_MARKER)) e->Render(pass);
+    DrawAttachments(e, pass);
+    if (frozen) EffectValues.ambient.z = keptBlue;
+}
+
+void DrawSceneObject(Entity* e, int pass)
+{
+    EffectValues.objectId = 0.0f;
+    SetWorld(EntityWorldMatrix(e, true));
+    e->Render(pass);
+}
+
+// The building rises out of the ground: the effect cuts it at its progress between its
+// bottom and its top.
+void DrawUnderConstruction(Building* b)
+{
+    IndexedMesh* mesh = b->mesh;
+    if (!mesh) return;
+    float time = b->definition && b->definition->buildTime > 0.0f ? b->definition->buildTime : 1.0f;
+    float y = b->GetPosition().y;
+    EffectValues.genericFloat4.x = b->buildProgress / time;
+    EffectValues.genericFloat4.y = y + mesh->boundsMin.y * b->scale;
+    EffectValues.genericFloat4.z = y + mesh->boundsMax.y * b->scale;
+    Matrix world = RotationAndScale(b);
+    Vec3 position = b->GetPosition();
+    world._41 = position.x, world._42 = position.y, world._43 = position.z;
+    SetWorld(world);
+    Effect* constructing = nullptr;
+    if (TheEffectManager) {
+        constructing = TheEffectManager->GetEffect(CONSTRUCTING_EFFECT);
+        if (constructing && !TheEffectManager->LoadEffect(constructing, "main")) constructing = nullptr;
+    }
+    if (!constructing) {
+        b->Render(PASS_COLOUR);
+        return;
+    }
+    struct Kept {
+        char name[256];
+        Effect* effect;
+    };
+    std::vector<Kept> kept(mesh->subMeshes.size());
+    for (size_t i = 0; i < mesh->subMeshes.size(); ++i) {
+        kept[i].effect = mesh->subMeshes[i].effect;
+        kept[i].name[0] = 0;
+        if (i < mesh->materials.size()) {
+            CopyText(kept[i].name, sizeof kept[i].name, mesh->materials[i].effectName);
+            CopyText(mesh->materials[i].effectName, sizeof mesh->materials[i].effectName, CONSTRUCTING_EFFECT);
+        }
+        mesh->subMeshes[i].effect = constructing;
+    }
+    b->Render(PASS_COLOUR);
+    for (size_t i = 0; i < mesh->subMeshes.size(); ++i) {
+        mesh->subMeshes[i].effect = kept[i].effect;
+        if (i < mesh->materials.size())
+            CopyText(mesh->materials[i].effectName, sizeof mesh->materials[i].effectName, kept[i].name);
+    }
+}
+
+bool HasGlowTechnique(const Entity* e)
+{
+    if (!e->mesh) return false;
+    for (const auto& sub : e->mesh->subMeshes)
+        if (sub.effect && sub.effect->effect && sub.effect->effect->GetTechniqueByName("glow")) return true;
+    return false;
+}
+
+bool IsPlayerBuildingSplat(const Entity* splat)
+{
+    const Entity* parent = splat->attachParent;
+    return parent && (parent->flags & ENTITY_BUILDING) && parent->alignment == ALIGN_PLAYER;
+}
+
+}  // namespace
+
+Matrix ComputeTerrainTilt(Entity* entity)
+{
+    Matrix tilt;
+    MatrixIdentity(&tilt);
+    if (!entity || !TheTerrain.created) return tilt;
+    Vec3 n = TheTerrain.GetInterpolatedNormal(entity->GetPosition());
+    float angle = std::acos(n.y < -1.0f ? -1.0f : n.y > 1.0f ? 1.0f : n.y);
+    if (angle == 0.0f) return tilt;
+    Vec3 up(0.0f, 1.0f, 0.0f), axis;
+    Vec3Cross(&axis, &up, &n);
+    if (Vec3Length(&axis) <= 0.0f) return tilt;
+    Vec3Normalize(&axis, &axis);
+    MatrixRotationAxis(&tilt, &axis, angle);
+    return tilt;
+}
+
+Matrix EntityWorldMatrix(Entity* e, bool withOffset)
+{
+    Matrix world;
+    if (e->IsAttached()) {
+        Matrix bone = e->attachBone->worldMatrix;
+        bone._41 = -bone._41;
+        world = bone * RotationAndScale(e->attachParent);
+        Vec3 parent = e->attachParent->GetPosition();
+        world._41 += parent.x, world._42 += parent.y, world._43 += parent.z;
+        return world;
+    }
+    world = RotationAndScale(e);
+    if (e->flags & ENTITY_ALIGN_TO_TERRAIN) world = world * ComputeTerrainTilt(e);
+    Vec3 position = e->GetPosition();
+    if (withOffset) position += e->attachOffset;
+    world._41 = position.x, world._42 = position.y, world._43 = position.z;
+    return world;
+}
+
+bool IsEntityVisible(Entity* e, int pass)
+{
+    if (!e || !e->mesh) return false;
+    const int frame = FrameTimer.GetFrameCount();
+    // Each pass looks through its own volume; the answer is kept for the frame's other
+    // passes except the shadow pass, whose volume is the light's.
+    if (pass != PASS_SHADOW && e->cullFrame == frame) return e->visible != 0;
+    bool seen = true;
+    Vec3 min, max;
+    if (Frustum && e->GetWorldBounds(&min, &max)) seen = Frustum->ClassifyBox(min, max) != ViewFrustum::OUTSIDE;
+    if (seen) seen = TheMinimap.IsEntityVisible(e);
+    if (pass != PASS_SHADOW) {
+        e->cullFrame = frame;
+        e->visible = seen ? 1 : 0;
+    }
+    return seen;
+}
+
+bool CloakShowsPlainly(float t)
+{
+    if (t >= CLOAK_STEADY_SECONDS) return false;
+    return (int)(t * 10.0f) % 10 > 5;
+}
+
+float SplatLift(float liftValue)
+{
+    return liftValue > SPLAT_LIFT_THRESHOLD ? liftValue * 0.001f : 0.0f;
+}
+
+void Game::RenderEntities(int pass)
+{
+    const Vec4 keptAmbient = EffectValues.ambient;
+    CurrentRenderPass = pass;
+    SetCull(pass == PASS_REFLECTION ? CULL_CW : CULL_CCW);
+
+    DeferredList<100> constructing;
+    DeferredList<32> drawnLast;
+    DeferredList<100> cloaked;
+
+    for (auto* node = TheScene.master.head; node; node = node->next) {
+        Entity* e = node->value;
+        if (!e || (e->flags & (ENTITY_LIST_MARKER | ENTITY_NODRAW))) continue;
+        if (!IsEntityVisible(e, pass)) continue;
+        if (IsUnderConstruction(e)) {
+            if (pass == PASS_COLOUR && !constructing.Add(e)) DrawEntity(e, pass);
+            continue;
+        }
+        if (IsCloaked(e) && !CloakShowsPlainly(static_cast<Agent*>(e)->cloakTime)) {
+            if (pass == PASS_COLOUR) cloaked.Add(e);
+            continue;
+        }
+        DrawEntity(e, pass);
+    }
+
+    for (auto* node = TheScene.terrainObjects.head; node; node = node->next) {
+        Entity* e = node->value;
+        if (!e || (e->flags & ENTITY_NODRAW) || !IsEntityVisible(e, pass)) continue;
+        if (e->flags & ENTITY_DRAWN_LAST) {
+            if (pass == PASS_COLOUR && drawnLast.Add(e)) continue;
+            if (pass != PASS_COLOUR) continue;
+        }
+        bool alphaTested = (e->flags & ENTITY_ALPHA_TESTED) != 0;
+        if (alphaTested) {
+            RenderStates.ResetRenderStates();
+            RenderStates.SetRenderState(RS_ALPHATESTENABLE, 1);
+            RenderStates.SetRenderState(RS_ALPHAREF, 0xF0);
+            RenderStates.SetRenderState(RS_ALPHAFUNC, CMP_GREATEREQUAL);
+        }
+        DrawSceneObject(e, pass);
+        if (alphaTested) RenderStates.SetRenderState(RS_ALPHATESTENABLE, 0);
+    }
+
+    SetBlend(true);
+    RenderStates.SetRenderState(RS_ZWRITEENABLE, 1);
+    SetCull(CULL_CCW);
+    if (pass == PASS_COLOUR) {
+        for (int i = 0; i < drawnLast.count; ++i) {
+            EffectValues.objectId = 0.0f;
+            SetWorld(EntityWorldMatrix(drawnLast.items[i], false));
+            drawnLast.items[i]->Render(pass);
+        }
+    }
+
+    // The ground, and the scan rings that hug it.
+    SetBlend(false);
+    RenderStates.SetRenderState(RS_ZWRITEENABLE, 1);
+    SetCull(pass == PASS_REFLECTION ? CULL_CCW : CULL_CW);
+    TheTerrain.Render(pass, true);
+    TheScanEffects.UpdateAndDraw(pass);
+    SetCull(CULL_CW);
+    SetBlend(true);
+    RenderStates.SetRenderState(RS_ZWRITEENABLE, 0);
+
+    if (pass == PASS_COLOUR || pass == PASS_GLOW) {
+        SetCull(CULL_CCW);
+        const bool buildingSplats = !Config || Config->buildingSplats;
+        for (auto* node = TheScene.splats.head; node; node = node->next) {
+            Entity* e = node->value;
+            if (!e || !(e->flags & ENTITY_SPLAT)) continue;
+            if (!buildingSplats && IsPlayerBuildingSplat(e)) continue;
+            if (pass == PASS_GLOW && !HasGlowTechnique(e)) continue;
+            if (!IsEntityVisible(e, pass)) continue;
+            Matrix world = EntityWorldMatrix(e, true);
+            world._42 += SplatLift((float)e->splatLayer);
+            EffectValues.objectId = 0.0f;
+            SetWorld(world);
+            e->Render(pass);
+        }
+    }
+
+    if (TheScene.translucent.count > 0) {
+        SetBlend(true);
+        WaterSet* water = TheTerrain.waterSet;
+        if (pass == PASS_COLOUR && water && water->count > 0) {
+            const Vec4 beforeWater = EffectValues.ambient;
+            EffectValues.ambient = Environment::GetFogColour();
+            SetCull(CULL_CW);
+            Matrix identity;
+            MatrixIdentity(&identity);
+            SetWorld(identity);
+            water->DrawVisible(pass, true);
+            EffectValues.ambient = beforeWater;
+        }
+        const float step = FrameTimer.delta;
+        for (auto* node = TheScene.translucent.head; node; node = node->next) {
+            Entity* e = node->value;
+            if (!e || (e->flags & ENTITY_NODRAW) || !IsEntityVisible(e, pass)) continue;
+            if (pass == PASS_COLOUR && (e->flags & ENTITY_MARKER)) {
+                e->yaw += step * MARKER_SPIN_DEGREES;
+                if (e->yaw > 360.0f) e->yaw -= 360.0f;
+                MatrixRotationY(&e->rotation, e->yaw * 0.0174532925f);
+            }
+            if (pass != PASS_SHADOW) SetCull(pass == PASS_REFLECTION ? CULL_CW : CULL_CCW);
+            DrawSceneObject(e, pass);
+        }
+    }
+
+    if (pass == PASS_COLOUR && cloaked.count > 0) {
+        RenderStates.ResetRenderStates();
+        SetCull(CULL_CCW);
+        RenderStates.SetRenderState(RS_ALPHABLENDENABLE, 1);
+        RenderStates.SetRenderState(RS_SRCBLEND, BLEND_SRCCOLOR);
+        RenderStates.SetRenderState(RS_DESTBLEND, BLEND_INVSRCCOLOR);
+        EffectValues.ambient.x = 0.0f;
+        EffectValues.ambient.y = 2.0f;
+        EffectValues.ambient.z = 0.0f;
+        for (int i = 0; i < cloaked.count; ++i) {
+            Entity* e = cloaked.items[i];
+            EffectValues.objectId = 0.0f;
+            SetWorld(EntityWorldMatrix(e, false));
+            e->Render(PASS_COLOUR);
+            DrawAttachments(e, PASS_COLOUR);
+        }
+    }
+
+    EffectValues.ambient.x = keptAmbient.x;
+    EffectValues.ambient.y = keptAmbient.y;
+    EffectValues.ambient.z = keptAmbient.z;
+    SetBlend(true);
+
+    for (int i = 0; i < constructing.count; ++i) DrawUnderConstruction(static_cast<Building*>(constructing.items[i]));
+
+    Matrix identity;
+    MatrixIdentity(&identity);
+    SetWorld(identity);
+    RenderStates.SetRenderState(RS_LIGHTING, 0);
+    SetCull(CULL_NONE);
+    if ((pass == PASS_COLOUR || pass == PASS_REFLECTION) && TheScene.particles) TheScene.particles->Render();
+    RenderStates.SetRenderState(RS_LIGHTING, SceneLighting ? 1 : 0);
+}

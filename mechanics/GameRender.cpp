@@ -1,0 +1,546 @@
+// The in-game frame: the shadow map from the light, the water's reflection, the lit scene into
+// the scene target, what glows into the glow target, then the two full-screen passes (the
+// scene copied, the glow blurred and added), the GUI and the frame graph.
+#include "mechanics/Game.h"
+#include "mechanics/GameRender.h"
+
+#include "host/GfxDevice.h"
+#include "host/GfxTexture.h"
+#include "host/Log.h"
+#include "host/System.h"
+#include "mechanics/Scene.h"
+#include "platform/ConfigFile.h"
+#include "platform/MathUtil.h"
+#include "render/Camera.h"
+#include "render/Effect.h"
+#include "render/EffectManager.h"
+#include "platform/Timer.h"
+#include "render/Draw2D.h"
+#include "render/GraphicsDevice.h"
+#include "render/IndexedMesh.h"
+#include "render/RenderStateCache.h"
+#include "render/TextureManager.h"
+#include "render/ViewFrustum.h"
+#include "terrain/Environment.h"
+#include "terrain/Minimap.h"
+#include "terrain/Skybox.h"
+#include "terrain/Terrain.h"
+#include "terrain/Water.h"
+
+#include <algorithm>
+#include <cmath>
+
+bool PostProcessing = true;
+bool Wireframe = false;
+bool DebugDrawShadowBuffer = false;
+bool DebugDrawGlowBuffer = false;
+bool SceneLighting = true;
+int CurrentRenderPass = PASS_COLOUR;
+bool WaterVisible = false;
+float ReflectionHeight = 0.1f;
+GameRenderTargets RenderTargets;
+
+namespace {
+
+constexpr const char* SCENE_TARGET = "RT_renderTarget";
+constexpr const char* GLOW_TARGET = "RT_glow";
+constexpr const char* COLOUR_EFFECT = "data/Shaders/post_color.fx";
+constexpr const char* GLOW_EFFECT = "Data/Shaders/post_glow.fx";
+constexpr float GLOW_STRENGTH = 1.5f;
+
+struct QuadVertex {
+    float x, y, z, rhw;
+    uint32_t colour;
+    float u, v;
+};
+
+Effect* ColourEffect = nullptr;
+Effect* GlowEffect = nullptr;
+
+// The frame's own objects go at a device loss; the next frame that needs one makes it again.
+void ReleaseShadowMapStep(void*)
+{
+    SafeRelease(&RenderTargets.shadowMap);
+    EffectValues.shadowMap = nullptr;
+}
+void ReleaseShadowDepthStep(void*)
+{
+    SafeRelease(&RenderTargets.shadowDepth);
+}
+void ReleaseGlowDepthStep(void*)
+{
+    SafeRelease(&RenderTargets.glowDepth);
+}
+void ReleaseReflectionStep(void*)
+{
+    SafeRelease(&RenderTargets.reflectionMap);
+    EffectValues.reflectionMap = nullptr;
+}
+
+void ListReleaseSteps()
+{
+    static bool listed = false;
+    if (listed) return;
+    listed = true;
+    SetDeviceReleaseStep(RELEASE_SHADOW_MAP, ReleaseShadowMapStep);
+    SetDeviceReleaseStep(RELEASE_SHADOW_DEPTH_SURFACE, ReleaseShadowDepthStep);
+    SetDeviceReleaseStep(RELEASE_TARGET_DEPTH_SURFACE, ReleaseGlowDepthStep);
+    SetDeviceReleaseStep(RELEASE_REFLECTION_MAP, ReleaseReflectionStep);
+}
+
+GfxDevice* Device()
+{
+    return Graphics ? Graphics->device : nullptr;
+}
+
+GfxSurface* LevelOf(GfxBaseTexture* texture)
+{
+    GfxSurface* surface = nullptr;
+    if (!texture || GfxFailed(static_cast<GfxTexture*>(texture)->GetSurfaceLevel(0, &surface))) return nullptr;
+    return surface;
+}
+
+// Binds level 0 of a texture as render target 0; false when it has none.
+bool BindTarget(GfxBaseTexture* texture)
+{
+    GfxSurface* surface = LevelOf(texture);
+    if (!surface) return false;
+    Device()->SetRenderTarget(0, surface);
+    surface->Release();
+    return true;
+}
+
+void ClearAll(uint32_t argb)
+{
+    Device()->Clear(0, nullptr, CLEAR_TARGET | CLEAR_ZBUFFER | CLEAR_STENCIL, argb, 1.0f, 0);
+}
+
+uint32_t ColourByte(float value)
+{
+    if (value >= 1.0f) return 255;
+    if (value <= 0.0f) return 0;
+    return (uint32_t)(value * 255.0f + 0.5f);
+}
+
+uint32_t FogColourArgb()
+{
+    Vec4 fog = Environment::GetFogColour();
+    return ColourByte(fog.w) << 24 | ColourByte(fog.x) << 16 | ColourByte(fog.y) << 8 | ColourByte(fog.z);
+}
+
+void ReportShadowFailure(const char* text, GfxResult result)
+{
+    if (Config && Config->messageBoxErrors) ShowMessageBox("ERROR", text);
+    char name[64];
+    D3DErrorName(result, name, sizeof name);
+    Log("    ERROR: %s \n%s\n\n", text, name);
+}
+
+Effect* FetchPostEffect(const char* name)
+{
+    if (!TheEffectManager) return nullptr;
+    Effect* effect = TheEffectManager->GetEffect(name);
+    if (!effect || !TheEffectManager->LoadEffect(effect, "none")) return nullptr;
+    return effect;
+}
+
+void DrawFullScreenQuad()
+{
+    float w = (float)ScreenWidth(), h = (float)ScreenHeight();
+    QuadVertex quad[4] = {
+        {-0.5f, -0.5f, 0.0f, 1.0f, 0xFFFFFFFF, 0.0f, 0.0f},
+        {w - 0.5f, -0.5f, 0.0f, 1.0f, 0xFFFFFFFF, 1.0f, 0.0f},
+        {w - 0.5f, h - 0.5f, 0.0f, 1.0f, 0xFFFFFFFF, 1.0f, 1.0f},
+        {-0.5f, h - 0.5f, 0.0f, 1.0f, 0xFFFFFFFF, 0.0f, 1.0f},
+    };
+    Graphics->SetFVF(FVF_XYZRHW | FVF_DIFFUSE | FVF_TEX1);
+    Device()->DrawPrimitiveUP(PT_TRIANGLEFAN, 2, quad, sizeof(QuadVertex));
+}
+
+// One full-screen pass of a post effect reading source.
+void RunPostEffect(Effect* effect, GfxBaseTexture* source, uint32_t filter)
+{
+    EffectObject* fx = effect ? effect->effect : nullptr;
+    if (!fx || !effect->mainTechnique) return;
+    fx->SetTechnique(effect->mainTechnique);
+    uint32_t passes = 0;
+    if (!fx->Begin(&passes, 0)) return;
+    effect->SetSceneParameters(effect->mainTechnique);
+    fx->SetTexture(fx->GetParameterByName("sourceColor"), source);
+    for (uint32_t p = 0; p < passes; ++p) {
+        if (!fx->BeginPass(p)) continue;
+        RenderStates.SetSamplerState(0, SAMP_MAGFILTER, filter);
+        RenderStates.SetSamplerState(0, SAMP_MINFILTER, filter);
+        RenderStates.SetSamplerState(0, SAMP_MIPFILTER, filter == TEXF_POINT ? TEXF_NONE : filter);
+        DrawFullScreenQuad();
+        fx->EndPass();
+    }
+    fx->End();
+}
+
+// The view volume of a view and projection, for culling in passes that do not look through
+// the camera.
+void FrustumFrom(const Matrix& view, const Matrix& projection, ViewFrustum* out)
+{
+    Matrix m;
+    MatrixMultiply(&m, &view, &projection);
+    auto column = [&](int c) { return Plane(m.m[0][c], m.m[1][c], m.m[2][c], m.m[3][c]); };
+    auto combine = [](const Plane& a, const Plane& b, float sign) {
+        return Plane(-(a.a + sign * b.a), -(a.b + sign * b.b), -(a.c + sign * b.c), -(a.d + sign * b.d));
+    };
+    Plane c1 = column(0), c2 = column(1), c3 = column(2), c4 = column(3);
+    out->planes[0] = combine(c4, c1, 1.0f);
+    out->planes[1] = combine(c4, c1, -1.0f);
+    out->planes[2] = combine(c4, c2, -1.0f);
+    out->planes[3] = combine(c4, c2, 1.0f);
+    out->planes[4] = combine(c4, c3, 0.0f);
+    out->planes[5] = combine(c4, c3, -1.0f);
+    for (Plane& p : out->planes) PlaneNormalize(&p, &p);
+}
+
+bool AnyWaterInView()
+{
+    WaterSet* water = TheTerrain.waterSet;
+    return water && water->count > 0 && water->AnyVisible();
+}
+
+}  // namespace
+
+uint32_t ShadowMapFormat(int shadowType)
+{
+    if (shadowType == 2) RenderTargets.idBuffers = true;
+    if (RenderTargets.idBuffers) return FMT_X8R8G8B8;
+    return shadowType == 1 ? FMT_R8G8B8 : FMT_R32F;
+}
+
+void ReleaseGameRenderTargets()
+{
+    ReleaseShadowMapStep(nullptr);
+    ReleaseShadowDepthStep(nullptr);
+    ReleaseGlowDepthStep(nullptr);
+    ReleaseReflectionStep(nullptr);
+}
+
+bool Game::CreateShadowMap()
+{
+    GfxDevice* device = Device();
+    if (!device || !Config) return false;
+    ListReleaseSteps();
+    for (uint32_t stage = 0; stage < 8; ++stage) device->SetTexture(stage, nullptr);
+    ReleaseShadowMapStep(nullptr);
+    int size = Config->shadowMapSize > 0 ? Config->shadowMapSize : DEFAULT_SHADOW_MAP_SIZE;
+    GfxFormat format = (GfxFormat)ShadowMapFormat(Config->shadowType);
+    GfxResult result = device->CreateTexture(size, size, 1, USAGE_RENDERTARGET, format, POOL_DEFAULT,
+                                             &RenderTargets.shadowMap);
+    if (GfxFailed(result) || !RenderTargets.shadowMap) {
+        RenderTargets.shadowMap = nullptr;
+        ReportShadowFailure("Failed to create shadow map texture", result);
+        return false;
+    }
+    RenderTargets.shadowMapSize = size;
+    EffectValues.shadowMap = RenderTargets.shadowMap;
+    EffectValues.shadowUseIdBuffers = RenderTargets.idBuffers;
+    ReleaseShadowDepthStep(nullptr);
+    int side = std::max(std::max(Config->width, Config->height), size);
+    result = device->CreateDepthStencilSurface(side, side, FMT_D24S8, 0, 0, true, &RenderTargets.shadowDepth);
+    if (GfxFailed(result) || !RenderTargets.shadowDepth) {
+        RenderTargets.shadowDepth = nullptr;
+        ReportShadowFailure("Failed to create depth stencil surface ", result);
+        return false;
+    }
+    return true;
+}
+
+void Game::ReleaseShadowMap()
+{
+    ReleaseShadowMapStep(nullptr);
+    ReleaseShadowDepthStep(nullptr);
+}
+
+bool Game::CreateReflectionMap()
+{
+    if (RenderTargets.reflectionMap) return true;
+    GfxDevice* device = Device();
+    if (!device) return false;
+    ListReleaseSteps();
+    GfxResult result = device->CreateTexture(REFLECTION_MAP_SIZE, REFLECTION_MAP_SIZE, 1, USAGE_RENDERTARGET,
+                                             FMT_A8R8G8B8, POOL_DEFAULT, &RenderTargets.reflectionMap);
+    // A reflection pass without its map would draw into whatever target is bound.
+    if (GfxFailed(result) || !RenderTargets.reflectionMap) {
+        RenderTargets.reflectionMap = nullptr;
+        return false;
+    }
+    return true;
+}
+
+void Game::ClearShadowMap(bool restoreTarget)
+{
+    GfxDevice* device = Device();
+    if (!device || !RenderTargets.shadowMap) return;
+    GfxSurface* kept = nullptr;
+    if (restoreTarget) device->GetRenderTarget(0, &kept);
+    if (RenderTargets.shadowDepth) device->SetDepthStencilSurface(RenderTargets.shadowDepth);
+    if (BindTarget(RenderTargets.shadowMap)) ClearAll(0xFFFFFFFF);
+    if (kept) {
+        device->SetRenderTarget(0, kept);
+        kept->Release();
+    }
+}
+
+void Game::ClearReflectionMap(bool restoreTarget)
+{
+    GfxDevice* device = Device();
+    if (!device || !CreateReflectionMap()) return;
+    GfxSurface* kept = nullptr;
+    if (restoreTarget) device->GetRenderTarget(0, &kept);
+    if (BindTarget(RenderTargets.reflectionMap)) ClearAll(FogColourArgb());
+    if (kept) {
+        device->SetRenderTarget(0, kept);
+        kept->Release();
+    }
+}
+
+void Game::RenderShadowMap()
+{
+    GfxDevice* device = Device();
+    if (!device || !Config) return;
+    if (!RenderTargets.shadowMap && !CreateShadowMap()) {
+        Config->shadows = false;
+        return;
+    }
+    Viewport keptViewport;
+    Graphics->GetViewport(&keptViewport);
+    Matrix keptView = ViewMatrix, keptProjection = ProjectionMatrix;
+    ViewFrustum keptFrustum;
+    if (Frustum) keptFrustum = *Frustum;
+
+    // The light looks at the ground where the camera looks, from far enough away that the
+    // whole view fits between its planes.
+    Vec3 focus(0.0f, 0.0f, 0.0f), hit;
+    if (IntersectRayPlane(GameCamera.eye, GameCamera.direction, Vec3(0.0f, 1.0f, 0.0f), 3.0f, &hit)) focus = hit;
+    Vec3 light(EffectValues.lightDirection.x, EffectValues.lightDirection.y, EffectValues.lightDirection.z);
+    Vec3 lightEye = focus - light * 100.0f, up(0.0f, 1.0f, 0.0f);
+    Matrix lightView;
+    MatrixLookAtLH(&lightView, &lightEye, &focus, &up);
+    Vec3 toFocus = focus - GameCamera.eye;
+    float distance = Vec3Length(&toFocus);
+    float extent = MAP_WORLD_SIZE * 0.5f * distance / 100.0f;
+    if (extent <= 0.0f) extent = 1.0f;
+    Matrix lightProjection;
+    MatrixOrthoLH(&lightProjection, extent, extent, 0.1f, 500.0f);
+    // Turned with the camera, the map spends its texels along the screen's width.
+    Vec3 n;
+    Vec3Normalize(&n, &light);
+    float heading = 0.0f;
+    HeadingFromVector(n.x, n.z, &heading);
+    Matrix spin;
+    MatrixRotationZ(&spin, -GameCamera.yaw - heading * 3.14159265f / 180.0f);
+    lightView = lightView * spin;
+
+    ProjectionMatrix = lightProjection;
+    Graphics->SetTransform(TS_PROJECTION, &lightProjection);
+    EffectValues.lightView = lightView;
+    EffectValues.lightProjection = lightProjection;
+    ViewMatrix = lightView;
+    if (Config->shadowType != 2) {
+        RenderStates.SetRenderState(RS_ZENABLE, 0);
+        RenderStates.SetRenderState(RS_ZWRITEENABLE, 0);
+    }
+    if (RenderTargets.shadowDepth) device->SetDepthStencilSurface(RenderTargets.shadowDepth);
+    BindTarget(RenderTargets.shadowMap);
+    Viewport viewport;
+    viewport.X = viewport.Y = 0;
+    viewport.Width = viewport.Height = (uint32_t)RenderTargets.shadowMapSize;
+    viewport.MinZ = 0.0f;
+    viewport.MaxZ = 1.0f;
+    Graphics->SetViewport(&viewport);
+    ClearAll(0xFFFFFFFF);
+    if (Frustum) FrustumFrom(lightView, lightProjection, Frustum);
+    ForgetMeshSceneParameters();
+
+    RenderEntities(PASS_SHADOW);
+
+    Graphics->SetViewport(&keptViewport);
+    ViewMatrix = keptView;
+    ProjectionMatrix = keptProjection;
+    Graphics->SetTransform(TS_VIEW, &keptView);
+    Graphics->SetTransform(TS_PROJECTION, &keptProjection);
+    if (Frustum) *Frustum = keptFrustum;
+    ForgetMeshSceneParameters();
+    RenderStates.SetRenderState(RS_ZENABLE, 1);
+    RenderStates.SetRenderState(RS_ZWRITEENABLE, 1);
+}
+
+void Game::RenderReflection()
+{
+    GfxDevice* device = Device();
+    if (!device || !CreateReflectionMap()) return;
+    if (!Config || !Config->reflections) return;
+    float h = ReflectionHeight;
+    GfxSurface* kept = nullptr;
+    device->GetRenderTarget(0, &kept);
+    BindTarget(RenderTargets.reflectionMap);
+    ClearAll(FogColourArgb());
+
+    Matrix keptView = ViewMatrix;
+    ViewFrustum keptFrustum;
+    if (Frustum) keptFrustum = *Frustum;
+    Matrix mirror;
+    MatrixIdentity(&mirror);
+    mirror._22 = -1.0f;
+    mirror._42 = 2.0f * h;
+    ViewMatrix = mirror * keptView;
+    Graphics->SetTransform(TS_VIEW, &ViewMatrix);
+    if (Frustum) FrustumFrom(ViewMatrix, ProjectionMatrix, Frustum);
+    ForgetMeshSceneParameters();
+    RenderStates.SetRenderState(RS_CULLMODE, CULL_CCW);
+
+    RenderEntities(PASS_REFLECTION);
+
+    ViewMatrix = keptView;
+    if (Frustum) *Frustum = keptFrustum;
+    Graphics->SetTransform(TS_VIEW, &keptView);
+    ForgetMeshSceneParameters();
+    if (kept) {
+        device->SetRenderTarget(0, kept);
+        kept->Release();
+    }
+    EffectValues.reflectionMap = RenderTargets.reflectionMap;
+    RenderStates.SetRenderState(RS_CULLMODE, CULL_NONE);
+}
+
+void Game::RenderScene()
+{
+    if (!Graphics) return;
+    ForgetMeshSceneParameters();
+    uint32_t index = 0;
+    for (auto* node = TheScene.lights.head; node && index < MAX_LIGHTS; node = node->next, ++index) {
+        const SceneLight& source = node->value;
+        GfxLight light;
+        light.Type = (uint32_t)source.type;
+        light.Diffuse = ColorValue{source.diffuse[0], source.diffuse[1], source.diffuse[2], source.diffuse[3]};
+        light.Specular = ColorValue{source.specular[0], source.specular[1], source.specular[2], source.specular[3]};
+        light.Ambient = ColorValue{source.ambient[0], source.ambient[1], source.ambient[2], source.ambient[3]};
+        light.Position = source.position;
+        light.Direction = source.direction;
+        light.Range = source.range;
+        light.Falloff = source.falloff;
+        light.Attenuation0 = source.attenuation[0];
+        light.Attenuation1 = source.attenuation[1];
+        light.Attenuation2 = source.attenuation[2];
+        light.Theta = source.innerCone;
+        light.Phi = source.outerCone;
+        Graphics->SetLight(index, &light);
+        Graphics->LightEnable(index, true);
+    }
+    Skybox::Render(PASS_COLOUR);
+    if (WaterVisible) RenderReflection();
+    if (Graphics->device) Graphics->device->Clear(0, nullptr, CLEAR_ZBUFFER, 0, 1.0f, 0);
+    RenderStates.SetTextureStageState(0, TSS_COLORARG1, TA_TEXTURE);
+    RenderStates.SetRenderState(RS_CULLMODE, CULL_NONE);
+    if (SceneLighting) RenderStates.SetRenderState(RS_LIGHTING, 1);
+    Graphics->LightEnable(0, true);
+    RenderEntities(PASS_COLOUR);
+}
+
+void Game::Render()
+{
+    // Only a level in play has a world to draw; the other states draw their own screens.
+    if (state != GAME_STATE_PLAYING || !Graphics || !Graphics->device || !Config) return;
+    GfxDevice* device = Graphics->device;
+    ListReleaseSteps();
+
+    WaterVisible = false;
+    if (AnyWaterInView()) {
+        WaterVisible = true;
+        ReflectionHeight = TheTerrain.waterSet->GetWorldScale() + 0.1f;
+    }
+
+    if (Wireframe) PostProcessing = false;
+    GfxBaseTexture* sceneTexture = nullptr;
+    GfxBaseTexture* glowTexture = nullptr;
+    if (PostProcessing && Textures) {
+        if (!RenderTargets.scene)
+            RenderTargets.scene =
+                Textures->CreateRenderTarget(Config->width, Config->height, FMT_X8R8G8B8, SCENE_TARGET);
+        if (!ColourEffect) ColourEffect = FetchPostEffect(COLOUR_EFFECT);
+        sceneTexture = RenderTargets.scene ? RenderTargets.scene->texture : nullptr;
+        if (Config->glows) {
+            int glowSize = Config->glowSize > 0 ? Config->glowSize : 256;
+            if (!RenderTargets.glow)
+                RenderTargets.glow = Textures->CreateRenderTarget(glowSize, glowSize, FMT_X8R8G8B8, GLOW_TARGET);
+            // The glow's depth surface goes with a device loss: it comes back with the target.
+            if (RenderTargets.glow && !RenderTargets.glowDepth &&
+                GfxFailed(device->CreateDepthStencilSurface(glowSize, glowSize, FMT_D24S8, 0, 0, true,
+                                                            &RenderTargets.glowDepth)))
+                RenderTargets.glowDepth = nullptr;
+            if (!GlowEffect) GlowEffect = FetchPostEffect(GLOW_EFFECT);
+            glowTexture = RenderTargets.glow ? RenderTargets.glow->texture : nullptr;
+        }
+    }
+    // Without its target the scene goes straight to the back buffer.
+    bool post = PostProcessing && sceneTexture;
+
+    if (Config->shadows && !RenderTargets.shadowMap && !CreateShadowMap()) Config->shadows = false;
+
+    RenderStates.SetRenderState(RS_FOGENABLE, 0);
+    RenderStates.SetRenderState(RS_FILLMODE, Wireframe ? FILL_WIREFRAME : FILL_SOLID);
+    RenderStates.SetRenderState(RS_NORMALIZENORMALS, 1);
+    Graphics->Clear(7, 0.0f, 0.0f, 0.0f, 1.0f);
+    Graphics->BeginScene();
+
+    GfxSurface* backBuffer = nullptr;
+    GfxSurface* frameDepth = nullptr;
+    device->GetRenderTarget(0, &backBuffer);
+    device->GetDepthStencilSurface(&frameDepth);
+    // The minimap draws its fog into targets of its own, before the world takes the screen.
+    TheMinimap.Update();
+
+    if (Config->shadows) RenderShadowMap();
+    Graphics->SetTransform(TS_PROJECTION, &ProjectionMatrix);
+    if (post)
+        BindTarget(sceneTexture);
+    else if (backBuffer)
+        device->SetRenderTarget(0, backBuffer);
+    ClearAll(0xFF000000);
+
+    RenderScene();
+
+    if (post && Config->glows && glowTexture) {
+        GfxSurface* keptDepth = nullptr;
+        device->GetDepthStencilSurface(&keptDepth);
+        if (RenderTargets.glowDepth) device->SetDepthStencilSurface(RenderTargets.glowDepth);
+        BindTarget(glowTexture);
+        ClearAll(0xFF000000);
+        RenderEntities(PASS_GLOW);
+        device->SetDepthStencilSurface(keptDepth);
+        if (keptDepth) keptDepth->Release();
+    }
+    if (post && backBuffer) device->SetRenderTarget(0, backBuffer);
+    // The passes may have left the shadow map's depth surface bound; the screen has its own.
+    device->SetDepthStencilSurface(frameDepth);
+
+    Graphics->Begin2D();
+    if (post) RunPostEffect(ColourEffect, sceneTexture, TEXF_POINT);
+    if (post && Config->glows && glowTexture && GlowEffect && GlowEffect->effect) {
+        RenderStates.SetRenderState(RS_ZENABLE, 0);
+        RenderStates.SetRenderState(RS_ALPHABLENDENABLE, 1);
+        RenderStates.SetRenderState(RS_SRCBLEND, BLEND_SRCALPHA);
+        RenderStates.SetRenderState(RS_DESTBLEND, BLEND_ONE);
+        int glowSize = Config->glowSize > 0 ? Config->glowSize : 256;
+        EffectValues.genericFloat4.x = GLOW_STRENGTH;
+        EffectValues.genericFloat4.y = 1.0f / (float)glowSize;
+        if (GlowEffect->params.genericFloat4)
+            GlowEffect->effect->SetVector(GlowEffect->params.genericFloat4, EffectValues.genericFloat4);
+        RunPostEffect(GlowEffect, glowTexture, TEXF_LINEAR);
+        RenderStates.SetRenderState(RS_ALPHABLENDENABLE, 0);
+        RenderStates.SetRenderState(RS_ZENABLE, 1);
+        RenderStates.SetRenderState(RS_ZWRITEENABLE, 1);
+    }
+    DrawGui();
+    FrameGraph::Draw();
+    Graphics->End2D();
+    if (backBuffer) backBuffer->Release();
+    if (frameDepth) frameDepth->Release();
+    Graphics->Present();
+}
