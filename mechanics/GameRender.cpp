@@ -54,9 +54,6 @@ struct QuadVertex {
     float u, v;
 };
 
-Effect* ColourEffect = nullptr;
-Effect* GlowEffect = nullptr;
-
 // The frame's own objects go at a device loss; the next frame that needs one makes it again.
 void ReleaseShadowMapStep(void*)
 {
@@ -459,11 +456,15 @@ void Game::Render()
     if (Wireframe) PostProcessing = false;
     GfxBaseTexture* sceneTexture = nullptr;
     GfxBaseTexture* glowTexture = nullptr;
+    Effect* colourEffect = nullptr;
+    Effect* glowEffect = nullptr;
     if (PostProcessing && Textures) {
         if (!RenderTargets.scene)
             RenderTargets.scene =
                 Textures->CreateRenderTarget(Config->width, Config->height, FMT_X8R8G8B8, SCENE_TARGET);
-        if (!ColourEffect) ColourEffect = FetchPostEffect(COLOUR_EFFECT);
+        // Looked up every frame: the effect manager keeps its records by name, and a record
+        // kept here would outlive a manager made again.
+        colourEffect = FetchPostEffect(COLOUR_EFFECT);
         sceneTexture = RenderTargets.scene ? RenderTargets.scene->texture : nullptr;
         if (Config->glows) {
             int glowSize = Config->glowSize > 0 ? Config->glowSize : 256;
@@ -474,7 +475,7 @@ void Game::Render()
                 GfxFailed(device->CreateDepthStencilSurface(glowSize, glowSize, FMT_D24S8, 0, 0, true,
                                                             &RenderTargets.glowDepth)))
                 RenderTargets.glowDepth = nullptr;
-            if (!GlowEffect) GlowEffect = FetchPostEffect(GLOW_EFFECT);
+            glowEffect = FetchPostEffect(GLOW_EFFECT);
             glowTexture = RenderTargets.glow ? RenderTargets.glow->texture : nullptr;
         }
     }
@@ -521,8 +522,8 @@ void Game::Render()
     device->SetDepthStencilSurface(frameDepth);
 
     Graphics->Begin2D();
-    if (post) RunPostEffect(ColourEffect, sceneTexture, TEXF_POINT);
-    if (post && Config->glows && glowTexture && GlowEffect && GlowEffect->effect) {
+    if (post) RunPostEffect(colourEffect, sceneTexture, TEXF_POINT);
+    if (post && Config->glows && glowTexture && glowEffect && glowEffect->effect) {
         RenderStates.SetRenderState(RS_ZENABLE, 0);
         RenderStates.SetRenderState(RS_ALPHABLENDENABLE, 1);
         RenderStates.SetRenderState(RS_SRCBLEND, BLEND_SRCALPHA);
@@ -530,9 +531,9 @@ void Game::Render()
         int glowSize = Config->glowSize > 0 ? Config->glowSize : 256;
         EffectValues.genericFloat4.x = GLOW_STRENGTH;
         EffectValues.genericFloat4.y = 1.0f / (float)glowSize;
-        if (GlowEffect->params.genericFloat4)
-            GlowEffect->effect->SetVector(GlowEffect->params.genericFloat4, EffectValues.genericFloat4);
-        RunPostEffect(GlowEffect, glowTexture, TEXF_LINEAR);
+        if (glowEffect->params.genericFloat4)
+            glowEffect->effect->SetVector(glowEffect->params.genericFloat4, EffectValues.genericFloat4);
+        RunPostEffect(glowEffect, glowTexture, TEXF_LINEAR);
         RenderStates.SetRenderState(RS_ALPHABLENDENABLE, 0);
         RenderStates.SetRenderState(RS_ZENABLE, 1);
         RenderStates.SetRenderState(RS_ZWRITEENABLE, 1);

@@ -1,0 +1,189 @@
+// The in-game frame's order of passes and what it skips: a game that notes each pass it is
+// asked for (and where the scene is drawn) is rendered frame by frame with the switches set
+// in turn.
+#include "mechanics/Game.h"
+#include "mechanics/GameRender.h"
+
+#include "host/GfxDevice.h"
+#include "host/GfxTexture.h"
+#include "mechanics/Scene.h"
+#include "platform/ConfigFile.h"
+#include "render/EffectManager.h"
+#include "render/GraphicsDevice.h"
+#include "render/TextureManager.h"
+#include "tests/mechanics/GameScreenSupport.h"
+#include "tests/support/Scoped.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+class RecordingGame : public Game {
+public:
+    void RenderScene() override
+    {
+        GfxSurface* target = nullptr;
+        GfxSurface* back = nullptr;
+        Graphics->device->GetRenderTarget(0, &target);
+        Graphics->device->GetBackBuffer(0, 0, &back);
+        sceneOnBackBuffer = target == back;
+        if (target) target->Release();
+        if (back) back->Release();
+        calls.push_back("scene");
+        Game::RenderScene();
+    }
+    void RenderEntities(int pass) override { calls.push_back("entities " + std::to_string(pass)); }
+    void RenderShadowMap() override
+    {
+        calls.push_back("shadow");
+        Game::RenderShadowMap();
+    }
+    void RenderReflection() override { calls.push_back("reflection"); }
+    void DrawGui() override { calls.push_back("gui"); }
+
+    std::vector<std::string> calls;
+    bool sceneOnBackBuffer = false;
+};
+
+class GameRenderTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!screen_.HasDisplay()) GTEST_SKIP() << "no display";
+        ASSERT_TRUE(screen_.Initialised());
+        textures_ = std::make_unique<TextureManager>();
+        Textures = textures_.get();
+        scene_.Init();
+        ASSERT_NE(TheEffectManager, nullptr);
+    }
+    void TearDown() override
+    {
+        if (!textures_) return;
+        ReleaseGameRenderTargets();
+        RenderTargets = GameRenderTargets();
+        scene_.ReleaseEffectManager();
+        scene_.ReleaseParticleManager();
+        scene_.ReleaseLibraries();
+        Textures = nullptr;
+        textures_.reset();
+    }
+    std::vector<std::string> Frame()
+    {
+        game.calls.clear();
+        game.Render();
+        return game.calls;
+    }
+
+    GameScreen screen_{64, 48, true};
+    std::unique_ptr<TextureManager> textures_;
+    Scene scene_;
+    RecordingGame game;
+    ScopedGlobal<bool> post_{PostProcessing, true};
+    ScopedGlobal<bool> wire_{Wireframe, false};
+    ScopedGlobal<bool> idBuffers_{RenderTargets.idBuffers, false};
+};
+
+using Calls = std::vector<std::string>;
+
+}  // namespace
+
+TEST_F(GameRenderTest, PassesComeInOrderAndSkipWhatIsOff)
+{
+    const struct {
+        const char* what;
+        int state;
+        bool post, shadows, glows;
+        Calls calls;
+        bool onBackBuffer;
+    } cases[] = {
+        {"everything on", 3, true, true, true, {"shadow", "entities 1", "scene", "entities 0", "entities 3", "gui"}, false},
+        {"no glow", 3, true, true, false, {"shadow", "entities 1", "scene", "entities 0", "gui"}, false},
+        {"no shadows", 3, true, false, true, {"scene", "entities 0", "entities 3", "gui"}, false},
+        // Without post-processing the scene goes straight to the screen, and nothing glows.
+        {"no post", 3, false, true, true, {"shadow", "entities 1", "scene", "entities 0", "gui"}, true},
+        {"front end", GAME_STATE_FRONT_END, true, true, true, {}, false},
+        {"loading", GAME_STATE_LOAD_PENDING, true, true, true, {}, false},
+    };
+    for (const auto& c : cases) {
+        game.state = c.state;
+        PostProcessing = c.post;
+        Config->shadows = c.shadows;
+        Config->glows = c.glows;
+        game.sceneOnBackBuffer = !c.onBackBuffer;
+        EXPECT_EQ(Frame(), c.calls) << c.what;
+        if (!c.calls.empty()) {
+            EXPECT_EQ(game.sceneOnBackBuffer, c.onBackBuffer) << c.what;
+        }
+    }
+}
+
+TEST_F(GameRenderTest, ShadowsOffMakeNoShadowMap)
+{
+    Config->shadows = false;
+    Frame();
+    EXPECT_EQ(RenderTargets.shadowMap, nullptr);
+    Config->shadows = true;
+    Frame();
+    EXPECT_NE(RenderTargets.shadowMap, nullptr);
+    EXPECT_NE(RenderTargets.shadowDepth, nullptr);
+}
+
+TEST_F(GameRenderTest, ObjectIdShadowMapsStayOnceChosen)
+{
+    const struct {
+        int shadowType;
+        uint32_t format;
+    } sequence[] = {
+        {0, FMT_R32F}, {1, FMT_R8G8B8}, {2, FMT_X8R8G8B8}, {0, FMT_X8R8G8B8}, {1, FMT_X8R8G8B8},
+    };
+    for (const auto& step : sequence) {
+        Config->shadowType = step.shadowType;
+        ASSERT_TRUE(game.CreateShadowMap()) << step.shadowType;
+        SurfaceDesc desc{};
+        ASSERT_EQ(RenderTargets.shadowMap->GetLevelDesc(0, &desc), GFX_OK);
+        EXPECT_EQ((uint32_t)desc.Format, step.format) << step.shadowType;
+    }
+    EXPECT_TRUE(RenderTargets.idBuffers);
+    EXPECT_TRUE(EffectValues.shadowUseIdBuffers);
+    EffectValues.shadowUseIdBuffers = false;
+}
+
+TEST_F(GameRenderTest, TheGlowKeepsItsDepthAcrossADeviceLoss)
+{
+    Config->glows = true;
+    Frame();
+    ASSERT_NE(RenderTargets.glowDepth, nullptr);
+    ASSERT_NE(RenderTargets.shadowMap, nullptr);
+    Graphics->ReleaseDeviceObjects();
+    EXPECT_EQ(RenderTargets.glowDepth, nullptr);
+    EXPECT_EQ(RenderTargets.shadowMap, nullptr);
+    Graphics->RestoreDeviceObjects();
+    EXPECT_EQ(Frame(), (Calls{"shadow", "entities 1", "scene", "entities 0", "entities 3", "gui"}));
+    EXPECT_NE(RenderTargets.glowDepth, nullptr);
+    EXPECT_NE(RenderTargets.shadowMap, nullptr);
+}
+
+TEST_F(GameRenderTest, TheReflectionMapIsMadeOnce)
+{
+    ASSERT_TRUE(game.CreateReflectionMap());
+    GfxTexture* first = RenderTargets.reflectionMap;
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(game.CreateReflectionMap());
+    EXPECT_EQ(RenderTargets.reflectionMap, first);
+}
+
+TEST_F(GameRenderTest, TheFramesEffectsCompile)
+{
+    for (const char* name : {"data/shaders/post_color.fx", "data/shaders/post_glow.fx", "data/shaders/constructing.fx",
+                             "data/shaders/ring.fx"}) {
+        Effect* effect = TheEffectManager->GetEffect(name);
+        ASSERT_NE(effect, nullptr) << name;
+        EXPECT_TRUE(TheEffectManager->LoadEffect(effect, "main")) << name;
+        EXPECT_FALSE(effect->flags & EFFECT_COMPILE_FAILED) << name << ": " << EffectManager::GetLastError();
+        EXPECT_NE(effect->mainTechnique, nullptr) << name;
+    }
+}
