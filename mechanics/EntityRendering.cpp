@@ -313,10 +313,11 @@ void Game::RenderEntities(int pass)
         }
     }
 
-    // The ground, and the scan rings that hug it.
+    // The ground, and the scan rings that hug it. The ground's triangles wind the way the
+    // meshes' do: the mirrored pass culls the other side.
     SetBlend(false);
     RenderStates.SetRenderState(RS_ZWRITEENABLE, 1);
-    SetCull(pass == PASS_REFLECTION ? CULL_CCW : CULL_CW);
+    SetCull(pass == PASS_REFLECTION ? CULL_CW : CULL_CCW);
     TheTerrain.Render(pass, true);
     TheScanEffects.UpdateAndDraw(pass);
     SetCull(CULL_CW);
@@ -346,7 +347,7 @@ void Game::RenderEntities(int pass)
         if (pass == PASS_COLOUR && water && water->count > 0) {
             const Vec4 beforeWater = EffectValues.ambient;
             EffectValues.ambient = Environment::GetFogColour();
-            SetCull(CULL_CW);
+            SetCull(CULL_CCW);
             Matrix identity;
             MatrixIdentity(&identity);
             SetWorld(identity);

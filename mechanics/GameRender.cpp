@@ -74,11 +74,10 @@ void ReleaseReflectionStep(void*)
     EffectValues.reflectionMap = nullptr;
 }
 
+// Listed again by every frame: cheap, and a list emptied meanwhile (a device made anew) gets
+// the steps back.
 void ListReleaseSteps()
 {
-    static bool listed = false;
-    if (listed) return;
-    listed = true;
     SetDeviceReleaseStep(RELEASE_SHADOW_MAP, ReleaseShadowMapStep);
     SetDeviceReleaseStep(RELEASE_SHADOW_DEPTH_SURFACE, ReleaseShadowDepthStep);
     SetDeviceReleaseStep(RELEASE_TARGET_DEPTH_SURFACE, ReleaseGlowDepthStep);
@@ -339,10 +338,10 @@ void Game::RenderShadowMap()
     EffectValues.lightView = lightView;
     EffectValues.lightProjection = lightProjection;
     ViewMatrix = lightView;
-    if (Config->shadowType != 2) {
-        RenderStates.SetRenderState(RS_ZENABLE, 0);
-        RenderStates.SetRenderState(RS_ZWRITEENABLE, 0);
-    }
+    // The depth test stays on whatever the map's format: the ground is drawn into the map
+    // after what stands on it, and without the test it would cover every caster.
+    RenderStates.SetRenderState(RS_ZENABLE, 1);
+    RenderStates.SetRenderState(RS_ZWRITEENABLE, 1);
     if (RenderTargets.shadowDepth) device->SetDepthStencilSurface(RenderTargets.shadowDepth);
     BindTarget(RenderTargets.shadowMap);
     Viewport viewport;
