@@ -234,14 +234,17 @@ bool IsEntityVisible(Entity* e, int pass)
 {
     if (!e || !e->mesh) return false;
     const int frame = FrameTimer.GetFrameCount();
-    // Each pass looks through its own volume; the answer is kept for the frame's other
-    // passes except the shadow pass, whose volume is the light's.
-    if (pass != PASS_SHADOW && e->cullFrame == frame) return e->visible != 0;
+    // The colour and glow passes look through the camera and share one answer per frame; the
+    // shadow and reflection passes look through volumes of their own (the light's, the
+    // mirrored view) and neither read nor keep it, so that a unit the mirror misses is still
+    // drawn.
+    const bool camera = pass == PASS_COLOUR || pass == PASS_GLOW;
+    if (camera && e->cullFrame == frame) return e->visible != 0;
     bool seen = true;
     Vec3 min, max;
     if (Frustum && e->GetWorldBounds(&min, &max)) seen = Frustum->ClassifyBox(min, max) != ViewFrustum::OUTSIDE;
     if (seen) seen = TheMinimap.IsEntityVisible(e);
-    if (pass != PASS_SHADOW) {
+    if (camera) {
         e->cullFrame = frame;
         e->visible = seen ? 1 : 0;
     }
@@ -264,6 +267,10 @@ void Game::RenderEntities(int pass)
     const Vec4 keptAmbient = EffectValues.ambient;
     CurrentRenderPass = pass;
     SetCull(pass == PASS_REFLECTION ? CULL_CW : CULL_CCW);
+    // A pass ends with blending on and depth writes off: the solid things of the next one
+    // must write their depth, or the ground drawn after them covers them.
+    SetBlend(false);
+    RenderStates.SetRenderState(RS_ZWRITEENABLE, 1);
 
     DeferredList<100> constructing;
     DeferredList<32> drawnLast;
@@ -341,10 +348,13 @@ void Game::RenderEntities(int pass)
         }
     }
 
-    if (TheScene.translucent.count > 0) {
+    // The water goes with the translucent objects, and is drawn whether or not the level has
+    // any of those.
+    WaterSet* water = TheTerrain.waterSet;
+    const bool drawWater = pass == PASS_COLOUR && water && water->count > 0;
+    if (TheScene.translucent.count > 0 || drawWater) {
         SetBlend(true);
-        WaterSet* water = TheTerrain.waterSet;
-        if (pass == PASS_COLOUR && water && water->count > 0) {
+        if (drawWater) {
             const Vec4 beforeWater = EffectValues.ambient;
             EffectValues.ambient = Environment::GetFogColour();
             SetCull(CULL_CCW);

@@ -71,6 +71,7 @@ void ReleaseGlowDepthStep(void*)
 void ReleaseReflectionStep(void*)
 {
     SafeRelease(&RenderTargets.reflectionMap);
+    SafeRelease(&RenderTargets.reflectionDepth);
     EffectValues.reflectionMap = nullptr;
 }
 
@@ -266,6 +267,13 @@ bool Game::CreateReflectionMap()
         RenderTargets.reflectionMap = nullptr;
         return false;
     }
+    result = device->CreateDepthStencilSurface(REFLECTION_MAP_SIZE, REFLECTION_MAP_SIZE, FMT_D24S8, 0, 0, true,
+                                               &RenderTargets.reflectionDepth);
+    if (GfxFailed(result) || !RenderTargets.reflectionDepth) {
+        RenderTargets.reflectionDepth = nullptr;
+        SafeRelease(&RenderTargets.reflectionMap);
+        return false;
+    }
     return true;
 }
 
@@ -288,8 +296,13 @@ void Game::ClearReflectionMap(bool restoreTarget)
     GfxDevice* device = Device();
     if (!device || !CreateReflectionMap()) return;
     GfxSurface* kept = nullptr;
+    GfxSurface* keptDepth = nullptr;
     if (restoreTarget) device->GetRenderTarget(0, &kept);
+    device->GetDepthStencilSurface(&keptDepth);
+    device->SetDepthStencilSurface(RenderTargets.reflectionDepth);
     if (BindTarget(RenderTargets.reflectionMap)) ClearAll(FogColourArgb());
+    device->SetDepthStencilSurface(keptDepth);
+    if (keptDepth) keptDepth->Release();
     if (kept) {
         device->SetRenderTarget(0, kept);
         kept->Release();
@@ -374,7 +387,10 @@ void Game::RenderReflection()
     if (!Config || !Config->reflections) return;
     float h = ReflectionHeight;
     GfxSurface* kept = nullptr;
+    GfxSurface* keptDepth = nullptr;
     device->GetRenderTarget(0, &kept);
+    device->GetDepthStencilSurface(&keptDepth);
+    device->SetDepthStencilSurface(RenderTargets.reflectionDepth);
     BindTarget(RenderTargets.reflectionMap);
     ClearAll(FogColourArgb());
 
@@ -397,6 +413,8 @@ void Game::RenderReflection()
     if (Frustum) *Frustum = keptFrustum;
     Graphics->SetTransform(TS_VIEW, &keptView);
     ForgetMeshSceneParameters();
+    device->SetDepthStencilSurface(keptDepth);
+    if (keptDepth) keptDepth->Release();
     if (kept) {
         device->SetRenderTarget(0, kept);
         kept->Release();

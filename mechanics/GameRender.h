@@ -44,6 +44,8 @@ struct GameRenderTargets {
     GfxSurface* shadowDepth = nullptr;
     int shadowMapSize = 0;
     GfxTexture* reflectionMap = nullptr;
+    // The reflection map's own depth: the screen's may be smaller than the map.
+    GfxSurface* reflectionDepth = nullptr;
     // Once a shadow map has been made with object ids, every later one is too.
     bool idBuffers = false;
 };
@@ -64,8 +66,8 @@ Matrix ComputeTerrainTilt(Entity* entity);
 // offset of scene objects.
 Matrix EntityWorldMatrix(Entity* entity, bool withOffset);
 // Whether the entity is seen in a pass: its mesh box against the pass's view volume, and, while
-// the fog of war hides the ground, only where the player sees. Cached per frame outside the
-// shadow pass.
+// the fog of war hides the ground, only where the player sees. The colour and glow passes
+// share one answer per frame.
 bool IsEntityVisible(Entity* entity, int pass);
 // Below five seconds a cloak blinks: whether the agent shows plainly this frame.
 bool CloakShowsPlainly(float cloakTimeLeft);

@@ -4,17 +4,25 @@
 #include "mechanics/Game.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/GameRender.h"
+#include "mechanics/GameSeamImpl.h"
 #include "mechanics/Scene.h"
 #include "mechanics/SceneOverlays.h"
 #include "host/GfxDevice.h"
 #include "platform/ConfigFile.h"
+#include "platform/RandomUtil.h"
 #include "platform/Timer.h"
 #include "render/Camera.h"
 #include "render/GraphicsDevice.h"
+#include "render/IndexedMesh.h"
 #include "render/MeshLibrary.h"
+#include "terrain/Environment.h"
 #include "terrain/Minimap.h"
+#include "terrain/Water.h"
+#include "world/BuildItem.h"
+#include "world/Grid.h"
 #include "tests/support/ReferencePicture.h"
 #include "tests/support/Scoped.h"
+#include "tests/support/ScopedGameSeam.h"
 #include "tests/terrain/TerrainTestSupport.h"
 #include "world/Agent.h"
 #include "world/AgentTypeRegistry.h"
@@ -79,6 +87,11 @@ protected:
     }
     void TearDown() override
     {
+        if (game.buildItems) game.buildItems->current = nullptr;
+        delete prototype;
+        TheTerrain.waterSet = nullptr;
+        TheTerrain.mapCells = nullptr;
+        WaterVisible = false;
         if (unit) unit->mesh = nullptr;
         TheScene.ReleaseEntities();
         TheTerrain.Free();
@@ -122,8 +135,70 @@ protected:
         });
     }
 
+    // Grass with a pond, the unit beside it, the primitives of play read.
+    void BuildLevel(bool withUnit)
+    {
+        kinds.assign(128 * 128, 0);
+        TheTerrain.mapCells = kinds.data();
+        Environment::LoadScript();
+        ASSERT_NE(TheTerrain.SetEnvironment("forest"), nullptr);
+        ResetRandomMWC();
+        BuildTerrain(TheTerrain, 128, 128, [](int x, int z) {
+            float d = std::hypot(x - 48.0f, z - 48.0f);
+            return d < 7.0f ? 0.2f : 2.0f + 0.2f * std::sin(x * 0.3f) * std::cos(z * 0.4f);
+        });
+        water.Build(TheTerrain);
+        water.BuildZones();
+        ASSERT_EQ(water.count, 1);
+        TheTerrain.waterSet = &water;
+        if (!TheScene.primitives.head) {
+            ASSERT_TRUE(TheScene.ReadSceneFile("data/scripts/primitives.cgs"));
+        }
+        Overlays.Forget();
+        if (!withUnit) return;
+        PlaceUnit();
+        Vec3 at(-40.0f, 0.0f, 66.0f);
+        at.y = TheTerrain.GetHeight(at);
+        unit->SetPosition(at);
+    }
+    // The frame's passes into the back buffer: the shadow pass, then the scene with its
+    // reflection and the overlays of play.
+    Pixels DrawFrame(bool reflections = true)
+    {
+        Config->shadows = true;
+        Config->reflections = reflections;
+        FrameTimer.frameCount += 1;
+        WaterVisible = water.AnyVisible();
+        ReflectionHeight = water.GetWorldScale() + 0.1f;
+        return Draw([&] {
+            GfxSurface* back = nullptr;
+            GfxSurface* depth = nullptr;
+            device->GetRenderTarget(0, &back);
+            device->GetDepthStencilSurface(&depth);
+            game.RenderShadowMap();
+            device->SetRenderTarget(0, back);
+            device->SetDepthStencilSurface(depth);
+            if (back) back->Release();
+            if (depth) depth->Release();
+            device->Clear(0, nullptr, CLEAR_TARGET | CLEAR_ZBUFFER, 0xFFFF00FFu, 1.0f, 0);
+            game.RenderScene();
+        });
+    }
+    void LookAtLevel()
+    {
+        GameCamera.eye = Vec3(-40.0f, 70.0f, 5.0f);
+        GameCamera.direction = Vec3(0.0f, -0.8f, 0.6f);
+        LookAt(GameCamera.eye, Vec3(-40.0f, 0.0f, 55.0f));
+    }
+
     GameMechanics game;
     ScopedGlobal<GameMechanics*> current{TheGame, &game};
+    std::vector<int> kinds;
+    WaterSet water;
+    // Overlays lie on the ground through the game's own answers.
+    GameSeamImpl seamImpl;
+    ScopedGameSeam seam{&seamImpl};
+    Entity* prototype = nullptr;
     ScopedGlobal<bool> paused{GamePaused, false};
     ScopedGlobal<bool> post{PostProcessing, false};
     Agent* unit = nullptr;
@@ -167,5 +242,72 @@ TEST_F(WorldPassesDrawing, ACloakedUnitIsSeeThrough)
     EXPECT_LT(RedCorrelation(plain, ground, unitPixels), 0.3f);
     EXPECT_GT(RedCorrelation(cloaked, ground, unitPixels), 0.6f) << "the ground shows through the cloak";
     EXPECT_TRUE(MatchesReference(cloaked, "world_cloaked", {4, 40}));
+}
+
+// What the water's reflection map holds: the world mirrored at the water's surface.
+Pixels ReflectionPicture(GfxDevice* device)
+{
+    GfxSurface* level = nullptr;
+    if (!RenderTargets.reflectionMap || GfxFailed(RenderTargets.reflectionMap->GetSurfaceLevel(0, &level))) return {};
+    Pixels picture = ReadSurfacePixels(device, level);
+    level->Release();
+    return picture;
+}
+
+TEST_F(WorldPassesDrawing, TheReflectionMirrorsAUnitAboveTheWater)
+{
+    BuildLevel(false);
+    LookAtLevel();
+    const float surface = water.GetWorldScale();
+    DrawFrame();
+    Pixels empty = ReflectionPicture(device);
+    ASSERT_FALSE(empty.argb.empty());
+    PlaceUnit();
+    unit->SetPosition(Vec3(-40.0f, surface + 2.0f, 40.0f));
+    DrawFrame();
+    Pixels mirrored = ReflectionPicture(device);
+    ASSERT_EQ(mirrored.argb.size(), empty.argb.size());
+    int changed = CountDifferent(mirrored, empty, 0, 0, mirrored.width, mirrored.height);
+    EXPECT_GT(changed, 100) << "the unit shows in the reflection";
+    // Without water in view there is no reflection pass: the map keeps what it had.
+    WaterVisible = false;
+    unit->SetPosition(Vec3(-40.0f, surface + 6.0f, 40.0f));
+    Draw([&] { game.RenderScene(); });
+    Pixels kept = ReflectionPicture(device);
+    EXPECT_EQ(CountDifferent(kept, mirrored, 0, 0, kept.width, kept.height), 0);
+    EXPECT_TRUE(MatchesReference(mirrored, "world_reflection_map", {4, 60}));
+}
+
+// The level as the player sees it: ground, water, a unit with its shadow and selection ring,
+// and the red footprint of a building that may not stand where it is being placed.
+TEST_F(WorldPassesDrawing, ALevelInPlay)
+{
+    BuildLevel(true);
+    LookAtLevel();
+    game.state = GAME_STATE_PLAYING;
+    unit->flags |= ENTITY_SELECTION;
+
+    prototype = new Entity();
+    prototype->mesh = TheMeshLibrary->GetMesh("data/mesh/cube.txt", 0, true, false);
+    ASSERT_NE(prototype->mesh, nullptr);
+    prototype->scale = 4.0f;
+    Vec3 site(-28.0f, 0.0f, 44.0f);
+    site.y = TheTerrain.GetHeight(site);
+    prototype->SetPosition(site);
+    BuildItem* item = game.buildItems->Add(prototype, "test_hut");
+    ASSERT_NE(item, nullptr);
+    game.buildItems->current = item;
+    Vec3 origin;
+    int columns = 0, rows = 0;
+    ASSERT_TRUE(PlacementFootprint(item, game.grid, &origin, &columns, &rows));
+
+    Pixels level = DrawFrame();
+    item->prototype = nullptr;
+    ASSERT_NE(Overlays.slots[OVERLAY_SELECTION], nullptr);
+    EXPECT_EQ(Overlays.slots[OVERLAY_SELECTION]->mesh->InstanceCount(), 1);
+    int red = 0;
+    for (uint32_t c : level.argb) red += Red(c) > 150 && Green(c) < 90 && Blue(c) < 90;
+    EXPECT_GT(red, 30) << "the footprint shows red";
+    EXPECT_TRUE(MatchesReference(level, "world_level_in_play", {4, 80}));
 }
 }  // namespace
