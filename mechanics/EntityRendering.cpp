@@ -8,6 +8,7 @@
 
 #include "host/EffectObject.h"
 #include "host/System.h"
+#include "levelgen/Growth.h"
 #include "mechanics/Scene.h"
 #include "platform/ConfigFile.h"
 #include "platform/Timer.h"
@@ -308,6 +309,8 @@ void Game::RenderEntities(int pass)
         DrawSceneObject(e, pass);
         if (alphaTested) RenderStates.SetRenderState(RS_ALPHATESTENABLE, 0);
     }
+
+    Growth::DrawAll(pass, true);
 
     SetBlend(true);
     RenderStates.SetRenderState(RS_ZWRITEENABLE, 1);
