@@ -45,7 +45,7 @@ MeshPart Tile(float size, int cells)
 
 void Build(IndexedMesh* mesh, MeshPart part)
 {
-    ModelBuilder model(WHITE_TEXTURE, RING_EFFECT);
+    ModelBuilder model(WHITE_TEXTURE, RING_EFFECT, FLAT_NORMAL_MAP);
     model.Add(part);
     model.Build(mesh);
 }

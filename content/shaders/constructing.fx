@@ -8,6 +8,7 @@ VARYING vec2 uv;
 VARYING vec3 worldPos;
 VARYING vec3 normal;
 VARYING vec4 lightClip;
+VARYING float depth;
 
 const vec3 WELD = vec3(1.0, 0.75, 0.3);
 
@@ -21,7 +22,9 @@ void main()
     vec2 repeat = gTextureRepeat.x > 0.0 ? gTextureRepeat.xy : vec2(1.0);
     uv = vm_TexCoord0.xy * repeat;
     lightClip = matViewToLightProjectionSpace * p;
-    gl_Position = vm_ToClip(matWorldViewProjection * p);
+    vec4 clip = matWorldViewProjection * p;
+    depth = clip.z / clip.w;
+    gl_Position = vm_ToClip(clip);
 }
 
 @fragment build_ps
@@ -42,7 +45,32 @@ void main()
     vm_FragColor = vec4(lit * FogOfWar(worldPos), texel.a * colour.a);
 }
 
+// What is not built yet casts nothing and glows nothing.
+@fragment black_ps
+void main()
+{
+    if (worldPos.y > mix(genericFloat4.y, genericFloat4.z, clamp(genericFloat4.x, 0.0, 1.0))) discard;
+    vm_FragColor = vec4(0.0, 0.0, 0.0, 1.0);
+}
+
+@fragment depth_ps
+void main()
+{
+    if (worldPos.y > mix(genericFloat4.y, genericFloat4.z, clamp(genericFloat4.x, 0.0, 1.0))) discard;
+    vm_FragColor = EncodeShadowDepth(depth);
+}
+
 @technique main
 @pass
 vertex = build_vs
 fragment = build_ps
+
+@technique noglow
+@pass
+vertex = build_vs
+fragment = black_ps
+
+@technique zpass
+@pass
+vertex = build_vs
+fragment = depth_ps

@@ -25,8 +25,31 @@ void main()
     vm_FragColor = vec4(texel.rgb * colour.rgb * hue, texel.a * colour.a);
 }
 
+// Nothing of a ring glows: it only hides what is behind it.
+@fragment black_ps
+void main()
+{
+    vm_FragColor = vec4(0.0, 0.0, 0.0, texture(diffuseTexture, uv).a * colour.a);
+}
+
+@fragment depth_ps
+void main()
+{
+    vm_FragColor = EncodeShadowDepth(gl_FragCoord.z);
+}
+
 @technique main
 @pass
 vertex = ring_vs
 fragment = ring_ps
 
+
+@technique noglow
+@pass
+vertex = ring_vs
+fragment = black_ps
+
+@technique zpass
+@pass
+vertex = ring_vs
+fragment = depth_ps

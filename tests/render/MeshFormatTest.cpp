@@ -79,6 +79,19 @@ TEST(MeshFormat, GeneratedMeshesReadBackWithTheirCountsAndBounds)
         {"debris_plant_1.txt", false, Vec3(-0.01f, -0.03f, -0.03f), Vec3(0.39f, 0.13f, 0.03f)},
         {"debris_wood_0.txt", false, Vec3(-0.28f, -0.03f, -0.07f), Vec3(0.28f, 0.03f, 0.07f)},
         {"debris_wood_1.txt", false, Vec3(0.0f, -0.05f, -0.04f), Vec3(0.4f, 0.05f, 0.05f)},
+        // The overlays of play: tiles from their corner (a cell, or one unit), rings of radius 1
+        // lying on the ground, a unit cube standing on it.
+        {"overlay_red.txt", false, Vec3(-2.5f, 0.0f, 0.0f), Vec3(0.0f, 0.0f, 2.5f)},
+        {"overlay_green.txt", false, Vec3(-2.5f, 0.0f, 0.0f), Vec3(0.0f, 0.0f, 2.5f)},
+        {"overlay_blue.txt", false, Vec3(-2.5f, 0.0f, 0.0f), Vec3(0.0f, 0.0f, 2.5f)},
+        {"overlay_yellow.txt", false, Vec3(-1.0f, 0.0f, 0.0f), Vec3(0.0f, 0.0f, 1.0f)},
+        {"overlay_redtile.txt", false, Vec3(-1.0f, 0.0f, 0.0f), Vec3(0.0f, 0.0f, 1.0f)},
+        {"overlay_greentile.txt", false, Vec3(-1.0f, 0.0f, 0.0f), Vec3(0.0f, 0.0f, 1.0f)},
+        {"overlay_bluetile.txt", false, Vec3(-1.0f, 0.0f, 0.0f), Vec3(0.0f, 0.0f, 1.0f)},
+        {"selection.txt", false, Vec3(-1.0f, 0.02f, -1.0f), Vec3(1.0f, 0.02f, 1.0f)},
+        {"selectsq.txt", false, Vec3(-1.0f, 0.01f, -1.0f), Vec3(1.0f, 0.03f, 1.0f)},
+        {"attack_circle.txt", false, Vec3(-1.0f, 0.02f, -1.0f), Vec3(1.0f, 0.02f, 1.0f)},
+        {"cube.txt", false, Vec3(-0.5f, 0.0f, -0.5f), Vec3(0.5f, 1.0f, 0.5f)},
     };
     std::vector<GeneratedFile> files = GenerateMeshFiles();
     ASSERT_EQ(files.size(), sizeof table / sizeof table[0]);
