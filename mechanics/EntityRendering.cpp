@@ -1,6 +1,6 @@
 // One pass of everything drawn of the world that is not terrain, sky or GUI: the Scene's
 // entities with what they carry, terrain and translucent objects, the ground and its scan glow,
-// ground splats, water, cloaked agents, buildings going up, and the particles. What a pass
+// ground splats, water, cloaked agents, buildings going up, projectiles and particles. What a pass
 // leaves out: the shadow pass draws no markers, splats, water, cloaks or particles; the
 // reflection and glow passes no cloaks, water or buildings going up.
 #include "mechanics/Game.h"
@@ -23,12 +23,14 @@
 #include "terrain/Environment.h"
 #include "terrain/Minimap.h"
 #include "terrain/ScanPulses.h"
+#include "terrain/SplatPool.h"
 #include "terrain/Terrain.h"
 #include "terrain/Water.h"
 #include "world/Agent.h"
 #include "world/BuildItem.h"
 #include "world/Building.h"
 #include "world/Entity.h"
+#include "world/ProjectileSystem.h"
 
 #include <cmath>
 #include <cstring>
@@ -310,6 +312,8 @@ void Game::RenderEntities(int pass)
         if (alphaTested) RenderStates.SetRenderState(RS_ALPHATESTENABLE, 0);
     }
 
+    // What the shells and explosions threw, in the world and in its shadow.
+    if ((pass == PASS_COLOUR || pass == PASS_SHADOW) && TheProjectiles) TheProjectiles->BuildMeshTransform(pass);
     Growth::DrawAll(pass, true);
 
     SetBlend(true);
@@ -349,6 +353,7 @@ void Game::RenderEntities(int pass)
             SetWorld(world);
             e->Render(pass);
         }
+        if (TheSplats) TheSplats->Render(pass);
     }
 
     // The water goes with the translucent objects, and is drawn whether or not the level has
@@ -411,6 +416,7 @@ void Game::RenderEntities(int pass)
     SetWorld(identity);
     RenderStates.SetRenderState(RS_LIGHTING, 0);
     SetCull(CULL_NONE);
+    if (pass == PASS_COLOUR && TheProjectiles) TheProjectiles->Render();
     if ((pass == PASS_COLOUR || pass == PASS_REFLECTION) && TheScene.particles) TheScene.particles->Render();
     RenderStates.SetRenderState(RS_LIGHTING, SceneLighting ? 1 : 0);
 }
