@@ -16,7 +16,6 @@
 #include "render/IndexedMesh.h"
 #include "render/RenderStateCache.h"
 #include "render/Sprite.h"
-#include "terrain/Minimap.h"
 #include "world/Entity.h"
 
 #include <cstring>

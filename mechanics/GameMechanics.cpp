@@ -99,6 +99,8 @@ void GameMechanics::LoadCatalogues()
 
 void GameMechanics::EndLevel()
 {
+    // The next level may draw its shadows in another format.
+    ReleaseShadowMap();
     if (projectiles) projectiles->Clear();
     if (buildItems) buildItems->ClearCurrent();
     flagEntity = nullptr;
