@@ -97,6 +97,8 @@ void Agent::Reset(bool full)
     oreCapacity = 40.0f;
     miningAmount = 5.0f;
     workTimer = 0.0f;
+    lastMinePosition = Vec3(0.0f, 0.0f, 0.0f);
+    rememberMine = false;
     freezeTime = 0.0f;
     cloakTime = 0.0f;
     mineTimer = 0.0f;

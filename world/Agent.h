@@ -286,6 +286,9 @@ public:
     EntityRef activeObject;
     EntityRef mine;
     EntityRef dropOff;
+    // Where the miner last dug, searched again for ore when its drop-off lay far from there.
+    Vec3 lastMinePosition;
+    bool rememberMine;
     float oreLoad;
     float loadValue;
     float oreCapacity;

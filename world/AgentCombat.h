@@ -58,6 +58,9 @@ enum DebrisKind : int {
     DEBRIS_MINER = 9,  // a fallen miner of the player's
 };
 
+// The player's skills by their place in the profile.
+enum PlayerSkillIndex : int { PLAYER_SKILL_REPAIR = 2, PLAYER_SKILL_SALVAGE = 4 };
+
 class CombatHooks {
 public:
     virtual ~CombatHooks() = default;
@@ -69,12 +72,15 @@ public:
     virtual int ArmourSkill() { return 0; }
     virtual int SpeedSkill() { return 0; }
     virtual int PlayerLevel() { return 0; }
+    // One of the player's six skill values (PLAYER_SKILL_*), 0 without a profile.
+    virtual int PlayerSkill(int) { return 0; }
     // A short text floating up from a world point.
     virtual void FloatText(const char*, const Vec3&) {}
     // Pieces thrown from a fallen agent (the level's debris field unless overridden).
     virtual void ThrowDebris(const Vec3& at, int kind, bool allPieces, float size);
-    // A random loot item, not placed yet; null when the roll gives none.
-    virtual Item* RollItemDrop() { return nullptr; }
+    // A random loot item, not placed yet; null when the roll gives none. The game's loot roll
+    // (world/ItemLoot.cpp) unless a listener rolls its own.
+    virtual Item* RollItemDrop();
 };
 
 // The listener, or null.

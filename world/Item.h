@@ -2,9 +2,11 @@
 // Item: an item of the game, both as a definition of the item catalogue and as a copy of one:
 // loot, crates and cannisters on the ground, usable kits, traps and detectors, journal pages,
 // mission objects, and what the player carries in the inventory.
+#include "platform/PooledList.h"
 #include "world/Entity.h"
 
 #include <cstdint>
+#include <cstdio>
 
 // Item::itemFlags
 constexpr uint32_t ITEM_FLAG_AI_ONLY = 0x1;
@@ -100,6 +102,27 @@ enum ItemBonus : int {
 
 struct TextureRecord;
 class WeaponDef;
+class Item;
+
+// What a touched or used item reaches beyond the world: the player's inventory and level. No
+// listener (the front end, most tests): there is no inventory, so nothing is taken into one
+// and a pickup that needs it stays on the ground.
+class ItemHooks {
+public:
+    virtual ~ItemHooks() = default;
+    virtual bool IsInventoryFull() { return true; }
+    // Puts the item into the first free slot (merging into a stack of its kind when asked); the
+    // inventory then owns it. False when it has no room.
+    virtual bool AddToInventory(Item*, bool) { return false; }
+};
+extern ItemHooks* TheItemHooks;
+
+// A random definition of the kind whose rarity passes one draw, not for the AI alone and of at
+// most that buy level; null when none takes part.
+Item* PickRandomWeighted(const PooledList<Item*>& list, int kind, int maximumLevel);
+// A new random loot item (a weapon, an upgrade module or now and then a blueprint), not placed
+// yet; null when the roll gives none.
+Item* RollItemDrop();
 
 class Item : public Entity {
 public:
@@ -110,6 +133,19 @@ public:
     // parent bone.
     bool IsAvailable() override { return IsNotAttached(); }
     bool IsNotAttached() const { return attachBone == nullptr; }
+
+    // Once a frame: placing, spinning, and every 0.1 s the item's own action (a salvage
+    // target healing when left alone, traps springing, a detector burning down).
+    void Update() override;
+    // Uses an inventory item on a target of the player's: true when it was used (and one is
+    // taken from its stack).
+    bool ApplyUseEffect(Entity* target);
+    // The item's lines of a scene file, or (profileMode) of a profile's inventory.
+    void WriteToScene(FILE* file, bool profileMode);
+
+    // The player touches the item (once a frame while the touch goes on): true when the touch
+    // is over, false while it must go on (a salvage or an objective's countdown).
+    bool OnTouch(Entity* toucher, float dt);
 
     // The item takes the free cells under its footprint into its chain of cells.
     void OccupyGridCells();
@@ -122,6 +158,10 @@ public:
     // for that weapon's type (lasers, missiles, electric, mortars, machine guns and flame
     // have one), else 0.
     float GetDamageBonus(const WeaponDef* weapon) const;
+    // The grade: 0 inferior, 1 normal, 2 superior (a special, or a weapon's positive bonus).
+    int GetState() const;
+    // The money value; for a sale a stack is worth its count.
+    int GetValue(bool forSale) const;
 
     char iconPath[128];
     char meshPath[128];
@@ -149,7 +189,15 @@ public:
     int buildEnergy;
     char patternName[32];  // the unit type or build item a blueprint stands for
     uint32_t reservedWords[6];
+    float actionReset;  // the action timer's value at its last tick
 
 private:
+    // What touching a kind-1 item does, by its action.
+    bool RunTouchAction(Entity* toucher, float dt, bool near);
+    // One frame of a salvage: true once the item is salvaged and its loot dropped.
+    bool Salvage(float dt);
+    // A trap springs when an enemy unit steps near: true when it did (and is used up).
+    bool SpringTrap();
+
     void* ownedBlock_ = nullptr;
 };

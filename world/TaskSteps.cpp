@@ -1,10 +1,18 @@
-// The steps of the task script. The steps that only wait, play an animation or follow a path
-// live here whole; the steps that move agents, fight, mine, build, repair, heal and enter
-// buildings come with the agents' movement, the attacks and the buildings' panels, and until
-// then they end their job at once, with a line in the log, rather than pretend to be done.
+// The steps of the task script that wait, move, play an animation, follow a path and fight.
+// The working steps (building, repairing, healing, extracting, salvaging, using items,
+// entering buildings) live in TaskStepsWork.cpp, the miner's round in TaskStepsMine.cpp.
 #include "world/TaskManager.h"
 
 #include "host/Log.h"
+#include "host/Random.h"
+#include "host/System.h"
+#include "platform/RandomUtil.h"
+#include "terrain/Terrain.h"
+#include "world/BuildItem.h"
+#include "world/Building.h"
+#include "world/Grid.h"
+#include "world/GridQueries.h"
+#include "world/TaskStepsSupport.h"
 #include "mechanics/Scene.h"
 #include "render/Animation.h"
 #include "render/IndexedMesh.h"
@@ -49,6 +57,18 @@ int NotYetAvailable(const char* step, Job* job)
     return STEP_ABORT;
 }
 
+// The first live entity of the level of that name (case ignored).
+Entity* FindLiveEntityNamed(const char* name)
+{
+    if (!name || !TheScene.IsReady()) return nullptr;
+    for (const Scene::Node* node = TheScene.master.head; node; node = node->next) {
+        Entity* entity = node->value;
+        if (entity && !(entity->flags & ENTITY_LIST_MARKER) && entity->IsAlive() && StrICmp(entity->name, name) == 0)
+            return entity;
+    }
+    return nullptr;
+}
+
 // The scene path a job walks, while the Scene still has it.
 bool HasScenePath(const ScenePath* path)
 {
@@ -65,17 +85,6 @@ int TaskStep::WaitOnTime(float dt, const char* argument, Job* job)
     // Whole seconds: "0" is done at once, "3" once three seconds have passed.
     long seconds = argument ? strtol(argument, nullptr, 10) : 0;
     return job->timer >= (float)seconds ? STEP_DONE : STEP_RUNNING;
-}
-
-int TaskStep::WaitOnMove(float dt, const char*, Job* job)
-{
-    Agent* agent = job->GetAgent();
-    if (!agent) return STEP_ABORT;
-    job->timer += dt;
-    Vec3 position = agent->GetPosition(), goal = agent->moveTarget;
-    bool there = std::fabs(position.x - goal.x) <= 0.001f && std::fabs(position.y - goal.y) <= 0.001f &&
-                 std::fabs(position.z - goal.z) <= 0.001f;
-    return there ? STEP_DONE : STEP_RUNNING;
 }
 
 int TaskStep::PlayAnim(float, const char* argument, Job* job)
@@ -112,74 +121,103 @@ int TaskStep::PathNext(float dt, const char*, Job* job)
     return STEP_DONE;
 }
 
-// ---- Steps that come with the work they do
+// ---- Moving
 
-int TaskStep::MoveToLocation(float, const char*, Job* job)
+int TaskStep::MoveToLocation(float dt, const char* argument, Job* job)
 {
-    return NotYetAvailable("MoveToLocation", job);
+    Agent* agent = job->GetAgent();
+    if (!agent) return STEP_ABORT;
+    job->timer += dt;
+    const char* what = argument ? argument : "";
+    if (StrICmp(what, "random") == 0) {
+        Vec3 destination = agent->GetPosition();
+        destination.x += (float)Rand() / 32768.0f * 20.0f - 10.0f;
+        destination.z += (float)Rand() / 32768.0f * 20.0f - 10.0f;
+        agent->MoveTo(destination, true);
+        return STEP_DONE;
+    }
+    Entity* target = nullptr;
+    if (StrICmp(what, "miningNode") == 0)
+        target = agent->mine.Get();
+    else if (StrICmp(what, "activeBuilding") == 0)
+        target = agent->activeBuilding.Get();
+    else if (StrICmp(what, "activeObject") == 0)
+        target = agent->activeObject.Get();
+    else
+        target = FindLiveEntityNamed(what);
+    if (!target || target == agent || StepSupport::IsBeside(agent->GetPosition(), target, false)) {
+        agent->StopMove();
+        return STEP_DONE;
+    }
+    Vec3 cell;
+    if (FindFreeCellNear(&cell, target, agent->GetPosition(), 0.0f, nullptr)) agent->MoveTo(cell, true);
+    return STEP_DONE;
 }
+
+int TaskStep::WaitOnMove(float dt, const char*, Job* job)
+{
+    Agent* agent = job->GetAgent();
+    if (!agent) return STEP_ABORT;
+    job->timer += dt;
+    Vec3 position = agent->GetPosition(), goal = agent->moveTarget;
+    bool there = std::fabs(position.x - goal.x) <= 0.001f && std::fabs(position.y - goal.y) <= 0.001f &&
+                 std::fabs(position.z - goal.z) <= 0.001f;
+    // An agent that has stopped short (its cell taken, its way blocked) will never reach the
+    // exact point: the wait is over as well.
+    return there || !agent->HasStanceBits() ? STEP_DONE : STEP_RUNNING;
+}
+
+int TaskStep::ReturnToSpawnPoint(float dt, const char*, Job* job)
+{
+    Agent* agent = job->GetAgent();
+    if (!agent) return STEP_ABORT;
+    job->timer += dt;
+    Vec3 away = agent->GetPosition() - agent->spawnPoint;
+    if (Vec3Length(&away) > 7.1f) agent->MoveTo(agent->spawnPoint, true);
+    return STEP_DONE;
+}
+
+int TaskStep::MoveInSpawnRadius(float dt, const char* argument, Job* job)
+{
+    Agent* agent = job->GetAgent();
+    if (!agent) return STEP_ABORT;
+    job->timer += dt;
+    Entity* home = agent->spawner.Get();
+    if (!home || agent->HasStanceBits()) return STEP_DONE;
+    float radius = 20.0f;
+    if ((home->flags & ENTITY_BUILDING) && static_cast<Building*>(home)->definition)
+        radius = static_cast<Building*>(home)->definition->spawnRadius;
+    Vec3 centre = home->GetCenter();
+    centre.y = TheTerrain.GetHeight(centre);
+    Vec3 position = agent->GetPosition();
+    float distance = GetGroundDistance(position, centre);
+    Vec3 destination;
+    if (distance > radius) {
+        destination = centre;
+        destination.x += RandomFloat(-radius, radius);
+        destination.z += RandomFloat(-radius, radius);
+    } else if (distance < 5.0f) {
+        float a = RandomFloat(0.0f, 180.0f) * (PI / 180.0f), b = RandomFloat(0.0f, 180.0f) * (PI / 180.0f);
+        destination = centre + Vec3(5.0f * std::sin(a), 0.0f, 5.0f * std::cos(b));
+    } else {
+        float stride = argument ? (float)atof(argument) : 0.0f;
+        float heading = (agent->yaw + RandomFloat(-60.0f, 60.0f)) * (PI / 180.0f);
+        destination = position + Vec3(stride * std::sin(heading), 0.0f, stride * std::cos(heading));
+    }
+    Grid* grid = CurrentGrid();
+    if (!grid) return STEP_DONE;
+    destination = grid->SnapToGridPoint(destination);
+    const GridCell* cell = grid->GetCellAt(destination);
+    if (!cell || !cell->IsFreeWalkable()) return STEP_RUNNING;  // another draw next frame
+    agent->MoveTo(destination, true);
+    const GridCell* goal = grid->GetCellAt(agent->moveTarget);
+    if (!goal || !(goal->flags & CELL_WALKABLE)) agent->StopMove();
+    return STEP_DONE;
+}
+
+// ---- Fighting
 
 int TaskStep::AttackEntity(float, const char*, Job* job)
 {
     return NotYetAvailable("AttackEntity", job);
-}
-
-int TaskStep::MoveInSpawnRadius(float, const char*, Job* job)
-{
-    return NotYetAvailable("MoveInSpawnRadius", job);
-}
-
-int TaskStep::ReturnToSpawnPoint(float, const char*, Job* job)
-{
-    return NotYetAvailable("ReturnToSpawnPoint", job);
-}
-
-int TaskStep::Mine(float, const char*, Job* job)
-{
-    return NotYetAvailable("Mine", job);
-}
-
-int TaskStep::ExtractOre(float, const char*, Job* job)
-{
-    return NotYetAvailable("ExtractOre", job);
-}
-
-int TaskStep::EnterUpgrader(float, const char*, Job* job)
-{
-    return NotYetAvailable("EnterUpgrader", job);
-}
-
-int TaskStep::EnterRecycler(float, const char*, Job* job)
-{
-    return NotYetAvailable("EnterRecycler", job);
-}
-
-int TaskStep::EnterWarpPlatform(float, const char*, Job* job)
-{
-    return NotYetAvailable("EnterWarpPlatform", job);
-}
-
-int TaskStep::Build(float, const char*, Job* job)
-{
-    return NotYetAvailable("Build", job);
-}
-
-int TaskStep::Repair(float, const char*, Job* job)
-{
-    return NotYetAvailable("Repair", job);
-}
-
-int TaskStep::Heal(float, const char*, Job* job)
-{
-    return NotYetAvailable("Heal", job);
-}
-
-int TaskStep::Salvage(float, const char*, Job* job)
-{
-    return NotYetAvailable("Salvage", job);
-}
-
-int TaskStep::OnAction(float, const char*, Job* job)
-{
-    return NotYetAvailable("OnAction", job);
 }

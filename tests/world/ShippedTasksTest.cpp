@@ -53,6 +53,7 @@ int FakeMoveToLocation(float, const char* argument, Job* job)
     Vec3 cell;
     if (FindFreeCellNear(&cell, TargetNamed(agent, argument), agent->GetPosition(), 0.0f, nullptr))
         agent->moveTarget = cell;
+    agent->classWord |= AGENT_MOVING;  // on its way
     return STEP_DONE;
 }
 
@@ -196,6 +197,7 @@ TEST_F(ShippedTasks, EveryJobWalksToItsTargetAndHandsTheWorkOn)
         for (; frames < 200 && result == JOB_RUNNING; ++frames) {
             result = job->Run(0.1f);
             agent->SetPosition(agent->moveTarget);  // it walks where it was sent, in a frame
+            agent->classWord &= ~AGENT_MOVING;
         }
         shipped->ReleaseJob(job);
         EXPECT_EQ(result, JOB_ENDED) << "it ends, after " << frames << " frames";
@@ -228,17 +230,20 @@ TEST_F(ShippedTasks, EveryJobWalksToItsTargetAndHandsTheWorkOn)
 
 TEST_F(ShippedTasks, StepsTheGameCannotCarryOutYetEndTheirJobInsteadOfClaimingIt)
 {
-    for (int i = 0; i < GameJobNameCount; ++i) {
-        SCOPED_TRACE(GameJobNames[i]);
+    // Fighting is not in the game's hands yet: a job that attacks ends at its attack step.
+    for (const char* name : {"AttackEntity", "MoveAndAttack"}) {
+        SCOPED_TRACE(name);
         Order();
         Job* job = shipped->NewJob();
         ASSERT_NE(job, nullptr);
         job->agent.Set(agent);
-        ASSERT_NE(job->SetTask(GameJobNames[i]), nullptr);
-        int result = job->Run(0.1f);
-        // Only waiting is in the game's hands so far: every other job ends at its first step
-        // that acts, and what it left undone is in the log.
-        EXPECT_EQ(result, strcmp(GameJobNames[i], "WaitOnTime") == 0 ? JOB_RUNNING : JOB_ENDED);
+        ASSERT_NE(job->SetTask(name), nullptr);
+        int result = JOB_RUNNING;
+        for (int frame = 0; frame < 100 && result == JOB_RUNNING; ++frame) {
+            result = job->Run(0.1f);
+            agent->SetPosition(agent->moveTarget);
+        }
+        EXPECT_EQ(result, JOB_ENDED);
         shipped->ReleaseJob(job);
     }
 }

@@ -218,6 +218,7 @@ TEST_F(Jobs, AnAbortEndsTheJobAndNoAgentMeansAbort)
     Use("Job Walk WaitOnMove 0 WaitOnTime 0 WaitOnTime 9");
     Job* walk = Start("Walk");
     agent->moveTarget = Corner(25, 20);
+    agent->classWord |= AGENT_MOVING;  // on its way
     EXPECT_EQ(walk->Run(0.1f), JOB_RUNNING) << "not there yet";
     TheScene.RemoveEntity(agent, REMOVE_EVERYWHERE);  // the agent left the level (back to the pool)
     agent = nullptr;
@@ -242,6 +243,7 @@ TEST_F(Jobs, ALoopThatNeverWaitsAndAStepThatNeverEndsGiveTheFrameBack)
     // A destination the agent never reaches: the job waits, frame after frame.
     Job* stuck = Start("Stuck");
     agent->moveTarget = Corner(90, 90);
+    agent->classWord |= AGENT_MOVING;
     for (int frame = 0; frame < 100; ++frame) ASSERT_EQ(stuck->Run(0.1f), JOB_RUNNING);
     EXPECT_NEAR(stuck->timer, 11.0f, 0.01f) << "the count a job starts with, and 100 frames";
 }
@@ -256,6 +258,7 @@ TEST_F(Jobs, APathIsWalkedOncePointByPoint)
     ASSERT_NE(path, nullptr);
     for (int i = 0; i < 3; ++i) path->points[i] = Corner(30 + i, 30);
     patrol = Start("Patrol");
+    agent->classWord |= AGENT_MOVING;  // walking the whole round
     for (int i = 0; i < 3; ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(patrol->Run(0.1f), JOB_RUNNING) << "on its way";

@@ -1,0 +1,291 @@
+// The working steps: building, repairing, healing, salvaging, using an item, drawing ore from a
+// node with a beam, and going into an upgrader, a recycler or a warp platform.
+#include "world/TaskManager.h"
+
+#include "host/System.h"
+#include "interface/PowerBar.h"
+#include "mechanics/Scene.h"
+#include "world/Agent.h"
+#include "world/AgentCombat.h"
+#include "world/Building.h"
+#include "world/Grid.h"
+#include "world/GridQueries.h"
+#include "world/Item.h"
+#include "world/MissionHooks.h"
+#include "world/TaskStepsSupport.h"
+#include "world/WorldQueries.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+using namespace StepSupport;
+
+// What the working steps hand over to the game interface and the player's orders, which own
+// the panels and the warp: no listener, and an agent sent into an upgrader or onto a warp
+// platform just ends its step.
+WorkStepHooks* TheWorkStepHooks = nullptr;
+
+namespace {
+
+constexpr float REPAIR_RATE = 10.0f;  // health a second
+constexpr float HEAL_AMOUNT = 50.0f;
+constexpr float SALVAGE_RATE = 10.0f;
+constexpr float EXTRACT_INTERVAL = 1.0f;
+
+// The builder lets go of its building: the step is over with it.
+int LeaveBuilding(Agent* agent, Job* job)
+{
+    job->stepState = 0;
+    agent->activeBuilding.Clear();
+    Beam::Stop(agent);
+    return STEP_DONE;
+}
+
+bool IsFuelTarget(const Entity* target)
+{
+    return StrNICmp(target->name, "fuel", 4) == 0;
+}
+
+}  // namespace
+
+int TaskStep::Build(float dt, const char*, Job* job)
+{
+    Agent* agent = job->GetAgent();
+    if (!agent) return STEP_ABORT;
+    job->timer += dt;
+    Entity* target = agent->activeBuilding.Get();
+    if (!target || !(target->flags & ENTITY_BUILDING)) {
+        job->stepState = 0;
+        return STEP_DONE;
+    }
+    Building* building = static_cast<Building*>(target);
+    if (!building->IsAlive()) return LeaveBuilding(agent, job);
+    switch (job->stepState) {
+    case 0:
+        job->stepState = IsBeside(agent->GetPosition(), building, false) ? 3 : 1;
+        return STEP_RUNNING;
+    case 1: {
+        Vec3 cell;
+        if (!FindFreeCellNear(&cell, building, agent->GetPosition(), 0.0f, nullptr)) {
+            job->stepState = 0;
+            return STEP_RUNNING;
+        }
+        OrderMove(agent, cell);
+        job->stepState = 2;
+        return STEP_RUNNING;
+    }
+    case 2:
+        if (IsBeside(agent->GetPosition(), building, false)) {
+            job->stepState = 3;
+        } else if (agent->HasStanceBits()) {
+            if (!IsBeside(agent->moveTarget, building, false)) job->stepState = 1;
+        } else {
+            job->stepState = 1;  // stopped short of the building: find another cell
+        }
+        return STEP_RUNNING;
+    case 3:
+        if (agent->HasStanceBits()) {
+            agent->StopMove();
+            return STEP_RUNNING;
+        }
+        TurnToward(agent, building->GetCenter());
+        if (building->buildState != BUILD_STATE_CONSTRUCTING) {
+            job->stepState = 4;
+            return STEP_RUNNING;
+        }
+        // Every builder at the building adds its own time.
+        building->buildProgress += dt;
+        Beam::Keep(agent, building, "buildbeam");
+        return STEP_RUNNING;
+    case 4: LeaveBuilding(agent, job); return STEP_RUNNING;
+    default: return LeaveBuilding(agent, job);
+    }
+}
+
+int TaskStep::Repair(float dt, const char*, Job* job)
+{
+    Agent* agent = job->GetAgent();
+    if (!agent) return STEP_ABORT;
+    job->timer += dt;
+    Entity* target = agent->activeObject.Get();
+    if (!target) return STEP_DONE;
+    if (!target->IsAlive()) {
+        Beam::Stop(agent);
+        agent->activeObject.Clear();
+        return STEP_DONE;
+    }
+    bool fuel = IsFuelTarget(target);
+    TurnToward(agent, target->GetCenter());
+    float maximum = target->GetMaxHealth();
+    if (target->health < maximum) {
+        float rate = REPAIR_RATE;
+        if ((agent->flags & ENTITY_PLAYER) && !fuel) {
+            int skill = TheCombatHooks ? TheCombatHooks->PlayerSkill(PLAYER_SKILL_REPAIR) : 0;
+            rate = REPAIR_RATE + REPAIR_RATE * (0.1f * (float)skill);
+        }
+        float amount = std::min(rate * dt, maximum - target->health);
+        float cost = fuel ? amount : amount * 0.5f;
+        float stock = fuel ? PlayerFuel() : PlayerOre();
+        // A stock that covers the cost exactly still pays for it.
+        if (cost <= stock) {
+            target->health += amount;
+            if (fuel)
+                AddPlayerFuel(-cost);
+            else
+                AddPlayerOre(-cost);
+            Beam::Keep(agent, target, fuel ? "fuelbeam" : "repairbeam");
+            return STEP_RUNNING;
+        }
+        ShowMessage(fuel ? "Not enough fuel!" : "Not enough ore to complete repair!", 4.0f);
+        PlaySound("bad");
+        Beam::Stop(agent);
+        return STEP_DONE;
+    }
+    if (target->flags & ENTITY_OBJECT_OF_INTEREST) NotifyObjectReached(target);
+    Beam::Stop(agent);
+    return STEP_DONE;
+}
+
+int TaskStep::Heal(float dt, const char*, Job* job)
+{
+    Agent* agent = job->GetAgent();
+    if (!agent) return STEP_ABORT;
+    job->timer += dt;
+    Entity* target = agent->activeObject.Get();
+    if (!target) return STEP_DONE;
+    if (target != agent) {
+        if (!IsBeside(agent->GetPosition(), target, true)) return STEP_DONE;
+        TurnToward(agent, target->GetCenter());
+    }
+    float maximum = target->GetMaxHealth();
+    if (target->health < maximum) {
+        target->health = std::min(target->health + HEAL_AMOUNT, maximum);
+        PlaySound("heal");
+        SpawnEffect("scan_green", target->GetCenter());
+    }
+    return STEP_DONE;
+}
+
+int TaskStep::Salvage(float dt, const char*, Job* job)
+{
+    Agent* agent = job->GetAgent();
+    if (!agent) return STEP_ABORT;
+    job->timer += dt;
+    Entity* target = agent->activeObject.Get();
+    if (!target) {
+        Beam::Stop(agent);
+        return STEP_DONE;
+    }
+    TurnToward(agent, target->GetCenter());
+    if (target->health > 1.0f) {
+        Beam::Keep(agent, target, "repairbeam");
+        target->flags |= ENTITY_STAYS_DEAD;
+        target->health = std::max(target->health - SALVAGE_RATE * dt, 0.1f);
+        if (target->flags & ENTITY_ITEM) static_cast<Item*>(target)->salvageIdleTime = 0.0f;
+        return STEP_RUNNING;
+    }
+    Beam::Stop(agent);
+    if (TheWorkStepHooks) TheWorkStepHooks->ShowSalvageWindow(target);
+    return STEP_DONE;
+}
+
+int TaskStep::OnAction(float dt, const char*, Job* job)
+{
+    Agent* agent = job->GetAgent();
+    if (!agent) return STEP_ABORT;
+    job->timer += dt;
+    Entity* target = agent->activeObject.Get();
+    if (!target) {
+        Beam::Stop(agent);
+        return STEP_DONE;
+    }
+    TurnToward(agent, target->GetCenter());
+    if (!IsBeside(agent->GetPosition(), target, true)) return STEP_DONE;
+    if ((target->flags & ENTITY_ITEM) && !static_cast<Item*>(target)->OnTouch(agent, dt)) {
+        Beam::Keep(agent, target, "repairbeam");
+        return STEP_RUNNING;
+    }
+    Beam::Stop(agent);
+    return STEP_DONE;
+}
+
+int TaskStep::ExtractOre(float dt, const char*, Job* job)
+{
+    Agent* agent = job->GetAgent();
+    if (!agent) return STEP_ABORT;
+    job->timer += dt;
+    Entity* node = agent->mine.Get();
+    if (!node || !node->IsAlive() || node->health <= 0.0f) {
+        if (node && node->health <= 0.0f) {
+            job->stepState = 0;
+            Beam::Stop(agent);
+        }
+        agent->mine.Clear();
+        return STEP_DONE;
+    }
+    if (!IsBeside(agent->GetPosition(), node, false)) return STEP_DONE;
+    TurnToward(agent, node->GetCenter());
+    if (!IsInFrontCone(agent, node->GetCenter(), 30.0f, 1000.0f)) return STEP_RUNNING;
+    Beam::Keep(agent, node, "extractbeam");
+    if (agent->workTimer < EXTRACT_INTERVAL) {
+        agent->workTimer += dt;
+        return STEP_RUNNING;
+    }
+    agent->workTimer = 0.0f;
+    int grade = std::max(0, std::min(node->kills, 2));
+    // Only what the player's own units draw is the player's.
+    if (agent->alignment == ALIGN_PLAYER) AddPlayerOre((float)(int)((float)grade / 2.0f + 1.0f));
+    node->health -= (float)(grade + 2);
+    ShowNodeStage(node);
+    return STEP_RUNNING;
+}
+
+int TaskStep::EnterUpgrader(float dt, const char*, Job* job)
+{
+    Agent* agent = job->GetAgent();
+    if (!agent) return STEP_ABORT;
+    job->timer += dt;
+    Entity* building = agent->activeBuilding.Get();
+    if (building && TheWorkStepHooks) TheWorkStepHooks->AcceptUpgradeUnit(building, agent);
+    return STEP_DONE;
+}
+
+int TaskStep::EnterRecycler(float dt, const char*, Job* job)
+{
+    Agent* agent = job->GetAgent();
+    if (!agent) return STEP_ABORT;
+    job->timer += dt;
+    Entity* target = agent->activeBuilding.Get();
+    if (!target || !(target->flags & ENTITY_BUILDING)) return STEP_DONE;
+    Building* recycler = static_cast<Building*>(target);
+    // The held unit has left the Scene's lists, so the reference is asked only whether it is set.
+    if (recycler->linkedEntity.IsSet()) return STEP_DONE;
+    recycler->recycleTimer = 0.0f;
+    recycler->linkedEntity = agent;
+    TheScene.UnlinkEntity(agent);
+    agent->LeaveGridCell();
+    if (agent->flags & ENTITY_SELECTION) {
+        agent->flags &= ~ENTITY_SELECTION;
+        agent->OnDeselect();
+    }
+    agent->SetPosition(recycler->GetCenter());
+    return STEP_DONE;
+}
+
+int TaskStep::EnterWarpPlatform(float dt, const char*, Job* job)
+{
+    Agent* agent = job->GetAgent();
+    if (!agent) return STEP_ABORT;
+    job->timer += dt;
+    Entity* target = agent->activeBuilding.Get();
+    if (!target || !(target->flags & ENTITY_BUILDING)) return STEP_DONE;
+    Building* platform = static_cast<Building*>(target);
+    if (ThePowerBar && ThePowerBar->IsShort())
+        ShowMessage("Low-power - warp platform offline!", 4.0f);
+    else if (!(platform->stateFlags & BUILDING_RALLY_POINT))
+        ShowMessage("You need to set a rally point in order to warp from this building!", 4.0f);
+    else if (TheWorkStepHooks)
+        TheWorkStepHooks->WarpAgent(agent, platform->rallyPoint);
+    return STEP_DONE;
+}
