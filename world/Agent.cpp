@@ -99,6 +99,7 @@ void Agent::Reset(bool full)
     workTimer = 0.0f;
     lastMinePosition = Vec3(0.0f, 0.0f, 0.0f);
     rememberMine = false;
+    stance = AGENT_STANCE_DEFAULT;
     freezeTime = 0.0f;
     cloakTime = 0.0f;
     mineTimer = 0.0f;

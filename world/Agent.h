@@ -58,6 +58,9 @@ constexpr uint32_t COMMAND_HEAL = 0x80;
 constexpr uint32_t COMMAND_WARP = 0x100;
 constexpr uint32_t COMMAND_SCAN = 0x200;
 
+// Agent::stance
+enum AgentStance : int { AGENT_STANCE_DEFAULT = 0, AGENT_STANCE_HOLD_POSITION = 1, AGENT_STANCE_STOP = 2 };
+
 // Agent::brainKind: how the brain thinks.
 enum BrainKind : int {
     BRAIN_NONE = 0,  // the player's units: they do what they are told
@@ -289,6 +292,9 @@ public:
     // Where the miner last dug, searched again for ore when its drop-off lay far from there.
     Vec3 lastMinePosition;
     bool rememberMine;
+    // How the agent fights (AGENT_STANCE_*): the player's stance commands set it, an attack
+    // order sets it back to the default.
+    int stance;
     float oreLoad;
     float loadValue;
     float oreCapacity;

@@ -44,19 +44,6 @@ TaskStepEntry TaskStepTable[TASK_STEP_COUNT] = {
 
 namespace {
 
-// A step whose work the game cannot do yet: the job ends (said once per step in the log).
-int NotYetAvailable(const char* step, Job* job)
-{
-    static bool said[TASK_STEP_COUNT] = {};
-    int kind = FindTaskStep(step);
-    if (kind >= 0 && kind < TASK_STEP_COUNT && !said[kind]) {
-        said[kind] = true;
-        Log("WARNING job %s: the step %s cannot be carried out yet; the job ends\n", job ? job->name : "none",
-            TaskStepTable[kind].name);
-    }
-    return STEP_ABORT;
-}
-
 // The first live entity of the level of that name (case ignored).
 Entity* FindLiveEntityNamed(const char* name)
 {
@@ -217,7 +204,22 @@ int TaskStep::MoveInSpawnRadius(float dt, const char* argument, Job* job)
 
 // ---- Fighting
 
-int TaskStep::AttackEntity(float, const char*, Job* job)
+int TaskStep::AttackEntity(float dt, const char* argument, Job* job)
 {
-    return NotYetAvailable("AttackEntity", job);
+    Agent* agent = job->GetAgent();
+    if (!agent) return STEP_ABORT;
+    job->timer += dt;
+    if (argument && StrICmp(argument, "activeObject") == 0) agent->target = agent->activeObject.Get();
+    Entity* target = agent->target.Get();
+    if (!target || (target->flags & ENTITY_DEAD) || agent->stance == AGENT_STANCE_STOP) {
+        Agent::StopAttack(agent);
+        return STEP_DONE;
+    }
+    bool hold = agent->stance == AGENT_STANCE_HOLD_POSITION;
+    int result;
+    if (agent->classWord & AGENT_CLASS_MELEE)
+        result = hold ? agent->MeleeAttackInPlace(dt, job) : agent->UpdateAttackPosition(dt, job);
+    else
+        result = hold ? agent->DoRangedAttackInPlace(dt, job) : agent->DoRangedAttack(dt, job);
+    return result == 2 ? STEP_DONE : STEP_RUNNING;
 }

@@ -21,7 +21,7 @@ namespace {
 constexpr float DEGREES = 180.0f / PI;
 }
 
-void Beam::Start(Agent* agent, const Vec3& direction, const char* name)
+void WorkBeam::Start(Agent* agent, const Vec3& direction, const char* name)
 {
     if (!agent) return;
     if (agent->workEffect) agent->workEffect->Stop();
@@ -44,7 +44,7 @@ void Beam::Start(Agent* agent, const Vec3& direction, const char* name)
     agent->workSound = SoundMgr->PlaySound("buildbeam", true);
 }
 
-void Beam::Stop(Agent* agent)
+void WorkBeam::Stop(Agent* agent)
 {
     if (!agent) return;
     if (agent->workEffect) agent->workEffect->Stop();
@@ -56,7 +56,7 @@ void Beam::Stop(Agent* agent)
     agent->workSound = -1;
 }
 
-void Beam::Keep(Agent* agent, Entity* target, const char* name)
+void WorkBeam::Keep(Agent* agent, Entity* target, const char* name)
 {
     if (!agent || !target) return;
     if (agent->workEffect && StrICmp(agent->workEffect->name, name) == 0) return;

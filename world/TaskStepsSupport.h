@@ -20,7 +20,7 @@ public:
 };
 extern WorkStepHooks* TheWorkStepHooks;
 
-namespace Beam {
+namespace WorkBeam {
 // Stops the agent's beam, shows the named one from the agent along direction at full length at
 // once, and plays the beam sound looping.
 void Start(Agent* agent, const Vec3& direction, const char* name);
@@ -28,7 +28,7 @@ void Start(Agent* agent, const Vec3& direction, const char* name);
 void Stop(Agent* agent);
 // Keeps the named beam on towards the target: started only when the agent has none or another.
 void Keep(Agent* agent, Entity* target, const char* name);
-}  // namespace Beam
+}  // namespace WorkBeam
 
 namespace StepSupport {
 // Whether the cell of the position touches the entity. The position is taken to its grid

@@ -38,7 +38,7 @@ int LeaveBuilding(Agent* agent, Job* job)
 {
     job->stepState = 0;
     agent->activeBuilding.Clear();
-    Beam::Stop(agent);
+    WorkBeam::Stop(agent);
     return STEP_DONE;
 }
 
@@ -96,7 +96,7 @@ int TaskStep::Build(float dt, const char*, Job* job)
         }
         // Every builder at the building adds its own time.
         building->buildProgress += dt;
-        Beam::Keep(agent, building, "buildbeam");
+        WorkBeam::Keep(agent, building, "buildbeam");
         return STEP_RUNNING;
     case 4: LeaveBuilding(agent, job); return STEP_RUNNING;
     default: return LeaveBuilding(agent, job);
@@ -111,7 +111,7 @@ int TaskStep::Repair(float dt, const char*, Job* job)
     Entity* target = agent->activeObject.Get();
     if (!target) return STEP_DONE;
     if (!target->IsAlive()) {
-        Beam::Stop(agent);
+        WorkBeam::Stop(agent);
         agent->activeObject.Clear();
         return STEP_DONE;
     }
@@ -134,16 +134,16 @@ int TaskStep::Repair(float dt, const char*, Job* job)
                 AddPlayerFuel(-cost);
             else
                 AddPlayerOre(-cost);
-            Beam::Keep(agent, target, fuel ? "fuelbeam" : "repairbeam");
+            WorkBeam::Keep(agent, target, fuel ? "fuelbeam" : "repairbeam");
             return STEP_RUNNING;
         }
         ShowMessage(fuel ? "Not enough fuel!" : "Not enough ore to complete repair!", 4.0f);
         PlaySound("bad");
-        Beam::Stop(agent);
+        WorkBeam::Stop(agent);
         return STEP_DONE;
     }
     if (target->flags & ENTITY_OBJECT_OF_INTEREST) NotifyObjectReached(target);
-    Beam::Stop(agent);
+    WorkBeam::Stop(agent);
     return STEP_DONE;
 }
 
@@ -174,18 +174,18 @@ int TaskStep::Salvage(float dt, const char*, Job* job)
     job->timer += dt;
     Entity* target = agent->activeObject.Get();
     if (!target) {
-        Beam::Stop(agent);
+        WorkBeam::Stop(agent);
         return STEP_DONE;
     }
     TurnToward(agent, target->GetCenter());
     if (target->health > 1.0f) {
-        Beam::Keep(agent, target, "repairbeam");
+        WorkBeam::Keep(agent, target, "repairbeam");
         target->flags |= ENTITY_STAYS_DEAD;
         target->health = std::max(target->health - SALVAGE_RATE * dt, 0.1f);
         if (target->flags & ENTITY_ITEM) static_cast<Item*>(target)->salvageIdleTime = 0.0f;
         return STEP_RUNNING;
     }
-    Beam::Stop(agent);
+    WorkBeam::Stop(agent);
     if (TheWorkStepHooks) TheWorkStepHooks->ShowSalvageWindow(target);
     return STEP_DONE;
 }
@@ -197,16 +197,16 @@ int TaskStep::OnAction(float dt, const char*, Job* job)
     job->timer += dt;
     Entity* target = agent->activeObject.Get();
     if (!target) {
-        Beam::Stop(agent);
+        WorkBeam::Stop(agent);
         return STEP_DONE;
     }
     TurnToward(agent, target->GetCenter());
     if (!IsBeside(agent->GetPosition(), target, true)) return STEP_DONE;
     if ((target->flags & ENTITY_ITEM) && !static_cast<Item*>(target)->OnTouch(agent, dt)) {
-        Beam::Keep(agent, target, "repairbeam");
+        WorkBeam::Keep(agent, target, "repairbeam");
         return STEP_RUNNING;
     }
-    Beam::Stop(agent);
+    WorkBeam::Stop(agent);
     return STEP_DONE;
 }
 
@@ -219,7 +219,7 @@ int TaskStep::ExtractOre(float dt, const char*, Job* job)
     if (!node || !node->IsAlive() || node->health <= 0.0f) {
         if (node && node->health <= 0.0f) {
             job->stepState = 0;
-            Beam::Stop(agent);
+            WorkBeam::Stop(agent);
         }
         agent->mine.Clear();
         return STEP_DONE;
@@ -227,7 +227,7 @@ int TaskStep::ExtractOre(float dt, const char*, Job* job)
     if (!IsBeside(agent->GetPosition(), node, false)) return STEP_DONE;
     TurnToward(agent, node->GetCenter());
     if (!IsInFrontCone(agent, node->GetCenter(), 30.0f, 1000.0f)) return STEP_RUNNING;
-    Beam::Keep(agent, node, "extractbeam");
+    WorkBeam::Keep(agent, node, "extractbeam");
     if (agent->workTimer < EXTRACT_INTERVAL) {
         agent->workTimer += dt;
         return STEP_RUNNING;

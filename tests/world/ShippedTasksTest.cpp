@@ -227,23 +227,3 @@ TEST_F(ShippedTasks, EveryJobWalksToItsTargetAndHandsTheWorkOn)
         }
     }
 }
-
-TEST_F(ShippedTasks, StepsTheGameCannotCarryOutYetEndTheirJobInsteadOfClaimingIt)
-{
-    // Fighting is not in the game's hands yet: a job that attacks ends at its attack step.
-    for (const char* name : {"AttackEntity", "MoveAndAttack"}) {
-        SCOPED_TRACE(name);
-        Order();
-        Job* job = shipped->NewJob();
-        ASSERT_NE(job, nullptr);
-        job->agent.Set(agent);
-        ASSERT_NE(job->SetTask(name), nullptr);
-        int result = JOB_RUNNING;
-        for (int frame = 0; frame < 100 && result == JOB_RUNNING; ++frame) {
-            result = job->Run(0.1f);
-            agent->SetPosition(agent->moveTarget);
-        }
-        EXPECT_EQ(result, JOB_ENDED);
-        shipped->ReleaseJob(job);
-    }
-}

@@ -10,7 +10,9 @@
 #include "world/BuildItem.h"
 #include "world/Building.h"
 #include "world/GridQueries.h"
+#include "world/ProjectileSystem.h"
 #include "world/TaskStepsSupport.h"
+#include "world/WeaponDef.h"
 
 #include <gtest/gtest.h>
 
@@ -263,6 +265,55 @@ TEST_F(TaskSteps, AMinerWhoseNodeVanishesLooksForAnother)
     for (int i = 0; i < 3; ++i) job->Run(0.1f);
     EXPECT_EQ(miner->mine.Get(), other) << "it found the other node";
     EXPECT_NE(job->stepState, 4);
+}
+
+TEST_F(TaskSteps, TheAttackFollowsTheStanceAndEndsWithItsTarget)
+{
+    ProjectileSystem projectiles;
+    projectiles.Init();
+    projectiles.LoadResources();
+    ScopedGlobal<ProjectileSystem*> current{TheProjectiles, &projectiles};
+    struct Case {
+        const char* what;
+        int stance;
+        int targetColumn;  // the attacker stands at column 10
+        bool deadTarget;
+        int result;
+        bool fired;
+        bool keepsTarget;
+    };
+    const Case table[] = {
+        {"in range", AGENT_STANCE_DEFAULT, 14, false, STEP_RUNNING, true, true},
+        {"out of range: it closes in", AGENT_STANCE_DEFAULT, 30, false, STEP_RUNNING, false, true},
+        {"holding its place, out of range", AGENT_STANCE_HOLD_POSITION, 30, false, STEP_RUNNING, false, false},
+        {"told to stop", AGENT_STANCE_STOP, 14, false, STEP_DONE, false, false},
+        {"a dead target", AGENT_STANCE_DEFAULT, 14, true, STEP_DONE, false, false},
+    };
+    for (const Case& c : table) {
+        SCOPED_TRACE(c.what);
+        Agent* target = Unit(c.targetColumn, 10, ALIGN_ENEMY);
+        target->AdoptMesh(BlockMesh(-1.0f, 1.0f, -1.0f, 1.0f, 0.0f, 2.0f));
+        target->health = target->maxHealth = 100.0f;
+        if (c.deadTarget) target->flags |= ENTITY_DEAD;
+        Agent* attacker = Unit(10, 10);
+        attacker->AdoptMesh(BlockMesh(-1.0f, 1.0f, -1.0f, 1.0f, 0.0f, 2.0f));
+        attacker->yaw = attacker->targetYaw = 90.0f;  // facing along the row
+        attacker->weapon = new WeaponDef();
+        attacker->weapon->type = WEAPON_MISSILE;
+        attacker->weapon->shotTime = 0.5f;
+        attacker->attackTimer = 100.0f;
+        attacker->attackRange = 15.0f;
+        attacker->stance = c.stance;
+        attacker->activeObject = target;
+        Job* job = TaskManager::Get()->NewJob();
+        job->agent.Set(attacker);
+        EXPECT_EQ(TaskStep::AttackEntity(0.1f, "activeObject", job), c.result);
+        EXPECT_EQ(projectiles.ActiveProjectiles() > 0, c.fired);
+        EXPECT_EQ(attacker->target.Get() != nullptr, c.keepsTarget);
+        TaskManager::Get()->ReleaseJob(job);
+        projectiles.Clear();
+        TheScene.ReleaseEntities();
+    }
 }
 
 TEST_F(TaskSteps, ABotGoesIntoARecyclerAndLeavesTheLevel)
