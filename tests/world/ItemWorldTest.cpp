@@ -279,6 +279,71 @@ TEST_F(ItemWorld, APickupPutsTheRolledItemItselfIntoTheInventory)
     EXPECT_LE(listener.inventory.size(), 1u);
 }
 
+TEST_F(ItemWorld, ACrateOpensOnceAndPlacesOnlyWhatItHolds)
+{
+    Item* crateDefinition = Define("crate", ITEM_KIND_ACTION);
+    crateDefinition->action = ITEM_ACTION_GIVE_ITEM;
+    crateDefinition->actionValue = 1;
+    Agent* rig = Rig(20, 20);
+    for (unsigned seed : {1u, 2u, 3u, 4u}) {
+        SCOPED_TRACE(seed);
+        Item* crate = Lying(crateDefinition, 21, 21);
+        crate->AdoptMesh(BlockMesh(-1.0f, 1.0f, -1.0f, 1.0f, 0.0f, 1.0f));
+        int before = 0;
+        for (Scene::Node* node = TheScene.FirstInList(SEGMENT_ITEM); node; node = TheScene.NextInList(node)) ++before;
+        SRand(seed);
+        // Nothing the crate could hold is in this catalogue: it opens and drops nothing.
+        EXPECT_TRUE(crate->OnTouch(rig, 0.1f));
+        int after = 0;
+        for (Scene::Node* node = TheScene.FirstInList(SEGMENT_ITEM); node; node = TheScene.NextInList(node)) ++after;
+        EXPECT_EQ(after, before) << "no empty content placed";
+        EXPECT_TRUE(crate->itemFlags & ITEM_FLAG_USED);
+        EXPECT_EQ(crate->action, ITEM_ACTION_NONE);
+        TheScene.RemoveEntity(crate, REMOVE_EVERYWHERE);
+        delete crate;
+    }
+    // With something to hold it drops it beside itself.
+    Define("ore_crate", ITEM_KIND_ACTION)->action = ITEM_ACTION_GIVE_ORE;
+    Weapon("laser", 0, 20.0f);
+    Item* crate = Lying(crateDefinition, 21, 21);
+    crate->AdoptMesh(BlockMesh(-1.0f, 1.0f, -1.0f, 1.0f, 0.0f, 1.0f));
+    int dropped = 0;
+    for (unsigned seed = 1; seed < 20 && dropped == 0; ++seed) {
+        SRand(seed);
+        crate->action = ITEM_ACTION_GIVE_ITEM;
+        crate->OnTouch(rig, 0.1f);
+        for (Scene::Node* node = TheScene.FirstInList(SEGMENT_ITEM); node; node = TheScene.NextInList(node))
+            if (node->value != crate) ++dropped;
+    }
+    EXPECT_GT(dropped, 0);
+}
+
+TEST_F(ItemWorld, ASalvageYieldsOneItemOrTwoWithTheSkill)
+{
+    Define("module", ITEM_KIND_UPGRADE);
+    Weapon("laser", 0, 20.0f);  // every roll finds something
+    Item* wreckDefinition = Define("wreck", ITEM_KIND_ACTION);
+    wreckDefinition->action = ITEM_ACTION_SALVAGE;
+    Agent* rig = Rig(20, 20);
+    for (int skill : {0, 3}) {
+        SCOPED_TRACE(skill);
+        listener.salvage = skill;
+        Item* wreck = Lying(wreckDefinition, 30, 30);
+        wreck->health = wreck->maxHealth = 20.0f;
+        int touches = 1;
+        while (!wreck->OnTouch(rig, 0.1f) && touches < 1000) ++touches;
+        EXPECT_GT(touches, 5) << "it takes a while";
+        EXPECT_LE(wreck->health, 1.0f);
+        int loot = 0;
+        for (Scene::Node* node = TheScene.FirstInList(SEGMENT_ITEM); node; node = TheScene.NextInList(node))
+            if (node->value != wreck) ++loot;
+        EXPECT_EQ(loot, skill > 0 ? 2 : 1);
+        EXPECT_EQ(wreck->action, ITEM_ACTION_NONE);
+        TheScene.ReleaseEntities();
+        rig = Rig(20, 20);
+    }
+}
+
 TEST_F(ItemWorld, AMineBlastKillsOnceAndAFreezeTrapIgnoresTheDead)
 {
     Item* mineDefinition = Define("mine", ITEM_KIND_ACTION);
