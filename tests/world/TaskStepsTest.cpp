@@ -112,6 +112,27 @@ TEST_F(TaskSteps, GoingHomeAndWalkingUpToATarget)
     TaskManager::Get()->ReleaseJob(again);
 }
 
+TEST_F(TaskSteps, ACreatureWandersAroundItsNest)
+{
+    Building* nest = Site(60, 60, BUILD_SPAWNPOINT);
+    nest->definition->spawnRadius = 12.0f;
+    Agent* creature = Unit(60, 75, ALIGN_ENEMY);  // out beyond the radius
+    creature->spawner = nest;
+    creature->yaw = 0.0f;
+    Vec3 centre = nest->GetCenter();
+    for (int round = 0; round < 6; ++round) {
+        SCOPED_TRACE(round);
+        Give(creature, "Wander", AI_MODE_IDLE);
+        float took = RunUntil(30.0f, 0.05f, [&] { return !HasJob(creature); });
+        EXPECT_LT(took, 30.0f) << "each stroll ends";
+        // Drawn back inside, it then keeps to the nest's surroundings.
+        if (round > 0) {
+            EXPECT_LT(Ground(creature->GetPosition(), centre), 12.0f + 10.0f + 2.5f);
+        }
+    }
+    EXPECT_LT(Ground(creature->GetPosition(), centre), Ground(Corner(60, 75), centre));
+}
+
 TEST_F(TaskSteps, BuildersRaiseABuildingTogether)
 {
     Building* site = Site(50, 50);
