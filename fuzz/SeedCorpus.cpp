@@ -124,7 +124,10 @@ int main(int argc, char** argv)
         if (ext == "pkb") SeedPackage(path);
         else if (name == "hotkeys.cfg") SeedFile("hotkeys", path);
         else if (ext == "cfg") SeedFile("config", path);
-        else if (ext == "cgs") SeedFile("script", path);
+        else if (ext == "cgs") {
+            SeedFile("script", path);
+            SeedFile("scene", path);
+        }
         else if (folder == "strings") SeedFile("strings", path);
         else if (folder == "particles") SeedFile("particle", path);
         // The headers and the first pages are what the decoder is picky about.

@@ -24,6 +24,7 @@
 #include "host/Maths.h"
 #include "platform/PooledList.h"
 
+#include <cstddef>
 #include <cstdint>
 
 class Agent;
@@ -121,6 +122,9 @@ struct UnitControlCount {
     float supply = 20.0f;
     float demand = 0.0f;
 };
+
+// "<user folder>/savefiles/<profile>/<name>.sav" into out.
+void SaveGamePath(char* out, size_t size, const char* profile, const char* name);
 
 class Scene {
 public:
@@ -239,6 +243,13 @@ public:
     // Reads a scene file (a level, a save, the primitive catalogue). False, with nothing
     // changed, when it cannot be opened.
     bool ReadSceneFile(const char* path);
+    // Writes the level as a save (SceneFile.cpp): into a temporary file beside path, renamed
+    // over path only once complete. False, logged, when it could not be written; the old file
+    // is then untouched. Must not run inside a walk.
+    bool WriteSceneFile(const char* path);
+    // After a level or save has been read: agents claim their cells, buildings their
+    // footprints, and the cell references of the file become links.
+    void ResolveLinks();
 
     // ---- State
     PendingLink pendingLinks[MAX_PENDING_LINKS];

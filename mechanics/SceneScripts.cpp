@@ -9,15 +9,19 @@
 // of the primitive catalogue, of the objects the Scene's factory makes, and of every entity.
 // The records the level's objects write about themselves are read by their owners as they
 // come: an agent's brain, orders and load by the agents (world/AgentSceneRecords.h). Those of a
-// building's construction and queue, items, the player's start, objectives, growth, the camera
-// and the raid manager are skipped, until their owners read them, like any word the reader
-// does not know.
+// building's construction and queue, items, control groups, growth and the raid manager are
+// skipped, until their owners read them, like any word the reader does not know.
+//
+// Every word is read into a bounded buffer, counts from the file are checked against what the
+// lists hold, and a cell of -1 -1 (what the writer puts for "off the grid") places nothing.
 #include "mechanics/Scene.h"
 
 #include "host/Lexer.h"
 #include "host/Log.h"
 #include "host/System.h"
 #include "mechanics/GameMechanics.h"
+#include "mechanics/Objectives.h"
+#include "render/Camera.h"
 #include "platform/Files.h"
 #include "platform/SoundManager.h"
 #include "render/ParticleManager.h"
@@ -115,7 +119,8 @@ void ReadGrid(SceneReader& r)
     int width = 0, height = 0;
     if (!r.Int(&width) || !r.Int(&height) || width <= 0 || height <= 0) return;
     Grid* grid = TheGame ? TheGame->grid : nullptr;
-    // Rows from the first, columns from the last: the map is stored turned.
+    // Rows from the first, columns from the last: the map is stored turned. Values for cells
+    // beyond the level's grid are read and passed over; the loop ends with the text.
     for (int row = 0; row < height && !r.in.Ended(); ++row)
         for (int column = width - 1; column >= 0 && !r.in.Ended(); --column) {
             int value = 0;
@@ -123,6 +128,9 @@ void ReadGrid(SceneReader& r)
             GridCell* cell = grid ? grid->GetCell(column, row) : nullptr;
             if (cell) cell->flags = value >= 1 && value <= 3 ? (uint8_t)value : 0;
         }
+    if (grid && (width > grid->size || height > grid->size))
+        r.in.Warn(r.in.Line(), "GRID %d x %d is larger than the level's %d x %d: the rest is skipped", width, height,
+                  grid->size, grid->size);
 }
 
 void ReadHeightmap(SceneReader& r)
@@ -171,7 +179,8 @@ void ReadSplat(SceneReader& r)
     std::string primitive = r.Word(), texture = r.Word(), normal = r.Word();
     Vec3 position;
     r.Vector(&position);
-    r.MakeCurrent(r.scene.AddSplat(primitive.c_str(), texture.c_str(), normal.c_str(), position, (uint32_t)r.lightingMode));
+    // The lighting mode is a mesh setting, not an entity flag.
+    r.MakeCurrent(r.scene.AddSplat(primitive.c_str(), texture.c_str(), normal.c_str(), position, 0));
 }
 
 void ReadResource(SceneReader& r)
@@ -341,9 +350,19 @@ void ReadAlignment(SceneReader& r)
 {
     std::string word = r.Word();
     if (!r.current) return;
-    r.current->alignment = word == "FRIENDLY" ? ALIGN_FRIENDLY : word == "ENEMY" ? ALIGN_ENEMY
-                         : word == "PLAYER"   ? ALIGN_PLAYER
-                                              : ALIGN_NEUTRAL;
+    Entity* e = r.current;
+    // The segment follows the side: an entity already in the lists moves to its new one.
+    const int before = r.scene.GetListIndex(e);
+    bool listed = false;
+    for (Scene::Node* node = r.scene.FirstInList(before); node && !listed; node = r.scene.NextInList(node))
+        listed = node->value == e;
+    e->alignment = word == "FRIENDLY" ? ALIGN_FRIENDLY : word == "ENEMY" ? ALIGN_ENEMY
+                 : word == "PLAYER"   ? ALIGN_PLAYER
+                                      : ALIGN_NEUTRAL;
+    if (listed && r.scene.GetListIndex(e) != before) {
+        r.scene.UnlinkEntity(e);
+        r.scene.LinkEntity(e);
+    }
 }
 
 void ReadComposition(SceneReader& r)
@@ -367,7 +386,7 @@ void ReadPosition(SceneReader& r)
 void ReadMapCoord(SceneReader& r)
 {
     int column = 0, row = 0;
-    if (!r.Int(&column) || !r.Int(&row) || !r.current) return;
+    if (!r.Int(&column) || !r.Int(&row) || !r.current || (column == -1 && row == -1)) return;
     Vec3 position = CellPosition(column, row);
     r.current->SetPosition(position);
     r.current->moveTarget = position;
@@ -375,9 +394,9 @@ void ReadMapCoord(SceneReader& r)
 
 void ReadScale(SceneReader& r)
 {
-    // The scale of a scene line is read and not applied: an entity keeps its type's.
-    Vec3 ignored;
-    r.Vector(&ignored);
+    // Entities scale uniformly: the first number is the scale.
+    Vec3 scale;
+    if (r.Vector(&scale) && r.current && scale.x > 0.0f) r.current->scale = scale.x;
 }
 
 void ReadRadius(SceneReader& r)
@@ -393,11 +412,12 @@ void ReadRotate(SceneReader& r)
     float degrees = 0.0f;
     if (!r.Float(&degrees) || !r.current) return;
     Entity* e = r.current;
+    // Absolute: an entity read twice (a save over the level) is not turned twice.
+    Vec3 position(e->world._41, e->world._42, e->world._43);
     e->yaw = degrees;
     MatrixRotationY(&e->rotation, degrees * 0.0174532924f);
-    Matrix turned;
-    MatrixMultiply(&turned, &e->world, &e->rotation);
-    e->world = turned;
+    e->world = e->rotation;
+    e->SetPosition(position);
 }
 
 void ReadAttachOffset(SceneReader& r)
@@ -430,8 +450,57 @@ void ReadBothHealth(SceneReader& r)
     bool hasHealth = r.Float(&health);
     bool hasMaximum = hasHealth && r.Float(&maximum);
     if (!r.current) return;
-    if (hasHealth) r.current->SetHealth(health);
-    if (hasMaximum) r.current->SetMaxHealth(maximum);
+    if (!hasMaximum) {
+        if (hasHealth) r.current->SetHealth(health);
+        return;
+    }
+    // The maximum is the entity's own, without upgrades (they are read later and add to it
+    // again); health may stand above it while upgrades carry it.
+    r.current->SetMaxHealth(maximum);
+    r.current->health = health < 0.0f ? 0.0f : health;
+}
+
+Agent* FindRig(Scene& scene)
+{
+    for (int segment : {SEGMENT_UNIT, SEGMENT_AIR_UNIT})
+        for (Scene::Node* node = scene.FirstInList(segment); node; node = scene.NextInList(node))
+            if (node->value && (node->value->flags & ENTITY_PLAYER) && (node->value->flags & ENTITY_AGENT))
+                return static_cast<Agent*>(node->value);
+    return nullptr;
+}
+
+void ReadPlayerStart(SceneReader& r)
+{
+    Vec3 position;
+    bool placed = r.Vector(&position);
+    Agent* rig = FindRig(r.scene);
+    if (!rig) {
+        r.MakeCurrent(nullptr);
+        return;
+    }
+    if (placed) {
+        rig->SetPosition(position);
+        rig->moveTarget = position;
+    }
+    r.MakeCurrent(rig);
+}
+
+void ReadObjective(SceneReader& r)
+{
+    int index = 0, flags = 0, count = 0;
+    if (r.Int(&index) && r.Int(&flags) && r.Int(&count) && TheObjectives)
+        TheObjectives->SetState(index, (uint32_t)flags, count);
+}
+
+void ReadCamera(SceneReader& r)
+{
+    float x = 0.0f, y = 0.0f, z = 0.0f, yaw = 0.0f, pitch = 0.0f;
+    if (!(r.Float(&x) && r.Float(&y) && r.Float(&z) && r.Float(&yaw) && r.Float(&pitch))) return;
+    GameCamera.eye = Vec3(x, y, z);
+    GameCamera.yaw = yaw * 0.0174532924f;
+    GameCamera.pitch = pitch * 0.0174532924f;
+    GameCamera.ClampPitch();
+    GameCamera.UpdateDirection();
 }
 
 void ReadSoundLine(SceneReader& r)
@@ -482,6 +551,9 @@ const Keyword SceneKeywords[] = {
     {"SetHealth", false, ReadHealth},
     {"SetMaxHealth", false, ReadMaxHealth},
     {"SetBothHealth", false, ReadBothHealth},
+    {"PlayerStart", false, ReadPlayerStart},
+    {"Objective", true, ReadObjective},
+    {"Camera", false, ReadCamera},
     {"AddSound", false, ReadSoundLine},
 };
 

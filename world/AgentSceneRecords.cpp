@@ -75,7 +75,8 @@ void Agent::SaveToScene(FILE* file)
         fprintf(file, "CreateAgent\t\t\t%s\n", type->name);
     else
         fprintf(file, "AddAgent\t\t\t\t%s\n", type->name);
-    fprintf(file, "SetBothHealth\t\t\t%.1f %.1f\n", health, GetMaxHealth());
+    // The own maximum: upgrades are saved apart and add to it again when read back.
+    fprintf(file, "SetBothHealth\t\t\t%.1f %.1f\n", health, maxHealth);
     if (yaw != 0.0f) fprintf(file, "SetRotate\t\t\t\t\t%.2f\n", yaw);
     fprintf(file, "SetScale\t\t\t\t%.2f %.2f %.2f\n", scale, scale, scale);
     int column, row;

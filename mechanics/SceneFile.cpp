@@ -1,0 +1,195 @@
+// The scene writer (a saved game's level) and the links a read level resolves.
+//
+// The save is written into a temporary file beside the old one and renamed over it only when
+// every line went out: a crash, a full disk or a failed write leaves the previous save whole.
+// Numbers are written so that a save read back and written again gives the same text.
+#include "mechanics/Scene.h"
+
+#include "host/Log.h"
+#include "host/System.h"
+#include "mechanics/GameMechanics.h"
+#include "mechanics/Objectives.h"
+#include "campaign/MissionRecord.h"
+#include "platform/Files.h"
+#include "platform/UserFolders.h"
+#include "render/Camera.h"
+#include "world/Agent.h"
+#include "world/BuildItem.h"
+#include "world/Building.h"
+#include "world/Grid.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+constexpr float DEGREES_PER_RADIAN = 57.2957795f;
+
+const char* const DASH_LINE = "//----------------------------------------------------------\n";
+
+// The player's rig: the first agent of the player's segments that is the player.
+Agent* FindRigIn(Scene& scene)
+{
+    for (int segment : {SEGMENT_UNIT, SEGMENT_AIR_UNIT})
+        for (Scene::Node* node = scene.FirstInList(segment); node; node = scene.NextInList(node))
+            if (node->value && (node->value->flags & ENTITY_PLAYER) && (node->value->flags & ENTITY_AGENT))
+                return static_cast<Agent*>(node->value);
+    return nullptr;
+}
+
+void WriteHeader(FILE* file)
+{
+    fputs(DASH_LINE, file);
+    fprintf(file, "SCENE\t%s\t%s\n", "savefile", "Beta_1.1");
+    fputs(DASH_LINE, file);
+    fputs("\n", file);
+}
+
+void WriteCamera(FILE* file)
+{
+    // The view as the player left it, angles in degrees.
+    fprintf(file, "Camera    %.1f  %.1f  %.1f   %.1f  %.1f\n", GameCamera.eye.x, GameCamera.eye.y, GameCamera.eye.z,
+            GameCamera.yaw * DEGREES_PER_RADIAN, GameCamera.pitch * DEGREES_PER_RADIAN);
+}
+
+void WriteRig(FILE* file, Agent* rig)
+{
+    if (rig) {
+        Vec3 position = rig->GetPosition();
+        fprintf(file, "PlayerStart\t\t\t%.2f %.2f %.2f\n", position.x, position.y, position.z);
+        if (rig->yaw != 0.0f) fprintf(file, "SetRotate\t\t\t\t\t%.2f\n", rig->yaw);
+    }
+    fputs("\n", file);
+}
+
+void WriteObjectives(FILE* file)
+{
+    if (!TheObjectives) return;
+    for (const PooledList<Objective*>::Node* node = TheObjectives->list.head; node; node = node->next)
+        if (const Objective* objective = node->value)
+            fprintf(file, "Objective\t\t\t\t%d\t%d\t%d\n", objective->index, (int)objective->flags, objective->count);
+}
+
+void WriteResources(FILE* file, Scene& scene)
+{
+    for (Entity* e = scene.FirstEntity(SEGMENTS_RESOURCES); e; e = scene.NextEntity()) {
+        Vec3 position = e->GetPosition();
+        fprintf(file, "AddResource\t\t\t%s  %.2f  %.2f  %.2f  %d\n", e->name, position.x, position.y, position.z, e->kills);
+        fprintf(file, "SetBothHealth\t\t\t%.1f %.1f\n", e->health, e->maxHealth);
+        if (e->yaw != 0.0f) fprintf(file, "SetRotate\t\t\t%.2f\n", e->yaw);
+        if (e->flags & ENTITY_RESOURCE_REVEALED) fprintf(file, "SetFlag\t\t\tENTITY_RESOURCE_REVEALED\n");
+        if (e->discovered) fprintf(file, "SetVisited\t\t1\n");
+        fputs("\n", file);
+    }
+    scene.EndIteration();
+}
+
+void WriteAgents(FILE* file, Scene& scene)
+{
+    for (Entity* e = scene.FirstEntity(SEGMENTS_AGENTS); e; e = scene.NextEntity()) {
+        if (!(e->flags & ENTITY_AGENT)) continue;
+        static_cast<Agent*>(e)->SaveToScene(file);
+        fputs("\n", file);
+    }
+    scene.EndIteration();
+}
+
+void WriteFuelVents(FILE* file, Scene& scene)
+{
+    for (Entity* e = scene.FirstInCategory(CATEGORY_TERRAIN, ENTITY_STATIC); e; e = scene.NextInCategory()) {
+        if (!(e->flags & ENTITY_FUEL)) continue;
+        Vec3 position = e->GetPosition();
+        fprintf(file, "AddFuel\t\t\t\t%.2f  %.2f  %.2f\n", position.x, 0.0f, position.z);
+        fprintf(file, "SetBothHealth\t\t\t%.1f %.1f\n", e->health, e->maxHealth);
+        if (e->discovered) fprintf(file, "SetVisited\t\t\t1\n");
+        fputs("\n", file);
+    }
+}
+
+}  // namespace
+
+void SaveGamePath(char* out, size_t size, const char* profile, const char* name)
+{
+    snprintf(out, size, "%s/savefiles/%s/%s.sav", UserFolder, profile ? profile : "", name ? name : "");
+}
+
+bool Scene::WriteSceneFile(const char* path)
+{
+    if (!path || !*path || IsWalking()) {
+        Log("ERROR opening file %s for WRITING\n", path ? path : "");
+        return false;
+    }
+    std::string target = path;
+    size_t slash = target.find_last_of('/');
+    if (slash != std::string::npos) CreateFolder(target.substr(0, slash).c_str());
+    std::string temporary = target + ".tmp";
+    FILE* file = fopen(temporary.c_str(), "wb");
+    if (!file) {
+        Log("ERROR opening file %s for WRITING\n", temporary.c_str());
+        return false;
+    }
+    WriteHeader(file);
+    WriteCamera(file);
+    WriteRig(file, FindRigIn(*this));
+    WriteObjectives(file);
+    WriteResources(file, *this);
+    WriteAgents(file, *this);
+    WriteFuelVents(file, *this);
+    fputs("\n\nEND_OF_FILE\n", file);
+
+    bool written = fflush(file) == 0 && !ferror(file);
+    written = fclose(file) == 0 && written;
+    if (!written) {
+        Log("ERROR writing file %s: %s\n", temporary.c_str(), strerror(errno));
+        remove(temporary.c_str());
+        return false;
+    }
+    if (rename(temporary.c_str(), target.c_str()) != 0) {
+        Log("ERROR replacing file %s: %s\n", target.c_str(), strerror(errno));
+        remove(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+void Scene::ResolveLinks()
+{
+    Grid* grid = CurrentGrid();
+    if (grid) {
+        for (Entity* e = FirstInCategory(CATEGORY_MASTER, ENTITY_AGENT | ENTITY_BUILDING | ENTITY_RESOURCE); e;
+             e = NextInCategory()) {
+            if (e->flags & ENTITY_AGENT) {
+                static_cast<Agent*>(e)->ClaimGridCell(e->GetPosition());
+            } else if (e->flags & ENTITY_BUILDING) {
+                int x0, y0, x1, y1;
+                if (e->GetGridFootprint(&x0, &y0, &x1, &y1)) grid->OccupyCells(e, x0, y0, x1, y1);
+            } else if (e->flags & ENTITY_RESOURCE) {
+                int column, row;
+                if (grid->WorldToCell(e->GetPosition(), &column, &row)) grid->OccupyCells(e, column, row, column, row);
+            }
+        }
+    }
+    for (int i = 0; i < pendingLinkCount; ++i) {
+        const PendingLink& link = pendingLinks[i];
+        Agent* agent = link.agent;
+        Entity* found = FindEntityAtCell(link.column, link.row);
+        if (!agent || !found) continue;
+        const bool miner = (agent->classWord & AGENT_CLASS_MINER) != 0;
+        switch (link.kind) {
+        case LINK_ACTIVE_BUILDING:
+            if (found->flags & ENTITY_BUILDING) agent->activeBuilding.Set(found);
+            break;
+        case LINK_MINE:
+            if (miner && (found->flags & ENTITY_RESOURCE)) agent->mine.Set(found);
+            break;
+        case LINK_DROP_OFF:
+            if (miner && (found->flags & ENTITY_BUILDING)) agent->dropOff.Set(found);
+            break;
+        case LINK_ACTIVE_OBJECT: agent->activeObject.Set(found); break;
+        default: break;
+        }
+    }
+    pendingLinkCount = 0;
+}
