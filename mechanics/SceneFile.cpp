@@ -18,10 +18,12 @@
 #include "world/Building.h"
 #include "world/Grid.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -72,9 +74,20 @@ void WriteObjectives(FILE* file)
             fprintf(file, "Objective\t\t\t\t%d\t%d\t%d\n", objective->index, (int)objective->flags, objective->count);
 }
 
+// The entities of the segments, oldest first: read back in that order they stand in their
+// lists as they stood, and the next save writes them in the same order again.
+std::vector<Entity*> OldestFirst(Scene& scene, uint32_t segments)
+{
+    std::vector<Entity*> all;
+    for (Entity* e = scene.FirstEntity(segments); e; e = scene.NextEntity()) all.push_back(e);
+    scene.EndIteration();
+    std::reverse(all.begin(), all.end());
+    return all;
+}
+
 void WriteResources(FILE* file, Scene& scene)
 {
-    for (Entity* e = scene.FirstEntity(SEGMENTS_RESOURCES); e; e = scene.NextEntity()) {
+    for (Entity* e : OldestFirst(scene, SEGMENTS_RESOURCES)) {
         Vec3 position = e->GetPosition();
         fprintf(file, "AddResource\t\t\t%s  %.2f  %.2f  %.2f  %d\n", e->name, position.x, position.y, position.z, e->kills);
         fprintf(file, "SetBothHealth\t\t\t%.1f %.1f\n", e->health, e->maxHealth);
@@ -83,17 +96,15 @@ void WriteResources(FILE* file, Scene& scene)
         if (e->discovered) fprintf(file, "SetVisited\t\t1\n");
         fputs("\n", file);
     }
-    scene.EndIteration();
 }
 
 void WriteAgents(FILE* file, Scene& scene)
 {
-    for (Entity* e = scene.FirstEntity(SEGMENTS_AGENTS); e; e = scene.NextEntity()) {
+    for (Entity* e : OldestFirst(scene, SEGMENTS_AGENTS)) {
         if (!(e->flags & ENTITY_AGENT)) continue;
         static_cast<Agent*>(e)->SaveToScene(file);
         fputs("\n", file);
     }
-    scene.EndIteration();
 }
 
 void WriteFuelVents(FILE* file, Scene& scene)

@@ -2,6 +2,7 @@
 // file may ask for, damaged files, and a save that fails before it is complete.
 #include "host/Log.h"
 #include "host/Random.h"
+#include "host/System.h"
 #include "mechanics/Scene.h"
 #include "render/Camera.h"
 #include "render/MeshLibrary.h"
@@ -9,6 +10,7 @@
 #include "tests/support/TestSupport.h"
 #include "tests/world/WorldTestSupport.h"
 #include "world/Agent.h"
+#include "world/AgentCombat.h"
 #include "world/AgentTypeRegistry.h"
 
 #include <gtest/gtest.h>
@@ -28,16 +30,21 @@ protected:
         library = std::make_unique<MeshLibrary>();
         TheMeshLibrary = library.get();
         folder = MakeTempFolder("scenefile");
+        Define("walker", ALIGN_ENEMY);
+        Define("bot", ALIGN_PLAYER);
+    }
+    void Define(const char* name, int alignment)
+    {
         Agent* prototype = game.agentTypes->TakeFreeAgent();
-        CopyText(prototype->name, sizeof prototype->name, "walker");
+        CopyText(prototype->name, sizeof prototype->name, name);
         prototype->mesh = TheMeshLibrary->GetMesh("data/mesh/walker.txt", 0, true, false);
         prototype->meshStates[0] = prototype->mesh;
         prototype->meshCount = 1;
-        prototype->alignment = ALIGN_ENEMY;
+        prototype->alignment = alignment;
         prototype->SetMaxHealth(150.0f);
         prototype->SetHealth(150.0f);
         game.agentTypes->prototypes.PushBack(prototype);
-        game.agentTypes->DefineType(prototype, "walker");
+        game.agentTypes->DefineType(prototype, name);
     }
     void TearDown() override
     {
@@ -97,7 +104,7 @@ TEST_F(SceneFileTest, TheSideOfAnEntityMovesItToItsSegment)
 
 TEST_F(SceneFileTest, HealthOfAnUpgradedBotReadsBackTheSame)
 {
-    ASSERT_TRUE(Read("AddAgent walker SetAlignment PLAYER\n"));
+    ASSERT_TRUE(Read("AddAgent bot\n"));
     Agent* agent = Newest(SEGMENT_UNIT);
     ASSERT_NE(agent, nullptr);
     agent->SetPosition(Corner(5, 5));
