@@ -223,6 +223,7 @@ bool GameMechanics::StartLevel()
     aiManager->ResetTimers();
     if (levelNamed) {
         if (!TheScene.ReadSceneFile(levelName)) Log("ERROR: the scene file %s cannot be read\n", levelName);
+        TheScene.ResolveLinks();
         aiManager->OnSceneLoaded();
         Building::RestoreAtLevelStart();
     }
