@@ -1,0 +1,59 @@
+// The power bar: supply against a scale of at least 100, red while power is short, the demand
+// chevron along the bar; laid out by the screen height.
+#include "gui/GuiMeter.h"
+#include "interface/PowerBar.h"
+#include "render/Sprite.h"
+#include "tests/interface/InterfaceTestSupport.h"
+
+using PowerBarTest = HudTest;
+
+TEST_F(PowerBarTest, GeometryAt1024x768)
+{
+    PowerBar bar;
+    EXPECT_EQ(bar.barX, 1024 + 32 - 512);
+    EXPECT_EQ(bar.barY, 8);
+    EXPECT_EQ(bar.barWidth, 110);
+    EXPECT_EQ(bar.barHeight, 14);
+    EXPECT_EQ(bar.chevronWidth, 22);
+    EXPECT_EQ(bar.chevronHeight, 22);
+    EXPECT_FLOAT_EQ(bar.supply, 20.0f);
+    EXPECT_FLOAT_EQ(bar.demand, 0.0f);
+}
+
+TEST_F(PowerBarTest, TheMeterShowsSupplyAndTheChevronDemand)
+{
+    const struct {
+        float supply, demand;
+        float value;
+        uint32_t colour;
+        int chevronLeft;  // from the bar's left end
+    } cases[] = {
+        {20.0f, 0.0f, 20.0f, PowerBar::COLOUR_ENOUGH, -11},
+        {150.0f, 200.0f, 75.0f, PowerBar::COLOUR_SHORT, 110 - 11},
+        {60.0f, 60.0f, 60.0f, PowerBar::COLOUR_ENOUGH, 66 - 11},
+        {0.0f, 0.0f, 0.0f, PowerBar::COLOUR_ENOUGH, -11},
+        {400.0f, 100.0f, 100.0f, PowerBar::COLOUR_ENOUGH, 27 - 11},
+    };
+    PowerBar bar;
+    for (const auto& c : cases) {
+        bar.supply = c.supply;
+        bar.demand = c.demand;
+        painter.Clear();
+        bar.Update();
+        EXPECT_FLOAT_EQ(bar.meter->value, c.value) << c.supply << "/" << c.demand;
+        EXPECT_EQ(bar.meter->fill->colour, c.colour) << c.supply << "/" << c.demand;
+        EXPECT_EQ(bar.chevron->left - bar.barX, c.chevronLeft) << c.supply << "/" << c.demand;
+        EXPECT_EQ(bar.chevron->right - bar.chevron->left, 22);
+        EXPECT_EQ(bar.chevron->top, bar.barY);
+        EXPECT_EQ(bar.chevron->bottom, bar.barY + 22);
+        // The meter first, the chevron over it.
+        ASSERT_FALSE(painter.quads.empty());
+        EXPECT_EQ(painter.quads.back().sprite, bar.chevron);
+    }
+    bar.supply = 5.0f;
+    bar.demand = 7.0f;
+    EXPECT_TRUE(bar.IsShort());
+    bar.Reset();
+    EXPECT_FALSE(bar.IsShort());
+    EXPECT_FLOAT_EQ(bar.supply, 20.0f);
+}
