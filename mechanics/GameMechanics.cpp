@@ -48,6 +48,7 @@ GameMechanics::GameMechanics()
     floatingTexts = new FloatingTextList();
     popups = new AchievementPopup();
     messageBar = new MessageBar();
+    selection.Init(100);
 }
 
 GameMechanics::~GameMechanics()
@@ -78,6 +79,7 @@ GameMechanics::~GameMechanics()
     delete projectiles;
     delete splats;
     delete aiManager;
+    ReleaseHud();
 }
 
 void GameMechanics::CreateCatalogues()
@@ -99,6 +101,8 @@ void GameMechanics::LoadCatalogues()
 
 void GameMechanics::EndLevel()
 {
+    // The selection and the panels let go of the level's entities before they leave.
+    EndLevelHud();
     // The next level may draw its shadows in another format.
     ReleaseShadowMap();
     if (projectiles) projectiles->Clear();

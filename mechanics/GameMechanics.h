@@ -8,6 +8,7 @@
 // nothing the last one left.
 #include "host/Maths.h"
 #include "mechanics/Game.h"
+#include "platform/PooledList.h"
 
 #include <cstddef>
 
@@ -117,6 +118,23 @@ public:
     SplatPool* splats = nullptr;
     // The raids against the player: made at the first level start, kept for the run.
     AIManager* aiManager = nullptr;
+
+    // ---- The selection and the HUD (GameHud.cpp)
+    // The selected entities, first selected first; at most 100.
+    PooledList<Entity*> selection;
+    Entity* GetFirstSelected() const { return selection.head ? selection.head->value : nullptr; }
+    // The base HUD, then the main display and the power bar, each made once.
+    bool CreateHud() override;
+    // The HUD of play for this frame: floating texts, the main display for the selection, the
+    // power bar, the pop-up and the message bar.
+    void DrawHud();
+    void DrawGui() override;
+
+private:
+    // A level's end: the selection and the main display's panels go, the power ledger resets.
+    void EndLevelHud();
+    // The main display and the power bar go with the game object.
+    void ReleaseHud();
 };
 
 extern GameMechanics* TheGame;

@@ -1,0 +1,72 @@
+// The game object's HUD of play: the main display for the selection, the power bar and the
+// message lists, made once with the base HUD and drawn every frame of a mission.
+#include "mechanics/GameMechanics.h"
+
+#include "gui/WindowManager.h"
+#include "interface/EntityInfoGui.h"
+#include "interface/MessageLists.h"
+#include "interface/PowerBar.h"
+#include "platform/ConfigFile.h"
+#include "world/Agent.h"
+#include "world/BuildItem.h"
+#include "world/Building.h"
+
+bool GameMechanics::CreateHud()
+{
+    if (!Game::CreateHud()) return false;
+    if (!ThePowerBar) ThePowerBar = new PowerBar();
+    if (!TheEntityInfoGui) {
+        TheEntityInfoGui = new EntityInfoGui();
+        TheEntityInfoGui->CreateMainDisplay();
+    }
+    return true;
+}
+
+void GameMechanics::ReleaseHud()
+{
+    if (TheGame != this) return;
+    // The window manager lets go of the main display's windows before they go.
+    if (WindowMgr && TheEntityInfoGui) {
+        Window* owned[] = {TheEntityInfoGui, ProductionQueueWindow, StatusIconWindow};
+        for (Window* window : owned)
+            if (window) WindowMgr->windows.Remove(window);
+    }
+    delete TheEntityInfoGui;
+    TheEntityInfoGui = nullptr;
+    delete ThePowerBar;
+    ThePowerBar = nullptr;
+}
+
+void GameMechanics::EndLevelHud()
+{
+    for (PooledList<Entity*>::Node* node = selection.head; node; node = node->next)
+        if (node->value) node->value->flags &= ~ENTITY_SELECTION;
+    selection.Clear();
+    if (TheEntityInfoGui) TheEntityInfoGui->HideAll();
+    if (ThePowerBar) ThePowerBar->Reset();
+}
+
+void GameMechanics::DrawHud()
+{
+    floatingTexts->Draw();
+    if (EntityInfoGui* display = TheEntityInfoGui) {
+        Entity* first = GetFirstSelected();
+        display->SetVisible(first != nullptr);
+        if (selection.count > 1) {
+            display->DrawOverlay();
+            display->HideAll();
+            display->ShowStanceButtons();
+        } else if (first) {
+            display->Update(first);
+        }
+    }
+    if (ThePowerBar) ThePowerBar->Update();
+    popups->Draw();
+    messageBar->Draw();
+}
+
+void GameMechanics::DrawGui()
+{
+    if (state == GAME_STATE_PLAYING) DrawHud();
+    Game::DrawGui();
+}
