@@ -14,13 +14,17 @@
 #include "world/BuildItem.h"
 #include "world/Building.h"
 
+#include <cmath>
 #include <cstdio>
 
 namespace {
 
+// A layout length: a fraction of the screen height, which is a whole number of quarters of
+// 1/768 of it, in whole pixels (truncated).
 int U(double fraction)
 {
-    return (int)(fraction * ScreenHeight());
+    long long quarters = llround(fraction * 3072.0);
+    return (int)(quarters * ScreenHeight() / 3072);
 }
 
 void Text(int x, int y, const char* text, float r, float g, float b)

@@ -24,6 +24,7 @@
 #include "world/Item.h"
 #include "world/WeaponDef.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -54,9 +55,12 @@ const char* const WEAPON_LABELS[] = {"Laser Damage:",     "Missile Damage:", "El
                                      "Mortar Damage:",    "Ballistic Damage:", "Flame Damage:",
                                      "Acid Damage:",      "Plasma Damage:",  "Energy Pulse Damage:"};
 
+// A layout length: a fraction of the screen height, which is a whole number of quarters of
+// 1/768 of it, in whole pixels (truncated).
 int U(double fraction)
 {
-    return (int)(fraction * ScreenHeight());
+    long long quarters = llround(fraction * 3072.0);
+    return (int)(quarters * ScreenHeight() / 3072);
 }
 
 int Cell(int columns, int rows, int column, int row)

@@ -18,6 +18,7 @@
 #include "world/AgentTypeRegistry.h"
 #include "world/Building.h"
 
+#include <cmath>
 #include <cstdio>
 #include <functional>
 
@@ -36,9 +37,12 @@ constexpr const char* BUTTON_RED = "data/gui/button_red.dds";
 constexpr const char* BUTTON_GREEN = "data/gui/button_green.dds";
 
 // A fraction of the screen height in whole pixels.
+// A layout length: a fraction of the screen height, which is a whole number of quarters of
+// 1/768 of it, in whole pixels (truncated).
 int U(double fraction)
 {
-    return (int)(fraction * ScreenHeight());
+    long long quarters = llround(fraction * 3072.0);
+    return (int)(quarters * ScreenHeight() / 3072);
 }
 
 int Cell(int columns, int rows, int column, int row)

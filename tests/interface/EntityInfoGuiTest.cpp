@@ -1,0 +1,438 @@
+// The main display: its layout at 1024 x 768, built once; the mine buttons' rules (build one at
+// a time, right-click refunds, a full stock or too little ore refuses); the stance buttons; and
+// the texts of the unit, resource, item and building pages as the player reads them.
+#include "campaign/PlayerProfile.h"
+#include "gui/Button.h"
+#include "gui/GuiMeter.h"
+#include "gui/ModelViewer.h"
+#include "interface/EntityInfoGui.h"
+#include "interface/MessageLists.h"
+#include "interface/PowerBar.h"
+#include "mechanics/Scene.h"
+#include "render/Sprite.h"
+#include "tests/interface/InterfaceTestSupport.h"
+#include "world/Agent.h"
+#include "world/AgentTypeRegistry.h"
+#include "world/BuildItem.h"
+#include "world/Building.h"
+#include "world/Item.h"
+#include "world/WeaponDef.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+class EntityInfoGuiTest : public HudTest {
+protected:
+    void SetUp() override
+    {
+        HudTest::SetUp();
+        ASSERT_TRUE(TheScene.InitLists());
+        game->CreateCatalogues();
+        display = new EntityInfoGui();
+        display->CreateMainDisplay();
+        shownDisplay = new ScopedGlobal<EntityInfoGui*>(TheEntityInfoGui, display);
+        saved = *GetPlayerProfile();
+    }
+    void TearDown() override
+    {
+        RestoreProfile();
+        delete shownDisplay;
+        delete display;
+        for (Agent* agent : agents) game->agentTypes->ReturnAgent(agent);
+        for (Entity* entity : owned) delete entity;
+        HudTest::TearDown();
+    }
+    void RestoreProfile()
+    {
+        PlayerProfile* player = GetPlayerProfile();
+        strcpy(player->name, saved.name);
+        player->level = saved.level;
+        player->ore = saved.ore;
+        player->fuel = saved.fuel;
+        player->unitControl = saved.unitControl;
+        player->maxUnitControl = saved.maxUnitControl;
+        player->unitsInUse = saved.unitsInUse;
+    }
+
+    Agent* NewAgent(int alignment)
+    {
+        Agent* agent = game->agentTypes->TakeFreeAgent();
+        EXPECT_NE(agent, nullptr);
+        agents.push_back(agent);
+        agent->alignment = alignment;
+        agent->SetMaxHealth(100.0f);
+        agent->SetHealth(80.0f);
+        return agent;
+    }
+    template <class T>
+    T* Own(T* entity)
+    {
+        owned.push_back(entity);
+        return entity;
+    }
+    void Select(Entity* entity)
+    {
+        game->selection.Clear();
+        if (entity) game->selection.PushBack(entity);
+    }
+    // The page the panel draws for the entity, as texts.
+    std::vector<std::string> Page(Entity* entity)
+    {
+        Select(entity);
+        painter.Clear();
+        display->Update(entity);
+        return painter.Texts();
+    }
+    static bool Has(const std::vector<std::string>& texts, const std::string& text)
+    {
+        return std::find(texts.begin(), texts.end(), text) != texts.end();
+    }
+    const DrawnText* Find(const std::string& text) const
+    {
+        for (const DrawnText& drawn : painter.texts)
+            if (drawn.text == text) return &drawn;
+        return nullptr;
+    }
+    int Clicks(Button* button, int mouseButton = 0)
+    {
+        mouse.event[1] = mouseButton == 1 ? 1 : 0;
+        int result = button->clickCallback(nullptr, button);
+        mouse.event[1] = 0;
+        return result;
+    }
+
+    EntityInfoGui* display = nullptr;
+    ScopedGlobal<EntityInfoGui*>* shownDisplay = nullptr;
+    std::vector<Agent*> agents;
+    std::vector<Entity*> owned;
+    PlayerProfile saved;
+};
+
+}  // namespace
+
+TEST_F(EntityInfoGuiTest, LaidOutAt1024x768AndBuiltOnce)
+{
+    EXPECT_EQ(display->x, 512 - 270);
+    EXPECT_EQ(display->width, 450);
+    EXPECT_EQ(display->height, 126);
+    EXPECT_EQ(display->y, 768 - 126);
+    EXPECT_EQ(display->title.x, 242 + 128);
+    EXPECT_EQ(display->title.y, 642 + 12);
+    EXPECT_EQ(display->second.x, 242 + 280);
+    EXPECT_EQ(display->third.y, 642 + 64);
+    ASSERT_NE(display->frame, nullptr);
+    EXPECT_EQ(display->frame->left, 242);
+    EXPECT_EQ(display->frame->bottom, 768);
+    ASSERT_NE(display->healthMeter, nullptr);
+    EXPECT_EQ(display->healthMeter->x, 242 + 124);
+    EXPECT_EQ(display->healthMeter->barWidth, 180);
+    // Button offsets from the frame's corner, each product truncated on its own.
+    ASSERT_NE(display->buildMineButton, nullptr);
+    EXPECT_EQ(display->buildMineButton->x, 450 - 90 - 64);
+    EXPECT_EQ(display->layMineButton->x, 450 - 90);
+    EXPECT_EQ(display->stanceButtons[2]->x, 450 - 76 + 2 * 24);
+    EXPECT_TRUE(display->stanceButtons[0]->pressed);
+    ASSERT_NE(QueueButtons[1], nullptr);
+    EXPECT_EQ(QueueButtons[1]->x - QueueButtons[0]->x, 28 + 4 + 4) << "an extra gap after the unit in production";
+    EXPECT_EQ(QueueButtons[2]->x - QueueButtons[1]->x, 28 + 4);
+
+    int windows = manager.WindowCount();
+    Window* firstChild = display->firstChild;
+    display->CreateMainDisplay();
+    EXPECT_EQ(manager.WindowCount(), windows) << "a second build does nothing";
+    EXPECT_EQ(display->firstChild, firstChild);
+}
+
+TEST_F(EntityInfoGuiTest, MinesAreBuiltOneAtATimeAndPaidFor)
+{
+    Agent* rig = NewAgent(ALIGN_PLAYER);
+    rig->classWord |= AGENT_CLASS_MINE_LAYER;
+    Select(rig);
+    display->DrawUnitPage(rig);
+    Button* build = display->buildMineButton;
+    Button* lay = display->layMineButton;
+    ASSERT_TRUE(build->IsVisible());
+    PlayerProfile* player = GetPlayerProfile();
+
+    const struct {
+        const char* what;
+        float ore, fuel;
+        int stock;
+        float timer;
+        int mouseButton;
+        float oreAfter, fuelAfter, timerAfter;
+        bool complains;
+    } cases[] = {
+        {"builds one", 100, 100, 0, 0, 0, 50, 50, 20, false},
+        {"one at a time", 100, 100, 0, 5, 0, 100, 100, 5, false},
+        {"right-click refunds the one in the making", 10, 10, 1, 12, 1, 60, 60, 0, false},
+        {"right-click with none in the making builds", 100, 100, 1, 0, 1, 50, 50, 20, false},
+        {"a full stock takes nothing", 100, 100, 3, 0, 0, 100, 100, 0, false},
+        {"49 ore is not enough", 49, 100, 0, 0, 0, 49, 100, 0, true},
+    };
+    for (const auto& c : cases) {
+        player->ore = c.ore;
+        player->fuel = c.fuel;
+        rig->mines = c.stock;
+        rig->mineTimer = c.timer;
+        game->messageBar->Clear();
+        EXPECT_EQ(Clicks(build, c.mouseButton), 1) << c.what;
+        EXPECT_FLOAT_EQ(player->ore, c.oreAfter) << c.what;
+        EXPECT_FLOAT_EQ(player->fuel, c.fuelAfter) << c.what;
+        EXPECT_FLOAT_EQ(rig->mineTimer, c.timerAfter) << c.what;
+        EXPECT_EQ(game->messageBar->count, c.complains ? 1 : 0) << c.what;
+        if (c.complains) {
+            EXPECT_STREQ(game->messageBar->Newest()->text, "Not enough resources");
+        }
+    }
+
+    // Laying from an empty stock changes nothing.
+    rig->mines = 0;
+    lay->SetText("Lay Mine\n     0/3");
+    Clicks(lay);
+    EXPECT_STREQ(lay->text, "Lay Mine\n     0/3");
+    EXPECT_EQ(rig->mines, 0);
+
+    // While one is made the build button is grey and the meter shows the progress.
+    rig->mineTimer = 5.0f;
+    painter.Clear();
+    display->DrawUnitPage(rig);
+    ASSERT_NE(display->mineMeter, nullptr);
+    EXPECT_FLOAT_EQ(display->mineMeter->value, 75.0f);
+    EXPECT_GE(painter.TimesDrawn(display->mineMeter->background), 1);
+    EXPECT_NE(TextureFile(build->unpressedSprite->texture ? build->unpressedSprite->texture->name : ""), "button.dds");
+
+    // A hidden button does nothing.
+    build->SetVisible(false);
+    player->ore = player->fuel = 100.0f;
+    rig->mineTimer = 0.0f;
+    Clicks(build);
+    EXPECT_FLOAT_EQ(player->ore, 100.0f);
+}
+
+TEST_F(EntityInfoGuiTest, StanceButtonsFollowTheSelection)
+{
+    Agent* a = NewAgent(ALIGN_PLAYER);
+    Agent* b = NewAgent(ALIGN_PLAYER);
+    a->aiMode = 1;
+    b->aiMode = 1;
+    game->selection.Clear();
+    game->selection.PushBack(a);
+    game->selection.PushBack(b);
+    display->ShowStanceButtons();
+    EXPECT_FALSE(display->stanceButtons[0]->pressed);
+    EXPECT_TRUE(display->stanceButtons[1]->pressed);
+    b->aiMode = 2;
+    display->ShowStanceButtons();
+    for (Button* button : display->stanceButtons) EXPECT_FALSE(button->pressed) << "mixed stances press none";
+
+    // A click gives every selected unit that stance, and presses only that button.
+    Button* hold = display->stanceButtons[2];
+    Clicks(hold);
+    EXPECT_EQ(a->aiMode, 2);
+    EXPECT_EQ(b->aiMode, 2);
+    EXPECT_TRUE(hold->pressed);
+    EXPECT_FALSE(display->stanceButtons[1]->pressed);
+}
+
+TEST_F(EntityInfoGuiTest, TheUnitPageReadsAsTheUnitStands)
+{
+    Agent* bot = NewAgent(ALIGN_PLAYER);
+    strcpy(bot->name, "Scout");
+    bot->classWord |= AGENT_CLASS_LEVELLING;
+    bot->botLevel = 10;
+    bot->botExperience = 8200;  // the level-10 threshold
+    bot->kills = 4;
+    bot->attackRange = 12.5f;
+    std::vector<std::string> page = Page(bot);
+    EXPECT_TRUE(Has(page, "(10) Scout")) << "a unit of no type is titled with its own name";
+    EXPECT_STREQ(display->healthMeter->text, "    80/100");
+    EXPECT_STREQ(display->experienceMeter->text, "XP: 8200/8200");
+    EXPECT_FLOAT_EQ(display->experienceMeter->value, 100.0f);
+    bot->damage = 6.0f;
+    page = Page(bot);
+    EXPECT_TRUE(Has(page, "Melee Damage:    6.0    (1.5 dps)")) << ::testing::PrintToString(page);
+    EXPECT_TRUE(Has(page, "12.5"));
+    ASSERT_NE(Find("Kills:"), nullptr);
+    int killsAt = Find("Kills:")->x;
+    EXPECT_TRUE(display->stanceButtons[0]->IsVisible());
+
+    // Without a range the kills stay where they were.
+    bot->classWord |= AGENT_CLASS_MELEE;
+    page = Page(bot);
+    EXPECT_FALSE(Has(page, "Range:"));
+    ASSERT_NE(Find("Kills:"), nullptr);
+    EXPECT_EQ(Find("Kills:")->x, killsAt);
+
+    // Half-way through level 2: (experience - 200) of the 300 to level 3.
+    bot->botLevel = 2;
+    bot->botExperience = 350;
+    Page(bot);
+    EXPECT_STREQ(display->experienceMeter->text, "XP:  350/500");
+    EXPECT_FLOAT_EQ(display->experienceMeter->value, 50.0f);
+
+    // Too many units: the bot works at half strength.
+    PlayerProfile* player = GetPlayerProfile();
+    player->unitControl = 2;
+    player->unitsInUse = 3;
+    EXPECT_TRUE(Has(Page(bot), "Operating at 50%"));
+
+    // An enemy says so, with what it is made of; no stance buttons for it.
+    Agent* enemy = NewAgent(ALIGN_ENEMY);
+    enemy->composition = COMPOSITION_BIOMECHANICAL;
+    page = Page(enemy);
+    EXPECT_TRUE(Has(page, "Enemy\nBioMechanical"));
+    EXPECT_FALSE(display->stanceButtons[0]->IsVisible());
+    EXPECT_EQ(Find("Enemy\nBioMechanical")->colour, 0xFFFF4D33u);
+
+    // The rig without weapons.
+    Agent* rig = NewAgent(ALIGN_PLAYER);
+    rig->flags |= ENTITY_PLAYER;
+    strcpy(player->name, "Ada");
+    player->level = 7;
+    page = Page(rig);
+    EXPECT_TRUE(Has(page, "(7) Ada"));
+    EXPECT_TRUE(Has(page, "No weapons attached"));
+}
+
+TEST_F(EntityInfoGuiTest, AWeaponWithoutPauseAndAnEmptyHoldShowNothingRatherThanDividingByZero)
+{
+    Agent* bot = NewAgent(ALIGN_PLAYER);
+    WeaponDef weapon;
+    weapon.type = WEAPON_ACID;
+    weapon.damage = 12.0f;
+    weapon.interval = 0.0f;
+    weapon.windUp = 0.0f;
+    weapon.flags |= WEAPONFLAG_DUAL_CLUSTER;
+    painter.Clear();
+    EXPECT_TRUE(DrawWeaponLine(10, 20, bot, &weapon));
+    std::vector<std::string> line = painter.Texts();
+    EXPECT_TRUE(Has(line, "Acid Damage:"));
+    EXPECT_TRUE(Has(line, "  12.0"));
+    EXPECT_TRUE(Has(line, "(0.0 dps) x 2"));
+    weapon.interval = 1.5f;
+    weapon.windUp = 0.5f;
+    painter.Clear();
+    DrawWeaponLine(10, 20, bot, &weapon);
+    EXPECT_TRUE(Has(painter.Texts(), "(6.0 dps) x 2"));
+    weapon.type = 9;
+    painter.Clear();
+    EXPECT_FALSE(DrawWeaponLine(10, 20, bot, &weapon));
+    EXPECT_TRUE(painter.texts.empty());
+
+    Agent* miner = NewAgent(ALIGN_PLAYER);
+    miner->classWord |= AGENT_CLASS_MINER;
+    miner->oreCapacity = 0.0f;
+    miner->oreLoad = 0.0f;
+    miner->miningAmount = 3.7f;
+    std::vector<std::string> page = Page(miner);
+    EXPECT_FLOAT_EQ(display->cargoMeter->value, 0.0f);
+    EXPECT_TRUE(Has(page, "Yield: 3"));
+    miner->oreCapacity = 20.0f;
+    miner->upgradeFlags |= 0x400;  // the mining-capacity upgrade
+    miner->oreLoad = 15.0f;
+    Page(miner);
+    EXPECT_FLOAT_EQ(display->cargoMeter->value, 50.0f);
+    EXPECT_STREQ(display->cargoMeter->text, "    15/30");
+}
+
+TEST_F(EntityInfoGuiTest, ResourceAndItemPages)
+{
+    Entity* ore = Own(new Entity());
+    ore->flags |= ENTITY_RESOURCE;
+    ore->SetMaxHealth(500.0f);
+    ore->SetHealth(320.0f);
+    std::vector<std::string> page = Page(ore);
+    EXPECT_TRUE(Has(page, "<Unknown_Ore>"));
+    EXPECT_TRUE(Has(page, "Use your rig to [Scan] the ore to reveal the yield"));
+    for (const std::string& text : page) EXPECT_EQ(text.find("Remaining"), std::string::npos);
+
+    ore->flags |= ENTITY_RESOURCE_REVEALED;
+    ore->kills = 1;
+    page = Page(ore);
+    EXPECT_TRUE(Has(page, "<Resource_Ore>"));
+    EXPECT_TRUE(Has(page, "Medium Yield - 75% Refinable"));
+    EXPECT_TRUE(Has(page, "Remaining: 320"));
+
+    Entity* fuel = Own(new Entity());
+    fuel->flags |= ENTITY_FUEL;
+    strcpy(fuel->name, "res_fuel");
+    fuel->SetMaxHealth(200.0f);
+    fuel->SetHealth(200.0f);
+    page = Page(fuel);
+    EXPECT_TRUE(Has(page, "<Resource_Fuel>"));
+    EXPECT_TRUE(Has(page, "Remaining: 200"));
+    EXPECT_TRUE(Has(page, "<Resource_Fuel_desc>"));
+    fuel->SetHealth(150.0f);
+    EXPECT_FALSE(Has(Page(fuel), "<Resource_Fuel_desc>"));
+
+    const struct {
+        int action, kind;
+        const char* line;
+    } items[] = {
+        {ITEM_ACTION_OBJECTIVE, ITEM_KIND_PICKUP, "- Objective Item - "},
+        {ITEM_ACTION_ATTACK, ITEM_KIND_ACTION, "Remaining: 30 / 40"},
+        {ITEM_ACTION_MINE, ITEM_KIND_ACTION, "Explodes when enemies nearby."},
+        {ITEM_ACTION_FREEZE, ITEM_KIND_ACTION, "Freezes nearby enemies."},
+        {ITEM_ACTION_NONE, ITEM_KIND_UNIT, "Pattern: Heavy Bot"},
+    };
+    for (const auto& c : items) {
+        Item* item = Own(new Item());
+        strcpy(item->name, "crate");
+        strcpy(item->patternName, "heavy_bot");
+        item->action = c.action;
+        item->kind = c.kind;
+        item->SetMaxHealth(40.0f);
+        item->SetHealth(30.0f);
+        page = Page(item);
+        EXPECT_TRUE(Has(page, "crate")) << c.line;
+        EXPECT_TRUE(Has(page, c.line)) << c.line;
+    }
+    Entity* rock = Own(new Entity());
+    strcpy(rock->name, "big_old_rock");
+    EXPECT_TRUE(Has(Page(rock), "Big Old Rock"));
+}
+
+TEST_F(EntityInfoGuiTest, TheBuildingPageShowsHealthProgressAndPower)
+{
+    BuildItem* definition = game->buildItems->Add(nullptr, "Refinery");
+    definition->flags = BUILD_RESOURCE_DROP;
+    definition->buildTime = 40.0f;
+    Building* building = Own(new Building());
+    building->flags |= ENTITY_BUILDING;
+    building->definition = definition;
+    building->SetMaxHealth(500.0f);
+    building->SetHealth(250.0f);
+    building->buildState = BUILD_STATE_CONSTRUCTING;
+    building->buildProgress = 10.0f;
+    std::vector<std::string> page = Page(building);
+    EXPECT_TRUE(Has(page, "Refinery"));
+    EXPECT_STREQ(display->healthMeter->text, "   250/500");
+    EXPECT_FLOAT_EQ(display->constructionMeter->value, 25.0f);
+    EXPECT_TRUE(display->cancelConstructionButton->IsVisible());
+
+    PowerBar power;
+    ScopedGlobal<PowerBar*> ledger(ThePowerBar, &power);
+    building->buildState = BUILD_STATE_READY;
+    building->stateFlags |= BUILDING_POWER_LEVEL_2;
+    page = Page(building);
+    EXPECT_TRUE(Has(page, "Power bonus +10% mining yield"));
+    EXPECT_FALSE(display->cancelConstructionButton->IsVisible());
+    power.demand = 30.0f;
+    EXPECT_TRUE(Has(Page(building), "Low power - Reduced efficiency"));
+    building->buildState = BUILD_STATE_DISABLED;
+    page = Page(building);
+    EXPECT_TRUE(Has(page, "Disabled"));
+    EXPECT_FALSE(Has(page, "Low power - Reduced efficiency"));
+
+    definition->flags = BUILD_UNIT_CONTROL;
+    building->buildState = BUILD_STATE_READY;
+    power.demand = 0.0f;
+    EXPECT_TRUE(Has(Page(building), "Units: +5"));
+    definition->level = 1;
+    EXPECT_TRUE(Has(Page(building), "Units: +10"));
+}
