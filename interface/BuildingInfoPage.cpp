@@ -29,7 +29,7 @@ int U(double fraction)
 
 void Text(int x, int y, const char* text, float r, float g, float b)
 {
-    Font* font = HudFont(1);
+    Font* font = HudFont(4);
     if (!font) return;
     font->SetColor(r, g, b, 1.0f);
     GuiDrawText(font, x, y, text);

@@ -68,9 +68,10 @@ int Cell(int columns, int rows, int column, int row)
     return columns << 24 | rows << 16 | column << 8 | row;
 }
 
+// The small HUD font: a page holds many short lines.
 Font* PanelFont()
 {
-    return HudFont(1);
+    return HudFont(4);
 }
 
 int LineHeight()

@@ -14,17 +14,19 @@
 bool GameMechanics::CreateHud()
 {
     if (!Game::CreateHud()) return false;
-    if (!ThePowerBar) ThePowerBar = new PowerBar();
-    if (!TheEntityInfoGui) {
+    if (!ThePowerBar && !TheEntityInfoGui) {
+        ThePowerBar = new PowerBar();
         TheEntityInfoGui = new EntityInfoGui();
         TheEntityInfoGui->CreateMainDisplay();
+        hudOwner_ = true;
     }
     return true;
 }
 
 void GameMechanics::ReleaseHud()
 {
-    if (TheGame != this) return;
+    if (!hudOwner_) return;
+    hudOwner_ = false;
     // The window manager lets go of the main display's windows before they go.
     if (WindowMgr && TheEntityInfoGui) {
         Window* owned[] = {TheEntityInfoGui, ProductionQueueWindow, StatusIconWindow};

@@ -133,8 +133,9 @@ public:
 private:
     // A level's end: the selection and the main display's panels go, the power ledger resets.
     void EndLevelHud();
-    // The main display and the power bar go with the game object.
+    // The main display and the power bar go with the game object that made them.
     void ReleaseHud();
+    bool hudOwner_ = false;
 };
 
 extern GameMechanics* TheGame;

@@ -195,3 +195,20 @@ bool PaintLightning3(Canvas& c);
 bool PaintLightningRed1(Canvas& c);
 bool PaintLightningRed2(Canvas& c);
 bool PaintLightningRed3(Canvas& c);
+
+// The HUD of play: the main display, its badges, overlays and button strips, the message
+// bar, the pop-ups and achievements, the power bar (HudTextures.cpp).
+bool PaintMainDisplay(Canvas& c);
+bool PaintHudItemIcons(Canvas& c);
+bool PaintHudItemIcons2(Canvas& c);
+bool PaintDamageTypes(Canvas& c);
+bool PaintDivBar(Canvas& c);
+bool PaintOreBar(Canvas& c);
+bool PaintButtonGreen(Canvas& c);
+bool PaintButtonGrey(Canvas& c);
+bool PaintGradWhite(Canvas& c);
+bool PaintMessageBar(Canvas& c);
+bool PaintAchievementBack(Canvas& c);
+bool PaintAchievements(Canvas& c);
+bool PaintPowerBar(Canvas& c);
+bool PaintChevron(Canvas& c);

@@ -239,6 +239,21 @@ const std::vector<TextureRecipe>& TextureRecipes()
         {"textures/splats/splat_vent_sn_low.dds", 8, 8, Argb, Mips, NormalMap, PaintFlatNormal},
         {"textures/splats/splat_vent_depleted.dds", 128, 128, Argb, Mips, Picture, PaintVentDepleted},
         {"textures/splats/splat_vent_sn_depleted.dds", 8, 8, Argb, Mips, NormalMap, PaintFlatNormal},
+        // The HUD of play: main display, message bar and pop-ups, power bar.
+        {"gui/game/maindisplay.dds", 512, 128, Argb, NoMips, Picture, PaintMainDisplay},
+        {"gui/itemicons.dds", 256, 256, Argb, NoMips, Picture, PaintHudItemIcons},
+        {"gui/itemicons_2.dds", 256, 256, Argb, NoMips, Picture, PaintHudItemIcons2},
+        {"gui/damagetypes.dds", 256, 256, Argb, NoMips, Picture, PaintDamageTypes},
+        {"gui/divbar.dds", 128, 16, Argb, NoMips, Picture, PaintDivBar},
+        {"gui/orebar.dds", 128, 16, Argb, NoMips, Picture, PaintOreBar},
+        {"gui/button_green.dds", 128, 256, Argb, NoMips, Picture, PaintButtonGreen},
+        {"gui/button_grey.dds", 128, 256, Argb, NoMips, Picture, PaintButtonGrey},
+        {"gui/grad_white.dds", 64, 64, Argb, NoMips, Picture, PaintGradWhite},
+        {"gui/messagebar.dds", 256, 128, Argb, NoMips, Picture, PaintMessageBar},
+        {"gui/achievement_back.dds", 128, 64, Argb, NoMips, Picture, PaintAchievementBack},
+        {"gui/achievements.dds", 256, 256, Argb, NoMips, Picture, PaintAchievements},
+        {"gui/icons/power_bar.dds", 64, 16, Argb, NoMips, Picture, PaintPowerBar},
+        {"gui/game/chevron.dds", 32, 32, Argb, NoMips, Picture, PaintChevron},
     };
     return table;
 }
