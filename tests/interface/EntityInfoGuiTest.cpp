@@ -19,6 +19,8 @@
 #include "world/WeaponDef.h"
 
 #include <algorithm>
+#include <map>
+#include <set>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -435,4 +437,60 @@ TEST_F(EntityInfoGuiTest, TheBuildingPageShowsHealthProgressAndPower)
     EXPECT_TRUE(Has(Page(building), "Units: +5"));
     definition->level = 1;
     EXPECT_TRUE(Has(Page(building), "Units: +10"));
+}
+
+TEST_F(EntityInfoGuiTest, EveryPictureTheHudAsksForIsShipped)
+{
+    std::set<std::string> asked;
+    auto add = [&](const Sprite* sprite) {
+        if (sprite && sprite->texture) asked.insert(sprite->texture->name);
+    };
+    auto addWindow = [&](const Window* window) {
+        for (const Window* child = window ? window->firstChild : nullptr; child; child = child->nextSibling) {
+            for (int i = 0; i < child->pieceCount; ++i) add(child->pieces[i]);
+            if (child->flags & WINDOW_TYPE_BUTTON) {
+                const Button* button = static_cast<const Button*>(child);
+                add(button->pressedSprite);
+                add(button->unpressedSprite);
+                add(button->hoverImage);
+            }
+        }
+    };
+    // The grey strips come with a unit that lays mines, the portrait's backdrop with any page.
+    Agent* layer = NewAgent(ALIGN_PLAYER);
+    layer->classWord |= AGENT_CLASS_MINE_LAYER;
+    layer->mineTimer = 3.0f;
+    Page(layer);
+    add(display->buildMineButton->unpressedSprite);
+    add(display->frame);
+    add(display->armourSprite);
+    add(display->portrait->background);
+    addWindow(display);
+    addWindow(ProductionQueueWindow);
+    addWindow(StatusIconWindow);
+    for (GuiMeter* meter : {display->healthMeter, display->shieldMeter, display->cargoMeter, display->experienceMeter,
+                            display->mineMeter}) {
+        add(meter->background);
+        add(meter->fill);
+        add(meter->overlay);
+    }
+    PowerBar power;
+    add(power.meter->fill);
+    add(power.chevron);
+    add(game->popups->backdrop);
+    add(game->popups->badge);
+    add(game->popups->icon);
+    add(game->messageBar->icon);
+
+    const std::map<std::string, std::string> shipped = ShippedTextureFiles();
+    for (const std::string& path : asked)
+        EXPECT_NE(shipped.find(TextureFile(path)), shipped.end()) << path << " is asked for but not made";
+    for (const char* name : {"maindisplay.dds", "itemicons.dds", "itemicons_2.dds", "damagetypes.dds", "divbar.dds",
+                             "orebar.dds", "button_green.dds", "button_grey.dds", "button_red.dds", "grad_white.dds",
+                             "messagebar.dds", "achievement_back.dds", "achievements.dds", "power_bar.dds",
+                             "chevron.dds"}) {
+        bool seen = false;
+        for (const std::string& path : asked) seen = seen || TextureFile(path) == name;
+        EXPECT_TRUE(seen) << name << " was never asked for";
+    }
 }
