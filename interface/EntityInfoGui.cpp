@@ -17,6 +17,7 @@
 #include "render/Font.h"
 #include "render/IndexedMesh.h"
 #include "render/Sprite.h"
+#include "terrain/Environment.h"
 #include "world/Agent.h"
 #include "world/AgentTypeRegistry.h"
 #include "world/BuildItem.h"
@@ -295,9 +296,21 @@ void EntityInfoGui::DrawPortrait(Entity* entity)
                     : entity->alignment == ALIGN_ENEMY   ? 0xFF4D1A1A
                     : entity->alignment == ALIGN_NEUTRAL ? 0xFF1A1A4D
                                                          : 0xFF4D4D4D;
-    if (IsRig(entity)) tint = 0xFFBFBFBF;
-    portrait->SetBackground("data/gui/grad_white.dds");
-    if (portrait->background) portrait->background->SetColor(tint);
+    if (IsRig(entity)) {
+        int e = Environment::GetCurrentIndex();
+        if (e < 0 || e > 7) e = 0;
+        portrait->SetBackground("data/planets/planet_environments.dds");
+        if (portrait->background) {
+            portrait->background->SetColor(0xFFBFBFBF);
+            portrait->background->SetAtlasCell(Cell(2, 4, e % 2, e / 2));
+        }
+    } else {
+        portrait->SetBackground("data/gui/grad_white.dds");
+        if (portrait->background) {
+            portrait->background->SetColor(tint);
+            portrait->background->SetAtlasCell(0);
+        }
+    }
     if (portrait->entity != entity) {
         portrait->SetEntity(entity);
         int bone = -1;

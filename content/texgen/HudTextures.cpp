@@ -342,3 +342,30 @@ bool PaintChevron(Canvas& c)
     Glyph(c, chevron, Hex(0xF2F4F6));
     return true;
 }
+
+// The rig portrait's backdrop: each environment's horizon, 2 x 4 cells in the order of the
+// environment table (forest, winter, desert, fall, marsh, moon, alien, lava).
+bool PaintPlanetEnvironments(Canvas& c)
+{
+    struct Look {
+        uint32_t skyTop, skyLow, ground, hills;
+    };
+    const Look looks[8] = {
+        {0x3C6EA8, 0xA8CBE0, 0x3E6B2C, 0x2C4A22}, {0x6E86A0, 0xD8E4EE, 0xE8EEF4, 0xA8B8C8},
+        {0x4A86C0, 0xF0D8A0, 0xD8B070, 0xB08850}, {0x5A70A0, 0xE8B888, 0x8A5A2A, 0x6A3E1E},
+        {0x4E6A5A, 0xA8B898, 0x4A5A2E, 0x3A4624}, {0x05070C, 0x1E2430, 0x8A8A8E, 0x5A5A60},
+        {0x3A1450, 0xC070B0, 0x2E6A5A, 0x1E4A48}, {0x2A0A06, 0xC0502A, 0x2A2224, 0xE05A1A},
+    };
+    PaintCells(c, 2, 4, [&](Canvas& cell, int column, int row) {
+        const Look& look = looks[row * 2 + column];
+        uint32_t seed = (uint32_t)(row * 2 + column + 40);
+        cell.Paint([&](float u, float v) {
+            float horizon = 0.58f + 0.06f * std::sin(u * 9.0f + seed) + 0.04f * Fbm(u * 3.0f, 0.5f, 3, 2, seed);
+            if (v < horizon) return Mix(Hex(look.skyTop), Hex(look.skyLow), Smoothstep(0.0f, horizon, v));
+            float mottle = Fbm(u * 6.0f, v * 6.0f, 4, 3, seed);
+            Colour ground = Mix(Hex(look.hills), Hex(look.ground), Smoothstep(horizon, 1.0f, v));
+            return Scale(ground, 0.85f + 0.3f * mottle);
+        });
+    });
+    return true;
+}

@@ -212,3 +212,4 @@ bool PaintAchievementBack(Canvas& c);
 bool PaintAchievements(Canvas& c);
 bool PaintPowerBar(Canvas& c);
 bool PaintChevron(Canvas& c);
+bool PaintPlanetEnvironments(Canvas& c);

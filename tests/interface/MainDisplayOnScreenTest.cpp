@@ -1,6 +1,7 @@
 // The main display drawn for real: a small level with a unit, a building and an item, each
 // selected in turn; the game's HUD pass shows its page, portrait and meters at the bottom of a
 // 1024 x 768 screen, checked against reference pictures.
+#include "campaign/PlayerProfile.h"
 #include "gui/GuiDraw.h"
 #include "gui/WindowManager.h"
 #include "interface/EntityInfoGui.h"
@@ -161,11 +162,26 @@ TEST_F(MainDisplayOnScreen, AUnitABuildingAndAnItemShowTheirPages)
     item->action = ITEM_ACTION_FREEZE;
     item->mesh = Mesh("hopper_full.txt");
 
+    // The rig before its planet, the profile's name and level in its title.
+    Agent* rig = game_->agentTypes->TakeFreeAgent();
+    ASSERT_NE(rig, nullptr);
+    agents_.push_back(rig);
+    rig->flags |= ENTITY_PLAYER;
+    rig->alignment = ALIGN_PLAYER;
+    rig->mesh = Mesh("walker.txt");
+    rig->SetMaxHealth(300.0f);
+    rig->SetHealth(300.0f);
+    PlayerProfile* player = GetPlayerProfile();
+    PlayerProfile saved = *player;
+    strcpy(player->name, "Ada");
+    player->level = 4;
+
     const struct {
         Entity* entity;
         const char* reference;
     } shown[] = {
         {bot, "main_display_unit"},
+        {rig, "main_display_rig"},
         {building, "main_display_building"},
         {item, "main_display_item"},
     };
@@ -175,6 +191,8 @@ TEST_F(MainDisplayOnScreen, AUnitABuildingAndAnItemShowTheirPages)
         EXPECT_TRUE(MatchesReference(picture, s.reference, PictureTolerance{3, 40})) << s.reference;
     }
     EXPECT_TRUE(TheEntityInfoGui->IsVisible());
+    strcpy(player->name, saved.name);
+    player->level = saved.level;
 
     // Nothing selected: the display goes.
     game_->selection.Clear();
