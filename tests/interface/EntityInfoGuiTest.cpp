@@ -2,6 +2,9 @@
 // a time, right-click refunds, a full stock or too little ore refuses); the stance buttons; and
 // the texts of the unit, resource, item and building pages as the player reads them.
 #include "campaign/PlayerProfile.h"
+#include "host/AudioDevice.h"
+#include "platform/SoundManager.h"
+#include "platform/Timer.h"
 #include "gui/Button.h"
 #include "gui/GuiMeter.h"
 #include "gui/ModelViewer.h"
@@ -11,6 +14,8 @@
 #include "mechanics/Scene.h"
 #include "render/Sprite.h"
 #include "tests/interface/InterfaceTestSupport.h"
+#include "tests/platform/SoundTestSupport.h"
+#include "tests/support/TestSupport.h"
 #include "world/Agent.h"
 #include "world/AgentTypeRegistry.h"
 #include "world/BuildItem.h"
@@ -22,6 +27,7 @@
 #include <map>
 #include <set>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -159,6 +165,18 @@ TEST_F(EntityInfoGuiTest, MinesAreBuiltOneAtATimeAndPaidFor)
     Button* lay = display->layMineButton;
     ASSERT_TRUE(build->IsVisible());
     PlayerProfile* player = GetPlayerProfile();
+    // A refusal is heard: "bad" on a loopback device.
+    auto sounds = std::make_unique<SoundManager>();
+    ASSERT_TRUE(sounds->Init(AudioDevice::OpenLoopback(22050)));
+    ASSERT_NE(InstallSoundPackage(MakeTempFolder("mine-sounds"), {{"bad.wav", "bad.wav", ToneWave(22050)}}), nullptr);
+    ASSERT_TRUE(sounds->LoadSound("bad", "bad.wav", 2));
+    ScopedGlobal<SoundManager*> soundManager(SoundMgr, sounds.get());
+    ScopedGlobal<int> frames(FrameTimer.frameCount, 100);
+    auto refused = [&]() { return sounds->IsPlaying(sounds->FindSound("bad"), -1); };
+    auto quiet = [&]() {
+        sounds->StopAll();
+        FrameTimer.frameCount += 20;  // a sound may start again 10 frames on
+    };
 
     const struct {
         const char* what;
@@ -167,14 +185,14 @@ TEST_F(EntityInfoGuiTest, MinesAreBuiltOneAtATimeAndPaidFor)
         float timer;
         int mouseButton;
         float oreAfter, fuelAfter, timerAfter;
-        bool complains;
+        bool complains, bad;
     } cases[] = {
-        {"builds one", 100, 100, 0, 0, 0, 50, 50, 20, false},
-        {"one at a time", 100, 100, 0, 5, 0, 100, 100, 5, false},
-        {"right-click refunds the one in the making", 10, 10, 1, 12, 1, 60, 60, 0, false},
-        {"right-click with none in the making builds", 100, 100, 1, 0, 1, 50, 50, 20, false},
-        {"a full stock takes nothing", 100, 100, 3, 0, 0, 100, 100, 0, false},
-        {"49 ore is not enough", 49, 100, 0, 0, 0, 49, 100, 0, true},
+        {"builds one", 100, 100, 0, 0, 0, 50, 50, 20, false, false},
+        {"one at a time", 100, 100, 0, 5, 0, 100, 100, 5, false, true},
+        {"right-click refunds the one in the making", 10, 10, 1, 12, 1, 60, 60, 0, false, false},
+        {"right-click with none in the making builds", 100, 100, 1, 0, 1, 50, 50, 20, false, false},
+        {"a full stock takes nothing", 100, 100, 3, 0, 0, 100, 100, 0, false, true},
+        {"49 ore is not enough", 49, 100, 0, 0, 0, 49, 100, 0, true, true},
     };
     for (const auto& c : cases) {
         player->ore = c.ore;
@@ -182,7 +200,9 @@ TEST_F(EntityInfoGuiTest, MinesAreBuiltOneAtATimeAndPaidFor)
         rig->mines = c.stock;
         rig->mineTimer = c.timer;
         game->messageBar->Clear();
+        quiet();
         EXPECT_EQ(Clicks(build, c.mouseButton), 1) << c.what;
+        EXPECT_EQ(refused(), c.bad) << c.what;
         EXPECT_FLOAT_EQ(player->ore, c.oreAfter) << c.what;
         EXPECT_FLOAT_EQ(player->fuel, c.fuelAfter) << c.what;
         EXPECT_FLOAT_EQ(rig->mineTimer, c.timerAfter) << c.what;
@@ -195,7 +215,9 @@ TEST_F(EntityInfoGuiTest, MinesAreBuiltOneAtATimeAndPaidFor)
     // Laying from an empty stock changes nothing.
     rig->mines = 0;
     lay->SetText("Lay Mine\n     0/3");
+    quiet();
     Clicks(lay);
+    EXPECT_TRUE(refused());
     EXPECT_STREQ(lay->text, "Lay Mine\n     0/3");
     EXPECT_EQ(rig->mines, 0);
 
