@@ -1,7 +1,8 @@
 // The building page of the main display: name and health, construction progress or power
-// state with the bonus of the building's upgrade level, then what the building provides.
-// The upgrader's panel, the factory's queue, the turret's weapon line and the research
-// computer's programs come with those buildings' behaviours.
+// state with the bonus of the building's upgrade level, then what the building provides: a
+// factory's queue, a fuel well's vent, a generator's power, a control tower's units. The
+// upgrader's panel, the turret's weapon line, the research computer's programs and the
+// recycler's controls come with those buildings' behaviours.
 #include "interface/EntityInfoGui.h"
 
 #include "gui/Button.h"
@@ -11,6 +12,7 @@
 #include "interface/PowerBar.h"
 #include "render/Draw2D.h"
 #include "render/Font.h"
+#include "world/AgentTypeRegistry.h"
 #include "world/BuildItem.h"
 #include "world/Building.h"
 
@@ -63,6 +65,27 @@ void PowerLine(char* out, size_t size, const BuildItem* definition, int level)
 
 }  // namespace
 
+void EntityInfoGui::DrawProductionQueue(Building* building)
+{
+    if (ProductionQueueWindow) ProductionQueueWindow->SetVisible(true);
+    PooledList<AgentType*>* queue = building->buildQueue;
+    if (!queue || !queue->head) return;
+    const AgentType* first = queue->head->value;
+    if (productionMeter) {
+        float time = first ? first->buildTime : 0.0f;
+        productionMeter->SetValue(time > 0.0f ? (1.0f - building->productionTimer / time) * 100.0f : 0.0f);
+        productionMeter->Draw();
+    }
+    int i = 0;
+    for (PooledList<AgentType*>::Node* node = queue->head; node && i < QUEUE_BUTTONS; node = node->next, ++i) {
+        Button* button = QueueButtons[i];
+        const AgentType* type = node->value;
+        if (!button || !type) continue;
+        button->SetIcon(type->iconPath, type->iconPath, type->iconCell, type->iconCell);
+        button->Draw();
+    }
+}
+
 void EntityInfoGui::DrawBuildingPage(Building* building)
 {
     HideAll();
@@ -104,7 +127,12 @@ void EntityInfoGui::DrawBuildingPage(Building* building)
     }
 
     int lineX = x + U(0.1692708), lineY = y + U(0.0911458);
-    if (flags & (BUILD_UNIT_UPGRADER | BUILD_UNIT_FACTORY | BUILD_TURRET)) return;
+    if (flags & BUILD_UNIT_UPGRADER) return;
+    if (flags & BUILD_UNIT_FACTORY) {
+        DrawProductionQueue(building);
+        return;
+    }
+    if (flags & BUILD_TURRET) return;
     if (flags & BUILD_DEEP_MINE) {
         if (Entity* vent = building->linkedEntity.Get()) {
             if (building->stateFlags & BUILDING_VENT_DEPLETED)

@@ -53,6 +53,7 @@ public:
     void DrawResourcePage(Entity* entity);
     void DrawItemPage(Entity* entity);
     void DrawBuildingPage(Building* building);
+    void DrawProductionQueue(Building* building);
 
     TextAnchor title, second, third;
     Sprite* frame = nullptr;

@@ -325,7 +325,7 @@ int OnLayMineClicked(void*, Button* button)
 int OnRecycleStartClicked(void*, Button* button)
 {
     Building* building = SelectedBuilding();
-    if (!Usable(button) || !building || !building->linkedEntity.Get()) return 1;
+    if (!Usable(button) || !building || !building->linkedEntity.IsSet()) return 1;
     building->recycleTimer = 5.0f;
     GuiPlaySound("recycle");
     return 1;
@@ -361,11 +361,16 @@ int OnQueueButtonClicked(void*, Button* button)
     int n = button->id;
     // The unit in production (n = 1) is cancelled by the factory itself.
     if (n <= 1) return 1;
+    PooledList<AgentType*>::Node* previous = nullptr;
     PooledList<AgentType*>::Node* node = building->buildQueue->head;
-    for (int i = 1; node && i < n; ++i) node = node->next;
+    for (int i = 1; node && i < n; ++i) {
+        previous = node;
+        node = node->next;
+    }
     if (!node) return 1;
+    // That entry, not the first of its type: a queue often holds one type several times.
     AgentType* type = node->value;
-    building->buildQueue->Remove(type);
+    building->buildQueue->Unlink(previous, node);
     if (type) {
         player->ore += (float)type->oreCost;
         player->fuel += (float)type->fuelCost;

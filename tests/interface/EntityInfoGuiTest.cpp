@@ -516,3 +516,56 @@ TEST_F(EntityInfoGuiTest, EveryPictureTheHudAsksForIsShipped)
         EXPECT_TRUE(seen) << name << " was never asked for";
     }
 }
+
+TEST_F(EntityInfoGuiTest, AFactoryShowsItsQueueAndGivesBackWhatIsTakenOutOfIt)
+{
+    BuildItem* definition = game->buildItems->Add(nullptr, "Bot Factory");
+    definition->flags = BUILD_UNIT_FACTORY;
+    Building* factory = Own(new Building());
+    factory->flags |= ENTITY_BUILDING;
+    factory->definition = definition;
+    factory->SetMaxHealth(300.0f);
+    factory->SetHealth(300.0f);
+    AgentType scout, miner;
+    for (AgentType* type : {&scout, &miner}) {
+        strcpy(type->iconPath, "data/gui/icons/unit_icons.dds");
+        type->buildTime = 20.0f;
+    }
+    scout.iconCell = 8 << 24 | 8 << 16 | 1 << 8 | 0;
+    miner.iconCell = 8 << 24 | 8 << 16 | 2 << 8 | 0;
+    scout.oreCost = 40;
+    scout.fuelCost = 10;
+    miner.oreCost = 60;
+    miner.fuelCost = 0;
+    PooledList<AgentType*>* queue = factory->EnsureBuildQueue();
+    ASSERT_NE(queue, nullptr);
+    for (AgentType* type : {&scout, &miner, &scout}) queue->PushBack(type);
+    factory->productionTimer = 5.0f;
+
+    Page(factory);
+    EXPECT_TRUE(ProductionQueueWindow->IsVisible());
+    EXPECT_FLOAT_EQ(display->productionMeter->value, 75.0f);
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_NE(QueueButtons[i]->unpressedSprite, nullptr);
+        EXPECT_GE(painter.TimesDrawn(QueueButtons[i]->unpressedSprite), 1) << i;
+    }
+    EXPECT_FLOAT_EQ(QueueButtons[1]->unpressedSprite->ua, 2.0f / 8.0f) << "the miner's icon cell";
+
+    // The third entry (a scout again) goes, not the scout in production; it is paid back.
+    PlayerProfile* player = GetPlayerProfile();
+    player->ore = player->fuel = 0.0f;
+    player->unitsInUse = 3;
+    EXPECT_EQ(Clicks(QueueButtons[2]), 1);
+    ASSERT_EQ(queue->count, 2);
+    EXPECT_EQ(queue->head->value, &scout);
+    EXPECT_EQ(queue->head->next->value, &miner);
+    EXPECT_FLOAT_EQ(player->ore, 40.0f);
+    EXPECT_FLOAT_EQ(player->fuel, 10.0f);
+    EXPECT_EQ(player->unitsInUse, 2);
+    // With two queued, the fifth button has nothing to take.
+    ProductionQueueWindow->SetVisible(true);
+    Clicks(QueueButtons[4]);
+    EXPECT_EQ(queue->count, 2);
+    EXPECT_FLOAT_EQ(player->ore, 40.0f);
+    queue->Clear();
+}
