@@ -50,10 +50,17 @@ int Cell(int columns, int rows, int column, int row)
     return columns << 24 | rows << 16 | column << 8 | row;
 }
 
+// The small HUD font: the display's buttons are small. (The HUD is built before the front
+// end names the GUI's default font.)
+Font* ButtonFont()
+{
+    return HudFont(4) ? HudFont(4) : GuiDefaultFont;
+}
+
 // A button on a 1 x 3 strip: rows 1 and 2 its faces, row 0 the picture under the pointer.
 Button* StripButton(const char* text, const char* strip, int atX, int atY, int w, int h, ButtonCallback click)
 {
-    Button* button = new Button(nullptr, click, atX, atY, w, h, 0, GuiDefaultFont, strip, strip, nullptr,
+    Button* button = new Button(nullptr, click, atX, atY, w, h, 0, ButtonFont(), strip, strip, nullptr,
                                 Cell(1, 3, 0, 1), Cell(1, 3, 0, 2), 0);
     button->SetImage(strip, Cell(1, 3, 0, 0));
     button->SetText(text);
@@ -175,7 +182,7 @@ void EntityInfoGui::CreateMainDisplay()
     portrait = new ModelViewer();
     portrait->SetAmbient(0.4f, 0.4f, 0.4f, 1.0f);
     int side = U(0.125);
-    portraitButton = new Button(nullptr, OnPortraitClicked, U(0.0260417), U(0.0234375), side, side, 0, GuiDefaultFont,
+    portraitButton = new Button(nullptr, OnPortraitClicked, U(0.0260417), U(0.0234375), side, side, 0, ButtonFont(),
                                 nullptr, nullptr, nullptr, 0, 0, 0);
     portraitButton->flags |= WINDOW_FRAMELESS | WINDOW_NOT_MANAGED_DRAW;
     AddChild(portraitButton);
@@ -217,7 +224,7 @@ void EntityInfoGui::CreateMainDisplay()
     for (int i = 0; i < 3; ++i) {
         int column = stanceCells[i][0], row = stanceCells[i][1];
         Button* stance = new Button(nullptr, OnStanceClicked, w - U(0.0989583) + i * U(0.03125), U(0.0052083),
-                                    stanceSide, stanceSide, 0, GuiDefaultFont, "data/gui/itemicons_2.dds",
+                                    stanceSide, stanceSide, 0, ButtonFont(), "data/gui/itemicons_2.dds",
                                     "data/gui/itemicons_2.dds", nullptr, Cell(4, 4, column, row),
                                     Cell(4, 4, column + 1, row), 0);
         stance->userData = i;
@@ -236,7 +243,7 @@ void EntityInfoGui::CreateMainDisplay()
     int icon = U(0.0364583), gap = U(0.0052083);
     for (int i = 0; i < QUEUE_BUTTONS; ++i) {
         int at = i * (icon + gap) + (i > 0 ? gap : 0);
-        Button* button = new Button(nullptr, OnQueueButtonClicked, at, 0, icon, icon, 0, GuiDefaultFont, nullptr,
+        Button* button = new Button(nullptr, OnQueueButtonClicked, at, 0, icon, icon, 0, ButtonFont(), nullptr,
                                     nullptr, nullptr, 0, 0, 0);
         button->id = i + 1;
         button->userData = i + 1;
@@ -254,7 +261,7 @@ void EntityInfoGui::CreateMainDisplay()
     int statusSide = U(0.03125);
     for (int i = 0; i < STATUS_BUTTONS; ++i) {
         int cell = Cell(4, 4, i + 1, 1);
-        Button* button = new Button(nullptr, nullptr, i * U(0.0364583), 0, statusSide, statusSide, 0, GuiDefaultFont,
+        Button* button = new Button(nullptr, nullptr, i * U(0.0364583), 0, statusSide, statusSide, 0, ButtonFont(),
                                     "Data/gui/damagetypes.dds", "Data/gui/damagetypes.dds", nullptr, cell, cell, 0);
         button->id = i + 1;
         StatusButtons[i] = button;

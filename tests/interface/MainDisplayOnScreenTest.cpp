@@ -168,6 +168,8 @@ TEST_F(MainDisplayOnScreen, AUnitABuildingAndAnItemShowTheirPages)
     agents_.push_back(rig);
     rig->flags |= ENTITY_PLAYER;
     rig->alignment = ALIGN_PLAYER;
+    rig->classWord |= AGENT_CLASS_MINE_LAYER;
+    rig->mines = 2;
     rig->mesh = Mesh("walker.txt");
     rig->SetMaxHealth(300.0f);
     rig->SetHealth(300.0f);
