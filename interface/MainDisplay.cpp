@@ -8,6 +8,7 @@
 #include "gui/GuiMeter.h"
 #include "gui/ModelViewer.h"
 #include "gui/WindowManager.h"
+#include "interface/InfoTooltip.h"
 #include "interface/MessageLists.h"
 #include "mechanics/GameMechanics.h"
 #include "platform/Hotkeys.h"
@@ -140,6 +141,8 @@ EntityInfoGui::~EntityInfoGui()
         delete window;
         window = nullptr;
     }
+    delete TheInfoTooltip;
+    TheInfoTooltip = nullptr;
     for (Button*& button : QueueButtons) button = nullptr;
     for (Button*& button : StatusButtons) button = nullptr;
 }
@@ -255,6 +258,12 @@ void EntityInfoGui::CreateMainDisplay()
     if (WindowMgr) WindowMgr->AddWindow(ProductionQueueWindow);
     ProductionQueueWindow->SetVisible(false);
 
+    // 10. The tooltip that explains what the mouse is over.
+    if (!TheInfoTooltip) {
+        TheInfoTooltip = new InfoTooltip();
+        TheInfoTooltip->Build();
+    }
+
     // 11. The status icons: fire, acid and plasma.
     StatusIconWindow = new Window();
     StatusIconWindow->Move(left + U(0.5286458), H - U(0.046875));
@@ -264,6 +273,8 @@ void EntityInfoGui::CreateMainDisplay()
         Button* button = new Button(nullptr, nullptr, i * U(0.0364583), 0, statusSide, statusSide, 0, ButtonFont(),
                                     "Data/gui/damagetypes.dds", "Data/gui/damagetypes.dds", nullptr, cell, cell, 0);
         button->id = i + 1;
+        button->hoverEnterCallback = OnStatusIconHover;
+        button->hoverLeaveCallback = ShowInfoPanelButton;
         StatusButtons[i] = button;
         StatusIconWindow->AddChild(button);
     }

@@ -4,9 +4,11 @@
 
 #include "gui/WindowManager.h"
 #include "interface/EntityInfoGui.h"
+#include "interface/InfoTooltip.h"
 #include "interface/MessageLists.h"
 #include "interface/PowerBar.h"
 #include "platform/ConfigFile.h"
+#include "platform/InputState.h"
 #include "world/Agent.h"
 #include "world/BuildItem.h"
 #include "world/Building.h"
@@ -54,6 +56,13 @@ void GameMechanics::DrawHud()
     if (EntityInfoGui* display = TheEntityInfoGui) {
         Entity* first = GetFirstSelected();
         display->SetVisible(first != nullptr);
+        if (TheInfoTooltip) {
+            MouseDevice* mouse = Input.mouse;
+            if (mouse && WindowMgr && WindowMgr->IsPointOverWindow(mouse->cursorX, mouse->cursorY, false))
+                TheInfoTooltip->Draw();
+            else
+                TheInfoTooltip->Hide();
+        }
         if (selection.count > 1) {
             display->DrawOverlay();
             display->HideAll();

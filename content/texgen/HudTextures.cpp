@@ -369,3 +369,13 @@ bool PaintPlanetEnvironments(Canvas& c)
     });
     return true;
 }
+
+// The info tooltip's background: a dark, slightly see-through panel with the accent rim.
+bool PaintInfoBack(Canvas& c)
+{
+    const float w = (float)c.Width(), h = (float)c.Height();
+    Plane box = ShapeField(c.Width(), c.Height(), RoundedBox({1, 1}, {w - 1, h - 1}, h * 0.12f));
+    FillLayer(c, box, [&](float, float v) { return WithAlpha(Mix(Panel, Ink, v), 0.88f); });
+    OutlineLayer(c, box, 2.0f, WithAlpha(Accent, 0.9f));
+    return true;
+}

@@ -213,3 +213,4 @@ bool PaintAchievements(Canvas& c);
 bool PaintPowerBar(Canvas& c);
 bool PaintChevron(Canvas& c);
 bool PaintPlanetEnvironments(Canvas& c);
+bool PaintInfoBack(Canvas& c);

@@ -254,6 +254,7 @@ const std::vector<TextureRecipe>& TextureRecipes()
         {"gui/achievements.dds", 256, 256, Argb, NoMips, Picture, PaintAchievements},
         {"gui/icons/power_bar.dds", 64, 16, Argb, NoMips, Picture, PaintPowerBar},
         {"gui/game/chevron.dds", 32, 32, Argb, NoMips, Picture, PaintChevron},
+        {"gui/info_back.dds", 256, 64, Argb, NoMips, Picture, PaintInfoBack},
         {"textures/planets/planet_environments.dds", 256, 512, Argb, NoMips, Picture, PaintPlanetEnvironments},
     };
     return table;

@@ -8,7 +8,9 @@
 #include "gui/Button.h"
 #include "gui/GuiMeter.h"
 #include "gui/ModelViewer.h"
+#include "gui/Label.h"
 #include "interface/EntityInfoGui.h"
+#include "interface/InfoTooltip.h"
 #include "interface/MessageLists.h"
 #include "interface/PowerBar.h"
 #include "mechanics/Scene.h"
@@ -496,6 +498,7 @@ TEST_F(EntityInfoGuiTest, EveryPictureTheHudAsksForIsShipped)
         add(meter->fill);
         add(meter->overlay);
     }
+    add(TheInfoTooltip->background);
     PowerBar power;
     add(power.meter->fill);
     add(power.chevron);
@@ -510,7 +513,7 @@ TEST_F(EntityInfoGuiTest, EveryPictureTheHudAsksForIsShipped)
     for (const char* name : {"maindisplay.dds", "itemicons.dds", "itemicons_2.dds", "damagetypes.dds", "divbar.dds",
                              "orebar.dds", "button_green.dds", "button_grey.dds", "button_red.dds", "grad_white.dds",
                              "messagebar.dds", "achievement_back.dds", "achievements.dds", "power_bar.dds",
-                             "chevron.dds"}) {
+                             "chevron.dds", "info_back.dds"}) {
         bool seen = false;
         for (const std::string& path : asked) seen = seen || TextureFile(path) == name;
         EXPECT_TRUE(seen) << name << " was never asked for";
@@ -568,4 +571,39 @@ TEST_F(EntityInfoGuiTest, AFactoryShowsItsQueueAndGivesBackWhatIsTakenOutOfIt)
     EXPECT_EQ(queue->count, 2);
     EXPECT_FLOAT_EQ(player->ore, 40.0f);
     queue->Clear();
+}
+
+TEST_F(EntityInfoGuiTest, StatusIconsStackAndExplainThemselves)
+{
+    Agent* bot = NewAgent(ALIGN_PLAYER);
+    Page(bot);
+    EXPECT_FALSE(StatusIconWindow->IsVisible()) << "nothing running, no icons";
+    bot->statusEffects[0].kind = 0;  // fire
+    bot->statusEffects[0].timeLeft = 3.0f;
+    bot->statusEffects[1].kind = 2;  // plasma
+    bot->statusEffects[1].timeLeft = 1.0f;
+    Page(bot);
+    EXPECT_TRUE(StatusIconWindow->IsVisible());
+    EXPECT_TRUE(StatusButtons[0]->IsVisible());
+    EXPECT_FALSE(StatusButtons[1]->IsVisible());
+    EXPECT_TRUE(StatusButtons[2]->IsVisible());
+    EXPECT_EQ(StatusButtons[0]->x, 0);
+    EXPECT_EQ(StatusButtons[2]->x, -28) << "the next icon one step to the left";
+    EXPECT_GE(painter.TimesDrawn(StatusButtons[2]->unpressedSprite), 1);
+
+    ASSERT_NE(TheInfoTooltip, nullptr);
+    StatusButtons[2]->hoverEnterCallback(nullptr, StatusButtons[2]);
+    EXPECT_TRUE(TheInfoTooltip->shown);
+    EXPECT_STREQ(TheInfoTooltip->labels[0]->GetText(), "<Plasma>");
+    EXPECT_STREQ(TheInfoTooltip->labels[1]->GetText(), "<Plasma_desc>");
+    EXPECT_EQ(TheInfoTooltip->window->x + TheInfoTooltip->window->width, 1024) << "at the right edge";
+    painter.Clear();
+    TheInfoTooltip->Draw();
+    EXPECT_TRUE(Has(painter.Texts(), "<Plasma>"));
+    StatusButtons[2]->hoverLeaveCallback(nullptr, StatusButtons[2]);
+    EXPECT_FALSE(TheInfoTooltip->shown);
+    painter.Clear();
+    TheInfoTooltip->Draw();
+    EXPECT_TRUE(painter.quads.empty());
+    EXPECT_TRUE(painter.texts.empty());
 }
