@@ -78,6 +78,12 @@ void GameMechanics::DrawHud()
 
 void GameMechanics::DrawGui()
 {
-    if (state == GAME_STATE_PLAYING) DrawHud();
+    if (state == GAME_STATE_PLAYING) {
+        DrawHud();
+    } else if (state == GAME_STATE_FRONT_END) {
+        // What the galaxy and the mission screens post stands over the menus.
+        popups->Draw();
+        messageBar->Draw();
+    }
     Game::DrawGui();
 }

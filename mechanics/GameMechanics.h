@@ -128,6 +128,7 @@ public:
     // The HUD of play for this frame: floating texts, the main display for the selection, the
     // power bar, the pop-up and the message bar.
     void DrawHud();
+    // In play the HUD, in the front end the pop-up and the message bar; then the base overlay.
     void DrawGui() override;
 
 private:

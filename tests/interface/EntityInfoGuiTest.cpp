@@ -607,3 +607,37 @@ TEST_F(EntityInfoGuiTest, StatusIconsStackAndExplainThemselves)
     EXPECT_TRUE(painter.quads.empty());
     EXPECT_TRUE(painter.texts.empty());
 }
+
+TEST_F(EntityInfoGuiTest, TheHudPassShowsTheSelectionAndTheFrontEndItsMessages)
+{
+    Agent* a = NewAgent(ALIGN_PLAYER);
+    Agent* b = NewAgent(ALIGN_PLAYER);
+    strcpy(a->name, "Alpha");
+    game->selection.Clear();
+    painter.Clear();
+    game->DrawHud();
+    EXPECT_FALSE(display->IsVisible()) << "nothing selected, no display";
+    EXPECT_EQ(painter.TimesDrawn(display->frame), 0);
+
+    game->selection.PushBack(a);
+    game->selection.PushBack(b);
+    painter.Clear();
+    game->DrawHud();
+    EXPECT_TRUE(display->IsVisible());
+    EXPECT_EQ(painter.TimesDrawn(display->frame), 1) << "a group: the frame alone";
+    EXPECT_TRUE(display->stanceButtons[0]->IsVisible());
+    EXPECT_TRUE(painter.texts.empty()) << "and no page";
+
+    game->selection.Clear();
+    game->selection.PushBack(a);
+    painter.Clear();
+    game->DrawHud();
+    EXPECT_TRUE(Has(painter.Texts(), "(0) Alpha"));
+
+    game->selection.Clear();
+    game->messageBar->AddMessage("New item unlocked in shop!", 5.0f, 0);
+    game->state = GAME_STATE_FRONT_END;
+    painter.Clear();
+    game->DrawGui();
+    EXPECT_TRUE(Has(painter.Texts(), "New item unlocked in shop!"));
+}
