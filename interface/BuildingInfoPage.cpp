@@ -8,6 +8,7 @@
 #include "gui/Button.h"
 #include "gui/GuiDraw.h"
 #include "gui/GuiMeter.h"
+#include "interface/HudLayout.h"
 #include "interface/MessageLists.h"
 #include "interface/PowerBar.h"
 #include "render/Draw2D.h"
@@ -16,18 +17,9 @@
 #include "world/BuildItem.h"
 #include "world/Building.h"
 
-#include <cmath>
 #include <cstdio>
 
 namespace {
-
-// A layout length: a fraction of the screen height, which is a whole number of quarters of
-// 1/768 of it, in whole pixels (truncated).
-int U(double fraction)
-{
-    long long quarters = llround(fraction * 3072.0);
-    return (int)(quarters * ScreenHeight() / 3072);
-}
 
 void Text(int x, int y, const char* text, float r, float g, float b)
 {
@@ -113,7 +105,7 @@ void EntityInfoGui::DrawBuildingPage(Building* building)
         return;
     }
 
-    int statusY = title.y + U(0.0520833);
+    int statusY = title.y + HudLength(0.0520833);
     char text[96];
     uint32_t flags = definition ? definition->flags : 0;
     if (building->buildState == BUILD_STATE_DISABLED) {
@@ -126,7 +118,7 @@ void EntityInfoGui::DrawBuildingPage(Building* building)
         Text(title.x, statusY, text, 0.3f, 1.0f, 0.6f);
     }
 
-    int lineX = x + U(0.1692708), lineY = y + U(0.0911458);
+    int lineX = x + HudLength(0.1692708), lineY = y + HudLength(0.0911458);
     if (flags & BUILD_UNIT_UPGRADER) return;
     if (flags & BUILD_UNIT_FACTORY) {
         DrawProductionQueue(building);

@@ -10,6 +10,7 @@
 #include "gui/GuiMeter.h"
 #include "gui/ModelViewer.h"
 #include "host/System.h"
+#include "interface/HudLayout.h"
 #include "interface/MessageLists.h"
 #include "mechanics/GameMechanics.h"
 #include "platform/Files.h"
@@ -25,7 +26,6 @@
 #include "world/Item.h"
 #include "world/WeaponDef.h"
 
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -56,19 +56,6 @@ const char* const WEAPON_LABELS[] = {"Laser Damage:",     "Missile Damage:", "El
                                      "Mortar Damage:",    "Ballistic Damage:", "Flame Damage:",
                                      "Acid Damage:",      "Plasma Damage:",  "Energy Pulse Damage:"};
 
-// A layout length: a fraction of the screen height, which is a whole number of quarters of
-// 1/768 of it, in whole pixels (truncated).
-int U(double fraction)
-{
-    long long quarters = llround(fraction * 3072.0);
-    return (int)(quarters * ScreenHeight() / 3072);
-}
-
-int Cell(int columns, int rows, int column, int row)
-{
-    return columns << 24 | rows << 16 | column << 8 | row;
-}
-
 // The small HUD font: a page holds many short lines.
 Font* PanelFont()
 {
@@ -78,7 +65,7 @@ Font* PanelFont()
 int LineHeight()
 {
     Font* font = PanelFont();
-    return font ? (int)font->LineHeight() : U(0.0182292);
+    return font ? (int)font->LineHeight() : HudLength(0.0182292);
 }
 
 int TextWidth(const char* text)
@@ -123,7 +110,7 @@ void ShowButton(Button* button, bool on)
 
 void Retexture(Button* button, const char* strip)
 {
-    if (button) button->SetIcon(strip, strip, Cell(1, 3, 0, 2), Cell(1, 3, 0, 1));
+    if (button) button->SetIcon(strip, strip, AtlasCell(1, 3, 0, 2), AtlasCell(1, 3, 0, 1));
 }
 
 bool IsRig(const Entity* entity)
@@ -198,7 +185,7 @@ bool DrawWeaponLine(int x, int y, Agent* agent, const WeaponDef* weapon)
     float damage = agent->GetDamage(weapon);
     char text[64];
     snprintf(text, sizeof text, "%6.1f", base);
-    int at = x + U(0.1432292);
+    int at = x + HudLength(0.1432292);
     Text(at, y, text, LIGHT_GREY);
     if (damage > base) {
         char bonus[32];
@@ -209,9 +196,9 @@ bool DrawWeaponLine(int x, int y, Agent* agent, const WeaponDef* weapon)
     // A weapon that fires without pause has no rate to show.
     float perSecond = cycle > 0.0f ? damage / cycle : 0.0f;
     snprintf(text, sizeof text, "(%.1f dps)%s", perSecond, (weapon->flags & WEAPONFLAG_DUAL_CLUSTER) ? " x 2" : "");
-    Text(x + U(0.2265625), y, text, LIGHT_GREY);
+    Text(x + HudLength(0.2265625), y, text, LIGHT_GREY);
     uint32_t bits = WeaponUpgradeBits(agent, weapon);
-    at = x + U(0.3046875);
+    at = x + HudLength(0.3046875);
     if (bits & WEAPON_UPGRADE_FIRE) {
         Text(at, y, "+Fire ", RED);
         at += TextWidth("+Fire ");
@@ -282,7 +269,7 @@ void EntityInfoGui::Update(Entity* entity)
 void EntityInfoGui::DrawPortrait(Entity* entity)
 {
     if (!portrait) return;
-    int viewX = x + U(0.0260417), viewY = y + U(0.0234375), side = U(0.125);
+    int viewX = x + HudLength(0.0260417), viewY = y + HudLength(0.0234375), side = HudLength(0.125);
     bool moved = portrait->viewX != viewX || portrait->viewY != viewY || portrait->viewWidth != side;
     if (moved || portrait->entity != entity) {
         portrait->SetViewRect(viewX, viewY, side, side);
@@ -302,7 +289,7 @@ void EntityInfoGui::DrawPortrait(Entity* entity)
         portrait->SetBackground("data/planets/planet_environments.dds");
         if (portrait->background) {
             portrait->background->SetColor(0xFFBFBFBF);
-            portrait->background->SetAtlasCell(Cell(2, 4, e % 2, e / 2));
+            portrait->background->SetAtlasCell(AtlasCell(2, 4, e % 2, e / 2));
         }
     } else {
         portrait->SetBackground("data/gui/grad_white.dds");
@@ -348,7 +335,7 @@ void EntityInfoGui::DrawStatusIcons(Agent* agent)
         ShowButton(button, on);
         if (!on) continue;
         button->Move(at, 0);
-        at -= U(0.0364583);
+        at -= HudLength(0.0364583);
     }
     StatusIconWindow->SetVisible(true);
     for (Window* child = StatusIconWindow->firstChild; child; child = child->nextSibling)
@@ -377,7 +364,7 @@ void EntityInfoGui::DrawUnitPage(Agent* agent)
     if (agent->alignment == ALIGN_ENEMY) {
         int composition = agent->composition >= 0 && agent->composition < 8 ? agent->composition : 0;
         snprintf(text, sizeof text, "%s\n%s", "Enemy", COMPOSITION_NAMES[composition]);
-        TextArgb(x + U(0.4557292), y + U(0.0260417), text, 0xFFFF4D33);
+        TextArgb(x + HudLength(0.4557292), y + HudLength(0.0260417), text, 0xFFFF4D33);
     }
 
     if (agent->classWord & AGENT_CLASS_MINER) {
@@ -390,9 +377,9 @@ void EntityInfoGui::DrawUnitPage(Agent* agent)
             cargoMeter->UpdateText((int)agent->oreLoad, (int)capacity);
             cargoMeter->Draw();
         }
-        Text(x + U(0.1666667), y + U(0.1067708), "Capacity:", LIGHT_GREY);
+        Text(x + HudLength(0.1666667), y + HudLength(0.1067708), "Capacity:", LIGHT_GREY);
         snprintf(text, sizeof text, "Yield: %d", (int)agent->miningAmount);
-        Text(x + U(0.390625), y + U(0.1067708), text, LIGHT_GREY);
+        Text(x + HudLength(0.390625), y + HudLength(0.1067708), text, LIGHT_GREY);
     } else if (agent->classWord & AGENT_CLASS_MINE_LAYER) {
         if (layMineButton) {
             snprintf(text, sizeof text, "Lay Mine\n     %d/3", agent->mines);
@@ -430,15 +417,15 @@ void EntityInfoGui::DrawUnitPage(Agent* agent)
     const PlayerProfile* player = GetPlayerProfile();
     if (own && player) {
         int limit = player->unitControl < player->maxUnitControl ? player->unitControl : player->maxUnitControl;
-        if (player->unitsInUse > limit) Text(x + U(0.3697917), y + U(0.0625), "Operating at 50%", RED);
+        if (player->unitsInUse > limit) Text(x + HudLength(0.3697917), y + HudLength(0.0625), "Operating at 50%", RED);
     }
 
-    int lineX = x + U(0.1666667), lineY = y + U(0.0885417);
+    int lineX = x + HudLength(0.1666667), lineY = y + HudLength(0.0885417);
     if (IsRig(agent)) {
         int drawn = 0;
         for (int i = 0; i < agent->equipmentCount && agent->equipment; ++i) {
             const Item* item = agent->equipment[i].item;
-            if (item && item->weapon && DrawWeaponLine(lineX, lineY + drawn * U(0.0182292), agent, item->weapon)) ++drawn;
+            if (item && item->weapon && DrawWeaponLine(lineX, lineY + drawn * HudLength(0.0182292), agent, item->weapon)) ++drawn;
         }
         if (drawn == 0) Text(lineX, lineY, "No weapons attached", LIGHT_GREY);
     } else if (!agent->weapon) {
@@ -455,27 +442,27 @@ void EntityInfoGui::DrawUnitPage(Agent* agent)
                                                                                               : 0;
     if (armour > 0) {
         if (armourSprite) {
-            int side = U(0.0364583), left = x + U(0.015625), top = y + U(0.0104167);
+            int side = HudLength(0.0364583), left = x + HudLength(0.015625), top = y + HudLength(0.0104167);
             armourSprite->SetRect(left, top, left + side, top + side);
         }
         GuiDrawSprite(armourSprite);
         snprintf(text, sizeof text, "%d", armour);
-        Text(x + U(0.0299479), y + U(0.0195313), text, WHITE);
+        Text(x + HudLength(0.0299479), y + HudLength(0.0195313), text, WHITE);
     }
 
-    int rowX = x + U(0.1666667), rowY = y + U(0.1263021);
+    int rowX = x + HudLength(0.1666667), rowY = y + HudLength(0.1263021);
     Text(rowX, rowY, "Speed:", LIGHT_GREY);
     float speed = agent->GetSpeed();
     snprintf(text, sizeof text, "%.1f", speed);
-    Text(rowX + U(0.0625), rowY, text, speed > agent->speed ? BONUS_GREEN : LIGHT_GREY);
-    int step = U(0.0494792);
-    int at = rowX + U(0.0625) + step;
+    Text(rowX + HudLength(0.0625), rowY, text, speed > agent->speed ? BONUS_GREEN : LIGHT_GREY);
+    int step = HudLength(0.0494792);
+    int at = rowX + HudLength(0.0625) + step;
     if (!(agent->classWord & AGENT_CLASS_MELEE)) {
         Text(at, rowY, "Range:", LIGHT_GREY);
         snprintf(text, sizeof text, "%.1f", agent->attackRange);
-        Text(at + U(0.0598958), rowY, text, LIGHT_GREY);
+        Text(at + HudLength(0.0598958), rowY, text, LIGHT_GREY);
     }
-    at += U(0.0598958) + step;
+    at += HudLength(0.0598958) + step;
     Text(at, rowY, "Kills:", LIGHT_GREY);
     snprintf(text, sizeof text, "%d", agent->kills);
     Text(at + step, rowY, text, LIGHT_GREY);

@@ -4,26 +4,15 @@
 #include "gui/GuiDraw.h"
 #include "gui/Label.h"
 #include "gui/WindowManager.h"
+#include "interface/HudLayout.h"
 #include "interface/MessageLists.h"
 #include "render/Draw2D.h"
 #include "render/Font.h"
 #include "render/Sprite.h"
 
-#include <cmath>
 #include <cstdio>
 
 InfoTooltip* TheInfoTooltip = nullptr;
-
-namespace {
-
-// A layout length: a fraction of the screen height in whole quarters of 1/768 of it.
-int U(double fraction)
-{
-    long long quarters = llround(fraction * 3072.0);
-    return (int)(quarters * ScreenHeight() / 3072);
-}
-
-}  // namespace
 
 InfoTooltip::~InfoTooltip()
 {
@@ -38,7 +27,7 @@ InfoTooltip::~InfoTooltip()
 void InfoTooltip::Build()
 {
     if (window) return;
-    int w = U(0.5208333), h = U(0.1223958);
+    int w = HudLength(0.5208333), h = HudLength(0.1223958);
     int left = ScreenWidth() - w, top = ScreenHeight() - h;
     window = new Window();
     window->Move(left, top);
@@ -47,11 +36,11 @@ void InfoTooltip::Build()
     background = CreateGuiSprite(left, top, w, h, "Data/gui/info_back.dds", 0xFFFFFFFF, 0.0f, 0.0f, 1.0f, 1.0f);
     Font* font = HudFont(4);
     for (int i = 0; i < LABELS; ++i) {
-        labels[i] = new Label("", U(0.0104167), U(0.0104167) + i * U(0.0234375), w - U(0.0208333), U(0.0234375), 0,
+        labels[i] = new Label("", HudLength(0.0104167), HudLength(0.0104167) + i * HudLength(0.0234375), w - HudLength(0.0208333), HudLength(0.0234375), 0,
                               font, false);
         window->AddChild(labels[i]);
     }
-    labels[1]->SetWrapWidth(U(0.4947917));
+    labels[1]->SetWrapWidth(HudLength(0.4947917));
     labels[1]->r = labels[1]->g = labels[1]->b = 0.8f;
     window->SetVisible(false);
 }
@@ -68,13 +57,13 @@ void InfoTooltip::ShowText(const char* key)
     int lines = labels[1]->SetScroll(0, 6, nullptr);
     if (lines < 1) lines = 1;
     if (lines > 6) lines = 6;
-    int line = U(0.03125);
-    int w = U(0.5208333), h = (lines + 2) * line;
+    int line = HudLength(0.03125);
+    int w = HudLength(0.5208333), h = (lines + 2) * line;
     // Right-aligned, standing on the main display's height above the bottom edge.
-    int left = ScreenWidth() - w, top = ScreenHeight() - U(0.1650390625) - h;
+    int left = ScreenWidth() - w, top = ScreenHeight() - HudLength(0.1650390625) - h;
     window->Move(left, top);
     window->SetSize(w, h);
-    labels[1]->Move(labels[1]->x, U(0.0104167) + line);
+    labels[1]->Move(labels[1]->x, HudLength(0.0104167) + line);
     if (background) background->SetRect(left, top, left + w, top + h);
     window->SetVisible(true);
     shown = true;

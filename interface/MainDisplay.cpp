@@ -8,6 +8,7 @@
 #include "gui/GuiMeter.h"
 #include "gui/ModelViewer.h"
 #include "gui/WindowManager.h"
+#include "interface/HudLayout.h"
 #include "interface/InfoTooltip.h"
 #include "interface/MessageLists.h"
 #include "mechanics/GameMechanics.h"
@@ -19,7 +20,6 @@
 #include "world/AgentTypeRegistry.h"
 #include "world/Building.h"
 
-#include <cmath>
 #include <cstdio>
 #include <functional>
 
@@ -38,19 +38,6 @@ constexpr const char* BUTTON_RED = "data/gui/button_red.dds";
 constexpr const char* BUTTON_GREEN = "data/gui/button_green.dds";
 
 // A fraction of the screen height in whole pixels.
-// A layout length: a fraction of the screen height, which is a whole number of quarters of
-// 1/768 of it, in whole pixels (truncated).
-int U(double fraction)
-{
-    long long quarters = llround(fraction * 3072.0);
-    return (int)(quarters * ScreenHeight() / 3072);
-}
-
-int Cell(int columns, int rows, int column, int row)
-{
-    return columns << 24 | rows << 16 | column << 8 | row;
-}
-
 // The small HUD font: the display's buttons are small. (The HUD is built before the front
 // end names the GUI's default font.)
 Font* ButtonFont()
@@ -62,8 +49,8 @@ Font* ButtonFont()
 Button* StripButton(const char* text, const char* strip, int atX, int atY, int w, int h, ButtonCallback click)
 {
     Button* button = new Button(nullptr, click, atX, atY, w, h, 0, ButtonFont(), strip, strip, nullptr,
-                                Cell(1, 3, 0, 1), Cell(1, 3, 0, 2), 0);
-    button->SetImage(strip, Cell(1, 3, 0, 0));
+                                AtlasCell(1, 3, 0, 1), AtlasCell(1, 3, 0, 2), 0);
+    button->SetImage(strip, AtlasCell(1, 3, 0, 0));
     button->SetText(text);
     return button;
 }
@@ -149,9 +136,9 @@ EntityInfoGui::~EntityInfoGui()
 
 void EntityInfoGui::ComputeTextAnchors()
 {
-    title = {x + U(0.1666667), y + U(0.015625)};
-    second = {x + U(0.3645833), y + U(0.015625)};
-    third = {x + U(0.1927083), y + U(0.0833333)};
+    title = {x + HudLength(0.1666667), y + HudLength(0.015625)};
+    second = {x + HudLength(0.3645833), y + HudLength(0.015625)};
+    third = {x + HudLength(0.1927083), y + HudLength(0.0833333)};
 }
 
 void EntityInfoGui::CreateMainDisplay()
@@ -159,8 +146,8 @@ void EntityInfoGui::CreateMainDisplay()
     if (built) return;
     const int H = ScreenHeight(), W = ScreenWidth();
     // 1. The frame, centred a little left of the middle, on the bottom edge.
-    int w = U(0.5859375), h = U(0.1650390625);
-    int left = W / 2 - U(0.3515625), top = H - h;
+    int w = HudLength(0.5859375), h = HudLength(0.1650390625);
+    int left = W / 2 - HudLength(0.3515625), top = H - h;
     frame = CreateGuiSprite(left, top, w, h, "data/gui/game/maindisplay.dds", WHITE, 0.0f, 0.0f, 1.0f, 1.0f);
     Move(left, top);
     Resize(w, h);
@@ -168,7 +155,7 @@ void EntityInfoGui::CreateMainDisplay()
     if (WindowMgr) WindowMgr->AddWindow(this);
 
     // 2. The inner border (its quads stand in screen pixels, its place is the frame's).
-    int b = U(0.0052083);
+    int b = HudLength(0.0052083);
     innerBorder = new Window(left + b, top + b, w - 2 * b, h - 2 * b, "wframe_black.dds");
     AddChild(innerBorder);
     innerBorder->x = b;
@@ -176,60 +163,60 @@ void EntityInfoGui::CreateMainDisplay()
 
     // 3, 4. The anchors and the armour badge.
     ComputeTextAnchors();
-    int badge = U(0.0364583);
-    armourSprite = CreateGuiSprite(left + U(0.015625), top + U(0.0104167), badge, badge, "data/gui/itemicons.dds", WHITE,
+    int badge = HudLength(0.0364583);
+    armourSprite = CreateGuiSprite(left + HudLength(0.015625), top + HudLength(0.0104167), badge, badge, "data/gui/itemicons.dds", WHITE,
                                    0.0f, 0.0f, 1.0f, 1.0f);
-    if (armourSprite) armourSprite->SetAtlasCell(Cell(4, 4, 2, 1));
+    if (armourSprite) armourSprite->SetAtlasCell(AtlasCell(4, 4, 2, 1));
 
     // 5. The portrait, with a button over it that centres the camera on the entity.
     portrait = new ModelViewer();
     portrait->SetAmbient(0.4f, 0.4f, 0.4f, 1.0f);
-    int side = U(0.125);
-    portraitButton = new Button(nullptr, OnPortraitClicked, U(0.0260417), U(0.0234375), side, side, 0, ButtonFont(),
+    int side = HudLength(0.125);
+    portraitButton = new Button(nullptr, OnPortraitClicked, HudLength(0.0260417), HudLength(0.0234375), side, side, 0, ButtonFont(),
                                 nullptr, nullptr, nullptr, 0, 0, 0);
     portraitButton->flags |= WINDOW_FRAMELESS | WINDOW_NOT_MANAGED_DRAW;
     AddChild(portraitButton);
 
     // 6. The meters, in screen pixels: the pages draw them.
     uint32_t red = PackColour(0.8f, 0.3f, 0.2f, 1.0f), purple = PackColour(0.5f, 0.0f, 0.75f, 1.0f);
-    healthMeter = Meter("", PackColour(0.0f, 0.8f, 0.1f, 1.0f), DARK_GREY, left + U(0.1614583), top + U(0.0442708),
-                        U(0.234375), U(0.0208333), nullptr);
-    shieldMeter = Meter("", PackColour(0.3f, 0.4f, 1.0f, 1.0f), DARK_GREY, left + U(0.1614583), top + U(0.0677083),
-                        U(0.234375), U(0.0130208), "data/gui/divbar.dds");
-    cargoMeter = Meter("", purple, DARK_GREY, left + U(0.1614583), top + U(0.1067708), U(0.2083333), U(0.0182292),
+    healthMeter = Meter("", PackColour(0.0f, 0.8f, 0.1f, 1.0f), DARK_GREY, left + HudLength(0.1614583), top + HudLength(0.0442708),
+                        HudLength(0.234375), HudLength(0.0208333), nullptr);
+    shieldMeter = Meter("", PackColour(0.3f, 0.4f, 1.0f, 1.0f), DARK_GREY, left + HudLength(0.1614583), top + HudLength(0.0677083),
+                        HudLength(0.234375), HudLength(0.0130208), "data/gui/divbar.dds");
+    cargoMeter = Meter("", purple, DARK_GREY, left + HudLength(0.1614583), top + HudLength(0.1067708), HudLength(0.2083333), HudLength(0.0182292),
                        "data/gui/orebar.dds");
-    constructionMeter = Meter("Constructing...", red, DARK_GREY, left + U(0.1927083), top + U(0.0885417), U(0.234375),
-                              U(0.0208333), nullptr);
-    productionMeter = Meter("Building...", red, DARK_GREY, left + U(0.2083333), top + U(0.1354167), U(0.234375),
-                            U(0.0182292), nullptr);
-    recyclerMeter = Meter("", purple, DARK_GREY, left + U(0.0651042), top + U(0.1171875), U(0.1171875), U(0.0130208),
+    constructionMeter = Meter("Constructing...", red, DARK_GREY, left + HudLength(0.1927083), top + HudLength(0.0885417), HudLength(0.234375),
+                              HudLength(0.0208333), nullptr);
+    productionMeter = Meter("Building...", red, DARK_GREY, left + HudLength(0.2083333), top + HudLength(0.1354167), HudLength(0.234375),
+                            HudLength(0.0182292), nullptr);
+    recyclerMeter = Meter("", purple, DARK_GREY, left + HudLength(0.0651042), top + HudLength(0.1171875), HudLength(0.1171875), HudLength(0.0130208),
                           nullptr);
-    experienceMeter = Meter("Experience", 0xFFFF801A, DARK_GREY, left + U(0.4114583), top + U(0.0442708), U(0.1171875),
-                            U(0.0130208), nullptr);
+    experienceMeter = Meter("Experience", 0xFFFF801A, DARK_GREY, left + HudLength(0.4114583), top + HudLength(0.0442708), HudLength(0.1171875),
+                            HudLength(0.0130208), nullptr);
 
     // 7. The buttons, relative to the frame's corner; each offset truncated on its own.
-    int wide = U(0.0833333), tall = U(0.0416667), low = U(0.0364583);
-    int right = w - U(0.1171875);
-    int rightOfMine = w - U(0.1171875) - U(0.0833333);
+    int wide = HudLength(0.0833333), tall = HudLength(0.0416667), low = HudLength(0.0364583);
+    int right = w - HudLength(0.1171875);
+    int rightOfMine = w - HudLength(0.1171875) - HudLength(0.0833333);
     cancelConstructionButton =
-        StripButton("Cancel", BUTTON_RED, right, U(0.0260417), wide, tall, OnCancelConstructionClicked);
-    buildMineButton = StripButton("Build Mine\n ", BUTTON, rightOfMine, U(0.0755208), wide, low, OnBuildMineClicked);
-    layMineButton = StripButton("Lay Mine", BUTTON_GREEN, right, U(0.0755208), wide, low, OnLayMineClicked);
-    recycleStartButton = StripButton("Start", BUTTON_GREEN, right, U(0.0260417), wide, tall, OnRecycleStartClicked);
-    recycleCancelButton = StripButton("Cancel", BUTTON_RED, right, U(0.0755208), wide, tall, OnRecycleCancelClicked);
+        StripButton("Cancel", BUTTON_RED, right, HudLength(0.0260417), wide, tall, OnCancelConstructionClicked);
+    buildMineButton = StripButton("Build Mine\n ", BUTTON, rightOfMine, HudLength(0.0755208), wide, low, OnBuildMineClicked);
+    layMineButton = StripButton("Lay Mine", BUTTON_GREEN, right, HudLength(0.0755208), wide, low, OnLayMineClicked);
+    recycleStartButton = StripButton("Start", BUTTON_GREEN, right, HudLength(0.0260417), wide, tall, OnRecycleStartClicked);
+    recycleCancelButton = StripButton("Cancel", BUTTON_RED, right, HudLength(0.0755208), wide, tall, OnRecycleCancelClicked);
     for (Button* button :
          {cancelConstructionButton, buildMineButton, layMineButton, recycleStartButton, recycleCancelButton})
         AddChild(button);
-    mineMeter = Meter("", red, 0xFF1A1A1A, left + rightOfMine + U(0.0052083), top + U(0.0755208) + U(0.0182292),
-                      U(0.0729167), U(0.0104167), nullptr);
+    mineMeter = Meter("", red, 0xFF1A1A1A, left + rightOfMine + HudLength(0.0052083), top + HudLength(0.0755208) + HudLength(0.0182292),
+                      HudLength(0.0729167), HudLength(0.0104167), nullptr);
     const int stanceCells[3][2] = {{0, 2}, {2, 2}, {0, 3}};
-    int stanceSide = U(0.03125);
+    int stanceSide = HudLength(0.03125);
     for (int i = 0; i < 3; ++i) {
         int column = stanceCells[i][0], row = stanceCells[i][1];
-        Button* stance = new Button(nullptr, OnStanceClicked, w - U(0.0989583) + i * U(0.03125), U(0.0052083),
+        Button* stance = new Button(nullptr, OnStanceClicked, w - HudLength(0.0989583) + i * HudLength(0.03125), HudLength(0.0052083),
                                     stanceSide, stanceSide, 0, ButtonFont(), "data/gui/itemicons_2.dds",
-                                    "data/gui/itemicons_2.dds", nullptr, Cell(4, 4, column, row),
-                                    Cell(4, 4, column + 1, row), 0);
+                                    "data/gui/itemicons_2.dds", nullptr, AtlasCell(4, 4, column, row),
+                                    AtlasCell(4, 4, column + 1, row), 0);
         stance->userData = i;
         stance->hasUserData = true;
         stance->id = i;
@@ -242,8 +229,8 @@ void EntityInfoGui::CreateMainDisplay()
 
     // 9. The production queue: eight icons, an extra gap after the one in production.
     ProductionQueueWindow = new Window();
-    ProductionQueueWindow->Move(left + U(0.1536458), top + U(0.0911458));
-    int icon = U(0.0364583), gap = U(0.0052083);
+    ProductionQueueWindow->Move(left + HudLength(0.1536458), top + HudLength(0.0911458));
+    int icon = HudLength(0.0364583), gap = HudLength(0.0052083);
     for (int i = 0; i < QUEUE_BUTTONS; ++i) {
         int at = i * (icon + gap) + (i > 0 ? gap : 0);
         Button* button = new Button(nullptr, OnQueueButtonClicked, at, 0, icon, icon, 0, ButtonFont(), nullptr,
@@ -266,11 +253,11 @@ void EntityInfoGui::CreateMainDisplay()
 
     // 11. The status icons: fire, acid and plasma.
     StatusIconWindow = new Window();
-    StatusIconWindow->Move(left + U(0.5286458), H - U(0.046875));
-    int statusSide = U(0.03125);
+    StatusIconWindow->Move(left + HudLength(0.5286458), H - HudLength(0.046875));
+    int statusSide = HudLength(0.03125);
     for (int i = 0; i < STATUS_BUTTONS; ++i) {
-        int cell = Cell(4, 4, i + 1, 1);
-        Button* button = new Button(nullptr, nullptr, i * U(0.0364583), 0, statusSide, statusSide, 0, ButtonFont(),
+        int cell = AtlasCell(4, 4, i + 1, 1);
+        Button* button = new Button(nullptr, nullptr, i * HudLength(0.0364583), 0, statusSide, statusSide, 0, ButtonFont(),
                                     "Data/gui/damagetypes.dds", "Data/gui/damagetypes.dds", nullptr, cell, cell, 0);
         button->id = i + 1;
         button->hoverEnterCallback = OnStatusIconHover;

@@ -4,6 +4,7 @@
 #include "gui/WindowManager.h"
 #include "host/Log.h"
 #include "host/System.h"
+#include "interface/HudLayout.h"
 #include "mechanics/GameMechanics.h"
 #include "platform/StringTable.h"
 #include "render/Camera.h"
@@ -17,12 +18,6 @@
 namespace {
 
 constexpr uint32_t WHITE = 0xFFFFFFFF;
-
-// Atlas cell: columns << 24 | rows << 16 | column << 8 | row.
-int Cell(int columns, int rows, int column, int row)
-{
-    return columns << 24 | rows << 16 | column << 8 | row;
-}
 
 bool ModalOpen()
 {
@@ -166,7 +161,7 @@ AchievementPopup::AchievementPopup()
     centreX = w / 2;
     centreY = (int)(0.66 * h);
     float ua, va, ub, vb;
-    GetAtlasCellUV(Cell(1, 4, 0, 0), &ua, &va, &ub, &vb);
+    GetAtlasCellUV(AtlasCell(1, 4, 0, 0), &ua, &va, &ub, &vb);
     backdrop = CreateSprite(centreX - w / 4, centreY - h / 32, w / 2, h / 16, "Data/gui/messagebar.dds", WHITE, ua, va,
                             ub, vb, false);
     int side = h / 16;
@@ -226,9 +221,9 @@ void AchievementPopup::Draw()
         int badgeTop = badge ? badge->top : centreY - h / 32;
         titleX = badgeLeft + h / 12;
         titleY = badgeTop + h / 192;
-        if (badge) badge->SetAtlasCell(Cell(2, 1, 0, 0));
+        if (badge) badge->SetAtlasCell(AtlasCell(2, 1, 0, 0));
         GuiDrawSprite(badge);
-        if (icon) icon->SetAtlasCell(Cell(5, 5, node.achievement % 5, node.achievement / 5));
+        if (icon) icon->SetAtlasCell(AtlasCell(5, 5, node.achievement % 5, node.achievement / 5));
         GuiDrawSprite(icon);
     }
     GuiDrawSprite(backdrop);
@@ -245,7 +240,7 @@ MessageBar::MessageBar()
     barY = (int)(0.3 * h);
     int iconWidth = 25 * h / 96, iconHeight = 19 * h / 384;
     float ua, va, ub, vb;
-    GetAtlasCellUV(Cell(1, 4, 0, 1), &ua, &va, &ub, &vb);
+    GetAtlasCellUV(AtlasCell(1, 4, 0, 1), &ua, &va, &ub, &vb);
     icon = CreateSprite(barX, barY - iconHeight / 2, iconWidth, iconHeight, "Data/gui/messagebar.dds", WHITE, ua, va,
                         ub, vb, false);
 }
@@ -292,7 +287,7 @@ void MessageBar::Draw()
             int top = barY + n * step;
             icon->SetRect(barX, top, barX + iconWidth, top + iconHeight);
             int row = node->kind == 0 ? 1 : node->kind == 1 ? 2 : 0;
-            icon->SetAtlasCell(Cell(1, 4, 0, row));
+            icon->SetAtlasCell(AtlasCell(1, 4, 0, row));
             GuiDrawSprite(icon);
         }
         int half = textWidth / 2 + h / 96;
