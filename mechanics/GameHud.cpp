@@ -16,7 +16,8 @@
 bool GameMechanics::CreateHud()
 {
     if (!Game::CreateHud()) return false;
-    if (!ThePowerBar && !TheEntityInfoGui) {
+    // The HUD of play is made at the first level start: the front end never shows it.
+    if (state == GAME_STATE_PLAYING && !ThePowerBar && !TheEntityInfoGui) {
         ThePowerBar = new PowerBar();
         TheEntityInfoGui = new EntityInfoGui();
         TheEntityInfoGui->CreateMainDisplay();

@@ -123,7 +123,8 @@ public:
     // The selected entities, first selected first; at most 100.
     PooledList<Entity*> selection;
     Entity* GetFirstSelected() const { return selection.head ? selection.head->value : nullptr; }
-    // The base HUD, then the main display and the power bar, each made once.
+    // The base HUD; at the first level start also the main display and the power bar, made
+    // once for the rest of the run.
     bool CreateHud() override;
     // The HUD of play for this frame: floating texts, the main display for the selection, the
     // power bar, the pop-up and the message bar.

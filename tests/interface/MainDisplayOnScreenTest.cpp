@@ -56,10 +56,11 @@ protected:
         TheGame = game_.get();
         ASSERT_TRUE(TheScene.InitLists());
         game_->CreateCatalogues();
+        // The HUD of play is made with a level.
+        game_->state = GAME_STATE_PLAYING;
         ASSERT_TRUE(game_->CreateHud());
         GuiDefaultFont = game_->fonts[0];
         GuiListFont = game_->fonts[3];
-        game_->state = GAME_STATE_PLAYING;
     }
     void TearDown() override
     {
