@@ -262,7 +262,8 @@ TEST_F(AgentCombatTest, TwoUnitsUnderAttackWithinTheIntervalGiveOneAlert)
     a->TakeDamage(1.0f, nullptr, nullptr, WEAPON_NONE, true);
     b->TakeDamage(1.0f, nullptr, nullptr, WEAPON_NONE, true);
     EXPECT_EQ(game.messageBar->count, 1);
-    EXPECT_STREQ(game.messageBar->lines[0].text, "A unit is under attack!");
+    ASSERT_NE(game.messageBar->head, nullptr);
+    EXPECT_STREQ(game.messageBar->head->text, "A unit is under attack!");
     ASSERT_EQ(TheMinimap.pings.list.count, 1);
     EXPECT_EQ(TheMinimap.pings.list.head->value.kind, PING_DAMAGE);
     EXPECT_EQ(TheMinimap.pings.list.head->value.entityId, (int)a->id);
