@@ -118,19 +118,6 @@ bool IsRig(const Entity* entity)
     return (entity->flags & ENTITY_PLAYER) != 0;
 }
 
-// The experience a level starts at; 0 for level 0.
-int ExperienceThreshold(int level)
-{
-    if (level <= 0) return 0;
-    return ((level - 1) * (level - 1) + 1) * 100;
-}
-
-int ExperienceForNextLevel(int level)
-{
-    if (level <= 0) return 100;
-    return ExperienceThreshold(level + 1) - ExperienceThreshold(level);
-}
-
 // The fire and acid marks an agent's shots with this weapon carry: a rig's missiles and
 // mortars from its equipped items, a bot's from its own upgrades.
 uint32_t WeaponUpgradeBits(const Agent* agent, const WeaponDef* weapon)
@@ -401,12 +388,12 @@ void EntityInfoGui::DrawUnitPage(Agent* agent)
     }
 
     if (own && (agent->classWord & AGENT_CLASS_LEVELLING) && experienceMeter) {
-        int cap = ExperienceThreshold(LEVEL_CAP);
+        int cap = Agent::ExperienceForLevel(LEVEL_CAP);
         int experience = agent->botExperience, next = cap, value = 100;
         if (experience < cap) {
-            int span = ExperienceForNextLevel(agent->botLevel);
-            int base = ExperienceThreshold(agent->botLevel);
-            next = base + span;
+            int base = Agent::ExperienceForLevel(agent->botLevel);
+            next = Agent::ExperienceForLevel(agent->botLevel + 1);
+            int span = next - base;
             value = span > 0 ? (experience - base) * 100 / span : 0;
         }
         experienceMeter->SetValue((float)value);

@@ -327,8 +327,8 @@ TEST_F(ShippedPlayer, AnEarnedAchievementIsNamedInItsPopUp)
     profile->CheckUnlocks(true);
     ASSERT_TRUE(profile->HasAchievement(6));
     bool named = false;
-    for (int i = 0; i < game.popups->count; ++i)
-        named = named || strcmp(game.popups->lines[i].text, "Achievement: Lone Wolf: make every kill of a mission with your rig") == 0;
+    for (const MessageNode* node = game.popups->head; node; node = node->next)
+        named = named || strcmp(node->text, "Achievement: Lone Wolf: make every kill of a mission with your rig") == 0;
     EXPECT_TRUE(named);
     ASSERT_NE(game.messageBar->Newest(), nullptr);
     EXPECT_STREQ(game.messageBar->Newest()->text, "Cammo rig skin unlocked!");

@@ -46,7 +46,7 @@ protected:
         display = new EntityInfoGui();
         display->CreateMainDisplay();
         shownDisplay = new ScopedGlobal<EntityInfoGui*>(TheEntityInfoGui, display);
-        saved = *GetPlayerProfile();
+        GetPlayerProfile()->Clear();
     }
     void TearDown() override
     {
@@ -57,17 +57,7 @@ protected:
         for (Entity* entity : owned) delete entity;
         HudTest::TearDown();
     }
-    void RestoreProfile()
-    {
-        PlayerProfile* player = GetPlayerProfile();
-        strcpy(player->name, saved.name);
-        player->level = saved.level;
-        player->ore = saved.ore;
-        player->fuel = saved.fuel;
-        player->unitControl = saved.unitControl;
-        player->maxUnitControl = saved.maxUnitControl;
-        player->unitsInUse = saved.unitsInUse;
-    }
+    void RestoreProfile() { GetPlayerProfile()->Clear(); }
 
     Agent* NewAgent(int alignment)
     {
@@ -120,7 +110,6 @@ protected:
     ScopedGlobal<EntityInfoGui*>* shownDisplay = nullptr;
     std::vector<Agent*> agents;
     std::vector<Entity*> owned;
-    PlayerProfile saved;
 };
 
 }  // namespace

@@ -175,7 +175,7 @@ TEST_F(MainDisplayOnScreen, AUnitABuildingAndAnItemShowTheirPages)
     rig->SetMaxHealth(300.0f);
     rig->SetHealth(300.0f);
     PlayerProfile* player = GetPlayerProfile();
-    PlayerProfile saved = *player;
+    player->Clear();
     strcpy(player->name, "Ada");
     player->level = 4;
 
@@ -194,8 +194,7 @@ TEST_F(MainDisplayOnScreen, AUnitABuildingAndAnItemShowTheirPages)
         EXPECT_TRUE(MatchesReference(picture, s.reference, PictureTolerance{3, 40})) << s.reference;
     }
     EXPECT_TRUE(TheEntityInfoGui->IsVisible());
-    strcpy(player->name, saved.name);
-    player->level = saved.level;
+    player->Clear();
 
     // Nothing selected: the display goes.
     game_->selection.Clear();

@@ -268,7 +268,7 @@ TEST_F(BuildingBehaviours, OrdersBeyondControlMeansOrRoomAreRefused)
         EXPECT_EQ(factory->buildQueue ? factory->buildQueue->count : 0, strcmp(c.sound, "blip") == 0 ? 1 : 0);
         if (c.message) {
             ASSERT_EQ(bar.count, 1);
-            EXPECT_STREQ(bar.lines[0].text, c.message);
+            EXPECT_STREQ(bar.head->text, c.message);
         } else {
             EXPECT_EQ(bar.count, 0);
         }

@@ -190,7 +190,7 @@ TEST_F(BuildingTest, DamageByWeaponAndMaterialAndAnAlertWhenOutOfSight)
     FrameTimer.frameCount = 5000;
     base->TakeDamage(1.0f, nullptr, nullptr, WEAPON_NONE, true);
     ASSERT_EQ(bar.count, 1);
-    EXPECT_STREQ(bar.lines[0].text, "A building is under attack!");
+    EXPECT_STREQ(bar.head->text, "A building is under attack!");
     ASSERT_EQ(TheMinimap.pings.list.count, 1);
     EXPECT_EQ(TheMinimap.pings.list.head->value.kind, PING_DAMAGE);
     EXPECT_FLOAT_EQ(TheMinimap.pings.list.head->value.timeLeft, 2.0f);
@@ -228,7 +228,7 @@ TEST_F(BuildingTest, UnitControlComesWithTheBuildingAndGoesWithIt)
     Destroy(hub);
     EXPECT_EQ(profile->unitControl, 7);
     ASSERT_EQ(bar.count, 1);
-    EXPECT_STREQ(bar.lines[0].text, "Warning: Insufficient unit control!");
+    EXPECT_STREQ(bar.head->text, "Warning: Insufficient unit control!");
     Destroy(relay);
     EXPECT_EQ(profile->unitControl, 2) << "never below what the mission starts with";
 }
