@@ -1,7 +1,6 @@
 // The named commands that hotkeys.cfg binds keys to. Every name is registered, so that the
-// player's bindings are read, kept and written back whole; the commands that act on a level
-// (orders, selection, inventory, control groups) do nothing yet, because there is no level to
-// act on until the world exists.
+// player's bindings are read, kept and written back whole; those that reach the inventory,
+// the unit stances and the terrain editor do nothing until those exist.
 #include "mechanics/GameMechanics.h"
 
 #include "host/Log.h"
@@ -26,7 +25,8 @@ namespace {
 bool Playing() { return TheGame && TheGame->state == GAME_STATE_PLAYING; }
 bool Debugging() { return Config && Config->debugMode; }
 
-// A command whose effect lives in a part of the game that is not there yet.
+// A command whose effect lives in a part of the game that is not there yet (the inventory,
+// the unit stances, the animation switches, the terrain editor).
 void CmdWaitsForWorld() {}
 
 void CmdPrintScreen()
@@ -44,10 +44,8 @@ void CmdPrintScreen()
     static int counter = 0;
     char when[64];
     FormatLocalTime(when, sizeof when, "%B_%d_%Y_%H_%M", time(nullptr));
-    const char* extension = Config->screenshotFormat;
-    if (StrICmp(extension, "jpeg") == 0) extension = "jpg";
     char path[700];
-    snprintf(path, sizeof path, "%s/%s_%d.%s", folder, when, counter++, extension);
+    MakeScreenshotName(path, sizeof path, folder, when, Config->screenshotFormat, &counter);
     Graphics->SaveScreenshot(path, Config->width, Config->height);
 }
 
@@ -100,6 +98,25 @@ void CmdSelectPlayerKey()
     if (Playing()) CmdSelectPlayer();
 }
 
+template <int Group>
+void CmdAssignGroup()
+{
+    CmdAssignControlGroup(Group);
+}
+template <int Group>
+void CmdSelectGroup()
+{
+    CmdSelectControlGroup(Group);
+}
+const CommandFunction AssignGroupCommands[10] = {
+    CmdAssignGroup<0>, CmdAssignGroup<1>, CmdAssignGroup<2>, CmdAssignGroup<3>, CmdAssignGroup<4>,
+    CmdAssignGroup<5>, CmdAssignGroup<6>, CmdAssignGroup<7>, CmdAssignGroup<8>, CmdAssignGroup<9>,
+};
+const CommandFunction SelectGroupCommands[10] = {
+    CmdSelectGroup<0>, CmdSelectGroup<1>, CmdSelectGroup<2>, CmdSelectGroup<3>, CmdSelectGroup<4>,
+    CmdSelectGroup<5>, CmdSelectGroup<6>, CmdSelectGroup<7>, CmdSelectGroup<8>, CmdSelectGroup<9>,
+};
+
 struct NamedCommand {
     const char* name;
     CommandFunction function;
@@ -126,18 +143,18 @@ int CountJournalEntries()
 void RegisterGameCommands()
 {
     static const NamedCommand commands[] = {
-        {"attack", CmdWaitsForWorld},
-        {"move", CmdWaitsForWorld},
-        {"repair", CmdWaitsForWorld},
-        {"stop", CmdWaitsForWorld},
+        {"attack", CmdAttack},
+        {"move", CmdMove},
+        {"repair", CmdRepair},
+        {"stop", CmdStop},
         {"heal", CmdWaitsForWorld},
-        {"laymine", CmdWaitsForWorld},
-        {"scan", CmdWaitsForWorld},
+        {"laymine", CmdLayMine},
+        {"scan", CmdScan},
         {"recharge_shields", CmdWaitsForWorld},
         {"lay_freeze_trap", CmdWaitsForWorld},
-        {"select_all", CmdWaitsForWorld},
+        {"select_all", CmdSelectAll},
         {"select_player", CmdSelectPlayerKey},
-        {"goto_alert", CmdWaitsForWorld},
+        {"goto_alert", CmdGotoAlert},
         {"quick_slot_1", CmdWaitsForWorld},
         {"quick_slot_2", CmdWaitsForWorld},
         {"quick_slot_3", CmdWaitsForWorld},
@@ -151,19 +168,19 @@ void RegisterGameCommands()
         {"debug_animation", CmdWaitsForWorld},
         {"debug_animblend", CmdWaitsForWorld},
         {"debug_wireframe", CmdWireframe},
-        {"debug_drawgui", CmdWaitsForWorld},
+        {"debug_drawgui", CmdToggleDrawGui},
         {"printscreen", CmdPrintScreen},
         {"debug_smoothtimer", CmdSmoothTimer},
-        {"debug_drawshadowbuffer", CmdWaitsForWorld},
-        {"debug_drawglowbuffer", CmdWaitsForWorld},
+        {"debug_drawshadowbuffer", CmdToggleShadowBuffer},
+        {"debug_drawglowbuffer", CmdToggleGlowBuffer},
         {"debug_reset", CmdResetDevice},
-        {"debug_vertexcache", CmdWaitsForWorld},
-        {"debug_togglefogofwar", CmdWaitsForWorld},
+        {"debug_vertexcache", CmdToggleVertexCache},
+        {"debug_togglefogofwar", CmdToggleFogOfWar},
         {"debug_incspeed", CmdIncSpeed},
         {"debug_decspeed", CmdDecSpeed},
-        {"toggle_minimap", CmdWaitsForWorld},
+        {"toggle_minimap", CmdToggleMinimap},
         {"toggle_inventory", CmdWaitsForWorld},
-        {"toggle_camera_lock", CmdWaitsForWorld},
+        {"toggle_camera_lock", CmdToggleCameraLock},
         {"toggle_health_bars", CmdToggleHealthBars},
         {"editor_undo", CmdWaitsForWorld},
         {"editor_redo", CmdWaitsForWorld},
@@ -172,10 +189,10 @@ void RegisterGameCommands()
     char name[64];
     for (int group = 0; group < 10; ++group) {
         snprintf(name, sizeof name, "assignControlGroup_%d", group);
-        RegisterCommand(name, CmdWaitsForWorld);
+        RegisterCommand(name, AssignGroupCommands[group]);
     }
     for (int group = 0; group < 10; ++group) {
         snprintf(name, sizeof name, "selectControlGroup_%d", group);
-        RegisterCommand(name, CmdWaitsForWorld);
+        RegisterCommand(name, SelectGroupCommands[group]);
     }
 }

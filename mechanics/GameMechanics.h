@@ -8,6 +8,7 @@
 // nothing the last one left.
 #include "host/Maths.h"
 #include "mechanics/Game.h"
+#include "mechanics/Selection.h"
 #include "platform/PooledList.h"
 
 #include <cstddef>
@@ -80,6 +81,49 @@ public:
     // straight into a neighbouring cell, lays a path, or, when the point's cell cannot be
     // had, after a while takes a free cell near it or gives up.
     void StepAgentToward(Agent* agent, const Vec3& target);
+
+    // ---- The player's hand: selection and control groups (Selection.cpp), picking and the
+    // minimap clicks (Picking.cpp), the mouse orders (PlayerOrders.cpp)
+    // The first selected entity, null with nothing selected.
+    Entity* GetFirstSelected();
+    // Every selected entity deselected; the selection and the hover list emptied.
+    void ClearSelection();
+    // A click: replaces the selection, or with the left Shift toggles one of the player's
+    // own in a selection of the player's; never beyond 12.
+    void SelectEntity(Entity* entity);
+    // The player's units and buildings (of one name when given, only those on screen when
+    // asked), at most 12.
+    void SelectAllOfType(bool onScreenOnly, const char* name);
+    // The drag box from the press point to the cursor: the player's units on screen it
+    // touches (buildings only when no unit is taken), the rig first.
+    void BoxSelect();
+    // The screen rectangle of the entity's projected position and mesh box.
+    bool GetScreenBox(Entity* entity, float* minX, float* minY, float* maxX, float* maxY);
+    void AssignControlGroup(int group);
+    // The group's live members become the selection; the same group again within 0.3 s
+    // centres the camera on the first of them.
+    void SelectControlGroup(int group);
+    // The entity's group index again; a dead entity leaves every group.
+    void SyncControlGroups(Entity* entity);
+    void ClearControlGroups();
+    // The entity is leaving the level: out of the selection, the hover list, every group
+    // and the order flash, whatever its flags say.
+    void ForgetEntity(Entity* entity);
+    // The camera looks at the entity (null: the first selected) from its distance.
+    void CenterCameraOnEntity(Entity* entity);
+    // Forgets the flashed order target when it is this entity.
+    void ForgetOrderTarget(Entity* entity);
+
+    // Arms a command mode for the next click (1 move, 2 attack, 8 repair, 16 extract, 32
+    // instant build, 64 enrich, 128 heal, 256 warp); 4 stops at once, 512 scans at once;
+    // nothing without an entity.
+    void SetCommandMode(int mode, Entity* first);
+    // The stop order: an agent stops where it is (the rig also drops its placement preview).
+    void StopEntity(Entity* entity);
+
+    PlayerSelection hand;
+    int commandMode = 0;
+    int commandArgument = 0;
 
     // The font of the "Loading..." text and of the game's title on the front end.
     Font* loadingFont = nullptr;

@@ -116,3 +116,5 @@ bool GameSeamImpl::IsAgent(Entity* entity)
 {
     return entity && (entity->flags & ENTITY_AGENT);
 }
+
+Entity* GameSeamImpl::GetFirstSelected() { return TheGame ? TheGame->GetFirstSelected() : nullptr; }

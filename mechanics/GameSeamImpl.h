@@ -30,4 +30,5 @@ public:
     Vec3 GetEntityVelocity(Entity* entity) override;
     bool IsEntityDead(Entity* entity) override;
     bool IsAgent(Entity* entity) override;
+    Entity* GetFirstSelected() override;
 };

@@ -395,11 +395,9 @@ bool Scene::IsHeld(const Entity* entity) const
 void Scene::RemoveEntity(Entity* entity, int mode)
 {
     if (!entity || IsMarker(entity)) return;
-    if (entity->flags & ENTITY_SELECTION) {
-        // The selection lets go of it with the flag; the selection list itself comes with the
-        // orders.
-        entity->flags &= ~ENTITY_SELECTION;
-    }
+    // The player's hand lets go of it, selected or not: a pool agent comes back as another.
+    if (TheGame) TheGame->ForgetEntity(entity);
+    entity->flags &= ~ENTITY_SELECTION;
     if (particles) particles->StopSystemsOf(entity);
     UnlinkEntity(entity);
 

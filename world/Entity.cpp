@@ -314,6 +314,8 @@ void Entity::Die(Entity*)
         flags &= ~ENTITY_SELECTION;
         OnDeselect();
     }
+    // The fallen leave the control groups at once (they leave the selection when retired).
+    if (TheGame) TheGame->SyncControlGroups(this);
     LeaveGridCell();
     NotifyEntityDied(this);
 }

@@ -1,0 +1,83 @@
+#pragma once
+// The player's hand: the selection (the entities orders go to, the first one leading), the
+// entity under the cursor this frame and the ten control groups. The game object keeps one
+// and works on it (GameMechanics.h); the lists are node pools made with it.
+//
+// Every list holds entities the Scene owns, so an entity that leaves the level must leave
+// every list here at once (GameMechanics::ForgetEntity): an agent goes back to the pool and
+// comes out again as someone else under the same address.
+#include "platform/PooledList.h"
+
+#include <cstddef>
+
+class Entity;
+
+constexpr int MAX_SELECTED = 12;
+constexpr int SELECTION_NODES = 100;
+constexpr int HOVER_NODES = 32;
+constexpr int CONTROL_GROUP_COUNT = 10;
+constexpr int CONTROL_GROUP_SIZE = 32;
+// A second press of the same group key within this many seconds centres the camera.
+constexpr double GROUP_DOUBLE_TAP = 0.3;
+
+struct PlayerSelection {
+    PlayerSelection();
+
+    bool IsSelected(const Entity* entity) const;
+    static bool Lists(const PooledList<Entity*>& list, const Entity* entity);
+
+    PooledList<Entity*> selected;
+    PooledList<Entity*> hovered;
+    PooledList<Entity*> groups[CONTROL_GROUP_COUNT];
+    int lastGroup = -1;
+    double lastGroupTime = 0.0;
+};
+
+// The feedback sounds of the player's hand ("blip", "bad", ...): played, and the last one
+// kept for whoever wants to know what the player just heard.
+void PlayFeedbackSound(const char* name);
+extern const char* LastFeedbackSound;
+
+// The target of the last order, marked for a while (the scene overlays draw and count it).
+struct OrderFlash {
+    float timeLeft = 0.0f;
+    Entity* target = nullptr;
+    float elapsed = 0.0f;
+};
+extern OrderFlash TheOrderFlash;
+constexpr float ORDER_FLASH_TIME = 1.4f;
+void FlashOrderTarget(Entity* target);
+void ClearOrderFlash();
+
+// ---- The named commands of the player's hand (CommandHandlers.cpp)
+// Switches the commands flip, read by the HUD, the frame and the drawing.
+extern bool MinimapShown;
+extern bool CameraLocked;
+extern bool VertexCacheFlag;
+extern bool ModelViewerTest;
+extern bool DrawGuiShown;
+extern bool ShadowBufferShown;
+extern bool GlowBufferShown;
+
+void CmdAttack();
+void CmdMove();
+void CmdRepair();
+void CmdStop();
+void CmdLayMine();
+void CmdScan();
+void CmdSelectAll();
+void CmdGotoAlert();
+void CmdToggleMinimap();
+void CmdToggleFogOfWar();
+void CmdToggleCameraLock();
+void CmdToggleVertexCache();
+void CmdToggleDrawGui();
+void CmdToggleShadowBuffer();
+void CmdToggleGlowBuffer();
+// The group commands, 0..9.
+void CmdAssignControlGroup(int group);
+void CmdSelectControlGroup(int group);
+// The screenshot's file name: "<time>_<n>.<extension>" in the folder with the first n from
+// *counter on whose file does not exist yet; *counter moves past it.
+void MakeScreenshotName(char* out, size_t size, const char* folder, const char* stamp, const char* format,
+                        int* counter);
