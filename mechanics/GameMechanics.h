@@ -121,7 +121,41 @@ public:
     // The stop order: an agent stops where it is (the rig also drops its placement preview).
     void StopEntity(Entity* entity);
 
+    // The nearest pickable entity the ray meets (null for none): put in the hover list, the
+    // hover tint set by what a click on it would do.
+    Entity* PickEntity(const Vec3& origin, const Vec3& direction);
+    void SetHoverTint(Entity* hovered);
+    // The grid cells the four screen corners look at (off-grid corners count as the nearest
+    // grid corner); empty (min 100000, max -99999) without a grid.
+    void GetVisibleCellRect(int* minColumn, int* minRow, int* maxColumn, int* maxRow);
+
+    // Per frame while playing: the pick, the drag box, the minimap and, on a click, the order.
+    void HandleMouseOrders(float dt);
+    // The right click: what each selected entity of the player's does to the hovered one.
+    void OrderSelected();
+    void OrderFromEntity(Entity* selected, Entity* target, bool group, bool force);
+    // The selection moves to the picked point (a group in formation, over the river by its
+    // crossing, queued with Shift), or a selected building takes it as its rally point.
+    void OrderMove(bool attackMove);
+    // Attack the hovered entity: one agent, or every selected agent (null).
+    void OrderAttack(Agent* agent);
+    void OrderRepair(Agent* agent);
+    void OrderExtractOre(Agent* agent);
+    bool AssignExtractOre(Agent* agent);
+    void OrderHeal(Agent* agent);
+    // The left click without a command mode: select what is under the cursor, or place the
+    // building being positioned.
+    void PlaceBuilding();
+
     PlayerSelection hand;
+    Entity* hoveredEntity = nullptr;
+    Entity* moveFlag = nullptr;  // shown at a move target for a moment
+    float flagTimer = 0.0f;
+    float pressTimer = 0.0f;
+    int pressX = 0, pressY = 0;
+    bool boxDragging = false;
+    bool moveRequested = false;  // an entity of the right click fell back to a move
+    float hoverTint[4] = {1.0f, 1.0f, 1.0f, 1.0f};
     int commandMode = 0;
     int commandArgument = 0;
 

@@ -1,8 +1,111 @@
-// The mouse turned into orders: the order flash first; the orders follow.
+// The mouse turned into orders: per frame the pick, the drag box and the minimap; on a click
+// the order the selection, the entity under the cursor, the keys and the armed command mode
+// call for. Orders reach agents as jobs by name with an AI mode, or act at once (moves,
+// rally points, placing buildings).
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Selection.h"
 
+#include "gui/WindowManager.h"
+#include "interface/MessageLists.h"
+#include "host/InputKeys.h"
+#include "levelgen/LevelGenerator.h"
+#include "mechanics/Scene.h"
+#include "platform/GameSeam.h"
+#include "platform/InputState.h"
+#include "platform/Timer.h"
+#include "render/Camera.h"
+#include "terrain/Minimap.h"
+#include "world/Agent.h"
+#include "world/AiBrain.h"
+#include "world/BuildItem.h"
+#include "world/Building.h"
+#include "world/Grid.h"
+#include "world/GridQueries.h"
+#include "world/Item.h"
+#include "world/TaskManager.h"
+#include "world/WeaponDef.h"
+
+#include <cmath>
+
 OrderFlash TheOrderFlash;
+
+namespace {
+
+// AI modes of the orders.
+constexpr int MODE_ATTACK = 1;
+constexpr int MODE_MINING = 3;
+constexpr int MODE_MINING_RETURN = 4;
+constexpr int MODE_REPAIR = 7;
+constexpr int MODE_EXTRACT_ORE = 8;
+constexpr int MODE_UPGRADE_MOVE = 10;
+constexpr int MODE_RECYCLE_MOVE = 11;
+constexpr int MODE_WARP_MOVE = 12;
+constexpr int MODE_ITEM_ACTION = 13;
+constexpr int MODE_MOVE_AND_ATTACK = 14;
+
+constexpr float MOVE_FLAG_TIME = 1.5f;
+constexpr float CROSSING_GOAL_DISTANCE = 9.9f;
+constexpr float CROSSING_MIN_DISTANCE = 16.5f;
+constexpr int MAX_FORMATION = 12;
+// Where the others of a group stand around the first, in cells, in the order they are tried.
+constexpr int FORMATION_OFFSETS[12][2] = {{1, 0}, {0, 1},  {1, 1}, {-1, 0}, {-1, 1}, {2, 0},
+                                          {2, 1}, {-2, 0}, {-2, 1}, {2, 2}, {-2, 2}, {-1, 2}};
+
+bool KeyHeld(int a, int b = -1)
+{
+    return Input.keyboard && (Input.keyboard->IsKeyDown(a) || (b >= 0 && Input.keyboard->IsKeyDown(b)));
+}
+bool CtrlHeld() { return KeyHeld(DIK_LCONTROL, DIK_RCONTROL); }
+bool ShiftHeld() { return KeyHeld(DIK_LSHIFT, DIK_RSHIFT); }
+
+float GroundDistance(const Vec3& a, const Vec3& b) { return GetGroundDistance(a, b); }
+
+bool IsAgent(const Entity* entity) { return entity && (entity->flags & ENTITY_AGENT); }
+bool IsBuilding(const Entity* entity) { return entity && (entity->flags & ENTITY_BUILDING); }
+const BuildItem* DefinitionOf(const Entity* entity)
+{
+    return IsBuilding(entity) ? static_cast<const Building*>(entity)->definition : nullptr;
+}
+uint32_t DefinitionFlags(const Entity* entity)
+{
+    const BuildItem* definition = DefinitionOf(entity);
+    return definition ? definition->flags : 0;
+}
+bool ProducesUnits(const Entity* entity) { return (DefinitionFlags(entity) & BUILD_UNIT_FACTORY) != 0; }
+bool IsRig(const Entity* entity) { return entity && (entity->flags & ENTITY_PLAYER); }
+
+}  // namespace
+
+// ---- Jobs -------------------------------------------------------------------------------------
+
+void ClearOrderJob(Agent* agent)
+{
+    if (!agent || !agent->brain) return;
+    if (agent->brain->job) {
+        if (TaskManager* tasks = TaskManager::Get()) tasks->ReleaseJob(agent->brain->job);
+        agent->brain->job = nullptr;
+    }
+    agent->brain->mode = AI_MODE_NONE;
+}
+
+bool GiveOrderJob(Agent* agent, const char* jobName, int mode)
+{
+    if (!agent || !agent->brain) return false;
+    ClearOrderJob(agent);
+    TaskManager* tasks = TaskManager::Get();
+    Job* job = tasks ? tasks->NewJob() : nullptr;
+    if (!job) return false;
+    if (!job->SetTask(jobName)) {
+        tasks->ReleaseJob(job);
+        return false;
+    }
+    job->agent.Set(agent);
+    agent->brain->job = job;
+    agent->brain->mode = mode;
+    return true;
+}
+
+// ---- The order flash --------------------------------------------------------------------------
 
 void FlashOrderTarget(Entity* target)
 {
@@ -16,4 +119,494 @@ void ClearOrderFlash() { TheOrderFlash = OrderFlash(); }
 void GameMechanics::ForgetOrderTarget(Entity* entity)
 {
     if (entity && TheOrderFlash.target == entity) ClearOrderFlash();
+    if (entity && hoveredEntity == entity) hoveredEntity = nullptr;
+}
+
+// ---- Moves ------------------------------------------------------------------------------------
+
+void GameMechanics::OrderMove(bool attackMove)
+{
+    const bool shift = ShiftHeld();
+    if (CtrlHeld()) attackMove = true;
+    Entity* first = GetFirstSelected();
+    if (!first || first->alignment != ALIGN_PLAYER) return;
+
+    Vec3 target = pickedPoint;
+    target.y += 0.1f;
+    if (!hoveredEntity && moveFlag) {
+        moveFlag->SetPosition(target);
+        moveFlag->flags &= ~ENTITY_NODRAW;
+        flagTimer = MOVE_FLAG_TIME;
+    }
+    if (grid) target = grid->SnapToGridPoint(target);
+
+    if (IsBuilding(first)) {
+        Building* building = static_cast<Building*>(first);
+        if (ProducesUnits(building)) {
+            building->stateFlags |= BUILDING_RALLY_POINT;
+            building->rallyPoint = target;
+            if (building->alignment == ALIGN_PLAYER) building->linkedEntity.Clear();
+        }
+        if (DefinitionFlags(building) & (BUILD_WARP_PLATFORM | BUILD_UNIT_UPGRADER)) {
+            building->stateFlags |= BUILDING_RALLY_POINT;
+            building->rallyPoint = target;
+        }
+        return;
+    }
+
+    GridCell* cell = grid ? grid->GetCellAt(target) : nullptr;
+    bool reachable = true;
+    if (!cell || !cell->IsFreeWalkable()) {
+        Vec3 spot;
+        if (!cell)
+            reachable = false;
+        else if (FindFreeCellNear(&spot, cell->occupant, first->GetPosition(), 0.0f, &target))
+            target = spot;
+        else
+            reachable = false;
+    }
+
+    Vec3 positions[MAX_FORMATION];
+    int positionCount = 0;
+    positions[positionCount++] = target;
+    int column = 0, row = 0;
+    if (hand.selected.count >= 2 && cell && grid->WorldToCell(target, &column, &row)) {
+        for (const auto& offset : FORMATION_OFFSETS) {
+            if (positionCount >= MAX_FORMATION || positionCount >= hand.selected.count) break;
+            GridCell* place = grid->GetCell(column + offset[0], row + offset[1]);
+            if (place && place->IsFreeWalkable()) positions[positionCount++] = grid->CellToWorld(column + offset[0], row + offset[1]);
+        }
+    }
+
+    int handedOut = 0;
+    for (auto* node = hand.selected.head; node; node = node->next) {
+        if (!IsAgent(node->value)) continue;
+        Agent* agent = static_cast<Agent*>(node->value);
+        const bool ground = !agent->IsAirUnit();
+        Vec3 goal = target;
+        if (ground && handedOut < positionCount) goal = positions[handedOut++];
+        if (!reachable && ground) {
+            if (!(shift && !agent->moveQueue.IsEmpty())) agent->StopMove(0.25f);
+            PlayFeedbackSound("bad");
+            continue;
+        }
+
+        Vec3 point = goal;
+        bool queuedGoal = false;
+        Vec3 crossing;
+        const Vec3 at = agent->GetPosition();
+        if (ground && GroundDistance(at, goal) > CROSSING_GOAL_DISTANCE && TheLevelGenerator.HasLayout(nullptr) &&
+            TheLevelGenerator.FindCrossing(at, goal, &crossing) && GroundDistance(at, crossing) > CROSSING_MIN_DISTANCE) {
+            if (shift) {
+                // Queued behind what the agent already does: over the river first, then on.
+                if (agent->moveQueue.Count() + 2 <= agent->moveQueue.Capacity()) {
+                    agent->moveQueue.Push(crossing);
+                    agent->moveQueue.Push(goal);
+                } else {
+                    PlayFeedbackSound("bad");
+                }
+                continue;
+            }
+            agent->moveQueue.Clear();
+            if (agent->moveQueue.Count() < agent->moveQueue.Capacity()) {
+                agent->moveQueue.Push(goal);
+                queuedGoal = true;
+                point = crossing;
+            }
+        }
+
+        if (shift) {
+            if (agent->moveQueue.Count() < agent->moveQueue.Capacity())
+                agent->moveQueue.Push(point);
+            else
+                PlayFeedbackSound("bad");
+        } else {
+            if (!queuedGoal) agent->moveQueue.Clear();
+            agent->MoveTo(point, true);
+        }
+        if (agent->alignment == ALIGN_PLAYER) {
+            ClearOrderJob(agent);
+            agent->target.Clear();
+            if (attackMove)
+                agent->classWord |= AGENT_ORDERED_MOVE;
+            else
+                agent->classWord &= ~AGENT_ORDERED_MOVE;
+        }
+    }
+}
+
+// ---- Attacks ----------------------------------------------------------------------------------
+
+bool OrderAttackEntity(Agent* agent, Entity* target)
+{
+    if (!agent || !target) return false;
+    if (IsAgent(target) && static_cast<Agent*>(target)->IsAirUnit()) {
+        const WeaponDef* weapon = agent->weapon;
+        if (weapon && (weapon->type == WEAPON_FLAME || weapon->type == WEAPON_MORTAR)) return false;
+        if (!weapon && (agent->classWord & AGENT_CLASS_MELEE)) return false;
+    }
+    agent->StopMove(1.0f);
+    agent->target.Set(target);
+    GiveOrderJob(agent, "AttackEntity", MODE_ATTACK);
+    return true;
+}
+
+void GameMechanics::OrderAttack(Agent* agent)
+{
+    Entity* target = hoveredEntity;
+    if (!target) {
+        OrderMove(true);
+        return;
+    }
+    if (target == agent) return;
+    if (target->alignment == ALIGN_FRIENDLY || target->alignment == ALIGN_NEUTRAL) {
+        if (IsBuilding(target)) return;
+        if (target->flags & ENTITY_ITEM) {
+            if (static_cast<Item*>(target)->action != ITEM_ACTION_ATTACK) return;
+        } else if (target->flags & (ENTITY_RESOURCE | ENTITY_FUEL)) {
+            return;
+        }
+    }
+    FlashOrderTarget(target);
+    if (agent) {
+        OrderAttackEntity(agent, target);
+        return;
+    }
+    for (auto* node = hand.selected.head; node; node = node->next) {
+        if (node->value == target) break;
+        if (IsAgent(node->value)) OrderAttackEntity(static_cast<Agent*>(node->value), target);
+    }
+}
+
+// ---- Work orders ------------------------------------------------------------------------------
+
+void GameMechanics::OrderRepair(Agent* agent)
+{
+    Entity* target = hoveredEntity;
+    if (!target || !(target->flags & (ENTITY_BUILDING | ENTITY_OBJECT_OF_INTEREST))) return;
+    FlashOrderTarget(target);
+    auto repair = [&](Agent* worker) {
+        worker->activeObject.Set(target);
+        GiveOrderJob(worker, "Repair", MODE_REPAIR);
+    };
+    if (agent) {
+        repair(agent);
+        return;
+    }
+    for (auto* node = hand.selected.head; node; node = node->next)
+        if (IsAgent(node->value)) repair(static_cast<Agent*>(node->value));
+}
+
+bool GameMechanics::AssignExtractOre(Agent* agent)
+{
+    Entity* target = hoveredEntity;
+    if (!agent || !target) return false;
+    const bool revealedOre = (target->flags & ENTITY_RESOURCE) && (target->flags & ENTITY_RESOURCE_REVEALED);
+    if (IsRig(agent)) {
+        if (!revealedOre) return false;
+        agent->mine.Set(target);
+        GiveOrderJob(agent, "ExtractOre", MODE_EXTRACT_ORE);
+        return true;
+    }
+    if (revealedOre) {
+        ClearOrderJob(agent);
+        if (agent->brain) agent->brain->mode = MODE_MINING;
+        agent->dropOff.Clear();
+        agent->mineTimer = 0.0f;
+        agent->mine.Set(target);
+        return true;
+    }
+    if (IsBuilding(target)) {
+        const Building* building = static_cast<const Building*>(target);
+        if ((DefinitionFlags(building) & BUILD_RESOURCE_DROP) && building->buildState != BUILD_STATE_CONSTRUCTING) {
+            ClearOrderJob(agent);
+            if (agent->brain) agent->brain->mode = MODE_MINING_RETURN;
+            agent->dropOff.Set(target);
+            return true;
+        }
+        moveRequested = true;
+    }
+    return false;
+}
+
+void GameMechanics::OrderExtractOre(Agent* agent)
+{
+    if (!hoveredEntity) return;
+    FlashOrderTarget(hoveredEntity);
+    if (agent) {
+        AssignExtractOre(agent);
+        return;
+    }
+    for (auto* node = hand.selected.head; node; node = node->next)
+        if (IsAgent(node->value)) AssignExtractOre(static_cast<Agent*>(node->value));
+}
+
+void GameMechanics::OrderHeal(Agent* agent)
+{
+    Entity* target = hoveredEntity;
+    if (!IsAgent(target) || target->alignment != ALIGN_PLAYER) return;
+    auto heal = [&](Agent* healer) {
+        healer->activeObject.Set(target);
+        GiveOrderJob(healer, healer == target ? "InstantHeal" : "Heal", 16);
+    };
+    if (agent) {
+        heal(agent);
+        return;
+    }
+    for (auto* node = hand.selected.head; node; node = node->next)
+        if (IsAgent(node->value)) heal(static_cast<Agent*>(node->value));
+}
+
+// ---- The right click --------------------------------------------------------------------------
+
+void GameMechanics::OrderFromEntity(Entity* selected, Entity* target, bool group, bool force)
+{
+    if (IsAgent(selected)) {
+        Agent* agent = static_cast<Agent*>(selected);
+        const bool enemy = target->alignment == ALIGN_ENEMY;
+        if (IsAgent(target)) {
+            if (enemy || force) OrderAttack(agent);
+            return;
+        }
+        if ((target->flags & ENTITY_RESOURCE) && (target->flags & ENTITY_RESOURCE_REVEALED)) {
+            if (IsRig(agent) || (agent->classWord & AGENT_CLASS_MINER)) OrderExtractOre(agent);
+            return;
+        }
+        if (target->flags & ENTITY_ITEM) {
+            Item* item = static_cast<Item*>(target);
+            if (item->action != ITEM_ACTION_ATTACK) {
+                agent->StopMove(1.0f);
+                agent->activeObject.Set(item);
+                GiveOrderJob(agent, "ItemMoveAndAction", MODE_ITEM_ACTION);
+                FlashOrderTarget(item);
+            } else if (agent->classWord & AGENT_CLASS_MELEE) {
+                agent->activeObject.Set(item);
+                GiveOrderJob(agent, "MoveAndAttack", MODE_MOVE_AND_ATTACK);
+                FlashOrderTarget(item);
+            } else {
+                agent->StopMove(1.0f);
+                OrderAttack(agent);
+            }
+            return;
+        }
+        if (!IsBuilding(target)) return;
+        Building* building = static_cast<Building*>(target);
+        if (enemy || force) {
+            OrderAttack(agent);
+            return;
+        }
+        const uint32_t kind = DefinitionFlags(building);
+        if (IsRig(agent) && !group) {
+            if (building->buildState == BUILD_STATE_CONSTRUCTING) {
+                agent->activeBuilding.Set(building);
+                GiveOrderJob(agent, "Build", AI_MODE_BUILD);
+            } else if (!(building->flags & ENTITY_OBJECT_OF_INTEREST)) {
+                if (kind & BUILD_WARP_PLATFORM) {
+                    agent->StopMove(1.0f);
+                    agent->activeBuilding.Set(building);
+                    GiveOrderJob(agent, "EnterWarpPlatform", MODE_WARP_MOVE);
+                    FlashOrderTarget(building);
+                } else {
+                    moveRequested = true;
+                }
+            } else if (building->GetHealth() < building->GetMaxHealth()) {
+                OrderRepair(agent);
+            } else {
+                moveRequested = true;
+            }
+            return;
+        }
+        const char* job = nullptr;
+        int mode = 0;
+        if (kind & BUILD_UNIT_UPGRADER) {
+            job = "UpgradeBot";
+            mode = MODE_UPGRADE_MOVE;
+        } else if (kind & BUILD_UNIT_RECYCLER) {
+            job = "RecycleBot";
+            mode = MODE_RECYCLE_MOVE;
+        } else if (kind & BUILD_WARP_PLATFORM) {
+            job = "EnterWarpPlatform";
+            mode = MODE_WARP_MOVE;
+        }
+        if (job) {
+            agent->StopMove(1.0f);
+            agent->activeBuilding.Set(building);
+            GiveOrderJob(agent, job, mode);
+            FlashOrderTarget(building);
+        } else if (agent->classWord & AGENT_CLASS_MINER) {
+            OrderExtractOre(agent);
+        } else {
+            moveRequested = true;
+        }
+        return;
+    }
+
+    if (!IsBuilding(selected)) return;
+    Building* building = static_cast<Building*>(selected);
+    if (target == building) {
+        if (ProducesUnits(building)) {
+            building->stateFlags &= ~BUILDING_RALLY_POINT;
+            building->linkedEntity.Clear();
+        }
+        return;
+    }
+    if (IsAgent(target) && target->alignment == ALIGN_PLAYER && building->alignment == ALIGN_PLAYER &&
+        (static_cast<Agent*>(target)->classWord & AGENT_CLASS_MOBILE_SPAWN_POINT)) {
+        building->stateFlags |= BUILDING_RALLY_POINT;
+        building->linkedEntity.Set(target);
+        building->rallyPoint = target->GetPosition();
+        return;
+    }
+    if (!(DefinitionFlags(building) & BUILD_TURRET)) return;
+    const int weapon = building->weapon ? building->weapon->type : -1;
+    if (target->alignment == ALIGN_ENEMY || force) {
+        if (weapon != WEAPON_FLAME && weapon != WEAPON_MORTAR) building->linkedEntity.Set(target);
+    } else if ((target->flags & ENTITY_ITEM) && static_cast<Item*>(target)->action == ITEM_ACTION_ATTACK) {
+        building->linkedEntity.Set(target);
+    }
+}
+
+void GameMechanics::OrderSelected()
+{
+    if (buildItems && buildItems->current) buildItems->ClearCurrent();
+    if (hand.selected.count < 1) return;
+    if (MinimapShown && Input.mouse && IsPointOnMinimap(Input.mouse->cursorX, Input.mouse->cursorY)) {
+        pickedPoint = MinimapToWorld(Input.mouse->cursorX, Input.mouse->cursorY);
+        TheMinimap.AddPing(pickedPoint, PING_ORDER, (int)GetFirstSelected()->id, 2.0f);
+    }
+    const bool group = hand.selected.count > 1;
+    const bool force = CtrlHeld();
+    if (!hoveredEntity) {
+        OrderMove(false);
+        return;
+    }
+    if (pressTimer != 1.0f) return;
+    // Every entity that falls back to a move asks for it; the group moves once, together.
+    moveRequested = false;
+    for (auto* node = hand.selected.head; node;) {
+        auto* next = node->next;  // an order may change the selection's members' state, not the list
+        if (node->value->alignment == ALIGN_PLAYER) OrderFromEntity(node->value, hoveredEntity, group, force);
+        node = next;
+    }
+    if (moveRequested) OrderMove(false);
+    moveRequested = false;
+}
+
+// ---- The left click ---------------------------------------------------------------------------
+
+void GameMechanics::PlaceBuilding()
+{
+    if (!buildItems || !buildItems->current) {
+        Entity* hovered = hoveredEntity;
+        if (hovered && hovered->IsAvailable() && (hovered->flags & (ENTITY_AGENT | ENTITY_BUILDING | ENTITY_ITEM))) {
+            if (Input.mouse && Input.mouse->HeldLongerThan(0.3f) && hovered == GetFirstSelected())
+                SelectAllOfType(true, hovered->name);
+            else
+                SelectEntity(hovered);
+            PlayFeedbackSound("blip");
+        } else if (CtrlHeld()) {
+            ClearSelection();
+        }
+        return;
+    }
+    const BuildItem* item = buildItems->current;
+    if (buildItems->CanPlaceCurrent()) {
+        Building* building = PlaceBuildingFromItem(buildItems);
+        Entity* first = GetFirstSelected();
+        if (building && IsAgent(first)) {
+            Agent* agent = static_cast<Agent*>(first);
+            agent->activeBuilding.Set(building);
+            GiveOrderJob(agent, "Build", AI_MODE_BUILD);
+        }
+        return;
+    }
+    PlayFeedbackSound("bad");
+    if ((item->flags & BUILD_DEEP_MINE) && messageBar)
+        messageBar->AddMessage("Fuel wells must be placed next to a fuel patch!", 4.0f, 0);
+}
+
+// ---- Per frame --------------------------------------------------------------------------------
+
+void GameMechanics::HandleMouseOrders(float dt)
+{
+    if (flagTimer > 0.0f) {
+        flagTimer -= dt;
+        if (flagTimer <= 0.0f && moveFlag) moveFlag->flags |= ENTITY_NODRAW;
+    }
+    if (WindowMgr && WindowMgr->modal) return;
+    MouseDevice* mouse = Input.mouse;
+    if (!mouse) return;
+
+    Vec3 nearPoint, farPoint;
+    BuildPickRay((float)mouse->cursorX, (float)mouse->cursorY, &nearPoint, &farPoint);
+    const Vec3 direction = farPoint - nearPoint;
+
+    const bool leftPressed = mouse->ButtonEventIs(0, 1), rightPressed = mouse->ButtonEventIs(1, 1);
+    if (leftPressed || rightPressed) {
+        if (pressTimer == 0.0f) pressTimer = 1.0f;
+    } else if (mouse->IsButtonDown(0) || mouse->IsButtonDown(1)) {
+        pressTimer += dt > 0.0f ? dt : 0.01f;
+    } else {
+        pressTimer = 0.0f;
+    }
+    if (leftPressed) {
+        pressX = mouse->cursorX;
+        pressY = mouse->cursorY;
+    }
+
+    if (MinimapShown) {
+        const bool onMinimap = IsPointOnMinimap(mouse->cursorX, mouse->cursorY);
+        if (leftPressed || (mouse->IsButtonDown(0) && !boxDragging)) {
+            if (onMinimap && (leftPressed || IsPointOnMinimap(pressX, pressY))) {
+                CenterCameraOnMinimapPoint(mouse->cursorX, mouse->cursorY);
+                pressTimer = 0.0f;
+                boxDragging = false;
+                return;
+            }
+        }
+    }
+
+    hand.hovered.Clear();
+    Vec3 ground;
+    bool found = GetGameSeam().IntersectTerrain(nearPoint, direction, &ground);
+    if (!found && std::fabs(direction.y) > 1e-6f) {
+        const float t = -nearPoint.y / direction.y;
+        if (t > 0.0f) {
+            ground = nearPoint + direction * t;
+            found = true;
+        }
+    }
+    if (found) pickedPoint = ground;
+    hoveredEntity = found ? PickEntity(nearPoint, direction) : nullptr;
+    if (!found) SetHoverTint(nullptr);
+
+    if (mouse->ButtonEventIs(0, 2) && boxDragging) BoxSelect();
+    if (mouse->ButtonEventIs(0, 2)) boxDragging = false;
+    const bool pressOverWindow = WindowMgr && WindowMgr->IsPointOverWindow(pressX, pressY, false);
+    if (mouse->IsButtonDown(0) && mouse->IsDragging(8) && !pressOverWindow && pressX == mouse->pressX &&
+        pressY == mouse->pressY && !(MinimapShown && IsPointOnMinimap(pressX, pressY)))
+        boxDragging = true;
+
+    if (!(leftPressed || rightPressed)) return;
+    if (WindowMgr && WindowMgr->IsPointOverWindow(mouse->cursorX, mouse->cursorY, false)) return;
+
+    if (commandMode == 0) {
+        if (leftPressed)
+            PlaceBuilding();
+        else
+            OrderSelected();
+        return;
+    }
+    if (leftPressed) {
+        switch (commandMode) {
+        case COMMAND_MOVE: OrderMove(false); break;
+        case COMMAND_ATTACK: OrderAttack(nullptr); break;
+        case COMMAND_REPAIR: OrderRepair(nullptr); break;
+        case COMMAND_MINE: OrderExtractOre(nullptr); break;
+        case COMMAND_HEAL: OrderHeal(nullptr); break;
+        default: break;  // the item uses wait for the inventory; a warp is given by the platform
+        }
+    }
+    commandMode = 0;
+    commandArgument = 0;
 }

@@ -6,11 +6,13 @@
 // Every list holds entities the Scene owns, so an entity that leaves the level must leave
 // every list here at once (GameMechanics::ForgetEntity): an agent goes back to the pool and
 // comes out again as someone else under the same address.
+#include "host/Maths.h"
 #include "platform/PooledList.h"
 
 #include <cstddef>
 
 class Entity;
+class Grid;
 
 constexpr int MAX_SELECTED = 12;
 constexpr int SELECTION_NODES = 100;
@@ -49,6 +51,15 @@ constexpr float ORDER_FLASH_TIME = 1.4f;
 void FlashOrderTarget(Entity* target);
 void ClearOrderFlash();
 
+class Agent;
+// Hands the agent the job of that name with an AI mode (its old job given back first); false
+// when the agent has no brain, the pool is used up or no job has the name.
+bool GiveOrderJob(Agent* agent, const char* jobName, int mode);
+// The agent's job given back, its brain idle.
+void ClearOrderJob(Agent* agent);
+// One agent attacks one target: refused (false) for an air target out of reach of its weapon.
+bool OrderAttackEntity(Agent* agent, Entity* target);
+
 // ---- The named commands of the player's hand (CommandHandlers.cpp)
 // Switches the commands flip, read by the HUD, the frame and the drawing.
 extern bool MinimapShown;
@@ -81,3 +92,15 @@ void CmdSelectControlGroup(int group);
 // *counter on whose file does not exist yet; *counter moves past it.
 void MakeScreenshotName(char* out, size_t size, const char* folder, const char* stamp, const char* format,
                         int* counter);
+
+// ---- Picking and the minimap (Picking.cpp)
+// The terrain editor is open: the pick takes splats and static objects too.
+extern bool TerrainEditorActive;
+bool IsPointOnMinimap(int x, int y);
+// The ground point (with the ground's height) of a minimap pixel; the minimap's x runs
+// against world x.
+Vec3 MinimapToWorld(int x, int y);
+// The camera looks at the ground point of a minimap pixel from 30 units back.
+void CenterCameraOnMinimapPoint(int x, int y);
+// The one of the grid's four corner cells nearest to the point.
+void NearestGridCorner(const Grid* grid, const Vec3& point, int* column, int* row);
