@@ -1,0 +1,128 @@
+// The pick under the cursor and the minimap's points: the hover tint by side and command mode,
+// the nearest of two entities on the ray, the minimap's left edge on the world's positive x
+// side, and the visible cells with a corner that looks past the grid.
+#include "mechanics/GameMechanics.h"
+#include "mechanics/Selection.h"
+
+#include "render/Camera.h"
+#include "terrain/Minimap.h"
+#include "tests/world/AgentTestSupport.h"
+#include "world/Agent.h"
+#include "world/Grid.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class PickingTest : public AgentWorld {
+protected:
+    void Tint(float r, float g, float b)
+    {
+        EXPECT_FLOAT_EQ(game.hoverTint[0], r);
+        EXPECT_FLOAT_EQ(game.hoverTint[1], g);
+        EXPECT_FLOAT_EQ(game.hoverTint[2], b);
+        EXPECT_FLOAT_EQ(game.hoverTint[3], 1.0f);
+    }
+    ScopedGlobal<Camera> camera{GameCamera};
+    ScopedGlobal<Matrix> view{ViewMatrix};
+};
+
+TEST_F(PickingTest, TheHoverTintSaysWhatAClickWouldDo)
+{
+    Agent* enemy = Unit(30, 30, ALIGN_ENEMY);
+    Agent* bot = Unit(32, 30);
+    Entity* ore = NewEntity(ENTITY_RESOURCE);
+    struct Case {
+        int mode;
+        Entity* hovered;
+        uint32_t revealed;
+        float r, g, b;
+    } cases[] = {
+        {0, nullptr, 0, 1, 1, 1},
+        {0, enemy, 0, 1, 0, 0},
+        {0, bot, 0, 0, 1, 0},
+        {COMMAND_MINE, ore, 0, 0.9f, 0.9f, 0.2f},
+        {COMMAND_MINE, ore, ENTITY_RESOURCE_REVEALED, 0, 1, 0},
+        {COMMAND_ENRICH_ORE, ore, ENTITY_RESOURCE_REVEALED, 0.9f, 0.9f, 0.2f},
+        {COMMAND_MINE, bot, 0, 1, 0, 0},
+        {COMMAND_HEAL, bot, 0, 0, 1, 0},
+        {COMMAND_HEAL, enemy, 0, 1, 0, 0},
+        {COMMAND_REPAIR, bot, 0, 1, 0, 0},
+        {COMMAND_ATTACK, enemy, 0, 1, 1, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mode);
+        ore->flags = (ore->flags & ~ENTITY_RESOURCE_REVEALED) | c.revealed;
+        game.commandMode = c.mode;
+        game.SetHoverTint(c.hovered);
+        Tint(c.r, c.g, c.b);
+    }
+    delete ore;
+}
+
+TEST_F(PickingTest, TheNearestVisibleEntityOnTheRayIsPickedAndHovered)
+{
+    // Targets that every ray hits: the pick must choose by distance and visibility.
+    struct Target : Entity {
+        bool IntersectRay(const Vec3&, const Vec3&) override { return true; }
+    };
+    Target* nearOne = new Target();
+    Target* farOne = new Target();
+    Target* hidden = new Target();
+    const float at[] = {10.0f, 30.0f, 5.0f};
+    Target* all[] = {nearOne, farOne, hidden};
+    for (int i = 0; i < 3; ++i) {
+        all[i]->flags |= ENTITY_BUILDING;
+        all[i]->alignment = ALIGN_ENEMY;
+        all[i]->SetPosition(Vec3(0.0f, 0.0f, at[i]));
+        all[i]->visible = all[i] != hidden;
+        ASSERT_NE(TheScene.AddEntity(all[i]), nullptr);
+    }
+    EXPECT_EQ(game.PickEntity(Vec3(0.0f, 0.0f, 0.0f), Vec3(0.0f, 0.0f, 1.0f)), nearOne);
+    EXPECT_TRUE(PlayerSelection::Lists(game.hand.hovered, nearOne));
+    Tint(1, 0, 0);
+}
+
+TEST_F(PickingTest, TheMinimapsLeftEdgeIsTheWorldsPositiveX)
+{
+    ScopedGlobal<MinimapLayout> layout{TheMinimap.layout};
+    TheMinimap.layout.x = 8;
+    TheMinimap.layout.y = 610;
+    TheMinimap.layout.width = 150;
+    TheMinimap.layout.height = 150;
+    const Vec3 left = MinimapToWorld(8, 685);
+    EXPECT_FLOAT_EQ(left.x, 160.0f);
+    EXPECT_FLOAT_EQ(left.z, 0.0f);
+    const Vec3 right = MinimapToWorld(158, 760);
+    EXPECT_FLOAT_EQ(right.x, -160.0f);
+    EXPECT_FLOAT_EQ(right.z, 160.0f);
+
+    GameCamera.direction = Vec3(0.0f, -0.7f, 0.7f);
+    CenterCameraOnMinimapPoint(8, 685);
+    EXPECT_FLOAT_EQ(GameCamera.target.x, 160.0f);
+    EXPECT_NEAR(GameCamera.eye.z, -30.0f, 1e-4f) << "30 units back along the level view";
+}
+
+TEST_F(PickingTest, ACornerLookingPastTheGridCountsAsTheNearestGridCorner)
+{
+    int column = -1, row = -1;
+    NearestGridCorner(grid, Vec3(1000.0f, 0.0f, 1000.0f), &column, &row);
+    const Vec3 corner = grid->CellToWorld(column, row);
+    for (int c : {0, 127})
+        for (int r : {0, 127}) {
+            const Vec3 other = grid->CellToWorld(c, r);
+            EXPECT_LE(Ground(corner, Vec3(1000.0f, 0.0f, 1000.0f)), Ground(other, Vec3(1000.0f, 0.0f, 1000.0f)));
+        }
+
+    // A camera high above the middle looking straight down sees a small square of cells.
+    const Vec3 eye(0.0f, 40.0f, 0.0f), at(0.0f, 0.0f, 0.0f), up(0.0f, 0.0f, 1.0f);
+    MatrixLookAtLH(&ViewMatrix, &eye, &at, &up);
+    int x0, y0, x1, y1;
+    game.GetVisibleCellRect(&x0, &y0, &x1, &y1);
+    EXPECT_LT(x0, 64);
+    EXPECT_GT(x1, 63);
+    EXPECT_LT(x1 - x0, 30);
+    EXPECT_LT(y1 - y0, 30);
+}
+
+}  // namespace
