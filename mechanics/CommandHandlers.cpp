@@ -207,3 +207,17 @@ void MakeScreenshotName(char* out, size_t size, const char* folder, const char* 
         if (GetFileStatus(out, status) != 0) return;
     }
 }
+
+void SelectPlayerRig()
+{
+    if (!TheGame) return;
+    Entity* rig = nullptr;
+    for (Entity* entity = TheScene.FirstEntity(SEGMENTS_PLAYER); entity && !rig; entity = TheScene.NextEntity())
+        if ((entity->flags & ENTITY_PLAYER) && (entity->flags & ENTITY_AGENT)) rig = entity;
+    TheScene.EndIteration();
+    if (!rig) return;
+    if (TheGame->GetFirstSelected() == rig)
+        TheGame->CenterCameraOnEntity(rig);
+    else
+        TheGame->SelectEntity(rig);
+}

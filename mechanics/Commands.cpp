@@ -95,7 +95,7 @@ void CmdToggleHealthBars()
 
 void CmdSelectPlayerKey()
 {
-    if (Playing()) CmdSelectPlayer();
+    if (Playing()) SelectPlayerRig();
 }
 
 template <int Group>

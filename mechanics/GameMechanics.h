@@ -12,6 +12,7 @@
 #include "platform/PooledList.h"
 
 #include <cstddef>
+#include <cstdio>
 
 class AIManager;
 class AchievementPopup;
@@ -106,6 +107,11 @@ public:
     // The entity's group index again; a dead entity leaves every group.
     void SyncControlGroups(Entity* entity);
     void ClearControlGroups();
+    // The entity's control-group line of a scene file; nothing for an entity in no group.
+    void WriteControlGroups(Entity* entity, FILE* file);
+    // The group numbers of such a line: the entity joins each group 0..9 once (other numbers
+    // and full groups are passed over).
+    void ReadControlGroups(Entity* entity, const int* numbers, int count);
     // The entity is leaving the level: out of the selection, the hover list, every group
     // and the order flash, whatever its flags say.
     void ForgetEntity(Entity* entity);

@@ -173,6 +173,7 @@ void Scene::ReleaseEntities()
     }
     AgentTypeRegistry* registry = TheGame ? TheGame->agentTypes : nullptr;
     for (Entity* entity : all) {
+        if (TheGame) TheGame->ForgetEntity(entity);
         LetGoOfEffects(particles, entity);
         entity->LeaveGridCell();
         if (entity->flags & ENTITY_AGENT) {

@@ -15,6 +15,7 @@
 #include "world/Entity.h"
 
 #include <algorithm>
+#include <cstdio>
 
 const char* LastFeedbackSound = nullptr;
 
@@ -267,4 +268,34 @@ void GameMechanics::CenterCameraOnEntity(Entity* entity)
     GameCamera.eye = Vec3(look.x - GameCamera.direction.x * GameCamera.distance,
                           look.y - GameCamera.direction.y * GameCamera.distance,
                           look.z - GameCamera.direction.z * GameCamera.distance);
+}
+
+void GameMechanics::WriteControlGroups(Entity* entity, FILE* file)
+{
+    if (!entity || !file || entity->alignment != ALIGN_PLAYER) return;
+    int count = 0;
+    for (const PooledList<Entity*>& group : hand.groups) count += PlayerSelection::Lists(group, entity);
+    if (count == 0) return;
+    if (entity->flags & ENTITY_PLAYER)
+        fprintf(file, "PlayerControlGroup\t\t%d\t", count);
+    else
+        fprintf(file, "ControlGroup\t\t\t\t%d\t", count);
+    for (int group = 0; group < CONTROL_GROUP_COUNT; ++group)
+        if (PlayerSelection::Lists(hand.groups[group], entity)) fprintf(file, "\t%d", group);
+    fprintf(file, "\n");
+}
+
+void GameMechanics::ReadControlGroups(Entity* entity, const int* numbers, int count)
+{
+    if (!entity || !numbers) return;
+    // A saved line may name a group twice or a group already full: the entity is listed
+    // once, and a full group stays as it is.
+    for (int i = 0; i < count; ++i) {
+        const int group = numbers[i];
+        if (group < 0 || group >= CONTROL_GROUP_COUNT) continue;
+        PooledList<Entity*>& members = hand.groups[group];
+        if (PlayerSelection::Lists(members, entity)) continue;
+        if (!members.PushBack(entity)) continue;
+        entity->controlGroup = group;
+    }
 }

@@ -77,6 +77,8 @@ void CmdStop();
 void CmdLayMine();
 void CmdScan();
 void CmdSelectAll();
+// The player's rig: selected, or looked at when it already leads the selection.
+void SelectPlayerRig();
 void CmdGotoAlert();
 void CmdToggleMinimap();
 void CmdToggleFogOfWar();

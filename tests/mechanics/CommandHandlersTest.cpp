@@ -120,6 +120,20 @@ TEST_F(CommandHandlersTest, LevelCommandsActOnlyInPlayAndCommandModesFollowTheir
     EXPECT_EQ(game.GetFirstSelected(), bot);
 }
 
+TEST_F(CommandHandlersTest, SelectPlayerPicksTheRigOutOfTheLevel)
+{
+    game.state = GAME_STATE_PLAYING;
+    Agent* bot = Unit(20, 20);
+    Agent* rig = Unit(22, 20);
+    rig->flags |= ENTITY_PLAYER;
+    game.SelectEntity(bot);
+    Run("select_player");
+    EXPECT_EQ(game.GetFirstSelected(), rig);
+    EXPECT_EQ(game.hand.selected.count, 1);
+    Run("select_player");
+    EXPECT_EQ(game.GetFirstSelected(), rig) << "a second press keeps it and looks at it";
+}
+
 TEST_F(CommandHandlersTest, OnlyAMineLayerWithMinesLaysOne)
 {
     game.state = GAME_STATE_PLAYING;

@@ -8,6 +8,7 @@
 #include "levelgen/LevelGenerator.h"
 #include "levelgen/MapGenerator.h"
 #include "platform/InputState.h"
+#include "render/Camera.h"
 #include "tests/support/TestSupport.h"
 #include "tests/world/AgentTestSupport.h"
 #include "world/AiBrain.h"
@@ -223,6 +224,116 @@ TEST_F(PlayerOrdersTest, TheRightClickDispatchesByWhatIsSelectedAndWhatIsUnderTh
     // Nothing selected: nothing happens.
     game.ClearSelection();
     RightClick(enemy, enemy->GetPosition());
+}
+
+// The player's hand as the mouse drives it, one frame at a time, under a camera high above the
+// level looking straight down: a box around the rig and its bots, a move across the river, a
+// second one queued with Shift, a control group, and the rig sent to build.
+class PlayedByMouse : public PlayerOrdersTest {
+protected:
+    void SetUp() override
+    {
+        PlayerOrdersTest::SetUp();
+        const Vec3 eye(0.0f, 250.0f, 0.0f), at(0.0f, 0.0f, 0.0f), up(0.0f, 0.0f, 1.0f);
+        MatrixLookAtLH(&ViewMatrix, &eye, &at, &up);
+        MatrixPerspectiveFovLH(&ProjectionMatrix, 0.7853982f, 1024.0f / 768.0f, 1.0f, 4000.0f);
+    }
+    // One frame of the mouse: the cursor where it is and the buttons' events of this frame.
+    void Frame(int x, int y, int leftEvent, int rightEvent)
+    {
+        mouse.cursorX = x;
+        mouse.cursorY = y;
+        mouse.event[0] = (unsigned char)leftEvent;
+        mouse.event[1] = (unsigned char)rightEvent;
+        if (leftEvent == 1) mouse.down[0] = 0x80, mouse.pressX = x, mouse.pressY = y;
+        if (leftEvent == 2) mouse.down[0] = 0;
+        mouse.down[1] = rightEvent == 1 ? 0x80 : 0;
+        game.HandleMouseOrders(0.05f);
+    }
+    void Idle() { Frame(mouse.cursorX, mouse.cursorY, 0, 0); }
+    static Vec3 Screen(const Vec3& world) { return ProjectToScreen(world); }
+
+    ScopedGlobal<Matrix> view{ViewMatrix};
+    ScopedGlobal<Matrix> projection{ProjectionMatrix};
+};
+
+TEST_F(PlayedByMouse, BoxRiverShiftGroupAndBuild)
+{
+    MapGenerator maps;
+    ScopedGlobal<MapGenerator*> currentMaps{TheMapGenerator, &maps};
+    maps.kinds.assign(128 * 128, KIND_OPEN);
+    TheLevelGenerator.AddRiver(RIVER_ALONG_ROW, 68, 2, 0.0f);
+    TheLevelGenerator.crossingPoints[0] = IntPoint(40, 68);
+    TheLevelGenerator.crossingPoints[1] = IntPoint(88, 68);
+    for (int x = 0; x < 128; ++x) maps.SetKind(x, 68, KIND_RIVER);
+
+    Agent* rig = Unit(63, 48);
+    rig->flags |= ENTITY_PLAYER;
+    std::vector<Agent*> bots = {Unit(62, 50), Unit(64, 50), Unit(63, 52)};
+    Agent* away = Unit(20, 20);
+    for (Agent* agent : {rig, away}) agent->visible = 1;
+    for (Agent* agent : bots) agent->visible = 1;
+
+    // The box: from above the left of the group to below its right.
+    Vec3 a = Screen(Corner(61, 47)), b = Screen(Corner(65, 53));
+    const int x0 = (int)std::min(a.x, b.x) - 4, x1 = (int)std::max(a.x, b.x) + 4;
+    const int y0 = (int)std::min(a.y, b.y) - 4, y1 = (int)std::max(a.y, b.y) + 4;
+    ASSERT_GT(x0, 0);
+    ASSERT_LT(x1, 1024);
+    Frame(x0, y0, 1, 0);
+    Frame(x1, y1, 0, 0);
+    EXPECT_TRUE(game.boxDragging);
+    Frame(x1, y1, 2, 0);
+    ASSERT_EQ(game.hand.selected.count, 4);
+    EXPECT_EQ(game.GetFirstSelected(), rig) << "the rig leads the box";
+    EXPECT_FALSE(game.hand.IsSelected(away));
+
+    // Across the river: over the ford first, the goal queued behind it.
+    Vec3 crossing = grid->CellToWorld(88, 68);
+    crossing.x = -crossing.x;
+    const Vec3 goal = Screen(Corner(63, 90));
+    Idle();
+    Frame((int)goal.x, (int)goal.y, 0, 1);
+    for (Agent* agent : bots) {
+        EXPECT_LT(Ground(agent->moveTarget, crossing), 2.6f);
+        ASSERT_EQ(agent->moveQueue.Count(), 1);
+        EXPECT_LT(Ground(agent->moveQueue.Points().head->value, Corner(63, 90)), 2.5f * 2.9f);
+    }
+
+    // A second goal queued with Shift: once per unit, the ford before it.
+    Idle();
+    Hold(DIK_LSHIFT, true);
+    const Vec3 further = Screen(Corner(60, 95));
+    Frame((int)further.x, (int)further.y, 0, 1);
+    Hold(DIK_LSHIFT, false);
+    for (Agent* agent : bots) {
+        ASSERT_EQ(agent->moveQueue.Count(), 3);
+        EXPECT_LT(Ground(agent->moveQueue.Points().tail->value, Corner(60, 95)), 2.5f * 2.9f);
+    }
+
+    // Group 1 remembers them.
+    CmdAssignControlGroup(1);
+    game.ClearSelection();
+    CmdSelectControlGroup(1);
+    EXPECT_EQ(game.hand.selected.count, 4);
+
+    // The rig alone, right-clicking a building going up, goes to build it.
+    struct Site : Building {
+        bool IntersectRay(const Vec3&, const Vec3&) override { return true; }
+    };
+    Site* site = new Site();
+    site->alignment = ALIGN_PLAYER;
+    site->buildState = BUILD_STATE_CONSTRUCTING;
+    site->visible = 1;
+    site->SetPosition(Corner(70, 40));
+    ASSERT_NE(TheScene.AddEntity(site), nullptr);
+    game.SelectEntity(rig);
+    Idle();
+    const Vec3 there = Screen(Corner(70, 40));
+    Frame((int)there.x, (int)there.y, 0, 1);
+    EXPECT_EQ(game.hoveredEntity, site);
+    EXPECT_STREQ(JobOf(rig), "Build");
+    EXPECT_EQ(rig->activeBuilding.Get(), site);
 }
 
 }  // namespace

@@ -202,4 +202,28 @@ TEST_F(SelectionTest, AnEntityLeavingTheLevelLeavesEveryListWhateverItsFlags)
     EXPECT_EQ(b->controlGroup, -1);
 }
 
+TEST_F(SelectionTest, GroupLinesAreWrittenAndReadBackWithoutDuplicatesOrOverflow)
+{
+    Agent* rig = Bot(20, ENTITY_PLAYER);
+    Agent* bot = Bot(22);
+    const int numbers[] = {3, 7, 3, 12, -1};
+    game.ReadControlGroups(rig, numbers, 5);
+    EXPECT_EQ(game.hand.groups[3].count, 1) << "a group named twice lists the entity once";
+    EXPECT_EQ(game.hand.groups[7].count, 1);
+    EXPECT_EQ(rig->controlGroup, 7);
+
+    for (int i = 0; i < CONTROL_GROUP_SIZE; ++i) game.hand.groups[5].PushBack(Bot(30 + i % 40));
+    const int five[] = {5};
+    game.ReadControlGroups(bot, five, 1);
+    EXPECT_EQ(game.hand.groups[5].count, CONTROL_GROUP_SIZE) << "a full group takes no more";
+
+    char text[256] = {};
+    FILE* file = fmemopen(text, sizeof text, "w");
+    ASSERT_NE(file, nullptr);
+    game.WriteControlGroups(rig, file);
+    game.WriteControlGroups(Bot(80), file);  // in no group: no line
+    std::fclose(file);
+    EXPECT_STREQ(text, "PlayerControlGroup\t\t2\t\t3\t7\n");
+}
+
 }  // namespace
