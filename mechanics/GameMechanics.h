@@ -152,6 +152,11 @@ public:
     // The left click without a command mode: select what is under the cursor, or place the
     // building being positioned.
     void PlaceBuilding();
+    // Through a warp platform (the agent's job target) to a seen spot of the same walk region
+    // as the agent; "Invalid warp destination!" otherwise.
+    bool WarpAgent(Agent* agent, const Vec3& destination);
+    // The developer's teleport of the selected agents to the picked point.
+    void DebugTeleportSelection();
 
     PlayerSelection hand;
     Entity* hoveredEntity = nullptr;

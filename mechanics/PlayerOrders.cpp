@@ -10,10 +10,13 @@
 #include "host/InputKeys.h"
 #include "levelgen/LevelGenerator.h"
 #include "mechanics/Scene.h"
+#include "platform/ConfigFile.h"
 #include "platform/GameSeam.h"
 #include "platform/InputState.h"
 #include "platform/Timer.h"
 #include "render/Camera.h"
+#include "render/ParticleManager.h"
+#include "render/ParticleSystem.h"
 #include "terrain/Minimap.h"
 #include "world/Agent.h"
 #include "world/AiBrain.h"
@@ -474,6 +477,10 @@ void GameMechanics::OrderSelected()
         pickedPoint = MinimapToWorld(Input.mouse->cursorX, Input.mouse->cursorY);
         TheMinimap.AddPing(pickedPoint, PING_ORDER, (int)GetFirstSelected()->id, 2.0f);
     }
+    if (Config && Config->debugMode && KeyHeld(DIK_LMENU) && CtrlHeld()) {
+        DebugTeleportSelection();
+        return;
+    }
     const bool group = hand.selected.count > 1;
     const bool force = CtrlHeld();
     if (!hoveredEntity) {
@@ -609,4 +616,60 @@ void GameMechanics::HandleMouseOrders(float dt)
     }
     commandMode = 0;
     commandArgument = 0;
+}
+
+// ---- Warps and the developer's teleport -------------------------------------------------------
+
+bool GameMechanics::WarpAgent(Agent* agent, const Vec3& destination)
+{
+    Entity* platform = agent ? agent->activeBuilding.Get() : nullptr;
+    bool done = false;
+    Vec3 to = destination;
+    if (grid && (DefinitionFlags(platform) & BUILD_WARP_PLATFORM)) {
+        to = grid->SnapToGridPoint(destination);
+        GridCell* cell = grid->GetCellAt(to);
+        bool placed = cell && cell->IsFreeWalkable();
+        if (cell && !placed) {
+            Vec3 spot;
+            if (FindFreeCellNear(&spot, cell->occupant, destination, 7.8f, &destination)) {
+                to = spot;
+                float height = 0.0f;
+                if (GetGameSeam().GetTerrainHeight(to.x, to.z, 0, &height)) to.y = height;
+                placed = true;
+            }
+        }
+        GridCell* from = grid->GetCellAt(agent->GetPosition());
+        GridCell* arrival = grid->GetCellAt(to);
+        int column = -1, row = -1;
+        if (placed && from && arrival && from->region == arrival->region && grid->WorldToCell(to, &column, &row) &&
+            TheMinimap.IsCellVisited(column, row)) {
+            const Vec3 centre = platform->GetCenter();
+            agent->SetPosition(to);
+            agent->moveTarget = to;
+            agent->ClaimGridCell(to);
+            if (TheScene.particles) {
+                for (const Vec3& at : {Vec3(centre.x, centre.y + 0.4f, centre.z), to}) {
+                    if (ParticleSystem* warp = TheScene.particles->SpawnSystem("warp")) {
+                        warp->offset = at;
+                        warp->flags |= PARTICLE_OFFSET_ORIGIN | PARTICLE_TIMED;
+                    }
+                }
+            }
+            PlayFeedbackSound("warp");
+            done = true;
+        }
+    }
+    if (!done && messageBar) messageBar->AddMessage("Invalid warp destination!", 4.0f, 0);
+    return done;
+}
+
+void GameMechanics::DebugTeleportSelection()
+{
+    for (auto* node = hand.selected.head; node; node = node->next) {
+        if (!IsAgent(node->value)) continue;
+        Agent* agent = static_cast<Agent*>(node->value);
+        agent->SetPosition(pickedPoint);
+        agent->moveTarget = pickedPoint;
+        agent->ClaimGridCell(pickedPoint);
+    }
 }

@@ -9,6 +9,7 @@
 #include "levelgen/MapGenerator.h"
 #include "platform/InputState.h"
 #include "render/Camera.h"
+#include "terrain/Minimap.h"
 #include "tests/support/TestSupport.h"
 #include "tests/world/AgentTestSupport.h"
 #include "world/AiBrain.h"
@@ -224,6 +225,26 @@ TEST_F(PlayerOrdersTest, TheRightClickDispatchesByWhatIsSelectedAndWhatIsUnderTh
     // Nothing selected: nothing happens.
     game.ClearSelection();
     RightClick(enemy, enemy->GetPosition());
+}
+
+TEST_F(PlayerOrdersTest, AWarpTakesTheAgentOnlyToASeenSpotOfItsOwnWalkRegion)
+{
+    ScopedGlobal<bool> fog{TheMinimap.fogEnabled, false};
+    Agent* bot = Unit(10, 10);
+    Building* gate = Built(Definition("gate", BUILD_WARP_PLATFORM));
+    gate->SetPosition(Corner(12, 12));
+    EXPECT_FALSE(game.WarpAgent(bot, Corner(40, 40))) << "not headed for a platform";
+    bot->activeBuilding.Set(gate);
+
+    Cell(60, 60)->region = 7;
+    EXPECT_FALSE(game.WarpAgent(bot, Corner(60, 60))) << "another walk region";
+    EXPECT_LT(Ground(bot->GetPosition(), Corner(10, 10)), 0.01f);
+
+    LastFeedbackSound = nullptr;
+    ASSERT_TRUE(game.WarpAgent(bot, Corner(40, 40)));
+    EXPECT_LT(Ground(bot->GetPosition(), Corner(40, 40)), 0.01f);
+    EXPECT_EQ(Cell(40, 40)->occupant, bot);
+    EXPECT_STREQ(LastFeedbackSound, "warp");
 }
 
 // The player's hand as the mouse drives it, one frame at a time, under a camera high above the
