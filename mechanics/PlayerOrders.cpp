@@ -25,7 +25,6 @@
 #include "world/Grid.h"
 #include "world/GridQueries.h"
 #include "world/Item.h"
-#include "world/TaskManager.h"
 #include "world/WeaponDef.h"
 
 #include <cmath>
@@ -33,18 +32,6 @@
 OrderFlash TheOrderFlash;
 
 namespace {
-
-// AI modes of the orders.
-constexpr int MODE_ATTACK = 1;
-constexpr int MODE_MINING = 3;
-constexpr int MODE_MINING_RETURN = 4;
-constexpr int MODE_REPAIR = 7;
-constexpr int MODE_EXTRACT_ORE = 8;
-constexpr int MODE_UPGRADE_MOVE = 10;
-constexpr int MODE_RECYCLE_MOVE = 11;
-constexpr int MODE_WARP_MOVE = 12;
-constexpr int MODE_ITEM_ACTION = 13;
-constexpr int MODE_MOVE_AND_ATTACK = 14;
 
 constexpr float MOVE_FLAG_TIME = 1.5f;
 constexpr float CROSSING_GOAL_DISTANCE = 9.9f;
@@ -83,29 +70,12 @@ bool IsRig(const Entity* entity) { return entity && (entity->flags & ENTITY_PLAY
 
 void ClearOrderJob(Agent* agent)
 {
-    if (!agent || !agent->brain) return;
-    if (agent->brain->job) {
-        if (TaskManager* tasks = TaskManager::Get()) tasks->ReleaseJob(agent->brain->job);
-        agent->brain->job = nullptr;
-    }
-    agent->brain->mode = AI_MODE_NONE;
+    if (agent && agent->brain) agent->brain->ClearJob();
 }
 
 bool GiveOrderJob(Agent* agent, const char* jobName, int mode)
 {
-    if (!agent || !agent->brain) return false;
-    ClearOrderJob(agent);
-    TaskManager* tasks = TaskManager::Get();
-    Job* job = tasks ? tasks->NewJob() : nullptr;
-    if (!job) return false;
-    if (!job->SetTask(jobName)) {
-        tasks->ReleaseJob(job);
-        return false;
-    }
-    job->agent.Set(agent);
-    agent->brain->job = job;
-    agent->brain->mode = mode;
-    return true;
+    return agent && agent->brain && agent->brain->SetJob(jobName, agent, mode) != 0;
 }
 
 // ---- The order flash --------------------------------------------------------------------------
@@ -250,7 +220,7 @@ bool OrderAttackEntity(Agent* agent, Entity* target)
     }
     agent->StopMove(1.0f);
     agent->target.Set(target);
-    GiveOrderJob(agent, "AttackEntity", MODE_ATTACK);
+    GiveOrderJob(agent, "AttackEntity", AI_MODE_ATTACK);
     return true;
 }
 
@@ -290,7 +260,7 @@ void GameMechanics::OrderRepair(Agent* agent)
     FlashOrderTarget(target);
     auto repair = [&](Agent* worker) {
         worker->activeObject.Set(target);
-        GiveOrderJob(worker, "Repair", MODE_REPAIR);
+        GiveOrderJob(worker, "Repair", AI_MODE_REPAIR);
     };
     if (agent) {
         repair(agent);
@@ -308,12 +278,12 @@ bool GameMechanics::AssignExtractOre(Agent* agent)
     if (IsRig(agent)) {
         if (!revealedOre) return false;
         agent->mine.Set(target);
-        GiveOrderJob(agent, "ExtractOre", MODE_EXTRACT_ORE);
+        GiveOrderJob(agent, "ExtractOre", AI_MODE_EXTRACT_ORE);
         return true;
     }
     if (revealedOre) {
         ClearOrderJob(agent);
-        if (agent->brain) agent->brain->mode = MODE_MINING;
+        if (agent->brain) agent->brain->SetMode(AI_MODE_MINING);
         agent->dropOff.Clear();
         agent->mineTimer = 0.0f;
         agent->mine.Set(target);
@@ -323,7 +293,7 @@ bool GameMechanics::AssignExtractOre(Agent* agent)
         const Building* building = static_cast<const Building*>(target);
         if ((DefinitionFlags(building) & BUILD_RESOURCE_DROP) && building->buildState != BUILD_STATE_CONSTRUCTING) {
             ClearOrderJob(agent);
-            if (agent->brain) agent->brain->mode = MODE_MINING_RETURN;
+            if (agent->brain) agent->brain->SetMode(AI_MODE_MINING_RETURN_TO_DROPOFF);
             agent->dropOff.Set(target);
             return true;
         }
@@ -350,7 +320,7 @@ void GameMechanics::OrderHeal(Agent* agent)
     if (!IsAgent(target) || target->alignment != ALIGN_PLAYER) return;
     auto heal = [&](Agent* healer) {
         healer->activeObject.Set(target);
-        GiveOrderJob(healer, healer == target ? "InstantHeal" : "Heal", 16);
+        GiveOrderJob(healer, healer == target ? "InstantHeal" : "Heal", AI_MODE_HEAL);
     };
     if (agent) {
         heal(agent);
@@ -380,11 +350,11 @@ void GameMechanics::OrderFromEntity(Entity* selected, Entity* target, bool group
             if (item->action != ITEM_ACTION_ATTACK) {
                 agent->StopMove(1.0f);
                 agent->activeObject.Set(item);
-                GiveOrderJob(agent, "ItemMoveAndAction", MODE_ITEM_ACTION);
+                GiveOrderJob(agent, "ItemMoveAndAction", AI_MODE_ITEM_MOVE_AND_ACTION);
                 FlashOrderTarget(item);
             } else if (agent->classWord & AGENT_CLASS_MELEE) {
                 agent->activeObject.Set(item);
-                GiveOrderJob(agent, "MoveAndAttack", MODE_MOVE_AND_ATTACK);
+                GiveOrderJob(agent, "MoveAndAttack", AI_MODE_MOVE_AND_ATTACK);
                 FlashOrderTarget(item);
             } else {
                 agent->StopMove(1.0f);
@@ -407,7 +377,7 @@ void GameMechanics::OrderFromEntity(Entity* selected, Entity* target, bool group
                 if (kind & BUILD_WARP_PLATFORM) {
                     agent->StopMove(1.0f);
                     agent->activeBuilding.Set(building);
-                    GiveOrderJob(agent, "EnterWarpPlatform", MODE_WARP_MOVE);
+                    GiveOrderJob(agent, "EnterWarpPlatform", AI_MODE_WARP_MOVE);
                     FlashOrderTarget(building);
                 } else {
                     moveRequested = true;
@@ -423,13 +393,13 @@ void GameMechanics::OrderFromEntity(Entity* selected, Entity* target, bool group
         int mode = 0;
         if (kind & BUILD_UNIT_UPGRADER) {
             job = "UpgradeBot";
-            mode = MODE_UPGRADE_MOVE;
+            mode = AI_MODE_UPGRADE_MOVE;
         } else if (kind & BUILD_UNIT_RECYCLER) {
             job = "RecycleBot";
-            mode = MODE_RECYCLE_MOVE;
+            mode = AI_MODE_RECYCLE_MOVE;
         } else if (kind & BUILD_WARP_PLATFORM) {
             job = "EnterWarpPlatform";
-            mode = MODE_WARP_MOVE;
+            mode = AI_MODE_WARP_MOVE;
         }
         if (job) {
             agent->StopMove(1.0f);
