@@ -134,6 +134,11 @@ public:
     // The grid cells the four screen corners look at (off-grid corners count as the nearest
     // grid corner); empty (min 100000, max -99999) without a grid.
     void GetVisibleCellRect(int* minColumn, int* minRow, int* maxColumn, int* maxRow);
+    // Where the selected building sends its units (on the ground; at the spawning agent it
+    // follows); false when the first selected is no building with a rally point.
+    bool GetRallyMarkerPoint(Vec3* out);
+    // The rally marker there, at three quarters of its size, in the pass.
+    void DrawRallyPointMarker(int pass);
 
     // Per frame while playing: the pick, the drag box, the minimap and, on a click, the order.
     void HandleMouseOrders(float dt);
@@ -161,6 +166,7 @@ public:
     PlayerSelection hand;
     Entity* hoveredEntity = nullptr;
     Entity* moveFlag = nullptr;  // shown at a move target for a moment
+    Entity* rallyMarker = nullptr;
     float flagTimer = 0.0f;
     float pressTimer = 0.0f;
     int pressX = 0, pressY = 0;

@@ -11,6 +11,8 @@
 #include "render/IndexedMesh.h"
 #include "terrain/Minimap.h"
 #include "world/Agent.h"
+#include "world/BuildItem.h"
+#include "world/Building.h"
 #include "world/Grid.h"
 #include "world/Item.h"
 
@@ -218,4 +220,31 @@ void GameMechanics::GetVisibleCellRect(int* minColumn, int* minRow, int* maxColu
         *maxColumn = std::max(*maxColumn, column);
         *maxRow = std::max(*maxRow, row);
     }
+}
+
+bool GameMechanics::GetRallyMarkerPoint(Vec3* out)
+{
+    Entity* first = GetFirstSelected();
+    if (!first || !(first->flags & ENTITY_BUILDING)) return false;
+    Building* building = static_cast<Building*>(first);
+    if (!(building->stateFlags & BUILDING_RALLY_POINT)) return false;
+    Vec3 at = building->rallyPoint;
+    Entity* follow = building->linkedEntity.GetLive();
+    const bool factory = building->definition && (building->definition->flags & BUILD_UNIT_FACTORY);
+    if (factory && follow && (follow->flags & ENTITY_AGENT) &&
+        (static_cast<Agent*>(follow)->classWord & AGENT_CLASS_MOBILE_SPAWN_POINT))
+        at = follow->GetPosition();
+    float height = 0.0f;
+    if (GetGameSeam().GetTerrainHeight(at.x, at.z, 0, &height)) at.y = height;
+    *out = at;
+    return true;
+}
+
+void GameMechanics::DrawRallyPointMarker(int pass)
+{
+    Vec3 at;
+    if (!rallyMarker || !GetRallyMarkerPoint(&at)) return;
+    rallyMarker->SetPosition(at);
+    rallyMarker->scale = 0.75f;
+    rallyMarker->Render(pass);
 }

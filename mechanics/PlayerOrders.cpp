@@ -27,6 +27,7 @@
 #include "world/Item.h"
 #include "world/WeaponDef.h"
 
+#include <algorithm>
 #include <cmath>
 
 OrderFlash TheOrderFlash;
@@ -532,6 +533,14 @@ void GameMechanics::HandleMouseOrders(float dt)
     }
 
     if (MinimapShown) {
+        // A drag that began on the minimap keeps the cursor on it.
+        const MinimapLayout& box = TheMinimap.layout;
+        if (mouse->IsButtonDown(0) && IsPointOnMinimap(pressX, pressY) && pressX == mouse->pressX &&
+            pressY == mouse->pressY && pressTimer > 0.0f && (mouse->stepX || mouse->stepY) &&
+            !IsPointOnMinimap(mouse->cursorX, mouse->cursorY) && box.width > 2 && box.height > 2) {
+            mouse->cursorX = std::min(std::max(mouse->cursorX, box.x + 1), box.x + box.width - 1);
+            mouse->cursorY = std::min(std::max(mouse->cursorY, box.y + 1), box.y + box.height - 1);
+        }
         const bool onMinimap = IsPointOnMinimap(mouse->cursorX, mouse->cursorY);
         if (leftPressed || (mouse->IsButtonDown(0) && !boxDragging)) {
             if (onMinimap && (leftPressed || IsPointOnMinimap(pressX, pressY))) {

@@ -8,6 +8,8 @@
 #include "terrain/Minimap.h"
 #include "tests/world/AgentTestSupport.h"
 #include "world/Agent.h"
+#include "world/BuildItem.h"
+#include "world/Building.h"
 #include "world/Grid.h"
 
 #include <gtest/gtest.h>
@@ -123,6 +125,24 @@ TEST_F(PickingTest, ACornerLookingPastTheGridCountsAsTheNearestGridCorner)
     EXPECT_GT(x1, 63);
     EXPECT_LT(x1 - x0, 30);
     EXPECT_LT(y1 - y0, 30);
+}
+
+TEST_F(PickingTest, TheRallyMarkerStandsAtThePointOrAtTheSpawningAgentItFollows)
+{
+    Building* factory = Built(Definition("factory", BUILD_UNIT_FACTORY));
+    Vec3 at;
+    game.hand.selected.PushBack(factory);
+    EXPECT_FALSE(game.GetRallyMarkerPoint(&at)) << "no rally point yet";
+    factory->stateFlags |= BUILDING_RALLY_POINT;
+    factory->rallyPoint = Corner(50, 50);
+    ASSERT_TRUE(game.GetRallyMarkerPoint(&at));
+    EXPECT_LT(Ground(at, Corner(50, 50)), 0.01f);
+    Agent* carrier = Unit(60, 60);
+    carrier->classWord |= AGENT_CLASS_MOBILE_SPAWN_POINT;
+    factory->linkedEntity.Set(carrier);
+    ASSERT_TRUE(game.GetRallyMarkerPoint(&at));
+    EXPECT_LT(Ground(at, Corner(60, 60)), 0.01f);
+    game.hand.selected.Clear();
 }
 
 }  // namespace

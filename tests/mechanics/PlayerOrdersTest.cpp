@@ -357,4 +357,26 @@ TEST_F(PlayedByMouse, BoxRiverShiftGroupAndBuild)
     EXPECT_EQ(rig->activeBuilding.Get(), site);
 }
 
+TEST_F(PlayedByMouse, AClickOnTheMinimapMovesTheCameraAndARightClickThereOrdersAMove)
+{
+    ScopedGlobal<MinimapLayout> layout{TheMinimap.layout};
+    ScopedGlobal<Camera> camera{GameCamera};
+    MinimapShown = true;
+    TheMinimap.layout.x = 8;
+    TheMinimap.layout.y = 610;
+    TheMinimap.layout.width = 150;
+    TheMinimap.layout.height = 150;
+    GameCamera.direction = Vec3(0.0f, -0.7f, 0.7f);
+    Frame(9, 685, 1, 0);
+    EXPECT_NEAR(GameCamera.target.x, 160.0f * (1.0f - 2.0f / 150.0f), 1e-3f) << "the left edge is the world's +x";
+    EXPECT_FALSE(game.boxDragging);
+    Frame(9, 685, 2, 0);
+
+    Agent* bot = Unit(10, 10);
+    game.SelectEntity(bot);
+    Idle();
+    Frame(83, 685, 0, 1);  // the minimap's middle: the world's middle
+    EXPECT_LT(Ground(bot->moveTarget, Vec3(0.0f, 0.0f, 0.0f)), 2.5f);
+}
+
 }  // namespace
