@@ -21,6 +21,7 @@ class AgentTypeRegistry;
 class FloatingTextList;
 class MessageBar;
 class BuildItemList;
+class Item;
 class ItemList;
 class Grid;
 class PathPool;
@@ -160,6 +161,11 @@ public:
     // Through a warp platform (the agent's job target) to a seen spot of the same walk region
     // as the agent; "Invalid warp destination!" otherwise.
     bool WarpAgent(Agent* agent, const Vec3& destination);
+    // Item uses on the hovered entity: an enrichment cannister on ore, an instant build on a
+    // building going up. Refused ("bad") without the item (none left) or a fitting target; a
+    // use takes one from the item's stack.
+    bool UseEnrichmentCannister(Item* cannister);
+    bool UseHealItem(Item* instantBuild);
     // The developer's teleport of the selected agents to the picked point.
     void DebugTeleportSelection();
 

@@ -26,6 +26,7 @@
 #include "world/GridQueries.h"
 #include "world/Item.h"
 #include "world/WeaponDef.h"
+#include "world/WorldQueries.h"
 
 #include <algorithm>
 #include <cmath>
@@ -590,7 +591,10 @@ void GameMechanics::HandleMouseOrders(float dt)
         case COMMAND_REPAIR: OrderRepair(nullptr); break;
         case COMMAND_MINE: OrderExtractOre(nullptr); break;
         case COMMAND_HEAL: OrderHeal(nullptr); break;
-        default: break;  // the item uses wait for the inventory; a warp is given by the platform
+        // The items come out of the player's inventory, which is not kept yet: refused.
+        case COMMAND_INSTABUILD: UseHealItem(nullptr); break;
+        case COMMAND_ENRICH_ORE: UseEnrichmentCannister(nullptr); break;
+        default: break;  // a warp is given by the platform's own job
         }
     }
     commandMode = 0;
@@ -651,4 +655,33 @@ void GameMechanics::DebugTeleportSelection()
         agent->moveTarget = pickedPoint;
         agent->ClaimGridCell(pickedPoint);
     }
+}
+
+// ---- Item uses on the hovered entity ------------------------------------------------------------
+
+bool GameMechanics::UseEnrichmentCannister(Item* cannister)
+{
+    Entity* ore = hoveredEntity;
+    // The cannister must be there before the ore is touched.
+    if (!cannister || cannister->stackCount < 1 || !ore || !(ore->flags & ENTITY_RESOURCE) || !EnrichOreNode(ore)) {
+        PlayFeedbackSound("bad");
+        return false;
+    }
+    --cannister->stackCount;
+    return true;
+}
+
+bool GameMechanics::UseHealItem(Item* instantBuild)
+{
+    Entity* target = hoveredEntity;
+    if (!instantBuild || instantBuild->stackCount < 1 || !IsBuilding(target) ||
+        static_cast<Building*>(target)->buildState != BUILD_STATE_CONSTRUCTING) {
+        PlayFeedbackSound("bad");
+        return false;
+    }
+    Building* building = static_cast<Building*>(target);
+    if (building->definition) building->buildProgress = building->definition->buildTime;
+    PlayFeedbackSound("heal");
+    --instantBuild->stackCount;
+    return true;
 }

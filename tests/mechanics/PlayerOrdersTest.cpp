@@ -247,6 +247,36 @@ TEST_F(PlayerOrdersTest, AWarpTakesTheAgentOnlyToASeenSpotOfItsOwnWalkRegion)
     EXPECT_STREQ(LastFeedbackSound, "warp");
 }
 
+TEST_F(PlayerOrdersTest, AnInstantBuildNeedsTheItemAndABuildingGoingUp)
+{
+    Building* site = Built(Definition("post", 0));
+    site->definition->buildTime = 30.0f;
+    site->buildState = BUILD_STATE_CONSTRUCTING;
+    site->buildProgress = 2.0f;
+    game.hoveredEntity = site;
+    Item kit;
+    kit.stackCount = 0;
+    for (Item* item : {(Item*)nullptr, &kit}) {
+        LastFeedbackSound = nullptr;
+        EXPECT_FALSE(game.UseHealItem(item));
+        EXPECT_STREQ(LastFeedbackSound, "bad");
+        EXPECT_FLOAT_EQ(site->buildProgress, 2.0f) << "nothing is built without the item";
+    }
+    kit.stackCount = 2;
+    EXPECT_TRUE(game.UseHealItem(&kit));
+    EXPECT_FLOAT_EQ(site->buildProgress, 30.0f);
+    EXPECT_EQ(kit.stackCount, 1);
+    EXPECT_STREQ(LastFeedbackSound, "heal");
+
+    Entity* ore = NewEntity(ENTITY_RESOURCE);
+    game.hoveredEntity = ore;
+    kit.stackCount = 0;
+    EXPECT_FALSE(game.UseEnrichmentCannister(&kit));
+    EXPECT_STREQ(LastFeedbackSound, "bad");
+    game.hoveredEntity = nullptr;
+    delete ore;
+}
+
 // The player's hand as the mouse drives it, one frame at a time, under a camera high above the
 // level looking straight down: a box around the rig and its bots, a move across the river, a
 // second one queued with Shift, a control group, and the rig sent to build.
