@@ -12,6 +12,7 @@
 #include "platform/Timer.h"
 #include "render/Camera.h"
 #include "render/IndexedMesh.h"
+#include "terrain/ScanPulses.h"
 #include "world/Entity.h"
 
 #include <algorithm>
@@ -94,6 +95,7 @@ void GameMechanics::SelectEntity(Entity* entity)
     if (hand.IsSelected(entity) || hand.selected.count >= MAX_SELECTED) return;
     if (!hand.selected.PushBack(entity)) return;
     MarkSelected(entity);
+    UpdateScanButton();
 }
 
 void GameMechanics::SelectAllOfType(bool onScreenOnly, const char* name)
@@ -108,6 +110,7 @@ void GameMechanics::SelectAllOfType(bool onScreenOnly, const char* name)
     }
     TheScene.EndIteration();
     if (hand.selected.count == 1) hand.selected.head->value->OnSelect();
+    UpdateScanButton();
 }
 
 bool GameMechanics::GetScreenBox(Entity* entity, float* minX, float* minY, float* maxX, float* maxY)
@@ -181,6 +184,7 @@ void GameMechanics::BoxSelect()
         }
     }
     if (hand.selected.count == 1) MarkSelected(hand.selected.head->value);
+    UpdateScanButton();
 }
 
 void GameMechanics::AssignControlGroup(int group)
@@ -212,6 +216,7 @@ void GameMechanics::SelectControlGroup(int group)
         node = next;
     }
     if (hand.selected.count == 1) hand.selected.head->value->OnSelect();
+    UpdateScanButton();
 
     const double now = FrameTimer.GetTime();
     const double since = now - hand.lastGroupTime;
