@@ -208,7 +208,7 @@ void EntityInfoGui::ShowStanceButtons()
 {
     int units = 0, shared = -1;
     bool same = true;
-    for (PooledList<Entity*>::Node* node = TheGame ? TheGame->selection.head : nullptr; node; node = node->next) {
+    for (PooledList<Entity*>::Node* node = TheGame ? TheGame->hand.selected.head : nullptr; node; node = node->next) {
         Entity* entity = node->value;
         if (!entity || !(entity->flags & ENTITY_AGENT) || IsRig(entity)) continue;
         int stance = static_cast<Agent*>(entity)->aiMode;

@@ -89,13 +89,13 @@ bool RightButtonPressed()
 
 int SelectedCount()
 {
-    return TheGame ? TheGame->selection.count : 0;
+    return TheGame ? TheGame->hand.selected.count : 0;
 }
 
 Entity* SelectedEntity(int i)
 {
     if (!TheGame) return nullptr;
-    for (PooledList<Entity*>::Node* node = TheGame->selection.head; node; node = node->next, --i)
+    for (PooledList<Entity*>::Node* node = TheGame->hand.selected.head; node; node = node->next, --i)
         if (i == 0) return node->value;
     return nullptr;
 }
@@ -350,7 +350,7 @@ int OnStanceClicked(void*, Button* button)
     if (TheEntityInfoGui)
         for (int i = 0; i < 3; ++i)
             if (Button* other = TheEntityInfoGui->stanceButtons[i]) other->pressed = other == button;
-    for (PooledList<Entity*>::Node* node = TheGame->selection.head; node; node = node->next) {
+    for (PooledList<Entity*>::Node* node = TheGame->hand.selected.head; node; node = node->next) {
         Entity* entity = node->value;
         if (entity && (entity->flags & ENTITY_AGENT) && !(entity->flags & ENTITY_PLAYER))
             static_cast<Agent*>(entity)->aiMode = stance;

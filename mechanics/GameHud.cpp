@@ -44,9 +44,9 @@ void GameMechanics::ReleaseHud()
 
 void GameMechanics::EndLevelHud()
 {
-    for (PooledList<Entity*>::Node* node = selection.head; node; node = node->next)
-        if (node->value) node->value->flags &= ~ENTITY_SELECTION;
-    selection.Clear();
+    ClearSelection();
+    ClearControlGroups();
+    ClearOrderFlash();
     if (TheEntityInfoGui) TheEntityInfoGui->HideAll();
     if (ThePowerBar) ThePowerBar->Reset();
 }
@@ -64,7 +64,7 @@ void GameMechanics::DrawHud()
             else
                 TheInfoTooltip->Hide();
         }
-        if (selection.count > 1) {
+        if (hand.selected.count > 1) {
             display->DrawOverlay();
             display->HideAll();
             display->ShowStanceButtons();

@@ -48,7 +48,6 @@ GameMechanics::GameMechanics()
     floatingTexts = new FloatingTextList();
     popups = new AchievementPopup();
     messageBar = new MessageBar();
-    selection.Init(100);
 }
 
 GameMechanics::~GameMechanics()
@@ -111,7 +110,7 @@ void GameMechanics::EndLevel()
     hoveredEntity = nullptr;
     if (cursorSprite) cursorSprite->SetTexCoords(0.0f, 0.0f, 0.25f, 0.25f);
     for (float& channel : cursorColour) channel = 1.0f;
-    commandMode[0] = commandMode[1] = 0;
+    commandMode = commandArgument = 0;
 
     // Everything of the level but the player's rig leaves the Scene. Agents are the pool's and
     // go back to it; the rest are freed, and with them the meshes they own. A shared mesh (a

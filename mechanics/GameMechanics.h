@@ -170,7 +170,6 @@ public:
     void DebugTeleportSelection();
 
     PlayerSelection hand;
-    Entity* hoveredEntity = nullptr;
     Entity* moveFlag = nullptr;  // shown at a move target for a moment
     Entity* rallyMarker = nullptr;
     float flagTimer = 0.0f;
@@ -201,8 +200,6 @@ public:
     // the mouse; both forgotten at the level's end.
     Entity* flagEntity = nullptr;
     Entity* hoveredEntity = nullptr;
-    // The pending command mode of the mouse orders.
-    int commandMode[2] = {0, 0};
     // The level's rivers, made at the first level that has any and kept for the run.
     WaterSet* water = nullptr;
     // Made with the first level when the front end (or the tools) have not made one.
@@ -221,9 +218,6 @@ public:
     AIManager* aiManager = nullptr;
 
     // ---- The selection and the HUD (GameHud.cpp)
-    // The selected entities, first selected first; at most 100.
-    PooledList<Entity*> selection;
-    Entity* GetFirstSelected() const { return selection.head ? selection.head->value : nullptr; }
     // The base HUD; at the first level start also the main display and the power bar, made
     // once for the rest of the run.
     bool CreateHud() override;

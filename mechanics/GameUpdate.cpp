@@ -138,8 +138,7 @@ void GameMechanics::Update()
         messageBar->Update(FrameTimer.delta);
         return;
     }
-    // The selection's clean-up and the mouse orders come with the selection and the orders;
-    // projectiles, splats and the HUD's resource texts with theirs.
+    HandleMouseOrders(dt);
     if (aiManager) aiManager->Update(dt);
     TheScene.Update();
     if (projectiles) projectiles->Update(dt);

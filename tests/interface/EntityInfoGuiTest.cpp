@@ -77,8 +77,8 @@ protected:
     }
     void Select(Entity* entity)
     {
-        game->selection.Clear();
-        if (entity) game->selection.PushBack(entity);
+        game->hand.selected.Clear();
+        if (entity) game->hand.selected.PushBack(entity);
     }
     // The page the panel draws for the entity, as texts.
     std::vector<std::string> Page(Entity* entity)
@@ -236,9 +236,9 @@ TEST_F(EntityInfoGuiTest, StanceButtonsFollowTheSelection)
     Agent* b = NewAgent(ALIGN_PLAYER);
     a->aiMode = 1;
     b->aiMode = 1;
-    game->selection.Clear();
-    game->selection.PushBack(a);
-    game->selection.PushBack(b);
+    game->hand.selected.Clear();
+    game->hand.selected.PushBack(a);
+    game->hand.selected.PushBack(b);
     display->ShowStanceButtons();
     EXPECT_FALSE(display->stanceButtons[0]->pressed);
     EXPECT_TRUE(display->stanceButtons[1]->pressed);
@@ -607,14 +607,14 @@ TEST_F(EntityInfoGuiTest, TheHudPassShowsTheSelectionAndTheFrontEndItsMessages)
     Agent* a = NewAgent(ALIGN_PLAYER);
     Agent* b = NewAgent(ALIGN_PLAYER);
     strcpy(a->name, "Alpha");
-    game->selection.Clear();
+    game->hand.selected.Clear();
     painter.Clear();
     game->DrawHud();
     EXPECT_FALSE(display->IsVisible()) << "nothing selected, no display";
     EXPECT_EQ(painter.TimesDrawn(display->frame), 0);
 
-    game->selection.PushBack(a);
-    game->selection.PushBack(b);
+    game->hand.selected.PushBack(a);
+    game->hand.selected.PushBack(b);
     painter.Clear();
     game->DrawHud();
     EXPECT_TRUE(display->IsVisible());
@@ -622,13 +622,13 @@ TEST_F(EntityInfoGuiTest, TheHudPassShowsTheSelectionAndTheFrontEndItsMessages)
     EXPECT_TRUE(display->stanceButtons[0]->IsVisible());
     EXPECT_TRUE(painter.texts.empty()) << "and no page";
 
-    game->selection.Clear();
-    game->selection.PushBack(a);
+    game->hand.selected.Clear();
+    game->hand.selected.PushBack(a);
     painter.Clear();
     game->DrawHud();
     EXPECT_TRUE(Has(painter.Texts(), "(0) Alpha"));
 
-    game->selection.Clear();
+    game->hand.selected.Clear();
     game->messageBar->AddMessage("New item unlocked in shop!", 5.0f, 0);
     game->state = GAME_STATE_FRONT_END;
     painter.Clear();

@@ -92,8 +92,8 @@ protected:
     // The HUD of one frame with that entity selected, the main display's part of the screen.
     Pixels Shown(Entity* entity)
     {
-        game_->selection.Clear();
-        game_->selection.PushBack(entity);
+        game_->hand.selected.Clear();
+        game_->hand.selected.PushBack(entity);
         Pixels shot;
         // The second frame: the portrait has framed its model.
         for (int frame = 0; frame < 2; ++frame) {
@@ -197,7 +197,7 @@ TEST_F(MainDisplayOnScreen, AUnitABuildingAndAnItemShowTheirPages)
     player->Clear();
 
     // Nothing selected: the display goes.
-    game_->selection.Clear();
+    game_->hand.selected.Clear();
     game_->DrawHud();
     EXPECT_FALSE(TheEntityInfoGui->IsVisible());
     TheScene.ReleaseEntities();

@@ -72,7 +72,7 @@ TEST_F(LevelEnd, OnlyTheRigStaysMendedAgentsGoHomeAndSharedMeshesSurvive)
     power.supply = 90.0f;
     power.demand = 40.0f;
     TheScene.sceneFlags |= SCENE_HAS_WATER;
-    game.commandMode[0] = 4;
+    game.commandMode = 4;
     game.EndLevel();
 
     EXPECT_EQ(CountInScene(), 1) << "the rig alone is left";
@@ -80,7 +80,7 @@ TEST_F(LevelEnd, OnlyTheRigStaysMendedAgentsGoHomeAndSharedMeshesSurvive)
     EXPECT_EQ(TheScene.removed.count, 0);
     EXPECT_EQ(game.agentTypes->FreeCount(), poolFree) << "every agent went back to the pool";
     EXPECT_EQ(game.flagEntity, nullptr);
-    EXPECT_EQ(game.commandMode[0], 0);
+    EXPECT_EQ(game.commandMode, 0);
     EXPECT_EQ(TheScene.sceneFlags, 0u);
     EXPECT_FLOAT_EQ(power.supply, PowerBar::START_SUPPLY);
     EXPECT_FLOAT_EQ(power.demand, 0.0f);
