@@ -593,12 +593,20 @@ void Inventory::UseSlot(int slot)
     if (s.kind != 1 || !s.item) return;
     Item* item = s.item;
     switch (item->kind) {
-    case ITEM_KIND_ACTION:
-        // An item takes effect through its own use on the selected entity, which the items do
-        // not offer yet: until then the use is refused (enrichment and instant building are
-        // used through their own orders).
+    case ITEM_KIND_ACTION: {
+        // Used on the first selected entity; a stack that is not used up only shows its new
+        // count. Enrichment and instant building fail quietly: they have orders of their own.
+        Entity* target = TheGame ? TheGame->GetFirstSelected() : nullptr;
+        if (target && item->ApplyUseEffect(target)) {
+            if (IsStackable(item) && item->stackCount > 0)
+                CountLabel(s.itemWidget, item);
+            else
+                EmptySlot(slot, true);
+            return;
+        }
         if (item->action != ITEM_ACTION_ENRICH_ORE && item->action != ITEM_ACTION_INSTANT_BUILD) GuiPlaySound("bad");
         return;
+    }
     case ITEM_KIND_UNIT:
     case ITEM_KIND_BUILDING: {
         AgentType* unit = item->kind == ITEM_KIND_UNIT ? PatternUnit(item) : nullptr;

@@ -42,6 +42,18 @@ int LeaveBuilding(Agent* agent, Job* job)
     return STEP_DONE;
 }
 
+// The object the agent works on this frame, faced; null, with the work beam off, once it is gone.
+Entity* FaceWorkObject(Agent* agent)
+{
+    Entity* target = agent->activeObject.Get();
+    if (!target) {
+        WorkBeam::Stop(agent);
+        return nullptr;
+    }
+    TurnToward(agent, target->GetCenter());
+    return target;
+}
+
 bool IsFuelTarget(const Entity* target)
 {
     return StrNICmp(target->name, "fuel", 4) == 0;
@@ -172,12 +184,8 @@ int TaskStep::Salvage(float dt, const char*, Job* job)
     Agent* agent = job->GetAgent();
     if (!agent) return STEP_ABORT;
     job->timer += dt;
-    Entity* target = agent->activeObject.Get();
-    if (!target) {
-        WorkBeam::Stop(agent);
-        return STEP_DONE;
-    }
-    TurnToward(agent, target->GetCenter());
+    Entity* target = FaceWorkObject(agent);
+    if (!target) return STEP_DONE;
     if (target->health > 1.0f) {
         WorkBeam::Keep(agent, target, "repairbeam");
         target->flags |= ENTITY_STAYS_DEAD;
@@ -195,12 +203,8 @@ int TaskStep::OnAction(float dt, const char*, Job* job)
     Agent* agent = job->GetAgent();
     if (!agent) return STEP_ABORT;
     job->timer += dt;
-    Entity* target = agent->activeObject.Get();
-    if (!target) {
-        WorkBeam::Stop(agent);
-        return STEP_DONE;
-    }
-    TurnToward(agent, target->GetCenter());
+    Entity* target = FaceWorkObject(agent);
+    if (!target) return STEP_DONE;
     if (!IsBeside(agent->GetPosition(), target, true)) return STEP_DONE;
     if ((target->flags & ENTITY_ITEM) && !static_cast<Item*>(target)->OnTouch(agent, dt)) {
         WorkBeam::Keep(agent, target, "repairbeam");

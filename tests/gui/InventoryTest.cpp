@@ -354,3 +354,34 @@ TEST_F(InventoryTest, HoveringAFilledSlotShowsItsTooltipBesideIt)
     inventory->dragWidget->GetScreenPosition(&wx, &wy);
     EXPECT_EQ(wx, x + 3 - inventory->cellWidth / 2) << "the carried item follows the pointer";
 }
+
+TEST_F(InventoryTest, AUsableItemWorksOnTheFirstSelectedAndIsUsedUpWithItsStack)
+{
+    ScopedGlobal<int> state(game.state, GAME_STATE_PLAYING);
+    Agent* bot = game.agentTypes->TakeFreeAgent();
+    ASSERT_NE(bot, nullptr);
+    bot->alignment = ALIGN_PLAYER;
+    bot->SetMaxHealth(100.0f);
+    bot->health = 10.0f;
+    Item* kits = MakeItem("health_cannister", ITEM_KIND_ACTION, 2, true);
+    kits->action = ITEM_ACTION_HEAL;
+    kits->actionValue = 30;
+    ASSERT_TRUE(inventory->AddItem(kits, false, false, 3));
+
+    // Nothing selected: refused, the stack untouched.
+    inventory->PressSlot(3, true, false, false);
+    EXPECT_EQ(At(3), kits);
+    EXPECT_EQ(kits->stackCount, 2);
+
+    game.hand.selected.PushBack(bot);
+    inventory->PressSlot(3, true, false, false);
+    EXPECT_FLOAT_EQ(bot->health, 40.0f);
+    ASSERT_EQ(At(3), kits) << "one of two used: the rest stays";
+    EXPECT_EQ(kits->stackCount, 1);
+    inventory->PressSlot(3, true, false, false);
+    EXPECT_FLOAT_EQ(bot->health, 70.0f);
+    EXPECT_EQ(inventory->slots[3].kind, 0) << "the last one used: the slot is empty";
+
+    game.hand.selected.Clear();
+    game.agentTypes->ReturnAgent(bot);
+}

@@ -15,6 +15,7 @@
 #include "render/RenderStateCache.h"
 #include "render/TextureManager.h"
 #include "tests/gui/GuiTestSupport.h"
+#include "tests/gui/MeshesOnScreen.h"
 #include "tests/support/GfxFixture.h"
 #include "tests/support/ReferencePicture.h"
 #include "tests/support/Scoped.h"
@@ -182,43 +183,13 @@ namespace {
 
 // The viewer on the device of a window of its own, with the shipped meshes, effects and
 // textures.
-class ModelViewerOnScreen : public GuiOnScreen {
+class ModelViewerOnScreen : public MeshesOnScreen {
 protected:
     static constexpr int kWidth = 400, kHeight = 300;
     static constexpr int kLeft = 120, kTop = 70, kRight = 280, kBottom = 190;
     static constexpr uint32_t kMagenta = 0xFFFF00FF;
 
-    ModelViewerOnScreen() : GuiOnScreen(kWidth, kHeight) {}
-    void SetUp() override
-    {
-        GuiOnScreen::SetUp();
-        if (IsSkipped()) return;
-        effects_ = std::make_unique<EffectManager>(Graphics->device);
-        TheEffectManager = effects_.get();
-        EffectValues = EffectBindingValues();
-        EffectValues.getTexture = [](const char* name) {
-            return Textures ? Textures->GetTexture(name)->texture : nullptr;
-        };
-        animations_ = std::make_unique<AnimLibrary>();
-        TheAnimLibrary = animations_.get();
-        meshes_ = std::make_unique<MeshLibrary>();
-        TheMeshLibrary = meshes_.get();
-        ForgetMeshSceneParameters();
-        RenderStates.SetRenderState(RS_FOGENABLE, 0);
-    }
-    void TearDown() override
-    {
-        TheMeshLibrary = nullptr;
-        meshes_.reset();
-        TheAnimLibrary = nullptr;
-        animations_.reset();
-        TheEffectManager = nullptr;
-        effects_.reset();
-        EffectManager::ClosePackage();
-        EffectValues = EffectBindingValues();
-        ReleaseMeshVertexDeclaration();
-        GuiOnScreen::TearDown();
-    }
+    ModelViewerOnScreen() : MeshesOnScreen(kWidth, kHeight) {}
     // A frame of the GUI pass with the viewer in it, over a magenta screen; then, when asked,
     // a far full-screen quad drawn with the depth test, as 3D drawn after the GUI would be.
     Pixels Frame(ModelViewer& viewer, bool farQuadAfter)
@@ -242,9 +213,6 @@ protected:
         return shot;
     }
 
-    std::unique_ptr<EffectManager> effects_;
-    std::unique_ptr<AnimLibrary> animations_;
-    std::unique_ptr<MeshLibrary> meshes_;
 };
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "render/RenderStateCache.h"
 #include "render/TextureManager.h"
 #include "tests/gui/GuiTestSupport.h"
+#include "tests/gui/MeshesOnScreen.h"
 #include "tests/support/GfxFixture.h"
 #include "tests/support/ReferencePicture.h"
 #include "tests/support/Scoped.h"
@@ -30,27 +31,15 @@
 
 namespace {
 
-class MainDisplayOnScreen : public GuiOnScreen {
+class MainDisplayOnScreen : public MeshesOnScreen {
 protected:
     static constexpr int kWidth = 1024, kHeight = 768;
 
-    MainDisplayOnScreen() : GuiOnScreen(kWidth, kHeight) {}
+    MainDisplayOnScreen() : MeshesOnScreen(kWidth, kHeight) {}
     void SetUp() override
     {
-        GuiOnScreen::SetUp();
+        MeshesOnScreen::SetUp();
         if (IsSkipped()) return;
-        effects_ = std::make_unique<EffectManager>(Graphics->device);
-        TheEffectManager = effects_.get();
-        EffectValues = EffectBindingValues();
-        EffectValues.getTexture = [](const char* name) {
-            return Textures ? Textures->GetTexture(name)->texture : nullptr;
-        };
-        animations_ = std::make_unique<AnimLibrary>();
-        TheAnimLibrary = animations_.get();
-        meshes_ = std::make_unique<MeshLibrary>();
-        TheMeshLibrary = meshes_.get();
-        ForgetMeshSceneParameters();
-        RenderStates.SetRenderState(RS_FOGENABLE, 0);
         WindowMgr = &manager_;
         game_ = std::make_unique<GameMechanics>();
         TheGame = game_.get();
@@ -72,16 +61,7 @@ protected:
         }
         TheGame = nullptr;
         WindowMgr = nullptr;
-        TheMeshLibrary = nullptr;
-        meshes_.reset();
-        TheAnimLibrary = nullptr;
-        animations_.reset();
-        TheEffectManager = nullptr;
-        effects_.reset();
-        EffectManager::ClosePackage();
-        EffectValues = EffectBindingValues();
-        ReleaseMeshVertexDeclaration();
-        GuiOnScreen::TearDown();
+        MeshesOnScreen::TearDown();
     }
     IndexedMesh* Mesh(const char* name)
     {
@@ -113,9 +93,6 @@ protected:
     std::unique_ptr<GameMechanics> game_;
     std::vector<Agent*> agents_;
     std::vector<Entity*> owned_;
-    std::unique_ptr<EffectManager> effects_;
-    std::unique_ptr<AnimLibrary> animations_;
-    std::unique_ptr<MeshLibrary> meshes_;
 };
 
 }  // namespace
