@@ -317,8 +317,6 @@ void Game::RenderShadowMap()
         Config->shadows = false;
         return;
     }
-    Viewport keptViewport;
-    Graphics->GetViewport(&keptViewport);
     Matrix keptView = ViewMatrix, keptProjection = ProjectionMatrix;
     ViewFrustum keptFrustum;
     if (Frustum) keptFrustum = *Frustum;
@@ -369,7 +367,8 @@ void Game::RenderShadowMap()
 
     RenderEntities(PASS_SHADOW);
 
-    Graphics->SetViewport(&keptViewport);
+    // The map stays bound until the scene's target takes its place, and with it a viewport
+    // of its size: the screen's viewport would not fit the map.
     ViewMatrix = keptView;
     ProjectionMatrix = keptProjection;
     Graphics->SetTransform(TS_VIEW, &keptView);
