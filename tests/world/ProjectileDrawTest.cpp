@@ -44,6 +44,19 @@ int Lit(const Pixels& p, const Vec3& point, int half, int threshold = 40)
     return p.CountLit(x - half, y - half, x + half + 1, y + half + 1, threshold);
 }
 
+// The view matrices from that eye to that target, and the frustum they give.
+ViewFrustum LookFrom(const Vec3& eye, const Vec3& target, float aspect)
+{
+    Camera camera;
+    camera.eye = eye;
+    camera.target = target;
+    camera.aspect = aspect;
+    camera.BuildMatrices(false);
+    ViewFrustum frustum;
+    frustum.Update(ViewMatrix);
+    return frustum;
+}
+
 }  // namespace
 
 TEST(ProjectileDraw, ALaserBeamAndAnExplosionShowWhereTheyHappen)
@@ -59,13 +72,7 @@ TEST(ProjectileDraw, ALaserBeamAndAnExplosionShowWhereTheyHappen)
     ASSERT_NE(TheScene.particles, nullptr);
     SRand(23);
 
-    Camera camera;
-    camera.eye = Vec3(0.0f, 14.0f, -12.0f);
-    camera.target = Vec3(0.0f, 0.0f, 2.0f);
-    camera.aspect = (float)width / height;
-    camera.BuildMatrices(false);
-    ViewFrustum frustum;
-    frustum.Update(ViewMatrix);
+    ViewFrustum frustum = LookFrom(Vec3(0.0f, 14.0f, -12.0f), Vec3(0.0f, 0.0f, 2.0f), (float)width / height);
     ScopedGlobal<ViewFrustum*> view(Frustum, &frustum);
 
     {
@@ -132,13 +139,7 @@ TEST(ProjectileDraw, ProjectilesAndDebrisDrawTheirMeshes)
     ASSERT_TRUE(TheScene.ReadSceneFile("data/scripts/primitives.cgs"));
     SRand(23);
 
-    Camera camera;
-    camera.eye = Vec3(0.0f, 6.0f, -10.0f);
-    camera.target = Vec3(0.0f, 1.0f, 0.0f);
-    camera.aspect = (float)width / height;
-    camera.BuildMatrices(false);
-    ViewFrustum frustum;
-    frustum.Update(ViewMatrix);
+    ViewFrustum frustum = LookFrom(Vec3(0.0f, 6.0f, -10.0f), Vec3(0.0f, 1.0f, 0.0f), (float)width / height);
     ScopedGlobal<ViewFrustum*> view(Frustum, &frustum);
     {
         ProjectileSystem system;
