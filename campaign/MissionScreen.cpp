@@ -1,15 +1,22 @@
 #include "campaign/MissionScreen.h"
 
+#include "campaign/Galaxy.h"
+#include "campaign/PlayerProfile.h"
 #include "gui/Button.h"
+#include "gui/MessageDialogGui.h"
 #include "gui/GuiDraw.h"
 #include "gui/Window.h"
 #include "gui/WindowManager.h"
 #include "host/InputEvents.h"
 #include "host/Log.h"
+#include "host/Random.h"
+#include "interface/CharacterGui.h"
+#include "levelgen/MissionObjects.h"
 #include "host/System.h"
 #include "mechanics/EventManager.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Objectives.h"
+#include "mechanics/Scene.h"
 #include "platform/ConfigFile.h"
 #include "platform/Files.h"
 #include "platform/MusicPlayer.h"
@@ -81,7 +88,25 @@ void MissionScreen::Init()
     InstallMissionHooks();
     BuildMainMenu();
     BuildBackButton();
+    if (!TheCharacterGui) {
+        TheCharacterGui = new CharacterGui();
+        TheCharacterGui->Build();
+    }
     MusicPlayer::LoadScript();
+    if (!TheGalaxy) TheGalaxy = new Galaxy();
+    if (!TheMessageDialog) {
+        TheMessageDialog = new MessageDialogGui();
+        TheMessageDialog->Build();
+    }
+    if (!TheConfirmationDialog) {
+        TheConfirmationDialog = new ConfirmationDialogGui();
+        TheConfirmationDialog->Build();
+    }
+    // What the level generator places at the sites of a mission.
+    if (!TheMissionObjects) {
+        TheMissionObjects = new MissionObjects();
+        TheMissionObjects->EnsureLoaded();
+    }
     for (Window* window : windows)
         if (window) window->SetVisible(false);
     if (WindowMgr) WindowMgr->ShowById(MAIN_MENU_ID);
@@ -156,6 +181,16 @@ void MissionScreen::Release()
     Owned.clear();
     windows[0] = windows[1] = nullptr;
     TheMissionHooks = nullptr;
+    delete TheMissionObjects;
+    TheMissionObjects = nullptr;
+    delete TheConfirmationDialog;
+    TheConfirmationDialog = nullptr;
+    delete TheMessageDialog;
+    TheMessageDialog = nullptr;
+    delete TheGalaxy;
+    TheGalaxy = nullptr;
+    delete TheCharacterGui;
+    TheCharacterGui = nullptr;
     delete TheObjectives;
     TheObjectives = nullptr;
     delete TheEvents;
@@ -185,14 +220,19 @@ void MissionScreen::OnQuit()
     InputEvents.PostQuitMessage(0);
 }
 
-void MissionScreen::StartMission(int, int)
+void MissionScreen::StartMission(int seed, int restore)
 {
     if (!TheGame) return;
-    // The menu must not take clicks meant for the level.
+    // A body's level seed gives its level again; the start-up's mission without a body (-1)
+    // goes on from the clock's seed, a new level at every start.
+    if (seed >= 0) SRand((unsigned)seed);
+    TheGame->state = GAME_STATE_LOAD_PENDING;
+    // The menus must not take clicks meant for the level.
     for (Window* window : windows)
         if (window) window->SetVisible(false);
     FrontEndScreenState = 0;
-    TheGame->state = GAME_STATE_LOAD_PENDING;
+    TheScene.KillAllParticles();
+    GetPlayerProfile()->ResetForMission(200.0f, 0.0f, restore != 0);
 }
 
 void ReturnToMainMenu()

@@ -1,6 +1,8 @@
 #include "interface/UnitUpgrade.h"
 
 #include "campaign/PlayerProfile.h"
+#include "mechanics/GameMechanics.h"
+#include "mechanics/Scene.h"
 #include "world/Agent.h"
 #include "world/Building.h"
 
@@ -46,4 +48,20 @@ void UpgradePanel::ReleaseUnit(Building* building)
     }
     building->chosenUpgrades = 0;
     building->ReleaseHeldUnit();
+}
+
+void UpgradePanel::AcceptUnit(Building* building, Agent* unit)
+{
+    if (!building || !unit) return;
+    if (building->HeldUnit()) ReleaseUnit(building);
+    building->chosenUpgrades = 0;
+    building->linkedEntity = unit;
+    // Inside, the unit is the building's to draw: it leaves the level's lists and its cell.
+    TheScene.UnlinkEntity(unit);
+    unit->LeaveGridCell();
+    if (unit->flags & ENTITY_SELECTION) {
+        unit->flags &= ~ENTITY_SELECTION;
+        unit->OnDeselect();
+    }
+    if (TheGame) TheGame->ForgetEntity(unit);
 }

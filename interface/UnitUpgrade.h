@@ -7,8 +7,13 @@ class Building;
 // The price of the building's chosen-upgrade word in ore and fuel.
 void GetUpgradeCost(const Building* building, int* ore, int* fuel);
 
+class Agent;
+
 class UpgradePanel {
 public:
+    // The unit walks into the upgrader: a unit already inside is let out first, the choices are
+    // cleared, and the unit leaves the level's lists, its grid cell and the selection.
+    static void AcceptUnit(Building* building, Agent* unit);
     // The unit inside goes back into the level beside the building; an upgrade still running
     // is paid back whole. The chosen upgrades are cleared either way.
     static void ReleaseUnit(Building* building);

@@ -1,5 +1,6 @@
 #include "mechanics/GameMechanics.h"
 
+#include "campaign/RigCatalog.h"
 #include "host/Log.h"
 #include "host/System.h"
 #include "interface/MessageLists.h"
@@ -55,6 +56,9 @@ GameMechanics::~GameMechanics()
     // The Scene's agents are the pool's, and its buildings the catalogue's copies: the Scene
     // lets go of them before the catalogues go.
     if (TheGame == this) TheScene.ReleaseEntities();
+    // The profiles' rigs are agents of the unit types: they go first.
+    if (TheRigCatalog == rigCatalog) TheRigCatalog = nullptr;
+    delete rigCatalog;
     if (TheTerrain.waterSet == water) TheTerrain.waterSet = nullptr;
     delete water;
     if (mapGenerator && !mapGenerator->kinds.empty() && TheTerrain.mapCells == mapGenerator->kinds.data())

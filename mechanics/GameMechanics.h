@@ -25,6 +25,7 @@ class Item;
 class ItemList;
 class Grid;
 class PathPool;
+class RigCatalog;
 class ProjectileSystem;
 class SplatPool;
 class Entity;
@@ -214,8 +215,11 @@ public:
     // for the run, emptied at every level's end (TheProjectiles and TheSplats point at them).
     ProjectileSystem* projectiles = nullptr;
     SplatPool* splats = nullptr;
-    // The raids against the player: made at the first level start, kept for the run.
+    // The raids against the player: made at start-up, kept for the run.
     AIManager* aiManager = nullptr;
+    // The rig's parts and the current profile (TheRigCatalog): made at start-up after the unit
+    // types, kept for the run.
+    RigCatalog* rigCatalog = nullptr;
 
     // ---- The selection and the HUD (GameHud.cpp)
     // The base HUD; at the first level start also the main display and the power bar, made

@@ -6,6 +6,8 @@
 
 #include "campaign/Galaxy.h"
 #include "campaign/MissionScreen.h"
+#include "campaign/PlayerProfile.h"
+#include "campaign/RigCatalog.h"
 #include "host/Log.h"
 #include "host/System.h"
 #include "levelgen/Growth.h"
@@ -103,6 +105,16 @@ bool GameMechanics::Init()
         if (!started) {
             LoadSoundScript("data/scripts/guisounds.cgs");
             LoadCatalogues();
+            // The rigs after the unit types: a new profile's rig is a "Builder".
+            if (!rigCatalog) {
+                rigCatalog = new RigCatalog();
+                TheRigCatalog = rigCatalog;
+                rigCatalog->Init();
+            }
+            if (!aiManager) {
+                aiManager = new AIManager();
+                aiManager->Reset();
+            }
             if (!CreateHud()) return false;
         }
         if (Config && !loadingFont) {
@@ -204,6 +216,8 @@ bool GameMechanics::StartLevel()
         TheMapGenerator = mapGenerator;
     }
     MapGenerator* maps = TheMapGenerator;
+    // The player's rig is the current profile's; the population puts it at the start.
+    maps->rig = GetPlayerRig();
     if (maps->heightsReady <= 0) {
         ShowLoadingScreen("Generating random level", 0.66f, true);
         TheLevelGenerator.Layout(mission);

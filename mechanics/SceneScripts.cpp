@@ -25,6 +25,7 @@
 #include "platform/Files.h"
 #include "platform/SoundManager.h"
 #include "render/ParticleManager.h"
+#include "terrain/Skybox.h"
 #include "world/Agent.h"
 #include "world/AgentSceneRecords.h"
 #include "world/Building.h"
@@ -149,6 +150,13 @@ void ReadColormap(SceneReader& r)
 void ReadSceneFlag(SceneReader& r)
 {
     if (StrICmp(r.Word().c_str(), "LEVEL_HAS_WATER") == 0) r.scene.sceneFlags |= SCENE_HAS_WATER;
+}
+
+void ReadSkybox(SceneReader& r)
+{
+    std::string name = r.Word();
+    Skybox::Load(name.c_str());
+    if (!Skybox::mesh) Log("WARNING: the sky %s cannot be loaded\n", name.c_str());
 }
 
 void ReadVisited(SceneReader& r)
@@ -520,6 +528,7 @@ const Keyword SceneKeywords[] = {
     {"Heightmap", false, ReadHeightmap},
     {"Colormap", false, ReadColormap},
     {"SceneFlag", false, ReadSceneFlag},
+    {"Skybox", false, ReadSkybox},
     {"SetVisited", false, ReadVisited},
     {"AddEntityIM", false, ReadEntityIM},
     {"AddTerrainObject", false, ReadTerrainObject},

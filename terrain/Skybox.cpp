@@ -18,9 +18,10 @@ constexpr float SKY_SCALE = 10.0f;
 
 }  // namespace
 
-void Skybox::Load()
+void Skybox::Load(const char* name)
 {
-    mesh = TheMeshLibrary ? TheMeshLibrary->GetMesh(SKY_MESH, 0, true, false) : nullptr;
+    if (!name || !name[0]) name = SKY_MESH;
+    mesh = TheMeshLibrary ? TheMeshLibrary->GetMesh(name, 0, true, false) : nullptr;
     texture = Textures ? Textures->GetTexture(SKY_TEXTURE) : nullptr;
 }
 

@@ -6,8 +6,9 @@ struct TextureRecord;
 
 class Skybox {
 public:
-    // Takes the sky mesh from the mesh library and the sky texture from the texture manager.
-    static void Load();
+    // Takes the sky mesh of that name (null: the game's sky) from the mesh library and the sky
+    // texture from the texture manager. A scene's "Skybox" line calls it.
+    static void Load(const char* name = nullptr);
     // Draws the sky for a colour pass: scaled by 10, centred on the eye (the view without its
     // translation), without depth test or depth writes. The depth and glow passes draw none.
     static void Render(int pass);

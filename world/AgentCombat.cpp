@@ -23,7 +23,6 @@
 
 #include <cstdio>
 
-CombatHooks* TheCombatHooks = nullptr;
 int LastUnderAttackAlertFrame = -UNDER_ATTACK_ALERT_FRAMES - 1;
 
 const char* const LootCrateNames[LOOT_CRATE_COUNT] = {
@@ -32,11 +31,6 @@ const char* const LootCrateNames[LOOT_CRATE_COUNT] = {
     "freeze_crate",      "large_health_cannister", "large_shield_cannister", "cloak_cannister",
     "enrichment_cannister",
 };
-
-void CombatHooks::ThrowDebris(const Vec3& at, int kind, bool allPieces, float size)
-{
-    if (TheProjectiles && TheProjectiles->debris) TheProjectiles->debris->Spawn(kind, at, size, allPieces);
-}
 
 namespace {
 

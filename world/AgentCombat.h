@@ -59,31 +59,40 @@ enum DebrisKind : int {
 };
 
 // The player's skills by their place in the profile.
-enum PlayerSkillIndex : int { PLAYER_SKILL_REPAIR = 2, PLAYER_SKILL_SALVAGE = 4 };
+enum PlayerSkillIndex : int {
+    PLAYER_SKILL_SPEED = 0,
+    PLAYER_SKILL_ARMOUR = 1,
+    PLAYER_SKILL_REPAIR = 2,
+    PLAYER_SKILL_VISION = 3,
+    PLAYER_SKILL_SALVAGE = 4,
+    PLAYER_SKILL_RANGE = 5,
+};
 
+// What a fight reaches beyond the world: the player's profile (statistics, skills, level), the
+// floating texts over the level, the debris field and the loot roll. These are the game's own
+// answers (world/PlayerAnswers.cpp); a test listens by deriving and installing its own.
 class CombatHooks {
 public:
     virtual ~CombatHooks() = default;
-    // One more of a statistic.
-    virtual void CountStatistic(const char*) {}
-    // A statistic raised to value when it is below it.
-    virtual void RaiseStatistic(const char*, int) {}
+    // One more of the current profile's statistic of that key.
+    virtual void CountStatistic(const char* name);
+    // The profile's statistic raised to value when it is below it.
+    virtual void RaiseStatistic(const char* name, int value);
     // The player's skill points (0..5).
-    virtual int ArmourSkill() { return 0; }
-    virtual int SpeedSkill() { return 0; }
-    virtual int PlayerLevel() { return 0; }
-    // One of the player's six skill values (PLAYER_SKILL_*), 0 without a profile.
-    virtual int PlayerSkill(int) { return 0; }
+    virtual int ArmourSkill();
+    virtual int SpeedSkill();
+    virtual int PlayerLevel();
+    // One of the player's six skill values (PLAYER_SKILL_*), 0 for another index.
+    virtual int PlayerSkill(int skill);
     // A short text floating up from a world point.
-    virtual void FloatText(const char*, const Vec3&) {}
-    // Pieces thrown from a fallen agent (the level's debris field unless overridden).
+    virtual void FloatText(const char* text, const Vec3& at);
+    // Pieces thrown from a fallen agent into the level's debris field.
     virtual void ThrowDebris(const Vec3& at, int kind, bool allPieces, float size);
-    // A random loot item, not placed yet; null when the roll gives none. The game's loot roll
-    // (world/ItemLoot.cpp) unless a listener rolls its own.
+    // A random loot item, not placed yet; null when the roll gives none (world/ItemLoot.cpp).
     virtual Item* RollItemDrop();
 };
 
-// The listener, or null.
+// The answers in use: the game's own unless a test has put its listener here.
 extern CombatHooks* TheCombatHooks;
 
 // The loot crates a boss may drop, in their order: a player below level 4 finds only the first

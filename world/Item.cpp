@@ -92,8 +92,6 @@ float Item::GetDamageBonus(const WeaponDef* weapon) const
 
 // ---- Touched by the player
 
-ItemHooks* TheItemHooks = nullptr;
-
 namespace {
 
 void Say(const char* text)
@@ -137,10 +135,14 @@ void UseUp(Item* item)
 }
 
 // The item goes into the inventory, which keeps this very record: it leaves the level alive.
+// Poured into a stack of its kind, nothing is left of it: the Scene retires it.
 bool MoveIntoInventory(Item* item, bool merge)
 {
     if (!TakeIntoInventory(item, merge)) return false;
-    TheScene.RemoveEntity(item, REMOVE_EVERYWHERE);
+    if (item->stackCount == 0)
+        UseUp(item);
+    else
+        TheScene.RemoveEntity(item, REMOVE_EVERYWHERE);
     return true;
 }
 
@@ -332,6 +334,7 @@ bool Item::RunTouchAction(Entity* toucher, float dt, bool near)
                 delete copy;
                 break;
             }
+            if (copy->stackCount == 0) delete copy;  // poured into a stack
             ++given;
         }
         // Nothing given: the trap stays where it is for a later touch.

@@ -104,17 +104,20 @@ struct TextureRecord;
 class WeaponDef;
 class Item;
 
-// What a touched or used item reaches beyond the world: the player's inventory and level. No
-// listener (the front end, most tests): there is no inventory, so nothing is taken into one
-// and a pickup that needs it stays on the ground.
+// What a touched or used item reaches beyond the world: the player's inventory. These are the
+// game's own answers (world/PlayerAnswers.cpp): without a bag (the front end before it is
+// built) nothing is taken in, so a pickup that needs one stays on the ground. A test listens by
+// deriving and installing its own.
 class ItemHooks {
 public:
     virtual ~ItemHooks() = default;
-    virtual bool IsInventoryFull() { return true; }
-    // Puts the item into the first free slot (merging into a stack of its kind when asked); the
-    // inventory then owns it. False when it has no room.
-    virtual bool AddToInventory(Item*, bool) { return false; }
+    virtual bool IsInventoryFull();
+    // Puts the item into the first free slot, or, when asked, pours it into a stack of its
+    // kind: then the record is left with a stack count of 0 and stays the caller's to retire.
+    // Otherwise the inventory owns it. False when it has no room.
+    virtual bool AddToInventory(Item* item, bool merge);
 };
+// The answers in use: the game's own unless a test has put its listener here.
 extern ItemHooks* TheItemHooks;
 
 // A random definition of the kind whose rarity passes one draw, not for the AI alone and of at

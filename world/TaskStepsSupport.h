@@ -7,19 +7,6 @@
 class Agent;
 class Entity;
 
-// What the working steps hand to the game interface and the player's orders, which own the
-// upgrade panel, the salvage window and the warp. No listener: an agent sent into an upgrader
-// or onto a warp platform just ends its step, and a salvage shows no window.
-class WorkStepHooks {
-public:
-    virtual ~WorkStepHooks() = default;
-    // The upgrader's panel takes the unit.
-    virtual void AcceptUpgradeUnit(Entity*, Agent*) {}
-    virtual void WarpAgent(Agent*, const Vec3&) {}
-    virtual void ShowSalvageWindow(Entity*) {}
-};
-extern WorkStepHooks* TheWorkStepHooks;
-
 namespace WorkBeam {
 // Stops the agent's beam, shows the named one from the agent along direction at full length at
 // once, and plays the beam sound looping.

@@ -4,9 +4,12 @@
 
 #include "host/System.h"
 #include "interface/PowerBar.h"
+#include "interface/UnitUpgrade.h"
+#include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
 #include "world/Agent.h"
 #include "world/AgentCombat.h"
+#include "world/BuildItem.h"
 #include "world/Building.h"
 #include "world/Grid.h"
 #include "world/GridQueries.h"
@@ -24,7 +27,6 @@ using namespace StepSupport;
 // What the working steps hand over to the game interface and the player's orders, which own
 // the panels and the warp: no listener, and an agent sent into an upgrader or onto a warp
 // platform just ends its step.
-WorkStepHooks* TheWorkStepHooks = nullptr;
 
 namespace {
 
@@ -194,7 +196,6 @@ int TaskStep::Salvage(float dt, const char*, Job* job)
         return STEP_RUNNING;
     }
     WorkBeam::Stop(agent);
-    if (TheWorkStepHooks) TheWorkStepHooks->ShowSalvageWindow(target);
     return STEP_DONE;
 }
 
@@ -251,7 +252,12 @@ int TaskStep::EnterUpgrader(float dt, const char*, Job* job)
     if (!agent) return STEP_ABORT;
     job->timer += dt;
     Entity* building = agent->activeBuilding.Get();
-    if (building && TheWorkStepHooks) TheWorkStepHooks->AcceptUpgradeUnit(building, agent);
+    // Only an upgrader takes a unit in; any other building leaves it standing beside it.
+    if (building && (building->flags & ENTITY_BUILDING)) {
+        Building* upgrader = static_cast<Building*>(building);
+        if (upgrader->definition && (upgrader->definition->flags & BUILD_UNIT_UPGRADER))
+            UpgradePanel::AcceptUnit(upgrader, agent);
+    }
     return STEP_DONE;
 }
 
@@ -289,7 +295,7 @@ int TaskStep::EnterWarpPlatform(float dt, const char*, Job* job)
         ShowMessage("Low-power - warp platform offline!", 4.0f);
     else if (!(platform->stateFlags & BUILDING_RALLY_POINT))
         ShowMessage("You need to set a rally point in order to warp from this building!", 4.0f);
-    else if (TheWorkStepHooks)
-        TheWorkStepHooks->WarpAgent(agent, platform->rallyPoint);
+    else if (TheGame)
+        TheGame->WarpAgent(agent, platform->rallyPoint);
     return STEP_DONE;
 }

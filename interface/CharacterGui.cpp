@@ -1,0 +1,28 @@
+#include "interface/CharacterGui.h"
+
+#include "interface/Inventory.h"
+
+CharacterGui* TheCharacterGui = nullptr;
+
+CharacterGui::CharacterGui()
+{
+    id = CHARACTER_SCREEN_ID;
+}
+
+CharacterGui::~CharacterGui()
+{
+    if (PlayerInventory == inventory) PlayerInventory = nullptr;
+    delete inventory;
+    if (TheCharacterGui == this) TheCharacterGui = nullptr;
+}
+
+void CharacterGui::Build()
+{
+    if (!inventory) {
+        inventory = new Inventory();  // built, hidden
+        PlayerInventory = inventory;
+    }
+    // The bag opens with the screen, never on its own.
+    if (inventory->panel) inventory->panel->SetVisible(false);
+    SetVisible(false);
+}
