@@ -1,6 +1,7 @@
 #include "app/AppShell.h"
 
 #include "app/MainLoop.h"
+#include "campaign/Galaxy.h"
 #include "campaign/MissionScreen.h"
 #include "campaign/PlayerProfile.h"
 #include "campaign/StorySlideshow.h"
@@ -400,6 +401,14 @@ bool StartFirstMission()
     // Started straight into a mission, a scene file the settings name is read over the
     // generated level.
     if (StrICmp(Config->scenefile, "none") != 0 && Config->scenefile[0]) TheGame->SetLevelName(Config->scenefile);
+    // The mission of a planet drawn from the player's galaxy, as the galaxy screen would start
+    // it; without one, a level of no mission.
+    PlayerProfile* profile = GetPlayerProfile();
+    if (TheGalaxy) {
+        profile->galaxySeed = TheGalaxy->Generate(profile->galaxySeed);
+        TheGalaxy->selectedBody = TheGalaxy->PickMissionBody(-1);
+        if (TheGalaxy->StartSelectedMission(false)) return true;
+    }
     MissionScreen::StartMission(-1, 0);
     return true;
 }

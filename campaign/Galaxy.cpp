@@ -16,6 +16,8 @@
 #include <cstring>
 #include <ctime>
 #include <strings.h>
+#include <utility>
+#include <vector>
 
 Galaxy* TheGalaxy = nullptr;
 int NextMissionId = 0;
@@ -450,6 +452,58 @@ bool Galaxy::CheckLevelStamp()
         return true;
     }
     return stamp == selectedBody->levelStamp;
+}
+
+bool Galaxy::StartSelectedMission(bool fromClick)
+{
+    CelestialBody* body = selectedBody;
+    if (!body || GetPlayerProfile()->level < body->levelMin) return false;
+    MissionRecord* record = nullptr;
+    if (body->storyId < 0) {
+        record = &MissionScreen::scratch;
+        BuildMissionRecord(body, record);
+        MissionScreen::scratchActive = true;
+    } else if (MissionScreen::missions && body->storyId < MissionScreen::missionCount) {
+        record = &MissionScreen::missions[body->storyId];
+        record->levelSeed = body->levelSeed;
+        MissionScreen::selectedIndex = body->storyId;
+        MissionScreen::scratchActive = false;
+    }
+    if (!record) return false;
+    // A mission started from the galaxy is always a new one: only loading a game restores.
+    (void)fromClick;
+    MissionScreen::StartMission(record->levelSeed, 0);
+    return true;
+}
+
+CelestialBody* Galaxy::PickMissionBody(int environment)
+{
+    if (count < 1) return nullptr;
+    const int level = GetPlayerProfile()->level;
+    // Drawn before the systems are made: making them seeds the generator with the galaxy's seed.
+    const unsigned draw = (unsigned)Rand();
+    std::vector<std::pair<int, CelestialBody*>> found;
+    for (int i = 0; i < count; ++i) {
+        if (systems[i].levelMin > level) continue;
+        // The system as the galaxy screen shows it: made from the galaxy's own seed.
+        selectedSystem = i;
+        galaxyView = 0;
+        Generate(seed);
+        std::vector<CelestialBody*> open;
+        for (CelestialBody* planet = systems[i].firstChild; planet; planet = planet->nextSibling) {
+            open.push_back(planet);
+            for (CelestialBody* moon = planet->firstChild; moon; moon = moon->nextSibling) open.push_back(moon);
+        }
+        for (CelestialBody* body : open)
+            if (body->missionId >= 0 && body->storyId < 0 && !body->IsGasGiant() && body->levelMin <= level &&
+                !GetPlayerProfile()->IsMissionCompleted(body->missionId) &&
+                (environment < 0 || body->environment == environment))
+                found.push_back({i, body});
+    }
+    if (found.empty()) return nullptr;
+    const auto& pick = found[draw % found.size()];
+    selectedSystem = pick.first;
+    return pick.second;
 }
 
 int Galaxy::GetSelectedStoryId()

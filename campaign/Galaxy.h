@@ -123,6 +123,14 @@ public:
     // One draw of the generator: tells whether the level generated for the selected body made
     // the same draws as the first time it was generated.
     bool CheckLevelStamp();
+    // Starts the selected body's mission: a random mission fills the mission screen's scratch
+    // record, a story mission takes the body's level seed; the level is then requested with
+    // that seed. False (nothing done) without a selected body or below its level.
+    bool StartSelectedMission(bool fromClick);
+    // A planet or moon carrying a random mission the player may play (its level reached, not
+    // completed), of that environment (-1: any), drawn at random from the systems open to the
+    // player; its system is shown. Null when there is none.
+    CelestialBody* PickMissionBody(int environment);
     // The story mission index of the selected body of the galaxy in play; -1 when there is no
     // galaxy, nothing is selected or the body carries a random mission.
     static int GetSelectedStoryId();

@@ -92,7 +92,8 @@ void Objectives::BuildWindow()
                         nullptr, 0, 0, 0);
     button->SetText("Objectives");
     panel->AddChild(button);
-    panel->FitToChildren(0, 0, 0, 0);
+    // Fitted where it stands, below the top-left corner, never over the middle of the screen.
+    panel->FitToChildren(1, 1, 0, 0);
     panel->SetVisible(false);
     WindowMgr->AddWindow(panel);
     if (!ObjectiveDoneMark) {

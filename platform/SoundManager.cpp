@@ -101,7 +101,8 @@ bool SoundManager::LoadSound(const char* name, const char* wavePath, int bufferC
         if (result >= 0 && sound) {
             SoundEntry& entry = sounds_[soundCount_];
             CopyText(entry.name, sizeof entry.name, name);
-            entry.lastStartFrame = 0;
+            entry.lastStartFrame = SOUND_NEVER_STARTED;
+            entry.starts = 0;
             entry.sound = sound;
             if (index) *index = soundCount_;
             ++soundCount_;
@@ -152,10 +153,11 @@ int SoundManager::PlaySound(const char* name, bool loop, float delay, const Vec3
         return -1;
     }
     int frame = FrameTimer.GetFrameCount();
-    if (frame - entry.lastStartFrame < SOUND_REPEAT_FRAMES) return -1;
+    if (RepeatRefused(frame, entry.lastStartFrame)) return -1;
     int buffer = PlayOnBuffer(entry.sound, loop, source, listener, facing);
     if (buffer < 0) return -1;
     entry.lastStartFrame = frame;
+    ++entry.starts;
     return index * SOUND_HANDLE_FACTOR + buffer;
 }
 
@@ -164,10 +166,11 @@ int SoundManager::PlayByIndex(int index, bool loop)
     if (index < 0 || index >= soundCount_ || !enabled_) return -1;
     SoundEntry& entry = sounds_[index];
     int frame = FrameTimer.GetFrameCount();
-    if (frame - entry.lastStartFrame < SOUND_REPEAT_FRAMES) return -1;
+    if (RepeatRefused(frame, entry.lastStartFrame)) return -1;
     int buffer = PlayOnBuffer(entry.sound, loop, nullptr, nullptr, nullptr);
     if (buffer < 0) return -1;
     entry.lastStartFrame = frame;
+    ++entry.starts;
     return index * SOUND_HANDLE_FACTOR + buffer;
 }
 
@@ -228,5 +231,5 @@ void SoundManager::Update(float dt)
         }
         node = next;
     }
-    for (int i = 0; i < soundCount_; ++i) sounds_[i].lastStartFrame = 0;
+    for (int i = 0; i < soundCount_; ++i) sounds_[i].lastStartFrame = SOUND_NEVER_STARTED;
 }

@@ -16,6 +16,17 @@ constexpr int MAX_SOUNDS = 63;
 constexpr int MAX_DELAYED_SOUNDS = 100;
 // Frames that must pass between two starts of one sound where no updates clear the guard.
 constexpr int SOUND_REPEAT_FRAMES = 10;
+// A sound not started since the guard was last cleared.
+constexpr int SOUND_NEVER_STARTED = -(1 << 30);
+
+// The repeat guard: a sound started fewer than SOUND_REPEAT_FRAMES frames ago is not started
+// again. The frame count starts again at every level, so a start "in the future" (from before
+// the count was reset) never holds a sound back, and neither does the first frames' count.
+inline bool RepeatRefused(int frame, int lastStart)
+{
+    int since = frame - lastStart;
+    return since >= 0 && since < SOUND_REPEAT_FRAMES;
+}
 constexpr int SOUND_HANDLE_FACTOR = 1000;
 
 // A linear effect volume (0..1) as an attenuation in hundredths of a decibel: the top of the
@@ -33,6 +44,7 @@ public:
         CSound* sound;
         char name[128];
         int lastStartFrame;
+        int starts;  // how many times it was started
     };
     struct DelayedSound {
         int index;
@@ -86,6 +98,8 @@ public:
     AudioDevice* GetAudioDevice() const { return device_ ? device_->GetAudioDevice() : nullptr; }
     CSound* GetSound(int index) const { return index >= 0 && index < soundCount_ ? sounds_[index].sound : nullptr; }
     int GetDelayedCount() const { return delayed_.count; }
+    // How many times the sound of that index has started.
+    int TimesStarted(int index) const { return index >= 0 && index < soundCount_ ? sounds_[index].starts : 0; }
 
 private:
     PooledList<DelayedSound*> delayed_;

@@ -103,8 +103,13 @@ bool Terrain::IntersectRay(const Vec3& origin, const Vec3& direction, Vec3* hit,
     // A ray that starts inside a hill meets no ground surface on its way out.
     if (GetHeight(first, nullptr, false) > first.y) return false;
 
+    // The march walks two units at a time whatever the length of the direction it is given (a
+    // pick ray's runs from the near to the far plane).
+    const float length = std::sqrt(direction.x * direction.x + direction.y * direction.y + direction.z * direction.z);
+    if (!(length > 0.0f)) return false;
+    const Vec3 unit = direction * (1.0f / length);
     float step = 2.0f;
-    Vec3 v = direction * step;
+    Vec3 v = unit * step;
     Vec3 p = first - v;
     int refined = 0;
     for (int i = 0; i < 500; ++i) {
@@ -118,7 +123,7 @@ bool Terrain::IntersectRay(const Vec3& origin, const Vec3& direction, Vec3* hit,
         }
         step *= 0.5f;
         ++refined;
-        v = direction * step;
+        v = unit * step;
     }
     return false;
 }

@@ -5,6 +5,7 @@
 
 #include "app/MainLoop.h"
 #include "app/WndProc.h"
+#include "tests/app/ShellTestSupport.h"
 #include "campaign/MissionScreen.h"
 #include "campaign/StorySlideshow.h"
 #include "gui/Window.h"
@@ -40,6 +41,8 @@
 #include <string>
 #include <vector>
 
+using namespace shelltest;
+
 namespace {
 
 // Drains the message queue; true when a quit was among the messages. Window events (focus,
@@ -59,40 +62,6 @@ void Command0() { ++Runs[0]; }
 void Command1() { ++Runs[1]; }
 void Command2() { ++Runs[2]; }
 void Command3() { ++Runs[3]; }
-
-// A scripted clock for the frame timer: each pass advances it by hand.
-uint64_t ClockTicks = 0;
-uint64_t Ticks() { return ClockTicks; }
-uint64_t Frequency() { return 1000000; }
-uint32_t Milliseconds() { return (uint32_t)(ClockTicks / 1000); }
-const ClockSource ScriptedClock = {Ticks, Frequency, Milliseconds};
-// The frame pacer's sleeps move the scripted clock on instead of sleeping.
-void ScriptedSleep(double seconds) { ClockTicks += (uint64_t)(seconds * 1000000.0 + 0.5); }
-
-HostMessage Key(unsigned message, uint32_t code, unsigned modifiers = 0)
-{
-    HostMessage m;
-    m.message = message;
-    m.wParam = code;
-    m.modifiers = modifiers;
-    return m;
-}
-
-// Runs one frame with the screenshot command's picture taken when it is presented.
-bool ShotOfNextFrame(const std::string& path, Image& out)
-{
-    if (Input.mouse) Input.mouse->cursorX = Input.mouse->cursorY = 0;
-    Graphics->SaveScreenshot(path.c_str(), Config->width, Config->height);
-    RenderFrame();
-    Image loaded;
-    return LoadImageFile(path.c_str(), loaded) && ConvertImage(loaded, PixelFormat::A8R8G8B8, out);
-}
-
-uint32_t PixelAt(const Image& image, int x, int y)
-{
-    const uint8_t* p = image.Level(0, 0) + (size_t)y * image.LevelPitch(0) + (size_t)x * 4;
-    return (uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24;
-}
 
 // The box of pixels brighter than a grey level, outside the top-left corner where the tests
 // park the mouse cursor; false when none is.
@@ -145,15 +114,6 @@ protected:
         FramePacing.SetClock(nullptr, nullptr);
         GamePaused = false;
         Shutdown();
-    }
-
-    // Passes of the main loop, each one `seconds` long on the scripted clock.
-    void Passes(int count, float seconds)
-    {
-        for (int i = 0; i < count; ++i) {
-            ClockTicks += (uint64_t)(seconds * 1000000.0f);
-            MainLoopPass();
-        }
     }
 
     bool started = false;

@@ -130,6 +130,14 @@ TEST_F(SoundManagerTest, HandlesNameTheSoundAndVoiceAndTheRepeatGuardHolds)
     EXPECT_FALSE(manager->IsPlaying(0, -1));
     EXPECT_FALSE(manager->IsPlaying(5, -1));
     manager->StopSound(-1, -1);
+
+    // The frame count starts again with every level: a sound last started late in the front end
+    // plays in the level's first frames.
+    FrameTimer.frameCount = 5000;
+    EXPECT_GE(manager->PlaySound("tone"), 0);
+    FrameTimer.frameCount = 2;
+    EXPECT_GE(manager->PlaySound("tone"), 0);
+    EXPECT_EQ(manager->PlaySound("tone"), -1) << "the guard holds within the new count";
 }
 
 TEST_F(SoundManagerTest, DelayedPlaysStartInTheUpdateThatMakesThemDue)

@@ -100,6 +100,12 @@ TEST_F(TerrainQueries, RaysStopAboveTheGroundWithinTheirLastStep)
             Vec3 hit;
             if (!terrain.IntersectRay(origin, direction, &hit, refine)) continue;
             ++hits;
+            // A pick ray's direction runs from the near to the far plane, thousands of units
+            // long: the same ground is found.
+            Vec3 longHit;
+            ASSERT_TRUE(terrain.IntersectRay(origin, direction * 4000.0f, &longHit, refine));
+            Vec3 apart = longHit - hit;
+            EXPECT_LT(Vec3Length(&apart), 1e-3f);
             SCOPED_TRACE(testing::Message() << "ray " << i << " refined " << refine);
             // Never below the ground, and the ground within one final step ahead.
             float step = 2.0f / (float)(1 << refine);
