@@ -112,7 +112,11 @@ void WriteAgents(FILE* file, Scene& scene)
 {
     for (Entity* e : OldestFirst(scene, SEGMENTS_AGENTS)) {
         if (!(e->flags & ENTITY_AGENT)) continue;
-        static_cast<Agent*>(e)->SaveToScene(file);
+        // A unit an upgrader or recycler holds is written with that building's lines.
+        Agent* agent = static_cast<Agent*>(e);
+        Entity* home = agent->activeBuilding.Get();
+        if (home && (home->flags & ENTITY_BUILDING) && static_cast<Building*>(home)->HeldUnit() == agent) continue;
+        agent->SaveToScene(file);
         fputs("\n", file);
     }
 }

@@ -212,6 +212,10 @@ TEST_F(EveryKindRoundTripTest, ASaveOfEveryKindReadsBackToTheSameFile)
         ASSERT_NE(held, nullptr) << name;
         EXPECT_EQ(held->activeBuilding.Get(), holder) << name;
         EXPECT_EQ(TheScene.Resolve(held, held->id), nullptr) << name << ": the held unit is in none of the lists";
+        // Were it listed too, it would still be written once, with its building.
+        ASSERT_NE(TheScene.LinkEntity(held), nullptr);
+        EXPECT_EQ(ReadTextFile(Save("listed.sav")), first) << name;
+        TheScene.UnlinkEntity(held);
     }
     auto* factory = static_cast<Building*>(Find("bot_factory", SEGMENTS_BUILDINGS));
     ASSERT_NE(factory, nullptr);
