@@ -250,6 +250,9 @@ public:
     // After a level or save has been read: agents claim their cells, buildings their
     // footprints, and the cell references of the file become links.
     void ResolveLinks();
+    // A unit read as waiting inside the building found at its cell becomes the unit that
+    // upgrader or recycler holds; false when the building is none of them or holds another.
+    bool TakeHeldUnit(Agent* agent, Entity* found);
 
     // ---- State
     PendingLink pendingLinks[MAX_PENDING_LINKS];

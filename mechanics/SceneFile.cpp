@@ -14,9 +14,12 @@
 #include "platform/UserFolders.h"
 #include "render/Camera.h"
 #include "world/Agent.h"
+#include "world/AgentTypeRegistry.h"
 #include "world/BuildItem.h"
 #include "world/Building.h"
 #include "world/Grid.h"
+#include "world/Item.h"
+#include "world/RaidManager.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -62,6 +65,7 @@ void WriteRig(FILE* file, Agent* rig)
         Vec3 position = rig->GetPosition();
         fprintf(file, "PlayerStart\t\t\t%.2f %.2f %.2f\n", position.x, position.y, position.z);
         if (rig->yaw != 0.0f) fprintf(file, "SetRotate\t\t\t\t\t%.2f\n", rig->yaw);
+        if (TheGame) TheGame->WriteControlGroups(rig, file);
     }
     fputs("\n", file);
 }
@@ -98,11 +102,30 @@ void WriteResources(FILE* file, Scene& scene)
     }
 }
 
+void WriteBuildings(FILE* file, Scene& scene)
+{
+    for (Entity* e : OldestFirst(scene, SEGMENTS_BUILDINGS))
+        if (e->flags & ENTITY_BUILDING) static_cast<Building*>(e)->SaveToScene(file);
+}
+
 void WriteAgents(FILE* file, Scene& scene)
 {
     for (Entity* e : OldestFirst(scene, SEGMENTS_AGENTS)) {
         if (!(e->flags & ENTITY_AGENT)) continue;
-        static_cast<Agent*>(e)->SaveToScene(file);
+        // A unit an upgrader or recycler holds is written with that building's lines.
+        Agent* agent = static_cast<Agent*>(e);
+        Entity* home = agent->activeBuilding.Get();
+        if (home && (home->flags & ENTITY_BUILDING) && static_cast<Building*>(home)->HeldUnit() == agent) continue;
+        agent->SaveToScene(file);
+        fputs("\n", file);
+    }
+}
+
+void WriteItems(FILE* file, Scene& scene)
+{
+    for (Entity* e : OldestFirst(scene, SEGMENTS_ITEMS)) {
+        if (!(e->flags & ENTITY_ITEM)) continue;
+        static_cast<Item*>(e)->WriteToScene(file, false);
         fputs("\n", file);
     }
 }
@@ -146,8 +169,11 @@ bool Scene::WriteSceneFile(const char* path)
     WriteRig(file, FindRigIn(*this));
     WriteObjectives(file);
     WriteResources(file, *this);
+    WriteBuildings(file, *this);
     WriteAgents(file, *this);
+    WriteItems(file, *this);
     WriteFuelVents(file, *this);
+    if (TheGame && TheGame->aiManager) TheGame->aiManager->Save(file);
     fputs("\n\nEND_OF_FILE\n", file);
 
     bool written = fflush(file) == 0 && !ferror(file);
@@ -182,15 +208,19 @@ void Scene::ResolveLinks()
             }
         }
     }
+    std::vector<Agent*> homeless;
     for (int i = 0; i < pendingLinkCount; ++i) {
         const PendingLink& link = pendingLinks[i];
         Agent* agent = link.agent;
+        if (!agent) continue;
         Entity* found = FindEntityAtCell(link.column, link.row);
-        if (!agent || !found) continue;
+        const bool held = link.kind == LINK_ACTIVE_BUILDING && !Resolve(agent, agent->id);
+        if (held && !TakeHeldUnit(agent, found)) homeless.push_back(agent);
+        if (!found) continue;
         const bool miner = (agent->classWord & AGENT_CLASS_MINER) != 0;
         switch (link.kind) {
         case LINK_ACTIVE_BUILDING:
-            if (found->flags & ENTITY_BUILDING) agent->activeBuilding.Set(found);
+            if ((found->flags & ENTITY_BUILDING) && !held) agent->activeBuilding.Set(found);
             break;
         case LINK_MINE:
             if (miner && (found->flags & ENTITY_RESOURCE)) agent->mine.Set(found);
@@ -203,4 +233,26 @@ void Scene::ResolveLinks()
         }
     }
     pendingLinkCount = 0;
+    // A unit that waited inside a building that is not there (or holds another) has nowhere
+    // to be: it goes back to the pool rather than hang outside the level.
+    std::sort(homeless.begin(), homeless.end());
+    homeless.erase(std::unique(homeless.begin(), homeless.end()), homeless.end());
+    for (Agent* agent : homeless) {
+        Log("WARNING Scene: %s waited inside a building that is not there; it is left out\n", agent->name);
+        if (TheGame && TheGame->agentTypes) TheGame->agentTypes->ReturnAgent(agent);
+    }
+}
+
+bool Scene::TakeHeldUnit(Agent* agent, Entity* found)
+{
+    if (!found || !(found->flags & ENTITY_BUILDING)) return false;
+    Building* building = static_cast<Building*>(found);
+    const uint32_t kind = building->definition ? building->definition->flags : 0;
+    if (!(kind & (BUILD_UNIT_UPGRADER | BUILD_UNIT_RECYCLER))) return false;
+    if (building->HeldUnit() && building->HeldUnit() != agent) return false;
+    building->linkedEntity = agent;
+    agent->activeBuilding.Set(building);
+    agent->SetPosition(building->GetCenter());
+    agent->moveTarget = agent->GetPosition();
+    return true;
 }

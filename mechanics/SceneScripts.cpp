@@ -8,9 +8,10 @@
 // The reader knows the keywords of the scene itself (its kind, maps, grid, lights and paths),
 // of the primitive catalogue, of the objects the Scene's factory makes, and of every entity.
 // The records the level's objects write about themselves are read by their owners as they
-// come: an agent's brain, orders and load by the agents (world/AgentSceneRecords.h). Those of a
-// building's construction and queue, items, control groups, growth and the raid manager are
-// skipped, until their owners read them, like any word the reader does not know.
+// come: an agent's brain, orders and load by the agents (world/AgentSceneRecords.h), a
+// building's construction, queue and held unit by the building, the raid manager's by the raid
+// manager. Items and control groups are read here. Growth is skipped, like any word the reader
+// does not know.
 //
 // Every word is read into a bounded buffer, counts from the file are checked against what the
 // lists hold, and a cell of -1 -1 (what the writer puts for "off the grid") places nothing.
@@ -30,6 +31,8 @@
 #include "world/AgentSceneRecords.h"
 #include "world/Building.h"
 #include "world/Grid.h"
+#include "world/Item.h"
+#include "world/ItemCatalog.h"
 #include "world/RaidManager.h"
 
 #include <cstring>
@@ -43,6 +46,7 @@ struct SceneReader {
     Entity* current = nullptr;
     Agent* agent = nullptr;
     Building* building = nullptr;
+    Item* item = nullptr;
     int lightingMode = 0;
 
     std::string Word() { return in.NextValue(); }
@@ -79,6 +83,7 @@ struct SceneReader {
         current = entity;
         agent = entity && (entity->flags & ENTITY_AGENT) ? static_cast<Agent*>(entity) : nullptr;
         building = nullptr;
+        item = nullptr;
     }
 };
 
@@ -233,6 +238,83 @@ void ReadBuilding(SceneReader& r)
     if (building) building->flags |= ENTITY_PLACED;
     r.MakeCurrent(building);
     r.building = building;
+}
+
+void ReadItem(SceneReader& r)
+{
+    std::string name = r.Word();
+    Item* item = SpawnItemAt(name.c_str(), Vec3());
+    if (item)
+        item->flags |= ENTITY_SNAP_TO_GROUND | ENTITY_PLACED;
+    else
+        r.in.Warn(r.in.Line(), "no item '%s' is placed", name.c_str());
+    r.MakeCurrent(item);
+    r.item = item;
+}
+
+void ReadItemAction(SceneReader& r)
+{
+    int action = 0, value = 0;
+    if (r.Int(&action) && r.Int(&value) && r.item) {
+        r.item->action = action;
+        r.item->actionValue = value;
+    }
+}
+
+void ReadItemFlag(SceneReader& r)
+{
+    std::string word = r.Word();
+    if (!r.item) return;
+    if (StrICmp(word.c_str(), "ITEM_FLAG_USED") == 0) r.item->itemFlags |= ITEM_FLAG_USED;
+    if (StrICmp(word.c_str(), "ITEM_FLAG_RANDOM") == 0) r.item->itemFlags |= ITEM_FLAG_RANDOM;
+}
+
+void ReadItemUpgradeFlags(SceneReader& r)
+{
+    int value = 0;
+    if (r.Int(&value) && r.item) r.item->upgradeFlags = (uint32_t)value;
+}
+
+void ReadItemSpecialFlags(SceneReader& r)
+{
+    int value = 0;
+    if (r.Int(&value) && r.item) r.item->specialFlags = (uint32_t)value;
+}
+
+// The upgrade amounts, one keyword each, in the order of the item's bonuses.
+template <int BONUS>
+void ReadItemBonus(SceneReader& r)
+{
+    float value = 0.0f;
+    if (r.Float(&value) && r.item) r.item->bonus[BONUS] = value;
+}
+
+// A stack and a blueprint's pattern lie on the ground as they were carried.
+void ReadItemStackCount(SceneReader& r)
+{
+    int value = 0;
+    if (r.Int(&value) && r.item && (r.item->itemFlags & ITEM_FLAG_STACKABLE) && value > 0) r.item->stackCount = value;
+}
+
+void ReadItemPattern(SceneReader& r)
+{
+    std::string pattern = r.Word();
+    if (r.item && (r.item->kind == ITEM_KIND_UNIT || r.item->kind == ITEM_KIND_BUILDING))
+        CopyText(r.item->patternName, sizeof r.item->patternName, pattern.c_str());
+}
+
+void ReadControlGroup(SceneReader& r)
+{
+    int count = 0;
+    if (!r.Int(&count)) return;
+    // Ten groups at most: further numbers of a damaged line are read and passed over.
+    int groups[CONTROL_GROUP_COUNT];
+    int kept = 0;
+    for (int i = 0, group = 0; i < count && r.Int(&group); ++i)
+        if (kept < CONTROL_GROUP_COUNT) groups[kept++] = group;
+    if (count > CONTROL_GROUP_COUNT)
+        r.in.Warn(r.in.Line(), "%d control groups: only the first %d are read", count, CONTROL_GROUP_COUNT);
+    if (TheGame && r.current) TheGame->ReadControlGroups(r.current, groups, kept);
 }
 
 void ReadMeshState(SceneReader& r)
@@ -539,6 +621,7 @@ const Keyword SceneKeywords[] = {
     {"AddAgent", false, ReadAddAgent},
     {"AddUnit", false, ReadAddAgent},
     {"CreateAgent", false, ReadCreateAgent},
+    {"AddItem", false, ReadItem},
     {"AddBuilding", false, ReadBuilding},
     {"AddMeshState", false, ReadMeshState},
     {"Path", false, ReadPath},
@@ -548,6 +631,8 @@ const Keyword SceneKeywords[] = {
     {"SetFlag", false, ReadFlag},
     {"OreType", false, ReadKills},
     {"Kills", false, ReadKills},
+    {"ControlGroup", false, ReadControlGroup},
+    {"PlayerControlGroup", false, ReadControlGroup},
     {"SetAlignment", false, ReadAlignment},
     {"SetComposition", false, ReadComposition},
     {"SetPosition", false, ReadPosition},
@@ -561,6 +646,18 @@ const Keyword SceneKeywords[] = {
     {"SetMaxHealth", false, ReadMaxHealth},
     {"SetBothHealth", false, ReadBothHealth},
     {"PlayerStart", false, ReadPlayerStart},
+    {"SetItemFlag", false, ReadItemFlag},
+    {"item_upgradeFlags", true, ReadItemUpgradeFlags},
+    {"item_specialFlags", true, ReadItemSpecialFlags},
+    {"item_upgradeDamage", false, ReadItemBonus<ITEM_BONUS_DAMAGE>},
+    {"item_upgradeSpeed", false, ReadItemBonus<ITEM_BONUS_SPEED>},
+    {"item_upgradeHull", false, ReadItemBonus<ITEM_BONUS_HULL>},
+    {"item_upgradeHealth", false, ReadItemBonus<ITEM_BONUS_HEALTH>},
+    {"item_upgradeRateOfFire", false, ReadItemBonus<ITEM_BONUS_RATE_OF_FIRE>},
+    {"item_upgradeShieldRecharge", false, ReadItemBonus<ITEM_BONUS_SHIELDS>},
+    {"item_stackCount", false, ReadItemStackCount},
+    {"item_pattern", false, ReadItemPattern},
+    {"SetItemAction", true, ReadItemAction},
     {"Objective", true, ReadObjective},
     {"Camera", false, ReadCamera},
     {"AddSound", false, ReadSoundLine},

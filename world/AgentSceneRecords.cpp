@@ -68,9 +68,11 @@ void Agent::SaveToScene(FILE* file)
     const AgentType* type = TheGame && TheGame->agentTypes ? TheGame->agentTypes->FindTypeFor(this) : nullptr;
     if (!type) return;
 
+    // Inside an upgrader or recycler: at work there, or held by it and waiting.
     Entity* building = activeBuilding.Get();
     const bool inside = building && (building->flags & ENTITY_BUILDING) &&
-                        (processTimer > 0.0f || static_cast<Building*>(building)->recycleTimer > 0.0f);
+                        (processTimer > 0.0f || static_cast<Building*>(building)->recycleTimer > 0.0f ||
+                         static_cast<Building*>(building)->HeldUnit() == this);
     if (inside)
         fprintf(file, "CreateAgent\t\t\t%s\n", type->name);
     else
@@ -100,6 +102,7 @@ void Agent::SaveToScene(FILE* file)
         if (aiMode != 0) fprintf(file, "AIMode\t\t\t\t\t%d\n", aiMode);
         if (upgradeFlags != 0) fprintf(file, "SetUpgradeFlags\t\t\t%d\n", (int)upgradeFlags);
         if (botExperience > 0) fprintf(file, "BotExperience\t\t\t\t%d\n", botExperience);
+        if (TheGame) TheGame->WriteControlGroups(this, file);
         if (HasStanceBits() && BrainMode(this) == AI_MODE_IDLE && CellOf(moveTarget, &column, &row))
             fprintf(file, "MoveCommand\t\t%d %d\n", column, row);
         for (const PooledList<Vec3>::Node* node = moveQueue.Points().head; node; node = node->next)
@@ -172,7 +175,10 @@ struct RecordReader {
     void Link(int kind, int column, int row)
     {
         if (!agent || !IsCell(column, row)) return;
-        Entity* found = scene.FindEntityAtCell(column, row);
+        // An agent in none of the lists waits inside the building: it is handed to the building
+        // once the level stands.
+        const bool held = kind == LINK_ACTIVE_BUILDING && !scene.Resolve(agent, agent->id);
+        Entity* found = held ? nullptr : scene.FindEntityAtCell(column, row);
         switch (found ? kind : 0) {
         case LINK_ACTIVE_BUILDING: agent->activeBuilding.Set(found); return;
         case LINK_ACTIVE_OBJECT: agent->activeObject.Set(found); return;

@@ -51,6 +51,7 @@ void Building::SaveToScene(FILE* file)
     CellOf(GetPosition(), &column, &row);
     fprintf(file, "SetMapCoord\t\t\t%d %d\n", column, row);
     fprintf(file, "SetAlignment\t\t%s\n", AlignmentWord(alignment));
+    if (TheGame) TheGame->WriteControlGroups(this, file);
     if (discovered) fprintf(file, "SetVisited\t\t1\n");
     if (flags & ENTITY_OBJECT_OF_INTEREST) fprintf(file, "SetFlag\t\t\t\tENTITY_OBJECT_OF_INTEREST\n");
     if (stateFlags & BUILDING_RALLY_POINT) {

@@ -620,6 +620,22 @@ bool Item::ApplyUseEffect(Entity* target)
     return true;
 }
 
+namespace {
+
+// An upgrade amount with as few decimals as read back give the same number (one at least):
+// a saved item is worth what it was.
+void WriteAmount(FILE* file, const char* key, float amount)
+{
+    char text[64];
+    for (int decimals = 1; decimals <= 9; ++decimals) {
+        snprintf(text, sizeof text, "%.*f", decimals, amount);
+        if ((float)strtod(text, nullptr) == amount) break;
+    }
+    fprintf(file, "%s\t\t\t%s\n", key, text);
+}
+
+}  // namespace
+
 void Item::WriteToScene(FILE* file, bool profileMode)
 {
     if (!file) return;
@@ -643,8 +659,10 @@ void Item::WriteToScene(FILE* file, bool profileMode)
         "item_upgradeDamage", "item_upgradeSpeed",      "item_upgradeHull",
         "item_upgradeHealth", "item_upgradeRateOfFire", "item_upgradeShieldRecharge"};
     for (int i = 0; i < ITEM_BONUS_COUNT; ++i)
-        if (bonus[i] != 0.0f) fprintf(file, "%s\t\t\t%.1f\n", bonusKeys[i], bonus[i]);
+        if (bonus[i] != 0.0f) WriteAmount(file, bonusKeys[i], bonus[i]);
     if ((itemFlags & ITEM_FLAG_STACKABLE) && stackCount > 1) fprintf(file, "%s\t\t\t%d\n", "item_stackCount", stackCount);
-    if (kind == ITEM_KIND_UNIT || kind == ITEM_KIND_BUILDING) fprintf(file, "item_pattern\t\t%s\n", patternName);
+    // An empty pattern would leave the keyword to take the next line's first word.
+    if ((kind == ITEM_KIND_UNIT || kind == ITEM_KIND_BUILDING) && patternName[0])
+        fprintf(file, "item_pattern\t\t%s\n", patternName);
     if (alignment == ALIGN_PLAYER) fprintf(file, "SetAlignment\t\tPLAYER\n");
 }

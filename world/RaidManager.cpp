@@ -290,7 +290,7 @@ void AIManager::Save(FILE* file)
 
 bool AIManager::ReadSceneRecord(const char* keyword, SceneRecordInput& in)
 {
-    if (strcmp(keyword, "AIManagerData") == 0) {
+    if (StrICmp(keyword, "AIManagerData") == 0) {
         int on = active;
         (void)(in.Float(&tick) && in.Float(&elapsed) && in.Float(&raidTimer) && in.Int(&state) && in.Int(&reserved) &&
             in.Int(&raidId) && in.Int(&launchSecond) && in.Int(&on));
@@ -298,7 +298,7 @@ bool AIManager::ReadSceneRecord(const char* keyword, SceneRecordInput& in)
         pointCount = 0;
         return true;
     }
-    if (strcmp(keyword, "AIManagerPath") == 0) {
+    if (StrICmp(keyword, "AIManagerPath") == 0) {
         Vec3 point;
         bool whole = in.Float(&point.x) && in.Float(&point.y) && in.Float(&point.z);
         // The route never holds more than its eight points, whatever the file says.

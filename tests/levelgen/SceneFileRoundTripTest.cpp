@@ -1,6 +1,10 @@
-// A generated level saved, read back into an empty level and saved again gives the same file.
+// A level saved, read back into an empty level and saved again gives the same file: a generated
+// level, a base with something of every kind, and a save that once lost its buildings.
+#include "mechanics/Selection.h"
 #include "render/Camera.h"
 #include "tests/levelgen/PopulationTestSupport.h"
+#include "world/Item.h"
+#include "world/RaidManager.h"
 #include "tests/support/Scoped.h"
 
 #include <gtest/gtest.h>
@@ -61,6 +65,199 @@ TEST_F(ShippedPopulationTest, ASavedLevelReadsBackToTheSameFile)
         objectives.Clear();
         events.Clear();
     }
+}
+
+// A player's base with something of every kind a save holds: buildings of every side, a
+// factory with its queue and rally point, research, a building under construction, units
+// waiting inside a recycler and an upgrader, a miner working for the refinery, enemies with
+// their spawn points and raid, items on the ground (a crate, a module with an odd bonus, a
+// stack, a blueprint), a fuel vent, the raid manager's route and control groups.
+constexpr const char* EVERY_KIND =
+    "SCENE savefile Beta_1.1\n"
+    "Camera 100.0 60.0 120.0 180 -45\n"
+    "PlayerStart 50.00 0.00 50.00\n"
+    "PlayerControlGroup 1 1\n"
+    "AddResource res_ore_1 -130.00 0.00 -130.00 1\n"
+    "SetBothHealth 450.0 600.0\nSetFlag ENTITY_RESOURCE_REVEALED\nSetVisited 1\n"
+    "AddBuilding refinery\nSetAlignment PLAYER\nSetMapCoord 20 20\nControlGroup 1 2\n"
+    "AddBuilding bot_factory\nSetAlignment PLAYER\nSetMapCoord 40 20\nRallyPoint 45 25\n"
+    "BuildQueue 2 3.5 miner gunner_bot\n"
+    "AddBuilding research_lab\nSetAlignment PLAYER\nSetMapCoord 60 20\nResearch 3 12.5\n"
+    "AddBuilding power_generator\nSetAlignment PLAYER\nSetMapCoord 20 40\nBuildState Constructing 0.25\n"
+    "AddBuilding recycler\nSetAlignment PLAYER\nSetMapCoord 40 40\nRecycler 2.5\n"
+    "CreateAgent gunner_bot\nSetAlignment PLAYER\nActiveBuilding 40 40\n"
+    "AddBuilding bot_upgrader\nSetAlignment PLAYER\nSetMapCoord 60 40\nUpgraderFlags 3\n"
+    "CreateAgent scout_bot\nSetAlignment PLAYER\nActiveBuilding 60 40\nSetUpgradeFlags 16\n"
+    "AddBuilding Scavenger_camp\nSetAlignment ENEMY\nSetMapCoord 90 90\nSetFlag ENTITY_OBJECT_OF_INTEREST\n"
+    "AddBuilding explosive_barrels\nSetAlignment NEUTRAL\nSetMapCoord 100 60\nSetRotate 90\n"
+    "AddAgent miner\nSetAlignment PLAYER\nSetMapCoord 25 25\nControlGroup 2 1 3\n"
+    "MinerData 10 20 0.5\nMinerCoords 12 12 20 20\nBrainState MiningReturnToDropoff\n"
+    "AddAgent gunner_bot\nSetAlignment PLAYER\nSetMapCoord 30 35\nBotExperience 150\nAIMode 2\n"
+    "MoveWaypoint 32 35\nMoveWaypoint 34 35\n"
+    "AddAgent air_drone\nSetAlignment PLAYER\nSetMapCoord 33 33\n"
+    "AddAgent scav_small\nSetAlignment ENEMY\nSetMapCoord 85 85\nSpawnCoord 88 88\nBotLevel 2\nSetGroupId 4\n"
+    "AddAgent mantis\nSetMapCoord 70 90\nSetAgentIsSpawned\n"
+    "AddItem supply_crate\nSetMapCoord 26 30\n"
+    "AddItem hull_plating\nSetMapCoord 27 30\nitem_upgradeHull 2.45\nitem_specialFlags 16\n"
+    "AddItem repair_kit\nSetMapCoord 28 30\nitem_stackCount 3\n"
+    "AddItem unitpattern\nSetMapCoord 29 30\nitem_pattern miner\nSetAlignment PLAYER\n"
+    "AddItem laser_cutter\nSetRotate 30\nSetMapCoord 30 30\n"
+    "AddFuel 60.00 0.00 80.00\nSetBothHealth 1200.0 1500.0\n"
+    "AIManagerData 0.3 120.0 45.0 1 0 7 30 1\n"
+    "AIManagerPath 100.0 0.0 100.0\nAIManagerPath 50.0 0.0 50.0\n"
+    "END_OF_FILE\n";
+
+class EveryKindRoundTripTest : public ShippedPopulationTest {
+protected:
+    void SetUp() override
+    {
+        ShippedPopulationTest::SetUp();
+        game.aiManager = &raids;
+        raids.Reset();
+        folder = MakeTempFolder("everykind");
+        FreshLevel();
+    }
+    void TearDown() override
+    {
+        game.ClearControlGroups();
+        game.aiManager = nullptr;
+        ShippedPopulationTest::TearDown();
+    }
+    // An empty level with only the rig, the groups and the raid manager as new.
+    void FreshLevel()
+    {
+        game.ClearControlGroups();
+        ClearLevel();
+        raids.Reset();
+        rig = game.agentTypes->TakeFreeAgent();
+        CopyText(rig->name, sizeof rig->name, "rig");
+        rig->flags |= ENTITY_PLAYER;
+        rig->alignment = ALIGN_PLAYER;
+        ASSERT_NE(TheScene.AddEntity(rig), nullptr);
+    }
+    // Reads a file into the level and resolves its links; the log of it.
+    std::string Load(const std::string& path)
+    {
+        LogCaptureBegin();
+        EXPECT_TRUE(TheScene.ReadSceneFile(path.c_str()));
+        TheScene.ResolveLinks();
+        return LogCaptureEnd();
+    }
+    std::string Save(const char* name)
+    {
+        std::string path = folder + "/" + name;
+        EXPECT_TRUE(TheScene.WriteSceneFile(path.c_str()));
+        return path;
+    }
+    Entity* Find(const char* name, uint32_t segments)
+    {
+        Entity* found = nullptr;
+        for (Entity* e = TheScene.FirstEntity(segments); e && !found; e = TheScene.NextEntity())
+            if (StrICmp(e->name, name) == 0) found = e;
+        TheScene.EndIteration();
+        return found;
+    }
+    bool InGroup(int group, Entity* e) { return PlayerSelection::Lists(game.hand.groups[group], e); }
+
+    AIManager raids;
+    Agent* rig = nullptr;
+    std::string folder;
+};
+
+TEST_F(EveryKindRoundTripTest, ASaveOfEveryKindReadsBackToTheSameFile)
+{
+    ScopedGlobal<Camera> camera(GameCamera, GameCamera);
+    std::string log = Load(Script("every_kind.txt", EVERY_KIND));
+    EXPECT_EQ(log.find("ERROR"), std::string::npos) << log;
+    EXPECT_EQ(log.find("WARNING"), std::string::npos) << log;
+    const std::string first = ReadTextFile(Save("first.sav"));
+    for (const char* line :
+         {"PlayerControlGroup\t\t1\t\t1\n", "AddBuilding\t\t\trefinery\n", "ControlGroup\t\t\t\t1\t\t2\n",
+          "BuildQueue\t2\t3.500\tminer  gunner_bot  \n", "RallyPoint\t\t\t45 25\n", "Research\t3\t12.50\n",
+          "BuildState\t\t\tConstructing\t0.2500\n", "Recycler\t2.50\nCreateAgent\t\t\tgunner_bot\n",
+          "UpgraderFlags\t3\nCreateAgent\t\t\tscout_bot\n", "SetAlignment\t\tENEMY\n", "SetAlignment\t\tNEUTRAL\n",
+          "ControlGroup\t\t\t\t2\t\t1\t3\n", "MinerCoords\t\t12 12 20 20\n", "AddItem\t\t\t\tsupply_crate\n",
+          "item_upgradeHull\t\t\t2.45\n", "item_specialFlags\t\t16\n", "item_stackCount\t\t\t3\n",
+          "item_pattern\t\tminer\n", "AIManagerData\t\t0.3 120.0 45.0   1  0   7 30 1\n",
+          "AIManagerPath\t\t50.0 0.0 50.0\n"})
+        EXPECT_NE(first.find(line), std::string::npos) << line << " missing from\n" << first;
+    // The sections in their order.
+    size_t last = 0;
+    for (const char* section : {"PlayerStart", "AddResource", "AddBuilding", "AddAgent", "AddItem", "AddFuel",
+                                "AIManagerData", "END_OF_FILE"}) {
+        size_t at = first.find(section);
+        EXPECT_GT(at, last) << section;
+        last = at;
+    }
+
+    // Into a new level, and out again: nothing lost, nothing changed.
+    FreshLevel();
+    log = Load(folder + "/first.sav");
+    EXPECT_EQ(log.find("ERROR"), std::string::npos) << log;
+    EXPECT_EQ(log.find("WARNING"), std::string::npos) << log;
+    EXPECT_EQ(ReadTextFile(Save("second.sav")), first);
+
+    // What the links became.
+    auto* refinery = static_cast<Building*>(Find("refinery", SEGMENTS_BUILDINGS));
+    auto* miner = static_cast<Agent*>(Find("miner", SEGMENTS_AGENTS));
+    ASSERT_NE(refinery, nullptr);
+    ASSERT_NE(miner, nullptr);
+    EXPECT_EQ(miner->dropOff.Get(), refinery);
+    ASSERT_NE(miner->mine.Get(), nullptr);
+    EXPECT_STREQ(miner->mine.Get()->name, "res_ore_1");
+    for (const char* name : {"recycler", "bot_upgrader"}) {
+        auto* holder = static_cast<Building*>(Find(name, SEGMENTS_BUILDINGS));
+        ASSERT_NE(holder, nullptr) << name;
+        Agent* held = holder->HeldUnit();
+        ASSERT_NE(held, nullptr) << name;
+        EXPECT_EQ(held->activeBuilding.Get(), holder) << name;
+        EXPECT_EQ(TheScene.Resolve(held, held->id), nullptr) << name << ": the held unit is in none of the lists";
+        // Were it listed too, it would still be written once, with its building.
+        ASSERT_NE(TheScene.LinkEntity(held), nullptr);
+        EXPECT_EQ(ReadTextFile(Save("listed.sav")), first) << name;
+        TheScene.UnlinkEntity(held);
+    }
+    auto* factory = static_cast<Building*>(Find("bot_factory", SEGMENTS_BUILDINGS));
+    ASSERT_NE(factory, nullptr);
+    ASSERT_NE(factory->buildQueue, nullptr);
+    EXPECT_EQ(factory->buildQueue->count, 2);
+    EXPECT_TRUE(InGroup(1, rig));
+    EXPECT_TRUE(InGroup(1, miner) && InGroup(3, miner) && !InGroup(2, miner));
+    EXPECT_TRUE(InGroup(2, refinery));
+    auto* module = static_cast<Item*>(Find("hull_plating", SEGMENTS_ITEMS));
+    ASSERT_NE(module, nullptr);
+    EXPECT_FLOAT_EQ(module->bonus[ITEM_BONUS_HULL], 2.45f) << "a saved module keeps its worth";
+    EXPECT_EQ(raids.pointCount, 2);
+    EXPECT_EQ(raids.raidId, 7);
+}
+
+TEST_F(EveryKindRoundTripTest, AMinersDropOffOutlivesTwoSaves)
+{
+    // A player building and a miner that brings its ore there: every save keeps both, linked.
+    std::string log = Load("tests/data/bad-files/scene/save_drops_buildings.sav");
+    EXPECT_EQ(log.find("ERROR"), std::string::npos) << log;
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        auto* refinery = Find("refinery", SEGMENTS_BUILDINGS);
+        auto* miner = static_cast<Agent*>(Find("miner", SEGMENTS_AGENTS));
+        ASSERT_NE(refinery, nullptr);
+        ASSERT_NE(miner, nullptr);
+        EXPECT_EQ(refinery->alignment, ALIGN_PLAYER);
+        EXPECT_EQ(miner->dropOff.Get(), refinery);
+        std::string path = Save("drops.sav");
+        FreshLevel();
+        log = Load(path);
+        EXPECT_EQ(log.find("ERROR"), std::string::npos) << log;
+    }
+}
+
+TEST_F(EveryKindRoundTripTest, AUnitWaitingInABuildingThatIsGoneGoesBackToThePool)
+{
+    const int free = game.agentTypes->FreeCount();
+    std::string log = Load(Script("orphan.txt", "CreateAgent gunner_bot\nSetAlignment PLAYER\nActiveBuilding 70 70\n"));
+    EXPECT_NE(log.find("WARNING Scene: gunner_bot waited inside a building that is not there"), std::string::npos)
+        << log;
+    EXPECT_EQ(game.agentTypes->FreeCount(), free);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "host/Random.h"
 #include "host/System.h"
 #include "mechanics/Scene.h"
+#include "mechanics/Selection.h"
 #include "render/Camera.h"
 #include "render/MeshLibrary.h"
 #include "tests/support/Scoped.h"
@@ -173,7 +174,11 @@ TEST_F(SceneFileTest, TruncatedAndCorruptedFilesNeverBreakTheReader)
         "SCENE savefile Beta_1.1\nCamera 1 2 3 180 -45\nGRID 3 2 1 2 3 0 1 2\n"
         "Path road 3 1 2 3 4 5 6 7 8 9\nAddAgent walker SetBothHealth 50 150 SetRotate 45\n"
         "SetMapCoord 4 4 SetGroupId 3 Mines 2 1.5 MinerCoords 1 1 2 2 ActiveBuilding 3 3\n"
-        "AddLight POINT 1 1 1 1 0 0 0 0 0 0 0 0 1 2 3 0 -1 0 10 1 1 0 0\n/* comment */ END_OF_FILE\n";
+        "AddLight POINT 1 1 1 1 0 0 0 0 0 0 0 0 1 2 3 0 -1 0 10 1 1 0 0\n"
+        "AddAgent bot SetMapCoord 6 6 ControlGroup 3 1 2 9 PlayerControlGroup 2 0 4\n"
+        "CreateAgent bot ActiveBuilding 8 8 AddBuilding hut BuildQueue 2 1.5 bot walker\n"
+        "AddItem crate SetItemAction 1 2 SetItemFlag ITEM_FLAG_USED item_upgradeDamage 2.45 item_pattern bot\n"
+        "item_stackCount 3 AIManagerData 1 2 3 4 5 6 7 1 AIManagerPath 1 2 3\n/* comment */ END_OF_FILE\n";
     SRand(7);
     for (int trial = 0; trial < 300; ++trial) {
         std::string text = good;
@@ -183,10 +188,40 @@ TEST_F(SceneFileTest, TruncatedAndCorruptedFilesNeverBreakTheReader)
         if (trial % 7 == 0) text += " Path huge 2147483647 GRID 2147483647 2147483647";
         LogCaptureBegin();
         EXPECT_TRUE(Read(text));
+        TheScene.ResolveLinks();
         LogCaptureEnd();
-        TheScene.pendingLinkCount = 0;
     }
+    game.ClearControlGroups();
     TheScene.ReleaseEntities();
+}
+
+TEST_F(SceneFileTest, DamagedLinesAreLoggedAndPassedOver)
+{
+    const struct {
+        const char* text;
+        const char* logged;
+    } rows[] = {
+        {"AddItem no_such_item SetItemAction 1 2 item_pattern bot\n", "no item 'no_such_item'"},
+        {"AddAgent bot SetMapCoord 6 6 ControlGroup 12 0 1 2 3 4 5 6 7 8 9 10 11\n", "12 control groups"},
+        {"CreateAgent bot SetAlignment PLAYER ActiveBuilding 70 70\n", "waited inside a building that is not there"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        const int free = game.agentTypes->FreeCount();
+        LogCaptureBegin();
+        ASSERT_TRUE(Read(row.text));
+        TheScene.ResolveLinks();
+        EXPECT_NE(LogCaptureEnd().find(row.logged), std::string::npos);
+        Agent* agent = Newest(SEGMENT_UNIT);
+        if (agent) {
+            // Ten groups, each once: the line's first ten numbers.
+            for (int group = 0; group < CONTROL_GROUP_COUNT; ++group)
+                EXPECT_TRUE(PlayerSelection::Lists(game.hand.groups[group], agent)) << group;
+            game.ClearControlGroups();
+            TheScene.RemoveEntity(agent, REMOVE_EVERYWHERE);
+        }
+        EXPECT_EQ(game.agentTypes->FreeCount(), free) << "no unit is kept by a line that was passed over";
+    }
 }
 
 TEST_F(SceneFileTest, ASaveThatFailsLeavesTheOldOneWhole)
