@@ -28,6 +28,11 @@ namespace {
 constexpr float DEGREES = 0.0174532924f;
 // No camera stands further back than twice this from what it frames.
 constexpr float LARGEST_RADIUS = 12.0f;
+// A rig is told by the pilot riding it: it is framed this much higher, a small one from this
+// many times further back.
+constexpr const char* RIG_PILOT = "pilot";
+constexpr float RIG_RAISE = 0.75f;
+constexpr float SMALL_RIG_FACTOR = 1.2f;
 // The device's clear flags: depth and stencil.
 constexpr uint8_t CLEAR_DEPTH_STENCIL = 0x2 | 0x4;
 
@@ -168,10 +173,13 @@ void ModelViewer::FitCamera(int bone, float sizeFactor, float verticalOffset)
     }
     r *= sizeFactor;
 
-    // The rig with a pilot (looked at higher up, the small rigs from further back) is framed
-    // like any other entity until the world has the rig.
+    // A rig with its pilot aboard is looked at higher up, the small rigs from further back.
+    const Agent* agent = (flags & ENTITY_AGENT) ? dynamic_cast<const Agent*>(entity) : nullptr;
     const Item* item = (flags & ENTITY_ITEM) ? dynamic_cast<const Item*>(entity) : nullptr;
-    if (!(flags & ENTITY_ITEM) && (flags & ENTITY_FUEL)) {
+    if (agent && agent->GetAttachedEntity(RIG_PILOT)) {
+        target.y += RIG_RAISE;
+        if (strstr(entity->name, "_Small")) r *= SMALL_RIG_FACTOR;
+    } else if (!(flags & ENTITY_ITEM) && (flags & ENTITY_FUEL)) {
         r *= 0.9f;
         offsets = Vec3(0.0f, 0.9f * r, -0.9f * r);
     } else if (item && item->kind == ITEM_KIND_WEAPON) {
@@ -201,8 +209,10 @@ int ModelViewer::OnMouseCallback(void* user, Button* button)
     if (viewer->turnEnabled && mouse->WasClicked(0)) {
         viewer->yaw -= (float)mouse->stepX;
         viewer->pitch = std::max(viewer->minPitch, std::min(viewer->maxPitch, viewer->pitch + (float)mouse->stepY));
-        // The drag belongs to the preview: the world must not take it for a held button.
+        // The drag belongs to the preview: the world must not take it for a held button, nor
+        // for a drag box of its own.
         mouse->ClearClicked(0);
+        if (TheGame) TheGame->boxDragging = false;
         if (viewer->captureWhileDragging) button->flags |= WINDOW_CAPTURE;
     }
 

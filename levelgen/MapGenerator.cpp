@@ -25,6 +25,8 @@ namespace {
 
 // Open ground lies at this height; water and crater floors at 0, hills and rock above.
 constexpr float GROUND = 1.1f;
+// The terrain's height scale for a generated level.
+constexpr float GENERATED_HEIGHT_SCALE = 1.6f;
 // The rim of the map is raised into a wall between these heights.
 constexpr float RIM_LOW = TERRAIN_VERTICAL_SCALE - 2.0f;
 constexpr int RIM = 2;
@@ -324,6 +326,7 @@ void MapGenerator::GenerateHeightImage()
     if (kinds.empty()) return;
     Heightmap heights(mapWidth, mapWidth, TERRAIN_VERTICAL_SCALE);
     heights.Fill(GROUND);
+    TheTerrain.heightScale = GENERATED_HEIGHT_SCALE;
     KindHeights(heights);
     heights.Smooth(0.75f);
     heights.RefreshTexture();

@@ -105,6 +105,7 @@ void PlaceObjectiveSites(const LevelGenerator& layout, int level, bool loading)
                         elite->SetPosition(at);
                         elite->flags |= ENTITY_PLACED | ENTITY_OBJECT_OF_INTEREST;
                         RaiseHealthForLevel(elite, level);
+                        elite->botLevel = level;
                     }
                 }
                 if (placed && TheMissionObjects) TheMissionObjects->PlaceObject(o->target, at, 0.0f, level, loading, o);

@@ -222,8 +222,9 @@ Scene::Node* Scene::AddEntity(Entity* entity)
     if (!entity) return nullptr;
     if (entity->flags & ENTITY_PLAYER) {
         Log("adding player\n");
+        // A dead rig may still be listed until the level ends: it does not hold the place.
         for (Node* node = master.head; node; node = node->next)
-            if (!IsMarker(node->value) && (node->value->flags & ENTITY_PLAYER)) {
+            if (!IsMarker(node->value) && (node->value->flags & ENTITY_PLAYER) && !(node->value->flags & ENTITY_DEAD)) {
                 Log("already added\n");
                 return nullptr;
             }

@@ -15,6 +15,7 @@
 #include "world/BuildItem.h"
 #include "world/Building.h"
 #include "world/Grid.h"
+#include "world/Item.h"
 #include "world/WeaponDef.h"
 
 #include <cstring>
@@ -23,6 +24,8 @@
 namespace {
 
 constexpr const char* NO_NORMAL_MAP = "data/textures/normalMapNone.dds";
+// The bone a unit holds its weapon on (bones are found without regard to case).
+constexpr const char* WEAPON_BONE = "rightweapon";
 
 // A mesh of the entity's own, made from a shared one (its own pose, its own textures).
 IndexedMesh* CloneMesh(const IndexedMesh* source)
@@ -58,6 +61,22 @@ void ShareMeshes(Entity* to, const Entity* from)
     for (int i = 0; i < ENTITY_MESH_STATES; ++i) to->meshStates[i] = from->meshStates[i];
     to->meshCount = from->meshCount;
     to->collisionMesh = from->collisionMesh;
+}
+
+// A plain entity showing a shared mesh, hung on the agent's bone under the name; the agent
+// owns the entity.
+void AttachMesh(Agent* agent, IndexedMesh* mesh, const char* name, const char* bone)
+{
+    Entity* attached = new (std::nothrow) Entity();
+    if (!attached) return;
+    attached->mesh = mesh;
+    attached->meshStates[0] = mesh;
+    attached->meshCount = 1;
+    attached->scale = 1.0f;
+    CopyText(attached->name, sizeof attached->name, name);
+    agent->AddAttachment(attached, name, bone, true);
+    if (agent->GetAttachedEntity(name) != attached) delete attached;
+    agent->RebindAttachments();
 }
 
 }  // namespace
@@ -116,17 +135,12 @@ Agent* Scene::CreateAgent(const char* typeName, bool add)
         const AgentTypeAttachment* record = type->attachments[i];
         IndexedMesh* attachedMesh = LibraryMesh(record->mesh, 0, true, false);
         if (!attachedMesh || !attachedMesh->IsAnimated()) continue;
-        Entity* attached = new (std::nothrow) Entity();
-        if (!attached) continue;
-        attached->mesh = attachedMesh;
-        attached->meshStates[0] = attachedMesh;
-        attached->meshCount = 1;
-        attached->scale = 1.0f;
-        CopyText(attached->name, sizeof attached->name, record->bone);
-        agent->AddAttachment(attached, record->bone, record->bone, true);
-        if (agent->GetAttachedEntity(record->bone) != attached) delete attached;
-        agent->RebindAttachments();
+        AttachMesh(agent, attachedMesh, record->bone, record->bone);
     }
+    // The weapon the unit carries is shown in its hand, whatever gun its own mesh was made with.
+    const Item* weaponItem = agent->weapon ? agent->weapon->owner : nullptr;
+    if (weaponItem && weaponItem->mesh && agent->mesh && agent->mesh->FindJoint(WEAPON_BONE) >= 0)
+        AttachMesh(agent, weaponItem->mesh, WEAPON_BONE, WEAPON_BONE);
 
     if (add && !AddEntity(agent)) {
         registry->ReturnAgent(agent);

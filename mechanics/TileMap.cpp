@@ -93,8 +93,14 @@ void GameMechanics::BuildTileMap()
             Vec3 corner = grid->CellToWorld(column, row);
             IntPoint ground = TheTerrain.WorldToCell(corner);
             if (TheTerrain.GetNormal(ground.x, ground.y).y < STEEPEST_GROUND) candidate = 0;
-            if (kinds) {
-                int kind = kinds[(size_t)row * n + (n - 1 - column)];
+            // The map cell whose ground lies at the cell's corner: the terrain is the map
+            // turned by half a turn, so the corner of grid cell (column, row) stands on the
+            // height of map cell (N - 1 - column, row - 1). Reading the map anywhere else
+            // puts the water a row off the river the terrain shows, and a bridge's deck
+            // no longer spans it.
+            const int mapRow = row - 1;
+            if (kinds && mapRow >= 0) {
+                int kind = kinds[(size_t)mapRow * n + (n - 1 - column)];
                 // Water: ponds and rivers.
                 if (kind == KIND_POND || kind == KIND_RIVER) candidate = 0;
             }

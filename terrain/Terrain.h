@@ -182,6 +182,8 @@ public:
     int width = 0;
     int height = 0;
     int chunksPerSide = 4;
+    // The terrain's height scale; a generated level sets it before its terrain is built.
+    float heightScale = 1.0f;
     bool created = false;
     bool meshesReleased = false;
 

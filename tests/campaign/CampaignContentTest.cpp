@@ -2,36 +2,103 @@
 // is in the string tables, and every target is one the world knows.
 #include "campaign/MissionScreen.h"
 #include "host/Log.h"
+#include "host/System.h"
 #include "mechanics/EventManager.h"
+#include "levelgen/MissionObjects.h"
+#include "mechanics/GameMechanics.h"
+#include "mechanics/Scene.h"
 #include "platform/StringTable.h"
+#include "render/MeshLibrary.h"
+#include "tests/support/Scoped.h"
+#include "world/AgentTypeRegistry.h"
+#include "world/BuildItem.h"
 #include "tests/campaign/CampaignTestSupport.h"
 
+#include <cstdio>
+#include <cstring>
+#include <memory>
 #include <set>
 #include <string>
 
 namespace {
-
-// The mission targets the world ships, in one place until the mission objects and the
-// catalogues are read here: mission objects, buildings, unit types, resources and factions
-// that random and story missions name.
-const std::set<std::string> KnownTargets = {
-    // random missions
-    "creature_nest", "Elite_Scavenger", "Elite_Winged_Beast", "Elite_Trex", "Scavenger_AA_Gun", "Scavenger_camp",
-    "weapons_cache", "Scavenger_stronghold", "ice_blocks", "breakable_rocks", "ice_blocks_relic",
-    "breakable_rocks_relic", "generators", "fuel_tank", "planetary_defense_cannon", "radar_tower", "computer_console",
-    "relic", "alien_tablet", "probe_data", "ore", "fuel",
-    // story missions
-    "refinery", "survey_beacon", "Scavenger", "hallstrade",
-};
 
 bool IsKey(const char* text)
 {
     return text[0] == '<';
 }
 
+// The catalogues a level reads, from the shipped data: mission objects, unit types, items and
+// buildings.
+class CampaignContent : public CampaignTest {
+protected:
+    void SetUp() override
+    {
+        CampaignTest::SetUp();
+        ASSERT_TRUE(TheScene.InitLists());
+        LogCaptureBegin();
+        game.LoadCatalogues();
+        ASSERT_TRUE(objects.Load());
+        std::string log = LogCaptureEnd();
+        EXPECT_EQ(log.find("WARNING"), std::string::npos) << log;
+    }
+    void TearDown() override
+    {
+        TheScene.ReleaseEntities();
+        CampaignTest::TearDown();
+    }
+
+    // Something a level can hold under that name: a unit type, a building or a mission object.
+    bool InTheWorld(const char* name) const
+    {
+        return game.agentTypes->FindPrototype(name) || game.buildItems->FindByName(name) || objects.Find(name, 0);
+    }
+    // Why the level cannot set up or follow an objective of a story mission; empty when it can.
+    // The layout gives a place only to some types; what stands at that place is the mission
+    // object of the target, whose spawn carries the objective the player is shown.
+    std::string Unplaceable(const Objective& o) const
+    {
+        switch (o.type) {
+        case OBJECTIVE_BUILD:
+            return game.buildItems->FindByName(o.target) ? "" : "no building of that name to build";
+        case OBJECTIVE_MINING:
+            return strcmp(o.target, "ore") == 0 || strcmp(o.target, "fuel") == 0 ? "" : "only ore or fuel is mined";
+        case OBJECTIVE_DISCOVER_ORE:
+            return "";
+        case OBJECTIVE_ELIMINATE_ENEMIES:
+            if (strcmp(o.target, "scavengers") == 0) return "";
+            if (StrICmp(o.target, "creature_nest") == 0)
+                return game.buildItems->FindByName(o.target) ? "" : "no creature nest to build";
+            if (StrNICmp(o.target, "Elite_", 6) == 0 && !game.agentTypes->FindPrototype(o.target))
+                return "no unit type of that name";
+            break;
+        case OBJECTIVE_RECOVER_OBJECT:
+        case OBJECTIVE_ELIMINATE_FACTION:
+        case OBJECTIVE_REPAIR_OBJECT:
+        case OBJECTIVE_DISCOVER_ENTITY:
+        case OBJECTIVE_DESTROY_BUILDING:
+        case OBJECTIVE_DESTROY_TYPE:
+            break;
+        default:
+            return "the layout gives this type no place in the level";
+        }
+        const MissionObject* object = objects.Find(o.target, 0);
+        if (!object) return "no mission object of that name";
+        if (StrNICmp(o.target, "Elite_", 6) == 0) return "";
+        for (const MissionSpawnObject& spawn : object->spawnObjects)
+            if (spawn.objectiveType == o.type) return "";
+        return "its mission object sets up another kind of objective";
+    }
+
+    std::unique_ptr<MeshLibrary> library = std::make_unique<MeshLibrary>();
+    ScopedGlobal<MeshLibrary*> currentLibrary{TheMeshLibrary, library.get()};
+    GameMechanics game;
+    ScopedGlobal<GameMechanics*> current{TheGame, &game};
+    MissionObjects objects;
+};
+
 }  // namespace
 
-using CampaignContent = CampaignTest;
+
 
 TEST_F(CampaignContent, EveryStoryMissionLoadsAndEveryKeyAndTargetResolves)
 {
@@ -48,7 +115,8 @@ TEST_F(CampaignContent, EveryStoryMissionLoadsAndEveryKeyAndTargetResolves)
     for (int i = 0; i < MissionScreen::missionCount; ++i) {
         const MissionRecord& m = MissionScreen::missions[i];
         SCOPED_TRACE(m.name);
-        const std::string prefix = "<m" + std::to_string(i) + "_";
+        // The mission log numbers the story from 1.
+        const std::string prefix = "<m" + std::to_string(i + 1) + "_";
         EXPECT_EQ(std::string(m.name), prefix + "summary>");
         EXPECT_EQ(std::string(m.briefing), prefix + "brief>");
         for (const char* key : {m.name, m.description, m.briefing}) EXPECT_NE(table.Lookup(key), nullptr) << key;
@@ -66,12 +134,24 @@ TEST_F(CampaignContent, EveryStoryMissionLoadsAndEveryKeyAndTargetResolves)
             EXPECT_NE(objective.type, OBJECTIVE_NONE) << objective.id;
             types.insert(objective.type);
             EXPECT_NE(table.Lookup(objective.text), nullptr) << objective.text;
-            EXPECT_EQ(KnownTargets.count(objective.target), 1u) << objective.target;
+            EXPECT_EQ(Unplaceable(objective), "") << objective.id << " (" << objective.target << ")";
         }
         for (int e = 0; e < m.eventCount; ++e) {
             const MissionEvent& event = *m.events[e];
             EXPECT_GT(event.conditionCount, 0) << event.name;
             EXPECT_GT(event.actionCount, 0) << event.name;
+            // A condition waiting on a name waits on something the level can hold.
+            for (int c = 0; c < event.conditionCount; ++c) {
+                const EventCondition& condition = *event.conditions[c];
+                if (condition.type == CONDITION_IS_OBJECTIVE_COMPLETE) {
+                    bool named = false;
+                    for (int o = 0; o < m.objectiveCount; ++o) named |= strcmp(m.objectives[o]->target, condition.name) == 0;
+                    EXPECT_TRUE(named) << event.name << ": no objective has the target " << condition.name;
+                }
+                if (condition.type == CONDITION_DISCOVER_ENTITY || condition.type == CONDITION_LOW_HEALTH) {
+                    EXPECT_TRUE(InTheWorld(condition.name)) << event.name << ": nothing is named " << condition.name;
+                }
+            }
             for (int a = 0; a < event.actionCount; ++a)
                 if (IsKey(event.actions[a]->giver)) {
                     EXPECT_NE(table.Lookup(event.actions[a]->giver), nullptr) << event.actions[a]->giver;
@@ -82,4 +162,17 @@ TEST_F(CampaignContent, EveryStoryMissionLoadsAndEveryKeyAndTargetResolves)
                      OBJECTIVE_RECOVER_OBJECT, OBJECTIVE_ELIMINATE_ENEMIES})
         EXPECT_EQ(types.count(type), 1u) << type;
     for (const char* key : {"<rand_mission>", "<rand_desc>", "<rand_brief>"}) EXPECT_NE(table.Lookup(key), nullptr);
+
+    // The journal pages a random level hides: numbered from 1, each with a title and a text,
+    // so that finding them all can be earned.
+    int journals = 0;
+    for (char title[32], text[40];; ++journals) {
+        snprintf(title, sizeof title, "<journal_%d>", journals + 1);
+        snprintf(text, sizeof text, "<journal_%d_desc>", journals + 1);
+        if (!table.Lookup(title)) break;
+        EXPECT_NE(table.Lookup(text), nullptr) << text;
+    }
+    EXPECT_GE(journals, 1);
+    ScopedGlobal<StringTable*> strings(Strings, &table);
+    EXPECT_EQ(CountJournalEntries(), journals);
 }

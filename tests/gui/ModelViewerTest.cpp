@@ -6,6 +6,7 @@
 #include "gui/ModelViewer.h"
 #include "gui/Window.h"
 #include "mechanics/Game.h"
+#include "mechanics/GameMechanics.h"
 #include "platform/Timer.h"
 #include "render/AnimLibrary.h"
 #include "render/EffectManager.h"
@@ -19,6 +20,7 @@
 #include "tests/support/GfxFixture.h"
 #include "tests/support/ReferencePicture.h"
 #include "tests/support/Scoped.h"
+#include "world/Agent.h"
 #include "world/Entity.h"
 #include "world/Item.h"
 
@@ -86,8 +88,12 @@ TEST_F(ModelViewerTest, DraggingTurnsTheModelWithinItsPitchLimits)
         EXPECT_FLOAT_EQ(viewer.yaw, step.yaw);
         EXPECT_FLOAT_EQ(viewer.pitch, step.pitch);
     }
+    GameMechanics game;
+    ScopedGlobal<GameMechanics*> current(TheGame, &game);
+    game.boxDragging = true;
     Move(true, 1, 1);
     EXPECT_FALSE(mouse.WasClicked(0)) << "the world does not take the drag for a held button";
+    EXPECT_FALSE(game.boxDragging) << "nor for a drag box of its own";
 
     viewer.turnEnabled = false;
     Move(true, 10, 10);
@@ -150,6 +156,39 @@ TEST_F(ModelViewerTest, TheCameraFramesAModelByItsKindWithinARadiusOf12)
         EXPECT_NEAR(viewer.cameraPosition.y, c.camera.y, 1e-4f) << c.what;
         EXPECT_NEAR(viewer.cameraPosition.z, c.camera.z, 1e-4f) << c.what;
         EXPECT_FLOAT_EQ(viewer.heightFactor, 0.0f);
+    }
+}
+
+TEST_F(ModelViewerTest, ARigWithItsPilotIsFramedHigherAndASmallOneFromFurtherBack)
+{
+    // The rigid 2 x 1 x 1 box: aimed at its middle (0.5 up) from 2 x 1.6 away.
+    struct Case {
+        const char* what;
+        const char* name;
+        bool pilot;
+        float targetY, distance;
+    };
+    const Case cases[] = {
+        {"a walker without a pilot", "Builder", false, 0.5f, 3.2f},
+        {"the rig with its pilot", "Builder", true, 1.25f, 3.2f},
+        {"a small rig", "Rig_Small", true, 1.25f, 3.84f},
+        {"a small walker without a pilot", "Rig_Small", false, 0.5f, 3.2f},
+    };
+    for (const Case& c : cases) {
+        Agent rig;
+        rig.mesh = &mesh;
+        CopyText(rig.name, sizeof rig.name, c.name);
+        Entity pilot;
+        if (c.pilot) rig.AddAttachment(&pilot, "pilot", "pilot");
+        viewer.SetEntity(&rig);
+        viewer.FitCamera(-1, 1.0f, 0.0f);
+        EXPECT_NEAR(viewer.cameraTarget.y, c.targetY, 1e-4f) << c.what;
+        EXPECT_NEAR(viewer.distance, c.distance, 1e-4f) << c.what;
+        EXPECT_NEAR(viewer.cameraPosition.y, c.targetY, 1e-4f) << c.what;
+        EXPECT_NEAR(viewer.cameraPosition.z, c.distance, 1e-4f) << c.what;
+        rig.RemoveAttachment("pilot");
+        rig.mesh = nullptr;
+        viewer.SetEntity(&entity);
     }
 }
 

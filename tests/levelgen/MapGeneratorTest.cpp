@@ -161,9 +161,11 @@ TEST_F(MapGeneration, TheHeightImageIsTheKindGridTurnedWithARaisedRim)
 
     // The written image holds the same picture: the pond low, the cleared ground at its level.
     SRand(3);
+    ScopedGlobal<float> heightScale(TheTerrain.heightScale, 1.0f);
     maps.GenerateHeightImage();
     std::string path = UserPath(GENERATED_HEIGHTMAP);
     EXPECT_STREQ(TheScene.heightmapName, path.c_str());
+    EXPECT_FLOAT_EQ(TheTerrain.heightScale, 1.6f) << "a generated level's ground is set for its terrain";
     Heightmap image(128, 128, TERRAIN_VERTICAL_SCALE);
     ASSERT_TRUE(image.LoadImage(path.c_str()));
     EXPECT_LT(image.GetHeightAt(117, 107), 0.8f);

@@ -72,6 +72,11 @@ TEST_F(ShippedPopulationTest, EveryEnvironmentIsFilledWithoutAWarning)
         EXPECT_EQ(names["Scavenger_dropship"], CountKind(KIND_DROPSHIP));
         EXPECT_EQ(names["creature_nest"], 1);
         EXPECT_EQ(names["Elite_Trex"], 1);
+        int eliteLevel = -1;
+        for (Entity* e = TheScene.FirstEntity(SEGMENTS_AGENTS); e; e = TheScene.NextEntity())
+            if (strcmp(e->name, "Elite_Trex") == 0) eliteLevel = static_cast<Agent*>(e)->botLevel;
+        TheScene.EndIteration();
+        EXPECT_EQ(eliteLevel, 3) << "the elite has the mission's level";
         EXPECT_EQ(names["Scavenger_camp"], 1);
         EXPECT_EQ(names["relic"], 1);
         EXPECT_GE(names["planetary_defense_cannon"], 1);

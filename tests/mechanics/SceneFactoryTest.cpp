@@ -14,6 +14,8 @@
 #include "world/AgentTypeRegistry.h"
 #include "world/BuildItem.h"
 #include "world/Building.h"
+#include "world/Item.h"
+#include "world/WeaponDef.h"
 #include "tests/mechanics/SceneTestSupport.h"
 #include "tests/platform/SoundTestSupport.h"
 #include "tests/support/Scoped.h"
@@ -122,6 +124,39 @@ TEST_F(SceneFactoryTest, AgentsComeFromTheirTypeWithAMeshOfTheirOwnAndGoBackWhol
     // Names nobody defined make nothing.
     EXPECT_EQ(TheScene.CreateAgent("Dragon", true), nullptr);
     EXPECT_EQ(game.agentTypes->FreeCount(), free);
+}
+
+TEST_F(SceneFactoryTest, AUnitHoldsItsWeaponOnItsRightWeaponBone)
+{
+    AgentType* type = DefineWalker("gunner", ALIGN_PLAYER);
+    ASSERT_NE(type, nullptr);
+    // The unit's weapon comes from a weapon item of the catalogue, with the item's mesh.
+    Item gun;
+    gun.mesh = TheMeshLibrary->GetMesh("data/mesh/weapons/weapon_laser.txt", 0, true, false);
+    ASSERT_NE(gun.mesh, nullptr);
+    type->prototype->weapon = new WeaponDef();
+    type->prototype->weapon->owner = &gun;
+
+    Agent* gunner = TheScene.CreateAgent("gunner", true);
+    ASSERT_NE(gunner, nullptr);
+    Entity* held = gunner->GetAttachedEntity("rightweapon");
+    ASSERT_NE(held, nullptr) << "the weapon's mesh hangs on the hand";
+    EXPECT_EQ(held->mesh, gun.mesh);
+    int bone = -1;
+    for (int i = 0; i < gunner->AttachmentCount(); ++i)
+        if (strcmp(gunner->Attachment(i).name, "rightweapon") == 0) bone = gunner->Attachment(i).boneIndex;
+    EXPECT_EQ(bone, gunner->mesh->FindJoint("RightWeapon"));
+    EXPECT_GE(bone, 0);
+    TheScene.RemoveEntity(gunner, REMOVE_MASTER);
+
+    // Without a weapon, or a weapon without an item, nothing is hung there.
+    delete type->prototype->weapon;
+    type->prototype->weapon = nullptr;
+    Agent* bare = TheScene.CreateAgent("gunner", true);
+    ASSERT_NE(bare, nullptr);
+    EXPECT_EQ(bare->GetAttachedEntity("rightweapon"), nullptr);
+    TheScene.RemoveEntity(bare, REMOVE_MASTER);
+    gun.mesh = nullptr;
 }
 
 TEST_F(SceneFactoryTest, BuildingsOreAndSplatsFromTheirTemplates)

@@ -326,6 +326,22 @@ TEST_F(SceneTest, TheFrameUpdatesEveryoneAndRetiresTheDead)
     EXPECT_EQ(lostOre.Get(), nullptr);
 }
 
+TEST_F(SceneTest, OneLiveRigAtATime)
+{
+    Agent* first = NewAgent(ALIGN_PLAYER);
+    Agent* second = NewAgent(ALIGN_PLAYER);
+    first->flags |= ENTITY_PLAYER;
+    second->flags |= ENTITY_PLAYER;
+    LogCaptureBegin();
+    ASSERT_NE(TheScene.AddEntity(first), nullptr);
+    EXPECT_EQ(TheScene.AddEntity(second), nullptr) << "a live rig holds the place";
+    EXPECT_NE(LogCaptureEnd().find("already added"), std::string::npos);
+    // A dead rig that is still listed does not refuse the next one.
+    first->flags |= ENTITY_DEAD;
+    EXPECT_NE(TheScene.AddEntity(second), nullptr);
+    EXPECT_EQ(Walk(SEGMENTS_ALL).size(), 2u);
+}
+
 TEST_F(SceneTest, TheFrameCountsPowerAndUnitControl)
 {
     PlayerProfile* profile = GetPlayerProfile();

@@ -44,9 +44,9 @@ protected:
             for (int x = 0; x < N; ++x) TheTerrain.heightmap->data[(size_t)z * N + x] = height(x, N - z);
         TheTerrain.UpdateNormals(0, 0, 0);
     }
-    // The level generator's kind of the map cell under a grid cell (the map is the grid with
-    // its columns the other way round).
-    void Kind(int column, int row, int kind) { kinds[(size_t)row * N + (N - 1 - column)] = kind; }
+    // The level generator's kind of the map cell whose ground lies at a grid cell's corner (the
+    // terrain is the map turned by half a turn: its columns the other way round, one row on).
+    void Kind(int column, int row, int kind) { kinds[(size_t)(row - 1) * N + (N - 1 - column)] = kind; }
     bool Apart(int c0, int r0, int c1, int r1) { return grid->CannotReach(Cell(c0, r0), Cell(c1, r1)); }
     Entity* TerrainObject(uint32_t flags, int column, int row, IndexedMesh* mesh)
     {
