@@ -162,6 +162,9 @@ bool StartConfiguration()
     // Command-line switches override settings.cfg, which overrides config.cfg.
     Config = new ConfigFile("data/config.cfg");
     Config->LoadFonts("data/fonts.cfg");
+    // A first start writes settings.cfg from the values it starts with: those the command
+    // line asks for among them (started with -1024, the file says 1024 x 768).
+    ParseCommandLine(Config, Argc, Argv);
     Config->LoadSettings();
     ParseCommandLine(Config, Argc, Argv);
     return true;

@@ -82,6 +82,12 @@ void GuiMeter::SetValue(float newValue, const uint32_t* fillColour)
         if (fillColour) fill->SetColor(*fillColour);
         if (croppedFill) {
             if (animated) {
+                if (!(fill->flags & SPRITE_DYNAMIC)) {
+                    // The picture drifts: the fill is rewritten every frame, into a buffer
+                    // made for that.
+                    fill->flags |= SPRITE_DYNAMIC;
+                    if (fill->vertexBuffer) fill->CreateBuffer();
+                }
                 float step = IsGuiPaused() ? 0.0f : FrameTimer.delta;
                 if (step > 0.1f) step = 0.1f;
                 if (step < 0.0f) step = 0.0f;

@@ -228,10 +228,19 @@ void GfxDevice::ApplySamplers()
             uint32_t target = texture->GetType() == RTYPE_CUBETEXTURE ? GL_TEXTURE_CUBE_MAP : GL_TEXTURE_2D;
             if (boundTexture_[unit] != texture->GetGLName() || boundTarget_[unit] != target) {
                 glActiveTexture(GL_TEXTURE0 + unit);
+                // The other target may still hold a texture of an earlier draw.
+                glBindTexture(target == GL_TEXTURE_2D ? GL_TEXTURE_CUBE_MAP : GL_TEXTURE_2D, 0);
                 glBindTexture(target, texture->GetGLName());
                 boundTexture_[unit] = texture->GetGLName();
                 boundTarget_[unit] = target;
             }
+        } else if (boundTexture_[unit] != 0) {
+            // An empty stage reads black (0, 0, 0, 1), as the effects expect of a map a mesh
+            // does not have, never the texture the unit held for the draw before.
+            glActiveTexture(GL_TEXTURE0 + unit);
+            glBindTexture(GL_TEXTURE_2D, 0);
+            glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
+            boundTexture_[unit] = 0;
         }
         if (!samplerDirty_[unit]) continue;
         samplerDirty_[unit] = false;

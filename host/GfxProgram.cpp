@@ -29,7 +29,8 @@ bool Compile(GLuint shader, const std::string& source, std::string& log)
     glCompileShader(shader);
     GLint ok = 0;
     glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-    if (!ok) AppendInfoLog(shader, glGetShaderiv, glGetShaderInfoLog, log);
+    // The driver's warnings come with a program that compiles too.
+    AppendInfoLog(shader, glGetShaderiv, glGetShaderInfoLog, log);
     return ok != 0;
 }
 

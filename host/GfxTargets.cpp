@@ -246,6 +246,7 @@ GfxResult GfxDevice::CreateProgram(const char* vertexSource, const char* fragmen
         Log("ERROR shader program: %s\n", log.c_str());
         return ERR_INVALIDCALL;
     }
+    if (log.find_first_not_of(" \t\r\n") != std::string::npos) Log("WARNING shader program: %s\n", log.c_str());
     glProgram_ = ~0u;
     *out = new GfxProgram(this, name);
     return GFX_OK;

@@ -29,9 +29,13 @@ bool GameSeamImpl::IsPlaying()
 bool GameSeamImpl::IsTextInputFocused()
 {
     // Esc lets an edit box go without moving the focus pointer off it: the box's own focus bit
-    // says whether it still has the keyboard.
+    // says whether it still has the keyboard. Closing a screen leaves the pointer on its box
+    // too: a box the player cannot see takes no keys.
     Window* focused = WindowMgr ? WindowMgr->focused : nullptr;
-    return focused && focused->HasFocus() && focused->TakesTextInput();
+    if (!focused || !focused->HasFocus() || !focused->TakesTextInput()) return false;
+    for (const Window* window = focused; window; window = window->parent)
+        if (!window->IsVisible()) return false;
+    return true;
 }
 
 bool GameSeamImpl::IsPointOverWindow(int x, int y)

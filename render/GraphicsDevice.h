@@ -43,6 +43,7 @@ enum DeviceReleaseStep {
     RELEASE_PARTICLES,           // ParticleManager::ReleaseBuffers
     RELEASE_MINIMAP,             // Minimap::OnLostDevice
     RELEASE_TERRAIN,             // Terrain::ReleaseMeshes
+    RELEASE_SCAN_RING,           // ScanEffects::ReleaseBuffers
     // The render passes' own objects, released and nulled; the passes make them again when
     // they find them null.
     RELEASE_SHADOW_MAP,
@@ -65,6 +66,7 @@ enum DeviceRestoreStep {
     RESTORE_PARTICLES,           // ParticleManager::RestoreBuffers
     RESTORE_MINIMAP,             // Minimap::OnResetDevice
     RESTORE_TERRAIN,             // Terrain::OnResetDevice
+    RESTORE_SCAN_RING,           // ScanEffects::RestoreBuffers
     RESTORE_CONFORM_ENTITIES,    // Scene::ConformEntitiesToTerrain
     RESTORE_MINIMAP_RESET,       // Minimap::Reset(-1)
     RESTORE_STEP_COUNT

@@ -9,6 +9,7 @@
 // pulse of its own is listed (GetCooldown answers 0).
 #include "host/Maths.h"
 #include "platform/PooledList.h"
+#include "render/DeviceListing.h"
 #include "world/Entity.h"
 
 class Button;
@@ -57,6 +58,7 @@ public:
     static void RingPositions(const ScanRecord& record, Vec3* out);
 
     bool BuildRingMesh();
+    // The ring's buffers go with the device and come back after a reset; the mesh stays.
     void ReleaseBuffers();
     void RestoreBuffers();
     void Release();
@@ -67,6 +69,9 @@ public:
 private:
     void RewriteRing(const ScanRecord& record);
     void DrawRing(int pass);
+
+    DeviceListing<ScanEffects, &ScanEffects::ReleaseBuffers, &ScanEffects::RestoreBuffers> listing_{
+        this, RELEASE_SCAN_RING, RESTORE_SCAN_RING};
 };
 
 extern ScanEffects TheScanEffects;

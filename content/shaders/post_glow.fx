@@ -16,12 +16,13 @@ VARYING vec2 uv;
 // Gaussian weights of taps 0, 1, 2, 3 (and their mirror images).
 const float WEIGHTS[4] = float[4](0.2346369, 0.2011173, 0.1256983, 0.0558659);
 
-vec3 BlurAlong(vec2 step)
+// (The coordinate comes as an argument: the vertex program writes uv and never reads it.)
+vec3 BlurAlong(vec2 at, vec2 step)
 {
-    vec3 sum = texture(sourceColor, uv).rgb * WEIGHTS[0];
+    vec3 sum = texture(sourceColor, at).rgb * WEIGHTS[0];
     for (int i = 1; i < 4; ++i) {
-        sum += texture(sourceColor, uv + step * float(i)).rgb * WEIGHTS[i];
-        sum += texture(sourceColor, uv - step * float(i)).rgb * WEIGHTS[i];
+        sum += texture(sourceColor, at + step * float(i)).rgb * WEIGHTS[i];
+        sum += texture(sourceColor, at - step * float(i)).rgb * WEIGHTS[i];
     }
     return sum;
 }
@@ -38,7 +39,7 @@ void main()
 {
 #ifdef TWO_PASS_GLOW
     // High quality: a wide gaussian along each axis, half of the strength each.
-    vec3 sum = BlurAlong(vec2(genericFloat4.y * 2.0, 0.0)) + BlurAlong(vec2(0.0, genericFloat4.y * 2.0));
+    vec3 sum = BlurAlong(uv, vec2(genericFloat4.y * 2.0, 0.0)) + BlurAlong(uv, vec2(0.0, genericFloat4.y * 2.0));
     vm_FragColor = vec4(sum * 0.5 * genericFloat4.x, 1.0);
 #else
     // Three by three taps two texels apart, weighted like a small gaussian.

@@ -83,12 +83,23 @@ bool ImageFromCanvas(const Canvas& canvas, TextureStore store, bool mips, Textur
         }
         StoreLevel(level, argb.Level(0, l));
     }
-    if (store == TextureStore::Argb) {
+    if (store == TextureStore::Argb || store == TextureStore::Jpeg) {
         out = std::move(argb);
         return true;
     }
     return ConvertImage(argb, store == TextureStore::Dxt1 ? PixelFormat::DXT1 : PixelFormat::DXT5, out);
 }
+
+namespace {
+
+// The file bytes of an image in the recipe's store.
+bool WriteStored(const Image& image, TextureStore store, std::vector<uint8_t>& out)
+{
+    if (store == TextureStore::Jpeg) return EncodeImageFile(image, ImageFileFormat::JPG, out);
+    return WriteDds(image, out);
+}
+
+}  // namespace
 
 bool BuildTexture(const TextureRecipe& recipe, std::vector<uint8_t>& dds, std::vector<uint8_t>* low)
 {
@@ -99,7 +110,7 @@ bool BuildTexture(const TextureRecipe& recipe, std::vector<uint8_t>& dds, std::v
         return false;
     }
     Image image;
-    if (!ImageFromCanvas(canvas, recipe.store, recipe.mips, recipe.kind, image) || !WriteDds(image, dds)) {
+    if (!ImageFromCanvas(canvas, recipe.store, recipe.mips, recipe.kind, image) || !WriteStored(image, recipe.store, dds)) {
         Log("ERROR texgen: cannot encode %s\n", recipe.path);
         return false;
     }
@@ -111,7 +122,8 @@ bool BuildTexture(const TextureRecipe& recipe, std::vector<uint8_t>& dds, std::v
             if (recipe.kind == TextureKind::NormalMap) Renormalise(half);
         }
         Image lowImage;
-        if (!ImageFromCanvas(half, recipe.store, recipe.mips, recipe.kind, lowImage) || !WriteDds(lowImage, *low)) {
+        if (!ImageFromCanvas(half, recipe.store, recipe.mips, recipe.kind, lowImage) ||
+            !WriteStored(lowImage, recipe.store, *low)) {
             Log("ERROR texgen: cannot encode the low-detail copy of %s\n", recipe.path);
             return false;
         }

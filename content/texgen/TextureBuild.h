@@ -1,5 +1,5 @@
 #pragma once
-// Turning recipes into DDS files: paint, build mip levels, compress, write. The textures
+// Turning recipes into texture files: paint, build mip levels, compress, write. The textures
 // package gets every world texture and the low-detail package a half-size copy of each; the
 // GUI package gets the gui/ pictures.
 #include "content/texgen/TextureTable.h"
@@ -15,7 +15,7 @@ bool PaintRecipe(const TextureRecipe& recipe, Canvas& canvas);
 // (normal maps renormalised level by level).
 bool ImageFromCanvas(const Canvas& canvas, TextureStore store, bool mips, TextureKind kind, Image& out);
 
-// The DDS bytes of a recipe, and of its low-detail copy when `low` is given (half size; a
+// The file bytes of a recipe (DDS, or JPEG for a ".jpg" one), and of its low-detail copy when `low` is given (half size; a
 // lookup keeps its size). False, logged, when encoding fails.
 bool BuildTexture(const TextureRecipe& recipe, std::vector<uint8_t>& dds, std::vector<uint8_t>* low);
 

@@ -10,6 +10,7 @@ namespace {
 constexpr TextureStore Argb = TextureStore::Argb;
 constexpr TextureStore Dxt1 = TextureStore::Dxt1;
 constexpr TextureStore Dxt5 = TextureStore::Dxt5;
+constexpr TextureStore Jpeg = TextureStore::Jpeg;
 constexpr TextureKind Picture = TextureKind::Picture;
 constexpr TextureKind NormalMap = TextureKind::NormalMap;
 constexpr TextureKind Lookup = TextureKind::Lookup;
@@ -69,6 +70,10 @@ const std::vector<TextureRecipe>& TextureRecipes()
         {"textures/terrain/ground_snow.dds", 512, 512, Dxt1, Mips, Picture, PaintSnow},
         {"textures/terrain/ground_ash.dds", 512, 512, Dxt1, Mips, Picture, PaintAsh},
         {"textures/terrain/grnd_b08.dds", 256, 256, Argb, Mips, NormalMap, PaintGroundNormals},
+        // The ground before any environment is chosen (the terrain's default layers).
+        {"textures/terrain/grass_9_1.jpg", 512, 512, Jpeg, NoMips, Picture, PaintGrass},
+        {"textures/terrain/rocky_2-1.jpg", 512, 512, Jpeg, NoMips, Picture, PaintDirt},
+        {"textures/terrain/rock02m.jpg", 512, 512, Jpeg, NoMips, Picture, PaintRock},
         {"textures/waves.dds", 256, 256, Argb, Mips, NormalMap, PaintWaves},
         {"textures/lava_river.dds", 512, 512, Dxt1, Mips, Picture, PaintLavaRiver},
         {"textures/terrain/ground_forestfloor.dds", 512, 512, Dxt1, Mips, Picture, PaintForestFloor},
@@ -278,8 +283,11 @@ bool CheckRecipes(const std::vector<TextureRecipe>& recipes, std::string* error)
         std::string path = recipe.path ? recipe.path : "";
         if (path.rfind("textures/", 0) != 0 && path.rfind("gui/", 0) != 0)
             return fail("'" + path + "' lies neither below textures/ nor below gui/");
-        if (path.size() < 5 || path.compare(path.size() - 4, 4, ".dds") != 0)
-            return fail("'" + path + "' is no .dds file");
+        const bool jpeg = recipe.store == TextureStore::Jpeg;
+        const char* extension = jpeg ? ".jpg" : ".dds";
+        if (path.size() < 5 || path.compare(path.size() - 4, 4, extension) != 0)
+            return fail("'" + path + "' is no " + extension + " file");
+        if (jpeg && recipe.mips) return fail("'" + path + "' is a JPEG picture with mip levels");
         if (path != Lower(path)) return fail("'" + path + "' is not all lower case");
         std::string name = FileNameOf(recipe.path);
         if (name.size() <= 4) return fail("'" + path + "' has no file name");

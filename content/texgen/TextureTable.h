@@ -13,6 +13,7 @@ enum class TextureStore {
     Argb,  // A8R8G8B8: GUI pictures, lookups, small and normal-map textures
     Dxt1,  // large opaque colour textures
     Dxt5,  // large colour textures with alpha
+    Jpeg,  // the ground pictures the game names as ".jpg": one opaque level, mips made on loading
 };
 
 enum class TextureKind {
@@ -40,7 +41,7 @@ const std::vector<TextureRecipe>& TextureRecipes();
 std::string FileNameOf(const char* path);
 
 // Checks a table before anything is painted: every path lies below "textures/" or "gui/"
-// and ends in ".dds", sizes are powers of two from 1 to 2048, a lookup has no mips, a
+// and ends in ".dds", or in ".jpg" for a JPEG picture without mips (and only then), sizes are powers of two from 1 to 2048, a lookup has no mips, a
 // recipe has a painter, and no two recipes share a file name (compared without regard to
 // case, as the game looks them up). False with the first problem in `error`.
 bool CheckRecipes(const std::vector<TextureRecipe>& recipes, std::string* error);

@@ -73,6 +73,8 @@ TEST(AppShell, StartUpWritesTheUsersSettingsAndHotkeys)
     std::string folder = base + "/Veldmark";
     std::string settings = ReadTextFile(folder + "/settings.cfg");
     EXPECT_NE(settings.find("\nfullscreen\t\t\t\t\tfalse\n"), std::string::npos) << settings;
+    // The size the game was started with, not the desktop's.
+    EXPECT_NE(settings.find("\nwidth\t\t\t\t\t\t\t1024\nheight\t\t\t\t\t\t768\n"), std::string::npos) << settings;
     // The shipped bindings become the player's file.
     std::string hotkeys = ReadTextFile(folder + "/hotkeys.cfg");
     EXPECT_NE(hotkeys.find("keyboard_map\t\ta\t\t\tattack\n"), std::string::npos) << hotkeys;

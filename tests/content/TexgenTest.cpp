@@ -8,7 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cctype>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <set>
 #include <string>
@@ -76,6 +78,39 @@ TEST(Texgen, TableHoldsTheTexturesTheGameNames)
     }
 }
 
+TEST(Texgen, EveryTextureTheCodeNamesIsInTheTable)
+{
+    // Names written into the game's code ("data/textures/terrain/Grass_9_1.jpg"), not only
+    // those of the scripts: the game asks for them by file name, in any case.
+    std::set<std::string> shipped;
+    for (const TextureRecipe& recipe : TextureRecipes()) shipped.insert(FileNameOf(recipe.path));
+    const std::vector<std::string> files = SourceFiles(
+        {"app", "campaign", "gui", "interface", "levelgen", "mechanics", "platform", "render", "terrain", "world"});
+    ASSERT_GT(files.size(), 100u) << "no sources below " << SourcePath("");
+    int names = 0;
+    for (const std::string& file : files) {
+        std::ifstream in(SourcePath(file));
+        std::string line;
+        for (int number = 1; std::getline(in, line); ++number) {
+            for (size_t at = line.find('"'); at != std::string::npos; at = line.find('"', at + 1)) {
+                size_t end = line.find('"', at + 1);
+                if (end == std::string::npos) break;
+                std::string name = line.substr(at + 1, end - at - 1);
+                at = end;
+                std::string lower = name;
+                for (char& c : lower) c = (char)std::tolower((unsigned char)c);
+                if (lower.rfind("data/textures/", 0) != 0 && lower.rfind("data/gui/", 0) != 0) continue;
+                const std::string fileName = lower.substr(lower.find_last_of('/') + 1);
+                // Folders and names made at run time ("data/textures/splats/%s") are not names.
+                if (fileName.find('.') == std::string::npos || lower.find_first_of("%<") != std::string::npos) continue;
+                ++names;
+                EXPECT_TRUE(shipped.count(fileName)) << file << ":" << number << " names " << name;
+            }
+        }
+    }
+    EXPECT_GT(names, 50);
+}
+
 TEST(Texgen, CheckRefusesBrokenTables)
 {
     struct Case {
@@ -93,6 +128,9 @@ TEST(Texgen, CheckRefusesBrokenTables)
         {{{"textures/rock.dds", 12, 8, TextureStore::Argb, true, TextureKind::Picture, PaintNothing}}, "powers of two"},
         {{{"textures/rock.dds", 8, 8, TextureStore::Argb, true, TextureKind::Lookup, PaintNothing}}, "lookup"},
         {{{"textures/rock.dds", 8, 8, TextureStore::Argb, true, TextureKind::Picture, nullptr}}, "no painter"},
+        {{{"textures/rock.jpg", 8, 8, TextureStore::Argb, false, TextureKind::Picture, PaintNothing}}, "no .dds"},
+        {{{"textures/rock.dds", 8, 8, TextureStore::Jpeg, false, TextureKind::Picture, PaintNothing}}, "no .jpg"},
+        {{{"textures/rock.jpg", 8, 8, TextureStore::Jpeg, true, TextureKind::Picture, PaintNothing}}, "mip levels"},
     };
     for (const Case& c : cases) {
         std::string error;
@@ -123,7 +161,12 @@ TEST(Texgen, EveryTextureIsWrittenReadsBackAndComesOutTheSameAgain)
         for (size_t i = 0; i < outputs.size(); i++) {
             std::vector<uint8_t> bytes = ReadFile(folder + "/" + outputs[i]);
             Image image;
-            ASSERT_TRUE(ReadDds(bytes.data(), bytes.size(), image));
+            if (recipe.store == TextureStore::Jpeg) {
+                ASSERT_TRUE(LoadImageFromMemory(bytes.data(), bytes.size(), image));
+                EXPECT_FALSE(IsDdsData(bytes.data(), bytes.size()));
+            } else {
+                ASSERT_TRUE(ReadDds(bytes.data(), bytes.size(), image));
+            }
             bool low = i == 1 && recipe.kind != TextureKind::Lookup;
             EXPECT_EQ(image.width, low ? std::max(1u, recipe.width / 2) : recipe.width);
             EXPECT_EQ(image.height, low ? std::max(1u, recipe.height / 2) : recipe.height);

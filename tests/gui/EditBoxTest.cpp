@@ -345,3 +345,23 @@ TEST_F(EditBoxTest, HotkeysStayQuietWhileAnEditBoxHasTheKeyboard)
     EXPECT_EQ(hotkeysRun(), 2) << "after a click beside the box";
     ClearCommandRegistry();
 }
+
+TEST_F(EditBoxTest, AHiddenBoxThatKeptTheFocusLetsTheHotkeysWork)
+{
+    GameSeamImpl game;
+    ScopedGameSeam seam(&game);
+    Focus(box);
+    ASSERT_EQ(manager.focused, box);
+    ASSERT_TRUE(game.IsTextInputFocused());
+    const struct {
+        const char* what;
+        Window* hidden;
+    } cases[] = {{"the box hidden", box}, {"its screen closed", screen.get()}};
+    for (const auto& c : cases) {
+        c.hidden->SetVisible(false);
+        EXPECT_EQ(manager.focused, box) << c.what << ": nobody clicked elsewhere";
+        EXPECT_FALSE(game.IsTextInputFocused()) << c.what;
+        c.hidden->SetVisible(true);
+        EXPECT_TRUE(game.IsTextInputFocused()) << c.what << ", shown again";
+    }
+}

@@ -470,6 +470,76 @@ void main()
     program->Release();
 }
 
+TEST_F(GfxTest, AStageSetToNoneReadsBlackNotTheTextureOfTheDrawBefore)
+{
+    // A mesh's effect adds its highlight and its reflection from two maps; a mesh without them
+    // leaves the stages empty and must get nothing added.
+    const char* vertex = R"(
+out vec2 uv;
+void main()
+{
+    gl_Position = vm_ToClip(vm_WorldViewProjection * vec4(vm_Position.xyz, 1.0));
+    uv = vm_TexCoord0.xy;
+}
+)";
+    const char* fragment = R"(
+uniform sampler2D highlight;
+uniform samplerCube reflection;
+in vec2 uv;
+void main()
+{
+    vm_FragColor = vec4(0.25, 0.25, 0.25, 1.0) + vec4(texture(highlight, uv).rgb, 0.0) +
+                   vec4(texture(reflection, vec3(1.0, 0.0, 0.0)).rgb, 0.0);
+}
+)";
+    GfxProgram* program = nullptr;
+    std::string errors;
+    ASSERT_EQ(device->CreateProgram(vertex, fragment, &program, &errors), GFX_OK) << errors;
+    program->SetSampler(program->GetUniform("highlight"), 3);
+    program->SetSampler(program->GetUniform("reflection"), 4);
+    const uint32_t red = 0xFFFF0000;
+    GfxTexture* map = MakeTexture(device, 1, 1, &red);
+    GfxCubeTexture* sky = nullptr;
+    ASSERT_EQ(device->CreateCubeTexture(1, 1, 0, FMT_A8R8G8B8, POOL_MANAGED, &sky), GFX_OK);
+    for (uint32_t face = 0; face < 6; ++face) {
+        const uint32_t blue = 0xFF0000FF;
+        LockedRect locked;
+        ASSERT_EQ(sky->LockRect(face, 0, &locked, nullptr, 0), GFX_OK);
+        memcpy(locked.pBits, &blue, 4);
+        sky->UnlockRect(face, 0);
+    }
+    MeshVertex v[3] = {{-1, -1, 0.5f, 0, 0, 0, 0xFFFFFFFF, 0, 0},
+                       {-1, 3, 0.5f, 0, 0, 0, 0xFFFFFFFF, 0, 0},
+                       {3, -1, 0.5f, 0, 0, 0, 0xFFFFFFFF, 0, 0}};
+    device->SetRenderState(RS_CULLMODE, CULL_NONE);
+    device->SetFVF(kMeshFVF);
+    device->SetProgram(program);
+    auto draw = [&](GfxBaseTexture* highlight, GfxBaseTexture* reflection) {
+        device->SetTexture(3, highlight);
+        device->SetTexture(4, reflection);
+        device->DrawPrimitiveUP(PT_TRIANGLELIST, 1, v, sizeof(MeshVertex));
+        return ReadBackBuffer(device).argb[(kTestHeight / 2) * kTestWidth + kTestWidth / 2];
+    };
+    const struct {
+        const char* mesh;
+        bool highlight, reflection;
+        uint32_t expected;
+    } meshes[] = {
+        {"both maps", true, true, 0xFFFF40FF},   {"neither", false, false, 0xFF404040},
+        {"a highlight", true, false, 0xFFFF4040}, {"neither again", false, false, 0xFF404040},
+        {"a reflection", false, true, 0xFF4040FF}, {"a highlight only", true, false, 0xFFFF4040},
+    };
+    for (const auto& m : meshes)
+        EXPECT_TRUE(ColorNear(draw(m.highlight ? map : nullptr, m.reflection ? sky : nullptr), m.expected)) << m.mesh;
+
+    device->SetProgram(nullptr);
+    device->SetTexture(3, nullptr);
+    device->SetTexture(4, nullptr);
+    sky->Release();
+    map->Release();
+    program->Release();
+}
+
 TEST_F(GfxTest, ProgramErrorsComeBackWithTheirLines)
 {
     GfxProgram* program = nullptr;

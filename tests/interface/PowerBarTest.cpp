@@ -1,7 +1,9 @@
 // The power bar: supply against a scale of at least 100, red while power is short, the demand
-// chevron along the bar; laid out by the screen height.
+// chevron along the bar; laid out by the screen height. The fill's picture drifts, so its
+// buffer is one made to be rewritten every frame.
 #include "gui/GuiMeter.h"
 #include "interface/PowerBar.h"
+#include "platform/Timer.h"
 #include "render/Sprite.h"
 #include "tests/interface/InterfaceTestSupport.h"
 
@@ -56,4 +58,14 @@ TEST_F(PowerBarTest, TheMeterShowsSupplyAndTheChevronDemand)
     bar.Reset();
     EXPECT_FALSE(bar.IsShort());
     EXPECT_FLOAT_EQ(bar.supply, 20.0f);
+}
+
+TEST_F(PowerBarTest, TheDriftingFillIsWrittenIntoABufferMadeForIt)
+{
+    ScopedGlobal<float> delta(FrameTimer.delta, 0.05f);
+    PowerBar bar;
+    float before = bar.meter->fill->ua;
+    for (int frame = 0; frame < 3; ++frame) bar.Update();
+    EXPECT_NE(bar.meter->fill->ua, before) << "the picture drifts along the bar";
+    EXPECT_NE(bar.meter->fill->flags & SPRITE_DYNAMIC, 0u);
 }

@@ -1,5 +1,6 @@
 // A scan pulse on the graphics device: the ring glows on the ground around the scanning unit,
-// green and brightest at its inner edge, and the ground inside and outside it is left as it was.
+// green and brightest at its inner edge, and the ground inside and outside it is left as it was;
+// a device reset after a scan brings the ring back as it was.
 #include "mechanics/Game.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
@@ -40,14 +41,20 @@ protected:
     ScanEffects scans;
 };
 
-TEST_F(ScanRingDrawing, TheRingGlowsOnTheGroundAroundTheUnit)
+Agent* Scout(GameMechanics& game)
 {
     Agent* scout = game.agentTypes->TakeFreeAgent();
-    ASSERT_NE(scout, nullptr);
+    if (!scout) return nullptr;
     scout->alignment = ALIGN_PLAYER;
     scout->commandWord |= COMMAND_SCAN;
     scout->SetPosition(Vec3(0.0f, 5.0f, 0.0f));
-    ASSERT_NE(TheScene.AddEntity(scout), nullptr);
+    return TheScene.AddEntity(scout) ? scout : nullptr;
+}
+
+TEST_F(ScanRingDrawing, TheRingGlowsOnTheGroundAroundTheUnit)
+{
+    Agent* scout = Scout(game);
+    ASSERT_NE(scout, nullptr);
     ASSERT_TRUE(scans.BeginScanFor(scout));
     FrameTimer.delta = 0.5f;  // the fixture's clock stands still otherwise
 
@@ -72,6 +79,32 @@ TEST_F(ScanRingDrawing, TheRingGlowsOnTheGroundAroundTheUnit)
     EXPECT_GE(Green(inner) - Green(before), Red(inner) - Red(before)) << "the glow is green";
     EXPECT_EQ(at(ring, 2.0f), at(ground, 2.0f)) << "inside the ring";
     EXPECT_EQ(at(ring, 10.5f), at(ground, 10.5f)) << "outside the ring";
+}
+
+TEST_F(ScanRingDrawing, ADeviceResetAfterAScanBringsTheRingBack)
+{
+    Agent* scout = Scout(game);
+    ASSERT_NE(scout, nullptr);
+    ASSERT_TRUE(scans.BeginScanFor(scout));
+    LookAt(Vec3(0.0f, 40.0f, -0.01f), Vec3(0.0f, 0.0f, 0.0f));
+    FrameTimer.delta = 0.5f;
+    Pixels before = Draw([&] {
+        TheTerrain.Render(0, false);
+        scans.UpdateAndDraw(0);
+    });
+    ASSERT_NE(scans.ringMesh, nullptr);
+
+    // A lost device, or a new screen size: the ring's buffers must go with it.
+    ASSERT_EQ(Graphics->ResetDevice(), DEVICE_USABLE);
+    LookAt(Vec3(0.0f, 40.0f, -0.01f), Vec3(0.0f, 0.0f, 0.0f));
+    FrameTimer.delta = 0.0f;
+    Pixels after = Draw([&] {
+        TheTerrain.Render(0, false);
+        scans.UpdateAndDraw(0);
+    });
+    int different = 0;
+    for (size_t i = 0; i < before.argb.size(); ++i) different += !Near(before.argb[i], after.argb[i], 2);
+    EXPECT_EQ(different, 0);
 }
 
 }  // namespace

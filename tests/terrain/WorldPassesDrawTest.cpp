@@ -8,6 +8,7 @@
 #include "mechanics/Scene.h"
 #include "mechanics/SceneOverlays.h"
 #include "host/GfxDevice.h"
+#include "host/System.h"
 #include "platform/ConfigFile.h"
 #include "platform/RandomUtil.h"
 #include "platform/Timer.h"
@@ -72,6 +73,7 @@ float RedCorrelation(const Pixels& a, const Pixels& b, const std::vector<int>& p
 
 class WorldPassesDrawing : public TerrainDrawTest {
 protected:
+    ScopedGlobal<decltype(GroundTextureSlots)> slots{GroundTextureSlots};
     void SetUp() override
     {
         TerrainDrawTest::SetUp();
@@ -226,6 +228,9 @@ TEST_F(WorldPassesDrawing, AUnitsShadowDarkensTheGround)
 
 TEST_F(WorldPassesDrawing, ACloakedUnitIsSeeThrough)
 {
+    // A ground of strong contrast: what shows through the cloak is then plain to see.
+    for (char* slot : GroundTextureSlots) CopyText(slot, sizeof GroundTextureSlots[0], "data/textures/grid.dds");
+    BuildTerrain(TheTerrain, 128, 128, [](int, int) { return 2.0f; });
     LookAt(Vec3(0.0f, 40.0f, -0.01f), Vec3(0.0f, 0.0f, 0.0f));
     Pixels ground = DrawScene(false);
     PlaceUnit();
