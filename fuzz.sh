@@ -8,7 +8,8 @@ set -euo pipefail
 source "$(dirname "$0")/scripts/common.sh"
 cd "$ROOT"
 
-TARGETS=(package config hotkeys strings script wave ogg dds image effect mesh anim particle scene)
+TARGETS=(package config hotkeys strings script wave ogg dds image effect mesh anim particle scene profile missions
+  missionobjects growth visited)
 DATA_DIR="$ROOT/build/play/data"
 BAD_FILES="$ROOT/tests/data/bad-files"
 

@@ -386,9 +386,10 @@ void FreeMissionScreen()
 
 bool StartProfile()
 {
-    if (strcmp(Config->currentprofile, "#") != 0) {
-        char path[600];
-        snprintf(path, sizeof path, "%s/%s.cgs", ProfilesFolder, Config->currentprofile);
+    // A name the settings give that could lead outside the profiles folder is refused (and
+    // logged): the game starts as if no profile had been chosen.
+    char path[MAX_PROFILE_PATH];
+    if (strcmp(Config->currentprofile, "#") != 0 && ProfilePath(Config->currentprofile, path, sizeof path)) {
         GetPlayerProfile()->Load(path, true, false);
     } else {
         // No profile chosen yet: nothing on the mission screen can be played.

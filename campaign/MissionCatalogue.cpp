@@ -92,6 +92,15 @@ private:
         in_.ToInt(Word().c_str(), &value);
         return value;
     }
+    // A number with a meaning only within low..high: one beyond is the nearest end, logged.
+    int Int(const char* key, int low, int high)
+    {
+        std::string word = Word();
+        int value = 0;
+        if (in_.ToInt(word.c_str(), &value, low, high) == NumberStatus::OUT_OF_RANGE)
+            in_.Warn(in_.Line(), "%s value %s is out of range, %d is used", key, word.c_str(), value);
+        return value;
+    }
 
     void Keyword(const char* k)
     {
@@ -107,7 +116,7 @@ private:
             if (strcasecmp(Word().c_str(), "MISSION_DATA_RESERVE_ALL_CENTER") == 0)
                 mission_->flags |= MISSION_DATA_RESERVE_ALL_CENTER;
         } else if (strcasecmp(k, "PlayerStart") == 0) {
-            mission_->playerStart = Int();
+            mission_->playerStart = Int(k, 0, PLAYER_START_CORNERS);
         } else if (strcasecmp(k, "EnemyCount") == 0) {
             mission_->enemyCount = Int();
         } else if (strcasecmp(k, "CreatureCount") == 0) {
@@ -143,7 +152,7 @@ private:
     void AddMission()
     {
         std::string name = Word(), description = Word(), briefing = Word(), faction = Word();
-        int experience = Int(), credits = Int(), level = Int();
+        int experience = Int(), credits = Int(), level = Int("AddMission level", 0, PROFILE_LEVEL_MAX);
         std::string environment = Word();
         objective_ = nullptr;
         event_ = nullptr;

@@ -90,6 +90,9 @@ enum LevelTemplate {
     LEVEL_TEMPLATE_NO_RIVERS = 4,
 };
 
+// The corners a player can start in.
+constexpr int PLAYER_START_CORNERS = 4;
+
 struct MissionRecord {
     char name[32] = "";         // text or string-table key
     char description[32] = "";
@@ -99,13 +102,13 @@ struct MissionRecord {
     uint32_t flags = 0;
     char environment[32] = "rand";
     int levelTemplate = LEVEL_TEMPLATE_NONE;
-    int playerStart = 0;  // 0 a random corner, 1..4 the corners
+    int playerStart = 0;  // 0 a random corner, 1..4 the corners (PLAYER_START_CORNERS)
     int levelSeed = 0;
     Objective* objectives[MAX_MISSION_OBJECTIVES] = {};
     int objectiveCount = 0;
     MissionEvent* events[MAX_MISSION_EVENTS] = {};
     int eventCount = 0;
-    int level = 0;
+    int level = 0;  // 0 up to the highest player level
     int experienceReward = 0;
     int creditReward = 0;
     int enemyCount = 0;

@@ -89,11 +89,13 @@ int ExperienceForNextLevel(int level)
 
 // ---- Names and paths
 
-bool IsValidProfileName(const char* name)
+namespace {
+
+// Non-empty, at most maxLength characters, each an ASCII letter, a digit, a blank, '_' or '-'.
+bool IsPlainName(const char* name, size_t maxLength)
 {
     if (!name || !*name) return false;
-    size_t length = strlen(name);
-    if (length >= (size_t)PROFILE_NAME_SIZE) return false;
+    if (strlen(name) > maxLength) return false;
     for (const unsigned char* p = (const unsigned char*)name; *p; ++p) {
         unsigned char c = *p;
         bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
@@ -101,6 +103,18 @@ bool IsValidProfileName(const char* name)
         if (!letter && !digit && c != ' ' && c != '_' && c != '-') return false;
     }
     return true;
+}
+
+}  // namespace
+
+bool IsValidProfileName(const char* name)
+{
+    return IsPlainName(name, (size_t)PROFILE_NAME_SIZE - 1);
+}
+
+bool IsValidSaveName(const char* name)
+{
+    return IsPlainName(name, (size_t)SAVE_NAME_LENGTH);
 }
 
 bool ProfilePath(const char* name, char* out, size_t size)

@@ -61,6 +61,10 @@ int ExperienceForNextLevel(int level);
 // the name field, and hold only ASCII letters, digits, blanks, '_' and '-', so that no name,
 // typed or read from a file, can reach outside that folder.
 bool IsValidProfileName(const char* name);
+// A save's base name follows the same rule, at most the 40 characters the save screen's name
+// box takes: the save's three files stay in the profile's save folder.
+constexpr int SAVE_NAME_LENGTH = 40;
+bool IsValidSaveName(const char* name);
 // The one place a profile's file is named: "<profiles folder>/<name>.cgs". False (out empty)
 // for a name that is not valid or a path that does not fit.
 bool ProfilePath(const char* name, char* out, size_t size);

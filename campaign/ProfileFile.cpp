@@ -17,6 +17,7 @@
 #include "world/Item.h"
 #include "world/ItemCatalog.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -39,11 +40,14 @@ void WriteItemLines(FILE* file, const Item* item)
     fprintf(file, "item_stackCount\t%d\n", item->stackCount);
 }
 
+// The new player's chassis.
+constexpr const char* FIRST_CHASSIS = "basic";
+
 // A profile without a chassis (a rigs script that lacks it) is written with the new player's,
 // so that it loads back into a rig that can be worn.
 const char* ChassisName(const ChassisRecord* record)
 {
-    return record && record->chassis ? record->chassis->name : "basic";
+    return record && record->chassis ? record->chassis->name : FIRST_CHASSIS;
 }
 
 // The rig's weapon in that attachment, when it holds an item.
@@ -125,6 +129,16 @@ bool WriteProfile(FILE* file, PlayerProfile& p, bool inGame)
     return ferror(file) == 0;
 }
 
+// The value that fills the rest of the key's line, without the blanks after it; empty when
+// the line holds the key alone.
+std::string RestOfLine(Lexer& in)
+{
+    std::string value;
+    in.ReadLineValue(&value, false);
+    while (!value.empty() && (value.back() == ' ' || value.back() == '\t' || value.back() == '\r')) value.pop_back();
+    return value;
+}
+
 // A weapon from the file hung on the rig. The rig refuses it when every attachment record is
 // taken; the item is then let go instead of being lost in an empty slot.
 Item* AttachWeapon(Agent* rig, const std::string& itemName, const char* slot, const char* bone)
@@ -190,15 +204,14 @@ bool PlayerProfile::Load(const char* path, bool fromSave, bool takeCurrentMissio
 
     Lexer in(text.data(), text.size(), SCRIPT_RULES, path);
     Item* current = nullptr;
+    bool currentInGrid = false;  // the current item lies in the inventory grid
     auto readInt = [&](const char* key, int* value) { in.ReadInt(key, value); };
     auto readFloat = [&](const char* key, float* value) { in.ReadFloat(key, value); };
     while (const char* token = in.Next()) {
         std::string key = token;
         const char* k = key.c_str();
         if (in.Is(k, "name")) {
-            std::string value;
-            in.ReadLineValue(&value, false);
-            while (!value.empty() && (value.back() == ' ' || value.back() == '\t' || value.back() == '\r')) value.pop_back();
+            std::string value = RestOfLine(in);
             if (IsValidProfileName(value.c_str()))
                 CopyText(name, sizeof name, value.c_str());
             else
@@ -217,8 +230,13 @@ bool PlayerProfile::Load(const char* path, bool fromSave, bool takeCurrentMissio
         } else if (in.Is(k, "credits")) {
             readInt(k, &credits);
         } else if (in.Is(k, "chassis")) {
-            const char* word = in.NextValue();
-            chassis = TheRigCatalog ? TheRigCatalog->FindChassis(word) : nullptr;
+            std::string word = in.NextValue();
+            chassis = TheRigCatalog ? TheRigCatalog->FindChassis(word.c_str()) : nullptr;
+            // A chassis the rigs do not know is worn as the new player's, as it would be saved.
+            if (TheRigCatalog && !chassis) {
+                in.Warn(in.Line(), "no chassis '%s', '%s' is worn", word.c_str(), FIRST_CHASSIS);
+                chassis = TheRigCatalog->FindChassis(FIRST_CHASSIS);
+            }
         } else if (in.Is(k, "pilot")) {
             const char* word = in.NextValue();
             pilot = TheRigCatalog ? TheRigCatalog->FindPilot(word) : nullptr;
@@ -255,11 +273,15 @@ bool PlayerProfile::Load(const char* path, bool fromSave, bool takeCurrentMissio
                 else
                     delete item;
             }
+            currentInGrid = current != nullptr;
         } else if (in.Is(k, "attachleft")) {
             current = AttachWeapon(rig, in.NextValue(), "leftweapon", "LeftWeapon");
+            currentInGrid = false;
         } else if (in.Is(k, "attachright")) {
             current = AttachWeapon(rig, in.NextValue(), "rightweapon", "RightWeapon");
+            currentInGrid = false;
         } else if (in.Is(k, "upgrade")) {
+            currentInGrid = false;
             std::string itemName = in.NextValue();
             int slot = -1;
             readInt(k, &slot);
@@ -279,12 +301,22 @@ bool PlayerProfile::Load(const char* path, bool fromSave, bool takeCurrentMissio
             if (in.Is(k, "item_upgradeFlags")) current->upgradeFlags = (uint32_t)value;
             if (in.Is(k, "item_specialFlags")) current->specialFlags = (uint32_t)value;
             if (in.Is(k, "item_stackCount")) {
+                // An empty stack leaves the grid and the item goes with it: the lines that
+                // follow belong to no item.
+                bool emptied = currentInGrid && value < 1;
+                if (emptied) in.Warn(in.Line(), "item '%s' has a stack count of %d, it is dropped", current->name, value);
                 current->stackCount = value;
                 if (PlayerInventory) PlayerInventory->RefreshSlot(current);
+                if (emptied) current = nullptr;
             }
         } else if (in.Is(k, "item_pattern")) {
-            std::string word = in.NextValue();
-            if (current) CopyText(current->patternName, sizeof current->patternName, word.c_str());
+            // A pattern line without a pattern leaves the item's own.
+            std::string word = RestOfLine(in);
+            word.erase(std::min(word.find_first_of(" \t"), word.size()));
+            if (word.empty())
+                in.Warn(in.Line(), "item_pattern has no value");
+            else if (current)
+                CopyText(current->patternName, sizeof current->patternName, word.c_str());
         } else if (in.Is(k, "item_upgradeDamage") || in.Is(k, "item_upgradeSpeed") || in.Is(k, "item_upgradeHull") ||
                    in.Is(k, "item_upgradeHealth") || in.Is(k, "item_upgradeRateOfFire") ||
                    in.Is(k, "item_upgradeShieldRecharge")) {

@@ -127,6 +127,10 @@ int main(int argc, char** argv)
         else if (ext == "cgs") {
             SeedFile("script", path);
             SeedFile("scene", path);
+            if (name == "default_profile.cgs") SeedFile("profile", path);
+            else if (name == "missions.cgs") SeedFile("missions", path);
+            else if (name == "mission_objects.cgs") SeedFile("missionobjects", path);
+            else if (name == "growthdb.cgs") SeedFile("growth", path);
         }
         else if (folder == "strings") SeedFile("strings", path);
         else if (folder == "particles") SeedFile("particle", path);
@@ -136,10 +140,23 @@ int main(int argc, char** argv)
     // The damaged files, each for the target of its folder.
     const std::map<std::string, std::string> badFolders = {{"ogg", "ogg"},       {"image", "image"},
                                                            {"mesh", "mesh"},     {"effect", "effect"},
-                                                           {"particle", "particle"}, {"config", "config"}};
+                                                           {"particle", "particle"}, {"config", "config"},
+                                                           {"profile", "profile"},   {"mission", "missions"},
+                                                           {"scene", "scene"}};
     for (const auto& [folder, target] : badFolders)
         for (const fs::directory_entry& entry : fs::directory_iterator(bad / folder, error))
             if (entry.is_regular_file()) SeedFile(target, entry.path());
+    // The level generator's stand-ins, each for the loader of the script it replaces.
+    for (const fs::directory_entry& entry : fs::directory_iterator(bad / "levelgen", error)) {
+        std::string name = entry.path().filename().string();
+        if (name.rfind("mission_objects", 0) == 0) SeedFile("missionobjects", entry.path());
+        if (name.rfind("growthdb", 0) == 0) SeedFile("growth", entry.path());
+    }
+    // Visited maps are written by a game only: a whole grid of every marker, and a short one.
+    std::vector<unsigned char> visited(128 * 128);
+    for (size_t i = 0; i < visited.size(); ++i) visited[i] = (unsigned char)(i / 7 % 4);
+    Seed("visited", "whole.vis", visited.data(), visited.size());
+    Seed("visited", "short.vis", visited.data(), 300);
     printf("fuzz_seeds: %d seed files in %s\n", written, outputFolder.c_str());
     return written > 0 ? 0 : 1;
 }

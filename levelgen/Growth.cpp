@@ -182,7 +182,8 @@ bool GrowthDB::Load(const char* path)
         if (StrICmp(k, "colormode") == 0) {
             in.Int(k, &current->colormode);
         } else if (StrICmp(k, "population") == 0) {
-            in.Float(k, &current->population);
+            // Objects per cell: more than one has no room.
+            in.Float(k, &current->population, 0.0f, 1.0f);
         } else if (StrICmp(k, "treepercent") == 0) {
             in.Float(k, &current->treepercent);
         } else if (StrICmp(k, "plantpercent") == 0) {

@@ -5,6 +5,7 @@
 #include "host/Log.h"
 #include "host/Random.h"
 #include "host/System.h"
+#include "levelgen/CellGrid.h"
 #include "levelgen/Growth.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Objectives.h"
@@ -460,7 +461,7 @@ bool MissionObjects::Load(const char* path)
         } else if (StrICmp(k, "CollisionMesh") == 0) {
             Fixed(current->collisionMesh, sizeof current->collisionMesh, in.Word());
         } else if (StrICmp(k, "ClearValues") == 0) {
-            in.Int(k, &current->clearingRadius);
+            in.Int(k, &current->clearingRadius, 0, LEVEL_MAP_SIZE);
             in.Int(k, &current->clearingShape);
         } else if (StrICmp(k, "AddSplat") == 0) {
             std::string primitive = in.Word(), texture = in.Word(), normal = in.Word();

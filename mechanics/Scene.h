@@ -123,8 +123,9 @@ struct UnitControlCount {
     float demand = 0.0f;
 };
 
-// "<user folder>/savefiles/<profile>/<name>.sav" into out.
-void SaveGamePath(char* out, size_t size, const char* profile, const char* name);
+// "<user folder>/savefiles/<profile>/<name>.sav" into out. False, with out empty and the name
+// logged, for a profile or save name that could lead outside that folder.
+bool SaveGamePath(char* out, size_t size, const char* profile, const char* name);
 
 class Scene {
 public:

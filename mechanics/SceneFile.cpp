@@ -10,6 +10,7 @@
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Objectives.h"
 #include "campaign/MissionRecord.h"
+#include "campaign/PlayerProfile.h"
 #include "platform/Files.h"
 #include "platform/UserFolders.h"
 #include "render/Camera.h"
@@ -144,9 +145,20 @@ void WriteFuelVents(FILE* file, Scene& scene)
 
 }  // namespace
 
-void SaveGamePath(char* out, size_t size, const char* profile, const char* name)
+bool SaveGamePath(char* out, size_t size, const char* profile, const char* name)
 {
-    snprintf(out, size, "%s/savefiles/%s/%s.sav", UserFolder, profile ? profile : "", name ? name : "");
+    if (!out || size == 0) return false;
+    out[0] = 0;
+    if (!IsValidProfileName(profile) || !IsValidSaveName(name)) {
+        Log("ERROR: '%s' of profile '%s' is not a save name\n", name ? name : "", profile ? profile : "");
+        return false;
+    }
+    int written = snprintf(out, size, "%s/savefiles/%s/%s.sav", UserFolder, profile, name);
+    if (written < 0 || (size_t)written >= size) {
+        out[0] = 0;
+        return false;
+    }
+    return true;
 }
 
 bool Scene::WriteSceneFile(const char* path)

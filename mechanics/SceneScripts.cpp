@@ -20,6 +20,7 @@
 #include "host/Lexer.h"
 #include "host/Log.h"
 #include "host/System.h"
+#include "levelgen/CellGrid.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Objectives.h"
 #include "render/Camera.h"
@@ -35,10 +36,19 @@
 #include "world/ItemCatalog.h"
 #include "world/RaidManager.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
 namespace {
+
+// The level's grid, or one of a generated level's size before there is a game.
+const Grid& LevelGrid()
+{
+    static const Grid generated(LEVEL_MAP_SIZE, 2.5f);
+    const Grid* grid = TheGame ? TheGame->grid : nullptr;
+    return grid && grid->size > 0 ? *grid : generated;
+}
 
 struct SceneReader {
     Scene& scene;
@@ -78,6 +88,33 @@ struct SceneReader {
         return all;
     }
 
+    // A position on the level's map: beyond its edges, x and z are taken to the nearest edge,
+    // and the log says so.
+    bool Position(const char* key, Vec3* out)
+    {
+        if (!Vector(out)) return false;
+        const Grid& grid = LevelGrid();
+        Vec3 low = grid.CellToWorld(0, 0), high = grid.CellToWorld(grid.size - 1, grid.size - 1);
+        Vec3 on(std::clamp(out->x, low.x, high.x), out->y, std::clamp(out->z, low.z, high.z));
+        if (on.x != out->x || on.z != out->z)
+            in.Warn(in.Line(), "%s %g %g %g is off the map, %g %g %g is used", key, (double)out->x, (double)out->y,
+                    (double)out->z, (double)on.x, (double)on.y, (double)on.z);
+        *out = on;
+        return true;
+    }
+    // A map cell: beyond the map, taken to the nearest edge, logged; -1 -1 stands for no cell.
+    bool Cell(const char* key, int* column, int* row)
+    {
+        if (!Int(column) || !Int(row)) return false;
+        if (*column == -1 && *row == -1) return true;
+        int last = LevelGrid().size - 1;
+        int c = std::clamp(*column, 0, last), w = std::clamp(*row, 0, last);
+        if (c != *column || w != *row) in.Warn(in.Line(), "%s %d %d is off the map, %d %d is used", key, *column, *row, c, w);
+        *column = c;
+        *row = w;
+        return true;
+    }
+
     void MakeCurrent(Entity* entity)
     {
         current = entity;
@@ -95,10 +132,7 @@ struct Keyword {
 
 Vec3 CellPosition(int column, int row)
 {
-    const Grid* grid = TheGame ? TheGame->grid : nullptr;
-    if (grid) return grid->CellToWorld(column, row);
-    Grid level(128, 2.5f);
-    return level.CellToWorld(column, row);
+    return LevelGrid().CellToWorld(column, row);
 }
 
 void ReadScene(SceneReader& r)
@@ -201,7 +235,7 @@ void ReadResource(SceneReader& r)
     std::string primitive = r.Word();
     Vec3 position;
     int oreType = 0;
-    r.Vector(&position);
+    r.Position("AddResource", &position);
     r.Int(&oreType);
     r.MakeCurrent(r.scene.AddResource(primitive.c_str(), position, oreType));
 }
@@ -210,7 +244,7 @@ void ReadFuel(SceneReader& r)
 {
     Vec3 position;
     int ignored = 0;
-    r.Vector(&position);
+    r.Position("AddFuel", &position);
     r.Int(&ignored);
     r.MakeCurrent(r.scene.AddFuelVent("res_fuel", position));
 }
@@ -468,7 +502,7 @@ void ReadComposition(SceneReader& r)
 void ReadPosition(SceneReader& r)
 {
     Vec3 position;
-    if (!r.Vector(&position) || !r.current) return;
+    if (!r.Position("SetPosition", &position) || !r.current) return;
     r.current->SetPosition(position);
     r.current->moveTarget = position;
 }
@@ -476,7 +510,7 @@ void ReadPosition(SceneReader& r)
 void ReadMapCoord(SceneReader& r)
 {
     int column = 0, row = 0;
-    if (!r.Int(&column) || !r.Int(&row) || !r.current || (column == -1 && row == -1)) return;
+    if (!r.Cell("SetMapCoord", &column, &row) || !r.current || (column == -1 && row == -1)) return;
     Vec3 position = CellPosition(column, row);
     r.current->SetPosition(position);
     r.current->moveTarget = position;
@@ -562,7 +596,7 @@ Agent* FindRig(Scene& scene)
 void ReadPlayerStart(SceneReader& r)
 {
     Vec3 position;
-    bool placed = r.Vector(&position);
+    bool placed = r.Position("PlayerStart", &position);
     Agent* rig = FindRig(r.scene);
     if (!rig) {
         r.MakeCurrent(nullptr);

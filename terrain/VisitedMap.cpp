@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <unistd.h>
 #include <vector>
 
 std::string VisitedMapPath(const char* name)
@@ -30,15 +31,26 @@ bool Minimap::SaveVisited(const char* name)
         Log("ERROR: no visited map to write to %s\n", path.c_str());
         return false;
     }
-    FILE* file = OpenFile(path.c_str(), "wb");
+    // The folder as it is spelt on the disk: the map is written beside the save it belongs to.
+    size_t slash = path.find_last_of('/');
+    if (slash != std::string::npos) path = ResolvePathCase(path.substr(0, slash).c_str()) + path.substr(slash);
+    // The old map stays whole until the new one is on the disk.
+    std::string temporary = path + ".tmp";
+    FILE* file = fopen(temporary.c_str(), "wb");
     if (!file) {
-        Log("ERROR opening file %s for WRITING (%s)\n", path.c_str(), strerror(errno));
+        Log("ERROR opening file %s for WRITING (%s)\n", temporary.c_str(), strerror(errno));
         return false;
     }
     bool written = fwrite(fog.markers.data(), 1, fog.markers.size(), file) == fog.markers.size();
-    if (fclose(file) != 0) written = false;
-    if (!written) Log("ERROR writing the visited map %s\n", path.c_str());
-    return written;
+    written = fflush(file) == 0 && written;
+    written = fsync(fileno(file)) == 0 && written;
+    written = fclose(file) == 0 && written;
+    if (!written || rename(temporary.c_str(), path.c_str()) != 0) {
+        Log("ERROR writing the visited map %s: the previous one is kept\n", path.c_str());
+        remove(temporary.c_str());
+        return false;
+    }
+    return true;
 }
 
 bool Minimap::LoadVisited(const char* name)

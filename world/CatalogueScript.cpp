@@ -8,6 +8,7 @@
 #include "world/Entity.h"
 #include "world/WeaponDef.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -57,6 +58,24 @@ bool CatalogueScript::Float(const char* key, float* value)
     }
     in->Next();
     *value = read;
+    return true;
+}
+
+bool CatalogueScript::Int(const char* key, int* value, int low, int high)
+{
+    int read = 0;
+    if (!Int(key, &read)) return false;
+    *value = std::clamp(read, low, high);
+    if (*value != read) Warn("%s value %d is out of range, %d is used", key, read, *value);
+    return true;
+}
+
+bool CatalogueScript::Float(const char* key, float* value, float low, float high)
+{
+    float read = 0.0f;
+    if (!Float(key, &read)) return false;
+    *value = std::clamp(read, low, high);
+    if (*value != read) Warn("%s value %g is out of range, %g is used", key, (double)read, (double)*value);
     return true;
 }
 

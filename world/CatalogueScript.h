@@ -27,6 +27,10 @@ public:
     // when it is not (logged for key).
     bool Int(const char* key, int* value);
     bool Float(const char* key, float* value);
+    // The same for a number with a meaning only within low..high: one beyond is taken as the
+    // nearest end, and logged.
+    bool Int(const char* key, int* value, int low, int high);
+    bool Float(const char* key, float* value, float low, float high);
     // count numbers; the first that is missing stops the reading, and it and the rest stay
     // as they were.
     void Floats(const char* key, float* values, int count);

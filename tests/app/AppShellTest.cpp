@@ -4,6 +4,7 @@
 #include "app/AppShell.h"
 
 #include "app/MainLoop.h"
+#include "campaign/PlayerProfile.h"
 #include "campaign/StorySlideshow.h"
 #include "gui/WindowManager.h"
 #include "host/InputEvents.h"
@@ -26,6 +27,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <memory>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -196,4 +199,39 @@ TEST(AppShell, AStartThatFailsAtAnyStepUndoesEverything)
         EXPECT_EQ(LeftOver(), std::vector<std::string>());
     }
     RealStart = nullptr;
+}
+
+TEST(AppShell, TheSettingsProfileIsReadOnlyFromTheProfilesFolder)
+{
+    std::string base = MakeTempFolder("settings-profile");
+    ScopedGlobal<char[256]> profiles(ProfilesFolder);
+    snprintf(ProfilesFolder, sizeof ProfilesFolder, "%s/Veldmark/profiles", base.c_str());
+    ASSERT_EQ(mkdir((base + "/Veldmark").c_str(), 0700), 0);
+    ASSERT_EQ(mkdir(ProfilesFolder, 0700), 0);
+    // A profile outside the folder, which the settings name by a path that climbs out of it.
+    ASSERT_TRUE(WriteTextFile(base + "/escape.cgs", "credits\t\t4321\n"));
+    ASSERT_TRUE(WriteTextFile(std::string(ProfilesFolder) + "/Pilot.cgs", "credits\t\t17\n"));
+    auto config = std::make_unique<ConfigFile>((base + "/none.cfg").c_str());
+    ScopedGlobal<ConfigFile*> installed(Config, config.get());
+    StartupStep profileStep{};
+    for (const StartupStep& step : AppStartupSteps())
+        if (strcmp(step.name, "profile") == 0) profileStep = step;
+    ASSERT_NE(profileStep.start, nullptr);
+
+    const struct {
+        const char* setting;
+        int credits;
+        bool refused;
+    } cases[] = {{"../../escape", 0, true}, {"a/b", 0, true}, {"", 0, true}, {"Pilot", 17, false}, {"#", 0, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.setting);
+        GetPlayerProfile()->Clear();
+        CopyText(config->currentprofile, sizeof config->currentprofile, c.setting);
+        LogCaptureBegin();
+        EXPECT_TRUE(profileStep.start());
+        std::string log = LogCaptureEnd();
+        EXPECT_EQ(GetPlayerProfile()->credits, c.credits);
+        EXPECT_EQ(log.find("not a profile name") != std::string::npos, c.refused) << log;
+    }
+    GetPlayerProfile()->Clear();
 }

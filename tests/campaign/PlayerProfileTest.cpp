@@ -2,6 +2,7 @@
 #include "campaign/PlayerProfile.h"
 #include "campaign/RandomMission.h"
 #include "host/Log.h"
+#include "mechanics/Scene.h"
 #include "platform/UserFolders.h"
 #include "tests/support/Scoped.h"
 #include "tests/support/TestSupport.h"
@@ -146,6 +147,37 @@ TEST(ProfileNames, OnlyPlainNamesBecomeFiles)
     EXPECT_STREQ(path, "");
     ASSERT_TRUE(ProfilePath("Player 1", path, sizeof path));
     EXPECT_EQ(std::string(path), std::string(ProfilesFolder) + "/Player 1.cgs");
+}
+
+TEST(SaveNames, OnlyPlainNamesStayInTheProfilesSaveFolder)
+{
+    ScopedGlobal<char[256]> user(UserFolder);
+    snprintf(UserFolder, sizeof UserFolder, "/home/u/Veldmark");
+    char path[512] = "x";
+    ASSERT_TRUE(SaveGamePath(path, sizeof path, "Pilot", "savfile_1234_Mar_05_2024"));
+    EXPECT_STREQ(path, "/home/u/Veldmark/savefiles/Pilot/savfile_1234_Mar_05_2024.sav");
+    ASSERT_TRUE(SaveGamePath(path, sizeof path, "Pilot", std::string(SAVE_NAME_LENGTH, 's').c_str()));
+
+    const struct {
+        const char* profile;
+        const char* name;
+    } refused[] = {
+        {"Pilot", "../../../escape"}, {"Pilot", "a/b"},       {"Pilot", ""},     {"Pilot", nullptr},
+        {"Pilot", "a\\b"},           {"Pilot", "dot.sav"},   {"Pilot", "C:x"},  {"../..", "slot"},
+        {"", "slot"},                 {nullptr, "slot"},
+    };
+    for (const auto& c : refused) {
+        SCOPED_TRACE(std::string(c.profile ? c.profile : "(null)") + " / " + (c.name ? c.name : "(null)"));
+        strcpy(path, "x");
+        LogCaptureBegin();
+        EXPECT_FALSE(SaveGamePath(path, sizeof path, c.profile, c.name));
+        EXPECT_NE(LogCaptureEnd().find("is not a save name"), std::string::npos);
+        EXPECT_STREQ(path, "");
+    }
+    std::string longName(SAVE_NAME_LENGTH + 1, 's');
+    EXPECT_FALSE(IsValidSaveName(longName.c_str())) << "longer than the name box takes";
+    char small[16];
+    EXPECT_FALSE(SaveGamePath(small, sizeof small, "Pilot", "slot")) << "a path that does not fit";
 }
 
 TEST_F(ProfileFiles, WrittenAndReadBackEqual)

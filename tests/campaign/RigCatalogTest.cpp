@@ -342,3 +342,40 @@ TEST_F(ShippedPlayer, AnEarnedAchievementIsNamedInItsPopUp)
         EXPECT_NE(Strings->Lookup(tag.c_str()), nullptr) << tag;
     }
 }
+
+// Damaged profiles kept from past reports (tests/data/bad-files/profile): each loads what it
+// can, says what it dropped, and what it saves once comes back the same when saved again.
+TEST_F(ShippedPlayer, DamagedProfilesLoadWhatTheyCanAndSaveTheSameTwice)
+{
+    const struct {
+        const char* file;
+        const char* logged;
+    } cases[] = {
+        // A count of 0 empties the slot; the lines after it belonged to the dropped item.
+        {"uaf_stackcount_zero.cgs", "line 2: item 'repair_kit' has a stack count of 0"},
+        {"uaf_stackcount_zero_pattern.cgs", "line 2: item 'repair_kit' has a stack count of 0"},
+        {"roundtrip_pattern_no_value.cgs", "line 2: item_pattern has no value"},
+        {"roundtrip_unknown_chassis.cgs", "line 1: no chassis 'nosuchchassis'"},
+    };
+    std::string folder = MakeTempFolder("bad-profiles");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        PlayerProfile* profile = GetPlayerProfile();
+        LogCaptureBegin();
+        ASSERT_TRUE(profile->Load((std::string("tests/data/bad-files/profile/") + c.file).c_str(), false, false));
+        log = LogCaptureEnd();
+        EXPECT_NE(log.find(c.logged), std::string::npos) << log;
+        for (const InventorySlot& slot : inventory->slots) {
+            if (slot.kind == 1) {
+                EXPECT_GE(slot.item->stackCount, 1) << slot.item->name;
+            }
+        }
+        ASSERT_TRUE(profile->Save((folder + "/once.cgs").c_str(), false));
+        LogCaptureBegin();
+        ASSERT_TRUE(profile->Load((folder + "/once.cgs").c_str(), false, false));
+        log = LogCaptureEnd();
+        EXPECT_EQ(log.find("WARNING"), std::string::npos) << log;
+        ASSERT_TRUE(profile->Save((folder + "/twice.cgs").c_str(), false));
+        EXPECT_EQ(ReadTextFile(folder + "/twice.cgs"), ReadTextFile(folder + "/once.cgs"));
+    }
+}

@@ -10,9 +10,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <sys/resource.h>
 #include <vector>
 
 namespace {
@@ -108,6 +110,34 @@ TEST_F(VisitedMap, AMissingFileChangesNothingAndAFailedSaveIsReported)
     EXPECT_FALSE(minimap.SaveVisited(nowhere.c_str()));
     std::string log = LogCaptureEnd();
     EXPECT_NE(log.find("for WRITING"), std::string::npos) << log;
+}
+
+TEST_F(VisitedMap, AWriteThatFailsPartWayKeepsTheOldMap)
+{
+    std::string name = folder + "/full.sav";
+    std::fill(minimap.fog.markers.begin(), minimap.fog.markers.end(), (uint8_t)FOG_MARK_RIG);
+    ASSERT_TRUE(minimap.SaveVisited(name.c_str()));
+    const std::vector<uint8_t> before = ReadBytes(VisitedMapPath(name.c_str()));
+    ASSERT_EQ(before.size(), (size_t)128 * 128);
+
+    // A disk that fills after 4096 bytes: the file size limit stands in for it.
+    minimap.fog.markers.assign(minimap.fog.markers.size(), 0);
+    rlimit saved;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    LogCaptureBegin();
+    bool written = minimap.SaveVisited(name.c_str());
+    std::string log = LogCaptureEnd();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(written);
+    EXPECT_NE(log.find("ERROR writing the visited map"), std::string::npos) << log;
+    EXPECT_EQ(ReadBytes(VisitedMapPath(name.c_str())), before) << "the previous map is whole";
+    EXPECT_FALSE(std::filesystem::exists(VisitedMapPath(name.c_str()) + ".tmp"));
 }
 
 }  // namespace

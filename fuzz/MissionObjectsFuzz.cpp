@@ -1,0 +1,16 @@
+// The mission-object catalogue: every record of the text read into a catalogue of its own.
+#include "fuzz/FuzzSupport.h"
+#include "levelgen/MissionObjects.h"
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    PrepareFuzzing();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    MissionObjects objects;
+    objects.Load(WriteInputFile(data, size, ".cgs"));
+    return 0;
+}
