@@ -16,3 +16,9 @@ inline int AtlasCell(int columns, int rows, int column, int row)
 {
     return columns << 24 | rows << 16 | column << 8 | row;
 }
+
+// trunc(H x numerator / denominator): the HUD's lengths written as the fractions they are.
+inline int HudFraction(int numerator, int denominator)
+{
+    return (int)((long long)ScreenHeight() * numerator / denominator);
+}

@@ -9,6 +9,7 @@
 #include "render/Draw2D.h"
 #include "render/Font.h"
 #include "render/Sprite.h"
+#include "world/BuildItem.h"
 
 #include <cstdio>
 
@@ -67,6 +68,17 @@ void InfoTooltip::ShowText(const char* key)
     if (background) background->SetRect(left, top, left + w, top + h);
     window->SetVisible(true);
     shown = true;
+}
+
+void InfoTooltip::ShowBuildingTooltip(const BuildItem* item)
+{
+    if (!window || !item) return;
+    ShowText(item->name);
+    char text[96];
+    snprintf(text, sizeof text, "Ore: %d   Fuel: %d   Power: %d", item->costOre, item->costFuel, item->costPower);
+    labels[2]->SetText(text);
+    // The costs on the box's last line, under the description however long it runs.
+    labels[2]->Move(labels[2]->x, window->height - HudLength(0.03125));
 }
 
 void InfoTooltip::Draw()

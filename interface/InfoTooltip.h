@@ -6,6 +6,7 @@
 // build menu.
 #include "gui/Window.h"
 
+class BuildItem;
 class Button;
 class Label;
 class Sprite;
@@ -24,6 +25,8 @@ public:
     // Title "<key>", description "<key_desc>", the other lines empty; placed at the right edge
     // and shown.
     void ShowText(const char* key);
+    // A building of the build panel: its name and description, then what it costs.
+    void ShowBuildingTooltip(const BuildItem* item);
     // The background, when shown; the labels are the window's children.
     void Draw();
     // Every line emptied, hidden.

@@ -4,6 +4,7 @@
 #include "mechanics/GameMechanics.h"
 
 #include "host/Log.h"
+#include "interface/MissionHud.h"
 #include "host/System.h"
 #include "platform/ConfigFile.h"
 #include "platform/Hotkeys.h"
@@ -179,7 +180,7 @@ void RegisterGameCommands()
         {"debug_incspeed", CmdIncSpeed},
         {"debug_decspeed", CmdDecSpeed},
         {"toggle_minimap", CmdToggleMinimap},
-        {"toggle_inventory", CmdWaitsForWorld},
+        {"toggle_inventory", CmdToggleInventory},
         {"toggle_camera_lock", CmdToggleCameraLock},
         {"toggle_health_bars", CmdToggleHealthBars},
         {"editor_undo", CmdWaitsForWorld},

@@ -222,11 +222,13 @@ public:
     RigCatalog* rigCatalog = nullptr;
 
     // ---- The selection and the HUD (GameHud.cpp)
-    // The base HUD; at the first level start also the main display and the power bar, made
-    // once for the rest of the run.
+    // The base HUD; in play also the mission HUD, built at the first level start and shown
+    // again at every later one.
     bool CreateHud() override;
-    // The HUD of play for this frame: floating texts, the main display for the selection, the
-    // power bar, the pop-up and the message bar.
+    // The mission HUD's counters, rates and build buttons, every playing frame.
+    void UpdateHud();
+    // The mission HUD for this frame, the cursor in its picture for the command and what it
+    // points at, and what stands over the cursor.
     void DrawHud();
     // In play the HUD, in the front end the pop-up and the message bar; then the base overlay.
     void DrawGui() override;

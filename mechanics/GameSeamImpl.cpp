@@ -1,7 +1,9 @@
 #include "mechanics/GameSeamImpl.h"
 
 #include "gui/Window.h"
+#include "gui/Button.h"
 #include "gui/WindowManager.h"
+#include "interface/MissionHud.h"
 #include "mechanics/GameMechanics.h"
 #include "terrain/Environment.h"
 #include "terrain/Minimap.h"
@@ -122,3 +124,8 @@ bool GameSeamImpl::IsAgent(Entity* entity)
 }
 
 Entity* GameSeamImpl::GetFirstSelected() { return TheGame ? TheGame->GetFirstSelected() : nullptr; }
+
+void GameSeamImpl::SetFollowButton(bool on)
+{
+    if (TheMissionHud.followButton) TheMissionHud.followButton->toggled = on;
+}

@@ -31,4 +31,6 @@ public:
     bool IsEntityDead(Entity* entity) override;
     bool IsAgent(Entity* entity) override;
     Entity* GetFirstSelected() override;
+    // The HUD's follow button shows the camera's follow state.
+    void SetFollowButton(bool on) override;
 };

@@ -143,6 +143,7 @@ void GameMechanics::Update()
     TheScene.Update();
     if (projectiles) projectiles->Update(dt);
     if (splats) splats->Update(dt);
+    UpdateHud();
     if (TheObjectives) TheObjectives->Tick(false);
     if (TheEvents) TheEvents->Update(false);
     // The profile's unlocks come with the campaign's profile.

@@ -294,6 +294,17 @@ bool PaintButtonSheet(Canvas& c)
     return true;
 }
 
+// The same sheet in graphite, for the quick slots under their items' pictures.
+bool PaintButtonBlack(Canvas& c)
+{
+    PaintColumnSheet(c, 3, [](Canvas& cell, int row) {
+        if (row == 0) PaintFaceGlow(cell, Rgb(0.3f, 0.58f, 1.0f));
+        if (row == 1) PaintFace(cell, Hex(0x2A2E34), Hex(0x0C0E11), false);
+        if (row == 2) PaintFace(cell, Hex(0x08090B), Hex(0x1E2227), true);
+    });
+    return true;
+}
+
 // The same sheet in red, for the buttons that cancel or refuse.
 bool PaintButtonRed(Canvas& c)
 {

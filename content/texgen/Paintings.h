@@ -132,6 +132,7 @@ bool PaintHighlightBlue(Canvas& c);
 bool PaintProgressBar(Canvas& c);
 // The text boxes, lists and dialogs (GuiWidgets.cpp).
 bool PaintButtonSheet(Canvas& c);
+bool PaintButtonBlack(Canvas& c);
 bool PaintEditBoxFocus(Canvas& c);
 bool PaintEditBoxNoFocus(Canvas& c);
 bool PaintEditBoxCursor(Canvas& c);
@@ -195,6 +196,16 @@ bool PaintLightning3(Canvas& c);
 bool PaintLightningRed1(Canvas& c);
 bool PaintLightningRed2(Canvas& c);
 bool PaintLightningRed3(Canvas& c);
+
+// The mission HUD's spacers, minimap strip and its buttons, build tabs, resource bar, command
+// panel backing and rig banner (MissionHudTextures.cpp).
+bool PaintGuiSpacer(Canvas& c);
+bool PaintMinimapStrip(Canvas& c);
+bool PaintMinimapIcons(Canvas& c);
+bool PaintBuildTabs(Canvas& c);
+bool PaintResourceBack(Canvas& c);
+bool PaintCommandBack(Canvas& c);
+bool PaintPlanetLabels(Canvas& c);
 
 // The HUD of play: the main display, its badges, overlays and button strips, the message
 // bar, the pop-ups and achievements, the power bar (HudTextures.cpp).

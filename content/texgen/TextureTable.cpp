@@ -260,6 +260,15 @@ const std::vector<TextureRecipe>& TextureRecipes()
         {"gui/icons/power_bar.dds", 64, 16, Argb, NoMips, Picture, PaintPowerBar},
         {"gui/game/chevron.dds", 32, 32, Argb, NoMips, Picture, PaintChevron},
         {"gui/info_back.dds", 256, 64, Argb, NoMips, Picture, PaintInfoBack},
+        // The mission HUD around the world view.
+        {"gui/gui_spacer.dds", 256, 64, Argb, NoMips, Picture, PaintGuiSpacer},
+        {"gui/mmapvbar.dds", 64, 256, Argb, NoMips, Picture, PaintMinimapStrip},
+        {"gui/minimapicons.dds", 256, 128, Argb, NoMips, Picture, PaintMinimapIcons},
+        {"gui/game/buildtabs.dds", 128, 256, Argb, NoMips, Picture, PaintBuildTabs},
+        {"gui/game/resourceback.dds", 512, 64, Argb, NoMips, Picture, PaintResourceBack},
+        {"gui/game/commandback.dds", 256, 64, Argb, NoMips, Picture, PaintCommandBack},
+        {"gui/button_black.dds", 128, 256, Argb, NoMips, Picture, PaintButtonBlack},
+        {"gui/planetlabels.dds", 128, 64, Argb, NoMips, Picture, PaintPlanetLabels},
         {"textures/planets/planet_environments.dds", 256, 512, Argb, NoMips, Picture, PaintPlanetEnvironments},
     };
     return table;

@@ -25,6 +25,7 @@
 #include "world/Grid.h"
 #include "render/ParticleManager.h"
 #include "render/ParticleSystem.h"
+#include "tests/app/GameRunSupport.h"
 #include "tests/support/Scoped.h"
 #include "tests/support/TestSupport.h"
 
@@ -88,21 +89,12 @@ class LevelLife : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(InitUserFolders());
-        LogCaptureBegin();
-        const char* argv[] = {"veldmark", "-windowed", "-800"};
-        started = StartUp(3, const_cast<char**>(argv));
-        LogCaptureEnd();
+        started = StartGameRun("-800");
         if (!started) GTEST_SKIP() << "no display for the game's window";
-        HostMessage drained;
-        while (InputEvents.PeekMessage(&drained)) {}
-        TheGame->state = GAME_STATE_FRONT_END;
     }
     void TearDown() override
     {
-        FrameTimer.delta = 0.0f;
-        GamePaused = false;
-        if (started) Shutdown();
+        StopGameRun(started);
     }
 
     // The front end asks for a generated mission in the environment; the shell's count of one

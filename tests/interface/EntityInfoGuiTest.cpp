@@ -10,6 +10,7 @@
 #include "gui/ModelViewer.h"
 #include "gui/Label.h"
 #include "interface/EntityInfoGui.h"
+#include "interface/MissionHud.h"
 #include "interface/InfoTooltip.h"
 #include "interface/MessageLists.h"
 #include "interface/PowerBar.h"
@@ -607,6 +608,8 @@ TEST_F(EntityInfoGuiTest, TheHudPassShowsTheSelectionAndTheFrontEndItsMessages)
     Agent* a = NewAgent(ALIGN_PLAYER);
     Agent* b = NewAgent(ALIGN_PLAYER);
     strcpy(a->name, "Alpha");
+    // The mission HUD around the display, as a level start builds it.
+    BuildMissionHud();
     game->hand.selected.Clear();
     painter.Clear();
     game->DrawHud();
@@ -620,7 +623,8 @@ TEST_F(EntityInfoGuiTest, TheHudPassShowsTheSelectionAndTheFrontEndItsMessages)
     EXPECT_TRUE(display->IsVisible());
     EXPECT_EQ(painter.TimesDrawn(display->frame), 1) << "a group: the frame alone";
     EXPECT_TRUE(display->stanceButtons[0]->IsVisible());
-    EXPECT_TRUE(painter.texts.empty()) << "and no page";
+    EXPECT_FALSE(Has(painter.Texts(), "(0) Alpha")) << "and no page";
+    EXPECT_TRUE(TheMissionHud.groupPanel->IsVisible()) << "but the group's buttons";
 
     game->hand.selected.Clear();
     game->hand.selected.PushBack(a);
@@ -634,4 +638,7 @@ TEST_F(EntityInfoGuiTest, TheHudPassShowsTheSelectionAndTheFrontEndItsMessages)
     painter.Clear();
     game->DrawGui();
     EXPECT_TRUE(Has(painter.Texts(), "New item unlocked in shop!"));
+    ReleaseMissionHud();
+    delete ThePowerBar;
+    ThePowerBar = nullptr;
 }
