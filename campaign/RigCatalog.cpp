@@ -307,6 +307,9 @@ void PlayerProfile::SetDefaultRig()
         rig->damage = prototype->damage;
         rig->composition = prototype->composition;
         rig->scale = prototype->scale;
+        // What the HUD's command panel offers for the rig.
+        rig->commandWord = prototype->commandWord;
+        rig->classWord |= prototype->classWord;
     }
     if (chassis && chassis->chassis) {
         rig->mesh = chassis->chassis->mesh;

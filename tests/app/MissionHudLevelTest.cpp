@@ -106,17 +106,7 @@ TEST_P(MissionHudLevel, TheHudStandsAroundTheLevelAndGoesWithIt)
 
     // The rig selected: its commands and the build panel show.
     Agent* rig = GetPlayerRig();
-    if (!rig) {
-        // Until every level brings the player's rig, a bot of the player's stands in for it.
-        rig = TheScene.CreateAgent("miner", true);
-        ASSERT_NE(rig, nullptr);
-        TheScene.UnlinkEntity(rig);
-        TheScene.AddEntity(rig);
-        CopyText(rig->name, sizeof rig->name, "Builder");
-        rig->alignment = ALIGN_PLAYER;
-        rig->commandWord |= COMMAND_SCAN;
-        rig->SetPosition(Vec3(0.0f, 0.0f, 0.0f));
-    }
+    ASSERT_NE(rig, nullptr) << "every level brings the player's rig";
     TheGame->ClearSelection();
     TheGame->SelectEntity(rig);
     ASSERT_EQ(TheGame->GetFirstSelected(), rig);
