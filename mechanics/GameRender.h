@@ -39,6 +39,7 @@ extern float ReflectionHeight;
 struct GameRenderTargets {
     TextureRecord* scene = nullptr;  // "RT_renderTarget"
     TextureRecord* glow = nullptr;   // "RT_glow"
+    TextureRecord* glowBlur = nullptr;  // "RT_glowBlur": the glow blurred, at the glow's size
     GfxSurface* glowDepth = nullptr;
     GfxTexture* shadowMap = nullptr;
     GfxSurface* shadowDepth = nullptr;
