@@ -13,6 +13,7 @@
 #include "host/Random.h"
 #include "host/System.h"
 #include "mechanics/GameMechanics.h"
+#include "mechanics/GameRender.h"
 #include "mechanics/GameSeamImpl.h"
 #include "mechanics/Scene.h"
 #include "platform/CommandLine.h"
@@ -257,6 +258,7 @@ void FreeFontsWindowsTextures()
     }
     delete WindowMgr;
     WindowMgr = nullptr;
+    ForgetGameRenderTargets();
     delete Textures;
     Textures = nullptr;
 }

@@ -228,6 +228,12 @@ void ReleaseGameRenderTargets()
     ReleaseReflectionStep(nullptr);
 }
 
+void ForgetGameRenderTargets()
+{
+    ReleaseGameRenderTargets();
+    RenderTargets.scene = RenderTargets.glow = RenderTargets.glowBlur = nullptr;
+}
+
 bool Game::CreateShadowMap()
 {
     GfxDevice* device = Device();

@@ -59,6 +59,9 @@ constexpr int DEFAULT_SHADOW_MAP_SIZE = 1024;
 uint32_t ShadowMapFormat(int shadowType);
 // Lets go of every target the frame owns (device loss, and the end of the program).
 void ReleaseGameRenderTargets();
+// Also forgets the targets the texture manager holds (the scene and glow targets), for when
+// that manager goes: a game started again in the same process makes them anew.
+void ForgetGameRenderTargets();
 
 // The rotation turning the up axis onto the ground's normal under the entity.
 Matrix ComputeTerrainTilt(Entity* entity);
