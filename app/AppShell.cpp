@@ -14,6 +14,7 @@
 #include "host/Random.h"
 #include "host/System.h"
 #include "mechanics/GameMechanics.h"
+#include "mechanics/GameRender.h"
 #include "mechanics/GameSeamImpl.h"
 #include "mechanics/Scene.h"
 #include "platform/CommandLine.h"
@@ -261,6 +262,7 @@ void FreeFontsWindowsTextures()
     }
     delete WindowMgr;
     WindowMgr = nullptr;
+    ForgetGameRenderTargets();
     delete Textures;
     Textures = nullptr;
 }

@@ -30,6 +30,7 @@ float LevelStartCountdown = 0.0f;
 uint32_t AvailableTextureMemory = 0;
 char MusicTrackPath[256] = "";
 FramePacer FramePacing;
+int PresentedFrames = 0;
 
 namespace {
 
@@ -61,6 +62,44 @@ void SetFrontEndStates(bool lightingOff)
 }
 
 constexpr uint8_t CLEAR_ALL = 7;  // target, depth and stencil
+
+// The front end's picture changes only with what happens to the window (the mouse, keys, a
+// resize, an exposure), with its screen and windows, and while a window shows something that
+// moves: a frame is drawn when one of those changed since the last one drawn.
+struct FrontEndLook {
+    unsigned events = 0;
+    int screenState = -1;
+    uintptr_t windows = 0;
+    bool operator==(const FrontEndLook& o) const
+    {
+        return events == o.events && screenState == o.screenState && windows == o.windows;
+    }
+};
+FrontEndLook LastFrontEndLook;
+bool FrontEndShown = false;  // the last frame drawn was the front end's
+bool FrameSkipped = false;
+
+bool FrontEndNeedsFrame()
+{
+    FrontEndLook look;
+    look.events = InputEvents.EventCount();
+    look.screenState = FrontEndScreenState;
+    look.windows = WindowMgr ? WindowMgr->ShownSignature() : 0;
+    // Something moves, or a screenshot waits for the next frame.
+    bool wanted = (WindowMgr && WindowMgr->AnyAnimates()) || (Graphics && Graphics->IsScreenshotPending());
+    if (FrontEndShown && look == LastFrontEndLook && !wanted) return false;
+    LastFrontEndLook = look;
+    return true;
+}
+
+// A pass that drew nothing waits as a presented frame would, for about one refresh, unless
+// something happens first; where the loop paces the frames itself, the pacer waits.
+void WaitInsteadOfPresenting()
+{
+    GfxDevice* device = Graphics ? Graphics->device : nullptr;
+    if (device && device->IsSwapIntervalRefused()) return;
+    InputEvents.WaitMessage(1000 / 60);
+}
 
 // Where the driver would not wait for the display's refresh (Xvfb, some drivers), the loop
 // waits instead, to the display's rate.
@@ -127,6 +166,7 @@ void MainLoopPass()
         UpdateGameState(dt);
     }
     RenderFrame();
+    if (FrameSkipped) WaitInsteadOfPresenting();
     if (Music && Config) Music->SetMusicSettings(Config->music, Config->MusicVolume);
     if (DeviceState == DEVICE_USABLE && Music && !UseMusicThread && ((Config && Config->music) || Music->IsFading()))
         Music->Update();
@@ -144,8 +184,9 @@ int RunMainLoop()
         if (!DrainMessages(&exitCode)) break;
         // In the background the loop sleeps until something happens to the window.
         if (!AppActive) InputEvents.WaitMessage();
+        const int presented = PresentedFrames;
         MainLoopPass();
-        if (DeviceState == DEVICE_USABLE) ++frames;
+        frames += PresentedFrames - presented;
     }
     // How fast the loop ran, for a look at the frame pacing and the processor it costs.
     double seconds = (TimeGetTimeMs() - started) / 1000.0;
@@ -155,8 +196,11 @@ int RunMainLoop()
 
 void RenderFrame()
 {
+    FrameSkipped = false;
     if (!Graphics) return;
     DeviceState = Graphics->CheckDeviceLost();
+    // A device back from a loss shows nothing of the last frame.
+    if (DeviceState != DEVICE_USABLE) FrontEndShown = false;
     if (DeviceState == DEVICE_ERROR) {
         int allowed = Config ? Config->lostDeviceRetryCount : 0;
         if (LostDeviceRetries > allowed) {
@@ -187,8 +231,14 @@ void RenderFrame()
     if (!TheGame || !Config) return;
 
     int state = TheGame->state;
+    if (state == GAME_STATE_FRONT_END && !FrontEndNeedsFrame()) {
+        FrameSkipped = true;
+        return;
+    }
+    FrontEndShown = state == GAME_STATE_FRONT_END;
     if (state == GAME_STATE_PLAYING) {
         TheGame->Render();
+        ++PresentedFrames;
         return;
     }
     if (state == GAME_STATE_INTRO) {
@@ -226,4 +276,5 @@ void RenderFrame()
     FrameGraph::Draw();
     Graphics->End2D();
     Graphics->Present();
+    ++PresentedFrames;
 }

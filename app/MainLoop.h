@@ -28,6 +28,8 @@ extern uint32_t AvailableTextureMemory;
 extern char MusicTrackPath[256];
 // Paces the frames while the device's presenting does not wait for the display's refresh.
 extern FramePacer FramePacing;
+// Frames drawn and presented so far (an idle front end presents none).
+extern int PresentedFrames;
 
 // Runs passes until a quit message arrives; returns its exit code.
 int RunMainLoop();

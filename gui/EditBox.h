@@ -32,6 +32,8 @@ public:
 
     // The face (focused or not), the blinking caret while focused, the text and the prompt.
     void Draw() override;
+    // Its caret blinks while it has the focus.
+    bool Animates() const override { return HasFocus(); }
     // A click on the box takes the focus; on a focused box it also moves the caret to the
     // click. A click beside it lets the focus go.
     bool OnMouseDown(MouseDevice* mouse) override;

@@ -22,6 +22,8 @@ public:
     ~GuiMeter() override;
 
     void Draw() override;
+    // An animated fill drifts.
+    bool Animates() const override { return animated && croppedFill; }
 
     // Keeps the value within 0..maximum, lays the bar out again and, when given, recolours the
     // fill.

@@ -316,6 +316,11 @@ void ModelViewer::DrawEntity(float dt)
     Graphics->SetViewport(&worldViewport);
 }
 
+bool ModelViewer::Animates() const
+{
+    return entity && entity->mesh;
+}
+
 void ModelViewer::Render()
 {
     const float dt = IsGuiPaused() ? 0.0f : std::min(FrameTimer.delta, 0.1f);

@@ -23,6 +23,8 @@ public:
     // The background, the model in its rectangle, the frame; then the 2D state again. The
     // window's own quads and children are not drawn.
     void Draw() override;
+    // A model shown moves (it turns, its animation plays).
+    bool Animates() const override;
 
     // The rectangle on the screen; the model turns from the front again, 30 degrees a second.
     void SetViewRect(int atX, int atY, int w, int h);

@@ -81,6 +81,8 @@ public:
     // Enter clicks the default-button child, when there is one.
     virtual bool OnKey(KeyboardDevice* keyboard);
     virtual bool OnMouseMove(MouseDevice* mouse);
+    // True while its picture changes with time alone (a blinking caret, a turning model).
+    virtual bool Animates() const { return false; }
 
     // Retextures quad n (when the window has it).
     void SetTexture(const char* texture, int n);

@@ -254,3 +254,31 @@ void WindowManager::Dump()
     Log("Total count %d\n", total);
     Log("\n\n");
 }
+
+namespace {
+
+bool AnimatesWithin(const Window* window)
+{
+    if (!window->IsVisible()) return false;
+    if (window->Animates()) return true;
+    for (const Window* child = window->firstChild; child; child = child->nextSibling)
+        if (AnimatesWithin(child)) return true;
+    return false;
+}
+
+}  // namespace
+
+bool WindowManager::AnyAnimates() const
+{
+    for (auto* node = windows.head; node; node = node->next)
+        if (node->value && AnimatesWithin(node->value)) return true;
+    return modal && AnimatesWithin(modal);
+}
+
+uintptr_t WindowManager::ShownSignature() const
+{
+    uintptr_t signature = reinterpret_cast<uintptr_t>(modal) * 31u + reinterpret_cast<uintptr_t>(focused);
+    for (auto* node = windows.head; node; node = node->next)
+        if (node->value && node->value->IsVisible()) signature = signature * 131u + reinterpret_cast<uintptr_t>(node->value);
+    return signature;
+}

@@ -16,6 +16,8 @@
 // tabs. Every other window takes an id from NewWindowId, or -1.
 #include "platform/PooledList.h"
 
+#include <cstdint>
+
 class Window;
 class Sprite;
 class MouseDevice;
@@ -54,6 +56,11 @@ public:
     bool OnKeyUp(KeyboardDevice*) { return false; }
     // The visible windows in their order, then the modal window over a darkened screen.
     void Draw();
+    // A shown window, or a shown child of one, animates (Window::Animates).
+    bool AnyAnimates() const;
+    // The shown top-level windows, the modal and the focused one, folded into one number that
+    // changes when any of them does.
+    uintptr_t ShownSignature() const;
     void OnDeviceLost();
     void OnDeviceReset();
     // Writes the windows and their direct children to the log.

@@ -41,7 +41,10 @@ void InputEventPump::Pump()
 {
     if (!SDL_WasInit(SDL_INIT_EVENTS)) return;
     SDL_Event event;
-    while (SDL_PollEvent(&event)) Translate(&event);
+    while (SDL_PollEvent(&event)) {
+        ++eventCount;
+        Translate(&event);
+    }
     // A window that went with its display connection is a destroyed window to the game.
     if (IsDisplayLost() && !displayLossPosted) {
         displayLossPosted = true;

@@ -65,6 +65,9 @@ public:
     bool HasFocus() const { return focused; }
     // Counts focus losses: a device acquired before the last loss has lost its input.
     unsigned FocusLossCount() const { return focusLosses; }
+    // Counts the platform events read so far (input, window changes): a count that has not
+    // moved means nothing happened to the window meanwhile.
+    unsigned EventCount() const { return eventCount; }
 
     // The raw keyboard: 256 bytes by scan code, 0x80 while held.
     const unsigned char* KeyState() const { return keys; }
@@ -101,6 +104,7 @@ private:
     bool captured = false;
     bool displayLossPosted = false;
     unsigned focusLosses = 0;
+    unsigned eventCount = 0;
     std::deque<HostMessage> queue;
 
     unsigned char keys[256] = {};

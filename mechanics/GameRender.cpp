@@ -1,6 +1,7 @@
 // The in-game frame: the shadow map from the light, the water's reflection, the lit scene into
-// the scene target, what glows into the glow target, then the two full-screen passes (the
-// scene copied, the glow blurred and added), the GUI and the frame graph.
+// the scene target, what glows into the glow target (only in a frame whose scene drew
+// something that glows), the glow blurred at its own size, then the two full-screen passes
+// (the scene copied, the blurred glow added with one filtered tap), the GUI and the frame graph.
 #include "mechanics/Game.h"
 #include "mechanics/GameRender.h"
 
@@ -44,6 +45,7 @@ namespace {
 
 constexpr const char* SCENE_TARGET = "RT_renderTarget";
 constexpr const char* GLOW_TARGET = "RT_glow";
+constexpr const char* GLOW_BLUR_TARGET = "RT_glowBlur";
 constexpr const char* COLOUR_EFFECT = "data/Shaders/post_color.fx";
 constexpr const char* GLOW_EFFECT = "Data/Shaders/post_glow.fx";
 constexpr float GLOW_STRENGTH = 1.5f;
@@ -141,9 +143,9 @@ Effect* FetchPostEffect(const char* name)
     return effect;
 }
 
-void DrawFullScreenQuad()
+// A quad over the whole of the bound target, w x h pixels.
+void DrawTargetQuad(float w, float h)
 {
-    float w = (float)ScreenWidth(), h = (float)ScreenHeight();
     QuadVertex quad[4] = {
         {-0.5f, -0.5f, 0.0f, 1.0f, 0xFFFFFFFF, 0.0f, 0.0f},
         {w - 0.5f, -0.5f, 0.0f, 1.0f, 0xFFFFFFFF, 1.0f, 0.0f},
@@ -154,25 +156,33 @@ void DrawFullScreenQuad()
     Device()->DrawPrimitiveUP(PT_TRIANGLEFAN, 2, quad, sizeof(QuadVertex));
 }
 
-// One full-screen pass of a post effect reading source.
-void RunPostEffect(Effect* effect, GfxBaseTexture* source, uint32_t filter)
+// One pass of a post effect's technique over the whole of the bound target (w x h), reading
+// source.
+void RunPostTechnique(Effect* effect, EffectTechniqueHandle technique, GfxBaseTexture* source, uint32_t filter,
+                      int w, int h)
 {
     EffectObject* fx = effect ? effect->effect : nullptr;
-    if (!fx || !effect->mainTechnique) return;
-    fx->SetTechnique(effect->mainTechnique);
+    if (!fx || !technique) return;
+    fx->SetTechnique(technique);
     uint32_t passes = 0;
     if (!fx->Begin(&passes, 0)) return;
-    effect->SetSceneParameters(effect->mainTechnique);
+    effect->SetSceneParameters(technique);
     fx->SetTexture(fx->GetParameterByName("sourceColor"), source);
     for (uint32_t p = 0; p < passes; ++p) {
         if (!fx->BeginPass(p)) continue;
         RenderStates.SetSamplerState(0, SAMP_MAGFILTER, filter);
         RenderStates.SetSamplerState(0, SAMP_MINFILTER, filter);
         RenderStates.SetSamplerState(0, SAMP_MIPFILTER, filter == TEXF_POINT ? TEXF_NONE : filter);
-        DrawFullScreenQuad();
+        DrawTargetQuad((float)w, (float)h);
         fx->EndPass();
     }
     fx->End();
+}
+
+// A full-screen pass of a post effect's main technique.
+void RunPostEffect(Effect* effect, GfxBaseTexture* source, uint32_t filter)
+{
+    if (effect) RunPostTechnique(effect, effect->mainTechnique, source, filter, ScreenWidth(), ScreenHeight());
 }
 
 // The view volume of a view and projection, for culling in passes that do not look through
@@ -216,6 +226,12 @@ void ReleaseGameRenderTargets()
     ReleaseShadowDepthStep(nullptr);
     ReleaseGlowDepthStep(nullptr);
     ReleaseReflectionStep(nullptr);
+}
+
+void ForgetGameRenderTargets()
+{
+    ReleaseGameRenderTargets();
+    RenderTargets.scene = RenderTargets.glow = RenderTargets.glowBlur = nullptr;
 }
 
 bool Game::CreateShadowMap()
@@ -472,6 +488,8 @@ void Game::Render()
     if (Wireframe) PostProcessing = false;
     GfxBaseTexture* sceneTexture = nullptr;
     GfxBaseTexture* glowTexture = nullptr;
+    GfxBaseTexture* blurTexture = nullptr;
+    int glowSize = 0;
     Effect* colourEffect = nullptr;
     Effect* glowEffect = nullptr;
     if (PostProcessing && Textures) {
@@ -483,9 +501,12 @@ void Game::Render()
         colourEffect = FetchPostEffect(COLOUR_EFFECT);
         sceneTexture = RenderTargets.scene ? RenderTargets.scene->texture : nullptr;
         if (Config->glows) {
-            int glowSize = Config->glowSize > 0 ? Config->glowSize : 256;
+            glowSize = Config->glowSize > 0 ? Config->glowSize : 256;
             if (!RenderTargets.glow)
                 RenderTargets.glow = Textures->CreateRenderTarget(glowSize, glowSize, FMT_X8R8G8B8, GLOW_TARGET);
+            if (!RenderTargets.glowBlur)
+                RenderTargets.glowBlur =
+                    Textures->CreateRenderTarget(glowSize, glowSize, FMT_X8R8G8B8, GLOW_BLUR_TARGET);
             // The glow's depth surface goes with a device loss: it comes back with the target.
             if (RenderTargets.glow && !RenderTargets.glowDepth &&
                 GfxFailed(device->CreateDepthStencilSurface(glowSize, glowSize, FMT_D24S8, 0, 0, true,
@@ -493,6 +514,7 @@ void Game::Render()
                 RenderTargets.glowDepth = nullptr;
             glowEffect = FetchPostEffect(GLOW_EFFECT);
             glowTexture = RenderTargets.glow ? RenderTargets.glow->texture : nullptr;
+            blurTexture = RenderTargets.glowBlur ? RenderTargets.glowBlur->texture : nullptr;
         }
     }
     // Without its target the scene goes straight to the back buffer.
@@ -521,9 +543,13 @@ void Game::Render()
         device->SetRenderTarget(0, backBuffer);
     ClearAll(0xFF000000);
 
+    const int glowingBefore = GlowingMeshDrawCount;
     RenderScene();
+    // Only what the scene drew through a glowing effect lights the glow target; in a frame
+    // without any the glow would add nothing but black.
+    const bool glowing = post && Config->glows && glowTexture && GlowingMeshDrawCount != glowingBefore;
 
-    if (post && Config->glows && glowTexture) {
+    if (glowing) {
         GfxSurface* keptDepth = nullptr;
         device->GetDepthStencilSurface(&keptDepth);
         if (RenderTargets.glowDepth) device->SetDepthStencilSurface(RenderTargets.glowDepth);
@@ -538,18 +564,26 @@ void Game::Render()
     device->SetDepthStencilSurface(frameDepth);
 
     Graphics->Begin2D();
-    if (post) RunPostEffect(colourEffect, sceneTexture, TEXF_POINT);
-    if (post && Config->glows && glowTexture && glowEffect && glowEffect->effect) {
-        RenderStates.SetRenderState(RS_ZENABLE, 0);
-        RenderStates.SetRenderState(RS_ALPHABLENDENABLE, 1);
-        RenderStates.SetRenderState(RS_SRCBLEND, BLEND_SRCALPHA);
-        RenderStates.SetRenderState(RS_DESTBLEND, BLEND_ONE);
-        int glowSize = Config->glowSize > 0 ? Config->glowSize : 256;
+    // The glow is blurred at its own size, then added over the scene with one filtered tap.
+    const bool composite = glowing && blurTexture && glowEffect && glowEffect->effect;
+    if (composite) {
         EffectValues.genericFloat4.x = GLOW_STRENGTH;
         EffectValues.genericFloat4.y = 1.0f / (float)glowSize;
         if (glowEffect->params.genericFloat4)
             glowEffect->effect->SetVector(glowEffect->params.genericFloat4, EffectValues.genericFloat4);
-        RunPostEffect(glowEffect, glowTexture, TEXF_LINEAR);
+        BindTarget(blurTexture);
+        RenderStates.SetRenderState(RS_ALPHABLENDENABLE, 0);
+        RunPostTechnique(glowEffect, glowEffect->effect->GetTechniqueByName("blur"), glowTexture, TEXF_POINT, glowSize,
+                         glowSize);
+        if (backBuffer) device->SetRenderTarget(0, backBuffer);
+    }
+    if (post) RunPostEffect(colourEffect, sceneTexture, TEXF_POINT);
+    if (composite) {
+        RenderStates.SetRenderState(RS_ZENABLE, 0);
+        RenderStates.SetRenderState(RS_ALPHABLENDENABLE, 1);
+        RenderStates.SetRenderState(RS_SRCBLEND, BLEND_SRCALPHA);
+        RenderStates.SetRenderState(RS_DESTBLEND, BLEND_ONE);
+        RunPostEffect(glowEffect, blurTexture, TEXF_LINEAR);
         RenderStates.SetRenderState(RS_ALPHABLENDENABLE, 0);
         RenderStates.SetRenderState(RS_ZENABLE, 1);
         RenderStates.SetRenderState(RS_ZWRITEENABLE, 1);

@@ -39,6 +39,7 @@ extern float ReflectionHeight;
 struct GameRenderTargets {
     TextureRecord* scene = nullptr;  // "RT_renderTarget"
     TextureRecord* glow = nullptr;   // "RT_glow"
+    TextureRecord* glowBlur = nullptr;  // "RT_glowBlur": the glow blurred, at the glow's size
     GfxSurface* glowDepth = nullptr;
     GfxTexture* shadowMap = nullptr;
     GfxSurface* shadowDepth = nullptr;
@@ -58,6 +59,9 @@ constexpr int DEFAULT_SHADOW_MAP_SIZE = 1024;
 uint32_t ShadowMapFormat(int shadowType);
 // Lets go of every target the frame owns (device loss, and the end of the program).
 void ReleaseGameRenderTargets();
+// Also forgets the targets the texture manager holds (the scene and glow targets), for when
+// that manager goes: a game started again in the same process makes them anew.
+void ForgetGameRenderTargets();
 
 // The rotation turning the up axis onto the ground's normal under the entity.
 Matrix ComputeTerrainTilt(Entity* entity);

@@ -33,6 +33,7 @@ Effect::~Effect() { delete effect; }
 void Effect::ClearHandles()
 {
     mainTechnique = zpassTechnique = glowTechnique = nullptr;
+    glows = false;
     params = EffectParameterBlock();
 }
 
@@ -43,6 +44,7 @@ void Effect::LookUpHandles()
     mainTechnique = effect->GetTechniqueByName("main");
     if (!mainTechnique) mainTechnique = effect->FindNextValidTechnique(nullptr);
     glowTechnique = effect->GetTechniqueByName("glow");
+    glows = glowTechnique != nullptr;
     if (!glowTechnique) glowTechnique = effect->GetTechniqueByName("noglow");
     zpassTechnique = effect->GetTechniqueByName("zpass");
 

@@ -128,6 +128,9 @@ public:
     EffectTechniqueHandle mainTechnique = nullptr;
     EffectTechniqueHandle zpassTechnique = nullptr;
     EffectTechniqueHandle glowTechnique = nullptr;
+    // It has a "glow" technique of its own: what it draws lights the glow target (a "noglow"
+    // technique only covers what glows behind it).
+    bool glows = false;
     uint32_t flags = 0;
     int index = -1;
     EffectParameterBlock params;

@@ -235,6 +235,7 @@ void EffectManager::ReleaseAll()
         if (e->effect) {
             e->effect->OnLostDevice();
             e->mainTechnique = e->zpassTechnique = e->glowTechnique = nullptr;
+            e->glows = false;
         }
         e->flags &= ~EFFECT_LOADED;
     }

@@ -182,6 +182,8 @@ public:
     // is presented next (the back buffer's contents are undefined after presenting).
     // width and height are not used.
     void SaveScreenshot(const char* fileName, int width, int height);
+    // A windowed screenshot waits for the next present.
+    bool IsScreenshotPending() const { return pendingScreenshot_[0] != 0; }
 
     GfxWindow* window = nullptr;  // the window the device draws into
     GfxDevice* device = nullptr;

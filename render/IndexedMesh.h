@@ -232,6 +232,9 @@ constexpr int MESH_PASS_GLOW = 3;
 extern Vec3 MeshRenderPosition;
 // Sub-meshes sent to be drawn (the frame statistics read it and reset it).
 extern int MeshDrawCount;
+// Sub-meshes drawn in any pass but the depth and glow passes through an effect that glows (a
+// frame whose scene drew none has nothing to glow).
+extern int GlowingMeshDrawCount;
 // The effects' scene values (view, eye, shadow and fog textures) are set again by the next mesh
 // drawn. They are also set again whenever the technique changes and once every frame; a pass
 // that changes the view within a frame (reflections) calls this first.

@@ -20,6 +20,7 @@
 
 Vec3 MeshRenderPosition;
 int MeshDrawCount = 0;
+int GlowingMeshDrawCount = 0;
 
 namespace {
 
@@ -276,6 +277,7 @@ void IndexedMesh::Render(int pass, bool fixedFunction)
                                                  : effect->mainTechnique;
         }
         if (!technique) return;  // nothing of this mesh can be drawn in this pass
+        if (effect->glows && technique == effect->mainTechnique) ++GlowingMeshDrawCount;
         fx->SetTechnique(technique);
         uint32_t passes = 0;
         if (!fx->Begin(&passes, 0)) return;

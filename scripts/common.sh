@@ -7,7 +7,7 @@ PACKAGES=(
   libsdl2-dev libx11-dev libepoxy-dev libopenal-dev libvorbis-dev libfreetype-dev libstb-dev
   fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool x11-utils imagemagick sox vorbis-tools
+  xvfb xauth xdotool x11-utils imagemagick sox vorbis-tools jq
 )
 
 # Only for fuzz.sh: clang with libFuzzer and the symbolizer for its reports.

@@ -139,8 +139,9 @@ bool ScanEffects::BuildRingMesh()
     for (int i = 0; i < n; ++i) {
         int next = (i + 1) % n;
         MeshTriangle a, b;
-        a.index[0] = i, a.index[1] = n + i, a.index[2] = n + next;
-        b.index[0] = i, b.index[1] = n + next, b.index[2] = next;
+        // Wound for the world positions the pulses write (see RewriteRing).
+        a.index[0] = i, a.index[1] = n + next, a.index[2] = n + i;
+        b.index[0] = i, b.index[1] = next, b.index[2] = n + next;
         geometry.triangles.push_back(a);
         geometry.triangles.push_back(b);
     }
@@ -163,8 +164,11 @@ void ScanEffects::RewriteRing(const ScanRecord& record)
     std::vector<Vec3> positions((size_t)count);
     RingPositions(record, positions.data());
     const Vec3 up(0.0f, 1.0f, 0.0f);
+    // Mesh vertices keep x mirrored and the ring is drawn without a world transform: its
+    // world x goes in mirrored once more, or the ring lies on the far side of x = 0.
     for (int k = 0; k < count; ++k) {
-        WriteMirrored(positions[(size_t)k], up, &sub.vertices[(size_t)k]);
+        const Vec3& at = positions[(size_t)k];
+        WriteMirrored(Vec3(-at.x, at.y, at.z), up, &sub.vertices[(size_t)k]);
         const float* p = sub.vertices[(size_t)k].position;
         const Vec3 mirrored(p[0], p[1], p[2]);
         Grow(&sub.boundsMin, &sub.boundsMax, mirrored);

@@ -1,7 +1,8 @@
-// post_glow.fx: the glow target blurred and added onto the back buffer through a full-screen
-// quad. genericFloat4.x is the strength, .y the size of one glow texel (1 / glowSize); the
-// frame sets additive blending (source alpha, one). High-quality glows (TWO_PASS_GLOW) blur
-// wider, along each axis.
+// post_glow.fx: the glow target blurred into a target of its own size ("blur"), then that
+// added onto the back buffer through a full-screen quad with one filtered tap ("main").
+// genericFloat4.x is the strength, .y the size of one glow texel (1 / glowSize); the frame
+// sets additive blending (source alpha, one) for the main technique. High-quality glows
+// (TWO_PASS_GLOW) blur wider, along each axis.
 #include "shared.fxh"
 
 uniform sampler2D sourceColor;
@@ -40,7 +41,7 @@ void main()
 #ifdef TWO_PASS_GLOW
     // High quality: a wide gaussian along each axis, half of the strength each.
     vec3 sum = BlurAlong(uv, vec2(genericFloat4.y * 2.0, 0.0)) + BlurAlong(uv, vec2(0.0, genericFloat4.y * 2.0));
-    vm_FragColor = vec4(sum * 0.5 * genericFloat4.x, 1.0);
+    vm_FragColor = vec4(sum * 0.5, 1.0);
 #else
     // Three by three taps two texels apart, weighted like a small gaussian.
     float d = genericFloat4.y * 2.0;
@@ -48,11 +49,24 @@ void main()
     for (int y = -1; y <= 1; ++y)
         for (int x = -1; x <= 1; ++x)
             sum += texture(sourceColor, uv + vec2(x, y) * d).rgb * ((x == 0 ? 2.0 : 1.0) * (y == 0 ? 2.0 : 1.0));
-    vm_FragColor = vec4(sum / 16.0 * genericFloat4.x, 1.0);
+    vm_FragColor = vec4(sum / 16.0, 1.0);
 #endif
 }
+
+// The strength is applied here, after the filtering, so that a bright glow saturates where it
+// did when the blur ran at the screen's size.
+@fragment add_ps
+void main()
+{
+    vm_FragColor = vec4(texture(sourceColor, uv).rgb * genericFloat4.x, 1.0);
+}
+
+@technique blur
+@pass
+vertex = quad_vs
+fragment = blur_ps
 
 @technique main
 @pass
 vertex = quad_vs
-fragment = blur_ps
+fragment = add_ps

@@ -16,6 +16,7 @@
 #include "host/ImageCodec.h"
 #include "host/InputEvents.h"
 #include "host/InputKeys.h"
+#include "host/InputScript.h"
 #include "host/Log.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
@@ -269,6 +270,49 @@ TEST_F(ShellTest, TheSlidesRunOutIntoTheFrontEnd)
     ASSERT_TRUE(BrightBox(shot, &top, &bottom, &left, &right));
     EXPECT_LT(bottom, Config->height / 2);
     EXPECT_NE(PixelAt(shot, 10, 10) & 0xFFFFFF, 0u) << "the background covers the screen";
+}
+
+// A window whose picture changes with time alone.
+class Ticking : public Window {
+public:
+    bool Animates() const override { return true; }
+};
+
+// An idle front end presents nothing; the mouse moving over it, a change of the
+// window, a window shown and one that moves each bring frames again.
+TEST_F(ShellTest, AnIdleFrontEndPresentsOnlyWhenSomethingChanges)
+{
+    FrameTimer.SetClock(&ScriptedClock);
+    FrameTimer.Init(true);
+    TheGame->state = GAME_STATE_FRONT_END;
+    auto presentsOver = [&](int passes) {
+        const int before = PresentedFrames;
+        Passes(passes, 0.016f);
+        return PresentedFrames - before;
+    };
+    EXPECT_EQ(presentsOver(1), 1) << "the first frame of the front end";
+    EXPECT_EQ(presentsOver(60), 0) << "a second of nothing happening";
+
+    InputScript::MoveMouse(5, 0);
+    EXPECT_EQ(presentsOver(1), 1) << "the mouse moved";
+    EXPECT_EQ(presentsOver(10), 0);
+    InputScript::Focus(true);
+    EXPECT_EQ(presentsOver(1), 1) << "the window changed";
+
+    // A window shown or hidden by the game itself (no input) is a change; one that moves
+    // brings a frame every pass while it is shown.
+    Window* menu = nullptr;
+    for (auto* node = WindowMgr->windows.head; node && !menu; node = node->next)
+        if (node->value && !node->value->IsVisible()) menu = node->value;
+    ASSERT_NE(menu, nullptr);
+    menu->SetVisible(true);
+    EXPECT_EQ(presentsOver(5), 1) << "a window shown";
+    Ticking ticking;
+    menu->AddChild(&ticking);
+    EXPECT_EQ(presentsOver(5), 5) << "a window that moves";
+    menu->RemoveChild(&ticking);
+    menu->SetVisible(false);
+    EXPECT_EQ(presentsOver(5), 1) << "a window hidden";
 }
 
 TEST_F(ShellTest, APendingMissionStartsAfterOneSecondThatThePauseHoldsBack)

@@ -10,6 +10,7 @@
 #include "platform/ConfigFile.h"
 #include "render/EffectManager.h"
 #include "render/GraphicsDevice.h"
+#include "render/IndexedMesh.h"
 #include "render/TextureManager.h"
 #include "tests/mechanics/GameScreenSupport.h"
 #include "tests/support/Scoped.h"
@@ -36,7 +37,12 @@ public:
         calls.push_back("scene");
         Game::RenderScene();
     }
-    void RenderEntities(int pass) override { calls.push_back("entities " + std::to_string(pass)); }
+    // The scene pass counts as a drawing of something that glows when asked to.
+    void RenderEntities(int pass) override
+    {
+        calls.push_back("entities " + std::to_string(pass));
+        if (pass == PASS_COLOUR && sceneGlows) ++GlowingMeshDrawCount;
+    }
     void RenderShadowMap() override
     {
         calls.push_back("shadow");
@@ -47,6 +53,7 @@ public:
 
     std::vector<std::string> calls;
     bool sceneOnBackBuffer = false;
+    bool sceneGlows = true;
 };
 
 class GameRenderTest : public ::testing::Test {
@@ -96,23 +103,26 @@ TEST_F(GameRenderTest, PassesComeInOrderAndSkipWhatIsOff)
     const struct {
         const char* what;
         int state;
-        bool post, shadows, glows;
+        bool post, shadows, glows, sceneGlows;
         Calls calls;
         bool onBackBuffer;
     } cases[] = {
-        {"everything on", 3, true, true, true, {"shadow", "entities 1", "scene", "entities 0", "entities 3", "gui"}, false},
-        {"no glow", 3, true, true, false, {"shadow", "entities 1", "scene", "entities 0", "gui"}, false},
-        {"no shadows", 3, true, false, true, {"scene", "entities 0", "entities 3", "gui"}, false},
+        {"everything on", 3, true, true, true, true, {"shadow", "entities 1", "scene", "entities 0", "entities 3", "gui"}, false},
+        // A scene that drew nothing glowing has no glow to draw or add.
+        {"nothing glows", 3, true, true, true, false, {"shadow", "entities 1", "scene", "entities 0", "gui"}, false},
+        {"no glow", 3, true, true, false, true, {"shadow", "entities 1", "scene", "entities 0", "gui"}, false},
+        {"no shadows", 3, true, false, true, true, {"scene", "entities 0", "entities 3", "gui"}, false},
         // Without post-processing the scene goes straight to the screen, and nothing glows.
-        {"no post", 3, false, true, true, {"shadow", "entities 1", "scene", "entities 0", "gui"}, true},
-        {"front end", GAME_STATE_FRONT_END, true, true, true, {}, false},
-        {"loading", GAME_STATE_LOAD_PENDING, true, true, true, {}, false},
+        {"no post", 3, false, true, true, true, {"shadow", "entities 1", "scene", "entities 0", "gui"}, true},
+        {"front end", GAME_STATE_FRONT_END, true, true, true, true, {}, false},
+        {"loading", GAME_STATE_LOAD_PENDING, true, true, true, true, {}, false},
     };
     for (const auto& c : cases) {
         game.state = c.state;
         PostProcessing = c.post;
         Config->shadows = c.shadows;
         Config->glows = c.glows;
+        game.sceneGlows = c.sceneGlows;
         game.sceneOnBackBuffer = !c.onBackBuffer;
         EXPECT_EQ(Frame(), c.calls) << c.what;
         if (!c.calls.empty()) {

@@ -18,6 +18,7 @@
 #include "render/MeshLibrary.h"
 #include "terrain/Environment.h"
 #include "terrain/Minimap.h"
+#include "terrain/ScanPulses.h"
 #include "terrain/Water.h"
 #include "world/BuildItem.h"
 #include "world/Grid.h"
@@ -316,3 +317,60 @@ TEST_F(WorldPassesDrawing, ALevelInPlay)
     EXPECT_TRUE(MatchesReference(level, "world_level_in_play", {4, 80}));
 }
 }  // namespace
+
+namespace {
+
+// The frame as the game draws it into the back buffer: the scene into its target, copied to
+// the screen, and the glow added over it.
+class WholeFrameDrawing : public WorldPassesDrawing {
+protected:
+    void TearDown() override
+    {
+        TheScanEffects.Release();
+        WorldPassesDrawing::TearDown();
+        // The scene and glow targets went with the fixture's texture manager.
+        RenderTargets = GameRenderTargets();
+    }
+    Pixels Frame(bool glows)
+    {
+        Config->glows = glows;
+        Config->reflections = true;
+        FrameTimer.frameCount += 1;
+        game.Render();
+        return ReadBackBuffer(device);
+    }
+    ScopedGlobal<bool> postOn{PostProcessing, true};
+};
+
+}  // namespace
+
+// Nothing in the level glows: the frame with glows is the frame without them. A scanning
+// unit's ring glows green around it, softly beyond the ring's own edges.
+TEST_F(WholeFrameDrawing, OnlyAScanRingAddsAGlow)
+{
+    BuildLevel(true);
+    LookAtLevel();
+    game.state = GAME_STATE_PLAYING;
+
+    Pixels plain = Frame(false);
+    Pixels unlit = Frame(true);
+    EXPECT_TRUE(MatchesReference(unlit, "world_frame", {2, 0}));
+    int changed = 0;
+    for (size_t i = 0; i < plain.argb.size(); ++i) changed += !Near(plain.argb[i], unlit.argb[i], 1);
+    EXPECT_EQ(changed, 0) << "pixels that glow with nothing glowing";
+
+    unit->alignment = ALIGN_PLAYER;
+    unit->commandWord |= COMMAND_SCAN;
+    ASSERT_TRUE(TheScanEffects.BuildRingMesh());
+    ASSERT_TRUE(TheScanEffects.BeginScanFor(unit));
+    FrameTimer.delta = 0.5f;  // the fixture's clock stands still otherwise
+    Pixels ringWithoutGlow = Frame(false);
+    ASSERT_TRUE(TheScanEffects.list.head);
+    TheScanEffects.list.head->value.phase = 0.0f;
+    Pixels ring = Frame(true);
+    EXPECT_TRUE(MatchesReference(ring, "world_frame_scan_glow", {3, 40}));
+    int brighter = 0;
+    for (size_t i = 0; i < ring.argb.size(); ++i) brighter += Green(ring.argb[i]) > Green(ringWithoutGlow.argb[i]) + 8;
+    EXPECT_GT(brighter, 200) << "the ring's glow";
+}
+

@@ -1,0 +1,227 @@
+// How long a mission frame takes on the graphics device at 1024 x 768: a generated, populated
+// level seen from above the player's rig, drawn whole (Game::Render, shadows and glows on, with
+// nothing glowing and with a scan ring glowing), and its passes one by one: the shadow map, the
+// scene, the glow pass, the GUI. Each pass ends with a present, so that the software renderer
+// has finished it; "PresentOnly" is what that adds. Glow and composite together cost what the
+// frame with a scan ring costs more than the one without.
+#include "campaign/MissionScreen.h"
+#include "host/GfxDevice.h"
+#include "host/Log.h"
+#include "host/Random.h"
+#include "host/System.h"
+#include "mechanics/GameMechanics.h"
+#include "mechanics/GameRender.h"
+#include "mechanics/Scene.h"
+#include "platform/Timer.h"
+#include "platform/UserFolders.h"
+#include "render/Camera.h"
+#include "render/IndexedMesh.h"
+#include "render/RenderStateCache.h"
+#include "render/TextureManager.h"
+#include "render/ViewFrustum.h"
+#include "terrain/Environment.h"
+#include "terrain/ScanPulses.h"
+#include "terrain/Terrain.h"
+#include "tests/mechanics/GameScreenSupport.h"
+#include "world/Agent.h"
+#include "world/AgentTypeRegistry.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+constexpr int WIDTH = 1024;
+constexpr int HEIGHT = 768;
+
+// One level for every benchmark of the program, started on first use.
+class MissionFrame {
+public:
+    static MissionFrame* Get()
+    {
+        static MissionFrame* frame = new MissionFrame();
+        return frame->ready ? frame : nullptr;
+    }
+
+    // Everything that starts a frame as Game::Render starts it, then the pass, then a present.
+    template <class F> void Pass(F draw)
+    {
+        RenderStates.Reset();
+        Graphics->Clear(7, 0.0f, 0.0f, 0.0f, 1.0f);
+        Graphics->BeginScene();
+        draw();
+        Graphics->Present();
+    }
+    // The rig scans: its ring stays half grown, frame after frame.
+    void KeepScanning(bool on)
+    {
+        if (!on) {
+            TheScanEffects.list.Clear();
+            return;
+        }
+        if (!TheScanEffects.list.head) TheScanEffects.BeginScanFor(rig);
+        if (TheScanEffects.list.head) {
+            TheScanEffects.list.head->value.phase = 3.0f;
+            TheScanEffects.list.head->value.wait = 5.0f;
+        }
+    }
+
+    GameMechanics game;
+    Agent* rig = nullptr;
+
+private:
+    MissionFrame()
+    {
+        if (!screen.HasDisplay() || !screen.Initialised()) return;
+        std::string folder = "/tmp/veldmark-bench-frame-" + std::to_string(getpid());
+        CreateFolder(folder.c_str());
+        setenv("XDG_DATA_HOME", folder.c_str(), 1);
+        InitUserFolders();
+        Config->shadows = true;
+        Config->glows = true;
+        Config->reflections = true;
+        textures = std::make_unique<TextureManager>();
+        Textures = textures.get();
+        if (!Frustum) Frustum = new ViewFrustum();
+        Environment::EnsureLoaded();
+        TheScene.Init();
+        MissionRecord* mission = MissionScreen::InitRandomMission();
+        mission->flags |= MISSION_DATA_OWN_ENVIRONMENT;
+        CopyText(mission->environment, sizeof mission->environment, "forest");
+        mission->levelTemplate = LEVEL_TEMPLATE_RIVER_DIVIDES;
+        TheGame = &game;
+        game.CreateCatalogues();
+        game.LoadCatalogues();
+        game.state = GAME_STATE_PLAYING;
+        SRand(7);
+        LogCaptureBegin();
+        game.Init();
+        LogCaptureEnd();
+        // A scout of the player's in the middle of the level, the camera above and behind it.
+        rig = game.agentTypes ? game.agentTypes->TakeFreeAgent() : nullptr;
+        if (!rig || !TheTerrain.created) {
+            std::fprintf(stderr, "the level did not start: %s\n", rig ? "no terrain" : "no agent");
+            return;
+        }
+        rig->alignment = ALIGN_PLAYER;
+        rig->commandWord |= COMMAND_SCAN;
+        Vec3 middle(0.0f, 0.0f, 0.0f);
+        middle.y = TheTerrain.GetHeight(middle);
+        rig->SetPosition(middle);
+        if (!TheScene.AddEntity(rig)) return;
+        GameCamera.eye = middle + Vec3(0.0f, 45.0f, -40.0f);
+        GameCamera.direction = middle - GameCamera.eye;
+        Vec3Normalize(&GameCamera.direction, &GameCamera.direction);
+        Vec3 up(0.0f, 1.0f, 0.0f);
+        MatrixLookAtLH(&ViewMatrix, &GameCamera.eye, &middle, &up);
+        MatrixPerspectiveFovLH(&ProjectionMatrix, 0.7853982f, (float)WIDTH / (float)HEIGHT, 1.0f, 1000.0f);
+        if (!MatrixInverse(&InverseViewMatrix, nullptr, &ViewMatrix)) MatrixIdentity(&InverseViewMatrix);
+        Graphics->SetTransform(TS_VIEW, &ViewMatrix);
+        Graphics->SetTransform(TS_PROJECTION, &ProjectionMatrix);
+        Frustum->Update(ViewMatrix);
+        FrameTimer.delta = 1.0f / 60.0f;
+        GamePaused = false;
+        // The first frames make the targets and compile the effects: not what is measured.
+        for (bool scanning : {false, true, false}) {
+            KeepScanning(scanning);
+            game.Render();
+        }
+        ready = true;
+    }
+
+    GameScreen screen{WIDTH, HEIGHT, true};
+    std::unique_ptr<TextureManager> textures;
+    bool ready = false;
+};
+
+#define FRAME_OR_SKIP(name)                                                                 \
+    MissionFrame* name = MissionFrame::Get();                                               \
+    if (!name) {                                                                            \
+        state.SkipWithError("no display, or the level did not start");                      \
+        return;                                                                             \
+    }
+
+void WholeFrame(benchmark::State& state)
+{
+    FRAME_OR_SKIP(frame);
+    const bool scanning = state.range(0) != 0;
+    int glowPasses = 0;
+    for (auto _ : state) {
+        frame->KeepScanning(scanning);
+        ++FrameTimer.frameCount;
+        const int before = GlowingMeshDrawCount;
+        frame->game.Render();
+        glowPasses += GlowingMeshDrawCount != before;
+    }
+    frame->KeepScanning(false);
+    state.counters["glowing"] = (double)glowPasses / (double)state.iterations();
+}
+BENCHMARK(WholeFrame)->ArgName("scanRing")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+void PresentOnly(benchmark::State& state)
+{
+    FRAME_OR_SKIP(frame);
+    for (auto _ : state) frame->Pass([] {});
+}
+BENCHMARK(PresentOnly)->Unit(benchmark::kMillisecond);
+
+void ShadowPass(benchmark::State& state)
+{
+    FRAME_OR_SKIP(frame);
+    for (auto _ : state) {
+        ++FrameTimer.frameCount;
+        frame->Pass([&] {
+            GfxSurface* back = nullptr;
+            Graphics->device->GetRenderTarget(0, &back);
+            frame->game.RenderShadowMap();
+            Graphics->device->SetRenderTarget(0, back);
+            if (back) back->Release();
+        });
+    }
+}
+BENCHMARK(ShadowPass)->Unit(benchmark::kMillisecond);
+
+void ScenePass(benchmark::State& state)
+{
+    FRAME_OR_SKIP(frame);
+    for (auto _ : state) {
+        ++FrameTimer.frameCount;
+        frame->Pass([&] {
+            Graphics->SetTransform(TS_PROJECTION, &ProjectionMatrix);
+            frame->game.RenderScene();
+        });
+    }
+}
+BENCHMARK(ScenePass)->Unit(benchmark::kMillisecond);
+
+void GlowPass(benchmark::State& state)
+{
+    FRAME_OR_SKIP(frame);
+    for (auto _ : state) {
+        frame->KeepScanning(true);
+        ++FrameTimer.frameCount;
+        frame->Pass([&] { frame->game.RenderEntities(PASS_GLOW); });
+    }
+    frame->KeepScanning(false);
+}
+BENCHMARK(GlowPass)->Unit(benchmark::kMillisecond);
+
+void GuiPass(benchmark::State& state)
+{
+    FRAME_OR_SKIP(frame);
+    for (auto _ : state) {
+        frame->Pass([&] {
+            Graphics->Begin2D();
+            frame->game.DrawGui();
+            Graphics->End2D();
+        });
+    }
+}
+BENCHMARK(GuiPass)->Unit(benchmark::kMillisecond);
+
+}  // namespace
