@@ -1,0 +1,241 @@
+#pragma once
+// The game as a player plays it, for the end-to-end runs: the real start-up, nothing staged, of
+// a returning player (a profile with a galaxy of its own) who goes straight into a mission as
+// the README says; the mouse moved and clicked as a hand does; missions of the galaxy's planets
+// started as the galaxy starts them. Each screen of the game adds its own walk in a test of its
+// own on this fixture.
+#include "app/AppShell.h"
+
+#include "app/MainLoop.h"
+#include "app/WndProc.h"
+#include "gui/WindowManager.h"
+#include "campaign/Galaxy.h"
+#include "campaign/MissionScreen.h"
+#include "campaign/PlayerProfile.h"
+#include "host/InputScript.h"
+#include "host/Log.h"
+#include "host/Random.h"
+#include "host/System.h"
+#include "interface/EntityInfoGui.h"
+#include "levelgen/LevelGenerator.h"
+#include "levelgen/MapGenerator.h"
+#include "mechanics/GameMechanics.h"
+#include "mechanics/Objectives.h"
+#include "mechanics/Scene.h"
+#include "platform/SoundManager.h"
+#include "platform/UserFolders.h"
+#include "render/Camera.h"
+#include "terrain/Environment.h"
+#include "terrain/Terrain.h"
+#include "world/Agent.h"
+#include "world/Grid.h"
+#include "tests/app/ShellTestSupport.h"
+#include "tests/support/ReferencePicture.h"
+#include "tests/support/Scoped.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+
+namespace playersession {
+
+using namespace shelltest;
+
+// The player's galaxy.
+constexpr const char* GALAXY_SEED = "1003";
+// Body environments of the galaxy, as its planets carry them.
+constexpr int FOREST = 0, DESERT = 1, WINTER = 4;
+
+inline Pixels ToPixels(const Image& image)
+{
+    Pixels pixels;
+    pixels.width = (int)image.width;
+    pixels.height = (int)image.height;
+    for (int y = 0; y < pixels.height; ++y)
+        for (int x = 0; x < pixels.width; ++x) pixels.argb.push_back(PixelAt(image, x, y) | 0xFF000000u);
+    return pixels;
+}
+
+class PlayerSession : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        base = MakeTempFolder("session");
+        data = std::make_unique<ScopedEnv>("XDG_DATA_HOME", base.c_str());
+        ASSERT_TRUE(InitUserFolders());
+        // A returning player, with the profile of a new one and a galaxy of their own; as the
+        // README tells a player today: no menu, straight into a mission.
+        std::string profile = ReadTextFile("data/scripts/default_profile.cgs");
+        ASSERT_FALSE(profile.empty());
+        profile.replace(profile.find("new player"), 10, "Pilot");
+        profile.replace(profile.find("galaxyseed\t-1"), 13, std::string("galaxyseed\t") + GALAXY_SEED);
+        WriteTextFile(std::string(UserFolder) + "/profiles/Pilot.cgs", profile);
+        WriteTextFile(std::string(UserFolder) + "/settings.cfg", "mainMenuEnabled false\ncurrentprofile Pilot\n");
+        const char* argv[] = {"veldmark", "-windowed", "-1024"};
+        LogCaptureBegin();
+        started = StartUp(3, const_cast<char**>(argv));
+        startLog = LogCaptureEnd();
+        if (!started) GTEST_SKIP() << "no display for the game's window";
+        FrameTimer.SetClock(&ScriptedClock);
+        FrameTimer.Init(true);
+        FrameTimer.SetSmoothing(false);
+        FramePacing.SetClock(&ScriptedClock, ScriptedSleep);
+    }
+    void TearDown() override
+    {
+        if (started) Shutdown();
+        FrameTimer.SetClock(nullptr);
+        FrameTimer.SetSmoothing(true);
+        FramePacing.Stop();
+        FramePacing.SetClock(nullptr, nullptr);
+        GamePaused = false;
+    }
+
+    // The frames until the requested mission has been made and played for a moment.
+    void UntilPlaying()
+    {
+        for (int i = 0; i < 100 && TheGame->state != GAME_STATE_PLAYING; ++i) Passes(1, 0.05f);
+        ASSERT_EQ(TheGame->state, GAME_STATE_PLAYING);
+        Passes(10, 0.05f);
+    }
+
+    // The cursor taken to a screen point by the mouse's own movement, as a hand moves it.
+    void MoveMouseTo(int x, int y)
+    {
+        for (int i = 0; i < 8; ++i) {
+            int dx = x - Input.mouse->cursorX, dy = y - Input.mouse->cursorY;
+            if (dx == 0 && dy == 0) return;
+            float speed = Config->mouseSpeed + 0.5f;
+            InputScript::MoveMouse((int)lroundf(dx / (Config->width / 1024.0f) / speed),
+                                   (int)lroundf(dy / (Config->height / 768.0f) / speed));
+            Passes(1, 0.02f);
+        }
+    }
+    void Click(int button)
+    {
+        InputScript::ButtonDown(button);
+        Passes(1, 0.02f);
+        InputScript::ButtonUp(button);
+        Passes(1, 0.02f);
+    }
+
+    // Where a world point is on the screen.
+    static bool OnScreen(const Vec3& point, int* x, int* y)
+    {
+        Vec3 screen = ProjectToScreen(point);
+        *x = (int)screen.x;
+        *y = (int)screen.y;
+        return screen.z > 0.0f && screen.z < 1.0f && *x > 40 && *y > 40 && *x < Config->width - 40 &&
+               *y < Config->height - 40;
+    }
+
+    // Open ground the rig can walk to, some way off and on the screen.
+    bool FindOpenGround(const Vec3& from, Vec3* out)
+    {
+        Grid& grid = *TheGame->grid;
+        for (float distance : {12.0f, 9.0f, 15.0f, 6.0f})
+            for (int step = 0; step < 16; ++step) {
+                float angle = step * 0.3926991f;
+                Vec3 point(from.x + distance * cosf(angle), 0.0f, from.z + distance * sinf(angle));
+                int column = 0, row = 0;
+                if (!grid.WorldToCell(point, &column, &row)) continue;
+                GridCell* cell = grid.GetCell(column, row);
+                if (!cell || !cell->IsFreeWalkable()) continue;
+                point = grid.CellToWorld(column, row);
+                point.y = TheTerrain.GetHeight(point);
+                int x, y;
+                if (!OnScreen(point, &x, &y)) continue;
+                *out = point;
+                return true;
+            }
+        return false;
+    }
+
+    // The mission of a planet of that environment, started as the galaxy starts it.
+    bool StartMissionOn(int environment)
+    {
+        SRand(7);  // the same planet of that kind every run
+        TheGalaxy->selectedBody = TheGalaxy->PickMissionBody(environment);
+        if (!TheGalaxy->selectedBody) {
+            ADD_FAILURE() << "the galaxy offers no mission on a planet of kind " << environment;
+            return false;
+        }
+        if (!TheGalaxy->StartSelectedMission(true)) return false;
+        UntilPlaying();
+        return !HasFatalFailure();
+    }
+
+    // What every mission shows and answers to.
+    void PlayTheMission(const std::string& pictureName)
+    {
+        const char* environment = Environment::GetCurrent() ? Environment::GetCurrent()->name : "?";
+        SCOPED_TRACE(environment);
+
+        // The player's rig stands at the start, and the camera looks at it.
+        Agent* rig = GetPlayerRig();
+        ASSERT_NE(rig, nullptr);
+        bool inLevel = false;
+        for (Entity* entity = TheScene.FirstInCategory(CATEGORY_ALL, 0); entity; entity = TheScene.NextInCategory())
+            inLevel |= entity == rig;
+        EXPECT_TRUE(inLevel) << "the rig is in the level";
+        EXPECT_TRUE(rig->flags & ENTITY_PLAYER);
+        Vec3 start = MapPointToWorld(TheLevelGenerator.startPoint.x, TheLevelGenerator.startPoint.y);
+        Vec3 at = rig->GetPosition();
+        EXPECT_LT(std::hypot(at.x - start.x, at.z - start.z), 4.0f) << "the rig stands at the start";
+        int rigX = 0, rigY = 0;
+        ASSERT_TRUE(OnScreen(at, &rigX, &rigY));
+        EXPECT_NEAR(rigX, Config->width / 2, Config->width / 8) << "the camera is on the rig";
+        EXPECT_NEAR(rigY, Config->height / 2, Config->height / 6);
+
+        // The mission's objectives are listed and their objects placed.
+        ASSERT_NE(TheObjectives, nullptr);
+        EXPECT_GT(TheObjectives->Count(), 0) << "a generated mission has objectives";
+        int interesting = 0;
+        for (Entity* entity = TheScene.FirstInCategory(CATEGORY_ALL, 0); entity; entity = TheScene.NextInCategory())
+            interesting += (entity->flags & ENTITY_OBJECT_OF_INTEREST) != 0;
+        EXPECT_GT(interesting, 0) << "the objectives' objects stand in the level";
+
+        // The first frames show the world: ground around the rig, not a black screen.
+        Image shot;
+        ASSERT_TRUE(ShotOfNextFrame(base + "/" + pictureName + ".png", shot));
+        Pixels picture = ToPixels(shot);
+        int lit = picture.CountLit(0, 0, picture.width, picture.height, 24);
+        EXPECT_GT(lit * 5, picture.width * picture.height) << "at least a fifth of the screen is lit";
+        EXPECT_TRUE(MatchesReference(picture, pictureName, {12, picture.width * picture.height / 50}));
+
+        // A left click on the rig selects it, with the click's sound; the panel shows it.
+        const int blip = SoundMgr->FindSound("blip");
+        MoveMouseTo(rigX, rigY - 4);
+        const int blipsBefore = SoundMgr->TimesStarted(blip);
+        Click(0);
+        EXPECT_EQ(TheGame->GetFirstSelected(), rig) << "the click selected the rig";
+        EXPECT_GE(blip, 0) << "the click's sound is shipped";
+        EXPECT_EQ(SoundMgr->TimesStarted(blip), blipsBefore + 1) << "the click was heard";
+        Passes(1, 0.05f);
+        ASSERT_NE(TheEntityInfoGui, nullptr);
+        EXPECT_TRUE(TheEntityInfoGui->IsVisible()) << "the information panel shows the selection";
+
+        // A right click on open ground sends it there.
+        Vec3 goal;
+        ASSERT_TRUE(FindOpenGround(at, &goal));
+        int goalX = 0, goalY = 0;
+        OnScreen(goal, &goalX, &goalY);
+        MoveMouseTo(goalX, goalY);
+        Click(1);
+        float before = std::hypot(at.x - goal.x, at.z - goal.z);
+        Passes(60, 0.05f);
+        Vec3 now = rig->GetPosition();
+        float after = std::hypot(now.x - goal.x, now.z - goal.z);
+        EXPECT_LT(after, before - 3.0f) << "the rig walked toward the clicked ground";
+    }
+
+    std::string base;
+    std::unique_ptr<ScopedEnv> data;
+    std::string startLog;
+    bool started = false;
+};
+
+}  // namespace playersession
