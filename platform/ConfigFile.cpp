@@ -377,4 +377,16 @@ void ConfigFile::ReadText(const char* text, size_t size, const char* name)
         }
         if (in.CutShort()) break;  // a key without its value ends the reading
     }
+    // Reading stops at the end marker; what a player wrote below it would be silently lost.
+    if (in.Ended()) {
+        size_t at = in.Offset();
+        int line = 1;
+        for (size_t i = 0; i < at && i < size; ++i) line += text[i] == '\n';
+        while (at < size && (text[at] == ' ' || text[at] == '\t' || text[at] == '\r' || text[at] == '\n')) {
+            line += text[at] == '\n';
+            ++at;
+        }
+        if (at < size && text[at] != '\0')
+            Log("WARNING: %s line %d: the text after the end marker is ignored (settings go above it)\n", name, line);
+    }
 }

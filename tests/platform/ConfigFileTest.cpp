@@ -192,6 +192,7 @@ TEST(ConfigFile, BooleansCommentsQuotesAndTheEndMarker)
         EXPECT_EQ(config->showClock, c.expected) << c.value;
     }
 
+    LogCaptureBegin();
     auto config = ConfigFromText(user.folder,
                                  "/* width 800\r\n MaxUnitControl 20 */\r\n"
                                  "HEIGHT\t600\r\n"
@@ -208,6 +209,11 @@ TEST(ConfigFile, BooleansCommentsQuotesAndTheEndMarker)
     EXPECT_STREQ(config->currentprofile, "A name far longer than the thir");
     EXPECT_FLOAT_EQ(config->minZoom, 12.5f);
     EXPECT_FLOAT_EQ(config->maxZoom, 75.0f) << "nothing after the end marker is read";
+    std::string log = LogCaptureEnd();
+    EXPECT_NE(log.find("line 8: the text after the end marker is ignored"), std::string::npos) << log;
+    LogCaptureBegin();
+    ConfigFromText(user.folder, "showFPS 1\nEOF\n\n");
+    EXPECT_EQ(LogCaptureEnd().find("end marker"), std::string::npos) << "a file that ends there says nothing";
 
     auto cut = ConfigFromText(user.folder, "Difficulty 0 glowQuality");
     EXPECT_EQ(cut->Difficulty, 0);
