@@ -1,5 +1,7 @@
 #include "mechanics/Scene.h"
 
+#include "mechanics/SceneOverlays.h"
+
 #include "campaign/PlayerProfile.h"
 #include "gui/WindowManager.h"
 #include "host/Log.h"
@@ -189,6 +191,8 @@ void Scene::ReleaseEntities()
     paths.Clear();
     lights.Clear();
     pendingLinkCount = 0;
+    // The overlays drew with primitives that are gone now; the next game looks them up again.
+    Overlays.Forget();
 }
 
 // ---- Lists

@@ -18,7 +18,6 @@
 #include "levelgen/LevelGenerator.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
-#include "mechanics/SceneOverlays.h"
 #include "platform/ConfigFile.h"
 #include "platform/InputState.h"
 #include "platform/Timer.h"
@@ -62,9 +61,6 @@ protected:
     void TearDown() override
     {
         StopGameRun(started);
-        // The overlays keep the primitives they found; the next start-up in this process
-        // reads new ones.
-        Overlays.Forget();
     }
 
     void StartMission()
