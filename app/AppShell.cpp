@@ -33,6 +33,7 @@
 #include "render/FontCache.h"
 #include "render/FrameGraph.h"
 #include "render/GraphicsDevice.h"
+#include "render/IndexedMesh.h"
 #include "render/RenderStateCache.h"
 #include "render/TextureManager.h"
 #include "render/ViewFrustum.h"
@@ -326,6 +327,7 @@ void FreeGame()
     TheScene.ReleaseEffectManager();
     TheScene.ReleaseParticleManager();
     TheScene.ReleaseLibraries();
+    ReleaseMeshVertexDeclaration();
 }
 
 bool StartHotkeys()

@@ -14,6 +14,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <typeinfo>
 
 namespace {
 
@@ -195,7 +197,12 @@ GfxDevice::~GfxDevice()
         for (auto& entry : fvfDeclarations_) entry.second->Release();
         fvfDeclarations_.clear();
         DropSwapChain();
-        if (!resources_.empty()) Log("WARNING %u graphics objects outlive the device\n", (unsigned)resources_.size());
+        if (!resources_.empty()) {
+            // Named by kind, so that whoever forgot to release one can be found.
+            std::string kinds;
+            for (const GfxResource* resource : resources_) kinds += std::string(" ") + typeid(*resource).name();
+            Log("WARNING %u graphics objects outlive the device:%s\n", (unsigned)resources_.size(), kinds.c_str());
+        }
         for (GfxResource* resource : std::vector<GfxResource*>(resources_.begin(), resources_.end())) {
             resource->ReleaseGL();
             resource->device_ = nullptr;

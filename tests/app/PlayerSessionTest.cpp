@@ -32,9 +32,15 @@ TEST_F(PlayerSession, IntoMissionsOfThreePlanetsAndOutThroughTheWindow)
         if (HasFatalFailure()) return;
     }
 
-    // Closing the window ends the game with exit code 0.
+    // Closing the window ends the game with exit code 0, and every graphics object goes
+    // before the device.
     InputScript::CloseWindow();
     EXPECT_EQ(RunMainLoop(), 0);
+    LogCaptureBegin();
+    Shutdown();
+    started = false;
+    std::string log = LogCaptureEnd();
+    EXPECT_EQ(log.find("outlive the device"), std::string::npos) << log;
 }
 
 }  // namespace
