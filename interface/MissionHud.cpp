@@ -146,6 +146,8 @@ void BuildBuildPanel(MissionHud& hud, BuildItemList* catalogue)
         for (auto* node = catalogue->items.head; node; node = node->next) {
             BuildItem* item = node->value;
             if (!item || (item->flags & BUILD_AI_CAN_BUILD)) continue;
+            // An upgrade is bought for a bot in an upgrader: there is no building to place.
+            if (item->flags & BUILD_UPGRADE_RECORD) continue;
             // Three tabs: the catalogue's later categories share the last one.
             int tab = item->category < 0 ? 0 : item->category >= BUILD_TABS ? BUILD_TABS - 1 : item->category;
             if (hud.buildButtons.IsFull()) {
