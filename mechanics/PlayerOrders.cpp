@@ -566,6 +566,8 @@ void GameMechanics::HandleMouseOrders(float dt)
     if (found) pickedPoint = ground;
     hoveredEntity = found ? PickEntity(nearPoint, direction) : nullptr;
     if (!found) SetHoverTint(nullptr);
+    // The building being placed stands on the cell under the cursor.
+    if (buildItems && buildItems->current) SnapEntityToCell(buildItems);
 
     if (mouse->ButtonEventIs(0, 2) && boxDragging) BoxSelect();
     if (mouse->ButtonEventIs(0, 2)) boxDragging = false;

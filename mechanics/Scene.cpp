@@ -9,6 +9,7 @@
 #include "mechanics/GameMechanics.h"
 #include "platform/Timer.h"
 #include "render/AnimLibrary.h"
+#include "terrain/Skybox.h"
 #include "render/Animation.h"
 #include "render/Effect.h"
 #include "render/EffectManager.h"
@@ -130,6 +131,9 @@ void Scene::ReleaseParticleManager()
 
 void Scene::ReleaseLibraries()
 {
+    // The sky is one of the library's meshes.
+    Skybox::mesh = nullptr;
+    Skybox::texture = nullptr;
     delete TheMeshLibrary;
     TheMeshLibrary = nullptr;
     delete TheAnimLibrary;
