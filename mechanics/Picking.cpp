@@ -166,13 +166,13 @@ Vec3 MinimapToWorld(int x, int y)
 
 void CenterCameraOnMinimapPoint(int x, int y)
 {
-    Vec3 look = MinimapToWorld(x, y);
-    look.y = 0.0f;
-    Vec3 flat(GameCamera.direction.x, 0.0f, GameCamera.direction.z);
-    const float length = std::sqrt(flat.x * flat.x + flat.z * flat.z);
-    if (length > 0.0f) flat = flat / length;
+    // The camera keeps its angle and its distance from the ground: it looks at the clicked place
+    // from where it would stand over it. (Standing 30 units back level with the ground put the
+    // eye on the ground, looking into the earth.)
+    const Vec3 look = MinimapToWorld(x, y);
+    const float distance = GameCamera.distance > 0.0f ? GameCamera.distance : 30.0f;
     GameCamera.target = look;
-    GameCamera.eye = look - flat * 30.0f;
+    GameCamera.eye = look - GameCamera.direction * distance;
 }
 
 void NearestGridCorner(const Grid* grid, const Vec3& point, int* column, int* row)

@@ -145,13 +145,14 @@ bool IsHiddenBuilding(Entity* entity)
 
 // ---- Drawing helpers the fog and the display share
 
-void MinimapDrawTargetQuad(float size)
+void MinimapDrawTargetQuad(float size, bool mirrored)
 {
+    const float left = mirrored ? 1.0f : 0.0f, right = 1.0f - left;
     ScreenVertex v[4] = {
-        {-0.5f, -0.5f, 0.0f, 1.0f, 0xFFFFFFFF, 0.0f, 0.0f},
-        {size - 0.5f, -0.5f, 0.0f, 1.0f, 0xFFFFFFFF, 1.0f, 0.0f},
-        {size - 0.5f, size - 0.5f, 0.0f, 1.0f, 0xFFFFFFFF, 1.0f, 1.0f},
-        {-0.5f, size - 0.5f, 0.0f, 1.0f, 0xFFFFFFFF, 0.0f, 1.0f},
+        {-0.5f, -0.5f, 0.0f, 1.0f, 0xFFFFFFFF, left, 0.0f},
+        {size - 0.5f, -0.5f, 0.0f, 1.0f, 0xFFFFFFFF, right, 0.0f},
+        {size - 0.5f, size - 0.5f, 0.0f, 1.0f, 0xFFFFFFFF, right, 1.0f},
+        {-0.5f, size - 0.5f, 0.0f, 1.0f, 0xFFFFFFFF, left, 1.0f},
     };
     Graphics->SetFVF(FVF_XYZRHW | FVF_DIFFUSE | FVF_TEX1);
     Graphics->device->DrawPrimitiveUP(PT_TRIANGLEFAN, 2, v, sizeof(ScreenVertex));

@@ -370,7 +370,9 @@ void Minimap::RenderMinimapImage()
     Graphics->SetTexture(fogTarget && fogTarget->texture ? fogTarget : nullptr, 1);
     if (landscapeShader && landscapeShader->IsCompiled() && fogTarget && fogTarget->texture) {
         landscapeShader->Bind();
-        MinimapDrawTargetQuad((float)MINIMAP_TARGET_SIZE);
+        // The ground and the fog lie as the world has them, x to the right: the picture shows
+        // them as the camera does.
+        MinimapDrawTargetQuad((float)MINIMAP_TARGET_SIZE, true);
         landscapeShader->Unbind();
     }
     Graphics->SetTexture(nullptr, 1);
@@ -400,7 +402,7 @@ void Minimap::RenderMinimapImage()
             const bool player = e->alignment == ALIGN_PLAYER;
             if (mark == MINIMAP_NOTHING && !(player && (e->flags & ENTITY_PLAYER))) continue;
             const Vec3 c = e->GetCenter();
-            const float u = (c.x + 160.0f) / 320.0f, v = (c.z + 160.0f) / 320.0f;
+            const float u = MinimapU(c.x), v = MinimapV(c.z);
             const float x = u * (float)ws, y = v * (float)hs;
 
             float range = player && (radarRangesShown || (e->flags & ENTITY_SELECTION))
@@ -465,9 +467,9 @@ void Minimap::Draw()
         if (std::fabs(direction.y) < 1e-6f) return;
         float t = -eye.y / direction.y;
         Vec3 p = eye + direction * t;
-        // Placed as the picture shows the map: x to the right, z downward.
-        float u = (p.x + 160.0f) / 320.0f, v = (p.z + 160.0f) / 320.0f;
-        line[i] = {layout.x + u * layout.width, layout.y + v * layout.height, 0.0f, 1.0f, 0x99d6d6d6};
+        // Placed as the picture shows the map.
+        line[i] = {layout.x + MinimapU(p.x) * layout.width, layout.y + MinimapV(p.z) * layout.height, 0.0f, 1.0f,
+                   0x99d6d6d6};
     }
     line[4] = line[0];
     Viewport saved, minimap;

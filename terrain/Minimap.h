@@ -37,6 +37,20 @@ constexpr int MINIMAP_TARGET_SIZE = 256;
 // Side of the sight texture whose stamps draw what each entity sees.
 constexpr int SIGHT_TEXTURE_SIZE = 64;
 
+// Where a map point (x, z) lies on the minimap, as fractions of its width from the left and of
+// its height from the top. The minimap shows the map as the camera shows it from its starting
+// heading (looking toward -z): world x runs to the left, z downward. The fog targets and the
+// mini terrain keep the world's own layout (x to the right), which the world's shaders sample;
+// the picture turns them round when it is put together.
+inline float MinimapU(float x)
+{
+    return (0.5f * MINIMAP_WORLD_SIZE - x) / MINIMAP_WORLD_SIZE;
+}
+inline float MinimapV(float z)
+{
+    return (z + 0.5f * MINIMAP_WORLD_SIZE) / MINIMAP_WORLD_SIZE;
+}
+
 // Where the minimap lies on a screen of height H: a square of trunc(150 H / 768) with a
 // margin of trunc(8 H / 768) from the left and bottom edges, inside a frame of
 // trunc(166 H / 768) in the corner.
@@ -84,8 +98,9 @@ bool MinimapHasDevice();
 // Makes the record's texture the render target; false when it has none.
 bool MinimapUseTarget(TextureRecord* record);
 void MinimapClearTarget(uint32_t argb);
-// The whole of the current target covered by the bound textures, through whatever program is set.
-void MinimapDrawTargetQuad(float size);
+// The whole of the current target covered by the bound textures, through whatever program is set;
+// mirrored, their left edge lands on the target's right.
+void MinimapDrawTargetQuad(float size, bool mirrored = false);
 // Depth on, blending off, stage 0 modulating texture and diffuse: what the scene's draws expect.
 void MinimapRestoreStates();
 // How the sight stamps are drawn: each texel squared, added over what is there.

@@ -4,6 +4,7 @@
 #include "render/GraphicsDevice.h"
 #include "render/RenderStateCache.h"
 #include "render/Sprite.h"
+#include "terrain/Minimap.h"
 #include "world/Agent.h"
 #include "world/Building.h"
 
@@ -25,11 +26,11 @@ bool SamePing(const Ping& a, const Ping& b)
            std::fabs(a.position.z - b.position.z) <= e && a.kind == b.kind && a.entityId == b.entityId;
 }
 
-// Screen pixels of a map point.
+// Screen pixels of a map point: the whole screen stands for the picture.
 void MapToScreen(const Vec3& p, int ws, int hs, float* x, float* y)
 {
-    *x = (p.x + 160.0f) / 320.0f * (float)ws;
-    *y = (p.z + 160.0f) / 320.0f * (float)hs;
+    *x = MinimapU(p.x) * (float)ws;
+    *y = MinimapV(p.z) * (float)hs;
 }
 
 void DrawCentred(Sprite* sprite, float x, float y, int w, int h)

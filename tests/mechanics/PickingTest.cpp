@@ -99,10 +99,15 @@ TEST_F(PickingTest, TheMinimapsLeftEdgeIsTheWorldsPositiveX)
     EXPECT_FLOAT_EQ(right.x, -160.0f);
     EXPECT_FLOAT_EQ(right.z, 160.0f);
 
-    GameCamera.direction = Vec3(0.0f, -0.7f, 0.7f);
+    ScopedGlobal<Camera> camera{GameCamera};
+    GameCamera.direction = Vec3(0.0f, -0.6f, 0.8f);
+    GameCamera.distance = 40.0f;
     CenterCameraOnMinimapPoint(8, 685);
     EXPECT_FLOAT_EQ(GameCamera.target.x, 160.0f);
-    EXPECT_NEAR(GameCamera.eye.z, -30.0f, 1e-4f) << "30 units back along the level view";
+    // The eye stands back along the view at the camera's distance, above the ground.
+    EXPECT_NEAR(GameCamera.eye.x, 160.0f, 1e-4f);
+    EXPECT_NEAR(GameCamera.eye.y, GameCamera.target.y + 24.0f, 1e-4f);
+    EXPECT_NEAR(GameCamera.eye.z, -32.0f, 1e-4f);
 }
 
 TEST_F(PickingTest, ACornerLookingPastTheGridCountsAsTheNearestGridCorner)

@@ -100,10 +100,11 @@ protected:
         int px = (int)((x / 315.0f + 0.5f) * 256.0f), py = (int)((z / 315.0f + 0.5f) * 256.0f);
         return fog.At(px, py);
     }
-    // The minimap picture's pixel over a world point.
+    // The minimap picture's pixel over a world point: the map as the camera sees it from its
+    // starting heading, world x running to the left and z downward.
     static uint32_t PictureAt(const Pixels& picture, float x, float z)
     {
-        return picture.At((int)((x + 160.0f) / 320.0f * 255.0f), (int)((z + 160.0f) / 320.0f * 255.0f));
+        return picture.At((int)((160.0f - x) / 320.0f * 255.0f), (int)((z + 160.0f) / 320.0f * 255.0f));
     }
 
     GameMechanics game;
@@ -167,7 +168,7 @@ TEST_F(MinimapDrawing, TheFogLiftsAroundMovingUnitsAndTheMinimapShowsIt)
     EXPECT_EQ(box.width, 93);
     EXPECT_EQ(box.y, 480 - 5 - 93);
     auto onScreen = [&](float wx, float wz) {
-        return frame.At(box.x + (int)((wx + 160.0f) / 320.0f * box.width),
+        return frame.At(box.x + (int)((160.0f - wx) / 320.0f * box.width),
                         box.y + (int)((wz + 160.0f) / 320.0f * box.height));
     };
     EXPECT_GT(light(onScreen(60.0f, 70.0f)), 60) << std::hex << onScreen(60.0f, 70.0f);
@@ -248,25 +249,30 @@ TEST_F(MinimapDrawing, PingsTheRigsMarkerAndTheRallyFlagShowOnThePicture)
         return n;
     };
     Pixels plain = picture();
-    // The ping's ring is drawn around (80, 0): pixels (191, 127) of the picture.
-    EXPECT_GT(count(plain, 160, 96, 224, 160, reddish), 20);
+    // The ping's ring is drawn around (80, 0): pixels (64, 127) of the picture, east being on
+    // the left; nothing on the other side.
+    EXPECT_GT(count(plain, 32, 96, 96, 160, reddish), 20);
+    EXPECT_EQ(count(plain, 160, 96, 224, 160, reddish), 0);
     EXPECT_EQ(count(plain, 0, 0, 96, 96, reddish), 0);
-    EXPECT_EQ(count(plain, 200, 0, 256, 56, greenish), 0) << "no flag without Shift";
-    // The rig's marker over the rig at (-80, 80): pixels (63, 191).
+    EXPECT_EQ(count(plain, 32, 0, 88, 56, greenish), 0) << "no flag without Shift";
+    // The rig's marker over the rig at (-80, 80): pixels (191, 191). The mini terrain keeps
+    // the world's layout: the picture shows it mirrored.
+    Pixels ground = Target(minimap.miniTerrainTarget);
     int markerPixels = 0;
     for (int y = 175; y < 208; ++y)
-        for (int x = 40; x < 88; ++x) markerPixels += plain.At(x, y) != Target(minimap.miniTerrainTarget).At(x, y);
+        for (int x = 168; x < 216; ++x) markerPixels += plain.At(x, y) != ground.At(255 - x, y);
     EXPECT_GT(markerPixels, 20);
+    EXPECT_TRUE(ColorNear(plain.At(20, 20), ground.At(235, 20), 3)) << "the ground, with the fog off";
 
     keyboard.state[DIK_LSHIFT] = 0x80;
     Pixels shifted = picture();
-    EXPECT_GT(count(shifted, 200, 0, 256, 56, greenish), 10) << "the rally flag near (100, -100)";
+    EXPECT_GT(count(shifted, 32, 0, 88, 56, greenish), 10) << "the rally flag near (100, -100)";
     keyboard.state[DIK_LSHIFT] = 0;
 
     // The ping goes after its time: 15 more pictures.
     for (int i = 0; i < 16; ++i) minimap.pings.Step();
     EXPECT_EQ(minimap.pings.list.count, 0);
-    EXPECT_EQ(count(picture(), 160, 96, 224, 160, reddish), 0);
+    EXPECT_EQ(count(picture(), 32, 96, 96, 160, reddish), 0);
 }
 
 TEST_F(MinimapDrawing, WithTheFogOffEverythingIsSeen)
