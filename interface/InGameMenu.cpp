@@ -193,11 +193,7 @@ int InGameMenu::OnSaveGameClicked(void*, Button*)
 
 int InGameMenu::OnOptionsClicked(void*, Button*)
 {
-    if (InGameMenu* menu = TheInGameMenu) {
-        // The game stays paused behind the options.
-        menu->HideAll();
-        GamePaused = true;
-    }
+    // The game has no options window to show yet: the menu stays open as it is.
     GuiPlaySound("blip");
     return 1;
 }

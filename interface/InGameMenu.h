@@ -54,8 +54,8 @@ void AbortMissionAction(void* userValue);
 // failed window is shown; a building preview is dropped instead. True when Escape was used.
 bool InGameMenuOnEscape();
 
-// Builds the in-game menu, the failed window, the load and save screen and the options window
-// once (the front end's start-up).
+// Builds the in-game menu, the failed window and the load and save screen once (the front
+// end's start-up).
 void BuildInGameWindows();
 // Frees them (shutdown).
 void ReleaseInGameWindows();

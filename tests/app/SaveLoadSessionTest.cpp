@@ -7,6 +7,7 @@
 #include "campaign/LevelLoadSave.h"
 #include "gui/Button.h"
 #include "gui/EditBox.h"
+#include "gui/MessageDialogGui.h"
 #include "host/InputKeys.h"
 #include "interface/InGameMenu.h"
 #include "terrain/Minimap.h"
@@ -140,10 +141,36 @@ TEST_F(SaveLoadSession, SavedFromThePauseMenuAndLoadedAfterARestart)
     EXPECT_LT(std::hypot(at.x - savedAt.x, at.z - savedAt.z), 1.0f) << "the rig stands where it was saved";
     EXPECT_EQ(TheMinimap.fog.markers, visited) << "the visited map came back";
 
-    // And the mission plays on: the rig answers a right click.
+    // And the mission plays on.
     Passes(40, 0.05f);
     EXPECT_EQ(TheGame->state, GAME_STATE_PLAYING);
     EXPECT_FALSE(GamePaused);
+
+    // "Restart Mission" asks first; YES starts the mission again from its level seed.
+    Press(DIK_ESCAPE);
+    ASSERT_TRUE(TheInGameMenu->menuShown);
+    ClickOn(FindButton(TheInGameMenu->menuWindow, "Restart Mission"));
+    ASSERT_TRUE(TheConfirmationDialog->IsVisible());
+    EXPECT_EQ(TheGame->state, GAME_STATE_PLAYING) << "nothing happens before the answer";
+    ClickOn(FindButton(TheConfirmationDialog->window, "YES"));
+    EXPECT_EQ(TheGame->state, GAME_STATE_LOAD_PENDING);
+    EXPECT_FALSE(TheInGameMenu->menuShown);
+    EXPECT_FALSE(GamePaused);
+    UntilPlaying();
+    EXPECT_EQ(TheGalaxy->selectedBody->missionId, missionId) << "the same mission again";
+
+    // "Abort Mission" asks too; YES leaves the mission for the front end.
+    Press(DIK_ESCAPE);
+    ASSERT_TRUE(TheInGameMenu->menuShown);
+    ASSERT_NE(TheInGameMenu->abortButton, nullptr);
+    EXPECT_STREQ(TheInGameMenu->abortButton->text, "Abort Mission");
+    ClickOn(TheInGameMenu->abortButton);
+    ASSERT_TRUE(TheConfirmationDialog->IsVisible());
+    ClickOn(FindButton(TheConfirmationDialog->window, "YES"));
+    EXPECT_EQ(TheGame->state, GAME_STATE_FRONT_END);
+    EXPECT_FALSE(TheInGameMenu->menuShown);
+    EXPECT_FALSE(GamePaused);
+    EXPECT_EQ(WindowMgr->modal, nullptr);
 }
 
 }  // namespace
