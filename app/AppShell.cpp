@@ -408,14 +408,16 @@ bool StartFirstMission()
     if (Config->mainMenuEnabled) return true;
     // Started straight into a mission, a scene file the settings name is read over the
     // generated level.
-    if (StrICmp(Config->scenefile, "none") != 0 && Config->scenefile[0]) TheGame->SetLevelName(Config->scenefile);
+    const bool named = StrICmp(Config->scenefile, "none") != 0 && Config->scenefile[0];
+    if (named) TheGame->SetLevelName(Config->scenefile);
     // The mission of a planet drawn from the player's galaxy, as the galaxy screen would start
     // it; without one, a level of no mission.
     PlayerProfile* profile = GetPlayerProfile();
     if (TheGalaxy) {
         profile->galaxySeed = TheGalaxy->Generate(profile->galaxySeed);
         TheGalaxy->selectedBody = TheGalaxy->PickMissionBody(-1);
-        if (TheGalaxy->StartSelectedMission(false)) return true;
+        // A named scene file goes on as a loaded game; otherwise the mission starts anew.
+        if (TheGalaxy->StartSelectedMission(!named)) return true;
     }
     MissionScreen::StartMission(-1, 0);
     return true;

@@ -470,9 +470,9 @@ bool Galaxy::StartSelectedMission(bool fromClick)
         MissionScreen::scratchActive = false;
     }
     if (!record) return false;
-    // A mission started from the galaxy is always a new one: only loading a game restores.
-    (void)fromClick;
-    MissionScreen::StartMission(record->levelSeed, 0);
+    // A mission chosen on the galaxy map starts anew; one started for a loaded game (not from
+    // a click) goes on with the saved rig.
+    MissionScreen::StartMission(record->levelSeed, fromClick ? 0 : 1);
     return true;
 }
 

@@ -125,7 +125,8 @@ public:
     bool CheckLevelStamp();
     // Starts the selected body's mission: a random mission fills the mission screen's scratch
     // record, a story mission takes the body's level seed; the level is then requested with
-    // that seed. False (nothing done) without a selected body or below its level.
+    // that seed: anew when fromClick, restoring the loaded rig otherwise (a loaded game). False
+    // (nothing done) without a selected body or below its level.
     bool StartSelectedMission(bool fromClick);
     // A planet or moon carrying a random mission the player may play (its level reached, not
     // completed), of that environment (-1: any), drawn at random from the systems open to the

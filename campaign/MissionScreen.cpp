@@ -10,7 +10,9 @@
 #include "host/InputEvents.h"
 #include "host/Log.h"
 #include "host/Random.h"
+#include "campaign/LevelLoadSave.h"
 #include "interface/CharacterGui.h"
+#include "interface/InGameMenu.h"
 #include "levelgen/MissionObjects.h"
 #include "host/System.h"
 #include "mechanics/EventManager.h"
@@ -59,6 +61,15 @@ int RefusedButton(void*, Button*)
     return 1;
 }
 
+int LoadGameButton(void*, Button*)
+{
+    if (!TheLevelLoadSaveGui) return 1;
+    OpenLoadGameWindow();
+    TheLevelLoadSaveGui->SetVisible(true);
+    GuiPlaySound("blip");
+    return 1;
+}
+
 int ExitButton(void*, Button*)
 {
     MissionScreen::OnQuit();
@@ -102,6 +113,7 @@ void MissionScreen::Init()
         TheConfirmationDialog = new ConfirmationDialogGui();
         TheConfirmationDialog->Build();
     }
+    BuildInGameWindows();
     // What the level generator places at the sites of a mission.
     if (!TheMissionObjects) {
         TheMissionObjects = new MissionObjects();
@@ -143,7 +155,7 @@ void MissionScreen::BuildMainMenu()
         const char* text;
         ButtonCallback click;
     } const entries[] = {
-        {"New Game", RefusedButton}, {"Continue Game", RefusedButton}, {"Load Game", RefusedButton},
+        {"New Game", RefusedButton}, {"Continue Game", RefusedButton}, {"Load Game", LoadGameButton},
         {"Profiles", RefusedButton}, {"Options", RefusedButton},       {"Exit", ExitButton},
     };
     int y = UnitH(219);
@@ -181,6 +193,7 @@ void MissionScreen::Release()
     Owned.clear();
     windows[0] = windows[1] = nullptr;
     TheMissionHooks = nullptr;
+    ReleaseInGameWindows();
     delete TheMissionObjects;
     TheMissionObjects = nullptr;
     delete TheConfirmationDialog;

@@ -7,6 +7,7 @@
 #include "gui/Button.h"
 #include "gui/WindowManager.h"
 #include "interface/InfoTooltip.h"
+#include "interface/InGameMenu.h"
 #include "interface/Inventory.h"
 #include "levelgen/Growth.h"
 #include "mechanics/GameMechanics.h"
@@ -26,7 +27,6 @@
 int GridOverlayMode = 0;
 int PathOverlayLevel = 0;
 bool PathOverlayShown[3] = {};
-Window* InGameMenuWindow = nullptr;
 
 namespace {
 
@@ -211,8 +211,8 @@ int BuildItemButton(void* data, Button*)
 
 int ToggleInGameMenuButton(void*, Button*)
 {
-    if (!InGameMenuWindow) return 1;
-    InGameMenuWindow->SetVisible((InGameMenuWindow->flags & WINDOW_HIDDEN) != 0);
+    if (!TheInGameMenu) return 1;
+    TheInGameMenu->SetVisible(!TheInGameMenu->menuShown);
     PlayFeedbackSound("blip");
     return 1;
 }

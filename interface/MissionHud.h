@@ -212,5 +212,3 @@ void CmdToggleInventory();
 extern int GridOverlayMode;
 extern int PathOverlayLevel;
 extern bool PathOverlayShown[3];
-// The in-game menu's window, once the game interface makes one; "Menu" shows and hides it.
-extern Window* InGameMenuWindow;

@@ -20,6 +20,7 @@
 #include "render/GraphicsDevice.h"
 #include "render/MeshLibrary.h"
 #include "render/ParticleManager.h"
+#include "interface/InGameMenu.h"
 #include "render/Sprite.h"
 #include "terrain/SplatPool.h"
 #include "terrain/Minimap.h"
@@ -169,8 +170,7 @@ void GameMechanics::EndLevel()
 
 bool GameMechanics::OnEscape()
 {
-    // The in-game menu that Escape opens comes with the game interface.
-    return false;
+    return InGameMenuOnEscape();
 }
 
 void CmdSelectPlayer() {}

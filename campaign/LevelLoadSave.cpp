@@ -1,0 +1,535 @@
+#include "campaign/LevelLoadSave.h"
+
+#include "campaign/Galaxy.h"
+#include "campaign/MissionScreen.h"
+#include "campaign/PlayerProfile.h"
+#include "gui/Button.h"
+#include "gui/EditBox.h"
+#include "gui/GuiDraw.h"
+#include "gui/Label.h"
+#include "gui/MessageDialogGui.h"
+#include "gui/WindowManager.h"
+#include "host/Log.h"
+#include "host/System.h"
+#include "interface/InGameMenu.h"
+#include "mechanics/GameMechanics.h"
+#include "mechanics/Scene.h"
+#include "platform/InputState.h"
+#include "platform/UserFolders.h"
+#include "render/Draw2D.h"
+#include "render/Font.h"
+#include "terrain/Minimap.h"
+#include "terrain/VisitedMap.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+LevelLoadSaveGui* TheLevelLoadSaveGui = nullptr;
+
+namespace {
+
+// Kept in a folder of their own until all three files of a save are whole.
+constexpr const char* STAGING_FOLDER = ".saving";
+
+// The values of a profile file's lines, by key (the first word of a line).
+std::string ProfileValue(const std::string& text, const char* key)
+{
+    std::istringstream lines(text);
+    std::string line;
+    const size_t length = strlen(key);
+    while (std::getline(lines, line)) {
+        if (line.compare(0, length, key) != 0 || line.size() <= length) continue;
+        if (line[length] != ' ' && line[length] != '\t') continue;
+        size_t start = line.find_first_not_of(" \t", length);
+        size_t end = line.find_last_not_of(" \t\r");
+        return start == std::string::npos ? std::string() : line.substr(start, end - start + 1);
+    }
+    return std::string();
+}
+
+bool ReadWholeFile(const std::string& path, std::string* text)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::ostringstream out;
+    out << in.rdbuf();
+    *text = out.str();
+    return true;
+}
+
+void ShowMessage(const char* text)
+{
+    Log("%s\n", text);
+    if (!TheMessageDialog) return;
+    TheMessageDialog->SetVisible(true);
+    TheMessageDialog->SetText(text);
+}
+
+std::string SaveFolder()
+{
+    return std::string(UserFolder) + "/savefiles/" + GetPlayerProfile()->name;
+}
+
+// The screen closed after a save, a load or Close: hidden, the modal window it replaced back.
+void CloseScreen()
+{
+    if (TheLevelLoadSaveGui) TheLevelLoadSaveGui->SetVisible(false);
+}
+
+// The part of a typed name before its first dot.
+std::string BaseName(const char* typed)
+{
+    std::string name = typed ? typed : "";
+    size_t dot = name.find('.');
+    if (dot != std::string::npos) name.erase(dot);
+    return name;
+}
+
+// The body of the mission a save was made in, looked up in the galaxy of the save's seed
+// without touching the galaxy in play when its seed is another.
+bool SaveHasBody(int seed, int missionId)
+{
+    if (!TheGalaxy || seed < 0) return false;
+    if (TheGalaxy->count > 0 && TheGalaxy->seed == seed) return TheGalaxy->FindBodyByMissionId(missionId) != nullptr;
+    auto probe = std::make_unique<Galaxy>();
+    probe->Generate(seed);
+    return probe->FindBodyByMissionId(missionId) != nullptr;
+}
+
+}  // namespace
+
+// ---- Names and paths
+
+std::string DefaultSaveName(time_t when)
+{
+    char text[64] = {};
+    struct tm local;
+    localtime_r(&when, &local);
+    strftime(text, sizeof text, "savfile_%H%M_%b_%d_%Y", &local);
+    return text;
+}
+
+std::string SaveProfilePath(const char* savePath)
+{
+    std::string path = savePath ? savePath : "";
+    size_t slash = path.find_last_of("/\\");
+    size_t dot = path.find_last_of('.');
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) path.erase(dot);
+    return path + ".cgs";
+}
+
+bool SaveFilePaths(const char* baseName, std::string* profile, std::string* scene, std::string* visited)
+{
+    char path[MAX_PROFILE_PATH];
+    if (!SaveGamePath(path, sizeof path, GetPlayerProfile()->name, baseName)) return false;
+    if (scene) *scene = path;
+    if (profile) *profile = SaveProfilePath(path);
+    if (visited) *visited = VisitedMapPath(path);
+    return true;
+}
+
+// ---- Saving and loading
+
+bool WriteSaveGame(const char* baseName)
+{
+    std::string profilePath, scenePath, visitedPath;
+    if (!SaveFilePaths(baseName, &profilePath, &scenePath, &visitedPath)) {
+        ShowMessage("A save name holds letters, digits, blanks, '_' and '-' only.");
+        return false;
+    }
+    const std::string folder = SaveFolder();
+    const std::string staging = folder + "/" + STAGING_FOLDER;
+    if (!CreateFolder(folder.c_str()) || !CreateFolder(staging.c_str())) {
+        char text[700];
+        snprintf(text, sizeof text, "WARNING: Failed to create save directory %s", folder.c_str());
+        ShowMessage(text);
+        return false;
+    }
+    const std::string name = baseName;
+    const std::string staged[3] = {staging + "/" + name + ".cgs", staging + "/" + name + ".sav",
+                                   staging + "/" + name + ".vis"};
+    const std::string finals[3] = {profilePath, scenePath, visitedPath};
+    bool written = GetPlayerProfile()->Save(staged[0].c_str(), true);
+    written = written && TheScene.WriteSceneFile(staged[1].c_str());
+    written = written && TheMinimap.SaveVisited(staged[1].c_str());
+    // The three go in place only together; the level last, which the list shows.
+    for (int i : {2, 0, 1})
+        if (written && rename(staged[i].c_str(), finals[i].c_str()) != 0) written = false;
+    for (const std::string& path : staged) remove(path.c_str());
+    remove(staging.c_str());
+    if (!written) {
+        char text[200];
+        snprintf(text, sizeof text, "The game could not be saved as '%s'; the previous save is kept.", baseName);
+        ShowMessage(text);
+    }
+    return written;
+}
+
+bool ReadSaveGame(const char* baseName)
+{
+    std::string profilePath, scenePath;
+    if (!SaveFilePaths(baseName, &profilePath, &scenePath, nullptr)) {
+        ShowMessage("There is no save of that name.");
+        return false;
+    }
+    char text[300];
+    std::string profileText;
+    if (!FileExists(scenePath.c_str(), false) || !ReadWholeFile(profilePath, &profileText)) {
+        snprintf(text, sizeof text, "The save '%s' is incomplete and cannot be loaded.", baseName);
+        ShowMessage(text);
+        return false;
+    }
+    // The mission's body must be found before anything of the save is taken.
+    const int seed = atoi(ProfileValue(profileText, "galaxyseed").c_str());
+    const int missionId = atoi(ProfileValue(profileText, "currentMission").c_str());
+    if (!SaveHasBody(seed, missionId)) {
+        snprintf(text, sizeof text, "The mission of the save '%s' is not in its galaxy.", baseName);
+        ShowMessage(text);
+        return false;
+    }
+    PlayerProfile* profile = GetPlayerProfile();
+    if (!profile->Load(profilePath.c_str(), true, true)) {
+        snprintf(text, sizeof text, "The save '%s' cannot be read.", baseName);
+        ShowMessage(text);
+        return false;
+    }
+    if (TheGalaxy->count < 1) profile->galaxySeed = TheGalaxy->Generate(profile->galaxySeed);
+    CelestialBody* body = TheGalaxy->FindBodyByMissionId(profile->currentMissionId);
+    TheGalaxy->selectedBody = body;
+    if (body && body->storyId >= 0) {
+        MissionScreen::selectedIndex = body->storyId;
+        MissionScreen::scratchActive = false;
+    } else {
+        MissionScreen::scratchActive = true;
+    }
+    if (TheGame) TheGame->SetLevelName(scenePath.c_str());
+    CloseScreen();
+    if (TheGame && TheGame->state == GAME_STATE_PLAYING) {
+        TheGame->EndLevel();
+        if (TheInGameMenu) TheInGameMenu->HideAll();
+    }
+    // A loaded game goes on where it was saved: the mission is restored, not started anew.
+    if (!TheGalaxy->StartSelectedMission(false)) {
+        if (TheGame) TheGame->ClearLevelName();
+        ShowMessage("The mission of the save cannot be started.");
+        return false;
+    }
+    return true;
+}
+
+int SaveGame(void* user, Button*)
+{
+    LevelLoadSaveGui* screen = TheLevelLoadSaveGui;
+    if (!TheGame || !screen || !screen->nameBox) return 0;
+    const bool confirmed = user && *static_cast<int*>(user) == 1;
+    const std::string name = BaseName(screen->nameBox->GetText());
+    std::string profilePath;
+    if (!SaveFilePaths(name.c_str(), &profilePath, nullptr, nullptr)) {
+        ShowMessage("A save name holds letters, digits, blanks, '_' and '-' only.");
+        GuiPlaySound("bad");
+        return 0;
+    }
+    if (!confirmed && FileExists(profilePath.c_str(), false)) {
+        ConfirmOverwrite();
+        return 0;
+    }
+    if (!WriteSaveGame(name.c_str())) return 0;
+    CloseScreen();
+    GuiPlaySound("blip");
+    return 1;
+}
+
+void ConfirmOverwrite()
+{
+    if (!TheConfirmationDialog) return;
+    TheConfirmationDialog->SetVisible(true);
+    TheConfirmationDialog->SetText("Are you sure you want to overwrite this file?");
+    TheConfirmationDialog->callback = SaveGameConfirmed;
+    TheConfirmationDialog->userValue = 1;
+}
+
+void SaveGameConfirmed(void* userValue)
+{
+    SaveGame(userValue, nullptr);
+}
+
+int LoadSaveGame(void*, Button* button)
+{
+    LevelLoadSaveGui* screen = TheLevelLoadSaveGui;
+    if (!button || !TheGame || !screen || !screen->nameBox) return 0;
+    if (strlen(screen->nameBox->GetText()) < 2) {
+        GuiPlaySound("bad");
+        return 0;
+    }
+    return ReadSaveGame(BaseName(screen->nameBox->GetText()).c_str()) ? 1 : 0;
+}
+
+// ---- The list of saves
+
+void LevelBrowser::FillFromDirectory(const char* newFolder)
+{
+    CopyText(folder, sizeof folder, newFolder ? newFolder : "");
+    struct Found {
+        std::string name;
+        time_t modified;
+    };
+    std::vector<Found> found;
+    DirectorySearch search;
+    std::string name;
+    bool isDirectory = false;
+    if (search.Begin(folder, "*.sav"))
+        while ((int)found.size() < MAX_SAVES && search.Next(name, isDirectory)) {
+            if (isDirectory) continue;
+            FileStatus status;
+            if (GetFileStatus((std::string(folder) + "/" + name).c_str(), status) != 0 || status.isDirectory) continue;
+            found.push_back({name, status.modified});
+        }
+    // Newest first; saves of the same second by name.
+    std::stable_sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
+        return a.modified != b.modified ? a.modified > b.modified : a.name < b.name;
+    });
+    saveList_.Free();
+    saves_.clear();
+    for (const Found& save : found) {
+        auto entry = std::make_unique<ScrollListEntry>();
+        CopyText(entry->name, sizeof entry->name, save.name.c_str());
+        CopyText(entry->icon, sizeof entry->icon, "data/gui/savefile.dds");
+        saves_.push_back(std::move(entry));
+    }
+    saveList_.Init(std::max(1, (int)saves_.size()));
+    for (auto& entry : saves_) saveList_.PushBack(entry.get());
+
+    const int W = ScreenWidth(), H = ScreenHeight();
+    rows = 10;
+    rowHeight = (int)(H * 0.036458332f);
+    rowWidth = (int)(H * 0.5208333f);
+    ScrollList::Create(&saveList_, (W - rowWidth) / 2 - H / 48, (int)(H * 0.21875f));
+    selectCallback = LevelLoadSaveGui::OnSelect;
+    if (!saves_.empty()) {
+        ReadSaveHeader((std::string(folder) + "/" + saves_.front()->name).c_str());
+        // A save keeps the name the screen proposed; a load names the newest save.
+        if (TheLevelLoadSaveGui && TheLevelLoadSaveGui->nameBox && TheLevelLoadSaveGui->loadMode)
+            TheLevelLoadSaveGui->nameBox->SetText(BaseName(saves_.front()->name).c_str());
+    }
+}
+
+void LevelBrowser::ReadSaveHeader(const char* savePath)
+{
+    std::string text;
+    ReadWholeFile(SaveProfilePath(savePath), &text);
+    std::string pilot = ProfileValue(text, "name");
+    std::string chassis = ProfileValue(text, "chassis");
+    CopyText(profileName, sizeof profileName, pilot.empty() ? "none" : pilot.c_str());
+    profileLevel = LevelFromExperience(atoi(ProfileValue(text, "experience").c_str()));
+    chassisKind = chassis == "basic" ? 2 : chassis == "round" ? 1 : 0;
+    FileStatus status;
+    dateText[0] = 0;
+    if (GetFileStatus(savePath, status) == 0) {
+        char when[64] = {};
+        ctime_r(&status.modified, when);
+        when[strcspn(when, "\n")] = 0;
+        CopyText(dateText, sizeof dateText, when);
+    }
+}
+
+void LevelBrowser::DrawSelected()
+{
+    const ScrollListEntry* entry = GetSelected();
+    if (!entry) return;
+    DrawPreview(entry->icon, entry->iconCell);
+    Font* font = GuiListFont ? GuiListFont : GuiDefaultFont;
+    if (!font) return;
+    const int H = ScreenHeight();
+    const int left = x + (int)(H * 0.0052083f) + (int)(H * 0.088541664f);
+    int top = y + rows * rowHeight + H / 64 + (int)(H * 0.026041666f);
+    char line[128];
+    font->SetColor(0.3f, 0.6f, 1.0f, 1.0f);
+    GuiDrawText(font, left, top, dateText);
+    top += (int)(H * 0.020833334f);
+    snprintf(line, sizeof line, "Profile: %s (%d)", profileName, profileLevel);
+    GuiDrawText(font, left, top, line);
+    font->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
+}
+
+// ---- The screen
+
+LevelLoadSaveGui::~LevelLoadSaveGui()
+{
+    delete browser;
+}
+
+void LevelLoadSaveGui::Build()
+{
+    if (container) return;
+    const int W = ScreenWidth(), H = ScreenHeight();
+    const int b = (int)(H * 0.026041666f), s = (int)(H * 0.013020833f), p = (int)(H * 0.6770833f), bh = H / 24;
+    // The screen lies at the corner, so its children's places are screen places.
+    flags |= WINDOW_FRAMELESS;
+    id = SCREEN_ID;
+    CopyText(caption, sizeof caption, "LevelLoadSave");
+    container = this;
+    auto keep = [this](auto* window) {
+        owned_.emplace_back(window);
+        AddChild(window);
+        return window;
+    };
+    const int panelX = (W - p) / 2, panelY = (int)(H * 0.11979166f);
+    keep(new Window(panelX, panelY, p, p, "wframe_blue.dds"));
+    const int bannerH = (int)(H * 0.052083332f);
+    title = keep(new Button(nullptr, nullptr, panelX + b, panelY - bannerH / 2, p - 2 * b, bannerH, 0, nullptr,
+                            "data/gui/missionbanner.dds", "data/gui/missionbanner.dds", nullptr, 0, 0, 0));
+    title->SetText("Load Game");
+    keep(new Window(panelX + b, panelY + bannerH + s, p - 2 * b, p - 2 * s - bannerH - bh, "wframe_black.dds"));
+
+    const int buttonW = (int)(H * 0.104166664f);
+    const int closeX = panelX + p / 2 - (int)(W * 0.1953125f) + W / 10, rowY = panelY + p - (int)(H * 0.15104167f);
+    auto button = [&](int atX, const char* text, ButtonCallback click, const char* face, bool hover) {
+        Button* made = keep(new Button(nullptr, click, atX, rowY, buttonW, bh, 0, nullptr, face, face, nullptr,
+                                       0x1030001, 0x1030002, 0));
+        if (hover) made->SetImage(face, 0x1030000);
+        made->SetText(text);
+        return made;
+    };
+    button(closeX, "Close", OnClose, "data/gui/button_red.dds", true);
+    loadButton = button(closeX + b + buttonW, "Load", LoadSaveGame, "data/gui/button.dds", true);
+    saveButton = button(closeX + b + buttonW, "Save", SaveGame, "data/gui/button.dds", false);
+
+    const int boxX = panelX + p / 2 - (int)(H * 0.13020833f) + (int)(H * 0.078125f);
+    const int boxY = rowY - (int)(H * 0.065104164f);
+    nameBox = keep(new EditBox("", boxX, boxY, (int)(H * 0.33854166f) - (int)(H * 0.078125f), bh, 1, GuiListFont, nullptr));
+    nameBox->maximumLength = NAME_LENGTH;
+    nameBox->enterCallback = OnNameEnter;
+    nameLabel = keep(new Label("Save file name:", boxX - (int)(H * 0.15625f), boxY + H / 96, (int)(H * 0.13020833f), bh,
+                               0, GuiListFont, false));
+
+    browser = new LevelBrowser();
+    FitToChildren(1, 1, 0, 0);
+    if (WindowMgr) WindowMgr->AddWindow(this);
+    Window::SetVisible(false);
+    OpenLoadGameWindow();
+}
+
+void LevelLoadSaveGui::SetVisible(bool show)
+{
+    shown = show;
+    if (show) {
+        Window::SetVisible(true);
+        if (WindowMgr) {
+            WindowMgr->ShowById(SCREEN_ID);
+            savedModal = WindowMgr->modal;
+            WindowMgr->modal = this;
+        }
+        if (browser) {
+            browser->FillFromDirectory(SaveFolder().c_str());
+            if (!loadMode) browser->selected = nullptr;
+            browser->SetVisible(true);
+        }
+        return;
+    }
+    Window::SetVisible(false);
+    if (WindowMgr) {
+        WindowMgr->HideById(SCREEN_ID);
+        if (WindowMgr->modal == this) WindowMgr->modal = savedModal;
+    }
+    savedModal = nullptr;
+    if (browser) browser->SetVisible(false);
+}
+
+bool LevelLoadSaveGui::OnMouseDown(MouseDevice* mouse)
+{
+    return ForwardToList(mouse, [mouse](Window* child) { return child->OnMouseDown(mouse); });
+}
+
+bool LevelLoadSaveGui::OnMouseUp(MouseDevice* mouse)
+{
+    return ForwardToList(mouse, [mouse](Window* child) { return child->OnMouseUp(mouse); });
+}
+
+bool LevelLoadSaveGui::OnMouseMove(MouseDevice* mouse)
+{
+    if (!browser || !browser->listWindow || !browser->IsVisible()) return false;
+    bool handled = false;
+    for (Window* child = browser->listWindow->firstChild; child; child = child->nextSibling)
+        if (child->IsVisible()) handled |= child->OnMouseMove(mouse);
+    return handled;
+}
+
+template <class F> bool LevelLoadSaveGui::ForwardToList(MouseDevice* mouse, F event)
+{
+    // The list's window is not among the modal screen's children: its rows get the mouse here.
+    if (!mouse || !browser || !browser->listWindow || !browser->IsVisible()) return false;
+    for (Window* child = browser->listWindow->firstChild; child; child = child->nextSibling)
+        if (child->IsVisible() && child->HitTest(mouse->cursorX, mouse->cursorY) && event(child)) return true;
+    return false;
+}
+
+void LevelLoadSaveGui::Draw()
+{
+    if (!shown) return;
+    DrawChildren();
+    if (browser && browser->IsVisible()) browser->Draw();
+}
+
+int LevelLoadSaveGui::OnClose(void*, Button*)
+{
+    CloseScreen();
+    if (TheGame && TheGame->state != GAME_STATE_PLAYING) ReturnToMainMenu();
+    GuiPlaySound("blip");
+    return 1;
+}
+
+int LevelLoadSaveGui::OnNameEnter(void*, EditBox* box)
+{
+    if (box) box->SetFocus(false);
+    if (WindowMgr && WindowMgr->focused == box) WindowMgr->focused = nullptr;
+    GuiPlaySound("blip");
+    return 1;
+}
+
+int LevelLoadSaveGui::OnSelect(void*, ScrollList* list)
+{
+    auto* browser = dynamic_cast<LevelBrowser*>(list);
+    const ScrollListEntry* entry = browser ? browser->GetSelected() : nullptr;
+    if (!entry) return 1;
+    browser->ReadSaveHeader((std::string(browser->folder) + "/" + entry->name).c_str());
+    if (TheLevelLoadSaveGui && TheLevelLoadSaveGui->nameBox)
+        TheLevelLoadSaveGui->nameBox->SetText(BaseName(entry->name).c_str());
+    return 1;
+}
+
+void OpenLoadGameWindow()
+{
+    LevelLoadSaveGui* screen = TheLevelLoadSaveGui;
+    if (!screen || !screen->container) return;
+    screen->loadMode = true;
+    screen->loadButton->SetEnabled(true);
+    screen->loadButton->SetVisible(true);
+    screen->saveButton->SetEnabled(false);
+    screen->saveButton->SetVisible(false);
+    for (Window* widget : {(Window*)screen->nameBox, (Window*)screen->nameLabel}) {
+        widget->SetEnabled(false);
+        widget->SetVisible(false);
+    }
+    screen->title->SetText("Load Game");
+}
+
+void OpenSaveGameWindow()
+{
+    LevelLoadSaveGui* screen = TheLevelLoadSaveGui;
+    if (!screen || !screen->container) return;
+    screen->loadMode = false;
+    screen->loadButton->SetEnabled(false);
+    screen->loadButton->SetVisible(false);
+    screen->saveButton->SetEnabled(true);
+    screen->saveButton->SetVisible(true);
+    for (Window* widget : {(Window*)screen->nameBox, (Window*)screen->nameLabel}) {
+        widget->SetEnabled(true);
+        widget->SetVisible(true);
+    }
+    screen->nameBox->SetText(DefaultSaveName(time(nullptr)).c_str());
+    screen->title->SetText("Save Game");
+    if (screen->browser) screen->browser->selected = nullptr;
+}

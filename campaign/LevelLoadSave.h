@@ -1,0 +1,109 @@
+#pragma once
+// The load and save screen: one window lists the current profile's saves, newest first, shows
+// the selected save's pilot, and in save mode takes a name. A save is three files of one base
+// name in the profile's save folder: the profile (.cgs), the level (.sav) and the visited map
+// (.vis). Saving writes each to a temporary name and puts them in place only when all three are
+// whole, so a failed save leaves the previous one as it was. Loading reads the profile, finds
+// the mission's body in the galaxy and starts the mission from the saved level; a save whose
+// profile, level or body is missing is refused with a message and changes nothing.
+#include "gui/FileBrowser.h"
+#include "gui/Window.h"
+
+#include <ctime>
+#include <string>
+
+class Button;
+class EditBox;
+class Label;
+
+class LevelBrowser : public FileBrowser {
+public:
+    static constexpr int MAX_SAVES = 256;
+
+    // Lists the "*.sav" files of the folder, newest first (at most 256), and reads the first
+    // one's header into the screen's name box.
+    void FillFromDirectory(const char* newFolder);
+    // The pilot of a save: its profile's name, level and chassis, and the file's date.
+    void ReadSaveHeader(const char* savePath);
+
+    char dateText[27] = "DD/MM/YY";
+    char profileName[64] = "None";
+    int profileLevel = 0;
+    int chassisKind = 4;
+
+protected:
+    void DrawSelected() override;
+
+private:
+    std::vector<std::unique_ptr<ScrollListEntry>> saves_;
+    ScrollListEntries saveList_;
+};
+
+class LevelLoadSaveGui : public Window {
+public:
+    static constexpr int SCREEN_ID = 1015;
+    static constexpr int NAME_LENGTH = 40;
+
+    LevelLoadSaveGui() = default;
+    ~LevelLoadSaveGui() override;
+
+    // Builds the screen once, hidden, in load mode.
+    void Build();
+    // Opens (the list filled from the profile's save folder) or closes the screen as a modal
+    // screen; the game is not paused.
+    void SetVisible(bool show);
+    void Draw() override;
+    // The list's rows take the mouse through the screen while it is the modal window.
+    bool OnMouseDown(MouseDevice* mouse) override;
+    bool OnMouseUp(MouseDevice* mouse) override;
+    bool OnMouseMove(MouseDevice* mouse) override;
+
+    static int OnClose(void* user, Button* button);
+    static int OnNameEnter(void* user, EditBox* box);
+    static int OnSelect(void* user, ScrollList* list);
+
+    LevelBrowser* browser = nullptr;
+    Window* container = nullptr;
+    Button* loadButton = nullptr;
+    Button* saveButton = nullptr;
+    Button* title = nullptr;
+    EditBox* nameBox = nullptr;
+    Label* nameLabel = nullptr;
+    Window* savedModal = nullptr;
+    bool shown = false;
+    bool loadMode = true;
+
+private:
+    template <class F> bool ForwardToList(MouseDevice* mouse, F event);
+
+    std::vector<std::unique_ptr<Window>> owned_;
+};
+
+// The modes of the screen: neither shows it.
+void OpenLoadGameWindow();
+void OpenSaveGameWindow();
+
+// The default save name of that moment: "savfile_HHMM_Mon_DD_YYYY".
+std::string DefaultSaveName(time_t when);
+// The profile file of a save: the save's path with the extension of its last part replaced.
+std::string SaveProfilePath(const char* savePath);
+// The three files of a save of that base name for the current profile; false when the name is
+// not a save name (logged).
+bool SaveFilePaths(const char* baseName, std::string* profile, std::string* scene, std::string* visited);
+
+// "Save": writes the current game under the name box's name (user value 1: already confirmed).
+int SaveGame(void* user, Button* button);
+// "Load": loads the save the name box names.
+int LoadSaveGame(void* user, Button* button);
+// Asks before a save is written over; YES saves again, confirmed.
+void ConfirmOverwrite();
+void SaveGameConfirmed(void* userValue);
+
+// The save of that base name for the current profile; false (a message shown, the old save kept)
+// when any of its files could not be written.
+bool WriteSaveGame(const char* baseName);
+// Loads the save of that base name; false (a message shown, the current profile as it was) when
+// its profile, its level or its mission's body is missing.
+bool ReadSaveGame(const char* baseName);
+
+extern LevelLoadSaveGui* TheLevelLoadSaveGui;

@@ -1,0 +1,176 @@
+// Saving and loading as a player does it: in a mission Escape opens the in-game menu, "Save
+// Game" saves under a typed name, the window is closed; the game is started again on the same
+// user folder, the main menu's "Load Game" loads the save, and the rig, the profile and the
+// visited map come back as they were, and the mission plays on.
+#include "tests/app/PlayerSessionSupport.h"
+
+#include "campaign/LevelLoadSave.h"
+#include "gui/Button.h"
+#include "gui/EditBox.h"
+#include "gui/MessageDialogGui.h"
+#include "host/InputKeys.h"
+#include "interface/InGameMenu.h"
+#include "terrain/Minimap.h"
+
+#include <cstring>
+#include <vector>
+
+using namespace playersession;
+
+namespace {
+
+class SaveLoadSession : public PlayerSession {
+protected:
+    // The shown button of that text among the window's children.
+    static Button* FindButton(Window* window, const char* text)
+    {
+        for (Window* child = window ? window->firstChild : nullptr; child; child = child->nextSibling) {
+            auto* button = dynamic_cast<Button*>(child);
+            if (button && button->hasText && strcmp(button->text, text) == 0 && button->IsVisible()) return button;
+        }
+        return nullptr;
+    }
+    // A key pressed and let go; the window's messages reach the game as the loop drains them.
+    static void Press(int dik)
+    {
+        InputScript::Tap(dik);
+        int exitCode = 0;
+        DrainMessages(&exitCode);
+        Passes(1, 0.02f);
+    }
+    void ClickOn(Window* window)
+    {
+        ASSERT_NE(window, nullptr);
+        int x = 0, y = 0;
+        window->GetScreenPosition(&x, &y);
+        MoveMouseTo(x + window->width / 2, y + window->height / 2);
+        Click(0);
+    }
+};
+
+TEST_F(SaveLoadSession, SavedFromThePauseMenuAndLoadedAfterARestart)
+{
+    UntilPlaying();
+    ASSERT_NE(TheInGameMenu, nullptr);
+    Agent* rig = GetPlayerRig();
+    ASSERT_NE(rig, nullptr);
+
+    // The rig walks off its start; the player's stock and purse are their own.
+    Vec3 goal;
+    ASSERT_TRUE(FindOpenGround(rig->GetPosition(), &goal));
+    int goalX = 0, goalY = 0;
+    OnScreen(goal, &goalX, &goalY);
+    MoveMouseTo(goalX, goalY);
+    Click(1);
+    Passes(60, 0.05f);
+    PlayerProfile* profile = GetPlayerProfile();
+    profile->ore = 321.0f;
+    profile->credits = 777;
+    const Vec3 savedAt = rig->GetPosition();
+    const std::vector<uint8_t> visited = TheMinimap.fog.markers;
+    ASSERT_NE(TheGalaxy->selectedBody, nullptr);
+    const int missionId = TheGalaxy->selectedBody->missionId;
+    bool anyVisited = false;
+    for (uint8_t marker : visited) anyVisited |= marker != 0;
+    EXPECT_TRUE(anyVisited) << "the walk visited some of the map";
+
+    // Escape opens the in-game menu: the game stands still under it.
+    Press(DIK_ESCAPE);
+    EXPECT_TRUE(TheInGameMenu->menuShown) << "Escape opens the in-game menu";
+    EXPECT_TRUE(GamePaused);
+    EXPECT_EQ(WindowMgr->modal, TheInGameMenu->menuWindow);
+    Image shot;
+    ASSERT_TRUE(ShotOfNextFrame(base + "/ingame_menu.png", shot));
+    EXPECT_TRUE(MatchesReference(ToPixels(shot), "ingame_menu", {12, (int)(shot.width * shot.height / 50)}));
+
+    // "Save Game" proposes a name; the player types another and saves.
+    ClickOn(FindButton(TheInGameMenu->menuWindow, "Save Game"));
+    ASSERT_TRUE(TheLevelLoadSaveGui->shown);
+    EXPECT_FALSE(TheLevelLoadSaveGui->loadMode);
+    EXPECT_EQ(std::string(TheLevelLoadSaveGui->nameBox->GetText()).rfind("savfile_", 0), 0u);
+    ClickOn(TheLevelLoadSaveGui->nameBox);
+    Press(DIK_END);
+    for (int i = 0; i < 30; ++i) Press(DIK_BACK);
+    for (int key : {DIK_S, DIK_L, DIK_O, DIK_T, DIK_1}) Press(key);
+    EXPECT_STREQ(TheLevelLoadSaveGui->nameBox->GetText(), "slot1");
+    ClickOn(FindButton(TheLevelLoadSaveGui, "Save"));
+    EXPECT_FALSE(TheLevelLoadSaveGui->shown) << "the screen closes after saving";
+    const std::string folder = std::string(UserFolder) + "/savefiles/" + profile->name + "/";
+    for (const char* extension : {".cgs", ".sav", ".vis"})
+        EXPECT_TRUE(FileExists((folder + "slot1" + extension).c_str(), false)) << extension;
+    EXPECT_TRUE(TheInGameMenu->menuShown) << "back at the menu";
+
+    // Resume, then close the window: the game ends.
+    ClickOn(FindButton(TheInGameMenu->menuWindow, "Resume Game"));
+    EXPECT_FALSE(GamePaused);
+    InputScript::CloseWindow();
+    EXPECT_EQ(RunMainLoop(), 0);
+    Shutdown();
+    started = false;
+
+    // The game again, on the same user folder, into the main menu this time.
+    WriteTextFile(std::string(UserFolder) + "/settings.cfg", "mainMenuEnabled true\ncurrentprofile Pilot\n");
+    const char* argv[] = {"veldmark", "-windowed", "-1024"};
+    started = StartUp(3, const_cast<char**>(argv));
+    ASSERT_TRUE(started);
+    FrameTimer.SetClock(&ScriptedClock);
+    FrameTimer.Init(true);
+    FrameTimer.SetSmoothing(false);
+    FramePacing.SetClock(&ScriptedClock, ScriptedSleep);
+    // The logo and its story are skipped as a player skips them.
+    for (int i = 0; i < 100 && TheGame->state != GAME_STATE_FRONT_END; ++i) Press(DIK_ESCAPE);
+    ASSERT_EQ(TheGame->state, GAME_STATE_FRONT_END);
+    ClickOn(FindButton(MissionScreen::windows[0], "Load Game"));
+    ASSERT_TRUE(TheLevelLoadSaveGui->shown);
+    EXPECT_TRUE(TheLevelLoadSaveGui->loadMode);
+    ASSERT_NE(TheLevelLoadSaveGui->browser->GetSelected(), nullptr);
+    EXPECT_STREQ(TheLevelLoadSaveGui->browser->GetSelected()->name, "slot1.sav") << "the newest save first";
+    EXPECT_STREQ(TheLevelLoadSaveGui->browser->profileName, GetPlayerProfile()->name);
+    ClickOn(FindButton(TheLevelLoadSaveGui, "Load"));
+    UntilPlaying();
+
+    profile = GetPlayerProfile();
+    EXPECT_EQ(profile->currentMissionId, missionId);
+    ASSERT_NE(TheGalaxy->selectedBody, nullptr);
+    EXPECT_EQ(TheGalaxy->selectedBody->missionId, missionId) << "the save's mission is played";
+    EXPECT_FLOAT_EQ(profile->ore, 321.0f);
+    EXPECT_EQ(profile->credits, 777);
+    rig = GetPlayerRig();
+    ASSERT_NE(rig, nullptr);
+    Vec3 at = rig->GetPosition();
+    EXPECT_LT(std::hypot(at.x - savedAt.x, at.z - savedAt.z), 1.0f) << "the rig stands where it was saved";
+    EXPECT_EQ(TheMinimap.fog.markers, visited) << "the visited map came back";
+
+    // And the mission plays on.
+    Passes(40, 0.05f);
+    EXPECT_EQ(TheGame->state, GAME_STATE_PLAYING);
+    EXPECT_FALSE(GamePaused);
+
+    // "Restart Mission" asks first; YES starts the mission again from its level seed.
+    Press(DIK_ESCAPE);
+    ASSERT_TRUE(TheInGameMenu->menuShown);
+    ClickOn(FindButton(TheInGameMenu->menuWindow, "Restart Mission"));
+    ASSERT_TRUE(TheConfirmationDialog->IsVisible());
+    EXPECT_EQ(TheGame->state, GAME_STATE_PLAYING) << "nothing happens before the answer";
+    ClickOn(FindButton(TheConfirmationDialog->window, "YES"));
+    EXPECT_EQ(TheGame->state, GAME_STATE_LOAD_PENDING);
+    EXPECT_FALSE(TheInGameMenu->menuShown);
+    EXPECT_FALSE(GamePaused);
+    UntilPlaying();
+    EXPECT_EQ(TheGalaxy->selectedBody->missionId, missionId) << "the same mission again";
+
+    // "Abort Mission" asks too; YES leaves the mission for the front end.
+    Press(DIK_ESCAPE);
+    ASSERT_TRUE(TheInGameMenu->menuShown);
+    ASSERT_NE(TheInGameMenu->abortButton, nullptr);
+    EXPECT_STREQ(TheInGameMenu->abortButton->text, "Abort Mission");
+    ClickOn(TheInGameMenu->abortButton);
+    ASSERT_TRUE(TheConfirmationDialog->IsVisible());
+    ClickOn(FindButton(TheConfirmationDialog->window, "YES"));
+    EXPECT_EQ(TheGame->state, GAME_STATE_FRONT_END);
+    EXPECT_FALSE(TheInGameMenu->menuShown);
+    EXPECT_FALSE(GamePaused);
+    EXPECT_EQ(WindowMgr->modal, nullptr);
+}
+
+}  // namespace

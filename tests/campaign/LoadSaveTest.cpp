@@ -1,0 +1,120 @@
+// The save game's three files: written whole or not at all, under plain names only, listed
+// newest first, and loaded only when the whole save and its mission are there.
+#include "campaign/Galaxy.h"
+#include "campaign/LevelLoadSave.h"
+#include "campaign/PlayerProfile.h"
+#include "host/Log.h"
+#include "host/System.h"
+#include "mechanics/Scene.h"
+#include "platform/UserFolders.h"
+#include "terrain/Minimap.h"
+#include "tests/campaign/ProfileTestSupport.h"
+#include "tests/support/Scoped.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <sys/stat.h>
+
+namespace {
+
+class SaveGames : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        CopyText(UserFolder, sizeof UserFolder, MakeTempFolder("saves").c_str());
+        CopyText(GetPlayerProfile()->name, sizeof GetPlayerProfile()->name, "Pilot");
+        TheMinimap.AllocateFogGrids();
+        folder = std::string(UserFolder) + "/savefiles/Pilot/";
+    }
+    void TearDown() override { TheMinimap.fog.Free(); }
+    std::string Path(const char* name, const char* extension) { return folder + name + extension; }
+
+    ScopedGlobal<char[256]> user{UserFolder};
+    ScopedGlobal<Galaxy*> noGalaxy{TheGalaxy, nullptr};
+    ScopedClearProfile clear;
+    std::string folder;
+};
+
+TEST_F(SaveGames, AllThreeFilesOrTheOldSaveStays)
+{
+    GetPlayerProfile()->credits = 111;
+    ASSERT_TRUE(WriteSaveGame("slot 1"));
+    for (const char* extension : {".cgs", ".sav", ".vis"})
+        EXPECT_TRUE(std::filesystem::exists(Path("slot 1", extension))) << extension;
+    EXPECT_FALSE(std::filesystem::exists(folder + ".saving")) << "nothing is left half-way";
+    const std::string oldProfile = ReadTextFile(Path("slot 1", ".cgs"));
+    const std::string oldScene = ReadTextFile(Path("slot 1", ".sav"));
+    EXPECT_NE(oldProfile.find("credits"), std::string::npos);
+
+    // The visited map cannot be written (no level): the second save fails, the first stays.
+    GetPlayerProfile()->credits = 222;
+    TheMinimap.fog.Free();
+    LogCaptureBegin();
+    EXPECT_FALSE(WriteSaveGame("slot 1"));
+    EXPECT_NE(LogCaptureEnd().find("the previous save is kept"), std::string::npos);
+    EXPECT_EQ(ReadTextFile(Path("slot 1", ".cgs")), oldProfile);
+    EXPECT_EQ(ReadTextFile(Path("slot 1", ".sav")), oldScene);
+    EXPECT_FALSE(std::filesystem::exists(folder + ".saving"));
+}
+
+TEST_F(SaveGames, ATypedNameNeverLeavesTheSaveFolder)
+{
+    const char* hostile[] = {"../../escape", "a/b", "a\\b", "", "..", "dot.name", "/etc/x", "C:x"};
+    for (const char* name : hostile) {
+        LogCaptureBegin();
+        EXPECT_FALSE(WriteSaveGame(name)) << name;
+        EXPECT_FALSE(ReadSaveGame(name)) << name;
+        LogCaptureEnd();
+    }
+    // Nothing was written anywhere under the user folder but (at most) the empty save folder.
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(UserFolder))
+        EXPECT_TRUE(entry.is_directory()) << entry.path();
+}
+
+TEST(SaveGamePaths, TheProfileTakesTheLastExtensionOnlyAndTheDefaultNameTheTime)
+{
+    // The user folder under "~/.local/share" has a dot of its own.
+    EXPECT_EQ(SaveProfilePath("/home/u/.local/share/Veldmark/savefiles/P/slot.sav"),
+              "/home/u/.local/share/Veldmark/savefiles/P/slot.cgs");
+    EXPECT_EQ(SaveProfilePath("/home/u/.local/share/Veldmark/savefiles/P/slot"),
+              "/home/u/.local/share/Veldmark/savefiles/P/slot.cgs");
+    struct tm when = {};
+    when.tm_year = 2024 - 1900;
+    when.tm_mon = 2;
+    when.tm_mday = 5;
+    when.tm_hour = 9;
+    when.tm_min = 7;
+    when.tm_isdst = -1;
+    EXPECT_EQ(DefaultSaveName(mktime(&when)), "savfile_0907_Mar_05_2024");
+}
+
+TEST_F(SaveGames, AnIncompleteSaveIsRefusedAndTheProfileStaysAsItWas)
+{
+    ASSERT_TRUE(WriteSaveGame("whole"));
+    GetPlayerProfile()->credits = 999;
+    const struct {
+        const char* missing;
+        const char* what;
+    } cases[] = {{".cgs", "no profile"}, {".sav", "no level"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(WriteSaveGame("broken"));
+        std::filesystem::remove(Path("broken", c.missing));
+        LogCaptureBegin();
+        EXPECT_FALSE(ReadSaveGame("broken"));
+        EXPECT_NE(LogCaptureEnd().find("is incomplete"), std::string::npos);
+        EXPECT_EQ(GetPlayerProfile()->credits, 999);
+        EXPECT_STREQ(GetPlayerProfile()->name, "Pilot");
+    }
+    // A whole save whose mission's body cannot be found (no galaxy) is refused the same way.
+    LogCaptureBegin();
+    EXPECT_FALSE(ReadSaveGame("whole"));
+    EXPECT_NE(LogCaptureEnd().find("is not in its galaxy"), std::string::npos);
+    EXPECT_EQ(GetPlayerProfile()->credits, 999);
+}
+
+}  // namespace
