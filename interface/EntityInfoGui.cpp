@@ -446,7 +446,7 @@ void EntityInfoGui::DrawUnitPage(Agent* agent)
     int at = rowX + HudLength(0.0625) + step;
     if (!(agent->classWord & AGENT_CLASS_MELEE)) {
         Text(at, rowY, "Range:", LIGHT_GREY);
-        snprintf(text, sizeof text, "%.1f", agent->attackRange);
+        snprintf(text, sizeof text, "%.1f", agent->GetAttackRange());
         Text(at + HudLength(0.0598958), rowY, text, LIGHT_GREY);
     }
     at += HudLength(0.0598958) + step;

@@ -187,6 +187,9 @@ public:
     void TurnTowardTarget(float step);
     float GetOreCapacity() const;
     float GetMiningAmount() const;
+    // How far the agent attacks from: the rig reaches half a unit further for each point of the
+    // player's range skill.
+    float GetAttackRange() const;
     // The brain's AI mode (the kept one without a brain).
     int CurrentAiMode() const;
     bool HasEquippedSpecial(uint32_t special) const;

@@ -4,6 +4,8 @@
 // not all think in the same frame.
 #include "world/Agent.h"
 
+#include "world/AgentCombat.h"
+
 #include "host/System.h"
 #include "mechanics/Game.h"
 #include "mechanics/GameMechanics.h"
@@ -85,6 +87,12 @@ float Agent::GetMiningAmount() const
     if (upgradeFlags & 0x800) amount *= 2.0f;
     if (classWord & AGENT_CLASS_HEAVY) amount *= 2.0f;
     return amount;
+}
+
+float Agent::GetAttackRange() const
+{
+    if (!(flags & ENTITY_PLAYER) || !TheCombatHooks) return attackRange;
+    return attackRange + 0.5f * (float)TheCombatHooks->PlayerSkill(PLAYER_SKILL_RANGE);
 }
 
 void Agent::Update()

@@ -218,7 +218,7 @@ int Agent::DoRangedAttack(float, Job*)
 {
     AttackPlace place;
     if (!MeasureAttack(this, &place)) return 1;
-    if (place.distance > attackRange - 1.0f) {
+    if (place.distance > GetAttackRange() - 1.0f) {
         const bool chasingAMover = (place.entity->flags & ENTITY_AGENT) &&
                                    (static_cast<Agent*>(place.entity)->classWord & AGENT_MOVING) &&
                                    (classWord & AGENT_MOVING);
@@ -239,7 +239,7 @@ int Agent::DoRangedAttackInPlace(float, Job*)
     }
     AttackPlace place;
     if (!MeasureAttack(this, &place)) return 1;
-    if (place.distance > attackRange + 1.0f) {
+    if (place.distance > GetAttackRange() + 1.0f) {
         StopAttack(this);
         return 1;
     }

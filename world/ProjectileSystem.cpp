@@ -446,7 +446,7 @@ void ProjectileSystem::UpdateBeams(float dt)
             Agent* agent = static_cast<Agent*>(shooter);
             agent->attackTimer = 0.0f;
             if (target) {
-                float range = agent->attackRange;
+                float range = agent->GetAttackRange();
                 if (target->flags & (ENTITY_BUILDING | ENTITY_ITEM)) {
                     Vec3 min, max;
                     if (target->GetWorldBounds(&min, &max)) range += (max.x - min.x) * 0.5f;
@@ -497,7 +497,7 @@ void ProjectileSystem::UpdateBeams(float dt)
             beam->muzzle->offset = muzzle;
             Vec3 toward = aim - muzzle;
             if (Vec3LengthSq(&toward) > 1e-12f) Vec3Normalize(&toward, &toward);
-            float range = IsAgent(shooter) ? static_cast<Agent*>(shooter)->attackRange : 15.0f;
+            float range = IsAgent(shooter) ? static_cast<Agent*>(shooter)->GetAttackRange() : 15.0f;
             toward *= 0.6f * range;
             if (beam->weaponType == WEAPON_FLAME && !IsAirAgent(shooter)) toward.y = 0.0f;
             beam->muzzle->direction = toward;

@@ -6,6 +6,7 @@
 #include "platform/Timer.h"
 #include "terrain/Minimap.h"
 #include "terrain/MinimapPings.h"
+#include "tests/support/Scoped.h"
 #include "tests/world/WorldTestSupport.h"
 #include "world/AgentCombat.h"
 #include "world/Item.h"
@@ -432,3 +433,14 @@ TEST_F(AgentCombatTest, OnlyThePlayersBotsWeakenBeyondUnitControl)
 }
 
 }  // namespace
+
+TEST_F(AgentCombatTest, TheRangeSkillLengthensOnlyTheRigsReach)
+{
+    Agent* bot = Fighter(ALIGN_PLAYER);
+    Agent* rig = Fighter(ALIGN_PLAYER);
+    rig->flags |= ENTITY_PLAYER;
+    bot->attackRange = rig->attackRange = 20.0f;
+    ScopedGlobal<int> skill{GetPlayerProfile()->skills[PLAYER_SKILL_RANGE], 4};
+    EXPECT_FLOAT_EQ(rig->GetAttackRange(), 22.0f) << "half a unit a point";
+    EXPECT_FLOAT_EQ(bot->GetAttackRange(), 20.0f) << "a bot keeps its own";
+}
