@@ -13,6 +13,8 @@
 #include "campaign/LevelLoadSave.h"
 #include "interface/CharacterGui.h"
 #include "interface/InGameMenu.h"
+#include "interface/InfoScreen.h"
+#include "interface/MessageWindow.h"
 #include "levelgen/MissionObjects.h"
 #include "host/System.h"
 #include "mechanics/EventManager.h"
@@ -114,6 +116,7 @@ void MissionScreen::Init()
         TheConfirmationDialog->Build();
     }
     BuildInGameWindows();
+    CreateInformationScreens();
     // What the level generator places at the sites of a mission.
     if (!TheMissionObjects) {
         TheMissionObjects = new MissionObjects();
@@ -194,6 +197,7 @@ void MissionScreen::Release()
     windows[0] = windows[1] = nullptr;
     TheMissionHooks = nullptr;
     ReleaseInGameWindows();
+    ReleaseInformationScreens();
     delete TheMissionObjects;
     TheMissionObjects = nullptr;
     delete TheConfirmationDialog;
@@ -255,6 +259,36 @@ void ReturnToMainMenu()
     if (WindowMgr) WindowMgr->ShowById(MAIN_MENU_ID);
     FrontEndScreenState = 0;
     if (TheGame) TheGame->state = GAME_STATE_FRONT_END;
+}
+
+void CloseAllGameWindows()
+{
+    CloseInformationScreens();
+    if (WindowMgr)
+        for (int id = MAIN_MENU_ID; id <= 1019; ++id) WindowMgr->HideById(id);
+    for (Window* window : MissionScreen::windows)
+        if (window) window->SetVisible(false);
+}
+
+void OpenShop(int flag)
+{
+    PlayerProfile* profile = GetPlayerProfile();
+    if (!(profile->flags & PROFILE_LOADED)) return;
+    if (TheGalaxy) {
+        profile->galaxySeed = TheGalaxy->Generate(profile->galaxySeed);
+        TheGalaxy->RefreshCompleted();
+    }
+    CloseAllGameWindows();
+    // The galaxy page: until its map is drawn, the back button leads from it to the menu.
+    if (WindowMgr) WindowMgr->ShowById(BACK_BUTTON_ID);
+    FrontEndScreenState = 2;
+    if (TheCharacterGui) TheCharacterGui->Window::SetVisible(false);
+    if (flag == 1 && TheMessageWindow) {
+        TheMessageWindow->SetGiver("guild");
+        TheMessageWindow->SetText("<shop_help>");
+        TheMessageWindow->Show(true, false);
+    }
+    GuiPlaySound("blip");
 }
 
 void RenderByScreenState()

@@ -66,5 +66,10 @@ extern int FrontEndScreenState;
 void RenderByScreenState();
 // Hides the front end's pages, shows the main menu and returns to the front-end game state.
 void ReturnToMainMenu();
+// Hides the front end's screens (ids 1001 to 1019) and every information screen.
+void CloseAllGameWindows();
+// "Continue Game" and the way back from a mission: the galaxy page with the shop (screen state
+// 2), for a profile read from its file; flag 1 greets a new player with the shop's help.
+void OpenShop(int flag);
 // Starts the new-game intro story; called when a finished slideshow was a new game's.
 void StartNewGameIntro(int flag, int extra);

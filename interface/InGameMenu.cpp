@@ -1,5 +1,7 @@
 #include "interface/InGameMenu.h"
 
+#include "interface/ResultsScreen.h"
+
 #include "campaign/LevelLoadSave.h"
 #include "campaign/MissionRecord.h"
 #include "campaign/MissionScreen.h"
@@ -11,6 +13,7 @@
 #include "gui/WindowManager.h"
 #include "interface/CharacterGui.h"
 #include "interface/MissionHud.h"
+#include "interface/ResultsScreen.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Objectives.h"
 #include "host/System.h"
@@ -82,17 +85,6 @@ void SetModal(Window* window, bool on)
         WindowMgr->modal = window;
     else if (WindowMgr->modal == window)
         WindowMgr->modal = nullptr;
-}
-
-// Leaves the mission for the front end. A mission that is not won keeps nothing it gained: the
-// profile comes back from its file.
-void EndMission(bool givenUp)
-{
-    const bool won = !givenUp && AllObjectivesComplete();
-    if (TheGame) TheGame->EndLevel();
-    PlayerProfile* profile = GetPlayerProfile();
-    if (!won) profile->LoadByName(profile->name);
-    ReturnToMainMenu();
 }
 
 }  // namespace

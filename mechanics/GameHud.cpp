@@ -5,6 +5,7 @@
 
 #include "gui/WindowManager.h"
 #include "interface/EntityInfoGui.h"
+#include "interface/InfoScreen.h"
 #include "interface/MessageLists.h"
 #include "interface/MissionHud.h"
 #include "interface/PowerBar.h"
@@ -22,6 +23,7 @@ bool GameMechanics::CreateHud()
     if (state == GAME_STATE_PLAYING) {
         HintBox::SetFonts(fonts[3], fonts[3]);
         BuildMissionHud();
+        BuildEndOfMissionScreens();
         hudOwner_ = true;
     }
     return true;

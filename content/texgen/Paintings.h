@@ -123,6 +123,17 @@ bool PaintGuiCentre(Canvas& c);
 bool PaintGuiExtra(Canvas& c);
 bool PaintPanelBlue(Canvas& c);
 bool PaintSolidDarkGrey(Canvas& c);
+// The information screens: text backing, faction crests, the mission givers' pictures.
+bool PaintSolidCharcoal(Canvas& c);
+bool PaintCrests(Canvas& c);
+bool PaintGuildBack(Canvas& c);
+bool PaintMilitaryBack(Canvas& c);
+bool PaintCorporateBack(Canvas& c);
+bool PaintCorporate2Back(Canvas& c);
+bool PaintScienceBack(Canvas& c);
+// The end-of-game screen's pictures of the two endings.
+bool PaintEndSpace(Canvas& c);
+bool PaintEndScavengers(Canvas& c);
 bool PaintFrameBlue(Canvas& c);
 bool PaintFrameBlack(Canvas& c);
 bool PaintButtonUnpressed(Canvas& c);

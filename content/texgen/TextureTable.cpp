@@ -184,6 +184,18 @@ const std::vector<TextureRecipe>& TextureRecipes()
         {"gui/9.dds", 32, 64, Argb, NoMips, Picture, PaintGuiExtra},
         {"gui/panelblue.dds", 64, 64, Argb, NoMips, Picture, PaintPanelBlue},
         {"gui/solid_darkgrey.dds", 64, 64, Argb, NoMips, Picture, PaintSolidDarkGrey},
+        // The information screens: the texts' backing, the crests of the four factions in a
+        // row (guild, military, corporate, science) and the mission givers' pictures.
+        {"gui/solid_charcoal.dds", 64, 64, Argb, NoMips, Picture, PaintSolidCharcoal},
+        {"gui/crests.dds", 256, 64, Argb, NoMips, Picture, PaintCrests},
+        {"gui/guildback.dds", 128, 128, Argb, NoMips, Picture, PaintGuildBack},
+        {"gui/militaryback.dds", 128, 128, Argb, NoMips, Picture, PaintMilitaryBack},
+        {"gui/corporateback.dds", 128, 128, Argb, NoMips, Picture, PaintCorporateBack},
+        {"gui/corporate2back.dds", 128, 128, Argb, NoMips, Picture, PaintCorporate2Back},
+        {"gui/scienceback.dds", 128, 128, Argb, NoMips, Picture, PaintScienceBack},
+        // The end-of-game screen: the story's ending and the galaxy's.
+        {"gui/story/scav_intro.dds", 512, 256, Argb, NoMips, Picture, PaintEndScavengers},
+        {"gui/story/intro_space.dds", 512, 256, Argb, NoMips, Picture, PaintEndSpace},
         {"gui/wframe_blue.dds", 64, 64, Argb, NoMips, Picture, PaintFrameBlue},
         {"gui/wframe_black.dds", 64, 64, Argb, NoMips, Picture, PaintFrameBlack},
         {"gui/button_unpressed.dds", 128, 64, Argb, NoMips, Picture, PaintButtonUnpressed},

@@ -9,6 +9,7 @@
 #include "host/InputEvents.h"
 #include "host/Log.h"
 #include "host/System.h"
+#include "interface/MessageWindow.h"
 #include "levelgen/LevelGenerator.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
@@ -119,6 +120,8 @@ protected:
         FrameTimer.delta = 0.1f;
         int steps = (int)(seconds * 10.0f + 0.5f);
         for (int i = 0; i < steps; ++i) {
+            // The mission's messages are read and closed, as a player does.
+            if (TheMessageWindow && TheMessageWindow->IsOpen()) TheMessageWindow->Show(false, false);
             ++FrameTimer.frameCount;  // the timer's tick, without its clock
             UpdateGameState(FrameTimer.delta);
             if (i % 500 == 0) RenderFrame();

@@ -1,0 +1,115 @@
+// The end of a mission as a player lives it, on the real start-up: the objectives done, the
+// mission's own end event offers "Exit Mission", the results screen shows what was earned, and
+// the profile on disk already holds it; "Continue" leads to the galaxy's shop. A lost mission
+// ends on the shop's page with the profile as it was saved before the mission.
+#include "tests/app/PlayerSessionSupport.h"
+
+#include "gui/Button.h"
+#include "gui/Label.h"
+#include "interface/MessageWindow.h"
+#include "interface/ResultsScreen.h"
+
+#include <sstream>
+
+using namespace playersession;
+
+namespace {
+
+class MissionEndSession : public PlayerSession {
+protected:
+    void ClickButton(Button* button)
+    {
+        int x = 0, y = 0;
+        button->GetScreenPosition(&x, &y);
+        MoveMouseTo(x + button->width / 2, y + button->height / 2);
+        Click(0);
+    }
+    // What the profile file on disk says (read as text: the game's own profile stays as it is).
+    struct SavedProfile {
+        int credits = -1, experience = -1;
+        uint32_t blocks[4] = {};
+        bool IsMissionCompleted(int id) const { return id >= 0 && id < 128 && (blocks[id / 32] >> (id % 32)) & 1; }
+    };
+    SavedProfile Saved()
+    {
+        SavedProfile saved;
+        char path[MAX_PROFILE_PATH];
+        EXPECT_TRUE(ProfilePath(GetPlayerProfile()->name, path, sizeof path));
+        std::istringstream in(ReadTextFile(path));
+        std::string key;
+        while (in >> key) {
+            if (key == "credits") in >> saved.credits;
+            if (key == "experience") in >> saved.experience;
+            if (key == "MissionBlocks") {
+                int count = 0;
+                in >> count;
+                for (int i = 0; i < count && i < 4; ++i) in >> std::hex >> saved.blocks[i] >> std::dec;
+            }
+        }
+        return saved;
+    }
+};
+
+TEST_F(MissionEndSession, AWonMissionPaysAndALostOneLeavesNothing)
+{
+    UntilPlaying();
+    ASSERT_NE(TheMessageWindow, nullptr) << "the front end made the message window";
+    ASSERT_NE(TheResultsScreen, nullptr);
+    CelestialBody* body = TheGalaxy->selectedBody;
+    ASSERT_NE(body, nullptr);
+    PlayerProfile* profile = GetPlayerProfile();
+    const int credits = profile->credits, experience = profile->experience;
+    EXPECT_FALSE(Saved().IsMissionCompleted(body->missionId));
+
+    // Every objective done; the mission's end event then speaks.
+    ASSERT_GT(TheObjectives->Count(), 0);
+    for (auto* node = TheObjectives->list.head; node; node = node->next) {
+        node->value->count = node->value->targetCount;
+        TheObjectives->Complete(node->value);
+    }
+    EXPECT_FALSE(TheMessageWindow->IsOpen()) << "the events speak on their next check";
+    Passes(20, 0.05f);
+    ASSERT_TRUE(TheMessageWindow->IsOpen()) << "the end event shows the mission's last message";
+    EXPECT_TRUE(TheMessageWindow->missionComplete);
+    EXPECT_TRUE(GamePaused);
+    ClickButton(TheMessageWindow->exitButton);
+
+    // The results, modal over the front end.
+    EXPECT_EQ(TheGame->state, GAME_STATE_FRONT_END);
+    ASSERT_TRUE(TheResultsScreen->IsOpen());
+    EXPECT_EQ(WindowMgr->modal, TheResultsScreen);
+    EXPECT_FALSE(GamePaused);
+    EXPECT_EQ(std::string(TheResultsScreen->creditsLabel->GetText()), std::to_string(body->mission.creditReward));
+    Image shot;
+    ASSERT_TRUE(ShotOfNextFrame(base + "/mission_end_results.png", shot));
+    Pixels picture = ToPixels(shot);
+    EXPECT_TRUE(MatchesReference(picture, "mission_end_results", {12, picture.width * picture.height / 50}));
+
+    // Closed here, the game would keep it all: the profile file holds the rewards already.
+    SavedProfile saved = Saved();
+    EXPECT_EQ(saved.credits, credits + body->mission.creditReward);
+    EXPECT_EQ(saved.experience, experience + body->mission.experienceReward);
+    EXPECT_TRUE(saved.IsMissionCompleted(body->missionId));
+
+    ClickButton(TheResultsScreen->continueButton);
+    EXPECT_FALSE(TheResultsScreen->IsOpen());
+    EXPECT_EQ(FrontEndScreenState, 2) << "the galaxy's shop";
+    EXPECT_EQ(WindowMgr->modal, nullptr);
+
+    // A lost mission: the rig destroyed, the mission left as the failed window leaves it.
+    ASSERT_TRUE(StartMissionOn(FOREST));
+    const int paid = profile->credits;
+    profile->credits += 999;
+    Agent* rig = GetPlayerRig();
+    ASSERT_NE(rig, nullptr);
+    rig->SetHealth(0.0f);
+    Passes(4, 0.05f);
+    EndMission(true);
+    EXPECT_EQ(TheGame->state, GAME_STATE_FRONT_END);
+    EXPECT_FALSE(TheResultsScreen->IsOpen()) << "a lost mission shows no results";
+    EXPECT_EQ(FrontEndScreenState, 2);
+    EXPECT_EQ(profile->credits, paid) << "nothing gained in a lost mission survives";
+    EXPECT_FALSE(profile->IsMissionCompleted(TheGalaxy->selectedBody ? TheGalaxy->selectedBody->missionId : -1));
+}
+
+}  // namespace
