@@ -435,7 +435,7 @@ void ProfileScreen::BuildNewProfileWindow()
     difficultyText->SetWrapWidth(half);
     window->AddChild(difficultyText);
 
-    y += UnitH(40);
+    y += UnitH(56);
     const int iconSize = UnitH(48);
     struct ChoiceRow {
         const char* title;
@@ -692,11 +692,15 @@ const char* ProfileScreen::CreateProfile(const char* typed)
         if (AgentType* type = TheGame->agentTypes->FindType(STARTING_UNITS[unitChoice & 1]))
             type->flags |= AGENT_TYPE_OWNED;
     AttachRigWeapon(profile->rig, STARTING_WEAPONS[weaponChoice & 1], "rightweapon", "RightWeapon");
+    const int oldSeed = profile->galaxySeed;
+    std::string oldName = profile->name;
     profile->galaxySeed = (int)(((uint32_t)time(nullptr) >> 1) % 99999u);
     CopyText(profile->name, sizeof profile->name, name.c_str());
     // The profile exists once its file does: a file that cannot be written keeps the player on
     // this window, with the reason.
     if (!profile->Save(path, false)) {
+        profile->galaxySeed = oldSeed;
+        CopyText(profile->name, sizeof profile->name, oldName.c_str());
         snprintf(message, sizeof message, "The profile '%s' could not be saved.\n", name.c_str());
         return message;
     }
