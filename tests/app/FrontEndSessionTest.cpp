@@ -97,6 +97,9 @@ TEST_F(FrontEndSession, FromTheLogoThroughTheIntroAndANewProfileIntoTheFirstStor
     Key(VK_SPACE);
     Passes(1, 0.05f);
     EXPECT_EQ(IntroSlideshow->current, 1);
+    // Two seconds into the slide the picture has faded in, and the story's words are there.
+    Passes(40, 0.05f);
+    CheckPicture("frontend_session_intro");
     Key(VK_ESCAPE);
     Passes(2, 0.05f);
 
