@@ -17,6 +17,7 @@
 #include "mechanics/GameRender.h"
 #include "mechanics/GameSeamImpl.h"
 #include "mechanics/Scene.h"
+#include "mechanics/SceneOverlays.h"
 #include "platform/CommandLine.h"
 #include "platform/ConfigFile.h"
 #include "platform/DataFolder.h"
@@ -320,6 +321,9 @@ void FreeGame()
     TheMinimap.Release();
     TheScanEffects.Release();
     TheTerrain.Free();
+    // The overlays' primitives are the Scene's, gone with this game: a game started again in
+    // the same process looks its own up.
+    Overlays.Forget();
     delete TheGame;
     TheGame = nullptr;
     ClearCommandRegistry();
