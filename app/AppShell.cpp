@@ -396,9 +396,8 @@ bool StartProfile()
     if (strcmp(Config->currentprofile, "#") != 0 && ProfilePath(Config->currentprofile, path, sizeof path)) {
         GetPlayerProfile()->Load(path, true, false);
     } else {
-        // No profile chosen yet: nothing on the mission screen can be played.
-        for (Window* window : MissionScreen::windows)
-            if (window) window->SetEnabled(false);
+        // No profile chosen yet: there is nothing to continue or load.
+        MissionScreen::SetProfileButtonsEnabled(false);
     }
     return true;
 }

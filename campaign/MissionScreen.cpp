@@ -2,12 +2,16 @@
 
 #include "campaign/Galaxy.h"
 #include "campaign/PlayerProfile.h"
+#include "campaign/ProfileScreen.h"
+#include "campaign/StorySlideshow.h"
 #include "gui/Button.h"
 #include "gui/MessageDialogGui.h"
 #include "gui/GuiDraw.h"
+#include "gui/Label.h"
 #include "gui/Window.h"
 #include "gui/WindowManager.h"
 #include "host/InputEvents.h"
+#include "host/InputKeys.h"
 #include "host/Log.h"
 #include "host/Random.h"
 #include "campaign/LevelLoadSave.h"
@@ -15,6 +19,7 @@
 #include "interface/InGameMenu.h"
 #include "interface/InfoScreen.h"
 #include "interface/MessageWindow.h"
+#include "interface/MessageLists.h"
 #include "levelgen/MissionObjects.h"
 #include "host/System.h"
 #include "mechanics/EventManager.h"
@@ -23,18 +28,23 @@
 #include "mechanics/Scene.h"
 #include "platform/ConfigFile.h"
 #include "platform/Files.h"
+#include "platform/InputState.h"
 #include "platform/MusicPlayer.h"
+#include "platform/Timer.h"
 #include "render/Draw2D.h"
 #include "render/Font.h"
 #include "render/GraphicsDevice.h"
 #include "render/Sprite.h"
 #include "world/MissionHooks.h"
 
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 int FrontEndScreenState = 0;
 Window* MissionScreen::windows[2] = {nullptr, nullptr};
+Window* MissionScreen::galaxyPage = nullptr;
 
 namespace {
 
@@ -55,8 +65,8 @@ template <class W> W* Keep(W* window)
     return window;
 }
 
-// The pages behind these buttons (intro and new profile, galaxy and shop, load screen,
-// profiles, options) come with the campaign: until then the click is refused.
+// The pages behind these buttons (load screen, options) come with their screens: until then
+// the click is refused.
 int RefusedButton(void*, Button*)
 {
     GuiPlaySound("bad");
@@ -70,6 +80,102 @@ int LoadGameButton(void*, Button*)
     TheLevelLoadSaveGui->SetVisible(true);
     GuiPlaySound("blip");
     return 1;
+}
+
+int NewGameButton(void*, Button*)
+{
+    StartNewGameIntro(0, 0);
+    return 1;
+}
+
+int ContinueButton(void*, Button*)
+{
+    OpenShop(1);
+    return 1;
+}
+
+int ProfilesButton(void*, Button*)
+{
+    OpenProfilesFromMainMenu();
+    return 1;
+}
+
+// The menu's buttons that need a profile.
+Button* ContinueGame = nullptr;
+Button* LoadGame = nullptr;
+
+// The galaxy page's words: what the next mission is.
+Label* NextMissionLabel = nullptr;
+
+// The body of the player's next mission: the first story mission not yet completed that the
+// player's level reaches, else a random mission of the galaxy.
+CelestialBody* NextMissionBody()
+{
+    if (!TheGalaxy) return nullptr;
+    const int level = GetPlayerProfile()->level;
+    for (int story = 0; story < MissionScreen::missionCount; ++story) {
+        CelestialBody* body = TheGalaxy->FindBodyByStoryId(story);
+        if (body && !body->completed && body->levelMin <= level) return body;
+    }
+    return TheGalaxy->PickMissionBody(-1);
+}
+
+void ShowNextMission()
+{
+    if (!NextMissionLabel) return;
+    CelestialBody* body = NextMissionBody();
+    const char* name = "No mission is open to you.";
+    if (body && body->storyId >= 0 && body->storyId < MissionScreen::missionCount)
+        name = GuiDisplayText(MissionScreen::missions[body->storyId].name);
+    else if (body)
+        name = "A mission of the guild";
+    NextMissionLabel->SetText(name);
+}
+
+int StartMissionButton(void*, Button*)
+{
+    CelestialBody* body = NextMissionBody();
+    if (!TheGalaxy || !body) {
+        GuiPlaySound("bad");
+        return 1;
+    }
+    TheGalaxy->selectedBody = body;
+    if (!TheGalaxy->StartSelectedMission(true)) {
+        GuiPlaySound("bad");
+        return 1;
+    }
+    GuiPlaySound("blip");
+    return 1;
+}
+
+// The galaxy's page until the galaxy map exists: a panel naming the next mission, with a
+// button that starts it.
+Window* BuildGalaxyPage()
+{
+    const int w = ScreenWidth(), h = ScreenHeight();
+    Window* page = Keep(new Window());
+    CopyText(page->caption, sizeof page->caption, "Galaxy");
+    page->flags |= WINDOW_FRAMELESS;
+    if (WindowMgr) page->id = WindowMgr->NewWindowId();
+    const int panelW = UnitH(420), panelH = UnitH(200);
+    const int x = (w - panelW) / 2, y = (h - panelH) / 2;
+    page->AddChild(Keep(new Window(x, y, panelW, panelH, "wframe_blue.dds")));
+    Button* banner = Keep(new Button(nullptr, nullptr, x + panelW / 4, y - UnitH(16), panelW / 2, UnitH(32), 0, nullptr,
+                                     "data/gui/missionbanner.dds", "data/gui/missionbanner.dds", nullptr, 0, 0, 0));
+    banner->SetText("Next Mission");
+    page->AddChild(banner);
+    NextMissionLabel = Keep(new Label("", x + panelW / 2, y + UnitH(60), panelW - UnitH(40), UnitH(20), 0, nullptr, true));
+    page->AddChild(NextMissionLabel);
+    const int buttonW = UnitH(200), buttonH = UnitH(40);
+    Button* start = Keep(new Button(nullptr, StartMissionButton, x + (panelW - buttonW) / 2, y + panelH - buttonH - UnitH(30),
+                                    buttonW, buttonH, 0, nullptr, "data/gui/button.dds", "data/gui/button.dds", nullptr,
+                                    0x1030002, 0x1030003, 0));
+    start->SetImage("data/gui/button.dds", 0x1030001);
+    start->SetText("Start Mission");
+    page->AddChild(start);
+    page->FitToChildren(1, 1, 0, 0);
+    if (WindowMgr) WindowMgr->AddWindow(page);
+    return page;
 }
 
 int ExitButton(void*, Button*)
@@ -117,13 +223,17 @@ void MissionScreen::Init()
     }
     BuildInGameWindows();
     CreateInformationScreens();
+    if (!TheProfileScreen) {
+        TheProfileScreen = new ProfileScreen();
+        TheProfileScreen->Build();
+    }
+    galaxyPage = BuildGalaxyPage();
     // What the level generator places at the sites of a mission.
     if (!TheMissionObjects) {
         TheMissionObjects = new MissionObjects();
         TheMissionObjects->EnsureLoaded();
     }
-    for (Window* window : windows)
-        if (window) window->SetVisible(false);
+    CloseAllGameWindows();
     if (WindowMgr) WindowMgr->ShowById(MAIN_MENU_ID);
     FrontEndScreenState = 0;
 }
@@ -158,8 +268,8 @@ void MissionScreen::BuildMainMenu()
         const char* text;
         ButtonCallback click;
     } const entries[] = {
-        {"New Game", RefusedButton}, {"Continue Game", RefusedButton}, {"Load Game", LoadGameButton},
-        {"Profiles", RefusedButton}, {"Options", RefusedButton},       {"Exit", ExitButton},
+        {"New Game", NewGameButton}, {"Continue Game", ContinueButton}, {"Load Game", LoadGameButton},
+        {"Profiles", ProfilesButton}, {"Options", RefusedButton},       {"Exit", ExitButton},
     };
     int y = UnitH(219);
     for (const Entry& entry : entries) {
@@ -168,6 +278,8 @@ void MissionScreen::BuildMainMenu()
         button->SetImage("data/gui/highlight_blue.dds", 0);
         button->SetText(entry.text);
         menu->AddChild(button);
+        if (entry.click == ContinueButton) ContinueGame = button;
+        if (strcmp(entry.text, "Load Game") == 0) LoadGame = button;
         y += UnitH(40) + UnitH(7);
     }
     menu->FitToChildren(1, 1, 0, 0);
@@ -195,6 +307,11 @@ void MissionScreen::Release()
     for (Window* window : Owned) delete window;
     Owned.clear();
     windows[0] = windows[1] = nullptr;
+    galaxyPage = nullptr;
+    NextMissionLabel = nullptr;
+    ContinueGame = LoadGame = nullptr;
+    delete TheProfileScreen;
+    TheProfileScreen = nullptr;
     TheMissionHooks = nullptr;
     ReleaseInGameWindows();
     ReleaseInformationScreens();
@@ -221,14 +338,91 @@ void MissionScreen::Release()
 void MissionScreen::FrameHook()
 {
     if (FrontEndScreenState >= 15) FrontEndScreenState = 0;
+    if (FrontEndScreenState == 2) UpdateGalaxyCamera(IsGuiPaused() ? 0.0f : FrameTimer.delta);
 }
 
-void MissionScreen::OnBack(int, int)
+namespace {
+
+float Clamp(float value, float low, float high) { return value < low ? low : value > high ? high : value; }
+
+}  // namespace
+
+void MissionScreen::UpdateGalaxyCamera(float dt)
 {
-    // The new-profile page keeps the player until a profile exists.
+    Galaxy* galaxy = TheGalaxy;
+    if (!galaxy || (TheCharacterGui && TheCharacterGui->IsVisible())) return;
+    MouseDevice* mouse = Input.mouse;
+    if (mouse && !(WindowMgr && WindowMgr->IsPointOverWindow(mouse->cursorX, mouse->cursorY, true))) {
+        if (mouse->wheel > 0) galaxy->cameraTargetDistance -= 50.0f * dt;
+        else if (mouse->wheel < 0) galaxy->cameraTargetDistance += 50.0f * dt;
+        // The middle button drags the view across the galaxy.
+        if (galaxy->galaxyView == 1 && mouse->IsButtonDown(2)) {
+            galaxy->panX = Clamp(galaxy->panX + mouse->stepX * 0.5f * dt, -8.0f, 8.0f);
+            galaxy->panY = Clamp(galaxy->panY + mouse->stepY * 0.5f * dt, -8.0f, 8.0f);
+        }
+    }
+    KeyboardDevice* keys = Input.keyboard;
+    const bool typing = WindowMgr && WindowMgr->focused && WindowMgr->focused->TakesTextInput();
+    if (galaxy->galaxyView == 1 && keys && !typing) {
+        if (keys->IsKeyDown(DIK_UP)) ScrollMapView(0);
+        else if (keys->IsKeyDown(DIK_DOWN)) ScrollMapView(1);
+        if (keys->IsKeyDown(DIK_LEFT)) ScrollMapView(2);
+        else if (keys->IsKeyDown(DIK_RIGHT)) ScrollMapView(3);
+    }
+    galaxy->cameraTargetDistance = Clamp(galaxy->cameraTargetDistance, 5.0f, 30.0f);
+    const float gap = galaxy->cameraTargetDistance - galaxy->cameraDistance;
+    if (fabsf(gap) > 0.01f) {
+        const float step = 5.0f * dt;
+        if (fabsf(gap) <= step) galaxy->cameraDistance = galaxy->cameraTargetDistance;
+        else galaxy->cameraDistance += gap > 0.0f ? step : -step;
+    }
+}
+
+void ScrollMapView(int direction)
+{
+    Galaxy* galaxy = TheGalaxy;
+    if (!galaxy || !TheGame || TheGame->state != GAME_STATE_FRONT_END || galaxy->galaxyView != 1) return;
+    const float step = IsGuiPaused() ? 0.0f : 4.0f * FrameTimer.delta;
+    if (direction == 0) galaxy->panY += step;
+    else if (direction == 1) galaxy->panY -= step;
+    else if (direction == 2) galaxy->panX += step;
+    else if (direction == 3) galaxy->panX -= step;
+    galaxy->panX = Clamp(galaxy->panX, -8.0f, 8.0f);
+    galaxy->panY = Clamp(galaxy->panY, -8.0f, 8.0f);
+}
+
+void MissionScreen::OnBack(int value, int)
+{
+    if (TheGame) {
+        if (TheGame->popups) TheGame->popups->Clear();
+        if (TheGame->messageBar) TheGame->messageBar->Clear();
+    }
+    // The new-profile page of a new game keeps the player until a profile exists.
     if (FrontEndScreenState == 9) return;
-    ReturnToMainMenu();
+    if (FrontEndScreenState != 2 || value == 1) {
+        ReturnToMainMenu();
+    } else {
+        // The character screen closes first; the galaxy leaves a star system for the galaxy.
+        const bool characterShown = TheCharacterGui && TheCharacterGui->IsVisible();
+        if (characterShown) {
+            TheCharacterGui->SetVisible(false);
+            if (galaxyPage) galaxyPage->SetVisible(true);
+            GetPlayerProfile()->SaveByName(false);
+            return;
+        }
+        if (TheGalaxy && TheGalaxy->galaxyView == 0) {
+            TheGalaxy->galaxyView = 1;
+            return;
+        }
+        ReturnToMainMenu();
+    }
     GuiPlaySound("blip");
+}
+
+void MissionScreen::SetProfileButtonsEnabled(bool on)
+{
+    if (ContinueGame) ContinueGame->SetEnabled(on);
+    if (LoadGame) LoadGame->SetEnabled(on);
 }
 
 void MissionScreen::OnQuit()
@@ -245,21 +439,32 @@ void MissionScreen::StartMission(int seed, int restore)
     if (seed >= 0) SRand((unsigned)seed);
     TheGame->state = GAME_STATE_LOAD_PENDING;
     // The menus must not take clicks meant for the level.
-    for (Window* window : windows)
-        if (window) window->SetVisible(false);
+    CloseAllGameWindows();
     FrontEndScreenState = 0;
     TheScene.KillAllParticles();
     GetPlayerProfile()->ResetForMission(200.0f, 0.0f, restore != 0);
 }
 
-void ReturnToMainMenu()
+namespace {
+
+constexpr const char* FRONT_END_MUSIC = "data/music/mission_screen.ogg";
+
+// The front end's music plays unless it is playing already (back from a mission, from the
+// intro, or after it stopped).
+void PlayFrontEndMusic()
 {
-    for (Window* window : MissionScreen::windows)
-        if (window) window->SetVisible(false);
-    if (WindowMgr) WindowMgr->ShowById(MAIN_MENU_ID);
-    FrontEndScreenState = 0;
-    if (TheGame) TheGame->state = GAME_STATE_FRONT_END;
+    if (!Music || !Config || !Config->music) return;
+    char track[256];
+    Music->GetCurrentTrack(track, sizeof track);
+    char current[MAX_PATH_TEXT], wanted[MAX_PATH_TEXT];
+    GetFileName(track, current);
+    GetFileName(FRONT_END_MUSIC, wanted);
+    if (Music->IsTrackOpen() && !Music->IsSilent() && !Music->IsFading() && StrICmp(current, wanted) == 0) return;
+    Music->FadeOut(2.0f);
+    Music->Play(FRONT_END_MUSIC);
 }
+
+}  // namespace
 
 void CloseAllGameWindows()
 {
@@ -268,26 +473,52 @@ void CloseAllGameWindows()
         for (int id = MAIN_MENU_ID; id <= 1019; ++id) WindowMgr->HideById(id);
     for (Window* window : MissionScreen::windows)
         if (window) window->SetVisible(false);
+    if (MissionScreen::galaxyPage) MissionScreen::galaxyPage->SetVisible(false);
+    if (TheProfileScreen) {
+        if (TheProfileScreen->profilesWindow) TheProfileScreen->profilesWindow->SetVisible(false);
+        if (TheProfileScreen->newProfileWindow) TheProfileScreen->newProfileWindow->SetVisible(false);
+    }
 }
 
-void OpenShop(int flag)
+void ReturnToMainMenu()
+{
+    CloseAllGameWindows();
+    if (WindowMgr) WindowMgr->ShowById(MAIN_MENU_ID);
+    FrontEndScreenState = 0;
+    PlayFrontEndMusic();
+    if (TheGame) TheGame->state = GAME_STATE_FRONT_END;
+}
+
+void OpenShop(int showHelp)
 {
     PlayerProfile* profile = GetPlayerProfile();
-    if (!(profile->flags & PROFILE_LOADED)) return;
-    if (TheGalaxy) {
-        profile->galaxySeed = TheGalaxy->Generate(profile->galaxySeed);
-        TheGalaxy->RefreshCompleted();
-    }
+    if (!(profile->flags & PROFILE_LOADED) || !TheGalaxy) return;
+    // A galaxy laid out from another seed is not this player's.
+    if (TheGalaxy->count > 0 && TheGalaxy->seed != profile->galaxySeed) TheGalaxy->Reset();
+    TheGalaxy->galaxyView = 1;
+    profile->galaxySeed = TheGalaxy->Generate(profile->galaxySeed);
+    TheGalaxy->RefreshCompleted();
     CloseAllGameWindows();
-    // The galaxy page: until its map is drawn, the back button leads from it to the menu.
-    if (WindowMgr) WindowMgr->ShowById(BACK_BUTTON_ID);
+    if (MissionScreen::galaxyPage) MissionScreen::galaxyPage->SetVisible(true);
+    if (MissionScreen::windows[1]) MissionScreen::windows[1]->SetVisible(true);
+    ShowNextMission();
     FrontEndScreenState = 2;
-    if (TheCharacterGui) TheCharacterGui->Window::SetVisible(false);
-    if (flag == 1 && TheMessageWindow) {
+    if (TheCharacterGui) TheCharacterGui->SetVisible(false);
+    if (showHelp == 1 && TheMessageWindow) {
         TheMessageWindow->SetGiver("guild");
         TheMessageWindow->SetText("<shop_help>");
         TheMessageWindow->Show(true, false);
     }
+    GuiPlaySound("blip");
+}
+
+void OpenProfilesFromMainMenu()
+{
+    if (!TheProfileScreen) return;
+    CloseAllGameWindows();
+    if (WindowMgr) WindowMgr->ShowById(PROFILES_WINDOW_ID);
+    TheProfileScreen->ShowProfiles(true);
+    FrontEndScreenState = 8;
     GuiPlaySound("blip");
 }
 
@@ -304,12 +535,49 @@ void RenderByScreenState()
     }
     if (BackgroundTop) BackgroundTop->Draw();
     if (BackgroundBottom) BackgroundBottom->Draw();
+    if (FrontEndScreenState == 9 && TheProfileScreen) {
+        TheProfileScreen->Draw();
+        return;
+    }
     if (WindowMgr) WindowMgr->Draw();
 }
 
-void StartNewGameIntro(int, int)
+namespace {
+
+void ShowTooManyProfiles()
 {
-    // The story of a new game comes with the campaign; until then a new game goes straight
-    // to the front end.
+    if (!TheMessageDialog) return;
+    TheMessageDialog->SetText("You have reached the maximum number of profiles!\nYou must delete some profiles in the "
+                              "Profile menu\nbefore you can start a new game.");
+    TheMessageDialog->SetVisible(true);
+}
+
+}  // namespace
+
+void StartNewGameIntro(int afterIntro, int)
+{
+    if (TheProfileScreen) TheProfileScreen->RefreshList();
+    const bool full = ProfileScreen::CountProfiles() >= ProfileScreen::MAX_ROWS;
+    if (!afterIntro) {
+        if (full) {
+            ShowTooManyProfiles();
+            if (TheGame) TheGame->state = GAME_STATE_FRONT_END;
+            GuiPlaySound("bad");
+            return;
+        }
+        if (!IntroSlideshow) IntroSlideshow = new StorySlideshow();
+        BuildNewGameIntro(IntroSlideshow);
+        if (TheGame) TheGame->state = GAME_STATE_INTRO;
+        return;
+    }
+    if (!full) {
+        CloseAllGameWindows();
+        if (WindowMgr) WindowMgr->ShowById(NEW_PROFILE_WINDOW_ID);
+        if (TheProfileScreen) TheProfileScreen->ShowNewProfile(true);
+        if (TheGalaxy) TheGalaxy->galaxyView = 1;
+        FrontEndScreenState = 9;
+    } else {
+        ShowTooManyProfiles();
+    }
     if (TheGame) TheGame->state = GAME_STATE_FRONT_END;
 }

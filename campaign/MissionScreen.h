@@ -1,10 +1,10 @@
 #pragma once
-// The mission screen, which is also the main menu. So far it is the front end's start screen:
-// it reads the mission catalogue's place, builds the main menu and its back button out of GUI
-// windows, loads the music script, draws the start screen with the windows over it, and starts
-// a mission by moving the game to the load-pending state. The galaxy map, the profile, load and
-// options screens and the mission records come with the campaign; until they exist the menu
-// refuses their buttons with the "bad" sound.
+// The mission screen, which is also the main menu. One number, the front-end screen state, says
+// which page shows: 0 (and 14 after start-up) the start screen with the main menu, 2 the
+// galaxy ("Continue Game"), 4 the load screen, 5 the options, 8 the profiles, 9 the new
+// profile of a new game. The menu starts the intro of a new game, opens the galaxy and the
+// profiles and ends the game; StartMission is the one road from the front end into a level.
+// Until the galaxy map exists, its page is a panel that starts the player's next mission.
 #include "campaign/MissionRecord.h"
 
 class Window;
@@ -34,8 +34,15 @@ public:
     // The front end's per-pass update.
     static void FrameHook();
     // The back button and Escape in the front end with no modal window open: back out of the
-    // current page to the main menu.
-    static void OnBack(int, int);
+    // current page to the main menu (value 1: from the galaxy too). The new-profile page keeps
+    // the player.
+    static void OnBack(int value, int);
+    // "Continue Game" and "Load Game" need a profile.
+    static void SetProfileButtonsEnabled(bool on);
+    // The galaxy's camera on its page: the wheel zooms, the right button and the arrow keys pan.
+    static void UpdateGalaxyCamera(float dt);
+    // The galaxy page's panel; null until Init.
+    static Window* galaxyPage;
     // "Exit": the program ends.
     static void OnQuit();
     // Requests a mission (game state 2). Index -1 takes the current one.
@@ -66,10 +73,18 @@ extern int FrontEndScreenState;
 void RenderByScreenState();
 // Hides the front end's pages, shows the main menu and returns to the front-end game state.
 void ReturnToMainMenu();
-// Hides the front end's screens (ids 1001 to 1019) and every information screen.
+// "New Game" (afterIntro 0): the intro story, unless ten profiles exist already. Called again
+// by the frame function once the new game's intro has ended (afterIntro 1): the new-profile
+// page.
+void StartNewGameIntro(int afterIntro, int extra);
+// "Continue Game": the galaxy of the loaded profile (nothing without one).
+void OpenShop(int showHelp);
+// "Profiles": the list of profiles.
+void OpenProfilesFromMainMenu();
+// Hides every window of the front end's pages.
 void CloseAllGameWindows();
-// "Continue Game" and the way back from a mission: the galaxy page with the shop (screen state
-// 2), for a profile read from its file; flag 1 greets a new player with the shop's help.
-void OpenShop(int flag);
-// Starts the new-game intro story; called when a finished slideshow was a new game's.
-void StartNewGameIntro(int flag, int extra);
+// Pans the galaxy view: 0 up, 1 down, 2 left, 3 right.
+void ScrollMapView(int direction);
+// The intro of a new game: six slides with their pictures, pans, texts and voice-overs.
+class StorySlideshow;
+void BuildNewGameIntro(StorySlideshow* show);

@@ -193,6 +193,11 @@ private:
     void ClearHoldings();
 };
 
+// Hangs a new item of that definition on the rig at the bone, under the slot's name ("leftweapon"
+// at "LeftWeapon", "rightweapon" at "RightWeapon"); what hung there goes. Null (nothing
+// changed) without a rig or such an item, or when the rig has no room for it.
+Item* AttachRigWeapon(Agent* rig, const char* itemName, const char* slot, const char* bone);
+
 // The current profile: the rig catalogue's current one, or the start-up stand-in before the
 // catalogue has made one.
 PlayerProfile* GetPlayerProfile();

@@ -139,16 +139,16 @@ std::string RestOfLine(Lexer& in)
     return value;
 }
 
-// A weapon from the file hung on the rig. The rig refuses it when every attachment record is
-// taken; the item is then let go instead of being lost in an empty slot.
-Item* AttachWeapon(Agent* rig, const std::string& itemName, const char* slot, const char* bone)
+}  // namespace
+
+Item* AttachRigWeapon(Agent* rig, const char* itemName, const char* slot, const char* bone)
 {
-    if (!rig) return nullptr;
-    Item* item = CreateItemByName(itemName.c_str());
+    if (!rig || !itemName) return nullptr;
+    Item* item = CreateItemByName(itemName);
     if (!item) return nullptr;
     Entity* previous = rig->AddAttachment(item, slot, bone, true);
     if (rig->GetAttachedEntity(slot) != item) {
-        Log("WARNING: the rig has no room for '%s'\n", itemName.c_str());
+        Log("WARNING: the rig has no room for '%s'\n", itemName);
         GuiPlaySound("bad");
         delete item;
         return nullptr;
@@ -156,8 +156,6 @@ Item* AttachWeapon(Agent* rig, const std::string& itemName, const char* slot, co
     if (previous && previous != item && (previous->flags & ENTITY_ITEM)) delete previous;
     return item;
 }
-
-}  // namespace
 
 bool PlayerProfile::Save(const char* path, bool inGame)
 {
@@ -275,10 +273,10 @@ bool PlayerProfile::Load(const char* path, bool fromSave, bool takeCurrentMissio
             }
             currentInGrid = current != nullptr;
         } else if (in.Is(k, "attachleft")) {
-            current = AttachWeapon(rig, in.NextValue(), "leftweapon", "LeftWeapon");
+            current = AttachRigWeapon(rig, in.NextValue(), "leftweapon", "LeftWeapon");
             currentInGrid = false;
         } else if (in.Is(k, "attachright")) {
-            current = AttachWeapon(rig, in.NextValue(), "rightweapon", "RightWeapon");
+            current = AttachRigWeapon(rig, in.NextValue(), "rightweapon", "RightWeapon");
             currentInGrid = false;
         } else if (in.Is(k, "upgrade")) {
             currentInGrid = false;

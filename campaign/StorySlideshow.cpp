@@ -1,6 +1,9 @@
 #include "campaign/StorySlideshow.h"
 
+#include "campaign/MissionScreen.h"
 #include "host/System.h"
+#include "mechanics/GameMechanics.h"
+#include "mechanics/Scene.h"
 #include "platform/ConfigFile.h"
 #include "platform/MusicPlayer.h"
 #include "platform/SoundManager.h"
@@ -45,6 +48,7 @@ void StorySlideshow::Reset()
     slideCount = 0;
     current = -1;
     timer = 0.0f;
+    afterMusicRequested = false;
     enabled = true;
 }
 
@@ -63,6 +67,7 @@ void StorySlideshow::Release()
     slideCount = 0;
     current = -1;
     timer = 0.0f;
+    afterMusicRequested = false;
     enabled = false;
 }
 
@@ -150,11 +155,19 @@ void StorySlideshow::PlayMusic(const char* path)
     Music->Play(path);
 }
 
+void StorySlideshow::RequestAfterMusic()
+{
+    // Asked for once: asked again, the player would fade out and start it over and over.
+    if (afterMusicRequested) return;
+    afterMusicRequested = true;
+    PlayMusic(afterMusic);
+}
+
 void StorySlideshow::Skip()
 {
     StopCurrentVoice();
     current = slideCount;
-    PlayMusic(afterMusic);
+    RequestAfterMusic();
 }
 
 void StorySlideshow::Update(float seconds)
@@ -185,7 +198,7 @@ void StorySlideshow::Update(float seconds)
         }
         if (current < slideCount) return;
     }
-    PlayMusic(afterMusic);
+    RequestAfterMusic();
 }
 
 void StorySlideshow::Draw()
@@ -215,6 +228,66 @@ void StorySlideshow::Draw()
         int boxWidth = (int)(areaWidth * 0.8854f);
         int x = (ScreenW() - boxWidth) / 2;
         int y = (int)(ScreenH() * 0.78f);
+        // The story's words in a pale starlight blue.
+        textFont->SetColor(0.85f, 0.9f, 1.0f, 1.0f);
         textFont->DrawWrappedText(text, boxWidth, x, y, 0, 0, nullptr);
     }
+}
+
+void BuildNewGameIntro(StorySlideshow* show)
+{
+    if (!show) return;
+    show->Reset();
+    LoadSoundScript("data/scripts/intro_vo.cgs");
+    show->newGameIntro = 1;
+    // The story is told in the large font.
+    if (!show->textFont && TheGame) show->textFont = TheGame->fonts[2];
+    using Rect = StorySlideshow::TexRect;
+    // A pan written a..b runs over (a, a, b, b).
+    auto span = [](float a, float b) { return Rect{a, a, b, b}; };
+    struct Layer {
+        const char* picture;
+        Rect start, end;
+    };
+    struct Slide {
+        const char* text;
+        float seconds;
+        const char* voice;
+        Layer layers[3];
+    } const slides[] = {
+        {"<intro_1>", 12.0f, "intro_1",
+         {{"Data/gui/story/planet_and_stars_asteroids.dds", span(0, 1), span(0.175f, 0.825f)},
+          {"Data/gui/story/planet_and_stars_fg.dds", span(0, 1), span(0.1f, 0.9f)},
+          {"Data/gui/story/planet_and_stars_bg.dds", span(0, 1), span(0.033f, 0.967f)}}},
+        {"<intro_2>", 17.0f, "intro_2",
+         {{"Data/gui/story/intro_gate_console.dds", span(0, 1), span(0.175f, 0.825f)},
+          {"Data/gui/story/intro_gate_fg.dds", span(0, 1), span(0.1f, 0.9f)},
+          {"Data/gui/story/intro_gate_bg.dds", span(0, 1), span(0.015f, 0.985f)}}},
+        {"<intro_3>", 18.0f, "intro_3",
+         {{"Data/gui/story/intro_guild_fg.dds", span(0, 0.7f), span(0.2f, 1)},
+          {"Data/gui/story/intro_guild_mid.dds", span(0, 0.7f), span(0.12f, 0.92f)},
+          {"Data/gui/story/intro_guild_bg.dds", span(0, 0.7f), span(0.1f, 0.9f)}}},
+        {"<intro_4a>", 15.0f, "intro_4a",
+         {{"Data/gui/story/intro_scav_fg.dds", span(0.15f, 0.85f), span(0.075f, 0.925f)},
+          {"Data/gui/story/intro_scav_bg.dds", span(0.1f, 0.9f), span(0.05f, 0.95f)},
+          {nullptr, {}, {}}}},
+        {"<intro_4b>", 12.0f, "intro_4b",
+         {{"Data/gui/story/intro_scav_fg.dds", span(0.075f, 0.925f), span(0, 1)},
+          {"Data/gui/story/intro_scav_bg.dds", span(0.05f, 0.95f), span(0, 1)},
+          {nullptr, {}, {}}}},
+        {"<intro_5>", 17.0f, "intro_5",
+         {{"Data/gui/story/story_last_fg.dds", span(0, 1), span(0.15f, 0.85f)},
+          {"Data/gui/story/story_last_mid.dds", span(0, 1), span(0.1f, 0.9f)},
+          {"Data/gui/story/story_last_bg.dds", span(0, 1), span(0.075f, 0.925f)}}},
+    };
+    for (const Slide& s : slides) {
+        StorySlideshow::Slide* slide = show->AddSlide(s.layers[0].picture, s.text, s.seconds, 0, 0);
+        if (!slide) break;
+        for (int l = 1; l < 3; ++l)
+            if (s.layers[l].picture) show->AddLayer(slide, s.layers[l].picture, 0, 0);
+        for (int l = 0; l < slide->layerCount; ++l) show->SetLayerMotion(slide, s.layers[l].start, s.layers[l].end, l);
+        show->SetVoiceOver(slide, s.voice, 0);
+    }
+    CopyText(show->showMusic, sizeof show->showMusic, "data/music/cinematic_music.ogg");
+    CopyText(show->afterMusic, sizeof show->afterMusic, "data/music/mission_screen.ogg");
 }

@@ -71,11 +71,14 @@ public:
     Sprite* backdrop = nullptr;
     int newGameIntro = 0;
     bool enabled = false;
+    // The after-show music has been asked for.
+    bool afterMusicRequested = false;
     // The font of the slides' texts; texts are not drawn without one.
     Font* textFont = nullptr;
 
 private:
     void StopCurrentVoice();
+    void RequestAfterMusic();
     void PlayMusic(const char* path);
     Sprite* MakeLayerSprite(const char* picture, int width, int height);
 };

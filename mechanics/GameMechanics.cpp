@@ -1,5 +1,4 @@
 #include "mechanics/GameMechanics.h"
-#include "mechanics/SceneOverlays.h"
 
 #include "campaign/RigCatalog.h"
 #include "host/Log.h"
@@ -58,8 +57,6 @@ GameMechanics::~GameMechanics()
     // The Scene's agents are the pool's, and its buildings the catalogue's copies: the Scene
     // lets go of them before the catalogues go.
     if (TheGame == this) TheScene.ReleaseEntities();
-    // The overlays' primitives were the Scene's: a game started later finds its own.
-    Overlays.Forget();
     // The profiles' rigs are agents of the unit types: they go first.
     if (TheRigCatalog == rigCatalog) TheRigCatalog = nullptr;
     delete rigCatalog;

@@ -90,6 +90,13 @@ bool SoundManager::Init(AudioDevice* device)
 bool SoundManager::LoadSound(const char* name, const char* wavePath, int bufferCount, int* index)
 {
     if (!name) name = "";
+    // A script read again (every new game reads the intro's) finds its sounds loaded: the
+    // table keeps one entry per name, so it never fills up with copies.
+    const int loaded = FindSound(name);
+    if (loaded >= 0) {
+        if (index) *index = loaded;
+        return true;
+    }
     char text[300];
     if (soundCount_ >= MAX_SOUNDS) {
         snprintf(text, sizeof text, "    SoundManager() ERROR: Too Many sounds. File: %s\n", name);

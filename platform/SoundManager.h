@@ -64,7 +64,8 @@ public:
     // Opens data/sound.pkb as the package the waves are read from.
     bool LoadPackage();
 
-    // Loads a wave under a name with 1..8 voices (other counts give one).
+    // Loads a wave under a name with 1..8 voices (other counts give one). A name already
+    // loaded keeps its sound (true, its index).
     bool LoadSound(const char* name, const char* wavePath, int bufferCount, int* index = nullptr);
 
     // Plays a named sound; with a delay above a millisecond the play is queued (no loop, no

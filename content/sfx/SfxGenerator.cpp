@@ -4,6 +4,7 @@
 // sfxgen --list: the files that run makes, one a line.
 #include "content/sfx/Synth.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -528,6 +529,54 @@ void CreatureGrowl(std::vector<float>& out)
     }
 }
 
+// The narrator of the intro: a low voice speaking in syllables, made by adding up the
+// harmonics of a gliding pitch, each weighted by how near it lies to the two formants of the
+// syllable's vowel. Pauses fall between phrases, the pitch sinks toward the end of each one;
+// no words are said, only the sound of a voice telling something.
+void Narrate(std::vector<float>& out, uint32_t seed)
+{
+    static const float Vowels[][2] = {{730, 1090}, {530, 1840}, {270, 2290}, {570, 840}, {300, 870}, {640, 1190}};
+    Noise random(seed);
+    auto unit = [&random] { return 0.5f + 0.5f * random.Next(); };
+    const float total = out.size() / (float)Rate;
+    double phase = 0.0;
+    float t0 = 0.25f;
+    while (t0 < total - 0.6f) {
+        // A phrase of 5 to 11 syllables, then a breath.
+        const int syllables = 5 + (int)(unit() * 7.0f);
+        const float startPitch = 118.0f + 14.0f * unit();
+        for (int k = 0; k < syllables && t0 < total - 0.4f; ++k) {
+            const float length = 0.13f + 0.12f * unit();
+            const float* vowel = Vowels[(int)(unit() * 5.99f)];
+            const float pitch = startPitch * (1.0f - 0.18f * k / syllables) * (k == 0 ? 1.06f : 1.0f);
+            const size_t begin = (size_t)(t0 * Rate), end = std::min(out.size(), (size_t)((t0 + length) * Rate));
+            for (size_t i = begin; i < end; ++i) {
+                const float t = (float)(i - begin) / Rate;
+                const float env = std::sin(3.14159f * t / length);
+                const float hz = pitch * (1.0f + 0.02f * Sine(t * 5.5));
+                float sample = 0.0f;
+                for (int h = 1; h <= 28; ++h) {
+                    const float f = hz * h;
+                    const float w1 = std::exp(-std::pow((f - vowel[0]) / 110.0f, 2.0f));
+                    const float w2 = 0.6f * std::exp(-std::pow((f - vowel[1]) / 160.0f, 2.0f));
+                    sample += (w1 + w2 + 0.04f / h) * Sine(phase * h);
+                }
+                out[i] += 0.5f * env * sample;
+                phase += hz / Rate;
+            }
+            t0 += length + 0.02f;
+        }
+        t0 += 0.35f + 0.3f * unit();
+    }
+}
+
+void Intro1(std::vector<float>& out) { Narrate(out, 101); }
+void Intro2(std::vector<float>& out) { Narrate(out, 202); }
+void Intro3(std::vector<float>& out) { Narrate(out, 303); }
+void Intro4a(std::vector<float>& out) { Narrate(out, 404); }
+void Intro4b(std::vector<float>& out) { Narrate(out, 405); }
+void Intro5(std::vector<float>& out) { Narrate(out, 505); }
+
 const Effect Effects[] = {
     {"blip", 0.09f, Blip},
     {"click", 0.03f, Click},
@@ -583,6 +632,12 @@ const Effect Effects[] = {
     {"bot_select", 0.15f, BotSelect},
     {"building_select", 0.3f, BuildingSelect},
     {"creature_growl", 0.6f, CreatureGrowl},
+    {"intro_1", 7.0f, Intro1},
+    {"intro_2", 8.0f, Intro2},
+    {"intro_3", 8.0f, Intro3},
+    {"intro_4a", 6.0f, Intro4a},
+    {"intro_4b", 6.0f, Intro4b},
+    {"intro_5", 8.0f, Intro5},
 };
 
 void Put16(std::vector<unsigned char>& out, unsigned value)

@@ -236,3 +236,28 @@ bool PaintPowerBar(Canvas& c);
 bool PaintChevron(Canvas& c);
 bool PaintPlanetEnvironments(Canvas& c);
 bool PaintInfoBack(Canvas& c);
+
+// The intro story's pictures and the profile screens' pictures (StoryPictures.cpp).
+bool PaintStoryPlanetBack(Canvas& c);
+bool PaintStoryPlanet(Canvas& c);
+bool PaintStoryAsteroids(Canvas& c);
+bool PaintStoryGateBack(Canvas& c);
+bool PaintStoryGate(Canvas& c);
+bool PaintStoryConsole(Canvas& c);
+bool PaintStoryGuildBack(Canvas& c);
+bool PaintStoryGuildCamp(Canvas& c);
+bool PaintStoryGuildRig(Canvas& c);
+bool PaintStoryScavBack(Canvas& c);
+bool PaintStoryScavShips(Canvas& c);
+bool PaintStoryLastBack(Canvas& c);
+bool PaintStoryLastRuins(Canvas& c);
+bool PaintStoryLastPilots(Canvas& c);
+bool PaintSolidCharcoal(Canvas& c);
+bool PaintBlackLabel(Canvas& c);
+bool PaintGridGradient(Canvas& c);
+bool PaintHighlightOutline(Canvas& c);
+bool PaintPilotCircle(Canvas& c);
+bool PaintArrows(Canvas& c);
+bool PaintChassisIcons(Canvas& c);
+bool PaintBotIcons(Canvas& c);
+bool PaintWeaponIcons(Canvas& c);

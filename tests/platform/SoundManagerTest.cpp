@@ -16,6 +16,7 @@
 
 #include <cmath>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -208,7 +209,15 @@ TEST_F(SoundManagerTest, LoadFailuresAreLoggedAndTheTableIsBounded)
     ASSERT_TRUE(manager->LoadSound("eight", "short.wav", 8, &index));
     EXPECT_EQ(manager->GetSound(index)->GetBufferCount(), 8);
 
-    while (manager->GetSoundCount() < MAX_SOUNDS) ASSERT_TRUE(manager->LoadSound("more", "short.wav", 1));
+    // A name loaded again (a script read a second time) keeps its one entry.
+    const int eight = index;
+    ASSERT_TRUE(manager->LoadSound("EIGHT", "short.wav", 2, &index));
+    EXPECT_EQ(index, eight);
+    EXPECT_EQ(manager->GetSoundCount(), 4);
+    EXPECT_EQ(manager->GetSound(index)->GetBufferCount(), 8);
+
+    for (int n = 0; manager->GetSoundCount() < MAX_SOUNDS; ++n)
+        ASSERT_TRUE(manager->LoadSound(("more" + std::to_string(n)).c_str(), "short.wav", 1));
     LogCaptureBegin();
     EXPECT_FALSE(manager->LoadSound("one too many", "short.wav", 1));
     EXPECT_NE(LogCaptureEnd().find("SoundManager() ERROR: Too Many sounds. File: one too many"), std::string::npos);

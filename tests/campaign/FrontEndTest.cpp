@@ -1,0 +1,355 @@
+// The front end behind the main menu: the pages of the mission screen and how they lead into
+// one another, the road into a mission, the new game's intro on a clock of the test's own, and
+// the profile screens on a user folder of the test's own.
+#include "campaign/Galaxy.h"
+#include "campaign/MissionScreen.h"
+#include "campaign/PlayerProfile.h"
+#include "campaign/ProfileScreen.h"
+#include "campaign/StorySlideshow.h"
+#include "gui/Button.h"
+#include "gui/EditBox.h"
+#include "gui/Label.h"
+#include "gui/MessageDialogGui.h"
+#include "host/Random.h"
+#include "mechanics/GameMechanics.h"
+#include "platform/ConfigFile.h"
+#include "platform/UserFolders.h"
+#include "render/Sprite.h"
+#include "tests/campaign/ProfileTestSupport.h"
+#include "tests/gui/GuiTestSupport.h"
+#include "tests/support/Scoped.h"
+#include "tests/support/TestSupport.h"
+
+#include <cmath>
+#include <memory>
+#include <string>
+
+namespace {
+
+// The mission screen built on a user folder of its own, in the front end.
+class FrontEnd : public GuiTest {
+protected:
+    void SetUp() override
+    {
+        GuiTest::SetUp();
+        folder = MakeTempFolder("frontend");
+        env = std::make_unique<ScopedEnv>("XDG_DATA_HOME", folder.c_str());
+        ASSERT_TRUE(InitUserFolders());
+        savedGame = TheGame;
+        TheGame = &game;
+        game.state = GAME_STATE_FRONT_END;
+        MissionScreen::Init();
+        ASSERT_NE(TheProfileScreen, nullptr);
+    }
+    void TearDown() override
+    {
+        MissionScreen::Release();
+        TheGame = savedGame;
+        env.reset();
+        GuiTest::TearDown();
+    }
+    std::string ProfileFile(const std::string& name) const { return std::string(ProfilesFolder) + "/" + name + ".cgs"; }
+    static bool Exists(const std::string& path)
+    {
+        FileStatus status;
+        return GetFileStatus(path.c_str(), status) == 0;
+    }
+
+    ScopedClearProfile clearProfile;
+    std::string folder;
+    std::unique_ptr<ScopedEnv> env;
+    GameMechanics game;
+    GameMechanics* savedGame = nullptr;
+};
+
+TEST_F(FrontEnd, PagesLeadBackToTheMenuAsTheirStateSays)
+{
+    // A state out of range reads as the start screen.
+    FrontEndScreenState = 20;
+    MissionScreen::FrameHook();
+    EXPECT_EQ(FrontEndScreenState, 0);
+    FrontEndScreenState = 15;
+    RenderByScreenState();
+    EXPECT_EQ(FrontEndScreenState, 0);
+
+    // Back (or Escape) from each page: the menu, except on the new game's profile page.
+    const struct {
+        int state;
+        int value;
+        int after;
+    } backs[] = {{4, 0, 0}, {5, 0, 0}, {8, 0, 0}, {9, 0, 9}, {9, 1, 9}, {2, 1, 0}, {2, 0, 0}, {14, 0, 0}};
+    for (const auto& b : backs) {
+        FrontEndScreenState = b.state;
+        MissionScreen::windows[0]->SetVisible(false);
+        MissionScreen::OnBack(b.value, 0);
+        EXPECT_EQ(FrontEndScreenState, b.after) << "from " << b.state;
+        EXPECT_EQ(MissionScreen::windows[0]->IsVisible(), b.after == 0) << "from " << b.state;
+    }
+    // In a star system, back first returns to the galaxy view.
+    FrontEndScreenState = 2;
+    TheGalaxy->galaxyView = 0;
+    MissionScreen::OnBack(0, 0);
+    EXPECT_EQ(FrontEndScreenState, 2);
+    EXPECT_EQ(TheGalaxy->galaxyView, 1);
+
+    // "Continue Game" without a profile from its file does nothing; with one, the galaxy.
+    GetPlayerProfile()->flags &= ~PROFILE_LOADED;
+    FrontEndScreenState = 0;
+    OpenShop(1);
+    EXPECT_EQ(FrontEndScreenState, 0);
+    GetPlayerProfile()->flags |= PROFILE_LOADED;
+    GetPlayerProfile()->galaxySeed = 1003;
+    OpenShop(1);
+    EXPECT_EQ(FrontEndScreenState, 2);
+    EXPECT_EQ(TheGalaxy->seed, 1003);
+    EXPECT_TRUE(MissionScreen::galaxyPage->IsVisible());
+    EXPECT_FALSE(MissionScreen::windows[0]->IsVisible());
+
+    // "Profiles" shows the list.
+    OpenProfilesFromMainMenu();
+    EXPECT_EQ(FrontEndScreenState, 8);
+    EXPECT_TRUE(TheProfileScreen->profilesWindow->IsVisible());
+    EXPECT_FALSE(MissionScreen::galaxyPage->IsVisible());
+}
+
+TEST_F(FrontEnd, TheGalaxyCameraStaysInItsBounds)
+{
+    Galaxy& galaxy = *TheGalaxy;
+    game.state = GAME_STATE_FRONT_END;
+    mouse.cursorX = mouse.cursorY = 5;
+    // The wheel zooms, never past 5..30; the distance follows at 5 a second.
+    const struct {
+        int wheel;
+        float target;
+        float expected;
+    } zooms[] = {{120, 6.0f, 5.0f}, {-120, 29.0f, 30.0f}, {0, 100.0f, 30.0f}, {0, -4.0f, 5.0f}};
+    for (const auto& z : zooms) {
+        mouse.wheel = z.wheel;
+        galaxy.cameraTargetDistance = z.target;
+        MissionScreen::UpdateGalaxyCamera(0.1f);
+        EXPECT_FLOAT_EQ(galaxy.cameraTargetDistance, z.expected) << z.target;
+    }
+    mouse.wheel = 0;
+    galaxy.cameraDistance = 10.0f;
+    galaxy.cameraTargetDistance = 20.0f;
+    MissionScreen::UpdateGalaxyCamera(0.1f);
+    EXPECT_FLOAT_EQ(galaxy.cameraDistance, 10.5f);
+    galaxy.cameraDistance = 19.8f;
+    MissionScreen::UpdateGalaxyCamera(0.1f);
+    EXPECT_FLOAT_EQ(galaxy.cameraDistance, 20.0f) << "the last short step lands on the target";
+
+    // Dragging with the middle button pans, never beyond 8 either way.
+    galaxy.galaxyView = 1;
+    mouse.down[2] = 0x80;
+    mouse.stepX = 1000;
+    mouse.stepY = -1000;
+    MissionScreen::UpdateGalaxyCamera(0.1f);
+    EXPECT_FLOAT_EQ(galaxy.panX, 8.0f);
+    EXPECT_FLOAT_EQ(galaxy.panY, -8.0f);
+    mouse.down[2] = 0;
+    for (int direction = 0; direction < 4; ++direction)
+        for (int i = 0; i < 100; ++i) ScrollMapView(direction);
+    EXPECT_GE(galaxy.panX, -8.0f);
+    EXPECT_LE(galaxy.panX, 8.0f);
+    EXPECT_GE(galaxy.panY, -8.0f);
+    EXPECT_LE(galaxy.panY, 8.0f);
+}
+
+TEST_F(FrontEnd, StartMissionSeedsTheLevelAndReadiesTheProfile)
+{
+    PlayerProfile* profile = GetPlayerProfile();
+    profile->ore = 7.0f;
+    profile->fuel = 9.0f;
+    profile->enemiesKilled() = 4;
+    SRand(4321);
+    const int expected = Rand();
+    MissionScreen::StartMission(4321, 0);
+    EXPECT_EQ(Rand(), expected) << "the level's draws start from the seed";
+    EXPECT_EQ(game.state, GAME_STATE_LOAD_PENDING);
+    EXPECT_FALSE(MissionScreen::windows[0]->IsVisible());
+    EXPECT_FLOAT_EQ(profile->ore, 200.0f);
+    EXPECT_FLOAT_EQ(profile->fuel, 0.0f);
+    EXPECT_EQ(profile->enemiesKilled(), 0);
+
+    // A loaded game goes on with what it had.
+    profile->ore = 7.0f;
+    profile->enemiesKilled() = 4;
+    MissionScreen::StartMission(5, 1);
+    EXPECT_FLOAT_EQ(profile->ore, 7.0f);
+    EXPECT_EQ(profile->enemiesKilled(), 4);
+}
+
+TEST_F(FrontEnd, TheIntroRunsOnItsClockAndAnswersSpaceAndEscape)
+{
+    StorySlideshow show;
+    BuildNewGameIntro(&show);
+    ASSERT_EQ(show.slideCount, 6);
+    EXPECT_EQ(show.newGameIntro, 1);
+    EXPECT_STREQ(show.showMusic, "data/music/cinematic_music.ogg");
+    const int layers[] = {3, 3, 3, 2, 2, 3};
+    const float seconds[] = {12, 17, 18, 15, 12, 17};
+    for (int s = 0; s < 6; ++s) {
+        EXPECT_EQ(show.slides[s].layerCount, layers[s]) << s;
+        EXPECT_FLOAT_EQ(show.slides[s].duration, seconds[s]) << s;
+        EXPECT_TRUE(show.slides[s].flags & StorySlideshow::SLIDE_VOICE_OVER) << s;
+    }
+    EXPECT_FALSE(show.IsFinished());
+
+    // The first update starts the first slide; halfway through it the picture has panned half
+    // of its way, 0..1 toward 0.175..0.825.
+    show.Update(0.05f);
+    EXPECT_EQ(show.current, 0);
+    EXPECT_FLOAT_EQ(show.timer, 12.0f);
+    show.Update(6.0f);
+    Sprite* picture = show.slides[0].layers[0].sprite;
+    ASSERT_NE(picture, nullptr);
+    EXPECT_NEAR(picture->ua, 0.0875f, 1e-4f);
+    EXPECT_NEAR(picture->ub, 0.9125f, 1e-4f);
+    Sprite* third = show.slides[0].layers[2].sprite;
+    EXPECT_NEAR(third->ua, 0.0165f, 1e-4f);
+
+    // The backdrop fades in over the first second and out over the last.
+    struct {
+        float timer;
+        uint32_t alpha;
+    } fades[] = {{11.75f, 191}, {11.0f, 0xFFFFFFFF}, {6.0f, 0xFFFFFFFF}, {0.5f, 127}, {0.0f, 255}};
+    for (const auto& f : fades) {
+        show.timer = f.timer;
+        show.backdrop->colour = 0x12345678;
+        show.Draw();
+        if (f.alpha == 0xFFFFFFFF)
+            EXPECT_EQ(show.backdrop->colour, 0x12345678u) << "no fade at " << f.timer;
+        else
+            EXPECT_EQ(show.backdrop->colour >> 24, f.alpha) << "at " << f.timer;
+    }
+
+    // Space ends the slide at the next update; without a voice it moves on all the same.
+    show.timer = 6.0f;
+    show.StopVoiceOver();
+    show.Update(0.02f);
+    EXPECT_EQ(show.current, 1);
+    show.slides[1].flags &= ~StorySlideshow::SLIDE_VOICE_OVER;
+    show.StopVoiceOver();
+    show.Update(0.02f);
+    EXPECT_EQ(show.current, 2);
+
+    // Time alone carries the show to its end.
+    for (int i = 0; i < 200 && !show.IsFinished(); ++i) show.Update(0.5f);
+    EXPECT_TRUE(show.IsFinished());
+    EXPECT_TRUE(show.afterMusicRequested);
+
+    // Escape on the first slide ends the show at once; the after-show music is asked for once.
+    BuildNewGameIntro(&show);
+    show.Update(0.05f);
+    EXPECT_FALSE(show.afterMusicRequested);
+    show.Skip();
+    EXPECT_TRUE(show.IsFinished());
+    EXPECT_TRUE(show.afterMusicRequested);
+
+    // A show of no slides is over before it starts.
+    StorySlideshow empty;
+    empty.Reset();
+    EXPECT_TRUE(empty.IsFinished());
+}
+
+TEST_F(FrontEnd, ProfilesAreMadeListedLoadedAndDeleted)
+{
+    ProfileScreen& screen = *TheProfileScreen;
+    screen.RefreshList();
+    EXPECT_EQ(screen.profileCount, 0);
+    EXPECT_FALSE(screen.LoadSelected()) << "nothing is selected";
+
+    // Names that cannot be profiles, each with its reason.
+    ASSERT_EQ(screen.CreateProfile("Ada"), nullptr);
+    const struct {
+        const char* name;
+        const char* message;
+    } refused[] = {
+        {"", "Please enter a player name."},
+        {"#", "Please enter a player name."},
+        {"DEFAULT", "The name 'default' is reserved. Please choose another name."},
+        {" Ada", "Player name can't begin with a space\n"},
+        {"   ", "Player name can't begin with a space\n"},
+        {"Ada_2", "Player name can only contain letters, numbers, and spaces\n"},
+        {"Ad\xC3\xA9le", "Player name can only contain letters, numbers, and spaces\n"},
+        {"Ada", "Profile `Ada` already exists\n"},
+    };
+    for (const auto& r : refused) {
+        const char* message = screen.CreateProfile(r.name);
+        ASSERT_NE(message, nullptr) << r.name;
+        EXPECT_STREQ(message, r.message) << r.name;
+    }
+    EXPECT_TRUE(Exists(ProfileFile("Ada")));
+    EXPECT_STREQ(Config->currentprofile, "Ada");
+    EXPECT_STREQ(GetPlayerProfile()->name, "Ada");
+    EXPECT_TRUE(GetPlayerProfile()->galaxySeed >= 0 && GetPlayerProfile()->galaxySeed < 99999);
+    EXPECT_EQ(FrontEndScreenState, 2) << "a new game goes on to the galaxy";
+
+    // A profile whose file cannot be written is not made: the reason shows, the window stays.
+    ASSERT_TRUE(CreateFolder((ProfileFile("Bob") + ".tmp").c_str()));
+    screen.newProfileWindow->SetVisible(true);
+    const char* message = screen.CreateProfile("Bob");
+    ASSERT_NE(message, nullptr);
+    EXPECT_NE(std::string(message).find("Bob"), std::string::npos);
+    EXPECT_FALSE(Exists(ProfileFile("Bob")));
+    EXPECT_TRUE(screen.newProfileWindow->IsVisible());
+    EXPECT_STREQ(Config->currentprofile, "Ada");
+
+    // The list shows it; a click on its row selects it, and Load reads it.
+    ASSERT_EQ(screen.CreateProfile("Cy"), nullptr);
+    screen.RefreshList();
+    EXPECT_EQ(screen.profileCount, 2);
+    int ada = -1;
+    for (int row = 0; row < screen.profileCount; ++row)
+        if (std::string(screen.rowNames[row]->text) == "Ada") ada = row;
+    ASSERT_GE(ada, 0);
+    EXPECT_FALSE(screen.rowNames[2]->IsVisible());
+    screen.SelectRow(ada);
+    EXPECT_STREQ(screen.selectedName, "Ada");
+    EXPECT_TRUE(screen.LoadSelected());
+    EXPECT_STREQ(Config->currentprofile, "Ada");
+    EXPECT_STREQ(GetPlayerProfile()->name, "Ada");
+
+    // Deleting takes the player's saves with the profile, and leaves no current profile.
+    const std::string saves = folder + "/Veldmark/savefiles/Ada";
+    ASSERT_TRUE(CreateFolder(saves.c_str()));
+    ASSERT_TRUE(WriteTextFile(saves + "/first.sav", "saved"));
+    screen.DeleteSelected();
+    EXPECT_FALSE(Exists(ProfileFile("Ada")));
+    EXPECT_FALSE(Exists(saves + "/first.sav"));
+    EXPECT_FALSE(Exists(saves));
+    EXPECT_STREQ(Config->currentprofile, "#");
+    EXPECT_STREQ(screen.selectedName, "#");
+    EXPECT_EQ(screen.profileCount, 1);
+    EXPECT_TRUE(Exists(ProfileFile("Cy")));
+}
+
+TEST_F(FrontEnd, TenProfilesAreTheMostANewGameAllows)
+{
+    for (int i = 0; i < 11; ++i) ASSERT_TRUE(WriteTextFile(ProfileFile("P" + std::to_string(i)), "name\tP\n"));
+    EXPECT_EQ(ProfileScreen::CountProfiles(), 10);
+    TheProfileScreen->RefreshList();
+    EXPECT_EQ(TheProfileScreen->profileCount, 10) << "only ten are listed";
+
+    StartNewGameIntro(0, 0);
+    EXPECT_EQ(game.state, GAME_STATE_FRONT_END) << "no intro";
+    EXPECT_TRUE(TheMessageDialog->IsVisible());
+    EXPECT_NE(std::string(TheMessageDialog->label->GetText()).find("maximum number of profiles"), std::string::npos);
+    TheMessageDialog->SetVisible(false);
+
+    // Below ten, the intro runs and, once over, the new-profile page opens.
+    for (int i = 0; i < 11; ++i) remove(ProfileFile("P" + std::to_string(i)).c_str());
+    StartNewGameIntro(0, 0);
+    EXPECT_EQ(game.state, GAME_STATE_INTRO);
+    ASSERT_NE(IntroSlideshow, nullptr);
+    EXPECT_EQ(IntroSlideshow->newGameIntro, 1);
+    StartNewGameIntro(1, 0);
+    EXPECT_EQ(game.state, GAME_STATE_FRONT_END);
+    EXPECT_EQ(FrontEndScreenState, 9);
+    EXPECT_TRUE(TheProfileScreen->newProfileWindow->IsVisible());
+    EXPECT_EQ(manager.focused, TheProfileScreen->nameBox);
+    delete IntroSlideshow;
+    IntroSlideshow = nullptr;
+}
+
+}  // namespace
