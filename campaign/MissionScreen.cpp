@@ -90,7 +90,7 @@ int NewGameButton(void*, Button*)
 
 int ContinueButton(void*, Button*)
 {
-    OpenShop(1);
+    OpenShop(0);
     return 1;
 }
 

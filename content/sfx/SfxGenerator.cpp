@@ -536,8 +536,8 @@ void CreatureGrowl(std::vector<float>& out)
 void Narrate(std::vector<float>& out, uint32_t seed)
 {
     static const float Vowels[][2] = {{730, 1090}, {530, 1840}, {270, 2290}, {570, 840}, {300, 870}, {640, 1190}};
-    Noise random(seed);
-    auto unit = [&random] { return 0.5f + 0.5f * random.Next(); };
+    Noise voice(seed);
+    auto unit = [&voice] { return 0.5f + 0.5f * voice.Next(); };
     const float total = out.size() / (float)Rate;
     double phase = 0.0;
     float t0 = 0.25f;

@@ -52,12 +52,6 @@ void PaintGiver(Canvas& c, uint32_t colour, float shade)
 
 }  // namespace
 
-bool PaintSolidCharcoal(Canvas& c)
-{
-    c.Fill(Hex(0x15181C));
-    return true;
-}
-
 bool PaintCrests(Canvas& c)
 {
     c.Fill(WithAlpha(Hex(0x000000), 0.0f));

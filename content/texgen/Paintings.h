@@ -252,7 +252,6 @@ bool PaintStoryScavShips(Canvas& c);
 bool PaintStoryLastBack(Canvas& c);
 bool PaintStoryLastRuins(Canvas& c);
 bool PaintStoryLastPilots(Canvas& c);
-bool PaintSolidCharcoal(Canvas& c);
 bool PaintBlackLabel(Canvas& c);
 bool PaintGridGradient(Canvas& c);
 bool PaintHighlightOutline(Canvas& c);

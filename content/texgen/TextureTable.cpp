@@ -211,7 +211,6 @@ const std::vector<TextureRecipe>& TextureRecipes()
         {"gui/solid_darkgrey.dds", 64, 64, Argb, NoMips, Picture, PaintSolidDarkGrey},
         // The information screens: the texts' backing, the crests of the four factions in a
         // row (guild, military, corporate, science) and the mission givers' pictures.
-        {"gui/solid_charcoal.dds", 64, 64, Argb, NoMips, Picture, PaintSolidCharcoal},
         {"gui/crests.dds", 256, 64, Argb, NoMips, Picture, PaintCrests},
         {"gui/guildback.dds", 128, 128, Argb, NoMips, Picture, PaintGuildBack},
         {"gui/militaryback.dds", 128, 128, Argb, NoMips, Picture, PaintMilitaryBack},

@@ -3,9 +3,8 @@
 // screen is left of the rig's marker on the minimap, the ground the rig sees is lit on the
 // picture and the rest is dark, the view outline surrounds the rig, and a click on the minimap
 // centres the camera on the clicked place.
-#include "app/AppShell.h"
+#include "tests/app/PlayerSessionSupport.h"
 
-#include "app/MainLoop.h"
 #include "campaign/MissionScreen.h"
 #include "campaign/PlayerProfile.h"
 #include "host/InputScript.h"
@@ -16,7 +15,8 @@
 #include "render/Camera.h"
 #include "render/TextureManager.h"
 #include "terrain/Minimap.h"
-#include "tests/app/GameRunSupport.h"
+#include "gui/Window.h"
+#include "gui/WindowManager.h"
 #include "tests/app/ShellTestSupport.h"
 #include "tests/support/ReferencePicture.h"
 #include "tests/support/Scoped.h"
@@ -72,44 +72,17 @@ bool IsMarkerGold(uint32_t c)
     return Red(c) > 200 && Green(c) > 140 && Blue(c) < 130;
 }
 
-class MinimapInPlay : public ::testing::Test {
+class MinimapInPlay : public playersession::PlayerSession {
 protected:
-    void SetUp() override
-    {
-        base = MakeTempFolder("minimap-play");
-        data = std::make_unique<ScopedEnv>("XDG_DATA_HOME", base.c_str());
-        started = StartGameRun("-1024");
-        if (!started) GTEST_SKIP() << "no display for the game's window";
-        FrameTimer.SetClock(&ScriptedClock);
-        FrameTimer.Init(true);
-        FrameTimer.SetSmoothing(false);
-        FramePacing.SetClock(&ScriptedClock, ScriptedSleep);
-    }
-    void TearDown() override
-    {
-        StopGameRun(started);
-        FrameTimer.SetClock(nullptr);
-        FrameTimer.SetSmoothing(true);
-        FramePacing.Stop();
-        FramePacing.SetClock(nullptr, nullptr);
-    }
-
-    // The same forest level on every run.
+    // The same forest level on every run, started from the galaxy as a player starts one.
     void StartForestMission()
     {
-        SRand(4242);
-        MissionRecord* mission = MissionScreen::InitRandomMission();
-        mission->flags |= MISSION_DATA_OWN_ENVIRONMENT;
-        CopyText(mission->environment, sizeof mission->environment, "forest");
-        MissionScreen::StartMission(-1, 0);
-        for (int i = 0; i < 100 && TheGame->state != GAME_STATE_PLAYING; ++i) Passes(1, 0.05f);
-        ASSERT_EQ(TheGame->state, GAME_STATE_PLAYING);
-        Passes(10, 0.05f);
+        UntilPlaying();
+        TheGame->EndLevel();
+        ReturnToMainMenu();
+        Passes(2, 0.05f);
+        ASSERT_TRUE(StartMissionOn(playersession::FOREST));
     }
-
-    std::string base;
-    std::unique_ptr<ScopedEnv> data;
-    bool started = false;
 };
 
 TEST_F(MinimapInPlay, TheMinimapShowsTheLevelAsTheWorldViewDoes)

@@ -152,10 +152,18 @@ TEST_F(CampaignContent, EveryStoryMissionLoadsAndEveryKeyAndTargetResolves)
                     EXPECT_TRUE(InTheWorld(condition.name)) << event.name << ": nothing is named " << condition.name;
                 }
             }
-            for (int a = 0; a < event.actionCount; ++a)
-                if (IsKey(event.actions[a]->giver)) {
-                    EXPECT_NE(table.Lookup(event.actions[a]->giver), nullptr) << event.actions[a]->giver;
-                }
+            // What the message window shows: a faction's giver, and a text the tables hold. An
+            // end that says nothing never ends the mission.
+            for (int a = 0; a < event.actionCount; ++a) {
+                const EventAction& action = *event.actions[a];
+                if (action.type != ACTION_SHOW_DIALOG && action.type != ACTION_SHOW_DIALOG_THEN_WARP &&
+                    action.type != ACTION_END_GAME)
+                    continue;
+                bool faction = false;
+                for (int f = 0; f < 4; ++f) faction |= strcmp(action.giver, GetFactionKey(f)) == 0;
+                EXPECT_TRUE(faction) << event.name << ": the giver " << action.giver << " is no faction";
+                EXPECT_TRUE(IsKey(action.text) && table.Lookup(action.text)) << event.name << ": " << action.text;
+            }
         }
     }
     for (int type : {OBJECTIVE_BUILD, OBJECTIVE_MINING, OBJECTIVE_DESTROY_BUILDING, OBJECTIVE_DISCOVER_ENTITY,
