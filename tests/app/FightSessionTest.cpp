@@ -1,0 +1,62 @@
+// A fight as a player gives it, in the real game: a gunner of the player's and a scavenger stand
+// near the rig; a click selects the gunner, a right click on the scavenger sends it to attack,
+// and the scavenger falls to it, the kill teaching the gunner.
+#include "tests/app/PlayerSessionSupport.h"
+
+using namespace playersession;
+
+namespace {
+
+class FightSession : public PlayerSession {
+protected:
+    // A unit of that type on free ground near the point, standing where it is put.
+    Agent* PlaceUnit(const char* type, const Vec3& near, int alignment)
+    {
+        Vec3 at;
+        if (!FindOpenGround(near, &at)) return nullptr;
+        Agent* unit = TheScene.CreateAgent(type, true);
+        if (!unit) return nullptr;
+        TheScene.UnlinkEntity(unit);
+        TheScene.AddEntity(unit);
+        unit->alignment = alignment;
+        unit->SetPosition(at);
+        unit->ResetMovement();
+        unit->ClaimGridCell(at);
+        return unit;
+    }
+};
+
+TEST_F(FightSession, AGunnerSentAtAScavengerBringsItDown)
+{
+    UntilPlaying();
+    TheGame->EndLevel();
+    ReturnToMainMenu();
+    Passes(2, 0.05f);
+    ASSERT_TRUE(StartMissionOn(FOREST));
+    Agent* rig = GetPlayerRig();
+    ASSERT_NE(rig, nullptr);
+    Agent* gunner = PlaceUnit("gunner_bot", rig->GetPosition(), ALIGN_PLAYER);
+    ASSERT_NE(gunner, nullptr);
+    Agent* enemy = PlaceUnit("scav_small", gunner->GetPosition(), ALIGN_ENEMY);
+    ASSERT_NE(enemy, nullptr);
+    Passes(4, 0.05f);
+
+    int x = 0, y = 0;
+    ASSERT_TRUE(OnScreen(gunner->GetCenter(), &x, &y));
+    MoveMouseTo(x, y);
+    Click(0);
+    ASSERT_EQ(TheGame->GetFirstSelected(), gunner) << "a click selects the gunner";
+    ASSERT_TRUE(OnScreen(enemy->GetCenter(), &x, &y));
+    MoveMouseTo(x, y);
+    Click(1);
+    const int experience = gunner->botExperience;
+    // Agents come from a pool: once the scavenger falls, its record may stand for another one.
+    const auto enemyId = enemy->id;
+    auto standing = [&] { return enemy->id == enemyId && enemy->IsAlive(); };
+    for (int second = 0; second < 60 && standing(); ++second) Passes(10, 0.1f);
+    EXPECT_FALSE(standing()) << "the scavenger fell";
+    EXPECT_TRUE(gunner->IsAlive());
+    EXPECT_GT(gunner->botExperience, experience) << "the kill taught the gunner";
+}
+
+}  // namespace
