@@ -190,11 +190,6 @@ void GiverPicturePath(const char* giver, bool story, char* out, size_t size)
 
 namespace {
 
-template <class S> void Make(S*& screen)
-{
-    if (!screen) screen = S::Create();
-}
-
 template <class S> void Let(S*& screen)
 {
     if (!screen) return;
@@ -210,8 +205,8 @@ template <class S> void Let(S*& screen)
 
 void CreateInformationScreens()
 {
-    Make(TheMessageWindow);
-    Make(TheMissionBriefing);
+    if (!TheMessageWindow) TheMessageWindow = MessageWindow::Create();
+    if (!TheMissionBriefing) TheMissionBriefing = MissionBriefingGui::Create();
     if (!TheResultsScreen) TheResultsScreen = new ResultsScreen();
     if (!TheEndGameScreen) TheEndGameScreen = new EndGameScreen();
 }
