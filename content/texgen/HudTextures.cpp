@@ -19,21 +19,6 @@ const Colour Accent = Hex(0x5C9BDB);
 const Colour Panel = Hex(0x1A2431);
 const Colour Deep = Hex(0x10233A);
 
-// One cell of a sheet painted on a canvas of its own, so nothing spills into its neighbours.
-void PaintCells(Canvas& c, int columns, int rows, const std::function<void(Canvas&, int, int)>& paint)
-{
-    for (int row = 0; row < rows; ++row)
-        for (int column = 0; column < columns; ++column) {
-            uint32_t left = c.Width() * (uint32_t)column / (uint32_t)columns;
-            uint32_t right = c.Width() * (uint32_t)(column + 1) / (uint32_t)columns;
-            uint32_t top = c.Height() * (uint32_t)row / (uint32_t)rows;
-            uint32_t bottom = c.Height() * (uint32_t)(row + 1) / (uint32_t)rows;
-            Canvas cell(right - left, bottom - top, Rgba(0, 0, 0, 0));
-            paint(cell, column, row);
-            c.Draw(cell, (int)left, (int)top);
-        }
-}
-
 // A rounded steel plate with a bevel and an ink outline; sunken plates are darker.
 void Plate(Canvas& c, Colour top, Colour bottom, bool sunken, float inset)
 {

@@ -19,20 +19,6 @@ const Colour Deep = Hex(0x10233A);
 const Colour Dim = Hex(0x8A949E);
 const Colour Glow = Hex(0x7CE0FF);
 
-void PaintCells(Canvas& c, int columns, int rows, const std::function<void(Canvas&, int, int)>& paint)
-{
-    for (int row = 0; row < rows; ++row)
-        for (int column = 0; column < columns; ++column) {
-            uint32_t left = c.Width() * (uint32_t)column / (uint32_t)columns;
-            uint32_t right = c.Width() * (uint32_t)(column + 1) / (uint32_t)columns;
-            uint32_t top = c.Height() * (uint32_t)row / (uint32_t)rows;
-            uint32_t bottom = c.Height() * (uint32_t)(row + 1) / (uint32_t)rows;
-            Canvas cell(right - left, bottom - top, Rgba(0, 0, 0, 0));
-            paint(cell, column, row);
-            c.Draw(cell, (int)left, (int)top);
-        }
-}
-
 // A machined steel panel: mottled, darker at its foot, bevelled, outlined in ink, with the
 // accent along its top edge.
 void SteelPanel(Canvas& c, float radius, uint32_t seed)

@@ -53,3 +53,6 @@ void GlowLayer(Canvas& canvas, const Plane& field, float radius, Colour colour);
 // Shading of a raised edge `width` pixels wide inside the shape, lit from the upper left:
 // upper-left edges brighten, lower-right edges darken by up to `strength`.
 void BevelLayer(Canvas& canvas, const Plane& field, float width, float strength);
+// The cells of a sheet of columns x rows, each painted on a canvas of its own so that nothing
+// spills into its neighbours, then laid into place.
+void PaintCells(Canvas& c, int columns, int rows, const std::function<void(Canvas&, int, int)>& paint);
