@@ -235,7 +235,7 @@ const std::vector<TextureRecipe>& TextureRecipes()
         {"gui/editbox_cursor.dds", 8, 8, Argb, NoMips, Picture, PaintEditBoxCursor},
         {"gui/textentrybg.dds", 128, 32, Argb, NoMips, Picture, PaintTextEntryBackground},
         {"gui/niceblue.dds", 128, 32, Argb, NoMips, Picture, PaintNiceBlue},
-        {"gui/checkbox.dds", 32, 96, Argb, NoMips, Picture, PaintCheckBox},
+        {"gui/checkbox.dds", 32, 128, Argb, NoMips, Picture, PaintCheckBox},
         {"gui/arrows_updown.dds", 64, 64, Argb, NoMips, Picture, PaintArrowsUpDown},
         {"gui/solid_grey.dds", 32, 64, Argb, NoMips, Picture, PaintSolidGrey},
         {"gui/solid_black.dds", 8, 8, Argb, NoMips, Picture, PaintSolidBlack},
