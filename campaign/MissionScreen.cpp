@@ -20,6 +20,7 @@
 #include "interface/InfoScreen.h"
 #include "interface/MessageWindow.h"
 #include "interface/MessageLists.h"
+#include "interface/OptionsWindow.h"
 #include "levelgen/MissionObjects.h"
 #include "host/System.h"
 #include "mechanics/EventManager.h"
@@ -65,11 +66,9 @@ template <class W> W* Keep(W* window)
     return window;
 }
 
-// The pages behind these buttons (load screen, options) come with their screens: until then
-// the click is refused.
-int RefusedButton(void*, Button*)
+int OptionsButton(void*, Button*)
 {
-    GuiPlaySound("bad");
+    OpenOptionsFromMainMenu();
     return 1;
 }
 
@@ -222,6 +221,7 @@ void MissionScreen::Init()
         TheConfirmationDialog->Build();
     }
     BuildInGameWindows();
+    BuildOptionsWindow();
     CreateInformationScreens();
     if (!TheProfileScreen) {
         TheProfileScreen = new ProfileScreen();
@@ -269,7 +269,7 @@ void MissionScreen::BuildMainMenu()
         ButtonCallback click;
     } const entries[] = {
         {"New Game", NewGameButton}, {"Continue Game", ContinueButton}, {"Load Game", LoadGameButton},
-        {"Profiles", ProfilesButton}, {"Options", RefusedButton},       {"Exit", ExitButton},
+        {"Profiles", ProfilesButton}, {"Options", OptionsButton},       {"Exit", ExitButton},
     };
     int y = UnitH(219);
     for (const Entry& entry : entries) {
@@ -314,6 +314,7 @@ void MissionScreen::Release()
     TheProfileScreen = nullptr;
     TheMissionHooks = nullptr;
     ReleaseInGameWindows();
+    ReleaseOptionsWindow();
     ReleaseInformationScreens();
     delete TheMissionObjects;
     TheMissionObjects = nullptr;
@@ -469,6 +470,7 @@ void PlayFrontEndMusic()
 void CloseAllGameWindows()
 {
     CloseInformationScreens();
+    if (TheOptionsWindow && TheOptionsWindow->shown) TheOptionsWindow->SetVisible(false);
     if (WindowMgr)
         for (int id = MAIN_MENU_ID; id <= 1019; ++id) WindowMgr->HideById(id);
     for (Window* window : MissionScreen::windows)
@@ -509,6 +511,14 @@ void OpenShop(int showHelp)
         TheMessageWindow->SetText("<shop_help>");
         TheMessageWindow->Show(true, false);
     }
+    GuiPlaySound("blip");
+}
+
+void OpenOptionsFromMainMenu()
+{
+    CloseAllGameWindows();
+    FrontEndScreenState = 5;
+    if (TheOptionsWindow) TheOptionsWindow->SetVisible(true);
     GuiPlaySound("blip");
 }
 

@@ -79,6 +79,8 @@ void ReturnToMainMenu();
 void StartNewGameIntro(int afterIntro, int extra);
 // "Continue Game": the galaxy of the loaded profile (nothing without one).
 void OpenShop(int showHelp);
+// "Options": the other pages go and the options window shows (screen state 5).
+void OpenOptionsFromMainMenu();
 // "Profiles": the list of profiles.
 void OpenProfilesFromMainMenu();
 // Hides every window of the front end's pages.

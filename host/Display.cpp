@@ -41,6 +41,40 @@ bool GetDesktopDisplaySize(int* width, int* height)
 
 namespace {
 
+DisplayModeInfo ModeInfo(const SDL_DisplayMode& mode)
+{
+    DisplayModeInfo info;
+    info.width = mode.w;
+    info.height = mode.h;
+    // Whole bytes per pixel, as the desktop counts them: 32 for the 24-bit colour of X.
+    info.bitsPerPixel = SDL_BYTESPERPIXEL(mode.format) * 8;
+    info.refreshRate = mode.refresh_rate;
+    return info;
+}
+
+}  // namespace
+
+bool GetDisplayModes(DisplayModeInfo* current, std::vector<DisplayModeInfo>* modes)
+{
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+    bool found = false;
+    SDL_DisplayMode mode;
+    if (SDL_GetCurrentDisplayMode(0, &mode) == 0 && mode.w > 0 && mode.h > 0) {
+        found = true;
+        if (current) *current = ModeInfo(mode);
+        if (modes) {
+            modes->clear();
+            const int count = SDL_GetNumDisplayModes(0);
+            for (int i = 0; i < count; ++i)
+                if (SDL_GetDisplayMode(0, i, &mode) == 0) modes->push_back(ModeInfo(mode));
+        }
+    }
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    return found;
+}
+
+namespace {
+
 // Xlib calls the handlers on the thread that made the failing call; the flag is read by the
 // main thread's event pump.
 std::atomic<bool> displayLost{false};

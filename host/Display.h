@@ -3,9 +3,19 @@
 // connection to it.
 struct SDL_Window;
 
+#include <vector>
+
+// One mode of a display: its size, colour depth and refresh rate (0 when unknown).
+struct DisplayModeInfo {
+    int width = 0, height = 0, bitsPerPixel = 0, refreshRate = 0;
+};
+
 // Width and height of the desktop's current display mode; false (outputs untouched) when no
 // display can be reached, as in headless test runs.
 bool GetDesktopDisplaySize(int* width, int* height);
+// The primary display's current mode and every mode it offers, in the order the display gives
+// them; false (outputs untouched) when no display can be reached.
+bool GetDisplayModes(DisplayModeInfo* current, std::vector<DisplayModeInfo>* modes);
 
 // Watches the connection the window lives on. Left alone, Xlib ends the process on the spot
 // when the connection breaks (the X server goes away, the game's client is killed) or when the

@@ -13,6 +13,7 @@
 #include "gui/WindowManager.h"
 #include "interface/CharacterGui.h"
 #include "interface/MissionHud.h"
+#include "interface/OptionsWindow.h"
 #include "interface/ResultsScreen.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Objectives.h"
@@ -185,7 +186,17 @@ int InGameMenu::OnSaveGameClicked(void*, Button*)
 
 int InGameMenu::OnOptionsClicked(void*, Button*)
 {
-    // The game has no options window to show yet: the menu stays open as it is.
+    // Both menus make way for the options; the game stays paused until "Done" brings the
+    // menu back.
+    if (InGameMenu* menu = TheInGameMenu) {
+        if (menu->failedWindow) menu->failedWindow->SetVisible(false);
+        if (menu->menuWindow) {
+            menu->menuWindow->SetVisible(false);
+            if (WindowMgr) WindowMgr->modal = nullptr;
+        }
+        menu->menuShown = menu->failedShown = false;
+    }
+    if (TheOptionsWindow) TheOptionsWindow->SetVisible(true);
     GuiPlaySound("blip");
     return 1;
 }

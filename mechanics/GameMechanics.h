@@ -248,6 +248,11 @@ extern GameMechanics* TheGame;
 void CmdSelectPlayer();
 // The named commands the key bindings refer to.
 void RegisterGameCommands();
+// The current environment's weather (snow, mist or dust), as a level starts with it; nothing
+// without an environment or for an environment without weather.
+void SpawnWeather();
+// Every running snow, mist and dust system ends.
+void StopWeather();
 // The journal entries the string tables hold: n = 1, 2, ... while "<journal_n>" and
 // "<journal_n_desc>" both exist, at most 30; counted once, when the tables are there.
 int CountJournalEntries();

@@ -60,22 +60,7 @@ void StartWeather()
 {
     const Environment* environment = Environment::GetCurrent();
     if (!environment) return;
-    if (Config && Config->weatherFX) {
-        switch (environment->weatherType) {
-        case 1:
-            SpawnLevelEffect("snow", PARTICLE_WEATHER_FRONT);
-            SpawnLevelEffect("snowblow", PARTICLE_GROUND_WEATHER);
-            break;
-        case 2:
-            SpawnLevelEffect("mist", PARTICLE_GROUND_WEATHER);
-            break;
-        case 3:
-            SpawnLevelEffect("dust", PARTICLE_GROUND_WEATHER);
-            break;
-        default:
-            break;
-        }
-    }
+    if (Config && Config->weatherFX) SpawnWeather();
     // Lava glows whatever the weather setting.
     if (StrICmp(environment->name, "lava") == 0) SpawnLevelEffect("lava", PARTICLE_WATER);
 }
@@ -92,6 +77,37 @@ void LookAtBuilder()
 }
 
 }  // namespace
+
+void SpawnWeather()
+{
+    const Environment* environment = Environment::GetCurrent();
+    if (!environment) return;
+    switch (environment->weatherType) {
+    case 1:
+        SpawnLevelEffect("snow", PARTICLE_WEATHER_FRONT);
+        SpawnLevelEffect("snowblow", PARTICLE_GROUND_WEATHER);
+        break;
+    case 2:
+        SpawnLevelEffect("mist", PARTICLE_GROUND_WEATHER);
+        break;
+    case 3:
+        SpawnLevelEffect("dust", PARTICLE_GROUND_WEATHER);
+        break;
+    default:
+        break;
+    }
+}
+
+void StopWeather()
+{
+    ParticleManager* particles = TheScene.particles;
+    if (!particles) return;
+    for (auto* node = particles->active.head; node; node = node->next) {
+        ParticleSystem* system = node->value;
+        for (const char* name : {"snow", "snowblow", "mist", "dust"})
+            if (system && StrICmp(system->name, name) == 0) system->flags |= PARTICLE_STOP;
+    }
+}
 
 bool GameMechanics::Init()
 {

@@ -328,6 +328,41 @@ bool PaintEditBoxNoFocus(Canvas& c)
     return true;
 }
 
+// The value box of the options' spinners: a dark field with a quiet rim.
+bool PaintTextEntryBackground(Canvas& c)
+{
+    PaintField(c, Hex(0x0A121C), Hex(0x2E4258), 0.0f);
+    return true;
+}
+
+// The chosen row of a list: a soft blue bar.
+bool PaintNiceBlue(Canvas& c)
+{
+    PaintField(c, Hex(0x1E4A7A), Accent, 0.3f);
+    return true;
+}
+
+// A check box in three rows: the glow under the pointer, the empty box, the ticked box.
+bool PaintCheckBox(Canvas& c)
+{
+    PaintColumnSheet(c, 3, [](Canvas& cell, int row) {
+        const float w = (float)cell.Width(), h = (float)cell.Height();
+        if (row == 0) {
+            PaintFaceGlow(cell, Rgb(0.3f, 0.58f, 1.0f));
+            return;
+        }
+        PaintField(cell, Hex(0x0C1826), Hex(0x4A6684), 0.0f);
+        if (row == 2) {
+            Shape tick = Union(Segment({w * 0.22f, h * 0.52f}, {w * 0.42f, h * 0.74f}, h * 0.1f),
+                               Segment({w * 0.42f, h * 0.74f}, {w * 0.8f, h * 0.26f}, h * 0.1f));
+            Plane field = ShapeField(cell.Width(), cell.Height(), tick);
+            GlowLayer(cell, field, 2.0f, WithAlpha(Accent, 0.5f));
+            FillLayer(cell, field, Hex(0xD0E0FF));
+        }
+    });
+    return true;
+}
+
 // The caret: a light blue bar, stretched to its width.
 bool PaintEditBoxCursor(Canvas& c)
 {

@@ -9,6 +9,7 @@
 #include "gui/Window.h"
 #include "host/GfxWindow.h"
 #include "host/InputEvents.h"
+#include "interface/OptionsWindow.h"
 #include "mechanics/GameMechanics.h"
 #include "platform/ConfigFile.h"
 #include "render/Draw2D.h"
@@ -133,12 +134,20 @@ TEST_F(GuiTest, TheMainMenuAnswersTheMouse)
     EXPECT_EQ(painter.TimesDrawn(load->hoverImage), 1);
     EXPECT_EQ(painter.TimesDrawn(buttons["Exit"]->hoverImage), 0);
 
-    // A page that does not exist yet is refused: the menu stays, nothing ends.
+    // "Options" leads to the options window, modal over the front end; "Done" comes back.
     QuitPosted();
     Button* options = buttons["Options"];
     Click(CentreX(options), CentreY(options));
     EXPECT_EQ(mouse.event[0], 0) << "the menu took the click";
+    ASSERT_NE(TheOptionsWindow, nullptr);
+    EXPECT_TRUE(TheOptionsWindow->shown);
+    EXPECT_EQ(manager.modal, TheOptionsWindow->window);
+    EXPECT_FALSE(menu->IsVisible());
+    EXPECT_EQ(FrontEndScreenState, 5);
+    OptionsWindow::OnOptionsDone(nullptr, nullptr);
     EXPECT_TRUE(menu->IsVisible());
+    EXPECT_EQ(manager.modal, nullptr);
+    EXPECT_EQ(FrontEndScreenState, 0);
     EXPECT_FALSE(QuitPosted());
 
     // Back from another page: the menu again.
