@@ -21,15 +21,8 @@ protected:
     {
         base = MakeTempFolder("frontend");
         data = std::make_unique<ScopedEnv>("XDG_DATA_HOME", base.c_str());
-        const char* argv[] = {"veldmark", "-windowed", "-1024"};
-        LogCaptureBegin();
-        started = StartUp(3, const_cast<char**>(argv));
-        startLog = LogCaptureEnd();
+        StartGame();
         if (!started) GTEST_SKIP() << "no display for the game's window";
-        FrameTimer.SetClock(&ScriptedClock);
-        FrameTimer.Init(true);
-        FrameTimer.SetSmoothing(false);
-        FramePacing.SetClock(&ScriptedClock, ScriptedSleep);
     }
 
     // A shown button of a window by its text, searched through the window's children.

@@ -110,13 +110,8 @@ TEST_F(SaveLoadSession, SavedFromThePauseMenuAndLoadedAfterARestart)
 
     // The game again, on the same user folder, into the main menu this time.
     WriteTextFile(std::string(UserFolder) + "/settings.cfg", "mainMenuEnabled true\ncurrentprofile Pilot\n");
-    const char* argv[] = {"veldmark", "-windowed", "-1024"};
-    started = StartUp(3, const_cast<char**>(argv));
+    StartGame();
     ASSERT_TRUE(started);
-    FrameTimer.SetClock(&ScriptedClock);
-    FrameTimer.Init(true);
-    FrameTimer.SetSmoothing(false);
-    FramePacing.SetClock(&ScriptedClock, ScriptedSleep);
     // The logo and its story are skipped as a player skips them.
     for (int i = 0; i < 100 && TheGame->state != GAME_STATE_FRONT_END; ++i) Press(DIK_ESCAPE);
     ASSERT_EQ(TheGame->state, GAME_STATE_FRONT_END);
