@@ -64,8 +64,9 @@ void SetFrontEndStates(bool lightingOff)
 constexpr uint8_t CLEAR_ALL = 7;  // target, depth and stencil
 
 // The front end's picture changes only with what happens to the window (the mouse, keys, a
-// resize, an exposure), with its screen and windows, and while a window shows something that
-// moves: a frame is drawn when one of those changed since the last one drawn.
+// resize, an exposure), with its screen and windows, and while something on it moves (the
+// start screen always does): a frame is drawn when one of those changed since the last one
+// drawn.
 struct FrontEndLook {
     unsigned events = 0;
     int screenState = -1;
@@ -85,8 +86,10 @@ bool FrontEndNeedsFrame()
     look.events = InputEvents.EventCount();
     look.screenState = FrontEndScreenState;
     look.windows = WindowMgr ? WindowMgr->ShownSignature() : 0;
-    // Something moves, or a screenshot waits for the next frame.
-    bool wanted = (WindowMgr && WindowMgr->AnyAnimates()) || (Graphics && Graphics->IsScreenshotPending());
+    // Something moves (a window, or the start screen's sky and galaxy), or a screenshot waits
+    // for the next frame.
+    bool wanted = (WindowMgr && WindowMgr->AnyAnimates()) || StartScreenMoves() ||
+                  (Graphics && Graphics->IsScreenshotPending());
     if (FrontEndShown && look == LastFrontEndLook && !wanted) return false;
     LastFrontEndLook = look;
     return true;

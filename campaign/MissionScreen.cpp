@@ -8,6 +8,7 @@
 #include "gui/MessageDialogGui.h"
 #include "gui/GuiDraw.h"
 #include "gui/Label.h"
+#include "gui/ModelViewer.h"
 #include "gui/Window.h"
 #include "gui/WindowManager.h"
 #include "host/InputEvents.h"
@@ -31,13 +32,17 @@
 #include "platform/Files.h"
 #include "platform/InputState.h"
 #include "platform/MusicPlayer.h"
+#include "platform/RandomUtil.h"
 #include "platform/Timer.h"
 #include "render/Draw2D.h"
 #include "render/Font.h"
 #include "render/GraphicsDevice.h"
+#include "render/MeshLibrary.h"
 #include "render/Sprite.h"
+#include "world/Entity.h"
 #include "world/MissionHooks.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -49,10 +54,14 @@ Window* MissionScreen::galaxyPage = nullptr;
 
 namespace {
 
-// The start screen's background: the whole screen in a deep blue, darker toward the bottom.
+// The flat backing of the pages that are not the start screen: a deep blue, darker toward the
+// bottom.
 Sprite* BackgroundTop = nullptr;
 Sprite* BackgroundBottom = nullptr;
 bool Built = false;
+
+// The start screen: the sky and the turning galaxy, made on its first drawing.
+StartScreenParts StartScreen;
 // Every window the screen built, children before their parents, deleted at shutdown.
 std::vector<Window*> Owned;
 
@@ -304,6 +313,7 @@ void MissionScreen::Release()
     delete BackgroundTop;
     delete BackgroundBottom;
     BackgroundTop = BackgroundBottom = nullptr;
+    ReleaseStartScreen();
     for (Window* window : Owned) delete window;
     Owned.clear();
     windows[0] = windows[1] = nullptr;
@@ -532,13 +542,149 @@ void OpenProfilesFromMainMenu()
     GuiPlaySound("blip");
 }
 
+namespace {
+
+// A star's texture flipped one of four ways, so the same patch of stars looks different.
+void FlipTexCoords(Sprite* sprite, int flip)
+{
+    const float left = (flip & 1) ? 1.0f : 0.0f, top = (flip & 2) ? 1.0f : 0.0f;
+    sprite->SetTexCoords(left, top, 1.0f - left, 1.0f - top);
+}
+
+uint32_t PackArgb(float r, float g, float b, float a)
+{
+    auto byte = [](float v) { return v >= 1.0f ? 255u : v <= 0.0f ? 0u : (uint32_t)(v * 255.0f + 0.5f); };
+    return byte(a) << 24 | byte(r) << 16 | byte(g) << 8 | byte(b);
+}
+
+// The tints of the bright stars: white, a warm yellow, a pale blue, a rose.
+constexpr float BIG_STAR_TINTS[][3] = {{1.0f, 1.0f, 1.0f}, {1.0f, 0.9f, 0.65f}, {0.7f, 0.82f, 1.0f}, {1.0f, 0.75f, 0.85f}};
+
+void BuildStartScreen()
+{
+    StartScreenParts& s = StartScreen;
+    s.built = true;
+    const int w = ScreenWidth(), h = ScreenHeight();
+    s.starfield = CreateGuiSprite(0, 0, w, h, "data/gui/starfield.dds", 0xFFFFFFFF, 0, 0, 1, 1);
+    s.nebula = CreateGuiSprite(-w / 16, h / 8, (w * 3) / 4, (h * 9) / 16, "data/gui/nebula.dds", 0xFFFFFFFF, 0, 0, 1, 1);
+    const int starSize = h / 5;
+    for (int i = 0; i < StartScreenParts::STARS; ++i) {
+        const int flip = RandomInt(0, 3);
+        const int x = RandomInt(w / 32, (int)(0.71875f * w)), y = RandomInt(h / 24, (int)(0.625f * h));
+        s.starAlpha[i] = 0.2f + 0.8f * RandomFloatMWC(0.0f, 1.0f);
+        s.stars[i] = CreateGuiSprite(x, y, starSize, starSize, "data/gui/stars.dds", PackArgb(1, 1, 1, s.starAlpha[i]), 0,
+                                     0, 1, 1);
+        if (s.stars[i]) FlipTexCoords(s.stars[i], flip);
+    }
+    const int bigSize = UnitH(40);
+    for (int i = 0; i < StartScreenParts::BIG_STARS; ++i) {
+        const int x = RandomInt(w / 32, (int)(0.90625f * w)), y = RandomInt(h / 24, (int)(0.875f * h));
+        const float* tint = BIG_STAR_TINTS[RandomInt(0, 3)];
+        for (int c = 0; c < 3; ++c) s.bigStarTint[i][c] = tint[c];
+        s.bigStars[i] = CreateGuiSprite(x, y, bigSize, bigSize, "data/gui/bigstar.dds", PackArgb(tint[0], tint[1], tint[2], 1),
+                                        0, 0, 1, 1);
+    }
+    // The galaxy turns slowly at the right edge, in full light of its own.
+    const int side = UnitH(600);
+    s.galaxy = new Entity();
+    s.galaxy->mesh = TheMeshLibrary ? TheMeshLibrary->GetMesh(START_SCREEN_GALAXY, 0, true, false) : nullptr;
+    s.viewer = new ModelViewer();
+    s.viewer->SetViewRect(w - side, (h - side) / 2, side, side);
+    s.viewer->SetDistance(10.25f, 0.6f);
+    s.viewer->SetAmbient(1.0f, 1.0f, 1.0f, 1.0f);
+    s.viewer->SetEntity(s.galaxy);
+    s.viewer->autoTurn = true;
+    s.viewer->turnSpeed = 6.0f;
+}
+
+// One of the two corner texts in the list font, in a pale blue; the font keeps its colour.
+void DrawCornerText(Font* font, const char* text, bool right)
+{
+    if (!font) return;
+    const float r = font->r, g = font->g, b = font->b, a = font->a;
+    font->SetColor(0.75f, 0.85f, 1.0f, 1.0f);
+    TextSize size{};
+    font->GetTextExtent(text, &size);
+    const int margin = UnitH(12);
+    const int x = right ? ScreenWidth() - (int)size.cx - margin : margin;
+    GuiDrawText(font, x, ScreenHeight() - (int)size.cy - margin, text);
+    font->SetColor(r, g, b, a);
+}
+
+}  // namespace
+
+const StartScreenParts& GetStartScreen()
+{
+    return StartScreen;
+}
+
+void ReleaseStartScreen()
+{
+    StartScreenParts& s = StartScreen;
+    delete s.viewer;
+    delete s.galaxy;
+    delete s.starfield;
+    delete s.nebula;
+    for (Sprite*& star : s.stars) delete star;
+    for (Sprite*& star : s.bigStars) delete star;
+    s = StartScreenParts();
+}
+
+bool StartScreenMoves()
+{
+    const int state = FrontEndScreenState;
+    return state != 2 && state != 4 && state != 5 && state != 8 && state != 9;
+}
+
+void MissionScreen::RenderGalaxy()
+{
+    if (!StartScreen.built) BuildStartScreen();
+    StartScreenParts& s = StartScreen;
+    const float dt = IsGuiPaused() ? 0.0f : std::min(FrameTimer.delta, 0.1f);
+    s.phase += dt;
+    // The sky breathes: every light waxes and wanes slowly, each at its own pace.
+    const float t = s.phase;
+    if (s.starfield) {
+        const float k = 0.85f + 0.15f * sinf(t * 0.21f);
+        s.starfield->SetColor(PackArgb(k, k, k, 1.0f));
+    }
+    if (s.nebula) s.nebula->SetColor(PackArgb(1, 1, 1, 0.65f + 0.25f * sinf(t * 0.13f + 1.0f)));
+    GuiDrawSprite(s.starfield);
+    GuiDrawSprite(s.nebula);
+    for (int i = 0; i < StartScreenParts::STARS; ++i) {
+        if (!s.stars[i]) continue;
+        const float k = 0.75f + 0.25f * sinf(t * (0.3f + 0.02f * i) + (float)i);
+        s.stars[i]->SetColor(PackArgb(1, 1, 1, s.starAlpha[i] * k));
+        GuiDrawSprite(s.stars[i]);
+    }
+    for (int i = 0; i < StartScreenParts::BIG_STARS; ++i) {
+        if (!s.bigStars[i]) continue;
+        const float k = 0.7f + 0.3f * sinf(t * (0.5f + 0.05f * i) + 2.0f * (float)i);
+        const float* tint = s.bigStarTint[i];
+        s.bigStars[i]->SetColor(PackArgb(tint[0] * k, tint[1] * k, tint[2] * k, 1.0f));
+        GuiDrawSprite(s.bigStars[i]);
+    }
+    if (s.viewer) s.viewer->Draw();
+    if (WindowMgr) WindowMgr->Draw();
+    Font* font = GuiListFont ? GuiListFont : GuiDefaultFont;
+    char text[160];
+    snprintf(text, sizeof text, "Current Profile: %s", GetPlayerProfile()->name);
+    DrawCornerText(font, text, false);
+    snprintf(text, sizeof text, "Version %s ", GAME_VERSION_TEXT);
+    DrawCornerText(font, text, true);
+}
+
 void RenderByScreenState()
 {
     if (!Config) return;
     if (FrontEndScreenState >= 15) FrontEndScreenState = 0;
     int w = Config->width, h = Config->height;
-    // The screen is drawn flat over the whole window, the windows over it.
     if (Graphics) Graphics->Begin2D();
+    if (StartScreenMoves()) {
+        MissionScreen::RenderGalaxy();
+        return;
+    }
+    // The other pages are drawn flat over the whole window, the windows over it.
     if (!BackgroundTop) {
         BackgroundTop = CreateSprite(0, 0, w, h / 2, "data/textures/white.dds", 0xFF14243C, 0, 0, 1, 1, false);
         BackgroundBottom = CreateSprite(0, h / 2, w, h - h / 2, "data/textures/white.dds", 0xFF0B1422, 0, 0, 1, 1, false);

@@ -7,7 +7,39 @@
 // Until the galaxy map exists, its page is a panel that starts the player's next mission.
 #include "campaign/MissionRecord.h"
 
+class Entity;
+class ModelViewer;
+class Sprite;
 class Window;
+
+// The version the start screen shows.
+constexpr const char* GAME_VERSION_TEXT = "1.0";
+// The galaxy turning on the start screen.
+constexpr const char* START_SCREEN_GALAXY = "data/mesh/planets/galaxy.txt";
+
+// What the start screen draws, made on its first drawing: the star field over the whole
+// screen, the nebula, 32 patches of small stars and 8 bright stars at random places with their
+// brightness, and the model viewer with the galaxy in a square at the right edge.
+struct StartScreenParts {
+    static constexpr int STARS = 32;
+    static constexpr int BIG_STARS = 8;
+    bool built = false;
+    Sprite* starfield = nullptr;
+    Sprite* nebula = nullptr;
+    Sprite* stars[STARS] = {};
+    float starAlpha[STARS] = {};
+    Sprite* bigStars[BIG_STARS] = {};
+    float bigStarTint[BIG_STARS][3] = {};
+    ModelViewer* viewer = nullptr;
+    Entity* galaxy = nullptr;
+    float phase = 0.0f;  // seconds of the sky's slow change
+};
+const StartScreenParts& GetStartScreen();
+// Frees what the start screen made (shutdown, before the device goes); the next drawing makes
+// it again.
+void ReleaseStartScreen();
+// The start screen is the page showing: its sky and galaxy move on every frame.
+bool StartScreenMoves();
 
 class MissionScreen {
 public:
@@ -43,6 +75,9 @@ public:
     static void UpdateGalaxyCamera(float dt);
     // The galaxy page's panel; null until Init.
     static Window* galaxyPage;
+    // The start screen (states 0 and 14): the sky with its stars, the turning galaxy, the
+    // windows, and the profile's name and the version in the lower corners. Made on first use.
+    static void RenderGalaxy();
     // "Exit": the program ends.
     static void OnQuit();
     // Requests a mission (game state 2). Index -1 takes the current one.

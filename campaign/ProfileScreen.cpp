@@ -17,6 +17,7 @@
 #include "host/System.h"
 #include "interface/CharacterGui.h"
 #include "interface/Inventory.h"
+#include "interface/MessageWindow.h"
 #include "mechanics/GameMechanics.h"
 #include "platform/ConfigFile.h"
 #include "platform/Files.h"
@@ -724,6 +725,12 @@ const char* ProfileScreen::CreateProfile(const char* typed)
         nameBox->SetFocus(false);
         if (WindowMgr && WindowMgr->focused == nameBox) WindowMgr->focused = nullptr;
         nameBox->SetText("");
+    }
+    // The guild greets its new pilot over the galaxy.
+    if (TheMessageWindow) {
+        TheMessageWindow->SetGiver("guild");
+        TheMessageWindow->SetText("<welcome_string>");
+        TheMessageWindow->Show(true, false);
     }
     return nullptr;
 }

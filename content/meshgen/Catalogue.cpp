@@ -13,6 +13,7 @@ const std::vector<MeshRecipe>& MeshCatalogue()
         {"hopper_full.txt", MakeHopperFull},
         {"splat.txt", MakeSplat},
         {"flag.txt", MakeFlag},
+        {"galaxy.txt", MakeGalaxy},
         {"debris_metal_0.txt", MakeDebrisMetal0},
         {"debris_metal_1.txt", MakeDebrisMetal1},
         {"debris_metal_2.txt", MakeDebrisMetal2},

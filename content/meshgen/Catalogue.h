@@ -55,6 +55,8 @@ void MakeHopperHalf(IndexedMesh* mesh);
 void MakeHopperFull(IndexedMesh* mesh);
 void MakeSplat(IndexedMesh* mesh);
 void MakeFlag(IndexedMesh* mesh);
+// The start screen's galaxy (GalaxyModel.cpp); the game asks for data/mesh/planets/galaxy.txt.
+void MakeGalaxy(IndexedMesh* mesh);
 // The overlays of play (Overlays.cpp)
 void MakeOverlayRed(IndexedMesh* mesh);
 void MakeOverlayGreen(IndexedMesh* mesh);

@@ -131,6 +131,11 @@ bool PaintMilitaryBack(Canvas& c);
 bool PaintCorporateBack(Canvas& c);
 bool PaintCorporate2Back(Canvas& c);
 bool PaintScienceBack(Canvas& c);
+// The start screen's sky (StartScreenTextures.cpp).
+bool PaintStarfield(Canvas& c);
+bool PaintNebula(Canvas& c);
+bool PaintStars(Canvas& c);
+bool PaintBigStar(Canvas& c);
 // The end-of-game screen's pictures of the two endings.
 bool PaintEndSpace(Canvas& c);
 bool PaintEndScavengers(Canvas& c);

@@ -180,6 +180,11 @@ const std::vector<TextureRecipe>& TextureRecipes()
         {"gui/story/story_last_fg.dds", 512, 256, Dxt5, NoMips, Picture, PaintStoryLastPilots},
         // The profile screens: rows, previews, choices and their marks.
         {"gui/solid_charcoal.dds", 8, 8, Argb, NoMips, Picture, PaintSolidCharcoal},
+        // The start screen's sky.
+        {"gui/starfield.dds", 1024, 512, Dxt1, NoMips, Picture, PaintStarfield},
+        {"gui/nebula.dds", 512, 256, Dxt5, NoMips, Picture, PaintNebula},
+        {"gui/stars.dds", 256, 256, Argb, NoMips, Picture, PaintStars},
+        {"gui/bigstar.dds", 64, 64, Argb, NoMips, Picture, PaintBigStar},
         {"gui/blacklabel.dds", 128, 32, Argb, NoMips, Picture, PaintBlackLabel},
         {"gui/grid_grad.dds", 128, 128, Argb, NoMips, Picture, PaintGridGradient},
         {"gui/highlight_outline.dds", 64, 64, Argb, NoMips, Picture, PaintHighlightOutline},

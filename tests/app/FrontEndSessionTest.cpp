@@ -9,6 +9,7 @@
 #include "campaign/StorySlideshow.h"
 #include "gui/Button.h"
 #include "gui/EditBox.h"
+#include "interface/MessageWindow.h"
 #include "platform/ConfigFile.h"
 
 using namespace playersession;
@@ -119,6 +120,12 @@ TEST_F(FrontEndSession, FromTheLogoThroughTheIntroAndANewProfileIntoTheFirstStor
     EXPECT_TRUE(MissionScreen::galaxyPage->IsVisible());
     const int seed = GetPlayerProfile()->galaxySeed;
     EXPECT_TRUE(seed >= 0 && seed < 99999) << seed;
+    // The guild greets the new pilot; "Close" leaves the galaxy to the player.
+    ASSERT_NE(TheMessageWindow, nullptr);
+    EXPECT_TRUE(TheMessageWindow->shown);
+    EXPECT_STREQ(TheMessageWindow->text, "<welcome_string>");
+    ClickOn(TheMessageWindow->closeTextButton);
+    EXPECT_FALSE(TheMessageWindow->shown);
 
     // The galaxy's seed comes from the clock; the walk pins it so that the mission is the same
     // every run, and comes back to it through the menu's "Continue Game".

@@ -10,10 +10,15 @@
 #include "gui/EditBox.h"
 #include "gui/Label.h"
 #include "gui/MessageDialogGui.h"
+#include "gui/ModelViewer.h"
 #include "host/Random.h"
+#include "interface/MessageWindow.h"
 #include "mechanics/GameMechanics.h"
 #include "platform/ConfigFile.h"
+#include "platform/RandomUtil.h"
+#include "platform/Timer.h"
 #include "platform/UserFolders.h"
+#include "render/Draw2D.h"
 #include "render/Sprite.h"
 #include "tests/campaign/ProfileTestSupport.h"
 #include "tests/gui/GuiTestSupport.h"
@@ -23,6 +28,7 @@
 #include <cmath>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -110,6 +116,104 @@ TEST_F(FrontEnd, PagesLeadBackToTheMenuAsTheirStateSays)
     EXPECT_EQ(FrontEndScreenState, 8);
     EXPECT_TRUE(TheProfileScreen->profilesWindow->IsVisible());
     EXPECT_FALSE(MissionScreen::galaxyPage->IsVisible());
+}
+
+TEST_F(FrontEnd, TheStartScreenDrawsItsSkyGalaxyAndCornerTexts)
+{
+    const int w = ScreenWidth(), h = ScreenHeight();
+    CopyText(GetPlayerProfile()->name, sizeof GetPlayerProfile()->name, "Ada");
+    ResetRandomMWC();
+    FrontEndScreenState = 14;
+    EXPECT_TRUE(StartScreenMoves());
+    painter.Clear();
+    RenderByScreenState();
+
+    // The sky first, under the menu: the star field over the whole screen, then the nebula.
+    ASSERT_GE(painter.quads.size(), 42u);
+    EXPECT_EQ(TextureFile(painter.quads[0].texture), "starfield.dds");
+    EXPECT_EQ(painter.quads[0].left, 0);
+    EXPECT_EQ(painter.quads[0].right, w);
+    EXPECT_EQ(painter.quads[0].bottom, h);
+    EXPECT_EQ(TextureFile(painter.quads[1].texture), "nebula.dds");
+
+    // The stars where they may lie, flipped one of four ways; the bright ones likewise placed.
+    const struct {
+        const char* file;
+        int count;
+        float right, bottom;  // the farthest corner, a fraction of the screen
+    } kinds[] = {{"stars.dds", 32, 0.71875f, 0.625f}, {"bigstar.dds", 8, 0.90625f, 0.875f}};
+    for (const auto& kind : kinds) {
+        int count = 0, flips = 0;
+        for (const DrawnQuad& quad : painter.quads) {
+            if (TextureFile(quad.texture) != kind.file) continue;
+            ++count;
+            EXPECT_GE(quad.left, w / 32) << kind.file;
+            EXPECT_LE(quad.left, (int)(kind.right * w)) << kind.file;
+            EXPECT_GE(quad.top, h / 24) << kind.file;
+            EXPECT_LE(quad.top, (int)(kind.bottom * h)) << kind.file;
+            EXPECT_TRUE((quad.ua == 0.0f || quad.ua == 1.0f) && quad.ub == 1.0f - quad.ua) << kind.file;
+            EXPECT_TRUE((quad.va == 0.0f || quad.va == 1.0f) && quad.vb == 1.0f - quad.va) << kind.file;
+            flips |= 1 << (int)(quad.ua + 2.0f * quad.va);
+        }
+        EXPECT_EQ(count, kind.count) << kind.file;
+        if (kind.count == 32) {
+            EXPECT_EQ(flips, 15) << "all four ways among 32 patches";
+        }
+    }
+    const StartScreenParts& parts = GetStartScreen();
+    for (float alpha : parts.starAlpha) {
+        EXPECT_GE(alpha, 0.2f);
+        EXPECT_LE(alpha, 1.0f);
+    }
+
+    // The galaxy in its square at the right edge, halfway down.
+    ASSERT_NE(parts.viewer, nullptr);
+    const int side = 600 * h / 768;
+    EXPECT_EQ(parts.viewer->viewX, w - side);
+    EXPECT_EQ(parts.viewer->viewY, (h - side) / 2);
+    EXPECT_EQ(parts.viewer->viewWidth, side);
+    EXPECT_EQ(parts.viewer->viewHeight, side);
+    EXPECT_FLOAT_EQ(parts.viewer->distance, 10.25f);
+    EXPECT_FLOAT_EQ(parts.viewer->heightFactor, 0.6f);
+    EXPECT_EQ(parts.viewer->entity, parts.galaxy);
+
+    // The profile in the lower left, the version in the lower right, over everything.
+    ASSERT_GE(painter.texts.size(), 2u);
+    const DrawnText& profile = painter.texts[painter.texts.size() - 2];
+    const DrawnText& version = painter.texts.back();
+    EXPECT_EQ(profile.text, "Current Profile: Ada");
+    EXPECT_LT(profile.x, w / 8);
+    EXPECT_GT(profile.y, h * 7 / 8);
+    EXPECT_EQ(version.text, "Version 1.0 ");
+    EXPECT_GT(version.x, w / 2);
+    EXPECT_GT(version.y, h * 7 / 8);
+
+    // The sky's lights change slowly: a second later the stars shine otherwise, but the same
+    // stars stand in the same places.
+    std::vector<DrawnQuad> before = painter.quads;
+    {
+        ScopedGlobal<float> frame(FrameTimer.delta, 0.1f);
+        for (int pass = 0; pass < 10; ++pass) RenderByScreenState();
+    }
+    painter.Clear();
+    RenderByScreenState();
+    ASSERT_EQ(painter.quads.size(), before.size());
+    int changed = 0;
+    for (size_t i = 0; i < before.size(); ++i) {
+        EXPECT_EQ(painter.quads[i].left, before[i].left);
+        if (painter.quads[i].colour != before[i].colour) ++changed;
+    }
+    EXPECT_GT(changed, 30);
+
+    // The other pages stand still, on their flat backing.
+    for (int state : {2, 4, 5, 8, 9}) {
+        FrontEndScreenState = state;
+        EXPECT_FALSE(StartScreenMoves()) << state;
+    }
+    FrontEndScreenState = 8;
+    painter.Clear();
+    RenderByScreenState();
+    for (const DrawnQuad& quad : painter.quads) EXPECT_NE(TextureFile(quad.texture), "stars.dds");
 }
 
 TEST_F(FrontEnd, TheGalaxyCameraStaysInItsBounds)
@@ -284,6 +388,11 @@ TEST_F(FrontEnd, ProfilesAreMadeListedLoadedAndDeleted)
     EXPECT_STREQ(GetPlayerProfile()->name, "Ada");
     EXPECT_TRUE(GetPlayerProfile()->galaxySeed >= 0 && GetPlayerProfile()->galaxySeed < 99999);
     EXPECT_EQ(FrontEndScreenState, 2) << "a new game goes on to the galaxy";
+    ASSERT_NE(TheMessageWindow, nullptr);
+    EXPECT_TRUE(TheMessageWindow->shown) << "the guild greets its new pilot";
+    EXPECT_STREQ(TheMessageWindow->giver, "guild");
+    EXPECT_STREQ(TheMessageWindow->text, "<welcome_string>");
+    TheMessageWindow->Show(false, false);
 
     // A profile whose file cannot be written is not made: the reason shows, the window stays.
     ASSERT_TRUE(CreateFolder((ProfileFile("Bob") + ".tmp").c_str()));
