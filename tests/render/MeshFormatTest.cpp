@@ -92,6 +92,8 @@ TEST(MeshFormat, GeneratedMeshesReadBackWithTheirCountsAndBounds)
         {"selectsq.txt", false, Vec3(-1.0f, 0.01f, -1.0f), Vec3(1.0f, 0.03f, 1.0f)},
         {"attack_circle.txt", false, Vec3(-1.0f, 0.02f, -1.0f), Vec3(1.0f, 0.02f, 1.0f)},
         {"cube.txt", false, Vec3(-0.5f, 0.0f, -0.5f), Vec3(0.5f, 1.0f, 0.5f)},
+        // The galaxy of the start screen: a flat disc one unit up.
+        {"galaxy.txt", false, Vec3(-4.33f, 0.88f, -4.52f), Vec3(4.4f, 1.12f, 4.52f)},
     };
     std::vector<GeneratedFile> files = GenerateMeshFiles();
     ASSERT_EQ(files.size(), sizeof table / sizeof table[0]);
