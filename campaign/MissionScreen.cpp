@@ -20,6 +20,7 @@
 #include "interface/InfoScreen.h"
 #include "interface/MessageWindow.h"
 #include "interface/MessageLists.h"
+#include "levelgen/MapGenerator.h"
 #include "levelgen/MissionObjects.h"
 #include "host/System.h"
 #include "mechanics/EventManager.h"
@@ -228,6 +229,7 @@ void MissionScreen::Init()
         TheProfileScreen->Build();
     }
     galaxyPage = BuildGalaxyPage();
+    if (TheGame) TheGame->CreateMapGenerator()->CreateWindow();
     // What the level generator places at the sites of a mission.
     if (!TheMissionObjects) {
         TheMissionObjects = new MissionObjects();
