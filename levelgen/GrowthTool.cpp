@@ -203,7 +203,7 @@ void Create(GrowthDB& db)
     snprintf(text, sizeof text, "%.2f", p.weights[3]);
     number("rocks", text, RocksBox);
     window.AddLabel("circle", x, y, labelW, rowH);
-    window.AddCheckBox("circle", CircleBox, boxX, y, rowH, p.circle != 0);
+    window.AddCheckBox("circle check", CircleBox, boxX, y, rowH, p.circle != 0);
     y += pitch;
     button("Regen", RegenButton, "data/gui/button_red.dds", x, columnW);
     y += pitch;

@@ -158,7 +158,7 @@ MapGenerator::~MapGenerator()
 {
     ReleaseToolWindow(window);
     window = nullptr;
-    if (previewSprite) ReleaseSprite(previewSprite);
+    delete previewSprite;  // leaves the sprite table
     previewSprite = nullptr;
 }
 
