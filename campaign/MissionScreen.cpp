@@ -22,6 +22,7 @@
 #include "interface/MessageWindow.h"
 #include "interface/MessageLists.h"
 #include "interface/OptionsWindow.h"
+#include "levelgen/MapGenerator.h"
 #include "levelgen/MissionObjects.h"
 #include "host/System.h"
 #include "mechanics/EventManager.h"
@@ -237,6 +238,7 @@ void MissionScreen::Init()
         TheProfileScreen->Build();
     }
     galaxyPage = BuildGalaxyPage();
+    if (TheGame) TheGame->CreateMapGenerator()->CreateWindow();
     // What the level generator places at the sites of a mission.
     if (!TheMissionObjects) {
         TheMissionObjects = new MissionObjects();

@@ -10,9 +10,12 @@
 #include "interface/InGameMenu.h"
 #include "interface/Inventory.h"
 #include "levelgen/Growth.h"
+#include "levelgen/GrowthTool.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/GameRender.h"
 #include "mechanics/Scene.h"
+#include "mechanics/Selection.h"
+#include "platform/ConfigFile.h"
 #include "platform/InputState.h"
 #include "platform/Timer.h"
 #include "render/Camera.h"
@@ -260,10 +263,23 @@ int TogglePostProcessButton(void*, Button*)
     return 1;
 }
 
-// The growth tool's window comes with the level generator's tools.
-int ToggleGrowthToolButton(void*, Button*)
+int ToggleGrowthToolButton(void*, Button* button)
 {
+    if (!button || !TheGrowthDB) return 1;
+    GrowthTool::SetVisible(!GrowthTool::IsVisible());
     return 1;
+}
+
+void CmdDebugTest()
+{
+    if (!Config || !Config->debugMode) return;
+    ModelViewerTest = !ModelViewerTest;
+    Window* bar = TheMissionHud.debugToolBar;
+    if (!bar) return;
+    // The bar follows its own state, so the first use always shows it.
+    bool show = (bar->flags & WINDOW_HIDDEN) != 0;
+    bar->SetVisible(show);
+    TheMissionHud.debugText = show;
 }
 
 int SelectRigButton(void*, Button* button)

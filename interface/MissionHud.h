@@ -206,6 +206,9 @@ bool IsCursorOverCommandPanel(Window* window);
 const char* TooltipAction(int id);
 // The "toggle_inventory" command.
 void CmdToggleInventory();
+// The "debug_test" command (debug mode): shows the debug tool bar when hidden and hides it
+// when shown, with the debug text.
+void CmdDebugTest();
 
 // The developer's overlays the tool bar cycles: the grid (0 none, 1, 2) and the path search
 // (level 0..3 lighting up to three overlays).

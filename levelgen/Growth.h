@@ -16,6 +16,7 @@
 #include <vector>
 
 class IndexedMesh;
+class Window;
 
 enum GrowthAlgorithm : int {
     GROWTH_NONE = 0,
@@ -143,6 +144,8 @@ public:
     std::vector<GrowthInstance*> instances;
     GrowthInstance* selected = nullptr;
     GrowthParams toolParameters;
+    // The growth tool's window (GrowthTool.h); null without a window manager.
+    Window* toolWindow = nullptr;
 };
 
 extern GrowthDB* TheGrowthDB;

@@ -140,6 +140,7 @@ void MapGenerator::ChooseEnvironment(const MissionRecord* mission)
         if (!name) name = "forest";
     }
     CopyText(environmentName, sizeof environmentName, name);
+    ShowEnvironment(environmentName);
 }
 
 void MapGenerator::StampClearing(const IntPoint& site, int r, int shape, bool named)
@@ -363,4 +364,13 @@ void MapGenerator::SaveMapImage()
     char path[512];
     UserFile(path, sizeof path, MAP_IMAGE);
     if (!SaveImageFile(path, ImageFileFormat::BMP, image)) Log("ERROR level generator: the map image %s was not written\n", path);
+    // The window's picture: one pixel per map cell.
+    if (previewSprite) {
+        std::vector<uint32_t> pixels((size_t)mapWidth * mapWidth);
+        for (int y = 0; y < mapWidth; ++y)
+            for (int x = 0; x < mapWidth; ++x)
+                memcpy(&pixels[(size_t)y * mapWidth + x],
+                       bytes + (size_t)(y * size / mapWidth) * pitch + (size_t)(x * size / mapWidth) * 4, 4);
+        ShowPreview(pixels.data());
+    }
 }

@@ -14,12 +14,16 @@
 #include "levelgen/CellGrid.h"
 #include "platform/IntRect.h"
 
+#include <cstdint>
 #include <vector>
 
 class Agent;
 class EditBox;
 class Heightmap;
+class Label;
 class LevelGenerator;
+class Sprite;
+class Window;
 struct MissionRecord;
 
 // Cell kinds.
@@ -55,6 +59,31 @@ constexpr const char* MAP_IMAGE = "heightmaps/mapgen.bmp";
 class MapGenerator {
 public:
     MapGenerator();
+    // Lets go of the window and its picture.
+    ~MapGenerator();
+    MapGenerator(const MapGenerator&) = delete;
+    MapGenerator& operator=(const MapGenerator&) = delete;
+
+    // ---- The level generator's window (MapGeneratorWindow.cpp)
+    // Builds the window once, hidden: the map's picture at the left, and the buttons that
+    // make, show and start levels. Nothing without a window manager.
+    void CreateWindow();
+    void SetVisible(bool show);
+    bool IsVisible() const;
+    // The picture and the windows in 2D mode, while the window is shown.
+    void Draw();
+    // The map cell under a point of the screen's picture.
+    void MapPointFromScreen(int sx, int sy, int* mx, int* my) const;
+    // 64 points in the placement cell of the map point (scattered around its middle, or
+    // evenly spread) mark open cells as sketched; the kind grid is made when missing.
+    void Sketch(int mx, int my, bool scattered);
+    // The height image made from the kind grid again, shown in the picture.
+    void LoadHeightImage();
+    // The window's label names the environment.
+    void ShowEnvironment(const char* name);
+    // The picture shows mapWidth x mapWidth pixels, or one colour.
+    void ShowPreview(const uint32_t* pixels);
+    void FillPreview(uint32_t colour);
 
     // The level's environment: the mission's own when it names one; else the level
     // generator window's choice when it is not "rand"; else a random one ("forest" when
@@ -126,6 +155,10 @@ public:
     int maximumDepth = 9;
     // The level generator window's environment box (its window sets it); null without one.
     EditBox* environmentBox = nullptr;
+    Label* environmentLabel = nullptr;
+    Window* window = nullptr;
+    Sprite* previewSprite = nullptr;  // its texture is the dynamic "dyn_mapgen"
+
     // 1 between a build and the next population: a level built in the window survives into
     // the game's start.
     int heightsReady = 0;

@@ -165,7 +165,7 @@ void RegisterGameCommands()
         {"aimode_stop", CmdWaitsForWorld},
         {"trackplayer", CmdTrackPlayer},
         {"resetcamera", CmdResetCamera},
-        {"debug_test", CmdWaitsForWorld},
+        {"debug_test", CmdDebugTest},
         {"debug_animation", CmdWaitsForWorld},
         {"debug_animblend", CmdWaitsForWorld},
         {"debug_wireframe", CmdWireframe},

@@ -48,6 +48,8 @@ public:
     // named level, the scene file is read over it. Last the "flag" marker is made. False when
     // the one-time geometry cannot be read.
     bool StartLevel() override;
+    // The program's map generator, made on first need (the front end makes it with its window).
+    MapGenerator* CreateMapGenerator();
     // The catalogues the world is made from, each made (empty) when absent: the items, the unit
     // types with the agent pool, and the build catalogue.
     void CreateCatalogues();

@@ -221,17 +221,22 @@ bool GameMechanics::Init()
     return result;
 }
 
+MapGenerator* GameMechanics::CreateMapGenerator()
+{
+    if (!TheMapGenerator) {
+        if (!mapGenerator) mapGenerator = new MapGenerator();
+        TheMapGenerator = mapGenerator;
+    }
+    return TheMapGenerator;
+}
+
 bool GameMechanics::StartLevel()
 {
     if (StrICmp(levelName, "none") == 0 && Config) CopyText(levelName, sizeof levelName, Config->scenefile);
     if (!InitGeometry(levelName)) return false;
     MissionRecord* mission = MissionScreen::GetCurrentMission();
 
-    if (!TheMapGenerator) {
-        if (!mapGenerator) mapGenerator = new MapGenerator();
-        TheMapGenerator = mapGenerator;
-    }
-    MapGenerator* maps = TheMapGenerator;
+    MapGenerator* maps = CreateMapGenerator();
     // The player's rig is the current profile's; the population puts it at the start.
     maps->rig = GetPlayerRig();
     if (maps->heightsReady <= 0) {
