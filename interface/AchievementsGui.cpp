@@ -3,6 +3,7 @@
 #include "campaign/PlayerProfile.h"
 #include "gui/GuiDraw.h"
 #include "gui/WindowManager.h"
+#include "host/System.h"
 #include "interface/HudLayout.h"
 #include "platform/InputState.h"
 #include "platform/StringTable.h"
@@ -11,6 +12,7 @@
 #include "render/Sprite.h"
 
 #include <cstdio>
+#include <cstring>
 
 AchievementsGui* TheAchievementsGui = nullptr;
 
@@ -113,7 +115,12 @@ void AchievementsGui::Draw()
         GuiDrawSprite(badge);
         GuiDrawSprite(icon);
         if (nameFont) nameFont->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
-        GuiDrawText(nameFont, x + (badgeWidth - TextWidth(nameFont, name)) / 2, y + badgeHeight + H / 96, name);
+        // The table's name may carry its rule after a colon ("Ore Baron: hold ..."); under the
+        // badge there is room for the name alone, the box shows the whole line.
+        char caption[64];
+        CopyText(caption, sizeof caption, name);
+        if (char* colon = strchr(caption, ':')) *colon = '\0';
+        GuiDrawText(nameFont, x + (badgeWidth - TextWidth(nameFont, caption)) / 2, y + badgeHeight + H / 96, caption);
         if (mouseX >= x && mouseX <= x + badgeWidth && mouseY >= y && mouseY <= y + badgeHeight) hovered = i;
         ++shown;
     }
