@@ -6,6 +6,7 @@
 // and the shop come with the screen itself.
 #include "gui/Window.h"
 
+class Button;
 class Inventory;
 
 constexpr int CHARACTER_SCREEN_ID = 1005;
@@ -21,6 +22,12 @@ public:
     Inventory* inventory = nullptr;
     bool shown = true;
 };
+
+// The screen's "Show Tech", "Achievements" and "Log" buttons (the galaxy's page has the last
+// two as well): each opens its information screen over whatever holds the input.
+int OnShowTechClicked(void* user, Button* button);
+int OnAchievementsClicked(void* user, Button* button);
+int OnMissionLogClicked(void* user, Button* button);
 
 // The one character screen, built by the front end; null before that.
 extern CharacterGui* TheCharacterGui;

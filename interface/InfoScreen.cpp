@@ -3,10 +3,14 @@
 #include "gui/Button.h"
 #include "gui/GuiDraw.h"
 #include "gui/WindowManager.h"
+#include "interface/AchievementsGui.h"
 #include "interface/EndGameScreen.h"
+#include "interface/HotkeysGui.h"
 #include "interface/MessageLists.h"
 #include "interface/MessageWindow.h"
 #include "interface/MissionBriefingGui.h"
+#include "interface/MissionLogGui.h"
+#include "interface/PlayerTechGui.h"
 #include "interface/ResultsScreen.h"
 #include "mechanics/GameMechanics.h"
 #include "render/Draw2D.h"
@@ -207,6 +211,10 @@ void CreateInformationScreens()
 {
     if (!TheMessageWindow) TheMessageWindow = MessageWindow::Create();
     if (!TheMissionBriefing) TheMissionBriefing = MissionBriefingGui::Create();
+    if (!ThePlayerTechGui) ThePlayerTechGui = PlayerTechGui::Create();
+    if (!TheAchievementsGui) TheAchievementsGui = AchievementsGui::Create();
+    if (!TheMissionLogGui) TheMissionLogGui = MissionLogGui::Create();
+    if (!TheHotkeysGui) TheHotkeysGui = HotkeysGui::Create();
     if (!TheResultsScreen) TheResultsScreen = new ResultsScreen();
     if (!TheEndGameScreen) TheEndGameScreen = new EndGameScreen();
 }
@@ -219,7 +227,9 @@ void BuildEndOfMissionScreens()
 
 void CloseInformationScreens()
 {
-    InfoScreen* screens[] = {TheMessageWindow, TheMissionBriefing};
+    // The hotkeys first: it hands the modal slot back to the screen below it.
+    InfoScreen* screens[] = {TheHotkeysGui, ThePlayerTechGui, TheAchievementsGui, TheMissionLogGui, TheMessageWindow,
+                             TheMissionBriefing};
     for (InfoScreen* screen : screens)
         if (screen && screen->IsOpen()) screen->SetVisible(false);
     if (TheMessageWindow) TheMessageWindow->shown = false;
@@ -229,6 +239,10 @@ void ReleaseInformationScreens()
 {
     Let(TheEndGameScreen);
     Let(TheResultsScreen);
+    Let(TheHotkeysGui);
+    Let(TheMissionLogGui);
+    Let(TheAchievementsGui);
+    Let(ThePlayerTechGui);
     Let(TheMissionBriefing);
     Let(TheMessageWindow);
 }

@@ -35,6 +35,10 @@ public:
     bool IsOpen() const { return visible; }
     // Whether the screen was built.
     bool IsBuilt() const { return built; }
+    // Where the frame stands on the screen.
+    int FrameLeft() const { return left; }
+    int FrameTop() const { return top; }
+    int FrameHeight() const { return frameHeight; }
 
     // The close button of every screen: closes the screen held in its user value with the
     // sound "blip"; nothing without a button or without a game object.

@@ -1,5 +1,7 @@
 #include "interface/OptionsWindow.h"
 
+#include "interface/HotkeysGui.h"
+
 #include "campaign/MissionScreen.h"
 #include "gui/Button.h"
 #include "gui/GuiDraw.h"
@@ -577,8 +579,12 @@ int OptionsWindow::OnObjectiveIconsToggled(void*, Button* button)
 
 int OptionsWindow::OnHotkeysClicked(void*, Button*)
 {
-    // The hotkeys screen comes with the information screens; until then the click is refused.
-    GuiPlaySound("bad");
+    if (!TheHotkeysGui) {
+        GuiPlaySound("bad");
+        return 1;
+    }
+    TheHotkeysGui->SetVisible(true);
+    GuiPlaySound("blip");
     return 1;
 }
 

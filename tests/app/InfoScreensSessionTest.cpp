@@ -1,0 +1,82 @@
+// The information pages in a running mission, on the real start-up: the technology, the
+// achievements and the mission log opened as the character screen's buttons open them, the
+// hotkeys help as the options open it; each shows over the game and holds the input, the first
+// three pause it, and each closes with its red button clicked by the mouse.
+#include "tests/app/PlayerSessionSupport.h"
+
+#include "gui/Button.h"
+#include "interface/AchievementsGui.h"
+#include "interface/CharacterGui.h"
+#include "interface/HotkeysGui.h"
+#include "interface/MissionLogGui.h"
+#include "interface/PlayerTechGui.h"
+
+using namespace playersession;
+
+namespace {
+
+class InfoScreensSession : public PlayerSession {
+protected:
+    void CloseByItsButton(InfoScreen* screen)
+    {
+        Button* close = screen->closeButton;
+        ASSERT_NE(close, nullptr);
+        int x = 0, y = 0;
+        close->GetScreenPosition(&x, &y);
+        MoveMouseTo(x + close->width / 2, y + close->height / 2);
+        Click(0);
+    }
+};
+
+TEST_F(InfoScreensSession, EachPageOpensOverTheMissionAndClosesByItsButton)
+{
+    UntilPlaying();
+    ASSERT_NE(ThePlayerTechGui, nullptr) << "the front end made the pages";
+    ASSERT_NE(TheAchievementsGui, nullptr);
+    ASSERT_NE(TheMissionLogGui, nullptr);
+    ASSERT_NE(TheHotkeysGui, nullptr);
+    GetPlayerProfile()->AwardAchievement(0);
+    GetPlayerProfile()->AwardAchievement(7);
+
+    const struct {
+        const char* what;
+        InfoScreen* screen;
+        void (*open)();
+        bool pauses;
+    } pages[] = {
+        {"technology", ThePlayerTechGui, [] { OnShowTechClicked(nullptr, nullptr); }, true},
+        {"achievements", TheAchievementsGui, [] { OnAchievementsClicked(nullptr, nullptr); }, true},
+        {"mission log", TheMissionLogGui, [] { OnMissionLogClicked(nullptr, nullptr); }, true},
+        {"hotkeys", TheHotkeysGui, [] { TheHotkeysGui->SetVisible(true); }, false},
+    };
+    for (const auto& page : pages) {
+        SCOPED_TRACE(page.what);
+        ASSERT_FALSE(page.screen->IsOpen());
+        GamePaused = false;
+        page.open();
+        Passes(2, 0.05f);
+        EXPECT_TRUE(page.screen->IsOpen());
+        EXPECT_TRUE(page.screen->IsVisible());
+        EXPECT_EQ(WindowMgr->modal, page.screen) << "the page holds the input";
+        EXPECT_EQ(GamePaused, page.pauses);
+        if (page.screen == TheAchievementsGui) {
+            EXPECT_EQ(TheAchievementsGui->shown, 25);
+            EXPECT_EQ(TheAchievementsGui->earned, 2);
+            Image shot;
+            ASSERT_TRUE(ShotOfNextFrame(base + "/info_achievements.png", shot));
+            Pixels picture = ToPixels(shot);
+            EXPECT_TRUE(MatchesReference(picture, "info_achievements", {12, picture.width * picture.height / 50}));
+        }
+        if (page.screen == ThePlayerTechGui) {
+            EXPECT_GT(ThePlayerTechGui->buildingsShown, 0) << "a new player has buildings to field";
+            EXPECT_GT(ThePlayerTechGui->unitsShown, 0);
+        }
+        CloseByItsButton(page.screen);
+        EXPECT_FALSE(page.screen->IsOpen()) << "the red button closed it";
+        EXPECT_FALSE(page.screen->IsVisible());
+        EXPECT_EQ(WindowMgr->modal, nullptr);
+        EXPECT_FALSE(GamePaused);
+    }
+}
+
+}  // namespace
