@@ -787,7 +787,7 @@ namespace {
 void SetPartText(Button* button, const char* format, const char* part)
 {
     if (!button) return;
-    char key[96];
+    char key[160];
     snprintf(key, sizeof key, format, part);
     button->SetText(GuiDisplayText(key));
 }
