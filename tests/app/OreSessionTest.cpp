@@ -51,8 +51,8 @@ TEST_F(PlayerSession, TheRigScansForOreAndCutsIt)
     ASSERT_TRUE(OnScreen(deposit->GetPosition(), &x, &y));
     MoveMouseTo(x, y);
     Click(1);
-    for (int second = 0; second < 40; ++second) Passes(10, 0.1f);
-    EXPECT_GT(GetPlayerProfile()->ore, oreBefore + 10.0f) << "forty seconds of cutting bring ore";
+    for (int second = 0; second < 20; ++second) Passes(10, 0.1f);
+    EXPECT_GT(GetPlayerProfile()->ore, oreBefore + 8.0f) << "twenty seconds of cutting bring ore";
 }
 
 }  // namespace
