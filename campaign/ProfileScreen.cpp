@@ -323,23 +323,30 @@ void ProfileScreen::Build()
     BuildNewProfileWindow();
 }
 
+// A page of the profile screens: a frameless top window with the blue frame and the banner
+// carrying its title over the frame's top edge.
+Window* ProfileScreen::FramedPage(const char* caption, int id, const char* title, int left, int top, int width,
+                                  int height)
+{
+    Window* window = Keep(new Window());
+    CopyText(window->caption, sizeof window->caption, caption);
+    window->id = id;
+    window->flags |= WINDOW_FRAMELESS;
+    window->AddChild(Keep(new Window(left, top, width, height, "wframe_blue.dds")));
+    Button* banner = Keep(new Button(nullptr, nullptr, left + width / 4, top - UnitH(16), width / 2, UnitH(32), 0,
+                                     nullptr, "data/gui/missionbanner.dds", "data/gui/missionbanner.dds", nullptr, 0,
+                                     0, 0));
+    banner->SetText(title);
+    window->AddChild(banner);
+    return window;
+}
+
 void ProfileScreen::BuildProfilesWindow()
 {
     const int W = ScreenWidth(), H = ScreenHeight();
     const int height = H * 118 / 192, width = (int)(height * 0.625f);
     const int left = (W - width) / 2, top = (H - height) / 2;
-    Window* window = Keep(new Window());
-    CopyText(window->caption, sizeof window->caption, "Profiles");
-    window->id = PROFILES_WINDOW_ID;
-    window->flags |= WINDOW_FRAMELESS;
-    profilesWindow = window;
-
-    window->AddChild(Keep(new Window(left, top, width, height, "wframe_blue.dds")));
-    Button* banner = Keep(new Button(nullptr, nullptr, left + width / 4, top - UnitH(16), width / 2, UnitH(32), 0,
-                                     nullptr, "data/gui/missionbanner.dds", "data/gui/missionbanner.dds", nullptr, 0,
-                                     0, 0));
-    banner->SetText("Profiles");
-    window->AddChild(banner);
+    Window* window = profilesWindow = FramedPage("Profiles", PROFILES_WINDOW_ID, "Profiles", left, top, width, height);
 
     const int margin = UnitH(16);
     const int inner = width - 2 * margin;
@@ -392,18 +399,8 @@ void ProfileScreen::BuildNewProfileWindow()
     const int W = ScreenWidth(), H = ScreenHeight();
     const int height = H * 118 / 192, width = height * 5 / 4;
     const int left = (W - width) / 2, top = (H - height) / 2;
-    Window* window = Keep(new Window());
-    CopyText(window->caption, sizeof window->caption, "NewProfile");
-    window->id = NEW_PROFILE_WINDOW_ID;
-    window->flags |= WINDOW_FRAMELESS;
-    newProfileWindow = window;
-
-    window->AddChild(Keep(new Window(left, top, width, height, "wframe_blue.dds")));
-    Button* banner = Keep(new Button(nullptr, nullptr, left + width / 4, top - UnitH(16), width / 2, UnitH(32), 0,
-                                     nullptr, "data/gui/missionbanner.dds", "data/gui/missionbanner.dds", nullptr, 0,
-                                     0, 0));
-    banner->SetText("New Profile");
-    window->AddChild(banner);
+    Window* window = newProfileWindow =
+        FramedPage("NewProfile", NEW_PROFILE_WINDOW_ID, "New Profile", left, top, width, height);
 
     // The choices on the left half, the previews on the right.
     const int margin = UnitH(16);

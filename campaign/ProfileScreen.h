@@ -108,6 +108,8 @@ private:
     void BuildProfilesWindow();
     void BuildNewProfileWindow();
     template <class W> W* Keep(W* window);
+    // A frameless page with the blue frame and its title on a banner.
+    Window* FramedPage(const char* caption, int id, const char* title, int left, int top, int width, int height);
     std::vector<std::unique_ptr<Window>> owned_;
 };
 

@@ -38,21 +38,6 @@ protected:
         }
         return nullptr;
     }
-    static void Press(int dik)
-    {
-        InputScript::Tap(dik);
-        int exitCode = 0;
-        DrainMessages(&exitCode);
-        Passes(1, 0.02f);
-    }
-    void ClickOn(Window* window)
-    {
-        ASSERT_NE(window, nullptr);
-        int x = 0, y = 0;
-        window->GetScreenPosition(&x, &y);
-        MoveMouseTo(x + window->width / 2, y + window->height / 2);
-        Click(0);
-    }
     std::string Settings() const { return ReadTextFile(std::string(UserFolder) + "/settings.cfg"); }
 };
 

@@ -12,6 +12,7 @@
 #include "campaign/Galaxy.h"
 #include "campaign/MissionScreen.h"
 #include "campaign/PlayerProfile.h"
+#include "gui/Window.h"
 #include "host/InputScript.h"
 #include "host/Log.h"
 #include "host/Random.h"
@@ -119,6 +120,23 @@ protected:
                                    (int)lroundf(dy / (Config->height / 768.0f) / speed));
             Passes(1, 0.02f);
         }
+    }
+    // A key pressed and let go; the window's messages reach the game as the loop drains them.
+    static void Press(int dik)
+    {
+        InputScript::Tap(dik);
+        int exitCode = 0;
+        DrainMessages(&exitCode);
+        Passes(1, 0.02f);
+    }
+    // A click in the middle of a window, the cursor moved there by hand.
+    void ClickOn(Window* window)
+    {
+        ASSERT_NE(window, nullptr);
+        int x = 0, y = 0;
+        window->GetScreenPosition(&x, &y);
+        MoveMouseTo(x + window->width / 2, y + window->height / 2);
+        Click(0);
     }
     void Click(int button)
     {

@@ -30,22 +30,6 @@ protected:
         }
         return nullptr;
     }
-    // A key pressed and let go; the window's messages reach the game as the loop drains them.
-    static void Press(int dik)
-    {
-        InputScript::Tap(dik);
-        int exitCode = 0;
-        DrainMessages(&exitCode);
-        Passes(1, 0.02f);
-    }
-    void ClickOn(Window* window)
-    {
-        ASSERT_NE(window, nullptr);
-        int x = 0, y = 0;
-        window->GetScreenPosition(&x, &y);
-        MoveMouseTo(x + window->width / 2, y + window->height / 2);
-        Click(0);
-    }
 };
 
 TEST_F(SaveLoadSession, SavedFromThePauseMenuAndLoadedAfterARestart)
