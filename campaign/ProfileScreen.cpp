@@ -27,6 +27,7 @@
 #include "platform/UserFolders.h"
 #include "render/Draw2D.h"
 #include "render/GraphicsDevice.h"
+#include "render/IndexedMesh.h"
 #include "render/Sprite.h"
 #include "world/Agent.h"
 #include "world/AgentTypeRegistry.h"
@@ -569,10 +570,7 @@ void ProfileScreen::ShowNewProfile(bool show)
         rigPreview->SetEntity(profile->rig);
         rigPreview->FitCamera(-1, 1.0f, 0.0f);
     }
-    if (pilotPreview) {
-        pilotPreview->SetEntity(profile->pilot);
-        pilotPreview->FitCamera(-1, 0.65f, 0.0f);
-    }
+    ShowPilot(profile->pilot);
 }
 
 int ProfileScreen::CountProfiles()
@@ -810,6 +808,16 @@ void ProfileScreen::StepChassis(bool next)
     GuiPlaySound("blip");
 }
 
+void ProfileScreen::ShowPilot(RigPart* pilot)
+{
+    if (!pilotPreview) return;
+    pilotPreview->SetEntity(pilot);
+    // Framed on the neck: head and shoulders, seen from a little above.
+    const int neck = pilot && pilot->mesh ? pilot->mesh->FindJoint("Neck") : -1;
+    pilotPreview->FitCamera(neck, 0.65f, 0.0f);
+    pilotPreview->SetDistance(0.5f, 1.25f);
+}
+
 void ProfileScreen::StepPilot(bool next)
 {
     PlayerProfile* profile = GetPlayerProfile();
@@ -820,12 +828,8 @@ void ProfileScreen::StepPilot(bool next)
         if (RigPart* following = TheRigCatalog->NextPilot(pilot)) pilot = following;
     profile->pilot = pilot;
     profile->AttachRigParts();
-    if (pilotPreview) {
-        pilotPreview->SetEntity(pilot);
-        pilotPreview->FitCamera(-1, 0.65f, 0.0f);
-        pilotPreview->SetDistance(0.5f, 1.25f);
-    }
-    SetPartText(pilotButton, "<rig_%s>", pilot->name);
+    ShowPilot(pilot);
+    SetPartText(pilotButton, "<pilot_%s>", pilot->name);
     GuiPlaySound("blip");
 }
 

@@ -16,6 +16,7 @@ class Button;
 class EditBox;
 class Label;
 class ModelViewer;
+class RigPart;
 class Sprite;
 class Window;
 
@@ -73,6 +74,8 @@ public:
     void ChooseWeapon(int choice);
     void StepChassis(bool next);
     void StepPilot(bool next);
+    // The pilot preview shows the pilot's head and shoulders.
+    void ShowPilot(RigPart* pilot);
 
     Window* profilesWindow = nullptr;
     Window* newProfileWindow = nullptr;

@@ -132,9 +132,12 @@ const PilotShape PILOT_ACE = {"pilot_ace.txt", {0.15f, 0.15f, 0.2f}, {0.8f, 0.1f
 void MakePilot(IndexedMesh* mesh, const PilotShape& p)
 {
     ModelBuilder model(WHITE_TEXTURE, LIT_MESH_EFFECT, FLAT_NORMAL_MAP);
-    model.Add(Painted(Box(Vec3(0.34f, 0.2f, 0.2f)).Move(0.0f, 0.1f, 0.0f), p.suit));
-    model.Add(Painted(Sphere(0.12f, 4, 10).Move(0.0f, 0.32f, 0.0f), p.helmet));
-    model.Add(Painted(Box(Vec3(0.16f, 0.06f, 0.04f)).Move(0.0f, 0.33f, 0.11f), p.visor));
+    // The new-profile window frames a pilot on its neck.
+    int seat = model.AddJoint("Seat", -1, Vec3(0.0f, 0.0f, 0.0f));
+    model.AddJoint("Neck", seat, Vec3(0.0f, 0.22f, 0.0f));
+    model.Add(Painted(Box(Vec3(0.34f, 0.2f, 0.2f)).Move(0.0f, 0.1f, 0.0f), p.suit), seat);
+    model.Add(Painted(Sphere(0.12f, 4, 10).Move(0.0f, 0.32f, 0.0f), p.helmet), seat);
+    model.Add(Painted(Box(Vec3(0.16f, 0.06f, 0.04f)).Move(0.0f, 0.33f, 0.11f), p.visor), seat);
     model.Build(mesh);
 }
 
