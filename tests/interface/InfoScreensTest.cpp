@@ -19,6 +19,7 @@
 #include "tests/support/Scoped.h"
 #include "tests/support/TestSupport.h"
 
+#include <functional>
 #include <string>
 
 namespace {
@@ -271,6 +272,59 @@ TEST_F(MissionEnd, AGivenUpOrLostMissionLeavesTheSavedProfile)
         EXPECT_EQ(FrontEndScreenState, 2);
         objectives->Clear();
     }
+}
+
+// The campaign's two endings: the last story mission paid shows the story's end; closing it, a
+// galaxy with every mission done shows the second; closing that opens the shop.
+TEST_F(MissionEnd, TheLastStoryMissionAndAFullGalaxyShowBothEndingsInTurn)
+{
+    ASSERT_TRUE(MissionScreen::LoadMissions("data/scripts/missions.cgs"));
+    ASSERT_GT(MissionScreen::missionCount, 0);
+    Galaxy campaign;  // generated with the story this time
+    campaign.Generate(1003);
+    CelestialBody* last = campaign.FindBodyByStoryId(MissionScreen::missionCount - 1);
+    ASSERT_NE(last, nullptr) << "the last story mission has a body";
+    EndGameScreen ending;
+    ending.BuildOnce();
+    ScopedGlobal<Galaxy*> g{TheGalaxy, &campaign};
+    ScopedGlobal<ResultsScreen*> r{TheResultsScreen, &results};
+    ScopedGlobal<EndGameScreen*> e{TheEndGameScreen, &ending};
+    PlayerProfile* profile = GetPlayerProfile();
+
+    // Story done, galaxy not: only the story's ending, and no shop yet.
+    profile->SetMissionCompleted(last->missionId, true);
+    last->completed = 1;
+    results.paidStory = true;
+    FrontEndScreenState = 0;
+    ResultsScreen::OnContinue(nullptr, nullptr);
+    ASSERT_TRUE(ending.IsOpen());
+    EXPECT_STREQ(ending.TextKey(), "<story_finish>");
+    EXPECT_NE(FrontEndScreenState, 2) << "the ending stands before the shop";
+    EndGameScreen::OnContinue(nullptr, nullptr);
+    EXPECT_FALSE(ending.IsOpen()) << "missions are left: no second ending";
+    EXPECT_EQ(FrontEndScreenState, 2);
+
+    // Every mission done: the story's ending leads into the galaxy's.
+    std::function<void(CelestialBody*)> complete = [&](CelestialBody* body) {
+        for (; body; body = body->nextSibling) {
+            if (body->missionId >= 0) body->completed = 1;
+            complete(body->firstChild);
+        }
+    };
+    for (int s = 0; s < campaign.count; ++s) complete(campaign.systems[s].firstChild);
+    results.paidStory = true;
+    FrontEndScreenState = 0;
+    ResultsScreen::OnContinue(nullptr, nullptr);
+    ASSERT_TRUE(ending.IsOpen());
+    EXPECT_STREQ(ending.TextKey(), "<story_finish>");
+    EndGameScreen::OnContinue(nullptr, nullptr);
+    ASSERT_TRUE(ending.IsOpen()) << "the all-missions ending follows";
+    EXPECT_STREQ(ending.TextKey(), "<missions_finish>");
+    EndGameScreen::OnContinue(nullptr, nullptr);
+    EXPECT_FALSE(ending.IsOpen());
+    EXPECT_EQ(FrontEndScreenState, 2);
+    manager.windows.Remove(&ending);
+    MissionScreen::ClearMissions();
 }
 
 }  // namespace
