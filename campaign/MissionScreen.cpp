@@ -491,6 +491,8 @@ void CloseAllGameWindows()
     if (TheProfileScreen) {
         if (TheProfileScreen->profilesWindow) TheProfileScreen->profilesWindow->SetVisible(false);
         if (TheProfileScreen->newProfileWindow) TheProfileScreen->newProfileWindow->SetVisible(false);
+        // A new game started after the list was left is not one opened from the list.
+        TheProfileScreen->profilesOpen = false;
     }
 }
 

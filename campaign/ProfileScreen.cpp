@@ -353,9 +353,12 @@ void ProfileScreen::BuildProfilesWindow()
     const int inner = width - 2 * margin;
     int y = top + UnitH(28);
     window->AddChild(Keep(new Window(left + margin, y, inner, UnitH(40), "wframe_black.dds")));
-    window->AddChild(Keep(new Label("Current Profile:", left + margin + UnitH(10), y + UnitH(12), inner / 2, UnitH(16), 0,
-                                    nullptr, false)));
-    currentLabel = Keep(new Label("#", left + margin + inner / 2, y + UnitH(12), inner / 2, UnitH(16), 0, nullptr, false));
+    // The window is narrow: the line and the buttons below speak in the list's smaller font.
+    const int captionW = inner * 9 / 20;
+    window->AddChild(Keep(new Label("Current Profile:", left + margin + UnitH(10), y + UnitH(12), captionW, UnitH(16), 0,
+                                    GuiListFont, false)));
+    currentLabel = Keep(new Label("#", left + margin + UnitH(14) + captionW, y + UnitH(12), inner - captionW - UnitH(20),
+                                  UnitH(16), 0, GuiListFont, false));
     window->AddChild(currentLabel);
 
     y += UnitH(52);
@@ -385,11 +388,19 @@ void ProfileScreen::BuildProfilesWindow()
     y += UnitH(24);
     const int buttonW = (inner - 2 * UnitH(8)) / 3, buttonH = UnitH(36);
     int x = left + margin;
-    window->AddChild(Keep(TextButton(x, y, buttonW, buttonH, "Load", LoadCallback, "data/gui/button.dds")));
-    x += buttonW + UnitH(8);
-    window->AddChild(Keep(TextButton(x, y, buttonW, buttonH, "Delete", DeleteCallback, "data/gui/button_red.dds")));
-    x += buttonW + UnitH(8);
-    window->AddChild(Keep(TextButton(x, y, buttonW, buttonH, "Main Menu", MainMenuCallback, "data/gui/button_red.dds")));
+    const struct {
+        const char* text;
+        ButtonCallback click;
+        const char* face;
+    } buttons[] = {{"Load", LoadCallback, "data/gui/button.dds"},
+                   {"Delete", DeleteCallback, "data/gui/button_red.dds"},
+                   {"Main Menu", MainMenuCallback, "data/gui/button_red.dds"}};
+    for (const auto& b : buttons) {
+        Button* button = Keep(TextButton(x, y, buttonW, buttonH, b.text, b.click, b.face));
+        if (GuiListFont) button->style = GuiListFont;
+        window->AddChild(button);
+        x += buttonW + UnitH(8);
+    }
     window->FitToChildren(1, 1, 0, 0);
     if (WindowMgr) WindowMgr->AddWindow(window);
     window->SetVisible(false);

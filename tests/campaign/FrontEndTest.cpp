@@ -431,6 +431,17 @@ TEST_F(FrontEnd, ProfilesAreMadeListedLoadedAndDeleted)
     EXPECT_STREQ(screen.selectedName, "#");
     EXPECT_EQ(screen.profileCount, 1);
     EXPECT_TRUE(Exists(ProfileFile("Cy")));
+
+    // The list looked at and left, then a new game: the new profile goes on to the galaxy,
+    // not back to the list.
+    OpenProfilesFromMainMenu();
+    MissionScreen::OnBack(0, 0);
+    EXPECT_FALSE(screen.profilesWindow->IsVisible());
+    screen.ShowNewProfile(true);
+    ASSERT_EQ(screen.CreateProfile("Dee"), nullptr);
+    EXPECT_EQ(FrontEndScreenState, 2);
+    EXPECT_FALSE(screen.profilesWindow->IsVisible());
+    TheMessageWindow->Show(false, false);
 }
 
 TEST_F(FrontEnd, TenProfilesAreTheMostANewGameAllows)
