@@ -227,7 +227,9 @@ void StorySlideshow::Draw()
         int areaWidth = picture ? picture->width : ScreenH() * 4 / 3;
         int boxWidth = (int)(areaWidth * 0.8854f);
         int x = (ScreenW() - boxWidth) / 2;
-        int y = (int)(ScreenH() * 0.78f);
+        // Below the picture, in the dark band: the words never run over its lower edge.
+        int pictureBottom = picture ? picture->bottom : ScreenH() * 5 / 6;
+        int y = pictureBottom + ScreenH() / 48;
         // The story's words in a pale starlight blue.
         textFont->SetColor(0.85f, 0.9f, 1.0f, 1.0f);
         textFont->DrawWrappedText(text, boxWidth, x, y, 0, 0, nullptr);
