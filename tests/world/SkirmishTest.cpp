@@ -464,3 +464,39 @@ TEST_F(Skirmish, AKillByBurningOrAcidEarnsTheShootersExperience)
         OpenGround();
     }
 }
+
+TEST_F(Skirmish, AnUndefendedOutpostFallsToARaid)
+{
+    SRand(2424);
+    config.Difficulty = 2;
+    PlayerProfile& player = *GetPlayerProfile();
+    player.level = 6;  // a strong raid: 1 + difficulty + the group bonus
+    Building* generator = Raise("power_generator", 30, 30);
+    Building* refinery = Raise("refinery", 36, 30);
+    ASSERT_TRUE(generator && refinery);
+    Building::RestoreAtLevelStart();
+    const float supply = ledger.supply;
+    EXPECT_FLOAT_EQ(supply, PowerBar::START_SUPPLY + 25.0f);
+    Building* dropship = TheScene.CreateBuilding("Scavenger_dropship");
+    ASSERT_NE(dropship, nullptr);
+    dropship->SetPosition(Corner(60, 60));
+    dropship->flags |= ENTITY_PLACED;
+
+    raids.raidTimer = 5.0f;
+    PlayUntil(6.0f, 0.1f, [&] { return raids.state == 1; });
+    ASSERT_EQ(raids.state, 1);
+    int members = 0;
+    for (int segment : {SEGMENT_ENEMY_UNIT, SEGMENT_ENEMY_AIR_UNIT})
+        for (Scene::Node* node = TheScene.FirstInList(segment); node; node = TheScene.NextInList(node))
+            members += (node->value->flags & ENTITY_AGENT) && static_cast<Agent*>(node->value)->groupId == raids.raidId;
+    EXPECT_EQ(members, 4) << "strength (6 + 0) / 2 = 3: one, two for the difficulty, one of the group bonus";
+    EntityRef power(generator), drop(refinery);
+    float took = PlayUntil(240.0f, 0.1f, [&] { return !power.GetLive() && !drop.GetLive(); });
+    EXPECT_LT(took, 240.0f) << "the raiders raze the outpost";
+    EXPECT_EQ(listener.counts["buildingsLost"], 2);
+    EXPECT_FLOAT_EQ(ledger.supply, PowerBar::START_SUPPLY) << "the fallen generator's power is gone";
+    EXPECT_FLOAT_EQ(ledger.demand, 0.0f) << "and so is what the refinery drew";
+    // With nothing left to take the raid gathers where it was sent and ends.
+    PlayUntil(120.0f, 0.1f, [&] { return raids.state == 0; });
+    EXPECT_EQ(raids.state, 0);
+}
