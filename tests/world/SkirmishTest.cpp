@@ -1,6 +1,8 @@
-// Headless skirmishes on open ground with the shipped units, weapons and jobs: a band of the
-// player's bots, one of every weapon, fights scavengers to the end, earning experience and
-// levels by the tables and the boss's loot; every weapon lands what its table says, once.
+// Headless skirmishes on open ground with the shipped units, buildings, weapons and jobs: a
+// band of the player's bots, one of every weapon, fights scavengers to the end, earning
+// experience and levels by the tables and the boss's loot; every weapon lands what its table
+// says, once; a base whose miners, fuel pump, builder and factory keep its economy going beats
+// off a raid that comes on its timer, and an undefended outpost falls to a stronger one.
 #include "tests/world/SkirmishTestSupport.h"
 
 #include "host/Random.h"
