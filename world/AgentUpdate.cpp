@@ -344,7 +344,9 @@ void Agent::UpdateStatusEffects(float step)
             if (ParticleSystem* burst = SpawnFollowing(effectName, this)) burst->flags |= PARTICLE_TIMED;
             if (health <= 0.0f && !HasDied()) {
                 Die(source);
-                if (source) source->AddKill();
+                // Whoever set the agent burning has killed it: the kill counts with its
+                // statistics and its experience, as a direct hit's would.
+                if (source) source->AddKill(this);
             }
             // Dead is dead: the effects still pending end with the agent, and nobody is
             // credited with the kill twice.

@@ -161,7 +161,9 @@ Building* PlaceBuildingFromItem(BuildItemList* list)
     Building* building = new (std::nothrow) Building();
     if (!building) return nullptr;
     CopyText(building->name, sizeof building->name, prototype->name);
-    building->flags = prototype->flags | ENTITY_BUILDING;
+    // Just placed: its first update sets it on the ground and takes the cells under it, so
+    // nothing walks through it and nothing else is built there.
+    building->flags = prototype->flags | ENTITY_BUILDING | ENTITY_PLACED;
     building->alignment = prototype->alignment;
     building->composition = prototype->composition;
     building->mesh = prototype->mesh;

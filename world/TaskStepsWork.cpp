@@ -34,6 +34,8 @@ constexpr float REPAIR_RATE = 10.0f;  // health a second
 constexpr float HEAL_AMOUNT = 50.0f;
 constexpr float SALVAGE_RATE = 10.0f;
 constexpr float EXTRACT_INTERVAL = 1.0f;
+// A fuel vent with no more than this left is spent (a vent is never drawn below a tenth).
+constexpr float VENT_SPENT = 0.11f;
 
 // The builder lets go of its building: the step is over with it.
 int LeaveBuilding(Agent* agent, Job* job)
@@ -221,8 +223,11 @@ int TaskStep::ExtractOre(float dt, const char*, Job* job)
     if (!agent) return STEP_ABORT;
     job->timer += dt;
     Entity* node = agent->mine.Get();
-    if (!node || !node->IsAlive() || node->health <= 0.0f) {
-        if (node && node->health <= 0.0f) {
+    // A fuel vent counts as spent once it is down to its last tenth, as under a fuel pump.
+    const bool vent = node && (node->flags & ENTITY_FUEL);
+    const float empty = vent ? VENT_SPENT : 0.0f;
+    if (!node || !node->IsAlive() || node->health <= empty) {
+        if (node && node->health <= empty) {
             job->stepState = 0;
             WorkBeam::Stop(agent);
         }
@@ -239,10 +244,26 @@ int TaskStep::ExtractOre(float dt, const char*, Job* job)
     }
     agent->workTimer = 0.0f;
     int grade = std::max(0, std::min(node->kills, 2));
-    // Only what the player's own units draw is the player's.
-    if (agent->alignment == ALIGN_PLAYER) AddPlayerOre((float)(int)((float)grade / 2.0f + 1.0f));
+    float yield = (float)(int)((float)grade / 2.0f + 1.0f);
+    if (!vent) {
+        // Only what the player's own units draw is the player's.
+        if (agent->alignment == ALIGN_PLAYER) AddPlayerOre(yield);
+        node->health -= (float)(grade + 2);
+        ShowNodeStage(node);
+        return STEP_RUNNING;
+    }
+    // A vent gives fuel, not ore. It is never drawn dry: it keeps a tenth and shows itself
+    // spent, and its ground turns low once half is gone.
+    if (agent->alignment == ALIGN_PLAYER) AddPlayerFuel(yield);
+    float maximum = node->GetMaxHealth();
+    float before = maximum > 0.0f ? node->health / maximum : 0.0f;
     node->health -= (float)(grade + 2);
-    ShowNodeStage(node);
+    if (node->health <= 0.0f) {
+        node->health = 0.1f;
+        Building::SwapVentSplat(node, 0);
+    } else if (maximum > 0.0f && before > 0.5f && node->health / maximum <= 0.5f) {
+        Building::SwapVentSplat(node, 1);
+    }
     return STEP_RUNNING;
 }
 
