@@ -10,6 +10,7 @@
 #include "platform/Timer.h"
 #include "render/IndexedMesh.h"
 #include "render/MeshLibrary.h"
+#include "terrain/Skybox.h"
 #include "tests/mechanics/SceneTestSupport.h"
 #include "tests/support/Scoped.h"
 #include "tests/support/TestSupport.h"
@@ -85,6 +86,9 @@ TEST_F(SceneTest, ShippedPrimitivesNameMeshesWeShip)
     }
 
     TheScene.ReleaseEntities();
+    // The sky read with the primitives is one of this library's meshes.
+    Skybox::mesh = nullptr;
+    Skybox::texture = nullptr;
     TheMeshLibrary = nullptr;
 }
 
