@@ -556,6 +556,7 @@ void Game::Render()
         BindTarget(glowTexture);
         ClearAll(0xFF000000);
         RenderEntities(PASS_GLOW);
+        DrawRallyPointMarker(PASS_GLOW);
         device->SetDepthStencilSurface(keptDepth);
         if (keptDepth) keptDepth->Release();
     }
