@@ -441,3 +441,20 @@ TEST_F(WholeFrameDrawing, OnlyAScanRingAddsAGlow)
     EXPECT_GT(brighter, 200) << "the ring's glow";
 }
 
+
+// The developer's views of the frame's targets take the right quarter of the screen: the
+// shadow map in its middle third, and nothing else of the picture changes.
+TEST_F(WholeFrameDrawing, TheShadowMapViewTakesTheRightQuarter)
+{
+    BuildLevel(true);
+    LookAtLevel();
+    game.state = GAME_STATE_PLAYING;
+    ScopedGlobal<bool> shadowView{DebugDrawShadowBuffer, false};
+    ScopedGlobal<bool> glowView{DebugDrawGlowBuffer, false};
+    Pixels plain = Frame(false);
+    DebugDrawShadowBuffer = true;
+    Pixels views = Frame(false);
+    const int left = width - width / 4, third = height / 3;
+    EXPECT_EQ(CountDifferent(plain, views, 0, 0, left - 1, height), 0);
+    EXPECT_GT(CountDifferent(plain, views, left + 1, third + 1, width, 2 * third - 1), (width / 4) * third / 4);
+}
