@@ -174,7 +174,11 @@ bool Entity::FogLetsSee()
     }
     const bool staticInterest = (flags & ENTITY_STATIC) && (flags & ENTITY_OBJECT_OF_INTEREST);
     if (staticInterest || (flags & ENTITY_FUEL)) return discovered || TheMinimap.IsEntityVisible(this);
-    return true;
+    if (playerSide) return true;
+    // Whatever else lies under the fog (items, growth, marks on the ground) stays hidden there:
+    // not everything draws itself darkened by the fog, and nothing of it should stand out of
+    // the dark.
+    return TheMinimap.IsEntityVisible(this);
 }
 
 bool Entity::IsVisible(int mode)

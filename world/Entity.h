@@ -97,7 +97,9 @@ public:
     // shown from then on. Mode 1 answers afresh without keeping anything: discovered, for an
     // agent seen in the fog this frame, and in view.
     bool IsVisible(int mode = 0);
-    // Whether the fog of war lets the player see it, in view or not (nothing is discovered).
+    // Whether the fog of war lets the player see it, in view or not (nothing is discovered):
+    // the player's own always; a building or resource once found always; anything else only
+    // where the player's units see now.
     bool FogLetsSee();
     // The pick ray against the world box (refitted around the turned corners when yawed).
     virtual bool IntersectRay(const Vec3& origin, const Vec3& direction);

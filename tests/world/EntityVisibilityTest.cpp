@@ -1,7 +1,7 @@
 // What the player sees of the world under the fog of war, and what the fog lets the player find:
-// enemy units show only where the player's units see; a camp or an ore deposit, once seen, stays
-// on the screen when the units walk away, and is found even while the camera looks elsewhere;
-// items and scenery are never hidden; the first enemy seen wakes the events that wait for one.
+// enemy units and items show only where the player's units see; a camp or an ore deposit, once
+// seen, stays on the screen when the units walk away, and is found even while the camera looks
+// elsewhere; the first enemy seen wakes the events that wait for one.
 #include "mechanics/EventManager.h"
 #include "platform/Timer.h"
 #include "render/ViewFrustum.h"
@@ -61,7 +61,7 @@ TEST_F(EntityVisibility, EnemiesShowWhereThePlayerSeesAndFoundBasesStay)
     EXPECT_TRUE(raider->IsVisible());
     EXPECT_TRUE(camp->IsVisible());
     EXPECT_TRUE(ore->IsVisible());
-    EXPECT_TRUE(crate->IsVisible()) << "items are not hidden by the fog";
+    EXPECT_FALSE(crate->IsVisible()) << "an item far from the player's units lies under the fog";
     EXPECT_FALSE(farRaider->IsVisible());
     EXPECT_TRUE(camp->discovered && ore->discovered && raider->discovered);
     EXPECT_FALSE(farRaider->discovered);
