@@ -8,6 +8,7 @@
 #include "platform/MathUtil.h"
 #include "platform/SoundManager.h"
 #include "platform/Timer.h"
+#include "render/Camera.h"
 #include "render/GraphicsDevice.h"
 #include "render/IndexedMesh.h"
 #include "render/ParticleManager.h"
@@ -203,6 +204,10 @@ bool Entity::IsVisible(int mode)
         if (fogOn && fogSees && !discovered && (flags & KEPT_WHEN_FOUND)) discovered = 1;
     }
     visible = seen ? 1 : 0;
+    if (seen) {
+        Vec3 fromEye = GetPosition() - GameCamera.eye;
+        cameraDistance = Vec3Length(&fromEye);
+    }
     if (seen && !discovered && fogOn) {
         discovered = 1;
         if (alignment == ALIGN_ENEMY) NotifyEnemyDiscovered(this);
