@@ -4,6 +4,7 @@
 // playing, and those that act on a unit only with one selected.
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Selection.h"
+#include "mechanics/GameRender.h"
 
 #include "host/System.h"
 #include "mechanics/Scene.h"
@@ -26,8 +27,6 @@ bool CameraLocked = true;
 bool VertexCacheFlag = true;
 bool ModelViewerTest = true;
 bool DrawGuiShown = true;
-bool ShadowBufferShown = true;
-bool GlowBufferShown = true;
 
 namespace {
 
@@ -177,12 +176,12 @@ void CmdToggleDrawGui()
 
 void CmdToggleShadowBuffer()
 {
-    if (Debugging()) ShadowBufferShown = !ShadowBufferShown;
+    if (Debugging()) DebugDrawShadowBuffer = !DebugDrawShadowBuffer;
 }
 
 void CmdToggleGlowBuffer()
 {
-    if (Debugging()) GlowBufferShown = !GlowBufferShown;
+    if (Debugging()) DebugDrawGlowBuffer = !DebugDrawGlowBuffer;
 }
 
 void CmdAssignControlGroup(int group)

@@ -236,22 +236,15 @@ Matrix EntityWorldMatrix(Entity* e, bool withOffset)
 bool IsEntityVisible(Entity* e, int pass)
 {
     if (!e || !e->mesh) return false;
-    const int frame = FrameTimer.GetFrameCount();
-    // The colour and glow passes look through the camera and share one answer per frame; the
-    // shadow and reflection passes look through volumes of their own (the light's, the
-    // mirrored view) and neither read nor keep it, so that a unit the mirror misses is still
-    // drawn.
-    const bool camera = pass == PASS_COLOUR || pass == PASS_GLOW;
-    if (camera && e->cullFrame == frame) return e->visible != 0;
-    bool seen = true;
+    // The colour and glow passes look through the camera and share the entity's answer of
+    // the frame; the shadow and reflection passes look through volumes of their own (the
+    // light's, the mirrored view) and neither read nor keep it, so that a unit the mirror
+    // misses is still drawn.
+    if (pass == PASS_COLOUR || pass == PASS_GLOW) return e->IsVisible(0);
     Vec3 min, max;
-    if (Frustum && e->GetWorldBounds(&min, &max)) seen = Frustum->ClassifyBox(min, max) != ViewFrustum::OUTSIDE;
-    if (seen) seen = TheMinimap.IsEntityVisible(e);
-    if (camera) {
-        e->cullFrame = frame;
-        e->visible = seen ? 1 : 0;
-    }
-    return seen;
+    if (Frustum && e->GetWorldBounds(&min, &max) && Frustum->ClassifyBox(min, max) == ViewFrustum::OUTSIDE)
+        return false;
+    return e->FogLetsSee();
 }
 
 bool CloakShowsPlainly(float t)

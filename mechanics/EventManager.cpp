@@ -62,6 +62,11 @@ public:
     {
         if (TheObjectives) TheObjectives->OnObjectReached(entity);
     }
+    // The events that wait for a first enemy are checked at their next look.
+    void OnEnemyDiscovered(Entity*) override
+    {
+        if (TheEvents) TheEvents->enemyDiscovered = true;
+    }
 };
 
 GameMissionHooks MissionListener;

@@ -67,6 +67,9 @@ public:
     // Draws and presents one loading frame: the phase text over a progress bar, and a tip.
     // Phase times are logged, and the music is kept streaming when no music thread does it.
     virtual void ShowLoadingScreen(const char* text, float fraction, bool showTip);
+    // The rally marker of the selected building in a pass (the glow pass draws it too); the
+    // plain game has none.
+    virtual void DrawRallyPointMarker(int) {}
     // The Escape key in a mission; true when handled.
     virtual bool OnEscape() { return false; }
 

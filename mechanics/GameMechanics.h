@@ -142,7 +142,7 @@ public:
     // follows); false when the first selected is no building with a rally point.
     bool GetRallyMarkerPoint(Vec3* out);
     // The rally marker there, at three quarters of its size, in the pass.
-    void DrawRallyPointMarker(int pass);
+    void DrawRallyPointMarker(int pass) override;
 
     // Per frame while playing: the pick, the drag box, the minimap and, on a click, the order.
     void HandleMouseOrders(float dt);
@@ -174,7 +174,7 @@ public:
 
     PlayerSelection hand;
     Entity* moveFlag = nullptr;  // shown at a move target for a moment
-    Entity* rallyMarker = nullptr;
+    Entity* rallyMarker = nullptr;  // the "animflag" primitive, found by the overlays
     float flagTimer = 0.0f;
     float pressTimer = 0.0f;
     int pressX = 0, pressY = 0;

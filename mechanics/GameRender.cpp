@@ -205,6 +205,37 @@ void FrustumFrom(const Matrix& view, const Matrix& projection, ViewFrustum* out)
     for (Plane& p : out->planes) PlaneNormalize(&p, &p);
 }
 
+// A developer's look at one of the frame's targets: a quad in the right quarter of the screen,
+// between two heights.
+void DrawDebugView(GfxBaseTexture* texture, int top, int bottom)
+{
+    if (!texture) return;
+    const float w = (float)ScreenWidth(), left = (float)(ScreenWidth() - (int)(ScreenWidth() * 0.25f));
+    const float y0 = (float)top, y1 = (float)bottom;
+    QuadVertex quad[4] = {
+        {left - 0.5f, y0 - 0.5f, 0.0f, 1.0f, 0xFFFFFFFF, 0.0f, 0.0f},
+        {w - 0.5f, y0 - 0.5f, 0.0f, 1.0f, 0xFFFFFFFF, 1.0f, 0.0f},
+        {w - 0.5f, y1 - 0.5f, 0.0f, 1.0f, 0xFFFFFFFF, 1.0f, 1.0f},
+        {left - 0.5f, y1 - 0.5f, 0.0f, 1.0f, 0xFFFFFFFF, 0.0f, 1.0f},
+    };
+    RenderStates.SetRenderState(RS_ALPHABLENDENABLE, 0);
+    Device()->SetTexture(0, texture);
+    Graphics->SetFVF(FVF_XYZRHW | FVF_DIFFUSE | FVF_TEX1);
+    Device()->DrawPrimitiveUP(PT_TRIANGLEFAN, 2, quad, sizeof(QuadVertex));
+    Device()->SetTexture(0, nullptr);
+}
+
+// The reflection and shadow maps in the upper two thirds, the glow target in the lowest.
+void DrawDebugViews(GfxBaseTexture* glow)
+{
+    const int third = (int)(ScreenHeight() / 3.0f);
+    if (DebugDrawShadowBuffer) {
+        DrawDebugView(RenderTargets.reflectionMap, 0, third);
+        DrawDebugView(RenderTargets.shadowMap, third, 2 * third);
+    }
+    if (DebugDrawGlowBuffer) DrawDebugView(glow, 2 * third, 2 * third + third);
+}
+
 bool AnyWaterInView()
 {
     WaterSet* water = TheTerrain.waterSet;
@@ -556,6 +587,7 @@ void Game::Render()
         BindTarget(glowTexture);
         ClearAll(0xFF000000);
         RenderEntities(PASS_GLOW);
+        DrawRallyPointMarker(PASS_GLOW);
         device->SetDepthStencilSurface(keptDepth);
         if (keptDepth) keptDepth->Release();
     }
@@ -589,6 +621,7 @@ void Game::Render()
         RenderStates.SetRenderState(RS_ZWRITEENABLE, 1);
     }
     DrawGui();
+    DrawDebugViews(glowTexture);
     FrameGraph::Draw();
     Graphics->End2D();
     if (backBuffer) backBuffer->Release();

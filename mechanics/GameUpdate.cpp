@@ -12,6 +12,7 @@
 #include "platform/MusicPlayer.h"
 #include "platform/SoundManager.h"
 #include "platform/Timer.h"
+#include "world/Entity.h"
 #include "world/RaidManager.h"
 #include "render/TextureManager.h"
 #include "terrain/SplatPool.h"
@@ -138,15 +139,21 @@ void GameMechanics::Update()
         messageBar->Update(FrameTimer.delta);
         return;
     }
+    // A selected entity that died leaves the selection before anything reads it this frame.
+    for (auto* node = hand.selected.head; node;) {
+        Entity* entity = node->value;
+        node = node->next;
+        if (entity && (entity->flags & ENTITY_DEAD)) hand.selected.Remove(entity);
+    }
     HandleMouseOrders(dt);
-    if (aiManager) aiManager->Update(dt);
     TheScene.Update();
+    if (aiManager) aiManager->Update(dt);
     if (projectiles) projectiles->Update(dt);
     if (splats) splats->Update(dt);
     UpdateHud();
     if (TheObjectives) TheObjectives->Tick(false);
     if (TheEvents) TheEvents->Update(false);
-    // The profile's unlocks come with the campaign's profile.
+    if (profile) profile->CheckUnlocks(false);
     if (SoundMgr) SoundMgr->Update(dt);
     floatingTexts->Update(dt);
     popups->Update(dt);

@@ -2,6 +2,8 @@
 // entity with its hover tint by what a click would do, the minimap's points in the world
 // (its x axis runs against world x), and the grid cells the screen shows.
 #include "mechanics/GameMechanics.h"
+#include "mechanics/GameRender.h"
+#include "render/GraphicsDevice.h"
 #include "mechanics/Selection.h"
 
 #include "mechanics/Scene.h"
@@ -243,8 +245,17 @@ bool GameMechanics::GetRallyMarkerPoint(Vec3* out)
 void GameMechanics::DrawRallyPointMarker(int pass)
 {
     Vec3 at;
-    if (!rallyMarker || !GetRallyMarkerPoint(&at)) return;
+    if (!rallyMarker || !rallyMarker->mesh || !GetRallyMarkerPoint(&at)) return;
+    // The marker is the flag primitive, shared with the move-queue flags: lent for the draw.
+    const Vec3 keptPosition = rallyMarker->GetPosition();
+    const float keptScale = rallyMarker->scale;
     rallyMarker->SetPosition(at);
     rallyMarker->scale = 0.75f;
+    if (pass == PASS_COLOUR) rallyMarker->mesh->Update(0.0f);
+    WorldMatrix = EntityWorldMatrix(rallyMarker, false);
+    MeshRenderPosition = at;
+    if (Graphics) Graphics->SetTransform(TS_WORLD, &WorldMatrix);
     rallyMarker->Render(pass);
+    rallyMarker->scale = keptScale;
+    rallyMarker->SetPosition(keptPosition);
 }

@@ -474,6 +474,8 @@ void Scene::Update()
             entity->Update();
             // The update may have taken it out of the level (and an agent back to the pool).
             if (update_.node == node && AnimationPlay && entity->mesh) entity->mesh->AdvanceAnimation(dt);
+            // What the player sees of it this frame, and what the fog lets the player find.
+            if (update_.node == node) entity->IsVisible(0);
         }
         if (update_.node == node && (entity->flags & ENTITY_DEAD) && !(entity->flags & ENTITY_STAYS_DEAD))
             RetireDead(entity);

@@ -1,12 +1,23 @@
-// The overlays of play, drawn into the scene after the lit world: the rings under what the
-// player has selected (one instanced draw for all of them), the flags of a selected unit's
-// move queue while Left Shift is held, and the footprint of a building being placed.
+// The overlays of play, drawn into the scene after the lit world: the rally marker of the
+// selected building, the rings under what the player has selected (one instanced draw for all
+// of them), the pulse on the last order's target, the flags of a selected unit's move queue
+// while Left Shift is held, the footprint of a building being placed, and the developer's
+// path-search and grid views.
 #include "mechanics/GameMechanics.h"
 #include "mechanics/GameRender.h"
 #include "mechanics/SceneOverlays.h"
 
+#include "gui/WindowManager.h"
+#include "interface/MissionHud.h"
 #include "mechanics/Scene.h"
+#include "mechanics/Selection.h"
 #include "platform/InputState.h"
+#include "platform/Timer.h"
+#include "render/Effect.h"
+#include "render/Font.h"
+#include "render/ViewFrustum.h"
+#include "world/Item.h"
+#include "world/PathFinder.h"
 #include "render/Camera.h"
 #include "render/GraphicsDevice.h"
 #include "render/IndexedMesh.h"
@@ -19,6 +30,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <vector>
 
 OverlayPrimitives Overlays;
 
@@ -75,6 +88,24 @@ void DrawFlagAt(Entity* flag, const Vec3& point, bool testVisible)
     SetWorld(world);
     flag->Render(PASS_COLOUR);
 }
+
+// A tile of a developer overlay: w x d at a cell's corner, lying where the corner says.
+void DrawTileAt(Entity* tile, const Vec3& corner, float w, float d)
+{
+    Matrix world;
+    MatrixScaling(&world, w, 1.0f, d);
+    world._41 = corner.x, world._42 = corner.y, world._43 = corner.z;
+    SetWorld(world);
+    tile->Render(PASS_COLOUR);
+}
+
+// A number of a developer overlay, where it goes on the screen.
+struct OverlayLabel {
+    float x, y;
+    float value;
+    uint32_t colour;
+    bool costs;  // a search cost ("%.2f"), else a cell's value ("%d")
+};
 
 }  // namespace
 
@@ -137,10 +168,174 @@ bool PlacementFootprint(const BuildItem* item, Grid* grid, Vec3* origin, int* co
     return true;
 }
 
+float OrderFlashStep(float timeLeft, float dt)
+{
+    float left = timeLeft - dt;
+    return left > 0.0f ? left : 0.0f;
+}
+
+float OrderFlashPulse(float clock)
+{
+    return 0.1f + 0.1f * std::sin(2.0f * 3.14159265f * clock);
+}
+
+Vec3 OrderFlashTint(Entity* target)
+{
+    if (target->alignment == ALIGN_PLAYER) return Vec3(0.2f, 0.8f, 1.0f);
+    const bool attackItem =
+        (target->flags & ENTITY_ITEM) && static_cast<Item*>(target)->action == ITEM_ACTION_ATTACK;
+    if (target->alignment == ALIGN_ENEMY || attackItem) return Vec3(1.0f, 0.2f, 0.2f);
+    return Vec3(1.0f, 1.0f, 0.2f);
+}
+
+uint32_t OverlayTextColour(float value)
+{
+    auto byte = [](float v) { return (uint32_t)(v <= 0.0f ? 0 : v >= 1.0f ? 255 : (int)(v * 255.0f + 0.5f)); };
+    const float c = value * 0.02f;
+    return 0xFF000000u | byte(c) << 16 | byte(1.0f / (c + 0.01f)) << 8 | 0x80u;
+}
+
+namespace {
+
+void DrawOrderFlash(float dt)
+{
+    OrderFlash& flash = TheOrderFlash;
+    Entity* circle = Overlays.slots[OVERLAY_ATTACK_CIRCLE];
+    if (flash.timeLeft <= 0.0f || !flash.target || !circle || !circle->mesh) return;
+    Entity* target = flash.target;
+    // A target that died takes its flash with it.
+    if (target->flags & ENTITY_DEAD) {
+        ClearOrderFlash();
+        return;
+    }
+    flash.timeLeft = OrderFlashStep(flash.timeLeft, dt);
+    flash.elapsed += dt;
+    const Vec4 keptAmbient = EffectValues.ambient;
+    const Vec3 tint = OrderFlashTint(target);
+    EffectValues.ambient.x = tint.x, EffectValues.ambient.y = tint.y, EffectValues.ambient.z = tint.z;
+    const float size = RingSize(target, false, nullptr) + OrderFlashPulse(flash.elapsed);
+    circle->mesh->ClearInstances();
+    int index = circle->mesh->AddInstance(RingMatrix(size, RingCentre(target)), false, nullptr);
+    if (index >= 0) {
+        circle->mesh->instanceFlags[index] = 1;
+        circle->mesh->Skin(0, true, 0, true);
+        SetIdentityWorld();
+        circle->mesh->Render(PASS_COLOUR, false);
+    }
+    EffectValues.ambient = keptAmbient;
+}
+
+void DrawPathOverlay(GameMechanics& game, std::vector<OverlayLabel>* labels)
+{
+    const int level = PathOverlayLevel;
+    Grid* grid = game.grid;
+    if (level < 1 || !grid) return;
+    const float cell = grid->cellSize;
+    Entity* yellow = Overlays.slots[OVERLAY_YELLOW];
+    if (level >= 2 && yellow) {
+        // The cells the last search closed, where it looked before it found its way.
+        for (int i = 0; i < PathFinder::ClosedCount(); ++i) {
+            const PathNode* node = PathFinder::ClosedNode(i);
+            if (!node || (i == 0 && !node->parent)) continue;
+            Vec3 corner = grid->CellToWorld(node->x, node->y);
+            corner.y = TheTerrain.GetCellHeight(corner) + 0.045f;
+            DrawTileAt(yellow, corner, cell, cell);
+            if (level >= 3 && labels) {
+                Vec3 screen = ProjectToScreen(corner);
+                labels->push_back({screen.x, screen.y, node->g, OverlayTextColour(node->g), true});
+            }
+        }
+    }
+    // The route of the first selected unit, from where it walks to where it ends.
+    Entity* first = game.GetFirstSelected();
+    Agent* walker = first && (first->flags & ENTITY_AGENT) ? static_cast<Agent*>(first) : nullptr;
+    const Path* path = walker ? walker->path : nullptr;
+    if (!path || path->count <= 0) return;
+    const float tile = level >= 2 ? cell * 0.8f : cell;
+    for (int i = 0; i < path->count; ++i) {
+        int column = -1, row = -1;
+        if (!grid->WorldToCell(path->points[i], &column, &row)) continue;
+        OverlayPrimitive kind = i == 0 ? OVERLAY_GREENTILE : i == path->count - 1 ? OVERLAY_REDTILE : OVERLAY_BLUETILE;
+        Entity* mark = Overlays.slots[kind];
+        if (!mark) continue;
+        Vec3 corner = grid->CellToWorld(column, row);
+        corner.y = TheTerrain.GetCellHeight(corner) + 0.05f;
+        DrawTileAt(mark, corner, tile, tile);
+    }
+}
+
+void DrawGridOverlay(GameMechanics& game, std::vector<OverlayLabel>* labels)
+{
+    const int mode = GridOverlayMode;
+    Entity* red = Overlays.slots[OVERLAY_REDTILE];
+    Entity* blue = Overlays.slots[OVERLAY_BLUETILE];
+    Grid* grid = game.grid;
+    if ((mode != 1 && mode != 2) || !red || !red->mesh || !grid) return;
+    int minColumn, minRow, maxColumn, maxRow;
+    game.GetVisibleCellRect(&minColumn, &minRow, &maxColumn, &maxRow);
+    const float cell = grid->cellSize;
+    for (int row = minRow; row <= maxRow; ++row)
+        for (int column = minColumn; column <= maxColumn; ++column) {
+            const GridCell* c = grid->GetCell(column, row);
+            if (!c || c->IsFreeWalkable()) continue;
+            Entity* tile = c->occupant && blue ? blue : red;
+            if (!tile->mesh) continue;
+            Vec3 corner = grid->CellToWorld(column, row);
+            corner.y = TheTerrain.GetCellHeight(corner);
+            Vec3 min(corner.x + tile->mesh->boundsMin.x * cell, corner.y + tile->mesh->boundsMin.y,
+                     corner.z + tile->mesh->boundsMin.z * cell);
+            Vec3 max(corner.x + tile->mesh->boundsMax.x * cell, corner.y + tile->mesh->boundsMax.y,
+                     corner.z + tile->mesh->boundsMax.z * cell);
+            if (Frustum && Frustum->ClassifyBox(min, max) == ViewFrustum::OUTSIDE) continue;
+            if (mode == 2) {
+                if (!labels) continue;
+                Vec3 screen = ProjectToScreen(corner);
+                labels->push_back({screen.x, screen.y, (float)c->region, OverlayTextColour((float)c->region), false});
+                continue;
+            }
+            tile->mesh->ConformToTerrain(0, corner, false, 0);
+            Matrix world;
+            MatrixScaling(&world, cell, 1.0f, cell);
+            world._41 = corner.x, world._42 = 0.1f, world._43 = corner.z;
+            SetWorld(world);
+            tile->Render(PASS_COLOUR);
+        }
+}
+
+// The developer overlays' numbers, printed over the finished scene in the debug font.
+void DrawOverlayLabels(Font* font, const std::vector<OverlayLabel>& labels)
+{
+    if (labels.empty() || !font || !font->loaded || !Graphics || !Graphics->device) return;
+    Graphics->Begin2D();
+    char text[32];
+    for (const OverlayLabel& label : labels) {
+        if (label.costs)
+            snprintf(text, sizeof text, "%.2f", label.value);
+        else
+            snprintf(text, sizeof text, "%d", (int)label.value);
+        font->SetColor(((label.colour >> 16) & 0xFF) / 255.0f, ((label.colour >> 8) & 0xFF) / 255.0f,
+                       (label.colour & 0xFF) / 255.0f, 1.0f);
+        font->DrawText(label.x, label.y, text);
+    }
+    Graphics->End2D();
+    // The 2D mode set its states on the device itself.
+    RenderStates.ResetRenderStates();
+    Graphics->SetTransform(TS_VIEW, &ViewMatrix);
+    Graphics->SetTransform(TS_PROJECTION, &ProjectionMatrix);
+    SetIdentityWorld();
+}
+
+}  // namespace
+
 void GameMechanics::RenderScene()
 {
     Game::RenderScene();
     Overlays.LookUpMissing();
+    rallyMarker = Overlays.slots[OVERLAY_ANIMFLAG];
+    // The frame time of the overlays holds still while a modal window is open.
+    const float dt = WindowMgr && WindowMgr->modal ? 0.0f : FrameTimer.delta;
+
+    DrawRallyPointMarker(PASS_COLOUR);
 
     RenderStates.SetRenderState(RS_ALPHABLENDENABLE, 1);
     RenderStates.SetRenderState(RS_SRCBLEND, BLEND_SRCALPHA);
@@ -150,16 +345,12 @@ void GameMechanics::RenderScene()
     RenderStates.SetSamplerState(0, SAMP_MAGFILTER, TEXF_LINEAR);
     RenderStates.SetSamplerState(0, SAMP_MINFILTER, TEXF_LINEAR);
 
-    // Every ring of the selection in one draw.
+    // Every ring of the selection in one draw, in the order the player picked them.
     Entity* ring = Overlays.slots[OVERLAY_SELECTION];
-    int rings = 0, selected = 0;
-    Entity* onlySelected = nullptr;
-    for (auto* node = TheScene.master.head; node; node = node->next) {
+    int rings = 0;
+    for (auto* node = hand.selected.head; node; node = node->next) {
         Entity* e = node->value;
-        if (!e || (e->flags & ENTITY_LIST_MARKER) || !(e->flags & ENTITY_SELECTION)) continue;
-        ++selected;
-        onlySelected = e;
-        if (state != GAME_STATE_PLAYING || !ring || !ring->mesh || !IsEntityVisible(e, PASS_COLOUR)) continue;
+        if (!e || state != GAME_STATE_PLAYING || !ring || !ring->mesh || !IsEntityVisible(e, PASS_COLOUR)) continue;
         if (rings == 0) ring->mesh->ClearInstances();
         float lowered = 0.0f;
         float size = RingSize(e, true, &lowered);
@@ -170,6 +361,9 @@ void GameMechanics::RenderScene()
         ring->mesh->instanceFlags[index] = RingFlags(e);
         ++rings;
     }
+
+    DrawOrderFlash(dt);
+
     if (rings > 0) {
         ring->mesh->Skin(0, true, 0, true);
         SetIdentityWorld();
@@ -185,7 +379,8 @@ void GameMechanics::RenderScene()
     // Where a single selected unit is headed, and the points queued after, while Shift shows
     // them.
     Entity* flag = Overlays.slots[OVERLAY_ANIMFLAG];
-    if (flag && selected == 1 && (onlySelected->flags & ENTITY_AGENT) && ShiftHeld()) {
+    Entity* onlySelected = hand.selected.count == 1 && hand.selected.head ? hand.selected.head->value : nullptr;
+    if (flag && onlySelected && (onlySelected->flags & ENTITY_AGENT) && ShiftHeld()) {
         Agent* agent = static_cast<Agent*>(onlySelected);
         Vec3 kept = flag->GetPosition();
         if (agent->HasStanceBits()) DrawFlagAt(flag, agent->moveTarget, true);
@@ -193,6 +388,9 @@ void GameMechanics::RenderScene()
             DrawFlagAt(flag, point->value, false);
         flag->SetPosition(kept);
     }
+
+    std::vector<OverlayLabel> labels;
+    DrawPathOverlay(*this, &labels);
 
     // The building being placed: green where it may stand, red where it may not.
     BuildItem* item = buildItems ? buildItems->current : nullptr;
@@ -214,5 +412,7 @@ void GameMechanics::RenderScene()
         }
     }
 
+    DrawGridOverlay(*this, &labels);
     SetIdentityWorld();
+    DrawOverlayLabels(fonts[0], labels);
 }

@@ -51,3 +51,12 @@ uint32_t RingFlags(Entity* entity);
 // The cells a building being placed would cover: the corner of its first cell and how many
 // columns and rows (an add-on: the one cell under it). False when it is off the grid.
 bool PlacementFootprint(const BuildItem* item, Grid* grid, Vec3* origin, int* columns, int* rows);
+
+// The pulsing ring on the target of the last order: its time left after a frame of dt (never
+// below 0), how far it swells at the flash's own clock, and its tint by what the target is
+// (light blue the player's, red an enemy or a trap to trigger, yellow anything else).
+float OrderFlashStep(float timeLeft, float dt);
+float OrderFlashPulse(float clock);
+Vec3 OrderFlashTint(Entity* target);
+// The colour of a developer overlay's number: red grows and green fades with the value.
+uint32_t OverlayTextColour(float value);

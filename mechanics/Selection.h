@@ -67,8 +67,6 @@ extern bool CameraLocked;
 extern bool VertexCacheFlag;
 extern bool ModelViewerTest;
 extern bool DrawGuiShown;
-extern bool ShadowBufferShown;
-extern bool GlowBufferShown;
 
 void CmdAttack();
 void CmdMove();

@@ -8,11 +8,14 @@
 #include "platform/MathUtil.h"
 #include "platform/SoundManager.h"
 #include "platform/Timer.h"
+#include "render/Camera.h"
 #include "render/GraphicsDevice.h"
 #include "render/IndexedMesh.h"
 #include "render/ParticleManager.h"
 #include "render/RenderStateCache.h"
 #include "render/ParticleSystem.h"
+#include "render/ViewFrustum.h"
+#include "terrain/Minimap.h"
 #include "terrain/SplatPool.h"
 #include "terrain/Terrain.h"
 #include "world/Grid.h"
@@ -127,6 +130,89 @@ bool Entity::GetWorldBounds(Vec3* min, Vec3* max)
     if (min) *min = position + mesh->boundsMin * scale;
     if (max) *max = position + mesh->boundsMax * scale;
     return true;
+}
+
+bool Entity::GetTurnedWorldBounds(Vec3* min, Vec3* max)
+{
+    if (!mesh) return false;
+    if (yaw == 0.0f) return GetWorldBounds(min, max);
+    const Vec3 lo = mesh->boundsMin * scale, hi = mesh->boundsMax * scale;
+    Vec3 low(1e30f, 1e30f, 1e30f), high(-1e30f, -1e30f, -1e30f);
+    for (int i = 0; i < 8; ++i) {
+        Vec3 corner((i & 1) ? hi.x : lo.x, (i & 2) ? hi.y : lo.y, (i & 4) ? hi.z : lo.z), turned;
+        Vec3TransformNormal(&turned, &corner, &rotation);
+        low = Vec3(std::fmin(low.x, turned.x), std::fmin(low.y, turned.y), std::fmin(low.z, turned.z));
+        high = Vec3(std::fmax(high.x, turned.x), std::fmax(high.y, turned.y), std::fmax(high.z, turned.z));
+    }
+    const Vec3 position = GetPosition();
+    if (min) *min = position + low;
+    if (max) *max = position + high;
+    return true;
+}
+
+namespace {
+
+constexpr uint32_t FOGGED_KINDS = ENTITY_AGENT | ENTITY_BUILDING | ENTITY_RESOURCE;
+constexpr uint32_t KEPT_WHEN_FOUND = ENTITY_BUILDING | ENTITY_RESOURCE;
+
+bool InView(Entity* entity)
+{
+    Vec3 min, max;
+    if (!Frustum || !entity->GetTurnedWorldBounds(&min, &max)) return true;
+    return Frustum->ClassifyBox(min, max) != ViewFrustum::OUTSIDE;
+}
+
+}  // namespace
+
+bool Entity::FogLetsSee()
+{
+    if (!TheMinimap.IsFogEnabled()) return true;
+    const bool playerSide = alignment == ALIGN_PLAYER;
+    if ((flags & FOGGED_KINDS) && !playerSide) {
+        // What the player once found of a base or a deposit stays on the map.
+        if (discovered && (flags & KEPT_WHEN_FOUND)) return true;
+        return TheMinimap.IsEntityVisible(this);
+    }
+    const bool staticInterest = (flags & ENTITY_STATIC) && (flags & ENTITY_OBJECT_OF_INTEREST);
+    if (staticInterest || (flags & ENTITY_FUEL)) return discovered || TheMinimap.IsEntityVisible(this);
+    if (playerSide) return true;
+    // Whatever else lies under the fog (items, growth, marks on the ground) stays hidden there:
+    // not everything draws itself darkened by the fog, and nothing of it should stand out of
+    // the dark.
+    return TheMinimap.IsEntityVisible(this);
+}
+
+bool Entity::IsVisible(int mode)
+{
+    if (!mesh) return false;
+    const int frame = FrameTimer.GetFrameCount();
+    if (mode == 1) {
+        if (!discovered) return false;
+        if ((flags & ENTITY_AGENT) && !TheMinimap.IsEntityVisible(this)) return false;
+        return InView(this);
+    }
+    if (cullFrame == frame) return visible != 0;
+    cullFrame = frame;
+    const bool fogOn = TheMinimap.IsFogEnabled();
+    bool seen = InView(this);
+    if (seen) {
+        seen = FogLetsSee();
+    } else if ((flags & (ENTITY_RESOURCE | ENTITY_FUEL)) || (alignment != ALIGN_PLAYER && !(flags & ENTITY_ITEM))) {
+        // Out of the camera's view the fog still tells where the player's units see: a base
+        // or a deposit they pass is found even when the player looks elsewhere.
+        const bool fogSees = TheMinimap.IsEntityVisible(this);
+        if (fogOn && fogSees && !discovered && (flags & KEPT_WHEN_FOUND)) discovered = 1;
+    }
+    visible = seen ? 1 : 0;
+    if (seen) {
+        Vec3 fromEye = GetPosition() - GameCamera.eye;
+        cameraDistance = Vec3Length(&fromEye);
+    }
+    if (seen && !discovered && fogOn) {
+        discovered = 1;
+        if (alignment == ALIGN_ENEMY) NotifyEnemyDiscovered(this);
+    }
+    return seen;
 }
 
 bool Entity::IntersectRay(const Vec3& origin, const Vec3& direction)

@@ -89,6 +89,18 @@ public:
     // The world box of the mesh (its own box, scaled and moved to the position); false
     // without a mesh.
     virtual bool GetWorldBounds(Vec3* min, Vec3* max);
+    // The box the entity fills in the world, turned with it: the camera culls with it.
+    bool GetTurnedWorldBounds(Vec3* min, Vec3* max);
+    // Whether the player sees it this frame: inside the view and not hidden by the fog of
+    // war. Worked out once a frame (the update does it; later callers get the same answer);
+    // while working it out, buildings and resources the fog shows are discovered, and stay
+    // shown from then on. Mode 1 answers afresh without keeping anything: discovered, for an
+    // agent seen in the fog this frame, and in view.
+    bool IsVisible(int mode = 0);
+    // Whether the fog of war lets the player see it, in view or not (nothing is discovered):
+    // the player's own always; a building or resource once found always; anything else only
+    // where the player's units see now.
+    bool FogLetsSee();
     // The pick ray against the world box (refitted around the turned corners when yawed).
     virtual bool IntersectRay(const Vec3& origin, const Vec3& direction);
     // Where shots leave from; which picks one of several guns.

@@ -21,3 +21,8 @@ void NotifyObjectReached(Entity* entity)
 {
     if (TheMissionHooks && entity) TheMissionHooks->OnObjectReached(entity);
 }
+
+void NotifyEnemyDiscovered(Entity* entity)
+{
+    if (TheMissionHooks && entity) TheMissionHooks->OnEnemyDiscovered(entity);
+}

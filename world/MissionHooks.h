@@ -13,6 +13,8 @@ public:
     virtual void OnEntityDied(Entity*) {}
     virtual void OnEntityBuilt(Entity*) {}
     virtual void OnObjectReached(Entity*) {}
+    // An enemy came into the player's sight for the first time.
+    virtual void OnEnemyDiscovered(Entity*) {}
 };
 
 // The listener, or null. The game installs its objectives and events here.
@@ -23,3 +25,4 @@ void NotifyHealthSet(Entity* entity);
 void NotifyEntityDied(Entity* entity);
 void NotifyEntityBuilt(Entity* entity);
 void NotifyObjectReached(Entity* entity);
+void NotifyEnemyDiscovered(Entity* entity);

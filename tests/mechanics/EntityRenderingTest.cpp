@@ -10,6 +10,7 @@
 #include "terrain/Minimap.h"
 #include "tests/mechanics/SceneTestSupport.h"
 #include "world/Grid.h"
+#include "world/Item.h"
 
 #include <map>
 #include <memory>
@@ -224,6 +225,46 @@ TEST_F(EntityRenderingTest, RingsFitWhatTheyCircle)
     delete crate;
     game.agentTypes->ReturnAgent(flyer);
     game.agentTypes->ReturnAgent(walker);
+}
+
+// The pulse on an order's target runs 1.4 s down to nothing, swells between 0 and 0.2, and is
+// tinted by what the order was aimed at.
+TEST_F(EntityRenderingTest, TheOrderFlashRunsDownSwellsAndTakesTheTargetsColour)
+{
+    EXPECT_FLOAT_EQ(OrderFlashStep(1.4f, 0.5f), 0.9f);
+    EXPECT_FLOAT_EQ(OrderFlashStep(0.3f, 0.5f), 0.0f) << "never below nothing";
+    EXPECT_FLOAT_EQ(OrderFlashStep(1.4f, 0.0f), 1.4f) << "held while the frame time stands";
+    EXPECT_NEAR(OrderFlashPulse(0.0f), 0.1f, 1e-6f);
+    EXPECT_NEAR(OrderFlashPulse(0.25f), 0.2f, 1e-6f);
+    EXPECT_NEAR(OrderFlashPulse(0.75f), 0.0f, 1e-6f);
+
+    struct Case {
+        const char* what;
+        Entity* target;
+        Vec3 tint;
+    };
+    Agent* mine = NewAgent(ALIGN_PLAYER);
+    Agent* enemy = NewAgent(ALIGN_ENEMY);
+    Agent* friendly = NewAgent(ALIGN_FRIENDLY);
+    Item trap, crate;
+    trap.action = ITEM_ACTION_ATTACK;
+    crate.action = 0;
+    const Case cases[] = {
+        {"the player's unit", mine, Vec3(0.2f, 0.8f, 1.0f)},
+        {"an enemy", enemy, Vec3(1.0f, 0.2f, 0.2f)},
+        {"a trap to set off", &trap, Vec3(1.0f, 0.2f, 0.2f)},
+        {"a friend", friendly, Vec3(1.0f, 1.0f, 0.2f)},
+        {"a crate", &crate, Vec3(1.0f, 1.0f, 0.2f)},
+    };
+    for (const Case& c : cases) {
+        Vec3 tint = OrderFlashTint(c.target);
+        EXPECT_TRUE(tint.x == c.tint.x && tint.y == c.tint.y && tint.z == c.tint.z) << c.what;
+    }
+    for (Agent* agent : {mine, enemy, friendly}) game.agentTypes->ReturnAgent(agent);
+
+    // The developer numbers: green when small, red when large, always half blue.
+    EXPECT_EQ(OverlayTextColour(0.0f), 0xFF00FF80u);
+    EXPECT_EQ(OverlayTextColour(500.0f), 0xFFFF1980u);
 }
 
 TEST_F(EntityRenderingTest, PlacementFootprintCoversTheBuildingsCells)

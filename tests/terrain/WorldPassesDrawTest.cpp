@@ -7,6 +7,10 @@
 #include "mechanics/GameSeamImpl.h"
 #include "mechanics/Scene.h"
 #include "mechanics/SceneOverlays.h"
+#include "mechanics/Selection.h"
+#include "interface/MissionHud.h"
+#include "world/Building.h"
+#include "world/PathFinder.h"
 #include "host/GfxDevice.h"
 #include "host/System.h"
 #include "platform/ConfigFile.h"
@@ -292,6 +296,7 @@ TEST_F(WorldPassesDrawing, ALevelInPlay)
     LookAtLevel();
     game.state = GAME_STATE_PLAYING;
     unit->flags |= ENTITY_SELECTION;
+    game.hand.selected.PushBack(unit);
 
     prototype = new Entity();
     prototype->mesh = TheMeshLibrary->GetMesh("data/mesh/cube.txt", 0, true, false);
@@ -315,6 +320,68 @@ TEST_F(WorldPassesDrawing, ALevelInPlay)
     for (uint32_t c : level.argb) red += Red(c) > 150 && Green(c) < 90 && Blue(c) < 90;
     EXPECT_GT(red, 30) << "the footprint shows red";
     EXPECT_TRUE(MatchesReference(level, "world_level_in_play", {4, 80}));
+}
+
+// The marks of play over the ground: the pulse on the last order's target (gone with the
+// target), the flag where the selected factory sends its units, and the developer's views of
+// the selected unit's route and of the grid's blocked cells.
+TEST_F(WorldPassesDrawing, TheOrderFlashTheRallyFlagAndTheDeveloperViews)
+{
+    BuildLevel(true);
+    LookAtLevel();
+    game.state = GAME_STATE_PLAYING;
+    ScopedGlobal<float> delta{FrameTimer.delta, 0.0f};
+    ScopedGlobal<int> pathLevel{PathOverlayLevel, 0};
+    ScopedGlobal<int> gridMode{GridOverlayMode, 0};
+    Pixels plain = DrawFrame(false);
+    auto changed = [&](const Pixels& p) { return CountDifferent(plain, p, 0, 0, width, height); };
+
+    FlashOrderTarget(unit);
+    FrameTimer.delta = 0.5f;
+    Pixels flash = DrawFrame(false);
+    EXPECT_GT(changed(flash), 20) << "the ring pulses under the ordered unit";
+    EXPECT_FLOAT_EQ(TheOrderFlash.timeLeft, 0.9f);
+    int blue = 0;
+    for (uint32_t c : flash.argb) blue += Blue(c) > Red(c) + 60;
+    EXPECT_GT(blue, 10) << "an order on the player's own unit flashes light blue";
+    unit->flags |= ENTITY_DEAD;
+    DrawFrame(false);
+    unit->flags &= ~ENTITY_DEAD;
+    EXPECT_EQ(TheOrderFlash.target, nullptr) << "a target that died takes its flash along";
+    EXPECT_EQ(TheOrderFlash.timeLeft, 0.0f);
+    FrameTimer.delta = 0.0f;
+
+    // A selected factory with a rally point: the flag stands there.
+    Building factory;
+    factory.stateFlags |= BUILDING_RALLY_POINT;
+    factory.rallyPoint = unit->GetPosition() + Vec3(6.0f, 0.0f, -6.0f);
+    game.hand.selected.PushBack(&factory);
+    Pixels rally = DrawFrame(false);
+    game.hand.selected.Clear();
+    ASSERT_NE(game.rallyMarker, nullptr);
+    EXPECT_GT(changed(rally), 2) << "the rally flag, small from this high";
+    EXPECT_FLOAT_EQ(game.rallyMarker->scale, 1.0f) << "the flag primitive is only lent";
+
+    // The route of the selected unit, tile by tile.
+    Path* path = game.pathPool->Acquire();
+    ASSERT_NE(path, nullptr);
+    for (int i = 0; i < 6; ++i) path->AddPoint(unit->GetPosition() + Vec3(2.5f * i, 0.0f, 0.0f));
+    unit->path = path;
+    game.hand.selected.PushBack(unit);
+    PathOverlayLevel = 1;
+    Pixels route = DrawFrame(false);
+    PathOverlayLevel = 0;
+    Pixels routeOff = DrawFrame(false);
+    game.hand.selected.Clear();
+    unit->path = nullptr;
+    game.pathPool->Release(path);
+    EXPECT_GT(CountDifferent(routeOff, route, 0, 0, width, height), 20) << "the route's tiles";
+
+    // The grid view: every blocked cell on the screen (none of this level's cells is walkable).
+    GridOverlayMode = 1;
+    Pixels blocked = DrawFrame(false);
+    GridOverlayMode = 0;
+    EXPECT_GT(changed(blocked), width * height / 4) << "red tiles over the blocked ground";
 }
 }  // namespace
 
@@ -374,3 +441,20 @@ TEST_F(WholeFrameDrawing, OnlyAScanRingAddsAGlow)
     EXPECT_GT(brighter, 200) << "the ring's glow";
 }
 
+
+// The developer's views of the frame's targets take the right quarter of the screen: the
+// shadow map in its middle third, and nothing else of the picture changes.
+TEST_F(WholeFrameDrawing, TheShadowMapViewTakesTheRightQuarter)
+{
+    BuildLevel(true);
+    LookAtLevel();
+    game.state = GAME_STATE_PLAYING;
+    ScopedGlobal<bool> shadowView{DebugDrawShadowBuffer, false};
+    ScopedGlobal<bool> glowView{DebugDrawGlowBuffer, false};
+    Pixels plain = Frame(false);
+    DebugDrawShadowBuffer = true;
+    Pixels views = Frame(false);
+    const int left = width - width / 4, third = height / 3;
+    EXPECT_EQ(CountDifferent(plain, views, 0, 0, left - 1, height), 0);
+    EXPECT_GT(CountDifferent(plain, views, left + 1, third + 1, width, 2 * third - 1), (width / 4) * third / 4);
+}
