@@ -193,8 +193,6 @@ public:
     void Update();
     // Draws the backdrop and the bodies of the shown view with the galaxy's own camera.
     void Render();
-    void OnLostDevice();
-    void OnResetDevice();
     // The marker a star system shows in galaxy view.
     BodyMarker GalaxyMarker(CelestialBody* root);
     // The marker a body shows in system view.

@@ -274,7 +274,7 @@ void Galaxy::CreatePlanetPanel()
     panel.objectivesLabel = PanelLabel("Objectives", rx + g, ry, textW, T(0.02f), 0);
     ry += T(0.0260417f);
     panel.descLabel = PanelLabel("desc", rx + g, ry, rw - 3 * g - giverSize, T(0.04f), 3);
-    ry = std::max(ry + T(0.0520833f), top + m + g + giverSize + T(0.046875f));
+    ry = std::max(ry + T(0.0520833f), top + m + g + giverSize + T(0.0625f));
     const int arrowSize = h / 32;
     const int briefingH = top + ph - m - T(0.0520833f) - g - ry;
     panel.briefingBacking = Part(new Button(nullptr, nullptr, rx + g, ry, rw - 2 * g, briefingH, 0, nullptr,
@@ -604,8 +604,19 @@ void Galaxy::DrawInfoPanel()
                 snprintf(line, sizeof line, "Name: %s\nPlanets: %d", clickedBody->name, clickedBody->CountPlanets());
                 block = line;
             }
+            // Right-aligned under the "Mission Briefing" button.
             SetFontColour(small, TEXT_COLOUR);
-            DrawLines(small, w - T(0.2864583f), T(0.1822917f), block);
+            const int right = w - T(0.0416667f), step = LineHeight(small);
+            int lineY = T(0.3645833f);
+            size_t start = 0;
+            while (start < block.size()) {
+                size_t end = block.find('\n', start);
+                if (end == std::string::npos) end = block.size();
+                const std::string line = block.substr(start, end - start);
+                GuiDrawText(small, right - TextWidth(small, line.c_str()), lineY, line.c_str());
+                lineY += step;
+                start = end + 1;
+            }
         } else if (missionBriefingButton) {
             missionBriefingButton->SetVisible(false);
         }

@@ -74,8 +74,8 @@ Effect* LoadedEffect(const char* file)
     return effect;
 }
 
-// A mesh made here of one material; the mesh library lists it, so that it comes back after a
-// device reset.
+// A mesh made here of one material; the mesh library lists it, so that it lets go of its buffers
+// when the device is lost and makes them again after the reset, like every other mesh.
 IndexedMesh* MadeMesh(const char* name, const char* texture, const char* effect, std::vector<MeshVertex> vertices,
                       std::vector<MeshTriangle> triangles)
 {
@@ -285,20 +285,6 @@ void Galaxy::ReleasePlanetAssets()
     // The library's meshes, textures and effects are their managers'.
     planetMesh = ringMesh = selectedMesh = nullptr;
     assetsLoaded = false;
-}
-
-void Galaxy::OnLostDevice()
-{
-    if (orbitRing) orbitRing->ReleaseBuffers();
-    for (IndexedMesh* marker : markers)
-        if (marker) marker->ReleaseBuffers();
-}
-
-void Galaxy::OnResetDevice()
-{
-    if (orbitRing) orbitRing->RestoreBuffers();
-    for (IndexedMesh* marker : markers)
-        if (marker) marker->RestoreBuffers();
 }
 
 void Galaxy::Update()
