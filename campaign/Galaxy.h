@@ -239,6 +239,9 @@ public:
     // The in-game overlay of the current mission (the loading screen draws it).
     void DrawMissionInfo();
     bool PlanetPanelShown() const;
+    // The point lies on the shown planet panel (its window is frameless: the window manager
+    // does not count it).
+    bool IsPointOverPanel(int x, int y) const;
 
     CelestialBody systems[MAX_SYSTEMS];
     int count = 0;

@@ -210,6 +210,11 @@ bool Galaxy::PlanetPanelShown() const
     return panel.frame && panel.frame->IsVisible();
 }
 
+bool Galaxy::IsPointOverPanel(int x, int y) const
+{
+    return PlanetPanelShown() && panel.frame->firstChild && panel.frame->firstChild->HitTest(x, y);
+}
+
 void Galaxy::CreatePlanetPanel()
 {
     if (panel.frame) return;

@@ -431,7 +431,7 @@ bool Galaxy::HandleInput()
         if (const Button* button = dynamic_cast<const Button*>(child))
             if (button->IsVisible() && (button->pressCallback || button->clickCallback) && button->HitTest(x, y))
                 return false;
-    if (PlanetPanelShown() && panel.frame->firstChild && panel.frame->firstChild->HitTest(x, y)) return false;
+    if (IsPointOverPanel(x, y)) return false;
     if (!GalaxyMapTakesPoint(x, y, ScreenWidth(), ScreenHeight())) return false;
     const bool pressed = mouse->ButtonEventIs(0, 1);
 

@@ -294,7 +294,8 @@ void MissionScreen::UpdateGalaxyCamera(float dt)
     Galaxy* galaxy = TheGalaxy;
     if (!galaxy || (TheCharacterGui && TheCharacterGui->IsVisible())) return;
     MouseDevice* mouse = Input.mouse;
-    if (mouse && !(WindowMgr && WindowMgr->IsPointOverWindow(mouse->cursorX, mouse->cursorY, true))) {
+    if (mouse && !(WindowMgr && WindowMgr->IsPointOverWindow(mouse->cursorX, mouse->cursorY, true)) &&
+        !galaxy->IsPointOverPanel(mouse->cursorX, mouse->cursorY)) {
         if (mouse->wheel > 0) galaxy->cameraTargetDistance -= 50.0f * dt;
         else if (mouse->wheel < 0) galaxy->cameraTargetDistance += 50.0f * dt;
         // The middle button drags the view across the galaxy.

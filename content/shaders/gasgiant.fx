@@ -28,7 +28,30 @@ void main()
     vm_FragColor = vec4(bands * (ambientColor.rgb + vec3(light)) * limb * ambientColor.a, 1.0);
 }
 
+@fragment black_ps
+void main()
+{
+    vm_FragColor = vec4(0.0, 0.0, 0.0, 1.0);
+}
+
+@fragment depth_ps
+void main()
+{
+    vm_FragColor = EncodeShadowDepth(gl_FragCoord.z);
+}
+
 @technique main
 @pass
 vertex = giant_vs
 fragment = giant_ps
+
+// Nothing of the map glows: it only hides what is behind it.
+@technique noglow
+@pass
+vertex = giant_vs
+fragment = black_ps
+
+@technique zpass
+@pass
+vertex = giant_vs
+fragment = depth_ps

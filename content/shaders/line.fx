@@ -23,6 +23,18 @@ void main()
     vm_FragColor = vec4(texel.rgb, texel.a * 0.6);
 }
 
+@fragment black_ps
+void main()
+{
+    vm_FragColor = vec4(0.0, 0.0, 0.0, 0.0);
+}
+
+@fragment depth_ps
+void main()
+{
+    vm_FragColor = EncodeShadowDepth(gl_FragCoord.z);
+}
+
 @technique main
 @pass
 vertex = line_vs
@@ -31,3 +43,13 @@ ALPHABLENDENABLE = TRUE
 SRCBLEND = SRCALPHA
 DESTBLEND = ONE
 ZWRITEENABLE = FALSE
+
+@technique noglow
+@pass
+vertex = line_vs
+fragment = black_ps
+
+@technique zpass
+@pass
+vertex = line_vs
+fragment = depth_ps

@@ -23,7 +23,30 @@ void main()
     vm_FragColor = vec4(min(colour, vec3(1.0)), 1.0);
 }
 
+@fragment black_ps
+void main()
+{
+    vm_FragColor = vec4(0.0, 0.0, 0.0, 1.0);
+}
+
+@fragment depth_ps
+void main()
+{
+    vm_FragColor = EncodeShadowDepth(gl_FragCoord.z);
+}
+
 @technique main
 @pass
 vertex = star_vs
 fragment = star_ps
+
+// Nothing of the map glows: it only hides what is behind it.
+@technique noglow
+@pass
+vertex = star_vs
+fragment = black_ps
+
+@technique zpass
+@pass
+vertex = star_vs
+fragment = depth_ps

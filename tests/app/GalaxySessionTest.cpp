@@ -2,13 +2,16 @@
 // galaxy of the player's profile; a click on the star system of the first story mission zooms
 // into it; a click on its planet chooses it, "Mission Briefing" opens the planet panel with the
 // mission's briefing, "Accept" makes it the next mission and the start button starts it. The
-// galaxy, the star system and the planet panel are checked against their pictures.
+// galaxy, the star system (drawn after a device loss) and the planet panel are checked against
+// their pictures.
 #include "tests/app/PlayerSessionSupport.h"
 
 #include "gui/Button.h"
 #include "gui/Label.h"
 #include "platform/StringTable.h"
 #include "render/ParticleManager.h"
+
+#include <algorithm>
 
 using namespace playersession;
 
@@ -65,12 +68,33 @@ protected:
         return false;
     }
 
-    void CheckPicture(const std::string& name)
+    Pixels CheckPicture(const std::string& name)
     {
         Image shot;
-        ASSERT_TRUE(ShotOfNextFrame(base + "/" + name + ".png", shot));
+        EXPECT_TRUE(ShotOfNextFrame(base + "/" + name + ".png", shot));
         Pixels picture = ToPixels(shot);
         EXPECT_TRUE(MatchesReference(picture, name, {16, picture.width * picture.height / 40}));
+        return picture;
+    }
+
+    // Pixels whose green stands well above their red and blue: the orbit lines.
+    static int CountGreen(const Pixels& p)
+    {
+        int n = 0;
+        for (uint32_t c : p.argb) {
+            const int r = (c >> 16) & 0xFF, g = (c >> 8) & 0xFF, b = c & 0xFF;
+            n += g > r + 30 && g > b + 20 && g > 60;
+        }
+        return n;
+    }
+    // The brightest channel of the pixel where a body is drawn.
+    static int Brightness(const Pixels& p, const CelestialBody* body)
+    {
+        int x = 0, y = 0;
+        OnMap(Vec3(body->world._41, body->world._42, body->world._43), &x, &y);
+        if (!p.Contains(x, y)) return -1;
+        const uint32_t c = p.At(x, y);
+        return std::max({(int)((c >> 16) & 0xFF), (int)((c >> 8) & 0xFF), (int)(c & 0xFF)});
     }
 };
 
@@ -87,7 +111,9 @@ TEST_F(GalaxySession, APlanetPickedOnTheMapIsBriefedAcceptedAndStarted)
     EXPECT_EQ(galaxy.galaxyView, 1);
     EXPECT_GT(TheScene.particles->ActiveCount(), 0) << "the spiral's backdrop";
     Passes(2, 0.05f);
-    CheckPicture("galaxy_map");
+    Pixels map = CheckPicture("galaxy_map");
+    // Every system's star is drawn where the map says it is.
+    for (int s = 0; s < galaxy.count; ++s) EXPECT_GT(Brightness(map, &galaxy.systems[s]), 90) << galaxy.systems[s].name;
 
     // The first story mission lies in a system open to a new pilot; a click there zooms in.
     CelestialBody* body = galaxy.FindBodyByStoryId(0);
@@ -100,8 +126,14 @@ TEST_F(GalaxySession, APlanetPickedOnTheMapIsBriefedAcceptedAndStarted)
     ASSERT_EQ(galaxy.galaxyView, 0);
     EXPECT_EQ(&galaxy.systems[galaxy.selectedSystem], star);
     EXPECT_STREQ(galaxy.titleBanner->text, star->name);
-    Passes(2, 0.05f);
-    CheckPicture("galaxy_system");
+    // The device lost and back: the star, its worlds, their orbits and markers are all drawn again.
+    Graphics->device->ForceDeviceLoss(1);
+    Passes(3, 0.05f);
+    Pixels system = CheckPicture("galaxy_system");
+    EXPECT_GT(Brightness(system, star), 200) << "the star";
+    for (CelestialBody* planet = star->firstChild; planet; planet = planet->nextSibling)
+        EXPECT_GT(Brightness(system, planet), 40) << planet->name;
+    EXPECT_GT(CountGreen(system), 2000) << "the orbit lines";
 
     // A click on the planet chooses it; "Mission Briefing" opens its panel.
     ASSERT_TRUE(PointAt(body)) << "the cursor finds the planet";
