@@ -8,7 +8,11 @@
 #include "host/System.h"
 #include "platform/MathUtil.h"
 #include "platform/RandomUtil.h"
+#include "gui/Button.h"
+#include "mechanics/Scene.h"
 #include "render/Camera.h"
+#include "render/ParticleManager.h"
+#include "render/ParticleSystem.h"
 
 #include <algorithm>
 #include <cmath>
@@ -24,6 +28,7 @@ int NextMissionId = 0;
 int NextStoryIndex = 0;
 int MissionsPerLevel[Galaxy::LEVEL_COUNT] = {};
 int RandomRewardSum = 0;
+bool MissionRequirementsIgnored = false;
 
 namespace {
 
@@ -89,6 +94,24 @@ void PlaceStory(CelestialBody* body)
     body->storyId = NextStoryIndex;
     body->levelSeed = Rand() % 90000 + 10000;
     ++NextStoryIndex;
+}
+
+// A backdrop system of the map at a point: it runs for good (no timed emission), is stepped
+// even where no view sees it, and starts from the given point whatever its definition says.
+ParticleSystem* SpawnBackdrop(const char* name, const Vec3& at)
+{
+    ParticleSystem* system = TheScene.particles ? TheScene.particles->SpawnSystem(name) : nullptr;
+    if (!system) return nullptr;
+    system->flags &= ~PARTICLE_TIMED;
+    system->flags |= PARTICLE_ALWAYS_UPDATE | PARTICLE_OFFSET_ORIGIN;
+    system->offset = at;
+    return system;
+}
+
+// The backdrop settles before it is first seen.
+void SettleBackdrop()
+{
+    for (int i = 0; i < 400; ++i) TheScene.particles->UpdateWith(0.05f);
 }
 
 }  // namespace
@@ -203,10 +226,13 @@ CelestialBody* CelestialBody::HitTest(float mouseX, float mouseY)
     if (WindowMgr && WindowMgr->modal) return nullptr;
     const bool systemView = TheGalaxy && TheGalaxy->galaxyView == 0;
     Vec3 nearPoint, farPoint;
-    Matrix saved = ViewMatrix;
+    // The pick goes through the galaxy's own camera, whatever the world's is.
+    const Matrix savedView = ViewMatrix, savedProjection = ProjectionMatrix;
     if (TheGalaxy) ViewMatrix = TheGalaxy->viewMatrix;
+    if (TheGalaxy && TheGalaxy->cameraSet) ProjectionMatrix = TheGalaxy->projectionMatrix;
     BuildPickRay(mouseX, mouseY, &nearPoint, &farPoint);
-    ViewMatrix = saved;
+    ViewMatrix = savedView;
+    ProjectionMatrix = savedProjection;
     Vec3 direction = farPoint - nearPoint;
     Vec3Normalize(&direction, &direction);
     float radius = systemView ? std::max(scale, 0.15f) : std::max(scale * 0.15f, 0.25f);
@@ -259,6 +285,8 @@ Galaxy::Galaxy()
 
 Galaxy::~Galaxy()
 {
+    ReleasePlanetAssets();
+    ReleaseGui();
     for (CelestialBody& root : systems) FreeTree(root.firstChild);
     if (TheGalaxy == this) TheGalaxy = nullptr;
 }
@@ -274,11 +302,14 @@ void Galaxy::Reset()
     seed = -1;
     clickedBody = selectedBody = nullptr;
     hoveredBody = infoBody = nullptr;
+    GreyCurrentBriefing(currentBriefingButton);
 }
 
 void Galaxy::ClearSelection()
 {
     selectedBody = clickedBody = nullptr;
+    GreyCurrentBriefing(currentBriefingButton);
+    FitSystemCamera();
 }
 
 int Galaxy::Generate(int newSeed)
@@ -291,9 +322,32 @@ int Galaxy::Generate(int newSeed)
     return newSeed;
 }
 
-void Galaxy::GenerateLayout(bool)
+void Galaxy::GenerateLayout(bool spawnBackdrop)
 {
-    if (count >= 1) return;
+    if (count < 1) LayOut();
+    // The spiral's arms, its stars and its core behind the systems.
+    if (!spawnBackdrop || !backdropShown || !TheScene.particles || count < 1) return;
+    TheScene.particles->KillAll();
+    ParticleSystem* first = SpawnBackdrop("galaxy", systems[0].position);
+    const int second = first && count > 1 ? 1 : 0;
+    if (ParticleSystem* turned = SpawnBackdrop("galaxy", systems[second].position)) turned->yaw += 180.0f;
+    const int third = std::min(second + 1, count - 1), fourth = std::min(second + 2, count - 1);
+    SpawnBackdrop("galaxy2", systems[third].position);
+    if (ParticleSystem* turned = SpawnBackdrop("galaxy2", systems[fourth].position)) turned->yaw += 180.0f;
+    for (int i = 0; i < 3; ++i)
+        if (ParticleSystem* stars = SpawnBackdrop("galstars", Vec3(0, 0, -2))) {
+            // Each further field a little wider and sparser.
+            stars->area = stars->area * (1.0f + 0.25f * i);
+            stars->rate *= 1.0f - 0.2f * i;
+            stars->size *= 1.0f + 0.2f * i;
+        }
+    SpawnBackdrop("nebula", Vec3(0, 0, 0));
+    SpawnBackdrop("galcenter", Vec3(0, 0, 0));
+    SettleBackdrop();
+}
+
+void Galaxy::LayOut()
+{
     std::fill(MissionsPerLevel, MissionsPerLevel + LEVEL_COUNT, 0);
     NextMissionId = 0;
     NextStoryIndex = 0;
@@ -328,11 +382,27 @@ void Galaxy::GenerateLayout(bool)
     } while (NextMissionId < MISSION_TARGET);
 }
 
-void Galaxy::GenerateStarSystem(int index, bool)
+void Galaxy::GenerateStarSystem(int index, bool spawnBackdrop)
 {
     if (index < 0 || index >= MAX_SYSTEMS) return;
     CelestialBody& root = systems[index];
-    if (root.firstChild) return;
+    if (!root.firstChild) MakeStarSystem(root);
+    // Far stars, a haze and the star's corona behind the system.
+    if (!spawnBackdrop || !backdropShown || !TheScene.particles) return;
+    TheScene.particles->KillAll();
+    SpawnBackdrop("bgstars", Vec3(0, 0, -100));
+    if (ParticleSystem* far = SpawnBackdrop("bgstars", Vec3(0, 0, -100))) {
+        far->area = far->area * 1.5f;
+        far->rate *= 0.6f;
+        far->size *= 1.5f;
+    }
+    SpawnBackdrop("nebula", Vec3(0, 0, -2));
+    if (ParticleSystem* corona = SpawnBackdrop("corona", Vec3(0, 0, root.scale))) corona->size = 1.75f * root.scale;
+    SettleBackdrop();
+}
+
+void Galaxy::MakeStarSystem(CelestialBody& root)
+{
     const int n = root.levelMin >= 2 ? Rand() % 3 + 2 : 2;
     int environments[8];
     RandomPermutation(environments, 8);
@@ -470,6 +540,8 @@ bool Galaxy::StartSelectedMission(bool fromClick)
         MissionScreen::scratchActive = false;
     }
     if (!record) return false;
+    if (TheScene.particles) TheScene.particles->KillAll();
+    ShowScreen(false);
     // A mission chosen on the galaxy map starts anew; one started for a loaded game (not from
     // a click) goes on with the saved rig.
     MissionScreen::StartMission(record->levelSeed, fromClick ? 0 : 1);

@@ -9,6 +9,19 @@
 #include "host/Maths.h"
 
 #include <cstdint>
+#include <string>
+#include <vector>
+
+class Button;
+class Effect;
+class Entity;
+class GuiMeter;
+class IndexedMesh;
+class Label;
+class ModelViewer;
+class Sprite;
+class Window;
+struct TextureRecord;
 
 // The random mission a body carries when it has no story mission.
 struct RandomMissionBlock {
@@ -95,6 +108,41 @@ public:
     CelestialBody* nextSibling;
 };
 
+// The markers over bodies: a mission the player may take, one done, one still locked.
+enum BodyMarker {
+    MARKER_NONE = -1,
+    MARKER_AVAILABLE = 0,
+    MARKER_COMPLETED = 1,
+    MARKER_LOCKED = 2,
+};
+
+// The planet panel: the briefing of one mission body with its picture, faction, giver,
+// rewards and the "Accept" and "Close" buttons.
+struct PlanetPanel {
+    Window* frame = nullptr;
+    Button* environmentPicture = nullptr;
+    Label* planetLabel = nullptr;
+    Label* environmentLabel = nullptr;
+    ModelViewer* preview = nullptr;
+    Button* crest = nullptr;
+    Label* nameLabel = nullptr;
+    Label* factionLabel = nullptr;
+    Label* levelLabel = nullptr;
+    Label* objectivesLabel = nullptr;
+    Label* descLabel = nullptr;
+    ModelViewer* giverPreview = nullptr;
+    Label* giverLabel = nullptr;
+    Button* briefingBacking = nullptr;
+    Label* briefingLabel = nullptr;
+    Button* upArrow = nullptr;
+    Button* downArrow = nullptr;
+    Button* acceptButton = nullptr;
+    Button* closeButton = nullptr;
+    int firstLine = 0;
+    int lineCount = 0;
+    bool accessible = false;
+};
+
 class Galaxy {
 public:
     static constexpr int MAX_SYSTEMS = 100;
@@ -136,6 +184,65 @@ public:
     // galaxy, nothing is selected or the body carries a random mission.
     static int GetSelectedStoryId();
 
+    // ---- Drawing (GalaxyRender.cpp)
+    // The planet meshes and textures (once), then the screen's windows and the overlay sprites.
+    void LoadPlanetAssets();
+    // Frees what LoadPlanetAssets made (shutdown, before the device goes).
+    void ReleasePlanetAssets();
+    // Moves the bodies on by the frame's time and steps the backdrop.
+    void Update();
+    // Draws the backdrop and the bodies of the shown view with the galaxy's own camera.
+    void Render();
+    // The marker a star system shows in galaxy view.
+    BodyMarker GalaxyMarker(CelestialBody* root);
+    // The marker a body shows in system view.
+    BodyMarker SystemMarker(CelestialBody* body);
+
+    // ---- The map screen (GalaxyScreen.cpp)
+    void CreateGui();
+    // The mouse on the map: hovering, picking, entering a system. True when it took the mouse.
+    bool HandleInput();
+    void SetGalaxyView(bool on);
+    // The screen's title and controls as the current view wants them.
+    void ApplyViewLayout();
+    // Whether a mission body may be played now.
+    bool CanAccess(const CelestialBody* body) const;
+    // The slanted shape of the start-mission button under the mouse.
+    static bool IsInStartButton();
+    void FitSystemCamera();
+    void UpdateStartButton(float dt);
+    // A left press on a body: true for a double click (the same body again within 0.3 s).
+    bool RegisterClick(CelestialBody* hit);
+    // Shows or hides the galaxy's windows (the map screen, never the planet panel on its own).
+    void ShowScreen(bool on);
+    // Deletes the screen's windows (with the galaxy).
+    void ReleaseGui();
+    // A window of the screen, deleted with it.
+    template <class W> W* Keep(W* window)
+    {
+        ownedWindows.push_back(window);
+        return window;
+    }
+
+    // ---- The planet panel and the texts (GalaxyPanel.cpp)
+    void CreatePlanetPanel();
+    void RefreshPlanetPanel();
+    // The panel of a body the player may not take yet.
+    void DrawPlanetPanel();
+    void DrawFactionCrest(const char* factionKey, bool chief);
+    // The briefing one line further (down) or back (up), the arrows following.
+    void ScrollBriefing(bool down);
+    void DrawInfoPanel();
+    void BuildTooltip(CelestialBody* body);
+    // The tooltip's text of a body.
+    std::string TooltipText(const CelestialBody* body) const;
+    // The in-game overlay of the current mission (the loading screen draws it).
+    void DrawMissionInfo();
+    bool PlanetPanelShown() const;
+    // The point lies on the shown planet panel (its window is frameless: the window manager
+    // does not count it).
+    bool IsPointOverPanel(int x, int y) const;
+
     CelestialBody systems[MAX_SYSTEMS];
     int count = 0;
     int seed = -1;
@@ -152,7 +259,92 @@ public:
     Matrix viewMatrix;  // the galaxy camera's view, used while picking
     int showOrbits = 1;
     float starColours[8][4];
+
+    // The galaxy camera's projection and viewport while picking.
+    Matrix projectionMatrix;
+    bool cameraSet = false;
+    float clickTimer = 0.0f;
+    float blinkTimer = 1.0f;
+
+    // Drawing resources.
+    bool assetsLoaded = false;
+    IndexedMesh* planetMesh = nullptr;
+    IndexedMesh* ringMesh = nullptr;
+    IndexedMesh* selectedMesh = nullptr;
+    IndexedMesh* orbitRing = nullptr;
+    IndexedMesh* markers[3] = {};
+    IndexedMesh* previewMesh = nullptr;
+    Entity* previewEntity = nullptr;
+    TextureRecord* surfaceTextures[BODY_ENVIRONMENT_COUNT] = {};
+    TextureRecord* oceanTextures[7] = {};
+    TextureRecord* cloudTextures[4] = {};
+    TextureRecord* gasGiantTexture = nullptr;
+    TextureRecord* sunTexture = nullptr;
+    Effect* starEffect = nullptr;
+    Effect* planetEffect = nullptr;
+    Effect* gasGiantEffect = nullptr;
+    Sprite* environmentSprite = nullptr;
+    Sprite* environmentFrame = nullptr;
+
+    // The map screen's windows, all with one window id.
+    int windowId = -1;
+    Window* container = nullptr;
+    Button* titleBanner = nullptr;
+    Button* currentBriefingButton = nullptr;
+    Button* missionBriefingButton = nullptr;
+    Button* startButton = nullptr;
+    Sprite* tooltipFrames[2] = {};
+    Sprite* tooltipMeterBack = nullptr;
+    Sprite* tooltipMeter = nullptr;
+    PlanetPanel panel;
+    // The backdrop is spawned only while the map screen shows.
+    bool backdropShown = false;
+    std::vector<Window*> ownedWindows;
+
+private:
+    // The spiral of systems, each with its planets and moons.
+    void LayOut();
+    void MakeStarSystem(CelestialBody& root);
 };
+
+// The "Current\nBriefing" button with nothing accepted: grey and disabled.
+void GreyCurrentBriefing(Button* button);
+
+// An atlas cell of a sheet of columns x rows.
+constexpr int AtlasCellCode(int columns, int rows, int column, int row)
+{
+    return columns << 24 | rows << 16 | column << 8 | row;
+}
+
+// The map screen's buttons. Those with a value take 1 for "open" and 0 for "close".
+int OnAcceptMission(void* user, Button* button);
+int OnMissionBriefing(void* user, Button* button);
+int OnCurrentBriefing(void* user, Button* button);
+int OnZoomIn(void* user, Button* button);
+int OnZoomOut(void* user, Button* button);
+int OnFrameSystem(void* user, Button* button);
+int OnToggleOrbits(void* user, Button* button);
+int OnShopManageRig(void* user, Button* button);
+// The briefing's arrows: value 1 one line down, else one line up.
+int OnScrollBriefing(void* user, Button* button);
+
+// The console's "ignore": every mission may be played, whatever its requirements.
+extern bool MissionRequirementsIgnored;
+
+// The darkening of a moon passing behind its planet: within 30 degrees of the planet's orbital
+// angle a moon's light is scaled by the returned alpha (0.2 right behind it up to 1); false
+// (alpha untouched) further off.
+bool MoonShadeAlpha(float moonAngle, float planetAngle, float* alpha);
+// Whether the map takes a point of a w x h screen: not the bottom band, not the control
+// panels behind their slanted upper edges.
+bool GalaxyMapTakesPoint(int x, int y, int w, int h);
+// Whether the start-mission button takes a point: inside it, beyond its cut upper-left corner.
+bool StartButtonTakesPoint(int x, int y, int w, int h);
+// The body whose tooltip shows: the hovered one, else the last one hovered for 0.3 seconds
+// after the mouse left it. dt is the frame's time.
+CelestialBody* TooltipBody(CelestialBody* hovered, float dt);
+// Forgets the lingering tooltip (the view changed).
+void ClearTooltipLinger();
 
 // The galaxy of the campaign; null until the front end makes it.
 extern Galaxy* TheGalaxy;

@@ -113,80 +113,6 @@ int ProfilesButton(void*, Button*)
 Button* ContinueGame = nullptr;
 Button* LoadGame = nullptr;
 
-// The galaxy page's words: what the next mission is.
-Label* NextMissionLabel = nullptr;
-
-// The body of the player's next mission: the first story mission not yet completed that the
-// player's level reaches, else a random mission of the galaxy.
-CelestialBody* NextMissionBody()
-{
-    if (!TheGalaxy) return nullptr;
-    const int level = GetPlayerProfile()->level;
-    for (int story = 0; story < MissionScreen::missionCount; ++story) {
-        CelestialBody* body = TheGalaxy->FindBodyByStoryId(story);
-        if (body && !body->completed && body->levelMin <= level) return body;
-    }
-    return TheGalaxy->PickMissionBody(-1);
-}
-
-void ShowNextMission()
-{
-    if (!NextMissionLabel) return;
-    CelestialBody* body = NextMissionBody();
-    const char* name = "No mission is open to you.";
-    if (body && body->storyId >= 0 && body->storyId < MissionScreen::missionCount)
-        name = GuiDisplayText(MissionScreen::missions[body->storyId].name);
-    else if (body)
-        name = "A mission of the guild";
-    NextMissionLabel->SetText(name);
-}
-
-int StartMissionButton(void*, Button*)
-{
-    CelestialBody* body = NextMissionBody();
-    if (!TheGalaxy || !body) {
-        GuiPlaySound("bad");
-        return 1;
-    }
-    TheGalaxy->selectedBody = body;
-    if (!TheGalaxy->StartSelectedMission(true)) {
-        GuiPlaySound("bad");
-        return 1;
-    }
-    GuiPlaySound("blip");
-    return 1;
-}
-
-// The galaxy's page until the galaxy map exists: a panel naming the next mission, with a
-// button that starts it.
-Window* BuildGalaxyPage()
-{
-    const int w = ScreenWidth(), h = ScreenHeight();
-    Window* page = Keep(new Window());
-    CopyText(page->caption, sizeof page->caption, "Galaxy");
-    page->flags |= WINDOW_FRAMELESS;
-    if (WindowMgr) page->id = WindowMgr->NewWindowId();
-    const int panelW = UnitH(420), panelH = UnitH(200);
-    const int x = (w - panelW) / 2, y = (h - panelH) / 2;
-    page->AddChild(Keep(new Window(x, y, panelW, panelH, "wframe_blue.dds")));
-    Button* banner = Keep(new Button(nullptr, nullptr, x + panelW / 4, y - UnitH(16), panelW / 2, UnitH(32), 0, nullptr,
-                                     "data/gui/missionbanner.dds", "data/gui/missionbanner.dds", nullptr, 0, 0, 0));
-    banner->SetText("Next Mission");
-    page->AddChild(banner);
-    NextMissionLabel = Keep(new Label("", x + panelW / 2, y + UnitH(60), panelW - UnitH(40), UnitH(20), 0, nullptr, true));
-    page->AddChild(NextMissionLabel);
-    const int buttonW = UnitH(200), buttonH = UnitH(40);
-    Button* start = Keep(new Button(nullptr, StartMissionButton, x + (panelW - buttonW) / 2, y + panelH - buttonH - UnitH(30),
-                                    buttonW, buttonH, 0, nullptr, "data/gui/button.dds", "data/gui/button.dds", nullptr,
-                                    0x1030002, 0x1030003, 0));
-    start->SetImage("data/gui/button.dds", 0x1030001);
-    start->SetText("Start Mission");
-    page->AddChild(start);
-    page->FitToChildren(1, 1, 0, 0);
-    if (WindowMgr) WindowMgr->AddWindow(page);
-    return page;
-}
-
 int ExitButton(void*, Button*)
 {
     MissionScreen::OnQuit();
@@ -237,7 +163,9 @@ void MissionScreen::Init()
         TheProfileScreen = new ProfileScreen();
         TheProfileScreen->Build();
     }
-    galaxyPage = BuildGalaxyPage();
+    // The galaxy map: its planets' meshes and textures, its screen and planet panel.
+    TheGalaxy->LoadPlanetAssets();
+    galaxyPage = TheGalaxy->container;
     if (TheGame) TheGame->CreateMapGenerator()->CreateWindow();
     // What the level generator places at the sites of a mission.
     if (!TheMissionObjects) {
@@ -320,7 +248,6 @@ void MissionScreen::Release()
     Owned.clear();
     windows[0] = windows[1] = nullptr;
     galaxyPage = nullptr;
-    NextMissionLabel = nullptr;
     ContinueGame = LoadGame = nullptr;
     delete TheProfileScreen;
     TheProfileScreen = nullptr;
@@ -351,7 +278,9 @@ void MissionScreen::Release()
 void MissionScreen::FrameHook()
 {
     if (FrontEndScreenState >= 15) FrontEndScreenState = 0;
-    if (FrontEndScreenState == 2) UpdateGalaxyCamera(IsGuiPaused() ? 0.0f : FrameTimer.delta);
+    if (FrontEndScreenState != 2 || !TheGalaxy) return;
+    TheGalaxy->Update();
+    UpdateGalaxyCamera(IsGuiPaused() ? 0.0f : FrameTimer.delta);
 }
 
 namespace {
@@ -365,7 +294,8 @@ void MissionScreen::UpdateGalaxyCamera(float dt)
     Galaxy* galaxy = TheGalaxy;
     if (!galaxy || (TheCharacterGui && TheCharacterGui->IsVisible())) return;
     MouseDevice* mouse = Input.mouse;
-    if (mouse && !(WindowMgr && WindowMgr->IsPointOverWindow(mouse->cursorX, mouse->cursorY, true))) {
+    if (mouse && !(WindowMgr && WindowMgr->IsPointOverWindow(mouse->cursorX, mouse->cursorY, true)) &&
+        !galaxy->IsPointOverPanel(mouse->cursorX, mouse->cursorY)) {
         if (mouse->wheel > 0) galaxy->cameraTargetDistance -= 50.0f * dt;
         else if (mouse->wheel < 0) galaxy->cameraTargetDistance += 50.0f * dt;
         // The middle button drags the view across the galaxy.
@@ -389,6 +319,7 @@ void MissionScreen::UpdateGalaxyCamera(float dt)
         if (fabsf(gap) <= step) galaxy->cameraDistance = galaxy->cameraTargetDistance;
         else galaxy->cameraDistance += gap > 0.0f ? step : -step;
     }
+    galaxy->HandleInput();
 }
 
 void ScrollMapView(int direction)
@@ -419,12 +350,12 @@ void MissionScreen::OnBack(int value, int)
         const bool characterShown = TheCharacterGui && TheCharacterGui->IsVisible();
         if (characterShown) {
             TheCharacterGui->SetVisible(false);
-            if (galaxyPage) galaxyPage->SetVisible(true);
+            if (TheGalaxy) TheGalaxy->ShowScreen(true);
             GetPlayerProfile()->SaveByName(false);
             return;
         }
         if (TheGalaxy && TheGalaxy->galaxyView == 0) {
-            TheGalaxy->galaxyView = 1;
+            TheGalaxy->SetGalaxyView(true);
             return;
         }
         ReturnToMainMenu();
@@ -487,7 +418,7 @@ void CloseAllGameWindows()
         for (int id = MAIN_MENU_ID; id <= 1019; ++id) WindowMgr->HideById(id);
     for (Window* window : MissionScreen::windows)
         if (window) window->SetVisible(false);
-    if (MissionScreen::galaxyPage) MissionScreen::galaxyPage->SetVisible(false);
+    if (TheGalaxy) TheGalaxy->ShowScreen(false);
     if (TheProfileScreen) {
         if (TheProfileScreen->profilesWindow) TheProfileScreen->profilesWindow->SetVisible(false);
         if (TheProfileScreen->newProfileWindow) TheProfileScreen->newProfileWindow->SetVisible(false);
@@ -511,13 +442,13 @@ void OpenShop(int showHelp)
     if (!(profile->flags & PROFILE_LOADED) || !TheGalaxy) return;
     // A galaxy laid out from another seed is not this player's.
     if (TheGalaxy->count > 0 && TheGalaxy->seed != profile->galaxySeed) TheGalaxy->Reset();
+    CloseAllGameWindows();
+    // The map opens on the whole galaxy, its backdrop spawned for the screen that shows it.
+    TheGalaxy->ShowScreen(true);
     TheGalaxy->galaxyView = 1;
     profile->galaxySeed = TheGalaxy->Generate(profile->galaxySeed);
+    TheGalaxy->ApplyViewLayout();
     TheGalaxy->RefreshCompleted();
-    CloseAllGameWindows();
-    if (MissionScreen::galaxyPage) MissionScreen::galaxyPage->SetVisible(true);
-    if (MissionScreen::windows[1]) MissionScreen::windows[1]->SetVisible(true);
-    ShowNextMission();
     FrontEndScreenState = 2;
     if (TheCharacterGui) TheCharacterGui->SetVisible(false);
     if (showHelp == 1 && TheMessageWindow) {
@@ -683,6 +614,14 @@ void RenderByScreenState()
     if (!Config) return;
     if (FrontEndScreenState >= 15) FrontEndScreenState = 0;
     int w = Config->width, h = Config->height;
+    // The galaxy map: the bodies in 3D under the windows and the map's texts.
+    if (FrontEndScreenState == 2 && TheGalaxy && TheGalaxy->container && TheGalaxy->container->IsVisible()) {
+        TheGalaxy->Render();
+        if (Graphics) Graphics->Begin2D();
+        if (WindowMgr) WindowMgr->Draw();
+        TheGalaxy->DrawInfoPanel();
+        return;
+    }
     if (Graphics) Graphics->Begin2D();
     if (StartScreenMoves()) {
         MissionScreen::RenderGalaxy();

@@ -4,7 +4,6 @@
 // galaxy ("Continue Game"), 4 the load screen, 5 the options, 8 the profiles, 9 the new
 // profile of a new game. The menu starts the intro of a new game, opens the galaxy and the
 // profiles and ends the game; StartMission is the one road from the front end into a level.
-// Until the galaxy map exists, its page is a panel that starts the player's next mission.
 #include "campaign/MissionRecord.h"
 
 class Entity;
@@ -73,7 +72,7 @@ public:
     static void SetProfileButtonsEnabled(bool on);
     // The galaxy's camera on its page: the wheel zooms, the right button and the arrow keys pan.
     static void UpdateGalaxyCamera(float dt);
-    // The galaxy page's panel; null until Init.
+    // The galaxy map's screen (the galaxy's container window); null until Init.
     static Window* galaxyPage;
     // The start screen (states 0 and 14): the sky with its stars, the turning galaxy, the
     // windows, and the profile's name and the version in the lower corners. Made on first use.

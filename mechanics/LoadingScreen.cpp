@@ -1,6 +1,7 @@
 // The loading screen: every phase of a level start draws and presents one whole frame with a
 // progress bar, the phase's text and a tip, logs how long the phase before it took, and keeps
 // the music streaming while the main loop is busy.
+#include "campaign/Galaxy.h"
 #include "campaign/PlayerProfile.h"
 #include "host/Log.h"
 #include "host/System.h"
@@ -140,7 +141,8 @@ void Game::ShowLoadingScreen(const char* text, float fraction, bool showTip)
         tipFont->SetColor(0.9f, 0.9f, 0.9f, 1.0f);
         tipFont->DrawText((float)(x + labelSize.cx), (float)tipY, tip);
     }
-    // The galaxy's mission overlay (planet, mission and objectives) comes with the galaxy.
+    // What the mission is about, while its level is being made.
+    if (TheGalaxy) TheGalaxy->DrawMissionInfo();
     Graphics->End2D();
     Graphics->Present();
 }

@@ -57,6 +57,11 @@ void MakeSplat(IndexedMesh* mesh);
 void MakeFlag(IndexedMesh* mesh);
 // The start screen's galaxy (GalaxyModel.cpp); the game asks for data/mesh/planets/galaxy.txt.
 void MakeGalaxy(IndexedMesh* mesh);
+// The galaxy map's bodies (PlanetModels.cpp): data/mesh/planets/planet_0.txt, rings.txt and
+// planet_selected.txt.
+void MakePlanetSphere(IndexedMesh* mesh);
+void MakePlanetRings(IndexedMesh* mesh);
+void MakePlanetSelected(IndexedMesh* mesh);
 // The overlays of play (Overlays.cpp)
 void MakeOverlayRed(IndexedMesh* mesh);
 void MakeOverlayGreen(IndexedMesh* mesh);

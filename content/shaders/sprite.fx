@@ -27,6 +27,12 @@ void main()
     vm_FragColor = vec4(0.0, 0.0, 0.0, texture(diffuseTexture, uv).a * colour.a);
 }
 
+@fragment depth_ps
+void main()
+{
+    vm_FragColor = EncodeShadowDepth(gl_FragCoord.z);
+}
+
 @technique main
 @pass
 vertex = sprite_vs
@@ -39,3 +45,8 @@ DESTBLEND = INVSRCALPHA
 @pass
 vertex = sprite_vs
 fragment = black_ps
+
+@technique zpass
+@pass
+vertex = sprite_vs
+fragment = depth_ps

@@ -498,8 +498,9 @@ bool PaintMissionBanner(Canvas& c)
     return true;
 }
 
-// The planet panel's control marks, 4 x 4 cells of round badges: column 1 of row 2 holds the
-// check mark drawn after a completed objective. The other cells carry plain badges.
+// The planet panel's control marks, 4 x 4 cells of round badges: row 0 holds the galaxy map's
+// controls (zoom in, zoom out, frame, orbits), column 1 of row 2 the check mark drawn after a
+// completed objective. The other cells carry plain badges.
 bool PaintPlanetControls(Canvas& c)
 {
     c.Paint([](float u, float v) {
@@ -520,6 +521,22 @@ bool PaintPlanetControls(Canvas& c)
             float stroke = std::min(distance(x, y, -0.22f, 0.0f, -0.06f, 0.18f), distance(x, y, -0.06f, 0.18f, 0.25f, -0.2f));
             if (stroke < 0.06f) return Rgb(0.55f, 1.0f, 0.6f);
             return Rgba(0.1f, 0.35f, 0.16f, radius > 0.4f ? 0.9f : 0.75f);
+        }
+        if (row == 0) {
+            // The galaxy map's controls: zoom in, zoom out, frame the system, orbit lines.
+            const float ax = std::fabs(x), ay = std::fabs(y);
+            bool mark = false;
+            if (column == 0) mark = (ax < 0.2f && ay < 0.05f) || (ay < 0.2f && ax < 0.05f);
+            if (column == 1) mark = ax < 0.2f && ay < 0.05f;
+            if (column == 2) {
+                const bool corner = ax > 0.13f && ax < 0.24f && ay > 0.13f && ay < 0.24f;
+                mark = corner && (ax > 0.19f || ay > 0.19f);
+            }
+            if (column == 3) {
+                const float e = std::sqrt(x * x / 0.07f + y * y / 0.02f);
+                mark = std::fabs(e - 1.0f) < 0.18f || radius < 0.06f;
+            }
+            if (mark) return Rgb(0.85f, 0.93f, 1.0f);
         }
         float shade = 0.55f - 0.4f * (y + 0.5f) * 0.5f;
         return Rgba(0.2f * shade, 0.45f * shade, 0.9f * shade, radius > 0.4f ? 0.95f : 0.8f);

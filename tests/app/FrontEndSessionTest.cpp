@@ -1,7 +1,7 @@
 // A new player's first minutes, as a player has them: the real start-up with the main menu and
 // a user folder of nothing, the logo slides skipped, "New Game" clicked, the intro story watched
-// and skipped, a profile named and made, and the first story mission started from the galaxy's
-// page, all with the mouse; the menu, the new-profile window and the mission's first frame are
+// and skipped, a profile named and made, and the first story mission started from the galaxy
+// map's start button, all with the mouse; the menu, the new-profile window and the mission's first frame are
 // checked against their pictures.
 #include "tests/app/PlayerSessionSupport.h"
 
@@ -130,16 +130,25 @@ TEST_F(FrontEndSession, FromTheLogoThroughTheIntroAndANewProfileIntoTheFirstStor
     // The galaxy's seed comes from the clock; the walk pins it so that the mission is the same
     // every run, and comes back to it through the menu's "Continue Game".
     GetPlayerProfile()->galaxySeed = std::stoi(GALAXY_SEED);
-    ClickOn(dynamic_cast<Button*>(MissionScreen::windows[1]));
+    ClickOn(FindButton(TheGalaxy->container, "Main Menu"));
     EXPECT_EQ(FrontEndScreenState, 0) << "back to the main menu";
     ASSERT_TRUE(FindButton(menu, "Continue Game")->IsEnabled());
     ClickOn(FindButton(menu, "Continue Game"));
     ASSERT_EQ(FrontEndScreenState, 2);
 
-    // "Start Mission" starts the first story mission, on its own planet of the galaxy.
+    // The first story mission, accepted on its own planet of the galaxy (the galaxy's own walk
+    // picks it with the mouse), starts from the map's start button.
     CelestialBody* body = TheGalaxy->FindBodyByStoryId(0);
     ASSERT_NE(body, nullptr);
-    ClickOn(FindButton(MissionScreen::galaxyPage, "Start Mission"));
+    TheGalaxy->clickedBody = body;
+    intptr_t close = 0;
+    OnAcceptMission(&close, nullptr);
+    Passes(1, 0.02f);
+    Button* start = TheGalaxy->startButton;
+    int startX = 0, startY = 0;
+    start->GetScreenPosition(&startX, &startY);
+    MoveMouseTo(startX + start->width * 2 / 3, startY + start->height * 2 / 3);
+    Click(0);
     EXPECT_EQ(TheGame->state, GAME_STATE_LOAD_PENDING);
     EXPECT_EQ(TheGalaxy->selectedBody, body);
     UntilPlaying();

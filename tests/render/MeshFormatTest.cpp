@@ -94,6 +94,11 @@ TEST(MeshFormat, GeneratedMeshesReadBackWithTheirCountsAndBounds)
         {"cube.txt", false, Vec3(-0.5f, 0.0f, -0.5f), Vec3(0.5f, 1.0f, 0.5f)},
         // The galaxy of the start screen: a flat disc one unit up.
         {"galaxy.txt", false, Vec3(-4.33f, 0.88f, -4.52f), Vec3(4.4f, 1.12f, 4.52f)},
+        // The galaxy map's bodies: the unit sphere, the rings tipped towards the viewer, the
+        // bracket round a chosen body in the orbital plane.
+        {"planet_0.txt", false, Vec3(-1.0f, -1.0f, -1.0f), Vec3(1.0f, 1.0f, 1.0f)},
+        {"rings.txt", false, Vec3(-2.3f, -0.94f, -2.1f), Vec3(2.3f, 0.94f, 2.1f)},
+        {"planet_selected.txt", false, Vec3(-1.12f, -1.12f, 0.0f), Vec3(1.12f, 1.12f, 0.0f)},
     };
     std::vector<GeneratedFile> files = GenerateMeshFiles();
     ASSERT_EQ(files.size(), sizeof table / sizeof table[0]);

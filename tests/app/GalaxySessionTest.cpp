@@ -1,0 +1,179 @@
+// The galaxy map as a returning player uses it: "Continue Game" on the main menu opens the
+// galaxy of the player's profile; a click on the star system of the first story mission zooms
+// into it; a click on its planet chooses it, "Mission Briefing" opens the planet panel with the
+// mission's briefing, "Accept" makes it the next mission and the start button starts it. The
+// galaxy, the star system (drawn after a device loss) and the planet panel are checked against
+// their pictures.
+#include "tests/app/PlayerSessionSupport.h"
+
+#include "gui/Button.h"
+#include "gui/Label.h"
+#include "platform/StringTable.h"
+#include "render/ParticleManager.h"
+
+#include <algorithm>
+
+using namespace playersession;
+
+namespace {
+
+class GalaxySession : public PlayerSession {
+protected:
+    void SetUp() override
+    {
+        base = MakeTempFolder("galaxy");
+        data = std::make_unique<ScopedEnv>("XDG_DATA_HOME", base.c_str());
+        ASSERT_TRUE(InitUserFolders());
+        std::string profile = ReadTextFile("data/scripts/default_profile.cgs");
+        ASSERT_FALSE(profile.empty());
+        profile.replace(profile.find("name\t\tnew player"), 12, "name\t\tPilot");
+        profile.replace(profile.find("galaxyseed\t-1"), 13, std::string("galaxyseed\t") + GALAXY_SEED);
+        WriteTextFile(std::string(UserFolder) + "/profiles/Pilot.cgs", profile);
+        WriteTextFile(std::string(UserFolder) + "/settings.cfg", "mainMenuEnabled true\ncurrentprofile Pilot\n");
+        StartGame();
+        if (!started) GTEST_SKIP() << "no display for the game's window";
+    }
+
+    static Button* FindButton(Window* window, const char* text)
+    {
+        for (Window* child = window ? window->firstChild : nullptr; child; child = child->nextSibling) {
+            Button* button = dynamic_cast<Button*>(child);
+            if (button && button->hasText && strcmp(button->text, text) == 0) return button;
+        }
+        return nullptr;
+    }
+
+    // Where a point of the map stands on the screen, through the map's own camera.
+    static void OnMap(const Vec3& point, int* x, int* y)
+    {
+        const Matrix view = ViewMatrix, projection = ProjectionMatrix;
+        ViewMatrix = TheGalaxy->viewMatrix;
+        ProjectionMatrix = TheGalaxy->projectionMatrix;
+        Vec3 screen = ProjectToScreen(point);
+        ViewMatrix = view;
+        ProjectionMatrix = projection;
+        *x = (int)lroundf(screen.x);
+        *y = (int)lroundf(screen.y);
+    }
+
+    // The cursor put on a body (which may be moving along its orbit) until the map sees it.
+    bool PointAt(CelestialBody* body)
+    {
+        for (int tries = 0; tries < 6; ++tries) {
+            int x = 0, y = 0;
+            OnMap(Vec3(body->world._41, body->world._42, body->world._43), &x, &y);
+            MoveMouseTo(x, y);
+            if (TheGalaxy->hoveredBody == body) return true;
+        }
+        return false;
+    }
+
+    Pixels CheckPicture(const std::string& name)
+    {
+        Image shot;
+        EXPECT_TRUE(ShotOfNextFrame(base + "/" + name + ".png", shot));
+        Pixels picture = ToPixels(shot);
+        EXPECT_TRUE(MatchesReference(picture, name, {16, picture.width * picture.height / 40}));
+        return picture;
+    }
+
+    // Pixels whose green stands well above their red and blue: the orbit lines.
+    static int CountGreen(const Pixels& p)
+    {
+        int n = 0;
+        for (uint32_t c : p.argb) {
+            const int r = (c >> 16) & 0xFF, g = (c >> 8) & 0xFF, b = c & 0xFF;
+            n += g > r + 30 && g > b + 20 && g > 60;
+        }
+        return n;
+    }
+    // The brightest channel of the pixel where a body is drawn.
+    static int Brightness(const Pixels& p, const CelestialBody* body)
+    {
+        int x = 0, y = 0;
+        OnMap(Vec3(body->world._41, body->world._42, body->world._43), &x, &y);
+        if (!p.Contains(x, y)) return -1;
+        const uint32_t c = p.At(x, y);
+        return std::max({(int)((c >> 16) & 0xFF), (int)((c >> 8) & 0xFF), (int)(c & 0xFF)});
+    }
+};
+
+TEST_F(GalaxySession, APlanetPickedOnTheMapIsBriefedAcceptedAndStarted)
+{
+    for (int i = 0; i < 100 && TheGame->state != GAME_STATE_FRONT_END; ++i) Press(DIK_ESCAPE);
+    ASSERT_EQ(TheGame->state, GAME_STATE_FRONT_END);
+    ClickOn(FindButton(MissionScreen::windows[0], "Continue Game"));
+    ASSERT_EQ(FrontEndScreenState, 2);
+    Galaxy& galaxy = *TheGalaxy;
+    ASSERT_NE(galaxy.container, nullptr);
+    EXPECT_TRUE(galaxy.container->IsVisible());
+    EXPECT_EQ(galaxy.seed, std::stoi(GALAXY_SEED));
+    EXPECT_EQ(galaxy.galaxyView, 1);
+    EXPECT_GT(TheScene.particles->ActiveCount(), 0) << "the spiral's backdrop";
+    Passes(2, 0.05f);
+    Pixels map = CheckPicture("galaxy_map");
+    // Every system's star is drawn where the map says it is.
+    for (int s = 0; s < galaxy.count; ++s) EXPECT_GT(Brightness(map, &galaxy.systems[s]), 90) << galaxy.systems[s].name;
+
+    // The first story mission lies in a system open to a new pilot; a click there zooms in.
+    CelestialBody* body = galaxy.FindBodyByStoryId(0);
+    ASSERT_NE(body, nullptr);
+    CelestialBody* star = body;
+    while (star->parent) star = star->parent;
+    ASSERT_TRUE(PointAt(star)) << "the cursor finds the star";
+    EXPECT_EQ(TheGame->cursorColour[0], 0.0f) << "the cursor turns green over a system";
+    Click(0);
+    ASSERT_EQ(galaxy.galaxyView, 0);
+    EXPECT_EQ(&galaxy.systems[galaxy.selectedSystem], star);
+    EXPECT_STREQ(galaxy.titleBanner->text, star->name);
+    // The device lost and back: the star, its worlds, their orbits and markers are all drawn again.
+    Graphics->device->ForceDeviceLoss(1);
+    Passes(3, 0.05f);
+    Pixels system = CheckPicture("galaxy_system");
+    EXPECT_GT(Brightness(system, star), 200) << "the star";
+    for (CelestialBody* planet = star->firstChild; planet; planet = planet->nextSibling)
+        EXPECT_GT(Brightness(system, planet), 40) << planet->name;
+    EXPECT_GT(CountGreen(system), 2000) << "the orbit lines";
+
+    // A click on the planet chooses it; "Mission Briefing" opens its panel.
+    ASSERT_TRUE(PointAt(body)) << "the cursor finds the planet";
+    Click(0);
+    EXPECT_EQ(galaxy.clickedBody, body);
+    ASSERT_TRUE(galaxy.missionBriefingButton->IsVisible());
+    ClickOn(galaxy.missionBriefingButton);
+    ASSERT_TRUE(galaxy.PlanetPanelShown());
+    EXPECT_EQ(galaxy.infoBody, body);
+    EXPECT_TRUE(galaxy.panel.accessible);
+    const MissionRecord& story = MissionScreen::missions[0];
+    EXPECT_STREQ(galaxy.panel.briefingLabel->GetText(), GameText(story.briefing)) << "the briefing is the mission's";
+    EXPECT_STREQ(galaxy.panel.nameLabel->GetText(), GameText(story.name));
+    EXPECT_STREQ(galaxy.panel.factionLabel->GetText(), GetFactionName(0)) << "the guild gives the first mission";
+    if (galaxy.panel.downArrow->IsVisible()) {
+        ClickOn(galaxy.panel.downArrow);
+        EXPECT_EQ(galaxy.panel.firstLine, 1) << "the briefing scrolls";
+    }
+    CheckPicture("galaxy_planet_panel");
+
+    // "Accept" makes it the next mission and closes the panel; the start button starts it.
+    ClickOn(galaxy.panel.acceptButton);
+    EXPECT_FALSE(galaxy.PlanetPanelShown());
+    EXPECT_EQ(galaxy.selectedBody, body);
+    EXPECT_TRUE(galaxy.currentBriefingButton->IsEnabled());
+    Passes(1, 0.05f);
+    EXPECT_STREQ(galaxy.startButton->text, "  Start\nMission");
+    int x = 0, y = 0;
+    galaxy.startButton->GetScreenPosition(&x, &y);
+    MoveMouseTo(x + galaxy.startButton->width * 2 / 3, y + galaxy.startButton->height * 2 / 3);
+    Click(0);
+    EXPECT_EQ(TheGame->state, GAME_STATE_LOAD_PENDING);
+    UntilPlaying();
+    EXPECT_FALSE(MissionScreen::scratchActive);
+    EXPECT_EQ(MissionScreen::selectedIndex, 0) << "the first story mission is in play";
+    EXPECT_FALSE(galaxy.container->IsVisible());
+    EXPECT_NE(GetPlayerRig(), nullptr);
+
+    InputScript::CloseWindow();
+    EXPECT_EQ(RunMainLoop(), 0);
+}
+
+}  // namespace
