@@ -157,8 +157,18 @@ int StartMissionButton(void*, Button*)
     return 1;
 }
 
+// "Shop/Manage Rig": the galaxy's page gives way to the character screen and its shop.
+int ManageRigButton(void*, Button*)
+{
+    if (!TheCharacterGui) return 1;
+    CloseAllGameWindows();
+    TheCharacterGui->Show(true);
+    GuiPlaySound("blip");
+    return 1;
+}
+
 // The galaxy's page until the galaxy map exists: a panel naming the next mission, with a
-// button that starts it.
+// button that starts it, and the way to the shop.
 Window* BuildGalaxyPage()
 {
     const int w = ScreenWidth(), h = ScreenHeight();
@@ -182,6 +192,11 @@ Window* BuildGalaxyPage()
     start->SetImage("data/gui/button.dds", 0x1030001);
     start->SetText("Start Mission");
     page->AddChild(start);
+    Button* shop = Keep(new Button(nullptr, ManageRigButton, UnitH(144), UnitH(16), UnitH(176), UnitH(40), 0, nullptr,
+                                   "data/gui/button_green.dds", "data/gui/button_green.dds", nullptr, 0x1030001, 0x1030002, 0));
+    shop->SetImage("data/gui/button_green.dds", 0x1030000);
+    shop->SetText("Shop/Manage Rig");
+    page->AddChild(shop);
     page->FitToChildren(1, 1, 0, 0);
     if (WindowMgr) WindowMgr->AddWindow(page);
     return page;
