@@ -19,6 +19,7 @@
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
 #include "platform/InputState.h"
+#include "platform/MathUtil.h"
 #include "platform/Timer.h"
 #include "render/Draw2D.h"
 #include "render/Font.h"
@@ -54,7 +55,7 @@ int U(int n)
 constexpr int ORIGIN_X = 10, ORIGIN_Y = 52, SCREEN_W = 560, SCREEN_H = 498;
 constexpr int VIEWER_X = 35, VIEWER_Y = 137, VIEWER_SIDE = 238;
 constexpr int PANE_X = 26, PANE_Y = 126, PANE_SIDE = 256;
-constexpr int SLOT_X = 298, SLOT_SIDE = 48;
+constexpr int SLOT_X = 300, SLOT_SIDE = 48;
 constexpr int WEAPON_SLOT_Y[2] = {137, 187};
 constexpr int MODULE_SLOT_Y[RIG_MODULE_SLOTS_SHOWN] = {245, 295, 345};
 constexpr int PAGE_Y = 410, PAGE_H = 134;
@@ -137,6 +138,25 @@ bool DropBesideRig(Item* item)
     if (TheScene.AddEntity(item)) return true;
     item->scale = scale;
     return false;
+}
+
+// The rig's box as the doll shows it: the chassis and every part on its bone in the bind
+// pose (the body and the canopy stand on the frame), scaled, about the doll's own place.
+void DollBounds(Agent* rig, Vec3* low, Vec3* high)
+{
+    const IndexedMesh* mesh = rig->mesh;
+    *low = mesh->boundsMin;
+    *high = mesh->boundsMax;
+    for (int i = 0; i < rig->AttachmentCount(); ++i) {
+        const AgentAttachment& part = rig->Attachment(i);
+        if (!part.entity || !part.entity->mesh || part.boneIndex < 0 || part.boneIndex >= mesh->JointCount()) continue;
+        Vec3 at = mesh->joints[part.boneIndex].bindTranslation;
+        at.x = -at.x;  // the mesh is mirrored on its way to the screen
+        *low = Vec3Min(*low, at + part.entity->mesh->boundsMin);
+        *high = Vec3Max(*high, at + part.entity->mesh->boundsMax);
+    }
+    *low = *low * rig->scale;
+    *high = *high * rig->scale;
 }
 
 }  // namespace
@@ -243,8 +263,9 @@ void CharacterGui::Build()
     } infoButtons[] = {{"Show Tech", OnShowTechClicked, &techButton},
                        {"Achievements", OnAchievementsClicked, &achievementsButton},
                        {"Log", OnMissionLogClicked, &logButton}};
+    const int infoX[3] = {288, 372, 474}, infoW[3] = {80, 98, 46};
     for (int i = 0; i < 3; ++i) {
-        Button* button = Keep(new Button(nullptr, infoButtons[i].click, U(286 + 78 * i), U(73), U(76), U(26), 0, BodyFont(),
+        Button* button = Keep(new Button(nullptr, infoButtons[i].click, U(infoX[i]), U(73), U(infoW[i]), U(26), 0, SmallFont(),
                                          "data/gui/button.dds", "data/gui/button.dds", nullptr, Cell(1, 3, 0, 1),
                                          Cell(1, 3, 0, 1), 0));
         button->SetImage("data/gui/highlight_blue.dds", 0);
@@ -369,14 +390,10 @@ void CharacterGui::Build()
     hullMeter_ = Keep(new GuiMeter("", 0xFF33CC33, 0xFF1A1A1A, U(ATTRIBUTES_X + 90), U(PAGE_Y + 26), U(110), U(12), false,
                                    nullptr, false));
     hullMeter_->maximum = 100.0f;
-    hullMeter_->id = CHARACTER_SCREEN_ID;
-    AddChild(hullMeter_);
     shieldMeter_ = Keep(new GuiMeter("", 0xFF3380FF, 0xFF1A1A1A, U(ATTRIBUTES_X + 90), U(PAGE_Y + 44), U(110), U(12), false,
                                      nullptr, false));
     shieldMeter_->maximum = 100.0f;
     shieldMeter_->SetIcon("data/gui/divbar.dds");
-    shieldMeter_->id = CHARACTER_SCREEN_ID;
-    AddChild(shieldMeter_);
     armourBadge = Keep(new Button(nullptr, nullptr, U(ATTRIBUTES_X + 212), U(PAGE_Y + 18), U(32), U(32), 0, HeadingFont(),
                                   "data/gui/itemicons.dds", "data/gui/itemicons.dds", nullptr, Cell(4, 4, 2, 1),
                                   Cell(4, 4, 2, 1), 0));
@@ -557,12 +574,19 @@ void CharacterGui::Draw()
             fittedMesh_ = rig ? rig->mesh : nullptr;
             if (rig && rig->mesh) {
                 viewer->FitCamera(-1, 1.0f, 0.0f);
-                // A rig framed by its box was framed where it stands: the doll shows it here.
-                if (!rig->mesh->IsSkinned()) {
-                    const Vec3 at = rig->GetPosition();
-                    viewer->cameraTarget = viewer->cameraTarget - at;
-                    viewer->cameraPosition = viewer->cameraPosition - at;
-                }
+                // The doll is framed whole, body and arms included, about the middle of its
+                // box; it is drawn at the doll's own place, wherever the rig stands.
+                Vec3 low, high;
+                DollBounds(rig, &low, &high);
+                const Vec3 size = high - low;
+                const float across = size.x > size.z ? size.x : size.z;
+                const float radius = size.y > 0.8f * across ? size.y : 0.8f * across;
+                const float distance = 1.6f * (radius < 12.0f ? radius : 12.0f);
+                viewer->cameraTarget = (low + high) * 0.5f;
+                viewer->cameraPosition = viewer->cameraTarget + Vec3(0.0f, 0.0f, distance);
+                viewer->distance = distance;
+                viewer->minDistance = 0.5f * distance;
+                viewer->maxDistance = 1.5f * distance;
             }
         }
         if (rig) viewer->modelOffset = Vec3() - rig->GetPosition();
@@ -573,8 +597,10 @@ void CharacterGui::Draw()
     DrawSkills();
     if (Font* small = SmallFont()) {
         small->SetColor(0.8f, 0.8f, 0.8f, 1.0f);
-        GuiDrawWrappedText(small, "W\nE\nA\nP\nO\nN\nS", 1 << 20, U(SLOT_X - 11), U(WEAPON_SLOT_Y[0]), 0, 0);
-        GuiDrawWrappedText(small, "M\nO\nD\nU\nL\nE\nS", 1 << 20, U(SLOT_X - 11), U(MODULE_SLOT_Y[0]), 0, 0);
+        // Narrower than two letters: every letter stands on a line of its own.
+        const int column = TextWidth(small, "W") + 1;
+        GuiDrawWrappedText(small, "W\nE\nA\nP\nO\nN\nS", column, U(PANE_X + PANE_SIDE + 2), U(WEAPON_SLOT_Y[0] - 4), 0, 0);
+        GuiDrawWrappedText(small, "M\nO\nD\nU\nL\nE\nS", column, U(PANE_X + PANE_SIDE + 2), U(MODULE_SLOT_Y[0] + 4), 0, 0);
         small->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
     }
     DrawSlotIcons();
@@ -663,11 +689,12 @@ void CharacterGui::DrawTooltips(int mouseX, int mouseY)
 
 void CharacterGui::DrawAttributes()
 {
-    Font* body = BodyFont();
+    Font* heading = BodyFont();
+    Font* body = SmallFont();
     Agent* rig = GetPlayerRig();
     const int left = U(ATTRIBUTES_X + 8);
     int rowY = U(PAGE_Y + 4);
-    Write(body, 1.0f, 1.0f, 1.0f, left, rowY, "ATTRIBUTES");
+    Write(heading, 1.0f, 1.0f, 1.0f, left, rowY, "ATTRIBUTES");
     if (!rig) return;
     const float grey = 0.8f;
     char line[192];
@@ -696,12 +723,14 @@ void CharacterGui::DrawAttributes()
     }
 
     rowY += U(ROW_STEP);
-    snprintf(line, sizeof line, "%-10.10s%2.1f     %-16.16s%2.1f", "Speed", rig->GetSpeed(), "Attack Range",
-             rig->GetAttackRange());
+    // Speed and reach side by side, each in a column of its own.
+    snprintf(line, sizeof line, "%-10.10s%2.1f", "Speed", rig->GetSpeed());
     Write(body, grey, grey, grey, left, rowY, line);
+    snprintf(line, sizeof line, "%-16.16s%2.1f", "Attack Range", rig->GetAttackRange());
+    Write(body, grey, grey, grey, left + U(104), rowY, line);
 
     rowY += U(ROW_STEP) + U(2);
-    Write(body, 1.0f, 1.0f, 1.0f, left, rowY, "DAMAGE");
+    Write(heading, 1.0f, 1.0f, 1.0f, left, rowY, "DAMAGE");
     int weaponRows = 0;
     for (int i = 0; i < rig->AttachmentCount(); ++i) {
         Entity* held = rig->Attachment(i).entity;
@@ -720,7 +749,7 @@ void CharacterGui::DrawAttributes()
         textX += U(20);
         const char* typeName = type >= 0 && type < 9 ? DAMAGE_TYPE_NAMES[type] : "Unknown:";
         Write(body, grey, grey, grey, textX, rowY, typeName);
-        textX += U(70);
+        textX += U(62);
         const float total = rig->GetDamage(weapon);
         const float base = weapon->GetBaseDamage();
         const float itemBonus = item->GetDamageBonus(weapon);
@@ -742,7 +771,7 @@ void CharacterGui::DrawAttributes()
             Write(body, 0.1f, 1.0f, 0.1f, textX, rowY, " + Acid");
             textX += TextWidth(body, " + Acid");
         }
-        const float cycle = weapon->windUp > 0.0f ? weapon->interval + weapon->windUp : weapon->interval;
+        const float cycle = WeaponCycle(weapon);
         snprintf(line, sizeof line, "  (%.1f dps)%s", cycle > 0.0f ? total / cycle : total,
                  (weapon->flags & WEAPONFLAG_DUAL_CLUSTER) ? " x 2" : "");
         Write(body, grey, grey, grey, textX, rowY, line);

@@ -88,11 +88,9 @@ std::string DisplayName(const char* shortDescription, const char* name)
     return name ? name : "";
 }
 
-// The damage cycle of a weapon: its interval, and the wind-up before it when it has one.
 float WeaponDps(float damage, const WeaponDef* weapon)
 {
-    if (!weapon) return damage;
-    float cycle = weapon->windUp > 0.0f ? weapon->interval + weapon->windUp : weapon->interval;
+    const float cycle = WeaponCycle(weapon);
     return cycle > 0.0f ? damage / cycle : damage;
 }
 
@@ -241,6 +239,12 @@ std::string FormatWeaponDamage(Item* item)
     snprintf(text, sizeof text, " %s damage  %.1f   (%.1f dps)%s", type ? type : "Unknown", damage, WeaponDps(damage, weapon),
              dual);
     return text;
+}
+
+float WeaponCycle(const WeaponDef* weapon)
+{
+    if (!weapon) return 0.0f;
+    return weapon->shotTime > 0.0f ? weapon->interval + weapon->shotTime : weapon->interval;
 }
 
 float TurretDamagePerSecond(int weaponType, float damage)
@@ -430,7 +434,8 @@ void ItemScrollList::DrawRows()
         FormatDisplayText(shown, 3);
         Write(font, offer.price >= 1 ? WHITE : DARK_GREY, x0, y0 + UnitH(2), shown);
         if (offer.price < 1) {
-            Write(font, DARK_GREY, x0, y0 + UnitH(16), "Purchased");
+            const int purchasedX = x0 + rowWidth - TextWidth(font, "Purchased") - UnitH(36) - UnitH(4);
+            Write(font, DARK_GREY, purchasedX, y0 + UnitH(16), "Purchased");
         } else {
             char price[32];
             snprintf(price, sizeof price, "$%d ", offer.price);
@@ -515,7 +520,7 @@ void ItemScrollList::DrawItemPanel(const Item* item, int textX, int textY, int p
         }
         if (line[0]) {
             lineY += UnitH(16);
-            Write(font, LIGHT_GREY, textX, lineY, line);
+            Write(SmallFont(), LIGHT_GREY, textX, lineY, line);
         }
     } else if (item->kind == ITEM_KIND_UPGRADE) {
         lineY += UnitH(16);
@@ -531,7 +536,7 @@ void ItemScrollList::DrawItemPanel(const Item* item, int textX, int textY, int p
             size_t end = attributes.find('\n', start);
             std::string one = attributes.substr(start, end == std::string::npos ? std::string::npos : end - start);
             lineY += UnitH(16);
-            Write(font, LIGHT_GREY, textX, lineY, one.c_str());
+            Write(SmallFont(), LIGHT_GREY, textX, lineY, one.c_str());
             if (end == std::string::npos) break;
             start = end + 1;
         }
@@ -539,7 +544,7 @@ void ItemScrollList::DrawItemPanel(const Item* item, int textX, int textY, int p
         lineY += UnitH(16);
         Write(font, WHITE, textX, lineY, "Damage:");
         lineY += UnitH(16);
-        Write(font, LIGHT_GREY, textX, lineY, FormatWeaponDamage(const_cast<Item*>(item)).c_str());
+        Write(SmallFont(), LIGHT_GREY, textX, lineY, FormatWeaponDamage(const_cast<Item*>(item)).c_str());
     }
     DrawDescription(item->longDescription, item->price, lineY, panelX, panelY);
 }
@@ -587,7 +592,7 @@ void ItemScrollList::DrawBuildingPanel(const BuildItem* building, int textX, int
         snprintf(line, sizeof line, "  %s damage  %.1f   (%.1f dps)", type ? type : "Unknown", damage,
                  TurretDamagePerSecond(building->weapon, damage));
         lineY += UnitH(16);
-        Write(font, LIGHT_GREY, textX, lineY, line);
+        Write(SmallFont(), LIGHT_GREY, textX, lineY, line);
     }
     char range[48] = " ";
     if (turret) {
@@ -600,12 +605,12 @@ void ItemScrollList::DrawBuildingPanel(const BuildItem* building, int textX, int
     else
         snprintf(line, sizeof line, "  Health: %.0f    Power: %d    %s", health, building->costPower, range);
     lineY += UnitH(16);
-    Write(font, LIGHT_GREY, textX, lineY, line);
+    Write(SmallFont(), LIGHT_GREY, textX, lineY, line);
     lineY += UnitH(16);
     Write(font, WHITE, textX, lineY, (building->flags & BUILD_UPGRADE_RECORD) ? "Upgrade Cost:" : "Build Cost:");
     snprintf(line, sizeof line, "  %d ore    %d fuel", building->costOre, building->costFuel);
     lineY += UnitH(16);
-    Write(font, LIGHT_GREY, textX, lineY, line);
+    Write(SmallFont(), LIGHT_GREY, textX, lineY, line);
     DrawDescription(building->longDescription, building->buyCost, lineY, panelX, panelY);
 }
 
@@ -642,19 +647,19 @@ void ItemScrollList::DrawUnitPanel(const AgentType* unit, int textX, int textY)
             snprintf(line, sizeof line, "  %s damage  %.1f   (%.1f dps)", type ? type : "Unknown", damage, dps);
         }
         lineY += UnitH(16);
-        Write(font, LIGHT_GREY, textX, lineY, line);
+        Write(SmallFont(), LIGHT_GREY, textX, lineY, line);
         if (melee)
             snprintf(line, sizeof line, "  Speed: %.1f    Health: %.0f", prototype->speed, prototype->maxHealth);
         else
             snprintf(line, sizeof line, "  Speed: %.1f    Range:  %.1f     Health: %.0f", prototype->speed,
                      prototype->GetAttackRange(), prototype->maxHealth);
         lineY += UnitH(16);
-        Write(font, LIGHT_GREY, textX, lineY, line);
+        Write(SmallFont(), LIGHT_GREY, textX, lineY, line);
     }
     lineY += UnitH(16);
     Write(font, WHITE, textX, lineY, "Build Cost:");
     snprintf(line, sizeof line, "  %d ore    %d fuel", unit->oreCost, unit->fuelCost);
     lineY += UnitH(16);
-    Write(font, LIGHT_GREY, textX, lineY, line);
+    Write(SmallFont(), LIGHT_GREY, textX, lineY, line);
     DrawDescription(unit->longDescription, unit->buyCost, lineY, panelX, panelY);
 }

@@ -19,6 +19,7 @@ class BuildItemList;
 class Item;
 class ItemList;
 class ModelViewer;
+class WeaponDef;
 struct TextureRecord;
 
 // The three kinds of list.
@@ -58,6 +59,9 @@ const char* ItemTypeTag(const Item* item);
 std::string FormatUpgradeAttributes(const Item* item);
 // " <type> damage  <damage>   (<dps> dps)" of a weapon item, " x 2" for a dual weapon.
 std::string FormatWeaponDamage(Item* item);
+// The seconds between two shots of a weapon: its interval, and the time a shot lasts when it
+// lasts at all (a beam's).
+float WeaponCycle(const WeaponDef* weapon);
 // A turret's damage per second: beams (laser, electric, machine gun, flame, acid) fire every
 // 4 seconds in the shop's figures, everything else every 3.
 float TurretDamagePerSecond(int weaponType, float damage);

@@ -6,7 +6,6 @@
 #include "tests/app/PlayerSessionSupport.h"
 
 #include "gui/Button.h"
-#include "host/InputKeys.h"
 #include "interface/CharacterGui.h"
 #include "interface/Inventory.h"
 #include "interface/ItemScrollList.h"
@@ -65,6 +64,14 @@ protected:
         ClickOn(list->rowButtons[index]);
         EXPECT_EQ(list->GetSelected(), node->value);
     }
+    // The inventory key typed, as the keyboard gives it: a character.
+    static void TypeInventoryKey()
+    {
+        InputScript::Type("i");
+        int exitCode = 0;
+        DrainMessages(&exitCode);
+        Passes(1, 0.02f);
+    }
     void Key(uint32_t code)
     {
         WndProc(shelltest::Key(WM_KEYDOWN, code));
@@ -110,6 +117,7 @@ TEST_F(ShopSession, ABuyAndAWeaponOnTheRigThenTheScreenInAMission)
     ClickOn(screen->shopTabs[1]);
     EXPECT_EQ(screen->shopTab, 1);
     ClickRow(screen->shopLists[1], "ore_silo");
+    Passes(10, 0.05f);  // the player reads the panel before the second purchase
     ClickOn(screen->buyButton);
     EXPECT_EQ(profile->credits, 500);
     BuildItem* silo = TheGame->buildItems->FindByName("ore_silo");
@@ -158,16 +166,16 @@ TEST_F(ShopSession, ABuyAndAWeaponOnTheRigThenTheScreenInAMission)
     // In a mission the screen opens with its key, without the shop, and closes the same way.
     ASSERT_TRUE(StartMissionOn(FOREST));
     EXPECT_EQ(GetPlayerRig()->GetAttachedEntity("leftweapon") != nullptr, true);
-    Press(DIK_I);
+    TypeInventoryKey();
     EXPECT_TRUE(screen->IsVisible()) << "the inventory key opens the character screen";
     EXPECT_FALSE(screen->shopWindow->IsVisible());
     EXPECT_TRUE(screen->closeButton->IsVisible());
     Passes(2, 0.05f);
     ClickOn(screen->closeButton);
     EXPECT_FALSE(screen->IsVisible()) << "its close button closes it";
-    Press(DIK_I);
+    TypeInventoryKey();
     EXPECT_TRUE(screen->IsVisible());
-    Press(DIK_I);
+    TypeInventoryKey();
     EXPECT_FALSE(screen->IsVisible());
 
     InputScript::CloseWindow();

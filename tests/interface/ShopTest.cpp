@@ -145,8 +145,10 @@ TEST_F(ShopTest, TheEntrysPanelSaysWhatItIsAndWhatItNeeds)
     swarm->weapon->type = WEAPON_MISSILE;
     swarm->weapon->damage = 22.0f;
     swarm->weapon->interval = 2.5f;
-    swarm->weapon->windUp = 0.5f;
     swarm->weapon->flags |= WEAPONFLAG_DUAL_CLUSTER;
+    EXPECT_EQ(FormatWeaponDamage(swarm), " Missile damage  22.0   (8.8 dps) x 2");
+    // A beam's shot adds its length to the interval.
+    swarm->weapon->shotTime = 0.5f;
     EXPECT_EQ(FormatWeaponDamage(swarm), " Missile damage  22.0   (7.3 dps) x 2");
     delete swarm;
 
