@@ -12,6 +12,7 @@
 #include "world/AgentTypeRegistry.h"
 #include "world/BuildItem.h"
 #include "world/Item.h"
+#include "world/ItemCatalog.h"
 
 using namespace playersession;
 
@@ -175,8 +176,25 @@ TEST_F(ShopSession, ABuyAndAWeaponOnTheRigThenTheScreenInAMission)
     EXPECT_FALSE(screen->IsVisible()) << "its close button closes it";
     TypeInventoryKey();
     EXPECT_TRUE(screen->IsVisible());
+
+    // With the bag full, what the hand holds when the screen closes is put down beside the rig.
+    for (int i = 0; i < Inventory::SLOT_COUNT; ++i)
+        if (bag->slots[i].kind == 0) {
+            ASSERT_TRUE(bag->AddItem(CreateItemByName("machinegun"), false, false, i));
+        }
+    Item* spare = CreateItemByName("laser_lance");
+    ASSERT_NE(spare, nullptr);
+    bag->Carry(spare);
     TypeInventoryKey();
     EXPECT_FALSE(screen->IsVisible());
+    EXPECT_EQ(bag->dragItem, nullptr);
+    bool inLevel = false;
+    for (Entity* entity = TheScene.FirstInCategory(CATEGORY_ALL, 0); entity; entity = TheScene.NextInCategory())
+        inLevel |= entity == spare;
+    EXPECT_TRUE(inLevel) << "the carried weapon lies in the level";
+    EXPECT_LT(std::hypot(spare->GetPosition().x - GetPlayerRig()->GetPosition().x,
+                         spare->GetPosition().z - GetPlayerRig()->GetPosition().z),
+              4.0f);
 
     InputScript::CloseWindow();
     EXPECT_EQ(RunMainLoop(), 0);
