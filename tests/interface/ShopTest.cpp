@@ -170,6 +170,15 @@ TEST_F(ShopTest, TheEntrysPanelSaysWhatItIsAndWhatItNeeds)
     EXPECT_EQ(unlock->colour, RED);
     EXPECT_TRUE(Drew("Requires ferrist level 1"));
     EXPECT_TRUE(Drew("Damage:"));
+
+    // A usable item says what it does.
+    Item* kit = AddItemDefinition("instant_build_kit", ITEM_KIND_ACTION, 250, 1);
+    kit->action = ITEM_ACTION_INSTANT_BUILD;
+    screen->shopLists[0]->Refill();
+    Select(0, "instant_build_kit");
+    DrawScreen();
+    EXPECT_TRUE(Drew("Instantly complete construction of a building"));
+    EXPECT_TRUE(Drew("Cost $ 250"));
 }
 
 TEST_F(ShopTest, BuyAsksForCreditsLevelAchievementAndFactory)
