@@ -243,7 +243,7 @@ void PlayerProfile::CheckUnlocks(bool missionEnd)
     test(3, 0, s[PROFILE_STAT_HIGHEST_BOT_LEVEL] > 9, shopNotice);
     test(4, 0, s[PROFILE_STAT_CREATURES_KILLED] > 30, shopNotice);
     test(5, 1, s[PROFILE_STAT_TURRET_KILLS] == killed && killed > 0, nullptr);
-    test(6, 1, s[PROFILE_STAT_RIG_KILLS] == killed && killed > 0, "Cammo rig skin unlocked!");
+    test(6, 1, s[PROFILE_STAT_RIG_KILLS] == killed && killed > 0, "Camo rig skin unlocked!");
     test(7, 1, s[PROFILE_STAT_AIR_KILLS] == killed && killed > 0, nullptr);
     test(8, 1, killed == 0, nullptr);
     test(9, 0, s[PROFILE_STAT_BUILDINGS_PRODUCED] > 30, nullptr);

@@ -6,6 +6,7 @@
 #include "campaign/PlayerProfile.h"
 #include "gui/Button.h"
 #include "gui/WindowManager.h"
+#include "interface/CharacterGui.h"
 #include "interface/InfoTooltip.h"
 #include "interface/InGameMenu.h"
 #include "interface/Inventory.h"
@@ -220,12 +221,13 @@ int ToggleInGameMenuButton(void*, Button*)
     return 1;
 }
 
-// The character screen holds the bag; until the screen itself is made, the bag's panel stands
-// for it.
+// The character screen, with the bag, opens when it is closed and closes when it is open.
 int ToggleInventory(void*, Button*)
 {
-    Window* screen = PlayerInventory ? PlayerInventory->panel : nullptr;
-    if (screen) screen->SetVisible((screen->flags & WINDOW_HIDDEN) != 0);
+    CharacterGui* screen = TheCharacterGui;
+    if (!screen) return 1;
+    screen->Show(!(screen->shown && screen->IsVisible()));
+    PlayFeedbackSound("blip");
     return 1;
 }
 

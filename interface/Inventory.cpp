@@ -524,6 +524,23 @@ Item* Inventory::DropDraggedItem()
     return item;
 }
 
+void Inventory::Carry(Item* item)
+{
+    if (!item || dragItem) return;
+    dragItem = item;
+    dragWidget = MakeItemWidget(item, 0);
+    dragWidget->SetSize(UnitH(CARRIED_SIZE), UnitH(CARRIED_SIZE));
+}
+
+Item* Inventory::TakeCarried()
+{
+    Item* item = dragItem;
+    delete dragWidget;
+    dragWidget = nullptr;
+    dragItem = nullptr;
+    return item;
+}
+
 void Inventory::PressSlot(int slot, bool rightButton, bool ctrl, bool shift)
 {
     if (slot < 0 || slot >= SLOT_COUNT) return;
@@ -614,7 +631,7 @@ void Inventory::UseSlot(int slot)
         if (!unit && !building) return;
         int required = unit ? unit->buyLevel : building->buyLevel;
         if (PlayerLevel() < required) {
-            ShowMessage("Insufficent level!");
+            ShowMessage("Insufficient level!");
             GuiPlaySound("bad");
             return;
         }

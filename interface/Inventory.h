@@ -70,6 +70,12 @@ public:
     // The carried item handed to the world when it is a single one; null (and "bad") for a
     // stack or an empty hand. The carried widget is freed.
     Item* DropDraggedItem();
+    // Puts an item into the hand, under a new carried widget (the hand must be empty); the
+    // hand owns it from now on. Null does nothing.
+    void Carry(Item* item);
+    // Empties the hand without a sound: the carried widget is freed and the item, no longer the
+    // hand's, is returned (null when nothing is carried).
+    Item* TakeCarried();
     // A press on a slot: a drag action (pick up, split, place, merge, swap) or, with the right
     // button and no Ctrl, a use or a pattern learned.
     void PressSlot(int slot, bool rightButton, bool ctrl, bool shift);

@@ -175,6 +175,18 @@ template <int Red> bool PaintInventoryMarker(Canvas& c);
 bool PaintHotbarIndicator(Canvas& c);
 bool PaintSlotHighlight(Canvas& c);
 
+// The character screen and the shop: the screen's frame and level badge, the close button, the
+// experience and skill bars, the paper doll's slots, the paint swatches and the shop's tabs
+// (CharacterTextures.cpp).
+bool PaintFrameExperience(Canvas& c);
+bool PaintPlayStop(Canvas& c);
+bool PaintExperienceBar(Canvas& c);
+bool PaintSkillsBar(Canvas& c);
+bool PaintSkillDivider(Canvas& c);
+bool PaintPaperDollSheet(Canvas& c);
+bool PaintRigPaintSwatches(Canvas& c);
+bool PaintStoreTabs(Canvas& c);
+
 // The icon sheets of the world's units, buildings and items, and the picture of an unknown
 // thing (WorldIcons.cpp).
 bool PaintUnitIcons(Canvas& c);

@@ -283,6 +283,15 @@ const std::vector<TextureRecipe>& TextureRecipes()
         {"gui/icons/inventory_attach_red.dds", 64, 64, Argb, NoMips, Picture, PaintInventoryMarker<1>},
         {"gui/hotbar_indicator.dds", 128, 32, Argb, NoMips, Picture, PaintHotbarIndicator},
         {"gui/highlight.dds", 64, 64, Argb, NoMips, Picture, PaintSlotHighlight},
+        // The character screen and the shop.
+        {"gui/wframe_exp.dds", 64, 64, Argb, NoMips, Picture, PaintFrameExperience},
+        {"gui/playstop.dds", 128, 64, Argb, NoMips, Picture, PaintPlayStop},
+        {"gui/icons/exp_bar.dds", 128, 16, Argb, NoMips, Picture, PaintExperienceBar},
+        {"gui/icons/skills_bar.dds", 128, 16, Argb, NoMips, Picture, PaintSkillsBar},
+        {"gui/skilldiv.dds", 128, 16, Argb, NoMips, Picture, PaintSkillDivider},
+        {"gui/icons/paper_doll_sheet.dds", 256, 128, Argb, NoMips, Picture, PaintPaperDollSheet},
+        {"gui/rigpaint.dds", 128, 128, Argb, NoMips, Picture, PaintRigPaintSwatches},
+        {"gui/storetabs.dds", 512, 256, Argb, NoMips, Picture, PaintStoreTabs},
         // The ground of a drained fuel patch.
         {"textures/splats/splat_vent_low.dds", 128, 128, Argb, Mips, Picture, PaintVentLow},
         {"textures/splats/splat_vent_sn_low.dds", 8, 8, Argb, Mips, NormalMap, PaintFlatNormal},

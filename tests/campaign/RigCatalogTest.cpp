@@ -331,7 +331,7 @@ TEST_F(ShippedPlayer, AnEarnedAchievementIsNamedInItsPopUp)
         named = named || strcmp(node->text, "Achievement: Lone Wolf: make every kill of a mission with your rig") == 0;
     EXPECT_TRUE(named);
     ASSERT_NE(game.messageBar->Newest(), nullptr);
-    EXPECT_STREQ(game.messageBar->Newest()->text, "Cammo rig skin unlocked!");
+    EXPECT_STREQ(game.messageBar->Newest()->text, "Camo rig skin unlocked!");
     for (int n = 1; n <= 20; ++n) {
         char tag[32];
         snprintf(tag, sizeof tag, "<achieve_%d>", n);

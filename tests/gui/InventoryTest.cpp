@@ -200,7 +200,7 @@ TEST_F(InventoryTest, PatternsAreLearnedOnceAndOnlyAtTheirLevel)
     inventory->PressSlot(5, true, false, false);
     EXPECT_EQ(At(5), pattern) << "too low a level: kept";
     ASSERT_NE(game.messageBar->Newest(), nullptr);
-    EXPECT_STREQ(game.messageBar->Newest()->text, "Insufficent level!");
+    EXPECT_STREQ(game.messageBar->Newest()->text, "Insufficient level!");
     EXPECT_FALSE(type->flags & AGENT_TYPE_OWNED);
 
     profile->level = 2;
