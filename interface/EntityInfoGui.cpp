@@ -12,6 +12,7 @@
 #include "host/System.h"
 #include "interface/HudLayout.h"
 #include "interface/MessageLists.h"
+#include "interface/UnitUpgrade.h"
 #include "mechanics/GameMechanics.h"
 #include "platform/Files.h"
 #include "render/Draw2D.h"
@@ -196,7 +197,8 @@ bool DrawWeaponLine(int x, int y, Agent* agent, const WeaponDef* weapon)
 
 void EntityInfoGui::HideAll()
 {
-    // The upgrade and programs panels are made by the building page when it needs them.
+    if (upgradePanel) upgradePanel->SetVisible(false);
+    if (programsPanel) programsPanel->SetVisible(false);
     if (ProductionQueueWindow) ProductionQueueWindow->SetVisible(false);
     if (StatusIconWindow) StatusIconWindow->SetVisible(false);
     for (Button* button : {cancelConstructionButton, buildMineButton, layMineButton, recycleStartButton,
