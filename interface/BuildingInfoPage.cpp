@@ -10,6 +10,7 @@
 #include "gui/GuiMeter.h"
 #include "gui/WindowManager.h"
 #include "interface/HudLayout.h"
+#include "interface/InfoTooltip.h"
 #include "interface/MessageLists.h"
 #include "interface/MissionHud.h"
 #include "interface/PowerBar.h"
@@ -105,7 +106,7 @@ void EntityInfoGui::DrawBuildingPage(Building* building)
 {
     HideAll();
     const BuildItem* definition = building->definition;
-    Text(title.x, title.y, GuiDisplayText(definition ? definition->name : building->name), 1.0f, 1.0f, 1.0f);
+    Text(title.x, title.y, GuiDisplayText(definition ? BuildItemDisplayName(definition) : building->name), 1.0f, 1.0f, 1.0f);
 
     if (healthMeter) {
         float maximum = building->GetMaxHealth();

@@ -4,6 +4,7 @@
 #include "gui/GuiDraw.h"
 #include "gui/Label.h"
 #include "gui/WindowManager.h"
+#include "platform/StringTable.h"
 #include "interface/HudLayout.h"
 #include "interface/MessageLists.h"
 #include "render/Draw2D.h"
@@ -53,13 +54,12 @@ void InfoTooltip::Build()
 
 namespace {
 
-// The box stands at the right edge, its bottom on the top of the build panel there (the
-// taller of the two panels along the bottom edge).
+// The box stands at the right edge, clear of the HUD's panels along the bottom edge: the
+// command bar over the main display reaches highest.
 int BoxBottom()
 {
-    int panels = HudLength(0.1904296875);
-    int display = HudLength(0.1650390625);
-    return ScreenHeight() - (panels > display ? panels : display);
+    int h = ScreenHeight();
+    return h - HudFraction(169, 1024) - HudFraction(7, 128) - h / 192;
 }
 
 void Colour(Label* label, float r, float g, float b)
@@ -74,12 +74,20 @@ void Colour(Label* label, float r, float g, float b)
 // when it has no text of its own.
 const char* EntryText(const char* text, const char* name, const char* suffix, char* out, size_t size)
 {
-    if (text && text[0]) return text;
+    if (text && text[0] && text != GameText("<none>") && text != GameText("<unknown>")) return text;
     snprintf(out, size, "<%s%s>", name, suffix);
     return out;
 }
 
 }  // namespace
+
+const char* BuildItemDisplayName(const BuildItem* item)
+{
+    if (!item) return "";
+    const char* text = item->shortDescription;
+    bool own = text && text[0] && text != GameText("<none>") && text != GameText("<unknown>");
+    return own ? text : item->name;
+}
 
 void InfoTooltip::ShowText(const char* key)
 {

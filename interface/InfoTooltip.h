@@ -51,6 +51,9 @@ private:
     int descriptionLines_ = 1;
 };
 
+// What the player reads as a catalogue building's name: its display text, else its own name.
+const char* BuildItemDisplayName(const BuildItem* item);
+
 // The main display's tooltip, or null until the main display is built.
 extern InfoTooltip* TheInfoTooltip;
 

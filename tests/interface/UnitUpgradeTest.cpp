@@ -13,6 +13,7 @@
 #include "interface/UnitUpgrade.h"
 #include "mechanics/Scene.h"
 #include "platform/SoundManager.h"
+#include "platform/StringTable.h"
 #include "platform/Timer.h"
 #include "tests/interface/InterfaceTestSupport.h"
 #include "tests/platform/SoundTestSupport.h"
@@ -433,4 +434,18 @@ TEST_F(UnitUpgradeTest, TheDisplaysButtonsCancelConstructionAndTheUnitInProducti
     factory->buildQueue->Clear();
 
     EXPECT_TRUE(display->buildMineButton->rightButtonAllowed) << "a right click takes back the mine in the making";
+}
+
+TEST_F(UnitUpgradeTest, EveryTextTheTooltipsAskForIsShipped)
+{
+    StringTable strings;
+    ASSERT_TRUE(strings.Init());
+    std::vector<std::string> keys = {"Fire", "Acid", "Plasma"};
+    for (const UnitUpgrade& entry : UnitUpgrades) keys.push_back(entry.name);
+    for (const std::string& key : keys) {
+        EXPECT_NE(strings.Lookup(("<" + key + ">").c_str()), nullptr) << key;
+        EXPECT_NE(strings.Lookup(("<" + key + "_desc>").c_str()), nullptr) << key;
+    }
+    // The stances, the research programs and the mine builder explain themselves on hover.
+    for (int id = 13; id <= 22; ++id) EXPECT_NE(strings.Lookup(("<tooltip_" + std::to_string(id) + ">").c_str()), nullptr) << id;
 }
