@@ -287,8 +287,12 @@ void EntityInfoGui::DrawPortrait(Entity* entity)
             portrait->background->SetAtlasCell(0);
         }
     }
-    if (portrait->entity != entity) {
-        portrait->SetEntity(entity);
+    // The portrait looks at the entity where it stands at the world's origin: the camera is
+    // framed there and the model drawn there, wherever the entity is in the level.
+    const Matrix standing = entity->world;
+    MatrixIdentity(&entity->world);
+    {
+        if (portrait->entity != entity) portrait->SetEntity(entity);
         int bone = -1;
         if (entity->mesh && entity->mesh->IsSkinned()) {
             static const char* const bones[] = {"Pilot", "Neck", "Head", "Spine", "Root"};
@@ -305,6 +309,7 @@ void EntityInfoGui::DrawPortrait(Entity* entity)
         portrait->FitCamera(bone, distance, height);
     }
     portrait->Draw();
+    entity->world = standing;
 }
 
 void EntityInfoGui::DrawStatusIcons(Agent* agent)
