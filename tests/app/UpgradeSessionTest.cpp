@@ -117,7 +117,7 @@ TEST_F(UpgradeSession, AGunnerGoesIntoTheUpgraderAndAnUpgradeIsStartedAndCancell
     ASSERT_TRUE(OnScreen(upgrader->GetCenter(), &x, &y));
     MoveMouseTo(x, y);
     Click(1);
-    for (int second = 0; second < 20 && upgrader->HeldUnit() != gunner; ++second) Passes(10, 0.1f);
+    for (int second = 0; second < 20 && upgrader->HeldUnit() != gunner; ++second) Passes(5, 0.2f);
     ASSERT_EQ(upgrader->HeldUnit(), gunner) << "the gunner walked into the upgrader";
     EXPECT_FALSE(InLevel(gunner)) << "inside, it is out of the level";
 
@@ -150,13 +150,17 @@ TEST_F(UpgradeSession, AGunnerGoesIntoTheUpgraderAndAnUpgradeIsStartedAndCancell
     EXPECT_GT(gunner->processTimer, 0.0f) << "the upgrade runs";
     EXPECT_FLOAT_EQ(profile->ore, 450.0f);
     EXPECT_FLOAT_EQ(profile->fuel, 175.0f);
-    Passes(20, 0.1f);
+    Passes(6, 0.1f);
     MoveOnto(hull);
     Passes(1, 0.05f);
+    // The picture of the page (the portrait, the choices, the progress) and of the tooltip.
     Pixels frame = Frame();
-    const int h = Config->height, w = Config->width;
-    int left = TheEntityInfoGui->x, top = TheInfoTooltip->window->y;
-    EXPECT_TRUE(MatchesReference(CropPixels(frame, left, top, w, h), "upgrade_session_running", {16, w * h / 200}));
+    const Window* shown = TheEntityInfoGui;
+    EXPECT_TRUE(MatchesReference(CropPixels(frame, shown->x, shown->y, shown->x + shown->width, shown->y + shown->height),
+                                 "upgrade_session_page", {16, shown->width * shown->height / 50}));
+    shown = TheInfoTooltip->window;
+    EXPECT_TRUE(MatchesReference(CropPixels(frame, shown->x, shown->y, shown->x + shown->width, shown->y + shown->height),
+                                 "upgrade_session_choice_tooltip", {16, shown->width * shown->height / 50}));
 
     // Cancelled: the gunner comes out and the whole price comes back.
     ClickWindow(panel->cancelButton);
@@ -191,9 +195,8 @@ TEST_F(UpgradeSession, AGunnerGoesIntoTheUpgraderAndAnUpgradeIsStartedAndCancell
     EXPECT_STREQ(TheInfoTooltip->labels[2]->GetText(), ore);
     EXPECT_FLOAT_EQ(TheInfoTooltip->labels[2]->g, 1.0f) << "500 ore pays for it: green";
     frame = Frame();
-    top = TheInfoTooltip->window->y;
-    EXPECT_TRUE(MatchesReference(CropPixels(frame, TheInfoTooltip->window->x, top, w, top + TheInfoTooltip->window->height),
-                                 "upgrade_session_build_tooltip", {16, w * h / 400}));
+    EXPECT_TRUE(MatchesReference(CropPixels(frame, shown->x, shown->y, shown->x + shown->width, shown->y + shown->height),
+                                 "upgrade_session_build_tooltip", {16, shown->width * shown->height / 50}));
 }
 
 }  // namespace
