@@ -2,7 +2,8 @@
 // beside the rig (put down free, as the developer's instant build does), a gunner is sent into
 // it with a right click, the upgrader's page offers the gunner's upgrades and explains them on
 // hover, an upgrade is started and cancelled again with the whole price paid back; then the
-// rig's build panel explains a building on hover, price and all.
+// rig's build panel explains a building on hover, price and all, and a click on the
+// upgrader's portrait brings the camera over it.
 #include "tests/app/PlayerSessionSupport.h"
 
 #include "gui/Button.h"
@@ -197,6 +198,19 @@ TEST_F(UpgradeSession, AGunnerGoesIntoTheUpgraderAndAnUpgradeIsStartedAndCancell
     frame = Frame();
     EXPECT_TRUE(MatchesReference(CropPixels(frame, shown->x, shown->y, shown->x + shown->width, shown->y + shown->height),
                                  "upgrade_session_build_tooltip", {16, shown->width * shown->height / 50}));
+
+    // The upgrader selected again, a click on its portrait brings the camera over it.
+    ASSERT_TRUE(OnScreen(upgrader->GetCenter(), &x, &y));
+    MoveMouseTo(x, y);
+    Click(0);
+    ASSERT_EQ(TheGame->GetFirstSelected(), upgrader);
+    int before = std::abs(x - Config->width / 2) + std::abs(y - Config->height / 2);
+    ClickWindow(TheEntityInfoGui->portraitButton);
+    Passes(1, 0.05f);
+    ASSERT_TRUE(OnScreen(upgrader->GetCenter(), &x, &y));
+    EXPECT_NEAR(x, Config->width / 2, Config->width / 16) << "the upgrader in the middle of the view";
+    EXPECT_NEAR(y, Config->height / 2, Config->height / 8);
+    EXPECT_LT(std::abs(x - Config->width / 2) + std::abs(y - Config->height / 2), before);
 }
 
 }  // namespace
