@@ -294,6 +294,12 @@ TEST_F(UnitUpgradeTest, TurretResearchAndRecyclerSections)
     for (const std::string& text : page) acid = acid || text.rfind("Acid damage: ", 0) == 0;
     EXPECT_TRUE(acid) << ::testing::PrintToString(page);
     EXPECT_TRUE(Has(page, "Kills: 3"));
+    // One section only, the first in the fixed order: a factory's queue before a turret's weapon.
+    turretKind->flags = BUILD_TURRET | BUILD_UNIT_FACTORY;
+    page = Page(turret);
+    EXPECT_TRUE(ProductionQueueWindow->IsVisible());
+    EXPECT_FALSE(Has(page, "Kills: 3"));
+    turretKind->flags = BUILD_TURRET;
 
     BuildItem* labKind = game->buildItems->Add(nullptr, "research");
     labKind->flags = BUILD_RESEARCH_COMPUTER;
