@@ -1,20 +1,26 @@
 // The building page of the main display: name and health, construction progress or power
-// state with the bonus of the building's upgrade level, then what the building provides: a
-// factory's queue, a fuel well's vent, a generator's power, a control tower's units. The
-// upgrader's panel, the turret's weapon line, the research computer's programs and the
-// recycler's controls come with those buildings' behaviours.
+// state with the bonus of the building's upgrade level, then one section chosen by what the
+// building does: an upgrader's panel, a factory's queue, a turret's weapon, a fuel well's vent,
+// a generator's power, a control tower's units, a research computer's programs, or a
+// recycler's controls. Also the research computer's programs panel.
 #include "interface/EntityInfoGui.h"
 
 #include "gui/Button.h"
 #include "gui/GuiDraw.h"
 #include "gui/GuiMeter.h"
+#include "gui/WindowManager.h"
 #include "interface/HudLayout.h"
+#include "interface/InfoTooltip.h"
 #include "interface/MessageLists.h"
+#include "interface/MissionHud.h"
 #include "interface/PowerBar.h"
+#include "interface/UnitUpgrade.h"
+#include "mechanics/GameMechanics.h"
 #include "render/Draw2D.h"
 #include "render/Font.h"
 #include "world/AgentTypeRegistry.h"
 #include "world/BuildItem.h"
+#include "world/Agent.h"
 #include "world/Building.h"
 
 #include <cstdio>
@@ -27,6 +33,24 @@ void Text(int x, int y, const char* text, float r, float g, float b)
     if (!font) return;
     font->SetColor(r, g, b, 1.0f);
     GuiDrawText(font, x, y, text);
+}
+
+constexpr const char* BUTTON_GREY = "data/gui/button_grey.dds";
+
+// A turret's weapon by the definition's weapon type.
+const char* TurretWeaponName(int type)
+{
+    switch (type) {
+    case 0: return "Laser";
+    case 1: return "Missile";
+    case 2: return "Electric";
+    case 3: return "Mortar";
+    case 5: return "Flame";
+    case 6: return "Acid";
+    case 7: return "Plasma";
+    case 8: return "Pulse";
+    default: return "Ballistic";
+    }
 }
 
 int UpgradeLevel(const Building* building)
@@ -82,7 +106,7 @@ void EntityInfoGui::DrawBuildingPage(Building* building)
 {
     HideAll();
     const BuildItem* definition = building->definition;
-    Text(title.x, title.y, GuiDisplayText(definition ? definition->name : building->name), 1.0f, 1.0f, 1.0f);
+    Text(title.x, title.y, GuiDisplayText(definition ? BuildItemDisplayName(definition) : building->name), 1.0f, 1.0f, 1.0f);
 
     if (healthMeter) {
         float maximum = building->GetMaxHealth();
@@ -119,12 +143,23 @@ void EntityInfoGui::DrawBuildingPage(Building* building)
     }
 
     int lineX = x + HudLength(0.1692708), lineY = y + HudLength(0.0911458);
-    if (flags & BUILD_UNIT_UPGRADER) return;
+    if (flags & BUILD_UNIT_UPGRADER) {
+        DrawUpgraderSection(building);
+        return;
+    }
     if (flags & BUILD_UNIT_FACTORY) {
         DrawProductionQueue(building);
         return;
     }
-    if (flags & BUILD_TURRET) return;
+    if (flags & BUILD_TURRET) {
+        int weaponX = x + HudLength(0.1484375), weaponY = y + HudLength(0.1041667);
+        snprintf(text, sizeof text, "%s damage: %.1f (%.1f dps)   Range: %.1f", TurretWeaponName(definition->weapon),
+                 building->GetDamage(nullptr), building->GetDamagePerSecond(nullptr), building->GetTypeRadius());
+        Text(weaponX, weaponY, text, 1.0f, 1.0f, 1.0f);
+        snprintf(text, sizeof text, "Kills: %d", building->kills);
+        Text(weaponX, weaponY + HudLength(0.0234375), text, 1.0f, 1.0f, 1.0f);
+        return;
+    }
     if (flags & BUILD_DEEP_MINE) {
         if (Entity* vent = building->linkedEntity.Get()) {
             if (building->stateFlags & BUILDING_VENT_DEPLETED)
@@ -145,4 +180,156 @@ void EntityInfoGui::DrawBuildingPage(Building* building)
         Text(lineX, lineY, text, 1.0f, 1.0f, 1.0f);
         return;
     }
+    if (flags & BUILD_RESEARCH_COMPUTER) {
+        if (!programsPanel) {
+            programsPanel = new ProgramsPanel();
+            programsPanel->Build(x, y);
+        }
+        programsPanel->building.Set(building);
+        programsPanel->SetVisible(true);
+        programsPanel->Draw(building);
+        return;
+    }
+    if (flags & BUILD_UNIT_RECYCLER) DrawRecyclerSection(building);
+}
+
+void EntityInfoGui::DrawUpgraderSection(Building* building)
+{
+    if (!upgradePanel) {
+        upgradePanel = new UpgradePanel();
+        upgradePanel->Build(x, y);
+    }
+    UpgradePanel* panel = upgradePanel;
+    if (panel->GetBuilding() != building) UpgradePanel::ShowChoices(building);
+    panel->SetBuilding(building);
+    if (!building->HeldUnit()) {
+        // Nothing inside: nothing to choose, start or let out.
+        panel->SetVisible(false);
+        return;
+    }
+    panel->SetVisible(true);
+    panel->Draw(building);
+}
+
+void EntityInfoGui::DrawRecyclerSection(Building* building)
+{
+    if (!building->linkedEntity.IsSet()) return;
+    bool running = building->recycleTimer > 0.0f;
+    for (Button* button : {recycleStartButton, recycleCancelButton}) {
+        if (!button) continue;
+        button->SetVisible(true);
+        button->SetEnabled(!running);
+    }
+    const char* start = running ? BUTTON_GREY : "data/gui/button_green.dds";
+    const char* cancel = running ? BUTTON_GREY : "data/gui/button_red.dds";
+    if (recycleStartButton) recycleStartButton->SetIcon(start, start, AtlasCell(1, 3, 0, 2), AtlasCell(1, 3, 0, 1));
+    if (recycleCancelButton) recycleCancelButton->SetIcon(cancel, cancel, AtlasCell(1, 3, 0, 2), AtlasCell(1, 3, 0, 1));
+    if (running && recyclerMeter) {
+        recyclerMeter->SetValue(building->recycleTimer / 5.0f * 100.0f);
+        recyclerMeter->Draw();
+    }
+}
+
+// ---- The research computer's programs
+
+const char* ProgramName(int program)
+{
+    static const char* const names[] = {"[Ore Enrichment]", "[Turret Targeting]", "[Bot Learning]",
+                                        "[Build Speed]",    "[Bot Targeting]",    "[Fuel Refinement]"};
+    return program >= 1 && program <= ProgramsPanel::PROGRAMS ? names[program - 1] : "[None]";
+}
+
+ProgramsPanel::~ProgramsPanel()
+{
+    if (window) {
+        if (WindowMgr) WindowMgr->windows.Remove(window);
+        for (Window* child = window->firstChild; child;) {
+            Window* following = child->nextSibling;
+            delete child;
+            child = following;
+        }
+        delete window;
+    }
+    delete loading;
+}
+
+void ProgramsPanel::Build(int displayX, int displayY)
+{
+    if (window) return;
+    x = displayX;
+    y = displayY;
+    loading = new GuiMeter("  Loading...", PackColour(1.0f, 0.6f, 0.0f, 1.0f), PackColour(0.3f, 0.3f, 0.3f, 1.0f),
+                           x + HudLength(0.1510417), y + HudLength(0.1328125), HudLength(0.15625), HudLength(0.0182292), false,
+                           nullptr, false);
+    // Two rows of three under the "Programs" heading at the display's right.
+    window = new Window();
+    window->Move(x + HudLength(0.453125), y + HudLength(0.0520833));
+    window->flags |= WINDOW_FRAMELESS | WINDOW_NOT_MANAGED_DRAW;
+    const int cells[PROGRAMS][2] = {{2, 2}, {3, 2}, {0, 3}, {1, 3}, {2, 3}, {3, 3}};
+    int side = HudLength(0.0390625), gap = HudLength(0.0026042);
+    for (int i = 0; i < PROGRAMS; ++i) {
+        int cell = AtlasCell(4, 4, cells[i][0], cells[i][1]);
+        Button* button = new Button(nullptr, OnProgramClicked, (i % 3) * (side + gap), (i / 3) * (side + gap), side, side, 0,
+                                    HudFont(4), "Data/gui/damagetypes.dds", "Data/gui/damagetypes.dds", nullptr, cell, cell, 0);
+        button->SetImage("data/gui/highlight.dds", 0);
+        button->id = i + 1;
+        button->hoverEnterCallback = ShowTooltip;
+        button->hoverLeaveCallback = HideTooltip;
+        button->hoverUserData = 16 + i;
+        button->hasHoverUserData = true;
+        buttons[i] = button;
+        window->AddChild(button);
+    }
+    window->FitToChildren(1, 1, 0, 0);
+    if (WindowMgr) WindowMgr->AddWindow(window);
+    SetVisible(false);
+}
+
+void ProgramsPanel::SetVisible(bool on)
+{
+    if (!window) return;
+    window->SetVisible(on);
+    for (Button* button : buttons) {
+        if (!button) continue;
+        button->SetVisible(on);
+        button->SetEnabled(on);
+    }
+}
+
+Building* ProgramsPanel::GetBuilding() const
+{
+    Entity* entity = building.Get();
+    return entity && (entity->flags & ENTITY_BUILDING) ? static_cast<Building*>(entity) : nullptr;
+}
+
+void ProgramsPanel::Draw(Building* shown)
+{
+    if (!window || !shown) return;
+    if (window->IsVisible()) window->Draw();
+    if (shown->researchTimer > 0.0f && loading) {
+        snprintf(loading->text, sizeof loading->text, "  Loading...");
+        loading->SetValue((1.0f - shown->researchTimer / SWITCH_SECONDS) * 100.0f);
+        loading->Draw();
+    }
+    Text(x + HudLength(0.453125), y + HudLength(0.0260417), "Programs", 1.0f, 1.0f, 1.0f);
+    char text[64];
+    snprintf(text, sizeof text, " %s", ProgramName(shown->researchKind));
+    int nameY = y + HudLength(0.0859375);
+    Text(x + HudLength(0.1510417), nameY, text, 0.741f, 0.776f, 0.569f);
+    snprintf(text, sizeof text, " Power: %d", shown->definition ? shown->definition->costPower : 0);
+    Text(x + HudLength(0.1510417), nameY + HudLength(0.0286458), text, 0.8f, 0.8f, 0.8f);
+}
+
+int OnProgramClicked(void*, Button* button)
+{
+    ProgramsPanel* panel = TheEntityInfoGui ? TheEntityInfoGui->programsPanel : nullptr;
+    Building* shown = panel ? panel->GetBuilding() : nullptr;
+    if (!shown || !button || !button->IsVisible()) return 1;
+    int program = button->id;
+    if (shown->researchKind != program) {
+        shown->researchKind = program;
+        shown->researchTimer = ProgramsPanel::SWITCH_SECONDS;
+    }
+    GuiPlaySound("countdown");
+    return 1;
 }

@@ -12,6 +12,7 @@
 #include "host/System.h"
 #include "interface/HudLayout.h"
 #include "interface/MessageLists.h"
+#include "interface/UnitUpgrade.h"
 #include "mechanics/GameMechanics.h"
 #include "platform/Files.h"
 #include "render/Draw2D.h"
@@ -196,7 +197,8 @@ bool DrawWeaponLine(int x, int y, Agent* agent, const WeaponDef* weapon)
 
 void EntityInfoGui::HideAll()
 {
-    // The upgrade and programs panels are made by the building page when it needs them.
+    if (upgradePanel) upgradePanel->SetVisible(false);
+    if (programsPanel) programsPanel->SetVisible(false);
     if (ProductionQueueWindow) ProductionQueueWindow->SetVisible(false);
     if (StatusIconWindow) StatusIconWindow->SetVisible(false);
     for (Button* button : {cancelConstructionButton, buildMineButton, layMineButton, recycleStartButton,
@@ -285,8 +287,12 @@ void EntityInfoGui::DrawPortrait(Entity* entity)
             portrait->background->SetAtlasCell(0);
         }
     }
-    if (portrait->entity != entity) {
-        portrait->SetEntity(entity);
+    // The portrait looks at the entity where it stands at the world's origin: the camera is
+    // framed there and the model drawn there, wherever the entity is in the level.
+    const Matrix standing = entity->world;
+    MatrixIdentity(&entity->world);
+    {
+        if (portrait->entity != entity) portrait->SetEntity(entity);
         int bone = -1;
         if (entity->mesh && entity->mesh->IsSkinned()) {
             static const char* const bones[] = {"Pilot", "Neck", "Head", "Spine", "Root"};
@@ -303,6 +309,7 @@ void EntityInfoGui::DrawPortrait(Entity* entity)
         portrait->FitCamera(bone, distance, height);
     }
     portrait->Draw();
+    entity->world = standing;
 }
 
 void EntityInfoGui::DrawStatusIcons(Agent* agent)

@@ -8,6 +8,7 @@
 // The meters are not children of the window: the pages draw the ones they need, every frame.
 // Every child pointer may be null (a child that could not be made); each is tested before use.
 #include "gui/Window.h"
+#include "world/Entity.h"
 
 class Agent;
 class Building;
@@ -54,6 +55,8 @@ public:
     void DrawItemPage(Entity* entity);
     void DrawBuildingPage(Building* building);
     void DrawProductionQueue(Building* building);
+    void DrawUpgraderSection(Building* building);
+    void DrawRecyclerSection(Building* building);
 
     TextAnchor title, second, third;
     Sprite* frame = nullptr;
@@ -104,6 +107,42 @@ int OnRecycleStartClicked(void* user, Button* button);
 int OnRecycleCancelClicked(void* user, Button* button);
 int OnStanceClicked(void* user, Button* button);
 int OnQueueButtonClicked(void* user, Button* button);
+
+// Whether the right mouse button is the one acting this frame (pressed or let go): a button
+// that allows it reads a right click as a step back.
+bool RightButtonActing();
+
+// A research computer's panel on the building page: six program buttons, the program running
+// and the "Loading..." meter while the computer switches to another.
+class ProgramsPanel {
+public:
+    static constexpr int PROGRAMS = 6;
+    static constexpr float SWITCH_SECONDS = 10.0f;
+
+    ProgramsPanel() = default;
+    ~ProgramsPanel();
+    ProgramsPanel(const ProgramsPanel&) = delete;
+    ProgramsPanel& operator=(const ProgramsPanel&) = delete;
+
+    // The meter and the window with its six buttons, hidden; laid out at the main display's
+    // corner (x, y).
+    void Build(int displayX, int displayY);
+    // The window and its six buttons shown and enabled, or hidden and disabled, together.
+    void SetVisible(bool on);
+    // The buttons, the switch's progress, "Programs", the program running and its power.
+    void Draw(Building* building);
+    Building* GetBuilding() const;
+
+    int x = 0, y = 0;
+    Window* window = nullptr;
+    Button* buttons[PROGRAMS] = {};
+    GuiMeter* loading = nullptr;
+    EntityRef building;
+};
+
+// A program's name by its number: "[Ore Enrichment]" ... "[Fuel Refinement]", else "[None]".
+const char* ProgramName(int program);
+int OnProgramClicked(void* user, Button* button);
 
 // Mines: a stock of at most 3, built one at a time.
 constexpr int MINE_STOCK = 3;

@@ -11,6 +11,8 @@
 #include "interface/HudLayout.h"
 #include "interface/InfoTooltip.h"
 #include "interface/MessageLists.h"
+#include "interface/MissionHud.h"
+#include "interface/UnitUpgrade.h"
 #include "mechanics/GameMechanics.h"
 #include "platform/Hotkeys.h"
 #include "platform/InputState.h"
@@ -18,6 +20,7 @@
 #include "render/Sprite.h"
 #include "world/Agent.h"
 #include "world/AgentTypeRegistry.h"
+#include "world/BuildItem.h"
 #include "world/Building.h"
 
 #include <cstdio>
@@ -80,12 +83,13 @@ Building* SelectedBuilding()
     return first && (first->flags & ENTITY_BUILDING) ? static_cast<Building*>(first) : nullptr;
 }
 
-bool RightButtonPressed()
-{
-    return Input.mouse && Input.mouse->event[1] == 1;
-}
-
 }  // namespace
+
+bool RightButtonActing()
+{
+    // A click callback runs as the button is let go, a press callback as it goes down.
+    return Input.mouse && (Input.mouse->ButtonEventIs(1, 1) || Input.mouse->ButtonEventIs(1, 2));
+}
 
 int SelectedCount()
 {
@@ -119,6 +123,8 @@ EntityInfoGui::~EntityInfoGui()
         child = following;
     }
     delete portrait;
+    delete upgradePanel;
+    delete programsPanel;
     for (Window*& window : {std::ref(ProductionQueueWindow), std::ref(StatusIconWindow)}) {
         for (Window* child = window ? window->firstChild : nullptr; child;) {
             Window* following = child->nextSibling;
@@ -132,6 +138,8 @@ EntityInfoGui::~EntityInfoGui()
     TheInfoTooltip = nullptr;
     for (Button*& button : QueueButtons) button = nullptr;
     for (Button*& button : StatusButtons) button = nullptr;
+    upgradePanel = nullptr;
+    programsPanel = nullptr;
 }
 
 void EntityInfoGui::ComputeTextAnchors()
@@ -201,6 +209,12 @@ void EntityInfoGui::CreateMainDisplay()
     cancelConstructionButton =
         StripButton("Cancel", BUTTON_RED, right, HudLength(0.0260417), wide, tall, OnCancelConstructionClicked);
     buildMineButton = StripButton("Build Mine\n ", BUTTON, rightOfMine, HudLength(0.0755208), wide, low, OnBuildMineClicked);
+    // A right click takes back the mine in the making.
+    buildMineButton->rightButtonAllowed = true;
+    buildMineButton->hoverEnterCallback = ShowTooltip;
+    buildMineButton->hoverLeaveCallback = HideTooltip;
+    buildMineButton->hoverUserData = 22;
+    buildMineButton->hasHoverUserData = true;
     layMineButton = StripButton("Lay Mine", BUTTON_GREEN, right, HudLength(0.0755208), wide, low, OnLayMineClicked);
     recycleStartButton = StripButton("Start", BUTTON_GREEN, right, HudLength(0.0260417), wide, tall, OnRecycleStartClicked);
     recycleCancelButton = StripButton("Cancel", BUTTON_RED, right, HudLength(0.0755208), wide, tall, OnRecycleCancelClicked);
@@ -221,11 +235,19 @@ void EntityInfoGui::CreateMainDisplay()
         stance->hasUserData = true;
         stance->id = i;
         stance->pressed = i == 0;
+        stance->hoverEnterCallback = ShowTooltip;
+        stance->hoverLeaveCallback = HideTooltip;
+        stance->hoverUserData = 13 + i;
+        stance->hasHoverUserData = true;
         stanceButtons[i] = stance;
         AddChild(stance);
     }
 
-    // 8. The upgrade and programs panels are made by the building page on first need.
+    // 8. The upgrader's and the research computer's panels, hidden.
+    upgradePanel = new UpgradePanel();
+    upgradePanel->Build(left, top);
+    programsPanel = new ProgramsPanel();
+    programsPanel->Build(left, top);
 
     // 9. The production queue: eight icons, an extra gap after the one in production.
     ProductionQueueWindow = new Window();
@@ -277,15 +299,16 @@ void EntityInfoGui::CreateMainDisplay()
 
 int OnPortraitClicked(void*, Button* button)
 {
-    // Centring the camera on the entity comes with the camera's follow orders.
     if (!Usable(button) || SelectedCount() != 1) return 1;
+    TheGame->CenterCameraOnEntity(SelectedEntity(0));
     return 1;
 }
 
 int OnCancelConstructionClicked(void*, Button* button)
 {
-    // Cancelling a construction (and its refund) is the building's own order.
-    if (!Usable(button) || !SelectedBuilding()) return 1;
+    Building* building = SelectedBuilding();
+    if (!Usable(button) || !building) return 1;
+    CancelConstruction(building);
     return 1;
 }
 
@@ -294,7 +317,7 @@ int OnBuildMineClicked(void*, Button* button)
     Agent* agent = SelectedAgent();
     PlayerProfile* player = GetPlayerProfile();
     if (!Usable(button) || !agent || !player) return 1;
-    if (RightButtonPressed() && agent->mineTimer > 0.0f) {
+    if (RightButtonActing() && agent->mineTimer > 0.0f) {
         player->ore += MINE_ORE_COST;
         player->fuel += MINE_FUEL_COST;
         agent->mineTimer = 0.0f;
@@ -338,8 +361,10 @@ int OnRecycleStartClicked(void*, Button* button)
 
 int OnRecycleCancelClicked(void*, Button* button)
 {
-    // Putting the held unit back into the level is the recycler's own order.
-    if (!Usable(button) || !SelectedBuilding()) return 1;
+    Building* building = SelectedBuilding();
+    if (!Usable(button) || !building || !building->linkedEntity.IsSet()) return 1;
+    building->recycleTimer = 0.0f;
+    building->ReleaseHeldUnit();
     return 1;
 }
 
@@ -364,8 +389,7 @@ int OnQueueButtonClicked(void*, Button* button)
     PlayerProfile* player = GetPlayerProfile();
     if (!Usable(button) || !building || !building->buildQueue || !player) return 1;
     int n = button->id;
-    // The unit in production (n = 1) is cancelled by the factory itself.
-    if (n <= 1) return 1;
+    if (n < 1) return 1;
     PooledList<AgentType*>::Node* previous = nullptr;
     PooledList<AgentType*>::Node* node = building->buildQueue->head;
     for (int i = 1; node && i < n; ++i) {
@@ -381,5 +405,9 @@ int OnQueueButtonClicked(void*, Button* button)
         player->fuel += (float)type->fuelCost;
     }
     if (player->unitsInUse > 0) --player->unitsInUse;
+    // The unit in production gone, the next one starts from its beginning.
+    if (n == 1) building->productionTimer = building->buildQueue->head && building->buildQueue->head->value
+                                                  ? building->buildQueue->head->value->buildTime
+                                                  : 0.0f;
     return 1;
 }

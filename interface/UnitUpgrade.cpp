@@ -1,61 +1,346 @@
 #include "interface/UnitUpgrade.h"
 
 #include "campaign/PlayerProfile.h"
+#include "gui/Button.h"
+#include "gui/GuiDraw.h"
+#include "gui/GuiMeter.h"
+#include "gui/WindowManager.h"
+#include "interface/EntityInfoGui.h"
+#include "interface/HudLayout.h"
+#include "interface/InfoTooltip.h"
+#include "interface/MessageLists.h"
+#include "interface/MissionHud.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
+#include "host/System.h"
+#include "render/Font.h"
+#include "render/Sprite.h"
 #include "world/Agent.h"
 #include "world/Building.h"
+#include "world/WeaponDef.h"
 
-#include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <initializer_list>
+
+UnitUpgrade UnitUpgrades[UNIT_UPGRADE_COUNT];
 
 namespace {
 
+constexpr const char* BUTTON_GREEN = "data/gui/button_green.dds";
+constexpr const char* BUTTON_RED = "data/gui/button_red.dds";
+
 // The price of the highest level chosen of an upgrade of up to three levels.
-int Tiered(uint32_t word, uint32_t first, uint32_t second, uint32_t third)
+int Tiered(uint32_t word, uint32_t first, uint32_t second, uint32_t third, int one, int two, int three)
 {
-    if (third && (word & third)) return 300;
-    if (word & second) return 200;
-    if (word & first) return 100;
+    if (third && (word & third)) return three;
+    if (word & second) return two;
+    if (word & first) return one;
     return 0;
+}
+
+int PriceSum(uint32_t word)
+{
+    int sum = Tiered(word, 0x1, 0x2, 0x4, 100, 200, 300) + Tiered(word, 0x10, 0x20, 0x40, 100, 200, 300) +
+              Tiered(word, 0x8000, 0x10000, 0x20000, 100, 200, 300) + Tiered(word, 0x100, 0x200, 0, 100, 200, 0);
+    if (word & 0x80) sum += 100;
+    for (uint32_t bit : {0x400u, 0x800u, 0x2000u, 0x4000u})
+        if (word & bit) sum += 100;
+    return sum;
+}
+
+void Fill(UnitUpgrade& entry, const char* name, std::initializer_list<uint32_t> bits, int requirement, const char* sheet,
+          int column, int row)
+{
+    entry = UnitUpgrade();
+    CopyText(entry.name, sizeof entry.name, name);
+    CopyText(entry.iconSheet, sizeof entry.iconSheet, sheet);
+    for (uint32_t bit : bits) entry.levelBits[entry.levelCount++] = bit;
+    entry.requirement = requirement;
+    entry.iconCell = AtlasCell(4, 4, column, row);
+}
+
+Building* FirstSelectedBuilding()
+{
+    Entity* first = SelectedEntity(0);
+    return first && (first->flags & ENTITY_BUILDING) ? static_cast<Building*>(first) : nullptr;
+}
+
+Button* StripButton(const char* text, const char* strip, int atX, int atY, int w, int h, ButtonCallback click)
+{
+    Font* font = HudFont(4) ? HudFont(4) : GuiDefaultFont;
+    Button* button = new Button(nullptr, click, atX, atY, w, h, 0, font, strip, strip, nullptr, AtlasCell(1, 3, 0, 1),
+                                AtlasCell(1, 3, 0, 2), 0);
+    button->SetImage(strip, AtlasCell(1, 3, 0, 0));
+    button->SetText(text);
+    return button;
+}
+
+void Text(int atX, int atY, const char* text, float r, float g, float b)
+{
+    Font* font = HudFont(4);
+    if (!font) return;
+    font->SetColor(r, g, b, 1.0f);
+    GuiDrawText(font, atX, atY, text);
+}
+
+void ShowLevel(Button* button, int level)
+{
+    char text[16] = "";
+    if (level > 0) snprintf(text, sizeof text, "%d", level);
+    button->SetText(text);
 }
 
 }  // namespace
 
+bool UnitUpgrade::AppliesTo(Agent* unit) const
+{
+    if (!unit) return false;
+    const WeaponDef* weapon = unit->weapon;
+    switch (requirement) {
+    case UPGRADE_FOR_ANY:
+        return true;
+    case UPGRADE_FOR_ARMED:
+        return unit->GetDamage(weapon) > 0.0f;
+    case UPGRADE_FOR_MINER:
+        return (unit->classWord & AGENT_CLASS_MINER) != 0;
+    case UPGRADE_FOR_SHELLS:
+        return weapon && (weapon->type == WEAPON_MISSILE || weapon->type == WEAPON_MORTAR || weapon->type == WEAPON_PLASMA ||
+                          weapon->type == WEAPON_PULSE);
+    default:
+        return false;
+    }
+}
+
+int UnitUpgrade::LevelIn(uint32_t word) const
+{
+    for (int level = levelCount; level >= 1; --level)
+        if (word & levelBits[level - 1]) return level;
+    return 0;
+}
+
+void InitUnitUpgradeTable()
+{
+    const char* icons = "data/gui/itemicons.dds";
+    const char* icons2 = "data/gui/itemicons_2.dds";
+    Fill(UnitUpgrades[0], "BU_WEAPON_DAMAGE", {0x1, 0x2, 0x4}, UPGRADE_FOR_ARMED, icons, 1, 0);
+    Fill(UnitUpgrades[1], "BU_HULL", {0x10, 0x20, 0x40}, UPGRADE_FOR_ANY, icons, 1, 1);
+    Fill(UnitUpgrades[2], "BU_SHIELDS", {0x100, 0x200}, UPGRADE_FOR_ANY, icons, 1, 2);
+    Fill(UnitUpgrades[3], "BU_FIRE_DOT", {0x2000}, UPGRADE_FOR_SHELLS, icons, 0, 3);
+    Fill(UnitUpgrades[4], "BU_ACID_DOT", {0x4000}, UPGRADE_FOR_SHELLS, icons, 1, 3);
+    Fill(UnitUpgrades[5], "BU_MINING_CAPACITY", {0x400}, UPGRADE_FOR_MINER, icons2, 3, 0);
+    Fill(UnitUpgrades[6], "BU_MINING_LOAD", {0x800}, UPGRADE_FOR_MINER, icons2, 2, 0);
+    Fill(UnitUpgrades[7], "BU_SPEED", {0x80}, UPGRADE_FOR_ANY, icons, 0, 2);
+    Fill(UnitUpgrades[8], "BU_ARMOR", {0x8000, 0x10000, 0x20000}, UPGRADE_FOR_ANY, icons, 2, 1);
+}
+
 void GetUpgradeCost(const Building* building, int* ore, int* fuel)
 {
-    uint32_t word = building ? building->chosenUpgrades : 0;
-    int sum = Tiered(word, 0x1, 0x2, 0x4) + Tiered(word, 0x10, 0x20, 0x40) + Tiered(word, 0x8000, 0x10000, 0x20000);
-    if (word & 0x80) sum += 100;
-    sum += (word & 0x200) ? 200 : (word & 0x100) ? 100 : 0;
-    for (uint32_t bit : {0x400u, 0x800u, 0x2000u, 0x4000u})
-        if (word & bit) sum += 100;
+    int sum = PriceSum(building ? building->chosenUpgrades : 0);
     if (ore) *ore = (int)((float)sum * 0.5f);
     if (fuel) *fuel = (int)((float)sum * 0.25f);
 }
 
-void UpgradePanel::ReleaseUnit(Building* building)
+float GetUpgradeTime(const Building* building)
 {
-    if (!building) return;
-    Agent* unit = building->HeldUnit();
+    uint32_t word = building ? building->chosenUpgrades : 0;
+    int seconds = Tiered(word, 0x1, 0x2, 0x4, 10, 15, 20) + Tiered(word, 0x10, 0x20, 0x40, 10, 15, 20) +
+                  Tiered(word, 0x8000, 0x10000, 0x20000, 10, 15, 20) + Tiered(word, 0x100, 0x200, 0, 10, 15, 0);
+    if (word & 0x80) seconds += 10;
+    for (uint32_t bit : {0x400u, 0x800u, 0x2000u, 0x4000u})
+        if (word & bit) seconds += 10;
+    return (float)seconds;
+}
+
+void SetEntityIcon(Entity* entity, Sprite* sprite)
+{
+    if (!sprite) return;
+    const char* texture = nullptr;
+    int cell = -1;
+    if (!GetEntityIcon(entity, &texture, &cell) || !texture) {
+        sprite->texture = GuiTexture("Data/gui/black.dds");
+        sprite->SetAtlasCell(0);
+        return;
+    }
+    sprite->texture = GuiTexture(texture);
+    sprite->SetAtlasCell(cell > 0 ? cell : 0);
+}
+
+// ---- The panel
+
+UpgradePanel* GetUpgradePanel()
+{
+    return TheEntityInfoGui ? TheEntityInfoGui->upgradePanel : nullptr;
+}
+
+UpgradePanel::~UpgradePanel()
+{
+    if (window) {
+        if (WindowMgr) WindowMgr->windows.Remove(window);
+        for (Window* child = window->firstChild; child;) {
+            Window* following = child->nextSibling;
+            delete child;
+            child = following;
+        }
+        delete window;
+    }
+    delete progress;
+    delete iconBack;
+    delete unitIcon;
+}
+
+void UpgradePanel::Build(int displayX, int displayY)
+{
+    if (window) return;
+    InitUnitUpgradeTable();
+    x = displayX;
+    y = displayY;
+    progress = new GuiMeter("  Upgrading...", PackColour(1.0f, 0.6f, 0.0f, 1.0f), PackColour(0.3f, 0.3f, 0.3f, 1.0f),
+                            x + HudLength(0.1510417), y + HudLength(0.0911458), HudLength(0.15625), HudLength(0.0338542), false,
+                            nullptr, false);
+    int back = HudLength(0.0625);
+    iconBack = CreateGuiSprite(x + HudLength(0.3125), y + HudLength(0.078125), back, back, "data/gui/solid_darkgrey.dds",
+                               0xFFFFFFFF, 0.0f, 0.0f, 1.0f, 1.0f);
+    int icon = HudLength(0.046875);
+    unitIcon = CreateGuiSprite(x + HudLength(0.3125) + (back - icon) / 2, y + HudLength(0.0885417), icon, icon,
+                               "Data/gui/black.dds", 0xFFFFFFFF, 0.0f, 0.0f, 1.0f, 1.0f);
+
+    // The choices in two rows of four at the display's right, over "Start" and "Cancel": the
+    // page's title, health and cost lines keep the left half.
+    window = new Window();
+    window->Move(x + HudLength(0.40625), y + HudLength(0.0104167));
+    window->flags |= WINDOW_FRAMELESS | WINDOW_NOT_MANAGED_DRAW;
+    int side = HudLength(0.0390625), gap = HudLength(0.0026042);
+    for (int i = 0; i < UPGRADE_CHOICE_BUTTONS; ++i) {
+        Button* button = new Button(nullptr, OnUpgradeChoiceClicked, (i % 4) * (side + gap), (i / 4) * (side + gap), side, side, 0,
+                                    HudFont(4) ? HudFont(4) : GuiDefaultFont, "Data/gui/itemicons.dds", "Data/gui/itemicons.dds",
+                                    nullptr, 0, 0, 0);
+        button->SetImage("data/gui/highlight.dds", 0);
+        // A right click steps the level down.
+        button->rightButtonAllowed = true;
+        button->hoverEnterCallback = OnUpgradeChoiceHover;
+        button->hoverLeaveCallback = ShowInfoPanelButton;
+        button->SetVisible(false);
+        button->SetEnabled(false);
+        choices[i] = button;
+        window->AddChild(button);
+    }
+    int wide = HudLength(0.0833333), tall = HudLength(0.0416667);
+    int row = 2 * (side + gap) + HudLength(0.0026042);
+    startButton = StripButton("Start", BUTTON_GREEN, 0, row, wide, tall, OnStartUpgradeClicked);
+    cancelButton = StripButton("Cancel", BUTTON_RED, wide + HudLength(0.0052083), row, wide, tall, OnEjectUnitClicked);
+    window->AddChild(startButton);
+    window->AddChild(cancelButton);
+    window->FitToChildren(1, 1, 0, 0);
+    if (WindowMgr) WindowMgr->AddWindow(window);
+    window->SetVisible(false);
+}
+
+void UpgradePanel::SetVisible(bool on)
+{
+    if (!window) return;
+    window->SetVisible(on);
+    for (Button* button : {startButton, cancelButton}) {
+        if (!button) continue;
+        button->SetVisible(on);
+        button->SetEnabled(on);
+    }
+    // The choices ShowChoices filled are the visible ones.
+    for (Button* button : choices)
+        if (button) button->SetEnabled(on && button->IsVisible());
+}
+
+Building* UpgradePanel::GetBuilding() const
+{
+    Entity* entity = building.Get();
+    return entity && (entity->flags & ENTITY_BUILDING) ? static_cast<Building*>(entity) : nullptr;
+}
+
+void UpgradePanel::SetBuilding(Building* shown)
+{
+    building.Set(shown);
+}
+
+void UpgradePanel::Draw(Building* shown)
+{
+    Agent* unit = shown ? shown->HeldUnit() : nullptr;
+    if (!unit || !window) return;
+    if (window->IsVisible()) window->Draw();
+    if (iconBack) GuiDrawSprite(iconBack);
+    SetEntityIcon(unit, unitIcon);
+    if (unitIcon) GuiDrawSprite(unitIcon);
+    if (unit->processTimer > 0.0f) {
+        if (progress) {
+            float total = shown->upgradeTotalTime > 0.0f ? shown->upgradeTotalTime : GetUpgradeTime(shown);
+            progress->SetValue(total > 0.0f ? (1.0f - unit->processTimer / total) * 100.0f : 0.0f);
+            progress->Draw();
+        }
+        return;
+    }
+    int ore = 0, fuel = 0;
+    GetUpgradeCost(shown, &ore, &fuel);
+    const PlayerProfile* player = GetPlayerProfile();
+    int left = x + HudLength(0.1640625), top = y + HudLength(0.0911458);
+    Text(left, top, "Upgrade Cost", 1.0f, 1.0f, 1.0f);
+    char text[32];
+    top += HudLength(0.0208333);
+    bool oreShort = player && player->ore < (float)ore, fuelShort = player && player->fuel < (float)fuel;
+    snprintf(text, sizeof text, "Ore: %3d", ore);
+    Text(left, top, text, oreShort ? 1.0f : 0.8f, oreShort ? 0.3f : 0.8f, oreShort ? 0.2f : 0.8f);
+    snprintf(text, sizeof text, "Fuel %3d", fuel);
+    Text(left + HudLength(0.078125), top, text, fuelShort ? 1.0f : 0.8f, fuelShort ? 0.3f : 0.8f, fuelShort ? 0.2f : 0.8f);
+    top += HudLength(0.0182292);
+    Text(left, top, "Time:", 1.0f, 1.0f, 1.0f);
+    snprintf(text, sizeof text, "%d sec", (int)GetUpgradeTime(shown));
+    Text(left + HudLength(0.0520833), top, text, 0.8f, 0.8f, 0.8f);
+}
+
+bool UpgradePanel::CanAfford(const Building* shown)
+{
+    const PlayerProfile* player = GetPlayerProfile();
+    if (!shown || !shown->HeldUnit() || shown->chosenUpgrades == 0 || !player) return false;
+    int ore = 0, fuel = 0;
+    GetUpgradeCost(shown, &ore, &fuel);
+    return player->ore >= (float)ore && player->fuel >= (float)fuel;
+}
+
+void UpgradePanel::StartUpgrade(Building* shown)
+{
+    if (!CanAfford(shown)) return;
+    Agent* unit = shown->HeldUnit();
+    float time = GetUpgradeTime(shown);
+    unit->processTimer = time;
+    shown->upgradeTotalTime = time;
+    int ore = 0, fuel = 0;
+    GetUpgradeCost(shown, &ore, &fuel);
+    PlayerProfile* player = GetPlayerProfile();
+    player->AddOre(-(float)ore);
+    player->AddFuel(-(float)fuel);
+}
+
+void UpgradePanel::ReleaseUnit(Building* shown)
+{
+    if (!shown) return;
+    Agent* unit = shown->HeldUnit();
     if (unit && unit->processTimer > 0.0f) {
         int ore = 0, fuel = 0;
-        GetUpgradeCost(building, &ore, &fuel);
+        GetUpgradeCost(shown, &ore, &fuel);
         if (PlayerProfile* profile = GetPlayerProfile()) {
             profile->AddOre((float)ore);
             profile->AddFuel((float)fuel);
         }
     }
-    building->chosenUpgrades = 0;
-    building->ReleaseHeldUnit();
+    shown->chosenUpgrades = 0;
+    shown->ReleaseHeldUnit();
+    shown->upgradeTotalTime = 0.0f;
 }
 
-void UpgradePanel::AcceptUnit(Building* building, Agent* unit)
+void UpgradePanel::AcceptUnit(Building* shown, Agent* unit)
 {
-    if (!building || !unit) return;
-    if (building->HeldUnit()) ReleaseUnit(building);
-    building->chosenUpgrades = 0;
-    building->linkedEntity = unit;
+    if (!shown || !unit) return;
+    if (shown->HeldUnit()) ReleaseUnit(shown);
+    shown->chosenUpgrades = 0;
+    shown->linkedEntity = unit;
     // Inside, the unit is the building's to draw: it leaves the level's lists and its cell.
     TheScene.UnlinkEntity(unit);
     unit->LeaveGridCell();
@@ -64,4 +349,120 @@ void UpgradePanel::AcceptUnit(Building* building, Agent* unit)
         unit->OnDeselect();
     }
     if (TheGame) TheGame->ForgetEntity(unit);
+    ShowChoices(shown);
+}
+
+void UpgradePanel::ShowChoices(Building* shown)
+{
+    UpgradePanel* panel = GetUpgradePanel();
+    if (!panel || !shown) return;
+    panel->SetBuilding(shown);
+    Agent* unit = shown->HeldUnit();
+    int used = 0;
+    if (unit) {
+        for (int n = 0; n < UNIT_UPGRADE_COUNT; ++n) {
+            UnitUpgrade& entry = UnitUpgrades[n];
+            entry.chosenLevel = 0;
+            if (!entry.AppliesTo(unit) || used >= UPGRADE_CHOICE_BUTTONS) continue;
+            Button* button = panel->choices[used++];
+            if (!button) continue;
+            button->SetVisible(true);
+            button->SetEnabled(true);
+            entry.chosenLevel = entry.LevelIn(shown->chosenUpgrades);
+            ShowLevel(button, entry.chosenLevel);
+            button->id = n + 1;
+            button->hoverEnterCallback = OnUpgradeChoiceHover;
+            button->hoverLeaveCallback = ShowInfoPanelButton;
+            button->SetIcon(entry.iconSheet, entry.iconSheet, entry.iconCell, entry.iconCell);
+        }
+    }
+    for (int i = used; i < UPGRADE_CHOICE_BUTTONS; ++i)
+        if (Button* button = panel->choices[i]) {
+            button->SetVisible(false);
+            button->SetEnabled(false);
+        }
+}
+
+// ---- The buttons
+
+int OnUpgradeChoiceClicked(void*, Button* button)
+{
+    UpgradePanel* panel = GetUpgradePanel();
+    if (!TheGame || !button || !button->IsVisible() || !panel) return 1;
+    int n = button->id;
+    if (n < 1 || n > UNIT_UPGRADE_COUNT) return 1;
+    Building* shown = panel->GetBuilding();
+    Agent* inside = shown ? shown->HeldUnit() : nullptr;
+    if (inside && inside->processTimer > 0.0f) {
+        GuiPlaySound("bad");
+        return 1;
+    }
+    Building* selected = FirstSelectedBuilding();
+    Agent* unit = selected ? selected->HeldUnit() : nullptr;
+    if (!unit) {
+        GuiPlaySound("blip");
+        return 1;
+    }
+    UnitUpgrade& entry = UnitUpgrades[n - 1];
+    uint32_t owned = unit->upgradeFlags;
+    // The highest level the unit already owns: a choice never goes to or below it.
+    int ownedTop = entry.LevelIn(owned);
+    int& c = entry.chosenLevel;
+    uint32_t& word = selected->chosenUpgrades;
+    if (!RightButtonActing()) {
+        int level = c + 1 > ownedTop ? c + 1 : ownedTop + 1;
+        if (level > entry.levelCount) {
+            GuiPlaySound("bad");
+            return 1;
+        }
+        if (c > 0) word &= ~entry.levelBits[c - 1];
+        if (level > 1) word &= ~entry.levelBits[level - 2];
+        c = level;
+        word |= entry.levelBits[level - 1];
+    } else {
+        if (c == 0) {
+            GuiPlaySound("bad");
+            return 1;
+        }
+        word &= ~entry.levelBits[c - 1];
+        --c;
+        while (c > 0 && ownedTop >= c) {
+            word &= ~entry.levelBits[c - 1];
+            --c;
+        }
+        if (c > 0) word |= entry.levelBits[c - 1];
+    }
+    ShowLevel(button, c);
+    GuiPlaySound("blip");
+    return 1;
+}
+
+int OnUpgradeChoiceHover(void*, Button* button)
+{
+    if (!button || !TheInfoTooltip || button->id < 1 || button->id > UNIT_UPGRADE_COUNT) return 1;
+    TheInfoTooltip->ShowText(UnitUpgrades[button->id - 1].name);
+    return 1;
+}
+
+int OnStartUpgradeClicked(void*, Button* button)
+{
+    UpgradePanel* panel = GetUpgradePanel();
+    Building* selected = FirstSelectedBuilding();
+    if (!TheGame || !button || !button->IsVisible() || !panel || !selected) return 1;
+    Building* shown = panel->GetBuilding();
+    Agent* unit = shown ? shown->HeldUnit() : nullptr;
+    if (!(unit && unit->processTimer > 0.0f)) UpgradePanel::StartUpgrade(selected);
+    unit = shown ? shown->HeldUnit() : nullptr;
+    GuiPlaySound(unit && unit->processTimer > 0.0f ? "blip" : "bad");
+    return 1;
+}
+
+int OnEjectUnitClicked(void*, Button* button)
+{
+    Building* selected = FirstSelectedBuilding();
+    if (!TheGame || !button || !button->IsVisible() || !selected) return 1;
+    UpgradePanel::ReleaseUnit(selected);
+    if (UpgradePanel* panel = GetUpgradePanel()) UpgradePanel::ShowChoices(panel->GetBuilding());
+    GuiPlaySound("blip");
+    return 1;
 }

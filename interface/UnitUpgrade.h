@@ -1,20 +1,113 @@
 #pragma once
-// Unit upgrades: what an upgrader's chosen upgrades cost, and letting its unit out (refunding
-// an upgrade still running). The upgrade panel's table, choices and drawing come with the game
-// interface's unit page.
+// Unit upgrades: an upgrader takes one of the player's units inside and fits it with the
+// upgrades the player picks on the upgrade panel of the main display. Each choice button steps
+// one upgrade's level (left click up, right click down, never onto a level the unit already
+// owns); "Start" pays the price in ore and fuel and starts the countdown (the building counts
+// it down and applies the upgrades when it ends); "Cancel" lets the unit out, paying back an
+// upgrade still running.
+//
+// The upgrade bits are one 32-bit space shared by the building's chosen-upgrade word (what
+// will be bought) and the unit's owned upgrade bits (what it already has).
+#include "world/Entity.h"
+
+#include <cstdint>
+
+class Agent;
 class Building;
+class Button;
+class GuiMeter;
+class Sprite;
+class Window;
+
+constexpr int UNIT_UPGRADE_COUNT = 9;
+constexpr int UPGRADE_CHOICE_BUTTONS = 8;
+
+// What an upgrade asks of the unit (UnitUpgrade::requirement).
+enum : int {
+    UPGRADE_FOR_ANY = 0,
+    UPGRADE_FOR_ARMED = 1,    // it deals damage with its weapon
+    UPGRADE_FOR_MINER = 4,    // a miner
+    UPGRADE_FOR_SHELLS = 7,   // it fires missiles, mortar shells, plasma or pulses
+};
+
+struct UnitUpgrade {
+    char name[64];
+    char iconSheet[64];
+    uint32_t levelBits[3];
+    int levelCount;
+    int requirement;
+    int chosenLevel;  // 0: none; recomputed whenever the panel is filled
+    int iconCell;
+
+    // Whether this upgrade can be fitted to that unit.
+    bool AppliesTo(Agent* unit) const;
+    // The highest level whose bit is in the word (0 when none).
+    int LevelIn(uint32_t word) const;
+};
+
+// The nine upgrades in their fixed order (weapon damage, hull, shields, fire and acid over
+// time, mining capacity and load, speed, armour); filled by InitUnitUpgradeTable.
+extern UnitUpgrade UnitUpgrades[UNIT_UPGRADE_COUNT];
+void InitUnitUpgradeTable();
 
 // The price of the building's chosen-upgrade word in ore and fuel.
 void GetUpgradeCost(const Building* building, int* ore, int* fuel);
-
-class Agent;
+// How long fitting the chosen upgrades takes, in seconds.
+float GetUpgradeTime(const Building* building);
+// The sprite shows the entity's icon (a building's, its unit type's, an item's); anything else
+// a black square.
+void SetEntityIcon(Entity* entity, Sprite* sprite);
 
 class UpgradePanel {
 public:
+    UpgradePanel() = default;
+    ~UpgradePanel();
+    UpgradePanel(const UpgradePanel&) = delete;
+    UpgradePanel& operator=(const UpgradePanel&) = delete;
+
+    // The table, the progress meter, the icon backdrop, the window with its 8 choice buttons
+    // (hidden) and "Start" and "Cancel"; laid out at the main display's corner (x, y).
+    void Build(int displayX, int displayY);
+    // The window and its buttons shown and enabled, or hidden and disabled; the choice buttons
+    // that ShowChoices did not fill stay hidden.
+    void SetVisible(bool on);
+    // The building's unit, its choices and their price, or the progress of its upgrade.
+    void Draw(Building* building);
+    // The building the panel shows (null when it is gone).
+    Building* GetBuilding() const;
+    void SetBuilding(Building* building);
+
+    // A unit inside, something chosen, and the player's ore and fuel enough for it.
+    static bool CanAfford(const Building* building);
+    // When affordable: the price is paid and the countdown starts.
+    static void StartUpgrade(Building* building);
     // The unit walks into the upgrader: a unit already inside is let out first, the choices are
-    // cleared, and the unit leaves the level's lists, its grid cell and the selection.
+    // cleared, and the unit leaves the level's lists, its grid cell and the selection; the
+    // panel then offers the upgrades that fit it.
     static void AcceptUnit(Building* building, Agent* unit);
     // The unit inside goes back into the level beside the building; an upgrade still running
     // is paid back whole. The chosen upgrades are cleared either way.
     static void ReleaseUnit(Building* building);
+    // One choice button per upgrade that fits the unit inside (at most 8), each showing the
+    // level the building's chosen word holds.
+    static void ShowChoices(Building* building);
+
+    int x = 0, y = 0;  // the main display's corner
+    Window* window = nullptr;
+    Button* choices[UPGRADE_CHOICE_BUTTONS] = {};
+    Button* startButton = nullptr;
+    Button* cancelButton = nullptr;
+    GuiMeter* progress = nullptr;
+    Sprite* iconBack = nullptr;
+    Sprite* unitIcon = nullptr;
+    EntityRef building;
 };
+
+// The main display's upgrade panel, or null until it is made.
+UpgradePanel* GetUpgradePanel();
+
+// The panel's buttons.
+int OnUpgradeChoiceClicked(void* user, Button* button);
+int OnUpgradeChoiceHover(void* user, Button* button);
+int OnStartUpgradeClicked(void* user, Button* button);
+int OnEjectUnitClicked(void* user, Button* button);

@@ -113,6 +113,7 @@ void Building::ResetOwn()
     researchKind = 0;
     recycleTimer = 0.0f;
     chosenUpgrades = 0;
+    upgradeTotalTime = 0.0f;
     headAngle = 0.0f;
     phaseAngle = 0.0f;
     bobOffset = 0.0f;

@@ -164,6 +164,7 @@ public:
     int researchKind;
     float recycleTimer;
     uint32_t chosenUpgrades;
+    float upgradeTotalTime;  // seconds the running upgrade takes in all
     float headAngle;  // degrees: the turret's heading, and the angle of the turning parts
     float phaseAngle;
     float bobOffset;

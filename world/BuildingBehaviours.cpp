@@ -372,6 +372,7 @@ void Building::UpdateUpgrader(float t)
     }
     if (chosenUpgrades & (UNIT_UPGRADE_HULL_1 | UNIT_UPGRADE_HULL_2 | UNIT_UPGRADE_HULL_3)) unit->health = unit->GetMaxHealth();
     chosenUpgrades = 0;
+    upgradeTotalTime = 0.0f;
     ReleaseHeldUnit();
 }
 

@@ -4,7 +4,9 @@
 #include "gui/Button.h"
 #include "gui/Window.h"
 #include "gui/WindowManager.h"
+#include "interface/InfoTooltip.h"
 #include "interface/MessageLists.h"
+#include "interface/UnitUpgrade.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
 #include "platform/SoundManager.h"
@@ -45,14 +47,18 @@ Entity* FirstSelected()
     return nullptr;
 }
 
-int OnUnitButtonEnter(void*, Button*)
+int OnUnitButtonEnter(void* hoverValue, Button* button)
 {
-    // The unit tooltip comes with the game interface's tooltips.
+    AgentType* type = hoverValue ? reinterpret_cast<AgentType*>(*static_cast<intptr_t*>(hoverValue)) : nullptr;
+    if (!button || !button->IsVisible() || !type || !GetPlayerProfile()) return 1;
+    if (TheInfoTooltip) TheInfoTooltip->ShowUnitTooltip(type);
     return 1;
 }
 
-int OnUnitButtonLeave(void*, Button*)
+int OnUnitButtonLeave(void*, Button* button)
 {
+    if (!button || !button->IsVisible()) return 1;
+    if (TheInfoTooltip) TheInfoTooltip->Hide();
     return 1;
 }
 
@@ -134,6 +140,7 @@ void Building::OnSelect()
         if (BuildPanel* panel = GetBuildPanel(definition, true)) panel->window->SetVisible(true);
         UpdateBuildButtons();
     }
+    if (definition->flags & BUILD_UNIT_UPGRADER) UpgradePanel::ShowChoices(this);
 }
 
 void Building::OnDeselect()

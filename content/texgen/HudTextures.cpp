@@ -136,7 +136,10 @@ bool PaintMainDisplay(Canvas& c)
     return true;
 }
 
-// Badges of the items and upgrades, 4 x 4: the armour badge (column 2, row 1) a shield.
+// Badges of the items and upgrades, 4 x 4: the armour badge (column 2, row 1) a shield; the
+// upgrader's choices: weapon damage (1, 0) a crosshair, hull (1, 1) a riveted plate, shields
+// (1, 2) a blue shield, speed (0, 2) twin chevrons, fire rounds (0, 3) a flame, acid rounds
+// (1, 3) a drop.
 bool PaintHudItemIcons(Canvas& c)
 {
     PaintCells(c, 4, 4, [](Canvas& cell, int column, int row) {
@@ -145,6 +148,31 @@ bool PaintHudItemIcons(Canvas& c)
         int index = row * 4 + column;
         if (column == 2 && row == 1)
             Glyph(cell, Shield(s), Hex(0xB8C4D0));
+        else if (column == 1 && row == 0)
+            Glyph(cell,
+                  Union(Ring({s / 2, s / 2}, s * 0.2f, s * 0.06f),
+                        Union(Segment({s * 0.5f, s * 0.2f}, {s * 0.5f, s * 0.8f}, s * 0.05f),
+                              Segment({s * 0.2f, s * 0.5f}, {s * 0.8f, s * 0.5f}, s * 0.05f))),
+                  Hex(0xFF5A4A));
+        else if (column == 1 && row == 1)
+            Glyph(cell,
+                  Subtract(RoundedBox({s * 0.26f, s * 0.3f}, {s * 0.74f, s * 0.7f}, s * 0.05f),
+                           Union(Union(Circle({s * 0.34f, s * 0.38f}, s * 0.035f), Circle({s * 0.66f, s * 0.38f}, s * 0.035f)),
+                                 Union(Circle({s * 0.34f, s * 0.62f}, s * 0.035f), Circle({s * 0.66f, s * 0.62f}, s * 0.035f)))),
+                  Hex(0xA8B4C0));
+        else if (column == 1 && row == 2)
+            Glyph(cell, Shield(s), Hex(0x5AA8FF));
+        else if (column == 0 && row == 2)
+            Glyph(cell,
+                  Union(Polygon({{s * 0.24f, s * 0.3f}, {s * 0.36f, s * 0.3f}, {s * 0.54f, s * 0.5f}, {s * 0.36f, s * 0.7f},
+                                 {s * 0.24f, s * 0.7f}, {s * 0.42f, s * 0.5f}}),
+                        Polygon({{s * 0.46f, s * 0.3f}, {s * 0.58f, s * 0.3f}, {s * 0.76f, s * 0.5f}, {s * 0.58f, s * 0.7f},
+                                 {s * 0.46f, s * 0.7f}, {s * 0.64f, s * 0.5f}})),
+                  Hex(0x9CFF7A));
+        else if (column == 0 && row == 3)
+            Glyph(cell, Flame(s), Hex(0xFF6A2A));
+        else if (column == 1 && row == 3)
+            Glyph(cell, Drop(s), Hex(0x6CFF4A));
         else if (index % 3 == 0)
             Glyph(cell, Star(s, 0.28f), Hex(0xFFD24A));
         else if (index % 3 == 1)
@@ -156,7 +184,7 @@ bool PaintHudItemIcons(Canvas& c)
 }
 
 // The second sheet: the stance buttons in rows 2 and 3 (unpressed, pressed), upgrade badges
-// above.
+// above: the miner's drill (2, 0) and its cargo hold (3, 0).
 bool PaintHudItemIcons2(Canvas& c)
 {
     PaintCells(c, 4, 4, [](Canvas& cell, int column, int row) {
@@ -170,7 +198,17 @@ bool PaintHudItemIcons2(Canvas& c)
             return;
         }
         IconBack(cell, row < 2);
-        if (index % 2 == 0)
+        if (column == 2 && row == 0)
+            Glyph(cell,
+                  Union(Polygon({{s * 0.36f, s * 0.26f}, {s * 0.64f, s * 0.26f}, {s * 0.5f, s * 0.8f}}),
+                        RoundedBox({s * 0.32f, s * 0.2f}, {s * 0.68f, s * 0.3f}, s * 0.02f)),
+                  Hex(0xFFD24A));
+        else if (column == 3 && row == 0)
+            Glyph(cell,
+                  Subtract(RoundedBox({s * 0.24f, s * 0.34f}, {s * 0.76f, s * 0.72f}, s * 0.05f),
+                           RoundedBox({s * 0.3f, s * 0.3f}, {s * 0.7f, s * 0.46f}, s * 0.02f)),
+                  Hex(0xC08CFF));
+        else if (index % 2 == 0)
             Glyph(cell, Shield(s), Hex(0x8FB8E8));
         else
             Glyph(cell, Segment({s * 0.3f, s * 0.7f}, {s * 0.7f, s * 0.3f}, s * 0.1f), Hex(0xFFB04A));

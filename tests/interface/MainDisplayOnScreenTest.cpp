@@ -170,6 +170,13 @@ TEST_F(MainDisplayOnScreen, AUnitABuildingAndAnItemShowTheirPages)
         ASSERT_EQ(picture.width, TheEntityInfoGui->width);
         EXPECT_TRUE(MatchesReference(picture, s.reference, PictureTolerance{3, 40})) << s.reference;
     }
+    // Far from the world's origin, where buildings stand in a level, the portrait is the same,
+    // and the building stays where it stands.
+    building->SetPosition(Vec3(180.0f, 12.0f, 240.0f));
+    EXPECT_TRUE(MatchesReference(Shown(building), "main_display_building", PictureTolerance{3, 40}));
+    Vec3 at = building->GetPosition();
+    EXPECT_FLOAT_EQ(at.x, 180.0f);
+    EXPECT_FLOAT_EQ(at.z, 240.0f);
     EXPECT_TRUE(TheEntityInfoGui->IsVisible());
     player->Clear();
 
