@@ -12,6 +12,7 @@
 #include "interface/InfoTooltip.h"
 #include "interface/MessageLists.h"
 #include "mechanics/GameMechanics.h"
+#include "mechanics/Selection.h"
 #include "platform/Hotkeys.h"
 #include "platform/InputState.h"
 #include "render/Draw2D.h"
@@ -350,11 +351,7 @@ int OnStanceClicked(void*, Button* button)
     if (TheEntityInfoGui)
         for (int i = 0; i < 3; ++i)
             if (Button* other = TheEntityInfoGui->stanceButtons[i]) other->pressed = other == button;
-    for (PooledList<Entity*>::Node* node = TheGame->hand.selected.head; node; node = node->next) {
-        Entity* entity = node->value;
-        if (entity && (entity->flags & ENTITY_AGENT) && !(entity->flags & ENTITY_PLAYER))
-            static_cast<Agent*>(entity)->aiMode = stance;
-    }
+    SetSelectionStance(stance);
     return 1;
 }
 
