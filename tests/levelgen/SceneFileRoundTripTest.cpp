@@ -299,7 +299,7 @@ TEST_F(EveryKindRoundTripTest, TheLinesOfAHandMadeLevelReachWhatTheyName)
                                   "HeigthmapScale 4\n"
                                   "TerrainTexture1 data/textures/terrain/mine.jpg TerrainTexture2Rand other.jpg\n"
                                   "TerrainNormal data/textures/terrain/mine_n.dds\n"
-                                  "AddItem health_cannister SetBitmap cannister.dds SetType 3\n"
+                                  "AddItem health_cannister SetBitmap cannister.dds SetType 3 SetType 42\n"
                                   "AddBuilding Scavenger_camp SetSpawnType mantis SetSpawnCounts 9 3 SetSpawnRadius 14\n"
                                   "AddAgent gunner_bot SetBrain CREATURE SetSpeed 7.5 SetAlignment PLAYER AIMode 1\n"
                                   "GrowthInstance forest 40 40 GrowthParams 7 1 2 3 30 20 0.5 4 0\n"
@@ -307,6 +307,7 @@ TEST_F(EveryKindRoundTripTest, TheLinesOfAHandMadeLevelReachWhatTheyName)
                                   "END_OF_FILE\n"));
     EXPECT_EQ(log.find("ERROR"), std::string::npos) << log;
     EXPECT_NE(log.find("GrowthEntity of category 99 is not placed"), std::string::npos) << log;
+    EXPECT_NE(log.find("SetType 42 names no kind of item"), std::string::npos) << log;
     EXPECT_FLOAT_EQ(TheScene.heightmapScale, 0.25f);
     EXPECT_STREQ(GroundTextureSlots[0], "data/textures/terrain/mine.jpg");
     EXPECT_STREQ(GroundTextureSlots[1], slots[1]) << "the random variant has no slot of its own";
@@ -316,7 +317,7 @@ TEST_F(EveryKindRoundTripTest, TheLinesOfAHandMadeLevelReachWhatTheyName)
     auto* cannister = static_cast<Item*>(Find("health_cannister", SEGMENTS_ITEMS));
     ASSERT_NE(cannister, nullptr);
     EXPECT_STREQ(cannister->iconPath, "data/gui/icons/cannister.dds");
-    EXPECT_EQ(cannister->kind, 3);
+    EXPECT_EQ(cannister->kind, 3) << "a number no kind has leaves the kind as it was";
     auto* camp = static_cast<Building*>(Find("Scavenger_camp", SEGMENTS_BUILDINGS));
     ASSERT_NE(camp, nullptr);
     ASSERT_NE(camp->definition, nullptr);
