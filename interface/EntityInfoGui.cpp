@@ -213,7 +213,7 @@ void EntityInfoGui::ShowStanceButtons()
     for (PooledList<Entity*>::Node* node = TheGame ? TheGame->hand.selected.head : nullptr; node; node = node->next) {
         Entity* entity = node->value;
         if (!entity || !(entity->flags & ENTITY_AGENT) || IsRig(entity)) continue;
-        int stance = static_cast<Agent*>(entity)->aiMode;
+        int stance = static_cast<Agent*>(entity)->stance;
         if (units++ == 0)
             shared = stance;
         else if (stance != shared)
@@ -343,7 +343,7 @@ void EntityInfoGui::DrawUnitPage(Agent* agent)
         for (int i = 0; i < 3; ++i) {
             if (!stanceButtons[i]) continue;
             ShowButton(stanceButtons[i], true);
-            stanceButtons[i]->pressed = agent->aiMode == i;
+            stanceButtons[i]->pressed = agent->stance == i;
         }
     }
     DrawStatusIcons(agent);

@@ -277,8 +277,10 @@ bool InGameMenuOnEscape()
 {
     InGameMenu* menu = TheInGameMenu;
     if (!TheGame || TheGame->state != GAME_STATE_PLAYING || !menu) return false;
-    if (WindowMgr && WindowMgr->modal && WindowMgr->modal != menu->menuWindow) return false;
-    if (menu->failedShown) return false;
+    // Another window holds the screen (a dialog, the failed window, a screen opened from the
+    // menu): Escape is taken and changes nothing beneath it.
+    if (WindowMgr && WindowMgr->modal && WindowMgr->modal != menu->menuWindow) return true;
+    if (menu->failedShown) return true;
     BuildItemList* items = TheGame->buildItems;
     if (items && items->current) {
         items->ClearCurrent();

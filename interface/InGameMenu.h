@@ -51,7 +51,8 @@ void RestartMissionAction(void* userValue);
 void AbortMissionAction(void* userValue);
 
 // The game's Escape in a mission: toggles the pause menu unless a modal window is open or the
-// failed window is shown; a building preview is dropped instead. True when Escape was used.
+// failed window is shown (Escape is then taken and does nothing); a building preview is
+// dropped instead. True when Escape was used.
 bool InGameMenuOnEscape();
 
 // Builds the in-game menu, the failed window and the load and save screen once (the front

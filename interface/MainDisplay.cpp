@@ -14,6 +14,7 @@
 #include "interface/MissionHud.h"
 #include "interface/UnitUpgrade.h"
 #include "mechanics/GameMechanics.h"
+#include "mechanics/Selection.h"
 #include "platform/Hotkeys.h"
 #include "platform/InputState.h"
 #include "render/Draw2D.h"
@@ -375,11 +376,7 @@ int OnStanceClicked(void*, Button* button)
     if (TheEntityInfoGui)
         for (int i = 0; i < 3; ++i)
             if (Button* other = TheEntityInfoGui->stanceButtons[i]) other->pressed = other == button;
-    for (PooledList<Entity*>::Node* node = TheGame->hand.selected.head; node; node = node->next) {
-        Entity* entity = node->value;
-        if (entity && (entity->flags & ENTITY_AGENT) && !(entity->flags & ENTITY_PLAYER))
-            static_cast<Agent*>(entity)->aiMode = stance;
-    }
+    SetSelectionStance(stance);
     return 1;
 }
 

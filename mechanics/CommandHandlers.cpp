@@ -7,6 +7,7 @@
 #include "mechanics/GameRender.h"
 
 #include "host/System.h"
+#include "interface/Inventory.h"
 #include "mechanics/Scene.h"
 #include "platform/ConfigFile.h"
 #include "platform/Files.h"
@@ -17,6 +18,7 @@
 #include "terrain/Terrain.h"
 #include "world/Agent.h"
 #include "world/BuildItem.h"
+#include "world/Building.h"
 #include "world/Item.h"
 #include "world/ItemCatalog.h"
 
@@ -96,11 +98,87 @@ void GameMechanics::SetCommandMode(int mode, Entity* first)
 
 void GameMechanics::StopEntity(Entity* entity)
 {
+    // Only what is the player's own obeys: an enemy looked at is neither halted nor has its
+    // queue taken back (and paid to the player).
+    if (entity->alignment != ALIGN_PLAYER) return;
     if (entity->flags & ENTITY_AGENT) {
         static_cast<Agent*>(entity)->StopMove(1.0f);
         if ((entity->flags & ENTITY_PLAYER) && buildItems && buildItems->current) buildItems->ClearCurrent();
+    } else if (entity->flags & ENTITY_BUILDING) {
+        static_cast<Building*>(entity)->CancelQueuedUnit();
     }
-    // A building's queue is cancelled by the factory's own operation, with the buildings.
+}
+
+namespace {
+
+// The first item of that name in the player's bag; null without a bag or such an item.
+Item* CarriedItem(const char* name)
+{
+    return PlayerInventory ? PlayerInventory->FindItemByName(name) : nullptr;
+}
+
+// An item of the bag used on the target; its slot shows the new count, and one used up leaves
+// the bag (and is gone: the item is not to be touched afterwards).
+bool UseCarriedItem(Item* item, Entity* target)
+{
+    if (!item || item->stackCount < 1 || !target || !item->ApplyUseEffect(target)) return false;
+    if (PlayerInventory) PlayerInventory->RefreshSlot(item);
+    return true;
+}
+
+bool IsRig(const Entity* entity)
+{
+    return entity && (entity->flags & ENTITY_AGENT) && (entity->flags & ENTITY_PLAYER);
+}
+
+}  // namespace
+
+void CmdHeal()
+{
+    Entity* first = FirstSelected();
+    if (!Playing() || !first) return;
+    Item* cannister = CarriedItem("health_cannister");
+    if (!cannister) cannister = CarriedItem("large_health_cannister");
+    if (!UseCarriedItem(cannister, first)) PlayFeedbackSound("bad");
+}
+
+void CmdRechargeShields()
+{
+    Entity* first = FirstSelected();
+    if (!Playing() || !first) return;
+    if (!UseCarriedItem(CarriedItem("shield_cannister"), first)) PlayFeedbackSound("bad");
+}
+
+void CmdLayFreezeTrap()
+{
+    if (!Playing()) return;
+    Entity* first = FirstSelected();
+    // The trap lays itself with its own sound.
+    if (!IsRig(first) || !UseCarriedItem(CarriedItem("freeze_trap"), first)) PlayFeedbackSound("bad");
+}
+
+void CmdQuickSlot(int slot)
+{
+    Entity* first = FirstSelected();
+    if (!Playing() || !first || !PlayerInventory || slot < 1 || slot > Inventory::HOTBAR_SLOTS) return;
+    const InventorySlot& held = PlayerInventory->slots[slot - 1];
+    if (held.kind != 1 || !held.item) return;
+    Item* item = held.item;
+    // Enrichment and instant building are given as orders on what they touch, not here.
+    const bool quiet = item->action == ITEM_ACTION_ENRICH_ORE || item->action == ITEM_ACTION_INSTANT_BUILD;
+    if (!UseCarriedItem(item, first) && !quiet) PlayFeedbackSound("bad");
+}
+
+void SetSelectionStance(int stance)
+{
+    if (!TheGame || stance < AGENT_STANCE_DEFAULT || stance > AGENT_STANCE_STOP) return;
+    for (auto* node = TheGame->hand.selected.head; node; node = node->next) {
+        Entity* entity = node->value;
+        if (!entity || !(entity->flags & ENTITY_AGENT) || entity->alignment != ALIGN_PLAYER || IsRig(entity)) continue;
+        Agent* agent = static_cast<Agent*>(entity);
+        agent->stance = stance;
+        if (stance == AGENT_STANCE_HOLD_POSITION && agent->HasStanceBits()) agent->StopMove(0.5f);
+    }
 }
 
 void CmdLayMine()
@@ -109,8 +187,8 @@ void CmdLayMine()
     if (!Playing() || !first || !(first->flags & ENTITY_AGENT)) return;
     Agent* agent = static_cast<Agent*>(first);
     if (agent->flags & ENTITY_PLAYER) {
-        // The rig lays the mines it carries: the inventory's, which it has none of yet.
-        PlayFeedbackSound("bad");
+        // The rig lays the mines it carries in its bag; the mine sounds as it is laid.
+        if (!UseCarriedItem(CarriedItem("mine"), agent)) PlayFeedbackSound("bad");
         return;
     }
     if (!(agent->classWord & AGENT_CLASS_MINE_LAYER) || agent->mines < 1) {

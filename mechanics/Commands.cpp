@@ -1,19 +1,22 @@
 // The named commands that hotkeys.cfg binds keys to. Every name is registered, so that the
-// player's bindings are read, kept and written back whole; those that reach the inventory,
-// the unit stances and the terrain editor do nothing until those exist.
+// player's bindings are read, kept and written back whole; the terrain editor's undo and redo
+// do nothing while there is no editor.
 #include "mechanics/GameMechanics.h"
 
 #include "host/Log.h"
 #include "interface/MissionHud.h"
+#include "mechanics/Selection.h"
 #include "host/System.h"
 #include "platform/ConfigFile.h"
 #include "platform/Hotkeys.h"
 #include "platform/StringTable.h"
 #include "platform/Timer.h"
 #include "platform/UserFolders.h"
+#include "render/Animation.h"
 #include "render/Camera.h"
 #include "render/GraphicsDevice.h"
 #include "render/RenderStateCache.h"
+#include "world/Agent.h"
 
 #include <cstdio>
 #include <cstring>
@@ -26,9 +29,36 @@ namespace {
 bool Playing() { return TheGame && TheGame->state == GAME_STATE_PLAYING; }
 bool Debugging() { return Config && Config->debugMode; }
 
-// A command whose effect lives in a part of the game that is not there yet (the inventory,
-// the unit stances, the animation switches, the terrain editor).
-void CmdWaitsForWorld() {}
+// The terrain editor's keys, with no editor to act on.
+void CmdWaitsForEditor() {}
+
+void CmdToggleAnimation()
+{
+    if (Debugging()) AnimationPlay = !AnimationPlay;
+}
+
+void CmdToggleAnimationBlend()
+{
+    if (Debugging()) AnimationInterpolate = !AnimationInterpolate;
+}
+
+// The bag opens in a mission only.
+void CmdInventoryKey()
+{
+    if (Playing()) CmdToggleInventory();
+}
+
+template <int Stance>
+void CmdStance()
+{
+    if (Playing()) SetSelectionStance(Stance);
+}
+
+template <int Slot>
+void CmdSlot()
+{
+    CmdQuickSlot(Slot);
+}
 
 void CmdPrintScreen()
 {
@@ -148,26 +178,26 @@ void RegisterGameCommands()
         {"move", CmdMove},
         {"repair", CmdRepair},
         {"stop", CmdStop},
-        {"heal", CmdWaitsForWorld},
+        {"heal", CmdHeal},
         {"laymine", CmdLayMine},
         {"scan", CmdScan},
-        {"recharge_shields", CmdWaitsForWorld},
-        {"lay_freeze_trap", CmdWaitsForWorld},
+        {"recharge_shields", CmdRechargeShields},
+        {"lay_freeze_trap", CmdLayFreezeTrap},
         {"select_all", CmdSelectAll},
         {"select_player", CmdSelectPlayerKey},
         {"goto_alert", CmdGotoAlert},
-        {"quick_slot_1", CmdWaitsForWorld},
-        {"quick_slot_2", CmdWaitsForWorld},
-        {"quick_slot_3", CmdWaitsForWorld},
-        {"quick_slot_4", CmdWaitsForWorld},
-        {"aimode_default", CmdWaitsForWorld},
-        {"aimode_holdposition", CmdWaitsForWorld},
-        {"aimode_stop", CmdWaitsForWorld},
+        {"quick_slot_1", CmdSlot<1>},
+        {"quick_slot_2", CmdSlot<2>},
+        {"quick_slot_3", CmdSlot<3>},
+        {"quick_slot_4", CmdSlot<4>},
+        {"aimode_default", CmdStance<AGENT_STANCE_DEFAULT>},
+        {"aimode_holdposition", CmdStance<AGENT_STANCE_HOLD_POSITION>},
+        {"aimode_stop", CmdStance<AGENT_STANCE_STOP>},
         {"trackplayer", CmdTrackPlayer},
         {"resetcamera", CmdResetCamera},
         {"debug_test", CmdDebugTest},
-        {"debug_animation", CmdWaitsForWorld},
-        {"debug_animblend", CmdWaitsForWorld},
+        {"debug_animation", CmdToggleAnimation},
+        {"debug_animblend", CmdToggleAnimationBlend},
         {"debug_wireframe", CmdWireframe},
         {"debug_drawgui", CmdToggleDrawGui},
         {"printscreen", CmdPrintScreen},
@@ -180,11 +210,11 @@ void RegisterGameCommands()
         {"debug_incspeed", CmdIncSpeed},
         {"debug_decspeed", CmdDecSpeed},
         {"toggle_minimap", CmdToggleMinimap},
-        {"toggle_inventory", CmdToggleInventory},
+        {"toggle_inventory", CmdInventoryKey},
         {"toggle_camera_lock", CmdToggleCameraLock},
         {"toggle_health_bars", CmdToggleHealthBars},
-        {"editor_undo", CmdWaitsForWorld},
-        {"editor_redo", CmdWaitsForWorld},
+        {"editor_undo", CmdWaitsForEditor},
+        {"editor_redo", CmdWaitsForEditor},
     };
     for (const NamedCommand& command : commands) RegisterCommand(command.name, command.function);
     char name[64];

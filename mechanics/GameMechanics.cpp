@@ -1,6 +1,7 @@
 #include "mechanics/GameMechanics.h"
 
 #include "campaign/RigCatalog.h"
+#include "campaign/StorySlideshow.h"
 #include "host/Log.h"
 #include "host/System.h"
 #include "interface/MessageLists.h"
@@ -170,6 +171,12 @@ void GameMechanics::EndLevel()
 
 bool GameMechanics::OnEscape()
 {
+    // The intro story: Escape turns to the next picture.
+    if (state == GAME_STATE_INTRO) {
+        if (!IntroSlideshow) return false;
+        IntroSlideshow->Next();
+        return true;
+    }
     return InGameMenuOnEscape();
 }
 

@@ -222,6 +222,8 @@ bool OrderAttackEntity(Agent* agent, Entity* target)
     }
     agent->StopMove(1.0f);
     agent->target.Set(target);
+    // An order to attack is obeyed whatever the unit was told to hold.
+    agent->stance = AGENT_STANCE_DEFAULT;
     GiveOrderJob(agent, "AttackEntity", AI_MODE_ATTACK);
     return true;
 }

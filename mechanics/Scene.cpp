@@ -93,6 +93,7 @@ bool Scene::InitLists()
         segmentHeads[i] = previous;
     }
     sceneFlags = 0;
+    heightmapScale = 1.0f;
     return true;
 }
 
@@ -148,6 +149,7 @@ void Scene::KillAllParticles()
 void Scene::ClearRemoved()
 {
     sceneFlags = 0;
+    heightmapScale = 1.0f;
     // What died during the level is freed with it; an entity that went back into a list
     // meanwhile is that list's again.
     std::vector<Entity*> dead;

@@ -274,6 +274,8 @@ public:
     char heightmapName[256] = "none";
     char colourMapName[256] = "none";
     uint32_t sceneFlags = 0;
+    // The heightmap's vertical scale a level file asks for ("HeigthmapScale f": 1 / f).
+    float heightmapScale = 1.0f;
     // The first frame of a level: entities are not updated yet (they settle first); set by the
     // level start, cleared by the first update.
     bool firstFrame = false;

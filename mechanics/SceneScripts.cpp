@@ -10,8 +10,7 @@
 // The records the level's objects write about themselves are read by their owners as they
 // come: an agent's brain, orders and load by the agents (world/AgentSceneRecords.h), a
 // building's construction, queue and held unit by the building, the raid manager's by the raid
-// manager. Items and control groups are read here. Growth is skipped, like any word the reader
-// does not know.
+// manager. Items, control groups and growth are read here.
 //
 // Every word is read into a bounded buffer, counts from the file are checked against what the
 // lists hold, and a cell of -1 -1 (what the writer puts for "off the grid") places nothing.
@@ -21,16 +20,23 @@
 #include "host/Log.h"
 #include "host/System.h"
 #include "levelgen/CellGrid.h"
+#include "levelgen/Growth.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Objectives.h"
 #include "render/Camera.h"
 #include "platform/Files.h"
 #include "platform/SoundManager.h"
+#include "render/Animation.h"
+#include "render/IndexedMesh.h"
 #include "render/ParticleManager.h"
+#include "terrain/Environment.h"
 #include "terrain/Skybox.h"
+#include "terrain/Terrain.h"
 #include "world/Agent.h"
 #include "world/AgentSceneRecords.h"
+#include "world/BuildItem.h"
 #include "world/Building.h"
+#include "world/CatalogueScript.h"
 #include "world/Grid.h"
 #include "world/Item.h"
 #include "world/ItemCatalog.h"
@@ -57,6 +63,7 @@ struct SceneReader {
     Agent* agent = nullptr;
     Building* building = nullptr;
     Item* item = nullptr;
+    GrowthInstance* growth = nullptr;
     int lightingMode = 0;
 
     std::string Word() { return in.NextValue(); }
@@ -636,11 +643,177 @@ void ReadSoundLine(SceneReader& r)
     r.Word();
 }
 
+void ReadHeightmapScale(SceneReader& r)
+{
+    float value = 0.0f;
+    if (r.Float(&value)) r.scene.heightmapScale = value == 0.0f ? 0.0f : 1.0f / value;
+}
+
+void ReadItemBitmap(SceneReader& r)
+{
+    std::string name = r.Word();
+    if (r.item) snprintf(r.item->iconPath, sizeof r.item->iconPath, "data/gui/icons/%s", name.c_str());
+}
+
+void ReadItemType(SceneReader& r)
+{
+    int value = 0;
+    if (!r.Int(&value) || !r.item) return;
+    if (value < ITEM_KIND_PICKUP || value > ITEM_KIND_STORAGE) {
+        r.in.Warn(r.in.Line(), "SetType %d names no kind of item", value);
+        return;
+    }
+    r.item->kind = value;
+}
+
+// The spawn lines change the definition of the building just read, as the build catalogue's
+// lines of the same names do.
+BuildItem* CurrentDefinition(SceneReader& r)
+{
+    Entity* e = r.current;
+    return e && (e->flags & ENTITY_BUILDING) ? static_cast<Building*>(e)->definition : nullptr;
+}
+
+void ReadSpawnType(SceneReader& r)
+{
+    std::string type = r.Word();
+    BuildItem* definition = CurrentDefinition(r);
+    if (!definition) return;
+    CopyText(definition->spawnType, sizeof definition->spawnType, type.c_str());
+    definition->flags |= BUILD_SPAWNPOINT;
+}
+
+void ReadSpawnCounts(SceneReader& r)
+{
+    int total = 0, together = 0;
+    bool hasTotal = r.Int(&total);
+    bool hasTogether = hasTotal && r.Int(&together);
+    BuildItem* definition = r.building ? r.building->definition : nullptr;
+    if (!definition) return;
+    // The total comes first in the file and is kept second.
+    if (hasTotal) definition->spawnCounts[1] = total;
+    if (hasTogether) definition->spawnCounts[0] = together;
+}
+
+void ReadSpawnRadius(SceneReader& r)
+{
+    float radius = 0.0f;
+    BuildItem* definition = r.building ? r.building->definition : nullptr;
+    if (r.Float(&radius) && definition) definition->spawnRadius = radius;
+}
+
+void ReadLoadAnim(SceneReader& r)
+{
+    char file[MAX_PATH_TEXT];
+    CopyText(file, sizeof file, r.Word().c_str());
+    FixPath(file);
+    if (r.current && r.current->mesh) r.current->mesh->AddAnimation(file, true);
+}
+
+// An animation for one role of the current entity's mesh.
+template <int KIND>
+void ReadRoleAnim(SceneReader& r)
+{
+    std::string file = r.Word();
+    if (r.current) AddMeshAnimation(r.current->mesh, file.c_str(), KIND, 0, true);
+}
+
+void ReadBrain(SceneReader& r)
+{
+    std::string word = r.Word();
+    if (!r.agent) return;
+    r.agent->brainKind = word == "ENEMY" ? BRAIN_ENEMY : word == "NEUTRAL" ? BRAIN_NEUTRAL
+                       : word == "CREATURE" ? BRAIN_CREATURE
+                                            : BRAIN_NONE;
+}
+
+void ReadSpeed(SceneReader& r)
+{
+    float value = 0.0f;
+    if (r.Float(&value) && r.agent) r.agent->speed = value;
+}
+
+void ReadParticleSystem(SceneReader& r)
+{
+    char file[MAX_PATH_TEXT];
+    CopyText(file, sizeof file, r.Word().c_str());
+    FixPath(file);
+    Vec3 position;
+    bool placed = r.Vector(&position);
+    ParticleManager* particles = r.scene.particles;
+    ParticleSystem* loaded = particles ? particles->LoadTemplate(file) : nullptr;
+    if (!loaded) {
+        r.in.Warn(r.in.Line(), "the particle system %s is not loaded", file);
+        return;
+    }
+    if (ParticleSystem* system = particles->SpawnSystem(loaded->name))
+        if (placed) system->position = position;
+}
+
+// The ground textures: first, second, its random variant (which no slot takes), third, and
+// the normal map.
+template <int SLOT>
+void ReadGroundTexture(SceneReader& r)
+{
+    std::string file = r.Word();
+    if (SLOT >= 0 && SLOT < GROUND_TEXTURE_SLOTS)
+        CopyText(GroundTextureSlots[SLOT], sizeof GroundTextureSlots[SLOT], file.c_str());
+}
+
+void ReadEnvironment(SceneReader& r)
+{
+    std::string name = r.Word();
+    if (TheTerrain.SetEnvironment(name.c_str())) Growth::ApplyEnvironmentDefinition(name.c_str());
+}
+
+void ReadGrowthInstance(SceneReader& r)
+{
+    std::string name = r.Word();
+    int column = 0, row = 0;
+    bool cell = r.Cell("GrowthInstance", &column, &row) && !(column == -1 && row == -1);
+    r.growth = cell && TheGrowthDB ? TheGrowthDB->CreateInstance(name.c_str(), CellPosition(column, row), true) : nullptr;
+}
+
+void ReadGrowthParams(SceneReader& r)
+{
+    GrowthParams read = r.growth ? r.growth->parameters : GrowthParams();
+    int circle = read.circle;
+    bool whole = r.Int(&read.seed) && r.Float(&read.offset.x) && r.Float(&read.offset.y) && r.Float(&read.offset.z) &&
+                 r.Int(&read.width) && r.Int(&read.height) && r.Float(&read.density) && r.Int(&read.blockCount) &&
+                 r.Int(&circle);
+    if (!whole || !r.growth) return;
+    read.circle = circle == 1;
+    r.growth->parameters = read;
+}
+
+void ReadGrowthEntity(SceneReader& r)
+{
+    int column = 0, row = 0, category = 0, variant = 0;
+    float turn = 0.0f, height = 1.0f;
+    bool whole = r.Cell("GrowthEntity", &column, &row) && r.Float(&turn) && r.Float(&height) && r.Int(&category) &&
+                 r.Int(&variant);
+    if (!whole || !r.growth || (column == -1 && row == -1)) return;
+    if (category < 0 || category >= GROWTH_CATEGORIES || r.growth->IsFull()) {
+        r.in.Warn(r.in.Line(), "GrowthEntity of category %d is not placed", category);
+        return;
+    }
+    GrowthObject placed;
+    placed.position = CellPosition(column, row);
+    placed.rotation = Vec3(0.0f, turn, 0.0f);
+    placed.scale = Vec3(1.0f, height, 1.0f);
+    placed.category = category;
+    placed.variant = variant;
+    int walked = 0;
+    placed.mesh = r.growth->GetObjectAt(category, variant, &walked);
+    r.growth->objects.push_back(placed);
+}
+
 const Keyword SceneKeywords[] = {
     {"SCENE", false, ReadScene},
     {"MeshType", false, ReadMeshType},
     {"Set", false, ReadSet},
     {"GRID", true, ReadGrid},
+    {"HeigthmapScale", false, ReadHeightmapScale},
     {"Heightmap", false, ReadHeightmap},
     {"Colormap", false, ReadColormap},
     {"SceneFlag", false, ReadSceneFlag},
@@ -658,17 +831,36 @@ const Keyword SceneKeywords[] = {
     {"AddItem", false, ReadItem},
     {"AddBuilding", false, ReadBuilding},
     {"AddMeshState", false, ReadMeshState},
+    {"SetBitmap", false, ReadItemBitmap},
+    {"SetType", false, ReadItemType},
+    {"SetSpawnType", false, ReadSpawnType},
+    {"SetSpawnCounts", false, ReadSpawnCounts},
+    {"SetSpawnRadius", false, ReadSpawnRadius},
     {"Path", false, ReadPath},
+    {"LoadAnim", false, ReadLoadAnim},
     {"AddPrimitive", false, ReadPrimitive},
     {"RemapPrimitive", false, ReadRemapPrimitive},
     {"AddLight", false, ReadLight},
+    {"ANIM_IDLE", false, ReadRoleAnim<ANIM_IDLE>},
+    {"ANIM_WALK", false, ReadRoleAnim<ANIM_WALK>},
+    {"ANIM_WALK_BACKWARDS", false, ReadRoleAnim<ANIM_WALK_BACKWARDS>},
+    {"ANIM_JUMP", false, ReadRoleAnim<ANIM_JUMP>},
+    {"ANIM_RUN", false, ReadRoleAnim<ANIM_RUN>},
+    {"ANIM_USE", false, ReadRoleAnim<ANIM_USE>},
+    {"ANIM_ATTACK", false, ReadRoleAnim<ANIM_ATTACK>},
+    {"ANIM_MELEE_ATTACK", false, ReadRoleAnim<ANIM_ATTACK>},
+    {"ANIM_PAIN", false, ReadRoleAnim<ANIM_PAIN>},
+    {"ANIM_DEATH", false, ReadRoleAnim<ANIM_DEATH>},
+    {"ANIM_GETUP", false, ReadRoleAnim<ANIM_GETUP>},
     {"SetFlag", false, ReadFlag},
     {"OreType", false, ReadKills},
+    {"SetBrain", false, ReadBrain},
     {"Kills", false, ReadKills},
     {"ControlGroup", false, ReadControlGroup},
     {"PlayerControlGroup", false, ReadControlGroup},
     {"SetAlignment", false, ReadAlignment},
     {"SetComposition", false, ReadComposition},
+    {"SetSpeed", false, ReadSpeed},
     {"SetPosition", false, ReadPosition},
     {"SetMapCoord", false, ReadMapCoord},
     {"SetScale", false, ReadScale},
@@ -695,6 +887,16 @@ const Keyword SceneKeywords[] = {
     {"Objective", true, ReadObjective},
     {"Camera", false, ReadCamera},
     {"AddSound", false, ReadSoundLine},
+    {"AddParticleSystem", false, ReadParticleSystem},
+    {"TerrainTexture1", false, ReadGroundTexture<0>},
+    {"TerrainTexture2", false, ReadGroundTexture<1>},
+    {"TerrainTexture2Rand", false, ReadGroundTexture<-1>},
+    {"TerrainTexture3", false, ReadGroundTexture<2>},
+    {"TerrainNormal", false, ReadGroundTexture<3>},
+    {"EnvSet", true, ReadEnvironment},
+    {"GrowthInstance", true, ReadGrowthInstance},
+    {"GrowthParams", true, ReadGrowthParams},
+    {"GrowthEntity", true, ReadGrowthEntity},
 };
 
 // ---- Records read by their owners: the building just added reads its own.

@@ -74,6 +74,16 @@ void CmdRepair();
 void CmdStop();
 void CmdLayMine();
 void CmdScan();
+// The bag's items used on the first selected: a health cannister (the large one when there is
+// no other), a shield cannister, the item of a hotbar slot (1..4); a freeze trap laid by the
+// rig. A refusal (nothing to use, nothing it would do) sounds "bad".
+void CmdHeal();
+void CmdRechargeShields();
+void CmdLayFreezeTrap();
+void CmdQuickSlot(int slot);
+// How every selected unit of the player's (not the rig) fights: AGENT_STANCE_*. Holding
+// position stops a unit that is on the move.
+void SetSelectionStance(int stance);
 void CmdSelectAll();
 // The player's rig: selected, or looked at when it already leads the selection.
 void SelectPlayerRig();

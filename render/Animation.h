@@ -69,8 +69,9 @@ struct Animation {
     void Clear() { channels.clear(); hold = 0; }
 };
 
-// The animation switches: whether skinned meshes animate at all (the configuration's
-// "playanimation", copied when a game begins; the "debug_animation" command toggles it), and
+// The animation switches: whether skinned meshes and particle systems animate at all (the
+// configuration's "playanimation", copied when a game begins; the "debug_animation" command
+// toggles it), and
 // whether poses are interpolated between keys ("debug_animblend" toggles it).
 extern bool AnimationPlay;
 extern bool AnimationInterpolate;

@@ -2,11 +2,11 @@
 
 #include "host/GfxDevice.h"
 #include "host/System.h"
-#include "platform/ConfigFile.h"
 #include "platform/Files.h"
 #include "platform/GameSeam.h"
 #include "platform/PackageFile.h"
 #include "platform/Timer.h"
+#include "render/Animation.h"
 #include "render/Camera.h"
 #include "render/Draw2D.h"
 #include "render/GraphicsDevice.h"
@@ -235,8 +235,9 @@ void ParticleManager::Update()
 
 void ParticleManager::UpdateWith(float dt)
 {
-    // The global animation switch stops every particle system with the animations.
-    if (Config && !Config->playanimation) return;
+    // The animation switch (the configuration's, or the developer's command) stops every
+    // particle system with the animations.
+    if (!AnimationPlay) return;
     for (auto* node = active.head; node;) {
         auto* next = node->next;
         ParticleSystem* system = node->value;

@@ -99,7 +99,8 @@ void Agent::SaveToScene(FILE* file)
     WriteCellLine(file, "ActiveBuilding\t\t%d %d\n", building);
 
     if (alignment == ALIGN_PLAYER) {
-        if (aiMode != 0) fprintf(file, "AIMode\t\t\t\t\t%d\n", aiMode);
+        // The "AIMode" line keeps how the unit was told to fight (its stance).
+        if (stance != AGENT_STANCE_DEFAULT) fprintf(file, "AIMode\t\t\t\t\t%d\n", stance);
         if (upgradeFlags != 0) fprintf(file, "SetUpgradeFlags\t\t\t%d\n", (int)upgradeFlags);
         if (botExperience > 0) fprintf(file, "BotExperience\t\t\t\t%d\n", botExperience);
         if (TheGame) TheGame->WriteControlGroups(this, file);
@@ -264,8 +265,9 @@ bool ReadAgentSceneRecord(const char* keyword, Lexer& in, Scene& scene, Agent* a
             agent->botLevel = Agent::LevelForExperience(agent->botExperience);
         }
     } else if (word == "AIMode") {
-        // A number no mode has would name nothing: the agent has nothing in mind.
-        if (r.Int(&value) && agent) agent->aiMode = value >= 0 && value < AI_MODE_COUNT ? value : AI_MODE_NONE;
+        // How the unit was told to fight; a number no stance has leaves it as it comes.
+        if (r.Int(&value) && agent)
+            agent->stance = value >= AGENT_STANCE_DEFAULT && value <= AGENT_STANCE_STOP ? value : AGENT_STANCE_DEFAULT;
     } else if (word == "SetUpgradeFlags") {
         if (r.Int(&value) && agent) agent->upgradeFlags = (uint32_t)value;
     } else if (word == "MoveCommand" || word == "MoveWaypoint") {

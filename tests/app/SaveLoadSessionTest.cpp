@@ -1,7 +1,9 @@
-// Saving and loading as a player does it: in a mission Escape opens the in-game menu, "Save
-// Game" saves under a typed name, the window is closed; the game is started again on the same
-// user folder, the main menu's "Load Game" loads the save, and the rig, the profile and the
-// visited map come back as they were, and the mission plays on.
+// Saving and loading as a player does it: in a mission F1 repairs the rig with a kit from the
+// hotbar, Escape opens the in-game menu, "Save Game" saves under a typed name, the window is
+// closed; the game is started again on the same user folder, the main menu's "Load Game"
+// loads the save, and the rig, the player's base (a factory with its orders and control group,
+// an item on the ground), the profile and the visited map come back as they were, and the
+// mission plays on.
 #include "tests/app/PlayerSessionSupport.h"
 
 #include "campaign/LevelLoadSave.h"
@@ -10,7 +12,12 @@
 #include "gui/MessageDialogGui.h"
 #include "host/InputKeys.h"
 #include "interface/InGameMenu.h"
+#include "interface/Inventory.h"
+#include "mechanics/Selection.h"
 #include "terrain/Minimap.h"
+#include "world/Building.h"
+#include "world/Grid.h"
+#include "world/Item.h"
 
 #include <cstring>
 #include <vector>
@@ -30,6 +37,19 @@ protected:
         }
         return nullptr;
     }
+    // The first entity of that name among the segments.
+    static Entity* Find(const char* name, uint32_t segments)
+    {
+        Entity* found = nullptr;
+        for (Entity* e = TheScene.FirstEntity(segments); e && !found; e = TheScene.NextEntity())
+            if (StrICmp(e->name, name) == 0) found = e;
+        TheScene.EndIteration();
+        return found;
+    }
+    static bool CellOf(const Entity* e, int* column, int* row)
+    {
+        return e && TheGame->grid->WorldToCell(e->GetPosition(), column, row);
+    }
 };
 
 TEST_F(SaveLoadSession, SavedFromThePauseMenuAndLoadedAfterARestart)
@@ -38,6 +58,24 @@ TEST_F(SaveLoadSession, SavedFromThePauseMenuAndLoadedAfterARestart)
     ASSERT_NE(TheInGameMenu, nullptr);
     Agent* rig = GetPlayerRig();
     ASSERT_NE(rig, nullptr);
+
+    // F1 uses what lies in the hotbar's first slot (the new profile's repair kits) on the
+    // selected rig.
+    ASSERT_NE(PlayerInventory, nullptr);
+    const InventorySlot& hotbar = PlayerInventory->slots[0];
+    ASSERT_NE(hotbar.item, nullptr);
+    ASSERT_STREQ(hotbar.item->name, "repair_kit");
+    const int kits = hotbar.item->stackCount;
+    ASSERT_GE(kits, 2);
+    const float damaged = rig->GetMaxHealth() * 0.25f;
+    rig->health = damaged;
+    TheGame->ClearSelection();
+    TheGame->SelectEntity(rig);
+    Press(DIK_F1);
+    EXPECT_GT(rig->health, damaged) << "the kit repaired the rig";
+    ASSERT_NE(hotbar.item, nullptr);
+    EXPECT_EQ(hotbar.item->stackCount, kits - 1) << "one kit used";
+    TheGame->ClearSelection();
 
     // The rig walks off its start; the player's stock and purse are their own.
     Vec3 goal;
@@ -66,6 +104,32 @@ TEST_F(SaveLoadSession, SavedFromThePauseMenuAndLoadedAfterARestart)
     Image shot;
     ASSERT_TRUE(ShotOfNextFrame(base + "/ingame_menu.png", shot));
     EXPECT_TRUE(MatchesReference(ToPixels(shot), "ingame_menu", {12, (int)(shot.width * shot.height / 50)}));
+
+    // A base beside the rig, while the game stands still: a factory of the player's with two
+    // miners ordered, kept in control group 2, and a cannister on the ground beside it.
+    Vec3 site;
+    ASSERT_TRUE(FindOpenGround(savedAt, &site));
+    int siteColumn = 0, siteRow = 0;
+    ASSERT_TRUE(TheGame->grid->WorldToCell(site, &siteColumn, &siteRow));
+    char lines[256];
+    snprintf(lines, sizeof lines,
+             "AddBuilding bot_factory SetAlignment PLAYER SetMapCoord %d %d BuildQueue 2 0.5 miner miner\n"
+             "AddItem health_cannister SetMapCoord %d %d\nEND_OF_FILE\n",
+             siteColumn, siteRow, siteColumn + 3, siteRow);
+    const std::string placed = std::string(UserFolder) + "/base.txt";
+    ASSERT_TRUE(WriteTextFile(placed, lines));
+    ASSERT_TRUE(TheScene.ReadSceneFile(placed.c_str()));
+    TheScene.ResolveLinks();
+    auto* factory = static_cast<Building*>(Find("bot_factory", SEGMENTS_BUILDINGS));
+    ASSERT_NE(factory, nullptr);
+    ASSERT_NE(factory->buildQueue, nullptr);
+    ASSERT_EQ(factory->buildQueue->count, 2);
+    TheGame->ClearSelection();
+    TheGame->SelectEntity(factory);
+    TheGame->AssignControlGroup(2);
+    TheGame->ClearSelection();
+    int itemColumn = 0, itemRow = 0;
+    ASSERT_TRUE(CellOf(Find("health_cannister", SEGMENTS_ITEMS), &itemColumn, &itemRow));
 
     // "Save Game" proposes a name; the player types another and saves.
     ClickOn(FindButton(TheInGameMenu->menuWindow, "Save Game"));
@@ -118,7 +182,27 @@ TEST_F(SaveLoadSession, SavedFromThePauseMenuAndLoadedAfterARestart)
     ASSERT_NE(rig, nullptr);
     Vec3 at = rig->GetPosition();
     EXPECT_LT(std::hypot(at.x - savedAt.x, at.z - savedAt.z), 1.0f) << "the rig stands where it was saved";
-    EXPECT_EQ(TheMinimap.fog.markers, visited) << "the visited map came back";
+    // Every mark of the visited map came back (the factory, placed while the game stood still,
+    // marks its own cells once the mission runs again).
+    ASSERT_EQ(TheMinimap.fog.markers.size(), visited.size());
+    int lost = 0;
+    for (size_t i = 0; i < visited.size(); ++i) lost += visited[i] != 0 && TheMinimap.fog.markers[i] != visited[i];
+    EXPECT_EQ(lost, 0) << "the visited map came back";
+
+    // The base came back where it stood, with its orders, its group and the cannister.
+    factory = static_cast<Building*>(Find("bot_factory", SEGMENTS_BUILDINGS));
+    ASSERT_NE(factory, nullptr) << "the factory came back";
+    int column = -1, row = -1;
+    EXPECT_TRUE(CellOf(factory, &column, &row));
+    EXPECT_EQ(column, siteColumn);
+    EXPECT_EQ(row, siteRow);
+    EXPECT_EQ(factory->alignment, ALIGN_PLAYER);
+    ASSERT_NE(factory->buildQueue, nullptr);
+    EXPECT_EQ(factory->buildQueue->count, 2) << "its two orders";
+    EXPECT_TRUE(PlayerSelection::Lists(TheGame->hand.groups[2], factory)) << "in its control group";
+    EXPECT_TRUE(CellOf(Find("health_cannister", SEGMENTS_ITEMS), &column, &row)) << "the cannister came back";
+    EXPECT_EQ(column, itemColumn);
+    EXPECT_EQ(row, itemRow);
 
     // And the mission plays on.
     Passes(40, 0.05f);

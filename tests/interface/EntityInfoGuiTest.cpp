@@ -235,23 +235,23 @@ TEST_F(EntityInfoGuiTest, StanceButtonsFollowTheSelection)
 {
     Agent* a = NewAgent(ALIGN_PLAYER);
     Agent* b = NewAgent(ALIGN_PLAYER);
-    a->aiMode = 1;
-    b->aiMode = 1;
+    a->stance = 1;
+    b->stance = 1;
     game->hand.selected.Clear();
     game->hand.selected.PushBack(a);
     game->hand.selected.PushBack(b);
     display->ShowStanceButtons();
     EXPECT_FALSE(display->stanceButtons[0]->pressed);
     EXPECT_TRUE(display->stanceButtons[1]->pressed);
-    b->aiMode = 2;
+    b->stance = 2;
     display->ShowStanceButtons();
     for (Button* button : display->stanceButtons) EXPECT_FALSE(button->pressed) << "mixed stances press none";
 
     // A click gives every selected unit that stance, and presses only that button.
     Button* hold = display->stanceButtons[2];
     Clicks(hold);
-    EXPECT_EQ(a->aiMode, 2);
-    EXPECT_EQ(b->aiMode, 2);
+    EXPECT_EQ(a->stance, 2);
+    EXPECT_EQ(b->stance, 2);
     EXPECT_TRUE(hold->pressed);
     EXPECT_FALSE(display->stanceButtons[1]->pressed);
 }

@@ -1,13 +1,20 @@
 // The named commands of the player's hand: registered once under every name with their
 // guards (developer commands inert without debugMode, level commands only in play), the
-// speed clamps, command modes, mines, and screenshot names that never overwrite.
+// speed clamps, command modes, mines, the bag's items used by key, stances, and screenshot
+// names that never overwrite.
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Selection.h"
 
+#include "gui/Window.h"
+#include "host/System.h"
+#include "interface/Inventory.h"
 #include "platform/ConfigFile.h"
 #include "platform/Hotkeys.h"
+#include "render/Animation.h"
 #include "tests/world/AgentTestSupport.h"
 #include "world/Agent.h"
+#include "world/Building.h"
+#include "world/Item.h"
 
 #include <gtest/gtest.h>
 
@@ -42,8 +49,38 @@ protected:
         function();
     }
 
+    // A usable item of the bag, in the slot given (-1: where it goes).
+    Item* Carry(const char* name, int action, int value, int count, int slot = -1)
+    {
+        Item* item = new Item();
+        CopyText(item->name, sizeof item->name, name);
+        item->kind = ITEM_KIND_ACTION;
+        item->action = action;
+        item->actionValue = value;
+        item->itemFlags |= ITEM_FLAG_STACKABLE;
+        item->stackCount = count;
+        EXPECT_TRUE(bag->AddItem(item, false, false, slot)) << name;
+        return item;
+    }
+    static int ItemsInLevel()
+    {
+        int n = 0;
+        for (Scene::Node* node = TheScene.FirstInList(SEGMENT_ITEM); node; node = TheScene.NextInList(node)) ++n;
+        return n;
+    }
+    int Count(const char* name)
+    {
+        Item* item = bag->FindItemByName(name);
+        return item ? item->stackCount : 0;
+    }
+
     std::unique_ptr<ConfigFile> config;
     ScopedGlobal<ConfigFile*> configured{Config};
+    ScopedGlobal<Inventory*> installedBag{PlayerInventory, nullptr};
+    std::unique_ptr<Inventory> bag = std::make_unique<Inventory>();
+    int installed = (PlayerInventory = bag.get(), 0);
+    ScopedGlobal<bool> animate{AnimationPlay, true};
+    ScopedGlobal<bool> blend{AnimationInterpolate, true};
     ScopedGlobal<float> speed{GameSpeed, 1.0f};
     ScopedGlobal<bool> minimap{MinimapShown, true};
     ScopedGlobal<bool> gui{DrawGuiShown, true};
@@ -148,6 +185,150 @@ TEST_F(CommandHandlersTest, OnlyAMineLayerWithMinesLaysOne)
     LastFeedbackSound = nullptr;
     Run("laymine");
     EXPECT_STREQ(LastFeedbackSound, "bad") << "no mines left";
+}
+
+TEST_F(CommandHandlersTest, TheBagsItemsAreUsedByKeyOnTheFirstSelected)
+{
+    game.state = GAME_STATE_PLAYING;
+    Agent* bot = Unit(20, 20);
+    bot->SetMaxHealth(200.0f);
+    bot->health = 50.0f;
+    game.SelectEntity(bot);
+
+    Run("heal");
+    EXPECT_STREQ(LastFeedbackSound, "bad") << "no cannister in the bag";
+    EXPECT_FLOAT_EQ(bot->health, 50.0f);
+
+    // The large cannister is taken only when there is no small one.
+    Carry("large_health_cannister", ITEM_ACTION_HEAL, 100, 1);
+    Carry("health_cannister", ITEM_ACTION_HEAL, 30, 2);
+    LastFeedbackSound = nullptr;
+    Run("heal");
+    EXPECT_FLOAT_EQ(bot->health, 80.0f);
+    EXPECT_EQ(Count("health_cannister"), 1);
+    EXPECT_EQ(LastFeedbackSound, nullptr);
+    Run("heal");
+    EXPECT_EQ(bag->FindItemByName("health_cannister"), nullptr) << "the last one leaves its slot";
+    Run("heal");
+    EXPECT_FLOAT_EQ(bot->health, 200.0f) << "then the large one, up to the maximum";
+    EXPECT_EQ(bag->FindItemByName("large_health_cannister"), nullptr);
+
+    // Shields: only a unit that has them, and only the cannister of their own.
+    Carry("shield_cannister", ITEM_ACTION_RECHARGE, 40, 1);
+    Run("recharge_shields");
+    EXPECT_STREQ(LastFeedbackSound, "bad") << "no shields to fill";
+    EXPECT_EQ(Count("shield_cannister"), 1);
+    bot->flags |= ENTITY_SHIELD;
+    bot->maxShield = 100.0f;
+    bot->shield = 10.0f;
+    Run("recharge_shields");
+    EXPECT_FLOAT_EQ(bot->shield, 50.0f);
+    EXPECT_EQ(Count("shield_cannister"), 0);
+
+    // Hotbar slots 1..4: what lies there, used on the first selected; an empty slot does nothing.
+    bot->health = 100.0f;
+    Carry("repair_kit", ITEM_ACTION_HEAL, 25, 3, 2);
+    LastFeedbackSound = nullptr;
+    Run("quick_slot_1");
+    EXPECT_EQ(LastFeedbackSound, nullptr);
+    Run("quick_slot_3");
+    EXPECT_FLOAT_EQ(bot->health, 125.0f);
+    EXPECT_EQ(bag->slots[2].item->stackCount, 2);
+
+    // Nothing out of play or without a selection; the bag opens in play only.
+    game.state = GAME_STATE_FRONT_END;
+    Run("quick_slot_3");
+    Run("toggle_inventory");
+    EXPECT_FALSE(bag->panel->IsVisible()) << "no bag over the front end";
+    game.state = GAME_STATE_PLAYING;
+    game.ClearSelection();
+    Run("quick_slot_3");
+    EXPECT_EQ(bag->slots[2].item->stackCount, 2);
+}
+
+TEST_F(CommandHandlersTest, TheRigLaysMinesAndTrapsOutOfItsBag)
+{
+    game.state = GAME_STATE_PLAYING;
+    Agent* bot = Unit(20, 20);
+    Agent* rig = Unit(24, 20);
+    rig->flags |= ENTITY_PLAYER;
+    Carry("freeze_trap", ITEM_ACTION_FREEZE, 8, 2);
+    game.SelectEntity(bot);
+    Run("lay_freeze_trap");
+    EXPECT_STREQ(LastFeedbackSound, "bad") << "only the rig lays traps";
+    EXPECT_EQ(Count("freeze_trap"), 2);
+
+    const int before = ItemsInLevel();
+    game.ClearSelection();
+    game.SelectEntity(rig);
+    LastFeedbackSound = nullptr;
+    Run("lay_freeze_trap");
+    EXPECT_EQ(Count("freeze_trap"), 1);
+    EXPECT_EQ(ItemsInLevel(), before + 1) << "the trap lies at the rig's feet";
+
+    Run("laymine");
+    EXPECT_STREQ(LastFeedbackSound, "bad") << "the rig has no mine in its bag";
+    Carry("mine", ITEM_ACTION_MINE, 50, 1);
+    LastFeedbackSound = nullptr;
+    Run("laymine");
+    EXPECT_EQ(LastFeedbackSound, nullptr);
+    EXPECT_EQ(bag->FindItemByName("mine"), nullptr);
+    EXPECT_EQ(ItemsInLevel(), before + 2);
+}
+
+TEST_F(CommandHandlersTest, StancesAreTheSelectedUnitsOwnAndAnAttackOrderEndsThem)
+{
+    Agent* bot = Unit(20, 20);
+    Agent* other = Unit(22, 20);
+    Agent* enemy = Unit(30, 30, ALIGN_ENEMY);
+    Agent* rig = Unit(24, 20);
+    rig->flags |= ENTITY_PLAYER;
+    for (Agent* agent : {bot, other, enemy, rig}) game.hand.selected.PushBack(agent);
+
+    Run("aimode_stop");
+    EXPECT_EQ(bot->stance, AGENT_STANCE_DEFAULT) << "stances wait for play";
+    game.state = GAME_STATE_PLAYING;
+    Run("aimode_stop");
+    EXPECT_EQ(bot->stance, AGENT_STANCE_STOP);
+    EXPECT_EQ(other->stance, AGENT_STANCE_STOP);
+    EXPECT_EQ(enemy->stance, AGENT_STANCE_DEFAULT) << "an enemy takes no orders";
+    EXPECT_EQ(rig->stance, AGENT_STANCE_DEFAULT) << "the rig has no stance";
+
+    // Holding position stops a unit on its way.
+    bot->MoveTo(Corner(40, 20), false);
+    ASSERT_TRUE(bot->HasStanceBits());
+    Run("aimode_holdposition");
+    EXPECT_EQ(bot->stance, AGENT_STANCE_HOLD_POSITION);
+    EXPECT_FALSE(bot->HasStanceBits());
+    Run("aimode_default");
+    EXPECT_EQ(other->stance, AGENT_STANCE_DEFAULT);
+
+    bot->stance = AGENT_STANCE_STOP;
+    ASSERT_TRUE(OrderAttackEntity(bot, enemy));
+    EXPECT_EQ(bot->stance, AGENT_STANCE_DEFAULT) << "told to attack, it attacks";
+}
+
+TEST_F(CommandHandlersTest, StopActsOnThePlayersOwnAndAnimationSwitchesWaitForDebugMode)
+{
+    game.state = GAME_STATE_PLAYING;
+    Agent* enemy = Unit(30, 30, ALIGN_ENEMY);
+    enemy->MoveTo(Corner(40, 30), false);
+    ASSERT_TRUE(enemy->HasStanceBits());
+    game.SelectEntity(enemy);
+    Run("stop");
+    EXPECT_TRUE(enemy->HasStanceBits()) << "an enemy looked at is not halted";
+
+    config->debugMode = false;
+    Run("debug_animation");
+    Run("debug_animblend");
+    EXPECT_TRUE(AnimationPlay);
+    EXPECT_TRUE(AnimationInterpolate);
+    config->debugMode = true;
+    Run("debug_animation");
+    Run("debug_animblend");
+    EXPECT_FALSE(AnimationPlay);
+    EXPECT_FALSE(AnimationInterpolate);
+    Run("editor_undo");  // no editor: nothing happens
 }
 
 TEST_F(CommandHandlersTest, AScreenshotNeverTakesTheNameOfAnEarlierOne)

@@ -5,6 +5,7 @@
 #include "host/Log.h"
 #include "host/Random.h"
 #include "platform/Timer.h"
+#include "render/Animation.h"
 #include "render/ViewFrustum.h"
 #include "tests/support/Scoped.h"
 #include "tests/support/ScopedGameSeam.h"
@@ -282,6 +283,21 @@ TEST_F(Particles, APausedGameAddsNoBursts)
     manager->Update();
     EXPECT_EQ(s->ParticleCount(), 4);
     FrameTimer.delta = 0.0f;
+}
+
+TEST_F(Particles, TheAnimationSwitchHoldsEverySystemStill)
+{
+    ASSERT_TRUE(Define("burst", "RATE 4 RATE_Change 0 EMISSION_TIME 1"));
+    ParticleSystem* s = manager->SpawnSystem("burst");
+    ASSERT_NE(s, nullptr);
+    s->flags |= PARTICLE_TIMED;
+    {
+        ScopedGlobal<bool> still(AnimationPlay, false);
+        for (int i = 0; i < 5; ++i) manager->UpdateWith(0.1f);
+        EXPECT_EQ(s->ParticleCount(), 0);
+    }
+    manager->UpdateWith(0.1f);
+    EXPECT_EQ(s->ParticleCount(), 4);
 }
 
 TEST_F(Particles, ThePoolRefusesQuietlyAndTemplatesDoNotUseIt)

@@ -179,7 +179,7 @@ TEST_F(AgentSceneRecordsTest, AWorkingMinerReadsBackTheSame)
     ASSERT_TRUE(refinery->StampGrid());
     Agent* digger = Make("Digger", 20, 21);
     digger->dropOff.Set(refinery);
-    digger->aiMode = 4;
+    digger->stance = AGENT_STANCE_HOLD_POSITION;
     digger->upgradeFlags = 0x400;
     digger->botExperience = 600;
     digger->kills = 3;
@@ -195,7 +195,7 @@ TEST_F(AgentSceneRecordsTest, AWorkingMinerReadsBackTheSame)
               "SetScale\t\t\t\t1.00 1.00 1.00\n"
               "SetMapCoord\t\t\t20 21\n"
               "Kills\t\t\t\t\t3\n"
-              "AIMode\t\t\t\t\t4\n"
+              "AIMode\t\t\t\t\t1\n"
               "SetUpgradeFlags\t\t\t1024\n"
               "BotExperience\t\t\t\t600\n"
               "MoveWaypoint\t\t5 6\n"
@@ -217,7 +217,7 @@ TEST_F(AgentSceneRecordsTest, ModesFromAFileAreCheckedAndTheRigWritesItsOwnLines
     Type("Scout", ALIGN_PLAYER);
     Agent* read = Read("AddAgent Scout AIMode 42 BrainState Dance");
     ASSERT_NE(read, nullptr);
-    EXPECT_EQ(read->aiMode, AI_MODE_NONE);
+    EXPECT_EQ(read->stance, AGENT_STANCE_DEFAULT) << "no stance has the number";
     EXPECT_EQ(read->brain->mode, AI_MODE_NONE);
 
     Agent* rig = Make("Scout", 1, 1);
