@@ -14,6 +14,7 @@
 #include "render/Camera.h"
 #include "render/GraphicsDevice.h"
 #include "render/RenderStateCache.h"
+#include "tools/TerrainEditor.h"
 
 #include <cstdio>
 #include <cstring>
@@ -27,7 +28,7 @@ bool Playing() { return TheGame && TheGame->state == GAME_STATE_PLAYING; }
 bool Debugging() { return Config && Config->debugMode; }
 
 // A command whose effect lives in a part of the game that is not there yet (the inventory,
-// the unit stances, the animation switches, the terrain editor).
+// the unit stances, the animation switches).
 void CmdWaitsForWorld() {}
 
 void CmdPrintScreen()
@@ -48,6 +49,16 @@ void CmdPrintScreen()
     char path[700];
     MakeScreenshotName(path, sizeof path, folder, when, Config->screenshotFormat, &counter);
     Graphics->SaveScreenshot(path, Config->width, Config->height);
+}
+
+void CmdEditorUndo()
+{
+    if (TheTerrainEditor) TheTerrainEditor->OnUndoKey();
+}
+
+void CmdEditorRedo()
+{
+    if (TheTerrainEditor) TheTerrainEditor->OnRedoKey();
 }
 
 void CmdSmoothTimer()
@@ -183,8 +194,8 @@ void RegisterGameCommands()
         {"toggle_inventory", CmdToggleInventory},
         {"toggle_camera_lock", CmdToggleCameraLock},
         {"toggle_health_bars", CmdToggleHealthBars},
-        {"editor_undo", CmdWaitsForWorld},
-        {"editor_redo", CmdWaitsForWorld},
+        {"editor_undo", CmdEditorUndo},
+        {"editor_redo", CmdEditorRedo},
     };
     for (const NamedCommand& command : commands) RegisterCommand(command.name, command.function);
     char name[64];

@@ -57,6 +57,14 @@ void MakeSplat(IndexedMesh* mesh);
 void MakeFlag(IndexedMesh* mesh);
 // The start screen's galaxy (GalaxyModel.cpp); the game asks for data/mesh/planets/galaxy.txt.
 void MakeGalaxy(IndexedMesh* mesh);
+// The terrain editor's brushes (EditorBrushes.cpp)
+void MakeSculptBrush0(IndexedMesh* mesh);
+void MakeSculptBrush1(IndexedMesh* mesh);
+void MakeSculptBrush2(IndexedMesh* mesh);
+void MakeSculptBrush3(IndexedMesh* mesh);
+void MakeSplatSmall(IndexedMesh* mesh);
+void MakeSplatLarge(IndexedMesh* mesh);
+void MakeSplatXLarge(IndexedMesh* mesh);
 // The overlays of play (Overlays.cpp)
 void MakeOverlayRed(IndexedMesh* mesh);
 void MakeOverlayGreen(IndexedMesh* mesh);

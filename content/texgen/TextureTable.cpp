@@ -35,6 +35,8 @@ const std::vector<TextureRecipe>& TextureRecipes()
         {"textures/notexture.dds", 64, 64, Argb, Mips, Picture, PaintNoTexture},
         {"textures/white.dds", 8, 8, Argb, Mips, Picture, PaintWhite},
         {"textures/red.dds", 8, 8, Argb, Mips, Picture, PaintRed},
+        // Also the GUI's plain blue (the GUI looks in the textures when its own package lacks a name).
+        {"textures/blue.dds", 8, 8, Argb, Mips, Picture, PaintSolidBlue},
         {"textures/green_alpha.dds", 64, 8, Argb, Mips, Picture, PaintGreenAlpha},
         {"textures/grid.dds", 256, 256, Argb, Mips, Picture, PaintGrid},
         {"textures/default.dds", 64, 64, Argb, Mips, Picture, PaintDefault},
@@ -74,6 +76,14 @@ const std::vector<TextureRecipe>& TextureRecipes()
         {"textures/terrain/grass_9_1.jpg", 512, 512, Jpeg, NoMips, Picture, PaintGrass},
         {"textures/terrain/rocky_2-1.jpg", 512, 512, Jpeg, NoMips, Picture, PaintDirt},
         {"textures/terrain/rock02m.jpg", 512, 512, Jpeg, NoMips, Picture, PaintRock},
+        // The ground layers the developer console's "terrain" command puts on.
+        {"textures/terrain/snow_1-1.jpg", 256, 256, Jpeg, NoMips, Picture, PaintSnow},
+        {"textures/terrain/grnd_t08.jpg", 256, 256, Jpeg, NoMips, Picture, PaintFrostRock},
+        {"textures/final/ground/ground_dirta.jpg", 256, 256, Jpeg, NoMips, Picture, PaintMud},
+        {"textures/final/ground/groundwetmarsh.jpg", 256, 256, Jpeg, NoMips, Picture, PaintMarshGrass},
+        {"textures/final/ground/pavement_1.jpg", 256, 256, Jpeg, NoMips, Picture, PaintSlate},
+        {"textures/final/ground/ground_dirtred.jpg", 256, 256, Jpeg, NoMips, Picture, PaintCrackedEarth},
+        {"textures/final/ground/grounddrygrass.jpg", 256, 256, Jpeg, NoMips, Picture, PaintSand},
         {"textures/waves.dds", 256, 256, Argb, Mips, NormalMap, PaintWaves},
         {"textures/lava_river.dds", 512, 512, Dxt1, Mips, Picture, PaintLavaRiver},
         {"textures/terrain/ground_forestfloor.dds", 512, 512, Dxt1, Mips, Picture, PaintForestFloor},
@@ -244,12 +254,15 @@ const std::vector<TextureRecipe>& TextureRecipes()
         {"gui/arrows_updown.dds", 64, 64, Argb, NoMips, Picture, PaintArrowsUpDown},
         {"gui/solid_grey.dds", 32, 64, Argb, NoMips, Picture, PaintSolidGrey},
         {"gui/solid_black.dds", 8, 8, Argb, NoMips, Picture, PaintSolidBlack},
-        {"gui/blue.dds", 8, 8, Argb, NoMips, Picture, PaintSolidBlue},
         {"gui/thumbscroll.dds", 32, 64, Argb, NoMips, Picture, PaintThumbScroll},
         {"gui/highlight_darkblue.dds", 128, 32, Argb, NoMips, Picture, PaintHighlightDarkBlue},
         {"gui/emptyslot.dds", 64, 64, Argb, NoMips, Picture, PaintEmptySlot},
         {"gui/savefile.dds", 64, 64, Argb, NoMips, Picture, PaintSaveFile},
+        // The terrain editor's buttons.
+        {"gui/editor/editor_icons_1.dds", 256, 256, Argb, NoMips, Picture, PaintEditorIcons1},
         {"gui/editor/editor_icons_2.dds", 256, 256, Argb, NoMips, Picture, PaintEditorIcons2},
+        {"gui/editor/icon_spacer.dds", 64, 8, Argb, NoMips, Picture, PaintEditorSpacer},
+        {"gui/editor/icon_autotexture.dds", 64, 64, Argb, NoMips, Picture, PaintAutoTextureIcon},
 
         // The icons of the world's units, buildings and items, eight by eight cells each.
         {"gui/icons/unit_icons.dds", 512, 512, Argb, NoMips, Picture, PaintUnitIcons},
