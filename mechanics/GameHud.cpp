@@ -2,6 +2,7 @@
 // level start, kept up to date and drawn every frame of a mission, hidden when a level ends
 // and let go with the game object.
 #include "mechanics/GameMechanics.h"
+#include "tools/TerrainEditor.h"
 
 #include "gui/WindowManager.h"
 #include "interface/EntityInfoGui.h"
@@ -33,6 +34,7 @@ void GameMechanics::ReleaseHud()
 {
     if (!hudOwner_) return;
     hudOwner_ = false;
+    ReleaseTerrainEditor();
     ReleaseMissionHud();
     // The window manager lets go of the main display's windows before they go.
     if (WindowMgr && TheEntityInfoGui) {

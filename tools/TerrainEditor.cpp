@@ -3,6 +3,7 @@
 #include "tools/SculptBrush.h"
 #include "tools/SculptUndoRing.h"
 
+#include "gui/Button.h"
 #include "gui/FileBrowser.h"
 #include "gui/WindowManager.h"
 #include "host/InputKeys.h"
@@ -10,6 +11,8 @@
 #include "mechanics/GameMechanics.h"
 #include "mechanics/GameRender.h"
 #include "mechanics/Scene.h"
+#include "mechanics/Selection.h"
+#include "gui/Window.h"
 #include "platform/InputState.h"
 #include "render/Camera.h"
 #include "render/GraphicsDevice.h"
@@ -65,16 +68,55 @@ int TerrainEditor::BrushIndex(float size)
     return -1;
 }
 
+namespace {
+
+// Children first: a window leaves its children to whoever built it.
+void DeleteWindowTree(Window* window)
+{
+    if (!window) return;
+    for (Window* child = window->firstChild; child;) {
+        Window* following = child->nextSibling;
+        DeleteWindowTree(child);
+        child = following;
+    }
+    delete window;
+}
+
+void ReleaseTopLevel(Window* window)
+{
+    if (!window) return;
+    if (WindowMgr) {
+        WindowMgr->windows.Remove(window);
+        if (WindowMgr->focused && (WindowMgr->focused == window || WindowMgr->focused->parent == window))
+            WindowMgr->focused = nullptr;
+        if (WindowMgr->modal == window) WindowMgr->modal = nullptr;
+    }
+    DeleteWindowTree(window);
+}
+
+}  // namespace
+
 TerrainEditor::~TerrainEditor()
 {
-    delete hint;
-    for (Sprite*& swatch : swatches) {
-        delete swatch;
-        swatch = nullptr;
+    if (browser) {
+        if (WindowMgr && browser->listWindow) WindowMgr->windows.Remove(browser->listWindow);
+        delete browser;
     }
-    // The windows stay with the window manager, which outlives no editor: they go with it.
+    ReleaseTopLevel(window);
+    ReleaseTopLevel(showButton);
+    delete hint;
+    for (Sprite* swatch : swatches) delete swatch;
     delete objectTemplate;
-    if (TheTerrainEditor == this) TheTerrainEditor = nullptr;
+    if (TheTerrainEditor == this) {
+        TheTerrainEditor = nullptr;
+        TerrainEditorActive = false;
+    }
+}
+
+void ReleaseTerrainEditor()
+{
+    delete TheTerrainEditor;
+    TheTerrainEditor = nullptr;
 }
 
 void TerrainEditor::Update(bool held)

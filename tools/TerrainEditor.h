@@ -18,6 +18,7 @@
 // TerrainEditor.cpp holds the brushes and drawing, TerrainEditorWindows.cpp the windows and
 // their callbacks.
 #include "host/Maths.h"
+#include "terrain/HeightFieldGenerator.h"
 #include "platform/PooledList.h"
 
 #include <cstdint>
@@ -26,6 +27,7 @@ class Button;
 class EditBox;
 class Entity;
 class FileBrowser;
+class Heightmap;
 class HintBox;
 class Label;
 class ScrollList;
@@ -179,6 +181,8 @@ public:
 };
 
 extern TerrainEditor* TheTerrainEditor;
+// The editor and its windows go (the game's HUD goes at shutdown).
+void ReleaseTerrainEditor();
 // The editor exists and is switched on.
 bool TerrainEditorIsActive();
 
@@ -186,3 +190,16 @@ bool TerrainEditorIsActive();
 extern const char* const EditorSplatTextures[];
 extern const char* const EditorSplatNormals[];
 constexpr int EDITOR_SPLAT_TEXTURES = 3;
+
+// What a random heightmap drew from the game's generator, in the order drawn: the hill field's
+// parameters, then (after the field reseeded the generator) the noise's.
+struct RandomHeightDraws {
+    HeightFieldParams field;
+    int octaves = 0;
+    float persistence = 0.0f;
+    float zoom = 0.0f;
+    int noiseSeed = 0;
+};
+// Fills the map with random hills, shaped by the layout image and by octave noise (the
+// editor's "Rand"); the draws are written when asked for.
+void GenerateRandomHeights(Heightmap& map, const char* layoutPath, RandomHeightDraws* drawn);

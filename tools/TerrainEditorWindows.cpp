@@ -182,8 +182,10 @@ void TerrainEditor::Build()
     BuildObjectPalette();
     Layout();
 
-    // The backdrop goes first among the children, so everything draws over it.
-    Window* backdrop = new Window(0, 0, window->width, window->height, "wframe_blue.dds");
+    // The backdrop goes first among the children, so everything draws over it. Its quads are
+    // made where the window stands on the screen; its own place is the window's corner.
+    Window* backdrop = new Window(window->x, window->y, window->width, window->height, "wframe_blue.dds");
+    backdrop->x = backdrop->y = 0;
     backdrop->id = WINDOW_ID;
     backdrop->parent = window;
     backdrop->nextSibling = window->firstChild;
@@ -382,33 +384,41 @@ bool TerrainEditor::SaveHeightmap()
     return true;
 }
 
-void TerrainEditor::RandomHeightmap()
+void GenerateRandomHeights(Heightmap& map, const char* layoutPath, RandomHeightDraws* drawn)
 {
-    Heightmap* map = TheTerrain.heightmap.get();
-    if (!map) return;
-    HeightFieldParams params;
-    params.size = (uint16_t)TheTerrain.width;
+    RandomHeightDraws draws;
+    HeightFieldParams& params = draws.field;
+    params.size = (uint16_t)map.width;
     params.minRadius = (float)Rand() / 32768.0f * 0.9f + 0.1f;
     params.maxRadius = params.minRadius + (float)Rand() / 32768.0f * (10.0f - params.minRadius);
     params.hillCount = (uint16_t)(Rand() % 901 + 100);
     params.flattening = (uint16_t)(Rand() % 4 + 1);
     params.seed = (uint32_t)(Rand() % 2000);
+    // The field reseeds the generator with its seed: the draws below follow from that seed.
     HeightFieldGenerator field(params);
     field.Generate();
-    for (int y = 0; y < map->height && y < params.size; ++y)
-        for (int x = 0; x < map->width && x < params.size; ++x)
-            map->data[(size_t)y * map->width + x] = field.At(x, y) * map->verticalScale;
+    for (int y = 0; y < map.height && y < params.size; ++y)
+        for (int x = 0; x < map.width && x < params.size; ++x)
+            map.data[(size_t)y * map.width + x] = field.At(x, y) * map.verticalScale;
 
-    Heightmap shaping(map->width, map->height, 2.0f);
-    shaping.LoadImage(LAYOUT_HEIGHTMAP);
-    map->MultiplyBy(shaping);
-    const int octaves = Rand() % 3 + 4;
-    const float persistence = (float)Rand() / 32768.0f * 0.9f + 0.1f;
-    const float zoom = (float)Rand() / 32768.0f * 5.9f + 0.1f;
-    const int seed = Rand() % 2000;
-    shaping.GenerateNoise(seed, zoom, persistence, octaves);
-    map->MultiplyBy(shaping);
+    Heightmap shaping(map.width, map.height, 2.0f);
+    shaping.LoadImage(layoutPath);
+    map.MultiplyBy(shaping);
+    draws.octaves = Rand() % 3 + 4;
+    draws.persistence = (float)Rand() / 32768.0f * 0.9f + 0.1f;
+    draws.zoom = (float)Rand() / 32768.0f * 5.9f + 0.1f;
+    draws.noiseSeed = Rand() % 2000;
+    shaping.GenerateNoise(draws.noiseSeed, draws.zoom, draws.persistence, draws.octaves);
+    map.MultiplyBy(shaping);
     shaping.Free();
+    if (drawn) *drawn = draws;
+}
+
+void TerrainEditor::RandomHeightmap()
+{
+    Heightmap* map = TheTerrain.heightmap.get();
+    if (!map) return;
+    GenerateRandomHeights(*map, LAYOUT_HEIGHTMAP, nullptr);
     RefreshGround(0, 0, 0, true);
 }
 

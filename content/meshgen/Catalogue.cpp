@@ -46,7 +46,6 @@ const std::vector<MeshRecipe>& MeshCatalogue()
         {"sculpt_brush_3.txt", MakeSculptBrush3},
         {"splat_small.txt", MakeSplatSmall},
         {"splat_large.txt", MakeSplatLarge},
-        {"splat_xlarge.txt", MakeSplatXLarge},
     };
     return recipes;
 }

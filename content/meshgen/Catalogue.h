@@ -64,7 +64,6 @@ void MakeSculptBrush2(IndexedMesh* mesh);
 void MakeSculptBrush3(IndexedMesh* mesh);
 void MakeSplatSmall(IndexedMesh* mesh);
 void MakeSplatLarge(IndexedMesh* mesh);
-void MakeSplatXLarge(IndexedMesh* mesh);
 // The overlays of play (Overlays.cpp)
 void MakeOverlayRed(IndexedMesh* mesh);
 void MakeOverlayGreen(IndexedMesh* mesh);

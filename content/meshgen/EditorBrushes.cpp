@@ -1,5 +1,5 @@
 // The terrain editor's brushes: the rings that show a sculpt brush on the ground (2, 4, 8 and 16
-// cells across) and the flat splats of its four brush sizes, draped over the ground when laid.
+// cells across) and two of the flat splats it lays, draped over the ground when laid.
 #include "content/meshgen/Catalogue.h"
 #include "content/meshgen/ModelBuilder.h"
 
@@ -35,11 +35,10 @@ void MakeSculptBrush(IndexedMesh* mesh, int cells)
     model.Build(mesh);
 }
 
-void MakeEditorSplat(IndexedMesh* mesh, int cells)
+void MakeEditorSplat(IndexedMesh* mesh, float side, int cells)
 {
-    const float side = cells * CELL;
     ModelBuilder model(WHITE_TEXTURE, MESH_EFFECT);
-    model.Add(Grid(side, side, cells * 2).Move(0.0f, 0.02f, 0.0f));
+    model.Add(Grid(side, side, cells).Move(0.0f, 0.02f, 0.0f));
     model.Build(mesh);
 }
 
@@ -49,6 +48,7 @@ void MakeSculptBrush0(IndexedMesh* mesh) { MakeSculptBrush(mesh, 2); }
 void MakeSculptBrush1(IndexedMesh* mesh) { MakeSculptBrush(mesh, 4); }
 void MakeSculptBrush2(IndexedMesh* mesh) { MakeSculptBrush(mesh, 8); }
 void MakeSculptBrush3(IndexedMesh* mesh) { MakeSculptBrush(mesh, 16); }
-void MakeSplatSmall(IndexedMesh* mesh) { MakeEditorSplat(mesh, 2); }
-void MakeSplatLarge(IndexedMesh* mesh) { MakeEditorSplat(mesh, 8); }
-void MakeSplatXLarge(IndexedMesh* mesh) { MakeEditorSplat(mesh, 16); }
+// Between them and the level's "splat" (2 units) and "splatXLarge" (10 units) the editor has
+// four growing splat brushes.
+void MakeSplatSmall(IndexedMesh* mesh) { MakeEditorSplat(mesh, 1.25f, 2); }
+void MakeSplatLarge(IndexedMesh* mesh) { MakeEditorSplat(mesh, 5.0f, 6); }
