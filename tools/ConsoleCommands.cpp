@@ -126,6 +126,8 @@ ParticleSystem* StartParticleFile(const char* path)
     return loaded && loaded->name[0] ? particles->SpawnSystem(loaded->name) : nullptr;
 }
 
+// The item 1.0 above the ground where the camera looks (above the origin when it looks at no
+// ground), spinning, in the Scene.
 void ScaledItemAtViewPoint(Item* item)
 {
     Vec3 ground;
@@ -134,7 +136,8 @@ void ScaledItemAtViewPoint(Item* item)
     item->SetPosition(at);
     item->itemFlags |= ITEM_FLAG_ROLLED;
     item->flags &= ~ENTITY_PLACED;
-    TheScene.AddEntity(item);
+    // A full Scene refuses it; then it is nobody's.
+    if (!TheScene.AddEntity(item)) delete item;
 }
 
 // ---- The commands, in the table's order

@@ -35,8 +35,6 @@ const std::vector<TextureRecipe>& TextureRecipes()
         {"textures/notexture.dds", 64, 64, Argb, Mips, Picture, PaintNoTexture},
         {"textures/white.dds", 8, 8, Argb, Mips, Picture, PaintWhite},
         {"textures/red.dds", 8, 8, Argb, Mips, Picture, PaintRed},
-        // Also the GUI's plain blue (the GUI looks in the textures when its own package lacks a name).
-        {"textures/blue.dds", 8, 8, Argb, Mips, Picture, PaintSolidBlue},
         {"textures/green_alpha.dds", 64, 8, Argb, Mips, Picture, PaintGreenAlpha},
         {"textures/grid.dds", 256, 256, Argb, Mips, Picture, PaintGrid},
         {"textures/default.dds", 64, 64, Argb, Mips, Picture, PaintDefault},
@@ -254,6 +252,7 @@ const std::vector<TextureRecipe>& TextureRecipes()
         {"gui/arrows_updown.dds", 64, 64, Argb, NoMips, Picture, PaintArrowsUpDown},
         {"gui/solid_grey.dds", 32, 64, Argb, NoMips, Picture, PaintSolidGrey},
         {"gui/solid_black.dds", 8, 8, Argb, NoMips, Picture, PaintSolidBlack},
+        {"gui/blue.dds", 8, 8, Argb, NoMips, Picture, PaintSolidBlue},
         {"gui/thumbscroll.dds", 32, 64, Argb, NoMips, Picture, PaintThumbScroll},
         {"gui/highlight_darkblue.dds", 128, 32, Argb, NoMips, Picture, PaintHighlightDarkBlue},
         {"gui/emptyslot.dds", 64, 64, Argb, NoMips, Picture, PaintEmptySlot},
