@@ -291,8 +291,10 @@ void TerrainEditor::BuildObjectPalette()
 {
     const int row = iconSize + margin;
     int y = margin + 3 * row + margin;
+    // Names are longer than an icon: a palette button takes two of the icon columns.
+    const int width = 2 * pitch, perRow = columns / 2;
     auto grid = [&](int index) {
-        return std::pair<int, int>(margin + (index % columns) * (pitch + margin), y + (index / columns) * row);
+        return std::pair<int, int>(margin + (index % perRow) * (width + margin), y + (index / perRow) * row);
     };
     Label* buildings = new Label("Buildings", margin, y, pitch * 3, iconSize, 0, HudFont(3), false);
     buildings->id = PAGE_AI;
@@ -304,11 +306,11 @@ void TerrainEditor::BuildObjectPalette()
         BuildItem* item = node->value;
         if (!item || !(item->flags & BUILD_AI_CAN_BUILD)) continue;
         auto [bx, by] = grid(count++);
-        Button* button = TextButton(bx, by, pitch, iconSize, item->name, OnPaletteBuilding, 0, PAGE_AI);
+        Button* button = TextButton(bx, by, width, iconSize, item->name, OnPaletteBuilding, 0, PAGE_AI);
         button->userData = reinterpret_cast<intptr_t>(item);
         window->AddChild(button);
     }
-    y += ((count + columns - 1) / columns) * row;
+    y += ((count + perRow - 1) / perRow) * row;
     Label* agents = new Label("Agents", margin, y, pitch * 3, iconSize, 0, HudFont(3), false);
     agents->id = PAGE_AI;
     window->AddChild(agents);
@@ -319,7 +321,7 @@ void TerrainEditor::BuildObjectPalette()
         AgentType* type = node->value;
         if (!type) continue;
         auto [bx, by] = grid(count++);
-        Button* button = TextButton(bx, by, pitch, iconSize, type->name, OnPaletteAgent, 0, PAGE_AI);
+        Button* button = TextButton(bx, by, width, iconSize, type->name, OnPaletteAgent, 0, PAGE_AI);
         button->userData = reinterpret_cast<intptr_t>(type);
         button->hoverEnterCallback = OnPaletteHover;
         button->hoverLeaveCallback = OnPaletteLeave;
