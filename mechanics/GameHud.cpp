@@ -54,6 +54,8 @@ void GameMechanics::EndLevelHud()
     ClearControlGroups();
     ClearOrderFlash();
     HideMissionHud();
+    // The terrain editor works on a level in play: it is switched off with the level.
+    if (TheTerrainEditor) TheTerrainEditor->SetActive(false);
     if (TheEntityInfoGui) TheEntityInfoGui->HideAll();
     if (ThePowerBar) ThePowerBar->Reset();
 }

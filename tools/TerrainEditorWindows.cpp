@@ -15,6 +15,7 @@
 #include "host/Random.h"
 #include "host/System.h"
 #include "interface/MessageLists.h"
+#include "interface/MissionHud.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
 #include "mechanics/Selection.h"
@@ -196,6 +197,8 @@ void TerrainEditor::Build()
                             ICONS_2, ICONS_2, nullptr, Cell(1, 1), Cell(1, 1), 0);
     showButton->SetImage(HIGHLIGHT, 0);
     CopyText(showButton->caption, sizeof showButton->caption, "show");
+    // The button belongs to the HUD: it goes and comes back with it.
+    showButton->id = HUD_WINDOW_ID;
     if (WindowMgr) WindowMgr->AddWindow(showButton);
 
     for (int i = 0; i < 2; ++i)

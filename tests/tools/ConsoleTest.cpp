@@ -4,14 +4,18 @@
 #include "tools/Console.h"
 
 #include "campaign/PlayerProfile.h"
+#include "host/System.h"
+#include "platform/UserFolders.h"
 #include "render/Effect.h"
 #include "tests/support/Scoped.h"
+#include "tests/support/TestSupport.h"
 #include "world/Building.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
+#include <fstream>
 #include <string>
 
 namespace {
@@ -179,6 +183,17 @@ TEST(Console, AmbientTakesUpToThreeNumbers)
     std::string line = "ambient " + std::string(120, '1');
     RunConsoleLine(line.c_str());
     EXPECT_GT(EffectValues.ambient.x, 1e30f) << "read from its first 47 digits";
+}
+
+TEST(Console, SaveSceneWritesOnlyIntoTheSaveFolder)
+{
+    const std::string base = MakeTempFolder("console-save");
+    ScopedGlobal<char[256]> folder(UserFolder);
+    CopyText(UserFolder, sizeof UserFolder, (base + "/user").c_str());
+    for (const char* line : {"savescene ../escaped.txt", "savescene ..\\escaped.txt", "savescene /tmp/escaped.txt"})
+        RunConsoleLine(line);
+    EXPECT_FALSE(std::ifstream(base + "/escaped.txt").good());
+    EXPECT_FALSE(std::ifstream("/tmp/escaped.txt").good());
 }
 
 }  // namespace
