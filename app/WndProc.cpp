@@ -9,6 +9,7 @@
 #include "platform/GameSeam.h"
 #include "platform/Hotkeys.h"
 #include "platform/InputState.h"
+#include "tools/Console.h"
 
 bool IsTextInputFocused()
 {
@@ -25,8 +26,8 @@ void OnKeyDown(int key, bool control, bool alt)
     KeyboardDevice* keyboard = Input.keyboard;
     if (keyboard) keyboard->lastKeyDown = key;
     if (WindowMgr && WindowMgr->OnKey(keyboard)) {
-        // Taken by the GUI. Only the developer console's history keys act beyond this, and
-        // there is no console yet.
+        // Taken by the GUI. Only the developer console's history keys act beyond this.
+        if ((key == VK_UP || key == VK_DOWN) && ConsoleHasFocus()) BrowseConsoleHistory(key == VK_UP);
         return;
     }
     switch (key) {
@@ -49,7 +50,10 @@ void OnKeyDown(int key, bool control, bool alt)
     default:
         break;
     }
-    // Enter would open the developer console here once it exists.
+    if (key == VK_RETURN) {
+        OpenConsole();
+        return;
+    }
     if (key >= '0' && key <= '9') {
         if (control) OnHotkeyCharacter(key, control, alt);
     } else if (key >= VK_F1 && key <= VK_F9) {

@@ -1,4 +1,5 @@
 #include "campaign/Galaxy.h"
+#include "tools/Console.h"
 
 #include "campaign/MissionScreen.h"
 #include "campaign/PlayerProfile.h"
@@ -527,7 +528,7 @@ bool Galaxy::CheckLevelStamp()
 bool Galaxy::StartSelectedMission(bool fromClick)
 {
     CelestialBody* body = selectedBody;
-    if (!body || GetPlayerProfile()->level < body->levelMin) return false;
+    if (!body || (!IgnoreMissionRequirements && GetPlayerProfile()->level < body->levelMin)) return false;
     MissionRecord* record = nullptr;
     if (body->storyId < 0) {
         record = &MissionScreen::scratch;

@@ -3,6 +3,7 @@
 // the world (panels for the selection, the rig banner, the group panel with its statistics,
 // the windows, the drag box, the cursor, the hints and the tooltip).
 #include "interface/MissionHud.h"
+#include "tools/TerrainEditor.h"
 
 #include "campaign/PlayerProfile.h"
 #include "campaign/RigCatalog.h"
@@ -486,6 +487,7 @@ void DrawMissionHud(float dt, int x, int y)
 
     if (WindowMgr) WindowMgr->Draw();
     if (ThePowerBar) ThePowerBar->Update();
+    if (TerrainEditorIsActive()) TheTerrainEditor->DrawGui();
 
     if (game->boxDragging && !TerrainEditorActive) DrawDragBox(hud, game->pressX, game->pressY, x, y);
 }

@@ -1,6 +1,7 @@
 // The mission HUD's windows, built once from the screen size: every length is a fraction of
 // the screen height (the HUD was drawn for 768 lines), every picture a cell of its atlas.
 #include "interface/MissionHud.h"
+#include "tools/Console.h"
 
 #include "campaign/PlayerProfile.h"
 #include "gui/Button.h"
@@ -409,6 +410,7 @@ void CreateConsoleEditBox()
     int width = HudFraction(5, 12);
     EditBox* box = new EditBox("", 0, 0, width, H() / 24, 1, HudFont(5), nullptr);
     box->maximumLength = 256;
+    box->enterCallback = ConsoleCommand;
     box->Move((W() - width) / 2, H() - H() / 4);
     box->SetVisible(false);
     if (WindowMgr) WindowMgr->AddWindow(box);

@@ -4,9 +4,9 @@
 #include "mechanics/GameMechanics.h"
 
 #include "host/Log.h"
+#include "host/System.h"
 #include "interface/MissionHud.h"
 #include "mechanics/Selection.h"
-#include "host/System.h"
 #include "platform/ConfigFile.h"
 #include "platform/Hotkeys.h"
 #include "platform/StringTable.h"
@@ -16,6 +16,7 @@
 #include "render/Camera.h"
 #include "render/GraphicsDevice.h"
 #include "render/RenderStateCache.h"
+#include "tools/TerrainEditor.h"
 #include "world/Agent.h"
 
 #include <cstdio>
@@ -28,9 +29,6 @@ namespace {
 
 bool Playing() { return TheGame && TheGame->state == GAME_STATE_PLAYING; }
 bool Debugging() { return Config && Config->debugMode; }
-
-// The terrain editor's keys, with no editor to act on.
-void CmdWaitsForEditor() {}
 
 void CmdToggleAnimation()
 {
@@ -78,6 +76,16 @@ void CmdPrintScreen()
     char path[700];
     MakeScreenshotName(path, sizeof path, folder, when, Config->screenshotFormat, &counter);
     Graphics->SaveScreenshot(path, Config->width, Config->height);
+}
+
+void CmdEditorUndo()
+{
+    if (TheTerrainEditor) TheTerrainEditor->OnUndoKey();
+}
+
+void CmdEditorRedo()
+{
+    if (TheTerrainEditor) TheTerrainEditor->OnRedoKey();
 }
 
 void CmdSmoothTimer()
@@ -213,8 +221,8 @@ void RegisterGameCommands()
         {"toggle_inventory", CmdInventoryKey},
         {"toggle_camera_lock", CmdToggleCameraLock},
         {"toggle_health_bars", CmdToggleHealthBars},
-        {"editor_undo", CmdWaitsForEditor},
-        {"editor_redo", CmdWaitsForEditor},
+        {"editor_undo", CmdEditorUndo},
+        {"editor_redo", CmdEditorRedo},
     };
     for (const NamedCommand& command : commands) RegisterCommand(command.name, command.function);
     char name[64];

@@ -2,6 +2,7 @@
 // level start, kept up to date and drawn every frame of a mission, hidden when a level ends
 // and let go with the game object.
 #include "mechanics/GameMechanics.h"
+#include "tools/TerrainEditor.h"
 
 #include "gui/WindowManager.h"
 #include "interface/EntityInfoGui.h"
@@ -33,6 +34,7 @@ void GameMechanics::ReleaseHud()
 {
     if (!hudOwner_) return;
     hudOwner_ = false;
+    ReleaseTerrainEditor();
     ReleaseMissionHud();
     // The window manager lets go of the main display's windows before they go.
     if (WindowMgr && TheEntityInfoGui) {
@@ -52,6 +54,8 @@ void GameMechanics::EndLevelHud()
     ClearControlGroups();
     ClearOrderFlash();
     HideMissionHud();
+    // The terrain editor works on a level in play: it is switched off with the level.
+    if (TheTerrainEditor) TheTerrainEditor->SetActive(false);
     if (TheEntityInfoGui) TheEntityInfoGui->HideAll();
     if (ThePowerBar) ThePowerBar->Reset();
 }

@@ -1,4 +1,5 @@
 #include "mechanics/GameSeamImpl.h"
+#include "tools/Console.h"
 
 #include "gui/Window.h"
 #include "gui/Button.h"
@@ -27,6 +28,9 @@ bool GameSeamImpl::IsPlaying()
 {
     return TheGame && TheGame->state == GAME_STATE_PLAYING;
 }
+
+bool GameSeamImpl::IsAutoRotateOn() { return CameraAutoRotate; }
+float GameSeamImpl::AutoRotateSpeed() { return CameraAutoRotateSpeed; }
 
 bool GameSeamImpl::IsTextInputFocused()
 {

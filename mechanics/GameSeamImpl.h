@@ -10,6 +10,8 @@ public:
     bool IsGamePaused() override;
     bool IsPlaying() override;
     bool IsTextInputFocused() override;
+    bool IsAutoRotateOn() override;
+    float AutoRotateSpeed() override;
     bool IsPointOverWindow(int x, int y) override;
 
     void GetMapSize(float* width, float* height) override;

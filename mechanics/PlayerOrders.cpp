@@ -18,6 +18,7 @@
 #include "render/ParticleManager.h"
 #include "render/ParticleSystem.h"
 #include "terrain/Minimap.h"
+#include "tools/TerrainEditor.h"
 #include "world/Agent.h"
 #include "world/AiBrain.h"
 #include "world/BuildItem.h"
@@ -574,18 +575,33 @@ void GameMechanics::HandleMouseOrders(float dt)
     if (mouse->ButtonEventIs(0, 2) && boxDragging) BoxSelect();
     if (mouse->ButtonEventIs(0, 2)) boxDragging = false;
     const bool pressOverWindow = WindowMgr && WindowMgr->IsPointOverWindow(pressX, pressY, false);
-    if (mouse->IsButtonDown(0) && mouse->IsDragging(8) && !pressOverWindow && pressX == mouse->pressX &&
-        pressY == mouse->pressY && !(MinimapShown && IsPointOnMinimap(pressX, pressY)))
-        boxDragging = true;
+    static float editorRepeatTimer = 0.0f;
+    if (mouse->IsDragging(8) && !pressOverWindow) {
+        if (mouse->IsButtonDown(0) && pressX == mouse->pressX && pressY == mouse->pressY &&
+            !(MinimapShown && IsPointOnMinimap(pressX, pressY)))
+            boxDragging = true;
+        // A drag strokes the terrain editor's brush ten times a second.
+        if (TheTerrainEditor && mouse->IsButtonDown(0)) {
+            editorRepeatTimer += dt;
+            if (editorRepeatTimer > 0.1f) {
+                TheTerrainEditor->Update(true);
+                editorRepeatTimer = 0.0f;
+            }
+        }
+    } else {
+        editorRepeatTimer = 0.0f;
+    }
 
     if (!(leftPressed || rightPressed)) return;
     if (WindowMgr && WindowMgr->IsPointOverWindow(mouse->cursorX, mouse->cursorY, false)) return;
 
     if (commandMode == 0) {
-        if (leftPressed)
+        if (leftPressed) {
             PlaceBuilding();
-        else
+            if (TheTerrainEditor) TheTerrainEditor->Update(false);
+        } else {
             OrderSelected();
+        }
         return;
     }
     if (leftPressed) {

@@ -23,6 +23,7 @@
 #include "render/IndexedMesh.h"
 #include "render/RenderStateCache.h"
 #include "terrain/Terrain.h"
+#include "tools/TerrainEditor.h"
 #include "world/Agent.h"
 #include "world/BuildItem.h"
 #include "world/Entity.h"
@@ -375,6 +376,12 @@ void GameMechanics::RenderScene()
     RenderStates.SetRenderState(RS_DESTBLEND, BLEND_ZERO);
     RenderStates.SetRenderState(RS_ZWRITEENABLE, 1);
     SetIdentityWorld();
+
+    // The terrain editor's brush, its object preview and its own entities.
+    if (TheTerrainEditor) {
+        TheTerrainEditor->Render();
+        SetIdentityWorld();
+    }
 
     // Where a single selected unit is headed, and the points queued after, while Shift shows
     // them.

@@ -28,6 +28,7 @@ bool GameSeam::IsTextInputFocused() { return false; }
 bool GameSeam::IsTextEntryActive() { return false; }
 bool GameSeam::IsPointOverWindow(int, int) { return false; }
 bool GameSeam::IsAutoRotateOn() { return false; }
+float GameSeam::AutoRotateSpeed() { return 0.5f; }
 
 int GameSeam::GetCurrentEnvironment() { return -1; }
 int GameSeam::FindEnvironment(const char*) { return 0; }

@@ -68,8 +68,10 @@ public:
     virtual bool IsTextEntryActive();
     // A visible window lies under the screen point (the wheel then scrolls it, not the camera).
     virtual bool IsPointOverWindow(int x, int y);
-    // The developer console's slow camera auto-rotation is on.
+    // The developer console's slow camera auto-rotation is on, and its speed in radians a
+    // second (0.5 unless the console set another).
     virtual bool IsAutoRotateOn();
+    virtual float AutoRotateSpeed();
 
     // ---- The level's environment
     // The index of the current level's environment; -1 when there is none.

@@ -192,7 +192,7 @@ void Camera::UpdateOrbit(float dt)
     if (rotateMode) {
         // Middle button rotates.
         yaw -= 0.5f * float(dx) * dt;
-        if (game.IsAutoRotateOn()) yaw = std::fmod(yaw + 0.5f * dt, 6.2831855f);
+        if (game.IsAutoRotateOn()) yaw = std::fmod(yaw + game.AutoRotateSpeed() * dt, 6.2831855f);
         if (ctrl) pitch -= 0.5f * float(dy) * dt;
         ClampPitch();
         UpdateDirection();

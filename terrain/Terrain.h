@@ -194,6 +194,9 @@ private:
 };
 
 extern Terrain TheTerrain;
+// The heights between which ground is of the mid-height class when the alpha map is made: 1.6
+// and 5.0 height units unless the terrain editor set others.
+extern float AutoTextureThresholds[2];
 
 // The highest point of a mesh that stands as the entity does (its position, yaw and scale)
 // under a straight-down ray from origin: its world height in *height. False when the ray

@@ -23,6 +23,9 @@
 #include <cstdio>
 #include <cstring>
 
+// Heights of the mid-height ground class (the terrain editor changes them).
+float AutoTextureThresholds[2] = {1.6f, 5.0f};
+
 namespace {
 
 constexpr const char* ALPHA_TEXTURE_NAME = "dyn_teralpha";
@@ -30,10 +33,7 @@ constexpr const char* DEFAULT_SPLAT_TEXTURE = "Data/textures/Splats/green_splats
 constexpr const char* DEFAULT_SPLAT_NORMAL_MAP = "Data/textures/Splats/green_splats_sn.dds";
 constexpr const char* SPLAT_EFFECT = "Data/shaders/splat.fx";
 
-// Heights of the mid-height ground class, and the steepness (normal y) below which ground is
-// a slope whatever its height.
-constexpr float MID_GROUND_LOW = 1.6f;
-constexpr float MID_GROUND_HIGH = 5.0f;
+// The steepness (normal y) below which ground is a slope whatever its height.
 constexpr float SLOPE_NORMAL_Y = 0.9f;
 // Ground lower than this never lies in shadow (it is under water or lava anyway).
 constexpr float SHADOW_MIN_HEIGHT = 1.1f;
@@ -102,7 +102,7 @@ void Terrain::LoadColourMap(const char* name, bool modulate)
                 cell.r = tint.r * t + c.r * 0.8f;
                 cell.g = tint.g * t + c.g * 0.8f;
                 cell.b = tint.b * t + c.b * 0.8f;
-            } else if (h < MID_GROUND_LOW) {
+            } else if (h < AutoTextureThresholds[0]) {
                 float f = 1.0f - 0.25f * std::max(1.0f - h, 0.0f);
                 switch (tint.rule) {
                 case LowGroundRule::DARKEN_RED_GREEN:
@@ -147,7 +147,7 @@ void Terrain::RefreshAlpha(bool clear)
             int z = height - 1 - j;
             float h = hm.GetHeightAt(i, z);
             float ny = normals.empty() ? 1.0f : GetNormal(i, z).y;
-            int groundClass = (h >= MID_GROUND_LOW && h < MID_GROUND_HIGH) ? 1 : 0;
+            int groundClass = (h >= AutoTextureThresholds[0] && h < AutoTextureThresholds[1]) ? 1 : 0;
             if (ny < SLOPE_NORMAL_Y) groundClass = 2;
             // Class 0 in blue, 1 in green, 2 in red.
             texels[((size_t)j * width + i) * 4 + (size_t)groundClass] = 255;

@@ -1,4 +1,5 @@
 #include "world/Building.h"
+#include "tools/Console.h"
 
 #include "campaign/PlayerProfile.h"
 #include "interface/MessageLists.h"
@@ -495,7 +496,13 @@ Vec3 Building::GetFirePoint(int)
 void Building::Render(int pass)
 {
     if (Graphics) Graphics->SetTransform(TS_WORLD, &world);
-    Entity::Render(pass);
+    // The developer's view of what the building collides with.
+    if (ShowCollisionVolumes && collisionMesh) {
+        collisionMesh->scale = scale;
+        collisionMesh->Render(pass, false);
+    } else {
+        Entity::Render(pass);
+    }
     if (!definition || !Graphics) return;
     Vec3 position = GetPosition();
     Vec3 centre = GetCenter();

@@ -42,6 +42,13 @@ const std::vector<MeshRecipe>& MeshCatalogue()
         {"selectsq.txt", MakeSelectionSquare},
         {"attack_circle.txt", MakeAttackCircle},
         {"cube.txt", MakeOverlayCube},
+        // The terrain editor's brushes
+        {"sculpt_brush_0.txt", MakeSculptBrush0},
+        {"sculpt_brush_1.txt", MakeSculptBrush1},
+        {"sculpt_brush_2.txt", MakeSculptBrush2},
+        {"sculpt_brush_3.txt", MakeSculptBrush3},
+        {"splat_small.txt", MakeSplatSmall},
+        {"splat_large.txt", MakeSplatLarge},
     };
     return recipes;
 }

@@ -62,6 +62,13 @@ void MakeGalaxy(IndexedMesh* mesh);
 void MakePlanetSphere(IndexedMesh* mesh);
 void MakePlanetRings(IndexedMesh* mesh);
 void MakePlanetSelected(IndexedMesh* mesh);
+// The terrain editor's brushes (EditorBrushes.cpp)
+void MakeSculptBrush0(IndexedMesh* mesh);
+void MakeSculptBrush1(IndexedMesh* mesh);
+void MakeSculptBrush2(IndexedMesh* mesh);
+void MakeSculptBrush3(IndexedMesh* mesh);
+void MakeSplatSmall(IndexedMesh* mesh);
+void MakeSplatLarge(IndexedMesh* mesh);
 // The overlays of play (Overlays.cpp)
 void MakeOverlayRed(IndexedMesh* mesh);
 void MakeOverlayGreen(IndexedMesh* mesh);

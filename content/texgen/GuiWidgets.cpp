@@ -467,26 +467,6 @@ bool PaintSaveFile(Canvas& c)
     return true;
 }
 
-// The editor's second icon sheet, four by four cells; the folder of the file lists in the first.
-bool PaintEditorIcons2(Canvas& c)
-{
-    const uint32_t side = c.Width() / 4;
-    Canvas folder(side, side, Rgba(0, 0, 0, 0));
-    const float s = (float)side;
-    Shape body = RoundedBox({s * 0.1f, s * 0.3f}, {s * 0.9f, s * 0.84f}, s * 0.06f);
-    Shape tab = RoundedBox({s * 0.1f, s * 0.2f}, {s * 0.45f, s * 0.36f}, s * 0.05f);
-    Plane back = ShapeField(side, side, Union(body, tab));
-    FillLayer(folder, back, Scale(SteelBlue, 0.8f));
-    OutlineLayer(folder, back, 2.0f, Ink);
-    Plane front = ShapeField(side, side, Polygon({{s * 0.16f, s * 0.42f}, {s * 0.94f, s * 0.42f}, {s * 0.86f, s * 0.84f},
-                                                 {s * 0.1f, s * 0.84f}}));
-    FillLayer(folder, front, [](float, float v) { return Lit(Hex(0x4F84BA), 0.2f - 0.3f * v); });
-    BevelLayer(folder, front, s * 0.05f, 0.35f);
-    OutlineLayer(folder, front, 2.0f, Ink);
-    c.Draw(folder, 0, 0);
-    return true;
-}
-
 // The HUD's "Objectives" banner: a face in the accent blue with a thin gold rule along its
 // foot, so it reads as a tab rather than a command button.
 bool PaintMissionBanner(Canvas& c)

@@ -163,7 +163,10 @@ bool PaintThumbScroll(Canvas& c);
 bool PaintHighlightDarkBlue(Canvas& c);
 bool PaintEmptySlot(Canvas& c);
 bool PaintSaveFile(Canvas& c);
+bool PaintEditorIcons1(Canvas& c);
 bool PaintEditorIcons2(Canvas& c);
+bool PaintEditorSpacer(Canvas& c);
+bool PaintAutoTextureIcon(Canvas& c);
 
 // The player's rig: each chassis's texture unpainted and in its three paints, the chassis
 // icons; the inventory's slots, markers, hotbar strip and hover light (RigTextures.cpp).

@@ -74,6 +74,14 @@ const std::vector<TextureRecipe>& TextureRecipes()
         {"textures/terrain/grass_9_1.jpg", 512, 512, Jpeg, NoMips, Picture, PaintGrass},
         {"textures/terrain/rocky_2-1.jpg", 512, 512, Jpeg, NoMips, Picture, PaintDirt},
         {"textures/terrain/rock02m.jpg", 512, 512, Jpeg, NoMips, Picture, PaintRock},
+        // The ground layers the developer console's "terrain" command puts on.
+        {"textures/terrain/snow_1-1.jpg", 256, 256, Jpeg, NoMips, Picture, PaintSnow},
+        {"textures/terrain/grnd_t08.jpg", 256, 256, Jpeg, NoMips, Picture, PaintFrostRock},
+        {"textures/final/ground/ground_dirta.jpg", 256, 256, Jpeg, NoMips, Picture, PaintMud},
+        {"textures/final/ground/groundwetmarsh.jpg", 256, 256, Jpeg, NoMips, Picture, PaintMarshGrass},
+        {"textures/final/ground/pavement_1.jpg", 256, 256, Jpeg, NoMips, Picture, PaintSlate},
+        {"textures/final/ground/ground_dirtred.jpg", 256, 256, Jpeg, NoMips, Picture, PaintCrackedEarth},
+        {"textures/final/ground/grounddrygrass.jpg", 256, 256, Jpeg, NoMips, Picture, PaintSand},
         {"textures/waves.dds", 256, 256, Argb, Mips, NormalMap, PaintWaves},
         {"textures/lava_river.dds", 512, 512, Dxt1, Mips, Picture, PaintLavaRiver},
         {"textures/terrain/ground_forestfloor.dds", 512, 512, Dxt1, Mips, Picture, PaintForestFloor},
@@ -249,7 +257,11 @@ const std::vector<TextureRecipe>& TextureRecipes()
         {"gui/highlight_darkblue.dds", 128, 32, Argb, NoMips, Picture, PaintHighlightDarkBlue},
         {"gui/emptyslot.dds", 64, 64, Argb, NoMips, Picture, PaintEmptySlot},
         {"gui/savefile.dds", 64, 64, Argb, NoMips, Picture, PaintSaveFile},
+        // The terrain editor's buttons.
+        {"gui/editor/editor_icons_1.dds", 256, 256, Argb, NoMips, Picture, PaintEditorIcons1},
         {"gui/editor/editor_icons_2.dds", 256, 256, Argb, NoMips, Picture, PaintEditorIcons2},
+        {"gui/editor/icon_spacer.dds", 64, 8, Argb, NoMips, Picture, PaintEditorSpacer},
+        {"gui/editor/icon_autotexture.dds", 64, 64, Argb, NoMips, Picture, PaintAutoTextureIcon},
 
         // The icons of the world's units, buildings and items, eight by eight cells each.
         {"gui/icons/unit_icons.dds", 512, 512, Argb, NoMips, Picture, PaintUnitIcons},

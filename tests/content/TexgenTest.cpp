@@ -85,7 +85,7 @@ TEST(Texgen, EveryTextureTheCodeNamesIsInTheTable)
     std::set<std::string> shipped;
     for (const TextureRecipe& recipe : TextureRecipes()) shipped.insert(FileNameOf(recipe.path));
     const std::vector<std::string> files = SourceFiles(
-        {"app", "campaign", "gui", "interface", "levelgen", "mechanics", "platform", "render", "terrain", "world"});
+        {"app", "campaign", "gui", "interface", "levelgen", "mechanics", "platform", "render", "terrain", "tools", "world"});
     ASSERT_GT(files.size(), 100u) << "no sources below " << SourcePath("");
     int names = 0;
     for (const std::string& file : files) {

@@ -92,6 +92,13 @@ TEST(MeshFormat, GeneratedMeshesReadBackWithTheirCountsAndBounds)
         {"selectsq.txt", false, Vec3(-1.0f, 0.01f, -1.0f), Vec3(1.0f, 0.03f, 1.0f)},
         {"attack_circle.txt", false, Vec3(-1.0f, 0.02f, -1.0f), Vec3(1.0f, 0.02f, 1.0f)},
         {"cube.txt", false, Vec3(-0.5f, 0.0f, -0.5f), Vec3(0.5f, 1.0f, 0.5f)},
+        // The terrain editor's brush rings (2, 4, 8, 16 cells of 2.5 units across) and splats.
+        {"sculpt_brush_0.txt", false, Vec3(-2.5f, 0.02f, -2.5f), Vec3(2.5f, 0.02f, 2.5f)},
+        {"sculpt_brush_1.txt", false, Vec3(-5.0f, 0.02f, -5.0f), Vec3(5.0f, 0.02f, 5.0f)},
+        {"sculpt_brush_2.txt", false, Vec3(-10.0f, 0.02f, -10.0f), Vec3(10.0f, 0.02f, 10.0f)},
+        {"sculpt_brush_3.txt", false, Vec3(-20.0f, 0.02f, -20.0f), Vec3(20.0f, 0.02f, 20.0f)},
+        {"splat_small.txt", false, Vec3(-0.625f, 0.02f, -0.625f), Vec3(0.625f, 0.02f, 0.625f)},
+        {"splat_large.txt", false, Vec3(-2.5f, 0.02f, -2.5f), Vec3(2.5f, 0.02f, 2.5f)},
         // The galaxy of the start screen: a flat disc one unit up.
         {"galaxy.txt", false, Vec3(-4.33f, 0.88f, -4.52f), Vec3(4.4f, 1.12f, 4.52f)},
         // The galaxy map's bodies: the unit sphere, the rings tipped towards the viewer, the

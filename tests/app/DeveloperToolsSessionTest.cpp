@@ -1,0 +1,175 @@
+// The developer's tools in a real mission, with debugMode set: Enter opens the console line,
+// typed commands run (credits, the instant-build switch, a line recalled from the history with
+// Up), "edit" makes the terrain editor; its show button switches it on, the mouse raises a hill
+// and lays a splat on it, the undo key takes the hill back, "Save" writes the heightmap into the
+// player's folder, and a palette button's hint shows on the "AI" page.
+#include "tests/app/PlayerSessionSupport.h"
+
+#include "gui/Button.h"
+#include "gui/EditBox.h"
+#include "host/InputKeys.h"
+#include "interface/MissionHud.h"
+#include "platform/ConfigFile.h"
+#include "platform/Hotkeys.h"
+#include "terrain/Heightmap.h"
+#include "tools/Console.h"
+#include "tools/SculptUndoRing.h"
+#include "tools/TerrainEditor.h"
+#include "world/Building.h"
+
+#include <cstring>
+
+namespace {
+
+using namespace playersession;
+
+int KeyFor(char c)
+{
+    static const char* const rows[] = {"qwertyuiop", "asdfghjkl", "zxcvbnm"};
+    static const int firsts[] = {DIK_Q, DIK_A, DIK_Z};
+    for (int r = 0; r < 3; ++r)
+        if (const char* at = strchr(rows[r], c)) return firsts[r] + (int)(at - rows[r]);
+    if (c == '0') return DIK_0;
+    if (c >= '1' && c <= '9') return DIK_1 + (c - '1');
+    return DIK_SPACE;
+}
+
+Button* ChildWithCallback(const Window* window, ButtonCallback callback)
+{
+    for (Window* child = window ? window->firstChild : nullptr; child; child = child->nextSibling)
+        if ((child->flags & WINDOW_TYPE_BUTTON) && static_cast<Button*>(child)->pressCallback == callback)
+            return static_cast<Button*>(child);
+    return nullptr;
+}
+
+class DeveloperToolsSession : public PlayerSession {
+protected:
+    // The editor goes with the game's HUD at shutdown; the ring lives for the run.
+    void TearDown() override
+    {
+        PlayerSession::TearDown();
+        EXPECT_EQ(TheTerrainEditor, nullptr);
+        TheSculptUndoRing.Release();
+    }
+    // The console opened with Enter, the line typed and run with Enter.
+    void Console(const char* line)
+    {
+        Press(DIK_RETURN);
+        EditBox* box = TheMissionHud.consoleEditBox;
+        ASSERT_TRUE(box && box->IsVisible() && box->HasFocus()) << "Enter opened the console";
+        // Typed at speed: the keys of the whole line reach the box in one pass.
+        for (const char* c = line; *c; ++c) InputScript::Tap(KeyFor(*c));
+        int exitCode = 0;
+        DrainMessages(&exitCode);
+        Passes(1, 0.02f);
+        EXPECT_STREQ(box->GetText(), line);
+        Press(DIK_RETURN);
+        EXPECT_FALSE(box->IsVisible()) << line;
+        EXPECT_EQ(WindowMgr->modal, nullptr);
+    }
+    // A point of open ground in the middle of the screen, clear of the windows.
+    bool GroundPoint(int* x, int* y)
+    {
+        Agent* rig = GetPlayerRig();
+        Vec3 ground;
+        if (!rig || !FindOpenGround(rig->GetPosition(), &ground)) return false;
+        return OnScreen(ground, x, y) && !WindowMgr->IsPointOverWindow(*x, *y, false);
+    }
+};
+
+TEST_F(DeveloperToolsSession, TheConsoleRunsCommandsAndTheEditorRaisesPaintsUndoesAndSaves)
+{
+    ASSERT_TRUE(StartMissionOn(FOREST));
+    ScopedGlobal<bool> instant(InstantBuild, false);
+    Config->debugMode = true;
+    PlayerProfile* profile = GetPlayerProfile();
+    const int credits = profile->credits;
+
+    Console("credits 250");
+    EXPECT_EQ(profile->credits, credits + 250);
+    Console("instabuild");
+    EXPECT_TRUE(InstantBuild);
+    // Up recalls the last line; Enter runs it again.
+    Press(DIK_RETURN);
+    Press(DIK_UP);
+    EXPECT_STREQ(TheMissionHud.consoleEditBox->GetText(), "instabuild");
+    Press(DIK_RETURN);
+    EXPECT_FALSE(InstantBuild);
+
+    Console("edit");
+    ASSERT_NE(TheTerrainEditor, nullptr);
+    TerrainEditor& editor = *TheTerrainEditor;
+    EXPECT_FALSE(editor.active) << "made switched off";
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_NE(editor.sculptBrushes[i], nullptr) << "sculpt brush " << i;
+        EXPECT_NE(editor.splatBrushes[i], nullptr) << "splat brush " << i;
+    }
+    ClickOn(editor.showButton);
+    ASSERT_TRUE(editor.active);
+    ASSERT_TRUE(editor.window->IsVisible());
+
+    // Strength 1 (it starts at 0); the brush is 2 cells across.
+    Button* up = ChildWithCallback(editor.window, TerrainEditor::OnStrengthUp);
+    ASSERT_NE(up, nullptr);
+    ClickOn(up);
+    EXPECT_FLOAT_EQ(editor.strength, 1.0f);
+
+    int x = 0, y = 0;
+    ASSERT_TRUE(GroundPoint(&x, &y));
+    MoveMouseTo(x, y);
+    Heightmap& map = *TheTerrain.heightmap;
+    const std::vector<float> before = map.data;
+    Click(0);
+    const IntPoint cell = TheTerrain.WorldToCell(editor.hitPoint);
+    EXPECT_NEAR(map.GetHeightAt(cell.x, cell.y), std::min(before[(size_t)cell.y * map.width + cell.x] + 1.0f, 10.0f), 1e-4f)
+        << "the click raised the ground under the cursor";
+    EXPECT_EQ(TheSculptUndoRing.UndoCount(), 1) << "one snapshot for the stroke";
+
+    // A splat on the hill.
+    ClickOn(editor.tabs[2]);
+    EXPECT_EQ(editor.mode, TerrainEditor::MODE_SPLAT);
+    const int splats = TheScene.splats.count;
+    MoveMouseTo(x, y);
+    Click(0);
+    EXPECT_EQ(TheScene.splats.count, splats + 1) << "the click laid a splat";
+
+    // Back on the "Map" page the undo key takes the hill back.
+    ClickOn(editor.tabs[0]);
+    CommandFunction undo = FindCommand("editor_undo");
+    ASSERT_NE(undo, nullptr);
+    undo();
+    EXPECT_TRUE(map.data == before) << "the heights from before the stroke";
+
+    // "Save" writes the heightmap where the level's scene finds it, in the player's folder.
+    Button* save = nullptr;
+    for (Window* child = editor.window->firstChild; child; child = child->nextSibling)
+        if ((child->flags & WINDOW_TYPE_BUTTON) && strcmp(static_cast<Button*>(child)->text, "Save") == 0)
+            save = static_cast<Button*>(child);
+    ASSERT_NE(save, nullptr);
+    const std::string file = editor.heightmapFile;
+    EXPECT_EQ(file.rfind(UserFolder, 0), 0u) << file;
+    std::remove(file.c_str());
+    ClickOn(save);
+    EXPECT_STREQ(TheScene.heightmapName, file.c_str());
+    Heightmap saved(map.width, map.height, map.verticalScale);
+    ASSERT_TRUE(saved.LoadImage(file.c_str())) << file;
+    const IntPoint centre(map.width / 2, map.height / 2);
+    EXPECT_NEAR(saved.GetHeightAt(centre.x, centre.y), map.GetHeightAt(centre.x, centre.y), map.verticalScale / 255.0f + 1e-4f);
+
+    // The palette's hint shows over the palette after the cursor rests on an agent button.
+    ClickOn(editor.tabs[3]);
+    Button* agent = nullptr;
+    for (Window* child = editor.window->firstChild; child; child = child->nextSibling)
+        if ((child->flags & WINDOW_TYPE_BUTTON) && static_cast<Button*>(child)->hoverEnterCallback)
+            agent = static_cast<Button*>(child);
+    ASSERT_NE(agent, nullptr);
+    int ax = 0, ay = 0;
+    agent->GetScreenPosition(&ax, &ay);
+    MoveMouseTo(ax + agent->width / 2, ay + agent->height / 2);
+    Passes(6, 0.1f);
+    EXPECT_TRUE(editor.hintShown);
+    EXPECT_EQ(editor.mode, TerrainEditor::MODE_PALETTE);
+    EXPECT_EQ(TheGame->state, GAME_STATE_PLAYING);
+}
+
+}  // namespace

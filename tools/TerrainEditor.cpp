@@ -1,0 +1,300 @@
+// The terrain editor's brushes, placing and drawing. Its windows are TerrainEditorWindows.cpp.
+#include "tools/TerrainEditor.h"
+#include "tools/SculptBrush.h"
+#include "tools/SculptUndoRing.h"
+
+#include "gui/Button.h"
+#include "gui/FileBrowser.h"
+#include "gui/WindowManager.h"
+#include "host/InputKeys.h"
+#include "host/System.h"
+#include "mechanics/GameMechanics.h"
+#include "mechanics/GameRender.h"
+#include "mechanics/Scene.h"
+#include "mechanics/Selection.h"
+#include "gui/Window.h"
+#include "platform/InputState.h"
+#include "render/Camera.h"
+#include "render/GraphicsDevice.h"
+#include "render/HintBox.h"
+#include "render/IndexedMesh.h"
+#include "render/RenderStateCache.h"
+#include "render/Sprite.h"
+#include "render/TextureManager.h"
+#include "terrain/Heightmap.h"
+#include "terrain/SplatPool.h"
+#include "terrain/Terrain.h"
+#include "world/Entity.h"
+
+#include <cstring>
+
+TerrainEditor* TheTerrainEditor = nullptr;
+
+const char* const EditorSplatTextures[EDITOR_SPLAT_TEXTURES] = {
+    "data/textures/splats/crackedground.dds", "data/textures/splats/splat_building.dds",
+    "data/textures/splats/splat_camp.dds"};
+const char* const EditorSplatNormals[EDITOR_SPLAT_TEXTURES] = {
+    "data/textures/splats/crackedground_sn.dds", "data/textures/splats/splat_building_sn.dds",
+    "data/textures/splats/splat_camp_sn.dds"};
+
+bool TerrainEditorIsActive() { return TheTerrainEditor && TheTerrainEditor->active; }
+
+namespace {
+
+bool KeyDown(int key) { return Input.keyboard && Input.keyboard->IsKeyDown(key); }
+
+void SetWorld(const Matrix& world)
+{
+    WorldMatrix = world;
+    MeshRenderPosition = Vec3(world._41, world._42, world._43);
+    if (Graphics) Graphics->SetTransform(TS_WORLD, &world);
+}
+
+Matrix Translation(const Vec3& at)
+{
+    Matrix m;
+    MatrixTranslation(&m, at.x, at.y, at.z);
+    return m;
+}
+
+}  // namespace
+
+int TerrainEditor::BrushIndex(float size)
+{
+    if (size == 2.0f) return 0;
+    if (size == 4.0f) return 1;
+    if (size == 8.0f) return 2;
+    if (size == 16.0f) return 3;
+    return -1;
+}
+
+namespace {
+
+// Children first: a window leaves its children to whoever built it.
+void DeleteWindowTree(Window* window)
+{
+    if (!window) return;
+    for (Window* child = window->firstChild; child;) {
+        Window* following = child->nextSibling;
+        DeleteWindowTree(child);
+        child = following;
+    }
+    delete window;
+}
+
+void ReleaseTopLevel(Window* window)
+{
+    if (!window) return;
+    if (WindowMgr) {
+        WindowMgr->windows.Remove(window);
+        if (WindowMgr->focused && (WindowMgr->focused == window || WindowMgr->focused->parent == window))
+            WindowMgr->focused = nullptr;
+        if (WindowMgr->modal == window) WindowMgr->modal = nullptr;
+    }
+    DeleteWindowTree(window);
+}
+
+}  // namespace
+
+TerrainEditor::~TerrainEditor()
+{
+    if (browser) {
+        if (WindowMgr && browser->listWindow) WindowMgr->windows.Remove(browser->listWindow);
+        delete browser;
+    }
+    ReleaseTopLevel(window);
+    ReleaseTopLevel(showButton);
+    delete hint;
+    for (Sprite* swatch : swatches) delete swatch;
+    delete objectTemplate;
+    if (TheTerrainEditor == this) {
+        TheTerrainEditor = nullptr;
+        TerrainEditorActive = false;
+    }
+}
+
+void ReleaseTerrainEditor()
+{
+    delete TheTerrainEditor;
+    TheTerrainEditor = nullptr;
+}
+
+void TerrainEditor::Update(bool held)
+{
+    if (!active || !TheGame) return;
+    hitPoint = SnapToCellCentre(TheGame->pickedPoint);
+    const int mouseX = Input.mouse ? Input.mouse->cursorX : 0, mouseY = Input.mouse ? Input.mouse->cursorY : 0;
+    if (held && mouseX == lastMouseX && mouseY == lastMouseY) return;
+    lastMouseX = mouseX;
+    lastMouseY = mouseY;
+    switch (mode) {
+    case MODE_PAINT: PaintByteMap(); break;
+    case MODE_SPLAT:
+        if (!held) PlaceSplat();
+        break;
+    case MODE_OBJECT:
+        if (!held && objectTemplate) PlaceObject();
+        break;
+    case MODE_PALETTE: break;
+    default: ApplySculpt(held); break;
+    }
+}
+
+void TerrainEditor::ApplySculpt(bool held)
+{
+    Heightmap* map = TheTerrain.heightmap.get();
+    if (!map || map->data.empty()) return;
+    const IntPoint cell = TheTerrain.WorldToCell(hitPoint);
+    const float h = map->GetHeightAt(cell.x, cell.y);
+    map->RefreshTexture();
+    TheSculptUndoRing.Allocate(map->width, map->height);
+
+    const float amount = mode == MODE_LOWER ? -strength : strength;
+    const bool soft = brushShape == 1 || brushShape == 2;
+    const int size = (int)brushSize;
+    const bool alt = KeyDown(DIK_LMENU), ctrl = KeyDown(DIK_LCONTROL), shift = KeyDown(DIK_LSHIFT);
+    // One snapshot per stroke: at its press.
+    if (!held) TheSculptUndoRing.Push(map->data.data(), map->width, map->height);
+
+    if (alt && ctrl) {
+        map->Smooth(1.0f);
+        RefreshGround(0, 0, 0, true);
+        return;
+    }
+    if (alt) {
+        if (map->IsInside(cell.x, cell.y)) {
+            float& centre = map->data[(size_t)cell.y * map->width + cell.x];
+            centre = std::min(std::max(h + amount, 0.0f), map->verticalScale);
+        }
+    } else if (ctrl) {
+        map->SmoothRegion(size, cell.x, cell.y);
+    } else if (shift) {
+        if (!held) levelHeight = h;
+        LevelHeights(*map, levelHeight, size, cell.x, cell.y, soft);
+    } else {
+        BrushHeights(*map, amount, size, cell.x, cell.y, soft);
+    }
+    RefreshGround(size + 2, cell.x, cell.y, false);
+}
+
+void TerrainEditor::PaintByteMap()
+{
+    const IntPoint cell = TheTerrain.WorldToCell(hitPoint);
+    ::PaintByteMap(paintMap, PAINT_MAP_SIDE, strength, (int)brushSize, cell.x, cell.y);
+}
+
+void TerrainEditor::PlaceObject()
+{
+    if (!objectTemplate || !objectTemplate->mesh) return;
+    Vec3 at = hitPoint;
+    if (!KeyDown(DIK_LSHIFT)) at.y = TheTerrain.GetCellHeight(at);
+    if (TheScene.terrainObjects.IsFull()) return;
+    Entity* object = new Entity();
+    CopyText(object->name, sizeof object->name, objectTemplate->name);
+    object->mesh = objectTemplate->mesh;
+    object->meshStates[0] = objectTemplate->mesh;
+    object->meshCount = 1;
+    object->scale = objectTemplate->scale;
+    object->world = objectTemplate->world;
+    object->SetPosition(at);
+    object->flags |= ENTITY_PLACED | ENTITY_STATIC;
+    TheScene.terrainObjects.PushBack(object);
+}
+
+void TerrainEditor::PlaceSplat()
+{
+    if (!splatBrush) return;
+    const int a = splatTexture[0] % EDITOR_SPLAT_TEXTURES, b = splatTexture[1] % EDITOR_SPLAT_TEXTURES;
+    Entity* splat = TheScene.AddSplat(splatBrush->name, EditorSplatTextures[a], EditorSplatNormals[b],
+                                      Vec3(hitPoint.x, 0.04f, hitPoint.z), 0);
+    if (!splat || !splat->mesh) return;
+    for (int i = 0; i < splat->mesh->SubMeshCount(); ++i) splat->mesh->ConformToTerrain(i, hitPoint, false, 0);
+}
+
+void TerrainEditor::OnUndoKey()
+{
+    Heightmap* map = TheTerrain.heightmap.get();
+    if (!active || !map || !TheSculptUndoRing.IsAllocated() || !IsSculptMode(mode)) return;
+    if (TheSculptUndoRing.Undo(map->data.data(), map->width, map->height)) RefreshGround(0, 0, 0, false);
+}
+
+void TerrainEditor::OnRedoKey()
+{
+    Heightmap* map = TheTerrain.heightmap.get();
+    if (!active || !map || !TheSculptUndoRing.IsAllocated() || !IsSculptMode(mode)) return;
+    if (TheSculptUndoRing.Redo(map->data.data(), map->width, map->height)) RefreshGround(0, 0, 0, false);
+}
+
+void TerrainEditor::RefreshGround(int size, int x, int z, bool whole)
+{
+    Heightmap* map = TheTerrain.heightmap.get();
+    if (!map) return;
+    map->RefreshTexture();
+    map->UploadToTexture();
+    TheTerrain.UpdateNormals(size, x, z);
+    TheTerrain.RebuildMeshes(size, x, z);
+    if (whole) {
+        TheTerrain.RefreshAlpha(false);
+        if (TheGame && TheGame->grid) TheGame->BuildTileMap();
+    }
+}
+
+void TerrainEditor::Render()
+{
+    if (!TheGame) return;
+    // The object about to be placed, where it would stand.
+    if (active && mode == MODE_OBJECT && objectTemplate && objectTemplate->mesh) {
+        Vec3 at = SnapToCellCentre(TheGame->pickedPoint);
+        if (!KeyDown(DIK_LSHIFT)) at.y = TheTerrain.GetCellHeight(at);
+        objectTemplate->SetPosition(at);
+        SetWorld(Translation(at));
+        objectTemplate->Render(PASS_COLOUR);
+    }
+    for (auto* node = drawn.head; node; node = node->next) {
+        Entity* entity = node->value;
+        if (!entity) continue;
+        SetWorld(Translation(entity->GetPosition()));
+        entity->Render(PASS_COLOUR);
+    }
+    if (!active || mode > MODE_SCULPT_ALT) return;
+    const int index = BrushIndex(brushSize);
+    Entity* brush = index >= 0 ? sculptBrushes[index] : nullptr;
+    if (!brush || !brush->mesh) return;
+    const Vec3 at = SnapToCellCentre(TheGame->pickedPoint);
+    if (at.x != brushX || at.z != brushZ) {
+        for (int i = 0; i < brush->mesh->SubMeshCount(); ++i) brush->mesh->ConformToTerrain(i, at, false, 0);
+        brushX = at.x;
+        brushZ = at.z;
+    }
+    RenderStates.SetRenderState(RS_ALPHABLENDENABLE, 1);
+    RenderStates.SetRenderState(RS_SRCBLEND, BLEND_SRCALPHA);
+    RenderStates.SetRenderState(RS_DESTBLEND, BLEND_INVSRCALPHA);
+    RenderStates.SetRenderState(RS_ZWRITEENABLE, 0);
+    SetWorld(Translation(Vec3(at.x, 0.2f, at.z)));
+    brush->mesh->Render(PASS_COLOUR, false);
+    RenderStates.SetRenderState(RS_ALPHABLENDENABLE, 0);
+    RenderStates.SetRenderState(RS_SRCBLEND, BLEND_ONE);
+    RenderStates.SetRenderState(RS_DESTBLEND, BLEND_ZERO);
+    RenderStates.SetRenderState(RS_ZWRITEENABLE, 1);
+    Matrix identity;
+    MatrixIdentity(&identity);
+    SetWorld(identity);
+}
+
+void TerrainEditor::DrawGui()
+{
+    if (!active) return;
+    if (mode == MODE_SPLAT) {
+        for (int i = 0; i < 2; ++i) {
+            if (!swatches[i] || !Textures) continue;
+            const char* name = i == 0 ? EditorSplatTextures[splatTexture[0] % EDITOR_SPLAT_TEXTURES]
+                                      : EditorSplatNormals[splatTexture[1] % EDITOR_SPLAT_TEXTURES];
+            swatches[i]->texture = Textures->GetTexture(name);
+            swatches[i]->Draw();
+        }
+    }
+    if (browser && browser->IsVisible()) browser->Draw();
+    // The palette's hint stands over the palette's buttons, which show in the palette mode.
+    if (mode == MODE_PALETTE && hintShown && hint && Input.mouse)
+        hint->Draw(Input.mouse->cursorX, Input.mouse->cursorY - 16, nullptr);
+}
