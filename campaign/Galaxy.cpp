@@ -1,5 +1,4 @@
 #include "campaign/Galaxy.h"
-#include "tools/Console.h"
 
 #include "campaign/MissionScreen.h"
 #include "campaign/PlayerProfile.h"
@@ -528,7 +527,7 @@ bool Galaxy::CheckLevelStamp()
 bool Galaxy::StartSelectedMission(bool fromClick)
 {
     CelestialBody* body = selectedBody;
-    if (!body || (!IgnoreMissionRequirements && GetPlayerProfile()->level < body->levelMin)) return false;
+    if (!body || (!MissionRequirementsIgnored && GetPlayerProfile()->level < body->levelMin)) return false;
     MissionRecord* record = nullptr;
     if (body->storyId < 0) {
         record = &MissionScreen::scratch;

@@ -21,7 +21,6 @@
 
 ConsoleHistory TheConsoleHistory;
 bool ShowCollisionVolumes = false;
-bool IgnoreMissionRequirements = false;
 bool CameraAutoRotate = false;
 float CameraAutoRotateSpeed = 0.5f;
 

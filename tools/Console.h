@@ -36,7 +36,6 @@ extern ConsoleHistory TheConsoleHistory;
 // The console's own switches, off at start (the texture statistics of the FPS label are the
 // game's TextureStatsShown).
 extern bool ShowCollisionVolumes;       // buildings draw their collision mesh
-extern bool IgnoreMissionRequirements;  // a mission's level requirement is not checked
 // The camera's automatic turn: on with "animcam", at this many radians a second.
 extern bool CameraAutoRotate;
 extern float CameraAutoRotateSpeed;

@@ -6,12 +6,14 @@
 #include "tools/ConsoleTable.h"
 #include "tools/TerrainEditor.h"
 
+#include "campaign/Galaxy.h"
 #include "campaign/PlayerProfile.h"
 #include "gui/WindowManager.h"
 #include "host/InputEvents.h"
 #include "host/Log.h"
 #include "host/Random.h"
 #include "host/System.h"
+#include "interface/CharacterGui.h"
 #include "interface/Inventory.h"
 #include "interface/MessageLists.h"
 #include "interface/MissionHud.h"
@@ -362,8 +364,8 @@ void CmdInstabuild(const char*, const char*)
 
 void CmdIgnore(const char*, const char*)
 {
-    IgnoreMissionRequirements = !IgnoreMissionRequirements;
-    if (IgnoreMissionRequirements) {
+    MissionRequirementsIgnored = !MissionRequirementsIgnored;
+    if (MissionRequirementsIgnored) {
         PopUp("Mission requirements off");
         if (PlayerProfile* profile = GetPlayerProfile()) profile->level = 10;
     } else {
@@ -387,6 +389,7 @@ void CmdAchievement(const char*, const char* argument)
 void CmdExp(const char*, const char* argument)
 {
     if (PlayerProfile* profile = GetPlayerProfile()) profile->AddExperience(atoi(argument));
+    if (TheCharacterGui) TheCharacterGui->UpdateExperienceBar();
 }
 
 void CmdScan(const char*, const char*) { TheScanEffects.BeginScan(); }
