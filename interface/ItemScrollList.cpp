@@ -322,12 +322,7 @@ void ItemScrollList::FillItems(const ItemList* catalogue, int atX, int atY)
     auto qualifies = [](const Item* item) {
         return item && !(item->itemFlags & (ITEM_FLAG_AI_ONLY | ITEM_FLAG_NOT_FOR_SALE));
     };
-    int count = 0;
-    for (auto* node = catalogue ? catalogue->items.head : nullptr; node; node = node->next) count += qualifies(node->value);
-    ResetEntries(count);
-    for (auto* node = catalogue ? catalogue->items.head : nullptr; node; node = node->next)
-        if (qualifies(node->value)) Append(node->value->name, node->value);
-    Place(atX, atY);
+    FillFrom(catalogue ? catalogue->items.head : nullptr, qualifies, atX, atY);
 }
 
 void ItemScrollList::FillBuildings(const BuildItemList* catalogue, int atX, int atY)
@@ -338,12 +333,7 @@ void ItemScrollList::FillBuildings(const BuildItemList* catalogue, int atX, int 
     auto qualifies = [all](const BuildItem* item) {
         return item && !(item->flags & BUILD_AI_CAN_BUILD) && item->buyCost >= 1 && (all || !(item->flags & BUILD_MARKED));
     };
-    int count = 0;
-    for (auto* node = catalogue ? catalogue->items.head : nullptr; node; node = node->next) count += qualifies(node->value);
-    ResetEntries(count);
-    for (auto* node = catalogue ? catalogue->items.head : nullptr; node; node = node->next)
-        if (qualifies(node->value)) Append(node->value->name, node->value);
-    Place(atX, atY);
+    FillFrom(catalogue ? catalogue->items.head : nullptr, qualifies, atX, atY);
 }
 
 void ItemScrollList::FillUnits(const AgentTypeRegistry* registry, int atX, int atY)
@@ -355,12 +345,7 @@ void ItemScrollList::FillUnits(const AgentTypeRegistry* registry, int atX, int a
         return type && type->prototype && type->prototype->alignment == ALIGN_PLAYER && type->buyCost >= 1 &&
                (all || !(type->flags & AGENT_TYPE_OWNED));
     };
-    int count = 0;
-    for (auto* node = registry ? registry->types.head : nullptr; node; node = node->next) count += qualifies(node->value);
-    ResetEntries(count);
-    for (auto* node = registry ? registry->types.head : nullptr; node; node = node->next)
-        if (qualifies(node->value)) Append(node->value->name, node->value);
-    Place(atX, atY);
+    FillFrom(registry ? registry->types.head : nullptr, qualifies, atX, atY);
 }
 
 void ItemScrollList::Refill()

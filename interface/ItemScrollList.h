@@ -107,6 +107,16 @@ private:
     void ResetEntries(int count);
     void Append(const char* name, const void* definition);
     void Place(int atX, int atY);
+    // One row for each definition of a catalogue's list that qualifies, sized to fit them all.
+    template <class Node, class Qualifies> void FillFrom(Node* head, Qualifies qualifies, int atX, int atY)
+    {
+        int count = 0;
+        for (Node* node = head; node; node = node->next) count += qualifies(node->value) ? 1 : 0;
+        ResetEntries(count);
+        for (Node* node = head; node; node = node->next)
+            if (qualifies(node->value)) Append(node->value->name, node->value);
+        Place(atX, atY);
+    }
     void DrawItemPanel(const Item* item, int textX, int textY, int panelX, int panelY);
     void DrawBuildingPanel(const BuildItem* building, int textX, int textY);
     void DrawUnitPanel(const AgentType* unit, int textX, int textY);

@@ -1,4 +1,5 @@
 #include "mechanics/GameMechanics.h"
+#include "mechanics/Selection.h"
 
 #include "campaign/RigCatalog.h"
 #include "campaign/StorySlideshow.h"
@@ -180,4 +181,8 @@ bool GameMechanics::OnEscape()
     return InGameMenuOnEscape();
 }
 
-void CmdSelectPlayer() {}
+// A level starts with the rig selected and in view.
+void CmdSelectPlayer()
+{
+    SelectPlayerRig();
+}

@@ -71,7 +71,8 @@ protected:
         // README tells a player today: no menu, straight into a mission.
         std::string profile = ReadTextFile("data/scripts/default_profile.cgs");
         ASSERT_FALSE(profile.empty());
-        profile.replace(profile.find("name\t\tnew player"), 12, "name\t\tPilot");
+        const std::string newName = "name\t\tnew player";
+        profile.replace(profile.find(newName), newName.size(), "name\t\tPilot");
         profile.replace(profile.find("galaxyseed\t-1"), 13, std::string("galaxyseed\t") + GALAXY_SEED);
         WriteTextFile(std::string(UserFolder) + "/profiles/Pilot.cgs", profile);
         WriteTextFile(std::string(UserFolder) + "/settings.cfg", "mainMenuEnabled false\ncurrentprofile Pilot\n");
