@@ -7,24 +7,7 @@ using namespace playersession;
 
 namespace {
 
-class FightSession : public PlayerSession {
-protected:
-    // A unit of that type on free ground near the point, standing where it is put.
-    Agent* PlaceUnit(const char* type, const Vec3& near, int alignment)
-    {
-        Vec3 at;
-        if (!FindOpenGround(near, &at)) return nullptr;
-        Agent* unit = TheScene.CreateAgent(type, true);
-        if (!unit) return nullptr;
-        TheScene.UnlinkEntity(unit);
-        TheScene.AddEntity(unit);
-        unit->alignment = alignment;
-        unit->SetPosition(at);
-        unit->ResetMovement();
-        unit->ClaimGridCell(at);
-        return unit;
-    }
-};
+using FightSession = PlayerSession;
 
 TEST_F(FightSession, AGunnerSentAtAScavengerBringsItDown)
 {

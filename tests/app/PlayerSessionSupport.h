@@ -157,6 +157,22 @@ protected:
                *y < Config->height - 40;
     }
 
+    // A unit of that type on free ground near the point, standing where it is put.
+    Agent* PlaceUnit(const char* type, const Vec3& near, int alignment = ALIGN_PLAYER)
+    {
+        Vec3 at;
+        if (!FindOpenGround(near, &at)) return nullptr;
+        Agent* unit = TheScene.CreateAgent(type, true);
+        if (!unit) return nullptr;
+        TheScene.UnlinkEntity(unit);
+        TheScene.AddEntity(unit);
+        unit->alignment = alignment;
+        unit->SetPosition(at);
+        unit->ResetMovement();
+        unit->ClaimGridCell(at);
+        return unit;
+    }
+
     // Open ground the rig can walk to, some way off and on the screen.
     bool FindOpenGround(const Vec3& from, Vec3* out)
     {

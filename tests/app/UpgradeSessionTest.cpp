@@ -40,21 +40,6 @@ protected:
                 return static_cast<Building*>(entity);
         return nullptr;
     }
-    // A unit of that type of the player's on free ground near the point.
-    Agent* PlaceUnit(const char* type, const Vec3& near)
-    {
-        Vec3 at;
-        if (!FindOpenGround(near, &at)) return nullptr;
-        Agent* unit = TheScene.CreateAgent(type, true);
-        if (!unit) return nullptr;
-        TheScene.UnlinkEntity(unit);
-        TheScene.AddEntity(unit);
-        unit->alignment = ALIGN_PLAYER;
-        unit->SetPosition(at);
-        unit->ResetMovement();
-        unit->ClaimGridCell(at);
-        return unit;
-    }
     bool InLevel(const Entity* wanted)
     {
         for (Entity* entity = TheScene.FirstInCategory(CATEGORY_ALL, 0); entity; entity = TheScene.NextInCategory())
