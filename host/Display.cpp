@@ -6,6 +6,7 @@
 #include <SDL_syswm.h>
 
 #include <atomic>
+#include <csignal>
 #include <cstring>
 #include <sys/socket.h>
 
@@ -125,6 +126,10 @@ void WatchDisplayConnection(SDL_Window* window)
     watchedWindow = info.info.x11.window;
     if (watchedDisplay == info.info.x11.display) return;
     watchedDisplay = info.info.x11.display;
+    // A write to a connection the server has closed (the window killed) raises SIGPIPE, which
+    // would end the game on the spot, before Xlib reports the broken connection: ignored, the
+    // write fails and the handler below has its say.
+    signal(SIGPIPE, SIG_IGN);
     XSetErrorHandler(OnRequestFailed);
     XSetIOErrorHandler(OnConnectionBroken);
     XSetIOErrorExitHandler(watchedDisplay, OnConnectionBrokenExit, nullptr);

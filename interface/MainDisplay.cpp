@@ -40,6 +40,7 @@ constexpr uint32_t DARK_GREY = 0xFF4D4D4D;  // (0.3, 0.3, 0.3, 1)
 constexpr const char* BUTTON = "data/gui/button.dds";
 constexpr const char* BUTTON_RED = "data/gui/button_red.dds";
 constexpr const char* BUTTON_GREEN = "data/gui/button_green.dds";
+constexpr int QUEUE_RADIO_GROUP = 8;  // the production queue's eight icons
 
 // A fraction of the screen height in whole pixels.
 // The small HUD font: the display's buttons are small. (The HUD is built before the front
@@ -259,6 +260,8 @@ void EntityInfoGui::CreateMainDisplay()
         Button* button = new Button(nullptr, OnQueueButtonClicked, at, 0, icon, icon, 0, ButtonFont(), nullptr,
                                     nullptr, nullptr, 0, 0, 0);
         button->id = i + 1;
+        // In a radio group: a click never shows the pressed face over the unit's icon.
+        button->radioGroup = QUEUE_RADIO_GROUP;
         button->userData = i + 1;
         button->hasUserData = true;
         QueueButtons[i] = button;

@@ -4,7 +4,12 @@
 // the texture's colours through, the joints and feet are dark.
 //
 // Every chassis has the bones the rig hangs its parts on: "attach" on top of the frame for the
-// body and canopy, "pilot" in the seat, "LeftWeapon" and "RightWeapon" on the sides.
+// body and canopy, "pilot" for the pilot, "LeftWeapon" and "RightWeapon" on the sides.
+//
+// The main display's portrait of the rig looks level at a point PILOT_SIGHT above the "pilot"
+// bone. So that it looks the pilot in the face, that bone sits PILOT_SIGHT below the pilot's
+// helmet, inside the frame, and a pilot's figure stands that far above its own origin: the
+// pilot still sits in the seat.
 #include "content/meshgen/Models.h"
 
 #include "render/IndexedMesh.h"
@@ -19,6 +24,12 @@ const Paint PANEL = {0.95f, 0.95f, 0.95f};
 const Paint JOINT = {0.25f, 0.26f, 0.3f};
 const Paint LENS = {0.4f, 0.9f, 1.0f};
 const Paint GLASS = {0.45f, 0.7f, 0.85f};
+
+// How far above the pilot bone the portrait looks, and where in the seat the helmet is.
+constexpr float PILOT_SIGHT = 1.6f;
+constexpr float SEAT_HEIGHT = 0.25f;
+constexpr float HELMET_HEIGHT = 0.32f;
+constexpr float PILOT_DROP = PILOT_SIGHT - HELMET_HEIGHT;
 
 struct RigShape {
     const char* name;    // the chassis, its files and its texture: "rig_<name>"
@@ -83,7 +94,7 @@ void MakeChassis(IndexedMesh* mesh, const RigShape& s)
         AddLeg(model, frame, s, HIPS[3], KNEES[3], ANKLES[3], -1.0f, -0.35f * s.frame.z);
     }
     int attach = model.AddJoint("attach", frame, Vec3(0.0f, s.frame.y, 0.0f));
-    model.AddJoint("pilot", attach, Vec3(0.0f, 0.25f, -0.05f));
+    model.AddJoint("pilot", attach, Vec3(0.0f, SEAT_HEIGHT - PILOT_DROP, -0.05f));
     for (float side : {1.0f, -1.0f}) {
         int mount = model.AddJoint(side > 0.0f ? "LeftWeapon" : "RightWeapon", frame,
                                    Vec3(side * (0.5f * s.frame.x + 0.12f), 0.5f * s.frame.y, 0.1f));
@@ -110,12 +121,12 @@ void MakeBody(IndexedMesh* mesh, const RigShape& s)
     model.Build(mesh);
 }
 
-// The canopy: a glass dome over the seat.
+// The canopy: a low glass tub round the seat, the pilot's head and shoulders above it.
 void MakeCanopy(IndexedMesh* mesh, const RigShape& s)
 {
     ModelBuilder model(WHITE_TEXTURE, LIT_MESH_EFFECT, FLAT_NORMAL_MAP);
     float r = std::fmin(s.frame.x, s.frame.z) * 0.32f;
-    model.Add(Painted(Dome(r, 4, 12).Move(0.0f, 0.32f, -0.05f), GLASS));
+    model.Add(Painted(Dome(r, 4, 12).Move(0.0f, 0.12f, -0.05f), GLASS));
     model.Build(mesh);
 }
 
@@ -133,11 +144,11 @@ void MakePilot(IndexedMesh* mesh, const PilotShape& p)
 {
     ModelBuilder model(WHITE_TEXTURE, LIT_MESH_EFFECT, FLAT_NORMAL_MAP);
     // The new-profile window frames a pilot on its neck.
-    int seat = model.AddJoint("Seat", -1, Vec3(0.0f, 0.0f, 0.0f));
+    int seat = model.AddJoint("Seat", -1, Vec3(0.0f, PILOT_DROP, 0.0f));
     model.AddJoint("Neck", seat, Vec3(0.0f, 0.22f, 0.0f));
     model.Add(Painted(Box(Vec3(0.34f, 0.2f, 0.2f)).Move(0.0f, 0.1f, 0.0f), p.suit), seat);
-    model.Add(Painted(Sphere(0.12f, 4, 10).Move(0.0f, 0.32f, 0.0f), p.helmet), seat);
-    model.Add(Painted(Box(Vec3(0.16f, 0.06f, 0.04f)).Move(0.0f, 0.33f, 0.11f), p.visor), seat);
+    model.Add(Painted(Sphere(0.12f, 4, 10).Move(0.0f, HELMET_HEIGHT, 0.0f), p.helmet), seat);
+    model.Add(Painted(Box(Vec3(0.16f, 0.06f, 0.04f)).Move(0.0f, HELMET_HEIGHT + 0.01f, 0.11f), p.visor), seat);
     model.Build(mesh);
 }
 

@@ -26,16 +26,6 @@ protected:
         if (!started) GTEST_SKIP() << "no display for the game's window";
     }
 
-    // A shown button of a window by its text, searched through the window's children.
-    static Button* FindButton(Window* window, const char* text)
-    {
-        for (Window* child = window ? window->firstChild : nullptr; child; child = child->nextSibling) {
-            Button* button = dynamic_cast<Button*>(child);
-            if (button && button->hasText && strcmp(button->text, text) == 0) return button;
-        }
-        return nullptr;
-    }
-
     void ClickOn(Button* button)
     {
         ASSERT_NE(button, nullptr);

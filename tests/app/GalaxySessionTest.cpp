@@ -19,29 +19,7 @@ namespace {
 
 class GalaxySession : public PlayerSession {
 protected:
-    void SetUp() override
-    {
-        base = MakeTempFolder("galaxy");
-        data = std::make_unique<ScopedEnv>("XDG_DATA_HOME", base.c_str());
-        ASSERT_TRUE(InitUserFolders());
-        std::string profile = ReadTextFile("data/scripts/default_profile.cgs");
-        ASSERT_FALSE(profile.empty());
-        profile.replace(profile.find("name\t\tnew player"), 12, "name\t\tPilot");
-        profile.replace(profile.find("galaxyseed\t-1"), 13, std::string("galaxyseed\t") + GALAXY_SEED);
-        WriteTextFile(std::string(UserFolder) + "/profiles/Pilot.cgs", profile);
-        WriteTextFile(std::string(UserFolder) + "/settings.cfg", "mainMenuEnabled true\ncurrentprofile Pilot\n");
-        StartGame();
-        if (!started) GTEST_SKIP() << "no display for the game's window";
-    }
-
-    static Button* FindButton(Window* window, const char* text)
-    {
-        for (Window* child = window ? window->firstChild : nullptr; child; child = child->nextSibling) {
-            Button* button = dynamic_cast<Button*>(child);
-            if (button && button->hasText && strcmp(button->text, text) == 0) return button;
-        }
-        return nullptr;
-    }
+    void SetUp() override { StartAsPilot("galaxy", "mainMenuEnabled true\ncurrentprofile Pilot\n"); }
 
     // Where a point of the map stands on the screen, through the map's own camera.
     static void OnMap(const Vec3& point, int* x, int* y)

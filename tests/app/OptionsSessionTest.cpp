@@ -18,15 +18,6 @@ namespace {
 
 class OptionsSession : public PlayerSession {
 protected:
-    // The shown button of that text among the window's children.
-    static Button* FindButton(Window* window, const char* text)
-    {
-        for (Window* child = window ? window->firstChild : nullptr; child; child = child->nextSibling) {
-            auto* button = dynamic_cast<Button*>(child);
-            if (button && button->hasText && strcmp(button->text, text) == 0 && button->IsVisible()) return button;
-        }
-        return nullptr;
-    }
     // The n-th shown button after a row's label (0: the first).
     static Button* RowControl(const char* label, int n)
     {
@@ -52,14 +43,14 @@ TEST_F(OptionsSession, MusicVolumeAndAGraphicsSwitchChangedFromThePauseMenu)
 
     Press(DIK_ESCAPE);
     ASSERT_TRUE(TheInGameMenu->menuShown);
-    ClickOn(FindButton(TheInGameMenu->menuWindow, "Options"));
+    ClickOn(FindShownButton(TheInGameMenu->menuWindow, "Options"));
     EXPECT_TRUE(TheOptionsWindow->shown);
     EXPECT_FALSE(TheInGameMenu->menuShown);
     EXPECT_TRUE(GamePaused) << "the game stays paused under the options";
     EXPECT_EQ(WindowMgr->modal, TheOptionsWindow->window);
 
     // Sound page: the music volume one step down with the left arrow.
-    ClickOn(FindButton(TheOptionsWindow->window, "Sound"));
+    ClickOn(FindShownButton(TheOptionsWindow->window, "Sound"));
     ClickOn(RowControl("Music Volume", 1));  // the box, then the left arrow
     EXPECT_EQ(Config->MusicVolume, volume - 1);
     char line[64];
@@ -67,13 +58,13 @@ TEST_F(OptionsSession, MusicVolumeAndAGraphicsSwitchChangedFromThePauseMenu)
     EXPECT_NE(Settings().find(line), std::string::npos) << Settings();
 
     // Graphics page: terrain detail switched over.
-    ClickOn(FindButton(TheOptionsWindow->window, "Graphics"));
+    ClickOn(FindShownButton(TheOptionsWindow->window, "Graphics"));
     ClickOn(RowControl("Terrain Detail", 0));
     EXPECT_EQ(Config->terrainDetail, !detail);
     EXPECT_NE(Settings().find(std::string("terrainDetail\t\t\t\t\t") + (detail ? "false" : "true")), std::string::npos);
 
     // "Done": the pause menu again; Escape resumes.
-    ClickOn(FindButton(TheOptionsWindow->window, "Done"));
+    ClickOn(FindShownButton(TheOptionsWindow->window, "Done"));
     EXPECT_FALSE(TheOptionsWindow->shown);
     EXPECT_TRUE(TheInGameMenu->menuShown);
     Press(DIK_ESCAPE);

@@ -8,6 +8,8 @@
 
 #include "app/MainLoop.h"
 #include "app/WndProc.h"
+#include "gui/Button.h"
+#include "gui/ModelViewer.h"
 #include "gui/WindowManager.h"
 #include "campaign/Galaxy.h"
 #include "campaign/MissionScreen.h"
@@ -38,8 +40,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace playersession {
 
@@ -64,18 +69,29 @@ class PlayerSession : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        base = MakeTempFolder("session");
+        // As the README tells a player today: no menu, straight into a mission.
+        StartAsPilot("session", "mainMenuEnabled false\ncurrentprofile Pilot\n");
+    }
+    // A returning player, "Pilot", with the profile of a new one (each text of `edits` in it
+    // replaced) and a galaxy of their own, and that settings file; then the real start-up.
+    void StartAsPilot(const char* folder, const std::string& settings,
+                      const std::vector<std::pair<std::string, std::string>>& edits = {})
+    {
+        base = MakeTempFolder(folder);
         data = std::make_unique<ScopedEnv>("XDG_DATA_HOME", base.c_str());
         ASSERT_TRUE(InitUserFolders());
-        // A returning player, with the profile of a new one and a galaxy of their own; as the
-        // README tells a player today: no menu, straight into a mission.
         std::string profile = ReadTextFile("data/scripts/default_profile.cgs");
         ASSERT_FALSE(profile.empty());
-        const std::string newName = "name\t\tnew player";
-        profile.replace(profile.find(newName), newName.size(), "name\t\tPilot");
-        profile.replace(profile.find("galaxyseed\t-1"), 13, std::string("galaxyseed\t") + GALAXY_SEED);
+        std::vector<std::pair<std::string, std::string>> all = {
+            {"name\t\tnew player", "name\t\tPilot"}, {"galaxyseed\t-1", std::string("galaxyseed\t") + GALAXY_SEED}};
+        all.insert(all.end(), edits.begin(), edits.end());
+        for (const auto& edit : all) {
+            size_t at = profile.find(edit.first);
+            ASSERT_NE(at, std::string::npos) << edit.first;
+            profile.replace(at, edit.first.size(), edit.second);
+        }
         WriteTextFile(std::string(UserFolder) + "/profiles/Pilot.cgs", profile);
-        WriteTextFile(std::string(UserFolder) + "/settings.cfg", "mainMenuEnabled false\ncurrentprofile Pilot\n");
+        WriteTextFile(std::string(UserFolder) + "/settings.cfg", settings);
         StartGame();
         if (!started) GTEST_SKIP() << "no display for the game's window";
     }
@@ -146,6 +162,21 @@ protected:
         InputScript::ButtonUp(button);
         Passes(1, 0.02f);
     }
+
+    // A button of a window by its text: one of its children, or one anywhere within it, or a
+    // shown one of its children.
+    static Button* FindButton(Window* window, const char* text, bool within = false, bool shownOnly = false)
+    {
+        for (Window* child = window ? window->firstChild : nullptr; child; child = child->nextSibling) {
+            Button* button = dynamic_cast<Button*>(child);
+            if (button && button->hasText && strcmp(button->text, text) == 0 && (!shownOnly || button->IsVisible()))
+                return button;
+            if (Button* inner = within ? FindButton(child, text, within, shownOnly) : nullptr) return inner;
+        }
+        return nullptr;
+    }
+    static Button* FindButtonWithin(Window* window, const char* text) { return FindButton(window, text, true); }
+    static Button* FindShownButton(Window* window, const char* text) { return FindButton(window, text, false, true); }
 
     // Where a world point is on the screen.
     static bool OnScreen(const Vec3& point, int* x, int* y)
@@ -246,6 +277,14 @@ protected:
         int lit = picture.CountLit(0, 0, picture.width, picture.height, 24);
         EXPECT_GT(lit * 5, picture.width * picture.height) << "at least a fifth of the screen is lit";
         EXPECT_TRUE(MatchesReference(picture, pictureName, {12, picture.width * picture.height / 50}));
+        // The level starts with the rig selected: the main display's portrait shows its pilot
+        // in the seat before the planet.
+        ASSERT_NE(TheEntityInfoGui, nullptr);
+        const ModelViewer* portrait = TheEntityInfoGui->portrait;
+        ASSERT_NE(portrait, nullptr);
+        Pixels face = CropPixels(picture, portrait->viewX, portrait->viewY, portrait->viewX + portrait->viewWidth,
+                                 portrait->viewY + portrait->viewHeight);
+        EXPECT_TRUE(MatchesReference(face, pictureName + "_portrait", {12, face.width * face.height / 50}));
 
         // A left click on the rig selects it, with the click's sound; the panel shows it.
         const int blip = SoundMgr->FindSound("blip");

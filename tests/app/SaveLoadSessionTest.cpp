@@ -28,15 +28,6 @@ namespace {
 
 class SaveLoadSession : public PlayerSession {
 protected:
-    // The shown button of that text among the window's children.
-    static Button* FindButton(Window* window, const char* text)
-    {
-        for (Window* child = window ? window->firstChild : nullptr; child; child = child->nextSibling) {
-            auto* button = dynamic_cast<Button*>(child);
-            if (button && button->hasText && strcmp(button->text, text) == 0 && button->IsVisible()) return button;
-        }
-        return nullptr;
-    }
     // The first entity of that name among the segments.
     static Entity* Find(const char* name, uint32_t segments)
     {
@@ -132,7 +123,7 @@ TEST_F(SaveLoadSession, SavedFromThePauseMenuAndLoadedAfterARestart)
     ASSERT_TRUE(CellOf(Find("health_cannister", SEGMENTS_ITEMS), &itemColumn, &itemRow));
 
     // "Save Game" proposes a name; the player types another and saves.
-    ClickOn(FindButton(TheInGameMenu->menuWindow, "Save Game"));
+    ClickOn(FindShownButton(TheInGameMenu->menuWindow, "Save Game"));
     ASSERT_TRUE(TheLevelLoadSaveGui->shown);
     EXPECT_FALSE(TheLevelLoadSaveGui->loadMode);
     EXPECT_EQ(std::string(TheLevelLoadSaveGui->nameBox->GetText()).rfind("savfile_", 0), 0u);
@@ -141,7 +132,7 @@ TEST_F(SaveLoadSession, SavedFromThePauseMenuAndLoadedAfterARestart)
     for (int i = 0; i < 30; ++i) Press(DIK_BACK);
     for (int key : {DIK_S, DIK_L, DIK_O, DIK_T, DIK_1}) Press(key);
     EXPECT_STREQ(TheLevelLoadSaveGui->nameBox->GetText(), "slot1");
-    ClickOn(FindButton(TheLevelLoadSaveGui, "Save"));
+    ClickOn(FindShownButton(TheLevelLoadSaveGui, "Save"));
     EXPECT_FALSE(TheLevelLoadSaveGui->shown) << "the screen closes after saving";
     const std::string folder = std::string(UserFolder) + "/savefiles/" + profile->name + "/";
     for (const char* extension : {".cgs", ".sav", ".vis"})
@@ -149,7 +140,7 @@ TEST_F(SaveLoadSession, SavedFromThePauseMenuAndLoadedAfterARestart)
     EXPECT_TRUE(TheInGameMenu->menuShown) << "back at the menu";
 
     // Resume, then close the window: the game ends.
-    ClickOn(FindButton(TheInGameMenu->menuWindow, "Resume Game"));
+    ClickOn(FindShownButton(TheInGameMenu->menuWindow, "Resume Game"));
     EXPECT_FALSE(GamePaused);
     InputScript::CloseWindow();
     EXPECT_EQ(RunMainLoop(), 0);
@@ -163,13 +154,13 @@ TEST_F(SaveLoadSession, SavedFromThePauseMenuAndLoadedAfterARestart)
     // The logo and its story are skipped as a player skips them.
     for (int i = 0; i < 100 && TheGame->state != GAME_STATE_FRONT_END; ++i) Press(DIK_ESCAPE);
     ASSERT_EQ(TheGame->state, GAME_STATE_FRONT_END);
-    ClickOn(FindButton(MissionScreen::windows[0], "Load Game"));
+    ClickOn(FindShownButton(MissionScreen::windows[0], "Load Game"));
     ASSERT_TRUE(TheLevelLoadSaveGui->shown);
     EXPECT_TRUE(TheLevelLoadSaveGui->loadMode);
     ASSERT_NE(TheLevelLoadSaveGui->browser->GetSelected(), nullptr);
     EXPECT_STREQ(TheLevelLoadSaveGui->browser->GetSelected()->name, "slot1.sav") << "the newest save first";
     EXPECT_STREQ(TheLevelLoadSaveGui->browser->profileName, GetPlayerProfile()->name);
-    ClickOn(FindButton(TheLevelLoadSaveGui, "Load"));
+    ClickOn(FindShownButton(TheLevelLoadSaveGui, "Load"));
     UntilPlaying();
 
     profile = GetPlayerProfile();
@@ -212,10 +203,10 @@ TEST_F(SaveLoadSession, SavedFromThePauseMenuAndLoadedAfterARestart)
     // "Restart Mission" asks first; YES starts the mission again from its level seed.
     Press(DIK_ESCAPE);
     ASSERT_TRUE(TheInGameMenu->menuShown);
-    ClickOn(FindButton(TheInGameMenu->menuWindow, "Restart Mission"));
+    ClickOn(FindShownButton(TheInGameMenu->menuWindow, "Restart Mission"));
     ASSERT_TRUE(TheConfirmationDialog->IsVisible());
     EXPECT_EQ(TheGame->state, GAME_STATE_PLAYING) << "nothing happens before the answer";
-    ClickOn(FindButton(TheConfirmationDialog->window, "YES"));
+    ClickOn(FindShownButton(TheConfirmationDialog->window, "YES"));
     EXPECT_EQ(TheGame->state, GAME_STATE_LOAD_PENDING);
     EXPECT_FALSE(TheInGameMenu->menuShown);
     EXPECT_FALSE(GamePaused);
@@ -229,7 +220,7 @@ TEST_F(SaveLoadSession, SavedFromThePauseMenuAndLoadedAfterARestart)
     EXPECT_STREQ(TheInGameMenu->abortButton->text, "Abort Mission");
     ClickOn(TheInGameMenu->abortButton);
     ASSERT_TRUE(TheConfirmationDialog->IsVisible());
-    ClickOn(FindButton(TheConfirmationDialog->window, "YES"));
+    ClickOn(FindShownButton(TheConfirmationDialog->window, "YES"));
     EXPECT_EQ(TheGame->state, GAME_STATE_FRONT_END);
     EXPECT_FALSE(TheInGameMenu->menuShown);
     EXPECT_FALSE(GamePaused);

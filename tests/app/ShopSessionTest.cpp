@@ -22,38 +22,11 @@ class ShopSession : public PlayerSession {
 protected:
     void SetUp() override
     {
-        base = MakeTempFolder("shop");
-        data = std::make_unique<ScopedEnv>("XDG_DATA_HOME", base.c_str());
-        ASSERT_TRUE(InitUserFolders());
         // A returning pilot of level 2 with credits to spend, who starts at the main menu.
-        std::string profile = ReadTextFile("data/scripts/default_profile.cgs");
-        ASSERT_FALSE(profile.empty());
-        auto replace = [&](const std::string& from, const std::string& to) {
-            size_t at = profile.find(from);
-            ASSERT_NE(at, std::string::npos) << from;
-            profile.replace(at, from.size(), to);
-        };
-        replace("name\t\tnew player", "name\t\tPilot");
-        replace("galaxyseed\t-1", std::string("galaxyseed\t") + GALAXY_SEED);
-        replace("experience\t0", "experience\t250");
-        replace("credits\t\t500", "credits\t\t1000");
+        StartAsPilot("shop", "currentprofile Pilot\n", {{"experience\t0", "experience\t250"}, {"credits\t\t500", "credits\t\t1000"}});
         profilePath = std::string(UserFolder) + "/profiles/Pilot.cgs";
-        WriteTextFile(profilePath, profile);
-        WriteTextFile(std::string(UserFolder) + "/settings.cfg", "currentprofile Pilot\n");
-        StartGame();
-        if (!started) GTEST_SKIP() << "no display for the game's window";
     }
 
-    // A shown button of a window (or of a window within it) by its text.
-    static Button* FindButton(Window* window, const char* text)
-    {
-        for (Window* child = window ? window->firstChild : nullptr; child; child = child->nextSibling) {
-            Button* button = dynamic_cast<Button*>(child);
-            if (button && button->hasText && strcmp(button->text, text) == 0) return button;
-            if (Button* inner = FindButton(child, text)) return inner;
-        }
-        return nullptr;
-    }
     // The row of a shop list that shows that definition, clicked.
     void ClickRow(ItemScrollList* list, const char* name)
     {
@@ -91,14 +64,14 @@ TEST_F(ShopSession, ABuyAndAWeaponOnTheRigThenTheScreenInAMission)
     ASSERT_EQ(TheGame->state, GAME_STATE_FRONT_END);
     Window* menu = MissionScreen::windows[0];
     ASSERT_TRUE(menu && menu->IsVisible());
-    ClickOn(FindButton(menu, "Continue Game"));
+    ClickOn(FindButtonWithin(menu, "Continue Game"));
     ASSERT_EQ(FrontEndScreenState, 2);
     PlayerProfile* profile = GetPlayerProfile();
     EXPECT_EQ(profile->level, 2);
     EXPECT_EQ(profile->credits, 1000);
 
     // "Shop/Manage Rig": the character screen with the shop beside it.
-    ClickOn(FindButton(MissionScreen::galaxyPage, "Shop/Manage Rig"));
+    ClickOn(FindButtonWithin(MissionScreen::galaxyPage, "Shop/Manage Rig"));
     CharacterGui* screen = TheCharacterGui;
     ASSERT_NE(screen, nullptr);
     ASSERT_TRUE(screen->IsVisible());

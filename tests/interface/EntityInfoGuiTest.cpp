@@ -548,6 +548,12 @@ TEST_F(EntityInfoGuiTest, AFactoryShowsItsQueueAndGivesBackWhatIsTakenOutOfIt)
         EXPECT_GE(painter.TimesDrawn(QueueButtons[i]->unpressedSprite), 1) << i;
     }
     EXPECT_FLOAT_EQ(QueueButtons[1]->unpressedSprite->ua, 2.0f / 8.0f) << "the miner's icon cell";
+    // Held down, an icon stays the unit's icon.
+    QueueButtons[1]->pressed = true;
+    Page(factory);
+    EXPECT_GE(painter.TimesDrawn(QueueButtons[1]->unpressedSprite), 1);
+    EXPECT_EQ(painter.TimesDrawn(QueueButtons[1]->pressedSprite), 0);
+    QueueButtons[1]->pressed = false;
 
     // The third entry (a scout again) goes, not the scout in production; it is paid back.
     PlayerProfile* player = GetPlayerProfile();
