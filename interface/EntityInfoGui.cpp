@@ -503,7 +503,9 @@ void EntityInfoGui::DrawItemPage(Entity* entity)
         return;
     }
     Item* item = static_cast<Item*>(entity);
-    DisplayName(item->name, name, sizeof name, false);
+    // Titled as the shop and the bag title it: by its short description, else its name.
+    DisplayName(item->shortDescription && *item->shortDescription ? item->shortDescription : item->name, name,
+                sizeof name, false);
     Text(title.x, title.y, name, WHITE);
     int lineY = title.y + LineHeight();
     char text[192];

@@ -479,8 +479,10 @@ void GameMechanics::OrderSelected()
 void GameMechanics::PlaceBuilding()
 {
     if (!buildItems || !buildItems->current) {
+        // Whatever the mouse picks is selected when it says it can be: units, buildings, items on
+        // the ground, ore and fuel patches (their page shows what is left), the mission's objects.
         Entity* hovered = hoveredEntity;
-        if (hovered && hovered->IsAvailable() && (hovered->flags & (ENTITY_AGENT | ENTITY_BUILDING | ENTITY_ITEM))) {
+        if (hovered && hovered->IsAvailable()) {
             if (Input.mouse && Input.mouse->HeldLongerThan(0.3f) && hovered == GetFirstSelected())
                 SelectAllOfType(true, hovered->name);
             else

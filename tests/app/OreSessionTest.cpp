@@ -1,8 +1,13 @@
 // Ore as a player finds and cuts it, in the real game: the rig walks up to a deposit, scans, and
 // sent at the ore the scan found with a right click, cuts ore from it into the player's stock.
+// A left click on the ore, and then on a kit lying beside it, shows their pages on the main
+// display.
 #include "tests/app/PlayerSessionSupport.h"
 
+#include "render/GraphicsDevice.h"
 #include "terrain/ScanPulses.h"
+#include "world/Item.h"
+#include "world/ItemCatalog.h"
 
 using namespace playersession;
 
@@ -53,6 +58,31 @@ TEST_F(PlayerSession, TheRigScansForOreAndCutsIt)
     Click(1);
     for (int second = 0; second < 20; ++second) Passes(10, 0.1f);
     EXPECT_GT(GetPlayerProfile()->ore, oreBefore + 8.0f) << "twenty seconds of cutting bring ore";
+
+    // Clicked, the ore and then a kit on the ground show their pages: the portrait, the title,
+    // the ore left in its meter, the kit's text.
+    Vec3 ground;
+    ASSERT_TRUE(FindOpenGround(deposit->GetPosition(), &ground));
+    Item* kit = SpawnItemAt("repair_kit", ground);
+    ASSERT_NE(kit, nullptr);
+    Passes(2, 0.05f);
+    const struct {
+        Entity* entity;
+        const char* picture;
+    } pages[] = {{deposit, "ore_session_ore_page"}, {kit, "ore_session_item_page"}};
+    for (const auto& page : pages) {
+        ASSERT_TRUE(OnScreen(page.entity->GetCenter(), &x, &y));
+        MoveMouseTo(x, y);
+        Click(0);
+        ASSERT_EQ(TheGame->GetFirstSelected(), page.entity) << page.picture;
+        Passes(1, 0.05f);
+        RenderFrame();
+        Pixels frame = ReadBackBuffer(Graphics->device);
+        const Window* shown = TheEntityInfoGui;
+        ASSERT_TRUE(shown->IsVisible());
+        EXPECT_TRUE(MatchesReference(CropPixels(frame, shown->x, shown->y, shown->x + shown->width, shown->y + shown->height),
+                                     page.picture, {16, shown->width * shown->height / 50}));
+    }
 }
 
 }  // namespace

@@ -413,6 +413,10 @@ TEST_F(EntityInfoGuiTest, ResourceAndItemPages)
         EXPECT_TRUE(Has(page, "crate")) << c.line;
         EXPECT_TRUE(Has(page, c.line)) << c.line;
     }
+    Item* kit = Own(new Item());
+    strcpy(kit->name, "repair_kit");
+    kit->shortDescription = "Repair kit";
+    EXPECT_TRUE(Has(Page(kit), "Repair kit")) << "titled by its short description";
     Entity* rock = Own(new Entity());
     strcpy(rock->name, "big_old_rock");
     EXPECT_TRUE(Has(Page(rock), "Big Old Rock"));
