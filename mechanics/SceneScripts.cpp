@@ -710,12 +710,13 @@ void ReadLoadAnim(SceneReader& r)
     if (r.current && r.current->mesh) r.current->mesh->AddAnimation(file, true);
 }
 
-// An animation for one role of the current entity's mesh.
+// An animation for one role of the current entity's mesh; a death plays once.
 template <int KIND>
 void ReadRoleAnim(SceneReader& r)
 {
     std::string file = r.Word();
-    if (r.current) AddMeshAnimation(r.current->mesh, file.c_str(), KIND, 0, true);
+    const uint32_t once = KIND == ANIM_DEATH ? SLOT_RETURN_TO_IDLE : 0;
+    if (r.current) AddMeshAnimation(r.current->mesh, file.c_str(), KIND, once, true);
 }
 
 void ReadBrain(SceneReader& r)

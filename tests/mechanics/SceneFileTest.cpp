@@ -5,7 +5,10 @@
 #include "host/System.h"
 #include "mechanics/Scene.h"
 #include "mechanics/Selection.h"
+#include "render/AnimLibrary.h"
+#include "render/Animation.h"
 #include "render/Camera.h"
+#include "render/IndexedMesh.h"
 #include "render/MeshLibrary.h"
 #include "tests/support/Scoped.h"
 #include "tests/support/TestSupport.h"
@@ -86,6 +89,23 @@ TEST_F(SceneFileTest, TurnScaleAndPlaceAsWritten)
     // Off the grid is written -1 -1: no cell is taken for it.
     ASSERT_TRUE(Read("AddAgent walker SetPosition 7 0 9 SetMapCoord -1 -1\n"));
     EXPECT_EQ(Newest(SEGMENT_ENEMY_UNIT)->GetPosition(), Vec3(7.0f, 0.0f, 9.0f));
+}
+
+TEST_F(SceneFileTest, RoleAnimationsTakeTheirSlotsAndADeathPlaysOnce)
+{
+    AnimLibrary animations;
+    ScopedGlobal<AnimLibrary*> shared(TheAnimLibrary, &animations);
+    ASSERT_TRUE(Read("AddAgent walker ANIM_WALK walker_walk.txt ANIM_DEATH walker_death.txt\n"));
+    Agent* walker = Newest(SEGMENT_ENEMY_UNIT);
+    ASSERT_NE(walker, nullptr);
+    ASSERT_NE(walker->mesh, nullptr);
+    const IndexedMesh& mesh = *walker->mesh;
+    const int walk = mesh.animationSlot[ANIM_WALK], death = mesh.animationSlot[ANIM_DEATH];
+    ASSERT_GE(walk, 0);
+    ASSERT_GE(death, 0);
+    EXPECT_EQ(mesh.slotAnimationId[death], ANIM_DEATH);
+    EXPECT_EQ(mesh.slotFlags[walk] & SLOT_RETURN_TO_IDLE, 0u) << "a walk loops";
+    EXPECT_NE(mesh.slotFlags[death] & SLOT_RETURN_TO_IDLE, 0u) << "a death plays once";
 }
 
 TEST_F(SceneFileTest, TheSideOfAnEntityMovesItToItsSegment)
