@@ -416,11 +416,15 @@ void EntityInfoGui::DrawUnitPage(Agent* agent)
 
     int lineX = x + HudLength(0.1666667), lineY = y + HudLength(0.0885417);
     if (IsRig(agent)) {
+        // The rig's weapons hang on its arms; an equipped item may carry one too.
         int drawn = 0;
-        for (int i = 0; i < agent->equipmentCount && agent->equipment; ++i) {
-            const Item* item = agent->equipment[i].item;
-            if (item && item->weapon && DrawWeaponLine(lineX, lineY + drawn * HudLength(0.0182292), agent, item->weapon)) ++drawn;
-        }
+        auto line = [&](const Entity* item) {
+            if (item && (item->flags & ENTITY_ITEM) && item->weapon &&
+                DrawWeaponLine(lineX, lineY + drawn * HudLength(0.0182292), agent, item->weapon))
+                ++drawn;
+        };
+        for (int i = 0; i < agent->AttachmentCount(); ++i) line(agent->Attachment(i).entity);
+        for (int i = 0; i < agent->equipmentCount && agent->equipment; ++i) line(agent->equipment[i].item);
         if (drawn == 0) Text(lineX, lineY, "No weapons attached", LIGHT_GREY);
     } else if (!agent->weapon) {
         snprintf(text, sizeof text, "Melee Damage:    %.1f    (%.1f dps)", agent->GetDamage(nullptr),

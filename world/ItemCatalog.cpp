@@ -264,6 +264,10 @@ void ReadWeaponData(ItemReader& r)
     float* values[] = {&weapon->damage, &weapon->range, &weapon->interval, &weapon->shotTime};
     for (float* value : values)
         if (!r.script.Float("WEAPONDATA", value)) break;
+    // The rate every screen shows counts the interval and the time before the next shot can
+    // start: a beam's shot time, nothing for a projectile. (Left at the record's default of
+    // 4 s, it rated a laser firing ten hits a second's worth at two and a half.)
+    weapon->windUp = weapon->shotTime;
 }
 
 void ReadWeaponColour(ItemReader& r)

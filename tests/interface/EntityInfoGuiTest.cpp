@@ -318,6 +318,17 @@ TEST_F(EntityInfoGuiTest, TheUnitPageReadsAsTheUnitStands)
     page = Page(rig);
     EXPECT_TRUE(Has(page, "(7) Ada"));
     EXPECT_TRUE(Has(page, "No weapons attached"));
+    // With a laser on its arm, the laser's line.
+    Item* arm = Own(new Item());
+    arm->weapon = new WeaponDef();  // the item's own
+    arm->weapon->type = WEAPON_LASER;
+    arm->weapon->damage = 12.0f;
+    arm->weapon->interval = 0.8f;
+    rig->AddAttachment(arm, "rightweapon", "RightWeapon");
+    page = Page(rig);
+    EXPECT_TRUE(Has(page, "Laser Damage:"));
+    EXPECT_FALSE(Has(page, "No weapons attached"));
+    rig->RemoveAttachment("rightweapon");
 }
 
 TEST_F(EntityInfoGuiTest, AWeaponWithoutPauseAndAnEmptyHoldShowNothingRatherThanDividingByZero)

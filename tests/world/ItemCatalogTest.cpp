@@ -143,6 +143,8 @@ ITEM after_the_end none.txt
     EXPECT_FLOAT_EQ(gun->weapon->range, 25.0f);
     EXPECT_FLOAT_EQ(gun->weapon->interval, 1.5f);
     EXPECT_FLOAT_EQ(gun->weapon->shotTime, 0.5f);
+    // Rated by its cycle of interval and shot time: a hit every 2 s.
+    EXPECT_FLOAT_EQ(gun->GetDamagePerSecond(gun->weapon), gun->GetDamage(gun->weapon) / 2.0f);
     EXPECT_EQ(gun->weapon->colour, 0xFFFF8000u);
     EXPECT_STREQ(gun->weapon->soundName, "zap");
     EXPECT_EQ(gun->weapon->flags, WEAPONFLAG_HOMING | WEAPONFLAG_DUAL_CLUSTER);
