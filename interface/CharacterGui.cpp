@@ -726,8 +726,10 @@ void CharacterGui::DrawAttributes()
     // Speed and reach side by side, each in a column of its own.
     snprintf(line, sizeof line, "%-10.10s%2.1f", "Speed", rig->GetSpeed());
     Write(body, grey, grey, grey, left, rowY, line);
-    snprintf(line, sizeof line, "%-16.16s%2.1f", "Attack Range", rig->GetAttackRange());
-    Write(body, grey, grey, grey, left + U(104), rowY, line);
+    // The range's figure ends at the panel's edge, however many digits it has.
+    Write(body, grey, grey, grey, left + U(104), rowY, "Attack Range");
+    snprintf(line, sizeof line, "%2.1f", rig->GetAttackRange());
+    Write(body, grey, grey, grey, U(ATTRIBUTES_X + ATTRIBUTES_W - 10) - TextWidth(body, line), rowY, line);
 
     rowY += U(ROW_STEP) + U(2);
     Write(heading, 1.0f, 1.0f, 1.0f, left, rowY, "DAMAGE");
