@@ -445,6 +445,9 @@ void ProjectileSystem::UpdateBeams(float dt)
         if (shooter && IsAgent(shooter)) {
             Agent* agent = static_cast<Agent*>(shooter);
             agent->attackTimer = 0.0f;
+            // A weapon on a mount (the rig's arms) waits out its own beam the same way.
+            for (int i = 0; beam->mount && i < agent->attachmentCount; ++i)
+                if (&agent->attachments[i] == beam->mount) agent->attachments[i].clock = 0.0f;
             if (target) {
                 float range = agent->GetAttackRange();
                 if (target->flags & (ENTITY_BUILDING | ENTITY_ITEM)) {

@@ -275,6 +275,23 @@ TEST_F(ProjectileTest, ABeamEndsWhenTheShooterTurnsAwayOrChangesTarget)
     EXPECT_GT(target->health, 90.0f);
 }
 
+TEST_F(ProjectileTest, ABeamHoldsItsShootersClockAndItsMountsWhileItBurns)
+{
+    Agent* target = Soldier(ALIGN_ENEMY, Vec3(8.0f, 0.0f, 0.0f), 1000.0f);
+    Agent* attacker = Attacker(target);
+    Entity gun;
+    attacker->AddAttachment(&gun, "rightweapon", "none");
+    ASSERT_EQ(attacker->AttachmentCount(), 1);
+    const AgentAttachment* mount = &attacker->Attachment(0);
+    attacker->attachments[0].clock = 0.5f;
+    attacker->attackTimer = 0.5f;
+    system.StartBeam(1.0f, attacker, target, nullptr, BEAM_LASER, mount);
+    Run(0.5f);
+    EXPECT_FLOAT_EQ(attacker->attackTimer, 0.0f);
+    EXPECT_FLOAT_EQ(mount->clock, 0.0f) << "the next shot's wait starts when the beam ends";
+    attacker->RemoveAttachment("rightweapon");
+}
+
 TEST_F(ProjectileTest, LightningChainsToTheNearestFoesByTheShootersLevel)
 {
     struct Case {
