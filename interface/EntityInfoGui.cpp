@@ -417,14 +417,11 @@ void EntityInfoGui::DrawUnitPage(Agent* agent)
     int lineX = x + HudLength(0.1666667), lineY = y + HudLength(0.0885417);
     if (IsRig(agent)) {
         // The rig's weapons hang on its arms; an equipped item may carry one too.
+        const WeaponDef* weapons[Agent::MAX_ITEM_WEAPONS];
+        const int count = agent->GetItemWeapons(weapons, Agent::MAX_ITEM_WEAPONS);
         int drawn = 0;
-        auto line = [&](const Entity* item) {
-            if (item && (item->flags & ENTITY_ITEM) && item->weapon &&
-                DrawWeaponLine(lineX, lineY + drawn * HudLength(0.0182292), agent, item->weapon))
-                ++drawn;
-        };
-        for (int i = 0; i < agent->AttachmentCount(); ++i) line(agent->Attachment(i).entity);
-        for (int i = 0; i < agent->equipmentCount && agent->equipment; ++i) line(agent->equipment[i].item);
+        for (int i = 0; i < count; ++i)
+            if (DrawWeaponLine(lineX, lineY + drawn * HudLength(0.0182292), agent, weapons[i])) ++drawn;
         if (drawn == 0) Text(lineX, lineY, "No weapons attached", LIGHT_GREY);
     } else if (!agent->weapon) {
         snprintf(text, sizeof text, "Melee Damage:    %.1f    (%.1f dps)", agent->GetDamage(nullptr),

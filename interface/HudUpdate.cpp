@@ -272,11 +272,12 @@ GroupStats ComputeGroupStats(Entity* const* entities, int count)
         ++stats.count;
         stats.kills += entity->kills;
         if (entity == rig) {
-            for (int slot = 0; slot < rig->equipmentCount; ++slot) {
-                Item* item = rig->equipment[slot].item;
-                if (!item || !item->weapon) continue;
-                stats.damage += rig->GetDamage(item->weapon);
-                stats.dps += rig->GetDamagePerSecond(item->weapon);
+            // Counted by the weapons it carries: those on its arms and those of its items.
+            const WeaponDef* weapons[Agent::MAX_ITEM_WEAPONS];
+            const int count = rig->GetItemWeapons(weapons, Agent::MAX_ITEM_WEAPONS);
+            for (int i = 0; i < count; ++i) {
+                stats.damage += rig->GetDamage(weapons[i]);
+                stats.dps += rig->GetDamagePerSecond(weapons[i]);
             }
         } else {
             stats.damage += entity->GetDamage(entity->weapon);

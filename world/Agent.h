@@ -252,6 +252,10 @@ public:
     Item* GetEquippedItem(int slot) const;
     // Whether an equipped item's upgrade flags share a bit with mask.
     bool HasEquippedFlag(uint32_t mask) const;
+    // The weapons of the items the agent carries, those on its mounts (the rig's arms) first,
+    // then those of its equipped items; at most capacity are written. Answers how many.
+    static constexpr int MAX_ITEM_WEAPONS = AGENT_ATTACHMENTS + AGENT_EQUIPMENT_SLOTS;
+    int GetItemWeapons(const WeaponDef** weapons, int capacity) const;
     float GetDamage(const WeaponDef* weapon) override;
     float GetDamagePerSecond(const WeaponDef* weapon) override;
     float GetMaxHealth() override;

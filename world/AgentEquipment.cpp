@@ -90,6 +90,17 @@ bool Agent::HasEquippedFlag(uint32_t mask) const
     return false;
 }
 
+int Agent::GetItemWeapons(const WeaponDef** weapons, int capacity) const
+{
+    int count = 0;
+    auto take = [&](const Entity* item) {
+        if (count < capacity && item && (item->flags & ENTITY_ITEM) && item->weapon) weapons[count++] = item->weapon;
+    };
+    for (int i = 0; attachments && i < attachmentCount; ++i) take(attachments[i].entity);
+    for (int slot = 0; equipment && slot < equipmentCount; ++slot) take(equipment[slot].item);
+    return count;
+}
+
 float Agent::GetDamage(const WeaponDef* weapon_)
 {
     float base = weapon_ ? weapon_->GetDamage() : damage;

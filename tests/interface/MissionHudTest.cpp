@@ -17,6 +17,7 @@
 #include "world/BuildItem.h"
 #include "world/Building.h"
 #include "world/Item.h"
+#include "world/WeaponDef.h"
 
 #include <set>
 
@@ -322,6 +323,24 @@ TEST_F(MissionHudTest, GroupStatsAverageOverUnitsAndBuildingsOnly)
     EXPECT_FALSE(FormatGroupStats(ComputeGroupStats(mixed, 2), text, sizeof text)) << "an item in the group: no stats";
     EXPECT_STREQ(text, "");
     EXPECT_FALSE(FormatGroupStats(ComputeGroupStats(mixed, 0), text, sizeof text));
+    // The rig is counted by the weapon on its arm.
+    ASSERT_NE(GetPlayerProfile(), nullptr);
+    Agent rigAgent;
+    ScopedGlobal<Agent*> playersRig(GetPlayerProfile()->rig, &rigAgent);
+    Agent* rig = GetPlayerRig();
+    Item arm;
+    arm.flags |= ENTITY_ITEM;
+    arm.weapon = new WeaponDef();  // the item's own
+    arm.weapon->damage = 12.0f;
+    arm.weapon->interval = 0.8f;
+    arm.weapon->windUp = 0.4f;
+    rig->AddAttachment(&arm, "rightweapon", "RightWeapon");
+    Entity* withRig[] = {rig};
+    GroupStats armed = ComputeGroupStats(withRig, 1);
+    rig->RemoveAttachment("rightweapon");
+    EXPECT_FLOAT_EQ(armed.damage, rig->GetDamage(arm.weapon));
+    EXPECT_FLOAT_EQ(armed.dps, rig->GetDamagePerSecond(arm.weapon));
+    EXPECT_GT(armed.dps, 0.0f);
     EXPECT_EQ(HealthColour(1.0f), 0xFF00FF00u);
     EXPECT_EQ(HealthColour(0.0f), 0xFFFF0000u);
     EXPECT_EQ(HealthColour(0.5f), 0xFF808000u);
