@@ -823,9 +823,14 @@ void ProfileScreen::ShowPilot(RigPart* pilot)
 {
     if (!pilotPreview) return;
     pilotPreview->SetEntity(pilot);
-    // Framed on the neck: head and shoulders, seen from a little above.
+    // Framed on the neck: head and shoulders, seen from a little above. A pilot sits on its
+    // seat, which stands above the mesh's origin (so that the rig's portrait, looking from the
+    // pilot bone below, meets the pilot's eyes): the camera is measured from the seat, also
+    // when the wheel zooms.
     const int neck = pilot && pilot->mesh ? pilot->mesh->FindJoint("Neck") : -1;
+    const int seat = pilot && pilot->mesh ? pilot->mesh->FindJoint("Seat") : -1;
     pilotPreview->FitCamera(neck, 0.65f, 0.0f);
+    pilotPreview->cameraOrigin = seat >= 0 ? Vec3(0.0f, pilot->mesh->joints[seat].bindTranslation.y, 0.0f) : Vec3();
     pilotPreview->SetDistance(0.5f, 1.25f);
 }
 

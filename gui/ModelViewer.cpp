@@ -98,7 +98,7 @@ void ModelViewer::SetDistance(float newDistance, float newHeightFactor)
 {
     distance = newDistance;
     if (newHeightFactor > 0.0f) heightFactor = newHeightFactor;
-    cameraPosition = Vec3(0.0f, heightFactor * distance, distance);
+    cameraPosition = cameraOrigin + Vec3(0.0f, heightFactor * distance, distance);
 }
 
 void ModelViewer::SetAmbient(float r, float g, float b, float a)

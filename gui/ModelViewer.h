@@ -29,7 +29,7 @@ public:
     // The rectangle on the screen; the model turns from the front again, 30 degrees a second.
     void SetViewRect(int atX, int atY, int w, int h);
     // The camera stands distance in front of the model and heightFactor x distance up (a
-    // factor of 0 or less keeps the one it has).
+    // factor of 0 or less keeps the one it has), measured from cameraOrigin.
     void SetDistance(float newDistance, float newHeightFactor);
     // An ambient colour of the viewer's own instead of the world's.
     void SetAmbient(float r, float g, float b, float a);
@@ -62,6 +62,9 @@ public:
     float turnSpeed = 0.0f;          // degrees per second
     Vec3 modelOffset;
     Vec3 cameraPosition;
+    // Where SetDistance measures from: the origin, or a point of a model whose part of interest
+    // stands above its own origin.
+    Vec3 cameraOrigin;
     Vec3 cameraTarget = Vec3(0.0f, 1.0f, 0.0f);
     Vec3 lightDirection = Vec3(-0.6f, -1.0f, -0.4f);
     float ambient[4] = {0.35f, 0.35f, 0.35f, 1.0f};

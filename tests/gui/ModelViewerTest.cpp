@@ -113,6 +113,14 @@ TEST_F(ModelViewerTest, EightWheelNotchesZoomFromOneLimitToTheOther)
     for (int i = 0; i < 8; ++i) Move(false, 0, 0, 1);
     EXPECT_FLOAT_EQ(viewer.distance, 2.0f);
 
+    // Measured from a point above the model's origin (a pilot's seat), zooming keeps to it.
+    viewer.cameraOrigin = Vec3(0.0f, 1.5f, 0.0f);
+    Move(false, 0, 0, -1);
+    EXPECT_FLOAT_EQ(viewer.cameraPosition.y, 1.5f + 0.75f * viewer.distance);
+    EXPECT_FLOAT_EQ(viewer.cameraPosition.z, viewer.distance);
+    Move(false, 0, 0, 1);
+    viewer.cameraOrigin = Vec3();
+
     viewer.zoomEnabled = false;
     Move(false, 0, 0, -1);
     EXPECT_FLOAT_EQ(viewer.distance, 2.0f);
