@@ -282,3 +282,26 @@ uintptr_t WindowManager::ShownSignature() const
         if (node->value && node->value->IsVisible()) signature = signature * 131u + reinterpret_cast<uintptr_t>(node->value);
     return signature;
 }
+
+void DeleteWindowTree(Window* window)
+{
+    if (!window) return;
+    for (Window* child = window->firstChild; child;) {
+        Window* following = child->nextSibling;
+        DeleteWindowTree(child);
+        child = following;
+    }
+    delete window;
+}
+
+void ReleaseTopLevelWindow(Window* window)
+{
+    if (!window) return;
+    if (WindowMgr) {
+        WindowMgr->windows.Remove(window);
+        if (WindowMgr->focused && (WindowMgr->focused == window || WindowMgr->focused->parent == window))
+            WindowMgr->focused = nullptr;
+        if (WindowMgr->modal == window) WindowMgr->modal = nullptr;
+    }
+    DeleteWindowTree(window);
+}

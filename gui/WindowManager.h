@@ -84,6 +84,13 @@ private:
 
 extern WindowManager* WindowMgr;
 
+// Deletes a window and everything within it, children first (a window leaves its children to
+// whoever built it).
+void DeleteWindowTree(Window* window);
+// Deletes a top-level window and its tree, after the window manager has let go of it (its list,
+// the focus and the modal place). Nothing for null.
+void ReleaseTopLevelWindow(Window* window);
+
 // While the GUI pauses the game, time-driven parts of the interface (meter shimmer,
 // animations) stand still.
 bool IsGuiPaused();

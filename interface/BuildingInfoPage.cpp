@@ -241,15 +241,7 @@ const char* ProgramName(int program)
 
 ProgramsPanel::~ProgramsPanel()
 {
-    if (window) {
-        if (WindowMgr) WindowMgr->windows.Remove(window);
-        for (Window* child = window->firstChild; child;) {
-            Window* following = child->nextSibling;
-            delete child;
-            child = following;
-        }
-        delete window;
-    }
+    ReleaseTopLevelWindow(window);
     delete loading;
 }
 

@@ -261,23 +261,9 @@ void BuildDebugToolBar(MissionHud& hud)
     bar->SetVisible(false);
 }
 
-// Children first: a window leaves its children to whoever built it.
-void DeleteWindowTree(Window* window)
-{
-    if (!window) return;
-    for (Window* child = window->firstChild; child;) {
-        Window* following = child->nextSibling;
-        DeleteWindowTree(child);
-        child = following;
-    }
-    delete window;
-}
-
 void ReleaseTopLevel(Window*& window)
 {
-    if (!window) return;
-    if (WindowMgr) WindowMgr->windows.Remove(window);
-    DeleteWindowTree(window);
+    ReleaseTopLevelWindow(window);
     window = nullptr;
 }
 

@@ -175,15 +175,7 @@ UpgradePanel* GetUpgradePanel()
 
 UpgradePanel::~UpgradePanel()
 {
-    if (window) {
-        if (WindowMgr) WindowMgr->windows.Remove(window);
-        for (Window* child = window->firstChild; child;) {
-            Window* following = child->nextSibling;
-            delete child;
-            child = following;
-        }
-        delete window;
-    }
+    ReleaseTopLevelWindow(window);
     delete progress;
     delete iconBack;
     delete unitIcon;

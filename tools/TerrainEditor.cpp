@@ -68,42 +68,14 @@ int TerrainEditor::BrushIndex(float size)
     return -1;
 }
 
-namespace {
-
-// Children first: a window leaves its children to whoever built it.
-void DeleteWindowTree(Window* window)
-{
-    if (!window) return;
-    for (Window* child = window->firstChild; child;) {
-        Window* following = child->nextSibling;
-        DeleteWindowTree(child);
-        child = following;
-    }
-    delete window;
-}
-
-void ReleaseTopLevel(Window* window)
-{
-    if (!window) return;
-    if (WindowMgr) {
-        WindowMgr->windows.Remove(window);
-        if (WindowMgr->focused && (WindowMgr->focused == window || WindowMgr->focused->parent == window))
-            WindowMgr->focused = nullptr;
-        if (WindowMgr->modal == window) WindowMgr->modal = nullptr;
-    }
-    DeleteWindowTree(window);
-}
-
-}  // namespace
-
 TerrainEditor::~TerrainEditor()
 {
     if (browser) {
         if (WindowMgr && browser->listWindow) WindowMgr->windows.Remove(browser->listWindow);
         delete browser;
     }
-    ReleaseTopLevel(window);
-    ReleaseTopLevel(showButton);
+    ReleaseTopLevelWindow(window);
+    ReleaseTopLevelWindow(showButton);
     delete hint;
     for (Sprite* swatch : swatches) delete swatch;
     delete objectTemplate;
