@@ -442,9 +442,20 @@ void ItemScrollList::DrawSelected()
     if (kind == ITEM_LIST_ITEMS)
         DrawItemPanel(static_cast<const Item*>(entry->definition), textX, textY, panelX, panelY);
     else if (kind == ITEM_LIST_BUILDINGS)
-        DrawBuildingPanel(static_cast<const BuildItem*>(entry->definition), textX, textY);
+        DrawBuildingPanel(static_cast<const BuildItem*>(entry->definition), textX, textY, panelX, panelY);
     else
-        DrawUnitPanel(static_cast<const AgentType*>(entry->definition), textX, textY);
+        DrawUnitPanel(static_cast<const AgentType*>(entry->definition), textX, textY, panelX, panelY);
+}
+
+int ItemScrollList::DrawHeading(const std::string& name, int buyLevel, int textX, int textY)
+{
+    Font* font = StandardFont();
+    Write(font, WHITE, textX, textY, name.c_str());
+    const int lineY = textY + UnitH(18);
+    char line[64];
+    snprintf(line, sizeof line, "Requires ferrist level %d", buyLevel);
+    Write(font, LevelReached(buyLevel) ? GREEN : RED, textX, lineY, line);
+    return lineY;
 }
 
 void ItemScrollList::DrawDescription(const char* description, int price, int lastLineY, int panelX, int panelY)
@@ -477,11 +488,7 @@ void ItemScrollList::DrawItemPanel(const Item* item, int textX, int textY, int p
         GuiDrawSprite(picture);
     }
     char line[192];
-    int lineY = textY;
-    Write(font, WHITE, textX, lineY, DisplayName(item->shortDescription, item->name).c_str());
-    lineY += UnitH(18);
-    snprintf(line, sizeof line, "Requires ferrist level %d", item->buyLevel);
-    Write(font, LevelReached(item->buyLevel) ? GREEN : RED, textX, lineY, line);
+    int lineY = DrawHeading(DisplayName(item->shortDescription, item->name), item->buyLevel, textX, textY);
     if (item->achievement >= 0 && !(profile && profile->HasAchievement(item->achievement))) {
         char key[32];
         snprintf(key, sizeof key, "<achieve_%d>", item->achievement + 1);
@@ -554,20 +561,15 @@ void ItemScrollList::ShowPreview(void* shown, bool unit, int textX, int textY)
     viewer->Draw();
 }
 
-void ItemScrollList::DrawBuildingPanel(const BuildItem* building, int textX, int textY)
+void ItemScrollList::DrawBuildingPanel(const BuildItem* building, int textX, int textY, int panelX, int panelY)
 {
     Font* font = StandardFont();
-    const int panelX = textX - UnitH(12) - UnitH(64) - UnitH(24), panelY = textY - UnitH(12);
     Entity* prototype = building->prototype;
     ShowPreview(prototype, false, textX, textY);
     ShopOffer offer;
     DescribeOffer(ITEM_LIST_BUILDINGS, building, &offer);
     char line[192];
-    int lineY = textY;
-    Write(font, WHITE, textX, lineY, offer.displayName.c_str());
-    lineY += UnitH(18);
-    snprintf(line, sizeof line, "Requires ferrist level %d", building->buyLevel);
-    Write(font, LevelReached(building->buyLevel) ? GREEN : RED, textX, lineY, line);
+    int lineY = DrawHeading(offer.displayName, building->buyLevel, textX, textY);
     lineY += UnitH(16) + UnitH(4);
     Write(font, WHITE, textX, lineY, "Stats:");
     const bool turret = (building->flags & BUILD_TURRET) != 0;
@@ -599,20 +601,15 @@ void ItemScrollList::DrawBuildingPanel(const BuildItem* building, int textX, int
     DrawDescription(building->longDescription, building->buyCost, lineY, panelX, panelY);
 }
 
-void ItemScrollList::DrawUnitPanel(const AgentType* unit, int textX, int textY)
+void ItemScrollList::DrawUnitPanel(const AgentType* unit, int textX, int textY, int panelX, int panelY)
 {
     Font* font = StandardFont();
-    const int panelX = textX - UnitH(12) - UnitH(64) - UnitH(24), panelY = textY - UnitH(12);
     Agent* prototype = unit->prototype;
     ShowPreview(prototype, true, textX, textY);
     ShopOffer offer;
     DescribeOffer(ITEM_LIST_UNITS, unit, &offer);
     char line[192];
-    int lineY = textY;
-    Write(font, WHITE, textX, lineY, offer.displayName.c_str());
-    lineY += UnitH(18);
-    snprintf(line, sizeof line, "Requires ferrist level %d", unit->buyLevel);
-    Write(font, LevelReached(unit->buyLevel) ? GREEN : RED, textX, lineY, line);
+    int lineY = DrawHeading(offer.displayName, unit->buyLevel, textX, textY);
     if (const BuildItem* producer = unit->producer) {
         snprintf(line, sizeof line, "Requires %s", DisplayName(producer->shortDescription, producer->name).c_str());
         lineY += UnitH(16);

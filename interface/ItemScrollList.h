@@ -118,8 +118,11 @@ private:
         Place(atX, atY);
     }
     void DrawItemPanel(const Item* item, int textX, int textY, int panelX, int panelY);
-    void DrawBuildingPanel(const BuildItem* building, int textX, int textY);
-    void DrawUnitPanel(const AgentType* unit, int textX, int textY);
+    void DrawBuildingPanel(const BuildItem* building, int textX, int textY, int panelX, int panelY);
+    void DrawUnitPanel(const AgentType* unit, int textX, int textY, int panelX, int panelY);
+    // The entry's name in white and the level it asks for below it, green when the player has
+    // it; answers the y of that second line.
+    int DrawHeading(const std::string& name, int buyLevel, int textX, int textY);
     // "Description:" and the wrapped description from two lines below y, and the cost line.
     void DrawDescription(const char* description, int price, int y, int panelX, int panelY);
     void ShowPreview(void* entity, bool unit, int textX, int textY);
