@@ -37,26 +37,14 @@
 
 namespace {
 
-class EntityInfoGuiTest : public HudTest {
+class EntityInfoGuiTest : public MainDisplayTest {
 protected:
-    void SetUp() override
-    {
-        HudTest::SetUp();
-        ASSERT_TRUE(TheScene.InitLists());
-        game->CreateCatalogues();
-        display = new EntityInfoGui();
-        display->CreateMainDisplay();
-        shownDisplay = new ScopedGlobal<EntityInfoGui*>(TheEntityInfoGui, display);
-        GetPlayerProfile()->Clear();
-    }
     void TearDown() override
     {
         RestoreProfile();
-        delete shownDisplay;
-        delete display;
         for (Agent* agent : agents) game->agentTypes->ReturnAgent(agent);
         for (Entity* entity : owned) delete entity;
-        HudTest::TearDown();
+        MainDisplayTest::TearDown();
     }
     void RestoreProfile() { GetPlayerProfile()->Clear(); }
 
@@ -76,23 +64,6 @@ protected:
         owned.push_back(entity);
         return entity;
     }
-    void Select(Entity* entity)
-    {
-        game->hand.selected.Clear();
-        if (entity) game->hand.selected.PushBack(entity);
-    }
-    // The page the panel draws for the entity, as texts.
-    std::vector<std::string> Page(Entity* entity)
-    {
-        Select(entity);
-        painter.Clear();
-        display->Update(entity);
-        return painter.Texts();
-    }
-    static bool Has(const std::vector<std::string>& texts, const std::string& text)
-    {
-        return std::find(texts.begin(), texts.end(), text) != texts.end();
-    }
     const DrawnText* Find(const std::string& text) const
     {
         for (const DrawnText& drawn : painter.texts)
@@ -107,8 +78,6 @@ protected:
         return result;
     }
 
-    EntityInfoGui* display = nullptr;
-    ScopedGlobal<EntityInfoGui*>* shownDisplay = nullptr;
     std::vector<Agent*> agents;
     std::vector<Entity*> owned;
 };

@@ -33,17 +33,12 @@
 
 namespace {
 
-class UnitUpgradeTest : public HudTest {
+class UnitUpgradeTest : public MainDisplayTest {
 protected:
     void SetUp() override
     {
-        HudTest::SetUp();
-        ASSERT_TRUE(TheScene.InitLists());
-        game->CreateCatalogues();
-        display = new EntityInfoGui();
-        display->CreateMainDisplay();
-        shownDisplay = std::make_unique<ScopedGlobal<EntityInfoGui*>>(TheEntityInfoGui, display);
-        GetPlayerProfile()->Clear();
+        MainDisplayTest::SetUp();
+        if (HasFatalFailure()) return;
         sounds = std::make_unique<SoundManager>();
         ASSERT_TRUE(sounds->Init(AudioDevice::OpenLoopback(22050)));
         std::vector<PackageEntry> waves;
@@ -66,10 +61,8 @@ protected:
     {
         installedSounds.reset();
         GetPlayerProfile()->Clear();
-        shownDisplay.reset();
-        delete display;
         TheScene.ReleaseEntities();
-        HudTest::TearDown();
+        MainDisplayTest::TearDown();
     }
 
     Building* NewBuilding(BuildItem* of)
@@ -97,22 +90,6 @@ protected:
         agent->classWord |= classWord;
         TheScene.AddEntity(agent);
         return agent;
-    }
-    void Select(Entity* entity)
-    {
-        game->hand.selected.Clear();
-        if (entity) game->hand.selected.PushBack(entity);
-    }
-    std::vector<std::string> Page(Entity* entity)
-    {
-        Select(entity);
-        painter.Clear();
-        display->Update(entity);
-        return painter.Texts();
-    }
-    static bool Has(const std::vector<std::string>& texts, const std::string& text)
-    {
-        return std::find(texts.begin(), texts.end(), text) != texts.end();
     }
     uint32_t ColourOf(const std::string& text) const
     {
@@ -143,8 +120,6 @@ protected:
         return nullptr;
     }
 
-    EntityInfoGui* display = nullptr;
-    std::unique_ptr<ScopedGlobal<EntityInfoGui*>> shownDisplay;
     std::unique_ptr<SoundManager> sounds;
     std::unique_ptr<ScopedGlobal<SoundManager*>> installedSounds;
     ScopedGlobal<int> frames{FrameTimer.frameCount, 100};
