@@ -12,20 +12,6 @@ constexpr const char* RING_EFFECT = "data/shaders/ring.fx";
 // Map grid cells are this wide: the placement tiles cover one cell each.
 constexpr float CELL = 2.5f;
 
-// A flat band between two radii, lying just above y = 0 and facing up.
-MeshPart Annulus(float inner, float outer, int sides)
-{
-    MeshPart ring;
-    const Vec3 up(0.0f, 1.0f, 0.0f);
-    for (int i = 0; i < sides; ++i) {
-        float a0 = 6.2831853f * i / sides, a1 = 6.2831853f * (i + 1) / sides;
-        Vec3 i0(inner * std::sin(a0), 0.02f, inner * std::cos(a0)), i1(inner * std::sin(a1), 0.02f, inner * std::cos(a1));
-        Vec3 o0(outer * std::sin(a0), 0.02f, outer * std::cos(a0)), o1(outer * std::sin(a1), 0.02f, outer * std::cos(a1));
-        ring.AddQuad(i0, o0, o1, i1, up);
-    }
-    return ring;
-}
-
 // A square frame of the given half side and bar width.
 MeshPart SquareFrame(float half, float bar)
 {

@@ -46,6 +46,9 @@ MeshPart Cone(float radius, float height, int sides);
 MeshPart Sphere(float radius, int rings, int segments);
 // Upper half of a sphere (rings of the dome), closed by a flat disc at y = 0.
 MeshPart Dome(float radius, int rings, int segments);
+// A flat band between two radii, lying just above y = 0 and facing up, with enough sides to
+// follow the ground it is draped over.
+MeshPart Annulus(float inner, float outer, int sides);
 // An outline in the x/y plane (any turning sense, no crossing edges) extruded along z from
 // -depth / 2 to depth / 2, with flat caps.
 MeshPart Extrusion(const std::vector<Vec2>& outline, float depth);
