@@ -13,36 +13,8 @@ using namespace playersession;
 
 namespace {
 
-// A window's place on the screen, its parents' places and client offsets added.
-void ScreenCentre(const Window* window, int* x, int* y)
-{
-    int left = window->x, top = window->y;
-    for (const Window* parent = window->parent; parent; parent = parent->parent) {
-        left += parent->x + parent->clientX;
-        top += parent->y + parent->clientY;
-    }
-    *x = left + window->width / 2;
-    *y = top + window->height / 2;
-}
-
 class BaseSession : public PlayerSession {
 protected:
-    void ClickWindow(const Window* window, int button = 0)
-    {
-        int x = 0, y = 0;
-        ScreenCentre(window, &x, &y);
-        MoveMouseTo(x, y);
-        Click(button);
-    }
-
-    Building* FindPlayerBuilding(const char* name)
-    {
-        for (Entity* entity = TheScene.FirstInCategory(CATEGORY_ALL, 0); entity; entity = TheScene.NextInCategory())
-            if ((entity->flags & ENTITY_BUILDING) && entity->alignment == ALIGN_PLAYER && StrICmp(entity->name, name) == 0 &&
-                !(static_cast<Building*>(entity)->stateFlags & BUILDING_PREVIEW))  // not the one under the cursor
-                return static_cast<Building*>(entity);
-        return nullptr;
-    }
     int CountPlayerAgents(const char* name)
     {
         int count = 0;
@@ -83,22 +55,15 @@ TEST_F(BaseSession, TheRigPutsUpAFactoryThatMakesAMiner)
             tab = node->value.item->category;
         }
     ASSERT_NE(factoryButton, nullptr) << "the factory is on the build panel";
-    if (tab > 0 && tab < BUILD_TABS && hud.buildTabs[tab]) ClickWindow(hud.buildTabs[tab]);
+    if (tab > 0 && tab < BUILD_TABS && hud.buildTabs[tab]) ClickOn(hud.buildTabs[tab]);
     ASSERT_TRUE(factoryButton->IsVisible()) << "its tab shows it";
-    ClickWindow(factoryButton);
+    ClickOn(factoryButton);
     ASSERT_NE(TheGame->buildItems->current, nullptr) << "the factory waits to be placed";
 
     // Put down on open ground beside the rig; the rig walks over and builds it.
     Vec3 site;
     ASSERT_TRUE(FindOpenGround(rig->GetPosition(), &site));
-    int siteX = 0, siteY = 0;
-    OnScreen(site, &siteX, &siteY);
-    for (int attempt = 0; attempt < 6 && !FindPlayerBuilding("bot_factory"); ++attempt) {
-        // A spot the footprint does not fit is refused: the next one along is tried.
-        MoveMouseTo(siteX + attempt * 24, siteY);
-        Click(0);
-    }
-    Building* factory = FindPlayerBuilding("bot_factory");
+    Building* factory = PutDownAt(site, "bot_factory");
     ASSERT_NE(factory, nullptr) << "the factory was placed";
     EXPECT_FLOAT_EQ(profile->ore, 50.0f) << "it was paid for";
     EXPECT_EQ(factory->buildState, BUILD_STATE_CONSTRUCTING);
@@ -119,7 +84,7 @@ TEST_F(BaseSession, TheRigPutsUpAFactoryThatMakesAMiner)
         if (panel->buttons[i].type && StrICmp(panel->buttons[i].type->name, "miner") == 0) minerButton = panel->buttons[i].button;
     ASSERT_NE(minerButton, nullptr);
     const int miners = CountPlayerAgents("miner");
-    ClickWindow(minerButton);
+    ClickOn(minerButton);
     EXPECT_FLOAT_EQ(profile->ore, 0.0f) << "the miner was paid for";
     for (int second = 0; second < 60 && CountPlayerAgents("miner") == miners; ++second) Passes(10, 0.1f);
     EXPECT_EQ(CountPlayerAgents("miner"), miners + 1) << "the miner came out of the factory";

@@ -31,6 +31,7 @@
 #include "terrain/Environment.h"
 #include "terrain/Terrain.h"
 #include "world/Agent.h"
+#include "world/Building.h"
 #include "world/Grid.h"
 #include "tests/app/ShellTestSupport.h"
 #include "tests/support/ReferencePicture.h"
@@ -147,13 +148,35 @@ protected:
         Passes(1, 0.02f);
     }
     // A click in the middle of a window, the cursor moved there by hand.
-    void ClickOn(Window* window)
+    // A click (left, or the given button) in the middle of a window.
+    void ClickOn(const Window* window, int button = 0)
     {
         ASSERT_NE(window, nullptr);
         int x = 0, y = 0;
         window->GetScreenPosition(&x, &y);
         MoveMouseTo(x + window->width / 2, y + window->height / 2);
-        Click(0);
+        Click(button);
+    }
+    // A building of the player's by name, not the one still following the cursor.
+    static Building* FindPlayerBuilding(const char* name)
+    {
+        for (Entity* entity = TheScene.FirstInCategory(CATEGORY_ALL, 0); entity; entity = TheScene.NextInCategory())
+            if ((entity->flags & ENTITY_BUILDING) && entity->alignment == ALIGN_PLAYER && StrICmp(entity->name, name) == 0 &&
+                !(static_cast<Building*>(entity)->stateFlags & BUILDING_PREVIEW))
+                return static_cast<Building*>(entity);
+        return nullptr;
+    }
+    // The building in the hand put down with a click at a spot; where its footprint does not
+    // fit, the click is tried a little further along. The building, or null.
+    Building* PutDownAt(const Vec3& site, const char* name)
+    {
+        int x = 0, y = 0;
+        OnScreen(site, &x, &y);
+        for (int attempt = 0; attempt < 6 && !FindPlayerBuilding(name); ++attempt) {
+            MoveMouseTo(x + attempt * 24, y);
+            Click(0);
+        }
+        return FindPlayerBuilding(name);
     }
     void Click(int button)
     {

@@ -27,19 +27,6 @@ protected:
         window->GetScreenPosition(&x, &y);
         MoveMouseTo(x + window->width / 2, y + window->height / 2);
     }
-    void ClickWindow(const Window* window, int button = 0)
-    {
-        MoveOnto(window);
-        Click(button);
-    }
-    Building* FindPlayerBuilding(const char* name)
-    {
-        for (Entity* entity = TheScene.FirstInCategory(CATEGORY_ALL, 0); entity; entity = TheScene.NextInCategory())
-            if ((entity->flags & ENTITY_BUILDING) && entity->alignment == ALIGN_PLAYER && StrICmp(entity->name, name) == 0 &&
-                !(static_cast<Building*>(entity)->stateFlags & BUILDING_PREVIEW))
-                return static_cast<Building*>(entity);
-        return nullptr;
-    }
     bool InLevel(const Entity* wanted)
     {
         for (Entity* entity = TheScene.FirstInCategory(CATEGORY_ALL, 0); entity; entity = TheScene.NextInCategory())
@@ -83,13 +70,7 @@ TEST_F(UpgradeSession, AGunnerGoesIntoTheUpgraderAndAnUpgradeIsStartedAndCancell
     ASSERT_TRUE(TheGame->buildItems->SetCurrent("bot_upgrader", true));
     Vec3 site, away = rig->GetPosition() * 3.0f - gunner->GetPosition() * 2.0f;
     ASSERT_TRUE(FindOpenGround(away, &site) || FindOpenGround(rig->GetPosition(), &site));
-    int siteX = 0, siteY = 0;
-    OnScreen(site, &siteX, &siteY);
-    for (int attempt = 0; attempt < 6 && !FindPlayerBuilding("bot_upgrader"); ++attempt) {
-        MoveMouseTo(siteX + attempt * 24, siteY);
-        Click(0);
-    }
-    Building* upgrader = FindPlayerBuilding("bot_upgrader");
+    Building* upgrader = PutDownAt(site, "bot_upgrader");
     ASSERT_NE(upgrader, nullptr) << "the upgrader was placed";
     ASSERT_EQ(upgrader->buildState, BUILD_STATE_READY);
     Passes(4, 0.05f);
@@ -132,7 +113,7 @@ TEST_F(UpgradeSession, AGunnerGoesIntoTheUpgraderAndAnUpgradeIsStartedAndCancell
     Click(0);
     EXPECT_EQ(upgrader->chosenUpgrades, 0x10u);
     EXPECT_STREQ(hull->text, "1");
-    ClickWindow(panel->startButton);
+    ClickOn(panel->startButton);
     EXPECT_GT(gunner->processTimer, 0.0f) << "the upgrade runs";
     EXPECT_FLOAT_EQ(profile->ore, 450.0f);
     EXPECT_FLOAT_EQ(profile->fuel, 175.0f);
@@ -149,7 +130,7 @@ TEST_F(UpgradeSession, AGunnerGoesIntoTheUpgraderAndAnUpgradeIsStartedAndCancell
                                  "upgrade_session_choice_tooltip", {16, shown->width * shown->height / 50}));
 
     // Cancelled: the gunner comes out and the whole price comes back.
-    ClickWindow(panel->cancelButton);
+    ClickOn(panel->cancelButton);
     EXPECT_EQ(upgrader->HeldUnit(), nullptr);
     EXPECT_TRUE(InLevel(gunner)) << "the gunner is back in the level";
     EXPECT_FLOAT_EQ(profile->ore, 500.0f);
@@ -172,7 +153,7 @@ TEST_F(UpgradeSession, AGunnerGoesIntoTheUpgraderAndAnUpgradeIsStartedAndCancell
         }
     ASSERT_NE(factoryButton, nullptr);
     int tab = factory->category;
-    if (tab > 0 && tab < BUILD_TABS && hud.buildTabs[tab]) ClickWindow(hud.buildTabs[tab]);
+    if (tab > 0 && tab < BUILD_TABS && hud.buildTabs[tab]) ClickOn(hud.buildTabs[tab]);
     MoveOnto(factoryButton);
     Passes(2, 0.05f);
     EXPECT_TRUE(TheInfoTooltip->shown) << "the build tooltip shows on hover";
@@ -190,7 +171,7 @@ TEST_F(UpgradeSession, AGunnerGoesIntoTheUpgraderAndAnUpgradeIsStartedAndCancell
     Click(0);
     ASSERT_EQ(TheGame->GetFirstSelected(), upgrader);
     int before = std::abs(x - Config->width / 2) + std::abs(y - Config->height / 2);
-    ClickWindow(TheEntityInfoGui->portraitButton);
+    ClickOn(TheEntityInfoGui->portraitButton);
     Passes(1, 0.05f);
     ASSERT_TRUE(OnScreen(upgrader->GetCenter(), &x, &y));
     EXPECT_NEAR(x, Config->width / 2, Config->width / 16) << "the upgrader in the middle of the view";
