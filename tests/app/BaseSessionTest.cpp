@@ -26,11 +26,7 @@ protected:
 
 TEST_F(BaseSession, TheRigPutsUpAFactoryThatMakesAMiner)
 {
-    UntilPlaying();
-    TheGame->EndLevel();
-    ReturnToMainMenu();
-    Passes(2, 0.05f);
-    ASSERT_TRUE(StartMissionOn(FOREST));
+    ASSERT_TRUE(IntoAForestMission());
     PlayerProfile* profile = GetPlayerProfile();
     EXPECT_FLOAT_EQ(profile->ore, 200.0f) << "a mission starts with 200 ore";
 

@@ -15,11 +15,7 @@ using FightSession = PlayerSession;
 
 TEST_F(FightSession, AGunnerSentAtAScavengerBringsItDown)
 {
-    UntilPlaying();
-    TheGame->EndLevel();
-    ReturnToMainMenu();
-    Passes(2, 0.05f);
-    ASSERT_TRUE(StartMissionOn(FOREST));
+    ASSERT_TRUE(IntoAForestMission());
     Agent* rig = GetPlayerRig();
     ASSERT_NE(rig, nullptr);
     Agent* gunner = PlaceUnit("gunner_bot", rig->GetPosition(), ALIGN_PLAYER);

@@ -15,11 +15,7 @@ namespace {
 
 TEST_F(PlayerSession, TheRigScansForOreAndCutsIt)
 {
-    UntilPlaying();
-    TheGame->EndLevel();
-    ReturnToMainMenu();
-    Passes(2, 0.05f);
-    ASSERT_TRUE(StartMissionOn(FOREST));
+    ASSERT_TRUE(IntoAForestMission());
     Agent* rig = GetPlayerRig();
     ASSERT_NE(rig, nullptr);
 

@@ -263,6 +263,18 @@ protected:
         return !HasFatalFailure();
     }
 
+    // The mission the start-up brought played a moment and left for the front end, then one
+    // on a forest planet started from the galaxy: the walks that need a known ground begin so.
+    bool IntoAForestMission()
+    {
+        UntilPlaying();
+        if (HasFatalFailure()) return false;
+        TheGame->EndLevel();
+        ReturnToMainMenu();
+        Passes(2, 0.05f);
+        return StartMissionOn(FOREST);
+    }
+
     // What every mission shows and answers to.
     void PlayTheMission(const std::string& pictureName)
     {

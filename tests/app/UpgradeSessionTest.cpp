@@ -51,11 +51,7 @@ protected:
 
 TEST_F(UpgradeSession, AGunnerGoesIntoTheUpgraderAndAnUpgradeIsStartedAndCancelled)
 {
-    UntilPlaying();
-    TheGame->EndLevel();
-    ReturnToMainMenu();
-    Passes(2, 0.05f);
-    ASSERT_TRUE(StartMissionOn(FOREST));
+    ASSERT_TRUE(IntoAForestMission());
     PlayerProfile* profile = GetPlayerProfile();
     profile->ore = 500.0f;
     profile->fuel = 200.0f;
