@@ -26,6 +26,8 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <utility>
+#include <vector>
 
 LevelLoadSaveGui* TheLevelLoadSaveGui = nullptr;
 
@@ -79,14 +81,46 @@ void CloseScreen()
     if (TheLevelLoadSaveGui) TheLevelLoadSaveGui->SetVisible(false);
 }
 
-// The part of a typed name before its first dot.
-std::string BaseName(const char* typed)
+}  // namespace
+
+std::string SaveBaseName(const char* typed)
 {
     std::string name = typed ? typed : "";
-    size_t dot = name.find('.');
-    if (dot != std::string::npos) name.erase(dot);
+    const size_t dot = name.find_last_of('.');
+    if (dot != std::string::npos && StrICmp(name.c_str() + dot, ".sav") == 0) name.erase(dot);
     return name;
 }
+
+namespace {
+
+bool IsFile(const std::string& path)
+{
+    FileStatus status;
+    return GetFileStatus(path.c_str(), status) == 0 && !status.isDirectory;
+}
+
+// Renames that can all be taken back: an old save is switched for a new one whole or not at all.
+struct Renames {
+    std::vector<std::pair<std::string, std::string>> done;
+
+    bool Move(const std::string& from, const std::string& to)
+    {
+        if (rename(from.c_str(), to.c_str()) != 0) {
+            Log("ERROR: %s cannot be renamed to %s\n", from.c_str(), to.c_str());
+            return false;
+        }
+        done.emplace_back(from, to);
+        return true;
+    }
+    // Every rename undone, the last first; what cannot be put back stays where it is.
+    void Undo()
+    {
+        for (auto it = done.rbegin(); it != done.rend(); ++it)
+            if (rename(it->second.c_str(), it->first.c_str()) != 0)
+                Log("ERROR: %s cannot be put back as %s\n", it->second.c_str(), it->first.c_str());
+        done.clear();
+    }
+};
 
 // The body of the mission a save was made in, looked up in the galaxy of the save's seed
 // without touching the galaxy in play when its seed is another.
@@ -152,13 +186,24 @@ bool WriteSaveGame(const char* baseName)
     const std::string staged[3] = {staging + "/" + name + ".cgs", staging + "/" + name + ".sav",
                                    staging + "/" + name + ".vis"};
     const std::string finals[3] = {profilePath, scenePath, visitedPath};
+    // The old save's files step aside into the staging folder while the new ones go in place.
+    const std::string kept[3] = {staging + "/" + name + ".old.cgs", staging + "/" + name + ".old.sav",
+                                 staging + "/" + name + ".old.vis"};
     bool written = GetPlayerProfile()->Save(staged[0].c_str(), true);
     written = written && TheScene.WriteSceneFile(staged[1].c_str());
     written = written && TheMinimap.SaveVisited(staged[1].c_str());
-    // The three go in place only together; the level last, which the list shows.
+    // The three go in place only together, the level last (the list shows it); when one
+    // cannot, every rename is taken back and the old save is as it was.
+    Renames renames;
+    for (int i = 0; i < 3 && written; ++i)
+        if (IsFile(finals[i])) written = renames.Move(finals[i], kept[i]);
     for (int i : {2, 0, 1})
-        if (written && rename(staged[i].c_str(), finals[i].c_str()) != 0) written = false;
+        if (written) written = renames.Move(staged[i], finals[i]);
+    if (!written) renames.Undo();
     for (const std::string& path : staged) remove(path.c_str());
+    // An old file that could not be put back stays in the staging folder, never lost.
+    if (written)
+        for (const std::string& path : kept) remove(path.c_str());
     remove(staging.c_str());
     if (!written) {
         char text[200];
@@ -225,7 +270,7 @@ int SaveGame(void* user, Button*)
     LevelLoadSaveGui* screen = TheLevelLoadSaveGui;
     if (!TheGame || !screen || !screen->nameBox) return 0;
     const bool confirmed = user && *static_cast<int*>(user) == 1;
-    const std::string name = BaseName(screen->nameBox->GetText());
+    const std::string name = SaveBaseName(screen->nameBox->GetText());
     std::string profilePath;
     if (!SaveFilePaths(name.c_str(), &profilePath, nullptr, nullptr)) {
         ShowMessage("A save name holds letters, digits, blanks, '_' and '-' only.");
@@ -264,7 +309,7 @@ int LoadSaveGame(void*, Button* button)
         GuiPlaySound("bad");
         return 0;
     }
-    return ReadSaveGame(BaseName(screen->nameBox->GetText()).c_str()) ? 1 : 0;
+    return ReadSaveGame(SaveBaseName(screen->nameBox->GetText()).c_str()) ? 1 : 0;
 }
 
 // ---- The list of saves
@@ -280,8 +325,9 @@ void LevelBrowser::FillFromDirectory(const char* newFolder)
     DirectorySearch search;
     std::string name;
     bool isDirectory = false;
+    // Every save is looked at: the newest are kept, whatever order the folder gives them in.
     if (search.Begin(folder, "*.sav"))
-        while ((int)found.size() < MAX_SAVES && search.Next(name, isDirectory)) {
+        while (search.Next(name, isDirectory)) {
             if (isDirectory) continue;
             FileStatus status;
             if (GetFileStatus((std::string(folder) + "/" + name).c_str(), status) != 0 || status.isDirectory) continue;
@@ -291,6 +337,7 @@ void LevelBrowser::FillFromDirectory(const char* newFolder)
     std::stable_sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
         return a.modified != b.modified ? a.modified > b.modified : a.name < b.name;
     });
+    if ((int)found.size() > MAX_SAVES) found.resize(MAX_SAVES);
     saveList_.Free();
     saves_.clear();
     for (const Found& save : found) {
@@ -312,7 +359,7 @@ void LevelBrowser::FillFromDirectory(const char* newFolder)
         ReadSaveHeader((std::string(folder) + "/" + saves_.front()->name).c_str());
         // A save keeps the name the screen proposed; a load names the newest save.
         if (TheLevelLoadSaveGui && TheLevelLoadSaveGui->nameBox && TheLevelLoadSaveGui->loadMode)
-            TheLevelLoadSaveGui->nameBox->SetText(BaseName(saves_.front()->name).c_str());
+            TheLevelLoadSaveGui->nameBox->SetText(SaveBaseName(saves_.front()->name).c_str());
     }
 }
 
@@ -496,7 +543,7 @@ int LevelLoadSaveGui::OnSelect(void*, ScrollList* list)
     if (!entry) return 1;
     browser->ReadSaveHeader((std::string(browser->folder) + "/" + entry->name).c_str());
     if (TheLevelLoadSaveGui && TheLevelLoadSaveGui->nameBox)
-        TheLevelLoadSaveGui->nameBox->SetText(BaseName(entry->name).c_str());
+        TheLevelLoadSaveGui->nameBox->SetText(SaveBaseName(entry->name).c_str());
     return 1;
 }
 

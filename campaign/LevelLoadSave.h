@@ -83,6 +83,9 @@ private:
 void OpenLoadGameWindow();
 void OpenSaveGameWindow();
 
+// The save a typed or listed name stands for: the name without its ".sav". Only that ending
+// goes: "my.save.sav" is the save "my.save" (which no save name allows), never the save "my".
+std::string SaveBaseName(const char* name);
 // The default save name of that moment: "savfile_HHMM_Mon_DD_YYYY".
 std::string DefaultSaveName(time_t when);
 // The profile file of a save: the save's path with the extension of its last part replaced.

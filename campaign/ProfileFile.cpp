@@ -239,7 +239,13 @@ bool PlayerProfile::Load(const char* path, bool fromSave, bool takeCurrentMissio
             const char* word = in.NextValue();
             pilot = TheRigCatalog ? TheRigCatalog->FindPilot(word) : nullptr;
         } else if (in.Is(k, "rigPaint")) {
-            CopyText(rigPaint, sizeof rigPaint, in.NextValue());
+            // A paint line without a paint keeps the chassis's own, and the next line its key.
+            std::string word = RestOfLine(in);
+            word.erase(std::min(word.find_first_of(" \t"), word.size()));
+            if (word.empty())
+                in.Warn(in.Line(), "rigPaint has no value");
+            else
+                CopyText(rigPaint, sizeof rigPaint, word.c_str());
         } else if (in.Is(k, "skills")) {
             for (int& points : skills) readInt(k, &points);
         } else if (in.Is(k, "activeskillpoints")) {

@@ -29,6 +29,7 @@
 #include "terrain/Terrain.h"
 #include "terrain/Water.h"
 #include "world/Agent.h"
+#include "world/AiBrain.h"
 #include "world/AgentTypeRegistry.h"
 #include "world/BuildItem.h"
 #include "world/Grid.h"
@@ -142,6 +143,17 @@ void GameMechanics::EndLevel()
     if (splats) splats->ClearActive();
     // The rig comes home mended, standing nowhere until the next level places it.
     for (Entity* rig : rigs) {
+        // Its last order belonged to this level: the next one starts it idle.
+        if (rig->flags & ENTITY_AGENT) {
+            Agent* agent = static_cast<Agent*>(rig);
+            if (agent->brain) {
+                agent->brain->ClearJob();
+                agent->brain->SetMode(AI_MODE_IDLE);
+            }
+            agent->activeBuilding.Set(nullptr);
+            agent->activeObject.Set(nullptr);
+            agent->ResetMovement();
+        }
         rig->flags &= ~ENTITY_DEAD;
         rig->SetHealth(rig->GetMaxHealth());
         rig->velocity = Vec3(0.0f, 0.0f, 0.0f);

@@ -29,6 +29,7 @@
 #include "terrain/SplatPool.h"
 #include "terrain/Terrain.h"
 #include "terrain/Water.h"
+#include "world/AgentSceneRecords.h"
 #include "world/Building.h"
 #include "world/Entity.h"
 #include "world/PathFinder.h"
@@ -261,6 +262,7 @@ bool GameMechanics::StartLevel()
         TheScene.ResolveLinks();
         aiManager->OnSceneLoaded();
         Building::RestoreAtLevelStart();
+        RestoreRigOrder(GetPlayerRig());
     }
 
     Entity* primitive = TheScene.FindPrimitive("flag");

@@ -90,11 +90,26 @@ std::vector<Entity*> OldestFirst(Scene& scene, uint32_t segments)
     return all;
 }
 
+// The primitive an ore patch was made from. A patch keeps only the primitive's name, which a
+// level may change (SetName): then it is known by the mesh it shares with its primitive.
+const Entity* ResourcePrimitiveOf(const Scene& scene, const Entity* e)
+{
+    const Entity* named = scene.FindPrimitive(e->name);
+    if (named && named->mesh == e->mesh) return named;
+    for (const Scene::Node* node = scene.primitives.head; node; node = node->next)
+        if (node->value && (node->value->flags & ENTITY_RESOURCE) && node->value->mesh && node->value->mesh == e->mesh)
+            return node->value;
+    return named;
+}
+
 void WriteResources(FILE* file, Scene& scene)
 {
     for (Entity* e : OldestFirst(scene, SEGMENTS_RESOURCES)) {
         Vec3 position = e->GetPosition();
-        fprintf(file, "AddResource\t\t\t%s  %.2f  %.2f  %.2f  %d\n", e->name, position.x, position.y, position.z, e->kills);
+        const Entity* primitive = ResourcePrimitiveOf(scene, e);
+        const char* kind = primitive ? primitive->name : e->name;
+        fprintf(file, "AddResource\t\t\t%s  %.2f  %.2f  %.2f  %d\n", kind, position.x, position.y, position.z, e->kills);
+        if (strcmp(kind, e->name) != 0) fprintf(file, "SetName\t\t\t\t%s\n", e->name);
         fprintf(file, "SetBothHealth\t\t\t%.1f %.1f\n", e->health, e->maxHealth);
         if (e->yaw != 0.0f) fprintf(file, "SetRotate\t\t\t%.2f\n", e->yaw);
         if (e->flags & ENTITY_RESOURCE_REVEALED) fprintf(file, "SetFlag\t\t\tENTITY_RESOURCE_REVEALED\n");

@@ -16,6 +16,7 @@
 // lists hold, and a cell of -1 -1 (what the writer puts for "off the grid") places nothing.
 #include "mechanics/Scene.h"
 
+#include "campaign/PlayerProfile.h"
 #include "host/Lexer.h"
 #include "host/Log.h"
 #include "host/System.h"
@@ -586,9 +587,10 @@ void ReadBothHealth(SceneReader& r)
         return;
     }
     // The maximum is the entity's own, without upgrades (they are read later and add to it
-    // again); health may stand above it while upgrades carry it.
+    // again); health may stand above it while upgrades carry it. Both come back as written,
+    // below zero too (a unit type without health): the next save writes them the same.
     r.current->SetMaxHealth(maximum);
-    r.current->health = health < 0.0f ? 0.0f : health;
+    r.current->health = health;
 }
 
 Agent* FindRig(Scene& scene)
@@ -604,7 +606,11 @@ void ReadPlayerStart(SceneReader& r)
 {
     Vec3 position;
     bool placed = r.Position("PlayerStart", &position);
+    // A save read after the game was started afresh finds a level without the rig: the
+    // profile's rig joins it here.
     Agent* rig = FindRig(r.scene);
+    const bool listed = rig != nullptr;
+    if (!rig) rig = GetPlayerRig();
     if (!rig) {
         r.MakeCurrent(nullptr);
         return;
@@ -613,6 +619,7 @@ void ReadPlayerStart(SceneReader& r)
         rig->SetPosition(position);
         rig->moveTarget = position;
     }
+    if (!listed && !r.scene.AddEntity(rig)) Log("ERROR Scene: the player's rig cannot join the level\n");
     r.MakeCurrent(rig);
 }
 

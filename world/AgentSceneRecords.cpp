@@ -77,6 +77,10 @@ void Agent::SaveToScene(FILE* file)
         fprintf(file, "CreateAgent\t\t\t%s\n", type->name);
     else
         fprintf(file, "AddAgent\t\t\t\t%s\n", type->name);
+    // A unit on another side than its type's (an enemy bot, a scavenger won over) says so
+    // before the lines that are read by side.
+    if (!type->prototype || alignment != type->prototype->alignment)
+        fprintf(file, "SetAlignment\t\t%s\n", AlignmentWord(alignment));
     // The own maximum: upgrades are saved apart and add to it again when read back.
     fprintf(file, "SetBothHealth\t\t\t%.1f %.1f\n", health, maxHealth);
     if (yaw != 0.0f) fprintf(file, "SetRotate\t\t\t\t\t%.2f\n", yaw);
@@ -123,11 +127,17 @@ void Agent::SaveToScene(FILE* file)
             if (BrainMode(this) == AI_MODE_MINING_RETURN_TO_DROPOFF)
                 fprintf(file, "BrainState\t\tMiningReturnToDropoff\n");
         }
-    } else if (alignment == ALIGN_ENEMY) {
-        column = row = -1;
-        if (spawnPoint.x > -900.0f) CellOf(spawnPoint, &column, &row);
-        fprintf(file, "SpawnCoord\t\t\t%d %d\n", column, row);
-        if (botLevel > 0) fprintf(file, "BotLevel\t\t\t\t%d\n", botLevel);
+    } else {
+        // The experience first: it sets a level, which the saved level then overrides. Without
+        // it the next save would drop the kills that go with it.
+        if (botExperience > 0) fprintf(file, "BotExperience\t\t\t\t%d\n", botExperience);
+        if (alignment == ALIGN_ENEMY) {
+            column = row = -1;
+            if (spawnPoint.x > -900.0f) CellOf(spawnPoint, &column, &row);
+            fprintf(file, "SpawnCoord\t\t\t%d %d\n", column, row);
+            if (botLevel > 0 || (botExperience > 0 && LevelForExperience(botExperience) != botLevel))
+                fprintf(file, "BotLevel\t\t\t\t%d\n", botLevel);
+        }
     }
 }
 
@@ -291,4 +301,12 @@ bool ReadAgentSceneRecord(const char* keyword, Lexer& in, Scene& scene, Agent* a
         return false;
     }
     return true;
+}
+
+void RestoreRigOrder(Agent* rig)
+{
+    if (!rig || !rig->brain) return;
+    const int mode = rig->brain->mode;
+    if (mode == AI_MODE_BUILD) rig->brain->SetJob("Build", rig, AI_MODE_BUILD);
+    if (mode == AI_MODE_REPAIR) rig->brain->SetJob("Repair", rig, AI_MODE_REPAIR);
 }

@@ -12,3 +12,7 @@ class Scene;
 // A number written without a line break after it (older files) may carry the next keyword
 // glued to its end: that keyword is handed back in glued, to be read next.
 bool ReadAgentSceneRecord(const char* keyword, Lexer& in, Scene& scene, Agent* agent, std::string* glued);
+
+// A rig saved while it built or repaired takes that job up again once the level stands and
+// its building is linked: a mode without its job would be dropped at the next update.
+void RestoreRigOrder(Agent* rig);

@@ -27,6 +27,8 @@ Vec3 CellCorner(int column, int row)
     return level.CellToWorld(column, row);
 }
 
+}  // namespace
+
 const char* AlignmentWord(int alignment)
 {
     switch (alignment) {
@@ -36,8 +38,6 @@ const char* AlignmentWord(int alignment)
     default: return "NEUTRAL";
     }
 }
-
-}  // namespace
 
 void Building::SaveToScene(FILE* file)
 {
@@ -143,6 +143,15 @@ bool Building::ReadSceneRecord(const char* keyword, SceneRecordInput& in)
 
 void Building::RestoreAtLevelStart()
 {
+    // Every vent shows on its ground what was drawn from it, a pump on it or not: a vent the
+    // builder drew dry looks spent, one half drawn looks low.
+    for (Entity* vent = TheScene.FirstInCategory(CATEGORY_TERRAIN, 0); vent; vent = TheScene.NextInCategory()) {
+        if (!(vent->flags & ENTITY_FUEL)) continue;
+        if (vent->health < 0.11f)
+            SwapVentSplat(vent, 0);
+        else if (vent->GetMaxHealth() > 0.0f && vent->health / vent->GetMaxHealth() <= 0.5f)
+            SwapVentSplat(vent, 1);
+    }
     const Grid* grid = CurrentGrid();
     for (Scene::Node* node = TheScene.FirstInList(SEGMENT_BUILDING); node; node = TheScene.NextInList(node)) {
         Entity* entity = node->value;
@@ -155,11 +164,6 @@ void Building::RestoreAtLevelStart()
         Entity* patch = grid->FindFlaggedCellAround(building);
         building->linkedEntity.Set(patch);
         if (!patch) continue;
-        if (patch->health < 0.11f) {
-            building->stateFlags |= BUILDING_VENT_DEPLETED;
-            SwapVentSplat(patch, 0);
-        } else if (patch->GetMaxHealth() > 0.0f && patch->health / patch->GetMaxHealth() <= 0.5f) {
-            SwapVentSplat(patch, 1);
-        }
+        if (patch->health < 0.11f) building->stateFlags |= BUILDING_VENT_DEPLETED;
     }
 }

@@ -54,6 +54,8 @@ constexpr uint32_t ENTITY_MESH_BLOCKER = 0x40000000;  // its mesh, not its box, 
 constexpr uint32_t ENTITY_TERRAIN_HOLE = ENTITY_MESH_BLOCKER | ENTITY_DRAWN_LAST;
 
 enum Alignment : int { ALIGN_FRIENDLY = 0, ALIGN_ENEMY = 1, ALIGN_NEUTRAL = 2, ALIGN_PLAYER = 3 };
+// The word scene files give a side ("FRIENDLY", "ENEMY", "PLAYER", "NEUTRAL" for any other).
+const char* AlignmentWord(int alignment);
 
 enum Composition : int {
     COMPOSITION_DEFAULT = 0,

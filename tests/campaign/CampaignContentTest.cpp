@@ -1,6 +1,9 @@
 // The shipped campaign: every story mission loads without a warning, every text key it names
 // is in the string tables, and every target is one the world knows.
 #include "campaign/MissionScreen.h"
+#include "campaign/PlayerProfile.h"
+#include "campaign/ProfileScreen.h"
+#include "interface/PlayerTechGui.h"
 #include "host/Log.h"
 #include "host/System.h"
 #include "mechanics/EventManager.h"
@@ -183,4 +186,27 @@ TEST_F(CampaignContent, EveryStoryMissionLoadsAndEveryKeyAndTargetResolves)
     EXPECT_GE(journals, 1);
     ScopedGlobal<StringTable*> strings(Strings, &table);
     EXPECT_EQ(CountJournalEntries(), journals);
+}
+
+// A new pilot chooses one of two bots to start with: that one comes with the profile, still
+// when the profile has been written and read back, and the other waits in the shop.
+TEST_F(CampaignContent, TheChosenStartingBotAloneComesWithTheProfile)
+{
+    const std::string folder = MakeTempFolder("startingbot");
+    for (int choice = 0; choice < 2; ++choice) {
+        SCOPED_TRACE(STARTING_UNITS[choice]);
+        AgentType* chosen = game.agentTypes->FindType(STARTING_UNITS[choice]);
+        AgentType* other = game.agentTypes->FindType(STARTING_UNITS[1 - choice]);
+        ASSERT_TRUE(chosen && other);
+        PlayerProfile profile;
+        profile.Clear();
+        EXPECT_FALSE(TechUnitShown(*chosen)) << "no pilot has it before choosing it";
+        chosen->flags |= AGENT_TYPE_OWNED;
+        const std::string path = folder + "/pilot" + std::to_string(choice) + ".cgs";
+        ASSERT_TRUE(profile.Save(path.c_str(), false));
+        ASSERT_TRUE(profile.Load(path.c_str(), false, false));
+        EXPECT_TRUE(TechUnitShown(*chosen)) << "the chosen bot is the pilot's";
+        EXPECT_FALSE(TechUnitShown(*other)) << "the other is not";
+        EXPECT_GT(other->buyCost, 0) << "the shop sells the other";
+    }
 }

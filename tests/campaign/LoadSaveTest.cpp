@@ -14,9 +14,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <chrono>
 #include <filesystem>
+#include <set>
 #include <string>
+#include <vector>
 #include <sys/stat.h>
 
 namespace {
@@ -59,6 +63,68 @@ TEST_F(SaveGames, AllThreeFilesOrTheOldSaveStays)
     EXPECT_EQ(ReadTextFile(Path("slot 1", ".cgs")), oldProfile);
     EXPECT_EQ(ReadTextFile(Path("slot 1", ".sav")), oldScene);
     EXPECT_FALSE(std::filesystem::exists(folder + ".saving"));
+}
+
+// The level cannot go in place after the profile and the visited map could: both are taken
+// back, and the old save is whole as the message says.
+TEST_F(SaveGames, ALevelThatCannotGoInPlaceTakesTheOtherTwoBack)
+{
+    GetPlayerProfile()->credits = 111;
+    ASSERT_TRUE(WriteSaveGame("slot 1"));
+    const std::string oldProfile = ReadTextFile(Path("slot 1", ".cgs"));
+    const std::string oldVisited = ReadTextFile(Path("slot 1", ".vis"));
+    // Where the level goes stands a folder with something in it: no file is renamed onto it.
+    std::filesystem::remove(Path("slot 1", ".sav"));
+    ASSERT_TRUE(std::filesystem::create_directory(Path("slot 1", ".sav")));
+    ASSERT_TRUE(WriteTextFile(Path("slot 1", ".sav") + "/held", "x"));
+
+    GetPlayerProfile()->credits = 222;
+    LogCaptureBegin();
+    EXPECT_FALSE(WriteSaveGame("slot 1"));
+    EXPECT_NE(LogCaptureEnd().find("the previous save is kept"), std::string::npos);
+    EXPECT_EQ(ReadTextFile(Path("slot 1", ".cgs")), oldProfile) << "the profile was taken back";
+    EXPECT_EQ(ReadTextFile(Path("slot 1", ".vis")), oldVisited) << "the visited map was taken back";
+    EXPECT_FALSE(std::filesystem::exists(folder + ".saving")) << "nothing is left half-way";
+}
+
+// However many saves there are, the list holds the newest, the one just written among them; a
+// name with dots of its own is that name, never the save before its first dot.
+TEST_F(SaveGames, TheListKeepsTheNewestAndANameIsWhole)
+{
+    ASSERT_TRUE(std::filesystem::create_directories(folder));
+    const int count = 2 * LevelBrowser::MAX_SAVES;
+    const auto now = std::filesystem::file_time_type::clock::now();
+    std::set<std::string> newest;
+    for (int i = 0; i < count; ++i) {
+        char name[32];
+        snprintf(name, sizeof name, "save%03d.sav", i);
+        ASSERT_TRUE(WriteTextFile(folder + name, "SCENE savefile Beta_1.1\n"));
+        // Every other save is of the last hours, the rest of days before.
+        const bool recent = i % 2 == 1;
+        std::filesystem::last_write_time(folder + name, now - std::chrono::hours(recent ? i : 1000 + i));
+        if (recent) newest.insert(name);
+    }
+    ASSERT_EQ((int)newest.size(), LevelBrowser::MAX_SAVES);
+    LevelBrowser browser;
+    browser.FillFromDirectory(folder.c_str());
+    ASSERT_EQ(browser.EntryCount(), LevelBrowser::MAX_SAVES);
+    std::set<std::string> listed;
+    for (auto* node = browser.entries->head; node; node = node->next) listed.insert(node->value->name);
+    EXPECT_EQ(listed, newest);
+    ASSERT_NE(browser.GetSelected(), nullptr);
+    EXPECT_STREQ(browser.GetSelected()->name, "save001.sav") << "the newest first";
+
+    // A save copied in under a name with dots is not the save of its first part: loading it
+    // is refused, and "my" is not loaded instead.
+    const struct {
+        const char* name;
+        const char* save;
+    } names[] = {{"slot1", "slot1"}, {"slot1.sav", "slot1"}, {"SLOT1.SAV", "SLOT1"}, {"my.save.sav", "my.save"}};
+    for (const auto& n : names) EXPECT_EQ(SaveBaseName(n.name), n.save) << n.name;
+    ASSERT_TRUE(WriteSaveGame("my"));
+    LogCaptureBegin();
+    EXPECT_FALSE(ReadSaveGame(SaveBaseName("my.save.sav").c_str()));
+    EXPECT_NE(LogCaptureEnd().find("There is no save of that name."), std::string::npos);
 }
 
 TEST_F(SaveGames, ATypedNameNeverLeavesTheSaveFolder)

@@ -355,6 +355,7 @@ TEST_F(ShippedPlayer, DamagedProfilesLoadWhatTheyCanAndSaveTheSameTwice)
         {"uaf_stackcount_zero.cgs", "line 2: item 'repair_kit' has a stack count of 0"},
         {"uaf_stackcount_zero_pattern.cgs", "line 2: item 'repair_kit' has a stack count of 0"},
         {"roundtrip_pattern_no_value.cgs", "line 2: item_pattern has no value"},
+        {"rigpaint_no_value.cgs", "line 1: rigPaint has no value"},
         {"roundtrip_unknown_chassis.cgs", "line 1: no chassis 'nosuchchassis'"},
     };
     std::string folder = MakeTempFolder("bad-profiles");

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
 
 namespace {
@@ -255,6 +256,47 @@ TEST_F(EveryKindRoundTripTest, AMinersDropOffOutlivesTwoSaves)
         FreshLevel();
         log = Load(path);
         EXPECT_EQ(log.find("ERROR"), std::string::npos) << log;
+    }
+}
+
+// Saves that once came back different (tests/data/bad-files/scene): a unit on another side
+// than its type's, an ore patch with a name of its own, an enemy with experience and kills.
+// Each keeps what it holds through two saves, and the second save is the first to the byte.
+TEST_F(EveryKindRoundTripTest, WhatOnceCameBackDifferentSurvivesTwoSaves)
+{
+    const struct {
+        const char* file;
+        const char* name;  // what the level holds, by name
+        std::function<std::string(Entity*)> kept;  // empty when it is as the file says
+    } cases[] = {
+        {"agent_alignment_enemy_gunner.sav", "gunner_bot",
+         [](Entity* e) { return e->alignment == ALIGN_ENEMY ? "" : "the gunner is no longer the enemy's"; }},
+        {"agent_alignment_player_scav.sav", "scav_small",
+         [](Entity* e) { return e->alignment == ALIGN_PLAYER ? "" : "the scavenger is no longer the player's"; }},
+        {"resource_setname_builder.sav", "builder",
+         [](Entity* e) { return e->flags & ENTITY_RESOURCE ? "" : "not an ore patch"; }},
+        {"enemy_experience_kills.sav", "scav_small",
+         [](Entity* e) {
+             const Agent* a = static_cast<Agent*>(e);
+             return a->kills == 2 && a->botExperience == 5 ? "" : "its kills or experience are lost";
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        FreshLevel();
+        std::string log = Load(std::string("tests/data/bad-files/scene/") + c.file);
+        EXPECT_EQ(log.find("ERROR"), std::string::npos) << log;
+        const std::string first = ReadTextFile(Save("first.sav"));
+        for (int round = 0; round < 2; ++round) {
+            SCOPED_TRACE(round);
+            FreshLevel();
+            log = Load(folder + (round == 0 ? "/first.sav" : "/second.sav"));
+            EXPECT_EQ(log.find("ERROR"), std::string::npos) << log;
+            Entity* e = Find(c.name, SEGMENTS_ALL);
+            ASSERT_NE(e, nullptr) << "the save lost it";
+            EXPECT_EQ(c.kept(e), "");
+            EXPECT_EQ(ReadTextFile(Save("second.sav")), first);
+        }
     }
 }
 

@@ -5,6 +5,7 @@
 #include "interface/PowerBar.h"
 #include "mechanics/Scene.h"
 #include "render/IndexedMesh.h"
+#include "world/AiBrain.h"
 #include "world/Grid.h"
 #include "tests/mechanics/SceneTestSupport.h"
 
@@ -108,6 +109,29 @@ TEST_F(LevelEnd, OnlyTheRigStaysMendedAgentsGoHomeAndSharedMeshesSurvive)
     game.EndLevel();
     EXPECT_EQ(CountInScene(), 1);
     EXPECT_EQ(game.agentTypes->FreeCount(), poolFree);
+}
+
+// The rig's last order belongs to the level it was given in: the next level starts it idle,
+// without the job, its building or its way.
+TEST_F(LevelEnd, TheRigLeavesItsOrderWithTheLevel)
+{
+    Agent* rig = Place(NewAgent(ALIGN_PLAYER), 10.0f);
+    ASSERT_NE(rig, nullptr);
+    rig->flags |= ENTITY_PLAYER;
+    ASSERT_NE(TheScene.AddEntity(rig), nullptr);
+    Building* site = Place(NewBuilding(ALIGN_PLAYER), 20.0f);
+    ASSERT_NE(TheScene.AddEntity(site), nullptr);
+    rig->activeBuilding.Set(site);
+    ASSERT_NE(rig->brain, nullptr);
+    ASSERT_NE(rig->brain->SetJob("Build", rig, AI_MODE_BUILD), 0);
+    ASSERT_TRUE(rig->moveQueue.Push(Vec3(30.0f, 0.0f, 0.0f)));
+
+    game.EndLevel();
+
+    EXPECT_EQ(rig->brain->job, nullptr);
+    EXPECT_EQ(rig->brain->mode, AI_MODE_IDLE);
+    EXPECT_EQ(rig->activeBuilding.Get(), nullptr);
+    EXPECT_EQ(rig->moveQueue.Points().count, 0);
 }
 
 }  // namespace

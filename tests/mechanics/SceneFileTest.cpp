@@ -1,5 +1,6 @@
 // The scene file: the keywords that place, turn and scale what they read, the bounds on what a
 // file may ask for, damaged files, and a save that fails before it is complete.
+#include "campaign/PlayerProfile.h"
 #include "host/Log.h"
 #include "host/Random.h"
 #include "host/System.h"
@@ -121,6 +122,33 @@ TEST_F(SceneFileTest, TheSideOfAnEntityMovesItToItsSegment)
     int count = 0;
     for (Scene::Node* node = TheScene.FirstInList(SEGMENT_UNIT); node; node = TheScene.NextInList(node)) ++count;
     EXPECT_EQ(count, 1);
+}
+
+// A save read by a game just started finds a level without the rig: the profile's rig joins
+// it where the save left it. A rig already in the level is only moved.
+TEST_F(SceneFileTest, ThePlayerStartBringsTheProfilesRigIntoTheLevel)
+{
+    Agent* rig = game.agentTypes->TakeFreeAgent();
+    ASSERT_NE(rig, nullptr);
+    rig->flags |= ENTITY_PLAYER;
+    rig->alignment = ALIGN_PLAYER;
+    ScopedGlobal<Agent*> profileRig(GetPlayerProfile()->rig, rig);
+    auto listed = [&] {
+        int count = 0;
+        for (Scene::Node* node = TheScene.FirstInList(SEGMENT_UNIT); node; node = TheScene.NextInList(node))
+            count += node->value == rig;
+        return count;
+    };
+    ASSERT_EQ(listed(), 0);
+    for (const char* text : {"PlayerStart 50.00 0.00 60.00\n", "PlayerStart 70.00 0.00 80.00\n"}) {
+        SCOPED_TRACE(text);
+        ASSERT_TRUE(Read(text));
+        EXPECT_EQ(listed(), 1) << "in the level once";
+        Vec3 expected;
+        sscanf(text, "PlayerStart %f %f %f", &expected.x, &expected.y, &expected.z);
+        EXPECT_EQ(rig->GetPosition(), expected);
+        EXPECT_EQ(rig->moveTarget, expected);
+    }
 }
 
 TEST_F(SceneFileTest, HealthOfAnUpgradedBotReadsBackTheSame)

@@ -4,12 +4,15 @@
 #include "interface/MessageLists.h"
 #include "mechanics/GameMechanics.h"
 #include "render/IndexedMesh.h"
+#include "render/TextureManager.h"
 #include "terrain/Minimap.h"
 #include "terrain/MinimapPings.h"
 #include "tests/world/BuildingTestSupport.h"
 #include "world/WeaponDef.h"
 
 #include <cstring>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -102,6 +105,47 @@ TEST_F(BuildingTest, ThePowerLedgerBalancesAcrossBuildDisableAndDestroy)
     Destroy(free);
     EXPECT_FLOAT_EQ(ledger.supply, PowerBar::START_SUPPLY);
     EXPECT_FLOAT_EQ(ledger.demand, 0.0f);
+}
+
+// A loaded game shows on every vent's ground how much was drawn from it, whether a pump stands
+// on it or the builder drew it dry.
+TEST_F(BuildingTest, EveryVentOfALoadedGameShowsWhatWasDrawnFromIt)
+{
+    auto textures = std::make_unique<TextureManager>();
+    ScopedGlobal<TextureManager*> installed(Textures, textures.get());
+    const struct {
+        float health;
+        const char* ground;
+    } cases[] = {
+        {0.1f, "data/textures/splats/splat_vent_depleted.dds"},
+        {400.0f, "data/textures/splats/splat_vent_low.dds"},
+        {900.0f, "data/textures/splats/splat_vent.dds"},
+    };
+    std::vector<std::unique_ptr<IndexedMesh>> meshes;
+    std::vector<std::unique_ptr<Entity>> grounds;
+    std::vector<Entity*> vents;
+    for (const auto& c : cases) {
+        Entity* vent = TheScene.AddTerrainObject("none", Vec3(c.health, 0.0f, 0.0f), 0);
+        ASSERT_NE(vent, nullptr);
+        vent->flags |= ENTITY_FUEL;
+        vent->SetMaxHealth(1000.0f);
+        vent->SetHealth(c.health);
+        meshes.push_back(std::make_unique<IndexedMesh>());
+        meshes.back()->subMeshes.resize(1);
+        meshes.back()->subMeshes[0].diffuseTexture = Textures->GetTexture("data/textures/splats/splat_vent.dds");
+        grounds.push_back(std::make_unique<Entity>());
+        grounds.back()->mesh = meshes.back().get();
+        vent->attachParent = grounds.back().get();
+        vents.push_back(vent);
+    }
+    Building::RestoreAtLevelStart();
+    for (size_t i = 0; i < vents.size(); ++i) {
+        SCOPED_TRACE(cases[i].health);
+        const TextureRecord* shown = meshes[i]->subMeshes[0].diffuseTexture;
+        ASSERT_NE(shown, nullptr);
+        EXPECT_EQ(shown, Textures->GetTexture(cases[i].ground));
+        vents[i]->attachParent = nullptr;
+    }
 }
 
 TEST_F(BuildingTest, AGeneratorRaisesItsNeighboursNodeLevelUntilItFalls)
