@@ -10,6 +10,7 @@
 #include "levelgen/LevelGenerator.h"
 #include "levelgen/MissionObjects.h"
 #include "mechanics/Scene.h"
+#include "platform/ConfigFile.h"
 #include "platform/RandomUtil.h"
 #include "platform/UserFolders.h"
 #include "terrain/Environment.h"
@@ -235,7 +236,8 @@ void MapGenerator::BuildHeightmap(LevelGenerator& layout)
     PlaceFreeCellTerrain();
     PlaceJunctions(layout);
     Terrace(5);
-    SaveMapImage();
+    // The debug picture costs more than the whole build: only for someone looking at it.
+    if (IsVisible() || (Config && Config->debugMode)) SaveMapImage();
     heightsReady = 1;
 }
 

@@ -97,7 +97,8 @@ public:
     // The heights of the kinds (before smoothing) into a grid of the map's size: the kind
     // grid turned by half a turn, the rim raised into a wall that rivers run out through.
     void KindHeights(Heightmap& heights) const;
-    // The debug picture of the kind grid and the placement cells, written as MAP_IMAGE.
+    // The debug picture of the kind grid and the placement cells, written as MAP_IMAGE (a build
+    // writes it only while the window is shown or debugMode is on).
     void SaveMapImage();
 
     // ---- Population (Population.cpp)
