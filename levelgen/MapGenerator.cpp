@@ -237,6 +237,7 @@ void MapGenerator::BuildHeightmap(LevelGenerator& layout)
     PlaceJunctions(layout);
     Terrace(5);
     // The debug picture costs more than the whole build: only for someone looking at it.
+    mapImageStale = true;
     if (IsVisible() || (Config && Config->debugMode)) SaveMapImage();
     heightsReady = 1;
 }
@@ -344,6 +345,7 @@ void MapGenerator::GenerateHeightImage()
 void MapGenerator::SaveMapImage()
 {
     if (kinds.empty() || previewSize <= 0) return;
+    mapImageStale = false;
     const int size = previewSize;
     Image image;
     if (!image.Create(PixelFormat::A8R8G8B8, (uint32_t)size, (uint32_t)size)) return;

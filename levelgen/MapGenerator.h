@@ -159,6 +159,9 @@ public:
     Label* environmentLabel = nullptr;
     Window* window = nullptr;
     Sprite* previewSprite = nullptr;  // its texture is the dynamic "dyn_mapgen"
+    // A build made while the window was hidden left its picture unmade: the window makes it
+    // when it is next drawn.
+    bool mapImageStale = false;
 
     // 1 between a build and the next population: a level built in the window survives into
     // the game's start.
