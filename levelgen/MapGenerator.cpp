@@ -10,6 +10,7 @@
 #include "levelgen/LevelGenerator.h"
 #include "levelgen/MissionObjects.h"
 #include "mechanics/Scene.h"
+#include "platform/ConfigFile.h"
 #include "platform/RandomUtil.h"
 #include "platform/UserFolders.h"
 #include "terrain/Environment.h"
@@ -235,7 +236,9 @@ void MapGenerator::BuildHeightmap(LevelGenerator& layout)
     PlaceFreeCellTerrain();
     PlaceJunctions(layout);
     Terrace(5);
-    SaveMapImage();
+    // The debug picture costs more than the whole build: only for someone looking at it.
+    mapImageStale = true;
+    if (IsVisible() || (Config && Config->debugMode)) SaveMapImage();
     heightsReady = 1;
 }
 
@@ -342,6 +345,7 @@ void MapGenerator::GenerateHeightImage()
 void MapGenerator::SaveMapImage()
 {
     if (kinds.empty() || previewSize <= 0) return;
+    mapImageStale = false;
     const int size = previewSize;
     Image image;
     if (!image.Create(PixelFormat::A8R8G8B8, (uint32_t)size, (uint32_t)size)) return;

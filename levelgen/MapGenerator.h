@@ -97,7 +97,8 @@ public:
     // The heights of the kinds (before smoothing) into a grid of the map's size: the kind
     // grid turned by half a turn, the rim raised into a wall that rivers run out through.
     void KindHeights(Heightmap& heights) const;
-    // The debug picture of the kind grid and the placement cells, written as MAP_IMAGE.
+    // The debug picture of the kind grid and the placement cells, written as MAP_IMAGE (a build
+    // writes it only while the window is shown or debugMode is on).
     void SaveMapImage();
 
     // ---- Population (Population.cpp)
@@ -158,6 +159,9 @@ public:
     Label* environmentLabel = nullptr;
     Window* window = nullptr;
     Sprite* previewSprite = nullptr;  // its texture is the dynamic "dyn_mapgen"
+    // A build made while the window was hidden left its picture unmade: the window makes it
+    // when it is next drawn.
+    bool mapImageStale = false;
 
     // 1 between a build and the next population: a level built in the window survives into
     // the game's start.

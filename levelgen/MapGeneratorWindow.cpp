@@ -223,6 +223,7 @@ bool MapGenerator::IsVisible() const { return window && window->IsVisible(); }
 void MapGenerator::Draw()
 {
     if (!IsVisible()) return;
+    if (mapImageStale) SaveMapImage();
     if (Graphics) Graphics->Begin2D();
     if (previewSprite) GuiDrawSprite(previewSprite);
     if (WindowMgr) WindowMgr->Draw();

@@ -2,7 +2,9 @@
 
 #include "world/Grid.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 bool Path::AddPoint(const Vec3& point)
 {
@@ -70,24 +72,101 @@ struct NodeList {
     {
         if (count < PATH_NODE_POOL) entries[count++] = node;
     }
-    void RemoveAt(int index)
+};
+
+// The open nodes, smallest estimate first. Among equal estimates the node opened first comes
+// first; nodes are taken from the pool in the order they are opened, so a node's place in the
+// pool is its opening order. A node's estimate never changes once it is open (it depends only
+// on its cell and the goal), so the heap never needs to move a node up.
+struct OpenHeap {
+    PathNode* entries[PATH_NODE_POOL];
+    int count;
+
+    static bool Before(const PathNode* a, const PathNode* b) { return a->h < b->h || (a->h == b->h && a < b); }
+
+    void Push(PathNode* node)
     {
-        for (int i = index; i + 1 < count; ++i) entries[i] = entries[i + 1];
-        --count;
+        if (count >= PATH_NODE_POOL) return;
+        int i = count++;
+        while (i > 0) {
+            int parent = (i - 1) / 2;
+            if (!Before(node, entries[parent])) break;
+            entries[i] = entries[parent];
+            i = parent;
+        }
+        entries[i] = node;
     }
-    int Find(int x, int y) const
+
+    PathNode* Pop()
     {
-        for (int i = 0; i < count; ++i)
-            if (entries[i]->x == x && entries[i]->y == y) return i;
-        return -1;
+        PathNode* top = entries[0];
+        PathNode* last = entries[--count];
+        int i = 0;
+        for (;;) {
+            int child = 2 * i + 1;
+            if (child >= count) break;
+            if (child + 1 < count && Before(entries[child + 1], entries[child])) ++child;
+            if (!Before(entries[child], last)) break;
+            entries[i] = entries[child];
+            i = child;
+        }
+        if (count > 0) entries[i] = last;
+        return top;
+    }
+};
+
+// Which cells the current search has opened or closed. Each cell carries the number of the
+// search that last marked it, so a new search starts clean without clearing the grid.
+struct CellMarks {
+    std::vector<uint32_t> opened;
+    std::vector<uint32_t> closed;
+    std::vector<PathNode*> node;
+    int size = 0;
+    uint32_t search = 0;
+
+    void Begin(int gridSize)
+    {
+        if (gridSize != size) {
+            size = gridSize;
+            const size_t cells = (size_t)gridSize * (size_t)gridSize;
+            opened.assign(cells, 0);
+            closed.assign(cells, 0);
+            node.assign(cells, nullptr);
+            search = 0;
+        }
+        if (++search == 0) {  // the numbers came round: forget every mark
+            std::fill(opened.begin(), opened.end(), 0);
+            std::fill(closed.begin(), closed.end(), 0);
+            search = 1;
+        }
+    }
+    bool OnGrid(int x, int y) const { return x >= 0 && y >= 0 && x < size && y < size; }
+    size_t Index(int x, int y) const { return (size_t)y * (size_t)size + (size_t)x; }
+    bool IsClosed(int x, int y) const { return OnGrid(x, y) && closed[Index(x, y)] == search; }
+    PathNode* Opened(int x, int y) const
+    {
+        return OnGrid(x, y) && opened[Index(x, y)] == search ? node[Index(x, y)] : nullptr;
+    }
+    void Open(PathNode* n)
+    {
+        if (!OnGrid(n->x, n->y)) return;
+        opened[Index(n->x, n->y)] = search;
+        node[Index(n->x, n->y)] = n;
+    }
+    void Close(const PathNode* n)
+    {
+        if (!OnGrid(n->x, n->y)) return;
+        opened[Index(n->x, n->y)] = 0;
+        closed[Index(n->x, n->y)] = search;
     }
 };
 
 struct SearchStorage {
     PathNode nodes[PATH_NODE_POOL];
     int used;  // nodes are only ever taken during a search, so the free ones follow the used
-    NodeList open;
+    OpenHeap open;
     NodeList closed;
+    CellMarks marks;
 };
 
 SearchStorage* storage = nullptr;  // made once, kept for the whole run
@@ -127,7 +206,7 @@ bool CornersOpen(const Grid* grid, const Entity* agent, int k, int nx, int ny)
 void ResetSearch()
 {
     PathFinder::InitNodePool();
-    for (PathNode& node : storage->nodes) node.inUse = 0;
+    for (int i = 0; i < storage->used; ++i) storage->nodes[i].inUse = 0;
     storage->used = 0;
     storage->open.count = 0;
     storage->closed.count = 0;
@@ -157,18 +236,18 @@ PathNode* PathFinder::FindPath(int startX, int startY, int goalX, int goalY, con
     // Walk regions tell a cell that no walk reaches without a search.
     if (grid->CannotReach(grid->GetCell(startX, startY), grid->GetCell(goalX, goalY))) return nullptr;
     const int n = GetGridSize(grid);
-    NodeList& open = storage->open;
+    OpenHeap& open = storage->open;
     NodeList& closed = storage->closed;
-    open.Append(start);
+    CellMarks& marks = storage->marks;
+    marks.Begin(n);
+    open.Push(start);
+    marks.Open(start);
     for (;;) {
         if (closed.count >= PATH_NODE_POOL - 1) return nullptr;
         if (open.count == 0) return nullptr;
-        int best = 0;
-        for (int i = 1; i < open.count; ++i)
-            if (open.entries[i]->h < open.entries[best]->h) best = i;
-        PathNode* current = open.entries[best];
-        open.RemoveAt(best);
+        PathNode* current = open.Pop();
         closed.Append(current);
+        marks.Close(current);
         if (current->x == goal->x && current->y == goal->y) return current;
 
         const int x = current->x, y = current->y;
@@ -178,13 +257,11 @@ PathNode* PathFinder::FindPath(int startX, int startY, int goalX, int goalY, con
             if (!cell->steps[k]) continue;
             if (k >= 4 && (!cell->steps[SIDE_EXIT[k][0]] || !cell->steps[SIDE_EXIT[k][1]])) continue;
             const int nx = x + STEP_X[k], ny = y + STEP_Y[k];
-            if (!Walkable(grid, agent, nx, ny) || closed.Find(nx, ny) >= 0) continue;
+            if (!Walkable(grid, agent, nx, ny) || marks.IsClosed(nx, ny)) continue;
             if (!CornersOpen(grid, agent, k, nx, ny)) continue;
             // A node's cost so far is its parent's total when it was reached.
             const float cost = current->f;
-            int onOpen = open.Find(nx, ny);
-            if (onOpen >= 0) {
-                PathNode* node = open.entries[onOpen];
+            if (PathNode* node = marks.Opened(nx, ny)) {
                 if (node->g > cost) {
                     node->g = cost;
                     node->parent = current;
@@ -199,7 +276,8 @@ PathNode* PathFinder::FindPath(int startX, int startY, int goalX, int goalY, con
             node->parent = current;
             node->h = PathEstimate(nx, ny, goal->x, goal->y);
             node->f = node->h + cost;
-            open.Append(node);
+            open.Push(node);
+            marks.Open(node);
         }
     }
 }

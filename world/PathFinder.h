@@ -6,8 +6,9 @@
 //
 // The search is greedy: it always expands the open node with the smallest estimate to the goal,
 // so on open ground it heads straight there and returns the first route it meets, which need
-// not be the shortest. All of its storage (512 nodes, an open and a closed list) is shared and
-// made once: one search at a time, and a result is used before the next search starts.
+// not be the shortest. All of its storage (512 nodes, the open nodes in a heap, the closed list,
+// and marks on the cells that tell at once whether a cell is open or closed) is shared and made
+// once: one search at a time, and a result is used before the next search starts.
 #include "host/Maths.h"
 #include "platform/PooledList.h"
 

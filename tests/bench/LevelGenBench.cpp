@@ -1,6 +1,7 @@
 // How long a random level takes to generate: the layout and the heightmap construction of the
 // largest level a mission can ask for (ten objectives of several sites each, camps, lairs,
-// two rivers), with its height image and map image written. Goal: well under a second.
+// two rivers), with its height image written (the map image is a debug picture a player's
+// level does without). Goal: 5 ms.
 #include "campaign/MissionRecord.h"
 #include "host/Random.h"
 #include "host/System.h"
@@ -50,6 +51,7 @@ void GenerateTheLargestLevel(benchmark::State& state)
         maps.GenerateHeightImage();
         benchmark::DoNotOptimize(maps.kinds.data());
     }
+    state.counters["goal_ms"] = 5;
     TheMapGenerator = nullptr;
     std::string command = "rm -rf '" + folder + "'";
     if (system(command.c_str()) != 0) {}

@@ -8,7 +8,9 @@
 #include "terrain/Heightmap.h"
 #include "terrain/Terrain.h"
 #include "tests/levelgen/LevelGenTestSupport.h"
+#include "platform/ConfigFile.h"
 #include "tests/support/ReferencePicture.h"
+#include "tests/support/Scoped.h"
 #include "world/Grid.h"
 
 #include <cstdio>
@@ -253,6 +255,28 @@ TEST_F(MapGeneration, ASeedGivesTheSameLevelByteForByte)
     }
 }
 
+// The debug picture of the kinds costs more than the whole build, so a player's level start
+// does without it: it is written only while the generator's window is shown or debugMode is
+// on, and the level is the same either way.
+TEST_F(MapGeneration, TheMapImageIsWrittenOnlyForDebugging)
+{
+    ConfigFile config(nullptr);
+    ScopedGlobal<ConfigFile*> useConfig(Config, &config);
+    std::vector<uint8_t> levels[2];
+    for (bool debug : {false, true}) {
+        SCOPED_TRACE(debug ? "debugMode on" : "debugMode off");
+        config.debugMode = debug;
+        std::remove(UserPath(MAP_IMAGE).c_str());
+        MissionRecord mission = Mission("forest", LEVEL_TEMPLATE_NONE, 0);
+        Generate(mission, 77);
+        maps.GenerateHeightImage();
+        EXPECT_EQ(!ReadBytes(UserPath(MAP_IMAGE)).empty(), debug);
+        levels[debug] = ReadBytes(UserPath(GENERATED_HEIGHTMAP));
+        ASSERT_FALSE(levels[debug].empty());
+    }
+    EXPECT_EQ(levels[0], levels[1]) << "the debug picture changed the level";
+}
+
 // Pictures a person can look at: the kinds and the heights of a level of each environment,
 // written into the test pictures folder ("levelgen").
 TEST_F(MapGeneration, EachEnvironmentsLevelIsWrittenAsPictures)
@@ -261,6 +285,10 @@ TEST_F(MapGeneration, EachEnvironmentsLevelIsWrittenAsPictures)
     CreateFolder(folder.c_str());
     folder += "/levelgen";
     CreateFolder(folder.c_str());
+    // The map image is a debug picture: written only with debugMode on.
+    ConfigFile config(nullptr);
+    config.debugMode = true;
+    ScopedGlobal<ConfigFile*> useConfig(Config, &config);
     for (int i = 0; i < Environment::GetCount(); ++i) {
         const char* name = Environment::Get(i)->name;
         SCOPED_TRACE(name);

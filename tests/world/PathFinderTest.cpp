@@ -4,6 +4,7 @@
 #include "world/PathFinder.h"
 
 #include "mechanics/GameMechanics.h"
+#include "tests/support/RouteChecksum.h"
 #include "tests/world/WorldTestSupport.h"
 #include "world/Agent.h"
 #include "world/Entity.h"
@@ -267,6 +268,15 @@ TEST_F(PathFinderTest, AnAgentGivesItsRouteBackWhenItForgetsItOrIsReused)
     agent->Reset();
     EXPECT_EQ(agent->path, nullptr);
     EXPECT_EQ(pool.FreeCount(), freeBefore);
+}
+
+// Twenty thousand searches on a walled level come out as they always have: the same routes,
+// the same cells closed in the same order (the give-up routes and the debug overlay read them).
+// The path benchmark prints the same checksum.
+TEST_F(PathFinderTest, RandomSearchesKeepTheirRoutes)
+{
+    CarveRouteLevel(game);
+    EXPECT_EQ(RouteChecksum(*grid, 20000), 0x3201d72a8da3cf51ull);
 }
 
 }  // namespace
