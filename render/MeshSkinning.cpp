@@ -217,9 +217,13 @@ void IndexedMesh::SkinVertices(int i)
     if (sub.vertices.size() != vertices.size()) return;  // an instance batch, not this material's copy
     const std::vector<SkinWeight>& weights = material.Weights();
     const int jointCount = JointCount();
-    for (size_t v = 0; v < vertices.size(); ++v) {
-        const MeshVertex& vertex = vertices[v];
-        const SkinWeight* record = v < weights.size() ? &weights[v] : nullptr;
+    const size_t vertexCount = vertices.size(), weightCount = weights.size();
+    const MeshVertex* in = vertices.data();
+    const SkinWeight* records = weights.data();
+    MeshGpuVertex* skinnedVertices = sub.vertices.data();
+    for (size_t v = 0; v < vertexCount; ++v) {
+        const MeshVertex& vertex = in[v];
+        const SkinWeight* record = v < weightCount ? &records[v] : nullptr;
 #if VELDMARK_SKIN_SSE
         // Four lanes at once, each summed in the same order as the plain loop below, so the
         // skinned vertices come out the same to the last bit.
@@ -248,7 +252,7 @@ void IndexedMesh::SkinVertices(int i)
         }
         if (influences == 0) {
             // Nothing moves it: it stays where the file put it.
-            WriteMirrored(vertex.position, vertex.normal, &sub.vertices[v]);
+            WriteMirrored(vertex.position, vertex.normal, &skinnedVertices[v]);
             continue;
         }
         // Mirrored on the way out, as WriteMirrored does: x negated. The position and the
@@ -257,7 +261,7 @@ void IndexedMesh::SkinVertices(int i)
         position = _mm_xor_ps(position, mirror);
         normal = _mm_xor_ps(normal, mirror);
         const __m128 zzNxNx = _mm_shuffle_ps(position, normal, _MM_SHUFFLE(0, 0, 2, 2));
-        MeshGpuVertex& out = sub.vertices[v];
+        MeshGpuVertex& out = skinnedVertices[v];
         _mm_storeu_ps(out.position, _mm_shuffle_ps(position, zzNxNx, _MM_SHUFFLE(2, 0, 1, 0)));
         _mm_storel_pi(reinterpret_cast<__m64*>(&out.normal[1]), _mm_shuffle_ps(normal, normal, _MM_SHUFFLE(3, 3, 2, 1)));
 #else
@@ -279,7 +283,7 @@ void IndexedMesh::SkinVertices(int i)
             position = vertex.position;
             normal = vertex.normal;
         }
-        WriteMirrored(position, normal, &sub.vertices[v]);
+        WriteMirrored(position, normal, &skinnedVertices[v]);
 #endif
     }
     sub.verticesChanged = true;
