@@ -393,12 +393,13 @@ bool StartProfile()
     // A name the settings give that could lead outside the profiles folder is refused (and
     // logged): the game starts as if no profile had been chosen.
     char path[MAX_PROFILE_PATH];
-    if (strcmp(Config->currentprofile, "#") != 0 && ProfilePath(Config->currentprofile, path, sizeof path)) {
-        GetPlayerProfile()->Load(path, true, false);
-    } else {
-        // No profile chosen yet: there is nothing to continue or load.
-        MissionScreen::SetProfileButtonsEnabled(false);
-    }
+    if (strcmp(Config->currentprofile, "#") != 0 && ProfilePath(Config->currentprofile, path, sizeof path) &&
+        GetPlayerProfile()->Load(path, true, false))
+        return true;
+    // No profile chosen yet (or its file is gone): there is nothing to continue or load, and a
+    // mission started straight away is played with what a newcomer's rig would have.
+    MissionScreen::SetProfileButtonsEnabled(false);
+    GetPlayerProfile()->TakeNewPlayerStart();
     return true;
 }
 

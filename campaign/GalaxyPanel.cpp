@@ -580,12 +580,15 @@ void Galaxy::DrawInfoPanel()
         SetFontColour(small, TEXT_COLOUR);
         GuiDrawText(small, w - T(0.0208333f) - TextWidth(small, text), T(0.0260417f), text);
         if (Config && Config->debugMode) {
+            // The missions per level, under the page's buttons on the left, where nothing
+            // else of the galaxy view is drawn.
+            const int left = T(0.0208333f), top = T(0.25f);
             for (int level = 0; level < LEVEL_COUNT; ++level) {
                 snprintf(text, sizeof text, "%d\n%d", level, MissionsPerLevel[level]);
-                DrawLines(small, (int)(level * 0.0364583f * h), T(0.0520833f), text);
+                DrawLines(small, left + (int)(level * 0.0364583f * h), top, text);
             }
             snprintf(text, sizeof text, "Mission planets: %d", NextMissionId);
-            GuiDrawText(small, T(0.0625f), T(0.078125f), text);
+            GuiDrawText(small, left, top + T(0.0520833f), text);
         }
     } else {
         if (clickedBody) {

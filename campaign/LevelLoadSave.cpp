@@ -424,15 +424,17 @@ void LevelLoadSaveGui::Build()
         return window;
     };
     const int panelX = (W - p) / 2, panelY = (int)(H * 0.11979166f);
-    keep(new Window(panelX, panelY, p, p, "wframe_blue.dds"));
+    panels_[0] = keep(new Window(panelX, panelY, p, p, "wframe_blue.dds"));
     const int bannerH = (int)(H * 0.052083332f);
     title = keep(new Button(nullptr, nullptr, panelX + b, panelY - bannerH / 2, p - 2 * b, bannerH, 0, nullptr,
                             "data/gui/missionbanner.dds", "data/gui/missionbanner.dds", nullptr, 0, 0, 0));
     title->SetText("Load Game");
-    keep(new Window(panelX + b, panelY + bannerH + s, p - 2 * b, p - 2 * s - bannerH - bh, "wframe_black.dds"));
+    panels_[1] = keep(new Window(panelX + b, panelY + bannerH + s, p - 2 * b, p - 2 * s - bannerH - bh, "wframe_black.dds"));
 
+    // The controls stand below the selected save's details, in the lower part of the black panel.
+    const int screenX = (W - (int)(H * 0.5208333f)) / 2 - H / 48, screenY = H / 6;
     const int buttonW = (int)(H * 0.104166664f);
-    const int closeX = panelX + p / 2 - (int)(W * 0.1953125f) + W / 10, rowY = panelY + p - (int)(H * 0.15104167f);
+    const int closeX = screenX + p / 2 - (int)(W * 0.1953125f), rowY = screenY + p - (int)(H * 0.15104167f);
     auto button = [&](int atX, const char* text, ButtonCallback click, const char* face, bool hover) {
         Button* made = keep(new Button(nullptr, click, atX, rowY, buttonW, bh, 0, nullptr, face, face, nullptr,
                                        0x1030001, 0x1030002, 0));
@@ -443,16 +445,21 @@ void LevelLoadSaveGui::Build()
     button(closeX, "Close", OnClose, "data/gui/button_red.dds", true);
     loadButton = button(closeX + b + buttonW, "Load", LoadSaveGame, "data/gui/button.dds", true);
     saveButton = button(closeX + b + buttonW, "Save", SaveGame, "data/gui/button.dds", false);
+    // Enter presses the mode's button (the screen's own key handling picks which).
+    loadButton->flags |= WINDOW_DEFAULT_BUTTON;
+    saveButton->flags |= WINDOW_DEFAULT_BUTTON;
 
-    const int boxX = panelX + p / 2 - (int)(H * 0.13020833f) + (int)(H * 0.078125f);
+    const int boxX = screenX + p / 2 - (int)(H * 0.13020833f);
     const int boxY = rowY - (int)(H * 0.065104164f);
-    nameBox = keep(new EditBox("", boxX, boxY, (int)(H * 0.33854166f) - (int)(H * 0.078125f), bh, 1, GuiListFont, nullptr));
+    nameBox = keep(new EditBox("", boxX, boxY, (int)(H * 0.33854166f), bh, 1, GuiListFont, nullptr));
     nameBox->maximumLength = NAME_LENGTH;
     nameBox->enterCallback = OnNameEnter;
     nameLabel = keep(new Label("Save file name:", boxX - (int)(H * 0.15625f), boxY + H / 96, (int)(H * 0.13020833f), bh,
                                0, GuiListFont, false));
 
     browser = new LevelBrowser();
+    // The black panel is the list's backing.
+    browser->backing = false;
     FitToChildren(1, 1, 0, 0);
     if (WindowMgr) WindowMgr->AddWindow(this);
     Window::SetVisible(false);
@@ -461,21 +468,11 @@ void LevelLoadSaveGui::Build()
 
 void LevelLoadSaveGui::SetVisible(bool show)
 {
-    shown = show;
     if (show) {
-        Window::SetVisible(true);
-        if (WindowMgr) {
-            WindowMgr->ShowById(SCREEN_ID);
-            savedModal = WindowMgr->modal;
-            WindowMgr->modal = this;
-        }
-        if (browser) {
-            browser->FillFromDirectory(SaveFolder().c_str());
-            if (!loadMode) browser->selected = nullptr;
-            browser->SetVisible(true);
-        }
+        ShowScreen(true);
         return;
     }
+    shown = false;
     Window::SetVisible(false);
     if (WindowMgr) {
         WindowMgr->HideById(SCREEN_ID);
@@ -483,6 +480,34 @@ void LevelLoadSaveGui::SetVisible(bool show)
     }
     savedModal = nullptr;
     if (browser) browser->SetVisible(false);
+}
+
+void LevelLoadSaveGui::ShowAsPage()
+{
+    ShowScreen(false);
+}
+
+void LevelLoadSaveGui::ShowScreen(bool modalScreen)
+{
+    shown = true;
+    Window::SetVisible(true);
+    if (WindowMgr) {
+        WindowMgr->ShowById(SCREEN_ID);
+        if (modalScreen && WindowMgr->modal != this) {
+            savedModal = WindowMgr->modal;
+            WindowMgr->modal = this;
+        }
+    }
+    if (browser) {
+        browser->FillFromDirectory(SaveFolder().c_str());
+        if (!loadMode) browser->selected = nullptr;
+        browser->SetVisible(true);
+    }
+}
+
+bool LevelLoadSaveGui::IsModal() const
+{
+    return WindowMgr && WindowMgr->modal == this;
 }
 
 bool LevelLoadSaveGui::OnMouseDown(MouseDevice* mouse)
@@ -497,7 +522,7 @@ bool LevelLoadSaveGui::OnMouseUp(MouseDevice* mouse)
 
 bool LevelLoadSaveGui::OnMouseMove(MouseDevice* mouse)
 {
-    if (!browser || !browser->listWindow || !browser->IsVisible()) return false;
+    if (!IsModal() || !browser || !browser->listWindow || !browser->IsVisible()) return false;
     bool handled = false;
     for (Window* child = browser->listWindow->firstChild; child; child = child->nextSibling)
         if (child->IsVisible()) handled |= child->OnMouseMove(mouse);
@@ -507,7 +532,8 @@ bool LevelLoadSaveGui::OnMouseMove(MouseDevice* mouse)
 template <class F> bool LevelLoadSaveGui::ForwardToList(MouseDevice* mouse, F event)
 {
     // The list's window is not among the modal screen's children: its rows get the mouse here.
-    if (!mouse || !browser || !browser->listWindow || !browser->IsVisible()) return false;
+    // As a page the screen is not modal, and the window manager reaches the list itself.
+    if (!mouse || !IsModal() || !browser || !browser->listWindow || !browser->IsVisible()) return false;
     for (Window* child = browser->listWindow->firstChild; child; child = child->nextSibling)
         if (child->IsVisible() && child->HitTest(mouse->cursorX, mouse->cursorY) && event(child)) return true;
     return false;
@@ -516,8 +542,32 @@ template <class F> bool LevelLoadSaveGui::ForwardToList(MouseDevice* mouse, F ev
 void LevelLoadSaveGui::Draw()
 {
     if (!shown) return;
-    DrawChildren();
+    // The list's dark backing lies over the panels and under the buttons, the name box and its
+    // label: panels first, then the list, then the controls on top.
+    auto isPanel = [this](const Window* child) { return child == panels_[0] || child == panels_[1]; };
+    for (Window* child = firstChild; child; child = child->nextSibling)
+        if (isPanel(child) && child->IsVisible()) child->Draw();
     if (browser && browser->IsVisible()) browser->Draw();
+    for (Window* child = firstChild; child; child = child->nextSibling)
+        if (!isPanel(child) && child->IsVisible() && !(child->flags & WINDOW_FRAMELESS)) child->Draw();
+}
+
+bool LevelLoadSaveGui::OnKey(KeyboardDevice* keyboard)
+{
+    if (!shown || !keyboard) return false;
+    // Enter does what the shown button does; Escape closes the screen as Close does.
+    if (keyboard->lastKeyDown == VK_RETURN) {
+        if (loadMode)
+            LoadSaveGame(nullptr, loadButton);
+        else
+            SaveGame(nullptr, saveButton);
+        return true;
+    }
+    if (keyboard->lastKeyDown == VK_ESCAPE) {
+        OnClose(nullptr, nullptr);
+        return true;
+    }
+    return false;
 }
 
 int LevelLoadSaveGui::OnClose(void*, Button*)

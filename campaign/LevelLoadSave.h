@@ -52,7 +52,12 @@ public:
     // Opens (the list filled from the profile's save folder) or closes the screen as a modal
     // screen; the game is not paused.
     void SetVisible(bool show);
+    // Opens the screen as a page of the front end beside its back button: shown and filled as
+    // SetVisible does, but not modal, so the back button and Escape reach the front end.
+    void ShowAsPage();
     void Draw() override;
+    // Enter presses Load or Save, Escape closes.
+    bool OnKey(KeyboardDevice* keyboard) override;
     // The list's rows take the mouse through the screen while it is the modal window.
     bool OnMouseDown(MouseDevice* mouse) override;
     bool OnMouseUp(MouseDevice* mouse) override;
@@ -75,6 +80,11 @@ public:
 
 private:
     template <class F> bool ForwardToList(MouseDevice* mouse, F event);
+    void ShowScreen(bool modalScreen);
+    bool IsModal() const;
+
+    // The blue frame and the black inner panel, drawn under the list.
+    Window* panels_[2] = {nullptr, nullptr};
 
     std::vector<std::unique_ptr<Window>> owned_;
 };

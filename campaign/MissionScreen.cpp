@@ -84,10 +84,7 @@ int OptionsButton(void*, Button*)
 
 int LoadGameButton(void*, Button*)
 {
-    if (!TheLevelLoadSaveGui) return 1;
-    OpenLoadGameWindow();
-    TheLevelLoadSaveGui->SetVisible(true);
-    GuiPlaySound("blip");
+    MissionScreen::OnLoadGame();
     return 1;
 }
 
@@ -363,6 +360,20 @@ void MissionScreen::OnBack(int value, int)
     GuiPlaySound("blip");
 }
 
+void MissionScreen::OnLoadGame()
+{
+    CloseAllGameWindows();
+    if (WindowMgr) WindowMgr->ShowById(BACK_BUTTON_ID);
+    if (!TheGalaxy || !TheLevelLoadSaveGui) {
+        GuiPlaySound("bad");
+        return;
+    }
+    OpenLoadGameWindow();
+    TheLevelLoadSaveGui->ShowAsPage();
+    FrontEndScreenState = 4;
+    GuiPlaySound("blip");
+}
+
 void MissionScreen::SetProfileButtonsEnabled(bool on)
 {
     if (ContinueGame) ContinueGame->SetEnabled(on);
@@ -414,6 +425,8 @@ void CloseAllGameWindows()
 {
     CloseInformationScreens();
     if (TheOptionsWindow && TheOptionsWindow->shown) TheOptionsWindow->SetVisible(false);
+    // Closed as a screen, so that it gives back the modal window it took and hides its list.
+    if (TheLevelLoadSaveGui && TheLevelLoadSaveGui->shown) TheLevelLoadSaveGui->SetVisible(false);
     if (WindowMgr)
         for (int id = MAIN_MENU_ID; id <= 1019; ++id) WindowMgr->HideById(id);
     for (Window* window : MissionScreen::windows)

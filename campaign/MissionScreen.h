@@ -68,6 +68,9 @@ public:
     // current page to the main menu (value 1: from the galaxy too). The new-profile page keeps
     // the player.
     static void OnBack(int value, int);
+    // "Load Game": the load page (screen state 4) with the back button; "bad" when the galaxy
+    // or the load screen is missing.
+    static void OnLoadGame();
     // "Continue Game" and "Load Game" need a profile.
     static void SetProfileButtonsEnabled(bool on);
     // The galaxy's camera on its page: the wheel zooms, the right button and the arrow keys pan.

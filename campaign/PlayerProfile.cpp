@@ -13,6 +13,7 @@
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
 #include "platform/ConfigFile.h"
+#include "platform/Files.h"
 #include "platform/GameSeam.h"
 #include "platform/StringTable.h"
 #include "platform/UserFolders.h"
@@ -394,6 +395,16 @@ bool PlayerProfile::LoadByName(const char* profileName)
     char path[MAX_PROFILE_PATH];
     if (!ProfilePath(profileName, path, sizeof path)) return false;
     return Load(path, false, false);
+}
+
+bool PlayerProfile::TakeNewPlayerStart()
+{
+    char path[MAX_PATH_TEXT];
+    CopyText(path, sizeof path, DEFAULT_PROFILE_SCRIPT);
+    FixPath(path);
+    const bool read = Load(path, false, false);
+    flags = (flags & ~PROFILE_LOADED) | PROFILE_STARTUP;
+    return read;
 }
 
 bool PlayerProfile::SaveByName(bool inGame)

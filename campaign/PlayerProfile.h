@@ -138,6 +138,10 @@ public:
     bool LoadByName(const char* profileName);
     // Saves to the profiles folder under the profile's own name.
     bool SaveByName(bool inGame);
+    // What a newcomer starts with (the shipped new-player profile: rig, pilot, weapons, kit and
+    // credits), for the start-up profile a game began without a profile of its own plays with.
+    // It stays the start-up profile: nothing to continue, no file of its own.
+    bool TakeNewPlayerStart();
 
     char name[PROFILE_NAME_SIZE];
     uint32_t flags = 0;

@@ -329,7 +329,7 @@ int ScrollList::OnRowClick(void* user, Button* button)
 void ScrollList::Draw()
 {
     if (!built || !shown) return;
-    GuiDrawSprite(background);
+    if (backing) GuiDrawSprite(background);
     if (listWindow->flags & WINDOW_NOT_MANAGED_DRAW) listWindow->Draw();
     ThumbGeometry(&thumbSize, &thumbStep);
     if (selected && selectedRow >= 0 && selectedRow < rows && highlight) {

@@ -79,6 +79,8 @@ public:
 
     int rows = 5;
     Sprite* background = nullptr;
+    // The dark panel is drawn behind the list; a list set in a panel of its own goes without.
+    bool backing = true;
     int selectedRow = 0;  // counted from the first row shown; may leave 0..rows-1 while scrolling
     int id = -1;
     Sprite* rowIcons[MAX_ROWS] = {};

@@ -146,14 +146,23 @@ bool WindowManager::OnMouseDown(MouseDevice* mouse)
     });
     bool handled = false;
     bool done = false;
+    // A press that gives a window the focus reaches it as a press on an unfocused window: an
+    // edit box takes the focus with its first click and places its caret only with the next.
+    Window* focusedBefore = focused;
+    auto pressOn = [&](Window* target) {
+        MoveFocusTo(target);
+        const bool given = focused == target && target != focusedBefore;
+        if (given) target->flags &= ~WINDOW_FOCUSED;
+        const bool taken = target->OnMouseDown(mouse);
+        if (given && focused == target) target->flags |= WINDOW_FOCUSED;
+        return taken;
+    };
     ForEachTarget([&](Window* window) {
         if (done || !window->IsVisible() || !window->HitTest(px, py)) return;
-        MoveFocusTo(window);
-        if (window->OnMouseDown(mouse)) handled = true;
+        if (pressOn(window)) handled = true;
         for (Window* child = window->firstChild; child; child = child->nextSibling) {
             if (!child->HitTest(px, py) || !child->IsVisible()) continue;
-            MoveFocusTo(child);
-            if (child->OnMouseDown(mouse)) {
+            if (pressOn(child)) {
                 handled = true;
                 done = true;
                 return;
@@ -190,8 +199,12 @@ bool WindowManager::OnKey(KeyboardDevice* keyboard)
                 return;
             }
         }
-        // Enter on a screen with a default button clicks it; that does not count as taken.
-        if (window->firstChild && window->FindDefaultButton()) window->OnKey(keyboard);
+        // Enter on a screen with a default button clicks it. A key the screen used is taken:
+        // it must not go on to the game (Escape to the pause menu, Enter to the console).
+        if (window->firstChild && window->FindDefaultButton() && window->OnKey(keyboard)) {
+            handled = true;
+            done = true;
+        }
     });
     return handled;
 }

@@ -14,6 +14,7 @@
 #include "interface/Inventory.h"
 #include "interface/ItemScrollList.h"
 #include "interface/MissionHud.h"
+#include "interface/MessageLists.h"
 #include "interface/MissionLogGui.h"
 #include "interface/PlayerTechGui.h"
 #include "mechanics/GameMechanics.h"
@@ -157,6 +158,13 @@ void DollBounds(Agent* rig, Vec3* low, Vec3* high)
     }
     *low = *low * rig->scale;
     *high = *high * rig->scale;
+}
+
+// A part the pilot may not fit yet: the refusal says why, not only how it sounds.
+void RefuseForLevel()
+{
+    if (TheGame && TheGame->messageBar) TheGame->messageBar->AddMessage("Insufficient level!", 2.0f, 0);
+    GuiPlaySound("bad");
 }
 
 }  // namespace
@@ -850,7 +858,7 @@ int PressAttachmentSlot(int index)
     const RigAttachmentSlot& slot = RIG_ATTACHMENTS[index];
     if (Item* carried = bag->dragItem) {
         if (carried->buyLevel > profile->level) {
-            GuiPlaySound("bad");
+            RefuseForLevel();
             return 1;
         }
         if (carried->kind != slot.itemKind) {
@@ -887,8 +895,12 @@ int PressModuleSlot(int slot)
     Inventory* bag = Bag();
     if (!rig || !bag || slot < 0 || slot >= RIG_MODULE_SLOTS_SHOWN) return 1;
     if (Item* carried = bag->dragItem) {
-        if (carried->kind != ITEM_KIND_UPGRADE || carried->buyLevel > profile->level) {
+        if (carried->kind != ITEM_KIND_UPGRADE) {
             GuiPlaySound("bad");
+            return 0;
+        }
+        if (carried->buyLevel > profile->level) {
+            RefuseForLevel();
             return 0;
         }
         bag->TakeCarried();

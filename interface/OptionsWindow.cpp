@@ -13,6 +13,7 @@
 #include "interface/MessageLists.h"
 #include "mechanics/GameMechanics.h"
 #include "platform/ConfigFile.h"
+#include "platform/InputState.h"
 #include "platform/MusicPlayer.h"
 #include "platform/SoundManager.h"
 #include "render/Draw2D.h"
@@ -47,6 +48,26 @@ constexpr int Cell(int columns, int rows, int column, int row)
 }
 
 const char* const DIFFICULTIES[] = {"Beginner", "Normal", "Advanced", "Expert"};
+
+const char* DifficultyText(int difficulty)
+{
+    return DIFFICULTIES[difficulty >= 0 && difficulty <= 2 ? difficulty : 3];
+}
+
+// The options panel: Escape leaves it as "Done" does. The window manager hands it the keys
+// because "Done" is its default button (Enter is "Done" too).
+class OptionsPanel : public Window {
+public:
+    bool OnKey(KeyboardDevice* keyboard) override
+    {
+        if (!keyboard || (keyboard->lastKeyDown != VK_ESCAPE && keyboard->lastKeyDown != VK_RETURN)) return false;
+        // The resolution list, open over the panel, answers for itself.
+        if (TheOptionsWindow && TheOptionsWindow->resolutionList && TheOptionsWindow->resolutionList->IsVisible())
+            return false;
+        OptionsWindow::OnOptionsDone(nullptr, nullptr);
+        return true;
+    }
+};
 const char* const SHADOW_SIZES[] = {"256", "512", "1024", "2048"};
 
 OptionsWindow* Options(void* user)
@@ -230,7 +251,7 @@ struct OptionsBuilder {
         }
         const int w = right + margin, h = bottom + margin;
         const int px = (ScreenWidth() - w) / 2, py = (ScreenHeight() - h) / 2;
-        Window* container = new Window();
+        Window* container = id == OptionsWindow::PANEL_ID ? new OptionsPanel() : new Window();
         options->owned_.emplace_back(container);
         CopyText(container->caption, sizeof container->caption, "Options");
         container->flags |= WINDOW_FRAMELESS;
@@ -253,8 +274,7 @@ struct OptionsBuilder {
     {
         const ConfigFile& c = *Config;
         StartPage(OptionsWindow::GAME_PAGE_ID);
-        const int d = c.Difficulty >= 0 && c.Difficulty <= 2 ? c.Difficulty : 3;
-        Spinner("Difficulty", DIFFICULTIES[d], OptionsWindow::OnDifficultyArrow);
+        options->difficultyBox = Spinner("Difficulty", DifficultyText(c.Difficulty), OptionsWindow::OnDifficultyArrow);
         NumberSpinner("Scroll Speed", (int)(c.scrollSpeed / 10.0f), 1, 10, OptionsWindow::OnScrollSpeedArrow);
         NumberSpinner("Mouse Speed", (int)lroundf(c.mouseSpeed * 10.0f), 1, 10, OptionsWindow::OnMouseSpeedArrow);
         CheckBox("Smooth Zoom", c.smoothZoom, OptionsWindow::OnSmoothZoomToggled);
@@ -341,6 +361,7 @@ struct OptionsBuilder {
                                  OptionsWindow::PANEL_ID);
         done->SetImage("data/gui/highlight_blue.dds", 0);
         done->SetText("Done");
+        done->flags |= WINDOW_DEFAULT_BUTTON;
         SetUser(done, options);
     }
 
@@ -460,6 +481,8 @@ void OptionsWindow::SetVisible(bool show)
     }
     shown = show;
     if (show) {
+        // The difficulty is also chosen with a new profile: the window shows the one in force.
+        if (difficultyBox && Config) difficultyBox->SetText(DifficultyText(Config->Difficulty));
         previousModal = WindowMgr ? WindowMgr->modal : nullptr;
         if (WindowMgr) {
             WindowMgr->ShowById(PANEL_ID);

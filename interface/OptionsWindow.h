@@ -74,6 +74,8 @@ public:
     Button* tabs[3] = {};
     Window* resolutionList = nullptr;
     Button* resolutionButton = nullptr;
+    // The Difficulty row's value box.
+    Button* difficultyBox = nullptr;
     // The list's entries, in order, and the one chosen last (null until one is).
     std::vector<Button*> resolutionEntries;
     Button* selectedEntry = nullptr;

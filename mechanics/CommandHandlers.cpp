@@ -228,6 +228,7 @@ void CmdGotoAlert()
     if (pings.lastAlertFrame <= 0 || FrameTimer.GetFrameCount() - pings.lastAlertFrame >= ALERT_FRAMES) return;
     const Vec3 look = pings.lastAlertPosition;
     GameCamera.eye = look - GameCamera.direction * GameCamera.distance;
+    GameCamera.KeepInBounds();
 }
 
 void CmdToggleMinimap() { MinimapShown = !MinimapShown; }

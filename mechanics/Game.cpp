@@ -18,6 +18,7 @@
 #include "render/Sprite.h"
 #include "world/Entity.h"
 
+#include <algorithm>
 #include <cstring>
 
 bool GamePaused = false;
@@ -138,8 +139,10 @@ bool Game::CreateHud()
                               fonts[1]);
         timeLabel->r = 0.8f, timeLabel->g = 0.8f, timeLabel->b = 0.0f, timeLabel->a = 1.0f;
     }
-    if (!fpsLabel) fpsLabel = MakeLabel("FPS:", w - margin - TextWidth(fonts[0], "FPS: 120.0"), (int)(h * 0.0416667f), nullptr);
-    if (!debugLabel) debugLabel = MakeLabel("Debug:", 0, (int)(h * 0.0416667f), nullptr);
+    // The GUI's default font does not exist yet when the HUD is made: the labels take the
+    // game's first font, which becomes it.
+    if (!fpsLabel) fpsLabel = MakeLabel("FPS:", w - margin - TextWidth(fonts[0], "FPS: 120.0"), (int)(h * 0.0416667f), fonts[0]);
+    if (!debugLabel) debugLabel = MakeLabel("Debug:", 0, (int)(h * 0.0416667f), fonts[0]);
     // The options window comes with the game interface.
     return true;
 }
@@ -148,6 +151,20 @@ void Game::DrawGui()
 {
     if (!Config) return;
     int w = Config->width, h = Config->height;
+    // The status labels belong to no window: the update shows them as the settings ask, and
+    // they are drawn here, over the HUD and the windows. The clock stands below the frame
+    // rate's lines, however many there are, and in its own place without them.
+    if (timeLabel) {
+        int below = (int)(h * 0.0494792f);
+        if (fpsLabel && fpsLabel->IsVisible()) {
+            int textHeight = 0;
+            fpsLabel->GetTextSize(nullptr, &textHeight);
+            below = std::max(below, fpsLabel->y + textHeight);
+        }
+        timeLabel->Move(timeLabel->x, below);
+    }
+    for (Label* label : {fpsLabel, timeLabel, debugLabel})
+        if (label && label->IsVisible()) label->Draw();
     bool modalOpen = WindowMgr && WindowMgr->modal;
     if (GamePaused && !modalOpen) {
         int boxWidth = (int)(h * 0.1692708f), boxHeight = (int)(h * 0.078125f);

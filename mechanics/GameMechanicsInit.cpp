@@ -75,6 +75,7 @@ void LookAtBuilder()
     if (builder->mesh) centre.y += (builder->mesh->boundsMax.y - builder->mesh->boundsMin.y) * 0.5f * builder->scale;
     GameCamera.distance = BUILDER_CAMERA_DISTANCE;
     GameCamera.eye = centre - GameCamera.direction * BUILDER_CAMERA_DISTANCE;
+    GameCamera.KeepInBounds();
 }
 
 }  // namespace

@@ -175,6 +175,8 @@ void CenterCameraOnMinimapPoint(int x, int y)
     const float distance = GameCamera.distance > 0.0f ? GameCamera.distance : 30.0f;
     GameCamera.target = look;
     GameCamera.eye = look - GameCamera.direction * distance;
+    // A click near the minimap's rim looks as close to that edge as the view can go.
+    GameCamera.KeepInBounds();
 }
 
 void NearestGridCorner(const Grid* grid, const Vec3& point, int* column, int* row)

@@ -273,6 +273,7 @@ void GameMechanics::CenterCameraOnEntity(Entity* entity)
     GameCamera.eye = Vec3(look.x - GameCamera.direction.x * GameCamera.distance,
                           look.y - GameCamera.direction.y * GameCamera.distance,
                           look.z - GameCamera.direction.z * GameCamera.distance);
+    GameCamera.KeepInBounds();
 }
 
 void GameMechanics::WriteControlGroups(Entity* entity, FILE* file)

@@ -64,8 +64,10 @@ const ConfigKey ConfigKeys[] = {
     CONFIG_KEY(showClock, KeyKind::Bool),
     CONFIG_KEY(showFPS, KeyKind::Bool),
     CONFIG_KEY(showObjectiveIcons, KeyKind::Bool),
-    CONFIG_KEY(width, KeyKind::Int),
-    CONFIG_KEY(height, KeyKind::Int),
+    // No display the game runs on is smaller or larger; a window of millions of pixels a side
+    // cannot be made, and the game would not start until the file was mended by hand.
+    CONFIG_RANGE(width, KeyKind::Int, 640, 8192),
+    CONFIG_RANGE(height, KeyKind::Int, 480, 8192),
     CONFIG_KEY(glowSize, KeyKind::Int),
     CONFIG_KEY(glowQuality, KeyKind::Int),
     CONFIG_KEY(shadowType, KeyKind::Int),
@@ -79,9 +81,11 @@ const ConfigKey ConfigKeys[] = {
     CONFIG_KEY(near, KeyKind::Float),
     CONFIG_KEY(far, KeyKind::Float),
     CONFIG_KEY(animUpdateDistance, KeyKind::Float),
-    CONFIG_KEY(scrollSpeed, KeyKind::Float),
-    CONFIG_KEY(mouseSpeed, KeyKind::Float),
-    CONFIG_KEY(zoomSpeed, KeyKind::Float),
+    // The speeds are far wider than the options window's steps (a hand-edited file may go past
+    // them), but stay within what the window can show and the camera can move.
+    CONFIG_RANGE(scrollSpeed, KeyKind::Float, -1000.0f, 1000.0f),
+    CONFIG_RANGE(mouseSpeed, KeyKind::Float, -10.0f, 10.0f),
+    CONFIG_RANGE(zoomSpeed, KeyKind::Float, -1000.0f, 1000.0f),
     CONFIG_KEY(minZoom, KeyKind::Float),
     CONFIG_KEY(maxZoom, KeyKind::Float),
     CONFIG_RANGE(DamageAdjust, KeyKind::Float, 0.1f, 0.9f),
@@ -120,6 +124,27 @@ bool ReadBool(const Lexer& in, const char* key, const char* token)
 const char* BoolText(bool value)
 {
     return value ? "true" : "false";
+}
+
+// A text value is written back in double quotes, which the reader cannot escape: a quote in
+// it would open a text that runs over the lines below. Such quotes are dropped as it is read.
+void ReadTextValue(const Lexer& in, const char* key, const char* value, char* field, size_t size)
+{
+    std::string text = value;
+    size_t quotes = 0;
+    for (size_t at = text.find('"'); at != std::string::npos; at = text.find('"', at)) {
+        text.erase(at, 1);
+        ++quotes;
+    }
+    if (quotes > 0) in.Warn(in.Line(), "%s value '%.48s' may not hold a double quote, '%.48s' is used", key, value, text.c_str());
+    CopyText(field, size, text.c_str());
+}
+
+// A text as the reader reads it back as one value: quoted when it is empty or holds a blank.
+std::string TextValue(const char* text)
+{
+    const bool plain = text && *text && !strpbrk(text, " \t\r\n\v\f");
+    return plain ? std::string(text) : "\"" + std::string(text ? text : "") + "\"";
 }
 
 bool IsPowerOfTwoValue(int n)
@@ -295,7 +320,7 @@ void ConfigFile::SaveSettings()
     fprintf(file, "vsync\t\t\t\t\t\t\t%s\n", BoolText(vsync));
     fprintf(file, "antiAliasing\t\t\t\t\t%s\n", BoolText(antiAliasing));
     fprintf(file, "antiAliasingSamples\t\t\t%d\n", antiAliasingSamples);
-    fprintf(file, "screenshotFormat\t\t\t\t%s\n", screenshotFormat);
+    fprintf(file, "screenshotFormat\t\t\t\t%s\n", TextValue(screenshotFormat).c_str());
     if (debugMode) fprintf(file, "debugMode\t\t\t\t\t%s\n", "true");
     fprintf(file, "\nEOF\n");
     fclose(file);
@@ -371,7 +396,7 @@ void ConfigFile::ReadText(const char* text, size_t size, const char* name)
         }
         case KeyKind::Text: {
             const char* value = in.NextValue();
-            if (!in.CutShort()) CopyText(field, key->size, value);
+            if (!in.CutShort()) ReadTextValue(in, key->name, value, field, key->size);
             break;
         }
         }

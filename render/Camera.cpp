@@ -103,24 +103,57 @@ void Camera::UpdateDirection()
 
 ViewBounds Camera::CheckViewBounds(const Vec3& position, const Vec3& viewDirection)
 {
-    // The sideways vector: the flattened direction turned a quarter about y.
-    Vec3 side(viewDirection.z, 0.0f, -viewDirection.x);
-    Vec3 second = position + side;
-    Vec3 lo = Vec3Min(Vec3Min(position, second), side);
-    Vec3 hi = Vec3Max(Vec3Max(position, second), side);
+    // What has to stay inside the map is the ground the screen shows, not the eye: from the
+    // eye the view reaches tens of units past it to the sides and ahead, whichever way the
+    // camera is turned.
+    Vec3 lo, hi;
+    ViewFootprint(position, viewDirection, &lo, &hi);
     float width, height;
     GetGameSeam().GetMapSize(&width, &height);
-    // The screen shows more ground ahead than behind the eye, more so the flatter the view.
-    float inversePitch = pitch != 0.0f ? 1.0f / std::fabs(pitch) : 0.0f;
-    float lowerZ = -height * 0.5f + 30.0f * inversePitch;
-    float upperZ = height * 0.5f + 15.0f * inversePitch;
 
     ViewBounds bounds;
     bounds.inX = -width * 0.5f <= lo.x && hi.x <= width * 0.5f;
     if (!bounds.inX) bounds.overX = lo.x < -width * 0.5f ? lo.x + width * 0.5f : hi.x - width * 0.5f;
-    bounds.inZ = lowerZ <= lo.z && hi.z <= upperZ;
-    if (!bounds.inZ) bounds.overZ = lo.z < lowerZ ? lo.z - lowerZ : hi.z - upperZ;
+    bounds.inZ = -height * 0.5f <= lo.z && hi.z <= height * 0.5f;
+    if (!bounds.inZ) bounds.overZ = lo.z < -height * 0.5f ? lo.z + height * 0.5f : hi.z - height * 0.5f;
     return bounds;
+}
+
+void Camera::ViewFootprint(const Vec3& position, const Vec3& viewDirection, Vec3* lo, Vec3* hi) const
+{
+    CameraSettings settings;
+    Vec3 forward = viewDirection;
+    if (Vec3Length(&forward) < 1e-6f) forward = Vec3(0.0f, 0.0f, 1.0f);
+    Vec3Normalize(&forward, &forward);
+    Vec3 right;
+    Vec3Cross(&right, &up, &forward);
+    if (Vec3Length(&right) < 1e-6f) right = Vec3(1.0f, 0.0f, 0.0f);
+    Vec3Normalize(&right, &right);
+    Vec3 above;
+    Vec3Cross(&above, &forward, &right);
+    const float halfHeight = std::tan(0.3926991f), halfWidth = halfHeight * aspect;
+    const float reach = settings.farPlane > 0.0f ? settings.farPlane : 500.0f;
+    *lo = Vec3(1e30f, 0.0f, 1e30f);
+    *hi = Vec3(-1e30f, 0.0f, -1e30f);
+    for (int corner = 0; corner < 4; ++corner) {
+        Vec3 ray = forward + right * (corner % 2 ? halfWidth : -halfWidth) + above * (corner / 2 ? halfHeight : -halfHeight);
+        // A corner ray that never comes down to the ground counts as far as the view reaches.
+        float length = Vec3Length(&ray);
+        float t = reach / length;
+        if (position.y <= 0.0f) t = 0.0f;
+        else if (ray.y < 0.0f && position.y / -ray.y < t) t = position.y / -ray.y;
+        Vec3 point = position + ray * t;
+        lo->x = std::fmin(lo->x, point.x), lo->z = std::fmin(lo->z, point.z);
+        hi->x = std::fmax(hi->x, point.x), hi->z = std::fmax(hi->z, point.z);
+    }
+}
+
+void Camera::KeepInBounds()
+{
+    ViewBounds bounds = CheckViewBounds(eye, direction);
+    if (!bounds.inX) eye.x -= bounds.overX;
+    if (!bounds.inZ) eye.z -= bounds.overZ;
+    target = eye + direction;
 }
 
 void Camera::AcceptPerAxis(const Vec3& candidate, const ViewBounds& current)
@@ -255,8 +288,8 @@ void Camera::UpdateOrbit(float dt)
     }
 
     // Page Up/Down tilt.
+    bool tilted = false;
     if (!textEntry) {
-        bool tilted = false;
         if (held(DIK_PRIOR)) pitch += 2.0f * dt, tilted = true;
         else if (held(DIK_NEXT)) pitch -= 2.0f * dt, tilted = true;
         if (tilted) {
@@ -268,6 +301,12 @@ void Camera::UpdateOrbit(float dt)
     // Keep the followed unit, or the orbited ground point, in view.
     if (follow && selected) eye = game.GetEntityCenter(selected) - direction * distance;
     if ((keyRotated || rotateMode) && !follow) eye = ground - direction * distance;
+    // Zooming out, turning or tilting widens or swings the view: near the edge it would show
+    // the void beyond the map, so the camera backs away from the edge instead.
+    if (!follow && (zoomed || tilted || keyRotated || rotateMode)) {
+        KeepInBounds();
+        return;
+    }
 
     target = eye + direction;
 }

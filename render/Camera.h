@@ -40,7 +40,13 @@ public:
     void ClampPitch();
     // direction from pitch and yaw.
     void UpdateDirection();
+    // Whether the ground the screen shows from that eye, looking that way, lies inside the map.
     ViewBounds CheckViewBounds(const Vec3& position, const Vec3& viewDirection);
+    // The box on the ground (y = 0) of what the screen shows from that eye.
+    void ViewFootprint(const Vec3& position, const Vec3& viewDirection, Vec3* lo, Vec3* hi) const;
+    // Moves the eye back as little as needed for the view to show only the map, after a jump
+    // (a minimap click, a look at a unit) or a turn or zoom that took it past the edge.
+    void KeepInBounds();
 
     Vec3 eye;
     Vec3 target;

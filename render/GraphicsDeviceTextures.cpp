@@ -117,9 +117,9 @@ bool GraphicsDevice::LoadTexture(const char* name, GfxBaseTexture** out, bool no
             }
         }
         hit.LookIn(TexturePackage, file);
-        // Every picture has a file name of its own across the packages: a world texture's
-        // name that only the GUI's package holds is that picture.
-        if (!hit.Found()) hit.LookIn(GuiPackage, file);
+        // A world texture's name that only the GUI's package holds is that picture (the
+        // editor's debug layers), unless a loose file of that name is there to be loaded.
+        if (!hit.Found() && !DataFileExists(path)) hit.LookIn(GuiPackage, file);
     }
 
     // Textures that keep the file's size come from the packages as well as from loose files.

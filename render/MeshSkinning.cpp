@@ -11,11 +11,25 @@
 #include "render/AnimLibrary.h"
 
 #include <cmath>
+#include <cstdint>
+#include <vector>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <xmmintrin.h>
+#define VELDMARK_SKIN_SSE 1
+#else
+#define VELDMARK_SKIN_SSE 0
+#endif
+
+#include <cstddef>
+
+static_assert(offsetof(MeshGpuVertex, normal) == offsetof(MeshGpuVertex, position) + 3 * sizeof(float),
+              "the skinning loop writes the position and the normal as one run of six floats");
 
 namespace {
 
 // p x m for an affine matrix, with or without the translation row.
-Vec3 TransformAffine(const Vec3& p, const Matrix& m, bool translate)
+[[maybe_unused]] Vec3 TransformAffine(const Vec3& p, const Matrix& m, bool translate)
 {
     Vec3 r(p.x * m._11 + p.y * m._21 + p.z * m._31, p.x * m._12 + p.y * m._22 + p.z * m._32,
            p.x * m._13 + p.y * m._23 + p.z * m._33);
@@ -146,9 +160,15 @@ void IndexedMesh::UpdateJointMatrices(int joint, int parent, bool bindMode)
     // Iterative walk of the subtree (parents before children), so that a hierarchy made in code
     // with a loop in it cannot recurse without end: every joint is posed at most once.
     if (joint < 0 || joint >= JointCount()) return;
-    std::vector<int> stack;
-    std::vector<int> parents;
-    std::vector<bool> done(joints.size(), false);
+    // The walk's lists are kept from one pose to the next: a unit on screen is posed every
+    // frame, and the lists would otherwise be made and freed for every joint.
+    thread_local std::vector<int> stack;
+    thread_local std::vector<int> parents;
+    thread_local std::vector<int> children;
+    thread_local std::vector<uint8_t> done;
+    stack.clear();
+    parents.clear();
+    done.assign(joints.size(), 0);
     stack.push_back(joint);
     parents.push_back(parent);
     while (!stack.empty()) {
@@ -157,7 +177,7 @@ void IndexedMesh::UpdateJointMatrices(int joint, int parent, bool bindMode)
         stack.pop_back();
         parents.pop_back();
         if (done[j]) continue;
-        done[j] = true;
+        done[j] = 1;
         MeshJoint& current = joints[j];
         const bool hasParent = p >= 0 && p < JointCount();
         if (bindMode) {
@@ -177,7 +197,7 @@ void IndexedMesh::UpdateJointMatrices(int joint, int parent, bool bindMode)
             current.skinMatrix = current.inverseBindMatrix * current.worldMatrix;
         }
         // Children pushed in reverse so they are posed in list order.
-        std::vector<int> children;
+        children.clear();
         for (int c = current.firstChild; c >= 0 && c < JointCount() && (int)children.size() < JointCount();
              c = joints[c].nextSibling)
             children.push_back(c);
@@ -196,19 +216,65 @@ void IndexedMesh::SkinVertices(int i)
     const std::vector<MeshVertex>& vertices = material.Vertices();
     if (sub.vertices.size() != vertices.size()) return;  // an instance batch, not this material's copy
     const std::vector<SkinWeight>& weights = material.Weights();
-    for (size_t v = 0; v < vertices.size(); ++v) {
-        const MeshVertex& vertex = vertices[v];
+    const int jointCount = JointCount();
+    const size_t vertexCount = vertices.size(), weightCount = weights.size();
+    const MeshVertex* in = vertices.data();
+    const SkinWeight* records = weights.data();
+    MeshGpuVertex* skinnedVertices = sub.vertices.data();
+    for (size_t v = 0; v < vertexCount; ++v) {
+        const MeshVertex& vertex = in[v];
+        const SkinWeight* record = v < weightCount ? &records[v] : nullptr;
+#if VELDMARK_SKIN_SSE
+        // Four lanes at once, each summed in the same order as the plain loop below, so the
+        // skinned vertices come out the same to the last bit.
+        const __m128 px = _mm_set1_ps(vertex.position.x), py = _mm_set1_ps(vertex.position.y),
+                     pz = _mm_set1_ps(vertex.position.z);
+        const __m128 nx = _mm_set1_ps(vertex.normal.x), ny = _mm_set1_ps(vertex.normal.y),
+                     nz = _mm_set1_ps(vertex.normal.z);
+        __m128 position = _mm_setzero_ps(), normal = _mm_setzero_ps();
+        int influences = 0;
+        if (record) {
+            int count = record->count < MAX_VERTEX_INFLUENCES ? record->count : MAX_VERTEX_INFLUENCES;
+            for (int k = 0; k < count; ++k) {
+                int joint = record->joint[k];
+                if (joint < 0 || joint >= jointCount) continue;
+                const Matrix& m = joints[joint].skinMatrix;
+                const __m128 row1 = _mm_loadu_ps(&m._11), row2 = _mm_loadu_ps(&m._21), row3 = _mm_loadu_ps(&m._31),
+                             row4 = _mm_loadu_ps(&m._41);
+                const __m128 w = _mm_set1_ps(record->weight[k]);
+                __m128 p = _mm_add_ps(_mm_add_ps(_mm_mul_ps(px, row1), _mm_mul_ps(py, row2)), _mm_mul_ps(pz, row3));
+                p = _mm_add_ps(p, row4);
+                position = _mm_add_ps(position, _mm_mul_ps(p, w));
+                __m128 n = _mm_add_ps(_mm_add_ps(_mm_mul_ps(nx, row1), _mm_mul_ps(ny, row2)), _mm_mul_ps(nz, row3));
+                normal = _mm_add_ps(normal, _mm_mul_ps(n, w));
+                ++influences;
+            }
+        }
+        if (influences == 0) {
+            // Nothing moves it: it stays where the file put it.
+            WriteMirrored(vertex.position, vertex.normal, &skinnedVertices[v]);
+            continue;
+        }
+        // Mirrored on the way out, as WriteMirrored does: x negated. The position and the
+        // normal lie side by side in the vertex: (x y z nx) in one store, (ny nz) in another.
+        const __m128 mirror = _mm_set_ps(0.0f, 0.0f, 0.0f, -0.0f);
+        position = _mm_xor_ps(position, mirror);
+        normal = _mm_xor_ps(normal, mirror);
+        const __m128 zzNxNx = _mm_shuffle_ps(position, normal, _MM_SHUFFLE(0, 0, 2, 2));
+        MeshGpuVertex& out = skinnedVertices[v];
+        _mm_storeu_ps(out.position, _mm_shuffle_ps(position, zzNxNx, _MM_SHUFFLE(2, 0, 1, 0)));
+        _mm_storel_pi(reinterpret_cast<__m64*>(&out.normal[1]), _mm_shuffle_ps(normal, normal, _MM_SHUFFLE(3, 3, 2, 1)));
+#else
         Vec3 position, normal;
         int influences = 0;
-        if (v < weights.size()) {
-            const SkinWeight& record = weights[v];
-            int count = record.count < MAX_VERTEX_INFLUENCES ? record.count : MAX_VERTEX_INFLUENCES;
+        if (record) {
+            int count = record->count < MAX_VERTEX_INFLUENCES ? record->count : MAX_VERTEX_INFLUENCES;
             for (int k = 0; k < count; ++k) {
-                int joint = record.joint[k];
-                if (joint < 0 || joint >= JointCount()) continue;
+                int joint = record->joint[k];
+                if (joint < 0 || joint >= jointCount) continue;
                 const Matrix& m = joints[joint].skinMatrix;
-                position += TransformAffine(vertex.position, m, true) * record.weight[k];
-                normal += TransformAffine(vertex.normal, m, false) * record.weight[k];
+                position += TransformAffine(vertex.position, m, true) * record->weight[k];
+                normal += TransformAffine(vertex.normal, m, false) * record->weight[k];
                 ++influences;
             }
         }
@@ -217,7 +283,8 @@ void IndexedMesh::SkinVertices(int i)
             position = vertex.position;
             normal = vertex.normal;
         }
-        WriteMirrored(position, normal, &sub.vertices[v]);
+        WriteMirrored(position, normal, &skinnedVertices[v]);
+#endif
     }
     sub.verticesChanged = true;
 }

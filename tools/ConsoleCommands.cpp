@@ -58,6 +58,7 @@
 #include "world/WorldQueries.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -309,7 +310,11 @@ void CmdResCount(const char*, const char*)
 
 void CmdCredits(const char* line, const char*)
 {
-    if (PlayerProfile* profile = GetPlayerProfile()) profile->credits += GetIntArg(line, "credits", 1000);
+    // The purse stops at the ends of its number rather than wrapping to a debt or a fortune.
+    if (PlayerProfile* profile = GetPlayerProfile()) {
+        const long long total = (long long)profile->credits + GetIntArg(line, "credits", 1000);
+        profile->credits = (int)std::min<long long>(std::max<long long>(total, INT_MIN), INT_MAX);
+    }
     PlaySoundNamed("credits");
 }
 

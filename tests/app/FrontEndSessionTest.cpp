@@ -10,6 +10,7 @@
 #include "gui/Button.h"
 #include "gui/EditBox.h"
 #include "interface/MessageWindow.h"
+#include "interface/OptionsWindow.h"
 #include "platform/ConfigFile.h"
 
 using namespace playersession;
@@ -149,6 +150,94 @@ TEST_F(FrontEndSession, FromTheLogoThroughTheIntroAndANewProfileIntoTheFirstStor
 
     InputScript::CloseWindow();
     EXPECT_EQ(RunMainLoop(), 0);
+}
+
+// A developer's front end (debugMode on): a new pilot on Beginner, the galaxy map with its
+// debug figures clear of the page's buttons, the options showing the difficulty chosen, and
+// Escape leaving the options for the main menu.
+class DeveloperFrontEnd : public FrontEndSession {
+protected:
+    void SetUp() override
+    {
+        base = MakeTempFolder("frontend-debug");
+        data = std::make_unique<ScopedEnv>("XDG_DATA_HOME", base.c_str());
+        ASSERT_TRUE(InitUserFolders());
+        WriteTextFile(std::string(UserFolder) + "/settings.cfg", "debugMode true\n");
+        StartGame();
+        if (!started) GTEST_SKIP() << "no display for the game's window";
+    }
+    // The screen's pixels under a window.
+    Pixels Under(const Pixels& picture, const Window* window)
+    {
+        int x = 0, y = 0;
+        window->GetScreenPosition(&x, &y);
+        return CropPixels(picture, x, y, x + window->width, y + window->height);
+    }
+    Pixels Shot(const std::string& name)
+    {
+        Image shot;
+        EXPECT_TRUE(ShotOfNextFrame(base + "/" + name + ".png", shot));
+        return ToPixels(shot);
+    }
+};
+
+TEST_F(DeveloperFrontEnd, BeginnerShowsInOptionsAndTheDebugFiguresLeaveTheGalaxyButtonsClear)
+{
+    ASSERT_TRUE(Config->debugMode);
+    for (int i = 0; i < 100 && TheGame->state != GAME_STATE_FRONT_END; ++i) Key(VK_ESCAPE);
+    ASSERT_EQ(TheGame->state, GAME_STATE_FRONT_END);
+    Window* menu = MissionScreen::windows[0];
+    ClickOn(FindButton(menu, "New Game"));
+    for (int i = 0; i < 20 && FrontEndScreenState != 9; ++i) Key(VK_ESCAPE);
+    ASSERT_EQ(FrontEndScreenState, 9);
+
+    // A name, Beginner, OK.
+    Window* newProfile = TheProfileScreen->newProfileWindow;
+    for (char c : std::string("ADA")) Key((uint32_t)c);
+    ClickOn(FindButton(newProfile, "Beginner"));
+    EXPECT_EQ(Config->Difficulty, 0);
+    ClickOn(FindButton(newProfile, "OK"));
+    ASSERT_EQ(FrontEndScreenState, 2);
+    ClickOn(TheMessageWindow->closeTextButton);
+
+    // The galaxy of the walk's seed, its debug figures drawn and its buttons clear of them.
+    GetPlayerProfile()->galaxySeed = std::stoi(GALAXY_SEED);
+    ClickOn(FindButton(TheGalaxy->container, "Main Menu"));
+    ClickOn(FindButton(menu, "Continue Game"));
+    ASSERT_EQ(FrontEndScreenState, 2);
+    Passes(5, 0.05f);
+    const Pixels withFigures = Shot("frontend_session_galaxy_debug");
+    EXPECT_TRUE(MatchesReference(withFigures, "frontend_session_galaxy_debug",
+                                 {12, withFigures.width * withFigures.height / 50}));
+    Config->debugMode = false;
+    const Pixels without = Shot("frontend_session_galaxy_plain");
+    Config->debugMode = true;
+    int changedAnywhere = 0;
+    for (size_t i = 0; i < withFigures.argb.size(); ++i) changedAnywhere += withFigures.argb[i] != without.argb[i];
+    EXPECT_GT(changedAnywhere, 100) << "the debug figures are drawn";
+    for (const char* text : {"Main Menu", "Shop/Manage Rig"}) {
+        SCOPED_TRACE(text);
+        Button* button = FindButton(TheGalaxy->container, text);
+        ASSERT_NE(button, nullptr);
+        const Pixels a = Under(withFigures, button), b = Under(without, button);
+        int changed = 0;
+        for (size_t i = 0; i < a.argb.size(); ++i) changed += a.argb[i] != b.argb[i];
+        EXPECT_EQ(changed, 0) << "nothing of the debug figures lies over the button";
+    }
+
+    // The options show the difficulty the new profile chose; Escape leaves them.
+    ClickOn(FindButton(TheGalaxy->container, "Main Menu"));
+    ClickOn(FindButton(menu, "Options"));
+    ASSERT_EQ(FrontEndScreenState, 5);
+    ASSERT_TRUE(TheOptionsWindow->shown);
+    ASSERT_NE(TheOptionsWindow->difficultyBox, nullptr);
+    EXPECT_STREQ(TheOptionsWindow->difficultyBox->text, "Beginner");
+    CheckPicture("frontend_session_options_beginner");
+    Key(VK_ESCAPE);
+    EXPECT_FALSE(TheOptionsWindow->shown) << "Escape leaves the options";
+    EXPECT_EQ(FrontEndScreenState, 0);
+    EXPECT_TRUE(menu->IsVisible());
+    EXPECT_EQ(WindowMgr->modal, nullptr);
 }
 
 }  // namespace

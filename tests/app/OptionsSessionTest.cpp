@@ -8,7 +8,9 @@
 #include "host/InputKeys.h"
 #include "interface/InGameMenu.h"
 #include "interface/OptionsWindow.h"
+#include "mechanics/Game.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -31,6 +33,9 @@ protected:
     }
     std::string Settings() const { return ReadTextFile(std::string(UserFolder) + "/settings.cfg"); }
 };
+
+// The same walk, on a user folder of its own.
+class OptionsSessionStatus : public OptionsSession {};
 
 TEST_F(OptionsSession, MusicVolumeAndAGraphicsSwitchChangedFromThePauseMenu)
 {
@@ -70,6 +75,57 @@ TEST_F(OptionsSession, MusicVolumeAndAGraphicsSwitchChangedFromThePauseMenu)
     Press(DIK_ESCAPE);
     EXPECT_FALSE(TheInGameMenu->menuShown);
     EXPECT_FALSE(GamePaused);
+}
+
+TEST_F(OptionsSessionStatus, FpsClockAndMissionTimeSwitchedOnShowOverTheMission)
+{
+    UntilPlaying();
+    ASSERT_NE(TheOptionsWindow, nullptr);
+    ASSERT_FALSE(Config->showFPS || Config->showClock || Config->showGameTime);
+    ASSERT_TRUE(TheGame->fpsLabel && TheGame->timeLabel);
+    int fpsX = 0, fpsY = 0, timeX = 0, timeY = 0;
+    TheGame->fpsLabel->GetScreenPosition(&fpsX, &fpsY);
+    TheGame->timeLabel->GetScreenPosition(&timeX, &timeY);
+    // The corner where the labels stand, as the world shows it with the game standing still.
+    const int left = std::min(fpsX, timeX) - 4, top = std::min(fpsY, timeY) - 4;
+    const int right = Config->width, bottom = std::max(fpsY, timeY) + 48;
+    auto corner = [&](const char* name) {
+        Image shot;
+        EXPECT_TRUE(ShotOfNextFrame(base + "/" + name + ".png", shot));
+        return CropPixels(ToPixels(shot), left, top, right, bottom);
+    };
+    Press(DIK_PAUSE);
+    const Pixels before = corner("status_off");
+    Press(DIK_PAUSE);
+
+    // Game page: the three switches clicked on.
+    Press(DIK_ESCAPE);
+    ClickOn(FindShownButton(TheInGameMenu->menuWindow, "Options"));
+    ASSERT_TRUE(TheOptionsWindow->shown);
+    for (const char* row : {"Show FPS", "Show Clock", "Show Game Time"}) {
+        SCOPED_TRACE(row);
+        ClickOn(RowControl(row, 0));
+    }
+    EXPECT_TRUE(Config->showFPS && Config->showClock && Config->showGameTime);
+    ClickOn(FindShownButton(TheOptionsWindow->window, "Done"));
+    Press(DIK_ESCAPE);
+    ASSERT_FALSE(GamePaused);
+    Passes(20, 0.05f);
+
+    // The mission goes on with the frame rate, the clock and the mission time in its corner.
+    EXPECT_TRUE(TheGame->fpsLabel->IsVisible());
+    EXPECT_TRUE(TheGame->timeLabel->IsVisible());
+    EXPECT_NE(std::string(TheGame->timeLabel->GetText()).find("Mission time:"), std::string::npos);
+    Press(DIK_PAUSE);
+    const Pixels after = corner("status_on");
+    int changed = 0;
+    for (size_t i = 0; i < after.argb.size() && i < before.argb.size(); ++i) changed += after.argb[i] != before.argb[i];
+    EXPECT_GT(changed, 200) << "the labels' words are drawn in the corner";
+    Image shot;
+    ASSERT_TRUE(ShotOfNextFrame(base + "/options_session_status_labels.png", shot));
+    Pixels picture = ToPixels(shot);
+    EXPECT_TRUE(MatchesReference(picture, "options_session_status_labels", {12, picture.width * picture.height / 50}));
+    Press(DIK_PAUSE);
 }
 
 }  // namespace

@@ -99,7 +99,7 @@ protected:
     // The real start-up at 1024 x 768, in a window, on the scripted clock.
     void StartGame()
     {
-        const char* argv[] = {"veldmark", "-windowed", "-1024"};
+        const char* argv[] = {"veldmark", "-windowed", resolution};
         LogCaptureBegin();
         started = StartUp(3, const_cast<char**>(argv));
         startLog = LogCaptureEnd();
@@ -347,6 +347,8 @@ protected:
         EXPECT_LT(after, before - 3.0f) << "the rig walked toward the clicked ground";
     }
 
+    // The command line's screen size.
+    const char* resolution = "-1024";
     std::string base;
     std::unique_ptr<ScopedEnv> data;
     std::string startLog;

@@ -242,12 +242,12 @@ TEST_F(SaveLoadSession, SavedFromThePauseMenuAndLoadedAfterARestart)
     Agent* rig = GetPlayerRig();
     ASSERT_NE(rig, nullptr);
 
-    // F1 uses what lies in the hotbar's first slot (the new profile's repair kits) on the
+    // F1 uses what lies in the hotbar's first slot (the new profile's repair cannisters) on the
     // selected rig.
     ASSERT_NE(PlayerInventory, nullptr);
     const InventorySlot& hotbar = PlayerInventory->slots[0];
     ASSERT_NE(hotbar.item, nullptr);
-    ASSERT_STREQ(hotbar.item->name, "repair_kit");
+    ASSERT_STREQ(hotbar.item->name, "health_cannister");
     const int kits = hotbar.item->stackCount;
     ASSERT_GE(kits, 2);
     const float damaged = rig->GetMaxHealth() * 0.25f;

@@ -205,7 +205,7 @@ TEST_F(ShippedPlayer, ANewProfileIsEquippedSavedAndLoadedBackWhole)
     EXPECT_EQ(GetPlayerRig()->GetAttachedEntity("body"), profile->chassis->body);
     EXPECT_EQ(GetPlayerRig()->GetAttachedEntity("pilot"), profile->pilot);
     ASSERT_NE(inventory->slots[0].item, nullptr);
-    EXPECT_STREQ(inventory->slots[0].item->name, "repair_kit");
+    EXPECT_STREQ(inventory->slots[0].item->name, "health_cannister");
     EXPECT_EQ(inventory->slots[0].item->stackCount, 2);
     ASSERT_NE(inventory->slots[4].item, nullptr);
     EXPECT_STREQ(inventory->slots[4].item->patternName, "rocket_bot");
@@ -258,6 +258,35 @@ TEST_F(ShippedPlayer, ANewProfileIsEquippedSavedAndLoadedBackWhole)
     EXPECT_FLOAT_EQ(equipped->bonus[ITEM_BONUS_SPEED], 12.5f);
     ASSERT_TRUE(profile->SaveByName(false));
     EXPECT_EQ(ReadTextFile(path), written) << "nothing lost on the way";
+}
+
+TEST_F(ShippedPlayer, ANewPilotsFirstShopVisitBuysSomethingAndTheStarterWeaponsGoBackOn)
+{
+    PlayerProfile* profile = GetPlayerProfile();
+    ASSERT_TRUE(profile->Load(DEFAULT_PROFILE_SCRIPT, false, false));
+    ASSERT_EQ(profile->level, 0);
+
+    // Whatever the rig starts with can be taken off and put back on by the pilot it starts with.
+    for (const char* slot : {"leftweapon", "rightweapon"}) {
+        const Entity* held = GetPlayerRig()->GetAttachedEntity(slot);
+        ASSERT_NE(held, nullptr) << slot;
+        ASSERT_TRUE(held->flags & ENTITY_ITEM) << slot;
+        EXPECT_LE(static_cast<const Item*>(held)->buyLevel, profile->level) << held->name;
+    }
+
+    // The shelf holds, within the starting credits and without a level, a part for the rig and
+    // something to use in the field.
+    int parts = 0, kits = 0;
+    for (auto* node = game.items->items.head; node; node = node->next) {
+        const Item* item = node->value;
+        if (item->itemFlags & (ITEM_FLAG_AI_ONLY | ITEM_FLAG_NOT_FOR_SALE)) continue;
+        if (item->buyLevel > profile->level || item->price > profile->credits || item->achievement >= 0) continue;
+        if (item->price <= 0) continue;
+        parts += item->kind == ITEM_KIND_WEAPON || item->kind == ITEM_KIND_UPGRADE;
+        kits += item->kind == ITEM_KIND_ACTION;
+    }
+    EXPECT_GE(parts, 2);
+    EXPECT_GE(kits, 1);
 }
 
 TEST_F(ShippedPlayer, AWeaponTheRigHasNoRoomForIsRefusedNotLost)

@@ -275,6 +275,31 @@ TEST_F(EditBoxTest, AClickPutsTheCaretByTheClickedCharacter)
     EXPECT_FALSE(box->HasFocus());
 }
 
+TEST_F(EditBoxTest, TheFirstClickOnlyTakesTheFocusAndTheNextPlacesTheCaret)
+{
+    EditBox* other = Add(50, 150);
+    box->SetText("abcdef");
+    const int start = box->x + screen->x + box->textOffsetX;
+    struct Case {
+        const char* what;
+        EditBox* focusedBefore;
+        int caretAfter;
+    } const cases[] = {
+        {"a box without the focus keeps its caret", nullptr, 6},
+        {"a box that had another's focus keeps its caret", other, 6},
+        {"a box with the focus moves it", box, 0},
+    };
+    for (const Case& c : cases) {
+        Click(500, 300);  // nothing holds the keyboard
+        if (c.focusedBefore) Focus(c.focusedBefore);
+        box->caret = 6;
+        Click(start - 3, box->y + 15);
+        EXPECT_TRUE(box->HasFocus()) << c.what;
+        EXPECT_EQ(manager.focused, box) << c.what;
+        EXPECT_EQ(box->caret, c.caretAfter) << c.what;
+    }
+}
+
 TEST_F(EditBoxTest, TheCaretBlinksWhileInsertingAndStandsWhileOverwriting)
 {
     box->SetText("ab");

@@ -169,7 +169,12 @@ TEST_F(GuiTest, FocusMovesOnPressAndKeysGoToTheFocusedChildFirst)
     EXPECT_EQ(okClicks, 0);
     // When the focused field does not take it, the screen's default button is clicked.
     field.answer = false;
-    EXPECT_FALSE(manager.OnKey(&keyboard)) << "a click of the default button does not count as taken";
+    // The click takes the key: Enter must not go on to the game (the console) as well.
+    EXPECT_TRUE(manager.OnKey(&keyboard)) << "a click of the default button takes the key";
+    EXPECT_EQ(okClicks, 1);
+    // A key the screen does nothing with is not taken.
+    keyboard.lastKeyDown = 'Q';
+    EXPECT_FALSE(manager.OnKey(&keyboard));
     EXPECT_EQ(okClicks, 1);
 }
 

@@ -3,6 +3,7 @@
 #include "tests/interface/CharacterScreenSupport.h"
 
 #include "gui/GuiMeter.h"
+#include "interface/MessageLists.h"
 #include "mechanics/Scene.h"
 
 #include <algorithm>
@@ -117,6 +118,8 @@ TEST_F(CharacterScreenTest, TheWeaponSlotsTakeWeaponsAndGiveThemBack)
     PressAttachmentSlot(3);
     EXPECT_EQ(rig.GetAttachedEntity("rightweapon"), nullptr);
     EXPECT_EQ(bag->dragItem, laser);
+    ASSERT_NE(game->messageBar->Newest(), nullptr) << "the refusal says why";
+    EXPECT_STREQ(game->messageBar->Newest()->text, "Insufficient level!");
     laser->buyLevel = 0;
     PressAttachmentSlot(3);
     EXPECT_EQ(rig.GetAttachedEntity("rightweapon"), laser);
@@ -149,8 +152,11 @@ TEST_F(CharacterScreenTest, TheModuleSlotsTakeModulesOfThePlayersLevel)
 
     servo->buyLevel = 5;
     bag->Carry(servo);
+    game->messageBar->Clear();
     EXPECT_EQ(PressModuleSlot(0), 0) << "above the player's level";
     EXPECT_EQ(bag->dragItem, servo);
+    ASSERT_NE(game->messageBar->Newest(), nullptr) << "the refusal says why";
+    EXPECT_STREQ(game->messageBar->Newest()->text, "Insufficient level!");
     servo->buyLevel = 0;
     EXPECT_EQ(PressModuleSlot(0), 1);
     EXPECT_EQ(rig.GetEquippedItem(0), servo);

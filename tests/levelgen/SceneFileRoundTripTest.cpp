@@ -11,6 +11,7 @@
 #include "world/RaidManager.h"
 #include "tests/support/Scoped.h"
 #include "terrain/Environment.h"
+#include "world/AgentTypeRegistry.h"
 #include "world/BuildItem.h"
 
 #include <gtest/gtest.h>
@@ -298,6 +299,29 @@ TEST_F(EveryKindRoundTripTest, WhatOnceCameBackDifferentSurvivesTwoSaves)
             EXPECT_EQ(ReadTextFile(Save("second.sav")), first);
         }
     }
+}
+
+// A player's base read with unit types whose every number is -1 (a damaged units.cgs): the
+// units the save names without a health of their own take the type's, -1, and keep it
+// through the next save and load, so the second save is the first to the byte.
+TEST_F(EveryKindRoundTripTest, ABaseOfUnitTypesWithoutNumbersSavesTheSameTwice)
+{
+    ClearLevel();
+    rig = nullptr;
+    AgentTypeRegistry standIn;
+    ScopedGlobal<AgentTypeRegistry*> types(game.agentTypes, &standIn);
+    LogCaptureBegin();
+    ASSERT_TRUE(standIn.LoadUnitTypes("tests/data/bad-files/saves/units_all_numbers_minus1.cgs", game.items));
+    LogCaptureEnd();
+    FreshLevel();
+    std::string log = Load("tests/data/bad-files/saves/base.sav");
+    const std::string first = ReadTextFile(Save("first.sav"));
+    ASSERT_NE(first.find("SetBothHealth\t\t\t-1.0 -1.0\n"), std::string::npos) << first;
+    FreshLevel();
+    log = Load(folder + "/first.sav");
+    EXPECT_EQ(ReadTextFile(Save("second.sav")), first);
+    game.ClearControlGroups();
+    ClearLevel();
 }
 
 TEST_F(EveryKindRoundTripTest, AUnitWaitingInABuildingThatIsGoneGoesBackToThePool)

@@ -102,12 +102,18 @@ TEST_F(PickingTest, TheMinimapsLeftEdgeIsTheWorldsPositiveX)
     ScopedGlobal<Camera> camera{GameCamera};
     GameCamera.direction = Vec3(0.0f, -0.6f, 0.8f);
     GameCamera.distance = 40.0f;
-    CenterCameraOnMinimapPoint(8, 685);
-    EXPECT_FLOAT_EQ(GameCamera.target.x, 160.0f);
+    CenterCameraOnMinimapPoint(83, 685);
     // The eye stands back along the view at the camera's distance, above the ground.
-    EXPECT_NEAR(GameCamera.eye.x, 160.0f, 1e-4f);
-    EXPECT_NEAR(GameCamera.eye.y, GameCamera.target.y + 24.0f, 1e-4f);
+    EXPECT_NEAR(GameCamera.eye.x, 0.0f, 1e-4f);
+    EXPECT_NEAR(GameCamera.eye.y, MinimapToWorld(83, 685).y + 24.0f, 1e-4f);
     EXPECT_NEAR(GameCamera.eye.z, -32.0f, 1e-4f);
+    // At the rim the view goes as far toward that edge as it can and shows nothing past it.
+    CenterCameraOnMinimapPoint(8, 685);
+    Vec3 lo, hi;
+    GameCamera.ViewFootprint(GameCamera.eye, GameCamera.direction, &lo, &hi);
+    EXPECT_NEAR(hi.x, 160.0f, 1e-3f);
+    EXPECT_NEAR(GameCamera.eye.z, -32.0f, 1e-4f);
+    EXPECT_NEAR(GameCamera.target.x - GameCamera.eye.x, GameCamera.direction.x, 1e-4f);
 }
 
 TEST_F(PickingTest, ACornerLookingPastTheGridCountsAsTheNearestGridCorner)

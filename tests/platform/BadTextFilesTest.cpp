@@ -18,7 +18,7 @@ TEST(BadTextFiles, ConfigFilesNameEveryBadValueAndReadOn)
     };
     const Case cases[] = {
         {"silent_garbage.cfg",
-         {"WARNING: silent_garbage.cfg line 1: width value '1280px' is not a number, 0 is used\n",
+         {"WARNING: silent_garbage.cfg line 1: width value '1280px' is not a number, 640 is used\n",
           "WARNING: silent_garbage.cfg line 3: scrollSpeed value '3,5' is not a number, 0 is used\n",
           "WARNING: silent_garbage.cfg line 4: fullscreen value 'yes' is not a boolean, false is used\n",
           "WARNING: silent_garbage.cfg line 5: unknown key 'fulscreen'\n",

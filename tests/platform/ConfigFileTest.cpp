@@ -157,8 +157,15 @@ TEST(ConfigFile, ValuesAreClampedAndMalformedNumbersReadAsZero)
         {"glowSize 512", "glowSize", 512},
         {"scrollSpeed 1e5", "scrollSpeed", 0},
         {"scrollSpeed -12.5", "scrollSpeed", -12.5f},
-        {"width 12a", "width", 0},
-        {"width 99999999999", "width", 2147483647.0f},
+        {"scrollSpeed 3000000000", "scrollSpeed", 1000.0f},
+        {"scrollSpeed -3000000000", "scrollSpeed", -1000.0f},
+        {"zoomSpeed 3000000000", "zoomSpeed", 1000.0f},
+        {"mouseSpeed 3000000000", "mouseSpeed", 10.0f},
+        {"width 12a", "width", 640},
+        {"width 99999999999", "width", 8192},
+        {"width 2147483647", "width", 8192},
+        {"height 2147483647", "height", 8192},
+        {"height -4847483648", "height", 480},
     };
     for (const Case& c : cases) {
         auto config = ConfigFromText(user.folder, c.text);
@@ -172,7 +179,10 @@ TEST(ConfigFile, ValuesAreClampedAndMalformedNumbersReadAsZero)
         if (what == "shadowMapSize") value = config->shadowMapSize;
         if (what == "glowSize") value = config->glowSize;
         if (what == "scrollSpeed") value = config->scrollSpeed;
+        if (what == "zoomSpeed") value = config->zoomSpeed;
+        if (what == "mouseSpeed") value = config->mouseSpeed;
         if (what == "width") value = static_cast<float>(config->width);
+        if (what == "height") value = static_cast<float>(config->height);
         EXPECT_FLOAT_EQ(value, c.expected) << c.text;
     }
 }

@@ -169,11 +169,12 @@ TEST_F(CameraTest, ScreenEdgesAndArrowsScroll)
 
 TEST_F(CameraTest, MapEdgeStopsOneAxisOnly)
 {
-    Camera camera = Placed(Vec3(155, 40, 20));
+    // From 40 up the screen's corners reach 32.69 units to either side of the eye.
+    Camera camera = Placed(Vec3(125, 40, 20));
     mouse.cursorX = 0;
     mouse.cursorY = 0;
-    camera.Update(0.1f);  // x would reach 162, past the edge at 160
-    ExpectNear(camera.eye, Vec3(155, 40, 13));
+    camera.Update(0.1f);  // x would show ground up to 164.69, past the edge at 160
+    ExpectNear(camera.eye, Vec3(125, 40, 13));
 }
 
 TEST_F(CameraTest, OutsideTheMapMayOnlyMoveBackInward)
@@ -190,32 +191,67 @@ TEST_F(CameraTest, OutsideTheMapMayOnlyMoveBackInward)
 
 TEST_F(CameraTest, ViewBoundsPerAxis)
 {
-    // With the pitch at 60 degrees the z bounds are -160 + 30 / 1.0471976 = -131.352 and
-    // 160 + 15 / 1.0471976 = 174.324.
+    // What counts is the ground the screen shows. From 40 up, 60 degrees down, toward -z, the
+    // screen's corners meet the ground 32.69 units to either side of the eye and from 5.27 to
+    // 52.13 units ahead of it.
     Camera camera = Placed(Vec3(0, 40, 0));
-    const Vec3 ahead(0, 0, -1);
     struct Case {
-        Vec3 position;
+        Vec3 eye;
+        float yaw;
         bool inX, inZ;
         float overX, overZ;
+        const char* what;
     };
     const Case cases[] = {
-        {Vec3(0, 0, 0), true, true, 0, 0},
-        {Vec3(165, 0, 0), false, true, 5, 0},
-        {Vec3(-165, 0, 0), false, true, -6, 0},  // the sideways point reaches -166
-        {Vec3(0, 0, -140), true, false, 0, -8.648f},
-        {Vec3(0, 0, 180), true, false, 0, 5.676f},
+        {Vec3(0, 40, 0), 3.1415927f, true, true, 0, 0, "the middle of the map"},
+        {Vec3(130, 40, 0), 3.1415927f, false, true, 2.69f, 0, "the left of the screen past the edge"},
+        {Vec3(-130, 40, 0), 3.1415927f, false, true, -2.69f, 0, "the right of the screen past the edge"},
+        {Vec3(0, 40, -110), 3.1415927f, true, false, 0, -2.13f, "the top of the screen past the edge"},
+        {Vec3(0, 40, 170), 3.1415927f, true, false, 0, 4.73f, "the bottom of the screen past the edge"},
+        {Vec3(0, 40, 165), 3.1415927f, true, true, 0, 0, "the eye past the edge, looking at the map"},
+        {Vec3(0, 40, -165), 0.0f, true, true, 0, 0, "turned round, looking in from the other edge"},
+        {Vec3(0, 40, 110), 0.0f, true, false, 0, 2.13f, "turned round, looking out"},
     };
     for (const Case& c : cases) {
-        ViewBounds b = camera.CheckViewBounds(c.position, ahead);
-        EXPECT_EQ(b.inX, c.inX);
-        EXPECT_EQ(b.inZ, c.inZ);
-        EXPECT_NEAR(b.overX, c.overX, 1e-3f);
-        EXPECT_NEAR(b.overZ, c.overZ, 1e-3f);
+        camera.yaw = c.yaw;
+        camera.UpdateDirection();
+        ViewBounds b = camera.CheckViewBounds(c.eye, camera.direction);
+        EXPECT_EQ(b.inX, c.inX) << c.what;
+        EXPECT_EQ(b.inZ, c.inZ) << c.what;
+        EXPECT_NEAR(b.overX, c.overX, 1e-2f) << c.what;
+        EXPECT_NEAR(b.overZ, c.overZ, 1e-2f) << c.what;
     }
-    camera.pitch = 0;  // no pitch, no allowance
-    EXPECT_TRUE(camera.CheckViewBounds(Vec3(0, 0, -140), ahead).inZ);
-    EXPECT_FALSE(camera.CheckViewBounds(Vec3(0, 0, -161), ahead).inZ);
+}
+
+TEST_F(CameraTest, TurningAndZoomingNearTheEdgeBackAway)
+{
+    // Each starts with the view just inside the +x edge and ends with it still inside.
+    struct Case {
+        int key;
+        bool control;
+        int wheel;
+        const char* what;
+    };
+    const Case cases[] = {
+        {0, false, -WHEEL_DELTA, "zooming out"},
+        {DIK_LEFT, true, 0, "turning"},
+        {DIK_PRIOR, false, 0, "tilting flatter"},
+    };
+    for (const Case& c : cases) {
+        Camera camera = Placed(Vec3(126, 41, 20));
+        ASSERT_TRUE(camera.CheckViewBounds(camera.eye, camera.direction).inX);
+        if (c.key) Hold(c.key);
+        if (c.control) Hold(DIK_LCONTROL);
+        for (int i = 0; i < 20; ++i) {
+            mouse.wheel = c.wheel;
+            camera.Update(0.05f);
+        }
+        if (c.key) Hold(c.key, false);
+        Hold(DIK_LCONTROL, false);
+        ViewBounds b = camera.CheckViewBounds(camera.eye, camera.direction);
+        EXPECT_TRUE(b.inX && b.inZ) << c.what;
+        ExpectNear(camera.target, camera.eye + camera.direction);
+    }
 }
 
 TEST_F(CameraTest, SmoothZoomSpreadsANotchOverFrames)

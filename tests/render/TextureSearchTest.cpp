@@ -34,7 +34,11 @@ protected:
         CreateFolder((folder + "/tex/low").c_str());
         CreateFolder((folder + "/gui").c_str());
         Install(&TexturePatchPackage, "patch.pkb", {{"patched.dds", SolidDds(PATCH)}});
-        Install(&GuiPackage, "gui.pkb", {{"patched.dds", SolidDds(GUI)}, {"button.dds", SolidDds(GUI)}});
+        Install(&GuiPackage, "gui.pkb",
+                {{"patched.dds", SolidDds(GUI)},
+                 {"button.dds", SolidDds(GUI)},
+                 {"guionly.dds", SolidDds(GUI)},
+                 {"shadowed.dds", SolidDds(GUI)}});
         Install(&LowTexturePackage, "low.pkb",
                 {{"patched.dds", SolidDds(LOW)}, {"button.dds", SolidDds(LOW)}, {"rock.dds", SolidDds(LOW)}});
         Install(&TexturePackage, "main.pkb",
@@ -46,6 +50,7 @@ protected:
         WriteBytes(folder + "/tex/plain.dds", SolidDds(LOOSE));
         WriteBytes(folder + "/tex/low/plain.dds", SolidDds(LOOSE_LOW));
         WriteBytes(folder + "/tex/onlyloose.dds", SolidDds(LOOSE));
+        WriteBytes(folder + "/tex/shadowed.dds", SolidDds(LOOSE));
         WriteBytes(folder + "/tex/low/onlyloose.dds", SolidDds(LOOSE_LOW));
     }
 
@@ -100,6 +105,8 @@ TEST_F(TextureSearchTest, FirstPlaceThatHoldsTheFileWins)
         {tex + "plain.dds", true, false, MAIN},  // a low/ file only stands in for a loose file
         {tex + "plain.dds", false, false, MAIN},
         {tex + "onlyloose.dds", false, false, LOOSE},
+        {tex + "guionly.dds", false, false, GUI},    // a world name only the GUI package holds
+        {tex + "shadowed.dds", false, false, LOOSE},  // ... but not over a loose file of its own
         {tex + "onlyloose.dds", true, false, LOOSE_LOW},
         {"d:" + tex + "onlyloose.dds", false, false, LOOSE},  // drive letters mean nothing here
         {tex + "plain.dds", false, true, LOOSE},

@@ -1,0 +1,141 @@
+// What the world view shows in a real level, played with the keys and the mouse, at two screen
+// sizes: wherever the player takes the camera the screen shows the map and never the void past
+// its edge.
+#include "tests/app/PlayerSessionSupport.h"
+
+#include "host/InputScript.h"
+#include "terrain/Minimap.h"
+
+#include <algorithm>
+
+using namespace playersession;
+
+namespace {
+
+class PicturesSession : public PlayerSession, public ::testing::WithParamInterface<const char*> {
+protected:
+    void SetUp() override
+    {
+        resolution = GetParam();
+        PlayerSession::SetUp();
+    }
+    std::string Size() const { return std::to_string(Config->width) + "x" + std::to_string(Config->height); }
+
+    // The ground under the screen's four corners, through the frame's own view: the box of
+    // where their rays meet the ground.
+    static void GroundUnderTheScreen(float* minX, float* maxX, float* minZ, float* maxZ)
+    {
+        *minX = *minZ = 1e30f;
+        *maxX = *maxZ = -1e30f;
+        for (int corner = 0; corner < 4; ++corner) {
+            Vec3 nearPoint, farPoint;
+            BuildPickRay(corner % 2 ? Config->width - 1.0f : 0.0f, corner / 2 ? Config->height - 1.0f : 0.0f, &nearPoint,
+                         &farPoint);
+            Vec3 ray = farPoint - nearPoint;
+            ASSERT_LT(ray.y, 0.0f) << "every corner of the screen looks down at the ground";
+            Vec3 ground = nearPoint + ray * (nearPoint.y / -ray.y);
+            *minX = std::min(*minX, ground.x), *maxX = std::max(*maxX, ground.x);
+            *minZ = std::min(*minZ, ground.z), *maxZ = std::max(*maxZ, ground.z);
+        }
+    }
+    // The screen shows nothing but the map; returns how close its view came to each edge.
+    void ExpectOverTheMap(const char* how, float* gapLeft, float* gapRight, float* gapTop, float* gapBottom)
+    {
+        SCOPED_TRACE(how);
+        float minX, maxX, minZ, maxZ;
+        GroundUnderTheScreen(&minX, &maxX, &minZ, &maxZ);
+        const float half = MAP_WORLD_SIZE * 0.5f, slack = 0.5f;
+        EXPECT_GE(minX, -half - slack);
+        EXPECT_LE(maxX, half + slack);
+        EXPECT_GE(minZ, -half - slack);
+        EXPECT_LE(maxZ, half + slack);
+        // Left on the screen is +x, the top -z: the camera looks toward -z.
+        *gapLeft = half - maxX, *gapRight = minX + half, *gapTop = minZ + half, *gapBottom = half - maxZ;
+    }
+    void Shot(const std::string& name)
+    {
+        Image shot;
+        ASSERT_TRUE(ShotOfNextFrame(base + "/" + name + ".png", shot));
+        Pixels picture = ToPixels(shot);
+        EXPECT_TRUE(MatchesReference(picture, name, {12, picture.width * picture.height / 50}));
+        // The shot leaves the cursor in the corner, where it would scroll the view.
+        MoveMouseTo(Config->width / 2, Config->height / 3);
+    }
+};
+
+TEST_P(PicturesSession, TheCameraStaysOverTheMap)
+{
+    ASSERT_TRUE(IntoAForestMission());
+    // The developers' view without the fog of war: the pictures show the ground to the edge.
+    TheMinimap.SetFogEnabled(false);
+    float left, right, top, bottom;
+    // A scroll stops a frame's step short of the edge at most: 30 units a second plus the
+    // eye's height, for a tenth of a second.
+    const float STEP = (Config->scrollSpeed + GameCamera.eye.y) * 0.1f + 0.5f;
+
+    // Held arrows scroll until the view meets the edge, and no further.
+    struct Way {
+        int key;
+        float* gap;
+        const char* what;
+    };
+    const Way keys[] = {{DIK_LEFT, &left, "left arrow"},
+                        {DIK_UP, &top, "up arrow"},
+                        {DIK_RIGHT, &right, "right arrow"},
+                        {DIK_DOWN, &bottom, "down arrow"}};
+    MoveMouseTo(Config->width / 2, Config->height / 3);
+    for (const Way& way : keys) {
+        InputScript::KeyDown(way.key);
+        Passes(60, 0.1f);
+        InputScript::KeyUp(way.key);
+        Passes(1, 0.05f);
+        ExpectOverTheMap(way.what, &left, &right, &top, &bottom);
+        EXPECT_LT(*way.gap, STEP) << way.what << " scrolled to the edge";
+        if (way.key == DIK_LEFT) Shot("camera_left_edge_" + Size());
+    }
+
+    // The cursor at the screen's edges scrolls the same way.
+    struct Edge {
+        int x, y;
+        float* gap;
+        const char* what;
+    };
+    const int w = Config->width, h = Config->height;
+    const Edge edges[] = {{0, h / 3, &left, "cursor at the left edge"},
+                          {w / 2, 0, &top, "cursor at the top edge"},
+                          {w - 1, h / 3, &right, "cursor at the right edge"},
+                          {w / 2, h - 1, &bottom, "cursor at the bottom edge"}};
+    for (const Edge& edge : edges) {
+        MoveMouseTo(edge.x, edge.y);
+        ASSERT_TRUE(edge.x == Input.mouse->cursorX || edge.y == Input.mouse->cursorY) << "the cursor is at the edge";
+        Passes(60, 0.1f);
+        MoveMouseTo(w / 2, h / 3);
+        ExpectOverTheMap(edge.what, &left, &right, &top, &bottom);
+        EXPECT_LT(*edge.gap, STEP) << edge.what << " scrolled to the edge";
+    }
+
+    // A click in a corner of the minimap looks at that corner of the map, as close as the view
+    // can go.
+    const MinimapLayout& box = TheMinimap.layout;
+    struct Corner {
+        int x, y;
+        float *gapA, *gapB;
+        const char* what;
+    };
+    const Corner corners[] = {{box.x + 1, box.y + 1, &left, &top, "minimap's top left"},
+                              {box.x + box.width - 2, box.y + box.height - 2, &right, &bottom, "minimap's bottom right"}};
+    for (const Corner& corner : corners) {
+        MoveMouseTo(corner.x, corner.y);
+        Click(0);
+        MoveMouseTo(w / 2, h / 3);
+        ExpectOverTheMap(corner.what, &left, &right, &top, &bottom);
+        EXPECT_LT(*corner.gapA, 4.0f) << corner.what;
+        EXPECT_LT(*corner.gapB, 4.0f) << corner.what;
+        if (corner.x == box.x + 1) Shot("camera_minimap_corner_" + Size());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, PicturesSession, ::testing::Values("-1024", "-1280"),
+                         [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param + 1); });
+
+}  // namespace
