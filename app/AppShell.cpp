@@ -384,6 +384,8 @@ bool StartMissionScreen()
 void FreeMissionScreen()
 {
     MissionScreen::Release();
+    // A start in the same process reads the catalogue again: it must not find the old one.
+    MissionScreen::ClearMissions();
     // The factories' panels are windows of the game's screens too.
     ReleaseBuildPanels();
 }

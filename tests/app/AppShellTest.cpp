@@ -4,6 +4,7 @@
 #include "app/AppShell.h"
 
 #include "app/MainLoop.h"
+#include "campaign/MissionScreen.h"
 #include "campaign/PlayerProfile.h"
 #include "campaign/StorySlideshow.h"
 #include "gui/WindowManager.h"
@@ -164,6 +165,7 @@ std::vector<std::string> LeftOver()
     check(IntroSlideshow, "logo slides");
     check(TheGame, "game");
     check(Frustum, "view frustum");
+    check(MissionScreen::missionCount != 0, "mission catalogue");
     check(LogFile, "log file");
     check(IsMusicThreadRunning(), "music thread");
     check(dynamic_cast<NullGameSeam*>(&GetGameSeam()) == nullptr, "game seam");
