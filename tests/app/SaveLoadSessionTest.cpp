@@ -3,7 +3,9 @@
 // closed; the game is started again on the same user folder, the main menu's "Load Game"
 // loads the save, and the rig, the player's base (a factory with its orders and control group,
 // an item on the ground), the profile and the visited map come back as they were, and the
-// mission plays on.
+// mission plays on. A second walk saves a half-built base and ends the program; the game is
+// started again as a new process, the save loaded from the main menu, and the rig stands where
+// it stood, answers the mouse and finishes the building.
 #include "tests/app/PlayerSessionSupport.h"
 
 #include "tests/app/NewProcess.h"
