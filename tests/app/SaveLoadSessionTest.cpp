@@ -59,26 +59,6 @@ protected:
         Click(0);
         return TheGame->GetFirstSelected() == rig;
     }
-    // The selected rig's build panel: the building's tab, then its button, then a click on
-    // open ground near `near`. The building placed, or null.
-    Building* PlaceFromBuildPanel(const char* name, const Vec3& near)
-    {
-        MissionHud& hud = TheMissionHud;
-        if (!hud.buildPanel || !hud.buildPanel->IsVisible()) return nullptr;
-        Button* button = nullptr;
-        int tab = 0;
-        for (auto* node = hud.buildButtons.head; node; node = node->next)
-            if (node->value.item && StrICmp(node->value.item->name, name) == 0) {
-                button = node->value.button;
-                tab = node->value.item->category;
-            }
-        if (!button) return nullptr;
-        if (tab > 0 && tab < BUILD_TABS && hud.buildTabs[tab]) ClickOn(hud.buildTabs[tab]);
-        ClickOn(button);
-        Vec3 site;
-        if (!FindOpenGround(near, &site)) return nullptr;
-        return PutDownAt(site, name);
-    }
     // The key of a letter or digit on the keyboard.
     static int KeyOf(char c)
     {
