@@ -4,7 +4,9 @@
 #include "tests/app/PlayerSessionSupport.h"
 
 #include "host/InputScript.h"
+#include "interface/MissionHud.h"
 #include "terrain/Minimap.h"
+#include "world/BuildItem.h"
 
 #include <algorithm>
 
@@ -52,16 +54,69 @@ protected:
         // Left on the screen is +x, the top -z: the camera looks toward -z.
         *gapLeft = half - maxX, *gapRight = minX + half, *gapTop = minZ + half, *gapBottom = half - maxZ;
     }
-    void Shot(const std::string& name)
+    Pixels Shot(const std::string& name)
     {
         Image shot;
-        ASSERT_TRUE(ShotOfNextFrame(base + "/" + name + ".png", shot));
+        EXPECT_TRUE(ShotOfNextFrame(base + "/" + name + ".png", shot));
         Pixels picture = ToPixels(shot);
         EXPECT_TRUE(MatchesReference(picture, name, {12, picture.width * picture.height / 50}));
         // The shot leaves the cursor in the corner, where it would scroll the view.
         MoveMouseTo(Config->width / 2, Config->height / 3);
+        return picture;
+    }
+
+    // The rig selected with a click, and a building of its build panel taken in hand.
+    bool TakeBuildingInHand(const char* name)
+    {
+        Agent* rig = GetPlayerRig();
+        int rigX = 0, rigY = 0;
+        if (!rig || !OnScreen(rig->GetPosition(), &rigX, &rigY)) return false;
+        MoveMouseTo(rigX, rigY - 4);
+        Click(0);
+        Passes(2, 0.05f);
+        MissionHud& hud = TheMissionHud;
+        Button* button = nullptr;
+        int tab = 0;
+        for (auto* node = hud.buildButtons.head; node; node = node->next)
+            if (node->value.item && StrICmp(node->value.item->name, name) == 0) {
+                button = node->value.button;
+                tab = node->value.item->category;
+            }
+        if (!button) return false;
+        if (tab > 0 && tab < BUILD_TABS && hud.buildTabs[tab]) ClickOn(hud.buildTabs[tab]);
+        ClickOn(button);
+        return TheGame->buildItems->current != nullptr;
     }
 };
+
+TEST_P(PicturesSession, ABuildingGoesUpFromItsFoot)
+{
+    ASSERT_TRUE(IntoAForestMission());
+    ASSERT_TRUE(TakeBuildingInHand("bot_factory"));
+    Agent* rig = GetPlayerRig();
+    Vec3 site;
+    ASSERT_TRUE(FindOpenGround(rig->GetPosition(), &site));
+    Building* factory = PutDownAt(site, "bot_factory");
+    ASSERT_NE(factory, nullptr);
+    ASSERT_EQ(factory->buildState, BUILD_STATE_CONSTRUCTING);
+    const float buildTime = factory->definition->buildTime;
+    for (float part : {0.3f, 0.7f}) {
+        for (int i = 0; i < 600 && factory->buildProgress < part * buildTime; ++i) Passes(1, 0.1f);
+        ASSERT_GE(factory->buildProgress, part * buildTime);
+        Pixels picture = Shot("construction_" + std::to_string(int(part * 100)) + "_" + Size());
+        // The site is painted and lit: on the screen round it next to nothing is bare white.
+        int x = 0, y = 0;
+        ASSERT_TRUE(OnScreen(factory->GetPosition(), &x, &y));
+        const int reach = Config->width / 16;
+        int white = 0, all = 0;
+        for (int py = y - reach; py < y + reach; ++py)
+            for (int px = x - reach; px < x + reach; ++px, ++all) {
+                uint32_t c = picture.At(px, py);
+                white += Red(c) > 215 && Green(c) > 215 && Blue(c) > 215;
+            }
+        EXPECT_LT(white * 50, all) << "no white slab where the factory goes up";
+    }
+}
 
 TEST_P(PicturesSession, TheCameraStaysOverTheMap)
 {
