@@ -47,6 +47,11 @@ void StartLevel()
     TheGame->ShowLoadingScreen("Init", 1.0f, true);
     FrameTimer.Reset();
     GameCamera.Update(0.0f);
+    // The level's first frame is drawn in this same pass, before the playing state's update
+    // has looked through the new camera: without the view and the culling volume made here it
+    // would look through the last level's (or the front end's) and show nothing of the world.
+    GameCamera.BuildMatrices(false);
+    if (Frustum) Frustum->Update(ViewMatrix);
     FirstLevelFrame = true;
     CmdSelectPlayer();
     if (MusicWanted()) Music->PlayIngamePlaylist();

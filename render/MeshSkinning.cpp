@@ -25,6 +25,9 @@
 
 static_assert(offsetof(MeshGpuVertex, normal) == offsetof(MeshGpuVertex, position) + 3 * sizeof(float),
               "the skinning loop writes the position and the normal as one run of six floats");
+static_assert(offsetof(MeshVertex, u) == offsetof(MeshVertex, position) + 3 * sizeof(float) &&
+                  offsetof(MeshVertex, colour) == offsetof(MeshVertex, normal) + 3 * sizeof(float),
+              "the skinning loop reads the position and the normal four floats at a time");
 
 namespace {
 
@@ -227,10 +230,13 @@ void IndexedMesh::SkinVertices(int i)
 #if VELDMARK_SKIN_SSE
         // Four lanes at once, each summed in the same order as the plain loop below, so the
         // skinned vertices come out the same to the last bit.
-        const __m128 px = _mm_set1_ps(vertex.position.x), py = _mm_set1_ps(vertex.position.y),
-                     pz = _mm_set1_ps(vertex.position.z);
-        const __m128 nx = _mm_set1_ps(vertex.normal.x), ny = _mm_set1_ps(vertex.normal.y),
-                     nz = _mm_set1_ps(vertex.normal.z);
+        // The position and the normal each come in with one load (their fourth lane is the
+        // next field, never used) and are spread across the lanes from there.
+        const __m128 p3 = _mm_loadu_ps(&vertex.position.x), n3 = _mm_loadu_ps(&vertex.normal.x);
+        const __m128 px = _mm_shuffle_ps(p3, p3, _MM_SHUFFLE(0, 0, 0, 0)), py = _mm_shuffle_ps(p3, p3, _MM_SHUFFLE(1, 1, 1, 1)),
+                     pz = _mm_shuffle_ps(p3, p3, _MM_SHUFFLE(2, 2, 2, 2));
+        const __m128 nx = _mm_shuffle_ps(n3, n3, _MM_SHUFFLE(0, 0, 0, 0)), ny = _mm_shuffle_ps(n3, n3, _MM_SHUFFLE(1, 1, 1, 1)),
+                     nz = _mm_shuffle_ps(n3, n3, _MM_SHUFFLE(2, 2, 2, 2));
         __m128 position = _mm_setzero_ps(), normal = _mm_setzero_ps();
         int influences = 0;
         if (record) {

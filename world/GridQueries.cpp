@@ -223,6 +223,11 @@ void SnapEntityToCell(BuildItemList* list)
     Entity* preview = list && list->current ? list->current->prototype : nullptr;
     if (!grid || !preview) return;
     Vec3 point = grid->SnapToGridPoint(TheGame->pickedPoint);
+    // The cursor past the map's edge holds the building at the edge: off the grid it has no
+    // ground and no cells to stand on.
+    const Vec3 first = grid->CellToWorld(0, 0), last = grid->CellToWorld(grid->size - 1, grid->size - 1);
+    point.x = std::fmin(std::fmax(point.x, first.x), last.x);
+    point.z = std::fmin(std::fmax(point.z, first.z), last.z);
     point.y = TheTerrain.GetHeight(point) + 0.1f;
     preview->SetPosition(point);
     preview->gridRect[0] = -1;

@@ -633,22 +633,82 @@ void MakeWarpRing(IndexedMesh* mesh)
     m.Build(mesh);
 }
 
-// The scaffold of a building going up, and the rubble of one that fell, by footprint.
+// The scaffold of a building going up, and the rubble of one that fell, by footprint. The site:
+// a concrete floor, the building's dark steel frame rising in the middle, a scaffold of orange
+// poles and planks round it, pallets of panels and a stack of pipes, and on the larger sites a
+// crane over it all. Drawn rising with its progress, from the floor up.
 void Scaffold(IndexedMesh* mesh, float side)
 {
     ModelBuilder m = Lit();
     Foundation(m, side);
-    float half = side * 0.5f - 0.3f, height = std::fmin(side * 0.5f, 3.5f);
-    for (int i = 0; i < 4; ++i) {
-        float x = i % 2 ? half : -half, z = i / 2 ? half : -half;
-        m.Add(Painted(Post(x, z, height, 0.08f), ORANGE));
+    const float half = side * 0.5f - 0.25f, height = std::fmin(side * 0.6f, 5.0f);
+    const float rim = half * 0.62f;  // the frame inside the scaffold
+    // The frame: columns at the corners and midpoints, girders round each storey.
+    const int storeys = side > 3.0f ? 2 : 1;
+    for (int i = 0; i < 8; ++i) {
+        float x = (i % 3 - 1) * rim, z = (i / 3 - 1) * rim;
+        if (i == 4) x = rim, z = rim;  // the middle gives way to the last corner
+        m.Add(Painted(Box(Vec3(0.22f, height * 0.85f, 0.22f)).Move(x, 0.2f + height * 0.425f, z), DARK));
     }
-    for (float y : {height * 0.5f, height})
-        for (int i = 0; i < 4; ++i) {
-            Vec3 a(i % 2 ? half : -half, y, i < 2 ? -half : half), b = i < 2 ? Vec3(a.x, y, half) : Vec3(-a.x, y, a.z);
-            m.Add(Painted(Limb(a, b, 0.05f, 0.05f, 4), DARK));
+    for (int storey = 1; storey <= storeys; ++storey) {
+        float y = 0.2f + height * 0.85f * storey / storeys;
+        for (int edge = 0; edge < 4; ++edge) {
+            Vec3 size = edge < 2 ? Vec3(rim * 2.0f + 0.22f, 0.18f, 0.18f) : Vec3(0.18f, 0.18f, rim * 2.0f + 0.22f);
+            float x = edge < 2 ? 0.0f : (edge == 2 ? -rim : rim), z = edge < 2 ? (edge == 0 ? -rim : rim) : 0.0f;
+            m.Add(Painted(Box(size).Move(x, y, z), STEEL));
         }
-    m.Add(Painted(Box(Vec3(side * 0.4f, 0.8f, side * 0.4f)).Move(0.0f, 0.6f, 0.0f), STEEL));
+    }
+    // Half the ground floor already clad.
+    m.Add(Painted(Box(Vec3(rim * 2.0f, height * 0.35f, 0.08f)).Move(0.0f, 0.2f + height * 0.175f, -rim), PANEL));
+    m.Add(Painted(Box(Vec3(0.08f, height * 0.35f, rim * 2.0f)).Move(-rim, 0.2f + height * 0.175f, 0.0f), PANEL));
+    // The scaffold: poles at the corners and along the sides, rails and planks at each level,
+    // a brace across each side.
+    const int poles = side > 3.0f ? 3 : 2;
+    for (int i = 0; i < poles; ++i) {
+        float t = poles > 1 ? -half + 2.0f * half * i / (poles - 1) : 0.0f;
+        for (const Vec3& at : {Vec3(t, 0.0f, -half), Vec3(t, 0.0f, half), Vec3(-half, 0.0f, t), Vec3(half, 0.0f, t)})
+            m.Add(Painted(Post(at.x, at.z, height, 0.06f), ORANGE));
+    }
+    const int levels = side > 3.0f ? 3 : 2;
+    for (int level = 1; level <= levels; ++level) {
+        float y = 0.2f + height * level / levels;
+        for (int i = 0; i < 4; ++i) {
+            Vec3 a(i % 2 ? half : -half, y, i < 2 ? -half : half), b = i < 2 ? Vec3(a.x, y, -a.z) : Vec3(-a.x, y, a.z);
+            m.Add(Painted(Limb(a, b, 0.04f, 0.04f, 4), ORANGE));
+        }
+        // Planks along the front and back, a walk for the builders.
+        for (float z : {-half + 0.25f, half - 0.25f})
+            m.Add(Painted(Box(Vec3(half * 2.0f, 0.06f, 0.45f)).Move(0.0f, y - 0.05f, z), OCHRE));
+    }
+    for (int i = 0; i < 4; ++i) {
+        Vec3 a(i % 2 ? half : -half, 0.2f, i < 2 ? -half : half), b = i < 2 ? Vec3(-a.x, 0.2f + height, a.z) : Vec3(a.x, 0.2f + height, -a.z);
+        m.Add(Painted(Limb(a, b, 0.035f, 0.035f, 4), DIRTY_YELLOW));
+    }
+    // Materials waiting on the floor: a pallet of panels and a stack of pipes.
+    if (side > 3.0f) {
+        m.Add(Painted(Box(Vec3(1.1f, 0.12f, 0.8f)).Move(rim * 0.45f, 0.28f, rim * 0.35f), BARK));
+        m.Add(Painted(Box(Vec3(1.0f, 0.35f, 0.7f)).Move(rim * 0.45f, 0.52f, rim * 0.35f), PANEL));
+        for (int i = 0; i < 5; ++i) {
+            float x = -rim * 0.5f + 0.2f * (i % 3) + (i >= 3 ? 0.1f : 0.0f), y = 0.32f + (i >= 3 ? 0.17f : 0.0f);
+            m.Add(Painted(Cylinder(0.09f, 1.4f, 8).Turn(0.0f, 0.0f, 0.5f * PI).Move(x + 0.7f, y, -rim * 0.3f), STEEL));
+        }
+    }
+    // The crane: a lattice mast in a corner, a jib over the site and its hook hanging down.
+    if (side > 5.0f) {
+        const float mast = height * 1.6f, cx = half - 0.6f, cz = half - 0.6f;
+        m.Add(Painted(Box(Vec3(0.8f, 0.3f, 0.8f)).Move(cx, 0.35f, cz), DARK));
+        for (int i = 0; i < 4; ++i)
+            m.Add(Painted(Post(cx + (i % 2 ? 0.2f : -0.2f), cz + (i / 2 ? 0.2f : -0.2f), mast, 0.05f), DIRTY_YELLOW));
+        for (int i = 1; i <= 6; ++i)
+            m.Add(Painted(Box(Vec3(0.46f, 0.05f, 0.46f)).Move(cx, 0.2f + mast * i / 6.0f, cz), DIRTY_YELLOW));
+        Vec3 top(cx, 0.2f + mast, cz), tip(-half * 0.6f, 0.2f + mast, -half * 0.6f);
+        m.Add(Painted(Limb(top, tip, 0.12f, 0.08f, 4), DIRTY_YELLOW));
+        m.Add(Painted(Limb(top, Vec3(cx + 0.6f, top.y, cz + 0.6f), 0.12f, 0.12f, 4), DIRTY_YELLOW));
+        m.Add(Painted(Box(Vec3(0.5f, 0.4f, 0.5f)).Move(cx + 0.6f, top.y - 0.2f, cz + 0.6f), CONCRETE));
+        Vec3 hook(tip.x * 0.7f, top.y - mast * 0.45f, tip.z * 0.7f);
+        m.Add(Painted(Limb(Vec3(hook.x, top.y, hook.z), hook, 0.02f, 0.02f, 3), DARK));
+        m.Add(Painted(Box(Vec3(0.9f, 0.25f, 0.25f)).Move(hook.x, hook.y - 0.15f, hook.z), STEEL));
+    }
     m.Build(mesh);
 }
 

@@ -23,10 +23,11 @@ MeshPart SquareFrame(float half, float bar)
     return frame;
 }
 
-// A tile from the corner (0, 0) to (size, size), fine enough to be laid over the ground.
+// A tile from the corner it is placed at to (size, size) on the ground, fine enough to be laid
+// over it. Mesh files are mirrored in x on their way into the world, so the file runs to -size.
 MeshPart Tile(float size, int cells)
 {
-    return Grid(size, size, cells).Move(size * 0.5f, 0.0f, size * 0.5f);
+    return Grid(size, size, cells).Move(-size * 0.5f, 0.0f, size * 0.5f);
 }
 
 void Build(IndexedMesh* mesh, MeshPart part)

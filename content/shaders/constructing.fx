@@ -35,13 +35,15 @@ void main()
     if (worldPos.y > cut) discard;
     vec4 texel = texture(diffuseTexture, uv);
     vm_AlphaTest(texel.a * colour.a);
+    // Lit as the finished buildings are: the vertex colour is the part's paint and its baked
+    // occlusion, the sun and the terrain's shadows fall on it.
     vec3 n = normalize(normal);
     vec2 sun = SunLight(n, normalize(viewPos.xyz - worldPos));
-    float shade = SunVisibility(lightClip);
-    vec3 lit = texel.rgb * (ambientColor.rgb + vec3(sun.x * shade));
-    // The freshest part of the structure still glows from the welding.
-    float band = 1.0 - clamp((cut - worldPos.y) / max((genericFloat4.z - genericFloat4.y) * 0.08, 0.01), 0.0, 1.0);
-    lit = mix(lit, WELD, band * 0.8);
+    float shade = TerrainLight(worldPos) * SunVisibility(lightClip);
+    vec3 lit = texel.rgb * colour.rgb * (ambientColor.rgb + vec3(sun.x * shade));
+    // A thin line of welding light runs along the edge where it is being built.
+    float band = 1.0 - clamp((cut - worldPos.y) / 0.12, 0.0, 1.0);
+    lit = mix(lit, WELD, band * 0.7 * step(progress, 0.999));
     vm_FragColor = vec4(lit * FogOfWar(worldPos), texel.a * colour.a);
 }
 

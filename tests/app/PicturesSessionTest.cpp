@@ -4,7 +4,10 @@
 #include "tests/app/PlayerSessionSupport.h"
 
 #include "host/InputScript.h"
+#include "interface/MissionHud.h"
 #include "terrain/Minimap.h"
+#include "world/BuildItem.h"
+#include "world/Grid.h"
 
 #include <algorithm>
 
@@ -18,6 +21,11 @@ protected:
     {
         resolution = GetParam();
         PlayerSession::SetUp();
+    }
+    void TearDown() override
+    {
+        TheMinimap.SetFogEnabled(true);
+        PlayerSession::TearDown();
     }
     std::string Size() const { return std::to_string(Config->width) + "x" + std::to_string(Config->height); }
 
@@ -52,16 +60,149 @@ protected:
         // Left on the screen is +x, the top -z: the camera looks toward -z.
         *gapLeft = half - maxX, *gapRight = minX + half, *gapTop = minZ + half, *gapBottom = half - maxZ;
     }
-    void Shot(const std::string& name)
+    Pixels Shot(const std::string& name)
     {
         Image shot;
-        ASSERT_TRUE(ShotOfNextFrame(base + "/" + name + ".png", shot));
+        EXPECT_TRUE(ShotOfNextFrame(base + "/" + name + ".png", shot));
         Pixels picture = ToPixels(shot);
         EXPECT_TRUE(MatchesReference(picture, name, {12, picture.width * picture.height / 50}));
         // The shot leaves the cursor in the corner, where it would scroll the view.
         MoveMouseTo(Config->width / 2, Config->height / 3);
+        return picture;
+    }
+
+    // The rig selected with a click, and a building of its build panel taken in hand.
+    bool TakeBuildingInHand(const char* name)
+    {
+        Agent* rig = GetPlayerRig();
+        int rigX = 0, rigY = 0;
+        if (!rig || !OnScreen(rig->GetPosition(), &rigX, &rigY)) return false;
+        MoveMouseTo(rigX, rigY - 4);
+        Click(0);
+        Passes(2, 0.05f);
+        MissionHud& hud = TheMissionHud;
+        Button* button = nullptr;
+        int tab = 0;
+        for (auto* node = hud.buildButtons.head; node; node = node->next)
+            if (node->value.item && StrICmp(node->value.item->name, name) == 0) {
+                button = node->value.button;
+                tab = node->value.item->category;
+            }
+        if (!button) return false;
+        if (tab > 0 && tab < BUILD_TABS && hud.buildTabs[tab]) ClickOn(hud.buildTabs[tab]);
+        ClickOn(button);
+        return TheGame->buildItems->current != nullptr;
     }
 };
+
+TEST_P(PicturesSession, ABuildingGoesUpFromItsFoot)
+{
+    ASSERT_TRUE(IntoAForestMission());
+    ASSERT_TRUE(TakeBuildingInHand("bot_factory"));
+    Agent* rig = GetPlayerRig();
+    Vec3 site;
+    ASSERT_TRUE(FindOpenGround(rig->GetPosition(), &site));
+    Building* factory = PutDownAt(site, "bot_factory");
+    ASSERT_NE(factory, nullptr);
+    ASSERT_EQ(factory->buildState, BUILD_STATE_CONSTRUCTING);
+    const float buildTime = factory->definition->buildTime;
+    for (float part : {0.3f, 0.7f}) {
+        for (int i = 0; i < 600 && factory->buildProgress < part * buildTime; ++i) Passes(1, 0.1f);
+        ASSERT_GE(factory->buildProgress, part * buildTime);
+        Pixels picture = Shot("construction_" + std::to_string(int(part * 100)) + "_" + Size());
+        // The site is painted and lit: on the screen round it next to nothing is bare white.
+        int x = 0, y = 0;
+        ASSERT_TRUE(OnScreen(factory->GetPosition(), &x, &y));
+        const int reach = Config->width / 16;
+        int white = 0, all = 0;
+        for (int py = y - reach; py < y + reach; ++py)
+            for (int px = x - reach; px < x + reach; ++px, ++all) {
+                uint32_t c = picture.At(px, py);
+                white += Red(c) > 215 && Green(c) > 215 && Blue(c) > 215;
+            }
+        EXPECT_LT(white * 50, all) << "no white slab where the factory goes up";
+    }
+}
+
+TEST_P(PicturesSession, TheFirstFrameOfALevelShowsTheWorld)
+{
+    UntilPlaying();
+    TheGame->EndLevel();
+    ReturnToMainMenu();
+    Passes(2, 0.05f);
+    SRand(7);
+    TheGalaxy->selectedBody = TheGalaxy->PickMissionBody(FOREST);
+    ASSERT_NE(TheGalaxy->selectedBody, nullptr);
+    ASSERT_TRUE(TheGalaxy->StartSelectedMission(true));
+    // The main loop's passes, with the picture taken of the frame the level starts in.
+    const std::string path = base + "/first_frame.png";
+    for (int i = 0; i < 100 && TheGame->state != GAME_STATE_PLAYING; ++i) {
+        ClockTicks += 50000;
+        FrameTimer.Tick();
+        if (Input.mouse) Input.mouse->Update();
+        UpdateGameState(FrameTimer.delta);
+        if (TheGame->state == GAME_STATE_PLAYING) Graphics->SaveScreenshot(path.c_str(), Config->width, Config->height);
+        RenderFrame();
+    }
+    ASSERT_EQ(TheGame->state, GAME_STATE_PLAYING);
+    Image loaded, shot;
+    ASSERT_TRUE(LoadImageFile(path.c_str(), loaded) && ConvertImage(loaded, PixelFormat::A8R8G8B8, shot));
+    Pixels picture = ToPixels(shot);
+    EXPECT_TRUE(MatchesReference(picture, "first_frame_" + Size(), {12, picture.width * picture.height / 50}));
+    // The ground round the rig in the middle of the screen, not black.
+    const int x0 = Config->width / 4, y0 = Config->height / 4, x1 = Config->width * 3 / 4, y1 = Config->height / 2;
+    EXPECT_GT(picture.CountLit(x0, y0, x1, y1, 24) * 2, (x1 - x0) * (y1 - y0)) << "the ground shows";
+}
+
+TEST_P(PicturesSession, TheBuildingInHandStandsOnItsFootprint)
+{
+    ASSERT_TRUE(IntoAForestMission());
+    ASSERT_TRUE(TakeBuildingInHand("bot_factory"));
+    Agent* rig = GetPlayerRig();
+    Vec3 site;
+    ASSERT_TRUE(FindOpenGround(rig->GetPosition(), &site));
+    int x = 0, y = 0;
+    ASSERT_TRUE(OnScreen(site, &x, &y));
+    MoveMouseTo(x, y);
+    Passes(2, 0.05f);
+    // The green tiles cover the cells the building will take: their edges on the screen that
+    // the model does not hide (left and bottom, the camera looking toward -z) are the cells'.
+    Entity* ghost = TheGame->buildItems->current->prototype;
+    const Grid& grid = *TheGame->grid;
+    int c0, r0, c1, r1;
+    ASSERT_TRUE(ghost->GetGridFootprint(&c0, &r0, &c1, &r1));
+    const Vec3 low = grid.CellToWorld(c0, r0), high = grid.CellToWorld(c1 + 1, r1 + 1);
+    float left = 1e9f, bottom = 0.0f;
+    for (const Vec3& corner : {low, high, Vec3(low.x, 0, high.z), Vec3(high.x, 0, low.z)}) {
+        Vec3 at = ProjectToScreen(Vec3(corner.x, TheTerrain.GetHeight(corner) + 0.2f, corner.z));
+        left = std::min(left, at.x), bottom = std::max(bottom, at.y);
+    }
+    // Less than half a cell on the screen is a slanted edge's rounding; a tile out of place is off
+    // by a whole cell.
+    const Vec3 a = ProjectToScreen(low), b = ProjectToScreen(low + Vec3(grid.cellSize, 0.0f, 0.0f));
+    const float slack = 0.4f * std::fabs(a.x - b.x);
+    Pixels picture = Shot("preview_" + Size());
+    int greenLeft = Config->width, greenBottom = 0;
+    for (int py = std::max(0, y - 200); py < std::min(Config->height, y + 200); ++py)
+        for (int px = std::max(0, x - 200); px < std::min(Config->width, x + 200); ++px) {
+            uint32_t c = picture.At(px, py);
+            if (Green(c) > 150 && Red(c) < 120 && Blue(c) < 120) greenLeft = std::min(greenLeft, px), greenBottom = std::max(greenBottom, py);
+        }
+    EXPECT_NEAR(greenLeft, left, slack) << "the tiles end where the cells end";
+    EXPECT_NEAR(greenBottom, bottom, slack);
+
+    // Pushed toward the map's edge, the building stays on the map.
+    TheMinimap.SetFogEnabled(false);
+    InputScript::KeyDown(DIK_LEFT);
+    Passes(60, 0.1f);
+    InputScript::KeyUp(DIK_LEFT);
+    MoveMouseTo(2, Config->height / 3);
+    Passes(2, 0.05f);
+    const Vec3 at = ghost->GetPosition();
+    EXPECT_LE(at.x, MAP_WORLD_SIZE * 0.5f);
+    EXPECT_GE(at.x, -MAP_WORLD_SIZE * 0.5f);
+    Shot("preview_edge_" + Size());
+}
 
 TEST_P(PicturesSession, TheCameraStaysOverTheMap)
 {

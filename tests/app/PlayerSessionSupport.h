@@ -20,6 +20,7 @@
 #include "host/Random.h"
 #include "host/System.h"
 #include "interface/EntityInfoGui.h"
+#include "interface/MissionHud.h"
 #include "levelgen/LevelGenerator.h"
 #include "levelgen/MapGenerator.h"
 #include "mechanics/GameMechanics.h"
@@ -31,6 +32,7 @@
 #include "terrain/Environment.h"
 #include "terrain/Terrain.h"
 #include "world/Agent.h"
+#include "world/BuildItem.h"
 #include "world/Building.h"
 #include "world/Grid.h"
 #include "tests/app/ShellTestSupport.h"
@@ -177,6 +179,26 @@ protected:
             Click(0);
         }
         return FindPlayerBuilding(name);
+    }
+    // The building chosen on the selected rig's build panel (its tab, then its button) and put
+    // down on open ground near a point. The building, or null.
+    Building* PlaceFromBuildPanel(const char* name, const Vec3& near)
+    {
+        MissionHud& hud = TheMissionHud;
+        if (!hud.buildPanel || !hud.buildPanel->IsVisible()) return nullptr;
+        Button* button = nullptr;
+        int tab = 0;
+        for (auto* node = hud.buildButtons.head; node; node = node->next)
+            if (node->value.item && StrICmp(node->value.item->name, name) == 0) {
+                button = node->value.button;
+                tab = node->value.item->category;
+            }
+        if (!button) return nullptr;
+        if (tab > 0 && tab < BUILD_TABS && hud.buildTabs[tab]) ClickOn(hud.buildTabs[tab]);
+        ClickOn(button);
+        Vec3 site;
+        if (!FindOpenGround(near, &site)) return nullptr;
+        return PutDownAt(site, name);
     }
     void Click(int button)
     {

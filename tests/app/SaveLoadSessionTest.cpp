@@ -3,7 +3,9 @@
 // closed; the game is started again on the same user folder, the main menu's "Load Game"
 // loads the save, and the rig, the player's base (a factory with its orders and control group,
 // an item on the ground), the profile and the visited map come back as they were, and the
-// mission plays on.
+// mission plays on. A second walk saves a half-built base and ends the program; the game is
+// started again as a new process, the save loaded from the main menu, and the rig stands where
+// it stood, answers the mouse and finishes the building.
 #include "tests/app/PlayerSessionSupport.h"
 
 #include "tests/app/NewProcess.h"
@@ -56,26 +58,6 @@ protected:
         MoveMouseTo(x, y - 4);
         Click(0);
         return TheGame->GetFirstSelected() == rig;
-    }
-    // The selected rig's build panel: the building's tab, then its button, then a click on
-    // open ground near `near`. The building placed, or null.
-    Building* PlaceFromBuildPanel(const char* name, const Vec3& near)
-    {
-        MissionHud& hud = TheMissionHud;
-        if (!hud.buildPanel || !hud.buildPanel->IsVisible()) return nullptr;
-        Button* button = nullptr;
-        int tab = 0;
-        for (auto* node = hud.buildButtons.head; node; node = node->next)
-            if (node->value.item && StrICmp(node->value.item->name, name) == 0) {
-                button = node->value.button;
-                tab = node->value.item->category;
-            }
-        if (!button) return nullptr;
-        if (tab > 0 && tab < BUILD_TABS && hud.buildTabs[tab]) ClickOn(hud.buildTabs[tab]);
-        ClickOn(button);
-        Vec3 site;
-        if (!FindOpenGround(near, &site)) return nullptr;
-        return PutDownAt(site, name);
     }
     // The key of a letter or digit on the keyboard.
     static int KeyOf(char c)

@@ -61,21 +61,8 @@ protected:
         MoveMouseTo(x, y - 4);
         Click(0);
         Passes(2, 0.05f);
-        MissionHud& hud = TheMissionHud;
-        if (TheGame->GetFirstSelected() != rig || !hud.buildPanel || !hud.buildPanel->IsVisible()) return nullptr;
-        Button* button = nullptr;
-        int tab = 0;
-        for (auto* node = hud.buildButtons.head; node; node = node->next)
-            if (node->value.item && StrICmp(node->value.item->name, "bot_factory") == 0) {
-                button = node->value.button;
-                tab = node->value.item->category;
-            }
-        if (!button) return nullptr;
-        if (tab > 0 && tab < BUILD_TABS && hud.buildTabs[tab]) ClickOn(hud.buildTabs[tab]);
-        ClickOn(button);
-        Vec3 site;
-        if (!FindOpenGround(rig->GetPosition(), &site)) return nullptr;
-        Building* factory = PutDownAt(site, "bot_factory");
+        if (TheGame->GetFirstSelected() != rig) return nullptr;
+        Building* factory = PlaceFromBuildPanel("bot_factory", rig->GetPosition());
         for (int second = 0; factory && second < 120 && factory->buildState != BUILD_STATE_READY; ++second)
             Passes(10, 0.1f);
         return factory && factory->buildState == BUILD_STATE_READY ? factory : nullptr;
@@ -171,6 +158,9 @@ TEST_F(StartingBotAfterARestart, DISABLED_TheFactoryStillOffersTheChosenBotAlone
     Passes(2, 0.05f);
     ASSERT_NO_FATAL_FAILURE(PinTheGalaxy());
     ASSERT_TRUE(StartMissionOn(FOREST));
+    // The first half watched the rig build; here the developer's instant build ("instabuild")
+    // puts the factory up at once.
+    ScopedGlobal<bool> instant(InstantBuild, true);
     Building* factory = BuildAFactory();
     ASSERT_NE(factory, nullptr) << "the rig put up a factory";
     std::vector<std::string> offered = Offered(factory);

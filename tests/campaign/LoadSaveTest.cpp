@@ -127,6 +127,28 @@ TEST_F(SaveGames, TheListKeepsTheNewestAndANameIsWhole)
     EXPECT_NE(LogCaptureEnd().find("There is no save of that name."), std::string::npos);
 }
 
+// A player's save "base" (tests/data/bad-files/saves): its profile and visited map, read and
+// written again twice, come out the same the second time, and the map as it was.
+TEST_F(SaveGames, TheProfileAndMapOfASaveWriteTheSameTwice)
+{
+    ASSERT_TRUE(std::filesystem::create_directories(folder));
+    const std::string source = "tests/data/bad-files/saves/base";
+    PlayerProfile* profile = GetPlayerProfile();
+    std::string written[2];
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        const std::string from = round == 0 ? source : folder + "once";
+        const std::string to = folder + (round == 0 ? "once" : "twice");
+        ASSERT_TRUE(profile->Load((from + ".cgs").c_str(), false, true));
+        ASSERT_TRUE(TheMinimap.LoadVisited((from + ".sav").c_str()));
+        ASSERT_TRUE(profile->Save((to + ".cgs").c_str(), true));
+        ASSERT_TRUE(TheMinimap.SaveVisited((to + ".sav").c_str()));
+        written[round] = ReadTextFile(to + ".cgs") + ReadTextFile(to + ".vis");
+    }
+    EXPECT_EQ(written[1], written[0]);
+    EXPECT_EQ(ReadTextFile(folder + "once.vis"), ReadTextFile(source + ".vis"));
+}
+
 TEST_F(SaveGames, ATypedNameNeverLeavesTheSaveFolder)
 {
     const char* hostile[] = {"../../escape", "a/b", "a\\b", "", "..", "dot.name", "/etc/x", "C:x"};
