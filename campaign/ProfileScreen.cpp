@@ -52,6 +52,8 @@ const char* const HINT_KEYS[4] = {"<gunner_bot_desc>", "<scout_bot_desc>", "<las
 const char* const DIFFICULTIES[4] = {"Beginner", "Normal", "Advanced", "Expert"};
 constexpr int ROW_GROUP = 1;
 constexpr int DIFFICULTY_GROUP = 2;
+// The rig preview stands back far enough for the canopy and the pilot on top.
+constexpr float RIG_PREVIEW_DISTANCE = 1.6f;
 
 bool IsAsciiLetter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool IsAsciiDigit(unsigned char c) { return c >= '0' && c <= '9'; }
@@ -579,7 +581,7 @@ void ProfileScreen::ShowNewProfile(bool show)
     if (TheRigCatalog) TheRigCatalog->RestoreRigTextures(true);
     if (rigPreview) {
         rigPreview->SetEntity(profile->rig);
-        rigPreview->FitCamera(-1, 1.0f, 0.0f);
+        rigPreview->FitWholeRig(profile->rig, RIG_PREVIEW_DISTANCE);
     }
     ShowPilot(profile->pilot);
 }
@@ -813,7 +815,7 @@ void ProfileScreen::StepChassis(bool next)
     profile->AttachRigParts();
     if (rigPreview) {
         rigPreview->SetEntity(profile->rig);
-        rigPreview->FitCamera(-1, 1.0f, 0.0f);
+        rigPreview->FitWholeRig(profile->rig, RIG_PREVIEW_DISTANCE);
     }
     if (record->chassis) SetPartText(chassisButton, "<rig_%s>", record->chassis->name);
     GuiPlaySound("blip");
