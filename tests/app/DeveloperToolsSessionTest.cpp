@@ -1,8 +1,10 @@
 // The developer's tools in a real mission, with debugMode set: Enter opens the console line,
 // typed commands run (credits, the instant-build switch, a line recalled from the history with
 // Up), "edit" makes the terrain editor; its show button switches it on, the mouse raises a hill
-// and lays a splat on it, the undo key takes the hill back, "Save" writes the heightmap into the
-// player's folder, and a palette button's hint shows on the "AI" page.
+// (drawn on the height texture and read back from it) and lays a splat on it, the undo key takes
+// the hill back, "Save" writes the heightmap into the player's folder, "Dbg" gives the ground
+// its own layers back, a growth mesh picked on the "Object" page is put down as a blocking
+// object, and a palette button's hint shows on the "AI" page.
 #include "tests/app/PlayerSessionSupport.h"
 
 #include "gui/Button.h"

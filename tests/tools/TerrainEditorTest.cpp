@@ -7,6 +7,7 @@
 
 #include "gui/Button.h"
 #include "gui/Label.h"
+#include "gui/Window.h"
 #include "host/System.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
@@ -238,6 +239,43 @@ TEST_F(TerrainEditorTools, PlacedObjectsGoWhereTheirKindBelongs)
     delete editor->objectTemplate;
     editor->objectTemplate = nullptr;
     TheScene.ReleaseEntities();
+}
+
+TEST_F(TerrainEditorTools, TheObjectAndSplatPagesShowTheirOwnControls)
+{
+    auto find = [&](const char* text) {
+        for (Window* child = editor->window->firstChild; child; child = child->nextSibling)
+            if ((child->flags & WINDOW_TYPE_BUTTON) && strcmp(static_cast<Button*>(child)->text, text) == 0)
+                return static_cast<Button*>(child);
+        return static_cast<Button*>(nullptr);
+    };
+    Button* picture = find("Picture");
+    Button* normals = find("Normals");
+    Button* resource = find("Resource");
+    Button* meshes = find("Meshes");
+    ASSERT_TRUE(picture && normals && resource && meshes && editor->blockButton);
+    TerrainEditor::OnTabSplat(nullptr, editor->tabs[2]);
+    EXPECT_TRUE(picture->IsVisible() && normals->IsVisible());
+    EXPECT_FALSE(resource->IsVisible() || meshes->IsVisible());
+    // Each steps through the splat pictures and comes round again.
+    for (int press = 1; press <= EDITOR_SPLAT_TEXTURES; ++press) {
+        picture->OnMouseDown(nullptr);
+        EXPECT_EQ(editor->splatTexture[0], press % EDITOR_SPLAT_TEXTURES);
+    }
+    normals->OnMouseDown(nullptr);
+    EXPECT_EQ(editor->splatTexture[1], 1);
+    EXPECT_EQ(editor->splatTexture[0], 0);
+
+    TerrainEditor::OnTabObject(nullptr, editor->tabs[1]);
+    EXPECT_TRUE(resource->IsVisible() && meshes->IsVisible() && editor->blockButton->IsVisible());
+    EXPECT_FALSE(picture->IsVisible());
+    resource->OnMouseDown(nullptr);
+    EXPECT_EQ(editor->objectCategory, 1);
+    EXPECT_TRUE(resource->selected);
+    editor->blockButton->OnMouseDown(nullptr);
+    EXPECT_TRUE(editor->blockGrid);
+    editor->blockButton->OnMouseDown(nullptr);
+    EXPECT_FALSE(editor->blockGrid);
 }
 
 }  // namespace
