@@ -10,6 +10,7 @@
 #include "gui/MessageDialogGui.h"
 #include "gui/WindowManager.h"
 #include "host/Log.h"
+#include "host/Random.h"
 #include "host/System.h"
 #include "interface/InGameMenu.h"
 #include "mechanics/GameMechanics.h"
@@ -128,8 +129,12 @@ bool SaveHasBody(int seed, int missionId)
 {
     if (!TheGalaxy || seed < 0) return false;
     if (TheGalaxy->count > 0 && TheGalaxy->seed == seed) return TheGalaxy->FindBodyByMissionId(missionId) != nullptr;
+    // The probe seeds the generator with the save's galaxy; the game's own sequence goes on
+    // afterwards as if it had never been made.
+    const unsigned kept = RandState();
     auto probe = std::make_unique<Galaxy>();
     probe->Generate(seed);
+    SRand(kept);
     return probe->FindBodyByMissionId(missionId) != nullptr;
 }
 

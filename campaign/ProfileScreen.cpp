@@ -26,6 +26,7 @@
 #include "platform/Timer.h"
 #include "platform/UserFolders.h"
 #include "render/Draw2D.h"
+#include "render/Font.h"
 #include "render/GraphicsDevice.h"
 #include "render/IndexedMesh.h"
 #include "render/Sprite.h"
@@ -52,6 +53,8 @@ const char* const HINT_KEYS[4] = {"<gunner_bot_desc>", "<scout_bot_desc>", "<las
 const char* const DIFFICULTIES[4] = {"Beginner", "Normal", "Advanced", "Expert"};
 constexpr int ROW_GROUP = 1;
 constexpr int DIFFICULTY_GROUP = 2;
+// The rig preview stands back far enough for the canopy and the pilot on top.
+constexpr float RIG_PREVIEW_DISTANCE = 1.6f;
 
 bool IsAsciiLetter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool IsAsciiDigit(unsigned char c) { return c >= '0' && c <= '9'; }
@@ -306,6 +309,7 @@ ProfileScreen::~ProfileScreen()
 {
     delete unitHighlight;
     delete weaponHighlight;
+    delete hintBack;
     if (hintBox && !hintBox->parent) delete hintBox;
     // The viewers show the profile's rig; they forget it before it goes.
     if (rigPreview) rigPreview->SetEntity(nullptr);
@@ -546,6 +550,8 @@ void ProfileScreen::BuildNewProfileWindow()
     ChooseWeapon(0);
     hintBox = new Label("", 0, 0, UnitH(260), UnitH(16), 0, GuiListFont, false);
     hintBox->SetWrapWidth(UnitH(260));
+    // The hint is read over the busy previews: it gets a panel of its own.
+    hintBack = CreateGuiSprite(0, 0, UnitH(260), UnitH(16), "Data/gui/info_back.dds", 0xFFFFFFFF, 0, 0, 1, 1);
 }
 
 void ProfileScreen::ShowProfiles(bool show)
@@ -579,7 +585,7 @@ void ProfileScreen::ShowNewProfile(bool show)
     if (TheRigCatalog) TheRigCatalog->RestoreRigTextures(true);
     if (rigPreview) {
         rigPreview->SetEntity(profile->rig);
-        rigPreview->FitCamera(-1, 1.0f, 0.0f);
+        rigPreview->FitWholeRig(profile->rig, RIG_PREVIEW_DISTANCE);
     }
     ShowPilot(profile->pilot);
 }
@@ -813,7 +819,7 @@ void ProfileScreen::StepChassis(bool next)
     profile->AttachRigParts();
     if (rigPreview) {
         rigPreview->SetEntity(profile->rig);
-        rigPreview->FitCamera(-1, 1.0f, 0.0f);
+        rigPreview->FitWholeRig(profile->rig, RIG_PREVIEW_DISTANCE);
     }
     if (record->chassis) SetPartText(chassisButton, "<rig_%s>", record->chassis->name);
     GuiPlaySound("blip");
@@ -863,7 +869,19 @@ void ProfileScreen::Draw()
     GuiDrawSprite(unitHighlight);
     GuiDrawSprite(weaponHighlight);
     if (hintShown && hintBox && Input.mouse) {
-        hintBox->Move(Input.mouse->cursorX, Input.mouse->cursorY + ScreenHeight() * 10 / 192);
+        const int x = Input.mouse->cursorX, y = Input.mouse->cursorY + ScreenHeight() * 10 / 192;
+        if (hintBack && hintBox->font) {
+            const char* shown = GuiDisplayText(hintBox->GetText());
+            int lines = 0, textWidth = 0, textHeight = 0;
+            const int wrappedHeight = hintBox->font->DrawWrappedText(shown, hintBox->wrapWidth, 0, 0, 0, 0, &lines);
+            hintBox->GetTextSize(&textWidth, &textHeight);
+            textWidth = std::min(textWidth, hintBox->wrapWidth);
+            textHeight = std::max(textHeight, wrappedHeight);
+            const int pad = UnitH(6);
+            hintBack->SetRect(x - pad, y - pad, x + textWidth + pad, y + textHeight + pad);
+            GuiDrawSprite(hintBack);
+        }
+        hintBox->Move(x, y);
         hintBox->Draw();
     }
 }

@@ -10,6 +10,7 @@
 #include "platform/StringTable.h"
 #include "render/Font.h"
 #include "render/Sprite.h"
+#include "render/TextureManager.h"
 
 #include <cstring>
 
@@ -57,7 +58,10 @@ void StorySlideshow::Release()
     for (int s = 0; s < slideCount; ++s) {
         Slide& slide = slides[s];
         for (int l = 0; l < slide.layerCount; ++l) {
-            delete slide.layers[l].sprite;
+            Sprite* sprite = slide.layers[l].sprite;
+            // The story's pictures are large and shown once: their memory goes with the show.
+            if (sprite && sprite->texture && Textures) Textures->ReleaseTextures(sprite->texture->key);
+            delete sprite;
             slide.layers[l].sprite = nullptr;
         }
         slide.layerCount = 0;
@@ -80,6 +84,8 @@ Sprite* StorySlideshow::MakeLayerSprite(const char* picture, int width, int heig
     }
     int x = (ScreenW() - width) / 2;
     int y = (h - height) / 2;
+    // A picture an earlier show let go of is made again.
+    if (Textures && picture) Textures->ReloadTextures(picture);
     return CreateSprite(x, y, width, height, picture, 0xFFFFFFFF, 0, 0, 1, 1, true);
 }
 

@@ -126,6 +126,13 @@ bool Button::OnMouseMove(MouseDevice* mouse)
     return true;
 }
 
+void Button::EndHover()
+{
+    if (!hovering) return;
+    hovering = false;
+    if (hoverLeaveCallback) hoverLeaveCallback(HoverArgument(), this);
+}
+
 void Button::Draw()
 {
     int sx = x, sy = y;

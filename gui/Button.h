@@ -34,6 +34,9 @@ public:
     // Tracks hovering (enter callback on every move over the button, leave callback once when
     // the pointer goes) and cancels a press the pointer has left.
     bool OnMouseMove(MouseDevice* mouse) override;
+    // The pointer can no longer reach the button (it or its window was hidden, or a modal
+    // window took the input): the hover ends as if the pointer had left, leave callback and all.
+    void EndHover();
 
     // Copies at most 127 characters; null hides the text.
     void SetText(const char* newText);

@@ -7,6 +7,7 @@
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
 #include "platform/InputState.h"
+#include "platform/MathUtil.h"
 #include "platform/Timer.h"
 #include "render/Draw2D.h"
 #include "render/Camera.h"
@@ -140,6 +141,33 @@ bool ModelViewer::GetEntityBounds(Entity* shown, Vec3* min, Vec3* max)
 {
     // An agent's box takes in what hangs on it.
     return shown && min && max && shown->GetWorldBounds(min, max);
+}
+
+void ModelViewer::FitWholeRig(Agent* rig, float distanceFactor)
+{
+    if (!rig || !rig->mesh) return;
+    FitCamera(-1, 1.0f, 0.0f);
+    const IndexedMesh* mesh = rig->mesh;
+    Vec3 low = mesh->boundsMin, high = mesh->boundsMax;
+    for (int i = 0; i < rig->AttachmentCount(); ++i) {
+        const AgentAttachment& part = rig->Attachment(i);
+        if (!part.entity || !part.entity->mesh || part.boneIndex < 0 || part.boneIndex >= mesh->JointCount()) continue;
+        Vec3 at = mesh->joints[part.boneIndex].bindTranslation;
+        at.x = -at.x;  // the mesh is mirrored on its way to the screen
+        low = Vec3Min(low, at + part.entity->mesh->boundsMin);
+        high = Vec3Max(high, at + part.entity->mesh->boundsMax);
+    }
+    low = low * rig->scale;
+    high = high * rig->scale;
+    const Vec3 size = high - low;
+    const float across = std::max(size.x, size.z);
+    const float radius = std::min(std::max(size.y, 0.8f * across), LARGEST_RADIUS);
+    distance = distanceFactor * radius;
+    cameraTarget = (low + high) * 0.5f;
+    cameraPosition = cameraTarget + Vec3(0.0f, 0.0f, distance);
+    minDistance = 0.5f * distance;
+    maxDistance = 1.5f * distance;
+    modelOffset = Vec3() - rig->GetPosition();
 }
 
 void ModelViewer::FitCamera(int bone, float sizeFactor, float verticalOffset)

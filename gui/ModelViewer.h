@@ -14,6 +14,8 @@ class Button;
 class Entity;
 class Sprite;
 
+class Agent;
+
 class ModelViewer : public Window {
 public:
     // A W/8 x H/6 rectangle with nothing to show; the camera looks at (0, 1, 0).
@@ -45,6 +47,10 @@ public:
     // see it whole (a radius of at most 12) and lets the wheel zoom between half and one and a
     // half times that distance.
     void FitCamera(int bone, float sizeFactor, float verticalOffset);
+    // Frames a rig whole, its chassis with every part on its bone in the bind pose (body,
+    // canopy, pilot, arms), about the middle of that box and distanceFactor times its radius
+    // away; the rig is drawn at the viewer's own place, wherever it stands.
+    void FitWholeRig(Agent* rig, float distanceFactor);
     // The entity's box in the world: its mesh's, widened by its attachments', scaled and moved to
     // where it stands. False without a mesh.
     static bool GetEntityBounds(Entity* shown, Vec3* min, Vec3* max);

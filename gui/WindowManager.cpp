@@ -104,9 +104,27 @@ bool WindowManager::IsPointOverWindow(int px, int py, bool skipFrameless) const
     return false;
 }
 
+void WindowManager::EndUnreachableHovers()
+{
+    auto end = [](Window* window, bool reachable) {
+        if (!reachable && (window->flags & WINDOW_TYPE_BUTTON)) static_cast<Button*>(window)->EndHover();
+    };
+    for (auto* node = windows.head; node; node = node->next) {
+        Window* window = node->value;
+        if (!window) continue;
+        const bool reachable = window->IsVisible() && (!modal || modal == window);
+        end(window, reachable);
+        for (Window* child = window->firstChild; child; child = child->nextSibling)
+            end(child, reachable && child->IsVisible());
+    }
+}
+
 void WindowManager::Update(MouseDevice* mouse)
 {
     if (!mouse) return;
+    // Before the pointer's move is dealt out: a tooltip must not outlive its button, and a
+    // button the pointer enters now must not have its tooltip taken back by one it left.
+    EndUnreachableHovers();
     // Whichever button made the event a window took, the game must not see it.
     auto consume = [mouse](int event) {
         for (int b = 0; b < 2; ++b)

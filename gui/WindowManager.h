@@ -47,6 +47,9 @@ public:
     // The pass's mouse dispatch: presses, releases, then movement. A press or release that a
     // window handles is taken from the button that made it, so the game does not see it.
     void Update(MouseDevice* mouse);
+    // Buttons the pointer can no longer reach (hidden, in a hidden window, or under a modal
+    // window) stop hovering, with their leave callbacks: what their hover showed goes with them.
+    void EndUnreachableHovers();
     bool OnMouseDown(MouseDevice* mouse);
     bool OnMouseUp(MouseDevice* mouse);
     // Offers a key press to the focused windows, and Enter to a screen's default button; true

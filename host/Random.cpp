@@ -14,3 +14,8 @@ void SRand(unsigned seed)
 {
     randomState = seed;
 }
+
+unsigned RandState()
+{
+    return randomState;
+}

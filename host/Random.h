@@ -10,3 +10,6 @@ constexpr int RANDOM_MAX = 32767;
 int Rand();
 // Restarts the sequence; the state before any call to SRand is 1.
 void SRand(unsigned seed);
+// The generator's state as it stands; SRand with it puts the sequence back there (after a draw
+// that must leave the game's sequence alone).
+unsigned RandState();

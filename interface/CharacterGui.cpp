@@ -128,36 +128,7 @@ Item* TakeRigAttachment(Agent* rig, int index)
 // rig or when the level refuses it.
 bool DropBesideRig(Item* item)
 {
-    Agent* rig = GetPlayerRig();
-    if (!item || !rig || !InMission()) return false;
-    Vec3 at = rig->GetPosition();
-    at.x += 2.0f;
-    at.z += 2.0f;
-    const float scale = item->scale;
-    if (item->kind == ITEM_KIND_WEAPON || item->kind == ITEM_KIND_UPGRADE) item->scale = 2.0f;
-    item->SetPosition(at);
-    if (TheScene.AddEntity(item)) return true;
-    item->scale = scale;
-    return false;
-}
-
-// The rig's box as the doll shows it: the chassis and every part on its bone in the bind
-// pose (the body and the canopy stand on the frame), scaled, about the doll's own place.
-void DollBounds(Agent* rig, Vec3* low, Vec3* high)
-{
-    const IndexedMesh* mesh = rig->mesh;
-    *low = mesh->boundsMin;
-    *high = mesh->boundsMax;
-    for (int i = 0; i < rig->AttachmentCount(); ++i) {
-        const AgentAttachment& part = rig->Attachment(i);
-        if (!part.entity || !part.entity->mesh || part.boneIndex < 0 || part.boneIndex >= mesh->JointCount()) continue;
-        Vec3 at = mesh->joints[part.boneIndex].bindTranslation;
-        at.x = -at.x;  // the mesh is mirrored on its way to the screen
-        *low = Vec3Min(*low, at + part.entity->mesh->boundsMin);
-        *high = Vec3Max(*high, at + part.entity->mesh->boundsMax);
-    }
-    *low = *low * rig->scale;
-    *high = *high * rig->scale;
+    return item && InMission() && PlaceItemBesideRig(item);
 }
 
 // A part the pilot may not fit yet: the refusal says why, not only how it sounds.
@@ -580,22 +551,8 @@ void CharacterGui::Draw()
         if (viewer->entity != rig || fittedMesh_ != (rig ? rig->mesh : nullptr)) {
             viewer->SetEntity(rig);
             fittedMesh_ = rig ? rig->mesh : nullptr;
-            if (rig && rig->mesh) {
-                viewer->FitCamera(-1, 1.0f, 0.0f);
-                // The doll is framed whole, body and arms included, about the middle of its
-                // box; it is drawn at the doll's own place, wherever the rig stands.
-                Vec3 low, high;
-                DollBounds(rig, &low, &high);
-                const Vec3 size = high - low;
-                const float across = size.x > size.z ? size.x : size.z;
-                const float radius = size.y > 0.8f * across ? size.y : 0.8f * across;
-                const float distance = 1.6f * (radius < 12.0f ? radius : 12.0f);
-                viewer->cameraTarget = (low + high) * 0.5f;
-                viewer->cameraPosition = viewer->cameraTarget + Vec3(0.0f, 0.0f, distance);
-                viewer->distance = distance;
-                viewer->minDistance = 0.5f * distance;
-                viewer->maxDistance = 1.5f * distance;
-            }
+            // The doll is framed whole, body and arms included.
+            if (rig && rig->mesh) viewer->FitWholeRig(rig, 1.6f);
         }
         if (rig) viewer->modelOffset = Vec3() - rig->GetPosition();
         viewer->Draw();
@@ -800,7 +757,11 @@ void CharacterGui::DrawSkills()
     if (points) {
         char available[48];
         snprintf(available, sizeof available, "Available Points: %d", profile->skillPoints);
-        Write(heading, 1.0f, 1.0f, 1.0f, U(SKILLS_X + SKILLS_W - 8) - TextWidth(heading, available), U(PAGE_Y + 2), available);
+        // Right-aligned beside the heading; where the large letters would reach "SKILLS", the
+        // heading's own size keeps the two apart.
+        const int right = U(SKILLS_X + SKILLS_W - 8), clear = left + TextWidth(body, "SKILLS") + U(8);
+        Font* font = right - TextWidth(heading, available) >= clear ? heading : body;
+        Write(font, 1.0f, 1.0f, 1.0f, right - TextWidth(font, available), U(PAGE_Y + (font == heading ? 2 : 4)), available);
     }
     for (int i = 0; i < PLAYER_SKILLS; ++i) {
         if (skillButtons[i]) skillButtons[i]->SetVisible(points);

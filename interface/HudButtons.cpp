@@ -104,7 +104,8 @@ int ShowTooltip(void* data, Button* button)
 
 int HideTooltip(void*, Button* button)
 {
-    if (!button || !button->IsVisible()) return 1;
+    // A button hidden under the cursor leaves too: its tooltip goes with it.
+    if (!button) return 1;
     TheMissionHud.tooltipVisible = false;
     TheMissionHud.tooltipTimer = 0.0f;
     return 1;
@@ -136,7 +137,7 @@ int ShowBuildItemTooltip(void* data, Button* button)
 
 int HideBuildItemTooltip(void*, Button* button)
 {
-    if (!TheGame || !button || !button->IsVisible()) return 1;
+    if (!TheGame || !button) return 1;
     if (TheInfoTooltip) TheInfoTooltip->Hide();
     return 1;
 }

@@ -447,7 +447,12 @@ void DrawMissionHud(float dt, int x, int y)
     CommandPanel* commands = hud.commandPanel;
     if (!first) {
         if (commands) commands->Show(false, 0);
-        if (display) display->SetVisible(false);
+        // The display's own top-level windows (status icons, production queue) go with it: they
+        // spoke of a selection that is gone.
+        if (display) {
+            display->SetVisible(false);
+            display->HideAll();
+        }
     } else if (first->flags & ENTITY_AGENT) {
         bool players = first->alignment == ALIGN_PLAYER;
         if (commands) {

@@ -74,6 +74,9 @@ void InfoScreen::BuildFrame(const char* title, int frameW, int frameH, bool noCl
 
 void InfoScreen::Finish()
 {
+    // A screen shows and hides itself by its id: one made without an id of its own takes a
+    // fresh one, or it would switch every window that has none (-1) with it.
+    if (screenId < 0 && WindowMgr) screenId = id = WindowMgr->NewWindowId();
     FitToChildren(1, 1, 0, 0);
     if (WindowMgr) WindowMgr->AddWindow(this);
     Window::SetVisible(false);

@@ -25,7 +25,8 @@ class Sprite;
 
 class InfoScreen : public Window {
 public:
-    // pauses: the screen holds the GUI pause flag while open.
+    // pauses: the screen holds the GUI pause flag while open. A screen id below 0 means the
+    // screen takes an id of its own when it is built.
     InfoScreen(int screenId, bool pauses);
     ~InfoScreen() override;
 

@@ -6,6 +6,7 @@
 #include "gui/WindowManager.h"
 #include "host/InputKeys.h"
 #include "host/System.h"
+#include "interface/ItemScrollList.h"
 #include "interface/MessageLists.h"
 #include "mechanics/GameMechanics.h"
 #include "platform/GameSeam.h"
@@ -31,8 +32,6 @@ const char* const SLOT_RED_TEXTURE = "Data/gui/Icons/inventory_slot_red.dds";
 const char* const SLOT_BLUE_TEXTURE = "Data/gui/Icons/inventory_slot_blue.dds";
 const char* const MARKER_BLUE_TEXTURE = "Data/gui/Icons/inventory_attach_blue.dds";
 const char* const MARKER_RED_TEXTURE = "Data/gui/Icons/inventory_attach_red.dds";
-const char* const KIND_NAMES[] = {"Pickup", "Action",  "Trigger", "Breakable", "Unit",
-                                  "Building", "Upgrade", "Weapon", "Engine",   "Storage"};
 const char* const RARITY_WORDS[] = {"Poor", "Normal", "Enhanced", "Rare"};
 constexpr int CARRIED_SIZE = 48;
 
@@ -183,7 +182,7 @@ void BuildItemTooltip(const Item* constItem, int playerLevel, ItemTooltipText* o
     if (unit) level = unit->buyLevel;
     if (building) level = building->buyLevel;
     out->level = level;
-    const char* kindName = item->kind >= 0 && item->kind <= 9 ? KIND_NAMES[item->kind] : "Pickup";
+    const char* kindName = item->GetActionName()[0] ? item->GetActionName() : "Pickup";
     snprintf(line, sizeof line, "%s (level %d) - [%s]", kindName, level, RARITY_WORDS[GetItemState(item)]);
     out->kindLine = line;
     if (level > playerLevel)
@@ -195,7 +194,8 @@ void BuildItemTooltip(const Item* constItem, int playerLevel, ItemTooltipText* o
     if (item->kind == ITEM_KIND_WEAPON) {
         float total = WeaponDamage(item, &damageBonus);
         const WeaponDef* weapon = item->weapon;
-        float cycle = weapon ? (weapon->windUp > 0.0f ? weapon->interval + weapon->windUp : weapon->interval) : 0.0f;
+        // Rated as the shop and the character screen rate it, so one weapon shows one figure.
+        float cycle = WeaponCycle(weapon);
         float dps = cycle > 0.0f ? total / cycle : total;
         const char* suffix = weapon && (weapon->flags & WEAPONFLAG_DUAL_CLUSTER) ? " x 2" : "";
         if (damageBonus > 0.0f)

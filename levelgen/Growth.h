@@ -159,6 +159,12 @@ void ApplyEnvironmentDefinition(const char* name);
 // Every placed object takes a random mesh of its category.
 void PickRandomVariant(GrowthInstance* instance);
 void RebuildMergedMeshes(GrowthInstance* instance);
+// One more object of the instance's definition somewhere free in its area; false when none
+// fits or the definition has nothing to place.
+bool PlaceObject(GrowthInstance* instance);
+// The same with the named definition's meshes, into the selected instance; false without one
+// or for a name of no definition.
+bool PlaceObjectByName(const char* name);
 // Every instance's merged meshes for the pass; GRASS instances only with terrain detail on.
 void DrawAll(int pass, bool draw);
 }  // namespace Growth

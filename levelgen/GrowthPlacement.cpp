@@ -308,6 +308,60 @@ Entity* SpawnCityGuard(int column, int row, float yaw)
     return guard;
 }
 
+namespace {
+
+// One object of the definition in the instance's area, in the first of a few random cells that
+// is free and buildable; its kind drawn by the definition's shares, as the scatter draws it.
+bool PlaceOneOf(GrowthInstance* instance, const GrowthDef* def)
+{
+    const Grid* grid = CurrentGrid();
+    int column = -1, row = -1;
+    if (!instance || !def || !grid || instance->IsFull() || !grid->WorldToCell(instance->centre, &column, &row))
+        return false;
+    const GrowthParams& p = instance->parameters;
+    const int W = std::max(p.width, 1), H = std::max(p.height, 1);
+    const float total = def->treepercent + def->plantpercent + def->rockpercent;
+    const float t = total > 0.0f ? def->treepercent / total : 0.0f;
+    const float pl = total > 0.0f ? t + def->plantpercent / total : 0.0f;
+    for (int attempt = 0; attempt < 64; ++attempt) {
+        // The first try is the centre itself.
+        const int c = attempt == 0 ? column : column - W / 2 + Rand() % W;
+        const int r = attempt == 0 ? row : row - H / 2 + Rand() % H;
+        GridCell* cell = FreeCell(grid, c, r);
+        if (!cell) continue;
+        const float draw = RandomUnit();
+        const int category = draw < t ? GROWTH_TREE : draw < pl ? GROWTH_PLANT : GROWTH_ROCK;
+        const std::vector<IndexedMesh*>& list = def->lists[category];
+        if (list.empty()) continue;
+        GrowthObject object;
+        object.position = grid->CellToWorld(c, r);
+        object.position.y = TheTerrain.GetHeight(object.position);
+        object.rotation = Vec3(0.0f, RandomFloat(0.0f, 360.0f), 0.0f);
+        object.scale = Vec3(1.0f, RandomFloat(p.minimumScale[category], p.maximumScale[category]), 1.0f);
+        object.category = category;
+        object.variant = Rand() % (int)list.size();
+        object.mesh = list[(size_t)object.variant];
+        if (category != GROWTH_PLANT) Occupy(instance, cell);
+        instance->objects.push_back(object);
+        Growth::RebuildMergedMeshes(instance);
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool Growth::PlaceObject(GrowthInstance* instance)
+{
+    return instance && PlaceOneOf(instance, instance->definition);
+}
+
+bool Growth::PlaceObjectByName(const char* name)
+{
+    if (!TheGrowthDB || !name) return false;
+    return PlaceOneOf(TheGrowthDB->selected, TheGrowthDB->FindDefinition(name));
+}
+
 void GrowthInstance::Grow()
 {
     Release();

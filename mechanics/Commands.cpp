@@ -80,12 +80,12 @@ void CmdPrintScreen()
 
 void CmdEditorUndo()
 {
-    if (TheTerrainEditor) TheTerrainEditor->OnUndoKey();
+    if (Debugging() && TheTerrainEditor) TheTerrainEditor->OnUndoKey();
 }
 
 void CmdEditorRedo()
 {
-    if (TheTerrainEditor) TheTerrainEditor->OnRedoKey();
+    if (Debugging() && TheTerrainEditor) TheTerrainEditor->OnRedoKey();
 }
 
 void CmdSmoothTimer()

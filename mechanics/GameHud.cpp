@@ -56,7 +56,10 @@ void GameMechanics::EndLevelHud()
     HideMissionHud();
     // The terrain editor works on a level in play: it is switched off with the level.
     if (TheTerrainEditor) TheTerrainEditor->SetActive(false);
-    if (TheEntityInfoGui) TheEntityInfoGui->HideAll();
+    if (TheEntityInfoGui) {
+        TheEntityInfoGui->HideAll();
+        TheEntityInfoGui->SetVisible(false);
+    }
     if (ThePowerBar) ThePowerBar->Reset();
 }
 

@@ -161,6 +161,9 @@ public:
     // The left click without a command mode: select what is under the cursor, or place the
     // building being positioned.
     void PlaceBuilding();
+    // Ends a carry out of the character screen's bag by putting the item down beside the rig;
+    // false when nothing was carried or the carried stack may not leave.
+    bool DropCarriedItem();
     // Through a warp platform (the agent's job target) to a seen spot of the same walk region
     // as the agent; "Invalid warp destination!" otherwise.
     bool WarpAgent(Agent* agent, const Vec3& destination);
@@ -250,6 +253,9 @@ extern GameMechanics* TheGame;
 void CmdSelectPlayer();
 // The named commands the key bindings refer to.
 void RegisterGameCommands();
+// Puts an item on the ground on a free spot beside the player's rig and into the level; false
+// (the item still the caller's) without a rig or when the level refuses it.
+bool PlaceItemBesideRig(Item* item);
 // The current environment's weather (snow, mist or dust), as a level starts with it; nothing
 // without an environment or for an environment without weather.
 void SpawnWeather();

@@ -5,7 +5,10 @@
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Selection.h"
 
+#include "campaign/PlayerProfile.h"
 #include "gui/WindowManager.h"
+#include "interface/CharacterGui.h"
+#include "interface/Inventory.h"
 #include "interface/MessageLists.h"
 #include "host/InputKeys.h"
 #include "levelgen/LevelGenerator.h"
@@ -476,8 +479,55 @@ void GameMechanics::OrderSelected()
 
 // ---- The left click ---------------------------------------------------------------------------
 
+bool PlaceItemBesideRig(Item* item)
+{
+    Agent* rig = GetPlayerRig();
+    if (!item || !rig) return false;
+    const Vec3 from = rig->GetPosition();
+    Vec3 spot = from;
+    if (!FindFreeCellNear(&spot, rig, from, 0.0f, &from)) spot = from;
+    spot.y += 1.0f;
+    // Weapons and modules are drawn at their mount's size on the rig; on the ground they would
+    // be lost in the grass at their own.
+    const float scale = item->scale;
+    if (item->kind == ITEM_KIND_UPGRADE || item->kind == ITEM_KIND_WEAPON) item->scale = 2.0f;
+    Vec3 ground;
+    const Vec3 above(spot.x, spot.y + 10.0f, spot.z);
+    if (GetGameSeam().IntersectTerrain(above, Vec3(0.0f, -1.0f, 0.0f), &ground)) spot.y = ground.y + 1.0f;
+    item->SetPosition(spot);
+    item->flags &= ~ENTITY_PLACED;
+    item->itemFlags |= ITEM_FLAG_ROLLED;
+    if (TheScene.AddEntity(item)) return true;
+    item->scale = scale;
+    return false;
+}
+
+namespace {
+
+// Whether a press at that screen point fell on the character screen's bag while it is shown.
+bool PressedOnBag(int x, int y)
+{
+    const Inventory* bag = TheCharacterGui ? TheCharacterGui->inventory : nullptr;
+    return bag && bag->panel && bag->panel->IsVisible() && bag->panel->HitTest(x, y);
+}
+
+}  // namespace
+
+bool GameMechanics::DropCarriedItem()
+{
+    Inventory* bag = TheCharacterGui ? TheCharacterGui->inventory : nullptr;
+    if (!bag || !bag->dragItem) return false;
+    Item* item = bag->DropDraggedItem();
+    if (!item) return false;
+    // A level that refuses it leaves it in the hand rather than losing it.
+    if (!PlaceItemBesideRig(item)) bag->Carry(item);
+    return true;
+}
+
 void GameMechanics::PlaceBuilding()
 {
+    // What the hand carries out of the bag is put down beside the rig before anything else.
+    if (DropCarriedItem()) return;
     if (!buildItems || !buildItems->current) {
         // Whatever the mouse picks is selected when it says it can be: units, buildings, items on
         // the ground, ore and fuel patches (their page shows what is left), the mission's objects.
@@ -593,6 +643,14 @@ void GameMechanics::HandleMouseOrders(float dt)
     } else {
         editorRepeatTimer = 0.0f;
     }
+    // An item dragged straight out of the bag and let go over the world goes down as a click
+    // there would put it. The bag takes the press itself, so the drag is known by the mouse's
+    // own press point while the button is held.
+    static bool heldFromBag = false;
+    if (mouse->ButtonEventIs(0, 2) && heldFromBag &&
+        !(WindowMgr && WindowMgr->IsPointOverWindow(mouse->cursorX, mouse->cursorY, false)))
+        DropCarriedItem();
+    heldFromBag = mouse->IsButtonDown(0) && PressedOnBag(mouse->pressX, mouse->pressY);
 
     if (!(leftPressed || rightPressed)) return;
     if (WindowMgr && WindowMgr->IsPointOverWindow(mouse->cursorX, mouse->cursorY, false)) return;

@@ -6,6 +6,7 @@
 #include "gui/WindowManager.h"
 #include "host/Log.h"
 #include "host/System.h"
+#include "interface/InGameMenu.h"
 #include "mechanics/GameMechanics.h"
 #include "platform/Timer.h"
 #include "render/AnimLibrary.h"
@@ -495,8 +496,9 @@ void Scene::RetireDead(Entity* entity)
 {
     uint32_t flags = entity->flags;
     if (flags & ENTITY_PLAYER) {
-        // The lost rig shows the mission-failed window, which comes with the in-game menu;
-        // the rig itself stays.
+        // The lost rig ends the mission: the "Mission Failed!" window takes the screen and the
+        // world stands still until the player restarts, loads or leaves. The wreck stays.
+        if (TheInGameMenu && !TheInGameMenu->failedShown) TheInGameMenu->SetFailedVisible(true);
         return;
     }
     if (flags & ENTITY_AGENT) {

@@ -717,13 +717,17 @@ void ReadLoadAnim(SceneReader& r)
     if (r.current && r.current->mesh) r.current->mesh->AddAnimation(file, true);
 }
 
-// An animation for one role of the current entity's mesh; a death plays once.
+// An animation for one role of the current entity's mesh; a death plays once, and a use (a
+// crate's lid, a door) stays where it ends.
 template <int KIND>
 void ReadRoleAnim(SceneReader& r)
 {
     std::string file = r.Word();
     const uint32_t once = KIND == ANIM_DEATH ? SLOT_RETURN_TO_IDLE : 0;
-    if (r.current) AddMeshAnimation(r.current->mesh, file.c_str(), KIND, once, true);
+    IndexedMesh* mesh = r.current ? r.current->mesh : nullptr;
+    if (!AddMeshAnimation(mesh, file.c_str(), KIND, once, true) || KIND != ANIM_USE) return;
+    const int slot = mesh->animationSlot[ANIM_USE];
+    if (slot >= 0 && mesh->animations[slot]) mesh->animations[slot]->hold = 1;
 }
 
 void ReadBrain(SceneReader& r)

@@ -150,3 +150,17 @@ void PackageFile::Close()
     memset(header_, 0, sizeof header_);
     dataStart_ = 0;
 }
+
+bool PackageFile::Test(const char* path)
+{
+    PackageFile package;
+    package.Open(path, true);
+    unsigned size = 0;
+    const bool found = package.GetData("env_glow.fx", &size) != nullptr;
+    if (found)
+        Log("Package test: %s holds env_glow.fx (%u bytes)\n", path, size);
+    else
+        Log("Package test: %s has no env_glow.fx\n", path);
+    package.Close();
+    return found;
+}

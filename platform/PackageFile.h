@@ -46,6 +46,12 @@ public:
     void ReleaseData(const char* name);
     void Close();
 
+    // The developer's self-test of the reader (the console's "test"): opens the package at the
+    // path preloaded, fetches "env_glow.fx" from it, logs what it found and closes it again.
+    // True when the entry was there.
+    static constexpr const char* TEST_PACKAGE = "c:/tmp/paktest/pakfile.pkb";
+    static bool Test(const char* path = TEST_PACKAGE);
+
     const char* GetName() const { return name_; }
     int GetEntryCount() const { return (int)directory_.size(); }
     // The name of entry index (0 .. GetEntryCount() - 1), or null.

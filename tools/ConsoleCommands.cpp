@@ -27,6 +27,7 @@
 #include "platform/Files.h"
 #include "platform/MathUtil.h"
 #include "platform/MusicPlayer.h"
+#include "platform/PackageFile.h"
 #include "platform/SoundManager.h"
 #include "platform/StringTable.h"
 #include "platform/Timer.h"
@@ -336,7 +337,12 @@ void CmdGrowth(const char*, const char* argument)
     if (!TheGrowthDB || !TheGrowthDB->selected) return;
     TheGrowthDB->selected->SetDefinitionByName(argument);
     Growth::PickRandomVariant(TheGrowthDB->selected);
+    Growth::PlaceObject(TheGrowthDB->selected);
 }
+
+void CmdGrowthDef(const char*, const char* argument) { Growth::PlaceObjectByName(argument); }
+
+void CmdPackageTest(const char*, const char*) { PackageFile::Test(); }
 
 void CmdSound(const char*, const char* argument)
 {
@@ -424,7 +430,10 @@ void CmdTerrain(const char*, const char* argument)
 
 void CmdEnvSet(const char*, const char* argument)
 {
-    if (TheTerrain.SetEnvironment(argument)) TheMinimap.miniTerrainRendered = false;
+    if (!TheTerrain.SetEnvironment(argument)) return;
+    // Every environment has a growth of its name: one of its objects shows the new look.
+    Growth::PlaceObjectByName(argument);
+    TheMinimap.miniTerrainRendered = false;
 }
 
 void CmdLoadEnv(const char*, const char*)
@@ -779,7 +788,7 @@ const ConsoleEntry ConsoleTable[] = {
     {"animcam", false, false, CmdAnimCam},
     {"dump", true, false, CmdDump},
     // The package reader has no self-test of its own: the word is kept so that it matches.
-    {"test", true, false, [](const char*, const char*) {}},
+    {"test", true, false, CmdPackageTest},
     {"dumpgui", true, false, CmdDumpGui},
     {"meshlist", true, false, CmdMeshList},
     {"collision", true, false, CmdCollision},
@@ -802,8 +811,7 @@ const ConsoleEntry ConsoleTable[] = {
     {"credits", false, false, CmdCredits},
     {"tree", true, false, CmdTree},
     {"regen", true, false, CmdRegen},
-    // One growth object of a template: growth places its objects only by growing instances.
-    {"growthdef", false, true, [](const char*, const char*) {}},
+    {"growthdef", false, true, CmdGrowthDef},
     {"growth", false, true, CmdGrowth},
     {"sound", false, true, CmdSound},
     {"fade", false, false, CmdFade},

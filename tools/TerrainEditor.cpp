@@ -5,6 +5,7 @@
 
 #include "gui/Button.h"
 #include "gui/FileBrowser.h"
+#include "gui/ScrollList.h"
 #include "gui/WindowManager.h"
 #include "host/InputKeys.h"
 #include "host/System.h"
@@ -13,6 +14,7 @@
 #include "mechanics/Scene.h"
 #include "mechanics/Selection.h"
 #include "gui/Window.h"
+#include "platform/Files.h"
 #include "platform/InputState.h"
 #include "render/Camera.h"
 #include "render/GraphicsDevice.h"
@@ -50,6 +52,16 @@ void SetWorld(const Matrix& world)
     if (Graphics) Graphics->SetTransform(TS_WORLD, &world);
 }
 
+// A mesh whose first material draws with the water's reflection effect.
+bool ReflectsWater(const IndexedMesh* mesh)
+{
+    if (!mesh || mesh->materials.empty()) return false;
+    char stem[MAX_PATH_TEXT];
+    GetFileName(mesh->materials[0].effectName, stem);
+    if (char* dot = strrchr(stem, '.')) *dot = 0;
+    return StrICmp(stem, "waterReflect") == 0;
+}
+
 Matrix Translation(const Vec3& at)
 {
     Matrix m;
@@ -74,6 +86,11 @@ TerrainEditor::~TerrainEditor()
         if (WindowMgr && browser->listWindow) WindowMgr->windows.Remove(browser->listWindow);
         delete browser;
     }
+    if (meshList) {
+        if (WindowMgr && meshList->listWindow) WindowMgr->windows.Remove(meshList->listWindow);
+        delete meshList;
+    }
+    for (auto* node = meshEntries.head; node; node = node->next) delete node->value;
     ReleaseTopLevelWindow(window);
     ReleaseTopLevelWindow(showButton);
     delete hint;
@@ -133,20 +150,37 @@ void TerrainEditor::ApplySculpt(bool held)
         RefreshGround(0, 0, 0, true);
         return;
     }
+    // The brushes draw on the height texture, the ground's own picture of the heights, and the
+    // square is read back into the heights from there: what the stroke shows is what it leaves.
+    // Without the texture (no device) they work on the heights alone.
+    const bool onTexture = map->texture != nullptr;
+    bool textureDrawn = false;
     if (alt) {
         if (map->IsInside(cell.x, cell.y)) {
             float& centre = map->data[(size_t)cell.y * map->width + cell.x];
             centre = std::min(std::max(h + amount, 0.0f), map->verticalScale);
+            map->SetTexel(cell.x, cell.y, centre);
+            textureDrawn = onTexture;
         }
     } else if (ctrl) {
         map->SmoothRegion(size, cell.x, cell.y);
     } else if (shift) {
         if (!held) levelHeight = h;
-        LevelHeights(*map, levelHeight, size, cell.x, cell.y, soft);
+        if (onTexture && !soft) {
+            map->BrushTexture(levelHeight, size, cell.x, cell.y, 1);
+            map->ReadBackRegion(size, cell.x, cell.y);
+            textureDrawn = true;
+        } else {
+            LevelHeights(*map, levelHeight, size, cell.x, cell.y, soft);
+        }
+    } else if (onTexture) {
+        map->BrushTexture(amount, size, cell.x, cell.y, soft ? 0 : 2);
+        map->ReadBackRegion(size, cell.x, cell.y);
+        textureDrawn = true;
     } else {
         BrushHeights(*map, amount, size, cell.x, cell.y, soft);
     }
-    RefreshGround(size + 2, cell.x, cell.y, false);
+    RefreshGround(size + 2, cell.x, cell.y, false, !textureDrawn);
 }
 
 void TerrainEditor::PaintByteMap()
@@ -160,7 +194,10 @@ void TerrainEditor::PlaceObject()
     if (!objectTemplate || !objectTemplate->mesh) return;
     Vec3 at = hitPoint;
     if (!KeyDown(DIK_LSHIFT)) at.y = TheTerrain.GetCellHeight(at);
-    if (TheScene.terrainObjects.IsFull()) return;
+    const bool reflects = ReflectsWater(objectTemplate->mesh);
+    const bool resource = objectCategory == 1;
+    Scene::EntityList* list = resource ? nullptr : reflects ? &TheScene.translucent : &TheScene.terrainObjects;
+    if (list && list->IsFull()) return;
     Entity* object = new Entity();
     CopyText(object->name, sizeof object->name, objectTemplate->name);
     object->mesh = objectTemplate->mesh;
@@ -169,8 +206,15 @@ void TerrainEditor::PlaceObject()
     object->scale = objectTemplate->scale;
     object->world = objectTemplate->world;
     object->SetPosition(at);
-    object->flags |= ENTITY_PLACED | ENTITY_STATIC;
-    TheScene.terrainObjects.PushBack(object);
+    object->flags |= ENTITY_PLACED | (resource ? ENTITY_RESOURCE : ENTITY_STATIC);
+    // A mirror at the water's edge must never close the shore to the walkers.
+    if (blockGrid && !reflects) object->flags |= ENTITY_GRID_BLOCKER;
+    // Resources live in the level's own list, where the ore patches are.
+    if (list ? !list->PushBack(object) : !TheScene.LinkEntity(object)) {
+        delete object;
+        return;
+    }
+    if ((object->flags & ENTITY_GRID_BLOCKER) && TheGame && TheGame->grid) TheGame->BuildTileMap();
 }
 
 void TerrainEditor::PlaceSplat()
@@ -197,12 +241,12 @@ void TerrainEditor::OnRedoKey()
     if (TheSculptUndoRing.Redo(map->data.data(), map->width, map->height)) RefreshGround(0, 0, 0, false);
 }
 
-void TerrainEditor::RefreshGround(int size, int x, int z, bool whole)
+void TerrainEditor::RefreshGround(int size, int x, int z, bool whole, bool upload)
 {
     Heightmap* map = TheTerrain.heightmap.get();
     if (!map) return;
     map->RefreshTexture();
-    map->UploadToTexture();
+    if (upload) map->UploadToTexture();
     TheTerrain.UpdateNormals(size, x, z);
     TheTerrain.RebuildMeshes(size, x, z);
     if (whole) {
@@ -266,6 +310,7 @@ void TerrainEditor::DrawGui()
         }
     }
     if (browser && browser->IsVisible()) browser->Draw();
+    if (mode == MODE_OBJECT && meshList && meshList->IsVisible()) meshList->Draw();
     // The palette's hint stands over the palette's buttons, which show in the palette mode.
     if (mode == MODE_PALETTE && hintShown && hint && Input.mouse)
         hint->Draw(Input.mouse->cursorX, Input.mouse->cursorY - 16, nullptr);

@@ -31,6 +31,7 @@ class Heightmap;
 class HintBox;
 class Label;
 class ScrollList;
+struct ScrollListEntry;
 class Sprite;
 class Window;
 
@@ -92,7 +93,7 @@ public:
     // After the heights changed in the square of side size around (x, z) (0: everywhere):
     // the heightmap texture, the normals and the ground meshes; whole also the alpha map and
     // the game's tile map.
-    void RefreshGround(int size, int x, int z, bool whole);
+    void RefreshGround(int size, int x, int z, bool whole, bool upload = true);
     void SetActive(bool on);
     void ShowPage(int page);
 
@@ -100,7 +101,14 @@ public:
     void Build();
     void BuildToolbar();
     void BuildObjectPalette();
+    // The "Object" page: the kind a placed object becomes, whether it blocks the grid, and the
+    // list of the growth meshes to place; the "Splat" page: the pictures the splats take.
+    void BuildObjectPage();
+    void BuildSplatPage();
     void Layout();
+    // The mesh becomes the object template that mode 4 places; false when it cannot be loaded
+    // (the template stays as it was).
+    bool SetObjectTemplate(const char* mesh);
     void SetStrength(float value);
 
     static int OnTabMap(void* user, Button* button);
@@ -133,6 +141,11 @@ public:
     static int OnPaletteAgent(void* user, Button* button);
     static int OnPaletteHover(void* user, Button* button);
     static int OnPaletteLeave(void* user, Button* button);
+    static int OnObjectCategory(void* user, Button* button);
+    static int OnBlockGrid(void* user, Button* button);
+    static int OnMeshList(void* user, Button* button);
+    static int OnMeshSelect(void* user, ScrollList* list);
+    static int OnSplatPicture(void* user, Button* button);
 
     // ---- State
     int mode = MODE_SCULPT;
@@ -149,6 +162,8 @@ public:
     Entity* splatBrush = nullptr;
     Entity* objectTemplate = nullptr;
     int objectCategory = 0;  // 0 static object, 1 resource
+    // Placed objects that do not reflect the water take their cells from the walkers.
+    bool blockGrid = false;
     Entity* sculptBrushes[4] = {};
     Entity* splatBrushes[4] = {};
     // Where the sculpt brush was last fitted to the ground.
@@ -169,6 +184,11 @@ public:
     EditBox* heightmapBox = nullptr;
     EditBox* thresholdBoxes[2] = {};
     FileBrowser* browser = nullptr;
+    Button* categoryButtons[2] = {};
+    Button* blockButton = nullptr;
+    // The meshes of the growth definitions, each once, for the "Object" page's list.
+    ScrollList* meshList = nullptr;
+    PooledList<ScrollListEntry*> meshEntries;
     HintBox* hint = nullptr;
     float hoverTimer = 0.0f;
     bool hintShown = false;

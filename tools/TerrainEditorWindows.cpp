@@ -1,8 +1,10 @@
 // The terrain editor's windows: one window at the right edge of the screen with four tabs
 // ("Map", "Object", "Splat", "AI"), the brush sizes, the "Map" page's toolbar (brush shape and
-// strength, heightmap files, automatic texturing, ground layers), the "AI" page's palette of
-// buildings and agents, a file browser over ground textures, and the show button that switches
-// the editor on and off. Every control plays "blip".
+// strength, heightmap files, automatic texturing, ground layers), the "Object" page (the kind of
+// a placed object, grid blocking, the growth meshes to place), the "Splat" page (the splats'
+// pictures), the "AI" page's palette of buildings and agents, a file browser over ground
+// textures, and the show button that switches the editor on and off. Every control but the
+// lists' rows plays "blip".
 #include "tools/TerrainEditor.h"
 #include "tools/SculptUndoRing.h"
 
@@ -16,6 +18,7 @@
 #include "host/System.h"
 #include "interface/MessageLists.h"
 #include "interface/MissionHud.h"
+#include "levelgen/Growth.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
 #include "mechanics/Selection.h"
@@ -25,6 +28,7 @@
 #include "platform/UserFolders.h"
 #include "render/Draw2D.h"
 #include "render/HintBox.h"
+#include "render/IndexedMesh.h"
 #include "render/Sprite.h"
 #include "terrain/Environment.h"
 #include "terrain/HeightFieldGenerator.h"
@@ -54,6 +58,8 @@ constexpr const char* BROWSER_FOLDER = "data\\textures\\final\\ground\\";
 constexpr const char* CLEAR_HEIGHTMAP = "data/heightmaps/clear.dds";
 constexpr const char* LAYOUT_HEIGHTMAP = "data/heightmaps/four_players.jpg";
 const char* const SPLAT_BRUSHES[4] = {"splatSmall", "splat", "splatLarge", "splatXLarge"};
+constexpr const char* MESH_ICON = "data/gui/emptyslot.dds";
+constexpr int MESH_LIST_ENTRIES = 256;
 
 // Cells of the icon sheets, four by four.
 int Cell(int column, int row) { return 4 << 24 | 4 << 16 | column << 8 | row; }
@@ -97,7 +103,7 @@ void MarkOne(Button* const* buttons, int count, Button* marked)
 
 void CopyLayerNames(char (*out)[256])
 {
-    for (int i = 0; i < 3; ++i) CopyText(out[i], 256, GroundTextureSlots[i + 1]);
+    for (int i = 0; i < 3; ++i) CopyText(out[i], 256, GroundTextureSlots[i]);
 }
 
 // A heightmap name typed into the box is a file of the heightmaps folder: no separators, no
@@ -180,6 +186,8 @@ void TerrainEditor::Build()
 
     BuildToolbar();
     Layout();
+    BuildObjectPage();
+    BuildSplatPage();
     BuildObjectPalette();
     Layout();
 
@@ -290,6 +298,51 @@ void TerrainEditor::BuildToolbar()
     next(TextButton(x, y, pitch, iconSize, "Close", OnCloseBrowser, 0, PAGE_MAP));
 }
 
+void TerrainEditor::BuildObjectPage()
+{
+    const int row = iconSize + margin;
+    int y = margin + 3 * row + margin;
+    int x = margin;
+    auto next = [&](Button* button) {
+        window->AddChild(button);
+        x += button->width + margin;
+        return button;
+    };
+    categoryButtons[0] = next(TextButton(x, y, pitch, iconSize, "Static", OnObjectCategory, 0, PAGE_OBJECT));
+    categoryButtons[1] = next(TextButton(x, y, pitch, iconSize, "Resource", OnObjectCategory, 1, PAGE_OBJECT));
+    MarkOne(categoryButtons, 2, categoryButtons[objectCategory == 1 ? 1 : 0]);
+    blockButton = next(TextButton(x, y, pitch, iconSize, "Block", OnBlockGrid, 0, PAGE_OBJECT));
+    blockButton->selected = blockGrid;
+    y += row;
+    x = margin;
+    next(TextButton(x, y, pitch, iconSize, "Meshes", OnMeshList, 0, PAGE_OBJECT));
+}
+
+void TerrainEditor::BuildSplatPage()
+{
+    const int row = iconSize + margin;
+    const int y = margin + 3 * row + margin;
+    window->AddChild(TextButton(margin, y, pitch, iconSize, "Picture", OnSplatPicture, 0, PAGE_SPLAT));
+    window->AddChild(TextButton(margin + pitch + margin, y, pitch, iconSize, "Normals", OnSplatPicture, 1, PAGE_SPLAT));
+}
+
+bool TerrainEditor::SetObjectTemplate(const char* mesh)
+{
+    if (!mesh || !*mesh) return false;
+    Entity* made = TheScene.CreateMeshEntity(mesh, nullptr, 0);
+    if (!made || !made->mesh) {
+        delete made;
+        return false;
+    }
+    char name[MAX_PATH_TEXT];
+    GetFileName(mesh, name);
+    CopyText(made->name, sizeof made->name, name);
+    made->scale = 1.0f;
+    delete objectTemplate;
+    objectTemplate = made;
+    return true;
+}
+
 void TerrainEditor::BuildObjectPalette()
 {
     const int row = iconSize + margin;
@@ -340,6 +393,7 @@ void TerrainEditor::ShowPage(int page)
         else
             window->HideChildrenById(id);
     }
+    if (page != PAGE_OBJECT && meshList) meshList->SetVisible(false);
 }
 
 void TerrainEditor::SetActive(bool on)
@@ -349,6 +403,7 @@ void TerrainEditor::SetActive(bool on)
     if (!window) return;
     window->SetVisible(on);
     if (!on && browser) browser->SetVisible(false);
+    if (!on && meshList) meshList->SetVisible(false);
 }
 
 void TerrainEditor::SetStrength(float value)
@@ -676,15 +731,77 @@ int TerrainEditor::OnBrowserSelect(void*, ScrollList* list)
     if (!selected || selected->kind != 0) return 1;
     char path[MAX_PATH_TEXT * 2];
     snprintf(path, sizeof path, "%s%s", editor->browser->GetFolder(), selected->name);
-    Entity* made = TheScene.CreateMeshEntity(path, nullptr, 0);
-    if (!made || !made->mesh) {
-        delete made;
-        return 1;
+    editor->SetObjectTemplate(path);
+    return 1;
+}
+
+int TerrainEditor::OnObjectCategory(void* user, Button* button)
+{
+    TerrainEditor* editor = Editor();
+    if (!editor) return 1;
+    editor->objectCategory = UserValue(user) == 1 ? 1 : 0;
+    MarkOne(editor->categoryButtons, 2, button);
+    Blip();
+    return 1;
+}
+
+int TerrainEditor::OnBlockGrid(void*, Button* button)
+{
+    TerrainEditor* editor = Editor();
+    if (!editor) return 1;
+    editor->blockGrid = !editor->blockGrid;
+    if (button) button->selected = editor->blockGrid;
+    Blip();
+    return 1;
+}
+
+int TerrainEditor::OnMeshList(void*, Button*)
+{
+    TerrainEditor* editor = Editor();
+    if (!editor) return 1;
+    if (!editor->meshList) {
+        // Every mesh a growth definition lays out, once, in the order the definitions name them.
+        editor->meshEntries.Init(MESH_LIST_ENTRIES);
+        for (const GrowthDef* def : TheGrowthDB ? TheGrowthDB->definitions : std::vector<GrowthDef*>()) {
+            for (const std::vector<IndexedMesh*>& list : def->lists)
+                for (const IndexedMesh* mesh : list) {
+                    if (!mesh || editor->meshEntries.IsFull()) continue;
+                    bool known = false;
+                    for (auto* node = editor->meshEntries.head; node && !known; node = node->next)
+                        known = StrICmp(node->value->name, mesh->name) == 0;
+                    if (known) continue;
+                    auto* entry = new ScrollListEntry();
+                    CopyText(entry->name, sizeof entry->name, mesh->name);
+                    CopyText(entry->icon, sizeof entry->icon, MESH_ICON);
+                    if (!editor->meshEntries.PushBack(entry)) delete entry;
+                }
+        }
+        editor->meshList = new ScrollList();
+        editor->meshList->Create(&editor->meshEntries, editor->margin * 4, ScreenHeight() / 4);
+        editor->meshList->selectCallback = OnMeshSelect;
+        if (editor->meshList->listWindow) editor->meshList->listWindow->flags |= WINDOW_NOT_MANAGED_DRAW;
+        editor->meshList->SetVisible(false);
     }
-    CopyText(made->name, sizeof made->name, selected->name);
-    made->scale = 1.0f;
-    delete editor->objectTemplate;
-    editor->objectTemplate = made;
+    editor->meshList->SetVisible(!editor->meshList->IsVisible());
+    Blip();
+    return 1;
+}
+
+int TerrainEditor::OnMeshSelect(void*, ScrollList* list)
+{
+    TerrainEditor* editor = Editor();
+    ScrollListEntry* selected = list ? list->GetSelected() : nullptr;
+    if (editor && selected) editor->SetObjectTemplate(selected->name);
+    return 1;
+}
+
+int TerrainEditor::OnSplatPicture(void* user, Button*)
+{
+    TerrainEditor* editor = Editor();
+    if (!editor) return 1;
+    int& index = editor->splatTexture[UserValue(user) == 1 ? 1 : 0];
+    index = (index + 1) % EDITOR_SPLAT_TEXTURES;
+    Blip();
     return 1;
 }
 

@@ -213,13 +213,8 @@ void AIBrain::ThinkHunter(Agent* agent, bool flameHitsAir, const char* idleJob)
 bool AIBrain::RetargetToTopAttacker(Agent* agent)
 {
     if (!agent || !agent->target.IsSet()) return false;
-    const ThreatRecord* current = nullptr;
-    const ThreatRecord* top = nullptr;
-    for (int i = 0; i < agent->threatCount; ++i) {
-        const ThreatRecord& record = agent->threats[i];
-        if (record.attacker.id == agent->target.id) current = &record;
-        if (record.threat > 0.0f && (!top || record.threat > top->threat)) top = &record;
-    }
+    const ThreatRecord* current = agent->FindThreat(agent->target.Get());
+    const ThreatRecord* top = agent->GetTopThreat();
     if (!top || top == current) return false;
     if (current) {
         float diff = top->threat - current->threat;

@@ -57,7 +57,7 @@ int OnUnitButtonEnter(void* hoverValue, Button* button)
 
 int OnUnitButtonLeave(void*, Button* button)
 {
-    if (!button || !button->IsVisible()) return 1;
+    if (!button) return 1;
     if (TheInfoTooltip) TheInfoTooltip->Hide();
     return 1;
 }

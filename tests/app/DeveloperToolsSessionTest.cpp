@@ -1,8 +1,10 @@
 // The developer's tools in a real mission, with debugMode set: Enter opens the console line,
 // typed commands run (credits, the instant-build switch, a line recalled from the history with
 // Up), "edit" makes the terrain editor; its show button switches it on, the mouse raises a hill
-// and lays a splat on it, the undo key takes the hill back, "Save" writes the heightmap into the
-// player's folder, and a palette button's hint shows on the "AI" page.
+// (drawn on the height texture and read back from it) and lays a splat on it, the undo key takes
+// the hill back, "Save" writes the heightmap into the player's folder, "Dbg" gives the ground
+// its own layers back, a growth mesh picked on the "Object" page is put down as a blocking
+// object, and a palette button's hint shows on the "AI" page.
 #include "tests/app/PlayerSessionSupport.h"
 
 #include "gui/Button.h"
@@ -11,7 +13,10 @@
 #include "interface/MissionHud.h"
 #include "platform/ConfigFile.h"
 #include "platform/Hotkeys.h"
+#include "gui/ScrollList.h"
+#include "terrain/Environment.h"
 #include "terrain/Heightmap.h"
+#include "terrain/TextureLock.h"
 #include "tools/Console.h"
 #include "tools/SculptUndoRing.h"
 #include "tools/TerrainEditor.h"
@@ -121,8 +126,21 @@ TEST_F(DeveloperToolsSession, TheConsoleRunsCommandsAndTheEditorRaisesPaintsUndo
     const std::vector<float> before = map.data;
     Click(0);
     const IntPoint cell = TheTerrain.WorldToCell(editor.hitPoint);
-    EXPECT_NEAR(map.GetHeightAt(cell.x, cell.y), std::min(before[(size_t)cell.y * map.width + cell.x] + 1.0f, 10.0f), 1e-4f)
+    const float step = map.verticalScale / 255.0f;
+    EXPECT_NEAR(map.GetHeightAt(cell.x, cell.y),
+                std::min(before[(size_t)cell.y * map.width + cell.x] + 1.0f, map.verticalScale), 3.0f * step)
         << "the click raised the ground under the cursor";
+    {
+        // The brush drew on the height texture and the ground took its heights from there.
+        TextureLock lock(map.texture, LOCK_READONLY);
+        ASSERT_TRUE(lock.IsLocked());
+        // The brush two cells across covers the cell and the three before it.
+        for (int dy = -1; dy <= 0; ++dy)
+            for (int dx = -1; dx <= 0; ++dx) {
+                const int cx = cell.x + dx, cy = cell.y + dy;
+                EXPECT_FLOAT_EQ(map.GetHeightAt(cx, cy), lock.Row(cy)[cx] / 255.0f * map.verticalScale) << dx << " " << dy;
+            }
+    }
     EXPECT_EQ(TheSculptUndoRing.UndoCount(), 1) << "one snapshot for the stroke";
 
     // A splat on the hill.
@@ -155,6 +173,59 @@ TEST_F(DeveloperToolsSession, TheConsoleRunsCommandsAndTheEditorRaisesPaintsUndo
     ASSERT_TRUE(saved.LoadImage(file.c_str())) << file;
     const IntPoint centre(map.width / 2, map.height / 2);
     EXPECT_NEAR(saved.GetHeightAt(centre.x, centre.y), map.GetHeightAt(centre.x, centre.y), map.verticalScale / 255.0f + 1e-4f);
+
+    // "Dbg" paints the ground's three layers plain and gives them back, the normal map untouched.
+    char layers[4][256];
+    memcpy(layers, GroundTextureSlots, sizeof layers);
+    Button* debugView = nullptr;
+    for (Window* child = editor.window->firstChild; child; child = child->nextSibling)
+        if ((child->flags & WINDOW_TYPE_BUTTON) && strcmp(static_cast<Button*>(child)->text, "Dbg") == 0)
+            debugView = static_cast<Button*>(child);
+    ASSERT_NE(debugView, nullptr);
+    ClickOn(debugView);
+    EXPECT_TRUE(editor.debugTextures);
+    ClickOn(debugView);
+    EXPECT_FALSE(editor.debugTextures);
+    for (int i = 0; i < 4; ++i) EXPECT_STREQ(GroundTextureSlots[i], layers[i]) << "layer " << i;
+
+    // The "Object" page: a growth mesh picked from its list is put down where the mouse clicks,
+    // a static object of the level that blocks the walkers once "Block" is on.
+    ClickOn(editor.tabs[1]);
+    EXPECT_EQ(editor.mode, TerrainEditor::MODE_OBJECT);
+    Button* meshes = nullptr;
+    Button* block = editor.blockButton;
+    for (Window* child = editor.window->firstChild; child; child = child->nextSibling)
+        if ((child->flags & WINDOW_TYPE_BUTTON) && strcmp(static_cast<Button*>(child)->text, "Meshes") == 0)
+            meshes = static_cast<Button*>(child);
+    ASSERT_NE(meshes, nullptr);
+    ASSERT_TRUE(meshes->IsVisible() && block && block->IsVisible()) << "the page shows its controls";
+    ClickOn(block);
+    EXPECT_TRUE(editor.blockGrid);
+    ClickOn(meshes);
+    ASSERT_NE(editor.meshList, nullptr);
+    ASSERT_TRUE(editor.meshList->IsVisible());
+    ASSERT_GT(editor.meshList->EntryCount(), 0) << "the growth meshes are listed";
+    Passes(2, 0.05f);
+    {
+        Image shot;
+        ASSERT_TRUE(ShotOfNextFrame(base + "/editor_object_page.png", shot));
+        Pixels picture = ToPixels(shot);
+        EXPECT_TRUE(MatchesReference(picture, "editor_object_page", {12, picture.width * picture.height / 50}));
+    }
+    ClickOn(editor.meshList->rowButtons[0]);
+    ASSERT_NE(editor.objectTemplate, nullptr) << "the row's mesh is the object to place";
+    ClickOn(meshes);
+    EXPECT_FALSE(editor.meshList->IsVisible());
+    const int objects = TheScene.terrainObjects.count;
+    MoveMouseTo(x, y);
+    Click(0);
+    ASSERT_EQ(TheScene.terrainObjects.count, objects + 1) << "the click put the object down";
+    Entity* placed = nullptr;
+    for (auto* node = TheScene.terrainObjects.head; node; node = node->next) placed = node->value;
+    ASSERT_NE(placed, nullptr);
+    EXPECT_STREQ(placed->name, editor.objectTemplate->name);
+    EXPECT_TRUE(placed->flags & ENTITY_STATIC);
+    EXPECT_TRUE(placed->flags & ENTITY_GRID_BLOCKER) << "it blocks the walkers";
 
     // The palette's hint shows over the palette after the cursor rests on an agent button.
     ClickOn(editor.tabs[3]);

@@ -9,6 +9,7 @@
 #include "campaign/StorySlideshow.h"
 #include "gui/Button.h"
 #include "gui/EditBox.h"
+#include "gui/ModelViewer.h"
 #include "interface/MessageWindow.h"
 #include "interface/OptionsWindow.h"
 #include "platform/ConfigFile.h"
@@ -98,6 +99,16 @@ TEST_F(FrontEndSession, FromTheLogoThroughTheIntroAndANewProfileIntoTheFirstStor
     for (char c : std::string("ADA")) Key((uint32_t)c);
     EXPECT_STREQ(TheProfileScreen->nameBox->GetText(), "ada");
     CheckPicture("frontend_session_new_profile");
+    {
+        // The rig preview shows the whole rig, the pilot on top included.
+        const ModelViewer* rig = TheProfileScreen->rigPreview;
+        ASSERT_NE(rig, nullptr);
+        Image shot;
+        ASSERT_TRUE(ShotOfNextFrame(base + "/new_profile_rig.png", shot));
+        Pixels preview = CropPixels(ToPixels(shot), rig->viewX, rig->viewY, rig->viewX + rig->viewWidth,
+                                    rig->viewY + rig->viewHeight);
+        EXPECT_TRUE(MatchesReference(preview, "new_profile_rig", {12, preview.width * preview.height / 50}));
+    }
 
     // "OK" makes the profile and opens the galaxy.
     ClickOn(FindButton(newProfile, "OK"));

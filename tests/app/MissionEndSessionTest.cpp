@@ -7,8 +7,11 @@
 #include "gui/Button.h"
 #include "gui/Label.h"
 #include "interface/MessageWindow.h"
+#include "interface/MissionHud.h"
+#include "render/HintBox.h"
 #include "interface/ResultsScreen.h"
 
+#include <algorithm>
 #include <sstream>
 
 using namespace playersession;
@@ -61,7 +64,19 @@ TEST_F(MissionEndSession, AWonMissionPaysAndALostOneLeavesNothing)
     const int credits = profile->credits, experience = profile->experience;
     EXPECT_FALSE(Saved().IsMissionCompleted(body->missionId));
 
-    // Every objective done; the mission's end event then speaks.
+    // The pointer rests on the build panel's "Production" tab until its tooltip shows.
+    MissionHud& hud = TheMissionHud;
+    ASSERT_NE(hud.buildPanel, nullptr);
+    ASSERT_TRUE(hud.buildPanel->IsVisible()) << "the rig's build panel";
+    Button* production = hud.buildTabs[1];
+    ASSERT_NE(production, nullptr);
+    ClickButton(production);
+    Passes(20, 0.05f);
+    ASSERT_TRUE(hud.tooltipVisible) << "the tab's tooltip shows";
+    EXPECT_STREQ(hud.tooltip->text, "<tooltip_11>");
+
+    // Every objective done; the mission's end event then speaks, and the tooltip of the tab it
+    // covers goes.
     ASSERT_GT(TheObjectives->Count(), 0);
     for (auto* node = TheObjectives->list.head; node; node = node->next) {
         node->value->count = node->value->targetCount;
@@ -72,6 +87,16 @@ TEST_F(MissionEndSession, AWonMissionPaysAndALostOneLeavesNothing)
     ASSERT_TRUE(TheMessageWindow->IsOpen()) << "the end event shows the mission's last message";
     EXPECT_TRUE(TheMessageWindow->missionComplete);
     EXPECT_TRUE(GamePaused);
+    EXPECT_FALSE(hud.tooltipVisible) << "no tooltip of a button the dialog covers";
+    Image dialog;
+    ASSERT_TRUE(ShotOfNextFrame(base + "/mission_end_dialog.png", dialog));
+    Pixels dialogPicture = ToPixels(dialog);
+    EXPECT_TRUE(MatchesReference(dialogPicture, "mission_end_dialog", {12, dialogPicture.width * dialogPicture.height / 50}));
+    // Where a tooltip stands, below the pointer: no tooltip.
+    const int pointerX = Input.mouse->cursorX, pointerY = Input.mouse->cursorY;
+    Pixels underPointer = CropPixels(dialogPicture, pointerX, pointerY + 24, std::min(dialogPicture.width, pointerX + 160),
+                                     std::min(dialogPicture.height, pointerY + 72));
+    EXPECT_TRUE(MatchesReference(underPointer, "mission_end_dialog_no_tooltip", {12, 8}));
     ClickButton(TheMessageWindow->exitButton);
 
     // The results, modal over the front end.
@@ -80,6 +105,13 @@ TEST_F(MissionEndSession, AWonMissionPaysAndALostOneLeavesNothing)
     EXPECT_EQ(WindowMgr->modal, TheResultsScreen);
     EXPECT_FALSE(GamePaused);
     EXPECT_EQ(std::string(TheResultsScreen->creditsLabel->GetText()), std::to_string(body->mission.creditReward));
+    // Nothing else is on the screen: neither the mission's HUD nor a window that has no id.
+    std::string others;
+    for (auto* node = WindowMgr->windows.head; node; node = node->next)
+        if (node->value && node->value != TheResultsScreen && node->value->IsVisible())
+            others += std::string(" ") + node->value->caption + "(" + std::to_string(node->value->id) + ")";
+    EXPECT_EQ(others, "") << "shown with the results";
+    EXPECT_FALSE(hud.tooltipVisible);
     Image shot;
     ASSERT_TRUE(ShotOfNextFrame(base + "/mission_end_results.png", shot));
     Pixels picture = ToPixels(shot);

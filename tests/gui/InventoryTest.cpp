@@ -11,6 +11,7 @@
 #include "world/Agent.h"
 #include "world/AgentTypeRegistry.h"
 #include "world/Item.h"
+#include "world/WeaponDef.h"
 
 #include <algorithm>
 #include <cstring>
@@ -281,6 +282,40 @@ TEST_F(InventoryTest, TooltipTextsAndColours)
               "   Heals:  +150 \n   50% fire and acid resistance\n   10% chance to freeze target for 5 seconds");
     EXPECT_EQ(text.kindLine, "Action (level 1) - [Enhanced]");
     EXPECT_EQ(text.valueLine, "   Value:  201 credits (67 per unit)");
+}
+
+TEST_F(InventoryTest, AWeaponsTooltipRatesItByIntervalAndShotAlone)
+{
+    // The wind-up before the first shot is not part of the rate; a beam's shot length is.
+    struct Case {
+        float interval, windUp, shotTime;
+        const char* stats;
+    } cases[] = {
+        {2.0f, 0.0f, 0.0f, "   Damage: 12.0  (6.0 dps)"},
+        {1.0f, 1.0f, 0.0f, "   Damage: 12.0  (12.0 dps)"},
+        {1.0f, 1.0f, 0.5f, "   Damage: 12.0  (8.0 dps)"},
+        {1.0f, 0.0f, 0.5f, "   Damage: 12.0  (8.0 dps)"},
+    };
+    for (const Case& c : cases) {
+        Item* gun = MakeItem("gun", ITEM_KIND_WEAPON);
+        gun->weapon = new WeaponDef();
+        gun->weapon->owner = gun;
+        gun->weapon->damage = 12.0f;
+        gun->weapon->interval = c.interval;
+        gun->weapon->windUp = c.windUp;
+        gun->weapon->shotTime = c.shotTime;
+        ItemTooltipText text;
+        BuildItemTooltip(gun, 1, &text);
+        EXPECT_EQ(text.stats, c.stats) << c.interval << " " << c.windUp << " " << c.shotTime;
+        EXPECT_EQ(text.kindLine.rfind("Weapon (level", 0), 0u) << text.kindLine;
+        delete gun;
+    }
+    // A kind the table does not know reads as a pickup.
+    Item odd;
+    odd.kind = 12;
+    ItemTooltipText text;
+    BuildItemTooltip(&odd, 1, &text);
+    EXPECT_EQ(text.kindLine.rfind("Pickup (level", 0), 0u) << text.kindLine;
 }
 
 TEST_F(InventoryTest, EveryPictureOfTheGridIsShipped)

@@ -136,6 +136,42 @@ TEST_F(GuiTest, HiddenChildrenDoNotHover)
     EXPECT_EQ(hovers, 1);
 }
 
+// A tooltip goes with its button: a button under the pointer that is hidden, whose window is
+// hidden or that a modal window cuts off, leaves as if the pointer had gone, once.
+TEST_F(GuiTest, AButtonThePointerCanNoLongerReachStopsHovering)
+{
+    static int leaves = 0;
+    const struct {
+        const char* what;
+        void (*cut)(Window& screen, Button& button, Window& dialog, WindowManager& manager);
+        int leaves;
+    } cases[] = {
+        {"nothing changes", [](Window&, Button&, Window&, WindowManager&) {}, 0},
+        {"the button hidden", [](Window&, Button& button, Window&, WindowManager&) { button.SetVisible(false); }, 1},
+        {"its window hidden", [](Window& screen, Button&, Window&, WindowManager&) { screen.SetVisible(false); }, 1},
+        {"a modal window over it", [](Window&, Button&, Window& dialog, WindowManager& m) { m.modal = &dialog; }, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Window screen(0, 0, 400, 300, 0, nullptr, 0), dialog(500, 0, 100, 100, 0, nullptr, 0);
+        Button button(nullptr, nullptr, 10, 10, 100, 40, 0, nullptr, nullptr, nullptr, nullptr, 0, 0, 0);
+        button.hoverLeaveCallback = [](void*, Button*) { return ++leaves, 1; };
+        screen.AddChild(&button);
+        manager.AddWindow(&screen);
+        manager.AddWindow(&dialog);
+        Pass(30, 30);
+        ASSERT_TRUE(button.hovering);
+        leaves = 0;
+        c.cut(screen, button, dialog, manager);
+        Pass(30, 30);
+        Pass(30, 30);
+        EXPECT_EQ(leaves, c.leaves);
+        EXPECT_EQ(button.hovering, c.leaves == 0);
+        manager.modal = nullptr;
+        manager.windows.Clear();
+    }
+}
+
 TEST_F(GuiTest, FocusMovesOnPressAndKeysGoToTheFocusedChildFirst)
 {
     Window screen(0, 0, 400, 300, 0, nullptr, 0);

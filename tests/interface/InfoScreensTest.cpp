@@ -328,3 +328,41 @@ TEST_F(MissionEnd, TheLastStoryMissionAndAFullGalaxyShowBothEndingsInTurn)
 }
 
 }  // namespace
+
+namespace {
+
+// The end screens open and close alone: the many windows that carry no id of their own (the
+// pause menu, the failed window, the dialogs, the front end's pages) stay as they were.
+TEST_F(MissionEnd, TheEndScreensSwitchOnlyThemselves)
+{
+    EndGameScreen ending;
+    ending.BuildOnce();
+    EXPECT_NE(results.id, -1);
+    EXPECT_NE(ending.id, -1);
+    EXPECT_NE(results.id, ending.id);
+    Window hidden, shown;
+    hidden.SetVisible(false);
+    ASSERT_EQ(hidden.id, -1);
+    ASSERT_EQ(shown.id, -1);
+    manager.AddWindow(&hidden);
+    manager.AddWindow(&shown);
+    const struct {
+        const char* what;
+        std::function<void(bool)> show;
+    } screens[] = {
+        {"results", [&](bool on) { results.SetVisible(on); }},
+        {"end of game", [&](bool on) { ending.Show(on, false); }},
+    };
+    for (const auto& screen : screens) {
+        SCOPED_TRACE(screen.what);
+        screen.show(true);
+        EXPECT_FALSE(hidden.IsVisible()) << "a hidden window stays hidden";
+        screen.show(false);
+        EXPECT_TRUE(shown.IsVisible()) << "a shown window stays shown";
+    }
+    manager.windows.Remove(&hidden);
+    manager.windows.Remove(&shown);
+    manager.windows.Remove(&ending);
+}
+
+}  // namespace

@@ -109,6 +109,23 @@ TEST_F(SceneFileTest, RoleAnimationsTakeTheirSlotsAndADeathPlaysOnce)
     EXPECT_NE(mesh.slotFlags[death] & SLOT_RETURN_TO_IDLE, 0u) << "a death plays once";
 }
 
+TEST_F(SceneFileTest, AUseAnimationHoldsItsLastKey)
+{
+    AnimLibrary animations;
+    ScopedGlobal<AnimLibrary*> shared(TheAnimLibrary, &animations);
+    ASSERT_TRUE(Read("AddAgent walker ANIM_IDLE walker_idle.txt ANIM_USE walker_use.txt\n"));
+    Agent* walker = Newest(SEGMENT_ENEMY_UNIT);
+    ASSERT_NE(walker, nullptr);
+    ASSERT_NE(walker->mesh, nullptr);
+    const IndexedMesh& mesh = *walker->mesh;
+    const int idle = mesh.animationSlot[ANIM_IDLE], use = mesh.animationSlot[ANIM_USE];
+    ASSERT_GE(idle, 0);
+    ASSERT_GE(use, 0);
+    ASSERT_NE(mesh.animations[use], nullptr);
+    EXPECT_NE(mesh.animations[use]->hold, 0) << "the use mark is kept";
+    EXPECT_EQ(mesh.animations[idle]->hold, 0) << "an idle loops";
+}
+
 TEST_F(SceneFileTest, TheSideOfAnEntityMovesItToItsSegment)
 {
     ASSERT_TRUE(Read("AddAgent walker SetAlignment PLAYER\n"));

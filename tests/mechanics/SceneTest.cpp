@@ -6,6 +6,7 @@
 
 #include "campaign/PlayerProfile.h"
 #include "host/Log.h"
+#include "interface/InGameMenu.h"
 #include "mechanics/GameMechanics.h"
 #include "platform/Timer.h"
 #include "world/Agent.h"
@@ -324,6 +325,30 @@ TEST_F(SceneTest, TheFrameUpdatesEveryoneAndRetiresTheDead)
     TheScene.ClearRemoved();
     EXPECT_EQ(TheScene.removed.count, 0);
     EXPECT_EQ(lostOre.Get(), nullptr);
+}
+
+TEST_F(SceneTest, TheLostRigEndsTheMissionWithTheFailedWindow)
+{
+    ScopedGlobal<int> frame(FrameTimer.frameCount, 10);
+    InGameMenu menu;
+    ScopedGlobal<InGameMenu*> installed(TheInGameMenu, &menu);
+    ScopedGlobal<bool> paused(GamePaused, false);
+    TheScene.firstFrame = false;
+    Agent* rig = NewAgent(ALIGN_PLAYER);
+    rig->flags |= ENTITY_PLAYER;
+    ASSERT_NE(TheScene.AddEntity(rig), nullptr);
+
+    ++FrameTimer.frameCount;
+    TheScene.Update();
+    EXPECT_FALSE(menu.failedShown) << "a live rig";
+
+    // The wreck stays where it fell, and the world stands still under the window.
+    rig->flags |= ENTITY_DEAD;
+    ++FrameTimer.frameCount;
+    TheScene.Update();
+    EXPECT_TRUE(menu.failedShown);
+    EXPECT_TRUE(GamePaused);
+    EXPECT_EQ(Walk(SEGMENTS_ALL), std::vector<Entity*>{rig});
 }
 
 TEST_F(SceneTest, OneLiveRigAtATime)

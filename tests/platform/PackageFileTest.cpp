@@ -308,3 +308,25 @@ TEST(PackageWriter, InputsAreKeyedByFileName)
     EXPECT_FALSE(WritePackage(root + "/x.pkb", {{"a.fx", "1", {}}, {"A.FX", "2", {}}}, &error));
     EXPECT_FALSE(WritePackage(root + "/no/such/folder/x.pkb", {}, &error));
 }
+
+TEST(PackageFile, TheSelfTestFetchesTheGlowEffectOfAPackage)
+{
+    const std::string folder = MakeTempFolder("pkbtest");
+    ASSERT_TRUE(WritePackage(folder + "/with.pkb", SampleEntries()));
+    ASSERT_TRUE(WritePackage(folder + "/without.pkb", {{"other.fx", "", Bytes("x")}}));
+    struct Case {
+        std::string path;
+        bool found;
+        const char* said;
+    } cases[] = {
+        {folder + "/with.pkb", true, "holds env_glow.fx (19 bytes)"},
+        {folder + "/without.pkb", false, "has no env_glow.fx"},
+        {folder + "/missing.pkb", false, "has no env_glow.fx"},
+    };
+    for (const Case& c : cases) {
+        LogCaptureBegin();
+        EXPECT_EQ(PackageFile::Test(c.path.c_str()), c.found) << c.path;
+        const std::string log = LogCaptureEnd();
+        EXPECT_NE(log.find(c.said), std::string::npos) << log;
+    }
+}

@@ -7,12 +7,24 @@
 
 #include "gui/Button.h"
 #include "gui/Label.h"
+#include "gui/Window.h"
 #include "host/System.h"
+#include "mechanics/GameMechanics.h"
+#include "mechanics/Scene.h"
+#include "platform/ConfigFile.h"
+#include "platform/Hotkeys.h"
+#include "render/IndexedMesh.h"
+#include "terrain/Environment.h"
 #include "terrain/Heightmap.h"
 #include "terrain/Terrain.h"
+#include "world/Entity.h"
+
+#include "tests/support/Scoped.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -129,6 +141,141 @@ TEST_F(TerrainEditorTools, BrushSizesAndTabsSetTheModeAndTheBrushes)
     EXPECT_EQ(editor->mode, TerrainEditor::MODE_SCULPT);
     EXPECT_TRUE(editor->tabs[0]->selected);
     EXPECT_FALSE(editor->tabs[3]->selected);
+}
+
+TEST_F(TerrainEditorTools, TheDebugViewKeepsTheThreeGroundLayersItCovers)
+{
+    // The ground's layers 0 to 2; slot 3 is the normal map, which the view leaves alone.
+    const char* const layers[4] = {"data/textures/terrain/a.jpg", "data/textures/terrain/b.jpg",
+                                   "data/textures/terrain/c.jpg", "data/textures/terrain/n.jpg"};
+    char kept[GROUND_TEXTURE_SLOTS][256];
+    memcpy(kept, GroundTextureSlots, sizeof kept);
+    for (int i = 0; i < 4; ++i) CopyText(GroundTextureSlots[i], sizeof GroundTextureSlots[i], layers[i]);
+    for (auto toggle : {TerrainEditor::OnDebugTextures, TerrainEditor::OnWhiteTextures}) {
+        toggle(nullptr, nullptr);
+        ASSERT_TRUE(editor->debugTextures);
+        for (int i = 0; i < 3; ++i) EXPECT_STREQ(editor->savedLayers[i], layers[i]) << i;
+        toggle(nullptr, nullptr);
+        EXPECT_FALSE(editor->debugTextures);
+    }
+    memcpy(GroundTextureSlots, kept, sizeof kept);
+}
+
+TEST_F(TerrainEditorTools, TheUndoAndRedoKeysAreTheDevelopersOnly)
+{
+    ConfigFile config(nullptr);
+    ScopedGlobal<ConfigFile*> configured(Config, &config);
+    RegisterGameCommands();
+    CommandFunction undo = FindCommand("editor_undo"), redo = FindCommand("editor_redo");
+    ASSERT_NE(undo, nullptr);
+    ASSERT_NE(redo, nullptr);
+    editor->SetStrength(1.0f);
+    editor->ApplySculpt(false);
+    const float raised = At(16, 16);
+    ASSERT_GT(raised, 3.0f);
+    struct Step {
+        bool debug;
+        CommandFunction command;
+        float expected;
+    } steps[] = {
+        {false, undo, raised}, {true, undo, 3.0f}, {false, redo, 3.0f}, {true, redo, raised},
+    };
+    for (const Step& step : steps) {
+        config.debugMode = step.debug;
+        step.command();
+        EXPECT_FLOAT_EQ(At(16, 16), step.expected) << step.debug;
+    }
+    ClearCommandRegistry();
+}
+
+TEST_F(TerrainEditorTools, PlacedObjectsGoWhereTheirKindBelongs)
+{
+    ASSERT_TRUE(TheScene.InitLists());
+    IndexedMesh plain, mirror;
+    plain.materials.emplace_back();
+    mirror.materials.emplace_back();
+    CopyText(mirror.materials[0].effectName, sizeof mirror.materials[0].effectName, "Data/shaders/waterReflect.fx");
+    struct Case {
+        IndexedMesh* mesh;
+        int category;
+        bool block;
+        const char* list;  // "static", "reflecting" or "level"
+        uint32_t has, hasNot;
+    } cases[] = {
+        {&plain, 0, false, "static", ENTITY_STATIC | ENTITY_PLACED, ENTITY_GRID_BLOCKER | ENTITY_RESOURCE},
+        {&plain, 0, true, "static", ENTITY_STATIC | ENTITY_GRID_BLOCKER, ENTITY_RESOURCE},
+        {&mirror, 0, true, "reflecting", ENTITY_STATIC, ENTITY_GRID_BLOCKER},
+        {&plain, 1, true, "level", ENTITY_RESOURCE | ENTITY_GRID_BLOCKER | ENTITY_PLACED, ENTITY_STATIC},
+        {&mirror, 1, false, "level", ENTITY_RESOURCE, ENTITY_STATIC | ENTITY_GRID_BLOCKER},
+    };
+    auto holds = [](const Scene::EntityList& list, const char* name) {
+        for (auto* node = list.head; node; node = node->next)
+            if (node->value && strcmp(node->value->name, name) == 0) return node->value;
+        return static_cast<Entity*>(nullptr);
+    };
+    int index = 0;
+    for (const Case& c : cases) {
+        char name[32];
+        snprintf(name, sizeof name, "object%d", index++);
+        Entity* shape = new Entity();
+        CopyText(shape->name, sizeof shape->name, name);
+        shape->mesh = c.mesh;
+        delete editor->objectTemplate;
+        editor->objectTemplate = shape;
+        editor->objectCategory = c.category;
+        editor->blockGrid = c.block;
+        editor->PlaceObject();
+        Entity* statics = holds(TheScene.terrainObjects, name);
+        Entity* mirrors = holds(TheScene.translucent, name);
+        Entity* level = holds(TheScene.master, name);
+        Entity* placed = statics ? statics : mirrors ? mirrors : level;
+        ASSERT_NE(placed, nullptr) << name;
+        EXPECT_EQ(statics != nullptr, strcmp(c.list, "static") == 0) << name;
+        EXPECT_EQ(mirrors != nullptr, strcmp(c.list, "reflecting") == 0) << name;
+        EXPECT_EQ(level != nullptr, strcmp(c.list, "level") == 0) << name;
+        EXPECT_EQ(placed->flags & c.has, c.has) << name;
+        EXPECT_EQ(placed->flags & c.hasNot, 0u) << name;
+    }
+    delete editor->objectTemplate;
+    editor->objectTemplate = nullptr;
+    TheScene.ReleaseEntities();
+}
+
+TEST_F(TerrainEditorTools, TheObjectAndSplatPagesShowTheirOwnControls)
+{
+    auto find = [&](const char* text) {
+        for (Window* child = editor->window->firstChild; child; child = child->nextSibling)
+            if ((child->flags & WINDOW_TYPE_BUTTON) && strcmp(static_cast<Button*>(child)->text, text) == 0)
+                return static_cast<Button*>(child);
+        return static_cast<Button*>(nullptr);
+    };
+    Button* picture = find("Picture");
+    Button* normals = find("Normals");
+    Button* resource = find("Resource");
+    Button* meshes = find("Meshes");
+    ASSERT_TRUE(picture && normals && resource && meshes && editor->blockButton);
+    TerrainEditor::OnTabSplat(nullptr, editor->tabs[2]);
+    EXPECT_TRUE(picture->IsVisible() && normals->IsVisible());
+    EXPECT_FALSE(resource->IsVisible() || meshes->IsVisible());
+    // Each steps through the splat pictures and comes round again.
+    for (int press = 1; press <= EDITOR_SPLAT_TEXTURES; ++press) {
+        picture->OnMouseDown(nullptr);
+        EXPECT_EQ(editor->splatTexture[0], press % EDITOR_SPLAT_TEXTURES);
+    }
+    normals->OnMouseDown(nullptr);
+    EXPECT_EQ(editor->splatTexture[1], 1);
+    EXPECT_EQ(editor->splatTexture[0], 0);
+
+    TerrainEditor::OnTabObject(nullptr, editor->tabs[1]);
+    EXPECT_TRUE(resource->IsVisible() && meshes->IsVisible() && editor->blockButton->IsVisible());
+    EXPECT_FALSE(picture->IsVisible());
+    resource->OnMouseDown(nullptr);
+    EXPECT_EQ(editor->objectCategory, 1);
+    EXPECT_TRUE(resource->selected);
+    editor->blockButton->OnMouseDown(nullptr);
+    EXPECT_TRUE(editor->blockGrid);
+    editor->blockButton->OnMouseDown(nullptr);
+    EXPECT_FALSE(editor->blockGrid);
 }
 
 }  // namespace
