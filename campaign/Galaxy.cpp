@@ -308,6 +308,7 @@ void Galaxy::Reset()
 void Galaxy::ClearSelection()
 {
     selectedBody = clickedBody = nullptr;
+    GetPlayerProfile()->acceptedMissionId = -1;
     GreyCurrentBriefing(currentBriefingButton);
     FitSystemCamera();
 }

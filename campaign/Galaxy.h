@@ -164,6 +164,12 @@ public:
     void GenerateStarSystem(int index, bool spawnBackdrop);
 
     void ClearSelection();
+    // The body becomes the mission waiting to be started (the "Accept" of the planet panel),
+    // and the profile remembers it.
+    void AcceptBody(CelestialBody* body);
+    // The mission the profile had accepted, waiting again: when nothing is selected and that
+    // body is still open and not done.
+    void RestoreAcceptedMission();
     void RefreshCompleted();
     void CountMissions(int* completed, int* total) const;
     CelestialBody* FindBodyByStoryId(int id);
