@@ -115,6 +115,8 @@ enum BodyMarker {
     MARKER_COMPLETED = 1,
     MARKER_LOCKED = 2,
 };
+// In a star system a body's marker floats this far above its surface, this wide.
+constexpr float SYSTEM_MARKER_LIFT = 0.15f, SYSTEM_MARKER_SIZE = 0.25f;
 
 // The planet panel: the briefing of one mission body with its picture, faction, giver,
 // rewards and the "Accept" and "Close" buttons.
@@ -164,6 +166,12 @@ public:
     void GenerateStarSystem(int index, bool spawnBackdrop);
 
     void ClearSelection();
+    // The body becomes the mission waiting to be started (the "Accept" of the planet panel),
+    // and the profile remembers it.
+    void AcceptBody(CelestialBody* body);
+    // The mission the profile had accepted, waiting again: when nothing is selected and that
+    // body is still open and not done.
+    void RestoreAcceptedMission();
     void RefreshCompleted();
     void CountMissions(int* completed, int* total) const;
     CelestialBody* FindBodyByStoryId(int id);

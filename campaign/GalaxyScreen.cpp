@@ -187,20 +187,10 @@ int OnAcceptMission(void* user, Button*)
     const int value = Value(user);
     if (value == 1) galaxy->RefreshPlanetPanel();
     if (galaxy->panel.frame) galaxy->panel.frame->SetVisible(value == 1);
-    galaxy->selectedBody = body;
-    if (Button* current = galaxy->currentBriefingButton) {
-        current->SetIcon("data/gui/button.dds", "data/gui/button.dds", SHEET_DOWN, SHEET_UP);
-        current->SetImage("data/gui/button.dds", SHEET_LIT);
-        current->SetEnabled(true);
-    }
-    if (body->storyId < 0) {
-        MissionScreen::scratchActive = true;
-        BuildMissionBriefing(body->mission.faction, body->mission.category, body->mission.target, body->mission.count);
-        CopyText(MissionScreen::scratch.name, sizeof MissionScreen::scratch.name, MissionObjectiveText);
-    } else {
-        MissionScreen::selectedIndex = body->storyId;
-        MissionScreen::scratchActive = false;
-    }
+    galaxy->AcceptBody(body);
+    // The choice is the player's: it waits for them after a restart too.
+    PlayerProfile* profile = GetPlayerProfile();
+    if (profile->flags & PROFILE_LOADED) profile->SaveByName(false);
     GuiPlaySound("blip");
     return 1;
 }
@@ -545,4 +535,32 @@ void Galaxy::UpdateStartButton(float dt)
     }
     if (startButton->pressedSprite) startButton->pressedSprite->SetColor(colour);
     if (startButton->unpressedSprite) startButton->unpressedSprite->SetColor(colour);
+}
+
+void Galaxy::AcceptBody(CelestialBody* body)
+{
+    if (!body) return;
+    selectedBody = body;
+    GetPlayerProfile()->acceptedMissionId = body->missionId;
+    if (Button* current = currentBriefingButton) {
+        current->SetIcon("data/gui/button.dds", "data/gui/button.dds", SHEET_DOWN, SHEET_UP);
+        current->SetImage("data/gui/button.dds", SHEET_LIT);
+        current->SetEnabled(true);
+    }
+    if (body->storyId < 0) {
+        MissionScreen::scratchActive = true;
+        BuildMissionBriefing(body->mission.faction, body->mission.category, body->mission.target, body->mission.count);
+        CopyText(MissionScreen::scratch.name, sizeof MissionScreen::scratch.name, MissionObjectiveText);
+    } else {
+        MissionScreen::selectedIndex = body->storyId;
+        MissionScreen::scratchActive = false;
+    }
+}
+
+void Galaxy::RestoreAcceptedMission()
+{
+    const int id = GetPlayerProfile()->acceptedMissionId;
+    if (selectedBody || id < 0) return;
+    CelestialBody* body = FindBodyByMissionId(id);
+    if (body && CanAccess(body) && !body->completed) AcceptBody(body);
 }

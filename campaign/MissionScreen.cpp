@@ -471,6 +471,7 @@ void OpenShop(int showHelp)
     profile->galaxySeed = TheGalaxy->Generate(profile->galaxySeed);
     TheGalaxy->ApplyViewLayout();
     TheGalaxy->RefreshCompleted();
+    TheGalaxy->RestoreAcceptedMission();
     FrontEndScreenState = 2;
     if (TheCharacterGui) TheCharacterGui->SetVisible(false);
     if (showHelp == 1 && TheMessageWindow) {

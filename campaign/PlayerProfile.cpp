@@ -304,6 +304,7 @@ void PlayerProfile::ClearRecord()
     ClearCompletedMissions();
     galaxySeed = -1;
     currentMissionId = 0;
+    acceptedMissionId = -1;
 }
 
 void PlayerProfile::ClearHoldings()

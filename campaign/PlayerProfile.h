@@ -148,6 +148,9 @@ public:
     uint32_t completedMissions[4] = {};
     int galaxySeed = -1;
     int currentMissionId = 0;
+    // The mission id of the body accepted on the galaxy map; -1 for none. Kept in the profile
+    // file, so the choice outlives the program.
+    int acceptedMissionId = -1;
     // How many journal entries the player has found (the story told so far).
     int backstoryCount = 0;
     int experience = 0;

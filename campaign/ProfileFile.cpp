@@ -76,6 +76,7 @@ bool WriteProfile(FILE* file, PlayerProfile& p, bool inGame)
     int seed = p.galaxySeed;
     if (seed < 0 && TheGalaxy && TheGalaxy->seed >= 0) seed = TheGalaxy->seed;
     fprintf(file, "galaxyseed\t%d\n", seed);
+    if (p.acceptedMissionId >= 0) fprintf(file, "acceptedMission\t%d\n", p.acceptedMissionId);
     if (inGame) {
         int mission = TheGalaxy && TheGalaxy->selectedBody ? TheGalaxy->selectedBody->missionId : -1;
         fprintf(file, "currentMission\t%d\n", mission);
@@ -252,6 +253,8 @@ bool PlayerProfile::Load(const char* path, bool fromSave, bool takeCurrentMissio
             readInt(k, &skillPoints);
         } else if (in.Is(k, "galaxyseed")) {
             readInt(k, &galaxySeed);
+        } else if (in.Is(k, "acceptedMission")) {
+            readInt(k, &acceptedMissionId);
         } else if (in.Is(k, "currentMission")) {
             int mission = 0;
             readInt(k, &mission);

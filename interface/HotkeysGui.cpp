@@ -92,7 +92,7 @@ void HotkeysGui::Build()
 {
     if (built) return;
     const int H = ScreenHeight();
-    // The frame is square, and tall enough for the whole table below its banner.
+    // A square frame, made taller where the whole table needs more room below its banner.
     const HotkeyTableLayout layout(H);
     const int side = 25 * H / 32, needed = 35 * H / 384 + layout.height + H / 16;
     BuildFrame("Hotkeys", side, std::min(std::max(side, needed), H));

@@ -207,10 +207,17 @@ TEST_F(DeveloperToolsSession, TheConsoleRunsCommandsAndTheEditorRaisesPaintsUndo
     ASSERT_GT(editor.meshList->EntryCount(), 0) << "the growth meshes are listed";
     Passes(2, 0.05f);
     {
+        // The page's controls on the editor, and the list of meshes with its rows.
         Image shot;
         ASSERT_TRUE(ShotOfNextFrame(base + "/editor_object_page.png", shot));
         Pixels picture = ToPixels(shot);
-        EXPECT_TRUE(MatchesReference(picture, "editor_object_page", {12, picture.width * picture.height / 50}));
+        for (const Window* part : {editor.window, editor.meshList->listWindow}) {
+            int left = 0, top = 0;
+            part->GetScreenPosition(&left, &top);
+            Pixels crop = CropPixels(picture, left, top, left + part->width, top + part->height);
+            const char* name = part == editor.window ? "editor_object_page" : "editor_mesh_list";
+            EXPECT_TRUE(MatchesReference(crop, name, {12, crop.width * crop.height / 50})) << name;
+        }
     }
     ClickOn(editor.meshList->rowButtons[0]);
     ASSERT_NE(editor.objectTemplate, nullptr) << "the row's mesh is the object to place";

@@ -292,6 +292,16 @@ TEST_P(ReadableText, TheFrontEndReadsAndAnswersAsItShows)
     x = (int)screen.x, y = (int)screen.y;
     MoveMouseTo(x, y);
     EXPECT_EQ(TheGalaxy->hoveredBody, body) << "at " << x << ", " << y;
+    // A mission's marker, drawn over its world, finds that world too.
+    CelestialBody* story = TheGalaxy->FindBodyByStoryId(0);
+    ASSERT_NE(TheGalaxy->SystemMarker(story), MARKER_NONE);
+    ViewMatrix = TheGalaxy->viewMatrix;
+    ProjectionMatrix = TheGalaxy->projectionMatrix;
+    screen = ProjectToScreen(Vec3(story->world._41, story->world._42 + story->scale + SYSTEM_MARKER_LIFT, story->world._43));
+    ViewMatrix = savedView;
+    ProjectionMatrix = savedProjection;
+    MoveMouseTo((int)screen.x, (int)screen.y);
+    EXPECT_EQ(TheGalaxy->hoveredBody, story) << "the marker at " << (int)screen.x << ", " << (int)screen.y;
 
     // The first story's briefing: its objectives, then its rewards under them.
     TheGalaxy->selectedBody = TheGalaxy->FindBodyByStoryId(0);

@@ -407,6 +407,47 @@ TEST_F(PlanetPanelTest, ALockedBodyShowsNoBriefingAndAcceptIsRefused)
     EXPECT_FALSE(galaxy->currentBriefingButton->IsEnabled());
 }
 
+TEST_F(PlanetPanelTest, AnAcceptedMissionWaitsAgainAfterARestart)
+{
+    PlayerProfile* profile = GetPlayerProfile();
+    const std::string path = MakeTempFolder("accepted") + "/Pilot.cgs";
+    intptr_t close = 0;
+    Open(system->planet);
+    OnAcceptMission(&close, nullptr);
+    ASSERT_EQ(galaxy->selectedBody, system->planet);
+    ASSERT_TRUE(profile->Save(path.c_str(), false));
+
+    // The next run: the profile read again, the map opened on a galaxy with nothing selected.
+    struct Case {
+        const char* what;
+        int completed;
+        bool waits;
+    };
+    for (const Case& c : {Case{"open", 0, true}, Case{"done meanwhile", 1, false}}) {
+        SCOPED_TRACE(c.what);
+        profile->Clear();
+        galaxy->selectedBody = nullptr;
+        galaxy->currentBriefingButton->SetEnabled(false);
+        MissionScreen::selectedIndex = -1;
+        system->planet->completed = c.completed;
+        ASSERT_TRUE(profile->Load(path.c_str(), false, false));
+        galaxy->RestoreAcceptedMission();
+        EXPECT_EQ(galaxy->selectedBody, c.waits ? system->planet : nullptr);
+        EXPECT_EQ(galaxy->currentBriefingButton->IsEnabled(), c.waits);
+        EXPECT_EQ(MissionScreen::selectedIndex, c.waits ? 0 : -1);
+    }
+
+    // A mission ended (the selection cleared) is not waiting any more.
+    system->planet->completed = 0;
+    galaxy->RestoreAcceptedMission();
+    galaxy->ClearSelection();
+    ASSERT_TRUE(profile->Save(path.c_str(), false));
+    profile->Clear();
+    ASSERT_TRUE(profile->Load(path.c_str(), false, false));
+    galaxy->RestoreAcceptedMission();
+    EXPECT_EQ(galaxy->selectedBody, nullptr);
+}
+
 TEST_F(PlanetPanelTest, TheStartButtonBlinksWhileAMissionWaits)
 {
     galaxy->UpdateStartButton(0.1f);

@@ -7,12 +7,14 @@
 #include "gui/Label.h"
 #include "host/Log.h"
 #include "interface/EntityInfoGui.h"
+#include "interface/InfoTooltip.h"
 #include "interface/MissionHud.h"
 #include "interface/PowerBar.h"
 #include "platform/Timer.h"
 #include "render/HintBox.h"
 #include "terrain/ScanPulses.h"
 #include "tests/interface/InterfaceTestSupport.h"
+#include "tests/support/Scoped.h"
 #include "world/Agent.h"
 #include "world/BuildItem.h"
 #include "world/Building.h"
@@ -182,6 +184,43 @@ TEST_F(MissionHudTest, BuildButtonsWrapAtFivePerTabAndSkipTheComputersOwn)
     EXPECT_FALSE(TheMissionHud.buildTabs[0]->selected);
     EXPECT_FALSE(ButtonOf(turret)->flags & WINDOW_HIDDEN);
     EXPECT_TRUE(ButtonOf(base[0])->flags & WINDOW_HIDDEN);
+}
+
+// A tooltip leaves with its button: the building's tooltip when its tab is changed under the
+// pointer, the tab's own when a dialog comes over it.
+TEST_F(MissionHudTest, TooltipsGoWhenTheirButtonIsGoneOrCovered)
+{
+    BuildItem* miner = AddEntry("miner", 0);
+    AddEntry("turret", 2);
+    ASSERT_TRUE(game->CreateHud());
+    ASSERT_NE(TheInfoTooltip, nullptr);
+    MissionHud& hud = TheMissionHud;
+    hud.buildPanel->SetVisible(true);
+    ScopedGlobal<float> delta(FrameTimer.delta, 0.25f);
+    auto centre = [](Button* button, int* x, int* y) {
+        button->GetScreenPosition(x, y);
+        *x += button->width / 2;
+        *y += button->height / 2;
+    };
+    int x = 0, y = 0;
+    centre(ButtonOf(miner), &x, &y);
+    Pass(x, y);
+    ASSERT_TRUE(TheInfoTooltip->shown) << "the miner's tooltip";
+    intptr_t two = 2;  // a tab with nothing where the miner stood
+    BuildTabButton(&two, hud.buildTabs[1]);
+    Pass(x, y);
+    EXPECT_FALSE(TheInfoTooltip->shown) << "the miner's button is gone from under the pointer";
+
+    centre(hud.buildTabs[1], &x, &y);
+    for (int i = 0; i < 4; ++i) Pass(x, y);
+    ASSERT_TRUE(hud.tooltipVisible) << "the tab's tooltip";
+    Window dialog(0, 0, 100, 100, 0, nullptr, 0);
+    manager.AddWindow(&dialog);
+    manager.modal = &dialog;
+    Pass(x, y);
+    EXPECT_FALSE(hud.tooltipVisible) << "the dialog covers the tab";
+    manager.modal = nullptr;
+    manager.windows.Remove(&dialog);
 }
 
 TEST_F(MissionHudTest, TheBuildPanelTakesNoMoreButtonsThanItHolds)
