@@ -1,7 +1,7 @@
 // Items leave the bag for the ground in a mission as a player puts them there: the rocket bot's
 // pattern dragged out of the bag with the mouse and let go over the world lies by the rig, where
-// the world shows it; a repair kit of a stack is refused; one kit split off the stack is carried
-// with a click and put down with a click on the ground.
+// the world shows it; a stack of health cannisters is refused; one cannister split off the stack
+// is carried with a click and put down with a click on the ground.
 #include "tests/app/PlayerSessionSupport.h"
 
 #include "interface/CharacterGui.h"
@@ -57,12 +57,12 @@ TEST_F(ItemDropSession, ItemsDraggedOrCarriedOutOfTheBagLieBesideTheRig)
     Inventory* bag = screen->inventory;
     ASSERT_NE(bag, nullptr);
 
-    // The new player's bag: two repair kits in the hotbar, the rocket bot's pattern beside it.
+    // The new player's bag: two health cannisters in the hotbar, the rocket bot's pattern beside it.
     int patternSlot = -1, kitSlot = -1;
     for (int i = 0; i < Inventory::SLOT_COUNT; ++i) {
         const Item* item = bag->slots[i].item;
         if (item && item->kind == ITEM_KIND_UNIT) patternSlot = i;
-        if (item && StrICmp(item->name, "repair_kit") == 0) kitSlot = i;
+        if (item && StrICmp(item->name, "health_cannister") == 0) kitSlot = i;
     }
     ASSERT_GE(patternSlot, 0);
     ASSERT_GE(kitSlot, 0);
