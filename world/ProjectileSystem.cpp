@@ -64,6 +64,17 @@ float GroundDistance(const Vec3& a, const Vec3& b)
     return sqrtf(dx * dx + dz * dz);
 }
 
+// The ground distance from point to the nearest spot of the way from a to b.
+float GroundDistanceToWay(const Vec3& a, const Vec3& b, const Vec3& point)
+{
+    float wx = b.x - a.x, wz = b.z - a.z;
+    float length = wx * wx + wz * wz;
+    float t = length > 1e-12f ? ((point.x - a.x) * wx + (point.z - a.z) * wz) / length : 1.0f;
+    t = t < 0.0f ? 0.0f : t > 1.0f ? 1.0f : t;
+    float dx = a.x + wx * t - point.x, dz = a.z + wz * t - point.z;
+    return sqrtf(dx * dx + dz * dz);
+}
+
 bool IsAgent(const Entity* entity)
 {
     return entity && (entity->flags & ENTITY_AGENT);
@@ -192,6 +203,7 @@ void ProjectileSystem::UpdateProjectiles(float dt)
     for (auto* node = projectiles.head; node;) {
         Projectile* p = node->value;
         Entity* target = p->target.GetLive();
+        p->previousPosition = p->position;
 
         if ((p->flags & PROJECTILE_TRACKING) && target) {
             Vec3 toTarget = target->GetCenter() - p->position;
@@ -261,7 +273,12 @@ void ProjectileSystem::UpdateProjectiles(float dt)
 bool ProjectileSystem::HitTest(Projectile* p, Entity* entity, bool)
 {
     if (!p || !entity) return false;
-    float distance = GroundDistance(p->position, entity->GetCenter());
+    // A fast shot covers more ground in a slow frame than a small target is wide: measured
+    // only where the frame ends, it would hop over the target and back without ever striking.
+    // A shell still bursts where it lands.
+    float distance = (p->flags & PROJECTILE_SHELL)
+                         ? GroundDistance(p->position, entity->GetCenter())
+                         : GroundDistanceToWay(p->previousPosition, p->position, entity->GetCenter());
     float radius = 0.0f;
     if (IsAirAgent(entity)) {
         Vec3 min, max;

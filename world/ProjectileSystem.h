@@ -53,6 +53,7 @@ constexpr int DEBRIS_PIECES = 32;
 
 struct Projectile {
     Vec3 position;
+    Vec3 previousPosition;  // where the last frame left it: the hit test covers the way between
     Vec3 launchPosition;
     Vec3 aimPoint;
     Vec3 direction;  // unit

@@ -207,7 +207,7 @@ void ProjectileSystem::Fire(const Vec3& position, const Vec3& direction, float s
     }
     p->mount = mount;
     p->alignment = shooter ? shooter->alignment : ALIGN_NEUTRAL;
-    p->launchPosition = p->position;
+    p->launchPosition = p->previousPosition = p->position;
     p->flags = flags | (weapon ? WeaponProjectileFlags(weapon->type) : 0);
     p->explosionKind = EXPLOSION_PLAIN;
     if (weapon ? weapon->type == WEAPON_MORTAR : (flags & PROJECTILE_SHELL) != 0) p->splashRadius = 2.5f;
