@@ -26,6 +26,7 @@
 #include "render/ParticleSystem.h"
 #include "terrain/Environment.h"
 #include "terrain/Minimap.h"
+#include "terrain/ScanPulses.h"
 #include "terrain/SplatPool.h"
 #include "terrain/Terrain.h"
 #include "terrain/Water.h"
@@ -200,6 +201,9 @@ bool GameMechanics::Init()
     }
     projectiles->LoadResources();
     TheProjectiles = projectiles;
+    // The scan's ring is made now, not at the first scan, which would stall while its effect
+    // compiles and its texture loads.
+    TheScanEffects.BuildRingMesh();
 
     StartWeather();
 

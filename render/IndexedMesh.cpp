@@ -150,6 +150,7 @@ MeshMaterial::MeshMaterial() : geometry(std::make_shared<MeshGeometry>()), repea
 MeshGeometry& MeshMaterial::EditGeometry()
 {
     if (geometry.use_count() > 1) geometry = std::make_shared<MeshGeometry>(*geometry);
+    geometry->skinPlan.reset();
     return *geometry;
 }
 

@@ -64,10 +64,14 @@ struct SkinWeight {
 
 // The file data of one material. A mesh and all its clones point at the same geometry; the
 // tangents that building stores in it come out the same for every one of them.
+struct SkinPlan;
 struct MeshGeometry {
     std::vector<MeshVertex> vertices;
     std::vector<MeshTriangle> triangles;
     std::vector<SkinWeight> weights;  // one per vertex, or none for a rigid material
+    // The vertices regrouped for skinning four at a time, made when first skinned (on the
+    // update thread) and dropped whenever the geometry is edited.
+    std::shared_ptr<SkinPlan> skinPlan;
 };
 
 // One "mesh" record of the file: its geometry and how it is drawn.
@@ -386,6 +390,8 @@ public:
     // Animation state.
     int currentKey = 0;
     int lastKey = -1;
+    float lastFraction = -1.0f;            // where between lastKey and the next the pose was sampled
+    const Animation* lastAnimation = nullptr;  // and from which animation
     float time = 0.0f;
     int lastFrame = -1;
     int animationCount = 0;

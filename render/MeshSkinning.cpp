@@ -12,6 +12,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <map>
 #include <vector>
 
 #if defined(__SSE2__) || defined(_M_X64)
@@ -38,6 +39,76 @@ namespace {
            p.x * m._13 + p.y * m._23 + p.z * m._33);
     if (translate) r += Vec3(m._41, m._42, m._43);
     return r;
+}
+
+
+// Skins one vertex into out from its influences (none: it keeps its file position).
+void SkinOne(const MeshVertex& vertex, const SkinWeight* record, const MeshJoint* joints, int jointCount,
+             MeshGpuVertex* out)
+{
+#if VELDMARK_SKIN_SSE
+    // Four lanes at once, each summed in the same order as the plain loop below, so the
+    // skinned vertices come out the same to the last bit.
+    // The position and the normal each come in with one load (their fourth lane is the
+    // next field, never used) and are spread across the lanes from there.
+    const __m128 p3 = _mm_loadu_ps(&vertex.position.x), n3 = _mm_loadu_ps(&vertex.normal.x);
+    const __m128 px = _mm_shuffle_ps(p3, p3, _MM_SHUFFLE(0, 0, 0, 0)), py = _mm_shuffle_ps(p3, p3, _MM_SHUFFLE(1, 1, 1, 1)),
+                 pz = _mm_shuffle_ps(p3, p3, _MM_SHUFFLE(2, 2, 2, 2));
+    const __m128 nx = _mm_shuffle_ps(n3, n3, _MM_SHUFFLE(0, 0, 0, 0)), ny = _mm_shuffle_ps(n3, n3, _MM_SHUFFLE(1, 1, 1, 1)),
+                 nz = _mm_shuffle_ps(n3, n3, _MM_SHUFFLE(2, 2, 2, 2));
+    __m128 position = _mm_setzero_ps(), normal = _mm_setzero_ps();
+    int influences = 0;
+    if (record) {
+        int count = record->count < MAX_VERTEX_INFLUENCES ? record->count : MAX_VERTEX_INFLUENCES;
+        for (int k = 0; k < count; ++k) {
+            int joint = record->joint[k];
+            if (joint < 0 || joint >= jointCount) continue;
+            const Matrix& m = joints[joint].skinMatrix;
+            const __m128 row1 = _mm_loadu_ps(&m._11), row2 = _mm_loadu_ps(&m._21), row3 = _mm_loadu_ps(&m._31),
+                         row4 = _mm_loadu_ps(&m._41);
+            const __m128 w = _mm_set1_ps(record->weight[k]);
+            __m128 p = _mm_add_ps(_mm_add_ps(_mm_mul_ps(px, row1), _mm_mul_ps(py, row2)), _mm_mul_ps(pz, row3));
+            p = _mm_add_ps(p, row4);
+            position = _mm_add_ps(position, _mm_mul_ps(p, w));
+            __m128 n = _mm_add_ps(_mm_add_ps(_mm_mul_ps(nx, row1), _mm_mul_ps(ny, row2)), _mm_mul_ps(nz, row3));
+            normal = _mm_add_ps(normal, _mm_mul_ps(n, w));
+            ++influences;
+        }
+    }
+    if (influences == 0) {
+        // Nothing moves it: it stays where the file put it.
+        WriteMirrored(vertex.position, vertex.normal, out);
+        return;
+    }
+    // Mirrored on the way out, as WriteMirrored does: x negated. The position and the
+    // normal lie side by side in the vertex: (x y z nx) in one store, (ny nz) in another.
+    const __m128 mirror = _mm_set_ps(0.0f, 0.0f, 0.0f, -0.0f);
+    position = _mm_xor_ps(position, mirror);
+    normal = _mm_xor_ps(normal, mirror);
+    const __m128 zzNxNx = _mm_shuffle_ps(position, normal, _MM_SHUFFLE(0, 0, 2, 2));
+    _mm_storeu_ps(out->position, _mm_shuffle_ps(position, zzNxNx, _MM_SHUFFLE(2, 0, 1, 0)));
+    _mm_storel_pi(reinterpret_cast<__m64*>(&out->normal[1]), _mm_shuffle_ps(normal, normal, _MM_SHUFFLE(3, 3, 2, 1)));
+#else
+    Vec3 position, normal;
+    int influences = 0;
+    if (record) {
+        int count = record->count < MAX_VERTEX_INFLUENCES ? record->count : MAX_VERTEX_INFLUENCES;
+        for (int k = 0; k < count; ++k) {
+            int joint = record->joint[k];
+            if (joint < 0 || joint >= jointCount) continue;
+            const Matrix& m = joints[joint].skinMatrix;
+            position += TransformAffine(vertex.position, m, true) * record->weight[k];
+            normal += TransformAffine(vertex.normal, m, false) * record->weight[k];
+            ++influences;
+        }
+    }
+    if (influences == 0) {
+        // Nothing moves it: it stays where the file put it.
+        position = vertex.position;
+        normal = vertex.normal;
+    }
+    WriteMirrored(position, normal, out);
+#endif
 }
 
 }  // namespace
@@ -111,6 +182,10 @@ bool IndexedMesh::EvaluateAnimation(float timeStep, int frame)
     if (key >= keyCount) key = holding ? keyCount - 1 : 0;
     currentKey = key;
     if (!blending && currentKey == lastKey && (!AnimationInterpolate || fraction <= 0.1f)) return false;
+    // A clock that stands still (the game paused) samples the very pose on show again: the
+    // unit is left as it is rather than skinned anew every frame.
+    if (!blending && timeStep == 0.0f && currentKey == lastKey && fraction == lastFraction && animation == lastAnimation)
+        return false;
 
     // The pose starts from rest, or from the fading previous pose while a blend runs. (Only
     // once the pose is going to be recomputed: the joints keep describing the pose on show.)
@@ -155,6 +230,8 @@ bool IndexedMesh::EvaluateAnimation(float timeStep, int frame)
             *target = value;
     }
     lastKey = currentKey;
+    lastFraction = fraction;
+    lastAnimation = animation;
     return true;
 }
 
@@ -211,10 +288,74 @@ void IndexedMesh::UpdateJointMatrices(int joint, int parent, bool bindMode)
     }
 }
 
+// A material's vertices regrouped for skinning: those moved by one joint alone go four at a
+// time (a joint's vertices side by side, their positions, normals and weights laid out by
+// lane), the rest one at a time. It belongs to the geometry, so every clone of a mesh shares it.
+struct SkinPlan {
+    struct alignas(16) Quad {
+        float px[4], py[4], pz[4], nx[4], ny[4], nz[4], weight[4];
+        uint32_t vertex[4];  // a joint's last quad repeats its last vertex to fill the lanes
+        int joint;
+    };
+    // What it was made from; a geometry that no longer matches gets a new plan.
+    const MeshVertex* vertices = nullptr;
+    const SkinWeight* weights = nullptr;
+    size_t vertexCount = 0, weightCount = 0;
+    std::vector<Quad> quads;  // by joint
+    std::vector<uint32_t> others;
+};
+
+namespace {
+
+[[maybe_unused]] const SkinPlan& PlanFor(MeshGeometry& geometry)
+{
+    std::shared_ptr<SkinPlan>& plan = geometry.skinPlan;
+    const std::vector<MeshVertex>& vertices = geometry.vertices;
+    const std::vector<SkinWeight>& weights = geometry.weights;
+    if (plan && plan->vertices == vertices.data() && plan->vertexCount == vertices.size() &&
+        plan->weights == weights.data() && plan->weightCount == weights.size())
+        return *plan;
+    auto made = std::make_shared<SkinPlan>();
+    made->vertices = vertices.data();
+    made->weights = weights.data();
+    made->vertexCount = vertices.size();
+    made->weightCount = weights.size();
+    std::map<int, std::vector<uint32_t>> byJoint;
+    for (size_t v = 0; v < vertices.size(); ++v) {
+        const SkinWeight* record = v < weights.size() ? &weights[v] : nullptr;
+        if (record && record->count == 1 && record->joint[0] >= 0)
+            byJoint[record->joint[0]].push_back((uint32_t)v);
+        else
+            made->others.push_back((uint32_t)v);
+    }
+    for (const auto& [joint, list] : byJoint)
+        for (size_t first = 0; first < list.size(); first += 4) {
+            SkinPlan::Quad quad;
+            quad.joint = joint;
+            for (size_t lane = 0; lane < 4; ++lane) {
+                const uint32_t v = list[first + lane < list.size() ? first + lane : list.size() - 1];
+                const MeshVertex& vertex = vertices[v];
+                quad.vertex[lane] = v;
+                quad.px[lane] = vertex.position.x;
+                quad.py[lane] = vertex.position.y;
+                quad.pz[lane] = vertex.position.z;
+                quad.nx[lane] = vertex.normal.x;
+                quad.ny[lane] = vertex.normal.y;
+                quad.nz[lane] = vertex.normal.z;
+                quad.weight[lane] = weights[v].weight[0];
+            }
+            made->quads.push_back(quad);
+        }
+    plan = std::move(made);
+    return *plan;
+}
+
+}  // namespace
+
 void IndexedMesh::SkinVertices(int i)
 {
     if (i < 0 || i >= MaterialCount() || i >= SubMeshCount()) return;
-    const MeshMaterial& material = materials[i];
+    MeshMaterial& material = materials[i];
     SubMesh& sub = subMeshes[i];
     const std::vector<MeshVertex>& vertices = material.Vertices();
     if (sub.vertices.size() != vertices.size()) return;  // an instance batch, not this material's copy
@@ -223,75 +364,65 @@ void IndexedMesh::SkinVertices(int i)
     const size_t vertexCount = vertices.size(), weightCount = weights.size();
     const MeshVertex* in = vertices.data();
     const SkinWeight* records = weights.data();
+    const MeshJoint* poses = joints.data();
     MeshGpuVertex* skinnedVertices = sub.vertices.data();
-    for (size_t v = 0; v < vertexCount; ++v) {
-        const MeshVertex& vertex = in[v];
-        const SkinWeight* record = v < weightCount ? &records[v] : nullptr;
 #if VELDMARK_SKIN_SSE
-        // Four lanes at once, each summed in the same order as the plain loop below, so the
-        // skinned vertices come out the same to the last bit.
-        // The position and the normal each come in with one load (their fourth lane is the
-        // next field, never used) and are spread across the lanes from there.
-        const __m128 p3 = _mm_loadu_ps(&vertex.position.x), n3 = _mm_loadu_ps(&vertex.normal.x);
-        const __m128 px = _mm_shuffle_ps(p3, p3, _MM_SHUFFLE(0, 0, 0, 0)), py = _mm_shuffle_ps(p3, p3, _MM_SHUFFLE(1, 1, 1, 1)),
-                     pz = _mm_shuffle_ps(p3, p3, _MM_SHUFFLE(2, 2, 2, 2));
-        const __m128 nx = _mm_shuffle_ps(n3, n3, _MM_SHUFFLE(0, 0, 0, 0)), ny = _mm_shuffle_ps(n3, n3, _MM_SHUFFLE(1, 1, 1, 1)),
-                     nz = _mm_shuffle_ps(n3, n3, _MM_SHUFFLE(2, 2, 2, 2));
-        __m128 position = _mm_setzero_ps(), normal = _mm_setzero_ps();
-        int influences = 0;
-        if (record) {
-            int count = record->count < MAX_VERTEX_INFLUENCES ? record->count : MAX_VERTEX_INFLUENCES;
-            for (int k = 0; k < count; ++k) {
-                int joint = record->joint[k];
-                if (joint < 0 || joint >= jointCount) continue;
-                const Matrix& m = joints[joint].skinMatrix;
-                const __m128 row1 = _mm_loadu_ps(&m._11), row2 = _mm_loadu_ps(&m._21), row3 = _mm_loadu_ps(&m._31),
-                             row4 = _mm_loadu_ps(&m._41);
-                const __m128 w = _mm_set1_ps(record->weight[k]);
-                __m128 p = _mm_add_ps(_mm_add_ps(_mm_mul_ps(px, row1), _mm_mul_ps(py, row2)), _mm_mul_ps(pz, row3));
-                p = _mm_add_ps(p, row4);
-                position = _mm_add_ps(position, _mm_mul_ps(p, w));
-                __m128 n = _mm_add_ps(_mm_add_ps(_mm_mul_ps(nx, row1), _mm_mul_ps(ny, row2)), _mm_mul_ps(nz, row3));
-                normal = _mm_add_ps(normal, _mm_mul_ps(n, w));
-                ++influences;
-            }
-        }
-        if (influences == 0) {
-            // Nothing moves it: it stays where the file put it.
-            WriteMirrored(vertex.position, vertex.normal, &skinnedVertices[v]);
+    (void)vertexCount;
+    const SkinPlan& plan = PlanFor(*material.geometry);
+    // Each lane is one vertex, summed in the same order as for a vertex on its own, so the
+    // result is the same to the last bit.
+    const __m128 zero = _mm_setzero_ps(), mirror = _mm_set1_ps(-0.0f);
+    int jointOfRows = -1;
+    __m128 m11 = zero, m12 = zero, m13 = zero, m21 = zero, m22 = zero, m23 = zero, m31 = zero, m32 = zero,
+           m33 = zero, m41 = zero, m42 = zero, m43 = zero;
+    for (const SkinPlan::Quad& quad : plan.quads) {
+        if (quad.joint >= jointCount) {
+            for (uint32_t v : quad.vertex) SkinOne(in[v], &records[v], poses, jointCount, &skinnedVertices[v]);
             continue;
         }
-        // Mirrored on the way out, as WriteMirrored does: x negated. The position and the
-        // normal lie side by side in the vertex: (x y z nx) in one store, (ny nz) in another.
-        const __m128 mirror = _mm_set_ps(0.0f, 0.0f, 0.0f, -0.0f);
-        position = _mm_xor_ps(position, mirror);
-        normal = _mm_xor_ps(normal, mirror);
-        const __m128 zzNxNx = _mm_shuffle_ps(position, normal, _MM_SHUFFLE(0, 0, 2, 2));
-        MeshGpuVertex& out = skinnedVertices[v];
-        _mm_storeu_ps(out.position, _mm_shuffle_ps(position, zzNxNx, _MM_SHUFFLE(2, 0, 1, 0)));
-        _mm_storel_pi(reinterpret_cast<__m64*>(&out.normal[1]), _mm_shuffle_ps(normal, normal, _MM_SHUFFLE(3, 3, 2, 1)));
-#else
-        Vec3 position, normal;
-        int influences = 0;
-        if (record) {
-            int count = record->count < MAX_VERTEX_INFLUENCES ? record->count : MAX_VERTEX_INFLUENCES;
-            for (int k = 0; k < count; ++k) {
-                int joint = record->joint[k];
-                if (joint < 0 || joint >= jointCount) continue;
-                const Matrix& m = joints[joint].skinMatrix;
-                position += TransformAffine(vertex.position, m, true) * record->weight[k];
-                normal += TransformAffine(vertex.normal, m, false) * record->weight[k];
-                ++influences;
-            }
+        if (quad.joint != jointOfRows) {
+            jointOfRows = quad.joint;
+            const Matrix& m = joints[quad.joint].skinMatrix;
+            m11 = _mm_set1_ps(m._11), m12 = _mm_set1_ps(m._12), m13 = _mm_set1_ps(m._13);
+            m21 = _mm_set1_ps(m._21), m22 = _mm_set1_ps(m._22), m23 = _mm_set1_ps(m._23);
+            m31 = _mm_set1_ps(m._31), m32 = _mm_set1_ps(m._32), m33 = _mm_set1_ps(m._33);
+            m41 = _mm_set1_ps(m._41), m42 = _mm_set1_ps(m._42), m43 = _mm_set1_ps(m._43);
         }
-        if (influences == 0) {
-            // Nothing moves it: it stays where the file put it.
-            position = vertex.position;
-            normal = vertex.normal;
-        }
-        WriteMirrored(position, normal, &skinnedVertices[v]);
-#endif
+        const __m128 px = _mm_load_ps(quad.px), py = _mm_load_ps(quad.py), pz = _mm_load_ps(quad.pz);
+        const __m128 nx = _mm_load_ps(quad.nx), ny = _mm_load_ps(quad.ny), nz = _mm_load_ps(quad.nz);
+        const __m128 w = _mm_load_ps(quad.weight);
+        auto row = [](__m128 x, __m128 y, __m128 z, __m128 a, __m128 b, __m128 c) {
+            return _mm_add_ps(_mm_add_ps(_mm_mul_ps(x, a), _mm_mul_ps(y, b)), _mm_mul_ps(z, c));
+        };
+        // Mirrored on the way out: x negated.
+        __m128 x = _mm_xor_ps(_mm_add_ps(zero, _mm_mul_ps(_mm_add_ps(row(px, py, pz, m11, m21, m31), m41), w)), mirror);
+        __m128 y = _mm_add_ps(zero, _mm_mul_ps(_mm_add_ps(row(px, py, pz, m12, m22, m32), m42), w));
+        __m128 z = _mm_add_ps(zero, _mm_mul_ps(_mm_add_ps(row(px, py, pz, m13, m23, m33), m43), w));
+        __m128 normalX = _mm_xor_ps(_mm_add_ps(zero, _mm_mul_ps(row(nx, ny, nz, m11, m21, m31), w)), mirror);
+        const __m128 normalY = _mm_add_ps(zero, _mm_mul_ps(row(nx, ny, nz, m12, m22, m32), w));
+        const __m128 normalZ = _mm_add_ps(zero, _mm_mul_ps(row(nx, ny, nz, m13, m23, m33), w));
+        // Back to one vertex a row: (x y z nx) in one store, (ny nz) in another.
+        _MM_TRANSPOSE4_PS(x, y, z, normalX);
+        const __m128 yz01 = _mm_unpacklo_ps(normalY, normalZ), yz23 = _mm_unpackhi_ps(normalY, normalZ);
+        MeshGpuVertex* out0 = &skinnedVertices[quad.vertex[0]];
+        MeshGpuVertex* out1 = &skinnedVertices[quad.vertex[1]];
+        MeshGpuVertex* out2 = &skinnedVertices[quad.vertex[2]];
+        MeshGpuVertex* out3 = &skinnedVertices[quad.vertex[3]];
+        _mm_storeu_ps(out0->position, x);
+        _mm_storeu_ps(out1->position, y);
+        _mm_storeu_ps(out2->position, z);
+        _mm_storeu_ps(out3->position, normalX);
+        _mm_storel_pi(reinterpret_cast<__m64*>(&out0->normal[1]), yz01);
+        _mm_storeh_pi(reinterpret_cast<__m64*>(&out1->normal[1]), yz01);
+        _mm_storel_pi(reinterpret_cast<__m64*>(&out2->normal[1]), yz23);
+        _mm_storeh_pi(reinterpret_cast<__m64*>(&out3->normal[1]), yz23);
     }
+    for (uint32_t v : plan.others)
+        SkinOne(in[v], v < weightCount ? &records[v] : nullptr, poses, jointCount, &skinnedVertices[v]);
+#else
+    for (size_t v = 0; v < vertexCount; ++v)
+        SkinOne(in[v], v < weightCount ? &records[v] : nullptr, poses, jointCount, &skinnedVertices[v]);
+#endif
     sub.verticesChanged = true;
 }
 

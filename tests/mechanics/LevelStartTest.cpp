@@ -13,6 +13,7 @@
 #include "platform/UserFolders.h"
 #include "render/Camera.h"
 #include "terrain/Environment.h"
+#include "terrain/ScanPulses.h"
 #include "terrain/Terrain.h"
 #include "tests/support/Scoped.h"
 #include "tests/support/TestSupport.h"
@@ -132,6 +133,16 @@ TEST_F(LevelStart, ALevelMadeInTheGeneratorWindowIsNotMadeAgainAndThePhasesRunIn
     EXPECT_NE(log.find("Building level map : "), std::string::npos) << "it is still populated\n" << log;
     EXPECT_EQ(TheLevelGenerator.startCorner, 77);
     EXPECT_EQ(TheMapGenerator->heightsReady, 0) << "the next level is generated again";
+}
+
+// What the first scan needs is made with the level: the scan does not stall the frame it is
+// ordered in.
+TEST_F(LevelStart, TheScansRingIsMadeWithTheLevel)
+{
+    TheScanEffects.Release();
+    Start();
+    EXPECT_NE(TheScanEffects.ringMesh, nullptr);
+    TheScanEffects.Release();
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <cmath>
 #include <memory>
@@ -348,4 +349,95 @@ TEST(BoneFrames, FoundByNameAndPlacedInTheWorldMirrored)
 
     Vec3 none = GetBoneWorldPosition(&mesh, 7, world, 2.0f, Vec3(10.0f, 0.0f, -5.0f));
     EXPECT_EQ(none, Vec3(10.0f, 0.0f, -5.0f));
+}
+
+// Vertices of every kind side by side (a joint's vertices in odd numbers, the two joints
+// interleaved, shared, unmoved, tied to a joint the mesh lacks) skin exactly as each vertex's
+// own influences say, bit for bit, through a pose, a pause and after the geometry is edited.
+TEST(MeshSkinning, EveryKindOfVertexSkinsAsItsOwnInfluencesSay)
+{
+    std::string text = "nummeshes 1\nnumjoints 2\n"
+                       "joint -1 root 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1\n"
+                       "joint 0 tip 1 0 0 0 0 1 0 0 0 0 1 0 0.3 1 -0.2 1\n"
+                       "mesh 0\nnumverts 12\n";
+    const char* const weightLines[12] = {"weight 1 1 1",       "weight 1 0 1",   "weight 1 1 0.7", "weight 1 1 0.35",
+                                         "weight 1 0 0.9",     "weight 1 1 1",   "weight 2 0 0.25 1 0.75",
+                                         "weight 0",           "weight 1 1 0.5", "weight 1 1 1",   "weight 1 0 0.6",
+                                         "weight 1 1 1"};
+    for (int v = 0; v < 12; ++v) {
+        char line[160];
+        snprintf(line, sizeof line, "vert %g %g %g 0 0 %g %g %g 1 1 1\n", 0.1 * v - 0.4, 0.17 * v, -0.05 * v + 0.3,
+                 0.6, 0.0, 0.8 - 0.01 * v);
+        text += line;
+    }
+    text += "numtris 1\ntri 0 0 1 2\nnumweights 12\n";
+    for (const char* line : weightLines) text += std::string(line) + "\n";
+    auto mesh = Built(text);
+    ASSERT_EQ(mesh->JointCount(), 2);
+    ASSERT_EQ(mesh->materials[0].Weights().size(), 12u);
+    Play(*mesh, 0, ANIM_IDLE, Channel(CHANNEL_ROTATE_Z, {0.0f, 0.4f, 1.3f, -0.7f, 0.2f}));
+    mesh->SetAnimation(0, false, true);
+
+    // The sum each vertex is owed, in the order of its influences, mirrored.
+    auto expectOwnSums = [&](const char* when) {
+        const MeshMaterial& material = mesh->materials[0];
+        for (size_t v = 0; v < material.Vertices().size(); ++v) {
+            const MeshVertex& in = material.Vertices()[v];
+            const SkinWeight& record = material.Weights()[v];
+            Vec3 position, normal;
+            int influences = 0;
+            for (int k = 0; k < record.count; ++k) {
+                if (record.joint[k] < 0 || record.joint[k] >= mesh->JointCount()) continue;
+                const Matrix& m = mesh->joints[record.joint[k]].skinMatrix;
+                const float w = record.weight[k];
+                position.x += (in.position.x * m._11 + in.position.y * m._21 + in.position.z * m._31 + m._41) * w;
+                position.y += (in.position.x * m._12 + in.position.y * m._22 + in.position.z * m._32 + m._42) * w;
+                position.z += (in.position.x * m._13 + in.position.y * m._23 + in.position.z * m._33 + m._43) * w;
+                normal.x += (in.normal.x * m._11 + in.normal.y * m._21 + in.normal.z * m._31) * w;
+                normal.y += (in.normal.x * m._12 + in.normal.y * m._22 + in.normal.z * m._32) * w;
+                normal.z += (in.normal.x * m._13 + in.normal.y * m._23 + in.normal.z * m._33) * w;
+                ++influences;
+            }
+            if (influences == 0) position = in.position, normal = in.normal;
+            const float expected[6] = {-position.x, position.y, position.z, -normal.x, normal.y, normal.z};
+            const MeshGpuVertex& out = mesh->subMeshes[0].vertices[v];
+            EXPECT_EQ(memcmp(out.position, expected, sizeof(float) * 3), 0) << when << ", vertex " << v;
+            EXPECT_EQ(memcmp(out.normal, expected + 3, sizeof(float) * 3), 0) << when << ", vertex " << v;
+        }
+    };
+    for (int step = 0; step < 6; ++step) {
+        ++FrameTimer.frameCount;
+        mesh->Update(0.37f);
+        expectOwnSums("posed");
+    }
+
+    // A pause between keys: the pose on show stays, and nothing is skinned or uploaded anew
+    // until the clock moves again.
+    mesh->SetAnimation(0, false, true);
+    ++FrameTimer.frameCount;
+    mesh->Update(0.25f);
+    const std::vector<MeshGpuVertex> beforePause = mesh->subMeshes[0].vertices;
+    for (int frame = 0; frame < 3; ++frame) {
+        mesh->subMeshes[0].verticesChanged = false;
+        ++FrameTimer.frameCount;
+        mesh->Update(0.0f);
+        EXPECT_FALSE(mesh->subMeshes[0].verticesChanged) << "paused frame " << frame;
+    }
+    EXPECT_EQ(memcmp(beforePause.data(), mesh->subMeshes[0].vertices.data(),
+                     beforePause.size() * sizeof(MeshGpuVertex)),
+              0);
+    ++FrameTimer.frameCount;
+    mesh->Update(0.25f);
+    EXPECT_TRUE(mesh->subMeshes[0].verticesChanged) << "the clock moves on";
+    expectOwnSums("after the pause");
+
+    // Edited in place: moved vertices, one tied to a joint the mesh lacks, one to none.
+    MeshGeometry& geometry = mesh->materials[0].EditGeometry();
+    for (MeshVertex& vertex : geometry.vertices) vertex.position += Vec3(0.5f, -0.25f, 1.0f);
+    geometry.weights[3].joint[0] = 7;
+    geometry.weights[5].joint[0] = -1;
+    mesh->UpdateJointMatrices(0, -1, false);
+    mesh->SkinVertices(0);
+    expectOwnSums("edited");
+    ExpectNear(Position(*mesh, 3), Vec3(-0.4f, 0.26f, 1.15f));
 }
