@@ -35,6 +35,7 @@
 #include "world/BuildItem.h"
 #include "world/Building.h"
 #include "world/Grid.h"
+#include "tests/app/NewProcess.h"
 #include "tests/app/ShellTestSupport.h"
 #include "tests/support/ReferencePicture.h"
 #include "tests/support/Scoped.h"
@@ -98,18 +99,31 @@ protected:
         StartGame();
         if (!started) GTEST_SKIP() << "no display for the game's window";
     }
-    // The real start-up at 1024 x 768, in a window, on the scripted clock.
+    // The real start-up at 1024 x 768 (or the size the settings ask for, with no resolution),
+    // in a window, on the scripted clock.
     void StartGame()
     {
         const char* argv[] = {"veldmark", "-windowed", resolution};
         LogCaptureBegin();
-        started = StartUp(3, const_cast<char**>(argv));
+        started = StartUp(resolution ? 3 : 2, const_cast<char**>(argv));
         startLog = LogCaptureEnd();
         if (!started) return;
         FrameTimer.SetClock(&ScriptedClock);
         FrameTimer.Init(true);
         FrameTimer.SetSmoothing(false);
         FramePacing.SetClock(&ScriptedClock, ScriptedSleep);
+    }
+    // The second half of a walk, in a process of its own: the game started on the user folder
+    // the first half played in. Skipped when no first half handed one over.
+    void ResumeInHandedOverFolder()
+    {
+        const std::string home = newprocess::HandedOver(newprocess::PHASE_DATA_HOME);
+        if (home.empty()) GTEST_SKIP() << "the second half of a walk, started by its first";
+        base = home;
+        data = std::make_unique<ScopedEnv>("XDG_DATA_HOME", base.c_str());
+        ASSERT_TRUE(InitUserFolders());
+        StartGame();
+        ASSERT_TRUE(started) << startLog;
     }
     void TearDown() override
     {

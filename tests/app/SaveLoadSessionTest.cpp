@@ -111,16 +111,7 @@ protected:
 // first half played in.
 class AfterARestart : public SaveLoadSession {
 protected:
-    void SetUp() override
-    {
-        const std::string home = newprocess::HandedOver(newprocess::PHASE_DATA_HOME);
-        if (home.empty()) GTEST_SKIP() << "the second half of a walk, started by its first";
-        base = home;
-        data = std::make_unique<ScopedEnv>("XDG_DATA_HOME", base.c_str());
-        ASSERT_TRUE(InitUserFolders());
-        StartGame();
-        ASSERT_TRUE(started) << startLog;
-    }
+    void SetUp() override { ResumeInHandedOverFolder(); }
     // What the first half noted: numbers in a file of the user folder.
     std::vector<float> Noted()
     {

@@ -21,15 +21,8 @@ protected:
         data = std::make_unique<ScopedEnv>("XDG_DATA_HOME", base.c_str());
         ASSERT_TRUE(InitUserFolders());
         WriteTextFile(std::string(UserFolder) + "/settings.cfg", settings + "MusicVolume 3\n");
-        const char* argv[] = {"veldmark", "-windowed"};
-        LogCaptureBegin();
-        started = StartUp(2, const_cast<char**>(argv));
-        startLog = LogCaptureEnd();
-        if (!started) return;
-        FrameTimer.SetClock(&ScriptedClock);
-        FrameTimer.Init(true);
-        FrameTimer.SetSmoothing(false);
-        FramePacing.SetClock(&ScriptedClock, ScriptedSleep);
+        resolution = nullptr;
+        StartGame();
     }
 };
 

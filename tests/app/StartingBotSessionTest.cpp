@@ -138,15 +138,7 @@ TEST_F(StartingBotSession, TheChosenBotAloneIsBuiltInTheFirstMissionAndAfterARes
 // The second half, in a process of its own: the game started on the first half's user folder.
 class StartingBotAfterARestart : public StartingBotSession {
 protected:
-    void SetUp() override
-    {
-        const std::string home = newprocess::HandedOver(newprocess::PHASE_DATA_HOME);
-        if (home.empty()) GTEST_SKIP() << "the second half of a walk, started by its first";
-        base = home;
-        data = std::make_unique<ScopedEnv>("XDG_DATA_HOME", base.c_str());
-        StartGame();
-        ASSERT_TRUE(started) << startLog;
-    }
+    void SetUp() override { ResumeInHandedOverFolder(); }
 };
 
 TEST_F(StartingBotAfterARestart, DISABLED_TheFactoryStillOffersTheChosenBotAlone)
