@@ -7,6 +7,7 @@
 // (MESA_SHADER_CACHE_DISABLE=true, as bench.sh does) to see a player's first start.
 #include "app/AppShell.h"
 #include "app/MainLoop.h"
+#include "campaign/LevelLoadSave.h"
 #include "campaign/MissionScreen.h"
 #include "campaign/StorySlideshow.h"
 #include "host/Log.h"
@@ -14,14 +15,17 @@
 #include "mechanics/GameMechanics.h"
 #include "platform/Files.h"
 #include "platform/UserFolders.h"
+#include "terrain/ScanPulses.h"
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -44,7 +48,11 @@ bool WriteText(const std::string& path, const std::string& text)
 // A new user folder with these settings, the game started, and the passes run until the world
 // has been drawn once (or a minute has gone). Seconds from launch to that frame; negative when
 // the game could not start.
-double LaunchAndPlay(const std::string& settings, bool skipLogos, double* logoSeconds)
+// What runs in the level once its world has been drawn, before the game ends.
+using InLevel = void (*)(benchmark::State& state);
+
+double LaunchAndPlay(const std::string& settings, bool skipLogos, double* logoSeconds, InLevel inLevel = nullptr,
+                     benchmark::State* state = nullptr)
 {
     std::string folder = "/tmp/veldmark-bench-launch-" + std::to_string(getpid());
     CreateFolder(folder.c_str());
@@ -76,6 +84,7 @@ double LaunchAndPlay(const std::string& settings, bool skipLogos, double* logoSe
             MainLoopPass();
             if (wasPlaying && PresentedFrames > presented) {
                 seconds = Seconds() - begin;
+                if (inLevel && state) inLevel(*state);
                 break;
             }
         }
@@ -123,5 +132,50 @@ void LaunchWithTheLogosPlayed(benchmark::State& state)
     state.counters["goal_s"] = 1.5;
 }
 BENCHMARK(LaunchWithTheLogosPlayed)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+}  // namespace
+
+namespace {
+
+// Milliseconds of the longest of these main-loop passes.
+double WorstPass(int passes)
+{
+    double worst = 0.0;
+    for (int i = 0; i < passes; ++i) {
+        const double begin = Seconds();
+        DrainMessages(nullptr);
+        MainLoopPass();
+        const double ms = (Seconds() - begin) * 1e3;
+        if (ms > worst) worst = ms;
+    }
+    return worst;
+}
+
+// The first seconds of a level as a player meets them: ordinary frames, then the first scan,
+// then a save made in the middle of play (its files written as the save window writes them),
+// each the worst frame it causes. Goal: no frame over 50 ms.
+void HitchesOfAFirstLevel(benchmark::State& state)
+{
+    double logos = 0.0;
+    auto inLevel = [](benchmark::State& s) {
+        WorstPass(60);  // the level settles: the first frames draw what they see for the first time
+        std::vector<double> frames;
+        for (int i = 0; i < 30; ++i) frames.push_back(WorstPass(1));
+        std::sort(frames.begin(), frames.end());
+        s.counters["frame_median_ms"] = frames[frames.size() / 2];
+        TheScanEffects.BeginScan();
+        s.counters["first_scan_worst_frame_ms"] = WorstPass(30);
+        const double begin = Seconds();
+        s.counters["saved"] = WriteSaveGame("bench") ? 1 : 0;
+        const double save = (Seconds() - begin) * 1e3;
+        s.counters["save_ms"] = save;
+        s.counters["save_frame_ms"] = save + WorstPass(1);
+    };
+    double seconds = 0.0;
+    for (auto _ : state) seconds = LaunchAndPlay("mainMenuEnabled false\n", false, &logos, inLevel, &state);
+    if (seconds < 0) state.SkipWithError("the game did not start or never drew the world");
+    state.counters["goal_ms"] = 50;
+}
+BENCHMARK(HitchesOfAFirstLevel)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 }  // namespace
