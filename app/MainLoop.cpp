@@ -44,6 +44,10 @@ void StartLevel()
     TheGame->state = GAME_STATE_PLAYING;
     LevelStartCountdown = 0.0f;
     TheGame->ShowLoadingScreen("Init", 0.0f, true);
+    // What the waiting frames did not compile yet compiles now, behind the loading screen, not
+    // in play at the first building placed or the first scan.
+    if (TheEffectManager)
+        while (TheEffectManager->PrecompileNext()) {}
     TheGame->Init();
     TheGame->ShowLoadingScreen("Init", 1.0f, true);
     FrameTimer.Reset();
