@@ -15,6 +15,7 @@
 #include "platform/MusicPlayer.h"
 #include "platform/Timer.h"
 #include "render/Camera.h"
+#include "render/EffectManager.h"
 #include "render/Font.h"
 #include "render/GraphicsDevice.h"
 #include "render/RenderStateCache.h"
@@ -43,6 +44,10 @@ void StartLevel()
     TheGame->state = GAME_STATE_PLAYING;
     LevelStartCountdown = 0.0f;
     TheGame->ShowLoadingScreen("Init", 0.0f, true);
+    // What the waiting frames did not compile yet compiles now, behind the loading screen, not
+    // in play at the first building placed or the first scan.
+    if (TheEffectManager)
+        while (TheEffectManager->PrecompileNext()) {}
     TheGame->Init();
     // The full bar tells the player the level is made, not the phase it began with.
     TheGame->ShowLoadingScreen("Ready", 1.0f, true);
@@ -173,6 +178,11 @@ void MainLoopPass()
         if (WindowMgr && TheGame && TheGame->state != GAME_STATE_INTRO) WindowMgr->Update(Input.mouse);
         float dt = GamePaused ? 0.0f : FrameTimer.delta;
         UpdateGameState(dt);
+        // Before the first level (the logo slides, the start screen, the pause before a level)
+        // one effect compiles a frame: the pictures keep moving and the level need not wait on
+        // the compiler.
+        const bool waiting = TheGame && TheGame->state != GAME_STATE_PLAYING;
+        if (waiting && TheEffectManager) TheEffectManager->PrecompileNext();
     }
     RenderFrame();
     if (FrameSkipped) WaitInsteadOfPresenting();

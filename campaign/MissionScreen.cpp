@@ -11,6 +11,8 @@
 #include "gui/ModelViewer.h"
 #include "gui/Window.h"
 #include "gui/WindowManager.h"
+#include "host/GfxDevice.h"
+#include "host/GfxTexture.h"
 #include "host/InputEvents.h"
 #include "host/InputKeys.h"
 #include "host/Log.h"
@@ -36,8 +38,10 @@
 #include "platform/RandomUtil.h"
 #include "platform/Timer.h"
 #include "render/Draw2D.h"
+#include "render/RenderStateCache.h"
 #include "render/Font.h"
 #include "render/GraphicsDevice.h"
+#include "render/TextureManager.h"
 #include "render/MeshLibrary.h"
 #include "render/Sprite.h"
 #include "world/Entity.h"
@@ -522,6 +526,7 @@ void BuildStartScreen()
 {
     StartScreenParts& s = StartScreen;
     s.built = true;
+    SetDeviceRestoreStep(RESTORE_START_SCREEN, [](void*) { StartScreen.skyStale = true; });
     const int w = ScreenWidth(), h = ScreenHeight();
     s.starfield = CreateGuiSprite(0, 0, w, h, "data/gui/starfield.dds", 0xFFFFFFFF, 0, 0, 1, 1);
     s.nebula = CreateGuiSprite(-w / 16, h / 8, (w * 3) / 4, (h * 9) / 16, "data/gui/nebula.dds", 0xFFFFFFFF, 0, 0, 1, 1);
@@ -555,6 +560,107 @@ void BuildStartScreen()
     s.viewer->turnSpeed = 6.0f;
 }
 
+// The sky breathes: every light waxes and wanes slowly, each at its own pace.
+void DrawSky(StartScreenParts& s)
+{
+    const float t = s.phase;
+    if (s.starfield) {
+        const float k = 0.85f + 0.15f * sinf(t * 0.21f);
+        s.starfield->SetColor(PackArgb(k, k, k, 1.0f));
+    }
+    if (s.nebula) s.nebula->SetColor(PackArgb(1, 1, 1, 0.65f + 0.25f * sinf(t * 0.13f + 1.0f)));
+    GuiDrawSprite(s.starfield);
+    GuiDrawSprite(s.nebula);
+    for (int i = 0; i < StartScreenParts::STARS; ++i) {
+        if (!s.stars[i]) continue;
+        const float k = 0.75f + 0.25f * sinf(t * (0.3f + 0.02f * i) + (float)i);
+        s.stars[i]->SetColor(PackArgb(1, 1, 1, s.starAlpha[i] * k));
+        GuiDrawSprite(s.stars[i]);
+    }
+    for (int i = 0; i < StartScreenParts::BIG_STARS; ++i) {
+        if (!s.bigStars[i]) continue;
+        const float k = 0.7f + 0.3f * sinf(t * (0.5f + 0.05f * i) + 2.0f * (float)i);
+        const float* tint = s.bigStarTint[i];
+        s.bigStars[i]->SetColor(PackArgb(tint[0] * k, tint[1] * k, tint[2] * k, 1.0f));
+        GuiDrawSprite(s.bigStars[i]);
+    }
+}
+
+// The sky's lights change so slowly that a picture of it four times a second cannot be told
+// from drawing it every frame, and drawing the whole sky (a full screen of stars, the nebula
+// and forty star sprites over it) is most of what the start screen would cost the renderer.
+constexpr float SKY_REFRESH_SECONDS = 0.25f;
+constexpr const char* SKY_TARGET = "RT_startScreenSky";
+
+bool ComposeSky(StartScreenParts& s)
+{
+    GfxSurface* surface = nullptr;
+    if (GfxFailed(static_cast<GfxTexture*>(s.skyTarget->texture)->GetSurfaceLevel(0, &surface)) || !surface) return false;
+    GfxSurface* screen = nullptr;
+    Graphics->device->GetRenderTarget(0, &screen);
+    Graphics->device->SetRenderTarget(0, surface);
+    surface->Release();
+    // The same black the frame starts from, so the sky blends into it as it would on the screen.
+    Graphics->Clear(CLEAR_TARGET, 0.0f, 0.0f, 0.0f, 1.0f);
+    DrawSky(s);
+    if (screen) {
+        Graphics->device->SetRenderTarget(0, screen);
+        screen->Release();
+    }
+    s.skyPhase = s.phase;
+    s.skyStale = false;
+    return true;
+}
+
+// The picture put back texel for texel: pixel centres on texel centres, and nothing blended,
+// since it already holds the black the frame starts from.
+void DrawComposedSky(StartScreenParts& s, int w, int h)
+{
+    struct ScreenVertex {
+        float x, y, z, rhw;
+        uint32_t colour;
+        float u, v;
+    };
+    const float right = (float)w - 0.5f, bottom = (float)h - 0.5f;
+    const ScreenVertex quad[4] = {
+        {-0.5f, -0.5f, 0.0f, 1.0f, 0xFFFFFFFF, 0.0f, 0.0f},
+        {right, -0.5f, 0.0f, 1.0f, 0xFFFFFFFF, 1.0f, 0.0f},
+        {right, bottom, 0.0f, 1.0f, 0xFFFFFFFF, 1.0f, 1.0f},
+        {-0.5f, bottom, 0.0f, 1.0f, 0xFFFFFFFF, 0.0f, 1.0f},
+    };
+    Graphics->SetTexture(s.skyTarget, 0);
+    RenderStates.SetRenderState(RS_ALPHABLENDENABLE, 0);
+    RenderStates.SetRenderState(RS_FOGENABLE, 0);
+    SetStageModulate();
+    RenderStates.SetTextureStageState(1, TSS_COLOROP, TOP_DISABLE);
+    RenderStates.SetSamplerState(0, SAMP_ADDRESSU, TADDRESS_CLAMP);
+    RenderStates.SetSamplerState(0, SAMP_ADDRESSV, TADDRESS_CLAMP);
+    RenderStates.SetSamplerState(0, SAMP_MAGFILTER, TEXF_POINT);
+    RenderStates.SetSamplerState(0, SAMP_MINFILTER, TEXF_POINT);
+    Graphics->SetProgram(nullptr);
+    Graphics->SetFVF(FVF_XYZRHW | FVF_DIFFUSE | FVF_TEX1);
+    Graphics->device->DrawPrimitiveUP(PT_TRIANGLEFAN, 2, quad, sizeof(ScreenVertex));
+}
+
+// Shows the composed sky, composing it first when it is due; false when there is no device or
+// no picture could be made, and the sky is then drawn as it is.
+bool ShowComposedSky(StartScreenParts& s)
+{
+    if (!Graphics || !Graphics->device || !Textures) return false;
+    const int w = ScreenWidth(), h = ScreenHeight();
+    if (!s.skyTarget || w != s.skyWidth || h != s.skyHeight) {
+        s.skyTarget = Textures->CreateRenderTarget((uint32_t)w, (uint32_t)h, FMT_A8R8G8B8, SKY_TARGET);
+        s.skyWidth = w;
+        s.skyHeight = h;
+        s.skyStale = true;
+    }
+    if (!s.skyTarget || !s.skyTarget->texture) return false;
+    if ((s.skyStale || s.phase < s.skyPhase || s.phase - s.skyPhase >= SKY_REFRESH_SECONDS) && !ComposeSky(s))
+        return false;
+    DrawComposedSky(s, w, h);
+    return true;
+}
+
 // One of the two corner texts in the list font, in a pale blue; the font keeps its colour.
 void DrawCornerText(Font* font, const char* text, bool right)
 {
@@ -579,6 +685,7 @@ const StartScreenParts& GetStartScreen()
 void ReleaseStartScreen()
 {
     StartScreenParts& s = StartScreen;
+    if (s.built) SetDeviceRestoreStep(RESTORE_START_SCREEN, nullptr);
     delete s.viewer;
     delete s.galaxy;
     delete s.starfield;
@@ -600,28 +707,7 @@ void MissionScreen::RenderGalaxy()
     StartScreenParts& s = StartScreen;
     const float dt = IsGuiPaused() ? 0.0f : std::min(FrameTimer.delta, 0.1f);
     s.phase += dt;
-    // The sky breathes: every light waxes and wanes slowly, each at its own pace.
-    const float t = s.phase;
-    if (s.starfield) {
-        const float k = 0.85f + 0.15f * sinf(t * 0.21f);
-        s.starfield->SetColor(PackArgb(k, k, k, 1.0f));
-    }
-    if (s.nebula) s.nebula->SetColor(PackArgb(1, 1, 1, 0.65f + 0.25f * sinf(t * 0.13f + 1.0f)));
-    GuiDrawSprite(s.starfield);
-    GuiDrawSprite(s.nebula);
-    for (int i = 0; i < StartScreenParts::STARS; ++i) {
-        if (!s.stars[i]) continue;
-        const float k = 0.75f + 0.25f * sinf(t * (0.3f + 0.02f * i) + (float)i);
-        s.stars[i]->SetColor(PackArgb(1, 1, 1, s.starAlpha[i] * k));
-        GuiDrawSprite(s.stars[i]);
-    }
-    for (int i = 0; i < StartScreenParts::BIG_STARS; ++i) {
-        if (!s.bigStars[i]) continue;
-        const float k = 0.7f + 0.3f * sinf(t * (0.5f + 0.05f * i) + 2.0f * (float)i);
-        const float* tint = s.bigStarTint[i];
-        s.bigStars[i]->SetColor(PackArgb(tint[0] * k, tint[1] * k, tint[2] * k, 1.0f));
-        GuiDrawSprite(s.bigStars[i]);
-    }
+    if (!ShowComposedSky(s)) DrawSky(s);
     if (s.viewer) s.viewer->Draw();
     if (WindowMgr) WindowMgr->Draw();
     Font* font = GuiListFont ? GuiListFont : GuiDefaultFont;

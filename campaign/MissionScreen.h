@@ -10,6 +10,7 @@ class Entity;
 class ModelViewer;
 class Sprite;
 class Window;
+struct TextureRecord;
 
 // The version the start screen shows.
 constexpr const char* GAME_VERSION_TEXT = "1.0";
@@ -31,6 +32,12 @@ struct StartScreenParts {
     float bigStarTint[BIG_STARS][3] = {};
     ModelViewer* viewer = nullptr;
     Entity* galaxy = nullptr;
+    // The sky composed into one picture of the screen's size (null without a device): drawn
+    // again now and then as its lights change, and after the device's pictures were lost.
+    TextureRecord* skyTarget = nullptr;
+    int skyWidth = 0, skyHeight = 0;
+    float skyPhase = 0.0f;
+    bool skyStale = true;
     float phase = 0.0f;  // seconds of the sky's slow change
 };
 const StartScreenParts& GetStartScreen();

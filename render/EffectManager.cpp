@@ -220,6 +220,26 @@ bool EffectManager::LoadEffect(Effect* effect, const char* label)
     return true;
 }
 
+bool EffectManager::PrecompileNext()
+{
+    if (!ShaderPackage || LooseFiles) return false;
+    while (precompiled_ < ShaderPackage->GetEntryCount()) {
+        const char* name = ShaderPackage->GetEntryName(precompiled_++);
+        const size_t length = name ? strlen(name) : 0;
+        if (length < 4 || StrICmp(name + length - 3, ".fx") != 0) continue;
+        Effect* effect = GetEffect(name);
+        if (!effect || effect->effect || (effect->flags & EFFECT_LOADED)) continue;
+        char path[MAX_PATH_TEXT];
+        CopyText(path, sizeof path, effect->path);
+        FixPath(path);
+        std::string errors;
+        EffectObject* compiled = nullptr;
+        if (Compile(path, &compiled, &errors)) effect->effect = compiled;
+        return true;
+    }
+    return false;
+}
+
 void EffectManager::ReloadAll(bool looseFiles)
 {
     CopyText(LastError, sizeof LastError, NO_ERRORS);

@@ -48,6 +48,12 @@ public:
     // its techniques and parameters. label "none" is kept for the full-screen effects; any
     // other label is stored as "main". True when the record has an effect.
     bool LoadEffect(Effect* effect, const char* label);
+    // Compiles the next effect file of the shader package that has not been compiled yet, so
+    // the first level need not wait on the compiler; called once a frame while the player
+    // waits anyway (the logo slides, the start screen, the pause before a level). The record
+    // stays unloaded: its first LoadEffect looks up its techniques and keeps its label, and an
+    // effect that does not compile here is reported there. False when nothing is left.
+    bool PrecompileNext();
     // Recompiles every record (also the ones that never compiled), from loose files when
     // asked. The last-error text starts over.
     void ReloadAll(bool looseFiles);
@@ -80,6 +86,7 @@ private:
     bool Append(const Entry& entry);
 
     GfxDevice* device_;
+    int precompiled_ = 0;  // package entries PrecompileNext has been through
     std::unique_ptr<PooledList<Entry>> list_;
     DeviceListing<EffectManager, &EffectManager::ReleaseAll, &EffectManager::RestoreAll> listing_{this, RELEASE_EFFECTS,
                                                                                                   RESTORE_EFFECTS};

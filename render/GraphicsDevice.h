@@ -69,6 +69,7 @@ enum DeviceRestoreStep {
     RESTORE_SCAN_RING,           // ScanEffects::RestoreBuffers
     RESTORE_CONFORM_ENTITIES,    // Scene::ConformEntitiesToTerrain
     RESTORE_MINIMAP_RESET,       // Minimap::Reset(-1)
+    RESTORE_START_SCREEN,        // the start screen draws its sky again
     RESTORE_STEP_COUNT
 };
 

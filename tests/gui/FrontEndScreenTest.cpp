@@ -4,6 +4,7 @@
 // checked against its reference pictures.
 #include "campaign/MissionScreen.h"
 #include "gui/Button.h"
+#include "gui/GuiDraw.h"
 #include "gui/GuiMeter.h"
 #include "gui/Label.h"
 #include "gui/Window.h"
@@ -12,13 +13,16 @@
 #include "interface/OptionsWindow.h"
 #include "mechanics/GameMechanics.h"
 #include "platform/ConfigFile.h"
+#include "platform/Timer.h"
 #include "render/Draw2D.h"
 #include "render/FontCache.h"
 #include "render/GraphicsDevice.h"
+#include "render/Sprite.h"
 #include "render/TextureManager.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/support/GfxFixture.h"
 #include "tests/support/ReferencePicture.h"
+#include "tests/support/Scoped.h"
 #include "tests/support/TestSupport.h"
 
 #include <map>
@@ -263,4 +267,72 @@ TEST_F(FrontEndOnScreen, TheMenuShowsItsFramesWordsAndHighlight)
     SavePixels(dark, folder + "/modal.png");
     EXPECT_LT(Blue(dark.At(390, 360)), Blue(shot.At(390, 360)) / 2 + 2);
     EXPECT_TRUE(MatchesReference(CropPixels(dark, kMenuLeft, kMenuTop, kMenuRight, kMenuBottom), "frontend_menu_modal"));
+}
+
+TEST_F(FrontEndOnScreen, TheStartScreenShowsItsSkyFromOnePictureUntilItsLightsChange)
+{
+    ScopedGlobal<int> page(FrontEndScreenState, 0);
+    ScopedGlobal<float> still(FrameTimer.delta, 0.0f);
+    auto drawStartScreen = [] {
+        Graphics->Clear(7, 0.0f, 0.0f, 0.0f, 1.0f);
+        Graphics->BeginScene();
+        RenderByScreenState();
+        Graphics->End2D();
+        Pixels shot = ReadBackBuffer(Graphics->device);
+        Graphics->Present();
+        return shot;
+    };
+    // Left of the menu and above the corner text only the sky shows.
+    auto sky = [](const Pixels& shot) { return CropPixels(shot, 0, 0, 340, 700); };
+    const std::string folder = MakeTempFolder("start-screen-sky");
+    SCOPED_TRACE("pictures in " + folder);
+
+    Pixels first = drawStartScreen();
+    SavePixels(first, folder + "/first.png");
+    const StartScreenParts& parts = GetStartScreen();
+    ASSERT_NE(parts.starfield, nullptr);
+
+    // The sky drawn sprite by sprite, as it was before it was kept as one picture: the same.
+    Graphics->Clear(7, 0.0f, 0.0f, 0.0f, 1.0f);
+    Graphics->BeginScene();
+    Graphics->Begin2D();
+    for (Sprite* sprite : {parts.starfield, parts.nebula}) GuiDrawSprite(sprite);
+    for (Sprite* sprite : parts.stars) GuiDrawSprite(sprite);
+    for (Sprite* sprite : parts.bigStars) GuiDrawSprite(sprite);
+    Graphics->End2D();
+    Pixels direct = ReadBackBuffer(Graphics->device);
+    Graphics->Present();
+    SavePixels(direct, folder + "/direct.png");
+    {
+        const Pixels a = sky(direct), b = sky(first);
+        int differ = 0, most = 0, shifted = 0;
+        for (int y = 0; y < a.height; ++y)
+            for (int x = 0; x < a.width; ++x) {
+                const uint32_t p = a.At(x, y), q = b.At(x, y);
+                if ((p & 0xFFFFFF) == (q & 0xFFFFFF)) continue;
+                ++differ;
+                for (int c = 0; c < 24; c += 8) most = std::max(most, std::abs((int)((p >> c) & 255) - (int)((q >> c) & 255)));
+                if (x + 1 < a.width && (a.At(x + 1, y) & 0xFFFFFF) == (q & 0xFFFFFF)) ++shifted;
+            }
+        EXPECT_EQ(differ, 0) << "most " << most << " shifted " << shifted << " the kept sky differs from the sky drawn whole";
+    }
+
+    // Without the star field the next frames still show the kept picture...
+    parts.starfield->flags |= SPRITE_HIDDEN;
+    EXPECT_TRUE(sky(drawStartScreen()).argb == sky(first).argb) << "the sky was drawn again at once";
+    // ...until a device reset loses the pictures: then the sky is drawn again.
+    ASSERT_EQ(Graphics->ResetDevice(), DEVICE_USABLE);
+    Pixels afterReset = drawStartScreen();
+    SavePixels(afterReset, folder + "/after_reset.png");
+    EXPECT_FALSE(sky(afterReset).argb == sky(first).argb) << "the sky was not drawn again after the reset";
+
+    // The lights change slowly: a quarter of a second on, the sky is drawn again.
+    parts.starfield->flags &= ~SPRITE_HIDDEN;
+    Pixels hidden = drawStartScreen();
+    EXPECT_TRUE(sky(hidden).argb == sky(afterReset).argb);
+    {
+        ScopedGlobal<float> frame(FrameTimer.delta, 0.1f);
+        for (int i = 0; i < 3; ++i) drawStartScreen();
+    }
+    EXPECT_FALSE(sky(drawStartScreen()).argb == sky(afterReset).argb) << "the sky's lights never changed";
 }

@@ -195,5 +195,5 @@ TEST_F(RenderTest, TheListsRunInTheirFixedOrder)
         if (step != RESTORE_TEXTURE_MANAGER) expected.push_back("restore " + std::to_string(step));
     EXPECT_EQ(calls, expected);
     EXPECT_EQ(RELEASE_STEP_COUNT, 15);
-    EXPECT_EQ(RESTORE_STEP_COUNT, 14);
+    EXPECT_EQ(RESTORE_STEP_COUNT, 15);
 }

@@ -272,3 +272,39 @@ TEST_F(EffectManagerTest, EveryShippedEffectCompilesWithEverySetting)
         EXPECT_STREQ(EffectManager::GetLastError(), "No shader errors.");
     }
 }
+
+// What compiles while the player waits: every effect file of the package, one a call, each
+// ready for its first use (techniques found, the label it is first loaded with kept), and a
+// broken one left to be reported at that first use.
+TEST_F(EffectManagerTest, PrecompilingReadiesEveryPackagedEffectForItsFirstUse)
+{
+    UseShippedPackage({{"broken.fx", BROKEN}});
+    manager.reset(new EffectManager(device));
+    int calls = 0;
+    while (manager->PrecompileNext()) ASSERT_LT(++calls, 100);
+    EXPECT_FALSE(manager->PrecompileNext());
+    ASSERT_GE(manager->GetCount(), 8);
+    EXPECT_EQ(calls, manager->GetCount());
+    for (int i = 0; i < manager->GetCount(); ++i) {
+        Effect* e = manager->GetByIndex(i);
+        SCOPED_TRACE(e->name);
+        EXPECT_FALSE(e->IsLoaded());
+        EXPECT_EQ(e->effect == nullptr, strcmp(e->name, "broken.fx") == 0);
+    }
+    // A full-screen effect is first asked for as such: precompiled, it is the same record.
+    Effect* post = manager->GetEffect("post_color.fx", 0, false);
+    ASSERT_NE(post, nullptr);
+    EffectObject* compiled = post->effect;
+    ASSERT_TRUE(manager->LoadEffect(post, "none"));
+    EXPECT_EQ(post->effect, compiled);
+    EXPECT_STREQ(post->label, "none");
+    EXPECT_NE(post->mainTechnique, nullptr);
+    // The broken one falls back and is reported when first used, as without precompiling.
+    Effect* broken = manager->GetEffect("broken.fx", 0, false);
+    ASSERT_NE(broken, nullptr);
+    LogCaptureBegin();
+    EXPECT_TRUE(manager->LoadEffect(broken, "main"));
+    std::string log = LogCaptureEnd();
+    EXPECT_TRUE(broken->flags & EFFECT_COMPILE_FAILED);
+    EXPECT_NE(log.find("nothingHere"), std::string::npos) << log;
+}

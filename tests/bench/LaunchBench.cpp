@@ -1,0 +1,181 @@
+// How long a player waits from launch to the first frame of the world, with the real start-up
+// on the display (the window, the device, every start-up step, then the main loop's own
+// passes): started straight into a mission (goal 1.5 s); started with the two logo slides
+// skipped at once with Escape and the mission then asked for (goal: at most 1 s more); and with
+// the logo slides played to their end, from the start screen to the world (goal 1.5 s). One run
+// of each: the program starts the game once. Run it with an empty shader cache
+// (MESA_SHADER_CACHE_DISABLE=true, as bench.sh does) to see a player's first start.
+#include "app/AppShell.h"
+#include "app/MainLoop.h"
+#include "campaign/LevelLoadSave.h"
+#include "campaign/MissionScreen.h"
+#include "campaign/StorySlideshow.h"
+#include "host/Log.h"
+#include "host/System.h"
+#include "mechanics/GameMechanics.h"
+#include "platform/Files.h"
+#include "platform/UserFolders.h"
+#include "terrain/ScanPulses.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+double Seconds()
+{
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return (double)now.tv_sec + (double)now.tv_nsec * 1e-9;
+}
+
+bool WriteText(const std::string& path, const std::string& text)
+{
+    FILE* file = fopen(path.c_str(), "wb");
+    if (!file) return false;
+    fwrite(text.data(), 1, text.size(), file);
+    fclose(file);
+    return true;
+}
+
+// A new user folder with these settings, the game started, and the passes run until the world
+// has been drawn once (or a minute has gone). Seconds from launch to that frame; negative when
+// the game could not start.
+// What runs in the level once its world has been drawn, before the game ends.
+using InLevel = void (*)(benchmark::State& state);
+
+double LaunchAndPlay(const std::string& settings, bool skipLogos, double* logoSeconds, InLevel inLevel = nullptr,
+                     benchmark::State* state = nullptr)
+{
+    std::string folder = "/tmp/veldmark-bench-launch-" + std::to_string(getpid());
+    CreateFolder(folder.c_str());
+    setenv("XDG_DATA_HOME", folder.c_str(), 1);
+    const double begin = Seconds();
+    InitUserFolders();
+    WriteText(std::string(UserFolder) + "/settings.cfg", settings);
+    const char* argv[] = {"veldmark", "-windowed", "-1024"};
+    LogCaptureBegin();
+    double seconds = -1.0;
+    if (StartUp(3, const_cast<char**>(argv))) {
+        const double deadline = begin + 60.0;
+        bool skipped = false;
+        while (Seconds() < deadline && TheGame) {
+            if (TheGame->state == GAME_STATE_INTRO && skipLogos && !skipped && IntroSlideshow) {
+                // Escape on each slide, as a player in a hurry presses it.
+                IntroSlideshow->Next();
+                IntroSlideshow->Next();
+                skipped = true;
+            }
+            if (TheGame->state == GAME_STATE_FRONT_END) {
+                // The mission the start screen would start.
+                *logoSeconds = Seconds() - begin;
+                MissionScreen::StartMission(-1, 0);
+            }
+            const int presented = PresentedFrames;
+            const bool wasPlaying = TheGame->state == GAME_STATE_PLAYING;
+            DrainMessages(nullptr);
+            MainLoopPass();
+            if (wasPlaying && PresentedFrames > presented) {
+                seconds = Seconds() - begin;
+                if (inLevel && state) inLevel(*state);
+                break;
+            }
+        }
+        Shutdown();
+    }
+    LogCaptureEnd();
+    std::string command = "rm -rf '" + folder + "'";
+    if (system(command.c_str()) != 0) {}
+    return seconds;
+}
+
+void LaunchToTheFirstWorldFrame(benchmark::State& state)
+{
+    double seconds = 0.0, logos = 0.0;
+    for (auto _ : state) seconds = LaunchAndPlay("mainMenuEnabled false\n", false, &logos);
+    if (seconds < 0) state.SkipWithError("the game did not start or never drew the world");
+    state.counters["launch_s"] = seconds;
+    state.counters["goal_s"] = 1.5;
+}
+BENCHMARK(LaunchToTheFirstWorldFrame)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+void LaunchWithTheLogosSkipped(benchmark::State& state)
+{
+    double seconds = 0.0, logos = 0.0;
+    for (auto _ : state) seconds = LaunchAndPlay("mainMenuEnabled true\n", true, &logos);
+    if (seconds < 0) state.SkipWithError("the game did not start or never drew the world");
+    state.counters["launch_s"] = seconds;
+    state.counters["to_start_screen_s"] = logos;
+    state.counters["goal_s"] = 2.5;
+}
+BENCHMARK(LaunchWithTheLogosSkipped)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+}  // namespace
+
+namespace {
+
+void LaunchWithTheLogosPlayed(benchmark::State& state)
+{
+    double seconds = 0.0, logos = 0.0;
+    for (auto _ : state) seconds = LaunchAndPlay("mainMenuEnabled true\n", false, &logos);
+    if (seconds < 0) state.SkipWithError("the game did not start or never drew the world");
+    state.counters["launch_s"] = seconds;
+    state.counters["to_start_screen_s"] = logos;
+    state.counters["start_screen_to_world_s"] = seconds - logos;
+    state.counters["goal_s"] = 1.5;
+}
+BENCHMARK(LaunchWithTheLogosPlayed)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+}  // namespace
+
+namespace {
+
+// Milliseconds of the longest of these main-loop passes.
+double WorstPass(int passes)
+{
+    double worst = 0.0;
+    for (int i = 0; i < passes; ++i) {
+        const double begin = Seconds();
+        DrainMessages(nullptr);
+        MainLoopPass();
+        const double ms = (Seconds() - begin) * 1e3;
+        if (ms > worst) worst = ms;
+    }
+    return worst;
+}
+
+// The first seconds of a level as a player meets them: ordinary frames, then the first scan,
+// then a save made in the middle of play (its files written as the save window writes them),
+// each the worst frame it causes. Goal: no frame over 50 ms.
+void HitchesOfAFirstLevel(benchmark::State& state)
+{
+    double logos = 0.0;
+    auto inLevel = [](benchmark::State& s) {
+        WorstPass(60);  // the level settles: the first frames draw what they see for the first time
+        std::vector<double> frames;
+        for (int i = 0; i < 30; ++i) frames.push_back(WorstPass(1));
+        std::sort(frames.begin(), frames.end());
+        s.counters["frame_median_ms"] = frames[frames.size() / 2];
+        TheScanEffects.BeginScan();
+        s.counters["first_scan_worst_frame_ms"] = WorstPass(30);
+        const double begin = Seconds();
+        s.counters["saved"] = WriteSaveGame("bench") ? 1 : 0;
+        const double save = (Seconds() - begin) * 1e3;
+        s.counters["save_ms"] = save;
+        s.counters["save_frame_ms"] = save + WorstPass(1);
+    };
+    double seconds = 0.0;
+    for (auto _ : state) seconds = LaunchAndPlay("mainMenuEnabled false\n", false, &logos, inLevel, &state);
+    if (seconds < 0) state.SkipWithError("the game did not start or never drew the world");
+    state.counters["goal_ms"] = 50;
+}
+BENCHMARK(HitchesOfAFirstLevel)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+}  // namespace
