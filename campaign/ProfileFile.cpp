@@ -84,7 +84,9 @@ bool WriteProfile(FILE* file, PlayerProfile& p, bool inGame)
             fprintf(file, "%s\t%d\n", PROFILE_STATISTIC_KEYS[i], p.statistics[i]);
         fprintf(file, "totalOre\t%.1f\n", p.oreGained);
         fprintf(file, "totalFuel\t%.1f\n", p.fuelGained);
-        fprintf(file, "elapsedGameTime\t%.2f\n", p.missionTime);
+        // A save in play keeps the game's clock, so the loaded mission goes on from it.
+        const bool playing = TheGame && TheGame->state == GAME_STATE_PLAYING;
+        fprintf(file, "elapsedGameTime\t%.2f\n", playing ? MissionTime : p.missionTime);
         fprintf(file, "resources\t\t%.0f\t%.0f\t%d\t%d\n", p.ore, p.fuel, p.unitsInUse, p.unitControl);
         fprintf(file, "health\t%.2f\n", p.rig ? p.rig->health : p.savedHealth);
         fprintf(file, "shields\t%.2f\n", p.rig ? p.rig->shield : p.savedShields);

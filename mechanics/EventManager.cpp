@@ -241,6 +241,7 @@ void EventManager::Clear()
     for (auto* node = list.head; node; node = node->next)
         if (node->value->flags & MISSION_EVENT_OWNED) delete node->value;
     list.Clear();
+    retired.clear();
     accumulator = 0.0f;
     enemyDiscovered = false;
     oreDiscovered = false;
@@ -274,7 +275,21 @@ void EventManager::Update(bool force)
         if (result == EVENT_WAIT) continue;
         // The actions may have put a new event at the head: the event is unlinked by value.
         list.Remove(event);
+        retired.emplace_back(event->name);
         if (event->flags & MISSION_EVENT_OWNED) delete event;
+    }
+}
+
+void EventManager::Retire(const char* name)
+{
+    if (!name) return;
+    for (auto* node = list.head; node; node = node->next) {
+        MissionEvent* event = node->value;
+        if (strcmp(event->name, name) != 0) continue;
+        list.Remove(event);
+        retired.emplace_back(event->name);
+        if (event->flags & MISSION_EVENT_OWNED) delete event;
+        return;
     }
 }
 

@@ -10,6 +10,8 @@
 #include "platform/PooledList.h"
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 struct Objective;
 
@@ -106,12 +108,18 @@ public:
     bool QueueWarp();
     // The trader "hallstrade" leaves the level in a warp.
     static void WarpOut();
+    // A loaded game: the listed event of that name had its turn before the save, and is not
+    // checked again.
+    void Retire(const char* name);
 
     PooledList<MissionEvent*> list;
     float interval = CHECK_INTERVAL;
     float accumulator = 0.0f;
     bool enemyDiscovered = false;
     bool oreDiscovered = false;
+    // The names of the events that have left the list this level, fired or too late, in that
+    // order: a save keeps them, so a loaded game does not play them again.
+    std::vector<std::string> retired;
 };
 
 // The events of the running mission; made with the front end's windows.

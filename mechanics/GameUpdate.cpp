@@ -122,6 +122,8 @@ void GameMechanics::Update()
         MissionTime = 0.0f;
         dt = 0.0f;
         if (profile && profile->missionTime > 0.0f) MissionTime = profile->missionTime;
+        // Taken once: the next level, or this one restarted, starts its clock at 0.
+        if (profile) profile->missionTime = 0.0f;
         if (Input.mouse && Config) {
             Input.mouse->cursorX = (int)(Config->width * 0.5f);
             Input.mouse->cursorY = (int)(Config->height * 0.5f);

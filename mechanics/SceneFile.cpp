@@ -8,6 +8,7 @@
 #include "host/Log.h"
 #include "host/System.h"
 #include "mechanics/GameMechanics.h"
+#include "mechanics/EventManager.h"
 #include "mechanics/Objectives.h"
 #include "campaign/MissionRecord.h"
 #include "campaign/PlayerProfile.h"
@@ -77,6 +78,10 @@ void WriteObjectives(FILE* file)
     for (const PooledList<Objective*>::Node* node = TheObjectives->list.head; node; node = node->next)
         if (const Objective* objective = node->value)
             fprintf(file, "Objective\t\t\t\t%d\t%d\t%d\n", objective->index, (int)objective->flags, objective->count);
+    // The mission's events that have had their turn: the welcome is said once per mission,
+    // not once per load.
+    if (TheEvents)
+        for (const std::string& name : TheEvents->retired) fprintf(file, "EventDone\t\t\t\t%s\n", name.c_str());
 }
 
 // The entities of the segments, oldest first: read back in that order they stand in their

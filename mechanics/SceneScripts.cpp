@@ -22,6 +22,7 @@
 #include "host/System.h"
 #include "levelgen/CellGrid.h"
 #include "levelgen/Growth.h"
+#include "mechanics/EventManager.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Objectives.h"
 #include "render/Camera.h"
@@ -630,6 +631,12 @@ void ReadObjective(SceneReader& r)
         TheObjectives->SetState(index, (uint32_t)flags, count);
 }
 
+void ReadEventDone(SceneReader& r)
+{
+    std::string name = r.Word();
+    if (TheEvents) TheEvents->Retire(name.c_str());
+}
+
 void ReadCamera(SceneReader& r)
 {
     float x = 0.0f, y = 0.0f, z = 0.0f, yaw = 0.0f, pitch = 0.0f;
@@ -897,6 +904,7 @@ const Keyword SceneKeywords[] = {
     {"item_pattern", false, ReadItemPattern},
     {"SetItemAction", true, ReadItemAction},
     {"Objective", true, ReadObjective},
+    {"EventDone", true, ReadEventDone},
     {"Camera", false, ReadCamera},
     {"AddSound", false, ReadSoundLine},
     {"AddParticleSystem", false, ReadParticleSystem},

@@ -371,6 +371,19 @@ Figure Cannister(Colour band, Colour light, float size)
             {Dot(0.5f, 0.5f - 0.38f * k, 0.05f * k), light}};
 }
 
+// What the heal key uses wears the health mark, a red cross on a white badge; nothing else in
+// the bag does, so the key's item is the one that looks like it.
+Figure HealthCannister(float size)
+{
+    const float k = size, y = 0.52f;
+    const Colour red = Hex(0xD82620);
+    Figure figure = Cannister(Hex(0xE6E6E6), Hex(0xFF8080), size);
+    figure.push_back({Dot(0.5f, y, 0.15f * k), Hex(0xF2F2F2)});
+    figure.push_back({Box(0.5f - 0.035f * k, y - 0.11f * k, 0.5f + 0.035f * k, y + 0.11f * k), red});
+    figure.push_back({Box(0.5f - 0.11f * k, y - 0.035f * k, 0.5f + 0.11f * k, y + 0.035f * k), red});
+    return figure;
+}
+
 Figure Module(Colour light, Colour shell)
 {
     return {{Box(0.2f, 0.3f, 0.8f, 0.72f, 0.06f), shell}, {Box(0.3f, 0.4f, 0.7f, 0.62f, 0.03f), DARK}, {Dot(0.5f, 0.51f, 0.07f), light}};
@@ -407,9 +420,9 @@ std::vector<UnitIcon> ItemIcons()
     put(18, {{Box(0.28f, 0.24f, 0.72f, 0.84f, 0.04f), Hex(0xC03820)}, {Box(0.56f, 0.16f, 0.66f, 0.26f), DARK}});
     put(19, {{Dot(0.5f, 0.5f, 0.3f), Hex(0xE6C034)}, {Box(0.38f, 0.46f, 0.62f, 0.54f), DARK}});
     put(20, Cannister(Hex(0x40C050), Hex(0xA0FF80), 1.0f));
-    put(21, Cannister(Hex(0xD82620), Hex(0xFF8080), 1.0f));
+    put(21, HealthCannister(1.0f));
     put(22, Cannister(Hex(0x2658E6), GLOW, 1.0f));
-    put(23, Cannister(Hex(0xD82620), Hex(0xFF8080), 1.3f));
+    put(23, HealthCannister(1.3f));
     put(24, Cannister(Hex(0x2658E6), GLOW, 1.3f));
     put(25, Cannister(Hex(0x8C40CC), Hex(0xE0A0FF), 1.0f));
     put(26, Cannister(Hex(0xE6C034), Hex(0xFFF0A0), 1.0f));
@@ -420,7 +433,16 @@ std::vector<UnitIcon> ItemIcons()
     put(31, {{Box(0.18f, 0.22f, 0.82f, 0.78f, 0.04f), Hex(0x2A4A7A)}, {Box(0.32f, 0.44f, 0.68f, 0.66f, 0.02f), GLOW}, {Polygon({{S * 0.3f, S * 0.44f}, {S * 0.5f, S * 0.3f}, {S * 0.7f, S * 0.44f}}), GLOW}});
     put(32, {{Box(0.22f, 0.2f, 0.78f, 0.8f, 0.03f), Hex(0x724028)}, {Box(0.28f, 0.24f, 0.74f, 0.76f, 0.02f), Hex(0xE6DCC0)}, {Line(0.34f, 0.38f, 0.66f, 0.38f, 0.015f), DARK}, {Line(0.34f, 0.5f, 0.66f, 0.5f, 0.015f), DARK}});
     put(33, {{Box(0.16f, 0.34f, 0.84f, 0.8f, 0.2f), Hex(0x7A766E)}, {Dot(0.66f, 0.64f, 0.14f), Hex(0x66625C)}});
-    put(34, {{Box(0.18f, 0.3f, 0.82f, 0.76f, 0.06f), Hex(0xE6E6E6)}, {Box(0.44f, 0.36f, 0.56f, 0.7f), Hex(0xD82620)}, {Box(0.3f, 0.47f, 0.7f, 0.59f), Hex(0xD82620)}});
+    // The repair kit is a mechanic's toolbox with a spanner: it mends hulls by hand, and the
+    // heal key leaves it alone.
+    put(34, {{Box(0.34f, 0.24f, 0.66f, 0.3f, 0.02f), DARK},
+             {Line(0.37f, 0.27f, 0.37f, 0.4f, 0.025f), DARK},
+             {Line(0.63f, 0.27f, 0.63f, 0.4f, 0.025f), DARK},
+             {Box(0.14f, 0.38f, 0.86f, 0.8f, 0.04f), Hex(0xE09A2A)},
+             {Box(0.14f, 0.5f, 0.86f, 0.54f), Hex(0x7A4E16)},
+             {Line(0.28f, 0.7f, 0.62f, 0.62f, 0.035f), Hex(0xC8CED6)},
+             {Dot(0.68f, 0.6f, 0.07f), Hex(0xC8CED6)},
+             {Dot(0.72f, 0.56f, 0.03f), Hex(0x7A4E16)}});
     put(35, {{Polygon({{S * 0.58f, S * 0.12f}, {S * 0.28f, S * 0.54f}, {S * 0.46f, S * 0.54f}, {S * 0.38f, S * 0.88f}, {S * 0.72f, S * 0.44f}, {S * 0.54f, S * 0.44f}, {S * 0.66f, S * 0.12f}}), Hex(0xFFD24A)}});
     return icons;
 }

@@ -17,6 +17,7 @@
 #include "host/InputKeys.h"
 #include "interface/InGameMenu.h"
 #include "interface/Inventory.h"
+#include "interface/MessageWindow.h"
 #include "interface/MissionHud.h"
 #include "mechanics/Selection.h"
 #include "terrain/Minimap.h"
@@ -126,6 +127,50 @@ protected:
         return values;
     }
 };
+
+// The guild says its welcome in the first second of the first mission. A save made after it,
+// loaded after the game is started again, goes on from the save's mission time without the
+// welcome; the mission restarted afresh says it once more.
+TEST_F(SaveLoadSession, TheWelcomeIsSaidOncePerMissionNotOncePerLoad)
+{
+    // The first story mission, on the body of the galaxy that carries it.
+    UntilPlaying();
+    TheGame->EndLevel();
+    ReturnToMainMenu();
+    Passes(2, 0.05f);
+    CelestialBody* body = TheGalaxy ? TheGalaxy->FindBodyByStoryId(0) : nullptr;
+    ASSERT_NE(body, nullptr);
+    TheGalaxy->selectedBody = body;
+    ASSERT_TRUE(TheGalaxy->StartSelectedMission(true));
+    UntilPlaying();
+    auto welcomed = [] { return TheMessageWindow && TheMessageWindow->shown && strcmp(TheMessageWindow->text, "<m1_dlg0>") == 0; };
+    Passes(10, 0.05f);
+    ASSERT_TRUE(welcomed()) << "the first mission opens with the guild's welcome";
+    ClickOn(TheMessageWindow->closeTextButton);
+    EXPECT_FALSE(TheMessageWindow->shown);
+    Passes(60, 0.05f);
+    const float savedAt = MissionTime;
+    SaveAs("welcomed");
+    EndTheGame();
+
+    WriteTextFile(std::string(UserFolder) + "/settings.cfg", "mainMenuEnabled true\ncurrentprofile Pilot\n");
+    StartGame();
+    ASSERT_TRUE(started);
+    LoadNewestFromTheMainMenu("welcomed.sav");
+    Passes(60, 0.05f);
+    EXPECT_FALSE(TheMessageWindow->shown) << "the welcome is not said again after the load";
+    EXPECT_GE(MissionTime, savedAt) << "the mission's clock goes on from the save";
+
+    // "Restart Mission" plays the mission from its start: the welcome once more.
+    Press(DIK_ESCAPE);
+    ASSERT_TRUE(TheInGameMenu->menuShown);
+    ClickOn(FindShownButton(TheInGameMenu->menuWindow, "Restart Mission"));
+    ClickOn(FindShownButton(TheConfirmationDialog->window, "YES"));
+    UntilPlaying();
+    Passes(10, 0.05f);
+    EXPECT_TRUE(welcomed()) << "a fresh start of the mission says its welcome";
+    EXPECT_LT(MissionTime, 5.0f) << "a restarted mission's clock starts at 0";
+}
 
 // Half of a base is up when the player saves and quits; the next day the game is started
 // afresh, the save loaded from the main menu, and the rig stands where it stood, answers the

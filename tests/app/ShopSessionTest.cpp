@@ -173,4 +173,41 @@ TEST_F(ShopSession, ABuyAndAWeaponOnTheRigThenTheScreenInAMission)
     EXPECT_EQ(RunMainLoop(), 0);
 }
 
+// The heal key's health cannisters and a repair kit bought beside them in the bag: the one wears
+// the red cross of health, the other is a toolbox (checked against its picture).
+TEST_F(ShopSession, TheHealthCannistersAndARepairKitLookApartInTheBag)
+{
+    Passes(2, 0.02f);
+    Key(VK_ESCAPE);
+    Passes(2, 0.05f);
+    ASSERT_EQ(TheGame->state, GAME_STATE_FRONT_END);
+    ClickOn(FindButtonWithin(MissionScreen::windows[0], "Continue Game"));
+    ClickOn(FindButtonWithin(MissionScreen::galaxyPage, "Shop/Manage Rig"));
+    CharacterGui* screen = TheCharacterGui;
+    ASSERT_NE(screen, nullptr);
+    ASSERT_TRUE(screen->shopWindow->IsVisible());
+    // The kits lie far down the items list: the list's down arrow, pressed until they show.
+    ItemScrollList* items = screen->shopLists[0];
+    int index = 0;
+    auto* node = items->entries ? items->entries->head : nullptr;
+    for (; node && strcmp(node->value->name, "repair_kit") != 0; node = node->next) ++index;
+    ASSERT_NE(node, nullptr) << "the repair kit is offered";
+    for (int i = 0; i < 100 && index - items->FirstVisibleIndex() >= items->rows; ++i) items->ScrollDown();
+    ASSERT_LT(index - items->FirstVisibleIndex(), items->rows);
+    ClickOn(items->rowButtons[index - items->FirstVisibleIndex()]);
+    ASSERT_EQ(items->GetSelected(), node->value);
+    ASSERT_TRUE(screen->buyButton->IsEnabled());
+    ClickOn(screen->buyButton);
+    Inventory* bag = screen->inventory;
+    ASSERT_NE(bag->FindItemByName("repair_kit"), nullptr);
+    ASSERT_NE(bag->FindItemByName("health_cannister"), nullptr);
+
+    MoveMouseTo(Config->width - 20, Config->height / 2);
+    Passes(2, 0.05f);
+    Image shot;
+    ASSERT_TRUE(ShotOfNextFrame(base + "/shop_session_kits.png", shot));
+    Pixels picture = ToPixels(shot);
+    EXPECT_TRUE(MatchesReference(picture, "shop_session_kits", {12, picture.width * picture.height / 200}));
+}
+
 }  // namespace

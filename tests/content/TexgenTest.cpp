@@ -13,6 +13,7 @@
 #include <fstream>
 #include <map>
 #include <set>
+#include <sstream>
 #include <string>
 
 namespace {
@@ -299,5 +300,58 @@ TEST(Texgen, CursorsPointFromTheCornerOfTheirCells)
                     << spare.column << "," << spare.row << " at " << x << "," << y;
             }
         }
+    }
+}
+
+// The heal key uses the health cannisters; their icons wear the health mark, a red cross on a
+// white badge, and no other kit of the bag looks like it. The cells are the ones the shipped
+// item catalogue names.
+TEST(Texgen, OnlyWhatTheHealKeyUsesWearsTheHealthMark)
+{
+    std::ifstream script(SourcePath("data/scripts/items.cgs"));
+    ASSERT_TRUE(script.good());
+    std::map<std::string, std::pair<int, int>> cells;  // item -> column, row of the 8 x 8 sheet
+    std::string line, item;
+    while (std::getline(script, line)) {
+        std::istringstream words(line);
+        std::string word, sheet;
+        int columns = 0, rows = 0, column = 0, row = 0;
+        if (!(words >> word)) continue;
+        if (word == "ITEM") words >> item;
+        if (word == "ICONSHEET" && words >> sheet >> columns >> rows >> column >> row && sheet == "icons/item_icons.dds")
+            cells[item] = {column, row};
+    }
+    Pixels sheet = ShippedPixels("item_icons.dds");
+    ASSERT_EQ(sheet.width, 512u);
+    const uint32_t side = sheet.width / 8;
+    auto red = [](const uint8_t* p) { return p[2] > 170 && p[1] < 90 && p[0] < 90; };
+    auto white = [](const uint8_t* p) { return p[2] > 200 && p[1] > 200 && p[0] > 200; };
+    struct Case {
+        const char* item;
+        float size;  // the large cannister is drawn larger
+        bool healKey;
+    };
+    const Case cases[] = {
+        {"health_cannister", 1.0f, true},  {"large_health_cannister", 1.3f, true}, {"repair_kit", 1.0f, false},
+        {"shield_cannister", 1.0f, false}, {"bot_experience", 1.0f, false},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(cells.count(c.item)) << c.item;
+        const uint32_t left = cells[c.item].first * side, top = cells[c.item].second * side;
+        auto at = [&](float x, float y) {
+            return sheet.At(left + (uint32_t)(x * side), top + (uint32_t)(y * side));
+        };
+        // The cross: its middle and its four arms red, the badge white between the arms.
+        const float y = 0.52f, arm = 0.08f * c.size;
+        bool mark = red(at(0.5f, y));
+        for (float dx : {-arm, arm}) mark = mark && red(at(0.5f + dx, y)) && red(at(0.5f, y + dx));
+        for (float dx : {-0.06f * c.size, 0.06f * c.size})
+            for (float dy : {-0.06f * c.size, 0.06f * c.size}) mark = mark && white(at(0.5f + dx, y + dy));
+        EXPECT_EQ(mark, c.healKey) << c.item;
+        if (c.healKey) continue;
+        int redPixels = 0;
+        for (uint32_t py = 0; py < side; ++py)
+            for (uint32_t px = 0; px < side; ++px) redPixels += red(sheet.At(left + px, top + py));
+        EXPECT_EQ(redPixels, 0) << c.item << " shows red, the colour of the health mark";
     }
 }

@@ -187,6 +187,33 @@ TEST_F(CommandHandlersTest, OnlyAMineLayerWithMinesLaysOne)
     EXPECT_STREQ(LastFeedbackSound, "bad") << "no mines left";
 }
 
+// The heal key takes the health cannister; the repair kit beside it in the bag stays there,
+// and a bag with nothing but a repair kit answers the key with "bad".
+TEST_F(CommandHandlersTest, TheHealKeyTakesTheHealthCannisterNotTheRepairKit)
+{
+    game.state = GAME_STATE_PLAYING;
+    Agent* bot = Unit(20, 20);
+    bot->SetMaxHealth(500.0f);
+    bot->health = 50.0f;
+    game.SelectEntity(bot);
+    Carry("repair_kit", ITEM_ACTION_HEAL, 150, 3, 0);
+    Carry("health_cannister", ITEM_ACTION_HEAL, 100, 1, 1);
+    const struct {
+        float health;
+        int cannisters;
+        const char* sound;
+    } presses[] = {{150.0f, 0, nullptr}, {150.0f, 0, "bad"}};
+    for (const auto& press : presses) {
+        LastFeedbackSound = nullptr;
+        Run("heal");
+        EXPECT_FLOAT_EQ(bot->health, press.health);
+        EXPECT_EQ(Count("health_cannister"), press.cannisters);
+        EXPECT_EQ(Count("repair_kit"), 3) << "the repair kit is not the heal key's";
+        if (press.sound) EXPECT_STREQ(LastFeedbackSound, press.sound);
+        else EXPECT_EQ(LastFeedbackSound, nullptr);
+    }
+}
+
 TEST_F(CommandHandlersTest, TheBagsItemsAreUsedByKeyOnTheFirstSelected)
 {
     game.state = GAME_STATE_PLAYING;

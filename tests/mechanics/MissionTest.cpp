@@ -11,6 +11,7 @@
 #include "interface/MessageWindow.h"
 #include "platform/Timer.h"
 #include "tests/mechanics/SceneTestSupport.h"
+#include "tests/support/TestSupport.h"
 #include "world/Item.h"
 #include "world/MissionHooks.h"
 
@@ -352,6 +353,70 @@ TEST_F(MissionTest, EventsFireOnceAndTheWarpFollowsHalfASecondLater)
     EXPECT_FALSE(events.QueueWarp()) << "a full list takes no warp";
     EXPECT_NE(LogCaptureEnd().find("WARNING"), std::string::npos);
     events.list.Clear();
+}
+
+// A save keeps which of the mission's events have had their turn, fired or come too late; the
+// mission loaded from it, its events listed anew, plays only the others, and a save of the
+// loaded game keeps them still.
+TEST_F(MissionTest, ALoadedGameDoesNotPlayTheEventsThatHadTheirTurn)
+{
+    struct Case {
+        const char* name;
+        int condition;
+        int value;
+        bool hadItsTurn;
+    };
+    const Case cases[] = {
+        {"welcome", CONDITION_START_GAME, 0, true},
+        {"briefing", CONDITION_GAME_TIME, 1, true},
+        {"nest_warning", CONDITION_GAME_TIME, 100, false},
+        {"done", CONDITION_OBJECTIVES_COMPLETE, 0, false},
+    };
+    Listed("Build a refinery", OBJECTIVE_BUILD, "refinery", 1);
+    auto listEvents = [&] {
+        for (const Case& c : cases) {
+            MissionEvent* event = new MissionEvent();
+            CopyText(event->name, sizeof event->name, c.name);
+            event->flags |= MISSION_EVENT_OWNED;
+            event->AddCondition(c.condition, "none", c.value);
+            event->AddAction(ACTION_SHOW_DIALOG, "guild", c.name);
+            ASSERT_TRUE(events.Add(event));
+        }
+    };
+    auto listed = [&](const char* name) {
+        for (auto* node = events.list.head; node; node = node->next)
+            if (strcmp(node->value->name, name) == 0) return true;
+        return false;
+    };
+    listEvents();
+    HalfSecond();
+    HalfSecond();
+    EXPECT_STREQ(window.text, "briefing");
+    const std::string folder = MakeTempFolder("events");
+    const std::string saved = folder + "/saved.sav", again = folder + "/again.sav";
+    ASSERT_TRUE(TheScene.WriteSceneFile(saved.c_str()));
+
+    // The same mission loaded: its events are listed anew, then the save is read over them.
+    events.Clear();
+    MissionTime = 0.0f;
+    window.shown = false;
+    listEvents();
+    ASSERT_TRUE(TheScene.ReadSceneFile(saved.c_str()));
+    for (const Case& c : cases) EXPECT_EQ(listed(c.name), !c.hadItsTurn) << c.name;
+    HalfSecond();
+    EXPECT_FALSE(window.shown) << "the welcome is not said again after a load";
+    ASSERT_TRUE(TheScene.WriteSceneFile(again.c_str()));
+    const std::string text = ReadTextFile(again);
+    for (const Case& c : cases)
+        EXPECT_EQ(text.find(std::string("EventDone\t\t\t\t") + c.name) != std::string::npos, c.hadItsTurn) << c.name;
+
+    // A fresh start of the mission says its welcome once more.
+    events.Clear();
+    MissionTime = 0.0f;
+    listEvents();
+    HalfSecond();
+    EXPECT_TRUE(window.shown);
+    EXPECT_STREQ(window.text, "welcome");
 }
 
 // A small mission from start to finish: build two generators and destroy the nest; then the
