@@ -11,7 +11,7 @@ using namespace playersession;
 
 namespace {
 
-TEST_F(PlayerSession, TheHealKeyUsesTheRepairCannistersTheRigStartsWith)
+TEST_F(PlayerSession, TheHealKeyUsesTheHealthCannistersTheRigStartsWith)
 {
     UntilPlaying();
     Agent* rig = GetPlayerRig();
