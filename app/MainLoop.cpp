@@ -44,7 +44,8 @@ void StartLevel()
     LevelStartCountdown = 0.0f;
     TheGame->ShowLoadingScreen("Init", 0.0f, true);
     TheGame->Init();
-    TheGame->ShowLoadingScreen("Init", 1.0f, true);
+    // The full bar tells the player the level is made, not the phase it began with.
+    TheGame->ShowLoadingScreen("Ready", 1.0f, true);
     FrameTimer.Reset();
     GameCamera.Update(0.0f);
     // The level's first frame is drawn in this same pass, before the playing state's update

@@ -98,7 +98,10 @@ intptr_t WndProc(const HostMessage& message)
         if (WindowMgr) WindowMgr->OnKeyUp(Input.keyboard);
         return 0;
     case WM_KEYDOWN:
+        // The key is read with the modifiers it came with, not the pass's poll.
+        if (Input.keyboard) Input.keyboard->messageModifiers = (int)(message.modifiers & (MODIFIER_SHIFT | MODIFIER_CONTROL));
         OnKeyDown((int)message.wParam, control, alt);
+        if (Input.keyboard) Input.keyboard->messageModifiers = -1;
         return 0;
     case WM_CHAR:
         OnCharacter((int)message.wParam, control, shift, alt);

@@ -238,6 +238,11 @@ CelestialBody* CelestialBody::HitTest(float mouseX, float mouseY)
     float radius = systemView ? std::max(scale, 0.15f) : std::max(scale * 0.15f, 0.25f);
     Vec3 centre(world._41, world._42, world._43);
     if (IntersectRaySphere(nearPoint, direction, centre, radius)) return this;
+    // A small world is drawn with its mission marker floating over it, often the larger of the
+    // two: a click on the marker is a click on its world.
+    if (systemView && TheGalaxy && TheGalaxy->SystemMarker(this) != MARKER_NONE &&
+        IntersectRaySphere(nearPoint, direction, centre + Vec3(0, scale + SYSTEM_MARKER_LIFT, 0), SYSTEM_MARKER_SIZE / 2))
+        return this;
     if (!systemView) return nullptr;
     for (CelestialBody* child = firstChild; child; child = child->nextSibling)
         if (CelestialBody* hit = child->HitTest(mouseX, mouseY)) return hit;

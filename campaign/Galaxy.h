@@ -115,6 +115,8 @@ enum BodyMarker {
     MARKER_COMPLETED = 1,
     MARKER_LOCKED = 2,
 };
+// In a star system a body's marker floats this far above its surface, this wide.
+constexpr float SYSTEM_MARKER_LIFT = 0.15f, SYSTEM_MARKER_SIZE = 0.25f;
 
 // The planet panel: the briefing of one mission body with its picture, faction, giver,
 // rewards and the "Accept" and "Close" buttons.

@@ -406,7 +406,8 @@ static void DrawBodyTree(Galaxy& galaxy, CelestialBody* body)
         MatrixTranslation(&WorldMatrix, body->parent->world._41, body->parent->world._42, body->parent->world._43);
         DrawPlain(galaxy.orbitRing);
     }
-    DrawMarker(galaxy, galaxy.SystemMarker(body), centre + Vec3(0, body->scale + 0.15f, 0), 0.25f);
+    DrawMarker(galaxy, galaxy.SystemMarker(body), centre + Vec3(0, body->scale + SYSTEM_MARKER_LIFT, 0),
+               SYSTEM_MARKER_SIZE);
     if (body == galaxy.clickedBody && galaxy.selectedMesh) {
         const float size = body->scale + 0.15f;
         Matrix grow, place;

@@ -26,6 +26,7 @@
 #include "platform/Timer.h"
 #include "platform/UserFolders.h"
 #include "render/Draw2D.h"
+#include "render/Font.h"
 #include "render/GraphicsDevice.h"
 #include "render/IndexedMesh.h"
 #include "render/Sprite.h"
@@ -306,6 +307,7 @@ ProfileScreen::~ProfileScreen()
 {
     delete unitHighlight;
     delete weaponHighlight;
+    delete hintBack;
     if (hintBox && !hintBox->parent) delete hintBox;
     // The viewers show the profile's rig; they forget it before it goes.
     if (rigPreview) rigPreview->SetEntity(nullptr);
@@ -546,6 +548,8 @@ void ProfileScreen::BuildNewProfileWindow()
     ChooseWeapon(0);
     hintBox = new Label("", 0, 0, UnitH(260), UnitH(16), 0, GuiListFont, false);
     hintBox->SetWrapWidth(UnitH(260));
+    // The hint is read over the busy previews: it gets a panel of its own.
+    hintBack = CreateGuiSprite(0, 0, UnitH(260), UnitH(16), "Data/gui/info_back.dds", 0xFFFFFFFF, 0, 0, 1, 1);
 }
 
 void ProfileScreen::ShowProfiles(bool show)
@@ -863,7 +867,19 @@ void ProfileScreen::Draw()
     GuiDrawSprite(unitHighlight);
     GuiDrawSprite(weaponHighlight);
     if (hintShown && hintBox && Input.mouse) {
-        hintBox->Move(Input.mouse->cursorX, Input.mouse->cursorY + ScreenHeight() * 10 / 192);
+        const int x = Input.mouse->cursorX, y = Input.mouse->cursorY + ScreenHeight() * 10 / 192;
+        if (hintBack && hintBox->font) {
+            const char* shown = GuiDisplayText(hintBox->GetText());
+            int lines = 0, textWidth = 0, textHeight = 0;
+            const int wrappedHeight = hintBox->font->DrawWrappedText(shown, hintBox->wrapWidth, 0, 0, 0, 0, &lines);
+            hintBox->GetTextSize(&textWidth, &textHeight);
+            textWidth = std::min(textWidth, hintBox->wrapWidth);
+            textHeight = std::max(textHeight, wrappedHeight);
+            const int pad = UnitH(6);
+            hintBack->SetRect(x - pad, y - pad, x + textWidth + pad, y + textHeight + pad);
+            GuiDrawSprite(hintBack);
+        }
+        hintBox->Move(x, y);
         hintBox->Draw();
     }
 }

@@ -98,6 +98,7 @@ public:
     int selectedCredits = 0;
     std::string selectedChassis = "none";
     Label* hintBox = nullptr;
+    Sprite* hintBack = nullptr;
     float hoverTimer = 0.0f;
     bool hintShown = false;
     bool profilesOpen = false;

@@ -195,8 +195,8 @@ bool EditBox::OnKey(KeyboardDevice* keyboard)
     const int key = keyboard->lastKeyDown;
     const int lengthBefore = Length();
     if (lengthBefore >= Capacity() && !WorksOnFullBox(key)) return true;
-    const bool shift = keyboard->IsKeyDown(DIK_LSHIFT) || keyboard->IsKeyDown(DIK_RSHIFT);
-    const bool control = keyboard->IsKeyDown(DIK_LCONTROL) || keyboard->IsKeyDown(DIK_RCONTROL);
+    const bool shift = keyboard->IsShiftDown();
+    const bool control = keyboard->IsControlDown();
 
     switch (key) {
     case VK_ESCAPE:

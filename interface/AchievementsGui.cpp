@@ -11,8 +11,10 @@
 #include "render/Font.h"
 #include "render/Sprite.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 AchievementsGui* TheAchievementsGui = nullptr;
 
@@ -25,6 +27,31 @@ const char* AchievementName(int index)
     char key[32];
     snprintf(key, sizeof key, "<achieve_%d>", index + 1);
     return Strings ? Strings->Lookup(key) : nullptr;
+}
+
+// A badge's name centred under it. A name wider than the room between two badges breaks at
+// its blanks onto a second line, so neighbouring names never run into each other.
+void DrawCaption(Font* font, const char* caption, int centreX, int top, int room)
+{
+    if (!font) return;
+    char lines[2][64] = {};
+    CopyText(lines[0], sizeof lines[0], caption);
+    if (TextWidth(font, caption) > room) {
+        // The last blank that leaves the first line within the room, else the first blank.
+        const char* breakAt = nullptr;
+        for (const char* p = strchr(caption, ' '); p; p = strchr(p + 1, ' ')) {
+            std::string head(caption, p);
+            if (!breakAt || TextWidth(font, head.c_str()) <= room) breakAt = p;
+            if (TextWidth(font, head.c_str()) > room) break;
+        }
+        if (breakAt) {
+            CopyText(lines[0], std::min(sizeof lines[0], (size_t)(breakAt - caption) + 1), caption);
+            CopyText(lines[1], sizeof lines[1], breakAt + 1);
+        }
+    }
+    const int lineHeight = (int)font->LineHeight();
+    for (int i = 0; i < 2 && lines[i][0]; ++i)
+        GuiDrawText(font, centreX - TextWidth(font, lines[i]) / 2, top + i * lineHeight, lines[i]);
 }
 
 }  // namespace
@@ -120,7 +147,7 @@ void AchievementsGui::Draw()
         char caption[64];
         CopyText(caption, sizeof caption, name);
         if (char* colon = strchr(caption, ':')) *colon = '\0';
-        GuiDrawText(nameFont, x + (badgeWidth - TextWidth(nameFont, caption)) / 2, y + badgeHeight + H / 96, caption);
+        DrawCaption(nameFont, caption, x + badgeWidth / 2, y + badgeHeight + H / 96, layout.stepX - H / 96);
         if (mouseX >= x && mouseX <= x + badgeWidth && mouseY >= y && mouseY <= y + badgeHeight) hovered = i;
         ++shown;
     }

@@ -792,7 +792,11 @@ void CharacterGui::DrawSkills()
     if (points) {
         char available[48];
         snprintf(available, sizeof available, "Available Points: %d", profile->skillPoints);
-        Write(heading, 1.0f, 1.0f, 1.0f, U(SKILLS_X + SKILLS_W - 8) - TextWidth(heading, available), U(PAGE_Y + 2), available);
+        // Right-aligned beside the heading; where the large heading letters would run into
+        // "SKILLS", the count is written in the body's letters instead.
+        const int right = U(SKILLS_X + SKILLS_W - 8), clear = left + TextWidth(body, "SKILLS") + U(8);
+        Font* font = right - TextWidth(heading, available) >= clear ? heading : body;
+        Write(font, 1.0f, 1.0f, 1.0f, right - TextWidth(font, available), U(PAGE_Y + (font == heading ? 2 : 4)), available);
     }
     for (int i = 0; i < PLAYER_SKILLS; ++i) {
         if (skillButtons[i]) skillButtons[i]->SetVisible(points);

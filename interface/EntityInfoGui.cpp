@@ -365,15 +365,23 @@ void EntityInfoGui::DrawUnitPage(Agent* agent)
         float capacity = agent->oreCapacity;
         if (agent->upgradeFlags & BU_MINING_CAPACITY) capacity *= 1.5f;
         if (agent->classWord & AGENT_CLASS_HEAVY) capacity *= 2.0f;
+        const int labelX = x + HudLength(0.1666667), yieldX = x + HudLength(0.390625), rowY = y + HudLength(0.1067708);
         if (cargoMeter) {
+            // The hold's meter fills the row between its "Capacity:" label and the yield.
+            const int gap = HudLength(0.0078125);
+            const int barLeft = labelX + TextWidth("Capacity:") + gap, barRight = yieldX - gap;
+            if (barRight - barLeft > 2 * gap && (cargoMeter->x != barLeft || cargoMeter->barWidth != barRight - barLeft)) {
+                cargoMeter->x = barLeft;
+                cargoMeter->width = cargoMeter->barWidth = barRight - barLeft;
+            }
             // A miner that holds nothing shows an empty hold.
             cargoMeter->SetValue(capacity > 0.0f ? agent->oreLoad / capacity * 100.0f : 0.0f);
             cargoMeter->UpdateText((int)agent->oreLoad, (int)capacity);
             cargoMeter->Draw();
         }
-        Text(x + HudLength(0.1666667), y + HudLength(0.1067708), "Capacity:", LIGHT_GREY);
+        Text(labelX, rowY, "Capacity:", LIGHT_GREY);
         snprintf(text, sizeof text, "Yield: %d", (int)agent->miningAmount);
-        Text(x + HudLength(0.390625), y + HudLength(0.1067708), text, LIGHT_GREY);
+        Text(yieldX, rowY, text, LIGHT_GREY);
     } else if (agent->classWord & AGENT_CLASS_MINE_LAYER) {
         if (layMineButton) {
             snprintf(text, sizeof text, "Lay Mine\n     %d/3", agent->mines);

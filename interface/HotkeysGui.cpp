@@ -1,10 +1,13 @@
 #include "interface/HotkeysGui.h"
 
 #include "gui/GuiDraw.h"
+#include "interface/InfoScreen.h"
 #include "platform/ConfigFile.h"
 #include "host/System.h"
 #include "render/Draw2D.h"
 #include "render/Font.h"
+
+#include <algorithm>
 
 HotkeysGui* TheHotkeysGui = nullptr;
 
@@ -55,11 +58,44 @@ HotkeysGui* HotkeysGui::Create()
     return screen;
 }
 
+namespace {
+
+// The table's measures: rows at least one line of the key font apart, and the descriptions
+// in one column that starts clear of the widest key.
+struct HotkeyTableLayout {
+    int rowStep = 0, headingStep = 0, keyX = 0, descriptionX = 0, height = 0;
+
+    explicit HotkeyTableLayout(int H)
+    {
+        Font* heading = ScreenFont(1);
+        const int line = heading && heading->loaded ? (int)heading->LineHeight() + 1 : 0;
+        rowStep = std::max(H / 48, line);
+        headingStep = std::max(5 * H / 192, line + H / 192);
+        keyX = H / 48;
+        descriptionX = 5 * H / 48;
+        for (int i = 0; i < HOTKEY_HELP_ROW_COUNT; ++i) {
+            char key[64];
+            HotkeyHelpKeyText(HOTKEY_HELP_ROWS[i], key, sizeof key);
+            descriptionX = std::max(descriptionX, keyX + TextWidth(heading, key) + H / 48);
+        }
+        height = 0;
+        for (int i = 0; i < HOTKEY_HELP_ROW_COUNT; ++i) {
+            if (HOTKEY_HELP_ROWS[i].section) height += (i > 0 ? rowStep : 0) + headingStep;
+            height += rowStep;
+        }
+    }
+};
+
+}  // namespace
+
 void HotkeysGui::Build()
 {
     if (built) return;
     const int H = ScreenHeight();
-    BuildFrame("Hotkeys", 25 * H / 32, 25 * H / 32);
+    // A square frame, made taller where the whole table needs more room below its banner.
+    const HotkeyTableLayout layout(H);
+    const int side = 25 * H / 32, needed = 35 * H / 384 + layout.height + H / 16;
+    BuildFrame("Hotkeys", side, std::min(std::max(side, needed), H));
     Finish();
 }
 
@@ -67,6 +103,7 @@ void HotkeysGui::Draw()
 {
     Window::Draw();
     const int H = ScreenHeight();
+    const HotkeyTableLayout layout(H);
     const int x0 = left + H / 16;
     int y = top + 35 * H / 384;
     Font* heading = ScreenFont(1);
@@ -76,17 +113,16 @@ void HotkeysGui::Draw()
     for (int i = 0; i < HOTKEY_HELP_ROW_COUNT; ++i) {
         const HotkeyHelpRow& row = HOTKEY_HELP_ROWS[i];
         if (row.section) {
-            if (i > 0) y += H / 48;
+            if (i > 0) y += layout.rowStep;
             GuiDrawText(heading, x0, y, row.section);
-            y += 5 * H / 192;
+            y += layout.headingStep;
         }
         char key[64];
         HotkeyHelpKeyText(row, key, sizeof key);
         if (heading) heading->SetColor(0.3f, 1.0f, 0.6f, 1.0f);
-        GuiDrawText(heading, x0 + H / 48, y, key);
+        GuiDrawText(heading, x0 + layout.keyX, y, key);
         if (heading) heading->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
-        // The camera's longer key texts push their descriptions further right.
-        GuiDrawText(text, x0 + (row.wideKey ? 65 * H / 384 : 5 * H / 48), y, row.description);
-        y += H / 48;
+        GuiDrawText(text, x0 + layout.descriptionX, y, row.description);
+        y += layout.rowStep;
     }
 }

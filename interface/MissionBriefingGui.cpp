@@ -14,6 +14,7 @@
 #include "render/Draw2D.h"
 #include "render/Font.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -163,7 +164,9 @@ void MissionBriefingGui::Draw()
         snprintf(line, sizeof line, "Mission type: %s  [Level %d]",
                  category >= 0 && category < 7 ? kinds[category] : "Mission", body->levelMin);
     }
-    GuiDrawText(titleFont, x, y - H / 48, line);
+    // The title stands a whole line of its own font above the faction's name.
+    const int titleStep = titleFont ? std::max(H / 48, (int)titleFont->LineHeight()) : H / 48;
+    GuiDrawText(titleFont, x, y - titleStep, line);
     const char* factionName = GetFactionName(faction);
     GuiDrawText(text, x, y, factionName ? factionName : "");
 

@@ -51,6 +51,22 @@ int H() { return ScreenHeight(); }
 
 Font* HudFontOr(int slot) { return HudFont(slot); }
 
+// The Scan button writes its word and its countdown over the scanner's ring in a font record of
+// its own: the countdown sets its letters off with a dark shadow (see ScanPulses).
+Font ScanButtonFont("scan");
+
+Font* ScanFont(Font* base)
+{
+    if (!base) return nullptr;
+    ScanButtonFont = *base;
+    ScanButtonFont.SetColor(1.0f, 1.0f, 1.0f, 1.0f);
+    ScanButtonFont.SetShadow(false);
+    ScanButtonFont.SetSize(1, 1);
+    ScanButtonFont.shadowR = ScanButtonFont.shadowG = ScanButtonFont.shadowB = 0.0f;
+    ScanButtonFont.shadowA = 1.0f;
+    return &ScanButtonFont;
+}
+
 // A top-level window of the HUD that draws only its children.
 Window* HudBar(int x, int y, int id)
 {
@@ -320,7 +336,7 @@ void CommandPanel::Build()
         bool scan = k == COMMAND_BUTTONS - 1;
         int cell = AtlasCell(4, 2, slots[k].column, slots[k].row);
         Button* button = new Button(CommandButton, nullptr, cx, cy, scan ? 2 * buttonWidth : buttonWidth, buttonHeight, 0,
-                                    scan ? font0 : nullptr, COMMAND_ICONS, COMMAND_ICONS, nullptr, cell, cell, 0);
+                                    scan ? ScanFont(font0) : nullptr, COMMAND_ICONS, COMMAND_ICONS, nullptr, cell, cell, 0);
         button->SetImage(HIGHLIGHT, 0);
         SetUserData(button, (intptr_t)1 << k);
         button->hoverLeaveCallback = HideTooltip;

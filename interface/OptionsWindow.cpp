@@ -344,6 +344,24 @@ struct OptionsBuilder {
         SetUser(done, options);
     }
 
+    // The controls stand in one column right of the labels; a label longer than the room
+    // before that column moves the column (with the notes beside it) to the right.
+    void ClearLabels()
+    {
+        int labelsRight = 0;
+        for (Window* window : controls) {
+            Label* label = dynamic_cast<Label*>(window);
+            if (!label || label->x != UnitH(32)) continue;
+            int textWidth = 0, textHeight = 0;
+            label->GetTextSize(&textWidth, &textHeight);
+            labelsRight = std::max(labelsRight, label->x + textWidth);
+        }
+        const int shift = labelsRight + UnitH(12) - UnitH(168);
+        if (shift <= 0) return;
+        for (Window* window : controls)
+            if (window->id != OptionsWindow::PANEL_ID && window->x >= UnitH(168)) window->Move(window->x + shift, window->y);
+    }
+
     void BuildResolutionList(const DisplayModeInfo& current, const std::vector<DisplayModeInfo>& modes)
     {
         page = OptionsWindow::RESOLUTION_LIST_ID;
@@ -443,6 +461,7 @@ void OptionsWindow::Build(const DisplayModeInfo& current, const std::vector<Disp
     builder.BuildGraphicsPage(current);
     builder.BuildDone();
     builder.BuildSoundPage();
+    builder.ClearLabels();
     window = builder.Finish(PANEL_ID, 2 * UnitH(4), &builder.controls);
     builder.BuildResolutionList(current, modes);
     resolutionList = builder.Finish(RESOLUTION_LIST_ID, UnitH(12), &builder.controls);

@@ -3,6 +3,7 @@
 // the music streaming while the main loop is busy.
 #include "campaign/Galaxy.h"
 #include "campaign/PlayerProfile.h"
+#include "gui/GuiDraw.h"
 #include "host/Log.h"
 #include "host/System.h"
 #include "mechanics/Game.h"
@@ -126,7 +127,7 @@ void Game::ShowLoadingScreen(const char* text, float fraction, bool showTip)
     Font* font = fonts[1];
     if (font && font->loaded) {
         font->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
-        font->DrawText((float)(x0 + 6), (float)(y - 7), text);
+        GuiDrawText(font, x0 + 6, y - 7, text);
     }
     Font* tipFont = fonts[3];
     if (showTip && font && font->loaded && tipFont && tipFont->loaded) {

@@ -1,5 +1,6 @@
 #include "platform/InputState.h"
 
+#include "host/InputEvents.h"
 #include "host/Log.h"
 #include "host/System.h"
 #include "platform/ConfigFile.h"
@@ -85,6 +86,18 @@ void KeyboardDevice::Update()
         int key = TOGGLE_KEYS[i];
         if ((state[key] & 0x80) && !(previousState[key] & 0x80)) toggles[i] ^= 1;
     }
+}
+
+bool KeyboardDevice::IsShiftDown() const
+{
+    if (messageModifiers >= 0) return (messageModifiers & MODIFIER_SHIFT) != 0;
+    return IsKeyDown(DIK_LSHIFT) || IsKeyDown(DIK_RSHIFT);
+}
+
+bool KeyboardDevice::IsControlDown() const
+{
+    if (messageModifiers >= 0) return (messageModifiers & MODIFIER_CONTROL) != 0;
+    return IsKeyDown(DIK_LCONTROL) || IsKeyDown(DIK_RCONTROL);
 }
 
 // ---- Mouse

@@ -27,6 +27,11 @@ public:
     // Insert flips between inserting and overwriting text.
     bool IsOverwriteMode() const { return toggles[TOGGLE_INSERT] != 0; }
     bool IsCapsLockOn() const { return toggles[TOGGLE_CAPSLOCK] != 0; }
+    // Shift and Ctrl as they were when the key being handled went down. The poll reads the
+    // keyboard once a pass, after the pass's key messages: a Shift let go just before a letter
+    // would still be held in it. While a key message is handled its own modifiers answer.
+    bool IsShiftDown() const;
+    bool IsControlDown() const;
 
     unsigned char state[256] = {};
     unsigned char previousState[256] = {};
@@ -37,6 +42,8 @@ public:
     // pressed (0 between messages; the text boxes may replace it) and the key last released.
     int lastKeyDown = 0;
     int lastKeyUp = 0;
+    // The modifier bits (MODIFIER_*) of the key message being handled; -1 between messages.
+    int messageModifiers = -1;
 };
 
 class MouseDevice {

@@ -1,13 +1,16 @@
 #include "terrain/ScanPulses.h"
 
 #include "gui/Button.h"
+#include "gui/GuiDraw.h"
 #include "mechanics/Game.h"
 #include "platform/GameSeam.h"
 #include "platform/Timer.h"
 #include "render/Camera.h"
 #include "render/GraphicsDevice.h"
 #include "render/IndexedMesh.h"
+#include "render/Font.h"
 #include "render/RenderStateCache.h"
+#include "render/Sprite.h"
 #include "terrain/Terrain.h"
 #include "world/Agent.h"
 #include "world/WorldQueries.h"
@@ -25,6 +28,7 @@ const char* const SCAN_TEXTURE = "Data/textures/green_alpha.dds";
 const char* const ICON_TEXTURE = "data/gui/commandicons.dds";
 constexpr int ICON_WAITING = 0x04020201;
 constexpr int ICON_READY = 0x04020301;
+constexpr uint32_t WAITING_TINT = 0xFF585858;
 constexpr uint32_t INNER_COLOUR = 0x80FFFFFF;
 constexpr uint32_t OUTER_COLOUR = 0x20FFFFFF;
 // The ring stands this far above the ground it follows.
@@ -54,6 +58,13 @@ void ShowWait(float wait)
         HudScanButton->SetIcon(ICON_TEXTURE, ICON_TEXTURE, ICON_READY, ICON_READY);
         HudScanButton->SetText("Scan");
     }
+    // While the scanner recharges its ring is dimmed and the countdown written over it is set
+    // off by a shadow, so that it reads; the button also looks as idle as it is.
+    // (Only the button's own font: the shared default font is not the button's to change.)
+    if (HudScanButton->style && HudScanButton->style != GuiDefaultFont) HudScanButton->style->SetShadow(wait > 0.0f);
+    const uint32_t tint = wait > 0.0f ? WAITING_TINT : 0xFFFFFFFF;
+    for (Sprite* face : {HudScanButton->pressedSprite, HudScanButton->unpressedSprite})
+        if (face) face->SetColor(tint);
 }
 
 }  // namespace

@@ -82,7 +82,7 @@ TEST_F(GameStateTable, ARequestedMissionStartsAfterOneSecondOfUnpausedTime)
     EXPECT_EQ(game.inits, 1);
     EXPECT_EQ(LevelStartCountdown, 0.0f);
     EXPECT_TRUE(FirstLevelFrame);
-    const std::vector<std::string> expected = {"Init 0 tip", "Init 1 tip"};
+    const std::vector<std::string> expected = {"Init 0 tip", "Ready 1 tip"};
     EXPECT_EQ(game.reports, expected);
     EXPECT_EQ(game.updates, 0) << "the level's first update comes with the next frame";
     UpdateGameState(0.1f);

@@ -1,0 +1,530 @@
+// Text a player reads, on the real start-up at two screen sizes: every text of a screen is taken
+// as the frame draws it, and no two of them may cover each other, nor run out of their frame,
+// nor sit on a control; each screen is also kept as a picture. The walks also type a name, visit
+// the options from the main menu and watch the galaxy's planets go round, as a player does.
+#include "tests/app/PlayerSessionSupport.h"
+
+#include "campaign/ProfileScreen.h"
+#include "campaign/StorySlideshow.h"
+#include "gui/EditBox.h"
+#include "gui/GuiDraw.h"
+#include "gui/GuiMeter.h"
+#include "gui/Label.h"
+#include "interface/AchievementsGui.h"
+#include "interface/CharacterGui.h"
+#include "interface/HotkeysGui.h"
+#include "interface/MissionBriefingGui.h"
+#include "interface/OptionsWindow.h"
+#include "platform/ConfigFile.h"
+#include "render/Font.h"
+#include "render/GraphicsDevice.h"
+#include "render/Sprite.h"
+#include "terrain/ScanPulses.h"
+
+#include <algorithm>
+
+using namespace playersession;
+
+namespace {
+
+struct Box {
+    int left, top, right, bottom;
+    bool Overlaps(const Box& o) const { return left < o.right && o.left < right && top < o.bottom && o.top < bottom; }
+    bool Contains(const Box& o) const { return o.left >= left && o.top >= top && o.right <= right && o.bottom <= bottom; }
+};
+
+std::ostream& operator<<(std::ostream& out, const Box& b)
+{
+    return out << "[" << b.left << "," << b.top << " - " << b.right << "," << b.bottom << "]";
+}
+
+// Everything the GUI draws in a frame, as it goes to the screen: each text with the box its
+// letters take and its colour, each quad with its rectangle, in drawing order.
+class DrawnFrame : public GuiPainter {
+public:
+    struct Text {
+        std::string text;
+        Box box;
+        float r, g, b;
+        bool shadow;
+        int order;
+    };
+    struct Quad {
+        Box box;
+        uint32_t colour;
+        int order;
+    };
+
+    DrawnFrame() { SetGuiPainter(this); }
+    ~DrawnFrame() override { SetGuiPainter(nullptr); }
+
+    void DrawSprite(Sprite* sprite) override
+    {
+        quads.push_back({{sprite->left, sprite->top, sprite->right, sprite->bottom}, sprite->colour, order++});
+        GuiPainter::DrawSprite(sprite);
+    }
+    void DrawText(Font* font, int x, int y, const char* text) override
+    {
+        TextSize size{};
+        font->GetTextExtent(text, &size);
+        texts.push_back({text, {x, y, x + size.cx, y + size.cy}, font->r, font->g, font->b, font->shadow, order++});
+        GuiPainter::DrawText(font, x, y, text);
+    }
+
+    const Text* Find(const std::string& text) const
+    {
+        for (const Text& t : texts)
+            if (t.text == text) return &t;
+        return nullptr;
+    }
+    const Text* FindStarting(const std::string& start) const
+    {
+        for (const Text& t : texts)
+            if (t.text.compare(0, start.size(), start) == 0) return &t;
+        return nullptr;
+    }
+    // The texts a screen drew: from its banner on, inside its frame, blank ones left out.
+    std::vector<Text> Screen(const std::string& banner, const Box& frame) const
+    {
+        std::vector<Text> inside;
+        const Text* first = Find(banner);
+        for (const Text& t : texts)
+            if (first && t.order >= first->order && frame.Overlaps(t.box) && t.text.find_first_not_of(' ') != std::string::npos)
+                inside.push_back(t);
+        return inside;
+    }
+
+    std::vector<Text> texts;
+    std::vector<Quad> quads;
+    int order = 0;
+};
+
+// No two of the texts cover each other.
+void ExpectApart(const std::vector<DrawnFrame::Text>& texts)
+{
+    for (size_t a = 0; a < texts.size(); ++a)
+        for (size_t b = a + 1; b < texts.size(); ++b)
+            EXPECT_FALSE(texts[a].box.Overlaps(texts[b].box))
+                << "\"" << texts[a].text << "\" " << texts[a].box << " and \"" << texts[b].text << "\" " << texts[b].box;
+}
+
+Box ScreenBox(const Window* window)
+{
+    int x = 0, y = 0;
+    window->GetScreenPosition(&x, &y);
+    return {x, y, x + window->width, y + window->height};
+}
+
+class ReadableText : public PlayerSession, public ::testing::WithParamInterface<const char*> {
+protected:
+    void SetUp() override {}
+
+    // The player "Pilot" of the session's fixture, started at this walk's screen size.
+    void StartAt(const char* folder, const std::string& settings)
+    {
+        base = MakeTempFolder(folder);
+        data = std::make_unique<ScopedEnv>("XDG_DATA_HOME", base.c_str());
+        ASSERT_TRUE(InitUserFolders());
+        std::string profile = ReadTextFile("data/scripts/default_profile.cgs");
+        ASSERT_FALSE(profile.empty());
+        for (const auto& edit : std::vector<std::pair<std::string, std::string>>{
+                 {"name\t\tnew player", "name\t\tPilot"}, {"galaxyseed\t-1", std::string("galaxyseed\t") + GALAXY_SEED}}) {
+            size_t at = profile.find(edit.first);
+            ASSERT_NE(at, std::string::npos) << edit.first;
+            profile.replace(at, edit.first.size(), edit.second);
+        }
+        WriteTextFile(std::string(UserFolder) + "/profiles/Pilot.cgs", profile);
+        WriteTextFile(std::string(UserFolder) + "/settings.cfg", settings);
+        const char* argv[] = {"veldmark", "-windowed", GetParam()};
+        LogCaptureBegin();
+        started = StartUp(3, const_cast<char**>(argv));
+        startLog = LogCaptureEnd();
+        if (!started) GTEST_SKIP() << "no display for the game's window";
+        FrameTimer.SetClock(&ScriptedClock);
+        FrameTimer.Init(true);
+        FrameTimer.SetSmoothing(false);
+        FramePacing.SetClock(&ScriptedClock, ScriptedSleep);
+    }
+
+    std::string Size() const { return std::to_string(Config->width) + "x" + std::to_string(Config->height); }
+
+    // One frame drawn and recorded, the cursor where it is (or put away in the corner).
+    void Record(DrawnFrame& frame, bool parkCursor = false)
+    {
+        // Out of the way of the screens, and away from the edges that scroll the view.
+        if (parkCursor) MoveMouseTo(Config->width * 35 / 100, Config->height / 10);
+        frame.texts.clear();
+        frame.quads.clear();
+        RenderFrame();
+    }
+
+    // The part of the screen the last frame drawn shows, kept as the picture of that name.
+    void CheckPicture(const std::string& name, const Box& area)
+    {
+        RenderFrame();
+        Pixels frame = ReadBackBuffer(Graphics->device);
+        const int x0 = std::max(0, area.left), y0 = std::max(0, area.top);
+        const int x1 = std::min(frame.width, area.right), y1 = std::min(frame.height, area.bottom);
+        Pixels part = CropPixels(frame, x0, y0, x1, y1);
+        EXPECT_TRUE(MatchesReference(part, name + "_" + Size(), {12, part.width * part.height / 50}));
+    }
+
+    Box FrameOf(const InfoScreen* screen) const
+    {
+        // The frame stands in the middle of the screen.
+        return {screen->FrameLeft(), screen->FrameTop(), Config->width - screen->FrameLeft(),
+                screen->FrameTop() + screen->FrameHeight()};
+    }
+};
+
+// The front end: the main menu before and after the options, a name typed with Shift and the
+// hints of the new profile's choices, and the galaxy's planets.
+TEST_P(ReadableText, TheFrontEndReadsAndAnswersAsItShows)
+{
+    StartAt("readable_front", "mainMenuEnabled true\ncurrentprofile Pilot\n");
+    ASSERT_EQ(TheGame->state, GAME_STATE_INTRO);
+    Passes(2, 0.02f);
+    WndProc(shelltest::Key(WM_KEYDOWN, VK_ESCAPE));
+    Passes(2, 0.05f);
+    ASSERT_EQ(TheGame->state, GAME_STATE_FRONT_END);
+    Window* menu = MissionScreen::windows[0];
+    ASSERT_TRUE(menu && menu->IsVisible());
+
+    // The menu's words are blue.
+    DrawnFrame drawn;
+    Record(drawn);
+    const DrawnFrame::Text* newGame = drawn.Find("New Game");
+    ASSERT_NE(newGame, nullptr);
+    const float menuColour[3] = {newGame->r, newGame->g, newGame->b};
+    EXPECT_LT(menuColour[0], 0.7f) << "the menu writes in blue";
+    EXPECT_GT(menuColour[2], 0.9f);
+    // A look at the options: every page and the hotkeys, then "Done".
+    ClickOn(FindButton(menu, "Options"));
+    ASSERT_TRUE(TheOptionsWindow->shown);
+    for (const char* tab : {"Graphics", "Sound", "Game"}) ClickOn(FindShownButton(TheOptionsWindow->window, tab));
+    ClickOn(FindButtonWithin(TheOptionsWindow->window, "Hotkeys"));
+    Passes(2, 0.05f);
+    ClickOn(TheHotkeysGui->closeButton);
+    ClickOn(FindButtonWithin(TheOptionsWindow->window, "Done"));
+    ASSERT_FALSE(TheOptionsWindow->shown);
+
+    // "New Game", the story skipped: the new profile's page.
+    ClickOn(FindButton(menu, "New Game"));
+    Passes(2, 0.05f);
+    WndProc(shelltest::Key(WM_KEYDOWN, VK_ESCAPE));
+    Passes(2, 0.05f);
+    ASSERT_EQ(FrontEndScreenState, 9);
+    ASSERT_NE(TheProfileScreen, nullptr);
+    ASSERT_EQ(WindowMgr->focused, TheProfileScreen->nameBox);
+
+    // A name typed with Shift for its first letter only: the letter after the release is small,
+    // even when both come before the next look at the keyboard.
+    int exitCode = 0;
+    InputScript::KeyDown(DIK_LSHIFT);
+    Passes(1, 0.02f);
+    InputScript::Tap(DIK_A);
+    DrainMessages(&exitCode);
+    InputScript::KeyUp(DIK_LSHIFT);
+    InputScript::Tap(DIK_D);
+    InputScript::Tap(DIK_A);
+    DrainMessages(&exitCode);
+    Passes(1, 0.02f);
+    EXPECT_STREQ(TheProfileScreen->nameBox->GetText(), "Ada");
+
+    // Resting on a choice shows its hint on a backing of its own, under the pointer.
+    const struct {
+        Button* button;
+        const char* what;
+    } choices[] = {{TheProfileScreen->unitButtons[1], "unit"}, {TheProfileScreen->weaponButtons[0], "weapon"}};
+    for (const auto& choice : choices) {
+        SCOPED_TRACE(choice.what);
+        ASSERT_NE(choice.button, nullptr);
+        Box button = ScreenBox(choice.button);
+        MoveMouseTo((button.left + button.right) / 2, (button.top + button.bottom) / 2);
+        Passes(3, 0.05f);
+        Record(drawn);
+        ASSERT_TRUE(TheProfileScreen->hintShown);
+        const DrawnFrame::Text* hint = drawn.Find(TheProfileScreen->hintBox->GetText());
+        const std::string shown = GuiDisplayText(TheProfileScreen->hintBox->GetText());
+        for (const DrawnFrame::Text& t : drawn.texts)
+            if (shown.compare(0, std::min(shown.size(), t.text.size()), t.text) == 0 && t.box.top > button.top)
+                hint = &t;
+        ASSERT_NE(hint, nullptr) << "the hint is written";
+        bool backed = false;
+        for (const DrawnFrame::Quad& quad : drawn.quads)
+            backed |= quad.order < hint->order && quad.box.Contains(hint->box) && quad.box.right - quad.box.left < Config->width / 2;
+        EXPECT_TRUE(backed) << "a backing under the hint " << hint->box;
+        if (choice.button == TheProfileScreen->weaponButtons[0]) {
+            Box around = {button.left - 20, button.top, button.left + Config->height / 2, button.bottom + Config->height / 6};
+            CheckPicture("readable_profile_hint", around);
+        }
+    }
+
+    // Cancelled, back to the menu and on to the galaxy: in a star system the planets go round,
+    // and every pass shows them where they are, so a click aims at what is seen.
+    ClickOn(FindButton(TheProfileScreen->newProfileWindow, "Cancel"));
+    ASSERT_EQ(FrontEndScreenState, 0);
+    ClickOn(FindButton(menu, "Continue Game"));
+    ASSERT_EQ(FrontEndScreenState, 2);
+    CelestialBody* body = TheGalaxy->FindBodyByStoryId(0);
+    ASSERT_NE(body, nullptr);
+    while (body->parent && body->parent->parent) body = body->parent;
+    for (int s = 0; s < TheGalaxy->count; ++s)
+        if (&TheGalaxy->systems[s] == body->parent) TheGalaxy->selectedSystem = s;
+    TheGalaxy->SetGalaxyView(false);
+    Passes(2, 0.05f);
+    MoveMouseTo(Config->width / 2, 4);
+    Passes(2, 0.05f);
+    const int framesBefore = PresentedFrames;
+    const float angleBefore = body->orbitAngle;
+    Passes(20, 0.05f);
+    EXPECT_NE(body->orbitAngle, angleBefore) << "the planet moves";
+    EXPECT_GE(PresentedFrames - framesBefore, 18) << "the moving map is drawn on every pass";
+    // Aimed at where it is drawn, the pointer finds the planet.
+    int x = 0, y = 0;
+    Vec3 centre(body->world._41, body->world._42, body->world._43);
+    const Matrix savedView = ViewMatrix, savedProjection = ProjectionMatrix;
+    ViewMatrix = TheGalaxy->viewMatrix;
+    ProjectionMatrix = TheGalaxy->projectionMatrix;
+    Vec3 screen = ProjectToScreen(centre);
+    ViewMatrix = savedView;
+    ProjectionMatrix = savedProjection;
+    x = (int)screen.x, y = (int)screen.y;
+    MoveMouseTo(x, y);
+    EXPECT_EQ(TheGalaxy->hoveredBody, body) << "at " << x << ", " << y;
+    // A mission's marker, drawn over its world, finds that world too.
+    CelestialBody* story = TheGalaxy->FindBodyByStoryId(0);
+    ASSERT_NE(TheGalaxy->SystemMarker(story), MARKER_NONE);
+    ViewMatrix = TheGalaxy->viewMatrix;
+    ProjectionMatrix = TheGalaxy->projectionMatrix;
+    screen = ProjectToScreen(Vec3(story->world._41, story->world._42 + story->scale + SYSTEM_MARKER_LIFT, story->world._43));
+    ViewMatrix = savedView;
+    ProjectionMatrix = savedProjection;
+    MoveMouseTo((int)screen.x, (int)screen.y);
+    EXPECT_EQ(TheGalaxy->hoveredBody, story) << "the marker at " << (int)screen.x << ", " << (int)screen.y;
+
+    // The first story's briefing: its objectives, then its rewards under them.
+    TheGalaxy->selectedBody = TheGalaxy->FindBodyByStoryId(0);
+    TheMissionBriefing->SetVisible(true);
+    MoveMouseTo(Config->width / 2, Config->height - 8);  // the band below the map
+    Passes(2, 0.05f);
+    Record(drawn);
+    {
+        SCOPED_TRACE("story briefing");
+        const Box frame = FrameOf(TheMissionBriefing);
+        std::vector<DrawnFrame::Text> texts = drawn.Screen("Mission Briefing", frame);
+        ExpectApart(texts);
+        const DrawnFrame::Text* objectives = drawn.Find("Objectives");
+        const DrawnFrame::Text* rewards = drawn.Find("Rewards");
+        ASSERT_TRUE(objectives && rewards);
+        int listed = 0;
+        for (const DrawnFrame::Text& t : texts) {
+            if (t.order > objectives->order && t.order < rewards->order) {
+                ++listed;
+                EXPECT_LT(t.box.bottom, rewards->box.top) << "\"" << t.text << "\" stands above the rewards";
+            }
+        }
+        EXPECT_GT(listed, 0) << "the objectives are listed";
+        for (const DrawnFrame::Text& t : texts) EXPECT_TRUE(frame.Contains(t.box)) << t.text << " " << t.box;
+        CheckPicture("readable_story_briefing", frame);
+    }
+    ClickOn(TheMissionBriefing->closeButton);
+
+    // The achievements seen from the galaxy, and back to the menu: still in its blue.
+    Window* achievements = nullptr;
+    for (Window* child = TheGalaxy->container->firstChild; child; child = child->nextSibling)
+        if (strcmp(child->caption, "Achievements") == 0) achievements = child;
+    ClickOn(achievements);
+    Passes(2, 0.05f);
+    ASSERT_TRUE(TheAchievementsGui->IsOpen());
+    ClickOn(TheAchievementsGui->closeButton);
+    ClickOn(FindButton(TheGalaxy->container, "Main Menu"));
+    ASSERT_EQ(FrontEndScreenState, 0);
+    MoveMouseTo(Config->width / 2, Config->height - 8);
+    Record(drawn);
+    newGame = drawn.Find("New Game");
+    ASSERT_NE(newGame, nullptr);
+    EXPECT_EQ(newGame->r, menuColour[0]) << "the menu keeps its blue";
+    EXPECT_EQ(newGame->g, menuColour[1]);
+    EXPECT_EQ(newGame->b, menuColour[2]);
+}
+
+// In a mission: the loading bar, the briefing, the achievements, the hotkeys, the options, the
+// character screen, a miner's page and the Scan countdown.
+TEST_P(ReadableText, EveryScreenOfAMissionIsReadable)
+{
+    StartAt("readable_mission", "mainMenuEnabled false\ncurrentprofile Pilot\n");
+    const int H = Config->height;
+    {
+        // The last words of the loading bar, drawn with it full.
+        DrawnFrame loading;
+        UntilPlaying();
+        const int barLeft = (Config->width - (int)(H * 0.5208333f)) / 2;
+        std::vector<std::string> phases;
+        for (const DrawnFrame::Text& t : loading.texts)
+            if (t.box.left == barLeft + 6) phases.push_back(t.text);
+        EXPECT_GE(phases.size(), 3u) << "the level start shows its phases on the bar";
+        if (!phases.empty()) {
+            EXPECT_EQ(phases.front(), "Init");
+            EXPECT_NE(phases.back(), "Init") << "the full bar says the level is ready";
+        }
+    }
+    DrawnFrame drawn;
+
+    // The briefing: the objectives, then the rewards under them.
+    ASSERT_NE(TheMissionBriefing, nullptr);
+    TheMissionBriefing->SetVisible(true);
+    Passes(2, 0.05f);
+    Record(drawn, true);
+    {
+        SCOPED_TRACE("briefing");
+        const Box frame = FrameOf(TheMissionBriefing);
+        std::vector<DrawnFrame::Text> texts = drawn.Screen("Mission Briefing", frame);
+        ExpectApart(texts);
+        const DrawnFrame::Text* objectives = drawn.Find("Objectives");
+        const DrawnFrame::Text* rewards = drawn.Find("Rewards");
+        ASSERT_TRUE(objectives && rewards);
+        for (const DrawnFrame::Text& t : texts) {
+            if (t.order > objectives->order && t.order < rewards->order) {
+                EXPECT_LT(t.box.bottom, rewards->box.top) << "\"" << t.text << "\" stands above the rewards";
+            }
+        }
+        for (const DrawnFrame::Text& t : texts) EXPECT_TRUE(frame.Contains(t.box)) << t.text << " " << t.box;
+        CheckPicture("readable_briefing", frame);
+    }
+    TheMissionBriefing->SetVisible(false);
+    Passes(1, 0.05f);
+
+    // The achievements: each name under its badge, apart from its neighbours.
+    OnAchievementsClicked(nullptr, nullptr);
+    Passes(2, 0.05f);
+    Record(drawn, true);
+    {
+        SCOPED_TRACE("achievements");
+        const Box frame = FrameOf(TheAchievementsGui);
+        std::vector<DrawnFrame::Text> texts = drawn.Screen("Achievements", frame);
+        EXPECT_GE(texts.size(), 26u);
+        ExpectApart(texts);
+        for (const DrawnFrame::Text& t : texts) EXPECT_TRUE(frame.Contains(t.box)) << t.text << " " << t.box;
+        CheckPicture("readable_achievements", frame);
+    }
+    TheAchievementsGui->SetVisible(false);
+    GamePaused = false;
+    Passes(1, 0.05f);
+
+    // The hotkeys: every row inside the frame.
+    TheHotkeysGui->SetVisible(true);
+    Passes(2, 0.05f);
+    Record(drawn, true);
+    {
+        SCOPED_TRACE("hotkeys");
+        const Box frame = FrameOf(TheHotkeysGui);
+        std::vector<DrawnFrame::Text> texts = drawn.Screen("Hotkeys", frame);
+        EXPECT_GE(texts.size(), 2u * HOTKEY_HELP_ROW_COUNT);
+        ExpectApart(texts);
+        ASSERT_NE(drawn.Find("Print screen"), nullptr);
+        for (const DrawnFrame::Text& t : texts) EXPECT_TRUE(frame.Contains(t.box)) << t.text << " " << t.box;
+        CheckPicture("readable_hotkeys", frame);
+    }
+    TheHotkeysGui->SetVisible(false);
+    Passes(1, 0.05f);
+
+    // The options' graphics page: each label ends before its control.
+    TheOptionsWindow->SetVisible(true);
+    Passes(1, 0.05f);
+    ClickOn(FindShownButton(TheOptionsWindow->window, "Graphics"));
+    Record(drawn, true);
+    {
+        SCOPED_TRACE("options");
+        std::vector<Box> controls;
+        for (Window* child = TheOptionsWindow->window->firstChild; child; child = child->nextSibling)
+            if (child->IsVisible() && dynamic_cast<Button*>(child) && !dynamic_cast<Button*>(child)->hasText)
+                controls.push_back(ScreenBox(child));
+        const DrawnFrame::Text* textures = drawn.Find("High Quality Textures");
+        ASSERT_NE(textures, nullptr);
+        for (const char* label : {"High Quality Textures", "High Quality Glows", "Building Splats", "Windowed Mode"}) {
+            const DrawnFrame::Text* text = drawn.Find(label);
+            ASSERT_NE(text, nullptr) << label;
+            for (const Box& control : controls) EXPECT_FALSE(text->box.Overlaps(control)) << label << " " << control;
+        }
+        CheckPicture("readable_options_graphics", ScreenBox(TheOptionsWindow->window->firstChild));
+    }
+    TheOptionsWindow->SetVisible(false);
+    GamePaused = false;
+    Passes(1, 0.05f);
+
+    // The character screen with points to spend: the count beside the heading.
+    GetPlayerProfile()->skillPoints = 3;
+    TheCharacterGui->Show(true);
+    Passes(2, 0.05f);
+    Record(drawn, true);
+    {
+        SCOPED_TRACE("character");
+        const DrawnFrame::Text* skills = drawn.Find("SKILLS");
+        const DrawnFrame::Text* points = drawn.Find("Available Points: 3");
+        ASSERT_TRUE(skills && points);
+        EXPECT_FALSE(skills->box.Overlaps(points->box)) << skills->box << " " << points->box;
+        for (const char* name : {"Speed", "Armor"}) {
+            const DrawnFrame::Text* row = drawn.Find(name);
+            ASSERT_NE(row, nullptr);
+            EXPECT_FALSE(row->box.Overlaps(points->box)) << name;
+        }
+        Box area = {std::min(skills->box.left, points->box.left) - 16, skills->box.top - 16,
+                    std::max(skills->box.right, points->box.right) + 16, skills->box.top + H / 5};
+        CheckPicture("readable_skills", area);
+    }
+    TheCharacterGui->Show(false);
+    GamePaused = false;
+    Passes(1, 0.05f);
+
+    // A miner's page: "Capacity:" beside its meter.
+    Agent* rig = GetPlayerRig();
+    ASSERT_NE(rig, nullptr);
+    Agent* miner = PlaceUnit("miner", rig->GetPosition());
+    ASSERT_NE(miner, nullptr);
+    TheGame->ClearSelection();
+    TheGame->SelectEntity(miner);
+    Passes(2, 0.05f);
+    Record(drawn, true);
+    {
+        SCOPED_TRACE("miner");
+        const DrawnFrame::Text* capacity = drawn.Find("Capacity:");
+        ASSERT_NE(capacity, nullptr);
+        GuiMeter* meter = TheEntityInfoGui->cargoMeter;
+        ASSERT_NE(meter, nullptr);
+        const Box bar = {meter->x, meter->y, meter->x + meter->width, meter->y + meter->height};
+        EXPECT_FALSE(capacity->box.Overlaps(bar)) << capacity->box << " " << bar;
+        const DrawnFrame::Text* yield = drawn.FindStarting("Yield:");
+        ASSERT_NE(yield, nullptr);
+        EXPECT_FALSE(yield->box.Overlaps(bar)) << yield->box << " " << bar;
+        CheckPicture("readable_miner_page", ScreenBox(TheEntityInfoGui));
+    }
+
+    // The Scan countdown beside the icon it counts for.
+    TheGame->ClearSelection();
+    TheGame->SelectEntity(rig);
+    Passes(1, 0.05f);
+    ASSERT_TRUE(TheScanEffects.BeginScan());
+    Passes(20, 0.05f);
+    Record(drawn, true);
+    {
+        SCOPED_TRACE("scan");
+        ASSERT_NE(HudScanButton, nullptr);
+        const DrawnFrame::Text* count = drawn.FindStarting("Scan(");
+        ASSERT_NE(count, nullptr);
+        const Box button = ScreenBox(HudScanButton);
+        EXPECT_TRUE(button.Contains(count->box)) << count->box << " " << button;
+        EXPECT_TRUE(count->shadow) << "the count is set off from the ring under it";
+        const DrawnFrame::Quad* face = nullptr;
+        for (const DrawnFrame::Quad& quad : drawn.quads)
+            if (quad.order < count->order && quad.box.Contains(button) && button.Contains(quad.box)) face = &quad;
+        ASSERT_NE(face, nullptr) << "the button's face";
+        EXPECT_LT(face->colour & 0xFF, 0x80u) << "the recharging ring is dimmed under the count";
+        CheckPicture("readable_scan_countdown", {button.left - 8, button.top - 8, button.right + 8, button.bottom + 8});
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, ReadableText, ::testing::Values("-1024", "-1280"),
+                         [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param + 1); });
+
+}  // namespace
