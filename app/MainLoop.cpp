@@ -10,6 +10,7 @@
 #include "host/Log.h"
 #include "host/System.h"
 #include "mechanics/GameMechanics.h"
+#include "mechanics/Scene.h"
 #include "platform/ConfigFile.h"
 #include "platform/InputState.h"
 #include "platform/MusicPlayer.h"
@@ -58,6 +59,7 @@ void StartLevel()
     // would look through the last level's (or the front end's) and show nothing of the world.
     GameCamera.BuildMatrices(false);
     if (Frustum) Frustum->Update(ViewMatrix);
+    TheScene.PoseUnits();
     FirstLevelFrame = true;
     CmdSelectPlayer();
     if (MusicWanted()) Music->PlayIngamePlaylist();

@@ -173,11 +173,16 @@ void Game::DrawGui()
                                      PAUSE_BOX_COLOUR, 0.0f, 0.0f, 1.0f, 1.0f, false);
         if (pauseBox_) pauseBox_->Draw();
         if (fonts[0] && fonts[0]->loaded) {
-            fonts[0]->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
-            fonts[0]->SetShadow(true);
-            fonts[0]->DrawText((float)(w / 2 - (int)(h * 0.0390625f)), (float)(h / 2 - (int)(h * 0.0104167f)),
-                               "Paused");
-            fonts[0]->SetShadow(false);
+            // The button font is shared: the word borrows it in white and hands it back in
+            // the colour and shadow the buttons drawn after it expect.
+            Font& font = *fonts[0];
+            const float r = font.r, g = font.g, b = font.b, a = font.a;
+            const bool shadow = font.shadow;
+            font.SetColor(1.0f, 1.0f, 1.0f, 1.0f);
+            font.SetShadow(true);
+            font.DrawText((float)(w / 2 - (int)(h * 0.0390625f)), (float)(h / 2 - (int)(h * 0.0104167f)), "Paused");
+            font.SetColor(r, g, b, a);
+            font.SetShadow(shadow);
         }
     }
     if (CursorHidden || !Input.mouse) return;

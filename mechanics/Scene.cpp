@@ -492,6 +492,28 @@ void Scene::Update()
     firstFrame = false;
 }
 
+void Scene::PoseUnits()
+{
+    // The entities' first update, which stands a unit just put down on the ground and skins
+    // its mesh, comes frames after the level's first picture: until then a unit read from the
+    // level stands at the height it was written with, under the ground.
+    for (Node* node = master.head; node; node = node->next) {
+        Entity* entity = node->value;
+        if (!entity || IsMarker(entity) || !(entity->flags & ENTITY_AGENT) || !entity->mesh) continue;
+        if (entity->flags & ENTITY_PLACED) {
+            Vec3 position = entity->GetPosition();
+            position.y = TheTerrain.GetHeight(position);
+            entity->SetPosition(position);
+        }
+        entity->mesh->Update(0.0f);
+        const Agent* agent = static_cast<const Agent*>(entity);
+        for (int i = 0; i < agent->AttachmentCount(); ++i) {
+            Entity* attached = agent->Attachment(i).entity;
+            if (attached && attached->mesh && attached->mesh->IsSkinned()) attached->mesh->Update(0.0f);
+        }
+    }
+}
+
 void Scene::RetireDead(Entity* entity)
 {
     uint32_t flags = entity->flags;

@@ -251,6 +251,9 @@ public:
     // After a level or save has been read: agents claim their cells, buildings their
     // footprints, and the cell references of the file become links.
     void ResolveLinks();
+    // Before the level's first frame is drawn: every unit stands on the ground in the first
+    // pose of its animation, as its first update would leave it, without a step of the game.
+    void PoseUnits();
     // A unit read as waiting inside the building found at its cell becomes the unit that
     // upgrader or recycler holds; false when the building is none of them or holds another.
     bool TakeHeldUnit(Agent* agent, Entity* found);

@@ -134,21 +134,42 @@ TEST_P(PicturesSession, TheFirstFrameOfALevelShowsTheWorld)
     TheGalaxy->selectedBody = TheGalaxy->PickMissionBody(FOREST);
     ASSERT_NE(TheGalaxy->selectedBody, nullptr);
     ASSERT_TRUE(TheGalaxy->StartSelectedMission(true));
-    // The main loop's passes, with the picture taken of the frame the level starts in.
-    const std::string path = base + "/first_frame.png";
-    for (int i = 0; i < 100 && TheGame->state != GAME_STATE_PLAYING; ++i) {
+    // The main loop's passes, with the pictures taken of the frame the level starts in and of
+    // one a few frames on.
+    const std::string path = base + "/first_frame.png", nextPath = base + "/later_frame.png";
+    auto pass = [](const std::string* shot) {
         ClockTicks += 50000;
         FrameTimer.Tick();
         if (Input.mouse) Input.mouse->Update();
         UpdateGameState(FrameTimer.delta);
-        if (TheGame->state == GAME_STATE_PLAYING) Graphics->SaveScreenshot(path.c_str(), Config->width, Config->height);
+        if (shot && TheGame->state == GAME_STATE_PLAYING)
+            Graphics->SaveScreenshot(shot->c_str(), Config->width, Config->height);
         RenderFrame();
-    }
+    };
+    for (int i = 0; i < 100 && TheGame->state != GAME_STATE_PLAYING; ++i) pass(&path);
     ASSERT_EQ(TheGame->state, GAME_STATE_PLAYING);
-    Image loaded, shot;
-    ASSERT_TRUE(LoadImageFile(path.c_str(), loaded) && ConvertImage(loaded, PixelFormat::A8R8G8B8, shot));
-    Pixels picture = ToPixels(shot);
+    for (int i = 0; i < 4; ++i) pass(nullptr);
+    pass(&nextPath);
+    auto load = [](const std::string& file, Pixels* pixels) {
+        Image loaded, shot;
+        if (!LoadImageFile(file.c_str(), loaded) || !ConvertImage(loaded, PixelFormat::A8R8G8B8, shot)) return false;
+        *pixels = ToPixels(shot);
+        return true;
+    };
+    Pixels picture, next;
+    ASSERT_TRUE(load(path, &picture) && load(nextPath, &next));
     EXPECT_TRUE(MatchesReference(picture, "first_frame_" + Size(), {12, picture.width * picture.height / 50}));
+    // The rig stands on the first frame as on the later one: round it the two pictures agree.
+    int rigX = 0, rigY = 0;
+    ASSERT_TRUE(OnScreen(GetPlayerRig()->GetPosition(), &rigX, &rigY));
+    const int reach = Config->width / 24;
+    int differ = 0, all = 0;
+    for (int py = rigY - 2 * reach; py < rigY + reach; ++py)
+        for (int px = rigX - reach; px < rigX + reach; ++px, ++all) {
+            const uint32_t a = picture.At(px, py), b = next.At(px, py);
+            differ += std::abs(Red(a) - Red(b)) + std::abs(Green(a) - Green(b)) + std::abs(Blue(a) - Blue(b)) > 60;
+        }
+    EXPECT_LT(differ * 10, all) << "the rig is drawn on the level's first frame";
     // The ground round the rig in the middle of the screen, not black.
     const int x0 = Config->width / 4, y0 = Config->height / 4, x1 = Config->width * 3 / 4, y1 = Config->height / 2;
     EXPECT_GT(picture.CountLit(x0, y0, x1, y1, 24) * 2, (x1 - x0) * (y1 - y0)) << "the ground shows";

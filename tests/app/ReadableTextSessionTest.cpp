@@ -10,9 +10,11 @@
 #include "gui/GuiDraw.h"
 #include "gui/GuiMeter.h"
 #include "gui/Label.h"
+#include "gui/MessageDialogGui.h"
 #include "interface/AchievementsGui.h"
 #include "interface/CharacterGui.h"
 #include "interface/HotkeysGui.h"
+#include "interface/InGameMenu.h"
 #include "interface/MissionBriefingGui.h"
 #include "interface/OptionsWindow.h"
 #include "platform/ConfigFile.h"
@@ -347,6 +349,42 @@ TEST_P(ReadableText, TheFrontEndReadsAndAnswersAsItShows)
     EXPECT_EQ(newGame->r, menuColour[0]) << "the menu keeps its blue";
     EXPECT_EQ(newGame->g, menuColour[1]);
     EXPECT_EQ(newGame->b, menuColour[2]);
+
+    // Into a level from the menu: a pause with its "Paused" word leaves the in-game menu's
+    // buttons in the colour they had.
+    ClickOn(FindButton(menu, "Continue Game"));
+    SRand(7);
+    TheGalaxy->selectedBody = TheGalaxy->PickMissionBody(FOREST);
+    ASSERT_NE(TheGalaxy->selectedBody, nullptr);
+    ASSERT_TRUE(TheGalaxy->StartSelectedMission(true));
+    UntilPlaying();
+    // What greets the player at the level's start is closed.
+    if (TheMessageDialog && TheMessageDialog->IsVisible()) ClickOn(FindButtonWithin(TheMessageDialog->window, "OK"));
+    if (TheMissionBriefing->IsVisible()) ClickOn(TheMissionBriefing->closeButton);
+    Passes(1, 0.05f);
+    ASSERT_EQ(WindowMgr->modal, nullptr);
+    {
+        SCOPED_TRACE("pause");
+        auto resumeColour = [&](float colour[3]) {
+            Press(DIK_ESCAPE);
+            ASSERT_TRUE(TheInGameMenu->menuShown);
+            Record(drawn, true);
+            const DrawnFrame::Text* resume = drawn.Find("Resume Game");
+            ASSERT_NE(resume, nullptr);
+            colour[0] = resume->r, colour[1] = resume->g, colour[2] = resume->b;
+            Press(DIK_ESCAPE);
+            ASSERT_FALSE(TheInGameMenu->menuShown);
+        };
+        float before[3] = {}, after[3] = {};
+        resumeColour(before);
+        WndProc(shelltest::Key(WM_KEYDOWN, VK_PAUSE));
+        ASSERT_TRUE(GamePaused);
+        Passes(2, 0.05f);
+        WndProc(shelltest::Key(WM_KEYDOWN, VK_PAUSE));
+        ASSERT_FALSE(GamePaused);
+        resumeColour(after);
+        for (int i = 0; i < 3; ++i) EXPECT_EQ(after[i], before[i]) << "colour channel " << i;
+    }
 }
 
 // In a mission: the loading bar, the briefing, the achievements, the hotkeys, the options, the
