@@ -61,18 +61,10 @@ protected:
         return !HasFatalFailure();
     }
 
-    // Game time without pictures, in steps of dt: the clock, the game's update and the sight of
-    // the player's units, as the loop and the frame run them; `each` says whether to go on.
     template <typename Each>
     static void Play(float seconds, float dt, Each each)
     {
-        for (float t = 0.0f; t < seconds; t += dt) {
-            ClockTicks += (uint64_t)(dt * 1000000.0f);
-            FrameTimer.Tick();
-            TheGame->Update();
-            TheMinimap.UpdateVisibility();
-            if (!each()) return;
-        }
+        PlayWithoutPictures(seconds, dt, each);
     }
 
     // The rig ordered to a point, as a right click on open ground orders it.

@@ -30,6 +30,7 @@
 #include "platform/UserFolders.h"
 #include "render/Camera.h"
 #include "terrain/Environment.h"
+#include "terrain/Minimap.h"
 #include "terrain/Terrain.h"
 #include "world/Agent.h"
 #include "world/BuildItem.h"
@@ -141,6 +142,21 @@ protected:
         for (int i = 0; i < 100 && TheGame->state != GAME_STATE_PLAYING; ++i) Passes(1, 0.05f);
         ASSERT_EQ(TheGame->state, GAME_STATE_PLAYING);
         Passes(10, 0.05f);
+    }
+
+    // Game time without pictures, in steps of dt: the clock, the game's update and the sight of
+    // the player's units, as the loop and the frame run them; `each` says whether to go on. For
+    // the long waits of a walk, where drawing every step would only cost time.
+    template <typename Each>
+    static void PlayWithoutPictures(float seconds, float dt, Each each)
+    {
+        for (float t = 0.0f; t < seconds; t += dt) {
+            ClockTicks += (uint64_t)(dt * 1000000.0f);
+            FrameTimer.Tick();
+            TheGame->Update();
+            TheMinimap.UpdateVisibility();
+            if (!each()) return;
+        }
     }
 
     // The cursor taken to a screen point by the mouse's own movement, as a hand moves it.

@@ -4,7 +4,7 @@
 // also reports the median and its slowest query, beside its goal. A last run
 // makes 20,000 random searches and reports their checksum, which a faster search must keep.
 #include "host/Random.h"
-#include "tests/support/RouteChecksum.h"
+#include "tests/world/RouteChecksum.h"
 #include "mechanics/GameMechanics.h"
 #include "world/Grid.h"
 #include "world/PathFinder.h"

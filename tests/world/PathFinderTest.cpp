@@ -4,7 +4,7 @@
 #include "world/PathFinder.h"
 
 #include "mechanics/GameMechanics.h"
-#include "tests/support/RouteChecksum.h"
+#include "tests/world/RouteChecksum.h"
 #include "tests/world/WorldTestSupport.h"
 #include "world/Agent.h"
 #include "world/Entity.h"
