@@ -80,18 +80,7 @@ protected:
         MoveMouseTo(rigX, rigY - 4);
         Click(0);
         Passes(2, 0.05f);
-        MissionHud& hud = TheMissionHud;
-        Button* button = nullptr;
-        int tab = 0;
-        for (auto* node = hud.buildButtons.head; node; node = node->next)
-            if (node->value.item && StrICmp(node->value.item->name, name) == 0) {
-                button = node->value.button;
-                tab = node->value.item->category;
-            }
-        if (!button) return false;
-        if (tab > 0 && tab < BUILD_TABS && hud.buildTabs[tab]) ClickOn(hud.buildTabs[tab]);
-        ClickOn(button);
-        return TheGame->buildItems->current != nullptr;
+        return TakeFromBuildPanel(name);
     }
 };
 

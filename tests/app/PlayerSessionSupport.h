@@ -210,12 +210,12 @@ protected:
         }
         return FindPlayerBuilding(name);
     }
-    // The building chosen on the selected rig's build panel (its tab, then its button) and put
-    // down on open ground near a point. The building, or null.
-    Building* PlaceFromBuildPanel(const char* name, const Vec3& near)
+    // The building chosen on the selected rig's build panel, its tab and then its button clicked:
+    // whether it is now in hand.
+    bool TakeFromBuildPanel(const char* name)
     {
         MissionHud& hud = TheMissionHud;
-        if (!hud.buildPanel || !hud.buildPanel->IsVisible()) return nullptr;
+        if (!hud.buildPanel || !hud.buildPanel->IsVisible()) return false;
         Button* button = nullptr;
         int tab = 0;
         for (auto* node = hud.buildButtons.head; node; node = node->next)
@@ -223,9 +223,16 @@ protected:
                 button = node->value.button;
                 tab = node->value.item->category;
             }
-        if (!button) return nullptr;
+        if (!button) return false;
         if (tab > 0 && tab < BUILD_TABS && hud.buildTabs[tab]) ClickOn(hud.buildTabs[tab]);
         ClickOn(button);
+        return TheGame->buildItems->current != nullptr;
+    }
+    // The building taken from the build panel and put down on open ground near a point. The
+    // building, or null.
+    Building* PlaceFromBuildPanel(const char* name, const Vec3& near)
+    {
+        if (!TakeFromBuildPanel(name)) return nullptr;
         Vec3 site;
         if (!FindOpenGround(near, &site)) return nullptr;
         return PutDownAt(site, name);
