@@ -21,6 +21,8 @@
 #include "interface/MissionHud.h"
 #include "mechanics/Selection.h"
 #include "terrain/Minimap.h"
+#include "render/TextureManager.h"
+#include "render/IndexedMesh.h"
 #include "world/AiBrain.h"
 #include "world/BuildItem.h"
 #include "world/Building.h"
@@ -49,6 +51,21 @@ protected:
     static bool CellOf(const Entity* e, int* column, int* row)
     {
         return e && TheGame->grid->WorldToCell(e->GetPosition(), column, row);
+    }
+    // A fuel vent with its ground splat: the one nearest a point.
+    static Entity* AVentWithItsSplat(const Vec3& near = Vec3(0.0f, 0.0f, 0.0f))
+    {
+        Entity* found = nullptr;
+        float best = 1e30f;
+        for (Entity* e = TheScene.FirstInCategory(CATEGORY_TERRAIN, 0); e; e = TheScene.NextInCategory()) {
+            if (!(e->flags & ENTITY_FUEL) || !e->attachParent || !e->attachParent->mesh ||
+                e->attachParent->mesh->subMeshes.empty())
+                continue;
+            const Vec3 at = e->GetPosition();
+            const float distance = std::hypot(at.x - near.x, at.z - near.z);
+            if (distance < best) best = distance, found = e;
+        }
+        return found;
     }
 
     // The rig selected with a click on it; false when it is not on the screen.
@@ -191,12 +208,19 @@ TEST_F(SaveLoadSession, AHalfBuiltBaseIsFinishedAfterTheGameIsStartedAgain)
     ASSERT_GE(factory->buildProgress, buildTime * 0.25f) << "the rig is at work on it";
     ASSERT_TRUE(rig->brain && rig->brain->mode == AI_MODE_BUILD);
 
+    // A fuel vent of the level drawn dry, with no well on it.
+    Entity* vent = AVentWithItsSplat();
+    ASSERT_NE(vent, nullptr) << "the level has a fuel vent";
+    vent->SetHealth(0.05f);
+    const Vec3 ventAt = vent->GetPosition();
+
     SaveAs("halfbase");
     const Vec3 savedAt = rig->GetPosition();
     int column = -1, row = -1;
     ASSERT_TRUE(CellOf(factory, &column, &row));
-    char noted[160];
-    snprintf(noted, sizeof noted, "%.3f %.3f %d %d %.4f\n", savedAt.x, savedAt.z, column, row, factory->buildProgress);
+    char noted[200];
+    snprintf(noted, sizeof noted, "%.3f %.3f %d %d %.4f %.3f %.3f\n", savedAt.x, savedAt.z, column, row,
+             factory->buildProgress, ventAt.x, ventAt.z);
     ASSERT_TRUE(WriteTextFile(base + "/noted.txt", noted));
     EndTheGame();
 
@@ -209,8 +233,15 @@ TEST_F(SaveLoadSession, AHalfBuiltBaseIsFinishedAfterTheGameIsStartedAgain)
 TEST_F(AfterARestart, DISABLED_TheRigOfTheHalfBuiltBaseFinishesIt)
 {
     const std::vector<float> noted = Noted();
-    ASSERT_EQ(noted.size(), 5u);
+    ASSERT_EQ(noted.size(), 7u);
     LoadNewestFromTheMainMenu("halfbase.sav");
+
+    // The vent drawn dry shows the spent ground, though no well stands on it.
+    Entity* vent = AVentWithItsSplat(Vec3(noted[5], 0.0f, noted[6]));
+    ASSERT_NE(vent, nullptr) << "the vent came back";
+    EXPECT_LT(vent->health, 0.11f);
+    EXPECT_EQ(vent->attachParent->mesh->subMeshes[0].diffuseTexture,
+              Textures->GetTexture("data/textures/splats/splat_vent_depleted.dds"));
 
     // The rig is in the level, where it was saved.
     Agent* rig = GetPlayerRig();
