@@ -25,7 +25,8 @@ protected:
         if (!rig) return nullptr;
         for (int i = 0; i < 4; ++i)
             if (!PlaceUnit("nest_wasp", rig->GetPosition(), ALIGN_ENEMY)) ADD_FAILURE() << "no ground for a wasp";
-        for (int tick = 0; tick < 600 && !TheInGameMenu->failedShown; ++tick) Passes(1, 0.1f);
+        PlayWithoutPictures(60.0f, 0.1f, [] { return !TheInGameMenu->failedShown; });
+        Passes(2, 0.05f);
         return rig->IsAlive() ? nullptr : rig;
     }
     Button* FailedButton(const char* text) { return FindButton(TheInGameMenu->failedWindow, text); }

@@ -203,7 +203,8 @@ TEST_F(SaveLoadSession, AHalfBuiltBaseIsFinishedAfterTheGameIsStartedAgain)
     ASSERT_NE(factory, nullptr) << "the factory was put down";
     ASSERT_NE(factory->definition, nullptr);
     const float buildTime = factory->definition->buildTime;
-    for (int i = 0; i < 400 && factory->buildProgress < buildTime * 0.25f; ++i) Passes(5, 0.1f);
+    PlayWithoutPictures(200.0f, 0.1f, [&] { return factory->buildProgress < buildTime * 0.25f; });
+    Passes(2, 0.05f);
     ASSERT_EQ(factory->buildState, BUILD_STATE_CONSTRUCTING);
     ASSERT_GE(factory->buildProgress, buildTime * 0.25f) << "the rig is at work on it";
     ASSERT_TRUE(rig->brain && rig->brain->mode == AI_MODE_BUILD);
@@ -265,7 +266,8 @@ TEST_F(AfterARestart, DISABLED_TheRigOfTheHalfBuiltBaseFinishesIt)
     EXPECT_GE(factory->buildProgress, noted[4] - 0.01f) << "its progress came back";
     EXPECT_LT(factory->buildProgress, noted[4] + 1.0f);
     ASSERT_TRUE(ClickRig(rig)) << "a click selects the rig";
-    for (int second = 0; second < 120 && factory->buildState != BUILD_STATE_READY; ++second) Passes(10, 0.1f);
+    PlayWithoutPictures(120.0f, 0.1f, [&] { return factory->buildState != BUILD_STATE_READY; });
+    Passes(2, 0.05f);
     EXPECT_EQ(factory->buildState, BUILD_STATE_READY) << "the rig finished the factory";
 
     // And it answers a move: a right click on open ground sends it there.
