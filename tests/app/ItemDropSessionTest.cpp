@@ -21,13 +21,6 @@ protected:
         DrainMessages(&exitCode);
         Passes(1, 0.02f);
     }
-    static bool InLevel(const Entity* wanted)
-    {
-        bool found = false;
-        for (Entity* entity = TheScene.FirstInCategory(CATEGORY_ALL, 0); entity; entity = TheScene.NextInCategory())
-            found |= entity == wanted;
-        return found;
-    }
     // The middle of a slot of the bag on the screen.
     static void SlotCentre(const Inventory* bag, int slot, int* x, int* y)
     {

@@ -189,6 +189,14 @@ protected:
         MoveMouseTo(x + window->width / 2, y + window->height / 2);
         Click(button);
     }
+    // Whether an entity is among the level's.
+    static bool InLevel(const Entity* wanted)
+    {
+        bool found = false;
+        for (Entity* entity = TheScene.FirstInCategory(CATEGORY_ALL, 0); entity; entity = TheScene.NextInCategory())
+            found |= entity == wanted;
+        return found;
+    }
     // A building of the player's by name, not the one still following the cursor.
     static Building* FindPlayerBuilding(const char* name)
     {
@@ -343,10 +351,7 @@ protected:
         // The player's rig stands at the start, and the camera looks at it.
         Agent* rig = GetPlayerRig();
         ASSERT_NE(rig, nullptr);
-        bool inLevel = false;
-        for (Entity* entity = TheScene.FirstInCategory(CATEGORY_ALL, 0); entity; entity = TheScene.NextInCategory())
-            inLevel |= entity == rig;
-        EXPECT_TRUE(inLevel) << "the rig is in the level";
+        EXPECT_TRUE(InLevel(rig)) << "the rig is in the level";
         EXPECT_TRUE(rig->flags & ENTITY_PLAYER);
         Vec3 start = MapPointToWorld(TheLevelGenerator.startPoint.x, TheLevelGenerator.startPoint.y);
         Vec3 at = rig->GetPosition();

@@ -247,10 +247,7 @@ TEST_F(AfterARestart, DISABLED_TheRigOfTheHalfBuiltBaseFinishesIt)
     // The rig is in the level, where it was saved.
     Agent* rig = GetPlayerRig();
     ASSERT_NE(rig, nullptr);
-    bool inLevel = false;
-    for (Entity* entity = TheScene.FirstInCategory(CATEGORY_ALL, 0); entity; entity = TheScene.NextInCategory())
-        inLevel |= entity == rig;
-    ASSERT_TRUE(inLevel) << "the rig is in the level";
+    ASSERT_TRUE(InLevel(rig)) << "the rig is in the level";
     const Vec3 at = rig->GetPosition();
     EXPECT_LT(std::hypot(at.x - noted[0], at.z - noted[1]), 1.5f) << "the rig stands where it was saved";
 

@@ -161,10 +161,7 @@ TEST_F(ShopSession, ABuyAndAWeaponOnTheRigThenTheScreenInAMission)
     TypeInventoryKey();
     EXPECT_FALSE(screen->IsVisible());
     EXPECT_EQ(bag->dragItem, nullptr);
-    bool inLevel = false;
-    for (Entity* entity = TheScene.FirstInCategory(CATEGORY_ALL, 0); entity; entity = TheScene.NextInCategory())
-        inLevel |= entity == spare;
-    EXPECT_TRUE(inLevel) << "the carried weapon lies in the level";
+    EXPECT_TRUE(InLevel(spare)) << "the carried weapon lies in the level";
     EXPECT_LT(std::hypot(spare->GetPosition().x - GetPlayerRig()->GetPosition().x,
                          spare->GetPosition().z - GetPlayerRig()->GetPosition().z),
               4.0f);

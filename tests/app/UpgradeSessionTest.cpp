@@ -27,12 +27,6 @@ protected:
         window->GetScreenPosition(&x, &y);
         MoveMouseTo(x + window->width / 2, y + window->height / 2);
     }
-    bool InLevel(const Entity* wanted)
-    {
-        for (Entity* entity = TheScene.FirstInCategory(CATEGORY_ALL, 0); entity; entity = TheScene.NextInCategory())
-            if (entity == wanted) return true;
-        return false;
-    }
     // The frame as drawn, the cursor where the hand left it.
     Pixels Frame()
     {
