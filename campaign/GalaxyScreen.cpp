@@ -415,13 +415,23 @@ bool Galaxy::HandleInput()
     if (TheGame) std::fill(TheGame->cursorColour, TheGame->cursorColour + 4, 1.0f);
     if (!mouse) return false;
     const int x = mouse->cursorX, y = mouse->cursorY;
-    if (WindowMgr && WindowMgr->IsPointOverWindow(x, y, true)) return false;
+    // A window or the briefing over the map hides the body under it: no tooltip lingers on
+    // top of them.
+    if (WindowMgr && WindowMgr->IsPointOverWindow(x, y, true)) {
+        ClearTooltipLinger();
+        return false;
+    }
     // The map's own buttons lie over it: a press on one is the button's.
     for (Window* child = container ? container->firstChild : nullptr; child; child = child->nextSibling)
         if (const Button* button = dynamic_cast<const Button*>(child))
-            if (button->IsVisible() && (button->pressCallback || button->clickCallback) && button->HitTest(x, y))
+            if (button->IsVisible() && (button->pressCallback || button->clickCallback) && button->HitTest(x, y)) {
+                ClearTooltipLinger();
                 return false;
-    if (IsPointOverPanel(x, y)) return false;
+            }
+    if (IsPointOverPanel(x, y)) {
+        ClearTooltipLinger();
+        return false;
+    }
     if (!GalaxyMapTakesPoint(x, y, ScreenWidth(), ScreenHeight())) return false;
     const bool pressed = mouse->ButtonEventIs(0, 1);
 

@@ -120,6 +120,10 @@ TEST_F(GalaxySession, APlanetPickedOnTheMapIsBriefedAcceptedAndStarted)
     ASSERT_TRUE(galaxy.missionBriefingButton->IsVisible());
     ClickOn(galaxy.missionBriefingButton);
     ASSERT_TRUE(galaxy.PlanetPanelShown());
+    int panelX = 0, panelY = 0;
+    galaxy.panel.frame->GetScreenPosition(&panelX, &panelY);
+    MoveMouseTo(panelX + galaxy.panel.frame->width / 2, panelY + galaxy.panel.frame->height / 2);
+    EXPECT_EQ(TooltipBody(nullptr, 0.0f), nullptr) << "no tooltip of the map lingers over the briefing";
     EXPECT_EQ(galaxy.infoBody, body);
     EXPECT_TRUE(galaxy.panel.accessible);
     const MissionRecord& story = MissionScreen::missions[0];
