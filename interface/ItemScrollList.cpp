@@ -380,22 +380,6 @@ AgentType* ItemScrollList::SelectedUnit() const
     return kind == ITEM_LIST_UNITS ? static_cast<AgentType*>(const_cast<void*>(SelectedDefinition())) : nullptr;
 }
 
-bool ItemScrollList::SelectByName(const char* name)
-{
-    if (!entries || !name) return false;
-    int index = 0;
-    for (auto* node = entries->head; node; node = node->next, ++index) {
-        if (!node->value || StrICmp(node->value->name, name) != 0) continue;
-        selected = node;
-        // The row is brought into sight as the wheel would bring it.
-        while (FirstVisibleIndex() > index) ScrollUp();
-        while (index - FirstVisibleIndex() >= rows) ScrollDown();
-        selectedRow = index - FirstVisibleIndex();
-        return true;
-    }
-    return false;
-}
-
 void ItemScrollList::DrawRows()
 {
     Font* font = StandardFont();

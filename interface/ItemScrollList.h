@@ -87,8 +87,6 @@ public:
     Item* SelectedItem() const;
     BuildItem* SelectedBuilding() const;
     AgentType* SelectedUnit() const;
-    // Selects the row of that definition's name; false when it is not listed.
-    bool SelectByName(const char* name);
 
     int kind = ITEM_LIST_BUILDINGS;
     bool showPurchased = true;

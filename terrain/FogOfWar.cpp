@@ -546,7 +546,7 @@ void Minimap::RenderVisitedMarks()
     MinimapSetStampStates(sightTexture);
     for (int row = 0; row < fog.size; ++row)
         for (int column = 0; column < fog.size; ++column) {
-            uint8_t marker = fog.markers[(size_t)row * fog.size + column];
+            uint8_t marker = fog.GetMarker(column, row);
             if (marker == FOG_MARK_NONE) continue;
             int half = marker == FOG_MARK_BUILDING ? 40 : 20;
             if (marker == FOG_MARK_RIG && rigSightSkill > 0) half += (int)(rigSightSkill * 0.1f * 20.0f);

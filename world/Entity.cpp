@@ -547,11 +547,6 @@ void Entity::MarkDeleted()
     CopyText(statusText, sizeof statusText, "DELETED");
 }
 
-bool Entity::IsMarkedDeleted() const
-{
-    return strcmp(statusText, "DELETED") == 0;
-}
-
 void Entity::AdoptMesh(IndexedMesh* owned)
 {
     mesh = owned;

@@ -166,7 +166,6 @@ public:
     void MarkDeleted();
     // Whether Die has run since the last reset (an agent's Die runs only once).
     bool HasDied() const { return died_; }
-    bool IsMarkedDeleted() const;
 
     // The entity owns (and frees) a mesh that it alone uses: a clone made for it. Shared
     // meshes stay the mesh library's.

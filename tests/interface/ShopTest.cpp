@@ -6,6 +6,22 @@
 
 namespace {
 
+// Selects the row of a definition's name and scrolls it into sight, as the wheel would; false
+// when it is not listed.
+bool SelectByName(ItemScrollList& list, const char* name)
+{
+    int index = 0;
+    for (auto* node = list.entries ? list.entries->head : nullptr; node; node = node->next, ++index) {
+        if (!node->value || StrICmp(node->value->name, name) != 0) continue;
+        list.selected = node;
+        while (list.FirstVisibleIndex() > index) list.ScrollUp();
+        while (index - list.FirstVisibleIndex() >= list.rows) list.ScrollDown();
+        list.selectedRow = index - list.FirstVisibleIndex();
+        return true;
+    }
+    return false;
+}
+
 // Colours as the painter records them.
 constexpr uint32_t LIGHT_GREY = 0xFFCCCCCC, DARK_GREY = 0xFF4D4D4D, RED = 0xFFFF4D33, TAG_BLUE = 0xFF81B3FF;
 
@@ -48,7 +64,7 @@ protected:
     {
         screen->shopTab = tab;
         screen->Show(true);
-        ASSERT_TRUE(screen->shopLists[tab]->SelectByName(name)) << name;
+        ASSERT_TRUE(SelectByName(*screen->shopLists[tab], name)) << name;
         screen->UpdateBuyButton();
     }
     std::vector<std::string> Listed(int tab) const
@@ -102,7 +118,7 @@ TEST_F(ShopTest, AListHoldsEveryDefinitionHoweverManyThereAre)
     ASSERT_GT(offered, 100);
     screen->shopLists[0]->Refill();
     EXPECT_EQ(screen->shopLists[0]->EntryCount(), offered);
-    EXPECT_TRUE(screen->shopLists[0]->SelectByName("module_119"));
+    EXPECT_TRUE(SelectByName(*screen->shopLists[0], "module_119"));
 }
 
 TEST_F(ShopTest, RowsShowPricesInTheColoursOfWhatThePlayerCanAfford)

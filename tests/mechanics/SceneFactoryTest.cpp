@@ -176,7 +176,7 @@ TEST_F(SceneFactoryTest, BuildingsOreAndSplatsFromTheirTemplates)
     EXPECT_EQ(TheScene.FirstInList(SEGMENT_ENEMY_BUILDING)->value, building);
     EXPECT_EQ(TheScene.CreateBuilding("Depot"), nullptr) << "catalogue names keep their case";
     TheScene.RemoveEntity(building, REMOVE_MASTER);
-    EXPECT_TRUE(building->IsMarkedDeleted());
+    EXPECT_STREQ(building->statusText, "DELETED");
     delete building;
 
     // Ore: its stages are copies of the template's, painted with the grade.
