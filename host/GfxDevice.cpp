@@ -14,6 +14,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <typeinfo>
 
@@ -107,7 +108,13 @@ GfxResult GfxDevice::Initialise(PresentParameters* params)
         glEnable(GL_DEBUG_OUTPUT_SYNCHRONOUS);
         glDebugMessageCallback(DebugMessage, nullptr);
     }
-    s3tc_ = epoxy_has_gl_extension("GL_EXT_texture_compression_s3tc");
+    const bool s3tcOffered = epoxy_has_gl_extension("GL_EXT_texture_compression_s3tc");
+    // A software renderer decodes a block for every texel it filters, frame after frame: the
+    // ground alone reads four DXT textures per pixel. Decoded once at upload, the same texels
+    // cost four times the memory and no time.
+    const char* renderer = (const char*)glGetString(GL_RENDERER);
+    const bool softwareRenderer = renderer && (strstr(renderer, "llvmpipe") || strstr(renderer, "softpipe"));
+    s3tc_ = s3tcOffered && !softwareRenderer;
     anisotropic_ = epoxy_has_gl_extension("GL_EXT_texture_filter_anisotropic") ||
                    epoxy_has_gl_extension("GL_ARB_texture_filter_anisotropic");
     mirrorClampToEdge_ = epoxy_gl_version() >= 44 || epoxy_has_gl_extension("GL_ARB_texture_mirror_clamp_to_edge");
@@ -130,7 +137,7 @@ GfxResult GfxDevice::Initialise(PresentParameters* params)
     caps_.MaxPrimitiveCount = 0xFFFFFF;
     caps_.MaxVertexIndex = 0xFFFFFF;
     caps_.MaxMultiSampleType = (uint32_t)maxSamples;
-    caps_.TextureCompressionS3TC = s3tc_;
+    caps_.TextureCompressionS3TC = s3tcOffered;
 
     GLuint vao = 0;
     glGenVertexArrays(1, &vao);

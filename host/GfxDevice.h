@@ -178,6 +178,8 @@ public:
     // False makes later DXT textures store decoded pixels, as on a driver without S3TC (the
     // tests use it); true cannot give S3TC to a driver that lacks it.
     void SetCompressedTextures(bool enabled) { s3tc_ = enabled && caps_.TextureCompressionS3TC; }
+    // Whether DXT textures made now stay compressed.
+    bool HasS3TC() const { return s3tc_; }
 
     // The values behind vm_ClipAdjust for the current viewport.
     Vec4 GetClipAdjust() const;
@@ -199,7 +201,6 @@ private:
     void Register(GfxResource* resource);
     void Unregister(GfxResource* resource);
     void BindScratchTexture(uint32_t target, uint32_t texture);
-    bool HasS3TC() const { return s3tc_; }
     void AddTextureMemory(int64_t bytes) { textureMemory_ += bytes; }
     uint64_t TextureBytes(const GfxBaseTexture* texture) const;
     void ForgetSurface(GfxSurface* surface);
