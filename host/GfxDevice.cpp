@@ -9,6 +9,7 @@
 #include "host/Log.h"
 
 #include <SDL.h>
+#include <malloc.h>
 
 #include <algorithm>
 #include <cmath>
@@ -28,6 +29,21 @@ void GLAPIENTRY DebugMessage(GLenum, GLenum type, GLuint, GLenum severity, GLsiz
 uint32_t DefaultTextureMemoryBudget() { return 1024u * 1024u * 1024u; }
 
 std::string createError;
+
+// The software renderer allocates each draw's shaded vertices (often more than a hundred
+// kilobytes) and frees them at the end of the draw. With the C library's adaptive limits that
+// memory goes back to the system and comes again as fresh pages, faulted in and zeroed a page
+// at a time, thousands of times a frame; kept in the heap it is reused warm.
+void KeepDrawMemoryInTheHeap()
+{
+#ifdef M_TRIM_THRESHOLD
+    static bool done = false;
+    if (done) return;
+    done = true;
+    mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 128 * 1024 * 1024);
+#endif
+}
 
 }  // namespace
 
@@ -72,6 +88,7 @@ GfxResult GfxDevice::Create(GfxWindow* window, PresentParameters* params, GfxDev
         createError = "The graphics device needs an open window.";
         return ERR_INVALIDCALL;
     }
+    KeepDrawMemoryInTheHeap();
     GfxDevice* device = new GfxDevice(window);
     GfxResult result = device->Initialise(params);
     if (GfxFailed(result)) {
