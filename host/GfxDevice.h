@@ -179,6 +179,18 @@ public:
     // tests use it); true cannot give S3TC to a driver that lacks it.
     void SetCompressedTextures(bool enabled) { s3tc_ = enabled && caps_.TextureCompressionS3TC; }
 
+    // ---- Warming the driver up
+    // A software driver makes machine code on the first draw of each program with each set of
+    // states (blending, depth and stencil, texture formats and sampling, the target's format,
+    // the vertex layout), which stalls that frame. RecordDrawStates notes from now on, once
+    // each and in order, a line for every set of states a draw is made with (null stops).
+    // WarmDraw makes a draw that covers no pixel with the states of such a line, on stand-in
+    // textures and targets of the same kinds, and then puts every state and binding back; the
+    // driver's code for it is made there and then. False when the line names a program that
+    // does not exist (yet) or cannot be read.
+    void RecordDrawStates(std::vector<std::string>* lines);
+    bool WarmDraw(const std::string& line);
+
     // The values behind vm_ClipAdjust for the current viewport.
     Vec4 GetClipAdjust() const;
 
@@ -230,6 +242,9 @@ private:
     GfxVertexDeclaration* ActiveDeclaration();
     GfxResult Draw(GfxPrimitiveType type, uint32_t primitiveCount, bool indexed, int32_t baseVertex,
                    uint32_t start, uint32_t indexSize);
+
+    // The line RecordDrawStates notes for the states of the draw being made (host/GfxWarmUp.cpp).
+    std::string DescribeDrawStates();
 
     // Targets (host/GfxTargets.cpp).
     uint32_t FramebufferFor(GfxSurface* colour, GfxSurface* depth);
@@ -333,6 +348,8 @@ private:
     };
     std::vector<Framebuffer> framebuffers_;
     bool warnedIncomplete_ = false;
+    std::vector<std::string>* recordedStates_ = nullptr;
+    std::unordered_set<std::string> recordedSet_;
 
     friend class GfxResource;
     friend class GfxBaseTexture;

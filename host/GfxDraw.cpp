@@ -560,6 +560,10 @@ GfxResult GfxDevice::Draw(GfxPrimitiveType type, uint32_t primitiveCount, bool i
     if (loss_ != LOSS_NONE) return GFX_OK;
     if (!ActiveDeclaration()) return ERR_INVALIDCALL;
     if (!PrepareDraw()) return ERR_INVALIDCALL;
+    if (recordedStates_) {
+        std::string line = DescribeDrawStates();
+        if (recordedSet_.insert(line).second) recordedStates_->push_back(line);
+    }
     ApplyVertexInput(baseVertex);
     if (indexed) {
         glDrawElementsBaseVertex(mode, (GLsizei)vertices, indexSize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
