@@ -740,6 +740,15 @@ GfxResult GfxDevice::Clear(uint32_t count, const GfxRect* rects, uint32_t flags,
     glClearDepth(std::min(1.0f, std::max(0.0f, z)));
     glClearStencil((GLint)(stencil & 0xFF));
     glEnable(GL_SCISSOR_TEST);
+    // A clear of part of a target is drawn by the driver, with code of its own to make.
+    if (recordedStates_ && renderTarget_ &&
+        (count || viewport_.X || viewport_.Y || viewport_.Width != renderTarget_->GetWidth() ||
+         viewport_.Height != renderTarget_->GetHeight() || renderStates_[RS_SCISSORTESTENABLE])) {
+        char line[64];
+        snprintf(line, sizeof line, "c=%u t=%u z=%d", flags & (CLEAR_TARGET | CLEAR_ZBUFFER | CLEAR_STENCIL),
+                 (uint32_t)renderTarget_->GetFormat(), depthStencil_ ? (int)depthStencil_->GetFormat() : -1);
+        if (recordedSet_.insert(line).second) recordedStates_->push_back(line);
+    }
     // Only the viewport is cleared (and the scissor rectangle, while the scissor test is on).
     GfxRect area{(int32_t)viewport_.X, (int32_t)viewport_.Y, (int32_t)(viewport_.X + viewport_.Width),
                  (int32_t)(viewport_.Y + viewport_.Height)};

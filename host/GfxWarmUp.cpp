@@ -14,6 +14,7 @@
 //                    height, a single level
 //   sS.N=V           a sampler state of a stage with a texture, when not 0
 //   mS.N=V           a texture stage state (fixed function only), when not 0
+// A clear of part of a target is a line of its own: "c=FLAGS t=FORMAT z=FORMAT" (z=-1: none).
 // States that only carry values into the programs (fog colour and distances, reference values,
 // the texture factor, point sizes, border colours) are left out: they never change the code.
 #include "host/GfxDevice.h"
@@ -129,6 +130,10 @@ std::string GfxDevice::DescribeDrawStates()
 bool GfxDevice::WarmDraw(const std::string& line)
 {
     if (loss_ != LOSS_NONE || !backBuffer_) return false;
+    unsigned clearFlags = 0, clearTarget = 0;
+    int clearDepth = -1;
+    if (sscanf(line.c_str(), "c=%u t=%u z=%d", &clearFlags, &clearTarget, &clearDepth) == 3)
+        return WarmClear(clearFlags, (GfxFormat)clearTarget, clearDepth);
     // What the line asks for.
     std::istringstream words(line);
     std::string word;
@@ -368,4 +373,46 @@ bool GfxDevice::WarmDraw(const std::string& line)
         if (r) r->Release();
     for (GfxResource* r : made) r->Release();
     return drawn;
+}
+
+bool GfxDevice::WarmClear(uint32_t flags, GfxFormat targetFormat, int depthFormat)
+{
+    // A corner of a stand-in target of the same formats, cleared.
+    GfxTexture* texture = nullptr;
+    if (GfxFailed(CreateTexture(4, 4, 1, USAGE_RENDERTARGET, targetFormat, POOL_DEFAULT, &texture))) return false;
+    GfxSurface* target = nullptr;
+    if (GfxFailed(texture->GetSurfaceLevel(0, &target)) || !target) {
+        texture->Release();
+        return false;
+    }
+    GfxSurface* depth = nullptr;
+    if (depthFormat >= 0 && GfxFailed(CreateDepthStencilSurface(4, 4, (GfxFormat)depthFormat, 0, 0, false, &depth)))
+        depth = nullptr;
+    if (!depth) flags &= ~(uint32_t)(CLEAR_ZBUFFER | CLEAR_STENCIL);
+    GfxSurface* oldTarget = renderTarget_;
+    GfxSurface* oldDepth = depthStencil_;
+    if (oldTarget) oldTarget->AddRef();
+    if (oldDepth) oldDepth->AddRef();
+    const Viewport oldViewport = viewport_;
+    const GfxRect oldScissor = scissor_;
+    std::vector<std::string>* recording = recordedStates_;
+    recordedStates_ = nullptr;
+    SetRenderTarget(0, target);
+    SetDepthStencilSurface(depth);
+    viewport_.Width = viewport_.Height = 2;
+    dirty_ |= DIRTY_VIEWPORT;
+    const bool cleared = flags && GfxSucceeded(Clear(0, nullptr, flags, 0, 1.0f, 0));
+    recordedStates_ = recording;
+    if (oldTarget) SetRenderTarget(0, oldTarget);
+    viewport_ = oldViewport;
+    scissor_ = oldScissor;
+    SetDepthStencilSurface(oldDepth);
+    dirty_ = DIRTY_ALL;
+    ++uniformSerial_;
+    if (oldTarget) oldTarget->Release();
+    if (oldDepth) oldDepth->Release();
+    if (depth) depth->Release();
+    target->Release();
+    texture->Release();
+    return cleared;
 }
