@@ -50,6 +50,20 @@ void StartLevel()
     if (TheEffectManager)
         while (TheEffectManager->PrecompileNext()) {}
     TheGame->Init();
+    // What the waiting frames did not warm yet (the list's draws whose programs only the level
+    // makes, or all of it when the player did not wait) is warmed now, with the bar telling
+    // so, rather than in the level's first frame with the bar sitting full.
+    if (TheEffectManager) {
+        TheEffectManager->RetryWarmUp();
+        const int total = TheEffectManager->WarmUpLeft();
+        uint32_t shown = TimeGetTimeMs();
+        while (TheEffectManager->WarmUpNext()) {
+            if (TimeGetTimeMs() - shown < 100) continue;
+            const float done = total > 0 ? 1.0f - (float)TheEffectManager->WarmUpLeft() / (float)total : 1.0f;
+            TheGame->ShowLoadingScreen("Preparing the shaders", 0.9f + 0.1f * done, true);
+            shown = TimeGetTimeMs();
+        }
+    }
     // The full bar tells the player the level is made, not the phase it began with.
     TheGame->ShowLoadingScreen("Ready", 1.0f, true);
     FrameTimer.Reset();
@@ -183,8 +197,14 @@ void MainLoopPass()
         // Before the first level (the logo slides, the start screen, the pause before a level)
         // one effect compiles a frame: the pictures keep moving and the level need not wait on
         // the compiler.
+        // Once all are compiled, the driver is warmed up for the draws a level makes, a few a
+        // frame (more while the static loading text shows).
         const bool waiting = TheGame && TheGame->state != GAME_STATE_PLAYING;
-        if (waiting && TheEffectManager) TheEffectManager->PrecompileNext();
+        if (waiting && TheEffectManager && !TheEffectManager->PrecompileNext()) {
+            const uint32_t budget = TheGame->state == GAME_STATE_LOAD_PENDING ? 60 : 12;
+            const uint32_t began = TimeGetTimeMs();
+            while (TimeGetTimeMs() - began < budget && TheEffectManager->WarmUpNext()) {}
+        }
     }
     RenderFrame();
     if (FrameSkipped) WaitInsteadOfPresenting();

@@ -67,6 +67,10 @@ EffectObject* EffectObject::Create(GfxDevice* device, const char* text, size_t s
         delete effect;
         return nullptr;
     }
+    for (Program* program : effect->programs_)
+        if (program->program)
+            program->program->SetLabel(std::string(fileName ? fileName : "effect") + ":" + program->vertex + "+" +
+                                       program->fragment);
     return effect;
 }
 

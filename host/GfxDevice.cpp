@@ -9,11 +9,13 @@
 #include "host/Log.h"
 
 #include <SDL.h>
+#include <malloc.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <typeinfo>
 
@@ -28,6 +30,21 @@ void GLAPIENTRY DebugMessage(GLenum, GLenum type, GLuint, GLenum severity, GLsiz
 uint32_t DefaultTextureMemoryBudget() { return 1024u * 1024u * 1024u; }
 
 std::string createError;
+
+// The software renderer allocates each draw's shaded vertices (often more than a hundred
+// kilobytes) and frees them at the end of the draw. With the C library's adaptive limits that
+// memory goes back to the system and comes again as fresh pages, faulted in and zeroed a page
+// at a time, thousands of times a frame; kept in the heap it is reused warm.
+void KeepDrawMemoryInTheHeap()
+{
+#ifdef M_TRIM_THRESHOLD
+    static bool done = false;
+    if (done) return;
+    done = true;
+    mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 128 * 1024 * 1024);
+#endif
+}
 
 }  // namespace
 
@@ -72,6 +89,7 @@ GfxResult GfxDevice::Create(GfxWindow* window, PresentParameters* params, GfxDev
         createError = "The graphics device needs an open window.";
         return ERR_INVALIDCALL;
     }
+    KeepDrawMemoryInTheHeap();
     GfxDevice* device = new GfxDevice(window);
     GfxResult result = device->Initialise(params);
     if (GfxFailed(result)) {
@@ -107,7 +125,13 @@ GfxResult GfxDevice::Initialise(PresentParameters* params)
         glEnable(GL_DEBUG_OUTPUT_SYNCHRONOUS);
         glDebugMessageCallback(DebugMessage, nullptr);
     }
-    s3tc_ = epoxy_has_gl_extension("GL_EXT_texture_compression_s3tc");
+    const bool s3tcOffered = epoxy_has_gl_extension("GL_EXT_texture_compression_s3tc");
+    // A software renderer decodes a block for every texel it filters, frame after frame: the
+    // ground alone reads four DXT textures per pixel. Decoded once at upload, the same texels
+    // cost four times the memory and no time.
+    const char* renderer = (const char*)glGetString(GL_RENDERER);
+    const bool softwareRenderer = renderer && (strstr(renderer, "llvmpipe") || strstr(renderer, "softpipe"));
+    s3tc_ = s3tcOffered && !softwareRenderer;
     anisotropic_ = epoxy_has_gl_extension("GL_EXT_texture_filter_anisotropic") ||
                    epoxy_has_gl_extension("GL_ARB_texture_filter_anisotropic");
     mirrorClampToEdge_ = epoxy_gl_version() >= 44 || epoxy_has_gl_extension("GL_ARB_texture_mirror_clamp_to_edge");
@@ -130,7 +154,7 @@ GfxResult GfxDevice::Initialise(PresentParameters* params)
     caps_.MaxPrimitiveCount = 0xFFFFFF;
     caps_.MaxVertexIndex = 0xFFFFFF;
     caps_.MaxMultiSampleType = (uint32_t)maxSamples;
-    caps_.TextureCompressionS3TC = s3tc_;
+    caps_.TextureCompressionS3TC = s3tcOffered;
 
     GLuint vao = 0;
     glGenVertexArrays(1, &vao);
@@ -740,6 +764,15 @@ GfxResult GfxDevice::Clear(uint32_t count, const GfxRect* rects, uint32_t flags,
     glClearDepth(std::min(1.0f, std::max(0.0f, z)));
     glClearStencil((GLint)(stencil & 0xFF));
     glEnable(GL_SCISSOR_TEST);
+    // A clear of part of a target is drawn by the driver, with code of its own to make.
+    if (recordedStates_ && renderTarget_ &&
+        (count || viewport_.X || viewport_.Y || viewport_.Width != renderTarget_->GetWidth() ||
+         viewport_.Height != renderTarget_->GetHeight() || renderStates_[RS_SCISSORTESTENABLE])) {
+        char line[64];
+        snprintf(line, sizeof line, "c=%u t=%u z=%d", flags & (CLEAR_TARGET | CLEAR_ZBUFFER | CLEAR_STENCIL),
+                 (uint32_t)renderTarget_->GetFormat(), depthStencil_ ? (int)depthStencil_->GetFormat() : -1);
+        if (recordedSet_.insert(line).second) recordedStates_->push_back(line);
+    }
     // Only the viewport is cleared (and the scissor rectangle, while the scissor test is on).
     GfxRect area{(int32_t)viewport_.X, (int32_t)viewport_.Y, (int32_t)(viewport_.X + viewport_.Width),
                  (int32_t)(viewport_.Y + viewport_.Height)};

@@ -178,6 +178,20 @@ public:
     // False makes later DXT textures store decoded pixels, as on a driver without S3TC (the
     // tests use it); true cannot give S3TC to a driver that lacks it.
     void SetCompressedTextures(bool enabled) { s3tc_ = enabled && caps_.TextureCompressionS3TC; }
+    // Whether DXT textures made now stay compressed.
+    bool HasS3TC() const { return s3tc_; }
+
+    // ---- Warming the driver up
+    // A software driver makes machine code on the first draw of each program with each set of
+    // states (blending, depth and stencil, texture formats and sampling, the target's format,
+    // the vertex layout), which stalls that frame. RecordDrawStates notes from now on, once
+    // each and in order, a line for every set of states a draw is made with (null stops).
+    // WarmDraw makes a draw that covers no pixel with the states of such a line, on stand-in
+    // textures and targets of the same kinds, and then puts every state and binding back; the
+    // driver's code for it is made there and then. False when the line names a program that
+    // does not exist (yet) or cannot be read.
+    void RecordDrawStates(std::vector<std::string>* lines);
+    bool WarmDraw(const std::string& line);
 
     // The values behind vm_ClipAdjust for the current viewport.
     Vec4 GetClipAdjust() const;
@@ -199,7 +213,6 @@ private:
     void Register(GfxResource* resource);
     void Unregister(GfxResource* resource);
     void BindScratchTexture(uint32_t target, uint32_t texture);
-    bool HasS3TC() const { return s3tc_; }
     void AddTextureMemory(int64_t bytes) { textureMemory_ += bytes; }
     uint64_t TextureBytes(const GfxBaseTexture* texture) const;
     void ForgetSurface(GfxSurface* surface);
@@ -228,8 +241,13 @@ private:
     void FillFixedFunctionKey(FixedFunctionKey& key) const;
     void UploadFixedFunctionUniforms(FixedFunctionProgram& program);
     GfxVertexDeclaration* ActiveDeclaration();
+    // low and high bound the indices drawn (before the base vertex), when known.
     GfxResult Draw(GfxPrimitiveType type, uint32_t primitiveCount, bool indexed, int32_t baseVertex,
-                   uint32_t start, uint32_t indexSize);
+                   uint32_t start, uint32_t indexSize, uint32_t low = 0, uint32_t high = ~0u);
+
+    // The line RecordDrawStates notes for the states of the draw being made (host/GfxWarmUp.cpp).
+    std::string DescribeDrawStates();
+    bool WarmClear(uint32_t flags, GfxFormat targetFormat, int depthFormat);
 
     // Targets (host/GfxTargets.cpp).
     uint32_t FramebufferFor(GfxSurface* colour, GfxSurface* depth);
@@ -333,6 +351,8 @@ private:
     };
     std::vector<Framebuffer> framebuffers_;
     bool warnedIncomplete_ = false;
+    std::vector<std::string>* recordedStates_ = nullptr;
+    std::unordered_set<std::string> recordedSet_;
 
     friend class GfxResource;
     friend class GfxBaseTexture;

@@ -36,6 +36,10 @@ public:
 
     // The OpenGL program name (for the device).
     uint32_t GetGLName() const { return program_; }
+    // Who made the program and from what ("terrain.fx:terrain_vs+terrain_ps"): the name a list
+    // of draws to warm up ahead of time knows it by (GfxDevice::WarmDraw). Empty: unnamed.
+    void SetLabel(const std::string& label) { label_ = label; }
+    const std::string& GetLabel() const { return label_; }
 
     // Locations of the prelude's uniforms.
     struct Builtins {
@@ -52,6 +56,7 @@ private:
 
     uint32_t program_;
     Builtins builtins_;
+    std::string label_;
 
     friend class GfxDevice;
 };

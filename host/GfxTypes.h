@@ -616,5 +616,5 @@ struct GfxCaps {
     uint32_t MaxVertexIndex = 0;
     uint32_t MaxStreams = MAX_VERTEX_STREAMS;
     uint32_t MaxMultiSampleType = 0;  // highest sample count the back buffer can have
-    bool TextureCompressionS3TC = false;  // DXT textures upload compressed
+    bool TextureCompressionS3TC = false;  // the driver can keep DXT textures compressed
 };

@@ -1,7 +1,8 @@
-// The in-game frame: the shadow map from the light, the water's reflection, the lit scene into
-// the scene target, what glows into the glow target (only in a frame whose scene drew
-// something that glows), the glow blurred at its own size, then the two full-screen passes
-// (the scene copied, the blurred glow added with one filtered tap), the GUI and the frame graph.
+// The in-game frame: the shadow map from the light, the water's reflection (when something
+// reads it), the lit scene into the scene target, what glows into the glow target (only in a
+// frame whose scene drew something that glows), the glow blurred at its own size, then the
+// two full-screen passes (the scene copied, the blurred glow added with one filtered tap), the
+// GUI and the frame graph.
 #include "mechanics/Game.h"
 #include "mechanics/GameRender.h"
 
@@ -236,6 +237,16 @@ void DrawDebugViews(GfxBaseTexture* glow)
     if (DebugDrawGlowBuffer) DrawDebugView(glow, 2 * third, 2 * third + third);
 }
 
+// What an effect can read in one of the techniques the meshes draw with.
+bool EffectReads(const Effect* effect, EffectParameterHandle parameter)
+{
+    const EffectObject* fx = effect ? effect->effect : nullptr;
+    if (!fx || !parameter) return false;
+    for (EffectTechniqueHandle technique : {effect->mainTechnique, effect->glowTechnique, effect->zpassTechnique})
+        if (technique && fx->IsParameterUsed(parameter, technique)) return true;
+    return false;
+}
+
 bool AnyWaterInView()
 {
     WaterSet* water = TheTerrain.waterSet;
@@ -243,6 +254,17 @@ bool AnyWaterInView()
 }
 
 }  // namespace
+
+bool ReflectionIsRead()
+{
+    if (DebugDrawShadowBuffer) return true;
+    if (!TheEffectManager) return false;
+    for (int i = 0; i < TheEffectManager->GetCount(); ++i) {
+        const Effect* effect = TheEffectManager->GetByIndex(i);
+        if (effect && EffectReads(effect, effect->params.reflectionMap)) return true;
+    }
+    return false;
+}
 
 uint32_t ShadowMapFormat(int shadowType)
 {
@@ -511,7 +533,7 @@ void Game::Render()
     ListReleaseSteps();
 
     WaterVisible = false;
-    if (AnyWaterInView()) {
+    if (AnyWaterInView() && ReflectionIsRead()) {
         WaterVisible = true;
         ReflectionHeight = TheTerrain.waterSet->GetWorldScale() + 0.1f;
     }

@@ -29,9 +29,13 @@ extern bool DebugDrawGlowBuffer;
 extern bool SceneLighting;
 // The pass being drawn, for drawing code that behaves differently per pass.
 extern int CurrentRenderPass;
-// Set by the frame when some water is in view; the reflection pass runs only then.
+// Set by the frame when some water is in view and something reads its reflection; the
+// reflection pass runs only then.
 extern bool WaterVisible;
 extern float ReflectionHeight;
+// Whether anything shows the reflection map: a compiled effect that samples it, or the
+// developer's view of the frame's targets. A map nobody reads is not worth drawing.
+bool ReflectionIsRead();
 
 // The frame's own targets. The scene and glow targets live in the texture manager (made again
 // after a device reset); the rest are the frame's and are dropped at a device loss and made

@@ -2,6 +2,7 @@
 // include, the flat fallback, reloading and the device-loss calls.
 #include "render/EffectManager.h"
 
+#include "host/GfxDevice.h"
 #include "host/Log.h"
 #include "host/System.h"
 #include "platform/ConfigFile.h"
@@ -238,6 +239,41 @@ bool EffectManager::PrecompileNext()
         return true;
     }
     return false;
+}
+
+bool EffectManager::WarmUpNext()
+{
+    if (!warmUpRead_) {
+        warmUpRead_ = true;
+        unsigned size = 0;
+        const unsigned char* data = ShaderPackage ? ShaderPackage->GetData("warmup.txt", &size) : nullptr;
+        if (data) {
+            std::string text((const char*)data, size);
+            ShaderPackage->ReleaseData("warmup.txt");
+            size_t b = 0;
+            while (b < text.size()) {
+                size_t e = text.find('\n', b);
+                if (e == std::string::npos) e = text.size();
+                std::string line = text.substr(b, e - b);
+                if (!line.empty() && line.back() == '\r') line.pop_back();
+                if (!line.empty() && line[0] != '#') warmUp_.push_back(line);
+                b = e + 1;
+            }
+        }
+    }
+    if (!device_ || warmUpNext_ >= warmUp_.size()) return false;
+    const std::string& line = warmUp_[warmUpNext_++];
+    if (!device_->WarmDraw(line)) warmLater_.push_back(line);
+    return true;
+}
+
+void EffectManager::RetryWarmUp()
+{
+    if (warmLater_.empty()) return;
+    warmUp_.erase(warmUp_.begin(), warmUp_.begin() + (std::ptrdiff_t)warmUpNext_);
+    warmUp_.insert(warmUp_.begin(), warmLater_.begin(), warmLater_.end());
+    warmLater_.clear();
+    warmUpNext_ = 0;
 }
 
 void EffectManager::ReloadAll(bool looseFiles)

@@ -54,6 +54,19 @@ public:
     // stays unloaded: its first LoadEffect looks up its techniques and keeps its label, and an
     // effect that does not compile here is reported there. False when nothing is left.
     bool PrecompileNext();
+    // Gets the driver ready for the next set of draw states of the warm-up list ("warmup.txt" in
+    // the shader package: the states a first level draws with), by a draw that shows nothing,
+    // so that the first frames of a level need not wait while the driver makes its code. Meant,
+    // like PrecompileNext, for frames where the player waits anyway; run after it, since the
+    // list names the effects' programs. A line whose program is not made yet waits for
+    // RetryWarmUp. False when nothing is left.
+    bool WarmUpNext();
+    // The lines that could not be warmed yet are tried again (once the level has made its own
+    // programs).
+    void RetryWarmUp();
+    // Lines of the list not warmed yet, and the list's length (for a progress bar).
+    int WarmUpLeft() const { return (int)(warmUp_.size() - warmUpNext_); }
+    int WarmUpCount() const { return (int)warmUp_.size(); }
     // Recompiles every record (also the ones that never compiled), from loose files when
     // asked. The last-error text starts over.
     void ReloadAll(bool looseFiles);
@@ -87,6 +100,10 @@ private:
 
     GfxDevice* device_;
     int precompiled_ = 0;  // package entries PrecompileNext has been through
+    bool warmUpRead_ = false;
+    std::vector<std::string> warmUp_;    // the list's lines
+    size_t warmUpNext_ = 0;              // the next line WarmUpNext takes
+    std::vector<std::string> warmLater_; // lines whose program was not there yet
     std::unique_ptr<PooledList<Entry>> list_;
     DeviceListing<EffectManager, &EffectManager::ReleaseAll, &EffectManager::RestoreAll> listing_{this, RELEASE_EFFECTS,
                                                                                                   RESTORE_EFFECTS};

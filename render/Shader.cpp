@@ -69,6 +69,12 @@ bool Shader::Compile(GfxDevice* device, const char* source, bool vertex)
         return false;
     }
     program_ = program;
+    // Named by its text, which stays the same from one run to the next.
+    uint32_t hash = 2166136261u;
+    for (const char* c = source; *c; ++c) hash = (hash ^ (uint8_t)*c) * 16777619u;
+    char label[32];
+    snprintf(label, sizeof label, "shader:%s:%08x", vertex ? "vs" : "ps", hash);
+    program_->SetLabel(label);
 
     // The constant table, samplers numbered as declared.
     int stage = 0;

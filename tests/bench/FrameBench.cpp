@@ -5,6 +5,12 @@
 // its passes one by one: the shadow map, the scene, the glow pass, the GUI. Each pass ends with a present, so that the software renderer
 // has finished it; "PresentOnly" is what that adds. Glow and composite together cost what the
 // frame with a scan ring costs more than the one without.
+//
+// The whole frame also reports the processor time it takes on every thread (cpu_ms: what one
+// core would need, the renderer's threads included) and on the calling thread alone
+// (main_ms: the game, the driver's vertex work and binning, which the renderer's threads wait
+// for), beside their goals: 30 frames a second with four renderer threads (LP_NUM_THREADS=4),
+// and 45 % less processor time than the 243 ms a frame took before.
 #include "campaign/MissionScreen.h"
 #include "host/GfxDevice.h"
 #include "host/Log.h"
@@ -34,6 +40,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <memory>
 #include <string>
 #include <unistd.h>
@@ -44,6 +51,24 @@ namespace {
 constexpr int WIDTH = 1024;
 constexpr int HEIGHT = 768;
 constexpr int CROWD_SIZE = 150;
+constexpr double GOAL_FPS = 30.0;
+constexpr double OLD_FRAME_CPU_MS = 243.0;
+constexpr double GOAL_FRAME_CPU_MS = OLD_FRAME_CPU_MS * (1.0 - 0.45);
+
+double CpuMs(clockid_t clock)
+{
+    timespec t{};
+    clock_gettime(clock, &t);
+    return (double)t.tv_sec * 1e3 + (double)t.tv_nsec * 1e-6;
+}
+
+// The renderer's threads: LP_NUM_THREADS, or one per core when it is not set.
+double RendererThreads()
+{
+    const char* value = getenv("LP_NUM_THREADS");
+    if (value && *value) return atof(value);
+    return (double)sysconf(_SC_NPROCESSORS_ONLN);
+}
 
 // One level for every benchmark of the program, started on first use.
 class MissionFrame {
@@ -185,6 +210,7 @@ void WholeFrame(benchmark::State& state)
     FRAME_OR_SKIP(frame);
     const bool scanning = state.range(0) != 0;
     int glowPasses = 0;
+    const double process = CpuMs(CLOCK_PROCESS_CPUTIME_ID), thread = CpuMs(CLOCK_THREAD_CPUTIME_ID);
     for (auto _ : state) {
         frame->KeepScanning(scanning);
         frame->Animate();
@@ -193,10 +219,20 @@ void WholeFrame(benchmark::State& state)
         frame->game.Render();
         glowPasses += GlowingMeshDrawCount != before;
     }
+    // The present waits for the renderer's threads: each frame's work is in by the next.
+    const double frames = (double)state.iterations();
+    const double cpuMs = (CpuMs(CLOCK_PROCESS_CPUTIME_ID) - process) / frames;
+    const double mainMs = (CpuMs(CLOCK_THREAD_CPUTIME_ID) - thread) / frames;
     frame->KeepScanning(false);
-    state.counters["glowing"] = (double)glowPasses / (double)state.iterations();
+    state.counters["glowing"] = (double)glowPasses / frames;
     state.counters["units"] = (double)frame->crowd.size();
-    state.counters["fps"] = benchmark::Counter((double)state.iterations(), benchmark::Counter::kIsRate);
+    state.counters["fps"] = benchmark::Counter(frames, benchmark::Counter::kIsRate);
+    state.counters["goal_fps"] = GOAL_FPS;
+    state.counters["threads"] = RendererThreads();
+    state.counters["cpu_ms"] = cpuMs;
+    state.counters["goal_cpu_ms"] = GOAL_FRAME_CPU_MS;
+    state.counters["cut_pct"] = 100.0 * (1.0 - cpuMs / OLD_FRAME_CPU_MS);
+    state.counters["main_ms"] = mainMs;
 }
 // Real time: the software renderer draws on threads of its own.
 BENCHMARK(WholeFrame)->ArgName("scanRing")->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);

@@ -298,6 +298,76 @@ TEST_F(GfxTest, DrawsFromBuffersHonourStartAndBaseVertices)
     indices->Release();
 }
 
+// The device tells the driver which vertices an indexed draw reaches, from the indices it
+// holds: each draw must reach the quad its own indices name, in 16 and 32 bits, from any start
+// and base, and again after the indices are rewritten.
+TEST_F(GfxTest, IndexedDrawsReachTheVerticesTheirIndicesName)
+{
+    UseVertexColour(device);
+    GfxVertexBuffer* vertices = nullptr;
+    ASSERT_EQ(device->CreateVertexBuffer(12 * sizeof(ScreenVertex), USAGE_WRITEONLY, kScreenFVF, POOL_DEFAULT,
+                                         &vertices),
+              GFX_OK);
+    ScreenVertex* v = nullptr;
+    vertices->Lock(0, 0, (void**)&v, 0);
+    const uint32_t colours[3] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF};
+    for (int q = 0; q < 3; ++q) {
+        const float x0 = -0.5f + 10.0f * (float)q, x1 = x0 + 8.0f;
+        v[q * 4 + 0] = {x0, -0.5f, 0.5f, 1, colours[q], 0, 0};
+        v[q * 4 + 1] = {x1, -0.5f, 0.5f, 1, colours[q], 0, 0};
+        v[q * 4 + 2] = {x1, 7.5f, 0.5f, 1, colours[q], 0, 0};
+        v[q * 4 + 3] = {x0, 7.5f, 0.5f, 1, colours[q], 0, 0};
+    }
+    vertices->Unlock();
+    device->SetFVF(kScreenFVF);
+    device->SetStreamSource(0, vertices, 0, sizeof(ScreenVertex));
+
+    struct Case {
+        GfxFormat format;
+        uint32_t firstQuad;  // of the quads the indices name, in order
+        int32_t base;        // added to every index
+        uint32_t startIndex;
+        int quadSeen;  // where the draw lands (-1: keep the cleared screen)
+    };
+    const Case cases[] = {
+        {FMT_INDEX16, 0, 0, 0, 0}, {FMT_INDEX16, 0, 0, 6, 1}, {FMT_INDEX16, 0, 4, 0, 1},
+        {FMT_INDEX16, 1, 0, 0, 1}, {FMT_INDEX16, 1, 0, 6, 2}, {FMT_INDEX16, 1, -4, 6, 1},
+        {FMT_INDEX32, 0, 0, 6, 1}, {FMT_INDEX32, 1, 4, 0, 2}, {FMT_INDEX32, 0, 8, 0, 2},
+    };
+    GfxIndexBuffer* indices16 = nullptr;
+    GfxIndexBuffer* indices32 = nullptr;
+    ASSERT_EQ(device->CreateIndexBuffer(12 * 2, USAGE_WRITEONLY, FMT_INDEX16, POOL_MANAGED, &indices16), GFX_OK);
+    ASSERT_EQ(device->CreateIndexBuffer(12 * 4, USAGE_WRITEONLY, FMT_INDEX32, POOL_MANAGED, &indices32), GFX_OK);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "format " << c.format << ", quads from " << c.firstQuad << ", base "
+                                        << c.base << ", start " << c.startIndex);
+        // Two quads' indices, rewritten for each case in the same buffer.
+        GfxIndexBuffer* indices = c.format == FMT_INDEX16 ? indices16 : indices32;
+        void* data = nullptr;
+        ASSERT_EQ(indices->Lock(0, 0, &data, 0), GFX_OK);
+        const uint32_t list[6] = {0, 1, 2, 0, 2, 3};
+        for (uint32_t i = 0; i < 12; ++i) {
+            uint32_t index = list[i % 6] + 4 * (c.firstQuad + i / 6);
+            if (c.format == FMT_INDEX16)
+                static_cast<uint16_t*>(data)[i] = (uint16_t)index;
+            else
+                static_cast<uint32_t*>(data)[i] = index;
+        }
+        indices->Unlock();
+        device->SetIndices(indices);
+        ASSERT_EQ(device->Clear(0, nullptr, CLEAR_TARGET, 0xFF000000, 1.0f, 0), GFX_OK);
+        ASSERT_EQ(device->DrawIndexedPrimitive(PT_TRIANGLELIST, c.base, 0, 4, c.startIndex, 2), GFX_OK);
+        Pixels p = ReadBackBuffer(device);
+        for (int q = 0; q < 3; ++q)
+            EXPECT_TRUE(ColorNear(p.At(4 + 10 * q, 4), q == c.quadSeen ? colours[q] : 0xFF000000)) << "quad " << q;
+    }
+    device->SetIndices(nullptr);
+    device->SetStreamSource(0, nullptr, 0, 0);
+    vertices->Release();
+    indices16->Release();
+    indices32->Release();
+}
+
 TEST_F(GfxTest, DrawsFromMemoryCoverLinesAndIndexedTriangles)
 {
     UseVertexColour(device);

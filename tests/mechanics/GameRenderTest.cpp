@@ -197,3 +197,34 @@ TEST_F(GameRenderTest, TheFramesEffectsCompile)
         EXPECT_NE(effect->mainTechnique, nullptr) << name;
     }
 }
+
+TEST_F(GameRenderTest, TheReflectionIsDrawnOnlyWhenSomethingReadsIt)
+{
+    // Every effect the game ships, compiled and looked up as drawing code would.
+    while (TheEffectManager->PrecompileNext()) {
+    }
+    ASSERT_GT(TheEffectManager->GetCount(), 10);
+    for (int i = 0; i < TheEffectManager->GetCount(); ++i)
+        TheEffectManager->LoadEffect(TheEffectManager->GetByIndex(i), "main");
+    EXPECT_FALSE(ReflectionIsRead()) << "no shipped effect samples the reflection map";
+    // The developer's view of the frame's targets shows it.
+    ScopedGlobal<bool> debugViews(DebugDrawShadowBuffer, true);
+    EXPECT_TRUE(ReflectionIsRead());
+}
+
+TEST_F(GameRenderTest, TheSoftwareRendererKeepsBlockTexturesDecoded)
+{
+    GfxDevice* device = Graphics->device;
+    GfxCaps caps;
+    ASSERT_EQ(device->GetDeviceCaps(&caps), GFX_OK);
+    if (device->GetDriverDescription().find("llvmpipe") == std::string::npos)
+        GTEST_SKIP() << "not the software renderer: " << device->GetDriverDescription();
+    // The driver could keep them compressed; decoding every filtered texel each frame is what
+    // the game does not want of it.
+    EXPECT_TRUE(caps.TextureCompressionS3TC);
+    EXPECT_FALSE(device->HasS3TC());
+    // A test may still ask for the compressed path.
+    device->SetCompressedTextures(true);
+    EXPECT_TRUE(device->HasS3TC());
+    device->SetCompressedTextures(false);
+}
