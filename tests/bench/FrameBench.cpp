@@ -72,6 +72,10 @@ double MinorFaults()
     return (double)usage.ru_minflt;
 }
 
+// The goal is for four renderer threads: that is what runs unless LP_NUM_THREADS says
+// otherwise (it is read when the first window's renderer starts).
+[[maybe_unused]] const bool FourRendererThreads = setenv("LP_NUM_THREADS", "4", 0) == 0;
+
 // The renderer's threads: LP_NUM_THREADS, or one per core when it is not set.
 double RendererThreads()
 {
