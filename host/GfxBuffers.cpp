@@ -67,7 +67,6 @@ GfxResult GfxBuffer::Unlock()
 {
     if (lockCount_ == 0) return ERR_INVALIDCALL;
     if (--lockCount_ > 0) return GFX_OK;
-    if (dirtyBegin_ != dirtyEnd_) ++writes_;
     if (dirtyBegin_ != dirtyEnd_ && buffer_) {
         glBindBuffer(GL_COPY_WRITE_BUFFER, buffer_);
         if (discard_) {
@@ -93,40 +92,6 @@ GfxResult GfxVertexBuffer::GetDesc(VertexBufferDesc* desc) const
     desc->Size = GetLength();
     desc->FVF = fvf_;
     return GFX_OK;
-}
-
-namespace {
-
-template <class T> void FindRange(const T* indices, uint32_t count, uint32_t* low, uint32_t* high)
-{
-    T lo = indices[0], hi = indices[0];
-    for (uint32_t i = 1; i < count; ++i) {
-        lo = indices[i] < lo ? indices[i] : lo;
-        hi = indices[i] > hi ? indices[i] : hi;
-    }
-    *low = lo;
-    *high = hi;
-}
-
-}  // namespace
-
-bool GfxIndexBuffer::GetIndexRange(uint32_t first, uint32_t count, uint32_t* low, uint32_t* high)
-{
-    const uint32_t size = GetIndexSize();
-    if (count == 0 || first > GetLength() / size || count > GetLength() / size - first) return false;
-    if (rangeWrites_ != writes_ || rangeFirst_ != first || rangeCount_ != count) {
-        const uint8_t* at = bytes_.data() + (size_t)first * size;
-        if (size == 4)
-            FindRange(reinterpret_cast<const uint32_t*>(at), count, &rangeLow_, &rangeHigh_);
-        else
-            FindRange(reinterpret_cast<const uint16_t*>(at), count, &rangeLow_, &rangeHigh_);
-        rangeFirst_ = first;
-        rangeCount_ = count;
-        rangeWrites_ = writes_;
-    }
-    *low = rangeLow_;
-    *high = rangeHigh_;
-    return true;
 }
 
 GfxResult GfxIndexBuffer::GetDesc(IndexBufferDesc* desc) const

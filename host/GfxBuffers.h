@@ -32,7 +32,6 @@ protected:
     uint32_t lockCount_ = 0;
     uint32_t dirtyBegin_ = 0, dirtyEnd_ = 0;
     bool discard_ = false;
-    uint32_t writes_ = 0;  // unlocks that changed the bytes
 
     friend class GfxDevice;
 };
@@ -57,9 +56,6 @@ public:
     GfxResult GetDesc(IndexBufferDesc* desc) const;
     GfxFormat GetFormat() const { return format_; }
     uint32_t GetIndexSize() const { return format_ == FMT_INDEX32 ? 4 : 2; }
-    // The lowest and highest index among count indices from first (false when they are not
-    // all in the buffer). The answer for the last range asked is kept until the next write.
-    bool GetIndexRange(uint32_t first, uint32_t count, uint32_t* low, uint32_t* high);
 
 private:
     GfxIndexBuffer(GfxDevice* device, uint32_t length, uint32_t usage, GfxFormat format, GfxPool pool,
@@ -68,8 +64,6 @@ private:
     {
     }
     GfxFormat format_;
-    uint32_t rangeFirst_ = 0, rangeCount_ = 0, rangeLow_ = 0, rangeHigh_ = 0;
-    uint32_t rangeWrites_ = ~0u;
     friend class GfxDevice;
 };
 

@@ -241,9 +241,8 @@ private:
     void FillFixedFunctionKey(FixedFunctionKey& key) const;
     void UploadFixedFunctionUniforms(FixedFunctionProgram& program);
     GfxVertexDeclaration* ActiveDeclaration();
-    // low and high bound the indices drawn (before the base vertex), when known.
     GfxResult Draw(GfxPrimitiveType type, uint32_t primitiveCount, bool indexed, int32_t baseVertex,
-                   uint32_t start, uint32_t indexSize, uint32_t low = 0, uint32_t high = ~0u);
+                   uint32_t start, uint32_t indexSize);
 
     // The line RecordDrawStates notes for the states of the draw being made (host/GfxWarmUp.cpp).
     std::string DescribeDrawStates();

@@ -550,7 +550,7 @@ bool GfxDevice::PrepareDraw()
 }
 
 GfxResult GfxDevice::Draw(GfxPrimitiveType type, uint32_t primitiveCount, bool indexed, int32_t baseVertex,
-                          uint32_t start, uint32_t indexSize, uint32_t low, uint32_t high)
+                          uint32_t start, uint32_t indexSize)
 {
     GLenum mode;
     uint32_t vertices;
@@ -566,14 +566,8 @@ GfxResult GfxDevice::Draw(GfxPrimitiveType type, uint32_t primitiveCount, bool i
     }
     ApplyVertexInput(baseVertex);
     if (indexed) {
-        const GLenum indexType = indexSize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT;
-        const void* offset = (const void*)(uintptr_t)((size_t)start * indexSize);
-        // With the range known, the software renderer shades each vertex of it once; without,
-        // it guesses through a small cache and shades many vertices twice or more.
-        if (high != ~0u && low <= high)
-            glDrawRangeElementsBaseVertex(mode, low, high, (GLsizei)vertices, indexType, offset, baseVertex);
-        else
-            glDrawElementsBaseVertex(mode, (GLsizei)vertices, indexType, offset, baseVertex);
+        glDrawElementsBaseVertex(mode, (GLsizei)vertices, indexSize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
+                                 (const void*)(uintptr_t)((size_t)start * indexSize), baseVertex);
     } else {
         glDrawArrays(mode, (GLint)start, (GLsizei)vertices);
     }
@@ -608,10 +602,8 @@ GfxResult GfxDevice::DrawIndexedPrimitive(GfxPrimitiveType type, int32_t baseVer
     if (GfxVertexDeclaration* declaration = ActiveDeclaration())
         for (const GfxVertexDeclaration::Attribute& a : declaration->GetAttributes())
             if (!streams_[a.stream].buffer) return ERR_INVALIDCALL;
-    uint32_t low = 0, high = ~0u;
-    if (!indices_->GetIndexRange(startIndex, vertices, &low, &high)) high = ~0u;
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices_->GetGLName());
-    return Draw(type, primitiveCount, true, baseVertexIndex, startIndex, size, low, high);
+    return Draw(type, primitiveCount, true, baseVertexIndex, startIndex, size);
 }
 
 GfxResult GfxDevice::DrawPrimitiveUP(GfxPrimitiveType type, uint32_t primitiveCount, const void* vertices,

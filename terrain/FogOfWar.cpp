@@ -12,6 +12,7 @@
 #include "render/Shader.h"
 #include "render/TextureManager.h"
 #include "terrain/Minimap.h"
+#include "terrain/Terrain.h"
 #include "terrain/TextureLock.h"
 #include "world/Building.h"
 #include "world/Grid.h"
@@ -439,8 +440,47 @@ void Minimap::EndTopDownView()
     device->SetTransform(TS_PROJECTION, &savedTransforms_[2]);
 }
 
+namespace {
+
+// The top-down view of the fog targets spans this much of the world across their width.
+constexpr float FOG_VIEW_SIZE = MINIMAP_WORLD_SIZE - 5.0f;
+
+// The cell of the may-be-seen grid over a coordinate of the top-down view, kept on the grid.
+int MayBeSeenCell(float v)
+{
+    int cell = (int)std::floor((v / FOG_VIEW_SIZE + 0.5f) * (float)Minimap::MAY_BE_SEEN_CELLS);
+    return std::clamp(cell, 0, Minimap::MAY_BE_SEEN_CELLS - 1);
+}
+
+}  // namespace
+
+bool Minimap::IsNeverSeen(const Vec3& min, const Vec3& max) const
+{
+    if (!created || !fogEnabled || !fogFromStamps || EffectValues.preview || !fogTarget || !fogTarget->texture ||
+        EffectValues.fogOfWar != fogTarget->texture || mayBeSeen.size() != (size_t)MAY_BE_SEEN_CELLS * MAY_BE_SEEN_CELLS)
+        return false;
+    // The world's effects read the fog at x / MAP_WORLD_SIZE + 0.5 across the texture, where the
+    // stamps were drawn at that fraction of the top-down view; two texels more on every side
+    // cover the filtering.
+    const float scale = FOG_VIEW_SIZE / MAP_WORLD_SIZE;
+    const float margin = 2.0f * FOG_VIEW_SIZE / (float)MINIMAP_TARGET_SIZE;
+    const int x0 = MayBeSeenCell(min.x * scale - margin), x1 = MayBeSeenCell(max.x * scale + margin);
+    const int z0 = MayBeSeenCell(min.z * scale - margin), z1 = MayBeSeenCell(max.z * scale + margin);
+    for (int z = z0; z <= z1; ++z)
+        for (int x = x0; x <= x1; ++x)
+            if (mayBeSeen[(size_t)z * MAY_BE_SEEN_CELLS + x]) return false;
+    return true;
+}
+
 void Minimap::DrawSightStamp(float x, float z, float half)
 {
+    if (mayBeSeen.size() != (size_t)MAY_BE_SEEN_CELLS * MAY_BE_SEEN_CELLS)
+        mayBeSeen.assign((size_t)MAY_BE_SEEN_CELLS * MAY_BE_SEEN_CELLS, 0);
+    // One texel more: the stamp's edge pixels are those whose centres it covers.
+    const float reach = half + FOG_VIEW_SIZE / (float)MINIMAP_TARGET_SIZE;
+    for (int row = MayBeSeenCell(z - reach); row <= MayBeSeenCell(z + reach); ++row)
+        for (int column = MayBeSeenCell(x - reach); column <= MayBeSeenCell(x + reach); ++column)
+            mayBeSeen[(size_t)row * MAY_BE_SEEN_CELLS + column] = 1;
     StampVertex v[4] = {
         {x - half, 0.0f, z + half, 0xFFFFFFFF, 0.0f, 0.0f},
         {x + half, 0.0f, z + half, 0xFFFFFFFF, 1.0f, 0.0f},
@@ -454,7 +494,12 @@ void Minimap::RenderFogTargets()
 {
     if (!MinimapHasDevice() || !created) return;
     MinimapKeptTarget kept;
-    if (!MinimapUseTarget(visibilityTarget)) return;
+    if (!MinimapUseTarget(visibilityTarget)) {
+        fogFromStamps = false;
+        return;
+    }
+    // The visited area starts again from what is seen now.
+    if (visitedClearPending) mayBeSeen.assign((size_t)MAY_BE_SEEN_CELLS * MAY_BE_SEEN_CELLS, 0);
     MinimapClearTarget(0xFF000000);
     BeginTopDownView();
     MinimapSetStampStates(sightTexture);
@@ -502,8 +547,10 @@ void Minimap::RenderFogTargets()
         MinimapDrawTargetQuad((float)MINIMAP_TARGET_SIZE);
         fogShader->Unbind();
         Graphics->SetTexture(nullptr, 1);
+        fogFromStamps = true;
     } else {
         MinimapClearTarget(0xFFFFFFFF);
+        fogFromStamps = false;
     }
     Graphics->SetTexture(nullptr, 0);
     EndTopDownView();
@@ -513,6 +560,7 @@ void Minimap::RenderFogTargets()
 
 void Minimap::ClearFogTarget(uint32_t colour)
 {
+    fogFromStamps = false;
     if (!MinimapHasDevice() || !created || !MinimapUseTarget(fogTarget)) return;
     Graphics->device->Clear(0, nullptr, CLEAR_TARGET | CLEAR_ZBUFFER | CLEAR_STENCIL, colour, 1.0f, 0);
 }

@@ -86,6 +86,7 @@ void Minimap::Release()
 // meanwhile: the texture manager makes a new one.
 void Minimap::OnLostDevice()
 {
+    fogFromStamps = false;
     if (created) EffectValues.fogOfWar = nullptr;
 }
 

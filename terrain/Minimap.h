@@ -160,6 +160,9 @@ public:
     void OnResetDevice();
     void BeginTopDownView();
     void EndTopDownView();
+    // True only when the fog texture is black over the whole box (x and z): the ground there
+    // is drawn black whatever lies on it. False whenever that cannot be known.
+    bool IsNeverSeen(const Vec3& min, const Vec3& max) const;
     void SetFogEnabled(bool on) { fogEnabled = on; }
     bool IsFogEnabled() const { return fogEnabled; }
     void FillSightTexture();
@@ -197,6 +200,12 @@ public:
     bool fogEnabled = true;
     bool visitedClearPending = true;
     bool evaluationToggle = true;
+    // A coarse grid over the fog targets, marked under every sight stamp drawn since the
+    // visited area was last cleared: where it is unmarked, the fog texture is black. Only
+    // meaningful while the fog texture holds what the stamps made of it.
+    static constexpr int MAY_BE_SEEN_CELLS = 64;
+    std::vector<uint8_t> mayBeSeen;
+    bool fogFromStamps = false;
     // The player's sight skill level: the rig sees farther with each.
     int rigSightSkill = 0;
 

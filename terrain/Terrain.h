@@ -51,6 +51,10 @@ struct TerrainColour {
 
 // One chunk: the vertex rectangle x0..x1, z0..z1 (inclusive; neighbours share their edge row
 // and column), its ground mesh and its splat mesh.
+// Ground the player has never seen is drawn black without shading it (the picture is the
+// same); a developer's switch, to compare.
+extern bool DrawUnseenGroundBlack;
+
 class TerrainChunk {
 public:
     TerrainChunk();

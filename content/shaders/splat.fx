@@ -53,3 +53,9 @@ fragment = splat_ps
 @pass
 vertex = splat_vs
 fragment = black_ps
+
+// Under a black fog of war: what the main technique writes there, without its work.
+@technique unseen
+@pass
+vertex = splat_vs
+fragment = black_ps

@@ -75,3 +75,9 @@ fragment = black_ps
 @pass
 vertex = ground_vs
 fragment = depth_ps
+
+// Under a black fog of war: what the main technique writes there, without its work.
+@technique unseen
+@pass
+vertex = ground_vs
+fragment = black_ps

@@ -458,3 +458,33 @@ TEST_F(WholeFrameDrawing, TheShadowMapViewTakesTheRightQuarter)
     EXPECT_EQ(CountDifferent(plain, views, 0, 0, left - 1, height), 0);
     EXPECT_GT(CountDifferent(plain, views, left + 1, third + 1, width, 2 * third - 1), (width / 4) * third / 4);
 }
+
+// Ground under a black fog of war is drawn without shading it, and the picture stays the same.
+TEST_F(WorldPassesDrawing, GroundNeverSeenKeepsItsPictureWithoutItsShading)
+{
+    BuildLevel(true);
+    LookAtLevel();
+    TheMinimap.SetFogEnabled(true);
+    TheMinimap.CreateFogOfWar();
+    ASSERT_TRUE(TheMinimap.created);
+    TheMinimap.visitedClearPending = true;
+    TheMinimap.RenderFogTargets();
+    const Vec3 at = unit->GetPosition(), step(2.0f, 2.0f, 2.0f);
+    EXPECT_FALSE(TheMinimap.IsNeverSeen(at - step, at + step)) << "the unit sees where it stands";
+    EXPECT_TRUE(TheMinimap.IsNeverSeen(Vec3(100.0f, 0.0f, -120.0f), Vec3(120.0f, 5.0f, -100.0f)));
+
+    Pixels quick = DrawFrame();
+    Pixels shaded;
+    {
+        ScopedGlobal<bool> off(DrawUnseenGroundBlack, false);
+        shaded = DrawFrame();
+    }
+    ASSERT_EQ(quick.argb.size(), shaded.argb.size());
+    int differ = 0, black = 0;
+    for (size_t i = 0; i < quick.argb.size(); ++i) {
+        differ += quick.argb[i] != shaded.argb[i];
+        black += (shaded.argb[i] & 0xFFFFFF) == 0;
+    }
+    EXPECT_EQ(differ, 0);
+    EXPECT_GT(black, (int)shaded.argb.size() / 10) << "some of the ground in view was never seen";
+}
