@@ -613,9 +613,20 @@ bool ComposeSky(StartScreenParts& s)
 }
 
 // The picture put back texel for texel: pixel centres on texel centres, and nothing blended,
-// since it already holds the black the frame starts from.
+// since it already holds the black the frame starts from. Copied where the target allows it
+// (a copy costs the software renderer a fraction of shading a screen of pixels), else drawn.
 void DrawComposedSky(StartScreenParts& s, int w, int h)
 {
+    GfxSurface* screen = nullptr;
+    GfxSurface* sky = nullptr;
+    bool copied = false;
+    if (GfxSucceeded(Graphics->device->GetRenderTarget(0, &screen)) && screen &&
+        GfxSucceeded(static_cast<GfxTexture*>(s.skyTarget->texture)->GetSurfaceLevel(0, &sky)) && sky &&
+        screen->GetWidth() == (uint32_t)w && screen->GetHeight() == (uint32_t)h)
+        copied = GfxSucceeded(Graphics->device->StretchRect(sky, nullptr, screen, nullptr, TEXF_POINT));
+    if (sky) sky->Release();
+    if (screen) screen->Release();
+    if (copied) return;
     struct ScreenVertex {
         float x, y, z, rhw;
         uint32_t colour;

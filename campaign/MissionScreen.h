@@ -46,6 +46,10 @@ const StartScreenParts& GetStartScreen();
 void ReleaseStartScreen();
 // The start screen is the page showing: its sky and galaxy move on every frame.
 bool StartScreenMoves();
+// The start screen's own frame time. Its galaxy turns six degrees a second, so its nearest
+// stars cross about a pixel in this time; the sky's lights change only four times a second.
+// Drawing it more often shows the same picture again at the cost of a whole frame.
+constexpr float START_SCREEN_FRAME_SECONDS = 1.0f / 30.0f;
 
 class MissionScreen {
 public:
