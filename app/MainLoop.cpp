@@ -106,6 +106,22 @@ struct FrontEndLook {
 FrontEndLook LastFrontEndLook;
 bool FrontEndShown = false;  // the last frame drawn was the front end's
 bool FrameSkipped = false;
+// Seconds of the passes since the start screen's last frame, this one's included: what its
+// galaxy and sky move by in the next frame drawn.
+float StartScreenUndrawn = 0.0f;
+
+// The start screen has a frame rate of its own, below the loop's: its next frame is due once
+// its frame time has passed (half a pass early rather than a whole pass late).
+bool StartScreenFrameDue()
+{
+    if (!StartScreenMoves()) {
+        StartScreenUndrawn = 0.0f;
+        return false;
+    }
+    const float pass = FrameTimer.delta > 0.0f ? FrameTimer.delta : 0.0f;
+    StartScreenUndrawn += pass;
+    return StartScreenUndrawn + 0.5f * pass >= START_SCREEN_FRAME_SECONDS;
+}
 
 bool FrontEndNeedsFrame()
 {
@@ -113,9 +129,10 @@ bool FrontEndNeedsFrame()
     look.events = InputEvents.EventCount();
     look.screenState = FrontEndScreenState;
     look.windows = WindowMgr ? WindowMgr->ShownSignature() : 0;
-    // Something moves (a window, or the start screen's sky and galaxy), or a screenshot waits
-    // for the next frame.
-    bool wanted = (WindowMgr && WindowMgr->AnyAnimates()) || StartScreenMoves() ||
+    // Something moves (a window, or the start screen's sky and galaxy when its frame is due),
+    // or a screenshot waits for the next frame.
+    const bool startScreenDue = StartScreenFrameDue();
+    bool wanted = (WindowMgr && WindowMgr->AnyAnimates()) || startScreenDue ||
                   (Graphics && Graphics->IsScreenshotPending());
     if (FrontEndShown && look == LastFrontEndLook && !wanted) return false;
     LastFrontEndLook = look;
@@ -302,9 +319,20 @@ void RenderFrame()
         IntroSlideshow->Draw();
     } else {
         SetFrontEndStates(false);
-        Graphics->Clear(CLEAR_ALL, 0.0f, 0.0f, 0.0f, 1.0f);
+        // The start screen draws flat but for its galaxy, which clears the depth of its own
+        // square: a depth and stencil cleared over the whole screen would go unread.
+        const bool startScreen = state == GAME_STATE_FRONT_END && StartScreenMoves();
+        Graphics->Clear(startScreen ? (uint8_t)CLEAR_TARGET : CLEAR_ALL, 0.0f, 0.0f, 0.0f, 1.0f);
         Graphics->BeginScene();
-        if (state == GAME_STATE_FRONT_END) RenderByScreenState();
+        if (state == GAME_STATE_FRONT_END) {
+            // What moves on the start screen moves by the time since its last frame drawn,
+            // not by the last pass alone.
+            const float passDelta = FrameTimer.delta;
+            if (StartScreenMoves() && StartScreenUndrawn > 0.0f) FrameTimer.delta = StartScreenUndrawn;
+            StartScreenUndrawn = 0.0f;
+            RenderByScreenState();
+            FrameTimer.delta = passDelta;
+        }
         Graphics->Begin2D();
         if (state == GAME_STATE_LOAD_PENDING && TheGame->loadingFont) {
             int w = Config->width, h = Config->height;

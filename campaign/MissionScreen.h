@@ -39,6 +39,12 @@ struct StartScreenParts {
     float skyPhase = 0.0f;
     bool skyStale = true;
     float phase = 0.0f;  // seconds of the sky's slow change
+    // The star field's and the nebula's compressed pictures, and the plain copies the sky is
+    // drawn from (made with the composed sky, made again when it is stale).
+    TextureRecord* packedStarfield = nullptr;
+    TextureRecord* packedNebula = nullptr;
+    TextureRecord* plainStarfield = nullptr;
+    TextureRecord* plainNebula = nullptr;
 };
 const StartScreenParts& GetStartScreen();
 // Frees what the start screen made (shutdown, before the device goes); the next drawing makes
@@ -46,6 +52,10 @@ const StartScreenParts& GetStartScreen();
 void ReleaseStartScreen();
 // The start screen is the page showing: its sky and galaxy move on every frame.
 bool StartScreenMoves();
+// The start screen's own frame time. Its galaxy turns six degrees a second, so its nearest
+// stars cross about a pixel in this time; the sky's lights change only four times a second.
+// Drawing it more often shows the same picture again at the cost of a whole frame.
+constexpr float START_SCREEN_FRAME_SECONDS = 1.0f / 30.0f;
 
 class MissionScreen {
 public:

@@ -165,6 +165,12 @@ public:
     // Copies a render target (a target texture's level or the back buffer) into a system-memory
     // surface of the same size and format.
     GfxResult GetRenderTargetData(GfxSurface* renderTarget, GfxSurface* destination);
+    // Copies a rectangle of one render target (a target texture's level or the back buffer)
+    // into a rectangle of another, stretched with TEXF_POINT or TEXF_LINEAR; null rectangles
+    // are the whole surfaces. Viewport, scissor and blending play no part. A multisampled
+    // destination is refused (ERR_INVALIDCALL): draw a textured quad there instead.
+    GfxResult StretchRect(GfxSurface* source, const GfxRect* sourceRect, GfxSurface* destination,
+                          const GfxRect* destinationRect, uint32_t filter);
     // The last picture presented (or the back buffer as drawn so far), as A8R8G8B8 into a
     // system-memory surface of the back buffer's size.
     GfxResult GetFrontBufferData(uint32_t swapChain, GfxSurface* destination);

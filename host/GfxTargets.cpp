@@ -219,6 +219,41 @@ GfxResult GfxDevice::GetRenderTargetData(GfxSurface* renderTarget, GfxSurface* d
                       FormatRowPitch(destination->GetFormat(), destination->GetWidth()));
 }
 
+GfxResult GfxDevice::StretchRect(GfxSurface* source, const GfxRect* sourceRect, GfxSurface* destination,
+                                 const GfxRect* destinationRect, uint32_t filter)
+{
+    auto isTarget = [this](const GfxSurface* s) {
+        return s && s->GetDevice() == this &&
+               (s->GetKind() == GfxSurface::BACK_BUFFER ||
+                (s->GetKind() == GfxSurface::TEXTURE_LEVEL && s->GetContainer()->IsRenderTarget()));
+    };
+    if (!isTarget(source) || !isTarget(destination) || source == destination || destination->GetSamples() > 1 ||
+        (filter != TEXF_NONE && filter != TEXF_POINT && filter != TEXF_LINEAR))
+        return ERR_INVALIDCALL;
+    auto inside = [](const GfxRect& r, const GfxSurface* s) {
+        return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom && r.right <= (int32_t)s->GetWidth() &&
+               r.bottom <= (int32_t)s->GetHeight();
+    };
+    const GfxRect from = sourceRect ? *sourceRect : GfxRect{0, 0, (int32_t)source->GetWidth(), (int32_t)source->GetHeight()};
+    const GfxRect to = destinationRect ? *destinationRect
+                                       : GfxRect{0, 0, (int32_t)destination->GetWidth(), (int32_t)destination->GetHeight()};
+    if (!inside(from, source) || !inside(to, destination)) return ERR_INVALIDCALL;
+    if (loss_ != LOSS_NONE) return ERR_DEVICELOST;
+    // A multisampled back buffer is read resolved. Targets keep their top row first, so no flip.
+    const uint32_t read = source->GetKind() == GfxSurface::BACK_BUFFER ? ResolvedBackBufferFramebuffer()
+                                                                        : FramebufferFor(source, nullptr);
+    const uint32_t draw = FramebufferFor(destination, nullptr);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, read);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, draw);
+    glDisable(GL_SCISSOR_TEST);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glBlitFramebuffer(from.left, from.top, from.right, from.bottom, to.left, to.top, to.right, to.bottom,
+                      GL_COLOR_BUFFER_BIT, filter == TEXF_LINEAR ? GL_LINEAR : GL_NEAREST);
+    glFramebuffer_ = ~0u;
+    dirty_ |= DIRTY_RASTER | DIRTY_TARGET;
+    return TakeGlError();
+}
+
 GfxResult GfxDevice::GetFrontBufferData(uint32_t swapChain, GfxSurface* destination)
 {
     if (swapChain != 0 || !destination || destination->GetKind() != GfxSurface::SYSTEM_MEMORY ||

@@ -157,7 +157,10 @@ protected:
         if (parkCursor) MoveMouseTo(Config->width * 35 / 100, Config->height / 10);
         frame.texts.clear();
         frame.quads.clear();
+        const int presented = PresentedFrames;
         RenderFrame();
+        // The start screen draws at its own rate: when this was not its frame, the next is.
+        if (PresentedFrames == presented) Passes(1, START_SCREEN_FRAME_SECONDS);
     }
 
     // The part of the screen the last frame drawn shows, kept as the picture of that name.

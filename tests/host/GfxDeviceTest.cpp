@@ -229,6 +229,60 @@ TEST_F(GfxTest, RenderTargetBindResetsTheViewportAndKeepsTopRowsOnTop)
     target->Release();
 }
 
+TEST_F(GfxTest, StretchRectCopiesATargetIntoAnotherWhateverTheViewportAndScissor)
+{
+    GfxTexture* target = nullptr;
+    ASSERT_EQ(device->CreateTexture(16, 16, 1, USAGE_RENDERTARGET, FMT_A8R8G8B8, POOL_DEFAULT, &target), GFX_OK);
+    GfxSurface* surface = nullptr;
+    GfxSurface* back = nullptr;
+    ASSERT_EQ(target->GetSurfaceLevel(0, &surface), GFX_OK);
+    ASSERT_EQ(device->GetRenderTarget(0, &back), GFX_OK);
+    ASSERT_EQ(device->SetRenderTarget(0, surface), GFX_OK);
+    UseVertexColour(device);
+    device->SetRenderState(RS_ZENABLE, ZB_FALSE);
+    device->Clear(0, nullptr, CLEAR_TARGET, 0xFF0000FF, 1.0f, 0);
+    DrawScreenQuad(device, 0, 0, 16, 4, 0xFFFF0000);  // the top four rows
+    DrawScreenQuad(device, 0, 4, 1, 16, 0xFF808080);  // the left column below them
+
+    // Onto the back buffer at (8, 8), the same way up; a viewport and a scissor set for drawing
+    // do not clip the copy.
+    ASSERT_EQ(device->SetRenderTarget(0, back), GFX_OK);
+    device->Clear(0, nullptr, CLEAR_TARGET, 0xFF00FF00, 1.0f, 0);
+    Viewport small{0, 0, 4, 4, 0, 1};
+    device->SetViewport(&small);
+    GfxRect scissor{0, 0, 2, 2};
+    device->SetScissorRect(&scissor);
+    device->SetRenderState(RS_SCISSORTESTENABLE, 1);
+    GfxRect onto{8, 8, 24, 24};
+    ASSERT_EQ(device->StretchRect(surface, nullptr, back, &onto, TEXF_POINT), GFX_OK);
+    device->SetRenderState(RS_SCISSORTESTENABLE, 0);
+    Pixels p = ReadBackBuffer(device);
+    const struct {
+        uint32_t x, y, colour;
+    } cases[] = {{8, 8, 0xFFFF0000},  {23, 11, 0xFFFF0000}, {8, 12, 0xFF808080}, {9, 12, 0xFF0000FF},
+                 {23, 23, 0xFF0000FF}, {7, 8, 0xFF00FF00},  {24, 23, 0xFF00FF00}, {8, 24, 0xFF00FF00}};
+    for (const auto& c : cases) EXPECT_EQ(p.At(c.x, c.y) | 0xFF000000, c.colour) << c.x << "," << c.y;
+
+    // What cannot be copied is refused: not a target, onto itself, outside it, an unknown filter.
+    GfxSurface* memory = nullptr;
+    ASSERT_EQ(device->CreateOffscreenPlainSurface(16, 16, FMT_A8R8G8B8, POOL_SYSTEMMEM, &memory), GFX_OK);
+    GfxRect outside{8, 8, 17, 16}, empty{4, 4, 4, 8};
+    const struct {
+        GfxSurface *from, *to;
+        const GfxRect *fromRect, *toRect;
+        uint32_t filter;
+    } refused[] = {{nullptr, back, nullptr, nullptr, TEXF_POINT}, {memory, back, nullptr, nullptr, TEXF_POINT},
+                   {surface, memory, nullptr, nullptr, TEXF_POINT}, {surface, surface, nullptr, nullptr, TEXF_POINT},
+                   {surface, back, &outside, nullptr, TEXF_POINT},  {surface, back, nullptr, &empty, TEXF_POINT},
+                   {surface, back, nullptr, nullptr, TEXF_ANISOTROPIC}};
+    for (const auto& r : refused)
+        EXPECT_EQ(device->StretchRect(r.from, r.fromRect, r.to, r.toRect, r.filter), ERR_INVALIDCALL);
+    memory->Release();
+    surface->Release();
+    back->Release();
+    target->Release();
+}
+
 TEST_F(GfxTest, DepthSurfaceCanBeLargerThanTheTargetAndStaysBound)
 {
     GfxTexture* target = nullptr;
