@@ -52,9 +52,10 @@ const StartScreenParts& GetStartScreen();
 void ReleaseStartScreen();
 // The start screen is the page showing: its sky and galaxy move on every frame.
 bool StartScreenMoves();
-// The start screen's own frame time. Its galaxy turns six degrees a second, so its nearest
-// stars cross about a pixel in this time; the sky's lights change only four times a second.
-// Drawing it more often shows the same picture again at the cost of a whole frame.
+// The start screen's own frame time, below the loop's. Its galaxy turns six degrees a second:
+// at this rate its nearest stars move about a pixel and a half a frame and most of them less
+// than one, and the sky's lights change only four times a second. Every frame costs the
+// software renderer a whole screen of work, presenting it included.
 constexpr float START_SCREEN_FRAME_SECONDS = 1.0f / 30.0f;
 
 class MissionScreen {
