@@ -765,12 +765,16 @@ GfxResult GfxDevice::Clear(uint32_t count, const GfxRect* rects, uint32_t flags,
     glClearStencil((GLint)(stencil & 0xFF));
     glEnable(GL_SCISSOR_TEST);
     // A clear of part of a target is drawn by the driver, with code of its own to make.
-    if (recordedStates_ && renderTarget_ &&
-        (count || viewport_.X || viewport_.Y || viewport_.Width != renderTarget_->GetWidth() ||
-         viewport_.Height != renderTarget_->GetHeight() || renderStates_[RS_SCISSORTESTENABLE])) {
-        char line[64];
-        snprintf(line, sizeof line, "c=%u t=%u z=%d", flags & (CLEAR_TARGET | CLEAR_ZBUFFER | CLEAR_STENCIL),
-                 (uint32_t)renderTarget_->GetFormat(), depthStencil_ ? (int)depthStencil_->GetFormat() : -1);
+    // So may a clear of a whole target, depending on what else is bound.
+    if (recordedStates_ && renderTarget_) {
+        const bool part = count || viewport_.X || viewport_.Y || viewport_.Width != renderTarget_->GetWidth() ||
+                          viewport_.Height != renderTarget_->GetHeight() || renderStates_[RS_SCISSORTESTENABLE];
+        const bool largerDepth = depthStencil_ && (depthStencil_->GetWidth() > renderTarget_->GetWidth() ||
+                                                   depthStencil_->GetHeight() > renderTarget_->GetHeight());
+        char line[80];
+        snprintf(line, sizeof line, "c=%u t=%u z=%d a=%d", flags & (CLEAR_TARGET | CLEAR_ZBUFFER | CLEAR_STENCIL),
+                 (uint32_t)renderTarget_->GetFormat(), depthStencil_ ? (int)depthStencil_->GetFormat() : -1,
+                 (part ? 1 : 0) | (largerDepth ? 2 : 0));
         if (recordedSet_.insert(line).second) recordedStates_->push_back(line);
     }
     // Only the viewport is cleared (and the scissor rectangle, while the scissor test is on).

@@ -252,7 +252,7 @@ private:
 
     // The line RecordDrawStates notes for the states of the draw being made (host/GfxWarmUp.cpp).
     std::string DescribeDrawStates();
-    bool WarmClear(uint32_t flags, GfxFormat targetFormat, int depthFormat);
+    bool WarmClear(uint32_t flags, GfxFormat targetFormat, int depthFormat, bool part, bool largerDepth);
 
     // Targets (host/GfxTargets.cpp).
     uint32_t FramebufferFor(GfxSurface* colour, GfxSurface* depth);

@@ -14,7 +14,8 @@
 //                    height, a single level
 //   sS.N=V           a sampler state of a stage with a texture, when not 0
 //   mS.N=V           a texture stage state (fixed function only), when not 0
-// A clear of part of a target is a line of its own: "c=FLAGS t=FORMAT z=FORMAT" (z=-1: none).
+// A clear is a line of its own: "c=FLAGS t=FORMAT z=FORMAT a=AREA" (z=-1: no depth surface; AREA
+// 1: part of the target, 2: a depth surface larger than the target).
 // States that only carry values into the programs (fog colour and distances, reference values,
 // the texture factor, point sizes, border colours) are left out: they never change the code.
 #include "host/GfxDevice.h"
@@ -131,13 +132,13 @@ bool GfxDevice::WarmDraw(const std::string& line)
 {
     if (loss_ != LOSS_NONE || !backBuffer_) return false;
     unsigned clearFlags = 0, clearTarget = 0;
-    int clearDepth = -1;
-    if (sscanf(line.c_str(), "c=%u t=%u z=%d", &clearFlags, &clearTarget, &clearDepth) == 3)
-        return WarmClear(clearFlags, (GfxFormat)clearTarget, clearDepth);
+    int clearDepth = -1, clearArea = 0;
+    if (sscanf(line.c_str(), "c=%u t=%u z=%d a=%d", &clearFlags, &clearTarget, &clearDepth, &clearArea) == 4)
+        return WarmClear(clearFlags, (GfxFormat)clearTarget, clearDepth, (clearArea & 1) != 0, (clearArea & 2) != 0);
     // What the line asks for.
     std::istringstream words(line);
     std::string word;
-    GfxProgram* program = nullptr;
+    std::vector<GfxProgram*> programs;
     bool fixedFunction = false, haveProgram = false;
     uint32_t fvf = 0;
     std::vector<VertexElement> elements;
@@ -161,11 +162,13 @@ bool GfxDevice::WarmDraw(const std::string& line)
                 fixedFunction = haveProgram = true;
                 continue;
             }
+            // Every program of that name: two objects made from the same text are two programs
+            // to the driver.
             for (GfxResource* resource : resources_) {
                 GfxProgram* candidate = dynamic_cast<GfxProgram*>(resource);
-                if (candidate && candidate->GetGLName() && candidate->GetLabel() == value) program = candidate;
+                if (candidate && candidate->GetGLName() && candidate->GetLabel() == value) programs.push_back(candidate);
             }
-            if (!program) return false;
+            if (programs.empty()) return false;
             haveProgram = true;
         } else if (word.compare(0, 3, "v=f") == 0) {
             fvf = (uint32_t)strtoul(word.c_str() + 3, nullptr, 16);
@@ -319,7 +322,7 @@ bool GfxDevice::WarmDraw(const std::string& line)
         SetVertexDeclaration(declaration);
     else
         SetFVF(fvf);
-    SetProgram(fixedFunction ? nullptr : program);
+    if (fixedFunction) programs = {nullptr};
     for (uint32_t i = 0; i < RENDER_STATE_COUNT; ++i)
         if (!ValueOnlyRenderState(i)) renderStates_[i] = render[i];
     for (uint32_t s = 0; s < MAX_SAMPLERS; ++s)
@@ -341,7 +344,11 @@ bool GfxDevice::WarmDraw(const std::string& line)
     ++uniformSerial_;
     std::vector<std::string>* recording = recordedStates_;
     recordedStates_ = nullptr;
-    const bool drawn = GfxSucceeded(DrawPrimitive(PT_TRIANGLELIST, 0, 1));
+    bool drawn = true;
+    for (GfxProgram* program : programs) {
+        SetProgram(program);
+        drawn = GfxSucceeded(DrawPrimitive(PT_TRIANGLELIST, 0, 1)) && drawn;
+    }
     recordedStates_ = recording;
 
     // Everything back as it was.
@@ -375,9 +382,10 @@ bool GfxDevice::WarmDraw(const std::string& line)
     return drawn;
 }
 
-bool GfxDevice::WarmClear(uint32_t flags, GfxFormat targetFormat, int depthFormat)
+bool GfxDevice::WarmClear(uint32_t flags, GfxFormat targetFormat, int depthFormat, bool part, bool largerDepth)
 {
-    // A corner of a stand-in target of the same formats, cleared.
+    // A stand-in target of the same formats cleared as the line says: all of it or a corner,
+    // with a depth surface of its size or a larger one.
     GfxTexture* texture = nullptr;
     if (GfxFailed(CreateTexture(4, 4, 1, USAGE_RENDERTARGET, targetFormat, POOL_DEFAULT, &texture))) return false;
     GfxSurface* target = nullptr;
@@ -386,7 +394,9 @@ bool GfxDevice::WarmClear(uint32_t flags, GfxFormat targetFormat, int depthForma
         return false;
     }
     GfxSurface* depth = nullptr;
-    if (depthFormat >= 0 && GfxFailed(CreateDepthStencilSurface(4, 4, (GfxFormat)depthFormat, 0, 0, false, &depth)))
+    const uint32_t depthEdge = largerDepth ? 8 : 4;
+    if (depthFormat >= 0 &&
+        GfxFailed(CreateDepthStencilSurface(depthEdge, depthEdge, (GfxFormat)depthFormat, 0, 0, false, &depth)))
         depth = nullptr;
     if (!depth) flags &= ~(uint32_t)(CLEAR_ZBUFFER | CLEAR_STENCIL);
     GfxSurface* oldTarget = renderTarget_;
@@ -399,8 +409,10 @@ bool GfxDevice::WarmClear(uint32_t flags, GfxFormat targetFormat, int depthForma
     recordedStates_ = nullptr;
     SetRenderTarget(0, target);
     SetDepthStencilSurface(depth);
-    viewport_.Width = viewport_.Height = 2;
-    dirty_ |= DIRTY_VIEWPORT;
+    if (part) {
+        viewport_.Width = viewport_.Height = 2;
+        dirty_ |= DIRTY_VIEWPORT;
+    }
     const bool cleared = flags && GfxSucceeded(Clear(0, nullptr, flags, 0, 1.0f, 0));
     recordedStates_ = recording;
     if (oldTarget) SetRenderTarget(0, oldTarget);
