@@ -592,78 +592,8 @@ void DrawSky(StartScreenParts& s)
 constexpr float SKY_REFRESH_SECONDS = 0.25f;
 constexpr const char* SKY_TARGET = "RT_startScreenSky";
 
-// The software renderer reads a compressed picture at a fraction of the speed of a plain one,
-// so the sky's two compressed pictures are read from plain copies of theirs: the same texels,
-// copied one for one by the renderer's own reading of them.
-constexpr const char* PLAIN_STARFIELD = "RT_startScreenStarfield";
-constexpr const char* PLAIN_NEBULA = "RT_startScreenNebula";
-
-// Draws the packed picture texel for texel into its plain copy (the copy made at its size
-// first); the sprite then reads the copy. False, the sprite reading the packed one, when no
-// copy could be made.
-bool CopyPlain(Sprite* sprite, TextureRecord* packed, TextureRecord*& plain, const char* name)
-{
-    if (!sprite || !packed || !packed->texture) return false;
-    GfxTexture* source = static_cast<GfxTexture*>(packed->texture);
-    const uint32_t w = source->GetWidth(), h = source->GetHeight();
-    if (!plain) plain = Textures->CreateRenderTarget(w, h, FMT_A8R8G8B8, name);
-    GfxSurface* surface = nullptr;
-    if (!plain || !plain->texture ||
-        GfxFailed(static_cast<GfxTexture*>(plain->texture)->GetSurfaceLevel(0, &surface)) || !surface) {
-        sprite->texture = packed;
-        return false;
-    }
-    GfxSurface* screen = nullptr;
-    Graphics->device->GetRenderTarget(0, &screen);
-    Graphics->device->SetRenderTarget(0, surface);
-    surface->Release();
-    struct TexelVertex {
-        float x, y, z, rhw;
-        uint32_t colour;
-        float u, v;
-    };
-    const float right = (float)w - 0.5f, bottom = (float)h - 0.5f;
-    const TexelVertex quad[4] = {
-        {-0.5f, -0.5f, 0.0f, 1.0f, 0xFFFFFFFF, 0.0f, 0.0f},
-        {right, -0.5f, 0.0f, 1.0f, 0xFFFFFFFF, 1.0f, 0.0f},
-        {right, bottom, 0.0f, 1.0f, 0xFFFFFFFF, 1.0f, 1.0f},
-        {-0.5f, bottom, 0.0f, 1.0f, 0xFFFFFFFF, 0.0f, 1.0f},
-    };
-    // Every texel is kept, the clear ones too: their colour still counts where a sprite's
-    // filtering mixes them with their neighbours.
-    uint32_t alphaTest = 0;
-    Graphics->device->GetRenderState(RS_ALPHATESTENABLE, &alphaTest);
-    Graphics->SetTexture(packed, 0);
-    RenderStates.SetRenderState(RS_ALPHABLENDENABLE, 0);
-    RenderStates.SetRenderState(RS_ALPHATESTENABLE, 0);
-    RenderStates.SetRenderState(RS_FOGENABLE, 0);
-    SetStageModulate();
-    RenderStates.SetTextureStageState(1, TSS_COLOROP, TOP_DISABLE);
-    RenderStates.SetSamplerState(0, SAMP_ADDRESSU, TADDRESS_CLAMP);
-    RenderStates.SetSamplerState(0, SAMP_ADDRESSV, TADDRESS_CLAMP);
-    RenderStates.SetSamplerState(0, SAMP_MAGFILTER, TEXF_POINT);
-    RenderStates.SetSamplerState(0, SAMP_MINFILTER, TEXF_POINT);
-    Graphics->SetProgram(nullptr);
-    Graphics->SetFVF(FVF_XYZRHW | FVF_DIFFUSE | FVF_TEX1);
-    Graphics->device->DrawPrimitiveUP(PT_TRIANGLEFAN, 2, quad, sizeof(TexelVertex));
-    RenderStates.SetRenderState(RS_ALPHATESTENABLE, alphaTest);
-    if (screen) {
-        Graphics->device->SetRenderTarget(0, screen);
-        screen->Release();
-    }
-    sprite->texture = plain;
-    return true;
-}
-
 bool ComposeSky(StartScreenParts& s)
 {
-    if (s.skyStale) {
-        // A stale sky may be a lost device's: the copies are made again with it.
-        if (s.starfield && !s.packedStarfield) s.packedStarfield = s.starfield->texture;
-        if (s.nebula && !s.packedNebula) s.packedNebula = s.nebula->texture;
-        CopyPlain(s.starfield, s.packedStarfield, s.plainStarfield, PLAIN_STARFIELD);
-        CopyPlain(s.nebula, s.packedNebula, s.plainNebula, PLAIN_NEBULA);
-    }
     GfxSurface* surface = nullptr;
     if (GfxFailed(static_cast<GfxTexture*>(s.skyTarget->texture)->GetSurfaceLevel(0, &surface)) || !surface) return false;
     GfxSurface* screen = nullptr;

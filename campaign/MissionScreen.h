@@ -39,12 +39,6 @@ struct StartScreenParts {
     float skyPhase = 0.0f;
     bool skyStale = true;
     float phase = 0.0f;  // seconds of the sky's slow change
-    // The star field's and the nebula's compressed pictures, and the plain copies the sky is
-    // drawn from (made with the composed sky, made again when it is stale).
-    TextureRecord* packedStarfield = nullptr;
-    TextureRecord* packedNebula = nullptr;
-    TextureRecord* plainStarfield = nullptr;
-    TextureRecord* plainNebula = nullptr;
 };
 const StartScreenParts& GetStartScreen();
 // Frees what the start screen made (shutdown, before the device goes); the next drawing makes
