@@ -5,6 +5,7 @@
 // the logo slides played to their end, from the start screen to the world (goal 1.5 s). One run
 // of each: the program starts the game once. Run it with an empty shader cache
 // (MESA_SHADER_CACHE_DISABLE=true, as bench.sh does) to see a player's first start.
+#include "tests/bench/ProgramRun.h"
 #include "app/AppShell.h"
 #include "app/MainLoop.h"
 #include "campaign/LevelLoadSave.h"
@@ -33,22 +34,6 @@
 
 namespace {
 
-double Seconds()
-{
-    timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return (double)now.tv_sec + (double)now.tv_nsec * 1e-9;
-}
-
-bool WriteText(const std::string& path, const std::string& text)
-{
-    FILE* file = fopen(path.c_str(), "wb");
-    if (!file) return false;
-    fwrite(text.data(), 1, text.size(), file);
-    fclose(file);
-    return true;
-}
-
 // A new user folder with these settings, the game started, and the passes run until the world
 // has been drawn once (or a minute has gone). Seconds from launch to that frame; negative when
 // the game could not start.
@@ -58,19 +43,13 @@ using InLevel = void (*)(benchmark::State& state);
 double LaunchAndPlay(const std::string& settings, bool skipLogos, double* logoSeconds, InLevel inLevel = nullptr,
                      benchmark::State* state = nullptr)
 {
-    std::string folder = "/tmp/veldmark-bench-launch-" + std::to_string(getpid());
-    CreateFolder(folder.c_str());
-    setenv("XDG_DATA_HOME", folder.c_str(), 1);
-    const double begin = Seconds();
-    InitUserFolders();
-    WriteText(std::string(UserFolder) + "/settings.cfg", settings);
-    const char* argv[] = {"veldmark", "-windowed", "-1024"};
-    LogCaptureBegin();
+    const double begin = WallSeconds();
+    ProgramRun run("launch", settings);
     double seconds = -1.0;
-    if (StartUp(3, const_cast<char**>(argv))) {
+    if (run.Started()) {
         const double deadline = begin + 60.0;
         bool skipped = false;
-        while (Seconds() < deadline && TheGame) {
+        while (WallSeconds() < deadline && TheGame) {
             if (TheGame->state == GAME_STATE_INTRO && skipLogos && !skipped && IntroSlideshow) {
                 // Escape on each slide, as a player in a hurry presses it.
                 IntroSlideshow->Next();
@@ -79,24 +58,19 @@ double LaunchAndPlay(const std::string& settings, bool skipLogos, double* logoSe
             }
             if (TheGame->state == GAME_STATE_FRONT_END) {
                 // The mission the start screen would start.
-                *logoSeconds = Seconds() - begin;
+                *logoSeconds = WallSeconds() - begin;
                 MissionScreen::StartMission(-1, 0);
             }
             const int presented = PresentedFrames;
             const bool wasPlaying = TheGame->state == GAME_STATE_PLAYING;
-            DrainMessages(nullptr);
-            MainLoopPass();
+            ProgramRun::Pass();
             if (wasPlaying && PresentedFrames > presented) {
-                seconds = Seconds() - begin;
+                seconds = WallSeconds() - begin;
                 if (inLevel && state) inLevel(*state);
                 break;
             }
         }
-        Shutdown();
     }
-    LogCaptureEnd();
-    std::string command = "rm -rf '" + folder + "'";
-    if (system(command.c_str()) != 0) {}
     return seconds;
 }
 
@@ -146,10 +120,10 @@ double WorstPass(int passes)
 {
     double worst = 0.0;
     for (int i = 0; i < passes; ++i) {
-        const double begin = Seconds();
+        const double begin = WallSeconds();
         DrainMessages(nullptr);
         MainLoopPass();
-        const double ms = (Seconds() - begin) * 1e3;
+        const double ms = (WallSeconds() - begin) * 1e3;
         if (ms > worst) worst = ms;
     }
     return worst;
@@ -178,9 +152,9 @@ void HitchesOfAFirstLevel(benchmark::State& state)
             placement = WorstPass(10);
             if (rig && TheGame->buildItems->current && TheGame->buildItems->current->prototype)
                 TheGame->buildItems->current->prototype->SetPosition(rig->GetPosition() + Vec3(24.0f, 0.0f, 24.0f));
-            const double begin = Seconds();
+            const double begin = WallSeconds();
             s.counters["placed"] = PlaceBuildingFromItem(TheGame->buildItems) ? 1 : 0;
-            placement = std::max(placement, (Seconds() - begin) * 1e3 + WorstPass(1));
+            placement = std::max(placement, (WallSeconds() - begin) * 1e3 + WorstPass(1));
             placement = std::max(placement, WorstPass(20));
         }
         s.counters["first_placement_worst_frame_ms"] = placement;
@@ -199,20 +173,20 @@ void HitchesOfAFirstLevel(benchmark::State& state)
             }
         }
         s.counters["first_shot_worst_frame_ms"] = shot;
-        const double begin = Seconds();
+        const double begin = WallSeconds();
         s.counters["saved"] = WriteSaveGame("bench") ? 1 : 0;
-        const double save = (Seconds() - begin) * 1e3;
+        const double save = (WallSeconds() - begin) * 1e3;
         s.counters["save_ms"] = save;
         s.counters["save_frame_ms"] = save + WorstPass(1);
         // The save as a player makes it: the save window opened, then its Save button.
-        double opened = Seconds();
+        double opened = WallSeconds();
         OpenSaveGameWindow();
-        opened = (Seconds() - opened) * 1e3;
+        opened = (WallSeconds() - opened) * 1e3;
         s.counters["save_window_open_frame_ms"] = opened + WorstPass(1);
         WorstPass(5);
-        double clicked = Seconds();
+        double clicked = WallSeconds();
         const int saved = SaveGame(nullptr, nullptr);
-        clicked = (Seconds() - clicked) * 1e3;
+        clicked = (WallSeconds() - clicked) * 1e3;
         s.counters["save_button_frame_ms"] = clicked + WorstPass(1);
         s.counters["saved_from_window"] = saved;
     };

@@ -5,6 +5,7 @@
 // software renderer threads plus the game's own, unless LP_NUM_THREADS says otherwise), with the
 // processor time of one frame. The loop paces itself to the display's rate: a frame rate
 // at that rate means there was time to spare.
+#include "tests/bench/ProgramRun.h"
 #include "app/AppShell.h"
 #include "app/MainLoop.h"
 #include "campaign/MissionScreen.h"
@@ -30,47 +31,25 @@ namespace {
 constexpr int SETTLING_PASSES = 90;
 constexpr int MEASURED_PASSES = 240;
 
-double Clock(clockid_t clock)
-{
-    timespec now;
-    clock_gettime(clock, &now);
-    return (double)now.tv_sec + (double)now.tv_nsec * 1e-9;
-}
-
-void Pass()
-{
-    DrainMessages(nullptr);
-    MainLoopPass();
-}
-
 void MissionFrame(benchmark::State& state)
 {
-    std::string folder = "/tmp/veldmark-bench-mission-" + std::to_string(getpid());
-    CreateFolder(folder.c_str());
-    setenv("XDG_DATA_HOME", folder.c_str(), 1);
-    InitUserFolders();
-    if (FILE* file = fopen((std::string(UserFolder) + "/settings.cfg").c_str(), "wb")) {
-        fputs("mainMenuEnabled false\n", file);
-        fclose(file);
-    }
-    const char* argv[] = {"veldmark", "-windowed", "-1024"};
-    LogCaptureBegin();
+    ProgramRun run("mission", "mainMenuEnabled false\n");
     bool measured = false;
-    if (StartUp(3, const_cast<char**>(argv))) {
-        const double deadline = Clock(CLOCK_MONOTONIC) + 60.0;
-        while (Clock(CLOCK_MONOTONIC) < deadline && TheGame && TheGame->state != GAME_STATE_PLAYING) {
+    if (run.Started()) {
+        const double deadline = WallSeconds() + 60.0;
+        while (WallSeconds() < deadline && TheGame && TheGame->state != GAME_STATE_PLAYING) {
             if (TheGame->state == GAME_STATE_FRONT_END) MissionScreen::StartMission(-1, 0);
-            Pass();
+            ProgramRun::Pass();
         }
         if (TheGame && TheGame->state == GAME_STATE_PLAYING) {
-            for (int i = 0; i < SETTLING_PASSES; ++i) Pass();
+            for (int i = 0; i < SETTLING_PASSES; ++i) ProgramRun::Pass();
             const int presented = PresentedFrames;
             double wall = 0.0, cpu = 0.0;
             for (auto _ : state) {
-                const double wallBegin = Clock(CLOCK_MONOTONIC), cpuBegin = Clock(CLOCK_PROCESS_CPUTIME_ID);
-                for (int i = 0; i < MEASURED_PASSES; ++i) Pass();
-                wall += Clock(CLOCK_MONOTONIC) - wallBegin;
-                cpu += Clock(CLOCK_PROCESS_CPUTIME_ID) - cpuBegin;
+                const double wallBegin = WallSeconds(), cpuBegin = ProcessSeconds();
+                for (int i = 0; i < MEASURED_PASSES; ++i) ProgramRun::Pass();
+                wall += WallSeconds() - wallBegin;
+                cpu += ProcessSeconds() - cpuBegin;
             }
             const double frames = (double)(PresentedFrames - presented);
             measured = frames > 0 && wall > 0.0;
@@ -80,11 +59,7 @@ void MissionFrame(benchmark::State& state)
                 state.counters["cpu_ms_per_frame"] = cpu * 1e3 / frames;
             }
         }
-        Shutdown();
     }
-    LogCaptureEnd();
-    std::string command = "rm -rf '" + folder + "'";
-    if (system(command.c_str()) != 0) {}
     if (!measured) state.SkipWithError("the game did not start, never reached the level or drew nothing");
     state.counters["goal_fps"] = 30;
     state.counters["goal_cores"] = 4;

@@ -7,6 +7,7 @@
 //   30 %; "fps" the frames presented a second.
 // - StartScreenFrame: one frame drawn as the front end draws it and presented, again and again;
 //   "core_pct_60fps" is what drawing every frame at 60 a second would take.
+#include "tests/bench/ProgramRun.h"
 #include "app/AppShell.h"
 #include "app/MainLoop.h"
 #include "campaign/StorySlideshow.h"
@@ -96,53 +97,26 @@ private:
     bool ready = false;
 };
 
-double ProcessSeconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return (double)now.tv_sec + (double)now.tv_nsec * 1e-9;
-}
-
-double WallSeconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return (double)now.tv_sec + (double)now.tv_nsec * 1e-9;
-}
-
 // The main loop's passes (messages, update, frame, pacing) for this many seconds.
 void RunPasses(double seconds)
 {
     const double end = WallSeconds() + seconds;
-    while (WallSeconds() < end && TheGame) {
-        DrainMessages(nullptr);
-        MainLoopPass();
-    }
+    while (WallSeconds() < end && TheGame) ProgramRun::Pass();
 }
 
 constexpr double MEASURED_SECONDS = 6.0;
 
 void StartScreenAsTheLoopRunsIt(benchmark::State& state)
 {
-    const std::string folder = "/tmp/veldmark-bench-startscreen-" + std::to_string(getpid());
-    CreateFolder(folder.c_str());
-    setenv("XDG_DATA_HOME", folder.c_str(), 1);
-    InitUserFolders();
-    if (FILE* file = fopen((std::string(UserFolder) + "/settings.cfg").c_str(), "wb")) {
-        fputs("mainMenuEnabled true\n", file);
-        fclose(file);
-    }
-    const char* argv[] = {"veldmark", "-windowed", "-1024"};
-    LogCaptureBegin();
+    ProgramRun run("startscreen", "mainMenuEnabled true\n");
     bool shown = false;
-    if (StartUp(3, const_cast<char**>(argv))) {
+    if (run.Started()) {
         // The logo slides skipped as a player in a hurry skips them.
         const double deadline = WallSeconds() + 60.0;
         while (TheGame && TheGame->state != GAME_STATE_FRONT_END && WallSeconds() < deadline) {
             if (TheGame->state == GAME_STATE_INTRO && IntroSlideshow && !IntroSlideshow->IsFinished())
                 IntroSlideshow->Next();
-            DrainMessages(nullptr);
-            MainLoopPass();
+            ProgramRun::Pass();
         }
         shown = TheGame && TheGame->state == GAME_STATE_FRONT_END && FrontEndScreenState == 0;
         // The first frames load the sky and the galaxy and make the driver's code: not measured.
@@ -156,11 +130,7 @@ void StartScreenAsTheLoopRunsIt(benchmark::State& state)
             state.counters["core_pct"] = (ProcessSeconds() - cpu) / seconds * 100.0;
             state.counters["fps"] = (PresentedFrames - frames) / seconds;
         }
-        Shutdown();
     }
-    LogCaptureEnd();
-    const std::string command = "rm -rf '" + folder + "'";
-    if (system(command.c_str()) != 0) {}
     if (!shown) state.SkipWithError("the game did not start or never showed the start screen");
     state.counters["goal_pct"] = 30.0;
 }

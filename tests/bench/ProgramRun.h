@@ -1,0 +1,65 @@
+// The whole program for a benchmark, started as a player starts it: a user folder of its own
+// holding the given settings, the real start-up on the display; on leaving, the program shut
+// down and the folder removed. Its clocks time what the benchmark wants timed.
+#pragma once
+
+#include "app/AppShell.h"
+#include "app/MainLoop.h"
+#include "host/Log.h"
+#include "host/System.h"
+#include "platform/UserFolders.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <string>
+#include <unistd.h>
+
+inline double ClockSeconds(clockid_t clock)
+{
+    timespec now;
+    clock_gettime(clock, &now);
+    return (double)now.tv_sec + (double)now.tv_nsec * 1e-9;
+}
+// Wall-clock seconds, and the processor seconds of every thread of the program.
+inline double WallSeconds() { return ClockSeconds(CLOCK_MONOTONIC); }
+inline double ProcessSeconds() { return ClockSeconds(CLOCK_PROCESS_CPUTIME_ID); }
+
+class ProgramRun {
+public:
+    ProgramRun(const char* name, const std::string& settings)
+        : folder_("/tmp/veldmark-bench-" + std::string(name) + "-" + std::to_string(getpid()))
+    {
+        CreateFolder(folder_.c_str());
+        setenv("XDG_DATA_HOME", folder_.c_str(), 1);
+        InitUserFolders();
+        if (FILE* file = fopen((std::string(UserFolder) + "/settings.cfg").c_str(), "wb")) {
+            fwrite(settings.data(), 1, settings.size(), file);
+            fclose(file);
+        }
+        const char* argv[] = {"veldmark", "-windowed", "-1024"};
+        LogCaptureBegin();
+        started_ = StartUp(3, const_cast<char**>(argv));
+    }
+    ~ProgramRun()
+    {
+        if (started_) Shutdown();
+        LogCaptureEnd();
+        const std::string command = "rm -rf '" + folder_ + "'";
+        if (system(command.c_str()) != 0) {}
+    }
+    ProgramRun(const ProgramRun&) = delete;
+    ProgramRun& operator=(const ProgramRun&) = delete;
+
+    bool Started() const { return started_; }
+    // One pass of the main loop, its messages first, as the program runs it.
+    static void Pass()
+    {
+        DrainMessages(nullptr);
+        MainLoopPass();
+    }
+
+private:
+    std::string folder_;
+    bool started_ = false;
+};
