@@ -4,7 +4,8 @@
 // - StartScreenAsTheLoopRunsIt: the real start-up with the logo slides skipped, then the main
 //   loop's own passes, paced as it paces them, for some seconds on the start screen, which draws
 //   at its own frame rate. "core_pct" is the share of one core that takes, against a goal of
-//   30 %; "fps" the frames presented a second.
+//   30 %; "fps" the frames presented a second. The seconds the screen's spare time spends
+//   warming the driver for the first level come first, as "warm_up_s", and are not counted.
 // - StartScreenFrame: one frame drawn as the front end draws it and presented, again and again;
 //   "core_pct_60fps" is what drawing every frame at 60 a second would take.
 #include "tests/bench/ProgramRun.h"
@@ -22,6 +23,7 @@
 #include "platform/InputState.h"
 #include "platform/Timer.h"
 #include "render/Font.h"
+#include "render/EffectManager.h"
 #include "render/FontCache.h"
 #include "render/RenderStateCache.h"
 #include "render/TextureManager.h"
@@ -119,8 +121,19 @@ void StartScreenAsTheLoopRunsIt(benchmark::State& state)
             ProgramRun::Pass();
         }
         shown = TheGame && TheGame->state == GAME_STATE_FRONT_END && FrontEndScreenState == 0;
-        // The first frames load the sky and the galaxy and make the driver's code: not measured.
-        if (shown) RunPasses(2.0);
+        // The first frames load the sky and the galaxy. The screen's spare time then warms the
+        // driver for the first level, a one-off timed on its own ("warm_up_s"): what is measured
+        // is the screen as it runs once that is over.
+        const double warming = WallSeconds();
+        bool begun = false;
+        while (shown && TheGame && TheEffectManager && WallSeconds() < warming + 60.0) {
+            const int left = TheEffectManager->WarmUpLeft();
+            if (begun && left == 0) break;
+            begun = begun || left > 0;
+            ProgramRun::Pass();
+        }
+        state.counters["warm_up_s"] = WallSeconds() - warming;
+        if (shown) RunPasses(1.0);
         for (auto _ : state) {
             if (!shown) break;
             const int frames = PresentedFrames;
