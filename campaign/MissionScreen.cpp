@@ -83,6 +83,111 @@ template <class W> W* Keep(W* window)
     return window;
 }
 
+// The main menu. Its panel stands on an opaque backing, so the panel's picture depends on nothing
+// drawn under it (the sky and the galaxy): while the menu looks the same as when the panel was
+// last drawn, the panel is copied from a picture taken then. The start screen draws its frames
+// for the galaxy, and blending the panel's quads again every frame would cost the software
+// renderer several times the copy.
+class MainMenuWindow : public Window {
+public:
+    // The opaque backing, and the parts that lie on it.
+    Window* backing = nullptr;
+    std::vector<Window*> onPanel;
+
+    void Draw() override
+    {
+        if (!StartScreenMoves() || !backing || refused || !GuiPaintsOnScreen()) {
+            Window::Draw();
+            return;
+        }
+        if (taken && LookNow() == look) {
+            if (Copy(true)) {
+                for (Window* child = firstChild; child; child = child->nextSibling)
+                    if (child != backing && !OnPanel(child) && child->IsVisible() && !(child->flags & WINDOW_FRAMELESS))
+                        child->Draw();
+                return;
+            }
+            refused = true;
+        }
+        Window::Draw();
+        // What the buttons' drawing settled (their hover) is what the next frame compares with.
+        look = LookNow();
+        taken = !refused && backing->IsVisible() && Copy(false);
+    }
+
+    // The picture went with the device's pictures, or never was.
+    void Forget()
+    {
+        taken = false;
+        refused = false;
+    }
+
+private:
+    bool OnPanel(const Window* child) const
+    {
+        return std::find(onPanel.begin(), onPanel.end(), child) != onPanel.end();
+    }
+
+    // Whatever can change how the panel looks: input and the pointer (over a button, a press),
+    // the windows shown, and each part's state and words.
+    uint64_t LookNow() const
+    {
+        uint64_t h = 1469598103934665603ull;
+        auto mix = [&h](uint64_t v) { h = (h ^ v) * 1099511628211ull; };
+        mix(InputEvents.EventCount());
+        if (const MouseDevice* mouse = Input.mouse)
+            mix((uint64_t)(uint32_t)mouse->cursorX << 32 | (uint32_t)mouse->cursorY);
+        mix(WindowMgr ? (uint64_t)WindowMgr->ShownSignature() : 0);
+        mix((uint64_t)ScreenWidth() << 32 | (uint32_t)ScreenHeight());
+        mix(backing->flags);
+        for (const Window* part : onPanel) {
+            mix(part->flags);
+            mix(part->IsVisible());
+            if (const Button* button = dynamic_cast<const Button*>(part)) {
+                mix((uint64_t)button->pressed | (uint64_t)button->hovering << 1 | (uint64_t)button->toggled << 2 |
+                    (uint64_t)button->hasText << 3);
+                for (const char* c = button->text; *c; ++c) mix((uint8_t)*c);
+            }
+        }
+        return h;
+    }
+
+    // Copies the panel from the screen into the picture, or back; false where the device cannot.
+    bool Copy(bool toScreen)
+    {
+        if (!Graphics || !Graphics->device || !Textures || !backing->pieces[0]) return false;
+        const Sprite& base = *backing->pieces[0];
+        const GfxRect area{base.left, base.top, base.right, base.bottom};
+        if (area.right <= area.left || area.bottom <= area.top) return false;
+        const uint32_t w = (uint32_t)(area.right - area.left), h = (uint32_t)(area.bottom - area.top);
+        if (!picture || w != pictureWidth || h != pictureHeight) {
+            if (toScreen) return false;
+            picture = Textures->CreateRenderTarget(w, h, FMT_A8R8G8B8, "RT_mainMenuPanel");
+            pictureWidth = w;
+            pictureHeight = h;
+        }
+        if (!picture || !picture->texture) return false;
+        GfxSurface* screen = nullptr;
+        GfxSurface* kept = nullptr;
+        const GfxRect whole{0, 0, (int32_t)w, (int32_t)h};
+        bool copied = false;
+        if (GfxSucceeded(Graphics->device->GetRenderTarget(0, &screen)) && screen &&
+            GfxSucceeded(static_cast<GfxTexture*>(picture->texture)->GetSurfaceLevel(0, &kept)) && kept)
+            copied = GfxSucceeded(toScreen ? Graphics->device->StretchRect(kept, &whole, screen, &area, TEXF_POINT)
+                                           : Graphics->device->StretchRect(screen, &area, kept, &whole, TEXF_POINT));
+        if (kept) kept->Release();
+        if (screen) screen->Release();
+        return copied;
+    }
+
+    TextureRecord* picture = nullptr;
+    uint32_t pictureWidth = 0, pictureHeight = 0;
+    uint64_t look = 0;
+    bool taken = false;
+    bool refused = false;
+};
+MainMenuWindow* MainMenu = nullptr;
+
 int OptionsButton(void*, Button*)
 {
     OpenOptionsFromMainMenu();
@@ -184,7 +289,8 @@ void MissionScreen::Init()
 void MissionScreen::BuildMainMenu()
 {
     const int w = ScreenWidth();
-    Window* menu = Keep(new Window());
+    MainMenuWindow* menu = Keep(new MainMenuWindow());
+    MainMenu = menu;
     CopyText(menu->caption, sizeof menu->caption, "MainMenu");
     menu->id = MAIN_MENU_ID;
     menu->flags |= WINDOW_FRAMELESS;
@@ -194,9 +300,11 @@ void MissionScreen::BuildMainMenu()
     // The menu lies at the screen's corner, so its children's places are screen places.
     const int frameW = UnitH(294), frameH = UnitH(326), inset = UnitH(10);
     const int frameX = (w - frameW) / 2, frameY = UnitH(194);
-    menu->AddChild(Keep(new Window(frameX, frameY, frameW, frameH, "wframe_blue.dds")));
-    menu->AddChild(
+    menu->backing = Keep(new Window(frameX, frameY, frameW, frameH, "wframe_blue.dds"));
+    menu->AddChild(menu->backing);
+    menu->onPanel.push_back(
         Keep(new Window(frameX + inset, frameY + inset, frameW - 2 * inset, frameH - 2 * inset, "wframe_black.dds")));
+    menu->AddChild(menu->onPanel.back());
 
     const int buttonW = ScreenHeight() / 3;
     const int buttonX = (w - buttonW) / 2;
@@ -225,8 +333,14 @@ void MissionScreen::BuildMainMenu()
         Button* button = Keep(new Button(nullptr, entry.click, buttonX, y, buttonW, UnitH(40), 0, menuFont,
                                          "data/gui/transparent.dds", "data/gui/transparent.dds", nullptr, 0, 0, 0));
         button->SetImage("data/gui/highlight_blue.dds", 0);
+        // The faces are clear: blended over the galaxy they would cost a blend per pixel of the
+        // button and change none.
+        delete button->unpressedSprite;
+        delete button->pressedSprite;
+        button->unpressedSprite = button->pressedSprite = nullptr;
         button->SetText(entry.text);
         menu->AddChild(button);
+        menu->onPanel.push_back(button);
         if (entry.click == ContinueButton) ContinueGame = button;
         if (strcmp(entry.text, "Load Game") == 0) LoadGame = button;
         y += UnitH(40) + UnitH(7);
@@ -257,6 +371,7 @@ void MissionScreen::Release()
     for (Window* window : Owned) delete window;
     Owned.clear();
     windows[0] = windows[1] = nullptr;
+    MainMenu = nullptr;
     galaxyPage = nullptr;
     ContinueGame = LoadGame = nullptr;
     delete TheProfileScreen;
@@ -526,7 +641,10 @@ void BuildStartScreen()
 {
     StartScreenParts& s = StartScreen;
     s.built = true;
-    SetDeviceRestoreStep(RESTORE_START_SCREEN, [](void*) { StartScreen.skyStale = true; });
+    SetDeviceRestoreStep(RESTORE_START_SCREEN, [](void*) {
+        StartScreen.skyStale = true;
+        if (MainMenu) MainMenu->Forget();
+    });
     const int w = ScreenWidth(), h = ScreenHeight();
     s.starfield = CreateGuiSprite(0, 0, w, h, "data/gui/starfield.dds", 0xFFFFFFFF, 0, 0, 1, 1);
     s.nebula = CreateGuiSprite(-w / 16, h / 8, (w * 3) / 4, (h * 9) / 16, "data/gui/nebula.dds", 0xFFFFFFFF, 0, 0, 1, 1);
@@ -558,6 +676,8 @@ void BuildStartScreen()
     s.viewer->SetEntity(s.galaxy);
     s.viewer->autoTurn = true;
     s.viewer->turnSpeed = 6.0f;
+    // The screen clears the depth of the whole target for it (see RenderGalaxy).
+    s.viewer->clearsDepth = false;
 }
 
 // The sky breathes: every light waxes and wanes slowly, each at its own pace.
@@ -719,6 +839,10 @@ void MissionScreen::RenderGalaxy()
     const float dt = IsGuiPaused() ? 0.0f : std::min(FrameTimer.delta, 0.1f);
     s.phase += dt;
     if (!ShowComposedSky(s)) DrawSky(s);
+    // Only the galaxy reads depth on this screen, and nothing drawn after it. A clear of the
+    // whole target is one the software renderer does as a fill; a clear of the galaxy's square
+    // alone, before and after it, would be two full draws of depth.
+    if (s.viewer && Graphics) Graphics->Clear(CLEAR_ZBUFFER | CLEAR_STENCIL, 0.0f, 0.0f, 0.0f, 0.0f);
     if (s.viewer) s.viewer->Draw();
     if (WindowMgr) WindowMgr->Draw();
     Font* font = GuiListFont ? GuiListFont : GuiDefaultFont;

@@ -37,6 +37,11 @@ void SetGuiPainter(GuiPainter* painter)
     Installed = painter;
 }
 
+bool GuiPaintsOnScreen()
+{
+    return Installed == nullptr;
+}
+
 void GuiDrawSprite(Sprite* sprite)
 {
     if (sprite) GuiPaint().DrawSprite(sprite);

@@ -21,6 +21,9 @@ public:
 GuiPainter& GuiPaint();
 // Installs a painter for everything the GUI draws from now on; null goes back to the 2D layer.
 void SetGuiPainter(GuiPainter* painter);
+// True while no painter is installed and the GUI draws straight to the screen: only then may a
+// window show a picture of what it drew before, which a recording painter would not see.
+bool GuiPaintsOnScreen();
 
 // Null-safe shorthands through the painter.
 void GuiDrawSprite(Sprite* sprite);

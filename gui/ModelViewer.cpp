@@ -270,7 +270,7 @@ void ModelViewer::DrawEntity(float dt)
     preview.Width = (uint32_t)(right - left);
     preview.Height = (uint32_t)(bottom - top);
     Graphics->SetViewport(&preview);
-    Graphics->Clear(CLEAR_DEPTH_STENCIL, 0.0f, 0.0f, 0.0f, 0.0f);
+    if (clearsDepth) Graphics->Clear(CLEAR_DEPTH_STENCIL, 0.0f, 0.0f, 0.0f, 0.0f);
     Graphics->End2D();
 
     Camera camera;
@@ -340,7 +340,7 @@ void ModelViewer::DrawEntity(float dt)
     }
 
     // The entity leaves no depth behind for whatever is drawn after the GUI.
-    Graphics->Clear(CLEAR_DEPTH_STENCIL, 0.0f, 0.0f, 0.0f, 0.0f);
+    if (clearsDepth) Graphics->Clear(CLEAR_DEPTH_STENCIL, 0.0f, 0.0f, 0.0f, 0.0f);
     Graphics->SetViewport(&worldViewport);
 }
 

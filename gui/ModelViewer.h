@@ -82,6 +82,10 @@ public:
     bool turnEnabled = true;
     bool ownAmbient = false;
     bool autoTurn = false;
+    // The preview clears the depth of its own rectangle before and after it draws. A screen that
+    // clears the whole target's depth itself before the preview, and draws nothing with depth
+    // after it, turns this off: a clear of part of a target costs the software renderer a draw.
+    bool clearsDepth = true;
 
 private:
     void Render();

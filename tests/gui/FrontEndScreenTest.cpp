@@ -25,6 +25,7 @@
 #include "tests/support/Scoped.h"
 #include "tests/support/TestSupport.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -335,4 +336,84 @@ TEST_F(FrontEndOnScreen, TheStartScreenShowsItsSkyFromOnePictureUntilItsLightsCh
         for (int i = 0; i < 3; ++i) drawStartScreen();
     }
     EXPECT_FALSE(sky(drawStartScreen()).argb == sky(afterReset).argb) << "the sky's lights never changed";
+}
+
+TEST_F(FrontEndOnScreen, TheStartScreensMenuLooksAsIfDrawnWholeWhateverHappensToIt)
+{
+    ScopedGlobal<int> page(FrontEndScreenState, 0);
+    ScopedGlobal<float> still(FrameTimer.delta, 0.0f);
+    auto drawStartScreen = [] {
+        Graphics->Clear(7, 0.0f, 0.0f, 0.0f, 1.0f);
+        Graphics->BeginScene();
+        RenderByScreenState();
+        Graphics->End2D();
+        Pixels shot = ReadBackBuffer(Graphics->device);
+        Graphics->Present();
+        return CropPixels(shot, kMenuLeft, kMenuTop, kMenuRight, kMenuBottom);
+    };
+    // A painter that draws to the screen as the 2D layer does: with one installed, every part of
+    // the menu is drawn again.
+    GuiPainter whole;
+    auto drawnWhole = [&] {
+        SetGuiPainter(&whole);
+        Pixels shot = drawStartScreen();
+        SetGuiPainter(nullptr);
+        return shot;
+    };
+    auto differing = [](const Pixels& a, const Pixels& b) {
+        int differ = 0;
+        for (int y = 0; y < a.height; ++y)
+            for (int x = 0; x < a.width; ++x) differ += (a.At(x, y) & 0xFFFFFF) != (b.At(x, y) & 0xFFFFFF);
+        return differ;
+    };
+    const std::string folder = MakeTempFolder("start-screen-menu");
+    SCOPED_TRACE("pictures in " + folder);
+    std::map<std::string, Button*> buttons = MenuButtons();
+    ASSERT_TRUE(buttons["Exit"] && buttons["Load Game"]);
+
+    Pixels first = drawStartScreen();
+    // The panel is copied while it looks the same: a part hidden behind the menu's back stays.
+    Window* menu = MissionScreen::windows[0];
+    ASSERT_TRUE(menu && menu->firstChild && menu->firstChild->nextSibling);
+    Sprite* panel = menu->firstChild->nextSibling->pieces[0];
+    ASSERT_NE(panel, nullptr);
+    panel->flags |= SPRITE_HIDDEN;
+    EXPECT_EQ(differing(drawStartScreen(), first), 0) << "the menu was drawn again, not copied";
+    EXPECT_GT(differing(drawnWhole(), first), 1000) << "the black panel was never drawn";
+    panel->flags &= ~SPRITE_HIDDEN;
+
+    struct Step {
+        const char* what;
+        bool changesThePicture;
+        std::function<void()> change;
+    } const steps[] = {
+        {"still", false, [] {}},
+        {"the pointer over Exit", true,
+         [&] {
+             mouse_.cursorX = CentreX(buttons["Exit"]);
+             mouse_.cursorY = CentreY(buttons["Exit"]);
+         }},
+        {"Exit held", true, [&] { buttons["Exit"]->pressed = true; }},
+        {"Exit let go, the pointer away", true,
+         [&] {
+             buttons["Exit"]->pressed = false;
+             mouse_.cursorX = mouse_.cursorY = 0;
+         }},
+        {"Load Game greyed", true, [&] { buttons["Load Game"]->SetEnabled(false); }},
+        {"Load Game again", true, [&] { buttons["Load Game"]->SetEnabled(true); }},
+        {"the device reset", false, [] { ASSERT_EQ(Graphics->ResetDevice(), DEVICE_USABLE); }},
+    };
+    Pixels before = first;
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.change();
+        Pixels shown = drawStartScreen();
+        Pixels again = drawStartScreen();
+        Pixels whole = drawnWhole();
+        SavePixels(again, folder + "/" + std::to_string(&step - steps) + ".png");
+        EXPECT_EQ(differing(shown, whole), 0);
+        EXPECT_EQ(differing(again, whole), 0);
+        EXPECT_EQ(differing(whole, before) > 0, step.changesThePicture);
+        before = whole;
+    }
 }
