@@ -319,10 +319,10 @@ void RenderFrame()
         IntroSlideshow->Draw();
     } else {
         SetFrontEndStates(false);
-        // The start screen draws flat but for its galaxy, which clears the depth of its own
-        // square: a depth and stencil cleared over the whole screen would go unread.
+        // The start screen clears what it needs itself: its kept sky covers the whole screen,
+        // and only its galaxy reads depth.
         const bool startScreen = state == GAME_STATE_FRONT_END && StartScreenMoves();
-        Graphics->Clear(startScreen ? (uint8_t)CLEAR_TARGET : CLEAR_ALL, 0.0f, 0.0f, 0.0f, 1.0f);
+        if (!startScreen) Graphics->Clear(CLEAR_ALL, 0.0f, 0.0f, 0.0f, 1.0f);
         Graphics->BeginScene();
         if (state == GAME_STATE_FRONT_END) {
             // What moves on the start screen moves by the time since its last frame drawn,

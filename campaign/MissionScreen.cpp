@@ -706,6 +706,31 @@ void DrawSky(StartScreenParts& s)
     }
 }
 
+// One of the two corner texts in the list font, in a pale blue; the font keeps its colour.
+void DrawCornerText(Font* font, const char* text, bool right)
+{
+    if (!font) return;
+    const float r = font->r, g = font->g, b = font->b, a = font->a;
+    font->SetColor(0.75f, 0.85f, 1.0f, 1.0f);
+    TextSize size{};
+    font->GetTextExtent(text, &size);
+    const int margin = UnitH(12);
+    const int x = right ? ScreenWidth() - (int)size.cx - margin : margin;
+    GuiDrawText(font, x, ScreenHeight() - (int)size.cy - margin, text);
+    font->SetColor(r, g, b, a);
+}
+
+// The profile's name at the bottom left, the version at the bottom right.
+void DrawCornerTexts()
+{
+    Font* font = GuiListFont ? GuiListFont : GuiDefaultFont;
+    char text[160];
+    snprintf(text, sizeof text, "Current Profile: %s", GetPlayerProfile()->name);
+    DrawCornerText(font, text, false);
+    snprintf(text, sizeof text, "Version %s ", GAME_VERSION_TEXT);
+    DrawCornerText(font, text, true);
+}
+
 // The sky's lights change so slowly that a picture of it four times a second cannot be told
 // from drawing it every frame, and drawing the whole sky (a full screen of stars, the nebula
 // and forty star sprites over it) is most of what the start screen would cost the renderer.
@@ -723,6 +748,9 @@ bool ComposeSky(StartScreenParts& s)
     // The same black the frame starts from, so the sky blends into it as it would on the screen.
     Graphics->Clear(CLEAR_TARGET, 0.0f, 0.0f, 0.0f, 1.0f);
     DrawSky(s);
+    // The corner texts lie on the sky alone (the galaxy and the menu keep clear of the corners),
+    // and blend into the picture as they would on the screen over it.
+    DrawCornerTexts();
     if (screen) {
         Graphics->device->SetRenderTarget(0, screen);
         screen->Release();
@@ -786,24 +814,17 @@ bool ShowComposedSky(StartScreenParts& s)
         s.skyStale = true;
     }
     if (!s.skyTarget || !s.skyTarget->texture) return false;
+    // The picture holds the corner texts as they were: another profile's name draws it again.
+    char texts[sizeof s.skyTexts];
+    snprintf(texts, sizeof texts, "%s", GetPlayerProfile()->name);
+    if (strcmp(texts, s.skyTexts) != 0) {
+        CopyText(s.skyTexts, sizeof s.skyTexts, texts);
+        s.skyStale = true;
+    }
     if ((s.skyStale || s.phase < s.skyPhase || s.phase - s.skyPhase >= SKY_REFRESH_SECONDS) && !ComposeSky(s))
         return false;
     DrawComposedSky(s, w, h);
     return true;
-}
-
-// One of the two corner texts in the list font, in a pale blue; the font keeps its colour.
-void DrawCornerText(Font* font, const char* text, bool right)
-{
-    if (!font) return;
-    const float r = font->r, g = font->g, b = font->b, a = font->a;
-    font->SetColor(0.75f, 0.85f, 1.0f, 1.0f);
-    TextSize size{};
-    font->GetTextExtent(text, &size);
-    const int margin = UnitH(12);
-    const int x = right ? ScreenWidth() - (int)size.cx - margin : margin;
-    GuiDrawText(font, x, ScreenHeight() - (int)size.cy - margin, text);
-    font->SetColor(r, g, b, a);
 }
 
 }  // namespace
@@ -838,19 +859,20 @@ void MissionScreen::RenderGalaxy()
     StartScreenParts& s = StartScreen;
     const float dt = IsGuiPaused() ? 0.0f : std::min(FrameTimer.delta, 0.1f);
     s.phase += dt;
-    if (!ShowComposedSky(s)) DrawSky(s);
+    // The kept sky covers the whole screen, corner texts and all: the frame needs no clear of
+    // its colour. Without it, the sky is drawn over black and the texts go on last.
+    const bool kept = ShowComposedSky(s);
+    if (!kept) {
+        if (Graphics) Graphics->Clear(CLEAR_TARGET, 0.0f, 0.0f, 0.0f, 1.0f);
+        DrawSky(s);
+    }
     // Only the galaxy reads depth on this screen, and nothing drawn after it. A clear of the
     // whole target is one the software renderer does as a fill; a clear of the galaxy's square
     // alone, before and after it, would be two full draws of depth.
     if (s.viewer && Graphics) Graphics->Clear(CLEAR_ZBUFFER | CLEAR_STENCIL, 0.0f, 0.0f, 0.0f, 0.0f);
     if (s.viewer) s.viewer->Draw();
     if (WindowMgr) WindowMgr->Draw();
-    Font* font = GuiListFont ? GuiListFont : GuiDefaultFont;
-    char text[160];
-    snprintf(text, sizeof text, "Current Profile: %s", GetPlayerProfile()->name);
-    DrawCornerText(font, text, false);
-    snprintf(text, sizeof text, "Version %s ", GAME_VERSION_TEXT);
-    DrawCornerText(font, text, true);
+    if (!kept) DrawCornerTexts();
 }
 
 void RenderByScreenState()

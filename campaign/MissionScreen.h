@@ -38,6 +38,8 @@ struct StartScreenParts {
     int skyWidth = 0, skyHeight = 0;
     float skyPhase = 0.0f;
     bool skyStale = true;
+    // The corner texts (the profile's name, the version) kept in the sky's picture.
+    char skyTexts[160] = {};
     float phase = 0.0f;  // seconds of the sky's slow change
 };
 const StartScreenParts& GetStartScreen();

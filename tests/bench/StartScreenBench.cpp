@@ -55,8 +55,7 @@ public:
     void Frame()
     {
         RenderStates.Reset();
-        // As the main loop clears the start screen: its colour alone.
-        Graphics->Clear(1, 0.0f, 0.0f, 0.0f, 1.0f);
+        // As the main loop draws the start screen: it clears what it needs itself.
         Graphics->BeginScene();
         RenderByScreenState();
         Graphics->End2D();
