@@ -42,6 +42,7 @@
 #include "render/Font.h"
 #include "render/GraphicsDevice.h"
 #include "render/TextureManager.h"
+#include "render/IndexedMesh.h"
 #include "render/MeshLibrary.h"
 #include "render/Sprite.h"
 #include "world/Entity.h"
@@ -113,6 +114,19 @@ public:
         // What the buttons' drawing settled (their hover) is what the next frame compares with.
         look = LookNow();
         taken = !refused && backing->IsVisible() && Copy(false);
+    }
+
+    // Where the panel's opaque backing will cover the screen when the windows are drawn next,
+    // all of it; false when it will not be drawn so.
+    bool CoveredArea(GfxRect* area) const
+    {
+        if (!backing || !IsVisible() || !backing->IsVisible() || !GuiPaintsOnScreen() || !WindowMgr ||
+            WindowMgr->modal == this || (flags & WINDOW_NOT_MANAGED_DRAW))
+            return false;
+        const Sprite* base = backing->pieces[0];
+        if (!base || (base->flags & SPRITE_HIDDEN)) return false;
+        *area = GfxRect{base->left, base->top, base->right, base->bottom};
+        return area->right > area->left && area->bottom > area->top;
     }
 
     // The picture went with the device's pictures, or never was.
@@ -637,6 +651,61 @@ uint32_t PackArgb(float r, float g, float b, float a)
 // The tints of the bright stars: white, a warm yellow, a pale blue, a rose.
 constexpr float BIG_STAR_TINTS[][3] = {{1.0f, 1.0f, 1.0f}, {1.0f, 0.9f, 0.65f}, {0.7f, 0.82f, 1.0f}, {1.0f, 0.75f, 0.85f}};
 
+// The menu's panel is opaque and drawn after the galaxy, and nothing after the galaxy reads its
+// depth: a triangle that falls wholly inside the panel would be drawn only to be covered, and
+// the software renderer pays for every triangle. Those are left out of this frame's draw; the
+// others keep their order, so every pixel seen is drawn as before.
+void LeaveOutCoveredStars(StartScreenParts& s, const Matrix& toClip, const Viewport& viewport)
+{
+    s.galaxyLeftOut = 0;
+    IndexedMesh* mesh = s.galaxy ? s.galaxy->mesh : nullptr;
+    GfxRect panel;
+    if (!mesh || mesh->SubMeshCount() != 1 || !MainMenu || !MainMenu->CoveredArea(&panel)) return;
+    SubMesh& sub = mesh->subMeshes[0];
+    if (s.galaxyIndices.empty()) s.galaxyIndices = sub.indices;
+    // Kept two pixels inside the panel: this projection and the renderer's may round apart.
+    constexpr float MARGIN = 2.0f;
+    const float left = (float)panel.left + MARGIN, right = (float)panel.right - MARGIN;
+    const float top = (float)panel.top + MARGIN, bottom = (float)panel.bottom - MARGIN;
+    thread_local std::vector<uint8_t> inside;
+    inside.assign(sub.vertices.size(), 0);
+    for (size_t i = 0; i < sub.vertices.size(); ++i) {
+        const float* p = sub.vertices[i].position;
+        const Vec3 at(p[0], p[1], p[2]);
+        Vec4 clip;
+        Vec3Transform(&clip, &at, &toClip);
+        if (clip.w <= 0.0f) continue;
+        const float x = (float)viewport.X + (clip.x / clip.w + 1.0f) * 0.5f * (float)viewport.Width;
+        const float y = (float)viewport.Y + (1.0f - clip.y / clip.w) * 0.5f * (float)viewport.Height;
+        inside[i] = x > left && x < right && y > top && y < bottom;
+    }
+    const std::vector<uint16_t>& all = s.galaxyIndices;
+    std::vector<uint16_t> kept;
+    kept.reserve(all.size());
+    int leftOut = 0;
+    for (size_t t = 0; t + 2 < all.size(); t += 3) {
+        const uint16_t a = all[t], b = all[t + 1], c = all[t + 2];
+        if (a < inside.size() && b < inside.size() && c < inside.size() && inside[a] && inside[b] && inside[c]) {
+            ++leftOut;
+            continue;
+        }
+        kept.insert(kept.end(), {a, b, c});
+    }
+    if (leftOut == 0) return;
+    sub.indices.swap(kept);
+    sub.indicesChanged = true;
+    s.galaxyLeftOut = leftOut;
+}
+
+// The galaxy's mesh whole again once it is drawn.
+void RestoreGalaxy(StartScreenParts& s)
+{
+    IndexedMesh* mesh = s.galaxy ? s.galaxy->mesh : nullptr;
+    if (!s.galaxyLeftOut || !mesh || mesh->SubMeshCount() != 1) return;
+    mesh->subMeshes[0].indices = s.galaxyIndices;
+    mesh->subMeshes[0].indicesChanged = true;
+}
+
 void BuildStartScreen()
 {
     StartScreenParts& s = StartScreen;
@@ -678,6 +747,9 @@ void BuildStartScreen()
     s.viewer->turnSpeed = 6.0f;
     // The screen clears the depth of the whole target for it (see RenderGalaxy).
     s.viewer->clearsDepth = false;
+    s.viewer->beforeDraw = [](const Matrix& toClip, const Viewport& viewport) {
+        LeaveOutCoveredStars(StartScreen, toClip, viewport);
+    };
 }
 
 // The sky breathes: every light waxes and wanes slowly, each at its own pace.
@@ -871,6 +943,7 @@ void MissionScreen::RenderGalaxy()
     // alone, before and after it, would be two full draws of depth.
     if (s.viewer && Graphics) Graphics->Clear(CLEAR_ZBUFFER | CLEAR_STENCIL, 0.0f, 0.0f, 0.0f, 0.0f);
     if (s.viewer) s.viewer->Draw();
+    RestoreGalaxy(s);
     if (WindowMgr) WindowMgr->Draw();
     if (!kept) DrawCornerTexts();
 }

@@ -6,6 +6,9 @@
 // profiles and ends the game; StartMission is the one road from the front end into a level.
 #include "campaign/MissionRecord.h"
 
+#include <cstdint>
+#include <vector>
+
 class Entity;
 class ModelViewer;
 class Sprite;
@@ -32,6 +35,10 @@ struct StartScreenParts {
     float bigStarTint[BIG_STARS][3] = {};
     ModelViewer* viewer = nullptr;
     Entity* galaxy = nullptr;
+    // The galaxy's triangles as its mesh holds them, and how many of them the last frame left
+    // out because the menu's panel covered them.
+    std::vector<uint16_t> galaxyIndices;
+    int galaxyLeftOut = 0;
     // The sky composed into one picture of the screen's size (null without a device): drawn
     // again now and then as its lights change, and after the device's pictures were lost.
     TextureRecord* skyTarget = nullptr;

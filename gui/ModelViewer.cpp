@@ -317,6 +317,12 @@ void ModelViewer::DrawEntity(float dt)
     Building* building = (entity->flags & ENTITY_BUILDING) ? dynamic_cast<Building*>(entity) : nullptr;
     const float headAngle = building ? building->headAngle : 0.0f;
     if (building) building->headAngle = building->yaw;
+    if (beforeDraw) {
+        Matrix toClip;
+        MatrixMultiply(&toClip, &world, &ViewMatrix);
+        MatrixMultiply(&toClip, &toClip, &ProjectionMatrix);
+        beforeDraw(toClip, preview);
+    }
     draw(entity, world);
     if (building) building->headAngle = headAngle;
     entity->world = entityWorld;

@@ -10,6 +10,8 @@
 #include "gui/Window.h"
 #include "host/Maths.h"
 
+#include <functional>
+
 class Button;
 class Entity;
 class Sprite;
@@ -86,6 +88,9 @@ public:
     // clears the whole target's depth itself before the preview, and draws nothing with depth
     // after it, turns this off: a clear of part of a target costs the software renderer a draw.
     bool clearsDepth = true;
+    // Called just before the entity is drawn, with the transform from its model to clip space
+    // and the rectangle it is drawn in: a screen that knows what will cover it may trim it.
+    std::function<void(const Matrix& modelToClip, const Viewport& viewport)> beforeDraw;
 
 private:
     void Render();

@@ -66,6 +66,8 @@ TEST_F(FrontEndSession, FromTheLogoThroughTheIntroAndANewProfileIntoTheFirstStor
     EXPECT_FALSE(FindButton(menu, "Continue Game")->IsEnabled());
     EXPECT_TRUE(FindButton(menu, "New Game")->IsEnabled());
     CheckPicture("frontend_session_menu");
+    // The same picture with the galaxy's stars under the menu's panel left out of its draw.
+    EXPECT_GT(GetStartScreen().galaxyLeftOut, 200) << "no star under the panel was left out";
 
     // "New Game" tells the story: six slides, each with its voice.
     ClickOn(FindButton(menu, "New Game"));
