@@ -347,11 +347,6 @@ void MissionScreen::BuildMainMenu()
         Button* button = Keep(new Button(nullptr, entry.click, buttonX, y, buttonW, UnitH(40), 0, menuFont,
                                          "data/gui/transparent.dds", "data/gui/transparent.dds", nullptr, 0, 0, 0));
         button->SetImage("data/gui/highlight_blue.dds", 0);
-        // The faces are clear: blended over the galaxy they would cost a blend per pixel of the
-        // button and change none.
-        delete button->unpressedSprite;
-        delete button->pressedSprite;
-        button->unpressedSprite = button->pressedSprite = nullptr;
         button->SetText(entry.text);
         menu->AddChild(button);
         menu->onPanel.push_back(button);

@@ -106,16 +106,23 @@ bool WindowManager::IsPointOverWindow(int px, int py, bool skipFrameless) const
 
 void WindowManager::EndUnreachableHovers()
 {
-    auto end = [](Window* window, bool reachable) {
-        if (!reachable && (window->flags & WINDOW_TYPE_BUTTON)) static_cast<Button*>(window)->EndHover();
+    // Runs every pass over every window the game built: only a button that hovers has anything
+    // to end, so where it stands is worked out for those alone.
+    auto hovers = [](Window* window) {
+        return (window->flags & WINDOW_TYPE_BUTTON) && static_cast<Button*>(window)->hovering;
     };
     for (auto* node = windows.head; node; node = node->next) {
         Window* window = node->value;
         if (!window) continue;
-        const bool reachable = window->IsVisible() && (!modal || modal == window);
-        end(window, reachable);
+        bool known = false, reachable = false;
+        auto windowReachable = [&] {
+            if (!known) reachable = window->IsVisible() && (!modal || modal == window);
+            known = true;
+            return reachable;
+        };
+        if (hovers(window) && !windowReachable()) static_cast<Button*>(window)->EndHover();
         for (Window* child = window->firstChild; child; child = child->nextSibling)
-            end(child, reachable && child->IsVisible());
+            if (hovers(child) && !(windowReachable() && child->IsVisible())) static_cast<Button*>(child)->EndHover();
     }
 }
 
