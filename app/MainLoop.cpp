@@ -36,6 +36,10 @@ int PresentedFrames = 0;
 
 namespace {
 
+// Milliseconds of each pass of the pause before a level given to compiling and warming up: the
+// pause still answers the window a few times a second.
+constexpr uint32_t LOAD_PAUSE_WORK_MS = 200;
+
 bool MusicWanted() { return Music && Config && Config->music; }
 
 // A requested mission starts: the level is built behind two loading frames, and the time
@@ -215,12 +219,17 @@ void MainLoopPass()
         // one effect compiles a frame: the pictures keep moving and the level need not wait on
         // the compiler.
         // Once all are compiled, the driver is warmed up for the draws a level makes, a few a
-        // frame (more while the static loading text shows).
+        // frame. The pause before a level shows nothing that moves: there both go on for most
+        // of each pass, so the pause ends with that work done rather than begun.
         const bool waiting = TheGame && TheGame->state != GAME_STATE_PLAYING;
-        if (waiting && TheEffectManager && !TheEffectManager->PrecompileNext()) {
-            const uint32_t budget = TheGame->state == GAME_STATE_LOAD_PENDING ? 60 : 12;
+        if (waiting && TheEffectManager) {
+            const bool pause = TheGame->state == GAME_STATE_LOAD_PENDING;
+            const uint32_t budget = pause ? LOAD_PAUSE_WORK_MS : 12;
             const uint32_t began = TimeGetTimeMs();
-            while (TimeGetTimeMs() - began < budget && TheEffectManager->WarmUpNext()) {}
+            bool compiling = TheEffectManager->PrecompileNext();
+            while (pause && compiling && TimeGetTimeMs() - began < budget) compiling = TheEffectManager->PrecompileNext();
+            if (!compiling)
+                while (TimeGetTimeMs() - began < budget && TheEffectManager->WarmUpNext()) {}
         }
     }
     RenderFrame();
