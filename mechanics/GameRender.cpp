@@ -145,8 +145,9 @@ Effect* FetchPostEffect(const char* name)
     return effect;
 }
 
-// A quad over the whole of the bound target, w x h pixels.
-void DrawTargetQuad(float w, float h)
+// A quad over the whole of the bound target, w x h pixels. Without draw, only the states a
+// drawing leaves behind.
+void DrawTargetQuad(float w, float h, bool draw = true)
 {
     QuadVertex quad[4] = {
         {-0.5f, -0.5f, 0.0f, 1.0f, 0xFFFFFFFF, 0.0f, 0.0f},
@@ -155,13 +156,16 @@ void DrawTargetQuad(float w, float h)
         {-0.5f, h - 0.5f, 0.0f, 1.0f, 0xFFFFFFFF, 0.0f, 1.0f},
     };
     Graphics->SetFVF(FVF_XYZRHW | FVF_DIFFUSE | FVF_TEX1);
-    Device()->DrawPrimitiveUP(PT_TRIANGLEFAN, 2, quad, sizeof(QuadVertex));
+    if (draw)
+        Device()->DrawPrimitiveUP(PT_TRIANGLEFAN, 2, quad, sizeof(QuadVertex));
+    else
+        Device()->SetStreamSource(0, nullptr, 0, 0);
 }
 
 // One pass of a post effect's technique over the whole of the bound target (w x h), reading
-// source.
+// source. Without draw it sets up and leaves the states as the pass would, drawing nothing.
 void RunPostTechnique(Effect* effect, EffectTechniqueHandle technique, GfxBaseTexture* source, uint32_t filter,
-                      int w, int h)
+                      int w, int h, bool draw = true)
 {
     EffectObject* fx = effect ? effect->effect : nullptr;
     if (!fx || !technique) return;
@@ -175,16 +179,16 @@ void RunPostTechnique(Effect* effect, EffectTechniqueHandle technique, GfxBaseTe
         RenderStates.SetSamplerState(0, SAMP_MAGFILTER, filter);
         RenderStates.SetSamplerState(0, SAMP_MINFILTER, filter);
         RenderStates.SetSamplerState(0, SAMP_MIPFILTER, filter == TEXF_POINT ? TEXF_NONE : filter);
-        DrawTargetQuad((float)w, (float)h);
+        DrawTargetQuad((float)w, (float)h, draw);
         fx->EndPass();
     }
     fx->End();
 }
 
 // A full-screen pass of a post effect's main technique.
-void RunPostEffect(Effect* effect, GfxBaseTexture* source, uint32_t filter)
+void RunPostEffect(Effect* effect, GfxBaseTexture* source, uint32_t filter, bool draw = true)
 {
-    if (effect) RunPostTechnique(effect, effect->mainTechnique, source, filter, ScreenWidth(), ScreenHeight());
+    if (effect) RunPostTechnique(effect, effect->mainTechnique, source, filter, ScreenWidth(), ScreenHeight(), draw);
 }
 
 // The scene target onto the back buffer, pixel for pixel; false when the device cannot blit it.
@@ -588,7 +592,7 @@ void Game::RenderScene()
     Vec3 groundMin, groundMax;
     const bool skyHidden = !Wireframe && GroundIsWhole(&groundMin, &groundMax) &&
                            GroundFillsView(ViewMatrix, ProjectionMatrix, groundMin, groundMax);
-    if (!skyHidden) Skybox::Render(PASS_COLOUR);
+    Skybox::Render(PASS_COLOUR, !skyHidden);
     if (WaterVisible) RenderReflection();
     if (Graphics->device) Graphics->device->Clear(0, nullptr, CLEAR_ZBUFFER, 0, 1.0f, 0);
     RenderStates.SetTextureStageState(0, TSS_COLORARG1, TA_TEXTURE);
@@ -705,9 +709,10 @@ void Game::Render()
         if (backBuffer) device->SetRenderTarget(0, backBuffer);
     }
     // The scene is copied as it is: a blit between two targets of one size costs a copy of the
-    // memory, where the copy effect shades every pixel. The effect remains for what a blit
-    // refuses (a multisampled back buffer).
-    if (post && !CopySceneTarget(sceneTexture, backBuffer)) RunPostEffect(colourEffect, sceneTexture, TEXF_POINT);
+    // memory, where the copy effect shades every pixel. The effect still sets its states, so
+    // what is drawn after it sees the same ones, and it draws what a blit refuses (a
+    // multisampled back buffer).
+    if (post) RunPostEffect(colourEffect, sceneTexture, TEXF_POINT, !CopySceneTarget(sceneTexture, backBuffer));
     if (composite) {
         RenderStates.SetRenderState(RS_ZENABLE, 0);
         RenderStates.SetRenderState(RS_ALPHABLENDENABLE, 1);
