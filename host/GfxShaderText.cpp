@@ -50,7 +50,12 @@ vec4 vm_ToClip(vec4 p)
 
 const std::string& FragmentPrelude()
 {
+    // Texture gathers where the driver has them: a fragment program tests VM_GATHER.
     static const std::string text = R"(#version 330 core
+#extension GL_ARB_texture_gather : enable
+#ifdef GL_ARB_texture_gather
+#define VM_GATHER 1
+#endif
 out vec4 vm_FragColor;
 uniform int vm_AlphaFunc;
 uniform float vm_AlphaRef;

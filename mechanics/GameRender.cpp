@@ -11,6 +11,7 @@
 #include "host/Log.h"
 #include "host/System.h"
 #include "mechanics/Scene.h"
+#include "world/Entity.h"
 #include "platform/ConfigFile.h"
 #include "platform/MathUtil.h"
 #include "render/Camera.h"
@@ -144,8 +145,9 @@ Effect* FetchPostEffect(const char* name)
     return effect;
 }
 
-// A quad over the whole of the bound target, w x h pixels.
-void DrawTargetQuad(float w, float h)
+// A quad over the whole of the bound target, w x h pixels. Without draw, only the states a
+// drawing leaves behind.
+void DrawTargetQuad(float w, float h, bool draw = true)
 {
     QuadVertex quad[4] = {
         {-0.5f, -0.5f, 0.0f, 1.0f, 0xFFFFFFFF, 0.0f, 0.0f},
@@ -154,13 +156,16 @@ void DrawTargetQuad(float w, float h)
         {-0.5f, h - 0.5f, 0.0f, 1.0f, 0xFFFFFFFF, 0.0f, 1.0f},
     };
     Graphics->SetFVF(FVF_XYZRHW | FVF_DIFFUSE | FVF_TEX1);
-    Device()->DrawPrimitiveUP(PT_TRIANGLEFAN, 2, quad, sizeof(QuadVertex));
+    if (draw)
+        Device()->DrawPrimitiveUP(PT_TRIANGLEFAN, 2, quad, sizeof(QuadVertex));
+    else
+        Device()->SetStreamSource(0, nullptr, 0, 0);
 }
 
 // One pass of a post effect's technique over the whole of the bound target (w x h), reading
-// source.
+// source. Without draw it sets up and leaves the states as the pass would, drawing nothing.
 void RunPostTechnique(Effect* effect, EffectTechniqueHandle technique, GfxBaseTexture* source, uint32_t filter,
-                      int w, int h)
+                      int w, int h, bool draw = true)
 {
     EffectObject* fx = effect ? effect->effect : nullptr;
     if (!fx || !technique) return;
@@ -174,16 +179,28 @@ void RunPostTechnique(Effect* effect, EffectTechniqueHandle technique, GfxBaseTe
         RenderStates.SetSamplerState(0, SAMP_MAGFILTER, filter);
         RenderStates.SetSamplerState(0, SAMP_MINFILTER, filter);
         RenderStates.SetSamplerState(0, SAMP_MIPFILTER, filter == TEXF_POINT ? TEXF_NONE : filter);
-        DrawTargetQuad((float)w, (float)h);
+        DrawTargetQuad((float)w, (float)h, draw);
         fx->EndPass();
     }
     fx->End();
 }
 
 // A full-screen pass of a post effect's main technique.
-void RunPostEffect(Effect* effect, GfxBaseTexture* source, uint32_t filter)
+void RunPostEffect(Effect* effect, GfxBaseTexture* source, uint32_t filter, bool draw = true)
 {
-    if (effect) RunPostTechnique(effect, effect->mainTechnique, source, filter, ScreenWidth(), ScreenHeight());
+    if (effect) RunPostTechnique(effect, effect->mainTechnique, source, filter, ScreenWidth(), ScreenHeight(), draw);
+}
+
+// The scene target onto the back buffer, pixel for pixel; false when the device cannot blit it.
+bool CopySceneTarget(GfxBaseTexture* scene, GfxSurface* backBuffer)
+{
+    GfxSurface* source = LevelOf(scene);
+    if (!source) return false;
+    bool copied = backBuffer && source->GetWidth() == backBuffer->GetWidth() &&
+                  source->GetHeight() == backBuffer->GetHeight() &&
+                  GfxSucceeded(Device()->StretchRect(source, nullptr, backBuffer, nullptr, TEXF_POINT));
+    source->Release();
+    return copied;
 }
 
 // The view volume of a view and projection, for culling in passes that do not look through
@@ -247,6 +264,31 @@ bool EffectReads(const Effect* effect, EffectParameterHandle parameter)
     return false;
 }
 
+// The ground is whole when no terrain hole has taken triangles out of it: two a cell in every
+// chunk. Holes are drawn (blended, over what lies behind them) before the ground.
+bool GroundIsWhole(Vec3* groundMin, Vec3* groundMax)
+{
+    if (!TheTerrain.created || TheTerrain.chunks.empty()) return false;
+    for (auto* node = TheScene.terrainObjects.head; node; node = node->next)
+        if (node->value && (node->value->flags & ENTITY_DRAWN_LAST)) return false;
+    bool first = true;
+    for (const auto& chunk : TheTerrain.chunks) {
+        const IndexedMesh* mesh = chunk ? chunk->groundMesh.get() : nullptr;
+        if (!mesh) return false;
+        int triangles = 0;
+        for (const SubMesh& sub : mesh->subMeshes) triangles += sub.triangleCount;
+        if (triangles != 2 * (chunk->x1 - chunk->x0) * (chunk->z1 - chunk->z0)) return false;
+        *groundMin = first ? mesh->boundsMin : Vec3(std::min(groundMin->x, mesh->boundsMin.x),
+                                                     std::min(groundMin->y, mesh->boundsMin.y),
+                                                     std::min(groundMin->z, mesh->boundsMin.z));
+        *groundMax = first ? mesh->boundsMax : Vec3(std::max(groundMax->x, mesh->boundsMax.x),
+                                                     std::max(groundMax->y, mesh->boundsMax.y),
+                                                     std::max(groundMax->z, mesh->boundsMax.z));
+        first = false;
+    }
+    return true;
+}
+
 bool AnyWaterInView()
 {
     WaterSet* water = TheTerrain.waterSet;
@@ -254,6 +296,37 @@ bool AnyWaterInView()
 }
 
 }  // namespace
+
+bool GroundFillsView(const Matrix& view, const Matrix& projection, const Vec3& groundMin, const Vec3& groundMax)
+{
+    Matrix viewProjection, inverse;
+    MatrixMultiply(&viewProjection, &view, &projection);
+    if (!MatrixInverse(&inverse, nullptr, &viewProjection)) return false;
+    // A little inside the rectangle, for the rounding of the corner rays.
+    const float marginX = (groundMax.x - groundMin.x) * 0.001f + 0.01f;
+    const float marginZ = (groundMax.z - groundMin.z) * 0.001f + 0.01f;
+    auto inside = [&](const Vec3& p) {
+        return p.x > groundMin.x + marginX && p.x < groundMax.x - marginX && p.z > groundMin.z + marginZ &&
+               p.z < groundMax.z - marginZ;
+    };
+    for (float x : {-1.0f, 1.0f})
+        for (float y : {-1.0f, 1.0f}) {
+            const Vec3 nearCorner(x, y, 0.0f), farCorner(x, y, 1.0f);
+            Vec3 n, f;
+            Vec3TransformCoord(&n, &nearCorner, &inverse);
+            Vec3TransformCoord(&f, &farCorner, &inverse);
+            if (!std::isfinite(n.x + n.y + n.z + f.x + f.y + f.z)) return false;
+            // The corner's edge of the view must go down through the ground's whole height
+            // between the near and far planes...
+            if (!(n.y > groundMax.y && f.y < groundMin.y)) return false;
+            // ...and pass over the ground's rectangle at its top and bottom heights.
+            for (float h : {groundMin.y, groundMax.y}) {
+                const float t = (n.y - h) / (n.y - f.y);
+                if (!inside(n + (f - n) * t)) return false;
+            }
+        }
+    return true;
+}
 
 bool ReflectionIsRead()
 {
@@ -515,7 +588,11 @@ void Game::RenderScene()
         Graphics->SetLight(index, &light);
         Graphics->LightEnable(index, true);
     }
-    Skybox::Render(PASS_COLOUR);
+    // Where the ground fills the whole view, it covers every pixel of the sky drawn before it.
+    Vec3 groundMin, groundMax;
+    const bool skyHidden = !Wireframe && GroundIsWhole(&groundMin, &groundMax) &&
+                           GroundFillsView(ViewMatrix, ProjectionMatrix, groundMin, groundMax);
+    Skybox::Render(PASS_COLOUR, !skyHidden);
     if (WaterVisible) RenderReflection();
     if (Graphics->device) Graphics->device->Clear(0, nullptr, CLEAR_ZBUFFER, 0, 1.0f, 0);
     RenderStates.SetTextureStageState(0, TSS_COLORARG1, TA_TEXTURE);
@@ -631,7 +708,11 @@ void Game::Render()
                          glowSize);
         if (backBuffer) device->SetRenderTarget(0, backBuffer);
     }
-    if (post) RunPostEffect(colourEffect, sceneTexture, TEXF_POINT);
+    // The scene is copied as it is: a blit between two targets of one size costs a copy of the
+    // memory, where the copy effect shades every pixel. The effect still sets its states, so
+    // what is drawn after it sees the same ones, and it draws what a blit refuses (a
+    // multisampled back buffer).
+    if (post) RunPostEffect(colourEffect, sceneTexture, TEXF_POINT, !CopySceneTarget(sceneTexture, backBuffer));
     if (composite) {
         RenderStates.SetRenderState(RS_ZENABLE, 0);
         RenderStates.SetRenderState(RS_ALPHABLENDENABLE, 1);

@@ -33,6 +33,10 @@ extern int CurrentRenderPass;
 // reflection pass runs only then.
 extern bool WaterVisible;
 extern float ReflectionHeight;
+// Whether a heightfield spanning the box's xz rectangle, between its two heights, covers every
+// pixel seen through that view and projection: each corner edge of the view volume goes down
+// through both heights between its near and far ends, over the rectangle.
+bool GroundFillsView(const Matrix& view, const Matrix& projection, const Vec3& groundMin, const Vec3& groundMax);
 // Whether anything shows the reflection map: a compiled effect that samples it, or the
 // developer's view of the frame's targets. A map nobody reads is not worth drawing.
 bool ReflectionIsRead();

@@ -25,7 +25,7 @@ void Skybox::Load(const char* name)
     texture = Textures ? Textures->GetTexture(SKY_TEXTURE) : nullptr;
 }
 
-void Skybox::Render(int pass)
+void Skybox::Render(int pass, bool draw)
 {
     if (!mesh || !(mesh->flags & MESH_BUILT) || !Graphics || pass == MESH_PASS_DEPTH || pass == MESH_PASS_GLOW) return;
     GfxVertexDeclaration* declaration = GetMeshVertexDeclaration();
@@ -57,6 +57,7 @@ void Skybox::Render(int pass)
     Graphics->SetTexture(texture, 0);
     RenderStates.SetVertexDeclaration(declaration);
     for (SubMesh& sub : mesh->subMeshes) {
+        if (!draw) break;
         if (!sub.vertexBuffer || !sub.indexBuffer || sub.bufferIndices < 3) continue;
         Graphics->SetStreamSource(sub.vertexBuffer.Get(), sizeof(MeshGpuVertex));
         Graphics->SetIndices(sub.indexBuffer.Get());

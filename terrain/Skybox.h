@@ -11,7 +11,9 @@ public:
     static void Load(const char* name = nullptr);
     // Draws the sky for a colour pass: scaled by 10, centred on the eye (the view without its
     // translation), without depth test or depth writes. The depth and glow passes draw none.
-    static void Render(int pass);
+    // With draw false it draws nothing but leaves every state as a drawing would: a frame
+    // whose ground hides the sky draws the rest as if the sky had been drawn.
+    static void Render(int pass, bool draw = true);
 
     static IndexedMesh* mesh;
     static TextureRecord* texture;

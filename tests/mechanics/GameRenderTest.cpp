@@ -228,3 +228,32 @@ TEST_F(GameRenderTest, TheSoftwareRendererKeepsBlockTexturesDecoded)
     EXPECT_TRUE(device->HasS3TC());
     device->SetCompressedTextures(false);
 }
+
+// The sky is left out when the ground fills the view: that must hold for every pixel, so the
+// answer is yes only when each corner of the view looks down through the ground's whole height
+// over its rectangle, within the near and far planes.
+TEST(GroundFillsViewTest, OnlyAViewLookingDownOntoTheGroundFromAboveIsFilled)
+{
+    const Vec3 groundMin(-160.0f, 0.0f, -160.0f), groundMax(160.0f, 20.0f, 160.0f);
+    struct Case {
+        const char* what;
+        Vec3 eye, at;
+        float farPlane;
+        bool filled;
+    } cases[] = {
+        {"down from above the middle", {0.0f, 120.0f, -60.0f}, {0.0f, 0.0f, 0.0f}, 1000.0f, true},
+        {"straight down", {30.0f, 80.0f, 30.0f}, {30.0f, 0.0f, 30.1f}, 1000.0f, true},
+        {"over the edge, looking out", {0.0f, 120.0f, 100.0f}, {0.0f, 0.0f, 220.0f}, 1000.0f, false},
+        {"a corner of the view past the side", {130.0f, 120.0f, 0.0f}, {150.0f, 0.0f, 40.0f}, 1000.0f, false},
+        {"toward the horizon", {0.0f, 30.0f, -100.0f}, {0.0f, 25.0f, 100.0f}, 1000.0f, false},
+        {"the eye below the highest ground", {0.0f, 15.0f, -60.0f}, {0.0f, 0.0f, 0.0f}, 1000.0f, false},
+        {"the far plane before the ground", {0.0f, 120.0f, -60.0f}, {0.0f, 0.0f, 0.0f}, 60.0f, false},
+    };
+    for (const Case& c : cases) {
+        Matrix view, projection;
+        const Vec3 up(0.0f, 1.0f, 0.0f);
+        MatrixLookAtLH(&view, &c.eye, &c.at, &up);
+        MatrixPerspectiveFovLH(&projection, 0.7853982f, 4.0f / 3.0f, 1.0f, c.farPlane);
+        EXPECT_EQ(GroundFillsView(view, projection, groundMin, groundMax), c.filled) << c.what;
+    }
+}
