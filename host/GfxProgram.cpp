@@ -142,5 +142,7 @@ void GfxProgram::SetMatrices(int location, const Matrix* values, uint32_t count)
 
 void GfxProgram::SetSampler(int location, uint32_t stage)
 {
-    if (location >= 0 && stage < MAX_SAMPLERS && Use()) glUniform1i(location, (GLint)stage);
+    if (location < 0 || stage >= MAX_SAMPLERS) return;
+    sampledStages_ |= 1u << stage;
+    if (Use()) glUniform1i(location, (GLint)stage);
 }

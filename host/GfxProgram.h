@@ -33,6 +33,9 @@ public:
     void SetMatrices(int location, const Matrix* values, uint32_t count);
     // Samples the texture bound to `stage` (GfxDevice::SetTexture) through this sampler.
     void SetSampler(int location, uint32_t stage);
+    // The stages given to samplers (bit N: stage N). The driver builds a draw's code from the
+    // sampler states of these stages, a texture bound there or not.
+    uint32_t GetSampledStages() const { return sampledStages_; }
 
     // The OpenGL program name (for the device).
     uint32_t GetGLName() const { return program_; }
@@ -57,6 +60,7 @@ private:
     uint32_t program_;
     Builtins builtins_;
     std::string label_;
+    uint32_t sampledStages_ = 0;
 
     friend class GfxDevice;
 };

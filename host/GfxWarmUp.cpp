@@ -12,7 +12,8 @@
 //   rN=V             a render state that is not 0
 //   xS=K.F.P.Q.L     the texture at stage S: resource type, format, power-of-two width and
 //                    height, a single level
-//   sS.N=V           a sampler state of a stage with a texture, when not 0
+//   sS.N=V           a sampler state of a stage with a texture or one the program samples,
+//                    when not 0
 //   mS.N=V           a texture stage state (fixed function only), when not 0
 // A clear is a line of its own: "c=FLAGS t=FORMAT z=FORMAT a=AREA" (z=-1: no depth surface; AREA
 // 1: part of the target, 2: a depth surface larger than the target).
@@ -112,12 +113,16 @@ std::string GfxDevice::DescribeDrawStates()
     }
     for (uint32_t i = 0; i < RENDER_STATE_COUNT; ++i)
         if (renderStates_[i] && !ValueOnlyRenderState(i)) out << " r" << i << "=" << renderStates_[i];
+    const uint32_t sampled = program_ ? program_->GetSampledStages() : 0;
     for (uint32_t s = 0; s < MAX_SAMPLERS; ++s) {
         GfxBaseTexture* texture = textures_[s];
-        if (!texture || !texture->GetGLName()) continue;
-        out << " x" << s << "=" << (uint32_t)texture->GetType() << "." << (uint32_t)texture->GetFormat() << "."
-            << (IsPowerOfTwo(texture->GetWidth()) ? 1 : 0) << "." << (IsPowerOfTwo(texture->GetHeight()) ? 1 : 0)
-            << "." << (texture->GetLevelCount() == 1 ? 1 : 0);
+        const bool bound = texture && texture->GetGLName();
+        // A stage the program samples with nothing bound still gives the driver its states.
+        if (!bound && !((sampled >> s) & 1u)) continue;
+        if (bound)
+            out << " x" << s << "=" << (uint32_t)texture->GetType() << "." << (uint32_t)texture->GetFormat() << "."
+                << (IsPowerOfTwo(texture->GetWidth()) ? 1 : 0) << "." << (IsPowerOfTwo(texture->GetHeight()) ? 1 : 0)
+                << "." << (texture->GetLevelCount() == 1 ? 1 : 0);
         for (uint32_t i = 0; i < SAMPLER_STATE_COUNT; ++i)
             if (samplerStates_[s][i] && i != SAMP_BORDERCOLOR) out << " s" << s << "." << i << "=" << samplerStates_[s][i];
     }
@@ -150,6 +155,7 @@ bool GfxDevice::WarmDraw(const std::string& line)
         bool potWidth = true, potHeight = true, single = false;
     } stageTextures[MAX_SAMPLERS];
     uint32_t samplers[MAX_SAMPLERS][SAMPLER_STATE_COUNT] = {};
+    bool samplerListed[MAX_SAMPLERS] = {};
     uint32_t stages[MAX_TEXTURE_STAGES][TEXTURE_STAGE_STATE_COUNT] = {};
     uint32_t lightTypes[MAX_LIGHTS] = {};
     bool perspective = false;
@@ -204,6 +210,7 @@ bool GfxDevice::WarmDraw(const std::string& line)
             } else if (word[0] == 's' && sscanf(word.c_str(), "s%u.%u=%u", &a, &b, &v) == 3 && a < MAX_SAMPLERS &&
                        b < SAMPLER_STATE_COUNT) {
                 samplers[a][b] = v;
+                samplerListed[a] = true;
             } else if (word[0] == 'm' && sscanf(word.c_str(), "m%u.%u=%u", &a, &b, &v) == 3 && a < MAX_TEXTURE_STAGES &&
                        b < TEXTURE_STAGE_STATE_COUNT) {
                 stages[a][b] = v;
@@ -326,7 +333,7 @@ bool GfxDevice::WarmDraw(const std::string& line)
     for (uint32_t i = 0; i < RENDER_STATE_COUNT; ++i)
         if (!ValueOnlyRenderState(i)) renderStates_[i] = render[i];
     for (uint32_t s = 0; s < MAX_SAMPLERS; ++s)
-        if (stageTextures[s].used)
+        if (stageTextures[s].used || samplerListed[s])
             for (uint32_t i = 0; i < SAMPLER_STATE_COUNT; ++i)
                 if (i != SAMP_BORDERCOLOR) samplerStates_[s][i] = samplers[s][i];
     if (fixedFunction) {
