@@ -1,5 +1,6 @@
 // The driver's warm-up list against what a first level really draws: every set of draw states
-// of a level's first frames, its first scan, the first building placed and the first shot must
+// of a level's first frames, its first scan, the first building placed, the first shot and the
+// first mission object's foundation seen must
 // be on the list the waiting frames warm the driver up with, or that moment stalls while the
 // driver makes its code. With VELDMARK_UPDATE_REFERENCES=1 the list is written afresh from the walk
 // (content/shaders/warmup.txt).
@@ -76,6 +77,14 @@ TEST_F(WarmUpSession, TheListCoversAFirstLevelsScanPlacementAndShot)
     MoveMouseTo(x, y);
     Click(1);
     Passes(60, 0.05f);
+    // A mission object's foundation first seen, as when a building's sight clears the fog off
+    // one: this level has none near the rig, so one is laid beside it.
+    Entity* splat = TheScene.AddSplat("splat3x3", "data/textures/splats/splat_building.dds",
+                                      "data/textures/splats/splat_building_sn.dds",
+                                      rig->GetPosition() + Vec3(4.0f, 0.0f, 4.0f), 0);
+    ASSERT_NE(splat, nullptr);
+    TheScene.ConformEntitiesToTerrain();
+    Passes(5, 0.05f);
     Graphics->device->RecordDrawStates(nullptr);
     ASSERT_FALSE(drawn.empty());
 
