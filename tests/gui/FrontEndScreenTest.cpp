@@ -216,6 +216,17 @@ protected:
         Graphics->Present();
         return shot;
     }
+    // A frame of the start screen as the front end draws it.
+    static Pixels DrawStartScreen()
+    {
+        Graphics->Clear(7, 0.0f, 0.0f, 0.0f, 1.0f);
+        Graphics->BeginScene();
+        RenderByScreenState();
+        Graphics->End2D();
+        Pixels shot = ReadBackBuffer(Graphics->device);
+        Graphics->Present();
+        return shot;
+    }
 
     static constexpr int kWidth = 1024, kHeight = 768;
     // The part of the screen the logo and the menu take (nothing is drawn beside them).
@@ -274,21 +285,12 @@ TEST_F(FrontEndOnScreen, TheStartScreenShowsItsSkyFromOnePictureUntilItsLightsCh
 {
     ScopedGlobal<int> page(FrontEndScreenState, 0);
     ScopedGlobal<float> still(FrameTimer.delta, 0.0f);
-    auto drawStartScreen = [] {
-        Graphics->Clear(7, 0.0f, 0.0f, 0.0f, 1.0f);
-        Graphics->BeginScene();
-        RenderByScreenState();
-        Graphics->End2D();
-        Pixels shot = ReadBackBuffer(Graphics->device);
-        Graphics->Present();
-        return shot;
-    };
     // Left of the menu and above the corner text only the sky shows.
     auto sky = [](const Pixels& shot) { return CropPixels(shot, 0, 0, 340, 700); };
     const std::string folder = MakeTempFolder("start-screen-sky");
     SCOPED_TRACE("pictures in " + folder);
 
-    Pixels first = drawStartScreen();
+    Pixels first = DrawStartScreen();
     SavePixels(first, folder + "/first.png");
     const StartScreenParts& parts = GetStartScreen();
     ASSERT_NE(parts.starfield, nullptr);
@@ -320,37 +322,29 @@ TEST_F(FrontEndOnScreen, TheStartScreenShowsItsSkyFromOnePictureUntilItsLightsCh
 
     // Without the star field the next frames still show the kept picture...
     parts.starfield->flags |= SPRITE_HIDDEN;
-    EXPECT_TRUE(sky(drawStartScreen()).argb == sky(first).argb) << "the sky was drawn again at once";
+    EXPECT_TRUE(sky(DrawStartScreen()).argb == sky(first).argb) << "the sky was drawn again at once";
     // ...until a device reset loses the pictures: then the sky is drawn again.
     ASSERT_EQ(Graphics->ResetDevice(), DEVICE_USABLE);
-    Pixels afterReset = drawStartScreen();
+    Pixels afterReset = DrawStartScreen();
     SavePixels(afterReset, folder + "/after_reset.png");
     EXPECT_FALSE(sky(afterReset).argb == sky(first).argb) << "the sky was not drawn again after the reset";
 
     // The lights change slowly: a quarter of a second on, the sky is drawn again.
     parts.starfield->flags &= ~SPRITE_HIDDEN;
-    Pixels hidden = drawStartScreen();
+    Pixels hidden = DrawStartScreen();
     EXPECT_TRUE(sky(hidden).argb == sky(afterReset).argb);
     {
         ScopedGlobal<float> frame(FrameTimer.delta, 0.1f);
-        for (int i = 0; i < 3; ++i) drawStartScreen();
+        for (int i = 0; i < 3; ++i) DrawStartScreen();
     }
-    EXPECT_FALSE(sky(drawStartScreen()).argb == sky(afterReset).argb) << "the sky's lights never changed";
+    EXPECT_FALSE(sky(DrawStartScreen()).argb == sky(afterReset).argb) << "the sky's lights never changed";
 }
 
 TEST_F(FrontEndOnScreen, TheStartScreensMenuLooksAsIfDrawnWholeWhateverHappensToIt)
 {
     ScopedGlobal<int> page(FrontEndScreenState, 0);
     ScopedGlobal<float> still(FrameTimer.delta, 0.0f);
-    auto drawStartScreen = [] {
-        Graphics->Clear(7, 0.0f, 0.0f, 0.0f, 1.0f);
-        Graphics->BeginScene();
-        RenderByScreenState();
-        Graphics->End2D();
-        Pixels shot = ReadBackBuffer(Graphics->device);
-        Graphics->Present();
-        return CropPixels(shot, kMenuLeft, kMenuTop, kMenuRight, kMenuBottom);
-    };
+    auto drawStartScreen = [] { return CropPixels(DrawStartScreen(), kMenuLeft, kMenuTop, kMenuRight, kMenuBottom); };
     // A painter that draws to the screen as the 2D layer does: with one installed, every part of
     // the menu is drawn again.
     GuiPainter whole;
