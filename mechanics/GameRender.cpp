@@ -674,6 +674,7 @@ void Game::Render()
     ClearAll(0xFF000000);
 
     const int glowingBefore = GlowingMeshDrawCount;
+    ForgetGlowingArea();
     RenderScene();
     // Only what the scene drew through a glowing effect lights the glow target; in a frame
     // without any the glow would add nothing but black.
@@ -685,8 +686,12 @@ void Game::Render()
         if (RenderTargets.glowDepth) device->SetDepthStencilSurface(RenderTargets.glowDepth);
         BindTarget(glowTexture);
         ClearAll(0xFF000000);
+        // Through the camera as the scene was: what did not glow there and lies away from
+        // whatever did is left out.
+        SetGlowOccluderCulling(true);
         RenderEntities(PASS_GLOW);
         DrawRallyPointMarker(PASS_GLOW);
+        SetGlowOccluderCulling(false);
         device->SetDepthStencilSurface(keptDepth);
         if (keptDepth) keptDepth->Release();
     }

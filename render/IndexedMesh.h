@@ -239,6 +239,18 @@ extern int MeshDrawCount;
 // Sub-meshes drawn in any pass but the depth and glow passes through an effect that glows (a
 // frame whose scene drew none has nothing to glow).
 extern int GlowingMeshDrawCount;
+// The glow pass's black occluders. Every glowing sub-mesh counted above also widens the screen
+// area that glows (ForgetGlowingArea empties it). While culling is on, a glow-pass draw through
+// a technique that does not glow is left out when its vertices lie wholly outside that area:
+// black over the target's cleared black, it could only have hidden something glowing there.
+void ForgetGlowingArea();
+void SetGlowOccluderCulling(bool on);
+// The screen area (x and y after the divide by w, -1..1) of a sub-mesh's vertices through
+// WorldMatrix, ViewMatrix and ProjectionMatrix; false when any part may lie behind the eye.
+struct ScreenArea {
+    float x0 = 1.0f, y0 = 1.0f, x1 = -1.0f, y1 = -1.0f;
+};
+bool SubMeshScreenArea(const SubMesh& sub, ScreenArea* out);
 // The effects' scene values (view, eye, shadow and fog textures) are set again by the next mesh
 // drawn. They are also set again whenever the technique changes and once every frame; a pass
 // that changes the view within a frame (reflections) calls this first.

@@ -8,6 +8,7 @@
 #include "host/Log.h"
 #include "host/System.h"
 #include "platform/Timer.h"
+#include "render/Camera.h"
 #include "render/Effect.h"
 #include "render/EffectManager.h"
 #include "render/GraphicsDevice.h"
@@ -16,6 +17,7 @@
 #include "render/ViewFrustum.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 Vec3 MeshRenderPosition;
@@ -40,6 +42,41 @@ const VertexElement MESH_VERTEX_ELEMENTS[] = {
 };
 
 GfxVertexDeclaration* Declaration = nullptr;
+
+// What glows on the screen this frame, and whether the glow pass leaves out the occluders that
+// lie outside it. A margin of a few glow texels keeps the rounding of the renderer's own vertex
+// work on the right side.
+constexpr float GLOW_AREA_MARGIN = 0.03f;
+ScreenArea GlowingArea;
+bool GlowingAreaWhole = false;
+bool CullGlowOccluders = false;
+
+bool AreasMeet(const ScreenArea& a, const ScreenArea& b)
+{
+    return a.x0 <= b.x1 + GLOW_AREA_MARGIN && b.x0 <= a.x1 + GLOW_AREA_MARGIN && a.y0 <= b.y1 + GLOW_AREA_MARGIN &&
+           b.y0 <= a.y1 + GLOW_AREA_MARGIN;
+}
+
+void WidenGlowingArea(const SubMesh& sub)
+{
+    ScreenArea area;
+    if (!SubMeshScreenArea(sub, &area)) {
+        GlowingAreaWhole = true;
+        return;
+    }
+    GlowingArea.x0 = std::min(GlowingArea.x0, area.x0);
+    GlowingArea.y0 = std::min(GlowingArea.y0, area.y0);
+    GlowingArea.x1 = std::max(GlowingArea.x1, area.x1);
+    GlowingArea.y1 = std::max(GlowingArea.y1, area.y1);
+}
+
+// A glow-pass draw through a black technique that cannot touch anything glowing.
+bool HidesNothingGlowing(const SubMesh& sub)
+{
+    if (!CullGlowOccluders || GlowingAreaWhole) return false;
+    ScreenArea area;
+    return SubMeshScreenArea(sub, &area) && !AreasMeet(area, GlowingArea);
+}
 
 // The technique whose scene values were set last, and in which frame.
 EffectTechniqueHandle SceneTechnique = nullptr;
@@ -73,6 +110,50 @@ ColorValue Colour(float r, float g, float b, float a)
 }
 
 }  // namespace
+
+void ForgetGlowingArea()
+{
+    GlowingArea = ScreenArea();
+    GlowingAreaWhole = false;
+}
+
+void SetGlowOccluderCulling(bool on)
+{
+    CullGlowOccluders = on;
+}
+
+bool SubMeshScreenArea(const SubMesh& sub, ScreenArea* out)
+{
+    // All the vertices the sub-mesh holds: a buffer drawn holds these or fewer.
+    const size_t count = sub.vertices.size();
+    if (count == 0) return false;
+    const MeshGpuVertex* v = sub.vertices.data();
+    float low[3] = {v[0].position[0], v[0].position[1], v[0].position[2]};
+    float high[3] = {low[0], low[1], low[2]};
+    for (size_t i = 1; i < count; ++i)
+        for (int k = 0; k < 3; ++k) {
+            low[k] = std::min(low[k], v[i].position[k]);
+            high[k] = std::max(high[k], v[i].position[k]);
+        }
+    Matrix worldView, m;
+    MatrixMultiply(&worldView, &WorldMatrix, &ViewMatrix);
+    MatrixMultiply(&m, &worldView, &ProjectionMatrix);
+    ScreenArea area;
+    for (int corner = 0; corner < 8; ++corner) {
+        const float x = corner & 1 ? high[0] : low[0], y = corner & 2 ? high[1] : low[1],
+                    z = corner & 4 ? high[2] : low[2];
+        const float w = x * m._14 + y * m._24 + z * m._34 + m._44;
+        // Near the eye's plane the divide says nothing about where the triangles land.
+        if (!(w > 1e-3f)) return false;
+        const float sx = (x * m._11 + y * m._21 + z * m._31 + m._41) / w;
+        const float sy = (x * m._12 + y * m._22 + z * m._32 + m._42) / w;
+        if (!std::isfinite(sx) || !std::isfinite(sy)) return false;
+        area.x0 = std::min(area.x0, sx), area.x1 = std::max(area.x1, sx);
+        area.y0 = std::min(area.y0, sy), area.y1 = std::max(area.y1, sy);
+    }
+    *out = area;
+    return true;
+}
 
 void ForgetMeshSceneParameters()
 {
@@ -239,6 +320,11 @@ void IndexedMesh::Render(int pass, bool fixedFunction)
             Vec3 high = sub.boundsMax * scale + MeshRenderPosition;
             if (Frustum->ClassifyBox(low, high) == ViewFrustum::OUTSIDE) continue;
         }
+        // Black in the glow pass, where nothing glows: not sent.
+        const Effect* own = sub.effect;
+        if (pass == MESH_PASS_GLOW && !fixedFunction && own && own->effect && own->glowTechnique && !own->glows &&
+            HidesNothingGlowing(sub))
+            continue;
         ++MeshDrawCount;
         if (!UploadBuffers(i)) continue;
 
@@ -277,7 +363,10 @@ void IndexedMesh::Render(int pass, bool fixedFunction)
                                                  : effect->mainTechnique;
         }
         if (!technique) return;  // nothing of this mesh can be drawn in this pass
-        if (effect->glows && technique == effect->mainTechnique) ++GlowingMeshDrawCount;
+        if (effect->glows && technique == effect->mainTechnique) {
+            ++GlowingMeshDrawCount;
+            WidenGlowingArea(sub);
+        }
         fx->SetTechnique(technique);
         uint32_t passes = 0;
         if (!fx->Begin(&passes, 0)) return;

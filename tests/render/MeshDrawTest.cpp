@@ -1,7 +1,8 @@
 // Meshes on screen: a generated mesh read from its package covers the pixels its triangles
 // cover and looks as its reference picture shows, each side of a model shows where the model has it, the lit effect shades faces by the
 // sun while the fixed-function path shows the bare paint, every shipped mesh finds its textures
-// and effect, and sub-meshes outside the view are not sent.
+// and effect, sub-meshes outside the view are not sent, and the glow pass leaves out only the
+// black occluders that lie away from what glows.
 #include "content/meshgen/Catalogue.h"
 #include "content/meshgen/ModelBuilder.h"
 #include "host/EffectObject.h"
@@ -189,6 +190,63 @@ TEST_F(MeshDrawTest, SubMeshesOutsideTheViewAreNotSent)
         MeshDrawCount = 0;
         DrawOnBackBuffer([&] { mesh.Render(0, false); });
         EXPECT_EQ(MeshDrawCount, c.sent) << c.position.x << " " << c.position.z << " scale " << c.scale;
+    }
+}
+
+TEST_F(MeshDrawTest, TheGlowPassLeavesOutOnlyOccludersAwayFromWhatGlows)
+{
+    ModelBuilder glowing(WHITE_TEXTURE, "data/shaders/scanglow.fx");
+    glowing.Add(Box(Vec3(1.0f, 1.0f, 1.0f)));
+    IndexedMesh light, blocker;
+    glowing.Build(&light);
+    ModelBuilder plain(WHITE_TEXTURE, MESH_EFFECT);
+    plain.Add(Box(Vec3(1.0f, 1.0f, 1.0f)));
+    plain.Build(&blocker);
+    ASSERT_TRUE(light.BuildBuffers(nullptr, false) && blocker.BuildBuffers(nullptr, false));
+    ASSERT_TRUE(light.subMeshes[0].effect && light.subMeshes[0].effect->glows);
+    LookAt(Vec3(0.0f, 2.0f, -6.0f), Vec3(0.0f, 0.0f, 0.0f), 1.0f);
+    Matrix identity, moved;
+    MatrixIdentity(&identity);
+
+    struct Case {
+        Vec3 blockerAt;
+        int sent;  // of the two meshes in the glow pass
+    } cases[] = {
+        {Vec3(0.4f, 0.3f, -2.0f), 2},  // between the eye and the glowing box, over a part of it
+        {Vec3(2.0f, 0.0f, 0.0f), 1},   // beside it, in view
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.blockerAt.x);
+        MatrixTranslation(&moved, c.blockerAt.x, c.blockerAt.y, c.blockerAt.z);
+        auto glowPass = [&](bool cull) {
+            ForgetGlowingArea();
+            SetWorld(identity);
+            DrawOnBackBuffer([&] { light.Render(0, false); });  // the scene marks what glows
+            return DrawOnTarget(128, 128, [&] {
+                SetGlowOccluderCulling(cull);
+                MeshDrawCount = 0;
+                SetWorld(moved);
+                blocker.Render(MESH_PASS_GLOW, false);
+                SetWorld(identity);
+                light.Render(MESH_PASS_GLOW, false);
+                SetGlowOccluderCulling(false);
+            });
+        };
+        const MeshPicture whole = glowPass(false);
+        const MeshPicture culled = glowPass(true);
+        EXPECT_EQ(MeshDrawCount, c.sent);
+        // Every pixel that glows in either picture glows alike in the other: the target is
+        // cleared to kBackground here, so only there may the left-out occluder's black be missing.
+        auto lit = [](uint32_t c) { return c != (kBackground & 0xFFFFFF) && c != 0; };
+        int glows = 0;
+        for (int y = 0; y < whole.height; ++y)
+            for (int x = 0; x < whole.width; ++x) {
+                const uint32_t was = whole.At(x, y) & 0xFFFFFF, now = culled.At(x, y) & 0xFFFFFF;
+                if (!lit(was) && !lit(now)) continue;
+                ++glows;
+                ASSERT_EQ(now, was) << x << "," << y;
+            }
+        EXPECT_GT(glows, 100);
     }
 }
 
