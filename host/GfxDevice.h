@@ -259,6 +259,9 @@ private:
     bool BindTargetFramebuffer();
     void TargetSize(uint32_t* width, uint32_t* height) const;
     uint32_t ResolvedBackBufferFramebuffer();
+    // The target is the back buffer, stored with alpha though its format has none: its alpha
+    // must read as 1 wherever the game could see it (blending, reading, copying out).
+    bool BackBufferAlphaIsOne(const GfxSurface* target) const;
     GfxResult ReadTarget(GfxSurface* target, GfxFormat format, uint8_t* out, size_t pitch);
 
     enum LossState { LOSS_NONE, LOSS_LOST, LOSS_NOTRESET, LOSS_DRIVERERROR };

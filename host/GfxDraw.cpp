@@ -148,6 +148,18 @@ void GfxDevice::ApplyRenderStates()
             opAlpha = rs[RS_BLENDOPALPHA];
             ResolveBlendPair(sourceAlpha, destinationAlpha);
         }
+        if (BackBufferAlphaIsOne(renderTarget_)) {
+            // The destination's alpha is 1 there (its stored alpha is not the picture's).
+            auto alphaOne = [](uint32_t factor) {
+                return factor == BLEND_DESTALPHA ? (uint32_t)BLEND_ONE
+                       : factor == BLEND_INVDESTALPHA || factor == BLEND_SRCALPHASAT ? (uint32_t)BLEND_ZERO
+                                                                                     : factor;
+            };
+            source = alphaOne(source);
+            destination = alphaOne(destination);
+            sourceAlpha = alphaOne(sourceAlpha);
+            destinationAlpha = alphaOne(destinationAlpha);
+        }
         glBlendFuncSeparate(GlBlend(source), GlBlend(destination), GlBlend(sourceAlpha), GlBlend(destinationAlpha));
         glBlendEquationSeparate(GlBlendOp(rs[RS_BLENDOP]), GlBlendOp(opAlpha));
         float factor[4];

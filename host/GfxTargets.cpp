@@ -81,7 +81,8 @@ GfxResult GfxDevice::SetRenderTarget(uint32_t index, GfxSurface* surface)
     viewport_.Width = surface->GetWidth();
     viewport_.Height = surface->GetHeight();
     scissor_ = GfxRect{0, 0, (int32_t)surface->GetWidth(), (int32_t)surface->GetHeight()};
-    dirty_ |= DIRTY_TARGET | DIRTY_VIEWPORT | DIRTY_RASTER;
+    // Blending may read the destination's alpha, which some targets read as 1.
+    dirty_ |= DIRTY_TARGET | DIRTY_VIEWPORT | DIRTY_RASTER | DIRTY_BLEND;
     ++uniformSerial_;
     return GFX_OK;
 }
@@ -134,7 +135,9 @@ uint32_t GfxDevice::FramebufferFor(GfxSurface* colour, GfxSurface* depth)
     glGenFramebuffers(1, &name);
     glBindFramebuffer(GL_FRAMEBUFFER, name);
     glFramebuffer_ = ~0u;
-    if (colour->GetKind() == GfxSurface::BACK_BUFFER) {
+    if (colour->GetKind() == GfxSurface::BACK_BUFFER && colour->GetBackTexture()) {
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, colour->GetBackTexture(), 0);
+    } else if (colour->GetKind() == GfxSurface::BACK_BUFFER) {
         glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour->GetRenderbuffer());
     } else {
         GfxBaseTexture* texture = colour->GetContainer();
@@ -176,6 +179,12 @@ bool GfxDevice::BindTargetFramebuffer()
     return true;
 }
 
+bool GfxDevice::BackBufferAlphaIsOne(const GfxSurface* target) const
+{
+    return target && target->GetKind() == GfxSurface::BACK_BUFFER && target->GetBackTexture() &&
+           target->GetFormat() != FMT_A8R8G8B8;
+}
+
 uint32_t GfxDevice::ResolvedBackBufferFramebuffer()
 {
     uint32_t source = FramebufferFor(backBuffer_, nullptr);
@@ -202,6 +211,9 @@ GfxResult GfxDevice::ReadTarget(GfxSurface* target, GfxFormat format, uint8_t* o
     glReadPixels(0, 0, target->GetWidth(), target->GetHeight(), f.format, f.type, out);
     glPixelStorei(GL_PACK_ROW_LENGTH, 0);
     glFramebuffer_ = ~0u;
+    if (BackBufferAlphaIsOne(target) && (format == FMT_A8R8G8B8 || format == FMT_X8R8G8B8))
+        for (uint32_t y = 0; y < target->GetHeight(); ++y)
+            for (uint32_t x = 0; x < target->GetWidth(); ++x) out[y * pitch + x * 4 + 3] = 0xFF;
     return TakeGlError();
 }
 
@@ -249,6 +261,16 @@ GfxResult GfxDevice::StretchRect(GfxSurface* source, const GfxRect* sourceRect, 
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glBlitFramebuffer(from.left, from.top, from.right, from.bottom, to.left, to.top, to.right, to.bottom,
                       GL_COLOR_BUFFER_BIT, filter == TEXF_LINEAR ? GL_LINEAR : GL_NEAREST);
+    if (BackBufferAlphaIsOne(source) && destination->GetKind() != GfxSurface::BACK_BUFFER) {
+        // The copy took the stored alpha along: what was copied reads as 1 there.
+        glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_TRUE);
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(to.left, to.top, to.right - to.left, to.bottom - to.top);
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glDisable(GL_SCISSOR_TEST);
+        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    }
     glFramebuffer_ = ~0u;
     dirty_ |= DIRTY_RASTER | DIRTY_TARGET;
     return TakeGlError();

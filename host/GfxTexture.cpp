@@ -90,7 +90,10 @@ GfxResult GfxBaseTexture::Allocate()
                 GLsizei size = (GLsizei)(FormatRowPitch(format_, w) * FormatRowCount(format_, h));
                 glCompressedTexImage2D(FaceTarget(type_, face), level, f.internalFormat, w, h, 0, size, nullptr);
             } else {
-                glTexImage2D(FaceTarget(type_, face), level, f.internalFormat, w, h, 0, f.format, f.type, nullptr);
+                // A target with alpha is stored in the back buffer's layout, so that copies between
+                // them are copies of memory (see GfxSurface::Allocate); the same channels either way.
+                const GLint internal = IsRenderTarget() && format_ == FMT_A8R8G8B8 ? GL_RGBA : (GLint)f.internalFormat;
+                glTexImage2D(FaceTarget(type_, face), level, internal, w, h, 0, f.format, f.type, nullptr);
             }
         }
     }
@@ -275,6 +278,11 @@ void GfxSurface::ReleaseGL()
         glDeleteRenderbuffers(1, &name);
     }
     renderbuffer_ = 0;
+    if (backTexture_ && device_) {
+        GLuint name = backTexture_;
+        glDeleteTextures(1, &name);
+    }
+    backTexture_ = 0;
 }
 
 uint32_t GfxSurface::AddRef() { return container_ ? container_->AddRef() : GfxResource::AddRef(); }
@@ -294,6 +302,26 @@ GfxResult GfxSurface::Allocate()
     if ((kind_ == DEPTH_STENCIL) != f.depth) return ERR_INVALIDCALL;
     TakeGlError();
     GLuint name = 0;
+    if (kind_ == BACK_BUFFER && samples_ <= 1) {
+        // A texture stored blue, green, red, alpha (the layout the kept pictures of the screens
+        // and the window's own buffer have) rather than a renderbuffer, whose layout the driver
+        // picks: the software renderer copies between targets of one layout as memory, where a
+        // copy between layouts (the present, every frame) is a draw of every pixel. Its alpha is
+        // stored; a back buffer without alpha reads as 1 there all the same (see
+        // BackBufferAlphaIsOne).
+        glGenTextures(1, &name);
+        device_->BindScratchTexture(GL_TEXTURE_2D, name);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width_, height_, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+        backTexture_ = name;
+        GfxResult result = TakeGlError();
+        if (GfxFailed(result)) {
+            glDeleteTextures(1, &name);
+            backTexture_ = 0;
+        }
+        return result;
+    }
     glGenRenderbuffers(1, &name);
     glBindRenderbuffer(GL_RENDERBUFFER, name);
     if (samples_ > 1)

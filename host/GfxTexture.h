@@ -133,8 +133,10 @@ public:
     uint32_t GetHeight() const { return height_; }
     GfxFormat GetFormat() const { return format_; }
     uint32_t GetSamples() const { return samples_; }
-    // The OpenGL renderbuffer of depth-stencil surfaces and of the back buffer.
+    // The OpenGL renderbuffer of depth-stencil surfaces and of a multisampled back buffer.
     uint32_t GetRenderbuffer() const { return renderbuffer_; }
+    // The OpenGL texture of a back buffer of one sample a pixel, else 0.
+    uint32_t GetBackTexture() const { return backTexture_; }
 
 private:
     GfxSurface(GfxDevice* device, Kind kind, uint32_t width, uint32_t height, GfxFormat format, GfxPool pool,
@@ -148,6 +150,7 @@ private:
     GfxFormat format_;
     uint32_t samples_;
     uint32_t renderbuffer_ = 0;
+    uint32_t backTexture_ = 0;
     GfxBaseTexture* container_ = nullptr;
     uint32_t face_ = 0, level_ = 0;
     std::vector<uint8_t> bytes_;  // system-memory surfaces

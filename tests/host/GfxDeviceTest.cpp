@@ -283,6 +283,40 @@ TEST_F(GfxTest, StretchRectCopiesATargetIntoAnotherWhateverTheViewportAndScissor
     target->Release();
 }
 
+TEST_F(GfxTest, TheBackBufferWithoutAlphaBlendsAndCopiesOutAsOpaque)
+{
+    // The back buffer keeps what a draw writes in its alpha, but the game sees 1 there: the
+    // clear's alpha and the blends' are not the picture's.
+    ASSERT_EQ(device->Clear(0, nullptr, CLEAR_TARGET, 0x40C86432, 1.0f, 0), GFX_OK);
+    UseVertexColour(device);
+    device->SetRenderState(RS_ZENABLE, ZB_FALSE);
+    device->SetRenderState(RS_ALPHABLENDENABLE, 1);
+    device->SetRenderState(RS_SRCBLEND, BLEND_DESTALPHA);
+    device->SetRenderState(RS_DESTBLEND, BLEND_INVDESTALPHA);
+    DrawScreenQuad(device, 0, 0, 8, 8, 0x4064C8FF);  // the source whole
+    device->SetRenderState(RS_SRCBLEND, BLEND_SRCALPHASAT);
+    device->SetRenderState(RS_DESTBLEND, BLEND_ONE);
+    DrawScreenQuad(device, 8, 0, 16, 8, 0x4064C8FF);  // nothing of the source
+    device->SetRenderState(RS_ALPHABLENDENABLE, 0);
+    Pixels p = ReadBackBuffer(device);
+    EXPECT_TRUE(ColorNear(p.At(4, 4), 0xFF64C8FF));
+    EXPECT_TRUE(ColorNear(p.At(12, 4), 0xFFC86432));
+
+    // Copied out into a target with alpha, it is opaque there.
+    ScopedTarget target(device, 16, 8);
+    GfxSurface* back = nullptr;
+    GfxSurface* level = nullptr;
+    ASSERT_EQ(device->GetBackBuffer(0, 0, &back), GFX_OK);
+    ASSERT_EQ(target.texture->GetSurfaceLevel(0, &level), GFX_OK);
+    const GfxRect from{0, 0, 16, 8};
+    EXPECT_EQ(device->StretchRect(back, &from, level, nullptr, TEXF_POINT), GFX_OK);
+    const Pixels copied = target.Read();
+    EXPECT_TRUE(ColorNear(copied.At(4, 4), 0xFF64C8FF));
+    EXPECT_TRUE(ColorNear(copied.At(12, 4), 0xFFC86432));
+    level->Release();
+    back->Release();
+}
+
 TEST_F(GfxTest, DepthSurfaceCanBeLargerThanTheTargetAndStaysBound)
 {
     GfxTexture* target = nullptr;
