@@ -334,6 +334,7 @@ private:
     uint32_t vao_ = 0;
     uint32_t samplers_[MAX_SAMPLERS] = {};
     bool samplerDirty_[MAX_SAMPLERS] = {};
+    uint32_t samplerMinFilter_[MAX_SAMPLERS] = {};  // the min filter each sampler object has
     uint32_t dirty_ = DIRTY_ALL;
     uint32_t glProgram_ = 0;
     uint32_t glFramebuffer_ = 0;

@@ -114,6 +114,23 @@ bool PrimitiveInfo(GfxPrimitiveType type, uint32_t primitives, GLenum& mode, uin
     }
 }
 
+// The mip filter a sampler's states give a texture of one level or of more. With one level
+// every mip filter samples that level alone: such a draw looks the same with none, and the
+// driver then makes one piece of code for it rather than one for each mip filter the draws
+// before happened to leave on the stage. Kept where it could still change the picture: where it
+// moves the point between magnifying and minifying (a point min filter under a linear mag
+// filter), and with anisotropic filtering.
+uint32_t EffectiveMipFilter(const uint32_t* samplerStates, bool singleLevel)
+{
+    const uint32_t mip = samplerStates[SAMP_MIPFILTER];
+    if (!singleLevel || mip == TEXF_NONE) return mip;
+    const uint32_t minFilter = samplerStates[SAMP_MINFILTER], magFilter = samplerStates[SAMP_MAGFILTER];
+    if (minFilter == TEXF_ANISOTROPIC || magFilter == TEXF_ANISOTROPIC) return mip;
+    const bool minPoint = minFilter == TEXF_POINT || minFilter == TEXF_NONE;
+    if (minPoint && magFilter != TEXF_POINT) return mip;
+    return TEXF_NONE;
+}
+
 }  // namespace
 
 // ---- Render states ----------------------------------------------------------------------------
@@ -254,10 +271,27 @@ void GfxDevice::ApplySamplers()
             glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
             boundTexture_[unit] = 0;
         }
-        if (!samplerDirty_[unit]) continue;
-        samplerDirty_[unit] = false;
         const uint32_t* ss = samplerStates_[unit];
         GLuint sampler = samplers_[unit];
+        // The min filter follows the texture too (one level or more), not only the states.
+        const bool singleLevel = texture && texture->GetGLName() && texture->GetLevelCount() == 1;
+        const uint32_t mipFilter = EffectiveMipFilter(ss, singleLevel);
+        const bool minPoint = ss[SAMP_MINFILTER] == TEXF_POINT || ss[SAMP_MINFILTER] == TEXF_NONE;
+        GLenum min;
+        if (mipFilter == TEXF_NONE)
+            min = minPoint ? GL_NEAREST : GL_LINEAR;
+        else if (mipFilter == TEXF_POINT)
+            min = minPoint ? GL_NEAREST_MIPMAP_NEAREST : GL_LINEAR_MIPMAP_NEAREST;
+        else
+            min = minPoint ? GL_NEAREST_MIPMAP_LINEAR : GL_LINEAR_MIPMAP_LINEAR;
+        if (!samplerDirty_[unit]) {
+            if (samplerMinFilter_[unit] != min) {
+                glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, (GLint)min);
+                samplerMinFilter_[unit] = min;
+            }
+            continue;
+        }
+        samplerDirty_[unit] = false;
         glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, GlAddress(ss[SAMP_ADDRESSU], mirrorClampToEdge_));
         glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, GlAddress(ss[SAMP_ADDRESSV], mirrorClampToEdge_));
         glSamplerParameteri(sampler, GL_TEXTURE_WRAP_R, GlAddress(ss[SAMP_ADDRESSW], mirrorClampToEdge_));
@@ -265,15 +299,8 @@ void GfxDevice::ApplySamplers()
         ColorToFloats(ss[SAMP_BORDERCOLOR], border);
         glSamplerParameterfv(sampler, GL_TEXTURE_BORDER_COLOR, border);
         glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, ss[SAMP_MAGFILTER] == TEXF_POINT ? GL_NEAREST : GL_LINEAR);
-        bool minPoint = ss[SAMP_MINFILTER] == TEXF_POINT || ss[SAMP_MINFILTER] == TEXF_NONE;
-        GLenum min;
-        if (ss[SAMP_MIPFILTER] == TEXF_NONE)
-            min = minPoint ? GL_NEAREST : GL_LINEAR;
-        else if (ss[SAMP_MIPFILTER] == TEXF_POINT)
-            min = minPoint ? GL_NEAREST_MIPMAP_NEAREST : GL_LINEAR_MIPMAP_NEAREST;
-        else
-            min = minPoint ? GL_NEAREST_MIPMAP_LINEAR : GL_LINEAR_MIPMAP_LINEAR;
-        glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, min);
+        glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, (GLint)min);
+        samplerMinFilter_[unit] = min;
         if (anisotropic_) {
             bool aniso = ss[SAMP_MINFILTER] == TEXF_ANISOTROPIC || ss[SAMP_MAGFILTER] == TEXF_ANISOTROPIC;
             float amount = aniso ? (float)std::min(std::max(ss[SAMP_MAXANISOTROPY], 1u), caps_.MaxAnisotropy) : 1.0f;

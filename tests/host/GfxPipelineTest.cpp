@@ -523,6 +523,18 @@ TEST_F(GfxTest, MipFilterPicksTheLevelForTheSizeDrawn)
     device->SetSamplerState(0, SAMP_MIPFILTER, TEXF_POINT);
     DrawTexturedSquare(device, 1.0f);
     EXPECT_TRUE(ColorNear(ReadBackBuffer(device).At(4, 4), colours[2]));
+    // The mip filter set while a texture of one level is drawn (where it has nothing to pick)
+    // is the next texture's too.
+    GfxTexture* single = nullptr;
+    ASSERT_EQ(device->CreateTexture(32, 32, 1, 0, FMT_A8R8G8B8, POOL_MANAGED, &single), GFX_OK);
+    device->SetTexture(0, single);
+    device->SetSamplerState(0, SAMP_MIPFILTER, TEXF_NONE);
+    device->SetSamplerState(0, SAMP_MIPFILTER, TEXF_POINT);
+    DrawTexturedSquare(device, 1.0f);
+    device->SetTexture(0, texture);
+    DrawTexturedSquare(device, 1.0f);
+    EXPECT_TRUE(ColorNear(ReadBackBuffer(device).At(4, 4), colours[2])) << "after a texture of one level";
+    single->Release();
     device->SetSamplerState(0, SAMP_MAXMIPLEVEL, 3);
     DrawTexturedSquare(device, 1.0f);
     EXPECT_TRUE(ColorNear(ReadBackBuffer(device).At(4, 4), colours[3])) << "most detailed level allowed: 3";
