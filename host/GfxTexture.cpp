@@ -90,9 +90,12 @@ GfxResult GfxBaseTexture::Allocate()
                 GLsizei size = (GLsizei)(FormatRowPitch(format_, w) * FormatRowCount(format_, h));
                 glCompressedTexImage2D(FaceTarget(type_, face), level, f.internalFormat, w, h, 0, size, nullptr);
             } else {
-                // A target with alpha is stored in the back buffer's layout, so that copies between
-                // them are copies of memory (see GfxSurface::Allocate); the same channels either way.
-                const GLint internal = IsRenderTarget() && format_ == FMT_A8R8G8B8 ? GL_RGBA : (GLint)f.internalFormat;
+                // A texture with alpha is stored in the back buffer's layout, so that copies between
+                // targets of it are copies of memory (see GfxSurface::Allocate); the same channels
+                // either way. Every such texture, not only the targets: the driver's code for a
+                // draw depends on how each texture it samples is stored, and the warm-up's
+                // stand-ins must be stored as the textures they stand in for.
+                const GLint internal = format_ == FMT_A8R8G8B8 ? GL_RGBA : (GLint)f.internalFormat;
                 glTexImage2D(FaceTarget(type_, face), level, internal, w, h, 0, f.format, f.type, nullptr);
             }
         }
