@@ -106,6 +106,9 @@ protected:
         ReleaseGameRenderTargets();
         EffectValues.shadowMap = nullptr;
         TheMinimap.SetFogEnabled(fogWas);
+        // A test that made the fog of war leaves its targets in the fixture's texture manager,
+        // which goes now: the next test must not draw into them.
+        TheMinimap.Release();
         TerrainDrawTest::TearDown();
     }
     // A walker standing at the origin on the ground (5 units high), grown to be seen.
