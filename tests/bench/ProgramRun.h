@@ -1,6 +1,7 @@
 // The whole program for a benchmark, started as a player starts it: a user folder of its own
-// holding the given settings, the real start-up on the display; on leaving, the program shut
-// down and the folder removed. Its clocks time what the benchmark wants timed.
+// holding the given settings and a new pilot's profile, the real start-up on the display; on
+// leaving, the program shut down and the folder removed. Its clocks time what the benchmark
+// wants timed.
 #pragma once
 
 #include "app/AppShell.h"
@@ -11,7 +12,10 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <unistd.h>
 
@@ -33,8 +37,9 @@ public:
         CreateFolder(folder_.c_str());
         setenv("XDG_DATA_HOME", folder_.c_str(), 1);
         InitUserFolders();
+        const std::string all = (WriteProfile() ? "currentprofile Bench\n" : "") + settings;
         if (FILE* file = fopen((std::string(UserFolder) + "/settings.cfg").c_str(), "wb")) {
-            fwrite(settings.data(), 1, settings.size(), file);
+            fwrite(all.data(), 1, all.size(), file);
             fclose(file);
         }
         const char* argv[] = {"veldmark", "-windowed", "-1024"};
@@ -60,6 +65,27 @@ public:
     }
 
 private:
+    // A new pilot's profile with a galaxy of a fixed seed: a new player's galaxy seed comes
+    // from the clock, and each launch would make and time another first level.
+    static bool WriteProfile()
+    {
+        std::ifstream in("data/scripts/default_profile.cgs", std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        std::string profile = text.str();
+        for (const auto& edit : {std::make_pair("name\t\tnew player", "name\t\tBench"),
+                                 std::make_pair("galaxyseed\t-1", "galaxyseed\t4242")}) {
+            const size_t at = profile.find(edit.first);
+            if (at == std::string::npos) return false;
+            profile.replace(at, strlen(edit.first), edit.second);
+        }
+        const std::string folder = std::string(UserFolder) + "/profiles";
+        CreateFolder(folder.c_str());
+        std::ofstream out(folder + "/Bench.cgs", std::ios::binary);
+        out << profile;
+        return (bool)out;
+    }
+
     std::string folder_;
     bool started_ = false;
 };
