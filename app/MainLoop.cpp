@@ -21,6 +21,8 @@
 #include "render/GraphicsDevice.h"
 #include "render/RenderStateCache.h"
 #include "render/ViewFrustum.h"
+#include "terrain/Terrain.h"
+#include "terrain/Water.h"
 
 GfxWindow* MainWindow = nullptr;
 bool AppActive = true;
@@ -58,6 +60,10 @@ void StartLevel()
     // makes, or all of it when the player did not wait) is warmed now, with the bar telling
     // so, rather than in the level's first frame with the bar sitting full.
     if (TheEffectManager) {
+        // Water is drawn with states of its own, in its reflection too: a level with water
+        // warms them now rather than stall the frame that first shows it.
+        const WaterSet* water = TheTerrain.waterSet;
+        if (water && water->count > 0 && !water->lava) TheEffectManager->QueueWarmUp(WATER_WARM_UP_LIST);
         TheEffectManager->RetryWarmUp();
         const int total = TheEffectManager->WarmUpLeft();
         uint32_t shown = TimeGetTimeMs();

@@ -241,30 +241,53 @@ bool EffectManager::PrecompileNext()
     return false;
 }
 
+namespace {
+
+// The lines of a warm-up list of the shader package, after those already in out; none when
+// the package has no such list.
+void ReadWarmUpList(const char* name, std::vector<std::string>* out)
+{
+    unsigned size = 0;
+    const unsigned char* data = ShaderPackage ? ShaderPackage->GetData(name, &size) : nullptr;
+    if (!data) return;
+    std::string text((const char*)data, size);
+    ShaderPackage->ReleaseData(name);
+    size_t b = 0;
+    while (b < text.size()) {
+        size_t e = text.find('\n', b);
+        if (e == std::string::npos) e = text.size();
+        std::string line = text.substr(b, e - b);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty() && line[0] != '#') out->push_back(line);
+        b = e + 1;
+    }
+}
+
+}  // namespace
+
 bool EffectManager::WarmUpNext()
 {
     if (!warmUpRead_) {
         warmUpRead_ = true;
-        unsigned size = 0;
-        const unsigned char* data = ShaderPackage ? ShaderPackage->GetData("warmup.txt", &size) : nullptr;
-        if (data) {
-            std::string text((const char*)data, size);
-            ShaderPackage->ReleaseData("warmup.txt");
-            size_t b = 0;
-            while (b < text.size()) {
-                size_t e = text.find('\n', b);
-                if (e == std::string::npos) e = text.size();
-                std::string line = text.substr(b, e - b);
-                if (!line.empty() && line.back() == '\r') line.pop_back();
-                if (!line.empty() && line[0] != '#') warmUp_.push_back(line);
-                b = e + 1;
-            }
-        }
+        ReadWarmUpList("warmup.txt", &warmUp_);
     }
     if (!device_ || warmUpNext_ >= warmUp_.size()) return false;
     const std::string& line = warmUp_[warmUpNext_++];
     if (!device_->WarmDraw(line)) warmLater_.push_back(line);
     return true;
+}
+
+void EffectManager::QueueWarmUp(const char* listName)
+{
+    if (!listName) return;
+    for (const std::string& queued : queuedLists_)
+        if (queued == listName) return;
+    queuedLists_.push_back(listName);
+    if (!warmUpRead_) {
+        warmUpRead_ = true;
+        ReadWarmUpList("warmup.txt", &warmUp_);
+    }
+    ReadWarmUpList(listName, &warmUp_);
 }
 
 void EffectManager::RetryWarmUp()

@@ -64,6 +64,9 @@ public:
     // The lines that could not be warmed yet are tried again (once the level has made its own
     // programs).
     void RetryWarmUp();
+    // Puts the lines of another list of the shader package after the warm-up list, once: the
+    // states only some levels draw with (the water's, say), warmed when the level has them.
+    void QueueWarmUp(const char* listName);
     // Lines of the list not warmed yet, and the list's length (for a progress bar).
     int WarmUpLeft() const { return (int)(warmUp_.size() - warmUpNext_); }
     int WarmUpCount() const { return (int)warmUp_.size(); }
@@ -104,6 +107,7 @@ private:
     std::vector<std::string> warmUp_;    // the list's lines
     size_t warmUpNext_ = 0;              // the next line WarmUpNext takes
     std::vector<std::string> warmLater_; // lines whose program was not there yet
+    std::vector<std::string> queuedLists_;  // the further lists queued so far
     std::unique_ptr<PooledList<Entry>> list_;
     DeviceListing<EffectManager, &EffectManager::ReleaseAll, &EffectManager::RestoreAll> listing_{this, RELEASE_EFFECTS,
                                                                                                   RESTORE_EFFECTS};

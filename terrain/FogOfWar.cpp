@@ -125,6 +125,12 @@ const char* const FOG_COMBINE_SHADER =
     "    vec3 before = texture(visited, vTexCoord1.xy).rgb * 0.5;\n"
     "    vm_FragColor = vec4(max(now, before), 1.0);\n}\n";
 
+// The ground's picture under the fog: what the minimap shows.
+const char* const LANDSCAPE_SHADER =
+    "uniform sampler2D terrain;\nuniform sampler2D fog;\n"
+    "void Main()\n{\n"
+    "    vm_FragColor = vec4(texture(terrain, vTexCoord0.xy).rgb * texture(fog, vTexCoord1.xy).rgb, 1.0);\n}\n";
+
 struct StampVertex {
     float x, y, z;
     uint32_t colour;
@@ -191,6 +197,30 @@ MinimapKeptTarget::~MinimapKeptTarget()
     if (!surface_) return;
     Graphics->device->SetRenderTarget(0, surface_);
     surface_->Release();
+}
+
+namespace {
+
+constexpr SamplerStateType EXACT_STATES[] = {SAMP_ADDRESSU, SAMP_ADDRESSV, SAMP_MAGFILTER, SAMP_MINFILTER,
+                                              SAMP_MIPFILTER};
+constexpr uint32_t EXACT_VALUES[] = {TADDRESS_CLAMP, TADDRESS_CLAMP, TEXF_POINT, TEXF_POINT, TEXF_NONE};
+
+}  // namespace
+
+MinimapExactSamplers::MinimapExactSamplers()
+{
+    static_assert(sizeof EXACT_STATES / sizeof EXACT_STATES[0] == STATES, "one value a state");
+    for (int stage = 0; stage < STAGES; ++stage)
+        for (int i = 0; i < STATES; ++i) {
+            Graphics->device->GetSamplerState((uint32_t)stage, EXACT_STATES[i], &kept_[stage][i]);
+            RenderStates.SetSamplerState((uint32_t)stage, EXACT_STATES[i], EXACT_VALUES[i]);
+        }
+}
+
+MinimapExactSamplers::~MinimapExactSamplers()
+{
+    for (int stage = 0; stage < STAGES; ++stage)
+        for (int i = 0; i < STATES; ++i) RenderStates.SetSamplerState((uint32_t)stage, EXACT_STATES[i], kept_[stage][i]);
 }
 
 bool MinimapHasDevice()
@@ -266,6 +296,18 @@ void Minimap::AllocateFogGrids()
     fog.Allocate(GetGridSize());
 }
 
+void Minimap::CompileShaders()
+{
+    if (!fogShader) {
+        fogShader = new Shader();
+        fogShader->Compile(Graphics->device, FOG_COMBINE_SHADER, false);
+    }
+    if (!landscapeShader) {
+        landscapeShader = new Shader();
+        landscapeShader->Compile(Graphics->device, LANDSCAPE_SHADER, false);
+    }
+}
+
 void Minimap::CreateFogOfWar()
 {
     iconTimer = 1.0f;
@@ -277,10 +319,7 @@ void Minimap::CreateFogOfWar()
     }
     int screenHeight = Config ? Config->height : 768;
     pings.CreateSprite(screenHeight);
-    if (!fogShader) {
-        fogShader = new Shader();
-        fogShader->Compile(Graphics->device, FOG_COMBINE_SHADER, false);
-    }
+    CompileShaders();
     if (!fogTarget || !fogTarget->texture) {
         fogTarget = Textures->CreateRenderTarget(MINIMAP_TARGET_SIZE, MINIMAP_TARGET_SIZE, FMT_A8R8G8B8, FOG_TARGET);
         visibilityTarget =
@@ -543,6 +582,7 @@ void Minimap::RenderFogTargets()
         MinimapClearTarget(0x00000000);
         Graphics->SetTexture(visibilityTarget, 0);
         Graphics->SetTexture(visitedTarget, 1);
+        MinimapExactSamplers exact;
         fogShader->Bind();
         MinimapDrawTargetQuad((float)MINIMAP_TARGET_SIZE);
         fogShader->Unbind();

@@ -126,11 +126,6 @@ constexpr int MAX_RADAR_CIRCLES = 64;
 // Seconds between two pictures.
 constexpr float PICTURE_INTERVAL = 0.1f;
 
-const char* const LANDSCAPE_SHADER =
-    "uniform sampler2D terrain;\nuniform sampler2D fog;\n"
-    "void Main()\n{\n"
-    "    vm_FragColor = vec4(texture(terrain, vTexCoord0.xy).rgb * texture(fog, vTexCoord1.xy).rgb, 1.0);\n}\n";
-
 constexpr uint32_t MAPPED = ENTITY_AGENT | ENTITY_ITEM | ENTITY_BUILDING | ENTITY_RESOURCE | ENTITY_FUEL;
 
 int ScreenWidth()
@@ -252,10 +247,7 @@ void Minimap::CreateTextures()
 {
     if (!MinimapHasDevice()) return;
     if (!texturesCreated) {
-        if (!landscapeShader) {
-            landscapeShader = new Shader();
-            landscapeShader->Compile(Graphics->device, LANDSCAPE_SHADER, false);
-        }
+        CompileShaders();
         miniTerrainTarget =
             Textures->CreateRenderTarget(MINIMAP_TARGET_SIZE, MINIMAP_TARGET_SIZE, FMT_A8R8G8B8, MINI_TERRAIN_TARGET);
         if (!miniTerrainTarget || !miniTerrainTarget->texture) {
@@ -370,6 +362,7 @@ void Minimap::RenderMinimapImage()
     Graphics->SetTexture(miniTerrainTarget, 0);
     Graphics->SetTexture(fogTarget && fogTarget->texture ? fogTarget : nullptr, 1);
     if (landscapeShader && landscapeShader->IsCompiled() && fogTarget && fogTarget->texture) {
+        MinimapExactSamplers exact;
         landscapeShader->Bind();
         // The ground and the fog lie as the world has them, x to the right: the picture shows
         // them as the camera does.

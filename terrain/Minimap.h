@@ -117,6 +117,23 @@ private:
     GfxSurface* surface_ = nullptr;
 };
 
+// Stages 0 and 1 read texel for texel (clamped, point-sampled, no mip levels) while this lives,
+// then get back the sampler states they had. The target quads land every pixel on a texel's
+// middle, so any filter reads the same texels; without states of their own the minimap's
+// programs would take whatever the last draw left, and the driver would make code again for
+// each combination.
+class MinimapExactSamplers {
+public:
+    MinimapExactSamplers();
+    ~MinimapExactSamplers();
+    MinimapExactSamplers(const MinimapExactSamplers&) = delete;
+    MinimapExactSamplers& operator=(const MinimapExactSamplers&) = delete;
+
+private:
+    static constexpr int STAGES = 2, STATES = 5;
+    uint32_t kept_[STAGES][STATES] = {};
+};
+
 class Minimap;
 
 // What the picture shows of an entity in this frame (the fog's and the radars' sightings are
@@ -183,6 +200,9 @@ public:
     // ---- The display (Minimap.cpp)
     // Once: the display's targets, shader and sprites; then the terrain from above while it
     // has not been drawn for this level.
+    // The fog's and the picture's programs, made with the fog of war so that the level's start
+    // can warm the driver up for them; the picture's targets wait for the HUD's first frame.
+    void CompileShaders();
     void CreateTextures();
     void Draw();
     bool ContainsPoint(int x, int y) const;

@@ -79,6 +79,7 @@ void WaterSet::Clear()
 {
     for (auto& mesh : meshes) mesh.reset();
     count = 0;
+    lava = false;
 }
 
 void WaterSet::Build(const Terrain& terrain)
@@ -105,7 +106,7 @@ void WaterSet::Build(const Terrain& terrain)
         if (!LabelRegion(terrain, cellRegions, &regions)) break;
 
     const Environment* environment = Environment::GetCurrent();
-    const bool lava = environment && strcmp(environment->name, "lava") == 0;
+    lava = environment && strcmp(environment->name, "lava") == 0;
     const Vec4& light = EffectValues.lightDirection;
     const Vec3 towardLight(-light.x, -light.y, -light.z);
     std::vector<int> index((size_t)w * h, -1);

@@ -12,6 +12,10 @@
 class IndexedMesh;
 class Terrain;
 
+// The warm-up list (in the shader package) of the draw states water adds to a level's frames,
+// its reflection's included: warmed at the start of a level with water.
+constexpr const char* WATER_WARM_UP_LIST = "warmup_water.txt";
+
 struct WaterZone {
     Vec3 boxMin;  // query space; flat (both at the lowest y of its surface)
     Vec3 boxMax;
@@ -54,6 +58,8 @@ public:
 
     std::unique_ptr<IndexedMesh> meshes[MAX_SURFACES];
     int count = 0;
+    // The surfaces are lava (the "lava" environment's) rather than water.
+    bool lava = false;
     float scale = 1.0f;
     WaterZone zones[MAX_ZONES];
     int zoneCount = 0;

@@ -1,15 +1,19 @@
-// The driver's warm-up list against what a first level really draws: every set of draw states
+// The driver's warm-up lists against what a first level really draws: every set of draw states
 // of a level's first frames, its first scan, the first building placed, the first shot and the
-// first mission object's foundation seen must
-// be on the list the waiting frames warm the driver up with, or that moment stalls while the
-// driver makes its code. With VELDMARK_UPDATE_REFERENCES=1 the list is written afresh from the walk
-// (content/shaders/warmup.txt).
+// first mission object's foundation seen must be on the list the waiting frames warm the driver
+// up with, and those the first sight of water adds on the list a level with water warms at its
+// start, or that moment stalls while the driver makes its code. With
+// VELDMARK_UPDATE_REFERENCES=1 the lists are written afresh from the walks
+// (content/shaders/warmup.txt and warmup_water.txt).
 #include "tests/app/PlayerSessionSupport.h"
 
 #include "host/GfxDevice.h"
 #include "mechanics/Selection.h"
 #include "platform/PackageFile.h"
 #include "render/EffectManager.h"
+#include "render/IndexedMesh.h"
+#include "terrain/Terrain.h"
+#include "terrain/Water.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -40,6 +44,19 @@ protected:
     std::vector<std::string> drawn;
 };
 
+// The same from the start of a first level that has water: another galaxy's.
+class WaterWarmUpSession : public WarmUpSession {
+protected:
+    void SetUp() override
+    {
+        StartAsPilot("session", "mainMenuEnabled false\ncurrentprofile Pilot\n",
+                     {{std::string("galaxyseed\t") + GALAXY_SEED, "galaxyseed\t1"}});
+        if (!started) return;
+        ASSERT_NE(Graphics, nullptr);
+        Graphics->device->RecordDrawStates(&drawn);
+    }
+};
+
 std::vector<std::string> Lines(const std::string& text)
 {
     std::vector<std::string> lines;
@@ -52,6 +69,60 @@ std::vector<std::string> Lines(const std::string& text)
         b = e + 1;
     }
     return lines;
+}
+
+// The lines of a warm-up list of the shader package.
+std::vector<std::string> PackagedLines(const char* name)
+{
+    std::vector<std::string> list;
+    unsigned size = 0;
+    if (const unsigned char* data = ShaderPackage ? ShaderPackage->GetData(name, &size) : nullptr) {
+        list = Lines(std::string((const char*)data, size));
+        ShaderPackage->ReleaseData(name);
+    }
+    return list;
+}
+
+// Every set of draw states the walk drew must be on the list or among `earlier` (the lines a
+// list warmed before this one holds). Lines nothing drew any more are warmed for nothing, each
+// costing the player the driver's code for a draw that never comes: an update writes the list
+// afresh from the walk, in the order first drawn.
+void CheckList(const std::vector<std::string>& drawn, const char* name, const std::set<std::string>& earlier,
+               const char* heading)
+{
+    ASSERT_FALSE(drawn.empty());
+    const std::vector<std::string> list = PackagedLines(name);
+    const std::set<std::string> listed(list.begin(), list.end());
+    std::vector<std::string> missing, wanted;
+    std::set<std::string> seen;
+    int unnamed = 0;
+    for (const std::string& line : drawn) {
+        // A program with no name cannot be found again; such draws are counted, not listed.
+        if (line.compare(0, 4, "p=? ") == 0) {
+            ++unnamed;
+            continue;
+        }
+        if (earlier.count(line) || !seen.insert(line).second) continue;
+        wanted.push_back(line);
+        if (!listed.count(line)) missing.push_back(line);
+    }
+    size_t stale = 0;
+    for (const std::string& line : list) stale += seen.count(line) ? 0 : 1;
+    const char* update = getenv("VELDMARK_UPDATE_REFERENCES");
+    if ((!missing.empty() || stale) && update && update[0] && strcmp(update, "0") != 0) {
+        std::ofstream out(SourcePath(std::string("content/shaders/") + name), std::ios::binary);
+        out << heading << "# Kept by tests/app/WarmUpSessionTest.cpp: VELDMARK_UPDATE_REFERENCES=1 writes it afresh.\n";
+        for (const std::string& line : wanted) out << line << "\n";
+        missing.clear();
+        stale = 0;
+    }
+    if (stale) printf("%zu lines of %s were not drawn in this walk\n", stale, name);
+    std::string shown;
+    for (size_t i = 0; i < missing.size() && i < 5; ++i) shown += missing[i] + "\n";
+    EXPECT_TRUE(missing.empty()) << missing.size() << " of " << wanted.size() << " sets of draw states are not on "
+                                 << name << ", among them:\n"
+                                 << shown;
+    EXPECT_EQ(unnamed, 0) << "draws with programs that have no name";
 }
 
 TEST_F(WarmUpSession, TheListCoversAFirstLevelsScanPlacementAndShot)
@@ -86,47 +157,38 @@ TEST_F(WarmUpSession, TheListCoversAFirstLevelsScanPlacementAndShot)
     TheScene.ConformEntitiesToTerrain();
     Passes(5, 0.05f);
     Graphics->device->RecordDrawStates(nullptr);
-    ASSERT_FALSE(drawn.empty());
+    CheckList(drawn, "warmup.txt", {},
+              "# The draw states a first level uses (host/GfxWarmUp.cpp), warmed up while the player waits.\n");
+    // A level without water did not warm the water's list.
+    ASSERT_FALSE(TheTerrain.waterSet && TheTerrain.waterSet->count > 0);
+    const int left = TheEffectManager->WarmUpLeft();
+    TheEffectManager->QueueWarmUp(WATER_WARM_UP_LIST);
+    EXPECT_GT(TheEffectManager->WarmUpLeft(), left);
+}
 
-    std::vector<std::string> list;
-    unsigned size = 0;
-    if (const unsigned char* data = ShaderPackage ? ShaderPackage->GetData("warmup.txt", &size) : nullptr) {
-        list = Lines(std::string((const char*)data, size));
-        ShaderPackage->ReleaseData("warmup.txt");
-    }
-    const std::set<std::string> listed(list.begin(), list.end());
-    std::vector<std::string> missing;
-    int unnamed = 0;
-    for (const std::string& line : drawn) {
-        // A program with no name cannot be found again; such draws are counted, not listed.
-        if (line.compare(0, 4, "p=? ") == 0) {
-            ++unnamed;
-            continue;
-        }
-        if (!listed.count(line)) missing.push_back(line);
-    }
-    // Lines nothing drew any more are warmed for nothing, each costing the player the driver's
-    // code for a draw that never comes: an update writes the list afresh from this walk.
-    const std::set<std::string> seen(drawn.begin(), drawn.end());
-    size_t stale = 0;
-    for (const std::string& line : list) stale += seen.count(line) ? 0 : 1;
-    const char* update = getenv("VELDMARK_UPDATE_REFERENCES");
-    if ((!missing.empty() || stale) && update && update[0] && strcmp(update, "0") != 0) {
-        std::ofstream out(SourcePath("content/shaders/warmup.txt"), std::ios::binary);
-        out << "# The draw states a first level uses (host/GfxWarmUp.cpp), warmed up while the player waits.\n"
-            << "# Kept by tests/app/WarmUpSessionTest.cpp: VELDMARK_UPDATE_REFERENCES=1 writes it afresh.\n";
-        for (const std::string& line : drawn)
-            if (line.compare(0, 4, "p=? ") != 0) out << line << "\n";
-        missing.clear();
-        stale = 0;
-    }
-    if (stale) printf("%zu lines of the warm-up list were not drawn in this walk\n", stale);
-    std::string shown;
-    for (size_t i = 0; i < missing.size() && i < 5; ++i) shown += missing[i] + "\n";
-    EXPECT_TRUE(missing.empty()) << missing.size() << " of " << drawn.size()
-                                 << " sets of draw states are not on the warm-up list, among them:\n"
-                                 << shown;
-    EXPECT_EQ(unnamed, 0) << "draws with programs that have no name";
+TEST_F(WaterWarmUpSession, TheWaterListCoversTheFirstSightOfWater)
+{
+    UntilPlaying();
+    const WaterSet* water = TheTerrain.waterSet;
+    ASSERT_TRUE(water && water->count > 0 && water->meshes[0]) << "this galaxy's first level has water";
+    ASSERT_FALSE(water->lava);
+    // Its start warmed the water's list: queued again, it adds nothing.
+    const int left = TheEffectManager->WarmUpLeft();
+    TheEffectManager->QueueWarmUp(WATER_WARM_UP_LIST);
+    EXPECT_EQ(TheEffectManager->WarmUpLeft(), left);
+    // The camera taken over the water, as a player scrolls there.
+    const IndexedMesh* surface = water->meshes[0].get();
+    Vec3 middle = (surface->boundsMin + surface->boundsMax) * 0.5f;
+    middle.y = GameCamera.target.y;
+    GameCamera.follow = false;
+    GameCamera.eye = GameCamera.eye + (middle - GameCamera.target);
+    GameCamera.target = middle;
+    Passes(5, 0.05f);
+    EXPECT_TRUE(water->AnyVisible());
+    Graphics->device->RecordDrawStates(nullptr);
+    const std::vector<std::string> first = PackagedLines("warmup.txt");
+    CheckList(drawn, WATER_WARM_UP_LIST, std::set<std::string>(first.begin(), first.end()),
+              "# The draw states a level with water adds to the first level's (host/GfxWarmUp.cpp), warmed at its start.\n");
 }
 
 }  // namespace

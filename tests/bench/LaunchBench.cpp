@@ -20,7 +20,11 @@
 #include "world/BuildItem.h"
 #include "platform/Files.h"
 #include "platform/UserFolders.h"
+#include "render/Camera.h"
+#include "render/IndexedMesh.h"
 #include "terrain/ScanPulses.h"
+#include "terrain/Terrain.h"
+#include "terrain/Water.h"
 
 #include <benchmark/benchmark.h>
 
@@ -128,9 +132,10 @@ double WorstPass(int passes)
 }
 
 // The first seconds of a level as a player meets them: ordinary frames, then the first scan,
-// the first building placed, the first shots of a fight, and a save made in the middle of play
-// (its files written as the save window writes them), each the worst frame it causes. Goal: no
-// frame over 50 ms.
+// the first building placed, the first shots of a fight, the first sight of the level's water
+// (this galaxy's first level has some, out of the first view), and a save made in the middle of
+// play (its files written as the save window writes them), each the worst frame it causes.
+// Goal: no frame over 50 ms.
 void HitchesOfAFirstLevel(benchmark::State& state)
 {
     double logos = 0.0;
@@ -171,6 +176,18 @@ void HitchesOfAFirstLevel(benchmark::State& state)
             }
         }
         s.counters["first_shot_worst_frame_ms"] = shot;
+        // The camera taken over the water, as a player scrolls there.
+        const WaterSet* water = TheTerrain.waterSet;
+        if (water && water->count > 0 && water->meshes[0]) {
+            const IndexedMesh* surface = water->meshes[0].get();
+            Vec3 middle = (surface->boundsMin + surface->boundsMax) * 0.5f;
+            middle.y = GameCamera.target.y;
+            GameCamera.follow = false;
+            GameCamera.eye = GameCamera.eye + (middle - GameCamera.target);
+            GameCamera.target = middle;
+            s.counters["first_water_worst_frame_ms"] = WorstPass(10);
+            s.counters["water_seen"] = water->AnyVisible() ? 1 : 0;
+        }
         const double begin = WallSeconds();
         s.counters["saved"] = WriteSaveGame("bench") ? 1 : 0;
         const double save = (WallSeconds() - begin) * 1e3;
