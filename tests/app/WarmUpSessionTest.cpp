@@ -11,9 +11,7 @@
 #include "mechanics/Selection.h"
 #include "platform/PackageFile.h"
 #include "render/EffectManager.h"
-#include "render/IndexedMesh.h"
-#include "terrain/Terrain.h"
-#include "terrain/Water.h"
+#include "tests/terrain/WaterView.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -176,13 +174,7 @@ TEST_F(WaterWarmUpSession, TheWaterListCoversTheFirstSightOfWater)
     const int left = TheEffectManager->WarmUpLeft();
     TheEffectManager->QueueWarmUp(WATER_WARM_UP_LIST);
     EXPECT_EQ(TheEffectManager->WarmUpLeft(), left);
-    // The camera taken over the water, as a player scrolls there.
-    const IndexedMesh* surface = water->meshes[0].get();
-    Vec3 middle = (surface->boundsMin + surface->boundsMax) * 0.5f;
-    middle.y = GameCamera.target.y;
-    GameCamera.follow = false;
-    GameCamera.eye = GameCamera.eye + (middle - GameCamera.target);
-    GameCamera.target = middle;
+    ASSERT_TRUE(LookOverWater());
     Passes(5, 0.05f);
     EXPECT_TRUE(water->AnyVisible());
     Graphics->device->RecordDrawStates(nullptr);
