@@ -265,12 +265,16 @@ void ReadWarmUpList(const char* name, std::vector<std::string>* out)
 
 }  // namespace
 
+void EffectManager::ReadWarmUpOnce()
+{
+    if (warmUpRead_) return;
+    warmUpRead_ = true;
+    ReadWarmUpList("warmup.txt", &warmUp_);
+}
+
 bool EffectManager::WarmUpNext()
 {
-    if (!warmUpRead_) {
-        warmUpRead_ = true;
-        ReadWarmUpList("warmup.txt", &warmUp_);
-    }
+    ReadWarmUpOnce();
     if (!device_ || warmUpNext_ >= warmUp_.size()) return false;
     const std::string& line = warmUp_[warmUpNext_++];
     if (!device_->WarmDraw(line)) warmLater_.push_back(line);
@@ -283,10 +287,7 @@ void EffectManager::QueueWarmUp(const char* listName)
     for (const std::string& queued : queuedLists_)
         if (queued == listName) return;
     queuedLists_.push_back(listName);
-    if (!warmUpRead_) {
-        warmUpRead_ = true;
-        ReadWarmUpList("warmup.txt", &warmUp_);
-    }
+    ReadWarmUpOnce();
     ReadWarmUpList(listName, &warmUp_);
 }
 

@@ -100,6 +100,8 @@ private:
     // file could not be read).
     bool Compile(const char* path, EffectObject** out, std::string* errors);
     bool Append(const Entry& entry);
+    // The warm-up list's lines from the shader package, the first time only.
+    void ReadWarmUpOnce();
 
     GfxDevice* device_;
     int precompiled_ = 0;  // package entries PrecompileNext has been through
