@@ -23,19 +23,23 @@
 #include "terrain/VisitedMap.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <utility>
 #include <vector>
 
 LevelLoadSaveGui* TheLevelLoadSaveGui = nullptr;
+SaveStep (*SaveStepHook)(int step) = nullptr;
 
 namespace {
 
 // Kept in a folder of their own until all three files of a save are whole.
 constexpr const char* STAGING_FOLDER = ".saving";
+constexpr const char* SAVE_EXTENSIONS[3] = {".cgs", ".sav", ".vis"};
 
 // The values of a profile file's lines, by key (the first word of a line).
 std::string ProfileValue(const std::string& text, const char* key)
@@ -100,28 +104,131 @@ bool IsFile(const std::string& path)
     return GetFileStatus(path.c_str(), status) == 0 && !status.isDirectory;
 }
 
+// The three files of a save of one base name, and where they wait while a save switches.
+// The staged files are the new save, whole before the switch begins; the kept files are the
+// old save's, stepped aside while the new ones go in place; the mark says that a switch has
+// begun and not yet ended.
+struct SaveSet {
+    std::string staged[3], finals[3], kept[3], mark;
+
+    SaveSet(const std::string& folder, const std::string& name)
+    {
+        const std::string staging = folder + "/" + STAGING_FOLDER + "/" + name;
+        for (int i = 0; i < 3; ++i) {
+            staged[i] = staging + SAVE_EXTENSIONS[i];
+            finals[i] = folder + "/" + name + SAVE_EXTENSIONS[i];
+            kept[i] = staging + ".old" + SAVE_EXTENSIONS[i];
+        }
+        mark = staging + ".switching";
+    }
+};
+
+// The steps of one save's switch. A step that fails fails the save; a save stopped dead (the
+// test seam plays a killed game) takes no further step at all, as the game would not.
+struct SwitchSteps {
+    int count = 0;
+    bool stopped = false;
+
+    template <class F> bool Take(F act)
+    {
+        if (stopped) return false;
+        const SaveStep what = SaveStepHook ? SaveStepHook(++count) : SaveStep::Go;
+        if (what == SaveStep::Stop) stopped = true;
+        return what == SaveStep::Go && act();
+    }
+    bool Rename(const std::string& from, const std::string& to)
+    {
+        const bool done = Take([&] { return rename(from.c_str(), to.c_str()) == 0; });
+        if (!done && !stopped) Log("ERROR: %s cannot be renamed to %s\n", from.c_str(), to.c_str());
+        return done;
+    }
+    bool Remove(const std::string& path)
+    {
+        return Take([&] { return remove(path.c_str()) == 0 || errno == ENOENT; });
+    }
+    bool Mark(const std::string& path)
+    {
+        return Take([&] {
+            FILE* file = fopen(path.c_str(), "wb");
+            return file && fclose(file) == 0;
+        });
+    }
+};
+
 // Renames that can all be taken back: an old save is switched for a new one whole or not at all.
 struct Renames {
+    SwitchSteps& steps;
     std::vector<std::pair<std::string, std::string>> done;
 
     bool Move(const std::string& from, const std::string& to)
     {
-        if (rename(from.c_str(), to.c_str()) != 0) {
-            Log("ERROR: %s cannot be renamed to %s\n", from.c_str(), to.c_str());
-            return false;
-        }
+        if (!steps.Rename(from, to)) return false;
         done.emplace_back(from, to);
         return true;
     }
-    // Every rename undone, the last first; what cannot be put back stays where it is.
-    void Undo()
+    // Every rename undone, the last first. One that cannot be ends the undoing there: the
+    // files then stand as after a stop at that point of the switch, which the next reading of
+    // the folder puts back; false then.
+    bool Undo()
     {
         for (auto it = done.rbegin(); it != done.rend(); ++it)
-            if (rename(it->second.c_str(), it->first.c_str()) != 0)
-                Log("ERROR: %s cannot be put back as %s\n", it->second.c_str(), it->first.c_str());
+            if (!steps.Rename(it->second, it->first)) {
+                if (!steps.stopped) Log("ERROR: %s cannot be put back as %s\n", it->second.c_str(), it->first.c_str());
+                return false;
+            }
         done.clear();
+        return true;
     }
 };
+
+// What a save stopped half-way left of one base name, settled: a switch that had begun is
+// rolled back to the old save (the new files that went in with no old one behind them go
+// too); one whose new level was already in place is finished. A switch from before the mark
+// existed is told by the new level still waiting. False when a file cannot be put back: then
+// everything stays for the next try.
+bool SettleStoppedSave(const std::string& folder, const std::string& name)
+{
+    const SaveSet set(folder, name);
+    const bool switching = IsFile(set.mark);
+    const bool rollBack = switching || IsFile(set.staged[1]);
+    bool settled = true;
+    for (int i = 0; i < 3 && rollBack; ++i) {
+        if (IsFile(set.kept[i])) {
+            if (rename(set.kept[i].c_str(), set.finals[i].c_str()) != 0) {
+                Log("ERROR: %s cannot be put back as %s\n", set.kept[i].c_str(), set.finals[i].c_str());
+                settled = false;
+            }
+        } else if (switching && !IsFile(set.staged[i])) {
+            remove(set.finals[i].c_str());
+        }
+    }
+    if (!settled) return false;
+    for (int i = 0; i < 3; ++i)
+        for (const std::string& path : {set.staged[i], set.staged[i] + ".tmp", set.kept[i]}) remove(path.c_str());
+    remove(set.mark.c_str());
+    Log("The save '%s' stopped half-way is %s\n", name.c_str(), rollBack ? "back as it was before" : "finished");
+    return true;
+}
+
+// Every save of the folder that a stop left half-way, settled before the folder is listed,
+// loaded or saved into.
+void SettleStoppedSaves(const std::string& folder)
+{
+    const std::string staging = folder + "/" + STAGING_FOLDER;
+    FileStatus status;
+    if (GetFileStatus(staging.c_str(), status) != 0 || !status.isDirectory) return;
+    std::set<std::string> names;
+    DirectorySearch search;
+    std::string entry;
+    bool isDirectory = false;
+    if (search.Begin(staging.c_str(), "*"))
+        while (search.Next(entry, isDirectory))
+            // A save's name holds no dot: what comes before the first is the save's.
+            if (!isDirectory && entry.find('.') != 0) names.insert(entry.substr(0, entry.find('.')));
+    search.Close();
+    for (const std::string& name : names) SettleStoppedSave(folder, name);
+    remove(staging.c_str());
+}
 
 // The body of the mission a save was made in, looked up in the galaxy of the save's seed
 // without touching the galaxy in play when its seed is another.
@@ -174,45 +281,58 @@ bool SaveFilePaths(const char* baseName, std::string* profile, std::string* scen
 
 bool WriteSaveGame(const char* baseName)
 {
-    std::string profilePath, scenePath, visitedPath;
-    if (!SaveFilePaths(baseName, &profilePath, &scenePath, &visitedPath)) {
+    if (!SaveFilePaths(baseName, nullptr, nullptr, nullptr)) {
         ShowMessage("A save name holds letters, digits, blanks, '_' and '-' only.");
         return false;
     }
     const std::string folder = SaveFolder();
     const std::string staging = folder + "/" + STAGING_FOLDER;
+    // What a stopped save left goes back in place first: this save must not sweep it away.
+    SettleStoppedSaves(folder);
     if (!CreateFolder(folder.c_str()) || !CreateFolder(staging.c_str())) {
         char text[700];
         snprintf(text, sizeof text, "WARNING: Failed to create save directory %s", folder.c_str());
         ShowMessage(text);
         return false;
     }
-    const std::string name = baseName;
-    const std::string staged[3] = {staging + "/" + name + ".cgs", staging + "/" + name + ".sav",
-                                   staging + "/" + name + ".vis"};
-    const std::string finals[3] = {profilePath, scenePath, visitedPath};
-    // The old save's files step aside into the staging folder while the new ones go in place.
-    const std::string kept[3] = {staging + "/" + name + ".old.cgs", staging + "/" + name + ".old.sav",
-                                 staging + "/" + name + ".old.vis"};
-    bool written = GetPlayerProfile()->Save(staged[0].c_str(), true);
-    written = written && TheScene.WriteSceneFile(staged[1].c_str());
-    written = written && TheMinimap.SaveVisited(staged[1].c_str());
-    // The three go in place only together, the level last (the list shows it); when one
-    // cannot, every rename is taken back and the old save is as it was.
-    Renames renames;
+    const SaveSet set(folder, baseName);
+    bool written = GetPlayerProfile()->Save(set.staged[0].c_str(), true);
+    written = written && TheScene.WriteSceneFile(set.staged[1].c_str());
+    written = written && TheMinimap.SaveVisited(set.staged[1].c_str());
+    // From the mark on, a stop at any step is settled by the next reading of the folder. The
+    // three go in place only together, the level last (the list shows it); when one cannot,
+    // every rename is taken back and the old save is as it was.
+    SwitchSteps steps;
+    Renames renames{steps, {}};
+    written = written && steps.Mark(set.mark);
     for (int i = 0; i < 3 && written; ++i)
-        if (IsFile(finals[i])) written = renames.Move(finals[i], kept[i]);
+        if (IsFile(set.finals[i])) written = renames.Move(set.finals[i], set.kept[i]);
     for (int i : {2, 0, 1})
-        if (written) written = renames.Move(staged[i], finals[i]);
-    if (!written) renames.Undo();
-    for (const std::string& path : staged) remove(path.c_str());
-    // An old file that could not be put back stays in the staging folder, never lost.
-    if (written)
-        for (const std::string& path : kept) remove(path.c_str());
-    remove(staging.c_str());
+        if (written) written = renames.Move(set.staged[i], set.finals[i]);
+    // The switch ends with the mark: from here on the new save stands.
+    written = written && steps.Remove(set.mark);
+    bool oldKept = true;
+    if (!written && !steps.stopped) oldKept = renames.Undo();
+    // Taken back whole, the switch has not happened: the mark goes before the new files do,
+    // so that a stop among them leaves nothing that looks half switched.
+    if (!written && oldKept) oldKept = steps.Remove(set.mark) || !IsFile(set.mark);
+    if (oldKept) {
+        const std::string* leftOver = written ? set.kept : set.staged;
+        for (int i = 0; i < 3; ++i) steps.Remove(leftOver[i]);
+        steps.Take([&] {
+            remove(staging.c_str());
+            return true;
+        });
+    }
+    if (steps.stopped) return false;
     if (!written) {
-        char text[200];
-        snprintf(text, sizeof text, "The game could not be saved as '%s'; the previous save is kept.", baseName);
+        char text[300];
+        if (oldKept)
+            snprintf(text, sizeof text, "The game could not be saved as '%s'; the previous save is kept.", baseName);
+        else
+            snprintf(text, sizeof text,
+                     "The game could not be saved as '%s'; the previous save is put back when the saves are next read.",
+                     baseName);
         ShowMessage(text);
     }
     return written;
@@ -225,6 +345,7 @@ bool ReadSaveGame(const char* baseName)
         ShowMessage("There is no save of that name.");
         return false;
     }
+    SettleStoppedSaves(SaveFolder());
     char text[300];
     std::string profileText;
     if (!FileExists(scenePath.c_str(), false) || !ReadWholeFile(profilePath, &profileText)) {
@@ -322,6 +443,7 @@ int LoadSaveGame(void*, Button* button)
 void LevelBrowser::FillFromDirectory(const char* newFolder)
 {
     CopyText(folder, sizeof folder, newFolder ? newFolder : "");
+    SettleStoppedSaves(folder);
     struct Found {
         std::string name;
         time_t modified;

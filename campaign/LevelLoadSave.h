@@ -113,8 +113,16 @@ void ConfirmOverwrite();
 void SaveGameConfirmed(void* userValue);
 
 // The save of that base name for the current profile; false (a message shown, the old save kept)
-// when any of its files could not be written.
+// when any of its files could not be written. A save stopped at any step (the game killed, the
+// power gone) is settled when the save folder is next listed, loaded from or saved into: the
+// old save is put back, or the new one finished, whole either way.
 bool WriteSaveGame(const char* baseName);
+
+// What one step of a save's switch does: goes on, fails as a refused rename would, or stops
+// the save dead as a killed game would. Tests set the hook (steps are numbered from 1); the
+// game leaves it empty.
+enum class SaveStep { Go, Fail, Stop };
+extern SaveStep (*SaveStepHook)(int step);
 // Loads the save of that base name; false (a message shown, the current profile as it was) when
 // its profile, its level or its mission's body is missing.
 bool ReadSaveGame(const char* baseName);

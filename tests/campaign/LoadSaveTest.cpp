@@ -87,6 +87,79 @@ TEST_F(SaveGames, ALevelThatCannotGoInPlaceTakesTheOtherTwoBack)
     EXPECT_FALSE(std::filesystem::exists(folder + ".saving")) << "nothing is left half-way";
 }
 
+// The game stopped dead after any step of a save's switch, or a rename that fails and cannot
+// be taken back either: the next listing shows the save whole, the old one or the new one,
+// and nothing is left half-way.
+TEST_F(SaveGames, ASaveStoppedAtAnyStepIsListedWholeOldOrNew)
+{
+    auto files = [this] {
+        return ReadTextFile(Path("slot", ".cgs")) + ReadTextFile(Path("slot", ".sav")) + ReadTextFile(Path("slot", ".vis"));
+    };
+    GetPlayerProfile()->credits = 222;
+    ASSERT_TRUE(WriteSaveGame("slot"));
+    const std::string fresh = files();
+    static std::set<int> failing;
+    static int stop;
+    ScopedGlobal<SaveStep (*)(int)> hook(SaveStepHook, [](int step) {
+        return step == stop ? SaveStep::Stop : failing.count(step) ? SaveStep::Fail : SaveStep::Go;
+    });
+    const struct {
+        int stop;
+        std::set<int> failing;
+        const char* said;  // what the player is told, when anything
+    } cases[] = {
+        {1, {}, nullptr}, {2, {}, nullptr}, {3, {}, nullptr}, {4, {}, nullptr}, {5, {}, nullptr}, {6, {}, nullptr},
+        {7, {}, nullptr}, {8, {}, nullptr}, {9, {}, nullptr}, {10, {}, nullptr}, {11, {}, nullptr}, {12, {}, nullptr},
+        {13, {}, nullptr},
+        // The level cannot go in place, and the profile cannot be taken back out of it.
+        {0, {7, 8}, "the previous save is put back when the saves are next read"},
+        {0, {7}, "the previous save is kept"},
+        // Stopped while taking a failed switch back.
+        {10, {7}, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "stopped at " << c.stop << ", failing " << c.failing.size());
+        stop = 0;
+        failing.clear();
+        GetPlayerProfile()->credits = 111;
+        ASSERT_TRUE(WriteSaveGame("slot"));
+        const std::string old = files();
+        ASSERT_NE(old, fresh);
+        stop = c.stop;
+        failing = c.failing;
+        GetPlayerProfile()->credits = 222;
+        LogCaptureBegin();
+        WriteSaveGame("slot");
+        std::string log = LogCaptureEnd();
+        if (c.said) {
+            EXPECT_NE(log.find(c.said), std::string::npos) << log;
+        }
+        stop = 0;
+        failing.clear();
+        LevelBrowser browser;
+        LogCaptureBegin();
+        browser.FillFromDirectory(folder.c_str());
+        LogCaptureEnd();
+        ASSERT_NE(browser.GetSelected(), nullptr) << "the save is listed";
+        EXPECT_STREQ(browser.GetSelected()->name, "slot.sav");
+        const std::string now = files();
+        EXPECT_TRUE(now == old || now == fresh) << "the save is whole, old or new";
+        EXPECT_EQ(now == fresh, c.failing.empty() && c.stop > 8) << "a switch stopped before its end is taken back";
+        EXPECT_FALSE(std::filesystem::exists(folder + ".saving")) << "nothing is left half-way";
+    }
+    // What a stop left before saves marked their switch: the old files aside, the new level
+    // still waiting. Loading puts the old save back.
+    const std::string old = files();
+    ASSERT_TRUE(std::filesystem::create_directory(folder + ".saving"));
+    for (const char* extension : {".cgs", ".sav"})
+        std::filesystem::rename(Path("slot", extension), folder + ".saving/slot.old" + extension);
+    ASSERT_TRUE(WriteTextFile(folder + ".saving/slot.sav", "SCENE savefile Beta_1.1\n"));
+    LogCaptureBegin();
+    ReadSaveGame("slot");
+    EXPECT_EQ(LogCaptureEnd().find("is incomplete"), std::string::npos);
+    EXPECT_EQ(files(), old);
+}
+
 // However many saves there are, the list holds the newest, the one just written among them; a
 // name with dots of its own is that name, never the save before its first dot.
 TEST_F(SaveGames, TheListKeepsTheNewestAndANameIsWhole)
