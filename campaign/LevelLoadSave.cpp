@@ -231,10 +231,11 @@ void SettleStoppedSaves(const std::string& folder)
 }
 
 // The body of the mission a save was made in, looked up in the galaxy of the save's seed
-// without touching the galaxy in play when its seed is another.
+// without touching the galaxy in play when its seed is another. A save without a mission
+// (-1) has none: the bodies that carry no mission (stars, gas giants) are no level to go on in.
 bool SaveHasBody(int seed, int missionId)
 {
-    if (!TheGalaxy || seed < 0) return false;
+    if (!TheGalaxy || seed < 0 || missionId < 0) return false;
     if (TheGalaxy->count > 0 && TheGalaxy->seed == seed) return TheGalaxy->FindBodyByMissionId(missionId) != nullptr;
     // The probe seeds the generator with the save's galaxy; the game's own sequence goes on
     // afterwards as if it had never been made.
