@@ -140,10 +140,13 @@ void ReadTextValue(const Lexer& in, const char* key, const char* value, char* fi
     CopyText(field, size, text.c_str());
 }
 
-// A text as the reader reads it back as one value: quoted when it is empty or holds a blank.
+// A text as the reader reads it back as one value: quoted when it is empty, holds a blank or
+// would be read bare as a comment's edge or the end of the file, which would take the lines
+// below it with it.
 std::string TextValue(const char* text)
 {
-    const bool plain = text && *text && !strpbrk(text, " \t\r\n\v\f");
+    bool plain = text && *text && !strpbrk(text, " \t\r\n\v\f");
+    for (const char* marker : {"/*", "*/", "EOF", "END_OF_FILE"}) plain = plain && StrICmp(text, marker) != 0;
     return plain ? std::string(text) : "\"" + std::string(text ? text : "") + "\"";
 }
 
