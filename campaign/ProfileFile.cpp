@@ -18,6 +18,9 @@
 #include "world/ItemCatalog.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -28,8 +31,9 @@ namespace {
 // The item's own lines after the line that names it.
 void WriteItemLines(FILE* file, const Item* item)
 {
-    fprintf(file, "item_upgradeFlags\t%u\n", (unsigned)item->upgradeFlags);
-    fprintf(file, "item_specialFlags\t%u\n", (unsigned)item->specialFlags);
+    // Flag words go out signed, as the reader takes them back whole.
+    fprintf(file, "item_upgradeFlags\t%d\n", (int)item->upgradeFlags);
+    fprintf(file, "item_specialFlags\t%d\n", (int)item->specialFlags);
     if (item->patternName[0]) fprintf(file, "item_pattern\t%s\n", item->patternName);
     fprintf(file, "item_upgradeDamage\t%.4f\n", item->bonus[ITEM_BONUS_DAMAGE]);
     fprintf(file, "item_upgradeSpeed\t%.4f\n", item->bonus[ITEM_BONUS_SPEED]);
@@ -303,21 +307,28 @@ bool PlayerProfile::Load(const char* path, bool fromSave, bool takeCurrentMissio
                 current = nullptr;
             }
             delete previous;
-        } else if (in.Is(k, "item_upgradeFlags") || in.Is(k, "item_specialFlags") || in.Is(k, "item_stackCount")) {
+        } else if (in.Is(k, "item_upgradeFlags") || in.Is(k, "item_specialFlags")) {
+            // Every bit of a flag word: profiles of earlier versions wrote the words with the
+            // top bit set as numbers above INT_MAX, and those read back as the same word.
+            const std::string token = in.NextValue();
+            char* end = nullptr;
+            errno = 0;
+            const long long number = strtoll(token.c_str(), &end, 10);
+            const bool whole = !token.empty() && *end == 0 && errno == 0 && number >= INT_MIN && number <= UINT32_MAX;
+            if (!whole) in.Warn(in.Line(), "%s value '%.48s' is not a flag word, 0 is used", k, token.c_str());
+            if (!current) continue;
+            (in.Is(k, "item_upgradeFlags") ? current->upgradeFlags : current->specialFlags) = whole ? (uint32_t)number : 0;
+        } else if (in.Is(k, "item_stackCount")) {
             int value = 0;
             readInt(k, &value);
             if (!current) continue;
-            if (in.Is(k, "item_upgradeFlags")) current->upgradeFlags = (uint32_t)value;
-            if (in.Is(k, "item_specialFlags")) current->specialFlags = (uint32_t)value;
-            if (in.Is(k, "item_stackCount")) {
-                // An empty stack leaves the grid and the item goes with it: the lines that
-                // follow belong to no item.
-                bool emptied = currentInGrid && value < 1;
-                if (emptied) in.Warn(in.Line(), "item '%s' has a stack count of %d, it is dropped", current->name, value);
-                current->stackCount = value;
-                if (PlayerInventory) PlayerInventory->RefreshSlot(current);
-                if (emptied) current = nullptr;
-            }
+            // An empty stack leaves the grid and the item goes with it: the lines that follow
+            // belong to no item.
+            bool emptied = currentInGrid && value < 1;
+            if (emptied) in.Warn(in.Line(), "item '%s' has a stack count of %d, it is dropped", current->name, value);
+            current->stackCount = value;
+            if (PlayerInventory) PlayerInventory->RefreshSlot(current);
+            if (emptied) current = nullptr;
         } else if (in.Is(k, "item_pattern")) {
             // A pattern line without a pattern leaves the item's own.
             std::string word = RestOfLine(in);

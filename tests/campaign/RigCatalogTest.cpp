@@ -386,6 +386,8 @@ TEST_F(ShippedPlayer, DamagedProfilesLoadWhatTheyCanAndSaveTheSameTwice)
         {"roundtrip_pattern_no_value.cgs", "line 2: item_pattern has no value"},
         {"rigpaint_no_value.cgs", "line 1: rigPaint has no value"},
         {"roundtrip_unknown_chassis.cgs", "line 1: no chassis 'nosuchchassis'"},
+        // Every flag set: the word must come back whole, not cut to the largest int.
+        {"item_special_flags_minus1.cgs", ""},
     };
     std::string folder = MakeTempFolder("bad-profiles");
     for (const auto& c : cases) {
