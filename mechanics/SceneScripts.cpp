@@ -461,6 +461,12 @@ void ReadFlag(SceneReader& r)
     };
     std::string word = r.Word();
     if (!r.current) return;
+    // The player's flag marks the rig, which the profile brings and PlayerStart places: on
+    // anything else it would pass for the rig and go along into the next mission.
+    if (word == "ENTITY_PLAYER" && !(r.current->flags & ENTITY_PLAYER)) {
+        r.in.Warn(r.in.Line(), "%s may not take the player's flag: only the rig has it", r.current->name);
+        return;
+    }
     for (const auto& f : flags) {
         if (word != f.word) continue;
         r.current->flags |= f.flag;
@@ -562,7 +568,14 @@ void ReadAttachOffset(SceneReader& r)
 void ReadName(SceneReader& r)
 {
     std::string name = r.Word();
-    if (r.current) CopyText(r.current->name, sizeof r.current->name, name.c_str());
+    if (!r.current) return;
+    // A name of nothing printable (a NUL byte) could not be written back: the entity keeps its
+    // type's name.
+    if (name.empty() || !name[0]) {
+        r.in.Warn(r.in.Line(), "SetName has no name, %s keeps its own", r.current->name);
+        return;
+    }
+    CopyText(r.current->name, sizeof r.current->name, name.c_str());
 }
 
 void ReadHealth(SceneReader& r)

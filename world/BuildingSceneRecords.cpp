@@ -43,7 +43,8 @@ void Building::SaveToScene(FILE* file)
 {
     if (!file) return;
     fprintf(file, "AddBuilding\t\t\t%s\n", definition ? definition->name : name);
-    fprintf(file, "SetName\t\t\t\t%s\n", name);
+    // An empty name would take the next line's first word for the name.
+    if (name[0]) fprintf(file, "SetName\t\t\t\t%s\n", name);
     fprintf(file, "SetBothHealth\t\t\t%.1f %.1f\n", health, maxHealth);
     if (yaw != 0.0f) fprintf(file, "SetRotate\t\t\t%.1f\n", yaw);
     fprintf(file, "SetScale\t\t\t%.2f %.2f %.2f\n", scale, scale, scale);

@@ -56,6 +56,7 @@ Item::Item()
     CopyText(buildRequirement, sizeof buildRequirement, "none");
     buildEnergy = 100;
     CopyText(patternName, sizeof patternName, "none");
+    typeName[0] = 0;
     for (uint32_t& word : reservedWords) word = 0;
     actionReset = 0.0f;
 }
@@ -640,7 +641,10 @@ void Item::WriteToScene(FILE* file, bool profileMode)
 {
     if (!file) return;
     if (!profileMode) {
-        fprintf(file, "AddItem\t\t\t\t%s\n", name);
+        // Made again from its catalogue item at the next load, then named as it was.
+        const char* type = typeName[0] ? typeName : name;
+        fprintf(file, "AddItem\t\t\t\t%s\n", type);
+        if (name[0] && strcmp(type, name) != 0) fprintf(file, "SetName\t\t\t\t%s\n", name);
         fprintf(file, "SetBothHealth\t\t\t%.1f %.1f\n", health, maxHealth);
         if (yaw != 0.0f) fprintf(file, "SetRotate\t\t\t%f\n", yaw);
         int column = 0, row = 0;

@@ -462,6 +462,7 @@ Item* CreateItemByName(const char* name, const Item* definition)
     Item* item = new (std::nothrow) Item();
     if (!item) return nullptr;
     CopyText(item->name, sizeof item->name, definition->name);
+    CopyText(item->typeName, sizeof item->typeName, definition->name);
     item->longDescription = definition->longDescription;
     item->shortDescription = definition->shortDescription;
     item->itemFlags = definition->itemFlags;

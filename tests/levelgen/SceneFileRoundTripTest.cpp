@@ -261,7 +261,8 @@ TEST_F(EveryKindRoundTripTest, AMinersDropOffOutlivesTwoSaves)
 }
 
 // Saves that once came back different (tests/data/bad-files/scene): a unit on another side
-// than its type's, an ore patch with a name of its own, an enemy with experience and kills.
+// than its type's, an ore patch (revealed or not) and an item with names of their own, a
+// building without a name, an enemy with experience and kills, a unit with the rig's flag.
 // Each keeps what it holds through two saves, and the second save is the first to the byte.
 TEST_F(EveryKindRoundTripTest, WhatOnceCameBackDifferentSurvivesTwoSaves)
 {
@@ -281,6 +282,18 @@ TEST_F(EveryKindRoundTripTest, WhatOnceCameBackDifferentSurvivesTwoSaves)
              const Agent* a = static_cast<Agent*>(e);
              return a->kills == 2 && a->botExperience == 5 ? "" : "its kills or experience are lost";
          }},
+        {"resource_revealed_setname.sav", "builder",
+         [](Entity* e) { return e->flags & ENTITY_RESOURCE_REVEALED ? "" : "the ore patch is no longer revealed"; }},
+        {"item_setname.sav", "explosive_barrels",
+         [](Entity* e) { return e->flags & ENTITY_ITEM ? "" : "not the renamed item"; }},
+        {"building_name_nul.sav", "explosive_barrels",
+         [this](Entity* e) {
+             return e->GetPosition().x == game.grid->CellToWorld(64, 64).x ? "" : "the line after the name is lost";
+         }},
+        // The player's flag is the rig's alone: given to a scavenger it would go along with
+        // the rig into the next mission.
+        {"player_flag_unit_outlives_level.sav", "scav_small",
+         [](Entity* e) { return e->flags & ENTITY_PLAYER ? "the scavenger passes for the rig" : ""; }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
