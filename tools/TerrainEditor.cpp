@@ -26,6 +26,7 @@
 #include "terrain/Heightmap.h"
 #include "terrain/SplatPool.h"
 #include "terrain/Terrain.h"
+#include "terrain/TextureLock.h"
 #include "world/Entity.h"
 
 #include <cstring>
@@ -152,8 +153,9 @@ void TerrainEditor::ApplySculpt(bool held)
     }
     // The brushes draw on the height texture, the ground's own picture of the heights, and the
     // square is read back into the heights from there: what the stroke shows is what it leaves.
-    // Without the texture (no device) they work on the heights alone.
-    const bool onTexture = map->texture != nullptr;
+    // Without a texture they can draw on (no device, or one that will not lock) they work on
+    // the heights alone.
+    const bool onTexture = TextureLock(map->texture, LOCK_READONLY).IsLocked();
     bool textureDrawn = false;
     if (alt) {
         if (map->IsInside(cell.x, cell.y)) {

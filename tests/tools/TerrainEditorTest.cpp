@@ -14,6 +14,7 @@
 #include "platform/ConfigFile.h"
 #include "platform/Hotkeys.h"
 #include "render/IndexedMesh.h"
+#include "render/TextureManager.h"
 #include "terrain/Environment.h"
 #include "terrain/Heightmap.h"
 #include "terrain/Terrain.h"
@@ -87,6 +88,21 @@ TEST_F(TerrainEditorTools, AStrokeTakesOneSnapshotAndNegativeStrengthLowers)
     editor->ApplySculpt(false);
     EXPECT_NEAR(At(16, 16), 3.0f + 4 * 1.1f - 1.9f, 1e-4f) << "a negative strength lowers";
     EXPECT_EQ(TheSculptUndoRing.UndoCount(), 2);
+}
+
+// A height texture that will not lock (a device lost or gone) leaves the brush on the heights
+// as without a device: the stroke raises the ground either way.
+TEST_F(TerrainEditorTools, AStrokeRaisesWhetherOrNotTheHeightTextureLocks)
+{
+    TextureRecord unlockable;
+    for (TextureRecord* texture : {static_cast<TextureRecord*>(nullptr), &unlockable}) {
+        SCOPED_TRACE(texture ? "a texture that will not lock" : "no texture");
+        TheTerrain.heightmap->Fill(3.0f);
+        TheTerrain.heightmap->texture = texture;
+        editor->ApplySculpt(false);
+        EXPECT_NEAR(At(16, 16), 3.0f + editor->strength, 1e-4f);
+    }
+    TheTerrain.heightmap->texture = nullptr;
 }
 
 TEST_F(TerrainEditorTools, LoadAndClearCanBeUndoneAndAnUnreadableFileChangesNothing)
