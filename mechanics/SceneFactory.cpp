@@ -184,6 +184,7 @@ Entity* Scene::AddResource(const char* primitiveName, const Vec3& position, int 
     Entity* ore = new (std::nothrow) Entity();
     if (!ore) return nullptr;
     CopyText(ore->name, sizeof ore->name, primitive->name);
+    CopyText(ore->typeName, sizeof ore->typeName, primitive->name);
     ore->health = primitive->health;
     ore->maxHealth = primitive->maxHealth;
     ore->scale = primitive->scale;

@@ -95,10 +95,12 @@ std::vector<Entity*> OldestFirst(Scene& scene, uint32_t segments)
     return all;
 }
 
-// The primitive an ore patch was made from. A patch keeps only the primitive's name, which a
-// level may change (SetName): then it is known by the mesh it shares with its primitive.
+// The primitive an ore patch was made from: the one it was made from by name (a level may
+// rename the patch, and a revealed patch shows a stage of its own), else the one whose mesh it
+// shares.
 const Entity* ResourcePrimitiveOf(const Scene& scene, const Entity* e)
 {
+    if (const Entity* made = e->typeName[0] ? scene.FindPrimitive(e->typeName) : nullptr) return made;
     const Entity* named = scene.FindPrimitive(e->name);
     if (named && named->mesh == e->mesh) return named;
     for (const Scene::Node* node = scene.primitives.head; node; node = node->next)

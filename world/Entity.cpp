@@ -68,6 +68,7 @@ void Entity::Reset()
     LeaveGridCell();
     FreeOwnedMeshes();
     CopyText(name, sizeof name, "none");
+    typeName[0] = 0;
     CopyText(statusText, sizeof statusText, "none");
     id = NextEntityId++;
     flags = ENTITY_SIZE_PENDING;

@@ -175,6 +175,7 @@ public:
     void FreeOwnedMeshes();
 
     char name[128];
+    char typeName[128];  // the primitive or catalogue item it was made from, kept when a level renames it
     char statusText[128];
     unsigned id;
     uint32_t flags;

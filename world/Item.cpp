@@ -56,7 +56,6 @@ Item::Item()
     CopyText(buildRequirement, sizeof buildRequirement, "none");
     buildEnergy = 100;
     CopyText(patternName, sizeof patternName, "none");
-    typeName[0] = 0;
     for (uint32_t& word : reservedWords) word = 0;
     actionReset = 0.0f;
 }

@@ -191,7 +191,6 @@ public:
     char buildRequirement[128];
     int buildEnergy;
     char patternName[32];  // the unit type or build item a blueprint stands for
-    char typeName[128];    // the catalogue item this one was made from; a level may rename it
     uint32_t reservedWords[6];
     float actionReset;  // the action timer's value at its last tick
 

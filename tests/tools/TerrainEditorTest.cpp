@@ -95,12 +95,13 @@ TEST_F(TerrainEditorTools, AStrokeTakesOneSnapshotAndNegativeStrengthLowers)
 TEST_F(TerrainEditorTools, AStrokeRaisesWhetherOrNotTheHeightTextureLocks)
 {
     TextureRecord unlockable;
+    editor->strength = 2.0f;
     for (TextureRecord* texture : {static_cast<TextureRecord*>(nullptr), &unlockable}) {
         SCOPED_TRACE(texture ? "a texture that will not lock" : "no texture");
         TheTerrain.heightmap->Fill(3.0f);
         TheTerrain.heightmap->texture = texture;
         editor->ApplySculpt(false);
-        EXPECT_NEAR(At(16, 16), 3.0f + editor->strength, 1e-4f);
+        EXPECT_NEAR(At(16, 16), 5.0f, 1e-4f);
     }
     TheTerrain.heightmap->texture = nullptr;
 }
