@@ -29,8 +29,8 @@ protected:
 TEST_F(SettingsStart, EachDamagedSettingsFileStartsTheGameWithTheRestKept)
 {
     const char* files[] = {"settings_currentprofile_quote.cfg", "settings_mode_int_max.cfg",
-                           "settings_screenshot_format_blank.cfg", "settings_scroll_speed_3e10.cfg",
-                           "settings_width_below_int_min.cfg"};
+                           "settings_screenshot_format_blank.cfg", "settings_screenshot_format_comment.cfg",
+                           "settings_scroll_speed_3e10.cfg", "settings_width_below_int_min.cfg"};
     for (const char* file : files) {
         SCOPED_TRACE(file);
         // The damaged file's lines end without a line break in one case: the kept line goes first.
