@@ -31,6 +31,8 @@
 #include <sstream>
 #include <utility>
 #include <vector>
+#include <fcntl.h>
+#include <unistd.h>
 
 LevelLoadSaveGui* TheLevelLoadSaveGui = nullptr;
 SaveStep (*SaveStepHook)(int step) = nullptr;
@@ -104,6 +106,16 @@ bool IsFile(const std::string& path)
     return GetFileStatus(path.c_str(), status) == 0 && !status.isDirectory;
 }
 
+// The names a folder holds, put on the disk: renames in it survive a power cut from here on.
+bool SyncFolder(const std::string& folder)
+{
+    const int handle = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (handle < 0) return false;
+    const bool synced = fsync(handle) == 0;
+    close(handle);
+    return synced;
+}
+
 // The three files of a save of one base name, and where they wait while a save switches.
 // The staged files are the new save, whole before the switch begins; the kept files are the
 // old save's, stepped aside while the new ones go in place; the mark says that a switch has
@@ -146,11 +158,15 @@ struct SwitchSteps {
     {
         return Take([&] { return remove(path.c_str()) == 0 || errno == ENOENT; });
     }
-    bool Mark(const std::string& path)
+    // The mark is on the disk before the first rename: after a power cut, no rename stands
+    // without it.
+    bool Mark(const std::string& path, const std::string& folder)
     {
         return Take([&] {
             FILE* file = fopen(path.c_str(), "wb");
-            return file && fclose(file) == 0;
+            if (!file) return false;
+            const bool made = fsync(fileno(file)) == 0;
+            return fclose(file) == 0 && made && SyncFolder(folder);
         });
     }
 };
@@ -305,13 +321,14 @@ bool WriteSaveGame(const char* baseName)
     // every rename is taken back and the old save is as it was.
     SwitchSteps steps;
     Renames renames{steps, {}};
-    written = written && steps.Mark(set.mark);
+    written = written && steps.Mark(set.mark, staging);
     for (int i = 0; i < 3 && written; ++i)
         if (IsFile(set.finals[i])) written = renames.Move(set.finals[i], set.kept[i]);
     for (int i : {2, 0, 1})
         if (written) written = renames.Move(set.staged[i], set.finals[i]);
-    // The switch ends with the mark: from here on the new save stands.
-    written = written && steps.Remove(set.mark);
+    // The switch ends with the mark, once the new names are on the disk: from here on the new
+    // save stands.
+    written = written && SyncFolder(folder) && steps.Remove(set.mark);
     bool oldKept = true;
     if (!written && !steps.stopped) oldKept = renames.Undo();
     // Taken back whole, the switch has not happened: the mark goes before the new files do,
