@@ -379,6 +379,7 @@ TEST_F(ShippedPlayer, DamagedProfilesLoadWhatTheyCanAndSaveTheSameTwice)
     const struct {
         const char* file;
         const char* logged;
+        const char* written = "";  // a line the first save holds
     } cases[] = {
         // A count of 0 empties the slot; the lines after it belonged to the dropped item.
         {"uaf_stackcount_zero.cgs", "line 2: item 'repair_kit' has a stack count of 0"},
@@ -386,8 +387,10 @@ TEST_F(ShippedPlayer, DamagedProfilesLoadWhatTheyCanAndSaveTheSameTwice)
         {"roundtrip_pattern_no_value.cgs", "line 2: item_pattern has no value"},
         {"rigpaint_no_value.cgs", "line 1: rigPaint has no value"},
         {"roundtrip_unknown_chassis.cgs", "line 1: no chassis 'nosuchchassis'"},
-        // Every flag set: the word must come back whole, not cut to the largest int.
-        {"item_special_flags_minus1.cgs", ""},
+        // Every flag set: the word comes back whole, not cut to the largest int, also from a
+        // profile that wrote it unsigned.
+        {"item_special_flags_minus1.cgs", "", "item_specialFlags\t-1\n"},
+        {"item_special_flags_4294967295.cgs", "", "item_specialFlags\t-1\n"},
     };
     std::string folder = MakeTempFolder("bad-profiles");
     for (const auto& c : cases) {
@@ -403,6 +406,7 @@ TEST_F(ShippedPlayer, DamagedProfilesLoadWhatTheyCanAndSaveTheSameTwice)
             }
         }
         ASSERT_TRUE(profile->Save((folder + "/once.cgs").c_str(), false));
+        EXPECT_NE(ReadTextFile(folder + "/once.cgs").find(c.written), std::string::npos);
         LogCaptureBegin();
         ASSERT_TRUE(profile->Load((folder + "/once.cgs").c_str(), false, false));
         log = LogCaptureEnd();
