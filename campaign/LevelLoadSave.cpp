@@ -198,27 +198,26 @@ struct Renames {
 };
 
 // What a save stopped half-way left of one base name, settled: a switch that had begun is
-// rolled back to the old save (the new files that went in with no old one behind them go
-// too); one whose new level was already in place is finished. A switch from before the mark
-// existed is told by the new level still waiting. False when a file cannot be put back: then
-// everything stays for the next try.
+// rolled back to the old save, its renames undone the last first, as a failed save undoes
+// them; one whose mark is gone had ended, and only its leftovers go. (A switch from before
+// the mark existed is told by its new level still waiting.) False when a file cannot be put
+// back: the files then stand as after a stop at that point, and the next try goes on there.
 bool SettleStoppedSave(const std::string& folder, const std::string& name)
 {
     const SaveSet set(folder, name);
     const bool switching = IsFile(set.mark);
     const bool rollBack = switching || IsFile(set.staged[1]);
-    bool settled = true;
-    for (int i = 0; i < 3 && rollBack; ++i) {
-        if (IsFile(set.kept[i])) {
-            if (rename(set.kept[i].c_str(), set.finals[i].c_str()) != 0) {
-                Log("ERROR: %s cannot be put back as %s\n", set.kept[i].c_str(), set.finals[i].c_str());
-                settled = false;
-            }
-        } else if (switching && !IsFile(set.staged[i])) {
-            remove(set.finals[i].c_str());
-        }
-    }
-    if (!settled) return false;
+    auto putBack = [](const std::string& from, const std::string& to) {
+        if (rename(from.c_str(), to.c_str()) == 0) return true;
+        Log("ERROR: %s cannot be put back as %s\n", from.c_str(), to.c_str());
+        return false;
+    };
+    // The new files that went in step out again, in the reverse of the order they went in.
+    for (int i : {1, 0, 2})
+        if (switching && !IsFile(set.staged[i]) && IsFile(set.finals[i]) && !putBack(set.finals[i], set.staged[i]))
+            return false;
+    for (int i : {2, 1, 0})
+        if (rollBack && IsFile(set.kept[i]) && !putBack(set.kept[i], set.finals[i])) return false;
     for (int i = 0; i < 3; ++i)
         for (const std::string& path : {set.staged[i], set.staged[i] + ".tmp", set.kept[i]}) remove(path.c_str());
     remove(set.mark.c_str());

@@ -146,9 +146,23 @@ TEST_F(SaveGames, ASaveStoppedAtAnyStepIsListedWholeOldOrNew)
         EXPECT_EQ(now == fresh, c.failing.empty() && c.stop > 8) << "a switch stopped before its end is taken back";
         EXPECT_FALSE(std::filesystem::exists(folder + ".saving")) << "nothing is left half-way";
     }
+    // Stopped before the level went in, and the old level cannot be put back at the first
+    // listing (something stands in its place): the next listing finishes the rollback.
+    const std::string old = files();
+    stop = 7;
+    GetPlayerProfile()->credits = 222;
+    EXPECT_FALSE(WriteSaveGame("slot"));
+    stop = 0;
+    ASSERT_TRUE(std::filesystem::create_directories(Path("slot", ".sav") + "/held"));
+    LevelBrowser browser;
+    LogCaptureBegin();
+    browser.FillFromDirectory(folder.c_str());
+    std::filesystem::remove_all(Path("slot", ".sav"));
+    browser.FillFromDirectory(folder.c_str());
+    LogCaptureEnd();
+    EXPECT_EQ(files(), old);
     // What a stop left before saves marked their switch: the old files aside, the new level
     // still waiting. Loading puts the old save back.
-    const std::string old = files();
     ASSERT_TRUE(std::filesystem::create_directory(folder + ".saving"));
     for (const char* extension : {".cgs", ".sav"})
         std::filesystem::rename(Path("slot", extension), folder + ".saving/slot.old" + extension);
