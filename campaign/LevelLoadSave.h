@@ -123,6 +123,7 @@ bool WriteSaveGame(const char* baseName);
 // game leaves it empty.
 enum class SaveStep { Go, Fail, Stop };
 extern SaveStep (*SaveStepHook)(int step);
+
 // Loads the save of that base name; false (a message shown, the current profile as it was) when
 // its profile, its level or its mission's body is missing.
 bool ReadSaveGame(const char* baseName);
