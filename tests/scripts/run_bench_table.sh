@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The bench table over a sample program: every counter shows, the program runs in the folder
-# given (and finds its data there), and a program that fails fails the run after the table.
+# given (and finds its data there), a program that fails fails the run after the table, and
+# the user files a program writes leave nothing behind, in the temporary folder or at home.
 #   run_bench_table.sh BENCH_TABLE_SCRIPT SAMPLE_PROGRAM
 set -uo pipefail
 TABLE="$1"
@@ -15,7 +16,9 @@ chmod +x "$FAILING"
 problems=0
 fail() { echo "FAILED: $*"; problems=$((problems + 1)); }
 
-bash "$TABLE" "$WORK/build" . "$SAMPLE" >"$WORK/table.txt" 2>"$WORK/err.txt"
+mkdir -p "$WORK/tmp" "$WORK/home"
+TMPDIR="$WORK/tmp" HOME="$WORK/home" XDG_DATA_HOME="" \
+  bash "$TABLE" "$WORK/build" . "$SAMPLE" >"$WORK/table.txt" 2>"$WORK/err.txt"
 status=$?
 cat "$WORK/table.txt"
 [ "$status" -eq 0 ] || fail "the sample alone exits $status: $(cat "$WORK/err.txt")"
@@ -24,6 +27,9 @@ row="$(grep "^FindsSomething[/ ]" "$WORK/table.txt")"
 [[ "$row" == *found=1* && "$row" == *worst_us=12.5* ]] || fail "no found and worst_us counters"
 grep -q "^ReadsItsData[/ ]" "$WORK/table.txt" || fail "no row for the benchmark that reads data"
 grep -q "skipped" "$WORK/table.txt" && fail "a benchmark did not find its data"
+grep -q "^WritesAUserFile[/ ]" "$WORK/table.txt" || fail "no row for the benchmark that writes a user file"
+left="$(cd "$WORK" && find tmp home -mindepth 1 -maxdepth 3)"
+[ -z "$left" ] || fail "the run left user files behind: $left"
 
 bash "$TABLE" "$WORK/build" . "$FAILING" "$SAMPLE" >"$WORK/table2.txt" 2>"$WORK/err2.txt"
 status=$?
