@@ -1,28 +1,17 @@
-// The start of every benchmark program: its user files go to a folder of its own, made afresh
-// in the temporary folder ($TMPDIR, else /tmp) and removed when the benchmarks are done, as the
-// tests' are. A benchmark that starts the game or a level never writes into the user's own
-// folder, and a series of runs leaves nothing behind.
-#include <benchmark/benchmark.h>
+// The start of every benchmark program: its user files go to a folder of its own in the
+// temporary folder, removed when the program ends, as the tests' are. A benchmark that starts
+// the game or a level never writes into the player's own folder, and a series of runs, ended
+// or stopped by hand, leaves nothing behind.
+#include "tests/support/ProgramUserFolder.h"
 
-#include <cstdlib>
-#include <string>
+#include <benchmark/benchmark.h>
 
 int main(int argc, char** argv)
 {
-    const char* temporary = getenv("TMPDIR");
-    std::string pattern = std::string(temporary && *temporary ? temporary : "/tmp") + "/veldmark-bench-XXXXXX";
-    const char* folder = mkdtemp(&pattern[0]);
-    if (folder) setenv("XDG_DATA_HOME", folder, 1);
+    programfolder::Make("veldmark-bench");
     benchmark::Initialize(&argc, argv);
-    int result = 0;
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        result = 1;
-    else
-        benchmark::RunSpecifiedBenchmarks();
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    if (folder) {
-        const std::string command = "rm -rf '" + std::string(folder) + "'";
-        if (system(command.c_str()) != 0) {}
-    }
-    return result;
+    return 0;
 }
