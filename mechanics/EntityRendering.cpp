@@ -401,6 +401,11 @@ void Game::RenderEntities(int pass)
     EffectValues.ambient.y = keptAmbient.y;
     EffectValues.ambient.z = keptAmbient.z;
     SetBlend(true);
+    // A building going up writes depth as a finished one does, so that its near walls hide
+    // its far ones. Left to what was drawn before (water, the splat pool), the setting and the
+    // driver's code for the draw would change from frame to frame, and a site's first frame
+    // would wait on code the warm-up never made.
+    RenderStates.SetRenderState(RS_ZWRITEENABLE, 1);
 
     for (int i = 0; i < constructing.count; ++i) DrawUnderConstruction(static_cast<Building*>(constructing.items[i]));
 

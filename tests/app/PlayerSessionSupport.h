@@ -37,6 +37,7 @@
 #include "world/Building.h"
 #include "world/Grid.h"
 #include "tests/app/NewProcess.h"
+#include "tests/app/PlayerHand.h"
 #include "tests/app/ShellTestSupport.h"
 #include "tests/support/ReferencePicture.h"
 #include "tests/support/Scoped.h"
@@ -159,18 +160,10 @@ protected:
         }
     }
 
+    // One pass of the loop as the hand's steps take it.
+    static void Pass() { Passes(1, 0.02f); }
     // The cursor taken to a screen point by the mouse's own movement, as a hand moves it.
-    void MoveMouseTo(int x, int y)
-    {
-        for (int i = 0; i < 8; ++i) {
-            int dx = x - Input.mouse->cursorX, dy = y - Input.mouse->cursorY;
-            if (dx == 0 && dy == 0) return;
-            float speed = Config->mouseSpeed + 0.5f;
-            InputScript::MoveMouse((int)lroundf(dx / (Config->width / 1024.0f) / speed),
-                                   (int)lroundf(dy / (Config->height / 768.0f) / speed));
-            Passes(1, 0.02f);
-        }
-    }
+    void MoveMouseTo(int x, int y) { playerhand::MoveMouseTo(x, y, Pass); }
     // A key pressed and let go; the window's messages reach the game as the loop drains them.
     static void Press(int dik)
     {
@@ -179,15 +172,11 @@ protected:
         DrainMessages(&exitCode);
         Passes(1, 0.02f);
     }
-    // A click in the middle of a window, the cursor moved there by hand.
-    // A click (left, or the given button) in the middle of a window.
+    // A click (left, or the given button) in the middle of a window, the cursor moved there by hand.
     void ClickOn(const Window* window, int button = 0)
     {
         ASSERT_NE(window, nullptr);
-        int x = 0, y = 0;
-        window->GetScreenPosition(&x, &y);
-        MoveMouseTo(x + window->width / 2, y + window->height / 2);
-        Click(button);
+        playerhand::ClickOn(window, button, Pass);
     }
     // Whether an entity is among the level's.
     static bool InLevel(const Entity* wanted)
@@ -197,61 +186,14 @@ protected:
             found |= entity == wanted;
         return found;
     }
-    // A building of the player's by name, not the one still following the cursor.
-    static Building* FindPlayerBuilding(const char* name)
-    {
-        for (Entity* entity = TheScene.FirstInCategory(CATEGORY_ALL, 0); entity; entity = TheScene.NextInCategory())
-            if ((entity->flags & ENTITY_BUILDING) && entity->alignment == ALIGN_PLAYER && StrICmp(entity->name, name) == 0 &&
-                !(static_cast<Building*>(entity)->stateFlags & BUILDING_PREVIEW))
-                return static_cast<Building*>(entity);
-        return nullptr;
-    }
-    // The building in the hand put down with a click at a spot; where its footprint does not
-    // fit, the click is tried a little further along. The building, or null.
-    Building* PutDownAt(const Vec3& site, const char* name)
-    {
-        int x = 0, y = 0;
-        OnScreen(site, &x, &y);
-        for (int attempt = 0; attempt < 6 && !FindPlayerBuilding(name); ++attempt) {
-            MoveMouseTo(x + attempt * 24, y);
-            Click(0);
-        }
-        return FindPlayerBuilding(name);
-    }
-    // The building chosen on the selected rig's build panel, its tab and then its button clicked:
-    // whether it is now in hand.
-    bool TakeFromBuildPanel(const char* name)
-    {
-        MissionHud& hud = TheMissionHud;
-        if (!hud.buildPanel || !hud.buildPanel->IsVisible()) return false;
-        Button* button = nullptr;
-        int tab = 0;
-        for (auto* node = hud.buildButtons.head; node; node = node->next)
-            if (node->value.item && StrICmp(node->value.item->name, name) == 0) {
-                button = node->value.button;
-                tab = node->value.item->category;
-            }
-        if (!button) return false;
-        if (tab > 0 && tab < BUILD_TABS && hud.buildTabs[tab]) ClickOn(hud.buildTabs[tab]);
-        ClickOn(button);
-        return TheGame->buildItems->current != nullptr;
-    }
-    // The building taken from the build panel and put down on open ground near a point. The
-    // building, or null.
+    static Building* FindPlayerBuilding(const char* name) { return playerhand::FindPlayerBuilding(name); }
+    Building* PutDownAt(const Vec3& site, const char* name) { return playerhand::PutDownAt(site, name, Pass); }
+    bool TakeFromBuildPanel(const char* name) { return playerhand::TakeFromBuildPanel(name, Pass); }
     Building* PlaceFromBuildPanel(const char* name, const Vec3& near)
     {
-        if (!TakeFromBuildPanel(name)) return nullptr;
-        Vec3 site;
-        if (!FindOpenGround(near, &site)) return nullptr;
-        return PutDownAt(site, name);
+        return playerhand::PlaceFromBuildPanel(name, near, Pass);
     }
-    void Click(int button)
-    {
-        InputScript::ButtonDown(button);
-        Passes(1, 0.02f);
-        InputScript::ButtonUp(button);
-        Passes(1, 0.02f);
-    }
+    void Click(int button) { playerhand::Click(button, Pass); }
 
     // A button of a window by its text: one of its children, or one anywhere within it, or a
     // shown one of its children.
@@ -268,15 +210,7 @@ protected:
     static Button* FindButtonWithin(Window* window, const char* text) { return FindButton(window, text, true); }
     static Button* FindShownButton(Window* window, const char* text) { return FindButton(window, text, false, true); }
 
-    // Where a world point is on the screen.
-    static bool OnScreen(const Vec3& point, int* x, int* y)
-    {
-        Vec3 screen = ProjectToScreen(point);
-        *x = (int)screen.x;
-        *y = (int)screen.y;
-        return screen.z > 0.0f && screen.z < 1.0f && *x > 40 && *y > 40 && *x < Config->width - 40 &&
-               *y < Config->height - 40;
-    }
+    static bool OnScreen(const Vec3& point, int* x, int* y) { return playerhand::OnScreen(point, x, y); }
 
     // A unit of that type on free ground near the point, standing where it is put.
     Agent* PlaceUnit(const char* type, const Vec3& near, int alignment = ALIGN_PLAYER)
@@ -294,27 +228,7 @@ protected:
         return unit;
     }
 
-    // Open ground the rig can walk to, some way off and on the screen.
-    bool FindOpenGround(const Vec3& from, Vec3* out)
-    {
-        Grid& grid = *TheGame->grid;
-        for (float distance : {12.0f, 9.0f, 15.0f, 6.0f})
-            for (int step = 0; step < 16; ++step) {
-                float angle = step * 0.3926991f;
-                Vec3 point(from.x + distance * cosf(angle), 0.0f, from.z + distance * sinf(angle));
-                int column = 0, row = 0;
-                if (!grid.WorldToCell(point, &column, &row)) continue;
-                GridCell* cell = grid.GetCell(column, row);
-                if (!cell || !cell->IsFreeWalkable()) continue;
-                point = grid.CellToWorld(column, row);
-                point.y = TheTerrain.GetHeight(point);
-                int x, y;
-                if (!OnScreen(point, &x, &y)) continue;
-                *out = point;
-                return true;
-            }
-        return false;
-    }
+    static bool FindOpenGround(const Vec3& from, Vec3* out) { return playerhand::FindOpenGround(from, out); }
 
     // The mission of a planet of that environment, started as the galaxy starts it.
     bool StartMissionOn(int environment)

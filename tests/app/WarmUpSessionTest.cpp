@@ -129,10 +129,14 @@ TEST_F(WarmUpSession, TheListCoversAFirstLevelsScanPlacementAndShot)
     // The first scan, played out.
     CmdScan();
     Passes(40, 0.05f);
-    // The first building placed.
+    // The first building placed as a player places it, and its site's first moments: the rig
+    // walks over and the building starts to rise.
     Agent* rig = GetPlayerRig();
     ASSERT_NE(rig, nullptr);
-    EXPECT_NE(PlaceFromBuildPanel("bot_factory", rig->GetPosition()), nullptr);
+    Building* site = PlaceFromBuildPanel("bot_factory", rig->GetPosition());
+    ASSERT_NE(site, nullptr);
+    for (int i = 0; i < 100 && site->buildProgress <= 0.0f; ++i) Passes(1, 0.05f);
+    EXPECT_GT(site->buildProgress, 0.0f) << "the rig never began to build";
     Passes(10, 0.05f);
     // The first shot: the rig sent at a scavenger beside it.
     Agent* enemy = PlaceUnit("scav_small", rig->GetPosition(), ALIGN_ENEMY);

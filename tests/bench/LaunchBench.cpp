@@ -21,6 +21,7 @@
 #include "platform/Files.h"
 #include "platform/UserFolders.h"
 #include "terrain/ScanPulses.h"
+#include "tests/app/PlayerHand.h"
 #include "tests/terrain/WaterView.h"
 
 #include <benchmark/benchmark.h>
@@ -141,23 +142,24 @@ void HitchesOfAFirstLevel(benchmark::State& state)
         std::vector<double> frames;
         for (int i = 0; i < 30; ++i) frames.push_back(WorstPass(1));
         std::sort(frames.begin(), frames.end());
-        s.counters["frame_median_ms"] = frames[frames.size() / 2];
+        const double median = frames[frames.size() / 2];
+        s.counters["frame_median_ms"] = median;
         TheScanEffects.BeginScan();
         s.counters["first_scan_worst_frame_ms"] = WorstPass(30);
-        // The first building: its preview follows the pointer, then it is put down and its
-        // construction begins.
+        // The first building, placed as a player places it: the rig selected, the factory
+        // chosen on its build panel, its preview moved over the ground and clicked down, the rig
+        // sent to build it; then the site's first moments.
         Agent* rig = GetPlayerRig();
         double placement = 0.0;
-        if (TheGame->buildItems && TheGame->buildItems->SetCurrent("bot_factory", false)) {
-            placement = WorstPass(10);
-            if (rig && TheGame->buildItems->current && TheGame->buildItems->current->prototype)
-                TheGame->buildItems->current->prototype->SetPosition(rig->GetPosition() + Vec3(24.0f, 0.0f, 24.0f));
-            const double begin = WallSeconds();
-            s.counters["placed"] = PlaceBuildingFromItem(TheGame->buildItems) ? 1 : 0;
-            placement = std::max(placement, (WallSeconds() - begin) * 1e3 + WorstPass(1));
-            placement = std::max(placement, WorstPass(20));
-        }
+        auto timedPass = [&placement] { placement = std::max(placement, WorstPass(1)); };
+        const Building* site =
+            rig ? playerhand::PlaceFromBuildPanel("bot_factory", rig->GetPosition(), timedPass) : nullptr;
+        s.counters["placed"] = site ? 1 : 0;
+        for (int i = 0; i < 30; ++i) timedPass();
         s.counters["first_placement_worst_frame_ms"] = placement;
+        // The same in ordinary frames of this run, which a loaded machine makes longer too:
+        // goal at most 2.
+        s.counters["first_placement_frames"] = median > 0.0 ? placement / median : 0.0;
         // The first shots: a scavenger beside the rig, and the two fight.
         double shot = 0.0;
         if (rig) {

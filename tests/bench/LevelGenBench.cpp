@@ -21,9 +21,6 @@ namespace {
 
 void GenerateTheLargestLevel(benchmark::State& state)
 {
-    std::string folder = "/tmp/veldmark-bench-levelgen-" + std::to_string(getpid());
-    CreateFolder(folder.c_str());
-    setenv("XDG_DATA_HOME", folder.c_str(), 1);
     InitUserFolders();
     Environment::EnsureLoaded();
 
@@ -53,8 +50,6 @@ void GenerateTheLargestLevel(benchmark::State& state)
     }
     state.counters["goal_ms"] = 5;
     TheMapGenerator = nullptr;
-    std::string command = "rm -rf '" + folder + "'";
-    if (system(command.c_str()) != 0) {}
 }
 BENCHMARK(GenerateTheLargestLevel)->Unit(benchmark::kMillisecond);
 

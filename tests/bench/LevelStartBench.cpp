@@ -25,6 +25,7 @@
 #include "world/Agent.h"
 #include "world/Grid.h"
 #include "world/ProjectileSystem.h"
+#include "tests/support/Scoped.h"
 
 #include <benchmark/benchmark.h>
 
@@ -39,9 +40,6 @@ namespace {
 
 void StartAndEndALevel(benchmark::State& state)
 {
-    std::string folder = "/tmp/veldmark-bench-level-" + std::to_string(getpid());
-    CreateFolder(folder.c_str());
-    setenv("XDG_DATA_HOME", folder.c_str(), 1);
     InitUserFolders();
     Environment::EnsureLoaded();
     TheScene.InitLists();
@@ -72,8 +70,6 @@ void StartAndEndALevel(benchmark::State& state)
         TheGame = nullptr;
     }
     MissionScreen::scratchActive = false;
-    std::string command = "rm -rf '" + folder + "'";
-    if (system(command.c_str()) != 0) {}
 }
 BENCHMARK(StartAndEndALevel)->Unit(benchmark::kMillisecond);
 
@@ -112,12 +108,14 @@ constexpr int UPDATES = 600;  // ten seconds of play
 // posed and skinned, as in play.
 class PlayedLevel {
 public:
-    // The user folder under base: a save is timed on the disk the build is on, not in memory.
-    explicit PlayedLevel(const std::string& base = "/tmp")
-        : folder_(base + "/veldmark-bench-update-" + std::to_string(getpid()))
+    // The user folder under base, by default within the program's own (the save benchmark
+    // times a save on the disk the build is on, not in memory); the program's folder is the
+    // user folder again after.
+    explicit PlayedLevel(const std::string& base = getenv("XDG_DATA_HOME") ? getenv("XDG_DATA_HOME") : "/tmp")
+        : folder_(base + "/veldmark-bench-update-" + std::to_string(getpid())),
+          data_("XDG_DATA_HOME", folder_.c_str())
     {
         CreateFolder(folder_.c_str());
-        setenv("XDG_DATA_HOME", folder_.c_str(), 1);
         InitUserFolders();
         Config = &config_;
         Environment::EnsureLoaded();
@@ -186,6 +184,7 @@ public:
 
 private:
     std::string folder_;
+    ScopedEnv data_;
     ViewFrustum frustum_;
 };
 

@@ -1,7 +1,8 @@
 // The whole program for a benchmark, started as a player starts it: a user folder of its own
-// holding the given settings and a new pilot's profile, the real start-up on the display; on
-// leaving, the program shut down and the folder removed. Its clocks time what the benchmark
-// wants timed.
+// (within the benchmark program's temporary one) holding the given settings and a new pilot's
+// profile, the real start-up on the display; on leaving, the program shut down, the folder
+// removed and the program's own folder the user folder again. Its clocks time what the
+// benchmark wants timed.
 #pragma once
 
 #include "app/AppShell.h"
@@ -9,6 +10,7 @@
 #include "host/Log.h"
 #include "host/System.h"
 #include "platform/UserFolders.h"
+#include "tests/support/Scoped.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -32,10 +34,10 @@ inline double ProcessSeconds() { return ClockSeconds(CLOCK_PROCESS_CPUTIME_ID); 
 class ProgramRun {
 public:
     ProgramRun(const char* name, const std::string& settings)
-        : folder_("/tmp/veldmark-bench-" + std::string(name) + "-" + std::to_string(getpid()))
+        : folder_(std::string(getenv("XDG_DATA_HOME") ? getenv("XDG_DATA_HOME") : "/tmp") + "/" + name),
+          data_("XDG_DATA_HOME", folder_.c_str())
     {
         CreateFolder(folder_.c_str());
-        setenv("XDG_DATA_HOME", folder_.c_str(), 1);
         InitUserFolders();
         const std::string all = (WriteProfile() ? "currentprofile Bench\n" : "") + settings;
         if (FILE* file = fopen((std::string(UserFolder) + "/settings.cfg").c_str(), "wb")) {
@@ -87,5 +89,6 @@ private:
     }
 
     std::string folder_;
+    ScopedEnv data_;
     bool started_ = false;
 };

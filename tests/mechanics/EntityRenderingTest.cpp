@@ -6,6 +6,7 @@
 
 #include "render/Effect.h"
 #include "render/IndexedMesh.h"
+#include "render/RenderStateCache.h"
 #include "render/ViewFrustum.h"
 #include "terrain/Minimap.h"
 #include "tests/mechanics/SceneTestSupport.h"
@@ -18,16 +19,34 @@
 
 namespace {
 
-// A mesh that notes the passes it is drawn in and the ambient blue it saw.
+// Where the render states go while it is set: it keeps the last depth writing set.
+class DepthWriteRecorder : public RenderStateTarget {
+public:
+    void SetRenderState(uint32_t state, uint32_t value) override
+    {
+        if (state == RS_ZWRITEENABLE) depthWrite = value;
+    }
+    void SetTextureStageState(uint32_t, uint32_t, uint32_t) override {}
+    void SetSamplerState(uint32_t, uint32_t, uint32_t) override {}
+    void SetVertexDeclaration(GfxVertexDeclaration*) override {}
+    void SetFVF(uint32_t) override {}
+    uint32_t depthWrite = 0;
+};
+DepthWriteRecorder* DepthWrites = nullptr;
+
+// A mesh that notes the passes it is drawn in, the ambient blue it saw and, while depth writes
+// are recorded, whether it was drawn writing depth.
 class RecordingMesh : public IndexedMesh {
 public:
     void Render(int pass, bool) override
     {
         passes.push_back(pass);
         blues.push_back(EffectValues.ambient.z);
+        if (DepthWrites) depthWrites.push_back(DepthWrites->depthWrite);
     }
     std::vector<int> passes;
     std::vector<float> blues;
+    std::vector<uint32_t> depthWrites;
 };
 
 class EntityRenderingTest : public SceneTest {
@@ -181,10 +200,21 @@ TEST_F(EntityRenderingTest, ManyBuildingsGoingUpAreAllDrawn)
         drawn.push_back(Give(b));
         ASSERT_NE(TheScene.AddEntity(b), nullptr);
     }
+    // Each writes depth as a finished building does, whatever was drawn before it.
+    DepthWriteRecorder recorder;
+    DepthWrites = &recorder;
+    RenderStates.Reset();
+    RenderStates.SetTarget(&recorder);
     game.RenderEntities(0);
-    int count = 0;
-    for (RecordingMesh* mesh : drawn) count += (int)mesh->passes.size();
+    RenderStates.SetTarget(nullptr);
+    DepthWrites = nullptr;
+    int count = 0, writing = 0;
+    for (RecordingMesh* mesh : drawn) {
+        count += (int)mesh->passes.size();
+        for (uint32_t on : mesh->depthWrites) writing += on ? 1 : 0;
+    }
     EXPECT_EQ(count, 110);
+    EXPECT_EQ(writing, 110);
 }
 
 TEST(SplatLift, OnlyLiftsAboveFifty)

@@ -1,9 +1,13 @@
 // A benchmark program for the bench table's test: two benchmarks with counters of different
-// names (a table that wants every counter in every row cannot show them), and one that reads a
-// file under data/ of the folder it runs in.
+// names (a table that wants every counter in every row cannot show them), one that reads a
+// file under data/ of the folder it runs in, and one that writes a user file as the benchmarks
+// that start the game do. It starts as every benchmark program does.
+#include "platform/UserFolders.h"
+
 #include <benchmark/benchmark.h>
 
 #include <fstream>
+#include <string>
 
 namespace {
 
@@ -31,5 +35,16 @@ void ReadsItsData(benchmark::State& state)
     for (auto _ : state) benchmark::DoNotOptimize(state.iterations());
 }
 BENCHMARK(ReadsItsData)->Iterations(3);
+
+void WritesAUserFile(benchmark::State& state)
+{
+    if (!InitUserFolders()) {
+        state.SkipWithError("no user folder");
+        return;
+    }
+    for (auto _ : state) std::ofstream(std::string(UserFolder) + "/settings.cfg") << "sound 1\n";
+}
+// As long as the run asks (--benchmark_min_time): long enough to be stopped in the middle.
+BENCHMARK(WritesAUserFile);
 
 }  // namespace
