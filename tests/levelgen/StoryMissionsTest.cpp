@@ -24,22 +24,11 @@ const int GALAXIES[] = {1111, 7, 2026};  // the story's bodies of these galaxies
 const struct {
     const char* target;
     const char* word;
-} WORDS[] = {{"refinery", "refinery"},
-             {"ore", "ore"},
-             {"fuel", "fuel"},
-             {"survey_beacon", "beacon"},
-             {"Scavenger_camp", "camp"},
-             {"relic", "relic"},
-             {"planetary_defense_cannon", "cannon"},
-             {"Scavenger_AA_Gun", "anti-air gun"},
-             {"computer_console", "computer"},
-             {"hallstrade", "trading post"},
-             {"alien_tablet", "tablet"},
-             {"creature_nest", "nest"},
-             {"Scavenger_stronghold", "stronghold"},
-             {"weapons_cache", "cache"},
-             {"scavengers", "scavenger"},
-             {"Elite_Scavenger", "leader"}};
+} WORDS[] = {{"refinery", "refinery"}, {"ore", "ore"}, {"fuel", "fuel"}, {"survey_beacon", "beacon"},
+             {"Scavenger_camp", "camp"}, {"relic", "relic"}, {"planetary_defense_cannon", "cannon"},
+             {"Scavenger_AA_Gun", "anti-air gun"}, {"computer_console", "computer"}, {"hallstrade", "trading post"},
+             {"alien_tablet", "tablet"}, {"creature_nest", "nest"}, {"Scavenger_stronghold", "stronghold"},
+             {"weapons_cache", "cache"}, {"scavengers", "scavenger"}, {"Elite_Scavenger", "leader"}};
 
 // Whether the text has a word starting with the given one, case aside.
 bool Names(const std::string& text, const char* word)
@@ -75,9 +64,9 @@ protected:
         maps.rig = nullptr;
         Walk(rig->GetPosition());
     }
-    // Every cell the rig can walk to from its start, as the path search steps: onto open
-    // cells, over the steps between them, never cutting a corner, past nothing that stands
-    // still (units make way).
+    // Every cell the rig can walk to from its start, as the path search steps: onto open cells,
+    // over the steps between them, never cutting a corner, past nothing that stands still (units
+    // make way).
     void Walk(const Vec3& from)
     {
         static const int STEP[8][2] = {{1, 0}, {0, 1}, {-1, 0}, {0, -1}, {1, 1}, {-1, 1}, {-1, -1}, {1, -1}};
@@ -123,45 +112,30 @@ protected:
             }
         return false;
     }
-    // The living entities of that name, ore and fuel vents among them.
+    // The living entities the test picks, and the fuel vents among the decorations.
+    template <class Pick>
+    std::vector<Entity*> Where(Pick pick)
+    {
+        std::vector<Entity*> found;
+        for (Entity* e = TheScene.FirstEntity(SEGMENTS_ALL); e; e = TheScene.NextEntity())
+            if (e->IsAlive() && pick(e)) found.push_back(e);
+        TheScene.EndIteration();
+        for (auto* node = TheScene.terrainObjects.head; node; node = node->next)
+            if (pick(node->value)) found.push_back(node->value);
+        return found;
+    }
     std::vector<Entity*> Find(const char* name)
     {
-        std::vector<Entity*> found;
-        for (Entity* e = TheScene.FirstEntity(SEGMENTS_ALL); e; e = TheScene.NextEntity())
-            if (StrICmp(e->name, name) == 0 && e->IsAlive()) found.push_back(e);
-        TheScene.EndIteration();
-        for (auto* node = TheScene.terrainObjects.head; node; node = node->next)
-            if (StrICmp(node->value->name, name) == 0) found.push_back(node->value);
-        return found;
-    }
-    std::vector<Entity*> Resources(uint32_t flag)
-    {
-        std::vector<Entity*> found;
-        for (Entity* e = TheScene.FirstEntity(SEGMENTS_ALL); e; e = TheScene.NextEntity())
-            if (e->flags & flag) found.push_back(e);
-        TheScene.EndIteration();
-        for (auto* node = TheScene.terrainObjects.head; node; node = node->next)
-            if (node->value->flags & flag) found.push_back(node->value);
-        return found;
-    }
-    std::vector<Entity*> MarkedScavengers()
-    {
-        std::vector<Entity*> found;
-        for (Entity* e = TheScene.FirstEntity(SEGMENTS_AGENTS); e; e = TheScene.NextEntity())
-            if (e->alignment == ALIGN_ENEMY && (static_cast<Agent*>(e)->classWord & AGENT_OBJECTIVE)) found.push_back(e);
-        TheScene.EndIteration();
-        return found;
+        return Where([name](const Entity* e) { return StrICmp(e->name, name) == 0; });
     }
     // What the player can walk to, and what it holds in all (health: the ore or fuel left).
     float Reachable(const std::vector<Entity*>& found, const char* what)
     {
         float held = 0.0f;
         for (Entity* e : found) {
-            const Vec3 at = e->GetPosition();
-            if (WalksTo(e))
-                held += e->GetHealth();
-            else
-                ADD_FAILURE() << what << " at (" << at.x << ", " << at.z << ") cannot be reached on foot";
+            held += e->GetHealth();
+            EXPECT_TRUE(WalksTo(e)) << what << " at (" << e->GetPosition().x << ", " << e->GetPosition().z
+                                    << ") cannot be reached on foot";
         }
         return held;
     }
@@ -220,12 +194,19 @@ TEST_F(StoryMissions, EveryObjectiveIsOpenAtTheStartThereReachableAffordableAndB
                     oreBill += (float)(item->costOre * o.targetCount);
                     fuelBill += (float)(item->costFuel * o.targetCount);
                 } else if (o.type == OBJECTIVE_MINING && strcmp(o.target, "fuel") == 0) {
-                    EXPECT_GE(Reachable(Resources(ENTITY_FUEL), "a fuel vent"), (float)o.targetCount);
+                    EXPECT_GE(Reachable(Where([](const Entity* e) { return e->flags & ENTITY_FUEL; }), "a fuel vent"),
+                              (float)o.targetCount);
                     oreBill += (float)game.buildItems->FindByName("fuel_pump")->costOre;
                 } else if (o.type == OBJECTIVE_MINING || o.type == OBJECTIVE_DISCOVER_ORE) {
-                    EXPECT_GE(Reachable(Resources(ENTITY_RESOURCE), "ore") + LANDING_ORE, (float)o.targetCount);
+                    EXPECT_GE(Reachable(Where([](const Entity* e) { return e->flags & ENTITY_RESOURCE; }), "ore") +
+                                  LANDING_ORE,
+                              (float)o.targetCount);
                 } else if (strcmp(o.target, "scavengers") == 0) {
-                    Reachable(MarkedScavengers(), "a scavenger");
+                    Reachable(Where([](const Entity* e) {
+                                  return (e->flags & ENTITY_AGENT) &&
+                                         (static_cast<const Agent*>(e)->classWord & AGENT_OBJECTIVE);
+                              }),
+                              "a scavenger");
                 } else {
                     std::vector<Entity*> found = Find(o.target);
                     EXPECT_GE((int)found.size(), o.targetCount) << o.target;
