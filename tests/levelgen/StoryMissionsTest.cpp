@@ -7,6 +7,7 @@
 #include "campaign/PlayerProfile.h"
 #include "tests/levelgen/PopulationTestSupport.h"
 #include "world/CatalogueScript.h"
+#include "world/PathFinder.h"
 
 #include <algorithm>
 #include <cctype>
@@ -56,11 +57,12 @@ protected:
         objectives.Clear();
         events.Clear();
         MissionScreen::selectedIndex = story;
-        Agent* rig = game.agentTypes->TakeFreeAgent();
+        rig = game.agentTypes->TakeFreeAgent();
         CopyText(rig->name, sizeof rig->name, "rig");
         maps.rig = rig;
         Build(MissionScreen::missions[story], seed);
         growth.RegrowAll();  // as the level start does once the tile map is built
+        PathFinder::InitNodePool();
         maps.rig = nullptr;
         Walk(rig->GetPosition());
     }
@@ -96,11 +98,11 @@ protected:
             }
         }
     }
-    // Whether the rig can walk up to the entity: to a cell within two of those it stands on.
-    bool WalksTo(Entity* e) const
+    // A cell the rig can walk to within two of those the entity stands on; null for none.
+    const GridCell* WalksTo(Entity* e) const
     {
         int column, row, a, b, c, d;
-        if (!grid->WorldToCell(e->GetPosition(), &column, &row)) return false;
+        if (!grid->WorldToCell(e->GetPosition(), &column, &row)) return nullptr;
         int x0 = column, y0 = row, x1 = column, y1 = row;
         if (e->GetGridFootprint(&a, &b, &c, &d)) {
             x0 = std::min(a, c), x1 = std::max(a, c), y0 = std::min(b, d), y1 = std::max(b, d);
@@ -108,9 +110,24 @@ protected:
         for (int y = y0 - 2; y <= y1 + 2; ++y)
             for (int x = x0 - 2; x <= x1 + 2; ++x) {
                 const GridCell* cell = grid->GetCell(x, y);
-                if (cell && walked[(size_t)cell->row * grid->size + cell->column]) return true;
+                if (cell && cell->IsFreeWalkable() && walked[(size_t)cell->row * grid->size + cell->column]) return cell;
             }
-        return false;
+        return nullptr;
+    }
+    // Whether the rig's own planner, leg by leg as it walks, takes it to the cell.
+    bool PlansTo(const GridCell* goal)
+    {
+        const Vec3 start = rig->GetPosition(), at = grid->CellToWorld(goal->column, goal->row);
+        bool there = false;
+        for (int leg = 0; leg < 40 && !there; ++leg) {
+            game.StepAgentToward(rig, at);
+            if (!rig->path) break;
+            rig->SetPosition(rig->path->points[rig->path->count - 1]);
+            there = grid->GetCellAt(rig->GetPosition()) == goal;
+        }
+        rig->ForgetPath();
+        rig->SetPosition(start);
+        return there;
     }
     // The living entities the test picks, and the fuel vents among the decorations.
     template <class Pick>
@@ -134,13 +151,15 @@ protected:
         float held = 0.0f;
         for (Entity* e : found) {
             held += e->GetHealth();
-            EXPECT_TRUE(WalksTo(e)) << what << " at (" << e->GetPosition().x << ", " << e->GetPosition().z
-                                    << ") cannot be reached on foot";
+            const GridCell* beside = WalksTo(e);
+            EXPECT_TRUE(beside && PlansTo(beside)) << what << " at (" << e->GetPosition().x << ", "
+                                                   << e->GetPosition().z << ") cannot be reached on foot";
         }
         return held;
     }
 
     std::vector<bool> walked;
+    Agent* rig = nullptr;
 };
 
 }  // namespace
