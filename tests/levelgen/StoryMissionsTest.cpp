@@ -1,8 +1,9 @@
 // Every story mission can be won on the levels the galaxy gives it: started as a level start
 // makes it, from the shipped data, no objective is done before the player moves; whatever an
-// objective asks for stands in the level, can be reached on foot from the rig's start and paid
-// for with what the mission lands with; what a mission event waits for is there; and the
-// briefing names everything the HUD lists.
+// objective asks for stands in the level, can be walked to from the rig's start (the ground
+// allows it, and the rig's own planner finds the way leg by leg) and paid for with what the
+// mission lands with; what a mission event waits for is there; and the briefing names
+// everything the HUD lists.
 #include "campaign/Galaxy.h"
 #include "campaign/PlayerProfile.h"
 #include "tests/levelgen/PopulationTestSupport.h"
