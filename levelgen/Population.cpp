@@ -230,6 +230,25 @@ void PopulateCell(int kind, const Vec3& at, const char* environment, int level, 
     }
 }
 
+// A mission that asks for the end of the scavengers means every one the level starts with, not
+// only the guards of a camp: each carries the mark the objective counts. Raiders that land
+// later are not asked for.
+void MarkScavengersForObjective(const MissionRecord* mission)
+{
+    bool asked = false;
+    for (int i = 0; mission && i < mission->objectiveCount; ++i) {
+        const Objective* o = mission->objectives[i];
+        asked |= o && o->type == OBJECTIVE_ELIMINATE_ENEMIES && StrICmp(o->target, "scavengers") == 0;
+    }
+    if (!asked) return;
+    for (Entity* e = TheScene.FirstEntity(SEGMENTS_AGENTS); e; e = TheScene.NextEntity()) {
+        Agent* agent = static_cast<Agent*>(e);
+        if ((e->flags & ENTITY_AGENT) && e->alignment == ALIGN_ENEMY && agent->brainKind == BRAIN_ENEMY)
+            agent->classWord |= AGENT_OBJECTIVE;
+    }
+    TheScene.EndIteration();
+}
+
 void PlaceBridges(const LevelGenerator& layout)
 {
     if (layout.crossingCount < 1) return;
@@ -313,6 +332,7 @@ void MapGenerator::Populate(bool loading)
                 PopulateCell(kind, at, environment, level, loading);
             }
     }
+    if (!loading) MarkScavengersForObjective(mission);
     Growth::ApplyEnvironmentDefinition(environment);
     PlaceBridges(layout);
     GenerateHeightImage();

@@ -5,6 +5,7 @@
 // of the planner's clocks runs out.
 #include "mechanics/GameMechanics.h"
 
+#include "levelgen/LevelGenerator.h"
 #include "mechanics/Game.h"
 #include "platform/Timer.h"
 #include "world/Agent.h"
@@ -110,8 +111,16 @@ void GameMechanics::StepAgentToward(Agent* agent, const Vec3& target)
             }
         }
         // A goal beyond one search's reach gets a route part of the way; the agent plans the
-        // rest when it gets there.
-        if (Path* route = BuildRouteToward(pathPool, grid, agent, ax, ay, tx, ty, nullptr)) {
+        // rest when it gets there. A goal across a river can lie beyond what a search goes
+        // round (the route ends on the near bank, facing the goal across the water): the
+        // river's crossing is walked to first.
+        Path* route = BuildRouteToward(pathPool, grid, agent, ax, ay, tx, ty, nullptr);
+        Vec3 crossing;
+        int cx, cy;
+        if (!route && TheLevelGenerator.FindCrossing(position, target, &crossing) &&
+            grid->WorldToCell(grid->SnapToGridPoint(crossing), &cx, &cy) && (cx != ax || cy != ay))
+            route = BuildRouteToward(pathPool, grid, agent, ax, ay, cx, cy, nullptr);
+        if (route) {
             agent->path = route;
             agent->classWord |= AGENT_MOVING;
             agent->classWord &= ~AGENT_STEPPING;

@@ -375,6 +375,8 @@ void Objectives::OnObjectReached(Entity* entity)
         if (!IsOpen(objective) || strcmp(objective->target, entity->name) != 0) continue;
         switch (objective->type) {
         case OBJECTIVE_RECOVER_OBJECT:
+            // Recovered once: working on it again must not count it again.
+            entity->flags &= ~ENTITY_OBJECT_OF_INTEREST;
             CountProgress(objective);
             break;
         case OBJECTIVE_REPAIR_OBJECT:

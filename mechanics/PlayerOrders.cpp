@@ -69,6 +69,13 @@ uint32_t DefinitionFlags(const Entity* entity)
 }
 bool ProducesUnits(const Entity* entity) { return (DefinitionFlags(entity) & BUILD_UNIT_FACTORY) != 0; }
 bool IsRig(const Entity* entity) { return entity && (entity->flags & ENTITY_PLAYER); }
+// A placed mission object's own mesh: static, and of interest while its objective is open.
+bool IsMissionObject(const Entity* entity)
+{
+    constexpr uint32_t kinds = ENTITY_AGENT | ENTITY_ITEM | ENTITY_BUILDING | ENTITY_RESOURCE | ENTITY_FUEL;
+    return entity && (entity->flags & ENTITY_STATIC) && (entity->flags & ENTITY_OBJECT_OF_INTEREST) &&
+           !(entity->flags & kinds);
+}
 
 }  // namespace
 
@@ -370,7 +377,18 @@ void GameMechanics::OrderFromEntity(Entity* selected, Entity* target, bool group
             }
             return;
         }
-        if (!IsBuilding(target)) return;
+        if (!IsBuilding(target)) {
+            // The mission's own objects (a relic, a console, a wrecked cannon) are not buildings,
+            // but the rig alone treats them as a finished building of interest: one that is not
+            // whole is worked on, which is how it is recovered or repaired.
+            if (IsRig(agent) && !group && !force && IsMissionObject(target)) {
+                if (target->GetHealth() < target->GetMaxHealth())
+                    OrderRepair(agent);
+                else
+                    moveRequested = true;
+            }
+            return;
+        }
         Building* building = static_cast<Building*>(target);
         if (enemy || force) {
             OrderAttack(agent);

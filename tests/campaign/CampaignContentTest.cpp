@@ -114,7 +114,7 @@ TEST_F(CampaignContent, EveryStoryMissionLoadsAndEveryKeyAndTargetResolves)
     ASSERT_GE(MissionScreen::missionCount, 8);
 
     std::set<int> types;
-    int lastLevel = 0;
+    int lastLevel = 0, storyExperience = 0;
     for (int i = 0; i < MissionScreen::missionCount; ++i) {
         const MissionRecord& m = MissionScreen::missions[i];
         SCOPED_TRACE(m.name);
@@ -126,6 +126,9 @@ TEST_F(CampaignContent, EveryStoryMissionLoadsAndEveryKeyAndTargetResolves)
         EXPECT_NE(GetMissionGiver(m.faction, true), nullptr);
         EXPECT_GE(m.level, lastLevel);  // story missions are placed in order: levels never go down
         lastLevel = m.level;
+        // A player who plays only the story is never locked out of its next mission.
+        EXPECT_GE(LevelFromExperience(storyExperience), m.level) << storyExperience << " experience before it";
+        storyExperience += m.experienceReward;
         EXPECT_GT(m.experienceReward, 0);
         EXPECT_GT(m.creditReward, 0);
         EXPECT_GT(m.objectiveCount, 0);

@@ -28,37 +28,6 @@ protected:
         PopulationTest::TearDown();
     }
 
-    // The level of a seed as a level start makes it: layout, kinds, population (the bridges),
-    // the terrain from the height image, entities on the ground, the tile map.
-    void Build(const MissionRecord& mission, unsigned seed)
-    {
-        ClearLevel();
-        Generate(mission, seed);
-        SRand(seed + 1);
-        LogCaptureBegin();
-        maps.Populate(false);
-        LogCaptureEnd();
-        TheTerrain.Free();
-        TheTerrain.mapCells = maps.kinds.data();
-        TheTerrain.Create(128, 128);
-        TheScene.DropToTerrain();
-        TheScene.ConformEntitiesToTerrain();
-        game.BuildTileMap();
-    }
-    // The walk region of a map point: of its own grid cell, or of a walkable cell beside it
-    // (a site's own cell may hold what stands there).
-    int RegionNear(IntPoint site) const
-    {
-        int column, row;
-        if (!grid->WorldToCell(MapPointToWorld(site.x, site.y), &column, &row)) return -1;
-        for (int ring = 0; ring <= 2; ++ring)
-            for (int dy = -ring; dy <= ring; ++dy)
-                for (int dx = -ring; dx <= ring; ++dx) {
-                    const GridCell* cell = grid->GetCell(column + dx, row + dy);
-                    if (cell && (cell->flags & CELL_WALKABLE) && cell->region >= grid->regionBase) return cell->region;
-                }
-        return -1;
-    }
     // The sites of the layout that cannot be reached from the start, named.
     std::vector<std::string> Unreachable() const
     {

@@ -118,6 +118,39 @@ protected:
             for (int column = 0; column < grid->size; ++column)
                 grid->GetCell(column, row)->flags = CELL_WALKABLE | CELL_BUILDABLE;
     }
+    // The level of a seed as a level start makes it: layout, kinds, population (the bridges),
+    // the terrain from the height image, entities on the ground, the tile map. The
+    // population's log in log.
+    void Build(const MissionRecord& mission, unsigned seed)
+    {
+        ClearLevel();
+        Generate(mission, seed);
+        SRand(seed + 1);
+        LogCaptureBegin();
+        maps.Populate(false);
+        log = LogCaptureEnd();
+        TheTerrain.Free();
+        TheTerrain.mapCells = maps.kinds.data();
+        TheTerrain.Create(128, 128);
+        TheScene.DropToTerrain();
+        TheScene.ConformEntitiesToTerrain();
+        game.BuildTileMap();
+    }
+    // The walk region of a world point: of its own grid cell, or of a walkable cell beside it
+    // (a site's own cell may hold what stands there); -1 for none.
+    int RegionNear(const Vec3& at) const
+    {
+        int column, row;
+        if (!grid->WorldToCell(at, &column, &row)) return -1;
+        for (int ring = 0; ring <= 2; ++ring)
+            for (int dy = -ring; dy <= ring; ++dy)
+                for (int dx = -ring; dx <= ring; ++dx) {
+                    const GridCell* cell = grid->GetCell(column + dx, row + dy);
+                    if (cell && (cell->flags & CELL_WALKABLE) && cell->region >= grid->regionBase) return cell->region;
+                }
+        return -1;
+    }
+    int RegionNear(IntPoint site) const { return RegionNear(MapPointToWorld(site.x, site.y)); }
     // The agents and buildings of the level, by name.
     int CountInScene(const char* name, uint32_t segments = SEGMENTS_ALL)
     {
@@ -151,6 +184,7 @@ protected:
     GrowthDB growth{false};  // each test reads the definitions it wants
     ScopedGlobal<GrowthDB*> currentGrowth{TheGrowthDB, &growth};
     Grid* grid = nullptr;
+    std::string log;
 };
 
 // The same level filled from the shipped data: the catalogues, meshes and primitives, the
@@ -256,6 +290,5 @@ protected:
     AnimLibrary* savedAnimations = TheAnimLibrary;
     StringTable strings;
     ScopedGlobal<StringTable*> installedStrings{Strings, &strings};
-    std::string log;
 };
 

@@ -1,12 +1,16 @@
 // The step planner: an agent at its goal settles, a goal whose cell cannot be had is given up
-// for a free cell beside it after a while, and a goal no route reaches is walked up to and
-// given up 3 s later.
+// for a free cell beside it after a while, a goal no route reaches is walked up to and given
+// up 3 s later, and a goal across a river far from its crossing is reached by the crossing.
 #include "mechanics/GameMechanics.h"
 
+#include "levelgen/LevelGenerator.h"
+#include "levelgen/MapGenerator.h"
 #include "tests/world/AgentTestSupport.h"
 #include "world/Grid.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 namespace {
 
@@ -62,6 +66,32 @@ TEST_F(AgentStepPlanningTest, AGoalBehindAWallIsWalkedUpToAndThenGivenUp)
     EXPECT_TRUE(Settled(agent));
     EXPECT_NEAR(t - lastMove, 3.0f, 0.3f) << "3 s of failing searches at the wall";
     EXPECT_LE(Ground(agent->GetPosition(), Corner(55, 55)), 6.5f * 2.5f) << "right at the pocket's wall";
+    EXPECT_EQ(game.pathPool->InUseCount(), 0);
+}
+
+TEST_F(AgentStepPlanningTest, AGoalAcrossARiverFarFromItsCrossingIsReachedByTheCrossing)
+{
+    // One river along map row 68 with its crossings, five cells wide, 24 cells either side of
+    // the goal's column; the level map runs against world x: map cell (x, y) is grid cell
+    // (127 - x, y).
+    MapGenerator maps;
+    ScopedGlobal<MapGenerator*> currentMaps{TheMapGenerator, &maps};
+    maps.kinds.assign(128 * 128, KIND_OPEN);
+    TheLevelGenerator.Clear();
+    TheLevelGenerator.AddRiver(RIVER_ALONG_ROW, 68, 2, 0.0f);
+    TheLevelGenerator.crossingPoints[0] = IntPoint(40, 68);
+    TheLevelGenerator.crossingPoints[1] = IntPoint(88, 68);
+    for (int x = 0; x < 128; ++x) {
+        maps.SetKind(x, 68, KIND_RIVER);
+        if (std::abs(x - 40) > 2 && std::abs(x - 88) > 2) Cell(127 - x, 68)->flags = 0;
+    }
+    game.LabelWalkRegions();
+    Agent* agent = Unit(63, 60);
+    Stepping(agent, Corner(63, 76));
+    float took = RunUntil(60.0f, 0.05f, [&] { return Settled(agent); });
+    TheLevelGenerator.Clear();
+    EXPECT_LT(took, 60.0f);
+    EXPECT_LE(Ground(agent->GetPosition(), Corner(63, 76)), 2.5f) << "over the river, at its goal";
     EXPECT_EQ(game.pathPool->InUseCount(), 0);
 }
 

@@ -146,6 +146,14 @@ TEST_F(MissionTest, HooksCountProgressAndCompleteAtOrPastTheTarget)
     NotifyObjectReached(tower);
     EXPECT_TRUE(Done(follow));
     EXPECT_FALSE(tower->flags & ENTITY_OBJECT_OF_INTEREST) << "a repaired object is of no more interest";
+
+    // The rig's work reports only an object of interest: a recovered relic is one no more, so
+    // working on it again cannot count it twice.
+    Objective* relics = Listed("Recover relics", OBJECTIVE_RECOVER_OBJECT, "relic", 2);
+    Entity* relic = Named(NewEntity(ENTITY_STATIC | ENTITY_OBJECT_OF_INTEREST), "relic");
+    NotifyObjectReached(relic);
+    EXPECT_EQ(relics->count, 1);
+    EXPECT_FALSE(relic->flags & ENTITY_OBJECT_OF_INTEREST);
 }
 
 TEST_F(MissionTest, PollsCompleteEachTypeOnceEveryHalfSecond)

@@ -222,6 +222,36 @@ TEST_F(PlayerOrdersTest, TheRightClickDispatchesByWhatIsSelectedAndWhatIsUnderTh
     RightClick(factory, factory->GetPosition());
     EXPECT_FALSE(factory->stateFlags & BUILDING_RALLY_POINT);
 
+    // The rig alone on a mission's own object (a relic, a console, a wrecked cannon): one that
+    // is not whole is worked on, as a finished building of interest is.
+    Agent* rig = Unit(14, 10);
+    rig->flags |= ENTITY_PLAYER;
+    const struct {
+        const char* what;
+        uint32_t flags;
+        float health;
+        std::vector<Agent*> selected;
+        const char* job;
+    } objects[] = {{"worn relic", ENTITY_STATIC | ENTITY_OBJECT_OF_INTEREST, 250.0f, {rig}, "Repair"},
+                   {"whole relic", ENTITY_STATIC | ENTITY_OBJECT_OF_INTEREST, 300.0f, {rig}, ""},
+                   {"recovered relic", ENTITY_STATIC, 250.0f, {rig}, ""},
+                   {"worn relic, with a bot", ENTITY_STATIC | ENTITY_OBJECT_OF_INTEREST, 250.0f, {rig, bot}, ""}};
+    for (const auto& o : objects) {
+        SCOPED_TRACE(o.what);
+        Entity* relic = new Entity();
+        relic->flags |= o.flags;
+        relic->SetMaxHealth(300.0f);
+        relic->SetHealth(o.health);
+        relic->SetPosition(Corner(24, 10));
+        ASSERT_NE(TheScene.AddEntity(relic), nullptr);
+        SelectAll(o.selected);
+        ClearOrderJob(rig);
+        rig->activeObject.Clear();
+        RightClick(relic, relic->GetPosition());
+        EXPECT_STREQ(JobOf(rig), o.job);
+        EXPECT_EQ(rig->activeObject.Get(), *o.job ? relic : nullptr);
+    }
+
     // Nothing selected: nothing happens.
     game.ClearSelection();
     RightClick(enemy, enemy->GetPosition());

@@ -1,0 +1,255 @@
+// Every story mission can be won on the levels the galaxy gives it: started as a level start
+// makes it, from the shipped data, no objective is done before the player moves; whatever an
+// objective asks for stands in the level, can be walked to from the rig's start (the ground
+// allows it, and the rig's own planner finds the way leg by leg) and paid for with what the
+// mission lands with; what a mission event waits for is there; and the briefing names
+// everything the HUD lists.
+#include "campaign/Galaxy.h"
+#include "campaign/PlayerProfile.h"
+#include "tests/levelgen/PopulationTestSupport.h"
+#include "world/CatalogueScript.h"
+#include "world/PathFinder.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr float LANDING_ORE = 200.0f;    // what every mission starts with
+constexpr float ORE_PER_POINT = 0.5f;    // what a point of repair costs
+const int GALAXIES[] = {1111, 7, 2026};  // the story's bodies of these galaxies give the seeds
+
+// The word a briefing uses for what an objective is after.
+const struct {
+    const char* target;
+    const char* word;
+} WORDS[] = {{"refinery", "refinery"}, {"ore", "ore"}, {"fuel", "fuel"}, {"survey_beacon", "beacon"},
+             {"Scavenger_camp", "camp"}, {"relic", "relic"}, {"planetary_defense_cannon", "cannon"},
+             {"Scavenger_AA_Gun", "anti-air gun"}, {"computer_console", "computer"}, {"hallstrade", "trading post"},
+             {"alien_tablet", "tablet"}, {"creature_nest", "nest"}, {"Scavenger_stronghold", "stronghold"},
+             {"weapons_cache", "cache"}, {"scavengers", "scavenger"}, {"Elite_Scavenger", "leader"}};
+
+// Whether the text has a word starting with the given one, case aside.
+bool Names(const std::string& text, const char* word)
+{
+    std::string lower;
+    for (char c : text) lower += (char)std::tolower((unsigned char)c);
+    for (size_t at = lower.find(word); at != std::string::npos; at = lower.find(word, at + 1))
+        if (at == 0 || !std::isalpha((unsigned char)lower[at - 1])) return true;
+    return false;
+}
+
+class StoryMissions : public ShippedPopulationTest {
+protected:
+    void SetUp() override
+    {
+        ShippedPopulationTest::SetUp();
+        ASSERT_TRUE(MissionScreen::LoadMissions(nullptr));
+        ASSERT_EQ(MissionScreen::missionCount, 8);
+    }
+
+    // The level of a story mission on a seed, with its objectives and events.
+    void Start(int story, unsigned seed)
+    {
+        growth.ClearInstances();
+        objectives.Clear();
+        events.Clear();
+        MissionScreen::selectedIndex = story;
+        rig = game.agentTypes->TakeFreeAgent();
+        CopyText(rig->name, sizeof rig->name, "rig");
+        maps.rig = rig;
+        Build(MissionScreen::missions[story], seed);
+        growth.RegrowAll();  // as the level start does once the tile map is built
+        PathFinder::InitNodePool();
+        maps.rig = nullptr;
+        Walk(rig->GetPosition());
+    }
+    // Every cell the rig can walk to from its start, as the path search steps: onto open cells,
+    // over the steps between them, never cutting a corner, past nothing that stands still (units
+    // make way).
+    void Walk(const Vec3& from)
+    {
+        static const int STEP[8][2] = {{1, 0}, {0, 1}, {-1, 0}, {0, -1}, {1, 1}, {-1, 1}, {-1, -1}, {1, -1}};
+        static const int SIDES[8][2] = {{0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 1}, {1, 2}, {2, 3}, {0, 3}};
+        const int n = grid->size;
+        auto open = [&](int x, int y) {
+            const GridCell* cell = grid->GetCell(x, y);
+            return cell && (cell->flags & CELL_WALKABLE) && (!cell->occupant || (cell->occupant->flags & ENTITY_AGENT));
+        };
+        walked.assign((size_t)n * n, false);
+        int column, row;
+        if (!grid->WorldToCell(from, &column, &row)) return;
+        std::vector<const GridCell*> work{grid->GetCell(column, row)};
+        walked[(size_t)row * n + column] = true;
+        for (size_t i = 0; i < work.size(); ++i) {
+            const GridCell* cell = work[i];
+            const int x = cell->column, y = cell->row;
+            if (x < 1 || x > n - 2 || y < 1 || y > n - 2) continue;
+            for (int k = 0; k < 8; ++k) {
+                const int nx = x + STEP[k][0], ny = y + STEP[k][1];
+                if (!cell->steps[k] || !open(nx, ny) || walked[(size_t)ny * n + nx]) continue;
+                if (k >= 4 && (!cell->steps[SIDES[k][0]] || !cell->steps[SIDES[k][1]] || !open(nx - STEP[k][0], ny) ||
+                               !open(nx, ny - STEP[k][1])))
+                    continue;
+                walked[(size_t)ny * n + nx] = true;
+                work.push_back(grid->GetCell(nx, ny));
+            }
+        }
+    }
+    // A cell the rig can walk to within two of those the entity stands on; null for none.
+    const GridCell* WalksTo(Entity* e) const
+    {
+        int column, row, a, b, c, d;
+        if (!grid->WorldToCell(e->GetPosition(), &column, &row)) return nullptr;
+        int x0 = column, y0 = row, x1 = column, y1 = row;
+        if (e->GetGridFootprint(&a, &b, &c, &d)) {
+            x0 = std::min(a, c), x1 = std::max(a, c), y0 = std::min(b, d), y1 = std::max(b, d);
+        }
+        for (int y = y0 - 2; y <= y1 + 2; ++y)
+            for (int x = x0 - 2; x <= x1 + 2; ++x) {
+                const GridCell* cell = grid->GetCell(x, y);
+                if (cell && cell->IsFreeWalkable() && walked[(size_t)cell->row * grid->size + cell->column]) return cell;
+            }
+        return nullptr;
+    }
+    // Whether the rig's own planner, leg by leg as it walks, takes it to the cell.
+    bool PlansTo(const GridCell* goal)
+    {
+        const Vec3 start = rig->GetPosition(), at = grid->CellToWorld(goal->column, goal->row);
+        bool there = false;
+        for (int leg = 0; leg < 40 && !there; ++leg) {
+            game.StepAgentToward(rig, at);
+            if (!rig->path) break;
+            rig->SetPosition(rig->path->points[rig->path->count - 1]);
+            there = grid->GetCellAt(rig->GetPosition()) == goal;
+        }
+        rig->ForgetPath();
+        rig->SetPosition(start);
+        return there;
+    }
+    // The living entities the test picks, and the fuel vents among the decorations.
+    template <class Pick>
+    std::vector<Entity*> Where(Pick pick)
+    {
+        std::vector<Entity*> found;
+        for (Entity* e = TheScene.FirstEntity(SEGMENTS_ALL); e; e = TheScene.NextEntity())
+            if (e->IsAlive() && pick(e)) found.push_back(e);
+        TheScene.EndIteration();
+        for (auto* node = TheScene.terrainObjects.head; node; node = node->next)
+            if (pick(node->value)) found.push_back(node->value);
+        return found;
+    }
+    std::vector<Entity*> Find(const char* name)
+    {
+        return Where([name](const Entity* e) { return StrICmp(e->name, name) == 0; });
+    }
+    // What the player can walk to, and what it holds in all (health: the ore or fuel left).
+    float Reachable(const std::vector<Entity*>& found, const char* what)
+    {
+        float held = 0.0f;
+        for (Entity* e : found) {
+            held += e->GetHealth();
+            const GridCell* beside = WalksTo(e);
+            EXPECT_TRUE(beside && PlansTo(beside)) << what << " at (" << e->GetPosition().x << ", "
+                                                   << e->GetPosition().z << ") cannot be reached on foot";
+        }
+        return held;
+    }
+
+    std::vector<bool> walked;
+    Agent* rig = nullptr;
+};
+
+}  // namespace
+
+TEST_F(StoryMissions, EveryObjectiveIsOpenAtTheStartThereReachableAffordableAndBriefed)
+{
+    std::vector<std::vector<unsigned>> seeds(MissionScreen::missionCount);
+    for (int g : GALAXIES) {
+        Galaxy galaxy;
+        ScopedGlobal<Galaxy*> current{TheGalaxy, &galaxy};
+        galaxy.Generate(g);
+        for (int story = 0; story < MissionScreen::missionCount; ++story) {
+            const CelestialBody* body = galaxy.FindBodyByStoryId(story);
+            ASSERT_NE(body, nullptr) << "galaxy " << g << " story " << story;
+            seeds[story].push_back((unsigned)body->levelSeed);
+        }
+    }
+    PlayerProfile* profile = GetPlayerProfile();
+    ScopedGlobal<float> ore{profile->ore, LANDING_ORE};
+    ScopedGlobal<float> fuel{profile->fuel, 0.0f};
+    ScopedGlobal<int> selected{MissionScreen::selectedIndex};
+
+    for (int story = 0; story < MissionScreen::missionCount; ++story) {
+        const MissionRecord& mission = MissionScreen::missions[story];
+        const std::string briefing = DescriptionText(mission.briefing);
+        const std::string line = DescriptionText(mission.description);
+        for (unsigned seed : seeds[story]) {
+            SCOPED_TRACE(std::string(DescriptionText(mission.name)) + " seed " + std::to_string(seed));
+            Start(story, seed);
+            EXPECT_EQ(log.find("WARNING"), std::string::npos) << log;
+            objectives.Tick(true);
+
+            float oreBill = 0.0f, fuelBill = 0.0f;
+            int named = 0, listed = 0;
+            for (auto* node = objectives.list.head; node; node = node->next) {
+                const Objective& o = *node->value;
+                SCOPED_TRACE(o.id);
+                ++listed;
+                EXPECT_FALSE(o.flags & OBJECTIVE_DONE) << "done before the player moved";
+                const char* word = nullptr;
+                for (const auto& w : WORDS) word = StrICmp(w.target, o.target) == 0 ? w.word : word;
+                if (!word) {
+                    ADD_FAILURE() << "no word for " << o.target;
+                } else {
+                    EXPECT_TRUE(Names(briefing, word)) << "the briefing does not name the " << word;
+                    named += Names(line, word);
+                }
+                if (o.type == OBJECTIVE_BUILD) {
+                    const BuildItem* item = game.buildItems->FindByName(o.target);
+                    ASSERT_NE(item, nullptr);
+                    oreBill += (float)(item->costOre * o.targetCount);
+                    fuelBill += (float)(item->costFuel * o.targetCount);
+                } else if (o.type == OBJECTIVE_MINING && strcmp(o.target, "fuel") == 0) {
+                    EXPECT_GE(Reachable(Where([](const Entity* e) { return e->flags & ENTITY_FUEL; }), "a fuel vent"),
+                              (float)o.targetCount);
+                    oreBill += (float)game.buildItems->FindByName("fuel_pump")->costOre;
+                } else if (o.type == OBJECTIVE_MINING || o.type == OBJECTIVE_DISCOVER_ORE) {
+                    EXPECT_GE(Reachable(Where([](const Entity* e) { return e->flags & ENTITY_RESOURCE; }), "ore") +
+                                  LANDING_ORE,
+                              (float)o.targetCount);
+                } else if (strcmp(o.target, "scavengers") == 0) {
+                    Reachable(Where([](const Entity* e) {
+                                  return (e->flags & ENTITY_AGENT) &&
+                                         (static_cast<const Agent*>(e)->classWord & AGENT_OBJECTIVE);
+                              }),
+                              "a scavenger");
+                } else {
+                    std::vector<Entity*> found = Find(o.target);
+                    EXPECT_GE((int)found.size(), o.targetCount) << o.target;
+                    Reachable(found, o.target);
+                    if (o.type == OBJECTIVE_RECOVER_OBJECT || o.type == OBJECTIVE_REPAIR_OBJECT)
+                        for (Entity* e : found) oreBill += (e->GetMaxHealth() - e->GetHealth()) * ORE_PER_POINT;
+                }
+            }
+            EXPECT_EQ(listed, mission.objectiveCount) << "every objective of the mission is on the HUD";
+            EXPECT_LE(oreBill, LANDING_ORE) << "what the objectives cost in ore";
+            EXPECT_LE(fuelBill, 0.0f) << "what they cost in fuel";
+            EXPECT_TRUE(named == 0 || named == listed) << "the panel's line names some objectives, not all: " << line;
+
+            // What an event waits for stands in the level.
+            for (int e = 0; e < mission.eventCount; ++e)
+                for (int c = 0; c < mission.events[e]->conditionCount; ++c) {
+                    const EventCondition& condition = *mission.events[e]->conditions[c];
+                    if (condition.type == CONDITION_DISCOVER_ENTITY || condition.type == CONDITION_LOW_HEALTH) {
+                        EXPECT_FALSE(Find(condition.name).empty())
+                            << mission.events[e]->name << " waits for " << condition.name;
+                    }
+                }
+        }
+    }
+    growth.ClearInstances();
+}
