@@ -13,6 +13,8 @@
 #include "gui/MessageDialogGui.h"
 #include "interface/AchievementsGui.h"
 #include "interface/CharacterGui.h"
+#include "interface/ItemScrollList.h"
+#include "interface/MissionLogGui.h"
 #include "interface/HotkeysGui.h"
 #include "interface/InGameMenu.h"
 #include "interface/MissionBriefingGui.h"
@@ -22,6 +24,7 @@
 #include "render/GraphicsDevice.h"
 #include "render/Sprite.h"
 #include "terrain/ScanPulses.h"
+#include "tools/TerrainEditor.h"
 
 #include <algorithm>
 
@@ -67,8 +70,11 @@ public:
     }
     void DrawText(Font* font, int x, int y, const char* text) override
     {
+        // A closing line feed writes nothing: the letters end above it.
+        std::string letters = text;
+        while (!letters.empty() && letters.back() == '\n') letters.pop_back();
         TextSize size{};
-        font->GetTextExtent(text, &size);
+        font->GetTextExtent(letters.c_str(), &size);
         texts.push_back({text, {x, y, x + size.cx, y + size.cy}, font->r, font->g, font->b, font->shadow, order++});
         GuiPainter::DrawText(font, x, y, text);
     }
@@ -83,6 +89,12 @@ public:
     {
         for (const Text& t : texts)
             if (t.text.compare(0, start.size(), start) == 0) return &t;
+        return nullptr;
+    }
+    const Text* FindContaining(const std::string& part) const
+    {
+        for (const Text& t : texts)
+            if (t.text.find(part) != std::string::npos) return &t;
         return nullptr;
     }
     // The texts a screen drew: from its banner on, inside its frame, blank ones left out.
@@ -108,6 +120,33 @@ void ExpectApart(const std::vector<DrawnFrame::Text>& texts)
         for (size_t b = a + 1; b < texts.size(); ++b)
             EXPECT_FALSE(texts[a].box.Overlaps(texts[b].box))
                 << "\"" << texts[a].text << "\" " << texts[a].box << " and \"" << texts[b].text << "\" " << texts[b].box;
+}
+
+// Under a modal window the rest of the screen is dimmed: after the dimming backdrop nothing is
+// drawn but the window itself.
+void ExpectDimmedAround(const DrawnFrame& drawn, const Box& window)
+{
+    const DrawnFrame::Quad* backdrop = nullptr;
+    for (const DrawnFrame::Quad& quad : drawn.quads)
+        if (quad.box.Contains({0, 0, Config->width, Config->height})) backdrop = &quad;
+    ASSERT_NE(backdrop, nullptr) << "the backdrop";
+    for (const DrawnFrame::Quad& quad : drawn.quads)
+        if (quad.order > backdrop->order) {
+            EXPECT_TRUE(window.Contains(quad.box)) << quad.box << " over the backdrop";
+        }
+}
+
+// The pixels of a part of a picture that look like the yellow of a rule.
+int YellowPixels(const Pixels& picture, const Box& area)
+{
+    int count = 0;
+    for (int y = std::max(0, area.top); y < std::min(picture.height, area.bottom); ++y)
+        for (int x = std::max(0, area.left); x < std::min(picture.width, area.right); ++x) {
+            const uint32_t p = picture.argb[(size_t)y * picture.width + x];
+            const int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
+            count += r > 180 && g > 140 && b < 130;
+        }
+    return count;
 }
 
 Box ScreenBox(const Window* window)
@@ -161,6 +200,11 @@ protected:
         RenderFrame();
         // The start screen draws at its own rate: when this was not its frame, the next is.
         if (PresentedFrames == presented) Passes(1, START_SCREEN_FRAME_SECONDS);
+        // A front end that stands still draws no frame of its own: a screenshot asks for one.
+        if (PresentedFrames == presented) {
+            Graphics->SaveScreenshot((base + "/recorded.png").c_str(), Config->width, Config->height);
+            RenderFrame();
+        }
     }
 
     // The part of the screen the last frame drawn shows, kept as the picture of that name.
@@ -207,6 +251,32 @@ TEST_P(ReadableText, TheFrontEndReadsAndAnswersAsItShows)
     ClickOn(FindButton(menu, "Options"));
     ASSERT_TRUE(TheOptionsWindow->shown);
     for (const char* tab : {"Graphics", "Sound", "Game"}) ClickOn(FindShownButton(TheOptionsWindow->window, tab));
+    // The frame rate and the clock switched on, to be read over the front end from now on.
+    for (const char* row : {"Show FPS", "Show Clock"}) {
+        bool seen = false;
+        Button* box = nullptr;
+        for (Window* child = TheOptionsWindow->window->firstChild; child && !box; child = child->nextSibling) {
+            if (auto* label = dynamic_cast<Label*>(child)) seen = seen || strcmp(label->GetText(), row) == 0;
+            if (seen && dynamic_cast<Button*>(child) && child->IsVisible()) box = dynamic_cast<Button*>(child);
+        }
+        ClickOn(box);
+    }
+    ASSERT_TRUE(Config->showFPS && Config->showClock);
+    // The resolution list: its note wraps inside its frame.
+    ClickOn(FindShownButton(TheOptionsWindow->window, "Graphics"));
+    ClickOn(TheOptionsWindow->resolutionButton);
+    ASSERT_TRUE(TheOptionsWindow->resolutionList->IsVisible());
+    Record(drawn, true);
+    {
+        SCOPED_TRACE("resolution list");
+        const Box frame = ScreenBox(TheOptionsWindow->resolutionList->firstChild);
+        EXPECT_NE(drawn.FindStarting("NOTE:"), nullptr);
+        std::vector<DrawnFrame::Text> texts = drawn.Screen(TheOptionsWindow->resolutionEntries.front()->text, frame);
+        ExpectApart(texts);
+        for (const DrawnFrame::Text& t : texts) EXPECT_TRUE(frame.Contains(t.box)) << t.text << " " << t.box;
+        CheckPicture("readable_resolution_list", frame);
+    }
+    ClickOn(FindButtonWithin(TheOptionsWindow->resolutionList, "Cancel"));
     ClickOn(FindButtonWithin(TheOptionsWindow->window, "Hotkeys"));
     Passes(2, 0.05f);
     ClickOn(TheHotkeysGui->closeButton);
@@ -255,10 +325,19 @@ TEST_P(ReadableText, TheFrontEndReadsAndAnswersAsItShows)
             if (shown.compare(0, std::min(shown.size(), t.text.size()), t.text) == 0 && t.box.top > button.top)
                 hint = &t;
         ASSERT_NE(hint, nullptr) << "the hint is written";
-        bool backed = false;
+        const DrawnFrame::Quad* back = nullptr;
         for (const DrawnFrame::Quad& quad : drawn.quads)
-            backed |= quad.order < hint->order && quad.box.Contains(hint->box) && quad.box.right - quad.box.left < Config->width / 2;
-        EXPECT_TRUE(backed) << "a backing under the hint " << hint->box;
+            if (quad.order < hint->order && quad.box.Contains(hint->box) && quad.box.right - quad.box.left < Config->width / 2)
+                back = &quad;
+        ASSERT_NE(back, nullptr) << "a backing under the hint " << hint->box;
+        // The backing hides the page: above the words each row of it is of one colour.
+        const Box backBox = back->box, hintBox = hint->box;
+        RenderFrame();
+        const Pixels frame = ReadBackBuffer(Graphics->device);
+        for (int y = backBox.top + 3; y < hintBox.top - 1; ++y)
+            for (int x = backBox.left + 3; x < backBox.right - 3; ++x)
+                ASSERT_EQ(frame.argb[(size_t)y * frame.width + x], frame.argb[(size_t)y * frame.width + backBox.left + 3])
+                    << "the page shows through the hint at " << x << ", " << y;
         if (choice.button == TheProfileScreen->weaponButtons[0]) {
             Box around = {button.left - 20, button.top, button.left + Config->height / 2, button.bottom + Config->height / 6};
             CheckPicture("readable_profile_hint", around);
@@ -271,6 +350,19 @@ TEST_P(ReadableText, TheFrontEndReadsAndAnswersAsItShows)
     ASSERT_EQ(FrontEndScreenState, 0);
     ClickOn(FindButton(menu, "Continue Game"));
     ASSERT_EQ(FrontEndScreenState, 2);
+    // The frame rate and the clock stand apart from the count of missions done.
+    Record(drawn, true);
+    {
+        SCOPED_TRACE("galaxy map");
+        const DrawnFrame::Text* completed = drawn.FindStarting("Completed Missions");
+        ASSERT_NE(completed, nullptr);
+        for (const char* status : {"FPS:", "Clock:"}) {
+            const DrawnFrame::Text* t = drawn.FindContaining(status);
+            ASSERT_NE(t, nullptr) << status;
+            EXPECT_FALSE(t->box.Overlaps(completed->box)) << t->text << " " << t->box << " " << completed->box;
+        }
+        CheckPicture("readable_galaxy_status", {Config->width / 2, 0, Config->width, Config->height / 8});
+    }
     CelestialBody* body = TheGalaxy->FindBodyByStoryId(0);
     ASSERT_NE(body, nullptr);
     while (body->parent && body->parent->parent) body = body->parent;
@@ -307,6 +399,23 @@ TEST_P(ReadableText, TheFrontEndReadsAndAnswersAsItShows)
     ProjectionMatrix = savedProjection;
     MoveMouseTo((int)screen.x, (int)screen.y);
     EXPECT_EQ(TheGalaxy->hoveredBody, story) << "the marker at " << (int)screen.x << ", " << (int)screen.y;
+    // Its tooltip: the rule at the foot of the label stays under the last line.
+    Passes(2, 0.05f);
+    Record(drawn);
+    {
+        SCOPED_TRACE("planet tooltip");
+        const DrawnFrame::Text* available = drawn.Find("[Mission Available]");
+        ASSERT_NE(available, nullptr);
+        const Box words = available->box;
+        Box face = words;
+        for (const DrawnFrame::Quad& quad : drawn.quads)
+            if (quad.order < available->order && quad.box.Contains(words)) face = quad.box;
+        ASSERT_GT(face.bottom, words.bottom) << "the label under the words";
+        CheckPicture("readable_planet_tooltip", face);
+        const Pixels frame = ReadBackBuffer(Graphics->device);
+        EXPECT_EQ(YellowPixels(frame, {words.right + 2, words.top, face.right - 8, words.bottom}), 0)
+            << "the rule crosses the last line " << words << " of " << face;
+    }
 
     // The first story's briefing: its objectives, then its rewards under them.
     TheGalaxy->selectedBody = TheGalaxy->FindBodyByStoryId(0);
@@ -343,6 +452,44 @@ TEST_P(ReadableText, TheFrontEndReadsAndAnswersAsItShows)
     Passes(2, 0.05f);
     ASSERT_TRUE(TheAchievementsGui->IsOpen());
     ClickOn(TheAchievementsGui->closeButton);
+
+    // The shop: its title clear of the frame rate and the clock, and a long description of a
+    // unit ends above its price.
+    ClickOn(FindButtonWithin(MissionScreen::galaxyPage, "Shop/Manage Rig"));
+    CharacterGui* character = TheCharacterGui;
+    ASSERT_TRUE(character && character->shopWindow->IsVisible());
+    ClickOn(character->shopTabs[2]);
+    {
+        ItemScrollList* units = character->shopLists[2];
+        int index = 0;
+        auto* node = units->entries ? units->entries->head : nullptr;
+        for (; node && strcmp(node->value->name, "heavy_miner") != 0; node = node->next) ++index;
+        ASSERT_NE(node, nullptr) << "the shop offers the heavy miner";
+        ASSERT_LT(index, units->rows);
+        ClickOn(units->rowButtons[index]);
+        MoveMouseTo(Config->width - 20, Config->height / 2);
+        Record(drawn);
+        SCOPED_TRACE("shop");
+        const DrawnFrame::Text* title = drawn.Find("SHOP");
+        ASSERT_NE(title, nullptr);
+        for (const char* status : {"FPS:", "Clock:"}) {
+            const DrawnFrame::Text* t = drawn.FindContaining(status);
+            ASSERT_NE(t, nullptr) << status;
+            EXPECT_FALSE(t->box.Overlaps(title->box)) << t->text << " " << t->box << " " << title->box;
+        }
+        CheckPicture("readable_shop_status", {Config->width / 2, 0, Config->width, Config->height / 8});
+        const DrawnFrame::Text* description = drawn.Find("Description:");
+        const DrawnFrame::Text* cost = drawn.FindStarting("Cost $");
+        ASSERT_TRUE(description && cost);
+        std::vector<DrawnFrame::Text> panel;
+        for (const DrawnFrame::Text& t : drawn.texts)
+            if (t.order >= description->order && t.order <= cost->order) panel.push_back(t);
+        EXPECT_GT(panel.size(), 3u);
+        ExpectApart(panel);
+        const int panelTop = units->y + units->rows * units->rowHeight + UnitH(8);
+        CheckPicture("readable_shop_unit", {units->x, panelTop, units->x + UnitH(312), panelTop + UnitH(250)});
+    }
+    ClickOn(character->backButton);
     ClickOn(FindButton(TheGalaxy->container, "Main Menu"));
     ASSERT_EQ(FrontEndScreenState, 0);
     MoveMouseTo(Config->width / 2, Config->height - 8);
@@ -359,8 +506,15 @@ TEST_P(ReadableText, TheFrontEndReadsAndAnswersAsItShows)
     SRand(7);
     TheGalaxy->selectedBody = TheGalaxy->PickMissionBody(FOREST);
     ASSERT_NE(TheGalaxy->selectedBody, nullptr);
+    drawn.texts.clear();
     ASSERT_TRUE(TheGalaxy->StartSelectedMission(true));
     UntilPlaying();
+    {
+        // The word of the wait stands in the middle of the screen.
+        const DrawnFrame::Text* loading = drawn.Find("Loading...");
+        ASSERT_NE(loading, nullptr);
+        EXPECT_NEAR(loading->box.left + loading->box.right, Config->width, 4) << loading->box;
+    }
     // What greets the player at the level's start is closed.
     if (TheMessageDialog && TheMessageDialog->IsVisible()) ClickOn(FindButtonWithin(TheMessageDialog->window, "OK"));
     if (TheMissionBriefing->IsVisible()) ClickOn(TheMissionBriefing->closeButton);
@@ -465,9 +619,29 @@ TEST_P(ReadableText, EveryScreenOfAMissionIsReadable)
         ExpectApart(texts);
         ASSERT_NE(drawn.Find("Print screen"), nullptr);
         for (const DrawnFrame::Text& t : texts) EXPECT_TRUE(frame.Contains(t.box)) << t.text << " " << t.box;
+        ExpectDimmedAround(drawn, frame);
         CheckPicture("readable_hotkeys", frame);
     }
     TheHotkeysGui->SetVisible(false);
+    Passes(1, 0.05f);
+
+    // The mission log: its buttons inside its frame.
+    OnMissionLogClicked(nullptr, nullptr);
+    Passes(2, 0.05f);
+    Record(drawn, true);
+    {
+        SCOPED_TRACE("mission log");
+        const Box frame = FrameOf(TheMissionLogGui);
+        const int margin = 5 * H / 192;  // the inner panel's, inside the frame
+        const Box panel = {frame.left + margin, frame.top, frame.right - margin, frame.bottom - margin};
+        for (Button* button : {TheMissionLogGui->summaryButton, TheMissionLogGui->briefingButton}) {
+            ASSERT_NE(button, nullptr);
+            EXPECT_TRUE(panel.Contains(ScreenBox(button))) << button->text << " " << ScreenBox(button);
+        }
+        CheckPicture("readable_mission_log", frame);
+    }
+    TheMissionLogGui->SetVisible(false);
+    GamePaused = false;
     Passes(1, 0.05f);
 
     // The options' graphics page: each label ends before its control.
@@ -562,6 +736,63 @@ TEST_P(ReadableText, EveryScreenOfAMissionIsReadable)
         ASSERT_NE(face, nullptr) << "the button's face";
         EXPECT_LT(face->colour & 0xFF, 0x80u) << "the recharging ring is dimmed under the count";
         CheckPicture("readable_scan_countdown", {button.left - 8, button.top - 8, button.right + 8, button.bottom + 8});
+    }
+
+    // The terrain editor made from the developer's console: its show button stands clear of the
+    // HUD's words.
+    Config->debugMode = true;
+    Press(DIK_RETURN);
+    for (int key : {DIK_E, DIK_D, DIK_I, DIK_T}) InputScript::Tap(key);
+    int exitCode = 0;
+    DrainMessages(&exitCode);
+    Passes(1, 0.02f);
+    Press(DIK_RETURN);
+    ASSERT_NE(TheTerrainEditor, nullptr);
+    Record(drawn, true);
+    {
+        SCOPED_TRACE("editor");
+        const Box show = ScreenBox(TheTerrainEditor->showButton);
+        ASSERT_NE(drawn.Find(TheMissionHud.unitsLabel->GetText()), nullptr);
+        for (const DrawnFrame::Text& t : drawn.texts) EXPECT_FALSE(t.box.Overlaps(show)) << t.text << " " << t.box << " " << show;
+        CheckPicture("readable_editor_show", {show.left - Config->width / 4, 0, Config->width, show.bottom + 8});
+    }
+
+    // The mission won: each done objective's tick stands on its own line, here with a refinery
+    // to build listed under the ore to mine.
+    Objective* refinery = TheObjectives->AddObjective("Build refinery", OBJECTIVE_BUILD, "refinery");
+    ASSERT_NE(refinery, nullptr);
+    refinery->flags |= OBJECTIVE_ACTIVE;
+    for (int round = 0; round < 4 && !TheObjectives->AllComplete(); ++round) {
+        for (auto* node = TheObjectives->list.head; node; node = node->next)
+            if ((node->value->flags & OBJECTIVE_ACTIVE) && !(node->value->flags & OBJECTIVE_DONE))
+                TheObjectives->Complete(node->value);
+        Passes(2, 0.05f);
+    }
+    ASSERT_TRUE(TheObjectives->AllComplete());
+    Record(drawn, true);
+    {
+        SCOPED_TRACE("won objectives");
+        const DrawnFrame::Text* mine = drawn.FindStarting("  Mine");
+        ASSERT_NE(mine, nullptr);
+        std::vector<DrawnFrame::Text> lines;
+        for (const DrawnFrame::Text& t : drawn.texts)
+            if (t.box.left == mine->box.left && t.text.compare(0, 2, "  ") == 0) lines.push_back(t);
+        EXPECT_GE(lines.size(), 2u);
+        ExpectApart(lines);
+        int ticks = 0;
+        for (const DrawnFrame::Text& line : lines)
+            for (const DrawnFrame::Quad& tick : drawn.quads)
+                if (tick.order == line.order + 1) {
+                    ++ticks;
+                    for (const DrawnFrame::Text& other : lines)
+                        if (other.order != line.order) {
+                            EXPECT_FALSE(tick.box.Overlaps(other.box)) << "the tick of \"" << line.text << "\" on \"" << other.text << "\"";
+                        }
+                }
+        EXPECT_EQ(ticks, (int)lines.size()) << "every line is ticked";
+        Box area = mine->box;
+        for (const DrawnFrame::Text& line : lines) area = {area.left, std::min(area.top, line.box.top), std::max(area.right, line.box.right), std::max(area.bottom, line.box.bottom)};
+        CheckPicture("readable_won_objectives", {0, area.top - 16, area.right + Config->height / 8, area.bottom + 16});
     }
 }
 
