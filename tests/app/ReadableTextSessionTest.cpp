@@ -753,6 +753,7 @@ TEST_P(ReadableText, EveryScreenOfAMissionIsReadable)
         SCOPED_TRACE("editor");
         const Box show = ScreenBox(TheTerrainEditor->showButton);
         ASSERT_NE(drawn.Find(TheMissionHud.unitsLabel->GetText()), nullptr);
+        EXPECT_FALSE(show.Overlaps(ScreenBox(TheMissionHud.resourceBar))) << "the show button on the counts " << show;
         for (const DrawnFrame::Text& t : drawn.texts) EXPECT_FALSE(t.box.Overlaps(show)) << t.text << " " << t.box << " " << show;
         CheckPicture("readable_editor_show", {show.left - Config->width / 4, 0, Config->width, show.bottom + 8});
     }
