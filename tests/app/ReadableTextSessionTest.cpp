@@ -1,7 +1,8 @@
 // Text a player reads, on the real start-up at two screen sizes: every text of a screen is taken
 // as the frame draws it, and no two of them may cover each other, nor run out of their frame,
 // nor sit on a control; each screen is also kept as a picture. The walks also type a name, visit
-// the options from the main menu and watch the galaxy's planets go round, as a player does.
+// the options from the main menu and watch the galaxy's planets go round, as a player does, with
+// the frame rate and the clock shown over the front end.
 #include "tests/app/PlayerSessionSupport.h"
 
 #include "campaign/ProfileScreen.h"
@@ -220,8 +221,9 @@ protected:
     }
 };
 
-// The front end: the main menu before and after the options, a name typed with Shift and the
-// hints of the new profile's choices, and the galaxy's planets.
+// The front end: the main menu before and after the options and their resolution list, a name
+// typed with Shift and the hints of the new profile's choices, the galaxy's map, planets and
+// tooltip, the shop's unit page, and "Loading..." on the way into a level.
 TEST_P(ReadableText, TheFrontEndReadsAndAnswersAsItShows)
 {
     StartAt("readable_front", "mainMenuEnabled true\ncurrentprofile Pilot\nshowFPS true\nshowClock true\n");
@@ -468,6 +470,7 @@ TEST_P(ReadableText, TheFrontEndReadsAndAnswersAsItShows)
     SRand(7);
     TheGalaxy->selectedBody = TheGalaxy->PickMissionBody(FOREST);
     ASSERT_NE(TheGalaxy->selectedBody, nullptr);
+    // While the level is made, "Loading..." stands in the middle of the screen.
     drawn.texts.clear();
     ASSERT_TRUE(TheGalaxy->StartSelectedMission(true));
     UntilPlaying();
@@ -503,8 +506,9 @@ TEST_P(ReadableText, TheFrontEndReadsAndAnswersAsItShows)
     }
 }
 
-// In a mission: the loading bar, the briefing, the achievements, the hotkeys, the options, the
-// character screen, a miner's page and the Scan countdown.
+// In a mission: the loading bar, the briefing, the achievements, the hotkeys over the dimmed HUD,
+// the mission log, the options, the character screen, a miner's page, the Scan countdown, the
+// terrain editor's show button and the objectives of the won mission.
 TEST_P(ReadableText, EveryScreenOfAMissionIsReadable)
 {
     StartAt("readable_mission", "mainMenuEnabled false\ncurrentprofile Pilot\n");
@@ -584,13 +588,13 @@ TEST_P(ReadableText, EveryScreenOfAMissionIsReadable)
     TheHotkeysGui->SetVisible(false);
     Passes(1, 0.05f);
 
-    // The mission log: its buttons inside its frame.
+    // The mission log: its "Briefing" button inside the inner panel.
     OnMissionLogClicked(nullptr, nullptr);
     Passes(2, 0.05f);
     Record(drawn, true);
     {
         const Box frame = FrameOf(TheMissionLogGui);
-        EXPECT_LE(ScreenBox(TheMissionLogGui->briefingButton).right, frame.right - 5 * H / 192) << "inside the inner panel";
+        EXPECT_LE(ScreenBox(TheMissionLogGui->briefingButton).right, frame.right - 5 * H / 192);
         CheckPicture("readable_mission_log", frame);
     }
     TheMissionLogGui->SetVisible(false);
@@ -701,7 +705,6 @@ TEST_P(ReadableText, EveryScreenOfAMissionIsReadable)
     Passes(1, 0.02f);
     Press(DIK_RETURN);
     ASSERT_NE(TheTerrainEditor, nullptr);
-    Record(drawn, true);
     const Box show = ScreenBox(TheTerrainEditor->showButton);
     EXPECT_FALSE(show.Overlaps(ScreenBox(TheMissionHud.resourceBar))) << show;
     CheckPicture("readable_editor_show", {show.left - Config->width / 4, 0, Config->width, show.bottom + 8});
