@@ -3,6 +3,7 @@
 #include "app/WndProc.h"
 #include "campaign/MissionScreen.h"
 #include "campaign/StorySlideshow.h"
+#include "gui/GuiDraw.h"
 #include "gui/WindowManager.h"
 #include "host/GfxDevice.h"
 #include "host/GfxWindow.h"
@@ -350,10 +351,13 @@ void RenderFrame()
         }
         Graphics->Begin2D();
         if (state == GAME_STATE_LOAD_PENDING && TheGame->loadingFont) {
+            // Centred by its own width: the font's size does not follow the screen's exactly.
+            const char* loading = "Loading...";
             int w = Config->width, h = Config->height;
+            TextSize size{};
+            TheGame->loadingFont->GetTextExtent(loading, &size);
             TheGame->loadingFont->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
-            TheGame->loadingFont->DrawText((float)(w / 2 - (int)(0.1302083f * h)), (float)(h / 2 - (int)(h / 96.0f)),
-                                           "Loading...");
+            GuiDrawText(TheGame->loadingFont, (w - size.cx) / 2, h / 2 - (int)(h / 96.0f), loading);
         }
         TheGame->DrawGui();
     }

@@ -519,6 +519,9 @@ void Galaxy::BuildTooltip(CelestialBody* body)
     for (char c : text) lines += c == '\n';
     if (!body->parent) ++lines;
     boxH = std::max(boxH, lines * LineHeight(font) + 2 * pad);
+    // The label's rule runs across the lowest 6/32 of its height: the last line ends above it.
+    constexpr int LABEL_ROWS = 32, RULE_TOP_ROW = 26;
+    boxH = std::max(boxH, (lines * LineHeight(font) + pad + 2) * LABEL_ROWS / RULE_TOP_ROW + 1);
     int x = (mouse ? mouse->cursorX : 0) + T(0.0208333f), y = (mouse ? mouse->cursorY : 0) + T(0.0208333f);
     x = std::clamp(x, 0, std::max(0, w - boxW));
     y = std::clamp(y, 0, std::max(0, h - boxH));

@@ -310,6 +310,7 @@ ProfileScreen::~ProfileScreen()
     delete unitHighlight;
     delete weaponHighlight;
     delete hintBack;
+    delete hintRim;
     if (hintBox && !hintBox->parent) delete hintBox;
     // The viewers show the profile's rig; they forget it before it goes.
     if (rigPreview) rigPreview->SetEntity(nullptr);
@@ -550,8 +551,10 @@ void ProfileScreen::BuildNewProfileWindow()
     ChooseWeapon(0);
     hintBox = new Label("", 0, 0, UnitH(260), UnitH(16), 0, GuiListFont, false);
     hintBox->SetWrapWidth(UnitH(260));
-    // The hint is read over the busy previews: it gets a panel of its own.
-    hintBack = CreateGuiSprite(0, 0, UnitH(260), UnitH(16), "Data/gui/info_back.dds", 0xFFFFFFFF, 0, 0, 1, 1);
+    // The hint is read over the busy previews: it gets a solid panel of its own, with a rim, so
+    // nothing of the page shows through its words.
+    hintRim = CreateGuiSprite(0, 0, UnitH(260), UnitH(16), "data/textures/white.dds", 0xFF4F7FB8, 0, 0, 1, 1);
+    hintBack = CreateGuiSprite(0, 0, UnitH(260), UnitH(16), "data/textures/white.dds", 0xFF142030, 0, 0, 1, 1);
 }
 
 void ProfileScreen::ShowProfiles(bool show)
@@ -878,6 +881,11 @@ void ProfileScreen::Draw()
             textWidth = std::min(textWidth, hintBox->wrapWidth);
             textHeight = std::max(textHeight, wrappedHeight);
             const int pad = UnitH(6);
+            const int rim = std::max(1, UnitH(2));
+            if (hintRim) {
+                hintRim->SetRect(x - pad - rim, y - pad - rim, x + textWidth + pad + rim, y + textHeight + pad + rim);
+                GuiDrawSprite(hintRim);
+            }
             hintBack->SetRect(x - pad, y - pad, x + textWidth + pad, y + textHeight + pad);
             GuiDrawSprite(hintBack);
         }

@@ -99,6 +99,7 @@ public:
     std::string selectedChassis = "none";
     Label* hintBox = nullptr;
     Sprite* hintBack = nullptr;
+    Sprite* hintRim = nullptr;
     float hoverTimer = 0.0f;
     bool hintShown = false;
     bool profilesOpen = false;

@@ -17,7 +17,6 @@
 #include "interface/InfoTooltip.h"
 #include "interface/Inventory.h"
 #include "interface/MessageLists.h"
-#include "interface/PowerBar.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Objectives.h"
 #include "platform/InputState.h"
@@ -491,8 +490,8 @@ void DrawMissionHud(float dt, int x, int y)
     else if (selected > 1)
         DrawGroupPanel(hud, game);
 
+    // The power bar is drawn with the resource bar, among the windows.
     if (WindowMgr) WindowMgr->Draw();
-    if (ThePowerBar) ThePowerBar->Update();
     if (TerrainEditorIsActive()) TheTerrainEditor->DrawGui();
 
     if (game->boxDragging && !TerrainEditorActive) DrawDragBox(hud, game->pressX, game->pressY, x, y);

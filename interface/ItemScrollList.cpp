@@ -20,6 +20,7 @@
 #include "world/ItemCatalog.h"
 #include "world/WeaponDef.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -445,19 +446,27 @@ int ItemScrollList::DrawHeading(const std::string& name, int buyLevel, int textX
 void ItemScrollList::DrawDescription(const char* description, int price, int lastLineY, int panelX, int panelY)
 {
     Font* font = StandardFont();
-    const int lineStep = UnitH(16);
-    const int y0 = lastLineY + 2 * lineStep;
-    Write(font, WHITE, panelX + UnitH(20), y0, "Description:");
     Font* small = SmallFont();
+    const int lineStep = UnitH(16);
+    const int wrapWidth = UnitH(PANEL_WIDTH) - UnitH(24);
+    const char* text = Description(description);
+    const int costY = panelY + UnitH(PANEL_HEIGHT) - UnitH(28);
+    // The heading's own line is as tall as its font, and the wrapped text ends above the price:
+    // a long description closes up the gap over its heading rather than run into "Cost".
+    const int headingHeight = std::max(lineStep, font ? (int)font->LineHeight() : 0);
+    int lines = 0;
+    const int textHeight = small ? small->DrawWrappedText(text, wrapWidth, 0, 0, 0, 0, &lines) : 0;
+    const int y0 = std::max(lastLineY + lineStep,
+                            std::min(lastLineY + 2 * lineStep, costY - UnitH(2) - textHeight - headingHeight));
+    Write(font, WHITE, panelX + UnitH(20), y0, "Description:");
     if (small) {
         small->SetColor(LIGHT_GREY.r, LIGHT_GREY.g, LIGHT_GREY.b, 1.0f);
-        GuiDrawWrappedText(small, Description(description), UnitH(PANEL_WIDTH) - UnitH(24), panelX + UnitH(20), y0 + lineStep,
-                           0, 0);
+        GuiDrawWrappedText(small, text, wrapWidth, panelX + UnitH(20), y0 + headingHeight, 0, 0);
         small->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
     }
     char cost[32];
     snprintf(cost, sizeof cost, "Cost $ %d", price);
-    Write(font, WHITE, panelX + UnitH(36), panelY + UnitH(PANEL_HEIGHT) - UnitH(28), cost);
+    Write(font, WHITE, panelX + UnitH(36), costY, cost);
 }
 
 void ItemScrollList::DrawItemPanel(const Item* item, int textX, int textY, int panelX, int panelY)

@@ -209,6 +209,16 @@ void BuildBuildPanel(MissionHud& hud, BuildItemList* catalogue)
     panel->SetVisible(false);
 }
 
+// The power bar's place among the windows: it is drawn with the resource bar it sits on, so a
+// window opened over the HUD covers it and a modal one dims it like the rest of the HUD.
+class PowerBarSlot : public Window {
+public:
+    void Draw() override
+    {
+        if (ThePowerBar) ThePowerBar->Update();
+    }
+};
+
 void BuildResourceBar(MissionHud& hud)
 {
     Window* bar = HudBar(W() - HudFraction(2, 3), 0, HUD_WINDOW_ID);
@@ -224,6 +234,7 @@ void BuildResourceBar(MissionHud& hud)
         *labels[i] = label;
     }
     bar->FitToChildren(-1, -1, 0, 0);
+    bar->AddChild(new PowerBarSlot());
 }
 
 void BuildMenuBar(MissionHud& hud)

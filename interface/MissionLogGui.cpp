@@ -9,6 +9,7 @@
 #include "render/Draw2D.h"
 #include "render/Font.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 
@@ -119,10 +120,12 @@ void MissionLogGui::Build()
     textUp = AddArrow(textX + textW + 2 * g, listTop, false, OnTextArrow);
     textDown = AddArrow(textX + textW + 2 * g, listTop + textH - arrowSize, true, OnTextArrow);
 
+    // The two mode buttons share the width from the text's left edge to the inner panel's.
     const int modeY = listTop + textH + 2 * g;
-    summaryButton = AddButton(textX, modeY, tabW, tabH, "data/gui/button_green.dds", "Summary", OnStoryMode, true);
+    const int modeW = std::min(tabW, (left + frameWidth - m - g - textX - g) / 2);
+    summaryButton = AddButton(textX, modeY, modeW, tabH, "data/gui/button_green.dds", "Summary", OnStoryMode, true);
     briefingButton =
-        AddButton(textX + tabW + g, modeY, tabW, tabH, "data/gui/button_grey.dds", "Briefing", OnStoryMode, true);
+        AddButton(textX + modeW + g, modeY, modeW, tabH, "data/gui/button_grey.dds", "Briefing", OnStoryMode, true);
     SetUserValue(summaryButton, 1);
     SetUserValue(briefingButton, 2);
     Finish();

@@ -19,6 +19,7 @@
 #include "render/Draw2D.h"
 #include "render/Effect.h"
 #include "render/EffectManager.h"
+#include "render/Font.h"
 #include "render/TextureManager.h"
 
 #include <algorithm>
@@ -416,10 +417,17 @@ struct OptionsBuilder {
         cancel->SetText("Cancel");
         SetUser(cancel, options->resolutionButton);
         y += UnitH(24) + UnitH(16);
+        Font* font = SlotFont(LABEL_FONT);
+        const int noteWidth = UnitH(200);
         Label* note = Keep(new Label("NOTE: You must exit and restart\nthe game to apply changes.", UnitH(16), y,
-                                     UnitH(200), UnitH(32), 0, SlotFont(LABEL_FONT), false),
+                                     noteWidth, UnitH(32), 0, font, false),
                            page);
-        note->SetWrapWidth(UnitH(300));
+        // The note wraps inside its own width, and the list's frame, fitted to it, holds every line.
+        note->SetWrapWidth(noteWidth);
+        if (font) {
+            const int lines = font->WrapLines(note->GetText(), noteWidth, [](void*, const char*) {}, nullptr);
+            note->Resize(noteWidth, std::max(UnitH(32), lines * (int)font->LineHeight()));
+        }
     }
 
     int hotkeysY = 0;

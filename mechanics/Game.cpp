@@ -154,14 +154,30 @@ void Game::DrawGui()
     // The status labels belong to no window: the update shows them as the settings ask, and
     // they are drawn here, over the HUD and the windows. The clock stands below the frame
     // rate's lines, however many there are, and in its own place without them.
-    if (timeLabel) {
-        int below = (int)(h * 0.0494792f);
-        if (fpsLabel && fpsLabel->IsVisible()) {
-            int textHeight = 0;
-            fpsLabel->GetTextSize(nullptr, &textHeight);
-            below = std::max(below, fpsLabel->y + textHeight);
+    const int margin = (int)(h * 0.0104167f);
+    if (state == GAME_STATE_FRONT_END) {
+        // Over the front end the labels share one row along the top edge, right to left: each
+        // screen keeps its own banners and counts in the corner below them.
+        int right = w - margin;
+        for (Label* label : {fpsLabel, timeLabel}) {
+            if (!label || !label->IsVisible()) continue;
+            int textWidth = 0;
+            label->GetTextSize(&textWidth, nullptr);
+            label->Move(right - textWidth, 0);
+            right -= textWidth + margin;
         }
-        timeLabel->Move(timeLabel->x, below);
+    } else {
+        // In a mission they stand below the resource bar, as they were made.
+        if (fpsLabel) fpsLabel->Move(w - margin - TextWidth(fonts[0], "FPS: 120.0"), (int)(h * 0.0416667f));
+        if (timeLabel) {
+            int below = (int)(h * 0.0494792f);
+            if (fpsLabel && fpsLabel->IsVisible()) {
+                int textHeight = 0;
+                fpsLabel->GetTextSize(nullptr, &textHeight);
+                below = std::max(below, fpsLabel->y + textHeight);
+            }
+            timeLabel->Move(w - margin - TextWidth(fonts[1], "Mission time: 1:00:00"), below);
+        }
     }
     for (Label* label : {fpsLabel, timeLabel, debugLabel})
         if (label && label->IsVisible()) label->Draw();

@@ -2,6 +2,7 @@
 
 #include "campaign/PlayerProfile.h"
 #include "gui/Button.h"
+#include "gui/GuiDraw.h"
 #include "gui/Window.h"
 #include "gui/WindowManager.h"
 #include "host/Log.h"
@@ -23,6 +24,7 @@
 #include "world/Building.h"
 #include "world/Item.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -441,18 +443,24 @@ void Objectives::FormatLines(const int* point)
     float y = (point ? (float)point[1] : (float)(h / 16)) + h * 0.0390625f;
     Line lines[MAX_OBJECTIVES];
     int count = BuildLines(lines, MAX_OBJECTIVES);
+    // One line of the font apart at least, so neither the words nor a tick reach the next line.
+    const int lineStep = std::max((int)(h * 0.0182292f), (int)font->LineHeight());
     font->SetShadow(true);
     for (int i = 0; i < count; ++i) {
         const Line& line = lines[i];
         font->SetColor(line.colour[0], line.colour[1], line.colour[2], line.colour[3]);
-        font->DrawText(x, y, line.text);
+        GuiDrawText(font, (int)x, (int)y, line.text);
         if (line.done && ObjectiveDoneMark) {
+            // The tick stands on its own line, as tall as the line and level with its words,
+            // so it never covers the next objective.
             TextSize size{};
             font->GetTextExtent(line.text, &size);
-            ObjectiveDoneMark->SetPosition((int)x + size.cx, (int)(y - h / 96.0f));
-            ObjectiveDoneMark->Draw();
+            const int side = std::min((int)(h * 0.03125f), lineStep);
+            const int top = (int)y + (size.cy - side) / 2;
+            ObjectiveDoneMark->SetRect((int)x + size.cx, top, (int)x + size.cx + side, top + side);
+            GuiDrawSprite(ObjectiveDoneMark);
         }
-        y += h * 0.0182292f;
+        y += lineStep;
     }
     font->SetShadow(false);
     font->SetColor(1.0f, 1.0f, 1.0f, 1.0f);

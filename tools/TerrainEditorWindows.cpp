@@ -200,8 +200,10 @@ void TerrainEditor::Build()
     backdrop->nextSibling = window->firstChild;
     window->firstChild = backdrop;
 
+    // The show button stands just left of the HUD's resource bar, clear of its counts.
     const int showSide = iconSize;
-    showButton = new Button(OnToggleActive, nullptr, ScreenWidth() - showSide - 2, 2, showSide, showSide, 0, nullptr,
+    const int barLeft = TheMissionHud.resourceBar ? TheMissionHud.resourceBar->x : ScreenWidth() - ScreenHeight() * 2 / 3;
+    showButton = new Button(OnToggleActive, nullptr, barLeft - showSide - 4, 2, showSide, showSide, 0, nullptr,
                             ICONS_2, ICONS_2, nullptr, Cell(1, 1), Cell(1, 1), 0);
     showButton->SetImage(HIGHLIGHT, 0);
     CopyText(showButton->caption, sizeof showButton->caption, "show");

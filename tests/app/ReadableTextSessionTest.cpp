@@ -1,7 +1,8 @@
 // Text a player reads, on the real start-up at two screen sizes: every text of a screen is taken
 // as the frame draws it, and no two of them may cover each other, nor run out of their frame,
 // nor sit on a control; each screen is also kept as a picture. The walks also type a name, visit
-// the options from the main menu and watch the galaxy's planets go round, as a player does.
+// the options from the main menu and watch the galaxy's planets go round, as a player does, with
+// the frame rate and the clock shown over the front end.
 #include "tests/app/PlayerSessionSupport.h"
 
 #include "campaign/ProfileScreen.h"
@@ -13,6 +14,8 @@
 #include "gui/MessageDialogGui.h"
 #include "interface/AchievementsGui.h"
 #include "interface/CharacterGui.h"
+#include "interface/ItemScrollList.h"
+#include "interface/MissionLogGui.h"
 #include "interface/HotkeysGui.h"
 #include "interface/InGameMenu.h"
 #include "interface/MissionBriefingGui.h"
@@ -22,6 +25,7 @@
 #include "render/GraphicsDevice.h"
 #include "render/Sprite.h"
 #include "terrain/ScanPulses.h"
+#include "tools/TerrainEditor.h"
 
 #include <algorithm>
 
@@ -67,8 +71,11 @@ public:
     }
     void DrawText(Font* font, int x, int y, const char* text) override
     {
+        // A closing line feed writes nothing: the letters end above it.
+        std::string letters = text;
+        while (!letters.empty() && letters.back() == '\n') letters.pop_back();
         TextSize size{};
-        font->GetTextExtent(text, &size);
+        font->GetTextExtent(letters.c_str(), &size);
         texts.push_back({text, {x, y, x + size.cx, y + size.cy}, font->r, font->g, font->b, font->shadow, order++});
         GuiPainter::DrawText(font, x, y, text);
     }
@@ -108,6 +115,33 @@ void ExpectApart(const std::vector<DrawnFrame::Text>& texts)
         for (size_t b = a + 1; b < texts.size(); ++b)
             EXPECT_FALSE(texts[a].box.Overlaps(texts[b].box))
                 << "\"" << texts[a].text << "\" " << texts[a].box << " and \"" << texts[b].text << "\" " << texts[b].box;
+}
+
+// Under a modal window the rest of the screen is dimmed: after the dimming backdrop nothing is
+// drawn but the window itself.
+void ExpectDimmedAround(const DrawnFrame& drawn, const Box& window)
+{
+    const DrawnFrame::Quad* backdrop = nullptr;
+    for (const DrawnFrame::Quad& quad : drawn.quads)
+        if (quad.box.Contains({0, 0, Config->width, Config->height})) backdrop = &quad;
+    ASSERT_NE(backdrop, nullptr) << "the backdrop";
+    for (const DrawnFrame::Quad& quad : drawn.quads)
+        if (quad.order > backdrop->order) {
+            EXPECT_TRUE(window.Contains(quad.box)) << quad.box << " over the backdrop";
+        }
+}
+
+// The pixels of a part of a picture that look like the yellow of a rule.
+int YellowPixels(const Pixels& picture, const Box& area)
+{
+    int count = 0;
+    for (int y = std::max(0, area.top); y < std::min(picture.height, area.bottom); ++y)
+        for (int x = std::max(0, area.left); x < std::min(picture.width, area.right); ++x) {
+            const uint32_t p = picture.argb[(size_t)y * picture.width + x];
+            const int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
+            count += r > 180 && g > 140 && b < 130;
+        }
+    return count;
 }
 
 Box ScreenBox(const Window* window)
@@ -161,6 +195,11 @@ protected:
         RenderFrame();
         // The start screen draws at its own rate: when this was not its frame, the next is.
         if (PresentedFrames == presented) Passes(1, START_SCREEN_FRAME_SECONDS);
+        // A front end that stands still draws no frame of its own: a screenshot asks for one.
+        if (PresentedFrames == presented) {
+            Graphics->SaveScreenshot((base + "/recorded.png").c_str(), Config->width, Config->height);
+            RenderFrame();
+        }
     }
 
     // The part of the screen the last frame drawn shows, kept as the picture of that name.
@@ -182,11 +221,12 @@ protected:
     }
 };
 
-// The front end: the main menu before and after the options, a name typed with Shift and the
-// hints of the new profile's choices, and the galaxy's planets.
+// The front end: the main menu before and after the options and their resolution list, a name
+// typed with Shift and the hints of the new profile's choices, the galaxy's map, planets and
+// tooltip, the shop's unit page, and "Loading..." on the way into a level.
 TEST_P(ReadableText, TheFrontEndReadsAndAnswersAsItShows)
 {
-    StartAt("readable_front", "mainMenuEnabled true\ncurrentprofile Pilot\n");
+    StartAt("readable_front", "mainMenuEnabled true\ncurrentprofile Pilot\nshowFPS true\nshowClock true\n");
     ASSERT_EQ(TheGame->state, GAME_STATE_INTRO);
     Passes(2, 0.02f);
     WndProc(shelltest::Key(WM_KEYDOWN, VK_ESCAPE));
@@ -207,6 +247,18 @@ TEST_P(ReadableText, TheFrontEndReadsAndAnswersAsItShows)
     ClickOn(FindButton(menu, "Options"));
     ASSERT_TRUE(TheOptionsWindow->shown);
     for (const char* tab : {"Graphics", "Sound", "Game"}) ClickOn(FindShownButton(TheOptionsWindow->window, tab));
+    // The resolution list: its note wraps inside its frame.
+    ClickOn(FindShownButton(TheOptionsWindow->window, "Graphics"));
+    ClickOn(TheOptionsWindow->resolutionButton);
+    Record(drawn, true);
+    {
+        const Box frame = ScreenBox(TheOptionsWindow->resolutionList->firstChild);
+        ASSERT_NE(drawn.FindStarting("NOTE:"), nullptr);
+        for (const DrawnFrame::Text& t : drawn.Screen(TheOptionsWindow->resolutionEntries.front()->text, frame))
+            EXPECT_TRUE(frame.Contains(t.box)) << t.text << " " << t.box;
+        CheckPicture("readable_resolution_list", frame);
+    }
+    ClickOn(FindButtonWithin(TheOptionsWindow->resolutionList, "Cancel"));
     ClickOn(FindButtonWithin(TheOptionsWindow->window, "Hotkeys"));
     Passes(2, 0.05f);
     ClickOn(TheHotkeysGui->closeButton);
@@ -255,10 +307,18 @@ TEST_P(ReadableText, TheFrontEndReadsAndAnswersAsItShows)
             if (shown.compare(0, std::min(shown.size(), t.text.size()), t.text) == 0 && t.box.top > button.top)
                 hint = &t;
         ASSERT_NE(hint, nullptr) << "the hint is written";
-        bool backed = false;
+        Box back = {};
         for (const DrawnFrame::Quad& quad : drawn.quads)
-            backed |= quad.order < hint->order && quad.box.Contains(hint->box) && quad.box.right - quad.box.left < Config->width / 2;
-        EXPECT_TRUE(backed) << "a backing under the hint " << hint->box;
+            if (quad.order < hint->order && quad.box.Contains(hint->box) && quad.box.right - quad.box.left < Config->width / 2)
+                back = quad.box;
+        ASSERT_GT(back.right, back.left) << "a backing under the hint " << hint->box;
+        // It hides the page: above the words each row of it is of one colour.
+        const int wordsTop = hint->box.top;
+        RenderFrame();
+        const Pixels frame = ReadBackBuffer(Graphics->device);
+        for (int y = back.top + 3; y < wordsTop - 1; ++y)
+            for (int x = back.left + 3; x < back.right - 3; ++x)
+                ASSERT_EQ(frame.argb[(size_t)y * frame.width + x], frame.argb[(size_t)y * frame.width + back.left + 3]) << x << ", " << y;
         if (choice.button == TheProfileScreen->weaponButtons[0]) {
             Box around = {button.left - 20, button.top, button.left + Config->height / 2, button.bottom + Config->height / 6};
             CheckPicture("readable_profile_hint", around);
@@ -271,6 +331,17 @@ TEST_P(ReadableText, TheFrontEndReadsAndAnswersAsItShows)
     ASSERT_EQ(FrontEndScreenState, 0);
     ClickOn(FindButton(menu, "Continue Game"));
     ASSERT_EQ(FrontEndScreenState, 2);
+    // The frame rate and the clock stand clear of a screen's own words in the corner.
+    auto statusClearOf = [&](const char* words, const char* picture) {
+        std::vector<DrawnFrame::Text> corner;
+        for (const char* start : {words, "FPS:", "       Clock:"})
+            if (const DrawnFrame::Text* t = drawn.FindStarting(start)) corner.push_back(*t);
+        EXPECT_EQ(corner.size(), 3u) << words;
+        ExpectApart(corner);
+        CheckPicture(picture, {Config->width / 2, 0, Config->width, Config->height / 8});
+    };
+    Record(drawn, true);
+    statusClearOf("Completed Missions", "readable_galaxy_status");
     CelestialBody* body = TheGalaxy->FindBodyByStoryId(0);
     ASSERT_NE(body, nullptr);
     while (body->parent && body->parent->parent) body = body->parent;
@@ -307,6 +378,19 @@ TEST_P(ReadableText, TheFrontEndReadsAndAnswersAsItShows)
     ProjectionMatrix = savedProjection;
     MoveMouseTo((int)screen.x, (int)screen.y);
     EXPECT_EQ(TheGalaxy->hoveredBody, story) << "the marker at " << (int)screen.x << ", " << (int)screen.y;
+    // Its tooltip: the rule at the foot of the label runs under the last line, not through it.
+    Passes(2, 0.05f);
+    Record(drawn);
+    {
+        const DrawnFrame::Text* available = drawn.Find("[Mission Available]");
+        ASSERT_NE(available, nullptr);
+        const Box words = available->box;
+        Box label = words;
+        for (const DrawnFrame::Quad& quad : drawn.quads)
+            if (quad.order < available->order && quad.box.Contains(words)) label = quad.box;
+        CheckPicture("readable_planet_tooltip", label);
+        EXPECT_EQ(YellowPixels(ReadBackBuffer(Graphics->device), {words.right + 2, words.top, label.right - 8, words.bottom}), 0);
+    }
 
     // The first story's briefing: its objectives, then its rewards under them.
     TheGalaxy->selectedBody = TheGalaxy->FindBodyByStoryId(0);
@@ -343,6 +427,33 @@ TEST_P(ReadableText, TheFrontEndReadsAndAnswersAsItShows)
     Passes(2, 0.05f);
     ASSERT_TRUE(TheAchievementsGui->IsOpen());
     ClickOn(TheAchievementsGui->closeButton);
+
+    // The shop: its title clear of the frame rate and the clock, and a long description of a
+    // unit ends above its price.
+    ClickOn(FindButtonWithin(MissionScreen::galaxyPage, "Shop/Manage Rig"));
+    CharacterGui* character = TheCharacterGui;
+    ASSERT_TRUE(character && character->shopWindow->IsVisible());
+    ClickOn(character->shopTabs[2]);
+    {
+        ItemScrollList* units = character->shopLists[2];
+        int row = 0;
+        auto* node = units->entries ? units->entries->head : nullptr;
+        for (; node && strcmp(node->value->name, "heavy_miner") != 0; node = node->next) ++row;
+        ASSERT_TRUE(node && row < units->rows) << "the heavy miner is offered";
+        ClickOn(units->rowButtons[row]);
+        MoveMouseTo(Config->width - 20, Config->height / 2);
+        Record(drawn);
+        ASSERT_TRUE(drawn.Find("Description:") && drawn.FindStarting("Cost $"));
+        const int description = drawn.Find("Description:")->order, cost = drawn.FindStarting("Cost $")->order;
+        std::vector<DrawnFrame::Text> panel;
+        for (const DrawnFrame::Text& t : drawn.texts)
+            if (t.order >= description && t.order <= cost) panel.push_back(t);
+        ExpectApart(panel);
+        const int top = units->y + units->rows * units->rowHeight + UnitH(8);
+        CheckPicture("readable_shop_unit", {units->x, top, units->x + UnitH(312), top + UnitH(250)});
+        statusClearOf("SHOP", "readable_shop_status");
+    }
+    ClickOn(character->backButton);
     ClickOn(FindButton(TheGalaxy->container, "Main Menu"));
     ASSERT_EQ(FrontEndScreenState, 0);
     MoveMouseTo(Config->width / 2, Config->height - 8);
@@ -359,8 +470,13 @@ TEST_P(ReadableText, TheFrontEndReadsAndAnswersAsItShows)
     SRand(7);
     TheGalaxy->selectedBody = TheGalaxy->PickMissionBody(FOREST);
     ASSERT_NE(TheGalaxy->selectedBody, nullptr);
+    // While the level is made, "Loading..." stands in the middle of the screen.
+    drawn.texts.clear();
     ASSERT_TRUE(TheGalaxy->StartSelectedMission(true));
     UntilPlaying();
+    const DrawnFrame::Text* loading = drawn.Find("Loading...");
+    ASSERT_NE(loading, nullptr);
+    EXPECT_NEAR(loading->box.left + loading->box.right, Config->width, 4) << "centred: " << loading->box;
     // What greets the player at the level's start is closed.
     if (TheMessageDialog && TheMessageDialog->IsVisible()) ClickOn(FindButtonWithin(TheMessageDialog->window, "OK"));
     if (TheMissionBriefing->IsVisible()) ClickOn(TheMissionBriefing->closeButton);
@@ -390,8 +506,9 @@ TEST_P(ReadableText, TheFrontEndReadsAndAnswersAsItShows)
     }
 }
 
-// In a mission: the loading bar, the briefing, the achievements, the hotkeys, the options, the
-// character screen, a miner's page and the Scan countdown.
+// In a mission: the loading bar, the briefing, the achievements, the hotkeys over the dimmed HUD,
+// the mission log, the options, the character screen, a miner's page, the Scan countdown, the
+// terrain editor's show button and the objectives of the won mission.
 TEST_P(ReadableText, EveryScreenOfAMissionIsReadable)
 {
     StartAt("readable_mission", "mainMenuEnabled false\ncurrentprofile Pilot\n");
@@ -465,9 +582,23 @@ TEST_P(ReadableText, EveryScreenOfAMissionIsReadable)
         ExpectApart(texts);
         ASSERT_NE(drawn.Find("Print screen"), nullptr);
         for (const DrawnFrame::Text& t : texts) EXPECT_TRUE(frame.Contains(t.box)) << t.text << " " << t.box;
+        ExpectDimmedAround(drawn, frame);
         CheckPicture("readable_hotkeys", frame);
     }
     TheHotkeysGui->SetVisible(false);
+    Passes(1, 0.05f);
+
+    // The mission log: its "Briefing" button inside the inner panel.
+    OnMissionLogClicked(nullptr, nullptr);
+    Passes(2, 0.05f);
+    Record(drawn, true);
+    {
+        const Box frame = FrameOf(TheMissionLogGui);
+        EXPECT_LE(ScreenBox(TheMissionLogGui->briefingButton).right, frame.right - 5 * H / 192);
+        CheckPicture("readable_mission_log", frame);
+    }
+    TheMissionLogGui->SetVisible(false);
+    GamePaused = false;
     Passes(1, 0.05f);
 
     // The options' graphics page: each label ends before its control.
@@ -562,6 +693,51 @@ TEST_P(ReadableText, EveryScreenOfAMissionIsReadable)
         ASSERT_NE(face, nullptr) << "the button's face";
         EXPECT_LT(face->colour & 0xFF, 0x80u) << "the recharging ring is dimmed under the count";
         CheckPicture("readable_scan_countdown", {button.left - 8, button.top - 8, button.right + 8, button.bottom + 8});
+    }
+
+    // The terrain editor made from the developer's console: its show button stands clear of the
+    // HUD's counts.
+    Config->debugMode = true;
+    Press(DIK_RETURN);
+    for (int key : {DIK_E, DIK_D, DIK_I, DIK_T}) InputScript::Tap(key);
+    int exitCode = 0;
+    DrainMessages(&exitCode);
+    Passes(1, 0.02f);
+    Press(DIK_RETURN);
+    ASSERT_NE(TheTerrainEditor, nullptr);
+    const Box show = ScreenBox(TheTerrainEditor->showButton);
+    EXPECT_FALSE(show.Overlaps(ScreenBox(TheMissionHud.resourceBar))) << show;
+    CheckPicture("readable_editor_show", {show.left - Config->width / 4, 0, Config->width, show.bottom + 8});
+
+    // The mission won: each done objective's tick stands on its own line, here with a refinery
+    // to build listed under the ore to mine.
+    Objective* refinery = TheObjectives->AddObjective("Build refinery", OBJECTIVE_BUILD, "refinery");
+    ASSERT_NE(refinery, nullptr);
+    refinery->flags |= OBJECTIVE_ACTIVE;
+    for (int round = 0; round < 4 && !TheObjectives->AllComplete(); ++round) {
+        for (auto* node = TheObjectives->list.head; node; node = node->next)
+            if ((node->value->flags & OBJECTIVE_ACTIVE) && !(node->value->flags & OBJECTIVE_DONE))
+                TheObjectives->Complete(node->value);
+        Passes(2, 0.05f);
+    }
+    ASSERT_TRUE(TheObjectives->AllComplete());
+    Record(drawn, true);
+    {
+        // The lines with their ticks (each drawn right after its line) apart from one another.
+        const DrawnFrame::Text* mine = drawn.FindStarting("  Mine");
+        ASSERT_NE(mine, nullptr);
+        std::vector<DrawnFrame::Text> marked;
+        for (const DrawnFrame::Text& t : drawn.texts)
+            if (t.box.left == mine->box.left && t.box.top >= mine->box.top)
+                for (const DrawnFrame::Quad& tick : drawn.quads)
+                    if (tick.order == t.order + 1) {
+                        marked.push_back(t);
+                        marked.push_back(t);
+                        marked.back().text = "tick of " + t.text, marked.back().box = tick.box;
+                    }
+        EXPECT_EQ(marked.size(), 4u);
+        ExpectApart(marked);
+        CheckPicture("readable_won_objectives", {0, mine->box.top - 16, Config->width / 4, mine->box.top + H / 12});
     }
 }
 
