@@ -1,6 +1,7 @@
 #include "gui/Window.h"
 
 #include "gui/GuiDraw.h"
+#include "gui/WindowManager.h"
 #include "host/System.h"
 #include "platform/InputState.h"
 #include "render/Draw2D.h"
@@ -113,6 +114,12 @@ Window::Window(int atX, int atY, int w, int h, const char* frameTexture) : Windo
 
 Window::~Window()
 {
+    // A screen may free its windows while one of them still has the keyboard (a name box the
+    // player was typing in when the game closed): the manager must not reach for it afterwards.
+    if (WindowMgr) {
+        if (WindowMgr->focused == this) WindowMgr->focused = nullptr;
+        if (WindowMgr->modal == this) WindowMgr->modal = nullptr;
+    }
     for (int i = 0; i < pieceCount; ++i) {
         delete pieces[i];
         pieces[i] = nullptr;

@@ -212,6 +212,19 @@ TEST_F(GuiTest, FocusMovesOnPressAndKeysGoToTheFocusedChildFirst)
     keyboard.lastKeyDown = 'Q';
     EXPECT_FALSE(manager.OnKey(&keyboard));
     EXPECT_EQ(okClicks, 1);
+
+    // A screen that frees the field while it has the keyboard (the game closing as the player
+    // types) leaves the manager nothing to reach for.
+    {
+        Probe typing(10, 110, 100, 30, true);
+        typing.flags |= WINDOW_FOCUSABLE;
+        screen.AddChild(&typing);
+        Pass(20, 120, 0, 1);
+        ASSERT_EQ(manager.focused, &typing);
+        screen.RemoveChild(&typing);
+    }
+    EXPECT_EQ(manager.focused, nullptr);
+    EXPECT_FALSE(manager.OnKey(&keyboard));
 }
 
 TEST_F(GuiTest, TheModalWindowIsDrawnLastOverADarkenedScreen)
