@@ -1,15 +1,24 @@
 // The information pages in a running mission, on the real start-up: the technology, the
 // achievements and the mission log opened as the character screen's buttons open them, the
 // hotkeys help as the options open it; each shows over the game and holds the input, the first
-// three pause it, and each closes with its red button clicked by the mouse.
+// three pause it, and each closes with its red button clicked by the mouse. Escape and Enter
+// answer the pages, the briefing and the restart question as their buttons do.
 #include "tests/app/PlayerSessionSupport.h"
 
 #include "gui/Button.h"
+#include "gui/MessageDialogGui.h"
 #include "interface/AchievementsGui.h"
 #include "interface/CharacterGui.h"
 #include "interface/HotkeysGui.h"
+#include "interface/InGameMenu.h"
+#include "interface/MissionBriefingGui.h"
 #include "interface/MissionLogGui.h"
 #include "interface/PlayerTechGui.h"
+#include "mechanics/Objectives.h"
+#include "tools/Console.h"
+
+#include <functional>
+#include <string>
 
 using namespace playersession;
 
@@ -76,6 +85,60 @@ TEST_F(InfoScreensSession, EachPageOpensOverTheMissionAndClosesByItsButton)
         EXPECT_FALSE(page.screen->IsVisible());
         EXPECT_EQ(WindowMgr->modal, nullptr);
         EXPECT_FALSE(GamePaused);
+    }
+
+    // The keys: Escape closes a page or says NO, Enter presses its default button (a page's
+    // close button, YES to the question); the game beneath gets neither key.
+    auto question = [] { return TheConfirmationDialog->IsVisible(); };
+    auto openQuestion = [this] {
+        Press(DIK_ESCAPE);
+        ClickOn(FindButton(TheInGameMenu->menuWindow, "Restart Mission"));
+    };
+    const struct {
+        const char* what;
+        std::function<void()> open;
+        std::function<bool()> shown;
+        int key;
+        const char* answer;  // "close", "no" or "yes"
+    } keys[] = {
+        {"technology, Escape", [] { OnShowTechClicked(nullptr, nullptr); }, [] { return ThePlayerTechGui->IsOpen(); },
+         DIK_ESCAPE, "close"},
+        {"technology, Enter", [] { OnShowTechClicked(nullptr, nullptr); }, [] { return ThePlayerTechGui->IsOpen(); },
+         DIK_RETURN, "close"},
+        {"hotkeys, Escape", [] { TheHotkeysGui->SetVisible(true); }, [] { return TheHotkeysGui->IsOpen(); }, DIK_ESCAPE,
+         "close"},
+        {"hotkeys, Enter", [] { TheHotkeysGui->SetVisible(true); }, [] { return TheHotkeysGui->IsOpen(); }, DIK_RETURN,
+         "close"},
+        {"briefing, Escape", [this] { ClickOn(TheObjectives->button); }, [] { return TheMissionBriefing->IsOpen(); },
+         DIK_ESCAPE, "close"},
+        {"briefing, Enter", [this] { ClickOn(TheObjectives->button); }, [] { return TheMissionBriefing->IsOpen(); },
+         DIK_RETURN, "close"},
+        {"restart question, Escape", openQuestion, question, DIK_ESCAPE, "no"},
+        {"restart question, Enter", openQuestion, question, DIK_RETURN, "yes"},
+    };
+    for (const auto& step : keys) {
+        SCOPED_TRACE(step.what);
+        ASSERT_EQ(TheGame->state, GAME_STATE_PLAYING);
+        step.open();
+        Passes(2, 0.05f);
+        ASSERT_TRUE(step.shown()) << "opened";
+        Press(step.key);
+        EXPECT_FALSE(step.shown()) << "the key answered it";
+        EXPECT_FALSE(ConsoleHasFocus()) << "Enter did not reach the console";
+        const std::string answer = step.answer;
+        if (answer == "yes") {
+            EXPECT_NE(TheGame->state, GAME_STATE_PLAYING) << "YES restarts the mission";
+            UntilPlaying();
+            continue;
+        }
+        if (answer == "no") {
+            // NO leaves the pause menu as it was.
+            EXPECT_TRUE(TheInGameMenu->menuShown);
+            EXPECT_EQ(WindowMgr->modal, TheInGameMenu->menuWindow);
+            Press(DIK_ESCAPE);
+        }
+        EXPECT_FALSE(TheInGameMenu->menuShown) << "the pause menu did not open";
+        EXPECT_EQ(WindowMgr->modal, nullptr);
     }
 }
 
