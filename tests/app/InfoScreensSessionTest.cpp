@@ -89,57 +89,44 @@ TEST_F(InfoScreensSession, EachPageOpensOverTheMissionAndClosesByItsButton)
 
     // The keys: Escape closes a page or says NO, Enter presses its default button (a page's
     // close button, YES to the question); the game beneath gets neither key.
-    auto question = [] { return TheConfirmationDialog->IsVisible(); };
-    auto openQuestion = [this] {
-        Press(DIK_ESCAPE);
-        ClickOn(FindButton(TheInGameMenu->menuWindow, "Restart Mission"));
-    };
     const struct {
         const char* what;
         std::function<void()> open;
         std::function<bool()> shown;
-        int key;
-        const char* answer;  // "close", "no" or "yes"
-    } keys[] = {
-        {"technology, Escape", [] { OnShowTechClicked(nullptr, nullptr); }, [] { return ThePlayerTechGui->IsOpen(); },
-         DIK_ESCAPE, "close"},
-        {"technology, Enter", [] { OnShowTechClicked(nullptr, nullptr); }, [] { return ThePlayerTechGui->IsOpen(); },
-         DIK_RETURN, "close"},
-        {"hotkeys, Escape", [] { TheHotkeysGui->SetVisible(true); }, [] { return TheHotkeysGui->IsOpen(); }, DIK_ESCAPE,
-         "close"},
-        {"hotkeys, Enter", [] { TheHotkeysGui->SetVisible(true); }, [] { return TheHotkeysGui->IsOpen(); }, DIK_RETURN,
-         "close"},
-        {"briefing, Escape", [this] { ClickOn(TheObjectives->button); }, [] { return TheMissionBriefing->IsOpen(); },
-         DIK_ESCAPE, "close"},
-        {"briefing, Enter", [this] { ClickOn(TheObjectives->button); }, [] { return TheMissionBriefing->IsOpen(); },
-         DIK_RETURN, "close"},
-        {"restart question, Escape", openQuestion, question, DIK_ESCAPE, "no"},
-        {"restart question, Enter", openQuestion, question, DIK_RETURN, "yes"},
+        bool asks;
+    } windows[] = {
+        {"technology", [] { OnShowTechClicked(nullptr, nullptr); }, [] { return ThePlayerTechGui->IsOpen(); }, false},
+        {"hotkeys", [] { TheHotkeysGui->SetVisible(true); }, [] { return TheHotkeysGui->IsOpen(); }, false},
+        {"briefing", [this] { ClickOn(TheObjectives->button); }, [] { return TheMissionBriefing->IsOpen(); }, false},
+        {"restart question",
+         [this] {
+             Press(DIK_ESCAPE);
+             ClickOn(FindButton(TheInGameMenu->menuWindow, "Restart Mission"));
+         },
+         [] { return TheConfirmationDialog->IsVisible(); }, true},
     };
-    for (const auto& step : keys) {
-        SCOPED_TRACE(step.what);
-        ASSERT_EQ(TheGame->state, GAME_STATE_PLAYING);
-        step.open();
-        Passes(2, 0.05f);
-        ASSERT_TRUE(step.shown()) << "opened";
-        Press(step.key);
-        EXPECT_FALSE(step.shown()) << "the key answered it";
-        EXPECT_FALSE(ConsoleHasFocus()) << "Enter did not reach the console";
-        const std::string answer = step.answer;
-        if (answer == "yes") {
-            EXPECT_NE(TheGame->state, GAME_STATE_PLAYING) << "YES restarts the mission";
-            UntilPlaying();
-            continue;
+    for (const auto& window : windows)
+        for (int key : {DIK_ESCAPE, DIK_RETURN}) {
+            SCOPED_TRACE(std::string(window.what) + (key == DIK_ESCAPE ? ", Escape" : ", Enter"));
+            ASSERT_EQ(TheGame->state, GAME_STATE_PLAYING);
+            window.open();
+            Passes(2, 0.05f);
+            ASSERT_TRUE(window.shown()) << "opened";
+            Press(key);
+            EXPECT_FALSE(window.shown()) << "the key answered it";
+            EXPECT_FALSE(ConsoleHasFocus()) << "Enter did not reach the console";
+            if (window.asks && key == DIK_RETURN) {
+                EXPECT_NE(TheGame->state, GAME_STATE_PLAYING) << "YES restarts the mission";
+                UntilPlaying();
+                continue;
+            }
+            if (window.asks) {
+                EXPECT_EQ(WindowMgr->modal, TheInGameMenu->menuWindow) << "NO leaves the pause menu as it was";
+                Press(DIK_ESCAPE);
+            }
+            EXPECT_FALSE(TheInGameMenu->menuShown) << "the pause menu did not open";
+            EXPECT_EQ(WindowMgr->modal, nullptr);
         }
-        if (answer == "no") {
-            // NO leaves the pause menu as it was.
-            EXPECT_TRUE(TheInGameMenu->menuShown);
-            EXPECT_EQ(WindowMgr->modal, TheInGameMenu->menuWindow);
-            Press(DIK_ESCAPE);
-        }
-        EXPECT_FALSE(TheInGameMenu->menuShown) << "the pause menu did not open";
-        EXPECT_EQ(WindowMgr->modal, nullptr);
-    }
 }
 
 }  // namespace
