@@ -243,6 +243,11 @@ CelestialBody* CelestialBody::HitTest(float mouseX, float mouseY)
     if (systemView && TheGalaxy && TheGalaxy->SystemMarker(this) != MARKER_NONE &&
         IntersectRaySphere(nearPoint, direction, centre + Vec3(0, scale + SYSTEM_MARKER_LIFT, 0), SYSTEM_MARKER_SIZE / 2))
         return this;
+    // On the galaxy map a system's marker floats over its star, and a click on it is a click on
+    // the system.
+    if (!systemView && !parent && TheGalaxy && TheGalaxy->GalaxyMarker(this) != MARKER_NONE &&
+        IntersectRaySphere(nearPoint, direction, centre + Vec3(0, GALAXY_MARKER_LIFT, 0), GALAXY_MARKER_SIZE / 2))
+        return this;
     if (!systemView) return nullptr;
     for (CelestialBody* child = firstChild; child; child = child->nextSibling)
         if (CelestialBody* hit = child->HitTest(mouseX, mouseY)) return hit;

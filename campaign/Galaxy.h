@@ -117,6 +117,8 @@ enum BodyMarker {
 };
 // In a star system a body's marker floats this far above its surface, this wide.
 constexpr float SYSTEM_MARKER_LIFT = 0.15f, SYSTEM_MARKER_SIZE = 0.25f;
+// A system's marker on the galaxy map: above the system's star, by this much and this large.
+constexpr float GALAXY_MARKER_LIFT = 0.5f, GALAXY_MARKER_SIZE = 0.5f;
 
 // The planet panel: the briefing of one mission body with its picture, faction, giver,
 // rewards and the "Accept" and "Close" buttons.

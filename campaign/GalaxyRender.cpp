@@ -386,7 +386,8 @@ static void DrawBodyTree(Galaxy& galaxy, CelestialBody* body)
     EffectValues.ambient = ambient;
 
     if (!systemView) {
-        if (!body->parent) DrawMarker(galaxy, galaxy.GalaxyMarker(body), centre + Vec3(0, 0.5f, 0), 0.5f);
+        if (!body->parent)
+            DrawMarker(galaxy, galaxy.GalaxyMarker(body), centre + Vec3(0, GALAXY_MARKER_LIFT, 0), GALAXY_MARKER_SIZE);
         return;
     }
     if (body->ringed && galaxy.ringMesh) {

@@ -74,9 +74,8 @@ std::vector<Window*> Owned;
 // The game's font slots the GUI writes in: the button font and the list font.
 constexpr int BUTTON_FONT_SLOT = 0;
 constexpr int LIST_FONT_SLOT = 3;
-// The main menu's words keep a font record of their own: the button font they come from is
-// shared, and the screens that write in it leave it in their own colours.
-Font MenuFont("menu");
+// The main menu's words: the light steel blue of the frames' accent.
+constexpr float MENU_TEXT_COLOUR[4] = {0.6f, 0.78f, 1.0f, 1.0f};
 
 template <class W> W* Keep(W* window)
 {
@@ -327,14 +326,6 @@ void MissionScreen::BuildMainMenu()
     CopyText(logo->caption, sizeof logo->caption, "Logo");
     menu->AddChild(logo);
 
-    // The menu's words in the light steel blue of the frames' accent.
-    if (GuiDefaultFont) GuiDefaultFont->SetColor(0.6f, 0.78f, 1.0f, 1.0f);
-    Font* menuFont = nullptr;
-    if (GuiDefaultFont) {
-        MenuFont = *GuiDefaultFont;
-        MenuFont.SetColor(0.6f, 0.78f, 1.0f, 1.0f);
-        menuFont = &MenuFont;
-    }
     struct Entry {
         const char* text;
         ButtonCallback click;
@@ -344,8 +335,9 @@ void MissionScreen::BuildMainMenu()
     };
     int y = UnitH(219);
     for (const Entry& entry : entries) {
-        Button* button = Keep(new Button(nullptr, entry.click, buttonX, y, buttonW, UnitH(40), 0, menuFont,
+        Button* button = Keep(new Button(nullptr, entry.click, buttonX, y, buttonW, UnitH(40), 0, nullptr,
                                          "data/gui/transparent.dds", "data/gui/transparent.dds", nullptr, 0, 0, 0));
+        std::copy(MENU_TEXT_COLOUR, MENU_TEXT_COLOUR + 4, button->textColour);
         button->SetImage("data/gui/highlight_blue.dds", 0);
         button->SetText(entry.text);
         menu->AddChild(button);

@@ -167,7 +167,10 @@ void Button::Draw()
 
     if (hasText && style) {
         float r = style->r, g = style->g, b = style->b, a = style->a;
-        if (!IsEnabled()) style->SetColor(DISABLED_GREY, DISABLED_GREY, DISABLED_GREY, 1.0f);
+        if (IsEnabled())
+            style->SetColor(textColour[0], textColour[1], textColour[2], textColour[3]);
+        else
+            style->SetColor(DISABLED_GREY, DISABLED_GREY, DISABLED_GREY, 1.0f);
         TextSize size;
         style->GetTextExtent(text, &size);
         int tx = sx + (width - size.cx) / 2 + textOffsetX;

@@ -68,6 +68,9 @@ public:
     Sprite* hoverImage = nullptr;
     Font* hoverStyle = nullptr;  // worn while the pointer is over the button
     int textOffsetX = 0, textOffsetY = 0;
+    // The text's own colour: the fonts are shared, and the colour another screen left in one
+    // is not this button's.
+    float textColour[4] = {1.0f, 1.0f, 1.0f, 1.0f};
     bool hasUserData = false;
     bool hasTag = false;
     bool hasText = false;

@@ -148,7 +148,12 @@ void EditBox::DeleteRange(int position, int end)
 
 void EditBox::DrawTextAt(Font* font, int x, int y, const char* text)
 {
-    if (text && text[0]) GuiDrawText(font, x, y, text);
+    if (!font || !text || !text[0]) return;
+    // Typed text is white, whatever colour another screen left in the shared font.
+    const float r = font->r, g = font->g, b = font->b, a = font->a;
+    font->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
+    GuiDrawText(font, x, y, text);
+    font->SetColor(r, g, b, a);
 }
 
 char EditBox::KeyCharacter(int key, bool shift, bool capsLock)

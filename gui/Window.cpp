@@ -206,8 +206,10 @@ bool Window::OnMouseMove(MouseDevice*) { return false; }
 
 bool Window::OnKey(KeyboardDevice* keyboard)
 {
-    if (!keyboard || keyboard->lastKeyDown != VK_RETURN) return false;
-    Window* button = FindDefaultButton();
+    if (!keyboard) return false;
+    Window* button = keyboard->lastKeyDown == VK_RETURN   ? FindDefaultButton()
+                     : keyboard->lastKeyDown == VK_ESCAPE ? FindCancelButton()
+                                                          : nullptr;
     if (!button) return false;
     // A key is no mouse button: the default button is clicked as by the left one.
     button->OnMouseDown(nullptr);
@@ -344,6 +346,13 @@ Window* Window::FindDefaultButton() const
 {
     for (Window* child = firstChild; child; child = child->nextSibling)
         if (child->flags & WINDOW_DEFAULT_BUTTON) return child;
+    return nullptr;
+}
+
+Window* Window::FindCancelButton() const
+{
+    for (Window* child = firstChild; child; child = child->nextSibling)
+        if (child->flags & WINDOW_CANCEL_BUTTON) return child;
     return nullptr;
 }
 

@@ -43,6 +43,7 @@ enum : uint32_t {
     WINDOW_TYPE_CHARACTERGUI = 0x800000,
     WINDOW_TYPE_ENTITYINFOGUI = 0x1000000,
     WINDOW_TYPE_MODELVIEWER = 0x2000000,
+    WINDOW_CANCEL_BUTTON = 0x4000000,  // Escape on the parent presses it (Close, No, OK)
 };
 
 class Window {
@@ -78,7 +79,8 @@ public:
     virtual void GetScreenPosition(int* outX, int* outY) const;
     virtual bool OnMouseDown(MouseDevice* mouse);
     virtual bool OnMouseUp(MouseDevice* mouse);
-    // Enter clicks the default-button child, when there is one.
+    // Enter clicks the default-button child and Escape the cancel-button child, when there is
+    // one.
     virtual bool OnKey(KeyboardDevice* keyboard);
     virtual bool OnMouseMove(MouseDevice* mouse);
     // True while its picture changes with time alone (a blinking caret, a turning model).
@@ -115,6 +117,7 @@ public:
     // The hit callback, when set, has the last word.
     bool HitTest(int px, int py) const;
     Window* FindDefaultButton() const;
+    Window* FindCancelButton() const;
     // The next sibling that takes the focus or is a default button, else the first such child
     // of the parent; a window without parent gets itself.
     Window* FindNextFocusable();

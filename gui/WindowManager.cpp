@@ -224,9 +224,11 @@ bool WindowManager::OnKey(KeyboardDevice* keyboard)
                 return;
             }
         }
-        // Enter on a screen with a default button clicks it. A key the screen used is taken:
-        // it must not go on to the game (Escape to the pause menu, Enter to the console).
-        if (window->firstChild && window->FindDefaultButton() && window->OnKey(keyboard)) {
+        // Enter on a screen with a default button clicks it, Escape its cancel button. A key
+        // the screen used is taken: it must not go on to the game (Escape to the pause menu,
+        // Enter to the console).
+        if (window->firstChild && (window->FindDefaultButton() || window->FindCancelButton()) &&
+            window->OnKey(keyboard)) {
             handled = true;
             done = true;
         }

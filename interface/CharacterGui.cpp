@@ -31,6 +31,7 @@
 #include "world/Item.h"
 #include "world/WeaponDef.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -666,10 +667,13 @@ void CharacterGui::DrawAttributes()
 
     rowY = U(PAGE_Y + 24);
     const float maxHealth = rig->GetMaxHealth();
+    // The bars fill by the share left; their figures are the hull and shield points the rig
+    // panel shows.
     if (hullMeter_) {
         const float hull = maxHealth > 0.0f ? rig->GetHealth() / maxHealth * 100.0f : 0.0f;
         hullMeter_->SetValue(hull);
-        snprintf(hullMeter_->text, sizeof hullMeter_->text, "%d", (int)hull);
+        // A rig still standing never reads 0, as on the panel.
+        hullMeter_->UpdateText(std::max((int)rig->GetHealth(), 1), (int)maxHealth);
         hullMeter_->Draw();
     }
     Write(body, grey, grey, grey, left, rowY, "Hull");
@@ -679,7 +683,8 @@ void CharacterGui::DrawAttributes()
         float shields = 100.0f;
         if (InMission()) shields = rig->maxShield > 0.0f ? rig->shield / rig->maxShield * 100.0f : 0.0f;
         shieldMeter_->SetValue(shields);
-        snprintf(shieldMeter_->text, sizeof shieldMeter_->text, "%d", (int)shields);
+        shieldMeter_->UpdateText(InMission() ? std::max((int)rig->GetShield(), 1) : (int)rig->maxShield,
+                                 (int)rig->maxShield);
         shieldMeter_->Draw();
         Write(body, grey, grey, grey, left, rowY, "Shields");
     } else {

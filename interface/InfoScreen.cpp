@@ -70,6 +70,8 @@ void InfoScreen::BuildFrame(const char* title, int frameW, int frameH, bool noCl
     closeButton->SetText("X");
     closeButton->userData = (intptr_t)this;
     closeButton->hasUserData = true;
+    // A page has nothing to answer: Enter and Escape both close it, as the red button does.
+    closeButton->flags |= WINDOW_DEFAULT_BUTTON | WINDOW_CANCEL_BUTTON;
 }
 
 void InfoScreen::Finish()

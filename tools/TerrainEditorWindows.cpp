@@ -720,7 +720,12 @@ int TerrainEditor::OnFileBrowser(void*, Button*)
 int TerrainEditor::OnCloseBrowser(void*, Button*)
 {
     TerrainEditor* editor = Editor();
-    if (editor && editor->browser) editor->browser->SetVisible(false);
+    // "Close" closes what is open on top: the file browser when it is shown, else the editor
+    // (as its show button does), so that the button never does nothing.
+    if (editor && editor->browser && editor->browser->IsVisible())
+        editor->browser->SetVisible(false);
+    else if (editor)
+        editor->SetActive(false);
     Blip();
     return 1;
 }

@@ -9,6 +9,7 @@
 
 #include "gui/Button.h"
 #include "gui/EditBox.h"
+#include "gui/FileBrowser.h"
 #include "host/InputKeys.h"
 #include "interface/MissionHud.h"
 #include "platform/ConfigFile.h"
@@ -23,6 +24,7 @@
 #include "world/Building.h"
 
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -187,6 +189,28 @@ TEST_F(DeveloperToolsSession, TheConsoleRunsCommandsAndTheEditorRaisesPaintsUndo
     ClickOn(debugView);
     EXPECT_FALSE(editor.debugTextures);
     for (int i = 0; i < 4; ++i) EXPECT_STREQ(GroundTextureSlots[i], layers[i]) << "layer " << i;
+
+    // "Close" closes the file browser "File" opened, and then the editor; the show button
+    // brings the editor back.
+    auto mapButton = [&](const char* text) {
+        for (Window* child = editor.window->firstChild; child; child = child->nextSibling)
+            if ((child->flags & WINDOW_TYPE_BUTTON) && strcmp(static_cast<Button*>(child)->text, text) == 0)
+                return static_cast<Button*>(child);
+        return static_cast<Button*>(nullptr);
+    };
+    const struct {
+        const char* press;
+        bool browser, active;
+    } closing[] = {{"File", true, true}, {"Close", false, true}, {"Close", false, false}, {"show", false, true}};
+    for (const auto& step : closing) {
+        SCOPED_TRACE(step.press);
+        Button* button = std::string(step.press) == "show" ? editor.showButton : mapButton(step.press);
+        ASSERT_NE(button, nullptr);
+        ClickOn(button);
+        EXPECT_EQ(editor.browser && editor.browser->IsVisible(), step.browser);
+        EXPECT_EQ(editor.active, step.active);
+        EXPECT_EQ(editor.window->IsVisible(), step.active);
+    }
 
     // The "Object" page: a growth mesh picked from its list is put down where the mouse clicks,
     // a static object of the level that blocks the walkers once "Block" is on.

@@ -2,13 +2,15 @@
 // a user folder of nothing, the logo slides skipped, "New Game" clicked, the intro story watched
 // and skipped, a profile named and made, and the first story mission started from the galaxy
 // map's start button, all with the mouse; the menu, the new-profile window and the mission's first frame are
-// checked against their pictures.
+// checked against their pictures. The question for a missing name goes with Escape or Enter.
 #include "tests/app/PlayerSessionSupport.h"
 
 #include "campaign/ProfileScreen.h"
 #include "campaign/StorySlideshow.h"
 #include "gui/Button.h"
 #include "gui/EditBox.h"
+#include "gui/Label.h"
+#include "gui/MessageDialogGui.h"
 #include "gui/ModelViewer.h"
 #include "interface/MessageWindow.h"
 #include "interface/OptionsWindow.h"
@@ -98,6 +100,19 @@ TEST_F(FrontEndSession, FromTheLogoThroughTheIntroAndANewProfileIntoTheFirstStor
     Window* newProfile = TheProfileScreen->newProfileWindow;
     ASSERT_TRUE(newProfile->IsVisible());
     EXPECT_EQ(WindowMgr->focused, TheProfileScreen->nameBox) << "the name box waits for the name";
+    // "OK" without a name asks for one; Escape and Enter take the question away, as its OK does.
+    for (uint32_t key : {VK_ESCAPE, VK_RETURN}) {
+        SCOPED_TRACE(key);
+        ClickOn(FindButton(newProfile, "OK"));
+        ASSERT_TRUE(TheMessageDialog->IsVisible());
+        EXPECT_STREQ(TheMessageDialog->label->GetText(), "Please enter a player name.");
+        Key(key);
+        EXPECT_FALSE(TheMessageDialog->IsVisible()) << "the key answered the box";
+        EXPECT_EQ(WindowMgr->modal, nullptr);
+        EXPECT_TRUE(newProfile->IsVisible()) << "the new profile waits for its name";
+    }
+    PlayerSession::ClickOn(TheProfileScreen->nameBox);
+    ASSERT_EQ(WindowMgr->focused, TheProfileScreen->nameBox);
     for (char c : std::string("ADA")) Key((uint32_t)c);
     EXPECT_STREQ(TheProfileScreen->nameBox->GetText(), "ada");
     CheckPicture("frontend_session_new_profile");
@@ -200,6 +215,22 @@ TEST_F(DeveloperFrontEnd, BeginnerShowsInOptionsAndTheDebugFiguresLeaveTheGalaxy
     for (int i = 0; i < 100 && TheGame->state != GAME_STATE_FRONT_END; ++i) Key(VK_ESCAPE);
     ASSERT_EQ(TheGame->state, GAME_STATE_FRONT_END);
     Window* menu = MissionScreen::windows[0];
+    // "Current Profile" names no profile before one is made: on the first start, and after
+    // "Cancel" on the new profile.
+    for (const char* when : {"first start", "cancelled"}) {
+        SCOPED_TRACE(when);
+        if (std::string(when) == "cancelled") {
+            ClickOn(FindButton(menu, "New Game"));
+            for (int i = 0; i < 20 && FrontEndScreenState != 9; ++i) Key(VK_ESCAPE);
+            ASSERT_EQ(FrontEndScreenState, 9);
+            ClickOn(FindButton(TheProfileScreen->newProfileWindow, "Cancel"));
+        }
+        ClickOn(FindButton(menu, "Profiles"));
+        ASSERT_TRUE(TheProfileScreen->profilesWindow->IsVisible());
+        EXPECT_STREQ(TheProfileScreen->currentLabel->GetText(), "none");
+        ClickOn(FindButton(TheProfileScreen->profilesWindow, "Main Menu"));
+        ASSERT_TRUE(menu->IsVisible());
+    }
     ClickOn(FindButton(menu, "New Game"));
     for (int i = 0; i < 20 && FrontEndScreenState != 9; ++i) Key(VK_ESCAPE);
     ASSERT_EQ(FrontEndScreenState, 9);

@@ -1,6 +1,6 @@
 // The galaxy map as a returning player uses it: "Continue Game" on the main menu opens the
 // galaxy of the player's profile; a click on the star system of the first story mission zooms
-// into it; a click on its planet chooses it, "Mission Briefing" opens the planet panel with the
+// into it (a click on its marker as on its star); a click on its planet chooses it, "Mission Briefing" opens the planet panel with the
 // mission's briefing, "Accept" makes it the next mission and the start button starts it. The
 // galaxy, the star system (drawn after a device loss) and the planet panel are checked against
 // their pictures.
@@ -34,12 +34,13 @@ protected:
         *y = (int)lroundf(screen.y);
     }
 
-    // The cursor put on a body (which may be moving along its orbit) until the map sees it.
-    bool PointAt(CelestialBody* body)
+    // The cursor put on a body (which may be moving along its orbit), or that far above it,
+    // until the map sees it.
+    bool PointAt(CelestialBody* body, float above = 0.0f)
     {
         for (int tries = 0; tries < 6; ++tries) {
             int x = 0, y = 0;
-            OnMap(Vec3(body->world._41, body->world._42, body->world._43), &x, &y);
+            OnMap(Vec3(body->world._41, body->world._42 + above, body->world._43), &x, &y);
             MoveMouseTo(x, y);
             if (TheGalaxy->hoveredBody == body) return true;
         }
@@ -100,6 +101,9 @@ TEST_F(GalaxySession, APlanetPickedOnTheMapIsBriefedAcceptedAndStarted)
     while (star->parent) star = star->parent;
     ASSERT_TRUE(PointAt(star)) << "the cursor finds the star";
     EXPECT_EQ(TheGame->cursorColour[0], 0.0f) << "the cursor turns green over a system";
+    // The system's diamond above its star is the system too.
+    ASSERT_NE(galaxy.GalaxyMarker(star), MARKER_NONE);
+    ASSERT_TRUE(PointAt(star, GALAXY_MARKER_LIFT)) << "the cursor finds the system's marker";
     Click(0);
     ASSERT_EQ(galaxy.galaxyView, 0);
     EXPECT_EQ(&galaxy.systems[galaxy.selectedSystem], star);

@@ -1,15 +1,24 @@
 // The information pages in a running mission, on the real start-up: the technology, the
 // achievements and the mission log opened as the character screen's buttons open them, the
 // hotkeys help as the options open it; each shows over the game and holds the input, the first
-// three pause it, and each closes with its red button clicked by the mouse.
+// three pause it, and each closes with its red button clicked by the mouse. Escape and Enter
+// answer the pages, the briefing and the restart question as their buttons do.
 #include "tests/app/PlayerSessionSupport.h"
 
 #include "gui/Button.h"
+#include "gui/MessageDialogGui.h"
 #include "interface/AchievementsGui.h"
 #include "interface/CharacterGui.h"
 #include "interface/HotkeysGui.h"
+#include "interface/InGameMenu.h"
+#include "interface/MissionBriefingGui.h"
 #include "interface/MissionLogGui.h"
 #include "interface/PlayerTechGui.h"
+#include "mechanics/Objectives.h"
+#include "tools/Console.h"
+
+#include <functional>
+#include <string>
 
 using namespace playersession;
 
@@ -77,6 +86,47 @@ TEST_F(InfoScreensSession, EachPageOpensOverTheMissionAndClosesByItsButton)
         EXPECT_EQ(WindowMgr->modal, nullptr);
         EXPECT_FALSE(GamePaused);
     }
+
+    // The keys: Escape closes a page or says NO, Enter presses its default button (a page's
+    // close button, YES to the question); the game beneath gets neither key.
+    const struct {
+        const char* what;
+        std::function<void()> open;
+        std::function<bool()> shown;
+        bool asks;
+    } windows[] = {
+        {"technology", [] { OnShowTechClicked(nullptr, nullptr); }, [] { return ThePlayerTechGui->IsOpen(); }, false},
+        {"hotkeys", [] { TheHotkeysGui->SetVisible(true); }, [] { return TheHotkeysGui->IsOpen(); }, false},
+        {"briefing", [this] { ClickOn(TheObjectives->button); }, [] { return TheMissionBriefing->IsOpen(); }, false},
+        {"restart question",
+         [this] {
+             Press(DIK_ESCAPE);
+             ClickOn(FindButton(TheInGameMenu->menuWindow, "Restart Mission"));
+         },
+         [] { return TheConfirmationDialog->IsVisible(); }, true},
+    };
+    for (const auto& window : windows)
+        for (int key : {DIK_ESCAPE, DIK_RETURN}) {
+            SCOPED_TRACE(std::string(window.what) + (key == DIK_ESCAPE ? ", Escape" : ", Enter"));
+            ASSERT_EQ(TheGame->state, GAME_STATE_PLAYING);
+            window.open();
+            Passes(2, 0.05f);
+            ASSERT_TRUE(window.shown()) << "opened";
+            Press(key);
+            EXPECT_FALSE(window.shown()) << "the key answered it";
+            EXPECT_FALSE(ConsoleHasFocus()) << "Enter did not reach the console";
+            if (window.asks && key == DIK_RETURN) {
+                EXPECT_NE(TheGame->state, GAME_STATE_PLAYING) << "YES restarts the mission";
+                UntilPlaying();
+                continue;
+            }
+            if (window.asks) {
+                EXPECT_EQ(WindowMgr->modal, TheInGameMenu->menuWindow) << "NO leaves the pause menu as it was";
+                Press(DIK_ESCAPE);
+            }
+            EXPECT_FALSE(TheInGameMenu->menuShown) << "the pause menu did not open";
+            EXPECT_EQ(WindowMgr->modal, nullptr);
+        }
 }
 
 }  // namespace

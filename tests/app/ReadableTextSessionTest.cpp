@@ -504,6 +504,44 @@ TEST_P(ReadableText, TheFrontEndReadsAndAnswersAsItShows)
         resumeColour(after);
         for (int i = 0; i < 3; ++i) EXPECT_EQ(after[i], before[i]) << "colour channel " << i;
     }
+    {
+        // The menu's words on the screen, before and after a look at the inventory: white both
+        // times, whatever the character screen leaves in the fonts it shares with the menu.
+        SCOPED_TRACE("inventory");
+        auto menuWords = [&](Pixels* words) {
+            Press(DIK_ESCAPE);
+            ASSERT_TRUE(TheInGameMenu->menuShown);
+            Record(drawn, true);
+            const DrawnFrame::Text* resume = drawn.Find("Resume Game");
+            ASSERT_NE(resume, nullptr);
+            RenderFrame();
+            *words = CropPixels(ReadBackBuffer(Graphics->device), resume->box.left, resume->box.top, resume->box.right,
+                                resume->box.bottom);
+            Press(DIK_ESCAPE);
+            ASSERT_FALSE(TheInGameMenu->menuShown);
+        };
+        // The inventory's key, as the keyboard gives it: a character.
+        auto inventoryKey = [] {
+            InputScript::Type("i");
+            int exitCode = 0;
+            DrainMessages(&exitCode);
+            Passes(2, 0.05f);
+        };
+        Pixels before, after;
+        menuWords(&before);
+        inventoryKey();
+        ASSERT_TRUE(TheCharacterGui->shown && TheCharacterGui->IsVisible()) << "the inventory is open";
+        inventoryKey();
+        ASSERT_FALSE(TheCharacterGui->IsVisible());
+        menuWords(&after);
+        ASSERT_FALSE(before.argb.empty());
+        EXPECT_TRUE(before.argb == after.argb) << "the words look the same";
+        uint32_t brightest = 0;
+        auto sum = [](uint32_t c) { return ((c >> 16) & 0xFF) + ((c >> 8) & 0xFF) + (c & 0xFF); };
+        for (uint32_t c : before.argb)
+            if (sum(c) > sum(brightest)) brightest = c;
+        for (int shift : {16, 8, 0}) EXPECT_GT((int)((brightest >> shift) & 0xFF), 0xE0) << "white, channel " << shift;
+    }
 }
 
 // In a mission: the loading bar, the briefing, the achievements, the hotkeys over the dimmed HUD,
@@ -644,6 +682,20 @@ TEST_P(ReadableText, EveryScreenOfAMissionIsReadable)
         Box area = {std::min(skills->box.left, points->box.left) - 16, skills->box.top - 16,
                     std::max(skills->box.right, points->box.right) + 16, skills->box.top + H / 5};
         CheckPicture("readable_skills", area);
+        // The hull's figure beside its label is the rig's points, as its panel writes them.
+        const DrawnFrame::Text* hull = drawn.Find("Hull");
+        ASSERT_NE(hull, nullptr);
+        const DrawnFrame::Text* figure = nullptr;
+        for (const DrawnFrame::Text& t : drawn.texts)
+            if (t.box.top < hull->box.bottom && hull->box.top < t.box.bottom && t.box.left > hull->box.right &&
+                (!figure || t.box.left < figure->box.left))
+                figure = &t;
+        ASSERT_NE(figure, nullptr);
+        auto trimmed = [](std::string text) { return text.erase(0, text.find_first_not_of(' ')); };
+        ASSERT_NE(TheEntityInfoGui->healthMeter, nullptr);
+        EXPECT_EQ(trimmed(figure->text), trimmed(TheEntityInfoGui->healthMeter->text)) << "the rig panel's";
+        EXPECT_EQ(trimmed(figure->text), std::to_string((int)GetPlayerRig()->GetHealth()) + "/" +
+                                             std::to_string((int)GetPlayerRig()->GetMaxHealth()));
     }
     TheCharacterGui->Show(false);
     GamePaused = false;

@@ -5,6 +5,7 @@
 #include "render/Sprite.h"
 #include "tests/gui/GuiTestSupport.h"
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -201,7 +202,11 @@ TEST_F(ButtonTest, TextIsCutCentredSinksWhileHeldAndGreysWhenDisabled)
     const int x = 100 + (120 - size.cx) / 2, y = 100 + (40 - size.cy) / 2;
     EXPECT_EQ(painter.texts[0].x, x);
     EXPECT_EQ(painter.texts[0].y, y);
-    EXPECT_EQ(painter.texts[0].colour, PackColour(0.2f, 0.4f, 0.6f, 1.0f));
+    EXPECT_EQ(painter.texts[0].colour, PackColour(1.0f, 1.0f, 1.0f, 1.0f)) << "not the colour left in the font";
+    const float blue[4] = {0.6f, 0.78f, 1.0f, 1.0f};
+    std::copy(blue, blue + 4, button->textColour);
+    Face(*button);
+    EXPECT_EQ(painter.texts[0].colour, PackColour(0.6f, 0.78f, 1.0f, 1.0f)) << "the button's own";
 
     button->OnMouseDown(&mouse);
     Face(*button);

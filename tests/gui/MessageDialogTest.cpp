@@ -1,7 +1,7 @@
 // The message and confirmation boxes: each opens as the modal window and gives the modal window
 // back when it closes; YES runs the caller's action once and sounds, NO runs nothing and is
-// silent, and no answer ever runs an earlier caller's action; Enter answers nothing; a long
-// message is cut.
+// silent, and no answer ever runs an earlier caller's action; Enter says YES or OK, Escape NO
+// or OK; a long message is cut.
 #include "gui/Button.h"
 #include "gui/Label.h"
 #include "gui/MessageDialogGui.h"
@@ -167,16 +167,37 @@ TEST_F(MessageDialogTest, BoxesUnwindInTheOrderTheyOpened)
     manager.modal = nullptr;
 }
 
-TEST_F(MessageDialogTest, EnterAnswersNeitherBox)
+TEST_F(MessageDialogTest, EnterSaysYesAndEscapeNo)
 {
+    const struct {
+        const char* what;
+        MessageDialogGui* box;
+        int key;
+        int deletes;
+    } cases[] = {
+        {"Enter on the question", &question, VK_RETURN, 1},
+        {"Escape on the question", &question, VK_ESCAPE, 0},
+        {"Enter on the message", &message, VK_RETURN, 0},
+        {"Escape on the message", &message, VK_ESCAPE, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        deletes = 0;
+        c.box->SetVisible(true);
+        c.box->callback = DeleteSomething;
+        keyboard.lastKeyDown = c.key;
+        EXPECT_TRUE(manager.OnKey(&keyboard)) << "the key is the box's";
+        EXPECT_FALSE(c.box->IsVisible());
+        EXPECT_EQ(deletes, c.deletes);
+        EXPECT_EQ(manager.modal, nullptr);
+        c.box->SetVisible(false);
+    }
+    // Another key is no answer.
     question.SetVisible(true);
-    question.callback = DeleteSomething;
-    keyboard.lastKeyDown = VK_RETURN;
+    keyboard.lastKeyDown = 'Y';
     EXPECT_FALSE(manager.OnKey(&keyboard));
     EXPECT_TRUE(question.IsVisible());
-    EXPECT_EQ(deletes, 0);
     question.SetVisible(false);
-    EXPECT_EQ(manager.modal, nullptr);
 }
 
 TEST_F(MessageDialogTest, ALongMessageIsCutTo255Characters)
