@@ -87,9 +87,9 @@ void MessageDialogGui::Build()
     if (window) return;
     const Layout l;
     BuildFrame();
-    // Enter and Escape both acknowledge the message.
-    Button* ok = AddButton((l.W - l.buttonW) / 2, "OK", OnMessageBoxOk, "data/gui/button.dds");
-    ok->flags |= WINDOW_DEFAULT_BUTTON | WINDOW_CANCEL_BUTTON;
+    // Escape acknowledges the message. Enter answers no box: a player typing into the screen
+    // behind it must read the box before anything goes away.
+    AddButton((l.W - l.buttonW) / 2, "OK", OnMessageBoxOk, "data/gui/button.dds")->flags |= WINDOW_CANCEL_BUTTON;
     Finish();
 }
 
@@ -101,8 +101,9 @@ void ConfirmationDialogGui::Build()
     callback = nullptr;
     userValue = 0;
     const int yesX = (l.W - 2 * l.buttonW - l.border) / 2;
-    // Enter says yes, Escape says no.
-    AddButton(yesX, "YES", OnYes, "data/gui/button.dds")->flags |= WINDOW_DEFAULT_BUTTON;
+    // Escape says no. Nothing says yes but a click: the questions delete profiles, overwrite
+    // saves and throw a mission away.
+    AddButton(yesX, "YES", OnYes, "data/gui/button.dds");
     AddButton(yesX + l.buttonW + l.border, "NO", OnNo, "data/gui/button_red.dds")->flags |= WINDOW_CANCEL_BUTTON;
     Finish();
 }

@@ -332,16 +332,16 @@ TEST_P(ReadableText, TheFrontEndReadsAndAnswersAsItShows)
     ClickOn(FindButton(menu, "Continue Game"));
     ASSERT_EQ(FrontEndScreenState, 2);
     // The frame rate and the clock stand clear of a screen's own words in the corner.
-    auto statusClearOf = [&](const char* words, const char* picture) {
+    auto statusClearOf = [&](const char* words) {
         std::vector<DrawnFrame::Text> corner;
         for (const char* start : {words, "FPS:", "       Clock:"})
             if (const DrawnFrame::Text* t = drawn.FindStarting(start)) corner.push_back(*t);
         EXPECT_EQ(corner.size(), 3u) << words;
+        // (No picture: the clock and the frame rate change from run to run.)
         ExpectApart(corner);
-        CheckPicture(picture, {Config->width / 2, 0, Config->width, Config->height / 8});
     };
     Record(drawn, true);
-    statusClearOf("Completed Missions", "readable_galaxy_status");
+    statusClearOf("Completed Missions");
     CelestialBody* body = TheGalaxy->FindBodyByStoryId(0);
     ASSERT_NE(body, nullptr);
     while (body->parent && body->parent->parent) body = body->parent;
@@ -451,7 +451,7 @@ TEST_P(ReadableText, TheFrontEndReadsAndAnswersAsItShows)
         ExpectApart(panel);
         const int top = units->y + units->rows * units->rowHeight + UnitH(8);
         CheckPicture("readable_shop_unit", {units->x, top, units->x + UnitH(312), top + UnitH(250)});
-        statusClearOf("SHOP", "readable_shop_status");
+        statusClearOf("SHOP");
     }
     ClickOn(character->backButton);
     ClickOn(FindButton(TheGalaxy->container, "Main Menu"));
