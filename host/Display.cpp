@@ -4,6 +4,7 @@
 
 #include <SDL.h>
 #include <SDL_syswm.h>
+#include <X11/Xatom.h>
 
 #include <atomic>
 #include <csignal>
@@ -38,6 +39,70 @@ bool GetDesktopDisplaySize(int* width, int* height)
     if (width) *width = desktopWidth;
     if (height) *height = desktopHeight;
     return true;
+}
+
+namespace {
+
+int IgnoreRequestFailure(Display*, XErrorEvent*) { return 0; }
+
+// The window a window property names; false when it names none (or the window is gone).
+bool WindowProperty(Display* display, ::Window window, Atom property, ::Window* out)
+{
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    bool found = XGetWindowProperty(display, window, property, 0, 1, False, XA_WINDOW, &type, &format, &count, &after,
+                                    &data) == Success &&
+                 data && type == XA_WINDOW && format == 32 && count == 1;
+    if (found) *out = *reinterpret_cast<::Window*>(data);
+    if (data) XFree(data);
+    return found;
+}
+
+// A window manager stands behind the root window's check window (which names itself) and lists
+// full screen among the window states it supports.
+bool WindowManagerDoesFullScreen(Display* display)
+{
+    const ::Window root = DefaultRootWindow(display);
+    const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
+    ::Window manager = 0, self = 0;
+    if (!WindowProperty(display, root, check, &manager) || !WindowProperty(display, manager, check, &self) ||
+        self != manager)
+        return false;
+    const Atom fullScreen = XInternAtom(display, "_NET_WM_STATE_FULLSCREEN", False);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    bool listed = false;
+    if (XGetWindowProperty(display, root, XInternAtom(display, "_NET_SUPPORTED", False), 0, 4096, False, XA_ATOM,
+                           &type, &format, &count, &after, &data) == Success &&
+        data && type == XA_ATOM && format == 32) {
+        const Atom* atoms = reinterpret_cast<const Atom*>(data);
+        for (unsigned long i = 0; i < count && !listed; ++i) listed = atoms[i] == fullScreen;
+    }
+    if (data) XFree(data);
+    return listed;
+}
+
+}  // namespace
+
+bool CanWindowsGoFullScreen()
+{
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver || strcmp(driver, "x11") != 0) return true;
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return true;
+    // A check window left behind by a window manager that has gone would fail the request:
+    // that only means there is none, never the end of the game.
+    XSync(display, False);
+    int (*previous)(Display*, XErrorEvent*) = XSetErrorHandler(IgnoreRequestFailure);
+    const bool can = WindowManagerDoesFullScreen(display);
+    XSync(display, False);
+    XSetErrorHandler(previous);
+    XCloseDisplay(display);
+    return can;
 }
 
 namespace {

@@ -17,6 +17,12 @@ bool GetDesktopDisplaySize(int* width, int* height);
 // them; false (outputs untouched) when no display can be reached.
 bool GetDisplayModes(DisplayModeInfo* current, std::vector<DisplayModeInfo>* modes);
 
+// Whether the desktop makes a window full screen when asked. An X server with no window manager
+// that does it (a bare server, a kiosk) leaves such a window at its windowed size while SDL
+// takes it for the whole screen: the game then covers the screen with a borderless window of
+// its own instead. Other displays, and a display that cannot be asked, do it.
+bool CanWindowsGoFullScreen();
+
 // Watches the connection the window lives on. Left alone, Xlib ends the process on the spot
 // when the connection breaks (the X server goes away, the game's client is killed) or when the
 // window is destroyed under the game. Watched, the loss is logged once and reported, and the

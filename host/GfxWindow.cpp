@@ -95,9 +95,23 @@ bool GfxWindow::Create(const char* title, int width, int height, bool fullscreen
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
     if (width <= 0) width = 640;
     if (height <= 0) height = 480;
-    Uint32 windowFlags = SDL_WINDOW_OPENGL | (fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
-    window_ = SDL_CreateWindow(title ? title : "", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
-                               windowFlags);
+    windowedWidth_ = width;
+    windowedHeight_ = height;
+    coversScreen_ = fullscreen && !CanWindowsGoFullScreen();
+    Uint32 windowFlags = SDL_WINDOW_OPENGL | (fullscreen && !coversScreen_ ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    SDL_Rect screen = {SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height};
+    if (coversScreen_) {
+        if (SDL_GetDisplayBounds(0, &screen) == 0 && screen.w > 0 && screen.h > 0) {
+            windowFlags |= SDL_WINDOW_BORDERLESS;
+            Log("    The display does not make windows full screen: the game covers the screen (%dx%d) with its window\n",
+                screen.w, screen.h);
+        } else {
+            coversScreen_ = false;
+            windowFlags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+            screen = {SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height};
+        }
+    }
+    window_ = SDL_CreateWindow(title ? title : "", screen.x, screen.y, screen.w, screen.h, windowFlags);
     if (!window_) {
         error_ = std::string("The game's window could not be made: ") + SDL_GetError() + ".";
         Destroy();
@@ -122,6 +136,8 @@ void GfxWindow::Destroy()
 void GfxWindow::SetClientSize(int width, int height)
 {
     if (!window_ || width <= 0 || height <= 0) return;
+    windowedWidth_ = width;
+    windowedHeight_ = height;
     if (fullscreen_) return;
     SDL_SetWindowSize(window_, width, height);
     SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
@@ -131,6 +147,22 @@ bool GfxWindow::SetFullscreen(bool fullscreen)
 {
     if (!window_) return false;
     if (fullscreen == fullscreen_) return true;
+    // Where the display does not make windows full screen, the window covers the screen itself
+    // and gives it back again.
+    SDL_Rect screen;
+    if ((coversScreen_ || (fullscreen && !CanWindowsGoFullScreen())) && SDL_GetDisplayBounds(0, &screen) == 0) {
+        coversScreen_ = fullscreen;
+        SDL_SetWindowBordered(window_, fullscreen ? SDL_FALSE : SDL_TRUE);
+        if (fullscreen) {
+            SDL_SetWindowPosition(window_, screen.x, screen.y);
+            SDL_SetWindowSize(window_, screen.w, screen.h);
+        } else {
+            SDL_SetWindowSize(window_, windowedWidth_, windowedHeight_);
+            SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+        }
+        fullscreen_ = fullscreen;
+        return true;
+    }
     if (SDL_SetWindowFullscreen(window_, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) {
         Log("WARNING the window could not change to %s: %s\n", fullscreen ? "full screen" : "windowed",
             SDL_GetError());

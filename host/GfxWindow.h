@@ -1,7 +1,9 @@
 #pragma once
 // The game's one window, made for OpenGL 3.3 core drawing with a 24-bit depth and 8-bit
 // stencil buffer. Windowed it is centred on the desktop with the client size asked for; full
-// screen it covers the desktop and the device scales its picture into it, keeping the aspect.
+// screen it covers the desktop (where the display will not make it full screen, as a borderless
+// window the size of the screen) and the device scales its picture into it, keeping the aspect
+// and centred.
 // Events are read elsewhere (SDL's event queue); this class only makes and shapes the window.
 #include <cstdint>
 #include <string>
@@ -37,6 +39,10 @@ public:
 private:
     SDL_Window* window_ = nullptr;
     bool fullscreen_ = false;
+    // Full screen on a display that does not make windows full screen: a borderless window
+    // over the whole screen stands in.
+    bool coversScreen_ = false;
+    int windowedWidth_ = 0, windowedHeight_ = 0;
     bool videoStarted_ = false;
     std::string error_;
 };

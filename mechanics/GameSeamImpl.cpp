@@ -66,6 +66,16 @@ bool GameSeamImpl::IntersectTerrain(const Vec3& origin, const Vec3& direction, V
     return TheTerrain.IntersectRay(origin, direction, hit, RAY_REFINE_STEPS);
 }
 
+float GameSeamImpl::GetRimTop()
+{
+    return TheTerrain.created ? TheTerrain.RimTop() : 0.0f;
+}
+
+float GameSeamImpl::GetRimDepth(float level)
+{
+    return TheTerrain.created ? TheTerrain.RimDepth(level) : 0.0f;
+}
+
 bool GameSeamImpl::GetVisibleWaterBox(Vec3* min, Vec3* max)
 {
     return TheTerrain.created && TheTerrain.waterSet && TheTerrain.waterSet->GetVisibleBox(min, max);

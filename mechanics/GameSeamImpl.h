@@ -17,6 +17,8 @@ public:
     void GetMapSize(float* width, float* height) override;
     bool GetTerrainHeight(float x, float z, int option, float* height) override;
     bool IntersectTerrain(const Vec3& origin, const Vec3& direction, Vec3* hit) override;
+    float GetRimTop() override;
+    float GetRimDepth(float level) override;
     bool GetVisibleWaterBox(Vec3* min, Vec3* max) override;
     // The fog of war: what the player's units and buildings see now (everything while the
     // fog is switched off, and before a level has made its fog).

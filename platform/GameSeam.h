@@ -31,6 +31,11 @@ public:
     virtual bool GetTerrainHeight(float x, float z, int option, float* height);
     // Where a ray first meets the terrain; false when it misses or there is no terrain.
     virtual bool IntersectTerrain(const Vec3& origin, const Vec3& direction, Vec3* hit);
+    // The walls that rim the map: the highest ground along its edges, and how far in from the
+    // edges the ground still stands at `level` or above (0 where it stays lower). A flat map
+    // has no rim: both are 0.
+    virtual float GetRimTop();
+    virtual float GetRimDepth(float level);
 
     // ---- Entities
     virtual Vec3 GetEntityPosition(Entity* entity);

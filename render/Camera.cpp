@@ -59,6 +59,9 @@ int WheelNotches(int wheel)
     return notches;
 }
 
+// How far above the ground the eye keeps at the least, so that the near plane stays out of it.
+constexpr float EYE_CLEARANCE = 1.0f;
+
 float Distance(const Vec3& a, const Vec3& b)
 {
     Vec3 d = a - b;
@@ -106,16 +109,24 @@ ViewBounds Camera::CheckViewBounds(const Vec3& position, const Vec3& viewDirecti
     // What has to stay inside the map is the ground the screen shows, not the eye: from the
     // eye the view reaches tens of units past it to the sides and ahead, whichever way the
     // camera is turned.
+    GameSeam& game = GetGameSeam();
     Vec3 lo, hi;
     ViewFootprint(position, viewDirection, &lo, &hi);
     float width, height;
-    GetGameSeam().GetMapSize(&width, &height);
+    game.GetMapSize(&width, &height);
 
+    // An eye lower than the wall round the map stays out of it: from inside the wall the
+    // screen would show the void under the ground.
+    const float depth = game.GetRimDepth(position.y - EYE_CLEARANCE);
+    auto axis = [depth](float low, float high, float eye, float half, bool* inside, float* over) {
+        float below = low + half, above = high - half;
+        if (depth > 0.0f) below = std::fmin(below, eye + half - depth), above = std::fmax(above, eye - half + depth);
+        *inside = below >= 0.0f && above <= 0.0f;
+        *over = *inside ? 0.0f : below < 0.0f ? below : above;
+    };
     ViewBounds bounds;
-    bounds.inX = -width * 0.5f <= lo.x && hi.x <= width * 0.5f;
-    if (!bounds.inX) bounds.overX = lo.x < -width * 0.5f ? lo.x + width * 0.5f : hi.x - width * 0.5f;
-    bounds.inZ = -height * 0.5f <= lo.z && hi.z <= height * 0.5f;
-    if (!bounds.inZ) bounds.overZ = lo.z < -height * 0.5f ? lo.z + height * 0.5f : hi.z - height * 0.5f;
+    axis(lo.x, hi.x, position.x, width * 0.5f, &bounds.inX, &bounds.overX);
+    axis(lo.z, hi.z, position.z, height * 0.5f, &bounds.inZ, &bounds.overZ);
     return bounds;
 }
 
@@ -133,18 +144,25 @@ void Camera::ViewFootprint(const Vec3& position, const Vec3& viewDirection, Vec3
     Vec3Cross(&above, &forward, &right);
     const float halfHeight = std::tan(0.3926991f), halfWidth = halfHeight * aspect;
     const float reach = settings.farPlane > 0.0f ? settings.farPlane : 500.0f;
+    // The ground lies between the lowest level (0) and the top of the wall round the map. A ray
+    // meets it somewhere between the two: where it comes down to the wall's top it must already
+    // be over the map (or it would pass over the wall into the void beside the map), and where
+    // it comes down to 0 it must still be.
+    const float levels[2] = {0.0f, std::fmax(GetGameSeam().GetRimTop(), 0.0f)};
     *lo = Vec3(1e30f, 0.0f, 1e30f);
     *hi = Vec3(-1e30f, 0.0f, -1e30f);
     for (int corner = 0; corner < 4; ++corner) {
         Vec3 ray = forward + right * (corner % 2 ? halfWidth : -halfWidth) + above * (corner / 2 ? halfHeight : -halfHeight);
-        // A corner ray that never comes down to the ground counts as far as the view reaches.
-        float length = Vec3Length(&ray);
-        float t = reach / length;
-        if (position.y <= 0.0f) t = 0.0f;
-        else if (ray.y < 0.0f && position.y / -ray.y < t) t = position.y / -ray.y;
-        Vec3 point = position + ray * t;
-        lo->x = std::fmin(lo->x, point.x), lo->z = std::fmin(lo->z, point.z);
-        hi->x = std::fmax(hi->x, point.x), hi->z = std::fmax(hi->z, point.z);
+        for (float level : levels) {
+            // A corner ray that never comes down to the level counts as far as the view reaches.
+            float length = Vec3Length(&ray);
+            float t = reach / length;
+            if (position.y <= level) t = 0.0f;
+            else if (ray.y < 0.0f && (position.y - level) / -ray.y < t) t = (position.y - level) / -ray.y;
+            Vec3 point = position + ray * t;
+            lo->x = std::fmin(lo->x, point.x), lo->z = std::fmin(lo->z, point.z);
+            hi->x = std::fmax(hi->x, point.x), hi->z = std::fmax(hi->z, point.z);
+        }
     }
 }
 

@@ -107,7 +107,9 @@ void Minimap::AddPing(const Vec3& position, int kind, int entityId, float time)
 
 bool Minimap::ContainsPoint(int x, int y) const
 {
-    return x > layout.x && x < layout.x + layout.width && y > layout.y && y < layout.y + layout.height;
+    // Every pixel the picture covers takes a click, its outermost rows and columns too: those
+    // are where a player clicks to look at the map's corners and edges.
+    return x >= layout.x && x < layout.x + layout.width && y >= layout.y && y < layout.y + layout.height;
 }
 
 // ---- The display ---------------------------------------------------------------------------------

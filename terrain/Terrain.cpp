@@ -191,6 +191,7 @@ void Terrain::Create(int width_, int height_)
 void Terrain::Load(int count)
 {
     Free();
+    rimProfile_.clear();
     heightmap = std::make_unique<Heightmap>(width, height, TERRAIN_VERTICAL_SCALE);
     char path[512];
     if (IsNone(TheScene.heightmapName))
@@ -241,6 +242,7 @@ void Terrain::BuildMeshes(int count)
 
 void Terrain::RebuildMeshes(int size, int x, int z)
 {
+    rimProfile_.clear();
     float r = (float)size * 0.5f;
     for (auto& chunk : chunks) {
         if (size != 0 && !((float)chunk->x0 <= (float)x + r && (float)chunk->x1 >= (float)x - r &&

@@ -130,6 +130,11 @@ public:
     Vec3 GetInterpolatedNormal(const Vec3& position) const;
     // The grid vertex (x, h, -z) in grid units; (0, 0, 0) outside the grid.
     Vec3 GetGridVertex(int x, int z) const;
+    // The walls round the map: the highest ground along its edges, and how far in from the
+    // edges the ground still stands at `level` or above (0 where it stays lower everywhere).
+    // Only the outer rings of the grid count, so a hill in the middle of the map is no wall.
+    float RimTop() const;
+    float RimDepth(float level) const;
     // The ground class (0 low, 1 mid heights, 2 slope) of the cell under a point.
     int GetMapCellValue(const Vec3& position) const;
     // One cell in world units (320 / width).
@@ -194,6 +199,10 @@ public:
 private:
     // The grid coordinates of a world point by the query-space rule.
     void ToGrid(const Vec3& position, float* cx, float* cz) const;
+    // The highest ground of each ring of the grid counted in from its edges, made again after
+    // the heights change (a new level, an edit).
+    const std::vector<float>& RimProfile() const;
+    mutable std::vector<float> rimProfile_;
     bool devicesListed_ = false;
 };
 

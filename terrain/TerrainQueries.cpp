@@ -4,6 +4,7 @@
 #include "platform/MathUtil.h"
 #include "terrain/Heightmap.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -151,4 +152,48 @@ Vec3 Terrain::GetInterpolatedNormal(const Vec3& position) const
     if (Vec3LengthSq(&n) < 1e-12f) return up;
     Vec3Normalize(&n, &n);
     return n;
+}
+
+namespace {
+// The rings of the grid, counted in from its edges, that make up the map's rim: the generated
+// wall and the slope down from it lie well within them.
+constexpr int RIM_RINGS = 12;
+}  // namespace
+
+const std::vector<float>& Terrain::RimProfile() const
+{
+    if (!rimProfile_.empty() || !heightmap || width < 2 || height < 2) return rimProfile_;
+    const int rings = std::min(RIM_RINGS, std::min(width, height) / 2);
+    const float scale = CellSize();
+    rimProfile_.assign((size_t)rings, 0.0f);
+    for (int k = 0; k < rings; ++k) {
+        float top = 0.0f;
+        for (int x = k; x < width - k; ++x)
+            top = std::max({top, heightmap->GetHeightAt(x, k), heightmap->GetHeightAt(x, height - 1 - k)});
+        for (int z = k; z < height - k; ++z)
+            top = std::max({top, heightmap->GetHeightAt(k, z), heightmap->GetHeightAt(width - 1 - k, z)});
+        rimProfile_[(size_t)k] = top * scale;
+    }
+    return rimProfile_;
+}
+
+float Terrain::RimTop() const
+{
+    const std::vector<float>& profile = RimProfile();
+    return profile.empty() ? 0.0f : *std::max_element(profile.begin(), profile.end());
+}
+
+float Terrain::RimDepth(float level) const
+{
+    const std::vector<float>& profile = RimProfile();
+    for (int k = (int)profile.size() - 1; k >= 0; --k) {
+        if (profile[(size_t)k] < level) continue;
+        // Between this ring and the next the ground falls below the level. The grid's last
+        // vertices stand a cell short of the map's far edges, so a ring counts one cell further in.
+        float part = 1.0f;
+        if (k + 1 < (int)profile.size() && profile[(size_t)k] > profile[(size_t)k + 1])
+            part = (profile[(size_t)k] - level) / (profile[(size_t)k] - profile[(size_t)k + 1]);
+        return ((float)k + 1.0f + std::min(part, 1.0f)) * CellSize();
+    }
+    return 0.0f;
 }

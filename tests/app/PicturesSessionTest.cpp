@@ -5,6 +5,7 @@
 
 #include "host/InputScript.h"
 #include "interface/MissionHud.h"
+#include "terrain/Environment.h"
 #include "terrain/Minimap.h"
 #include "world/BuildItem.h"
 #include "world/Grid.h"
@@ -278,26 +279,72 @@ TEST_P(PicturesSession, TheCameraStaysOverTheMap)
         EXPECT_LT(*edge.gap, STEP) << edge.what << " scrolled to the edge";
     }
 
-    // A click in a corner of the minimap looks at that corner of the map, as close as the view
-    // can go.
+    // A click on the corner pixel of the minimap looks at that corner of the map, as close as
+    // the view can go.
     const MinimapLayout& box = TheMinimap.layout;
     struct Corner {
         int x, y;
         float *gapA, *gapB;
         const char* what;
     };
-    const Corner corners[] = {{box.x + 1, box.y + 1, &left, &top, "minimap's top left"},
-                              {box.x + box.width - 2, box.y + box.height - 2, &right, &bottom, "minimap's bottom right"}};
+    const int lastX = box.x + box.width - 1, lastY = box.y + box.height - 1;
+    const Corner corners[] = {{box.x, box.y, &left, &top, "minimap's top left"},
+                              {lastX, lastY, &right, &bottom, "minimap's bottom right"},
+                              {lastX, box.y, &right, &top, "minimap's top right"},
+                              {box.x, lastY, &left, &bottom, "minimap's bottom left"}};
     for (const Corner& corner : corners) {
+        // The hand's steps are coarser than a pixel at the larger sizes: the last one is placed.
         MoveMouseTo(corner.x, corner.y);
+        Input.mouse->cursorX = corner.x;
+        Input.mouse->cursorY = corner.y;
         Click(0);
         MoveMouseTo(w / 2, h / 3);
         ExpectOverTheMap(corner.what, &left, &right, &top, &bottom);
         EXPECT_LT(*corner.gapA, 4.0f) << corner.what;
         EXPECT_LT(*corner.gapB, 4.0f) << corner.what;
-        if (corner.x == box.x + 1) Shot("camera_minimap_corner_" + Size());
+        if (corner.x == box.x && corner.y == box.y) Shot("camera_minimap_corner_" + Size());
     }
 }
+
+// At three screen sizes, zoomed all the way in and all the way out, at each edge of the map: the
+// lower half of the screen, nearest the eye, shows ground and never the flat colour of the void
+// beside and under the map (the wall round the map rises higher than a zoomed-in eye).
+class CameraAtTheEdges : public PicturesSession {};
+
+TEST_P(CameraAtTheEdges, NoVoidShowsAtAnyEdgeOrZoom)
+{
+    ASSERT_TRUE(IntoAForestMission());
+    TheMinimap.SetFogEnabled(false);
+    const Vec4 fog = Environment::GetFogColour();
+    auto isVoid = [&fog](uint32_t c) {
+        return std::fabs(Red(c) - fog.x * 255.0f) < 3.0f && std::fabs(Green(c) - fog.y * 255.0f) < 3.0f &&
+               std::fabs(Blue(c) - fog.z * 255.0f) < 3.0f;
+    };
+    const std::pair<int, const char*> edges[] = {{DIK_DOWN, "south"}, {DIK_LEFT, "west"}, {DIK_UP, "north"}, {DIK_RIGHT, "east"}};
+    MoveMouseTo(Config->width / 2, Config->height / 3);
+    for (int notches : {30, -30}) {
+        InputScript::Wheel(notches);
+        Passes(80, 0.05f);
+        for (const auto& [key, edge] : edges) {
+            InputScript::KeyDown(key);
+            ScrollUntilStill();
+            InputScript::KeyUp(key);
+            Passes(1, 0.05f);
+            const std::string name = std::string("camera_") + edge + (notches > 0 ? "_in_" : "_out_") + Size();
+            Image shot;
+            ASSERT_TRUE(ShotOfNextFrame(base + "/" + name + ".png", shot));
+            const Pixels picture = key == DIK_DOWN ? Shot(name) : ToPixels(shot);
+            MoveMouseTo(Config->width / 2, Config->height / 3);
+            int voidPixels = 0;
+            for (int y = picture.height / 2; y < picture.height; ++y)
+                for (int x = 0; x < picture.width; ++x) voidPixels += isVoid(picture.At(x, y));
+            EXPECT_LT(voidPixels, picture.width) << name;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, CameraAtTheEdges, ::testing::Values("-800", "-1024", "-1280"),
+                         [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param + 1); });
 
 INSTANTIATE_TEST_SUITE_P(Screens, PicturesSession, ::testing::Values("-1024", "-1280"),
                          [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param + 1); });

@@ -102,10 +102,10 @@ protected:
         if (!started) GTEST_SKIP() << "no display for the game's window";
     }
     // The real start-up at 1024 x 768 (or the size the settings ask for, with no resolution),
-    // in a window, on the scripted clock.
+    // in a window (or as the display mode says), on the scripted clock.
     void StartGame()
     {
-        const char* argv[] = {"veldmark", "-windowed", resolution};
+        const char* argv[] = {"veldmark", displayMode, resolution};
         LogCaptureBegin();
         started = StartUp(resolution ? 3 : 2, const_cast<char**>(argv));
         startLog = LogCaptureEnd();
@@ -327,6 +327,7 @@ protected:
 
     // The command line's screen size.
     const char* resolution = "-1024";
+    const char* displayMode = "-windowed";
     std::string base;
     std::unique_ptr<ScopedEnv> data;
     std::string startLog;

@@ -3,7 +3,11 @@
 // read whole at the next start.
 #include "tests/app/PlayerSessionSupport.h"
 
+#include "host/Display.h"
+#include "interface/OptionsWindow.h"
 #include "platform/ConfigFile.h"
+
+#include <cstdlib>
 
 #include <string>
 
@@ -63,6 +67,40 @@ TEST_F(SettingsStart, EachDamagedSettingsFileStartsTheGameWithTheRestKept)
         Shutdown();
         started = false;
     }
+}
+
+// "-fullscreen -1024" on a screen that keeps its 1280 x 1024 (no window manager makes windows
+// full screen there): the whole picture shows, scaled and centred, and the menu's buttons take
+// the clicks of the cursor the player sees.
+TEST_F(SettingsStart, FullScreenOnAScreenThatKeepsItsSizeShowsTheWholePictureCentred)
+{
+    int screenWidth = 0, screenHeight = 0;
+    if (!GetDesktopDisplaySize(&screenWidth, &screenHeight) || screenWidth != 1280 || screenHeight != 1024 ||
+        system("command -v import >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "needs a display of 1280 x 1024 and ImageMagick's import";
+    base = MakeTempFolder("full-screen");
+    data = std::make_unique<ScopedEnv>("XDG_DATA_HOME", base.c_str());
+    ASSERT_TRUE(InitUserFolders());
+    displayMode = "-fullscreen";
+    StartGame();
+    ASSERT_TRUE(started) << startLog;
+    for (int i = 0; i < 100 && TheGame->state != GAME_STATE_FRONT_END; ++i) Press(DIK_ESCAPE);
+    ASSERT_EQ(TheGame->state, GAME_STATE_FRONT_END);
+
+    // The cursor taken onto "Options" by hand, and what the screen shows.
+    Button* options = FindButton(MissionScreen::windows[0], "Options");
+    ASSERT_NE(options, nullptr);
+    int x = 0, y = 0;
+    options->GetScreenPosition(&x, &y);
+    MoveMouseTo(x + options->width / 2, y + options->height / 2);
+    const std::string path = base + "/screen.png";
+    ASSERT_EQ(system(("import -window root " + path + " 2>/dev/null").c_str()), 0);
+    Image loaded, screen;
+    ASSERT_TRUE(LoadImageFile(path.c_str(), loaded) && ConvertImage(loaded, PixelFormat::A8R8G8B8, screen));
+    Pixels picture = ToPixels(screen);
+    EXPECT_TRUE(MatchesReference(picture, "front_end_full_screen_1024_on_1280x1024", {16, picture.width * picture.height / 50}));
+    Click(0);
+    EXPECT_TRUE(TheOptionsWindow->shown) << "the click on Options opened them";
 }
 
 }  // namespace

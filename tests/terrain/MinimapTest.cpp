@@ -32,14 +32,15 @@ TEST(MinimapLayout, TheMinimapSitsInTheBottomLeftCornerAtEveryHeight)
     }
 }
 
-TEST(MinimapLayout, ClicksOnTheBorderAreNotOnTheMap)
+TEST(MinimapLayout, ClicksOnThePicturesOutermostPixelsAreOnTheMapAndBesideItNot)
 {
     Minimap minimap;
     minimap.layout = ComputeMinimapLayout(768);
     const struct {
         int x, y;
         bool inside;
-    } cases[] = {{9, 611, true}, {157, 759, true}, {8, 700, false}, {158, 700, false}, {80, 610, false}, {80, 760, false}};
+    } cases[] = {{8, 610, true},   {157, 759, true}, {157, 610, true}, {8, 759, true},
+                 {7, 700, false},  {158, 700, false}, {80, 609, false}, {80, 760, false}};
     for (const auto& c : cases) EXPECT_EQ(minimap.ContainsPoint(c.x, c.y), c.inside) << c.x << ", " << c.y;
 }
 
