@@ -232,8 +232,12 @@ void Scene::ResolveLinks()
             if (e->flags & ENTITY_AGENT) {
                 static_cast<Agent*>(e)->ClaimGridCell(e->GetPosition());
             } else if (e->flags & ENTITY_BUILDING) {
-                int x0, y0, x1, y1;
-                if (e->GetGridFootprint(&x0, &y0, &x1, &y1)) grid->OccupyCells(e, x0, y0, x1, y1);
+                // A player's building lies on its ground decal, as it did when it was put down.
+                Building* building = static_cast<Building*>(e);
+                Vec3 min, max;
+                building->GetFootprintBounds(&min, &max);
+                if (building->alignment == ALIGN_PLAYER && !building->attachedEntity.Get() && min.x < max.x)
+                    CreateBuildingSplat(building, min, max);
             } else if (e->flags & ENTITY_RESOURCE) {
                 int column, row;
                 if (grid->WorldToCell(e->GetPosition(), &column, &row)) grid->OccupyCells(e, column, row, column, row);
