@@ -229,22 +229,29 @@ void SnapEntityToCell(BuildItemList* list)
     const Vec3 first = grid->CellToWorld(0, 0), last = grid->CellToWorld(grid->size - 1, grid->size - 1);
     point.x = std::fmin(std::fmax(point.x, first.x), last.x);
     point.z = std::fmin(std::fmax(point.z, first.z), last.z);
-    // The building stands in the middle of the cells it will take: on a cell's corner when
-    // it takes an even number of them, in a cell's middle when an odd number.
-    IntRect cells;
-    Vec3 low, high;
-    const BuildItem* item = (preview->flags & ENTITY_BUILDING) ? static_cast<Building*>(preview)->definition : nullptr;
-    if (item && (item->flags & BUILD_PLAYER_CAN_BUILD) &&
-        GetBuildingFootprintCells(&cells, preview->mesh, point, preview->yaw, preview->scale) &&
-        GetRotatedFootprintBox(&low, &high, preview->mesh, point, preview->yaw, preview->scale)) {
-        const Vec3 from = grid->CellToWorld(cells.minX, cells.minY);
-        const Vec3 to = grid->CellToWorld(cells.maxX + 1, cells.maxY + 1);
-        point.x += (from.x + to.x - low.x - high.x) * 0.5f;
-        point.z += (from.z + to.z - low.z - high.z) * 0.5f;
-    }
+    point = StandingOnFootprint(preview, point);
     point.y = TheTerrain.GetHeight(point) + 0.1f;
     preview->SetPosition(point);
     preview->gridRect[0] = -1;
+}
+
+Vec3 StandingOnFootprint(Entity* entity, Vec3 point)
+{
+    const Grid* grid = CurrentGrid();
+    const BuildItem* item = entity && (entity->flags & ENTITY_BUILDING) ? static_cast<Building*>(entity)->definition : nullptr;
+    if (!grid || !item || !(item->flags & BUILD_PLAYER_CAN_BUILD)) return point;
+    // On a cell's corner when it takes an even number of cells, in a cell's middle when an odd
+    // number: the middle of the model on the middle of its cells.
+    IntRect cells;
+    Vec3 low, high;
+    if (!GetBuildingFootprintCells(&cells, entity->mesh, point, entity->yaw, entity->scale) ||
+        !GetRotatedFootprintBox(&low, &high, entity->mesh, point, entity->yaw, entity->scale))
+        return point;
+    const Vec3 from = grid->CellToWorld(cells.minX, cells.minY);
+    const Vec3 to = grid->CellToWorld(cells.maxX + 1, cells.maxY + 1);
+    point.x += (from.x + to.x - low.x - high.x) * 0.5f;
+    point.z += (from.z + to.z - low.z - high.z) * 0.5f;
+    return point;
 }
 
 bool GetRotatedFootprintBox(Vec3* low, Vec3* high, const IndexedMesh* mesh, const Vec3& position, float heading,

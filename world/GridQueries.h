@@ -45,9 +45,13 @@ bool IsNextToEntity(const Vec3& position, Entity* entity, bool sameCellCounts);
 // two cells out from its rectangle, column by column. The corner and its distance from `from`.
 bool FindRaidStandCell(Entity* entity, const Vec3& from, Vec3* position, float* distance);
 // Moves the catalogue's placement preview to the grid point under the mouse and then into the
-// middle of the cells it would take there, 0.1 above the ground, and asks for its grid
-// rectangle again.
+// middle of the cells it would take there (StandingOnFootprint), 0.1 above the ground, and asks
+// for its grid rectangle again.
 void SnapEntityToCell(BuildItemList* list);
+// Where a building the player can put down stands when set down at a point (a grid point, or
+// the corner of the cell a saved game names): moved into the middle of the cells it takes
+// there. The point itself for anything else.
+Vec3 StandingOnFootprint(Entity* entity, Vec3 point);
 // The cells (first and last column in minX and maxX, rows in minY and maxY) covered by a mesh
 // placed at a position, turned by heading degrees and scaled; false when a corner of it lies
 // off the grid.
