@@ -238,10 +238,10 @@ void SnapEntityToCell(BuildItemList* list)
 Vec3 StandingOnFootprint(Entity* entity, Vec3 point)
 {
     const Grid* grid = CurrentGrid();
-    const BuildItem* item = entity && (entity->flags & ENTITY_BUILDING) ? static_cast<Building*>(entity)->definition : nullptr;
+    const bool building = entity && (entity->flags & ENTITY_BUILDING);
+    const BuildItem* item = building ? static_cast<Building*>(entity)->definition : nullptr;
     if (!grid || !item || !(item->flags & BUILD_PLAYER_CAN_BUILD)) return point;
-    // On a cell's corner when it takes an even number of cells, in a cell's middle when an odd
-    // number: the middle of the model on the middle of its cells.
+    // The middle of the model on the middle of its cells.
     IntRect cells;
     Vec3 low, high;
     if (!GetBuildingFootprintCells(&cells, entity->mesh, point, entity->yaw, entity->scale) ||

@@ -60,9 +60,9 @@ bool GetRotatedFootprintCells(IntRect* rectangle, const IndexedMesh* mesh, const
 // The world box (low and high corners) of a mesh placed so; false for a mesh with nothing in it.
 bool GetRotatedFootprintBox(Vec3* low, Vec3* high, const IndexedMesh* mesh, const Vec3& position, float heading,
                             float scale);
-// The cells a building takes: on each axis as many whole cells as its box is long (one at
-// least), the nearest to the box's middle, so that the building stands on them; false when
-// they reach off the grid.
+// The cells a building takes: on each axis an odd number (one, three, five), as many as its
+// box reaches into when centred on a cell's corner, laid out about the box's middle so that
+// the building stands on them; false when they reach off the grid.
 bool GetBuildingFootprintCells(IntRect* rectangle, const IndexedMesh* mesh, const Vec3& position, float heading,
                                float scale);
 // Whether the box of radius about the centre is at least partly in view; false without a view.

@@ -80,8 +80,10 @@ TEST_F(BaseSession, TheRigPutsUpAFactoryThatMakesAMiner)
     int left = held.width, top = held.height, right = 0, bottom = 0;
     for (int y = 0; y < held.height; ++y)
         for (int x = 0; x < held.width; ++x)
-            if (Green(held.At(x, y)) > 200 && Red(held.At(x, y)) < 120 && Blue(held.At(x, y)) < 120)
-                left = std::min(left, x), right = std::max(right, x), top = std::min(top, y), bottom = std::max(bottom, y);
+            if (Green(held.At(x, y)) > 200 && Red(held.At(x, y)) < 120 && Blue(held.At(x, y)) < 120) {
+                left = std::min(left, x), right = std::max(right, x);
+                top = std::min(top, y), bottom = std::max(bottom, y);
+            }
     EXPECT_NEAR((left + right) / 2, held.width / 2, 10) << "the model's foot in the middle of its footprint";
     EXPECT_NEAR((top + bottom) / 2, held.height / 2, 10);
     EXPECT_TRUE(MatchesReference(held, "factory_in_hand", {12, held.width * held.height / 50}));
@@ -97,7 +99,8 @@ TEST_F(BaseSession, TheRigPutsUpAFactoryThatMakesAMiner)
     int column = -1, row = -1, taken = 0, outside = 0;
     ASSERT_TRUE(TheGame->grid->WorldToCell(origin + Vec3(1.25f, 0.0f, 1.25f), &column, &row));
     for (const GridCell* cell = factory->gridCell; cell && taken < 64; cell = cell->next, ++taken)
-        outside += cell->column < column || cell->column >= column + columns || cell->row < row || cell->row >= row + rows;
+        outside += cell->column < column || cell->column >= column + columns || cell->row < row ||
+                   cell->row >= row + rows;
     EXPECT_EQ(taken, columns * rows);
     EXPECT_EQ(outside, 0);
 

@@ -316,7 +316,8 @@ TEST_F(ProjectileTest, ShotsAndBeamsLeaveAWeaponOnAnArmFromTheArm)
         WeaponDef weapon;
         weapon.shootOffset.z = c.muzzle;
         system.Fire(Vec3(), Vec3(1.0f, 0.0f, 0.0f), 10.0f, carrier, target, &weapon, 0, &carrier->Attachment(0));
-        for (Vec3 start : {MountMuzzlePoint(carrier, &carrier->Attachment(0), &weapon), system.projectiles.head->value->position}) {
+        const Vec3 beam = MountMuzzlePoint(carrier, &carrier->Attachment(0), &weapon);
+        for (Vec3 start : {beam, system.projectiles.head->value->position}) {
             start -= c.from;
             EXPECT_LT(Vec3Length(&start), 1e-3f) << "beam, then shot, facing " << c.yaw;
         }
