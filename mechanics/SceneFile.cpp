@@ -20,6 +20,7 @@
 #include "world/BuildItem.h"
 #include "world/Building.h"
 #include "world/Grid.h"
+#include "world/GridQueries.h"
 #include "world/Item.h"
 #include "world/RaidManager.h"
 
@@ -237,8 +238,16 @@ void Scene::ResolveLinks()
             if (e->flags & ENTITY_AGENT) {
                 static_cast<Agent*>(e)->ClaimGridCell(e->GetPosition());
             } else if (e->flags & ENTITY_BUILDING) {
-                int x0, y0, x1, y1;
-                if (e->GetGridFootprint(&x0, &y0, &x1, &y1)) grid->OccupyCells(e, x0, y0, x1, y1);
+                // A saved game names the cell a player's building stands in: it goes back to
+                // the middle of its footprint, and lies on its ground decal, as it did when it
+                // was put down.
+                Building* building = static_cast<Building*>(e);
+                building->SetPosition(StandingOnFootprint(building, building->GetPosition()));
+                building->gridRect[0] = -1;
+                Vec3 min, max;
+                building->GetFootprintBounds(&min, &max);
+                if (building->alignment == ALIGN_PLAYER && !building->attachedEntity.Get() && min.x < max.x)
+                    CreateBuildingSplat(building, min, max);
             } else if (e->flags & ENTITY_RESOURCE) {
                 int column, row;
                 if (grid->WorldToCell(e->GetPosition(), &column, &row)) grid->OccupyCells(e, column, row, column, row);

@@ -37,7 +37,7 @@ void Agent::FireWeapon(const WeaponDef* weapon, Agent* attacker, Entity* target,
     if (!weapon || !attacker || !target || !TheProjectiles) return;
     Vec3 origin = attacker->GetPosition();
     if (attachment && attachment->boneIndex >= 0)
-        origin = GetBoneWorldPosition(attacker->mesh, attachment->boneIndex, attacker->world, attacker->scale, origin);
+        origin = GetBoneWorldPosition(attacker->mesh, attachment->boneIndex, attacker->rotation, attacker->scale, origin);
     Vec3 toTarget = target->GetPosition() - attacker->GetPosition();
     const float distance = Vec3Length(&toTarget);
     // Standing on the target leaves no direction: the shot then aims at the target itself.

@@ -281,7 +281,9 @@ Entity* CreateBuildingSplat(Building* building, const Vec3& min, const Vec3& max
     splat->meshStates[0] = mesh;
     splat->meshCount = 1;
     splat->flags |= ENTITY_SPLAT;
-    splat->SetPosition(position);
+    // The decal's vertices hold the ground's own heights: raised by the building's height too,
+    // it would hang in the air over the building like a veil.
+    splat->SetPosition(Vec3(position.x, 0.0f, position.z));
     TheScene.splats.PushBack(splat);
     building->attachedEntity.Set(splat);
     return splat;

@@ -22,6 +22,7 @@
 #include "world/AgentCombat.h"
 #include "world/BuildItem.h"
 #include "world/Grid.h"
+#include "world/GridQueries.h"
 #include "world/MissionHooks.h"
 #include "world/ProjectileSystem.h"
 #include "world/WeaponDef.h"
@@ -175,6 +176,21 @@ float Building::ScaledTick(float t) const
     int level = PowerNodeLevel();
     if (level > 0) t += (float)level * t * 0.1f;
     return t;
+}
+
+bool Building::GetGridFootprint(int* x0, int* y0, int* x1, int* y1)
+{
+    // What the level lays out keeps the cells it was laid out on.
+    if (!definition || !(definition->flags & BUILD_PLAYER_CAN_BUILD)) return Entity::GetGridFootprint(x0, y0, x1, y1);
+    for (int* corner : {x0, y0, x1, y1})
+        if (corner) *corner = -1;
+    IntRect cells;
+    if (!GetBuildingFootprintCells(&cells, mesh, GetPosition(), yaw, scale)) return false;
+    if (x0) *x0 = cells.minX;
+    if (y0) *y0 = cells.minY;
+    if (x1) *x1 = cells.maxX;
+    if (y1) *y1 = cells.maxY;
+    return true;
 }
 
 void Building::GetFootprintBounds(Vec3* min, Vec3* max)

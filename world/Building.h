@@ -84,6 +84,10 @@ public:
 
     // ---- The entity interface
     Vec3 GetFirePoint(int which) override;
+    // The cells under a building the player can put down: one, three or five a side by the
+    // length and width of its model, centred on it, so that it stands on the cells its
+    // placement showed.
+    bool GetGridFootprint(int* x0, int* y0, int* x1, int* y1) override;
     void Update() override;
     void Render(int pass) override;
     void OnSelect() override;

@@ -9,6 +9,7 @@
 #include "render/ViewFrustum.h"
 #include "terrain/Terrain.h"
 #include "world/BuildItem.h"
+#include "world/Building.h"
 #include "world/Entity.h"
 #include "world/Grid.h"
 
@@ -228,37 +229,63 @@ void SnapEntityToCell(BuildItemList* list)
     const Vec3 first = grid->CellToWorld(0, 0), last = grid->CellToWorld(grid->size - 1, grid->size - 1);
     point.x = std::fmin(std::fmax(point.x, first.x), last.x);
     point.z = std::fmin(std::fmax(point.z, first.z), last.z);
+    point = StandingOnFootprint(preview, point);
     point.y = TheTerrain.GetHeight(point) + 0.1f;
     preview->SetPosition(point);
     preview->gridRect[0] = -1;
+}
+
+Vec3 StandingOnFootprint(Entity* entity, Vec3 point)
+{
+    const Grid* grid = CurrentGrid();
+    const bool building = entity && (entity->flags & ENTITY_BUILDING);
+    const BuildItem* item = building ? static_cast<Building*>(entity)->definition : nullptr;
+    if (!grid || !item || !(item->flags & BUILD_PLAYER_CAN_BUILD)) return point;
+    // The middle of the model on the middle of its cells.
+    IntRect cells;
+    Vec3 low, high;
+    if (!GetBuildingFootprintCells(&cells, entity->mesh, point, entity->yaw, entity->scale) ||
+        !GetRotatedFootprintBox(&low, &high, entity->mesh, point, entity->yaw, entity->scale))
+        return point;
+    const Vec3 from = grid->CellToWorld(cells.minX, cells.minY);
+    const Vec3 to = grid->CellToWorld(cells.maxX + 1, cells.maxY + 1);
+    point.x += (from.x + to.x - low.x - high.x) * 0.5f;
+    point.z += (from.z + to.z - low.z - high.z) * 0.5f;
+    return point;
+}
+
+bool GetRotatedFootprintBox(Vec3* low, Vec3* high, const IndexedMesh* mesh, const Vec3& position, float heading,
+                            float scale)
+{
+    if (!mesh) return false;
+    if (std::fabs(heading) <= 0.01f) {
+        if (mesh->boundsMin.x > mesh->boundsMax.x) return false;  // nothing in the mesh
+        *low = position + mesh->boundsMin * scale;
+        *high = position + mesh->boundsMax * scale;
+        return true;
+    }
+    Matrix turn;
+    MatrixRotationY(&turn, heading * 0.01745329f);
+    *low = Vec3(1000.0f, 1000.0f, 1000.0f);
+    *high = Vec3(-1000.0f, -1000.0f, -1000.0f);
+    for (const MeshMaterial& material : mesh->materials)
+        for (const MeshVertex& vertex : material.Vertices()) {
+            // The file's vertices, mirrored as the mesh stands in the world.
+            Vec3 mirrored(-vertex.position.x, vertex.position.y, vertex.position.z), turned;
+            Vec3TransformCoord(&turned, &mirrored, &turn);
+            Vec3 placed = position + turned * scale;
+            *low = Vec3Min(*low, placed);
+            *high = Vec3Max(*high, placed);
+        }
+    return low->x <= high->x;
 }
 
 bool GetRotatedFootprintCells(IntRect* rectangle, const IndexedMesh* mesh, const Vec3& position, float heading,
                               float scale)
 {
     const Grid* grid = CurrentGrid();
-    if (!grid || !mesh) return false;
     Vec3 low, high;
-    if (std::fabs(heading) <= 0.01f) {
-        if (mesh->boundsMin.x > mesh->boundsMax.x) return false;  // nothing in the mesh
-        low = position + mesh->boundsMin * scale;
-        high = position + mesh->boundsMax * scale;
-    } else {
-        Matrix turn;
-        MatrixRotationY(&turn, heading * 0.01745329f);
-        low = Vec3(1000.0f, 1000.0f, 1000.0f);
-        high = Vec3(-1000.0f, -1000.0f, -1000.0f);
-        for (const MeshMaterial& material : mesh->materials)
-            for (const MeshVertex& vertex : material.Vertices()) {
-                // The file's vertices, mirrored as the mesh stands in the world.
-                Vec3 mirrored(-vertex.position.x, vertex.position.y, vertex.position.z), turned;
-                Vec3TransformCoord(&turned, &mirrored, &turn);
-                Vec3 placed = position + turned * scale;
-                low = Vec3Min(low, placed);
-                high = Vec3Max(high, placed);
-            }
-        if (low.x > high.x) return false;
-    }
+    if (!grid || !GetRotatedFootprintBox(&low, &high, mesh, position, heading, scale)) return false;
     // A corner half a cell in belongs to the cell it stands in, not to its neighbour.
     float half = grid->cellSize * 0.5f;
     low.x += half;
@@ -273,6 +300,40 @@ bool GetRotatedFootprintCells(IntRect* rectangle, const IndexedMesh* mesh, const
         rectangle->minY = std::min(r0, r1);
         rectangle->maxY = std::max(r0, r1);
     }
+    return true;
+}
+
+namespace {
+
+// The cells a building takes on one axis, its span measured from the grid's first line: an odd
+// number of them (one, three, five: a building has a middle cell), as many as a span of that
+// length centred on a cell's corner reaches into when its ends are rounded to the nearest
+// cell, laid out about the span's middle.
+void CentredCells(float start, float end, float cellSize, int* first, int* last)
+{
+    const float half = (end - start) * 0.5f / cellSize;
+    const int count = 1 + 2 * (int)std::floor(half + 0.5f);
+    const float middle = (start + end) * 0.5f / cellSize;
+    // A middle on a cell's corner, where a building put down by the level stands, has no
+    // middle cell: the cells after the corner are taken, as the grid's cell rule takes them.
+    *first = (int)std::floor(middle - count * 0.5f + 0.51f);
+    *last = *first + count - 1;
+}
+
+}  // namespace
+
+bool GetBuildingFootprintCells(IntRect* rectangle, const IndexedMesh* mesh, const Vec3& position, float heading,
+                               float scale)
+{
+    const Grid* grid = CurrentGrid();
+    Vec3 low, high;
+    if (!grid || !GetRotatedFootprintBox(&low, &high, mesh, position, heading, scale)) return false;
+    const Vec3 origin = grid->CellToWorld(0, 0);
+    IntRect cells;
+    CentredCells(low.x - origin.x, high.x - origin.x, grid->cellSize, &cells.minX, &cells.maxX);
+    CentredCells(low.z - origin.z, high.z - origin.z, grid->cellSize, &cells.minY, &cells.maxY);
+    if (cells.minX < 0 || cells.minY < 0 || cells.maxX >= grid->size || cells.maxY >= grid->size) return false;
+    if (rectangle) *rectangle = cells;
     return true;
 }
 

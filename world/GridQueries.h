@@ -44,14 +44,27 @@ bool IsNextToEntity(const Vec3& position, Entity* entity, bool sameCellCounts);
 // walkable one nearest to from; around a building, the first empty cell on the rings one and
 // two cells out from its rectangle, column by column. The corner and its distance from `from`.
 bool FindRaidStandCell(Entity* entity, const Vec3& from, Vec3* position, float* distance);
-// Moves the catalogue's placement preview to the grid point under the mouse, 0.1 above the
-// ground, and asks for its grid rectangle again.
+// Moves the catalogue's placement preview to the grid point under the mouse and then into the
+// middle of the cells it would take there (StandingOnFootprint), 0.1 above the ground, and asks
+// for its grid rectangle again.
 void SnapEntityToCell(BuildItemList* list);
+// Where a building the player can put down stands when set down at a point (a grid point, or
+// the corner of the cell a saved game names): moved into the middle of the cells it takes
+// there. The point itself for anything else.
+Vec3 StandingOnFootprint(Entity* entity, Vec3 point);
 // The cells (first and last column in minX and maxX, rows in minY and maxY) covered by a mesh
 // placed at a position, turned by heading degrees and scaled; false when a corner of it lies
 // off the grid.
 bool GetRotatedFootprintCells(IntRect* rectangle, const IndexedMesh* mesh, const Vec3& position, float heading,
                               float scale);
+// The world box (low and high corners) of a mesh placed so; false for a mesh with nothing in it.
+bool GetRotatedFootprintBox(Vec3* low, Vec3* high, const IndexedMesh* mesh, const Vec3& position, float heading,
+                            float scale);
+// The cells a building takes: on each axis an odd number (one, three, five), as many as its
+// box reaches into when centred on a cell's corner, laid out about the box's middle so that
+// the building stands on them; false when they reach off the grid.
+bool GetBuildingFootprintCells(IntRect* rectangle, const IndexedMesh* mesh, const Vec3& position, float heading,
+                               float scale);
 // Whether the box of radius about the centre is at least partly in view; false without a view.
 bool IsInViewFrustum(const Vec3& centre, float radius);
 // A jagged line between two cells of the level map, by recursive midpoint displacement.

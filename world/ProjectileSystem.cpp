@@ -363,16 +363,8 @@ void ProjectileSystem::Burst(Projectile* p)
 
 Vec3 ProjectileSystem::MuzzlePoint(const Beam* beam, Entity* shooter)
 {
-    if (beam->mount && beam->mount->boneIndex >= 0) {
-        Vec3 point = GetBoneWorldPosition(shooter->mesh, beam->mount->boneIndex, shooter->world, shooter->scale,
-                                          shooter->GetPosition());
-        if (beam->hasWeapon) {
-            Vec3 muzzle(0.0f, 0.0f, beam->weapon.shootOffset.z), turned;
-            Vec3TransformNormal(&turned, &muzzle, &shooter->rotation);
-            point += turned * shooter->scale;
-        }
-        return point;
-    }
+    if (beam->mount && beam->mount->boneIndex >= 0)
+        return MountMuzzlePoint(shooter, beam->mount, beam->hasWeapon ? &beam->weapon : nullptr);
     return shooter->GetFirePoint(0);
 }
 

@@ -243,6 +243,11 @@ float DamageTypeFactor(int weaponType, int composition, bool targetIsAgent);
 // seconds; one of that kind still running only lasts longer.
 void ApplyWeaponStatus(Agent* agent, int kind, float amount, float duration, Entity* source);
 
+// Where a shot leaves a weapon on a mount: the mount's bone as the shooter stands, turned and
+// scaled with it, moved on along the shooter's heading by the weapon's muzzle offset (none
+// without a weapon). The shooter's position without a mount bone.
+Vec3 MountMuzzlePoint(const Entity* shooter, const AgentAttachment* mount, const WeaponDef* weapon);
+
 // The damage type a projectile deals: 3 a shell, 1 a missile, 7 plasma, 8 pulse, else 9.
 int ProjectileDamageType(uint32_t flags);
 

@@ -156,6 +156,22 @@ bool TurretProjectile(int weaponType, float* speed, uint32_t* flags)
     }
 }
 
+Vec3 MountMuzzlePoint(const Entity* shooter, const AgentAttachment* mount, const WeaponDef* weapon)
+{
+    if (!shooter) return Vec3();
+    const Vec3 position = shooter->GetPosition();
+    if (!mount || mount->boneIndex < 0) return position;
+    // The bone is turned by the shooter's heading alone: its world matrix also carries the
+    // position, which is added once.
+    Vec3 point = GetBoneWorldPosition(shooter->mesh, mount->boneIndex, shooter->rotation, shooter->scale, position);
+    if (weapon) {
+        Vec3 muzzle(0.0f, 0.0f, weapon->shootOffset.z), turned;
+        Vec3TransformNormal(&turned, &muzzle, &shooter->rotation);
+        point += turned * shooter->scale;
+    }
+    return point;
+}
+
 void ProjectileSystem::Fire(const Vec3& position, const Vec3& direction, float speed, Entity* shooter, Entity* target,
                             const WeaponDef* weapon, uint32_t flags, const AgentAttachment* mount)
 {
@@ -168,13 +184,7 @@ void ProjectileSystem::Fire(const Vec3& position, const Vec3& direction, float s
     p->position = position;
     if (shooter) {
         if (mount && mount->boneIndex >= 0) {
-            p->position = GetBoneWorldPosition(shooter->mesh, mount->boneIndex, shooter->world, shooter->scale,
-                                               shooter->GetPosition());
-            if (weapon) {
-                Vec3 muzzle(0.0f, 0.0f, weapon->shootOffset.z), turned;
-                Vec3TransformNormal(&turned, &muzzle, &shooter->rotation);
-                p->position += turned * shooter->scale;
-            }
+            p->position = MountMuzzlePoint(shooter, mount, weapon);
         } else if ((shooter->flags & ENTITY_AGENT) &&
                    (static_cast<Agent*>(shooter)->classWord & AGENT_CLASS_ALTERNATING_SHOT)) {
             Agent* agent = static_cast<Agent*>(shooter);

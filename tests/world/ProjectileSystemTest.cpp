@@ -292,6 +292,40 @@ TEST_F(ProjectileTest, ABeamHoldsItsShootersClockAndItsMountsWhileItBurns)
     attacker->RemoveAttachment("rightweapon");
 }
 
+// A weapon on an arm fires from the arm wherever its carrier stands and faces: the bone (file
+// space (1, 2, 0.5), x mirrored) turned and moved with the carrier, then the muzzle offset ahead.
+TEST_F(ProjectileTest, ShotsAndBeamsLeaveAWeaponOnAnArmFromTheArm)
+{
+    struct Case {
+        Vec3 at;
+        float yaw, muzzle;
+        Vec3 from;
+    } cases[] = {{Vec3(20.0f, 0.0f, 30.0f), 0.0f, 0.0f, Vec3(19.0f, 2.0f, 30.5f)},
+                 {Vec3(-60.0f, 3.0f, -110.0f), 0.0f, 1.5f, Vec3(-61.0f, 5.0f, -108.0f)},
+                 {Vec3(20.0f, 0.0f, 30.0f), 90.0f, 1.5f, Vec3(22.0f, 2.0f, 31.0f)}};
+    Agent* target = Soldier(ALIGN_ENEMY, Vec3(8.0f, 0.0f, 0.0f));
+    Agent* carrier = Soldier(ALIGN_PLAYER, Vec3());
+    carrier->mesh->joints.resize(1);
+    MatrixTranslation(&carrier->mesh->joints[0].worldMatrix, 1.0f, 2.0f, 0.5f);
+    Entity gun;
+    carrier->AddAttachment(&gun, "rightweapon", "none");
+    carrier->attachments[0].boneIndex = 0;
+    for (const Case& c : cases) {
+        carrier->SetPosition(c.at);
+        MatrixRotationY(&carrier->rotation, c.yaw * 0.01745329f);
+        WeaponDef weapon;
+        weapon.shootOffset.z = c.muzzle;
+        system.Fire(Vec3(), Vec3(1.0f, 0.0f, 0.0f), 10.0f, carrier, target, &weapon, 0, &carrier->Attachment(0));
+        const Vec3 beam = MountMuzzlePoint(carrier, &carrier->Attachment(0), &weapon);
+        for (Vec3 start : {beam, system.projectiles.head->value->position}) {
+            start -= c.from;
+            EXPECT_LT(Vec3Length(&start), 1e-3f) << "beam, then shot, facing " << c.yaw;
+        }
+        system.Clear();
+    }
+    carrier->RemoveAttachment("rightweapon");
+}
+
 TEST_F(ProjectileTest, LightningChainsToTheNearestFoesByTheShootersLevel)
 {
     struct Case {
