@@ -168,6 +168,32 @@ TEST_F(AiBrainTest, AnAttackBotHuntsTheNearestEnemyInRange)
     EXPECT_EQ(bot->brain->mode, AI_MODE_NONE);
 }
 
+// The rig lets go of a foe it picked itself once the foe is out of its sight; an attack the
+// player ordered, and a bot's own fight, follow the foe on.
+TEST_F(AiBrainTest, TheRigLetsGoOfAFoeItPickedItselfBeyondItsSight)
+{
+    struct {
+        bool rig, ordered, letsGo;
+    } cases[] = {{true, false, true}, {true, true, false}, {false, false, false}};
+    for (const auto& c : cases) {
+        TheScene.ReleaseEntities();
+        Agent* unit = Unit(ALIGN_PLAYER, BRAIN_ATTACKBOT, 0.0f);
+        if (c.rig) unit->flags |= ENTITY_PLAYER;
+        unit->noticeRange = 20.0f;
+        Agent* foe = Unit(ALIGN_ENEMY, BRAIN_ENEMY, 15.0f);
+        unit->brain->Think(unit);
+        if (c.ordered) unit->brain->SetJob("AttackEntity", unit, AI_MODE_ATTACK);
+        ASSERT_EQ(unit->target.Get(), foe);
+        foe->SetPosition(Vec3(19.5f, 0.0f, 0.0f));
+        unit->brain->Think(unit);
+        EXPECT_EQ(unit->target.Get(), foe) << "within sight";
+        foe->SetPosition(Vec3(21.0f, 0.0f, 0.0f));
+        unit->brain->Think(unit);
+        EXPECT_EQ(unit->target.Get(), c.letsGo ? nullptr : foe) << c.rig << c.ordered;
+        EXPECT_EQ(unit->brain->mode, c.letsGo ? AI_MODE_NONE : AI_MODE_ATTACK);
+    }
+}
+
 TEST_F(AiBrainTest, AGuardAttacksWithinItsNoticeRangeAndLetsGoBeyondIt)
 {
     struct {
