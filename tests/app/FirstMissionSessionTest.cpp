@@ -459,8 +459,9 @@ TEST_F(FirstMissionSession, OnBeginnerTheRigFindsTheBeaconAndRazesTheCampOfTheSe
     EXPECT_TRUE(found->flags & OBJECTIVE_DONE) << "the beacon was found";
     if (TheMessageWindow && TheMessageWindow->shown) ClickOn(TheMessageWindow->closeTextButton);
 
-    // The camp's guards fall first, then the camp: the bots gather short of it and go in
-    // first, and the rig mends itself from its cannisters when it is hurt.
+    // The camp's guards fall first, then the camp: the bots gather short of it and go in, the
+    // rig behind them; the rig mends itself from its cannisters, and with those spent steps back out
+    // of the fight until the guards are down.
     const auto campId = camp->id;
     const Vec3 campAt = camp->GetPosition(), fromCamp = rig->GetPosition() - campAt;
     const Vec3 staging = campAt + fromCamp * (36.0f / std::max(GroundDistance(rig->GetPosition(), campAt), 36.0f));
@@ -470,7 +471,19 @@ TEST_F(FirstMissionSession, OnBeginnerTheRigFindsTheBeaconAndRazesTheCampOfTheSe
             if (GroundDistance(unit->GetPosition(), rig->GetPosition()) > 10.0f) return true;
         return false;
     });
+    // The gunners go first, so that the guards turn on them.
+    Play(8.0f, 0.1f, [&] {
+        Agent* foe = NearestFoe(campAt, 24.0f);
+        for (Agent* unit : Fighters()) {
+            if (!foe || (unit->brain && unit->brain->mode == AI_MODE_ATTACK)) continue;
+            TheGame->hoveredEntity = foe;
+            TheGame->OrderAttack(unit);
+        }
+        TheGame->hoveredEntity = nullptr;
+        return foe && (!foe->target.Get() || foe->target.Get() == rig);
+    });
     int heals = 0;
+    bool back = false;
     Play(400.0f, 0.1f, [&] {
         if (!rig->IsAlive() || camp->id != campId || !camp->IsAlive()) return false;
         if (rig->health < rig->GetMaxHealth() * 0.5f && heals < 2) {
@@ -480,7 +493,10 @@ TEST_F(FirstMissionSession, OnBeginnerTheRigFindsTheBeaconAndRazesTheCampOfTheSe
             ++heals;
         }
         Agent* foe = NearestFoe(campAt, 24.0f);
-        for (Agent* unit : Fighters(rig)) {
+        const bool out = foe && heals == 2 && rig->health < rig->GetMaxHealth() * 0.3f && !Fighters().empty();
+        if (out && !back) SendRig(rig, staging);
+        back = out;
+        for (Agent* unit : Fighters(back ? nullptr : rig)) {
             if (unit->brain && unit->brain->mode == AI_MODE_ATTACK) continue;
             TheGame->hoveredEntity = foe ? static_cast<Entity*>(foe) : camp;
             TheGame->OrderAttack(unit);
