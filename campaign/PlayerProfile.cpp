@@ -347,6 +347,8 @@ void PlayerProfile::ResetForMission(float startOre, float startFuel, bool restor
         rig->kills = 0;
         rig->health = rig->maxHealth;
         rig->shield = rig->maxShield;
+        // A fresh start leaves behind the acid or fire the rig fell to.
+        for (StatusEffect& effect : rig->statusEffects) effect.timeLeft = 0.0f;
     } else {
         rig->kills = statistics[PROFILE_STAT_RIG_KILLS];
         rig->health = savedHealth > 0.0f ? savedHealth : rig->maxHealth;

@@ -310,6 +310,7 @@ void PlayerProfile::SetDefaultRig()
         // What the HUD's command panel offers for the rig.
         rig->commandWord = prototype->commandWord;
         rig->classWord |= prototype->classWord;
+        rig->brainKind = prototype->brainKind;
     }
     if (chassis && chassis->chassis) {
         rig->mesh = chassis->chassis->mesh;

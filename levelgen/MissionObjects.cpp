@@ -10,6 +10,7 @@
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Objectives.h"
 #include "mechanics/Scene.h"
+#include "platform/ConfigFile.h"
 #include "platform/Files.h"
 #include "platform/RandomUtil.h"
 #include "render/ParticleManager.h"
@@ -311,6 +312,7 @@ void PlaceGuards(const Vec3& position, int level, bool enemyObjective)
         guard->flags |= ENTITY_PLACED;
         if (enemyObjective) guard->classWord |= AGENT_OBJECTIVE;
         RaiseHealthForLevel(guard, level);
+        ScaleGuardForDifficulty(guard);
         guard->StampGrid();
     }
     if (found <= n) return;
@@ -378,6 +380,13 @@ void FormatObjectiveText(char* out, size_t size, const char* format, ...)
     va_start(args, format);
     vsnprintf(out, size, format, args);
     va_end(args);
+}
+
+void ScaleGuardForDifficulty(Entity* guard)
+{
+    const float difficulty = Config ? (float)Config->Difficulty : 1.0f;
+    guard->SetMaxHealth(guard->GetMaxHealth() * (1.0f + (difficulty - 1.0f) / 3.0f));
+    guard->SetHealth(guard->GetMaxHealth());
 }
 
 int GuardCountForLevel(int level)

@@ -189,6 +189,7 @@ void PopulateCell(int kind, const Vec3& at, const char* environment, int level, 
         if (Agent* guard = TheScene.CreateAgent(type, true)) {
             guard->SetPosition(at);
             guard->flags |= ENTITY_PLACED;
+            ScaleGuardForDifficulty(guard);
         }
         return;
     }

@@ -56,6 +56,7 @@ void AIBrain::Init()
 {
     job = nullptr;
     mode = AI_MODE_NONE;
+    ownFight = false;
 }
 
 const char* AIBrain::GetModeName(int mode)
@@ -84,6 +85,7 @@ bool AIBrain::TakeJob(Agent* agent, const char* jobName)
 int AIBrain::SetJob(const char* jobName, Agent* agent, int newMode)
 {
     mode = newMode;
+    ownFight = false;
     if (!TakeJob(agent, nullptr)) return 0;
     return job->SetTask(jobName) ? 1 : 0;
 }
@@ -94,6 +96,7 @@ void AIBrain::ClearJob()
     if (TaskManager* tasks = TaskManager::Get()) tasks->ReleaseJob(job);
     job = nullptr;
     mode = AI_MODE_IDLE;
+    ownFight = false;
 }
 
 void AIBrain::Think(Agent* agent)
@@ -128,6 +131,14 @@ void AIBrain::ThinkMiner(Agent* agent)
 
 void AIBrain::ThinkAttacker(Agent* agent)
 {
+    // The pilot's rig goes no further after a foe it picked than it sees: what runs into the
+    // dark is let go, and the rig is not led into a camp or a lair it never meant to enter.
+    if (mode == AI_MODE_ATTACK && ownFight && (agent->flags & ENTITY_PLAYER)) {
+        Entity* target = agent->target.GetLive();
+        if (target && GetGroundDistance(agent->GetPosition(), target->GetPosition()) > agent->noticeRange)
+            StopAttack(agent);
+        return;
+    }
     if (mode != AI_MODE_IDLE && mode != AI_MODE_NONE) return;
     // A plain move order is obeyed to the letter; one given to attack on the way is not.
     if (agent->HasStanceBits() && !(agent->classWord & AGENT_ORDERED_MOVE)) return;
@@ -158,7 +169,7 @@ void AIBrain::ThinkAttacker(Agent* agent)
     if (nearest && best < agent->noticeRange) {
         agent->target.Set(nearest);
         mode = AI_MODE_ATTACK;
-        TakeJob(agent, "AttackEntity");
+        ownFight = TakeJob(agent, "AttackEntity");
     } else {
         agent->target.Clear();
         mode = AI_MODE_NONE;

@@ -4,7 +4,9 @@
 // (SetJob); the computer's units choose their own next job in Think, every frame before the
 // job runs, by the behaviour kind of their unit type (the agent's brainKind):
 // ENEMY guards, NEUTRAL wanders, MINER mines, ATTACKBOT hunts the enemy, CREATURE roams and
-// bites. The player's own units (kind 0) think nothing: they do what they are told.
+// bites. The player's own units (kind 0) think nothing: they do what they are told. The rig
+// is an ATTACKBOT too, so that standing idle it answers what comes at it, but a fight it
+// picked itself ends when the foe is out of its sight.
 //
 // A brain never holds a job the TaskManager cannot give: when the pool is empty it stays
 // without one and tries again on a later frame.
@@ -69,6 +71,8 @@ public:
 
     Job* job;
     int mode;
+    // The current fight was picked by ThinkAttacker, not ordered.
+    bool ownFight;
 
 private:
     // The current job returned, a new one taken for the agent and pointed at the template

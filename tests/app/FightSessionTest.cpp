@@ -1,7 +1,9 @@
 // A fight as a player gives it, in the real game: a gunner of the player's and a scavenger stand
 // near the rig; a click selects the gunner, a right click on the scavenger sends it to attack,
 // and the scavenger falls to it, the kill teaching the gunner. Then the rig, sent at a second
-// scavenger, shoots it down with the weapons on its arms from a distance.
+// scavenger, shoots it down with the weapons on its arms from a distance. On Beginner a rig
+// left standing answers a beast's bite and a scavenger's shot by itself, and one sent off with a
+// right click past a beast still gets there.
 #include "tests/app/PlayerSessionSupport.h"
 
 #include <algorithm>
@@ -63,6 +65,46 @@ TEST_F(FightSession, AGunnerSentAtAScavengerBringsItDown)
     }
     EXPECT_FALSE(second->id == secondId && second->IsAlive()) << "the rig shot the scavenger down";
     EXPECT_GT(closest, 4.0f) << "from a distance, not at arm's length";
+}
+
+TEST_F(FightSession, OnBeginnerAnIdleRigAnswersWhatAttacksItAndStillGoesWhereItIsSent)
+{
+    Config->Difficulty = 0;
+    ASSERT_TRUE(IntoAForestMission());
+    Agent* rig = GetPlayerRig();
+    ASSERT_NE(rig, nullptr);
+    for (const char* foe : {"stump_crawler", "scav_small"}) {
+        SCOPED_TRACE(foe);
+        Agent* enemy = PlaceUnit(foe, rig->GetPosition(), ALIGN_ENEMY);
+        ASSERT_NE(enemy, nullptr);
+        const auto id = enemy->id;
+        PlayWithoutPictures(60.0f, 0.05f, [&] { return rig->IsAlive() && enemy->id == id && enemy->IsAlive(); });
+        EXPECT_FALSE(enemy->id == id && enemy->IsAlive()) << "the rig brought it down";
+        ASSERT_TRUE(rig->IsAlive());
+        EXPECT_GT(rig->health, rig->GetMaxHealth() * 0.5f);
+    }
+
+    // Sent off with a right click, a beast at its side, it does not stop to fight on the way.
+    Agent* beast = PlaceUnit("stump_crawler", rig->GetPosition(), ALIGN_ENEMY);
+    ASSERT_NE(beast, nullptr);
+    Passes(2, 0.05f);
+    int x = 0, y = 0;
+    ASSERT_TRUE(OnScreen(rig->GetCenter(), &x, &y));
+    MoveMouseTo(x, y);
+    Click(0);
+    ASSERT_EQ(TheGame->GetFirstSelected(), rig);
+    const Vec3 start = rig->GetPosition(), toBeast = beast->GetPosition() - start;
+    Vec3 goal;
+    ASSERT_TRUE(FindOpenGround(start - toBeast, &goal));
+    ASSERT_TRUE(OnScreen(goal, &x, &y));
+    MoveMouseTo(x, y);
+    Click(1);
+    float closest = 1e9f;
+    PlayWithoutPictures(20.0f, 0.05f, [&] {
+        closest = std::min(closest, std::hypot(rig->GetPosition().x - goal.x, rig->GetPosition().z - goal.z));
+        return closest > 2.0f;
+    });
+    EXPECT_LE(closest, 2.0f) << "the rig got where it was sent";
 }
 
 }  // namespace

@@ -1,14 +1,20 @@
 // The first story mission as a newcomer meets it, in the real game: on Beginner the rig sent
 // out toward the nearest lair sees whatever hits it and walks back out alive, on several
-// levels; on the hardest difficulty the same walk costs more.
+// levels; on the hardest difficulty the same walk costs more. On Beginner the first story
+// mission is won by the rig alone, the second by the rig and two gunners of its factory, and in
+// every story mission the rig walks up to the first target and lives.
 #include "tests/app/PlayerSessionSupport.h"
 
+#include "interface/InGameMenu.h"
 #include "interface/MessageWindow.h"
+#include "gui/Label.h"
+#include "interface/ResultsScreen.h"
 #include "platform/ConfigFile.h"
 #include "platform/Timer.h"
 #include "terrain/Minimap.h"
 #include "mechanics/Objectives.h"
 #include "mechanics/Selection.h"
+#include "world/AgentTypeRegistry.h"
 #include "world/AiBrain.h"
 #include "world/BuildItem.h"
 #include "world/GridQueries.h"
@@ -33,11 +39,22 @@ struct LairWalk {
 
 class FirstMissionSession : public PlayerSession {
 protected:
-    void SetUp() override { StartAsPilot("firstmission", "mainMenuEnabled false\ncurrentprofile Pilot\nDifficulty 0\n"); }
-
-    // The first story mission on the body that carries it, with that level seed.
-    bool IntoTheFirstMission(int seed)
+    // A new pilot on Beginner who chose the gunner to start with.
+    void SetUp() override
     {
+        StartAsPilot("firstmission", "mainMenuEnabled false\ncurrentprofile Pilot\nDifficulty 0\n",
+                     {{"attachleft", "unit\t\tgunner_bot\nattachleft"}});
+    }
+
+    // The first story mission (or a later one) on the body that carries it, with that level seed.
+    bool IntoTheFirstMission(int seed, int story = 0)
+    {
+        // A lost rig's window comes up a moment after its fall, and goes with the next mission.
+        if (GetPlayerRig() && !GetPlayerRig()->IsAlive() && TheGame->state == GAME_STATE_PLAYING) {
+            for (int i = 0; i < 50 && !TheInGameMenu->failedShown; ++i) Passes(1, 0.1f);
+            ClickOn(FindButton(TheInGameMenu->failedWindow, "Abort Mission"));
+            Passes(2, 0.05f);
+        }
         if (TheGame->state == GAME_STATE_PLAYING || TheGame->state == GAME_STATE_LOAD_PENDING) {
             UntilPlaying();
             if (HasFatalFailure()) return false;
@@ -45,12 +62,14 @@ protected:
             ReturnToMainMenu();
             Passes(2, 0.05f);
         }
-        CelestialBody* body = TheGalaxy ? TheGalaxy->FindBodyByStoryId(0) : nullptr;
+        CelestialBody* body = TheGalaxy ? TheGalaxy->FindBodyByStoryId(story) : nullptr;
         if (!body) {
             ADD_FAILURE() << "the galaxy carries the first story mission";
             return false;
         }
         body->levelSeed = seed;
+        // A pilot of the level a later mission asks, as the missions before it leave one.
+        GetPlayerProfile()->level = std::max(GetPlayerProfile()->level, body->levelMin);
         TheGalaxy->selectedBody = body;
         if (!TheGalaxy->StartSelectedMission(true)) return false;
         UntilPlaying();
@@ -117,6 +136,102 @@ protected:
             TheGame->hoveredEntity = nullptr;
         }
         return true;
+    }
+
+    // The first entity of the level by that name, alive.
+    static Entity* Named(const char* name)
+    {
+        Entity* found = nullptr;
+        for (Entity* e = TheScene.FirstEntity(SEGMENTS_ALL); e && !found; e = TheScene.NextEntity())
+            if (e->IsAlive() && StrICmp(e->name, name) == 0) found = e;
+        TheScene.EndIteration();
+        return found;
+    }
+
+    // The enemy nearest to a point within a reach, alive and not a lair or a camp.
+    static Agent* NearestFoe(const Vec3& from, float reach)
+    {
+        Agent* best = nullptr;
+        for (Entity* e = TheScene.FirstEntity(SEGMENTS_AGENTS); e; e = TheScene.NextEntity())
+            if (e->alignment == ALIGN_ENEMY && e->IsAlive() && GroundDistance(e->GetPosition(), from) < reach &&
+                (!best || GroundDistance(e->GetPosition(), from) < GroundDistance(best->GetPosition(), from)))
+                best = static_cast<Agent*>(e);
+        TheScene.EndIteration();
+        return best;
+    }
+
+    // The player's fighting bots alive, and the rig when given.
+    static std::vector<Agent*> Fighters(Agent* rig = nullptr)
+    {
+        std::vector<Agent*> units;
+        if (rig && rig->IsAlive()) units.push_back(rig);
+        for (Entity* e = TheScene.FirstEntity(SEGMENTS_AGENTS); e; e = TheScene.NextEntity())
+            if (e->alignment == ALIGN_PLAYER && e->IsAlive() && !(e->flags & ENTITY_PLAYER) &&
+                static_cast<Agent*>(e)->brainKind == BRAIN_ATTACKBOT)
+                units.push_back(static_cast<Agent*>(e));
+        TheScene.EndIteration();
+        return units;
+    }
+
+    // The rig cuts the revealed ore nearest to a point for a while, scanning for some first
+    // when none is revealed; a beast that comes for it is shot down.
+    static void CutOre(Agent* rig, const Vec3& near, float seconds)
+    {
+        Entity* patch = NearestOre(near, true);
+        if (!patch) {
+            Entity* hidden = NearestOre(near, false);
+            if (!hidden) return;
+            SendRig(rig, hidden->GetPosition());
+            Play(40.0f, 0.1f, [&] { return rig->IsAlive() && GroundDistance(rig->GetPosition(), hidden->GetPosition()) > 8.0f; });
+            TheGame->ClearSelection();
+            TheGame->SelectEntity(rig);
+            CmdScan();
+            Play(2.0f, 0.1f, [] { return true; });
+            return;
+        }
+        TheGame->ClearSelection();
+        TheGame->SelectEntity(rig);
+        TheGame->hoveredEntity = patch;
+        TheGame->AssignExtractOre(rig);
+        TheGame->hoveredEntity = nullptr;
+        Play(seconds, 0.1f, [&] {
+            if (Defend(rig)) return rig->IsAlive();
+            return rig->IsAlive() && patch->health > 0.0f && rig->brain && rig->brain->mode == AI_MODE_EXTRACT_ORE;
+        });
+    }
+
+    // The rig walks to a point as a player walks it: a foe that comes at it, or stands within
+    // `clear` of the point, is shot down first with a right click. True once it is there.
+    static bool FightYourWayTo(Agent* rig, const Vec3& to, float near, float clear, float seconds)
+    {
+        Play(seconds, 0.1f, [&] {
+            if (!rig->IsAlive() || GroundDistance(rig->GetPosition(), to) < near) return false;
+            if (rig->brain && rig->brain->mode == AI_MODE_ATTACK) return true;
+            Agent* foe = BeastsOn(rig).empty() ? NearestFoe(to, clear) : BeastsOn(rig).front();
+            if (foe && GroundDistance(foe->GetPosition(), rig->GetPosition()) < 25.0f) {
+                for (Agent* unit : Fighters())
+                    if (!unit->brain || unit->brain->mode != AI_MODE_ATTACK) {
+                        TheGame->hoveredEntity = foe;
+                        TheGame->OrderAttack(unit);
+                    }
+                TheGame->hoveredEntity = foe;
+                TheGame->OrderAttack(rig);
+                TheGame->hoveredEntity = nullptr;
+            } else if (!(rig->classWord & AGENT_MOVING)) {
+                // The bots come along, told to fight on the way.
+                for (Agent* unit : Fighters()) {
+                    if (unit->brain && unit->brain->mode == AI_MODE_ATTACK) continue;
+                    TheGame->ClearSelection();
+                    TheGame->SelectEntity(unit);
+                    TheGame->hoveredEntity = nullptr;
+                    TheGame->pickedPoint = to;
+                    TheGame->OrderMove(true);
+                }
+                SendRig(rig, to);
+            }
+            return true;
+        });
+        return rig->IsAlive() && GroundDistance(rig->GetPosition(), to) < near;
     }
 
     // The ore patch nearest to a point with ore left; revealed ones only when asked.
@@ -297,6 +412,148 @@ TEST_F(FirstMissionSession, OnBeginnerTheBriefingsRefineryAndOreWinTheMissionWit
         // The guild closes the mission.
         Play(2.0f, 0.1f, [] { return true; });
         EXPECT_TRUE(TheMessageWindow && TheMessageWindow->shown && TheMessageWindow->missionComplete) << "the mission is won";
+    }
+}
+
+TEST_F(FirstMissionSession, OnBeginnerTheRigFindsTheBeaconAndRazesTheCampOfTheSecondMission)
+{
+    ASSERT_TRUE(IntoTheFirstMission(11, 1));
+    Agent* rig = GetPlayerRig();
+    ASSERT_NE(rig, nullptr);
+    Entity* beacon = Named("survey_beacon");
+    Entity* camp = Named("Scavenger_camp");
+    ASSERT_NE(beacon, nullptr);
+    ASSERT_NE(camp, nullptr);
+
+    // A factory at the start, and two fighters from it, paid for with the ore the rig cuts.
+    Building* factory = PutDown(rig, "bot_factory", rig->GetPosition());
+    ASSERT_NE(factory, nullptr);
+    Play(120.0f, 0.1f, [&] {
+        Defend(rig);
+        return factory->buildState != BUILD_STATE_READY;
+    });
+    ASSERT_EQ(factory->buildState, BUILD_STATE_READY) << "the rig built the factory";
+    std::vector<Agent*> fighters;
+    for (int round = 0; round < 30 && fighters.size() < 2 && rig->IsAlive(); ++round) {
+        TheGame->ClearSelection();
+        TheGame->SelectEntity(factory);
+        Passes(1, 0.05f);
+        BuildPanel* panel = GetBuildPanel(factory->definition, false);
+        ASSERT_NE(panel, nullptr);
+        for (int i = 0; i < panel->buttonCount; ++i) {
+            const AgentType* type = panel->buttons[i].type;
+            if (type && panel->buttons[i].button->IsVisible() && StrICmp(type->name, "gunner_bot") == 0)
+                ClickOn(panel->buttons[i].button);
+        }
+        CutOre(rig, factory->GetPosition(), 20.0f);
+        fighters = Fighters();
+    }
+    ASSERT_EQ(fighters.size(), 2u) << "the factory built two gunners";
+
+    // All of them to the beacon, and on to the camp; whatever stands in the way is fought.
+    EXPECT_TRUE(FightYourWayTo(rig, beacon->GetPosition(), 5.0f, 0.0f, 300.0f)) << "the rig reached the beacon";
+    Press(DIK_TAB);  // the camera to the selected rig, and the beacon into the picture
+    Passes(10, 0.1f);
+    const Objective* found = TheObjectives->FindByName(0, "survey_beacon");
+    ASSERT_NE(found, nullptr);
+    EXPECT_TRUE(found->flags & OBJECTIVE_DONE) << "the beacon was found";
+    if (TheMessageWindow && TheMessageWindow->shown) ClickOn(TheMessageWindow->closeTextButton);
+
+    // The camp's guards fall first, then the camp: the bots gather short of it and go in, the
+    // rig behind them; the rig mends itself from its cannisters, and with those spent steps back out
+    // of the fight until the guards are down.
+    const auto campId = camp->id;
+    const Vec3 campAt = camp->GetPosition(), fromCamp = rig->GetPosition() - campAt;
+    const Vec3 staging = campAt + fromCamp * (36.0f / std::max(GroundDistance(rig->GetPosition(), campAt), 36.0f));
+    EXPECT_TRUE(FightYourWayTo(rig, staging, 6.0f, 0.0f, 300.0f)) << "the rig came within sight of the camp";
+    Play(30.0f, 0.1f, [&] {
+        for (Agent* unit : Fighters())
+            if (GroundDistance(unit->GetPosition(), rig->GetPosition()) > 10.0f) return true;
+        return false;
+    });
+    // The gunners go first, so that the guards turn on them.
+    Play(8.0f, 0.1f, [&] {
+        Agent* foe = NearestFoe(campAt, 24.0f);
+        for (Agent* unit : Fighters()) {
+            if (!foe || (unit->brain && unit->brain->mode == AI_MODE_ATTACK)) continue;
+            TheGame->hoveredEntity = foe;
+            TheGame->OrderAttack(unit);
+        }
+        TheGame->hoveredEntity = nullptr;
+        return foe && (!foe->target.Get() || foe->target.Get() == rig);
+    });
+    int heals = 0;
+    bool back = false;
+    Play(400.0f, 0.1f, [&] {
+        if (!rig->IsAlive() || camp->id != campId || !camp->IsAlive()) return false;
+        if (rig->health < rig->GetMaxHealth() * 0.5f && heals < 2) {
+            TheGame->ClearSelection();
+            TheGame->SelectEntity(rig);
+            Press(DIK_H);
+            ++heals;
+        }
+        Agent* foe = NearestFoe(campAt, 24.0f);
+        const bool out = foe && heals == 2 && rig->health < rig->GetMaxHealth() * 0.3f && !Fighters().empty();
+        if (out && !back) SendRig(rig, staging);
+        back = out;
+        for (Agent* unit : Fighters(back ? nullptr : rig)) {
+            if (unit->brain && unit->brain->mode == AI_MODE_ATTACK) continue;
+            TheGame->hoveredEntity = foe ? static_cast<Entity*>(foe) : camp;
+            TheGame->OrderAttack(unit);
+        }
+        TheGame->hoveredEntity = nullptr;
+        return true;
+    });
+    EXPECT_TRUE(rig->IsAlive());
+    Play(2.0f, 0.1f, [] { return true; });
+    EXPECT_TRUE(TheObjectives->AllComplete());
+    ASSERT_TRUE(TheMessageWindow && TheMessageWindow->shown && TheMessageWindow->missionComplete) << "the mission is won";
+
+    // "Exit Mission": the results of a won mission, with the mission's credits.
+    ClickOn(TheMessageWindow->exitButton);
+    ASSERT_TRUE(TheResultsScreen && TheResultsScreen->IsOpen());
+    EXPECT_STREQ(TheResultsScreen->creditsLabel->GetText(), "400");
+    Image shot;
+    ASSERT_TRUE(ShotOfNextFrame(base + "/second_mission_results.png", shot));
+    Pixels picture = ToPixels(shot);
+    EXPECT_TRUE(MatchesReference(picture, "second_mission_results", {12, picture.width * picture.height / 50}));
+}
+
+// Each story mission's first target stands among guards; on Beginner the rig walked up to it,
+// answering what attacks it and turning for home once a third of its hull is gone, as the
+// newcomer at the lair does, lives.
+TEST_F(FirstMissionSession, OnBeginnerTheRigWalkedToEachStoryMissionsFirstTargetLives)
+{
+    for (int story = 1; story < 8; ++story) {
+        SCOPED_TRACE(story);
+        ASSERT_TRUE(IntoTheFirstMission(11, story));
+        Agent* rig = GetPlayerRig();
+        ASSERT_NE(rig, nullptr);
+        // The first target with free ground beside it, where the rig is sent.
+        const Vec3 home = rig->GetPosition();
+        Entity* target = nullptr;
+        Vec3 to;
+        for (auto* node = TheObjectives->list.head; node && !target; node = node->next) {
+            target = Named(node->value->target);
+            const Vec3 at = target ? target->GetPosition() : Vec3();
+            if (target && !FindFreeCellNear(&to, target, home, 0.0f, &at)) target = nullptr;
+        }
+        ASSERT_NE(target, nullptr) << "an objective names something in the level";
+        bool reached = false, turned = false;
+        float standing = 0.0f;
+        Play(400.0f, 0.1f, [&] {
+            reached |= GroundDistance(rig->GetPosition(), to) < 6.0f;
+            if (reached && !turned && (standing += 0.1f) > 30.0f) return false;
+            if (!turned && rig->health < rig->GetMaxHealth() * (2.0f / 3.0f)) {
+                SendRig(rig, home);
+                turned = true;
+            } else if (!turned && !reached && !(rig->classWord & AGENT_MOVING)) {
+                SendRig(rig, to);
+            }
+            return rig->IsAlive() && !(turned && GroundDistance(rig->GetPosition(), home) < 10.0f);
+        });
+        EXPECT_TRUE(reached || turned) << target->name;
+        EXPECT_TRUE(rig->IsAlive()) << target->name;
     }
 }
 

@@ -23,7 +23,7 @@ protected:
     {
         Agent* rig = GetPlayerRig();
         if (!rig) return nullptr;
-        for (int i = 0; i < 4; ++i)
+        for (int i = 0; i < 7; ++i)
             if (!PlaceUnit("nest_wasp", rig->GetPosition(), ALIGN_ENEMY)) ADD_FAILURE() << "no ground for a wasp";
         PlayWithoutPictures(60.0f, 0.1f, [] { return !TheInGameMenu->failedShown; });
         Passes(2, 0.05f);

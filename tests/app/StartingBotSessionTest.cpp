@@ -1,6 +1,7 @@
 // A new pilot's choice of starting bot, as a player makes it: "New Game", the intro skipped, a
 // name typed, the scout chosen over the gunner, "OK". In the first mission the rig puts up a
-// factory, and the factory offers the scout and not the gunner. The game is then ended and
+// factory, and the factory offers the scout and not the gunner, and builds it with what the
+// mission gave at its start. The game is then ended and
 // started again as a new process on the same user folder, straight into a mission: the
 // factory there still offers the scout alone.
 #include "tests/app/PlayerSessionSupport.h"
@@ -123,6 +124,19 @@ TEST_F(StartingBotSession, TheChosenBotAloneIsBuiltInTheFirstMissionAndAfterARes
     EXPECT_TRUE(Has(offered, "miner"));
     EXPECT_TRUE(Has(offered, "scout_bot")) << "the chosen bot is built";
     EXPECT_FALSE(Has(offered, "gunner_bot")) << "the other is not";
+    BuildPanel* panel = GetBuildPanel(factory->definition, false);
+    ASSERT_NE(panel, nullptr);
+    for (int i = 0; i < panel->buttonCount; ++i)
+        if (panel->buttons[i].type && StrICmp(panel->buttons[i].type->name, "scout_bot") == 0)
+            ClickOn(panel->buttons[i].button);
+    bool scout = false;
+    PlayWithoutPictures(30.0f, 0.1f, [&] {
+        for (Entity* e = TheScene.FirstEntity(SEGMENTS_AGENTS); e; e = TheScene.NextEntity())
+            scout |= e->alignment == ALIGN_PLAYER && StrICmp(e->name, "scout_bot") == 0;
+        TheScene.EndIteration();
+        return !scout;
+    });
+    EXPECT_TRUE(scout) << "the factory built the scout with the mission's first ore and fuel";
 
     // The game ends; the next start goes straight into a mission with the pilot.
     InputScript::CloseWindow();

@@ -3,8 +3,10 @@
 // level brings and the objective texts of what an object spawns.
 #include "host/Log.h"
 #include "levelgen/MissionObjects.h"
+#include "platform/ConfigFile.h"
 #include "render/ParticleManager.h"
 #include "tests/levelgen/PopulationTestSupport.h"
+#include "tests/support/Scoped.h"
 
 #include <map>
 #include <string>
@@ -160,6 +162,24 @@ TEST_F(MissionObjectsTest, GuardsByLevelNeverMoreThanTheTableAndNoBossAtLevelZer
     EXPECT_EQ(CountAgents(), 3);
     EXPECT_EQ(CountInScene("explosive_barrels") + CountInScene("explosive_barrels_big"), 0);
     ClearLevel();
+}
+
+TEST_F(MissionObjectsTest, GuardsAreWeakerOnBeginnerAndTougherOnAdvanced)
+{
+    ConfigFile config(nullptr);
+    ScopedGlobal<ConfigFile*> installed(Config, &config);
+    const struct {
+        int difficulty;
+        float health;
+    } rows[] = {{0, 200.0f}, {1, 300.0f}, {2, 400.0f}};
+    for (const auto& row : rows) {
+        config.Difficulty = row.difficulty;
+        Entity guard;
+        guard.SetMaxHealth(300.0f);
+        ScaleGuardForDifficulty(&guard);
+        EXPECT_FLOAT_EQ(guard.GetMaxHealth(), row.health) << row.difficulty;
+        EXPECT_FLOAT_EQ(guard.health, row.health);
+    }
 }
 
 TEST_F(MissionObjectsTest, ARestoredGameGetsMeshesSplatsAndTextsButNothingTheSceneBringsBack)

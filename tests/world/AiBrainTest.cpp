@@ -168,6 +168,42 @@ TEST_F(AiBrainTest, AnAttackBotHuntsTheNearestEnemyInRange)
     EXPECT_EQ(bot->brain->mode, AI_MODE_NONE);
 }
 
+// The rig lets go of a foe it picked itself once the foe is out of its sight; an attack the
+// player ordered, and a bot's own fight, follow the foe on. Busy with an order, it picks none.
+TEST_F(AiBrainTest, TheRigLetsGoOfAFoeItPickedItselfBeyondItsSight)
+{
+    struct {
+        bool rig, ordered, letsGo;
+    } cases[] = {{true, false, true}, {true, true, false}, {false, false, false}};
+    for (const auto& c : cases) {
+        TheScene.ReleaseEntities();
+        Agent* unit = Unit(ALIGN_PLAYER, BRAIN_ATTACKBOT, 0.0f);
+        if (c.rig) unit->flags |= ENTITY_PLAYER;
+        unit->noticeRange = 20.0f;
+        Agent* foe = Unit(ALIGN_ENEMY, BRAIN_ENEMY, 15.0f);
+        unit->brain->Think(unit);
+        if (c.ordered) unit->brain->SetJob("AttackEntity", unit, AI_MODE_ATTACK);
+        ASSERT_EQ(unit->target.Get(), foe);
+        foe->SetPosition(Vec3(19.5f, 0.0f, 0.0f));
+        unit->brain->Think(unit);
+        EXPECT_EQ(unit->target.Get(), foe) << "within sight";
+        foe->SetPosition(Vec3(21.0f, 0.0f, 0.0f));
+        unit->brain->Think(unit);
+        EXPECT_EQ(unit->target.Get(), c.letsGo ? nullptr : foe) << c.rig << c.ordered;
+        EXPECT_EQ(unit->brain->mode, c.letsGo ? AI_MODE_NONE : AI_MODE_ATTACK);
+    }
+    // Building or mending what it was told to, it leaves a foe in sight alone.
+    Unit(ALIGN_ENEMY, BRAIN_ENEMY, 5.0f);
+    for (int mode : {AI_MODE_BUILD, AI_MODE_REPAIR, AI_MODE_NONE}) {
+        Agent* rig = Unit(ALIGN_PLAYER, BRAIN_ATTACKBOT, 0.0f);
+        rig->noticeRange = 20.0f;
+        rig->flags |= ENTITY_PLAYER;
+        if (mode != AI_MODE_NONE) rig->brain->SetJob(mode == AI_MODE_BUILD ? "Build" : "Repair", rig, mode);
+        rig->brain->Think(rig);
+        EXPECT_EQ(rig->target.IsSet(), mode == AI_MODE_NONE) << mode;  // idle, it answers
+    }
+}
+
 TEST_F(AiBrainTest, AGuardAttacksWithinItsNoticeRangeAndLetsGoBeyondIt)
 {
     struct {
