@@ -182,15 +182,9 @@ bool Building::GetGridFootprint(int* x0, int* y0, int* x1, int* y1)
 {
     // What the level lays out keeps the cells it was laid out on.
     if (!definition || !(definition->flags & BUILD_PLAYER_CAN_BUILD)) return Entity::GetGridFootprint(x0, y0, x1, y1);
-    for (int* corner : {x0, y0, x1, y1})
-        if (corner) *corner = -1;
-    IntRect cells;
-    if (!GetBuildingFootprintCells(&cells, mesh, GetPosition(), yaw, scale)) return false;
-    if (x0) *x0 = cells.minX;
-    if (y0) *y0 = cells.minY;
-    if (x1) *x1 = cells.maxX;
-    if (y1) *y1 = cells.maxY;
-    return true;
+    IntRect cells{};
+    const bool found = GetBuildingFootprintCells(&cells, mesh, GetPosition(), yaw, scale);
+    return GiveFootprint(found, cells, x0, y0, x1, y1);
 }
 
 void Building::GetFootprintBounds(Vec3* min, Vec3* max)

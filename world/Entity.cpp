@@ -316,17 +316,20 @@ void Entity::OnDeselect() {}
 
 void Entity::OnHook() {}
 
+bool Entity::GiveFootprint(bool found, const IntRect& cells, int* x0, int* y0, int* x1, int* y1)
+{
+    const int corners[4] = {cells.minX, cells.minY, cells.maxX, cells.maxY};
+    int* out[4] = {x0, y0, x1, y1};
+    for (int i = 0; i < 4; ++i)
+        if (out[i]) *out[i] = found ? corners[i] : -1;
+    return found;
+}
+
 bool Entity::GetGridFootprint(int* x0, int* y0, int* x1, int* y1)
 {
-    for (int* corner : {x0, y0, x1, y1})
-        if (corner) *corner = -1;
-    IntRect cells;
-    if (!GetRotatedFootprintCells(&cells, mesh, GetPosition(), yaw, scale)) return false;
-    if (x0) *x0 = cells.minX;
-    if (y0) *y0 = cells.minY;
-    if (x1) *x1 = cells.maxX;
-    if (y1) *y1 = cells.maxY;
-    return true;
+    IntRect cells{};
+    const bool found = GetRotatedFootprintCells(&cells, mesh, GetPosition(), yaw, scale);
+    return GiveFootprint(found, cells, x0, y0, x1, y1);
 }
 
 void Entity::UpdateDamageEffects(const Vec3* hitPoint)

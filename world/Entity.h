@@ -11,6 +11,7 @@
 // EntityRef (below), never as a bare pointer: entities die, are removed, and agents go back to
 // the pool to be handed out again as someone else.
 #include "host/Maths.h"
+#include "platform/IntRect.h"
 
 #include <cstdint>
 
@@ -119,6 +120,9 @@ public:
     virtual void OnHook();
     // The rectangle of grid cells under the entity; false (all -1) when it is off the grid.
     virtual bool GetGridFootprint(int* x0, int* y0, int* x1, int* y1);
+    // Hands out the cells a footprint rule found (found false: every corner -1); the result is
+    // found.
+    static bool GiveFootprint(bool found, const IntRect& cells, int* x0, int* y0, int* x1, int* y1);
     // Hit sparks and damage smoke after a hit (hitPoint null: no sparks).
     virtual void UpdateDamageEffects(const Vec3* hitPoint);
     virtual void Die(Entity* killer);
