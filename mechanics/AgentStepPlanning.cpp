@@ -156,11 +156,14 @@ void GameMechanics::StepAgentToward(Agent* agent, const Vec3& target)
             }
         }
         // A goal beyond one search's reach gets a route part of the way; the agent plans the
-        // rest when it gets there. Where the search gets no nearer than the agent stands (it
-        // faces the goal across a river, a cliff or a wall), the route follows the shortest
-        // walk round; failing that, the river's crossing is walked to first.
+        // rest when it gets there. Where the search gets no nearer than a player's unit stands
+        // (it faces the goal across a river, a cliff or a wall), the route follows the shortest
+        // walk round: whatever the player sends it to is reached. Failing that (and for the
+        // level's own creatures and raiders, whose wandering stays as it is), the river's
+        // crossing is walked to first.
         Path* route = BuildRouteToward(pathPool, grid, agent, ax, ay, tx, ty, nullptr);
-        if (!route && (from->flags & CELL_WALKABLE)) route = RouteAlongWalk(pathPool, grid, ax, ay, tx, ty);
+        if (!route && agent->alignment == ALIGN_PLAYER && (from->flags & CELL_WALKABLE))
+            route = RouteAlongWalk(pathPool, grid, ax, ay, tx, ty);
         Vec3 crossing;
         int cx, cy;
         if (!route && TheLevelGenerator.FindCrossing(position, target, &crossing) &&
