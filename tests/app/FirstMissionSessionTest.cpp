@@ -46,6 +46,15 @@ protected:
                      {{"attachleft", "unit\t\tgunner_bot\nattachleft"}});
     }
 
+    // The rig alone selected and sent to cut the patch, as a right-click on it sends it.
+    static void SendToCut(Agent* rig, Entity* patch)
+    {
+        TheGame->ClearSelection();
+        TheGame->SelectEntity(rig);
+        TheGame->hoveredEntity = patch;
+        TheGame->AssignExtractOre(rig);
+        TheGame->hoveredEntity = nullptr;
+    }
     // The first story mission (or a later one) on the body that carries it, with that level seed.
     bool IntoTheFirstMission(int seed, int story = 0)
     {
@@ -189,11 +198,7 @@ protected:
             Play(2.0f, 0.1f, [] { return true; });
             return;
         }
-        TheGame->ClearSelection();
-        TheGame->SelectEntity(rig);
-        TheGame->hoveredEntity = patch;
-        TheGame->AssignExtractOre(rig);
-        TheGame->hoveredEntity = nullptr;
+        SendToCut(rig, patch);
         Play(seconds, 0.1f, [&] {
             if (Defend(rig)) return rig->IsAlive();
             return rig->IsAlive() && patch->health > 0.0f && rig->brain && rig->brain->mode == AI_MODE_EXTRACT_ORE;
@@ -394,11 +399,7 @@ TEST_F(FirstMissionSession, OnBeginnerTheBriefingsRefineryAndOreWinTheMissionWit
                 Passes(20, 0.1f);  // the ring spreads as the ground is drawn
                 continue;
             }
-            TheGame->ClearSelection();
-            TheGame->SelectEntity(rig);
-            TheGame->hoveredEntity = patch;
-            TheGame->AssignExtractOre(rig);
-            TheGame->hoveredEntity = nullptr;
+            SendToCut(rig, patch);
             Play(60.0f, 0.1f, [&] {
                 minutes += 0.1f / 60.0f;
                 won = TheObjectives && TheObjectives->AllComplete();
