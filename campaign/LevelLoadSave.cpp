@@ -31,8 +31,6 @@
 #include <sstream>
 #include <utility>
 #include <vector>
-#include <fcntl.h>
-#include <unistd.h>
 
 LevelLoadSaveGui* TheLevelLoadSaveGui = nullptr;
 SaveStep (*SaveStepHook)(int step) = nullptr;
@@ -106,16 +104,6 @@ bool IsFile(const std::string& path)
     return GetFileStatus(path.c_str(), status) == 0 && !status.isDirectory;
 }
 
-// The names a folder holds, put on the disk: renames in it survive a power cut from here on.
-bool SyncFolder(const std::string& folder)
-{
-    const int handle = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
-    if (handle < 0) return false;
-    const bool synced = fsync(handle) == 0;
-    close(handle);
-    return synced;
-}
-
 // The three files of a save of one base name, and where they wait while a save switches.
 // The staged files are the new save, whole before the switch begins; the kept files are the
 // old save's, stepped aside while the new ones go in place; the mark says that a switch has
@@ -165,8 +153,8 @@ struct SwitchSteps {
         return Take([&] {
             FILE* file = fopen(path.c_str(), "wb");
             if (!file) return false;
-            const bool made = fsync(fileno(file)) == 0;
-            return fclose(file) == 0 && made && SyncFolder(folder);
+            const bool made = SyncFile(file);
+            return fclose(file) == 0 && made && SyncFolder(folder.c_str());
         });
     }
 };
@@ -327,7 +315,7 @@ bool WriteSaveGame(const char* baseName)
         if (written) written = renames.Move(set.staged[i], set.finals[i]);
     // The switch ends with the mark, once the new names are on the disk: from here on the new
     // save stands.
-    written = written && SyncFolder(folder) && steps.Remove(set.mark);
+    written = written && SyncFolder(folder.c_str()) && steps.Remove(set.mark);
     bool oldKept = true;
     if (!written && !steps.stopped) oldKept = renames.Undo();
     // Taken back whole, the switch has not happened: the mark goes before the new files do,

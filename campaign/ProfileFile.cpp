@@ -24,7 +24,6 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -176,8 +175,7 @@ bool PlayerProfile::Save(const char* path, bool inGame)
     }
     Log("Openend profile %s\n", path);
     bool written = WriteProfile(file, *this, inGame);
-    written = fflush(file) == 0 && written;
-    written = fsync(fileno(file)) == 0 && written;
+    written = SyncFile(file) && written;
     written = fclose(file) == 0 && written;
     if (!written || rename(temporary.c_str(), path) != 0) {
         Log("ERROR writing profile %s: the previous profile is kept\n", path);

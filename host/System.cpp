@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -126,6 +127,20 @@ std::string ResolvePathCase(const char* path)
         p = end ? end : p + part.size();
     }
     return resolved;
+}
+
+bool SyncFile(FILE* file)
+{
+    return file && fflush(file) == 0 && fsync(fileno(file)) == 0;
+}
+
+bool SyncFolder(const char* path)
+{
+    const int handle = path ? open(path, O_RDONLY | O_DIRECTORY) : -1;
+    if (handle < 0) return false;
+    const bool synced = fsync(handle) == 0;
+    close(handle);
+    return synced;
 }
 
 FILE* OpenFile(const char* path, const char* mode)

@@ -38,6 +38,12 @@ int GetFileStatus(const char* path, FileStatus& out);
 // Opens a file; when the exact path is missing, each component is matched without regard to
 // case (the shipped data is lower case, callers may spell names in any case).
 FILE* OpenFile(const char* path, const char* mode);
+// What was written to an open file, flushed and on the disk; false when it cannot be. A file
+// about to take another's name goes through this first, so a power cut never leaves the name
+// on an empty file.
+bool SyncFile(FILE* file);
+// The names a folder holds (renames, new files), on the disk; false when they cannot be.
+bool SyncFolder(const char* path);
 // The real spelling of a path whose components may differ in case; the path itself when no
 // such file exists.
 std::string ResolvePathCase(const char* path);

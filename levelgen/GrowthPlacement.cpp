@@ -301,8 +301,7 @@ Entity* SpawnCityGuard(int column, int row, float yaw)
     if (std::fabs(yaw) > 0.01f) TurnEntity(guard, yaw);
     const MissionRecord* mission = MissionScreen::GetCurrentMission();
     const float level = mission ? (float)mission->level : 0.0f;
-    const float difficulty = Config ? (float)Config->Difficulty : 1.0f;
-    float health = guard->GetMaxHealth() * (1.0f + level / 10.0f) * (1.0f + (difficulty - 1.0f) / 3.0f);
+    float health = guard->GetMaxHealth() * (1.0f + level / 10.0f) * GuardDifficultyScale();
     guard->SetMaxHealth(health);
     guard->SetHealth(health);
     return guard;

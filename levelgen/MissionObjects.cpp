@@ -382,10 +382,15 @@ void FormatObjectiveText(char* out, size_t size, const char* format, ...)
     va_end(args);
 }
 
-void ScaleGuardForDifficulty(Entity* guard)
+float GuardDifficultyScale()
 {
     const float difficulty = Config ? (float)Config->Difficulty : 1.0f;
-    guard->SetMaxHealth(guard->GetMaxHealth() * (1.0f + (difficulty - 1.0f) / 3.0f));
+    return 1.0f + (difficulty - 1.0f) / 3.0f;
+}
+
+void ScaleGuardForDifficulty(Entity* guard)
+{
+    guard->SetMaxHealth(guard->GetMaxHealth() * GuardDifficultyScale());
     guard->SetHealth(guard->GetMaxHealth());
 }
 

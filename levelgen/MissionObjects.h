@@ -151,6 +151,8 @@ int GuardCountForLevel(int level);
 // A guard's health by the difficulty, as a city's guards have it: two thirds on Beginner, four
 // thirds on Advanced, so that a new pilot's rig can stand up to the guards of an objective.
 void ScaleGuardForDifficulty(Entity* guard);
+// That share of a guard's health by the difficulty: 2/3, 1 or 4/3.
+float GuardDifficultyScale();
 // The current environment's name; "" when there is none.
 const char* CurrentEnvironmentName();
 // The grass growth definition of an environment: "grass_dry" in deserts and autumn, "grass_alien"

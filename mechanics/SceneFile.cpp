@@ -30,7 +30,6 @@
 #include <cstring>
 #include <string>
 #include <vector>
-#include <unistd.h>
 
 namespace {
 
@@ -213,8 +212,7 @@ bool Scene::WriteSceneFile(const char* path)
     fputs("\n\nEND_OF_FILE\n", file);
 
     // On the disk before it takes the save's name: a power cut must not leave a named, empty level.
-    bool written = fflush(file) == 0 && !ferror(file);
-    written = fsync(fileno(file)) == 0 && written;
+    bool written = SyncFile(file) && !ferror(file);
     written = fclose(file) == 0 && written;
     if (!written) {
         Log("ERROR writing file %s: %s\n", temporary.c_str(), strerror(errno));

@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <unistd.h>
 #include <vector>
 
 std::string VisitedMapPath(const char* name)
@@ -42,8 +41,7 @@ bool Minimap::SaveVisited(const char* name)
         return false;
     }
     bool written = fwrite(fog.markers.data(), 1, fog.markers.size(), file) == fog.markers.size();
-    written = fflush(file) == 0 && written;
-    written = fsync(fileno(file)) == 0 && written;
+    written = SyncFile(file) && written;
     written = fclose(file) == 0 && written;
     if (!written || rename(temporary.c_str(), path.c_str()) != 0) {
         Log("ERROR writing the visited map %s: the previous one is kept\n", path.c_str());

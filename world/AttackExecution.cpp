@@ -35,9 +35,7 @@ Vec3 TurnedAboutY(const Vec3& v, float degrees)
 void Agent::FireWeapon(const WeaponDef* weapon, Agent* attacker, Entity* target, const AgentAttachment* attachment)
 {
     if (!weapon || !attacker || !target || !TheProjectiles) return;
-    Vec3 origin = attacker->GetPosition();
-    if (attachment && attachment->boneIndex >= 0)
-        origin = GetBoneWorldPosition(attacker->mesh, attachment->boneIndex, attacker->rotation, attacker->scale, origin);
+    const Vec3 origin = MountMuzzlePoint(attacker, attachment, nullptr);
     Vec3 toTarget = target->GetPosition() - attacker->GetPosition();
     const float distance = Vec3Length(&toTarget);
     // Standing on the target leaves no direction: the shot then aims at the target itself.
