@@ -117,17 +117,19 @@ bool Heightmap::SaveTexture(const char* path)
     return SaveImageFile(path, ImageFileFormat::BMP, image);
 }
 
-void Heightmap::SetTexel(int x, int y, float h)
+bool Heightmap::SetTexel(int x, int y, float h)
 {
     TextureLock lock(texture, 0);
-    if (!lock.IsLocked() || x < 0 || y < 0 || x >= lock.width || y >= lock.height) return;
+    if (!lock.IsLocked() || x < 0 || y < 0 || x >= lock.width || y >= lock.height) return false;
     lock.Row(y)[x] = (uint8_t)HeightToByte(h);
+    return true;
 }
 
-void Heightmap::BrushTexture(float amount, int size, int cx, int cy, int mode)
+bool Heightmap::BrushTexture(float amount, int size, int cx, int cy, int mode)
 {
     TextureLock lock(texture, 0);
-    if (!lock.IsLocked() || size <= 0) return;
+    if (!lock.IsLocked()) return false;
+    if (size <= 0) return true;
     float r = (float)size * 0.5f;
     int x0 = cx - (int)r, y0 = cy - (int)r;
     for (int j = 0; j < size; ++j) {
@@ -149,6 +151,7 @@ void Heightmap::BrushTexture(float amount, int size, int cx, int cy, int mode)
             row[x] = (uint8_t)HeightToByte(std::clamp(result, 0.0f, verticalScale));
         }
     }
+    return true;
 }
 
 void Heightmap::ReadBackRegion(int size, int cx, int cy)

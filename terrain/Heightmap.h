@@ -41,11 +41,13 @@ public:
     // Writes the grid as a grey BMP image (the level generator's height image); the texture is
     // refreshed on the way when it can be. False when the file could not be written.
     bool SaveTexture(const char* path);
-    // One texel from a height; cells outside the grid are skipped.
-    void SetTexel(int x, int y, float h);
+    // One texel from a height; cells outside the grid are skipped. False when nothing was
+    // written (no texture, or one that will not lock).
+    bool SetTexel(int x, int y, float h);
     // A brush stroke on the texture only, square of side size around (cx, cy): mode 0 raises
     // with a linear falloff, 1 sets the height amount inside the radius, 2 adds amount inside it.
-    void BrushTexture(float amount, int size, int cx, int cy, int mode);
+    // False when the texture cannot be drawn on (none, or one that will not lock).
+    bool BrushTexture(float amount, int size, int cx, int cy, int mode);
     // Reads the texels of a square back into the grid: size 0 means the square of side width
     // from (0, 0), any other size the square of that side around (cx, cy).
     void ReadBackRegion(int size, int cx, int cy);

@@ -26,7 +26,6 @@
 #include "terrain/Heightmap.h"
 #include "terrain/SplatPool.h"
 #include "terrain/Terrain.h"
-#include "terrain/TextureLock.h"
 #include "world/Entity.h"
 
 #include <cstring>
@@ -155,33 +154,24 @@ void TerrainEditor::ApplySculpt(bool held)
     // square is read back into the heights from there: what the stroke shows is what it leaves.
     // Without a texture they can draw on (no device, or one that will not lock) they work on
     // the heights alone.
-    const bool onTexture = TextureLock(map->texture, LOCK_READONLY).IsLocked();
     bool textureDrawn = false;
     if (alt) {
         if (map->IsInside(cell.x, cell.y)) {
             float& centre = map->data[(size_t)cell.y * map->width + cell.x];
             centre = std::min(std::max(h + amount, 0.0f), map->verticalScale);
-            map->SetTexel(cell.x, cell.y, centre);
-            textureDrawn = onTexture;
+            textureDrawn = map->SetTexel(cell.x, cell.y, centre);
         }
     } else if (ctrl) {
         map->SmoothRegion(size, cell.x, cell.y);
     } else if (shift) {
         if (!held) levelHeight = h;
-        if (onTexture && !soft) {
-            map->BrushTexture(levelHeight, size, cell.x, cell.y, 1);
-            map->ReadBackRegion(size, cell.x, cell.y);
-            textureDrawn = true;
-        } else {
-            LevelHeights(*map, levelHeight, size, cell.x, cell.y, soft);
-        }
-    } else if (onTexture) {
-        map->BrushTexture(amount, size, cell.x, cell.y, soft ? 0 : 2);
-        map->ReadBackRegion(size, cell.x, cell.y);
-        textureDrawn = true;
+        textureDrawn = !soft && map->BrushTexture(levelHeight, size, cell.x, cell.y, 1);
+        if (!textureDrawn) LevelHeights(*map, levelHeight, size, cell.x, cell.y, soft);
     } else {
-        BrushHeights(*map, amount, size, cell.x, cell.y, soft);
+        textureDrawn = map->BrushTexture(amount, size, cell.x, cell.y, soft ? 0 : 2);
+        if (!textureDrawn) BrushHeights(*map, amount, size, cell.x, cell.y, soft);
     }
+    if (textureDrawn && !alt) map->ReadBackRegion(size, cell.x, cell.y);
     RefreshGround(size + 2, cell.x, cell.y, false, !textureDrawn);
 }
 
