@@ -26,14 +26,9 @@ TEST_F(FightSession, AGunnerSentAtAScavengerBringsItDown)
     ASSERT_NE(enemy, nullptr);
     Passes(4, 0.05f);
 
-    int x = 0, y = 0;
-    ASSERT_TRUE(OnScreen(gunner->GetCenter(), &x, &y));
-    MoveMouseTo(x, y);
-    Click(0);
+    ASSERT_TRUE(ClickAt(gunner->GetCenter(), 0));
     ASSERT_EQ(TheGame->GetFirstSelected(), gunner) << "a click selects the gunner";
-    ASSERT_TRUE(OnScreen(enemy->GetCenter(), &x, &y));
-    MoveMouseTo(x, y);
-    Click(1);
+    ASSERT_TRUE(ClickAt(enemy->GetCenter(), 1));
     const int experience = gunner->botExperience;
     // Agents come from a pool: once the scavenger falls, its record may stand for another one.
     const auto enemyId = enemy->id;
@@ -47,13 +42,9 @@ TEST_F(FightSession, AGunnerSentAtAScavengerBringsItDown)
     Agent* second = PlaceUnit("scav_small", rig->GetPosition(), ALIGN_ENEMY);
     ASSERT_NE(second, nullptr);
     Passes(4, 0.05f);
-    ASSERT_TRUE(OnScreen(rig->GetCenter(), &x, &y));
-    MoveMouseTo(x, y);
-    Click(0);
+    ASSERT_TRUE(ClickAt(rig->GetCenter(), 0));
     ASSERT_EQ(TheGame->GetFirstSelected(), rig) << "a click selects the rig";
-    ASSERT_TRUE(OnScreen(second->GetCenter(), &x, &y));
-    MoveMouseTo(x, y);
-    Click(1);
+    ASSERT_TRUE(ClickAt(second->GetCenter(), 1));
     const auto secondId = second->id;
     float closest = 1e9f;
     for (int tick = 0; tick < 600 && second->id == secondId && second->IsAlive(); ++tick) {
@@ -88,17 +79,12 @@ TEST_F(FightSession, OnBeginnerAnIdleRigAnswersWhatAttacksItAndStillGoesWhereItI
     Agent* beast = PlaceUnit("stump_crawler", rig->GetPosition(), ALIGN_ENEMY);
     ASSERT_NE(beast, nullptr);
     Passes(2, 0.05f);
-    int x = 0, y = 0;
-    ASSERT_TRUE(OnScreen(rig->GetCenter(), &x, &y));
-    MoveMouseTo(x, y);
-    Click(0);
+    ASSERT_TRUE(ClickAt(rig->GetCenter(), 0));
     ASSERT_EQ(TheGame->GetFirstSelected(), rig);
     const Vec3 start = rig->GetPosition(), toBeast = beast->GetPosition() - start;
     Vec3 goal;
     ASSERT_TRUE(FindOpenGround(start - toBeast, &goal));
-    ASSERT_TRUE(OnScreen(goal, &x, &y));
-    MoveMouseTo(x, y);
-    Click(1);
+    ASSERT_TRUE(ClickAt(goal, 1));
     float closest = 1e9f;
     PlayWithoutPictures(20.0f, 0.05f, [&] {
         closest = std::min(closest, std::hypot(rig->GetPosition().x - goal.x, rig->GetPosition().z - goal.z));

@@ -211,6 +211,16 @@ protected:
     static Button* FindShownButton(Window* window, const char* text) { return FindButton(window, text, false, true); }
 
     static bool OnScreen(const Vec3& point, int* x, int* y) { return playerhand::OnScreen(point, x, y); }
+    // The pointer moved onto a point of the world and a button clicked there; false (nothing
+    // done) when the point is off the screen.
+    bool ClickAt(const Vec3& point, int button)
+    {
+        int x = 0, y = 0;
+        if (!OnScreen(point, &x, &y)) return false;
+        MoveMouseTo(x, y);
+        Click(button);
+        return true;
+    }
 
     // A unit of that type on free ground near the point, standing where it is put.
     Agent* PlaceUnit(const char* type, const Vec3& near, int alignment = ALIGN_PLAYER)

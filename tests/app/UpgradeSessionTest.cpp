@@ -67,21 +67,15 @@ TEST_F(UpgradeSession, AGunnerGoesIntoTheUpgraderAndAnUpgradeIsStartedAndCancell
 
     // The gunner selected with a click and sent in with a right click on the upgrader.
     int x = 0, y = 0;
-    ASSERT_TRUE(OnScreen(gunner->GetCenter(), &x, &y));
-    MoveMouseTo(x, y);
-    Click(0);
+    ASSERT_TRUE(ClickAt(gunner->GetCenter(), 0));
     ASSERT_EQ(TheGame->GetFirstSelected(), gunner);
-    ASSERT_TRUE(OnScreen(upgrader->GetCenter(), &x, &y));
-    MoveMouseTo(x, y);
-    Click(1);
+    ASSERT_TRUE(ClickAt(upgrader->GetCenter(), 1));
     for (int second = 0; second < 20 && upgrader->HeldUnit() != gunner; ++second) Passes(5, 0.2f);
     ASSERT_EQ(upgrader->HeldUnit(), gunner) << "the gunner walked into the upgrader";
     EXPECT_FALSE(InLevel(gunner)) << "inside, it is out of the level";
 
     // The upgrader selected: its page offers what fits a gunner.
-    ASSERT_TRUE(OnScreen(upgrader->GetCenter(), &x, &y));
-    MoveMouseTo(x, y);
-    Click(0);
+    ASSERT_TRUE(ClickAt(upgrader->GetCenter(), 0));
     ASSERT_EQ(TheGame->GetFirstSelected(), upgrader) << "a click selects the upgrader";
     Passes(2, 0.05f);
     UpgradePanel* panel = GetUpgradePanel();
@@ -156,9 +150,7 @@ TEST_F(UpgradeSession, AGunnerGoesIntoTheUpgraderAndAnUpgradeIsStartedAndCancell
                                  "upgrade_session_build_tooltip", {16, shown->width * shown->height / 50}));
 
     // The upgrader selected again, a click on its portrait brings the camera over it.
-    ASSERT_TRUE(OnScreen(upgrader->GetCenter(), &x, &y));
-    MoveMouseTo(x, y);
-    Click(0);
+    ASSERT_TRUE(ClickAt(upgrader->GetCenter(), 0));
     ASSERT_EQ(TheGame->GetFirstSelected(), upgrader);
     int before = std::abs(x - Config->width / 2) + std::abs(y - Config->height / 2);
     ClickOn(TheEntityInfoGui->portraitButton);

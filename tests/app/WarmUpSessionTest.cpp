@@ -142,13 +142,8 @@ TEST_F(WarmUpSession, TheListCoversAFirstLevelsScanPlacementAndShot)
     Agent* enemy = PlaceUnit("scav_small", rig->GetPosition(), ALIGN_ENEMY);
     ASSERT_NE(enemy, nullptr);
     Passes(4, 0.05f);
-    int x = 0, y = 0;
-    ASSERT_TRUE(OnScreen(rig->GetCenter(), &x, &y));
-    MoveMouseTo(x, y);
-    Click(0);
-    ASSERT_TRUE(OnScreen(enemy->GetCenter(), &x, &y));
-    MoveMouseTo(x, y);
-    Click(1);
+    ASSERT_TRUE(ClickAt(rig->GetCenter(), 0));
+    ASSERT_TRUE(ClickAt(enemy->GetCenter(), 1));
     Passes(60, 0.05f);
     // A mission object's foundation first seen, as when a building's sight clears the fog off
     // one: this level has none near the rig, so one is laid beside it.
