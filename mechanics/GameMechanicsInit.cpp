@@ -33,6 +33,7 @@
 #include "world/AgentSceneRecords.h"
 #include "world/Building.h"
 #include "world/Entity.h"
+#include "world/MissionHooks.h"
 #include "world/PathFinder.h"
 #include "world/ProjectileSystem.h"
 #include "world/RaidManager.h"
@@ -164,6 +165,8 @@ bool GameMechanics::Init()
         }
     }
 
+    // The objectives and events hear nothing of the level until it stands.
+    MissionHooksMuted making;
     ShowLoadingScreen("LevelInit", 0.6f, true);
     bool result = StartLevel();
 

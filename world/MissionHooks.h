@@ -20,6 +20,20 @@ public:
 // The listener, or null. The game installs its objectives and events here.
 extern MissionHooks* TheMissionHooks;
 
+// While a level is being made, what the making does to its entities (a mission object given
+// its health, a guard raised for the difficulty) is none of the mission's business: nothing
+// reaches the listener until the level stands, so no objective is done before play begins.
+class MissionHooksMuted {
+public:
+    MissionHooksMuted() : listener(TheMissionHooks) { TheMissionHooks = nullptr; }
+    ~MissionHooksMuted() { TheMissionHooks = listener; }
+    MissionHooksMuted(const MissionHooksMuted&) = delete;
+    MissionHooksMuted& operator=(const MissionHooksMuted&) = delete;
+
+private:
+    MissionHooks* listener;
+};
+
 // Each passes the entity on to the listener, when there is one.
 void NotifyHealthSet(Entity* entity);
 void NotifyEntityDied(Entity* entity);
