@@ -209,9 +209,16 @@ bool Agent::FollowPath(float step)
             moveSpeed = std::fmin(moveSpeed, full * (0.1f + 0.9f * (distance - 1.0f) / range));
     }
     float travel = moveSpeed * step;
-    // Never past the point: a long frame would otherwise carry the agent to and fro around it.
-    if (travel > distance) travel = distance;
-    velocity = Vec3(forward.x * travel, 0.0f, forward.z * travel);
+    if (!air && travel >= distance) {
+        // The point lies within this frame's stride: the agent steps onto it. The whole way
+        // along a facing that is off the point would leave it as far from the point as before,
+        // on the other side, and round and round it for good.
+        velocity = Vec3(toTarget.x, 0.0f, toTarget.z);
+    } else {
+        // Never past the point: a long frame would otherwise carry the agent to and fro around it.
+        if (travel > distance) travel = distance;
+        velocity = Vec3(forward.x * travel, 0.0f, forward.z * travel);
+    }
     currentSpeed = moveSpeed;
     position = position + velocity;
     if (air) {

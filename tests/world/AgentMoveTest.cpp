@@ -132,6 +132,27 @@ TEST_F(AgentMoveTest, ANeighbouringCellIsSteppedIntoWithoutASearch)
     }
 }
 
+// A long frame (the game's frames go up to 0.1 s) carries a walker further than what is left to
+// its point: facing off the point, it still ends on it, and does not circle it for good.
+TEST_F(AgentMoveTest, AWalkerFacingOffItsPointInALongFrameEndsOnIt)
+{
+    const float offs[] = {0.0f, 30.0f, 50.0f, 60.0f, 65.0f};  // degrees between its facing and the point
+    for (float off : offs) {
+        SCOPED_TRACE(off);
+        OpenGround();
+        Agent* agent = Unit(30, 30);
+        const Vec3 point = Corner(30, 30);
+        agent->SetPosition(point + Vec3(-0.4f, 0.0f, 0.0f));  // the point lies straight along +x
+        agent->moveTarget = agent->stepTarget = point;
+        agent->yaw = agent->targetYaw = 90.0f + off;
+        MatrixRotationY(&agent->rotation, DegreesToRadians(agent->yaw));
+        agent->classWord |= AGENT_MOVING;
+        EXPECT_LT(RunUntil(5.0f, 0.1f, [&] { return Settled(agent); }), 5.0f);
+        EXPECT_LT(Ground(agent->GetPosition(), point), 0.25f);
+        TheScene.ReleaseEntities();
+    }
+}
+
 TEST_F(AgentMoveTest, ABlockedAgentWaitsASecondStepsAndAfterFourSecondsOrdersAgain)
 {
     Agent* agent = Unit(20, 20);
