@@ -42,11 +42,18 @@ int DistanceOutside(int value, int low, int high)
     return 0;
 }
 
-// The cells an entity covers: a building's or item's grid rectangle, else its own cell.
+// Whether the entity holds grid cells of its own (its footprint stamped on the grid).
+bool HoldsCells(const Entity* entity)
+{
+    return entity->gridCell && entity->gridCell->occupant == entity;
+}
+
+// The cells an entity covers: a building's or item's grid rectangle, or the footprint another
+// entity holds (a mission object's machine spans several cells), else its own cell.
 bool EntityCells(const Grid& grid, Entity* entity, IntRect* cells)
 {
     int width, depth, column, row;
-    if (entity->flags & (ENTITY_BUILDING | ENTITY_ITEM)) {
+    if ((entity->flags & (ENTITY_BUILDING | ENTITY_ITEM)) || HoldsCells(entity)) {
         if (!Entity::GetGridRect(entity, &width, &depth, &column, &row)) return false;
         cells->minX = column;
         cells->maxX = column + width - 1;
@@ -84,9 +91,8 @@ bool FindFreeCellNear(Vec3* out, Entity* target, const Vec3& from, float maximum
         if (!EntityCells(*grid, target, &area)) return false;
         ownCells = true;
     } else if (target && (target->flags & (ENTITY_STATIC | ENTITY_RESOURCE))) {
-        if (!SnappedCell(*grid, target->GetPosition(), &column, &row)) return false;
-        area.minX = area.maxX = column;
-        area.minY = area.maxY = row;
+        // Beside all of what it holds: the ring round its middle cell alone may be its own.
+        if (!EntityCells(*grid, target, &area)) return false;
         ownCells = true;
     } else {
         if (!fallback || !grid->WorldToCell(*fallback, &column, &row)) return false;

@@ -31,6 +31,7 @@ using namespace StepSupport;
 namespace {
 
 constexpr float REPAIR_RATE = 10.0f;  // health a second
+constexpr int REPAIR_WALKS = 3;       // walks up to a target the repairer stopped short of
 constexpr float HEAL_AMOUNT = 50.0f;
 constexpr float SALVAGE_RATE = 10.0f;
 constexpr float EXTRACT_INTERVAL = 1.0f;
@@ -61,6 +62,21 @@ Entity* FaceWorkObject(Agent* agent)
 bool IsFuelTarget(const Entity* target)
 {
     return StrNICmp(target->name, "fuel", 4) == 0;
+}
+
+// The repair is over: the beam goes off and the step's walks are forgotten.
+int EndRepair(Agent* agent, Job* job)
+{
+    job->stepState = 0;
+    WorkBeam::Stop(agent);
+    return STEP_DONE;
+}
+
+// The target is whole: a mission object counts now, in the frame it became whole.
+int FinishRepair(Agent* agent, Job* job, Entity* target)
+{
+    if (target->flags & ENTITY_OBJECT_OF_INTEREST) NotifyObjectReached(target);
+    return EndRepair(agent, job);
 }
 
 }  // namespace
@@ -119,48 +135,60 @@ int TaskStep::Build(float dt, const char*, Job* job)
     }
 }
 
+// Mends from beside the target: one that stopped short (its way blocked, a cell near it taken)
+// walks up again, a few times; the object counts for the mission the moment it is whole,
+// whatever the repairer is told next.
 int TaskStep::Repair(float dt, const char*, Job* job)
 {
     Agent* agent = job->GetAgent();
     if (!agent) return STEP_ABORT;
     job->timer += dt;
     Entity* target = agent->activeObject.Get();
-    if (!target) return STEP_DONE;
+    if (!target) return EndRepair(agent, job);
     if (!target->IsAlive()) {
-        WorkBeam::Stop(agent);
         agent->activeObject.Clear();
-        return STEP_DONE;
+        return EndRepair(agent, job);
+    }
+    float maximum = target->GetMaxHealth();
+    if (target->health >= maximum) return FinishRepair(agent, job, target);
+    if (IsBeside(agent->GetPosition(), target, false) && agent->HasStanceBits()) {
+        agent->StopMove();  // there: it settles before it sets to work
+        return STEP_RUNNING;
+    }
+    if (!IsBeside(agent->GetPosition(), target, false)) {
+        WorkBeam::Stop(agent);
+        if (agent->HasStanceBits()) return STEP_RUNNING;  // on its way
+        Vec3 cell;
+        if (job->stepState >= REPAIR_WALKS || !FindFreeCellNear(&cell, target, agent->GetPosition(), 0.0f, nullptr))
+            return EndRepair(agent, job);
+        ++job->stepState;
+        OrderMove(agent, cell);
+        return STEP_RUNNING;
     }
     bool fuel = IsFuelTarget(target);
     TurnToward(agent, target->GetCenter());
-    float maximum = target->GetMaxHealth();
-    if (target->health < maximum) {
-        float rate = REPAIR_RATE;
-        if ((agent->flags & ENTITY_PLAYER) && !fuel) {
-            int skill = TheCombatHooks ? TheCombatHooks->PlayerSkill(PLAYER_SKILL_REPAIR) : 0;
-            rate = REPAIR_RATE + REPAIR_RATE * (0.1f * (float)skill);
-        }
-        float amount = std::min(rate * dt, maximum - target->health);
-        float cost = fuel ? amount : amount * 0.5f;
-        float stock = fuel ? PlayerFuel() : PlayerOre();
-        // A stock that covers the cost exactly still pays for it.
-        if (cost <= stock) {
-            target->health += amount;
-            if (fuel)
-                AddPlayerFuel(-cost);
-            else
-                AddPlayerOre(-cost);
-            WorkBeam::Keep(agent, target, fuel ? "fuelbeam" : "repairbeam");
-            return STEP_RUNNING;
-        }
+    float rate = REPAIR_RATE;
+    if ((agent->flags & ENTITY_PLAYER) && !fuel) {
+        int skill = TheCombatHooks ? TheCombatHooks->PlayerSkill(PLAYER_SKILL_REPAIR) : 0;
+        rate = REPAIR_RATE + REPAIR_RATE * (0.1f * (float)skill);
+    }
+    float amount = std::min(rate * dt, maximum - target->health);
+    float cost = fuel ? amount : amount * 0.5f;
+    float stock = fuel ? PlayerFuel() : PlayerOre();
+    // A stock that covers the cost exactly still pays for it.
+    if (cost > stock) {
         ShowMessage(fuel ? "Not enough fuel!" : "Not enough ore to complete repair!", 4.0f);
         PlaySound("bad");
-        WorkBeam::Stop(agent);
-        return STEP_DONE;
+        return EndRepair(agent, job);
     }
-    if (target->flags & ENTITY_OBJECT_OF_INTEREST) NotifyObjectReached(target);
-    WorkBeam::Stop(agent);
-    return STEP_DONE;
+    target->health += amount;
+    if (fuel)
+        AddPlayerFuel(-cost);
+    else
+        AddPlayerOre(-cost);
+    if (target->health >= maximum) return FinishRepair(agent, job, target);
+    WorkBeam::Keep(agent, target, fuel ? "fuelbeam" : "repairbeam");
+    return STEP_RUNNING;
 }
 
 int TaskStep::Heal(float dt, const char*, Job* job)

@@ -8,9 +8,13 @@
 #include "campaign/Galaxy.h"
 #include "campaign/PlayerProfile.h"
 #include "tests/levelgen/PopulationTestSupport.h"
+#include "mechanics/Selection.h"
+#include "platform/Timer.h"
 #include "world/CatalogueScript.h"
 #include "world/MissionHooks.h"
 #include "world/PathFinder.h"
+#include "world/TaskManager.h"
+#include "world/TaskStepsSupport.h"
 
 #include <algorithm>
 #include <cctype>
@@ -188,9 +192,47 @@ protected:
         return held;
     }
 
+    // The level seed the galaxy of that seed gives the story mission's body.
+    static unsigned LevelSeed(int galaxySeed, int story)
+    {
+        Galaxy galaxy;
+        ScopedGlobal<Galaxy*> current{TheGalaxy, &galaxy};
+        galaxy.Generate(galaxySeed);
+        const CelestialBody* body = galaxy.FindBodyByStoryId(story);
+        EXPECT_NE(body, nullptr) << "galaxy " << galaxySeed << " story " << story;
+        return body ? (unsigned)body->levelSeed : 0u;
+    }
+    // A frame of play for the player's own units; the rest of the level stands still.
+    void Frame(float dt)
+    {
+        ++FrameTimer.frameCount;
+        FrameTimer.delta = dt;
+        MissionTime += dt;
+        for (int segment : {SEGMENT_UNIT, SEGMENT_AIR_UNIT})
+            for (const Scene::Node* node = TheScene.FirstInList(segment); node; node = TheScene.NextInList(node))
+                node->value->Update();
+    }
+    // The rig alone selected, right-clicked at the entity (null: the ground at the point).
+    void RightClick(Entity* hovered, const Vec3& at)
+    {
+        game.ClearSelection();
+        game.SelectEntity(rig);
+        game.hoveredEntity = hovered;
+        game.pickedPoint = at;
+        game.pressTimer = 1.0f;
+        game.OrderSelected();
+        game.hoveredEntity = nullptr;
+    }
+
     std::vector<bool> walked;
     Agent* rig = nullptr;
     ScopedGlobal<MissionHooks*> hooks{TheMissionHooks};
+    std::unique_ptr<TaskManager> tasks = std::make_unique<TaskManager>();
+    ScopedGlobal<TaskManager*> installedTasks{TheTaskManager, tasks.get()};
+    ScopedGlobal<int> frames{FrameTimer.frameCount};
+    ScopedGlobal<float> delta{FrameTimer.delta};
+    ScopedGlobal<bool> paused{GamePaused, false};
+    ScopedGlobal<float> clock{MissionTime};
 };
 
 }  // namespace
@@ -286,4 +328,67 @@ TEST_F(StoryMissions, EveryObjectiveIsOpenAtTheStartThereReachableAffordableAndB
         }
     }
     growth.ClearInstances();
+}
+
+// What the rig mends in a story mission (a wrecked cannon, a console to restore) counts once,
+// when the rig sent at it with a right click has walked up beside it and made it whole, even
+// when the player gives the rig its next order in the very frame it is whole; a right click on
+// it afterwards only walks the rig there and counts nothing more. The rest of the level stands
+// still while the rig works.
+TEST_F(StoryMissions, EachObjectTheRigMendsCountsOnceMendedFromBesideIt)
+{
+    const int galaxies[] = {1111, 2222, 3333};
+    PlayerProfile* profile = GetPlayerProfile();
+    ScopedGlobal<float> ore{profile->ore};
+    ScopedGlobal<float> fuel{profile->fuel};
+    ScopedGlobal<int> selected{MissionScreen::selectedIndex};
+    int mended = 0;
+    for (int story = 0; story < MissionScreen::missionCount; ++story) {
+        const MissionRecord& mission = MissionScreen::missions[story];
+        bool mends = false;
+        for (int i = 0; i < mission.objectiveCount; ++i)
+            mends |= mission.objectives[i]->type == OBJECTIVE_REPAIR_OBJECT ||
+                     mission.objectives[i]->type == OBJECTIVE_RECOVER_OBJECT;
+        if (!mends) continue;
+        for (int galaxy : galaxies) {
+            SCOPED_TRACE(std::string(DescriptionText(mission.name)) + " galaxy " + std::to_string(galaxy));
+            Start(story, LevelSeed(galaxy, story));
+            profile->ore = LANDING_ORE;
+            profile->fuel = 0.0f;
+            // The mission's own objects that are not whole: what a right click sends the rig to mend.
+            const std::vector<Entity*> objects = Where([](const Entity* e) {
+                return (e->flags & ENTITY_STATIC) && (e->flags & ENTITY_OBJECT_OF_INTEREST) &&
+                       !(e->flags & (ENTITY_AGENT | ENTITY_ITEM | ENTITY_BUILDING)) && e->health < e->maxHealth;
+            });
+            for (Entity* object : objects) {
+                SCOPED_TRACE(object->name);
+                const Objective* objective = objectives.FindByName(0, object->name);
+                ASSERT_NE(objective, nullptr);
+                const int before = objective->count;
+                const Vec3 home = rig->GetPosition();
+                RightClick(object, object->GetPosition());
+                bool whole = false, fromAfar = false;
+                for (float t = 0.0f; t < 150.0f && !whole; t += 0.1f) {
+                    const float health = object->GetHealth();
+                    Frame(0.1f);
+                    fromAfar |= object->GetHealth() > health && !StepSupport::IsBeside(rig->GetPosition(), object, false);
+                    whole = object->GetHealth() >= object->GetMaxHealth();
+                }
+                EXPECT_TRUE(whole) << "the rig stopped " << GetGroundDistance(rig->GetPosition(), object->GetPosition())
+                                   << " away, the object at " << object->GetHealth() << " of "
+                                   << object->GetMaxHealth();
+                if (!whole) continue;
+                EXPECT_FALSE(fromAfar) << "mended from where the rig could not touch it";
+                // Whole: the player's next order comes at once, and the rig walks off.
+                RightClick(nullptr, home);
+                for (int i = 0; i < 10; ++i) Frame(0.1f);
+                EXPECT_EQ(objective->count, before + 1) << "counted once, when whole";
+                RightClick(object, object->GetPosition());
+                for (int i = 0; i < 50; ++i) Frame(0.1f);
+                EXPECT_EQ(objective->count, before + 1) << "whole, it counts no more";
+                ++mended;
+            }
+        }
+    }
+    EXPECT_GT(mended, 0) << "the story has objects the rig mends";
 }

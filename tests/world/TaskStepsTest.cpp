@@ -168,14 +168,15 @@ TEST_F(TaskSteps, RepairPaysOreWhileItLasts)
         float stock;
         float health;
         bool mended;  // health rose
+        bool ends;    // the job is over after the step
         const char* message;
     };
     // One think step of 0.1 s mends 1 hit point for 0.5 ore.
     const Case table[] = {
-        {"plenty of ore", 50.0f, 50.0f, true, ""},
-        {"exactly the cost", 0.5f, 99.0f, true, ""},
-        {"short of the cost", 0.4f, 50.0f, false, "Not enough ore to complete repair!"},
-        {"at full health", 50.0f, 100.0f, false, ""},
+        {"plenty of ore", 50.0f, 50.0f, true, false, ""},
+        {"exactly the cost, and whole", 0.5f, 99.0f, true, true, ""},
+        {"short of the cost", 0.4f, 50.0f, false, true, "Not enough ore to complete repair!"},
+        {"at full health", 50.0f, 100.0f, false, true, ""},
     };
     for (const Case& c : table) {
         SCOPED_TRACE(c.what);
@@ -189,7 +190,7 @@ TEST_F(TaskSteps, RepairPaysOreWhileItLasts)
         Job* job = repairer->brain->job;
         int result = JOB_RUNNING;
         result = job->Run(0.1f);
-        EXPECT_EQ(result, c.mended ? JOB_RUNNING : JOB_ENDED);
+        EXPECT_EQ(result, c.ends ? JOB_ENDED : JOB_RUNNING);
         EXPECT_EQ(hurt->health > c.health, c.mended);
         if (c.mended) {
             EXPECT_NEAR(profile->ore, c.stock - 0.5f * (hurt->health - c.health), 0.01f);
