@@ -34,6 +34,7 @@
 
 LevelLoadSaveGui* TheLevelLoadSaveGui = nullptr;
 SaveStep (*SaveStepHook)(int step) = nullptr;
+SaveStep (*SettleStepHook)(int step) = nullptr;
 
 namespace {
 
@@ -107,7 +108,7 @@ bool IsFile(const std::string& path)
 // The three files of a save of one base name, and where they wait while a save switches.
 // The staged files are the new save, whole before the switch begins; the kept files are the
 // old save's, stepped aside while the new ones go in place; the mark says that a switch has
-// begun and not yet ended.
+// begun and not yet ended, and which files the old save had.
 struct SaveSet {
     std::string staged[3], finals[3], kept[3], mark;
 
@@ -123,16 +124,43 @@ struct SaveSet {
     }
 };
 
-// The steps of one save's switch. A step that fails fails the save; a save stopped dead (the
-// test seam plays a killed game) takes no further step at all, as the game would not.
+// The mark's text: "old" and the extensions of the files the old save had when its switch
+// began, each of which is kept aside before a new one goes in.
+std::string MarkText(const bool oldHad[3])
+{
+    std::string text = "old";
+    for (int i = 0; i < 3; ++i)
+        if (oldHad[i]) text += std::string(" ") + SAVE_EXTENSIONS[i];
+    return text + "\n";
+}
+
+// What the old save had, as its mark says. A mark that says nothing (an older build's, or one
+// cut short before any rename) counts as all three: a file in place that may be the old save's
+// only copy is then never taken for a new one.
+void ReadMark(const std::string& path, bool oldHad[3])
+{
+    std::string text;
+    const bool said = ReadWholeFile(path, &text) && text.compare(0, 3, "old") == 0;
+    std::istringstream words(said ? text.substr(3) : std::string());
+    for (int i = 0; i < 3; ++i) oldHad[i] = !said;
+    for (std::string word; words >> word;)
+        for (int i = 0; i < 3; ++i) oldHad[i] |= word == SAVE_EXTENSIONS[i];
+}
+
+// The steps of one save's switch, or of the settling of what a stopped one left. A step that
+// fails fails the whole; one stopped dead (the test seam plays a killed game) takes no further
+// step at all, as the game would not.
 struct SwitchSteps {
+    SaveStep (*&hook)(int step);
     int count = 0;
     bool stopped = false;
+
+    explicit SwitchSteps(SaveStep (*&stepHook)(int)) : hook(stepHook) {}
 
     template <class F> bool Take(F act)
     {
         if (stopped) return false;
-        const SaveStep what = SaveStepHook ? SaveStepHook(++count) : SaveStep::Go;
+        const SaveStep what = hook ? hook(++count) : SaveStep::Go;
         if (what == SaveStep::Stop) stopped = true;
         return what == SaveStep::Go && act();
     }
@@ -146,16 +174,28 @@ struct SwitchSteps {
     {
         return Take([&] { return remove(path.c_str()) == 0 || errno == ENOENT; });
     }
+    // The names of both folders on the disk, as they stand now.
+    bool Sync(const std::string& folder, const std::string& staging)
+    {
+        return Take([&] { return SyncFolder(folder.c_str()) && SyncFolder(staging.c_str()); });
+    }
     // The mark is on the disk before the first rename: after a power cut, no rename stands
     // without it.
-    bool Mark(const std::string& path, const std::string& folder)
+    bool Mark(const std::string& path, const std::string& staging, const std::string& text)
     {
         return Take([&] {
             FILE* file = fopen(path.c_str(), "wb");
             if (!file) return false;
-            const bool made = SyncFile(file);
-            return fclose(file) == 0 && made && SyncFolder(folder.c_str());
+            bool made = fwrite(text.data(), 1, text.size(), file) == text.size();
+            made = SyncFile(file) && made;
+            return fclose(file) == 0 && made && SyncFolder(staging.c_str());
         });
+    }
+    // The mark gone from the disk before anything of the switch is cleared away: a stop then
+    // never leaves a mark beside files the switch no longer accounts for.
+    bool Unmark(const std::string& path, const std::string& staging)
+    {
+        return Take([&] { return (remove(path.c_str()) == 0 || errno == ENOENT) && SyncFolder(staging.c_str()); });
     }
 };
 
@@ -185,31 +225,46 @@ struct Renames {
     }
 };
 
-// What a save stopped half-way left of one base name, settled: a switch that had begun is
-// rolled back to the old save, its renames undone the last first, as a failed save undoes
-// them; one whose mark is gone had ended, and only its leftovers go. (A switch from before
-// the mark existed is told by its new level still waiting.) False when a file cannot be put
-// back: the files then stand as after a stop at that point, and the next try goes on there.
-bool SettleStoppedSave(const std::string& folder, const std::string& name)
+// What a save stopped half-way left of one base name, settled. Every step can be stopped or
+// fail and taken again from the start by the next reading of the folder, and none removes the
+// only copy of a save's file:
+// - while the mark stands, the switch is rolled back: a new file that went in steps out again
+//   (it went in only after the old one of its kind stepped aside, so one is new only when the
+//   old save had none or its old one is kept aside), the kept files go back in place, the
+//   names go on the disk, and only then the mark goes;
+// - without the mark, a kept file goes back in place when nothing stands there (an older
+//   build's failed roll-back left it alone), and is dropped when the switch had ended; the new
+//   files still waiting are dropped, the old save standing in place. (A switch from before
+//   the mark existed is told by its new level still waiting: its kept files go back.)
+// False when a step fails or stops: the files then stand as after a stop at that point.
+bool SettleStoppedSave(const std::string& folder, const std::string& name, SwitchSteps& steps)
 {
     const SaveSet set(folder, name);
+    const std::string staging = folder + "/" + STAGING_FOLDER;
     const bool switching = IsFile(set.mark);
-    const bool rollBack = switching || IsFile(set.staged[1]);
-    auto putBack = [](const std::string& from, const std::string& to) {
-        if (rename(from.c_str(), to.c_str()) == 0) return true;
-        Log("ERROR: %s cannot be put back as %s\n", from.c_str(), to.c_str());
-        return false;
-    };
-    // The new files that went in step out again, in the reverse of the order they went in.
-    for (int i : {1, 0, 2})
-        if (switching && !IsFile(set.staged[i]) && IsFile(set.finals[i]) && !putBack(set.finals[i], set.staged[i]))
-            return false;
-    for (int i : {2, 1, 0})
-        if (rollBack && IsFile(set.kept[i]) && !putBack(set.kept[i], set.finals[i])) return false;
+    if (switching) {
+        bool oldHad[3];
+        ReadMark(set.mark, oldHad);
+        for (int i : {1, 0, 2})
+            if (!IsFile(set.staged[i]) && IsFile(set.finals[i]) && (!oldHad[i] || IsFile(set.kept[i])) &&
+                !steps.Rename(set.finals[i], set.staged[i]))
+                return false;
+        for (int i : {2, 1, 0})
+            if (IsFile(set.kept[i]) && (!IsFile(set.finals[i]) || IsFile(set.staged[i])) &&
+                !steps.Rename(set.kept[i], set.finals[i]))
+                return false;
+        if (!steps.Sync(folder, staging) || !steps.Unmark(set.mark, staging)) return false;
+    }
+    const bool oldSwitch = !switching && IsFile(set.staged[1]);
+    for (int i = 0; i < 3; ++i) {
+        if (!IsFile(set.kept[i])) continue;
+        const bool putBack = oldSwitch || !IsFile(set.finals[i]);
+        if (putBack ? !steps.Rename(set.kept[i], set.finals[i]) : !steps.Remove(set.kept[i])) return false;
+    }
     for (int i = 0; i < 3; ++i)
-        for (const std::string& path : {set.staged[i], set.staged[i] + ".tmp", set.kept[i]}) remove(path.c_str());
-    remove(set.mark.c_str());
-    Log("The save '%s' stopped half-way is %s\n", name.c_str(), rollBack ? "back as it was before" : "finished");
+        for (const std::string& path : {set.staged[i], set.staged[i] + ".tmp"})
+            if (IsFile(path) && !steps.Remove(path)) return false;
+    Log("The save '%s' stopped half-way is %s\n", name.c_str(), switching || oldSwitch ? "back as it was before" : "finished");
     return true;
 }
 
@@ -229,7 +284,11 @@ void SettleStoppedSaves(const std::string& folder)
             // A save's name holds no dot: what comes before the first is the save's.
             if (!isDirectory && entry.find('.') != 0) names.insert(entry.substr(0, entry.find('.')));
     search.Close();
-    for (const std::string& name : names) SettleStoppedSave(folder, name);
+    SwitchSteps steps(SettleStepHook);
+    for (const std::string& name : names) {
+        SettleStoppedSave(folder, name, steps);
+        if (steps.stopped) return;
+    }
     remove(staging.c_str());
 }
 
@@ -292,35 +351,52 @@ bool WriteSaveGame(const char* baseName)
     const std::string folder = SaveFolder();
     const std::string staging = folder + "/" + STAGING_FOLDER;
     // What a stopped save left goes back in place first: this save must not sweep it away.
+    // When the old save of this name cannot be put back whole yet, it is not saved over.
     SettleStoppedSaves(folder);
+    const SaveSet set(folder, baseName);
+    bool unsettled = IsFile(set.mark);
+    for (int i = 0; i < 3; ++i) unsettled |= IsFile(set.kept[i]);
+    if (unsettled) {
+        char text[300];
+        snprintf(text, sizeof text,
+                 "The game could not be saved as '%s'; the previous save is put back when the saves are next read.",
+                 baseName);
+        ShowMessage(text);
+        return false;
+    }
     if (!CreateFolder(folder.c_str()) || !CreateFolder(staging.c_str())) {
         char text[700];
         snprintf(text, sizeof text, "WARNING: Failed to create save directory %s", folder.c_str());
         ShowMessage(text);
         return false;
     }
-    const SaveSet set(folder, baseName);
+    bool oldHad[3];
+    for (int i = 0; i < 3; ++i) oldHad[i] = IsFile(set.finals[i]);
     bool written = GetPlayerProfile()->Save(set.staged[0].c_str(), true);
     written = written && TheScene.WriteSceneFile(set.staged[1].c_str());
     written = written && TheMinimap.SaveVisited(set.staged[1].c_str());
     // From the mark on, a stop at any step is settled by the next reading of the folder. The
     // three go in place only together, the level last (the list shows it); when one cannot,
     // every rename is taken back and the old save is as it was.
-    SwitchSteps steps;
+    SwitchSteps steps(SaveStepHook);
     Renames renames{steps, {}};
-    written = written && steps.Mark(set.mark, staging);
+    written = written && steps.Mark(set.mark, staging, MarkText(oldHad));
     for (int i = 0; i < 3 && written; ++i)
-        if (IsFile(set.finals[i])) written = renames.Move(set.finals[i], set.kept[i]);
+        if (oldHad[i]) written = renames.Move(set.finals[i], set.kept[i]);
     for (int i : {2, 0, 1})
         if (written) written = renames.Move(set.staged[i], set.finals[i]);
     // The switch ends with the mark, once the new names are on the disk: from here on the new
     // save stands.
-    written = written && SyncFolder(folder.c_str()) && steps.Remove(set.mark);
+    written = written && SyncFolder(folder.c_str()) && steps.Unmark(set.mark, staging);
     bool oldKept = true;
     if (!written && !steps.stopped) oldKept = renames.Undo();
-    // Taken back whole, the switch has not happened: the mark goes before the new files do,
-    // so that a stop among them leaves nothing that looks half switched.
-    if (!written && oldKept) oldKept = steps.Remove(set.mark) || !IsFile(set.mark);
+    // Taken back whole, the switch has not happened: the mark goes, once the old names are on
+    // the disk, before the new files do, so that a stop among them leaves nothing that looks
+    // half switched.
+    if (!written && oldKept) {
+        const bool synced = SyncFolder(folder.c_str()) && SyncFolder(staging.c_str());
+        oldKept = (synced && steps.Unmark(set.mark, staging)) || !IsFile(set.mark);
+    }
     if (oldKept) {
         const std::string* leftOver = written ? set.kept : set.staged;
         for (int i = 0; i < 3; ++i) steps.Remove(leftOver[i]);

@@ -123,6 +123,9 @@ bool WriteSaveGame(const char* baseName);
 // game leaves it empty.
 enum class SaveStep { Go, Fail, Stop };
 extern SaveStep (*SaveStepHook)(int step);
+// The same for the steps by which the next reading of the save folder settles what a stopped
+// save left.
+extern SaveStep (*SettleStepHook)(int step);
 
 // Loads the save of that base name; false (a message shown, the current profile as it was) when
 // its profile, its level or its mission's body is missing.

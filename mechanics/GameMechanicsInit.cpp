@@ -30,6 +30,7 @@
 #include "terrain/SplatPool.h"
 #include "terrain/Terrain.h"
 #include "terrain/Water.h"
+#include "world/Agent.h"
 #include "world/AgentSceneRecords.h"
 #include "world/Building.h"
 #include "world/Entity.h"
@@ -68,12 +69,16 @@ void StartWeather()
     if (StrICmp(environment->name, "lava") == 0) SpawnLevelEffect("lava", PARTICLE_WATER);
 }
 
-// The level opens looking at the builder.
+// The level opens looking at the builder. A unit on the ground is looked at where it stands,
+// not at the height its level or save file gave it (its first frame sets it on the ground), so
+// that a save opens on the same view at every load.
 void LookAtBuilder()
 {
     Entity* builder = TheScene.FindEntityByName("builder", CATEGORY_ALL, 0);
     if (!builder) return;
     Vec3 centre = builder->GetPosition();
+    if ((builder->flags & ENTITY_AGENT) && !static_cast<Agent*>(builder)->IsAirUnit() && TheTerrain.created)
+        centre.y = TheTerrain.GetHeight(centre);
     if (builder->mesh) centre.y += (builder->mesh->boundsMax.y - builder->mesh->boundsMin.y) * 0.5f * builder->scale;
     GameCamera.distance = BUILDER_CAMERA_DISTANCE;
     GameCamera.eye = centre - GameCamera.direction * BUILDER_CAMERA_DISTANCE;

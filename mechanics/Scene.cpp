@@ -551,8 +551,11 @@ void Scene::RecountUnitControl()
         if (!(entity->flags & ENTITY_BUILDING)) continue;
         const Building* building = static_cast<const Building*>(entity);
         const BuildItem* definition = building->definition;
-        if (building->buildState == BUILD_STATE_CONSTRUCTING || (building->stateFlags & BUILDING_PREVIEW) || !definition)
+        if ((building->stateFlags & BUILDING_PREVIEW) || !definition) continue;
+        if (building->buildState == BUILD_STATE_CONSTRUCTING) {
+            count.pending += PowerDrawn(definition);
             continue;
+        }
         if (definition->resourcePower > 0)
             count.supply += (float)definition->resourcePower;
         else

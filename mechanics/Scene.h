@@ -121,6 +121,7 @@ struct UnitControlCount {
     int used = 0;      // units in use or in production
     float supply = 20.0f;
     float demand = 0.0f;
+    float pending = 0.0f;  // what the buildings still going up will draw once they stand
 };
 
 // "<user folder>/savefiles/<profile>/<name>.sav" into out. False, with out empty and the name

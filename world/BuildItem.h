@@ -139,9 +139,10 @@ public:
     bool SetCurrent(const char* name, bool free);
     // Ends the preview: the prototype leaves the level.
     void ClearCurrent();
-    // Whether the preview may stand where it is now: stocks, cells free and buildable, a vent
-    // under a deep mine, a build node near what needs one, a matching neighbour beside an
-    // add-on (which then turns away from it).
+    // Whether the preview may stand where it is now: stocks, power to spare for what it draws
+    // (a generator always may), cells free and buildable, a vent under a deep mine, a build
+    // node near what needs one, a matching neighbour beside an add-on (which then turns away
+    // from it).
     bool CanPlaceCurrent();
     // Marks every item the computer may not build (bit 0x1), and clears the marks.
     void MarkAll();
@@ -158,6 +159,9 @@ public:
 Building* PlaceBuildingFromItem(BuildItemList* list);
 // Whether the player's ore and fuel pay for the item.
 bool PlayerCanAfford(const BuildItem* item);
+// The power a standing building of the item takes from the base: none for a generator, nor
+// for what asks for none.
+float PowerDrawn(const BuildItem* item);
 // Takes back a building under construction: the player is refunded and the building dies.
 void CancelConstruction(Building* building);
 // The ground decal under a player's building over the world box min..max of its cells.

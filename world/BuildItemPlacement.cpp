@@ -122,10 +122,13 @@ bool BuildItemList::CanPlaceCurrent()
     Entity* prototype = item->prototype;
     if (!(flags & BUILD_LIST_FREE_PLACEMENT)) {
         const PlayerProfile* player = GetPlayerProfile();
-        float power = TheScene.unitControl.supply - TheScene.unitControl.demand;
-        if (!player || power < (float)item->costPower || player->ore < (float)item->costOre ||
-            player->fuel < (float)item->costFuel)
-            return false;
+        if (!player || player->ore < (float)item->costOre || player->fuel < (float)item->costFuel) return false;
+        // What it draws must be spare once everything already going up stands, so placing never
+        // takes the base below zero. What draws nothing, a generator above all, may always be
+        // built: that is how a base short of power recovers.
+        const UnitControlCount& power = TheScene.unitControl;
+        float draw = PowerDrawn(item);
+        if (draw > 0.0f && power.supply - power.demand - power.pending < draw) return false;
     }
     CellRect rect;
     if (!PreviewFootprint(item, prototype, *grid, &rect)) return false;
@@ -199,6 +202,8 @@ Building* PlaceBuildingFromItem(BuildItemList* list)
         return building;
     }
     building->buildState = BUILD_STATE_CONSTRUCTING;
+    // Spoken for at once, so a second placement before the next recount sees it.
+    if (building->alignment == ALIGN_PLAYER) TheScene.unitControl.pending += PowerDrawn(item);
     // The finished mesh waits in the mesh list while the scaffold shows.
     if (item->constructionMeshCount > 0) building->mesh = item->constructionMeshes[0];
     if (PlayerProfile* player = GetPlayerProfile()) {
@@ -213,6 +218,12 @@ bool PlayerCanAfford(const BuildItem* item)
     const PlayerProfile* player = GetPlayerProfile();
     if (!TheGame || !TheGame->grid || !item || !player) return false;
     return player->ore >= (float)item->costOre && player->fuel >= (float)item->costFuel;
+}
+
+float PowerDrawn(const BuildItem* item)
+{
+    if (!item || item->resourcePower >= 1 || item->costPower >= 0) return 0.0f;
+    return -(float)item->costPower;
 }
 
 void CancelConstruction(Building* building)

@@ -10,6 +10,7 @@
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
 #include "platform/SoundManager.h"
+#include "platform/StringTable.h"
 #include "render/Draw2D.h"
 #include "render/Sprite.h"
 #include "world/AgentTypeRegistry.h"
@@ -155,8 +156,12 @@ const char* Building::QueueUnit(AgentType* type)
     PlayerProfile* profile = GetPlayerProfile();
     if (!EnsureBuildQueue() || !profile || !type) return "bad";
     if (profile->unitsInUse >= UsableUnitControl(profile)) {
-        const char* text =
-            profile->unitsInUse >= profile->maxUnitControl ? "Max unit control reached!" : "Build more unit control!";
+        // Below the cap more unit-control buildings help, and the player is told which.
+        const char* text = "Max unit control reached!";
+        if (profile->unitsInUse < profile->maxUnitControl) {
+            const char* needed = Strings ? Strings->Lookup("<unit_control_needed>") : nullptr;
+            text = needed ? needed : "Build more unit control!";
+        }
         if (TheGame && TheGame->messageBar) TheGame->messageBar->AddMessage(text, 4.0f, 0);
         return "bad";
     }

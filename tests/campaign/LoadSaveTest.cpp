@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <chrono>
 #include <filesystem>
@@ -36,6 +37,11 @@ protected:
     }
     void TearDown() override { TheMinimap.fog.Free(); }
     std::string Path(const char* name, const char* extension) { return folder + name + extension; }
+    // The three files of a save, one after the other.
+    std::string Files(const char* name)
+    {
+        return ReadTextFile(Path(name, ".cgs")) + ReadTextFile(Path(name, ".sav")) + ReadTextFile(Path(name, ".vis"));
+    }
 
     ScopedGlobal<char[256]> user{UserFolder};
     ScopedGlobal<Galaxy*> noGalaxy{TheGalaxy, nullptr};
@@ -88,13 +94,12 @@ TEST_F(SaveGames, ALevelThatCannotGoInPlaceTakesTheOtherTwoBack)
 }
 
 // The game stopped dead after any step of a save's switch, or a rename that fails and cannot
-// be taken back either: the next listing shows the save whole, the old one or the new one,
-// and nothing is left half-way.
+// be taken back either; then the next reading of the folder stopped after any step of its
+// settling, or failing at it: the reading after that shows the save whole, the old one or the
+// new one, and nothing is left half-way.
 TEST_F(SaveGames, ASaveStoppedAtAnyStepIsListedWholeOldOrNew)
 {
-    auto files = [this] {
-        return ReadTextFile(Path("slot", ".cgs")) + ReadTextFile(Path("slot", ".sav")) + ReadTextFile(Path("slot", ".vis"));
-    };
+    auto files = [this] { return Files("slot"); };
     GetPlayerProfile()->credits = 222;
     ASSERT_TRUE(WriteSaveGame("slot"));
     const std::string fresh = files();
@@ -102,6 +107,12 @@ TEST_F(SaveGames, ASaveStoppedAtAnyStepIsListedWholeOldOrNew)
     static int stop;
     ScopedGlobal<SaveStep (*)(int)> hook(SaveStepHook, [](int step) {
         return step == stop ? SaveStep::Stop : failing.count(step) ? SaveStep::Fail : SaveStep::Go;
+    });
+    // The settling's steps, as the save's: the one it stops at or fails, and how many it took.
+    static int settleStop, settleFail, settleSteps;
+    ScopedGlobal<SaveStep (*)(int)> settleHook(SettleStepHook, [](int step) {
+        settleSteps = step;
+        return step == settleStop ? SaveStep::Stop : step == settleFail ? SaveStep::Fail : SaveStep::Go;
     });
     struct Case {
         int stop;
@@ -116,9 +127,10 @@ TEST_F(SaveGames, ASaveStoppedAtAnyStepIsListedWholeOldOrNew)
         {10, {7}, nullptr},
     };
     for (int step = 1; step <= 13; ++step) cases.push_back({step, {}, nullptr});
+    const std::string stoppedState = std::string(UserFolder) + "/stopped";
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "stopped at " << c.stop << ", failing " << c.failing.size());
-        stop = 0;
+        stop = settleStop = settleFail = 0;
         failing.clear();
         GetPlayerProfile()->credits = 111;
         ASSERT_TRUE(WriteSaveGame("slot"));
@@ -135,16 +147,31 @@ TEST_F(SaveGames, ASaveStoppedAtAnyStepIsListedWholeOldOrNew)
         }
         stop = 0;
         failing.clear();
-        LevelBrowser browser;
-        LogCaptureBegin();
-        browser.FillFromDirectory(folder.c_str());
-        LogCaptureEnd();
-        ASSERT_NE(browser.GetSelected(), nullptr) << "the save is listed";
-        EXPECT_STREQ(browser.GetSelected()->name, "slot.sav");
-        const std::string now = files();
-        EXPECT_TRUE(now == old || now == fresh) << "the save is whole, old or new";
-        EXPECT_EQ(now == fresh, c.failing.empty() && c.stop > 8) << "a switch stopped before its end is taken back";
-        EXPECT_FALSE(std::filesystem::exists(folder + ".saving")) << "nothing is left half-way";
+        // What the save left, settled unhindered first, which counts the settling's steps;
+        // then stopped after each, and failing at each.
+        std::filesystem::remove_all(stoppedState);
+        std::filesystem::copy(folder, stoppedState, std::filesystem::copy_options::recursive);
+        int steps = 0;
+        for (int hindered = 0; hindered <= 2 * steps; ++hindered) {
+            const int at = (hindered + 1) / 2;
+            SCOPED_TRACE(testing::Message() << "settling " << (hindered % 2 ? "stopped" : "failing") << " at " << at);
+            std::filesystem::remove_all(folder);
+            std::filesystem::copy(stoppedState, folder, std::filesystem::copy_options::recursive);
+            (hindered % 2 ? settleStop : settleFail) = at;
+            LevelBrowser browser;
+            LogCaptureBegin();
+            browser.FillFromDirectory(folder.c_str());
+            settleStop = settleFail = 0;
+            if (hindered == 0) steps = settleSteps;
+            if (hindered > 0) browser.FillFromDirectory(folder.c_str());
+            LogCaptureEnd();
+            const ScrollListEntry* listed = browser.GetSelected();
+            EXPECT_TRUE(listed && strcmp(listed->name, "slot.sav") == 0) << "the save is listed";
+            const std::string now = files();
+            EXPECT_TRUE(now == old || now == fresh) << "the save is whole, old or new";
+            EXPECT_EQ(now == fresh, c.failing.empty() && c.stop > 8) << "a switch stopped before its end is taken back";
+            EXPECT_FALSE(std::filesystem::exists(folder + ".saving")) << "nothing is left half-way";
+        }
     }
     // Stopped before the level went in, and the old level cannot be put back at the first
     // listing (something stands in its place): the next listing finishes the rollback.
@@ -171,6 +198,45 @@ TEST_F(SaveGames, ASaveStoppedAtAnyStepIsListedWholeOldOrNew)
     ReadSaveGame("slot");
     EXPECT_EQ(LogCaptureEnd().find("is incomplete"), std::string::npos);
     EXPECT_EQ(files(), old);
+}
+
+// What older builds left half-way (tests/data/bad-files/save-switch, made by the scripts
+// there): a lone mark beside a whole save, or one file of a whole save kept aside with nothing
+// in its place. The next listing, load or save keeps the save whole.
+TEST_F(SaveGames, WhatOlderBuildsLeftHalfWayIsPutBackWhole)
+{
+    GetPlayerProfile()->credits = 222;
+    ASSERT_TRUE(WriteSaveGame("fresh"));
+    const std::string fresh = Files("fresh");
+    const struct {
+        const char* script;
+        const char* kind;
+    } states[] = {{"settle_lone_mark.sh", ""},
+                  {"old_build_kept_file.sh", "cgs"},
+                  {"old_build_kept_file.sh", "sav"},
+                  {"old_build_kept_file.sh", "vis"}};
+    enum Reading { LIST, LOAD, SAVE };
+    for (const auto& state : states)
+        for (Reading reading : {LIST, LOAD, SAVE}) {
+            SCOPED_TRACE(testing::Message() << state.script << " " << state.kind << ", reading " << reading);
+            GetPlayerProfile()->credits = 111;
+            ASSERT_TRUE(WriteSaveGame("slot"));
+            const std::string old = Files("slot");
+            const std::string script = std::string("sh tests/data/bad-files/save-switch/") + state.script + " '" +
+                                       folder + "' slot " + state.kind + " >/dev/null 2>&1";
+            ASSERT_EQ(system(script.c_str()), 0);
+            GetPlayerProfile()->credits = 222;
+            LogCaptureBegin();
+            LevelBrowser browser;
+            if (reading == LIST) browser.FillFromDirectory(folder.c_str());
+            if (reading == LOAD) ReadSaveGame("slot");
+            if (reading == SAVE) {
+                EXPECT_TRUE(WriteSaveGame("slot"));
+            }
+            LogCaptureEnd();
+            EXPECT_TRUE(Files("slot") == (reading == SAVE ? fresh : old)) << "the save is whole";
+            EXPECT_FALSE(std::filesystem::exists(folder + ".saving")) << "nothing is left half-way";
+        }
 }
 
 // However many saves there are, the list holds the newest, the one just written among them; a

@@ -330,6 +330,35 @@ TEST_F(StoryMissions, EveryObjectiveIsOpenAtTheStartThereReachableAffordableAndB
     growth.ClearInstances();
 }
 
+// "Fuel for Hallstrade" sends the player to pumps, a refinery and a factory first, which draw
+// more power than a base starts with: a generator still goes up near the rig.
+TEST_F(StoryMissions, AGeneratorCanBeBuiltWithThePowerShort)
+{
+    ScopedGlobal<float> ore{GetPlayerProfile()->ore, LANDING_ORE};
+    ScopedGlobal<int> selected{MissionScreen::selectedIndex};
+    ScopedGlobal<UnitControlCount> power{TheScene.unitControl, UnitControlCount()};
+    for (int g : {2222, 3333}) {
+        SCOPED_TRACE(testing::Message() << "galaxy " << g);
+        Galaxy galaxy;
+        ScopedGlobal<Galaxy*> current{TheGalaxy, &galaxy};
+        galaxy.Generate(g);
+        Start(4, (unsigned)galaxy.FindBodyByStoryId(4)->levelSeed);
+        TheScene.unitControl.demand = 30.0f;
+        int column, row, found = 0;
+        ASSERT_TRUE(grid->WorldToCell(rig->GetPosition(), &column, &row));
+        ASSERT_TRUE(game.buildItems->SetCurrent("power_generator", false));
+        for (int y = row - 12; y <= row + 12 && !found; ++y)
+            for (int x = column - 12; x <= column + 12 && !found; ++x) {
+                if (!grid->GetCell(x, y) || !walked[(size_t)y * grid->size + x]) continue;
+                game.buildItems->current->prototype->SetPosition(grid->CellToWorld(x, y));
+                found = game.buildItems->CanPlaceCurrent();
+            }
+        EXPECT_TRUE(found) << "no place the rig walks to near its start takes a generator";
+        game.buildItems->ClearCurrent();
+    }
+    growth.ClearInstances();
+}
+
 // What the rig mends in a story mission (a wrecked cannon, a console to restore) counts once,
 // when the rig sent at it with a right click has walked up beside it and made it whole, even
 // when the player gives the rig its next order in the very frame it is whole; a right click on

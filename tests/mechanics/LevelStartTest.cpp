@@ -4,7 +4,9 @@
 #include "mechanics/GameMechanics.h"
 
 #include "campaign/MissionScreen.h"
+#include "campaign/PlayerProfile.h"
 #include "host/Log.h"
+#include "host/Random.h"
 #include "host/System.h"
 #include "levelgen/LevelGenerator.h"
 #include "levelgen/MapGenerator.h"
@@ -15,6 +17,8 @@
 #include "terrain/Environment.h"
 #include "terrain/ScanPulses.h"
 #include "terrain/Terrain.h"
+#include "world/Agent.h"
+#include "world/AgentTypeRegistry.h"
 #include "tests/support/Scoped.h"
 #include "tests/support/TestSupport.h"
 
@@ -143,6 +147,41 @@ TEST_F(LevelStart, TheScansRingIsMadeWithTheLevel)
     Start();
     EXPECT_NE(TheScanEffects.ringMesh, nullptr);
     TheScanEffects.Release();
+}
+
+// Saves whose rig was written above the ground the level makes (tests/data/bad-files/saves: a
+// save's profile, a line "@@SAV@@", then its level): the level opens on the same view at every
+// load, however often the game is saved and loaded again.
+TEST_F(LevelStart, ASaveOpensOnTheSameViewAtEveryLoad)
+{
+    Agent* rig = game.agentTypes->TakeFreeAgent();
+    ASSERT_NE(rig, nullptr);
+    CopyText(rig->name, sizeof rig->name, "Builder");
+    rig->flags |= ENTITY_PLAYER;
+    rig->alignment = ALIGN_PLAYER;
+    ScopedGlobal<Agent*> profileRig(GetPlayerProfile()->rig, rig);
+    for (const char* file : {"camera_no_mission_line.txt", "camera_mission0.txt"}) {
+        SCOPED_TRACE(file);
+        rig->flags |= ENTITY_PLACED;  // the rig of a game just started
+        const std::string text = ReadTextFile(std::string("tests/data/bad-files/saves/") + file);
+        const size_t level = text.find("@@SAV@@\n");
+        ASSERT_NE(level, std::string::npos);
+        const std::string saved = std::string(UserFolder) + "/camera.sav";
+        ASSERT_TRUE(WriteTextFile(saved, text.substr(level + 8)));
+        float heights[3];
+        for (float& height : heights) {
+            game.SetLevelName(saved.c_str());
+            SRand(40917);  // the level of the save's mission, made the same at every load
+            Start();
+            height = GameCamera.eye.y;
+            // A frame of play stands the rig on the ground; the save keeps it there.
+            rig->Update();
+            ASSERT_TRUE(TheScene.WriteSceneFile(saved.c_str()));
+            game.EndLevel();
+        }
+        EXPECT_FLOAT_EQ(heights[1], heights[0]);
+        EXPECT_FLOAT_EQ(heights[2], heights[0]);
+    }
 }
 
 }  // namespace

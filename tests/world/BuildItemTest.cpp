@@ -17,6 +17,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -335,8 +336,8 @@ BuildItem silo data/mesh/splat.txt
         bool placeable;
     };
     for (const Stock& s : {Stock{"exactly enough", 100, 10, 0, true}, Stock{"short of ore", 99, 10, 0, false},
-                           Stock{"short of fuel", 100, 9, 0, false}, Stock{"power short beyond its need", 100, 10, 26, false},
-                           Stock{"power short within its need", 100, 10, 25, true}}) {
+                           Stock{"short of fuel", 100, 9, 0, false}, Stock{"less power spare than it draws", 100, 10, 16, false},
+                           Stock{"just the power it draws spare", 100, 10, 15, true}}) {
         SCOPED_TRACE(s.what);
         player->ore = s.ore;
         player->fuel = s.fuel;
@@ -398,6 +399,42 @@ BuildItem silo data/mesh/splat.txt
     EXPECT_EQ(list.current, nullptr);
     EXPECT_EQ(TheScene.FirstEntity(1u << SEGMENT_NEUTRAL_BUILDING), nullptr);
     TheScene.EndIteration();
+}
+
+TEST_F(BuildItemTest, WhatDrawsPowerNeedsItSpareAndAGeneratorCanAlwaysBeBuilt)
+{
+    Load(R"(
+BuildItem generator data/mesh/splat.txt
+    resource_power 25
+BuildItem tower data/mesh/splat.txt
+    SetFlag unitcontrol
+    cost_power -5
+BuildItem factory data/mesh/splat.txt
+    SetAlignment PLAYER
+    cost_power -10
+)");
+    // Spare power (20 supplied, as much drawn as the demand and what is going up) against what
+    // each draws: nothing, 5, 10.
+    struct Case {
+        float demand, pending;
+        bool tower, factory;
+    } cases[] = {{30, 0, false, false}, {20, 0, false, false}, {15, 0, true, false}, {5, 5, true, true}, {5, 6, true, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "demand " << c.demand << ", pending " << c.pending);
+        TheScene.unitControl.demand = c.demand;
+        TheScene.unitControl.pending = c.pending;
+        for (auto [name, placeable] : {std::pair{"generator", true}, std::pair{"tower", c.tower}, std::pair{"factory", c.factory}}) {
+            Preview(name, 64, 64);
+            EXPECT_EQ(game.buildItems->CanPlaceCurrent(), placeable) << name;
+        }
+    }
+    // A factory going up has its power spoken for, at once and in the count of every frame.
+    TheScene.unitControl = UnitControlCount();
+    Preview("factory", 20, 20);
+    ASSERT_NE(PlaceBuildingFromItem(game.buildItems), nullptr);
+    EXPECT_FLOAT_EQ(TheScene.unitControl.pending, 10.0f);
+    TheScene.Update();
+    EXPECT_FLOAT_EQ(TheScene.unitControl.pending, 10.0f);
 }
 
 TEST_F(BuildItemTest, PlacingPaysBuildsAndCancels)

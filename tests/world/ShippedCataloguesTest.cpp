@@ -26,6 +26,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 #include <memory>
 #include <set>
@@ -303,6 +304,13 @@ TEST_F(ShippedCatalogues, EveryNameTheGameAsksForIsThere)
                              "explosive_barrels", "explosive_barrels_big", "Scavenger_AA_Gun", "Scavenger_camp",
                              "Scavenger_outpost", "Scavenger_stronghold", "weapons_cache", "refinery"})
         EXPECT_NE(game.buildItems->FindByName(name), nullptr) << name;
+    // A factory refused for want of unit control names what the player builds to have more.
+    const char* needed = strings.Lookup("<unit_control_needed>");
+    ASSERT_NE(needed, nullptr);
+    for (auto* node = game.buildItems->items.head; node; node = node->next)
+        if ((node->value->flags & BUILD_UNIT_CONTROL) && (node->value->flags & BUILD_PLAYER_CAN_BUILD)) {
+            EXPECT_NE(strstr(needed, node->value->shortDescription), nullptr) << node->value->shortDescription;
+        }
     // One at least of every behaviour a building can have.
     uint32_t behaviours = 0;
     for (auto* node = game.buildItems->items.head; node; node = node->next) behaviours |= node->value->flags;
