@@ -6,6 +6,7 @@
 // everything the HUD lists.
 #include "campaign/Galaxy.h"
 #include "campaign/PlayerProfile.h"
+#include "platform/Timer.h"
 #include "tests/levelgen/PopulationTestSupport.h"
 #include "world/CatalogueScript.h"
 #include "world/PathFinder.h"
@@ -50,6 +51,9 @@ protected:
         ASSERT_TRUE(MissionScreen::LoadMissions(nullptr));
         ASSERT_EQ(MissionScreen::missionCount, 8);
     }
+
+    // Each leg the rig plans is planned on a frame of its own, as in play.
+    ScopedGlobal<int> frame{FrameTimer.frameCount};
 
     // The level of a story mission on a seed, with its objectives and events.
     void Start(int story, unsigned seed)
@@ -123,6 +127,7 @@ protected:
         const bool held = rig->gridCell != nullptr;
         bool there = false;
         for (int leg = 0; leg < 40 && !there; ++leg) {
+            ++FrameTimer.frameCount;
             rig->ResetMovement();  // stepping afresh, as it stands at the end of a leg
             game.StepAgentToward(rig, at);
             if (rig->path)
