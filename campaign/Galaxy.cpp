@@ -187,8 +187,12 @@ void CelestialBody::UpdateTransform(float dt)
 {
     const bool systemView = TheGalaxy && TheGalaxy->galaxyView == 0;
     const float timeScale = TheGalaxy ? TheGalaxy->timeScale : 0.5f;
+    // The worlds hold their places while the cursor rests on one of them (or on its marker):
+    // a player who aimed at a moving world clicks it where it was aimed at.
+    const CelestialBody* hovered = TheGalaxy ? TheGalaxy->hoveredBody : nullptr;
+    const float orbitTime = systemView && hovered && hovered->parent ? 0.0f : dt;
     if (parent) {
-        orbitAngle = (float)fmod(timeScale * orbitSpeed * dt + orbitAngle, 360.0);
+        orbitAngle = (float)fmod(timeScale * orbitSpeed * orbitTime + orbitAngle, 360.0);
         float a = orbitAngle * DEGREES, d = parent->scale + orbitRadius;
         position = Vec3(sinf(a) * d, cosf(a) * d, 0);
     } else if (systemView) {

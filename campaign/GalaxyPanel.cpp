@@ -316,6 +316,9 @@ void Galaxy::CreatePlanetPanel()
     const int middle = left + pw / 2;
     panel.acceptButton = button("data/gui/button.dds", "Accept", middle - buttonW - g, OnAcceptMission);
     panel.closeButton = button("data/gui/button_red.dds", "Close", middle + g, OnMissionBriefing);
+    // Escape closes the briefing alone: the system behind it stays, and so does the body the
+    // player clicked, ready to be briefed and accepted again.
+    panel.closeButton->flags |= WINDOW_CANCEL_BUTTON;
     // The window reaches over the panel, so that all of it is drawn and takes the mouse.
     panel.frame->FitToChildren(1, 1, 0, 0);
     panel.frame->SetVisible(false);

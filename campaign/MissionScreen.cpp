@@ -784,7 +784,7 @@ void DrawCornerTexts()
 {
     Font* font = GuiListFont ? GuiListFont : GuiDefaultFont;
     char text[160];
-    snprintf(text, sizeof text, "Current Profile: %s", GetPlayerProfile()->name);
+    snprintf(text, sizeof text, "Current Profile: %s", GetPlayerProfile()->ShownName());
     DrawCornerText(font, text, false);
     snprintf(text, sizeof text, "Version %s ", GAME_VERSION_TEXT);
     DrawCornerText(font, text, true);

@@ -138,6 +138,9 @@ public:
     bool LoadByName(const char* profileName);
     // Saves to the profiles folder under the profile's own name.
     bool SaveByName(bool inGame);
+    // The name the screens give as the current profile: "none" until the profile was read from
+    // its file (the record's own name is then a placeholder, a newcomer's).
+    const char* ShownName() const { return (flags & PROFILE_LOADED) ? name : "none"; }
     // What a newcomer starts with (the shipped new-player profile: rig, pilot, weapons, kit and
     // credits), for the start-up profile a game began without a profile of its own plays with.
     // It stays the start-up profile: nothing to continue, no file of its own.

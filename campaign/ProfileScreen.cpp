@@ -773,10 +773,7 @@ void ProfileScreen::CancelNewProfile()
 
 void ProfileScreen::RefreshCurrentLabel()
 {
-    // Until a profile is read from its file there is none: the record's placeholder name (a new
-    // player's) is no profile of the player's.
-    const PlayerProfile* profile = GetPlayerProfile();
-    if (currentLabel) currentLabel->SetText(profile->flags & PROFILE_LOADED ? profile->name : "none");
+    if (currentLabel) currentLabel->SetText(GetPlayerProfile()->ShownName());
 }
 
 void ProfileScreen::ChooseUnit(int choice)

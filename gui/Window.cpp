@@ -342,18 +342,25 @@ bool Window::HitTest(int px, int py) const
     return hit;
 }
 
+namespace {
+
+Window* FirstPressable(const Window* parent, uint32_t flag)
+{
+    for (Window* child = parent->firstChild; child; child = child->nextSibling)
+        if ((child->flags & flag) && !(child->flags & (WINDOW_HIDDEN | WINDOW_DISABLED))) return child;
+    return nullptr;
+}
+
+}  // namespace
+
 Window* Window::FindDefaultButton() const
 {
-    for (Window* child = firstChild; child; child = child->nextSibling)
-        if (child->flags & WINDOW_DEFAULT_BUTTON) return child;
-    return nullptr;
+    return FirstPressable(this, WINDOW_DEFAULT_BUTTON);
 }
 
 Window* Window::FindCancelButton() const
 {
-    for (Window* child = firstChild; child; child = child->nextSibling)
-        if (child->flags & WINDOW_CANCEL_BUTTON) return child;
-    return nullptr;
+    return FirstPressable(this, WINDOW_CANCEL_BUTTON);
 }
 
 Window* Window::FindNextFocusable()

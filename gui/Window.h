@@ -116,6 +116,8 @@ public:
     // Strictly inside the window (edges do not count); a capturing window is hit everywhere.
     // The hit callback, when set, has the last word.
     bool HitTest(int px, int py) const;
+    // The first child that Enter (default) or Escape (cancel) presses. A hidden or disabled
+    // button is passed over: a screen that swaps its buttons keeps the key on the one shown.
     Window* FindDefaultButton() const;
     Window* FindCancelButton() const;
     // The next sibling that takes the focus or is a default button, else the first such child

@@ -85,6 +85,13 @@ void EntityInfoGui::DrawProductionQueue(Building* building)
 {
     if (ProductionQueueWindow) ProductionQueueWindow->SetVisible(true);
     PooledList<AgentType*>* queue = building->buildQueue;
+    // A slot shows a unit only while the unit waits in the queue: the one that came out leaves
+    // its slot empty (and not clickable) at once.
+    PooledList<AgentType*>::Node* waiting = queue ? queue->head : nullptr;
+    for (Button* button : QueueButtons) {
+        if (button) button->SetVisible(waiting && waiting->value);
+        if (waiting) waiting = waiting->next;
+    }
     if (!queue || !queue->head) return;
     const AgentType* first = queue->head->value;
     if (productionMeter) {

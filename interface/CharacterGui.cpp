@@ -234,6 +234,9 @@ void CharacterGui::Build()
     closeButton->SetText("X");
     closeButton->group = 1;
     closeButton->id = CHARACTER_SCREEN_ID;
+    // In a mission Escape closes the screen, as its button does, before it would pause the
+    // game; in the front end the button is hidden and Escape goes back as "Back" does.
+    closeButton->flags |= WINDOW_CANCEL_BUTTON;
     frame->AddChild(closeButton);
 
     const struct {

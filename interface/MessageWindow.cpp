@@ -92,6 +92,10 @@ void MessageWindow::Build()
                                "Continue Playing", OnCloseMessage, true);
     exitButton = AddButton(middle + inset, buttonY, buttonW, buttonH, "data/gui/button_green.dds", "Exit Mission",
                            OnExitMission, true);
+    // Enter and Escape close the message, as its button does; the end of a mission goes on
+    // playing with them, and only a click leaves it.
+    for (Button* button : {closeTextButton, continueButton})
+        button->flags |= WINDOW_DEFAULT_BUTTON | WINDOW_CANCEL_BUTTON;
     Finish();
     SetText(text[0] ? text : "<introduction>");
 }

@@ -416,6 +416,9 @@ struct OptionsBuilder {
         cancel->SetImage("data/gui/button_red.dds", Cell(1, 3, 0, 0));
         cancel->SetText("Cancel");
         SetUser(cancel, options->resolutionButton);
+        // Enter takes the entry chosen in the list, Escape leaves the list as it found it.
+        ok->flags |= WINDOW_DEFAULT_BUTTON;
+        cancel->flags |= WINDOW_CANCEL_BUTTON;
         y += UnitH(24) + UnitH(16);
         Font* font = SlotFont(LABEL_FONT);
         const int noteWidth = UnitH(200);

@@ -11,10 +11,10 @@
 #include "world/Agent.h"
 #include "world/Grid.h"
 #include "world/GridQueries.h"
+#include "world/GridWalk.h"
 #include "world/PathFinder.h"
 
 #include <cstdlib>
-#include <vector>
 
 namespace {
 
@@ -22,6 +22,10 @@ constexpr float PATH_RETRY_LIMIT = 3.0f;        // a route search failing this l
 constexpr float GOAL_BLOCKED_LOOK_NEAR = 3.9f;  // a goal held this long: look for a spot near it
 constexpr float GOAL_BLOCKED_LIMIT = 10.0f;     // and this long with no spot: give up
 constexpr float NEAR_SPOT_RANGE = 15.0f;
+// The cells a frame's route searches and walks may take between them: eight searches that
+// give up. Sixty units sent at once onto a spot no route reaches would otherwise all search
+// in the same frame; past the share, a unit waits for the next frame, clock stopped.
+constexpr int ROUTE_CELLS_PER_FRAME = 8 * PATH_NODE_POOL;
 
 bool FreeFor(const GridCell* cell, const Agent* agent)
 {
@@ -62,50 +66,6 @@ void StopOrSettle(Agent* agent, const Grid* grid, float tolerance)
     } else {
         agent->ResetMovement();
     }
-}
-
-// A route along the shortest walk over the whole grid, for when one search makes no headway:
-// a greedy search runs into the dead end nearest the goal (behind a cliff, a wall, a bend of
-// the river or a knot of units), with the way round leading away first and beyond its reach.
-// Steps as the search does (exits, both sides of a diagonal), but through cells units hold:
-// they make way, and the walker plans round one that does not. Lays at most a path's worth of
-// the walk. None when no walk gets there or no path is free.
-Path* RouteAlongWalk(PathPool* pool, const Grid* grid, int ax, int ay, int tx, int ty)
-{
-    static const int STEP[8][2] = {{1, 0}, {0, 1}, {-1, 0}, {0, -1}, {1, 1}, {-1, 1}, {-1, -1}, {1, -1}};
-    static const int SIDES[8][2] = {{0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 1}, {1, 2}, {2, 3}, {0, 3}};
-    const int n = grid->size;
-    if (!pool || n <= 0) return nullptr;
-    auto open = [&](int x, int y) {
-        const GridCell* cell = grid->GetCell(x, y);
-        return cell && (cell->flags & CELL_WALKABLE) && (!cell->occupant || (cell->occupant->flags & ENTITY_AGENT));
-    };
-    const int start = ay * n + ax, goal = ty * n + tx;
-    std::vector<int> cameFrom((size_t)n * n, -1);
-    std::vector<int> work{start};
-    cameFrom[(size_t)start] = start;
-    for (size_t i = 0; i < work.size() && cameFrom[(size_t)goal] < 0; ++i) {
-        const int x = work[i] % n, y = work[i] / n;
-        const GridCell* cell = grid->GetCell(x, y);
-        if (!cell || x < 1 || x > n - 2 || y < 1 || y > n - 2) continue;
-        for (int k = 0; k < 8; ++k) {
-            const int nx = x + STEP[k][0], ny = y + STEP[k][1];
-            if (!cell->steps[k] || !open(nx, ny) || cameFrom[(size_t)ny * n + nx] >= 0) continue;
-            if (k >= 4 && (!cell->steps[SIDES[k][0]] || !cell->steps[SIDES[k][1]] || !open(nx - STEP[k][0], ny) ||
-                           !open(nx, ny - STEP[k][1])))
-                continue;
-            cameFrom[(size_t)ny * n + nx] = work[i];
-            work.push_back(ny * n + nx);
-        }
-    }
-    if (cameFrom[(size_t)goal] < 0) return nullptr;
-    std::vector<int> walk{goal};
-    while (walk.back() != start) walk.push_back(cameFrom[(size_t)walk.back()]);
-    Path* path = pool->Acquire();
-    if (!path) return nullptr;
-    for (auto at = walk.rbegin(); at != walk.rend(); ++at)
-        if (!path->AddPoint(grid->CellToWorld(*at % n, *at / n))) break;  // the rest is planned from its end
-    return path;
 }
 
 }  // namespace
@@ -160,17 +120,39 @@ void GameMechanics::StepAgentToward(Agent* agent, const Vec3& target)
         // (it faces the goal across a river, a cliff or a wall), the route follows the shortest
         // walk round: whatever the player sends it to is reached. Failing that (and for the
         // level's own creatures and raiders, whose wandering stays as it is), the river's
-        // crossing is walked to first.
-        Path* route = BuildRouteToward(pathPool, grid, agent, ax, ay, tx, ty, nullptr);
-        if (!route && agent->alignment == ALIGN_PLAYER && (from->flags & CELL_WALKABLE))
-            route = RouteAlongWalk(pathPool, grid, ax, ay, tx, ty);
-        Vec3 crossing;
-        int cx, cy;
-        if (!route && TheLevelGenerator.FindCrossing(position, target, &crossing) &&
-            grid->WorldToCell(grid->SnapToGridPoint(crossing), &cx, &cy) && (cx != ax || cy != ay))
-            route = BuildRouteToward(pathPool, grid, agent, ax, ay, cx, cy, nullptr);
+        // crossing is walked to first. With every path out, no route can be had at all: nothing
+        // is searched. A walk that finds no way to the goal (it is walled in, or the unit is)
+        // says that no search will either, units making way or not: the unit stands until its
+        // clock runs out, is given another goal or stops, with nothing searched again.
+        Path* route = nullptr;
+        const int goalCell = ty * grid->size + tx + 1;
+        if (pathPool && pathPool->FreeCount() > 0 && agent->walkRoundFailed != goalCell) {
+            if (routeFrame != FrameTimer.frameCount) {
+                routeFrame = FrameTimer.frameCount;
+                routeCells = 0;
+            }
+            if (routeCells >= ROUTE_CELLS_PER_FRAME) {
+                agent->moveTarget = position;
+                return;
+            }
+            route = BuildRouteToward(pathPool, grid, agent, ax, ay, tx, ty, nullptr);
+            routeCells += PathFinder::ClosedCount();
+            if (!route && agent->alignment == ALIGN_PLAYER && (from->flags & CELL_WALKABLE)) {
+                route = walkRound->Route(pathPool, grid, ax, ay, tx, ty);
+                routeCells += walkRound->LastReached();
+                if (!route) agent->walkRoundFailed = goalCell;
+            }
+            Vec3 crossing;
+            int cx, cy;
+            if (!route && agent->walkRoundFailed != goalCell && TheLevelGenerator.FindCrossing(position, target, &crossing) &&
+                grid->WorldToCell(grid->SnapToGridPoint(crossing), &cx, &cy) && (cx != ax || cy != ay)) {
+                route = BuildRouteToward(pathPool, grid, agent, ax, ay, cx, cy, nullptr);
+                routeCells += PathFinder::ClosedCount();
+            }
+        }
         if (route) {
             agent->path = route;
+            agent->walkRoundFailed = 0;
             agent->classWord |= AGENT_MOVING;
             agent->classWord &= ~AGENT_STEPPING;
             agent->pathRetryTime = 0.0f;

@@ -16,6 +16,7 @@
 #include "render/IndexedMesh.h"
 #include "render/RenderStateCache.h"
 #include "render/Sprite.h"
+#include "tools/TerrainEditor.h"
 #include "world/Entity.h"
 
 #include <algorithm>
@@ -167,8 +168,12 @@ void Game::DrawGui()
             right -= textWidth + margin;
         }
     } else {
-        // In a mission they stand below the resource bar, as they were made.
-        if (fpsLabel) fpsLabel->Move(w - margin - TextWidth(fonts[0], "FPS: 120.0"), (int)(h * 0.0416667f));
+        // In a mission they stand below the resource bar, as they were made, and left of the
+        // terrain editor's panel while it is open at the right edge.
+        int right = w - margin;
+        const Window* editor = TheTerrainEditor && TheTerrainEditor->active ? TheTerrainEditor->window : nullptr;
+        if (editor && editor->IsVisible()) right = std::min(right, editor->x - margin);
+        if (fpsLabel) fpsLabel->Move(right - TextWidth(fonts[0], "FPS: 120.0"), (int)(h * 0.0416667f));
         if (timeLabel) {
             int below = (int)(h * 0.0494792f);
             if (fpsLabel && fpsLabel->IsVisible()) {
@@ -176,7 +181,7 @@ void Game::DrawGui()
                 fpsLabel->GetTextSize(nullptr, &textHeight);
                 below = std::max(below, fpsLabel->y + textHeight);
             }
-            timeLabel->Move(w - margin - TextWidth(fonts[1], "Mission time: 1:00:00"), below);
+            timeLabel->Move(right - TextWidth(fonts[1], "Mission time: 1:00:00"), below);
         }
     }
     for (Label* label : {fpsLabel, timeLabel, debugLabel})

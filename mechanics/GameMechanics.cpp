@@ -33,6 +33,7 @@
 #include "world/AgentTypeRegistry.h"
 #include "world/BuildItem.h"
 #include "world/Grid.h"
+#include "world/GridWalk.h"
 #include "world/ItemCatalog.h"
 #include "world/PathFinder.h"
 #include "world/ProjectileSystem.h"
@@ -49,6 +50,7 @@ GameMechanics::GameMechanics()
     state = GAME_STATE_INTRO;
     grid = new Grid(128, 2.5f);
     pathPool = new PathPool();
+    walkRound = new GridWalk();
     PathFinder::InitNodePool();
     floatingTexts = new FloatingTextList();
     popups = new AchievementPopup();
@@ -74,6 +76,7 @@ GameMechanics::~GameMechanics()
     delete buildItems;
     delete agentTypes;
     delete items;
+    delete walkRound;
     delete pathPool;
     delete grid;
     delete loadingFont;

@@ -25,6 +25,7 @@ class Item;
 class ItemList;
 class Grid;
 class PathPool;
+class GridWalk;
 class RigCatalog;
 class ProjectileSystem;
 class SplatPool;
@@ -196,6 +197,11 @@ public:
     // The routes agents walk, lent out and taken back for the whole run: a path an agent holds
     // outlives any one level's teardown order.
     PathPool* pathPool = nullptr;
+    // The walk round a dead end over the whole grid, its marks kept for the run.
+    GridWalk* walkRound = nullptr;
+    // The cells the route searches and walks of the frame routeFrame have taken so far.
+    int routeFrame = -1;
+    int routeCells = 0;
     // The ground point under the cursor this frame (the mouse orders keep it).
     Vec3 pickedPoint;
     ItemList* items = nullptr;

@@ -78,8 +78,9 @@ bool SoundManager::Init(AudioDevice* device)
     delete device_;
     device_ = new SoundDevice();
     if (device_->Initialize(device) < 0 || device_->SetPrimaryBufferFormat(2, 22050, 16) < 0) {
+        // No box: a player without a sound card plays on, silent, and the log says why.
         Log("    SoundManager() ERROR\n");
-        ShowMessageBox("ERROR", "SoundManager() ERROR");
+        Log("WARNING: no sound device: the game runs silent\n");
         return false;
     }
     if (!delayed_.Init(MAX_DELAYED_SOUNDS)) return false;
@@ -90,6 +91,8 @@ bool SoundManager::Init(AudioDevice* device)
 bool SoundManager::LoadSound(const char* name, const char* wavePath, int bufferCount, int* index)
 {
     if (!name) name = "";
+    // Without a device there is nothing to load a sound into; the start-up said so once.
+    if (!enabled_) return false;
     // A script read again (every new game reads the intro's) finds its sounds loaded: the
     // table keeps one entry per name, so it never fills up with copies.
     const int loaded = FindSound(name);

@@ -120,6 +120,7 @@ void Agent::Reset(bool full)
     botLevel = 0;
     pathRetryTime = 0.0f;
     goalBlockedTime = 0.0f;
+    walkRoundFailed = 0;
     thinkOffset = 0.0f;
 }
 

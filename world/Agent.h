@@ -174,7 +174,7 @@ public:
     void UpdateStatusEffects(float step);
     // Starts a status effect, or lengthens the running one of its kind.
     void ApplyStatusEffect(const StatusEffect& record);
-    // Threat memory of an enemy agent.
+    // The attacker list of an enemy agent, and of a bot that hunts the enemy.
     void AddThreat(Entity* attacker, float amount);
     void RefreshThreats(float step);
     ThreatRecord* FindThreat(const Entity* attacker);
@@ -329,6 +329,9 @@ public:
     // The step planner's clocks: a route search failing, and a goal whose cell cannot be had.
     float pathRetryTime;
     float goalBlockedTime;
+    // The goal cell (its index + 1; 0 for none) that the walk round a dead end found no way to
+    // from where the agent stands.
+    int walkRoundFailed;
     float thinkOffset;  // this agent's share of the think interval, drawn anew at every think
 
     // ---- Weapons (world/Weapons.cpp, world/AttackExecution.cpp)

@@ -65,6 +65,7 @@ void Agent::ResetMovement()
     blockedTime = 0.0f;
     pathRetryTime = 0.0f;
     goalBlockedTime = 0.0f;
+    walkRoundFailed = 0;
     velocity = Vec3();
     currentSpeed = 0.0f;
     ForgetPath();
@@ -96,6 +97,7 @@ void Agent::MoveTo(const Vec3& point, bool allowNearby)
 {
     pathRetryTime = 0.0f;
     goalBlockedTime = 0.0f;
+    walkRoundFailed = 0;
     if (IsAirUnit()) {
         previousTarget = moveTarget;
         stepTarget = moveTarget = point;

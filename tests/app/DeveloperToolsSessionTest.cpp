@@ -1,8 +1,8 @@
 // The developer's tools in a real mission, with debugMode set: Enter opens the console line,
 // typed commands run (credits, the instant-build switch, a line recalled from the history with
-// Up), "edit" makes the terrain editor; its show button switches it on, the mouse raises a hill
-// (drawn on the height texture and read back from it) and lays a splat on it, the undo key takes
-// the hill back, "Save" writes the heightmap into the player's folder, "Dbg" gives the ground
+// Up), "edit" makes the terrain editor; its show button switches it on (the clock makes way for
+// it), the mouse raises a hill (drawn on the height texture and read back from it) and lays a
+// splat on it, the undo key takes the hill back, "Save" writes the heightmap into the player's folder, "Dbg" gives the ground
 // its own layers back, a growth mesh picked on the "Object" page is put down as a blocking
 // object, and a palette button's hint shows on the "AI" page.
 #include "tests/app/PlayerSessionSupport.h"
@@ -10,6 +10,7 @@
 #include "gui/Button.h"
 #include "gui/EditBox.h"
 #include "gui/FileBrowser.h"
+#include "gui/Label.h"
 #include "host/InputKeys.h"
 #include "interface/MissionHud.h"
 #include "platform/ConfigFile.h"
@@ -114,6 +115,20 @@ TEST_F(DeveloperToolsSession, TheConsoleRunsCommandsAndTheEditorRaisesPaintsUndo
     ClickOn(editor.showButton);
     ASSERT_TRUE(editor.active);
     ASSERT_TRUE(editor.window->IsVisible());
+    {
+        // The clock stands clear of the editor's panel at the right edge.
+        ScopedGlobal<bool> clockShown(Config->showClock, true);
+        Passes(1, 0.05f);
+        Label* clock = TheGame->timeLabel;
+        ASSERT_TRUE(clock && clock->IsVisible());
+        int clockX = 0, clockY = 0, clockW = 0, clockH = 0;
+        clock->GetScreenPosition(&clockX, &clockY);
+        clock->GetTextSize(&clockW, &clockH);
+        const Window& panel = *editor.window;
+        EXPECT_TRUE(clockX + clockW <= panel.x || clockY >= panel.y + panel.height || clockY + clockH <= panel.y)
+            << "clock " << clockX << "," << clockY << " " << clockW << "x" << clockH << " over the panel at " << panel.x
+            << "," << panel.y;
+    }
 
     // Strength 1 (it starts at 0); the brush is 2 cells across.
     Button* up = ChildWithCallback(editor.window, TerrainEditor::OnStrengthUp);

@@ -144,12 +144,13 @@ TEST_F(FrontEndSession, FromTheLogoThroughTheIntroAndANewProfileIntoTheFirstStor
     EXPECT_TRUE(MissionScreen::galaxyPage->IsVisible());
     const int seed = GetPlayerProfile()->galaxySeed;
     EXPECT_TRUE(seed >= 0 && seed < 99999) << seed;
-    // The guild greets the new pilot; "Close" leaves the galaxy to the player.
+    // The guild greets the new pilot; Escape, as "Close", leaves the galaxy to the player.
     ASSERT_NE(TheMessageWindow, nullptr);
     EXPECT_TRUE(TheMessageWindow->shown);
     EXPECT_STREQ(TheMessageWindow->text, "<welcome_string>");
-    ClickOn(TheMessageWindow->closeTextButton);
+    Key(VK_ESCAPE);
     EXPECT_FALSE(TheMessageWindow->shown);
+    EXPECT_EQ(FrontEndScreenState, 2) << "the galaxy stays";
 
     // The galaxy's seed comes from the clock; the walk pins it so that the mission is the same
     // every run, and comes back to it through the menu's "Continue Game".

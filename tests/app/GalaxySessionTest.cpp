@@ -1,9 +1,10 @@
 // The galaxy map as a returning player uses it: "Continue Game" on the main menu opens the
 // galaxy of the player's profile; a click on the star system of the first story mission zooms
-// into it (a click on its marker as on its star); a click on its planet chooses it, "Mission Briefing" opens the planet panel with the
-// mission's briefing, "Accept" makes it the next mission and the start button starts it. The
-// galaxy, the star system (drawn after a device loss) and the planet panel are checked against
-// their pictures.
+// into it (a click on its marker as on its star); a click on its planet's marker (the worlds
+// hold still under the cursor) chooses it, "Mission Briefing" opens the planet panel with the
+// mission's briefing, Escape closes it alone, "Accept" makes it the next mission and the start
+// button starts it. The galaxy, the star system (drawn after a device loss) and the planet
+// panel are checked against their pictures.
 #include "tests/app/PlayerSessionSupport.h"
 
 #include "gui/Button.h"
@@ -117,8 +118,13 @@ TEST_F(GalaxySession, APlanetPickedOnTheMapIsBriefedAcceptedAndStarted)
         EXPECT_GT(Brightness(system, planet), 40) << planet->name;
     EXPECT_GT(CountGreen(system), 2000) << "the orbit lines";
 
-    // A click on the planet chooses it; "Mission Briefing" opens its panel.
-    ASSERT_TRUE(PointAt(body)) << "the cursor finds the planet";
+    // The cursor aimed at the planet's marker: the worlds hold still while the player makes up
+    // his mind, and the click chooses the planet; "Mission Briefing" opens its panel.
+    ASSERT_NE(galaxy.SystemMarker(body), MARKER_NONE);
+    ASSERT_TRUE(PointAt(body, body->scale + SYSTEM_MARKER_LIFT)) << "the cursor finds the planet's marker";
+    const float aimedAt = body->orbitAngle;
+    Passes(40, 0.05f);
+    EXPECT_EQ(body->orbitAngle, aimedAt) << "the world waited under the cursor";
     Click(0);
     EXPECT_EQ(galaxy.clickedBody, body);
     ASSERT_TRUE(galaxy.missionBriefingButton->IsVisible());
@@ -139,6 +145,13 @@ TEST_F(GalaxySession, APlanetPickedOnTheMapIsBriefedAcceptedAndStarted)
         EXPECT_EQ(galaxy.panel.firstLine, 1) << "the briefing scrolls";
     }
     CheckPicture("galaxy_planet_panel");
+    // Escape closes the briefing alone: the system stays, and the briefing opens again.
+    Press(DIK_ESCAPE);
+    EXPECT_FALSE(galaxy.PlanetPanelShown());
+    EXPECT_EQ(galaxy.galaxyView, 0) << "the system is still shown";
+    EXPECT_EQ(galaxy.clickedBody, body);
+    ClickOn(galaxy.missionBriefingButton);
+    ASSERT_TRUE(galaxy.PlanetPanelShown());
 
     // "Accept" makes it the next mission and closes the panel; the start button starts it.
     ClickOn(galaxy.panel.acceptButton);

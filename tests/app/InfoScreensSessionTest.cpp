@@ -2,7 +2,8 @@
 // achievements and the mission log opened as the character screen's buttons open them, the
 // hotkeys help as the options open it; each shows over the game and holds the input, the first
 // three pause it, and each closes with its red button clicked by the mouse. Escape and Enter
-// answer the pages, the briefing and the restart question as their buttons do.
+// answer the pages, the briefing, the mission's messages and the restart question as their
+// buttons do.
 #include "tests/app/PlayerSessionSupport.h"
 
 #include "gui/Button.h"
@@ -11,6 +12,7 @@
 #include "interface/CharacterGui.h"
 #include "interface/HotkeysGui.h"
 #include "interface/InGameMenu.h"
+#include "interface/MessageWindow.h"
 #include "interface/MissionBriefingGui.h"
 #include "interface/MissionLogGui.h"
 #include "interface/PlayerTechGui.h"
@@ -26,6 +28,12 @@ namespace {
 
 class InfoScreensSession : public PlayerSession {
 protected:
+    // The mission speaking, as its events make it speak.
+    static void ShowMessage(bool missionComplete)
+    {
+        TheMessageWindow->SetText("<introduction>");
+        TheMessageWindow->Show(true, missionComplete);
+    }
     void CloseByItsButton(InfoScreen* screen)
     {
         Button* close = screen->closeButton;
@@ -98,6 +106,8 @@ TEST_F(InfoScreensSession, EachPageOpensOverTheMissionAndClosesByItsButton)
         {"technology", [] { OnShowTechClicked(nullptr, nullptr); }, [] { return ThePlayerTechGui->IsOpen(); }, false},
         {"hotkeys", [] { TheHotkeysGui->SetVisible(true); }, [] { return TheHotkeysGui->IsOpen(); }, false},
         {"briefing", [this] { ClickOn(TheObjectives->button); }, [] { return TheMissionBriefing->IsOpen(); }, false},
+        {"mission's message", [] { ShowMessage(false); }, [] { return TheMessageWindow->IsOpen(); }, false},
+        {"mission complete", [] { ShowMessage(true); }, [] { return TheMessageWindow->IsOpen(); }, false},
         {"restart question",
          [this] {
              Press(DIK_ESCAPE);

@@ -1,6 +1,7 @@
 // The options as a player changes them in a mission: Escape opens the in-game menu, "Options"
 // opens the options window, the music volume and a graphics switch are changed with the mouse,
-// settings.cfg on disk has them at once, and "Done" brings the pause menu back.
+// settings.cfg on disk has them at once, the resolution list answers Escape and Enter, and
+// "Done" brings the pause menu back.
 #include "tests/app/PlayerSessionSupport.h"
 
 #include "gui/Button.h"
@@ -67,6 +68,26 @@ TEST_F(OptionsSession, MusicVolumeAndAGraphicsSwitchChangedFromThePauseMenu)
     ClickOn(RowControl("Terrain Detail", 0));
     EXPECT_EQ(Config->terrainDetail, !detail);
     EXPECT_NE(Settings().find(std::string("terrainDetail\t\t\t\t\t") + (detail ? "false" : "true")), std::string::npos);
+
+    // The resolution list: Escape leaves it as it was, Enter takes the entry chosen in it.
+    Button* resolution = RowControl("Resolution", 0);
+    ASSERT_NE(resolution, nullptr);
+    const std::string before = resolution->text;
+    Window* list = TheOptionsWindow->resolutionList;
+    ClickOn(resolution);
+    ASSERT_TRUE(list->IsVisible());
+    Press(DIK_ESCAPE);
+    EXPECT_FALSE(list->IsVisible()) << "Escape closed the list";
+    EXPECT_EQ(std::string(resolution->text), before);
+    EXPECT_EQ(WindowMgr->modal, TheOptionsWindow->window) << "the options stay open";
+    ClickOn(resolution);
+    ASSERT_FALSE(TheOptionsWindow->resolutionEntries.empty());
+    Button* entry = TheOptionsWindow->resolutionEntries.back();
+    ClickOn(entry);
+    Press(DIK_RETURN);
+    EXPECT_FALSE(list->IsVisible()) << "Enter took the entry";
+    EXPECT_EQ(std::string(resolution->text), entry->text);
+    EXPECT_EQ(WindowMgr->modal, TheOptionsWindow->window);
 
     // "Done": the pause menu again; Escape resumes.
     ClickOn(FindShownButton(TheOptionsWindow->window, "Done"));

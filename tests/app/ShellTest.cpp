@@ -528,8 +528,15 @@ TEST(ShellWithoutSound, RunsSilentWhenNoSoundDeviceOpens)
     ScopedEnv alsa("ALSA_CONFIG_PATH", noDevices.c_str());
     ASSERT_TRUE(InitUserFolders());
     const char* argv[] = {"veldmark", "-windowed", "-800"};
+    LogCaptureBegin();
     bool started = StartUp(3, const_cast<char**>(argv));
+    const std::string log = LogCaptureEnd();
     if (started) {
+        // Said once in the log; no box stops the start (a box's text is logged as "ERROR: ..."),
+        // and the sounds are not tried one by one.
+        EXPECT_EQ(CountLines(log, "    SoundManager() ERROR\n"), 1) << log;
+        EXPECT_EQ(CountLines(log, "ERROR: SoundManager()"), 0) << log;
+        EXPECT_EQ(CountLines(log, "SoundManager() ERROR: File:"), 0) << log;
         EXPECT_FALSE(SoundMgr->IsEnabled());
         EXPECT_FALSE(Music->IsTrackOpen());
         for (int i = 0; i < 5; ++i) MainLoopPass();

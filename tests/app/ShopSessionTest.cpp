@@ -2,11 +2,12 @@
 // the main menu: "Continue Game", the galaxy's "Shop/Manage Rig", a weapon and a building bought
 // with the mouse, the new weapon carried from the bag onto the rig's left arm, where the paper
 // doll shows it (checked against its picture), "Back" to the galaxy; then in a mission the
-// character screen opens and closes with its key, without the shop.
+// character screen opens and closes with its key (or Escape), without the shop.
 #include "tests/app/PlayerSessionSupport.h"
 
 #include "gui/Button.h"
 #include "interface/CharacterGui.h"
+#include "interface/InGameMenu.h"
 #include "interface/Inventory.h"
 #include "interface/ItemScrollList.h"
 #include "world/AgentTypeRegistry.h"
@@ -147,6 +148,12 @@ TEST_F(ShopSession, ABuyAndAWeaponOnTheRigThenTheScreenInAMission)
     Passes(2, 0.05f);
     ClickOn(screen->closeButton);
     EXPECT_FALSE(screen->IsVisible()) << "its close button closes it";
+    TypeInventoryKey();
+    EXPECT_TRUE(screen->IsVisible());
+    // Escape closes it as well, and the pause menu waits for the next Escape.
+    Key(VK_ESCAPE);
+    EXPECT_FALSE(screen->IsVisible()) << "Escape closed it";
+    EXPECT_FALSE(TheInGameMenu->menuShown);
     TypeInventoryKey();
     EXPECT_TRUE(screen->IsVisible());
 

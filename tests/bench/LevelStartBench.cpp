@@ -2,8 +2,9 @@
 // level start for a generated mission with two rivers (layout, heights and height image,
 // population, terrain, water, tile map, fog grids) and the level's end after it, without a
 // graphics device (goal: the start well under three seconds); then one game update of such a
-// level with as many bots as the agent pool holds walking across it, and one of a skirmish of
-// two armies, each timed update by update (goals: median 0.5 ms, worst 2 ms).
+// level with as many bots as the agent pool holds walking across it, one with sixty bots sent
+// onto a spot no route reaches, and one of a skirmish of two armies, each timed update by update
+// (goals: median 0.5 ms, worst 2 ms).
 #include "campaign/LevelLoadSave.h"
 #include "campaign/MissionScreen.h"
 #include "campaign/PlayerProfile.h"
@@ -207,6 +208,56 @@ void OneUpdateOfAFullLevel(benchmark::State& state)
     state.counters["bots"] = (double)bots.size();
 }
 BENCHMARK(OneUpdateOfAFullLevel)->Unit(benchmark::kMicrosecond)->Iterations(UPDATES);
+
+// Sixty of the player's bots ordered onto one spot that rock walls in after the walk regions
+// were labelled (as a building's walls do): the regions still let them try, no route gets
+// there, and each walks up to the wall and gives up a few seconds later.
+void OneUpdateWithBotsOrderedOntoAWalledInSpot(benchmark::State& state)
+{
+    PlayedLevel level;
+    Grid& grid = *level.game.grid;
+    int lookColumn, lookRow;
+    level.LookedAtCell(&lookColumn, &lookRow);
+    // The nearest spot with open ground seven cells round it; a ring of rock two cells out.
+    auto clear = [&grid](int column, int row) {
+        for (int y = row - 7; y <= row + 7; ++y)
+            for (int x = column - 7; x <= column + 7; ++x) {
+                const GridCell* cell = grid.GetCell(x, y);
+                if (!cell || !cell->IsFreeWalkable()) return false;
+            }
+        return true;
+    };
+    int column = -1, row = -1;
+    for (int reach = 0; reach < grid.size && column < 0; ++reach)
+        for (int y = lookRow - reach; y <= lookRow + reach && column < 0; ++y)
+            for (int x = lookColumn - reach; x <= lookColumn + reach && column < 0; ++x)
+                if (std::max(std::abs(x - lookColumn), std::abs(y - lookRow)) == reach && clear(x, y)) column = x, row = y;
+    if (column < 0) {
+        state.SkipWithError("no open spot");
+        return;
+    }
+    for (int y = row - 2; y <= row + 2; ++y)
+        for (int x = column - 2; x <= column + 2; ++x)
+            if (std::max(std::abs(x - column), std::abs(y - row)) == 2) grid.GetCell(x, y)->flags = 0;
+    // The bots stand on every other cell of the rings beyond, nearest first.
+    std::vector<Agent*> bots;
+    for (int reach = 5; reach < 40 && bots.size() < 60; ++reach)
+        for (int y = row - reach; y <= row + reach && bots.size() < 60; y += 2)
+            for (int x = column - reach; x <= column + reach && bots.size() < 60; x += 2)
+                if (std::max(std::abs(x - column), std::abs(y - row)) == reach)
+                    if (Agent* bot = level.Spawn(bots.size() % 2 ? "miner" : "scout_bot", x, y)) bots.push_back(bot);
+    const Vec3 spot = grid.CellToWorld(column, row);
+    for (Agent* bot : bots) bot->MoveTo(spot, true);
+    UpdateTimes times;
+    for (auto _ : state) {
+        times.Start();
+        level.Update();
+        times.Stop();
+    }
+    times.Report(state);
+    state.counters["bots"] = (double)bots.size();
+}
+BENCHMARK(OneUpdateWithBotsOrderedOntoAWalledInSpot)->Unit(benchmark::kMicrosecond)->Iterations(UPDATES);
 
 // Two armies of as many units as the agent pool still holds, the player's bots and a
 // scavenger band, in two blocks before the camera, each sent at the other: the brains pick

@@ -122,6 +122,7 @@ TEST_F(FrontEnd, TheStartScreenDrawsItsSkyGalaxyAndCornerTexts)
 {
     const int w = ScreenWidth(), h = ScreenHeight();
     CopyText(GetPlayerProfile()->name, sizeof GetPlayerProfile()->name, "Ada");
+    GetPlayerProfile()->flags |= PROFILE_LOADED;
     ResetRandomMWC();
     FrontEndScreenState = 14;
     EXPECT_TRUE(StartScreenMoves());
@@ -187,6 +188,13 @@ TEST_F(FrontEnd, TheStartScreenDrawsItsSkyGalaxyAndCornerTexts)
     EXPECT_EQ(version.text, "Version 1.0 ");
     EXPECT_GT(version.x, w / 2);
     EXPECT_GT(version.y, h * 7 / 8);
+    // A name not read from a profile's file (a newcomer's placeholder) is no profile yet.
+    GetPlayerProfile()->flags &= ~PROFILE_LOADED;
+    painter.Clear();
+    RenderByScreenState();
+    ASSERT_GE(painter.texts.size(), 2u);
+    EXPECT_EQ(painter.texts[painter.texts.size() - 2].text, "Current Profile: none");
+    GetPlayerProfile()->flags |= PROFILE_LOADED;
 
     // The sky's lights change slowly: a second later the stars shine otherwise, but the same
     // stars stand in the same places.

@@ -302,4 +302,23 @@ TEST_F(GuiTest, EnterClicksTheDefaultButtonOnce)
     keyboard.lastKeyDown = 'A';
     EXPECT_FALSE(screen.OnKey(&keyboard));
     EXPECT_EQ(clicks, 1);
+
+    // A screen that swaps its buttons: Enter and Escape pass over the one put away, hidden or
+    // disabled, to the one shown.
+    Button shown(nullptr, CountClick, 10, 50, 80, 30, 0, nullptr, nullptr, nullptr, nullptr, 0, 0, 0);
+    shown.flags |= WINDOW_DEFAULT_BUTTON | WINDOW_CANCEL_BUTTON;
+    ok.flags |= WINDOW_CANCEL_BUTTON;
+    screen.AddChild(&shown);
+    for (uint32_t away : {WINDOW_HIDDEN, WINDOW_DISABLED})
+        for (int key : {VK_RETURN, VK_ESCAPE}) {
+            ok.flags |= away;
+            keyboard.lastKeyDown = key;
+            clicks = 0;
+            EXPECT_EQ(screen.FindDefaultButton(), &shown);
+            EXPECT_EQ(screen.FindCancelButton(), &shown);
+            EXPECT_TRUE(screen.OnKey(&keyboard));
+            EXPECT_EQ(clicks, 1) << away << " " << key;
+            ok.flags &= ~away;
+        }
+    EXPECT_EQ(screen.FindDefaultButton(), &ok) << "shown again, the first comes first";
 }

@@ -555,7 +555,20 @@ TEST_F(EntityInfoGuiTest, AFactoryShowsItsQueueAndGivesBackWhatIsTakenOutOfIt)
     Clicks(QueueButtons[4]);
     EXPECT_EQ(queue->count, 2);
     EXPECT_FLOAT_EQ(player->ore, 40.0f);
-    queue->Clear();
+    // A unit out of the queue leaves its slot at once, and the last one leaves the queue empty:
+    // no icon stays behind for the windows to draw.
+    for (int left : {2, 0}) {
+        SCOPED_TRACE(left);
+        if (left == 0) queue->Clear();
+        Page(factory);
+        manager.Draw();
+        for (int i = 0; i < QUEUE_BUTTONS; ++i) {
+            EXPECT_EQ(QueueButtons[i]->IsVisible(), i < left) << i;
+            if (i >= left) {
+                EXPECT_EQ(painter.TimesDrawn(QueueButtons[i]->unpressedSprite), 0) << i;
+            }
+        }
+    }
 }
 
 TEST_F(EntityInfoGuiTest, StatusIconsStackAndExplainThemselves)

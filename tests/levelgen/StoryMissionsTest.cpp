@@ -7,9 +7,9 @@
 // everything the HUD lists.
 #include "campaign/Galaxy.h"
 #include "campaign/PlayerProfile.h"
-#include "tests/levelgen/PopulationTestSupport.h"
-#include "mechanics/Selection.h"
 #include "platform/Timer.h"
+#include "mechanics/Selection.h"
+#include "tests/levelgen/PopulationTestSupport.h"
 #include "world/CatalogueScript.h"
 #include "world/MissionHooks.h"
 #include "world/PathFinder.h"
@@ -65,6 +65,9 @@ protected:
         game.EndLevel();
         ShippedPopulationTest::TearDown();
     }
+
+    // Each leg the rig plans, and each frame it plays, is a frame of its own, as in play.
+    ScopedGlobal<int> frame{FrameTimer.frameCount};
 
     // The level of a story mission on a seed as the game starts it (the galaxy map seeds the
     // draws with the body's level seed, the level start makes the level), with the mission's
@@ -145,6 +148,7 @@ protected:
         const bool held = rig->gridCell != nullptr;
         bool there = false;
         for (int leg = 0; leg < 40 && !there; ++leg) {
+            ++FrameTimer.frameCount;
             rig->ResetMovement();  // stepping afresh, as it stands at the end of a leg
             game.StepAgentToward(rig, at);
             if (rig->path)
@@ -229,7 +233,6 @@ protected:
     ScopedGlobal<MissionHooks*> hooks{TheMissionHooks};
     std::unique_ptr<TaskManager> tasks = std::make_unique<TaskManager>();
     ScopedGlobal<TaskManager*> installedTasks{TheTaskManager, tasks.get()};
-    ScopedGlobal<int> frames{FrameTimer.frameCount};
     ScopedGlobal<float> delta{FrameTimer.delta};
     ScopedGlobal<bool> paused{GamePaused, false};
     ScopedGlobal<float> clock{MissionTime};

@@ -1,16 +1,20 @@
 // The step planner: an agent at its goal settles, a goal whose cell cannot be had is given up
 // for a free cell beside it after a while, a goal no route reaches is walked up to and given
-// up 3 s later, and a goal across a river far from its crossing is reached by the crossing.
+// up 3 s later (with one walk round the wall that finds no way in), a unit waits unsearched
+// while every path is out, and a goal across a river far from its crossing is reached by the
+// crossing.
 #include "mechanics/GameMechanics.h"
 
 #include "levelgen/LevelGenerator.h"
 #include "levelgen/MapGenerator.h"
 #include "tests/world/AgentTestSupport.h"
 #include "world/Grid.h"
+#include "world/GridWalk.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <vector>
 
 namespace {
 
@@ -56,6 +60,7 @@ TEST_F(AgentStepPlanningTest, AGoalBehindAWallIsWalkedUpToAndThenGivenUp)
     for (int row = 50; row <= 60; ++row) Cell(50, row)->flags = Cell(60, row)->flags = 0;
     Agent* agent = Unit(30, 30);
     Stepping(agent, Corner(55, 55));
+    const uint32_t floods = game.walkRound->Floods();
     float lastMove = 0.0f, t = 0.0f;
     while (t < 40.0f && !Settled(agent)) {
         Vec3 before = agent->GetPosition();
@@ -66,6 +71,26 @@ TEST_F(AgentStepPlanningTest, AGoalBehindAWallIsWalkedUpToAndThenGivenUp)
     EXPECT_TRUE(Settled(agent));
     EXPECT_NEAR(t - lastMove, 3.0f, 0.3f) << "3 s of failing searches at the wall";
     EXPECT_LE(Ground(agent->GetPosition(), Corner(55, 55)), 6.5f * 2.5f) << "right at the pocket's wall";
+    EXPECT_EQ(game.walkRound->Floods() - floods, 1u) << "one walk round finds the pocket shut, and no other";
+    EXPECT_EQ(game.pathPool->InUseCount(), 0);
+}
+
+TEST_F(AgentStepPlanningTest, WithEveryPathOutAUnitWaitsUnsearchedAndGoesRoundAWallOnceOneIsFree)
+{
+    // A wall from the map's edge to row 120: the way round its end leads far from the goal.
+    for (int row = 0; row <= 120; ++row) Cell(40, row)->flags = 0;
+    std::vector<Path*> out;
+    while (Path* path = game.pathPool->Acquire()) out.push_back(path);
+    Agent* agent = Unit(39, 30);
+    Stepping(agent, Corner(41, 30));
+    const uint32_t floods = game.walkRound->Floods();
+    RunUntil(1.0f, 0.05f, [] { return false; });
+    EXPECT_TRUE(agent->GetPosition() == Corner(39, 30));
+    EXPECT_EQ(game.walkRound->Floods(), floods) << "no walk round while no path can take it";
+    for (Path* path : out) game.pathPool->Release(path);
+    EXPECT_LT(RunUntil(200.0f, 0.05f, [&] { return Settled(agent); }), 200.0f);
+    EXPECT_LE(Ground(agent->GetPosition(), Corner(41, 30)), 0.5f) << "round the wall's end, at its goal";
+    EXPECT_EQ(game.walkRound->Floods() - floods, 1u);
     EXPECT_EQ(game.pathPool->InUseCount(), 0);
 }
 

@@ -1,6 +1,7 @@
 // Grid routes: an agent finds its way around a wall and through a gap, never cuts a corner or
 // leaves a cell by a closed step, learns at once that a walled-off cell cannot be reached, gives
-// up on a route too long for the search, and every path it takes goes back to the pool.
+// up on a route too long for the search, and every path it takes goes back to the pool. The
+// walk over the whole grid goes round any wall and gives up on a shut pocket at its own cost.
 #include "world/PathFinder.h"
 
 #include "mechanics/GameMechanics.h"
@@ -8,6 +9,7 @@
 #include "tests/world/WorldTestSupport.h"
 #include "world/Agent.h"
 #include "world/Entity.h"
+#include "world/GridWalk.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +17,7 @@
 #include <memory>
 #include <set>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -185,6 +188,61 @@ TEST_F(PathFinderTest, ARouteTowardAGoalBeyondOneSearchGoesAsFarAsTheSearchGot)
     EXPECT_EQ(BuildRouteToward(&pool, grid, nullptr, 63, 10, 65, 10, &complete), nullptr);
     EXPECT_FALSE(complete);
     EXPECT_EQ(pool.InUseCount(), 0);
+}
+
+TEST_F(PathFinderTest, AWalkGoesRoundAnyWallAndGivesUpOnAShutPocketAtThePocketsCost)
+{
+    // The long wall, open only past row 120; a pocket walled round at (51..59, 51..59); one at
+    // (81..83, 81..83) that lets units out but not in (its neighbours' exits into it are shut).
+    Wall(64, 0, 120);
+    for (int i = 50; i <= 60; ++i) Block(i, 50), Block(i, 60), Block(50, i), Block(60, i);
+    auto inside = [](int x, int y) { return x >= 81 && x <= 83 && y >= 81 && y <= 83; };
+    static const int STEP[8][2] = {{1, 0}, {0, 1}, {-1, 0}, {0, -1}, {1, 1}, {-1, 1}, {-1, -1}, {1, -1}};
+    for (int y = 80; y <= 84; ++y)
+        for (int x = 80; x <= 84; ++x)
+            for (int k = 0; k < 8; ++k)
+                if (!inside(x, y) && inside(x + STEP[k][0], y + STEP[k][1])) Cell(x, y)->steps[k] = 0;
+    // The longest walk is the shortest one's cells and a step more (0: no walk): round the wall,
+    // 111 rows up to its end and 111 back.
+    struct Case {
+        int x0, y0, x1, y1;
+        size_t longest;
+        const char* what;
+    } cases[] = {
+        {63, 10, 65, 10, 225, "round the long wall's end"},
+        {30, 30, 55, 55, 0, "into the walled pocket"},
+        {55, 55, 30, 30, 0, "out of it"},
+        {70, 70, 82, 82, 0, "into the pocket one may only leave"},
+        {82, 82, 70, 70, 14, "out of it"},
+    };
+    PathPool& pool = *game.pathPool;
+    GridWalk walk;
+    for (const Case& c : cases) {
+        Path* path = walk.Route(&pool, grid, c.x0, c.y0, c.x1, c.y1);
+        ASSERT_EQ(path != nullptr, c.longest > 0) << c.what;
+        if (!path) {
+            EXPECT_LT(walk.LastReached(), 400) << c.what << ": the pocket's cost, not the map's";
+            continue;
+        }
+        std::vector<std::pair<int, int>> cells;
+        for (int i = 0; i < path->count; ++i) {
+            int column, row;
+            ASSERT_TRUE(grid->WorldToCell(path->points[i], &column, &row));
+            cells.push_back({column, row});
+        }
+        ExpectWalkable(cells);
+        EXPECT_EQ(cells.front(), std::make_pair(c.x0, c.y0)) << c.what;
+        EXPECT_EQ(cells.back(), std::make_pair(c.x1, c.y1)) << c.what;
+        EXPECT_LE(cells.size(), c.longest) << c.what;
+        EXPECT_TRUE(pool.Release(path));
+    }
+    // No free path to lay it into: no flood at all.
+    std::vector<Path*> out;
+    while (Path* path = pool.Acquire()) out.push_back(path);
+    const uint32_t floods = walk.Floods();
+    EXPECT_EQ(walk.Route(&pool, grid, 63, 10, 65, 10), nullptr);
+    EXPECT_EQ(walk.Floods(), floods);
+    for (Path* path : out) pool.Release(path);
 }
 
 TEST(Path, PointsAndTheirCursor)
