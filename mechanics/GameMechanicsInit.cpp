@@ -69,15 +69,15 @@ void StartWeather()
     if (StrICmp(environment->name, "lava") == 0) SpawnLevelEffect("lava", PARTICLE_WATER);
 }
 
-// The level opens looking at the builder. A unit on the ground is looked at where it stands,
-// not at the height its level or save file gave it (its first frame sets it on the ground), so
-// that a save opens on the same view at every load.
-void LookAtBuilder()
+// The level opens looking at the builder. A saved level's rig is looked at where it stands on
+// the ground, not at the height its save gave it (its first frame sets it on the ground, and the
+// next save writes that), so that a save opens on the same view at every load.
+void LookAtBuilder(bool saved)
 {
     Entity* builder = TheScene.FindEntityByName("builder", CATEGORY_ALL, 0);
     if (!builder) return;
     Vec3 centre = builder->GetPosition();
-    if ((builder->flags & ENTITY_AGENT) && !static_cast<Agent*>(builder)->IsAirUnit() && TheTerrain.created)
+    if (saved && (builder->flags & ENTITY_AGENT) && !static_cast<Agent*>(builder)->IsAirUnit() && TheTerrain.created)
         centre.y = TheTerrain.GetHeight(centre);
     if (builder->mesh) centre.y += (builder->mesh->boundsMax.y - builder->mesh->boundsMin.y) * 0.5f * builder->scale;
     GameCamera.distance = BUILDER_CAMERA_DISTANCE;
@@ -223,7 +223,7 @@ bool GameMechanics::Init()
     if (TheObjectives) TheObjectives->Show(true);
 
     GameCamera.Update(0.0f);
-    LookAtBuilder();
+    LookAtBuilder(levelNamed);
     if (Input.mouse && Config) {
         Input.mouse->cursorX = (int)(Config->width * 0.5f);
         Input.mouse->cursorY = (int)(Config->height * 0.5f);
