@@ -524,6 +524,9 @@ void MissionScreen::StartMission(int seed, int restore)
     TheGame->state = GAME_STATE_LOAD_PENDING;
     // The menus must not take clicks meant for the level.
     CloseAllGameWindows();
+    // A pause the front end held (the pause key works over the galaxy too, and a screen closed
+    // above gives back the pause it found) would stop the count before the level, and the level.
+    GamePaused = false;
     FrontEndScreenState = 0;
     TheScene.KillAllParticles();
     GetPlayerProfile()->ResetForMission(200.0f, 0.0f, restore != 0);

@@ -113,6 +113,10 @@ void GameMechanics::EndLevel()
 {
     // The selection and the panels let go of the level's entities before they leave.
     EndLevelHud();
+    // However the level was left (a lost mission's window, the menu, a load, a restart), its
+    // windows and its pause go with it: the next level must not start standing still.
+    if (TheInGameMenu) TheInGameMenu->HideAll();
+    GamePaused = false;
     // The next level may draw its shadows in another format.
     ReleaseShadowMap();
     if (projectiles) projectiles->Clear();

@@ -93,7 +93,7 @@ TEST_F(BaseSession, TheRigPutsUpAFactoryThatMakesAMiner)
     ASSERT_NE(factory, nullptr) << "the factory was placed";
     EXPECT_FLOAT_EQ(profile->ore, 50.0f) << "it was paid for";
     EXPECT_EQ(factory->buildState, BUILD_STATE_CONSTRUCTING);
-    for (int second = 0; second < 120 && factory->buildState != BUILD_STATE_READY; ++second) Passes(10, 0.1f);
+    PlayWithoutPictures(120.0f, 0.1f, [&] { return factory->buildState != BUILD_STATE_READY; });
     EXPECT_EQ(factory->buildState, BUILD_STATE_READY) << "the rig finished the factory within two minutes";
     // It took the cells its footprint showed, no more and no fewer.
     int column = -1, row = -1, taken = 0, outside = 0;
@@ -138,7 +138,7 @@ TEST_F(BaseSession, TheRigPutsUpAFactoryThatMakesAMiner)
     const int miners = CountPlayerAgents("miner");
     ClickOn(minerButton);
     EXPECT_FLOAT_EQ(profile->ore, 0.0f) << "the miner was paid for";
-    for (int second = 0; second < 60 && CountPlayerAgents("miner") == miners; ++second) Passes(10, 0.1f);
+    PlayWithoutPictures(60.0f, 0.1f, [&] { return CountPlayerAgents("miner") == miners; });
     EXPECT_EQ(CountPlayerAgents("miner"), miners + 1) << "the miner came out of the factory";
 }
 

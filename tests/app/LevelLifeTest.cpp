@@ -1,14 +1,18 @@
 // Whole levels in one run of the game: a generated mission of every environment is requested
 // from the front end, starts behind the loading screen, plays five minutes of game time with
 // bots of both sides walking where they are ordered, ends and hands over to the next one, with
-// nothing of the last level left behind and nothing the first level loaded read again.
+// nothing of the last level left behind (not even the pause of a lost mission's window) and
+// nothing the first level loaded read again.
 #include "app/AppShell.h"
 
 #include "app/MainLoop.h"
 #include "campaign/MissionScreen.h"
+#include "campaign/PlayerProfile.h"
+#include "gui/WindowManager.h"
 #include "host/InputEvents.h"
 #include "host/Log.h"
 #include "host/System.h"
+#include "interface/InGameMenu.h"
 #include "interface/MessageWindow.h"
 #include "levelgen/LevelGenerator.h"
 #include "mechanics/GameMechanics.h"
@@ -38,6 +42,15 @@
 #include <vector>
 
 namespace {
+
+// The levels played, one for each environment in turn: the seed each is made from, so that
+// every run plays the same levels, and whether the rig is lost as the level ends.
+struct LevelCase {
+    int seed;
+    bool rigLost;
+};
+const LevelCase LEVELS[] = {{101, true}, {202, false}, {303, false}, {414, false},
+                            {505, false}, {606, false}, {707, false}, {808, false}};
 
 int CountInScene()
 {
@@ -100,13 +113,13 @@ protected:
 
     // The front end asks for a generated mission in the environment; the shell's count of one
     // second runs out and the level is made.
-    void StartMission(const char* environment, int levelTemplate)
+    void StartMission(const char* environment, int levelTemplate, int seed)
     {
         MissionRecord* mission = MissionScreen::InitRandomMission();
         mission->flags |= MISSION_DATA_OWN_ENVIRONMENT;
         CopyText(mission->environment, sizeof mission->environment, environment);
         mission->levelTemplate = levelTemplate;
-        MissionScreen::StartMission(-1, 0);
+        MissionScreen::StartMission(seed, 0);
         ASSERT_EQ(TheGame->state, GAME_STATE_LOAD_PENDING);
         UpdateGameState(0.6f);
         EXPECT_EQ(TheGame->state, GAME_STATE_LOAD_PENDING) << "the level waits a second";
@@ -179,9 +192,10 @@ TEST_F(LevelLife, AMissionOfEveryEnvironmentStartsPlaysAndEndsCleanly)
     const int privateMeshes = PrivateMeshes();  // the catalogue's prototypes' own
     for (int e = 0; e < Environment::GetCount(); ++e) {
         const char* name = Environment::Get(e)->name;
+        const LevelCase& level = LEVELS[e % (sizeof LEVELS / sizeof LEVELS[0])];
         SCOPED_TRACE(name);
         LogCaptureBegin();
-        StartMission(name, e % 2 ? LEVEL_TEMPLATE_RIVER_DIVIDES : LEVEL_TEMPLATE_NO_RIVERS);
+        StartMission(name, e % 2 ? LEVEL_TEMPLATE_RIVER_DIVIDES : LEVEL_TEMPLATE_NO_RIVERS, level.seed);
         std::string log = LogCaptureEnd();
         EXPECT_EQ(log.find("Parsing primitives") != std::string::npos, e == 0)
             << "the primitives are read at the first level only\n" << log;
@@ -223,8 +237,18 @@ TEST_F(LevelLife, AMissionOfEveryEnvironmentStartsPlaysAndEndsCleanly)
         int walked = 0;
         for (float distance : farthest) walked += distance > 10.0f;
         EXPECT_GE(walked * 2, (int)bots.size()) << "most bots walked where they were sent";
+        if (level.rigLost) {
+            Agent* rig = GetPlayerRig();
+            ASSERT_NE(rig, nullptr);
+            rig->Die(nullptr);
+            Play(0.5f);
+            ASSERT_TRUE(TheInGameMenu->failedShown) << "the lost rig's window is up as the level ends";
+        }
 
         EndMission();
+        EXPECT_FALSE(GamePaused) << "no pause outlives its level";
+        EXPECT_FALSE(TheInGameMenu->failedShown);
+        EXPECT_EQ(WindowMgr->modal, nullptr);
         EXPECT_EQ(TheGame->state, GAME_STATE_FRONT_END);
         int left = CountInScene();
         Entity* first = TheScene.FirstInCategory(CATEGORY_ALL, 0);

@@ -2,7 +2,7 @@
 // bring it down. The "Mission Failed!" window takes the screen and the world stands still; Escape does
 // not take it away. "Load Game" opens the load screen over it, "Restart Mission" plays the
 // mission again with a live rig, and "Abort Mission" leaves for the galaxy's shop with the
-// profile as it was saved before the mission.
+// profile as it was saved before the mission, from where the next mission runs unpaused.
 #include "tests/app/PlayerSessionSupport.h"
 
 #include "campaign/LevelLoadSave.h"
@@ -127,6 +127,16 @@ TEST_F(MissionFailedSession, AbortFromTheFailedWindowLeavesForTheGalaxyWithTheSa
     EXPECT_EQ(profile->credits, credits) << "nothing gained in a lost mission survives";
     EXPECT_EQ(profile->experience, experience);
     EXPECT_FALSE(profile->IsMissionCompleted(TheGalaxy->selectedBody ? TheGalaxy->selectedBody->missionId : -1));
+
+    // The next mission runs, even after the pause key was pressed over the galaxy.
+    Press(DIK_PAUSE);
+    ASSERT_TRUE(StartMissionOn(FOREST));
+    EXPECT_FALSE(GamePaused);
+    EXPECT_FALSE(TheInGameMenu->failedShown);
+    EXPECT_EQ(WindowMgr->modal, nullptr);
+    const float clock = MissionTime;
+    Passes(10, 0.1f);
+    EXPECT_GT(MissionTime, clock) << "the new mission's clock runs";
 }
 
 }  // namespace
