@@ -189,6 +189,19 @@ private:
     ViewFrustum frustum_;
 };
 
+// Times each update of the level on its own and reports them with the number of bots.
+void TimeUpdates(benchmark::State& state, PlayedLevel& level, size_t bots)
+{
+    UpdateTimes times;
+    for (auto _ : state) {
+        times.Start();
+        level.Update();
+        times.Stop();
+    }
+    times.Report(state);
+    state.counters["bots"] = (double)bots;
+}
+
 void OneUpdateOfAFullLevel(benchmark::State& state)
 {
     PlayedLevel level;
@@ -198,14 +211,7 @@ void OneUpdateOfAFullLevel(benchmark::State& state)
         for (int column = 8; column < 120; column += 6)
             if (Agent* bot = level.Spawn(bots.size() % 2 ? "miner" : "scout_bot", column, row)) bots.push_back(bot);
     for (size_t i = 0; i < bots.size(); ++i) bots[i]->MoveTo(bots[bots.size() - 1 - i]->GetPosition(), true);
-    UpdateTimes times;
-    for (auto _ : state) {
-        times.Start();
-        level.Update();
-        times.Stop();
-    }
-    times.Report(state);
-    state.counters["bots"] = (double)bots.size();
+    TimeUpdates(state, level, bots.size());
 }
 BENCHMARK(OneUpdateOfAFullLevel)->Unit(benchmark::kMicrosecond)->Iterations(UPDATES);
 
@@ -248,14 +254,7 @@ void OneUpdateWithBotsOrderedOntoAWalledInSpot(benchmark::State& state)
                     if (Agent* bot = level.Spawn(bots.size() % 2 ? "miner" : "scout_bot", x, y)) bots.push_back(bot);
     const Vec3 spot = grid.CellToWorld(column, row);
     for (Agent* bot : bots) bot->MoveTo(spot, true);
-    UpdateTimes times;
-    for (auto _ : state) {
-        times.Start();
-        level.Update();
-        times.Stop();
-    }
-    times.Report(state);
-    state.counters["bots"] = (double)bots.size();
+    TimeUpdates(state, level, bots.size());
 }
 BENCHMARK(OneUpdateWithBotsOrderedOntoAWalledInSpot)->Unit(benchmark::kMicrosecond)->Iterations(UPDATES);
 
