@@ -174,7 +174,7 @@ public:
     void UpdateStatusEffects(float step);
     // Starts a status effect, or lengthens the running one of its kind.
     void ApplyStatusEffect(const StatusEffect& record);
-    // Threat memory of an enemy agent.
+    // The attacker list of an enemy agent, and of a bot that hunts the enemy.
     void AddThreat(Entity* attacker, float amount);
     void RefreshThreats(float step);
     ThreatRecord* FindThreat(const Entity* attacker);

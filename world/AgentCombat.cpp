@@ -245,7 +245,11 @@ void Agent::TakeDamage(float amount, Entity* attacker, const WeaponDef* weapon_,
     if (attacker && alignment != ALIGN_PLAYER && IsAlive() && health > 0.0f && !target.Get() && !HasStanceBits())
         MoveTo(attacker->GetPosition(), true);
 
-    if (attacker && alignment == ALIGN_ENEMY && (attacker->flags & ENTITY_AGENT) &&
+    // The enemy remembers whoever hits it; a bot that hunts the enemy (the rig among them)
+    // remembers the enemies that hit it, so that it answers them first.
+    const bool remembers = alignment == ALIGN_ENEMY || (brainKind == BRAIN_ATTACKBOT && attacker &&
+                                                        attacker->alignment == ALIGN_ENEMY);
+    if (attacker && remembers && (attacker->flags & ENTITY_AGENT) &&
         !(static_cast<Agent*>(attacker)->classWord & AGENT_CLOAKED))
         AddThreat(attacker, amount);
 }

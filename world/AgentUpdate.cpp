@@ -206,7 +206,7 @@ void Agent::Think(float step)
 {
     UpdateBrain(step);
     UpdateHealing();
-    if (alignment == ALIGN_ENEMY) RefreshThreats(step);
+    if (alignment == ALIGN_ENEMY || brainKind == BRAIN_ATTACKBOT) RefreshThreats(step);
     if (flags & ENTITY_PLAYER) {
         for (int i = 0; i < equipmentCount; ++i)
             if (equipment[i].item && (equipment[i].item->upgradeFlags & ITEM_UPGRADE_HEALING)) {

@@ -8,6 +8,7 @@
 #include "world/BuildItem.h"
 #include "world/Building.h"
 #include "world/TaskManager.h"
+#include "world/TaskStepsSupport.h"
 #include "world/WeaponDef.h"
 
 #include <cmath>
@@ -50,6 +51,39 @@ void StopAttack(Agent* agent)
     if (slot >= 0) mesh->SetAnimation(slot, true, true);
 }
 
+// The attacker the agent answers: of those in its attacker list that are enemies still alive,
+// within its sight and within reach of its weapons, the one that hurt it most.
+Entity* TopAttacker(Agent* agent)
+{
+    const bool noAir = CannotHitAir(agent, false);
+    const Vec3 at = agent->GetPosition();
+    Entity* top = nullptr;
+    float most = 0.0f;
+    for (int i = 0; i < agent->threatCount; ++i) {
+        const ThreatRecord& record = agent->threats[i];
+        Entity* attacker = record.attacker.GetLive();
+        if (!attacker || !(attacker->flags & ENTITY_AGENT) || attacker->alignment != ALIGN_ENEMY) continue;
+        if (IsCloakedAgent(attacker) || (noAir && static_cast<Agent*>(attacker)->IsAirUnit())) continue;
+        if (GetGroundDistance(at, attacker->GetPosition()) > agent->noticeRange) continue;
+        if (record.threat > most) {
+            most = record.threat;
+            top = attacker;
+        }
+    }
+    return top;
+}
+
+// The work the rig leaves to answer an attacker and takes up again afterwards, by its mode.
+const char* ResumableJob(int mode)
+{
+    switch (mode) {
+    case AI_MODE_EXTRACT_ORE: return "ExtractOre";
+    case AI_MODE_BUILD: return "Build";
+    case AI_MODE_REPAIR: return "Repair";
+    default: return nullptr;
+    }
+}
+
 }  // namespace
 
 void AIBrain::Init()
@@ -57,6 +91,7 @@ void AIBrain::Init()
     job = nullptr;
     mode = AI_MODE_NONE;
     ownFight = false;
+    resumeMode = AI_MODE_NONE;
 }
 
 const char* AIBrain::GetModeName(int mode)
@@ -86,12 +121,15 @@ int AIBrain::SetJob(const char* jobName, Agent* agent, int newMode)
 {
     mode = newMode;
     ownFight = false;
+    resumeMode = AI_MODE_NONE;
     if (!TakeJob(agent, nullptr)) return 0;
     return job->SetTask(jobName) ? 1 : 0;
 }
 
 void AIBrain::ClearJob()
 {
+    // Whatever the player says next replaces the work an attacker interrupted.
+    resumeMode = AI_MODE_NONE;
     if (!job) return;
     if (TaskManager* tasks = TaskManager::Get()) tasks->ReleaseJob(job);
     job = nullptr;
@@ -131,17 +169,52 @@ void AIBrain::ThinkMiner(Agent* agent)
 
 void AIBrain::ThinkAttacker(Agent* agent)
 {
-    // The pilot's rig goes no further after a foe it picked than it sees: what runs into the
-    // dark is let go, and the rig is not led into a camp or a lair it never meant to enter.
-    if (mode == AI_MODE_ATTACK && ownFight && (agent->flags & ENTITY_PLAYER)) {
+    const bool rig = (agent->flags & ENTITY_PLAYER) != 0;
+    if (mode == AI_MODE_ATTACK) {
+        // An attack the player ordered goes on as ordered.
+        if (!ownFight) return;
         Entity* target = agent->target.GetLive();
-        if (target && GetGroundDistance(agent->GetPosition(), target->GetPosition()) > agent->noticeRange)
+        // The pilot's rig goes no further after a foe it picked than it sees: what runs into the
+        // dark is let go, and the rig is not led into a camp or a lair it never meant to enter.
+        if (rig && target && GetGroundDistance(agent->GetPosition(), target->GetPosition()) > agent->noticeRange) {
             StopAttack(agent);
+            return;
+        }
+        // Whoever hurts it comes before a building or a foe that leaves it alone; between two
+        // that hurt it, it weighs them as the enemy does.
+        Entity* attacker = TopAttacker(agent);
+        if (!attacker || attacker == target) return;
+        if (!target || !agent->FindThreat(target)) {
+            agent->target.Set(attacker);
+            agent->engagedTime = 0.0f;
+        } else if (agent->engagedTime > RETARGET_AFTER_SECONDS) {
+            RetargetToTopAttacker(agent);
+        }
+        return;
+    }
+    if (rig && ResumableJob(mode)) {
+        // At its work the rig answers only whoever hurts it, and comes back to the work after.
+        Entity* attacker = TopAttacker(agent);
+        if (!attacker) return;
+        const int work = mode;
+        WorkBeam::Stop(agent);
+        TakeOwnFight(agent, attacker);
+        resumeMode = work;
         return;
     }
     if (mode != AI_MODE_IDLE && mode != AI_MODE_NONE) return;
     // A plain move order is obeyed to the letter; one given to attack on the way is not.
     if (agent->HasStanceBits() && !(agent->classWord & AGENT_ORDERED_MOVE)) return;
+    if (Entity* attacker = TopAttacker(agent)) {
+        const int work = resumeMode;
+        TakeOwnFight(agent, attacker);
+        resumeMode = work;
+        return;
+    }
+    if (const char* work = ResumableJob(resumeMode)) {
+        SetJob(work, agent, resumeMode);
+        return;
+    }
     agent->target.Clear();
     float best = 999999.0f;
     Vec3 from = agent->GetPosition();
@@ -167,13 +240,19 @@ void AIBrain::ThinkAttacker(Agent* agent)
         }
     }
     if (nearest && best < agent->noticeRange) {
-        agent->target.Set(nearest);
-        mode = AI_MODE_ATTACK;
-        ownFight = TakeJob(agent, "AttackEntity");
+        TakeOwnFight(agent, nearest);
     } else {
         agent->target.Clear();
         mode = AI_MODE_NONE;
     }
+}
+
+void AIBrain::TakeOwnFight(Agent* agent, Entity* foe)
+{
+    agent->target.Set(foe);
+    agent->engagedTime = 0.0f;
+    mode = AI_MODE_ATTACK;
+    ownFight = TakeJob(agent, "AttackEntity");
 }
 
 void AIBrain::ThinkGuard(Agent* agent)
@@ -235,8 +314,12 @@ bool AIBrain::RetargetToTopAttacker(Agent* agent)
         float r2 = mostHealth > 0.0f ? diff / mostHealth : 0.0f;
         if (r1 + (r2 - r1) * 0.75f <= 0.25f) return false;
     }
-    uint32_t segments = (agent->classWord & AGENT_CLASS_MELEE) ? (1u << SEGMENT_UNIT)
-                                                               : (1u << SEGMENT_UNIT) | (1u << SEGMENT_AIR_UNIT);
+    // The enemy looks its attackers up among the player's units, the player's bots among the
+    // enemy's.
+    const bool playerSide = agent->alignment == ALIGN_PLAYER;
+    const int ground = playerSide ? SEGMENT_ENEMY_UNIT : SEGMENT_UNIT;
+    const int air = playerSide ? SEGMENT_ENEMY_AIR_UNIT : SEGMENT_AIR_UNIT;
+    uint32_t segments = (agent->classWord & AGENT_CLASS_MELEE) ? (1u << ground) : (1u << ground) | (1u << air);
     if (Entity* attacker = TheScene.FindEntityById((int)top->attacker.id, segments)) {
         agent->target.Set(attacker);
         agent->engagedTime = 0.0f;

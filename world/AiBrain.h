@@ -8,9 +8,15 @@
 // is an ATTACKBOT too, so that standing idle it answers what comes at it, but a fight it
 // picked itself ends when the foe is out of its sight.
 //
+// An ATTACKBOT answers whoever hurts it before anything else: the enemy in its attacker list
+// that hurt it most comes before the nearest enemy and before any building. The rig does so
+// also while cutting ore, building or repairing, and when the attacker is dead or out of sight
+// it takes that work up again. A plain move order and an ordered attack are obeyed as given.
+//
 // A brain never holds a job the TaskManager cannot give: when the pool is empty it stays
 // without one and tries again on a later frame.
 class Agent;
+class Entity;
 class Job;
 
 enum AIMode : int {
@@ -73,6 +79,8 @@ public:
     int mode;
     // The current fight was picked by ThinkAttacker, not ordered.
     bool ownFight;
+    // The work (its mode) the rig left to answer an attacker, AI_MODE_NONE when none.
+    int resumeMode;
 
 private:
     // The current job returned, a new one taken for the agent and pointed at the template
@@ -82,4 +90,6 @@ private:
     // Shared by the guards and the creatures: they differ in whether flame throwers can hit
     // air and in what they do when idle.
     void ThinkHunter(Agent* agent, bool flameHitsAir, const char* idleJob);
+    // An ATTACKBOT's own fight: the target, the mode and a new "AttackEntity" job.
+    void TakeOwnFight(Agent* agent, Entity* foe);
 };

@@ -204,6 +204,68 @@ TEST_F(AiBrainTest, TheRigLetsGoOfAFoeItPickedItselfBeyondItsSight)
     }
 }
 
+// Whoever bites a bot of the player's is answered before a nearer nest: by the rig standing
+// idle, already shooting the nest, or at its work (which it takes up again once the biter is
+// dead or gone), and by any bot hunting on its own. A plain move order goes on.
+TEST_F(AiBrainTest, WhoeverHurtsTheBotIsAnsweredBeforeANearerBuilding)
+{
+    const struct {
+        const char* what;
+        bool rig;
+        const char* job;  // the work it is at, or none
+        int work;
+        uint32_t moving;
+        bool onTheNest, bitten, fleeing;
+        bool answers;
+    } cases[] = {
+        {"idle rig, not bitten", true, nullptr, AI_MODE_NONE, 0, false, false, false, false},
+        {"idle rig", true, nullptr, AI_MODE_NONE, 0, false, true, false, true},
+        {"rig shooting the nest", true, nullptr, AI_MODE_NONE, 0, true, true, false, true},
+        {"rig cutting ore", true, "ExtractOre", AI_MODE_EXTRACT_ORE, 0, false, true, false, true},
+        {"rig building", true, "Build", AI_MODE_BUILD, 0, false, true, true, true},
+        {"rig repairing", true, "Repair", AI_MODE_REPAIR, 0, false, true, false, true},
+        {"rig sent off", true, nullptr, AI_MODE_NONE, AGENT_MOVING, false, true, false, false},
+        {"rig sent to attack on the way", true, nullptr, AI_MODE_NONE, AGENT_MOVING | AGENT_ORDERED_MOVE, false, true, false, true},
+        {"bot", false, nullptr, AI_MODE_NONE, 0, false, true, false, true},
+        {"bot shooting the nest", false, nullptr, AI_MODE_NONE, 0, true, true, false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TheScene.ReleaseEntities();
+        Agent* unit = Unit(ALIGN_PLAYER, BRAIN_ATTACKBOT, 0.0f);
+        if (c.rig) unit->flags |= ENTITY_PLAYER;
+        unit->noticeRange = 20.0f;
+        Building* nest = Place(NewBuilding(ALIGN_ENEMY), 3.0f);
+        ASSERT_NE(TheScene.AddEntity(nest), nullptr);
+        Agent* beast = Unit(ALIGN_ENEMY, BRAIN_CREATURE, 6.0f);
+        if (c.onTheNest) {
+            unit->brain->Think(unit);
+            ASSERT_EQ(unit->target.Get(), nest) << "the nearest enemy, as long as nothing bites";
+        }
+        if (c.job) unit->brain->SetJob(c.job, unit, c.work);
+        unit->classWord |= c.moving;
+        if (c.bitten) unit->TakeDamage(10.0f, beast, nullptr, WEAPON_NONE, true);
+        unit->brain->Think(unit);
+        Entity* expected = c.answers ? static_cast<Entity*>(beast) : c.moving ? nullptr : nest;
+        EXPECT_EQ(unit->target.Get(), expected);
+        if (!c.answers) continue;
+        EXPECT_EQ(unit->brain->mode, AI_MODE_ATTACK);
+        EXPECT_STREQ(JobName(unit), "AttackEntity");
+        if (!c.job) continue;
+
+        // The beast dies (or runs out of sight): the fight ends and the work goes on.
+        if (c.fleeing)
+            beast->SetPosition(Vec3(30.0f, 0.0f, 0.0f));
+        else
+            beast->flags |= ENTITY_DEAD;
+        unit->UpdateBrain(0.1f);
+        unit->brain->Think(unit);
+        EXPECT_EQ(unit->brain->mode, c.work);
+        EXPECT_STREQ(JobName(unit), c.job);
+        EXPECT_EQ(unit->brain->resumeMode, AI_MODE_NONE);
+    }
+}
+
 TEST_F(AiBrainTest, AGuardAttacksWithinItsNoticeRangeAndLetsGoBeyondIt)
 {
     struct {
