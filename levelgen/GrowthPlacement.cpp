@@ -301,7 +301,7 @@ Entity* SpawnCityGuard(int column, int row, float yaw)
     if (std::fabs(yaw) > 0.01f) TurnEntity(guard, yaw);
     const MissionRecord* mission = MissionScreen::GetCurrentMission();
     const float level = mission ? (float)mission->level : 0.0f;
-    float health = guard->GetMaxHealth() * (1.0f + level / 10.0f) * GuardDifficultyScale();
+    float health = guard->GetMaxHealth() * (1.0f + level / 10.0f) * EnemyDifficultyScale();
     guard->SetMaxHealth(health);
     guard->SetHealth(health);
     return guard;

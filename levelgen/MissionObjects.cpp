@@ -277,6 +277,7 @@ Entity* Spawn(const MissionSpawnObject& spawn, const Vec3& at, int level, bool e
         agent->SetPosition(at);
         agent->flags |= ENTITY_PLACED;
         if (!(agent->classWord & AGENT_CLASS_END_BOSS)) RaiseHealthForLevel(agent, level);
+        if (agent->alignment == ALIGN_ENEMY) ScaleEnemyForDifficulty(agent);
         if (enemyObjective) agent->classWord |= AGENT_OBJECTIVE;
         if (spawn.flags & SPAWN_FLAG_ALWAYS_HAS_HEALTH) agent->flags |= 0x10040000u;
         entity = agent;
@@ -320,7 +321,7 @@ void PlaceGuards(const Vec3& position, int level, bool enemyObjective)
         guard->flags |= ENTITY_PLACED;
         if (enemyObjective) guard->classWord |= AGENT_OBJECTIVE;
         RaiseHealthForLevel(guard, level);
-        ScaleGuardForDifficulty(guard);
+        ScaleEnemyForDifficulty(guard);
         guard->StampGrid();
     }
     if (found <= n) return;
@@ -388,18 +389,6 @@ void FormatObjectiveText(char* out, size_t size, const char* format, ...)
     va_start(args, format);
     vsnprintf(out, size, format, args);
     va_end(args);
-}
-
-float GuardDifficultyScale()
-{
-    const float difficulty = Config ? (float)Config->Difficulty : 1.0f;
-    return 1.0f + (difficulty - 1.0f) / 3.0f;
-}
-
-void ScaleGuardForDifficulty(Entity* guard)
-{
-    guard->SetMaxHealth(guard->GetMaxHealth() * GuardDifficultyScale());
-    guard->SetHealth(guard->GetMaxHealth());
 }
 
 int GuardCountForLevel(int level)

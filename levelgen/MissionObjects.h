@@ -148,11 +148,6 @@ void FormatObjectiveText(char* out, size_t size, const char* format, ...) __attr
 
 // Guards around a mission object by the level (0 and below as 0, above 10 as 10).
 int GuardCountForLevel(int level);
-// A guard's health by the difficulty, as a city's guards have it: two thirds on Beginner, four
-// thirds on Advanced, so that a new pilot's rig can stand up to the guards of an objective.
-void ScaleGuardForDifficulty(Entity* guard);
-// That share of a guard's health by the difficulty: 2/3, 1 or 4/3.
-float GuardDifficultyScale();
 // The current environment's name; "" when there is none.
 const char* CurrentEnvironmentName();
 // The grass growth definition of an environment: "grass_dry" in deserts and autumn, "grass_alien"

@@ -106,6 +106,7 @@ void PlaceObjectiveSites(const LevelGenerator& layout, int level, bool loading)
                         elite->SetPosition(at);
                         elite->flags |= ENTITY_PLACED | ENTITY_OBJECT_OF_INTEREST;
                         RaiseHealthForLevel(elite, level);
+                        ScaleEnemyForDifficulty(elite);
                         elite->botLevel = level;
                     }
                 }
@@ -190,7 +191,7 @@ void PopulateCell(int kind, const Vec3& at, const char* environment, int level, 
         if (Agent* guard = TheScene.CreateAgent(type, true)) {
             guard->SetPosition(at);
             guard->flags |= ENTITY_PLACED;
-            ScaleGuardForDifficulty(guard);
+            ScaleEnemyForDifficulty(guard);
         }
         return;
     }

@@ -111,10 +111,11 @@ float Agent::GetDamage(const WeaponDef* weapon_)
     if (TheGame && TheGame->state == GAME_STATE_PLAYING && (classWord & AGENT_CLASS_LEVELLING) && botLevel > 0)
         total += (float)botLevel * 0.1f * base;
     // Bots beyond the player's unit control fight at half strength; the enemy is not the
-    // player's to command and never weakened by it.
+    // player's to command and never weakened by it, only by the difficulty.
     const PlayerProfile* profile = GetPlayerProfile();
     if (alignment == ALIGN_PLAYER && !(flags & ENTITY_PLAYER) && profile && profile->unitsInUse > profile->unitControl)
         total *= 0.5f;
+    if (alignment == ALIGN_ENEMY) total *= EnemyDifficultyScale();
     return total;
 }
 

@@ -220,6 +220,7 @@ void Building::UpdateSpawner(float t)
         agent->SetHealth(agent->GetMaxHealth() * (1.0f + 0.25f * (float)level));
         if (randomScavenger) agent->botLevel = level;
     }
+    if (agent->alignment == ALIGN_ENEMY) ScaleEnemyForDifficulty(agent);
     if (spawnedTotal >= definition->spawnCounts[1]) stateFlags |= BUILDING_SPAWNER_EXHAUSTED;
 }
 

@@ -465,6 +465,18 @@ void Entity::SetMaxHealth(float value)
     if (health > maxHealth) health = maxHealth;
 }
 
+float EnemyDifficultyScale()
+{
+    const float difficulty = Config ? (float)Config->Difficulty : 1.0f;
+    return 1.0f + (difficulty - 1.0f) / 3.0f;
+}
+
+void ScaleEnemyForDifficulty(Entity* enemy)
+{
+    enemy->SetMaxHealth(enemy->GetMaxHealth() * EnemyDifficultyScale());
+    enemy->SetHealth(enemy->GetMaxHealth());
+}
+
 void Entity::TakeDamage(float amount, Entity*, const WeaponDef*, int, bool)
 {
     if (Config && Config->Difficulty != 1) {

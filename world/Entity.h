@@ -233,6 +233,14 @@ private:
 // The id counter (the next id to give).
 extern unsigned NextEntityId;
 
+// The share of their strength the enemy's units have at the configured difficulty: 2/3 on
+// Beginner, 1 on Normal, 4/3 on Advanced, 5/3 on Expert, so that a new pilot's rig can stand up
+// to what a level sends at it. It weighs the health of every enemy unit a level makes (guards,
+// creatures bred by lairs or placed, raiders) and the damage every enemy unit deals.
+float EnemyDifficultyScale();
+// An enemy unit's health and its maximum taken by that share.
+void ScaleEnemyForDifficulty(Entity* enemy);
+
 // An entity kept beyond the current call: the pointer with the id it had. Get answers the
 // entity only while the Scene still holds it under that id, so an agent that went back to the
 // pool, or an entity removed and freed at the level's end, is never reached through an old

@@ -214,6 +214,7 @@ void AIManager::Launch(int minutes, int second, int difficulty, int playerLevel,
         raider->moveQueue.Clear();
         raider->moveQueue.Push(waypoint);
         raider->SetHealth(raider->GetMaxHealth() * (1.0f + 0.2f * (float)tier));
+        ScaleEnemyForDifficulty(raider);
         raider->botLevel = tier;
     }
 }

@@ -164,21 +164,41 @@ TEST_F(MissionObjectsTest, GuardsByLevelNeverMoreThanTheTableAndNoBossAtLevelZer
     ClearLevel();
 }
 
-TEST_F(MissionObjectsTest, GuardsAreWeakerOnBeginnerAndTougherOnAdvanced)
+// The enemies a level places, guards and creatures alike, have the difficulty's share of their
+// health and of the damage they deal; a trader placed beside them keeps its own.
+TEST_F(MissionObjectsTest, EnemiesPlacedAreWeakerOnBeginnerAndTougherOnAdvanced)
 {
     ConfigFile config(nullptr);
     ScopedGlobal<ConfigFile*> installed(Config, &config);
+    for (const char* type : {"scav_melee", "scav_small", "scav_leader", "scav_brute", "scav_flamer", "mantis", "trader"})
+        DefineUnit(type, 300.0f)->prototype->damage = 30.0f;
+    game.agentTypes->FindType("trader")->prototype->alignment = ALIGN_NEUTRAL;
+    Read("MissionObject lair x\nSetFlag MISSION_OBJECT_RANDOM_ENEMIES\n"
+         "AddSpawnObject mantis 2 0 0 0 SPAWN_FLAG_AGENT\nAddSpawnObject trader 0 0 2 0 SPAWN_FLAG_AGENT\n");
+    const Vec3 site = MapPointToWorld(64, 64);
     const struct {
         int difficulty;
-        float health;
-    } rows[] = {{0, 200.0f}, {1, 300.0f}, {2, 400.0f}};
+        float share;
+    } rows[] = {{0, 2.0f / 3.0f}, {1, 1.0f}, {2, 4.0f / 3.0f}, {3, 5.0f / 3.0f}};
     for (const auto& row : rows) {
+        SCOPED_TRACE(row.difficulty);
         config.Difficulty = row.difficulty;
-        Entity guard;
-        guard.SetMaxHealth(300.0f);
-        ScaleGuardForDifficulty(&guard);
-        EXPECT_FLOAT_EQ(guard.GetMaxHealth(), row.health) << row.difficulty;
-        EXPECT_FLOAT_EQ(guard.health, row.health);
+        ASSERT_TRUE(objects.PlaceObject("lair", site, 0.0f, -5, false, nullptr));  // a mission of level 0
+        int enemies = 0, others = 0;
+        for (Entity* e = TheScene.FirstEntity(SEGMENTS_ALL); e; e = TheScene.NextEntity()) {
+            if (!(e->flags & ENTITY_AGENT)) continue;
+            Agent* agent = static_cast<Agent*>(e);
+            const bool enemy = agent->alignment == ALIGN_ENEMY;
+            const float share = enemy ? row.share : 1.0f;
+            EXPECT_FLOAT_EQ(agent->GetMaxHealth(), 300.0f * share) << agent->name;
+            EXPECT_FLOAT_EQ(agent->health, 300.0f * share) << agent->name;
+            EXPECT_FLOAT_EQ(agent->GetDamage(nullptr), 30.0f * share) << agent->name;
+            ++(enemy ? enemies : others);
+        }
+        TheScene.EndIteration();
+        EXPECT_EQ(enemies, 1 + 2) << "the mantis and the two guards of level 0";
+        EXPECT_EQ(others, 1);
+        ClearLevel();
     }
 }
 

@@ -136,11 +136,13 @@ TEST_F(BuildingBehaviours, ACampSpawnsUpToItsLimitsAndEndsAtItsTotal)
     struct Case {
         int difficulty, together, total, spawnedAfterTen;
         bool exhausted;
+        float health;  // of each one bred, by the difficulty's share
     } cases[] = {
-        {0, 1, 5, 0, false},  // the limit is 0: never a spawn
-        {1, 2, 5, 2, false},
-        {2, 2, 5, 3, false},
-        {2, 5, 2, 2, true},
+        {0, 1, 5, 0, false, 0.0f},  // the limit is 0: never a spawn
+        {0, 2, 5, 1, false, 200.0f / 3.0f},
+        {1, 2, 5, 2, false, 100.0f},
+        {2, 2, 5, 3, false, 400.0f / 3.0f},
+        {2, 5, 2, 2, true, 400.0f / 3.0f},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "difficulty " << c.difficulty << " together " << c.together);
@@ -162,6 +164,8 @@ TEST_F(BuildingBehaviours, ACampSpawnsUpToItsLimitsAndEndsAtItsTotal)
             EXPECT_EQ(agent->spawner.Get(), camp);
             EXPECT_TRUE(agent->classWord & AGENT_SPAWNED);
             EXPECT_TRUE(agent->flags & ENTITY_PLACED);
+            EXPECT_FLOAT_EQ(agent->GetMaxHealth(), c.health);
+            EXPECT_FLOAT_EQ(agent->health, c.health);
         }
     }
     // One of the camp's falls: the camp makes another after its interval.

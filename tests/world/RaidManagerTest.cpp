@@ -189,18 +189,27 @@ TEST_F(RaidManagerTest, SourcesAreDropshipsAndNestsNeverWeakTurrets)
     EXPECT_EQ(NextRaidId, 1);
     EXPECT_FLOAT_EQ(raids.elapsed, 0.0f) << "the clock starts again";
 
-    // A nest sends one creature of its brood, made larger and tougher when it has no raiders.
+    // A nest sends one creature of its brood, made larger and tougher when it has no raiders:
+    // three times its health, by the difficulty's share.
     BuildItem* lair = Definition("lair", BUILD_CREATURE_NEST);
     CopyText(lair->spawnType, sizeof lair->spawnType, "scav_brute");
     Put(lair, ALIGN_ENEMY, 110, 110);
-    raids.raidTimer = 0.0f;
-    Play(0.5f);
-    ASSERT_EQ(raids.state, 1);
-    std::vector<Agent*> raiders = Raiders(raids.raidId);
-    ASSERT_EQ(raiders.size(), 1u);
-    EXPECT_STREQ(raiders[0]->name, "scav_brute");
-    EXPECT_FLOAT_EQ(raiders[0]->GetMaxHealth(), 300.0f);
-    EXPECT_FLOAT_EQ(raiders[0]->health, 300.0f);
+    const struct {
+        int difficulty;
+        float health;
+    } rows[] = {{0, 200.0f}, {1, 300.0f}, {2, 400.0f}};
+    for (const auto& row : rows) {
+        config.Difficulty = row.difficulty;
+        raids.state = 0;
+        raids.raidTimer = 0.0f;
+        Play(0.5f);
+        ASSERT_EQ(raids.state, 1);
+        std::vector<Agent*> raiders = Raiders(raids.raidId);
+        ASSERT_EQ(raiders.size(), 1u);
+        EXPECT_STREQ(raiders[0]->name, "scav_brute");
+        EXPECT_FLOAT_EQ(raiders[0]->GetMaxHealth(), row.health) << row.difficulty;
+        EXPECT_FLOAT_EQ(raiders[0]->health, row.health);
+    }
 }
 
 TEST_F(RaidManagerTest, ASavedRaidReadsBackAndNeverAdoptsNewRaiders)
