@@ -89,11 +89,17 @@ int CellGrid::TakeRandomFreeCell()
 
 int CellGrid::TakeFarCell(int x, int y, int distance)
 {
+    return TakeFarCellAvoiding(x, y, distance, {});
+}
+
+int CellGrid::TakeFarCellAvoiding(int x, int y, int distance, const std::vector<bool>& avoided)
+{
     int from = (std::clamp(y, 0, side * cellSize - 1) / cellSize) * side + std::clamp(x, 0, side * cellSize - 1) / cellSize;
     std::vector<int> candidates;
     candidates.reserve((size_t)cellCount);
     for (int i = 0; i < cellCount; ++i)
-        if (IsFree(i) && Distance(i, from) >= distance) candidates.push_back(i);
+        if (IsFree(i) && Distance(i, from) >= distance && !((size_t)i < avoided.size() && avoided[(size_t)i]))
+            candidates.push_back(i);
     if (candidates.empty()) return -1;
     int chosen = candidates[(size_t)(Rand() % (int)candidates.size())];
     Take(chosen);

@@ -49,6 +49,8 @@ public:
     int TakeRandomFreeCell();
     // A free cell at least distance cells from the cell of (x, y), chosen uniformly.
     int TakeFarCell(int x, int y, int distance);
+    // The same among the cells the caller has not ruled out (avoided holds a flag per cell).
+    int TakeFarCellAvoiding(int x, int y, int distance, const std::vector<bool>& avoided);
     // One of the free neighbours of the cell (eight directions); with one candidate no
     // number is drawn.
     int TakeAdjacentCell(int index);

@@ -12,6 +12,7 @@
 #include "platform/StringTable.h"
 #include "terrain/Environment.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -28,6 +29,15 @@ IntPoint CellCentre(int cell)
 {
     IntPoint low = CellGrid::Instance().IndexToPosition(cell);
     return IntPoint(low.x + PLACEMENT_CELL_SIZE / 2, low.y + PLACEMENT_CELL_SIZE / 2);
+}
+
+// How far a point lies from the straight way between two others, in map units.
+float DistanceToWay(IntPoint p, IntPoint from, IntPoint to)
+{
+    const float dx = (float)(to.x - from.x), dy = (float)(to.y - from.y), length = dx * dx + dy * dy;
+    float t = length > 0.0f ? ((float)(p.x - from.x) * dx + (float)(p.y - from.y) * dy) / length : 0.0f;
+    t = std::clamp(t, 0.0f, 1.0f);
+    return std::hypot((float)p.x - ((float)from.x + t * dx), (float)p.y - ((float)from.y + t * dy));
 }
 
 // A point somewhere in the middle of a cell (x drawn first).
@@ -293,7 +303,7 @@ void LevelGenerator::PlaceFeatures(const MissionRecord& mission, const char* env
     }
 
     for (int k = 0; k < mission.creatureCount && creatureSiteCount < MAX_CREATURE_SITES; ++k) {
-        int cell = cells.TakeFarCell(startPoint.x, startPoint.y, 1);
+        int cell = TakeLairCell();
         if (!cells.IsValidIndex(cell)) break;
         IntPoint p = ScatteredPoint(cell);
         creatureSites[creatureSiteCount++] = p;
@@ -334,6 +344,35 @@ void LevelGenerator::PlaceFeatures(const MissionRecord& mission, const char* env
         cells.MarkUsed(cell);
         AddNamedSite(CellCentre(cell), name);
     }
+}
+
+// A lair stands where a newcomer does not stumble on it: well clear of the straight way from
+// the start to every objective, and away from the start's neighbours where the map allows. A
+// lair's point is drawn in the middle of its cell, so every point it may take is measured.
+// Where no cell is clear the lair is left out: the mission's creatures are at most so many.
+int LevelGenerator::TakeLairCell()
+{
+    constexpr int CLEARANCE = 12;  // map units between a lair and any way to an objective
+    CellGrid& cells = CellGrid::Instance();
+    std::vector<bool> onTheWay((size_t)cells.GetCellCount(), false);
+    for (int cell = 0; cell < cells.GetCellCount(); ++cell) {
+        const IntPoint low = cells.IndexToPosition(cell);
+        for (int i = 0; i < objectiveSiteCount && !onTheWay[(size_t)cell]; ++i) {
+            const IntPoint site = objectiveSites[i];
+            if (site == IntPoint(-1, -1)) continue;
+            for (int y = 0; y < SITE_SPREAD && !onTheWay[(size_t)cell]; ++y)
+                for (int x = 0; x < SITE_SPREAD; ++x) {
+                    const IntPoint p(low.x + SITE_MARGIN + x, low.y + SITE_MARGIN + y);
+                    if (DistanceToWay(p, startPoint, site) < (float)CLEARANCE) {
+                        onTheWay[(size_t)cell] = true;
+                        break;
+                    }
+                }
+        }
+    }
+    int cell = cells.TakeFarCellAvoiding(startPoint.x, startPoint.y, 2, onTheWay);
+    if (!cells.IsValidIndex(cell)) cell = cells.TakeFarCellAvoiding(startPoint.x, startPoint.y, 1, onTheWay);
+    return cell;
 }
 
 bool LevelGenerator::HasLayout(uint8_t* orientation) const

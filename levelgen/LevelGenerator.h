@@ -96,6 +96,7 @@ private:
     void PlaceRivers(const char* environmentName);
     void PlaceObjectives(const MissionRecord& mission);
     void PlaceFeatures(const MissionRecord& mission, const char* environmentName);
+    int TakeLairCell();
     bool AddObjectiveSite(IntPoint p, const Objective* objective);
     bool AddNamedSite(IntPoint p, const char* name);
     bool AddSpecialSite(IntPoint p, int kind);

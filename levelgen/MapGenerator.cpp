@@ -15,8 +15,11 @@
 #include "platform/UserFolders.h"
 #include "terrain/Environment.h"
 #include "terrain/Heightmap.h"
+#include "terrain/ScanPulses.h"
+#include "world/Grid.h"
 #include "terrain/Terrain.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -176,6 +179,16 @@ void MapGenerator::StampClearing(const IntPoint& site, int r, int shape, bool na
     }
 }
 
+// The field the rig lands beside lies inside the ring of its first scan, so a newcomer who
+// scans where he stands finds ore at once.
+float MapGenerator::StartOreDistance()
+{
+    const ScanRecord pulse;
+    const float reach = pulse.outerRadius + pulse.maxPhase;  // world units
+    const Grid* grid = CurrentGrid();
+    return std::floor(reach / (grid ? grid->cellSize : 2.5f));
+}
+
 void MapGenerator::BuildHeightmap(LevelGenerator& layout)
 {
     const size_t cells = (size_t)mapWidth * mapWidth;
@@ -206,7 +219,8 @@ void MapGenerator::BuildHeightmap(LevelGenerator& layout)
         SetKind(layout.creatureSites[i].x, layout.creatureSites[i].y, KIND_LAIR);
         StampArea(8, layout.creatureSites[i], KIND_CLEARED, false, -1, false);
     }
-    for (int i = 0; i < layout.oreSiteCount; ++i) ScatterOre(layout.oreSites[i], 4.0f, 6, 7.0f);
+    for (int i = 0; i < layout.oreSiteCount; ++i)
+        ScatterOre(layout.oreSites[i], 4.0f, 6, layout.oreSites[i] == startPoint ? StartOreDistance() : 7.0f);
     for (int i = 0; i < layout.fuelSiteCount; ++i) ScatterFuel(layout.fuelSites[i], 2.0f, 2, 11.0f);
 
     for (int i = 0; i < layout.namedSiteCount; ++i) {

@@ -124,6 +124,8 @@ public:
                    std::vector<IntPoint>* out = nullptr);
     // An ore field: count deposits around the centre, each in a small clearing.
     void ScatterOre(IntPoint centre, float radius, int count, float distance);
+    // How far from the start its own ore field lies, in map units.
+    static float StartOreDistance();
     // A pair of fuel vents on a circle around the centre, never close to another vent.
     void ScatterFuel(IntPoint centre, float radius, int count, float distance);
     // False when a fuel vent lies in the window around (x, y).

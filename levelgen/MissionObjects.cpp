@@ -214,6 +214,14 @@ void AddSpawnObjective(const MissionSpawnObject& spawn, Entity* entity, const Ob
     if (entity) entity->flags |= ENTITY_OBJECT_OF_INTEREST | (lasting ? ENTITY_LAST_STAND : 0u);
 }
 
+// Whether one of the object's objectives is about its own mesh.
+bool IsOwnObjective(const MissionObject& record)
+{
+    for (const MissionSpawnObject& spawn : record.spawnObjects)
+        if ((spawn.flags & SPAWN_FLAG_STATIC) && spawn.objectiveType > 0) return true;
+    return false;
+}
+
 void PlaceMeshObjects(const MissionObject& record, const Vec3& position, float rotation, const char* environment)
 {
     for (const MissionMeshObject& m : record.meshObjects) {
@@ -568,7 +576,10 @@ bool MissionObjects::PlaceObject(const char* name, const Vec3& position, float r
         decal = TheScene.CreateDecalEntity(record->objectMesh, position + record->objectMeshOffset, 0);
         if (decal) {
             CopyText(decal->name, sizeof decal->name, record->name);
-            decal->flags |= 0x30200004u | ((record->objectFlags & MISSION_OBJECT_SELECTABLE) ? 4u : 0u);
+            decal->flags |= 0x20200004u | ((record->objectFlags & MISSION_OBJECT_SELECTABLE) ? 4u : 0u);
+            // The mesh is the player's target only when an objective is about the object itself;
+            // the ruin under a heap of rocks is not, the rocks are.
+            if (IsOwnObjective(*record)) decal->flags |= ENTITY_OBJECT_OF_INTEREST;
             if (record->healthMinimum > 0.0f) decal->SetHealth(record->healthMinimum);
             if (record->healthMaximum > 0.0f) decal->SetMaxHealth(record->healthMaximum);
             decal->StampGrid();

@@ -33,14 +33,15 @@ Objective* AddObjectiveText(const char* text, int type, const char* target)
 }
 
 // A creature spawner with its ground splat; the splat stays when a saved scene brings the
-// spawner back.
-void CreateSpawner(const char* name, const Vec3& at, int level, bool loading)
+// spawner back. Only a nest an objective asks for is marked as the player's target: the
+// level's own lairs are dangers, not destinations.
+void CreateSpawner(const char* name, const Vec3& at, int level, bool loading, bool objective)
 {
     if (!loading) {
         Building* spawner = TheScene.CreateBuilding(name);
         if (spawner) {
             spawner->SetPosition(at);
-            spawner->flags |= ENTITY_PLACED | ENTITY_OBJECT_OF_INTEREST;
+            spawner->flags |= ENTITY_PLACED | (objective ? ENTITY_OBJECT_OF_INTEREST : 0u);
             RaiseHealthForLevel(spawner, level);
         }
     }
@@ -97,7 +98,7 @@ void PlaceObjectiveSites(const LevelGenerator& layout, int level, bool loading)
             break;
         case OBJECTIVE_ELIMINATE_ENEMIES:
             if (StrICmp(o->target, "creature_nest") == 0) {
-                if (placed) CreateSpawner(o->target, at, level, loading);
+                if (placed) CreateSpawner(o->target, at, level, loading, true);
             } else if (StrNICmp(o->target, "Elite_", 6) == 0) {
                 if (placed && !loading) {
                     Agent* elite = TheScene.CreateAgent(o->target, true);
@@ -218,7 +219,7 @@ void PopulateCell(int kind, const Vec3& at, const char* environment, int level, 
         return;
     }
     case KIND_LAIR:
-        CreateSpawner(PickCreatureSpawner(environment), at, level, loading);
+        CreateSpawner(PickCreatureSpawner(environment), at, level, loading, false);
         return;
     case KIND_DROPSHIP:
         if (loading) return;

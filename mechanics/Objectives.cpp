@@ -184,6 +184,11 @@ void Objectives::SetState(int index, uint32_t flags, int count)
     // Who frees the objective is not the save's to say.
     last->flags = (flags & ~OBJECTIVE_OWNED) | (last->flags & OBJECTIVE_OWNED);
     last->count = count;
+    // The level made its objects again, marked as targets: what a done objective asked for is
+    // one no more, as it was when the game was saved.
+    if (!(last->flags & OBJECTIVE_DONE)) return;
+    for (Entity* e = TheScene.FirstInCategory(CATEGORY_ALL, ENTITY_OBJECT_OF_INTEREST); e; e = TheScene.NextInCategory())
+        if (strcmp(e->name, last->target) == 0) e->flags &= ~ENTITY_OBJECT_OF_INTEREST;
 }
 
 void Objectives::Clear()

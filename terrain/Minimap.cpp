@@ -211,8 +211,12 @@ void MinimapDots::Clear()
 
 MinimapMark ClassifyForMinimap(const Minimap& minimap, Entity* e, int frame, bool showObjectiveIcons)
 {
-    if (!e || !(e->flags & MAPPED)) return MINIMAP_NOTHING;
+    if (!e) return MINIMAP_NOTHING;
     const bool interesting = (e->flags & ENTITY_OBJECT_OF_INTEREST) != 0;
+    // An objective's own object (a beacon, a relic) is neither unit nor building, and it is
+    // what the player came for: it shows with the rest, until it is dealt with.
+    if (!(e->flags & MAPPED) && !(interesting && (e->flags & ENTITY_STATIC))) return MINIMAP_NOTHING;
+    if (interesting && !e->IsAlive()) return MINIMAP_NOTHING;
     const bool player = e->alignment == ALIGN_PLAYER;
     if (!player && !(e->flags & (ENTITY_RESOURCE | ENTITY_FUEL)) && e->fogSeenFrame != frame && !interesting)
         return MINIMAP_NOTHING;
@@ -220,7 +224,8 @@ MinimapMark ClassifyForMinimap(const Minimap& minimap, Entity* e, int frame, boo
     if ((e->flags & ENTITY_FUEL) && e->fogSeenFrame < 0 && !e->discovered && minimap.IsFogEnabled() &&
         !minimap.IsEntityVisible(e))
         return MINIMAP_NOTHING;
-    if ((e->flags & ENTITY_BUILDING) && e->alignment == ALIGN_ENEMY) {
+    // A quiet enemy building stays off the map, unless the player is sent to destroy it.
+    if ((e->flags & ENTITY_BUILDING) && e->alignment == ALIGN_ENEMY && !interesting) {
         const BuildItem* definition = static_cast<Building*>(e)->definition;
         if (definition && (definition->flags & BUILD_NO_AUTO_ATTACK)) return MINIMAP_NOTHING;
     }
@@ -393,7 +398,7 @@ void Minimap::RenderMinimapImage()
     const bool icons = Config ? Config->showObjectiveIcons : true;
     const bool underPowered = UnderPowered(), overControl = OverUnitControl();
     if (TheScene.IsReady()) {
-        for (Entity* e = TheScene.FirstInCategory(CATEGORY_ALL, (int)MAPPED); e; e = TheScene.NextInCategory()) {
+        for (Entity* e = TheScene.FirstInCategory(CATEGORY_ALL, (int)(MAPPED | ENTITY_OBJECT_OF_INTEREST)); e; e = TheScene.NextInCategory()) {
             MinimapMark mark = ClassifyForMinimap(*this, e, frame, icons);
             const bool player = e->alignment == ALIGN_PLAYER;
             if (mark == MINIMAP_NOTHING && !(player && (e->flags & ENTITY_PLAYER))) continue;

@@ -19,6 +19,7 @@
 #include "world/BuildItem.h"
 #include "world/Building.h"
 #include "world/Grid.h"
+#include "world/GridQueries.h"
 
 #include <cmath>
 
@@ -117,7 +118,8 @@ template <class Pass> bool TakeFromBuildPanel(const char* name, Pass pass)
     return TheGame->buildItems->current != nullptr;
 }
 
-// Open ground the rig can walk to, some way off and on the screen.
+// Open ground the rig can walk to, some way off and on the screen; with a building in hand,
+// ground it may be put down on.
 inline bool FindOpenGround(const Vec3& from, Vec3* out)
 {
     Grid& grid = *TheGame->grid;
@@ -133,6 +135,13 @@ inline bool FindOpenGround(const Vec3& from, Vec3* out)
             point.y = TheTerrain.GetHeight(point);
             int x, y;
             if (!OnScreen(point, &x, &y)) continue;
+            // A building in hand needs room for all of it, off the ore too.
+            BuildItemList* list = TheGame->buildItems;
+            if (list && list->current) {
+                TheGame->pickedPoint = point;
+                SnapEntityToCell(list);
+                if (!list->CanPlaceCurrent()) continue;
+            }
             *out = point;
             return true;
         }

@@ -223,13 +223,13 @@ TEST_F(MapGeneration, ASeedGivesTheSameLevelByteForByte)
         uint64_t image;
     };
     const Case cases[] = {
-        {LEVEL_TEMPLATE_NONE, "forest", 1, 0xd239aa3038ec5213ull, 0x6801374b42f69fd4ull},
-        {LEVEL_TEMPLATE_NONE, "moon", 42, 0xdec6262aac382264ull, 0xe6bbe6f8355e201eull},
-        {LEVEL_TEMPLATE_OPPOSITE_ENEMY, "desert", 7, 0x08401d5f65896970ull, 0x8d1126dc1d3a6623ull},
-        {LEVEL_TEMPLATE_RIVER_DIVIDES, "marsh", 1234, 0x4da54b874980dc00ull, 0x38cc19801f254238ull},
-        {LEVEL_TEMPLATE_2_RIVERS, "winter", 99999, 0xf0e46038388e59b7ull, 0x25d0649cb4700cc9ull},
-        {LEVEL_TEMPLATE_NO_RIVERS, "lava", 31337, 0xb6a72f6514422027ull, 0x1800d418c3e079e8ull},
-        {LEVEL_TEMPLATE_2_RIVERS, "fall", 5, 0xe0054a2b189d01c8ull, 0x5f7c0e45b5b76e9dull},
+        {LEVEL_TEMPLATE_NONE, "forest", 1, 0xe5898ade68656f97ull, 0xf95af5a1f7bead1cull},
+        {LEVEL_TEMPLATE_NONE, "moon", 42, 0x91796c14e794351bull, 0x15f2dcb0c92cd01dull},
+        {LEVEL_TEMPLATE_OPPOSITE_ENEMY, "desert", 7, 0x8646fe22eb02a946ull, 0x97beeb467aba75deull},
+        {LEVEL_TEMPLATE_RIVER_DIVIDES, "marsh", 1234, 0x57877637f624a6e8ull, 0x142264e44469d1acull},
+        {LEVEL_TEMPLATE_2_RIVERS, "winter", 99999, 0x855f4d6ea2f79a1bull, 0x470963f45a49bab7ull},
+        {LEVEL_TEMPLATE_NO_RIVERS, "lava", 31337, 0x201f3acc9e8defa3ull, 0xe5f3aa8d1ba9fce3ull},
+        {LEVEL_TEMPLATE_2_RIVERS, "fall", 5, 0x87a83e0ad5935cf1ull, 0x87b2f87d99250c33ull},
     };
     for (const Case& c : cases) {
         MissionRecord mission = Mission(c.environment, c.layout, 0);

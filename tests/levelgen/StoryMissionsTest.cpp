@@ -4,12 +4,17 @@
 // objective asks for stands in the level, can be walked to from the rig's start (the ground
 // allows it, and the rig's own planner finds the way leg by leg) and paid for with what the
 // mission lands with; what a mission event waits for is there; and the briefing names
-// everything the HUD lists.
+// everything the HUD lists. The minimap's diamonds stand on what the open objectives ask for
+// and on nothing else, the first missions land the rig by ore its first scan finds, and the
+// level's own nests keep clear of the start, that ore and the way to every target.
 #include "campaign/Galaxy.h"
 #include "campaign/PlayerProfile.h"
-#include "platform/Timer.h"
 #include "mechanics/Selection.h"
+#include "platform/Timer.h"
+#include "terrain/Minimap.h"
+#include "terrain/ScanPulses.h"
 #include "tests/levelgen/PopulationTestSupport.h"
+#include "world/Item.h"
 #include "world/CatalogueScript.h"
 #include "world/MissionHooks.h"
 #include "world/PathFinder.h"
@@ -18,6 +23,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -27,6 +33,31 @@ namespace {
 constexpr float LANDING_ORE = 200.0f;    // what every mission starts with
 constexpr float ORE_PER_POINT = 0.5f;    // what a point of repair costs
 const int GALAXIES[] = {1111, 7, 2026};  // the story's bodies of these galaxies give the seeds
+constexpr float FIRST_ORE = 500.0f;      // what the first mission asks to mine
+constexpr float NEST_CLEARANCE = 40.0f;  // nearer than this a nest's creatures find the rig
+constexpr float WAY_CLEARANCE = 30.0f;   // how far off the straight way to a target a nest keeps
+
+// What a diamond may stand on for an objective: the thing it names, or any rock it asks cleared.
+bool Targets(const Objective& o, const Entity* e)
+{
+    if (o.type == OBJECTIVE_DESTROY_TYPE)
+        return (e->flags & ENTITY_ITEM) && (static_cast<const Item*>(e)->itemFlags & ITEM_FLAG_ROCK);
+    return StrICmp(e->name, o.target) == 0;
+}
+bool HasMapTarget(const Objective& o)
+{
+    return o.type != OBJECTIVE_BUILD && o.type != OBJECTIVE_MINING && o.type != OBJECTIVE_DISCOVER_ORE &&
+           strcmp(o.target, "scavengers") != 0;
+}
+float Distance(const Vec3& a, const Vec3& b) { return std::hypot(a.x - b.x, a.z - b.z); }
+// Ground distance from the point to the straight way between two others.
+float DistanceToWay(const Vec3& p, const Vec3& from, const Vec3& to)
+{
+    const float dx = to.x - from.x, dz = to.z - from.z, length = dx * dx + dz * dz;
+    float t = length > 0.0f ? ((p.x - from.x) * dx + (p.z - from.z) * dz) / length : 0.0f;
+    t = std::clamp(t, 0.0f, 1.0f);
+    return std::hypot(p.x - (from.x + t * dx), p.z - (from.z + t * dz));
+}
 
 // The word a briefing uses for what an objective is after.
 const struct {
@@ -146,7 +177,7 @@ protected:
     {
         const Vec3 start = rig->GetPosition(), at = grid->CellToWorld(goal->column, goal->row);
         const bool held = rig->gridCell != nullptr;
-        bool there = false;
+        bool there = grid->GetCellAt(start) == goal;  // what lies beside the rig needs no walk
         for (int leg = 0; leg < 40 && !there; ++leg) {
             ++FrameTimer.frameCount;
             rig->ResetMovement();  // stepping afresh, as it stands at the end of a leg
@@ -177,6 +208,16 @@ protected:
         TheScene.EndIteration();
         for (auto* node = TheScene.terrainObjects.head; node; node = node->next)
             if (pick(node->value)) found.push_back(node->value);
+        return found;
+    }
+    // What the minimap marks with the objective's diamond, as its own walk sees the level.
+    std::vector<Entity*> Diamonds()
+    {
+        Minimap minimap;
+        minimap.AllocateFogGrids();
+        std::vector<Entity*> found;
+        for (Entity* e = TheScene.FirstInCategory(CATEGORY_ALL, 0); e; e = TheScene.NextInCategory())
+            if (ClassifyForMinimap(minimap, e, 1, true) == MINIMAP_OBJECTIVE_ICON) found.push_back(e);
         return found;
     }
     std::vector<Entity*> Find(const char* name)
@@ -318,6 +359,48 @@ TEST_F(StoryMissions, EveryObjectiveIsOpenAtTheStartThereReachableAffordableAndB
             EXPECT_LE(oreBill, LANDING_ORE) << "what the objectives cost in ore";
             EXPECT_LE(fuelBill, 0.0f) << "what they cost in fuel";
             EXPECT_TRUE(named == 0 || named == listed) << "the panel's line names some objectives, not all: " << line;
+
+            // A diamond stands on every open objective's target, and on nothing else; the way
+            // there passes no nest of the level's own.
+            const std::vector<Entity*> diamonds = Diamonds();
+            auto asked = [&](const Entity* e) {
+                for (auto* node = objectives.list.head; node; node = node->next)
+                    if (!(node->value->flags & OBJECTIVE_DONE) && Targets(*node->value, e)) return true;
+                return false;
+            };
+            const std::vector<Entity*> nests = Where([&](const Entity* e) {
+                const Building* b = (e->flags & ENTITY_BUILDING) ? static_cast<const Building*>(e) : nullptr;
+                return b && b->definition && (b->definition->flags & BUILD_CREATURE_NEST) && !asked(e);
+            });
+            const Vec3 start = rig->GetPosition();
+            for (Entity* d : diamonds) EXPECT_TRUE(asked(d)) << "a diamond on " << d->name << ", which nothing asks for";
+            for (auto* node = objectives.list.head; node; node = node->next) {
+                const Objective& o = *node->value;
+                if (!HasMapTarget(o)) continue;
+                EXPECT_TRUE(std::any_of(diamonds.begin(), diamonds.end(), [&](Entity* d) { return Targets(o, d); }))
+                    << "no diamond shows where to " << o.id;
+                for (Entity* target : Where([&](const Entity* e) { return Targets(o, e); }))
+                    for (Entity* nest : nests)
+                        EXPECT_GE(DistanceToWay(nest->GetPosition(), start, target->GetPosition()), WAY_CLEARANCE)
+                            << nest->name << " stands on the way to " << target->name;
+            }
+
+            // The first missions land the rig by ore its first scan finds, and no nest is near.
+            if (story < 2) {
+                const ScanRecord pulse;
+                const float reach = pulse.outerRadius + pulse.maxPhase;
+                float found = 0.0f;
+                for (Entity* ore : Where([](const Entity* e) { return e->flags & ENTITY_RESOURCE; }))
+                    if (Distance(ore->GetPosition(), start) < reach) {
+                        found += ore->GetHealth();
+                        for (Entity* nest : nests)
+                            EXPECT_GE(Distance(nest->GetPosition(), ore->GetPosition()), NEST_CLEARANCE)
+                                << nest->name << " beside the ore at the start";
+                    }
+                EXPECT_GE(found, FIRST_ORE) << "ore the first scan at the start finds";
+                for (Entity* nest : nests)
+                    EXPECT_GE(Distance(nest->GetPosition(), start), NEST_CLEARANCE) << nest->name << " by the start";
+            }
 
             // What an event waits for stands in the level.
             for (int e = 0; e < mission.eventCount; ++e)

@@ -224,6 +224,13 @@ TEST_F(MissionTest, DiscoveringAnEntityNeedsItSeenAndAPlayerAgentNearIt)
     objectives.Tick(true);
     EXPECT_TRUE(Done(discover));
     EXPECT_FALSE(probe->flags & ENTITY_OBJECT_OF_INTEREST);
+
+    // A saved game brings the level back with the probe marked again; the save says it was found.
+    probe->flags |= ENTITY_OBJECT_OF_INTEREST;
+    objectives.SetState(discover->index, OBJECTIVE_ACTIVE, 0);
+    EXPECT_TRUE(probe->flags & ENTITY_OBJECT_OF_INTEREST) << "still to find";
+    objectives.SetState(discover->index, OBJECTIVE_ACTIVE | OBJECTIVE_DONE, 1);
+    EXPECT_FALSE(probe->flags & ENTITY_OBJECT_OF_INTEREST) << "found before the save";
 }
 
 TEST_F(MissionTest, LinesShowProgressAndDoneObjectivesInTheirColours)

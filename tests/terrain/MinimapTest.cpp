@@ -97,6 +97,13 @@ TEST_F(MinimapMarks, EachEntityGetsItsDotIconOrNothing)
     Entity* vent = NewEntity(ENTITY_FUEL);
     Entity* knownVent = NewEntity(ENTITY_FUEL);
     knownVent->discovered = 1;
+    Entity* beacon = NewEntity(ENTITY_STATIC | ENTITY_OBJECT_OF_INTEREST);
+    Entity* ruin = NewEntity(ENTITY_STATIC);
+    Building* cache = NewBuilding(ALIGN_ENEMY);
+    cache->definition = quiet;
+    cache->flags |= ENTITY_OBJECT_OF_INTEREST;
+    Agent* fallen = NewAgent(ALIGN_ENEMY);
+    fallen->flags |= ENTITY_OBJECT_OF_INTEREST | ENTITY_DEAD;
     Agent* critter = NewAgent(ALIGN_NEUTRAL);
     Agent* ally = NewAgent(ALIGN_FRIENDLY);
     const Case cases[] = {
@@ -115,6 +122,10 @@ TEST_F(MinimapMarks, EachEntityGetsItsDotIconOrNothing)
         {"a vent discovered", knownVent, -1, MINIMAP_DOT_FUEL},
         {"a creature seen", critter, frame, MINIMAP_DOT_NEUTRAL},
         {"a friend seen", ally, frame, MINIMAP_DOT_FRIENDLY},
+        {"an objective's own object", beacon, -1, MINIMAP_OBJECTIVE_ICON},
+        {"a mesh of no objective", ruin, frame, MINIMAP_NOTHING},
+        {"a quiet building to destroy", cache, -1, MINIMAP_OBJECTIVE_ICON},
+        {"an objective destroyed", fallen, frame, MINIMAP_NOTHING},
     };
     for (const Case& c : cases) {
         c.entity->fogSeenFrame = c.seenFrame;
@@ -124,7 +135,8 @@ TEST_F(MinimapMarks, EachEntityGetsItsDotIconOrNothing)
     minimap.SetFogEnabled(false);
     vent->fogSeenFrame = -1;
     EXPECT_EQ(Mark(vent), MINIMAP_DOT_FUEL) << "without fog every vent shows";
-    for (Entity* e : {(Entity*)camp, (Entity*)nest, ore, revealed, loot, vent, knownVent}) delete e;
+    for (Entity* e : {(Entity*)camp, (Entity*)nest, ore, revealed, loot, vent, knownVent, beacon, ruin, (Entity*)cache})
+        delete e;
 }
 
 TEST_F(MinimapMarks, RadarsReachAsFarAsTheirKindAndPowerAllow)
