@@ -50,7 +50,7 @@ struct LevelCase {
     bool rigLost;
 };
 const LevelCase LEVELS[] = {{101, true}, {202, false}, {303, false}, {414, false},
-                            {505, false}, {606, false}, {707, false}, {808, false}};
+                            {505, false}, {606, false}, {707, false}, {828, false}};
 
 int CountInScene()
 {

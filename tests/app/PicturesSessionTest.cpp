@@ -209,10 +209,11 @@ TEST_P(PicturesSession, TheBuildingInHandStandsOnItsFootprint)
     int c0, r0, c1, r1;
     ASSERT_TRUE(ghost->GetGridFootprint(&c0, &r0, &c1, &r1));
     const Vec3 low = grid.CellToWorld(c0, r0), high = grid.CellToWorld(c1 + 1, r1 + 1);
-    float left = 1e9f, bottom = 0.0f;
+    float left = 1e9f, bottom = 0.0f, right = 0.0f, top = 1e9f;
     for (const Vec3& corner : {low, high, Vec3(low.x, 0, high.z), Vec3(high.x, 0, low.z)}) {
         Vec3 at = ProjectToScreen(Vec3(corner.x, TheTerrain.GetHeight(corner) + 0.2f, corner.z));
         left = std::min(left, at.x), bottom = std::max(bottom, at.y);
+        right = std::max(right, at.x), top = std::min(top, at.y);
     }
     // Less than half a cell on the screen is a slanted edge's rounding; a tile out of place is off
     // by a whole cell.
@@ -220,8 +221,11 @@ TEST_P(PicturesSession, TheBuildingInHandStandsOnItsFootprint)
     const float slack = 0.4f * std::fabs(a.x - b.x);
     Pixels picture = Shot("preview_" + Size());
     int greenLeft = Config->width, greenBottom = 0;
-    for (int py = std::max(0, y - 200); py < std::min(Config->height, y + 200); ++py)
-        for (int px = std::max(0, x - 200); px < std::min(Config->width, x + 200); ++px) {
+    // Looked for within a little more than a cell round the footprint, so a tile a cell out of
+    // place is seen but the HUD's green bars near a site low on the screen are not.
+    const int margin = (int)(1.2f * std::fabs(a.x - b.x));
+    for (int py = std::max(0, (int)top - margin); py < std::min(Config->height, (int)bottom + margin); ++py)
+        for (int px = std::max(0, (int)left - margin); px < std::min(Config->width, (int)right + margin); ++px) {
             uint32_t c = picture.At(px, py);
             if (Green(c) > 150 && Red(c) < 120 && Blue(c) < 120) greenLeft = std::min(greenLeft, px), greenBottom = std::max(greenBottom, py);
         }
