@@ -23,6 +23,4 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 # The software renderer draws on the calling thread: its worker threads make the leak checker's
 # tracer crash now and then after a test has passed, and one thread keeps pixels deterministic.
 export LP_NUM_THREADS=0
-# The whole-game tests run at most four at a time (their memory), the rest one per processor.
-with_display ctest --test-dir "$ROOT/build/test" --output-on-failure -j "$JOBS" --timeout 300 \
-  --resource-spec-file "$ROOT/tests/support/resources.json"
+with_display ctest --test-dir "$ROOT/build/test" --output-on-failure -j "$JOBS" --timeout 300

@@ -151,11 +151,12 @@ int TaskStep::Repair(float dt, const char*, Job* job)
     }
     float maximum = target->GetMaxHealth();
     if (target->health >= maximum) return FinishRepair(agent, job, target);
-    if (IsBeside(agent->GetPosition(), target, false) && agent->HasStanceBits()) {
+    const bool beside = IsBeside(agent->GetPosition(), target, false);
+    if (beside && agent->HasStanceBits()) {
         agent->StopMove();  // there: it settles before it sets to work
         return STEP_RUNNING;
     }
-    if (!IsBeside(agent->GetPosition(), target, false)) {
+    if (!beside) {
         WorkBeam::Stop(agent);
         if (agent->HasStanceBits()) return STEP_RUNNING;  // on its way
         Vec3 cell;
