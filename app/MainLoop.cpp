@@ -9,6 +9,7 @@
 #include "host/GfxWindow.h"
 #include "host/InputEvents.h"
 #include "host/Log.h"
+#include "host/Random.h"
 #include "host/System.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
@@ -67,6 +68,7 @@ void StartLevel()
         if (water && water->count > 0 && !water->lava) TheEffectManager->QueueWarmUp(WATER_WARM_UP_LIST);
         TheEffectManager->RetryWarmUp();
         const int total = TheEffectManager->WarmUpLeft();
+        const LookOnlyScope lookOnly;
         uint32_t shown = TimeGetTimeMs();
         while (TheEffectManager->WarmUpNext()) {
             if (TimeGetTimeMs() - shown < 100) continue;
@@ -230,6 +232,7 @@ void MainLoopPass()
         // of each pass, so the pause ends with that work done rather than begun.
         const bool waiting = TheGame && TheGame->state != GAME_STATE_PLAYING;
         if (waiting && TheEffectManager) {
+            const LookOnlyScope lookOnly;
             const bool pause = TheGame->state == GAME_STATE_LOAD_PENDING;
             const uint32_t budget = pause ? LOAD_PAUSE_WORK_MS : 12;
             const uint32_t began = TimeGetTimeMs();
@@ -270,6 +273,7 @@ int RunMainLoop()
 
 void RenderFrame()
 {
+    const LookOnlyScope lookOnly;
     FrameSkipped = false;
     if (!Graphics) return;
     DeviceState = Graphics->CheckDeviceLost();

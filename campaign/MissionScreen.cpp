@@ -519,8 +519,11 @@ void MissionScreen::StartMission(int seed, int restore)
 {
     if (!TheGame) return;
     // A body's level seed gives its level again; the start-up's mission without a body (-1)
-    // goes on from the clock's seed, a new level at every start.
+    // goes on from the clock's seed, a new level at every start. The multiply-with-carry
+    // generators start over too, so that no mission played before (nor the start screen's
+    // stars, nor the music chosen) changes this one.
     if (seed >= 0) SRand((unsigned)seed);
+    ResetRandomMWC();
     TheGame->state = GAME_STATE_LOAD_PENDING;
     // The menus must not take clicks meant for the level.
     CloseAllGameWindows();
@@ -708,18 +711,19 @@ void BuildStartScreen()
     s.starfield = CreateGuiSprite(0, 0, w, h, "data/gui/starfield.dds", 0xFFFFFFFF, 0, 0, 1, 1);
     s.nebula = CreateGuiSprite(-w / 16, h / 8, (w * 3) / 4, (h * 9) / 16, "data/gui/nebula.dds", 0xFFFFFFFF, 0, 0, 1, 1);
     const int starSize = h / 5;
+    MwcGenerator& stars = CosmeticRandom();
     for (int i = 0; i < StartScreenParts::STARS; ++i) {
-        const int flip = RandomInt(0, 3);
-        const int x = RandomInt(w / 32, (int)(0.71875f * w)), y = RandomInt(h / 24, (int)(0.625f * h));
-        s.starAlpha[i] = 0.2f + 0.8f * RandomFloatMWC(0.0f, 1.0f);
+        const int flip = stars.Int(0, 3);
+        const int x = stars.Int(w / 32, (int)(0.71875f * w)), y = stars.Int(h / 24, (int)(0.625f * h));
+        s.starAlpha[i] = 0.2f + 0.8f * stars.Float(0.0f, 1.0f);
         s.stars[i] = CreateGuiSprite(x, y, starSize, starSize, "data/gui/stars.dds", PackArgb(1, 1, 1, s.starAlpha[i]), 0,
                                      0, 1, 1);
         if (s.stars[i]) FlipTexCoords(s.stars[i], flip);
     }
     const int bigSize = UnitH(40);
     for (int i = 0; i < StartScreenParts::BIG_STARS; ++i) {
-        const int x = RandomInt(w / 32, (int)(0.90625f * w)), y = RandomInt(h / 24, (int)(0.875f * h));
-        const float* tint = BIG_STAR_TINTS[RandomInt(0, 3)];
+        const int x = stars.Int(w / 32, (int)(0.90625f * w)), y = stars.Int(h / 24, (int)(0.875f * h));
+        const float* tint = BIG_STAR_TINTS[stars.Int(0, 3)];
         for (int c = 0; c < 3; ++c) s.bigStarTint[i][c] = tint[c];
         s.bigStars[i] = CreateGuiSprite(x, y, bigSize, bigSize, "data/gui/bigstar.dds", PackArgb(tint[0], tint[1], tint[2], 1),
                                         0, 0, 1, 1);

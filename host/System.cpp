@@ -3,6 +3,7 @@
 #include "host/Log.h"
 
 #include <SDL.h>
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <chrono>
@@ -281,8 +282,18 @@ void SleepMs(unsigned milliseconds)
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
+namespace {
+std::atomic<uint32_t (*)()> WallClock{nullptr};
+}
+
+void SetWallClock(uint32_t (*milliseconds)())
+{
+    WallClock = milliseconds;
+}
+
 uint32_t TimeGetTimeMs()
 {
+    if (uint32_t (*scripted)() = WallClock.load()) return scripted();
     using namespace std::chrono;
     static const steady_clock::time_point start = steady_clock::now();
     return (uint32_t)duration_cast<milliseconds>(steady_clock::now() - start).count();

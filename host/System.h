@@ -82,3 +82,6 @@ void SetMessageBoxesEnabled(bool enabled);
 void SleepMs(unsigned milliseconds);
 // Milliseconds since an arbitrary start, like the multimedia timer.
 uint32_t TimeGetTimeMs();
+// The clock TimeGetTimeMs reads: the machine's (nullptr), or one a test scripts to play a
+// machine of another speed.
+void SetWallClock(uint32_t (*milliseconds)());

@@ -150,17 +150,8 @@ void GameMechanics::EndLevel()
     if (splats) splats->ClearActive();
     // The rig comes home mended, standing nowhere until the next level places it.
     for (Entity* rig : rigs) {
-        // Its last order belonged to this level: the next one starts it idle.
-        if (rig->flags & ENTITY_AGENT) {
-            Agent* agent = static_cast<Agent*>(rig);
-            if (agent->brain) {
-                agent->brain->ClearJob();
-                agent->brain->SetMode(AI_MODE_IDLE);
-            }
-            agent->activeBuilding.Set(nullptr);
-            agent->activeObject.Set(nullptr);
-            agent->ResetMovement();
-        }
+        // Its last order, fight and timers belonged to this level: the next one starts it idle.
+        if (rig->flags & ENTITY_AGENT) static_cast<Agent*>(rig)->LeaveLevel();
         rig->flags &= ~ENTITY_DEAD;
         rig->SetHealth(rig->GetMaxHealth());
         rig->velocity = Vec3(0.0f, 0.0f, 0.0f);

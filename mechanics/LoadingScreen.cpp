@@ -5,6 +5,7 @@
 #include "campaign/PlayerProfile.h"
 #include "gui/GuiDraw.h"
 #include "host/Log.h"
+#include "host/Random.h"
 #include "host/System.h"
 #include "mechanics/Game.h"
 #include "platform/ConfigFile.h"
@@ -39,7 +40,7 @@ char PhaseName[128] = "";
 int RandomTip(int first)
 {
     if (TipCount - 1 < first) first = 0;
-    return RandomInt(first, TipCount - 1);
+    return CosmeticRandom().Int(first, TipCount - 1);
 }
 
 }  // namespace
@@ -92,6 +93,8 @@ const char* NextTip(uint32_t now)
 
 void Game::ShowLoadingScreen(const char* text, float fraction, bool showTip)
 {
+    // How often this is shown depends on how fast the machine makes the level.
+    const LookOnlyScope lookOnly;
     if (!text) text = "";
     uint32_t now = TimeGetTimeMs();
     uint32_t elapsed = now - LastReportTime;

@@ -291,7 +291,7 @@ void MusicPlayer::PlayIngamePlaylist()
     int order[MAX_MUSIC_TRACKS];
     int trackCount = MusicTrackCount < MAX_MUSIC_TRACKS ? MusicTrackCount : MAX_MUSIC_TRACKS;
     for (int i = 0; i < trackCount; ++i) order[i] = i;
-    ShuffleInts(order, trackCount);
+    ShuffleInts(order, trackCount, CosmeticRandom());
 
     const char* first = nullptr;
     int matches = 0;
@@ -303,7 +303,7 @@ void MusicPlayer::PlayIngamePlaylist()
         ++count;
         ++matches;
         // Each match replaces the first track with chance 1/k: a uniform choice.
-        if (NextRandomMWC() % (uint32_t)matches == 0) {
+        if (CosmeticRandom().Next() % (uint32_t)matches == 0) {
             first = playlist_[count - 1];
             playlistIndex_ = count - 1;
         }

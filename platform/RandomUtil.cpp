@@ -4,39 +4,81 @@
 
 #include <cmath>
 
-static uint32_t mwcZ = 809;
-static uint32_t mwcW = 773;
+namespace {
 
-uint32_t NextRandomMWC()
+MwcGenerator Program;
+MwcGenerator Cosmetic;
+
+}  // namespace
+
+uint32_t MwcGenerator::Next()
 {
     // The carry is the upper half taken as a signed 16-bit number.
-    mwcZ = 36969u * (mwcZ & 65535u) + uint32_t(int32_t(int16_t(uint16_t(mwcZ >> 16))));
-    mwcW = 18000u * (mwcW & 65535u) + uint32_t(int32_t(int16_t(uint16_t(mwcW >> 16))));
-    return (mwcZ << 16) + mwcW;
+    z = 36969u * (z & 65535u) + uint32_t(int32_t(int16_t(uint16_t(z >> 16))));
+    w = 18000u * (w & 65535u) + uint32_t(int32_t(int16_t(uint16_t(w >> 16))));
+    return (z << 16) + w;
 }
 
-void ResetRandomMWC()
-{
-    mwcZ = 809;
-    mwcW = 773;
-}
-
-int RandomInt(int lo, int hi)
+int MwcGenerator::Int(int lo, int hi)
 {
     if (hi < lo) return lo;
     uint32_t range = uint32_t(hi) - uint32_t(lo) + 1u;  // 0 for the full int range
-    uint32_t value = NextRandomMWC();
+    uint32_t value = Next();
     if (range != 0) value %= range;
     return int(uint32_t(lo) + value);
 }
 
-float RandomFloatMWC(float lo, float hi)
+float MwcGenerator::Float(float lo, float hi)
 {
     int64_t l = int64_t(lo * 10000.0f);
     int64_t h = int64_t(hi * 10000.0f);
     if (h < l) return lo;
     uint64_t range = uint64_t(h - l + 1);
-    return float(l + int64_t(NextRandomMWC() % range)) / 10000.0f;
+    return float(l + int64_t(Next() % range)) / 10000.0f;
+}
+
+float MwcGenerator::Unit()
+{
+    return float(Next() >> 17) / 32768.0f;
+}
+
+uint32_t NextRandomMWC()
+{
+    CountDrawWhileLookOnly();
+    return Program.Next();
+}
+
+void ResetRandomMWC()
+{
+    Program = MwcGenerator();
+    Cosmetic = MwcGenerator();
+}
+
+MwcGenerator RandomMWCState()
+{
+    return Program;
+}
+
+int RandomInt(int lo, int hi)
+{
+    if (hi >= lo) CountDrawWhileLookOnly();
+    return Program.Int(lo, hi);
+}
+
+float RandomFloatMWC(float lo, float hi)
+{
+    CountDrawWhileLookOnly();
+    return Program.Float(lo, hi);
+}
+
+MwcGenerator& CosmeticRandom()
+{
+    return Cosmetic;
+}
+
+float CosmeticFloat(float a, float b)
+{
+    return a + (b - a) * Cosmetic.Unit();
 }
 
 float RandomFloat(float a, float b)
@@ -61,12 +103,12 @@ IntPoint HaltonPoint(int i, int width, int height)
     return IntPoint(int(RadicalInverse(i, 2) * float(width)), int(RadicalInverse(i, 3) * float(height)));
 }
 
-template <typename T>
-static void Shuffle(T* values, int n)
+template <typename T, typename Draw>
+static void Shuffle(T* values, int n, Draw draw)
 {
     for (int i = 0; i < n - 1; ++i) {
         int remaining = n - i;
-        int j = i + Rand() / (RANDOM_MAX / remaining + 1);
+        int j = i + draw() / (RANDOM_MAX / remaining + 1);
         T swap = values[i];
         values[i] = values[j];
         values[j] = swap;
@@ -75,18 +117,23 @@ static void Shuffle(T* values, int n)
 
 void ShuffleInts(int* values, int n)
 {
-    Shuffle(values, n);
+    Shuffle(values, n, Rand);
+}
+
+void ShuffleInts(int* values, int n, MwcGenerator& random)
+{
+    Shuffle(values, n, [&random] { return int(random.Next() >> 17); });
 }
 
 void ShuffleVec3(Vec3* points, int n)
 {
-    Shuffle(points, n);
+    Shuffle(points, n, Rand);
 }
 
 void RandomPermutation(int* out, int n)
 {
     for (int i = 0; i < n; ++i) out[i] = i;
-    Shuffle(out, n);
+    Shuffle(out, n, Rand);
 }
 
 void RotateArrayLeft(int* values, int n)

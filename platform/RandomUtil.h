@@ -1,17 +1,40 @@
 #pragma once
-// Random draws built on the two generators: Rand() (host/Random.h, seeded per galaxy and
-// level) and the program's own multiply-with-carry generator, which starts from fixed seeds
-// and is never reseeded, so cosmetic draws (colour variation, camera shake, scattered
-// decals) never disturb the seeded level sequence. Also Halton points and shuffles.
+// Random draws built on the generators: Rand() (host/Random.h, seeded per galaxy and level), the
+// program's own multiply-with-carry generator, which starts each mission from its fixed seeds
+// (the raids' strength draws from it), and a second one of the same kind for what is only seen
+// or heard. Also Halton points and shuffles.
+//
+// How often a frame is drawn, how long a level takes to load and how long a tune plays depend
+// on the machine; a level's course must not. So the particles, the debris, the camera's shake,
+// colour variation, the ground's splats, the loading tips, the start screen's stars, the music's
+// order and a sound picked among several all draw from the cosmetic generator, and never from
+// the two the level runs on.
 #include "host/Maths.h"
 #include "platform/IntRect.h"
 
 #include <cstdint>
 
-// The multiply-with-carry generator: 32 bits per call.
+// A multiply-with-carry generator: 32 bits per call.
+struct MwcGenerator {
+    uint32_t z = 809;
+    uint32_t w = 773;
+
+    uint32_t Next();
+    // lo..hi inclusive; lo when hi is below lo.
+    int Int(int lo, int hi);
+    // lo..hi in steps of 1/10000; lo when hi is below lo.
+    float Float(float lo, float hi);
+    // 0 <= value < 1, in steps of 1/32768.
+    float Unit();
+};
+
+// The program's multiply-with-carry generator: 32 bits per call.
 uint32_t NextRandomMWC();
-// Back to the start seeds (z 809, w 773); for tests that need the start of the sequence.
+// Both multiply-with-carry generators back to the start seeds (z 809, w 773): every mission
+// starts there.
 void ResetRandomMWC();
+// The state of the program's generator, to see that a level's course left it where it should.
+MwcGenerator RandomMWCState();
 // lo..hi inclusive; lo when hi is below lo.
 int RandomInt(int lo, int hi);
 // lo..hi in steps of 1/10000; lo when hi is below lo.
@@ -20,13 +43,19 @@ float RandomFloatMWC(float lo, float hi);
 // a + (b - a) x Rand() / 32768: never b itself.
 float RandomFloat(float a, float b);
 
+// The generator of what is only seen or heard, on the main thread.
+MwcGenerator& CosmeticRandom();
+// a + (b - a) x a fraction below 1 from the cosmetic generator: never b itself.
+float CosmeticFloat(float a, float b);
+
 // The digits of i in base mirrored behind the point; 0 for i below 1 (and for bases below 2).
 float RadicalInverse(int i, int base);
 // A well-spread point of a width x height area: bases 2 and 3.
 IntPoint HaltonPoint(int i, int width, int height);
 
-// In-place shuffles with one Rand() per swap.
+// In-place shuffles with one Rand() per swap (or one draw of the given generator).
 void ShuffleInts(int* values, int n);
+void ShuffleInts(int* values, int n, MwcGenerator& random);
 void ShuffleVec3(Vec3* points, int n);
 // Fills 0..n-1 in random order.
 void RandomPermutation(int* out, int n);

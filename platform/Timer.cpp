@@ -29,9 +29,11 @@ double Timer::GetTime() const
 
 void Timer::Tick()
 {
-    float t = float(GetTime());
+    const double exact = GetTime();
+    const float t = float(exact);
     now = t;
-    delta = t - time;
+    delta = float(exact - exactTime);
+    exactTime = exact;
     time = t;
 
     deltaRing[ringIndex] = delta;
@@ -62,7 +64,8 @@ void Timer::Tick()
 void Timer::Reset()
 {
     delta = 0.0f;
-    time = now = float(GetTime());
+    exactTime = GetTime();
+    time = now = float(exactTime);
     frameCount = 0;
     framesSinceRateUpdate = 0.0f;
     // From now, not from zero: otherwise the first rate after a level start would divide by

@@ -45,6 +45,10 @@ public:
     int ringFilled = 0;
 
 private:
+    // The last reading in full: a frame's delta is taken from it, so that a frame of the same
+    // length gives the same delta however long the program has run (a float of the time since
+    // start grows coarse, and its differences with it).
+    double exactTime = 0.0;
     bool smoothing = true;
     const ClockSource* clock = nullptr;
 };

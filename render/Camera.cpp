@@ -355,7 +355,7 @@ void Camera::BuildMatrices(bool applyShake)
         if (!GetGameSeam().IsGamePaused()) step = FrameTimer.delta < 0.1f ? FrameTimer.delta : 0.1f;
         shake.remaining = shake.remaining - step > 0.0f ? shake.remaining - step : 0.0f;
         float fade = shake.duration > 0.0f ? shake.remaining / shake.duration : 0.0f;
-        float offset = (RandomFloatMWC(-0.25f * shake.amplitude, 0.25f * shake.amplitude) + shake.amplitude) *
+        float offset = (CosmeticRandom().Float(-0.25f * shake.amplitude, 0.25f * shake.amplitude) + shake.amplitude) *
                        fade * fade * std::cos(shake.remaining * shake.frequency);
         viewEye.y += offset;
         viewTarget.y += offset;

@@ -104,7 +104,7 @@ void WriteGpuVertex(const MeshVertex& vertex, const Vec3& position, const Vec3& 
 
 void GetColourPreset(int preset, float out[3])
 {
-    auto draw = [](float lo, float hi) { return RandomFloatMWC(lo, hi); };
+    auto draw = [](float lo, float hi) { return CosmeticRandom().Float(lo, hi); };
     out[0] = out[1] = out[2] = 1.0f;
     switch (preset) {
     case 1:

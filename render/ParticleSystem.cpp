@@ -1,7 +1,6 @@
 #include "render/ParticleSystem.h"
 
 #include "host/GfxBuffers.h"
-#include "host/Random.h"
 #include "platform/GameSeam.h"
 #include "platform/MathUtil.h"
 #include "platform/RandomUtil.h"
@@ -15,15 +14,16 @@
 
 namespace {
 
+// Particles are only seen: they draw from the cosmetic generator.
 float RandomUnit()
 {
-    return (float)Rand() / 32768.0f;
+    return CosmeticRandom().Unit();
 }
 
-// 2 x rand() / 32768 - 1.
+// -1 <= value < 1.
 float RandomSigned()
 {
-    return 2.0f * (float)Rand() / 32768.0f - 1.0f;
+    return 2.0f * RandomUnit() - 1.0f;
 }
 
 void SetColour(float out[4], float r, float g, float b, float a)
@@ -291,8 +291,8 @@ bool ParticleSystem::EmitParticle()
     } else if (flags & PARTICLE_GROUND_WEATHER) {
         Vec3 hit;
         if (!IntersectRayPlane(GameCamera.eye, GameCamera.direction, Vec3(0.0f, 1.0f, 0.0f), 3.0f, &hit)) return false;
-        hit.x += RandomFloatMWC(-area.x, area.x);
-        hit.z += RandomFloatMWC(-area.z, area.z);
+        hit.x += CosmeticRandom().Float(-area.x, area.x);
+        hit.z += CosmeticRandom().Float(-area.z, area.z);
         if (!world.IsPositionRevealed(hit)) return false;
         float h = TerrainHeight(world, hit.x, hit.z);
         if (h < 2.5f) return false;
@@ -313,19 +313,19 @@ bool ParticleSystem::EmitParticle()
     Vec3 at = origin;
     switch (emitType) {
     case EMIT_AREA:
-        if (area.x > 0.0f) at.x += RandomFloat(-1.0f, 1.0f) * area.x;
-        if (area.y > 0.0f) at.y += RandomFloat(-1.0f, 1.0f) * area.y;
-        if (area.z > 0.0f) at.z += RandomFloat(-1.0f, 1.0f) * area.z;
+        if (area.x > 0.0f) at.x += CosmeticFloat(-1.0f, 1.0f) * area.x;
+        if (area.y > 0.0f) at.y += CosmeticFloat(-1.0f, 1.0f) * area.y;
+        if (area.z > 0.0f) at.z += CosmeticFloat(-1.0f, 1.0f) * area.z;
         break;
     case EMIT_CIRCLE: {
-        float a = RandomFloat(0.0f, 2.0f * PI);
+        float a = CosmeticFloat(0.0f, 2.0f * PI);
         at += Vec3(sinf(a) * (area.x > 0.0f ? area.x : 1.0f), 0.0f, cosf(a) * (area.z > 0.0f ? area.z : 1.0f));
         break;
     }
     case EMIT_SPIRAL: {
         float inner = area.x > 0.0f ? area.x : 1.0f;
         float outer = area.z > 0.0f ? area.z : 10.0f;
-        float radius = RandomFloat(inner, outer);
+        float radius = CosmeticFloat(inner, outer);
         // Inner and outer radius alike make an arm of no length: every particle sits at its start.
         float angle = outer != inner ? (radius - inner) / (outer - inner) * area.y : 0.0f;
         p->angle = angle;
@@ -338,9 +338,9 @@ bool ParticleSystem::EmitParticle()
         break;
     }
     case EMIT_DISK: {
-        float rx = RandomFloat(0.0f, area.x);
-        float rz = RandomFloat(0.0f, area.z);
-        float a = RandomFloat(0.0f, 2.0f * PI);
+        float rx = CosmeticFloat(0.0f, area.x);
+        float rz = CosmeticFloat(0.0f, area.z);
+        float a = CosmeticFloat(0.0f, 2.0f * PI);
         at += Vec3(sinf(a) * rx, 0.0f, cosf(a) * rz);
         break;
     }
@@ -354,11 +354,11 @@ bool ParticleSystem::EmitParticle()
         heading = direction;
         Matrix turn;
         if (pitchChange != 0.0f) {
-            MatrixRotationX(&turn, DegreesToRadians(RandomFloat(-1.0f, 1.0f) * pitchChange));
+            MatrixRotationX(&turn, DegreesToRadians(CosmeticFloat(-1.0f, 1.0f) * pitchChange));
             Vec3TransformNormal(&heading, &heading, &turn);
         }
         if (yawChange != 0.0f) {
-            MatrixRotationY(&turn, DegreesToRadians(RandomFloat(-1.0f, 1.0f) * yawChange));
+            MatrixRotationY(&turn, DegreesToRadians(CosmeticFloat(-1.0f, 1.0f) * yawChange));
             Vec3TransformNormal(&heading, &heading, &turn);
         }
     } else if (flags & PARTICLE_RADIAL_DIR) {
@@ -366,8 +366,8 @@ bool ParticleSystem::EmitParticle()
         out.y = 0.0f;
         if (Vec3LengthSq(&out) > 0.0f) Vec3Normalize(&heading, &out);
     } else {
-        float pitchDegrees = pitch + RandomFloat(-1.0f, 1.0f) * pitchChange;
-        float yawDegrees = yaw + RandomFloat(-1.0f, 1.0f) * yawChange;
+        float pitchDegrees = pitch + CosmeticFloat(-1.0f, 1.0f) * pitchChange;
+        float yawDegrees = yaw + CosmeticFloat(-1.0f, 1.0f) * yawChange;
         DirectionFromAngles(DegreesToRadians(pitchDegrees), DegreesToRadians(yawDegrees), &heading);
     }
     p->velocity = heading * (speed + speedChange * RandomSigned());
@@ -377,7 +377,7 @@ bool ParticleSystem::EmitParticle()
     p->b = colour[2];
     p->a = colour[3];
     p->angularSpeed = rotation + rotationChange * RandomSigned();
-    if (randomRotation != 0.0f) p->angle = RandomFloat(0.0f, randomRotation);
+    if (randomRotation != 0.0f) p->angle = CosmeticFloat(0.0f, randomRotation);
     if (flags & PARTICLE_INHERIT_VELOCITY && owner) p->velocity += world.GetEntityVelocity(owner);
     return true;
 }

@@ -218,7 +218,7 @@ void TerrainChunk::BuildSplatMesh(const Terrain& terrain)
         int& cell = splatCells[(size_t)p.y * across + p.x];
         if (cell != 0 || !terrain.mapCells || terrain.mapCells[(size_t)z * terrain.width + x] != 0) continue;
         if (terrain.GetNormal(x, z).y < 0.5f) continue;
-        cell = RandomInt(1, SPLAT_TILES);
+        cell = CosmeticRandom().Int(1, SPLAT_TILES);
     }
 
     auto mesh = std::make_unique<IndexedMesh>();
@@ -242,7 +242,7 @@ void TerrainChunk::BuildSplatMesh(const Terrain& terrain)
             float ua = (float)((value - 1) % 4) * 0.25f, va = (float)(3 - (value - 1) / 4) * 0.25f;
             float ub = ua + 0.25f, vb = va + 0.25f;
             const float corners[4][2] = {{ub, va}, {ua, va}, {ua, vb}, {ub, vb}};
-            int turn = RandomInt(0, 3);
+            int turn = CosmeticRandom().Int(0, 3);
             const int cells[4][2] = {{x, z}, {x + 1, z}, {x + 1, z + 1}, {x, z + 1}};
             int base = (int)geometry.vertices.size();
             for (int k = 0; k < 4; ++k) {

@@ -1,6 +1,5 @@
 #include "terrain/Water.h"
 
-#include "host/Random.h"
 #include "host/System.h"
 #include "platform/RandomUtil.h"
 #include "render/Effect.h"
@@ -297,11 +296,12 @@ bool WaterSet::RandomPointInVisibleZone(Vec3* out) const
         const WaterZone& zone = zones[i];
         if (zone.pointCount <= 0) continue;
         if (Frustum && Frustum->ClassifyBox(zone.boxMin, zone.boxMax) <= ViewFrustum::OUTSIDE) continue;
-        // Reservoir choice: every visible zone ends up equally likely.
+        // Reservoir choice: every visible zone ends up equally likely. What is in view is the
+        // camera's business, so only the cosmetic generator is drawn from.
         ++seen;
-        if (Rand() % seen == 0) chosen = &zone;
+        if (CosmeticRandom().Int(0, seen - 1) == 0) chosen = &zone;
     }
     if (!chosen) return false;
-    if (out) *out = chosen->points[(size_t)RandomInt(0, chosen->pointCount - 1)];
+    if (out) *out = chosen->points[(size_t)CosmeticRandom().Int(0, chosen->pointCount - 1)];
     return true;
 }

@@ -124,6 +124,45 @@ void Agent::Reset(bool full)
     thinkOffset = 0.0f;
 }
 
+void Agent::LeaveLevel()
+{
+    if (brain) {
+        brain->ClearJob();
+        brain->Init();
+        brain->SetMode(AI_MODE_IDLE);
+    }
+    activeBuilding.Clear();
+    activeObject.Clear();
+    mine.Clear();
+    dropOff.Clear();
+    target.Clear();
+    ResetMovement();
+    moveQueue.Clear();
+    ForgetPath();
+    // It lands on the next level facing as every rig lands.
+    yaw = targetYaw = 0.0f;
+    MatrixRotationY(&rotation, 0.0f);
+    ageTimers[0] = ageTimers[1] = 0.0f;
+    thinkOffset = 0.0f;
+    sinceReset = 0.0f;
+    attackTimer = 0.0f;
+    fireToggle = 0;
+    waitTime = blockedTime = 0.0f;
+    workTimer = mineTimer = processTimer = 0.0f;
+    freezeTime = cloakTime = 0.0f;
+    classWord &= ~AGENT_CLOAKED;
+    pathRetryTime = goalBlockedTime = 0.0f;
+    walkRoundFailed = 0;
+    for (StatusEffect& effect : statusEffects) effect = StatusEffect{0, 0.0f, 0.0f, 0.0f, 0.0f, EntityRef()};
+    statusCount = 0;
+    for (ThreatRecord& threat : threats) threat = ThreatRecord{EntityRef(), 0.0f, 0.0f};
+    threatCount = 0;
+    engagedTime = 0.0f;
+    healingEffect = nullptr;
+    workEffect = nullptr;
+    workSound = -1;
+}
+
 bool Agent::GetWorldBounds(Vec3* min, Vec3* max)
 {
     if (!mesh) return false;

@@ -151,6 +151,10 @@ public:
     // The agent part only. A full reset builds the move queue; otherwise it is emptied, and
     // the attachments and equipment the agent had are let go.
     void Reset(bool full);
+    // What of the agent belonged to the level it leaves: its order, its fight, its path, its
+    // timers and what burns on it. The rig keeps its equipment and experience for the next
+    // level, and only those: a level plays the same whatever level the rig came from.
+    void LeaveLevel();
     // The mesh's box grown by the boxes of the attached meshes.
     bool GetWorldBounds(Vec3* min, Vec3* max) override;
     // The pick ray against the mesh and every attached mesh: the box turned with the agent,

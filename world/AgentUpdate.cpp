@@ -426,7 +426,7 @@ void Agent::UpdateMeshes(float step)
     mesh->Update(step);
     if (digging && keyBefore < 15 && mesh->currentKey >= 15 && SoundMgr) {
         char sound[16];
-        snprintf(sound, sizeof sound, "pickaxe_%d", RandomInt(1, 3));
+        snprintf(sound, sizeof sound, "pickaxe_%d", CosmeticRandom().Int(1, 3));
         SoundMgr->PlaySound(sound);
     }
     float detail = Config ? Config->animUpdateDistance : 0.0f;

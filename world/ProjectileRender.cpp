@@ -2,7 +2,7 @@
 // debris pieces), and the debris field's pieces in flight.
 #include "world/ProjectileSystem.h"
 
-#include "host/Random.h"
+#include "platform/RandomUtil.h"
 #include "mechanics/Game.h"
 #include "mechanics/Scene.h"
 #include "platform/MathUtil.h"
@@ -27,10 +27,10 @@ constexpr float LASER_WIDTH = 0.75f;
 constexpr float LIGHTNING_WIDTH = 1.0f;
 constexpr float BEAM_FRAME_TIME = 0.1f;
 
-// A random number in low..high from the game's generator.
+// A random number in low..high; the debris is only seen, so from the cosmetic generator.
 float RandomIn(float low, float high)
 {
-    return low + (high - low) * (float)Rand() / 32767.0f;
+    return CosmeticFloat(low, high);
 }
 
 void SetWorld(const Matrix& world, const Vec3& at)
@@ -239,7 +239,7 @@ void DebrisField::Spawn(int kind, const Vec3& position, float size, bool allPiec
     set->count = allPieces ? available : kind == GENERIC_BOT ? 4 : 8;
     for (int i = 0; i < set->count; ++i) {
         Piece& piece = set->pieces[i];
-        int which = allPieces ? i : available > 0 ? Rand() % available : 0;
+        int which = allPieces ? i : available > 0 ? CosmeticRandom().Int(0, available - 1) : 0;
         piece.mesh = available > 0 ? meshes[kind][which] : nullptr;
         Vec3 offset(RandomIn(-0.9f, 0.9f), RandomIn(-0.9f, 0.9f), RandomIn(-0.9f, 0.9f));
         piece.position = position + offset;

@@ -20,9 +20,14 @@
 #include "world/BuildItem.h"
 #include "world/GridQueries.h"
 #include "world/Grid.h"
+#include "host/Random.h"
+#include "host/System.h"
+#include "platform/RandomUtil.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+
 
 using namespace playersession;
 
@@ -505,6 +510,77 @@ protected:
         return TheMessageWindow && TheMessageWindow->shown && TheMessageWindow->missionComplete;
     }
 };
+
+// A machine so slow that every wait on the clock runs out at once: each reading of the wall
+// clock is a second and a half after the last.
+uint32_t Crawl()
+{
+    static uint32_t now = 0;
+    return now += 1500;
+}
+
+// What the level holds: both of the game's sequences where they stand, the clock, and every
+// entity's name, flags, place and health, bit for bit, in the order the level lists them (ids
+// are handed out for the program's whole run: they tell what was made before the level).
+uint64_t LevelChecksum()
+{
+    uint64_t sum = 1469598103934665603ull;
+    auto add = [&sum](const void* data, size_t size) {
+        for (size_t i = 0; i < size; ++i) sum = (sum ^ static_cast<const unsigned char*>(data)[i]) * 1099511628211ull;
+    };
+    const unsigned rand = RandState();
+    const MwcGenerator mwc = RandomMWCState();
+    add(&rand, sizeof rand);
+    add(&mwc.z, sizeof mwc.z);
+    add(&mwc.w, sizeof mwc.w);
+    add(&MissionTime, sizeof MissionTime);
+    for (Entity* e = TheScene.FirstEntity(SEGMENTS_ALL); e; e = TheScene.NextEntity()) {
+        const Vec3 at = e->GetPosition();
+        add(e->name, strlen(e->name));
+        add(&e->flags, sizeof e->flags);
+        add(&at, sizeof at);
+        add(&e->health, sizeof e->health);
+    }
+    TheScene.EndIteration();
+    return sum;
+}
+
+// A level's course follows from its seed and the player's orders alone. The second story
+// mission is started twice, the second time on a machine so slow that every wait on the clock
+// runs out (the loading's tips turn over at each phase, the warm-up does one draw a pass), and
+// played two minutes the same way each time: the rig fights its way toward the camp. Both
+// plays end the same, nothing was drawn from the game's sequences while a frame or the loading
+// screen was drawn, and the end is pinned, so that a machine that plays it otherwise fails here.
+TEST_F(FirstMissionSession, ALevelPlaysTheSameOnASlowMachineAsOnAFastOne)
+{
+    struct End {
+        unsigned rand;
+        MwcGenerator mwc;
+        uint64_t sum;
+    } ends[2] = {};
+    for (int run = 0; run < 2; ++run) {
+        SCOPED_TRACE(run == 0 ? "fast" : "slow");
+        SetWallClock(run == 1 ? Crawl : nullptr);
+        const bool into = IntoTheFirstMission(99, 1);
+        SetWallClock(nullptr);
+        ASSERT_TRUE(into);
+        Agent* rig = GetPlayerRig();
+        Entity* camp = Named("Scavenger_camp");
+        ASSERT_TRUE(rig && camp);
+        // The slow machine also draws every tenth step: the pictures change nothing either.
+        ScopedGlobal<bool> drawing{drawn, run == 1};
+        const float start = MissionTime;
+        FightYourWayTo(rig, camp->GetPosition(), 8.0f, 20.0f, 120.0f);
+        Play(120.0f - (MissionTime - start), 0.1f, [] { return true; });
+        ends[run] = {RandState(), RandomMWCState(), LevelChecksum()};
+    }
+    EXPECT_EQ(ends[0].rand, ends[1].rand) << "the level's generator";
+    EXPECT_EQ(ends[0].mwc.z, ends[1].mwc.z) << "the program's generator";
+    EXPECT_EQ(ends[0].mwc.w, ends[1].mwc.w);
+    EXPECT_EQ(ends[0].sum, ends[1].sum) << "the level's entities";
+    EXPECT_EQ(DrawsWhileLookOnly(), 0) << "draws of the game's sequences while drawing";
+    EXPECT_EQ(ends[0].sum, 17013135984040781732ull) << "the pinned end of the level";
+}
 
 TEST_F(FirstMissionSession, OnBeginnerTheRigSeesWhatHitsItAndWalksBackOutOfALair)
 {

@@ -40,6 +40,7 @@ TEST(Random, StaysInFifteenBitsAndRepeatsPerSeed)
 #include <algorithm>
 #include <cctype>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -71,6 +72,36 @@ std::string CodeOnly(const std::string& text)
     return out;
 }
 
+struct Call {
+    std::string name;
+    int line;
+};
+
+// The calls of any of the named functions in code (members of our own records, x.random() or
+// p->rand(), are not calls of the free functions).
+template <typename Names>
+std::vector<Call> CallsOf(const std::string& code, const Names& names)
+{
+    auto isWord = [](char c) { return std::isalnum((unsigned char)c) || c == '_'; };
+    std::vector<Call> calls;
+    for (size_t i = 0; i < code.size();) {
+        if (!isWord(code[i])) {
+            ++i;
+            continue;
+        }
+        size_t start = i;
+        while (i < code.size() && isWord(code[i])) ++i;
+        std::string word = code.substr(start, i - start);
+        if (start > 0 && (code[start - 1] == '.' || code[start - 1] == '>')) continue;
+        if (std::find(std::begin(names), std::end(names), word) == std::end(names)) continue;
+        size_t next = i;
+        while (next < code.size() && std::isspace((unsigned char)code[next])) ++next;
+        if (next < code.size() && code[next] == '(')
+            calls.push_back({word, 1 + int(std::count(code.begin(), code.begin() + start, '\n'))});
+    }
+    return calls;
+}
+
 }  // namespace
 
 // Levels and galaxies must come out the same from a seed on every machine, so every draw goes
@@ -78,30 +109,30 @@ std::string CodeOnly(const std::string& text)
 TEST(Random, NoGameCodeCallsTheLibraryGenerator)
 {
     const char* banned[] = {"rand", "srand", "rand_r", "random", "srandom", "drand48", "random_shuffle"};
-    auto isWord = [](char c) { return std::isalnum((unsigned char)c) || c == '_'; };
     int scanned = 0;
     for (const std::string& path : SourceFiles({"app", "host", "platform", "render", "terrain", "world", "mechanics",
                                                 "levelgen", "gui", "interface", "campaign", "tools", "content"})) {
-        std::string code = CodeOnly(ReadTextFile(SourcePath(path)));
-        for (size_t i = 0; i < code.size();) {
-            if (!isWord(code[i])) {
-                ++i;
-                continue;
-            }
-            size_t start = i;
-            while (i < code.size() && isWord(code[i])) ++i;
-            std::string word = code.substr(start, i - start);
-            // Members of our own records (x.random(), p->rand()) are not the library's.
-            if (start > 0 && (code[start - 1] == '.' || code[start - 1] == '>')) continue;
-            if (std::find(std::begin(banned), std::end(banned), word) == std::end(banned)) continue;
-            size_t next = i;
-            while (next < code.size() && std::isspace((unsigned char)code[next])) ++next;
-            if (next < code.size() && code[next] == '(') {
-                int line = 1 + int(std::count(code.begin(), code.begin() + start, '\n'));
-                ADD_FAILURE() << path << ":" << line << " calls " << word << "(); use Rand() from host/Random.h";
-            }
-        }
+        for (const Call& call : CallsOf(CodeOnly(ReadTextFile(SourcePath(path))), banned))
+            ADD_FAILURE() << path << ":" << call.line << " calls " << call.name << "(); use Rand() from host/Random.h";
         ++scanned;
     }
     EXPECT_GT(scanned, 0) << "no sources below " << SourcePath("");
+}
+
+// What is only drawn or heard is drawn as often as the machine manages: it must never take
+// from the two sequences a level runs on, only from the cosmetic generator.
+TEST(Random, WhatIsOnlySeenOrHeardDrawsFromTheCosmeticGenerator)
+{
+    const std::vector<const char*> seeded = {"Rand", "RandomInt", "RandomFloat", "RandomFloatMWC", "NextRandomMWC",
+                                             "ShuffleVec3", "RandomPermutation", "RandomPointAround", "RandomPointOnCircle"};
+    std::vector<std::string> files = SourceFiles({"render"});
+    for (const char* file : {"world/ProjectileRender.cpp", "terrain/Water.cpp", "terrain/TerrainLayers.cpp",
+                             "mechanics/LoadingScreen.cpp", "platform/MusicPlayer.cpp", "campaign/MissionScreen.cpp"})
+        files.push_back(file);
+    for (const std::string& path : files) {
+        const std::string code = CodeOnly(ReadTextFile(SourcePath(path)));
+        ASSERT_FALSE(code.empty()) << path;
+        for (const Call& call : CallsOf(code, seeded))
+            ADD_FAILURE() << path << ":" << call.line << " calls " << call.name << "(); use CosmeticRandom()";
+    }
 }

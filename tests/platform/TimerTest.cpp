@@ -47,6 +47,25 @@ TEST(Timer, SteadyFramesFromTheFirstOn)
     EXPECT_FLOAT_EQ(timer.now, timer.time);
 }
 
+// A twentieth of a second is the same delta at start-up and after a day of play: a level
+// plays the same whenever in the program's life it is played.
+TEST(Timer, AFrameOfOneLengthGivesOneDeltaHoweverLongTheProgramRan)
+{
+    Timer timer = StartedTimer();
+    timer.SetSmoothing(false);
+    ticksPerSecond = 1000000;
+    timer.Init(true);
+    Frame(timer, 50000);
+    const float first = timer.delta;
+    EXPECT_FLOAT_EQ(first, 0.05f);
+    for (uint64_t later : {uint64_t(3600) * 1000000, uint64_t(86400) * 1000000}) {
+        ticks += later;
+        timer.Tick();
+        Frame(timer, 50000);
+        EXPECT_EQ(timer.delta, first) << "after " << later / 1000000 << " s";
+    }
+}
+
 TEST(Timer, HitchesAreSmoothedUnlessSwitchedOff)
 {
     struct Case {

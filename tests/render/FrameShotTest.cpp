@@ -5,6 +5,7 @@
 #include "tests/render/DrawTestSupport.h"
 
 #include "host/Random.h"
+#include "platform/RandomUtil.h"
 #include "platform/ConfigFile.h"
 #include "platform/Timer.h"
 #include "render/Camera.h"
@@ -45,9 +46,9 @@ TEST_F(DrawTest, AWholeFrameOfTextSpritesParticlesAndTheGraph)
     std::string white = MakeTextureFile("shotwhite.dds", 0xFFFFFFFF);
     std::string dot = MakeSoftDotTexture("shotdot.dds");
 
-    // --- Particles, seen from a camera above the ground; their spread comes from the game's
-    // generator, started where the game starts it.
-    SRand(1);
+    // --- Particles, seen from a camera above the ground; their spread comes from the cosmetic
+    // generator, started where every mission starts it.
+    ResetRandomMWC();
     std::unique_ptr<ParticleManager> particles(new ParticleManager());
     ASSERT_GT(particles->TemplateCount(), 30) << "data/effects.pkb is missing";
     const Placed placed[] = {

@@ -6,6 +6,7 @@
 #include "tests/render/DrawTestSupport.h"
 
 #include "host/Random.h"
+#include "platform/RandomUtil.h"
 #include "platform/Timer.h"
 #include "render/Camera.h"
 #include "render/EffectManager.h"
@@ -57,7 +58,7 @@ protected:
         declaration = GetMeshVertexDeclaration();
         ASSERT_NE(declaration, nullptr);
 
-        SRand(1);  // the particles' spread, as the game starts its generator
+        ResetRandomMWC();  // the particles' spread, as every mission starts its generator
         particles.reset(new ParticleManager());
         ASSERT_GT(particles->TemplateCount(), 30) << "data/effects.pkb is missing";
         const struct {

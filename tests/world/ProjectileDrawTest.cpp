@@ -2,6 +2,7 @@
 // burst of an explosion, read back from the device.
 #include "host/GfxDevice.h"
 #include "host/Random.h"
+#include "platform/RandomUtil.h"
 #include "mechanics/Scene.h"
 #include "render/Camera.h"
 #include "render/EffectManager.h"
@@ -70,7 +71,7 @@ TEST(ProjectileDraw, ALaserBeamAndAnExplosionShowWhereTheyHappen)
     ScopedGlobal<TextureManager*> textureManager(Textures, textures.get());
     TheScene.Init();
     ASSERT_NE(TheScene.particles, nullptr);
-    SRand(23);
+    ResetRandomMWC();  // the debris' spread
 
     ViewFrustum frustum = LookFrom(Vec3(0.0f, 14.0f, -12.0f), Vec3(0.0f, 0.0f, 2.0f), (float)width / height);
     ScopedGlobal<ViewFrustum*> view(Frustum, &frustum);
@@ -137,7 +138,7 @@ TEST(ProjectileDraw, ProjectilesAndDebrisDrawTheirMeshes)
     ScopedGlobal<TextureManager*> textureManager(Textures, textures.get());
     TheScene.Init();
     ASSERT_TRUE(TheScene.ReadSceneFile("data/scripts/primitives.cgs"));
-    SRand(23);
+    ResetRandomMWC();  // the debris' spread
 
     ViewFrustum frustum = LookFrom(Vec3(0.0f, 6.0f, -10.0f), Vec3(0.0f, 1.0f, 0.0f), (float)width / height);
     ScopedGlobal<ViewFrustum*> view(Frustum, &frustum);
