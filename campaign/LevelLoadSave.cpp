@@ -472,6 +472,37 @@ bool ReadSaveGame(const char* baseName)
     return true;
 }
 
+bool DeleteProfileSaves(const char* profileName)
+{
+    if (!IsValidProfileName(profileName)) return false;
+    const std::string folder = std::string(UserFolder) + "/savefiles/" + profileName;
+    bool removed = true;
+    // What a stopped save kept aside goes first: a stop half-way through leaves nothing that the
+    // next listing would put back as a save.
+    for (const std::string& inner : {folder + "/" + STAGING_FOLDER, folder}) {
+        FileStatus status;
+        if (GetFileStatus(inner.c_str(), status) != 0 || !status.isDirectory) continue;
+        std::vector<std::string> files;
+        DirectorySearch search;
+        std::string entry;
+        bool isDirectory = false;
+        if (search.Begin(inner.c_str(), "*"))
+            while (search.Next(entry, isDirectory))
+                if (!isDirectory) files.push_back(inner + "/" + entry);
+        search.Close();
+        for (const std::string& file : files)
+            if (remove(file.c_str()) != 0 && errno != ENOENT) {
+                Log("WARNING: could not delete %s\n", file.c_str());
+                removed = false;
+            }
+        if (remove(inner.c_str()) != 0) {
+            Log("WARNING: could not delete %s\n", inner.c_str());
+            removed = false;
+        }
+    }
+    return removed;
+}
+
 int SaveGame(void* user, Button*)
 {
     LevelLoadSaveGui* screen = TheLevelLoadSaveGui;

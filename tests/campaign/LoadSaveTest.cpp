@@ -239,6 +239,44 @@ TEST_F(SaveGames, WhatOlderBuildsLeftHalfWayIsPutBackWhole)
         }
 }
 
+// Deleting a profile takes every save of it with whatever a stopped save left aside (the
+// states of tests/data/bad-files/save-switch, and a switch stopped after its mark): a new
+// profile of that name lists none and loads none.
+TEST_F(SaveGames, ADeletedProfileTakesItsSavesWithWhatTheyLeftAside)
+{
+    static int stop;
+    ScopedGlobal<SaveStep (*)(int)> hook(SaveStepHook,
+                                         [](int step) { return step == stop ? SaveStep::Stop : SaveStep::Go; });
+    const struct {
+        const char* script;  // or stopped at that step of the save's switch
+        int stop;
+    } states[] = {{"", 0}, {"deleted_profile_save_returns.sh", 0}, {"settle_lone_mark.sh", 0},
+                  {"old_build_kept_file.sh", 0}, {"", 5}};
+    for (const auto& state : states) {
+        SCOPED_TRACE(testing::Message() << state.script << " " << state.stop);
+        stop = 0;
+        ASSERT_TRUE(WriteSaveGame("slot"));
+        stop = state.stop;
+        if (stop) {
+            EXPECT_FALSE(WriteSaveGame("slot"));
+        }
+        stop = 0;
+        if (*state.script) {
+            const std::string script = std::string("sh tests/data/bad-files/save-switch/") + state.script + " '" +
+                                       folder + "' slot >/dev/null 2>&1";
+            ASSERT_EQ(system(script.c_str()), 0);
+        }
+        LogCaptureBegin();
+        EXPECT_TRUE(DeleteProfileSaves("Pilot"));
+        LevelBrowser browser;
+        browser.FillFromDirectory(folder.c_str());
+        EXPECT_FALSE(ReadSaveGame("slot"));
+        LogCaptureEnd();
+        EXPECT_EQ(browser.EntryCount(), 0);
+        EXPECT_FALSE(std::filesystem::exists(folder));
+    }
+}
+
 // However many saves there are, the list holds the newest, the one just written among them; a
 // name with dots of its own is that name, never the save before its first dot.
 TEST_F(SaveGames, TheListKeepsTheNewestAndANameIsWhole)
