@@ -42,22 +42,6 @@ namespace {
 constexpr const char* STAGING_FOLDER = ".saving";
 constexpr const char* SAVE_EXTENSIONS[3] = {".cgs", ".sav", ".vis"};
 
-// The values of a profile file's lines, by key (the first word of a line).
-std::string ProfileValue(const std::string& text, const char* key)
-{
-    std::istringstream lines(text);
-    std::string line;
-    const size_t length = strlen(key);
-    while (std::getline(lines, line)) {
-        if (line.compare(0, length, key) != 0 || line.size() <= length) continue;
-        if (line[length] != ' ' && line[length] != '\t') continue;
-        size_t start = line.find_first_not_of(" \t", length);
-        size_t end = line.find_last_not_of(" \t\r");
-        return start == std::string::npos ? std::string() : line.substr(start, end - start + 1);
-    }
-    return std::string();
-}
-
 bool ReadWholeFile(const std::string& path, std::string* text)
 {
     std::ifstream in(path, std::ios::binary);
@@ -435,8 +419,10 @@ bool ReadSaveGame(const char* baseName)
         return false;
     }
     // The mission's body must be found before anything of the save is taken.
-    const int seed = atoi(ProfileValue(profileText, "galaxyseed").c_str());
-    const int missionId = atoi(ProfileValue(profileText, "currentMission").c_str());
+    // Judged by what the profile's load takes, so that a save that loads plays the mission its
+    // next save is checked against.
+    const int seed = ProfileTextInt(profileText, "galaxyseed", -1);
+    const int missionId = ProfileTextInt(profileText, "currentMission", 0);
     if (!SaveHasBody(seed, missionId)) {
         snprintf(text, sizeof text, "The mission of the save '%s' is not in its galaxy.", baseName);
         ShowMessage(text);
@@ -470,6 +456,37 @@ bool ReadSaveGame(const char* baseName)
         return false;
     }
     return true;
+}
+
+bool DeleteProfileSaves(const char* profileName)
+{
+    if (!IsValidProfileName(profileName)) return false;
+    const std::string folder = std::string(UserFolder) + "/savefiles/" + profileName;
+    bool removed = true;
+    // What a stopped save kept aside goes first: a stop half-way through leaves nothing that the
+    // next listing would put back as a save.
+    for (const std::string& inner : {folder + "/" + STAGING_FOLDER, folder}) {
+        FileStatus status;
+        if (GetFileStatus(inner.c_str(), status) != 0 || !status.isDirectory) continue;
+        std::vector<std::string> files;
+        DirectorySearch search;
+        std::string entry;
+        bool isDirectory = false;
+        if (search.Begin(inner.c_str(), "*"))
+            while (search.Next(entry, isDirectory))
+                if (!isDirectory) files.push_back(inner + "/" + entry);
+        search.Close();
+        for (const std::string& file : files)
+            if (remove(file.c_str()) != 0 && errno != ENOENT) {
+                Log("WARNING: could not delete %s\n", file.c_str());
+                removed = false;
+            }
+        if (remove(inner.c_str()) != 0) {
+            Log("WARNING: could not delete %s\n", inner.c_str());
+            removed = false;
+        }
+    }
+    return removed;
 }
 
 int SaveGame(void* user, Button*)
@@ -575,10 +592,10 @@ void LevelBrowser::ReadSaveHeader(const char* savePath)
 {
     std::string text;
     ReadWholeFile(SaveProfilePath(savePath), &text);
-    std::string pilot = ProfileValue(text, "name");
-    std::string chassis = ProfileValue(text, "chassis");
+    std::string pilot = ProfileTextValue(text, "name");
+    std::string chassis = ProfileTextValue(text, "chassis");
     CopyText(profileName, sizeof profileName, pilot.empty() ? "none" : pilot.c_str());
-    profileLevel = LevelFromExperience(atoi(ProfileValue(text, "experience").c_str()));
+    profileLevel = LevelFromExperience(ProfileTextInt(text, "experience", 0));
     chassisKind = chassis == "basic" ? 2 : chassis == "round" ? 1 : 0;
     FileStatus status;
     dateText[0] = 0;

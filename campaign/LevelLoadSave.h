@@ -131,4 +131,9 @@ extern SaveStep (*SettleStepHook)(int step);
 // its profile, its level or its mission's body is missing.
 bool ReadSaveGame(const char* baseName);
 
+// Removes the profile's save folder: every save, and whatever a save stopped half-way left
+// aside, so that a new profile of that name starts with none. False (logged) when anything of
+// it stays.
+bool DeleteProfileSaves(const char* profileName);
+
 extern LevelLoadSaveGui* TheLevelLoadSaveGui;

@@ -10,6 +10,7 @@
 // renames it over the old one, so a crash or a full disk leaves the previous profile whole.
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 class Agent;
 class Item;
@@ -207,6 +208,12 @@ private:
 // at "LeftWeapon", "rightweapon" at "RightWeapon"); what hung there goes. Null (nothing
 // changed) without a rig or such an item, or when the rig has no room for it.
 Item* AttachRigWeapon(Agent* rig, const char* itemName, const char* slot, const char* bone);
+
+// One key's value in a profile file's text, read as PlayerProfile::Load reads it (a key given
+// twice takes the last line's value), so that a save is judged by what its load will take: the
+// rest of the key's line, or a whole number (absent: the value of a file without the key).
+std::string ProfileTextValue(const std::string& text, const char* key);
+int ProfileTextInt(const std::string& text, const char* key, int absent);
 
 // The current profile: the rig catalogue's current one, or the start-up stand-in before the
 // catalogue has made one.

@@ -145,7 +145,38 @@ std::string RestOfLine(Lexer& in)
     return value;
 }
 
+// Calls read at each line the key opens, the lexer standing after the key. The lines are
+// those the reader below takes: keys in any case, comments and what follows END_OF_FILE passed
+// over; a key is the first word of its line.
+template <class F> void EachKeyLine(const std::string& text, const char* key, F read)
+{
+    Lexer in(text.data(), text.size(), SCRIPT_RULES);
+    int line = 0;
+    while (const char* token = in.Next()) {
+        if (in.Line() == line) continue;
+        if (in.Is(token, key)) read(in);
+        line = in.Line();
+    }
+}
+
 }  // namespace
+
+std::string ProfileTextValue(const std::string& text, const char* key)
+{
+    std::string value;
+    EachKeyLine(text, key, [&](Lexer& in) { value = RestOfLine(in); });
+    return value;
+}
+
+int ProfileTextInt(const std::string& text, const char* key, int absent)
+{
+    int value = absent;
+    EachKeyLine(text, key, [&](Lexer& in) {
+        value = 0;
+        in.ReadInt(nullptr, &value);
+    });
+    return value;
+}
 
 Item* AttachRigWeapon(Agent* rig, const char* itemName, const char* slot, const char* bone)
 {

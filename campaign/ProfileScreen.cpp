@@ -1,6 +1,7 @@
 #include "campaign/ProfileScreen.h"
 
 #include "campaign/Galaxy.h"
+#include "campaign/LevelLoadSave.h"
 #include "campaign/MissionScreen.h"
 #include "campaign/PlayerProfile.h"
 #include "campaign/RigCatalog.h"
@@ -71,22 +72,6 @@ std::string BaseName(const char* path)
     size_t dot = name.rfind('.');
     if (dot != std::string::npos) name.erase(dot);
     return name;
-}
-
-// Removes a profile's save folder, "<user folder>/savefiles/<name>", with the files in it.
-void DeleteSaves(const char* name)
-{
-    char folder[MAX_PATH_TEXT];
-    if (snprintf(folder, sizeof folder, "%s/savefiles/%s", UserFolder, name) >= (int)sizeof folder) return;
-    std::vector<std::string> files;
-    {
-        DirectoryList list(folder, "*");
-        for (const char* path = list.First(); path; path = list.Next()) files.push_back(path);
-    }
-    for (const std::string& file : files)
-        if (remove(file.c_str()) != 0) Log("WARNING: could not delete %s\n", file.c_str());
-    FileStatus status;
-    if (GetFileStatus(folder, status) == 0 && remove(folder) != 0) Log("WARNING: could not delete %s\n", folder);
 }
 
 void SaveSettings()
@@ -679,7 +664,7 @@ void ProfileScreen::DeleteSelected()
     if (!PathOf(selectedName, path, sizeof path)) return;
     if (remove(path) != 0) Log("WARNING: could not delete %s\n", path);
     // A new profile of the same name must not find this one's saves.
-    DeleteSaves(selectedName);
+    DeleteProfileSaves(selectedName);
     const bool wasCurrent = Config && StrICmp(Config->currentprofile, selectedName) == 0;
     CopyText(selectedName, sizeof selectedName, "#");
     if (wasCurrent) {

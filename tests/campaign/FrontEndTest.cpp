@@ -427,10 +427,12 @@ TEST_F(FrontEnd, ProfilesAreMadeListedLoadedAndDeleted)
     EXPECT_STREQ(Config->currentprofile, "Ada");
     EXPECT_STREQ(GetPlayerProfile()->name, "Ada");
 
-    // Deleting takes the player's saves with the profile, and leaves no current profile.
+    // Deleting takes the player's saves with the profile, what a stopped save kept aside too,
+    // and leaves no current profile.
     const std::string saves = folder + "/Veldmark/savefiles/Ada";
-    ASSERT_TRUE(CreateFolder(saves.c_str()));
+    ASSERT_TRUE(CreateFolder((saves + "/.saving").c_str()));
     ASSERT_TRUE(WriteTextFile(saves + "/first.sav", "saved"));
+    ASSERT_TRUE(WriteTextFile(saves + "/.saving/second.old.sav", "saved"));
     screen.DeleteSelected();
     EXPECT_FALSE(Exists(ProfileFile("Ada")));
     EXPECT_FALSE(Exists(saves + "/first.sav"));

@@ -19,6 +19,7 @@
 #include <cstring>
 #include <chrono>
 #include <filesystem>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -237,6 +238,95 @@ TEST_F(SaveGames, WhatOlderBuildsLeftHalfWayIsPutBackWhole)
             EXPECT_TRUE(Files("slot") == (reading == SAVE ? fresh : old)) << "the save is whole";
             EXPECT_FALSE(std::filesystem::exists(folder + ".saving")) << "nothing is left half-way";
         }
+}
+
+// Deleting a profile takes every save of it with whatever a stopped save left aside (the
+// states of tests/data/bad-files/save-switch, and a switch stopped after its mark): a new
+// profile of that name lists none and loads none.
+TEST_F(SaveGames, ADeletedProfileTakesItsSavesWithWhatTheyLeftAside)
+{
+    static int stop;
+    ScopedGlobal<SaveStep (*)(int)> hook(SaveStepHook,
+                                         [](int step) { return step == stop ? SaveStep::Stop : SaveStep::Go; });
+    const struct {
+        const char* script;  // or stopped at that step of the save's switch
+        int stop;
+    } states[] = {{"", 0}, {"deleted_profile_save_returns.sh", 0}, {"settle_lone_mark.sh", 0},
+                  {"old_build_kept_file.sh", 0}, {"", 5}};
+    for (const auto& state : states) {
+        SCOPED_TRACE(testing::Message() << state.script << " " << state.stop);
+        stop = 0;
+        ASSERT_TRUE(WriteSaveGame("slot"));
+        stop = state.stop;
+        if (stop) {
+            EXPECT_FALSE(WriteSaveGame("slot"));
+        }
+        stop = 0;
+        if (*state.script) {
+            const std::string script = std::string("sh tests/data/bad-files/save-switch/") + state.script + " '" +
+                                       folder + "' slot >/dev/null 2>&1";
+            ASSERT_EQ(system(script.c_str()), 0);
+        }
+        LogCaptureBegin();
+        EXPECT_TRUE(DeleteProfileSaves("Pilot"));
+        LevelBrowser browser;
+        browser.FillFromDirectory(folder.c_str());
+        EXPECT_FALSE(ReadSaveGame("slot"));
+        LogCaptureEnd();
+        EXPECT_EQ(browser.EntryCount(), 0);
+        EXPECT_FALSE(std::filesystem::exists(folder));
+    }
+}
+
+// A save whose profile gives its mission twice (tests/data/bad-files/saves/two_mission_lines.txt:
+// a profile, a line "@@SAV@@", then its level) is judged by the mission its load takes, the
+// last line's as for every key: one without a mission is refused, one with a mission loads, and
+// the game's own saves of it load again, written the same.
+TEST_F(SaveGames, ASaveIsJudgedByTheMissionItsLoadTakes)
+{
+    auto galaxy = std::make_unique<Galaxy>();
+    ScopedGlobal<Galaxy*> current{TheGalaxy, galaxy.get()};
+    const std::string text = ReadTextFile("tests/data/bad-files/saves/two_mission_lines.txt");
+    const size_t level = text.find("@@SAV@@\n");
+    ASSERT_NE(level, std::string::npos);
+    const std::string profile = text.substr(0, level);
+    const std::string lines = "currentMission\t0\ncurrentMission\t-1\n";
+    const size_t at = profile.find(lines);
+    ASSERT_NE(at, std::string::npos);
+    const std::string swapped =
+        std::string(profile).replace(at, lines.size(), "currentMission\t-1\ncurrentMission\t0\n");
+    const struct {
+        const char* missions;
+        std::string profile;
+        bool loads;
+    } cases[] = {{"0, then -1", profile, false}, {"-1, then 0", swapped, true}};
+    ASSERT_TRUE(std::filesystem::create_directories(folder));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.missions);
+        ASSERT_TRUE(WriteTextFile(Path("two", ".cgs"), c.profile));
+        ASSERT_TRUE(WriteTextFile(Path("two", ".sav"), text.substr(level + 8)));
+        GetPlayerProfile()->credits = 999;
+        LogCaptureBegin();
+        const bool loaded = ReadSaveGame("two");
+        const std::string log = LogCaptureEnd();
+        ASSERT_EQ(loaded, c.loads) << log;
+        if (!loaded) {
+            EXPECT_NE(log.find("is not in its galaxy"), std::string::npos);
+            EXPECT_EQ(GetPlayerProfile()->credits, 999) << "the profile stays as it was";
+            continue;
+        }
+        std::string saved[2];
+        for (std::string& written : saved) {
+            ASSERT_TRUE(WriteSaveGame("again"));
+            written = ReadTextFile(Path("again", ".cgs"));
+            LogCaptureBegin();
+            const bool again = ReadSaveGame("again");
+            const std::string againLog = LogCaptureEnd();
+            EXPECT_TRUE(again) << againLog;
+        }
+        EXPECT_NE(saved[0].find("currentMission\t0\n"), std::string::npos);
+        EXPECT_EQ(saved[1], saved[0]);
+    }
 }
 
 // However many saves there are, the list holds the newest, the one just written among them; a
