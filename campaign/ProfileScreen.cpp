@@ -48,8 +48,9 @@ const char* const STARTING_WEAPONS[2] = {"laser_cutter", "machinegun"};
 
 namespace {
 
-// The texts shown while the pointer rests on a choice (hover values 1..4).
-const char* const HINT_KEYS[4] = {"<gunner_bot_desc>", "<scout_bot_desc>", "<laser_cutter_desc>",
+// The texts shown while the pointer rests on a choice (hover values 1..4). A starting unit's
+// says that it is the one fighting bot the factory will build: the other is never offered.
+const char* const HINT_KEYS[4] = {"<profile_gunner_bot>", "<profile_scout_bot>", "<laser_cutter_desc>",
                                   "<machinegun_desc>"};
 const char* const DIFFICULTIES[4] = {"Beginner", "Normal", "Advanced", "Expert"};
 constexpr int ROW_GROUP = 1;

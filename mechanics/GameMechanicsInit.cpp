@@ -230,6 +230,7 @@ bool GameMechanics::Init()
     }
     started = true;
     TheScene.firstFrame = true;
+    TheScene.rigLostAfterWin = false;
     if (TheGalaxy) TheGalaxy->CheckLevelStamp();
     ClearLevelName();
     return result;

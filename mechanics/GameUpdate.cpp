@@ -3,6 +3,7 @@
 #include "campaign/PlayerProfile.h"
 #include "gui/Label.h"
 #include "interface/MessageLists.h"
+#include "interface/ResultsScreen.h"
 #include "mechanics/EventManager.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Objectives.h"
@@ -149,6 +150,11 @@ void GameMechanics::Update()
     }
     HandleMouseOrders(dt);
     TheScene.Update();
+    if (TheScene.rigLostAfterWin) {
+        TheScene.rigLostAfterWin = false;
+        EndMission(false);
+        return;
+    }
     if (aiManager) aiManager->Update(dt);
     if (projectiles) projectiles->Update(dt);
     if (splats) splats->Update(dt);

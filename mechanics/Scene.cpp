@@ -8,6 +8,7 @@
 #include "host/System.h"
 #include "interface/InGameMenu.h"
 #include "mechanics/GameMechanics.h"
+#include "mechanics/Objectives.h"
 #include "platform/Timer.h"
 #include "render/AnimLibrary.h"
 #include "terrain/Skybox.h"
@@ -518,8 +519,13 @@ void Scene::RetireDead(Entity* entity)
 {
     uint32_t flags = entity->flags;
     if (flags & ENTITY_PLAYER) {
-        // The lost rig ends the mission: the "Mission Failed!" window takes the screen and the
-        // world stands still until the player restarts, loads or leaves. The wreck stays.
+        // The lost rig ends the mission, and the wreck stays. A mission already won stays won:
+        // it ends as the guild's "Exit Mission" ends it. Otherwise the "Mission Failed!" window
+        // takes the screen and the world stands still until the player restarts, loads or leaves.
+        if (TheObjectives && TheObjectives->Count() > 0 && TheObjectives->AllComplete()) {
+            rigLostAfterWin = true;
+            return;
+        }
         if (TheInGameMenu && !TheInGameMenu->failedShown) TheInGameMenu->SetFailedVisible(true);
         return;
     }

@@ -283,6 +283,9 @@ public:
     // The first frame of a level: entities are not updated yet (they settle first); set by the
     // level start, cleared by the first update.
     bool firstFrame = false;
+    // The rig fell after every objective was done: the mission ends won once this frame's
+    // update is over (ending it tears the level down under the walk). Set by the update.
+    bool rigLostAfterWin = false;
     UnitControlCount unitControl;
 
     // The list of a category walk's list index (0..3 in the order of category 0), or null.

@@ -108,19 +108,21 @@ bool MeasureAttack(Agent* attacker, AttackPlace* place)
     Grid* grid = CurrentGrid();
     auto snap = [grid](const Vec3& p) { return grid ? grid->SnapToGridPoint(p) : p; };
     Vec3 self = snap(attacker->GetPosition());
-    float edge = 0.0f;
     place->entity = target;
     if (target->flags & (ENTITY_BUILDING | ENTITY_ITEM)) {
+        // A building is in reach once its nearest wall is: from beside a wide camp its middle
+        // lies farther off than a gun carries.
         place->point = target->GetCenter();
-        Vec3 min, max;
-        if (target->GetWorldBounds(&min, &max)) edge = (max.x - min.x) * 0.5f;
+        place->distance = GroundDistanceToCells(self, target);
+        // Beside it, or when guards and walls hold every cell there, a cell farther out.
         Vec3 beside;
-        const bool found = FindFreeCellNear(&beside, target, attacker->GetPosition(), 0.0f, nullptr);
+        const bool found = FindFreeCellNear(&beside, target, attacker->GetPosition(), 0.0f, nullptr) ||
+                           FindRaidStandCell(target, attacker->GetPosition(), &beside, nullptr);
         place->reach = found ? beside : place->point;
     } else {
         place->point = place->reach = snap(target->GetPosition());
+        place->distance = GroundDistance(self, place->point);
     }
-    place->distance = GroundDistance(self, place->point) - edge;
     return true;
 }
 
@@ -217,10 +219,12 @@ int Agent::DoRangedAttack(float, Job*)
     AttackPlace place;
     if (!MeasureAttack(this, &place)) return 1;
     if (place.distance > GetAttackRange() - 1.0f) {
-        const bool chasingAMover = (place.entity->flags & ENTITY_AGENT) &&
-                                   (static_cast<Agent*>(place.entity)->classWord & AGENT_MOVING) &&
-                                   (classWord & AGENT_MOVING);
-        if (!chasingAMover || GroundDistance(place.entity->GetPosition(), PathEnd(this)) > CHASE_SLACK)
+        // A walk under way goes on while it still leads there: planned afresh every frame, a
+        // long way round is never walked.
+        const bool mover = (place.entity->flags & ENTITY_AGENT) &&
+                           (static_cast<Agent*>(place.entity)->classWord & AGENT_MOVING);
+        const Vec3 goal = mover ? place.entity->GetPosition() : place.reach;
+        if (!(classWord & (AGENT_MOVING | AGENT_STEPPING)) || GroundDistance(goal, PathEnd(this)) > CHASE_SLACK)
             MoveTo(place.reach, true);
         return Unfired(this);
     }

@@ -69,6 +69,20 @@ bool EntityCells(const Grid& grid, Entity* entity, IntRect* cells)
 
 }  // namespace
 
+float GroundDistanceToCells(const Vec3& from, Entity* entity)
+{
+    const Grid* grid = CurrentGrid();
+    IntRect cells;
+    const Vec3 at = entity->GetPosition();
+    if (!grid || !(entity->flags & (ENTITY_BUILDING | ENTITY_ITEM)) || !EntityCells(*grid, entity, &cells))
+        return std::sqrt(GroundDistanceSq(at, from));
+    const Vec3 low = grid->CellToWorld(cells.minX, cells.minY);
+    const Vec3 high = grid->CellToWorld(cells.maxX, cells.maxY) + Vec3(grid->cellSize, 0.0f, grid->cellSize);
+    const float dx = std::max({low.x - from.x, 0.0f, from.x - high.x});
+    const float dz = std::max({low.z - from.z, 0.0f, from.z - high.z});
+    return std::sqrt(dx * dx + dz * dz);
+}
+
 bool HasFreeNeighbourCell(const GridCell* cell, const Entity* entity)
 {
     const Grid* grid = CurrentGrid();

@@ -24,6 +24,10 @@ struct GridCell;
 // four sides leads to another free walkable cell. Ties go to the first cell met, column by
 // column. With a maximum distance above 0.01 a cell farther than that from `from` is refused.
 bool FindFreeCellNear(Vec3* out, Entity* target, const Vec3& from, float maximumDistance, const Vec3* fallback);
+// The ground distance from a point to the cells an entity stands on (a building's or item's
+// grid rectangle, edge to edge; 0 on them); to its position when it holds no cells or there is
+// no grid.
+float GroundDistanceToCells(const Vec3& from, Entity* entity);
 // Whether one of the four sides of the cell leads to a walkable cell that is empty or held by
 // the entity.
 bool HasFreeNeighbourCell(const GridCell* cell, const Entity* entity);

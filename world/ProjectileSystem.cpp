@@ -17,6 +17,7 @@
 #include "terrain/Terrain.h"
 #include "world/Agent.h"
 #include "world/Grid.h"
+#include "world/GridQueries.h"
 #include "world/Item.h"
 
 #include <cmath>
@@ -458,11 +459,11 @@ void ProjectileSystem::UpdateBeams(float dt)
             for (int i = 0; beam->mount && i < agent->attachmentCount; ++i)
                 if (&agent->attachments[i] == beam->mount) agent->attachments[i].clock = 0.0f;
             if (target) {
+                // A building is in reach while its nearest wall is, as the attack measures it.
                 float range = agent->GetAttackRange();
-                if (target->flags & (ENTITY_BUILDING | ENTITY_ITEM)) {
-                    Vec3 min, max;
-                    if (target->GetWorldBounds(&min, &max)) range += (max.x - min.x) * 0.5f;
-                }
+                if (target->flags & (ENTITY_BUILDING | ENTITY_ITEM))
+                    range += GetGroundDistance(agent->GetPosition(), target->GetPosition()) -
+                             GroundDistanceToCells(agent->GetPosition(), target);
                 if (!IsInFacingCone(agent->GetPosition(), agent->yaw, target->GetPosition(), range, 30.0f))
                     ended = true;
             }

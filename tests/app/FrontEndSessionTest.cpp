@@ -9,12 +9,14 @@
 #include "campaign/StorySlideshow.h"
 #include "gui/Button.h"
 #include "gui/EditBox.h"
+#include "gui/GuiDraw.h"
 #include "gui/Label.h"
 #include "gui/MessageDialogGui.h"
 #include "gui/ModelViewer.h"
 #include "interface/MessageWindow.h"
 #include "interface/OptionsWindow.h"
 #include "platform/ConfigFile.h"
+#include "render/GraphicsDevice.h"
 
 using namespace playersession;
 
@@ -130,6 +132,37 @@ TEST_F(FrontEndSession, FromTheLogoThroughTheIntroAndANewProfileIntoTheFirstStor
         Pixels preview = CropPixels(ToPixels(shot), rig->viewX, rig->viewY, rig->viewX + rig->viewWidth,
                                     rig->viewY + rig->viewHeight);
         EXPECT_TRUE(MatchesReference(preview, "new_profile_rig", {12, preview.width * preview.height / 50}));
+    }
+
+    // Resting on a starting unit tells the player it is the fighting bot the factory will
+    // build, the other not; the words stand on their backing, within the screen.
+    const struct {
+        int choice;
+        const char* bot;
+        const char* other;
+    } units[] = {{0, "Gunner", "Scout"}, {1, "Scout", "Gunner"}};
+    for (const auto& unit : units) {
+        SCOPED_TRACE(unit.bot);
+        Button* button = TheProfileScreen->unitButtons[unit.choice];
+        ASSERT_NE(button, nullptr);
+        int x = 0, y = 0;
+        button->GetScreenPosition(&x, &y);
+        MoveMouseTo(x + button->width / 2, y + button->height / 2);
+        Passes(3, 0.05f);
+        ASSERT_TRUE(TheProfileScreen->hintShown);
+        const std::string hint = GuiDisplayText(TheProfileScreen->hintBox->GetText());
+        EXPECT_EQ(hint.find(std::string(unit.bot) + ": the fighting bot your factory will build"), 0u) << hint;
+        EXPECT_NE(hint.find(std::string("The ") + unit.other + " is not built."), std::string::npos) << hint;
+        // The frame as drawn with the pointer resting there (a screenshot takes the pointer away).
+        const int hintX = Input.mouse->cursorX, hintY = Input.mouse->cursorY;
+        RenderFrame();
+        const Pixels frame = ReadBackBuffer(Graphics->device);
+        const Label* words = TheProfileScreen->hintBox;
+        EXPECT_LE(words->x + words->wrapWidth, Config->width) << "the hint stays on the screen";
+        Pixels around = CropPixels(frame, hintX - 16, hintY, std::min(Config->width, hintX + Config->height / 2),
+                                   std::min(Config->height, hintY + Config->height / 6));
+        EXPECT_TRUE(MatchesReference(around, "new_profile_unit_hint_" + std::to_string(unit.choice),
+                                     {12, around.width * around.height / 50}));
     }
 
     // "OK" makes the profile and opens the galaxy.

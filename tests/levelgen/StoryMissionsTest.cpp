@@ -17,7 +17,9 @@
 #include "world/Item.h"
 #include "world/CatalogueScript.h"
 #include "world/MissionHooks.h"
+#include "world/GridQueries.h"
 #include "world/PathFinder.h"
+#include "world/ProjectileSystem.h"
 #include "world/TaskManager.h"
 #include "world/TaskStepsSupport.h"
 
@@ -506,4 +508,52 @@ TEST_F(StoryMissions, EachObjectTheRigMendsCountsOnceMendedFromBesideIt)
         }
     }
     EXPECT_GT(mended, 0) << "the story has objects the rig mends";
+}
+
+// Two gunners brought up at the rig's start, the camp of the second story mission under the
+// cursor, a right click: they walk the long way there, stop where their guns reach its walls and
+// shoot until it falls. Only they act; the camp and its guards stand as they were made.
+TEST_F(StoryMissions, TheSecondMissionsCampFallsToGunnersSentAtItWithARightClick)
+{
+    ScopedGlobal<int> selected{MissionScreen::selectedIndex};
+    for (int galaxy : {1111, 2222, 3333}) {
+        SCOPED_TRACE(galaxy);
+        Start(1, LevelSeed(galaxy, 1));
+        const std::vector<Entity*> camps = Find("Scavenger_camp");
+        ASSERT_EQ(camps.size(), 1u);
+        Entity* camp = camps[0];
+        std::vector<Agent*> gunners;
+        game.ClearSelection();
+        for (int i = 0; i < 2; ++i) {
+            Vec3 at;
+            const Vec3 start = rig->GetPosition();
+            ASSERT_TRUE(FindFreeCellNear(&at, nullptr, start, 0.0f, &start));
+            Agent* gunner = TheScene.CreateAgent("gunner_bot", false);
+            ASSERT_NE(gunner, nullptr);
+            gunner->SetPosition(at);
+            gunner->flags &= ~ENTITY_PLACED;
+            gunner->ResetMovement();
+            gunner->ClaimGridCell(at);
+            ASSERT_NE(TheScene.AddEntity(gunner), nullptr);
+            game.hand.selected.PushBack(gunner);
+            gunners.push_back(gunner);
+        }
+        game.hoveredEntity = camp;
+        game.pickedPoint = camp->GetCenter();
+        game.pressTimer = 1.0f;
+        game.OrderSelected();
+        game.hoveredEntity = nullptr;
+        for (Agent* gunner : gunners) EXPECT_EQ(gunner->target.Get(), camp) << "the right click gave the attack";
+        const EntityRef target(camp);
+        ASSERT_NE(TheProjectiles, nullptr);
+        for (float t = 0.0f; t < 600.0f && target.GetLive(); t += 0.1f) {
+            Frame(0.1f);
+            TheProjectiles->Update(0.1f);
+        }
+        EXPECT_FALSE(target.GetLive()) << "the camp stands with " << camp->GetHealth() << " hull; the gunners "
+                                       << GetGroundDistance(gunners[0]->GetPosition(), camp->GetCenter()) << " and "
+                                       << GetGroundDistance(gunners[1]->GetPosition(), camp->GetCenter())
+                                       << " from its middle";
+        game.ClearSelection();
+    }
 }
