@@ -95,4 +95,32 @@ TEST_F(RigFight, TheRigClosesInOnWhatShootsItFromBeyondItsReachAndCutsOn)
     }
 }
 
+// Sent over a river's crossing to the far side (two legs), a gunner meets a walker halfway.
+// Told to attack on the way, it kills the walker and goes on; on a plain move it walks past.
+TEST_F(RigFight, AUnitSentAcrossTheMapFightsWhatMeetsItAndArrives)
+{
+    for (bool attackMove : {true, false}) {
+        SCOPED_TRACE(attackMove ? "attack on the way" : "plain move");
+        ClearAgents();
+        Agent* gunner = Spawn("gunner_bot", 10, 30);
+        Agent* walker = Spawn("scav_small", 30, 33);
+        ASSERT_TRUE(gunner && walker);
+        walker->stance = AGENT_STANCE_HOLD_POSITION;
+        EntityRef foe(walker);
+        const Vec3 crossing = Corner(28, 30), goal = Corner(60, 30);
+        gunner->MoveTo(crossing, true);
+        gunner->moveQueue.Push(goal);
+        if (attackMove) gunner->classWord |= AGENT_ORDERED_MOVE;
+        bool fought = false;
+        PlayUntil(90.0f, 0.1f, [&] {
+            fought |= gunner->CurrentAiMode() == AI_MODE_ATTACK;
+            return !gunner->IsAlive() || GetGroundDistance(gunner->GetPosition(), goal) < 3.0f;
+        });
+        ASSERT_TRUE(gunner->IsAlive());
+        EXPECT_LT(GetGroundDistance(gunner->GetPosition(), goal), 3.0f) << "it arrived";
+        EXPECT_EQ(fought, attackMove);
+        EXPECT_EQ(foe.GetLive() == nullptr, attackMove) << "the walker it met is dead";
+    }
+}
+
 }  // namespace
