@@ -51,8 +51,23 @@ void StopAttack(Agent* agent)
     if (slot >= 0) mesh->SetAnimation(slot, true, true);
 }
 
-// The attacker the agent answers: of those in its attacker list that are enemies still alive,
-// within its sight and within reach of its weapons, the one that hurt it most.
+// How far a fight the agent took up itself may lead it from where it stood: about twice its
+// weapon's reach.
+float Leash(const Agent* agent)
+{
+    return 2.0f * agent->GetAttackRange();
+}
+
+// A foe that cannot be shot from anywhere within the leash tied at that point.
+bool BeyondTheLeash(const Agent* agent, const Vec3& tiedAt, const Entity* foe)
+{
+    return GetGroundDistance(tiedAt, foe->GetPosition()) > Leash(agent) + agent->GetAttackRange();
+}
+
+// The attacker the agent answers: of those in its attacker list that are enemies still alive
+// and within reach of its weapons, the one that hurt it most. One that shot from beyond the
+// agent's sight is answered too: it hurt the agent; one that could not be reached without
+// going past the leash is not.
 Entity* TopAttacker(Agent* agent)
 {
     const bool noAir = CannotHitAir(agent, false);
@@ -64,7 +79,7 @@ Entity* TopAttacker(Agent* agent)
         Entity* attacker = record.attacker.GetLive();
         if (!attacker || !(attacker->flags & ENTITY_AGENT) || attacker->alignment != ALIGN_ENEMY) continue;
         if (IsCloakedAgent(attacker) || (noAir && static_cast<Agent*>(attacker)->IsAirUnit())) continue;
-        if (GetGroundDistance(at, attacker->GetPosition()) > agent->noticeRange) continue;
+        if (BeyondTheLeash(agent, at, attacker)) continue;
         if (record.threat > most) {
             most = record.threat;
             top = attacker;
@@ -91,7 +106,16 @@ void AIBrain::Init()
     job = nullptr;
     mode = AI_MODE_NONE;
     ownFight = false;
+    ForgetResume();
+}
+
+void AIBrain::ForgetResume()
+{
     resumeMode = AI_MODE_NONE;
+    fightOrigin = Vec3();
+    holdsPlace = false;
+    resumeLegCount = 0;
+    resumeAttackMove = false;
 }
 
 const char* AIBrain::GetModeName(int mode)
@@ -121,15 +145,15 @@ int AIBrain::SetJob(const char* jobName, Agent* agent, int newMode)
 {
     mode = newMode;
     ownFight = false;
-    resumeMode = AI_MODE_NONE;
+    ForgetResume();
     if (!TakeJob(agent, nullptr)) return 0;
     return job->SetTask(jobName) ? 1 : 0;
 }
 
 void AIBrain::ClearJob()
 {
-    // Whatever the player says next replaces the work an attacker interrupted.
-    resumeMode = AI_MODE_NONE;
+    // Whatever the player says next replaces the work or the move an attacker interrupted.
+    ForgetResume();
     if (!job) return;
     if (TaskManager* tasks = TaskManager::Get()) tasks->ReleaseJob(job);
     job = nullptr;
@@ -174,9 +198,17 @@ void AIBrain::ThinkAttacker(Agent* agent)
         // An attack the player ordered goes on as ordered.
         if (!ownFight) return;
         Entity* target = agent->target.GetLive();
+        // A foe that hurt it is followed as far as the leash and no farther.
+        if (target && agent->FindThreat(target) && holdsPlace &&
+            (GetGroundDistance(fightOrigin, agent->GetPosition()) > Leash(agent) ||
+             BeyondTheLeash(agent, fightOrigin, target))) {
+            LetGoAtTheLeash(agent);
+            return;
+        }
         // The pilot's rig goes no further after a foe it picked than it sees: what runs into the
         // dark is let go, and the rig is not led into a camp or a lair it never meant to enter.
-        if (rig && target && GetGroundDistance(agent->GetPosition(), target->GetPosition()) > agent->noticeRange) {
+        if (rig && target && !agent->FindThreat(target) &&
+            GetGroundDistance(agent->GetPosition(), target->GetPosition()) > agent->noticeRange) {
             StopAttack(agent);
             return;
         }
@@ -203,17 +235,25 @@ void AIBrain::ThinkAttacker(Agent* agent)
         return;
     }
     if (mode != AI_MODE_IDLE && mode != AI_MODE_NONE) return;
-    // A plain move order is obeyed to the letter; one given to attack on the way is not.
-    if (agent->HasStanceBits() && !(agent->classWord & AGENT_ORDERED_MOVE)) return;
+    // A plain move order is obeyed to the letter, between the legs of its way too; one given to
+    // attack on the way is not.
+    const bool underWay = agent->HasStanceBits() || !agent->moveQueue.IsEmpty();
+    if (underWay && !(agent->classWord & AGENT_ORDERED_MOVE)) return;
     if (Entity* attacker = TopAttacker(agent)) {
-        const int work = resumeMode;
         TakeOwnFight(agent, attacker);
-        resumeMode = work;
         return;
     }
     if (const char* work = ResumableJob(resumeMode)) {
         SetJob(work, agent, resumeMode);
         return;
+    }
+    if (!underWay) {
+        // The errand the fights broke off goes on; with none, the next fight ties a new leash.
+        if (resumeLegCount > 0) {
+            ResumeMove(agent);
+            return;
+        }
+        ForgetResume();
     }
     agent->target.Clear();
     float best = 999999.0f;
@@ -249,10 +289,46 @@ void AIBrain::ThinkAttacker(Agent* agent)
 
 void AIBrain::TakeOwnFight(Agent* agent, Entity* foe)
 {
+    // A fight that follows another on the same errand keeps the first one's leash and errand.
+    if (!holdsPlace) {
+        holdsPlace = true;
+        fightOrigin = agent->GetPosition();
+        resumeLegCount = 0;
+        resumeAttackMove = (agent->classWord & AGENT_ORDERED_MOVE) != 0;
+        if (agent->HasStanceBits()) resumeLegs[resumeLegCount++] = agent->stepTarget;
+        for (const auto* node = agent->moveQueue.Points().head; node && resumeLegCount < RESUME_LEGS; node = node->next)
+            resumeLegs[resumeLegCount++] = node->value;
+    }
     agent->target.Set(foe);
     agent->engagedTime = 0.0f;
     mode = AI_MODE_ATTACK;
     ownFight = TakeJob(agent, "AttackEntity");
+}
+
+void AIBrain::LetGoAtTheLeash(Agent* agent)
+{
+    // The attacker it let go is not answered again unless it hurts the agent anew.
+    if (ThreatRecord* record = agent->FindThreat(agent->target.Get())) record->threat = 0.0f;
+    // With no work and no move to go back to, the agent walks back to where it stood.
+    if (resumeMode == AI_MODE_NONE && resumeLegCount == 0) {
+        resumeLegs[resumeLegCount++] = fightOrigin;
+        resumeAttackMove = false;
+    }
+    StopAttack(agent);
+}
+
+void AIBrain::ResumeMove(Agent* agent)
+{
+    const int legs = resumeLegCount;
+    const bool attackMove = resumeAttackMove;
+    Vec3 points[RESUME_LEGS];
+    for (int i = 0; i < legs; ++i) points[i] = resumeLegs[i];
+    ForgetResume();
+    if (legs <= 0) return;
+    agent->MoveTo(points[0], true);
+    agent->moveQueue.Clear();
+    for (int i = 1; i < legs; ++i) agent->moveQueue.Push(points[i]);
+    if (attackMove) agent->classWord |= AGENT_ORDERED_MOVE;
 }
 
 void AIBrain::ThinkGuard(Agent* agent)

@@ -9,12 +9,16 @@
 // picked itself ends when the foe is out of its sight.
 //
 // An ATTACKBOT answers whoever hurts it before anything else: the enemy in its attacker list
-// that hurt it most comes before the nearest enemy and before any building. The rig does so
-// also while cutting ore, building or repairing, and when the attacker is dead or out of sight
-// it takes that work up again. A plain move order and an ordered attack are obeyed as given.
+// that hurt it most comes before the nearest enemy and before any building, however far off it
+// shot from. The rig does so also while cutting ore, building or repairing. It walks up until it
+// can fire, but no farther than a leash from where it took the fight up; at the leash, or when
+// the attacker is dead, it goes back to the work it had, the move it was making, or (let off
+// the leash) the place it stood. A plain move order and an ordered attack are obeyed as given.
 //
 // A brain never holds a job the TaskManager cannot give: when the pool is empty it stays
 // without one and tries again on a later frame.
+#include "host/Maths.h"
+
 class Agent;
 class Entity;
 class Job;
@@ -81,6 +85,15 @@ public:
     bool ownFight;
     // The work (its mode) the rig left to answer an attacker, AI_MODE_NONE when none.
     int resumeMode;
+    // Where the agent stood when it took its own fight up: the leash is tied there.
+    Vec3 fightOrigin;
+    bool holdsPlace;
+    // The move a fight on the way broke off (its goal first, then the points queued behind),
+    // and whether it was given to attack on the way.
+    static constexpr int RESUME_LEGS = 8;
+    Vec3 resumeLegs[RESUME_LEGS];
+    int resumeLegCount;
+    bool resumeAttackMove;
 
 private:
     // The current job returned, a new one taken for the agent and pointed at the template
@@ -90,6 +103,13 @@ private:
     // Shared by the guards and the creatures: they differ in whether flame throwers can hit
     // air and in what they do when idle.
     void ThinkHunter(Agent* agent, bool flameHitsAir, const char* idleJob);
-    // An ATTACKBOT's own fight: the target, the mode and a new "AttackEntity" job.
+    // An ATTACKBOT's own fight: the target, the mode and a new "AttackEntity" job. The first
+    // fight of a run ties the leash and keeps the move it breaks off.
     void TakeOwnFight(Agent* agent, Entity* foe);
+    // The fight is given up at the leash: back to the work, the move or the place.
+    void LetGoAtTheLeash(Agent* agent);
+    // The move a fight broke off goes on, as it was given.
+    void ResumeMove(Agent* agent);
+    // Nothing to come back to.
+    void ForgetResume();
 };

@@ -206,28 +206,38 @@ TEST_F(AiBrainTest, TheRigLetsGoOfAFoeItPickedItselfBeyondItsSight)
 
 // Whoever bites a bot of the player's is answered before a nearer nest: by the rig standing
 // idle, already shooting the nest, or at its work (which it takes up again once the biter is
-// dead or gone), and by any bot hunting on its own. A plain move order goes on.
+// dead or has run off beyond the leash), and by any bot hunting on its own; also from beyond
+// the bot's sight, but not from where it cannot be shot without going past the leash (twice
+// its reach from where it stands). A plain move order goes on, between the legs of its way too.
 TEST_F(AiBrainTest, WhoeverHurtsTheBotIsAnsweredBeforeANearerBuilding)
 {
+    const float REACH = 10.0f, LEASH = 2.0f * REACH;
     const struct {
         const char* what;
         bool rig;
         const char* job;  // the work it is at, or none
         int work;
         uint32_t moving;
-        bool onTheNest, bitten, fleeing;
-        bool answers;
+        bool queued, onTheNest, bitten;
+        float bittenFrom;
+        bool answers, runsOff;
     } cases[] = {
-        {"idle rig, not bitten", true, nullptr, AI_MODE_NONE, 0, false, false, false, false},
-        {"idle rig", true, nullptr, AI_MODE_NONE, 0, false, true, false, true},
-        {"rig shooting the nest", true, nullptr, AI_MODE_NONE, 0, true, true, false, true},
-        {"rig cutting ore", true, "ExtractOre", AI_MODE_EXTRACT_ORE, 0, false, true, false, true},
-        {"rig building", true, "Build", AI_MODE_BUILD, 0, false, true, true, true},
-        {"rig repairing", true, "Repair", AI_MODE_REPAIR, 0, false, true, false, true},
-        {"rig sent off", true, nullptr, AI_MODE_NONE, AGENT_MOVING, false, true, false, false},
-        {"rig sent to attack on the way", true, nullptr, AI_MODE_NONE, AGENT_MOVING | AGENT_ORDERED_MOVE, false, true, false, true},
-        {"bot", false, nullptr, AI_MODE_NONE, 0, false, true, false, true},
-        {"bot shooting the nest", false, nullptr, AI_MODE_NONE, 0, true, true, false, true},
+        {"idle rig, not bitten", true, nullptr, AI_MODE_NONE, 0, false, false, false, 6.0f, false, false},
+        {"idle rig", true, nullptr, AI_MODE_NONE, 0, false, false, true, 6.0f, true, false},
+        {"rig shooting the nest", true, nullptr, AI_MODE_NONE, 0, false, true, true, 6.0f, true, false},
+        {"rig cutting ore", true, "ExtractOre", AI_MODE_EXTRACT_ORE, 0, false, false, true, 6.0f, true, false},
+        {"rig cutting ore, shot from beyond its sight", true, "ExtractOre", AI_MODE_EXTRACT_ORE, 0, false, false, true,
+         25.0f, true, false},
+        {"rig cutting ore, shot from beyond the leash", true, "ExtractOre", AI_MODE_EXTRACT_ORE, 0, false, false, true,
+         LEASH + REACH + 1.0f, false, false},
+        {"rig building, its biter runs off", true, "Build", AI_MODE_BUILD, 0, false, false, true, 6.0f, true, true},
+        {"rig repairing", true, "Repair", AI_MODE_REPAIR, 0, false, false, true, 6.0f, true, false},
+        {"rig sent off", true, nullptr, AI_MODE_NONE, AGENT_MOVING, false, false, true, 6.0f, false, false},
+        {"rig between two legs of its way", true, nullptr, AI_MODE_NONE, 0, true, false, true, 6.0f, false, false},
+        {"rig sent to attack on the way", true, nullptr, AI_MODE_NONE, AGENT_MOVING | AGENT_ORDERED_MOVE, false, false,
+         true, 6.0f, true, false},
+        {"bot", false, nullptr, AI_MODE_NONE, 0, false, false, true, 6.0f, true, false},
+        {"bot shooting the nest", false, nullptr, AI_MODE_NONE, 0, false, true, true, 6.0f, true, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -235,27 +245,34 @@ TEST_F(AiBrainTest, WhoeverHurtsTheBotIsAnsweredBeforeANearerBuilding)
         Agent* unit = Unit(ALIGN_PLAYER, BRAIN_ATTACKBOT, 0.0f);
         if (c.rig) unit->flags |= ENTITY_PLAYER;
         unit->noticeRange = 20.0f;
+        unit->attackRange = REACH;
         Building* nest = Place(NewBuilding(ALIGN_ENEMY), 3.0f);
         ASSERT_NE(TheScene.AddEntity(nest), nullptr);
-        Agent* beast = Unit(ALIGN_ENEMY, BRAIN_CREATURE, 6.0f);
+        Agent* beast = Unit(ALIGN_ENEMY, BRAIN_CREATURE, c.bittenFrom);
         if (c.onTheNest) {
             unit->brain->Think(unit);
             ASSERT_EQ(unit->target.Get(), nest) << "the nearest enemy, as long as nothing bites";
         }
         if (c.job) unit->brain->SetJob(c.job, unit, c.work);
         unit->classWord |= c.moving;
+        if (c.queued) unit->moveQueue.Push(Vec3(40.0f, 0.0f, 0.0f));
         if (c.bitten) unit->TakeDamage(10.0f, beast, nullptr, WEAPON_NONE, true);
         unit->brain->Think(unit);
-        Entity* expected = c.answers ? static_cast<Entity*>(beast) : c.moving ? nullptr : nest;
+        Entity* expected = c.answers ? static_cast<Entity*>(beast) : c.moving || c.queued || c.job ? nullptr : nest;
         EXPECT_EQ(unit->target.Get(), expected);
-        if (!c.answers) continue;
+        if (!c.answers) {
+            if (c.job || c.moving || c.queued) {
+                EXPECT_STREQ(JobName(unit), c.job ? c.job : "") << "the work goes on";
+            }
+            continue;
+        }
         EXPECT_EQ(unit->brain->mode, AI_MODE_ATTACK);
         EXPECT_STREQ(JobName(unit), "AttackEntity");
         if (!c.job) continue;
 
-        // The beast dies (or runs out of sight): the fight ends and the work goes on.
-        if (c.fleeing)
-            beast->SetPosition(Vec3(30.0f, 0.0f, 0.0f));
+        // The beast dies (or runs off beyond the leash): the fight ends and the work goes on.
+        if (c.runsOff)
+            beast->SetPosition(Vec3(LEASH + REACH + 5.0f, 0.0f, 0.0f));
         else
             beast->flags |= ENTITY_DEAD;
         unit->UpdateBrain(0.1f);

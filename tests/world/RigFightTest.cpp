@@ -1,0 +1,126 @@
+// The player's units against what shoots them, with the shipped units, weapons and jobs on open
+// ground: the rig cutting ore walks up to a scavenger that shoots it from beyond the rig's
+// reach, kills it and cuts on, and lets one go that leads it past its leash; a unit sent across
+// the map fights what meets it on the way and still arrives.
+#include "tests/world/SkirmishTestSupport.h"
+
+#include "campaign/PlayerProfile.h"
+
+namespace {
+
+class RigFight : public SkirmishWorld {
+protected:
+    // The pilot's rig with the starting weapons, cutting the ore beside it.
+    Agent* CuttingRig(Entity** ore)
+    {
+        Agent* rig = Spawn("Builder", 30, 30);
+        if (!rig) return nullptr;
+        rig->flags |= ENTITY_PLAYER;
+        EXPECT_NE(AttachRigWeapon(rig, "laser_cutter", "leftweapon", "LeftWeapon"), nullptr);
+        EXPECT_NE(AttachRigWeapon(rig, "machinegun", "rightweapon", "RightWeapon"), nullptr);
+        *ore = Standing(NewEntity(ENTITY_RESOURCE | ENTITY_RESOURCE_REVEALED), 31, 30);
+        (*ore)->health = (*ore)->maxHealth = 2000.0f;
+        EXPECT_NE(TheScene.AddEntity(*ore), nullptr);
+        (*ore)->StampGrid();
+        rig->mine = *ore;
+        EXPECT_EQ(rig->brain->SetJob("ExtractOre", rig, AI_MODE_EXTRACT_ORE), 1);
+        return rig;
+    }
+    bool Cutting(const Agent* rig) const
+    {
+        return rig->brain->mode == AI_MODE_EXTRACT_ORE && rig->brain->job && rig->brain->job->currentStep &&
+               strcmp(rig->brain->job->currentStep->name, "ExtractOre") == 0;
+    }
+
+    PlayerProfile* profile = GetPlayerProfile();
+    ScopedGlobal<float> ore{profile->ore, 0.0f};
+    ScopedGlobal<float> oreGained{profile->oreGained, 0.0f};
+};
+
+TEST_F(RigFight, TheRigClosesInOnWhatShootsItFromBeyondItsReachAndCutsOn)
+{
+    const struct {
+        const char* what;
+        bool runsOff;  // the walker runs from the rig once it has shot it
+    } cases[] = {{"the walker stands and shoots", false}, {"the walker runs off past the leash", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ClearAgents();
+        TheScene.ReleaseEntities();
+        profile->ore = 0.0f;
+        Entity* node = nullptr;
+        Agent* rig = CuttingRig(&node);
+        ASSERT_NE(rig, nullptr);
+        PlayUntil(3.0f, 0.1f, [&] { return profile->ore >= 2.0f; });
+        ASSERT_TRUE(Cutting(rig)) << "the rig cuts";
+        const Vec3 stood = rig->GetPosition();
+
+        // A scavenger walker holds its ground 15 off, beyond the rig's reach of 10, and shoots.
+        Agent* walker = Spawn("scav_small", 30, 36);
+        ASSERT_NE(walker, nullptr);
+        walker->stance = AGENT_STANCE_HOLD_POSITION;
+        EntityRef shooter(walker);
+        const float hurtAt = rig->health;
+        PlayUntil(10.0f, 0.1f, [&] { return rig->health < hurtAt; });
+        ASSERT_LT(rig->health, hurtAt) << "the walker shot the rig";
+        if (c.runsOff) {
+            // It turns and runs as fast as the rig walks, off to the map's far side.
+            walker->brainKind = BRAIN_NONE;
+            walker->brain->ClearJob();
+            walker->target.Clear();
+            walker->MoveTo(Corner(30, 90), true);
+        }
+        float farthest = 0.0f;
+        bool answered = false;
+        PlayUntil(60.0f, 0.1f, [&] {
+            answered |= rig->target.Get() == walker;
+            farthest = std::max(farthest, GetGroundDistance(stood, rig->GetPosition()));
+            return !rig->IsAlive() || (answered && (Cutting(rig) || !shooter.GetLive()));
+        });
+        EXPECT_TRUE(answered) << "the rig took up the fight";
+        EXPECT_GT(farthest, 2.5f) << "it walked up to the walker";
+        if (c.runsOff) {
+            EXPECT_NE(shooter.GetLive(), nullptr) << "out ran";
+            EXPECT_LE(farthest, 2.0f * rig->GetAttackRange() + 3.0f) << "no farther than the leash";
+        } else {
+            EXPECT_EQ(shooter.GetLive(), nullptr) << "the rig killed it";
+        }
+        // Back at the crystal, the rig cuts and the ore rises.
+        PlayUntil(30.0f, 0.1f, [&] { return Cutting(rig); });
+        EXPECT_TRUE(Cutting(rig)) << "the rig went back to its cutting";
+        const float before = profile->ore;
+        PlayUntil(5.0f, 0.1f, [] { return false; });
+        EXPECT_GT(profile->ore, before + 2.0f) << "the player's ore rises again";
+        EXPECT_TRUE(rig->IsAlive());
+    }
+}
+
+// Sent over a river's crossing to the far side (two legs), a gunner meets a walker halfway.
+// Told to attack on the way, it kills the walker and goes on; on a plain move it walks past.
+TEST_F(RigFight, AUnitSentAcrossTheMapFightsWhatMeetsItAndArrives)
+{
+    for (bool attackMove : {true, false}) {
+        SCOPED_TRACE(attackMove ? "attack on the way" : "plain move");
+        ClearAgents();
+        Agent* gunner = Spawn("gunner_bot", 10, 30);
+        Agent* walker = Spawn("scav_small", 30, 33);
+        ASSERT_TRUE(gunner && walker);
+        walker->stance = AGENT_STANCE_HOLD_POSITION;
+        EntityRef foe(walker);
+        const Vec3 crossing = Corner(28, 30), goal = Corner(60, 30);
+        gunner->MoveTo(crossing, true);
+        gunner->moveQueue.Push(goal);
+        if (attackMove) gunner->classWord |= AGENT_ORDERED_MOVE;
+        bool fought = false;
+        PlayUntil(90.0f, 0.1f, [&] {
+            fought |= gunner->CurrentAiMode() == AI_MODE_ATTACK;
+            return !gunner->IsAlive() || GetGroundDistance(gunner->GetPosition(), goal) < 3.0f;
+        });
+        ASSERT_TRUE(gunner->IsAlive());
+        EXPECT_LT(GetGroundDistance(gunner->GetPosition(), goal), 3.0f) << "it arrived";
+        EXPECT_EQ(fought, attackMove);
+        EXPECT_EQ(foe.GetLive() == nullptr, attackMove) << "the walker it met is dead";
+    }
+}
+
+}  // namespace
