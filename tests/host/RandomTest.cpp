@@ -40,11 +40,12 @@ TEST(Random, StaysInFifteenBitsAndRepeatsPerSeed)
 #include <algorithm>
 #include <cctype>
 #include <string>
+#include <vector>
 
 namespace {
 
-// The source text with comments and string and character literals blanked out, so that only
-// real calls are found.
+// The source text with comments and string, raw string and character literals blanked out, so
+// that only real calls are found.
 std::string CodeOnly(const std::string& text)
 {
     std::string out = text;
@@ -55,6 +56,14 @@ std::string CodeOnly(const std::string& text)
         } else if (out.compare(i, 2, "/*") == 0) {
             size_t end = out.find("*/", i + 2);
             end = end == std::string::npos ? out.size() : end + 2;
+            for (; i < end; ++i)
+                if (out[i] != '\n') out[i] = ' ';
+        } else if (out.compare(i, 2, "R\"") == 0 && (i == 0 || !(std::isalnum((unsigned char)out[i - 1]) || out[i - 1] == '_'))) {
+            // A raw string (shader text): R"delimiter( ... )delimiter"
+            size_t open = out.find('(', i + 2);
+            std::string close = open == std::string::npos ? "" : ")" + out.substr(i + 2, open - i - 2) + "\"";
+            size_t end = open == std::string::npos ? std::string::npos : out.find(close, open);
+            end = end == std::string::npos ? out.size() : end + close.size();
             for (; i < end; ++i)
                 if (out[i] != '\n') out[i] = ' ';
         } else if (out[i] == '"' || out[i] == '\'') {
@@ -71,17 +80,19 @@ std::string CodeOnly(const std::string& text)
     return out;
 }
 
-}  // namespace
+struct Call {
+    std::string path;
+    int line;
+    std::string name;
+};
 
-// Levels and galaxies must come out the same from a seed on every machine, so every draw goes
-// through Rand(); the C library's generator (and anything built on it) must not creep in.
-TEST(Random, NoGameCodeCallsTheLibraryGenerator)
+// Every call of one of the named free functions in the sources below the folders. Members of our
+// own records (x.random(), p->rand()) are not the library's.
+std::vector<Call> CallsOf(const std::vector<std::string>& folders, const std::vector<std::string>& banned, int* scanned)
 {
-    const char* banned[] = {"rand", "srand", "rand_r", "random", "srandom", "drand48", "random_shuffle"};
     auto isWord = [](char c) { return std::isalnum((unsigned char)c) || c == '_'; };
-    int scanned = 0;
-    for (const std::string& path : SourceFiles({"app", "host", "platform", "render", "terrain", "world", "mechanics",
-                                                "levelgen", "gui", "interface", "campaign", "tools", "content"})) {
+    std::vector<Call> calls;
+    for (const std::string& path : SourceFiles(folders)) {
         std::string code = CodeOnly(ReadTextFile(SourcePath(path)));
         for (size_t i = 0; i < code.size();) {
             if (!isWord(code[i])) {
@@ -91,17 +102,45 @@ TEST(Random, NoGameCodeCallsTheLibraryGenerator)
             size_t start = i;
             while (i < code.size() && isWord(code[i])) ++i;
             std::string word = code.substr(start, i - start);
-            // Members of our own records (x.random(), p->rand()) are not the library's.
             if (start > 0 && (code[start - 1] == '.' || code[start - 1] == '>')) continue;
-            if (std::find(std::begin(banned), std::end(banned), word) == std::end(banned)) continue;
+            if (std::find(banned.begin(), banned.end(), word) == banned.end()) continue;
             size_t next = i;
             while (next < code.size() && std::isspace((unsigned char)code[next])) ++next;
-            if (next < code.size() && code[next] == '(') {
-                int line = 1 + int(std::count(code.begin(), code.begin() + start, '\n'));
-                ADD_FAILURE() << path << ":" << line << " calls " << word << "(); use Rand() from host/Random.h";
-            }
+            if (next < code.size() && code[next] == '(')
+                calls.push_back({path, 1 + int(std::count(code.begin(), code.begin() + start, '\n')), word});
         }
-        ++scanned;
+        ++*scanned;
     }
+    return calls;
+}
+
+}  // namespace
+
+// Levels and galaxies must come out the same from a seed on every machine, so every draw goes
+// through Rand(); the C library's generator (and anything built on it) must not creep in.
+TEST(Random, NoGameCodeCallsTheLibraryGenerator)
+{
+    int scanned = 0;
+    for (const Call& c : CallsOf({"app", "host", "platform", "render", "terrain", "world", "mechanics", "levelgen",
+                                  "gui", "interface", "campaign", "tools", "content"},
+                                 {"rand", "srand", "rand_r", "random", "srandom", "drand48", "random_shuffle"}, &scanned))
+        ADD_FAILURE() << c.path << ":" << c.line << " calls " << c.name << "(); use Rand() from host/Random.h";
+    EXPECT_GT(scanned, 0) << "no sources below " << SourcePath("");
+}
+
+// The C library's sines, exponentials and powers differ in the last bit from one processor to
+// the next, and so would the game; the asset generators may use them.
+TEST(SteadyMath, NoGameCodeCallsTheLibraryMaths)
+{
+    std::vector<std::string> banned;
+    for (const char* name : {"sin", "cos", "tan", "asin", "acos", "atan", "atan2", "sinh", "cosh", "tanh", "asinh",
+                             "acosh", "atanh", "exp", "exp2", "exp10", "expm1", "log", "log2", "log10", "log1p",
+                             "pow", "cbrt", "sincos", "erf", "erfc", "tgamma", "lgamma"})
+        for (const char* suffix : {"", "f", "l"}) banned.push_back(std::string(name) + suffix);
+    int scanned = 0;
+    for (const Call& c : CallsOf({"app", "host", "platform", "render", "terrain", "world", "mechanics", "levelgen",
+                                  "gui", "interface", "campaign", "tools"},
+                                 banned, &scanned))
+        ADD_FAILURE() << c.path << ":" << c.line << " calls " << c.name << "(); use host/SteadyMath.h";
     EXPECT_GT(scanned, 0) << "no sources below " << SourcePath("");
 }
