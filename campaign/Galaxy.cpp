@@ -5,6 +5,7 @@
 #include "campaign/RandomMission.h"
 #include "gui/WindowManager.h"
 #include "host/Random.h"
+#include "host/SteadyMath.h"
 #include "host/System.h"
 #include "platform/MathUtil.h"
 #include "platform/RandomUtil.h"
@@ -194,7 +195,7 @@ void CelestialBody::UpdateTransform(float dt)
     if (parent) {
         orbitAngle = (float)fmod(timeScale * orbitSpeed * orbitTime + orbitAngle, 360.0);
         float a = orbitAngle * DEGREES, d = parent->scale + orbitRadius;
-        position = Vec3(sinf(a) * d, cosf(a) * d, 0);
+        position = Vec3(Sin(a) * d, Cos(a) * d, 0);
     } else if (systemView) {
         position = Vec3(0, 0, 0);
     }
@@ -377,7 +378,7 @@ void Galaxy::LayOut()
         s.levelMax = std::min(s.levelMin + 1, 10);
         r += 0.5f;
         a += 35.55555555555556f;
-        s.position = Vec3(sinf(a * DEGREES) * r, cosf(a * DEGREES) * r, 0);
+        s.position = Vec3(Sin(a * DEGREES) * r, Cos(a * DEGREES) * r, 0);
         s.orbitRadius = r;
         s.orbitAngle = a;
         s.orbitSpeed = 20.0f;

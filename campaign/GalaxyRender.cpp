@@ -8,6 +8,7 @@
 #include "gui/GuiDraw.h"
 #include "gui/ModelViewer.h"
 #include "gui/WindowManager.h"
+#include "host/SteadyMath.h"
 #include "host/System.h"
 #include "mechanics/Scene.h"
 #include "platform/Timer.h"
@@ -104,7 +105,7 @@ IndexedMesh* MakeOrbitRing()
         const float a = i * 6.2831853f / ORBIT_SEGMENTS;
         for (int outer = 0; outer < 2; ++outer) {
             MeshVertex v;
-            v.position = Vec3(cosf(a), sinf(a), 0.0f);
+            v.position = Vec3(Cos(a), Sin(a), 0.0f);
             v.normal = Vec3(0, 0, 1);
             v.u = (float)outer;
             v.v = -(float)i / ORBIT_SEGMENTS;
@@ -294,7 +295,7 @@ void Galaxy::Update()
         for (int s = 0; s < count; ++s) {
             CelestialBody& root = systems[s];
             const float a = root.orbitAngle * DEGREES;
-            root.position = Vec3(sinf(a) * root.orbitRadius, cosf(a) * root.orbitRadius, root.position.z);
+            root.position = Vec3(Sin(a) * root.orbitRadius, Cos(a) * root.orbitRadius, root.position.z);
             float size = root.scale * 0.15f;
             if (&root == hoveredBody) size *= 2.5f;
             root.spinAngle = (float)fmod(root.spinSpeed * dt + root.spinAngle, 360.0);

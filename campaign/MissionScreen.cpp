@@ -18,6 +18,7 @@
 #include "host/Log.h"
 #include "host/Random.h"
 #include "campaign/LevelLoadSave.h"
+#include "host/SteadyMath.h"
 #include "interface/CharacterGui.h"
 #include "interface/InGameMenu.h"
 #include "interface/InfoScreen.h"
@@ -751,21 +752,21 @@ void DrawSky(StartScreenParts& s)
 {
     const float t = s.phase;
     if (s.starfield) {
-        const float k = 0.85f + 0.15f * sinf(t * 0.21f);
+        const float k = 0.85f + 0.15f * Sin(t * 0.21f);
         s.starfield->SetColor(PackArgb(k, k, k, 1.0f));
     }
-    if (s.nebula) s.nebula->SetColor(PackArgb(1, 1, 1, 0.65f + 0.25f * sinf(t * 0.13f + 1.0f)));
+    if (s.nebula) s.nebula->SetColor(PackArgb(1, 1, 1, 0.65f + 0.25f * Sin(t * 0.13f + 1.0f)));
     GuiDrawSprite(s.starfield);
     GuiDrawSprite(s.nebula);
     for (int i = 0; i < StartScreenParts::STARS; ++i) {
         if (!s.stars[i]) continue;
-        const float k = 0.75f + 0.25f * sinf(t * (0.3f + 0.02f * i) + (float)i);
+        const float k = 0.75f + 0.25f * Sin(t * (0.3f + 0.02f * i) + (float)i);
         s.stars[i]->SetColor(PackArgb(1, 1, 1, s.starAlpha[i] * k));
         GuiDrawSprite(s.stars[i]);
     }
     for (int i = 0; i < StartScreenParts::BIG_STARS; ++i) {
         if (!s.bigStars[i]) continue;
-        const float k = 0.7f + 0.3f * sinf(t * (0.5f + 0.05f * i) + 2.0f * (float)i);
+        const float k = 0.7f + 0.3f * Sin(t * (0.5f + 0.05f * i) + 2.0f * (float)i);
         const float* tint = s.bigStarTint[i];
         s.bigStars[i]->SetColor(PackArgb(tint[0] * k, tint[1] * k, tint[2] * k, 1.0f));
         GuiDrawSprite(s.bigStars[i]);

@@ -1,6 +1,7 @@
 #include "host/AudioDevice.h"
 
 #include "host/Log.h"
+#include "host/SteadyMath.h"
 
 #include <AL/al.h>
 #include <AL/alc.h>
@@ -64,7 +65,7 @@ float AttenuationToGain(int volume)
 {
     if (volume <= AUDIO_VOLUME_MIN) return 0.0f;
     if (volume >= AUDIO_VOLUME_MAX) return 1.0f;
-    return powf(10.0f, volume / 2000.0f);
+    return Pow(10.0f, volume / 2000.0f);
 }
 
 void PanToSourcePosition(int pan, float position[3])
@@ -83,9 +84,9 @@ void PanToSourcePosition(int pan, float position[3])
         }
     }
     float radians = angle * 0.017453293f;
-    position[0] = (pan < 0 ? -1.0f : 1.0f) * sinf(radians);
+    position[0] = (pan < 0 ? -1.0f : 1.0f) * Sin(radians);
     position[1] = 0;
-    position[2] = -cosf(radians);
+    position[2] = -Cos(radians);
 }
 
 bool AudioFormat::IsPlayable() const

@@ -4,6 +4,7 @@
 #include "host/GfxDevice.h"
 #include "host/GfxInternal.h"
 #include "host/Log.h"
+#include "host/SteadyMath.h"
 
 #include <algorithm>
 #include <cmath>
@@ -489,8 +490,8 @@ void GfxDevice::UploadFixedFunctionUniforms(FixedFunctionProgram& p)
             attenuation[i * 4 + 1] = l.Attenuation1;
             attenuation[i * 4 + 2] = l.Attenuation2;
             attenuation[i * 4 + 3] = l.Range;
-            spot[i * 4 + 0] = std::cos(l.Theta * 0.5f);
-            spot[i * 4 + 1] = std::cos(l.Phi * 0.5f);
+            spot[i * 4 + 0] = Cos(l.Theta * 0.5f);
+            spot[i * 4 + 1] = Cos(l.Phi * 0.5f);
             spot[i * 4 + 2] = l.Falloff;
             spot[i * 4 + 3] = 0;
         }

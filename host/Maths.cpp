@@ -1,5 +1,7 @@
 #include "host/Maths.h"
 
+#include "host/SteadyMath.h"
+
 #include <cmath>
 #include <cstring>
 
@@ -423,7 +425,7 @@ Matrix* MatrixTranslation(Matrix* out, float x, float y, float z)
 
 Matrix* MatrixRotationX(Matrix* out, float angle)
 {
-    float s = std::sin(angle), c = std::cos(angle);
+    float s = Sin(angle), c = Cos(angle);
     MatrixIdentity(out);
     out->_22 = c;  out->_23 = s;
     out->_32 = -s; out->_33 = c;
@@ -432,7 +434,7 @@ Matrix* MatrixRotationX(Matrix* out, float angle)
 
 Matrix* MatrixRotationY(Matrix* out, float angle)
 {
-    float s = std::sin(angle), c = std::cos(angle);
+    float s = Sin(angle), c = Cos(angle);
     MatrixIdentity(out);
     out->_11 = c; out->_13 = -s;
     out->_31 = s; out->_33 = c;
@@ -441,7 +443,7 @@ Matrix* MatrixRotationY(Matrix* out, float angle)
 
 Matrix* MatrixRotationZ(Matrix* out, float angle)
 {
-    float s = std::sin(angle), c = std::cos(angle);
+    float s = Sin(angle), c = Cos(angle);
     MatrixIdentity(out);
     out->_11 = c;  out->_12 = s;
     out->_21 = -s; out->_22 = c;
@@ -452,7 +454,7 @@ Matrix* MatrixRotationAxis(Matrix* out, const Vec3* axis, float angle)
 {
     Vec3 n;
     Vec3Normalize(&n, axis);
-    float s = std::sin(angle), c = std::cos(angle), t = 1.0f - c;
+    float s = Sin(angle), c = Cos(angle), t = 1.0f - c;
     MatrixIdentity(out);
     out->_11 = t * n.x * n.x + c;
     out->_12 = t * n.x * n.y + s * n.z;
@@ -508,7 +510,7 @@ Matrix* MatrixLookAtLH(Matrix* out, const Vec3* eye, const Vec3* at, const Vec3*
 
 Matrix* MatrixPerspectiveFovLH(Matrix* out, float fovY, float aspect, float zNear, float zFar)
 {
-    float yScale = 1.0f / std::tan(fovY * 0.5f);
+    float yScale = 1.0f / Tan(fovY * 0.5f);
     float xScale = yScale / aspect;
     float q = zFar / (zFar - zNear);
     *out = Matrix(xScale, 0.0f, 0.0f, 0.0f,
@@ -648,8 +650,8 @@ Quaternion* QuaternionRotationAxis(Quaternion* out, const Vec3* axis, float angl
 {
     Vec3 n;
     Vec3Normalize(&n, axis);
-    float s = std::sin(angle * 0.5f);
-    *out = Quaternion(n.x * s, n.y * s, n.z * s, std::cos(angle * 0.5f));
+    float s = Sin(angle * 0.5f);
+    *out = Quaternion(n.x * s, n.y * s, n.z * s, Cos(angle * 0.5f));
     return out;
 }
 
@@ -699,10 +701,10 @@ Quaternion* QuaternionSlerp(Quaternion* out, const Quaternion* a, const Quaterni
         wa = 1.0f - t;
         wb = t;
     } else {
-        float angle = std::acos(cosine);
-        float s = std::sin(angle);
-        wa = std::sin((1.0f - t) * angle) / s;
-        wb = std::sin(t * angle) / s;
+        float angle = Acos(cosine);
+        float s = Sin(angle);
+        wa = Sin((1.0f - t) * angle) / s;
+        wb = Sin(t * angle) / s;
     }
     *out = *a * wa + to * wb;
     return out;

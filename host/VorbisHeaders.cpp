@@ -1,5 +1,7 @@
 #include "host/VorbisHeaders.h"
 
+#include "host/SteadyMath.h"
+
 #include <ogg/ogg.h>
 
 #include <algorithm>
@@ -69,7 +71,7 @@ uint64_t LatticeValues(uint32_t entries, uint32_t dimensions)
         for (uint32_t i = 0; i < dimensions && result <= entries; ++i) result *= base;
         return result;
     };
-    uint64_t r = (uint64_t)std::floor(std::pow((double)entries, 1.0 / dimensions));
+    uint64_t r = (uint64_t)std::floor(Pow((double)entries, 1.0 / dimensions));
     if (r < 1) r = 1;
     while (r > 1 && power(r) > entries) --r;
     while (power(r + 1) <= entries) ++r;

@@ -4,6 +4,7 @@
 // leaves out: the shadow pass draws no markers, splats, water, cloaks or particles; the
 // reflection and glow passes no cloaks, water or buildings going up.
 #include "mechanics/Game.h"
+#include "host/SteadyMath.h"
 #include "mechanics/GameRender.h"
 
 #include "host/EffectObject.h"
@@ -204,7 +205,7 @@ Matrix ComputeTerrainTilt(Entity* entity)
     MatrixIdentity(&tilt);
     if (!entity || !TheTerrain.created) return tilt;
     Vec3 n = TheTerrain.GetInterpolatedNormal(entity->GetPosition());
-    float angle = std::acos(n.y < -1.0f ? -1.0f : n.y > 1.0f ? 1.0f : n.y);
+    float angle = Acos(n.y < -1.0f ? -1.0f : n.y > 1.0f ? 1.0f : n.y);
     if (angle == 0.0f) return tilt;
     Vec3 up(0.0f, 1.0f, 0.0f), axis;
     Vec3Cross(&axis, &up, &n);

@@ -4,6 +4,7 @@
 // while Left Shift is held, the footprint of a building being placed, and the developer's
 // path-search and grid views.
 #include "mechanics/GameMechanics.h"
+#include "host/SteadyMath.h"
 #include "mechanics/GameRender.h"
 #include "mechanics/SceneOverlays.h"
 
@@ -177,7 +178,7 @@ float OrderFlashStep(float timeLeft, float dt)
 
 float OrderFlashPulse(float clock)
 {
-    return 0.1f + 0.1f * std::sin(2.0f * 3.14159265f * clock);
+    return 0.1f + 0.1f * Sin(2.0f * 3.14159265f * clock);
 }
 
 Vec3 OrderFlashTint(Entity* target)

@@ -1,5 +1,7 @@
 #include "platform/MathUtil.h"
 
+#include "host/SteadyMath.h"
+
 #include <cctype>
 #include <cmath>
 #include <vector>
@@ -109,8 +111,8 @@ bool IntersectRayTriangle(const Vec3& origin, const Vec3& direction, const Vec3&
 
 void DirectionFromAngles(float pitch, float heading, Vec3* out)
 {
-    float cosPitch = std::cos(pitch);
-    *out = Vec3(-std::sin(heading) * cosPitch, std::sin(pitch), std::cos(heading) * cosPitch);
+    float cosPitch = Cos(pitch);
+    *out = Vec3(-Sin(heading) * cosPitch, Sin(pitch), Cos(heading) * cosPitch);
 }
 
 float HeadingFromVector(float x, float z, float* heading)
@@ -125,7 +127,7 @@ float HeadingFromVector(float x, float z, float* heading)
         float cosine = z / length;
         if (cosine > 1.0f) cosine = 1.0f;
         if (cosine < -1.0f) cosine = -1.0f;
-        float degrees = std::acos(cosine) * 57.29578f;
+        float degrees = Acos(cosine) * 57.29578f;
         *heading = x < 0.0f ? 360.0f - degrees : degrees;
     }
     return length;

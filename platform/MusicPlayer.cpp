@@ -3,6 +3,7 @@
 #include "host/AudioDevice.h"
 #include "host/AudioOgg.h"
 #include "host/Log.h"
+#include "host/SteadyMath.h"
 #include "host/System.h"
 #include "platform/ConfigFile.h"
 #include "platform/Files.h"
@@ -38,7 +39,7 @@ int MusicVolumeToAttenuation(float volume)
 {
     if (!(volume > 0.0f)) return AUDIO_VOLUME_MIN;
     if (volume > 1.0f) volume = 1.0f;
-    int attenuation = (int)(log10f(volume) * 3000.0f);
+    int attenuation = (int)(Log10(volume) * 3000.0f);
     return attenuation < AUDIO_VOLUME_MIN ? AUDIO_VOLUME_MIN : attenuation;
 }
 

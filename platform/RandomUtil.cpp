@@ -1,6 +1,7 @@
 #include "platform/RandomUtil.h"
 
 #include "host/Random.h"
+#include "host/SteadyMath.h"
 
 #include <cmath>
 
@@ -159,6 +160,6 @@ IntPoint RandomPointOnCircle(IntPoint centre, float distance, float ratio)
         xScale = ratio - 1.0f;
         yScale = 1.0f;
     }
-    return IntPoint(int(float(centre.x) + std::sin(angle) * xScale * distance),
-                    int(float(centre.y) + std::cos(angle) * yScale * distance));
+    return IntPoint(int(float(centre.x) + Sin(angle) * xScale * distance),
+                    int(float(centre.y) + Cos(angle) * yScale * distance));
 }

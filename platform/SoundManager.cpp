@@ -3,6 +3,7 @@
 #include "host/AudioDevice.h"
 #include "host/Log.h"
 #include "host/Maths.h"
+#include "host/SteadyMath.h"
 #include "host/System.h"
 #include "platform/ConfigFile.h"
 #include "platform/PackageFile.h"
@@ -19,7 +20,7 @@ int EffectVolumeToAttenuation(float volume)
 {
     if (!(volume > 0.0f)) return AUDIO_VOLUME_MIN;
     if (volume > 1.0f) volume = 1.0f;
-    int attenuation = (int)(log10f(volume * 0.9f + 0.1f) * 3000.0f);
+    int attenuation = (int)(Log10(volume * 0.9f + 0.1f) * 3000.0f);
     return attenuation < AUDIO_VOLUME_MIN ? AUDIO_VOLUME_MIN : attenuation;
 }
 

@@ -1,5 +1,6 @@
 #include "render/Camera.h"
 
+#include "host/SteadyMath.h"
 #include "platform/ConfigFile.h"
 #include "platform/GameSeam.h"
 #include "platform/InputState.h"
@@ -142,7 +143,7 @@ void Camera::ViewFootprint(const Vec3& position, const Vec3& viewDirection, Vec3
     Vec3Normalize(&right, &right);
     Vec3 above;
     Vec3Cross(&above, &forward, &right);
-    const float halfHeight = std::tan(0.3926991f), halfWidth = halfHeight * aspect;
+    const float halfHeight = Tan(0.3926991f), halfWidth = halfHeight * aspect;
     const float reach = settings.farPlane > 0.0f ? settings.farPlane : 500.0f;
     // The ground lies between the lowest level (0) and the top of the wall round the map. A ray
     // meets it somewhere between the two: where it comes down to the wall's top it must already
@@ -356,7 +357,7 @@ void Camera::BuildMatrices(bool applyShake)
         shake.remaining = shake.remaining - step > 0.0f ? shake.remaining - step : 0.0f;
         float fade = shake.duration > 0.0f ? shake.remaining / shake.duration : 0.0f;
         float offset = (CosmeticRandom().Float(-0.25f * shake.amplitude, 0.25f * shake.amplitude) + shake.amplitude) *
-                       fade * fade * std::cos(shake.remaining * shake.frequency);
+                       fade * fade * Cos(shake.remaining * shake.frequency);
         viewEye.y += offset;
         viewTarget.y += offset;
     }
@@ -391,7 +392,7 @@ bool BuildPickRay(float screenX, float screenY, Vec3* nearPoint, Vec3* farPoint)
 {
     float width, height;
     ScreenSize(&width, &height);
-    const float k = std::tan(0.3926991f);
+    const float k = Tan(0.3926991f);
     float px = (screenX / (width * 0.5f) - 1.0f) * k * width / height;
     float py = (1.0f - screenY / (height * 0.5f)) * k;
     // Inverted here rather than taken from the camera so that a caller may look through a

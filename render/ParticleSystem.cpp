@@ -1,6 +1,7 @@
 #include "render/ParticleSystem.h"
 
 #include "host/GfxBuffers.h"
+#include "host/SteadyMath.h"
 #include "platform/GameSeam.h"
 #include "platform/MathUtil.h"
 #include "platform/RandomUtil.h"
@@ -252,8 +253,8 @@ void ParticleSystem::Step(float dt)
         if (emitType == EMIT_SPIRAL) {
             float a = DegreesToRadians(yaw + p.angle);
             float r = Vec3Length(&p.position);
-            p.position.x = sinf(a) * r;
-            p.position.y = cosf(a) * r;
+            p.position.x = Sin(a) * r;
+            p.position.y = Cos(a) * r;
             // Particles grow paler and smaller the further out along the arm they sit.
             float f = area.y != 0.0f ? 1.0f - p.angle / area.y : 1.0f;
             p.size = (f + 0.5f) * size;
@@ -319,7 +320,7 @@ bool ParticleSystem::EmitParticle()
         break;
     case EMIT_CIRCLE: {
         float a = CosmeticFloat(0.0f, 2.0f * PI);
-        at += Vec3(sinf(a) * (area.x > 0.0f ? area.x : 1.0f), 0.0f, cosf(a) * (area.z > 0.0f ? area.z : 1.0f));
+        at += Vec3(Sin(a) * (area.x > 0.0f ? area.x : 1.0f), 0.0f, Cos(a) * (area.z > 0.0f ? area.z : 1.0f));
         break;
     }
     case EMIT_SPIRAL: {
@@ -330,18 +331,18 @@ bool ParticleSystem::EmitParticle()
         float angle = outer != inner ? (radius - inner) / (outer - inner) * area.y : 0.0f;
         p->angle = angle;
         float a = DegreesToRadians(angle);
-        at += Vec3(sinf(a), cosf(a), 0.0f) * radius;
+        at += Vec3(Sin(a), Cos(a), 0.0f) * radius;
         float b = DegreesToRadians(angle + yaw);
         float length = Vec3Length(&at);
-        at.x = sinf(b) * length;
-        at.y = cosf(b) * length;
+        at.x = Sin(b) * length;
+        at.y = Cos(b) * length;
         break;
     }
     case EMIT_DISK: {
         float rx = CosmeticFloat(0.0f, area.x);
         float rz = CosmeticFloat(0.0f, area.z);
         float a = CosmeticFloat(0.0f, 2.0f * PI);
-        at += Vec3(sinf(a) * rx, 0.0f, cosf(a) * rz);
+        at += Vec3(Sin(a) * rx, 0.0f, Cos(a) * rz);
         break;
     }
     default:
@@ -398,7 +399,7 @@ int ParticleSystem::BuildQuads(float dt)
         float corners[4][2] = {{-w, h}, {w, h}, {-w, -h}, {w, -h}};
         if (spin) {
             p.angle += p.angularSpeed * dt;
-            float a = DegreesToRadians(p.angle), s = sinf(a), c = cosf(a);
+            float a = DegreesToRadians(p.angle), s = Sin(a), c = Cos(a);
             for (auto& corner : corners) {
                 float x = corner[0], y = corner[1];
                 corner[0] = x * c - y * s;

@@ -2,6 +2,7 @@
 
 #include "host/GfxDevice.h"
 #include "host/Log.h"
+#include "host/SteadyMath.h"
 #include "host/System.h"
 #include "render/Camera.h"
 #include "render/Draw2D.h"
@@ -156,7 +157,7 @@ void Sprite::Rebuild()
         corners[3] = Vec3((float)(left - halfW), (float)(halfH - bottom), 0.0f);
         if (rotation != 0.0f) {
             float cx = (corners[0].x + corners[2].x) * 0.5f, cy = (corners[0].y + corners[2].y) * 0.5f;
-            float s = sinf(rotation), c = cosf(rotation);
+            float s = Sin(rotation), c = Cos(rotation);
             for (Vec3& p : corners) {
                 float dx = p.x - cx, dy = p.y - cy;
                 p.x = cx + dx * c - dy * s;

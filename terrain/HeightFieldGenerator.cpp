@@ -1,6 +1,7 @@
 #include "terrain/HeightFieldGenerator.h"
 
 #include "host/Random.h"
+#include "host/SteadyMath.h"
 
 #include <algorithm>
 #include <cmath>
@@ -27,8 +28,8 @@ void HeightFieldGenerator::Generate()
         if (params.island) {
             float theta = Draw() * 6.28f / 32767.0f;
             float distance = radius * 0.5f + Draw() * (((float)(n / 2) - radius) - radius * 0.5f) / 32767.0f;
-            cx = (float)n * 0.5f + std::cos(theta) * distance;
-            cy = (float)n * 0.5f + std::sin(theta) * distance;
+            cx = (float)n * 0.5f + Cos(theta) * distance;
+            cy = (float)n * 0.5f + Sin(theta) * distance;
         } else {
             cx = -radius + Draw() * ((float)n + 2.0f * radius) / 32767.0f;
             cy = -radius + Draw() * ((float)n + 2.0f * radius) / 32767.0f;

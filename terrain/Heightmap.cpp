@@ -1,6 +1,7 @@
 #include "terrain/Heightmap.h"
 
 #include "host/ImageCodec.h"
+#include "host/SteadyMath.h"
 #include "render/GraphicsDevice.h"
 #include "render/TextureManager.h"
 #include "terrain/TextureLock.h"
@@ -235,13 +236,13 @@ int Heightmap::GenerateNoise(int seed, float zoom, float persistence, int octave
             float u = (float)x / (float)width * zoom, v = (float)y / (float)height * zoom;
             float sum = 0.0f;
             for (int k = 0; k < octaves; ++k) {
-                float frequency = std::pow(2.0f, (float)k), amplitude = std::pow(persistence, (float)k);
+                float frequency = Pow(2.0f, (float)k), amplitude = Pow(persistence, (float)k);
                 float fx = u * frequency, fy = v * frequency;
                 int ix = (int)fx, iy = (int)fy;
                 fx -= (float)ix;
                 fy -= (float)iy;
                 int base = (int)((uint32_t)ix + 57u * (uint32_t)iy + (uint32_t)seed);
-                float wx = (1.0f - std::cos(fx * PI_F)) * 0.5f, wy = (1.0f - std::cos(fy * PI_F)) * 0.5f;
+                float wx = (1.0f - Cos(fx * PI_F)) * 0.5f, wy = (1.0f - Cos(fy * PI_F)) * 0.5f;
                 float top = NoiseLatticeValue(base) * (1.0f - wx) + NoiseLatticeValue((int)((uint32_t)base + 1u)) * wx;
                 float bottom = NoiseLatticeValue((int)((uint32_t)base + 57u)) * (1.0f - wx) +
                                NoiseLatticeValue((int)((uint32_t)base + 58u)) * wx;

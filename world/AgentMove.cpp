@@ -6,6 +6,7 @@
 // cell or a path, and FollowPath walks it a little every frame.
 #include "world/Agent.h"
 
+#include "host/SteadyMath.h"
 #include "mechanics/GameMechanics.h"
 #include "terrain/Terrain.h"
 #include "world/Grid.h"
@@ -130,7 +131,7 @@ void Agent::MoveTo(const Vec3& point, bool allowNearby)
 
 float Agent::GetMoveSpeed(const Vec3& direction, float)
 {
-    float heading = std::atan2(direction.x, direction.z) * (180.0f / PI);
+    float heading = Atan2(direction.x, direction.z) * (180.0f / PI);
     targetYaw = heading;
     // Far off its heading the agent turns almost on the spot before it sets off.
     return std::fabs(WrapDegrees(yaw - heading)) < 70.0f ? GetSpeed() : 0.1f;
@@ -237,7 +238,7 @@ void Agent::Hover(float step)
 {
     Vec3 position = GetPosition();
     float ground = TheTerrain.GetHeight(position);
-    float wanted = ground + 10.0f + 0.25f * std::sin(std::fmod(2.0f * ageTimers[1], 6.28f));
+    float wanted = ground + 10.0f + 0.25f * Sin(std::fmod(2.0f * ageTimers[1], 6.28f));
     float rise = wanted - position.y, most = 4.0f * step;
     if (rise > most) rise = most;
     if (rise < -most) rise = -most;

@@ -4,6 +4,7 @@
 // not all think in the same frame.
 #include "world/Agent.h"
 
+#include "host/SteadyMath.h"
 #include "world/AgentCombat.h"
 
 #include "host/System.h"
@@ -464,8 +465,8 @@ void Agent::SeparateAirUnits(float step, bool moving)
         if (d < 0.0001f) {
             // On the same spot: any way out will do.
             float angle = RandomFloat(0.0f, 2.0f * PI);
-            dx = std::cos(angle);
-            dz = std::sin(angle);
+            dx = Cos(angle);
+            dz = Sin(angle);
         } else {
             dx /= d;
             dz /= d;

@@ -1,4 +1,5 @@
 #include "world/Building.h"
+#include "host/SteadyMath.h"
 #include "tools/Console.h"
 
 #include "campaign/PlayerProfile.h"
@@ -387,7 +388,7 @@ void Building::AnimateParts(float dt)
         if (partFlags & BUILD_UPDOWN) {
             phaseAngle += 100.0f * dt;
             if (phaseAngle > 360.0f) phaseAngle -= 360.0f;
-            bobOffset = std::sin(phaseAngle / DEGREES_PER_RADIAN) - 0.2f;
+            bobOffset = Sin(phaseAngle / DEGREES_PER_RADIAN) - 0.2f;
         }
         if (partFlags & (BUILD_ROTATE | BUILD_ROTATE_X | BUILD_ROTATE_MINUS_X)) {
             bool recycler = (definition->flags & BUILD_UNIT_RECYCLER) != 0;
@@ -396,7 +397,7 @@ void Building::AnimateParts(float dt)
         if (partFlags & BUILD_OSC_Y) {
             phaseAngle += 10.0f * dt;
             if (phaseAngle > 360.0f) phaseAngle = std::fmod(phaseAngle, 360.0f);
-            headAngle = std::sin(phaseAngle / DEGREES_PER_RADIAN) * DEGREES_PER_RADIAN;
+            headAngle = Sin(phaseAngle / DEGREES_PER_RADIAN) * DEGREES_PER_RADIAN;
         }
     }
 }
@@ -490,7 +491,7 @@ void Building::TakeDamage(float amount, Entity* attacker, const WeaponDef* weapo
 Vec3 TurnAboutY(const Vec3& v, float degrees)
 {
     float radians = degrees / DEGREES_PER_RADIAN;
-    float c = std::cos(radians), s = std::sin(radians);
+    float c = Cos(radians), s = Sin(radians);
     return Vec3(v.x * c + v.z * s, v.y, -v.x * s + v.z * c);
 }
 

@@ -3,6 +3,7 @@
 // ProjectileRender.cpp.
 #include "world/ProjectileSystem.h"
 
+#include "host/SteadyMath.h"
 #include "mechanics/Game.h"
 #include "mechanics/Scene.h"
 #include "platform/MathUtil.h"
@@ -230,7 +231,7 @@ void ProjectileSystem::UpdateProjectiles(float dt)
             float covered = GroundDistance(p->launchPosition, p->position);
             // A shell with no ground to cover has arrived as soon as it leaves.
             float progress = span > 1e-4f ? covered / span : 1.0f;
-            if (!airborne) p->position.y = p->launchPosition.y + sinf(progress * PI) * span * 0.5f;
+            if (!airborne) p->position.y = p->launchPosition.y + Sin(progress * PI) * span * 0.5f;
             p->age += dt;
             if (progress >= 1.0f || !p->target.IsSet()) p->age = PROJECTILE_DONE;
         } else {

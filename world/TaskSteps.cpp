@@ -5,6 +5,7 @@
 
 #include "host/Log.h"
 #include "host/Random.h"
+#include "host/SteadyMath.h"
 #include "host/System.h"
 #include "platform/RandomUtil.h"
 #include "terrain/Terrain.h"
@@ -185,11 +186,11 @@ int TaskStep::MoveInSpawnRadius(float dt, const char* argument, Job* job)
         destination.z += RandomFloat(-radius, radius);
     } else if (distance < 5.0f) {
         float a = RandomFloat(0.0f, 180.0f) * (PI / 180.0f), b = RandomFloat(0.0f, 180.0f) * (PI / 180.0f);
-        destination = centre + Vec3(5.0f * std::sin(a), 0.0f, 5.0f * std::cos(b));
+        destination = centre + Vec3(5.0f * Sin(a), 0.0f, 5.0f * Cos(b));
     } else {
         float stride = argument ? (float)atof(argument) : 0.0f;
         float heading = (agent->yaw + RandomFloat(-60.0f, 60.0f)) * (PI / 180.0f);
-        destination = position + Vec3(stride * std::sin(heading), 0.0f, stride * std::cos(heading));
+        destination = position + Vec3(stride * Sin(heading), 0.0f, stride * Cos(heading));
     }
     Grid* grid = CurrentGrid();
     if (!grid) return STEP_DONE;

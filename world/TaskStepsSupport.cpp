@@ -2,6 +2,7 @@
 #include "world/TaskStepsSupport.h"
 
 #include "campaign/PlayerProfile.h"
+#include "host/SteadyMath.h"
 #include "interface/MessageLists.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
@@ -82,7 +83,7 @@ void StepSupport::TurnToward(Agent* agent, const Vec3& point)
     Vec3 position = agent->GetPosition();
     float dx = point.x - position.x, dz = point.z - position.z;
     if (dx * dx + dz * dz < 1e-8f) return;
-    agent->targetYaw = std::atan2(dx, dz) * DEGREES;
+    agent->targetYaw = Atan2(dx, dz) * DEGREES;
 }
 
 bool StepSupport::IsInFrontCone(const Agent* agent, const Vec3& point, float coneDegrees, float range)
@@ -92,7 +93,7 @@ bool StepSupport::IsInFrontCone(const Agent* agent, const Vec3& point, float con
     float distance = std::sqrt(dx * dx + dz * dz);
     if (distance > range) return false;
     if (distance < 1e-4f) return true;
-    float heading = std::atan2(dx, dz) * DEGREES;
+    float heading = Atan2(dx, dz) * DEGREES;
     return std::fabs(WrapDegrees(agent->yaw - heading)) <= coneDegrees * 0.5f;
 }
 
