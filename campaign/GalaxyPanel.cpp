@@ -658,8 +658,7 @@ void Galaxy::DrawInfoPanel()
         y += LineHeight(small);
         for (int i = 0; story && i < story->objectiveCount; ++i) {
             const Objective* objective = story->objectives[i];
-            if (!objective || !(objective->flags & OBJECTIVE_ACTIVE) || (objective->flags & OBJECTIVE_STARTS_INACTIVE))
-                continue;
+            if (!IsBriefed(objective)) continue;
             const char* name = GuiDisplayText(objective->text);
             if (objective->targetCount >= 2)
                 snprintf(text, sizeof text, "%s [%d]", name, objective->targetCount);

@@ -76,6 +76,13 @@ struct Objective {
     Objective* nextFollowUp = nullptr;
 };
 
+// Whether the briefing and the galaxy's panel list the objective: an event's own objectives stay
+// hidden until the event brings them on.
+inline bool IsBriefed(const Objective* objective)
+{
+    return objective && (objective->flags & OBJECTIVE_ACTIVE) && !(objective->flags & OBJECTIVE_STARTS_INACTIVE);
+}
+
 // The type of an objective word ("BUILD", "MINING", ...; case ignored), 0 for any other.
 int ObjectiveTypeFromName(const char* word);
 // The placement bit of a flag name ("OBJECTIVE_MAP_CENTER", case kept), 0 for any other.

@@ -623,11 +623,16 @@ void ItemScrollList::DrawUnitPanel(const AgentType* unit, int textX, int textY, 
         }
         lineY += UnitH(16);
         Write(SmallFont(), LIGHT_GREY, textX, lineY, line);
-        if (melee)
+        if (melee) {
             snprintf(line, sizeof line, "  Speed: %.1f    Health: %.0f", prototype->speed, prototype->maxHealth);
-        else
-            snprintf(line, sizeof line, "  Speed: %.1f    Range:  %.1f     Health: %.0f", prototype->speed,
-                     prototype->GetAttackRange(), prototype->maxHealth);
+        } else {
+            // Speed, range and health together run past the panel's edge: the health has a line
+            // of its own.
+            snprintf(line, sizeof line, "  Speed: %.1f    Range:  %.1f", prototype->speed, prototype->GetAttackRange());
+            lineY += UnitH(16);
+            Write(SmallFont(), LIGHT_GREY, textX, lineY, line);
+            snprintf(line, sizeof line, "  Health: %.0f", prototype->maxHealth);
+        }
         lineY += UnitH(16);
         Write(SmallFont(), LIGHT_GREY, textX, lineY, line);
     }

@@ -177,9 +177,7 @@ void MissionBriefingGui::Draw()
         int shown = 0;
         for (int i = 0; i < record->objectiveCount; ++i) {
             const Objective* objective = record->objectives[i];
-            if (!objective || !(objective->flags & OBJECTIVE_ACTIVE) ||
-                (objective->flags & OBJECTIVE_STARTS_INACTIVE))
-                continue;
+            if (!IsBriefed(objective)) continue;
             const char* described = GameText(objective->text);
             if (described && described[0])
                 CopyText(line, sizeof line, described);

@@ -326,15 +326,19 @@ void Agent::Die(Entity* killer)
                : composition == COMPOSITION_BIOMECHANICAL ? DEBRIS_BIOMECHANICAL
                                                           : DEBRIS_MECHANICAL;
     Vec3 centre = GetCenter();
+    // The pieces are made to the measure of a building's (thrown at size 4): a unit's are sized
+    // by a quarter of its footprint, so what it leaves is smaller than what fell, never a heap
+    // of chunks each as big as the unit.
+    const float pieceSize = size * 0.25f;
     if (alignment == ALIGN_PLAYER && !IsAirUnit() && !(classWord & AGENT_CLASS_HEAVY)) {
         if (classWord & AGENT_CLASS_MINER) {
-            hooks.ThrowDebris(centre, DEBRIS_MINER, true, size);
+            hooks.ThrowDebris(centre, DEBRIS_MINER, true, pieceSize);
         } else {
-            hooks.ThrowDebris(centre, DEBRIS_BOT, true, size);
-            hooks.ThrowDebris(centre, kind, false, size);
+            hooks.ThrowDebris(centre, DEBRIS_BOT, true, pieceSize);
+            hooks.ThrowDebris(centre, kind, false, pieceSize);
         }
     } else {
-        hooks.ThrowDebris(centre, kind, false, size);
+        hooks.ThrowDebris(centre, kind, false, pieceSize);
     }
 
     if (alignment == ALIGN_ENEMY && (classWord & AGENT_CLASS_BOSS_DROPS_ITEM)) DropLoot(this);

@@ -3,8 +3,12 @@
 // and the scavenger falls to it, the kill teaching the gunner. Then the rig, sent at a second
 // scavenger, shoots it down with the weapons on its arms from a distance. On Beginner a rig
 // left standing answers a beast's bite and a scavenger's shot by itself, and one sent off with a
-// right click past a beast still gets there.
+// right click past a beast still gets there. A spider that falls beside the rig leaves a stain
+// and pieces smaller than itself, frame after frame.
 #include "tests/app/PlayerSessionSupport.h"
+
+#include "render/IndexedMesh.h"
+#include "world/ProjectileSystem.h"
 
 #include <algorithm>
 #include <cmath>
@@ -93,4 +97,33 @@ TEST_F(FightSession, OnBeginnerAnIdleRigAnswersWhatAttacksItAndStillGoesWhereItI
     EXPECT_LE(closest, 2.0f) << "the rig got where it was sent";
 }
 
+TEST_F(FightSession, ASpiderFallingBesideTheRigLeavesPiecesSmallerThanItself)
+{
+    ASSERT_TRUE(IntoAForestMission());
+    Agent* rig = GetPlayerRig();
+    ASSERT_NE(rig, nullptr);
+    Agent* spider = PlaceUnit("spider", rig->GetPosition(), ALIGN_ENEMY);
+    ASSERT_NE(spider, nullptr);
+    Passes(2, 0.05f);  // it has measured itself
+    ASSERT_TRUE(TheProjectiles && TheProjectiles->debris);
+    const DebrisField& debris = *TheProjectiles->debris;
+    const float footprint = spider->size;
+    ASSERT_GT(footprint, 0.5f);
+    spider->TakeDamage(spider->GetHealth() + 1.0f, rig, nullptr, 0, true);
+    spider->Die(rig);
+    ASSERT_NE(debris.active.head, nullptr) << "the spider throws its pieces";
+    // Every frame while the pieces fly, each of them as drawn is smaller than the spider was.
+    for (int frame = 0; frame < 10 && debris.active.head; ++frame) {
+        for (auto* node = debris.active.head; node; node = node->next)
+            for (int i = 0; i < node->value->count; ++i) {
+                const IndexedMesh* mesh = node->value->pieces[i].mesh;
+                ASSERT_NE(mesh, nullptr);
+                const Vec3 extent = (mesh->boundsMax - mesh->boundsMin) * node->value->scale;
+                EXPECT_LT(std::max({extent.x, extent.y, extent.z}), footprint / 2) << "piece " << i << " frame " << frame;
+            }
+        Passes(1, 0.05f);
+    }
+}
+
 }  // namespace
+

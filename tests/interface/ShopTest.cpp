@@ -320,3 +320,20 @@ TEST_F(ShopTest, ShowPurchasedHidesAndRestoresOwnedEntries)
     EXPECT_TRUE(screen->shopLists[2]->IsVisible());
     EXPECT_FALSE(screen->shopLists[0]->IsVisible());
 }
+
+// A ranged unit's health, last of its stats, is not cut off at the panel's edge.
+TEST_F(ShopTest, ARangedUnitsHealthEndsInsideThePanel)
+{
+    Agent* gunner = rocketBot->prototype;
+    gunner->speed = 12.5f;
+    gunner->maxHealth = 1250.0f;
+    gunner->attackRange = 18.0f;
+    Select(2, "rocket_bot");
+    DrawScreen();
+    const DrawnText* health = FindText("  Health: 1250");
+    ASSERT_NE(health, nullptr) << "the health on a line of its own";
+    TextSize size{};
+    font.GetTextExtent(health->text.c_str(), &size);
+    EXPECT_LE(health->x + (int)size.cx, screen->shopLists[2]->x + UnitH(312));
+    EXPECT_TRUE(Drew("  Speed: 12.5    Range:  18.0"));
+}

@@ -330,6 +330,12 @@ TEST_F(StoryMissions, EveryObjectiveIsOpenAtTheStartThereReachableAffordableAndB
                     EXPECT_TRUE(Names(briefing, word)) << "the briefing does not name the " << word;
                     named += Names(line, word);
                 }
+                // The briefing lists what the HUD shows from the start.
+                bool briefed = false;
+                for (int i = 0; i < mission.objectiveCount; ++i)
+                    briefed |= IsBriefed(mission.objectives[i]) && mission.objectives[i]->type == o.type &&
+                               StrICmp(mission.objectives[i]->target, o.target) == 0;
+                EXPECT_TRUE(briefed) << "the briefing's list leaves out " << o.target;
                 if (o.type == OBJECTIVE_BUILD) {
                     const BuildItem* item = game.buildItems->FindByName(o.target);
                     ASSERT_NE(item, nullptr);
