@@ -4,6 +4,7 @@
 #include "gui/WindowManager.h"
 #include "host/Log.h"
 #include "host/System.h"
+#include "interface/CharacterGui.h"
 #include "interface/HudLayout.h"
 #include "mechanics/GameMechanics.h"
 #include "platform/StringTable.h"
@@ -22,6 +23,16 @@ constexpr uint32_t WHITE = 0xFFFFFFFF;
 bool ModalOpen()
 {
     return WindowMgr && WindowMgr->modal;
+}
+
+// The pop-ups and the bar would cover the character screen opened during a mission; they wait
+// behind it instead, so a pop-up is still seen once the screen closes. In the front end the
+// screen's own refusals ("Insufficient level!") must show beside it.
+bool MessagesHeld()
+{
+    if (ModalOpen()) return true;
+    return TheGame && TheGame->state == GAME_STATE_PLAYING && TheCharacterGui && TheCharacterGui->shown &&
+           TheCharacterGui->IsVisible();
 }
 
 int TextWidthOf(Font* font, const char* text, int* height)
@@ -186,14 +197,14 @@ MessageNode* AchievementPopup::Add(const char* text, float seconds, int kind, in
 
 void AchievementPopup::Update(float dt)
 {
-    if (ModalOpen() || !head) return;
+    if (MessagesHeld() || !head) return;
     head->time -= dt;
     if (head->time <= 0.0f) Remove(*head);
 }
 
 void AchievementPopup::Draw()
 {
-    if (ModalOpen() || !head) return;
+    if (MessagesHeld() || !head) return;
     const MessageNode& node = *head;
     int h = ScreenHeight();
     Font* titleFont = HudFont(2);
@@ -262,7 +273,7 @@ MessageNode* MessageBar::AddMessage(const char* text, float seconds, int kind)
 
 void MessageBar::Update(float dt)
 {
-    if (ModalOpen()) return;
+    if (MessagesHeld()) return;
     for (MessageNode* node = head; node;) {
         MessageNode* following = node->next;
         node->time -= dt;
@@ -273,7 +284,7 @@ void MessageBar::Update(float dt)
 
 void MessageBar::Draw()
 {
-    if (ModalOpen() || !head) return;
+    if (MessagesHeld() || !head) return;
     int h = ScreenHeight();
     Font* font = HudFont(1);
     if (font) font->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
