@@ -294,16 +294,30 @@ void MessageBar::Draw()
     for (MessageNode* node = head; node; node = node->next, ++n) {
         int textHeight = 0;
         int textWidth = TextWidthOf(font, node->text, &textHeight);
+        // The icon sits in the strip's left square: a text begins after it, centred on the
+        // strip when it fits, and a longer one stretches the strip to hold it.
+        int left = barX + 25 * h / 192 - textWidth / 2;
+        if (left < barX + iconHeight) left = barX + iconHeight;
+        int right = left + textWidth + h / 96;
+        if (right < barX + iconWidth) right = barX + iconWidth;
         if (icon) {
             int top = barY + n * step;
-            icon->SetRect(barX, top, barX + iconWidth, top + iconHeight);
             int row = node->kind == 0 ? 1 : node->kind == 1 ? 2 : 0;
-            icon->SetAtlasCell(AtlasCell(1, 4, 0, row));
-            GuiDrawSprite(icon);
+            if (right == barX + iconWidth) {
+                icon->SetRect(barX, top, right, top + iconHeight);
+                icon->SetAtlasCell(AtlasCell(1, 4, 0, row));
+                GuiDrawSprite(icon);
+            } else {
+                // The icon's half as painted, then the rest of the band drawn out to the text's end.
+                int middle = barX + iconWidth / 2;
+                icon->SetRect(barX, top, middle, top + iconHeight);
+                icon->SetTexCoords(0.0f, row / 4.0f, 0.5f, (row + 1) / 4.0f);
+                GuiDrawSprite(icon);
+                icon->SetRect(middle, top, right, top + iconHeight);
+                icon->SetTexCoords(0.5f, row / 4.0f, 1.0f, (row + 1) / 4.0f);
+                GuiDrawSprite(icon);
+            }
         }
-        int half = textWidth / 2 + h / 96;
-        int centre = 25 * h / 192;
-        int left = barX - textWidth / 2 + (centre > half ? centre : half);
         int top = barY - textHeight / 2 + 19 * h / 768 + n * step;
         GuiDrawText(font, left, top, node->text);
     }
