@@ -4,6 +4,7 @@
 #include "gui/WindowManager.h"
 #include "host/Log.h"
 #include "host/System.h"
+#include "interface/CharacterGui.h"
 #include "interface/HudLayout.h"
 #include "mechanics/GameMechanics.h"
 #include "platform/StringTable.h"
@@ -22,6 +23,16 @@ constexpr uint32_t WHITE = 0xFFFFFFFF;
 bool ModalOpen()
 {
     return WindowMgr && WindowMgr->modal;
+}
+
+// The pop-ups and the bar would cover the character screen opened during a mission; they wait
+// behind it instead, so a pop-up is still seen once the screen closes. In the front end the
+// screen's own refusals ("Insufficient level!") must show beside it.
+bool MessagesHeld()
+{
+    if (ModalOpen()) return true;
+    return TheGame && TheGame->state == GAME_STATE_PLAYING && TheCharacterGui && TheCharacterGui->shown &&
+           TheCharacterGui->IsVisible();
 }
 
 int TextWidthOf(Font* font, const char* text, int* height)
@@ -186,14 +197,14 @@ MessageNode* AchievementPopup::Add(const char* text, float seconds, int kind, in
 
 void AchievementPopup::Update(float dt)
 {
-    if (ModalOpen() || !head) return;
+    if (MessagesHeld() || !head) return;
     head->time -= dt;
     if (head->time <= 0.0f) Remove(*head);
 }
 
 void AchievementPopup::Draw()
 {
-    if (ModalOpen() || !head) return;
+    if (MessagesHeld() || !head) return;
     const MessageNode& node = *head;
     int h = ScreenHeight();
     Font* titleFont = HudFont(2);
@@ -262,7 +273,7 @@ MessageNode* MessageBar::AddMessage(const char* text, float seconds, int kind)
 
 void MessageBar::Update(float dt)
 {
-    if (ModalOpen()) return;
+    if (MessagesHeld()) return;
     for (MessageNode* node = head; node;) {
         MessageNode* following = node->next;
         node->time -= dt;
@@ -273,7 +284,7 @@ void MessageBar::Update(float dt)
 
 void MessageBar::Draw()
 {
-    if (ModalOpen() || !head) return;
+    if (MessagesHeld() || !head) return;
     int h = ScreenHeight();
     Font* font = HudFont(1);
     if (font) font->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
@@ -283,16 +294,30 @@ void MessageBar::Draw()
     for (MessageNode* node = head; node; node = node->next, ++n) {
         int textHeight = 0;
         int textWidth = TextWidthOf(font, node->text, &textHeight);
+        // The icon sits in the strip's left square: a text begins after it, centred on the
+        // strip when it fits, and a longer one stretches the strip to hold it.
+        int left = barX + 25 * h / 192 - textWidth / 2;
+        if (left < barX + iconHeight) left = barX + iconHeight;
+        int right = left + textWidth + h / 96;
+        if (right < barX + iconWidth) right = barX + iconWidth;
         if (icon) {
             int top = barY + n * step;
-            icon->SetRect(barX, top, barX + iconWidth, top + iconHeight);
             int row = node->kind == 0 ? 1 : node->kind == 1 ? 2 : 0;
-            icon->SetAtlasCell(AtlasCell(1, 4, 0, row));
-            GuiDrawSprite(icon);
+            if (right == barX + iconWidth) {
+                icon->SetRect(barX, top, right, top + iconHeight);
+                icon->SetAtlasCell(AtlasCell(1, 4, 0, row));
+                GuiDrawSprite(icon);
+            } else {
+                // The icon's half as painted, then the rest of the band drawn out to the text's end.
+                int middle = barX + iconWidth / 2;
+                icon->SetRect(barX, top, middle, top + iconHeight);
+                icon->SetTexCoords(0.0f, row / 4.0f, 0.5f, (row + 1) / 4.0f);
+                GuiDrawSprite(icon);
+                icon->SetRect(middle, top, right, top + iconHeight);
+                icon->SetTexCoords(0.5f, row / 4.0f, 1.0f, (row + 1) / 4.0f);
+                GuiDrawSprite(icon);
+            }
         }
-        int half = textWidth / 2 + h / 96;
-        int centre = 25 * h / 192;
-        int left = barX - textWidth / 2 + (centre > half ? centre : half);
         int top = barY - textHeight / 2 + 19 * h / 768 + n * step;
         GuiDrawText(font, left, top, node->text);
     }

@@ -68,8 +68,8 @@ public:
     void Draw();
 };
 
-// Pop-ups, shown one after another, each for its own seconds; the queue stands still while a
-// modal window is open.
+// Pop-ups, shown one after another, each for its own seconds; the queue stands still and is not
+// drawn while a modal window is open or the character screen is open during a mission.
 class AchievementPopup : public MessageList {
 public:
     AchievementPopup();
@@ -94,7 +94,8 @@ public:
 
     // Refused (null) when the bar is full, or when the text repeats the newest line.
     MessageNode* AddMessage(const char* text, float seconds, int kind);
-    // Every line ages in the same frame; nothing ages while a modal window is open.
+    // Every line ages in the same frame; nothing ages, and nothing is drawn, while a modal window
+    // is open or the character screen is open during a mission.
     void Update(float dt);
     void Draw();
 

@@ -773,10 +773,48 @@ int OptionsWindow::OnMusicVolumeArrow(void* user, Button* button)
     return 1;
 }
 
+namespace {
+
+// The next run of decimal digits from *text on, as a whole number; the text moves past it.
+int NextNumber(const char** text)
+{
+    const char* p = *text;
+    while (*p && !isdigit((unsigned char)*p)) ++p;
+    int value = atoi(p);
+    while (isdigit((unsigned char)*p)) ++p;
+    *text = p;
+    return value;
+}
+
+// The entry of the window's own size, or of the mode nearest to it when the display does not
+// offer that size (a window the player stretched); null when the list is empty.
+Button* EntryNearestTheWindow(const std::vector<Button*>& entries)
+{
+    Button* nearest = nullptr;
+    long best = 0;
+    for (Button* entry : entries) {
+        const char* text = entry->text;
+        const long width = NextNumber(&text), height = NextNumber(&text);
+        const long distance = labs(width - ScreenWidth()) + labs(height - ScreenHeight());
+        if (!nearest || distance < best) {
+            nearest = entry;
+            best = distance;
+        }
+    }
+    return nearest;
+}
+
+}  // namespace
+
 int OptionsWindow::OnResolutionClicked(void* user, Button* button)
 {
     OptionsWindow* options = Options(user);
     if (!options || !button || !options->resolutionList) return 1;
+    // The list opens on a chosen row, so that Enter or "Ok" always takes something.
+    if (!options->selectedEntry) {
+        options->selectedEntry = EntryNearestTheWindow(options->resolutionEntries);
+        if (options->selectedEntry) options->selectedEntry->toggled = true;
+    }
     options->listPreviousModal = WindowMgr ? WindowMgr->modal : nullptr;
     options->resolutionList->SetVisible(true);
     if (WindowMgr) WindowMgr->modal = options->resolutionList;
@@ -796,17 +834,6 @@ int OptionsWindow::OnResolutionEntryClicked(void* user, Button* button)
 
 namespace {
 
-// The next run of decimal digits from *text on, as a whole number; the text moves past it.
-int NextNumber(const char** text)
-{
-    const char* p = *text;
-    while (*p && !isdigit((unsigned char)*p)) ++p;
-    int value = atoi(p);
-    while (isdigit((unsigned char)*p)) ++p;
-    *text = p;
-    return value;
-}
-
 void CloseResolutionList(OptionsWindow* options)
 {
     if (options->resolutionList) options->resolutionList->SetVisible(false);
@@ -820,10 +847,14 @@ int OptionsWindow::OnResolutionOk(void* user, Button* button)
     OptionsWindow* options = TheOptionsWindow;
     Button* resolution = UserButton(user);
     if (!options || !button || !resolution || !options->selectedEntry) return 1;
-    resolution->SetText(options->selectedEntry->text);
-    const char* text = resolution->text;
+    const char* text = options->selectedEntry->text;
     const int width = NextNumber(&text);
     const int height = NextNumber(&text);
+    const int bits = NextNumber(&text);
+    // The button says it as it did at the start: the entry's ratio would run past its edge.
+    char label[96];
+    snprintf(label, sizeof label, "%d x %d [%d-bit]", width, height, bits);
+    resolution->SetText(label);
     if (Config) {
         Config->pendingWidth = width;
         Config->pendingHeight = height;

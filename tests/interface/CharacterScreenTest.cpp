@@ -288,3 +288,45 @@ TEST_F(CharacterScreenTest, EveryPictureOfTheScreenAndTheShopIsShipped)
         EXPECT_TRUE(shipped.count(TextureFile(texture))) << texture;
     }
 }
+
+TEST_F(CharacterScreenTest, MessagesWaitBehindTheScreenDuringAMission)
+{
+    auto Has = [](const std::vector<std::string>& texts, const char* text) {
+        return std::find(texts.begin(), texts.end(), text) != texts.end();
+    };
+    const struct {
+        int state;
+        bool shown;
+        bool seen;  // drawn, and aged away by the end
+    } cases[] = {
+        {GAME_STATE_PLAYING, true, false},
+        {GAME_STATE_PLAYING, false, true},
+        {GAME_STATE_FRONT_END, true, true},  // the screen's own refusals show beside it
+    };
+    for (const auto& c : cases) {
+        game->state = c.state;
+        screen->Show(c.shown);
+        game->popups->Clear();
+        game->messageBar->Clear();
+        game->popups->Add("Mission requirements off", 4.0f, 0, -1);
+        game->messageBar->AddMessage("Objective Complete!", 4.0f, 0);
+        painter.Clear();
+        game->popups->Draw();
+        game->messageBar->Draw();
+        EXPECT_EQ(Has(painter.Texts(), "Mission requirements off"), c.seen) << c.state << c.shown;
+        EXPECT_EQ(Has(painter.Texts(), "Objective Complete!"), c.seen) << c.state << c.shown;
+        game->popups->Update(5.0f);
+        game->messageBar->Update(5.0f);
+        EXPECT_EQ(game->popups->count, c.seen ? 0 : 1) << c.state << c.shown;
+        EXPECT_EQ(game->messageBar->count, c.seen ? 0 : 1) << c.state << c.shown;
+    }
+    // Closed again, the held pop-up is there to be read.
+    game->state = GAME_STATE_PLAYING;
+    screen->Show(true);
+    game->popups->Add("Objective Complete!", 4.0f, 0, -1);
+    game->popups->Update(5.0f);
+    screen->Show(false);
+    painter.Clear();
+    game->popups->Draw();
+    EXPECT_TRUE(Has(painter.Texts(), "Objective Complete!"));
+}

@@ -5,8 +5,10 @@
 #include "gui/Window.h"
 #include "host/Log.h"
 #include "interface/MessageLists.h"
+#include "platform/StringTable.h"
 #include "tests/interface/InterfaceTestSupport.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -175,8 +177,9 @@ TEST_F(MessageListsTest, AnAchievementPopUpShowsItsKeysAndItsIconCell)
 TEST_F(MessageListsTest, TheBarStepsFortyPixelsAt768)
 {
     MessageBar bar;
-    bar.AddMessage("Objective Complete!", 4.0f, 0);
-    bar.AddMessage("A unit is under attack!", 4.0f, 1);
+    // Texts short enough for the strip as it is painted.
+    bar.AddMessage("Level 3!", 4.0f, 0);
+    bar.AddMessage("Attack!", 4.0f, 1);
     bar.AddMessage("console", 4.0f, 2);
     painter.Clear();
     bar.Draw();
@@ -194,8 +197,33 @@ TEST_F(MessageListsTest, TheBarStepsFortyPixelsAt768)
         TextSize size;
         font.GetTextExtent(painter.texts[n].text.c_str(), &size);
         EXPECT_EQ(painter.texts[n].y, 230 - size.cy / 2 + 19 + 40 * n);
-        // A short text is centred on 100 pixels right of the bar's edge.
-        EXPECT_EQ(painter.texts[n].x, -size.cx / 2 + 100);
+        // A short text is centred on 100 pixels right of the bar's edge, clear of the icon.
+        EXPECT_EQ(painter.texts[n].x, std::max(-size.cx / 2 + 100, 38));
         EXPECT_EQ(painter.texts[n].colour, 0xFFFFFFFFu);
+    }
+}
+
+TEST_F(MessageListsTest, EveryBarTextStandsInItsStripRightOfTheIcon)
+{
+    // The icon's disc ends 23 pixels in at 768 (a tenth of the strip and a little more).
+    const int iconRight = 23;
+    StringTable strings;
+    ASSERT_TRUE(strings.Init());
+    for (const char* text : {"Objective Complete!", "New stat points available", "Not enough resources",
+                             "Max unit control reached!", strings.Lookup("<unit_control_needed>"),
+                             "Fuel wells must be placed next to a fuel patch!", "Fabricator can't find a spawn position!",
+                             "New journal entry added to mission log!", "Low-power - warp platform offline!"}) {
+        ASSERT_NE(text, nullptr);
+        MessageBar bar;
+        bar.AddMessage(text, 4.0f, 0);
+        painter.Clear();
+        bar.Draw();
+        ASSERT_EQ(painter.texts.size(), 1u) << text;
+        TextSize size;
+        font.GetTextExtent(text, &size);
+        int stripRight = 0;
+        for (const DrawnQuad& quad : painter.quads) stripRight = std::max(stripRight, quad.right);
+        EXPECT_GT(painter.texts[0].x, iconRight) << text;
+        EXPECT_LE(painter.texts[0].x + size.cx, stripRight) << text;
     }
 }

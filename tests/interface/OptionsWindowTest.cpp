@@ -9,6 +9,8 @@
 #include "gui/Window.h"
 #include "interface/InGameMenu.h"
 #include "platform/ConfigFile.h"
+#include "platform/InputState.h"
+#include "render/Font.h"
 #include "platform/UserFolders.h"
 #include "tests/interface/InterfaceTestSupport.h"
 #include "tests/support/TestSupport.h"
@@ -50,6 +52,8 @@ protected:
         options.Build(Mode(1024, 768), modes);
         ASSERT_TRUE(options.built);
     }
+    // Windows built by a test besides the fixture's own; the manager knows them to the end.
+    std::vector<std::unique_ptr<OptionsWindow>> others;
     std::string Settings() const { return ReadTextFile(base + "/Veldmark/settings.cfg"); }
     // The line of a key in settings.cfg, tabs folded to one blank.
     std::string Line(const char* key) const
@@ -293,7 +297,9 @@ TEST_F(OptionsTest, ResolutionOkStoresTheChoiceAndCancelKeepsIt)
     EXPECT_TRUE(options.resolutionList->IsVisible());
     EXPECT_EQ(manager.modal, options.resolutionList);
 
-    // "Ok" without a choice does nothing: the list stays.
+    // The list opens on the window's own mode.
+    EXPECT_EQ(options.selectedEntry, options.resolutionEntries[0]);
+    EXPECT_TRUE(options.resolutionEntries[0]->toggled);
     Button* ok = nullptr;
     Button* cancel = nullptr;
     for (Window* child = options.resolutionList->firstChild; child; child = child->nextSibling)
@@ -302,8 +308,6 @@ TEST_F(OptionsTest, ResolutionOkStoresTheChoiceAndCancelKeepsIt)
             if (strcmp(b->text, "Cancel") == 0) cancel = b;
         }
     ASSERT_TRUE(ok && cancel);
-    ClickOn(ok);
-    EXPECT_TRUE(options.resolutionList->IsVisible());
 
     // Choosing an entry twice keeps it chosen; another entry takes the choice over.
     ClickOn(options.resolutionEntries[0]);
@@ -320,7 +324,10 @@ TEST_F(OptionsTest, ResolutionOkStoresTheChoiceAndCancelKeepsIt)
     EXPECT_EQ(Config->pendingWidth, -1);
     ClickOn(options.resolutionButton);
     ClickOn(ok);
-    EXPECT_STREQ(options.resolutionButton->text, "1366 x 768  [32-bit]  16:9");
+    EXPECT_STREQ(options.resolutionButton->text, "1366 x 768 [32-bit]");
+    TextSize size{};
+    options.resolutionButton->style->GetTextExtent(options.resolutionButton->text, &size);
+    EXPECT_LE(size.cx, options.resolutionButton->width) << "the choice fits its button";
     EXPECT_EQ(Config->pendingWidth, 1366);
     EXPECT_EQ(Config->pendingHeight, 768);
     EXPECT_EQ(Config->width, 1024) << "the screen keeps its size until the next start";
@@ -332,6 +339,42 @@ TEST_F(OptionsTest, ResolutionOkStoresTheChoiceAndCancelKeepsIt)
     options.SetVisible(false);
     EXPECT_EQ(manager.modal, nullptr);
     EXPECT_FALSE(options.resolutionList->IsVisible());
+}
+
+TEST_F(OptionsTest, TheResolutionListOpensOnTheNearestModeAndEnterTakesIt)
+{
+    const std::vector<DisplayModeInfo> modes = {Mode(800, 600), Mode(1152, 864), Mode(1280, 1024), Mode(1920, 1080)};
+    const struct {
+        int width, height;  // the window's size
+        const char* taken;
+        int pendingWidth;
+    } cases[] = {
+        {1280, 1024, "1280 x 1024 [32-bit]", 1280},
+        {1100, 800, "1152 x 864 [32-bit]", 1152},  // a stretched window: the nearest mode
+        {1910, 1070, "1920 x 1080 [32-bit]", 1920},
+    };
+    for (const auto& c : cases) {
+        ScopedGlobal<int> width(Config->width, c.width), height(Config->height, c.height);
+        others.push_back(std::make_unique<OptionsWindow>());
+        OptionsWindow& fresh = *others.back();
+        ScopedGlobal<OptionsWindow*> current(TheOptionsWindow, &fresh);
+        fresh.Build(Mode(1024, 768), modes);
+        fresh.SetVisible(true);
+        ClickOn(fresh.tabs[1]);
+        ClickOn(fresh.resolutionButton);
+        ASSERT_EQ(manager.modal, fresh.resolutionList) << c.taken;
+        KeyboardDevice keyboard;
+        keyboard.lastKeyDown = VK_RETURN;
+        EXPECT_TRUE(manager.OnKey(&keyboard)) << c.taken;
+        EXPECT_FALSE(fresh.resolutionList->IsVisible()) << c.taken;
+        EXPECT_EQ(Config->pendingWidth, c.pendingWidth);
+        EXPECT_STREQ(fresh.resolutionButton->text, c.taken);
+        // What the button shows fits on it.
+        TextSize size{};
+        fresh.resolutionButton->style->GetTextExtent(fresh.resolutionButton->text, &size);
+        EXPECT_LE(size.cx, fresh.resolutionButton->width) << c.taken;
+        fresh.SetVisible(false);
+    }
 }
 
 }  // namespace
