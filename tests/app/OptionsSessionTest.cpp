@@ -86,7 +86,13 @@ TEST_F(OptionsSession, MusicVolumeAndAGraphicsSwitchChangedFromThePauseMenu)
     ClickOn(entry);
     Press(DIK_RETURN);
     EXPECT_FALSE(list->IsVisible()) << "Enter took the entry";
-    EXPECT_EQ(std::string(resolution->text), entry->text);
+    // The button names the mode taken (its size and depth, without the list's aspect ratio).
+    auto mode = [](const char* text) {
+        int width = 0, height = 0, bits = 0;
+        sscanf(text, "%d x %d [%d", &width, &height, &bits);
+        return std::to_string(width) + "x" + std::to_string(height) + "x" + std::to_string(bits);
+    };
+    EXPECT_EQ(mode(resolution->text), mode(entry->text)) << resolution->text << " for " << entry->text;
     EXPECT_EQ(WindowMgr->modal, TheOptionsWindow->window);
 
     // "Done": the pause menu again; Escape resumes.
