@@ -49,11 +49,14 @@ bool HoldsCells(const Entity* entity)
 }
 
 // The cells an entity covers: a building's or item's grid rectangle, or the footprint another
-// entity holds (a mission object's machine spans several cells), else its own cell.
+// entity holds (a mission object's machine spans several cells), else its own cell. An ore
+// crystal holds only its own cell, however wide its mesh: the cells round its mesh's edge lie
+// two cells off the one it holds, and a rig sent there stands short of it for good.
 bool EntityCells(const Grid& grid, Entity* entity, IntRect* cells)
 {
     int width, depth, column, row;
-    if ((entity->flags & (ENTITY_BUILDING | ENTITY_ITEM)) || HoldsCells(entity)) {
+    const bool ore = (entity->flags & ENTITY_RESOURCE) && !(entity->flags & ENTITY_FUEL);
+    if ((entity->flags & (ENTITY_BUILDING | ENTITY_ITEM)) || (HoldsCells(entity) && !ore)) {
         if (!Entity::GetGridRect(entity, &width, &depth, &column, &row)) return false;
         cells->minX = column;
         cells->maxX = column + width - 1;

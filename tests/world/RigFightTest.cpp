@@ -1,7 +1,8 @@
 // The player's units against what shoots them, with the shipped units, weapons and jobs on open
 // ground: the rig cutting ore walks up to a scavenger that shoots it from beyond the rig's
-// reach, kills it and cuts on, and lets one go that leads it past its leash; a unit sent across
-// the map fights what meets it on the way and still arrives.
+// reach, kills it and cuts on, and lets one go that leads it past its leash; sent to a crystal
+// wider than its cell, it walks up beside it and cuts; a unit sent across the map fights what
+// meets it on the way and still arrives.
 #include "tests/world/SkirmishTestSupport.h"
 
 #include "campaign/PlayerProfile.h"
@@ -121,6 +122,44 @@ TEST_F(RigFight, AUnitSentAcrossTheMapFightsWhatMeetsItAndArrives)
         EXPECT_EQ(fought, attackMove);
         EXPECT_EQ(foe.GetLive() == nullptr, attackMove) << "the walker it met is dead";
     }
+}
+
+// A shipped crystal's mesh spans more cells than the one it holds. Sent to cut it from a few
+// cells off, on any side, the rig walks up beside it and the player's ore rises.
+TEST_F(RigFight, TheRigSentToCutAWideCrystalWalksUpBesideItAndCuts)
+{
+    const struct {
+        const char* crystal;
+        float yaw;
+        int column, row;  // where the rig starts, from the crystal
+    } cases[] = {{"res_ore_4", 235.6f, -4, 0}, {"res_ore_4", 235.6f, 4, 0}, {"res_ore_4", 235.6f, 0, -4},
+                 {"res_ore_4", 235.6f, 0, 4},  {"res_ore_4", 0.0f, -4, 0},   {"res_ore_1", 0.0f, 0, 4}};
+    bool wide = false;
+    int row = 10;  // each crystal a way from the last
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.crystal) + " from " + std::to_string(c.column) + "," + std::to_string(c.row));
+        ClearAgents();
+        profile->ore = 0.0f;
+        row += 15;
+        // As a level puts it down: turned, settled, holding its cell.
+        Entity* node = TheScene.AddResource(c.crystal, Corner(30, row), 0);
+        ASSERT_NE(node, nullptr);
+        node->yaw = c.yaw;
+        node->flags |= ENTITY_RESOURCE_REVEALED | ENTITY_PLACED;
+        node->health = node->maxHealth = 2000.0f;
+        int x0, y0, x1, y1;
+        wide |= node->GetGridFootprint(&x0, &y0, &x1, &y1) && (x0 != x1 || y0 != y1);
+        Agent* rig = Spawn("Builder", 30 + c.column, row + c.row);
+        ASSERT_NE(rig, nullptr);
+        rig->flags |= ENTITY_PLAYER;
+        Frame(0.1f);
+        rig->mine = node;
+        ASSERT_EQ(rig->brain->SetJob("ExtractOre", rig, AI_MODE_EXTRACT_ORE), 1);
+        PlayUntil(20.0f, 0.1f, [&] { return profile->ore >= 3.0f; });
+        EXPECT_GE(profile->ore, 3.0f) << "the rig cut the crystal";
+        EXPECT_TRUE(Cutting(rig));
+    }
+    EXPECT_TRUE(wide) << "a crystal spans more than its cell";
 }
 
 }  // namespace
