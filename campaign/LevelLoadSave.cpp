@@ -252,6 +252,22 @@ bool SettleStoppedSave(const std::string& folder, const std::string& name, Switc
     return true;
 }
 
+// The names of the files in a folder; none when it is no folder.
+std::vector<std::string> FilesIn(const std::string& folder)
+{
+    std::vector<std::string> files;
+    FileStatus status;
+    if (GetFileStatus(folder.c_str(), status) != 0 || !status.isDirectory) return files;
+    DirectorySearch search;
+    std::string entry;
+    bool isDirectory = false;
+    if (search.Begin(folder.c_str(), "*"))
+        while (search.Next(entry, isDirectory))
+            if (!isDirectory) files.push_back(entry);
+    search.Close();
+    return files;
+}
+
 // Every save of the folder that a stop left half-way, settled before the folder is listed,
 // loaded or saved into.
 void SettleStoppedSaves(const std::string& folder)
@@ -260,14 +276,9 @@ void SettleStoppedSaves(const std::string& folder)
     FileStatus status;
     if (GetFileStatus(staging.c_str(), status) != 0 || !status.isDirectory) return;
     std::set<std::string> names;
-    DirectorySearch search;
-    std::string entry;
-    bool isDirectory = false;
-    if (search.Begin(staging.c_str(), "*"))
-        while (search.Next(entry, isDirectory))
-            // A save's name holds no dot: what comes before the first is the save's.
-            if (!isDirectory && entry.find('.') != 0) names.insert(entry.substr(0, entry.find('.')));
-    search.Close();
+    // A save's name holds no dot: what comes before the first is the save's.
+    for (const std::string& entry : FilesIn(staging))
+        if (entry.find('.') != 0) names.insert(entry.substr(0, entry.find('.')));
     SwitchSteps steps(SettleStepHook);
     for (const std::string& name : names) {
         SettleStoppedSave(folder, name, steps);
@@ -468,19 +479,13 @@ bool DeleteProfileSaves(const char* profileName)
     for (const std::string& inner : {folder + "/" + STAGING_FOLDER, folder}) {
         FileStatus status;
         if (GetFileStatus(inner.c_str(), status) != 0 || !status.isDirectory) continue;
-        std::vector<std::string> files;
-        DirectorySearch search;
-        std::string entry;
-        bool isDirectory = false;
-        if (search.Begin(inner.c_str(), "*"))
-            while (search.Next(entry, isDirectory))
-                if (!isDirectory) files.push_back(inner + "/" + entry);
-        search.Close();
-        for (const std::string& file : files)
+        for (const std::string& entry : FilesIn(inner)) {
+            const std::string file = inner + "/" + entry;
             if (remove(file.c_str()) != 0 && errno != ENOENT) {
                 Log("WARNING: could not delete %s\n", file.c_str());
                 removed = false;
             }
+        }
         if (remove(inner.c_str()) != 0) {
             Log("WARNING: could not delete %s\n", inner.c_str());
             removed = false;
