@@ -157,6 +157,15 @@ bool InMission()
     return TheGame && TheGame->state == GAME_STATE_PLAYING;
 }
 
+// The resolution button names a mode by its size and depth; the list's aspect ratio would run
+// past its edge.
+void SetModeLabel(Button* button, int width, int height, int bits)
+{
+    char label[96];
+    snprintf(label, sizeof label, "%d x %d [%d-bit]", width, height, bits);
+    button->SetText(label);
+}
+
 }  // namespace
 
 // Lays the window out: the rows of each page one under the other, in places relative to the
@@ -301,9 +310,7 @@ struct OptionsBuilder {
                                        UnitH(24), nullptr, 0, 0, page);
         resolution->style = SlotFont(LABEL_FONT);
         resolution->SetImage("data/gui/highlight_blue.dds", 0);
-        char text[96];
-        snprintf(text, sizeof text, "%d x %d [%d-bit]", c.width, c.height, current.bitsPerPixel);
-        resolution->SetText(text);
+        SetModeLabel(resolution, c.width, c.height, current.bitsPerPixel);
         SetUser(resolution, options);
         options->resolutionButton = resolution;
 
@@ -850,11 +857,7 @@ int OptionsWindow::OnResolutionOk(void* user, Button* button)
     const char* text = options->selectedEntry->text;
     const int width = NextNumber(&text);
     const int height = NextNumber(&text);
-    const int bits = NextNumber(&text);
-    // The button says it as it did at the start: the entry's ratio would run past its edge.
-    char label[96];
-    snprintf(label, sizeof label, "%d x %d [%d-bit]", width, height, bits);
-    resolution->SetText(label);
+    SetModeLabel(resolution, width, height, NextNumber(&text));
     if (Config) {
         Config->pendingWidth = width;
         Config->pendingHeight = height;

@@ -109,11 +109,7 @@ void Agent::Reset(bool full)
     healingEffect = nullptr;
     workEffect = nullptr;
     workSound = -1;
-    for (StatusEffect& effect : statusEffects) effect = StatusEffect{0, 0.0f, 0.0f, 0.0f, 0.0f, EntityRef()};
-    statusCount = 0;
-    for (ThreatRecord& threat : threats) threat = ThreatRecord{EntityRef(), 0.0f, 0.0f};
-    threatCount = 0;
-    engagedTime = 0.0f;
+    ForgetFights();
     upgradeFlags = 0;
     processTimer = 0.0f;
     botExperience = 0;
@@ -137,8 +133,6 @@ void Agent::LeaveLevel()
     dropOff.Clear();
     target.Clear();
     ResetMovement();
-    moveQueue.Clear();
-    ForgetPath();
     // It lands on the next level facing as every rig lands.
     yaw = targetYaw = 0.0f;
     MatrixRotationY(&rotation, 0.0f);
@@ -147,20 +141,22 @@ void Agent::LeaveLevel()
     sinceReset = 0.0f;
     attackTimer = 0.0f;
     fireToggle = 0;
-    waitTime = blockedTime = 0.0f;
     workTimer = mineTimer = processTimer = 0.0f;
     freezeTime = cloakTime = 0.0f;
     classWord &= ~AGENT_CLOAKED;
-    pathRetryTime = goalBlockedTime = 0.0f;
-    walkRoundFailed = 0;
+    ForgetFights();
+    healingEffect = nullptr;
+    workEffect = nullptr;
+    workSound = -1;
+}
+
+void Agent::ForgetFights()
+{
     for (StatusEffect& effect : statusEffects) effect = StatusEffect{0, 0.0f, 0.0f, 0.0f, 0.0f, EntityRef()};
     statusCount = 0;
     for (ThreatRecord& threat : threats) threat = ThreatRecord{EntityRef(), 0.0f, 0.0f};
     threatCount = 0;
     engagedTime = 0.0f;
-    healingEffect = nullptr;
-    workEffect = nullptr;
-    workSound = -1;
 }
 
 bool Agent::GetWorldBounds(Vec3* min, Vec3* max)

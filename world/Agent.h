@@ -362,4 +362,6 @@ private:
     void Think(float step);
     void UpdateMeshes(float step);
     void ReleaseAttachments();
+    // No status effect on it, no attacker in its list, no time in a fight.
+    void ForgetFights();
 };
