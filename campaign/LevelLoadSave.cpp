@@ -423,24 +423,24 @@ bool ReadSaveGame(const char* baseName)
     }
     SettleStoppedSaves(SaveFolder());
     char text[300];
-    std::string profileText;
-    if (!FileExists(scenePath.c_str(), false) || !ReadWholeFile(profilePath, &profileText)) {
+    ProfileReading reading;
+    if (!FileExists(scenePath.c_str(), false) || !reading.Read(profilePath.c_str())) {
         snprintf(text, sizeof text, "The save '%s' is incomplete and cannot be loaded.", baseName);
         ShowMessage(text);
         return false;
     }
-    // The mission's body must be found before anything of the save is taken.
-    // Judged by what the profile's load takes, so that a save that loads plays the mission its
+    // The mission's body must be found before anything of the save is taken. It is judged on
+    // the reading the profile is loaded from, so that a save that loads plays the mission its
     // next save is checked against.
-    const int seed = ProfileTextInt(profileText, "galaxyseed", -1);
-    const int missionId = ProfileTextInt(profileText, "currentMission", 0);
+    const int seed = reading.Int("galaxyseed", -1);
+    const int missionId = reading.Int("currentMission", 0);
     if (!SaveHasBody(seed, missionId)) {
         snprintf(text, sizeof text, "The mission of the save '%s' is not in its galaxy.", baseName);
         ShowMessage(text);
         return false;
     }
     PlayerProfile* profile = GetPlayerProfile();
-    if (!profile->Load(profilePath.c_str(), true, true)) {
+    if (!profile->Load(reading, true, true)) {
         snprintf(text, sizeof text, "The save '%s' cannot be read.", baseName);
         ShowMessage(text);
         return false;
@@ -596,11 +596,14 @@ void LevelBrowser::FillFromDirectory(const char* newFolder)
 void LevelBrowser::ReadSaveHeader(const char* savePath)
 {
     std::string text;
-    ReadWholeFile(SaveProfilePath(savePath), &text);
-    std::string pilot = ProfileTextValue(text, "name");
-    std::string chassis = ProfileTextValue(text, "chassis");
+    const std::string profilePath = SaveProfilePath(savePath);
+    ReadWholeFile(profilePath, &text);
+    ProfileReading reading;
+    reading.Take(text, profilePath.c_str(), true);
+    std::string pilot = reading.Text("name");
+    std::string chassis = reading.Text("chassis");
     CopyText(profileName, sizeof profileName, pilot.empty() ? "none" : pilot.c_str());
-    profileLevel = LevelFromExperience(ProfileTextInt(text, "experience", 0));
+    profileLevel = LevelFromExperience(reading.Int("experience", 0));
     chassisKind = chassis == "basic" ? 2 : chassis == "round" ? 1 : 0;
     FileStatus status;
     dateText[0] = 0;
