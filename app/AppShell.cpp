@@ -2,6 +2,7 @@
 
 #include "app/MainLoop.h"
 #include "campaign/Galaxy.h"
+#include "campaign/LevelLoadSave.h"
 #include "campaign/MissionScreen.h"
 #include "campaign/PlayerProfile.h"
 #include "campaign/StorySlideshow.h"
@@ -392,6 +393,9 @@ void FreeMissionScreen()
 
 bool StartProfile()
 {
+    // A profile deletion stopped by the end of the last run is finished, or undone when it
+    // stopped before the profile went.
+    SettleDeletedProfiles();
     // A name the settings give that could lead outside the profiles folder is refused (and
     // logged): the game starts as if no profile had been chosen.
     char path[MAX_PROFILE_PATH];

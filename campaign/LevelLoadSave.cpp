@@ -423,24 +423,24 @@ bool ReadSaveGame(const char* baseName)
     }
     SettleStoppedSaves(SaveFolder());
     char text[300];
-    std::string profileText;
-    if (!FileExists(scenePath.c_str(), false) || !ReadWholeFile(profilePath, &profileText)) {
+    ProfileReading reading;
+    if (!FileExists(scenePath.c_str(), false) || !reading.Read(profilePath.c_str())) {
         snprintf(text, sizeof text, "The save '%s' is incomplete and cannot be loaded.", baseName);
         ShowMessage(text);
         return false;
     }
-    // The mission's body must be found before anything of the save is taken.
-    // Judged by what the profile's load takes, so that a save that loads plays the mission its
+    // The mission's body must be found before anything of the save is taken. It is judged on
+    // the reading the profile is loaded from, so that a save that loads plays the mission its
     // next save is checked against.
-    const int seed = ProfileTextInt(profileText, "galaxyseed", -1);
-    const int missionId = ProfileTextInt(profileText, "currentMission", 0);
+    const int seed = reading.Int("galaxyseed", -1);
+    const int missionId = reading.Int("currentMission", 0);
     if (!SaveHasBody(seed, missionId)) {
         snprintf(text, sizeof text, "The mission of the save '%s' is not in its galaxy.", baseName);
         ShowMessage(text);
         return false;
     }
     PlayerProfile* profile = GetPlayerProfile();
-    if (!profile->Load(profilePath.c_str(), true, true)) {
+    if (!profile->Load(reading, true, true)) {
         snprintf(text, sizeof text, "The save '%s' cannot be read.", baseName);
         ShowMessage(text);
         return false;
@@ -469,16 +469,31 @@ bool ReadSaveGame(const char* baseName)
     return true;
 }
 
-bool DeleteProfileSaves(const char* profileName)
+namespace {
+
+// A profile's saves while its deletion goes on: profile names hold no dot, so no profile takes
+// this folder up and the save screens never list it.
+constexpr const char* DELETED_SUFFIX = ".deleted";
+
+std::string SaveFolderOf(const std::string& profileName)
 {
-    if (!IsValidProfileName(profileName)) return false;
-    const std::string folder = std::string(UserFolder) + "/savefiles/" + profileName;
+    return std::string(UserFolder) + "/savefiles/" + profileName;
+}
+
+bool IsFolder(const std::string& path)
+{
+    FileStatus status;
+    return GetFileStatus(path.c_str(), status) == 0 && status.isDirectory;
+}
+
+// Removes a save folder with every save and whatever a stopped save left aside, that first: a
+// stop half-way through leaves nothing that a listing would put back as a save. False (logged)
+// when anything of it stays.
+bool RemoveSaveFolder(const std::string& folder)
+{
     bool removed = true;
-    // What a stopped save kept aside goes first: a stop half-way through leaves nothing that the
-    // next listing would put back as a save.
     for (const std::string& inner : {folder + "/" + STAGING_FOLDER, folder}) {
-        FileStatus status;
-        if (GetFileStatus(inner.c_str(), status) != 0 || !status.isDirectory) continue;
+        if (!IsFolder(inner)) continue;
         for (const std::string& entry : FilesIn(inner)) {
             const std::string file = inner + "/" + entry;
             if (remove(file.c_str()) != 0 && errno != ENOENT) {
@@ -492,6 +507,93 @@ bool DeleteProfileSaves(const char* profileName)
         }
     }
     return removed;
+}
+
+// Settles one profile's saves that a deletion stepped aside. False when they stay aside.
+bool SettleDeletedProfile(const std::string& profileName)
+{
+    const std::string folder = SaveFolderOf(profileName);
+    const std::string aside = folder + DELETED_SUFFIX;
+    if (!IsFolder(aside)) return true;
+    char profilePath[MAX_PROFILE_PATH];
+    const bool profileStays = ProfilePath(profileName.c_str(), profilePath, sizeof profilePath) &&
+                              FileExists(profilePath, false);
+    if (!profileStays) return RemoveSaveFolder(aside);
+    // Stopped before the profile file went: the profile was never deleted.
+    if (!IsFolder(folder) && rename(aside.c_str(), folder.c_str()) == 0) {
+        Log("The saves of the profile '%s' are back: its deletion had stopped before the profile went\n",
+            profileName.c_str());
+        return true;
+    }
+    Log("WARNING: %s cannot go back in place as %s\n", aside.c_str(), folder.c_str());
+    return false;
+}
+
+}  // namespace
+
+bool DeleteProfileSaves(const char* profileName)
+{
+    if (!IsValidProfileName(profileName)) return false;
+    return RemoveSaveFolder(SaveFolderOf(profileName));
+}
+
+void SettleDeletedProfiles()
+{
+    const std::string saves = std::string(UserFolder) + "/savefiles";
+    if (!IsFolder(saves)) return;
+    DirectorySearch search;
+    std::string entry;
+    bool isDirectory = false;
+    std::vector<std::string> names;
+    const size_t suffix = strlen(DELETED_SUFFIX);
+    if (search.Begin(saves.c_str(), "*"))
+        while (search.Next(entry, isDirectory))
+            if (isDirectory && entry.size() > suffix && entry.compare(entry.size() - suffix, suffix, DELETED_SUFFIX) == 0)
+                names.push_back(entry.substr(0, entry.size() - suffix));
+    search.Close();
+    for (const std::string& name : names)
+        if (IsValidProfileName(name.c_str())) SettleDeletedProfile(name);
+}
+
+bool ClearSavesForNewProfile(const char* profileName)
+{
+    if (!IsValidProfileName(profileName)) return false;
+    const bool settled = SettleDeletedProfile(profileName);
+    return RemoveSaveFolder(SaveFolderOf(profileName)) && settled;
+}
+
+bool DeleteProfile(const char* profileName, std::string* failure)
+{
+    char profilePath[MAX_PROFILE_PATH];
+    if (!IsValidProfileName(profileName) || !ProfilePath(profileName, profilePath, sizeof profilePath)) return false;
+    const std::string saves = std::string(UserFolder) + "/savefiles";
+    const std::string folder = SaveFolderOf(profileName);
+    const std::string aside = folder + DELETED_SUFFIX;
+    const std::string profiles = std::string(ProfilesFolder);
+    char text[400];
+    auto fail = [&](const char* format) {
+        snprintf(text, sizeof text, format, profileName);
+        Log("WARNING: %s\n", text);
+        if (failure) *failure = text;
+        return false;
+    };
+    // Saves a stopped deletion of this profile left aside go first: this deletion is asked for.
+    if (IsFolder(aside) && !RemoveSaveFolder(aside))
+        return fail("The profile '%s' could not be deleted: the saves of its earlier deletion cannot be removed.");
+    const bool hadSaves = IsFolder(folder);
+    if (hadSaves && (rename(folder.c_str(), aside.c_str()) != 0 || !SyncFolder(saves.c_str())))
+        return fail("The profile '%s' could not be deleted: its saves cannot be moved.");
+    // The profile is deleted once its file is gone from the disk.
+    if ((remove(profilePath) != 0 && errno != ENOENT) || !SyncFolder(profiles.c_str())) {
+        if (FileExists(profilePath, false)) {
+            if (hadSaves && rename(aside.c_str(), folder.c_str()) != 0)
+                return fail("The profile '%s' could not be deleted; its saves are back at the next start.");
+            return fail("The profile '%s' could not be deleted.");
+        }
+    }
+    if (hadSaves && !RemoveSaveFolder(aside))
+        return fail("The profile '%s' is deleted, but some of its saves could not be removed.");
+    return true;
 }
 
 int SaveGame(void* user, Button*)
@@ -596,11 +698,14 @@ void LevelBrowser::FillFromDirectory(const char* newFolder)
 void LevelBrowser::ReadSaveHeader(const char* savePath)
 {
     std::string text;
-    ReadWholeFile(SaveProfilePath(savePath), &text);
-    std::string pilot = ProfileTextValue(text, "name");
-    std::string chassis = ProfileTextValue(text, "chassis");
+    const std::string profilePath = SaveProfilePath(savePath);
+    ReadWholeFile(profilePath, &text);
+    ProfileReading reading;
+    reading.Take(text, profilePath.c_str(), true);
+    std::string pilot = reading.Text("name");
+    std::string chassis = reading.Text("chassis");
     CopyText(profileName, sizeof profileName, pilot.empty() ? "none" : pilot.c_str());
-    profileLevel = LevelFromExperience(ProfileTextInt(text, "experience", 0));
+    profileLevel = LevelFromExperience(reading.Int("experience", 0));
     chassisKind = chassis == "basic" ? 2 : chassis == "round" ? 1 : 0;
     FileStatus status;
     dateText[0] = 0;

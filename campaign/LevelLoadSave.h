@@ -136,4 +136,19 @@ bool ReadSaveGame(const char* baseName);
 // it stays.
 bool DeleteProfileSaves(const char* profileName);
 
+// Deletes a profile: its file and its save folder. Every step can be stopped and settled at the
+// next start (SettleDeletedProfiles): the save folder first steps aside whole, under a name no
+// profile can take; removing the profile file then deletes the profile; what stepped aside
+// goes last. False when the profile could not be deleted (its file and saves stay, or come
+// back at the next start) or some of its saves stay aside; failure then says what, for the
+// player.
+bool DeleteProfile(const char* profileName, std::string* failure);
+// What deletions stopped half-way left: saves stepped aside go back to a profile whose file is
+// still there, and go for good when it is gone. At start-up, and before a profile is made.
+void SettleDeletedProfiles();
+// A new profile of that name takes up nothing of an earlier one: what is left of its save
+// folder (an older build stopped deleting it after the profile file) goes. False (logged) when
+// some of it stays.
+bool ClearSavesForNewProfile(const char* profileName);
+
 extern LevelLoadSaveGui* TheLevelLoadSaveGui;

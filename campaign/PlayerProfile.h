@@ -11,11 +11,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class Agent;
 class Item;
 struct ChassisRecord;
 class RigPart;
+class ProfileReading;
 
 constexpr int PROFILE_NAME_SIZE = 128;
 constexpr int MAX_PROFILE_PATH = 600;
@@ -135,6 +137,8 @@ public:
     // takeCurrentMission: its current mission is taken too. A name in the file that is not a
     // valid profile name is refused (logged) and the profile keeps the name it had.
     bool Load(const char* path, bool fromSave, bool takeCurrentMission);
+    // The same from a file already read: what was judged of the reading is what is loaded.
+    bool Load(const ProfileReading& reading, bool fromSave, bool takeCurrentMission);
     // Loads the profile of that name from the profiles folder.
     bool LoadByName(const char* profileName);
     // Saves to the profiles folder under the profile's own name.
@@ -209,11 +213,36 @@ private:
 // changed) without a rig or such an item, or when the rig has no room for it.
 Item* AttachRigWeapon(Agent* rig, const char* itemName, const char* slot, const char* bone);
 
-// One key's value in a profile file's text, read as PlayerProfile::Load reads it (a key given
-// twice takes the last line's value), so that a save is judged by what its load will take: the
-// rest of the key's line, or a whole number (absent: the value of a file without the key).
-std::string ProfileTextValue(const std::string& text, const char* key);
-int ProfileTextInt(const std::string& text, const char* key, int absent);
+// One key of a profile file with the values the reader took after it.
+struct ProfileLine {
+    const char* key = nullptr;  // as the reader's key table spells it
+    int line = 0;
+    std::string text;                  // a word, or the rest of the line
+    int numbers[PROFILE_SKILLS] = {};  // whole numbers, in their order
+    float reals[2] = {};
+    uint32_t words[4] = {};  // a flag word, or the mission blocks
+};
+
+// A profile file as PlayerProfile::Load takes it: one walk over the text with the reader's own
+// key table, so that whatever judges a profile before or without loading it (a save's mission,
+// the save list's header) sees exactly the keys and values the load takes. A word stands in a
+// key's place wherever the values before it end, on a line of its own or not; words no key
+// names are passed over.
+class ProfileReading {
+public:
+    // Reads the file; false (logged) when it cannot be opened.
+    bool Read(const char* path);
+    // The text of a file of that name; quiet: values that are no numbers are not logged.
+    void Take(const std::string& text, const char* path, bool quiet = false);
+    // The last line of that key (a key given twice counts as the reader takes it: its last
+    // line); null when the file has none.
+    const ProfileLine* Last(const char* key) const;
+    int Int(const char* key, int absent) const;
+    std::string Text(const char* key) const;
+
+    std::string path;
+    std::vector<ProfileLine> lines;
+};
 
 // The current profile: the rig catalogue's current one, or the start-up stand-in before the
 // catalogue has made one.

@@ -19,11 +19,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdarg>
 #include <climits>
 #include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -145,37 +147,203 @@ std::string RestOfLine(Lexer& in)
     return value;
 }
 
-// Calls read at each line the key opens, the lexer standing after the key. The lines are
-// those the reader below takes: keys in any case, comments and what follows END_OF_FILE passed
-// over; a key is the first word of its line.
-template <class F> void EachKeyLine(const std::string& text, const char* key, F read)
+// How a key's values follow it.
+enum class Values {
+    REST_OF_LINE,  // the rest of the line (a name)
+    WORD_OF_LINE,  // the first word of the rest of the line; none when the line ends
+    WORD,          // the next word
+    INT,
+    SKILLS,     // six whole numbers
+    WORD_INT,   // a word and a whole number (an item and its cell or slot)
+    FLAG_WORD,  // a flag word, signed or not
+    REAL,
+    RESOURCES,  // ore, fuel, units in use, unit control
+    BLOCKS,     // a count and that many hexadecimal words
+};
+
+struct ProfileKey {
+    const char* key;
+    Values values;
+};
+
+// Every key the reader knows (and the statistics' keys, each a whole number).
+constexpr ProfileKey PROFILE_KEYS[] = {
+    {"name", Values::REST_OF_LINE},
+    {"experience", Values::INT},
+    {"achievements", Values::INT},
+    {"backstoryCount", Values::INT},
+    {"credits", Values::INT},
+    {"chassis", Values::WORD},
+    {"pilot", Values::WORD},
+    {"rigPaint", Values::WORD_OF_LINE},
+    {"skills", Values::SKILLS},
+    {"activeskillpoints", Values::INT},
+    {"galaxyseed", Values::INT},
+    {"acceptedMission", Values::INT},
+    {"currentMission", Values::INT},
+    {"unit", Values::WORD},
+    {"building", Values::WORD},
+    {"item", Values::WORD_INT},
+    {"attachleft", Values::WORD},
+    {"attachright", Values::WORD},
+    {"upgrade", Values::WORD_INT},
+    {"item_upgradeFlags", Values::FLAG_WORD},
+    {"item_specialFlags", Values::FLAG_WORD},
+    {"item_stackCount", Values::INT},
+    {"item_pattern", Values::WORD_OF_LINE},
+    {"item_upgradeDamage", Values::REAL},
+    {"item_upgradeSpeed", Values::REAL},
+    {"item_upgradeHull", Values::REAL},
+    {"item_upgradeHealth", Values::REAL},
+    {"item_upgradeRateOfFire", Values::REAL},
+    {"item_upgradeShieldRecharge", Values::REAL},
+    {"totalOre", Values::REAL},
+    {"totalFuel", Values::REAL},
+    {"elapsedGameTime", Values::REAL},
+    {"health", Values::REAL},
+    {"shields", Values::REAL},
+    {"freezeTime", Values::REAL},
+    {"cooldownTime", Values::REAL},
+    {"cloakedTime", Values::REAL},
+    {"resources", Values::RESOURCES},
+    {"MissionBlocks", Values::BLOCKS},
+};
+
+// The key table's entry for a word, with the key's own spelling; null for a word that is no key.
+const ProfileKey* FindProfileKey(const Lexer& in, const char* word)
 {
-    Lexer in(text.data(), text.size(), SCRIPT_RULES);
-    int line = 0;
-    while (const char* token = in.Next()) {
-        if (in.Line() == line) continue;
-        if (in.Is(token, key)) read(in);
-        line = in.Line();
+    static const std::vector<ProfileKey> keys = [] {
+        std::vector<ProfileKey> all(std::begin(PROFILE_KEYS), std::end(PROFILE_KEYS));
+        for (const char* statistic : PROFILE_STATISTIC_KEYS) all.push_back({statistic, Values::INT});
+        return all;
+    }();
+    for (const ProfileKey& key : keys)
+        if (in.Is(word, key.key)) return &key;
+    return nullptr;
+}
+
+// "WARNING: <file> line <n>: ..." as the lexer words its own.
+void __attribute__((format(printf, 3, 4))) WarnAt(const std::string& path, int line, const char* format, ...)
+{
+    char text[512];
+    va_list args;
+    va_start(args, format);
+    vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    Log("WARNING: %s line %d: %s\n", path.c_str(), line, text);
+}
+
+// Reads the values of one key into its line. Which values follow a key is the key's alone, so
+// one walk finds the same keys in the same places, whoever reads the result.
+void ReadValues(Lexer& in, const ProfileKey& key, const char* spelled, bool quiet, ProfileLine* out)
+{
+    const char* warn = quiet ? nullptr : spelled;
+    switch (key.values) {
+    case Values::REST_OF_LINE: out->text = RestOfLine(in); break;
+    case Values::WORD_OF_LINE:
+        // A line without a value keeps what it would set, and the next line its key.
+        out->text = RestOfLine(in);
+        out->text.erase(std::min(out->text.find_first_of(" \t"), out->text.size()));
+        if (out->text.empty() && !quiet) in.Warn(in.Line(), "%s has no value", key.key);
+        break;
+    case Values::WORD: out->text = in.NextValue(); break;
+    case Values::INT: in.ReadInt(warn, &out->numbers[0]); break;
+    case Values::SKILLS:
+        for (int& points : out->numbers) in.ReadInt(warn, &points);
+        break;
+    case Values::WORD_INT:
+        out->text = in.NextValue();
+        in.ReadInt(warn, &out->numbers[0]);
+        break;
+    case Values::FLAG_WORD: {
+        // Every bit of a flag word: profiles of earlier versions wrote the words with the top
+        // bit set as numbers above INT_MAX, and those read back as the same word.
+        const std::string token = in.NextValue();
+        char* end = nullptr;
+        errno = 0;
+        const long long number = strtoll(token.c_str(), &end, 10);
+        const bool whole = !token.empty() && *end == 0 && errno == 0 && number >= INT_MIN && number <= UINT32_MAX;
+        if (!whole && !quiet) in.Warn(in.Line(), "%s value '%.48s' is not a flag word, 0 is used", spelled, token.c_str());
+        out->words[0] = whole ? (uint32_t)number : 0;
+        break;
+    }
+    case Values::REAL: in.ReadFloat(warn, &out->reals[0]); break;
+    case Values::RESOURCES:
+        in.ReadFloat(warn, &out->reals[0]);
+        in.ReadFloat(warn, &out->reals[1]);
+        in.ReadInt(warn, &out->numbers[0]);
+        in.ReadInt(warn, &out->numbers[1]);
+        break;
+    case Values::BLOCKS: {
+        int count = 0;
+        in.ReadInt(warn, &count, 0, (int)in.Remaining());
+        // Words beyond the four a profile holds are read and dropped.
+        for (int i = 0; i < count; ++i) {
+            const char* word = in.NextValue();
+            if (in.CutShort()) break;
+            if (i < 4) {
+                out->words[i] = (uint32_t)strtoul(word, nullptr, 16);
+                out->numbers[0] = i + 1;
+            }
+        }
+        break;
+    }
     }
 }
 
 }  // namespace
 
-std::string ProfileTextValue(const std::string& text, const char* key)
+bool ProfileReading::Read(const char* file)
 {
-    std::string value;
-    EachKeyLine(text, key, [&](Lexer& in) { value = RestOfLine(in); });
-    return value;
+    lines.clear();
+    if (!file || !*file) return false;
+    FILE* opened = fopen(file, "rb");
+    if (!opened) {
+        Log("ERROR opening profile %s\n", file);
+        return false;
+    }
+    Log("Openend profile %s\n", file);
+    std::string text;
+    ReadFileText(opened, &text);
+    fclose(opened);
+    Take(text, file);
+    return true;
 }
 
-int ProfileTextInt(const std::string& text, const char* key, int absent)
+void ProfileReading::Take(const std::string& text, const char* file, bool quiet)
 {
-    int value = absent;
-    EachKeyLine(text, key, [&](Lexer& in) {
-        value = 0;
-        in.ReadInt(nullptr, &value);
-    });
-    return value;
+    path = file ? file : "";
+    lines.clear();
+    Lexer in(text.data(), text.size(), SCRIPT_RULES, path.c_str());
+    while (const char* token = in.Next()) {
+        const ProfileKey* key = FindProfileKey(in, token);
+        if (!key) continue;
+        const std::string spelled = token;
+        ProfileLine line;
+        line.key = key->key;
+        line.line = in.Line();
+        ReadValues(in, *key, spelled.c_str(), quiet, &line);
+        lines.push_back(std::move(line));
+    }
+}
+
+const ProfileLine* ProfileReading::Last(const char* key) const
+{
+    for (auto it = lines.rbegin(); it != lines.rend(); ++it)
+        if (strcmp(it->key, key) == 0) return &*it;
+    return nullptr;
+}
+
+int ProfileReading::Int(const char* key, int absent) const
+{
+    const ProfileLine* line = Last(key);
+    return line ? line->numbers[0] : absent;
+}
+
+std::string ProfileReading::Text(const char* key) const
+{
+    const ProfileLine* line = Last(key);
+    return line ? line->text : std::string();
 }
 
 Item* AttachRigWeapon(Agent* rig, const char* itemName, const char* slot, const char* bone)
@@ -218,17 +386,13 @@ bool PlayerProfile::Save(const char* path, bool inGame)
 
 bool PlayerProfile::Load(const char* path, bool fromSave, bool takeCurrentMission)
 {
-    if (!path || !*path) return false;
-    FILE* file = fopen(path, "rb");
-    if (!file) {
-        Log("ERROR opening profile %s\n", path);
-        return false;
-    }
-    Log("Openend profile %s\n", path);
-    std::string text;
-    ReadFileText(file, &text);
-    fclose(file);
+    ProfileReading reading;
+    return reading.Read(path) && Load(reading, fromSave, takeCurrentMission);
+}
 
+bool PlayerProfile::Load(const ProfileReading& reading, bool fromSave, bool takeCurrentMission)
+{
+    const char* path = reading.path.c_str();
     if (fromSave && TheGalaxy) TheGalaxy->Reset();
     Clear();
     // A file whose name line is missing or refused is known by its file name.
@@ -236,185 +400,135 @@ bool PlayerProfile::Load(const char* path, bool fromSave, bool takeCurrentMissio
     GetFileBaseName(path, fileName);
     if (IsValidProfileName(fileName)) CopyText(name, sizeof name, fileName);
 
-    Lexer in(text.data(), text.size(), SCRIPT_RULES, path);
     Item* current = nullptr;
     bool currentInGrid = false;  // the current item lies in the inventory grid
-    auto readInt = [&](const char* key, int* value) { in.ReadInt(key, value); };
-    auto readFloat = [&](const char* key, float* value) { in.ReadFloat(key, value); };
-    while (const char* token = in.Next()) {
-        std::string key = token;
-        const char* k = key.c_str();
-        if (in.Is(k, "name")) {
-            std::string value = RestOfLine(in);
-            if (IsValidProfileName(value.c_str()))
-                CopyText(name, sizeof name, value.c_str());
+    for (const ProfileLine& line : reading.lines) {
+        const char* k = line.key;
+        auto is = [k](const char* key) { return strcmp(k, key) == 0; };
+        const int number = line.numbers[0];
+        const float real = line.reals[0];
+        if (is("name")) {
+            if (IsValidProfileName(line.text.c_str()))
+                CopyText(name, sizeof name, line.text.c_str());
             else
-                Log("ERROR: %s line %d: '%s' is not a profile name; it is called '%s'\n", path, in.Line(),
-                    value.c_str(), name);
-        } else if (in.Is(k, "experience")) {
-            readInt(k, &experience);
+                Log("ERROR: %s line %d: '%s' is not a profile name; it is called '%s'\n", path, line.line,
+                    line.text.c_str(), name);
+        } else if (is("experience")) {
+            experience = number;
             level = LevelFromExperience(experience);
             levelSpan = ExperienceForNextLevel(level);
-        } else if (in.Is(k, "achievements")) {
-            int bits = 0;
-            readInt(k, &bits);
-            achievements = (uint32_t)bits;
-        } else if (in.Is(k, "backstoryCount")) {
-            readInt(k, &backstoryCount);
-        } else if (in.Is(k, "credits")) {
-            readInt(k, &credits);
-        } else if (in.Is(k, "chassis")) {
-            std::string word = in.NextValue();
-            chassis = TheRigCatalog ? TheRigCatalog->FindChassis(word.c_str()) : nullptr;
+        } else if (is("achievements")) {
+            achievements = (uint32_t)number;
+        } else if (is("backstoryCount")) {
+            backstoryCount = number;
+        } else if (is("credits")) {
+            credits = number;
+        } else if (is("chassis")) {
+            chassis = TheRigCatalog ? TheRigCatalog->FindChassis(line.text.c_str()) : nullptr;
             // A chassis the rigs do not know is worn as the new player's, as it would be saved.
             if (TheRigCatalog && !chassis) {
-                in.Warn(in.Line(), "no chassis '%s', '%s' is worn", word.c_str(), FIRST_CHASSIS);
+                WarnAt(reading.path, line.line, "no chassis '%s', '%s' is worn", line.text.c_str(), FIRST_CHASSIS);
                 chassis = TheRigCatalog->FindChassis(FIRST_CHASSIS);
             }
-        } else if (in.Is(k, "pilot")) {
-            const char* word = in.NextValue();
-            pilot = TheRigCatalog ? TheRigCatalog->FindPilot(word) : nullptr;
-        } else if (in.Is(k, "rigPaint")) {
-            // A paint line without a paint keeps the chassis's own, and the next line its key.
-            std::string word = RestOfLine(in);
-            word.erase(std::min(word.find_first_of(" \t"), word.size()));
-            if (word.empty())
-                in.Warn(in.Line(), "rigPaint has no value");
-            else
-                CopyText(rigPaint, sizeof rigPaint, word.c_str());
-        } else if (in.Is(k, "skills")) {
-            for (int& points : skills) readInt(k, &points);
-        } else if (in.Is(k, "activeskillpoints")) {
-            readInt(k, &skillPoints);
-        } else if (in.Is(k, "galaxyseed")) {
-            readInt(k, &galaxySeed);
-        } else if (in.Is(k, "acceptedMission")) {
-            readInt(k, &acceptedMissionId);
-        } else if (in.Is(k, "currentMission")) {
-            int mission = 0;
-            readInt(k, &mission);
-            if (takeCurrentMission) currentMissionId = mission;
-        } else if (in.Is(k, "unit")) {
-            const char* word = in.NextValue();
+        } else if (is("pilot")) {
+            pilot = TheRigCatalog ? TheRigCatalog->FindPilot(line.text.c_str()) : nullptr;
+        } else if (is("rigPaint")) {
+            if (!line.text.empty()) CopyText(rigPaint, sizeof rigPaint, line.text.c_str());
+        } else if (is("skills")) {
+            std::copy(line.numbers, line.numbers + PROFILE_SKILLS, skills);
+        } else if (is("activeskillpoints")) {
+            skillPoints = number;
+        } else if (is("galaxyseed")) {
+            galaxySeed = number;
+        } else if (is("acceptedMission")) {
+            acceptedMissionId = number;
+        } else if (is("currentMission")) {
+            if (takeCurrentMission) currentMissionId = number;
+        } else if (is("unit")) {
             if (TheGame && TheGame->agentTypes)
                 for (auto* node = TheGame->agentTypes->types.head; node; node = node->next)
-                    if (node->value && strcmp(node->value->name, word) == 0) node->value->flags |= AGENT_TYPE_OWNED;
-        } else if (in.Is(k, "building")) {
-            const char* word = in.NextValue();
+                    if (node->value && strcmp(node->value->name, line.text.c_str()) == 0)
+                        node->value->flags |= AGENT_TYPE_OWNED;
+        } else if (is("building")) {
             if (TheGame && TheGame->buildItems)
-                if (BuildItem* item = TheGame->buildItems->FindByName(word)) item->flags |= BUILD_MARKED;
-        } else if (in.Is(k, "item")) {
-            std::string itemName = in.NextValue();
-            int cell = -1;
-            readInt(k, &cell);
+                if (BuildItem* item = TheGame->buildItems->FindByName(line.text.c_str())) item->flags |= BUILD_MARKED;
+        } else if (is("item")) {
             current = nullptr;
             if (PlayerInventory) {
-                Item* item = CreateItemByName(itemName.c_str());
-                if (item && PlayerInventory->AddItem(item, false, false, cell))
+                Item* item = CreateItemByName(line.text.c_str());
+                if (item && PlayerInventory->AddItem(item, false, false, number))
                     current = item;
                 else
                     delete item;
             }
             currentInGrid = current != nullptr;
-        } else if (in.Is(k, "attachleft")) {
-            current = AttachRigWeapon(rig, in.NextValue(), "leftweapon", "LeftWeapon");
+        } else if (is("attachleft")) {
+            current = AttachRigWeapon(rig, line.text.c_str(), "leftweapon", "LeftWeapon");
             currentInGrid = false;
-        } else if (in.Is(k, "attachright")) {
-            current = AttachRigWeapon(rig, in.NextValue(), "rightweapon", "RightWeapon");
+        } else if (is("attachright")) {
+            current = AttachRigWeapon(rig, line.text.c_str(), "rightweapon", "RightWeapon");
             currentInGrid = false;
-        } else if (in.Is(k, "upgrade")) {
+        } else if (is("upgrade")) {
             currentInGrid = false;
-            std::string itemName = in.NextValue();
-            int slot = -1;
-            readInt(k, &slot);
-            current = rig ? CreateItemByName(itemName.c_str()) : nullptr;
+            current = rig ? CreateItemByName(line.text.c_str()) : nullptr;
             if (!current) continue;
-            Item* previous = rig->EquipItem(current, slot);
-            if (rig->GetEquippedItem(slot) != current) {
-                Log("WARNING: %s line %d: module '%s' has no slot %d\n", path, in.Line(), itemName.c_str(), slot);
+            Item* previous = rig->EquipItem(current, number);
+            if (rig->GetEquippedItem(number) != current) {
+                Log("WARNING: %s line %d: module '%s' has no slot %d\n", path, line.line, line.text.c_str(), number);
                 delete current;
                 current = nullptr;
             }
             delete previous;
-        } else if (in.Is(k, "item_upgradeFlags") || in.Is(k, "item_specialFlags")) {
-            // Every bit of a flag word: profiles of earlier versions wrote the words with the
-            // top bit set as numbers above INT_MAX, and those read back as the same word.
-            const std::string token = in.NextValue();
-            char* end = nullptr;
-            errno = 0;
-            const long long number = strtoll(token.c_str(), &end, 10);
-            const bool whole = !token.empty() && *end == 0 && errno == 0 && number >= INT_MIN && number <= UINT32_MAX;
-            if (!whole) in.Warn(in.Line(), "%s value '%.48s' is not a flag word, 0 is used", k, token.c_str());
-            if (!current) continue;
-            (in.Is(k, "item_upgradeFlags") ? current->upgradeFlags : current->specialFlags) = whole ? (uint32_t)number : 0;
-        } else if (in.Is(k, "item_stackCount")) {
-            int value = 0;
-            readInt(k, &value);
+        } else if (is("item_upgradeFlags") || is("item_specialFlags")) {
+            if (current) (is("item_upgradeFlags") ? current->upgradeFlags : current->specialFlags) = line.words[0];
+        } else if (is("item_stackCount")) {
             if (!current) continue;
             // An empty stack leaves the grid and the item goes with it: the lines that follow
             // belong to no item.
-            bool emptied = currentInGrid && value < 1;
-            if (emptied) in.Warn(in.Line(), "item '%s' has a stack count of %d, it is dropped", current->name, value);
-            current->stackCount = value;
+            bool emptied = currentInGrid && number < 1;
+            if (emptied)
+                WarnAt(reading.path, line.line, "item '%s' has a stack count of %d, it is dropped", current->name, number);
+            current->stackCount = number;
             if (PlayerInventory) PlayerInventory->RefreshSlot(current);
             if (emptied) current = nullptr;
-        } else if (in.Is(k, "item_pattern")) {
-            // A pattern line without a pattern leaves the item's own.
-            std::string word = RestOfLine(in);
-            word.erase(std::min(word.find_first_of(" \t"), word.size()));
-            if (word.empty())
-                in.Warn(in.Line(), "item_pattern has no value");
-            else if (current)
-                CopyText(current->patternName, sizeof current->patternName, word.c_str());
-        } else if (in.Is(k, "item_upgradeDamage") || in.Is(k, "item_upgradeSpeed") || in.Is(k, "item_upgradeHull") ||
-                   in.Is(k, "item_upgradeHealth") || in.Is(k, "item_upgradeRateOfFire") ||
-                   in.Is(k, "item_upgradeShieldRecharge")) {
-            float value = 0.0f;
-            readFloat(k, &value);
+        } else if (is("item_pattern")) {
+            if (current && !line.text.empty())
+                CopyText(current->patternName, sizeof current->patternName, line.text.c_str());
+        } else if (is("item_upgradeDamage") || is("item_upgradeSpeed") || is("item_upgradeHull") ||
+                   is("item_upgradeHealth") || is("item_upgradeRateOfFire") || is("item_upgradeShieldRecharge")) {
             if (!current) continue;
-            int bonus = in.Is(k, "item_upgradeDamage")       ? ITEM_BONUS_DAMAGE
-                        : in.Is(k, "item_upgradeSpeed")      ? ITEM_BONUS_SPEED
-                        : in.Is(k, "item_upgradeHull")       ? ITEM_BONUS_HULL
-                        : in.Is(k, "item_upgradeHealth")     ? ITEM_BONUS_HEALTH
-                        : in.Is(k, "item_upgradeRateOfFire") ? ITEM_BONUS_RATE_OF_FIRE
-                                                             : ITEM_BONUS_SHIELDS;
-            current->bonus[bonus] = value;
-        } else if (in.Is(k, "totalOre")) {
-            readFloat(k, &oreGained);
-        } else if (in.Is(k, "totalFuel")) {
-            readFloat(k, &fuelGained);
-        } else if (in.Is(k, "elapsedGameTime")) {
-            readFloat(k, &missionTime);
-        } else if (in.Is(k, "health")) {
-            readFloat(k, &savedHealth);
-        } else if (in.Is(k, "shields")) {
-            readFloat(k, &savedShields);
-        } else if (in.Is(k, "freezeTime")) {
-            readFloat(k, &freezeTime);
-        } else if (in.Is(k, "cooldownTime")) {
-            readFloat(k, &cooldownTime);
-        } else if (in.Is(k, "cloakedTime")) {
-            readFloat(k, &cloakedTime);
-        } else if (in.Is(k, "resources")) {
-            readFloat(k, &ore);
-            readFloat(k, &fuel);
-            readInt(k, &unitsInUse);
-            readInt(k, &unitControl);
-        } else if (in.Is(k, "MissionBlocks")) {
-            int count = 0;
-            in.ReadInt(k, &count, 0, (int)in.Remaining());
-            for (int i = 0; i < count; ++i) {
-                const char* word = in.NextValue();
-                if (in.CutShort()) break;
-                unsigned long bits = strtoul(word, nullptr, 16);
-                if (i < 4) completedMissions[i] = (uint32_t)bits;
-            }
-        } else {
-            for (int i = 0; i < PROFILE_STATISTICS; ++i)
-                if (in.Is(k, PROFILE_STATISTIC_KEYS[i])) {
-                    readInt(k, &statistics[i]);
-                    break;
-                }
+            int bonus = is("item_upgradeDamage")       ? ITEM_BONUS_DAMAGE
+                        : is("item_upgradeSpeed")      ? ITEM_BONUS_SPEED
+                        : is("item_upgradeHull")       ? ITEM_BONUS_HULL
+                        : is("item_upgradeHealth")     ? ITEM_BONUS_HEALTH
+                        : is("item_upgradeRateOfFire") ? ITEM_BONUS_RATE_OF_FIRE
+                                                       : ITEM_BONUS_SHIELDS;
+            current->bonus[bonus] = real;
+        } else if (is("totalOre")) {
+            oreGained = real;
+        } else if (is("totalFuel")) {
+            fuelGained = real;
+        } else if (is("elapsedGameTime")) {
+            missionTime = real;
+        } else if (is("health")) {
+            savedHealth = real;
+        } else if (is("shields")) {
+            savedShields = real;
+        } else if (is("freezeTime")) {
+            freezeTime = real;
+        } else if (is("cooldownTime")) {
+            cooldownTime = real;
+        } else if (is("cloakedTime")) {
+            cloakedTime = real;
+        } else if (is("resources")) {
+            ore = line.reals[0];
+            fuel = line.reals[1];
+            unitsInUse = line.numbers[0];
+            unitControl = line.numbers[1];
+        } else if (is("MissionBlocks")) {
+            std::copy(line.words, line.words + number, completedMissions);
+        } else if (int* statistic = FindStatistic(k)) {
+            *statistic = number;
         }
     }
 

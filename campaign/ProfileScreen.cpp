@@ -663,9 +663,13 @@ void ProfileScreen::DeleteSelected()
     if (strcmp(selectedName, "#") == 0 || StrICmp(selectedName, "default") == 0) return;
     char path[MAX_PROFILE_PATH];
     if (!PathOf(selectedName, path, sizeof path)) return;
-    if (remove(path) != 0) Log("WARNING: could not delete %s\n", path);
-    // A new profile of the same name must not find this one's saves.
-    DeleteProfileSaves(selectedName);
+    // The profile goes with its saves, so that a new profile of the same name finds none.
+    std::string failure;
+    if (!DeleteProfile(selectedName, &failure)) ShowMessage(failure.c_str());
+    if (FileExists(path, false)) {
+        RefreshList();
+        return;
+    }
     const bool wasCurrent = Config && StrICmp(Config->currentprofile, selectedName) == 0;
     CopyText(selectedName, sizeof selectedName, "#");
     if (wasCurrent) {
@@ -687,6 +691,11 @@ const char* ProfileScreen::CreateProfile(const char* typed)
     std::string name = typed;
     char path[MAX_PROFILE_PATH];
     PathOf(name.c_str(), path, sizeof path);
+    // Saves an earlier profile of this name left behind are not the new player's.
+    if (!ClearSavesForNewProfile(name.c_str())) {
+        snprintf(message, sizeof message, "The saves of an earlier profile '%s' could not be removed.\n", name.c_str());
+        return message;
+    }
     PlayerProfile* profile = GetPlayerProfile();
 
     // The starting unit may be built from now on, and the rig carries the starting weapon.

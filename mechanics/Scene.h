@@ -213,6 +213,8 @@ public:
     Entity* FindNearest(Entity* self, float* outDistance, int team, int flagMask, bool excludeAir) const;
     // The entity standing in that cell of the level's grid.
     Entity* FindEntityAtCell(int column, int row) const;
+    // The building whose footprint holds that cell, whoever stands on the cell.
+    Entity* FindBuildingAtCell(int column, int row) const;
     // The entity while one of the Scene's lists holds it and it still has that id.
     Entity* Resolve(Entity* entity, unsigned id) const;
     void RemoveEntity(Entity* entity, int mode);

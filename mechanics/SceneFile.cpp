@@ -257,7 +257,8 @@ void Scene::ResolveLinks()
         const PendingLink& link = pendingLinks[i];
         Agent* agent = link.agent;
         if (!agent) continue;
-        Entity* found = FindEntityAtCell(link.column, link.row);
+        const bool toBuilding = link.kind == LINK_ACTIVE_BUILDING || link.kind == LINK_DROP_OFF;
+        Entity* found = toBuilding ? FindBuildingAtCell(link.column, link.row) : FindEntityAtCell(link.column, link.row);
         const bool held = link.kind == LINK_ACTIVE_BUILDING && !Resolve(agent, agent->id);
         if (held && !TakeHeldUnit(agent, found)) homeless.push_back(agent);
         if (!found) continue;

@@ -80,6 +80,24 @@ Entity* Scene::FindEntityAtCell(int column, int row) const
     return cell ? cell->occupant : nullptr;
 }
 
+Entity* Scene::FindBuildingAtCell(int column, int row) const
+{
+    Entity* standing = FindEntityAtCell(column, row);
+    if (standing && (standing->flags & ENTITY_BUILDING)) return standing;
+    // A unit on one of its cells holds that cell, not the building: the building is found by
+    // its footprint.
+    for (int segment : {SEGMENT_BUILDING, SEGMENT_ENEMY_BUILDING, SEGMENT_NEUTRAL_BUILDING})
+        for (const Node* node = FirstInList(segment); node; node = NextInList(node)) {
+            Entity* building = node->value;
+            int width, depth, left, top;
+            if (building && (building->flags & ENTITY_BUILDING) &&
+                Entity::GetGridRect(building, &width, &depth, &left, &top) && column >= left &&
+                column < left + width && row >= top && row < top + depth)
+                return building;
+        }
+    return nullptr;
+}
+
 Entity* Scene::Resolve(Entity* entity, unsigned id) const
 {
     if (!entity) return nullptr;

@@ -189,7 +189,10 @@ struct RecordReader {
         // An agent in none of the lists waits inside the building: it is handed to the building
         // once the level stands.
         const bool held = kind == LINK_ACTIVE_BUILDING && !scene.Resolve(agent, agent->id);
-        Entity* found = held ? nullptr : scene.FindEntityAtCell(column, row);
+        const bool toBuilding = kind == LINK_ACTIVE_BUILDING || kind == LINK_DROP_OFF;
+        Entity* found = held         ? nullptr
+                        : toBuilding ? scene.FindBuildingAtCell(column, row)
+                                     : scene.FindEntityAtCell(column, row);
         switch (found ? kind : 0) {
         case LINK_ACTIVE_BUILDING: agent->activeBuilding.Set(found); return;
         case LINK_ACTIVE_OBJECT: agent->activeObject.Set(found); return;

@@ -2,6 +2,7 @@
 // one another, the road into a mission, the new game's intro on a clock of the test's own, and
 // the profile screens on a user folder of the test's own.
 #include "campaign/Galaxy.h"
+#include "campaign/LevelLoadSave.h"
 #include "campaign/MissionScreen.h"
 #include "campaign/PlayerProfile.h"
 #include "campaign/ProfileScreen.h"
@@ -11,6 +12,7 @@
 #include "gui/Label.h"
 #include "gui/MessageDialogGui.h"
 #include "gui/ModelViewer.h"
+#include "host/Log.h"
 #include "host/Random.h"
 #include "interface/MessageWindow.h"
 #include "mechanics/GameMechanics.h"
@@ -26,6 +28,9 @@
 #include "tests/support/TestSupport.h"
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -480,6 +485,108 @@ TEST_F(FrontEnd, TenProfilesAreTheMostANewGameAllows)
     EXPECT_EQ(manager.focused, TheProfileScreen->nameBox);
     delete IntroSlideshow;
     IntroSlideshow = nullptr;
+}
+
+// A profile deletion stopped after any of its steps, each state made on the disk as the stop
+// leaves it; and what older builds left when stopped after the profile file
+// (tests/data/bad-files/save-switch/deletion_stopped_after_profile_file.sh) and later. At the
+// next start the profile stands whole with its saves, or a new profile of its name lists and
+// loads none of them. A profile file that cannot be removed is said to the player, and the
+// profile keeps its saves.
+TEST_F(FrontEnd, AProfileDeletionStoppedAtAnyStepLeavesTheWholeProfileOrNothingOfIt)
+{
+    ProfileScreen& screen = *TheProfileScreen;
+    const std::string saves = std::string(UserFolder) + "/savefiles/Ada";
+    const std::string aside = saves + ".deleted";
+    auto makeProfile = [&] {
+        ASSERT_TRUE(WriteTextFile(ProfileFile("Ada"), "name\tAda\n"));
+        ASSERT_TRUE(CreateFolder((saves + "/.saving").c_str()));
+        for (const char* file : {"/slot.cgs", "/slot.sav", "/slot.vis", "/.saving/other.old.sav"})
+            ASSERT_TRUE(WriteTextFile(saves + file, "saved"));
+    };
+    auto gone = [](const std::string& path) { return [path] { return remove(path.c_str()) == 0; }; };
+    // The steps of a deletion, in their order, and an older build's.
+    const std::vector<std::function<bool()>> steps = {
+        [&] { return rename(saves.c_str(), aside.c_str()) == 0; },
+        gone(ProfileFile("Ada")),
+        gone(aside + "/.saving/other.old.sav"),
+        gone(aside + "/.saving"),
+        gone(aside + "/slot.cgs"),
+        gone(aside + "/slot.sav"),
+        gone(aside + "/slot.vis"),
+        gone(aside),
+    };
+    const std::string script = "sh tests/data/bad-files/save-switch/deletion_stopped_after_profile_file.sh '" +
+                               std::string(UserFolder) + "' Ada >/dev/null 2>&1";
+    const std::vector<std::function<bool()>> olderSteps = {
+        [&] { return system(script.c_str()) == 0; },
+        gone(saves + "/.saving/other.old.sav"),
+        gone(saves + "/.saving"),
+        gone(saves + "/slot.cgs"),
+        gone(saves + "/slot.sav"),
+    };
+    struct Case {
+        const std::vector<std::function<bool()>>* steps;
+        size_t taken;
+    };
+    std::vector<Case> cases;
+    for (size_t taken = 0; taken <= steps.size(); ++taken) cases.push_back({&steps, taken});
+    for (size_t taken = 1; taken <= olderSteps.size(); ++taken) cases.push_back({&olderSteps, taken});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << (c.steps == &steps ? "" : "an older build ") << "stopped after "
+                                        << c.taken << " steps");
+        makeProfile();
+        for (size_t i = 0; i < c.taken; ++i) ASSERT_TRUE((*c.steps)[i]()) << "step " << i + 1;
+        // The next start, then a new game under the same name.
+        LogCaptureBegin();
+        SettleDeletedProfiles();
+        const bool whole = Exists(ProfileFile("Ada"));
+        EXPECT_EQ(whole, c.steps == &steps && c.taken < 2) << "the profile goes with its file alone";
+        if (whole) {
+            ASSERT_TRUE(GetPlayerProfile()->LoadByName("Ada"));
+        } else {
+            ASSERT_EQ(screen.CreateProfile("Ada"), nullptr);
+            TheMessageWindow->Show(false, false);
+        }
+        // The load screen lists the profile's saves.
+        ASSERT_NE(TheLevelLoadSaveGui, nullptr);
+        OpenLoadGameWindow();
+        TheLevelLoadSaveGui->SetVisible(true);
+        const int listed = TheLevelLoadSaveGui->browser->EntryCount();
+        TheLevelLoadSaveGui->SetVisible(false);
+        const bool loaded = ReadSaveGame("slot");
+        LogCaptureEnd();
+        EXPECT_FALSE(loaded && !whole) << "a new profile loads no save of the old one";
+        // Both saves, the one a stopped save kept aside put back by the listing.
+        EXPECT_EQ(listed, whole ? 2 : 0);
+        EXPECT_EQ(Exists(saves + "/other.sav"), whole);
+        EXPECT_FALSE(Exists(aside)) << "nothing of it is left aside";
+        // The profile deleted whole for the next case.
+        screen.RefreshList();
+        for (int row = 0; row < screen.profileCount; ++row)
+            if (std::string(screen.rowNames[row]->text) == "Ada") screen.SelectRow(row);
+        screen.DeleteSelected();
+        EXPECT_FALSE(Exists(ProfileFile("Ada")));
+        EXPECT_FALSE(Exists(saves));
+        EXPECT_FALSE(Exists(aside));
+    }
+
+    // A profile file that cannot be removed (something stands under its name): the player is
+    // told, and the profile stays with its saves.
+    ASSERT_TRUE(CreateFolder((ProfileFile("Ada") + "/held").c_str()));
+    ASSERT_TRUE(CreateFolder(saves.c_str()));
+    ASSERT_TRUE(WriteTextFile(saves + "/slot.sav", "saved"));
+    CopyText(screen.selectedName, sizeof screen.selectedName, "Ada");
+    TheMessageDialog->SetVisible(false);
+    LogCaptureBegin();
+    screen.DeleteSelected();
+    LogCaptureEnd();
+    EXPECT_TRUE(TheMessageDialog->IsVisible());
+    EXPECT_NE(std::string(TheMessageDialog->label->GetText()).find("'Ada' could not be deleted"), std::string::npos)
+        << TheMessageDialog->label->GetText();
+    EXPECT_TRUE(Exists(saves + "/slot.sav"));
+    EXPECT_FALSE(Exists(aside));
+    TheMessageDialog->SetVisible(false);
 }
 
 }  // namespace

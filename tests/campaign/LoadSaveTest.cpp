@@ -279,32 +279,41 @@ TEST_F(SaveGames, ADeletedProfileTakesItsSavesWithWhatTheyLeftAside)
 }
 
 // A save whose profile gives its mission twice (tests/data/bad-files/saves/two_mission_lines.txt:
-// a profile, a line "@@SAV@@", then its level) is judged by the mission its load takes, the
-// last line's as for every key: one without a mission is refused, one with a mission loads, and
-// the game's own saves of it load again, written the same.
+// a profile, a line "@@SAV@@", then its level), or gives it after another key's value on the
+// same line (joined_mission_line.txt), is judged by the mission its load takes: the last
+// line's as for every key, and a key wherever it stands. One without a mission is refused at
+// once; one with a mission loads, and the game's own saves of it load again, written the same.
 TEST_F(SaveGames, ASaveIsJudgedByTheMissionItsLoadTakes)
 {
     auto galaxy = std::make_unique<Galaxy>();
     ScopedGlobal<Galaxy*> current{TheGalaxy, galaxy.get()};
-    const std::string text = ReadTextFile("tests/data/bad-files/saves/two_mission_lines.txt");
-    const size_t level = text.find("@@SAV@@\n");
-    ASSERT_NE(level, std::string::npos);
-    const std::string profile = text.substr(0, level);
-    const std::string lines = "currentMission\t0\ncurrentMission\t-1\n";
-    const size_t at = profile.find(lines);
-    ASSERT_NE(at, std::string::npos);
-    const std::string swapped =
-        std::string(profile).replace(at, lines.size(), "currentMission\t-1\ncurrentMission\t0\n");
+    // A save's profile and level; the profile with one text put for another.
+    auto save = [](const char* file, const std::string& from, const std::string& to) {
+        const std::string text = ReadTextFile(std::string("tests/data/bad-files/saves/") + file);
+        const size_t level = text.find("@@SAV@@\n");
+        std::string profile = text.substr(0, level);
+        const size_t at = profile.find(from);
+        EXPECT_TRUE(level != std::string::npos && at != std::string::npos) << file;
+        if (at != std::string::npos) profile.replace(at, from.size(), to);
+        return std::make_pair(profile, level == std::string::npos ? std::string() : text.substr(level + 8));
+    };
+    const std::string twoLines = "currentMission\t0\ncurrentMission\t-1\n";
+    const std::string joined = "credits\t500 currentMission -1\n";
     const struct {
         const char* missions;
-        std::string profile;
+        std::pair<std::string, std::string> save;
         bool loads;
-    } cases[] = {{"0, then -1", profile, false}, {"-1, then 0", swapped, true}};
+    } cases[] = {
+        {"0, then -1", save("two_mission_lines.txt", twoLines, twoLines), false},
+        {"-1, then 0", save("two_mission_lines.txt", twoLines, "currentMission\t-1\ncurrentMission\t0\n"), true},
+        {"-1 after the credits", save("joined_mission_line.txt", joined, joined), false},
+        {"0 after the credits", save("joined_mission_line.txt", joined, "credits\t500 currentMission 0\n"), true},
+    };
     ASSERT_TRUE(std::filesystem::create_directories(folder));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.missions);
-        ASSERT_TRUE(WriteTextFile(Path("two", ".cgs"), c.profile));
-        ASSERT_TRUE(WriteTextFile(Path("two", ".sav"), text.substr(level + 8)));
+        ASSERT_TRUE(WriteTextFile(Path("two", ".cgs"), c.save.first));
+        ASSERT_TRUE(WriteTextFile(Path("two", ".sav"), c.save.second));
         GetPlayerProfile()->credits = 999;
         LogCaptureBegin();
         const bool loaded = ReadSaveGame("two");

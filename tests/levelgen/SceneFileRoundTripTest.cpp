@@ -167,6 +167,17 @@ protected:
         return found;
     }
     bool InGroup(int group, Entity* e) { return PlayerSelection::Lists(game.hand.groups[group], e); }
+    // How many units work for that building or bring their ore to it.
+    int LinksTo(const Entity* building)
+    {
+        int links = 0;
+        for (Entity* e = TheScene.FirstEntity(SEGMENTS_AGENTS); e; e = TheScene.NextEntity())
+            if (e->flags & ENTITY_AGENT)
+                links += static_cast<Agent*>(e)->activeBuilding.Get() == building ||
+                         static_cast<Agent*>(e)->dropOff.Get() == building;
+        TheScene.EndIteration();
+        return links;
+    }
 
     AIManager raids;
     Agent* rig = nullptr;
@@ -262,7 +273,8 @@ TEST_F(EveryKindRoundTripTest, AMinersDropOffOutlivesTwoSaves)
 
 // Saves that once came back different (tests/data/bad-files/scene): a unit on another side
 // than its type's, an ore patch (revealed or not) and an item with names of their own, a
-// building without a name, an enemy with experience and kills, a unit with the rig's flag.
+// building without a name, an enemy with experience and kills, a unit with the rig's flag, a
+// unit standing on a cell of a building others are linked to.
 // Each keeps what it holds through two saves, and the second save is the first to the byte.
 TEST_F(EveryKindRoundTripTest, WhatOnceCameBackDifferentSurvivesTwoSaves)
 {
@@ -297,6 +309,12 @@ TEST_F(EveryKindRoundTripTest, WhatOnceCameBackDifferentSurvivesTwoSaves)
         // the rig into the next mission.
         {"player_flag_unit_outlives_level.sav", "scav_small",
          [](Entity* e) { return e->flags & ENTITY_PLAYER ? "the scavenger passes for the rig" : ""; }},
+        // A unit standing on a cell of the factory: the links to the factory are kept whoever
+        // stands there, the unit's own and another's.
+        {"miner_on_factory_cell.sav", "bot_factory",
+         [this](Entity* e) { return LinksTo(e) == 1 ? "" : "the miner's link to the factory is lost"; }},
+        {"other_unit_on_factory_cell.sav", "bot_factory",
+         [this](Entity* e) { return LinksTo(e) == 1 ? "" : "the far miner's link to the factory is lost"; }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
