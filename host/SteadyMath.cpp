@@ -175,6 +175,12 @@ void SinCosDouble(Angle angle, double* s, double* c)
         *s = *c = NOT_A_NUMBER;
         return;
     }
+    if (angle == 0) {
+        // Most of a skeleton's joint angles are nought: the series would give these same bits.
+        *s = angle;
+        *c = 1.0;
+        return;
+    }
     int quarter = 0;
     double r = Abs(angle) <= QUARTER_PI ? (double)angle : ReduceAngle(angle, &quarter);
     double sr = SinSeries(r), cr = CosSeries(r);
@@ -321,6 +327,8 @@ void SinCos(float angle, float* sine, float* cosine)
     *sine = (float)s;
     *cosine = (float)c;
 }
+
+void SinCos(double angle, double* sine, double* cosine) { SinCosDouble(angle, sine, cosine); }
 
 double Sin(double angle)
 {

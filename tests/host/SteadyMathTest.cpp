@@ -184,3 +184,34 @@ TEST(SteadyMath, SpecialInputsAnswerAsTheLibraryDoes)
                 }
             }
 }
+
+// A rotation takes its sine and cosine from one SinCos call: it must turn exactly as far as Sin
+// and Cos would, or a level would play differently from before.
+TEST(SteadyMath, SinCosGivesTheSinAndTheCosToTheBit)
+{
+    const int steps = 100003;
+    struct Range {
+        float lo, hi;
+    };
+    for (Range r : {Range{-7.0f, 7.0f}, Range{-5000.0f, 5000.0f}, Range{-1e7f, 1e7f}, Range{-3e38f, 3e38f}})
+        for (int i = 0; i <= steps; ++i) {
+            float a = r.lo + (r.hi - r.lo) * (float)i / steps, s = 0, c = 0;
+            SinCos(a, &s, &c);
+            ASSERT_EQ(BitsOf(s), BitsOf(Sin(a))) << "SinCos(" << a << ") sine";
+            ASSERT_EQ(BitsOf(c), BitsOf(Cos(a))) << "SinCos(" << a << ") cosine";
+        }
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    for (float a : {nan, inf, -inf, 0.0f, -0.0f, 1e-45f, 0.785398185f, 1.57079637f, 3.14159274f}) {
+        float s = 0, c = 0;
+        SinCos(a, &s, &c);
+        EXPECT_TRUE(std::isnan(a) || std::isinf(a) ? std::isnan(s) && std::isnan(c)
+                                                   : BitsOf(s) == BitsOf(Sin(a)) && BitsOf(c) == BitsOf(Cos(a)))
+            << "SinCos(" << a << ")";
+    }
+    for (int i = 0; i <= steps; ++i) {
+        double a = -2e5 + 4e5 * i / steps + 1e-3 * i, s = 0, c = 0;
+        SinCos(a, &s, &c);
+        ASSERT_EQ(s, Sin(a)) << "SinCos(" << a << ") sine";
+        ASSERT_EQ(c, Cos(a)) << "SinCos(" << a << ") cosine";
+    }
+}
