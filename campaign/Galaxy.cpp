@@ -194,8 +194,9 @@ void CelestialBody::UpdateTransform(float dt)
     const float orbitTime = systemView && hovered && hovered->parent ? 0.0f : dt;
     if (parent) {
         orbitAngle = (float)fmod(timeScale * orbitSpeed * orbitTime + orbitAngle, 360.0);
-        float a = orbitAngle * DEGREES, d = parent->scale + orbitRadius;
-        position = Vec3(Sin(a) * d, Cos(a) * d, 0);
+        float d = parent->scale + orbitRadius, s, c;
+        SinCos(orbitAngle * DEGREES, &s, &c);
+        position = Vec3(s * d, c * d, 0);
     } else if (systemView) {
         position = Vec3(0, 0, 0);
     }
@@ -378,7 +379,9 @@ void Galaxy::LayOut()
         s.levelMax = std::min(s.levelMin + 1, 10);
         r += 0.5f;
         a += 35.55555555555556f;
-        s.position = Vec3(Sin(a * DEGREES) * r, Cos(a * DEGREES) * r, 0);
+        float sine, cosine;
+        SinCos(a * DEGREES, &sine, &cosine);
+        s.position = Vec3(sine * r, cosine * r, 0);
         s.orbitRadius = r;
         s.orbitAngle = a;
         s.orbitSpeed = 20.0f;

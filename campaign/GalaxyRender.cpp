@@ -103,9 +103,11 @@ IndexedMesh* MakeOrbitRing()
     std::vector<MeshTriangle> triangles;
     for (int i = 0; i < ORBIT_SEGMENTS; ++i) {
         const float a = i * 6.2831853f / ORBIT_SEGMENTS;
+        float s, c;
+        SinCos(a, &s, &c);
         for (int outer = 0; outer < 2; ++outer) {
             MeshVertex v;
-            v.position = Vec3(Cos(a), Sin(a), 0.0f);
+            v.position = Vec3(c, s, 0.0f);
             v.normal = Vec3(0, 0, 1);
             v.u = (float)outer;
             v.v = -(float)i / ORBIT_SEGMENTS;
@@ -294,8 +296,9 @@ void Galaxy::Update()
     if (count >= 1 && galaxyView == 1) {
         for (int s = 0; s < count; ++s) {
             CelestialBody& root = systems[s];
-            const float a = root.orbitAngle * DEGREES;
-            root.position = Vec3(Sin(a) * root.orbitRadius, Cos(a) * root.orbitRadius, root.position.z);
+            float sine, cosine;
+            SinCos(root.orbitAngle * DEGREES, &sine, &cosine);
+            root.position = Vec3(sine * root.orbitRadius, cosine * root.orbitRadius, root.position.z);
             float size = root.scale * 0.15f;
             if (&root == hoveredBody) size *= 2.5f;
             root.spinAngle = (float)fmod(root.spinSpeed * dt + root.spinAngle, 360.0);

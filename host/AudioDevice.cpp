@@ -83,10 +83,11 @@ void PanToSourcePosition(int pan, float position[3])
             break;
         }
     }
-    float radians = angle * 0.017453293f;
-    position[0] = (pan < 0 ? -1.0f : 1.0f) * Sin(radians);
+    float s, c;
+    SinCos(angle * 0.017453293f, &s, &c);
+    position[0] = (pan < 0 ? -1.0f : 1.0f) * s;
     position[1] = 0;
-    position[2] = -Cos(radians);
+    position[2] = -c;
 }
 
 bool AudioFormat::IsPlayable() const

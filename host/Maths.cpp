@@ -425,7 +425,8 @@ Matrix* MatrixTranslation(Matrix* out, float x, float y, float z)
 
 Matrix* MatrixRotationX(Matrix* out, float angle)
 {
-    float s = Sin(angle), c = Cos(angle);
+    float s, c;
+    SinCos(angle, &s, &c);
     MatrixIdentity(out);
     out->_22 = c;  out->_23 = s;
     out->_32 = -s; out->_33 = c;
@@ -434,7 +435,8 @@ Matrix* MatrixRotationX(Matrix* out, float angle)
 
 Matrix* MatrixRotationY(Matrix* out, float angle)
 {
-    float s = Sin(angle), c = Cos(angle);
+    float s, c;
+    SinCos(angle, &s, &c);
     MatrixIdentity(out);
     out->_11 = c; out->_13 = -s;
     out->_31 = s; out->_33 = c;
@@ -443,7 +445,8 @@ Matrix* MatrixRotationY(Matrix* out, float angle)
 
 Matrix* MatrixRotationZ(Matrix* out, float angle)
 {
-    float s = Sin(angle), c = Cos(angle);
+    float s, c;
+    SinCos(angle, &s, &c);
     MatrixIdentity(out);
     out->_11 = c;  out->_12 = s;
     out->_21 = -s; out->_22 = c;
@@ -454,7 +457,9 @@ Matrix* MatrixRotationAxis(Matrix* out, const Vec3* axis, float angle)
 {
     Vec3 n;
     Vec3Normalize(&n, axis);
-    float s = Sin(angle), c = Cos(angle), t = 1.0f - c;
+    float s, c;
+    SinCos(angle, &s, &c);
+    float t = 1.0f - c;
     MatrixIdentity(out);
     out->_11 = t * n.x * n.x + c;
     out->_12 = t * n.x * n.y + s * n.z;
@@ -650,8 +655,9 @@ Quaternion* QuaternionRotationAxis(Quaternion* out, const Vec3* axis, float angl
 {
     Vec3 n;
     Vec3Normalize(&n, axis);
-    float s = Sin(angle * 0.5f);
-    *out = Quaternion(n.x * s, n.y * s, n.z * s, Cos(angle * 0.5f));
+    float s, c;
+    SinCos(angle * 0.5f, &s, &c);
+    *out = Quaternion(n.x * s, n.y * s, n.z * s, c);
     return out;
 }
 

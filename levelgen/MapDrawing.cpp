@@ -79,7 +79,9 @@ void MapGenerator::ScatterOre(IntPoint centre, float radius, int count, float di
     IntPoint p = centre;
     for (int attempt = 0; attempt < 99999 && placed < count; ++attempt) {
         angle += 5.0 + 90.0 * (double)Rand() / 32768.0;
-        p = IntPoint(centre.x + (int)(Sin(angle * DEGREES) * distance), centre.y + (int)(Cos(angle * DEGREES) * distance));
+        double s, c;
+        SinCos(angle * DEGREES, &s, &c);
+        p = IntPoint(centre.x + (int)(s * distance), centre.y + (int)(c * distance));
         if (p.x >= 6 && p.x <= mapWidth - 7 && p.y >= 6 && p.y <= mapWidth - 7 && KindAt(p.x, p.y) < KIND_SKETCH) place(p);
     }
     // Now and then the field straggles on a little from its last deposit.

@@ -111,8 +111,10 @@ bool IntersectRayTriangle(const Vec3& origin, const Vec3& direction, const Vec3&
 
 void DirectionFromAngles(float pitch, float heading, Vec3* out)
 {
-    float cosPitch = Cos(pitch);
-    *out = Vec3(-Sin(heading) * cosPitch, Sin(pitch), Cos(heading) * cosPitch);
+    float sinPitch, cosPitch, sinHeading, cosHeading;
+    SinCos(pitch, &sinPitch, &cosPitch);
+    SinCos(heading, &sinHeading, &cosHeading);
+    *out = Vec3(-sinHeading * cosPitch, sinPitch, cosHeading * cosPitch);
 }
 
 float HeadingFromVector(float x, float z, float* heading)

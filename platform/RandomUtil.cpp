@@ -160,6 +160,7 @@ IntPoint RandomPointOnCircle(IntPoint centre, float distance, float ratio)
         xScale = ratio - 1.0f;
         yScale = 1.0f;
     }
-    return IntPoint(int(float(centre.x) + Sin(angle) * xScale * distance),
-                    int(float(centre.y) + Cos(angle) * yScale * distance));
+    float s, c;
+    SinCos(angle, &s, &c);
+    return IntPoint(int(float(centre.x) + s * xScale * distance), int(float(centre.y) + c * yScale * distance));
 }

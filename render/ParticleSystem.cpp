@@ -253,8 +253,10 @@ void ParticleSystem::Step(float dt)
         if (emitType == EMIT_SPIRAL) {
             float a = DegreesToRadians(yaw + p.angle);
             float r = Vec3Length(&p.position);
-            p.position.x = Sin(a) * r;
-            p.position.y = Cos(a) * r;
+            float sine, cosine;
+            SinCos(a, &sine, &cosine);
+            p.position.x = sine * r;
+            p.position.y = cosine * r;
             // Particles grow paler and smaller the further out along the arm they sit.
             float f = area.y != 0.0f ? 1.0f - p.angle / area.y : 1.0f;
             p.size = (f + 0.5f) * size;
@@ -319,8 +321,9 @@ bool ParticleSystem::EmitParticle()
         if (area.z > 0.0f) at.z += CosmeticFloat(-1.0f, 1.0f) * area.z;
         break;
     case EMIT_CIRCLE: {
-        float a = CosmeticFloat(0.0f, 2.0f * PI);
-        at += Vec3(Sin(a) * (area.x > 0.0f ? area.x : 1.0f), 0.0f, Cos(a) * (area.z > 0.0f ? area.z : 1.0f));
+        float a = CosmeticFloat(0.0f, 2.0f * PI), s, c;
+        SinCos(a, &s, &c);
+        at += Vec3(s * (area.x > 0.0f ? area.x : 1.0f), 0.0f, c * (area.z > 0.0f ? area.z : 1.0f));
         break;
     }
     case EMIT_SPIRAL: {
@@ -330,19 +333,21 @@ bool ParticleSystem::EmitParticle()
         // Inner and outer radius alike make an arm of no length: every particle sits at its start.
         float angle = outer != inner ? (radius - inner) / (outer - inner) * area.y : 0.0f;
         p->angle = angle;
-        float a = DegreesToRadians(angle);
-        at += Vec3(Sin(a), Cos(a), 0.0f) * radius;
-        float b = DegreesToRadians(angle + yaw);
+        float s, c;
+        SinCos(DegreesToRadians(angle), &s, &c);
+        at += Vec3(s, c, 0.0f) * radius;
+        SinCos(DegreesToRadians(angle + yaw), &s, &c);
         float length = Vec3Length(&at);
-        at.x = Sin(b) * length;
-        at.y = Cos(b) * length;
+        at.x = s * length;
+        at.y = c * length;
         break;
     }
     case EMIT_DISK: {
         float rx = CosmeticFloat(0.0f, area.x);
         float rz = CosmeticFloat(0.0f, area.z);
-        float a = CosmeticFloat(0.0f, 2.0f * PI);
-        at += Vec3(Sin(a) * rx, 0.0f, Cos(a) * rz);
+        float a = CosmeticFloat(0.0f, 2.0f * PI), s, c;
+        SinCos(a, &s, &c);
+        at += Vec3(s * rx, 0.0f, c * rz);
         break;
     }
     default:
@@ -399,7 +404,8 @@ int ParticleSystem::BuildQuads(float dt)
         float corners[4][2] = {{-w, h}, {w, h}, {-w, -h}, {w, -h}};
         if (spin) {
             p.angle += p.angularSpeed * dt;
-            float a = DegreesToRadians(p.angle), s = Sin(a), c = Cos(a);
+            float s, c;
+            SinCos(DegreesToRadians(p.angle), &s, &c);
             for (auto& corner : corners) {
                 float x = corner[0], y = corner[1];
                 corner[0] = x * c - y * s;

@@ -157,7 +157,8 @@ void Sprite::Rebuild()
         corners[3] = Vec3((float)(left - halfW), (float)(halfH - bottom), 0.0f);
         if (rotation != 0.0f) {
             float cx = (corners[0].x + corners[2].x) * 0.5f, cy = (corners[0].y + corners[2].y) * 0.5f;
-            float s = Sin(rotation), c = Cos(rotation);
+            float s, c;
+            SinCos(rotation, &s, &c);
             for (Vec3& p : corners) {
                 float dx = p.x - cx, dy = p.y - cy;
                 p.x = cx + dx * c - dy * s;

@@ -28,8 +28,10 @@ void HeightFieldGenerator::Generate()
         if (params.island) {
             float theta = Draw() * 6.28f / 32767.0f;
             float distance = radius * 0.5f + Draw() * (((float)(n / 2) - radius) - radius * 0.5f) / 32767.0f;
-            cx = (float)n * 0.5f + Cos(theta) * distance;
-            cy = (float)n * 0.5f + Sin(theta) * distance;
+            float s, c;
+            SinCos(theta, &s, &c);
+            cx = (float)n * 0.5f + c * distance;
+            cy = (float)n * 0.5f + s * distance;
         } else {
             cx = -radius + Draw() * ((float)n + 2.0f * radius) / 32767.0f;
             cy = -radius + Draw() * ((float)n + 2.0f * radius) / 32767.0f;

@@ -118,7 +118,9 @@ void ScanEffects::RingPositions(const ScanRecord& record, Vec3* out)
         float r = (circle == 0 ? record.innerRadius : record.outerRadius) + record.phase;
         for (int i = 0; i < n; ++i) {
             float a = (360.0f / (float)n) * (float)i * DEGREES;
-            float x = p.x + r * Sin(a), z = p.z + r * Cos(a);
+            float s, c;
+            SinCos(a, &s, &c);
+            float x = p.x + r * s, z = p.z + r * c;
             float ground = TheTerrain.created ? TheTerrain.GetHeight(Vec3(x, p.y + 6.0f, z)) : 0.0f;
             out[circle * n + i] = Vec3(x, ground + RING_LIFT, z);
         }
@@ -144,7 +146,9 @@ bool ScanEffects::BuildRingMesh()
         MeshVertex& v = geometry.vertices[(size_t)i];
         float r = i < n ? defaults.innerRadius : defaults.outerRadius;
         float a = (360.0f / (float)n) * (float)(i % n) * DEGREES;
-        v.position = Vec3(r * Sin(a), 6.0f, r * Cos(a));
+        float s, c;
+        SinCos(a, &s, &c);
+        v.position = Vec3(r * s, 6.0f, r * c);
         v.normal = Vec3(0.0f, 1.0f, 0.0f);
         v.colour = i < n ? INNER_COLOUR : OUTER_COLOUR;
     }

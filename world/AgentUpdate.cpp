@@ -465,8 +465,7 @@ void Agent::SeparateAirUnits(float step, bool moving)
         if (d < 0.0001f) {
             // On the same spot: any way out will do.
             float angle = RandomFloat(0.0f, 2.0f * PI);
-            dx = Cos(angle);
-            dz = Sin(angle);
+            SinCos(angle, &dz, &dx);
         } else {
             dx /= d;
             dz /= d;

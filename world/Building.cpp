@@ -491,7 +491,8 @@ void Building::TakeDamage(float amount, Entity* attacker, const WeaponDef* weapo
 Vec3 TurnAboutY(const Vec3& v, float degrees)
 {
     float radians = degrees / DEGREES_PER_RADIAN;
-    float c = Cos(radians), s = Sin(radians);
+    float s, c;
+    SinCos(radians, &s, &c);
     return Vec3(v.x * c + v.z * s, v.y, -v.x * s + v.z * c);
 }
 

@@ -190,7 +190,9 @@ int TaskStep::MoveInSpawnRadius(float dt, const char* argument, Job* job)
     } else {
         float stride = argument ? (float)atof(argument) : 0.0f;
         float heading = (agent->yaw + RandomFloat(-60.0f, 60.0f)) * (PI / 180.0f);
-        destination = position + Vec3(stride * Sin(heading), 0.0f, stride * Cos(heading));
+        float s, c;
+        SinCos(heading, &s, &c);
+        destination = position + Vec3(stride * s, 0.0f, stride * c);
     }
     Grid* grid = CurrentGrid();
     if (!grid) return STEP_DONE;

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <iomanip>
 #include <limits>
 #include <string>
 
@@ -27,6 +28,19 @@ int64_t UlpsApart(float a, float b)
         int32_t i;
         std::memcpy(&i, &f, sizeof i);
         return i < 0 ? (int64_t)INT32_MIN - i : (int64_t)i;
+    };
+    int64_t d = ordered(a) - ordered(b);
+    return d < 0 ? -d : d;
+}
+
+// The same for doubles.
+int64_t UlpsApart(double a, double b)
+{
+    if (std::isnan(a) || std::isnan(b)) return std::isnan(a) && std::isnan(b) ? 0 : INT64_MAX;
+    auto ordered = [](double d) {
+        int64_t i;
+        std::memcpy(&i, &d, sizeof i);
+        return i < 0 ? INT64_MIN - i : i;
     };
     int64_t d = ordered(a) - ordered(b);
     return d < 0 ? -d : d;
@@ -183,4 +197,82 @@ TEST(SteadyMath, SpecialInputsAnswerAsTheLibraryDoes)
                         << name << "(" << a << ", " << b << ") = " << got << ", library " << want;
                 }
             }
+}
+
+// A rotation takes its sine and cosine from one SinCos call: it must turn exactly as far as Sin
+// and Cos would, or a level would play differently from before.
+TEST(SteadyMath, SinCosGivesTheSinAndTheCosToTheBit)
+{
+    const int steps = 100003;
+    struct Range {
+        float lo, hi;
+    };
+    for (Range r : {Range{-7.0f, 7.0f}, Range{-5000.0f, 5000.0f}, Range{-1e7f, 1e7f}, Range{-3e38f, 3e38f}})
+        for (int i = 0; i <= steps; ++i) {
+            float a = r.lo + (r.hi - r.lo) * (float)i / steps, s = 0, c = 0;
+            SinCos(a, &s, &c);
+            ASSERT_EQ(BitsOf(s), BitsOf(Sin(a))) << "SinCos(" << a << ") sine";
+            ASSERT_EQ(BitsOf(c), BitsOf(Cos(a))) << "SinCos(" << a << ") cosine";
+        }
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    for (float a : {nan, inf, -inf, 0.0f, -0.0f, 1e-45f, 0.785398185f, 1.57079637f, 3.14159274f}) {
+        float s = 0, c = 0;
+        SinCos(a, &s, &c);
+        EXPECT_TRUE(std::isnan(a) || std::isinf(a) ? std::isnan(s) && std::isnan(c)
+                                                   : BitsOf(s) == BitsOf(Sin(a)) && BitsOf(c) == BitsOf(Cos(a)))
+            << "SinCos(" << a << ")";
+    }
+    for (int i = 0; i <= steps; ++i) {
+        double a = -2e5 + 4e5 * i / steps + 1e-3 * i, s = 0, c = 0;
+        SinCos(a, &s, &c);
+        ASSERT_EQ(s, Sin(a)) << "SinCos(" << a << ") sine";
+        ASSERT_EQ(c, Cos(a)) << "SinCos(" << a << ") cosine";
+    }
+}
+
+// The double power is held to one unit in the last place of the library's, over the decoder's
+// lattice roots, the float power's ranges and exponents large enough to reach the ends of the
+// doubles, where an error in the logarithm is multiplied by the exponent.
+TEST(SteadyMath, DoublePowerWithinOneUlpOfTheLibrary)
+{
+    struct Range {
+        const char* what;
+        double lo, hi;    // base
+        double lo2, hi2;  // exponent
+    };
+    const Range ranges[] = {
+        {"lattice roots", 1.0, 70000.0, 1.0, 16.0},  // entries^(1 / dimensions), whole numbers
+        {"the float ranges", 0.0, 12.0, -20.0, 20.0},
+        {"near one, huge exponents", 0.999, 1.001, -7e5, 7e5},
+        {"halves to twos, large exponents", 0.5, 2.0, -1000.0, 1000.0},
+        {"up to ten thousand", 2.0, 1e4, -80.0, 80.0},
+        {"tiny bases", 1e-300, 1e-200, -3.0, 2.0},
+        {"huge bases", 1e200, 1e300, -2.0, 1.0},
+    };
+    const int steps = 200003;  // prime, so the two arguments of a pair do not move in step
+    for (const Range& r : ranges) {
+        int64_t worst = 0;
+        double worstX = 0, worstY = 0;
+        for (int i = 0; i <= steps; ++i) {
+            double x = r.lo + (r.hi - r.lo) * i / steps;
+            double y = r.lo2 + (r.hi2 - r.lo2) * (double)((i * 7919LL) % steps) / steps;
+            if (r.lo == 1.0) x = std::floor(x), y = 1.0 / std::floor(y);
+            double want = std::pow(x, y);
+            if (want == 0.0 || std::isinf(want)) continue;
+            int64_t apart = UlpsApart(Pow(x, y), want);
+            if (apart > worst) worst = apart, worstX = x, worstY = y;
+        }
+        EXPECT_LE(worst, 1) << r.what << ": worst at Pow(" << std::setprecision(17) << worstX << ", " << worstY << ")";
+    }
+    // Whole powers come out whole, and the ends of the doubles, the subnormals among them, are
+    // reached as the library reaches them.
+    for (double b = 2.0; b <= 30.0; ++b)
+        for (double e = 0.0; std::pow(b, e) < 9007199254740992.0; ++e) EXPECT_EQ(Pow(b, e), std::pow(b, e)) << b << "^" << e;
+    const double ends[][2] = {{2.0, 1023.5},  {2.0, 1024.0},    {10.0, 308.25},  {10.0, 309.0}, {0.5, 1074.0},
+                              {0.5, 1075.0},  {2.0, -1060.3},   {10.0, -320.5},  {3.0, -700.0}, {1e-310, 0.5},
+                              {1e-310, -0.9}, {-2.0, 1023.0},   {-3.0, -645.0},  {-10.0, 307.0}};
+    for (const auto& p : ends) {
+        double got = Pow(p[0], p[1]), want = std::pow(p[0], p[1]);
+        EXPECT_LE(UlpsApart(got, want), 1) << "Pow(" << p[0] << ", " << p[1] << ") = " << got << ", library " << want;
+    }
 }
