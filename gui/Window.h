@@ -44,6 +44,9 @@ enum : uint32_t {
     WINDOW_TYPE_ENTITYINFOGUI = 0x1000000,
     WINDOW_TYPE_MODELVIEWER = 0x2000000,
     WINDOW_CANCEL_BUTTON = 0x4000000,  // Escape on the parent presses it (Close, No, OK)
+    // Stands back while a modal window is up: neither drawn nor hit under it, and there again,
+    // as it was, once the modal window closes.
+    WINDOW_BEHIND_MODAL = 0x8000000,
 };
 
 class Window {

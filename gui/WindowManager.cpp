@@ -71,6 +71,11 @@ template <class F> void WindowManager::ForEachTarget(F f)
         if (node->value) f(node->value);
 }
 
+bool WindowManager::StandsBack(const Window* window) const
+{
+    return modal && window != modal && (window->flags & WINDOW_BEHIND_MODAL);
+}
+
 bool WindowManager::AddWindow(Window* window)
 {
     if (!window) return false;
@@ -97,7 +102,7 @@ bool WindowManager::IsPointOverWindow(int px, int py, bool skipFrameless) const
 {
     for (auto* node = windows.head; node; node = node->next) {
         const Window* window = node->value;
-        if (!window || !window->IsVisible() || !window->HitTest(px, py)) continue;
+        if (!window || !window->IsVisible() || StandsBack(window) || !window->HitTest(px, py)) continue;
         if (skipFrameless && (window->flags & WINDOW_FRAMELESS)) continue;
         return true;
     }
@@ -240,7 +245,9 @@ void WindowManager::Draw()
 {
     for (auto* node = windows.head; node; node = node->next) {
         Window* window = node->value;
-        if (!window || window == modal || !window->IsVisible() || (window->flags & WINDOW_NOT_MANAGED_DRAW)) continue;
+        if (!window || window == modal || !window->IsVisible() || (window->flags & WINDOW_NOT_MANAGED_DRAW) ||
+            StandsBack(window))
+            continue;
         window->Draw();
     }
     if (!modal) return;

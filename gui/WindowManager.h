@@ -14,6 +14,10 @@
 // technology, 1015 load and save, 1016 achievements, 1017 mission log, 1018 briefing, 1019
 // hotkeys, 1337 terrain editor, 1338 its toolbar, 1341 its object palette, 1770-1774 options
 // tabs. Every other window takes an id from NewWindowId, or -1.
+//
+// A window marked WINDOW_BEHIND_MODAL (a screen of the player's own, open beside the game)
+// stands back while a modal window is up: whatever opens then is seen whole, with nothing of it
+// showing round its edges, and the screen comes back as it was when the modal window closes.
 #include "platform/PooledList.h"
 
 #include <cstdint>
@@ -41,7 +45,8 @@ public:
     // Shows or hides every top-level window with this id (children untouched).
     void ShowById(int id);
     void HideById(int id);
-    // A visible top-level window lies under the point (frameless ones skipped when asked).
+    // A visible top-level window lies under the point (frameless ones skipped when asked, and
+    // ones standing back behind the modal window).
     bool IsPointOverWindow(int px, int py, bool skipFrameless) const;
 
     // The pass's mouse dispatch: presses, releases, then movement. A press or release that a
@@ -57,7 +62,8 @@ public:
     bool OnKey(KeyboardDevice* keyboard);
     // Key releases are not used by any window.
     bool OnKeyUp(KeyboardDevice*) { return false; }
-    // The visible windows in their order, then the modal window over a darkened screen.
+    // The visible windows in their order (less those standing back), then the modal window over
+    // a darkened screen.
     void Draw();
     // A shown window, or a shown child of one, animates (Window::Animates).
     bool AnyAnimates() const;
@@ -77,6 +83,8 @@ public:
     int idCounter = FIRST_ID;
 
 private:
+    // The window stands back behind the modal window now.
+    bool StandsBack(const Window* window) const;
     // Calls f for the modal window alone when one is set, else for every top-level window.
     template <class F> void ForEachTarget(F f);
     void MoveFocusTo(Window* window);

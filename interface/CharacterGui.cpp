@@ -417,6 +417,15 @@ void CharacterGui::Show(bool on)
     Inventory* bag = inventory;
     const bool frontEnd = TheGame && TheGame->state == GAME_STATE_FRONT_END;
     if (on) {
+        // Opened beside a mission, the screen stands back behind whatever the level opens over
+        // it (its messages, "Mission Complete!", the failed window, the pause menu): that is
+        // seen whole, and the screen comes back as it was. Between missions the shop page stays
+        // behind its own dialogs.
+        for (Window* window : {static_cast<Window*>(this), frame, bag ? bag->panel : nullptr}) {
+            if (!window) continue;
+            window->flags &= ~WINDOW_BEHIND_MODAL;
+            if (!frontEnd) window->flags |= WINDOW_BEHIND_MODAL;
+        }
         SetEnabled(true);
         Window::SetVisible(true);
         if (WindowMgr) WindowMgr->ShowById(CHARACTER_SCREEN_ID);

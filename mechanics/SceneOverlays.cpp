@@ -29,6 +29,7 @@
 #include "world/BuildItem.h"
 #include "world/Entity.h"
 #include "world/Grid.h"
+#include "world/GridQueries.h"
 
 #include <algorithm>
 #include <cmath>
@@ -117,6 +118,26 @@ void OverlayPrimitives::LookUpMissing()
         if (!slots[i]) slots[i] = TheScene.FindPrimitive(PRIMITIVE_NAMES[i]);
 }
 
+namespace {
+
+// A ground unit's ring is its size: the cells its mesh covers standing on a grid point, facing
+// ahead, the same wherever it walks and however it turns. (The grid rectangle a unit keeps is
+// whatever it covered when first asked: a cell wider on each axis where it stood between two
+// grid points or turned, and the ring stayed that wide.) One cell without a mesh; none off
+// the grid.
+float UnitRingCells(Entity* unit)
+{
+    const Grid* grid = CurrentGrid();
+    int column = 0, row = 0;
+    if (!grid || !grid->WorldToCell(unit->GetPosition(), &column, &row)) return 0.0f;
+    IntRect cells;
+    if (!GetRotatedFootprintCells(&cells, unit->mesh, grid->SnapToGridPoint(unit->GetPosition()), 0.0f, unit->scale))
+        return 1.0f;
+    return (float)std::max(cells.maxX - cells.minX + 1, cells.maxY - cells.minY + 1);
+}
+
+}  // namespace
+
 float RingSize(Entity* entity, bool forSelection, float* lowered)
 {
     if (lowered) *lowered = 0.0f;
@@ -125,12 +146,12 @@ float RingSize(Entity* entity, bool forSelection, float* lowered)
         if (lowered) *lowered = 1.0f;
         return entity->size * 0.33f;
     }
+    if (entity->flags & ENTITY_AGENT) return UnitRingCells(entity);
+    const bool building = (entity->flags & ENTITY_BUILDING) != 0;
     int width = 0, depth = 0, column = 0, row = 0;
     float s = 0.0f;
     if (Entity::GetGridRect(entity, &width, &depth, &column, &row)) s = (float)std::max(width, depth);
-    const bool building = (entity->flags & ENTITY_BUILDING) != 0;
-    const bool agent = (entity->flags & ENTITY_AGENT) != 0;
-    if (entity->mesh && ((building && s > 0.0f) || (!building && !agent))) {
+    if (entity->mesh && (!building || s > 0.0f)) {
         float x = std::fabs(entity->mesh->boundsMax.x - entity->mesh->boundsMin.x);
         float z = std::fabs(entity->mesh->boundsMax.z - entity->mesh->boundsMin.z);
         s = 0.45f * std::max(x, z) * entity->scale;

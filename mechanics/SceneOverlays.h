@@ -38,10 +38,11 @@ struct OverlayPrimitives {
 };
 extern OverlayPrimitives Overlays;
 
-// The radius of the ring under an entity: its grid footprint's larger side in cells, or, for a
-// building with a footprint and for anything that is neither agent nor building, 0.45 of its
-// mesh's wider horizontal extent times its scale. A selected air unit's ring is a third of its
-// size and lies 1.0 below it (lowered receives the drop).
+// The radius of the ring under an entity: its grid footprint's larger side in cells (a ground
+// unit's as it stands on a grid point facing ahead, wherever it is and however it is turned),
+// or, for a building with a footprint and for anything that is neither agent nor building, 0.45
+// of its mesh's wider horizontal extent times its scale. A selected air unit's ring is a third
+// of its size and lies 1.0 below it (lowered receives the drop).
 float RingSize(Entity* entity, bool forSelection, float* lowered);
 // Where the ring lies: an agent's position, anything else's centre.
 Vec3 RingCentre(Entity* entity);

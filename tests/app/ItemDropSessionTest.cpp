@@ -14,13 +14,6 @@ namespace {
 
 class ItemDropSession : public PlayerSession {
 protected:
-    static void TypeInventoryKey()
-    {
-        InputScript::Type("i");
-        int exitCode = 0;
-        DrainMessages(&exitCode);
-        Passes(1, 0.02f);
-    }
     // The middle of a slot of the bag on the screen.
     static void SlotCentre(const Inventory* bag, int slot, int* x, int* y)
     {

@@ -7,6 +7,7 @@
 
 #include "gui/Button.h"
 #include "gui/Label.h"
+#include "interface/CharacterGui.h"
 #include "interface/InGameMenu.h"
 #include "interface/MessageWindow.h"
 #include "interface/MissionHud.h"
@@ -14,6 +15,7 @@
 #include "interface/ResultsScreen.h"
 
 #include <algorithm>
+#include <functional>
 #include <cstdlib>
 #include <sstream>
 
@@ -210,6 +212,59 @@ TEST_F(MissionEndSession, AWonMissionStaysWonWhenTheRigIsLostAfterItsObjectives)
         newprocess::RunPhase("WonMissionAfterARestart.DISABLED_TheGalaxyShowsTheMissionCompleted",
                              {{newprocess::PHASE_DATA_HOME, base}, {WON_MISSION, std::to_string(mission)}});
     EXPECT_TRUE(outcome.Passed()) << "status " << outcome.status << "\n" << outcome.output;
+}
+
+// The character screen open, the level speaks: its message, then "Mission Complete!" once every
+// objective is done. Each window is seen whole, nothing of the screen round its edges, and the
+// screen is there again as it was once the window is closed.
+TEST_F(MissionEndSession, WhatTheLevelOpensOverTheCharacterScreenIsSeenWhole)
+{
+    UntilPlaying();
+    ASSERT_NE(TheCharacterGui, nullptr);
+    TypeInventoryKey();
+    ASSERT_TRUE(TheCharacterGui->shown) << "the inventory key opened the character screen";
+    // The screen's left column, beside where the level's windows stand, below the objectives.
+    auto screenLit = [](const Pixels& picture) { return picture.CountLit(12, 160, 205, 540); };
+    Image shot;
+    ASSERT_TRUE(ShotOfNextFrame(base + "/character_screen_open.png", shot));
+    const int openLit = screenLit(ToPixels(shot));
+    ASSERT_GT(openLit, 4000) << "the character screen is drawn";
+
+    const struct {
+        const char* what;
+        std::function<void()> open;
+        Button* close;
+        const char* picture;
+    } windows[] = {
+        {"the mission's message",
+         [] {
+             TheMessageWindow->SetText("<introduction>");
+             TheMessageWindow->Show(true, false);
+         },
+         TheMessageWindow->closeTextButton, nullptr},
+        {"mission complete", [this] { CompleteTheObjectives(); }, TheMessageWindow->continueButton,
+         "mission_end_over_character_screen"},
+    };
+    for (const auto& window : windows) {
+        SCOPED_TRACE(window.what);
+        // The pointer rests on open ground (a picture leaves it in the corner, where the camera
+        // would scroll off the map).
+        MoveMouseTo(Config->width * 3 / 4, Config->height / 3);
+        ASSERT_NO_FATAL_FAILURE(window.open());
+        ASSERT_TRUE(TheMessageWindow->IsOpen());
+        EXPECT_TRUE(TheCharacterGui->shown && TheCharacterGui->IsVisible()) << "the screen stays open behind it";
+        ASSERT_TRUE(ShotOfNextFrame(base + "/over_character_screen.png", shot));
+        Pixels picture = ToPixels(shot);
+        EXPECT_LT(screenLit(picture), openLit / 20) << "nothing of the character screen shows beside the window";
+        if (window.picture) {
+            EXPECT_TRUE(MatchesReference(picture, window.picture, {12, picture.width * picture.height / 50}));
+        }
+        ClickButton(window.close);
+        EXPECT_FALSE(TheMessageWindow->IsOpen());
+        EXPECT_EQ(TheGame->state, GAME_STATE_PLAYING);
+        ASSERT_TRUE(ShotOfNextFrame(base + "/character_screen_again.png", shot));
+        EXPECT_GT(screenLit(ToPixels(shot)), openLit * 9 / 10) << "the screen is back as it was";
+    }
 }
 
 // The second half, in a process of its own: the game started on the first half's user folder.

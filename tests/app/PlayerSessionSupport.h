@@ -172,6 +172,14 @@ protected:
         DrainMessages(&exitCode);
         Passes(1, 0.02f);
     }
+    // The inventory key typed, as the keyboard gives it: a character.
+    static void TypeInventoryKey()
+    {
+        InputScript::Type("i");
+        int exitCode = 0;
+        DrainMessages(&exitCode);
+        Passes(1, 0.02f);
+    }
     // A click (left, or the given button) in the middle of a window, the cursor moved there by hand.
     void ClickOn(const Window* window, int button = 0)
     {

@@ -39,14 +39,6 @@ protected:
         ClickOn(list->rowButtons[index]);
         EXPECT_EQ(list->GetSelected(), node->value);
     }
-    // The inventory key typed, as the keyboard gives it: a character.
-    static void TypeInventoryKey()
-    {
-        InputScript::Type("i");
-        int exitCode = 0;
-        DrainMessages(&exitCode);
-        Passes(1, 0.02f);
-    }
     void Key(uint32_t code)
     {
         WndProc(shelltest::Key(WM_KEYDOWN, code));

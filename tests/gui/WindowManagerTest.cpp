@@ -254,6 +254,34 @@ TEST_F(GuiTest, TheModalWindowIsDrawnLastOverADarkenedScreen)
     EXPECT_EQ(painter.quads[1].sprite, dialog.pieces[0]);
 }
 
+// A screen of the player's own (the character screen in a mission) stands back while a modal
+// window is up: the window is seen whole and the pointer over the screen's place reaches no
+// window; closed, the screen is drawn and hit again.
+TEST_F(GuiTest, AWindowMarkedToStandBackIsNeitherDrawnNorHitUnderAModalWindow)
+{
+    Window screen(0, 0, 200, 200, 0, nullptr, 0), plain(0, 300, 100, 100, 0, nullptr, 0),
+        dialog(100, 100, 300, 300, 0, nullptr, 0);
+    screen.flags |= WINDOW_BEHIND_MODAL;
+    for (Window* w : {&screen, &plain, &dialog}) manager.AddWindow(w);
+    const struct {
+        Window* modal;
+        bool screenShows;
+    } cases[] = {{nullptr, true}, {&dialog, false}, {&screen, true}, {nullptr, true}};
+    for (const auto& c : cases) {
+        manager.modal = c.modal;
+        painter.Clear();
+        manager.Draw();
+        bool drawn = false, plainDrawn = false;
+        for (const DrawnQuad& quad : painter.quads) {
+            drawn |= quad.sprite == screen.pieces[0];
+            plainDrawn |= quad.sprite == plain.pieces[0];
+        }
+        EXPECT_EQ(drawn, c.screenShows) << c.modal;
+        EXPECT_TRUE(plainDrawn) << "other windows stay under the darkened screen";
+        EXPECT_EQ(manager.IsPointOverWindow(50, 50, false), c.screenShows) << c.modal;
+    }
+}
+
 TEST_F(GuiTest, DeviceLossReachesWindowsAndTheirChildrenAndTheDumpCountsThem)
 {
     Probe first(0, 0, 10, 10, false), second(0, 0, 10, 10, false), c1(0, 0, 1, 1, false), c2(0, 0, 1, 1, false);
