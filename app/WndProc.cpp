@@ -5,8 +5,10 @@
 #include "campaign/StorySlideshow.h"
 #include "gui/WindowManager.h"
 #include "host/InputEvents.h"
+#include "host/System.h"
 #include "mechanics/GameMechanics.h"
 #include "platform/GameSeam.h"
+#include "platform/ConfigFile.h"
 #include "platform/Hotkeys.h"
 #include "platform/InputState.h"
 #include "tools/Console.h"
@@ -20,6 +22,21 @@ namespace {
 
 bool ModalOpen() { return WindowMgr && WindowMgr->modal; }
 bool InIntro() { return TheGame && TheGame->state == GAME_STATE_INTRO; }
+
+// A modal window is answered first: the game's keys wait until it closes (a key would act on
+// the game behind it, or open and close windows there), all but the screenshot, which takes the
+// window as the player sees it.
+bool HeldBackByModal(const HotkeyEntry* entry, bool control, bool alt)
+{
+    if (!ModalOpen() || !entry) return false;
+    const HotkeyBinding* binding = FindBinding(*entry, control, alt);
+    return binding && StrICmp(binding->name, "printscreen") != 0;
+}
+
+const HotkeyEntry* CharacterEntry(int code)
+{
+    return Config && code >= 0 && code < HOTKEY_CHARACTER_KEYS ? &Config->characterKeys[code] : nullptr;
+}
 
 void OnKeyDown(int key, bool control, bool alt)
 {
@@ -55,9 +72,10 @@ void OnKeyDown(int key, bool control, bool alt)
         return;
     }
     if (key >= '0' && key <= '9') {
-        if (control) OnHotkeyCharacter(key, control, alt);
+        if (control && !HeldBackByModal(CharacterEntry(key), control, alt)) OnHotkeyCharacter(key, control, alt);
     } else if (key >= VK_F1 && key <= VK_F9) {
-        OnFunctionKey(key - VK_F1 + 1, control, alt);
+        const int number = key - VK_F1 + 1;
+        if (!(Config && HeldBackByModal(&Config->functionKeys[number], control, alt))) OnFunctionKey(number, control, alt);
     }
 }
 
@@ -65,6 +83,7 @@ void OnCharacter(int code, bool control, bool shift, bool alt)
 {
     if (IsTextInputFocused()) return;
     if (control) code += shift ? 64 : 96;
+    if (HeldBackByModal(CharacterEntry(code), control, alt)) return;
     OnHotkeyCharacter(code, control, alt);
 }
 

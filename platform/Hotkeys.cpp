@@ -42,16 +42,7 @@ bool TextHasFocus()
 // Runs the binding for the held modifiers, falling back to the plain binding.
 bool Dispatch(const HotkeyEntry& entry, bool control, bool alt)
 {
-    const HotkeyBinding* binding = nullptr;
-    if (control) {
-        if (alt && entry.bindings[HOTKEY_CTRL_ALT].function)
-            binding = &entry.bindings[HOTKEY_CTRL_ALT];
-        else if (entry.bindings[HOTKEY_CTRL].function)
-            binding = &entry.bindings[HOTKEY_CTRL];
-    } else if (alt && entry.bindings[HOTKEY_ALT].function) {
-        binding = &entry.bindings[HOTKEY_ALT];
-    }
-    if (!binding && entry.bindings[HOTKEY_PLAIN].function) binding = &entry.bindings[HOTKEY_PLAIN];
+    const HotkeyBinding* binding = FindBinding(entry, control, alt);
     if (!binding) return false;
     binding->function();
     return true;
@@ -109,6 +100,21 @@ void ClearCommandRegistry()
 {
     delete Commands;
     Commands = nullptr;
+}
+
+const HotkeyBinding* FindBinding(const HotkeyEntry& entry, bool control, bool alt)
+{
+    const HotkeyBinding* binding = nullptr;
+    if (control) {
+        if (alt && entry.bindings[HOTKEY_CTRL_ALT].function)
+            binding = &entry.bindings[HOTKEY_CTRL_ALT];
+        else if (entry.bindings[HOTKEY_CTRL].function)
+            binding = &entry.bindings[HOTKEY_CTRL];
+    } else if (alt && entry.bindings[HOTKEY_ALT].function) {
+        binding = &entry.bindings[HOTKEY_ALT];
+    }
+    if (!binding && entry.bindings[HOTKEY_PLAIN].function) binding = &entry.bindings[HOTKEY_PLAIN];
+    return binding;
 }
 
 bool OnHotkeyCharacter(int code, bool control, bool alt)

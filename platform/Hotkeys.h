@@ -32,6 +32,10 @@ const char* FindCommandName(const char* name);
 // Forgets every registered command (shutdown and tests).
 void ClearCommandRegistry();
 
+// The binding a key press with those modifiers runs: the modifiers' own, else the key's plain
+// one; none when the key is unbound.
+const HotkeyBinding* FindBinding(const HotkeyEntry& entry, bool control, bool alt);
+
 // A key press: runs the command bound to the character (codes 0..127) or function key (1..9)
 // with the held modifiers, falling back to the key's plain binding. True when a command ran.
 // Key presses meant for a text field (the game seam's IsTextInputFocused) are not hotkeys.

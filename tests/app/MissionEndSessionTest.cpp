@@ -253,6 +253,9 @@ TEST_F(MissionEndSession, WhatTheLevelOpensOverTheCharacterScreenIsSeenWhole)
         ASSERT_NO_FATAL_FAILURE(window.open());
         ASSERT_TRUE(TheMessageWindow->IsOpen());
         EXPECT_TRUE(TheCharacterGui->shown && TheCharacterGui->IsVisible()) << "the screen stays open behind it";
+        // The game's keys wait for the window: the inventory key does not close the screen behind it.
+        TypeInventoryKey();
+        EXPECT_TRUE(TheCharacterGui->shown) << "the inventory key acted behind the window";
         ASSERT_TRUE(ShotOfNextFrame(base + "/over_character_screen.png", shot));
         Pixels picture = ToPixels(shot);
         EXPECT_LT(screenLit(picture), openLit / 20) << "nothing of the character screen shows beside the window";
