@@ -87,11 +87,39 @@ void InputEventPump::PostQuitMessage(int exitCode)
 
 unsigned InputEventPump::Modifiers() const
 {
+    auto held = [this](int dik) { return (liveKeys[dik] & 0x80) != 0; };
     unsigned modifiers = 0;
-    if (IsKeyHeld(DIK_LSHIFT) || IsKeyHeld(DIK_RSHIFT)) modifiers |= MODIFIER_SHIFT;
-    if (IsKeyHeld(DIK_LCONTROL) || IsKeyHeld(DIK_RCONTROL)) modifiers |= MODIFIER_CONTROL;
-    if (IsKeyHeld(DIK_LMENU) || IsKeyHeld(DIK_RMENU)) modifiers |= MODIFIER_ALT;
+    if (held(DIK_LSHIFT) || held(DIK_RSHIFT)) modifiers |= MODIFIER_SHIFT;
+    if (held(DIK_LCONTROL) || held(DIK_RCONTROL)) modifiers |= MODIFIER_CONTROL;
+    if (held(DIK_LMENU) || held(DIK_RMENU)) modifiers |= MODIFIER_ALT;
     return modifiers;
+}
+
+void InputEventPump::Hold(const Change& change)
+{
+    // Motion comes many times a frame: one entry holds all of it between two other changes.
+    if (change.kind == Change::MOTION && backlog.back().kind == Change::MOTION) {
+        backlog.back().x += change.x;
+        backlog.back().y += change.y;
+        backlog.back().wheel += change.wheel;
+        return;
+    }
+    backlog.push_back(change);
+}
+
+void InputEventPump::Settle()
+{
+    while (!backlog.empty() && backlog.front().kind != Change::BUTTON) {
+        const Change& change = backlog.front();
+        if (change.kind == Change::KEY) {
+            keys[change.index] = (unsigned char)change.x;
+        } else {
+            motionX += change.x;
+            motionY += change.y;
+            wheel += change.wheel;
+        }
+        backlog.pop_front();
+    }
 }
 
 void InputEventPump::ReadMouse(int* dx, int* dy, int* wheelOut, unsigned char buttons[3])
@@ -102,19 +130,28 @@ void InputEventPump::ReadMouse(int* dx, int* dy, int* wheelOut, unsigned char bu
     int whole = int(wheel);  // toward zero; the rest of a partial turn waits for more
     wheel -= float(whole);
     if (wheelOut) *wheelOut = whole;
-    for (int b = 0; b < 3; ++b) {
-        if (pendingChanges[b] > 0) {
-            reportedDown[b] ^= 0x80;
-            --pendingChanges[b];
-        }
-        if (buttons) buttons[b] = reportedDown[b];
+    // The button changes next in line, one of each button; what came after them waits for
+    // the next read.
+    bool changed[3] = {};
+    while (!backlog.empty() && backlog.front().kind == Change::BUTTON && !changed[backlog.front().index]) {
+        changed[backlog.front().index] = true;
+        reportedDown[backlog.front().index] = (unsigned char)backlog.front().x;
+        backlog.pop_front();
     }
+    Settle();
+    for (int b = 0; b < 3; ++b)
+        if (buttons) buttons[b] = reportedDown[b];
 }
 
 void InputEventPump::ClearMouseMotion()
 {
     motionX = motionY = 0;
     wheel = 0.0f;
+    for (Change& change : backlog) {
+        if (change.kind != Change::MOTION) continue;
+        change.x = change.y = 0;
+        change.wheel = 0.0f;
+    }
 }
 
 void InputEventPump::CaptureMouse(bool capture)
@@ -142,12 +179,11 @@ void InputEventPump::Reset()
 void InputEventPump::ReleaseAll()
 {
     for (unsigned char& key : keys) key = 0;
+    for (unsigned char& key : liveKeys) key = 0;
     motionX = motionY = 0;
     wheel = 0.0f;
-    for (int b = 0; b < 3; ++b) {
-        reportedDown[b] = buttonDown[b] = 0;
-        pendingChanges[b] = 0;
-    }
+    for (int b = 0; b < 3; ++b) reportedDown[b] = buttonDown[b] = 0;
+    backlog.clear();
 }
 
 void InputEventPump::Post(unsigned message, uint32_t wParam, uint32_t lParam)
@@ -174,8 +210,12 @@ void InputEventPump::Translate(const void* raw)
         OnText(event.text.text);
         break;
     case SDL_MOUSEMOTION:
-        motionX += event.motion.xrel;
-        motionY += event.motion.yrel;
+        if (Waiting()) {
+            Hold({Change::MOTION, 0, event.motion.xrel, event.motion.yrel, 0.0f});
+        } else {
+            motionX += event.motion.xrel;
+            motionY += event.motion.yrel;
+        }
         break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP: {
@@ -190,7 +230,10 @@ void InputEventPump::Translate(const void* raw)
     case SDL_MOUSEWHEEL: {
         float notches = event.wheel.preciseY;
         if (event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) notches = -notches;
-        wheel += notches * 120.0f;
+        if (Waiting())
+            Hold({Change::MOTION, 0, 0, 0, notches * 120.0f});
+        else
+            wheel += notches * 120.0f;
         break;
     }
     case SDL_WINDOWEVENT:
@@ -224,8 +267,15 @@ void InputEventPump::OnKey(int scancode, int keycode, bool down, bool repeat)
 {
     KeyCodes codes = TranslateKey(scancode, keycode);
     if (!codes.dik && !codes.vk) return;
-    bool wasDown = repeat || IsKeyHeld(codes.dik);
-    if (codes.dik) keys[codes.dik] = down ? 0x80 : 0;
+    bool wasDown = repeat || (liveKeys[codes.dik] & 0x80) != 0;
+    if (codes.dik) {
+        const unsigned char state = down ? 0x80 : 0;
+        liveKeys[codes.dik] = state;
+        if (Waiting() && backlog.size() < MAX_QUEUED)
+            Hold({Change::KEY, codes.dik, state, 0, 0.0f});
+        else
+            keys[codes.dik] = state;
+    }
 
     uint32_t lParam = 1u | (uint32_t(codes.dik & 0x7F) << 16);
     if (codes.dik & 0x80) lParam |= KEY_EXTENDED;
@@ -269,9 +319,21 @@ void InputEventPump::OnButton(int button, bool down)
     unsigned char state = down ? 0x80 : 0;
     if (state == buttonDown[button]) return;
     buttonDown[button] = state;
-    ++pendingChanges[button];
     // Many clicks between two reads: keep the latest state and at most one click to show.
-    if (pendingChanges[button] > 3) pendingChanges[button] -= 2;
+    // Three changes of the button waiting and a fourth coming: the last two of them (a whole
+    // click) are dropped.
+    int waiting = 0;
+    for (const Change& change : backlog) waiting += change.kind == Change::BUTTON && change.index == button;
+    for (int dropped = 0; waiting >= 3 && dropped < 2; ++dropped)
+        for (auto it = backlog.end(); it != backlog.begin();) {
+            --it;
+            if (it->kind == Change::BUTTON && it->index == button) {
+                backlog.erase(it);
+                break;
+            }
+        }
+    Settle();  // when the dropped click led the line
+    backlog.push_back({Change::BUTTON, button, state, 0, 0.0f});
 }
 
 void InputEventPump::OnFocus(bool gained)

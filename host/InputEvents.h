@@ -69,15 +69,19 @@ public:
     // moved means nothing happened to the window meanwhile.
     unsigned EventCount() const { return eventCount; }
 
-    // The raw keyboard: 256 bytes by scan code, 0x80 while held.
+    // The raw keyboard as the devices read it: 256 bytes by scan code, 0x80 while held.
     const unsigned char* KeyState() const { return keys; }
     bool IsKeyHeld(int dik) const { return dik >= 0 && dik < 256 && (keys[dik] & 0x80) != 0; }
+    // The modifiers held after the latest event (those a message is sent with).
     unsigned Modifiers() const;
 
     // The raw mouse since the last read: motion, wheel (120 per notch, forward positive) and
     // the three buttons (0 left, 1 right, 2 middle; 0x80 while down). A button pressed and
     // released between two reads is reported down by the first read and up by the next, so a
-    // quick click is never lost.
+    // quick click is never lost. Until a button change has been handed out, whatever came
+    // after it waits behind it, keys and motion too: a read sees the keyboard and the mouse as
+    // they stood at one moment, so a Shift let go right after a click still holds for that
+    // click, and the click lands where it was made.
     void ReadMouse(int* dx, int* dy, int* wheel, unsigned char buttons[3]);
     // Forgets gathered motion and wheel (when the mouse is taken, only movement from then on
     // counts).
@@ -97,6 +101,19 @@ private:
     void OnButton(int button, bool down);
     void OnFocus(bool gained);
     void ReleaseAll();
+    // Input that waits behind a button change not yet handed out.
+    struct Change {
+        enum Kind : uint8_t { KEY, BUTTON, MOTION } kind;
+        int index;   // scan code, or button
+        int x, y;    // KEY, BUTTON: 0x80 when down, else 0; MOTION: the movement
+        float wheel;  // MOTION: wheel turn
+    };
+    // Something waits behind a button change: input coming now joins the line.
+    bool Waiting() const { return !backlog.empty(); }
+    void Hold(const Change& change);
+    // Applies what waits ahead of the first button change still to be handed out.
+    void Settle();
+
     void Post(unsigned message, uint32_t wParam, uint32_t lParam);
 
     SDL_Window* window = nullptr;
@@ -107,14 +124,16 @@ private:
     unsigned eventCount = 0;
     std::deque<HostMessage> queue;
 
-    unsigned char keys[256] = {};
+    unsigned char keys[256] = {};      // as handed out to the keyboard
+    unsigned char liveKeys[256] = {};  // after the latest event
     int motionX = 0, motionY = 0;
     float wheel = 0.0f;  // in raw units; whole units are handed out, the rest kept
-    // Per button: the state last handed out, the state now, and transitions not yet handed
-    // out (each read hands out at most one).
+    // Per button: the state last handed out and the state after the latest event.
     unsigned char reportedDown[3] = {};
     unsigned char buttonDown[3] = {};
-    int pendingChanges[3] = {};
+    // In the order they came: from the first button change not yet handed out on (each read
+    // hands out at most one change of each button).
+    std::deque<Change> backlog;
 };
 
 // The game's one pump.

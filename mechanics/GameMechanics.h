@@ -100,8 +100,8 @@ public:
     // The player's units and buildings (of one name when given, only those on screen when
     // asked), at most 12.
     void SelectAllOfType(bool onScreenOnly, const char* name);
-    // The drag box from the press point to the cursor: the player's units on screen it
-    // touches (buildings only when no unit is taken), the rig first.
+    // The drag box from the press point (where the left button went down) to the cursor: the
+    // player's units on screen it touches (buildings only when no unit is taken), the rig first.
     void BoxSelect();
     // The screen rectangle of the entity's projected position and mesh box.
     bool GetScreenBox(Entity* entity, float* minX, float* minY, float* maxX, float* maxY);

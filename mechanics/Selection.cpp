@@ -7,6 +7,7 @@
 #include "host/System.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
+#include "platform/ConfigFile.h"
 #include "platform/InputState.h"
 #include "platform/SoundManager.h"
 #include "platform/Timer.h"
@@ -65,6 +66,19 @@ void MarkSelected(Entity* entity)
     entity->OnSelect();
 }
 
+// Whether the player sees the entity on the screen now: its screen box, in front of the
+// camera, meets the screen, and the fog does not hide it. Worked out from the camera and the
+// fog as they stand, never from what the last drawing culled: what a box or a select-all takes
+// must not hang on which frames were drawn.
+bool SeenOnScreen(Entity* entity, float minX, float minY, float maxX, float maxY)
+{
+    const float depth = ProjectToScreen(entity->GetPosition()).z;
+    const float width = Config && Config->width > 0 ? float(Config->width) : 1024.0f;
+    const float height = Config && Config->height > 0 ? float(Config->height) : 768.0f;
+    return depth > 0.0f && depth < 1.0f && minX < width && minY < height && maxX >= 0.0f && maxY >= 0.0f &&
+           entity->FogLetsSee();
+}
+
 }  // namespace
 
 Entity* GameMechanics::GetFirstSelected()
@@ -105,7 +119,11 @@ void GameMechanics::SelectAllOfType(bool onScreenOnly, const char* name)
         if (hand.selected.count >= MAX_SELECTED) break;
         if (!IsPlayerUnitOrBuilding(entity)) continue;
         if (name && StrICmp(entity->name, name) != 0) continue;
-        if (onScreenOnly && !entity->visible) continue;
+        if (onScreenOnly) {
+            float minX, minY, maxX, maxY;
+            if (!GetScreenBox(entity, &minX, &minY, &maxX, &maxY) || !SeenOnScreen(entity, minX, minY, maxX, maxY))
+                continue;
+        }
         hand.selected.PushBack(entity);
     }
     TheScene.EndIteration();
@@ -142,7 +160,8 @@ bool GameMechanics::GetScreenBox(Entity* entity, float* minX, float* minY, float
 void GameMechanics::BoxSelect()
 {
     if (!Input.mouse) return;
-    const int pressX = Input.mouse->pressX, pressY = Input.mouse->pressY;
+    // The corner is the game's own press point, where the box was drawn from: the mouse's
+    // follows the cursor again in the very update that brings the release.
     const int cursorX = Input.mouse->cursorX, cursorY = Input.mouse->cursorY;
     const float left = (float)std::min(pressX, cursorX), right = (float)std::max(pressX, cursorX);
     const float top = (float)std::min(pressY, cursorY), bottom = (float)std::max(pressY, cursorY);
@@ -151,9 +170,10 @@ void GameMechanics::BoxSelect()
     bool tookAgents = false, tookBuildings = false;
     for (Entity* entity = TheScene.FirstEntity(SEGMENTS_PLAYER); entity; entity = TheScene.NextEntity()) {
         if (hand.selected.count >= MAX_SELECTED) break;
-        if (!IsPlayerUnitOrBuilding(entity) || !entity->visible) continue;
+        if (!IsPlayerUnitOrBuilding(entity)) continue;
         float minX, minY, maxX, maxY;
-        if (!GetScreenBox(entity, &minX, &minY, &maxX, &maxY)) continue;
+        if (!GetScreenBox(entity, &minX, &minY, &maxX, &maxY) || !SeenOnScreen(entity, minX, minY, maxX, maxY))
+            continue;
         if (!(minX <= right && minY <= bottom && left <= maxX && top <= maxY)) continue;
         hand.selected.Remove(entity);
         // The rig leads whatever it was taken with.

@@ -35,17 +35,45 @@ inline bool OnScreen(const Vec3& point, int* x, int* y)
            *y < Config->height - 40;
 }
 
+// The mouse moved by as much as takes the cursor dx, dy pixels at this screen size and speed.
+inline void MoveMouseBy(int dx, int dy)
+{
+    float speed = Config->mouseSpeed + 0.5f;
+    InputScript::MoveMouse((int)lroundf(dx / (Config->width / 1024.0f) / speed),
+                           (int)lroundf(dy / (Config->height / 768.0f) / speed));
+}
+
 // The cursor taken to a screen point by the mouse's own movement, as a hand moves it.
 template <class Pass> void MoveMouseTo(int x, int y, Pass pass)
 {
     for (int i = 0; i < 8; ++i) {
         int dx = x - Input.mouse->cursorX, dy = y - Input.mouse->cursorY;
         if (dx == 0 && dy == 0) return;
-        float speed = Config->mouseSpeed + 0.5f;
-        InputScript::MoveMouse((int)lroundf(dx / (Config->width / 1024.0f) / speed),
-                               (int)lroundf(dy / (Config->height / 768.0f) / speed));
+        MoveMouseBy(dx, dy);
         pass();
     }
+}
+
+// A left-button drag as a hand makes it: pressed at one point, moved a little in each of
+// `frames` passes toward the other, let go there (by `release`, which may do more at once).
+template <class Pass, class Release>
+void Drag(int fromX, int fromY, int toX, int toY, int frames, Pass pass, Release release)
+{
+    MoveMouseTo(fromX, fromY, pass);
+    InputScript::ButtonDown(0);
+    pass();
+    for (int i = 1; i <= frames; ++i) {
+        MoveMouseBy(fromX + (toX - fromX) * i / frames - Input.mouse->cursorX,
+                    fromY + (toY - fromY) * i / frames - Input.mouse->cursorY);
+        pass();
+    }
+    MoveMouseTo(toX, toY, pass);
+    release();
+    pass();
+}
+template <class Pass> void Drag(int fromX, int fromY, int toX, int toY, int frames, Pass pass)
+{
+    Drag(fromX, fromY, toX, toY, frames, pass, [] { InputScript::ButtonUp(0); });
 }
 
 template <class Pass> void Click(int button, Pass pass)

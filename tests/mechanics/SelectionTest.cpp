@@ -21,9 +21,11 @@ protected:
     void SetUp() override
     {
         AgentWorld::SetUp();
-        // World x and y scaled by 1/100 onto the 1024 x 768 screen: x = 512 + 5.12 wx.
-        MatrixIdentity(&ViewMatrix);
-        MatrixScaling(&ProjectionMatrix, 0.01f, 0.01f, 0.01f);
+        // World x (moved 40 along) and y scaled by 1/100 onto the 1024 x 768 screen:
+        // x = 512 + 5.12 (wx + 40), so columns 20 to 83 are on it; the depth is
+        // 0.5 + wz / 1000, so the whole map lies in front of the camera.
+        MatrixTranslation(&ViewMatrix, 40.0f, 0.0f, 500.0f);
+        MatrixScaling(&ProjectionMatrix, 0.01f, 0.01f, 0.001f);
         Input.keyboard = &keyboard;
         Input.mouse = &mouse;
         game.state = GAME_STATE_PLAYING;
@@ -35,11 +37,12 @@ protected:
         AgentWorld::TearDown();
     }
     void Shift(bool held) { keyboard.state[DIK_LSHIFT] = held ? 0x80 : 0; }
-    // A visible unit of the player's at a column.
+    // A unit of the player's at a column, on the screen. Never drawn: what the selection
+    // takes does not hang on the drawing.
     Agent* Bot(int column, uint32_t extraFlags = 0)
     {
         Agent* agent = Unit(column, 10);
-        agent->visible = 1;
+        agent->visible = 0;
         agent->flags |= extraFlags;
         return agent;
     }
@@ -49,14 +52,15 @@ protected:
         for (auto* node = game.hand.selected.head; node; node = node->next) out.push_back(node->value);
         return out;
     }
-    static float ScreenX(const Entity* entity) { return 512.0f + 5.12f * entity->GetPosition().x; }
-    // A drag from the press point to the cursor, screen x from a to b across the whole height.
+    static float ScreenX(const Entity* entity) { return 512.0f + 5.12f * (entity->GetPosition().x + 40.0f); }
+    // A drag from the press point to the cursor, screen x from a to b across the whole height,
+    // as the release finds it: the mouse's own press point has come back to the cursor.
     void Drag(float a, float b)
     {
-        mouse.pressX = (int)a;
-        mouse.pressY = 0;
-        mouse.cursorX = (int)b;
-        mouse.cursorY = 767;
+        game.pressX = (int)a;
+        game.pressY = 0;
+        mouse.pressX = mouse.cursorX = (int)b;
+        mouse.pressY = mouse.cursorY = 767;
         game.BoxSelect();
     }
 
@@ -98,7 +102,7 @@ TEST_F(SelectionTest, SelectAllTakesTwelveOfTheNameAndOnlyThoseOnScreenWhenAsked
     for (int i = 0; i < 14; ++i) snprintf(Bot(20 + i)->name, 128, "%s", i % 2 ? "tank" : "scout");
     Agent* hidden = Bot(40);
     snprintf(hidden->name, 128, "Tank");
-    hidden->visible = 0;
+    hidden->SetPosition(Vec3(150.0f, 0.0f, hidden->GetPosition().z));  // right of the screen
     game.SelectAllOfType(false, nullptr);
     EXPECT_EQ(game.hand.selected.count, MAX_SELECTED);
     game.SelectAllOfType(false, "TANK");
@@ -134,7 +138,12 @@ TEST_F(SelectionTest, TheBoxTakesUnitsOverBuildingsWithTheRigFirst)
     Drag(ScreenX(outside) - 1, ScreenX(outside) + 1);
     EXPECT_EQ(Selected(), (std::vector<Entity*>{base, outside})) << "Shift keeps what was selected";
 
+    // Behind the camera a unit may project into the box; it is not seen there.
     Shift(false);
+    outside->SetPosition(Vec3(outside->GetPosition().x, 0.0f, -600.0f));
+    Drag(ScreenX(outside) - 1, ScreenX(outside) + 1);
+    EXPECT_TRUE(Selected().empty());
+
     for (int i = 0; i < 14; ++i) Bot(70 + i);
     Drag(0, 1023);
     EXPECT_EQ(game.hand.selected.count, MAX_SELECTED) << "a box never takes a 13th";

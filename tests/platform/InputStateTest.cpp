@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -292,6 +293,68 @@ TEST_F(InputStateTest, AQuickClickIsNotLost)
     EXPECT_TRUE(mouse.ButtonEventIs(0, 2));
     mouse.Update();
     EXPECT_EQ(mouse.event[0], 0);
+}
+
+TEST_F(InputStateTest, WhatCameAfterAClickWaitsForItsPass)
+{
+    // A hand's input between two passes, in order; then what each pass sees: the left
+    // button's event, Shift held, the cursor's x. A click is seen with the keys and at the
+    // place it was made, whatever followed it before the pass.
+    struct Pass {
+        int event;
+        bool shift;
+        int x;
+    };
+    const struct {
+        const char* what;
+        void (*hand)();
+        std::vector<Pass> passes;
+    } cases[] = {
+        {"Shift let go right after a click",
+         [] {
+             InputScript::Click(0);
+             InputScript::KeyUp(DIK_LSHIFT);
+         },
+         {{1, true, 512}, {2, true, 512}, {0, false, 512}}},
+        {"Shift let go between the press and the release",
+         [] {
+             InputScript::ButtonDown(0);
+             InputScript::KeyUp(DIK_LSHIFT);
+             InputScript::ButtonUp(0);
+         },
+         {{1, true, 512}, {2, false, 512}, {0, false, 512}}},
+        {"moved on right after a click",
+         [] {
+             InputScript::MoveMouse(10, 0);
+             InputScript::Click(0);
+             InputScript::MoveMouse(40, 0);
+         },
+         {{1, true, 522}, {2, true, 522}, {0, true, 562}}},
+        {"Shift let go after the release of a drag",
+         [] {
+             InputScript::ButtonUp(0);
+             InputScript::KeyUp(DIK_LSHIFT);
+         },
+         {{2, true, 512}, {0, false, 512}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Init();
+        InputScript::KeyDown(DIK_LSHIFT);
+        if (c.passes[0].event == 2) InputScript::ButtonDown(0);
+        Poll();
+        ASSERT_EQ(Input.mouse->cursorX, 512);
+        c.hand();
+        for (const Pass& pass : c.passes) {
+            Poll();
+            EXPECT_EQ(Input.mouse->event[0], pass.event);
+            EXPECT_EQ(Input.keyboard->IsKeyDown(DIK_LSHIFT), pass.shift);
+            EXPECT_EQ(Input.mouse->cursorX, pass.x);
+        }
+        Input.Release();
+        Input = InputState();
+        InputEvents.Reset();
+    }
 }
 
 TEST_F(InputStateTest, DoubleClickInterval)
