@@ -327,7 +327,7 @@ void Game::RenderEntities(int pass)
     RenderStates.SetRenderState(RS_ZWRITEENABLE, 1);
     SetCull(pass == PASS_REFLECTION ? CULL_CW : CULL_CCW);
     TheTerrain.Render(pass, true);
-    TheScanEffects.UpdateAndDraw(pass);
+    TheScanEffects.Draw(pass);
     SetCull(CULL_CW);
     SetBlend(true);
     RenderStates.SetRenderState(RS_ZWRITEENABLE, 0);

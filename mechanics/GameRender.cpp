@@ -663,7 +663,7 @@ void Game::Render()
     device->GetRenderTarget(0, &backBuffer);
     device->GetDepthStencilSurface(&frameDepth);
     // The minimap draws its fog into targets of its own, before the world takes the screen.
-    TheMinimap.Update();
+    TheMinimap.DrawFog();
 
     if (Config->shadows) RenderShadowMap();
     Graphics->SetTransform(TS_PROJECTION, &ProjectionMatrix);

@@ -16,6 +16,8 @@
 #include "world/Entity.h"
 #include "world/RaidManager.h"
 #include "render/TextureManager.h"
+#include "terrain/Minimap.h"
+#include "terrain/ScanPulses.h"
 #include "terrain/SplatPool.h"
 #include "world/ProjectileSystem.h"
 
@@ -149,6 +151,9 @@ void GameMechanics::Update()
         if (entity && (entity->flags & ENTITY_DEAD)) hand.selected.Remove(entity);
     }
     HandleMouseOrders(dt);
+    // Who sees what is worked out here, not where the fog is drawn: the entities' visibility,
+    // the objectives and the events read it whether or not the frame is drawn.
+    TheMinimap.Update();
     TheScene.Update();
     if (TheScene.rigLostAfterWin) {
         TheScene.rigLostAfterWin = false;
@@ -158,6 +163,8 @@ void GameMechanics::Update()
     if (aiManager) aiManager->Update(dt);
     if (projectiles) projectiles->Update(dt);
     if (splats) splats->Update(dt);
+    // The scan rings grow and find ore in the update; the terrain's passes only draw them.
+    TheScanEffects.Update();
     UpdateHud();
     if (TheObjectives) TheObjectives->Tick(false);
     if (TheEvents) TheEvents->Update(false);

@@ -479,7 +479,7 @@ void Scene::Update()
             // The update may have taken it out of the level (and an agent back to the pool).
             if (update_.node == node && AnimationPlay && entity->mesh) entity->mesh->AdvanceAnimation(dt);
             // What the player sees of it this frame, and what the fog lets the player find.
-            if (update_.node == node) entity->IsVisible(0);
+            if (update_.node == node) entity->UpdateVisibility();
         }
         if (update_.node == node && (entity->flags & ENTITY_DEAD) && !(entity->flags & ENTITY_STAYS_DEAD))
             RetireDead(entity);
@@ -490,6 +490,13 @@ void Scene::Update()
     if (firstFrame) UpdateList(terrainObjects);
     if (particles) particles->Update();
     UpdateList(splats);
+    // The scenery drawn too: what the player sees and finds of it, and what a click can pick,
+    // is worked out here, not where it is drawn.
+    if (!firstFrame)
+        for (EntityList* list : {&terrainObjects, &translucent, &splats})
+            for (Node* node = list->head; node; node = node->next)
+                if (node->value && !IsMarker(node->value) && !(node->value->flags & ENTITY_NODRAW))
+                    node->value->UpdateVisibility();
     firstFrame = false;
 }
 

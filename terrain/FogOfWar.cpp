@@ -294,6 +294,7 @@ int SightStampHalfSize(Entity* entity, int rigSightSkill)
 void Minimap::AllocateFogGrids()
 {
     fog.Allocate(GetGridSize());
+    visibilityDue = true;
 }
 
 void Minimap::CompileShaders()
@@ -359,29 +360,34 @@ void Minimap::FillSightTexture()
 
 void Minimap::Update()
 {
-    if (!created) return;
-    if (visitedClearPending) {
+    if (!fog.HasGrids()) return;
+    // What the units see is worked out every second frame, and in the first frame after the
+    // grids were made.
+    if (visibilityDue) UpdateVisibility();
+    visibilityDue = !visibilityDue;
+}
+
+void Minimap::DrawFog()
+{
+    if (!created || !MinimapHasDevice()) return;
+    // The targets are drawn every second frame of frames drawn one after another; a frame
+    // drawn after frames that were not, and the first of a level, always draws them.
+    const int frame = FrameTimer.GetFrameCount();
+    if (visitedClearPending || targetsFrame_ != frame - 1) {
         RenderFogTargets();
-        UpdateVisibility();
-        evaluationToggle = true;
-    } else if (evaluationToggle) {
-        RenderFogTargets();
-        evaluationToggle = false;
+        targetsFrame_ = frame;
     } else {
-        UpdateVisibility();
-        evaluationToggle = true;
+        MinimapRestoreStates();
     }
 }
 
 void Minimap::UpdateVisibility()
 {
     fog.ClearVisibleNow();
-    if (TheScene.IsReady()) {
-        for (Entity* entity = TheScene.FirstEntity(FOG_SEGMENTS); entity; entity = TheScene.NextEntity())
-            if ((entity->flags & SIGHTED) && entity->alignment == ALIGN_PLAYER) RevealAround(entity);
-        TheScene.EndIteration();
-    }
-    if (MinimapHasDevice()) MinimapRestoreStates();
+    if (!TheScene.IsReady()) return;
+    for (Entity* entity = TheScene.FirstEntity(FOG_SEGMENTS); entity; entity = TheScene.NextEntity())
+        if ((entity->flags & SIGHTED) && entity->alignment == ALIGN_PLAYER) RevealAround(entity);
+    TheScene.EndIteration();
 }
 
 void Minimap::RevealAround(Entity* entity)

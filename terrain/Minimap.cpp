@@ -281,7 +281,7 @@ void Minimap::CreateTextures()
         RenderMiniTerrain();
         miniTerrainRendered = true;
         RenderVisitedMarks();
-        Update();
+        RenderFogTargets();
     }
 }
 

@@ -156,8 +156,11 @@ public:
     void CreateFogOfWar();
     // The grids for the current level's grid size, all zero.
     void AllocateFogGrids();
-    // Once per frame: the grids and the targets, in turn.
+    // Once a frame from the game's update, drawn or not: the grids of what the player's
+    // units see, which the entities, objectives and events read.
     void Update();
+    // Once a frame drawn: the fog's targets, which only the pictures read.
+    void DrawFog();
     void UpdateVisibility();
     void RevealAround(Entity* entity);
     void RenderFogTargets();
@@ -219,7 +222,7 @@ public:
     bool created = false;
     bool fogEnabled = true;
     bool visitedClearPending = true;
-    bool evaluationToggle = true;
+    bool visibilityDue = true;  // the grids are worked out at the next update
     // A coarse grid over the fog targets, marked under every sight stamp drawn since the
     // visited area was last cleared: where it is unmarked, the fog texture is black. Only
     // meaningful while the fog texture holds what the stamps made of it.
@@ -255,6 +258,8 @@ private:
     void DrawSightStamp(float x, float z, float halfSize);
     // The three transforms the top-down view replaced.
     Matrix savedTransforms_[3];
+    // The frame whose drawing last drew the fog's targets.
+    int targetsFrame_ = -100;
 };
 
 extern Minimap TheMinimap;

@@ -211,7 +211,7 @@ void ScanEffects::DrawRing(int pass)
     RenderStates.SetRenderState(RS_DESTBLEND, BLEND_INVSRCALPHA);
 }
 
-void ScanEffects::UpdateAndDraw(int pass)
+void ScanEffects::Update()
 {
     const float dt = GamePaused ? 0.0f : FrameTimer.delta;
     Entity* selected = GetGameSeam().GetFirstSelected();
@@ -221,37 +221,42 @@ void ScanEffects::UpdateAndDraw(int pass)
         PooledList<ScanRecord>::Node* next = node->next;
         ScanRecord& record = node->value;
         Entity* agent = record.entity.Get();
-        if (pass == 0) {
-            record.wait -= dt;
-            if (record.wait <= 0.0f) {
-                record.wait = 0.0f;
-                record.ready = true;
-            }
-            if (agent && agent == selected && CanScan(agent)) ShowWait(record.wait);
-            // A unit gone from the level needs no pulse; one that has waited enough neither.
-            if (record.wait <= 0.0f || !agent) {
-                list.Unlink(previous, node);
-                node = next;
-                continue;
-            }
+        record.wait -= dt;
+        if (record.wait <= 0.0f) {
+            record.wait = 0.0f;
+            record.ready = true;
         }
-        if (record.active && agent) {
-            if (pass == 0) {
-                record.position = agent->GetPosition();
-                record.phase += record.speed * dt;
-                if (record.phase > record.maxPhase) {
-                    record.phase = 0.0f;
-                    record.active = false;
-                } else {
-                    record.currentOuter = record.outerRadius + record.phase;
-                    RewriteRing(record);
-                    ScanPulse(record.position, record.currentOuter);
-                }
+        if (agent && agent == selected && CanScan(agent)) ShowWait(record.wait);
+        // A unit gone from the level needs no pulse; one that has waited enough neither.
+        if (record.wait <= 0.0f || !agent) {
+            list.Unlink(previous, node);
+            node = next;
+            continue;
+        }
+        if (record.active) {
+            record.position = agent->GetPosition();
+            record.phase += record.speed * dt;
+            if (record.phase > record.maxPhase) {
+                record.phase = 0.0f;
+                record.active = false;
+            } else {
+                record.currentOuter = record.outerRadius + record.phase;
+                ScanPulse(record.position, record.currentOuter);
             }
-            if (record.active && pass != 1 && pass != 2) DrawRing(pass);
         }
         previous = node;
         node = next;
+    }
+}
+
+void ScanEffects::Draw(int pass)
+{
+    for (PooledList<ScanRecord>::Node* node = list.head; node; node = node->next) {
+        const ScanRecord& record = node->value;
+        if (!record.active || !record.entity.Get()) continue;
+        // The pulses share one ring: each writes its own into it before it is drawn.
+        if (pass == 0) RewriteRing(record);
+        if (pass != 1 && pass != 2) DrawRing(pass);
     }
 }
 

@@ -2,8 +2,8 @@
 // Scan pulses: a unit with the Scan command sends out a glowing ring that hugs the ground
 // around it and grows for one second, revealing the hidden ore it passes over; the unit must
 // then wait five seconds before it scans again, and the HUD's Scan button counts the wait
-// down. The pulses live in one object for the whole run, whose ring is drawn with the terrain
-// in every render pass.
+// down. The pulses live in one object for the whole run; the game's update moves them and the
+// terrain's render passes draw their ring.
 //
 // The wait of each scanning unit is kept with its pulse: a unit has waited enough when no
 // pulse of its own is listed (GetCooldown answers 0).
@@ -47,10 +47,12 @@ public:
     // has waited enough. False, with nothing changed, otherwise, and while 16 pulses run.
     bool BeginScan();
     bool BeginScanFor(Entity* entity);
-    // For every render pass of the terrain: in pass 0 the waits run down (not while the game
-    // is paused) and the rings grow and reveal ore; the rings are drawn in every pass but the
-    // depth and shadow passes (1 and 2).
-    void UpdateAndDraw(int pass);
+    // Once a frame from the game's update, drawn or not: the waits run down (not while the
+    // game is paused), and the rings grow and reveal the ore they pass over.
+    void Update();
+    // For every render pass of the terrain: the growing rings are drawn in every pass but the
+    // shadow and reflection passes (1 and 2). Drawing changes nothing of the pulses.
+    void Draw(int pass);
     // The unit's wait before its next scan; 0 when it may scan.
     float GetCooldown(const Entity* entity) const;
     // Where the ring's vertices lie for a pulse: inner circle first, then the outer one, on

@@ -183,17 +183,15 @@ bool Entity::FogLetsSee()
     return TheMinimap.IsEntityVisible(this);
 }
 
-bool Entity::IsVisible(int mode)
+bool Entity::SeenNow()
 {
-    if (!mesh) return false;
-    const int frame = FrameTimer.GetFrameCount();
-    if (mode == 1) {
-        if (!discovered) return false;
-        if ((flags & ENTITY_AGENT) && !TheMinimap.IsEntityVisible(this)) return false;
-        return InView(this);
-    }
-    if (cullFrame == frame) return visible != 0;
-    cullFrame = frame;
+    return InView(this) && FogLetsSee();
+}
+
+void Entity::UpdateVisibility()
+{
+    if (!mesh) return;
+    cullFrame = FrameTimer.GetFrameCount();
     const bool fogOn = TheMinimap.IsFogEnabled();
     bool seen = InView(this);
     if (seen) {
@@ -213,7 +211,20 @@ bool Entity::IsVisible(int mode)
         discovered = 1;
         if (alignment == ALIGN_ENEMY) NotifyEnemyDiscovered(this);
     }
-    return seen;
+}
+
+bool Entity::IsVisible(int mode)
+{
+    if (!mesh) return false;
+    if (mode == 1) {
+        if (!discovered) return false;
+        if ((flags & ENTITY_AGENT) && !TheMinimap.IsEntityVisible(this)) return false;
+        return InView(this);
+    }
+    if (cullFrame == FrameTimer.GetFrameCount()) return visible != 0;
+    // Not looked at by this frame's update (the level's first frame, or one the update passes
+    // by): drawn by what is seen now, and nothing is kept or found by the drawing.
+    return SeenNow();
 }
 
 bool Entity::IntersectRay(const Vec3& origin, const Vec3& direction)

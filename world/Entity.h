@@ -94,12 +94,18 @@ public:
     virtual bool GetWorldBounds(Vec3* min, Vec3* max);
     // The box the entity fills in the world, turned with it: the camera culls with it.
     bool GetTurnedWorldBounds(Vec3* min, Vec3* max);
-    // Whether the player sees it this frame: inside the view and not hidden by the fog of
-    // war. Worked out once a frame (the update does it; later callers get the same answer);
-    // while working it out, buildings and resources the fog shows are discovered, and stay
-    // shown from then on. Mode 1 answers afresh without keeping anything: discovered, for an
-    // agent seen in the fog this frame, and in view.
+    // Once a frame from the game's update, drawn or not: whether the player sees it this
+    // frame (inside the view and not hidden by the fog of war), kept for the frame; buildings
+    // and resources the fog shows are discovered, and stay shown from then on, and an enemy
+    // seen for the first time is told to the events.
+    void UpdateVisibility();
+    // The update's answer of this frame; for an entity it has not looked at this frame, what
+    // is seen now, with nothing kept or discovered (drawing asks so). Mode 1 answers afresh
+    // without keeping anything: discovered, for an agent seen in the fog this frame, and in
+    // view.
     bool IsVisible(int mode = 0);
+    // Inside the view and not hidden by the fog of war, now.
+    bool SeenNow();
     // Whether the fog of war lets the player see it, in view or not (nothing is discovered):
     // the player's own always; a building or resource once found always; anything else only
     // where the player's units see now.

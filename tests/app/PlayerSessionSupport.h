@@ -145,17 +145,17 @@ protected:
         Passes(10, 0.05f);
     }
 
-    // Game time without pictures, in steps of dt: the clock, the game's update and the sight of
-    // the player's units, as the loop and the frame run them; `each` says whether to go on. For
-    // the long waits of a walk, where drawing every step would only cost time.
+    // Game time without pictures, in steps of dt: the clock and the game's advance by its state
+    // (the camera's view and the game's update), as the loop runs them, and no frame drawn;
+    // `each` says whether to go on. For the long waits of a walk, where drawing every step
+    // would only cost time.
     template <typename Each>
     static void PlayWithoutPictures(float seconds, float dt, Each each)
     {
         for (float t = 0.0f; t < seconds; t += dt) {
             ClockTicks += (uint64_t)(dt * 1000000.0f);
             FrameTimer.Tick();
-            TheGame->Update();
-            TheMinimap.UpdateVisibility();
+            UpdateGameState(GamePaused ? 0.0f : FrameTimer.delta);
             if (!each()) return;
         }
     }

@@ -1,6 +1,7 @@
 // The fog of war's grids without a device: how far the player's units, buildings and rig see,
 // which marker a cell keeps when several stand on it, the outermost ring that is never seen,
-// cells that stay ever seen, and the queries the entities and particles ask (also through the
+// cells that stay ever seen, the game's update that works them out every second frame whether
+// or not a frame is drawn, and the queries the entities and particles ask (also through the
 // game seam), with the fog switched on and off.
 #include "mechanics/GameSeamImpl.h"
 #include "platform/Timer.h"
@@ -165,6 +166,25 @@ TEST_F(FogOfWar, ACellOnceSeenStaysEverSeen)
     EXPECT_TRUE(minimap.IsCellVisited(20, 20));
     EXPECT_TRUE(Visible(90, 90));
     EXPECT_EQ(minimap.fog.GetMarker(20, 20), FOG_MARK_UNIT) << "the markers remember where units stood";
+}
+
+TEST_F(FogOfWar, TheGameUpdateWorksOutWhatIsSeenEverySecondFrameWithNothingDrawn)
+{
+    Agent* unit = Unit(20, 20);
+    // The frames of the game's update, each with whether it works out what the units see: the
+    // first after the grids were made does; a frame's drawing never does.
+    const bool worksItOut[] = {true, false, true, false, true};
+    for (size_t frame = 0; frame < sizeof worksItOut / sizeof worksItOut[0]; ++frame) {
+        const int column = frame % 2 ? 20 : 90;
+        unit->SetPosition(Corner(column, column));
+        minimap.Update();
+        minimap.DrawFog();
+        EXPECT_EQ(Visible(column, column), worksItOut[frame]) << "frame " << frame;
+    }
+    minimap.AllocateFogGrids();
+    unit->SetPosition(Corner(40, 40));
+    minimap.Update();
+    EXPECT_TRUE(Visible(40, 40)) << "the first frame with grids made anew";
 }
 
 TEST_F(FogOfWar, TheQueriesAnswerWhatThePlayerSees)

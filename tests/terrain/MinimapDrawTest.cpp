@@ -77,12 +77,12 @@ protected:
         EXPECT_NE(TheScene.AddEntity(building), nullptr);
         return building;
     }
-    // One frame of the game: the grids, then the targets.
+    // One frame of the game: the grids in its update, then the targets as it is drawn.
     void Frame()
     {
         ++FrameTimer.frameCount;
-        minimap.Update();
-        minimap.Update();
+        minimap.UpdateVisibility();
+        minimap.RenderFogTargets();
     }
     Pixels Target(TextureRecord* record)
     {

@@ -1,6 +1,6 @@
 // Scan pulses without a device: who may scan, the five-second wait and the Scan button's
-// countdown, the ring that grows for one second and stops, the pause that holds both, and the
-// sixteen pulses there is room for.
+// countdown, the ring that grows for one second and stops and finds the ore it passes over in
+// frames never drawn, the pause that holds both, and the sixteen pulses there is room for.
 #include "gui/Button.h"
 #include "mechanics/Game.h"
 #include "platform/Timer.h"
@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -34,10 +35,11 @@ protected:
         EXPECT_NE(TheScene.AddEntity(agent), nullptr);
         return agent;
     }
-    // One frame of the terrain's passes.
+    // One frame: the game's update, then the terrain's passes.
     void Frame()
     {
-        for (int pass : {0, 1, 2, 3}) scans.UpdateAndDraw(pass);
+        scans.Update();
+        for (int pass : {0, 1, 2, 3}) scans.Draw(pass);
     }
     const ScanRecord* Pulse() { return scans.list.head ? &scans.list.head->value : nullptr; }
 
@@ -100,6 +102,28 @@ TEST_F(ScanPulses, TheRingGrowsForOneSecondToElevenAndAHalf)
     EXPECT_NEAR(ring[0].z - 10.0f, 8.5f, 1e-4f);
     EXPECT_NEAR(ring[24 + 6].x - 20.0f, 11.5f, 1e-4f) << "a quarter round the outer circle";
     EXPECT_NEAR(ring[5].y, 1.0f, 1e-4f) << "no terrain: the ground is at 0";
+}
+
+TEST_F(ScanPulses, TheRingFindsOreAndTheWaitRunsDownInFramesNeverDrawn)
+{
+    Agent* scout = Scanner(0.0f);
+    struct Deposit {
+        float x;
+        bool found;  // within the ring's 11.5 units of the scout
+    };
+    const Deposit deposits[] = {{3.0f, true}, {8.0f, true}, {11.0f, true}, {14.0f, false}, {-30.0f, false}};
+    std::vector<Entity*> ore;
+    for (const Deposit& d : deposits) {
+        ore.push_back(NewEntity(ENTITY_RESOURCE));
+        ore.back()->SetPosition(Vec3(d.x, 0.0f, 10.0f));
+        ASSERT_NE(TheScene.AddEntity(ore.back()), nullptr);
+    }
+    ASSERT_TRUE(scans.BeginScanFor(scout));
+    for (int frame = 0; frame < 51; ++frame) scans.Update();
+    for (size_t i = 0; i < ore.size(); ++i)
+        EXPECT_EQ((ore[i]->flags & ENTITY_RESOURCE_REVEALED) != 0, deposits[i].found) << "ore at " << deposits[i].x;
+    EXPECT_EQ(scans.GetCooldown(scout), 0.0f) << "the wait ran down";
+    EXPECT_EQ(scans.ringMesh, nullptr) << "nothing of the ring's drawing was made";
 }
 
 TEST_F(ScanPulses, APausedGameHoldsTheWaitAndTheRing)

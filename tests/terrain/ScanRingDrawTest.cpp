@@ -63,7 +63,8 @@ TEST_F(ScanRingDrawing, TheRingGlowsOnTheGroundAroundTheUnit)
     // Half a second: the ring runs from 4.75 to 7.75 units around the unit.
     Pixels ring = Draw([&] {
         TheTerrain.Render(0, false);
-        scans.UpdateAndDraw(0);
+        scans.Update();
+        scans.Draw(0);
     });
     EXPECT_NEAR(scans.list.head->value.currentOuter, 7.75f, 1e-4f);
     EXPECT_TRUE(MatchesReference(ring, "scan_ring", {4, 20}));
@@ -90,7 +91,8 @@ TEST_F(ScanRingDrawing, ADeviceResetAfterAScanBringsTheRingBack)
     FrameTimer.delta = 0.5f;
     Pixels before = Draw([&] {
         TheTerrain.Render(0, false);
-        scans.UpdateAndDraw(0);
+        scans.Update();
+        scans.Draw(0);
     });
     ASSERT_NE(scans.ringMesh, nullptr);
 
@@ -100,7 +102,8 @@ TEST_F(ScanRingDrawing, ADeviceResetAfterAScanBringsTheRingBack)
     FrameTimer.delta = 0.0f;
     Pixels after = Draw([&] {
         TheTerrain.Render(0, false);
-        scans.UpdateAndDraw(0);
+        scans.Update();
+        scans.Draw(0);
     });
     int different = 0;
     for (size_t i = 0; i < before.argb.size(); ++i) different += !Near(before.argb[i], after.argb[i], 2);

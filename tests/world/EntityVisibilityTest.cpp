@@ -1,7 +1,8 @@
 // What the player sees of the world under the fog of war, and what the fog lets the player find:
 // enemy units and items show only where the player's units see; a camp or an ore deposit, once
 // seen, stays on the screen when the units walk away, and is found even while the camera looks
-// elsewhere; the first enemy seen wakes the events that wait for one.
+// elsewhere; the first enemy seen wakes the events that wait for one. The game's update finds
+// all of it; drawing a frame only asks.
 #include "mechanics/EventManager.h"
 #include "platform/Timer.h"
 #include "render/ViewFrustum.h"
@@ -27,11 +28,16 @@ protected:
         TheMinimap.fog.Free();
         WorldTest::TearDown();
     }
-    // The fog is worked out again, and every answer of the last frame forgotten.
-    void NextFrame()
+    // The fog is worked out again, and every answer of the last frame forgotten; then, unless
+    // the frame is drawn before its update, every entity looked at as the update looks.
+    void NextFrame(bool looked = true)
     {
         ++FrameTimer.frameCount;
         TheMinimap.UpdateVisibility();
+        if (!looked) return;
+        for (Entity* entity = TheScene.FirstEntity(SEGMENTS_ALL); entity; entity = TheScene.NextEntity())
+            entity->UpdateVisibility();
+        TheScene.EndIteration();
     }
     template <class T> T* Place(T* entity, int column, int row)
     {
@@ -108,6 +114,31 @@ TEST_F(EntityVisibility, TheFogFindsBasesOutOfTheCamerasView)
     NextFrame();
     EXPECT_TRUE(other->IsVisible());
     EXPECT_FALSE(other->discovered);
+}
+
+TEST_F(EntityVisibility, TheUpdateFindsWhatThePlayerSeesAndDrawingFindsNothing)
+{
+    Place(NewAgent(ALIGN_PLAYER), 40, 40);
+    Agent* raider = Place(NewAgent(ALIGN_ENEMY), 42, 40);
+    Entity* scenery = Standing(NewEntity(ENTITY_RESOURCE), 41, 42);
+    TheScene.translucent.PushBack(scenery);
+    NextFrame(false);
+    // Drawn before the frame's update has looked at them, as the level's first frame is: shown,
+    // and nothing found or kept by the drawing.
+    EXPECT_TRUE(raider->IsVisible());
+    EXPECT_TRUE(scenery->IsVisible());
+    EXPECT_FALSE(raider->discovered);
+    EXPECT_FALSE(scenery->discovered);
+    EXPECT_FALSE(scenery->visible) << "a click picks only what an update saw";
+    EXPECT_FALSE(eventManager.enemyDiscovered);
+
+    // The scene's update finds them, the scenery as well as the level's units.
+    TheScene.firstFrame = false;
+    TheScene.Update();
+    EXPECT_TRUE(raider->discovered);
+    EXPECT_TRUE(scenery->discovered);
+    EXPECT_TRUE(scenery->visible);
+    EXPECT_TRUE(eventManager.enemyDiscovered);
 }
 
 TEST_F(EntityVisibility, TheScenesUpdateWorksItOutEveryFrame)
