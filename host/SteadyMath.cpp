@@ -253,6 +253,25 @@ double ExpDouble(double x)
     return p * PowerOfTwo(half) * PowerOfTwo(n - half);
 }
 
+// A positive finite x as m 2^exponent with m in [1/sqrt 2, sqrt 2], where the logarithm's
+// series converges fastest.
+double LogMantissa(double x, int* exponent)
+{
+    *exponent = 0;
+    if (x < 2.2250738585072014e-308) {  // subnormal: make it normal first
+        x *= PowerOfTwo(54);
+        *exponent -= 54;
+    }
+    uint64_t u = Bits(x);
+    *exponent += (int)((u >> 52) & 0x7FF) - 1023;
+    double m = FromBits((u & 0x000FFFFFFFFFFFFFull) | 0x3FF0000000000000ull);  // [1, 2)
+    if (m > 1.4142135623730951) {
+        m *= 0.5;
+        ++*exponent;
+    }
+    return m;
+}
+
 // Natural logarithm of a double, with the C library's answers at 0, below 0 and at infinity.
 double LogDouble(double x)
 {
@@ -261,17 +280,7 @@ double LogDouble(double x)
     if (x == 0.0) return -INFINITE;
     if (x == INFINITE) return x;
     int exponent = 0;
-    if (x < 2.2250738585072014e-308) {  // subnormal: make it normal first
-        x *= PowerOfTwo(54);
-        exponent -= 54;
-    }
-    uint64_t u = Bits(x);
-    exponent += (int)((u >> 52) & 0x7FF) - 1023;
-    double m = FromBits((u & 0x000FFFFFFFFFFFFFull) | 0x3FF0000000000000ull);  // [1, 2)
-    if (m > 1.4142135623730951) {
-        m *= 0.5;
-        ++exponent;
-    }
+    const double m = LogMantissa(x, &exponent);
     // log m = 2 atanh(s), |s| <= 0.1716: the series reaches double precision in twelve terms.
     double s = (m - 1.0) / (m + 1.0), s2 = s * s;
     double p = 1.0 / 23.0;
@@ -334,17 +343,7 @@ Wide Multiply(Wide a, Wide b)
 Wide WideLog(double x)
 {
     int exponent = 0;
-    if (x < 2.2250738585072014e-308) {  // subnormal: make it normal first
-        x *= PowerOfTwo(54);
-        exponent -= 54;
-    }
-    uint64_t u = Bits(x);
-    exponent += (int)((u >> 52) & 0x7FF) - 1023;
-    double m = FromBits((u & 0x000FFFFFFFFFFFFFull) | 0x3FF0000000000000ull);  // [1, 2)
-    if (m > 1.4142135623730951) {
-        m *= 0.5;
-        ++exponent;
-    }
+    const double m = LogMantissa(x, &exponent);
     // s = (m - 1) / (m + 1) to twice the precision: m - 1 is exact, m + 1 is kept in two parts,
     // and the quotient's remainder gives its low part.
     double numerator = m - 1.0;

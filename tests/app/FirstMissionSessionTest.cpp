@@ -530,7 +530,7 @@ protected:
             if (rig->health < rig->GetMaxHealth() * 0.5f && heals < 2 && sinceHeal > 8.0f) {
                 TheGame->ClearSelection();
                 TheGame->SelectEntity(rig);
-                Press(DIK_H);
+                Key(DIK_H, "h");  // the heal key as the keyboard gives it
                 ++heals;
                 sinceHeal = 0.0f;
             }
