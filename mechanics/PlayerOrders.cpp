@@ -646,8 +646,11 @@ void GameMechanics::HandleMouseOrders(float dt)
         }
     }
     if (found) pickedPoint = ground;
-    hoveredEntity = found ? PickEntity(nearPoint, direction) : nullptr;
-    if (!found) SetHoverTint(nullptr);
+    // The minimap hides what the view shows behind it: nothing there is picked, and a right
+    // click on it orders by its own point alone.
+    const bool overMinimap = MinimapShown && IsPointOnMinimap(mouse->cursorX, mouse->cursorY);
+    hoveredEntity = found && !overMinimap ? PickEntity(nearPoint, direction) : nullptr;
+    if (!hoveredEntity) SetHoverTint(nullptr);
     // The building being placed stands on the cell under the cursor.
     if (buildItems && buildItems->current) SnapEntityToCell(buildItems);
 

@@ -14,7 +14,10 @@
 #include "render/IndexedMesh.h"
 #include "render/ParticleManager.h"
 #include "render/ParticleSystem.h"
+#include "terrain/Terrain.h"
 #include "world/AiBrain.h"
+#include "world/Grid.h"
+#include "world/GridQueries.h"
 #include "world/ProjectileSystem.h"
 #include "world/TaskManager.h"
 #include "world/TaskStepsSupport.h"
@@ -136,13 +139,26 @@ TEST_F(FightSession, ASpiderFallingBesideTheRigLeavesPiecesSmallerThanItself)
 
 // The rig cutting the crystal beside it is bitten; the biter is killed by two scouts, by the rig
 // itself, or runs off past the leash; the rig goes back to its cutting and is then given another
-// order as a player gives it. All the while its beam is seen and heard, and its cutting runs,
-// only while it stands beside the ore it cuts; and where it ends up it shoots a walker that
-// shoots it.
+// order as a player gives it. A right click on the minimap sends the group to the minimap's
+// point whatever the view shows behind the minimap; one on closed ground is refused and leaves
+// the rig cutting. All the while its beam is seen and heard, and its cutting runs, only while it
+// stands beside the ore it cuts; and where it ends up it shoots a walker that shoots it.
 TEST_F(FightSession, ARigTakenFromItsCuttingByAnOrderLeavesItsBeamAndFightsWhereItArrives)
 {
     enum Biter { KILLED_BY_OTHERS, KILLED_BY_ITSELF, FLED };
-    enum Order { GROUP_MOVE_ON_MINIMAP, PLAIN_MOVE, ATTACK_MOVE, OTHER_ORE, NEW_BUILDING };
+    enum Order {
+        GROUP_MOVE_ON_MINIMAP,
+        PLAIN_MOVE,
+        ATTACK_MOVE,
+        OTHER_ORE,
+        NEW_BUILDING,
+        // The group's minimap click with, in the view, this behind the minimap where it is clicked.
+        MINIMAP_OVER_ORE,
+        MINIMAP_OVER_ENEMY,
+        MINIMAP_OVER_FRIEND,
+        // A right click where no unit can go: refused, the rig goes on cutting.
+        UNREACHABLE,
+    };
     const struct {
         Biter biter;
         Order order;
@@ -150,11 +166,13 @@ TEST_F(FightSession, ARigTakenFromItsCuttingByAnOrderLeavesItsBeamAndFightsWhere
         {KILLED_BY_OTHERS, GROUP_MOVE_ON_MINIMAP}, {KILLED_BY_OTHERS, PLAIN_MOVE}, {KILLED_BY_OTHERS, ATTACK_MOVE},
         {KILLED_BY_OTHERS, OTHER_ORE},  {KILLED_BY_OTHERS, NEW_BUILDING}, {KILLED_BY_ITSELF, GROUP_MOVE_ON_MINIMAP},
         {KILLED_BY_ITSELF, PLAIN_MOVE}, {KILLED_BY_ITSELF, OTHER_ORE},    {FLED, GROUP_MOVE_ON_MINIMAP},
-        {FLED, ATTACK_MOVE},            {FLED, OTHER_ORE},
+        {FLED, ATTACK_MOVE},            {FLED, OTHER_ORE},                {KILLED_BY_OTHERS, MINIMAP_OVER_ORE},
+        {KILLED_BY_OTHERS, MINIMAP_OVER_ENEMY}, {KILLED_BY_OTHERS, MINIMAP_OVER_FRIEND}, {KILLED_BY_OTHERS, UNREACHABLE},
     };
     const char* const biterNames[] = {"killed by the scouts", "killed by the rig", "fled past the leash"};
     const char* const orderNames[] = {"group move on the minimap", "plain move", "attack-move", "other ore",
-                                      "new building"};
+                                      "new building", "minimap over ore", "minimap over an enemy",
+                                      "minimap over a friend", "unreachable"};
     ASSERT_TRUE(IntoAForestMission());
     Agent* rig = GetPlayerRig();
     ASSERT_NE(rig, nullptr);
@@ -222,6 +240,48 @@ TEST_F(FightSession, ARigTakenFromItsCuttingByAnOrderLeavesItsBeamAndFightsWhere
         if (unit) placed.push_back(unit);
         return unit;
     };
+    // The camera moved so that the ray through the screen point passes through the entity.
+    auto behindScreenPoint = [&](Entity* entity, int x, int y) {
+        for (int attempt = 0; attempt < 4; ++attempt) {
+            Vec3 nearPoint, farPoint;
+            if (!BuildPickRay((float)x, (float)y, &nearPoint, &farPoint)) return false;
+            const Vec3 ray = farPoint - nearPoint, centre = entity->GetCenter();
+            if (entity->IntersectRay(nearPoint, ray)) return true;
+            if (std::fabs(ray.y) < 1e-6f) return false;
+            const Vec3 through = nearPoint + ray * ((centre.y - nearPoint.y) / ray.y);
+            const Vec3 shift(centre.x - through.x, 0.0f, centre.z - through.z);
+            GameCamera.target = GameCamera.target + shift;
+            GameCamera.eye = GameCamera.eye + shift;
+            Passes(1, 0.05f);
+        }
+        return false;
+    };
+    // A spot no unit can be sent to, in view: closed ground (water, rock) with no free cell
+    // round it and nothing on it a click would pick.
+    auto findUnreachable = [&](Vec3* spot) {
+        const Grid* grid = CurrentGrid();
+        if (!grid) return false;
+        const Vec3 from = rig->GetPosition();
+        float best = 1e9f;
+        for (int column = 1; column < grid->size - 1; ++column)
+            for (int row = 1; row < grid->size - 1; ++row) {
+                Vec3 point = grid->CellToWorld(column, row);
+                const float d = GetGroundDistance(point, from);
+                const GridCell* cell = grid->GetCell(column, row);
+                if (d > best || cell->IsFreeWalkable() || cell->occupant ||
+                    FindFreeCellNear(nullptr, nullptr, from, 0.0f, &point))
+                    continue;
+                best = d;
+                *spot = point;
+            }
+        if (best == 1e9f) return false;
+        spot->y = TheTerrain.GetHeight(*spot);
+        GameCamera.target = *spot;
+        GameCamera.eye = *spot - GameCamera.direction * GameCamera.distance;
+        Passes(2, 0.05f);
+        int x = 0, y = 0;
+        return OnScreen(*spot, &x, &y) && !IsPointOnMinimap(x, y);
+    };
     auto rightClickOnGround = [&](Vec3* goal) {
         if (!FindOpenGround(rig->GetPosition(), goal)) return false;
         return ClickAt(*goal, 1);
@@ -277,7 +337,10 @@ TEST_F(FightSession, ARigTakenFromItsCuttingByAnOrderLeavesItsBeamAndFightsWhere
         // The order, through the mouse and the keys.
         ASSERT_TRUE(ClickAt(rig->GetCenter(), 0));
         Vec3 goal = rig->GetPosition();
-        if (row.order == GROUP_MOVE_ON_MINIMAP) {
+        const bool onMinimap = row.order == GROUP_MOVE_ON_MINIMAP || row.order == MINIMAP_OVER_ORE ||
+                               row.order == MINIMAP_OVER_ENEMY || row.order == MINIMAP_OVER_FRIEND;
+        const bool refused = row.order == UNREACHABLE;
+        if (onMinimap) {
             if (placed.size() < 3) {
                 place("scout_bot", ALIGN_PLAYER);
                 place("scout_bot", ALIGN_PLAYER);
@@ -294,6 +357,17 @@ TEST_F(FightSession, ARigTakenFromItsCuttingByAnOrderLeavesItsBeamAndFightsWhere
             const MinimapLayout& box = TheMinimap.layout;
             const int x = box.x + box.width / 2, y = box.y + box.height / 3;
             goal = MinimapToWorld(x, y);
+            Entity* behind = row.order == MINIMAP_OVER_ORE ? crystals[1] : nullptr;
+            if (row.order == MINIMAP_OVER_ENEMY || row.order == MINIMAP_OVER_FRIEND) {
+                Agent* other = place(row.order == MINIMAP_OVER_ENEMY ? "scav_small" : "gunner_bot",
+                                     row.order == MINIMAP_OVER_ENEMY ? ALIGN_ENEMY : ALIGN_PLAYER);
+                ASSERT_NE(other, nullptr);
+                other->brainKind = BRAIN_NONE;
+                behind = other;
+            }
+            if (behind) {
+                ASSERT_TRUE(behindScreenPoint(behind, x, y)) << "the view shows it behind the minimap";
+            }
             MoveMouseTo(x, y);
             Click(1);
         } else if (row.order == PLAIN_MOVE || row.order == ATTACK_MOVE) {
@@ -301,6 +375,10 @@ TEST_F(FightSession, ARigTakenFromItsCuttingByAnOrderLeavesItsBeamAndFightsWhere
             const bool clicked = rightClickOnGround(&goal);
             if (row.order == ATTACK_MOVE) InputScript::KeyUp(DIK_LCONTROL);
             ASSERT_TRUE(clicked);
+        } else if (row.order == UNREACHABLE) {
+            Vec3 closed;
+            ASSERT_TRUE(findUnreachable(&closed)) << "closed ground in view";
+            ASSERT_TRUE(ClickAt(closed, 1));
         } else if (row.order == OTHER_ORE) {
             ASSERT_TRUE(ClickAt(crystals[1]->GetPosition(), 1));
             play(30.0f, [&] { return cutsAt(crystals[1]); });
@@ -314,10 +392,21 @@ TEST_F(FightSession, ARigTakenFromItsCuttingByAnOrderLeavesItsBeamAndFightsWhere
             EXPECT_NE(site->buildState, BUILD_STATE_CONSTRUCTING) << "the rig built it";
             goal = rig->GetPosition();
         }
+        // The scouts sent with it on the minimap go there too.
+        auto groupThere = [&] {
+            for (Agent* unit : placed)
+                if (onMinimap && StrICmp(unit->name, "scout_bot") == 0 && unit->IsAlive() &&
+                    GetGroundDistance(unit->GetPosition(), goal) >= 8.0f)
+                    return false;
+            return true;
+        };
         play(60.0f, [&] { return !rig->HasStanceBits() && rig->moveQueue.IsEmpty() &&
-                                 GetGroundDistance(rig->GetPosition(), goal) < 8.0f; });
+                                 GetGroundDistance(rig->GetPosition(), goal) < 8.0f && groupThere(); });
         EXPECT_LT(GetGroundDistance(rig->GetPosition(), goal), 8.0f) << "it got where it was sent";
-        if (row.order != OTHER_ORE) {
+        EXPECT_TRUE(groupThere()) << "the scouts got there with it";
+        if (refused) {
+            EXPECT_TRUE(cutsAt(crystals[0]) && beamOn()) << "still at its cutting";
+        } else if (row.order != OTHER_ORE) {
             EXPECT_FALSE(beamOn()) << "no beam where it stands";
             EXPECT_FALSE(cuttingStep()) << "no cutting where it stands";
         }
