@@ -29,6 +29,7 @@
 #include "world/Grid.h"
 #include "world/GridQueries.h"
 #include "world/Item.h"
+#include "world/TaskStepsSupport.h"
 #include "world/WeaponDef.h"
 #include "world/WorldQueries.h"
 
@@ -81,14 +82,20 @@ bool IsMissionObject(const Entity* entity)
 
 // ---- Jobs -------------------------------------------------------------------------------------
 
+// An order replaces all of what the unit was doing: the job and the beam it kept on, the fight
+// it took up itself, and the work or the move it meant to go back to after that fight.
 void ClearOrderJob(Agent* agent)
 {
-    if (agent && agent->brain) agent->brain->ClearJob();
+    if (!agent) return;
+    WorkBeam::Stop(agent);
+    if (agent->brain) agent->brain->ClearJob();
 }
 
 bool GiveOrderJob(Agent* agent, const char* jobName, int mode)
 {
-    return agent && agent->brain && agent->brain->SetJob(jobName, agent, mode) != 0;
+    if (!agent || !agent->brain) return false;
+    WorkBeam::Stop(agent);
+    return agent->brain->SetJob(jobName, agent, mode) != 0;
 }
 
 // ---- The order flash --------------------------------------------------------------------------
@@ -178,7 +185,7 @@ void GameMechanics::OrderMove(bool attackMove)
         }
 
         Vec3 point = goal;
-        bool queuedGoal = false;
+        bool queuedGoal = false, queuedCrossing = false;
         Vec3 crossing;
         const Vec3 at = agent->GetPosition();
         if (ground && GroundDistance(at, goal) > CROSSING_GOAL_DISTANCE && TheLevelGenerator.HasLayout(nullptr) &&
@@ -191,25 +198,27 @@ void GameMechanics::OrderMove(bool attackMove)
                 } else {
                     PlayFeedbackSound("bad");
                 }
-                continue;
-            }
-            agent->moveQueue.Clear();
-            if (agent->moveQueue.Count() < agent->moveQueue.Capacity()) {
-                agent->moveQueue.Push(goal);
-                queuedGoal = true;
-                point = crossing;
+                queuedCrossing = true;
+            } else {
+                agent->moveQueue.Clear();
+                if (agent->moveQueue.Count() < agent->moveQueue.Capacity()) {
+                    agent->moveQueue.Push(goal);
+                    queuedGoal = true;
+                    point = crossing;
+                }
             }
         }
 
-        if (shift) {
+        if (shift && !queuedCrossing) {
             if (agent->moveQueue.Count() < agent->moveQueue.Capacity())
                 agent->moveQueue.Push(point);
             else
                 PlayFeedbackSound("bad");
-        } else {
+        } else if (!shift) {
             if (!queuedGoal) agent->moveQueue.Clear();
             agent->MoveTo(point, true);
         }
+        // A queued move replaces the unit's work and fight as a move at once does.
         if (agent->alignment == ALIGN_PLAYER) {
             ClearOrderJob(agent);
             agent->target.Clear();
@@ -637,8 +646,11 @@ void GameMechanics::HandleMouseOrders(float dt)
         }
     }
     if (found) pickedPoint = ground;
-    hoveredEntity = found ? PickEntity(nearPoint, direction) : nullptr;
-    if (!found) SetHoverTint(nullptr);
+    // The minimap hides what the view shows behind it: nothing there is picked, and a right
+    // click on it orders by its own point alone.
+    const bool overMinimap = MinimapShown && IsPointOnMinimap(mouse->cursorX, mouse->cursorY);
+    hoveredEntity = found && !overMinimap ? PickEntity(nearPoint, direction) : nullptr;
+    if (!hoveredEntity) SetHoverTint(nullptr);
     // The building being placed stands on the cell under the cursor.
     if (buildItems && buildItems->current) SnapEntityToCell(buildItems);
 

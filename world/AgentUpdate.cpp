@@ -27,6 +27,7 @@
 #include "world/Item.h"
 #include "world/PathFinder.h"
 #include "world/TaskManager.h"
+#include "world/TaskStepsSupport.h"
 #include "world/WorldQueries.h"
 
 #include <cmath>
@@ -230,10 +231,11 @@ void Agent::Think(float step)
     // The weapons' clocks: the agent's own and each mount's, since their last shot.
     attackTimer += step;
     for (int i = 0; i < attachmentCount; ++i) attachments[i].clock += step;
-    // The work glow shows only while the agent stands at its work.
+    // The work beam shows and sounds only while the agent stands at its work: its loop goes
+    // off with its glow, or it would hum on behind the agent wherever it walks.
     int mode = CurrentAiMode();
     bool working = mode == 5 || mode == 7 || mode == 8 || mode == 9 || mode == 13;
-    if (!(working && !HasStanceBits())) StopEffect(&workEffect);
+    if (!(working && !HasStanceBits())) WorkBeam::Stop(this);
 }
 
 int Agent::CurrentAiMode() const
