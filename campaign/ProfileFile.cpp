@@ -19,7 +19,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdarg>
 #include <climits>
 #include <cstdlib>
 #include <cstdio>
@@ -222,17 +221,6 @@ const ProfileKey* FindProfileKey(const Lexer& in, const char* word)
     return nullptr;
 }
 
-// "WARNING: <file> line <n>: ..." as the lexer words its own.
-void __attribute__((format(printf, 3, 4))) WarnAt(const std::string& path, int line, const char* format, ...)
-{
-    char text[512];
-    va_list args;
-    va_start(args, format);
-    vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    Log("WARNING: %s line %d: %s\n", path.c_str(), line, text);
-}
-
 // Reads the values of one key into its line. Which values follow a key is the key's alone, so
 // one walk finds the same keys in the same places, whoever reads the result.
 void ReadValues(Lexer& in, const ProfileKey& key, const char* spelled, bool quiet, ProfileLine* out)
@@ -427,7 +415,7 @@ bool PlayerProfile::Load(const ProfileReading& reading, bool fromSave, bool take
             chassis = TheRigCatalog ? TheRigCatalog->FindChassis(line.text.c_str()) : nullptr;
             // A chassis the rigs do not know is worn as the new player's, as it would be saved.
             if (TheRigCatalog && !chassis) {
-                WarnAt(reading.path, line.line, "no chassis '%s', '%s' is worn", line.text.c_str(), FIRST_CHASSIS);
+                LogWarningAt(reading.path.c_str(), line.line, "no chassis '%s', '%s' is worn", line.text.c_str(), FIRST_CHASSIS);
                 chassis = TheRigCatalog->FindChassis(FIRST_CHASSIS);
             }
         } else if (is("pilot")) {
@@ -487,7 +475,7 @@ bool PlayerProfile::Load(const ProfileReading& reading, bool fromSave, bool take
             // belong to no item.
             bool emptied = currentInGrid && number < 1;
             if (emptied)
-                WarnAt(reading.path, line.line, "item '%s' has a stack count of %d, it is dropped", current->name, number);
+                LogWarningAt(reading.path.c_str(), line.line, "item '%s' has a stack count of %d, it is dropped", current->name, number);
             current->stackCount = number;
             if (PlayerInventory) PlayerInventory->RefreshSlot(current);
             if (emptied) current = nullptr;

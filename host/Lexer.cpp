@@ -308,10 +308,8 @@ int Lexer::ReadLineValue(std::string* out, bool skipLineBreaks)
 
 void Lexer::Warn(int line, const char* format, ...) const
 {
-    char text[512];
     va_list args;
     va_start(args, format);
-    vsnprintf(text, sizeof text, format, args);
+    LogWarningAtV(name_.c_str(), line, format, args);
     va_end(args);
-    Log("WARNING: %s line %d: %s\n", name_.c_str(), line, text);
 }

@@ -78,3 +78,18 @@ const std::string& LogCaptured()
 {
     return captured;
 }
+
+void LogWarningAtV(const char* file, int line, const char* format, va_list args)
+{
+    char text[512];
+    vsnprintf(text, sizeof text, format, args);
+    Log("WARNING: %s line %d: %s\n", file, line, text);
+}
+
+void LogWarningAt(const char* file, int line, const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    LogWarningAtV(file, line, format, args);
+    va_end(args);
+}
