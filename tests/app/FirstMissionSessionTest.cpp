@@ -570,9 +570,11 @@ uint32_t Crawl()
     return now += 1500;
 }
 
-// What the level holds: both of the game's sequences where they stand, the clock, and every
+// What the level holds: both of the game's sequences where they stand, the clock, every
 // entity's name, flags, place and health, bit for bit, in the order the level lists them (ids
-// are handed out for the program's whole run: they tell what was made before the level).
+// are handed out for the program's whole run: they tell what was made before the level), and
+// what the player has found: each entity found, the cells ever seen and the fog's markers, the
+// objectives' progress, and what the events found and had their turn at.
 uint64_t LevelChecksum()
 {
     uint64_t sum = 1469598103934665603ull;
@@ -591,8 +593,23 @@ uint64_t LevelChecksum()
         add(&e->flags, sizeof e->flags);
         add(&at, sizeof at);
         add(&e->health, sizeof e->health);
+        add(&e->discovered, sizeof e->discovered);
+        const bool agentFound = (e->flags & ENTITY_AGENT) && (static_cast<Agent*>(e)->classWord & AGENT_DISCOVERED);
+        add(&agentFound, sizeof agentFound);
     }
     TheScene.EndIteration();
+    const FogGrids& fog = TheMinimap.fog;
+    add(fog.everSeen.data(), fog.everSeen.size());
+    add(fog.markers.data(), fog.markers.size());
+    for (auto* node = TheObjectives ? TheObjectives->list.head : nullptr; node; node = node->next) {
+        add(&node->value->flags, sizeof node->value->flags);
+        add(&node->value->count, sizeof node->value->count);
+    }
+    if (TheEvents) {
+        add(&TheEvents->enemyDiscovered, sizeof TheEvents->enemyDiscovered);
+        add(&TheEvents->oreDiscovered, sizeof TheEvents->oreDiscovered);
+        for (const std::string& name : TheEvents->retired) add(name.c_str(), name.size() + 1);
+    }
     return sum;
 }
 
@@ -661,7 +678,7 @@ TEST_F(FirstMissionSession, ALevelPlaysTheSameOnASlowMachineAsOnAFastOne)
         EXPECT_EQ(ends[0].sum, ends[run].sum) << "the level's entities";
     }
     EXPECT_EQ(DrawsWhileLookOnly(), 0) << "draws of the game's sequences while drawing";
-    EXPECT_EQ(ends[0].sum, 1007356851221796651ull) << "the pinned end of the level";
+    EXPECT_EQ(ends[0].sum, 14604152659980219264ull) << "the pinned end of the level";
 }
 
 TEST_F(FirstMissionSession, OnBeginnerTheRigSeesWhatHitsItAndWalksBackOutOfALair)
