@@ -702,8 +702,8 @@ void LevelBrowser::ReadSaveHeader(const char* savePath)
     ReadWholeFile(profilePath, &text);
     ProfileReading reading;
     reading.Take(text, profilePath.c_str(), true);
-    std::string pilot = reading.Text("name");
-    std::string chassis = reading.Text("chassis");
+    const std::string pilot = reading.Name();
+    const std::string chassis = reading.Chassis();
     CopyText(profileName, sizeof profileName, pilot.empty() ? "none" : pilot.c_str());
     profileLevel = LevelFromExperience(reading.Int("experience", 0));
     chassisKind = chassis == "basic" ? 2 : chassis == "round" ? 1 : 0;

@@ -376,6 +376,23 @@ TEST_F(FrontEnd, ProfilesAreMadeListedLoadedAndDeleted)
     EXPECT_EQ(screen.profileCount, 0);
     EXPECT_FALSE(screen.LoadSelected()) << "nothing is selected";
 
+    // Hand-made profiles whose values spell keys (tests/data/bad-files/profile/header_*.cgs):
+    // the row and the header give the level, credits and name the load takes.
+    for (const char* file : {"header_pilot_word_credits", "header_item_named_experience", "header_rigpaint_name"}) {
+        SCOPED_TRACE(file);
+        const std::string text = ReadTextFile(std::string("tests/data/bad-files/profile/") + file + ".cgs");
+        ASSERT_TRUE(WriteTextFile(ProfileFile("Pilot"), text));
+        std::string name;
+        ASSERT_TRUE(ReadProfileHeader(ProfileFile("Pilot").c_str(), &name, nullptr, nullptr, nullptr));
+        screen.RefreshList();
+        screen.SelectRow(0);
+        ASSERT_TRUE(screen.LoadSelected());
+        EXPECT_EQ(name, GetPlayerProfile()->name);
+        EXPECT_STREQ(screen.rowLevels[0]->text, std::to_string(GetPlayerProfile()->level).c_str());
+        EXPECT_EQ(screen.selectedCredits, GetPlayerProfile()->credits);
+    }
+    remove(ProfileFile("Pilot").c_str());
+
     // Names that cannot be profiles, each with its reason.
     ASSERT_EQ(screen.CreateProfile("Ada"), nullptr);
     const struct {
