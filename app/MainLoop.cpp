@@ -198,8 +198,12 @@ void UpdateGameState(float dt)
     switch (TheGame->state) {
     case GAME_STATE_PLAYING:
         GameCamera.Update(dt);
-        GameCamera.BuildMatrices(true);
+        // The game sees, finds and picks through the camera at rest. The shake lifts only the
+        // picture (RenderFrame): its lift is drawn from the cosmetic generator, whose course
+        // depends on what was drawn before.
+        GameCamera.BuildMatrices(false);
         if (Frustum) Frustum->Update(ViewMatrix);
+        StepCameraShake();
         TheGame->Update();
         FirstLevelFrame = false;
         break;
@@ -315,7 +319,10 @@ void RenderFrame()
     }
     FrontEndShown = state == GAME_STATE_FRONT_END;
     if (state == GAME_STATE_PLAYING) {
-        TheGame->Render();
+        {
+            const ShakenView shaken;
+            TheGame->Render();
+        }
         ++PresentedFrames;
         return;
     }

@@ -35,6 +35,7 @@
 LevelLoadSaveGui* TheLevelLoadSaveGui = nullptr;
 SaveStep (*SaveStepHook)(int step) = nullptr;
 SaveStep (*SettleStepHook)(int step) = nullptr;
+SaveStep (*DeletionStepHook)(int step) = nullptr;
 
 namespace {
 
@@ -60,9 +61,15 @@ void ShowMessage(const char* text)
     TheMessageDialog->SetText(text);
 }
 
+bool SettleDeletedProfile(const std::string& profileName);
+
+// The current profile's save folder, about to be listed, loaded from or saved into: saves a
+// deletion of the profile stepped aside and could not put back are in it again first.
 std::string SaveFolder()
 {
-    return std::string(UserFolder) + "/savefiles/" + GetPlayerProfile()->name;
+    const char* name = GetPlayerProfile()->name;
+    if (IsValidProfileName(name)) SettleDeletedProfile(name);
+    return std::string(UserFolder) + "/savefiles/" + name;
 }
 
 // The screen closed after a save, a load or Close: hidden, the modal window it replaced back.
@@ -486,6 +493,15 @@ bool IsFolder(const std::string& path)
     return GetFileStatus(path.c_str(), status) == 0 && status.isDirectory;
 }
 
+// The save folder of a profile (with the suffix: its saves a deletion set aside) as it stands
+// on the disk: found without regard to case, as the save screens find it, under the name it
+// really has, which is the name it is moved and removed by. Empty when there is none.
+std::string FindSaveFolder(const std::string& profileName, const char* suffix = "")
+{
+    const std::string real = ResolvePathCase((SaveFolderOf(profileName) + suffix).c_str());
+    return IsFolder(real) ? real : std::string();
+}
+
 // Removes a save folder with every save and whatever a stopped save left aside, that first: a
 // stop half-way through leaves nothing that a listing would put back as a save. False (logged)
 // when anything of it stays.
@@ -509,23 +525,45 @@ bool RemoveSaveFolder(const std::string& folder)
     return removed;
 }
 
-// Settles one profile's saves that a deletion stepped aside. False when they stay aside.
+// Saves set aside go back into a save folder that a later save made meanwhile: each file whose
+// name is free there, never over a later one; a file that cannot stays aside. False (logged)
+// when anything stays aside.
+bool MergeSavesBack(const std::string& aside, const std::string& folder)
+{
+    bool merged = true;
+    for (const std::string& inner : {std::string("/") + STAGING_FOLDER, std::string()}) {
+        if (!IsFolder(aside + inner)) continue;
+        if (!inner.empty() && !CreateFolder((folder + inner).c_str())) merged = false;
+        for (const std::string& entry : FilesIn(aside + inner)) {
+            const std::string from = aside + inner + "/" + entry, to = folder + inner + "/" + entry;
+            if (IsFile(to) || rename(from.c_str(), to.c_str()) != 0) {
+                Log("WARNING: %s cannot go back in place as %s\n", from.c_str(), to.c_str());
+                merged = false;
+            }
+        }
+        if (merged && remove((aside + inner).c_str()) != 0) merged = false;
+    }
+    return merged;
+}
+
+// Settles one profile's saves that a deletion set aside: they go back to a profile whose file
+// is still there, and go for good when it is gone. False when they stay aside.
 bool SettleDeletedProfile(const std::string& profileName)
 {
-    const std::string folder = SaveFolderOf(profileName);
-    const std::string aside = folder + DELETED_SUFFIX;
-    if (!IsFolder(aside)) return true;
+    const std::string aside = FindSaveFolder(profileName, DELETED_SUFFIX);
+    if (aside.empty()) return true;
     char profilePath[MAX_PROFILE_PATH];
     const bool profileStays = ProfilePath(profileName.c_str(), profilePath, sizeof profilePath) &&
                               FileExists(profilePath, false);
     if (!profileStays) return RemoveSaveFolder(aside);
-    // Stopped before the profile file went: the profile was never deleted.
-    if (!IsFolder(folder) && rename(aside.c_str(), folder.c_str()) == 0) {
-        Log("The saves of the profile '%s' are back: its deletion had stopped before the profile went\n",
-            profileName.c_str());
+    // The profile was never deleted: its saves go back under the name they had.
+    const std::string folder = FindSaveFolder(profileName);
+    const std::string home = aside.substr(0, aside.size() - strlen(DELETED_SUFFIX));
+    if (folder.empty() ? rename(aside.c_str(), home.c_str()) == 0 : MergeSavesBack(aside, folder)) {
+        Log("The saves of the profile '%s' are back: its deletion had not gone through\n", profileName.c_str());
         return true;
     }
-    Log("WARNING: %s cannot go back in place as %s\n", aside.c_str(), folder.c_str());
+    Log("WARNING: %s cannot go back in place as %s\n", aside.c_str(), folder.empty() ? home.c_str() : folder.c_str());
     return false;
 }
 
@@ -534,7 +572,10 @@ bool SettleDeletedProfile(const std::string& profileName)
 bool DeleteProfileSaves(const char* profileName)
 {
     if (!IsValidProfileName(profileName)) return false;
-    return RemoveSaveFolder(SaveFolderOf(profileName));
+    // Every folder its saves are found in, whatever the case it is spelled in.
+    for (std::string folder; !(folder = FindSaveFolder(profileName)).empty();)
+        if (!RemoveSaveFolder(folder)) return false;
+    return true;
 }
 
 void SettleDeletedProfiles()
@@ -558,8 +599,10 @@ void SettleDeletedProfiles()
 bool ClearSavesForNewProfile(const char* profileName)
 {
     if (!IsValidProfileName(profileName)) return false;
-    const bool settled = SettleDeletedProfile(profileName);
-    return RemoveSaveFolder(SaveFolderOf(profileName)) && settled;
+    // What a deletion set aside goes, in whatever case it is spelled, then the saves.
+    while (!FindSaveFolder(profileName, DELETED_SUFFIX).empty())
+        if (!SettleDeletedProfile(profileName)) return false;
+    return DeleteProfileSaves(profileName);
 }
 
 bool DeleteProfile(const char* profileName, std::string* failure)
@@ -567,8 +610,6 @@ bool DeleteProfile(const char* profileName, std::string* failure)
     char profilePath[MAX_PROFILE_PATH];
     if (!IsValidProfileName(profileName) || !ProfilePath(profileName, profilePath, sizeof profilePath)) return false;
     const std::string saves = std::string(UserFolder) + "/savefiles";
-    const std::string folder = SaveFolderOf(profileName);
-    const std::string aside = folder + DELETED_SUFFIX;
     const std::string profiles = std::string(ProfilesFolder);
     char text[400];
     auto fail = [&](const char* format) {
@@ -578,20 +619,28 @@ bool DeleteProfile(const char* profileName, std::string* failure)
         return false;
     };
     // Saves a stopped deletion of this profile left aside go first: this deletion is asked for.
-    if (IsFolder(aside) && !RemoveSaveFolder(aside))
+    const std::string earlier = FindSaveFolder(profileName, DELETED_SUFFIX);
+    if (!earlier.empty() && !RemoveSaveFolder(earlier))
         return fail("The profile '%s' could not be deleted: the saves of its earlier deletion cannot be removed.");
-    const bool hadSaves = IsFolder(folder);
-    if (hadSaves && (rename(folder.c_str(), aside.c_str()) != 0 || !SyncFolder(saves.c_str())))
-        return fail("The profile '%s' could not be deleted: its saves cannot be moved.");
+    const std::string folder = FindSaveFolder(profileName);
+    const std::string aside = folder + DELETED_SUFFIX;
+    SwitchSteps steps(DeletionStepHook);
+    Renames renames{steps, {}};
+    // A step that fails puts the saves back: the profile stays whole. When they cannot go back
+    // yet, the save screens put them back when they next read the profile's saves.
+    auto keep = [&](const char* format) {
+        return renames.Undo() || steps.stopped
+                   ? fail(format)
+                   : fail("The profile '%s' could not be deleted; its saves are back when they are next read.");
+    };
+    if (!folder.empty() && !(renames.Move(folder, aside) && steps.Take([&] { return SyncFolder(saves.c_str()); })))
+        return keep("The profile '%s' could not be deleted: its saves cannot be moved. It is kept with its saves.");
     // The profile is deleted once its file is gone from the disk.
-    if ((remove(profilePath) != 0 && errno != ENOENT) || !SyncFolder(profiles.c_str())) {
-        if (FileExists(profilePath, false)) {
-            if (hadSaves && rename(aside.c_str(), folder.c_str()) != 0)
-                return fail("The profile '%s' could not be deleted; its saves are back at the next start.");
-            return fail("The profile '%s' could not be deleted.");
-        }
-    }
-    if (hadSaves && !RemoveSaveFolder(aside))
+    const bool removed = steps.Take([&] { return remove(profilePath) == 0 || errno == ENOENT; }) &&
+                         steps.Take([&] { return SyncFolder(profiles.c_str()); });
+    if (!removed && FileExists(profilePath, false))
+        return keep("The profile '%s' could not be deleted. It is kept with its saves.");
+    if (!folder.empty() && !steps.Take([&] { return RemoveSaveFolder(aside); }))
         return fail("The profile '%s' is deleted, but some of its saves could not be removed.");
     return true;
 }
@@ -702,8 +751,8 @@ void LevelBrowser::ReadSaveHeader(const char* savePath)
     ReadWholeFile(profilePath, &text);
     ProfileReading reading;
     reading.Take(text, profilePath.c_str(), true);
-    std::string pilot = reading.Text("name");
-    std::string chassis = reading.Text("chassis");
+    const std::string pilot = reading.Name();
+    const std::string chassis = reading.Chassis();
     CopyText(profileName, sizeof profileName, pilot.empty() ? "none" : pilot.c_str());
     profileLevel = LevelFromExperience(reading.Int("experience", 0));
     chassisKind = chassis == "basic" ? 2 : chassis == "round" ? 1 : 0;

@@ -126,25 +126,31 @@ extern SaveStep (*SaveStepHook)(int step);
 // The same for the steps by which the next reading of the save folder settles what a stopped
 // save left.
 extern SaveStep (*SettleStepHook)(int step);
+// The same for the steps of a profile's deletion (DeleteProfile).
+extern SaveStep (*DeletionStepHook)(int step);
 
 // Loads the save of that base name; false (a message shown, the current profile as it was) when
 // its profile, its level or its mission's body is missing.
 bool ReadSaveGame(const char* baseName);
 
 // Removes the profile's save folder: every save, and whatever a save stopped half-way left
-// aside, so that a new profile of that name starts with none. False (logged) when anything of
-// it stays.
+// aside, so that a new profile of that name starts with none. Its saves are found as the save
+// screens find them, without regard to case, and removed under the name they really have.
+// False (logged) when anything of it stays.
 bool DeleteProfileSaves(const char* profileName);
 
 // Deletes a profile: its file and its save folder. Every step can be stopped and settled at the
 // next start (SettleDeletedProfiles): the save folder first steps aside whole, under a name no
 // profile can take; removing the profile file then deletes the profile; what stepped aside
-// goes last. False when the profile could not be deleted (its file and saves stay, or come
-// back at the next start) or some of its saves stay aside; failure then says what, for the
-// player.
+// goes last. A step that fails before the profile file is gone puts the saves back. False when
+// the profile could not be deleted (its file and saves stay; saves that could not go back at
+// once are back when the save screens next read them) or some of its saves stay aside;
+// failure then says what, for the player.
 bool DeleteProfile(const char* profileName, std::string* failure);
 // What deletions stopped half-way left: saves stepped aside go back to a profile whose file is
-// still there, and go for good when it is gone. At start-up, and before a profile is made.
+// still there (into the folder a later save made, when one did), and go for good when it is
+// gone. At start-up, before a profile is made, and before the save screens read a profile's
+// saves.
 void SettleDeletedProfiles();
 // A new profile of that name takes up nothing of an earlier one: what is left of its save
 // folder (an older build stopped deleting it after the profile file) goes. False (logged) when

@@ -230,8 +230,8 @@ struct ProfileLine {
 // names are passed over.
 class ProfileReading {
 public:
-    // Reads the file; false (logged) when it cannot be opened.
-    bool Read(const char* path);
+    // Reads the file; false (logged) when it cannot be opened. quiet: as Take.
+    bool Read(const char* path, bool quiet = false);
     // The text of a file of that name; quiet: values that are no numbers are not logged.
     void Take(const std::string& text, const char* path, bool quiet = false);
     // The last line of that key (a key given twice counts as the reader takes it: its last
@@ -239,6 +239,12 @@ public:
     const ProfileLine* Last(const char* key) const;
     int Int(const char* key, int absent) const;
     std::string Text(const char* key) const;
+    // The profile's name as the load takes it: the last name line that is a profile name, else
+    // the file's own name; empty when neither is one.
+    std::string Name() const;
+    // The chassis the load dresses the rig in: the last chassis line's, or the new player's for
+    // one the rigs do not know; empty when the file names none.
+    std::string Chassis() const;
 
     std::string path;
     std::vector<ProfileLine> lines;

@@ -281,7 +281,7 @@ void ReadValues(Lexer& in, const ProfileKey& key, const char* spelled, bool quie
 
 }  // namespace
 
-bool ProfileReading::Read(const char* file)
+bool ProfileReading::Read(const char* file, bool quiet)
 {
     lines.clear();
     if (!file || !*file) return false;
@@ -294,7 +294,7 @@ bool ProfileReading::Read(const char* file)
     std::string text;
     ReadFileText(opened, &text);
     fclose(opened);
-    Take(text, file);
+    Take(text, file, quiet);
     return true;
 }
 
@@ -332,6 +332,23 @@ std::string ProfileReading::Text(const char* key) const
 {
     const ProfileLine* line = Last(key);
     return line ? line->text : std::string();
+}
+
+std::string ProfileReading::Name() const
+{
+    char fileName[MAX_PATH_TEXT];
+    GetFileBaseName(path.c_str(), fileName);
+    std::string named = IsValidProfileName(fileName) ? fileName : "";
+    for (const ProfileLine& line : lines)
+        if (strcmp(line.key, "name") == 0 && IsValidProfileName(line.text.c_str())) named = line.text;
+    return named;
+}
+
+std::string ProfileReading::Chassis() const
+{
+    const ProfileLine* line = Last("chassis");
+    if (!line) return std::string();
+    return !TheRigCatalog || TheRigCatalog->FindChassis(line->text.c_str()) ? line->text : FIRST_CHASSIS;
 }
 
 Item* AttachRigWeapon(Agent* rig, const char* itemName, const char* slot, const char* bone)
@@ -384,9 +401,10 @@ bool PlayerProfile::Load(const ProfileReading& reading, bool fromSave, bool take
     if (fromSave && TheGalaxy) TheGalaxy->Reset();
     Clear();
     // A file whose name line is missing or refused is known by its file name.
-    char fileName[MAX_PATH_TEXT];
-    GetFileBaseName(path, fileName);
-    if (IsValidProfileName(fileName)) CopyText(name, sizeof name, fileName);
+    const std::string named = reading.Name();
+    if (!named.empty()) CopyText(name, sizeof name, named.c_str());
+    if (reading.Last("chassis"))
+        chassis = TheRigCatalog ? TheRigCatalog->FindChassis(reading.Chassis().c_str()) : nullptr;
 
     Item* current = nullptr;
     bool currentInGrid = false;  // the current item lies in the inventory grid
@@ -396,9 +414,7 @@ bool PlayerProfile::Load(const ProfileReading& reading, bool fromSave, bool take
         const int number = line.numbers[0];
         const float real = line.reals[0];
         if (is("name")) {
-            if (IsValidProfileName(line.text.c_str()))
-                CopyText(name, sizeof name, line.text.c_str());
-            else
+            if (!IsValidProfileName(line.text.c_str()))
                 Log("ERROR: %s line %d: '%s' is not a profile name; it is called '%s'\n", path, line.line,
                     line.text.c_str(), name);
         } else if (is("experience")) {
@@ -412,12 +428,9 @@ bool PlayerProfile::Load(const ProfileReading& reading, bool fromSave, bool take
         } else if (is("credits")) {
             credits = number;
         } else if (is("chassis")) {
-            chassis = TheRigCatalog ? TheRigCatalog->FindChassis(line.text.c_str()) : nullptr;
             // A chassis the rigs do not know is worn as the new player's, as it would be saved.
-            if (TheRigCatalog && !chassis) {
+            if (TheRigCatalog && !TheRigCatalog->FindChassis(line.text.c_str()))
                 LogWarningAt(reading.path.c_str(), line.line, "no chassis '%s', '%s' is worn", line.text.c_str(), FIRST_CHASSIS);
-                chassis = TheRigCatalog->FindChassis(FIRST_CHASSIS);
-            }
         } else if (is("pilot")) {
             pilot = TheRigCatalog ? TheRigCatalog->FindPilot(line.text.c_str()) : nullptr;
         } else if (is("rigPaint")) {

@@ -13,7 +13,6 @@
 #include "gui/ModelViewer.h"
 #include "gui/Window.h"
 #include "gui/WindowManager.h"
-#include "host/Lexer.h"
 #include "host/Log.h"
 #include "host/System.h"
 #include "interface/CharacterGui.h"
@@ -232,35 +231,15 @@ void SetUserValue(Button* button, intptr_t value)
 
 bool ReadProfileHeader(const char* path, std::string* name, std::string* chassis, int* experience, int* credits)
 {
-    FILE* file = path ? fopen(path, "rb") : nullptr;
-    if (!file) {
-        Log("ERROR opening profile %s\n", path ? path : "(null)");
-        return false;
-    }
-    Log("Openend profile %s\n", path);
-    std::string text;
-    ReadFileText(file, &text);
-    fclose(file);
-    // The header's keys lead the file; every other line is skipped word by word.
-    Lexer in(text.data(), text.size(), SCRIPT_RULES, path);
-    while (const char* token = in.Next()) {
-        const std::string key = token;
-        const char* k = key.c_str();
-        if (in.Is(k, "name")) {
-            std::string line;
-            in.ReadLineValue(&line, false);
-            size_t first = line.find_first_not_of(" \t");
-            size_t last = line.find_last_not_of(" \t\r");
-            if (name) *name = first == std::string::npos ? std::string() : line.substr(first, last - first + 1);
-        } else if (in.Is(k, "experience")) {
-            in.ReadInt(k, experience);
-        } else if (in.Is(k, "credits")) {
-            in.ReadInt(k, credits);
-        } else if (in.Is(k, "chassis")) {
-            const char* value = in.NextValue();
-            if (chassis && value) *chassis = value;
-        }
-    }
+    // The page shows what loading the profile would take: the same reading decides. Its values
+    // are judged when the profile is loaded.
+    ProfileReading reading;
+    if (!reading.Read(path, true)) return false;
+    const std::string named = reading.Name();
+    if (name) *name = named.empty() ? "none" : named;
+    if (chassis && reading.Last("chassis")) *chassis = reading.Chassis();
+    if (experience) *experience = reading.Int("experience", 0);
+    if (credits) *credits = reading.Int("credits", 0);
     return true;
 }
 

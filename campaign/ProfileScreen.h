@@ -23,8 +23,9 @@ class Window;
 constexpr int PROFILES_WINDOW_ID = 1008;
 constexpr int NEW_PROFILE_WINDOW_ID = 1009;
 
-// The header of a profile file: name, chassis, experience and credits. False (and a line on
-// the log) when the file cannot be opened; the outputs then stay as they were.
+// The header of a profile file: the name, chassis, experience and credits loading it takes
+// (a chassis stays as it was when the file names none). False (and a line on the log) when the
+// file cannot be opened; the outputs then stay as they were.
 bool ReadProfileHeader(const char* path, std::string* name, std::string* chassis, int* experience, int* credits);
 
 // Why a typed name cannot become a new profile, or null when it can. Checked on the bytes as

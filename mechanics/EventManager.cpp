@@ -316,10 +316,7 @@ void EventManager::WarpOut()
     Vec3 centre = trader->GetCenter();
     trader->health = 0.0f;
     trader->flags |= ENTITY_DEAD;
-    for (ParticleSystem** effect : {&trader->damageSmoke, &trader->secondEffect}) {
-        if (*effect) (*effect)->Stop();
-        *effect = nullptr;
-    }
+    trader->EndOwnedEffects();
     if (trader->flags & ENTITY_SELECTION) {
         trader->flags &= ~ENTITY_SELECTION;
         trader->OnDeselect();

@@ -412,7 +412,7 @@ void Scene::RemoveEntity(Entity* entity, int mode)
     // The player's hand lets go of it, selected or not: a pool agent comes back as another.
     if (TheGame) TheGame->ForgetEntity(entity);
     entity->flags &= ~ENTITY_SELECTION;
-    if (particles) particles->StopSystemsOf(entity);
+    entity->EndOwnedEffects();
     UnlinkEntity(entity);
 
     if (mode == REMOVE_EVERYWHERE || mode == REMOVE_TERRAIN) {

@@ -193,6 +193,7 @@ void StartCameraShake(float duration, float amplitude, float frequency)
 void StopCameraShake()
 {
     ActiveCameraShake.remaining = 0.0f;
+    ActiveCameraShake.lift = 0.0f;
 }
 
 bool IsIntegerString(const char* text)

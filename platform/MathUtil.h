@@ -57,6 +57,7 @@ struct CameraShake {
     float remaining = 0.0f;
     float amplitude = 0.1f;
     float frequency = 1.0f;
+    float lift = 0.0f;  // how far the shake lifts the picture in this frame
 };
 extern CameraShake ActiveCameraShake;
 

@@ -350,16 +350,10 @@ void Camera::BuildMatrices(bool applyShake)
     MatrixIdentity(&WorldMatrix);
 
     Vec3 viewEye = eye, viewTarget = target;
-    CameraShake& shake = ActiveCameraShake;
-    if (applyShake && shake.remaining > 0.0f) {
-        float step = 0.0f;
-        if (!GetGameSeam().IsGamePaused()) step = FrameTimer.delta < 0.1f ? FrameTimer.delta : 0.1f;
-        shake.remaining = shake.remaining - step > 0.0f ? shake.remaining - step : 0.0f;
-        float fade = shake.duration > 0.0f ? shake.remaining / shake.duration : 0.0f;
-        float offset = (CosmeticRandom().Float(-0.25f * shake.amplitude, 0.25f * shake.amplitude) + shake.amplitude) *
-                       fade * fade * Cos(shake.remaining * shake.frequency);
-        viewEye.y += offset;
-        viewTarget.y += offset;
+    if (applyShake) {
+        const float lift = StepCameraShake();
+        viewEye.y += lift;
+        viewTarget.y += lift;
     }
 
     MatrixLookAtLH(&ViewMatrix, &viewEye, &viewTarget, &up);
@@ -372,6 +366,47 @@ void Camera::BuildMatrices(bool applyShake)
         Graphics->SetTransform(TS_VIEW, &ViewMatrix);
         Graphics->SetTransform(TS_PROJECTION, &ProjectionMatrix);
     }
+}
+
+float StepCameraShake()
+{
+    CameraShake& shake = ActiveCameraShake;
+    shake.lift = 0.0f;
+    if (shake.remaining <= 0.0f) return 0.0f;
+    float step = 0.0f;
+    if (!GetGameSeam().IsGamePaused()) step = FrameTimer.delta < 0.1f ? FrameTimer.delta : 0.1f;
+    shake.remaining = shake.remaining - step > 0.0f ? shake.remaining - step : 0.0f;
+    float fade = shake.duration > 0.0f ? shake.remaining / shake.duration : 0.0f;
+    shake.lift = (CosmeticRandom().Float(-0.25f * shake.amplitude, 0.25f * shake.amplitude) + shake.amplitude) *
+                 fade * fade * Cos(shake.remaining * shake.frequency);
+    return shake.lift;
+}
+
+ShakenView::ShakenView()
+{
+    const float lift = ActiveCameraShake.lift;
+    if (lift == 0.0f) return;
+    lifted_ = true;
+    keptView_ = ViewMatrix;
+    keptInverse_ = InverseViewMatrix;
+    if (Frustum) keptFrustum_ = *Frustum;
+    // Eye and target raised together: the world moves down under the view.
+    Matrix down, raise;
+    MatrixTranslation(&down, 0.0f, -lift, 0.0f);
+    MatrixTranslation(&raise, 0.0f, lift, 0.0f);
+    ViewMatrix = down * keptView_;
+    InverseViewMatrix = keptInverse_ * raise;
+    if (Frustum) Frustum->Update(ViewMatrix);
+    if (Graphics) Graphics->SetTransform(TS_VIEW, &ViewMatrix);
+}
+
+ShakenView::~ShakenView()
+{
+    if (!lifted_) return;
+    ViewMatrix = keptView_;
+    InverseViewMatrix = keptInverse_;
+    if (Frustum) *Frustum = keptFrustum_;
+    if (Graphics) Graphics->SetTransform(TS_VIEW, &ViewMatrix);
 }
 
 // ---- Picking and projection

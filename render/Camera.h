@@ -8,6 +8,7 @@
 // the pause) it asks through the game seam; with the null seam it works on an empty 320 x 320
 // map with nothing selected.
 #include "host/Maths.h"
+#include "render/ViewFrustum.h"
 
 // Per axis: whether the tested position is inside the bounds and, when not, by how much it
 // overshoots (negative below the lower bound, positive above the upper one).
@@ -32,8 +33,8 @@ public:
     void SetFollow(bool on, bool updateButton);
     // Looks at the ground under the current view again from the default yaw.
     void ResetOrientation();
-    // World, view, projection and inverse view into the global matrices; applyShake lets an
-    // active camera shake lift the view for this frame.
+    // World, view, projection and inverse view into the global matrices; applyShake steps an
+    // active camera shake (StepCameraShake) and lifts the view by it for this frame.
     void BuildMatrices(bool applyShake);
 
     void UpdateOrbit(float dt);
@@ -69,6 +70,30 @@ private:
 
 // The game's camera (the galaxy map and the model viewer hold their own).
 extern Camera GameCamera;
+
+// One frame of the camera shake: a running shake counts down by the frame (not while the game
+// is paused), and its lift for this frame, drawn from the cosmetic generator, is kept in the
+// shake (ActiveCameraShake.lift) and returned; 0 without a shake.
+float StepCameraShake();
+
+// The picture of a shaking camera. While it lives, the frame's view (the global view and its
+// inverse, the device's view and the view frustum) is the one built from the camera at rest,
+// lifted by the shake's lift of this frame; the view at rest comes back when it goes. Only
+// drawing looks through it: what the game sees, finds and picks never depends on the cosmetic
+// generator's draws.
+class ShakenView {
+public:
+    ShakenView();
+    ~ShakenView();
+    ShakenView(const ShakenView&) = delete;
+    ShakenView& operator=(const ShakenView&) = delete;
+
+private:
+    bool lifted_ = false;
+    Matrix keptView_;
+    Matrix keptInverse_;
+    ViewFrustum keptFrustum_;
+};
 
 // The transforms of the frame, read by effects, meshes, particles and picking.
 extern Matrix WorldMatrix;

@@ -9,6 +9,7 @@
 #include "world/AiBrain.h"
 #include "world/PathFinder.h"
 #include "world/TaskManager.h"
+#include "world/TaskStepsSupport.h"
 
 #include <cstring>
 #include <new>
@@ -145,9 +146,15 @@ void Agent::LeaveLevel()
     freezeTime = cloakTime = 0.0f;
     classWord &= ~AGENT_CLOAKED;
     ForgetFights();
+    EndOwnedEffects();
+}
+
+void Agent::EndOwnedEffects()
+{
+    // The beam's hum is the one sound a unit keeps going.
+    WorkBeam::Stop(this);
     healingEffect = nullptr;
-    workEffect = nullptr;
-    workSound = -1;
+    Entity::EndOwnedEffects();
 }
 
 void Agent::ForgetFights()

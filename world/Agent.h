@@ -241,6 +241,8 @@ public:
     void AddKill(Entity* victim = nullptr) override;
     // The entity's death, then the statistics, the debris and a boss's loot; only once.
     void Die(Entity* killer) override;
+    // The work beam with its sound and the healing glow go with the rest.
+    void EndOwnedEffects() override;
     // Experience (capped at 8200) and the levels it brings.
     void AddExperience(int amount);
     // The experience a level needs (0 for level 0), and the level an amount of experience has

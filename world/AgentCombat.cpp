@@ -311,9 +311,8 @@ void Agent::Die(Entity* killer)
     if (HasDied()) return;
     flags |= ENTITY_DEAD;
     Entity::Die(killer);
-    if (healingEffect) healingEffect->Stop();
-    healingEffect = nullptr;
-    if (TheScene.particles) TheScene.particles->StopSystemsOf(this);
+    // A unit killed at its work leaves no beam behind, nor its hum.
+    EndOwnedEffects();
 
     if (alignment == ALIGN_ENEMY) CountStatistic(STAT_ENEMIES_KILLED);
     if (alignment == ALIGN_PLAYER) CountStatistic(STAT_UNITS_LOST);

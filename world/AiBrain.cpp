@@ -112,6 +112,7 @@ void AIBrain::Init()
 void AIBrain::ForgetResume()
 {
     resumeMode = AI_MODE_NONE;
+    resumeTarget.Clear();
     fightOrigin = Vec3();
     holdsPlace = false;
     resumeLegCount = 0;
@@ -195,8 +196,18 @@ void AIBrain::ThinkAttacker(Agent* agent)
 {
     const bool rig = (agent->flags & ENTITY_PLAYER) != 0;
     if (mode == AI_MODE_ATTACK) {
-        // An attack the player ordered goes on as ordered.
-        if (!ownFight) return;
+        if (!ownFight) {
+            // An attack the player ordered goes on as ordered while its target is what hurts the
+            // unit. Sent at a building, or at a foe that leaves it alone, it first answers
+            // whoever beats it meanwhile, and then takes the ordered attack up again.
+            Entity* ordered = agent->target.GetLive();
+            if (!ordered || agent->FindThreat(ordered)) return;
+            Entity* attacker = TopAttacker(agent);
+            if (!attacker) return;
+            TakeOwnFight(agent, attacker);
+            resumeTarget.Set(ordered);
+            return;
+        }
         Entity* target = agent->target.GetLive();
         // A foe that hurt it is followed as far as the leash and no farther.
         if (target && agent->FindThreat(target) && holdsPlace &&
@@ -245,6 +256,12 @@ void AIBrain::ThinkAttacker(Agent* agent)
     }
     if (const char* work = ResumableJob(resumeMode)) {
         SetJob(work, agent, resumeMode);
+        return;
+    }
+    if (Entity* ordered = resumeTarget.GetLive()) {
+        agent->target.Set(ordered);
+        agent->engagedTime = 0.0f;
+        SetJob("AttackEntity", agent, AI_MODE_ATTACK);
         return;
     }
     if (!underWay) {
@@ -309,8 +326,9 @@ void AIBrain::LetGoAtTheLeash(Agent* agent)
 {
     // The attacker it let go is not answered again unless it hurts the agent anew.
     if (ThreatRecord* record = agent->FindThreat(agent->target.Get())) record->threat = 0.0f;
-    // With no work and no move to go back to, the agent walks back to where it stood.
-    if (resumeMode == AI_MODE_NONE && resumeLegCount == 0) {
+    // With no work, no ordered attack and no move to go back to, the agent walks back to where
+    // it stood.
+    if (resumeMode == AI_MODE_NONE && !resumeTarget.GetLive() && resumeLegCount == 0) {
         resumeLegs[resumeLegCount++] = fightOrigin;
         resumeAttackMove = false;
     }

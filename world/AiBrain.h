@@ -13,11 +13,14 @@
 // shot from. The rig does so also while cutting ore, building or repairing. It walks up until it
 // can fire, but no farther than a leash from where it took the fight up; at the leash, or when
 // the attacker is dead, it goes back to the work it had, the move it was making, or (let off
-// the leash) the place it stood. A plain move order and an ordered attack are obeyed as given.
+// the leash) the place it stood. A plain move order is obeyed as given, and so is an ordered
+// attack on a foe that fights back; one sent at a building, or at a foe that leaves it alone,
+// answers whoever hurts it meanwhile and then goes back to its ordered target.
 //
 // A brain never holds a job the TaskManager cannot give: when the pool is empty it stays
 // without one and tries again on a later frame.
 #include "host/Maths.h"
+#include "world/Entity.h"
 
 class Agent;
 class Entity;
@@ -85,6 +88,8 @@ public:
     bool ownFight;
     // The work (its mode) the rig left to answer an attacker, AI_MODE_NONE when none.
     int resumeMode;
+    // The ordered attack the unit left to answer an attacker.
+    EntityRef resumeTarget;
     // Where the agent stood when it took its own fight up: the leash is tied there.
     Vec3 fightOrigin;
     bool holdsPlace;

@@ -366,6 +366,14 @@ void Entity::UpdateDamageEffects(const Vec3* hitPoint)
     damageSmoke->offset = Vec3(centre.x, lift, centre.z);
 }
 
+void Entity::EndOwnedEffects()
+{
+    // Its effects all follow it, so they stop with what follows it; none is reached through a
+    // pointer whose system the particles may have taken back meanwhile.
+    damageSmoke = secondEffect = nullptr;
+    if (TheScene.particles) TheScene.particles->StopSystemsOf(this);
+}
+
 void Entity::Die(Entity*)
 {
     // A unit dies once, however many blows land in the same tick: a second death would count

@@ -132,6 +132,10 @@ public:
     // Hit sparks and damage smoke after a hit (hitPoint null: no sparks).
     virtual void UpdateDamageEffects(const Vec3* hitPoint);
     virtual void Die(Entity* killer);
+    // Ends whatever the entity keeps going in the world: its smoke, its other effect and every
+    // particle system that follows it (a unit, its work beam and its hum too). Each way out of
+    // the level runs it: killed, taken apart, warped out, removed, or the level ending.
+    virtual void EndOwnedEffects();
     // One more kill (victim may be null).
     virtual void AddKill(Entity* victim = nullptr);
     virtual float GetDamage(const WeaponDef* weapon);

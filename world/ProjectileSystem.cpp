@@ -582,7 +582,8 @@ void ProjectileSystem::UpdateMeleeHits(float dt)
             Vec3 point = agent->GetCenter() + turned;
             if (TheSplats) TheSplats->Add(point, SPLAT_CRACKED_GROUND);
             SpawnAt("smash", SnapToCellCentre(point));
-            Explode(point, agent->GetDamage(nullptr), 2.25f, EXPLOSION_SMASH, agent->alignment);
+            // The burst is the brute's blow too: whoever stands in it has been hit by the brute.
+            Explode(point, agent->GetDamage(nullptr), 2.25f, EXPLOSION_SMASH, agent->alignment, agent);
         }
     }
 }

@@ -179,8 +179,9 @@ public:
     // A blow that lands after delay seconds, if the attacker is still swinging by then.
     void QueueMeleeHit(float delay, Entity* attacker, Entity* target);
     // Bursts on the next update, hurting everything of the other side within radius; shakes
-    // the camera. alignment -1 hurts everyone.
-    void Explode(const Vec3& position, float damage, float radius, int kind, int alignment);
+    // the camera. alignment -1 hurts everyone. What it hurts counts the hit as the source's,
+    // when it has one: the victim knows whom to answer.
+    void Explode(const Vec3& position, float damage, float radius, int kind, int alignment, Entity* source = nullptr);
 
     // ---- The frame
     void Update(float dt);

@@ -48,7 +48,9 @@ void WorkBeam::Start(Agent* agent, const Vec3& direction, const char* name)
 void WorkBeam::Stop(Agent* agent)
 {
     if (!agent) return;
-    if (agent->workEffect) agent->workEffect->Stop();
+    // A beam the particles took back meanwhile (all of them cleared at once) may be playing
+    // for another by now: only the agent's own is stopped.
+    if (agent->workEffect && agent->workEffect->owner == agent) agent->workEffect->Stop();
     agent->workEffect = nullptr;
     if (SoundMgr && agent->workSound >= 0) {
         int sound = SoundMgr->FindSound("buildbeam");

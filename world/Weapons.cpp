@@ -326,7 +326,7 @@ void ProjectileSystem::QueueMeleeHit(float delay, Entity* attacker, Entity* targ
     hit->delay = delay;
 }
 
-void ProjectileSystem::Explode(const Vec3& position, float damage, float radius, int kind, int alignment)
+void ProjectileSystem::Explode(const Vec3& position, float damage, float radius, int kind, int alignment, Entity* source)
 {
     StartCameraShake(1.0f, damage / 500.0f + 0.5f, 25.12f);
     if (!freeProjectiles.head) return;
@@ -339,6 +339,7 @@ void ProjectileSystem::Explode(const Vec3& position, float damage, float radius,
     p->splashRadius = radius;
     p->explosionKind = kind;
     p->alignment = alignment == -1 ? ALIGN_NEUTRAL : alignment;
+    p->shooter.Set(source);
     p->flags = PROJECTILE_SHELL;
     p->direction = Vec3(0.0f, 1.0f, 0.0f);
 }

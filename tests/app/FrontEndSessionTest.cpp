@@ -219,9 +219,9 @@ TEST_F(FrontEndSession, FromTheLogoThroughTheIntroAndANewProfileIntoTheFirstStor
     EXPECT_EQ(RunMainLoop(), 0);
 }
 
-// A developer's front end (debugMode on): a new pilot on Beginner, the galaxy map with its
-// debug figures clear of the page's buttons, the options showing the difficulty chosen, and
-// Escape leaving the options for the main menu.
+// A developer's front end (debugMode on): a hand-made profile listed as it loads, a new pilot
+// on Beginner, the galaxy map with its debug figures clear of the page's buttons, the options
+// showing the difficulty chosen, and Escape leaving the options for the main menu.
 class DeveloperFrontEnd : public FrontEndSession {
 protected:
     void SetUp() override
@@ -270,6 +270,17 @@ TEST_F(DeveloperFrontEnd, BeginnerShowsInOptionsAndTheDebugFiguresLeaveTheGalaxy
         ClickOn(FindButton(TheProfileScreen->profilesWindow, "Main Menu"));
         ASSERT_TRUE(menu->IsVisible());
     }
+    // A hand-made profile (tests/data/bad-files/profile/header_item_named_experience.cgs) is
+    // listed at the level its "Load" gives.
+    ASSERT_TRUE(WriteTextFile(std::string(UserFolder) + "/profiles/Pilot.cgs",
+                              ReadTextFile("tests/data/bad-files/profile/header_item_named_experience.cgs")));
+    ClickOn(FindButton(menu, "Profiles"));
+    const std::string listedLevel = TheProfileScreen->rowLevels[0]->text;
+    ClickOn(TheProfileScreen->rowNames[0]);
+    ClickOn(FindButton(TheProfileScreen->profilesWindow, "Load"));
+    EXPECT_STREQ(TheProfileScreen->currentLabel->GetText(), "Pilot");
+    EXPECT_EQ(listedLevel, std::to_string(GetPlayerProfile()->level));
+    ClickOn(FindButton(TheProfileScreen->profilesWindow, "Main Menu"));
     ClickOn(FindButton(menu, "New Game"));
     for (int i = 0; i < 20 && FrontEndScreenState != 9; ++i) Key(VK_ESCAPE);
     ASSERT_EQ(FrontEndScreenState, 9);

@@ -156,8 +156,9 @@ public:
     {
         ++FrameTimer.frameCount;
         GameCamera.Update(FrameTimer.delta);
-        GameCamera.BuildMatrices(true);
+        GameCamera.BuildMatrices(false);
         Frustum->Update(ViewMatrix);
+        StepCameraShake();
         game.Update();
     }
 

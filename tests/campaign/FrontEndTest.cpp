@@ -32,6 +32,7 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -376,6 +377,23 @@ TEST_F(FrontEnd, ProfilesAreMadeListedLoadedAndDeleted)
     EXPECT_EQ(screen.profileCount, 0);
     EXPECT_FALSE(screen.LoadSelected()) << "nothing is selected";
 
+    // Hand-made profiles whose values spell keys (tests/data/bad-files/profile/header_*.cgs):
+    // the row and the header give the level, credits and name the load takes.
+    for (const char* file : {"header_pilot_word_credits", "header_item_named_experience", "header_rigpaint_name"}) {
+        SCOPED_TRACE(file);
+        const std::string text = ReadTextFile(std::string("tests/data/bad-files/profile/") + file + ".cgs");
+        ASSERT_TRUE(WriteTextFile(ProfileFile("Pilot"), text));
+        std::string name;
+        ASSERT_TRUE(ReadProfileHeader(ProfileFile("Pilot").c_str(), &name, nullptr, nullptr, nullptr));
+        screen.RefreshList();
+        screen.SelectRow(0);
+        ASSERT_TRUE(screen.LoadSelected());
+        EXPECT_EQ(name, GetPlayerProfile()->name);
+        EXPECT_STREQ(screen.rowLevels[0]->text, std::to_string(GetPlayerProfile()->level).c_str());
+        EXPECT_EQ(screen.selectedCredits, GetPlayerProfile()->credits);
+    }
+    remove(ProfileFile("Pilot").c_str());
+
     // Names that cannot be profiles, each with its reason.
     ASSERT_EQ(screen.CreateProfile("Ada"), nullptr);
     const struct {
@@ -569,6 +587,75 @@ TEST_F(FrontEnd, AProfileDeletionStoppedAtAnyStepLeavesTheWholeProfileOrNothingO
         EXPECT_FALSE(Exists(ProfileFile("Ada")));
         EXPECT_FALSE(Exists(saves));
         EXPECT_FALSE(Exists(aside));
+    }
+
+    // A step that fails before the profile file is gone puts back what it moved: the profile
+    // stays with every save, listed at once (or as they are read, when they cannot go back at
+    // once either), and the player is told so. So too the state an older build left when the
+    // sync failed (deletion_sync_failed.sh), in its run, or after that build saved in it.
+    static std::set<int> failing;
+    ScopedGlobal<SaveStep (*)(int)> hook(DeletionStepHook,
+                                         [](int step) { return failing.count(step) ? SaveStep::Fail : SaveStep::Go; });
+    const std::string syncFailed = "sh tests/data/bad-files/save-switch/deletion_sync_failed.sh '" +
+                                   std::string(UserFolder) + "' Ada >/dev/null 2>&1";
+    const struct {
+        std::set<int> failing;  // none: the older build's state
+        bool olderSave;
+        const char* said;
+    } failures[] = {{{1}, false, "its saves cannot be moved"},       {{2}, false, "its saves cannot be moved"},
+                    {{3}, false, "could not be deleted. It is kept"}, {{2, 3}, false, "back when they are next read"},
+                    {{}, false, "nothing"},                          {{}, true, "nothing"}};
+    for (const auto& f : failures) {
+        SCOPED_TRACE(&f - failures);
+        makeProfile();
+        ASSERT_TRUE(GetPlayerProfile()->LoadByName("Ada"));
+        CopyText(screen.selectedName, sizeof screen.selectedName, "Ada");
+        TheMessageDialog->SetVisible(false);
+        failing = f.failing;
+        if (f.failing.empty()) {
+            ASSERT_EQ(system(syncFailed.c_str()), 0);
+        } else {
+            screen.DeleteSelected();
+        }
+        failing.clear();
+        if (f.olderSave) {
+            ASSERT_TRUE(CreateFolder(saves.c_str()) && WriteTextFile(saves + "/later.sav", "saved"));
+            SettleDeletedProfiles();
+        }
+        OpenLoadGameWindow();
+        TheLevelLoadSaveGui->SetVisible(true);
+        EXPECT_EQ(TheLevelLoadSaveGui->browser->EntryCount(), f.olderSave ? 3 : 2);
+        TheLevelLoadSaveGui->SetVisible(false);
+        const std::string said = TheMessageDialog->IsVisible() ? TheMessageDialog->label->GetText() : "nothing";
+        EXPECT_NE(said.find(f.said), std::string::npos) << said;
+        EXPECT_TRUE(Exists(ProfileFile("Ada")));
+        EXPECT_FALSE(Exists(aside));
+        screen.DeleteSelected();
+        ASSERT_FALSE(Exists(saves));
+    }
+
+    // Saves of the name in another case (an older build's without a profile file, set aside, or
+    // the profile's own) are found as the save screens find them and go by the name they have:
+    // a new profile of the name is made, and a deletion leaves nothing and says nothing.
+    const struct {
+        const char* folder;
+        bool profile;
+    } spelled[] = {{"ADA", false}, {"ADA.deleted", false}, {"ADA", true}};
+    for (const auto& c : spelled) {
+        SCOPED_TRACE(&c - spelled);
+        const std::string old = std::string(UserFolder) + "/savefiles/" + c.folder;
+        ASSERT_TRUE(CreateFolder((old + "/.saving").c_str()) && WriteTextFile(old + "/.saving/slot.old.sav", "saved"));
+        if (c.profile) {
+            ASSERT_TRUE(WriteTextFile(ProfileFile("Ada"), "name\tAda\n"));
+        } else {
+            ASSERT_EQ(screen.CreateProfile("Ada"), nullptr);
+            TheMessageWindow->Show(false, false);
+        }
+        TheMessageDialog->SetVisible(false);
+        CopyText(screen.selectedName, sizeof screen.selectedName, "Ada");
+        screen.DeleteSelected();
+        EXPECT_FALSE(TheMessageDialog->IsVisible());
+        EXPECT_FALSE(Exists(old) || Exists(ProfileFile("Ada")));
     }
 
     // A profile file that cannot be removed (something stands under its name): the player is

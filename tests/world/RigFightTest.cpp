@@ -162,4 +162,63 @@ TEST_F(RigFight, TheRigSentToCutAWideCrystalWalksUpBesideItAndCuts)
     EXPECT_TRUE(wide) << "a crystal spans more than its cell";
 }
 
+// The rig ordered at a scavenger camp, a brute and a walker beating it there: it answers them
+// (the brute's smash as well as its blow names the brute), and with them dead goes back to the
+// camp and razes it. Ordered at the walker instead, it stays on the walker that shoots back
+// whoever else hits it, as it was told.
+TEST_F(RigFight, TheRigOrderedAtACampAnswersTheGuardsThatBeatItThenRazesTheCamp)
+{
+    const struct {
+        const char* what;
+        bool atTheCamp;
+        int column;  // where it plays, clear of the last case's camp
+    } cases[] = {{"ordered at the camp", true, 30}, {"ordered at the walker", false, 60}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ClearAgents();
+        const int x = c.column;
+        Agent* rig = Spawn("Builder", x, 30);
+        ASSERT_NE(rig, nullptr);
+        rig->flags |= ENTITY_PLAYER;
+        ASSERT_NE(AttachRigWeapon(rig, "machinegun", "rightweapon", "RightWeapon"), nullptr);
+        Building* camp = Raise("Scavenger_camp", x, 36);
+        ASSERT_NE(camp, nullptr);
+        camp->SetHealth(150.0f);  // a few seconds of the rig's fire
+        camp->stateFlags |= BUILDING_SPAWNER_EXHAUSTED;  // its guards are the two below
+        Agent* brute = Spawn("scav_brute", x - 3, 31);
+        Agent* walker = Spawn("scav_small", x + 3, 31);
+        ASSERT_TRUE(brute && walker);
+        // Guards the rig outlasts: the fight is about whom it shoots, not about its odds.
+        brute->SetHealth(60.0f);
+        walker->SetHealth(40.0f);
+        const EntityRef bruteRef(brute), walkerRef(walker), campRef(camp);
+        Entity* ordered = c.atTheCamp ? static_cast<Entity*>(camp) : walker;
+        rig->target.Set(ordered);
+        ASSERT_EQ(rig->brain->SetJob("AttackEntity", rig, AI_MODE_ATTACK), 1);
+
+        bool answeredBrute = false, bruteHitUnknown = false;
+        float known = 0.0f, health = rig->health;
+        PlayUntil(60.0f, 0.1f, [&] {
+            answeredBrute |= rig->target.Get() == brute && bruteRef.GetLive();
+            const ThreatRecord* fromBrute = bruteRef.GetLive() ? rig->FindThreat(brute) : nullptr;
+            float sum = 0.0f;
+            for (int i = 0; i < rig->threatCount; ++i) sum += rig->threats[i].threat;
+            bruteHitUnknown |= rig->health < health && sum - known < 0.5f * (health - rig->health) && fromBrute;
+            known = sum, health = rig->health;
+            if (!c.atTheCamp) return !rig->IsAlive() || !walkerRef.GetLive() || answeredBrute;
+            return !rig->IsAlive() || !campRef.GetLive();
+        });
+        EXPECT_FALSE(bruteHitUnknown) << "every hit names who dealt it";
+        if (c.atTheCamp) {
+            EXPECT_TRUE(answeredBrute) << "the rig turned on the brute beating it";
+            EXPECT_EQ(bruteRef.GetLive(), nullptr) << "and killed it";
+            EXPECT_EQ(walkerRef.GetLive(), nullptr) << "and the walker";
+            EXPECT_EQ(campRef.GetLive(), nullptr) << "then went back and razed the camp";
+            EXPECT_TRUE(rig->IsAlive());
+        } else {
+            EXPECT_FALSE(answeredBrute) << "an ordered fight with a foe that fights back is kept";
+        }
+    }
+}
+
 }  // namespace

@@ -1,10 +1,17 @@
 // The jobs of the shipped task script, run end to end by agents on open ground: a builder raises
 // a building, a repairer mends one while the ore lasts, a healer heals, an extractor draws ore,
 // a miner fills its hopper and unloads, a bot goes into a recycler; and the steps that move.
+// However a unit at its work ends, its beam and its hum end with it.
 #include "world/TaskManager.h"
 
 #include "campaign/PlayerProfile.h"
+#include "host/AudioDevice.h"
 #include "interface/MessageLists.h"
+#include "mechanics/EventManager.h"
+#include "platform/SoundManager.h"
+#include "render/ParticleManager.h"
+#include "tests/platform/SoundTestSupport.h"
+#include "tests/support/TestSupport.h"
 #include "tests/world/AgentTestSupport.h"
 #include "world/AiBrain.h"
 #include "world/BuildItem.h"
@@ -15,6 +22,9 @@
 #include "world/WeaponDef.h"
 
 #include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
 
 namespace {
 
@@ -363,6 +373,102 @@ TEST_F(TaskSteps, ABotGoesIntoARecyclerAndLeavesTheLevel)
     EXPECT_EQ(TaskStep::EnterRecycler(0.1f, "0", lateJob), STEP_DONE);
     EXPECT_EQ(recycler->linkedEntity.entity, bot);
     TaskManager::Get()->ReleaseJob(lateJob);
+}
+
+// A unit killed at its work (the rig cutting, a bot building or repairing), taken apart in a
+// recycler, warped out or standing at its work as the level ends: its beam goes dark and its
+// looping hum stops with it, and neither comes back in the frames after.
+TEST_F(TaskSteps, WhateverEndsAUnitAtItsWorkEndsItsBeamAndItsHum)
+{
+    enum Work { CUTTING, BUILDING, REPAIRING };
+    enum End { KILLED, RECYCLED, WARPED_OUT, LEVEL_ENDS };
+    const struct {
+        const char* what;
+        Work work;
+        End end;
+    } rows[] = {
+        {"the rig killed cutting", CUTTING, KILLED},       {"a bot killed building", BUILDING, KILLED},
+        {"a bot killed repairing", REPAIRING, KILLED},     {"a bot recycled", REPAIRING, RECYCLED},
+        {"a bot warped out", BUILDING, WARPED_OUT},        {"the rig as the level ends", CUTTING, LEVEL_ENDS},
+        {"a bot as the level ends", BUILDING, LEVEL_ENDS},
+    };
+    SoundManager sounds;
+    ASSERT_TRUE(sounds.Init(AudioDevice::OpenLoopback(22050)));
+    ASSERT_NE(InstallSoundPackage(MakeTempFolder("beam-sound"), {{"beam.wav", "beam.wav", ToneWave(2205)}}), nullptr);
+    ASSERT_TRUE(sounds.LoadSound("buildbeam", "beam.wav", 4));
+    ScopedGlobal<SoundManager*> installedSounds(SoundMgr, &sounds);
+    ParticleManager particles;
+    particles.ReleaseTemplates();
+    const std::string folder = MakeTempFolder("beams");
+    for (std::string beam : {"extractbeam", "buildbeam", "repairbeam"}) {
+        ASSERT_TRUE(WriteTextFile(folder + "/" + beam + ".txt", "PARTICLE " + beam + "\nEND_PARTICLE\n"));
+        ASSERT_NE(particles.LoadTemplate((folder + "/" + beam + ".txt").c_str()), nullptr);
+    }
+    ScopedGlobal<ParticleManager*> installedParticles(TheScene.particles, &particles);
+    auto beams = [&] {
+        int live = 0;
+        for (auto* node = particles.active.head; node; node = node->next) live += !(node->value->flags & PARTICLE_STOP);
+        return live;
+    };
+    CSound* beamSound = sounds.GetSound(sounds.FindSound("buildbeam"));
+    auto voices = [&] {
+        int playing = 0;
+        for (int i = 0; i < beamSound->GetBufferCount(); ++i) playing += beamSound->GetBuffer(i)->IsPlaying();
+        return playing;
+    };
+
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        OpenGround();
+        profile->ore = 1000.0f;
+        Agent* unit = Unit(29, 30);
+        if (row.work == CUTTING) {
+            unit->flags |= ENTITY_PLAYER;
+            unit->mine = OreNode(30, 30, 1000.0f, 0);
+            Give(unit, "ExtractOre", AI_MODE_EXTRACT_ORE);
+        } else {
+            const bool building = row.work == BUILDING;
+            Building* site = Site(30, 30);
+            site->buildState = building ? BUILD_STATE_CONSTRUCTING : BUILD_STATE_READY;
+            site->health = 10.0f;
+            unit->activeBuilding = unit->activeObject = site;
+            Give(unit, building ? "Build" : "Repair", building ? AI_MODE_BUILD : AI_MODE_REPAIR);
+        }
+        RunUntil(5.0f, 0.05f, [&] { return beams() == 1 && voices() == 1; });
+        ASSERT_EQ(beams(), 1) << "at its work, its beam shows";
+        ASSERT_EQ(voices(), 1) << "and hums";
+
+        if (row.end == KILLED) {
+            unit->TakeDamage(1e6f, nullptr, nullptr, DAMAGE_TYPE_RAW, true);
+            unit->Die(nullptr);
+        } else if (row.end == RECYCLED) {
+            Building* recycler = Site(40, 40, BUILD_UNIT_RECYCLER);
+            unit->activeBuilding = recycler;
+            Job* job = TaskManager::Get()->NewJob();
+            job->agent.Set(unit);
+            EXPECT_EQ(TaskStep::EnterRecycler(0.1f, "0", job), STEP_DONE);
+            TaskManager::Get()->ReleaseJob(job);
+            recycler->recycleTimer = 0.1f;
+            recycler->UpdateRecycler(1.0f);
+            EXPECT_EQ(recycler->linkedEntity.entity, nullptr) << "taken apart";
+        } else if (row.end == WARPED_OUT) {
+            strcpy(unit->name, "hallstrade");
+            EventManager::WarpOut();
+        } else {
+            game.EndLevel();
+        }
+        EXPECT_EQ(beams(), 0) << "the beam ends with it";
+        EXPECT_EQ(voices(), 0) << "and so does its hum";
+        EXPECT_EQ(unit->workEffect, nullptr);
+        EXPECT_EQ(unit->workSound, -1);
+        for (int frame = 0; frame < 3; ++frame, ++FrameTimer.frameCount) TheScene.Update();
+        EXPECT_EQ(beams() + voices(), 0) << "nothing of it comes back";
+
+        sounds.StopAll();
+        particles.KillAll();
+        TheScene.ReleaseEntities();
+        FrameTimer.frameCount += SOUND_REPEAT_FRAMES;
+    }
 }
 
 }  // namespace
