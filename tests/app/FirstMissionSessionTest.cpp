@@ -774,11 +774,17 @@ TEST_P(ScriptedWin, OnBeginnerTheBriefingsRefineryAndOreWinTheMissionWithTheRigA
     EXPECT_TRUE(GetPlayerProfile()->IsMissionCompleted(mission));
 }
 
+// A row's name, also as the test lists it: the same in every build (ctest keeps each test's time
+// under its name, to start the longest first).
+std::string NameOf(const ScriptedLevel& level)
+{
+    return "Story" + std::to_string(level.story) + "Seed" + std::to_string(level.seed) + (level.bot[0] == 's' ? "Scout" : "") +
+           (level.playOn ? "PlayedOn" : "");
+}
+void PrintTo(const ScriptedLevel& level, std::ostream* out) { *out << NameOf(level); }
+
 INSTANTIATE_TEST_SUITE_P(FirstMissionSession, ScriptedWin, testing::ValuesIn(SCRIPTED_LEVELS),
-                         [](const testing::TestParamInfo<ScriptedLevel>& info) {
-                             return "Story" + std::to_string(info.param.story) + "Seed" + std::to_string(info.param.seed) +
-                                    (info.param.bot[0] == 's' ? "Scout" : "") + (info.param.playOn ? "PlayedOn" : "");
-                         });
+                         [](const testing::TestParamInfo<ScriptedLevel>& info) { return NameOf(info.param); });
 
 TEST_F(FirstMissionSession, OnBeginnerTheRigFindsTheBeaconAndRazesTheCampOfTheSecondMission)
 {
@@ -964,9 +970,10 @@ TEST_P(CampByTheTent, TheRigSentAtTheTentAnswersTheGuardsThatBeatIt)
 
 const CampLevel CAMP_LEVELS[] = {{22, "scout_bot"},  {44, "scout_bot"},  {99, "scout_bot"},  {101, "scout_bot"},
                                  {22, "gunner_bot"}, {44, "gunner_bot"}, {99, "gunner_bot"}, {101, "gunner_bot"}};
+std::string NameOf(const CampLevel& level) { return "Seed" + std::to_string(level.seed) + (level.bot[0] == 's' ? "Scout" : "Gunner"); }
+void PrintTo(const CampLevel& level, std::ostream* out) { *out << NameOf(level); }
+
 INSTANTIATE_TEST_SUITE_P(FirstMissionSession, CampByTheTent, testing::ValuesIn(CAMP_LEVELS),
-                         [](const testing::TestParamInfo<CampLevel>& info) {
-                             return "Seed" + std::to_string(info.param.seed) + (info.param.bot[0] == 's' ? "Scout" : "Gunner");
-                         });
+                         [](const testing::TestParamInfo<CampLevel>& info) { return NameOf(info.param); });
 
 }  // namespace
