@@ -970,7 +970,10 @@ TEST_P(CampByTheTent, TheRigSentAtTheTentAnswersTheGuardsThatBeatIt)
 
 const CampLevel CAMP_LEVELS[] = {{22, "scout_bot"},  {44, "scout_bot"},  {99, "scout_bot"},  {101, "scout_bot"},
                                  {22, "gunner_bot"}, {44, "gunner_bot"}, {99, "gunner_bot"}, {101, "gunner_bot"}};
-std::string NameOf(const CampLevel& level) { return "Seed" + std::to_string(level.seed) + (level.bot[0] == 's' ? "Scout" : "Gunner"); }
+std::string NameOf(const CampLevel& level)
+{
+    return "Seed" + std::to_string(level.seed) + (level.bot[0] == 's' ? "Scout" : "Gunner");
+}
 void PrintTo(const CampLevel& level, std::ostream* out) { *out << NameOf(level); }
 
 INSTANTIATE_TEST_SUITE_P(FirstMissionSession, CampByTheTent, testing::ValuesIn(CAMP_LEVELS),
