@@ -76,6 +76,8 @@ constexpr int AGENT_ATTACHMENTS = 8;
 constexpr int AGENT_EQUIPMENT_SLOTS = 8;
 constexpr int AGENT_STATUS_EFFECTS = 3;
 constexpr int AGENT_THREATS = 4;
+// A plain move that has gone nowhere this long ends where the agent stands.
+constexpr float MOVE_GOES_NOWHERE = 6.0f;
 
 // The further points of a move order of several points: appended at the tail, taken from the
 // head; a full queue refuses the point.
@@ -211,6 +213,11 @@ public:
     void ResetMovement();
     // Takes the cell of the point (ground units), giving up the one held before.
     void ClaimGridCell(const Vec3& point);
+    // Ends the move where the agent stands, the points queued behind it too: settled on its
+    // cell when that is free, else standing where it is.
+    void EndMoveHere();
+    // One frame of the move's progress clock (moveStanding).
+    void TrackMoveProgress(float step);
     void ReleasePath() { ForgetPath(); }
     // One frame along the path or toward the move target; true when the agent moved.
     bool FollowPath(float step);
@@ -338,6 +345,10 @@ public:
     // The goal cell (its index + 1; 0 for none) that the walk round a dead end found no way to
     // from where the agent stands.
     int walkRoundFailed;
+    // How long the move under way has gone nowhere: seconds since the agent last got a little
+    // way on from where it stood then (moveAnchor). 0 while it does not move.
+    float moveStanding;
+    Vec3 moveAnchor;
     float thinkOffset;  // this agent's share of the think interval, drawn anew at every think
 
     // ---- Weapons (world/Weapons.cpp, world/AttackExecution.cpp)

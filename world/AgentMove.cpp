@@ -35,6 +35,9 @@ float WrapDegrees(float degrees)
 
 namespace {
 
+// A move gets somewhere while it carries the agent this far within the time below.
+constexpr float MOVE_PROGRESS = 1.0f;
+
 // The cell of the grid point nearest the position: the one an agent standing there holds.
 GridCell* CellOfPoint(const Grid* grid, const Vec3& position)
 {
@@ -58,6 +61,27 @@ void Agent::ClaimGridCell(const Vec3& point)
     if (!cell->occupant) grid->OccupyCells(this, column, row, column, row);
 }
 
+void Agent::TrackMoveProgress(float step)
+{
+    const Vec3 at = GetPosition();
+    if (!HasStanceBits() || GetGroundDistance(at, moveAnchor) >= MOVE_PROGRESS) {
+        moveAnchor = at;
+        moveStanding = 0.0f;
+    } else {
+        moveStanding += step;
+    }
+}
+
+void Agent::EndMoveHere()
+{
+    moveQueue.Clear();
+    // Anywhere on its cell the agent may settle on the cell's point.
+    const Grid* grid = CurrentGrid();
+    if (StopMove(grid ? grid->cellSize : 1.0f)) return;
+    ResetMovement();
+    ClaimGridCell(GetPosition());
+}
+
 void Agent::ResetMovement()
 {
     classWord &= ~(AGENT_MOVING | AGENT_STEPPING | AGENT_WAITING | AGENT_ORDERED_MOVE);
@@ -67,6 +91,8 @@ void Agent::ResetMovement()
     pathRetryTime = 0.0f;
     goalBlockedTime = 0.0f;
     walkRoundFailed = 0;
+    moveStanding = 0.0f;
+    moveAnchor = GetPosition();
     velocity = Vec3();
     currentSpeed = 0.0f;
     ForgetPath();

@@ -158,6 +158,10 @@ void Agent::Update()
         if (moveQueue.Pop(&point)) MoveTo(point, true);
     }
     bool moved = HasStanceBits() && FollowPath(step);
+    TrackMoveProgress(step);
+    // A plain move (no job behind it) that has gone nowhere for a while, its way held or its
+    // goal out of reach, ends as near as the agent got: it would otherwise wait on for good.
+    if (brain && !brain->job && moveStanding > MOVE_GOES_NOWHERE) EndMoveHere();
 
     UpdateMeshes(step);
     TurnTowardTarget(step);
@@ -207,6 +211,7 @@ void Agent::SettlePlaced(float step)
 void Agent::Think(float step)
 {
     UpdateBrain(step);
+    if (brain && brainKind == BRAIN_ATTACKBOT) brain->TrackFight(this, step);
     UpdateHealing();
     if (alignment == ALIGN_ENEMY || brainKind == BRAIN_ATTACKBOT) RefreshThreats(step);
     if (flags & ENTITY_PLAYER) {

@@ -1,11 +1,14 @@
 #include "world/AiBrain.h"
 
 #include "host/Random.h"
+#include "mechanics/Game.h"
 #include "mechanics/Scene.h"
 #include "render/Animation.h"
 #include "render/IndexedMesh.h"
 #include "world/Agent.h"
 #include "world/BuildItem.h"
+#include "world/Grid.h"
+#include "world/GridQueries.h"
 #include "world/Building.h"
 #include "world/TaskManager.h"
 #include "world/TaskStepsSupport.h"
@@ -64,6 +67,71 @@ bool BeyondTheLeash(const Agent* agent, const Vec3& tiedAt, const Entity* foe)
     return GetGroundDistance(tiedAt, foe->GetPosition()) > Leash(agent) + agent->GetAttackRange();
 }
 
+// Whether the agent can get, within the leash tied at that point, to ground it fires at the foe
+// from: a walkable cell of the agent's own walk region within its weapons' reach of the foe (as
+// the attack measures it, grid point to grid point). A foe on a crag or across water it cannot
+// come within reach of is no fight to take up. What flies reaches everywhere.
+bool HasFiringSpot(const Agent* agent, const Vec3& tiedAt, const Entity* foe)
+{
+    const Grid* grid = CurrentGrid();
+    if (!grid || agent->IsAirUnit()) return true;
+    const float reach = agent->GetAttackRange() - 1.0f;
+    const Vec3 at = grid->SnapToGridPoint(foe->GetPosition());
+    const GridCell* own = grid->GetCellAt(grid->SnapToGridPoint(agent->GetPosition()));
+    int column, row;
+    if (reach <= 0.0f || !grid->WorldToCell(at, &column, &row)) return false;
+    const int cells = (int)std::ceil(reach / grid->cellSize);
+    for (int dy = -cells; dy <= cells; ++dy)
+        for (int dx = -cells; dx <= cells; ++dx) {
+            const GridCell* cell = grid->GetCell(column + dx, row + dy);
+            if (!cell || !(cell->flags & CELL_WALKABLE) || grid->CannotReach(own, cell)) continue;
+            const Vec3 spot = grid->CellToWorld(column + dx, row + dy);
+            if (GetGroundDistance(spot, at) <= reach && GetGroundDistance(spot, tiedAt) <= Leash(agent)) return true;
+        }
+    return false;
+}
+
+// Whether a foe can hurt anyone: a weapon of its own or on it, or its fists.
+bool CanFightBack(Entity* foe)
+{
+    if (foe->weapon) return true;
+    if (foe->flags & ENTITY_BUILDING) {
+        const BuildItem* definition = static_cast<Building*>(foe)->definition;
+        return definition && (definition->flags & BUILD_TURRET);
+    }
+    if (!(foe->flags & ENTITY_AGENT)) return false;
+    const Agent* agent = static_cast<Agent*>(foe);
+    const WeaponDef* weapons[Agent::MAX_ITEM_WEAPONS];
+    return (agent->classWord & AGENT_CLASS_MELEE) || agent->GetItemWeapons(weapons, Agent::MAX_ITEM_WEAPONS) > 0;
+}
+
+// Whether a foe hurt the agent within the last moments.
+bool HurtLately(const Agent* agent)
+{
+    for (int i = 0; i < agent->threatCount; ++i)
+        if (agent->threats[i].attacker.GetLive() && MissionTime - agent->threats[i].lastHit < 2.0f) return true;
+    return false;
+}
+
+// Seconds since the agent last fired: its arms' weapons when it carries any, else its own.
+float SinceLastShot(const Agent* agent)
+{
+    float since = -1.0f;
+    for (int i = 0; i < agent->attachmentCount; ++i) {
+        const AgentAttachment& mount = agent->attachments[i];
+        if (!mount.entity || !(mount.entity->flags & ENTITY_ITEM) || !mount.entity->weapon) continue;
+        since = since < 0.0f ? mount.clock : std::fmin(since, mount.clock);
+    }
+    return since < 0.0f ? agent->attackTimer : since;
+}
+
+// How far the agent is from its foe as its attack measures it: a building's nearest cell.
+float DistanceToFoe(const Agent* agent, Entity* foe)
+{
+    if (foe->flags & (ENTITY_BUILDING | ENTITY_ITEM)) return GroundDistanceToCells(agent->GetPosition(), foe);
+    return GetGroundDistance(agent->GetPosition(), foe->GetPosition());
+}
+
 // The attacker the agent answers: of those in its attacker list that are enemies still alive
 // and within reach of its weapons, the one that hurt it most. One that shot from beyond the
 // agent's sight is answered too: it hurt the agent; one that could not be reached without
@@ -80,12 +148,43 @@ Entity* TopAttacker(Agent* agent)
         if (!attacker || !(attacker->flags & ENTITY_AGENT) || attacker->alignment != ALIGN_ENEMY) continue;
         if (IsCloakedAgent(attacker) || (noAir && static_cast<Agent*>(attacker)->IsAirUnit())) continue;
         if (BeyondTheLeash(agent, at, attacker)) continue;
+        if (!HasFiringSpot(agent, agent->brain && agent->brain->holdsPlace ? agent->brain->fightOrigin : at, attacker))
+            continue;
         if (record.threat > most) {
             most = record.threat;
             top = attacker;
         }
     }
     return top;
+}
+
+// The nearest enemy unit or building within the agent's notice range that it may hunt.
+Entity* NearestFoe(Agent* agent)
+{
+    float best = 999999.0f;
+    Vec3 from = agent->GetPosition();
+    const bool noAir = CannotHitAir(agent, false);
+    Entity* nearest = nullptr;
+    for (int segment : {SEGMENT_ENEMY_UNIT, SEGMENT_ENEMY_AIR_UNIT, SEGMENT_ENEMY_BUILDING}) {
+        for (Scene::Node* node = TheScene.FirstInList(segment); node; node = TheScene.NextInList(node)) {
+            Entity* candidate = node->value;
+            if (!candidate || candidate == agent) continue;
+            if (!(candidate->flags & (ENTITY_AGENT | ENTITY_BUILDING))) continue;
+            if ((candidate->flags & ENTITY_DEAD) || candidate->alignment != ALIGN_ENEMY) continue;
+            if (candidate->flags & ENTITY_BUILDING) {
+                const BuildItem* definition = static_cast<Building*>(candidate)->definition;
+                if (definition && (definition->flags & BUILD_NO_AUTO_ATTACK)) continue;
+            } else if (noAir && static_cast<Agent*>(candidate)->IsAirUnit()) {
+                continue;
+            }
+            float d = candidate->DistanceTo(from);
+            if (d < best) {
+                best = d;
+                nearest = candidate;
+            }
+        }
+    }
+    return best < agent->noticeRange ? nearest : nullptr;
 }
 
 // The work the rig leaves to answer an attacker and takes up again afterwards, by its mode.
@@ -117,6 +216,9 @@ void AIBrain::ForgetResume()
     holdsPlace = false;
     resumeLegCount = 0;
     resumeAttackMove = false;
+    fightStanding = 0.0f;
+    fightClosest = 0.0f;
+    fightFoe.Clear();
 }
 
 const char* AIBrain::GetModeName(int mode)
@@ -196,24 +298,31 @@ void AIBrain::ThinkAttacker(Agent* agent)
 {
     const bool rig = (agent->flags & ENTITY_PLAYER) != 0;
     if (mode == AI_MODE_ATTACK) {
+        const bool nowhere = fightStanding > FIGHT_GOES_NOWHERE;
         if (!ownFight) {
-            // An attack the player ordered goes on as ordered while its target is what hurts the
-            // unit. Sent at a building, or at a foe that leaves it alone, it first answers
-            // whoever beats it meanwhile, and then takes the ordered attack up again.
+            // An attack the player ordered on a foe that can fight back goes on as ordered while
+            // it gets somewhere. Sent at what cannot hurt anyone (a building without guns, an
+            // unarmed unit), or standing with its foe out of reach, it first answers whoever
+            // beats it meanwhile, and then takes the ordered attack up again.
             Entity* ordered = agent->target.GetLive();
-            if (!ordered || agent->FindThreat(ordered)) return;
+            if (!ordered || (CanFightBack(ordered) && !nowhere)) return;
             Entity* attacker = TopAttacker(agent);
-            if (!attacker) return;
+            if (!attacker || attacker == ordered) return;
             TakeOwnFight(agent, attacker);
             resumeTarget.Set(ordered);
             return;
         }
         Entity* target = agent->target.GetLive();
+        // A fight that gets nowhere is let go, as at the leash.
+        if (target && nowhere) {
+            LetGo(agent);
+            return;
+        }
         // A foe that hurt it is followed as far as the leash and no farther.
         if (target && agent->FindThreat(target) && holdsPlace &&
             (GetGroundDistance(fightOrigin, agent->GetPosition()) > Leash(agent) ||
              BeyondTheLeash(agent, fightOrigin, target))) {
-            LetGoAtTheLeash(agent);
+            LetGo(agent);
             return;
         }
         // The pilot's rig goes no further after a foe it picked than it sees: what runs into the
@@ -246,10 +355,21 @@ void AIBrain::ThinkAttacker(Agent* agent)
         return;
     }
     if (mode != AI_MODE_IDLE && mode != AI_MODE_NONE) return;
-    // A plain move order is obeyed to the letter, between the legs of its way too; one given to
-    // attack on the way is not.
-    const bool underWay = agent->HasStanceBits() || !agent->moveQueue.IsEmpty();
-    if (underWay && !(agent->classWord & AGENT_ORDERED_MOVE)) return;
+    // A plain move order is obeyed while it gets somewhere, between the legs of its way too; one
+    // given to attack on the way is not. A move that stands while the unit is beaten ends there.
+    bool underWay = agent->HasStanceBits() || !agent->moveQueue.IsEmpty();
+    if (underWay && !(agent->classWord & AGENT_ORDERED_MOVE)) {
+        if (agent->moveStanding < MOVE_STANDS_BEATEN) return;
+        if (Entity* attacker = HurtLately(agent) ? TopAttacker(agent) : nullptr) {
+            agent->EndMoveHere();
+            TakeOwnFight(agent, attacker);
+            return;
+        }
+        // Held up among the enemy, it is as near as it gets: it stops there and takes them on.
+        if (agent->moveStanding < MOVE_STANDS_AMONG_FOES || !NearestFoe(agent)) return;
+        agent->EndMoveHere();
+        underWay = false;
+    }
     if (Entity* attacker = TopAttacker(agent)) {
         TakeOwnFight(agent, attacker);
         return;
@@ -273,30 +393,7 @@ void AIBrain::ThinkAttacker(Agent* agent)
         ForgetResume();
     }
     agent->target.Clear();
-    float best = 999999.0f;
-    Vec3 from = agent->GetPosition();
-    const bool noAir = CannotHitAir(agent, false);
-    Entity* nearest = nullptr;
-    for (int segment : {SEGMENT_ENEMY_UNIT, SEGMENT_ENEMY_AIR_UNIT, SEGMENT_ENEMY_BUILDING}) {
-        for (Scene::Node* node = TheScene.FirstInList(segment); node; node = TheScene.NextInList(node)) {
-            Entity* candidate = node->value;
-            if (!candidate || candidate == agent) continue;
-            if (!(candidate->flags & (ENTITY_AGENT | ENTITY_BUILDING))) continue;
-            if ((candidate->flags & ENTITY_DEAD) || candidate->alignment != ALIGN_ENEMY) continue;
-            if (candidate->flags & ENTITY_BUILDING) {
-                const BuildItem* definition = static_cast<Building*>(candidate)->definition;
-                if (definition && (definition->flags & BUILD_NO_AUTO_ATTACK)) continue;
-            } else if (noAir && static_cast<Agent*>(candidate)->IsAirUnit()) {
-                continue;
-            }
-            float d = candidate->DistanceTo(from);
-            if (d < best) {
-                best = d;
-                nearest = candidate;
-            }
-        }
-    }
-    if (nearest && best < agent->noticeRange) {
+    if (Entity* nearest = NearestFoe(agent)) {
         TakeOwnFight(agent, nearest);
     } else {
         agent->target.Clear();
@@ -322,7 +419,31 @@ void AIBrain::TakeOwnFight(Agent* agent, Entity* foe)
     ownFight = TakeJob(agent, "AttackEntity");
 }
 
-void AIBrain::LetGoAtTheLeash(Agent* agent)
+void AIBrain::TrackFight(Agent* agent, float step)
+{
+    Entity* foe = mode == AI_MODE_ATTACK ? agent->target.GetLive() : nullptr;
+    if (!foe) {
+        fightStanding = 0.0f;
+        fightFoe.Clear();
+        return;
+    }
+    const float distance = DistanceToFoe(agent, foe);
+    if (fightFoe.Get() != foe) {
+        fightFoe.Set(foe);
+        fightClosest = distance;
+        fightStanding = 0.0f;
+        return;
+    }
+    // A shot this think, or a step closer than ever in this fight, is progress.
+    if (SinceLastShot(agent) < 0.001f || distance < fightClosest - 1.0f) {
+        fightClosest = std::fmin(fightClosest, distance);
+        fightStanding = 0.0f;
+        return;
+    }
+    fightStanding += step;
+}
+
+void AIBrain::LetGo(Agent* agent)
 {
     // The attacker it let go is not answered again unless it hurts the agent anew.
     if (ThreatRecord* record = agent->FindThreat(agent->target.Get())) record->threat = 0.0f;

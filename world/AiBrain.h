@@ -17,6 +17,13 @@
 // attack on a foe that fights back; one sent at a building, or at a foe that leaves it alone,
 // answers whoever hurts it meanwhile and then goes back to its ordered target.
 //
+// Nothing goes on for good that gets nowhere. A fight in which the unit neither closes in nor
+// fires for a few seconds is let go, as at the leash; an attacker with no spot within the leash
+// to fire at it from is not taken up at all. An ordered attack on a foe that can fight back is
+// kept while it gets somewhere, and yields to whoever beats the unit once it stands. A plain
+// move that stands while the unit is beaten, or held up among the enemy, ends there, and
+// the unit answers.
+//
 // A brain never holds a job the TaskManager cannot give: when the pool is empty it stays
 // without one and tries again on a later frame.
 #include "host/Maths.h"
@@ -52,6 +59,12 @@ enum AIMode : int {
 constexpr int MINE_STEP_RETURN_TO_DROPOFF = 5;
 // An enemy holds a target this long before it weighs turning on whoever hurts it most.
 constexpr float RETARGET_AFTER_SECONDS = 5.0f;
+// A fight in which the unit neither got closer to its foe nor fired for this long goes nowhere.
+constexpr float FIGHT_GOES_NOWHERE = 2.0f;
+// A plain move that has stood this long while the unit was beaten ends where it stands; one
+// held up this long with the enemy in sight ends too.
+constexpr float MOVE_STANDS_BEATEN = 1.0f;
+constexpr float MOVE_STANDS_AMONG_FOES = 2.0f;
 
 class AIBrain {
 public:
@@ -81,6 +94,8 @@ public:
     // An enemy turns on the attacker that hurt it most, when that one has clearly outdone the
     // current target. True when it looked the attacker up.
     bool RetargetToTopAttacker(Agent* agent);
+    // One think's worth of the fight's progress clock (fightStanding), after the job ran.
+    void TrackFight(Agent* agent, float step);
 
     Job* job;
     int mode;
@@ -99,6 +114,11 @@ public:
     Vec3 resumeLegs[RESUME_LEGS];
     int resumeLegCount;
     bool resumeAttackMove;
+    // Seconds the fight with fightFoe has gone without the unit getting closer than
+    // fightClosest or firing.
+    float fightStanding;
+    float fightClosest;
+    EntityRef fightFoe;
 
 private:
     // The current job returned, a new one taken for the agent and pointed at the template
@@ -111,8 +131,9 @@ private:
     // An ATTACKBOT's own fight: the target, the mode and a new "AttackEntity" job. The first
     // fight of a run ties the leash and keeps the move it breaks off.
     void TakeOwnFight(Agent* agent, Entity* foe);
-    // The fight is given up at the leash: back to the work, the move or the place.
-    void LetGoAtTheLeash(Agent* agent);
+    // The fight is given up, at the leash or gone nowhere: back to the work, the move or the
+    // place.
+    void LetGo(Agent* agent);
     // The move a fight broke off goes on, as it was given.
     void ResumeMove(Agent* agent);
     // Nothing to come back to.

@@ -83,7 +83,8 @@ protected:
         TheGame->AssignExtractOre(rig);
         TheGame->hoveredEntity = nullptr;
     }
-    // The first story mission (or a later one) on the body that carries it, with that level seed.
+    // The first story mission (or a later one) on the body that carries it, with that level seed
+    // (0: the one the galaxy gives it).
     bool IntoTheFirstMission(int seed, int story = 0)
     {
         // A lost rig's window comes up a moment after its fall, and goes with the next mission.
@@ -104,7 +105,7 @@ protected:
             ADD_FAILURE() << "the galaxy carries the first story mission";
             return false;
         }
-        body->levelSeed = seed;
+        if (seed) body->levelSeed = seed;
         // A pilot of the level a later mission asks, as the missions before it leave one.
         GetPlayerProfile()->level = std::max(GetPlayerProfile()->level, body->levelMin);
         TheGalaxy->selectedBody = body;
@@ -846,17 +847,39 @@ TEST_F(FirstMissionSession, OnBeginnerTheRigWalkedToEachStoryMissionsFirstTarget
 // for the rig alone; the guards are never clicked, and the heal key mends the rig twice. Every
 // hit on the rig is one it can answer (its attacker known to it), and while a guard within its
 // reach beats it the rig shoots back within moments; a rig that lives sees the camp fall.
+// Moved in instead by a right click on the camp's own mark on the minimap, into the guards, the
+// group is told onto the tent and the rig, after Tab, onto the ground beside it: the rig and its
+// bots raze the camp and the rig lives. Whatever the row, no unit of the group stands beaten
+// (the watch of every whole game).
 struct CampLevel {
-    int seed;
+    int seed;  // the level's seed; 0: the one the galaxy gives the mission's planet
     const char* bot;
+    const char* galaxy = nullptr;  // the pilot's galaxy, when not the walks' own
+    bool movedIn = false;          // sent to the camp's centre by the minimap, not short of it
 };
 
 class CampByTheTent : public FirstMissionSession, public testing::WithParamInterface<CampLevel> {
 protected:
     void SetUp() override
     {
-        StartAsPilot("campbythetent", "mainMenuEnabled false\ncurrentprofile Pilot\nDifficulty 0\n",
-                     {{"attachleft", std::string("unit\t\t") + GetParam().bot + "\nattachleft"}});
+        std::vector<std::pair<std::string, std::string>> edits = {
+            {"attachleft", std::string("unit\t\t") + GetParam().bot + "\nattachleft"}};
+        if (GetParam().galaxy)
+            edits.push_back({std::string("galaxyseed\t") + GALAXY_SEED, std::string("galaxyseed\t") + GetParam().galaxy});
+        StartAsPilot("campbythetent", "mainMenuEnabled false\ncurrentprofile Pilot\nDifficulty 0\n", edits);
+    }
+    // The pointer on the minimap's point nearest that place of the world, and a right click.
+    void RightClickOnMinimap(const Vec3& place)
+    {
+        const MinimapLayout& box = TheMinimap.layout;
+        int mx = 0, my = 0;
+        float best = 1e9f;
+        for (int x = box.x; x < box.x + box.width; ++x)
+            for (int y = box.y; y < box.y + box.height; ++y)
+                if (IsPointOnMinimap(x, y) && GroundDistance(MinimapToWorld(x, y), place) < best)
+                    best = GroundDistance(MinimapToWorld(x, y), place), mx = x, my = y;
+        MoveMouseTo(mx, my);
+        Click(1);
     }
 };
 
@@ -879,18 +902,10 @@ TEST_P(CampByTheTent, TheRigSentAtTheTentAnswersTheGuardsThatBeatIt)
     Press(DIK_1);
     InputScript::KeyUp(DIK_LCONTROL);
     ASSERT_EQ(TheGame->hand.selected.count, 3) << "the rig and its bots are one group";
-    // The minimap's point a dozen paces short of the camp, on the rig's side.
+    // The minimap's point a dozen paces short of the camp, on the rig's side, or the camp's own.
     const Vec3 campAt = camp->GetPosition(), toRig = rig->GetPosition() - campAt;
     const Vec3 short_ = campAt + toRig * (12.0f / std::max(GroundDistance(rig->GetPosition(), campAt), 12.0f));
-    const MinimapLayout& box = TheMinimap.layout;
-    int mx = 0, my = 0;
-    float best = 1e9f;
-    for (int x = box.x; x < box.x + box.width; ++x)
-        for (int y = box.y; y < box.y + box.height; ++y)
-            if (IsPointOnMinimap(x, y) && GroundDistance(MinimapToWorld(x, y), short_) < best)
-                best = GroundDistance(MinimapToWorld(x, y), short_), mx = x, my = y;
-    MoveMouseTo(mx, my);
-    Click(1);
+    RightClickOnMinimap(GetParam().movedIn ? campAt : short_);
 
     // What the rig goes through, every step: a hit that adds less to what it knows of its
     // attackers than it takes is one it cannot answer; a guard within its reach that hit it in
@@ -955,7 +970,14 @@ TEST_P(CampByTheTent, TheRigSentAtTheTentAnswersTheGuardsThatBeatIt)
         Press(DIK_TAB);
         TheGame->CenterCameraOnEntity(camp);
         Passes(2, 0.05f);
-        ASSERT_TRUE(ClickAt(camp->GetCenter(), 1));
+        if (GetParam().movedIn) {
+            // The click meant for the tent lands on the ground beside it.
+            Vec3 beside;
+            ASSERT_TRUE(FindFreeCellNear(&beside, camp, rig->GetPosition(), 0.0f, nullptr));
+            ASSERT_TRUE(ClickAt(beside, 1));
+        } else {
+            ASSERT_TRUE(ClickAt(camp->GetCenter(), 1));
+        }
         ASSERT_EQ(TheGame->GetFirstSelected(), rig);
         Play(150.0f, 0.1f, watch);
     }
@@ -966,13 +988,23 @@ TEST_P(CampByTheTent, TheRigSentAtTheTentAnswersTheGuardsThatBeatIt)
     if (rig->IsAlive()) {
         EXPECT_FALSE(camp->id == campId && camp->IsAlive()) << "the rig, living, razed the camp";
     }
+    if (GetParam().movedIn) {
+        EXPECT_TRUE(rig->IsAlive()) << "moved in on Beginner, the rig lives";
+        EXPECT_FALSE(camp->id == campId && camp->IsAlive()) << "the group razed the camp";
+    }
 }
 
-const CampLevel CAMP_LEVELS[] = {{22, "scout_bot"},  {44, "scout_bot"},  {99, "scout_bot"},  {101, "scout_bot"},
-                                 {22, "gunner_bot"}, {44, "gunner_bot"}, {99, "gunner_bot"}, {101, "gunner_bot"}};
+const CampLevel CAMP_LEVELS[] = {
+    {22, "scout_bot"},  {44, "scout_bot"},  {99, "scout_bot"},  {101, "scout_bot"},
+    {22, "gunner_bot"}, {44, "gunner_bot"}, {99, "gunner_bot"}, {101, "gunner_bot"},
+    {0, "scout_bot", "1111", true},  {0, "scout_bot", "3333", true},  {0, "scout_bot", "1003", true},
+    {0, "scout_bot", "2222", true},  {0, "gunner_bot", "1111", true}, {0, "gunner_bot", "3333", true},
+    {0, "gunner_bot", "1003", true}, {0, "gunner_bot", "2222", true}};
 std::string NameOf(const CampLevel& level)
 {
-    return "Seed" + std::to_string(level.seed) + (level.bot[0] == 's' ? "Scout" : "Gunner");
+    const std::string bot = level.bot[0] == 's' ? "Scout" : "Gunner";
+    if (level.movedIn) return std::string("MovedInGalaxy") + level.galaxy + bot;
+    return "Seed" + std::to_string(level.seed) + bot;
 }
 void PrintTo(const CampLevel& level, std::ostream* out) { *out << NameOf(level); }
 

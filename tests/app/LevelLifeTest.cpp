@@ -6,6 +6,7 @@
 #include "app/AppShell.h"
 
 #include "app/MainLoop.h"
+#include "tests/world/BeatingWatch.h"
 #include "campaign/MissionScreen.h"
 #include "campaign/PlayerProfile.h"
 #include "gui/WindowManager.h"
@@ -137,6 +138,7 @@ protected:
             if (TheMessageWindow && TheMessageWindow->IsOpen()) TheMessageWindow->Show(false, false);
             ++FrameTimer.frameCount;  // the timer's tick, without its clock
             UpdateGameState(FrameTimer.delta);
+            beatingwatch::TheWatch.Step();
             if (i % 500 == 0) RenderFrame();
         }
     }

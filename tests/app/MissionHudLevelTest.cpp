@@ -5,6 +5,7 @@
 #include "app/AppShell.h"
 
 #include "app/MainLoop.h"
+#include "tests/world/BeatingWatch.h"
 #include "campaign/MissionScreen.h"
 #include "campaign/PlayerProfile.h"
 #include "gui/Button.h"
@@ -83,6 +84,7 @@ protected:
         for (int i = 0; i < count; ++i) {
             ++FrameTimer.frameCount;
             UpdateGameState(FrameTimer.delta);
+            beatingwatch::TheWatch.Step();
             RenderFrame();
         }
     }

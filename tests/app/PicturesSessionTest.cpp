@@ -39,6 +39,7 @@ protected:
             if (Input.mouse) Input.mouse->Update();
             if (WindowMgr) WindowMgr->Update(Input.mouse);
             UpdateGameState(GamePaused ? 0.0f : FrameTimer.delta);
+            beatingwatch::TheWatch.Step();
         }
     }
     // Frames while the camera scrolls, until it has stood still for a few of them (up to six
@@ -158,6 +159,7 @@ TEST_P(PicturesSession, TheFirstFrameOfALevelShowsTheWorld)
         FrameTimer.Tick();
         if (Input.mouse) Input.mouse->Update();
         UpdateGameState(FrameTimer.delta);
+        beatingwatch::TheWatch.Step();
         if (shot && TheGame->state == GAME_STATE_PLAYING)
             Graphics->SaveScreenshot(shot->c_str(), Config->width, Config->height);
         RenderFrame();

@@ -156,6 +156,7 @@ protected:
             ClockTicks += (uint64_t)(dt * 1000000.0f);
             FrameTimer.Tick();
             UpdateGameState(GamePaused ? 0.0f : FrameTimer.delta);
+            beatingwatch::TheWatch.Step();
             if (!each()) return;
         }
     }

@@ -2,6 +2,7 @@
 // shake's lift is drawn from the cosmetic generator, whose course follows what was drawn before;
 // whatever it stands at, the same frames of update see, find and pick what a still camera does.
 #include "app/MainLoop.h"
+#include "tests/world/BeatingWatch.h"
 #include "platform/InputState.h"
 #include "platform/MathUtil.h"
 #include "platform/RandomUtil.h"
@@ -83,6 +84,7 @@ TEST_F(ShakingCamera, WhatTheGameSeesFindsAndPicksStaysStill)
         for (int frame = 0; frame < 10; ++frame) {
             ++FrameTimer.frameCount;
             UpdateGameState(0.05f);
+            beatingwatch::TheWatch.Step();
             std::string look;
             for (Agent* agent : all) look += std::to_string(agent->visible) + std::to_string(agent->discovered);
             look += " picks " + std::to_string(std::find(all.begin(), all.end(), game.hoveredEntity) - all.begin());

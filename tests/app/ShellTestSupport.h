@@ -10,6 +10,7 @@
 #include "platform/Timer.h"
 #include "render/GraphicsDevice.h"
 #include "app/MainLoop.h"
+#include "tests/world/BeatingWatch.h"
 
 #include <cstdint>
 #include <string>
@@ -25,12 +26,14 @@ inline const ClockSource ScriptedClock = {Ticks, Frequency, Milliseconds};
 // The frame pacer's sleeps move the scripted clock on instead of sleeping.
 inline void ScriptedSleep(double seconds) { ClockTicks += (uint64_t)(seconds * 1000000.0 + 0.5); }
 
-// Passes of the main loop, each one `seconds` long on the scripted clock.
+// Passes of the main loop, each one `seconds` long on the scripted clock, the units watched
+// after each.
 inline void Passes(int count, float seconds)
 {
     for (int i = 0; i < count; ++i) {
         ClockTicks += (uint64_t)(seconds * 1000000.0f);
         MainLoopPass();
+        beatingwatch::TheWatch.Step();
     }
 }
 

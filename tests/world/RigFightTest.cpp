@@ -2,10 +2,13 @@
 // ground: the rig cutting ore walks up to a scavenger that shoots it from beyond the rig's
 // reach, kills it and cuts on, and lets one go that leads it past its leash; sent to a crystal
 // wider than its cell, it walks up beside it and cuts; a unit sent across the map fights what
-// meets it on the way and still arrives.
+// meets it on the way and still arrives. No unit stands beaten: a move held up for good, a
+// shooter it can never come within reach of, or a second foe while it fights the one it was
+// told to, leaves it firing (the watch every whole game runs, here on each frame).
 #include "tests/world/SkirmishTestSupport.h"
 
 #include "campaign/PlayerProfile.h"
+#include "tests/world/BeatingWatch.h"
 
 namespace {
 
@@ -33,6 +36,29 @@ protected:
                strcmp(rig->brain->job->currentStep->name, "ExtractOre") == 0;
     }
 
+    // Frames of play with every unit of the player's watched.
+    float WatchedUntil(float limit, const std::function<bool()>& done)
+    {
+        return PlayUntil(limit, 0.1f, [&] {
+            watch.Step();
+            return done();
+        });
+    }
+    // A wall of closed cells along a row, from one column to another.
+    void CloseRow(int row, int from, int to)
+    {
+        for (int column = from; column <= to; ++column) game.grid->GetCell(column, row)->flags &= ~CELL_WALKABLE;
+    }
+    // An enemy that stands its ground and shoots only the victim, as told.
+    static void ShootsOnly(Agent* shooter, Agent* victim)
+    {
+        shooter->brainKind = BRAIN_NONE;
+        shooter->stance = AGENT_STANCE_HOLD_POSITION;
+        shooter->target.Set(victim);
+        ASSERT_EQ(shooter->brain->SetJob("AttackEntity", shooter, AI_MODE_ATTACK), 1);
+    }
+
+    beatingwatch::Watch watch;
     PlayerProfile* profile = GetPlayerProfile();
     ScopedGlobal<float> ore{profile->ore, 0.0f};
     ScopedGlobal<float> oreGained{profile->oreGained, 0.0f};
@@ -219,6 +245,91 @@ TEST_F(RigFight, TheRigOrderedAtACampAnswersTheGuardsThatBeatItThenRazesTheCamp)
             EXPECT_FALSE(answeredBrute) << "an ordered fight with a foe that fights back is kept";
         }
     }
+}
+
+// A plain move whose way is held for good: a wall with one gap, a unit of the player's that
+// never moves standing in it, and the gunner sent through it while a walker beside the gap shoots
+// it. The move stands; the gunner ends it there and kills the walker.
+TEST_F(RigFight, AMoveHeldUpWhileTheUnitIsBeatenEndsAndTheUnitAnswers)
+{
+    watch.Reset();
+    CloseRow(40, 0, game.grid->size - 1);
+    game.grid->GetCell(30, 40)->flags |= CELL_WALKABLE;
+    Agent* blocker = Spawn("gunner_bot", 30, 40);
+    Agent* gunner = Spawn("gunner_bot", 30, 36);
+    Agent* walker = Spawn("scav_small", 34, 38);
+    ASSERT_TRUE(blocker && gunner && walker);
+    blocker->brainKind = BRAIN_NONE;
+    ShootsOnly(walker, gunner);
+    const EntityRef foe(walker);
+    gunner->MoveTo(Corner(30, 60), true);
+    WatchedUntil(60.0f, [&] { return !gunner->IsAlive() || !foe.GetLive(); });
+    EXPECT_FALSE(watch.Breached());
+    EXPECT_TRUE(gunner->IsAlive());
+    EXPECT_EQ(foe.GetLive(), nullptr) << "the gunner killed the walker";
+}
+
+// The rig ordered at a camp while a walker shoots it from a cell closed all round, 12.5 off and
+// out of the rig's reach from anywhere it can stand: the walker is no fight to take up, and the
+// rig razes the camp.
+TEST_F(RigFight, AShooterTheRigCanNeverReachIsNotTakenUp)
+{
+    watch.Reset();
+    Agent* rig = Spawn("Builder", 30, 30);
+    ASSERT_NE(rig, nullptr);
+    rig->flags |= ENTITY_PLAYER;
+    ASSERT_NE(AttachRigWeapon(rig, "machinegun", "rightweapon", "RightWeapon"), nullptr);
+    Building* camp = Raise("Scavenger_camp", 24, 29);
+    ASSERT_NE(camp, nullptr);
+    camp->SetHealth(300.0f);
+    camp->stateFlags |= BUILDING_SPAWNER_EXHAUSTED;
+    Agent* walker = Spawn("scav_small", 35, 30);
+    ASSERT_NE(walker, nullptr);
+    for (int row = 26; row <= 34; ++row)
+        for (int column = 32; column <= 38; ++column)
+            if (column != 35 || row != 30) game.grid->GetCell(column, row)->flags &= ~CELL_WALKABLE;
+    game.LabelWalkRegions();
+    ShootsOnly(walker, rig);
+    const EntityRef campRef(camp);
+    rig->target.Set(camp);
+    ASSERT_EQ(rig->brain->SetJob("AttackEntity", rig, AI_MODE_ATTACK), 1);
+    float onTheWalker = 0.0f;
+    WatchedUntil(90.0f, [&] {
+        onTheWalker += rig->target.Get() == walker ? 0.1f : 0.0f;
+        return !rig->IsAlive() || !campRef.GetLive();
+    });
+    EXPECT_LT(rig->health, rig->GetMaxHealth()) << "the walker shot the rig";
+    EXPECT_EQ(onTheWalker, 0.0f) << "seconds the rig spent on a foe it could not reach";
+    EXPECT_EQ(campRef.GetLive(), nullptr) << "the rig razed the camp";
+    EXPECT_TRUE(rig->IsAlive());
+}
+
+// Focus fire: a gunner told to attack a walker that shoots another unit stays on it while a
+// second walker shoots the gunner, until the first is dead; then it answers the second.
+TEST_F(RigFight, AnOrderedAttackOnAnArmedFoeHoldsWhileAnotherBeatsTheUnit)
+{
+    watch.Reset();
+    Agent* gunner = Spawn("gunner_bot", 30, 30);
+    Agent* decoy = Spawn("gunner_bot", 26, 36);
+    Agent* ordered = Spawn("scav_small", 30, 35);
+    Agent* other = Spawn("scav_small", 35, 31);
+    ASSERT_TRUE(gunner && decoy && ordered && other);
+    decoy->brainKind = BRAIN_NONE;
+    decoy->stance = AGENT_STANCE_STOP;
+    ShootsOnly(ordered, decoy);
+    ShootsOnly(other, gunner);
+    const EntityRef orderedRef(ordered), otherRef(other);
+    gunner->target.Set(ordered);
+    ASSERT_EQ(gunner->brain->SetJob("AttackEntity", gunner, AI_MODE_ATTACK), 1);
+    bool turned = false;
+    WatchedUntil(60.0f, [&] {
+        turned |= orderedRef.GetLive() && gunner->target.Get() != ordered;
+        return !gunner->IsAlive() || !otherRef.GetLive();
+    });
+    EXPECT_FALSE(turned) << "the gunner left the walker it was told to attack while it lived";
+    EXPECT_EQ(orderedRef.GetLive(), nullptr);
+    EXPECT_EQ(otherRef.GetLive(), nullptr) << "then it answered the other";
+    EXPECT_TRUE(gunner->IsAlive());
 }
 
 }  // namespace
