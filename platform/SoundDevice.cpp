@@ -31,6 +31,11 @@ AudioBuffer* CSound::GetBuffer(int index) const
     return buffers_[index];
 }
 
+unsigned CSound::VoicePlays(int index) const
+{
+    return index >= 0 && index < bufferCount_ && index < SOUND_MAX_BUFFERS ? plays_[index] : 0;
+}
+
 int CSound::FillBufferWithSound(AudioBuffer* buffer, bool repeatWhenShort)
 {
     if (!buffer || !wave_) return SOUND_INVALID_ARG;
@@ -64,14 +69,18 @@ int CSound::Play(unsigned playFlags, int volume, int frequency, int pan, int* bu
 {
     if (bufferIndex) *bufferIndex = -1;
     if (!buffers_) return SOUND_NOT_INITIALIZED;
-    AudioBuffer* buffer = buffers_[nextBuffer_];
-    if (bufferIndex) *bufferIndex = nextBuffer_;
+    const int voice = nextBuffer_;
+    AudioBuffer* buffer = buffers_[voice];
+    if (bufferIndex) *bufferIndex = voice;
     nextBuffer_ = (nextBuffer_ + 1) % bufferCount_;
     if (!buffer) return SOUND_FAIL;
     if (flags_ & SOUND_CTRL_VOLUME) buffer->SetVolume(volume);
     if (frequency != -1 && (flags_ & SOUND_CTRL_FREQUENCY)) buffer->SetFrequency(frequency);
     if (flags_ & SOUND_CTRL_PAN) buffer->SetPan(pan);
-    return buffer->Play((playFlags & SOUND_PLAY_LOOPING) != 0) ? SOUND_OK : SOUND_FAIL;
+    // A play that did not start leaves the voice to the play it had.
+    if (!buffer->Play((playFlags & SOUND_PLAY_LOOPING) != 0)) return SOUND_FAIL;
+    if (voice < SOUND_MAX_BUFFERS) ++plays_[voice];
+    return SOUND_OK;
 }
 
 int CSound::Stop(int index)

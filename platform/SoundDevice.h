@@ -52,6 +52,9 @@ public:
 
     int GetBufferCount() const { return bufferCount_; }
     AudioBuffer* GetBuffer(int index) const;
+    // How many plays a voice has started (wrapping), so that a play's owner can tell its play
+    // from a later one that took the voice over.
+    unsigned VoicePlays(int index) const;
 
 private:
     AudioBuffer** buffers_;
@@ -60,6 +63,7 @@ private:
     int bufferCount_;
     unsigned flags_;
     int nextBuffer_ = 0;
+    unsigned plays_[SOUND_MAX_BUFFERS] = {};
 };
 
 class SoundDevice {

@@ -169,7 +169,7 @@ int SoundManager::PlaySound(const char* name, bool loop, float delay, const Vec3
     if (buffer < 0) return -1;
     entry.lastStartFrame = frame;
     ++entry.starts;
-    return index * SOUND_HANDLE_FACTOR + buffer;
+    return MakeHandle(index, buffer);
 }
 
 int SoundManager::PlayByIndex(int index, bool loop)
@@ -182,7 +182,26 @@ int SoundManager::PlayByIndex(int index, bool loop)
     if (buffer < 0) return -1;
     entry.lastStartFrame = frame;
     ++entry.starts;
-    return index * SOUND_HANDLE_FACTOR + buffer;
+    return MakeHandle(index, buffer);
+}
+
+namespace {
+constexpr unsigned HANDLE_GENERATIONS = SOUND_HANDLE_FACTOR / SOUND_MAX_BUFFERS;
+}
+
+int SoundManager::MakeHandle(int index, int voice) const
+{
+    const unsigned generation = (sounds_[index].sound->VoicePlays(voice) - 1u) % HANDLE_GENERATIONS;
+    return index * SOUND_HANDLE_FACTOR + (int)generation * SOUND_MAX_BUFFERS + voice;
+}
+
+int SoundManager::VoiceOf(int index, int handle) const
+{
+    if (handle == -1) return -1;
+    if (handle < 0 || handle / SOUND_HANDLE_FACTOR != index) return -2;
+    const int voice = handle % SOUND_MAX_BUFFERS;
+    const unsigned generation = (unsigned)(handle % SOUND_HANDLE_FACTOR / SOUND_MAX_BUFFERS);
+    return (sounds_[index].sound->VoicePlays(voice) - 1u) % HANDLE_GENERATIONS == generation ? voice : -2;
 }
 
 void SoundManager::StopSound(int index, int handle)
@@ -190,7 +209,8 @@ void SoundManager::StopSound(int index, int handle)
     if (index < 0 || index >= soundCount_) return;
     CSound* sound = sounds_[index].sound;
     if (!sound) return;
-    int buffer = handle == -1 ? -1 : handle % SOUND_HANDLE_FACTOR;
+    const int buffer = VoiceOf(index, handle);
+    if (buffer < -1) return;
     if (sound->IsSoundPlaying(buffer)) {
         sound->Stop(buffer);
         sound->Reset(buffer);
@@ -205,7 +225,8 @@ void SoundManager::StopAll()
 bool SoundManager::IsPlaying(int index, int handle)
 {
     if (index < 0 || index >= soundCount_ || !sounds_[index].sound) return false;
-    return sounds_[index].sound->IsSoundPlaying(handle == -1 ? -1 : handle % SOUND_HANDLE_FACTOR);
+    const int buffer = VoiceOf(index, handle);
+    return buffer >= -1 && sounds_[index].sound->IsSoundPlaying(buffer);
 }
 
 void SoundManager::SetVolume(float volume)

@@ -5,9 +5,14 @@
 // them quieter, direction pans them), refuses to restart one sound too often and applies the
 // master effects volume. The game's per-frame update pumps it with Update.
 //
-// A play handle is sound index x 1000 + the voice that plays; -1 means nothing started.
+// A play handle names one play: sound index x SOUND_HANDLE_FACTOR + the voice's play count
+// (wrapping) x SOUND_MAX_BUFFERS + the voice that plays; -1 means nothing started. Plays take
+// a sound's voices in turn, so a handle kept after its voice went to a later play names a play
+// that is over: stopping through it stops nothing.
 #include "platform/PooledList.h"
 #include "platform/SoundDevice.h"
+
+#include <climits>
 
 struct Vec3;
 class AudioDevice;
@@ -27,7 +32,8 @@ inline bool RepeatRefused(int frame, int lastStart)
     int since = frame - lastStart;
     return since >= 0 && since < SOUND_REPEAT_FRAMES;
 }
-constexpr int SOUND_HANDLE_FACTOR = 1000;
+constexpr int SOUND_HANDLE_FACTOR = 1 << 24;
+static_assert(MAX_SOUNDS <= INT_MAX / SOUND_HANDLE_FACTOR, "every handle fits an int");
 
 // A linear effect volume (0..1) as an attenuation in hundredths of a decibel: the top of the
 // scale loses 30 dB on a log curve, and volume 0 is silence.
@@ -76,7 +82,7 @@ public:
     // The voice that plays, or -1.
     int PlayOnBuffer(CSound* sound, bool loop, const Vec3* source, const Vec3* listener, const Vec3* facing);
 
-    // With a handle, that voice; with -1, every voice of the sound. Stopped voices rewind.
+    // With a handle, its play; with -1, every voice of the sound. Stopped voices rewind.
     void StopSound(int index, int handle);
     void StopAll();
     bool IsPlaying(int index, int handle);
@@ -103,6 +109,11 @@ public:
     int TimesStarted(int index) const { return index >= 0 && index < soundCount_ ? sounds_[index].starts : 0; }
 
 private:
+    int MakeHandle(int index, int voice) const;
+    // The voice the handle's play still holds, -1 (every voice) for -1, or -2 when the handle
+    // names no play on a voice of that sound now.
+    int VoiceOf(int index, int handle) const;
+
     PooledList<DelayedSound*> delayed_;
     SoundDevice* device_ = nullptr;
     SoundEntry sounds_[MAX_SOUNDS];

@@ -109,24 +109,24 @@ TEST_F(SoundManagerTest, HandlesNameTheSoundAndVoiceAndTheRepeatGuardHolds)
     EXPECT_EQ(manager->PlaySound("tone"), -1);
     FrameTimer.frameCount += 1;
     EXPECT_EQ(manager->PlaySound("tone"), 1);  // ten frames on: the next voice
-    EXPECT_EQ(manager->PlaySound("short"), 1000);
+    EXPECT_EQ(manager->PlaySound("short"), SOUND_HANDLE_FACTOR);
     EXPECT_EQ(manager->PlaySound("nothing"), -1);
 
     // During play the updates clear the guard every frame.
     manager->Update(0.016f);
     EXPECT_EQ(manager->PlaySound("tone"), 2);
     manager->Update(0.016f);
-    EXPECT_EQ(manager->PlaySound("tone"), 0);
+    EXPECT_EQ(manager->PlaySound("tone"), SOUND_MAX_BUFFERS);  // the first voice's second play
     EXPECT_EQ(manager->PlayByIndex(0, false), -1);
     manager->Update(0.016f);
-    EXPECT_EQ(manager->PlayByIndex(0, false), 1);
+    EXPECT_EQ(manager->PlayByIndex(0, false), SOUND_MAX_BUFFERS + 1);
     EXPECT_EQ(manager->PlayByIndex(7, false), -1);
 
-    EXPECT_TRUE(manager->IsPlaying(0, 1));
+    EXPECT_TRUE(manager->IsPlaying(0, SOUND_MAX_BUFFERS + 1));
     EXPECT_TRUE(manager->IsPlaying(0, -1));
-    manager->StopSound(0, 1);
-    EXPECT_FALSE(manager->IsPlaying(0, 1));
-    EXPECT_TRUE(manager->IsPlaying(0, 0));
+    manager->StopSound(0, SOUND_MAX_BUFFERS + 1);
+    EXPECT_FALSE(manager->IsPlaying(0, SOUND_MAX_BUFFERS + 1));
+    EXPECT_TRUE(manager->IsPlaying(0, SOUND_MAX_BUFFERS));
     manager->StopAll();
     EXPECT_FALSE(manager->IsPlaying(0, -1));
     EXPECT_FALSE(manager->IsPlaying(5, -1));
@@ -139,6 +139,49 @@ TEST_F(SoundManagerTest, HandlesNameTheSoundAndVoiceAndTheRepeatGuardHolds)
     FrameTimer.frameCount = 2;
     EXPECT_GE(manager->PlaySound("tone"), 0);
     EXPECT_EQ(manager->PlaySound("tone"), -1) << "the guard holds within the new count";
+}
+
+// Five units at work share a looping hum of four voices, so the fifth play takes the first's
+// voice. A handle names its own play: ending a play that is over, however long its handle was
+// kept, or handing the handle to another sound, silences nobody.
+TEST_F(SoundManagerTest, AHandleStopsItsOwnPlayAndNoOther)
+{
+    int beam = -1;
+    ASSERT_TRUE(manager->LoadSound("buildbeam", "tone.wav", 4, &beam));
+    CSound* sound = manager->GetSound(beam);
+    auto voices = [&] {
+        int playing = 0;
+        for (int i = 0; i < sound->GetBufferCount(); ++i) playing += sound->GetBuffer(i)->IsPlaying();
+        return playing;
+    };
+    auto play = [&] {
+        manager->Update(0.016f);
+        return manager->PlaySound("buildbeam", true);
+    };
+    int plays[5];
+    for (int& handle : plays) {
+        handle = play();
+        ASSERT_EQ(handle / SOUND_HANDLE_FACTOR, beam);
+    }
+    ASSERT_EQ(voices(), 4);
+    EXPECT_FALSE(manager->IsPlaying(beam, plays[0])) << "its voice plays the fifth's hum now";
+    manager->StopSound(beam, plays[0]);
+    EXPECT_TRUE(manager->IsPlaying(beam, plays[4]));
+    EXPECT_EQ(voices(), 4) << "ending the first leaves the fifth humming";
+
+    // The fifth's voice goes round four more times while its handle is kept.
+    int latest = -1;
+    for (int i = 0; i < 16; ++i) latest = play();
+    manager->StopSound(beam, plays[4]);
+    EXPECT_EQ(voices(), 4) << "a kept handle stops no later play";
+    // The tone's first play holds the first voice, as the latest hum does.
+    const int tone = manager->PlaySound("tone", true);
+    ASSERT_EQ(tone, 0);
+    manager->StopSound(0, latest);
+    EXPECT_TRUE(manager->IsPlaying(0, tone)) << "another sound's handle stops nothing";
+    manager->StopSound(beam, latest);
+    EXPECT_FALSE(manager->IsPlaying(beam, latest));
+    EXPECT_EQ(voices(), 3) << "its own handle stops the play";
 }
 
 TEST_F(SoundManagerTest, DelayedPlaysStartInTheUpdateThatMakesThemDue)
@@ -223,7 +266,7 @@ TEST_F(SoundManagerTest, LoadFailuresAreLoggedAndTheTableIsBounded)
     EXPECT_NE(LogCaptureEnd().find("SoundManager() ERROR: Too Many sounds. File: one too many"), std::string::npos);
     EXPECT_EQ(manager->GetSoundCount(), MAX_SOUNDS);
     manager->Update(0.0f);
-    EXPECT_EQ(manager->PlaySound("eight"), index * 1000);
+    EXPECT_EQ(manager->PlaySound("eight"), index * SOUND_HANDLE_FACTOR);
 }
 
 TEST(SoundManager, WithoutADeviceEveryPlayIsRefusedAndNothingBreaks)

@@ -386,11 +386,17 @@ TEST_F(TaskSteps, WhateverEndsAUnitAtItsWorkEndsItsBeamAndItsHum)
         const char* what;
         Work work;
         End end;
+        int beside;  // builders that set to work after it and go on working
     } rows[] = {
-        {"the rig killed cutting", CUTTING, KILLED},       {"a bot killed building", BUILDING, KILLED},
-        {"a bot killed repairing", REPAIRING, KILLED},     {"a bot recycled", REPAIRING, RECYCLED},
-        {"a bot warped out", BUILDING, WARPED_OUT},        {"the rig as the level ends", CUTTING, LEVEL_ENDS},
-        {"a bot as the level ends", BUILDING, LEVEL_ENDS},
+        {"the rig killed cutting", CUTTING, KILLED, 0},
+        {"a bot killed building", BUILDING, KILLED, 0},
+        {"a bot killed repairing", REPAIRING, KILLED, 0},
+        {"a bot recycled", REPAIRING, RECYCLED, 0},
+        {"a bot warped out", BUILDING, WARPED_OUT, 0},
+        {"the rig as the level ends", CUTTING, LEVEL_ENDS, 0},
+        {"a bot as the level ends", BUILDING, LEVEL_ENDS, 0},
+        // Five hums on four voices: the fifth builder's took the first one's voice.
+        {"the first of five bots killed building", BUILDING, KILLED, 4},
     };
     SoundManager sounds;
     ASSERT_TRUE(sounds.Init(AudioDevice::OpenLoopback(22050)));
@@ -422,13 +428,14 @@ TEST_F(TaskSteps, WhateverEndsAUnitAtItsWorkEndsItsBeamAndItsHum)
         OpenGround();
         profile->ore = 1000.0f;
         Agent* unit = Unit(29, 30);
+        Building* site = nullptr;
         if (row.work == CUTTING) {
             unit->flags |= ENTITY_PLAYER;
             unit->mine = OreNode(30, 30, 1000.0f, 0);
             Give(unit, "ExtractOre", AI_MODE_EXTRACT_ORE);
         } else {
             const bool building = row.work == BUILDING;
-            Building* site = Site(30, 30);
+            site = Site(30, 30);
             site->buildState = building ? BUILD_STATE_CONSTRUCTING : BUILD_STATE_READY;
             site->health = 10.0f;
             unit->activeBuilding = unit->activeObject = site;
@@ -437,6 +444,16 @@ TEST_F(TaskSteps, WhateverEndsAUnitAtItsWorkEndsItsBeamAndItsHum)
         RunUntil(5.0f, 0.05f, [&] { return beams() == 1 && voices() == 1; });
         ASSERT_EQ(beams(), 1) << "at its work, its beam shows";
         ASSERT_EQ(voices(), 1) << "and hums";
+        const int cells[][2] = {{29, 31}, {32, 30}, {32, 31}, {30, 29}};
+        for (int i = 0; i < row.beside; ++i) {
+            Agent* builder = Unit(cells[i][0], cells[i][1]);
+            builder->activeBuilding = builder->activeObject = site;
+            Give(builder, "Build", AI_MODE_BUILD);
+            FrameTimer.frameCount += SOUND_REPEAT_FRAMES;
+            RunUntil(5.0f, 0.05f, [&] { return builder->workSound >= 0; });
+        }
+        ASSERT_EQ(beams(), 1 + row.beside);
+        ASSERT_EQ(voices(), row.beside ? 4 : 1) << "the first one's hum went to the fifth";
 
         if (row.end == KILLED) {
             unit->TakeDamage(1e6f, nullptr, nullptr, DAMAGE_TYPE_RAW, true);
@@ -457,12 +474,12 @@ TEST_F(TaskSteps, WhateverEndsAUnitAtItsWorkEndsItsBeamAndItsHum)
         } else {
             game.EndLevel();
         }
-        EXPECT_EQ(beams(), 0) << "the beam ends with it";
-        EXPECT_EQ(voices(), 0) << "and so does its hum";
+        EXPECT_EQ(beams(), row.beside) << "the beam ends with it";
+        EXPECT_EQ(voices(), row.beside) << "and so does its hum, and only its own";
         EXPECT_EQ(unit->workEffect, nullptr);
         EXPECT_EQ(unit->workSound, -1);
         for (int frame = 0; frame < 3; ++frame, ++FrameTimer.frameCount) TheScene.Update();
-        EXPECT_EQ(beams() + voices(), 0) << "nothing of it comes back";
+        EXPECT_EQ(beams() + voices(), 2 * row.beside) << "nothing of it comes back";
 
         sounds.StopAll();
         particles.KillAll();
