@@ -493,13 +493,54 @@ bool IsFolder(const std::string& path)
     return GetFileStatus(path.c_str(), status) == 0 && status.isDirectory;
 }
 
+// The entries of a folder spelled as that name without regard to case, the one spelled
+// exactly first, then the others in their order by name.
+std::vector<std::string> EntriesSpelled(const std::string& folder, const std::string& name, bool isFolder)
+{
+    std::vector<std::string> found;
+    DirectorySearch search;
+    std::string entry;
+    bool isDirectory = false;
+    // The pattern holds no wildcard (no name does) and matches without regard to case.
+    if (search.Begin(folder.c_str(), name.c_str()))
+        while (search.Next(entry, isDirectory))
+            if (isDirectory == isFolder) found.push_back(entry);
+    search.Close();
+    std::sort(found.begin(), found.end(), [&](const std::string& a, const std::string& b) {
+        return (a == name) != (b == name) ? a == name : a < b;
+    });
+    return found;
+}
+
+// Whether an entry of exactly that spelling stands there, not merely one of another case.
+bool IsSpelled(const std::string& folder, const std::string& name, bool isFolder)
+{
+    const std::vector<std::string> found = EntriesSpelled(folder, name, isFolder);
+    return !found.empty() && found.front() == name;
+}
+
+// The name of a profile as its file spells it: a profile file of that name exactly, else one
+// of another case; the name itself when there is none.
+std::string ProfileSpelling(const std::string& profileName)
+{
+    const std::vector<std::string> files = EntriesSpelled(ProfilesFolder, profileName + ".cgs", false);
+    return files.empty() ? profileName : files.front().substr(0, files.front().size() - strlen(".cgs"));
+}
+
 // The save folder of a profile (with the suffix: its saves a deletion set aside) as it stands
 // on the disk: found without regard to case, as the save screens find it, under the name it
-// really has, which is the name it is moved and removed by. Empty when there is none.
+// really has, which is the name it is moved and removed by. A folder spelled as the profile's
+// name is its own; one spelled otherwise is its when no other profile's file bears exactly
+// that spelling (two profile files may differ by case alone). Empty when there is none.
 std::string FindSaveFolder(const std::string& profileName, const char* suffix = "")
 {
-    const std::string real = ResolvePathCase((SaveFolderOf(profileName) + suffix).c_str());
-    return IsFolder(real) ? real : std::string();
+    const std::string saves = ResolvePathCase((std::string(UserFolder) + "/savefiles").c_str());
+    const std::string wanted = profileName + suffix;
+    for (const std::string& entry : EntriesSpelled(saves, wanted, true)) {
+        const std::string spelled = entry.substr(0, entry.size() - strlen(suffix));
+        if (entry == wanted || !IsSpelled(ProfilesFolder, spelled + ".cgs", false)) return saves + "/" + entry;
+    }
+    return std::string();
 }
 
 // Removes a save folder with every save and whatever a stopped save left aside, that first: a
@@ -525,25 +566,38 @@ bool RemoveSaveFolder(const std::string& folder)
     return removed;
 }
 
-// Saves set aside go back into a save folder that a later save made meanwhile: each file whose
-// name is free there, never over a later one; a file that cannot stays aside. False (logged)
-// when anything stays aside.
+// Saves set aside go back into the save folder a later save made meanwhile. What a stopped save
+// left in either is settled first, each in its own folder: a save's mark never comes to stand
+// beside another save of its name. A save the folder holds a file of was saved over since: the
+// later save stays as it was saved and the older goes. False (logged) when anything stays
+// aside; the next reading tries again.
 bool MergeSavesBack(const std::string& aside, const std::string& folder)
 {
-    bool merged = true;
-    for (const std::string& inner : {std::string("/") + STAGING_FOLDER, std::string()}) {
-        if (!IsFolder(aside + inner)) continue;
-        if (!inner.empty() && !CreateFolder((folder + inner).c_str())) merged = false;
-        for (const std::string& entry : FilesIn(aside + inner)) {
-            const std::string from = aside + inner + "/" + entry, to = folder + inner + "/" + entry;
-            if (IsFile(to) || rename(from.c_str(), to.c_str()) != 0) {
-                Log("WARNING: %s cannot go back in place as %s\n", from.c_str(), to.c_str());
-                merged = false;
-            }
+    for (const std::string& settled : {aside, folder}) {
+        SettleStoppedSaves(settled);
+        if (IsFolder(settled + "/" + STAGING_FOLDER)) {
+            Log("WARNING: %s holds a save stopped half-way: %s stays aside\n", settled.c_str(), aside.c_str());
+            return false;
         }
-        if (merged && remove((aside + inner).c_str()) != 0) merged = false;
     }
-    return merged;
+    const std::vector<std::string> later = FilesIn(folder);
+    auto held = [&](const std::string& file) { return std::find(later.begin(), later.end(), file) != later.end(); };
+    bool merged = true;
+    for (const std::string& entry : FilesIn(aside)) {
+        const std::string from = aside + "/" + entry, to = folder + "/" + entry;
+        // A save's name holds no dot: what comes before the first is the save's.
+        const std::string save = entry.substr(0, entry.find('.'));
+        bool savedOver = false;
+        for (const char* extension : SAVE_EXTENSIONS) savedOver |= held(save + extension);
+        if (savedOver) {
+            Log("The save '%s' set aside was saved over since: %s goes\n", save.c_str(), from.c_str());
+            if (remove(from.c_str()) != 0 && errno != ENOENT) merged = false;
+        } else if (held(entry) || rename(from.c_str(), to.c_str()) != 0) {
+            Log("WARNING: %s cannot go back in place as %s\n", from.c_str(), to.c_str());
+            merged = false;
+        }
+    }
+    return merged && remove(aside.c_str()) == 0;
 }
 
 // Settles one profile's saves that a deletion set aside: they go back to a profile whose file
@@ -556,14 +610,17 @@ bool SettleDeletedProfile(const std::string& profileName)
     const bool profileStays = ProfilePath(profileName.c_str(), profilePath, sizeof profilePath) &&
                               FileExists(profilePath, false);
     if (!profileStays) return RemoveSaveFolder(aside);
-    // The profile was never deleted: its saves go back under the name they had.
-    const std::string folder = FindSaveFolder(profileName);
-    const std::string home = aside.substr(0, aside.size() - strlen(DELETED_SUFFIX));
-    if (folder.empty() ? rename(aside.c_str(), home.c_str()) == 0 : MergeSavesBack(aside, folder)) {
+    // The profile was never deleted: its saves go back into its own folder, spelled as the
+    // profile's file is, which the save screens read first. An older build's leftover of the
+    // name in another case is not that folder.
+    const std::string own = ProfileSpelling(profileName);
+    const std::string home = SaveFolderOf(own);
+    const bool homeStands = IsSpelled(std::string(UserFolder) + "/savefiles", own, true);
+    if (homeStands ? MergeSavesBack(aside, home) : rename(aside.c_str(), home.c_str()) == 0) {
         Log("The saves of the profile '%s' are back: its deletion had not gone through\n", profileName.c_str());
         return true;
     }
-    Log("WARNING: %s cannot go back in place as %s\n", aside.c_str(), folder.empty() ? home.c_str() : folder.c_str());
+    Log("WARNING: %s cannot go back in place as %s\n", aside.c_str(), home.c_str());
     return false;
 }
 

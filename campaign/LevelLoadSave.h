@@ -135,8 +135,9 @@ bool ReadSaveGame(const char* baseName);
 
 // Removes the profile's save folder: every save, and whatever a save stopped half-way left
 // aside, so that a new profile of that name starts with none. Its saves are found as the save
-// screens find them, without regard to case, and removed under the name they really have.
-// False (logged) when anything of it stays.
+// screens find them, without regard to case, and removed under the name they really have; a
+// folder spelled exactly as another profile's file is that profile's and stays. False (logged)
+// when anything of it stays.
 bool DeleteProfileSaves(const char* profileName);
 
 // Deletes a profile: its file and its save folder. Every step can be stopped and settled at the
@@ -148,9 +149,9 @@ bool DeleteProfileSaves(const char* profileName);
 // failure then says what, for the player.
 bool DeleteProfile(const char* profileName, std::string* failure);
 // What deletions stopped half-way left: saves stepped aside go back to a profile whose file is
-// still there (into the folder a later save made, when one did), and go for good when it is
-// gone. At start-up, before a profile is made, and before the save screens read a profile's
-// saves.
+// still there, into its folder spelled as its file is (also the one a later save made, where a
+// save of the same name made since stays as it was saved), and go for good when it is gone.
+// At start-up, before a profile is made, and before the save screens read a profile's saves.
 void SettleDeletedProfiles();
 // A new profile of that name takes up nothing of an earlier one: what is left of its save
 // folder (an older build stopped deleting it after the profile file) goes. False (logged) when

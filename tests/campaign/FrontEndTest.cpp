@@ -592,19 +592,22 @@ TEST_F(FrontEnd, AProfileDeletionStoppedAtAnyStepLeavesTheWholeProfileOrNothingO
     // A step that fails before the profile file is gone puts back what it moved: the profile
     // stays with every save, listed at once (or as they are read, when they cannot go back at
     // once either), and the player is told so. So too the state an older build left when the
-    // sync failed (deletion_sync_failed.sh), in its run, or after that build saved in it.
+    // sync failed (deletion_sync_failed.sh), in its run, or after that build saved in it; and
+    // a deletion stopped before the profile file went beside an older build's leftover folder
+    // of the name in another case (deletion_stop_case_leftover.sh): the saves go back under
+    // the profile's own folder, never into the leftover.
     static std::set<int> failing;
     ScopedGlobal<SaveStep (*)(int)> hook(DeletionStepHook,
                                          [](int step) { return failing.count(step) ? SaveStep::Fail : SaveStep::Go; });
-    const std::string syncFailed = "sh tests/data/bad-files/save-switch/deletion_sync_failed.sh '" +
-                                   std::string(UserFolder) + "' Ada >/dev/null 2>&1";
     const struct {
-        std::set<int> failing;  // none: the older build's state
+        std::set<int> failing;  // none: the older build's state, as the script leaves it
         bool olderSave;
         const char* said;
+        bool leftover = false;  // the state of deletion_stop_case_leftover.sh
     } failures[] = {{{1}, false, "its saves cannot be moved"},       {{2}, false, "its saves cannot be moved"},
                     {{3}, false, "could not be deleted. It is kept"}, {{2, 3}, false, "back when they are next read"},
-                    {{}, false, "nothing"},                          {{}, true, "nothing"}};
+                    {{}, false, "nothing"},                          {{}, true, "nothing"},
+                    {{}, false, "nothing", true}};
     for (const auto& f : failures) {
         SCOPED_TRACE(&f - failures);
         makeProfile();
@@ -613,7 +616,10 @@ TEST_F(FrontEnd, AProfileDeletionStoppedAtAnyStepLeavesTheWholeProfileOrNothingO
         TheMessageDialog->SetVisible(false);
         failing = f.failing;
         if (f.failing.empty()) {
-            ASSERT_EQ(system(syncFailed.c_str()), 0);
+            const char* state = f.leftover ? "deletion_stop_case_leftover.sh" : "deletion_sync_failed.sh";
+            const std::string script = std::string("sh tests/data/bad-files/save-switch/") + state + " '" +
+                                       UserFolder + "' Ada ADA slot >/dev/null 2>&1";
+            ASSERT_EQ(system(script.c_str()), 0);
         } else {
             screen.DeleteSelected();
         }
@@ -631,16 +637,23 @@ TEST_F(FrontEnd, AProfileDeletionStoppedAtAnyStepLeavesTheWholeProfileOrNothingO
         EXPECT_TRUE(Exists(ProfileFile("Ada")));
         EXPECT_FALSE(Exists(aside));
         screen.DeleteSelected();
+        // The leftover is no profile's: it goes as a new profile of the name clears it.
+        if (f.leftover) {
+            EXPECT_TRUE(DeleteProfileSaves("Ada"));
+        }
         ASSERT_FALSE(Exists(saves));
     }
 
     // Saves of the name in another case (an older build's without a profile file, set aside, or
     // the profile's own) are found as the save screens find them and go by the name they have:
-    // a new profile of the name is made, and a deletion leaves nothing and says nothing.
+    // a new profile of the name is made, and a deletion leaves nothing and says nothing. A
+    // profile whose file differs from another's only by case (deletion_case_twin_profile.sh)
+    // goes without the other's saves, the other's folder spelled as its own name.
     const struct {
         const char* folder;
         bool profile;
-    } spelled[] = {{"ADA", false}, {"ADA.deleted", false}, {"ADA", true}};
+        bool twin = false;
+    } spelled[] = {{"ADA", false}, {"ADA.deleted", false}, {"ADA", true}, {"Ada", true, true}};
     for (const auto& c : spelled) {
         SCOPED_TRACE(&c - spelled);
         const std::string old = std::string(UserFolder) + "/savefiles/" + c.folder;
@@ -652,6 +665,14 @@ TEST_F(FrontEnd, AProfileDeletionStoppedAtAnyStepLeavesTheWholeProfileOrNothingO
             TheMessageWindow->Show(false, false);
         }
         TheMessageDialog->SetVisible(false);
+        if (c.twin) {
+            const std::string script = "sh tests/data/bad-files/save-switch/deletion_case_twin_profile.sh '" +
+                                       std::string(UserFolder) + "' Ada ADA >/dev/null 2>&1";
+            ASSERT_EQ(system(script.c_str()), 0);
+            CopyText(screen.selectedName, sizeof screen.selectedName, "ADA");
+            screen.DeleteSelected();
+            EXPECT_TRUE(Exists(old + "/.saving/slot.old.sav")) << "the other profile's saves stay";
+        }
         CopyText(screen.selectedName, sizeof screen.selectedName, "Ada");
         screen.DeleteSelected();
         EXPECT_FALSE(TheMessageDialog->IsVisible());

@@ -32,6 +32,7 @@ protected:
     void SetUp() override
     {
         CopyText(UserFolder, sizeof UserFolder, MakeTempFolder("saves").c_str());
+        CopyText(ProfilesFolder, sizeof ProfilesFolder, (std::string(UserFolder) + "/profiles").c_str());
         CopyText(GetPlayerProfile()->name, sizeof GetPlayerProfile()->name, "Pilot");
         TheMinimap.AllocateFogGrids();
         folder = std::string(UserFolder) + "/savefiles/Pilot/";
@@ -45,6 +46,7 @@ protected:
     }
 
     ScopedGlobal<char[256]> user{UserFolder};
+    ScopedGlobal<char[256]> profiles{ProfilesFolder};
     ScopedGlobal<Galaxy*> noGalaxy{TheGalaxy, nullptr};
     ScopedClearProfile clear;
     std::string folder;
@@ -203,33 +205,46 @@ TEST_F(SaveGames, ASaveStoppedAtAnyStepIsListedWholeOldOrNew)
 
 // What older builds left half-way (tests/data/bad-files/save-switch, made by the scripts
 // there): a lone mark beside a whole save, or one file of a whole save kept aside with nothing
-// in its place. The next listing, load or save keeps the save whole.
+// in its place; or saves a profile deletion set aside, among them an older save of a name
+// stopped half-way as it was saved over, while a later save of the name went into a new
+// folder. The next start and listing, load or save keeps the save whole, the later one.
 TEST_F(SaveGames, WhatOlderBuildsLeftHalfWayIsPutBackWhole)
 {
     GetPlayerProfile()->credits = 222;
     ASSERT_TRUE(WriteSaveGame("fresh"));
     const std::string fresh = Files("fresh");
+    ASSERT_TRUE(std::filesystem::create_directories(ProfilesFolder));
+    ASSERT_TRUE(WriteTextFile(std::string(ProfilesFolder) + "/Pilot.cgs", "name\tPilot\n"));
     const struct {
         const char* script;
         const char* kind;
+        bool setAside = false;  // the arguments: the user folder, the profile, the older save, the later
     } states[] = {{"settle_lone_mark.sh", ""},
                   {"old_build_kept_file.sh", "cgs"},
                   {"old_build_kept_file.sh", "sav"},
-                  {"old_build_kept_file.sh", "vis"}};
+                  {"old_build_kept_file.sh", "vis"},
+                  {"merge_rolls_back_later_save.sh", "", true}};
     enum Reading { LIST, LOAD, SAVE };
     for (const auto& state : states)
         for (Reading reading : {LIST, LOAD, SAVE}) {
             SCOPED_TRACE(testing::Message() << state.script << " " << state.kind << ", reading " << reading);
+            GetPlayerProfile()->credits = 333;
+            ASSERT_TRUE(WriteSaveGame("older"));
             GetPlayerProfile()->credits = 111;
             ASSERT_TRUE(WriteSaveGame("slot"));
             const std::string old = Files("slot");
-            const std::string script = std::string("sh tests/data/bad-files/save-switch/") + state.script + " '" +
-                                       folder + "' slot " + state.kind + " >/dev/null 2>&1";
+            const std::string arguments = state.setAside ? "'" + std::string(UserFolder) + "' Pilot older slot"
+                                                         : "'" + folder + "' slot " + state.kind;
+            const std::string script = std::string("sh tests/data/bad-files/save-switch/") + state.script + " " +
+                                       arguments + " >/dev/null 2>&1";
             ASSERT_EQ(system(script.c_str()), 0);
             GetPlayerProfile()->credits = 222;
             LogCaptureBegin();
             LevelBrowser browser;
-            if (reading == LIST) browser.FillFromDirectory(folder.c_str());
+            if (reading == LIST) {
+                SettleDeletedProfiles();
+                browser.FillFromDirectory(folder.c_str());
+            }
             if (reading == LOAD) ReadSaveGame("slot");
             if (reading == SAVE) {
                 EXPECT_TRUE(WriteSaveGame("slot"));
@@ -237,6 +252,7 @@ TEST_F(SaveGames, WhatOlderBuildsLeftHalfWayIsPutBackWhole)
             LogCaptureEnd();
             EXPECT_TRUE(Files("slot") == (reading == SAVE ? fresh : old)) << "the save is whole";
             EXPECT_FALSE(std::filesystem::exists(folder + ".saving")) << "nothing is left half-way";
+            EXPECT_FALSE(std::filesystem::exists(std::string(UserFolder) + "/savefiles/Pilot.deleted"));
         }
 }
 
