@@ -290,7 +290,7 @@ bool ProfileReading::Read(const char* file, bool quiet)
         Log("ERROR opening profile %s\n", file);
         return false;
     }
-    Log("Openend profile %s\n", file);
+    Log("Opened profile %s\n", file);
     std::string text;
     ReadFileText(opened, &text);
     fclose(opened);
@@ -377,7 +377,7 @@ bool PlayerProfile::Save(const char* path, bool inGame)
         Log("ERROR opening profile %s\n", path);
         return false;
     }
-    Log("Openend profile %s\n", path);
+    Log("Opened profile %s\n", path);
     bool written = WriteProfile(file, *this, inGame);
     written = SyncFile(file) && written;
     written = fclose(file) == 0 && written;

@@ -155,11 +155,13 @@ void UnitTitle(Agent* agent, char* out, size_t size)
         snprintf(out, size, "(%d) %s", player ? player->level : 0, player ? player->name : "");
         return;
     }
-    const char* typeName = agent->agentType ? agent->agentType->name : "none";
-    if (StrICmp(typeName, "none") == 0)
+    // The type's name as the player reads it (its short description), not the script's name
+    // for it; a type without one shows the unit's own name.
+    const char* shown = agent->agentType && agent->agentType->shortDescription ? agent->agentType->shortDescription : "";
+    if (!*shown || StrICmp(shown, "none") == 0)
         CopyText(name, sizeof name, agent->name);
     else
-        CopyText(name, sizeof name, GuiDisplayText(typeName));
+        CopyText(name, sizeof name, GuiDisplayText(shown));
     snprintf(out, size, "(%d) %s", agent->botLevel, name);
 }
 

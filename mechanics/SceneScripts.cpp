@@ -979,7 +979,7 @@ bool Scene::ReadSceneFile(const char* path)
 {
     std::string text;
     if (!ReadDataScript(path, &text)) return false;
-    Log("Openend file %s\n", path);
+    Log("Opened file %s\n", path);
     char name[MAX_PATH_TEXT];
     GetFileName(path, name);
     Lexer in(text.data(), text.size(), SCENE_RULES, name);

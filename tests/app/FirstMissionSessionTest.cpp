@@ -614,67 +614,86 @@ uint64_t LevelChecksum()
     return sum;
 }
 
-// A machine the level is played on: its clock, and which frames it draws.
+// A machine the level is played on: its clock, which frames it draws, and how many times one
+// program plays the level.
 struct Machine {
     const char* name;
     bool slow;
     int drawEvery;
+    int plays;
 };
 void PrintTo(const Machine& machine, std::ostream* out) { *out << machine.name; }
 
-class FirstMissionLevel : public FirstMissionSession, public testing::WithParamInterface<Machine> {};
+// Where the level stands after its two minutes, on every machine and at every play.
+constexpr uint64_t PINNED_END = 14604152659980219264ull;
+
+class FirstMissionLevel : public FirstMissionSession, public testing::WithParamInterface<Machine> {
+protected:
+    // The second story mission from its start, played two minutes the same way on the machine.
+    void PlayTwoMinutes(const Machine& machine)
+    {
+        SetWallClock(machine.slow ? Crawl : nullptr);
+        const bool into = IntoTheFirstMission(99, 1);
+        SetWallClock(nullptr);
+        ASSERT_TRUE(into);
+        Agent* rig = GetPlayerRig();
+        Entity* beacon = Named("survey_beacon");
+        Entity* camp = Named("Scavenger_camp");
+        ASSERT_TRUE(rig && beacon && camp);
+        ScopedGlobal<int> drawing{drawEvery, machine.drawEvery};
+        const float start = MissionTime;
+
+        Key(DIK_TAB);
+        ASSERT_EQ(TheGame->GetFirstSelected(), rig) << "the key took the rig";
+        Key(DIK_C, "c");
+        EXPECT_GT(TheScanEffects.GetCooldown(rig), 0.0f) << "the Scan key scanned";
+        const float scanned = MissionTime;
+        Play(1.5f, 0.1f, [] { return true; });
+        EXPECT_TRUE(TheEvents && TheEvents->oreDiscovered) << "the scan found the ore beside the landing site";
+
+        FightYourWayTo(rig, beacon->GetPosition(), 5.0f, 0.0f, 100.0f);
+        Key(DIK_TAB);  // the camera to the rig, and the beacon into the picture
+        Play(2.0f, 0.1f, [] { return true; });
+        const Objective* found = TheObjectives->FindByName(0, "survey_beacon");
+        EXPECT_TRUE(found && (found->flags & OBJECTIVE_DONE)) << "the beacon was found";
+        EXPECT_EQ(TheScanEffects.GetCooldown(rig), 0.0f) << "the scan's wait ran out " << MissionTime - scanned << " s after it";
+
+        FightYourWayTo(rig, camp->GetPosition(), 8.0f, 20.0f, 120.0f - (MissionTime - start));
+        Play(120.0f - (MissionTime - start), 0.1f, [] { return true; });
+        const MwcGenerator mwc = RandomMWCState();
+        SCOPED_TRACE(testing::Message() << "the level's generator at " << RandState() << ", the program's at " << mwc.z
+                                        << " " << mwc.w);
+        EXPECT_EQ(DrawsWhileLookOnly(), 0) << "draws of the game's sequences while drawing";
+        EXPECT_EQ(LevelChecksum(), PINNED_END) << "the pinned end of the level";
+    }
+};
 
 // A level's course follows from its seed and the player's orders alone, not from the machine's
-// speed nor from which frames are drawn. The second story mission is played on a fast machine
-// that draws every frame, on a machine so slow that every wait on the clock runs out (the
-// loading's tips turn over at each phase, the warm-up does one draw a pass) and that draws every
-// tenth frame, and on one that draws none, each a test of its own so that the three play side by
-// side. Each time it is played two minutes the same way: the rig, taken by its key, scans where
-// it lands with the Scan key, fights its way to the survey beacon, finds it, and goes on toward
-// the camp. Nothing was drawn from the game's sequences while a frame or the loading screen was
-// drawn, and the end is the pinned one, so all three plays end the same and a machine that plays
-// it otherwise fails here.
+// speed, nor from which frames are drawn, nor from what the program played before. The second
+// story mission is played on a fast machine that draws every frame, on a machine so slow that
+// every wait on the clock runs out (the loading's tips turn over at each phase, the warm-up does
+// one draw a pass) and that draws every tenth frame, and on one that draws none, each a test of
+// its own so that they play side by side; a fourth test plays it twice in one program (no frame
+// drawn, the cheapest), the second time after the first has ended and left for the main menu,
+// as a player who starts the mission again does. Each time it is played two minutes the same way: the rig, taken by its key, scans
+// where it lands with the Scan key, fights its way to the survey beacon, finds it, and goes on
+// toward the camp. Nothing was drawn from the game's sequences while a frame or the loading
+// screen was drawn, and every play ends at the pinned end, so that a machine that plays it
+// otherwise, or a level that keeps something of the one before, fails here.
 TEST_P(FirstMissionLevel, ALevelPlaysTheSameOnASlowMachineAsOnAFastOne)
 {
     const Machine& machine = GetParam();
-    SetWallClock(machine.slow ? Crawl : nullptr);
-    const bool into = IntoTheFirstMission(99, 1);
-    SetWallClock(nullptr);
-    ASSERT_TRUE(into);
-    Agent* rig = GetPlayerRig();
-    Entity* beacon = Named("survey_beacon");
-    Entity* camp = Named("Scavenger_camp");
-    ASSERT_TRUE(rig && beacon && camp);
-    ScopedGlobal<int> drawing{drawEvery, machine.drawEvery};
-    const float start = MissionTime;
-
-    Key(DIK_TAB);
-    ASSERT_EQ(TheGame->GetFirstSelected(), rig) << "the key took the rig";
-    Key(DIK_C, "c");
-    EXPECT_GT(TheScanEffects.GetCooldown(rig), 0.0f) << "the Scan key scanned";
-    const float scanned = MissionTime;
-    Play(1.5f, 0.1f, [] { return true; });
-    EXPECT_TRUE(TheEvents && TheEvents->oreDiscovered) << "the scan found the ore beside the landing site";
-
-    FightYourWayTo(rig, beacon->GetPosition(), 5.0f, 0.0f, 100.0f);
-    Key(DIK_TAB);  // the camera to the rig, and the beacon into the picture
-    Play(2.0f, 0.1f, [] { return true; });
-    const Objective* found = TheObjectives->FindByName(0, "survey_beacon");
-    EXPECT_TRUE(found && (found->flags & OBJECTIVE_DONE)) << "the beacon was found";
-    EXPECT_EQ(TheScanEffects.GetCooldown(rig), 0.0f) << "the scan's wait ran out " << MissionTime - scanned << " s after it";
-
-    FightYourWayTo(rig, camp->GetPosition(), 8.0f, 20.0f, 120.0f - (MissionTime - start));
-    Play(120.0f - (MissionTime - start), 0.1f, [] { return true; });
-    const MwcGenerator mwc = RandomMWCState();
-    SCOPED_TRACE(testing::Message() << "the level's generator at " << RandState() << ", the program's at " << mwc.z
-                                    << " " << mwc.w);
-    EXPECT_EQ(DrawsWhileLookOnly(), 0) << "draws of the game's sequences while drawing";
-    EXPECT_EQ(LevelChecksum(), 14604152659980219264ull) << "the pinned end of the level";
+    for (int play = 1; play <= machine.plays && !HasFatalFailure(); ++play) {
+        SCOPED_TRACE(testing::Message() << "play " << play << " of the program");
+        PlayTwoMinutes(machine);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Machines, FirstMissionLevel,
-                         testing::Values(Machine{"FastEveryFrameDrawn", false, 1}, Machine{"SlowEveryTenthFrameDrawn", true, 10},
-                                         Machine{"FastNoFrameDrawn", false, 0}),
+                         testing::Values(Machine{"FastEveryFrameDrawn", false, 1, 1},
+                                         Machine{"SlowEveryTenthFrameDrawn", true, 10, 1},
+                                         Machine{"FastNoFrameDrawn", false, 0, 1},
+                                         Machine{"FastNoFrameDrawnTwiceInOneProgram", false, 0, 2}),
                          [](const testing::TestParamInfo<Machine>& info) { return std::string(info.param.name); });
 
 TEST_F(FirstMissionSession, OnBeginnerTheRigSeesWhatHitsItAndWalksBackOutOfALair)

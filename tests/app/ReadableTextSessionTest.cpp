@@ -712,6 +712,7 @@ TEST_P(ReadableText, EveryScreenOfAMissionIsReadable)
     Record(drawn, true);
     {
         SCOPED_TRACE("miner");
+        EXPECT_NE(drawn.Find("(0) Miner"), nullptr) << "titled with its name as the player reads it";
         const DrawnFrame::Text* capacity = drawn.Find("Capacity:");
         ASSERT_NE(capacity, nullptr);
         GuiMeter* meter = TheEntityInfoGui->cargoMeter;

@@ -282,10 +282,14 @@ void OneUpdateOfASkirmish(benchmark::State& state)
             const std::vector<Agent*>& other = sides[1 - side];
             if (!other.empty()) sides[side][i]->MoveTo(other[i % other.size()]->GetPosition(), true);
         }
-    auto health = [&sides]() {
+    // Held by id: a unit that falls goes back to the pool and is reset there, whole and at full
+    // health, so its old pointer would count it among the living.
+    std::vector<EntityRef> units;
+    for (const auto& side : sides) units.insert(units.end(), side.begin(), side.end());
+    auto health = [&units]() {
         double sum = 0;
-        for (const auto& side : sides)
-            for (Agent* agent : side) sum += agent->GetHealth();
+        for (const EntityRef& unit : units)
+            if (Entity* agent = unit.GetLive()) sum += agent->GetHealth();
         return sum;
     };
     const double healthBefore = health();
@@ -300,10 +304,9 @@ void OneUpdateOfASkirmish(benchmark::State& state)
     times.Report(state);
     state.counters["shots_in_flight"] = (double)shots / (double)UPDATES;
     state.counters["health_lost"] = healthBefore > 0 ? 1.0 - health() / healthBefore : 0.0;
-    state.counters["agents"] = (double)(sides[0].size() + sides[1].size());
+    state.counters["agents"] = (double)units.size();
     int alive = 0;
-    for (const auto& side : sides)
-        for (Agent* agent : side) alive += (agent->flags & ENTITY_DEAD) ? 0 : 1;
+    for (const EntityRef& unit : units) alive += unit.GetLive() ? 1 : 0;
     state.counters["still_alive"] = (double)alive;
 }
 BENCHMARK(OneUpdateOfASkirmish)->Unit(benchmark::kMicrosecond)->Iterations(UPDATES);

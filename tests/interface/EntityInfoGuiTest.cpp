@@ -236,6 +236,21 @@ TEST_F(EntityInfoGuiTest, TheUnitPageReadsAsTheUnitStands)
     bot->attackRange = 12.5f;
     std::vector<std::string> page = Page(bot);
     EXPECT_TRUE(Has(page, "(10) Scout")) << "a unit of no type is titled with its own name";
+    // A unit of a type is titled with the type's name as the player reads it, never with the
+    // script's name for it; a type without one leaves the unit's own name.
+    AgentType type;
+    strcpy(type.name, "scout_bot");
+    strcpy(bot->name, "scout_bot");
+    bot->agentType = &type;
+    const struct {
+        const char* shortDescription;
+        const char* title;
+    } titles[] = {{"Scout", "(10) Scout"}, {"None", "(10) scout_bot"}, {"", "(10) scout_bot"}};
+    for (const auto& t : titles) {
+        type.shortDescription = t.shortDescription;
+        EXPECT_TRUE(Has(Page(bot), t.title)) << t.shortDescription << ": " << ::testing::PrintToString(Page(bot));
+    }
+    bot->agentType = nullptr;
     EXPECT_STREQ(display->healthMeter->text, "    80/100");
     EXPECT_STREQ(display->experienceMeter->text, "XP: 8200/8200");
     EXPECT_FLOAT_EQ(display->experienceMeter->value, 100.0f);

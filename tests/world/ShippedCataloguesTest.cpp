@@ -164,6 +164,9 @@ TEST_F(ShippedCatalogues, LoadWithoutAWarningAndEveryMeshAndAnimationResolves)
         }
         EXPECT_NE(type->shortDescription, GameText("<unknown>"));
         EXPECT_NE(type->longDescription, GameText("<unknown>"));
+        // Without a name of its own the information panel titles the unit by the script's name.
+        EXPECT_STRCASENE(type->shortDescription, "none") << "the type names itself (SHORTDESC)";
+        EXPECT_STRNE(type->shortDescription, "");
     }
 
     for (auto* node = game.buildItems->items.head; node; node = node->next) {

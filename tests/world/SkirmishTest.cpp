@@ -71,9 +71,11 @@ protected:
     ScopedGlobal<CombatHooks*> installedListener{TheCombatHooks, &listener};
 };
 
-// A bot's state before a frame.
+// A bot's state before a frame, the bot held by its id: one that falls in the frame may be back
+// in the pool after it, reset whole.
 struct BotBefore {
-    Agent* agent;
+    EntityRef ref;
+    Agent* agent;  // after the frame: the bot while the level still holds it, else null
     int kills, experience, level;
     float baseMaxHealth, damage;
 };
@@ -132,8 +134,8 @@ TEST_F(Skirmish, PlayerBotsWithEveryWeaponBeatAScavengerBandAndEarnExperienceLev
         std::vector<BotBefore> before;
         for (const EntityRef& ref : bandRefs)
             if (Agent* bot = static_cast<Agent*>(ref.GetLive()))
-                before.push_back({bot, bot->kills, bot->botExperience, bot->botLevel, bot->maxHealth,
-                                  bot->GetDamage(bot->weapon)});
+                before.push_back({EntityRef(bot), nullptr, bot->kills, bot->botExperience, bot->botLevel,
+                                  bot->maxHealth, bot->GetDamage(bot->weapon)});
         if (Entity* b = boss.GetLive()) bossLastSeen = b->GetPosition();
         itemsBefore.clear();
         for (Scene::Node* node = TheScene.FirstInList(SEGMENT_ITEM); node; node = TheScene.NextInList(node))
@@ -150,7 +152,9 @@ TEST_F(Skirmish, PlayerBotsWithEveryWeaponBeatAScavengerBandAndEarnExperienceLev
             e.dead = dead;
         }
         std::vector<const BotBefore*> scorers;
-        for (const BotBefore& b : before) {
+        for (BotBefore& b : before) {
+            b.agent = static_cast<Agent*>(b.ref.Get());
+            if (!b.agent) continue;
             if (b.agent->kills > b.kills) scorers.push_back(&b);
             int gained = b.agent->botLevel - b.level;
             EXPECT_EQ(b.agent->botLevel, LevelByTable(b.agent->botExperience)) << b.agent->name;
