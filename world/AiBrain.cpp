@@ -434,8 +434,10 @@ void AIBrain::TrackFight(Agent* agent, float step)
         fightStanding = 0.0f;
         return;
     }
-    // A shot this think, or a step closer than ever in this fight, is progress.
-    if (SinceLastShot(agent) < 0.001f || distance < fightClosest - 1.0f) {
+    // A shot this think, a step closer than ever in this fight, or a walk under way (the way
+    // round a wall or a river; the leash bounds how far) is progress.
+    const bool walking = agent->HasStanceBits() && agent->moveStanding < 0.5f;
+    if (SinceLastShot(agent) < 0.001f || distance < fightClosest - 1.0f || walking) {
         fightClosest = std::fmin(fightClosest, distance);
         fightStanding = 0.0f;
         return;

@@ -17,9 +17,9 @@
 // attack on a foe that fights back; one sent at a building, or at a foe that leaves it alone,
 // answers whoever hurts it meanwhile and then goes back to its ordered target.
 //
-// Nothing goes on for good that gets nowhere. A fight in which the unit neither closes in nor
-// fires for a few seconds is let go, as at the leash; an attacker with no spot within the leash
-// to fire at it from is not taken up at all. An ordered attack on a foe that can fight back is
+// Nothing goes on for good that gets nowhere. A fight in which the unit neither walks, closes
+// in nor fires for a few seconds is let go, as at the leash; an attacker with no spot within
+// the leash to fire at it from is not taken up at all. An ordered attack on a foe that can fight back is
 // kept while it gets somewhere, and yields to whoever beats the unit once it stands. A plain
 // move that stands while the unit is beaten, or held up among the enemy, ends there, and
 // the unit answers.
@@ -59,7 +59,8 @@ enum AIMode : int {
 constexpr int MINE_STEP_RETURN_TO_DROPOFF = 5;
 // An enemy holds a target this long before it weighs turning on whoever hurts it most.
 constexpr float RETARGET_AFTER_SECONDS = 5.0f;
-// A fight in which the unit neither got closer to its foe nor fired for this long goes nowhere.
+// A fight in which the unit neither walked, got closer to its foe nor fired for this long goes
+// nowhere.
 constexpr float FIGHT_GOES_NOWHERE = 2.0f;
 // A plain move that has stood this long while the unit was beaten ends where it stands; one
 // held up this long with the enemy in sight ends too.
