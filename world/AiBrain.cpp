@@ -81,12 +81,13 @@ bool HasFiringSpot(const Agent* agent, const Vec3& tiedAt, const Entity* foe)
     int column, row;
     if (reach <= 0.0f || !grid->WorldToCell(at, &column, &row)) return false;
     const int cells = (int)std::ceil(reach / grid->cellSize);
+    const float leash = Leash(agent);
     for (int dy = -cells; dy <= cells; ++dy)
         for (int dx = -cells; dx <= cells; ++dx) {
             const GridCell* cell = grid->GetCell(column + dx, row + dy);
             if (!cell || !(cell->flags & CELL_WALKABLE) || grid->CannotReach(own, cell)) continue;
             const Vec3 spot = grid->CellToWorld(column + dx, row + dy);
-            if (GetGroundDistance(spot, at) <= reach && GetGroundDistance(spot, tiedAt) <= Leash(agent)) return true;
+            if (GetGroundDistance(spot, at) <= reach && GetGroundDistance(spot, tiedAt) <= leash) return true;
         }
     return false;
 }
@@ -105,11 +106,14 @@ bool CanFightBack(Entity* foe)
     return (agent->classWord & AGENT_CLASS_MELEE) || agent->GetItemWeapons(weapons, Agent::MAX_ITEM_WEAPONS) > 0;
 }
 
+// A hit this recent means a foe hurts the agent now.
+constexpr float HURT_LATELY = 2.0f;
+
 // Whether a foe hurt the agent within the last moments.
 bool HurtLately(const Agent* agent)
 {
     for (int i = 0; i < agent->threatCount; ++i)
-        if (agent->threats[i].attacker.GetLive() && MissionTime - agent->threats[i].lastHit < 2.0f) return true;
+        if (agent->threats[i].attacker.GetLive() && MissionTime - agent->threats[i].lastHit < HURT_LATELY) return true;
     return false;
 }
 
@@ -147,13 +151,12 @@ Entity* TopAttacker(Agent* agent)
         Entity* attacker = record.attacker.GetLive();
         if (!attacker || !(attacker->flags & ENTITY_AGENT) || attacker->alignment != ALIGN_ENEMY) continue;
         if (IsCloakedAgent(attacker) || (noAir && static_cast<Agent*>(attacker)->IsAirUnit())) continue;
-        if (BeyondTheLeash(agent, at, attacker)) continue;
+        if (record.threat <= most || BeyondTheLeash(agent, at, attacker)) continue;
+        // The search for ground to fire from, last: only for an attacker that would be answered.
         if (!HasFiringSpot(agent, agent->brain && agent->brain->holdsPlace ? agent->brain->fightOrigin : at, attacker))
             continue;
-        if (record.threat > most) {
-            most = record.threat;
-            top = attacker;
-        }
+        most = record.threat;
+        top = attacker;
     }
     return top;
 }
