@@ -63,10 +63,12 @@ void PlaceRig(Agent* rig, const Vec3& start, bool loading)
     if (!rig) return;
     rig->SetPosition(start);
     rig->moveTarget = start;
+    // Placed: its first update puts it on the ground and in its cell.
+    rig->flags |= ENTITY_PLACED;
     if (!(rig->flags & ENTITY_PLAYER)) {
         rig->flags |= ENTITY_PLAYER;
         rig->flags &= ~ENTITY_DEAD;
-        rig->flags |= ENTITY_AGENT | ENTITY_AI | ENTITY_PLACED;
+        rig->flags |= ENTITY_AGENT | ENTITY_AI;
         rig->alignment = ALIGN_PLAYER;
         rig->classWord |= AGENT_CLASS_SCAN;
     }

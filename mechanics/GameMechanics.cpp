@@ -148,15 +148,11 @@ void GameMechanics::EndLevel()
         delete entity;
     }
     if (splats) splats->ClearActive();
-    // The rig comes home mended, standing nowhere until the next level places it.
+    // The rig comes home mended, standing nowhere until the next level places it: what it had
+    // of this level (its death too) goes as it goes from every unit of it.
     for (Entity* rig : rigs) {
-        // Its last order, fight and timers belonged to this level: the next one starts it idle.
-        if (rig->flags & ENTITY_AGENT) static_cast<Agent*>(rig)->LeaveLevel();
-        rig->flags &= ~ENTITY_DEAD;
+        rig->ResetLevelState();
         rig->SetHealth(rig->GetMaxHealth());
-        rig->velocity = Vec3(0.0f, 0.0f, 0.0f);
-        rig->moveTarget = rig->GetPosition();
-        rig->LeaveGridCell();
     }
 
     if (TheGrowthDB) TheGrowthDB->ClearInstances();

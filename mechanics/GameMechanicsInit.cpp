@@ -252,8 +252,12 @@ bool GameMechanics::StartLevel()
     MissionRecord* mission = MissionScreen::GetCurrentMission();
 
     MapGenerator* maps = CreateMapGenerator();
-    // The player's rig is the current profile's; the population puts it at the start.
-    maps->rig = GetPlayerRig();
+    // The player's rig is the current profile's; the population puts it at the start. It comes
+    // from the level before (or from the profile), and enters this one as the level's own units
+    // are made: nothing of where it was, or of how it fared there, comes with it.
+    Agent* rig = GetPlayerRig();
+    if (rig) rig->ResetLevelState();
+    maps->rig = rig;
     if (maps->heightsReady <= 0) {
         ShowLoadingScreen("Generating random level", 0.66f, true);
         TheLevelGenerator.Layout(mission);

@@ -47,44 +47,59 @@ void Agent::Reset(bool full)
     flags |= ENTITY_AGENT;
     size = 3.0f;
     damage = 10.0f;
-    sinceReset = 0.0f;
-    attackTimer = 0.0f;
-    fireToggle = 0;
 
     classWord = 0;
     commandWord = COMMAND_MOVE | COMMAND_ATTACK | COMMAND_STOP;
-    aiMode = 0;
-    groupId = -1;
-    // A new agent has no path yet; one taken back into use gives its route back to the pool.
-    if (full)
-        path = nullptr;
-    else
-        ForgetPath();
-    if (full)
-        moveQueue.Init(AGENT_MOVE_QUEUE_SIZE);
-    else
-        moveQueue.Clear();
-    // A full reset makes the brain; an agent taken into use again gives back the job it ran
-    // for whoever it was before.
+    if (full) moveQueue.Init(AGENT_MOVE_QUEUE_SIZE);
     if (full) {
         delete brain;
         brain = new AIBrain();
-    } else if (brain && brain->job) {
-        TaskManager::Get()->ReleaseJob(brain->job);
     }
-    if (brain) brain->Init();
     brainKind = BRAIN_NONE;
     agentType = nullptr;
     ReleaseAttachments();
     delete[] equipment;
     equipment = nullptr;
     equipmentCount = 0;
-    target.Clear();
     noticeRange = 25.0f;
     attackRange = 15.0f;
     meleeAttackTime = 2.0f;
-    stepTarget = GetPosition();
     speed = 10.0f;
+    oreCapacity = 40.0f;
+    miningAmount = 5.0f;
+    upgradeFlags = 0;
+    botExperience = 0;
+    botLevel = 0;
+    MakeLevelState(full);
+}
+
+void Agent::ResetLevelState()
+{
+    // Whatever it still keeps going in the level it leaves ends with it.
+    EndOwnedEffects();
+    Entity::ResetLevelState();
+    MakeLevelState(false);
+}
+
+void Agent::MakeLevelState(bool made)
+{
+    sinceReset = 0.0f;
+    classWord &= ~AGENT_LEVEL_BITS;
+    aiMode = 0;
+    groupId = -1;
+    // The route goes back to the pool, the job to the task manager: whoever the agent was
+    // before, or wherever it stood, they are not its any more.
+    if (!made) ForgetPath();
+    path = nullptr;
+    moveQueue.Clear();
+    if (brain) {
+        if (!made && brain->job) TaskManager::Get()->ReleaseJob(brain->job);
+        // A new brain's state, whole: its fight, its moves to come back to, and whatever else
+        // a brain learns to keep.
+        *brain = AIBrain();
+    }
+    target.Clear();
+    stepTarget = GetPosition();
     currentSpeed = 0.0f;
     previousTarget = Vec3();
     waitTime = 0.0f;
@@ -97,8 +112,6 @@ void Agent::Reset(bool full)
     dropOff.Clear();
     oreLoad = 0.0f;
     loadValue = 0.0f;
-    oreCapacity = 40.0f;
-    miningAmount = 5.0f;
     workTimer = 0.0f;
     lastMinePosition = Vec3(0.0f, 0.0f, 0.0f);
     rememberMine = false;
@@ -107,48 +120,26 @@ void Agent::Reset(bool full)
     cloakTime = 0.0f;
     mineTimer = 0.0f;
     mines = 1;
+    // Their owner ended them (EndOwnedEffects) as it left the level it had them in.
     healingEffect = nullptr;
     workEffect = nullptr;
     workSound = -1;
-    ForgetFights();
-    upgradeFlags = 0;
+    for (StatusEffect& effect : statusEffects) effect = StatusEffect{0, 0.0f, 0.0f, 0.0f, 0.0f, EntityRef()};
+    statusCount = 0;
+    for (ThreatRecord& threat : threats) threat = ThreatRecord{EntityRef(), 0.0f, 0.0f};
+    threatCount = 0;
+    engagedTime = 0.0f;
     processTimer = 0.0f;
-    botExperience = 0;
-    botLevel = 0;
     pathRetryTime = 0.0f;
     goalBlockedTime = 0.0f;
     walkRoundFailed = 0;
     moveStanding = 0.0f;
     moveAnchor = Vec3();
     thinkOffset = 0.0f;
-}
-
-void Agent::LeaveLevel()
-{
-    if (brain) {
-        brain->ClearJob();
-        brain->Init();
-        brain->SetMode(AI_MODE_IDLE);
-    }
-    activeBuilding.Clear();
-    activeObject.Clear();
-    mine.Clear();
-    dropOff.Clear();
-    target.Clear();
-    ResetMovement();
-    // It lands on the next level facing as every rig lands.
-    yaw = targetYaw = 0.0f;
-    MatrixRotationY(&rotation, 0.0f);
-    ageTimers[0] = ageTimers[1] = 0.0f;
-    thinkOffset = 0.0f;
-    sinceReset = 0.0f;
+    // Its weapons start the level as a new unit's do: each waits out its interval.
     attackTimer = 0.0f;
     fireToggle = 0;
-    workTimer = mineTimer = processTimer = 0.0f;
-    freezeTime = cloakTime = 0.0f;
-    classWord &= ~AGENT_CLOAKED;
-    ForgetFights();
-    EndOwnedEffects();
+    for (int i = 0; i < attachmentCount; ++i) attachments[i].clock = 0.0f;
 }
 
 void Agent::EndOwnedEffects()
@@ -157,15 +148,6 @@ void Agent::EndOwnedEffects()
     WorkBeam::Stop(this);
     healingEffect = nullptr;
     Entity::EndOwnedEffects();
-}
-
-void Agent::ForgetFights()
-{
-    for (StatusEffect& effect : statusEffects) effect = StatusEffect{0, 0.0f, 0.0f, 0.0f, 0.0f, EntityRef()};
-    statusCount = 0;
-    for (ThreatRecord& threat : threats) threat = ThreatRecord{EntityRef(), 0.0f, 0.0f};
-    threatCount = 0;
-    engagedTime = 0.0f;
 }
 
 bool Agent::GetWorldBounds(Vec3* min, Vec3* max)

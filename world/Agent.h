@@ -45,6 +45,11 @@ constexpr uint32_t AGENT_CLASS_END_BOSS = 0x2000000;
 constexpr uint32_t AGENT_ORDERED_MOVE = 0x4000000;
 constexpr uint32_t AGENT_CLOAKED = 0x8000000;
 constexpr uint32_t AGENT_CLASS_ALTERNATING_SHOT = 0x10000000;
+// The class bits a level gives an agent (its moves, a health node's care, its cloak, being seen,
+// spawned or an objective there); the others are its unit type's traits.
+constexpr uint32_t AGENT_LEVEL_BITS = AGENT_MOVING | AGENT_STEPPING | AGENT_WAITING | AGENT_HEALING |
+                                      AGENT_DISCOVERED | AGENT_SPAWNED | AGENT_OBJECTIVE | AGENT_ORDERED_MOVE |
+                                      AGENT_CLOAKED;
 
 // Agent::commandWord
 constexpr uint32_t COMMAND_MOVE = 0x1;
@@ -153,10 +158,13 @@ public:
     // The agent part only. A full reset builds the move queue; otherwise it is emptied, and
     // the attachments and equipment the agent had are let go.
     void Reset(bool full);
-    // What of the agent belonged to the level it leaves: its order, its fight, its path, its
-    // timers and what burns on it. The rig keeps its equipment and experience for the next
-    // level, and only those: a level plays the same whatever level the rig came from.
-    void LeaveLevel();
+    // What of the agent belongs to the level it stands in, made as for a new agent (the same
+    // code makes both): its order, brain, fight and attackers, path and moves, what it works
+    // on, its load, timers and weapons' clocks, what burns on it, its death. What it is and
+    // carries (type, traits, equipment, weapons, experience, health) stays. The player's rig
+    // goes through it when a level ends and when the next starts, so it enters every level as
+    // a unit made for it does.
+    void ResetLevelState() override;
     // The mesh's box grown by the boxes of the attached meshes.
     bool GetWorldBounds(Vec3* min, Vec3* max) override;
     // The pick ray against the mesh and every attached mesh: the box turned with the agent,
@@ -287,7 +295,7 @@ public:
     uint32_t commandWord;
     int aiMode;
     int groupId;
-    Path* path;
+    Path* path = nullptr;
     WaypointQueue moveQueue;
     AIBrain* brain;  // the agent's own, made by a full reset
     int brainKind;   // from the unit type, for the brain to think by
@@ -375,6 +383,6 @@ private:
     void Think(float step);
     void UpdateMeshes(float step);
     void ReleaseAttachments();
-    // No status effect on it, no attacker in its list, no time in a fight.
-    void ForgetFights();
+    // The agent part of the level state; made: the agent is being built (nothing to give back).
+    void MakeLevelState(bool made);
 };

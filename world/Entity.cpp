@@ -64,36 +64,20 @@ Entity::~Entity()
 
 void Entity::Reset()
 {
-    // A reset entity stands nowhere and owns no mesh any more.
-    LeaveGridCell();
+    // A reset entity owns no mesh any more.
     FreeOwnedMeshes();
     CopyText(name, sizeof name, "none");
     typeName[0] = 0;
-    CopyText(statusText, sizeof statusText, "none");
-    id = NextEntityId++;
-    flags = ENTITY_SIZE_PENDING;
-    died_ = false;
+    flags = 0;
     MatrixIdentity(&world);
-    MatrixIdentity(&rotation);
-    targetYaw = 0.0f;
-    yaw = 0.0f;
     size = 1.0f;
     scale = 1.0f;
-    previousYaw = yaw;
     mesh = nullptr;
     for (IndexedMesh*& state : meshStates) state = nullptr;
     meshCount = 0;
     collisionMesh = nullptr;
-    ambientOverride = 0;
-    updateFrame = -1;
-    cullFrame = -1;
-    visible = 0;
-    fogSeenFrame = -1;
-    ageTimers[0] = ageTimers[1] = 0.0f;
-    controlGroup = -1;
     health = 100.0f;
     maxHealth = 100.0f;
-    sinceReset = 0.0f;
     damage = 0.0f;
     shield = 0.0f;
     maxShield = 0.0f;
@@ -102,18 +86,42 @@ void Entity::Reset()
     attachBone = nullptr;
     attachParent = nullptr;
     attachOffset = Vec3();
-    velocity = Vec3();
-    moveTarget = Vec3();
-    gridCell = nullptr;
     delete weapon;
     weapon = nullptr;
     kills = 0;
+    splatLayer = 0;
+    lit = 1;
+    Entity::ResetLevelState();
+}
+
+void Entity::ResetLevelState()
+{
+    // It stands nowhere until the level places it.
+    LeaveGridCell();
+    CopyText(statusText, sizeof statusText, "none");
+    id = NextEntityId++;
+    flags = (flags & ~ENTITY_LEVEL_FLAGS) | ENTITY_SIZE_PENDING;
+    died_ = false;
+    SetPosition(Vec3());
+    MatrixIdentity(&rotation);
+    targetYaw = 0.0f;
+    yaw = 0.0f;
+    previousYaw = yaw;
+    ambientOverride = 0;
+    updateFrame = -1;
+    cullFrame = -1;
+    visible = 0;
+    fogSeenFrame = -1;
+    ageTimers[0] = ageTimers[1] = 0.0f;
+    controlGroup = -1;
+    sinceReset = 0.0f;
+    velocity = Vec3();
+    moveTarget = Vec3();
+    // Its effects were ended with the level it left (EndOwnedEffects).
     damageSmoke = nullptr;
     secondEffect = nullptr;
     cameraDistance = 0.0f;
     for (int& corner : gridRect) corner = -1;
-    splatLayer = 0;
-    lit = 1;
     discovered = 0;
 }
 

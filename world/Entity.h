@@ -53,6 +53,10 @@ constexpr uint32_t ENTITY_SNAP_TO_GROUND = 0x20000000;
 constexpr uint32_t ENTITY_MESH_BLOCKER = 0x40000000;  // its mesh, not its box, blocks the cells under it
 // A mesh blocker drawn last cuts the ground away beneath it (a cave mouth, a crater).
 constexpr uint32_t ENTITY_TERRAIN_HOLE = ENTITY_MESH_BLOCKER | ENTITY_DRAWN_LAST;
+// The bits a level gives an entity (its death, its selection, its placing); the others say what
+// the entity is, wherever it stands.
+constexpr uint32_t ENTITY_LEVEL_FLAGS =
+    ENTITY_DYING | ENTITY_DEAD | ENTITY_SELECTION | ENTITY_STAYS_DEAD | ENTITY_PLACED | ENTITY_SNAP_TO_GROUND;
 
 enum Alignment : int { ALIGN_FRIENDLY = 0, ALIGN_ENEMY = 1, ALIGN_NEUTRAL = 2, ALIGN_PLAYER = 3 };
 // The word scene files give a side ("FRIENDLY", "ENEMY", "PLAYER", "NEUTRAL" for any other).
@@ -85,8 +89,14 @@ public:
     Entity& operator=(const Entity&) = delete;
 
     // ---- The interface every world object answers, in slot order.
-    // The defaults of a new entity, with a new id.
+    // The defaults of a new entity, with a new id: what it is, and a new level state.
     virtual void Reset();
+    // What of the entity belongs to the level it stands in, made as for a new entity: a new
+    // id, no death, no cell, place, selection, group, visibility or effects, its clocks at 0.
+    // What it is (name, meshes, health, side, weapon, kills) stays. An entity carried from level
+    // to level (the player's rig) enters each one through this, so that nothing a level gave it
+    // reaches the next, and nothing added to a level's state later is forgotten for it.
+    virtual void ResetLevelState();
     // The middle of the world bounds, or the position without a mesh.
     virtual Vec3 GetCenter();
     // The world box of the mesh (its own box, scaled and moved to the position); false

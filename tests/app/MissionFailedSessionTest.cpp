@@ -1,7 +1,7 @@
 // A lost mission as a player lives it, on the real start-up: nest wasps come upon the rig and
 // bring it down. The "Mission Failed!" window takes the screen and the world stands still; Escape does
 // not take it away. "Load Game" opens the load screen over it, "Restart Mission" plays the
-// mission again with a live rig, and "Abort Mission" leaves for the galaxy's shop with the
+// mission again with a live rig that fires at what comes at it, and "Abort Mission" leaves for the galaxy's shop with the
 // profile as it was saved before the mission, from where the next mission runs unpaused.
 #include "tests/app/PlayerSessionSupport.h"
 
@@ -93,6 +93,20 @@ TEST_F(MissionFailedSession, ARigLostToEnemiesEndsTheMissionUntilItIsRestarted)
     const float restarted = MissionTime;
     Passes(10, 0.1f);
     EXPECT_GT(MissionTime, restarted) << "the mission runs again";
+
+    // The rig that was lost is a new unit of the new level: a scavenger that comes at it is
+    // answered with its guns.
+    Agent* walker = PlaceUnit("scav_small", rig->GetPosition() + Vec3(12.0f, 0.0f, 0.0f), ALIGN_ENEMY);
+    ASSERT_NE(walker, nullptr);
+    const EntityRef foe(walker);
+    const float whole = walker->health;
+    ShotCount fired;
+    PlayWithoutPictures(20.0f, 0.1f, [&] {
+        fired.Step(rig);
+        return foe.GetLive() && foe.GetLive()->health >= whole && rig->IsAlive();
+    });
+    EXPECT_GT(fired.shots, 0) << "the restarted mission's rig fired";
+    EXPECT_TRUE(!foe.GetLive() || foe.GetLive()->health < whole) << "and hit the scavenger";
 }
 
 TEST_F(MissionFailedSession, AbortFromTheFailedWindowLeavesForTheGalaxyWithTheSavedProfile)

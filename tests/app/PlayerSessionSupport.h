@@ -71,6 +71,29 @@ inline Pixels ToPixels(const Image& image)
     return pixels;
 }
 
+// The shots of a unit's weapons, counted frame by frame: the clock of a weapon (the unit's own,
+// or one on a mount) starts again at each of its shots. Counted from where the unit stands now.
+struct ShotCount {
+    int shots = 0;
+    std::vector<float> clocks;
+
+    void Step(const Agent* unit)
+    {
+        const int mounts = unit->AttachmentCount();
+        if (clocks.empty()) {
+            for (int i = 0; i < mounts; ++i) clocks.push_back(unit->Attachment(i).clock);
+            clocks.push_back(unit->attackTimer);
+            return;
+        }
+        clocks.resize(mounts + 1, 0.0f);
+        for (int i = 0; i <= mounts; ++i) {
+            const float clock = i < mounts ? unit->Attachment(i).clock : unit->attackTimer;
+            shots += clock < clocks[i];
+            clocks[i] = clock;
+        }
+    }
+};
+
 class PlayerSession : public ::testing::Test {
 protected:
     void SetUp() override

@@ -111,8 +111,8 @@ TEST_F(LevelEnd, OnlyTheRigStaysMendedAgentsGoHomeAndSharedMeshesSurvive)
     EXPECT_EQ(game.agentTypes->FreeCount(), poolFree);
 }
 
-// The rig's last order belongs to the level it was given in: the next level starts it idle,
-// without the job, its building or its way.
+// The rig's last order belongs to the level it was given in: the next level starts it as a new
+// unit's brain starts, without the job, its building or its way, and alive.
 TEST_F(LevelEnd, TheRigLeavesItsOrderWithTheLevel)
 {
     Agent* rig = Place(NewAgent(ALIGN_PLAYER), 10.0f);
@@ -125,11 +125,13 @@ TEST_F(LevelEnd, TheRigLeavesItsOrderWithTheLevel)
     ASSERT_NE(rig->brain, nullptr);
     ASSERT_NE(rig->brain->SetJob("Build", rig, AI_MODE_BUILD), 0);
     ASSERT_TRUE(rig->moveQueue.Push(Vec3(30.0f, 0.0f, 0.0f)));
+    rig->Die(nullptr);
 
     game.EndLevel();
 
+    EXPECT_FALSE(rig->HasDied()) << "the lost rig comes home alive";
     EXPECT_EQ(rig->brain->job, nullptr);
-    EXPECT_EQ(rig->brain->mode, AI_MODE_IDLE);
+    EXPECT_EQ(rig->brain->mode, AIBrain().mode);
     EXPECT_EQ(rig->activeBuilding.Get(), nullptr);
     EXPECT_EQ(rig->moveQueue.Points().count, 0);
 }
