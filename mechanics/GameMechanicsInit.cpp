@@ -212,6 +212,7 @@ bool GameMechanics::Init()
     // The scan's ring is made now, not at the first scan, which would stall while its effect
     // compiles and its texture loads.
     TheScanEffects.BuildRingMesh();
+    TheScanEffects.Clear();
 
     StartWeather();
 

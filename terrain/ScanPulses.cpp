@@ -83,6 +83,12 @@ ScanEffects::~ScanEffects()
     delete ringMesh;
 }
 
+void ScanEffects::Clear()
+{
+    list.Clear();
+    ShowWait(0.0f);
+}
+
 float ScanEffects::GetCooldown(const Entity* entity) const
 {
     for (const PooledList<ScanRecord>::Node* node = list.head; node; node = node->next)

@@ -53,6 +53,9 @@ public:
     // For every render pass of the terrain: the growing rings are drawn in every pass but the
     // shadow and reflection passes (1 and 2). Drawing changes nothing of the pulses.
     void Draw(int pass);
+    // No pulse and no wait: the pulses of the level before (its rig's wait among them) are not
+    // the next level's. The HUD's button shows the scan ready.
+    void Clear();
     // The unit's wait before its next scan; 0 when it may scan.
     float GetCooldown(const Entity* entity) const;
     // Where the ring's vertices lie for a pulse: inner circle first, then the outer one, on

@@ -8,6 +8,7 @@
 #include "interface/InGameMenu.h"
 #include "interface/MessageWindow.h"
 #include "gui/Label.h"
+#include "gui/MessageDialogGui.h"
 #include "interface/ResultsScreen.h"
 #include "platform/ConfigFile.h"
 #include "platform/Timer.h"
@@ -31,6 +32,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
 
 
 using namespace playersession;
@@ -121,8 +123,21 @@ protected:
     // Headless, as the long walks are played; with `drawEvery` n, every n-th step is a whole
     // pass of the program's loop, frame and all.
     template <typename Each>
-    static void Play(float seconds, float dt, Each each)
+    static void Play(float seconds, float dt, Each given)
     {
+        auto each = [&] {
+            if (everyStep) everyStep();
+            return given();
+        };
+        if (drawEvery <= 0 && frameLength < dt) {
+            // Each step played in the walk's shorter frames, as a faster machine plays it.
+            const int frames = std::max(1, (int)std::lround(dt / frameLength));
+            for (float t = 0.0f; t < seconds; t += dt) {
+                for (int frame = 0; frame < frames; ++frame) PlayWithoutPictures(frameLength, frameLength, [] { return true; });
+                if (!each()) return;
+            }
+            return;
+        }
         if (drawEvery <= 0) {
             PlayWithoutPictures(seconds, dt, each);
             return;
@@ -136,6 +151,11 @@ protected:
         }
     }
     static inline int drawEvery = 0;
+    // The length of a frame the game is played in while nothing is drawn (the steps of the walks
+    // stay as long as they say).
+    static inline float frameLength = 0.1f;
+    // What a walk looks at after every step, whichever helper plays it.
+    static inline std::function<void()> everyStep;
 
     // A key pressed and let go as the keyboard gives it, a letter's character typed with it: the
     // window's messages run its command; then a step of play.
@@ -490,7 +510,17 @@ protected:
             fighters = Fighters();
         }
         EXPECT_EQ(fighters.size(), 2u) << "the factory built two of " << bot;
+        return FindTheBeaconAndRazeTheCamp();
+    }
 
+    // The rig and its fighting bots to the second mission's beacon, then the camp's guards and the
+    // camp. True once the guild calls the mission won.
+    bool FindTheBeaconAndRazeTheCamp()
+    {
+        Agent* rig = GetPlayerRig();
+        Entity* beacon = Named("survey_beacon");
+        Entity* camp = Named("Scavenger_camp");
+        if (!rig || !beacon || !camp) return false;
         // All of them to the beacon, and on to the camp; whatever stands in the way is fought.
         EXPECT_TRUE(FightYourWayTo(rig, beacon->GetPosition(), 5.0f, 0.0f, 300.0f)) << "the rig reached the beacon";
         Press(DIK_TAB);  // the camera to the selected rig, and the beacon into the picture
@@ -614,13 +644,14 @@ uint64_t LevelChecksum()
     return sum;
 }
 
-// A machine the level is played on: its clock, which frames it draws, and how many times one
-// program plays the level.
+// A machine the level is played on: its clock, which frames it draws, how many times one
+// program plays the level, and whether a play in which the rig is lost comes between two.
 struct Machine {
     const char* name;
     bool slow;
     int drawEvery;
     int plays;
+    bool lostBetween;
 };
 void PrintTo(const Machine& machine, std::ostream* out) { *out << machine.name; }
 
@@ -666,6 +697,25 @@ protected:
         EXPECT_EQ(DrawsWhileLookOnly(), 0) << "draws of the game's sequences while drawing";
         EXPECT_EQ(LevelChecksum(), PINNED_END) << "the pinned end of the level";
     }
+
+    // The same mission played until its rig falls: brought down by nest wasps after it has
+    // fought them, and the mission failed.
+    void LoseTheRig()
+    {
+        ASSERT_TRUE(IntoTheFirstMission(99, 1));
+        Agent* rig = GetPlayerRig();
+        ASSERT_NE(rig, nullptr);
+        rig->SetHealth(rig->GetMaxHealth() * 0.2f);
+        for (int i = 0; i < 7; ++i)
+            if (!PlaceUnit("nest_wasp", rig->GetPosition(), ALIGN_ENEMY)) ADD_FAILURE() << "no ground for a wasp";
+        ShotCount fired;
+        PlayWithoutPictures(60.0f, 0.1f, [&] {
+            fired.Step(rig);
+            return !TheInGameMenu->failedShown;
+        });
+        ASSERT_TRUE(TheInGameMenu->failedShown) << "the wasps brought the rig down";
+        EXPECT_GT(fired.shots, 0) << "the rig fought them";
+    }
 };
 
 // A level's course follows from its seed and the player's orders alone, not from the machine's
@@ -675,7 +725,8 @@ protected:
 // one draw a pass) and that draws every tenth frame, and on one that draws none, each a test of
 // its own so that they play side by side; a fourth test plays it twice in one program (no frame
 // drawn, the cheapest), the second time after the first has ended and left for the main menu,
-// as a player who starts the mission again does. Each time it is played two minutes the same way: the rig, taken by its key, scans
+// as a player who starts the mission again does, and after a play between them in which the rig
+// fell and the mission was failed. Each time it is played two minutes the same way: the rig, taken by its key, scans
 // where it lands with the Scan key, fights its way to the survey beacon, finds it, and goes on
 // toward the camp. Nothing was drawn from the game's sequences while a frame or the loading
 // screen was drawn, and every play ends at the pinned end, so that a machine that plays it
@@ -685,15 +736,18 @@ TEST_P(FirstMissionLevel, ALevelPlaysTheSameOnASlowMachineAsOnAFastOne)
     const Machine& machine = GetParam();
     for (int play = 1; play <= machine.plays && !HasFatalFailure(); ++play) {
         SCOPED_TRACE(testing::Message() << "play " << play << " of the program");
+        if (play > 1 && machine.lostBetween) {
+            ASSERT_NO_FATAL_FAILURE(LoseTheRig());
+        }
         PlayTwoMinutes(machine);
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Machines, FirstMissionLevel,
-                         testing::Values(Machine{"FastEveryFrameDrawn", false, 1, 1},
-                                         Machine{"SlowEveryTenthFrameDrawn", true, 10, 1},
-                                         Machine{"FastNoFrameDrawn", false, 0, 1},
-                                         Machine{"FastNoFrameDrawnTwiceInOneProgram", false, 0, 2}),
+                         testing::Values(Machine{"FastEveryFrameDrawn", false, 1, 1, false},
+                                         Machine{"SlowEveryTenthFrameDrawn", true, 10, 1, false},
+                                         Machine{"FastNoFrameDrawn", false, 0, 1, false},
+                                         Machine{"FastNoFrameDrawnTwiceInOneProgram", false, 0, 2, true}),
                          [](const testing::TestParamInfo<Machine>& info) { return std::string(info.param.name); });
 
 TEST_F(FirstMissionSession, OnBeginnerTheRigSeesWhatHitsItAndWalksBackOutOfALair)
@@ -1029,5 +1083,150 @@ void PrintTo(const CampLevel& level, std::ostream* out) { *out << NameOf(level);
 
 INSTANTIATE_TEST_SUITE_P(FirstMissionSession, CampByTheTent, testing::ValuesIn(CAMP_LEVELS),
                          [](const testing::TestParamInfo<CampLevel>& info) { return NameOf(info.param); });
+
+// One player's game in one program, through the galaxy's start button, the mission windows and
+// the in-game menu, on frames of the row's length: the first mission won; the second lost, its
+// rig brought down at the camp; "Restart Mission" from the failed window, the camp fought again
+// with the rig firing, and won; the third started from the galaxy, abandoned from the in-game
+// menu, and started again. Every mission's rig fires at a scavenger that comes at it, however
+// the mission before it ended, and no unit of the player's stands beaten (the watch).
+struct WalkClock {
+    const char* name;
+    float frame;
+};
+
+class OneProgram : public FirstMissionSession, public testing::WithParamInterface<WalkClock> {
+protected:
+    // The galaxy's next mission as the start button starts it, once it is the accepted one.
+    bool StartFromTheGalaxy(int story, int seed)
+    {
+        EXPECT_EQ(FrontEndScreenState, 2) << "the galaxy is shown";
+        // The guild's word over the galaxy is read and closed first.
+        if (TheMessageWindow && TheMessageWindow->shown) ClickOn(TheMessageWindow->closeTextButton);
+        CelestialBody* body = TheGalaxy ? TheGalaxy->FindBodyByStoryId(story) : nullptr;
+        if (!body) return false;
+        body->levelSeed = seed;
+        GetPlayerProfile()->level = std::max(GetPlayerProfile()->level, body->levelMin);
+        TheGalaxy->selectedBody = body;  // as "Accept" on its briefing makes it
+        Passes(1, 0.05f);
+        // The button's face is its lower right part.
+        int x = 0, y = 0;
+        TheGalaxy->startButton->GetScreenPosition(&x, &y);
+        MoveMouseTo(x + TheGalaxy->startButton->width * 2 / 3, y + TheGalaxy->startButton->height * 2 / 3);
+        Click(0);
+        EXPECT_EQ(TheGame->state, GAME_STATE_LOAD_PENDING)
+            << "the start button started the mission; modal " << (WindowMgr->modal ? WindowMgr->modal->caption : "none")
+            << ", button shown " << TheGalaxy->startButton->IsVisible() << " enabled " << TheGalaxy->startButton->IsEnabled()
+            << " '" << TheGalaxy->startButton->text << "', message " << (TheMessageWindow && TheMessageWindow->shown);
+        UntilPlaying();
+        if (HasFatalFailure()) return false;
+        if (TheMessageWindow && TheMessageWindow->shown) ClickOn(TheMessageWindow->closeTextButton);
+        return !HasFatalFailure() && GetPlayerRig() && GetPlayerRig()->IsAlive();
+    }
+    // A scavenger walker a dozen paces off the rig: the rig's shots at it within half a minute.
+    int ShotsAtAScavenger()
+    {
+        Agent* rig = GetPlayerRig();
+        Agent* walker = PlaceUnit("scav_small", rig->GetPosition() + Vec3(12.0f, 0.0f, 0.0f), ALIGN_ENEMY);
+        EXPECT_NE(walker, nullptr);
+        if (!walker) return 0;
+        const EntityRef foe(walker);
+        ShotCount fired;
+        Play(30.0f, 0.1f, [&] {
+            fired.Step(rig);
+            return foe.GetLive() && rig->IsAlive();
+        });
+        EXPECT_EQ(foe.GetLive(), nullptr) << "the rig killed the scavenger";
+        return fired.shots;
+    }
+    // "Exit Mission" on the guild's word, then the results' "Continue": back at the galaxy.
+    void LeaveTheWonMission()
+    {
+        ASSERT_TRUE(TheMessageWindow->shown && TheMessageWindow->missionComplete);
+        ClickOn(TheMessageWindow->exitButton);
+        ASSERT_TRUE(TheResultsScreen->IsOpen());
+        ClickOn(TheResultsScreen->continueButton);
+        ASSERT_EQ(FrontEndScreenState, 2) << "the galaxy";
+    }
+};
+
+TEST_P(OneProgram, ALostRigComesBackFiringAndEveryLaterMissionPlaysAsNew)
+{
+    ScopedGlobal<float> frames{frameLength, GetParam().frame};
+    // The first mission, its objectives done.
+    ASSERT_TRUE(IntoTheFirstMission(11, 0));
+    EXPECT_GT(ShotsAtAScavenger(), 0) << "the first mission's rig";
+    for (auto* node = TheObjectives->list.head; node; node = node->next) {
+        node->value->count = node->value->targetCount;
+        TheObjectives->Complete(node->value);
+    }
+    Passes(20, 0.05f);
+    ASSERT_NO_FATAL_FAILURE(LeaveTheWonMission());
+
+    // The second, from the galaxy: the rig, worn down, alone into the camp, where it falls.
+    ASSERT_TRUE(StartFromTheGalaxy(1, 99));
+    Agent* rig = GetPlayerRig();
+    Entity* camp = Named("Scavenger_camp");
+    ASSERT_NE(camp, nullptr);
+    rig->SetHealth(rig->GetMaxHealth() * 0.1f);
+    ShotCount lost;
+    {
+        ScopedGlobal<std::function<void()>> counting{everyStep, [&] { lost.Step(rig); }};
+        FightYourWayTo(rig, camp->GetPosition(), 8.0f, 20.0f, 200.0f);
+        Play(60.0f, 0.1f, [] { return !TheInGameMenu->failedShown; });
+        // What the camp has left of its guards is joined by a swarm of the planet's wasps.
+        if (TheMessageWindow->shown) ClickOn(TheMessageWindow->closeTextButton);
+        if (!TheInGameMenu->failedShown)
+            for (int i = 0; i < 7; ++i) PlaceUnit("nest_wasp", rig->GetPosition(), ALIGN_ENEMY);
+        Play(60.0f, 0.1f, [] { return !TheInGameMenu->failedShown; });
+    }
+    ASSERT_TRUE(TheInGameMenu->failedShown) << "the camp brought the rig down; the rig at "
+                                            << GroundDistance(rig->GetPosition(), camp->GetPosition()) << " from the camp, health "
+                                            << rig->health << ", camp standing " << camp->IsAlive();
+    EXPECT_LT(GroundDistance(rig->GetPosition(), camp->GetPosition()), 30.0f) << "at the camp";
+    EXPECT_GT(lost.shots, 0) << "the rig fought the camp";
+    Image shot;
+    ASSERT_TRUE(ShotOfNextFrame(base + "/one_program_failed.png", shot));
+
+    // "Restart Mission": the camp fought again, by the rig and two gunners, and won.
+    ClickOn(FindButton(TheInGameMenu->failedWindow, "Restart Mission"));
+    UntilPlaying();
+    if (TheMessageWindow && TheMessageWindow->shown) ClickOn(TheMessageWindow->closeTextButton);
+    rig = GetPlayerRig();
+    ASSERT_TRUE(rig && rig->IsAlive());
+    EXPECT_EQ(rig->GetHealth(), rig->GetMaxHealth());
+    for (int i = 0; i < 2; ++i) ASSERT_NE(PlaceUnit("gunner_bot", rig->GetPosition()), nullptr);
+    ShotCount again;
+    bool won = false;
+    {
+        // The rig's shots, counted as the walk to the camp and the fight there go on.
+        ScopedGlobal<std::function<void()>> counting{everyStep, [&] { again.Step(rig); }};
+        won = FindTheBeaconAndRazeTheCamp();
+    }
+    EXPECT_GT(again.shots, 0) << "the restarted mission's rig fired";
+    EXPECT_GT(rig->kills, 0) << "and killed";
+    ASSERT_TRUE(won) << "the camp fought again fell";
+    ASSERT_TRUE(ShotOfNextFrame(base + "/one_program_won_again.png", shot));
+    ASSERT_NO_FATAL_FAILURE(LeaveTheWonMission());
+
+    // The third, from the galaxy; then abandoned from the in-game menu.
+    ASSERT_TRUE(StartFromTheGalaxy(2, 11));
+    EXPECT_GT(ShotsAtAScavenger(), 0) << "the third mission's rig";
+    Press(DIK_ESCAPE);
+    ASSERT_TRUE(TheInGameMenu->menuShown);
+    ClickOn(TheInGameMenu->abortButton);
+    ASSERT_TRUE(TheConfirmationDialog->IsVisible());
+    ClickOn(FindShownButton(TheConfirmationDialog->window, "YES"));
+    ASSERT_EQ(TheGame->state, GAME_STATE_FRONT_END);
+    ASSERT_TRUE(ShotOfNextFrame(base + "/one_program_galaxy.png", shot));
+
+    // Started again from the galaxy: a mission as new.
+    ASSERT_TRUE(StartFromTheGalaxy(2, 11));
+    EXPECT_GT(ShotsAtAScavenger(), 0) << "the rig of the mission after the abandoned one";
+    ASSERT_TRUE(ShotOfNextFrame(base + "/one_program_last.png", shot));
+}
+
+INSTANTIATE_TEST_SUITE_P(FirstMissionSession, OneProgram, testing::Values(WalkClock{"TenthSecondFrames", 0.1f}),
+                         [](const testing::TestParamInfo<WalkClock>& info) { return std::string(info.param.name); });
 
 }  // namespace
