@@ -342,23 +342,20 @@ void PlayerProfile::ResetForMission(float startOre, float startFuel, bool restor
         statistics[PROFILE_STAT_ENEMIES_KILLED] = 0;
         statistics[PROFILE_STAT_UNITS_LOST] = 0;
     }
+    cooldownTime = 0.0f;
     if (!rig) return;
+    // What the rig had of the level before (what burns on it, its timers, its moves) goes when
+    // the next level starts (Agent::ResetLevelState); the profile gives it its hull and its
+    // count of kills, as saved or whole.
     if (!restore) {
         rig->kills = 0;
         rig->health = rig->maxHealth;
         rig->shield = rig->maxShield;
-        // A fresh start leaves behind the acid or fire the rig fell to.
-        for (StatusEffect& effect : rig->statusEffects) effect.timeLeft = 0.0f;
     } else {
         rig->kills = statistics[PROFILE_STAT_RIG_KILLS];
         rig->health = savedHealth > 0.0f ? savedHealth : rig->maxHealth;
         rig->shield = savedShields;
     }
-    rig->freezeTime = 0.0f;
-    rig->cloakTime = 0.0f;
-    cooldownTime = 0.0f;
-    rig->flags |= ENTITY_PLACED;
-    rig->moveQueue.Clear();
     if (rig->HasEquippedFlag(ITEM_UPGRADE_SHIELDS))
         rig->flags |= ENTITY_SHIELD;
     else

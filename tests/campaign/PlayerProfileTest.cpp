@@ -342,7 +342,6 @@ TEST(ProfileReset, MissionStartAndClear)
     EXPECT_EQ(p.rig->kills, 0);
     EXPECT_FLOAT_EQ(p.rig->health, 500.0f);
     EXPECT_FLOAT_EQ(p.rig->shield, 50.0f);
-    EXPECT_TRUE(p.rig->flags & ENTITY_PLACED);
     EXPECT_FALSE(p.rig->flags & ENTITY_SHIELD);
 
     p.savedHealth = 0.0f;
