@@ -575,8 +575,8 @@ bool RemoveSaveFolder(const std::string& folder)
 // Saves set aside go back into the save folder a later save made meanwhile, a save at a time.
 // What a stopped save left in either is settled first, each in its own folder: a save's mark
 // never comes to stand beside another save of its name. Then for each save aside:
-// - the folder holds a file of it that also stands aside: it was saved over since (a save is
-//   written whole), so the later save stays as it was saved and the older one's files go;
+// - the folder holds one of its three files that also stands aside: it was saved over since (a
+//   save is written whole), so the later save stays as it was saved and the older one's go;
 // - else whatever the folder holds of it is what a stopped merge moved already, and the rest
 //   joins it, the level last: the list shows the save only once it is whole.
 // So a stop or a failure at any step leaves every save for the next settling to finish. False

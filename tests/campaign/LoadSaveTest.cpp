@@ -256,7 +256,8 @@ TEST_F(SaveGames, WhatOlderBuildsLeftHalfWayIsPutBackWhole)
             int steps = 0;
             for (int hindered = 0; hindered <= (state.hindered ? 2 * steps : 0); ++hindered) {
                 const int at = (hindered + 1) / 2;
-                SCOPED_TRACE(testing::Message() << "settling " << (hindered % 2 ? "stopped" : "failing") << " at " << at);
+                SCOPED_TRACE(testing::Message() << "settling " << (hindered % 2 ? "stopped" : "failing") << " at "
+                                                << at);
                 std::filesystem::remove_all(saves);
                 std::filesystem::copy(stoppedState, saves, std::filesystem::copy_options::recursive);
                 settleSteps = 0;
