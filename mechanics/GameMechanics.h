@@ -254,8 +254,9 @@ private:
 
 extern GameMechanics* TheGame;
 
-// Selects the player's rig and centres the camera on it (the "select_player" command); the
-// shell calls it at every level start. Nothing to select until the world has a rig.
+// Selects the player's rig alone, or looks at it when it already is all that is selected (the
+// "select_player" command); the shell calls it at every level start. Nothing to select until
+// the world has a rig.
 void CmdSelectPlayer();
 // The named commands the key bindings refer to.
 void RegisterGameCommands();
