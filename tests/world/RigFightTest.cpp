@@ -4,7 +4,8 @@
 // wider than its cell, it walks up beside it and cuts; a unit sent across the map fights what
 // meets it on the way and still arrives. No unit stands beaten: a move held up for good, a
 // shooter it can never come within reach of, or a second foe while it fights the one it was
-// told to, leaves it firing (the watch every whole game runs, here on each frame).
+// told to, leaves it firing (the watch every whole game runs, here on each frame). And every
+// armed unit the player fields, slow guns too, is put through the same staged bouts.
 #include "tests/world/SkirmishTestSupport.h"
 
 #include "campaign/PlayerProfile.h"
