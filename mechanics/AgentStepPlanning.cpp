@@ -173,7 +173,7 @@ void GameMechanics::StepAgentToward(Agent* agent, const Vec3& target)
     if (FindFreeCellNear(&spot, nullptr, target, NEAR_SPOT_RANGE, &target)) {
         GridCell* spotCell = grid->GetCellAt(grid->SnapToGridPoint(spot));
         if (from && spotCell && !grid->CannotReach(from, spotCell))
-            agent->MoveTo(spot, true);
+            agent->MoveOn(spot);
         else
             StopOrSettle(agent, grid, 0.25f);
     } else if (agent->goalBlockedTime > GOAL_BLOCKED_LIMIT) {

@@ -118,8 +118,7 @@ void Agent::Reset(bool full)
     pathRetryTime = 0.0f;
     goalBlockedTime = 0.0f;
     walkRoundFailed = 0;
-    moveStanding = 0.0f;
-    moveAnchor = Vec3();
+    moveProgress.Restart();
     thinkOffset = 0.0f;
 }
 

@@ -161,7 +161,7 @@ void Agent::Update()
     TrackMoveProgress(step);
     // A plain move (no job behind it) that has gone nowhere for a while, its way held or its
     // goal out of reach, ends as near as the agent got: it would otherwise wait on for good.
-    if (brain && !brain->job && moveStanding > MOVE_GOES_NOWHERE) EndMoveHere();
+    if (brain && !brain->job && moveProgress.Standing() > MOVE_GOES_NOWHERE) EndMoveHere();
 
     UpdateMeshes(step);
     TurnTowardTarget(step);

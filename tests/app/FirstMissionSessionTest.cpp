@@ -868,13 +868,15 @@ TEST_F(FirstMissionSession, OnBeginnerTheRigWalkedToEachStoryMissionsFirstTarget
 // reach beats it the rig shoots back within moments; a rig that lives sees the camp fall.
 // Moved in instead by a right click on the camp's own mark on the minimap, into the guards, the
 // group is told onto the tent and the rig, after Tab, onto the ground beside it: the rig and its
-// bots raze the camp and the rig lives. Whatever the row, no unit of the group stands beaten
-// (the watch of every whole game).
+// bots raze the camp and the rig lives; so do a mortar bot and a heavy tank, whose slow guns
+// reload between shots. Whatever the row, no unit of the group stands beaten (the watch of
+// every whole game).
 struct CampLevel {
     int seed;  // the level's seed; 0: the one the galaxy gives the mission's planet
     const char* bot;
     const char* galaxy = nullptr;  // the pilot's galaxy, when not the walks' own
     bool movedIn = false;          // sent to the camp's centre by the minimap, not short of it
+    const char* second = nullptr;  // the other bot's type, when not the first's
 };
 
 class CampByTheTent : public FirstMissionSession, public testing::WithParamInterface<CampLevel> {
@@ -909,7 +911,8 @@ TEST_P(CampByTheTent, TheRigSentAtTheTentAnswersTheGuardsThatBeatIt)
     Entity* camp = Named("Scavenger_camp");
     ASSERT_TRUE(rig && camp);
     std::vector<Agent*> bots;
-    for (int i = 0; i < 2; ++i) bots.push_back(PlaceUnit(GetParam().bot, rig->GetPosition()));
+    for (const char* type : {GetParam().bot, GetParam().second ? GetParam().second : GetParam().bot})
+        bots.push_back(PlaceUnit(type, rig->GetPosition()));
     ASSERT_TRUE(bots[0] && bots[1]);
     TheGame->CenterCameraOnEntity(rig);
     Passes(2, 0.05f);
@@ -1018,10 +1021,15 @@ const CampLevel CAMP_LEVELS[] = {
     {22, "gunner_bot"}, {44, "gunner_bot"}, {99, "gunner_bot"}, {101, "gunner_bot"},
     {0, "scout_bot", "1111", true},  {0, "scout_bot", "3333", true},  {0, "scout_bot", "1003", true},
     {0, "scout_bot", "2222", true},  {0, "gunner_bot", "1111", true}, {0, "gunner_bot", "3333", true},
-    {0, "gunner_bot", "1003", true}, {0, "gunner_bot", "2222", true}};
+    {0, "gunner_bot", "1003", true}, {0, "gunner_bot", "2222", true},
+    // The slow guns: a mortar between shells and a tank between plasma bolts fight on.
+    {0, "mortar_bot", "1111", true, "heavy_tank"}};
 std::string NameOf(const CampLevel& level)
 {
-    const std::string bot = level.bot[0] == 's' ? "Scout" : "Gunner";
+    auto title = [](const char* type) {
+        return std::string(type[0] == 's' ? "Scout" : type[0] == 'g' ? "Gunner" : type[0] == 'm' ? "Mortar" : "Tank");
+    };
+    const std::string bot = title(level.bot) + (level.second ? title(level.second) : "");
     if (level.movedIn) return std::string("MovedInGalaxy") + level.galaxy + bot;
     return "Seed" + std::to_string(level.seed) + bot;
 }
