@@ -43,7 +43,7 @@ namespace {
 
 constexpr float TICK_LENGTH = 0.1f;
 constexpr float TICK_JITTER = 0.05f;
-constexpr int ALERT_FRAMES = 600;
+constexpr int ALERT_FRAMES = 600;  // the world's ticks: a minute of play
 constexpr float DEGREES_PER_RADIAN = 57.2957763671875f;
 
 void PlaySoundNamed(const char* name)
