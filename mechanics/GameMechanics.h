@@ -147,6 +147,9 @@ public:
 
     // Per frame while playing: the pick, the drag box, the minimap and, on a click, the order.
     void HandleMouseOrders(float dt);
+    // One tick of the world, `step` seconds long, in its fixed order; false when the world
+    // stops there for this frame (the level ended or was left, or the game is held).
+    bool RunWorldTick(float step);
     // The right click: what each selected entity of the player's does to the hovered one.
     void OrderSelected();
     void OrderFromEntity(Entity* selected, Entity* target, bool group, bool force);
@@ -250,6 +253,8 @@ private:
     // The main display and the power bar go with the game object that made them.
     void ReleaseHud();
     bool hudOwner_ = false;
+    // The frames' time gathered for the world and not yet run as a tick.
+    double worldTime_ = 0.0;
 };
 
 extern GameMechanics* TheGame;

@@ -99,10 +99,10 @@ float Agent::GetAttackRange() const
 
 void Agent::Update()
 {
-    int frame = FrameTimer.GetFrameCount();
+    int frame = WorldStepCount();
     if (updateFrame == frame) return;
     updateFrame = frame;
-    float step = GamePaused ? 0.0f : FrameTimer.delta;
+    float step = GamePaused ? 0.0f : WorldStep();
     if (step < 0.0f) step = 0.0f;
     if (step > MAX_STEP) step = MAX_STEP;
     ageTimers[0] += step;

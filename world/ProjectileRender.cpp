@@ -6,6 +6,7 @@
 #include "mechanics/Game.h"
 #include "mechanics/Scene.h"
 #include "platform/MathUtil.h"
+#include "platform/Timer.h"
 #include "render/Camera.h"
 #include "render/GraphicsDevice.h"
 #include "render/IndexedMesh.h"
@@ -125,7 +126,9 @@ void ProjectileSystem::RenderProjectiles()
 {
     for (auto* node = projectiles.head; node; node = node->next) {
         const Projectile* p = node->value;
-        if (!InView(p->position, 1.0f)) continue;
+        // Drawn carried on from its last tick by the share of a tick the frames have gathered.
+        const Vec3 at = p->position + (p->position - p->previousPosition) * WorldTicks.carry;
+        if (!InView(at, 1.0f)) continue;
         IndexedMesh* mesh = missileMesh;
         Matrix turn, scaling, place, world;
         MatrixIdentity(&scaling);
@@ -150,7 +153,7 @@ void ProjectileSystem::RenderProjectiles()
             Entity* target = p->target.Get();
             float pitch = 0.0f;
             if (target) {
-                Vec3 aim = target->GetCenter() - p->position;
+                Vec3 aim = target->GetCenter() - at;
                 HeadingFromVector(aim.x, aim.z, &heading);
                 if (shooter) {
                     Vec3 from = shooter->GetCenter(), to = target->GetCenter();
@@ -165,9 +168,9 @@ void ProjectileSystem::RenderProjectiles()
             MatrixRotationYawPitchRoll(&turn, heading * DEGREES, pitch * DEGREES, 0.0f);
         }
         if (!mesh) continue;
-        MatrixTranslation(&place, p->position.x, p->position.y, p->position.z);
+        MatrixTranslation(&place, at.x, at.y, at.z);
         world = scaling * turn * place;
-        SetWorld(world, p->position);
+        SetWorld(world, at);
         mesh->Render(0, false);
     }
 }

@@ -119,10 +119,28 @@ protected:
     }
 
     // Headless, as the long walks are played; with `drawEvery` n, every n-th step is a whole
-    // pass of the program's loop, frame and all.
+    // pass of the program's loop, frame and all. With `lookEvery` n the hand looks (`each`)
+    // only every n-th step, and plays whole looks; on the uneven clock each look is a second
+    // of the program's loop at the uneven frames, every frame drawn.
     template <typename Each>
     static void Play(float seconds, float dt, Each each)
     {
+        if (lookEvery > 1 || unevenClock) {
+            const int looks = std::max(1, (int)std::ceil(seconds / (dt * (float)lookEvery) - 1e-4f));
+            for (int look = 0, step = 0; look < looks; ++look) {
+                if (unevenClock) {
+                    UnevenSecond();
+                } else {
+                    for (int i = 0; i < lookEvery; ++i, ++step)
+                        if (drawEvery > 0 && step % drawEvery == drawEvery - 1)
+                            Passes(1, dt);
+                        else
+                            PlayWithoutPictures(dt, dt, [] { return true; });
+                }
+                if (!each()) return;
+            }
+            return;
+        }
         if (drawEvery <= 0) {
             PlayWithoutPictures(seconds, dt, each);
             return;
@@ -136,6 +154,33 @@ protected:
         }
     }
     static inline int drawEvery = 0;
+    static inline int lookEvery = 1;
+    static inline bool unevenClock = false;
+
+    // A second of the program's loop on a machine whose frames come unevenly: a quarter second
+    // frame, frames of 0.13 s, of 1/60 and of 1/144 s mixed, to the microsecond a second in all;
+    // the quarter second's frame, one of 0.13 s and the 1/60 s one drawn. A frame shorter than
+    // the display's beat is never drawn as it is: the frame pacer stretches it to the beat.
+    static void UnevenSecond()
+    {
+        static const bool drawn[] = {false, true, false, false, true, false, true, false, false, false,
+                                     false, false, false, false, false, false, false, false, false};
+        static const uint64_t frames[] = {6944, 130000, 6944, 6944, 16667, 6944, 250000, 6944, 6944, 130000,
+                                          6944, 6944, 130000, 6944, 6944, 130000, 6944, 6949, 130000};
+        uint64_t second = 0;
+        for (size_t i = 0; i < sizeof frames / sizeof frames[0]; ++i) {
+            second += frames[i];
+            ClockTicks += frames[i];
+            if (drawn[i]) {
+                MainLoopPass();
+            } else {
+                FrameTimer.Tick();
+                UpdateGameState(GamePaused ? 0.0f : FrameTimer.delta);
+            }
+            beatingwatch::TheWatch.Step();
+        }
+        EXPECT_EQ(second, 1000000u);
+    }
 
     // A key pressed and let go as the keyboard gives it, a letter's character typed with it: the
     // window's messages run its command; then a step of play.
@@ -621,11 +666,12 @@ struct Machine {
     bool slow;
     int drawEvery;
     int plays;
+    bool uneven = false;  // its frames of 1/144 s to a quarter second, mixed
 };
 void PrintTo(const Machine& machine, std::ostream* out) { *out << machine.name; }
 
 // Where the level stands after its two minutes, on every machine and at every play.
-constexpr uint64_t PINNED_END = 14604152659980219264ull;
+constexpr uint64_t PINNED_END = 2920641310663131831ull;
 
 class FirstMissionLevel : public FirstMissionSession, public testing::WithParamInterface<Machine> {
 protected:
@@ -641,6 +687,10 @@ protected:
         Entity* camp = Named("Scavenger_camp");
         ASSERT_TRUE(rig && beacon && camp);
         ScopedGlobal<int> drawing{drawEvery, machine.drawEvery};
+        // The hand looks once a second of play, so that a machine whose frames hold several
+        // ticks gives its orders at the ticks a machine of even frames gives them.
+        ScopedGlobal<int> looking{lookEvery, 10};
+        ScopedGlobal<bool> uneven{unevenClock, machine.uneven};
         const float start = MissionTime;
 
         Key(DIK_TAB);
@@ -675,7 +725,9 @@ protected:
 // one draw a pass) and that draws every tenth frame, and on one that draws none, each a test of
 // its own so that they play side by side; a fourth test plays it twice in one program (no frame
 // drawn, the cheapest), the second time after the first has ended and left for the main menu,
-// as a player who starts the mission again does. Each time it is played two minutes the same way: the rig, taken by its key, scans
+// as a player who starts the mission again does; a fifth plays it through the program's loop on
+// a clock whose frames come unevenly, from 1/144 s to a quarter second, so that several of the
+// world's ticks fall in one frame and none in others. Each time it is played two minutes the same way: the rig, taken by its key, scans
 // where it lands with the Scan key, fights its way to the survey beacon, finds it, and goes on
 // toward the camp. Nothing was drawn from the game's sequences while a frame or the loading
 // screen was drawn, and every play ends at the pinned end, so that a machine that plays it
@@ -693,7 +745,8 @@ INSTANTIATE_TEST_SUITE_P(Machines, FirstMissionLevel,
                          testing::Values(Machine{"FastEveryFrameDrawn", false, 1, 1},
                                          Machine{"SlowEveryTenthFrameDrawn", true, 10, 1},
                                          Machine{"FastNoFrameDrawn", false, 0, 1},
-                                         Machine{"FastNoFrameDrawnTwiceInOneProgram", false, 0, 2}),
+                                         Machine{"FastNoFrameDrawnTwiceInOneProgram", false, 0, 2},
+                                         Machine{"UnevenFrames", false, 1, 1, true}),
                          [](const testing::TestParamInfo<Machine>& info) { return std::string(info.param.name); });
 
 TEST_F(FirstMissionSession, OnBeginnerTheRigSeesWhatHitsItAndWalksBackOutOfALair)
