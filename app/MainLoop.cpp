@@ -197,7 +197,11 @@ void UpdateGameState(float dt)
     if (!TheGame) return;
     switch (TheGame->state) {
     case GAME_STATE_PLAYING:
-        GameCamera.Update(dt);
+        {
+            // The camera follows the rig as it is drawn, not from tick to tick.
+            const CarriedPoses drawn(TheScene);
+            GameCamera.Update(dt);
+        }
         // The game sees, finds and picks through the camera at rest. The shake lifts only the
         // picture (RenderFrame): its lift is drawn from the cosmetic generator, whose course
         // depends on what was drawn before.
@@ -321,6 +325,8 @@ void RenderFrame()
     if (state == GAME_STATE_PLAYING) {
         {
             const ShakenView shaken;
+            // Between the world's ticks every entity is drawn carried on from its last two.
+            const CarriedPoses drawn(TheScene);
             TheGame->Render();
         }
         ++PresentedFrames;

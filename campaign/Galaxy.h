@@ -244,6 +244,10 @@ public:
     void ScrollBriefing(bool down);
     void DrawInfoPanel();
     void BuildTooltip(CelestialBody* body);
+    // Where a tooltip box of that size goes beside the mouse: below and to the right, or on
+    // another side of it where that would cover the open briefing; false (no tooltip) where
+    // every side would.
+    bool PlaceTooltip(int mouseX, int mouseY, int boxW, int boxH, int* x, int* y) const;
     // The tooltip's text of a body.
     std::string TooltipText(const CelestialBody* body) const;
     // The in-game overlay of the current mission (the loading screen draws it).

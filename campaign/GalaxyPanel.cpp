@@ -353,6 +353,21 @@ void SetText(Label* label, const std::string& text)
     if (label) label->SetText(text.c_str(), false);
 }
 
+// The faction and level lines go under the mission's name as it wraps: a long name, or a
+// locked body's notice, takes two lines.
+void StackUnderName(PlanetPanel& panel)
+{
+    Label* name = panel.nameLabel;
+    if (!name || !name->font || !panel.factionLabel || !panel.levelLabel) return;
+    int lines = 0;
+    const char* shown = GuiDisplayText(name->GetText());
+    const int height = name->font->DrawWrappedText(shown, name->wrapWidth, 0, 0, 0, 0, &lines);
+    const int below = name->y + std::max(height, T(0.0286458f));
+    panel.factionLabel->Move(panel.factionLabel->x, below);
+    const bool faction = panel.factionLabel->GetText()[0] != '\0';
+    panel.levelLabel->Move(panel.levelLabel->x, faction ? below + T(0.0208334f) : below);
+}
+
 // The preview turns the body as the map draws it.
 void ShowPreview(Galaxy& galaxy, const CelestialBody* body)
 {
@@ -412,6 +427,7 @@ void Galaxy::RefreshPlanetPanel()
         snprintf(text, sizeof text, "Level %d", body->levelMin);
         SetText(panel.levelLabel, text);
         SetText(panel.environmentLabel, "Environment: " + EnvironmentText(environment));
+        StackUnderName(panel);
         return;
     }
     SetText(panel.nameLabel, CatalogueText(story->name));
@@ -423,6 +439,7 @@ void Galaxy::RefreshPlanetPanel()
     DrawFactionCrest(story->faction, true);
     snprintf(text, sizeof text, "Level %d", story->level);
     SetText(panel.levelLabel, text);
+    StackUnderName(panel);
     if (panel.giverPreview) {
         char path[128];
         snprintf(path, sizeof path, "%s%.64sback.dds", "data/gui/", story->faction);
@@ -459,6 +476,7 @@ void Galaxy::DrawPlanetPanel()
     panel.firstLine = panel.lineCount = 0;
     ShowButton(panel.upArrow, false);
     ShowButton(panel.downArrow, false);
+    StackUnderName(panel);
 }
 
 void Galaxy::DrawFactionCrest(const char* key, bool chief)
@@ -506,12 +524,33 @@ std::string Galaxy::TooltipText(const CelestialBody* body) const
     return out;
 }
 
+bool Galaxy::PlaceTooltip(int mouseX, int mouseY, int boxW, int boxH, int* x, int* y) const
+{
+    const int w = ScreenWidth(), h = ScreenHeight(), offset = T(0.0208333f);
+    // The tooltip is drawn over every window, so it keeps off the briefing on its own.
+    int panelX = 0, panelY = 0, panelW = 0, panelH = 0;
+    if (PlanetPanelShown() && panel.frame->firstChild) {
+        const Window* box = panel.frame->firstChild;
+        box->GetScreenPosition(&panelX, &panelY);
+        panelW = box->width;
+        panelH = box->height;
+    }
+    const int xs[2] = {mouseX + offset, mouseX - offset - boxW}, ys[2] = {mouseY + offset, mouseY - offset - boxH};
+    for (int side = 0; side < 4; ++side) {
+        *x = std::clamp(xs[side % 2], 0, std::max(0, w - boxW));
+        *y = std::clamp(ys[side / 2], 0, std::max(0, h - boxH));
+        const bool covers =
+            *x < panelX + panelW && panelX < *x + boxW && *y < panelY + panelH && panelY < *y + boxH;
+        if (!covers) return true;
+    }
+    return false;
+}
+
 void Galaxy::BuildTooltip(CelestialBody* body)
 {
     if (!body) return;
     MouseDevice* mouse = Input.mouse;
     Font* font = ScreenFont(3);
-    const int w = ScreenWidth(), h = ScreenHeight();
     const std::string text = TooltipText(body);
     int boxW = T(0.1979167f);
     boxW = std::max(boxW, Width(font, text) + T(0.03125f));
@@ -525,9 +564,8 @@ void Galaxy::BuildTooltip(CelestialBody* body)
     // The label's rule runs across the lowest 6/32 of its height: the last line ends above it.
     constexpr int LABEL_ROWS = 32, RULE_TOP_ROW = 26;
     boxH = std::max(boxH, (lines * LineHeight(font) + pad + 2) * LABEL_ROWS / RULE_TOP_ROW + 1);
-    int x = (mouse ? mouse->cursorX : 0) + T(0.0208333f), y = (mouse ? mouse->cursorY : 0) + T(0.0208333f);
-    x = std::clamp(x, 0, std::max(0, w - boxW));
-    y = std::clamp(y, 0, std::max(0, h - boxH));
+    int x = 0, y = 0;
+    if (!PlaceTooltip(mouse ? mouse->cursorX : 0, mouse ? mouse->cursorY : 0, boxW, boxH, &x, &y)) return;
     Sprite* frame = tooltipFrames[CanAccess(body) ? 0 : 1];
     if (frame) {
         frame->SetRect(x, y, x + boxW, y + boxH);

@@ -27,6 +27,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <set>
 #include <sstream>
 #include <utility>
@@ -276,8 +277,8 @@ std::vector<std::string> FilesIn(const std::string& folder)
 }
 
 // Every save of the folder that a stop left half-way, settled before the folder is listed,
-// loaded or saved into.
-void SettleStoppedSaves(const std::string& folder)
+// loaded or saved into; steps taken as part of a larger settling count among its steps.
+void SettleStoppedSaves(const std::string& folder, SwitchSteps& steps)
 {
     const std::string staging = folder + "/" + STAGING_FOLDER;
     FileStatus status;
@@ -286,12 +287,17 @@ void SettleStoppedSaves(const std::string& folder)
     // A save's name holds no dot: what comes before the first is the save's.
     for (const std::string& entry : FilesIn(staging))
         if (entry.find('.') != 0) names.insert(entry.substr(0, entry.find('.')));
-    SwitchSteps steps(SettleStepHook);
     for (const std::string& name : names) {
         SettleStoppedSave(folder, name, steps);
         if (steps.stopped) return;
     }
     remove(staging.c_str());
+}
+
+void SettleStoppedSaves(const std::string& folder)
+{
+    SwitchSteps steps(SettleStepHook);
+    SettleStoppedSaves(folder, steps);
 }
 
 // The body of the mission a save was made in, looked up in the galaxy of the save's seed
@@ -566,15 +572,20 @@ bool RemoveSaveFolder(const std::string& folder)
     return removed;
 }
 
-// Saves set aside go back into the save folder a later save made meanwhile. What a stopped save
-// left in either is settled first, each in its own folder: a save's mark never comes to stand
-// beside another save of its name. A save the folder holds a file of was saved over since: the
-// later save stays as it was saved and the older goes. False (logged) when anything stays
-// aside; the next reading tries again.
-bool MergeSavesBack(const std::string& aside, const std::string& folder)
+// Saves set aside go back into the save folder a later save made meanwhile, a save at a time.
+// What a stopped save left in either is settled first, each in its own folder: a save's mark
+// never comes to stand beside another save of its name. Then for each save aside:
+// - the folder holds one of its three files that also stands aside: it was saved over since (a
+//   save is written whole), so the later save stays as it was saved and the older one's go;
+// - else whatever the folder holds of it is what a stopped merge moved already, and the rest
+//   joins it, the level last: the list shows the save only once it is whole.
+// So a stop or a failure at any step leaves every save for the next settling to finish. False
+// (logged) when anything stays aside.
+bool MergeSavesBack(const std::string& aside, const std::string& folder, SwitchSteps& steps)
 {
     for (const std::string& settled : {aside, folder}) {
-        SettleStoppedSaves(settled);
+        SettleStoppedSaves(settled, steps);
+        if (steps.stopped) return false;
         if (IsFolder(settled + "/" + STAGING_FOLDER)) {
             Log("WARNING: %s holds a save stopped half-way: %s stays aside\n", settled.c_str(), aside.c_str());
             return false;
@@ -582,22 +593,46 @@ bool MergeSavesBack(const std::string& aside, const std::string& folder)
     }
     const std::vector<std::string> later = FilesIn(folder);
     auto held = [&](const std::string& file) { return std::find(later.begin(), later.end(), file) != later.end(); };
+    // A save's name holds no dot: what comes before the first is the save's.
+    std::map<std::string, std::vector<std::string>> saves;
+    for (const std::string& entry : FilesIn(aside)) saves[entry.substr(0, entry.find('.'))].push_back(entry);
     bool merged = true;
-    for (const std::string& entry : FilesIn(aside)) {
-        const std::string from = aside + "/" + entry, to = folder + "/" + entry;
-        // A save's name holds no dot: what comes before the first is the save's.
-        const std::string save = entry.substr(0, entry.find('.'));
-        bool savedOver = false;
-        for (const char* extension : SAVE_EXTENSIONS) savedOver |= held(save + extension);
-        if (savedOver) {
-            Log("The save '%s' set aside was saved over since: %s goes\n", save.c_str(), from.c_str());
-            if (remove(from.c_str()) != 0 && errno != ENOENT) merged = false;
-        } else if (held(entry) || rename(from.c_str(), to.c_str()) != 0) {
-            Log("WARNING: %s cannot go back in place as %s\n", from.c_str(), to.c_str());
-            merged = false;
+    for (auto& [save, files] : saves) {
+        const std::string level = save + SAVE_EXTENSIONS[1];
+        std::sort(files.begin(), files.end(), [&](const std::string& a, const std::string& b) {
+            return (a == level) != (b == level) ? b == level : a < b;
+        });
+        const bool savedOver = std::any_of(std::begin(SAVE_EXTENSIONS), std::end(SAVE_EXTENSIONS), [&](const char* e) {
+            return held(save + e) && std::find(files.begin(), files.end(), save + e) != files.end();
+        });
+        for (const std::string& file : files) {
+            const std::string from = aside + "/" + file, to = folder + "/" + file;
+            if (savedOver) Log("The save '%s' set aside was saved over since: %s goes\n", save.c_str(), from.c_str());
+            if (!savedOver && held(file)) Log("WARNING: %s cannot go back in place as %s\n", from.c_str(), to.c_str());
+            if (savedOver ? !steps.Remove(from) : held(file) || !steps.Rename(from, to)) {
+                merged = false;
+                break;
+            }
         }
+        if (steps.stopped) return false;
     }
-    return merged && remove(aside.c_str()) == 0;
+    return merged && steps.Sync(folder, aside) && steps.Take([&] { return remove(aside.c_str()) == 0; });
+}
+
+// Whose saves a deletion set aside: the profile whose file is spelled as the folder is, which
+// is how a deletion names it. An older build named it as the save folder it found, which may
+// be spelled in another case than the profile's file: such a folder is that profile's only
+// when the profile has no save folder spelled as its file is, as the save screens find it. A
+// profile of the name in another case (two files may differ by case alone) is another player.
+// Empty when the profile is gone.
+std::string OwnerOfAside(const std::string& aside)
+{
+    const size_t slash = aside.find_last_of('/');
+    const std::string spelled = aside.substr(slash + 1, aside.size() - slash - 1 - strlen(DELETED_SUFFIX));
+    const std::string own = ProfileSpelling(spelled);
+    if (!IsSpelled(ProfilesFolder, own + ".cgs", false)) return std::string();
+    if (own != spelled && IsSpelled(aside.substr(0, slash), own, true)) return std::string();
+    return own;
 }
 
 // Settles one profile's saves that a deletion set aside: they go back to a profile whose file
@@ -606,21 +641,19 @@ bool SettleDeletedProfile(const std::string& profileName)
 {
     const std::string aside = FindSaveFolder(profileName, DELETED_SUFFIX);
     if (aside.empty()) return true;
-    char profilePath[MAX_PROFILE_PATH];
-    const bool profileStays = ProfilePath(profileName.c_str(), profilePath, sizeof profilePath) &&
-                              FileExists(profilePath, false);
-    if (!profileStays) return RemoveSaveFolder(aside);
+    const std::string own = OwnerOfAside(aside);
+    if (own.empty()) return RemoveSaveFolder(aside);
     // The profile was never deleted: its saves go back into its own folder, spelled as the
     // profile's file is, which the save screens read first. An older build's leftover of the
     // name in another case is not that folder.
-    const std::string own = ProfileSpelling(profileName);
     const std::string home = SaveFolderOf(own);
     const bool homeStands = IsSpelled(std::string(UserFolder) + "/savefiles", own, true);
-    if (homeStands ? MergeSavesBack(aside, home) : rename(aside.c_str(), home.c_str()) == 0) {
-        Log("The saves of the profile '%s' are back: its deletion had not gone through\n", profileName.c_str());
+    SwitchSteps steps(SettleStepHook);
+    if (homeStands ? MergeSavesBack(aside, home, steps) : steps.Rename(aside, home)) {
+        Log("The saves of the profile '%s' are back: its deletion had not gone through\n", own.c_str());
         return true;
     }
-    Log("WARNING: %s cannot go back in place as %s\n", aside.c_str(), home.c_str());
+    if (!steps.stopped) Log("WARNING: %s cannot go back in place as %s\n", aside.c_str(), home.c_str());
     return false;
 }
 
@@ -680,7 +713,10 @@ bool DeleteProfile(const char* profileName, std::string* failure)
     if (!earlier.empty() && !RemoveSaveFolder(earlier))
         return fail("The profile '%s' could not be deleted: the saves of its earlier deletion cannot be removed.");
     const std::string folder = FindSaveFolder(profileName);
-    const std::string aside = folder + DELETED_SUFFIX;
+    // Set aside under the name its profile's file is spelled by, whatever the case the folder is
+    // spelled in: the settling tells by that name whose saves they are.
+    const std::string aside =
+        folder.substr(0, folder.find_last_of('/') + 1) + ProfileSpelling(profileName) + DELETED_SUFFIX;
     SwitchSteps steps(DeletionStepHook);
     Renames renames{steps, {}};
     // A step that fails puts the saves back: the profile stays whole. When they cannot go back

@@ -243,10 +243,25 @@ bool ReadProfileHeader(const char* path, std::string* name, std::string* chassis
     return true;
 }
 
+namespace {
+
+// A typed name as the profile file's reader gives it back, without the blanks that end it: the
+// name the profile is made under, so that it never reads back as another's.
+std::string NameAsReadBack(const char* typed)
+{
+    std::string name = typed ? typed : "";
+    name.erase(name.find_last_not_of(' ') + 1);
+    return name;
+}
+
+}  // namespace
+
 const char* CheckNewProfileName(const char* name, char* message, size_t size)
 {
     if (!name || !*name || strcmp(name, "#") == 0) return "Please enter a player name.";
-    if (StrICmp(name, "default") == 0) return "The name 'default' is reserved. Please choose another name.";
+    // Taken or reserved is what the profile's file would be read back as.
+    const std::string kept = NameAsReadBack(name);
+    if (StrICmp(kept.c_str(), "default") == 0) return "The name 'default' is reserved. Please choose another name.";
     bool letterOrDigit = false;
     for (const unsigned char* c = (const unsigned char*)name; *c; ++c) {
         if (!IsAsciiLetter(*c) && !IsAsciiDigit(*c) && *c != ' ')
@@ -256,10 +271,10 @@ const char* CheckNewProfileName(const char* name, char* message, size_t size)
     }
     if (!letterOrDigit) return "Player name must contain at least one letter or number\n";
     char path[MAX_PROFILE_PATH];
-    if (!PathOf(name, path, sizeof path)) return "Please enter a player name.";
+    if (!PathOf(kept.c_str(), path, sizeof path)) return "Please enter a player name.";
     FileStatus status;
     if (GetFileStatus(path, status) == 0) {
-        snprintf(message, size, "Profile `%s` already exists\n", name);
+        snprintf(message, size, "Profile `%s` already exists\n", kept.c_str());
         return message;
     }
     return nullptr;
@@ -667,7 +682,7 @@ void ProfileScreen::DeleteSelected()
 const char* ProfileScreen::CreateProfile(const char* typed)
 {
     if (const char* error = CheckNewProfileName(typed, message, sizeof message)) return error;
-    std::string name = typed;
+    const std::string name = NameAsReadBack(typed);
     char path[MAX_PROFILE_PATH];
     PathOf(name.c_str(), path, sizeof path);
     // Saves an earlier profile of this name left behind are not the new player's.

@@ -29,7 +29,8 @@ constexpr int NEW_PROFILE_WINDOW_ID = 1009;
 bool ReadProfileHeader(const char* path, std::string* name, std::string* chassis, int* experience, int* credits);
 
 // Why a typed name cannot become a new profile, or null when it can. Checked on the bytes as
-// they are: only ASCII letters, digits and blanks pass.
+// they are: only ASCII letters, digits and blanks pass. Reserved or taken is judged on the name
+// without its ending blanks, which is the name the profile is made under and read back as.
 const char* CheckNewProfileName(const char* name, char* message, size_t size);
 
 class ProfileScreen {

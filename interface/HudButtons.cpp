@@ -285,15 +285,11 @@ void CmdDebugTest()
     TheMissionHud.debugText = show;
 }
 
-int SelectRigButton(void*, Button* button)
+// The banner does what the rig's key does: the first press selects the rig alone, the next
+// one looks at it, however long the player took between them.
+int SelectRigButton(void*, Button*)
 {
-    if (!TheGame) return 1;
-    Entity* rig = TheScene.FindEntityByName("builder", CATEGORY_ALL, 0);
-    if (!rig) return 1;
-    TheGame->ClearSelection();
-    TheGame->SelectEntity(rig);
-    if (button && button->timeSincePreviousPress > 0.0f && button->timeSincePreviousPress < 0.3f)
-        TheGame->CenterCameraOnEntity(rig);
+    SelectPlayerRig();
     return 1;
 }
 

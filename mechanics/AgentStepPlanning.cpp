@@ -73,7 +73,7 @@ void StopOrSettle(Agent* agent, const Grid* grid, float tolerance)
 void GameMechanics::StepAgentToward(Agent* agent, const Vec3& target)
 {
     if (!agent) return;
-    float dt = GamePaused ? 0.0f : FrameTimer.delta;
+    float dt = GamePaused ? 0.0f : WorldStep();
     if (dt > 0.1f) dt = 0.1f;
     if (dt < 0.0f) dt = 0.0f;
     Vec3 position = agent->GetPosition();
@@ -127,8 +127,8 @@ void GameMechanics::StepAgentToward(Agent* agent, const Vec3& target)
         Path* route = nullptr;
         const int goalCell = ty * grid->size + tx + 1;
         if (pathPool && pathPool->FreeCount() > 0 && agent->walkRoundFailed != goalCell) {
-            if (routeFrame != FrameTimer.frameCount) {
-                routeFrame = FrameTimer.frameCount;
+            if (routeFrame != WorldStepCount()) {
+                routeFrame = WorldStepCount();
                 routeCells = 0;
             }
             if (routeCells >= ROUTE_CELLS_PER_FRAME) {
@@ -173,7 +173,7 @@ void GameMechanics::StepAgentToward(Agent* agent, const Vec3& target)
     if (FindFreeCellNear(&spot, nullptr, target, NEAR_SPOT_RANGE, &target)) {
         GridCell* spotCell = grid->GetCellAt(grid->SnapToGridPoint(spot));
         if (from && spotCell && !grid->CannotReach(from, spotCell))
-            agent->MoveTo(spot, true);
+            agent->MoveOn(spot);
         else
             StopOrSettle(agent, grid, 0.25f);
     } else if (agent->goalBlockedTime > GOAL_BLOCKED_LIMIT) {

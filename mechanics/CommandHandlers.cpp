@@ -294,8 +294,13 @@ void SelectPlayerRig()
         if ((entity->flags & ENTITY_PLAYER) && (entity->flags & ENTITY_AGENT)) rig = entity;
     TheScene.EndIteration();
     if (!rig) return;
-    if (TheGame->GetFirstSelected() == rig)
+    // Only the rig alone is "already selected": with a group behind it the press means "the
+    // rig, not the group", and the look comes with the next press.
+    const PooledList<Entity*>& selected = TheGame->hand.selected;
+    if (selected.head && selected.head->value == rig && !selected.head->next) {
         TheGame->CenterCameraOnEntity(rig);
-    else
-        TheGame->SelectEntity(rig);
+        return;
+    }
+    TheGame->ClearSelection();
+    TheGame->SelectEntity(rig);
 }

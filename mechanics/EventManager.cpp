@@ -259,7 +259,7 @@ MissionEvent* EventManager::FindByConditionType(int type) const
 
 void EventManager::Update(bool force)
 {
-    accumulator += GamePaused ? 0.0f : FrameTimer.delta;
+    accumulator += GamePaused ? 0.0f : WorldStep();
     if (!force && accumulator < interval) return;
     accumulator = 0.0f;
     for (auto* node = list.head; node;) {

@@ -147,6 +147,9 @@ public:
 
     // Per frame while playing: the pick, the drag box, the minimap and, on a click, the order.
     void HandleMouseOrders(float dt);
+    // One tick of the world, `step` seconds long, in its fixed order; false when the world
+    // stops there for this frame (the level ended or was left, or the game is held).
+    bool RunWorldTick(float step);
     // The right click: what each selected entity of the player's does to the hovered one.
     void OrderSelected();
     void OrderFromEntity(Entity* selected, Entity* target, bool group, bool force);
@@ -250,12 +253,15 @@ private:
     // The main display and the power bar go with the game object that made them.
     void ReleaseHud();
     bool hudOwner_ = false;
+    // The frames' time gathered for the world and not yet run as a tick.
+    double worldTime_ = 0.0;
 };
 
 extern GameMechanics* TheGame;
 
-// Selects the player's rig and centres the camera on it (the "select_player" command); the
-// shell calls it at every level start. Nothing to select until the world has a rig.
+// Selects the player's rig alone, or looks at it when it already is all that is selected (the
+// "select_player" command); the shell calls it at every level start. Nothing to select until
+// the world has a rig.
 void CmdSelectPlayer();
 // The named commands the key bindings refer to.
 void RegisterGameCommands();

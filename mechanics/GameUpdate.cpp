@@ -1,5 +1,5 @@
-// The game object's per-frame update: the mission clock, the status labels and, in play, one
-// frame of the world in its fixed order.
+// The game object's per-frame update: the status labels and, in play, the world's ticks the
+// frame's time holds (each in its fixed order), then what goes by the frame.
 #include "campaign/PlayerProfile.h"
 #include "gui/Label.h"
 #include "interface/MessageLists.h"
@@ -15,12 +15,14 @@
 #include "platform/Timer.h"
 #include "world/Entity.h"
 #include "world/RaidManager.h"
+#include "render/ParticleManager.h"
 #include "render/TextureManager.h"
 #include "terrain/Minimap.h"
 #include "terrain/ScanPulses.h"
 #include "terrain/SplatPool.h"
 #include "world/ProjectileSystem.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -114,14 +116,52 @@ void UpdateDebugLabel(Label* label)
 
 }  // namespace
 
+// At most this much of a frame's time reaches the world: after a long hitch the world goes on
+// a few ticks behind the clock rather than running a burst of them in one frame.
+constexpr float MOST_TIME_A_FRAME = 0.5f;
+
+bool GameMechanics::RunWorldTick(float step)
+{
+    WorldTicks.count += 1;
+    WorldTicks.step = step;
+    WorldTicks.inTick = true;
+    TheScene.NoteTickPoses();
+    MissionTime += step;
+    // Who sees what is worked out here, not where the fog is drawn: the entities' visibility,
+    // the objectives and the events read it whether or not the frame is drawn.
+    TheMinimap.Update();
+    TheScene.Update();
+    bool goesOn = true;
+    if (TheScene.rigLostAfterWin) {
+        TheScene.rigLostAfterWin = false;
+        EndMission(false);
+        goesOn = false;
+    } else {
+        if (aiManager) aiManager->Update(step);
+        if (projectiles) projectiles->Update(step);
+        if (splats) splats->Update(step);
+        // The scan rings grow and find ore in the update; the terrain's passes only draw them.
+        TheScanEffects.Update();
+        if (TheObjectives) TheObjectives->Tick(false);
+        if (TheEvents) TheEvents->Update(false);
+        if (PlayerProfile* profile = GetPlayerProfile()) profile->CheckUnlocks(false);
+    }
+    WorldTicks.inTick = false;
+    WorldTicks.step = 0.0f;
+    // The level ended, another began, or the tick opened a window that holds the game.
+    return goesOn && state == GAME_STATE_PLAYING && !TheScene.firstFrame && !GamePaused;
+}
+
 void GameMechanics::Update()
 {
     float dt = GamePaused ? 0.0f : FrameTimer.delta;
+    if (dt < 0.0f) dt = 0.0f;
     PlayerProfile* profile = GetPlayerProfile();
     bool playing = state == GAME_STATE_PLAYING;
+    const bool firstFrame = playing && TheScene.firstFrame;
     // The first frame of a level: the clock starts (a loaded save goes on from its time), and
     // the time the level took to build is not counted.
-    if (playing && TheScene.firstFrame) {
+    if (firstFrame) {
         MissionTime = 0.0f;
         dt = 0.0f;
         if (profile && profile->missionTime > 0.0f) MissionTime = profile->missionTime;
@@ -132,13 +172,11 @@ void GameMechanics::Update()
             Input.mouse->cursorY = (int)(Config->height * 0.5f);
         }
     }
-    if (playing) MissionTime += dt;
-
-    UpdateFpsLabel(fpsLabel, GameSpeed);
-    UpdateTimeLabel(timeLabel, playing);
-    UpdateDebugLabel(debugLabel);
 
     if (!playing) {
+        UpdateFpsLabel(fpsLabel, GameSpeed);
+        UpdateTimeLabel(timeLabel, playing);
+        UpdateDebugLabel(debugLabel);
         // In the front end the messages still age, in real time.
         popups->Update(FrameTimer.delta);
         messageBar->Update(FrameTimer.delta);
@@ -150,25 +188,50 @@ void GameMechanics::Update()
         node = node->next;
         if (entity && (entity->flags & ENTITY_DEAD)) hand.selected.Remove(entity);
     }
+    // The mouse's presses are the frame's: an order given between ticks is the world's at the
+    // next one.
     HandleMouseOrders(dt);
-    // Who sees what is worked out here, not where the fog is drawn: the entities' visibility,
-    // the objectives and the events read it whether or not the frame is drawn.
-    TheMinimap.Update();
-    TheScene.Update();
-    if (TheScene.rigLostAfterWin) {
-        TheScene.rigLostAfterWin = false;
-        EndMission(false);
+
+    // The world steps in whole ticks: the frame's time, by the game speed, is gathered and as
+    // many ticks run as it holds. The level's first frame runs one tick of nothing, which
+    // stands the level up (the scenery found, the clock started).
+    if (firstFrame) {
+        worldTime_ = 0.0;
+        WorldTicks.carry = 0.0f;
+        RunWorldTick(0.0f);
+    } else {
+        worldTime_ += (double)std::min(dt, MOST_TIME_A_FRAME) * (double)GameSpeed;
+        // A tick's worth short by less than the clock's rounding is a whole tick: frames that
+        // sum to a tick run it in the frame that completes it.
+        constexpr double TICK = WorldClock::TICK, ROUNDING = 1e-4;
+        while (worldTime_ >= TICK - ROUNDING) {
+            worldTime_ -= TICK;
+            if (!RunWorldTick(WorldClock::TICK)) {
+                worldTime_ = 0.0;
+                break;
+            }
+        }
+        if (worldTime_ < 0.0) worldTime_ = 0.0;
+        WorldTicks.carry = (float)std::min(worldTime_ / TICK, 0.999);
+    }
+
+    UpdateFpsLabel(fpsLabel, GameSpeed);
+    UpdateTimeLabel(timeLabel, playing);
+    UpdateDebugLabel(debugLabel);
+    if (state != GAME_STATE_PLAYING) {
+        // A tick ended the level: only the messages and the sound go on.
+        if (SoundMgr) SoundMgr->Update(dt);
+        floatingTexts->Update(dt);
+        popups->Update(dt);
+        messageBar->Update(dt);
         return;
     }
-    if (aiManager) aiManager->Update(dt);
-    if (projectiles) projectiles->Update(dt);
-    if (splats) splats->Update(dt);
-    // The scan rings grow and find ore in the update; the terrain's passes only draw them.
-    TheScanEffects.Update();
+    {
+        // The particles follow what they hang on as it is drawn.
+        const CarriedPoses drawn(TheScene);
+        if (TheScene.particles) TheScene.particles->Update();
+    }
     UpdateHud();
-    if (TheObjectives) TheObjectives->Tick(false);
-    if (TheEvents) TheEvents->Update(false);
-    if (profile) profile->CheckUnlocks(false);
     if (SoundMgr) SoundMgr->Update(dt);
     floatingTexts->Update(dt);
     popups->Update(dt);

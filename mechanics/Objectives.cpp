@@ -226,7 +226,7 @@ void Objectives::CountProgress(Objective* objective)
 
 void Objectives::Tick(bool force)
 {
-    accumulator += GamePaused ? 0.0f : FrameTimer.delta;
+    accumulator += GamePaused ? 0.0f : WorldStep();
     if (!force && accumulator < interval) return;
     accumulator = 0.0f;
     for (auto* node = list.head; node; node = node->next)

@@ -28,6 +28,8 @@
 #include "world/Grid.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstring>
 #include <vector>
 
 Scene TheScene;
@@ -463,7 +465,7 @@ void Scene::UpdateList(EntityList& list)
 void Scene::Update()
 {
     if (!IsReady()) return;
-    float dt = FrameTimer.delta;
+    float dt = WorldStep();
     if ((WindowMgr && WindowMgr->modal) || firstFrame) dt = 0.0f;
 
     update_ = Cursor();
@@ -488,7 +490,6 @@ void Scene::Update()
 
     RecountUnitControl();
     if (firstFrame) UpdateList(terrainObjects);
-    if (particles) particles->Update();
     UpdateList(splats);
     // The scenery drawn too: what the player sees and finds of it, and what a click can pick,
     // is worked out here, not where it is drawn.
@@ -498,6 +499,95 @@ void Scene::Update()
                 if (node->value && !IsMarker(node->value) && !(node->value->flags & ENTITY_NODRAW))
                     node->value->UpdateVisibility();
     firstFrame = false;
+}
+
+void Scene::NoteTickPoses()
+{
+    for (Node* node = master.head; node; node = node->next) {
+        Entity* entity = node->value;
+        if (!entity || IsMarker(entity)) continue;
+        entity->worldBeforeTick = entity->world;
+        entity->rotationBeforeTick = entity->rotation;
+        entity->poseTick = WorldTicks.count;
+    }
+}
+
+namespace {
+
+// More than this in one tick is no walk but a jump (a warp, a respawn): drawn where it landed.
+constexpr float POSE_JUMP = 4.0f;
+
+// The pose `at` carried on from `before` by `share`: the place in a straight line, and the turn
+// kept a turn (each of its rows at the length it has).
+Matrix CarryOn(const Matrix& before, const Matrix& at, float share)
+{
+    Matrix out = at;
+    for (int row = 0; row < 4; ++row) {
+        float length = 0.0f, carriedLength = 0.0f;
+        for (int c = 0; c < 3; ++c) {
+            out.m[row][c] = at.m[row][c] + (at.m[row][c] - before.m[row][c]) * share;
+            length += at.m[row][c] * at.m[row][c];
+            carriedLength += out.m[row][c] * out.m[row][c];
+        }
+        if (row < 3 && carriedLength > 1e-12f) {
+            const float keep = std::sqrt(length / carriedLength);
+            for (int c = 0; c < 3; ++c) out.m[row][c] *= keep;
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+void Scene::CarryPoses()
+{
+    if (posesCarried_ || !IsReady()) return;
+    posesCarried_ = true;
+    carried_.clear();
+    const float share = WorldTicks.carry;
+    if (share <= 0.0f) return;
+    for (Node* node = master.head; node; node = node->next) {
+        Entity* entity = node->value;
+        if (!entity || IsMarker(entity) || entity->poseTick != WorldTicks.count || entity->IsAttached()) continue;
+        const Matrix& before = entity->worldBeforeTick;
+        const float dx = entity->world._41 - before._41, dy = entity->world._42 - before._42,
+                    dz = entity->world._43 - before._43;
+        const float moved = dx * dx + dy * dy + dz * dz;
+        const bool turned = std::memcmp(&entity->rotation, &entity->rotationBeforeTick, sizeof(Matrix)) != 0;
+        if ((moved == 0.0f && !turned) || moved > POSE_JUMP * POSE_JUMP) continue;
+        CarriedPose pose{entity, entity->world, entity->rotation, {}, {}};
+        pose.drawn = CarryOn(before, entity->world, share);
+        pose.drawnRotation = CarryOn(entity->rotationBeforeTick, entity->rotation, share);
+        entity->world = pose.drawn;
+        entity->rotation = pose.drawnRotation;
+        carried_.push_back(pose);
+    }
+}
+
+void Scene::RestoreTickPoses()
+{
+    if (!posesCarried_) return;
+    posesCarried_ = false;
+    for (const CarriedPose& pose : carried_) {
+        Entity* entity = pose.entity;
+        // What moved it while drawn (a placement shown under the cursor) keeps its move.
+        if (std::memcmp(&entity->world, &pose.drawn, sizeof(Matrix)) == 0) entity->world = pose.world;
+        if (std::memcmp(&entity->rotation, &pose.drawnRotation, sizeof(Matrix)) == 0) entity->rotation = pose.rotation;
+    }
+    carried_.clear();
+}
+
+CarriedPoses::CarriedPoses(Scene& scene)
+{
+    // Nested, the outer scope owns them.
+    if (scene.PosesCarried()) return;
+    this->scene = &scene;
+    scene.CarryPoses();
+}
+
+CarriedPoses::~CarriedPoses()
+{
+    if (scene) scene->RestoreTickPoses();
 }
 
 void Scene::PoseUnits()

@@ -26,6 +26,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 class Agent;
 class Building;
@@ -128,6 +129,16 @@ struct UnitControlCount {
 // logged, for a profile or save name that could lead outside that folder.
 bool SaveGamePath(char* out, size_t size, const char* profile, const char* name);
 
+class Scene;
+// The drawn poses for the scope's life (nothing when they are already out).
+struct CarriedPoses {
+    explicit CarriedPoses(Scene& scene);
+    ~CarriedPoses();
+    CarriedPoses(const CarriedPoses&) = delete;
+    CarriedPoses& operator=(const CarriedPoses&) = delete;
+    Scene* scene = nullptr;
+};
+
 class Scene {
 public:
     using EntityList = PooledList<Entity*>;
@@ -158,9 +169,18 @@ public:
     // needs).
     bool InitLists();
     bool IsReady() const { return master.nodes != nullptr; }
-    // Once per playing frame: every entity's update, the dead retired, power and unit control
-    // counted, the particles and splats moved on.
+    // Once per tick of the world: every entity's update, the dead retired, power and unit
+    // control counted, the splats moved on.
     void Update();
+    // At the start of each tick: every entity's pose before it, to draw it carried on from.
+    void NoteTickPoses();
+    // Puts every entity moved by the world's last tick at its drawn pose: its last pose carried
+    // on by the share of a tick the frames have gathered since (WorldTicks.carry); a jump (a
+    // warp, a respawn, one just made) is drawn where it landed. Undone by RestoreTickPoses.
+    // The camera, the drawing and the particles look at the drawn poses; the world never does.
+    void CarryPoses();
+    void RestoreTickPoses();
+    bool PosesCarried() const { return posesCarried_; }
     // Entities placed on the ground at level start take the terrain height.
     void DropToTerrain();
     // Every splat is fitted to the ground again (level start, after a device reset).
@@ -322,6 +342,14 @@ private:
     int categoryMask_ = 0;
     int categoryIndex_ = -1;
     Cursor update_;
+    // While the drawn poses are out: each entity moved, with the pose its tick left and the
+    // one drawn.
+    struct CarriedPose {
+        Entity* entity;
+        Matrix world, rotation, drawn, drawnRotation;
+    };
+    std::vector<CarriedPose> carried_;
+    bool posesCarried_ = false;
 };
 
 extern Scene TheScene;

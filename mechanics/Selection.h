@@ -85,7 +85,7 @@ void CmdQuickSlot(int slot);
 // position stops a unit that is on the move.
 void SetSelectionStance(int stance);
 void CmdSelectAll();
-// The player's rig: selected, or looked at when it already leads the selection.
+// The player's rig: selected alone, or looked at when it is already all that is selected.
 void SelectPlayerRig();
 void CmdGotoAlert();
 void CmdToggleMinimap();

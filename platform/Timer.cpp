@@ -1,6 +1,7 @@
 #include "platform/Timer.h"
 
 Timer FrameTimer;
+WorldClock WorldTicks;
 
 void Timer::Init(bool highRes)
 {

@@ -56,6 +56,35 @@ private:
 // The game's one frame clock.
 extern Timer FrameTimer;
 
+// The world's clock. The world steps in whole ticks of TICK seconds whatever the frame rate, so
+// that a level plays one game on every machine: the game's update gathers the frames' time and
+// runs as many ticks as it holds. The camera, the interface, particles and sound go by the frame.
+struct WorldClock {
+    static constexpr float TICK = 0.1f;
+
+    // TICK while a tick runs, 0 between ticks.
+    float step = 0.0f;
+    // Ticks run since start-up: the clock of the world's once-per-tick guards.
+    int count = 0;
+    bool inTick = false;
+    // The share of a tick the frames have gathered past the last one (0 <= carry < 1): the world
+    // is drawn carried that far ahead of its last tick.
+    float carry = 0.0f;
+};
+extern WorldClock WorldTicks;
+
+// The step the world takes now: the tick while the game runs one. A piece of the world stepped
+// on its own, outside the game's update (a tool, a test staging one unit), steps by the frame.
+inline float WorldStep()
+{
+    return WorldTicks.inTick ? WorldTicks.step : FrameTimer.delta;
+}
+// The counter of the world's once-per-step guards: ticks, or frames outside the game's update.
+inline int WorldStepCount()
+{
+    return WorldTicks.inTick ? WorldTicks.count : FrameTimer.frameCount;
+}
+
 // The developer overlay of the last 300 frame times as bars. The recording and colouring live
 // here; the bars are drawn by the 2D layer.
 class FrameGraph {

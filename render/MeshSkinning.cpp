@@ -116,8 +116,10 @@ void SkinOne(const MeshVertex& vertex, const SkinWeight* record, const MeshJoint
 void IndexedMesh::Update(float timeStep)
 {
     if (!(flags & MESH_BUILT) || subMeshes.empty() || !(flags & MESH_SKINNED) || !AnimationPlay) return;
-    // A mesh drawn several times in one frame evaluates its pose once.
-    int frame = FrameTimer.GetFrameCount();
+    // A mesh drawn several times in one frame evaluates its pose once; the world's ticks pose
+    // it again, however many a frame runs (both counters only grow, so their sum is new at
+    // each frame and each tick).
+    int frame = FrameTimer.GetFrameCount() + WorldTicks.count;
     if (!EvaluateAnimation(timeStep, frame)) return;
     UpdateJointMatrices(0, -1, false);
     for (int i = 0; i < MaterialCount(); ++i) SkinVertices(i);

@@ -219,7 +219,7 @@ void ScanEffects::DrawRing(int pass)
 
 void ScanEffects::Update()
 {
-    const float dt = GamePaused ? 0.0f : FrameTimer.delta;
+    const float dt = GamePaused ? 0.0f : WorldStep();
     Entity* selected = GetGameSeam().GetFirstSelected();
     PooledList<ScanRecord>::Node* previous = nullptr;
     PooledList<ScanRecord>::Node* node = list.head;

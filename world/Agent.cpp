@@ -133,8 +133,7 @@ void Agent::MakeLevelState(bool made)
     pathRetryTime = 0.0f;
     goalBlockedTime = 0.0f;
     walkRoundFailed = 0;
-    moveStanding = 0.0f;
-    moveAnchor = Vec3();
+    moveProgress.Restart();
     thinkOffset = 0.0f;
     // Its weapons start the level as a new unit's do: each waits out its interval.
     attackTimer = 0.0f;

@@ -10,6 +10,7 @@
 // die or leave the level. Everything an agent refers to beyond a call it keeps as an EntityRef.
 #include "platform/PooledList.h"
 #include "world/Entity.h"
+#include "world/ProgressClock.h"
 
 #include <cstdio>
 
@@ -224,8 +225,11 @@ public:
     // Ends the move where the agent stands, the points queued behind it too: settled on its
     // cell when that is free, else standing where it is.
     void EndMoveHere();
-    // One frame of the move's progress clock (moveStanding).
+    // One frame of the move's progress clock (moveProgress).
     void TrackMoveProgress(float step);
+    // The same move given anew on the way (to its goal again, or to a spot beside a goal that
+    // cannot be had): its progress clock goes on.
+    void MoveOn(const Vec3& point);
     void ReleasePath() { ForgetPath(); }
     // One frame along the path or toward the move target; true when the agent moved.
     bool FollowPath(float step);
@@ -353,10 +357,9 @@ public:
     // The goal cell (its index + 1; 0 for none) that the walk round a dead end found no way to
     // from where the agent stands.
     int walkRoundFailed;
-    // How long the move under way has gone nowhere: seconds since the agent last got a little
-    // way on from where it stood then (moveAnchor). 0 while it does not move.
-    float moveStanding;
-    Vec3 moveAnchor;
+    // How long the move under way has gone nowhere: seconds since the agent last came closer to
+    // its goal. 0 while it does not move; a new move order starts it afresh.
+    ProgressClock moveProgress;
     float thinkOffset;  // this agent's share of the think interval, drawn anew at every think
 
     // ---- Weapons (world/Weapons.cpp, world/AttackExecution.cpp)

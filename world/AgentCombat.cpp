@@ -233,11 +233,11 @@ void Agent::TakeDamage(float amount, Entity* attacker, const WeaponDef* weapon_,
     Entity::TakeDamage(amount, attacker, weapon_, damageType, hit);
 
     // One alert now and then, for a unit the player cannot see being hurt.
-    int frame = FrameTimer.GetFrameCount();
+    int frame = WorldStepCount();
     if (alignment == ALIGN_PLAYER && !visible && frame - LastUnderAttackAlertFrame > UNDER_ATTACK_ALERT_FRAMES) {
         LastUnderAttackAlertFrame = frame;
         if (TheGame && TheGame->messageBar) TheGame->messageBar->AddMessage("A unit is under attack!", 4.0f, 0);
-        TheMinimap.pings.Add(GetCenter(), PING_DAMAGE, (int)id, 2.0f, frame);
+        TheMinimap.pings.Add(GetCenter(), PING_DAMAGE, (int)id, 2.0f, FrameTimer.GetFrameCount());
         PlaySound("alert");
     }
 

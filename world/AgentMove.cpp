@@ -35,9 +35,6 @@ float WrapDegrees(float degrees)
 
 namespace {
 
-// A move gets somewhere while it carries the agent this far within the time below.
-constexpr float MOVE_PROGRESS = 1.0f;
-
 // The cell of the grid point nearest the position: the one an agent standing there holds.
 GridCell* CellOfPoint(const Grid* grid, const Vec3& position)
 {
@@ -63,13 +60,17 @@ void Agent::ClaimGridCell(const Vec3& point)
 
 void Agent::TrackMoveProgress(float step)
 {
-    const Vec3 at = GetPosition();
-    if (!HasStanceBits() || GetGroundDistance(at, moveAnchor) >= MOVE_PROGRESS) {
-        moveAnchor = at;
-        moveStanding = 0.0f;
-    } else {
-        moveStanding += step;
-    }
+    if (HasStanceBits())
+        moveProgress.TrackToward(this, stepTarget, step);
+    else
+        moveProgress.Restart();
+}
+
+void Agent::MoveOn(const Vec3& point)
+{
+    const ProgressClock kept = moveProgress;
+    MoveTo(point, true);
+    if (HasStanceBits()) moveProgress = kept;
 }
 
 void Agent::EndMoveHere()
@@ -91,8 +92,7 @@ void Agent::ResetMovement()
     pathRetryTime = 0.0f;
     goalBlockedTime = 0.0f;
     walkRoundFailed = 0;
-    moveStanding = 0.0f;
-    moveAnchor = GetPosition();
+    moveProgress.Restart();
     velocity = Vec3();
     currentSpeed = 0.0f;
     ForgetPath();
@@ -125,6 +125,7 @@ void Agent::MoveTo(const Vec3& point, bool allowNearby)
     pathRetryTime = 0.0f;
     goalBlockedTime = 0.0f;
     walkRoundFailed = 0;
+    moveProgress.Restart();
     if (IsAirUnit()) {
         previousTarget = moveTarget;
         stepTarget = moveTarget = point;
@@ -196,7 +197,7 @@ bool Agent::FollowPath(float step)
                         // (less a hair: forty frames of 0.1 s add up to a little under 4)
                         if (blockedTime >= 4.0f - 0.001f) {
                             blockedTime = 0.0f;
-                            MoveTo(stepTarget, true);
+                            MoveOn(stepTarget);
                         }
                     }
                 }

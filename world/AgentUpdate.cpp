@@ -99,10 +99,10 @@ float Agent::GetAttackRange() const
 
 void Agent::Update()
 {
-    int frame = FrameTimer.GetFrameCount();
+    int frame = WorldStepCount();
     if (updateFrame == frame) return;
     updateFrame = frame;
-    float step = GamePaused ? 0.0f : FrameTimer.delta;
+    float step = GamePaused ? 0.0f : WorldStep();
     if (step < 0.0f) step = 0.0f;
     if (step > MAX_STEP) step = MAX_STEP;
     ageTimers[0] += step;
@@ -161,7 +161,7 @@ void Agent::Update()
     TrackMoveProgress(step);
     // A plain move (no job behind it) that has gone nowhere for a while, its way held or its
     // goal out of reach, ends as near as the agent got: it would otherwise wait on for good.
-    if (brain && !brain->job && moveStanding > MOVE_GOES_NOWHERE) EndMoveHere();
+    if (brain && !brain->job && moveProgress.Standing() > MOVE_GOES_NOWHERE) EndMoveHere();
 
     UpdateMeshes(step);
     TurnTowardTarget(step);

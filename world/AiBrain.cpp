@@ -9,11 +9,13 @@
 #include "world/BuildItem.h"
 #include "world/Grid.h"
 #include "world/GridQueries.h"
+#include "world/ProgressClock.h"
 #include "world/Building.h"
 #include "world/TaskManager.h"
 #include "world/TaskStepsSupport.h"
 #include "world/WeaponDef.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -69,25 +71,34 @@ bool BeyondTheLeash(const Agent* agent, const Vec3& tiedAt, const Entity* foe)
 
 // Whether the agent can get, within the leash tied at that point, to ground it fires at the foe
 // from: a walkable cell of the agent's own walk region within its weapons' reach of the foe (as
-// the attack measures it, grid point to grid point). A foe on a crag or across water it cannot
+// the attack measures it: a building's nearest cell). A foe on a crag or across water it cannot
 // come within reach of is no fight to take up. What flies reaches everywhere.
-bool HasFiringSpot(const Agent* agent, const Vec3& tiedAt, const Entity* foe)
+bool HasFiringSpot(const Agent* agent, const Vec3& tiedAt, Entity* foe)
 {
     const Grid* grid = CurrentGrid();
     if (!grid || agent->IsAirUnit()) return true;
     const float reach = agent->GetAttackRange() - 1.0f;
-    const Vec3 at = grid->SnapToGridPoint(foe->GetPosition());
-    const GridCell* own = grid->GetCellAt(grid->SnapToGridPoint(agent->GetPosition()));
-    int column, row;
-    if (reach <= 0.0f || !grid->WorldToCell(at, &column, &row)) return false;
-    const int cells = (int)std::ceil(reach / grid->cellSize);
     const float leash = Leash(agent);
-    for (int dy = -cells; dy <= cells; ++dy)
-        for (int dx = -cells; dx <= cells; ++dx) {
-            const GridCell* cell = grid->GetCell(column + dx, row + dy);
+    const bool wide = (foe->flags & (ENTITY_BUILDING | ENTITY_ITEM)) != 0;
+    const Vec3 at = grid->SnapToGridPoint(foe->GetPosition());
+    auto within = [&](const Vec3& spot) {
+        return (wide ? GroundDistanceToCells(spot, foe) : GetGroundDistance(spot, at)) <= reach &&
+               GetGroundDistance(spot, tiedAt) <= leash;
+    };
+    // Where it stands will do, most often: nothing to search.
+    if (reach > 0.0f && within(agent->GetPosition())) return true;
+    const GridCell* own = grid->GetCellAt(grid->SnapToGridPoint(agent->GetPosition()));
+    int x0, y0, x1, y1;
+    if (reach <= 0.0f || !grid->WorldToCell(at, &x0, &y0)) return false;
+    x1 = x0, y1 = y0;
+    int fx0, fy0, fx1, fy1;
+    if (wide && foe->GetGridFootprint(&fx0, &fy0, &fx1, &fy1)) x0 = fx0, y0 = fy0, x1 = fx1, y1 = fy1;
+    const int cells = (int)std::ceil(reach / grid->cellSize);
+    for (int row = y0 - cells; row <= y1 + cells; ++row)
+        for (int column = x0 - cells; column <= x1 + cells; ++column) {
+            const GridCell* cell = grid->GetCell(column, row);
             if (!cell || !(cell->flags & CELL_WALKABLE) || grid->CannotReach(own, cell)) continue;
-            const Vec3 spot = grid->CellToWorld(column + dx, row + dy);
-            if (GetGroundDistance(spot, at) <= reach && GetGroundDistance(spot, tiedAt) <= leash) return true;
+            if (within(grid->CellToWorld(column, row))) return true;
         }
     return false;
 }
@@ -117,25 +128,6 @@ bool HurtLately(const Agent* agent)
     return false;
 }
 
-// Seconds since the agent last fired: its arms' weapons when it carries any, else its own.
-float SinceLastShot(const Agent* agent)
-{
-    float since = -1.0f;
-    for (int i = 0; i < agent->attachmentCount; ++i) {
-        const AgentAttachment& mount = agent->attachments[i];
-        if (!mount.entity || !(mount.entity->flags & ENTITY_ITEM) || !mount.entity->weapon) continue;
-        since = since < 0.0f ? mount.clock : std::fmin(since, mount.clock);
-    }
-    return since < 0.0f ? agent->attackTimer : since;
-}
-
-// How far the agent is from its foe as its attack measures it: a building's nearest cell.
-float DistanceToFoe(const Agent* agent, Entity* foe)
-{
-    if (foe->flags & (ENTITY_BUILDING | ENTITY_ITEM)) return GroundDistanceToCells(agent->GetPosition(), foe);
-    return GetGroundDistance(agent->GetPosition(), foe->GetPosition());
-}
-
 // The attacker the agent answers: of those in its attacker list that are enemies still alive
 // and within reach of its weapons, the one that hurt it most. One that shot from beyond the
 // agent's sight is answered too: it hurt the agent; one that could not be reached without
@@ -161,33 +153,54 @@ Entity* TopAttacker(Agent* agent)
     return top;
 }
 
-// The nearest enemy unit or building within the agent's notice range that it may hunt.
-Entity* NearestFoe(Agent* agent)
+// A few of the nearest foes are looked at for ground to fire from; past them the agent hunts
+// nothing this think. A foe found with none is not searched round again for a while: a whole
+// army before an island must not search the shore for each of them every think.
+constexpr int FOES_SEARCHED = 3;
+constexpr float NO_SPOT_KEPT = 1.0f;
+
+// The nearest enemy unit or building within the agent's notice range that it may hunt and has
+// ground to fire at from within the leash; of those that can fight only, when asked.
+Entity* NearestFoe(Agent* agent, bool armedOnly = false)
 {
-    float best = 999999.0f;
-    Vec3 from = agent->GetPosition();
+    const Vec3 from = agent->GetPosition();
     const bool noAir = CannotHitAir(agent, false);
-    Entity* nearest = nullptr;
-    for (int segment : {SEGMENT_ENEMY_UNIT, SEGMENT_ENEMY_AIR_UNIT, SEGMENT_ENEMY_BUILDING}) {
-        for (Scene::Node* node = TheScene.FirstInList(segment); node; node = TheScene.NextInList(node)) {
-            Entity* candidate = node->value;
-            if (!candidate || candidate == agent) continue;
-            if (!(candidate->flags & (ENTITY_AGENT | ENTITY_BUILDING))) continue;
-            if ((candidate->flags & ENTITY_DEAD) || candidate->alignment != ALIGN_ENEMY) continue;
-            if (candidate->flags & ENTITY_BUILDING) {
-                const BuildItem* definition = static_cast<Building*>(candidate)->definition;
-                if (definition && (definition->flags & BUILD_NO_AUTO_ATTACK)) continue;
-            } else if (noAir && static_cast<Agent*>(candidate)->IsAirUnit()) {
-                continue;
-            }
-            float d = candidate->DistanceTo(from);
-            if (d < best) {
+    AIBrain* brain = agent->brain;
+    const Vec3 tiedAt = brain && brain->holdsPlace ? brain->fightOrigin : from;
+    Entity* refused[FOES_SEARCHED] = {};
+    for (int tries = 0; tries < FOES_SEARCHED; ++tries) {
+        float best = agent->noticeRange;
+        Entity* nearest = nullptr;
+        for (int segment : {SEGMENT_ENEMY_UNIT, SEGMENT_ENEMY_AIR_UNIT, SEGMENT_ENEMY_BUILDING}) {
+            for (Scene::Node* node = TheScene.FirstInList(segment); node; node = TheScene.NextInList(node)) {
+                Entity* candidate = node->value;
+                if (!candidate || candidate == agent) continue;
+                if (!(candidate->flags & (ENTITY_AGENT | ENTITY_BUILDING))) continue;
+                if ((candidate->flags & ENTITY_DEAD) || candidate->alignment != ALIGN_ENEMY) continue;
+                if (candidate->flags & ENTITY_BUILDING) {
+                    const BuildItem* definition = static_cast<Building*>(candidate)->definition;
+                    if (definition && (definition->flags & BUILD_NO_AUTO_ATTACK)) continue;
+                } else if (noAir && static_cast<Agent*>(candidate)->IsAirUnit()) {
+                    continue;
+                }
+                const float d = candidate->DistanceTo(from);
+                if (d >= best || std::find(refused, refused + tries, candidate) != refused + tries) continue;
+                if (armedOnly && !CanFightBack(candidate)) continue;
                 best = d;
                 nearest = candidate;
             }
         }
+        if (!nearest) return nullptr;
+        const bool known = brain && brain->noSpotFoe.Get() == nearest && MissionTime >= brain->noSpotAt &&
+                           MissionTime - brain->noSpotAt < NO_SPOT_KEPT;
+        if (!known && HasFiringSpot(agent, tiedAt, nearest)) return nearest;
+        if (brain && !known) {
+            brain->noSpotFoe.Set(nearest);
+            brain->noSpotAt = MissionTime;
+        }
+        refused[tries] = nearest;
     }
-    return best < agent->noticeRange ? nearest : nullptr;
+    return nullptr;
 }
 
 // The work the rig leaves to answer an attacker and takes up again afterwards, by its mode.
@@ -208,6 +221,8 @@ void AIBrain::Init()
     job = nullptr;
     mode = AI_MODE_NONE;
     ownFight = false;
+    noSpotFoe.Clear();
+    noSpotAt = 0.0f;
     ForgetResume();
 }
 
@@ -219,8 +234,7 @@ void AIBrain::ForgetResume()
     holdsPlace = false;
     resumeLegCount = 0;
     resumeAttackMove = false;
-    fightStanding = 0.0f;
-    fightClosest = 0.0f;
+    fightProgress.Restart();
     fightFoe.Clear();
 }
 
@@ -300,8 +314,11 @@ void AIBrain::ThinkMiner(Agent* agent)
 void AIBrain::ThinkAttacker(Agent* agent)
 {
     const bool rig = (agent->flags & ENTITY_PLAYER) != 0;
+    // On Stop it holds its fire: it takes no fight up and ends no move for one, but goes back to
+    // whatever a fight broke off.
+    const bool holdsFire = agent->stance == AGENT_STANCE_STOP;
     if (mode == AI_MODE_ATTACK) {
-        const bool nowhere = fightStanding > FIGHT_GOES_NOWHERE;
+        const bool nowhere = fightProgress.Standing() > FIGHT_GOES_NOWHERE;
         if (!ownFight) {
             // An attack the player ordered on a foe that can fight back goes on as ordered while
             // it gets somewhere. Sent at what cannot hurt anyone (a building without guns, an
@@ -347,7 +364,7 @@ void AIBrain::ThinkAttacker(Agent* agent)
         }
         return;
     }
-    if (rig && ResumableJob(mode)) {
+    if (rig && ResumableJob(mode) && !holdsFire) {
         // At its work the rig answers only whoever hurts it, and comes back to the work after.
         Entity* attacker = TopAttacker(agent);
         if (!attacker) return;
@@ -359,19 +376,23 @@ void AIBrain::ThinkAttacker(Agent* agent)
     }
     if (mode != AI_MODE_IDLE && mode != AI_MODE_NONE) return;
     // A plain move order is obeyed while it gets somewhere, between the legs of its way too; one
-    // given to attack on the way is not. A move that stands while the unit is beaten ends there.
-    bool underWay = agent->HasStanceBits() || !agent->moveQueue.IsEmpty();
+    // given to attack on the way is not. A move that stands while the unit is beaten, or held up
+    // among enemies that can fight, is broken off for the fight and goes on after it.
+    const bool underWay = agent->HasStanceBits() || !agent->moveQueue.IsEmpty();
     if (underWay && !(agent->classWord & AGENT_ORDERED_MOVE)) {
-        if (agent->moveStanding < MOVE_STANDS_BEATEN) return;
-        if (Entity* attacker = HurtLately(agent) ? TopAttacker(agent) : nullptr) {
-            agent->EndMoveHere();
-            TakeOwnFight(agent, attacker);
-            return;
-        }
-        // Held up among the enemy, it is as near as it gets: it stops there and takes them on.
-        if (agent->moveStanding < MOVE_STANDS_AMONG_FOES || !NearestFoe(agent)) return;
+        const float standing = agent->moveProgress.Standing();
+        if (holdsFire || standing < MOVE_STANDS_BEATEN) return;
+        Entity* foe = HurtLately(agent) ? TopAttacker(agent) : nullptr;
+        if (!foe && standing >= MOVE_STANDS_AMONG_FOES) foe = NearestFoe(agent, true);
+        if (!foe) return;
+        KeepErrand(agent);
         agent->EndMoveHere();
-        underWay = false;
+        TakeOwnFight(agent, foe);
+        return;
+    }
+    if (holdsFire) {
+        if (!underWay && resumeLegCount > 0) ResumeMove(agent);
+        return;
     }
     if (Entity* attacker = TopAttacker(agent)) {
         TakeOwnFight(agent, attacker);
@@ -406,6 +427,15 @@ void AIBrain::ThinkAttacker(Agent* agent)
 
 void AIBrain::TakeOwnFight(Agent* agent, Entity* foe)
 {
+    KeepErrand(agent);
+    agent->target.Set(foe);
+    agent->engagedTime = 0.0f;
+    mode = AI_MODE_ATTACK;
+    ownFight = TakeJob(agent, "AttackEntity");
+}
+
+void AIBrain::KeepErrand(Agent* agent)
+{
     // A fight that follows another on the same errand keeps the first one's leash and errand.
     if (!holdsPlace) {
         holdsPlace = true;
@@ -416,36 +446,16 @@ void AIBrain::TakeOwnFight(Agent* agent, Entity* foe)
         for (const auto* node = agent->moveQueue.Points().head; node && resumeLegCount < RESUME_LEGS; node = node->next)
             resumeLegs[resumeLegCount++] = node->value;
     }
-    agent->target.Set(foe);
-    agent->engagedTime = 0.0f;
-    mode = AI_MODE_ATTACK;
-    ownFight = TakeJob(agent, "AttackEntity");
 }
 
 void AIBrain::TrackFight(Agent* agent, float step)
 {
     Entity* foe = mode == AI_MODE_ATTACK ? agent->target.GetLive() : nullptr;
-    if (!foe) {
-        fightStanding = 0.0f;
-        fightFoe.Clear();
-        return;
-    }
-    const float distance = DistanceToFoe(agent, foe);
-    if (fightFoe.Get() != foe) {
+    if (!foe || fightFoe.Get() != foe) {
+        fightProgress.Restart();
         fightFoe.Set(foe);
-        fightClosest = distance;
-        fightStanding = 0.0f;
-        return;
     }
-    // A shot this think, a step closer than ever in this fight, or a walk under way (the way
-    // round a wall or a river; the leash bounds how far) is progress.
-    const bool walking = agent->HasStanceBits() && agent->moveStanding < 0.5f;
-    if (SinceLastShot(agent) < 0.001f || distance < fightClosest - 1.0f || walking) {
-        fightClosest = std::fmin(fightClosest, distance);
-        fightStanding = 0.0f;
-        return;
-    }
-    fightStanding += step;
+    if (foe) fightProgress.TrackFoe(agent, foe, step);
 }
 
 void AIBrain::LetGo(Agent* agent)

@@ -17,17 +17,27 @@
 // attack on a foe that fights back; one sent at a building, or at a foe that leaves it alone,
 // answers whoever hurts it meanwhile and then goes back to its ordered target.
 //
-// Nothing goes on for good that gets nowhere. A fight in which the unit neither walks, closes
-// in nor fires for a few seconds is let go, as at the leash; an attacker with no spot within
-// the leash to fire at it from is not taken up at all. An ordered attack on a foe that can fight back is
-// kept while it gets somewhere, and yields to whoever beats the unit once it stands. A plain
-// move that stands while the unit is beaten, or held up among the enemy, ends there, and
-// the unit answers.
+// Nothing goes on for good that gets nowhere, and nothing that gets somewhere is cut short:
+// - Progress is coming closer to the move's goal or to the foe than ever on the way walked, or
+//   weapons at work on the foe; one clock measures it for moves, fights and the watch alike
+//   (world/ProgressClock.h). Going to and fro is not progress.
+// - A reload is a fight getting somewhere: a slow gun between shots within reach of its foe is
+//   not standing, and its focus fire holds.
+// - A fight the unit took up itself that stands for a few seconds is let go, as at the leash.
+// - No foe is taken up without ground within the leash to fire at it from: neither an attacker
+//   nor a foe it notices across water or on a crag.
+// - An ordered attack on a foe that can fight back is kept while it gets somewhere, and yields
+//   to whoever beats the unit once it stands.
+// - A plain move that stands while the unit is beaten, or stands held up among enemies that can
+//   fight (a harmless building or unit never stops it), is broken off for the fight.
+// - A fight interrupts a move: the move goes on when the fight ends.
+// - On Stop the unit holds its fire: it takes no fight up and keeps its move while it is shot.
 //
 // A brain never holds a job the TaskManager cannot give: when the pool is empty it stays
 // without one and tries again on a later frame.
 #include "host/Maths.h"
 #include "world/Entity.h"
+#include "world/ProgressClock.h"
 
 class Agent;
 class Entity;
@@ -95,7 +105,7 @@ public:
     // An enemy turns on the attacker that hurt it most, when that one has clearly outdone the
     // current target. True when it looked the attacker up.
     bool RetargetToTopAttacker(Agent* agent);
-    // One think's worth of the fight's progress clock (fightStanding), after the job ran.
+    // One think's worth of the fight's progress clock (fightProgress), after the job ran.
     void TrackFight(Agent* agent, float step);
 
     Job* job;
@@ -115,11 +125,13 @@ public:
     Vec3 resumeLegs[RESUME_LEGS];
     int resumeLegCount;
     bool resumeAttackMove;
-    // Seconds the fight with fightFoe has gone without the unit getting closer than
-    // fightClosest or firing.
-    float fightStanding;
-    float fightClosest;
+    // How long the fight with fightFoe has gone nowhere: the unit came no closer to it, nor
+    // did its weapons work on it.
+    ProgressClock fightProgress;
     EntityRef fightFoe;
+    // The last foe found with no ground to fire at it from, and when.
+    EntityRef noSpotFoe;
+    float noSpotAt;
 
 private:
     // The current job returned, a new one taken for the agent and pointed at the template
@@ -132,6 +144,9 @@ private:
     // An ATTACKBOT's own fight: the target, the mode and a new "AttackEntity" job. The first
     // fight of a run ties the leash and keeps the move it breaks off.
     void TakeOwnFight(Agent* agent, Entity* foe);
+    // The first fight of a run ties the leash where the agent stands and keeps the work's move
+    // (its goal and the points queued behind) to go on with after the fights.
+    void KeepErrand(Agent* agent);
     // The fight is given up, at the leash or gone nowhere: back to the work, the move or the
     // place.
     void LetGo(Agent* agent);

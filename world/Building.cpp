@@ -43,7 +43,7 @@ namespace {
 
 constexpr float TICK_LENGTH = 0.1f;
 constexpr float TICK_JITTER = 0.05f;
-constexpr int ALERT_FRAMES = 600;
+constexpr int ALERT_FRAMES = 600;  // the world's ticks: a minute of play
 constexpr float DEGREES_PER_RADIAN = 57.2957763671875f;
 
 void PlaySoundNamed(const char* name)
@@ -315,10 +315,10 @@ void Building::OnDestroyed()
 
 void Building::Update()
 {
-    int frame = FrameTimer.GetFrameCount();
+    int frame = WorldStepCount();
     if (lastUpdateFrame == frame) return;
     lastUpdateFrame = frame;
-    float dt = GamePaused ? 0.0f : FrameTimer.delta;
+    float dt = GamePaused ? 0.0f : WorldStep();
     actionTimer += dt;
     tickTimer += dt;
     ageTimers[0] += dt;
@@ -478,11 +478,11 @@ void Building::TakeDamage(float amount, Entity* attacker, const WeaponDef* weapo
         }
     }
     if (alignment == ALIGN_PLAYER && !visible) {
-        int frame = FrameTimer.GetFrameCount();
+        int frame = WorldStepCount();
         if (frame - BuildingAlertFrame >= ALERT_FRAMES || frame < BuildingAlertFrame) {
             BuildingAlertFrame = frame;
             ShowMessage("A building is under attack!", 4.0f);
-            TheMinimap.pings.Add(GetCenter(), PING_DAMAGE, (int)id, 2.0f, frame);
+            TheMinimap.pings.Add(GetCenter(), PING_DAMAGE, (int)id, 2.0f, FrameTimer.GetFrameCount());
             PlaySoundNamed("alert");
         }
     }

@@ -110,6 +110,7 @@ void Entity::ResetLevelState()
     ambientOverride = 0;
     updateFrame = -1;
     cullFrame = -1;
+    poseTick = -1;
     visible = 0;
     fogSeenFrame = -1;
     ageTimers[0] = ageTimers[1] = 0.0f;
@@ -264,10 +265,10 @@ Vec3 Entity::GetFirePoint(int)
 
 void Entity::Update()
 {
-    int frame = FrameTimer.GetFrameCount();
+    int frame = WorldStepCount();
     if (updateFrame == frame) return;
     updateFrame = frame;
-    float step = GamePaused ? 0.0f : FrameTimer.delta;
+    float step = GamePaused ? 0.0f : WorldStep();
     ageTimers[0] += step;
     ageTimers[1] += step;
     if (flags & ENTITY_PLACED) {

@@ -217,6 +217,11 @@ public:
     uint32_t ambientOverride;  // ARGB; a hit flash while non-zero
     int updateFrame;
     int cullFrame;
+    // Its pose before the world's latest tick, and that tick's number: between ticks it is
+    // drawn carried on from the two (Scene::CarriedPoses).
+    Matrix worldBeforeTick;
+    Matrix rotationBeforeTick;
+    int poseTick = -1;
     int visible;
     int fogSeenFrame;
     float ageTimers[2];

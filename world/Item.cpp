@@ -427,7 +427,8 @@ constexpr float BLAST_RANGE = 5.5f;
 float Step()
 {
     if (GamePaused || (WindowMgr && WindowMgr->modal)) return 0.0f;
-    return FrameTimer.delta > 0.0f ? FrameTimer.delta : 0.0f;
+    const float step = WorldStep();
+    return step > 0.0f ? step : 0.0f;
 }
 
 // How far a blast reaches an entity: its own half width counts.
@@ -446,7 +447,7 @@ bool IsLiveAgent(const Entity* entity)
 
 void Item::Update()
 {
-    int frame = FrameTimer.GetFrameCount();
+    int frame = WorldStepCount();
     if (updateFrame == frame) return;  // an item in several lists is updated once
     updateFrame = frame;
     float dt = Step();

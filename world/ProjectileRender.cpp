@@ -1,11 +1,12 @@
 // Drawing what the projectile system holds (projectile meshes, the laser and lightning beams,
-// debris pieces), and the debris field's pieces in flight.
+// the machine guns' tracers, debris pieces), and the debris field's pieces in flight.
 #include "world/ProjectileSystem.h"
 
 #include "platform/RandomUtil.h"
 #include "mechanics/Game.h"
 #include "mechanics/Scene.h"
 #include "platform/MathUtil.h"
+#include "platform/Timer.h"
 #include "render/Camera.h"
 #include "render/GraphicsDevice.h"
 #include "render/IndexedMesh.h"
@@ -15,6 +16,7 @@
 #include "terrain/Terrain.h"
 #include "world/Agent.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -26,6 +28,13 @@ constexpr float DEGREES = 0.0174532925f;
 constexpr float LASER_WIDTH = 0.75f;
 constexpr float LIGHTNING_WIDTH = 1.0f;
 constexpr float BEAM_FRAME_TIME = 0.1f;
+// A machine gun's rounds are dashes of light running from the muzzle to the target, one every
+// TRACER_TIME: the muzzle's flash and the sparks at the target alone are a few pixels at the
+// play camera's distance, and a player could not tell whether a gunner fires at all.
+constexpr float TRACER_TIME = 0.1f;
+constexpr float TRACER_LENGTH = 3.0f;
+constexpr float TRACER_WIDTH = 0.8f;
+constexpr uint32_t TRACER_COLOUR = 0xFFFFD890;
 
 // A random number in low..high; the debris is only seen, so from the cosmetic generator.
 float RandomIn(float low, float high)
@@ -45,6 +54,42 @@ bool InView(const Vec3& point, float half)
     if (!Frustum) return true;
     Vec3 extent(half, half, half);
     return Frustum->ClassifyBox(point - extent, point + extent) != ViewFrustum::OUTSIDE;
+}
+
+// A textured line from a to b in view space, adding its light to what lies behind.
+void DrawBeamLine(Sprite* sprite, const Vec3& a, const Vec3& b, uint32_t colour, float width)
+{
+    sprite->SetLine(a, b, colour, width);
+    if (!sprite->vertexBuffer) return;
+    Graphics->SetTexture(sprite->texture, 0);
+    RenderStates.SetRenderState(RS_SRCBLEND, BLEND_SRCALPHA);
+    RenderStates.SetRenderState(RS_DESTBLEND, BLEND_ONE);
+    RenderStates.SetTextureStageState(0, TSS_COLOROP, TOP_MODULATE);
+    RenderStates.SetTextureStageState(0, TSS_COLORARG1, TA_TEXTURE);
+    RenderStates.SetTextureStageState(0, TSS_COLORARG2, TA_DIFFUSE);
+    RenderStates.SetTextureStageState(0, TSS_ALPHAOP, TOP_MODULATE);
+    RenderStates.SetTextureStageState(0, TSS_ALPHAARG1, TA_TEXTURE);
+    RenderStates.SetTextureStageState(0, TSS_ALPHAARG2, TA_DIFFUSE);
+    RenderStates.SetTextureStageState(1, TSS_COLOROP, TOP_DISABLE);
+    RenderStates.SetRenderState(RS_FOGENABLE, 0);
+    Graphics->SetProgram(nullptr);
+    Graphics->SetFVF(SPRITE_FVF);
+    Graphics->SetStreamSource(sprite->vertexBuffer, sizeof(SpriteVertex));
+    Graphics->DrawPrimitive(PT_TRIANGLEFAN, 2);
+}
+
+// The part of the way from a to b that the round fired `age` seconds into the burst lights now.
+bool TracerDash(const Vec3& a, const Vec3& b, float age, Vec3* from, Vec3* to)
+{
+    Vec3 way = b - a;
+    const float length = Vec3Length(&way);
+    if (length < 0.01f) return false;
+    const float head = fmodf(age, TRACER_TIME) / TRACER_TIME * (length + TRACER_LENGTH);
+    const float front = std::min(head, length), back = std::max(head - TRACER_LENGTH, 0.0f);
+    if (front - back < 0.05f) return false;
+    *from = a + way * (back / length);
+    *to = a + way * (front / length);
+    return true;
 }
 
 }  // namespace
@@ -81,7 +126,9 @@ void ProjectileSystem::RenderProjectiles()
 {
     for (auto* node = projectiles.head; node; node = node->next) {
         const Projectile* p = node->value;
-        if (!InView(p->position, 1.0f)) continue;
+        // Drawn carried on from its last tick by the share of a tick the frames have gathered.
+        const Vec3 at = p->position + (p->position - p->previousPosition) * WorldTicks.carry;
+        if (!InView(at, 1.0f)) continue;
         IndexedMesh* mesh = missileMesh;
         Matrix turn, scaling, place, world;
         MatrixIdentity(&scaling);
@@ -106,7 +153,7 @@ void ProjectileSystem::RenderProjectiles()
             Entity* target = p->target.Get();
             float pitch = 0.0f;
             if (target) {
-                Vec3 aim = target->GetCenter() - p->position;
+                Vec3 aim = target->GetCenter() - at;
                 HeadingFromVector(aim.x, aim.z, &heading);
                 if (shooter) {
                     Vec3 from = shooter->GetCenter(), to = target->GetCenter();
@@ -121,9 +168,9 @@ void ProjectileSystem::RenderProjectiles()
             MatrixRotationYawPitchRoll(&turn, heading * DEGREES, pitch * DEGREES, 0.0f);
         }
         if (!mesh) continue;
-        MatrixTranslation(&place, p->position.x, p->position.y, p->position.z);
+        MatrixTranslation(&place, at.x, at.y, at.z);
         world = scaling * turn * place;
-        SetWorld(world, p->position);
+        SetWorld(world, at);
         mesh->Render(0, false);
     }
 }
@@ -139,10 +186,17 @@ void ProjectileSystem::RenderBeams()
     Graphics->SetTransform(TS_VIEW, &identity);
     for (auto* node = beams.head; node; node = node->next) {
         Beam* beam = node->value;
-        if (beam->weaponType != WEAPON_LASER && beam->weaponType != WEAPON_ELECTRIC) continue;
         Entity* shooter = beam->shooter.Get();
         Entity* target = beam->target.Get();
         if (!shooter || !target) continue;
+        if (beam->weaponType == WEAPON_BALLISTIC) {
+            Vec3 from, to;
+            const Vec3 muzzle = MuzzlePoint(beam, shooter);
+            if (beamSprites[0] && TracerDash(muzzle, target->GetCenter(), beam->frameTimer, &from, &to))
+                DrawBeamLine(beamSprites[0], from, to, TRACER_COLOUR, TRACER_WIDTH);
+            continue;
+        }
+        if (beam->weaponType != WEAPON_LASER && beam->weaponType != WEAPON_ELECTRIC) continue;
         int frame = (int)(fmodf(beam->frameTimer, 3.0f * BEAM_FRAME_TIME) / BEAM_FRAME_TIME);
         if (frame > 2) frame = 2;
         int first = 0;
@@ -156,30 +210,10 @@ void ProjectileSystem::RenderBeams()
         Sprite* sprite = beamSprites[first + frame];
         if (!sprite) continue;
         Vec3 from = MuzzlePoint(beam, shooter), to = target->GetCenter();
-        auto draw = [&](const Vec3& a, const Vec3& b) {
-            sprite->SetLine(a, b, colour, width);
-            if (!sprite->vertexBuffer) return;
-            // Drawn here rather than by the sprite: beams add their light to what lies behind.
-            Graphics->SetTexture(sprite->texture, 0);
-            RenderStates.SetRenderState(RS_SRCBLEND, BLEND_SRCALPHA);
-            RenderStates.SetRenderState(RS_DESTBLEND, BLEND_ONE);
-            RenderStates.SetTextureStageState(0, TSS_COLOROP, TOP_MODULATE);
-            RenderStates.SetTextureStageState(0, TSS_COLORARG1, TA_TEXTURE);
-            RenderStates.SetTextureStageState(0, TSS_COLORARG2, TA_DIFFUSE);
-            RenderStates.SetTextureStageState(0, TSS_ALPHAOP, TOP_MODULATE);
-            RenderStates.SetTextureStageState(0, TSS_ALPHAARG1, TA_TEXTURE);
-            RenderStates.SetTextureStageState(0, TSS_ALPHAARG2, TA_DIFFUSE);
-            RenderStates.SetTextureStageState(1, TSS_COLOROP, TOP_DISABLE);
-            RenderStates.SetRenderState(RS_FOGENABLE, 0);
-            Graphics->SetProgram(nullptr);
-            Graphics->SetFVF(SPRITE_FVF);
-            Graphics->SetStreamSource(sprite->vertexBuffer, sizeof(SpriteVertex));
-            Graphics->DrawPrimitive(PT_TRIANGLEFAN, 2);
-        };
-        draw(from, to);
+        DrawBeamLine(sprite, from, to, colour, width);
         if (beam->weaponType == WEAPON_ELECTRIC)
             for (int i = 0; i < beam->chainCount; ++i)
-                if (Entity* link = beam->chain[i].GetLive()) draw(to, link->GetCenter());
+                if (Entity* link = beam->chain[i].GetLive()) DrawBeamLine(sprite, to, link->GetCenter(), colour, width);
     }
     Graphics->SetTransform(TS_VIEW, &ViewMatrix);
     RenderStates.SetRenderState(RS_SRCBLEND, BLEND_SRCALPHA);

@@ -1,12 +1,12 @@
 // A fight as a player gives it, in the real game: a gunner of the player's and a scavenger stand
 // near the rig; a click selects the gunner, a right click on the scavenger sends it to attack,
-// and the scavenger falls to it, the kill teaching the gunner. Then the rig, sent at a second
-// scavenger, shoots it down with the weapons on its arms from a distance. On Beginner a rig
-// left standing answers a beast's bite and a scavenger's shot by itself, and one sent off with a
-// right click past a beast still gets there. A spider that falls beside the rig leaves a stain
-// and pieces smaller than itself, frame after frame. Whatever ended its fight at the crystal, a
-// rig given a new order leaves its beam and its cutting behind and, where it arrives, answers
-// a walker that shoots it.
+// and the scavenger falls to it (its rounds' tracers seen from the play camera), the kill
+// teaching the gunner. Then the rig, sent at a second scavenger, shoots it down with the weapons
+// on its arms from a distance. On Beginner a rig left standing answers a beast's bite and a
+// scavenger's shot by itself, and one sent off with a right click past a beast still gets there.
+// A spider that falls beside the rig leaves a stain and pieces smaller than itself, frame after
+// frame. Whatever ended its fight at the crystal, a rig given a new order leaves its beam and its
+// cutting behind and, where it arrives, answers a walker that shoots it.
 #include "tests/app/PlayerSessionSupport.h"
 
 #include "mechanics/Selection.h"
@@ -49,6 +49,39 @@ TEST_F(FightSession, AGunnerSentAtAScavengerBringsItDown)
     // Agents come from a pool: once the scavenger falls, its record may stand for another one.
     const auto enemyId = enemy->id;
     auto standing = [&] { return enemy->id == enemyId && enemy->IsAlive(); };
+
+    // The gunner's fire as the player sees it from the play camera: caught while a round (one
+    // a tenth of a second) is half way from the muzzle to the scavenger, its tracer shows.
+    bool firing = false;
+    for (int i = 0; i < 300 && standing() && !firing; ++i) {
+        Passes(1, 0.01f);
+        for (auto* node = TheProjectiles->beams.head; node; node = node->next) {
+            const float into = fmodf(node->value->frameTimer, 0.1f);
+            firing |= node->value->shooter.Get() == gunner && into > 0.04f && into < 0.07f;
+        }
+    }
+    ASSERT_TRUE(firing) << "the gunner fires";
+    int gunnerX = 0, gunnerY = 0, enemyX = 0, enemyY = 0;
+    ASSERT_TRUE(OnScreen(gunner->GetCenter(), &gunnerX, &gunnerY));
+    ASSERT_TRUE(OnScreen(enemy->GetCenter(), &enemyX, &enemyY));
+    // The picture taken with the cursor out of the way; put back, it scrolls no view.
+    const int cursorX = Input.mouse->cursorX, cursorY = Input.mouse->cursorY;
+    Image shot;
+    ASSERT_TRUE(ShotOfNextFrame(base + "/gunner_fire.png", shot));
+    Input.mouse->cursorX = cursorX;
+    Input.mouse->cursorY = cursorY;
+    const Pixels picture = ToPixels(shot);
+    const int margin = Config->height / 10;
+    const Pixels fire = CropPixels(picture, std::max(0, std::min(gunnerX, enemyX) - margin),
+                                   std::max(0, std::min(gunnerY, enemyY) - margin),
+                                   std::min(picture.width, std::max(gunnerX, enemyX) + margin),
+                                   std::min(picture.height, std::max(gunnerY, enemyY) + margin));
+    // A tracer's warm yellow, which neither the forest floor nor the units show.
+    const int tracer = (int)std::count_if(fire.argb.begin(), fire.argb.end(), [](uint32_t c) {
+        return Red(c) > 200 && Green(c) > 170 && Blue(c) < Green(c) - 40;
+    });
+    EXPECT_GE(tracer, 30) << "a round's tracer on its way";
+    EXPECT_TRUE(MatchesReference(fire, "gunner_fire_tracer", {12, fire.width * fire.height / 400}));
     for (int second = 0; second < 60 && standing(); ++second) Passes(10, 0.1f);
     EXPECT_FALSE(standing()) << "the scavenger fell";
     EXPECT_TRUE(gunner->IsAlive());

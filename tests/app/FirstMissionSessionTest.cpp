@@ -67,12 +67,13 @@ struct Machine {
     bool slow;
     int drawEvery;
     int plays;
-    bool lostBetween;
+    bool uneven = false;  // its frames of 1/144 s to a quarter second, mixed
+    bool lostBetween = false;
 };
 void PrintTo(const Machine& machine, std::ostream* out) { *out << machine.name; }
 
 // Where the level stands after its two minutes, on every machine and at every play.
-constexpr uint64_t PINNED_END = 14604152659980219264ull;
+constexpr uint64_t PINNED_END = 2920641310663131831ull;
 
 class FirstMissionLevel : public FirstMissionSession, public testing::WithParamInterface<Machine> {
 protected:
@@ -88,6 +89,10 @@ protected:
         Entity* camp = Named("Scavenger_camp");
         ASSERT_TRUE(rig && beacon && camp);
         ScopedGlobal<int> drawing{drawEvery, machine.drawEvery};
+        // The hand looks once a second of play, so that a machine whose frames hold several
+        // ticks gives its orders at the ticks a machine of even frames gives them.
+        ScopedGlobal<int> looking{lookEvery, 10};
+        ScopedGlobal<bool> uneven{unevenClock, machine.uneven};
         const float start = MissionTime;
 
         Key(DIK_TAB);
@@ -142,7 +147,9 @@ protected:
 // its own so that they play side by side; a fourth test plays it twice in one program (no frame
 // drawn, the cheapest), the second time after the first has ended and left for the main menu,
 // as a player who starts the mission again does, and after a play between them in which the rig
-// fell and the mission was failed. Each time it is played two minutes the same way: the rig, taken by its key, scans
+// fell and the mission was failed; a fifth plays it through the program's loop on
+// a clock whose frames come unevenly, from 1/144 s to a quarter second, so that several of the
+// world's ticks fall in one frame and none in others. Each time it is played two minutes the same way: the rig, taken by its key, scans
 // where it lands with the Scan key, fights its way to the survey beacon, finds it, and goes on
 // toward the camp. Nothing was drawn from the game's sequences while a frame or the loading
 // screen was drawn, and every play ends at the pinned end, so that a machine that plays it
@@ -160,10 +167,11 @@ TEST_P(FirstMissionLevel, ALevelPlaysTheSameOnASlowMachineAsOnAFastOne)
 }
 
 INSTANTIATE_TEST_SUITE_P(Machines, FirstMissionLevel,
-                         testing::Values(Machine{"FastEveryFrameDrawn", false, 1, 1, false},
-                                         Machine{"SlowEveryTenthFrameDrawn", true, 10, 1, false},
-                                         Machine{"FastNoFrameDrawn", false, 0, 1, false},
-                                         Machine{"FastNoFrameDrawnTwiceInOneProgram", false, 0, 2, true}),
+                         testing::Values(Machine{"FastEveryFrameDrawn", false, 1, 1},
+                                         Machine{"SlowEveryTenthFrameDrawn", true, 10, 1},
+                                         Machine{"FastNoFrameDrawn", false, 0, 1},
+                                         Machine{"FastNoFrameDrawnTwiceInOneProgram", false, 0, 2, false, true},
+                                         Machine{"UnevenFrames", false, 1, 1, true}),
                          [](const testing::TestParamInfo<Machine>& info) { return std::string(info.param.name); });
 
 TEST_F(FirstMissionSession, OnBeginnerTheRigSeesWhatHitsItAndWalksBackOutOfALair)
@@ -338,13 +346,15 @@ TEST_F(FirstMissionSession, OnBeginnerTheRigWalkedToEachStoryMissionsFirstTarget
 // reach beats it the rig shoots back within moments; a rig that lives sees the camp fall.
 // Moved in instead by a right click on the camp's own mark on the minimap, into the guards, the
 // group is told onto the tent and the rig, after Tab, onto the ground beside it: the rig and its
-// bots raze the camp and the rig lives. Whatever the row, no unit of the group stands beaten
-// (the watch of every whole game).
+// bots raze the camp and the rig lives; so do a mortar bot and a heavy tank, whose slow guns
+// reload between shots. Whatever the row, no unit of the group stands beaten (the watch of
+// every whole game).
 struct CampLevel {
     int seed;  // the level's seed; 0: the one the galaxy gives the mission's planet
     const char* bot;
     const char* galaxy = nullptr;  // the pilot's galaxy, when not the walks' own
     bool movedIn = false;          // sent to the camp's centre by the minimap, not short of it
+    const char* second = nullptr;  // the other bot's type, when not the first's
 };
 
 class CampByTheTent : public FirstMissionSession, public testing::WithParamInterface<CampLevel> {
@@ -379,7 +389,8 @@ TEST_P(CampByTheTent, TheRigSentAtTheTentAnswersTheGuardsThatBeatIt)
     Entity* camp = Named("Scavenger_camp");
     ASSERT_TRUE(rig && camp);
     std::vector<Agent*> bots;
-    for (int i = 0; i < 2; ++i) bots.push_back(PlaceUnit(GetParam().bot, rig->GetPosition()));
+    for (const char* type : {GetParam().bot, GetParam().second ? GetParam().second : GetParam().bot})
+        bots.push_back(PlaceUnit(type, rig->GetPosition()));
     ASSERT_TRUE(bots[0] && bots[1]);
     TheGame->CenterCameraOnEntity(rig);
     Passes(2, 0.05f);
@@ -488,10 +499,15 @@ const CampLevel CAMP_LEVELS[] = {
     {22, "gunner_bot"}, {44, "gunner_bot"}, {99, "gunner_bot"}, {101, "gunner_bot"},
     {0, "scout_bot", "1111", true},  {0, "scout_bot", "3333", true},  {0, "scout_bot", "1003", true},
     {0, "scout_bot", "2222", true},  {0, "gunner_bot", "1111", true}, {0, "gunner_bot", "3333", true},
-    {0, "gunner_bot", "1003", true}, {0, "gunner_bot", "2222", true}};
+    {0, "gunner_bot", "1003", true}, {0, "gunner_bot", "2222", true},
+    // The slow guns: a mortar between shells and a tank between plasma bolts fight on.
+    {0, "mortar_bot", "1111", true, "heavy_tank"}};
 std::string NameOf(const CampLevel& level)
 {
-    const std::string bot = level.bot[0] == 's' ? "Scout" : "Gunner";
+    auto title = [](const char* type) {
+        return std::string(type[0] == 's' ? "Scout" : type[0] == 'g' ? "Gunner" : type[0] == 'm' ? "Mortar" : "Tank");
+    };
+    const std::string bot = title(level.bot) + (level.second ? title(level.second) : "");
     if (level.movedIn) return std::string("MovedInGalaxy") + level.galaxy + bot;
     return "Seed" + std::to_string(level.seed) + bot;
 }

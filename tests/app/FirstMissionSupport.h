@@ -118,7 +118,9 @@ protected:
     }
 
     // Headless, as the long walks are played; with `drawEvery` n, every n-th step is a whole
-    // pass of the program's loop, frame and all.
+    // pass of the program's loop, frame and all. With `lookEvery` n the hand looks (`each`)
+    // only every n-th step, and plays whole looks; on the uneven clock each look is a second
+    // of the program's loop at the uneven frames, every frame drawn.
     template <typename Each>
     static void Play(float seconds, float dt, Each given)
     {
@@ -126,11 +128,27 @@ protected:
             if (everyStep) everyStep();
             return given();
         };
-        if (drawEvery <= 0 && frameLength < dt) {
+        if (drawEvery <= 0 && frameLength < dt && lookEvery <= 1 && !unevenClock) {
             // Each step played in the walk's shorter frames, as a faster machine plays it.
             const int frames = std::max(1, (int)std::lround(dt / frameLength));
             for (float t = 0.0f; t < seconds; t += dt) {
                 for (int frame = 0; frame < frames; ++frame) PlayWithoutPictures(frameLength, frameLength, [] { return true; });
+                if (!each()) return;
+            }
+            return;
+        }
+        if (lookEvery > 1 || unevenClock) {
+            const int looks = std::max(1, (int)std::ceil(seconds / (dt * (float)lookEvery) - 1e-4f));
+            for (int look = 0, step = 0; look < looks; ++look) {
+                if (unevenClock) {
+                    UnevenSecond();
+                } else {
+                    for (int i = 0; i < lookEvery; ++i, ++step)
+                        if (drawEvery > 0 && step % drawEvery == drawEvery - 1)
+                            Passes(1, dt);
+                        else
+                            PlayWithoutPictures(dt, dt, [] { return true; });
+                }
                 if (!each()) return;
             }
             return;
@@ -148,11 +166,38 @@ protected:
         }
     }
     static inline int drawEvery = 0;
+    static inline int lookEvery = 1;
+    static inline bool unevenClock = false;
     // The length of a frame the game is played in while nothing is drawn (the steps of the walks
     // stay as long as they say).
     static inline float frameLength = 0.1f;
     // What a walk looks at after every step, whichever helper plays it.
     static inline std::function<void()> everyStep;
+
+    // A second of the program's loop on a machine whose frames come unevenly: a quarter second
+    // frame, frames of 0.13 s, of 1/60 and of 1/144 s mixed, to the microsecond a second in all;
+    // the quarter second's frame, one of 0.13 s and the 1/60 s one drawn. A frame shorter than
+    // the display's beat is never drawn as it is: the frame pacer stretches it to the beat.
+    static void UnevenSecond()
+    {
+        static const bool drawn[] = {false, true, false, false, true, false, true, false, false, false,
+                                     false, false, false, false, false, false, false, false, false};
+        static const uint64_t frames[] = {6944, 130000, 6944, 6944, 16667, 6944, 250000, 6944, 6944, 130000,
+                                          6944, 6944, 130000, 6944, 6944, 130000, 6944, 6949, 130000};
+        uint64_t second = 0;
+        for (size_t i = 0; i < sizeof frames / sizeof frames[0]; ++i) {
+            second += frames[i];
+            ClockTicks += frames[i];
+            if (drawn[i]) {
+                MainLoopPass();
+            } else {
+                FrameTimer.Tick();
+                UpdateGameState(GamePaused ? 0.0f : FrameTimer.delta);
+            }
+            beatingwatch::TheWatch.Step();
+        }
+        EXPECT_EQ(second, 1000000u);
+    }
 
     // A key pressed and let go as the keyboard gives it, a letter's character typed with it: the
     // window's messages run its command; then a step of play.

@@ -285,8 +285,19 @@ TEST_F(DeveloperFrontEnd, BeginnerShowsInOptionsAndTheDebugFiguresLeaveTheGalaxy
     for (int i = 0; i < 20 && FrontEndScreenState != 9; ++i) Key(VK_ESCAPE);
     ASSERT_EQ(FrontEndScreenState, 9);
 
-    // A name, Beginner, OK.
+    // A name that would be read back as the hand-made profile's, in another case and with a
+    // blank after it, is taken: the player is told, and types another.
     Window* newProfile = TheProfileScreen->newProfileWindow;
+    for (char c : std::string("PILOT ")) Key((uint32_t)c);
+    ASSERT_STREQ(TheProfileScreen->nameBox->GetText(), "pilot ");
+    ClickOn(FindButton(newProfile, "OK"));
+    ASSERT_TRUE(TheMessageDialog->IsVisible());
+    EXPECT_STREQ(TheMessageDialog->label->GetText(), "Profile `pilot` already exists\n");
+    Key(VK_ESCAPE);
+    PlayerSession::ClickOn(TheProfileScreen->nameBox);
+    for (int i = 0; i < 6; ++i) Key(VK_BACK);
+
+    // A name, Beginner, OK.
     for (char c : std::string("ADA")) Key((uint32_t)c);
     ClickOn(FindButton(newProfile, "Beginner"));
     EXPECT_EQ(Config->Difficulty, 0);

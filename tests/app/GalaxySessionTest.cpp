@@ -3,13 +3,15 @@
 // into it (a click on its marker as on its star); a click on its planet's marker (the worlds
 // hold still under the cursor) chooses it, "Mission Briefing" opens the planet panel with the
 // mission's briefing, Escape closes it alone, "Accept" makes it the next mission and the start
-// button starts it. The galaxy, the star system (drawn after a device loss) and the planet
-// panel are checked against their pictures.
+// button starts it; on the way, a locked moon's briefing is opened and the moon's tooltip kept
+// off it. The galaxy, the star system (drawn after a device loss), the planet panel and the
+// locked moon's are checked against their pictures.
 #include "tests/app/PlayerSessionSupport.h"
 
 #include "gui/Button.h"
 #include "gui/Label.h"
 #include "platform/StringTable.h"
+#include "render/Font.h"
 #include "render/ParticleManager.h"
 
 #include <algorithm>
@@ -48,10 +50,20 @@ protected:
         return false;
     }
 
-    Pixels CheckPicture(const std::string& name)
+    // The next frame against its picture; with the cursor put out of the way first, or where
+    // the player holds it (a tooltip follows it).
+    Pixels CheckPicture(const std::string& name, bool cursorAway = true)
     {
         Image shot;
-        EXPECT_TRUE(ShotOfNextFrame(base + "/" + name + ".png", shot));
+        const std::string path = base + "/" + name + ".png";
+        if (cursorAway) {
+            EXPECT_TRUE(ShotOfNextFrame(path, shot));
+        } else {
+            Graphics->SaveScreenshot(path.c_str(), Config->width, Config->height);
+            RenderFrame();
+            Image loaded;
+            EXPECT_TRUE(LoadImageFile(path.c_str(), loaded) && ConvertImage(loaded, PixelFormat::A8R8G8B8, shot));
+        }
         Pixels picture = ToPixels(shot);
         EXPECT_TRUE(MatchesReference(picture, name, {16, picture.width * picture.height / 40}));
         return picture;
@@ -158,6 +170,34 @@ TEST_F(GalaxySession, APlanetPickedOnTheMapIsBriefedAcceptedAndStarted)
     EXPECT_FALSE(galaxy.PlanetPanelShown());
     EXPECT_EQ(galaxy.selectedBody, body);
     EXPECT_TRUE(galaxy.currentBriefingButton->IsEnabled());
+
+    // A locked moon's briefing: its notice wraps over two lines and the level line stands under
+    // them. The tooltip of the moon, above the open briefing, keeps off it.
+    CelestialBody* locked = nullptr;
+    int boxX = 0, boxY = 0;
+    const Window* box = galaxy.panel.frame->firstChild;
+    box->GetScreenPosition(&boxX, &boxY);
+    for (CelestialBody* planet = star->firstChild; planet && !locked; planet = planet->nextSibling)
+        for (CelestialBody* moon = planet->firstChild; moon && !locked; moon = moon->nextSibling) {
+            int x = 0, y = 0;
+            OnMap(Vec3(moon->world._41, moon->world._42, moon->world._43), &x, &y);
+            if (!galaxy.CanAccess(moon) && moon->completed != 1 && y < boxY) locked = moon;
+        }
+    ASSERT_NE(locked, nullptr) << "a locked moon above the briefing";
+    ASSERT_TRUE(PointAt(locked));
+    Click(0);
+    ClickOn(galaxy.missionBriefingButton);
+    ASSERT_TRUE(galaxy.PlanetPanelShown());
+    ASSERT_FALSE(galaxy.panel.accessible);
+    const Label* name = galaxy.panel.nameLabel;
+    int lines = 0;
+    const int nameHeight = name->font->DrawWrappedText(name->GetText(), name->wrapWidth, 0, 0, 0, 0, &lines);
+    EXPECT_EQ(lines, 2);
+    EXPECT_GE(galaxy.panel.levelLabel->y, name->y + nameHeight) << "the level line under the notice";
+    ASSERT_TRUE(PointAt(locked));
+    CheckPicture("galaxy_locked_moon_tooltip", false);
+    Press(DIK_ESCAPE);
+    ASSERT_FALSE(galaxy.PlanetPanelShown());
     Passes(1, 0.05f);
     EXPECT_STREQ(galaxy.startButton->text, "  Start\nMission");
     int x = 0, y = 0;

@@ -153,7 +153,7 @@ TEST_P(OneProgram, ALostRigComesBackFiringAndEveryLaterMissionPlaysAsNew)
     ASSERT_TRUE(ShotOfNextFrame(base + "/one_program_last.png", shot));
 }
 
-INSTANTIATE_TEST_SUITE_P(FirstMissionSession, OneProgram, testing::Values(WalkClock{"TenthSecondFrames", 0.1f}),
+INSTANTIATE_TEST_SUITE_P(FirstMissionSession, OneProgram, testing::Values(WalkClock{"TenthSecondFrames", 0.1f}, WalkClock{"SixtiethSecondFrames", 1.0f / 60.0f}),
                          [](const testing::TestParamInfo<WalkClock>& info) { return std::string(info.param.name); });
 
 }  // namespace

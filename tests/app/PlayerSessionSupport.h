@@ -160,12 +160,14 @@ protected:
         GamePaused = false;
     }
 
-    // The frames until the requested mission has been made and played for a moment.
+    // The frames until the requested mission has been made and played for a moment: the
+    // level's first frame stands it up, then half a second of its play (when the guild's word
+    // comes).
     void UntilPlaying()
     {
         for (int i = 0; i < 100 && TheGame->state != GAME_STATE_PLAYING; ++i) Passes(1, 0.05f);
         ASSERT_EQ(TheGame->state, GAME_STATE_PLAYING);
-        Passes(10, 0.05f);
+        Passes(11, 0.05f);
     }
 
     // Game time without pictures, in steps of dt: the clock and the game's advance by its state

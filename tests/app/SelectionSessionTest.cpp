@@ -180,6 +180,57 @@ TEST_P(SelectionSession, BoxesAndShiftSelectAsAPlayerHandsThem)
     }
 }
 
+// The rig's key (Tab) and the HUD's "Select Rig" banner: the first press takes the rig alone
+// out of a group, the camera staying where the player had it; the next press, however slow,
+// looks at the rig.
+TEST_P(SelectionSession, TheRigsKeyAndBannerSelectItAloneThenLookAtIt)
+{
+    UntilPlaying();
+    Agent* rig = GetPlayerRig();
+    ASSERT_NE(rig, nullptr);
+    Agent* first = PlaceUnit("gunner_bot", rig->GetPosition());
+    Agent* second = PlaceUnit("gunner_bot", rig->GetPosition());
+    ASSERT_TRUE(first && second);
+    Passes(4, 0.05f);
+    ASSERT_NE(TheMissionHud.rigBanner, nullptr);
+    const struct {
+        const char* what;
+        bool banner;
+    } hands[] = {{"Tab", false}, {"the Select Rig banner", true}};
+    for (const auto& hand : hands) {
+        SCOPED_TRACE(hand.what);
+        // The three boxed as the level (or the case before) left the view, on the rig.
+        int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+        BoxAround({first, rig, second}, &x0, &y0, &x1, &y1);
+        playerhand::Drag(x0, y0, x1, y1, 30, Frame, [] { InputScript::ButtonUp(0); });
+        ASSERT_EQ(Selected().size(), 3u);
+        // The view taken away along the map with an arrow key.
+        InputScript::KeyDown(DIK_LEFT);
+        for (int i = 0; i < 20; ++i) Frame();
+        InputScript::KeyUp(DIK_LEFT);
+        Frame();
+        const Vec3 away = GameCamera.eye;
+        auto press = [&] {
+            if (hand.banner)
+                ClickOn(TheMissionHud.rigBanner);
+            else
+                Press(DIK_TAB);
+            Frame();
+        };
+        press();
+        EXPECT_EQ(Selected(), std::vector<Entity*>{rig}) << "the rig alone";
+        const Vec3 moved = GameCamera.eye - away;
+        EXPECT_LT(Vec3Length(&moved), 0.01f) << "the first press leaves the view where it was";
+        for (int i = 0; i < 20; ++i) Frame();  // a player's pause, longer than a double click
+        press();
+        EXPECT_EQ(Selected(), std::vector<Entity*>{rig});
+        int x = 0, y = 0;
+        ASSERT_TRUE(OnScreen(rig->GetCenter(), &x, &y)) << "the second press looks at the rig";
+        EXPECT_NEAR(x, Config->width / 2, Config->width / 8);
+        EXPECT_NEAR(y, Config->height / 2, Config->height / 6);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Screens, SelectionSession, ::testing::Values("-800", "-1024", "-1280"),
                          [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param + 1); });
 

@@ -408,6 +408,10 @@ TEST_F(FrontEnd, ProfilesAreMadeListedLoadedAndDeleted)
         {"Ada_2", "Player name can only contain letters, numbers, and spaces\n"},
         {"Ad\xC3\xA9le", "Player name can only contain letters, numbers, and spaces\n"},
         {"Ada", "Profile `Ada` already exists\n"},
+        // Read back without their ending blanks, as another's (or the reserved) name.
+        {"Ada ", "Profile `Ada` already exists\n"},
+        {"ADA  ", "Profile `ADA` already exists\n"},
+        {"Default ", "The name 'default' is reserved. Please choose another name."},
     };
     for (const auto& r : refused) {
         const char* message = screen.CreateProfile(r.name);
@@ -415,6 +419,15 @@ TEST_F(FrontEnd, ProfilesAreMadeListedLoadedAndDeleted)
         EXPECT_STREQ(message, r.message) << r.name;
     }
     EXPECT_TRUE(Exists(ProfileFile("Ada")));
+    // The file a name with an ending blank made (new_profile_trailing_blank.sh) is read back
+    // as the other profile's: that is why such a name is taken.
+    const std::string script = "sh tests/data/bad-files/save-switch/new_profile_trailing_blank.sh '" +
+                               std::string(UserFolder) + "' Ada data/scripts/default_profile.cgs >/dev/null 2>&1";
+    ASSERT_EQ(system(script.c_str()), 0);
+    std::string readBack;
+    ASSERT_TRUE(ReadProfileHeader(ProfileFile("Ada ").c_str(), &readBack, nullptr, nullptr, nullptr));
+    EXPECT_EQ(readBack, "Ada");
+    remove(ProfileFile("Ada ").c_str());
     EXPECT_STREQ(Config->currentprofile, "Ada");
     EXPECT_STREQ(GetPlayerProfile()->name, "Ada");
     EXPECT_TRUE(GetPlayerProfile()->galaxySeed >= 0 && GetPlayerProfile()->galaxySeed < 99999);
@@ -436,7 +449,9 @@ TEST_F(FrontEnd, ProfilesAreMadeListedLoadedAndDeleted)
     EXPECT_STREQ(Config->currentprofile, "Ada");
 
     // The list shows it; a click on its row selects it, and Load reads it.
-    ASSERT_EQ(screen.CreateProfile("Cy"), nullptr);
+    // A name typed with an ending blank is made as it reads back.
+    ASSERT_EQ(screen.CreateProfile("Cy "), nullptr);
+    EXPECT_TRUE(Exists(ProfileFile("Cy")) && !Exists(ProfileFile("Cy ")));
     screen.RefreshList();
     EXPECT_EQ(screen.profileCount, 2);
     int ada = -1;
@@ -648,12 +663,17 @@ TEST_F(FrontEnd, AProfileDeletionStoppedAtAnyStepLeavesTheWholeProfileOrNothingO
     // the profile's own) are found as the save screens find them and go by the name they have:
     // a new profile of the name is made, and a deletion leaves nothing and says nothing. A
     // profile whose file differs from another's only by case (deletion_case_twin_profile.sh)
-    // goes without the other's saves, the other's folder spelled as its own name.
+    // goes without the other's saves, the other's folder spelled as its own name; one whose
+    // deletion stopped after its file went (deletion_stopped_case_twin_merge.sh) leaves its saves
+    // to go at the next start, never to join the other's.
     const struct {
         const char* folder;
         bool profile;
         bool twin = false;
-    } spelled[] = {{"ADA", false}, {"ADA.deleted", false}, {"ADA", true}, {"Ada", true, true}};
+        bool twinStopped = false;
+    } spelled[] = {
+        {"ADA", false}, {"ADA.deleted", false}, {"ADA", true}, {"Ada", true, true}, {"Ada", true, false, true},
+    };
     for (const auto& c : spelled) {
         SCOPED_TRACE(&c - spelled);
         const std::string old = std::string(UserFolder) + "/savefiles/" + c.folder;
@@ -672,6 +692,16 @@ TEST_F(FrontEnd, AProfileDeletionStoppedAtAnyStepLeavesTheWholeProfileOrNothingO
             CopyText(screen.selectedName, sizeof screen.selectedName, "ADA");
             screen.DeleteSelected();
             EXPECT_TRUE(Exists(old + "/.saving/slot.old.sav")) << "the other profile's saves stay";
+        }
+        if (c.twinStopped) {
+            for (const char* file : {"/slot.cgs", "/slot.sav", "/slot.vis"})
+                ASSERT_TRUE(WriteTextFile(old + file, "saved"));
+            const std::string script = "sh tests/data/bad-files/save-switch/deletion_stopped_case_twin_merge.sh '" +
+                                       std::string(UserFolder) + "' Ada ADA slot >/dev/null 2>&1";
+            ASSERT_EQ(system(script.c_str()), 0);
+            SettleDeletedProfiles();
+            EXPECT_FALSE(Exists(old + "/theirs.sav")) << "the deleted profile's saves join no other's";
+            EXPECT_FALSE(Exists(std::string(UserFolder) + "/savefiles/ADA.deleted"));
         }
         CopyText(screen.selectedName, sizeof screen.selectedName, "Ada");
         screen.DeleteSelected();

@@ -1,7 +1,7 @@
 // The galaxy map's rules as a player meets them: which missions are open, what the markers and
 // tooltips say, where the map takes the mouse (the control panels' slanted edges, the start
 // button's cut corner), double clicks, the moons darkening behind their planets, and the
-// planet panel with its briefing, its arrows and its locked face.
+// planet panel with its briefing, its arrows and its locked face, which no tooltip covers.
 #include "campaign/Galaxy.h"
 #include "campaign/MissionScreen.h"
 #include "campaign/PlayerProfile.h"
@@ -10,6 +10,7 @@
 #include "mechanics/GameMechanics.h"
 #include "platform/PackageFile.h"
 #include "platform/StringTable.h"
+#include "render/Draw2D.h"
 #include "render/Sprite.h"
 #include "tests/support/Scoped.h"
 #include "tests/campaign/CampaignTestSupport.h"
@@ -405,6 +406,34 @@ TEST_F(PlanetPanelTest, ALockedBodyShowsNoBriefingAndAcceptIsRefused)
     galaxy->ClearSelection();
     EXPECT_EQ(galaxy->selectedBody, nullptr);
     EXPECT_FALSE(galaxy->currentBriefingButton->IsEnabled());
+}
+
+TEST_F(PlanetPanelTest, NoTooltipCoversTheOpenBriefing)
+{
+    PlanetPanel& panel = galaxy->panel;
+    Open(system->moon);
+    ASSERT_TRUE(galaxy->PlanetPanelShown());
+    // The tooltip of a world just outside the open briefing goes beside the mouse where it
+    // leaves the briefing clear; with the briefing closed, below and to the right.
+    int px = 0, py = 0;
+    const Window* box = panel.frame->firstChild;
+    box->GetScreenPosition(&px, &py);
+    const int boxW = 150, boxH = 90, offset = (int)(0.0208333f * ScreenHeight());
+    const struct {
+        int x, y;
+    } mice[] = {{px - 5, py - 5}, {px - 5, py + box->height / 2}, {px + box->width / 2, py - 5},
+                {px + box->width + 5, py + box->height / 2}, {px + box->width / 2, py + box->height + 5}};
+    for (const auto& m : mice) {
+        SCOPED_TRACE(std::to_string(m.x) + "," + std::to_string(m.y));
+        int x = 0, y = 0;
+        ASSERT_TRUE(galaxy->PlaceTooltip(m.x, m.y, boxW, boxH, &x, &y));
+        EXPECT_TRUE(x >= px + box->width || x + boxW <= px || y >= py + box->height || y + boxH <= py);
+    }
+    panel.frame->SetVisible(false);
+    int x = 0, y = 0;
+    ASSERT_TRUE(galaxy->PlaceTooltip(px - 5, py - 5, boxW, boxH, &x, &y));
+    EXPECT_EQ(x, px - 5 + offset);
+    EXPECT_EQ(y, py - 5 + offset);
 }
 
 TEST_F(PlanetPanelTest, AnAcceptedMissionWaitsAgainAfterARestart)

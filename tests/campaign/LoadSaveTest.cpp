@@ -207,7 +207,10 @@ TEST_F(SaveGames, ASaveStoppedAtAnyStepIsListedWholeOldOrNew)
 // there): a lone mark beside a whole save, or one file of a whole save kept aside with nothing
 // in its place; or saves a profile deletion set aside, among them an older save of a name
 // stopped half-way as it was saved over, while a later save of the name went into a new
-// folder. The next start and listing, load or save keeps the save whole, the later one.
+// folder; or a merge of set-aside saves stopped after one file of a save went back. The next
+// start and listing, load or save keeps the save whole, the later one. The merge's own
+// settling, stopped after any of its steps or failing at it, is finished by the next reading
+// with every save whole.
 TEST_F(SaveGames, WhatOlderBuildsLeftHalfWayIsPutBackWhole)
 {
     GetPlayerProfile()->credits = 222;
@@ -215,44 +218,77 @@ TEST_F(SaveGames, WhatOlderBuildsLeftHalfWayIsPutBackWhole)
     const std::string fresh = Files("fresh");
     ASSERT_TRUE(std::filesystem::create_directories(ProfilesFolder));
     ASSERT_TRUE(WriteTextFile(std::string(ProfilesFolder) + "/Pilot.cgs", "name\tPilot\n"));
+    static int settleStop, settleFail, settleSteps;
+    ScopedGlobal<SaveStep (*)(int)> settleHook(SettleStepHook, [](int step) {
+        settleSteps = step;
+        return step == settleStop ? SaveStep::Stop : step == settleFail ? SaveStep::Fail : SaveStep::Go;
+    });
     const struct {
         const char* script;
-        const char* kind;
-        bool setAside = false;  // the arguments: the user folder, the profile, the older save, the later
+        const char* more;       // the arguments after the save folder and the save, or the profile
+        bool setAside = false;  // the arguments: the user folder, the profile, then the rest
+        bool hindered = false;  // the settling stopped after each of its steps, and failing at each
     } states[] = {{"settle_lone_mark.sh", ""},
                   {"old_build_kept_file.sh", "cgs"},
                   {"old_build_kept_file.sh", "sav"},
                   {"old_build_kept_file.sh", "vis"},
-                  {"merge_rolls_back_later_save.sh", "", true}};
+                  {"merge_rolls_back_later_save.sh", "older slot", true},
+                  {"merge_stopped_loses_save.sh", "slot", true, true}};
+    const std::string saves = std::string(UserFolder) + "/savefiles";
+    const std::string stoppedState = std::string(UserFolder) + "/stopped";
     enum Reading { LIST, LOAD, SAVE };
     for (const auto& state : states)
         for (Reading reading : {LIST, LOAD, SAVE}) {
-            SCOPED_TRACE(testing::Message() << state.script << " " << state.kind << ", reading " << reading);
+            SCOPED_TRACE(testing::Message() << state.script << " " << state.more << ", reading " << reading);
             GetPlayerProfile()->credits = 333;
             ASSERT_TRUE(WriteSaveGame("older"));
+            const std::string older = Files("older");
             GetPlayerProfile()->credits = 111;
             ASSERT_TRUE(WriteSaveGame("slot"));
             const std::string old = Files("slot");
-            const std::string arguments = state.setAside ? "'" + std::string(UserFolder) + "' Pilot older slot"
-                                                         : "'" + folder + "' slot " + state.kind;
+            const std::string arguments = state.setAside ? "'" + std::string(UserFolder) + "' Pilot " + state.more
+                                                         : "'" + folder + "' slot " + state.more;
             const std::string script = std::string("sh tests/data/bad-files/save-switch/") + state.script + " " +
                                        arguments + " >/dev/null 2>&1";
             ASSERT_EQ(system(script.c_str()), 0);
-            GetPlayerProfile()->credits = 222;
-            LogCaptureBegin();
-            LevelBrowser browser;
-            if (reading == LIST) {
+            std::filesystem::remove_all(stoppedState);
+            std::filesystem::copy(saves, stoppedState, std::filesystem::copy_options::recursive);
+            int steps = 0;
+            for (int hindered = 0; hindered <= (state.hindered ? 2 * steps : 0); ++hindered) {
+                const int at = (hindered + 1) / 2;
+                SCOPED_TRACE(testing::Message() << "settling " << (hindered % 2 ? "stopped" : "failing") << " at "
+                                                << at);
+                std::filesystem::remove_all(saves);
+                std::filesystem::copy(stoppedState, saves, std::filesystem::copy_options::recursive);
+                settleSteps = 0;
+                (hindered % 2 ? settleStop : settleFail) = at;
+                GetPlayerProfile()->credits = 222;
+                LogCaptureBegin();
+                // The start's settling, hindered; then the reading's, as the next start would.
                 SettleDeletedProfiles();
-                browser.FillFromDirectory(folder.c_str());
+                settleStop = settleFail = 0;
+                if (hindered == 0) steps = settleSteps;
+                LevelBrowser browser;
+                if (reading == LIST) {
+                    SettleDeletedProfiles();
+                    browser.FillFromDirectory(folder.c_str());
+                }
+                if (reading == LOAD) ReadSaveGame("slot");
+                if (reading == SAVE) {
+                    EXPECT_TRUE(WriteSaveGame("slot"));
+                }
+                LogCaptureEnd();
+                EXPECT_TRUE(Files("slot") == (reading == SAVE ? fresh : old)) << "the save is whole";
+                if (state.hindered) {
+                    EXPECT_EQ(Files("older"), older) << "every save is whole";
+                    EXPECT_EQ(Files("fresh"), fresh) << "every save is whole";
+                }
+                EXPECT_FALSE(std::filesystem::exists(folder + ".saving")) << "nothing is left half-way";
+                EXPECT_FALSE(std::filesystem::exists(saves + "/Pilot.deleted"));
             }
-            if (reading == LOAD) ReadSaveGame("slot");
-            if (reading == SAVE) {
-                EXPECT_TRUE(WriteSaveGame("slot"));
+            if (state.hindered) {
+                EXPECT_GT(steps, 8) << "each file of the saves aside is a step";
             }
-            LogCaptureEnd();
-            EXPECT_TRUE(Files("slot") == (reading == SAVE ? fresh : old)) << "the save is whole";
-            EXPECT_FALSE(std::filesystem::exists(folder + ".saving")) << "nothing is left half-way";
-            EXPECT_FALSE(std::filesystem::exists(std::string(UserFolder) + "/savefiles/Pilot.deleted"));
         }
 }
 

@@ -1,6 +1,6 @@
 // The game object: the status texts in their exact forms, the mission clock that stops with
-// the pause, the one-time loads of the first level, the loading tips in order and then at
-// random, and the loading bar on screen.
+// the pause, the world's whole ticks at any frame rate and game speed, the one-time loads of
+// the first level, the loading tips in order and then at random, and the loading bar on screen.
 #include "mechanics/Game.h"
 #include "mechanics/GameMechanics.h"
 
@@ -16,6 +16,7 @@
 #include "tests/support/GfxFixture.h"
 #include "tests/mechanics/GameScreenSupport.h"
 #include "tests/support/Scoped.h"
+#include "world/Entity.h"
 
 #include <gtest/gtest.h>
 
@@ -90,6 +91,75 @@ TEST_F(GameStateTest, TheMissionClockRunsInPlayAndStopsWithThePause)
     GamePaused = true;
     game.Update();
     EXPECT_FLOAT_EQ(MissionTime, 0.5f) << "paused, the clock stands";
+    FrameTimer.delta = 0.0f;
+}
+
+// Walks 2 units a second along x by the world's step.
+struct Walker : Entity {
+    void Update() override
+    {
+        Entity::Update();
+        SetPosition(GetPosition() + Vec3(2.0f * WorldStep(), 0.0f, 0.0f));
+    }
+};
+
+// The world steps in whole ticks of 0.1 s, however the frames fall: frames of 1/60 s, of a
+// quarter second or a hitch play the ticks of the time they hold (a hitch at most half a
+// second's), and the game speed gives more or fewer ticks of the same length. Between ticks a
+// walker is drawn carried on from its last two, and a jump is drawn where it landed.
+TEST_F(GameStateTest, TheWorldStepsInWholeTicksAtAnyFrameRateAndGameSpeed)
+{
+    const struct {
+        float frame;
+        int frames;
+        float speed;
+        int ticks;
+    } runs[] = {{0.1f, 30, 1.0f, 30}, {1.0f / 60.0f, 180, 1.0f, 30}, {1.0f / 144.0f, 432, 1.0f, 30},
+                {0.25f, 12, 1.0f, 30},  {1.0f / 60.0f, 180, 2.0f, 60},  {0.1f, 30, 0.5f, 15},
+                {3.0f, 2, 1.0f, 10}};
+    ScopedGlobal<float> speed{GameSpeed, 1.0f};
+    ScopedGlobal<float> delta{FrameTimer.delta, 0.0f};
+    for (const auto& run : runs) {
+        SCOPED_TRACE(testing::Message() << run.frames << " frames of " << run.frame << " s at speed " << run.speed);
+        Walker walker;
+        TheScene.AddEntity(&walker);
+        game.state = GAME_STATE_PLAYING;
+        TheScene.firstFrame = true;
+        FrameTimer.delta = 0.0f;
+        game.Update();
+        GameSpeed = run.speed;
+        FrameTimer.delta = run.frame;
+        const int before = WorldTicks.count;
+        for (int i = 0; i < run.frames; ++i) game.Update();
+        EXPECT_EQ(WorldTicks.count - before, run.ticks);
+        EXPECT_NEAR(MissionTime, run.ticks * WorldClock::TICK, 1e-4f);
+        EXPECT_NEAR(walker.GetPosition().x, run.ticks * WorldClock::TICK * 2.0f, 1e-3f) << "the walker walked every tick";
+        TheScene.UnlinkEntity(&walker);
+    }
+
+    GameSpeed = 1.0f;
+    Walker walker;
+    TheScene.AddEntity(&walker);
+    TheScene.firstFrame = true;
+    game.Update();
+    FrameTimer.delta = 0.15f;  // one tick and half of the next
+    game.Update();
+    const Vec3 ticked = walker.GetPosition();
+    EXPECT_FLOAT_EQ(ticked.x, 0.2f);
+    EXPECT_FLOAT_EQ(WorldTicks.carry, 0.5f);
+    {
+        const CarriedPoses drawn(TheScene);
+        EXPECT_FLOAT_EQ(walker.GetPosition().x, 0.3f) << "drawn half a tick on";
+    }
+    EXPECT_EQ(walker.GetPosition().x, ticked.x) << "the world keeps its own";
+    FrameTimer.delta = 0.1f;
+    game.Update();
+    walker.SetPosition(Vec3(50.0f, 0.0f, 0.0f));  // warped away in its tick
+    {
+        const CarriedPoses drawn(TheScene);
+        EXPECT_EQ(walker.GetPosition().x, 50.0f) << "a jump is drawn where it landed";
+    }
+    TheScene.UnlinkEntity(&walker);
     FrameTimer.delta = 0.0f;
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // The one rule every whole game keeps: no unit of the player's loses hull for more than
 // 3 s in a row while a foe that hurts it stands within its weapons' reach and it fires
-// nothing, unless the player's order is carrying it on: a plain move, or its way to the foe it
-// was told to attack, making progress. The watch looks at the level after every
+// nothing (a slow gun reloading within reach of its target fires), unless the player's order is
+// carrying it on: a plain move, or its way to the foe it was told to attack, making progress as
+// the game measures it (world/ProgressClock.h: closer to the goal or the foe). The watch looks at the level after every
 // step the loop takes (shelltest::Passes, and the walks' steps without pictures), and at the
 // first breach of a test fails it, naming the unit, its order, mode, job, path and waiting
 // state. Each test starts with a fresh watch.
@@ -14,6 +15,7 @@
 #include "world/AiBrain.h"
 #include "world/GridQueries.h"
 #include "world/PathFinder.h"
+#include "world/ProgressClock.h"
 #include "world/ProjectileSystem.h"
 #include "world/TaskManager.h"
 #include "world/WeaponDef.h"
@@ -31,8 +33,8 @@ namespace beatingwatch {
 constexpr float MOST_BEATEN = 3.0f;
 // A hit this recent counts as a foe hurting the unit now.
 constexpr float HURTS_FOR = 2.0f;
-// A plain move makes progress while it carries the unit this far a second.
-constexpr float PROGRESS_A_SECOND = 0.5f;
+// An order makes progress while it brought the unit closer within this long.
+constexpr float PROGRESS_WITHIN = 1.0f;
 
 class Watch {
 public:
@@ -66,9 +68,12 @@ private:
         float beaten = 0.0f;
         float lostHull = 0.0f;  // over the beating
         float lastHull = 0.0f;
-        Vec3 windowStart;  // where it stood a second ago, more or less
-        float windowTime = 0.0f;
-        bool progressing = false;
+        // The order the unit is carried on by (the move's goal, or the foe it was told to attack)
+        // and how it gets on.
+        Vec3 goal;
+        unsigned foe = 0;
+        bool carried = false;
+        ProgressClock progress;
     };
 
     static float Hull(Agent* agent) { return agent->health + agent->shield; }
@@ -121,28 +126,34 @@ private:
             seen = Seen();
             seen.agent = agent;
             seen.lastHull = Hull(agent);
-            seen.windowStart = agent->GetPosition();
-            seen.windowTime = now;
         }
         const float hull = Hull(agent);
         const float lost = std::fmax(seen.lastHull - hull, 0.0f);
         seen.lastHull = hull;
-        // A plain move that carries the unit on is obeyed; one that stands is not a move.
-        if (now - seen.windowTime >= 1.0f) {
-            seen.progressing = GetGroundDistance(agent->GetPosition(), seen.windowStart) >=
-                               PROGRESS_A_SECOND * (now - seen.windowTime);
-            seen.windowStart = agent->GetPosition();
-            seen.windowTime = now;
-        }
         // The player's order carrying the unit on: a plain move, or the way to the foe it was
-        // told to attack.
+        // told to attack. One that carries the unit on is obeyed; one that stands is not a move.
         const AIBrain* brain = agent->brain;
         const bool ordered = agent->HasStanceBits() && brain && (brain->mode != AI_MODE_ATTACK || !brain->ownFight);
+        Entity* told = ordered && brain->mode == AI_MODE_ATTACK ? agent->target.GetLive() : nullptr;
+        const unsigned toldId = told ? told->id : 0;
+        if (!ordered || !seen.carried || seen.foe != toldId || (!told && GetGroundDistance(seen.goal, agent->stepTarget) > 0.01f))
+            seen.progress.Restart();
+        seen.carried = ordered;
+        seen.foe = toldId;
+        seen.goal = agent->stepTarget;
+        bool progressing = false;
+        if (ordered) {
+            if (told)
+                seen.progress.TrackFoe(agent, told, dt);
+            else
+                seen.progress.TrackToward(agent, agent->stepTarget, dt);
+            progressing = seen.progress.Standing() < PROGRESS_WITHIN;
+        }
         // A unit that cannot fire, is frozen, or is told to hold its fire is not asked to.
         const bool exempt = !Armed(agent) || agent->freezeTime > 0.0f || agent->stance == AGENT_STANCE_STOP ||
-                            (ordered && seen.progressing);
+                            (ordered && progressing);
         Entity* foe = exempt ? nullptr : FoeInReach(agent, now);
-        if (!foe || Firing(agent)) {
+        if (!foe || Firing(agent) || WeaponsAtWork(agent)) {
             seen.beaten = seen.lostHull = 0.0f;
             return;
         }

@@ -4,7 +4,8 @@
 // wider than its cell, it walks up beside it and cuts; a unit sent across the map fights what
 // meets it on the way and still arrives. No unit stands beaten: a move held up for good, a
 // shooter it can never come within reach of, or a second foe while it fights the one it was
-// told to, leaves it firing (the watch every whole game runs, here on each frame).
+// told to, leaves it firing (the watch every whole game runs, here on each frame). And every
+// armed unit the player fields, slow guns too, is put through the same staged bouts.
 #include "tests/world/SkirmishTestSupport.h"
 
 #include "campaign/PlayerProfile.h"
@@ -331,5 +332,206 @@ TEST_F(RigFight, AnOrderedAttackOnAnArmedFoeHoldsWhileAnotherBeatsTheUnit)
     EXPECT_EQ(otherRef.GetLive(), nullptr) << "then it answered the other";
     EXPECT_TRUE(gunner->IsAlive());
 }
+
+
+// ---- Staged bouts: every armed unit the player can field, through the fights a player meets.
+
+struct ArmedUnit {
+    const char* type;
+    const char* rigWeapon;  // the rig's one gun (a slow one), none for a bot
+};
+const ArmedUnit ARMED_UNITS[] = {
+    {"scout_bot", nullptr},  {"gunner_bot", nullptr}, {"rocket_bot", nullptr},
+    {"mortar_bot", nullptr}, {"heavy_tank", nullptr}, {"flame_bot", nullptr},
+    {"arc_walker", nullptr}, {"air_drone", nullptr},  {"Builder", "swarm_rockets"},
+};
+
+enum class Bout { OneWalker, FocusFire, RetreatHeldInAGap, StopUnderAMove, FoeAcrossWater, PastAHarmlessCamp };
+
+class StagedBout : public RigFight, public ::testing::WithParamInterface<Bout> {
+protected:
+    // The unit on the point of cell (column, row), with hull enough that each bout is about what
+    // it does, not about its odds.
+    Agent* Fielded(const ArmedUnit& unit, int column, int row)
+    {
+        Agent* agent = Spawn(unit.type, column, row);
+        if (!agent) return nullptr;
+        if (unit.rigWeapon) {
+            agent->flags |= ENTITY_PLAYER;
+            EXPECT_NE(AttachRigWeapon(agent, unit.rigWeapon, "rightweapon", "RightWeapon"), nullptr);
+        }
+        agent->SetHealth(600.0f);
+        return agent;
+    }
+    Agent* Walker(int column, int row)
+    {
+        Agent* walker = Spawn("scav_small", column, row);
+        if (walker) walker->SetHealth(100.0f);
+        return walker;
+    }
+    // A fresh stage: no units, no shots.
+    void Clear()
+    {
+        ClearAgents();
+        projectiles.Clear();
+    }
+    // A wall along row 40 with one gap at column 30, a friend standing in the gap until it steps
+    // out of the way after a moment (as a group jams there); the unit sent through it from
+    // (30, 36) to (30, 60).
+    Agent* ThroughAGap(const ArmedUnit& unit, Agent** friendInTheGap)
+    {
+        CloseRow(40, 0, game.grid->size - 1);
+        game.grid->GetCell(30, 40)->flags |= CELL_WALKABLE;
+        *friendInTheGap = Spawn("gunner_bot", 30, 40);
+        Agent* agent = Fielded(unit, 30, 36);
+        if (!agent || !*friendInTheGap) return nullptr;
+        (*friendInTheGap)->brainKind = BRAIN_NONE;
+        return agent;
+    }
+    // Plays the sent unit's move with the friend stepping out of the gap after 2.8 s; true when
+    // it arrived.
+    bool Arrives(Agent* agent, Agent* friendInTheGap, const std::function<void()>& look)
+    {
+        const Vec3 goal = Corner(30, 60);
+        agent->MoveTo(goal, true);
+        float clock = 0.0f;
+        WatchedUntil(60.0f, [&] {
+            if (std::fabs(clock - 2.8f) < 0.05f) friendInTheGap->MoveTo(Corner(36, 46), true);
+            clock += 0.1f;
+            look();
+            return !agent->IsAlive() || GetGroundDistance(agent->GetPosition(), goal) < 3.0f;
+        });
+        return agent->IsAlive() && GetGroundDistance(agent->GetPosition(), goal) < 3.0f;
+    }
+};
+
+TEST_P(StagedBout, EveryArmedUnitFightsOnAndKeepsItsMove)
+{
+    const Bout bout = GetParam();
+    Building* camp = nullptr;
+    for (const ArmedUnit& unit : ARMED_UNITS) {
+        SCOPED_TRACE(unit.type);
+        Clear();
+        watch.Reset();
+        const bool air = strcmp(unit.type, "air_drone") == 0;
+        switch (bout) {
+        case Bout::OneWalker: {
+            // A walker comes at the idle unit: fought until it dies, through every reload.
+            Agent* agent = Fielded(unit, 30, 30);
+            Agent* walker = Walker(30, 38);
+            ASSERT_TRUE(agent && walker);
+            const EntityRef foe(walker);
+            int letGo = 0;
+            bool onIt = false;
+            WatchedUntil(60.0f, [&] {
+                const bool now = agent->target.Get() == walker;
+                letGo += onIt && !now && foe.GetLive();
+                onIt = now;
+                return !agent->IsAlive() || !foe.GetLive();
+            });
+            EXPECT_EQ(foe.GetLive(), nullptr) << "the walker died";
+            EXPECT_EQ(letGo, 0) << "times the unit let the walker go";
+            break;
+        }
+        case Bout::FocusFire: {
+            // Told to attack a walker that shoots a bystander while another walker shoots it.
+            Agent* agent = Fielded(unit, 30, 30);
+            Agent* bystander = Spawn("gunner_bot", 26, 36);
+            Agent* ordered = Walker(30, 35);
+            Agent* other = Walker(35, 31);
+            ASSERT_TRUE(agent && bystander && ordered && other);
+            bystander->brainKind = BRAIN_NONE;
+            bystander->stance = AGENT_STANCE_STOP;
+            bystander->SetHealth(2000.0f);
+            ShootsOnly(ordered, bystander);
+            ShootsOnly(other, agent);
+            const EntityRef orderedRef(ordered);
+            agent->target.Set(ordered);
+            ASSERT_EQ(agent->brain->SetJob("AttackEntity", agent, AI_MODE_ATTACK), 1);
+            float away = 0.0f;
+            WatchedUntil(60.0f, [&] {
+                away += orderedRef.GetLive() && agent->target.Get() != ordered ? 0.1f : 0.0f;
+                return !agent->IsAlive() || !orderedRef.GetLive();
+            });
+            EXPECT_EQ(orderedRef.GetLive(), nullptr) << "the ordered walker died";
+            EXPECT_EQ(away, 0.0f) << "seconds of fire off the ordered walker";
+            break;
+        }
+        case Bout::RetreatHeldInAGap:
+        case Bout::StopUnderAMove: {
+            // Sent away through the gap while a walker beside it shoots it: the move goes on after
+            // whatever fight it meets, and on Stop it is never given up.
+            Agent* friendInTheGap = nullptr;
+            Agent* agent = ThroughAGap(unit, &friendInTheGap);
+            Agent* walker = Walker(34, 38);
+            ASSERT_TRUE(agent && walker);
+            ShootsOnly(walker, agent);
+            const bool stop = bout == Bout::StopUnderAMove;
+            if (stop) agent->stance = AGENT_STANCE_STOP;
+            bool fought = false;
+            EXPECT_TRUE(Arrives(agent, friendInTheGap, [&] { fought |= agent->target.IsSet(); })) << "it arrived";
+            EXPECT_FALSE(stop && fought) << "on Stop it took no fight up";
+            break;
+        }
+        case Bout::FoeAcrossWater: {
+            // A walker on the far shore, within notice but beyond reach from any ground this side.
+            OpenGround();
+            Agent* agent = Fielded(unit, 30, 30);
+            ASSERT_NE(agent, nullptr);
+            const float across = 0.5f * (agent->GetAttackRange() + agent->noticeRange);
+            const int rows = (int)std::ceil(across / game.grid->cellSize);
+            for (int row = 31; row < 30 + rows; ++row) CloseRow(row, 0, game.grid->size - 1);
+            game.LabelWalkRegions();
+            Agent* walker = Walker(30, 30 + rows);
+            ASSERT_NE(walker, nullptr);
+            walker->brainKind = BRAIN_NONE;
+            const EntityRef foe(walker);
+            const Vec3 stood = agent->GetPosition();
+            float onIt = 0.0f;
+            WatchedUntil(air ? 40.0f : 20.0f, [&] {
+                onIt += agent->target.Get() == walker ? 0.1f : 0.0f;
+                return !foe.GetLive();
+            });
+            if (air) {
+                EXPECT_EQ(foe.GetLive(), nullptr) << "what flies crosses and shoots it";
+            } else {
+                EXPECT_EQ(onIt, 0.0f) << "seconds on a foe it can never shoot";
+                EXPECT_LT(GetGroundDistance(stood, agent->GetPosition()), 3.0f) << "it stood its ground";
+            }
+            break;
+        }
+        case Bout::PastAHarmlessCamp: {
+            // An unguarded camp beside the gap: nothing there can hurt anyone, so the jam is no
+            // reason to turn on it.
+            if (!camp) {
+                camp = Raise("Scavenger_camp", 22, 34);
+                ASSERT_NE(camp, nullptr);
+                camp->stateFlags |= BUILDING_SPAWNER_EXHAUSTED;
+            }
+            Agent* friendInTheGap = nullptr;
+            Agent* agent = ThroughAGap(unit, &friendInTheGap);
+            ASSERT_NE(agent, nullptr);
+            bool turned = false;
+            EXPECT_TRUE(Arrives(agent, friendInTheGap, [&] { turned |= agent->target.Get() == camp; }))
+                << "it went on";
+            EXPECT_FALSE(turned) << "it turned on the camp";
+            break;
+        }
+        }
+        EXPECT_FALSE(watch.Breached());
+    }
+}
+
+std::string BoutName(const ::testing::TestParamInfo<Bout>& info)
+{
+    static const char* const names[] = {"OneWalker",      "FocusFire",      "RetreatHeldInAGap",
+                                        "StopUnderAMove", "FoeAcrossWater", "PastAHarmlessCamp"};
+    return names[(int)info.param];
+}
+
+INSTANTIATE_TEST_SUITE_P(Bouts, StagedBout,
+                         ::testing::Values(Bout::OneWalker, Bout::FocusFire, Bout::RetreatHeldInAGap,
+                                           Bout::StopUnderAMove, Bout::FoeAcrossWater, Bout::PastAHarmlessCamp),
+                         BoutName);
 
 }  // namespace
