@@ -192,12 +192,12 @@ void ProjectileSystem::RenderBeams()
         if (beam->weaponType == WEAPON_BALLISTIC) {
             Vec3 from, to;
             const Vec3 muzzle = MuzzlePoint(beam, shooter);
-            if (beamSprites[0] && TracerDash(muzzle, target->GetCenter(), beam->frameTimer, &from, &to))
+            if (beamSprites[0] && TracerDash(muzzle, target->GetCenter(), beam->DrawnTime(), &from, &to))
                 DrawBeamLine(beamSprites[0], from, to, TRACER_COLOUR, TRACER_WIDTH);
             continue;
         }
         if (beam->weaponType != WEAPON_LASER && beam->weaponType != WEAPON_ELECTRIC) continue;
-        int frame = (int)(fmodf(beam->frameTimer, 3.0f * BEAM_FRAME_TIME) / BEAM_FRAME_TIME);
+        int frame = (int)(fmodf(beam->DrawnTime(), 3.0f * BEAM_FRAME_TIME) / BEAM_FRAME_TIME);
         if (frame > 2) frame = 2;
         int first = 0;
         float width = LASER_WIDTH;

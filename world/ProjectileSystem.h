@@ -14,6 +14,7 @@
 // through Fire, StartBeam (WeaponFx::SpawnMuzzleEffect), QueueMeleeHit and Explode.
 #include "host/Maths.h"
 #include "platform/PooledList.h"
+#include "platform/Timer.h"
 #include "world/Entity.h"
 #include "world/WeaponDef.h"
 
@@ -84,6 +85,9 @@ struct Beam {
     float duration;
     float age;
     float frameTimer;
+    // The beam's time as drawn: its last tick's carried on by the share of a tick the frames
+    // have gathered since, so its rounds and flicker move every frame, not ten times a second.
+    float DrawnTime() const { return frameTimer + WorldTicks.carry * WorldClock::TICK; }
     ParticleSystem* impact;
     ParticleSystem* muzzle;
     float accumulated;  // damage owed, dealt in whole points

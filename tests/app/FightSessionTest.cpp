@@ -56,7 +56,7 @@ TEST_F(FightSession, AGunnerSentAtAScavengerBringsItDown)
     for (int i = 0; i < 300 && standing() && !firing; ++i) {
         Passes(1, 0.01f);
         for (auto* node = TheProjectiles->beams.head; node; node = node->next) {
-            const float into = fmodf(node->value->frameTimer, 0.1f);
+            const float into = fmodf(node->value->DrawnTime(), 0.1f);
             firing |= node->value->shooter.Get() == gunner && into > 0.04f && into < 0.07f;
         }
     }
