@@ -6,6 +6,7 @@
 #include "mechanics/Scene.h"
 #include "platform/ConfigFile.h"
 #include "platform/Timer.h"
+#include "render/Draw2D.h"
 #include "render/Effect.h"
 #include "render/GraphicsDevice.h"
 #include "render/RenderStateCache.h"
@@ -234,12 +235,7 @@ void MinimapRestoreStates()
     RenderStates.SetRenderState(RS_ZWRITEENABLE, 1);
     RenderStates.SetRenderState(RS_ALPHABLENDENABLE, 0);
     RenderStates.SetRenderState(RS_BLENDOP, BLENDOP_ADD);
-    RenderStates.SetTextureStageState(0, TSS_COLOROP, TOP_MODULATE);
-    RenderStates.SetTextureStageState(0, TSS_COLORARG1, TA_TEXTURE);
-    RenderStates.SetTextureStageState(0, TSS_COLORARG2, TA_DIFFUSE);
-    RenderStates.SetTextureStageState(0, TSS_ALPHAOP, TOP_MODULATE);
-    RenderStates.SetTextureStageState(0, TSS_ALPHAARG1, TA_TEXTURE);
-    RenderStates.SetTextureStageState(0, TSS_ALPHAARG2, TA_DIFFUSE);
+    SetStageModulate();
 }
 
 void MinimapSetStampStates(TextureRecord* sight)

@@ -8,6 +8,7 @@
 #include "platform/MathUtil.h"
 #include "platform/Timer.h"
 #include "render/Camera.h"
+#include "render/Draw2D.h"
 #include "render/GraphicsDevice.h"
 #include "render/IndexedMesh.h"
 #include "render/RenderStateCache.h"
@@ -64,12 +65,7 @@ void DrawBeamLine(Sprite* sprite, const Vec3& a, const Vec3& b, uint32_t colour,
     Graphics->SetTexture(sprite->texture, 0);
     RenderStates.SetRenderState(RS_SRCBLEND, BLEND_SRCALPHA);
     RenderStates.SetRenderState(RS_DESTBLEND, BLEND_ONE);
-    RenderStates.SetTextureStageState(0, TSS_COLOROP, TOP_MODULATE);
-    RenderStates.SetTextureStageState(0, TSS_COLORARG1, TA_TEXTURE);
-    RenderStates.SetTextureStageState(0, TSS_COLORARG2, TA_DIFFUSE);
-    RenderStates.SetTextureStageState(0, TSS_ALPHAOP, TOP_MODULATE);
-    RenderStates.SetTextureStageState(0, TSS_ALPHAARG1, TA_TEXTURE);
-    RenderStates.SetTextureStageState(0, TSS_ALPHAARG2, TA_DIFFUSE);
+    SetStageModulate();
     RenderStates.SetTextureStageState(1, TSS_COLOROP, TOP_DISABLE);
     RenderStates.SetRenderState(RS_FOGENABLE, 0);
     Graphics->SetProgram(nullptr);
