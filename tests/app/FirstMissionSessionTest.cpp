@@ -478,10 +478,22 @@ TEST_P(CampByTheTent, TheRigSentAtTheTentAnswersTheGuardsThatBeatIt)
         TheGame->CenterCameraOnEntity(camp);
         Passes(2, 0.05f);
         if (GetParam().movedIn) {
-            // The click meant for the tent lands on the ground beside it.
+            // The click meant for the tent lands on the ground beside it: where the cursor
+            // rests over no unit (a guard standing on that ground would take the click as an
+            // order to attack it), as a newcomer's click on the ground does.
             Vec3 beside;
             ASSERT_TRUE(FindFreeCellNear(&beside, camp, rig->GetPosition(), 0.0f, nullptr));
-            ASSERT_TRUE(ClickAt(beside, 1));
+            const Vec3 free = beside;
+            int x = 0, y = 0;
+            for (int turn = 0; turn <= 12; ++turn) {
+                const float angle = 0.5236f * (float)turn;
+                beside = free + Vec3(std::cos(angle), 0.0f, std::sin(angle)) * (turn > 0 ? 3.0f : 0.0f);
+                ASSERT_TRUE(OnScreen(beside, &x, &y));
+                MoveMouseTo(x, y);
+                if (!TheGame->hoveredEntity) break;
+            }
+            ASSERT_EQ(TheGame->hoveredEntity, nullptr) << "ground beside the tent with no unit over it";
+            Click(1);
         } else {
             ASSERT_TRUE(ClickAt(camp->GetCenter(), 1));
         }
