@@ -72,10 +72,7 @@ TEST_F(FightSession, AGunnerSentAtAScavengerBringsItDown)
     Input.mouse->cursorY = cursorY;
     const Pixels picture = ToPixels(shot);
     const int margin = Config->height / 10;
-    const Pixels fire = CropPixels(picture, std::max(0, std::min(gunnerX, enemyX) - margin),
-                                   std::max(0, std::min(gunnerY, enemyY) - margin),
-                                   std::min(picture.width, std::max(gunnerX, enemyX) + margin),
-                                   std::min(picture.height, std::max(gunnerY, enemyY) + margin));
+    const Pixels fire = CropAround(picture, gunnerX, gunnerY, enemyX, enemyY, margin);
     // A tracer's warm yellow, which neither the forest floor nor the units show.
     const int tracer = (int)std::count_if(fire.argb.begin(), fire.argb.end(), [](uint32_t c) {
         return Red(c) > 200 && Green(c) > 170 && Blue(c) < Green(c) - 40;

@@ -100,10 +100,7 @@ TEST_F(SelectionRingSession, AGunnersRingIsAsWideAsTheRigsWhereverItWasFirstSele
     ASSERT_TRUE(ShotOfNextFrame(base + "/selection_rings.png", shot));
     const Pixels picture = ToPixels(shot);
     const int margin = Config->height / 8;
-    const Pixels rings = CropPixels(picture, std::max(0, std::min(rigX, gunnerX) - margin),
-                                    std::max(0, std::min(rigY, gunnerY) - margin),
-                                    std::min(picture.width, std::max(rigX, gunnerX) + margin),
-                                    std::min(picture.height, std::max(rigY, gunnerY) + margin));
+    const Pixels rings = CropAround(picture, rigX, rigY, gunnerX, gunnerY, margin);
     EXPECT_TRUE(MatchesReference(rings, "selection_rings_rig_and_gunner", {12, rings.width * rings.height / 50}));
 }
 

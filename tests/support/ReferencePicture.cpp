@@ -84,6 +84,12 @@ Pixels CropPixels(const Pixels& picture, int x0, int y0, int x1, int y1)
     return part;
 }
 
+Pixels CropAround(const Pixels& picture, int ax, int ay, int bx, int by, int margin)
+{
+    return CropPixels(picture, std::min(ax, bx) - margin, std::min(ay, by) - margin, std::max(ax, bx) + margin,
+                      std::max(ay, by) + margin);
+}
+
 ::testing::AssertionResult MatchesReference(const Pixels& picture, const std::string& name, PictureTolerance tolerance)
 {
     if (picture.width <= 0 || picture.height <= 0) return ::testing::AssertionFailure() << "no picture for " << name;

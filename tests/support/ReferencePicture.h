@@ -32,3 +32,5 @@ std::string ReferencePath(const std::string& name);
 std::string TestPictureFolder();
 // The part [x0, x1) x [y0, y1) of a picture, to keep a reference to what a test looks at.
 Pixels CropPixels(const Pixels& picture, int x0, int y0, int x1, int y1);
+// The part of a picture round two points on it (two units, say), `margin` beyond each side.
+Pixels CropAround(const Pixels& picture, int ax, int ay, int bx, int by, int margin);

@@ -55,8 +55,13 @@ protected:
     {
         shooter->brainKind = BRAIN_NONE;
         shooter->stance = AGENT_STANCE_HOLD_POSITION;
-        shooter->target.Set(victim);
-        ASSERT_EQ(shooter->brain->SetJob("AttackEntity", shooter, AI_MODE_ATTACK), 1);
+        ASSERT_TRUE(OrderAttack(shooter, victim));
+    }
+    // The attack job on the foe, as an order to attack it gives it.
+    static bool OrderAttack(Agent* agent, Entity* foe)
+    {
+        agent->target.Set(foe);
+        return agent->brain->SetJob("AttackEntity", agent, AI_MODE_ATTACK) == 1;
     }
 
     beatingwatch::Watch watch;
@@ -220,8 +225,7 @@ TEST_F(RigFight, TheRigOrderedAtACampAnswersTheGuardsThatBeatItThenRazesTheCamp)
         walker->SetHealth(40.0f);
         const EntityRef bruteRef(brute), walkerRef(walker), campRef(camp);
         Entity* ordered = c.atTheCamp ? static_cast<Entity*>(camp) : walker;
-        rig->target.Set(ordered);
-        ASSERT_EQ(rig->brain->SetJob("AttackEntity", rig, AI_MODE_ATTACK), 1);
+        ASSERT_TRUE(OrderAttack(rig, ordered));
 
         bool answeredBrute = false, bruteHitUnknown = false;
         float known = 0.0f, health = rig->health;
@@ -292,8 +296,7 @@ TEST_F(RigFight, AShooterTheRigCanNeverReachIsNotTakenUp)
     game.LabelWalkRegions();
     ShootsOnly(walker, rig);
     const EntityRef campRef(camp);
-    rig->target.Set(camp);
-    ASSERT_EQ(rig->brain->SetJob("AttackEntity", rig, AI_MODE_ATTACK), 1);
+    ASSERT_TRUE(OrderAttack(rig, camp));
     float onTheWalker = 0.0f;
     WatchedUntil(90.0f, [&] {
         onTheWalker += rig->target.Get() == walker ? 0.1f : 0.0f;
@@ -320,8 +323,7 @@ TEST_F(RigFight, AnOrderedAttackOnAnArmedFoeHoldsWhileAnotherBeatsTheUnit)
     ShootsOnly(ordered, decoy);
     ShootsOnly(other, gunner);
     const EntityRef orderedRef(ordered), otherRef(other);
-    gunner->target.Set(ordered);
-    ASSERT_EQ(gunner->brain->SetJob("AttackEntity", gunner, AI_MODE_ATTACK), 1);
+    ASSERT_TRUE(OrderAttack(gunner, ordered));
     bool turned = false;
     WatchedUntil(60.0f, [&] {
         turned |= orderedRef.GetLive() && gunner->target.Get() != ordered;
@@ -446,8 +448,7 @@ TEST_P(StagedBout, EveryArmedUnitFightsOnAndKeepsItsMove)
             ShootsOnly(ordered, bystander);
             ShootsOnly(other, agent);
             const EntityRef orderedRef(ordered);
-            agent->target.Set(ordered);
-            ASSERT_EQ(agent->brain->SetJob("AttackEntity", agent, AI_MODE_ATTACK), 1);
+            ASSERT_TRUE(OrderAttack(agent, ordered));
             float away = 0.0f;
             WatchedUntil(60.0f, [&] {
                 away += orderedRef.GetLive() && agent->target.Get() != ordered ? 0.1f : 0.0f;
