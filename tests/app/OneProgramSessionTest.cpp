@@ -21,6 +21,7 @@ struct WalkClock {
     const char* name;
     float frame;
 };
+void PrintTo(const WalkClock& clock, std::ostream* out) { *out << clock.name; }
 
 class OneProgram : public FirstMissionSession, public testing::WithParamInterface<WalkClock> {
 protected:
@@ -114,6 +115,13 @@ TEST_P(OneProgram, ALostRigComesBackFiringAndEveryLaterMissionPlaysAsNew)
     EXPECT_GT(lost.shots, 0) << "the rig fought the camp";
     Image shot;
     ASSERT_TRUE(ShotOfNextFrame(base + "/one_program_failed.png", shot));
+    // The failed window's frame as the player reads it, over the camp where the rig fell.
+    const Window* failed = TheInGameMenu->failedWindow->firstChild;
+    ASSERT_NE(failed, nullptr);
+    int failedX = 0, failedY = 0;
+    failed->GetScreenPosition(&failedX, &failedY);
+    const Pixels window = CropPixels(ToPixels(shot), failedX, failedY, failedX + failed->width, failedY + failed->height);
+    EXPECT_TRUE(MatchesReference(window, "one_program_failed_window", {12, window.width * window.height / 50}));
 
     // "Restart Mission": the camp fought again, by the rig and two gunners, and won.
     ClickOn(FindButton(TheInGameMenu->failedWindow, "Restart Mission"));
