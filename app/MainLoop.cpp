@@ -84,7 +84,7 @@ void StartLevel()
     // The level's first frame is drawn in this same pass, before the playing state's update
     // has looked through the new camera: without the view and the culling volume made here it
     // would look through the last level's (or the front end's) and show nothing of the world.
-    GameCamera.BuildMatrices(false);
+    GameCamera.BuildMatrices();
     if (Frustum) Frustum->Update(ViewMatrix);
     TheScene.PoseUnits();
     FirstLevelFrame = true;
@@ -205,7 +205,7 @@ void UpdateGameState(float dt)
         // The game sees, finds and picks through the camera at rest. The shake lifts only the
         // picture (RenderFrame): its lift is drawn from the cosmetic generator, whose course
         // depends on what was drawn before.
-        GameCamera.BuildMatrices(false);
+        GameCamera.BuildMatrices();
         if (Frustum) Frustum->Update(ViewMatrix);
         StepCameraShake();
         TheGame->Update();

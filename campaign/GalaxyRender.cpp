@@ -450,7 +450,7 @@ void Galaxy::Render()
     camera.target = Vec3(panX, panY, 0.0f);
     camera.up = Vec3(0.0f, 1.0f, 0.0f);
     camera.aspect = (float)viewport.Width / (float)viewport.Height;
-    camera.BuildMatrices(false);
+    camera.BuildMatrices();
     viewMatrix = ViewMatrix;
     projectionMatrix = ProjectionMatrix;
     cameraSet = true;

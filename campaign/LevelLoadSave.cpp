@@ -63,14 +63,18 @@ void ShowMessage(const char* text)
 }
 
 bool SettleDeletedProfile(const std::string& profileName);
+void SettleStoppedSaves(const std::string& folder);
 
-// The current profile's save folder, about to be listed, loaded from or saved into: saves a
-// deletion of the profile stepped aside and could not put back are in it again first.
-std::string SaveFolder()
+// Makes the current profile's save folder ready to be listed, loaded from or saved into, and
+// answers it: saves a deletion of the profile stepped aside and could not put back are in it
+// again, and a save a stop left half-way is back in place first.
+std::string SettleSaveFolder()
 {
     const char* name = GetPlayerProfile()->name;
     if (IsValidProfileName(name)) SettleDeletedProfile(name);
-    return std::string(UserFolder) + "/savefiles/" + name;
+    const std::string folder = std::string(UserFolder) + "/savefiles/" + name;
+    SettleStoppedSaves(folder);
+    return folder;
 }
 
 // The screen closed after a save, a load or Close: hidden, the modal window it replaced back.
@@ -356,11 +360,10 @@ bool WriteSaveGame(const char* baseName)
         ShowMessage("A save name holds letters, digits, blanks, '_' and '-' only.");
         return false;
     }
-    const std::string folder = SaveFolder();
-    const std::string staging = folder + "/" + STAGING_FOLDER;
     // What a stopped save left goes back in place first: this save must not sweep it away.
     // When the old save of this name cannot be put back whole yet, it is not saved over.
-    SettleStoppedSaves(folder);
+    const std::string folder = SettleSaveFolder();
+    const std::string staging = folder + "/" + STAGING_FOLDER;
     const SaveSet set(folder, baseName);
     bool unsettled = IsFile(set.mark);
     for (int i = 0; i < 3; ++i) unsettled |= IsFile(set.kept[i]);
@@ -434,7 +437,7 @@ bool ReadSaveGame(const char* baseName)
         ShowMessage("There is no save of that name.");
         return false;
     }
-    SettleStoppedSaves(SaveFolder());
+    SettleSaveFolder();
     char text[300];
     ProfileReading reading;
     if (!FileExists(scenePath.c_str(), false) || !reading.Read(profilePath.c_str())) {
@@ -619,11 +622,25 @@ bool MergeSavesBack(const std::string& aside, const std::string& folder, SwitchS
     return merged && steps.Sync(folder, aside) && steps.Take([&] { return remove(aside.c_str()) == 0; });
 }
 
+// Whether a save in the folder was made by the profile of that name, as its profile part names
+// it.
+bool HoldsSavesOf(const std::string& folder, const std::string& profileName)
+{
+    for (const std::string& entry : FilesIn(folder)) {
+        const size_t dot = entry.find('.');
+        if (dot == std::string::npos || entry.compare(dot, std::string::npos, SAVE_EXTENSIONS[0]) != 0) continue;
+        ProfileReading reading;
+        if (reading.Read((folder + "/" + entry).c_str(), true) && reading.Text("name") == profileName) return true;
+    }
+    return false;
+}
+
 // Whose saves a deletion set aside: the profile whose file is spelled as the folder is, which
 // is how a deletion names it. An older build named it as the save folder it found, which may
-// be spelled in another case than the profile's file: such a folder is that profile's only
-// when the profile has no save folder spelled as its file is, as the save screens find it. A
-// profile of the name in another case (two files may differ by case alone) is another player.
+// be spelled in another case than the profile's file: such a folder is that profile's when the
+// profile has no save folder spelled as its file is, as the save screens find it, or when its
+// saves were made under the profile's name. A profile of the name in another case (two files
+// may differ by case alone) is another player, whose deletion stopped after its file went.
 // Empty when the profile is gone.
 std::string OwnerOfAside(const std::string& aside)
 {
@@ -631,7 +648,8 @@ std::string OwnerOfAside(const std::string& aside)
     const std::string spelled = aside.substr(slash + 1, aside.size() - slash - 1 - strlen(DELETED_SUFFIX));
     const std::string own = ProfileSpelling(spelled);
     if (!IsSpelled(ProfilesFolder, own + ".cgs", false)) return std::string();
-    if (own != spelled && IsSpelled(aside.substr(0, slash), own, true)) return std::string();
+    if (own != spelled && IsSpelled(aside.substr(0, slash), own, true) && !HoldsSavesOf(aside, own))
+        return std::string();
     return own;
 }
 
@@ -642,7 +660,10 @@ bool SettleDeletedProfile(const std::string& profileName)
     const std::string aside = FindSaveFolder(profileName, DELETED_SUFFIX);
     if (aside.empty()) return true;
     const std::string own = OwnerOfAside(aside);
-    if (own.empty()) return RemoveSaveFolder(aside);
+    if (own.empty()) {
+        Log("The saves set aside in %s are a deleted profile's: they go\n", aside.c_str());
+        return RemoveSaveFolder(aside);
+    }
     // The profile was never deleted: its saves go back into its own folder, spelled as the
     // profile's file is, which the save screens read first. An older build's leftover of the
     // name in another case is not that folder.
@@ -976,7 +997,7 @@ void LevelLoadSaveGui::ShowScreen(bool modalScreen)
         }
     }
     if (browser) {
-        browser->FillFromDirectory(SaveFolder().c_str());
+        browser->FillFromDirectory(SettleSaveFolder().c_str());
         if (!loadMode) browser->selected = nullptr;
         browser->SetVisible(true);
     }

@@ -343,17 +343,18 @@ void PlayerProfile::ResetForMission(float startOre, float startFuel, bool restor
         statistics[PROFILE_STAT_UNITS_LOST] = 0;
     }
     cooldownTime = 0.0f;
+    if (!restore) freezeTime = cloakedTime = 0.0f;
     if (!rig) return;
     // What the rig had of the level before (what burns on it, its timers, its moves) goes when
     // the next level starts (Agent::ResetLevelState); the profile gives it its hull and its
     // count of kills, as saved or whole.
     if (!restore) {
         rig->kills = 0;
-        rig->health = rig->maxHealth;
-        rig->shield = rig->maxShield;
+        rig->MakeWhole();
     } else {
         rig->kills = statistics[PROFILE_STAT_RIG_KILLS];
-        rig->health = savedHealth > 0.0f ? savedHealth : rig->maxHealth;
+        rig->MakeWhole();
+        if (savedHealth > 0.0f) rig->health = savedHealth;
         rig->shield = savedShields;
     }
     if (rig->HasEquippedFlag(ITEM_UPGRADE_SHIELDS))
@@ -362,11 +363,22 @@ void PlayerProfile::ResetForMission(float startOre, float startFuel, bool restor
         rig->flags &= ~ENTITY_SHIELD;
 }
 
+void PlayerProfile::RestoreRigTimers()
+{
+    if (!rig) return;
+    rig->freezeTime = freezeTime > 0.0f ? freezeTime : 0.0f;
+    rig->cloakTime = cloakedTime > 0.0f ? cloakedTime : 0.0f;
+    // Cloaked while its cloak lasts, as the cannister left it.
+    if (rig->cloakTime > 0.0f)
+        rig->classWord |= AGENT_CLOAKED;
+    else
+        rig->classWord &= ~AGENT_CLOAKED;
+}
+
 void PlayerProfile::ResetPlayerRig()
 {
     if (!rig) return;
-    rig->health = rig->maxHealth;
-    rig->shield = rig->maxShield;
+    rig->MakeWhole();
     rig->SetPosition(Vec3());
     rig->velocity = Vec3();
     rig->currentSpeed = 0.0f;

@@ -109,6 +109,9 @@ public:
     // Prepares the rig for a mission start; restore: a loaded game goes on with its saved
     // health, shields and kills.
     void ResetForMission(float startOre, float startFuel, bool restore);
+    // A loaded game's rig, once its level stands, frozen and cloaked for as long as it was
+    // saved; a new mission's rig is neither.
+    void RestoreRigTimers();
     // The rig whole and still at the origin (at every level start).
     void ResetPlayerRig();
 

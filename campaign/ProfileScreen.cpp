@@ -623,11 +623,6 @@ void ProfileScreen::RefreshList()
 void ProfileScreen::SelectRow(int row)
 {
     if (row < 0 || row >= MAX_ROWS || !rowNames[row] || !rowNames[row]->text[0]) return;
-    char path[MAX_PROFILE_PATH];
-    if (PathOf(rowNames[row]->text, path, sizeof path)) {
-        std::string name;
-        ReadProfileHeader(path, &name, &selectedChassis, &selectedExperience, &selectedCredits);
-    }
     CopyText(selectedName, sizeof selectedName, rowNames[row]->text);
     rowNames[row]->SelectInGroup(ROW_GROUP);
     GuiPlaySound("blip");

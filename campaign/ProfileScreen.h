@@ -96,9 +96,6 @@ public:
     Sprite* weaponHighlight = nullptr;
     int profileCount = 0;
     char selectedName[32];
-    int selectedExperience = 0;
-    int selectedCredits = 0;
-    std::string selectedChassis = "none";
     Label* hintBox = nullptr;
     Sprite* hintBack = nullptr;
     Sprite* hintRim = nullptr;

@@ -278,7 +278,7 @@ void ModelViewer::DrawEntity(float dt)
     camera.target = cameraTarget;
     camera.up = Vec3(0.0f, 1.0f, 0.0f);
     camera.aspect = (float)preview.Width / (float)preview.Height;
-    camera.BuildMatrices(false);
+    camera.BuildMatrices();
     Graphics->SetTransform(TS_VIEW, &ViewMatrix);
     Graphics->SetTransform(TS_PROJECTION, &ProjectionMatrix);
     // The world's frustum is the world's view: the one entity of the preview is never culled.

@@ -137,8 +137,8 @@ void GameMechanics::EndLevel()
         if (std::find(into.begin(), into.end(), entity) == into.end()) into.push_back(entity);
     }
     for (Entity* entity : leaving) {
+        // Its effects end with it as it leaves (EndOwnedEffects).
         TheScene.RemoveEntity(entity, REMOVE_EVERYWHERE);
-        if (TheScene.particles) TheScene.particles->StopSystemsOf(entity);
         entity->LeaveGridCell();
         if (entity->flags & ENTITY_AGENT) {
             Agent* agent = static_cast<Agent*>(entity);
@@ -152,7 +152,10 @@ void GameMechanics::EndLevel()
     // of this level (its death too) goes as it goes from every unit of it.
     for (Entity* rig : rigs) {
         rig->ResetLevelState();
-        rig->SetHealth(rig->GetMaxHealth());
+        if (rig->flags & ENTITY_AGENT)
+            static_cast<Agent*>(rig)->MakeWhole();
+        else
+            rig->SetHealth(rig->GetMaxHealth());
     }
 
     if (TheGrowthDB) TheGrowthDB->ClearInstances();

@@ -224,7 +224,8 @@ bool GameMechanics::Init()
     if (TheObjectives) TheObjectives->Show(true);
 
     GameCamera.Update(0.0f);
-    LookAtBuilder(levelNamed);
+    // A saved level opens on the view it was saved with.
+    if (!(TheScene.sceneFlags & SCENE_CAMERA_PLACED)) LookAtBuilder(levelNamed);
     if (Input.mouse && Config) {
         Input.mouse->cursorX = (int)(Config->width * 0.5f);
         Input.mouse->cursorY = (int)(Config->height * 0.5f);
@@ -282,6 +283,7 @@ bool GameMechanics::StartLevel()
         aiManager->OnSceneLoaded();
         Building::RestoreAtLevelStart();
         RestoreRigOrder(GetPlayerRig());
+        GetPlayerProfile()->RestoreRigTimers();
     }
 
     Entity* primitive = TheScene.FindPrimitive("flag");

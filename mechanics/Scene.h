@@ -79,6 +79,7 @@ enum SceneRemoveMode : int {
 
 // Scene::sceneFlags
 constexpr uint32_t SCENE_HAS_WATER = 0x1;
+constexpr uint32_t SCENE_CAMERA_PLACED = 0x2;  // the scene file said where the camera stands
 
 // A named run of points (the level's paths).
 struct ScenePath {

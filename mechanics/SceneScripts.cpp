@@ -659,6 +659,9 @@ void ReadCamera(SceneReader& r)
     GameCamera.pitch = pitch * 0.0174532924f;
     GameCamera.ClampPitch();
     GameCamera.UpdateDirection();
+    // The orbit distance is measured again from the eye read.
+    GameCamera.distanceMeasured = false;
+    r.scene.sceneFlags |= SCENE_CAMERA_PLACED;
 }
 
 void ReadSoundLine(SceneReader& r)

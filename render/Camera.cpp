@@ -344,19 +344,11 @@ void Camera::ResetOrientation()
     }
 }
 
-void Camera::BuildMatrices(bool applyShake)
+void Camera::BuildMatrices()
 {
     CameraSettings settings;
     MatrixIdentity(&WorldMatrix);
-
-    Vec3 viewEye = eye, viewTarget = target;
-    if (applyShake) {
-        const float lift = StepCameraShake();
-        viewEye.y += lift;
-        viewTarget.y += lift;
-    }
-
-    MatrixLookAtLH(&ViewMatrix, &viewEye, &viewTarget, &up);
+    MatrixLookAtLH(&ViewMatrix, &eye, &target, &up);
     MatrixPerspectiveFovLH(&ProjectionMatrix, 0.7853982f, aspect, settings.nearPlane, settings.farPlane);
     if (!MatrixInverse(&InverseViewMatrix, nullptr, &ViewMatrix)) MatrixIdentity(&InverseViewMatrix);
     // The device draws what the effects draw: particles and fixed-function meshes read these,

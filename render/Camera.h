@@ -33,9 +33,9 @@ public:
     void SetFollow(bool on, bool updateButton);
     // Looks at the ground under the current view again from the default yaw.
     void ResetOrientation();
-    // World, view, projection and inverse view into the global matrices; applyShake steps an
-    // active camera shake (StepCameraShake) and lifts the view by it for this frame.
-    void BuildMatrices(bool applyShake);
+    // World, view, projection and inverse view into the global matrices, from the camera at
+    // rest: a shake lifts only the picture (StepCameraShake, ShakenView).
+    void BuildMatrices();
 
     void UpdateOrbit(float dt);
     void ClampPitch();

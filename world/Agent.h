@@ -275,6 +275,9 @@ public:
     Item* EquipItem(Item* item, int slot);
     Item* UnequipItem(int slot);
     Item* GetEquippedItem(int slot) const;
+    // Whole: hull at its maximum with everything it carries (platings, bought upgrades), the
+    // shield full. How the rig starts a mission and comes home from one.
+    void MakeWhole();
     // Whether an equipped item's upgrade flags share a bit with mask.
     bool HasEquippedFlag(uint32_t mask) const;
     // The weapons of the items the agent carries, those on its mounts (the rig's arms) first,

@@ -83,6 +83,12 @@ Item* Agent::GetEquippedItem(int slot) const
     return equipment[slot].item;
 }
 
+void Agent::MakeWhole()
+{
+    health = GetMaxHealth();
+    shield = maxShield;
+}
+
 bool Agent::HasEquippedFlag(uint32_t mask) const
 {
     for (int slot = 0; equipment && slot < equipmentCount; ++slot)

@@ -156,7 +156,7 @@ public:
     {
         ++FrameTimer.frameCount;
         GameCamera.Update(FrameTimer.delta);
-        GameCamera.BuildMatrices(false);
+        GameCamera.BuildMatrices();
         Frustum->Update(ViewMatrix);
         StepCameraShake();
         game.Update();

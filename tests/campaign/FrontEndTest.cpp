@@ -384,13 +384,14 @@ TEST_F(FrontEnd, ProfilesAreMadeListedLoadedAndDeleted)
         const std::string text = ReadTextFile(std::string("tests/data/bad-files/profile/") + file + ".cgs");
         ASSERT_TRUE(WriteTextFile(ProfileFile("Pilot"), text));
         std::string name;
-        ASSERT_TRUE(ReadProfileHeader(ProfileFile("Pilot").c_str(), &name, nullptr, nullptr, nullptr));
+        int credits = -1;
+        ASSERT_TRUE(ReadProfileHeader(ProfileFile("Pilot").c_str(), &name, nullptr, nullptr, &credits));
         screen.RefreshList();
         screen.SelectRow(0);
         ASSERT_TRUE(screen.LoadSelected());
         EXPECT_EQ(name, GetPlayerProfile()->name);
         EXPECT_STREQ(screen.rowLevels[0]->text, std::to_string(GetPlayerProfile()->level).c_str());
-        EXPECT_EQ(screen.selectedCredits, GetPlayerProfile()->credits);
+        EXPECT_EQ(credits, GetPlayerProfile()->credits);
     }
     remove(ProfileFile("Pilot").c_str());
 
@@ -707,6 +708,31 @@ TEST_F(FrontEnd, AProfileDeletionStoppedAtAnyStepLeavesTheWholeProfileOrNothingO
         screen.DeleteSelected();
         EXPECT_FALSE(TheMessageDialog->IsVisible());
         EXPECT_FALSE(Exists(old) || Exists(ProfileFile("Ada")));
+    }
+
+    // An older build's deletion that did not go through set the saves aside under a save
+    // folder's name spelled in another case, and the profile saved since into a folder of its
+    // own spelling (older_aside_other_case_removed.sh): the saves made under the profile's name
+    // come back at the next start beside the later one, and the log says so.
+    {
+        ASSERT_TRUE(WriteTextFile(ProfileFile("Ada"), "name\tAda\n"));
+        ASSERT_TRUE(CreateFolder(saves.c_str()));
+        ASSERT_TRUE(WriteTextFile(saves + "/slot.cgs", "name\tAda\n"));
+        for (const char* file : {"/slot.sav", "/slot.vis"}) ASSERT_TRUE(WriteTextFile(saves + file, "saved"));
+        const std::string script = "sh tests/data/bad-files/save-switch/older_aside_other_case_removed.sh '" +
+                                   std::string(UserFolder) + "' Ada ADA slot";
+        ASSERT_EQ(system((script + " >/dev/null 2>&1").c_str()), 0);
+        LogCaptureBegin();
+        SettleDeletedProfiles();
+        const std::string log = LogCaptureEnd();
+        EXPECT_EQ(system((script + " check >/dev/null 2>&1").c_str()), 0);
+        EXPECT_FALSE(Exists(std::string(UserFolder) + "/savefiles/ADA.deleted"));
+        for (const char* file : {"/slot.cgs", "/slot.sav", "/slot.vis", "/later.sav"})
+            EXPECT_TRUE(Exists(saves + file)) << file;
+        EXPECT_NE(log.find("The saves of the profile 'Ada' are back"), std::string::npos) << log;
+        CopyText(screen.selectedName, sizeof screen.selectedName, "Ada");
+        screen.DeleteSelected();
+        EXPECT_FALSE(Exists(saves) || Exists(ProfileFile("Ada")));
     }
 
     // A profile file that cannot be removed (something stands under its name): the player is

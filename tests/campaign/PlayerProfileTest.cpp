@@ -7,10 +7,12 @@
 #include "tests/support/Scoped.h"
 #include "tests/support/TestSupport.h"
 #include "world/Agent.h"
+#include "world/Item.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 #include <sys/stat.h>
 
@@ -321,6 +323,56 @@ TEST_F(ProfileFiles, SavedAndLoadedByNameInTheProfilesFolder)
     EXPECT_FALSE(q.LoadByName("../Ada Lovelace_2"));
     snprintf(p.name, sizeof p.name, "../../x");
     EXPECT_FALSE(p.SaveByName(false));
+}
+
+// A mission starts with the rig whole, its hull at the maximum its platings give it: a new
+// mission, and a loaded game saved without a hull; a loaded game goes on frozen and cloaked as
+// long as it was saved, a new mission's rig is neither.
+TEST(ProfileReset, TheRigStartsAMissionWholeWithWhatItCarries)
+{
+    PlayerProfile p;
+    p.rig = new Agent();
+    p.rig->SetMaxHealth(300.0f);
+    p.rig->maxShield = 100.0f;
+    std::unique_ptr<Item> platings[2];
+    for (auto& plating : platings) {
+        plating = std::make_unique<Item>();
+        plating->upgradeFlags = ITEM_UPGRADE_HULL;
+        plating->bonus[ITEM_BONUS_HULL] = 20.0f;
+    }
+    const struct {
+        int platings;
+        bool restore;
+        float hull;
+    } table[] = {{0, false, 300.0f}, {1, false, 360.0f}, {2, false, 420.0f}, {2, true, 420.0f}};
+    for (const auto& c : table) {
+        SCOPED_TRACE(testing::Message() << c.platings << " platings" << (c.restore ? ", loaded" : ""));
+        for (int slot = 0; slot < 2; ++slot) p.rig->EquipItem(slot < c.platings ? platings[slot].get() : nullptr, slot);
+        p.rig->health = 300.0f;  // as a mission left it, or the last one saved
+        p.rig->shield = 3.0f;
+        p.savedHealth = 0.0f;
+        p.savedShields = 40.0f;
+        p.ResetForMission(200.0f, 0.0f, c.restore);
+        EXPECT_FLOAT_EQ(p.rig->GetMaxHealth(), c.hull);
+        EXPECT_FLOAT_EQ(p.rig->health, c.hull);
+        EXPECT_FLOAT_EQ(p.rig->shield, c.restore ? 40.0f : 100.0f);
+    }
+
+    p.freezeTime = 2.5f;
+    p.cloakedTime = 7.25f;
+    p.ResetForMission(200.0f, 0.0f, true);
+    p.rig->ResetLevelState();  // the level starts
+    p.RestoreRigTimers();
+    EXPECT_FLOAT_EQ(p.rig->freezeTime, 2.5f);
+    EXPECT_FLOAT_EQ(p.rig->cloakTime, 7.25f);
+    EXPECT_TRUE(p.rig->classWord & AGENT_CLOAKED);
+    p.ResetForMission(200.0f, 0.0f, false);
+    p.rig->ResetLevelState();
+    p.RestoreRigTimers();
+    EXPECT_FLOAT_EQ(p.rig->freezeTime, 0.0f);
+    EXPECT_FLOAT_EQ(p.rig->cloakTime, 0.0f);
+    EXPECT_FALSE(p.rig->classWord & AGENT_CLOAKED);
+    for (int slot = 0; slot < 2; ++slot) p.rig->UnequipItem(slot);
 }
 
 TEST(ProfileReset, MissionStartAndClear)

@@ -83,13 +83,12 @@ TEST_F(GameSeamTest, ParticlesAndTheCameraShakeStandWhileTheGameIsPaused)
     manager.Update();
     EXPECT_EQ(system->ParticleCount(), 1);
 
-    Camera camera = Placed();
     StartCameraShake(0.2f, 0.4f, 0.0f);
     GamePaused = true;
-    camera.BuildMatrices(true);
+    StepCameraShake();
     EXPECT_FLOAT_EQ(ActiveCameraShake.remaining, 0.2f) << "the shake waits for the game";
     GamePaused = false;
-    camera.BuildMatrices(true);
+    StepCameraShake();
     EXPECT_FLOAT_EQ(ActiveCameraShake.remaining, 0.1f);
     StopCameraShake();
 }

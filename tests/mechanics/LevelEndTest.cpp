@@ -2,16 +2,22 @@
 // that nothing the next level draws with is taken away.
 #include "mechanics/GameMechanics.h"
 
+#include "host/System.h"
 #include "interface/PowerBar.h"
 #include "mechanics/Scene.h"
 #include "render/IndexedMesh.h"
+#include "world/AgentCombat.h"
 #include "world/AiBrain.h"
 #include "world/Grid.h"
 #include "tests/mechanics/SceneTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
+#include <new>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -134,6 +140,135 @@ TEST_F(LevelEnd, TheRigLeavesItsOrderWithTheLevel)
     EXPECT_EQ(rig->brain->mode, AIBrain().mode);
     EXPECT_EQ(rig->activeBuilding.Get(), nullptr);
     EXPECT_EQ(rig->moveQueue.Points().count, 0);
+}
+
+// The rig enters the next level as a unit newly made: whatever a level left in it, every field
+// but what the unit is and carries is a new unit's again, its hull and shield whole. The test
+// scribbles over every byte of the rig but the fields listed here as what it is, so that a
+// field a level gives, added later and forgotten by the reset, shows; a new field of what a
+// unit is goes into the list.
+TEST_F(LevelEnd, EveryFieldALevelGaveTheRigIsANewUnitsAgain)
+{
+    // Both made in memory filled alike, so that what neither constructor writes compares equal.
+    constexpr unsigned char SCRIBBLE = 0x5A;
+    alignas(Agent) unsigned char rigBytes[sizeof(Agent)], madeBytes[sizeof(Agent)];
+    memset(rigBytes, SCRIBBLE, sizeof rigBytes);
+    memset(madeBytes, SCRIBBLE, sizeof madeBytes);
+    Agent* rig = new (rigBytes) Agent();
+    Agent* made = new (madeBytes) Agent();
+    for (Agent* unit : {rig, made}) {
+        CopyText(unit->name, sizeof unit->name, "Builder");
+        unit->flags |= ENTITY_PLAYER | ENTITY_SHIELD;
+        unit->alignment = ALIGN_PLAYER;
+        unit->SetMaxHealth(360.0f);
+        unit->maxShield = 100.0f;
+        unit->upgradeFlags = BU_HULL_1;
+    }
+    made->MakeWhole();
+    ASSERT_NE(TheScene.AddEntity(rig), nullptr);
+
+    // What the unit is and carries, its id (new at every level), and the handles of what it
+    // owns, each given back by its own owner.
+    struct Field {
+        const void* at;
+        size_t size;
+    };
+    const unsigned char* ownedMeshes = reinterpret_cast<const unsigned char*>(&rig->discovered) + 1;
+    std::vector<Field> kept = {
+        {rig, sizeof(void*)},  // what kind of object it is
+        {&rig->name, sizeof rig->name},
+        {&rig->typeName, sizeof rig->typeName},
+        {&rig->id, sizeof rig->id},
+        {&rig->flags, sizeof rig->flags},
+        {&rig->world, sizeof rig->world},
+        {&rig->size, sizeof rig->size},
+        {&rig->scale, sizeof rig->scale},
+        {&rig->mesh, sizeof rig->mesh},
+        {&rig->meshStates, sizeof rig->meshStates},
+        {&rig->meshCount, sizeof rig->meshCount},
+        {&rig->collisionMesh, sizeof rig->collisionMesh},
+        // Read only in the tick poseTick names: none, in a new level.
+        {&rig->worldBeforeTick, sizeof rig->worldBeforeTick},
+        {&rig->rotationBeforeTick, sizeof rig->rotationBeforeTick},
+        {&rig->maxHealth, sizeof rig->maxHealth},
+        {&rig->damage, sizeof rig->damage},
+        {&rig->maxShield, sizeof rig->maxShield},
+        {&rig->alignment, sizeof rig->alignment},
+        {&rig->composition, sizeof rig->composition},
+        {&rig->attachBone, sizeof rig->attachBone},
+        {&rig->attachParent, sizeof rig->attachParent},
+        {&rig->attachOffset, sizeof rig->attachOffset},
+        {&rig->gridCell, sizeof rig->gridCell},
+        {&rig->weapon, sizeof rig->weapon},
+        {&rig->kills, sizeof rig->kills},
+        {&rig->damageSmoke, sizeof rig->damageSmoke},
+        {&rig->secondEffect, sizeof rig->secondEffect},
+        {&rig->splatLayer, sizeof rig->splatLayer},
+        {&rig->lit, sizeof rig->lit},
+        {ownedMeshes, 1},
+        {&rig->classWord, sizeof rig->classWord},
+        {&rig->commandWord, sizeof rig->commandWord},
+        {&rig->path, sizeof rig->path},
+        {&rig->moveQueue, sizeof rig->moveQueue},
+        {&rig->brain, sizeof rig->brain},
+        {&rig->brainKind, sizeof rig->brainKind},
+        {&rig->agentType, sizeof rig->agentType},
+        {&rig->attachments, sizeof rig->attachments},
+        {&rig->attachmentCount, sizeof rig->attachmentCount},
+        {&rig->equipment, sizeof rig->equipment},
+        {&rig->equipmentCount, sizeof rig->equipmentCount},
+        {&rig->noticeRange, sizeof rig->noticeRange},
+        {&rig->attackRange, sizeof rig->attackRange},
+        {&rig->meleeAttackTime, sizeof rig->meleeAttackTime},
+        {&rig->speed, sizeof rig->speed},
+        {&rig->oreCapacity, sizeof rig->oreCapacity},
+        {&rig->miningAmount, sizeof rig->miningAmount},
+        {&rig->healingEffect, sizeof rig->healingEffect},
+        {&rig->workEffect, sizeof rig->workEffect},
+        {&rig->upgradeFlags, sizeof rig->upgradeFlags},
+        {&rig->botExperience, sizeof rig->botExperience},
+        {&rig->botLevel, sizeof rig->botLevel},
+    };
+    // The padding inside the records, which a record copied whole may fill with anything.
+    auto gap = [&](const void* from, const void* to) {
+        kept.push_back({from, (size_t)(static_cast<const unsigned char*>(to) - static_cast<const unsigned char*>(from))});
+    };
+    for (const ThreatRecord& threat : rig->threats) gap(&threat.attacker.id + 1, &threat.threat);
+    for (const StatusEffect& effect : rig->statusEffects) {
+        gap(&effect.timeLeft + 1, &effect.source);
+        gap(&effect.source.id + 1, &effect + 1);
+    }
+    auto isKept = [&](size_t offset) {
+        for (const Field& field : kept) {
+            const size_t start = (size_t)(static_cast<const unsigned char*>(field.at) - rigBytes);
+            if (offset >= start && offset < start + field.size) return true;
+        }
+        return false;
+    };
+    // Everything else as no level would leave it, and the flags and class bits a level gives.
+    for (size_t offset = 0; offset < sizeof(Agent); ++offset)
+        if (!isKept(offset)) rigBytes[offset] = SCRIBBLE;
+    rig->flags |= ENTITY_LEVEL_FLAGS;
+    rig->classWord |= AGENT_LEVEL_BITS;
+    ASSERT_TRUE(rig->moveQueue.Push(Vec3(30.0f, 0.0f, 0.0f)));
+
+    game.EndLevel();
+
+    std::vector<size_t> differing;
+    for (size_t offset = 0; offset < sizeof(Agent); ++offset)
+        if (!isKept(offset) && rigBytes[offset] != madeBytes[offset]) differing.push_back(offset);
+    std::string offsets;
+    for (size_t offset : differing) offsets += " " + std::to_string(offset);
+    EXPECT_TRUE(differing.empty()) << "bytes of fields left as the level had them:" << offsets;
+    EXPECT_EQ(rig->flags, made->flags);
+    EXPECT_EQ(rig->classWord, made->classWord);
+    EXPECT_EQ(rig->moveQueue.Count(), 0);
+    EXPECT_FLOAT_EQ(rig->health, 396.0f) << "the hull whole with what it bought";
+    EXPECT_FLOAT_EQ(rig->shield, 100.0f);
+
+    TheScene.RemoveEntity(rig, REMOVE_EVERYWHERE);
+    rig->~Agent();
+    made->~Agent();
 }
 
 }  // namespace

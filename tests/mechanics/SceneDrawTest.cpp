@@ -48,7 +48,7 @@ TEST(SceneDraw, MeshesDrawThroughTheScenesEffects)
     camera.eye = Vec3(0.0f, 0.6f, -1.2f);
     camera.target = Vec3(0.0f, 0.2f, 0.0f);
     camera.aspect = (float)width / height;
-    camera.BuildMatrices(false);
+    camera.BuildMatrices();
     graphics->Clear(3, 0.0f, 0.0f, 0.0f, 1.0f);
     graphics->BeginScene();
     hopper->Render(0, false);

@@ -3,9 +3,11 @@
 // remembered while they are around, and the status text follows the job.
 #include "world/Agent.h"
 
+#include "platform/StringTable.h"
 #include "tests/world/AgentTestSupport.h"
 #include "world/AiBrain.h"
 #include "world/Item.h"
+#include "world/ItemCatalog.h"
 #include "world/TaskManager.h"
 
 #include <gtest/gtest.h>
@@ -327,6 +329,34 @@ TEST_F(AgentTest, ThePickRayMeetsTheAgentOrWhatItCarries)
     agent->yaw = 90.0f;  // turned, the pack's box swings round to +x
     MatrixRotationY(&agent->rotation, DegreesToRadians(90.0f));
     EXPECT_TRUE(agent->IntersectRay(at + Vec3(4.0f, 20.0f, 0.0f), down));
+}
+
+// Every shield the shop sells recharges out of a fight as fast as its text says it does.
+TEST_F(AgentTest, EveryShieldRechargesAsItsShopTextSays)
+{
+    StringTable strings;
+    ASSERT_TRUE(strings.Init());
+    ScopedGlobal<StringTable*> installed(Strings, &strings);
+    ItemList catalogue;
+    ASSERT_TRUE(catalogue.ReadItemsScript());
+    int shields = 0;
+    for (auto* node = catalogue.items.head; node; node = node->next) {
+        Item* module = node->value;
+        if (!(module->upgradeFlags & ITEM_UPGRADE_SHIELDS)) continue;
+        SCOPED_TRACE(module->name);
+        const char* text = strstr(module->longDescription, "recharges by ");
+        ASSERT_NE(text, nullptr) << module->longDescription;
+        int perSecond = 0;
+        ASSERT_EQ(sscanf(text, "recharges by %d a second", &perSecond), 1) << module->longDescription;
+        Agent* agent = Unit(30, 30 + 2 * shields++);
+        agent->EquipItem(module, 0);
+        agent->shield = 0.0f;
+        RunUntil(4.0f, 0.05f, [] { return false; });
+        // Four seconds, give or take the think step that falls at either end.
+        EXPECT_NEAR(agent->shield, 4.0f * (float)perSecond, 0.2f * (float)perSecond);
+        agent->UnequipItem(0);
+    }
+    EXPECT_GE(shields, 2);
 }
 
 }  // namespace

@@ -52,7 +52,7 @@ ViewFrustum LookFrom(const Vec3& eye, const Vec3& target, float aspect)
     camera.eye = eye;
     camera.target = target;
     camera.aspect = aspect;
-    camera.BuildMatrices(false);
+    camera.BuildMatrices();
     ViewFrustum frustum;
     frustum.Update(ViewMatrix);
     return frustum;
