@@ -336,6 +336,13 @@ TEST_F(SaveLoadSession, SavedFromThePauseMenuAndLoadedAfterARestart)
     ASSERT_TRUE(ShotOfNextFrame(base + "/ingame_menu.png", shot));
     EXPECT_TRUE(MatchesReference(ToPixels(shot), "ingame_menu", {12, (int)(shot.width * shot.height / 50)}));
 
+    // The rig frozen by a trap and cloaked by a cannister, and the view where the player left
+    // it: the save keeps them.
+    rig->freezeTime = 30.0f;
+    rig->cloakTime = 40.0f;
+    rig->classWord |= AGENT_CLOAKED;
+    const Vec3 savedEye = GameCamera.eye;
+
     // A base beside the rig, while the game stands still: a factory of the player's with two
     // miners ordered, kept in control group 2, and a cannister on the ground beside it.
     Vec3 site;
@@ -413,6 +420,13 @@ TEST_F(SaveLoadSession, SavedFromThePauseMenuAndLoadedAfterARestart)
     ASSERT_NE(rig, nullptr);
     Vec3 at = rig->GetPosition();
     EXPECT_LT(std::hypot(at.x - savedAt.x, at.z - savedAt.z), 1.0f) << "the rig stands where it was saved";
+    // As long as it was saved, less the frames played since the load.
+    EXPECT_NEAR(rig->freezeTime, 29.5f, 0.5f) << "frozen as long as it was saved";
+    EXPECT_NEAR(rig->cloakTime, 40.0f, 0.5f) << "cloaked as long as it was saved: a frozen cloak waits";
+    EXPECT_TRUE(rig->classWord & AGENT_CLOAKED);
+    EXPECT_NEAR(GameCamera.eye.x, savedEye.x, 0.06f) << "the view as it was saved";
+    EXPECT_NEAR(GameCamera.eye.y, savedEye.y, 0.06f);
+    EXPECT_NEAR(GameCamera.eye.z, savedEye.z, 0.06f);
     // Every mark of the visited map came back (the factory, placed while the game stood still,
     // marks its own cells once the mission runs again).
     ASSERT_EQ(TheMinimap.fog.markers.size(), visited.size());
@@ -452,6 +466,8 @@ TEST_F(SaveLoadSession, SavedFromThePauseMenuAndLoadedAfterARestart)
     EXPECT_FALSE(GamePaused);
     UntilPlaying();
     EXPECT_EQ(TheGalaxy->selectedBody->missionId, missionId) << "the same mission again";
+    EXPECT_EQ(GetPlayerRig()->freezeTime, 0.0f) << "a mission started anew: the rig neither frozen";
+    EXPECT_FALSE(GetPlayerRig()->classWord & AGENT_CLOAKED) << "nor cloaked";
 
     // "Abort Mission" asks too; YES leaves the mission for the front end.
     Press(DIK_ESCAPE);
