@@ -35,8 +35,10 @@ protected:
         auto* node = list->entries ? list->entries->head : nullptr;
         for (; node && strcmp(node->value->name, name) != 0; node = node->next) ++index;
         ASSERT_NE(node, nullptr) << name << " is not offered";
-        ASSERT_LT(index, list->rows) << name << " is below the rows shown";
-        ClickOn(list->rowButtons[index]);
+        // A row far down the list: the list's down arrow, pressed until it shows.
+        for (int i = 0; i < 100 && index - list->FirstVisibleIndex() >= list->rows; ++i) list->ScrollDown();
+        ASSERT_LT(index - list->FirstVisibleIndex(), list->rows) << name << " is below the rows shown";
+        ClickOn(list->rowButtons[index - list->FirstVisibleIndex()]);
         EXPECT_EQ(list->GetSelected(), node->value);
     }
     void Key(uint32_t code)
@@ -124,6 +126,23 @@ TEST_F(ShopSession, ABuyAndAWeaponOnTheRigThenTheScreenInAMission)
     EXPECT_NE(saved.find("credits\t\t500"), std::string::npos) << saved;
     EXPECT_NE(saved.find("building\tore_silo"), std::string::npos);
 
+    // A hull plating bought with what is left, taken from the bag and worn in a module slot: the
+    // rig's hull grows by it.
+    ClickOn(screen->shopTabs[0]);
+    ClickRow(screen->shopLists[0], "hull_plating");
+    ClickOn(screen->buyButton);
+    EXPECT_EQ(profile->credits, 250);
+    Item* plating = bag->FindItemByName("hull_plating");
+    ASSERT_NE(plating, nullptr);
+    for (int i = 0; i < Inventory::SLOT_COUNT; ++i)
+        if (bag->slots[i].item == plating) ClickOn(bag->slots[i].slotButton);
+    ASSERT_EQ(bag->dragItem, plating);
+    ClickOn(screen->moduleButtons[0]);
+    EXPECT_EQ(bag->dragItem, nullptr);
+    ASSERT_TRUE(rig->HasEquippedFlag(ITEM_UPGRADE_HULL)) << "the rig wears the plating";
+    const float hull = rig->GetMaxHealth();
+    EXPECT_FLOAT_EQ(hull, rig->maxHealth * 1.2f);
+
     // "Back" returns to the galaxy and writes the rig's new weapon.
     ClickOn(screen->backButton);
     EXPECT_FALSE(screen->IsVisible());
@@ -133,6 +152,7 @@ TEST_F(ShopSession, ABuyAndAWeaponOnTheRigThenTheScreenInAMission)
     // In a mission the screen opens with its key, without the shop, and closes the same way.
     ASSERT_TRUE(StartMissionOn(FOREST));
     EXPECT_EQ(GetPlayerRig()->GetAttachedEntity("leftweapon") != nullptr, true);
+    EXPECT_FLOAT_EQ(GetPlayerRig()->health, hull) << "the mission starts with the rig whole, its plating with it";
     TypeInventoryKey();
     EXPECT_TRUE(screen->IsVisible()) << "the inventory key opens the character screen";
     EXPECT_FALSE(screen->shopWindow->IsVisible());
@@ -182,16 +202,8 @@ TEST_F(ShopSession, TheHealthCannistersAndARepairKitLookApartInTheBag)
     CharacterGui* screen = TheCharacterGui;
     ASSERT_NE(screen, nullptr);
     ASSERT_TRUE(screen->shopWindow->IsVisible());
-    // The kits lie far down the items list: the list's down arrow, pressed until they show.
-    ItemScrollList* items = screen->shopLists[0];
-    int index = 0;
-    auto* node = items->entries ? items->entries->head : nullptr;
-    for (; node && strcmp(node->value->name, "repair_kit") != 0; node = node->next) ++index;
-    ASSERT_NE(node, nullptr) << "the repair kit is offered";
-    for (int i = 0; i < 100 && index - items->FirstVisibleIndex() >= items->rows; ++i) items->ScrollDown();
-    ASSERT_LT(index - items->FirstVisibleIndex(), items->rows);
-    ClickOn(items->rowButtons[index - items->FirstVisibleIndex()]);
-    ASSERT_EQ(items->GetSelected(), node->value);
+    // The kits lie far down the items list.
+    ClickRow(screen->shopLists[0], "repair_kit");
     ASSERT_TRUE(screen->buyButton->IsEnabled());
     ClickOn(screen->buyButton);
     Inventory* bag = screen->inventory;
