@@ -138,6 +138,7 @@ void Agent::MakeLevelState(bool made)
     // Its weapons start the level as a new unit's do: each waits out its interval.
     attackTimer = 0.0f;
     fireToggle = 0;
+    ForgetMisses();
     for (int i = 0; i < attachmentCount; ++i) attachments[i].clock = 0.0f;
 }
 
@@ -233,6 +234,7 @@ Entity* Agent::AddAttachment(Entity* attached, const char* attachmentName, const
     record->entity = attached;
     record->boneIndex = mesh ? mesh->FindJoint(boneName) : -1;
     record->clock = 0.0f;
+    record->missed = false;
     record->owned = owned;
     return previous;
 }
