@@ -110,7 +110,7 @@ struct AgentAttachment {
     int boneIndex;  // -1 when the bone is missing or the record removed
     float clock;
     bool owned;  // the agent made the entity and frees it
-    bool missed;  // its last shot to end left its target unhurt
+    unsigned missedFoe;  // the foe its last shot to end left unhurt (its id), 0 for none
 };
 
 struct EquipmentSlot {
@@ -372,10 +372,9 @@ public:
     // Whether the other unit stands so close that the two bodies touch, or it stands inside
     // this one: its weapons hit it whichever way they face.
     bool Touches(const Entity* other) const;
-    // How the last shot of each weapon to end went: hurt its target (no mark) or not. A shot
-    // that cannot hurt its target is no fight getting somewhere. A new foe starts unmarked.
-    void MarkShot(const AgentAttachment* mount, bool hurt);
-    void ForgetMisses();
+    // How the last shot of each weapon to end went: it hurt its target (no mark), or left that
+    // target unhurt. A weapon whose shots cannot hurt its target is no fight getting somewhere.
+    void MarkShot(const AgentAttachment* mount, const Entity* target, bool hurt);
     // The attack behaviours, one frame each of the attack on the target: 1 while the attack goes
     // on, 2 when it gives up. Ranged with approach and in place (hold position); melee with
     // approach and in place.
@@ -385,7 +384,7 @@ public:
     int MeleeAttackInPlace(float dt, Job* job);
     float attackTimer = 0.0f;  // seconds since the last shot or blow; held at 0 while a beam lasts
     int fireToggle = 0;        // 1: the second gun of an alternating pair fires next
-    bool ownShotMissed = false;  // the last shot of its own weapon to end left its target unhurt
+    unsigned ownShotMissedFoe = 0;  // the foe the last shot of its own weapon to end left unhurt
 
 private:
     // The first update after the Scene placed the agent: ground, spawn point, spawner, hopper

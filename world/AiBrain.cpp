@@ -490,7 +490,6 @@ void AIBrain::TrackFight(Agent* agent, float step)
     if (!foe || fightFoe.Get() != foe) {
         fightProgress.Restart();
         fightFoe.Set(foe);
-        agent->ForgetMisses();
     }
     if (foe) fightProgress.TrackFoe(agent, foe, step);
 }

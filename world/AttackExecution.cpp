@@ -217,20 +217,15 @@ bool Agent::Touches(const Entity* other) const
     return GroundDistance(GetPosition(), other->GetPosition()) < 0.5f * (size + other->size);
 }
 
-void Agent::MarkShot(const AgentAttachment* mount, bool hurt)
+void Agent::MarkShot(const AgentAttachment* mount, const Entity* target, bool hurt)
 {
+    const unsigned missed = hurt || !target ? 0u : target->id;
     if (!mount) {
-        ownShotMissed = !hurt;
+        ownShotMissedFoe = missed;
         return;
     }
     for (int i = 0; i < attachmentCount; ++i)
-        if (&attachments[i] == mount) attachments[i].missed = !hurt;
-}
-
-void Agent::ForgetMisses()
-{
-    ownShotMissed = false;
-    for (int i = 0; i < attachmentCount; ++i) attachments[i].missed = false;
+        if (&attachments[i] == mount) attachments[i].missedFoe = missed;
 }
 
 void Agent::StopAttack(Agent* agent)

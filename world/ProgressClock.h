@@ -42,5 +42,5 @@ float WayLeft(const Agent* agent, const Vec3& goal);
 float WayLeft(const Agent* agent, Entity* foe);
 // Whether the agent's weapons work on its target: within reach, a shot fired no longer ago than
 // the weapon's interval (and a moment more), unless the last shot of that weapon to end left
-// its target unhurt.
+// this target unhurt.
 bool WeaponsAtWork(const Agent* agent);

@@ -88,9 +88,9 @@ bool IsAirAgent(const Entity* entity)
 }
 
 // The shooter's weapon learns whether its shot hurt the target.
-void MarkShot(Entity* shooter, const AgentAttachment* mount, bool hurt)
+void MarkShot(Entity* shooter, const AgentAttachment* mount, const Entity* target, bool hurt)
 {
-    if (IsAgent(shooter) && shooter->IsAlive()) static_cast<Agent*>(shooter)->MarkShot(mount, hurt);
+    if (IsAgent(shooter) && shooter->IsAlive()) static_cast<Agent*>(shooter)->MarkShot(mount, target, hurt);
 }
 
 // A damaged entity either dies (the killer counts it) or shows its wounds.
@@ -262,7 +262,7 @@ void ProjectileSystem::UpdateProjectiles(float dt)
         if ((p->flags & PROJECTILE_SHELL) && p->age > 999.0f) Burst(p);
 
         if (p->age > PROJECTILE_LIFETIME) {
-            if (p->target.IsSet() && !p->targetHit) MarkShot(p->shooter.GetLive(), p->mount, false);
+            if (p->target.IsSet() && !p->targetHit) MarkShot(p->shooter.GetLive(), p->mount, p->target.Get(), false);
             if (p->smokeTrail) {
                 // The trail stops and what it left in the air fades.
                 p->smokeTrail->flags |= PARTICLE_EMIT_OFF | PARTICLE_FINISHED;
@@ -333,7 +333,7 @@ bool ProjectileSystem::HitTest(Projectile* p, Entity* entity, bool)
     }
     if (entity == p->target.Get()) {
         p->targetHit = true;
-        MarkShot(p->shooter.GetLive(), p->mount, true);
+        MarkShot(p->shooter.GetLive(), p->mount, entity, true);
     }
     SpawnAt("explosparks", p->position);
     if (Entity* target = p->target.Get(); target && target->visible) Play("FireHit");
@@ -388,7 +388,7 @@ bool ProjectileSystem::DealBeamDamage(Beam* beam, float whole)
     const WeaponDef* weapon = beam->hasWeapon ? &beam->weapon : nullptr;
     target->TakeDamage(whole, shooter, weapon, beam->weaponType, fabsf(beam->lastDealt) < 0.01f);
     beam->lastDealt = whole;
-    MarkShot(shooter, beam->mount, true);
+    MarkShot(shooter, beam->mount, target, true);
     AfterDamage(target, shooter);
 
     if (beam->weaponType == WEAPON_FLAME && shooter) {
@@ -508,7 +508,7 @@ void ProjectileSystem::UpdateBeams(float dt)
         if (ended) beam->age = beam->duration;
 
         if (beam->age >= beam->duration) {
-            if (fabsf(beam->lastDealt) < 0.01f) MarkShot(beam->shooter.GetLive(), beam->mount, false);
+            if (fabsf(beam->lastDealt) < 0.01f) MarkShot(beam->shooter.GetLive(), beam->mount, beam->target.Get(), false);
             EndBeam(beam);
             auto* next = node->next;
             beams.Unlink(previous, node);

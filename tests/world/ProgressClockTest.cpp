@@ -56,7 +56,7 @@ TEST_F(ProgressClockTest, OnlyComingCloserOrWeaponsAtWorkGetSomewhere)
         unit->attackRange = 14.0f;
         unit->weapon = &slowGun;
         unit->target.Set(c.fight ? foe : nullptr);
-        unit->ownShotMissed = c.missed;
+        unit->ownShotMissedFoe = c.missed ? foe->id : 0;
         ProgressClock clock;
         float longest = 0.0f;
         for (float t = 0.0f; t < 3.0f; t += 0.1f) {
