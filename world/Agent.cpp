@@ -138,7 +138,11 @@ void Agent::MakeLevelState(bool made)
     // Its weapons start the level as a new unit's do: each waits out its interval.
     attackTimer = 0.0f;
     fireToggle = 0;
-    for (int i = 0; i < attachmentCount; ++i) attachments[i].clock = 0.0f;
+    ownShotMissedFoe = 0;
+    for (int i = 0; i < attachmentCount; ++i) {
+        attachments[i].clock = 0.0f;
+        attachments[i].missedFoe = 0;
+    }
 }
 
 void Agent::EndOwnedEffects()
@@ -233,6 +237,7 @@ Entity* Agent::AddAttachment(Entity* attached, const char* attachmentName, const
     record->entity = attached;
     record->boneIndex = mesh ? mesh->FindJoint(boneName) : -1;
     record->clock = 0.0f;
+    record->missedFoe = 0;
     record->owned = owned;
     return previous;
 }

@@ -110,6 +110,7 @@ struct AgentAttachment {
     int boneIndex;  // -1 when the bone is missing or the record removed
     float clock;
     bool owned;  // the agent made the entity and frees it
+    unsigned missedFoe;  // the foe its last shot to end left unhurt (its id), 0 for none
 };
 
 struct EquipmentSlot {
@@ -371,6 +372,12 @@ public:
     static void FireWeapon(const WeaponDef* weapon, Agent* attacker, Entity* target, const AgentAttachment* attachment);
     // Ends the attack: no target, no AI mode, no moving, and the idle animation again.
     static void StopAttack(Agent* agent);
+    // Whether the other unit stands so close that the two bodies touch, or it stands inside
+    // this one: its weapons hit it whichever way they face.
+    bool Touches(const Entity* other) const;
+    // How the last shot of each weapon to end went: it hurt its target (no mark), or left that
+    // target unhurt. A weapon whose shots cannot hurt its target is no fight getting somewhere.
+    void MarkShot(const AgentAttachment* mount, const Entity* target, bool hurt);
     // The attack behaviours, one frame each of the attack on the target: 1 while the attack goes
     // on, 2 when it gives up. Ranged with approach and in place (hold position); melee with
     // approach and in place.
@@ -380,6 +387,7 @@ public:
     int MeleeAttackInPlace(float dt, Job* job);
     float attackTimer = 0.0f;  // seconds since the last shot or blow; held at 0 while a beam lasts
     int fireToggle = 0;        // 1: the second gun of an alternating pair fires next
+    unsigned ownShotMissedFoe = 0;  // the foe the last shot of its own weapon to end left unhurt
 
 private:
     // The first update after the Scene placed the agent: ground, spawn point, spawner, hopper

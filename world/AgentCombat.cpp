@@ -246,12 +246,12 @@ void Agent::TakeDamage(float amount, Entity* attacker, const WeaponDef* weapon_,
         MoveTo(attacker->GetPosition(), true);
 
     // The enemy remembers whoever hits it; a bot that hunts the enemy (the rig among them)
-    // remembers the enemies that hit it, so that it answers them first.
-    const bool remembers = alignment == ALIGN_ENEMY || (brainKind == BRAIN_ATTACKBOT && attacker &&
-                                                        attacker->alignment == ALIGN_ENEMY);
-    if (attacker && remembers && (attacker->flags & ENTITY_AGENT) &&
-        !(static_cast<Agent*>(attacker)->classWord & AGENT_CLOAKED))
-        AddThreat(attacker, amount);
+    // remembers the enemies that hit it, their gun towers too, so that it answers them first.
+    const bool hunter = brainKind == BRAIN_ATTACKBOT && attacker && attacker->alignment == ALIGN_ENEMY;
+    const bool unit = attacker && (attacker->flags & ENTITY_AGENT) &&
+                      !(static_cast<Agent*>(attacker)->classWord & AGENT_CLOAKED);
+    const bool tower = hunter && (attacker->flags & ENTITY_BUILDING);
+    if ((unit && (alignment == ALIGN_ENEMY || hunter)) || tower) AddThreat(attacker, amount);
 }
 
 void Agent::AddKill(Entity* victim)

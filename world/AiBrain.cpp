@@ -9,6 +9,7 @@
 #include "world/BuildItem.h"
 #include "world/Grid.h"
 #include "world/GridQueries.h"
+#include "world/PathFinder.h"
 #include "world/ProgressClock.h"
 #include "world/Building.h"
 #include "world/TaskManager.h"
@@ -56,17 +57,36 @@ void StopAttack(Agent* agent)
     if (slot >= 0) mesh->SetAnimation(slot, true, true);
 }
 
-// How far a fight the agent took up itself may lead it from where it stood: about twice its
-// weapon's reach.
-float Leash(const Agent* agent)
+bool IsAgent(const Entity* entity)
 {
-    return 2.0f * agent->GetAttackRange();
+    return entity && (entity->flags & ENTITY_AGENT);
+}
+
+// How far the foe's weapons reach: a unit's attack range, a gun tower's, none for anything else.
+float ReachOf(const Entity* foe)
+{
+    if (IsAgent(foe)) return static_cast<const Agent*>(foe)->GetAttackRange();
+    if (!(foe->flags & ENTITY_BUILDING)) return 0.0f;
+    const Building* building = static_cast<const Building*>(foe);
+    return building->definition && (building->definition->flags & BUILD_TURRET) ? building->GetTypeRadius() : 0.0f;
+}
+
+// How far a fight the agent took up itself may lead it from where it stood: about twice its
+// weapon's reach, and never less than the reach of a foe that outranges it, or that foe would
+// beat it where it stands. Told to hold its position, it fires from its own cell or not at all.
+float Leash(const Agent* agent, const Entity* foe)
+{
+    if (agent->stance == AGENT_STANCE_HOLD_POSITION) {
+        const Grid* grid = CurrentGrid();
+        return grid ? grid->cellSize : 1.0f;
+    }
+    return std::max(2.0f * agent->GetAttackRange(), ReachOf(foe));
 }
 
 // A foe that cannot be shot from anywhere within the leash tied at that point.
 bool BeyondTheLeash(const Agent* agent, const Vec3& tiedAt, const Entity* foe)
 {
-    return GetGroundDistance(tiedAt, foe->GetPosition()) > Leash(agent) + agent->GetAttackRange();
+    return GetGroundDistance(tiedAt, foe->GetPosition()) > Leash(agent, foe) + agent->GetAttackRange();
 }
 
 // Whether the agent can get, within the leash tied at that point, to ground it fires at the foe
@@ -78,7 +98,7 @@ bool HasFiringSpot(const Agent* agent, const Vec3& tiedAt, Entity* foe)
     const Grid* grid = CurrentGrid();
     if (!grid || agent->IsAirUnit()) return true;
     const float reach = agent->GetAttackRange() - 1.0f;
-    const float leash = Leash(agent);
+    const float leash = Leash(agent, foe);
     const bool wide = (foe->flags & (ENTITY_BUILDING | ENTITY_ITEM)) != 0;
     const Vec3 at = grid->SnapToGridPoint(foe->GetPosition());
     auto within = [&](const Vec3& spot) {
@@ -117,6 +137,9 @@ bool CanFightBack(Entity* foe)
     return (agent->classWord & AGENT_CLASS_MELEE) || agent->GetItemWeapons(weapons, Agent::MAX_ITEM_WEAPONS) > 0;
 }
 
+// A plain move held up and broken off for a fight looks this often whether its way is free.
+constexpr float WAY_LOOKED_AT_EVERY = 0.5f;
+
 // A hit this recent means a foe hurts the agent now.
 constexpr float HURT_LATELY = 2.0f;
 
@@ -128,10 +151,10 @@ bool HurtLately(const Agent* agent)
     return false;
 }
 
-// The attacker the agent answers: of those in its attacker list that are enemies still alive
-// and within reach of its weapons, the one that hurt it most. One that shot from beyond the
-// agent's sight is answered too: it hurt the agent; one that could not be reached without
-// going past the leash is not.
+// The attacker the agent answers: of those in its attacker list (units and gun towers) that
+// are enemies still standing and within reach of its weapons, the one that hurt it most. One
+// that shot from beyond the agent's sight is answered too: it hurt the agent; one that could
+// not be reached without going past the leash is not.
 Entity* TopAttacker(Agent* agent)
 {
     const bool noAir = CannotHitAir(agent, false);
@@ -141,8 +164,10 @@ Entity* TopAttacker(Agent* agent)
     for (int i = 0; i < agent->threatCount; ++i) {
         const ThreatRecord& record = agent->threats[i];
         Entity* attacker = record.attacker.GetLive();
-        if (!attacker || !(attacker->flags & ENTITY_AGENT) || attacker->alignment != ALIGN_ENEMY) continue;
-        if (IsCloakedAgent(attacker) || (noAir && static_cast<Agent*>(attacker)->IsAirUnit())) continue;
+        if (!attacker || !(attacker->flags & (ENTITY_AGENT | ENTITY_BUILDING)) || attacker->alignment != ALIGN_ENEMY)
+            continue;
+        if (IsCloakedAgent(attacker) || (noAir && IsAgent(attacker) && static_cast<Agent*>(attacker)->IsAirUnit()))
+            continue;
         if (record.threat <= most || BeyondTheLeash(agent, at, attacker)) continue;
         // The search for ground to fire from, last: only for an attacker that would be answered.
         if (!HasFiringSpot(agent, agent->brain && agent->brain->holdsPlace ? agent->brain->fightOrigin : at, attacker))
@@ -234,6 +259,8 @@ void AIBrain::ForgetResume()
     holdsPlace = false;
     resumeLegCount = 0;
     resumeAttackMove = false;
+    moveHeldUp = false;
+    wayLookedAt = 0.0f;
     fightProgress.Restart();
     fightFoe.Clear();
 }
@@ -332,6 +359,13 @@ void AIBrain::ThinkAttacker(Agent* agent)
             resumeTarget.Set(ordered);
             return;
         }
+        // A held-up move the fight broke off goes on as soon as its way is free.
+        if (moveHeldUp && WayFreeAgain(agent)) {
+            StopAttack(agent);
+            ResumeMove(agent);
+            ClearJob();
+            return;
+        }
         Entity* target = agent->target.GetLive();
         // A fight that gets nowhere is let go, as at the leash.
         if (target && nowhere) {
@@ -340,7 +374,7 @@ void AIBrain::ThinkAttacker(Agent* agent)
         }
         // A foe that hurt it is followed as far as the leash and no farther.
         if (target && agent->FindThreat(target) && holdsPlace &&
-            (GetGroundDistance(fightOrigin, agent->GetPosition()) > Leash(agent) ||
+            (GetGroundDistance(fightOrigin, agent->GetPosition()) > Leash(agent, target) ||
              BeyondTheLeash(agent, fightOrigin, target))) {
             LetGo(agent);
             return;
@@ -388,6 +422,8 @@ void AIBrain::ThinkAttacker(Agent* agent)
         KeepErrand(agent);
         agent->EndMoveHere();
         TakeOwnFight(agent, foe);
+        moveHeldUp = resumeLegCount > 0;
+        wayLookedAt = MissionTime;
         return;
     }
     if (holdsFire) {
@@ -471,6 +507,24 @@ void AIBrain::LetGo(Agent* agent)
     StopAttack(agent);
 }
 
+bool AIBrain::WayFreeAgain(Agent* agent)
+{
+    if (MissionTime >= wayLookedAt && MissionTime - wayLookedAt < WAY_LOOKED_AT_EVERY) return false;
+    wayLookedAt = MissionTime;
+    const Grid* grid = CurrentGrid();
+    if (!grid || agent->IsAirUnit() || resumeLegCount <= 0) return true;
+    int x, y, goalX, goalY, heldX, heldY;
+    if (!grid->WorldToCell(grid->SnapToGridPoint(agent->GetPosition()), &x, &y) ||
+        !grid->WorldToCell(grid->SnapToGridPoint(resumeLegs[0]), &goalX, &goalY) ||
+        !grid->WorldToCell(grid->SnapToGridPoint(fightOrigin), &heldX, &heldY))
+        return false;
+    bool complete = false;
+    const PathNode* end = PathFinder::FindRouteToward(x, y, goalX, goalY, grid, agent, &complete);
+    // Only a way that leads past where the move was held up is free: coming back to the same
+    // jam is no way on.
+    return end && (complete || end->h < PathEstimate(heldX, heldY, goalX, goalY) - 1.0f);
+}
+
 void AIBrain::ResumeMove(Agent* agent)
 {
     const int legs = resumeLegCount;
@@ -550,6 +604,8 @@ bool AIBrain::RetargetToTopAttacker(Agent* agent)
     const int ground = playerSide ? SEGMENT_ENEMY_UNIT : SEGMENT_UNIT;
     const int air = playerSide ? SEGMENT_ENEMY_AIR_UNIT : SEGMENT_AIR_UNIT;
     uint32_t segments = (agent->classWord & AGENT_CLASS_MELEE) ? (1u << ground) : (1u << ground) | (1u << air);
+    // The player's bots remember the enemy's gun towers that shoot them too.
+    if (playerSide) segments |= 1u << SEGMENT_ENEMY_BUILDING;
     if (Entity* attacker = TheScene.FindEntityById((int)top->attacker.id, segments)) {
         agent->target.Set(attacker);
         agent->engagedTime = 0.0f;

@@ -10,8 +10,9 @@
 //
 // An ATTACKBOT answers whoever hurts it before anything else: the enemy in its attacker list
 // that hurt it most comes before the nearest enemy and before any building, however far off it
-// shot from. The rig does so also while cutting ore, building or repairing. It walks up until it
-// can fire, but no farther than a leash from where it took the fight up; at the leash, or when
+// shot from, a gun tower too. The rig does so also while cutting ore, building or repairing. It
+// walks up until it can fire, but no farther than a leash from where it took the fight up (never
+// shorter than the reach of a foe that outranges it; none on hold position); at the leash, or when
 // the attacker is dead, it goes back to the work it had, the move it was making, or (let off
 // the leash) the place it stood. A plain move order is obeyed as given, and so is an ordered
 // attack on a foe that fights back; one sent at a building, or at a foe that leaves it alone,
@@ -30,7 +31,9 @@
 //   to whoever beats the unit once it stands.
 // - A plain move that stands while the unit is beaten, or stands held up among enemies that can
 //   fight (a harmless building or unit never stops it), is broken off for the fight.
-// - A fight interrupts a move: the move goes on when the fight ends.
+// - A fight interrupts a move: the move goes on when the fight ends. One that broke off a plain
+//   move held up on its way lasts only until the way is free: a retreat is obeyed as soon as
+//   the unit can move, however hard it is beaten.
 // - On Stop the unit holds its fire: it takes no fight up and keeps its move while it is shot.
 //
 // A brain never holds a job the TaskManager cannot give: when the pool is empty it stays
@@ -125,6 +128,10 @@ public:
     Vec3 resumeLegs[RESUME_LEGS];
     int resumeLegCount;
     bool resumeAttackMove;
+    // The fight broke off a plain move held up on its way (it goes on once the way is free), and
+    // when the way was last looked at.
+    bool moveHeldUp;
+    float wayLookedAt;
     // How long the fight with fightFoe has gone nowhere: the unit came no closer to it, nor
     // did its weapons work on it.
     ProgressClock fightProgress;
@@ -152,6 +159,9 @@ private:
     void LetGo(Agent* agent);
     // The move a fight broke off goes on, as it was given.
     void ResumeMove(Agent* agent);
+    // Whether the plain move a fight broke off could now go on past where it was held up: a
+    // route through the units standing about leads on toward its goal. Looked at twice a second.
+    bool WayFreeAgain(Agent* agent);
     // Nothing to come back to.
     void ForgetResume();
 };

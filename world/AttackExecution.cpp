@@ -97,6 +97,7 @@ float GroundDistance(const Vec3& a, const Vec3& b)
 struct AttackPlace {
     Entity* entity = nullptr;
     Vec3 point;  // the target's grid point, or a building's or item's centre
+    Vec3 aim;    // where the weapons turn to: a unit where it stands, off its grid point
     Vec3 reach;   // where to go to reach it: beside a building or item, else its point
     float distance = 0.0f;
 };
@@ -119,19 +120,25 @@ bool MeasureAttack(Agent* attacker, AttackPlace* place)
         const bool found = FindFreeCellNear(&beside, target, attacker->GetPosition(), 0.0f, nullptr) ||
                            FindRaidStandCell(target, attacker->GetPosition(), &beside, nullptr);
         place->reach = found ? beside : place->point;
+        place->aim = place->point;
     } else {
         place->point = place->reach = snap(target->GetPosition());
         place->distance = GroundDistance(self, place->point);
+        // A foe within a cell of the attacker shares its grid point: turned toward that point
+        // the attacker would face anywhere but the foe.
+        place->aim = target->GetPosition();
     }
     return true;
 }
 
-// Turns the attacker toward the point at once; true when the point lies in its facing cone.
-bool FaceTowards(Agent* attacker, const Vec3& point)
+// Turns the attacker toward its target at once; true when the target lies in its facing cone,
+// or touches it.
+bool FaceTowards(Agent* attacker, const AttackPlace& place)
 {
-    Vec3 to = point - attacker->GetPosition();
+    Vec3 to = place.aim - attacker->GetPosition();
     HeadingFromVector(to.x, to.z, &attacker->targetYaw);
-    return IsInFacingCone(attacker->GetPosition(), attacker->yaw, point, 1000.0f, 30.0f);
+    return attacker->Touches(place.entity) ||
+           IsInFacingCone(attacker->GetPosition(), attacker->yaw, place.aim, 1000.0f, 30.0f);
 }
 
 void PlayAnimation(Agent* agent, int id, bool force)
@@ -204,6 +211,23 @@ void StrikeWhenReady(Agent* attacker, Entity* target)
 
 }  // namespace
 
+bool Agent::Touches(const Entity* other) const
+{
+    if (!other || !(other->flags & ENTITY_AGENT)) return false;
+    return GroundDistance(GetPosition(), other->GetPosition()) < 0.5f * (size + other->size);
+}
+
+void Agent::MarkShot(const AgentAttachment* mount, const Entity* target, bool hurt)
+{
+    const unsigned missed = hurt || !target ? 0u : target->id;
+    if (!mount) {
+        ownShotMissedFoe = missed;
+        return;
+    }
+    for (int i = 0; i < attachmentCount; ++i)
+        if (&attachments[i] == mount) attachments[i].missedFoe = missed;
+}
+
 void Agent::StopAttack(Agent* agent)
 {
     if (!agent) return;
@@ -229,7 +253,7 @@ int Agent::DoRangedAttack(float, Job*)
         return Unfired(this);
     }
     if (!StopMove(1.0f) && !IsAirUnit()) return Unfired(this);
-    if (!FaceTowards(this, place.point)) return Unfired(this);
+    if (!FaceTowards(this, place)) return Unfired(this);
     return FireWhatIsReady(this, place.entity) ? 1 : Unfired(this);
 }
 
@@ -245,7 +269,7 @@ int Agent::DoRangedAttackInPlace(float, Job*)
         StopAttack(this);
         return 1;
     }
-    if (!FaceTowards(this, place.point)) return Unfired(this);
+    if (!FaceTowards(this, place)) return Unfired(this);
     return FireWhatIsReady(this, place.entity) ? 1 : Unfired(this);
 }
 
@@ -281,7 +305,7 @@ int Agent::UpdateAttackPosition(float, Job* job)
     ForgetPath();
     if ((classWord & AGENT_MOVING) && !StopMove(0.25f)) return 1;
     AttackStatus(this, job, "StopMove successful -> doAttack");
-    FaceTowards(this, place.point);
+    FaceTowards(this, place);
     StrikeWhenReady(this, place.entity);
     return 1;
 }
@@ -295,6 +319,6 @@ int Agent::MeleeAttackInPlace(float, Job*)
         StopAttack(this);
         return 1;
     }
-    if (FaceTowards(this, place.point)) StrikeWhenReady(this, place.entity);
+    if (FaceTowards(this, place)) StrikeWhenReady(this, place.entity);
     return 1;
 }

@@ -308,25 +308,33 @@ Path* BuildPath(PathPool* pool, const Grid* grid, const Entity* agent, int start
     return LayRoute(pool, grid, end);
 }
 
-Path* BuildRouteToward(PathPool* pool, const Grid* grid, const Entity* agent, int startX, int startY, int goalX, int goalY,
-                       bool* complete)
+PathNode* PathFinder::FindRouteToward(int startX, int startY, int goalX, int goalY, const Grid* grid,
+                                     const Entity* agent, bool* complete)
 {
     if (complete) *complete = false;
-    if (!pool || !grid) return nullptr;
-    PathNode* end = PathFinder::FindPath(startX, startY, goalX, goalY, grid, agent);
+    if (!grid) return nullptr;
+    PathNode* end = FindPath(startX, startY, goalX, goalY, grid, agent);
     if (end) {
         if (complete) *complete = true;
-        return LayRoute(pool, grid, end);
+        return end;
     }
     // The search gave up (or the goal cannot be reached at all): the cell it got nearest to,
     // when that is nearer than the start, is as far as this route goes.
     PathNode* nearest = nullptr;
-    for (int i = 0; i < PathFinder::ClosedCount(); ++i) {
+    for (int i = 0; i < ClosedCount(); ++i) {
         PathNode* node = storage->closed.entries[i];
         if (!node->parent) continue;  // the start
         if (!nearest || node->h < nearest->h) nearest = node;
     }
     const float startEstimate = PathEstimate(startX, startY, goalX, goalY);
-    if (!nearest || nearest->h >= startEstimate - 1.0f) return nullptr;
-    return LayRoute(pool, grid, nearest);
+    return nearest && nearest->h < startEstimate - 1.0f ? nearest : nullptr;
+}
+
+Path* BuildRouteToward(PathPool* pool, const Grid* grid, const Entity* agent, int startX, int startY, int goalX, int goalY,
+                       bool* complete)
+{
+    if (complete) *complete = false;
+    if (!pool || !grid) return nullptr;
+    PathNode* end = PathFinder::FindRouteToward(startX, startY, goalX, goalY, grid, agent, complete);
+    return end ? LayRoute(pool, grid, end) : nullptr;
 }

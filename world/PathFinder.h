@@ -79,6 +79,11 @@ void InitNodePool();
 // nodes were closed. Cells held by the agent count as walkable; cells held by anyone else do
 // not. Nodes on the grid's outermost rows and columns can be reached but are never expanded.
 PathNode* FindPath(int startX, int startY, int goalX, int goalY, const Grid* grid, const Entity* agent);
+// The same search for a goal that may lie beyond what one search can cover: when it gives up
+// before it reaches the goal, the node of the cell it came nearest to (when that is nearer than
+// the start by more than a step), and complete says false.
+PathNode* FindRouteToward(int startX, int startY, int goalX, int goalY, const Grid* grid, const Entity* agent,
+                          bool* complete);
 // The closed list of the last search (the scene draws it as a debug overlay).
 int ClosedCount();
 const PathNode* ClosedNode(int index);

@@ -95,7 +95,9 @@ bool WeaponsAtWork(const Agent* agent)
         const AgentAttachment& mount = agent->attachments[i];
         if (!mount.entity || !(mount.entity->flags & ENTITY_ITEM) || !mount.entity->weapon) continue;
         mounted = true;
-        if (mount.clock <= mount.entity->weapon->interval + RELOAD_SLACK) return true;
+        if (mount.missedFoe != target->id && mount.clock <= mount.entity->weapon->interval + RELOAD_SLACK)
+            return true;
     }
-    return !mounted && agent->weapon && agent->attackTimer <= agent->weapon->interval + RELOAD_SLACK;
+    return !mounted && agent->weapon && agent->ownShotMissedFoe != target->id &&
+           agent->attackTimer <= agent->weapon->interval + RELOAD_SLACK;
 }

@@ -41,5 +41,6 @@ float WayLeft(const Agent* agent, const Vec3& goal);
 // The way left to within the foe's reach as the attack measures it (a building's nearest cell).
 float WayLeft(const Agent* agent, Entity* foe);
 // Whether the agent's weapons work on its target: within reach, a shot fired no longer ago than
-// the weapon's interval (and a moment more).
+// the weapon's interval (and a moment more), unless the last shot of that weapon to end left
+// this target unhurt.
 bool WeaponsAtWork(const Agent* agent);

@@ -87,6 +87,12 @@ bool IsAirAgent(const Entity* entity)
     return IsAgent(entity) && static_cast<const Agent*>(entity)->IsAirUnit();
 }
 
+// The shooter's weapon learns whether its shot hurt the target.
+void MarkShot(Entity* shooter, const AgentAttachment* mount, const Entity* target, bool hurt)
+{
+    if (IsAgent(shooter) && shooter->IsAlive()) static_cast<Agent*>(shooter)->MarkShot(mount, target, hurt);
+}
+
 // A damaged entity either dies (the killer counts it) or shows its wounds.
 void AfterDamage(Entity* victim, Entity* killer)
 {
@@ -256,6 +262,7 @@ void ProjectileSystem::UpdateProjectiles(float dt)
         if ((p->flags & PROJECTILE_SHELL) && p->age > 999.0f) Burst(p);
 
         if (p->age > PROJECTILE_LIFETIME) {
+            if (p->target.IsSet() && !p->targetHit) MarkShot(p->shooter.GetLive(), p->mount, p->target.Get(), false);
             if (p->smokeTrail) {
                 // The trail stops and what it left in the air fades.
                 p->smokeTrail->flags |= PARTICLE_EMIT_OFF | PARTICLE_FINISHED;
@@ -324,7 +331,10 @@ bool ProjectileSystem::HitTest(Projectile* p, Entity* entity, bool)
     } else {
         entity->UpdateDamageEffects(nullptr);
     }
-    if (entity == p->target.Get()) p->targetHit = true;
+    if (entity == p->target.Get()) {
+        p->targetHit = true;
+        MarkShot(p->shooter.GetLive(), p->mount, entity, true);
+    }
     SpawnAt("explosparks", p->position);
     if (Entity* target = p->target.Get(); target && target->visible) Play("FireHit");
     p->age = PROJECTILE_DONE;
@@ -378,6 +388,7 @@ bool ProjectileSystem::DealBeamDamage(Beam* beam, float whole)
     const WeaponDef* weapon = beam->hasWeapon ? &beam->weapon : nullptr;
     target->TakeDamage(whole, shooter, weapon, beam->weaponType, fabsf(beam->lastDealt) < 0.01f);
     beam->lastDealt = whole;
+    MarkShot(shooter, beam->mount, target, true);
     AfterDamage(target, shooter);
 
     if (beam->weaponType == WEAPON_FLAME && shooter) {
@@ -465,7 +476,8 @@ void ProjectileSystem::UpdateBeams(float dt)
                 if (target->flags & (ENTITY_BUILDING | ENTITY_ITEM))
                     range += GetGroundDistance(agent->GetPosition(), target->GetPosition()) -
                              GroundDistanceToCells(agent->GetPosition(), target);
-                if (!IsInFacingCone(agent->GetPosition(), agent->yaw, target->GetPosition(), range, 30.0f))
+                if (!agent->Touches(target) &&
+                    !IsInFacingCone(agent->GetPosition(), agent->yaw, target->GetPosition(), range, 30.0f))
                     ended = true;
             }
         }
@@ -496,6 +508,7 @@ void ProjectileSystem::UpdateBeams(float dt)
         if (ended) beam->age = beam->duration;
 
         if (beam->age >= beam->duration) {
+            if (fabsf(beam->lastDealt) < 0.01f) MarkShot(beam->shooter.GetLive(), beam->mount, beam->target.Get(), false);
             EndBeam(beam);
             auto* next = node->next;
             beams.Unlink(previous, node);

@@ -3,7 +3,8 @@
 // and the scavenger falls to it (its rounds' tracers seen from the play camera), the kill
 // teaching the gunner. Then the rig, sent at a second scavenger, shoots it down with the weapons
 // on its arms from a distance. On Beginner a rig left standing answers a beast's bite and a
-// scavenger's shot by itself, and one sent off with a right click past a beast still gets there.
+// scavenger's shot by itself, walks up to a gun that shoots it from out of its sight, and one
+// sent off with a right click past a beast still gets there.
 // A spider that falls beside the rig leaves a stain and pieces smaller than itself, frame after
 // frame. Whatever ended its fight at the crystal, a rig given a new order leaves its beam and its
 // cutting behind and, where it arrives, answers a walker that shoots it.
@@ -16,6 +17,7 @@
 #include "render/ParticleSystem.h"
 #include "terrain/Terrain.h"
 #include "world/AiBrain.h"
+#include "world/Building.h"
 #include "world/Grid.h"
 #include "world/GridQueries.h"
 #include "world/ProjectileSystem.h"
@@ -29,7 +31,38 @@ using namespace playersession;
 
 namespace {
 
-using FightSession = PlayerSession;
+class FightSession : public PlayerSession {
+protected:
+    // A scavengers' anti-air gun on open ground farther from the rig than it sees, near enough
+    // to shoot it, worn down to a few seconds of the rig's fire; null without such ground.
+    static Building* GunShootingFromOutOfSight(Agent* rig)
+    {
+        Grid& grid = *TheGame->grid;
+        const Vec3 from = rig->GetPosition();
+        Building* gun = TheScene.CreateBuilding("Scavenger_AA_Gun");
+        if (!gun) return nullptr;
+        for (int step = 0; step < 32; ++step) {
+            const float angle = step * 0.19634954f;
+            Vec3 point(from.x + 21.5f * cosf(angle), 0.0f, from.z + 21.5f * sinf(angle));
+            int column = 0, row = 0;
+            GridCell* cell = grid.WorldToCell(point, &column, &row) ? grid.GetCell(column, row) : nullptr;
+            if (!cell || !cell->IsFreeWalkable()) continue;
+            point = grid.CellToWorld(column, row);
+            point.y = TheTerrain.GetHeight(point);
+            gun->SetPosition(point);
+            if (gun->DistanceTo(from) > rig->noticeRange && rig->DistanceTo(gun->GetCenter()) < gun->GetTypeRadius()) {
+                gun->flags |= ENTITY_PLACED;
+                gun->GetFootprintBounds(nullptr, nullptr);
+                gun->SetHealth(150.0f);
+                return gun;
+            }
+        }
+        // The level lets go of a building it was given, never frees it.
+        TheScene.RemoveEntity(gun, REMOVE_EVERYWHERE);
+        delete gun;
+        return nullptr;
+    }
+};
 
 TEST_F(FightSession, AGunnerSentAtAScavengerBringsItDown)
 {
@@ -120,6 +153,17 @@ TEST_F(FightSession, OnBeginnerAnIdleRigAnswersWhatAttacksItAndStillGoesWhereItI
         ASSERT_TRUE(rig->IsAlive());
         EXPECT_GT(rig->health, rig->GetMaxHealth() * 0.5f);
     }
+
+    // A scavengers' anti-air gun that reaches farther than the rig sees shoots it: the rig walks
+    // up to the gun and brings it down.
+    Building* gun = GunShootingFromOutOfSight(rig);
+    ASSERT_NE(gun, nullptr) << "ground for the gun, beyond the rig's sight and within the gun's reach";
+    const float hull = rig->health;
+    const auto gunId = gun->id;
+    PlayWithoutPictures(60.0f, 0.05f, [&] { return rig->IsAlive() && gun->id == gunId && gun->IsAlive(); });
+    EXPECT_LT(rig->health, hull) << "the gun shot the rig";
+    EXPECT_FALSE(gun->id == gunId && gun->IsAlive()) << "the rig brought the gun down";
+    ASSERT_TRUE(rig->IsAlive());
 
     // Sent off with a right click, a beast at its side, it does not stop to fight on the way.
     Agent* beast = PlaceUnit("stump_crawler", rig->GetPosition(), ALIGN_ENEMY);

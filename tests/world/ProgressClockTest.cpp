@@ -1,6 +1,7 @@
 // What counts as getting somewhere, for the moves, the fights and the watch alike: coming closer
 // to the goal (along the path walked) than ever, or weapons at work within reach; not walking as
-// such. A unit going to and fro before a goal or a foe gets nowhere, however far it walks.
+// such. A unit going to and fro before a goal or a foe gets nowhere, however far it walks, and
+// shots that leave the foe unhurt are no weapons at work.
 #include "tests/world/AgentTestSupport.h"
 
 #include "world/ProgressClock.h"
@@ -21,6 +22,7 @@ TEST_F(ProgressClockTest, OnlyComingCloserOrWeaponsAtWorkGetSomewhere)
         bool fight;   // measured toward a foe standing on the goal, its target
         bool reload;  // its weapon fired a moment ago, within reach of the foe
         bool somewhere;
+        bool missed = false;  // its last shot left the foe unhurt
     } cases[] = {
         {"walks up to the goal", [](const Vec3& start, const Vec3&, float t) { return start + Vec3(4.0f * t, 0, 0); }, false,
          false, true},
@@ -41,6 +43,8 @@ TEST_F(ProgressClockTest, OnlyComingCloserOrWeaponsAtWorkGetSomewhere)
          true, true, true},
         {"stands within reach with nothing fired", [](const Vec3&, const Vec3& goal, float) { return goal - Vec3(10.0f, 0, 0); }, true, false,
          false},
+        {"stands within reach firing shots that leave the foe unhurt",
+         [](const Vec3&, const Vec3& goal, float) { return goal - Vec3(10.0f, 0, 0); }, true, true, false, true},
     };
     WeaponDef slowGun{};
     slowGun.interval = 4.0f;
@@ -52,6 +56,7 @@ TEST_F(ProgressClockTest, OnlyComingCloserOrWeaponsAtWorkGetSomewhere)
         unit->attackRange = 14.0f;
         unit->weapon = &slowGun;
         unit->target.Set(c.fight ? foe : nullptr);
+        unit->ownShotMissedFoe = c.missed ? foe->id : 0;
         ProgressClock clock;
         float longest = 0.0f;
         for (float t = 0.0f; t < 3.0f; t += 0.1f) {

@@ -2,10 +2,11 @@
 // ground: the rig cutting ore walks up to a scavenger that shoots it from beyond the rig's
 // reach, kills it and cuts on, and lets one go that leads it past its leash; sent to a crystal
 // wider than its cell, it walks up beside it and cuts; a unit sent across the map fights what
-// meets it on the way and still arrives. No unit stands beaten: a move held up for good, a
-// shooter it can never come within reach of, or a second foe while it fights the one it was
-// told to, leaves it firing (the watch every whole game runs, here on each frame). And every
-// armed unit the player fields, slow guns too, is put through the same staged bouts.
+// meets it on the way and still arrives. No unit stands beaten: a shooter it can never come
+// within reach of, or a second foe while it fights the one it was told to, leaves it firing (the
+// watch every whole game runs, here on each frame). And every armed unit the player fields, slow
+// guns too, is put through the same staged bouts: a move held up in a gap, for a moment or for
+// good, a foe inside it, a gun that outranges it.
 #include "tests/world/SkirmishTestSupport.h"
 
 #include "campaign/PlayerProfile.h"
@@ -252,28 +253,6 @@ TEST_F(RigFight, TheRigOrderedAtACampAnswersTheGuardsThatBeatItThenRazesTheCamp)
     }
 }
 
-// A plain move whose way is held for good: a wall with one gap, a unit of the player's that
-// never moves standing in it, and the gunner sent through it while a walker beside the gap shoots
-// it. The move stands; the gunner ends it there and kills the walker.
-TEST_F(RigFight, AMoveHeldUpWhileTheUnitIsBeatenEndsAndTheUnitAnswers)
-{
-    watch.Reset();
-    CloseRow(40, 0, game.grid->size - 1);
-    game.grid->GetCell(30, 40)->flags |= CELL_WALKABLE;
-    Agent* blocker = Spawn("gunner_bot", 30, 40);
-    Agent* gunner = Spawn("gunner_bot", 30, 36);
-    Agent* walker = Spawn("scav_small", 34, 38);
-    ASSERT_TRUE(blocker && gunner && walker);
-    blocker->brainKind = BRAIN_NONE;
-    ShootsOnly(walker, gunner);
-    const EntityRef foe(walker);
-    gunner->MoveTo(Corner(30, 60), true);
-    WatchedUntil(60.0f, [&] { return !gunner->IsAlive() || !foe.GetLive(); });
-    EXPECT_FALSE(watch.Breached());
-    EXPECT_TRUE(gunner->IsAlive());
-    EXPECT_EQ(foe.GetLive(), nullptr) << "the gunner killed the walker";
-}
-
 // The rig ordered at a camp while a walker shoots it from a cell closed all round, 12.5 off and
 // out of the rig's reach from anywhere it can stand: the walker is no fight to take up, and the
 // rig razes the camp.
@@ -348,7 +327,17 @@ const ArmedUnit ARMED_UNITS[] = {
     {"arc_walker", nullptr}, {"air_drone", nullptr},  {"Builder", "swarm_rockets"},
 };
 
-enum class Bout { OneWalker, FocusFire, RetreatHeldInAGap, StopUnderAMove, FoeAcrossWater, PastAHarmlessCamp };
+enum class Bout {
+    OneWalker,
+    FocusFire,
+    RetreatHeldInAGap,
+    StopUnderAMove,
+    MoveHeldForGood,
+    FoeAcrossWater,
+    PastAHarmlessCamp,
+    FoeInside,
+    OutrangedByAGun,
+};
 
 class StagedBout : public RigFight, public ::testing::WithParamInterface<Bout> {
 protected:
@@ -391,19 +380,27 @@ protected:
         return agent;
     }
     // Plays the sent unit's move with the friend stepping out of the gap after 2.8 s; true when
-    // it arrived.
-    bool Arrives(Agent* agent, Agent* friendInTheGap, const std::function<void()>& look)
+    // it arrived. The look is given the seconds played.
+    static constexpr float WAY_FREED_AT = 2.8f;
+    bool Arrives(Agent* agent, Agent* friendInTheGap, const std::function<void(float)>& look)
     {
         const Vec3 goal = Corner(30, 60);
         agent->MoveTo(goal, true);
         float clock = 0.0f;
         WatchedUntil(60.0f, [&] {
-            if (std::fabs(clock - 2.8f) < 0.05f) friendInTheGap->MoveTo(Corner(36, 46), true);
+            if (std::fabs(clock - WAY_FREED_AT) < 0.05f) friendInTheGap->MoveTo(Corner(36, 46), true);
             clock += 0.1f;
-            look();
+            look(clock);
             return !agent->IsAlive() || GetGroundDistance(agent->GetPosition(), goal) < 3.0f;
         });
         return agent->IsAlive() && GetGroundDistance(agent->GetPosition(), goal) < 3.0f;
+    }
+    // The foe on the unit's own point, moved off it by that much.
+    Agent* WalkerInside(Agent* agent, float off)
+    {
+        Agent* walker = Walker(30, 30);
+        if (walker) walker->SetPosition(agent->GetPosition() + Vec3(off, 0.0f, 0.3f * off));
+        return walker;
     }
 };
 
@@ -460,18 +457,56 @@ TEST_P(StagedBout, EveryArmedUnitFightsOnAndKeepsItsMove)
         }
         case Bout::RetreatHeldInAGap:
         case Bout::StopUnderAMove: {
-            // Sent away through the gap while a walker beside it shoots it: the move goes on after
-            // whatever fight it meets, and on Stop it is never given up.
+            // Sent away through the gap while a walker beside it shoots it: the move goes on as
+            // soon as the way is free, whatever fight it met, though the walker chases it and
+            // outlasts it; on Stop it is never given up.
+            Agent* friendInTheGap = nullptr;
+            Agent* agent = ThroughAGap(unit, &friendInTheGap);
+            Agent* walker = Walker(34, 38);
+            ASSERT_TRUE(agent && walker);
+            const bool stop = bout == Bout::StopUnderAMove;
+            if (stop) {
+                agent->stance = AGENT_STANCE_STOP;
+                ShootsOnly(walker, agent);
+            } else {
+                walker->SetHealth(5000.0f);
+                walker->brainKind = BRAIN_NONE;
+                ASSERT_TRUE(OrderAttack(walker, agent));
+            }
+            bool fought = false;
+            float through = -1.0f;  // when it came past the wall
+            const float wall = Corner(30, 41).z;
+            EXPECT_TRUE(Arrives(agent, friendInTheGap, [&](float clock) {
+                fought |= agent->target.IsSet();
+                if (through < 0.0f && agent->GetPosition().z > wall) through = clock;
+            })) << "it arrived";
+            EXPECT_FALSE(stop && fought) << "on Stop it took no fight up";
+            if (!air) {
+                EXPECT_GE(through, 0.0f) << "it came through the gap";
+                EXPECT_LT(through, WAY_FREED_AT + 3.0f) << "seconds before it came through the gap";
+            }
+            break;
+        }
+        case Bout::MoveHeldForGood: {
+            // The friend in the gap never moves: the move stands, and the unit ends it there and
+            // kills the walker that beats it. What flies is held up by nothing and gets there.
             Agent* friendInTheGap = nullptr;
             Agent* agent = ThroughAGap(unit, &friendInTheGap);
             Agent* walker = Walker(34, 38);
             ASSERT_TRUE(agent && walker);
             ShootsOnly(walker, agent);
-            const bool stop = bout == Bout::StopUnderAMove;
-            if (stop) agent->stance = AGENT_STANCE_STOP;
-            bool fought = false;
-            EXPECT_TRUE(Arrives(agent, friendInTheGap, [&] { fought |= agent->target.IsSet(); })) << "it arrived";
-            EXPECT_FALSE(stop && fought) << "on Stop it took no fight up";
+            const EntityRef foe(walker);
+            const Vec3 goal = Corner(30, 60);
+            agent->MoveTo(goal, true);
+            WatchedUntil(60.0f, [&] {
+                return !agent->IsAlive() || !foe.GetLive() || (air && GetGroundDistance(agent->GetPosition(), goal) < 3.0f);
+            });
+            EXPECT_TRUE(agent->IsAlive());
+            if (air) {
+                EXPECT_LT(GetGroundDistance(agent->GetPosition(), goal), 3.0f) << "it got there";
+            } else {
+                EXPECT_EQ(foe.GetLive(), nullptr) << "it killed the walker";
+            }
             break;
         }
         case Bout::FoeAcrossWater: {
@@ -513,9 +548,41 @@ TEST_P(StagedBout, EveryArmedUnitFightsOnAndKeepsItsMove)
             Agent* agent = ThroughAGap(unit, &friendInTheGap);
             ASSERT_NE(agent, nullptr);
             bool turned = false;
-            EXPECT_TRUE(Arrives(agent, friendInTheGap, [&] { turned |= agent->target.Get() == camp; }))
+            EXPECT_TRUE(Arrives(agent, friendInTheGap, [&](float) { turned |= agent->target.Get() == camp; }))
                 << "it went on";
             EXPECT_FALSE(turned) << "it turned on the camp";
+            break;
+        }
+        case Bout::FoeInside: {
+            // Told to attack a walker that stands inside it, or touches it, and shoots it: its
+            // weapons hit the walker whichever way they face, and it falls.
+            for (float off : {0.05f, 0.6f, 1.2f}) {
+                SCOPED_TRACE("the walker " + std::to_string(off) + " off its centre");
+                Clear();
+                Agent* agent = Fielded(unit, 30, 30);
+                ASSERT_NE(agent, nullptr);
+                Agent* walker = WalkerInside(agent, off);
+                ASSERT_NE(walker, nullptr);
+                ShootsOnly(walker, agent);
+                const EntityRef foe(walker);
+                ASSERT_TRUE(OrderAttack(agent, walker));
+                WatchedUntil(30.0f, [&] { return !agent->IsAlive() || !foe.GetLive(); });
+                EXPECT_EQ(foe.GetLive(), nullptr) << "the walker died";
+            }
+            break;
+        }
+        case Bout::OutrangedByAGun: {
+            // An anti-air gun that reaches farther than the rig sees shoots the idle unit (or is
+            // seen by one that sees farther): it walks up to the gun and brings it down.
+            Agent* agent = Fielded(unit, 30, 30);
+            Building* gun = Raise("Scavenger_AA_Gun", 33, 38);
+            ASSERT_TRUE(agent && gun);
+            gun->SetHealth(80.0f);
+            const EntityRef gunRef(gun);
+            WatchedUntil(60.0f, [&] { return !agent->IsAlive() || !gunRef.GetLive(); });
+            EXPECT_EQ(gunRef.GetLive(), nullptr) << "it brought the gun down";
+            EXPECT_TRUE(agent->IsAlive());
+            if (gunRef.GetLive()) TheScene.RemoveEntity(gun, REMOVE_EVERYWHERE);
             break;
         }
         }
@@ -525,14 +592,16 @@ TEST_P(StagedBout, EveryArmedUnitFightsOnAndKeepsItsMove)
 
 std::string BoutName(const ::testing::TestParamInfo<Bout>& info)
 {
-    static const char* const names[] = {"OneWalker",      "FocusFire",      "RetreatHeldInAGap",
-                                        "StopUnderAMove", "FoeAcrossWater", "PastAHarmlessCamp"};
+    static const char* const names[] = {"OneWalker",       "FocusFire",      "RetreatHeldInAGap",
+                                        "StopUnderAMove",  "MoveHeldForGood", "FoeAcrossWater",
+                                        "PastAHarmlessCamp", "FoeInside",     "OutrangedByAGun"};
     return names[(int)info.param];
 }
 
 INSTANTIATE_TEST_SUITE_P(Bouts, StagedBout,
                          ::testing::Values(Bout::OneWalker, Bout::FocusFire, Bout::RetreatHeldInAGap,
-                                           Bout::StopUnderAMove, Bout::FoeAcrossWater, Bout::PastAHarmlessCamp),
+                                           Bout::StopUnderAMove, Bout::MoveHeldForGood, Bout::FoeAcrossWater,
+                                           Bout::PastAHarmlessCamp, Bout::FoeInside, Bout::OutrangedByAGun),
                          BoutName);
 
 }  // namespace
