@@ -8,6 +8,7 @@
 #include "gui/Label.h"
 #include "gui/MessageDialogGui.h"
 #include "host/Log.h"
+#include "campaign/LevelLoadSave.h"
 #include "interface/InGameMenu.h"
 #include "interface/MessageWindow.h"
 #include "mechanics/Replay.h"
@@ -153,6 +154,41 @@ TEST(ReplayProgram, DISABLED_VerifiesInANewProcess)
     EXPECT_EQ(WinMain(4, const_cast<char**>(cutArgv)), 2);
     const std::string refused = testing::internal::GetCapturedStdout();
     EXPECT_EQ(refused.rfind("replay " + cut + " cannot be played: ", 0), 0u) << refused;
+}
+
+// A level loaded from a save is recorded with the save, and plays again from it.
+TEST_F(ReplaySession, ALevelLoadedFromASaveIsRecordedWithItsSave)
+{
+    PlayAWhile(3.0f);
+    Press(DIK_ESCAPE);
+    ClickOn(FindShownButton(TheInGameMenu->menuWindow, "Save Game"));
+    ASSERT_TRUE(TheLevelLoadSaveGui->shown);
+    ClickOn(FindShownButton(TheLevelLoadSaveGui, "Save"));  // under the name it proposes
+    ASSERT_FALSE(TheLevelLoadSaveGui->shown);
+    ClickOn(FindShownButton(TheInGameMenu->menuWindow, "Resume Game"));
+    PlayWithoutPictures(2.0f, 0.1f, [] { return true; });
+    Press(DIK_ESCAPE);
+    ClickOn(FindShownButton(TheInGameMenu->menuWindow, "Load Game"));
+    ASSERT_TRUE(TheLevelLoadSaveGui->shown);
+    ClickOn(FindShownButton(TheLevelLoadSaveGui, "Load"));
+    PlayAWhile(3.0f);
+    FromTheMenu("Abort Mission");
+
+    const std::vector<std::string> kept = ReplaysOf("Pilot");
+    ASSERT_EQ(kept.size(), 2u) << "the level saved, and the level loaded";
+    Replay replay;
+    std::string why;
+    ASSERT_TRUE(ReplayDirector::Open(kept.back().c_str(), &replay, &why)) << why;
+    EXPECT_EQ(replay.header.restore, 1) << "a saved level going on";
+    ASSERT_FALSE(replay.header.levelName.empty());
+    EXPECT_EQ(replay.header.levelFile, ReadTextFile(replay.header.levelName)) << "the save's own level";
+    for (const std::string& path : kept) {
+        SCOPED_TRACE(path);
+        int exitCode = -1;
+        const std::string line = VerifyHere(path, &exitCode);
+        EXPECT_EQ(exitCode, 0) << line;
+        FromTheMenu("Abort Mission");
+    }
 }
 
 TEST_F(ReplaySession, AReplayThatPartsFromItsGameStopsThereAndSaysWhere)
