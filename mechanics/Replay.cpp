@@ -388,27 +388,3 @@ void ReplayDirector::GiveBackThePlayersOwn()
         profile->galaxySeed = TheGalaxy->Generate(profile->galaxySeed);
     }
 }
-
-std::vector<ReplayListing> ReplayDirector::ListRecent(const char* profileName)
-{
-    const std::string folder = FolderOf(profileName);
-    std::vector<std::string> names = ReplayFiles(folder);
-    std::vector<ReplayListing> listed;
-    for (auto name = names.rbegin(); name != names.rend(); ++name) {
-        ReplayListing listing;
-        listing.path = folder + "/" + *name;
-        Replay replay;
-        std::string why;
-        std::string bytes;
-        if (ReadWholeFile(listing.path, &bytes) && ReadReplay(bytes, BuildDigest(), &replay, &why) == REPLAY_READ) {
-            char when[64];
-            FormatLocalTime(when, sizeof when, "%d/%m/%y %H:%M", (time_t)replay.header.startedAt);
-            listing.title = std::string(when) + "  " + (replay.header.missionName.empty() ? "Mission" : replay.header.missionName) +
-                            "  " + ReplayOutcomeWord(replay.outcome) + " at " + ReplayClockText(replay.endTime);
-        } else {
-            listing.title = *name + "  (" + why + ")";
-        }
-        listed.push_back(listing);
-    }
-    return listed;
-}

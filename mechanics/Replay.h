@@ -23,12 +23,6 @@ constexpr int REPLAYS_KEPT = 20;
 // The replay on disk is written anew every this many ticks of play.
 constexpr int REPLAY_WRITE_TICKS = 50;
 
-// A replay on disk, as the list of recent games shows it.
-struct ReplayListing {
-    std::string path;
-    std::string title;  // "12/10/26 04:12  Mission name  won at 07:01"
-};
-
 class ReplayDirector {
 public:
     // ---- The game's calls
@@ -76,8 +70,6 @@ public:
         return recordingOn_;
     }
 
-    // The replays of a profile, newest first.
-    static std::vector<ReplayListing> ListRecent(const char* profileName);
     // The folder a profile's replays are kept in.
     static std::string FolderOf(const char* profileName);
 

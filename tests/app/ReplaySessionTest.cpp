@@ -121,6 +121,20 @@ TEST_F(ReplaySession, EachLevelOfAGameIsRecordedAndPlaysTheSameGameAgain)
         EXPECT_STREQ(GetPlayerProfile()->name, "Pilot");
     }
 
+    // Drawn at 1/60 s frames, the camera moved elsewhere, it is the same game.
+    Replay replay;
+    std::string why;
+    ASSERT_TRUE(ReplayDirector::Open(second.c_str(), &replay, &why)) << why;
+    ASSERT_TRUE(TheReplay.Play(second, replay, true));
+    for (int i = 0; i < 5000 && !TheReplay.Finished(); ++i) {
+        if (TheMessageWindow && TheMessageWindow->shown) ClickOn(TheMessageWindow->closeTextButton);
+        if (i % 50 == 0) Press(i % 100 ? DIK_RIGHT : DIK_DOWN);
+        Passes(1, 1.0f / 60.0f);
+    }
+    EXPECT_TRUE(TheReplay.Finished());
+    EXPECT_FALSE(TheReplay.Parted()) << TheReplay.VerdictLine();
+    FromTheMenu("Abort Mission");
+
     // The same in a program of its own, as a player runs it.
     Shutdown();
     started = false;
