@@ -418,8 +418,11 @@ std::string Refusal;
 
 bool StartRequestedReplay()
 {
+    // A file named from where the game was started, not from its data folder.
+    std::string path = Requested.file;
+    if (!IsAbsolutePath(path.c_str()) && !DataLookedWhereStarted.empty()) path = DataLookedWhereStarted + "/" + path;
     Replay replay;
-    if (ReplayDirector::Open(Requested.file.c_str(), &replay, &Refusal)) {
+    if (ReplayDirector::Open(path.c_str(), &replay, &Refusal)) {
         TheReplay.Play(Requested.file, replay, Requested.verify);
         return true;
     }

@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::string sealed = bytes;
     const uint64_t check = ReplayCheckOf(bytes, bytes.size());
     for (int i = 0; i < 8; ++i) sealed.push_back((char)(check >> (8 * i) & 0xff));
-    for (const std::string* input : {&bytes, &sealed}) {
+    for (const std::string* input : {&bytes, static_cast<const std::string*>(&sealed)}) {
         Replay replay;
         std::string why;
         if (ReadReplay(*input, 0, &replay, &why) == REPLAY_READ && WriteReplay(replay) != *input) abort();
