@@ -156,7 +156,7 @@ void ReplayDirector::OnLevelBuild()
     StartLevelNumbers();
     if (playing_) {
         // The level is made from the game's sequences as they stood when it was played.
-        const ReplayHeader& h = playing_replay_.header;
+        const ReplayHeader& h = replay_.header;
         SRand(h.levelSequence);
         MwcGenerator program;
         program.z = h.programZ;
@@ -177,7 +177,7 @@ void ReplayDirector::FeedTick()
 {
     if (!playing_ || finished_) return;
     const uint32_t next = (uint32_t)(tick_ + 1);
-    const std::vector<ReplayTick>& ticks = playing_replay_.ticks;
+    const std::vector<ReplayTick>& ticks = replay_.ticks;
     if (nextTick_ < ticks.size() && ticks[nextTick_].tick == next) {
         TheOrders.FeedForTick(ticks[nextTick_].orders);
         ++nextTick_;
@@ -207,7 +207,7 @@ void ReplayDirector::OnTickEnd()
     }
     if (playing_ && !finished_) {
         Compare();
-        if (!finished_ && (uint32_t)tick_ >= playing_replay_.lastTick) Finish();
+        if (!finished_ && (uint32_t)tick_ >= replay_.lastTick) Finish();
     }
 }
 
@@ -286,7 +286,7 @@ bool ReplayDirector::Play(const std::string& path, const Replay& replay, bool ve
     ownDifficulty_ = Config ? Config->Difficulty : 1;
     ownRequirementsIgnored_ = MissionRequirementsIgnored;
 
-    playing_replay_ = replay;
+    replay_ = replay;
     playingPath_ = path;
     playing_ = true;
     verify_ = verify;
@@ -297,7 +297,7 @@ bool ReplayDirector::Play(const std::string& path, const Replay& replay, bool ve
     TheOrders.Clear();
     TheOrders.fedByReplay = true;
 
-    const ReplayHeader& h = playing_replay_.header;
+    const ReplayHeader& h = replay_.header;
     ProfileReading reading;
     reading.Take(h.profile, "the replay's profile");
     profile->Load(reading, true, true);
@@ -332,7 +332,7 @@ bool ReplayDirector::Play(const std::string& path, const Replay& replay, bool ve
 
 void ReplayDirector::Compare()
 {
-    const std::vector<ReplayCheck>& checks = playing_replay_.checks;
+    const std::vector<ReplayCheck>& checks = replay_.checks;
     while (nextCheck_ < checks.size() && checks[nextCheck_].tick < (uint32_t)tick_) ++nextCheck_;
     if (nextCheck_ >= checks.size() || checks[nextCheck_].tick != (uint32_t)tick_) return;
     const ReplayCheck& check = checks[nextCheck_++];
@@ -360,8 +360,8 @@ void ReplayDirector::Finish()
     finished_ = true;
     if (verify_) return;
     GamePaused = true;
-    Say(std::string("This replay ends here: the game was ") + ReplayOutcomeWord(playing_replay_.outcome) + " at " +
-        ReplayClockText(playing_replay_.endTime) + ".");
+    Say(std::string("This replay ends here: the game was ") + ReplayOutcomeWord(replay_.outcome) + " at " +
+        ReplayClockText(replay_.endTime) + ".");
 }
 
 std::string ReplayDirector::VerdictLine() const
@@ -370,8 +370,8 @@ std::string ReplayDirector::VerdictLine() const
     if (parted_)
         return "replay " + file + " parts at tick " + std::to_string(partedAt_) + " (" + ReplayClockText(partedTime_) +
                "): " + difference_;
-    return "replay " + file + ": the same game, " + std::to_string(playing_replay_.lastTick + 1) + " ticks, " +
-           ReplayOutcomeWord(playing_replay_.outcome) + " at " + ReplayClockText(playing_replay_.endTime);
+    return "replay " + file + ": the same game, " + std::to_string(replay_.lastTick + 1) + " ticks, " +
+           ReplayOutcomeWord(replay_.outcome) + " at " + ReplayClockText(replay_.endTime);
 }
 
 void ReplayDirector::GiveBackThePlayersOwn()

@@ -61,15 +61,6 @@ public:
     // The player's profile is held aside while a replay plays: nothing may be saved over it.
     bool HoldsProfile() const { return playing_; }
 
-    // ---- Recording
-    // The replay being recorded, as it stands (for tests).
-    const Replay& Recording() const { return recording_; }
-    bool Recording(std::string* path) const
-    {
-        if (path) *path = recordingPath_;
-        return recordingOn_;
-    }
-
     // The folder a profile's replays are kept in.
     static std::string FolderOf(const char* profileName);
 
@@ -91,7 +82,7 @@ private:
     bool verify_ = false;
     bool finished_ = false;
     bool parted_ = false;
-    Replay playing_replay_;
+    Replay replay_;
     std::string playingPath_;
     size_t nextTick_ = 0;
     size_t nextCheck_ = 0;
