@@ -9,7 +9,7 @@ source "$(dirname "$0")/scripts/common.sh"
 cd "$ROOT"
 
 TARGETS=(package config hotkeys strings script wave ogg dds image effect mesh anim particle scene profile missions
-  missionobjects growth visited)
+  missionobjects growth visited replay)
 DATA_DIR="$ROOT/build/play/data"
 BAD_FILES="$ROOT/tests/data/bad-files"
 

@@ -6,6 +6,7 @@
 #include "campaign/MissionScreen.h"
 #include "campaign/PlayerProfile.h"
 #include "campaign/StorySlideshow.h"
+#include "gui/MessageDialogGui.h"
 #include "gui/Window.h"
 #include "gui/WindowManager.h"
 #include "host/GfxDevice.h"
@@ -17,6 +18,7 @@
 #include "mechanics/GameMechanics.h"
 #include "mechanics/GameRender.h"
 #include "mechanics/GameSeamImpl.h"
+#include "mechanics/Replay.h"
 #include "mechanics/Scene.h"
 #include "platform/CommandLine.h"
 #include "platform/ConfigFile.h"
@@ -409,8 +411,35 @@ bool StartProfile()
     return true;
 }
 
+// The replay the command line asked for, played in place of the first mission, and why it
+// cannot be when it cannot.
+ReplayRequest Requested;
+std::string Refusal;
+
+bool StartRequestedReplay()
+{
+    // A file named from where the game was started, not from its data folder.
+    std::string path = Requested.file;
+    if (!IsAbsolutePath(path.c_str()) && !DataLookedWhereStarted.empty()) path = DataLookedWhereStarted + "/" + path;
+    Replay replay;
+    if (ReplayDirector::Open(path.c_str(), &replay, &Refusal)) {
+        TheReplay.Play(Requested.file, replay, Requested.verify);
+        return true;
+    }
+    // A replay that cannot be played never ends the game: the front end says why.
+    if (!Requested.verify && TheMessageDialog) {
+        const std::string text = "The replay " + Requested.file + " cannot be played: " + Refusal + ".";
+        TheMessageDialog->SetText(text.c_str());
+        TheMessageDialog->SetVisible(true);
+    }
+    return true;
+}
+
 bool StartFirstMission()
 {
+    Requested = ReplayRequested(Argc, Argv);
+    Refusal.clear();
+    if (!Requested.file.empty()) return StartRequestedReplay();
     if (Config->mainMenuEnabled) return true;
     // Started straight into a mission, a scene file the settings name is read over the
     // generated level.
@@ -505,8 +534,26 @@ int WinMain(int argc, char** argv)
 {
     // No user folder, no window or no graphics device: there is nothing to play on, which is a
     // failure, not a clean exit.
-    if (!StartUp(argc, argv)) return 1;
-    int exitCode = RunMainLoop();
+    // A verification's output is its one line: the log goes to its file alone.
+    const ReplayRequest asked = ReplayRequested(argc, argv);
+    const bool logShown = LogToStandardOutput;
+    if (asked.verify && !asked.file.empty()) LogToStandardOutput = false;
+    if (!StartUp(argc, argv)) {
+        LogToStandardOutput = logShown;
+        return 1;
+    }
+    int exitCode = 0;
+    if (Requested.file.empty() || !Requested.verify) {
+        exitCode = RunMainLoop();
+    } else if (!Refusal.empty()) {
+        // A broken, cut or changed file, or one of another version or build: refused, never played.
+        printf("replay %s cannot be played: %s\n", Requested.file.c_str(), Refusal.c_str());
+        fflush(stdout);
+        exitCode = 2;
+    } else {
+        exitCode = RunReplayVerification();
+    }
+    LogToStandardOutput = logShown;
     Shutdown();
     return exitCode;
 }

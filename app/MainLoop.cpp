@@ -11,7 +11,9 @@
 #include "host/Log.h"
 #include "host/Random.h"
 #include "host/System.h"
+#include "interface/InfoScreen.h"
 #include "mechanics/GameMechanics.h"
+#include "mechanics/Replay.h"
 #include "mechanics/Scene.h"
 #include "platform/ConfigFile.h"
 #include "platform/InputState.h"
@@ -277,6 +279,49 @@ int RunMainLoop()
     double seconds = (TimeGetTimeMs() - started) / 1000.0;
     Log("Main loop: %d frames in %.1f seconds (%.1f a second)\n", frames, seconds, seconds > 0 ? frames / seconds : 0.0);
     return exitCode;
+}
+
+namespace {
+
+// The verification's own clock: each pass of the loop is half a second of play.
+uint64_t VerifyMicroseconds = 0;
+uint64_t VerifyCounter() { return VerifyMicroseconds; }
+uint64_t VerifyFrequency() { return 1000000; }
+uint32_t VerifyMilliseconds() { return (uint32_t)(VerifyMicroseconds / 1000); }
+const ClockSource VerifyClock = {VerifyCounter, VerifyFrequency, VerifyMilliseconds};
+
+// Passes in which no tick ran before a replay is taken to stand still.
+constexpr int STILL_PASSES = 600;
+
+}  // namespace
+
+int RunReplayVerification()
+{
+    FrameTimer.SetClock(&VerifyClock);
+    FrameTimer.Init(true);
+    FrameTimer.SetSmoothing(false);
+    int exitCode = 0;
+    int still = 0;
+    int lastTick = TheReplay.Tick();
+    while (TheReplay.Playing() && !TheReplay.Finished()) {
+        if (!DrainMessages(&exitCode)) break;
+        // What the level says holds the game until it is read: here it is read at once. No tick
+        // runs while the game is held, so when it was read in the game changes nothing.
+        if (GamePaused) CloseInformationScreens();
+        VerifyMicroseconds += 500000;
+        FrameTimer.Tick();
+        UpdateGameState(GamePaused ? 0.0f : FrameTimer.delta);
+        still = TheReplay.Tick() == lastTick ? still + 1 : 0;
+        lastTick = TheReplay.Tick();
+        // A window of the level that holds the game waits for a hand the replay does not have.
+        if (still >= STILL_PASSES) TheReplay.StopParted("the level stands still (paused, or held by a window)");
+    }
+    if (!TheReplay.Finished()) TheReplay.StopParted("the program was closed before the replay ended");
+    FrameTimer.SetClock(nullptr);
+    FrameTimer.SetSmoothing(true);
+    printf("%s\n", TheReplay.VerdictLine().c_str());
+    fflush(stdout);
+    return TheReplay.Parted() ? 1 : 0;
 }
 
 void RenderFrame()

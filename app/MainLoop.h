@@ -33,6 +33,9 @@ extern int PresentedFrames;
 
 // Runs passes until a quit message arrives; returns its exit code.
 int RunMainLoop();
+// Plays the replay that is playing to as far as it was recorded, as fast as it can and drawing
+// nothing, and prints its one line: 0 when it is the same game, 1 where it parts from it.
+int RunReplayVerification();
 // Drains the waiting messages through the window procedure; false once a quit message came
 // (its code in *exitCode).
 bool DrainMessages(int* exitCode);

@@ -600,7 +600,10 @@ bool MergeSavesBack(const std::string& aside, const std::string& folder, SwitchS
     std::map<std::string, std::vector<std::string>> saves;
     for (const std::string& entry : FilesIn(aside)) saves[entry.substr(0, entry.find('.'))].push_back(entry);
     bool merged = true;
-    for (auto& [save, files] : saves) {
+    for (auto& named : saves) {
+        // Not a structured binding: a lambda may not take one before C++20 (clang says so).
+        const std::string& save = named.first;
+        std::vector<std::string>& files = named.second;
         const std::string level = save + SAVE_EXTENSIONS[1];
         std::sort(files.begin(), files.end(), [&](const std::string& a, const std::string& b) {
             return (a == level) != (b == level) ? b == level : a < b;

@@ -31,6 +31,7 @@
 #include "mechanics/EventManager.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Objectives.h"
+#include "mechanics/Replay.h"
 #include "mechanics/Scene.h"
 #include "platform/ConfigFile.h"
 #include "platform/Files.h"
@@ -533,6 +534,9 @@ void MissionScreen::StartMission(int seed, int restore)
     GamePaused = false;
     FrontEndScreenState = 0;
     TheScene.KillAllParticles();
+    // Every level played is recorded, however it started: what it is made from is taken now,
+    // before the profile is made ready for it.
+    TheReplay.OnMissionStart(seed, restore);
     GetPlayerProfile()->ResetForMission(200.0f, 0.0f, restore != 0);
 }
 

@@ -135,6 +135,8 @@ public:
     // Writes the profile file (inGame adds the mission's state). The old file is replaced only
     // once the new one is wholly written; false (logged) when it cannot be written.
     bool Save(const char* path, bool inGame);
+    // The profile file's text, as Save would write it.
+    std::string Text(bool inGame);
     // Reads a profile file into this profile; false (logged) when it cannot be opened, and the
     // profile stays as it was. fromSave: a save game's profile, which brings its own galaxy;
     // takeCurrentMission: its current mission is taken too. A name in the file that is not a

@@ -10,6 +10,7 @@
 #include "host/System.h"
 #include "interface/Inventory.h"
 #include "mechanics/GameMechanics.h"
+#include "mechanics/Replay.h"
 #include "platform/Files.h"
 #include "world/Agent.h"
 #include "world/AgentTypeRegistry.h"
@@ -367,9 +368,31 @@ Item* AttachRigWeapon(Agent* rig, const char* itemName, const char* slot, const 
     return item;
 }
 
+std::string PlayerProfile::Text(bool inGame)
+{
+    std::string text;
+    FILE* file = tmpfile();
+    if (!file) {
+        Log("ERROR: no room to write the profile %s\n", name);
+        return text;
+    }
+    if (WriteProfile(file, *this, inGame) && fflush(file) == 0) {
+        rewind(file);
+        ReadFileText(file, &text);
+    }
+    fclose(file);
+    return text;
+}
+
 bool PlayerProfile::Save(const char* path, bool inGame)
 {
     if (!path || !*path) return false;
+    // A replay plays with the profile it recorded in the player's place: nothing of it is
+    // written over the player's own.
+    if (TheReplay.HoldsProfile()) {
+        Log("The replay's profile is not saved over %s\n", path);
+        return true;
+    }
     // The old profile stays whole until the new one is on the disk.
     std::string temporary = std::string(path) + ".tmp";
     FILE* file = fopen(temporary.c_str(), "wb");

@@ -4,6 +4,7 @@
 // the fuzzer works best on small ones.
 #include "content/pkbtool/PackageWriter.h"
 #include "host/ImageCodec.h"
+#include "mechanics/ReplayFile.h"
 #include "platform/PackageFile.h"
 
 #include <cstdio>
@@ -157,6 +158,27 @@ int main(int argc, char** argv)
     for (size_t i = 0; i < visited.size(); ++i) visited[i] = (unsigned char)(i / 7 % 4);
     Seed("visited", "whole.vis", visited.data(), visited.size());
     Seed("visited", "short.vis", visited.data(), 300);
+    // A replay of a few ticks with orders and digests, and one of a level left at once.
+    Replay replay;
+    replay.header.profileName = "Pilot";
+    replay.header.profile = "name\t\tPilot\n";
+    replay.header.levelName = "savefiles/Pilot/one.sav";
+    replay.header.levelFile = "level";
+    PlayerOrder order;
+    order.kind = 1;
+    order.units = {1, 2};
+    order.text = "scan";
+    replay.ticks.push_back({2, {order}});
+    ReplayCheck check;
+    check.tick = 0;
+    check.digest.entities.assign(8, 0x5a);
+    replay.checks.push_back(check);
+    replay.lastTick = 12;
+    for (const Replay& game : {replay, Replay()}) {
+        const std::string bytes = WriteReplay(game);
+        Seed("replay", game.ticks.empty() ? "empty.replay" : "small.replay",
+             reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    }
     printf("fuzz_seeds: %d seed files in %s\n", written, outputFolder.c_str());
     return written > 0 ? 0 : 1;
 }

@@ -4,6 +4,7 @@
 #include <mutex>
 
 FILE* LogFile = nullptr;
+bool LogToStandardOutput = true;
 
 namespace {
 std::mutex logLock;  // the music thread logs too
@@ -52,8 +53,10 @@ void Log(const char* format, ...)
     std::lock_guard<std::mutex> guard(logLock);
     if (capturing) captured += text;
     if (!LogFile) return;
-    fwrite(text.data(), 1, text.size(), stdout);
-    fflush(stdout);
+    if (LogToStandardOutput) {
+        fwrite(text.data(), 1, text.size(), stdout);
+        fflush(stdout);
+    }
     fwrite(text.data(), 1, text.size(), LogFile);
     fflush(LogFile);
 }

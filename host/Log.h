@@ -8,6 +8,9 @@
 #include <vector>
 
 extern FILE* LogFile;
+// Whether the lines go to standard output too (a program whose output is one line of its own
+// turns it off; the file still has them all).
+extern bool LogToStandardOutput;
 
 // Opens (truncates) the log file; false when it cannot be created.
 bool LogOpen(const char* path);

@@ -11,6 +11,7 @@
 #include "levelgen/MapGenerator.h"
 #include "mechanics/EventManager.h"
 #include "mechanics/Objectives.h"
+#include "mechanics/Replay.h"
 #include "mechanics/Scene.h"
 #include "platform/ConfigFile.h"
 #include "platform/MathUtil.h"
@@ -111,6 +112,8 @@ void GameMechanics::LoadCatalogues()
 
 void GameMechanics::EndLevel()
 {
+    // The level's replay is written as it ends, before anything of the level goes.
+    TheReplay.OnLevelEnd();
     // The selection and the panels let go of the level's entities before they leave.
     EndLevelHud();
     // However the level was left (a lost mission's window, the menu, a load, a restart), its

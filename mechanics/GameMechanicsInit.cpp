@@ -14,6 +14,7 @@
 #include "levelgen/LevelGenerator.h"
 #include "levelgen/MapGenerator.h"
 #include "mechanics/Objectives.h"
+#include "mechanics/Replay.h"
 #include "mechanics/Scene.h"
 #include "platform/ConfigFile.h"
 #include "platform/InputState.h"
@@ -173,6 +174,7 @@ bool GameMechanics::Init()
     // The objectives and events hear nothing of the level until it stands.
     MissionHooksMuted making;
     ShowLoadingScreen("LevelInit", 0.6f, true);
+    TheReplay.OnLevelBuild();
     bool result = StartLevel();
 
     ShowLoadingScreen("Generating terrain", 0.7f, true);

@@ -7,6 +7,7 @@
 #include "mechanics/EventManager.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Objectives.h"
+#include "mechanics/Replay.h"
 #include "mechanics/Scene.h"
 #include "platform/ConfigFile.h"
 #include "platform/InputState.h"
@@ -125,6 +126,10 @@ bool GameMechanics::RunWorldTick(float step)
     WorldTicks.count += 1;
     WorldTicks.step = step;
     WorldTicks.inTick = true;
+    // The orders of the tick: the hand's, or a replay's in their place; recorded as given.
+    TheReplay.FeedTick();
+    const std::vector<PlayerOrder> orders = TheOrders.TakeForTick();
+    TheReplay.OnTick(orders);
     TheScene.NoteTickPoses();
     MissionTime += step;
     // Who sees what is worked out here, not where the fog is drawn: the entities' visibility,
@@ -146,6 +151,9 @@ bool GameMechanics::RunWorldTick(float step)
         if (TheEvents) TheEvents->Update(false);
         if (PlayerProfile* profile = GetPlayerProfile()) profile->CheckUnlocks(false);
     }
+    // Every second of play, the world as it stands after the tick: recorded, or compared with
+    // the recording a replay plays.
+    TheReplay.OnTickEnd();
     WorldTicks.inTick = false;
     WorldTicks.step = 0.0f;
     // The level ended, another began, or the tick opened a window that holds the game.

@@ -27,3 +27,16 @@ void ParseCommandLine(ConfigFile* config, int argc, char** argv)
         }
     }
 }
+
+ReplayRequest ReplayRequested(int argc, char** argv)
+{
+    ReplayRequest request;
+    if (!argv) return request;
+    for (int i = 0; i < argc; ++i) {
+        const char* argument = argv[i];
+        if (!argument) continue;
+        if (strcmp(argument, "-replay") == 0 && i + 1 < argc && argv[i + 1]) request.file = argv[++i];
+        else if (strcmp(argument, "-verify") == 0) request.verify = true;
+    }
+    return request;
+}

@@ -190,7 +190,7 @@ void FormatFileTime(time_t when, char* out, size_t length)
 bool StatDataFile(const char* path, FileStatus& status)
 {
     if (!path) {
-        printf("Invalid parameter to _stat.\n");
+        fprintf(stderr, "Invalid parameter to _stat.\n");
         return false;
     }
     std::vector<char> fixed(path, path + strlen(path) + 1);
@@ -198,11 +198,11 @@ bool StatDataFile(const char* path, FileStatus& status)
     int error = GetFileStatus(fixed.data(), status);
     if (error == 0) return true;
     if (error == ENOENT || error == ENOTDIR)
-        printf("File %s not found.\n", fixed.data());
+        fprintf(stderr, "File %s not found.\n", fixed.data());
     else if (error == EINVAL)
-        printf("Invalid parameter to _stat.\n");
+        fprintf(stderr, "Invalid parameter to _stat.\n");
     else
-        printf("Unexpected error in _stat.\n");
+        fprintf(stderr, "Unexpected error in _stat.\n");
     return false;
 }
 

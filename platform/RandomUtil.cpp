@@ -60,6 +60,8 @@ MwcGenerator RandomMWCState()
     return Program;
 }
 
+void SetRandomMWCState(const MwcGenerator& state) { Program = state; }
+
 int RandomInt(int lo, int hi)
 {
     if (hi >= lo) CountDrawWhileLookOnly();

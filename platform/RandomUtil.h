@@ -35,6 +35,9 @@ uint32_t NextRandomMWC();
 void ResetRandomMWC();
 // The state of the program's generator, to see that a level's course left it where it should.
 MwcGenerator RandomMWCState();
+// Puts the program's generator back where a state taken of it stood (a replayed level starts
+// from its game's).
+void SetRandomMWCState(const MwcGenerator& state);
 // lo..hi inclusive; lo when hi is below lo.
 int RandomInt(int lo, int hi);
 // lo..hi in steps of 1/10000; lo when hi is below lo.

@@ -5,6 +5,8 @@
 // every story mission the rig walks up to the first target and lives.
 #include "tests/app/FirstMissionSupport.h"
 
+#include "mechanics/WorldChecksum.h"
+
 using namespace firstmission;
 
 namespace {
@@ -15,49 +17,6 @@ uint32_t Crawl()
 {
     static uint32_t now = 0;
     return now += 1500;
-}
-
-// What the level holds: both of the game's sequences where they stand, the clock, every
-// entity's name, flags, place and health, bit for bit, in the order the level lists them (ids
-// are handed out for the program's whole run: they tell what was made before the level), and
-// what the player has found: each entity found, the cells ever seen and the fog's markers, the
-// objectives' progress, and what the events found and had their turn at.
-uint64_t LevelChecksum()
-{
-    uint64_t sum = 1469598103934665603ull;
-    auto add = [&sum](const void* data, size_t size) {
-        for (size_t i = 0; i < size; ++i) sum = (sum ^ static_cast<const unsigned char*>(data)[i]) * 1099511628211ull;
-    };
-    const unsigned rand = RandState();
-    const MwcGenerator mwc = RandomMWCState();
-    add(&rand, sizeof rand);
-    add(&mwc.z, sizeof mwc.z);
-    add(&mwc.w, sizeof mwc.w);
-    add(&MissionTime, sizeof MissionTime);
-    for (Entity* e = TheScene.FirstEntity(SEGMENTS_ALL); e; e = TheScene.NextEntity()) {
-        const Vec3 at = e->GetPosition();
-        add(e->name, strlen(e->name));
-        add(&e->flags, sizeof e->flags);
-        add(&at, sizeof at);
-        add(&e->health, sizeof e->health);
-        add(&e->discovered, sizeof e->discovered);
-        const bool agentFound = (e->flags & ENTITY_AGENT) && (static_cast<Agent*>(e)->classWord & AGENT_DISCOVERED);
-        add(&agentFound, sizeof agentFound);
-    }
-    TheScene.EndIteration();
-    const FogGrids& fog = TheMinimap.fog;
-    add(fog.everSeen.data(), fog.everSeen.size());
-    add(fog.markers.data(), fog.markers.size());
-    for (auto* node = TheObjectives ? TheObjectives->list.head : nullptr; node; node = node->next) {
-        add(&node->value->flags, sizeof node->value->flags);
-        add(&node->value->count, sizeof node->value->count);
-    }
-    if (TheEvents) {
-        add(&TheEvents->enemyDiscovered, sizeof TheEvents->enemyDiscovered);
-        add(&TheEvents->oreDiscovered, sizeof TheEvents->oreDiscovered);
-        for (const std::string& name : TheEvents->retired) add(name.c_str(), name.size() + 1);
-    }
-    return sum;
 }
 
 // A machine the level is played on: its clock, which frames it draws, how many times one
@@ -123,7 +82,7 @@ protected:
                                         << " " << mwc.w);
         EXPECT_EQ(DrawsWhileLookOnly(), 0) << "draws of the game's sequences while drawing";
         EXPECT_GT(MissionTime - start, 119.0f) << "the level played its two minutes, nothing holding it";
-        EXPECT_EQ(LevelChecksum(), PINNED_END) << "the pinned end of the level";
+        EXPECT_EQ(WorldChecksum(), PINNED_END) << "the pinned end of the level";
     }
 
     // The same mission played until its rig falls: brought down by nest wasps after it has
