@@ -514,6 +514,38 @@ protected:
         return rig->IsAlive() && TheMessageWindow && TheMessageWindow->shown && TheMessageWindow->missionComplete;
     }
 
+    // A factory where the rig stands and fighting bots of that kind from it, two unless told,
+    // paid for with the ore the rig cuts nearby. The factory, or null when it was not built.
+    Building* FactoryAndFighters(const char* bot, size_t count = 2)
+    {
+        Agent* rig = GetPlayerRig();
+        Building* factory = rig ? PutDown(rig, "bot_factory", rig->GetPosition()) : nullptr;
+        EXPECT_NE(factory, nullptr);
+        if (!factory) return nullptr;
+        Play(120.0f, 0.1f, [&] {
+            Defend(rig);
+            return factory->buildState != BUILD_STATE_READY;
+        });
+        EXPECT_EQ(factory->buildState, BUILD_STATE_READY) << "the rig built the factory";
+        std::vector<Agent*> fighters;
+        for (int round = 0; round < 60 && fighters.size() < count && rig->IsAlive(); ++round) {
+            TheGame->ClearSelection();
+            TheGame->SelectEntity(factory);
+            Passes(1, 0.05f);
+            BuildPanel* panel = GetBuildPanel(factory->definition, false);
+            if (!panel) return nullptr;
+            for (int i = 0; i < panel->buttonCount; ++i) {
+                const AgentType* type = panel->buttons[i].type;
+                if (type && panel->buttons[i].button->IsVisible() && StrICmp(type->name, bot) == 0)
+                    ClickOn(panel->buttons[i].button);
+            }
+            CutOre(rig, factory->GetPosition(), 20.0f);
+            fighters = Fighters();
+        }
+        EXPECT_GE(fighters.size(), count) << "the factory built them, of " << bot;
+        return factory;
+    }
+
     // The second story mission as its briefing asks it: a factory at the start and two fighting
     // bots of the pilot's starting kind from it, paid for with ore the rig cuts; all of them to
     // the beacon, then the camp's guards and the camp. True once the guild calls the mission won.
@@ -526,34 +558,68 @@ protected:
         EXPECT_NE(beacon, nullptr);
         EXPECT_NE(camp, nullptr);
         if (!beacon || !camp) return false;
-
-        // A factory at the start, and two fighters from it, paid for with the ore the rig cuts.
-        Building* factory = PutDown(rig, "bot_factory", rig->GetPosition());
-        EXPECT_NE(factory, nullptr);
-        if (!factory) return false;
-        Play(120.0f, 0.1f, [&] {
-            Defend(rig);
-            return factory->buildState != BUILD_STATE_READY;
-        });
-        EXPECT_EQ(factory->buildState, BUILD_STATE_READY) << "the rig built the factory";
-        std::vector<Agent*> fighters;
-        for (int round = 0; round < 30 && fighters.size() < 2 && rig->IsAlive(); ++round) {
-            TheGame->ClearSelection();
-            TheGame->SelectEntity(factory);
-            Passes(1, 0.05f);
-            BuildPanel* panel = GetBuildPanel(factory->definition, false);
-            if (!panel) return false;
-            for (int i = 0; i < panel->buttonCount; ++i) {
-                const AgentType* type = panel->buttons[i].type;
-                if (type && panel->buttons[i].button->IsVisible() && StrICmp(type->name, bot) == 0)
-                    ClickOn(panel->buttons[i].button);
-            }
-            CutOre(rig, factory->GetPosition(), 20.0f);
-            fighters = Fighters();
-        }
-        EXPECT_EQ(fighters.size(), 2u) << "the factory built two of " << bot;
+        if (!FactoryAndFighters(bot)) return false;
         return FindTheBeaconAndRazeTheCamp();
     }
+
+    // The living entities of the level by that name, nearest to a point first.
+    static std::vector<Entity*> AllNamed(const char* name, const Vec3& from)
+    {
+        std::vector<Entity*> found;
+        for (Entity* e = TheScene.FirstEntity(SEGMENTS_ALL); e; e = TheScene.NextEntity())
+            if (e->IsAlive() && StrICmp(e->name, name) == 0) found.push_back(e);
+        TheScene.EndIteration();
+        std::sort(found.begin(), found.end(), [&](Entity* a, Entity* b) {
+            return GroundDistance(a->GetPosition(), from) < GroundDistance(b->GetPosition(), from);
+        });
+        return found;
+    }
+
+    // The fourth story mission as its briefing asks it: a factory where the rig lands and two
+    // fighting bots from it, ore cut for them and for the repairs; the rig and the bots against
+    // each anti-air gun, nearest first; then the rig right-clicks each cannon to repair it. True
+    // once the military calls the mission won.
+    bool WinTheFourthMission(const char* bot = "gunner_bot")
+    {
+        Agent* rig = GetPlayerRig();
+        if (!rig) return false;
+        Building* factory = FactoryAndFighters(bot);
+        if (!factory) return false;
+        for (int round = 0; round < 30 && GetPlayerProfile()->ore < REPAIRS_ORE && rig->IsAlive(); ++round)
+            CutOre(rig, factory->GetPosition(), 30.0f);
+        EXPECT_GE(GetPlayerProfile()->ore, REPAIRS_ORE) << "ore cut for the repairs";
+        for (Entity* gun : AllNamed("Scavenger_AA_Gun", rig->GetPosition())) {
+            // Toward the gun until it is in sight, and there the rig stops: the gunners go first.
+            FightYourWayTo(rig, gun->GetPosition(), 40.0f, 0.0f, 300.0f);
+            if (rig->IsAlive() && !(rig->brain && rig->brain->mode == AI_MODE_ATTACK)) SendRig(rig, rig->GetPosition());
+            EXPECT_TRUE(RazeWithTheBots(gun)) << "the rig and its bots destroyed the gun";
+        }
+        for (Entity* cannon : AllNamed("planetary_defense_cannon", rig->GetPosition())) {
+            if (!rig->IsAlive()) break;
+            EXPECT_TRUE(FightYourWayTo(rig, cannon->GetPosition(), 8.0f, 20.0f, 300.0f)) << "the rig reached a cannon";
+            // A right click on the cannon, again once whatever came at the rig is shot down.
+            Play(120.0f, 0.1f, [&] {
+                if (Defend(rig)) return rig->IsAlive();
+                if (!rig->brain || rig->brain->mode != AI_MODE_REPAIR) {
+                    TheGame->ClearSelection();
+                    TheGame->SelectEntity(rig);
+                    TheGame->hoveredEntity = cannon;
+                    TheGame->pickedPoint = cannon->GetPosition();
+                    TheGame->pressTimer = 1.0f;
+                    TheGame->OrderSelected();
+                    TheGame->hoveredEntity = nullptr;
+                }
+                return rig->IsAlive() && cannon->health < cannon->GetMaxHealth();
+            });
+            EXPECT_GE(cannon->health, cannon->GetMaxHealth()) << "the rig repaired the cannon";
+        }
+        EXPECT_TRUE(rig->IsAlive());
+        Play(2.0f, 0.1f, [] { return true; });
+        EXPECT_TRUE(TheObjectives->AllComplete());
+        return TheMessageWindow && TheMessageWindow->shown && TheMessageWindow->missionComplete;
+    }
+    // What the briefing of the fourth mission tells the player to keep for the two repairs.
+    static constexpr float REPAIRS_ORE = 170.0f;
 
     // The rig and its fighting bots to the second mission's beacon, then the camp's guards and the
     // camp. True once the guild calls the mission won.
@@ -570,14 +636,26 @@ protected:
         const Objective* found = TheObjectives->FindByName(0, "survey_beacon");
         EXPECT_TRUE(found && (found->flags & OBJECTIVE_DONE)) << "the beacon was found";
         if (TheMessageWindow && TheMessageWindow->shown) ClickOn(TheMessageWindow->closeTextButton);
+        RazeWithTheBots(camp);
+        EXPECT_TRUE(rig->IsAlive());
+        Play(2.0f, 0.1f, [] { return true; });
+        EXPECT_TRUE(TheObjectives->AllComplete());
+        return TheMessageWindow && TheMessageWindow->shown && TheMessageWindow->missionComplete;
+    }
 
-        // The camp's guards fall first, then the camp: the bots gather short of it and go in, the
-        // rig behind them; the rig mends itself from its cannisters, and with those spent steps back out
-        // of the fight until the guards are down.
-        const auto campId = camp->id;
-        const Vec3 campAt = camp->GetPosition(), fromCamp = rig->GetPosition() - campAt;
-        const Vec3 staging = campAt + fromCamp * (36.0f / std::max(GroundDistance(rig->GetPosition(), campAt), 36.0f));
-        EXPECT_TRUE(FightYourWayTo(rig, staging, 6.0f, 0.0f, 300.0f)) << "the rig came within sight of the camp";
+    // A guarded target's guards fall first, then the target: the bots gather short of it and go
+    // in, the rig behind them; the rig mends itself from its cannisters, and with those spent
+    // steps back out of the fight until the guards are down. True once the target has fallen
+    // with the rig alive.
+    bool RazeWithTheBots(Entity* target)
+    {
+        Agent* rig = GetPlayerRig();
+        if (!rig || !target) return false;
+        const auto targetId = target->id;
+        const Vec3 targetAt = target->GetPosition(), fromTarget = rig->GetPosition() - targetAt;
+        const Vec3 staging =
+            targetAt + fromTarget * (36.0f / std::max(GroundDistance(rig->GetPosition(), targetAt), 36.0f));
+        EXPECT_TRUE(FightYourWayTo(rig, staging, 6.0f, 0.0f, 300.0f)) << "the rig came within sight of " << target->name;
         Play(30.0f, 0.1f, [&] {
             for (Agent* unit : Fighters())
                 if (GroundDistance(unit->GetPosition(), rig->GetPosition()) > 10.0f) return true;
@@ -585,7 +663,7 @@ protected:
         });
         // The gunners go first, so that the guards turn on them.
         Play(8.0f, 0.1f, [&] {
-            Agent* foe = NearestFoe(campAt, 24.0f);
+            Agent* foe = NearestFoe(targetAt, 24.0f);
             for (Agent* unit : Fighters()) {
                 if (!foe || (unit->brain && unit->brain->mode == AI_MODE_ATTACK)) continue;
                 TheGame->hoveredEntity = foe;
@@ -595,13 +673,13 @@ protected:
             return foe && (!foe->target.Get() || foe->target.Get() == rig);
         });
         // A cannister takes a moment to mend: the next is used only once the last has worked.
-        // Out of the fight, the rig stays out while the camp still has guards and the bots still
-        // fight them; whatever comes after it is the bots' first target.
+        // Out of the fight, the rig stays out while the target still has guards and the bots
+        // still fight them; whatever comes after it is the bots' first target.
         int heals = 0;
         float sinceHeal = 99.0f;
         bool back = false;
         Play(400.0f, 0.1f, [&] {
-            if (!rig->IsAlive() || camp->id != campId || !camp->IsAlive()) return false;
+            if (!rig->IsAlive() || target->id != targetId || !target->IsAlive()) return false;
             sinceHeal += 0.1f;
             if (rig->health < rig->GetMaxHealth() * 0.5f && heals < 2 && sinceHeal > 8.0f) {
                 TheGame->ClearSelection();
@@ -610,7 +688,7 @@ protected:
                 ++heals;
                 sinceHeal = 0.0f;
             }
-            Agent* foe = NearestFoe(campAt, 24.0f);
+            Agent* foe = NearestFoe(targetAt, 24.0f);
             if (!back && foe && heals == 2 && sinceHeal > 8.0f && rig->health < rig->GetMaxHealth() * 0.3f &&
                 !Fighters().empty()) {
                 SendRig(rig, staging);
@@ -618,7 +696,7 @@ protected:
             }
             if (back && (!foe || Fighters().empty())) back = false;
             const std::vector<Agent*> onRig = BeastsOn(rig);
-            Entity* aim = !onRig.empty() ? onRig.front() : foe ? static_cast<Entity*>(foe) : camp;
+            Entity* aim = !onRig.empty() ? onRig.front() : foe ? static_cast<Entity*>(foe) : target;
             for (Agent* unit : Fighters(back ? nullptr : rig)) {
                 const bool fighting = unit->brain && unit->brain->mode == AI_MODE_ATTACK;
                 if (fighting && (onRig.empty() || unit->target.Get() == aim)) continue;
@@ -628,10 +706,7 @@ protected:
             TheGame->hoveredEntity = nullptr;
             return true;
         });
-        EXPECT_TRUE(rig->IsAlive());
-        Play(2.0f, 0.1f, [] { return true; });
-        EXPECT_TRUE(TheObjectives->AllComplete());
-        return TheMessageWindow && TheMessageWindow->shown && TheMessageWindow->missionComplete;
+        return rig->IsAlive() && !(target->id == targetId && target->IsAlive());
     }
 };
 
