@@ -219,9 +219,10 @@ TEST_F(FirstMissionSession, OnTheHardestDifficultyTheSameWalkCostsMore)
 // On 52 and 195 the nearest crystal lies across three cells. The second mission is won by a
 // pilot who chose the scout to start with as well as by one who
 // chose the gunner. One level plays on after the win and loses the rig: the mission stays won.
-// The fourth story mission is played as its briefing plans it (a factory and two gunners, ore
-// for them and for the repairs, the anti-air guns, then the cannons repaired) on the levels
-// three galaxies give it.
+// The third and fourth story missions are played as their briefings plan them (a factory and
+// two gunners, ore for them and for the relics or the repairs, each guarded target stopped short
+// of and its guards drawn out by the gunners; the relics worked free, or the anti-air guns
+// destroyed and then the cannons repaired) on the levels three galaxies give them.
 // Each level is a game of its own, so that the table's levels play side by side.
 struct ScriptedLevel {
     int story;
@@ -240,6 +241,8 @@ const ScriptedLevel SCRIPTED_LEVELS[] = {
     {1, 99, false, "gunner_bot", false},   {1, 101, false, "gunner_bot", false},  {1, 33, false, "gunner_bot", false},
     {1, 11, false, "gunner_bot", false},   {1, 22, false, "scout_bot", false},    {1, 44, false, "scout_bot", false},
     {1, 99, false, "scout_bot", false},    {1, 101, false, "scout_bot", false},
+    {2, 0, false, "gunner_bot", false, "1111"}, {2, 0, false, "gunner_bot", false, "7"},
+    {2, 0, false, "gunner_bot", false, "2026"},
     {3, 0, false, "gunner_bot", false, "1111"}, {3, 0, false, "gunner_bot", false, "7"},
     {3, 0, false, "gunner_bot", false, "2026"},
 };
@@ -263,15 +266,16 @@ TEST_P(ScriptedWin, OnBeginnerTheBriefingsRefineryAndOreWinTheMissionWithTheRigA
     const int mission = TheGalaxy->selectedBody->missionId;
     ScopedGlobal<int> drawing{drawEvery, level.drawn ? 10 : 0};
     ScopedGlobal<CuttingWatch> cutting{watch, CuttingWatch{}};
-    // What the fourth mission says on the way holds the game until it is read: the player
+    // What a later mission says on the way holds the game until it is read: the player
     // closes it when the hand looks (the second mission's word at the beacon is closed there).
     std::function<void()> read = [this] {
         if (TheMessageWindow && TheMessageWindow->shown && !TheMessageWindow->missionComplete)
             ClickOn(TheMessageWindow->closeTextButton);
     };
-    ScopedGlobal<std::function<void()>> reading{everyStep, level.story == 3 ? read : everyStep};
+    ScopedGlobal<std::function<void()>> reading{everyStep, level.story >= 2 ? read : everyStep};
     const bool won = level.story == 0   ? WinTheFirstMission()
                      : level.story == 1 ? WinTheSecondMission(level.bot)
+                     : level.story == 2 ? WinTheThirdMission(level.bot)
                                         : WinTheFourthMission(level.bot);
     ASSERT_TRUE(won) << "the mission is won";
     // A rig at its cutting beside ore brings ore in: it never stands there long for nothing.

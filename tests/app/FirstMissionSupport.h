@@ -575,6 +575,69 @@ protected:
         return found;
     }
 
+    // The rig walks to a mission object, fighting what stands within reach of it, and is set to
+    // work on it with a right click, again once whatever came at it is shot down; until the
+    // object is done with (no longer one the mission asks for). True once it is.
+    static bool WorkOn(Agent* rig, Entity* object)
+    {
+        if (!rig->IsAlive()) return false;
+        EXPECT_TRUE(FightYourWayTo(rig, object->GetPosition(), 8.0f, 20.0f, 300.0f)) << "the rig reached " << object->name;
+        Play(120.0f, 0.1f, [&] {
+            if (Defend(rig)) return rig->IsAlive();
+            if (!rig->brain || rig->brain->mode != AI_MODE_REPAIR) {
+                TheGame->ClearSelection();
+                TheGame->SelectEntity(rig);
+                TheGame->hoveredEntity = object;
+                TheGame->pickedPoint = object->GetPosition();
+                TheGame->pressTimer = 1.0f;
+                TheGame->OrderSelected();
+                TheGame->hoveredEntity = nullptr;
+            }
+            return rig->IsAlive() && (object->flags & ENTITY_OBJECT_OF_INTEREST);
+        });
+        return rig->IsAlive() && !(object->flags & ENTITY_OBJECT_OF_INTEREST);
+    }
+
+    // The rig walks toward a guarded target until it is in sight, and there stops: the bots go
+    // first.
+    static void StopShortOf(Agent* rig, Entity* target)
+    {
+        FightYourWayTo(rig, target->GetPosition(), 40.0f, 0.0f, 300.0f);
+        if (rig->IsAlive() && !(rig->brain && rig->brain->mode == AI_MODE_ATTACK)) SendRig(rig, rig->GetPosition());
+    }
+
+    // The third story mission as its briefing asks it: a scan where the rig lands, a factory and
+    // two fighting bots from it, ore cut for them and for the relics; then each relic, nearest
+    // first, its guards fought by the rig and the bots and the relic worked free with a right
+    // click; then, while no ore deposit has been found, a scan beside the nearest hidden ore.
+    // True once the academy calls the mission won.
+    bool WinTheThirdMission(const char* bot = "gunner_bot")
+    {
+        Agent* rig = GetPlayerRig();
+        if (!rig) return false;
+        ScanHere(rig);
+        Building* factory = FactoryAndFighters(bot);
+        if (!factory) return false;
+        for (int round = 0; round < 30 && GetPlayerProfile()->ore < RELICS_ORE && rig->IsAlive(); ++round)
+            CutOre(rig, factory->GetPosition(), 30.0f);
+        EXPECT_GE(GetPlayerProfile()->ore, RELICS_ORE) << "ore cut for the relics";
+        for (Entity* relic : AllNamed("relic", rig->GetPosition())) {
+            StopShortOf(rig, relic);
+            EXPECT_TRUE(RazeWithTheBots(relic, true)) << "the rig and its bots shot down the relic's guards";
+            EXPECT_TRUE(WorkOn(rig, relic)) << "the rig recovered the relic";
+        }
+        for (int round = 0; round < 5 && rig->IsAlive() && !TheObjectives->AllComplete(); ++round) {
+            Entity* hidden = NearestOre(rig->GetPosition(), false);
+            if (!hidden) break;
+            FightYourWayTo(rig, hidden->GetPosition(), 8.0f, 0.0f, 120.0f);
+            ScanHere(rig);
+        }
+        EXPECT_TRUE(rig->IsAlive());
+        Play(2.0f, 0.1f, [] { return true; });
+        EXPECT_TRUE(TheObjectives->AllComplete());
+        return TheMessageWindow && TheMessageWindow->shown && TheMessageWindow->missionComplete;
+    }
+
     // The fourth story mission as its briefing asks it: a factory where the rig lands and two
     // fighting bots from it, ore cut for them and for the repairs; the rig and the bots against
     // each anti-air gun, nearest first; then the rig right-clicks each cannon to repair it. True
@@ -589,36 +652,18 @@ protected:
             CutOre(rig, factory->GetPosition(), 30.0f);
         EXPECT_GE(GetPlayerProfile()->ore, REPAIRS_ORE) << "ore cut for the repairs";
         for (Entity* gun : AllNamed("Scavenger_AA_Gun", rig->GetPosition())) {
-            // Toward the gun until it is in sight, and there the rig stops: the gunners go first.
-            FightYourWayTo(rig, gun->GetPosition(), 40.0f, 0.0f, 300.0f);
-            if (rig->IsAlive() && !(rig->brain && rig->brain->mode == AI_MODE_ATTACK)) SendRig(rig, rig->GetPosition());
+            StopShortOf(rig, gun);
             EXPECT_TRUE(RazeWithTheBots(gun)) << "the rig and its bots destroyed the gun";
         }
-        for (Entity* cannon : AllNamed("planetary_defense_cannon", rig->GetPosition())) {
-            if (!rig->IsAlive()) break;
-            EXPECT_TRUE(FightYourWayTo(rig, cannon->GetPosition(), 8.0f, 20.0f, 300.0f)) << "the rig reached a cannon";
-            // A right click on the cannon, again once whatever came at the rig is shot down.
-            Play(120.0f, 0.1f, [&] {
-                if (Defend(rig)) return rig->IsAlive();
-                if (!rig->brain || rig->brain->mode != AI_MODE_REPAIR) {
-                    TheGame->ClearSelection();
-                    TheGame->SelectEntity(rig);
-                    TheGame->hoveredEntity = cannon;
-                    TheGame->pickedPoint = cannon->GetPosition();
-                    TheGame->pressTimer = 1.0f;
-                    TheGame->OrderSelected();
-                    TheGame->hoveredEntity = nullptr;
-                }
-                return rig->IsAlive() && cannon->health < cannon->GetMaxHealth();
-            });
-            EXPECT_GE(cannon->health, cannon->GetMaxHealth()) << "the rig repaired the cannon";
-        }
+        for (Entity* cannon : AllNamed("planetary_defense_cannon", rig->GetPosition()))
+            EXPECT_TRUE(WorkOn(rig, cannon)) << "the rig repaired the cannon";
         EXPECT_TRUE(rig->IsAlive());
         Play(2.0f, 0.1f, [] { return true; });
         EXPECT_TRUE(TheObjectives->AllComplete());
         return TheMessageWindow && TheMessageWindow->shown && TheMessageWindow->missionComplete;
     }
-    // What the briefing of the fourth mission tells the player to keep for the two repairs.
+    // What the briefings tell the player the three relics and the two repairs cost.
+    static constexpr float RELICS_ORE = 45.0f;
     static constexpr float REPAIRS_ORE = 170.0f;
 
     // The rig and its fighting bots to the second mission's beacon, then the camp's guards and the
@@ -646,8 +691,8 @@ protected:
     // A guarded target's guards fall first, then the target: the bots gather short of it and go
     // in, the rig behind them; the rig mends itself from its cannisters, and with those spent
     // steps back out of the fight until the guards are down. True once the target has fallen
-    // with the rig alive.
-    bool RazeWithTheBots(Entity* target)
+    // with the rig alive; with `guardsOnly`, once no guard stands by the target, which is spared.
+    bool RazeWithTheBots(Entity* target, bool guardsOnly = false)
     {
         Agent* rig = GetPlayerRig();
         if (!rig || !target) return false;
@@ -680,6 +725,7 @@ protected:
         bool back = false;
         Play(400.0f, 0.1f, [&] {
             if (!rig->IsAlive() || target->id != targetId || !target->IsAlive()) return false;
+            if (guardsOnly && !NearestFoe(targetAt, 24.0f) && BeastsOn(rig).empty()) return false;
             sinceHeal += 0.1f;
             if (rig->health < rig->GetMaxHealth() * 0.5f && heals < 2 && sinceHeal > 8.0f) {
                 TheGame->ClearSelection();
@@ -697,6 +743,7 @@ protected:
             if (back && (!foe || Fighters().empty())) back = false;
             const std::vector<Agent*> onRig = BeastsOn(rig);
             Entity* aim = !onRig.empty() ? onRig.front() : foe ? static_cast<Entity*>(foe) : target;
+            if (guardsOnly && aim == target) return true;
             for (Agent* unit : Fighters(back ? nullptr : rig)) {
                 const bool fighting = unit->brain && unit->brain->mode == AI_MODE_ATTACK;
                 if (fighting && (onRig.empty() || unit->target.Get() == aim)) continue;
@@ -706,6 +753,7 @@ protected:
             TheGame->hoveredEntity = nullptr;
             return true;
         });
+        if (guardsOnly) return rig->IsAlive() && !NearestFoe(targetAt, 24.0f);
         return rig->IsAlive() && !(target->id == targetId && target->IsAlive());
     }
 };
