@@ -219,10 +219,11 @@ TEST_F(FirstMissionSession, OnTheHardestDifficultyTheSameWalkCostsMore)
 // On 52 and 195 the nearest crystal lies across three cells. The second mission is won by a
 // pilot who chose the scout to start with as well as by one who
 // chose the gunner. One level plays on after the win and loses the rig: the mission stays won.
-// The third and fourth story missions are played as their briefings plan them (a factory and
-// two gunners, ore for them and for the relics or the repairs, each guarded target stopped short
-// of and its guards drawn out by the gunners; the relics worked free, or the anti-air guns
-// destroyed and then the cannons repaired) on the levels three galaxies give them.
+// The third, fourth and sixth story missions are played as their briefings plan them (a factory
+// and two gunners, ore for them and for the relics, the repairs or the tablet, each guarded
+// target stopped short of and its guards drawn out by the gunners; the relics worked free, the
+// anti-air guns destroyed and then the cannons repaired, or the tablet and the buried relic
+// worked on and the nests razed) on the levels three galaxies give them.
 // Each level is a game of its own, so that the table's levels play side by side.
 struct ScriptedLevel {
     int story;
@@ -245,6 +246,8 @@ const ScriptedLevel SCRIPTED_LEVELS[] = {
     {2, 0, false, "gunner_bot", false, "2026"},
     {3, 0, false, "gunner_bot", false, "1111"}, {3, 0, false, "gunner_bot", false, "7"},
     {3, 0, false, "gunner_bot", false, "2026"},
+    {5, 0, false, "gunner_bot", false, "1111"}, {5, 0, false, "gunner_bot", false, "7"},
+    {5, 0, false, "gunner_bot", false, "2026"},
 };
 
 class ScriptedWin : public FirstMissionSession, public testing::WithParamInterface<ScriptedLevel> {
@@ -276,7 +279,8 @@ TEST_P(ScriptedWin, OnBeginnerTheBriefingsRefineryAndOreWinTheMissionWithTheRigA
     const bool won = level.story == 0   ? WinTheFirstMission()
                      : level.story == 1 ? WinTheSecondMission(level.bot)
                      : level.story == 2 ? WinTheThirdMission(level.bot)
-                                        : WinTheFourthMission(level.bot);
+                     : level.story == 3 ? WinTheFourthMission(level.bot)
+                                        : WinTheSixthMission(level.bot);
     ASSERT_TRUE(won) << "the mission is won";
     // A rig at its cutting beside ore brings ore in: it never stands there long for nothing.
     EXPECT_LT(watch.longest, 10.0f) << "seconds the rig stood cutting while no ore came in";

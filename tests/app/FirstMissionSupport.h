@@ -527,13 +527,21 @@ protected:
             return factory->buildState != BUILD_STATE_READY;
         });
         EXPECT_EQ(factory->buildState, BUILD_STATE_READY) << "the rig built the factory";
-        std::vector<Agent*> fighters;
+        return Reinforce(factory, bot, count) ? factory : nullptr;
+    }
+
+    // Fighting bots of that kind ordered at the factory until there are as many as told, paid
+    // for with the ore the rig cuts near it. False when the factory's panel is not there.
+    bool Reinforce(Building* factory, const char* bot, size_t count = 2)
+    {
+        Agent* rig = GetPlayerRig();
+        std::vector<Agent*> fighters = Fighters();
         for (int round = 0; round < 60 && fighters.size() < count && rig->IsAlive(); ++round) {
             TheGame->ClearSelection();
             TheGame->SelectEntity(factory);
             Passes(1, 0.05f);
             BuildPanel* panel = GetBuildPanel(factory->definition, false);
-            if (!panel) return nullptr;
+            if (!panel) return false;
             for (int i = 0; i < panel->buttonCount; ++i) {
                 const AgentType* type = panel->buttons[i].type;
                 if (type && panel->buttons[i].button->IsVisible() && StrICmp(type->name, bot) == 0)
@@ -543,7 +551,7 @@ protected:
             fighters = Fighters();
         }
         EXPECT_GE(fighters.size(), count) << "the factory built them, of " << bot;
-        return factory;
+        return true;
     }
 
     // The second story mission as its briefing asks it: a factory at the start and two fighting
@@ -662,8 +670,44 @@ protected:
         EXPECT_TRUE(TheObjectives->AllComplete());
         return TheMessageWindow && TheMessageWindow->shown && TheMessageWindow->missionComplete;
     }
-    // What the briefings tell the player the three relics and the two repairs cost.
+    // The sixth story mission as its briefing asks it: a scan where the rig lands, a factory and
+    // two fighting bots from it, ore cut for them and for the tablet and the relic; the tablet
+    // scanned and the buried relic dug up with right clicks; then the creature nests the mission
+    // marks, nearest first, each razed by the rig and the bots, a bot that fell replaced at the
+    // factory before the next. True once the academy calls the mission won.
+    bool WinTheSixthMission(const char* bot = "gunner_bot")
+    {
+        Agent* rig = GetPlayerRig();
+        if (!rig) return false;
+        ScanHere(rig);
+        Building* factory = FactoryAndFighters(bot);
+        if (!factory) return false;
+        for (int round = 0; round < 30 && GetPlayerProfile()->ore < TABLET_AND_RELIC_ORE && rig->IsAlive(); ++round)
+            CutOre(rig, factory->GetPosition(), 30.0f);
+        for (Entity* tablet : AllNamed("alien_tablet", rig->GetPosition())) {
+            EXPECT_TRUE(WorkOn(rig, tablet)) << "the rig scanned the tablet";
+        }
+        for (Entity* relic : AllNamed("buried_relic", rig->GetPosition())) {
+            EXPECT_TRUE(WorkOn(rig, relic)) << "the rig dug up the relic";
+        }
+        for (int round = 0; round < 6 && rig->IsAlive() && !TheObjectives->AllComplete(); ++round) {
+            Entity* nest = nullptr;
+            for (Entity* e : AllNamed("creature_nest", rig->GetPosition()))
+                if (!nest && (e->flags & ENTITY_OBJECT_OF_INTEREST)) nest = e;
+            if (!nest) break;
+            if (Fighters().size() < 2) Reinforce(factory, bot);
+            StopShortOf(rig, nest);
+            EXPECT_TRUE(RazeWithTheBots(nest)) << "the rig and its bots razed the nest";
+        }
+        EXPECT_TRUE(rig->IsAlive());
+        Play(2.0f, 0.1f, [] { return true; });
+        EXPECT_TRUE(TheObjectives->AllComplete());
+        return TheMessageWindow && TheMessageWindow->shown && TheMessageWindow->missionComplete;
+    }
+
+    // What the briefings tell the player the relics, the tablet and the repairs cost.
     static constexpr float RELICS_ORE = 45.0f;
+    static constexpr float TABLET_AND_RELIC_ORE = 30.0f;
     static constexpr float REPAIRS_ORE = 170.0f;
 
     // The rig and its fighting bots to the second mission's beacon, then the camp's guards and the

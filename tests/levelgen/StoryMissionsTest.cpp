@@ -66,7 +66,7 @@ const struct {
     const char* target;
     const char* word;
 } WORDS[] = {{"refinery", "refinery"}, {"ore", "ore"}, {"fuel", "fuel"}, {"survey_beacon", "beacon"},
-             {"Scavenger_camp", "camp"}, {"relic", "relic"}, {"planetary_defense_cannon", "cannon"},
+             {"Scavenger_camp", "camp"}, {"relic", "relic"}, {"buried_relic", "relic"}, {"planetary_defense_cannon", "cannon"},
              {"Scavenger_AA_Gun", "anti-air gun"}, {"computer_console", "computer"}, {"hallstrade", "trading post"},
              {"alien_tablet", "tablet"}, {"creature_nest", "nest"}, {"Scavenger_stronghold", "stronghold"},
              {"weapons_cache", "cache"}, {"scavengers", "scavenger"}, {"Elite_Scavenger", "leader"}};
