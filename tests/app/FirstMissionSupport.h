@@ -606,6 +606,29 @@ protected:
         return rig->IsAlive() && !(object->flags & ENTITY_OBJECT_OF_INTEREST);
     }
 
+    // A factory and two fighting bots of that kind from it, as FactoryAndFighters makes them, and
+    // then the rig cutting ore near it until the player has as much as told. The factory.
+    Building* FactoryAndOre(const char* bot, float ore)
+    {
+        Agent* rig = GetPlayerRig();
+        Building* factory = FactoryAndFighters(bot);
+        if (!factory) return nullptr;
+        for (int round = 0; round < 30 && GetPlayerProfile()->ore < ore && rig->IsAlive(); ++round)
+            CutOre(rig, factory->GetPosition(), 30.0f);
+        EXPECT_GE(GetPlayerProfile()->ore, ore) << "ore cut for what the briefing asks";
+        return factory;
+    }
+
+    // The end of a scripted mission: the rig alive and every objective done; true once, a moment
+    // later, the mission's giver calls the mission won.
+    bool CalledWon(Agent* rig)
+    {
+        EXPECT_TRUE(rig->IsAlive());
+        Play(2.0f, 0.1f, [] { return true; });
+        EXPECT_TRUE(TheObjectives->AllComplete());
+        return TheMessageWindow && TheMessageWindow->shown && TheMessageWindow->missionComplete;
+    }
+
     // The rig walks toward a guarded target until it is in sight, and there stops: the bots go
     // first.
     static void StopShortOf(Agent* rig, Entity* target)
@@ -624,11 +647,7 @@ protected:
         Agent* rig = GetPlayerRig();
         if (!rig) return false;
         ScanHere(rig);
-        Building* factory = FactoryAndFighters(bot);
-        if (!factory) return false;
-        for (int round = 0; round < 30 && GetPlayerProfile()->ore < RELICS_ORE && rig->IsAlive(); ++round)
-            CutOre(rig, factory->GetPosition(), 30.0f);
-        EXPECT_GE(GetPlayerProfile()->ore, RELICS_ORE) << "ore cut for the relics";
+        if (!FactoryAndOre(bot, RELICS_ORE)) return false;
         for (Entity* relic : AllNamed("relic", rig->GetPosition())) {
             StopShortOf(rig, relic);
             EXPECT_TRUE(RazeWithTheBots(relic, true)) << "the rig and its bots shot down the relic's guards";
@@ -640,10 +659,7 @@ protected:
             FightYourWayTo(rig, hidden->GetPosition(), 8.0f, 0.0f, 120.0f);
             ScanHere(rig);
         }
-        EXPECT_TRUE(rig->IsAlive());
-        Play(2.0f, 0.1f, [] { return true; });
-        EXPECT_TRUE(TheObjectives->AllComplete());
-        return TheMessageWindow && TheMessageWindow->shown && TheMessageWindow->missionComplete;
+        return CalledWon(rig);
     }
 
     // The fourth story mission as its briefing asks it: a factory where the rig lands and two
@@ -654,21 +670,14 @@ protected:
     {
         Agent* rig = GetPlayerRig();
         if (!rig) return false;
-        Building* factory = FactoryAndFighters(bot);
-        if (!factory) return false;
-        for (int round = 0; round < 30 && GetPlayerProfile()->ore < REPAIRS_ORE && rig->IsAlive(); ++round)
-            CutOre(rig, factory->GetPosition(), 30.0f);
-        EXPECT_GE(GetPlayerProfile()->ore, REPAIRS_ORE) << "ore cut for the repairs";
+        if (!FactoryAndOre(bot, REPAIRS_ORE)) return false;
         for (Entity* gun : AllNamed("Scavenger_AA_Gun", rig->GetPosition())) {
             StopShortOf(rig, gun);
             EXPECT_TRUE(RazeWithTheBots(gun)) << "the rig and its bots destroyed the gun";
         }
         for (Entity* cannon : AllNamed("planetary_defense_cannon", rig->GetPosition()))
             EXPECT_TRUE(WorkOn(rig, cannon)) << "the rig repaired the cannon";
-        EXPECT_TRUE(rig->IsAlive());
-        Play(2.0f, 0.1f, [] { return true; });
-        EXPECT_TRUE(TheObjectives->AllComplete());
-        return TheMessageWindow && TheMessageWindow->shown && TheMessageWindow->missionComplete;
+        return CalledWon(rig);
     }
     // The sixth story mission as its briefing asks it: a scan where the rig lands, a factory and
     // two fighting bots from it, ore cut for them and for the tablet and the relic; the tablet
@@ -680,10 +689,8 @@ protected:
         Agent* rig = GetPlayerRig();
         if (!rig) return false;
         ScanHere(rig);
-        Building* factory = FactoryAndFighters(bot);
+        Building* factory = FactoryAndOre(bot, TABLET_AND_RELIC_ORE);
         if (!factory) return false;
-        for (int round = 0; round < 30 && GetPlayerProfile()->ore < TABLET_AND_RELIC_ORE && rig->IsAlive(); ++round)
-            CutOre(rig, factory->GetPosition(), 30.0f);
         for (Entity* tablet : AllNamed("alien_tablet", rig->GetPosition())) {
             EXPECT_TRUE(WorkOn(rig, tablet)) << "the rig scanned the tablet";
         }
@@ -699,10 +706,7 @@ protected:
             StopShortOf(rig, nest);
             EXPECT_TRUE(RazeWithTheBots(nest)) << "the rig and its bots razed the nest";
         }
-        EXPECT_TRUE(rig->IsAlive());
-        Play(2.0f, 0.1f, [] { return true; });
-        EXPECT_TRUE(TheObjectives->AllComplete());
-        return TheMessageWindow && TheMessageWindow->shown && TheMessageWindow->missionComplete;
+        return CalledWon(rig);
     }
 
     // What the briefings tell the player the relics, the tablet and the repairs cost.
@@ -726,10 +730,7 @@ protected:
         EXPECT_TRUE(found && (found->flags & OBJECTIVE_DONE)) << "the beacon was found";
         if (TheMessageWindow && TheMessageWindow->shown) ClickOn(TheMessageWindow->closeTextButton);
         RazeWithTheBots(camp);
-        EXPECT_TRUE(rig->IsAlive());
-        Play(2.0f, 0.1f, [] { return true; });
-        EXPECT_TRUE(TheObjectives->AllComplete());
-        return TheMessageWindow && TheMessageWindow->shown && TheMessageWindow->missionComplete;
+        return CalledWon(rig);
     }
 
     // A guarded target's guards fall first, then the target: the bots gather short of it and go
