@@ -514,30 +514,29 @@ protected:
         return rig->IsAlive() && TheMessageWindow && TheMessageWindow->shown && TheMessageWindow->missionComplete;
     }
 
-    // The second story mission as its briefing asks it: a factory at the start and two fighting
-    // bots of the pilot's starting kind from it, paid for with ore the rig cuts; all of them to
-    // the beacon, then the camp's guards and the camp. True once the guild calls the mission won.
-    bool WinTheSecondMission(const char* bot = "gunner_bot")
+    // A factory where the rig stands and fighting bots of that kind from it, two unless told,
+    // paid for with the ore the rig cuts nearby. The factory, or null when it was not built.
+    Building* FactoryAndFighters(const char* bot, size_t count = 2)
     {
         Agent* rig = GetPlayerRig();
-        if (!rig) return false;
-        Entity* beacon = Named("survey_beacon");
-        Entity* camp = Named("Scavenger_camp");
-        EXPECT_NE(beacon, nullptr);
-        EXPECT_NE(camp, nullptr);
-        if (!beacon || !camp) return false;
-
-        // A factory at the start, and two fighters from it, paid for with the ore the rig cuts.
-        Building* factory = PutDown(rig, "bot_factory", rig->GetPosition());
+        Building* factory = rig ? PutDown(rig, "bot_factory", rig->GetPosition()) : nullptr;
         EXPECT_NE(factory, nullptr);
-        if (!factory) return false;
+        if (!factory) return nullptr;
         Play(120.0f, 0.1f, [&] {
             Defend(rig);
             return factory->buildState != BUILD_STATE_READY;
         });
         EXPECT_EQ(factory->buildState, BUILD_STATE_READY) << "the rig built the factory";
-        std::vector<Agent*> fighters;
-        for (int round = 0; round < 30 && fighters.size() < 2 && rig->IsAlive(); ++round) {
+        return Reinforce(factory, bot, count) ? factory : nullptr;
+    }
+
+    // Fighting bots of that kind ordered at the factory until there are as many as told, paid
+    // for with the ore the rig cuts near it. False when the factory's panel is not there.
+    bool Reinforce(Building* factory, const char* bot, size_t count = 2)
+    {
+        Agent* rig = GetPlayerRig();
+        std::vector<Agent*> fighters = Fighters();
+        for (int round = 0; round < 60 && fighters.size() < count && rig->IsAlive(); ++round) {
             TheGame->ClearSelection();
             TheGame->SelectEntity(factory);
             Passes(1, 0.05f);
@@ -551,9 +550,169 @@ protected:
             CutOre(rig, factory->GetPosition(), 20.0f);
             fighters = Fighters();
         }
-        EXPECT_EQ(fighters.size(), 2u) << "the factory built two of " << bot;
+        EXPECT_GE(fighters.size(), count) << "the factory built them, of " << bot;
+        return true;
+    }
+
+    // The second story mission as its briefing asks it: a factory at the start and two fighting
+    // bots of the pilot's starting kind from it, paid for with ore the rig cuts; all of them to
+    // the beacon, then the camp's guards and the camp. True once the guild calls the mission won.
+    bool WinTheSecondMission(const char* bot = "gunner_bot")
+    {
+        Agent* rig = GetPlayerRig();
+        if (!rig) return false;
+        Entity* beacon = Named("survey_beacon");
+        Entity* camp = Named("Scavenger_camp");
+        EXPECT_NE(beacon, nullptr);
+        EXPECT_NE(camp, nullptr);
+        if (!beacon || !camp) return false;
+        if (!FactoryAndFighters(bot)) return false;
         return FindTheBeaconAndRazeTheCamp();
     }
+
+    // The living entities of the level by that name, nearest to a point first.
+    static std::vector<Entity*> AllNamed(const char* name, const Vec3& from)
+    {
+        std::vector<Entity*> found;
+        for (Entity* e = TheScene.FirstEntity(SEGMENTS_ALL); e; e = TheScene.NextEntity())
+            if (e->IsAlive() && StrICmp(e->name, name) == 0) found.push_back(e);
+        TheScene.EndIteration();
+        std::sort(found.begin(), found.end(), [&](Entity* a, Entity* b) {
+            return GroundDistance(a->GetPosition(), from) < GroundDistance(b->GetPosition(), from);
+        });
+        return found;
+    }
+
+    // The rig walks to a mission object, fighting what stands within reach of it, and is set to
+    // work on it with a right click, again once whatever came at it is shot down; until the
+    // object is done with (no longer one the mission asks for). True once it is.
+    static bool WorkOn(Agent* rig, Entity* object)
+    {
+        if (!rig->IsAlive()) return false;
+        EXPECT_TRUE(FightYourWayTo(rig, object->GetPosition(), 8.0f, 20.0f, 300.0f)) << "the rig reached " << object->name;
+        Play(120.0f, 0.1f, [&] {
+            if (Defend(rig)) return rig->IsAlive();
+            if (!rig->brain || rig->brain->mode != AI_MODE_REPAIR) {
+                TheGame->ClearSelection();
+                TheGame->SelectEntity(rig);
+                TheGame->hoveredEntity = object;
+                TheGame->pickedPoint = object->GetPosition();
+                TheGame->pressTimer = 1.0f;
+                TheGame->OrderSelected();
+                TheGame->hoveredEntity = nullptr;
+            }
+            return rig->IsAlive() && (object->flags & ENTITY_OBJECT_OF_INTEREST);
+        });
+        return rig->IsAlive() && !(object->flags & ENTITY_OBJECT_OF_INTEREST);
+    }
+
+    // A factory and two fighting bots of that kind from it, as FactoryAndFighters makes them, and
+    // then the rig cutting ore near it until the player has as much as told. The factory.
+    Building* FactoryAndOre(const char* bot, float ore)
+    {
+        Agent* rig = GetPlayerRig();
+        Building* factory = FactoryAndFighters(bot);
+        if (!factory) return nullptr;
+        for (int round = 0; round < 30 && GetPlayerProfile()->ore < ore && rig->IsAlive(); ++round)
+            CutOre(rig, factory->GetPosition(), 30.0f);
+        EXPECT_GE(GetPlayerProfile()->ore, ore) << "ore cut for what the briefing asks";
+        return factory;
+    }
+
+    // The end of a scripted mission: the rig alive and every objective done; true once, a moment
+    // later, the mission's giver calls the mission won.
+    bool CalledWon(Agent* rig)
+    {
+        EXPECT_TRUE(rig->IsAlive());
+        Play(2.0f, 0.1f, [] { return true; });
+        EXPECT_TRUE(TheObjectives->AllComplete());
+        return TheMessageWindow && TheMessageWindow->shown && TheMessageWindow->missionComplete;
+    }
+
+    // The rig walks toward a guarded target until it is in sight, and there stops: the bots go
+    // first.
+    static void StopShortOf(Agent* rig, Entity* target)
+    {
+        FightYourWayTo(rig, target->GetPosition(), 40.0f, 0.0f, 300.0f);
+        if (rig->IsAlive() && !(rig->brain && rig->brain->mode == AI_MODE_ATTACK)) SendRig(rig, rig->GetPosition());
+    }
+
+    // The third story mission as its briefing asks it: a scan where the rig lands, a factory and
+    // two fighting bots from it, ore cut for them and for the relics; then each relic, nearest
+    // first, its guards fought by the rig and the bots and the relic worked free with a right
+    // click; then, while no ore deposit has been found, a scan beside the nearest hidden ore.
+    // True once the academy calls the mission won.
+    bool WinTheThirdMission(const char* bot = "gunner_bot")
+    {
+        Agent* rig = GetPlayerRig();
+        if (!rig) return false;
+        ScanHere(rig);
+        if (!FactoryAndOre(bot, RELICS_ORE)) return false;
+        for (Entity* relic : AllNamed("relic", rig->GetPosition())) {
+            StopShortOf(rig, relic);
+            EXPECT_TRUE(RazeWithTheBots(relic, true)) << "the rig and its bots shot down the relic's guards";
+            EXPECT_TRUE(WorkOn(rig, relic)) << "the rig recovered the relic";
+        }
+        for (int round = 0; round < 5 && rig->IsAlive() && !TheObjectives->AllComplete(); ++round) {
+            Entity* hidden = NearestOre(rig->GetPosition(), false);
+            if (!hidden) break;
+            FightYourWayTo(rig, hidden->GetPosition(), 8.0f, 0.0f, 120.0f);
+            ScanHere(rig);
+        }
+        return CalledWon(rig);
+    }
+
+    // The fourth story mission as its briefing asks it: a factory where the rig lands and two
+    // fighting bots from it, ore cut for them and for the repairs; the rig and the bots against
+    // each anti-air gun, nearest first; then the rig right-clicks each cannon to repair it. True
+    // once the military calls the mission won.
+    bool WinTheFourthMission(const char* bot = "gunner_bot")
+    {
+        Agent* rig = GetPlayerRig();
+        if (!rig) return false;
+        if (!FactoryAndOre(bot, REPAIRS_ORE)) return false;
+        for (Entity* gun : AllNamed("Scavenger_AA_Gun", rig->GetPosition())) {
+            StopShortOf(rig, gun);
+            EXPECT_TRUE(RazeWithTheBots(gun)) << "the rig and its bots destroyed the gun";
+        }
+        for (Entity* cannon : AllNamed("planetary_defense_cannon", rig->GetPosition()))
+            EXPECT_TRUE(WorkOn(rig, cannon)) << "the rig repaired the cannon";
+        return CalledWon(rig);
+    }
+    // The sixth story mission as its briefing asks it: a scan where the rig lands, a factory and
+    // two fighting bots from it, ore cut for them and for the tablet and the relic; the tablet
+    // scanned and the buried relic dug up with right clicks; then the creature nests the mission
+    // marks, nearest first, each razed by the rig and the bots, a bot that fell replaced at the
+    // factory before the next. True once the academy calls the mission won.
+    bool WinTheSixthMission(const char* bot = "gunner_bot")
+    {
+        Agent* rig = GetPlayerRig();
+        if (!rig) return false;
+        ScanHere(rig);
+        Building* factory = FactoryAndOre(bot, TABLET_AND_RELIC_ORE);
+        if (!factory) return false;
+        for (Entity* tablet : AllNamed("alien_tablet", rig->GetPosition())) {
+            EXPECT_TRUE(WorkOn(rig, tablet)) << "the rig scanned the tablet";
+        }
+        for (Entity* relic : AllNamed("buried_relic", rig->GetPosition())) {
+            EXPECT_TRUE(WorkOn(rig, relic)) << "the rig dug up the relic";
+        }
+        for (int round = 0; round < 6 && rig->IsAlive() && !TheObjectives->AllComplete(); ++round) {
+            Entity* nest = nullptr;
+            for (Entity* e : AllNamed("creature_nest", rig->GetPosition()))
+                if (!nest && (e->flags & ENTITY_OBJECT_OF_INTEREST)) nest = e;
+            if (!nest) break;
+            if (Fighters().size() < 2) Reinforce(factory, bot);
+            StopShortOf(rig, nest);
+            EXPECT_TRUE(RazeWithTheBots(nest)) << "the rig and its bots razed the nest";
+        }
+        return CalledWon(rig);
+    }
+
+    // What the briefings tell the player the relics, the tablet and the repairs cost.
+    static constexpr float RELICS_ORE = 45.0f;
+    static constexpr float TABLET_AND_RELIC_ORE = 30.0f;
+    static constexpr float REPAIRS_ORE = 170.0f;
 
     // The rig and its fighting bots to the second mission's beacon, then the camp's guards and the
     // camp. True once the guild calls the mission won.
@@ -570,14 +729,23 @@ protected:
         const Objective* found = TheObjectives->FindByName(0, "survey_beacon");
         EXPECT_TRUE(found && (found->flags & OBJECTIVE_DONE)) << "the beacon was found";
         if (TheMessageWindow && TheMessageWindow->shown) ClickOn(TheMessageWindow->closeTextButton);
+        RazeWithTheBots(camp);
+        return CalledWon(rig);
+    }
 
-        // The camp's guards fall first, then the camp: the bots gather short of it and go in, the
-        // rig behind them; the rig mends itself from its cannisters, and with those spent steps back out
-        // of the fight until the guards are down.
-        const auto campId = camp->id;
-        const Vec3 campAt = camp->GetPosition(), fromCamp = rig->GetPosition() - campAt;
-        const Vec3 staging = campAt + fromCamp * (36.0f / std::max(GroundDistance(rig->GetPosition(), campAt), 36.0f));
-        EXPECT_TRUE(FightYourWayTo(rig, staging, 6.0f, 0.0f, 300.0f)) << "the rig came within sight of the camp";
+    // A guarded target's guards fall first, then the target: the bots gather short of it and go
+    // in, the rig behind them; the rig mends itself from its cannisters, and with those spent
+    // steps back out of the fight until the guards are down. True once the target has fallen
+    // with the rig alive; with `guardsOnly`, once no guard stands by the target, which is spared.
+    bool RazeWithTheBots(Entity* target, bool guardsOnly = false)
+    {
+        Agent* rig = GetPlayerRig();
+        if (!rig || !target) return false;
+        const auto targetId = target->id;
+        const Vec3 targetAt = target->GetPosition(), fromTarget = rig->GetPosition() - targetAt;
+        const Vec3 staging =
+            targetAt + fromTarget * (36.0f / std::max(GroundDistance(rig->GetPosition(), targetAt), 36.0f));
+        EXPECT_TRUE(FightYourWayTo(rig, staging, 6.0f, 0.0f, 300.0f)) << "the rig came within sight of " << target->name;
         Play(30.0f, 0.1f, [&] {
             for (Agent* unit : Fighters())
                 if (GroundDistance(unit->GetPosition(), rig->GetPosition()) > 10.0f) return true;
@@ -585,7 +753,7 @@ protected:
         });
         // The gunners go first, so that the guards turn on them.
         Play(8.0f, 0.1f, [&] {
-            Agent* foe = NearestFoe(campAt, 24.0f);
+            Agent* foe = NearestFoe(targetAt, 24.0f);
             for (Agent* unit : Fighters()) {
                 if (!foe || (unit->brain && unit->brain->mode == AI_MODE_ATTACK)) continue;
                 TheGame->hoveredEntity = foe;
@@ -595,13 +763,14 @@ protected:
             return foe && (!foe->target.Get() || foe->target.Get() == rig);
         });
         // A cannister takes a moment to mend: the next is used only once the last has worked.
-        // Out of the fight, the rig stays out while the camp still has guards and the bots still
-        // fight them; whatever comes after it is the bots' first target.
+        // Out of the fight, the rig stays out while the target still has guards and the bots
+        // still fight them; whatever comes after it is the bots' first target.
         int heals = 0;
         float sinceHeal = 99.0f;
         bool back = false;
         Play(400.0f, 0.1f, [&] {
-            if (!rig->IsAlive() || camp->id != campId || !camp->IsAlive()) return false;
+            if (!rig->IsAlive() || target->id != targetId || !target->IsAlive()) return false;
+            if (guardsOnly && !NearestFoe(targetAt, 24.0f) && BeastsOn(rig).empty()) return false;
             sinceHeal += 0.1f;
             if (rig->health < rig->GetMaxHealth() * 0.5f && heals < 2 && sinceHeal > 8.0f) {
                 TheGame->ClearSelection();
@@ -610,7 +779,7 @@ protected:
                 ++heals;
                 sinceHeal = 0.0f;
             }
-            Agent* foe = NearestFoe(campAt, 24.0f);
+            Agent* foe = NearestFoe(targetAt, 24.0f);
             if (!back && foe && heals == 2 && sinceHeal > 8.0f && rig->health < rig->GetMaxHealth() * 0.3f &&
                 !Fighters().empty()) {
                 SendRig(rig, staging);
@@ -618,7 +787,8 @@ protected:
             }
             if (back && (!foe || Fighters().empty())) back = false;
             const std::vector<Agent*> onRig = BeastsOn(rig);
-            Entity* aim = !onRig.empty() ? onRig.front() : foe ? static_cast<Entity*>(foe) : camp;
+            Entity* aim = !onRig.empty() ? onRig.front() : foe ? static_cast<Entity*>(foe) : target;
+            if (guardsOnly && aim == target) return true;
             for (Agent* unit : Fighters(back ? nullptr : rig)) {
                 const bool fighting = unit->brain && unit->brain->mode == AI_MODE_ATTACK;
                 if (fighting && (onRig.empty() || unit->target.Get() == aim)) continue;
@@ -628,10 +798,8 @@ protected:
             TheGame->hoveredEntity = nullptr;
             return true;
         });
-        EXPECT_TRUE(rig->IsAlive());
-        Play(2.0f, 0.1f, [] { return true; });
-        EXPECT_TRUE(TheObjectives->AllComplete());
-        return TheMessageWindow && TheMessageWindow->shown && TheMessageWindow->missionComplete;
+        if (guardsOnly) return rig->IsAlive() && !NearestFoe(targetAt, 24.0f);
+        return rig->IsAlive() && !(target->id == targetId && target->IsAlive());
     }
 };
 

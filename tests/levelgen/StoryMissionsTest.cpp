@@ -66,7 +66,7 @@ const struct {
     const char* target;
     const char* word;
 } WORDS[] = {{"refinery", "refinery"}, {"ore", "ore"}, {"fuel", "fuel"}, {"survey_beacon", "beacon"},
-             {"Scavenger_camp", "camp"}, {"relic", "relic"}, {"planetary_defense_cannon", "cannon"},
+             {"Scavenger_camp", "camp"}, {"relic", "relic"}, {"buried_relic", "relic"}, {"planetary_defense_cannon", "cannon"},
              {"Scavenger_AA_Gun", "anti-air gun"}, {"computer_console", "computer"}, {"hallstrade", "trading post"},
              {"alien_tablet", "tablet"}, {"creature_nest", "nest"}, {"Scavenger_stronghold", "stronghold"},
              {"weapons_cache", "cache"}, {"scavengers", "scavenger"}, {"Elite_Scavenger", "leader"}};
@@ -79,6 +79,19 @@ bool Names(const std::string& text, const char* word)
     for (size_t at = lower.find(word); at != std::string::npos; at = lower.find(word, at + 1))
         if (at == 0 || !std::isalpha((unsigned char)lower[at - 1])) return true;
     return false;
+}
+
+// A line's words in lower case, one blank between them, without its count in brackets.
+std::string Words(const char* line)
+{
+    std::string words;
+    for (const char* c = line; *c && *c != '['; ++c)
+        if (!std::isspace((unsigned char)*c))
+            words += (char)std::tolower((unsigned char)*c);
+        else if (!words.empty() && words.back() != ' ')
+            words += ' ';
+    while (!words.empty() && words.back() == ' ') words.pop_back();
+    return words;
 }
 
 class StoryMissions : public ShippedPopulationTest {
@@ -364,6 +377,16 @@ TEST_F(StoryMissions, EveryObjectiveIsOpenAtTheStartThereReachableAffordableAndB
                 }
             }
             EXPECT_EQ(listed, mission.objectiveCount) << "every objective of the mission is on the HUD";
+            // The briefing calls each objective by the words of its HUD line, its count aside.
+            Objectives::Line lines[Objectives::MAX_OBJECTIVES];
+            const int shown = objectives.BuildLines(lines, Objectives::MAX_OBJECTIVES);
+            for (int i = 0; i < mission.objectiveCount; ++i) {
+                const std::string briefed = Words(DescriptionText(mission.objectives[i]->text));
+                std::string hud;
+                for (int k = 0; k < shown; ++k) hud += "\n" + Words(lines[k].text);
+                EXPECT_NE((hud + "\n").find("\n" + briefed + "\n"), std::string::npos)
+                    << "the briefing's \"" << briefed << "\" is none of the HUD's lines:" << hud;
+            }
             EXPECT_LE(oreBill, LANDING_ORE) << "what the objectives cost in ore";
             EXPECT_LE(fuelBill, 0.0f) << "what they cost in fuel";
             EXPECT_TRUE(named == 0 || named == listed) << "the panel's line names some objectives, not all: " << line;
