@@ -256,9 +256,11 @@ void Agent::TakeDamage(float amount, Entity* attacker, const WeaponDef* weapon_,
 
 void Agent::AddKill(Entity* victim)
 {
-    Entity::AddKill(victim);
+    const bool enemyAgent = victim && victim->alignment == ALIGN_ENEMY && (victim->flags & ENTITY_AGENT);
+    // The rig's tally on its panel is the one the results call its kills: the enemies it brought
+    // down. A tent or a barrel it razes counts there no more than it does in the results.
+    if (!(flags & ENTITY_PLAYER) || enemyAgent) Entity::AddKill(victim);
     if (!victim) return;
-    const bool enemyAgent = victim->alignment == ALIGN_ENEMY && (victim->flags & ENTITY_AGENT);
     if (enemyAgent) {
         if (flags & ENTITY_PLAYER) {
             CountStatistic(STAT_RIG_KILLS);
