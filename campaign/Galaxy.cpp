@@ -230,7 +230,6 @@ void CelestialBody::UpdateTransform(float dt)
 CelestialBody* CelestialBody::HitTest(float mouseX, float mouseY)
 {
     if (WindowMgr && WindowMgr->modal) return nullptr;
-    const bool systemView = TheGalaxy && TheGalaxy->galaxyView == 0;
     Vec3 nearPoint, farPoint;
     // The pick goes through the galaxy's own camera, whatever the world's is.
     const Matrix savedView = ViewMatrix, savedProjection = ProjectionMatrix;
@@ -241,22 +240,33 @@ CelestialBody* CelestialBody::HitTest(float mouseX, float mouseY)
     ProjectionMatrix = savedProjection;
     Vec3 direction = farPoint - nearPoint;
     Vec3Normalize(&direction, &direction);
-    float radius = systemView ? std::max(scale, 0.15f) : std::max(scale * 0.15f, 0.25f);
-    Vec3 centre(world._41, world._42, world._43);
-    if (IntersectRaySphere(nearPoint, direction, centre, radius)) return this;
-    // A small world is drawn with its mission marker floating over it, often the larger of the
-    // two: a click on the marker is a click on its world.
-    if (systemView && TheGalaxy && TheGalaxy->SystemMarker(this) != MARKER_NONE &&
-        IntersectRaySphere(nearPoint, direction, centre + Vec3(0, scale + SYSTEM_MARKER_LIFT, 0), SYSTEM_MARKER_SIZE / 2))
-        return this;
-    // On the galaxy map a system's marker floats over its star, and a click on it is a click on
-    // the system.
-    if (!systemView && !parent && TheGalaxy && TheGalaxy->GalaxyMarker(this) != MARKER_NONE &&
-        IntersectRaySphere(nearPoint, direction, centre + Vec3(0, GALAXY_MARKER_LIFT, 0), GALAXY_MARKER_SIZE / 2))
-        return this;
+    if (CelestialBody* marked = HitAlong(nearPoint, direction, true)) return marked;
+    return HitAlong(nearPoint, direction, false);
+}
+
+CelestialBody* CelestialBody::HitAlong(const Vec3& nearPoint, const Vec3& direction, bool markers)
+{
+    const bool systemView = TheGalaxy && TheGalaxy->galaxyView == 0;
+    const Vec3 centre(world._41, world._42, world._43);
+    if (markers) {
+        // A small world is drawn with its mission marker floating over it, often the larger of
+        // the two: a click on the marker is a click on its world.
+        if (systemView && TheGalaxy && TheGalaxy->SystemMarker(this) != MARKER_NONE &&
+            IntersectRaySphere(nearPoint, direction, centre + Vec3(0, scale + SYSTEM_MARKER_LIFT, 0),
+                               SYSTEM_MARKER_SIZE / 2))
+            return this;
+        // On the galaxy map a system's marker floats over its star, and a click on it is a click
+        // on the system.
+        if (!systemView && !parent && TheGalaxy && TheGalaxy->GalaxyMarker(this) != MARKER_NONE &&
+            IntersectRaySphere(nearPoint, direction, centre + Vec3(0, GALAXY_MARKER_LIFT, 0), GALAXY_MARKER_SIZE / 2))
+            return this;
+    } else {
+        const float radius = systemView ? std::max(scale, 0.15f) : std::max(scale * 0.15f, 0.25f);
+        if (IntersectRaySphere(nearPoint, direction, centre, radius)) return this;
+    }
     if (!systemView) return nullptr;
     for (CelestialBody* child = firstChild; child; child = child->nextSibling)
-        if (CelestialBody* hit = child->HitTest(mouseX, mouseY)) return hit;
+        if (CelestialBody* hit = child->HitAlong(nearPoint, direction, markers)) return hit;
     return nullptr;
 }
 

@@ -406,8 +406,11 @@ void MissionScreen::FrameHook()
 {
     if (FrontEndScreenState >= 15) FrontEndScreenState = 0;
     if (FrontEndScreenState != 2 || !TheGalaxy) return;
-    TheGalaxy->Update();
+    // The mouse is read against the worlds where they were last drawn, before they move on: at
+    // a few frames a second a world travels far between two pictures, and the player clicks the
+    // one he sees.
     UpdateGalaxyCamera(IsGuiPaused() ? 0.0f : FrameTimer.delta);
+    TheGalaxy->Update();
 }
 
 namespace {
