@@ -12,6 +12,7 @@
 #include "gui/Button.h"
 #include "mechanics/Scene.h"
 #include "render/Camera.h"
+#include "render/Draw2D.h"
 #include "render/ParticleManager.h"
 #include "render/ParticleSystem.h"
 
@@ -40,6 +41,8 @@ const char* const SystemSuffixes[5] = {"", "II", "III", "IV", "V"};
 const char* const PlanetNames[4] = {"Alpha", "Beta", "Gamma", "Delta"};
 
 constexpr float DEGREES = 0.01745329f;
+// The least a world measures across for a click, in pixels from its middle.
+constexpr float SMALLEST_PICK_PIXELS = 8.0f;
 
 // A float in [0, 1): one draw.
 double Unit()
@@ -261,7 +264,12 @@ CelestialBody* CelestialBody::HitAlong(const Vec3& nearPoint, const Vec3& direct
             IntersectRaySphere(nearPoint, direction, centre + Vec3(0, GALAXY_MARKER_LIFT, 0), GALAXY_MARKER_SIZE / 2))
             return this;
     } else {
-        const float radius = systemView ? std::max(scale, 0.15f) : std::max(scale * 0.15f, 0.25f);
+        float radius = systemView ? std::max(scale, 0.15f) : std::max(scale * 0.15f, 0.25f);
+        // However far the map is zoomed out, a world is as wide as a fingertip's aim: a moon a
+        // few pixels across is picked a few pixels beside it too.
+        const Vec3 toCentre = centre - nearPoint;
+        const float pixel = 2.0f * Tan(0.3926991f) * Vec3Length(&toCentre) / (float)std::max(1, ScreenHeight());
+        radius = std::max(radius, SMALLEST_PICK_PIXELS * pixel);
         if (IntersectRaySphere(nearPoint, direction, centre, radius)) return this;
     }
     if (!systemView) return nullptr;

@@ -409,8 +409,11 @@ void MissionScreen::FrameHook()
     // The mouse is read against the worlds where they were last drawn, before they move on: at
     // a few frames a second a world travels far between two pictures, and the player clicks the
     // one he sees.
+    const int view = TheGalaxy->galaxyView;
     UpdateGalaxyCamera(IsGuiPaused() ? 0.0f : FrameTimer.delta);
-    TheGalaxy->Update();
+    // A click that opened a system or went back to the galaxy has laid the new view out and
+    // stepped it already.
+    if (TheGalaxy->galaxyView == view) TheGalaxy->Update();
 }
 
 namespace {

@@ -265,6 +265,15 @@ TEST_F(GalaxyRules, AClickOnAMoonsDiamondOverItsPlanetPicksTheMoon)
         const Vec3 screen = ProjectToScreen(click.point);
         EXPECT_EQ(galaxy->systems[0].HitTest(screen.x, screen.y), click.picked) << click.point.y;
     }
+
+    // Zoomed far out the moon is a few pixels wide: a click a few pixels beside it is still its.
+    camera.eye = Vec3(0.0f, 0.0f, 80.0f);
+    camera.BuildMatrices(false);
+    galaxy->viewMatrix = ViewMatrix;
+    galaxy->projectionMatrix = ProjectionMatrix;
+    const Vec3 moonMiddle = ProjectToScreen(Vec3(0.0f, -1.2f, 0.0f));
+    EXPECT_EQ(galaxy->systems[0].HitTest(moonMiddle.x + 5.0f, moonMiddle.y), s.moon);
+    EXPECT_EQ(galaxy->systems[0].HitTest(moonMiddle.x + 30.0f, moonMiddle.y), nullptr) << "open space";
 }
 
 TEST_F(GalaxyRules, TooltipsNameTheBodyItsMissionAndWhetherItIsOpen)
