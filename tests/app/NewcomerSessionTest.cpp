@@ -1,11 +1,19 @@
 // A newcomer's first minutes in the real game: the repair cannisters the rig starts with are the
-// ones the heal key uses, and a mission started without any profile is played with the rig,
-// pilot and weapons a new profile gets.
+// ones the heal key uses, their rings ride with the rig and end, and their slot names them as the
+// player reads them; a mission started without any profile is played with the rig, pilot and
+// weapons a new profile gets.
 #include "tests/app/PlayerSessionSupport.h"
 
 #include "campaign/RigCatalog.h"
+#include "gui/Button.h"
+#include "interface/MissionHud.h"
+#include "render/HintBox.h"
+#include "render/ParticleManager.h"
+#include "render/ParticleSystem.h"
 #include "interface/Inventory.h"
 #include "world/Item.h"
+
+#include <cstring>
 
 using namespace playersession;
 
@@ -36,6 +44,27 @@ TEST_F(PlayerSession, TheHealKeyUsesTheHealthCannistersTheRigStartsWith)
     EXPECT_GT(rig->health, damaged) << "the heal key repaired the rig with what the hotbar holds";
     ASSERT_NE(hotbar.item, nullptr);
     EXPECT_EQ(hotbar.item->stackCount, count - 1) << "one cannister used";
+
+    // The heal's rings ride round the rig and are gone within moments, not left pulsing.
+    auto ringsOnTheRig = [rig] {
+        int n = 0;
+        for (auto* node = TheScene.particles->active.head; node; node = node->next)
+            n += node->value->owner == rig && strcmp(node->value->name, "scan_green") == 0;
+        return n;
+    };
+    EXPECT_EQ(ringsOnTheRig(), 1);
+    Passes(100, 0.02f);
+    EXPECT_EQ(ringsOnTheRig(), 0) << "two seconds on, the heal's rings are over";
+
+    // The cannister's slot, rested on, names it as the player reads it.
+    Button* slot = TheMissionHud.commandPanel->quickSlots[0];
+    ASSERT_NE(slot, nullptr);
+    int x = 0, y = 0;
+    slot->GetScreenPosition(&x, &y);
+    MoveMouseTo(x + slot->width / 2, y + slot->height / 2);
+    Passes(40, 0.02f);
+    EXPECT_TRUE(TheMissionHud.tooltipVisible);
+    EXPECT_STREQ(TheMissionHud.tooltip->text, "Health cannister");
 }
 
 class NoProfileSession : public PlayerSession {

@@ -8,6 +8,7 @@
 #include "host/Log.h"
 #include "interface/EntityInfoGui.h"
 #include "interface/InfoTooltip.h"
+#include "interface/Inventory.h"
 #include "interface/MissionHud.h"
 #include "interface/PowerBar.h"
 #include "platform/Timer.h"
@@ -21,6 +22,8 @@
 #include "world/Item.h"
 #include "world/WeaponDef.h"
 
+#include <cstring>
+#include <memory>
 #include <set>
 
 namespace {
@@ -414,6 +417,16 @@ TEST_F(MissionHudTest, TooltipsShowAfterHalfASecondOfRest)
     for (int i = 0; i < 3; ++i) ShowQuickSlotTooltip(&slot, quick);
     EXPECT_TRUE(hud.tooltipVisible);
     EXPECT_STREQ(hud.tooltip->text, " ");
+    // A filled quick slot names its item as the bag and the shop name it, not by its data name.
+    auto bag = std::make_unique<Inventory>();
+    ScopedGlobal<Inventory*> current(PlayerInventory, bag.get());
+    Item* kit = new Item();
+    strcpy(kit->name, "health_cannister");
+    kit->shortDescription = "Health cannister";
+    bag->slots[1].kind = 1;
+    bag->slots[1].item = kit;
+    ShowQuickSlotTooltip(&slot, quick);
+    EXPECT_STREQ(hud.tooltip->text, "Health cannister");
     EXPECT_STREQ(TooltipAction(23), "trackplayer");
     EXPECT_STREQ(TooltipAction(9), "select_player");
 }
