@@ -255,7 +255,7 @@ TEST_F(AgentCombatTest, CriticalHitsComeFromResearch)
 
 TEST_F(AgentCombatTest, TwoUnitsUnderAttackWithinTheIntervalGiveOneAlert)
 {
-    ScopedGlobal<int> last{LastUnderAttackAlertFrame, FrameTimer.GetFrameCount() - UNDER_ATTACK_ALERT_FRAMES - 1};
+    ScopedGlobal<int> last{LastUnderAttackAlertFrame, FrameTimer.GetFrameCount() - UNDER_ATTACK_ALERT_TICKS - 1};
     Agent* a = Fighter(ALIGN_PLAYER);
     Agent* b = Fighter(ALIGN_PLAYER);
     a->visible = b->visible = 0;
