@@ -11,6 +11,7 @@
 #include "interface/Inventory.h"
 #include "interface/MissionHud.h"
 #include "interface/PowerBar.h"
+#include "mechanics/Objectives.h"
 #include "platform/Timer.h"
 #include "render/HintBox.h"
 #include "terrain/ScanPulses.h"
@@ -429,6 +430,30 @@ TEST_F(MissionHudTest, TooltipsShowAfterHalfASecondOfRest)
     EXPECT_STREQ(hud.tooltip->text, "Health cannister");
     EXPECT_STREQ(TooltipAction(23), "trackplayer");
     EXPECT_STREQ(TooltipAction(9), "select_player");
+}
+
+TEST_F(MissionHudTest, TheObjectiveLinesStandOnADarkBacking)
+{
+    Objectives objectives;
+    ScopedGlobal<Objectives*> current(TheObjectives, &objectives);
+    objectives.AddObjective("Build a refinery", OBJECTIVE_BUILD, "refinery");
+    objectives.AddObjective("Mine", OBJECTIVE_MINING, "ore")->targetCount = 500;
+    painter.Clear();
+    objectives.FormatLines(nullptr);
+    ASSERT_EQ(painter.texts.size(), 2u);
+    const DrawnQuad* backing = nullptr;
+    for (const DrawnQuad& quad : painter.quads)
+        if (quad.sprite == ObjectiveBacking) backing = &quad;
+    ASSERT_NE(backing, nullptr) << "the lines have a backing";
+    EXPECT_GE((backing->colour >> 24) & 0xFF, 0x80u) << "dark enough to read the words on";
+    for (const DrawnText& text : painter.texts) {
+        TextSize size{};
+        font.GetTextExtent(text.text.c_str(), &size);
+        EXPECT_LE(backing->left, text.x) << text.text;
+        EXPECT_LE(backing->top, text.y) << text.text;
+        EXPECT_GE(backing->right, text.x + size.cx) << text.text;
+        EXPECT_GE(backing->bottom, text.y + size.cy) << text.text;
+    }
 }
 
 TEST_F(MissionHudTest, TheCursorShowsTheCommandAndWhatItPointsAt)
