@@ -62,9 +62,7 @@ TEST_F(PlayerSession, TheHealKeyUsesTheHealthCannistersTheRigStartsWith)
     // The cannister's slot, rested on, names it as the player reads it.
     Button* slot = TheMissionHud.commandPanel->quickSlots[0];
     ASSERT_NE(slot, nullptr);
-    int x = 0, y = 0;
-    slot->GetScreenPosition(&x, &y);
-    MoveMouseTo(x + slot->width / 2, y + slot->height / 2);
+    playerhand::MoveMouseOnto(slot, Pass);
     Passes(40, 0.02f);
     EXPECT_TRUE(TheMissionHud.tooltipVisible);
     EXPECT_STREQ(TheMissionHud.tooltip->text, "Health cannister");
