@@ -12,6 +12,7 @@
 #include "gui/Button.h"
 #include "mechanics/Scene.h"
 #include "render/Camera.h"
+#include "render/Draw2D.h"
 #include "render/ParticleManager.h"
 #include "render/ParticleSystem.h"
 
@@ -40,6 +41,8 @@ const char* const SystemSuffixes[5] = {"", "II", "III", "IV", "V"};
 const char* const PlanetNames[4] = {"Alpha", "Beta", "Gamma", "Delta"};
 
 constexpr float DEGREES = 0.01745329f;
+// The least a world measures across for a click, in pixels from its middle.
+constexpr float SMALLEST_PICK_PIXELS = 8.0f;
 
 // A float in [0, 1): one draw.
 double Unit()
@@ -230,7 +233,6 @@ void CelestialBody::UpdateTransform(float dt)
 CelestialBody* CelestialBody::HitTest(float mouseX, float mouseY)
 {
     if (WindowMgr && WindowMgr->modal) return nullptr;
-    const bool systemView = TheGalaxy && TheGalaxy->galaxyView == 0;
     Vec3 nearPoint, farPoint;
     // The pick goes through the galaxy's own camera, whatever the world's is.
     const Matrix savedView = ViewMatrix, savedProjection = ProjectionMatrix;
@@ -241,22 +243,38 @@ CelestialBody* CelestialBody::HitTest(float mouseX, float mouseY)
     ProjectionMatrix = savedProjection;
     Vec3 direction = farPoint - nearPoint;
     Vec3Normalize(&direction, &direction);
-    float radius = systemView ? std::max(scale, 0.15f) : std::max(scale * 0.15f, 0.25f);
-    Vec3 centre(world._41, world._42, world._43);
-    if (IntersectRaySphere(nearPoint, direction, centre, radius)) return this;
-    // A small world is drawn with its mission marker floating over it, often the larger of the
-    // two: a click on the marker is a click on its world.
-    if (systemView && TheGalaxy && TheGalaxy->SystemMarker(this) != MARKER_NONE &&
-        IntersectRaySphere(nearPoint, direction, centre + Vec3(0, scale + SYSTEM_MARKER_LIFT, 0), SYSTEM_MARKER_SIZE / 2))
-        return this;
-    // On the galaxy map a system's marker floats over its star, and a click on it is a click on
-    // the system.
-    if (!systemView && !parent && TheGalaxy && TheGalaxy->GalaxyMarker(this) != MARKER_NONE &&
-        IntersectRaySphere(nearPoint, direction, centre + Vec3(0, GALAXY_MARKER_LIFT, 0), GALAXY_MARKER_SIZE / 2))
-        return this;
+    if (CelestialBody* marked = HitAlong(nearPoint, direction, true)) return marked;
+    return HitAlong(nearPoint, direction, false);
+}
+
+CelestialBody* CelestialBody::HitAlong(const Vec3& nearPoint, const Vec3& direction, bool markers)
+{
+    const bool systemView = TheGalaxy && TheGalaxy->galaxyView == 0;
+    const Vec3 centre(world._41, world._42, world._43);
+    if (markers) {
+        // A small world is drawn with its mission marker floating over it, often the larger of
+        // the two: a click on the marker is a click on its world.
+        if (systemView && TheGalaxy && TheGalaxy->SystemMarker(this) != MARKER_NONE &&
+            IntersectRaySphere(nearPoint, direction, centre + Vec3(0, scale + SYSTEM_MARKER_LIFT, 0),
+                               SYSTEM_MARKER_SIZE / 2))
+            return this;
+        // On the galaxy map a system's marker floats over its star, and a click on it is a click
+        // on the system.
+        if (!systemView && !parent && TheGalaxy && TheGalaxy->GalaxyMarker(this) != MARKER_NONE &&
+            IntersectRaySphere(nearPoint, direction, centre + Vec3(0, GALAXY_MARKER_LIFT, 0), GALAXY_MARKER_SIZE / 2))
+            return this;
+    } else {
+        float radius = systemView ? std::max(scale, 0.15f) : std::max(scale * 0.15f, 0.25f);
+        // However far the map is zoomed out, a world is as wide as a fingertip's aim: a moon a
+        // few pixels across is picked a few pixels beside it too.
+        const Vec3 toCentre = centre - nearPoint;
+        const float pixel = 2.0f * Tan(0.3926991f) * Vec3Length(&toCentre) / (float)std::max(1, ScreenHeight());
+        radius = std::max(radius, SMALLEST_PICK_PIXELS * pixel);
+        if (IntersectRaySphere(nearPoint, direction, centre, radius)) return this;
+    }
     if (!systemView) return nullptr;
     for (CelestialBody* child = firstChild; child; child = child->nextSibling)
-        if (CelestialBody* hit = child->HitTest(mouseX, mouseY)) return hit;
+        if (CelestialBody* hit = child->HitAlong(nearPoint, direction, markers)) return hit;
     return nullptr;
 }
 

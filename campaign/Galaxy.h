@@ -72,7 +72,8 @@ public:
     void GetEnvironmentColour(float out[4]) const;
     // Moves the body along its orbit and spins it by dt seconds, then its children.
     void UpdateTransform(float dt);
-    // The first body of this tree under the mouse, or null.
+    // The body of this tree under the mouse, or null. A marker under the mouse names its body
+    // before any world does: a moon's diamond drawn over its planet picks the moon.
     CelestialBody* HitTest(float mouseX, float mouseY);
     // The surface's ocean and cloud variants for its environment (draws from the generator).
     void PickSurface();
@@ -106,6 +107,10 @@ public:
     CelestialBody* parent;
     CelestialBody* firstChild;
     CelestialBody* nextSibling;
+
+private:
+    // The first body of this tree whose marker (markers true) or whose globe the ray meets.
+    CelestialBody* HitAlong(const Vec3& from, const Vec3& direction, bool markers);
 };
 
 // The markers over bodies: a mission the player may take, one done, one still locked.

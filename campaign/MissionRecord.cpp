@@ -2,7 +2,10 @@
 
 #include "host/System.h"
 #include "mechanics/EventManager.h"
+#include "platform/Files.h"
+#include "platform/StringTable.h"
 
+#include <cstdio>
 #include <cstring>
 #include <strings.h>
 
@@ -49,6 +52,21 @@ uint32_t ObjectiveFlagFromName(const char* word)
     for (const FlagName& f : ObjectiveFlagNames)
         if (strcmp(word, f.name) == 0) return f.bit;
     return 0;
+}
+
+void BriefedObjectiveLine(const Objective* objective, char* out, size_t size)
+{
+    if (!size) return;
+    out[0] = '\0';
+    if (!objective) return;
+    const char* described = GameText(objective->text);
+    if (described && described[0])
+        CopyText(out, size, described);
+    else if (objective->targetCount > 1)
+        snprintf(out, size, "%s [%d]", objective->id, objective->targetCount);
+    else
+        CopyText(out, size, objective->id);
+    FormatDisplayText(out, 3);
 }
 
 bool MissionRecord::AddObjective(Objective* objective)

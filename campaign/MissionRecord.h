@@ -7,6 +7,7 @@
 // event's objective stands in the event and in its mission, and the mission frees it).
 #include "world/Entity.h"
 
+#include <cstddef>
 #include <cstdint>
 
 class MissionEvent;
@@ -82,6 +83,9 @@ inline bool IsBriefed(const Objective* objective)
 {
     return objective && (objective->flags & OBJECTIVE_ACTIVE) && !(objective->flags & OBJECTIVE_STARTS_INACTIVE);
 }
+
+// An objective as the briefing lists it: its own text, else its name with the count it asks for.
+void BriefedObjectiveLine(const Objective* objective, char* out, size_t size);
 
 // The type of an objective word ("BUILD", "MINING", ...; case ignored), 0 for any other.
 int ObjectiveTypeFromName(const char* word);

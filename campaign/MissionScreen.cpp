@@ -407,8 +407,14 @@ void MissionScreen::FrameHook()
 {
     if (FrontEndScreenState >= 15) FrontEndScreenState = 0;
     if (FrontEndScreenState != 2 || !TheGalaxy) return;
-    TheGalaxy->Update();
+    // The mouse is read against the worlds where they were last drawn, before they move on: at
+    // a few frames a second a world travels far between two pictures, and the player clicks the
+    // one he sees.
+    const int view = TheGalaxy->galaxyView;
     UpdateGalaxyCamera(IsGuiPaused() ? 0.0f : FrameTimer.delta);
+    // A click that opened a system or went back to the galaxy has laid the new view out and
+    // stepped it already.
+    if (TheGalaxy->galaxyView == view) TheGalaxy->Update();
 }
 
 namespace {

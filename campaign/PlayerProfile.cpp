@@ -341,6 +341,9 @@ void PlayerProfile::ResetForMission(float startOre, float startFuel, bool restor
         fuel = startFuel;
         statistics[PROFILE_STAT_ENEMIES_KILLED] = 0;
         statistics[PROFILE_STAT_UNITS_LOST] = 0;
+        // The rig's kills are this mission's, as the enemies killed are: the results and the
+        // rig's panel show the same count, and a game loaded gives the rig the count it saved.
+        statistics[PROFILE_STAT_RIG_KILLS] = 0;
     }
     cooldownTime = 0.0f;
     if (!restore) freezeTime = cloakedTime = 0.0f;

@@ -121,7 +121,7 @@ int ShowQuickSlotTooltip(void* data, Button* button)
         return 1;
     }
     Item* item = SlotItem(slot - 1);
-    hud.tooltip->SetText(item ? item->name : " ");
+    hud.tooltip->SetText(item ? ItemDisplayName(item) : " ");
     hud.tooltip->SetHotkey(QUICK_SLOT_ACTIONS[slot - 1]);
     hud.tooltipVisible = true;
     return 1;

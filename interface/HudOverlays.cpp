@@ -7,6 +7,7 @@
 #include "gui/GuiMeter.h"
 #include "gui/WindowManager.h"
 #include "interface/HudLayout.h"
+#include "interface/InfoTooltip.h"
 #include "interface/MessageLists.h"
 #include "interface/PowerBar.h"
 #include "mechanics/GameMechanics.h"
@@ -66,7 +67,7 @@ void LabelItem(MissionHud& hud, Item* item, int px, int py)
     if (!box) return;
     int y = py + ScreenHeight() / 24;
     if (!GradedKind(item->kind)) {
-        box->Draw(px, y, item->name);
+        box->Draw(px, y, ItemDisplayName(item));
         return;
     }
     int state = item->GetState();
@@ -77,20 +78,33 @@ void LabelItem(MissionHud& hud, Item* item, int px, int py)
     } else if (state == 2 && box->fillSprite) {
         box->fillSprite->SetColor(0xFF333380);
     }
-    box->Draw(px, y, item->name);
+    box->Draw(px, y, ItemDisplayName(item));
     if (box->fillSprite) box->fillSprite->SetColor(HINT_BACKDROP);
     box->textColour = HINT_TEXT;
     if (font) font->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
 }
 
+// What the cursor's ore deposit is, and what it wants before the rig can cut it: unscanned ore is
+// a plain grey block nothing else names.
+const char* OreLabel(const Entity* ore)
+{
+    return (ore->flags & ENTITY_RESOURCE_REVEALED) ? "Ore deposit" : "Ore deposit - Scan near it to mine it";
+}
+
 void DrawOverlaysOf(MissionHud& hud, Entity* entity, Entity* firstHovered, bool alt)
 {
-    if (!entity || !entity->visible || !TheMinimap.IsEntityVisible(entity) || (entity->flags & ENTITY_RESOURCE)) return;
+    if (!entity || !entity->visible || !TheMinimap.IsEntityVisible(entity)) return;
+    const bool ore = (entity->flags & ENTITY_RESOURCE) != 0;
+    if (ore && entity != firstHovered) return;
     const int h = ScreenHeight();
     Vec3 anchor = entity->GetCenter();
     anchor.y = (entity->IsAttached() ? entity->GetAttachedPosition() : entity->GetPosition()).y;
     Vec3 screen = ProjectToScreen(anchor);
     int px = (int)screen.x - HudFraction(15, 768), py = (int)screen.y;
+    if (ore) {
+        if (hud.hintBox) hud.hintBox->Draw(px, py + h / 24, OreLabel(entity));
+        return;
+    }
     float maxHealth = entity->GetMaxHealth();
     float health = maxHealth > 0.0f ? entity->GetHealth() / maxHealth * 100.0f : 0.0f;
     if (entity->flags & ENTITY_ITEM) {

@@ -14,6 +14,7 @@
 #include "world/Agent.h"
 #include "world/AgentTypeRegistry.h"
 #include "world/BuildItem.h"
+#include "world/Item.h"
 #include "world/Building.h"
 #include "world/WeaponDef.h"
 
@@ -81,12 +82,26 @@ const char* EntryText(const char* text, const char* name, const char* suffix, ch
 
 }  // namespace
 
+namespace {
+
+// A catalogue entry's short description when it has one of its own, else its name: entries
+// without one carry the "none" or "unknown" text, never a name a player should read.
+const char* OwnTextOr(const char* text, const char* name)
+{
+    bool own = text && text[0] && text != GameText("<none>") && text != GameText("<unknown>");
+    return own ? GuiDisplayText(text) : (name ? name : "");
+}
+
+}  // namespace
+
 const char* BuildItemDisplayName(const BuildItem* item)
 {
-    if (!item) return "";
-    const char* text = item->shortDescription;
-    bool own = text && text[0] && text != GameText("<none>") && text != GameText("<unknown>");
-    return own ? text : item->name;
+    return item ? OwnTextOr(item->shortDescription, item->name) : "";
+}
+
+const char* ItemDisplayName(const Item* item)
+{
+    return item ? OwnTextOr(item->shortDescription, item->name) : "";
 }
 
 void InfoTooltip::ShowText(const char* key)

@@ -10,6 +10,7 @@
 class AgentType;
 class BuildItem;
 class Button;
+class Item;
 class Label;
 class Sprite;
 
@@ -53,6 +54,9 @@ private:
 
 // What the player reads as a catalogue building's name: its display text, else its own name.
 const char* BuildItemDisplayName(const BuildItem* item);
+// What the player reads as an item's name (a health cannister, not its "health_cannister"): its
+// short description, else its own name.
+const char* ItemDisplayName(const Item* item);
 
 // The main display's tooltip, or null until the main display is built.
 extern InfoTooltip* TheInfoTooltip;

@@ -178,14 +178,7 @@ void MissionBriefingGui::Draw()
         for (int i = 0; i < record->objectiveCount; ++i) {
             const Objective* objective = record->objectives[i];
             if (!IsBriefed(objective)) continue;
-            const char* described = GameText(objective->text);
-            if (described && described[0])
-                CopyText(line, sizeof line, described);
-            else if (objective->targetCount > 1)
-                snprintf(line, sizeof line, "%s [%d]", objective->id, objective->targetCount);
-            else
-                CopyText(line, sizeof line, objective->id);
-            FormatDisplayText(line, 3);
+            BriefedObjectiveLine(objective, line, sizeof line);
             const int column = shown / 3, row = shown % 3;
             GuiDrawText(text, x + column * 35 * H / 192, y + row * H / 48, line);
             ++shown;

@@ -1,6 +1,8 @@
 #include "interface/MissionLogGui.h"
 
 #include "campaign/Galaxy.h"
+#include "campaign/MissionRecord.h"
+#include "campaign/MissionScreen.h"
 #include "campaign/PlayerProfile.h"
 #include "gui/Button.h"
 #include "gui/GuiDraw.h"
@@ -12,6 +14,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 MissionLogGui* TheMissionLogGui = nullptr;
 
@@ -148,6 +151,34 @@ void MissionLogGui::RefreshRows()
     ShowButton(briefingButton, page == STORY);
 }
 
+namespace {
+
+// A story mission done, as the log sums it up: its title, what it was about, the objectives met
+// and what it earned, one paragraph each. Empty when the catalogue lacks the mission.
+std::string StorySummary(int entry)
+{
+    if (entry < 1 || entry > MissionScreen::missionCount || !MissionScreen::missions) return "";
+    const MissionRecord& record = MissionScreen::missions[entry - 1];
+    char key[40], line[160];
+    snprintf(key, sizeof key, "<m%d_summary>", entry);
+    std::string text = GuiDisplayText(key);
+    snprintf(key, sizeof key, "<m%d_desc>", entry);
+    const char* about = GuiDisplayText(record.description[0] ? record.description : key);
+    if (about && about[0] && about[0] != '<') text += std::string("\n\n") + about;
+    std::string met;
+    for (int i = 0; i < record.objectiveCount; ++i) {
+        if (!IsBriefed(record.objectives[i])) continue;
+        BriefedObjectiveLine(record.objectives[i], line, sizeof line);
+        met += (met.empty() ? "" : ", ") + std::string(line);
+    }
+    if (!met.empty()) text += "\n\nObjectives met: " + met + ".";
+    snprintf(line, sizeof line, "\n\nEarned: %d experience points and %d credits.", record.experienceReward,
+             record.creditReward);
+    return text + line;
+}
+
+}  // namespace
+
 void MissionLogGui::MarkSelectedRow()
 {
     const int selected = page == STORY ? selectedStory : selectedJournal;
@@ -164,14 +195,16 @@ void MissionLogGui::Select(int entry)
         return;
     }
     char key[40];
+    std::string summary;
     if (page == STORY) {
         selectedStory = entry;
         snprintf(key, sizeof key, summaryMode ? "<m%d_summary>" : "<m%d_brief>", entry);
+        if (summaryMode) summary = StorySummary(entry);
     } else {
         selectedJournal = entry;
         snprintf(key, sizeof key, "<journal_%d_desc>", entry);
     }
-    textLabel->SetText(GuiDisplayText(key), false);
+    textLabel->SetText(summary.empty() ? GuiDisplayText(key) : summary.c_str(), false);
     firstLine = 0;
     textLabel->SetScroll(0, LINES_SHOWN, &lineCount);
     FollowArrows(textUp, textDown, 0, LINES_SHOWN, lineCount);

@@ -30,12 +30,14 @@
 
 Objectives* TheObjectives = nullptr;
 Sprite* ObjectiveDoneMark = nullptr;
+Sprite* ObjectiveBacking = nullptr;
 
 namespace {
 
 constexpr float DONE_COLOUR[4] = {0.66f, 0.666f, 0.66f, 1.0f};
 constexpr float ACTIVE_COLOUR[4] = {0.486275f, 0.878431f, 0.537255f, 1.0f};
 constexpr int DONE_MARK_CELL = 0x04040102;
+constexpr uint32_t OBJECTIVE_BACKING_COLOUR = 0x99000000;  // black, three fifths opaque
 constexpr uint32_t ENEMY_SEGMENTS = (1u << SEGMENT_ENEMY_UNIT) | (1u << SEGMENT_ENEMY_AIR_UNIT) |
                                     (1u << SEGMENT_ENEMY_BUILDING);
 constexpr uint32_t PLAYER_AGENT_SEGMENTS = (1u << SEGMENT_UNIT) | (1u << SEGMENT_AIR_UNIT);
@@ -79,6 +81,8 @@ Objectives::~Objectives()
     delete panel;
     delete ObjectiveDoneMark;
     ObjectiveDoneMark = nullptr;
+    delete ObjectiveBacking;
+    ObjectiveBacking = nullptr;
 }
 
 void Objectives::BuildWindow()
@@ -105,6 +109,9 @@ void Objectives::BuildWindow()
         ObjectiveDoneMark =
             CreateSprite(0, 0, side, side, "data/gui/planet_controls.dds", 0xFFFFFFFF, ua, va, ub, vb, true);
     }
+    if (!ObjectiveBacking)
+        ObjectiveBacking = CreateSprite(0, 0, 1, 1, "data/textures/white.dds", OBJECTIVE_BACKING_COLOUR, 0.0f, 0.0f, 1.0f,
+                                        1.0f, true);
 }
 
 void Objectives::Show(bool show)
@@ -450,6 +457,21 @@ void Objectives::FormatLines(const int* point)
     int count = BuildLines(lines, MAX_OBJECTIVES);
     // One line of the font apart at least, so neither the words nor a tick reach the next line.
     const int lineStep = std::max((int)(h * 0.0182292f), (int)font->LineHeight());
+    // The lines stand on a dark backing of their own: over a bright factory or a lit snowfield
+    // the green words and their shadow alone are hard to read.
+    if (count > 0 && ObjectiveBacking) {
+        int widest = 0;
+        for (int i = 0; i < count; ++i) {
+            TextSize size{};
+            font->GetTextExtent(lines[i].text, &size);
+            const int tick = lines[i].done ? std::min((int)(h * 0.03125f), lineStep) : 0;
+            widest = std::max(widest, size.cx + tick);
+        }
+        const int pad = std::max(2, h / 192);
+        ObjectiveBacking->SetRect((int)x - pad, (int)y - pad, (int)x + widest + 2 * pad,
+                                  (int)y + count * lineStep + pad);
+        GuiDrawSprite(ObjectiveBacking);
+    }
     font->SetShadow(true);
     for (int i = 0; i < count; ++i) {
         const Line& line = lines[i];

@@ -89,3 +89,5 @@ private:
 extern Objectives* TheObjectives;
 // The completion mark drawn after a done objective's line; made once with the first panel.
 extern Sprite* ObjectiveDoneMark;
+// The dark backing the objective lines stand on.
+extern Sprite* ObjectiveBacking;

@@ -369,6 +369,13 @@ void GameMechanics::OrderFromEntity(Entity* selected, Entity* target, bool group
             if (IsRig(agent) || (agent->classWord & AGENT_CLASS_MINER)) OrderExtractOre(agent);
             return;
         }
+        if ((target->flags & ENTITY_RESOURCE) && (IsRig(agent) || (agent->classWord & AGENT_CLASS_MINER))) {
+            // Ore nobody has scanned cannot be cut yet: the unit walks up to it, and the player is
+            // told what the grey block wants.
+            if (messageBar) messageBar->AddMessage("Scan near this ore before it can be mined!", 4.0f, 0);
+            moveRequested = true;
+            return;
+        }
         if (target->flags & ENTITY_ITEM) {
             Item* item = static_cast<Item*>(target);
             if (item->action != ITEM_ACTION_ATTACK) {

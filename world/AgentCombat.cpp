@@ -23,7 +23,7 @@
 
 #include <cstdio>
 
-int LastUnderAttackAlertFrame = -UNDER_ATTACK_ALERT_FRAMES - 1;
+int LastUnderAttackAlertFrame = -UNDER_ATTACK_ALERT_TICKS - 1;
 
 const char* const LootCrateNames[LOOT_CRATE_COUNT] = {
     "ore_crate",         "fuel_container",         "credits_crate",          "bot_experience",
@@ -234,7 +234,8 @@ void Agent::TakeDamage(float amount, Entity* attacker, const WeaponDef* weapon_,
 
     // One alert now and then, for a unit the player cannot see being hurt.
     int frame = WorldStepCount();
-    if (alignment == ALIGN_PLAYER && !visible && frame - LastUnderAttackAlertFrame > UNDER_ATTACK_ALERT_FRAMES) {
+    if (alignment == ALIGN_PLAYER && !visible &&
+        (frame - LastUnderAttackAlertFrame > UNDER_ATTACK_ALERT_TICKS || frame < LastUnderAttackAlertFrame)) {
         LastUnderAttackAlertFrame = frame;
         if (TheGame && TheGame->messageBar) TheGame->messageBar->AddMessage("A unit is under attack!", 4.0f, 0);
         TheMinimap.pings.Add(GetCenter(), PING_DAMAGE, (int)id, 2.0f, FrameTimer.GetFrameCount());
@@ -256,9 +257,11 @@ void Agent::TakeDamage(float amount, Entity* attacker, const WeaponDef* weapon_,
 
 void Agent::AddKill(Entity* victim)
 {
-    Entity::AddKill(victim);
+    const bool enemyAgent = victim && victim->alignment == ALIGN_ENEMY && (victim->flags & ENTITY_AGENT);
+    // The rig's tally on its panel is the one the results call its kills: the enemies it brought
+    // down. A tent or a barrel it razes counts there no more than it does in the results.
+    if (!(flags & ENTITY_PLAYER) || enemyAgent) Entity::AddKill(victim);
     if (!victim) return;
-    const bool enemyAgent = victim->alignment == ALIGN_ENEMY && (victim->flags & ENTITY_AGENT);
     if (enemyAgent) {
         if (flags & ENTITY_PLAYER) {
             CountStatistic(STAT_RIG_KILLS);

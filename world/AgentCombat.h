@@ -33,9 +33,11 @@ constexpr uint32_t BU_ARMOR_3 = 0x20000;
 constexpr uint32_t SHOT_FIRE_DOT = 0x80;
 constexpr uint32_t SHOT_ACID_DOT = 0x100;
 
-// "A unit is under attack!" is said at most once in this many frames, for all units together.
-constexpr int UNDER_ATTACK_ALERT_FRAMES = 600;
-// The frame of the last alert.
+// "A unit is under attack!" is said at most once in this many of the world's ticks, for all units
+// together: ten seconds of play, so a rig hurt on its way home is told of though a fight raised
+// the alert a little before.
+constexpr int UNDER_ATTACK_ALERT_TICKS = 100;
+// The tick of the last alert.
 extern int LastUnderAttackAlertFrame;
 
 // The player's statistics an agent's fights count (the profile file's names).

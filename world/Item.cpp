@@ -110,6 +110,17 @@ void SpawnAt(const char* name, const Vec3& at)
     if (system) system->position = at;
 }
 
+// The rings of a heal or a recharge: one burst round the unit that rides along with it and ends
+// with its rings, rather than a ring left pulsing where the unit stood.
+void RingsOn(const char* name, Entity* unit)
+{
+    ParticleSystem* system = TheScene.particles ? TheScene.particles->SpawnSystem(name) : nullptr;
+    if (!system) return;
+    system->owner = unit;
+    system->offset = unit->GetCenter() - unit->GetPosition();
+    system->flags |= PARTICLE_TIMED;
+}
+
 bool InventoryFull()
 {
     return !TheItemHooks || TheItemHooks->IsInventoryFull();
@@ -554,7 +565,7 @@ bool Item::ApplyUseEffect(Entity* target)
         if (agent && agent->health < agent->GetMaxHealth()) {
             agent->health = std::min(agent->health + (float)value, agent->GetMaxHealth());
             Sound("heal");
-            SpawnAt("scan_green", agent->GetCenter());
+            RingsOn("scan_green", agent);
             snprintf(text, sizeof text, "Heal +%d", value);
             if (TheCombatHooks) TheCombatHooks->FloatText(text, agent->GetPosition());
             used = true;
@@ -564,7 +575,7 @@ bool Item::ApplyUseEffect(Entity* target)
         if (agent && (agent->flags & ENTITY_SHIELD) && agent->shield < agent->maxShield) {
             agent->shield = std::min(agent->shield + (float)value, agent->maxShield);
             Sound("recharge");
-            SpawnAt("scan_blue", agent->GetCenter());
+            RingsOn("scan_blue", agent);
             snprintf(text, sizeof text, "Shields +%d", value);
             if (TheCombatHooks) TheCombatHooks->FloatText(text, agent->GetPosition());
             Sound("recharge");

@@ -4,7 +4,8 @@
 // hold still under the cursor) chooses it, "Mission Briefing" opens the planet panel with the
 // mission's briefing, Escape closes it alone, "Accept" makes it the next mission and the start
 // button starts it; on the way, a locked moon's briefing is opened and the moon's tooltip kept
-// off it. The galaxy, the star system (drawn after a device loss), the planet panel and the
+// off it; at five frames a second a moving moon is picked where the picture shows it. The
+// galaxy, the star system (drawn after a device loss), the planet panel and the
 // locked moon's are checked against their pictures.
 #include "tests/app/PlayerSessionSupport.h"
 
@@ -130,6 +131,7 @@ TEST_F(GalaxySession, APlanetPickedOnTheMapIsBriefedAcceptedAndStarted)
         EXPECT_GT(Brightness(system, planet), 40) << planet->name;
     EXPECT_GT(CountGreen(system), 2000) << "the orbit lines";
 
+
     // The cursor aimed at the planet's marker: the worlds hold still while the player makes up
     // his mind, and the click chooses the planet; "Mission Briefing" opens its panel.
     ASSERT_NE(galaxy.SystemMarker(body), MARKER_NONE);
@@ -198,6 +200,34 @@ TEST_F(GalaxySession, APlanetPickedOnTheMapIsBriefedAcceptedAndStarted)
     CheckPicture("galaxy_locked_moon_tooltip", false);
     Press(DIK_ESCAPE);
     ASSERT_FALSE(galaxy.PlanetPanelShown());
+
+    // At five frames a second, a small moon: the cursor put beside it, where the last picture
+    // shows it, finds it, and one click picks it.
+    CelestialBody* moon = nullptr;
+    int moonX = 0, moonY = 0;
+    for (CelestialBody* planet = star->firstChild; planet && !moon; planet = planet->nextSibling)
+        for (CelestialBody* candidate = planet->firstChild; candidate && !moon; candidate = candidate->nextSibling) {
+            OnMap(Vec3(candidate->world._41, candidate->world._42, candidate->world._43), &moonX, &moonY);
+            if (candidate->orbitSpeed != 0.0f && candidate->completed != 1 &&
+                GalaxyMapTakesPoint(moonX, moonY, Config->width, Config->height) &&
+                !WindowMgr->IsPointOverWindow(moonX, moonY, true) && !galaxy.IsPointOverPanel(moonX, moonY))
+                moon = candidate;
+        }
+    ASSERT_NE(moon, nullptr) << "a moving moon in the open map";
+    // The cursor first rests on open space, where the worlds go round; then it is taken, in one
+    // move, a few pixels beside the moon's middle, where the last picture shows it.
+    MoveMouseTo(moonX + 60, moonY + 60);
+    Passes(2, 0.2f);
+    ASSERT_EQ(galaxy.hoveredBody, nullptr) << "no world under the cursor";
+    OnMap(Vec3(moon->world._41, moon->world._42, moon->world._43), &moonX, &moonY);
+    playerhand::MoveMouseBy(moonX + 5 - Input.mouse->cursorX, moonY - Input.mouse->cursorY);
+    Passes(1, 0.2f);
+    ASSERT_EQ(galaxy.hoveredBody, moon) << "the moon under the cursor, as the picture showed it";
+    InputScript::ButtonDown(0);
+    Passes(1, 0.2f);
+    InputScript::ButtonUp(0);
+    Passes(1, 0.2f);
+    EXPECT_EQ(galaxy.clickedBody, moon) << "one click picked it";
     Passes(1, 0.05f);
     EXPECT_STREQ(galaxy.startButton->text, "  Start\nMission");
     int x = 0, y = 0;

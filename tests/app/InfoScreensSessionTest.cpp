@@ -1,12 +1,15 @@
 // The information pages in a running mission, on the real start-up: the technology, the
-// achievements and the mission log opened as the character screen's buttons open them, the
+// achievements and the mission log (whose summary of a mission done tells more than its title)
+// opened as the character screen's buttons open them, the
 // hotkeys help as the options open it; each shows over the game and holds the input, the first
 // three pause it, and each closes with its red button clicked by the mouse. Escape and Enter
 // answer the pages, the briefing, the mission's messages and the restart question as their
 // buttons do.
 #include "tests/app/PlayerSessionSupport.h"
 
+#include "campaign/Galaxy.h"
 #include "gui/Button.h"
+#include "gui/Label.h"
 #include "gui/MessageDialogGui.h"
 #include "interface/AchievementsGui.h"
 #include "interface/CharacterGui.h"
@@ -17,6 +20,7 @@
 #include "interface/MissionLogGui.h"
 #include "interface/PlayerTechGui.h"
 #include "mechanics/Objectives.h"
+#include "platform/StringTable.h"
 #include "tools/Console.h"
 
 #include <functional>
@@ -54,6 +58,10 @@ TEST_F(InfoScreensSession, EachPageOpensOverTheMissionAndClosesByItsButton)
     ASSERT_NE(TheHotkeysGui, nullptr);
     GetPlayerProfile()->AwardAchievement(0);
     GetPlayerProfile()->AwardAchievement(7);
+    // The first story mission done: the log has it to sum up.
+    CelestialBody* first = TheGalaxy ? TheGalaxy->FindBodyByStoryId(0) : nullptr;
+    ASSERT_NE(first, nullptr);
+    GetPlayerProfile()->SetMissionCompleted(first->missionId, true);
 
     const struct {
         const char* what;
@@ -83,6 +91,16 @@ TEST_F(InfoScreensSession, EachPageOpensOverTheMissionAndClosesByItsButton)
             ASSERT_TRUE(ShotOfNextFrame(base + "/info_achievements.png", shot));
             Pixels picture = ToPixels(shot);
             EXPECT_TRUE(MatchesReference(picture, "info_achievements", {12, picture.width * picture.height / 50}));
+        }
+        if (page.screen == TheMissionLogGui) {
+            // The mission's row, clicked: more than its title, what it was about and what it
+            // asked and gave.
+            ClickOn(TheMissionLogGui->rows[0]);
+            const std::string summary = TheMissionLogGui->textLabel->GetText();
+            EXPECT_EQ(summary.rfind(GameText("<m1_summary>"), 0), 0u) << summary;
+            EXPECT_NE(summary.find(GameText("<m1_desc>")), std::string::npos) << summary;
+            EXPECT_NE(summary.find("Objectives met: "), std::string::npos) << summary;
+            EXPECT_NE(summary.find("Earned: "), std::string::npos) << summary;
         }
         if (page.screen == ThePlayerTechGui) {
             EXPECT_GT(ThePlayerTechGui->buildingsShown, 0) << "a new player has buildings to field";

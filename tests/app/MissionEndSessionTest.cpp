@@ -1,5 +1,6 @@
 // The end of a mission as a player lives it, on the real start-up: the objectives done, the
-// mission's own end event offers "Exit Mission", the results screen shows what was earned, and
+// mission's own end event offers "Exit Mission", the results screen shows what was earned (the
+// rig's kills as its panel counted them), and
 // the profile on disk already holds it; "Continue" leads to the galaxy's shop. A lost mission
 // ends on the shop's page with the profile as it was saved before the mission. A won mission
 // played on whose rig is lost after stays won, and the next start of the program knows it.
@@ -17,6 +18,7 @@
 #include <algorithm>
 #include <functional>
 #include <cstdlib>
+#include <cstring>
 #include <sstream>
 
 using namespace playersession;
@@ -95,6 +97,15 @@ TEST_F(MissionEndSession, AWonMissionPaysAndALostOneLeavesNothing)
     ASSERT_TRUE(hud.tooltipVisible) << "the tab's tooltip shows";
     EXPECT_STREQ(hud.tooltip->text, "<tooltip_11>");
 
+    // A scavenger comes at the rig and falls to it: one kill on the rig's panel.
+    Agent* fighter = GetPlayerRig();
+    ASSERT_NE(fighter, nullptr);
+    Agent* scavenger = PlaceUnit("scav_small", fighter->GetPosition(), ALIGN_ENEMY);
+    ASSERT_NE(scavenger, nullptr);
+    for (int i = 0; i < 600 && fighter->kills == 0 && fighter->IsAlive(); ++i) Passes(1, 0.05f);
+    const int rigKills = fighter->kills;
+    EXPECT_GT(rigKills, 0) << "the rig brought it down";
+
     // Every objective done; the mission's end event then speaks, and the tooltip of the tab it
     // covers goes.
     ASSERT_GT(TheObjectives->Count(), 0);
@@ -125,6 +136,13 @@ TEST_F(MissionEndSession, AWonMissionPaysAndALostOneLeavesNothing)
     EXPECT_EQ(WindowMgr->modal, TheResultsScreen);
     EXPECT_FALSE(GamePaused);
     EXPECT_EQ(std::string(TheResultsScreen->creditsLabel->GetText()), std::to_string(body->mission.creditReward));
+    ResultsRow rows[RESULTS_ROWS];
+    TheResultsScreen->GetRows(rows);
+    for (const ResultsRow& row : rows) {
+        if (strcmp(row.label, "Rig kills") == 0) {
+            EXPECT_EQ(row.value, rigKills) << "the results count the rig's kills as its panel did";
+        }
+    }
     // Nothing else is on the screen: neither the mission's HUD nor a window that has no id.
     std::string others;
     for (auto* node = WindowMgr->windows.head; node; node = node->next)

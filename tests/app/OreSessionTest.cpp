@@ -1,10 +1,14 @@
-// Ore as a player finds and cuts it, in the real game: the rig walks up to a deposit, scans, and
-// sent at the ore the scan found with a right click, cuts ore from it into the player's stock.
+// Ore as a player finds and cuts it, in the real game: the rig walks up to a deposit, whose grey
+// block the cursor names and a right click says must be scanned, scans, and sent at the ore the
+// scan found with a right click, cuts ore from it into the player's stock.
 // A left click on the ore, and then on a kit lying beside it, shows their pages on the main
 // display.
 #include "tests/app/PlayerSessionSupport.h"
 
+#include "interface/MessageLists.h"
+#include "interface/MissionHud.h"
 #include "render/GraphicsDevice.h"
+#include "render/HintBox.h"
 #include "terrain/ScanPulses.h"
 #include "world/Item.h"
 #include "world/ItemCatalog.h"
@@ -42,15 +46,32 @@ TEST_F(PlayerSession, TheRigScansForOreAndCutsIt)
     }
     TheGame->ClearSelection();
     TheGame->SelectEntity(rig);
+
+    // Before the scan the deposit is a grey block: the cursor on it names it and says what it
+    // wants, and a right click on it says so too.
+    int x = 0, y = 0;
+    ASSERT_TRUE(OnScreen(deposit->GetPosition(), &x, &y));
+    MoveMouseTo(x, y);
+    Passes(2, 0.05f);
+    ASSERT_FALSE(deposit->flags & ENTITY_RESOURCE_REVEALED);
+    EXPECT_STREQ(TheMissionHud.hintBox->text, "Ore deposit - Scan near it to mine it");
+    Click(1);
+    bool told = false;
+    for (MessageNode* line = TheGame->messageBar->head; line; line = line->next)
+        told = told || strcmp(line->text, "Scan near this ore before it can be mined!") == 0;
+    EXPECT_TRUE(told) << "the right click says why the rig does not cut it";
+    Passes(20, 0.05f);
+
     ASSERT_TRUE(TheScanEffects.BeginScan()) << "the rig scans";
     Passes(30, 0.05f);
     ASSERT_TRUE(deposit->flags & ENTITY_RESOURCE_REVEALED) << "the scan found the ore";
 
     // The right click on the ore sets the rig cutting.
     const float oreBefore = GetPlayerProfile()->ore;
-    int x = 0, y = 0;
     ASSERT_TRUE(OnScreen(deposit->GetPosition(), &x, &y));
     MoveMouseTo(x, y);
+    Passes(1, 0.05f);
+    EXPECT_STREQ(TheMissionHud.hintBox->text, "Ore deposit");
     Click(1);
     for (int second = 0; second < 20; ++second) Passes(10, 0.1f);
     EXPECT_GT(GetPlayerProfile()->ore, oreBefore + 8.0f) << "twenty seconds of cutting bring ore";

@@ -84,12 +84,18 @@ template <class Pass> void Click(int button, Pass pass)
     pass();
 }
 
-// A click (left, or the given button) in the middle of a window, the cursor moved there by hand.
-template <class Pass> void ClickOn(const Window* window, int button, Pass pass)
+// The cursor taken by hand to the middle of a window.
+template <class Pass> void MoveMouseOnto(const Window* window, Pass pass)
 {
     int x = 0, y = 0;
     window->GetScreenPosition(&x, &y);
     MoveMouseTo(x + window->width / 2, y + window->height / 2, pass);
+}
+
+// A click (left, or the given button) in the middle of a window, the cursor moved there by hand.
+template <class Pass> void ClickOn(const Window* window, int button, Pass pass)
+{
+    MoveMouseOnto(window, pass);
     Click(button, pass);
 }
 

@@ -546,7 +546,7 @@ TEST_P(ReadableText, TheFrontEndReadsAndAnswersAsItShows)
 
 // In a mission: the loading bar, the briefing, the achievements, the hotkeys over the dimmed HUD,
 // the mission log, the options, the character screen, a miner's page, the Scan countdown, the
-// terrain editor's show button and the objectives of the won mission.
+// terrain editor's show button and the objectives of the won mission on their backing.
 TEST_P(ReadableText, EveryScreenOfAMissionIsReadable)
 {
     StartAt("readable_mission", "mainMenuEnabled false\ncurrentprofile Pilot\n");
@@ -790,6 +790,14 @@ TEST_P(ReadableText, EveryScreenOfAMissionIsReadable)
                     }
         EXPECT_EQ(marked.size(), 4u);
         ExpectApart(marked);
+        // Lines and ticks stand on a dark backing drawn under them, whatever the world shows.
+        const DrawnFrame::Quad* backing = nullptr;
+        for (const DrawnFrame::Quad& quad : drawn.quads)
+            if (quad.order < mine->order && (quad.colour & 0xFFFFFF) == 0 && (quad.colour >> 24) >= 0x80 &&
+                quad.box.Contains(mine->box))
+                backing = &quad;
+        ASSERT_NE(backing, nullptr) << "the objectives' backing";
+        for (const DrawnFrame::Text& t : marked) EXPECT_TRUE(backing->box.Contains(t.box)) << t.text << " " << t.box;
         CheckPicture("readable_won_objectives", {0, mine->box.top - 16, Config->width / 4, mine->box.top + H / 12});
     }
 }

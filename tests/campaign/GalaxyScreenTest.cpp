@@ -10,6 +10,7 @@
 #include "mechanics/GameMechanics.h"
 #include "platform/PackageFile.h"
 #include "platform/StringTable.h"
+#include "render/Camera.h"
 #include "render/Draw2D.h"
 #include "render/Sprite.h"
 #include "tests/support/Scoped.h"
@@ -217,6 +218,62 @@ TEST_F(GalaxyRules, ASecondPressOnTheSameBodySoonAfterIsADoubleClick)
     galaxy->clickTimer += 0.35f;
     EXPECT_FALSE(galaxy->RegisterClick(s.moon)) << "too late";
     EXPECT_FALSE(galaxy->RegisterClick(s.moon)) << "no time at all between them";
+}
+
+TEST_F(GalaxyRules, AClickOnAMoonsDiamondOverItsPlanetPicksTheMoon)
+{
+    SmallSystem& s = *system;
+    galaxy->galaxyView = 0;
+    // The system seen from in front, as the map draws it; the moon just below its planet, so its
+    // diamond floats over the planet's globe. The other worlds stand well aside.
+    ScopedGlobal<Matrix> view(ViewMatrix), projection(ProjectionMatrix);
+    Camera camera;
+    camera.eye = Vec3(0.0f, 0.0f, 10.0f);
+    camera.target = Vec3(0.0f, 0.0f, 0.0f);
+    camera.up = Vec3(0.0f, 1.0f, 0.0f);
+    camera.aspect = (float)ScreenWidth() / (float)ScreenHeight();
+    camera.BuildMatrices(false);
+    galaxy->viewMatrix = ViewMatrix;
+    galaxy->projectionMatrix = ProjectionMatrix;
+    galaxy->cameraSet = true;
+    const struct {
+        CelestialBody* body;
+        Vec3 at;
+        float scale;
+    } places[] = {{&galaxy->systems[0], {6.0f, 3.0f, 0.0f}, 0.5f},
+                  {s.planet, {0.0f, 0.0f, 0.0f}, 1.0f},
+                  {s.moon, {0.0f, -1.2f, 0.0f}, 0.2f},
+                  {s.second, {-6.0f, 3.0f, 0.0f}, 0.5f},
+                  {s.giant, {6.0f, -3.0f, 0.0f}, 0.5f}};
+    for (const auto& place : places) {
+        MatrixIdentity(&place.body->world);
+        place.body->world._41 = place.at.x;
+        place.body->world._42 = place.at.y;
+        place.body->world._43 = place.at.z;
+        place.body->scale = place.scale;
+    }
+    ASSERT_NE(galaxy->SystemMarker(s.moon), MARKER_NONE);
+    const struct {
+        Vec3 point;
+        CelestialBody* picked;
+    } clicks[] = {
+        {{0.0f, -1.2f + 0.2f + SYSTEM_MARKER_LIFT, 0.0f}, s.moon},  // the moon's diamond, over the planet
+        {{0.0f, 0.3f, 0.0f}, s.planet},                            // the planet beside it
+        {{0.0f, -1.2f, 0.0f}, s.moon},                             // the moon itself
+    };
+    for (const auto& click : clicks) {
+        const Vec3 screen = ProjectToScreen(click.point);
+        EXPECT_EQ(galaxy->systems[0].HitTest(screen.x, screen.y), click.picked) << click.point.y;
+    }
+
+    // Zoomed far out the moon is a few pixels wide: a click a few pixels beside it is still its.
+    camera.eye = Vec3(0.0f, 0.0f, 80.0f);
+    camera.BuildMatrices(false);
+    galaxy->viewMatrix = ViewMatrix;
+    galaxy->projectionMatrix = ProjectionMatrix;
+    const Vec3 moonMiddle = ProjectToScreen(Vec3(0.0f, -1.2f, 0.0f));
+    EXPECT_EQ(galaxy->systems[0].HitTest(moonMiddle.x + 5.0f, moonMiddle.y), s.moon);
+    EXPECT_EQ(galaxy->systems[0].HitTest(moonMiddle.x + 30.0f, moonMiddle.y), nullptr) << "open space";
 }
 
 TEST_F(GalaxyRules, TooltipsNameTheBodyItsMissionAndWhetherItIsOpen)

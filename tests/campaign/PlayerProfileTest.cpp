@@ -392,10 +392,12 @@ TEST(ProfileReset, MissionStartAndClear)
     EXPECT_FLOAT_EQ(p.ore, 200.0f);
     EXPECT_EQ(p.enemiesKilled(), 0);
     EXPECT_EQ(p.rig->kills, 0);
+    EXPECT_EQ(p.statistics[PROFILE_STAT_RIG_KILLS], 0) << "the results count this mission's, as the panel does";
     EXPECT_FLOAT_EQ(p.rig->health, 500.0f);
     EXPECT_FLOAT_EQ(p.rig->shield, 50.0f);
     EXPECT_FALSE(p.rig->flags & ENTITY_SHIELD);
 
+    p.statistics[PROFILE_STAT_RIG_KILLS] = 3;
     p.savedHealth = 0.0f;
     p.savedShields = 12.0f;
     p.rig->health = 1.0f;

@@ -1,6 +1,8 @@
 // The information pages a player opens from the character screen and the options: the badges
 // of the achievements with their count line, the mission log's rows and text as the list and
 // the text scroll, and the hotkeys table as the player's own bindings file says.
+#include "campaign/Galaxy.h"
+#include "campaign/MissionScreen.h"
 #include "campaign/PlayerProfile.h"
 #include "gui/Button.h"
 #include "gui/Label.h"
@@ -140,6 +142,41 @@ TEST_F(InformationPages, TheLogShowsOnlyFoundEntriesWhereverTheListIsScrolled)
     log->Draw();
     EXPECT_NE(FindText("No journals have been found!"), nullptr);
     log->SetVisible(false);
+}
+
+TEST_F(InformationPages, TheLogSumsUpAStoryMissionDoneBeyondItsTitle)
+{
+    // The shipped catalogue, and a galaxy whose one planet carries the first story mission, done.
+    MissionScreen::ClearMissions();
+    ASSERT_TRUE(MissionScreen::LoadMissions("data/scripts/missions.cgs"));
+    auto galaxy = std::make_unique<Galaxy>();
+    ScopedGlobal<Galaxy*> shownGalaxy{TheGalaxy, galaxy.get()};
+    galaxy->count = 1;
+    CelestialBody* planet = new CelestialBody();
+    planet->storyId = 0;
+    planet->missionId = 0;
+    galaxy->systems[0].AppendChild(planet);
+    GetPlayerProfile()->SetMissionCompleted(0, true);
+
+    auto log = Make<MissionLogGui>();
+    ScopedGlobal<MissionLogGui*> current{TheMissionLogGui, log.get()};
+    log->SetVisible(true);
+    log->ShowPage(MissionLogGui::STORY);
+    log->ChooseRow(0);
+    const MissionRecord& record = MissionScreen::missions[0];
+    const std::string summary = log->textLabel->GetText();
+    const std::string parts[] = {
+        std::string(GuiDisplayText("<m1_summary>")) + "\n\n" + GuiDisplayText(record.description),
+        "\n\nObjectives met: ",
+        "\n\nEarned: " + std::to_string(record.experienceReward) + " experience points and " +
+            std::to_string(record.creditReward) + " credits.",
+    };
+    for (const std::string& part : parts) EXPECT_NE(summary.find(part), std::string::npos) << part << " in " << summary;
+    EXPECT_EQ(summary.rfind(GuiDisplayText("<m1_summary>"), 0), 0u) << "the title first";
+    log->SetStoryMode(false);
+    EXPECT_STREQ(log->textLabel->GetText(), GuiDisplayText("<m1_brief>")) << "the briefing as it was";
+    log->SetVisible(false);
+    MissionScreen::ClearMissions();
 }
 
 TEST_F(InformationPages, TheLogTextShowsItsArrowsOnlyBeyondEightLines)

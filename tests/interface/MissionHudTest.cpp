@@ -8,8 +8,10 @@
 #include "host/Log.h"
 #include "interface/EntityInfoGui.h"
 #include "interface/InfoTooltip.h"
+#include "interface/Inventory.h"
 #include "interface/MissionHud.h"
 #include "interface/PowerBar.h"
+#include "mechanics/Objectives.h"
 #include "platform/Timer.h"
 #include "render/HintBox.h"
 #include "terrain/ScanPulses.h"
@@ -21,6 +23,8 @@
 #include "world/Item.h"
 #include "world/WeaponDef.h"
 
+#include <cstring>
+#include <memory>
 #include <set>
 
 namespace {
@@ -414,8 +418,42 @@ TEST_F(MissionHudTest, TooltipsShowAfterHalfASecondOfRest)
     for (int i = 0; i < 3; ++i) ShowQuickSlotTooltip(&slot, quick);
     EXPECT_TRUE(hud.tooltipVisible);
     EXPECT_STREQ(hud.tooltip->text, " ");
+    // A filled quick slot names its item as the bag and the shop name it, not by its data name.
+    auto bag = std::make_unique<Inventory>();
+    ScopedGlobal<Inventory*> current(PlayerInventory, bag.get());
+    Item* kit = new Item();
+    strcpy(kit->name, "health_cannister");
+    kit->shortDescription = "Health cannister";
+    bag->slots[1].kind = 1;
+    bag->slots[1].item = kit;
+    ShowQuickSlotTooltip(&slot, quick);
+    EXPECT_STREQ(hud.tooltip->text, "Health cannister");
     EXPECT_STREQ(TooltipAction(23), "trackplayer");
     EXPECT_STREQ(TooltipAction(9), "select_player");
+}
+
+TEST_F(MissionHudTest, TheObjectiveLinesStandOnADarkBacking)
+{
+    Objectives objectives;
+    ScopedGlobal<Objectives*> current(TheObjectives, &objectives);
+    objectives.AddObjective("Build a refinery", OBJECTIVE_BUILD, "refinery");
+    objectives.AddObjective("Mine", OBJECTIVE_MINING, "ore")->targetCount = 500;
+    painter.Clear();
+    objectives.FormatLines(nullptr);
+    ASSERT_EQ(painter.texts.size(), 2u);
+    const DrawnQuad* backing = nullptr;
+    for (const DrawnQuad& quad : painter.quads)
+        if (quad.sprite == ObjectiveBacking) backing = &quad;
+    ASSERT_NE(backing, nullptr) << "the lines have a backing";
+    EXPECT_GE((backing->colour >> 24) & 0xFF, 0x80u) << "dark enough to read the words on";
+    for (const DrawnText& text : painter.texts) {
+        TextSize size{};
+        font.GetTextExtent(text.text.c_str(), &size);
+        EXPECT_LE(backing->left, text.x) << text.text;
+        EXPECT_LE(backing->top, text.y) << text.text;
+        EXPECT_GE(backing->right, text.x + size.cx) << text.text;
+        EXPECT_GE(backing->bottom, text.y + size.cy) << text.text;
+    }
 }
 
 TEST_F(MissionHudTest, TheCursorShowsTheCommandAndWhatItPointsAt)

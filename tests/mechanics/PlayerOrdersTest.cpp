@@ -2,6 +2,7 @@
 // Shift (once per click, and over a river crossing first), a full queue refused, the right
 // click's dispatch by what is selected and what lies under the cursor, and a friendly building
 // that is never attacked.
+#include "interface/MessageLists.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Selection.h"
 
@@ -251,6 +252,22 @@ TEST_F(PlayerOrdersTest, TheRightClickDispatchesByWhatIsSelectedAndWhatIsUnderTh
         EXPECT_STREQ(JobOf(rig), o.job);
         EXPECT_EQ(rig->activeObject.Get(), *o.job ? relic : nullptr);
     }
+
+    // The rig on ore nobody has scanned: it walks up to it, and the player is told what the ore
+    // wants before it can be cut.
+    Entity* ore = new Entity();
+    ore->flags |= ENTITY_RESOURCE;
+    ore->SetPosition(Corner(20, 12));
+    ASSERT_NE(TheScene.AddEntity(ore), nullptr);
+    SelectAll({rig});
+    ClearOrderJob(rig);
+    RightClick(ore, ore->GetPosition());
+    EXPECT_STREQ(JobOf(rig), "") << "no cutting";
+    EXPECT_TRUE(rig->HasStanceBits()) << "on its way to the ore";
+    bool told = false;
+    for (MessageNode* line = game.messageBar ? game.messageBar->head : nullptr; line; line = line->next)
+        told = told || strcmp(line->text, "Scan near this ore before it can be mined!") == 0;
+    EXPECT_TRUE(told);
 
     // Nothing selected: nothing happens.
     game.ClearSelection();

@@ -255,7 +255,7 @@ TEST_F(AgentCombatTest, CriticalHitsComeFromResearch)
 
 TEST_F(AgentCombatTest, TwoUnitsUnderAttackWithinTheIntervalGiveOneAlert)
 {
-    ScopedGlobal<int> last{LastUnderAttackAlertFrame, FrameTimer.GetFrameCount() - UNDER_ATTACK_ALERT_FRAMES - 1};
+    ScopedGlobal<int> last{LastUnderAttackAlertFrame, FrameTimer.GetFrameCount() - UNDER_ATTACK_ALERT_TICKS - 1};
     Agent* a = Fighter(ALIGN_PLAYER);
     Agent* b = Fighter(ALIGN_PLAYER);
     a->visible = b->visible = 0;
@@ -331,6 +331,17 @@ TEST_F(AgentCombatTest, KillsCountAndEarnExperienceByTheDamageCompared)
     EXPECT_EQ(recorder.counted["rigKills"], 1);
     EXPECT_EQ(recorder.counted["cloakedKills"], 1);
     EXPECT_EQ(recorder.counted["airKills"], 0);
+    // The rig's panel counts what the results call its kills: a tent it razes is in neither,
+    // while a bot's own tally keeps what it razed.
+    Entity tent;
+    tent.alignment = ALIGN_ENEMY;
+    tent.flags |= ENTITY_BUILDING;
+    rig->AddKill(&tent);
+    EXPECT_EQ(rig->kills, 1);
+    EXPECT_EQ(recorder.counted["rigKills"], 1);
+    Agent* gunner = Fighter(ALIGN_PLAYER);
+    gunner->AddKill(&tent);
+    EXPECT_EQ(gunner->kills, 1);
     Agent* bot = Fighter(ALIGN_PLAYER);
     bot->classWord |= AGENT_CLASS_LEVELLING;
     bot->AddKill(Fighter(ALIGN_NEUTRAL));
