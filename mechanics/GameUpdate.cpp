@@ -7,6 +7,7 @@
 #include "mechanics/EventManager.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Objectives.h"
+#include "mechanics/OrderQueue.h"
 #include "mechanics/Scene.h"
 #include "platform/ConfigFile.h"
 #include "platform/InputState.h"
@@ -125,6 +126,8 @@ bool GameMechanics::RunWorldTick(float step)
     WorldTicks.count += 1;
     WorldTicks.step = step;
     WorldTicks.inTick = true;
+    const std::vector<PlayerOrder> orders = TheOrders.TakeForTick();
+    for (const PlayerOrder& order : orders) ApplyPlayerOrder(order);
     TheScene.NoteTickPoses();
     MissionTime += step;
     // Who sees what is worked out here, not where the fog is drawn: the entities' visibility,
@@ -187,6 +190,14 @@ void GameMechanics::Update()
         Entity* entity = node->value;
         node = node->next;
         if (entity && (entity->flags & ENTITY_DEAD)) hand.selected.Remove(entity);
+    }
+    // The game held or let go is noted among the orders: both land at the first tick after it
+    // goes on, and the world never sees them.
+    if (GamePaused != pausedBefore_) {
+        pausedBefore_ = GamePaused;
+        PlayerOrder order;
+        order.kind = GamePaused ? ORDER_PAUSE : ORDER_RESUME;
+        TheOrders.Give(order);
     }
     // The mouse's presses are the frame's: an order given between ticks is the world's at the
     // next one.

@@ -10,6 +10,7 @@
 #include "platform/PooledList.h"
 
 #include <cstddef>
+#include <cstdint>
 
 class Entity;
 class Grid;
@@ -73,6 +74,10 @@ void CmdMove();
 void CmdRepair();
 void CmdStop();
 void CmdLayMine();
+// A mine laid by the agent at once: the rig out of its bag, a mine layer from its own count.
+void LayMineFrom(Entity* layer);
+// An order for one unit (a stop, a scan, a mine) given for the next tick.
+void GiveUnitOrder(uint16_t kind, Entity* unit, int argument = 0);
 void CmdScan();
 // The bag's items used on the first selected: a health cannister (the large one when there is
 // no other), a shield cannister, the item of a hotbar slot (1..4); a freeze trap laid by the
@@ -87,6 +92,8 @@ void SetSelectionStance(int stance);
 void CmdSelectAll();
 // The player's rig: selected alone, or looked at when it is already all that is selected.
 void SelectPlayerRig();
+// The player's rig among the level's entities, alive; null when the level has none.
+Agent* FindLevelRig();
 void CmdGotoAlert();
 void CmdToggleMinimap();
 void CmdToggleFogOfWar();

@@ -79,7 +79,7 @@ protected:
         TheGame->ClearSelection();
         TheGame->SelectEntity(rig);
         TheGame->hoveredEntity = patch;
-        TheGame->AssignExtractOre(rig);
+        TheGame->OrderExtractOre(rig);
         TheGame->hoveredEntity = nullptr;
     }
     // The first story mission (or a later one) on the body that carries it, with that level seed

@@ -66,6 +66,7 @@ protected:
         game.pickedPoint = at;
         game.pressTimer = 1.0f;
         game.OrderSelected();
+        NextTick();
     }
     static const char* JobOf(const Agent* agent)
     {
@@ -283,7 +284,7 @@ TEST_F(PlayerOrdersTest, AnInstantBuildNeedsTheItemAndABuildingGoingUp)
     site->definition->buildTime = 30.0f;
     site->buildState = BUILD_STATE_CONSTRUCTING;
     site->buildProgress = 2.0f;
-    game.hoveredEntity = site;
+    game.ordered.target = site;
     Item kit;
     kit.stackCount = 0;
     for (Item* item : {(Item*)nullptr, &kit}) {
@@ -299,11 +300,11 @@ TEST_F(PlayerOrdersTest, AnInstantBuildNeedsTheItemAndABuildingGoingUp)
     EXPECT_STREQ(LastFeedbackSound, "heal");
 
     Entity* ore = NewEntity(ENTITY_RESOURCE);
-    game.hoveredEntity = ore;
+    game.ordered.target = ore;
     kit.stackCount = 0;
     EXPECT_FALSE(game.UseEnrichmentCannister(&kit));
     EXPECT_STREQ(LastFeedbackSound, "bad");
-    game.hoveredEntity = nullptr;
+    game.ordered.target = nullptr;
     delete ore;
 }
 
@@ -330,6 +331,7 @@ protected:
         if (leftEvent == 2) mouse.down[0] = 0;
         mouse.down[1] = rightEvent == 1 ? 0x80 : 0;
         game.HandleMouseOrders(0.05f);
+        NextTick();
     }
     void Idle() { Frame(mouse.cursorX, mouse.cursorY, 0, 0); }
     static Vec3 Screen(const Vec3& world) { return ProjectToScreen(world); }
@@ -394,6 +396,7 @@ TEST_F(PlayedByMouse, BoxRiverShiftGroupAndBuild)
 
     // Group 1 remembers them.
     CmdAssignControlGroup(1);
+    NextTick();
     game.ClearSelection();
     CmdSelectControlGroup(1);
     EXPECT_EQ(game.hand.selected.count, 4);
