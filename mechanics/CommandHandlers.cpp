@@ -127,7 +127,8 @@ bool IsRig(const Entity* entity)
     return entity && (entity->flags & ENTITY_AGENT) && (entity->flags & ENTITY_PLAYER);
 }
 
-// An item of the bag, by its names, used at the next tick on the target (null: the rig).
+}  // namespace
+
 void GiveItemUse(const char* names, Entity* target, int how)
 {
     PlayerOrder order;
@@ -137,8 +138,6 @@ void GiveItemUse(const char* names, Entity* target, int how)
     order.args[0] = how;
     TheOrders.Give(order);
 }
-
-}  // namespace
 
 // The heal key heals the rig, whatever is selected; when it cannot, the player is told why.
 void CmdHeal()

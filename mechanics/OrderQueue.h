@@ -129,9 +129,12 @@ public:
     // Everything waiting dropped (a level's start and end).
     void Clear();
     size_t Waiting() const { return waiting_.size(); }
+    // The orders the last tick took, kept until the next one takes its own.
+    const std::vector<PlayerOrder>& LastTaken() const { return lastTaken_; }
 
 private:
     std::vector<PlayerOrder> waiting_;
+    std::vector<PlayerOrder> lastTaken_;
 };
 
 extern OrderQueue TheOrders;

@@ -76,6 +76,9 @@ void CmdStop();
 void CmdLayMine();
 // A mine laid by the agent at once: the rig out of its bag, a mine layer from its own count.
 void LayMineFrom(Entity* layer);
+// An item of the bag, by its names ('|' between them, the first found is used), used at the
+// next tick on the target (null: the rig); `how` holds ORDER_USE_ bits.
+void GiveItemUse(const char* names, Entity* target, int how);
 // An order for one unit (a stop, a scan, a mine) given for the next tick.
 void GiveUnitOrder(uint16_t kind, Entity* unit, int argument = 0);
 void CmdScan();
