@@ -145,8 +145,8 @@ public:
     void ForgetOrderTarget(Entity* entity);
 
     // Arms a command mode for the next click (1 move, 2 attack, 8 repair, 16 extract, 32
-    // instant build, 64 enrich, 128 heal, 256 warp); 4 stops at once, 512 scans at once;
-    // nothing without an entity.
+    // instant build, 64 enrich, 128 heal, 256 warp); 4 orders a stop and 512 a scan, both
+    // carried out at the next tick; nothing without an entity.
     void SetCommandMode(int mode, Entity* first);
     // The stop order: an agent stops where it is (the rig also drops its placement preview).
     void StopEntity(Entity* entity);

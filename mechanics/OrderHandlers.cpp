@@ -162,9 +162,6 @@ void ApplyPlayerOrder(const PlayerOrder& order)
         break;
     case ORDER_USE_ITEM: UseItem(order, ordered); break;
     case ORDER_QUEUE_UNIT: QueueUnit(*game, order); break;
-    case ORDER_CANCEL_UNIT:
-        if (Building* factory = PlayerBuilding(ordered.target)) factory->CancelQueuedUnit();
-        break;
     case ORDER_ASSIGN_GROUP: game->AssignControlGroup(order.args[0], ordered.units); break;
     case ORDER_GAME_SPEED:
         if (order.args[0] >= 8 && order.args[0] <= 128) GameSpeed = (float)order.args[0] / 16.0f;

@@ -39,32 +39,24 @@ enum PlayerOrderKind : uint16_t {
     ORDER_STANCE = 13,
     ORDER_SCAN = 14,
     ORDER_LAY_MINE = 15,
-    // An item of the bag used: the first of the names in `text` (separated by '|') or the item
-    // of bag slot args[1] (when text is empty), on the target (none: the rig). args[0] holds
-    // the ORDER_USE_ bits.
+    // An item of the bag used: the first found of the names in `text` (separated by '|'), on
+    // the target (none named: the rig). args[0] holds the ORDER_USE_ bits.
     ORDER_USE_ITEM = 16,
-    // A factory's queue: the unit type `text` added, the last one taken back.
+    // The unit type `text` added to a factory's queue (the target). A stop on a factory takes
+    // the last one back.
     ORDER_QUEUE_UNIT = 17,
-    ORDER_CANCEL_UNIT = 18,
-    // A building's program args[0] chosen.
-    ORDER_PROGRAM = 19,
-    // An upgrader's choice: upgrade args[0] set to level args[1]; the upgrade started; the
-    // unit let out.
-    ORDER_UPGRADE_CHOICE = 20,
-    ORDER_UPGRADE_START = 21,
-    ORDER_UPGRADE_RELEASE = 22,
     // Control group args[0] made of the units.
-    ORDER_ASSIGN_GROUP = 23,
+    ORDER_ASSIGN_GROUP = 18,
     // The game speed, args[0] in 1/16ths.
-    ORDER_GAME_SPEED = 24,
+    ORDER_GAME_SPEED = 19,
     // The game held and let go again. No tick runs while it is held, so both land at the first
     // tick after it is let go: the world is not touched by them; a replay knows where the
     // player stopped.
-    ORDER_PAUSE = 25,
-    ORDER_RESUME = 26,
+    ORDER_PAUSE = 20,
+    ORDER_RESUME = 21,
     // The game saved under `text`: the save is written between ticks, when it is given; the
     // order marks where.
-    ORDER_SAVE = 27,
+    ORDER_SAVE = 22,
 };
 
 // The keys and the press an order of the mouse was given with.

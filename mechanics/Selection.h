@@ -82,9 +82,11 @@ void GiveItemUse(const char* names, Entity* target, int how);
 // An order for one unit (a stop, a scan, a mine) given for the next tick.
 void GiveUnitOrder(uint16_t kind, Entity* unit, int argument = 0);
 void CmdScan();
-// The bag's items used on the first selected: a health cannister (the large one when there is
-// no other), a shield cannister, the item of a hotbar slot (1..4); a freeze trap laid by the
-// rig. A refusal (nothing to use, nothing it would do) sounds "bad".
+// The bag's items used at the next tick. The heal key's health cannister (the large one when
+// there is no other) and a cannister in a hotbar slot mend the rig whatever is selected, and
+// say why when they cannot; a shield cannister and the other items of the hotbar slots (1..4)
+// go on the first selected; a freeze trap is laid by the rig. A refusal (nothing to use,
+// nothing it would do) sounds "bad".
 void CmdHeal();
 void CmdRechargeShields();
 void CmdLayFreezeTrap();

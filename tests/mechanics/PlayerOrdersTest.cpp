@@ -102,6 +102,30 @@ TEST_F(PlayerOrdersTest, FiveBotsTakeTheTargetAndItsNeighboursInOffsetOrderAndAi
     EXPECT_LT(Ground(flyer->moveTarget, Corner(60, 60)), 0.01f);
 }
 
+// An order is given now and carried out at the next tick, on the units it names that are still
+// there: one dead by then and a number the level never gave are passed over.
+TEST_F(PlayerOrdersTest, AnOrderWaitsForTheTickAndPassesOverUnitsDeadOrGoneByThen)
+{
+    Agent* alive = Unit(10, 10);
+    Agent* dying = Unit(12, 10);
+    SelectAll({alive, dying});
+    game.hoveredEntity = nullptr;
+    game.pickedPoint = Corner(40, 40);
+    game.pressTimer = 1.0f;
+    game.OrderSelected();
+    EXPECT_GT(Ground(alive->moveTarget, Corner(40, 40)), 10.0f) << "nothing moves before the tick";
+    dying->flags |= ENTITY_DEAD;
+    PlayerOrder stray;
+    stray.kind = ORDER_MOVE;
+    stray.units = {LevelNumberOf(alive) + 100000, NO_LEVEL_ENTITY};
+    stray.point = Corner(5, 5);
+    TheOrders.Give(stray);
+    NextTick();
+    EXPECT_LT(Ground(alive->moveTarget, Corner(40, 40)), 0.01f);
+    EXPECT_GT(Ground(dying->moveTarget, Corner(40, 40)), 10.0f) << "the dead one is passed over";
+    EXPECT_EQ(TheOrders.Waiting(), 0u);
+}
+
 TEST_F(PlayerOrdersTest, ShiftQueuesOncePerClickAndAFullQueueIsRefused)
 {
     Agent* a = Unit(10, 10);
