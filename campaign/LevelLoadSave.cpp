@@ -14,6 +14,7 @@
 #include "host/System.h"
 #include "interface/InGameMenu.h"
 #include "mechanics/GameMechanics.h"
+#include "mechanics/OrderQueue.h"
 #include "mechanics/Scene.h"
 #include "platform/InputState.h"
 #include "platform/UserFolders.h"
@@ -779,6 +780,11 @@ int SaveGame(void* user, Button*)
         return 0;
     }
     if (!WriteSaveGame(name.c_str())) return 0;
+    // Written between ticks; the order marks the tick it was written before.
+    PlayerOrder saved;
+    saved.kind = ORDER_SAVE;
+    saved.text = name;
+    TheOrders.Give(saved);
     CloseScreen();
     GuiPlaySound("blip");
     return 1;

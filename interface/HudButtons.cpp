@@ -168,10 +168,8 @@ int ToggleFollowButton(void*, Button*)
 int UseQuickSlot(void* data, Button* button)
 {
     if (!data || !button || !button->IsVisible() || !TheGame) return 1;
-    Item* item = SlotItem(Passed(data) - 1);
-    Entity* first = TheGame->GetFirstSelected();
-    if (!item || !first) return 1;
-    if (item->ApplyUseEffect(first) && PlayerInventory) PlayerInventory->RefreshSlot(item);
+    // The slot's button does what its key does.
+    CmdQuickSlot(Passed(data));
     return 1;
 }
 

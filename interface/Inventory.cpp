@@ -9,6 +9,8 @@
 #include "interface/ItemScrollList.h"
 #include "interface/MessageLists.h"
 #include "mechanics/GameMechanics.h"
+#include "mechanics/OrderQueue.h"
+#include "mechanics/Selection.h"
 #include "platform/GameSeam.h"
 #include "platform/InputState.h"
 #include "render/Font.h"
@@ -611,17 +613,15 @@ void Inventory::UseSlot(int slot)
     Item* item = s.item;
     switch (item->kind) {
     case ITEM_KIND_ACTION: {
-        // Used on the first selected entity; a stack that is not used up only shows its new
-        // count. Enrichment and instant building fail quietly: they have orders of their own.
+        // Used at the next tick on the first selected entity; the slot then shows the new count
+        // or empties. Enrichment and instant building fail quietly: they have orders of their own.
         Entity* target = TheGame ? TheGame->GetFirstSelected() : nullptr;
-        if (target && item->ApplyUseEffect(target)) {
-            if (IsStackable(item) && item->stackCount > 0)
-                CountLabel(s.itemWidget, item);
-            else
-                EmptySlot(slot, true);
+        if (!target) {
+            if (item->action != ITEM_ACTION_ENRICH_ORE && item->action != ITEM_ACTION_INSTANT_BUILD) GuiPlaySound("bad");
             return;
         }
-        if (item->action != ITEM_ACTION_ENRICH_ORE && item->action != ITEM_ACTION_INSTANT_BUILD) GuiPlaySound("bad");
+        const bool quiet = item->action == ITEM_ACTION_ENRICH_ORE || item->action == ITEM_ACTION_INSTANT_BUILD;
+        GiveItemUse(item->name, target, quiet ? ORDER_USE_QUIET : 0);
         return;
     }
     case ITEM_KIND_UNIT:

@@ -8,6 +8,7 @@
 
 #include "host/System.h"
 #include "interface/Inventory.h"
+#include "mechanics/OrderQueue.h"
 #include "mechanics/Scene.h"
 #include "platform/ConfigFile.h"
 #include "platform/Files.h"
@@ -76,7 +77,7 @@ void GameMechanics::SetCommandMode(int mode, Entity* first)
         commandArgument = 0;
         break;
     case COMMAND_STOP:
-        StopEntity(first);
+        GiveUnitOrder(ORDER_STOP, first);
         break;
     case COMMAND_REPAIR:
     case COMMAND_MINE:
@@ -87,7 +88,7 @@ void GameMechanics::SetCommandMode(int mode, Entity* first)
         commandMode = mode;
         break;
     case COMMAND_SCAN:
-        if (TheScanEffects.BeginScanFor(first)) PlayFeedbackSound("scan");
+        GiveUnitOrder(ORDER_SCAN, first);
         break;
     default:
         commandMode = 0;
@@ -109,22 +110,17 @@ void GameMechanics::StopEntity(Entity* entity)
     }
 }
 
+void GiveUnitOrder(uint16_t kind, Entity* unit, int argument)
+{
+    PlayerOrder order;
+    order.kind = kind;
+    const uint32_t number = LevelNumberOf(unit);
+    if (number != NO_LEVEL_ENTITY) order.units.push_back(number);
+    order.args[0] = argument;
+    TheOrders.Give(order);
+}
+
 namespace {
-
-// The first item of that name in the player's bag; null without a bag or such an item.
-Item* CarriedItem(const char* name)
-{
-    return PlayerInventory ? PlayerInventory->FindItemByName(name) : nullptr;
-}
-
-// An item of the bag used on the target; its slot shows the new count, and one used up leaves
-// the bag (and is gone: the item is not to be touched afterwards).
-bool UseCarriedItem(Item* item, Entity* target)
-{
-    if (!item || item->stackCount < 1 || !target || !item->ApplyUseEffect(target)) return false;
-    if (PlayerInventory) PlayerInventory->RefreshSlot(item);
-    return true;
-}
 
 bool IsRig(const Entity* entity)
 {
@@ -133,62 +129,80 @@ bool IsRig(const Entity* entity)
 
 }  // namespace
 
+void GiveItemUse(const char* names, Entity* target, int how)
+{
+    PlayerOrder order;
+    order.kind = ORDER_USE_ITEM;
+    order.text = names;
+    order.target = target ? LevelNumberOf(target) : NO_LEVEL_ENTITY;
+    order.args[0] = how;
+    TheOrders.Give(order);
+}
+
+// The heal key heals the rig, whatever is selected; when it cannot, the player is told why.
 void CmdHeal()
 {
-    Entity* first = FirstSelected();
-    if (!Playing() || !first) return;
-    Item* cannister = CarriedItem("health_cannister");
-    if (!cannister) cannister = CarriedItem("large_health_cannister");
-    if (!UseCarriedItem(cannister, first)) PlayFeedbackSound("bad");
+    if (Playing()) GiveItemUse("health_cannister|large_health_cannister", nullptr, ORDER_USE_EXPLAIN);
 }
 
 void CmdRechargeShields()
 {
     Entity* first = FirstSelected();
-    if (!Playing() || !first) return;
-    if (!UseCarriedItem(CarriedItem("shield_cannister"), first)) PlayFeedbackSound("bad");
+    if (Playing() && first) GiveItemUse("shield_cannister", first, 0);
 }
 
 void CmdLayFreezeTrap()
 {
-    if (!Playing()) return;
-    Entity* first = FirstSelected();
     // The trap lays itself with its own sound.
-    if (!IsRig(first) || !UseCarriedItem(CarriedItem("freeze_trap"), first)) PlayFeedbackSound("bad");
+    if (Playing()) GiveItemUse("freeze_trap", FirstSelected(), ORDER_USE_RIG_ONLY);
 }
 
 void CmdQuickSlot(int slot)
 {
-    Entity* first = FirstSelected();
-    if (!Playing() || !first || !PlayerInventory || slot < 1 || slot > Inventory::HOTBAR_SLOTS) return;
+    if (!Playing() || !PlayerInventory || slot < 1 || slot > Inventory::HOTBAR_SLOTS) return;
     const InventorySlot& held = PlayerInventory->slots[slot - 1];
     if (held.kind != 1 || !held.item) return;
-    Item* item = held.item;
+    const Item* item = held.item;
+    // A cannister mends the rig whatever is selected, as the heal key does.
+    if (item->action == ITEM_ACTION_HEAL || item->action == ITEM_ACTION_RECHARGE) {
+        GiveItemUse(item->name, nullptr, ORDER_USE_EXPLAIN);
+        return;
+    }
+    Entity* first = FirstSelected();
+    if (!first) return;
     // Enrichment and instant building are given as orders on what they touch, not here.
     const bool quiet = item->action == ITEM_ACTION_ENRICH_ORE || item->action == ITEM_ACTION_INSTANT_BUILD;
-    if (!UseCarriedItem(item, first) && !quiet) PlayFeedbackSound("bad");
+    GiveItemUse(item->name, first, quiet ? ORDER_USE_QUIET : 0);
 }
 
 void SetSelectionStance(int stance)
 {
     if (!TheGame || stance < AGENT_STANCE_DEFAULT || stance > AGENT_STANCE_STOP) return;
-    for (auto* node = TheGame->hand.selected.head; node; node = node->next) {
-        Entity* entity = node->value;
-        if (!entity || !(entity->flags & ENTITY_AGENT) || entity->alignment != ALIGN_PLAYER || IsRig(entity)) continue;
-        Agent* agent = static_cast<Agent*>(entity);
-        agent->stance = stance;
-        if (stance == AGENT_STANCE_HOLD_POSITION && agent->HasStanceBits()) agent->StopMove(0.5f);
-    }
+    PlayerOrder order;
+    order.kind = ORDER_STANCE;
+    order.units = SelectionLevelNumbers();
+    order.args[0] = stance;
+    TheOrders.Give(order);
 }
 
 void CmdLayMine()
 {
     Entity* first = FirstSelected();
-    if (!Playing() || !first || !(first->flags & ENTITY_AGENT)) return;
-    Agent* agent = static_cast<Agent*>(first);
+    if (Playing() && first && (first->flags & ENTITY_AGENT)) GiveUnitOrder(ORDER_LAY_MINE, first);
+}
+
+void LayMineFrom(Entity* layer)
+{
+    if (!layer || !(layer->flags & ENTITY_AGENT)) return;
+    Agent* agent = static_cast<Agent*>(layer);
     if (agent->flags & ENTITY_PLAYER) {
         // The rig lays the mines it carries in its bag; the mine sounds as it is laid.
-        if (!UseCarriedItem(CarriedItem("mine"), agent)) PlayFeedbackSound("bad");
+        Item* mine = PlayerInventory ? PlayerInventory->FindItemByName("mine") : nullptr;
+        if (!mine || mine->stackCount < 1 || !mine->ApplyUseEffect(agent)) {
+            PlayFeedbackSound("bad");
+            return;
+        }
+        if (PlayerInventory) PlayerInventory->RefreshSlot(mine);
         return;
     }
     if (!(agent->classWord & AGENT_CLASS_MINE_LAYER) || agent->mines < 1) {
@@ -265,7 +279,12 @@ void CmdToggleGlowBuffer()
 
 void CmdAssignControlGroup(int group)
 {
-    if (Playing()) TheGame->AssignControlGroup(group);
+    if (!Playing() || group < 0 || group >= CONTROL_GROUP_COUNT) return;
+    PlayerOrder order;
+    order.kind = ORDER_ASSIGN_GROUP;
+    order.units = SelectionLevelNumbers();
+    order.args[0] = group;
+    TheOrders.Give(order);
 }
 
 void CmdSelectControlGroup(int group)
@@ -286,13 +305,19 @@ void MakeScreenshotName(char* out, size_t size, const char* folder, const char* 
     }
 }
 
+Agent* FindLevelRig()
+{
+    Entity* rig = nullptr;
+    for (Entity* entity = TheScene.FirstEntity(SEGMENTS_PLAYER); entity && !rig; entity = TheScene.NextEntity())
+        if (IsRig(entity) && !(entity->flags & ENTITY_DEAD)) rig = entity;
+    TheScene.EndIteration();
+    return static_cast<Agent*>(rig);
+}
+
 void SelectPlayerRig()
 {
     if (!TheGame) return;
-    Entity* rig = nullptr;
-    for (Entity* entity = TheScene.FirstEntity(SEGMENTS_PLAYER); entity && !rig; entity = TheScene.NextEntity())
-        if ((entity->flags & ENTITY_PLAYER) && (entity->flags & ENTITY_AGENT)) rig = entity;
-    TheScene.EndIteration();
+    Entity* rig = FindLevelRig();
     if (!rig) return;
     // Only the rig alone is "already selected": with a group behind it the press means "the
     // rig, not the group", and the look comes with the next press.

@@ -6,6 +6,7 @@
 #include "host/Log.h"
 #include "host/System.h"
 #include "interface/MissionHud.h"
+#include "mechanics/OrderQueue.h"
 #include "mechanics/Selection.h"
 #include "platform/ConfigFile.h"
 #include "platform/Hotkeys.h"
@@ -103,18 +104,27 @@ void CmdResetDevice()
     if (Debugging() && Graphics) Graphics->ResetDevice();
 }
 
+// In play the speed changes at the next tick, as an order of the player's.
+void SetGameSpeed(float speed)
+{
+    if (!Playing()) {
+        GameSpeed = speed;
+        return;
+    }
+    PlayerOrder order;
+    order.kind = ORDER_GAME_SPEED;
+    order.args[0] = (int)(speed * 16.0f + 0.5f);
+    TheOrders.Give(order);
+}
+
 void CmdIncSpeed()
 {
-    if (!Debugging()) return;
-    GameSpeed *= 2.0f;
-    if (GameSpeed > 8.0f) GameSpeed = 8.0f;
+    if (Debugging()) SetGameSpeed(GameSpeed * 2.0f > 8.0f ? 8.0f : GameSpeed * 2.0f);
 }
 
 void CmdDecSpeed()
 {
-    if (!Debugging()) return;
-    GameSpeed *= 0.5f;
-    if (GameSpeed < 0.5f) GameSpeed = 0.5f;
+    if (Debugging()) SetGameSpeed(GameSpeed * 0.5f < 0.5f ? 0.5f : GameSpeed * 0.5f);
 }
 
 void CmdTrackPlayer()

@@ -11,6 +11,7 @@
 #include "levelgen/MapGenerator.h"
 #include "mechanics/EventManager.h"
 #include "mechanics/Objectives.h"
+#include "mechanics/OrderQueue.h"
 #include "mechanics/Replay.h"
 #include "mechanics/Scene.h"
 #include "platform/ConfigFile.h"
@@ -120,6 +121,8 @@ void GameMechanics::EndLevel()
     // windows and its pause go with it: the next level must not start standing still.
     if (TheInGameMenu) TheInGameMenu->HideAll();
     GamePaused = false;
+    pausedBefore_ = false;
+    TheOrders.Clear();
     // The next level may draw its shadows in another format.
     ReleaseShadowMap();
     if (projectiles) projectiles->Clear();

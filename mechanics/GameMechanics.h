@@ -12,7 +12,9 @@
 #include "platform/PooledList.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
+#include <vector>
 
 class AIManager;
 class AchievementPopup;
@@ -34,6 +36,21 @@ class GrowthDB;
 class MapGenerator;
 class Sprite;
 class WaterSet;
+struct PlayerOrder;
+
+// What the order being carried out is for, as the order names it: its live units (in the order
+// given, the first leading), the entity it aims at, the ground point and the keys it was given
+// with. Filled only while an order applies; the world's side of an order reads nothing else of
+// the hand.
+struct OrderContext {
+    std::vector<Entity*> units;
+    Entity* target = nullptr;
+    Vec3 point;
+    bool shift = false;
+    bool ctrl = false;
+    bool fresh = true;
+    Entity* First() const { return units.empty() ? nullptr : units.front(); }
+};
 
 class GameMechanics : public Game {
 public:
@@ -105,7 +122,9 @@ public:
     void BoxSelect();
     // The screen rectangle of the entity's projected position and mesh box.
     bool GetScreenBox(Entity* entity, float* minX, float* minY, float* maxX, float* maxY);
+    // The selection (or the units an order names) becomes the group.
     void AssignControlGroup(int group);
+    void AssignControlGroup(int group, const std::vector<Entity*>& units);
     // The group's live members become the selection; the same group again within 0.3 s
     // centres the camera on the first of them.
     void SelectControlGroup(int group);
@@ -126,8 +145,8 @@ public:
     void ForgetOrderTarget(Entity* entity);
 
     // Arms a command mode for the next click (1 move, 2 attack, 8 repair, 16 extract, 32
-    // instant build, 64 enrich, 128 heal, 256 warp); 4 stops at once, 512 scans at once;
-    // nothing without an entity.
+    // instant build, 64 enrich, 128 heal, 256 warp); 4 orders a stop and 512 a scan, both
+    // carried out at the next tick; nothing without an entity.
     void SetCommandMode(int mode, Entity* first);
     // The stop order: an agent stops where it is (the rig also drops its placement preview).
     void StopEntity(Entity* entity);
@@ -150,9 +169,10 @@ public:
     // One tick of the world, `step` seconds long, in its fixed order; false when the world
     // stops there for this frame (the level ended or was left, or the game is held).
     bool RunWorldTick(float step);
+    // The hand's orders: each is given as a PlayerOrder for the selection, the entity under the
+    // cursor, the picked point and the keys held now, and carried out at the next tick.
     // The right click: what each selected entity of the player's does to the hovered one.
     void OrderSelected();
-    void OrderFromEntity(Entity* selected, Entity* target, bool group, bool force);
     // The selection moves to the picked point (a group in formation, over the river by its
     // crossing, queued with Shift), or a selected building takes it as its rally point.
     void OrderMove(bool attackMove);
@@ -160,23 +180,38 @@ public:
     void OrderAttack(Agent* agent);
     void OrderRepair(Agent* agent);
     void OrderExtractOre(Agent* agent);
-    bool AssignExtractOre(Agent* agent);
     void OrderHeal(Agent* agent);
     // The left click without a command mode: select what is under the cursor, or place the
     // building being positioned.
     void PlaceBuilding();
+    // An order of the mouse of that kind given for the agent (null: the selection), the
+    // hovered entity, the picked point and the keys held; nothing with no unit to give it to.
+    void GiveMouseOrder(uint16_t kind, Agent* agent);
+
+    // ---- The world's side of the orders (PlayerOrders.cpp): what the order names, in ordered.
+    void ApplyClickOrder();
+    void OrderFromEntity(Entity* selected, Entity* target, bool group, bool force);
+    void ApplyMoveOrder(bool attackMove);
+    void ApplyAttackOrder(Agent* agent);
+    void ApplyRepairOrder(Agent* agent);
+    void ApplyExtractOrder(Agent* agent);
+    bool AssignExtractOre(Agent* agent);
+    void ApplyHealOrder(Agent* agent);
+    // The building named put down where the order says, the first unit sent to build it.
+    void ApplyPlaceBuilding(const PlayerOrder& order);
+    OrderContext ordered;
     // Ends a carry out of the character screen's bag by putting the item down beside the rig;
     // false when nothing was carried or the carried stack may not leave.
     bool DropCarriedItem();
     // Through a warp platform (the agent's job target) to a seen spot of the same walk region
     // as the agent; "Invalid warp destination!" otherwise.
     bool WarpAgent(Agent* agent, const Vec3& destination);
-    // Item uses on the hovered entity: an enrichment cannister on ore, an instant build on a
+    // Item uses on the ordered target: an enrichment cannister on ore, an instant build on a
     // building going up. Refused ("bad") without the item (none left) or a fitting target; a
     // use takes one from the item's stack.
     bool UseEnrichmentCannister(Item* cannister);
     bool UseHealItem(Item* instantBuild);
-    // The developer's teleport of the selected agents to the picked point.
+    // The developer's teleport of the ordered agents to the ordered point.
     void DebugTeleportSelection();
 
     PlayerSelection hand;
@@ -255,6 +290,8 @@ private:
     bool hudOwner_ = false;
     // The frames' time gathered for the world and not yet run as a tick.
     double worldTime_ = 0.0;
+    // Whether the game was held at the last frame of play.
+    bool pausedBefore_ = false;
 };
 
 extern GameMechanics* TheGame;

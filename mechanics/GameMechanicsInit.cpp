@@ -14,6 +14,7 @@
 #include "levelgen/LevelGenerator.h"
 #include "levelgen/MapGenerator.h"
 #include "mechanics/Objectives.h"
+#include "mechanics/OrderQueue.h"
 #include "mechanics/Replay.h"
 #include "mechanics/Scene.h"
 #include "platform/ConfigFile.h"
@@ -259,6 +260,9 @@ bool GameMechanics::StartLevel()
     // The player's rig is the current profile's; the population puts it at the start. It comes
     // from the level before (or from the profile), and enters this one as the level's own units
     // are made: nothing of where it was, or of how it fared there, comes with it.
+    // The level's entities are numbered from here, the rig first, for the orders that name them.
+    StartLevelNumbers();
+    TheOrders.Clear();
     Agent* rig = GetPlayerRig();
     if (rig) rig->ResetLevelState();
     maps->rig = rig;

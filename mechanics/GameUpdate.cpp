@@ -7,6 +7,7 @@
 #include "mechanics/EventManager.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Objectives.h"
+#include "mechanics/OrderQueue.h"
 #include "mechanics/Replay.h"
 #include "mechanics/Scene.h"
 #include "platform/ConfigFile.h"
@@ -126,10 +127,12 @@ bool GameMechanics::RunWorldTick(float step)
     WorldTicks.count += 1;
     WorldTicks.step = step;
     WorldTicks.inTick = true;
-    // The orders of the tick: the hand's, or a replay's in their place; recorded as given.
+    // The orders of the tick: the hand's, or a replay's in their place; recorded as given,
+    // then carried out.
     TheReplay.FeedTick();
     const std::vector<PlayerOrder> orders = TheOrders.TakeForTick();
     TheReplay.OnTick(orders);
+    for (const PlayerOrder& order : orders) ApplyPlayerOrder(order);
     TheScene.NoteTickPoses();
     MissionTime += step;
     // Who sees what is worked out here, not where the fog is drawn: the entities' visibility,
@@ -195,6 +198,14 @@ void GameMechanics::Update()
         Entity* entity = node->value;
         node = node->next;
         if (entity && (entity->flags & ENTITY_DEAD)) hand.selected.Remove(entity);
+    }
+    // The game held or let go is noted among the orders: both land at the first tick after it
+    // goes on, and the world never sees them.
+    if (GamePaused != pausedBefore_) {
+        pausedBefore_ = GamePaused;
+        PlayerOrder order;
+        order.kind = GamePaused ? ORDER_PAUSE : ORDER_RESUME;
+        TheOrders.Give(order);
     }
     // The mouse's presses are the frame's: an order given between ticks is the world's at the
     // next one.

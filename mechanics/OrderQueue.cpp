@@ -136,9 +136,14 @@ std::vector<PlayerOrder> OrderQueue::TakeForTick()
 {
     std::vector<PlayerOrder> taken;
     taken.swap(waiting_);
+    lastTaken_ = taken;
     return taken;
 }
 
 void OrderQueue::FeedForTick(std::vector<PlayerOrder> orders) { waiting_ = std::move(orders); }
 
-void OrderQueue::Clear() { waiting_.clear(); }
+void OrderQueue::Clear()
+{
+    waiting_.clear();
+    lastTaken_.clear();
+}

@@ -19,7 +19,58 @@ class Entity;
 // The kinds of order. Numbers are stored in replays: append new kinds, never renumber.
 enum PlayerOrderKind : uint16_t {
     ORDER_NONE = 0,
-    // Further kinds are added as the hand's paths move onto the queue.
+    // The mouse on the world: the right click (what each unit does to the target, or a move),
+    // and the left click of an armed command. args[0] holds the ORDER_FLAG_ bits.
+    ORDER_CLICK = 1,
+    ORDER_MOVE = 2,
+    ORDER_ATTACK_MOVE = 3,
+    ORDER_ATTACK = 4,
+    ORDER_REPAIR = 5,
+    ORDER_EXTRACT = 6,
+    ORDER_HEAL = 7,
+    ORDER_INSTANT_BUILD = 8,
+    ORDER_ENRICH = 9,
+    // The building of `text` put down at `point` (args[0] 1: free), the first unit to build it.
+    ORDER_PLACE_BUILDING = 10,
+    // The developer's teleport of the units to the point.
+    ORDER_TELEPORT = 11,
+    // The named commands on the units: stop, a stance (args[0]), a scan, a mine laid.
+    ORDER_STOP = 12,
+    ORDER_STANCE = 13,
+    ORDER_SCAN = 14,
+    ORDER_LAY_MINE = 15,
+    // An item of the bag used: the first found of the names in `text` (separated by '|'), on
+    // the target (none named: the rig). args[0] holds the ORDER_USE_ bits.
+    ORDER_USE_ITEM = 16,
+    // The unit type `text` added to a factory's queue (the target). A stop on a factory takes
+    // the last one back.
+    ORDER_QUEUE_UNIT = 17,
+    // Control group args[0] made of the units.
+    ORDER_ASSIGN_GROUP = 18,
+    // The game speed, args[0] in 1/16ths.
+    ORDER_GAME_SPEED = 19,
+    // The game held and let go again. No tick runs while it is held, so both land at the first
+    // tick after it is let go: the world is not touched by them; a replay knows where the
+    // player stopped.
+    ORDER_PAUSE = 20,
+    ORDER_RESUME = 21,
+    // The game saved under `text`: the save is written between ticks, when it is given; the
+    // order marks where.
+    ORDER_SAVE = 22,
+};
+
+// The keys and the press an order of the mouse was given with.
+enum PlayerOrderFlag : int32_t {
+    ORDER_FLAG_SHIFT = 1,   // queued behind what the units do
+    ORDER_FLAG_CTRL = 2,    // forced (an attack on a friend, an attack-move)
+    ORDER_FLAG_FRESH = 4,   // a fresh press, not a button held since an earlier one
+};
+
+// How an item order was given and what it says when it cannot be used.
+enum PlayerOrderUse : int32_t {
+    ORDER_USE_QUIET = 1,    // refused without the "bad" sound
+    ORDER_USE_EXPLAIN = 2,  // refused with a message that says why
+    ORDER_USE_RIG_ONLY = 4, // only the rig may use it (traps)
 };
 
 constexpr uint32_t NO_LEVEL_ENTITY = 0xffffffffu;
@@ -70,9 +121,19 @@ public:
     // Everything waiting dropped (a level's start and end).
     void Clear();
     size_t Waiting() const { return waiting_.size(); }
+    // The orders the last tick took, kept until the next one takes its own.
+    const std::vector<PlayerOrder>& LastTaken() const { return lastTaken_; }
 
 private:
     std::vector<PlayerOrder> waiting_;
+    std::vector<PlayerOrder> lastTaken_;
 };
 
 extern OrderQueue TheOrders;
+
+// Carries out one order at the start of a tick: the units and the target it names are looked
+// up by their level numbers, and those dead or gone are passed over. Nothing here reads the
+// selection, the cursor or the keys: the order holds all it needs.
+void ApplyPlayerOrder(const PlayerOrder& order);
+// The level numbers of the selection as it is now: the units an order of the hand is for.
+std::vector<uint32_t> SelectionLevelNumbers();

@@ -1,7 +1,8 @@
 // The mouse turned into orders: per frame the pick, the drag box and the minimap; on a click
 // the order the selection, the entity under the cursor, the keys and the armed command mode
-// call for. Orders reach agents as jobs by name with an AI mode, or act at once (moves,
-// rally points, placing buildings).
+// call for, given to the order queue. At the next tick the order is carried out on what it
+// names: orders reach agents as jobs by name with an AI mode, or act then (moves, rally
+// points, placing buildings).
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Selection.h"
 
@@ -12,6 +13,7 @@
 #include "interface/MessageLists.h"
 #include "host/InputKeys.h"
 #include "levelgen/LevelGenerator.h"
+#include "mechanics/OrderQueue.h"
 #include "mechanics/Scene.h"
 #include "platform/ConfigFile.h"
 #include "platform/GameSeam.h"
@@ -117,20 +119,15 @@ void GameMechanics::ForgetOrderTarget(Entity* entity)
 
 // ---- Moves ------------------------------------------------------------------------------------
 
-void GameMechanics::OrderMove(bool attackMove)
+void GameMechanics::ApplyMoveOrder(bool attackMove)
 {
-    const bool shift = ShiftHeld();
-    if (CtrlHeld()) attackMove = true;
-    Entity* first = GetFirstSelected();
+    const bool shift = ordered.shift;
+    if (ordered.ctrl) attackMove = true;
+    Entity* first = ordered.First();
     if (!first || first->alignment != ALIGN_PLAYER) return;
 
-    Vec3 target = pickedPoint;
+    Vec3 target = ordered.point;
     target.y += 0.1f;
-    if (!hoveredEntity && moveFlag) {
-        moveFlag->SetPosition(target);
-        moveFlag->flags &= ~ENTITY_NODRAW;
-        flagTimer = MOVE_FLAG_TIME;
-    }
     if (grid) target = grid->SnapToGridPoint(target);
 
     if (IsBuilding(first)) {
@@ -163,18 +160,18 @@ void GameMechanics::OrderMove(bool attackMove)
     int positionCount = 0;
     positions[positionCount++] = target;
     int column = 0, row = 0;
-    if (hand.selected.count >= 2 && cell && grid->WorldToCell(target, &column, &row)) {
+    if (ordered.units.size() >= 2 && cell && grid->WorldToCell(target, &column, &row)) {
         for (const auto& offset : FORMATION_OFFSETS) {
-            if (positionCount >= MAX_FORMATION || positionCount >= hand.selected.count) break;
+            if (positionCount >= MAX_FORMATION || positionCount >= (int)ordered.units.size()) break;
             GridCell* place = grid->GetCell(column + offset[0], row + offset[1]);
             if (place && place->IsFreeWalkable()) positions[positionCount++] = grid->CellToWorld(column + offset[0], row + offset[1]);
         }
     }
 
     int handedOut = 0;
-    for (auto* node = hand.selected.head; node; node = node->next) {
-        if (!IsAgent(node->value)) continue;
-        Agent* agent = static_cast<Agent*>(node->value);
+    for (Entity* unit : ordered.units) {
+        if (!IsAgent(unit)) continue;
+        Agent* agent = static_cast<Agent*>(unit);
         const bool ground = !agent->IsAirUnit();
         Vec3 goal = target;
         if (ground && handedOut < positionCount) goal = positions[handedOut++];
@@ -248,11 +245,11 @@ bool OrderAttackEntity(Agent* agent, Entity* target)
     return true;
 }
 
-void GameMechanics::OrderAttack(Agent* agent)
+void GameMechanics::ApplyAttackOrder(Agent* agent)
 {
-    Entity* target = hoveredEntity;
+    Entity* target = ordered.target;
     if (!target) {
-        OrderMove(true);
+        ApplyMoveOrder(true);
         return;
     }
     if (target == agent) return;
@@ -269,17 +266,17 @@ void GameMechanics::OrderAttack(Agent* agent)
         OrderAttackEntity(agent, target);
         return;
     }
-    for (auto* node = hand.selected.head; node; node = node->next) {
-        if (node->value == target) break;
-        if (IsAgent(node->value)) OrderAttackEntity(static_cast<Agent*>(node->value), target);
+    for (Entity* unit : ordered.units) {
+        if (unit == target) break;
+        if (IsAgent(unit)) OrderAttackEntity(static_cast<Agent*>(unit), target);
     }
 }
 
 // ---- Work orders ------------------------------------------------------------------------------
 
-void GameMechanics::OrderRepair(Agent* agent)
+void GameMechanics::ApplyRepairOrder(Agent* agent)
 {
-    Entity* target = hoveredEntity;
+    Entity* target = ordered.target;
     if (!target || !(target->flags & (ENTITY_BUILDING | ENTITY_OBJECT_OF_INTEREST))) return;
     FlashOrderTarget(target);
     auto repair = [&](Agent* worker) {
@@ -290,13 +287,13 @@ void GameMechanics::OrderRepair(Agent* agent)
         repair(agent);
         return;
     }
-    for (auto* node = hand.selected.head; node; node = node->next)
-        if (IsAgent(node->value)) repair(static_cast<Agent*>(node->value));
+    for (Entity* unit : ordered.units)
+        if (IsAgent(unit)) repair(static_cast<Agent*>(unit));
 }
 
 bool GameMechanics::AssignExtractOre(Agent* agent)
 {
-    Entity* target = hoveredEntity;
+    Entity* target = ordered.target;
     if (!agent || !target) return false;
     const bool revealedOre = (target->flags & ENTITY_RESOURCE) && (target->flags & ENTITY_RESOURCE_REVEALED);
     if (IsRig(agent)) {
@@ -326,21 +323,21 @@ bool GameMechanics::AssignExtractOre(Agent* agent)
     return false;
 }
 
-void GameMechanics::OrderExtractOre(Agent* agent)
+void GameMechanics::ApplyExtractOrder(Agent* agent)
 {
-    if (!hoveredEntity) return;
-    FlashOrderTarget(hoveredEntity);
+    if (!ordered.target) return;
+    FlashOrderTarget(ordered.target);
     if (agent) {
         AssignExtractOre(agent);
         return;
     }
-    for (auto* node = hand.selected.head; node; node = node->next)
-        if (IsAgent(node->value)) AssignExtractOre(static_cast<Agent*>(node->value));
+    for (Entity* unit : ordered.units)
+        if (IsAgent(unit)) AssignExtractOre(static_cast<Agent*>(unit));
 }
 
-void GameMechanics::OrderHeal(Agent* agent)
+void GameMechanics::ApplyHealOrder(Agent* agent)
 {
-    Entity* target = hoveredEntity;
+    Entity* target = ordered.target;
     if (!IsAgent(target) || target->alignment != ALIGN_PLAYER) return;
     auto heal = [&](Agent* healer) {
         healer->activeObject.Set(target);
@@ -350,8 +347,8 @@ void GameMechanics::OrderHeal(Agent* agent)
         heal(agent);
         return;
     }
-    for (auto* node = hand.selected.head; node; node = node->next)
-        if (IsAgent(node->value)) heal(static_cast<Agent*>(node->value));
+    for (Entity* unit : ordered.units)
+        if (IsAgent(unit)) heal(static_cast<Agent*>(unit));
 }
 
 // ---- The right click --------------------------------------------------------------------------
@@ -362,11 +359,11 @@ void GameMechanics::OrderFromEntity(Entity* selected, Entity* target, bool group
         Agent* agent = static_cast<Agent*>(selected);
         const bool enemy = target->alignment == ALIGN_ENEMY;
         if (IsAgent(target)) {
-            if (enemy || force) OrderAttack(agent);
+            if (enemy || force) ApplyAttackOrder(agent);
             return;
         }
         if ((target->flags & ENTITY_RESOURCE) && (target->flags & ENTITY_RESOURCE_REVEALED)) {
-            if (IsRig(agent) || (agent->classWord & AGENT_CLASS_MINER)) OrderExtractOre(agent);
+            if (IsRig(agent) || (agent->classWord & AGENT_CLASS_MINER)) ApplyExtractOrder(agent);
             return;
         }
         if ((target->flags & ENTITY_RESOURCE) && (IsRig(agent) || (agent->classWord & AGENT_CLASS_MINER))) {
@@ -389,7 +386,7 @@ void GameMechanics::OrderFromEntity(Entity* selected, Entity* target, bool group
                 FlashOrderTarget(item);
             } else {
                 agent->StopMove(1.0f);
-                OrderAttack(agent);
+                ApplyAttackOrder(agent);
             }
             return;
         }
@@ -399,7 +396,7 @@ void GameMechanics::OrderFromEntity(Entity* selected, Entity* target, bool group
             // whole is worked on, which is how it is recovered or repaired.
             if (IsRig(agent) && !group && !force && IsMissionObject(target)) {
                 if (target->GetHealth() < target->GetMaxHealth())
-                    OrderRepair(agent);
+                    ApplyRepairOrder(agent);
                 else
                     moveRequested = true;
             }
@@ -407,7 +404,7 @@ void GameMechanics::OrderFromEntity(Entity* selected, Entity* target, bool group
         }
         Building* building = static_cast<Building*>(target);
         if (enemy || force) {
-            OrderAttack(agent);
+            ApplyAttackOrder(agent);
             return;
         }
         const uint32_t kind = DefinitionFlags(building);
@@ -425,7 +422,7 @@ void GameMechanics::OrderFromEntity(Entity* selected, Entity* target, bool group
                     moveRequested = true;
                 }
             } else if (building->GetHealth() < building->GetMaxHealth()) {
-                OrderRepair(agent);
+                ApplyRepairOrder(agent);
             } else {
                 moveRequested = true;
             }
@@ -449,7 +446,7 @@ void GameMechanics::OrderFromEntity(Entity* selected, Entity* target, bool group
             GiveOrderJob(agent, job, mode);
             FlashOrderTarget(building);
         } else if (agent->classWord & AGENT_CLASS_MINER) {
-            OrderExtractOre(agent);
+            ApplyExtractOrder(agent);
         } else {
             moveRequested = true;
         }
@@ -481,6 +478,71 @@ void GameMechanics::OrderFromEntity(Entity* selected, Entity* target, bool group
     }
 }
 
+void GameMechanics::ApplyClickOrder()
+{
+    if (ordered.units.empty()) return;
+    const bool group = ordered.units.size() > 1;
+    const bool force = ordered.ctrl;
+    if (!ordered.target) {
+        ApplyMoveOrder(false);
+        return;
+    }
+    if (!ordered.fresh) return;
+    // Every entity that falls back to a move asks for it; the group moves once, together.
+    moveRequested = false;
+    const std::vector<Entity*> units = ordered.units;
+    for (Entity* unit : units)
+        if (unit->alignment == ALIGN_PLAYER && !(unit->flags & ENTITY_DEAD)) OrderFromEntity(unit, ordered.target, group, force);
+    if (moveRequested) ApplyMoveOrder(false);
+    moveRequested = false;
+}
+
+// ---- The hand gives the orders ------------------------------------------------------------------
+
+std::vector<uint32_t> SelectionLevelNumbers()
+{
+    std::vector<uint32_t> numbers;
+    if (!TheGame) return numbers;
+    for (auto* node = TheGame->hand.selected.head; node; node = node->next) {
+        const uint32_t number = LevelNumberOf(node->value);
+        if (number != NO_LEVEL_ENTITY) numbers.push_back(number);
+    }
+    return numbers;
+}
+
+void GameMechanics::GiveMouseOrder(uint16_t kind, Agent* agent)
+{
+    PlayerOrder order;
+    order.kind = kind;
+    if (agent) {
+        const uint32_t number = LevelNumberOf(agent);
+        if (number != NO_LEVEL_ENTITY) order.units.push_back(number);
+    } else {
+        order.units = SelectionLevelNumbers();
+    }
+    if (order.units.empty()) return;
+    order.target = LevelNumberOf(hoveredEntity);
+    order.point = pickedPoint;
+    order.args[0] = (ShiftHeld() ? ORDER_FLAG_SHIFT : 0) | (CtrlHeld() ? ORDER_FLAG_CTRL : 0) |
+                    (pressTimer == 1.0f ? ORDER_FLAG_FRESH : 0);
+    // The move's flag shows where the click fell at once; the units set off at the next tick.
+    const bool moving = kind == ORDER_MOVE || kind == ORDER_ATTACK_MOVE || kind == ORDER_CLICK;
+    if (moving && !hoveredEntity && moveFlag) {
+        Vec3 at = pickedPoint;
+        at.y += 0.1f;
+        moveFlag->SetPosition(at);
+        moveFlag->flags &= ~ENTITY_NODRAW;
+        flagTimer = MOVE_FLAG_TIME;
+    }
+    TheOrders.Give(order);
+}
+
+void GameMechanics::OrderMove(bool attackMove) { GiveMouseOrder(attackMove ? ORDER_ATTACK_MOVE : ORDER_MOVE, nullptr); }
+void GameMechanics::OrderAttack(Agent* agent) { GiveMouseOrder(ORDER_ATTACK, agent); }
+void GameMechanics::OrderRepair(Agent* agent) { GiveMouseOrder(ORDER_REPAIR, agent); }
+void GameMechanics::OrderExtractOre(Agent* agent) { GiveMouseOrder(ORDER_EXTRACT, agent); }
+void GameMechanics::OrderHeal(Agent* agent) { GiveMouseOrder(ORDER_HEAL, agent); }
+
 void GameMechanics::OrderSelected()
 {
     if (buildItems && buildItems->current) buildItems->ClearCurrent();
@@ -490,25 +552,10 @@ void GameMechanics::OrderSelected()
         TheMinimap.AddPing(pickedPoint, PING_ORDER, (int)GetFirstSelected()->id, 2.0f);
     }
     if (Config && Config->debugMode && KeyHeld(DIK_LMENU) && CtrlHeld()) {
-        DebugTeleportSelection();
+        GiveMouseOrder(ORDER_TELEPORT, nullptr);
         return;
     }
-    const bool group = hand.selected.count > 1;
-    const bool force = CtrlHeld();
-    if (!hoveredEntity) {
-        OrderMove(false);
-        return;
-    }
-    if (pressTimer != 1.0f) return;
-    // Every entity that falls back to a move asks for it; the group moves once, together.
-    moveRequested = false;
-    for (auto* node = hand.selected.head; node;) {
-        auto* next = node->next;  // an order may change the selection's members' state, not the list
-        if (node->value->alignment == ALIGN_PLAYER) OrderFromEntity(node->value, hoveredEntity, group, force);
-        node = next;
-    }
-    if (moveRequested) OrderMove(false);
-    moveRequested = false;
+    GiveMouseOrder(ORDER_CLICK, nullptr);
 }
 
 // ---- The left click ---------------------------------------------------------------------------
@@ -577,20 +624,49 @@ void GameMechanics::PlaceBuilding()
         }
         return;
     }
-    const BuildItem* item = buildItems->current;
+    // The building goes down at the next tick where the preview stands now; the preview ends
+    // with the click.
+    PlayerOrder order;
+    order.kind = ORDER_PLACE_BUILDING;
+    order.units = SelectionLevelNumbers();
+    order.text = buildItems->current->name;
+    order.point = buildItems->current->prototype ? buildItems->current->prototype->GetPosition() : pickedPoint;
+    order.args[0] = (buildItems->flags & BUILD_LIST_FREE_PLACEMENT) ? 1 : 0;
+    if (!buildItems->CanPlaceCurrent()) {
+        // Refused at once, where the player sees why; the preview stays to be moved.
+        PlayFeedbackSound("bad");
+        if ((buildItems->current->flags & BUILD_DEEP_MINE) && messageBar)
+            messageBar->AddMessage("Fuel wells must be placed next to a fuel patch!", 4.0f, 0);
+        return;
+    }
+    buildItems->ClearCurrent();
+    TheOrders.Give(order);
+}
+
+void GameMechanics::ApplyPlaceBuilding(const PlayerOrder& order)
+{
+    if (!buildItems) return;
+    BuildItem* item = buildItems->FindByName(order.text.c_str());
+    if (!item || !item->prototype) return;
+    // The hand's own preview, if it arms another meanwhile, comes back after.
+    BuildItem* handCurrent = buildItems->current;
+    const bool handFree = (buildItems->flags & BUILD_LIST_FREE_PLACEMENT) != 0;
+    if (!buildItems->SetCurrent(item->name, order.args[0] != 0)) return;
+    item->prototype->SetPosition(order.point);
+    item->prototype->gridRect[0] = -1;
     if (buildItems->CanPlaceCurrent()) {
         Building* building = PlaceBuildingFromItem(buildItems);
-        Entity* first = GetFirstSelected();
-        if (building && IsAgent(first)) {
+        Entity* first = ordered.First();
+        if (building && IsAgent(first) && first->alignment == ALIGN_PLAYER) {
             Agent* agent = static_cast<Agent*>(first);
             agent->activeBuilding.Set(building);
             GiveOrderJob(agent, "Build", AI_MODE_BUILD);
         }
-        return;
+    } else {
+        PlayFeedbackSound("bad");
     }
-    PlayFeedbackSound("bad");
-    if ((item->flags & BUILD_DEEP_MINE) && messageBar)
-        messageBar->AddMessage("Fuel wells must be placed next to a fuel patch!", 4.0f, 0);
+    buildItems->ClearCurrent();
+    if (handCurrent && handCurrent != item) buildItems->SetCurrent(handCurrent->name, handFree);
 }
 
 // ---- Per frame --------------------------------------------------------------------------------
@@ -709,8 +785,8 @@ void GameMechanics::HandleMouseOrders(float dt)
         case COMMAND_MINE: OrderExtractOre(nullptr); break;
         case COMMAND_HEAL: OrderHeal(nullptr); break;
         // The items come out of the player's inventory, which is not kept yet: refused.
-        case COMMAND_INSTABUILD: UseHealItem(nullptr); break;
-        case COMMAND_ENRICH_ORE: UseEnrichmentCannister(nullptr); break;
+        case COMMAND_INSTABUILD: GiveMouseOrder(ORDER_INSTANT_BUILD, nullptr); break;
+        case COMMAND_ENRICH_ORE: GiveMouseOrder(ORDER_ENRICH, nullptr); break;
         default: break;  // a warp is given by the platform's own job
         }
     }
@@ -765,12 +841,12 @@ bool GameMechanics::WarpAgent(Agent* agent, const Vec3& destination)
 
 void GameMechanics::DebugTeleportSelection()
 {
-    for (auto* node = hand.selected.head; node; node = node->next) {
-        if (!IsAgent(node->value)) continue;
-        Agent* agent = static_cast<Agent*>(node->value);
-        agent->SetPosition(pickedPoint);
-        agent->moveTarget = pickedPoint;
-        agent->ClaimGridCell(pickedPoint);
+    for (Entity* unit : ordered.units) {
+        if (!IsAgent(unit)) continue;
+        Agent* agent = static_cast<Agent*>(unit);
+        agent->SetPosition(ordered.point);
+        agent->moveTarget = ordered.point;
+        agent->ClaimGridCell(ordered.point);
     }
 }
 
@@ -778,7 +854,7 @@ void GameMechanics::DebugTeleportSelection()
 
 bool GameMechanics::UseEnrichmentCannister(Item* cannister)
 {
-    Entity* ore = hoveredEntity;
+    Entity* ore = ordered.target;
     // The cannister must be there before the ore is touched.
     if (!cannister || cannister->stackCount < 1 || !ore || !(ore->flags & ENTITY_RESOURCE) || !EnrichOreNode(ore)) {
         PlayFeedbackSound("bad");
@@ -790,7 +866,7 @@ bool GameMechanics::UseEnrichmentCannister(Item* cannister)
 
 bool GameMechanics::UseHealItem(Item* instantBuild)
 {
-    Entity* target = hoveredEntity;
+    Entity* target = ordered.target;
     if (!instantBuild || instantBuild->stackCount < 1 || !IsBuilding(target) ||
         static_cast<Building*>(target)->buildState != BUILD_STATE_CONSTRUCTING) {
         PlayFeedbackSound("bad");

@@ -209,13 +209,20 @@ void GameMechanics::BoxSelect()
 
 void GameMechanics::AssignControlGroup(int group)
 {
+    std::vector<Entity*> units;
+    for (auto* node = hand.selected.head; node; node = node->next) units.push_back(node->value);
+    AssignControlGroup(group, units);
+}
+
+void GameMechanics::AssignControlGroup(int group, const std::vector<Entity*>& units)
+{
     if (group < 0 || group >= CONTROL_GROUP_COUNT) return;
     PooledList<Entity*>& members = hand.groups[group];
     members.Clear();
-    for (auto* node = hand.selected.head; node; node = node->next) {
-        if (PlayerSelection::Lists(members, node->value)) continue;
-        if (!members.PushBack(node->value)) break;
-        node->value->controlGroup = group;
+    for (Entity* unit : units) {
+        if (PlayerSelection::Lists(members, unit)) continue;
+        if (!members.PushBack(unit)) break;
+        unit->controlGroup = group;
     }
 }
 

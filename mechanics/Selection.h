@@ -10,6 +10,7 @@
 #include "platform/PooledList.h"
 
 #include <cstddef>
+#include <cstdint>
 
 class Entity;
 class Grid;
@@ -73,10 +74,19 @@ void CmdMove();
 void CmdRepair();
 void CmdStop();
 void CmdLayMine();
+// A mine laid by the agent at once: the rig out of its bag, a mine layer from its own count.
+void LayMineFrom(Entity* layer);
+// An item of the bag, by its names ('|' between them, the first found is used), used at the
+// next tick on the target (null: the rig); `how` holds ORDER_USE_ bits.
+void GiveItemUse(const char* names, Entity* target, int how);
+// An order for one unit (a stop, a scan, a mine) given for the next tick.
+void GiveUnitOrder(uint16_t kind, Entity* unit, int argument = 0);
 void CmdScan();
-// The bag's items used on the first selected: a health cannister (the large one when there is
-// no other), a shield cannister, the item of a hotbar slot (1..4); a freeze trap laid by the
-// rig. A refusal (nothing to use, nothing it would do) sounds "bad".
+// The bag's items used at the next tick. The heal key's health cannister (the large one when
+// there is no other) and a cannister in a hotbar slot mend the rig whatever is selected, and
+// say why when they cannot; a shield cannister and the other items of the hotbar slots (1..4)
+// go on the first selected; a freeze trap is laid by the rig. A refusal (nothing to use,
+// nothing it would do) sounds "bad".
 void CmdHeal();
 void CmdRechargeShields();
 void CmdLayFreezeTrap();
@@ -87,6 +97,8 @@ void SetSelectionStance(int stance);
 void CmdSelectAll();
 // The player's rig: selected alone, or looked at when it is already all that is selected.
 void SelectPlayerRig();
+// The player's rig among the level's entities, alive; null when the level has none.
+Agent* FindLevelRig();
 void CmdGotoAlert();
 void CmdToggleMinimap();
 void CmdToggleFogOfWar();

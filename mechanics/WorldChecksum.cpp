@@ -76,7 +76,10 @@ WorldDigest DigestWorld()
     for (Entity* e : LevelEntities()) {
         uint8_t bits[ENTITY_GROUPS];
         sum.Add(e->name, strlen(e->name));
-        sum.Add(&e->flags, sizeof e->flags);
+        // The selection is the hand's, not the world's: a replay watched with other units
+        // selected is the same game.
+        const uint32_t flags = e->flags & ~ENTITY_SELECTION;
+        sum.Add(&flags, sizeof flags);
         bits[ENTITY_NAME_AND_FLAGS] = sum.EndGroup();
         const Vec3 at = e->GetPosition();
         sum.Add(&at, sizeof at);

@@ -121,6 +121,9 @@ Agent* AgentTypeRegistry::TakeFreeAgent()
     }
     Agent* agent = first->value;
     pool_.Unlink(nullptr, first);
+    // Numbered as it comes out, among what the level makes in its order: the number it took
+    // going back belongs to whenever that was, maybe a level before.
+    agent->id = NextEntityId++;
     return agent;
 }
 

@@ -8,6 +8,7 @@
 #include "interface/MessageLists.h"
 #include "interface/UnitUpgrade.h"
 #include "mechanics/GameMechanics.h"
+#include "mechanics/OrderQueue.h"
 #include "mechanics/Scene.h"
 #include "platform/SoundManager.h"
 #include "platform/StringTable.h"
@@ -185,9 +186,12 @@ int Building::OnBuildUnitButton(void* userValue, Button*)
         PlaySoundNamed("blip");
         return 1;
     }
-    Building* factory = static_cast<Building*>(selected);
-    PlaySoundNamed(factory->QueueUnit(type));
-    factory->UpdateBuildButtons();
+    // The unit joins the queue at the next tick.
+    PlayerOrder order;
+    order.kind = ORDER_QUEUE_UNIT;
+    order.target = LevelNumberOf(selected);
+    order.text = type->name;
+    TheOrders.Give(order);
     return 1;
 }
 

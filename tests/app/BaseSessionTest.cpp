@@ -137,6 +137,7 @@ TEST_F(BaseSession, TheRigPutsUpAFactoryThatMakesAMiner)
     ASSERT_NE(minerButton, nullptr);
     const int miners = CountPlayerAgents("miner");
     ClickOn(minerButton);
+    Passes(5, 0.02f);  // the panel's order is carried out at the next tick
     EXPECT_FLOAT_EQ(profile->ore, 0.0f) << "the miner was paid for";
     PlayWithoutPictures(60.0f, 0.1f, [&] { return CountPlayerAgents("miner") == miners; });
     EXPECT_EQ(CountPlayerAgents("miner"), miners + 1) << "the miner came out of the factory";

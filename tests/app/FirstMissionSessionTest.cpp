@@ -5,7 +5,14 @@
 // every story mission the rig walks up to the first target and lives.
 #include "tests/app/FirstMissionSupport.h"
 
+#include "interface/Inventory.h"
+#include "interface/MessageLists.h"
+#include "mechanics/OrderQueue.h"
 #include "mechanics/WorldChecksum.h"
+#include "world/Item.h"
+
+#include <map>
+#include <vector>
 
 using namespace firstmission;
 
@@ -139,6 +146,149 @@ INSTANTIATE_TEST_SUITE_P(Machines, FirstMissionLevel,
                                          Machine{"FastNoFrameDrawnTwiceInOneProgram", false, 0, 2, false, true},
                                          Machine{"UnevenFrames", false, 1, 1, true}),
                          [](const testing::TestParamInfo<Machine>& info) { return std::string(info.param.name); });
+
+// The player's hand gives orders between ticks: a key's or a click's order waits, the world
+// untouched, for the next tick. The orders each tick took, fed again at the same ticks into the
+// same level played anew with no hand at all, play the same game to the same end.
+TEST_F(FirstMissionSession, AnOrderWaitsForTheNextTickAndTheSameOrdersFedPlayTheSameGame)
+{
+    ASSERT_TRUE(IntoTheFirstMission(99, 1));
+    Agent* rig = GetPlayerRig();
+    ASSERT_NE(rig, nullptr);
+    ASSERT_EQ(TheOrders.Waiting(), 0u);
+    const int first = WorldTicks.count;
+    const uint64_t startSum = WorldChecksum();
+    // The orders of each tick after the first, as the ticks took them.
+    std::map<int, std::vector<PlayerOrder>> taken;
+    // Where the world stood after each tick, to say where a second play parts from it.
+    std::map<int, uint64_t> sums;
+    auto frame = [&taken, &sums, first] {
+        const int before = WorldTicks.count;
+        Passes(1, 0.02f);
+        ASSERT_LE(WorldTicks.count, before + 1) << "a frame of 1/50 s runs one tick at most";
+        if (WorldTicks.count > before) sums[WorldTicks.count - first] = WorldChecksum();
+        if (WorldTicks.count > before && !TheOrders.LastTaken().empty())
+            taken[WorldTicks.count - first] = TheOrders.LastTaken();
+    };
+    auto untilTick = [&frame] {
+        const int before = WorldTicks.count;
+        for (int i = 0; i < 10 && WorldTicks.count == before; ++i) frame();
+    };
+    auto key = [](int dik, const char* character) {
+        InputScript::KeyDown(dik);
+        if (character) InputScript::Type(character);
+        InputScript::KeyUp(dik);
+        int exitCode = 0;
+        DrainMessages(&exitCode);
+    };
+
+    key(DIK_TAB, nullptr);
+    untilTick();
+    ASSERT_EQ(TheGame->GetFirstSelected(), rig);
+    // The Scan key: its order waits, and the world with it, until the next tick scans.
+    const uint64_t beforeScan = WorldChecksum();
+    key(DIK_C, "c");
+    EXPECT_EQ(TheOrders.Waiting(), 1u);
+    EXPECT_EQ(TheScanEffects.GetCooldown(rig), 0.0f) << "no scan before the next tick";
+    EXPECT_EQ(WorldChecksum(), beforeScan) << "the world untouched between ticks";
+    untilTick();
+    EXPECT_GT(TheScanEffects.GetCooldown(rig), 0.0f) << "the next tick scanned";
+    for (int i = 0; i < 25; ++i) frame();
+
+    // A right click on open ground: the rig sets off at the tick after the click.
+    Vec3 goal;
+    ASSERT_TRUE(FindOpenGround(rig->GetPosition() + Vec3(20.0f, 0.0f, 0.0f), &goal));
+    int x = 0, y = 0;
+    ASSERT_TRUE(OnScreen(goal, &x, &y));
+    playerhand::MoveMouseTo(x, y, frame);
+    playerhand::Click(1, frame);
+    for (int i = 0; i < 150; ++i) frame();
+    // Hold position, then the move key and a left click further on.
+    key(DIK_X, "x");
+    frame();
+    key(DIK_M, "m");
+    frame();
+    bool seen = false;
+    for (const Vec3& off : {Vec3(-10.0f, 0.0f, 0.0f), Vec3(0.0f, 0.0f, -10.0f), Vec3(0.0f, 0.0f, 10.0f), Vec3(6.0f, 0.0f, 0.0f)})
+        seen = seen || (FindOpenGround(rig->GetPosition() + off, &goal) && OnScreen(goal, &x, &y));
+    ASSERT_TRUE(seen) << "open ground on the screen beside the rig";
+    playerhand::MoveMouseTo(x, y, frame);
+    playerhand::Click(0, frame);
+    for (int i = 0; i < 250; ++i) frame();
+    const int ticks = WorldTicks.count - first;
+    EXPECT_GE(taken.size(), 3u) << "the scan, the move and the move key's click each took a tick";
+
+    // The same level anew, its orders fed at their ticks and the hand's dropped.
+    ASSERT_TRUE(IntoTheFirstMission(99, 1));
+    const int again = WorldTicks.count;
+    EXPECT_EQ(WorldChecksum(), startSum) << "the level starts as it started";
+    ScopedGlobal<bool> fed{TheOrders.fedByReplay, true};
+    while (WorldTicks.count - again < ticks && !HasFailure()) {
+        const auto orders = taken.find(WorldTicks.count - again + 1);
+        TheOrders.FeedForTick(orders != taken.end() ? orders->second : std::vector<PlayerOrder>());
+        const int before = WorldTicks.count;
+        PlayWithoutPictures(0.02f, 0.02f, [] { return true; });
+        ASSERT_LE(WorldTicks.count, before + 1);
+        const int tick = WorldTicks.count - again;
+        if (WorldTicks.count > before) {
+            ASSERT_EQ(WorldChecksum(), sums[tick]) << "the second play parts from the first at tick " << tick << ", "
+                                                   << (taken.count(tick) ? "where orders were fed" : "with no order");
+        }
+    }
+    EXPECT_EQ(WorldTicks.count - again, ticks) << "the same orders at the same ticks played the same game to its end";
+}
+
+// The heal key (F1: the hotbar's first slot, where a new pilot's health cannisters lie) with the
+// rig's group selected, a gunner leading it: the rig is healed at the next tick, and with its
+// hull whole the key says so and keeps the cannister.
+TEST_F(FirstMissionSession, TheHealKeyHealsTheRigAtTheNextTickWhateverIsSelected)
+{
+    ASSERT_TRUE(IntoTheFirstMission(99));
+    Agent* rig = GetPlayerRig();
+    ASSERT_NE(rig, nullptr);
+    Agent* gunner = PlaceUnit("gunner_bot", rig->GetPosition());
+    ASSERT_NE(gunner, nullptr);
+    ASSERT_NE(PlayerInventory, nullptr);
+    const InventorySlot& hotbar = PlayerInventory->slots[0];
+    ASSERT_TRUE(hotbar.item && StrICmp(hotbar.item->name, "health_cannister") == 0);
+    Passes(2, 0.02f);
+    // The gunner clicked, the rig added with Shift: the group, the gunner first.
+    ASSERT_TRUE(ClickAt(gunner->GetCenter(), 0));
+    InputScript::KeyDown(DIK_LSHIFT);
+    ASSERT_TRUE(ClickAt(rig->GetCenter(), 0));
+    InputScript::KeyUp(DIK_LSHIFT);
+    Passes(1, 0.02f);
+    ASSERT_EQ(TheGame->hand.selected.count, 2);
+    ASSERT_EQ(TheGame->GetFirstSelected(), gunner);
+
+    auto pressUntilTick = [](float* between) {
+        InputScript::KeyDown(DIK_F1);
+        InputScript::KeyUp(DIK_F1);
+        int exitCode = 0;
+        DrainMessages(&exitCode);
+        *between = GetPlayerRig()->health;
+        const int before = WorldTicks.count;
+        for (int i = 0; i < 10 && WorldTicks.count == before; ++i) Passes(1, 1.0f / 60.0f);
+        EXPECT_EQ(WorldTicks.count, before + 1);
+    };
+    const float damaged = rig->GetMaxHealth() * 0.25f;
+    rig->health = damaged;
+    const int kits = hotbar.item->stackCount;
+    float between = 0.0f;
+    pressUntilTick(&between);
+    EXPECT_FLOAT_EQ(between, damaged) << "nothing before the next tick";
+    EXPECT_GT(rig->health, damaged) << "healed at the next tick";
+    ASSERT_NE(hotbar.item, nullptr);
+    EXPECT_EQ(hotbar.item->stackCount, kits - 1);
+    EXPECT_EQ(TheGame->hand.selected.count, 2) << "the selection is the player's own";
+
+    rig->health = rig->GetMaxHealth();
+    pressUntilTick(&between);
+    ASSERT_NE(hotbar.item, nullptr);
+    EXPECT_EQ(hotbar.item->stackCount, kits - 1) << "a whole hull takes no cannister";
+    ASSERT_NE(TheGame->messageBar->Newest(), nullptr);
+    EXPECT_STREQ(TheGame->messageBar->Newest()->text, "The rig's hull is already whole!");
+}
 
 TEST_F(FirstMissionSession, OnBeginnerTheRigSeesWhatHitsItAndWalksBackOutOfALair)
 {

@@ -79,7 +79,7 @@ protected:
         TheGame->ClearSelection();
         TheGame->SelectEntity(rig);
         TheGame->hoveredEntity = patch;
-        TheGame->AssignExtractOre(rig);
+        TheGame->OrderExtractOre(rig);
         TheGame->hoveredEntity = nullptr;
     }
     // The first story mission (or a later one) on the body that carries it, with that level seed
@@ -250,6 +250,8 @@ protected:
                 SnapEntityToCell(list);
                 if (!list->CanPlaceCurrent()) continue;
                 TheGame->PlaceBuilding();
+                // It goes down at the next tick.
+                Play(0.1f, 0.1f, [] { return true; });
                 for (Entity* e = TheScene.FirstEntity(SEGMENTS_ALL); e; e = TheScene.NextEntity())
                     if ((e->flags & ENTITY_BUILDING) && e->alignment == ALIGN_PLAYER && StrICmp(e->name, name) == 0) {
                         TheScene.EndIteration();

@@ -303,6 +303,7 @@ TEST_F(SaveLoadSession, SavedFromThePauseMenuAndLoadedAfterARestart)
     TheGame->ClearSelection();
     TheGame->SelectEntity(rig);
     Press(DIK_F1);
+    Passes(5, 0.02f);  // the key's order is carried out at the next tick
     EXPECT_GT(rig->health, damaged) << "the kit repaired the rig";
     ASSERT_NE(hotbar.item, nullptr);
     EXPECT_EQ(hotbar.item->stackCount, kits - 1) << "one kit used";

@@ -11,6 +11,7 @@
 #include "gui/Label.h"
 #include "interface/EntityInfoGui.h"
 #include "interface/MissionHud.h"
+#include "mechanics/OrderQueue.h"
 #include "interface/InfoTooltip.h"
 #include "interface/MessageLists.h"
 #include "interface/PowerBar.h"
@@ -216,11 +217,16 @@ TEST_F(EntityInfoGuiTest, StanceButtonsFollowTheSelection)
     display->ShowStanceButtons();
     for (Button* button : display->stanceButtons) EXPECT_FALSE(button->pressed) << "mixed stances press none";
 
-    // A click gives every selected unit that stance, and presses only that button.
+    // A click orders every selected unit that stance at the next tick, and presses only that
+    // button.
     Button* hold = display->stanceButtons[2];
+    TheOrders.Clear();
     Clicks(hold);
-    EXPECT_EQ(a->stance, 2);
-    EXPECT_EQ(b->stance, 2);
+    const std::vector<PlayerOrder> given = TheOrders.TakeForTick();
+    ASSERT_EQ(given.size(), 1u);
+    EXPECT_EQ(given[0].kind, ORDER_STANCE);
+    EXPECT_EQ(given[0].args[0], 2);
+    EXPECT_EQ(given[0].units, (std::vector<uint32_t>{LevelNumberOf(a), LevelNumberOf(b)}));
     EXPECT_TRUE(hold->pressed);
     EXPECT_FALSE(display->stanceButtons[1]->pressed);
 }

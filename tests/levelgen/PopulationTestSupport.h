@@ -10,6 +10,7 @@
 #include "mechanics/EventManager.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Objectives.h"
+#include "mechanics/OrderQueue.h"
 #include "platform/StringTable.h"
 #include "render/AnimLibrary.h"
 #include "render/IndexedMesh.h"
@@ -36,6 +37,9 @@ protected:
         game.CreateCatalogues();
         TheScene.ReleaseEntities();
         TheScene.firstFrame = false;
+        // The test's level starts here: what it makes is numbered from now, for the orders.
+        StartLevelNumbers();
+        TheOrders.Clear();
         grid = game.grid;
         grid->ResetCells();
         for (int row = 0; row < grid->size; ++row)
@@ -46,8 +50,14 @@ protected:
         TheTerrain.classMap.assign(128 * 128, 1);
         growth.toolParameters.SetDefaults();
     }
+    // The orders given, carried out as the next tick's start carries them out.
+    static void NextTick()
+    {
+        for (const PlayerOrder& order : TheOrders.TakeForTick()) ApplyPlayerOrder(order);
+    }
     void TearDown() override
     {
+        TheOrders.Clear();
         growth.ClearInstances();
         TheScene.EndIteration();
         TheScene.ReleaseEntities();

@@ -282,6 +282,7 @@ protected:
         game.pressTimer = 1.0f;
         game.OrderSelected();
         game.hoveredEntity = nullptr;
+        NextTick();
     }
 
     std::vector<bool> walked;
@@ -572,6 +573,7 @@ TEST_F(StoryMissions, TheSecondMissionsCampFallsToGunnersSentAtItWithARightClick
         game.pressTimer = 1.0f;
         game.OrderSelected();
         game.hoveredEntity = nullptr;
+        NextTick();
         for (Agent* gunner : gunners) EXPECT_EQ(gunner->target.Get(), camp) << "the right click gave the attack";
         const EntityRef target(camp);
         ASSERT_NE(TheProjectiles, nullptr);

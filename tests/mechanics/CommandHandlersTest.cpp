@@ -42,11 +42,13 @@ protected:
         game.ClearSelection();
         AgentWorld::TearDown();
     }
+    // The command of a key, and the tick after it that carries out what it ordered.
     static void Run(const char* name)
     {
         CommandFunction function = FindCommand(name);
         ASSERT_NE(function, nullptr) << name;
         function();
+        NextTick();
     }
 
     // A usable item of the bag, in the slot given (-1: where it goes).
@@ -192,9 +194,13 @@ TEST_F(CommandHandlersTest, OnlyAMineLayerWithMinesLaysOne)
 TEST_F(CommandHandlersTest, TheHealKeyTakesTheHealthCannisterNotTheRepairKit)
 {
     game.state = GAME_STATE_PLAYING;
-    Agent* bot = Unit(20, 20);
-    bot->SetMaxHealth(500.0f);
-    bot->health = 50.0f;
+    // The key heals the rig whatever is selected: here a bot of its group.
+    Agent* rig = Unit(20, 20);
+    rig->flags |= ENTITY_PLAYER;
+    rig->SetMaxHealth(500.0f);
+    rig->health = 50.0f;
+    Agent* bot = Unit(22, 20);
+    bot->health = 10.0f;
     game.SelectEntity(bot);
     Carry("repair_kit", ITEM_ACTION_HEAL, 150, 3, 0);
     Carry("health_cannister", ITEM_ACTION_HEAL, 100, 1, 1);
@@ -206,7 +212,8 @@ TEST_F(CommandHandlersTest, TheHealKeyTakesTheHealthCannisterNotTheRepairKit)
     for (const auto& press : presses) {
         LastFeedbackSound = nullptr;
         Run("heal");
-        EXPECT_FLOAT_EQ(bot->health, press.health);
+        EXPECT_FLOAT_EQ(rig->health, press.health);
+        EXPECT_FLOAT_EQ(bot->health, 10.0f);
         EXPECT_EQ(Count("health_cannister"), press.cannisters);
         EXPECT_EQ(Count("repair_kit"), 3) << "the repair kit is not the heal key's";
         if (press.sound) EXPECT_STREQ(LastFeedbackSound, press.sound);
@@ -218,6 +225,7 @@ TEST_F(CommandHandlersTest, TheBagsItemsAreUsedByKeyOnTheFirstSelected)
 {
     game.state = GAME_STATE_PLAYING;
     Agent* bot = Unit(20, 20);
+    bot->flags |= ENTITY_PLAYER;
     bot->SetMaxHealth(200.0f);
     bot->health = 50.0f;
     game.SelectEntity(bot);
@@ -262,15 +270,17 @@ TEST_F(CommandHandlersTest, TheBagsItemsAreUsedByKeyOnTheFirstSelected)
     EXPECT_FLOAT_EQ(bot->health, 125.0f);
     EXPECT_EQ(bag->slots[2].item->stackCount, 2);
 
-    // Nothing out of play or without a selection; the bag opens in play only.
+    // Nothing out of play; the bag opens in play only. A kit mends the rig with nothing selected.
     game.state = GAME_STATE_FRONT_END;
     Run("quick_slot_3");
     Run("toggle_inventory");
     EXPECT_FALSE(bag->panel->IsVisible()) << "no bag over the front end";
+    EXPECT_EQ(bag->slots[2].item->stackCount, 2);
     game.state = GAME_STATE_PLAYING;
     game.ClearSelection();
     Run("quick_slot_3");
-    EXPECT_EQ(bag->slots[2].item->stackCount, 2);
+    EXPECT_EQ(bag->slots[2].item->stackCount, 1);
+    EXPECT_FLOAT_EQ(bot->health, 150.0f);
 }
 
 TEST_F(CommandHandlersTest, TheRigLaysMinesAndTrapsOutOfItsBag)

@@ -67,6 +67,7 @@ protected:
         game.pickedPoint = at;
         game.pressTimer = 1.0f;
         game.OrderSelected();
+        NextTick();
     }
     static const char* JobOf(const Agent* agent)
     {
@@ -100,6 +101,30 @@ TEST_F(PlayerOrdersTest, FiveBotsTakeTheTargetAndItsNeighboursInOffsetOrderAndAi
         EXPECT_TRUE(bots[i]->HasStanceBits());
     }
     EXPECT_LT(Ground(flyer->moveTarget, Corner(60, 60)), 0.01f);
+}
+
+// An order is given now and carried out at the next tick, on the units it names that are still
+// there: one dead by then and a number the level never gave are passed over.
+TEST_F(PlayerOrdersTest, AnOrderWaitsForTheTickAndPassesOverUnitsDeadOrGoneByThen)
+{
+    Agent* alive = Unit(10, 10);
+    Agent* dying = Unit(12, 10);
+    SelectAll({alive, dying});
+    game.hoveredEntity = nullptr;
+    game.pickedPoint = Corner(40, 40);
+    game.pressTimer = 1.0f;
+    game.OrderSelected();
+    EXPECT_GT(Ground(alive->moveTarget, Corner(40, 40)), 10.0f) << "nothing moves before the tick";
+    dying->flags |= ENTITY_DEAD;
+    PlayerOrder stray;
+    stray.kind = ORDER_MOVE;
+    stray.units = {LevelNumberOf(alive) + 100000, NO_LEVEL_ENTITY};
+    stray.point = Corner(5, 5);
+    TheOrders.Give(stray);
+    NextTick();
+    EXPECT_LT(Ground(alive->moveTarget, Corner(40, 40)), 0.01f);
+    EXPECT_GT(Ground(dying->moveTarget, Corner(40, 40)), 10.0f) << "the dead one is passed over";
+    EXPECT_EQ(TheOrders.Waiting(), 0u);
 }
 
 TEST_F(PlayerOrdersTest, ShiftQueuesOncePerClickAndAFullQueueIsRefused)
@@ -300,7 +325,7 @@ TEST_F(PlayerOrdersTest, AnInstantBuildNeedsTheItemAndABuildingGoingUp)
     site->definition->buildTime = 30.0f;
     site->buildState = BUILD_STATE_CONSTRUCTING;
     site->buildProgress = 2.0f;
-    game.hoveredEntity = site;
+    game.ordered.target = site;
     Item kit;
     kit.stackCount = 0;
     for (Item* item : {(Item*)nullptr, &kit}) {
@@ -316,11 +341,11 @@ TEST_F(PlayerOrdersTest, AnInstantBuildNeedsTheItemAndABuildingGoingUp)
     EXPECT_STREQ(LastFeedbackSound, "heal");
 
     Entity* ore = NewEntity(ENTITY_RESOURCE);
-    game.hoveredEntity = ore;
+    game.ordered.target = ore;
     kit.stackCount = 0;
     EXPECT_FALSE(game.UseEnrichmentCannister(&kit));
     EXPECT_STREQ(LastFeedbackSound, "bad");
-    game.hoveredEntity = nullptr;
+    game.ordered.target = nullptr;
     delete ore;
 }
 
@@ -347,6 +372,7 @@ protected:
         if (leftEvent == 2) mouse.down[0] = 0;
         mouse.down[1] = rightEvent == 1 ? 0x80 : 0;
         game.HandleMouseOrders(0.05f);
+        NextTick();
     }
     void Idle() { Frame(mouse.cursorX, mouse.cursorY, 0, 0); }
     static Vec3 Screen(const Vec3& world) { return ProjectToScreen(world); }
@@ -411,6 +437,7 @@ TEST_F(PlayedByMouse, BoxRiverShiftGroupAndBuild)
 
     // Group 1 remembers them.
     CmdAssignControlGroup(1);
+    NextTick();
     game.ClearSelection();
     CmdSelectControlGroup(1);
     EXPECT_EQ(game.hand.selected.count, 4);

@@ -3,6 +3,7 @@
 // as the current game, the Scene's lists empty, and everything the test put in the level let
 // go of afterwards (agents back to the pool, the rest freed).
 #include "mechanics/GameMechanics.h"
+#include "mechanics/OrderQueue.h"
 #include "mechanics/Scene.h"
 #include "render/MeshLibrary.h"
 #include "world/Agent.h"
@@ -23,11 +24,18 @@ protected:
         game.CreateCatalogues();
         TheScene.ReleaseEntities();
         TheScene.firstFrame = false;
+        TheOrders.Clear();
     }
     void TearDown() override
     {
+        TheOrders.Clear();
         TheScene.EndIteration();
         TheScene.ReleaseEntities();
+    }
+    // The orders the hand gave, carried out as the next tick's start carries them out.
+    static void NextTick()
+    {
+        for (const PlayerOrder& order : TheOrders.TakeForTick()) ApplyPlayerOrder(order);
     }
 
     // An agent of the pool, not in the level yet.

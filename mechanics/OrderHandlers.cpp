@@ -1,0 +1,176 @@
+// The world's side of the player's orders: each kind carried out at the start of a tick, on the
+// units and the target the order names by level number. What is dead or gone by then is passed
+// over; an order that finds nothing to act on does nothing.
+#include "mechanics/OrderQueue.h"
+
+#include "campaign/PlayerProfile.h"
+#include "interface/Inventory.h"
+#include "interface/MessageLists.h"
+#include "mechanics/GameMechanics.h"
+#include "mechanics/Scene.h"
+#include "mechanics/Selection.h"
+#include "terrain/ScanPulses.h"
+#include "world/Agent.h"
+#include "world/AgentTypeRegistry.h"
+#include "world/BuildItem.h"
+#include "world/Building.h"
+#include "world/Item.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+bool IsRig(const Entity* entity)
+{
+    return entity && (entity->flags & ENTITY_AGENT) && (entity->flags & ENTITY_PLAYER);
+}
+
+void Tell(const char* text)
+{
+    if (TheGame && TheGame->messageBar) TheGame->messageBar->AddMessage(text, 4.0f, 0);
+}
+
+// The first item of the bag named by one of the '|'-separated names, in their order.
+Item* FirstCarried(const std::string& names)
+{
+    if (!PlayerInventory) return nullptr;
+    size_t from = 0;
+    while (from <= names.size()) {
+        size_t to = names.find('|', from);
+        if (to == std::string::npos) to = names.size();
+        const std::string name = names.substr(from, to - from);
+        if (!name.empty())
+            if (Item* item = PlayerInventory->FindItemByName(name.c_str())) return item;
+        from = to + 1;
+    }
+    return nullptr;
+}
+
+// Why an item of the bag did nothing for its target, when the player asked by a key.
+void ExplainUnused(const PlayerOrder& order, const Item* item, const Entity* target)
+{
+    char text[160];
+    if (!target) {
+        Tell("There is no rig to use it on!");
+    } else if (!item) {
+        const std::string first = order.text.substr(0, order.text.find('|'));
+        std::string shown = first;
+        for (char& c : shown)
+            if (c == '_') c = ' ';
+        snprintf(text, sizeof text, "No %s left!", shown.c_str());
+        Tell(text);
+    } else if (item->action == ITEM_ACTION_HEAL) {
+        Tell("The rig's hull is already whole!");
+    } else if (item->action == ITEM_ACTION_RECHARGE) {
+        Tell("The shields are already full!");
+    }
+}
+
+void UseItem(const PlayerOrder& order, const OrderContext& ordered)
+{
+    // No target named: the rig, whatever was selected.
+    Entity* target = order.target == NO_LEVEL_ENTITY ? FindLevelRig() : ordered.target;
+    Item* item = FirstCarried(order.text);
+    const int how = order.args[0];
+    bool used = false;
+    if (item && target && item->stackCount > 0 && (!(how & ORDER_USE_RIG_ONLY) || IsRig(target))) {
+        used = item->ApplyUseEffect(target);
+        // The slot shows the new count; one used up leaves the bag.
+        if (used && PlayerInventory) PlayerInventory->RefreshSlot(item);
+    }
+    if (used) return;
+    if (how & ORDER_USE_EXPLAIN) ExplainUnused(order, item, target);
+    if (!(how & ORDER_USE_QUIET)) PlayFeedbackSound("bad");
+}
+
+void SetStance(const OrderContext& ordered, int stance)
+{
+    if (stance < AGENT_STANCE_DEFAULT || stance > AGENT_STANCE_STOP) return;
+    for (Entity* entity : ordered.units) {
+        if (!(entity->flags & ENTITY_AGENT) || entity->alignment != ALIGN_PLAYER || IsRig(entity)) continue;
+        Agent* agent = static_cast<Agent*>(entity);
+        agent->stance = stance;
+        if (stance == AGENT_STANCE_HOLD_POSITION && agent->HasStanceBits()) agent->StopMove(0.5f);
+    }
+}
+
+Building* PlayerBuilding(Entity* entity)
+{
+    return entity && (entity->flags & ENTITY_BUILDING) && entity->alignment == ALIGN_PLAYER
+               ? static_cast<Building*>(entity)
+               : nullptr;
+}
+
+void QueueUnit(GameMechanics& game, const PlayerOrder& order)
+{
+    Building* factory = PlayerBuilding(game.ordered.target);
+    AgentType* type = game.agentTypes ? game.agentTypes->FindType(order.text.c_str()) : nullptr;
+    if (!factory || !type) {
+        PlayFeedbackSound("blip");
+        return;
+    }
+    PlayFeedbackSound(factory->QueueUnit(type));
+    factory->UpdateBuildButtons();
+}
+
+}  // namespace
+
+void ApplyPlayerOrder(const PlayerOrder& order)
+{
+    GameMechanics* game = TheGame;
+    if (!game || game->state != GAME_STATE_PLAYING) return;
+    OrderContext& ordered = game->ordered;
+    ordered = OrderContext();
+    for (uint32_t number : order.units)
+        if (Entity* unit = EntityOfLevelNumber(number)) ordered.units.push_back(unit);
+    ordered.target = EntityOfLevelNumber(order.target);
+    ordered.point = order.point;
+    ordered.shift = (order.args[0] & ORDER_FLAG_SHIFT) != 0;
+    ordered.ctrl = (order.args[0] & ORDER_FLAG_CTRL) != 0;
+    ordered.fresh = (order.args[0] & ORDER_FLAG_FRESH) != 0;
+    // A target that was named but is gone leaves an order that needed it with nothing to do.
+    const bool targetGone = order.target != NO_LEVEL_ENTITY && !ordered.target;
+
+    switch (order.kind) {
+    case ORDER_CLICK: game->ApplyClickOrder(); break;
+    case ORDER_MOVE: game->ApplyMoveOrder(false); break;
+    case ORDER_ATTACK_MOVE: game->ApplyMoveOrder(true); break;
+    case ORDER_ATTACK:
+        if (targetGone) break;
+        // An order for one agent (the scripted fights') names it alone.
+        game->ApplyAttackOrder(nullptr);
+        break;
+    case ORDER_REPAIR: game->ApplyRepairOrder(nullptr); break;
+    case ORDER_EXTRACT: game->ApplyExtractOrder(nullptr); break;
+    case ORDER_HEAL: game->ApplyHealOrder(nullptr); break;
+    // The items come out of the player's inventory, which is not kept yet: refused.
+    case ORDER_INSTANT_BUILD: game->UseHealItem(nullptr); break;
+    case ORDER_ENRICH: game->UseEnrichmentCannister(nullptr); break;
+    case ORDER_PLACE_BUILDING: game->ApplyPlaceBuilding(order); break;
+    case ORDER_TELEPORT: game->DebugTeleportSelection(); break;
+    case ORDER_STOP:
+        if (Entity* first = ordered.First()) game->StopEntity(first);
+        break;
+    case ORDER_STANCE: SetStance(ordered, order.args[0]); break;
+    case ORDER_SCAN:
+        if (Entity* first = ordered.First())
+            if (TheScanEffects.BeginScanFor(first)) PlayFeedbackSound("scan");
+        break;
+    case ORDER_LAY_MINE:
+        if (Entity* first = ordered.First()) LayMineFrom(first);
+        break;
+    case ORDER_USE_ITEM: UseItem(order, ordered); break;
+    case ORDER_QUEUE_UNIT: QueueUnit(*game, order); break;
+    case ORDER_ASSIGN_GROUP: game->AssignControlGroup(order.args[0], ordered.units); break;
+    case ORDER_GAME_SPEED:
+        if (order.args[0] >= 8 && order.args[0] <= 128) GameSpeed = (float)order.args[0] / 16.0f;
+        break;
+    // The world stood still between them; a save was written between ticks when given.
+    case ORDER_PAUSE:
+    case ORDER_RESUME:
+    case ORDER_SAVE: break;
+    default: break;
+    }
+    ordered = OrderContext();
+}
