@@ -10,6 +10,7 @@
 #include "platform/InputState.h"
 #include "render/Camera.h"
 #include "terrain/Minimap.h"
+#include "tests/world/BlockMesh.h"
 #include "tests/support/TestSupport.h"
 #include "tests/world/AgentTestSupport.h"
 #include "world/AiBrain.h"
@@ -405,7 +406,7 @@ TEST_F(PlayedByMouse, BoxRiverShiftGroupAndBuild)
     Site* site = new Site();
     site->alignment = ALIGN_PLAYER;
     site->buildState = BUILD_STATE_CONSTRUCTING;
-    site->visible = 1;
+    site->AdoptMesh(BlockMesh(-1.0f, 1.0f, -1.0f, 1.0f, 0.0f, 2.0f));
     site->SetPosition(Corner(70, 40));
     ASSERT_NE(TheScene.AddEntity(site), nullptr);
     game.SelectEntity(rig);
