@@ -418,6 +418,33 @@ TEST_F(PlayedByMouse, BoxRiverShiftGroupAndBuild)
     EXPECT_EQ(rig->activeBuilding.Get(), site);
 }
 
+// A unit on the move is drawn between its last two ticks: a click where the player sees it
+// takes it, and a click where the world's latest tick has it, ahead of the picture, takes
+// nothing.
+TEST_F(PlayedByMouse, AClickOnAMovingUnitsDrawnPlaceSelectsIt)
+{
+    Agent* walker = Unit(60, 60);
+    ASSERT_NE(walker, nullptr);
+    walker->AdoptMesh(BlockMesh(-0.5f, 0.5f, -0.5f, 0.5f, 0.0f, 1.0f));
+    const Vec3 from = walker->GetPosition(), to = from + Vec3(3.5f, 0.0f, 0.0f);
+    // Its latest tick walked it three and a half units on; the frames have since gathered half
+    // of the next tick.
+    walker->worldBeforeTick = walker->world;
+    walker->rotationBeforeTick = walker->rotation;
+    walker->poseTick = WorldTicks.count;
+    walker->SetPosition(to);
+    ScopedGlobal<float> carry{WorldTicks.carry, 0.5f};
+    const Vec3 drawn = Screen(from + Vec3(1.75f, 0.5f, 0.0f)), ticked = Screen(to + Vec3(0.0f, 0.5f, 0.0f));
+    Idle();
+    Frame((int)ticked.x, (int)ticked.y, 1, 0);
+    Frame((int)ticked.x, (int)ticked.y, 2, 0);
+    EXPECT_FALSE(game.hand.IsSelected(walker)) << "where the world has it, ahead of the picture";
+    Frame((int)drawn.x, (int)drawn.y, 1, 0);
+    Frame((int)drawn.x, (int)drawn.y, 2, 0);
+    EXPECT_TRUE(game.hand.IsSelected(walker)) << "where it is drawn";
+    EXPECT_EQ(walker->GetPosition().x, to.x) << "the world keeps its own pose";
+}
+
 TEST_F(PlayedByMouse, AClickOnTheMinimapMovesTheCameraAndARightClickThereOrdersAMove)
 {
     ScopedGlobal<MinimapLayout> layout{TheMinimap.layout};

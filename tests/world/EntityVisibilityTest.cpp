@@ -121,6 +121,40 @@ TEST_F(EntityVisibility, TheFogFindsWhatTheUnitsSeeOutOfTheCamerasView)
     EXPECT_FALSE(other->discovered);
 }
 
+// A scout walks toward a raider: the tick at which the raider is found, and the events hear
+// of it, is the same whether the camera looks at them, looks nowhere or has no view at all.
+TEST_F(EntityVisibility, AnEnemyIsFoundAtTheSameTickWhereverTheCameraLooks)
+{
+    ViewFrustum nowhere;
+    for (Plane& plane : nowhere.planes) plane = Plane(0.0f, 1.0f, 0.0f, 10000.0f);
+    ViewFrustum everywhere;
+    for (Plane& plane : everywhere.planes) plane = Plane(0.0f, -1.0f, 0.0f, -10000.0f);
+    const struct {
+        const char* what;
+        ViewFrustum* view;
+    } views[] = {{"looking at them", &everywhere}, {"looking elsewhere", &nowhere}, {"no view", nullptr}};
+    int found[3] = {-1, -1, -1};
+    for (int v = 0; v < 3; ++v) {
+        SCOPED_TRACE(views[v].what);
+        Frustum = views[v].view;
+        eventManager.enemyDiscovered = false;
+        Agent* scout = Place(NewAgent(ALIGN_PLAYER), 20, 20);
+        Agent* raider = Place(NewAgent(ALIGN_ENEMY), 40, 20);
+        for (int tick = 0; tick < 30 && found[v] < 0; ++tick) {
+            scout->SetPosition(Corner(20 + tick, 20));
+            NextFrame();
+            if (eventManager.enemyDiscovered) found[v] = tick;
+        }
+        EXPECT_TRUE(raider->discovered);
+        TheScene.ReleaseEntities();
+        TheMinimap.fog.Free();
+        TheMinimap.AllocateFogGrids();
+    }
+    EXPECT_GT(found[0], 0);
+    EXPECT_EQ(found[1], found[0]);
+    EXPECT_EQ(found[2], found[0]);
+}
+
 TEST_F(EntityVisibility, TheUpdateFindsWhatThePlayerSeesAndDrawingFindsNothing)
 {
     Place(NewAgent(ALIGN_PLAYER), 40, 40);
