@@ -90,9 +90,9 @@ inline int WorldStepCount()
     return WorldTicks.count;
 }
 
-// One tick of the world for as long as the scope lives: the count moves on by one and the
-// world steps by `step`. The game's update runs its ticks through it; a piece of the world
-// stepped alone opens one the same way. Inside a tick already, it changes nothing.
+// One tick of the world for as long as the scope lives, as the game's update opens its own: the
+// count moves on by one and the world steps by `step`. For a piece of the world stepped alone.
+// Inside a tick already, it changes nothing.
 class WorldTickScope {
 public:
     explicit WorldTickScope(float step);

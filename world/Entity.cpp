@@ -110,6 +110,7 @@ void Entity::ResetLevelState()
     ambientOverride = 0;
     updateFrame = -1;
     cullFrame = -1;
+    cullTick = -1;
     poseTick = -1;
     visible = 0;
     fogSeenTick = -1;

@@ -218,7 +218,7 @@ public:
     int cullFrame;
     int cullTick = -1;
     // Its pose before the world's latest tick, and that tick's number: between ticks it is
-    // drawn carried on from the two (Scene::CarriedPoses).
+    // drawn between the two (Scene::CarryPoses).
     Matrix worldBeforeTick;
     Matrix rotationBeforeTick;
     int poseTick = -1;

@@ -315,6 +315,12 @@ TEST_F(FirstMissionSession, OnBeginnerTheRigFindsTheBeaconAndRazesTheCampOfTheSe
 // newcomer at the lair does, lives.
 TEST_F(FirstMissionSession, OnBeginnerTheRigWalkedToEachStoryMissionsFirstTargetLives)
 {
+    // What a level says on the way (its units find what it tells of wherever the camera looks)
+    // holds the game until it is read: the player closes it and walks on.
+    ScopedGlobal<std::function<void()>> reading{everyStep, [this] {
+        if (TheMessageWindow && TheMessageWindow->shown && !TheMessageWindow->missionComplete)
+            ClickOn(TheMessageWindow->closeTextButton);
+    }};
     for (int story = 1; story < 8; ++story) {
         SCOPED_TRACE(story);
         ASSERT_TRUE(IntoTheFirstMission(11, story));
