@@ -97,10 +97,7 @@ protected:
         ScopedGlobal<bool> unevenDrawn{unevenEveryFrameDrawn, machine.unevenEveryFrameDrawn};
         // What the level says at the beacon holds the game until it is read: the player closes
         // it when the hand looks, and the level plays on, its two minutes whole.
-        ScopedGlobal<std::function<void()>> reading{everyStep, [this] {
-            if (TheMessageWindow && TheMessageWindow->shown && !TheMessageWindow->missionComplete)
-                ClickOn(TheMessageWindow->closeTextButton);
-        }};
+        ScopedGlobal<std::function<void()>> reading{everyStep, [this] { ReadWhatTheLevelSays(); }};
         const float start = MissionTime;
 
         Key(DIK_TAB);
@@ -317,10 +314,7 @@ TEST_F(FirstMissionSession, OnBeginnerTheRigWalkedToEachStoryMissionsFirstTarget
 {
     // What a level says on the way (its units find what it tells of wherever the camera looks)
     // holds the game until it is read: the player closes it and walks on.
-    ScopedGlobal<std::function<void()>> reading{everyStep, [this] {
-        if (TheMessageWindow && TheMessageWindow->shown && !TheMessageWindow->missionComplete)
-            ClickOn(TheMessageWindow->closeTextButton);
-    }};
+    ScopedGlobal<std::function<void()>> reading{everyStep, [this] { ReadWhatTheLevelSays(); }};
     for (int story = 1; story < 8; ++story) {
         SCOPED_TRACE(story);
         ASSERT_TRUE(IntoTheFirstMission(11, story));

@@ -563,6 +563,14 @@ protected:
         return FindTheBeaconAndRazeTheCamp();
     }
 
+    // What a level says holds the game until it is read: the player closes it and plays on. The
+    // words of a won mission stay.
+    void ReadWhatTheLevelSays()
+    {
+        if (TheMessageWindow && TheMessageWindow->shown && !TheMessageWindow->missionComplete)
+            ClickOn(TheMessageWindow->closeTextButton);
+    }
+
     // The rig and its fighting bots to the second mission's beacon, then the camp's guards and the
     // camp. True once the guild calls the mission won.
     bool FindTheBeaconAndRazeTheCamp()
@@ -571,6 +579,13 @@ protected:
         Entity* beacon = Named("survey_beacon");
         Entity* camp = Named("Scavenger_camp");
         if (!rig || !beacon || !camp) return false;
+        // The units find the beacon on the way, wherever the camera looks: what the level says
+        // of it is read there, and the walk goes on.
+        const std::function<void()> before = everyStep;
+        ScopedGlobal<std::function<void()>> reading{everyStep, [this, before] {
+            if (before) before();
+            ReadWhatTheLevelSays();
+        }};
         // All of them to the beacon, and on to the camp; whatever stands in the way is fought.
         EXPECT_TRUE(FightYourWayTo(rig, beacon->GetPosition(), 5.0f, 0.0f, 300.0f)) << "the rig reached the beacon";
         Press(DIK_TAB);  // the camera to the selected rig, and the beacon into the picture
