@@ -156,7 +156,7 @@ int MissionEvent::CheckConditions()
         }
         case CONDITION_DISCOVER_ENTITY: {
             Entity* entity = Lookup(condition, ENTITY_OBJECT_OF_INTEREST);
-            holds = entity && entity->discovered && entity->visible;
+            holds = entity && entity->discovered && entity->FogLetsSee();
             if (holds && (entity->flags & ENTITY_AGENT)) {
                 Agent* agent = static_cast<Agent*>(entity);
                 holds = !(agent->classWord & AGENT_DISCOVERED);
@@ -259,7 +259,8 @@ MissionEvent* EventManager::FindByConditionType(int type) const
 
 void EventManager::Update(bool force)
 {
-    accumulator += GamePaused ? 0.0f : WorldStep();
+    // A check asked between ticks (a health set while the level loads) counts no time.
+    if (WorldTicks.inTick && !GamePaused) accumulator += WorldStep();
     if (!force && accumulator < interval) return;
     accumulator = 0.0f;
     for (auto* node = list.head; node;) {

@@ -25,6 +25,7 @@
 #include "world/ProjectileSystem.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -118,9 +119,10 @@ void UpdateDebugLabel(Label* label)
 
 }  // namespace
 
-// At most this much of a frame's time reaches the world: after a long hitch the world goes on
-// a few ticks behind the clock rather than running a burst of them in one frame.
-constexpr float MOST_TIME_A_FRAME = 0.5f;
+// At most this many ticks run in one frame, whatever the game speed: after a long hitch, or on
+// a machine too slow for the speed asked, the world goes on behind the clock rather than
+// running a burst of ticks in one frame.
+constexpr int MOST_TICKS_A_FRAME = 5;
 
 bool GameMechanics::RunWorldTick(float step)
 {
@@ -166,7 +168,8 @@ bool GameMechanics::RunWorldTick(float step)
 void GameMechanics::Update()
 {
     float dt = GamePaused ? 0.0f : FrameTimer.delta;
-    if (dt < 0.0f) dt = 0.0f;
+    // A frame of no time, of a time going back or of a time that is no number counts as none.
+    if (!(dt > 0.0f) || !std::isfinite(dt)) dt = 0.0f;
     PlayerProfile* profile = GetPlayerProfile();
     bool playing = state == GAME_STATE_PLAYING;
     const bool firstFrame = playing && TheScene.firstFrame;
@@ -219,10 +222,12 @@ void GameMechanics::Update()
         WorldTicks.carry = 0.0f;
         RunWorldTick(0.0f);
     } else {
-        worldTime_ += (double)std::min(dt, MOST_TIME_A_FRAME) * (double)GameSpeed;
         // A tick's worth short by less than the clock's rounding is a whole tick: frames that
         // sum to a tick run it in the frame that completes it.
         constexpr double TICK = WorldClock::TICK, ROUNDING = 1e-4;
+        double gathered = (double)dt * (double)GameSpeed;
+        if (!(gathered > 0.0) || !std::isfinite(gathered)) gathered = 0.0;
+        worldTime_ = std::min(worldTime_ + gathered, MOST_TICKS_A_FRAME * TICK);
         while (worldTime_ >= TICK - ROUNDING) {
             worldTime_ -= TICK;
             if (!RunWorldTick(WorldClock::TICK)) {

@@ -233,7 +233,8 @@ void Objectives::CountProgress(Objective* objective)
 
 void Objectives::Tick(bool force)
 {
-    accumulator += GamePaused ? 0.0f : WorldStep();
+    // A check asked between ticks (a health set while the level loads) counts no time.
+    if (WorldTicks.inTick && !GamePaused) accumulator += WorldStep();
     if (!force && accumulator < interval) return;
     accumulator = 0.0f;
     for (auto* node = list.head; node; node = node->next)
@@ -291,7 +292,7 @@ void Objectives::Update(Objective* objective)
             target = TheScene.FindEntityByName(objective->target, 0, ENTITY_OBJECT_OF_INTEREST);
             objective->cachedEntity.Set(target);
         }
-        if (!target || !target->discovered || !target->visible) break;
+        if (!target || !target->discovered || !target->FogLetsSee()) break;
         Vec3 min, max;
         if (!target->GetWorldBounds(&min, &max)) min = max = target->GetPosition();
         min.x -= 3.75f, min.z -= 3.75f, max.x += 3.75f, max.z += 3.75f;

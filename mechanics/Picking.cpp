@@ -63,10 +63,12 @@ bool ItemSphere(Entity* entity, Vec3* centre, float* radius)
 Entity* GameMechanics::PickEntity(const Vec3& origin, const Vec3& direction)
 {
     const int mask = TerrainEditorActive ? EDITOR_PICK_MASK : PICK_MASK;
+    // The cursor points at the picture: each entity is tested where it is drawn.
+    const CarriedPoses drawn(TheScene);
     Entity* best = nullptr;
     float bestDistance = NO_HIT;
     for (Entity* entity = TheScene.FirstInCategory(CATEGORY_ALL, mask); entity; entity = TheScene.NextInCategory()) {
-        if (!entity->visible) continue;
+        if (!entity->IsVisible()) continue;
         bool hit = entity->IntersectRay(origin, direction);
         Vec3 sphereCentre;
         float sphereRadius = 0.0f;

@@ -480,7 +480,7 @@ void Scene::Update()
             entity->Update();
             // The update may have taken it out of the level (and an agent back to the pool).
             if (update_.node == node && AnimationPlay && entity->mesh) entity->mesh->AdvanceAnimation(dt);
-            // What the player sees of it this frame, and what the fog lets the player find.
+            // What the fog lets the player find.
             if (update_.node == node) entity->UpdateVisibility();
         }
         if (update_.node == node && (entity->flags & ENTITY_DEAD) && !(entity->flags & ENTITY_STAYS_DEAD))
@@ -491,8 +491,8 @@ void Scene::Update()
     RecountUnitControl();
     if (firstFrame) UpdateList(terrainObjects);
     UpdateList(splats);
-    // The scenery drawn too: what the player sees and finds of it, and what a click can pick,
-    // is worked out here, not where it is drawn.
+    // The scenery drawn too: what the fog lets the player find of it is worked out here, not
+    // where it is drawn.
     if (!firstFrame)
         for (EntityList* list : {&terrainObjects, &translucent, &splats})
             for (Node* node = list->head; node; node = node->next)
@@ -517,20 +517,20 @@ namespace {
 // More than this in one tick is no walk but a jump (a warp, a respawn): drawn where it landed.
 constexpr float POSE_JUMP = 4.0f;
 
-// The pose `at` carried on from `before` by `share`: the place in a straight line, and the turn
+// The pose `share` of the way from `before` to `at`: the place in a straight line, and the turn
 // kept a turn (each of its rows at the length it has).
-Matrix CarryOn(const Matrix& before, const Matrix& at, float share)
+Matrix Between(const Matrix& before, const Matrix& at, float share)
 {
     Matrix out = at;
     for (int row = 0; row < 4; ++row) {
-        float length = 0.0f, carriedLength = 0.0f;
+        float length = 0.0f, drawnLength = 0.0f;
         for (int c = 0; c < 3; ++c) {
-            out.m[row][c] = at.m[row][c] + (at.m[row][c] - before.m[row][c]) * share;
+            out.m[row][c] = before.m[row][c] + (at.m[row][c] - before.m[row][c]) * share;
             length += at.m[row][c] * at.m[row][c];
-            carriedLength += out.m[row][c] * out.m[row][c];
+            drawnLength += out.m[row][c] * out.m[row][c];
         }
-        if (row < 3 && carriedLength > 1e-12f) {
-            const float keep = std::sqrt(length / carriedLength);
+        if (row < 3 && drawnLength > 1e-12f) {
+            const float keep = std::sqrt(length / drawnLength);
             for (int c = 0; c < 3; ++c) out.m[row][c] *= keep;
         }
     }
@@ -545,7 +545,6 @@ void Scene::CarryPoses()
     posesCarried_ = true;
     carried_.clear();
     const float share = WorldTicks.carry;
-    if (share <= 0.0f) return;
     for (Node* node = master.head; node; node = node->next) {
         Entity* entity = node->value;
         if (!entity || IsMarker(entity) || entity->poseTick != WorldTicks.count || entity->IsAttached()) continue;
@@ -556,8 +555,8 @@ void Scene::CarryPoses()
         const bool turned = std::memcmp(&entity->rotation, &entity->rotationBeforeTick, sizeof(Matrix)) != 0;
         if ((moved == 0.0f && !turned) || moved > POSE_JUMP * POSE_JUMP) continue;
         CarriedPose pose{entity, entity->world, entity->rotation, {}, {}};
-        pose.drawn = CarryOn(before, entity->world, share);
-        pose.drawnRotation = CarryOn(entity->rotationBeforeTick, entity->rotation, share);
+        pose.drawn = Between(before, entity->world, share);
+        pose.drawnRotation = Between(entity->rotationBeforeTick, entity->rotation, share);
         entity->world = pose.drawn;
         entity->rotation = pose.drawnRotation;
         carried_.push_back(pose);

@@ -173,12 +173,14 @@ public:
     // Once per tick of the world: every entity's update, the dead retired, power and unit
     // control counted, the splats moved on.
     void Update();
-    // At the start of each tick: every entity's pose before it, to draw it carried on from.
+    // At the start of each tick: every entity's pose before it, to draw it between the two.
     void NoteTickPoses();
-    // Puts every entity moved by the world's last tick at its drawn pose: its last pose carried
-    // on by the share of a tick the frames have gathered since (WorldTicks.carry); a jump (a
-    // warp, a respawn, one just made) is drawn where it landed. Undone by RestoreTickPoses.
-    // The camera, the drawing and the particles look at the drawn poses; the world never does.
+    // Puts every entity moved by the world's latest tick at its drawn pose: between its poses
+    // before and after that tick, by the share of a tick the frames have gathered since
+    // (WorldTicks.carry). The picture runs a tick behind the world, and nothing is drawn where
+    // it never was: a unit that stops is never drawn past its stop. A jump (a warp, a respawn,
+    // one just made) is drawn where it landed. Undone by RestoreTickPoses. The camera, the
+    // drawing, the picking and the particles look at the drawn poses; the world never does.
     void CarryPoses();
     void RestoreTickPoses();
     bool PosesCarried() const { return posesCarried_; }

@@ -115,6 +115,7 @@ void GameMechanics::SelectEntity(Entity* entity)
 void GameMechanics::SelectAllOfType(bool onScreenOnly, const char* name)
 {
     ClearSelection();
+    const CarriedPoses drawn(TheScene);
     for (Entity* entity = TheScene.FirstEntity(SEGMENTS_PLAYER); entity; entity = TheScene.NextEntity()) {
         if (hand.selected.count >= MAX_SELECTED) break;
         if (!IsPlayerUnitOrBuilding(entity)) continue;
@@ -166,6 +167,8 @@ void GameMechanics::BoxSelect()
     const float left = (float)std::min(pressX, cursorX), right = (float)std::max(pressX, cursorX);
     const float top = (float)std::min(pressY, cursorY), bottom = (float)std::max(pressY, cursorY);
     if (!LeftShiftHeld()) ClearSelection();
+    // The box takes what the player sees in it: each unit where it is drawn.
+    const CarriedPoses drawn(TheScene);
 
     bool tookAgents = false, tookBuildings = false;
     for (Entity* entity = TheScene.FirstEntity(SEGMENTS_PLAYER); entity; entity = TheScene.NextEntity()) {

@@ -3,6 +3,22 @@
 Timer FrameTimer;
 WorldClock WorldTicks;
 
+WorldTickScope::WorldTickScope(float step)
+{
+    if (WorldTicks.inTick) return;
+    opened_ = true;
+    WorldTicks.count += 1;
+    WorldTicks.step = step;
+    WorldTicks.inTick = true;
+}
+
+WorldTickScope::~WorldTickScope()
+{
+    if (!opened_) return;
+    WorldTicks.inTick = false;
+    WorldTicks.step = 0.0f;
+}
+
 void Timer::Init(bool highRes)
 {
     if (!clock) clock = SystemClock();

@@ -5,6 +5,7 @@
 // its `time` and its frame counter, the clock of the once-per-frame guards.
 #include "host/Clock.h"
 
+#include <cassert>
 #include <cstdint>
 
 class Timer {
@@ -68,22 +69,40 @@ struct WorldClock {
     int count = 0;
     bool inTick = false;
     // The share of a tick the frames have gathered past the last one (0 <= carry < 1): the world
-    // is drawn carried that far ahead of its last tick.
+    // is drawn that share of the way from its pose before its latest tick to its pose after.
     float carry = 0.0f;
 };
 extern WorldClock WorldTicks;
 
-// The step the world takes now: the tick while the game runs one. A piece of the world stepped
-// on its own, outside the game's update (a tool, a test staging one unit), steps by the frame.
+// The step the world takes now: the tick's while one runs, and nothing outside a tick. World
+// code reads it only inside a tick: a world call made from what goes by the frame would
+// otherwise change the game's course with the frame rate, so it steps by nothing there (and
+// stops a debug build). A piece of the world stepped on its own (a tool, a test staging one
+// unit) opens a tick for it with WorldTickScope.
 inline float WorldStep()
 {
-    return WorldTicks.inTick ? WorldTicks.step : FrameTimer.delta;
+    assert(WorldTicks.inTick && "world code stepped outside a tick");
+    return WorldTicks.inTick ? WorldTicks.step : 0.0f;
 }
-// The counter of the world's once-per-step guards: ticks, or frames outside the game's update.
+// The counter of the world's once-per-tick guards: the tick running, or the last one run.
 inline int WorldStepCount()
 {
-    return WorldTicks.inTick ? WorldTicks.count : FrameTimer.frameCount;
+    return WorldTicks.count;
 }
+
+// One tick of the world for as long as the scope lives, as the game's update opens its own: the
+// count moves on by one and the world steps by `step`. For a piece of the world stepped alone.
+// Inside a tick already, it changes nothing.
+class WorldTickScope {
+public:
+    explicit WorldTickScope(float step);
+    ~WorldTickScope();
+    WorldTickScope(const WorldTickScope&) = delete;
+    WorldTickScope& operator=(const WorldTickScope&) = delete;
+
+private:
+    bool opened_ = false;
+};
 
 // The developer overlay of the last 300 frame times as bars. The recording and colouring live
 // here; the bars are drawn by the 2D layer.

@@ -301,10 +301,17 @@ public:
     void ClearData();
 
     // ---- Per frame
-    // Poses a built skinned mesh: samples its animation (at most once per frame) and, when the
-    // pose changed, rebuilds the joint matrices and skins every sub-mesh. timeStep is the frame
-    // delta, 0 while the game is paused.
+    // Poses a built skinned mesh: samples its animation (at most once per frame or tick) and,
+    // when the pose changed, rebuilds the joint matrices. Outside the world's ticks (a viewer,
+    // a unit stood up before its first tick) it skins every sub-mesh at once; in a tick the
+    // joints are the world's (fire points) and the drawing skins the mesh (SkinForDrawing).
+    // timeStep is the step, 0 while the game is paused.
     virtual void Update(float timeStep);
+    // Skins the sub-meshes for the picture, once per frame: a mesh the world's latest tick
+    // posed is shown between its pose before that tick and its pose after, by the share of a
+    // tick the frames have gathered (the drawing's), so the limbs move every frame. The joints
+    // keep the tick's pose.
+    void SkinForDrawing();
     // Draws every sub-mesh: through its effect with the technique of the pass (MESH_PASS_*), or
     // with the fixed-function pipeline, where pass means "textured". Sub-meshes of a mesh of
     // several are culled against the view frustum one by one.
@@ -406,6 +413,13 @@ public:
     const Animation* lastAnimation = nullptr;  // and from which animation
     float time = 0.0f;
     int lastFrame = -1;
+    // The skin matrices before the world's latest tick posed the mesh, and that tick's number.
+    std::vector<Matrix> skinBeforeTick;
+    int poseTick = -1;
+    // What the skinned vertices show: the frame, the tick and the share they were skinned for.
+    int skinnedFrame = -1;
+    int skinnedTick = -1;
+    float skinnedShare = -1.0f;
     int animationCount = 0;
     int currentSlot = -1;
     int previousSlot = -1;

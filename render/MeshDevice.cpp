@@ -309,6 +309,7 @@ void IndexedMesh::Render(int pass, bool fixedFunction)
     GfxDevice* device = CurrentDevice();
     GfxVertexDeclaration* declaration = GetMeshVertexDeclaration();
     if (!device || !declaration) return;
+    SkinForDrawing();
     RenderStates.SetRenderState(RS_LIGHTING, 0);
 
     const bool cull = SubMeshCount() > 1 && Frustum;

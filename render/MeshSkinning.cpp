@@ -120,9 +120,51 @@ void IndexedMesh::Update(float timeStep)
     // it again, however many a frame runs (both counters only grow, so their sum is new at
     // each frame and each tick).
     int frame = FrameTimer.GetFrameCount() + WorldTicks.count;
+    const bool inTick = WorldTicks.inTick;
+    if (inTick && poseTick != WorldTicks.count) {
+        // The pose on show before this tick: the picture moves from it to this tick's.
+        skinBeforeTick.resize(joints.size());
+        for (size_t j = 0; j < joints.size(); ++j) skinBeforeTick[j] = joints[j].skinMatrix;
+        poseTick = WorldTicks.count;
+    }
     if (!EvaluateAnimation(timeStep, frame)) return;
     UpdateJointMatrices(0, -1, false);
+    if (inTick) {
+        skinnedFrame = -1;
+        return;
+    }
+    poseTick = -1;
     for (int i = 0; i < MaterialCount(); ++i) SkinVertices(i);
+    skinnedFrame = FrameTimer.GetFrameCount();
+    skinnedTick = WorldTicks.count;
+    skinnedShare = 1.0f;
+}
+
+void IndexedMesh::SkinForDrawing()
+{
+    if (!(flags & MESH_BUILT) || subMeshes.empty() || !(flags & MESH_SKINNED)) return;
+    const bool between = poseTick >= 0 && poseTick == WorldTicks.count && skinBeforeTick.size() == joints.size();
+    const float share = between ? WorldTicks.carry : 1.0f;
+    if (skinnedFrame == FrameTimer.GetFrameCount() && skinnedTick == WorldTicks.count && skinnedShare == share) return;
+    skinnedFrame = FrameTimer.GetFrameCount();
+    skinnedTick = WorldTicks.count;
+    skinnedShare = share;
+    if (share >= 1.0f || !between) {
+        for (int i = 0; i < MaterialCount(); ++i) SkinVertices(i);
+        return;
+    }
+    // A tenth of a second turns a limb little: the matrices are blended entry by entry.
+    thread_local std::vector<Matrix> tickPose;
+    tickPose.resize(joints.size());
+    for (size_t j = 0; j < joints.size(); ++j) {
+        tickPose[j] = joints[j].skinMatrix;
+        const Matrix& before = skinBeforeTick[j];
+        Matrix& drawn = joints[j].skinMatrix;
+        for (int r = 0; r < 4; ++r)
+            for (int c = 0; c < 4; ++c) drawn.m[r][c] = before.m[r][c] + (tickPose[j].m[r][c] - before.m[r][c]) * share;
+    }
+    for (int i = 0; i < MaterialCount(); ++i) SkinVertices(i);
+    for (size_t j = 0; j < joints.size(); ++j) joints[j].skinMatrix = tickPose[j];
 }
 
 bool IndexedMesh::EvaluateAnimation(float timeStep, int frame)

@@ -446,7 +446,7 @@ bool Minimap::IsEntityVisible(Entity* entity) const
         for (int r = row; r < row + depth && !seen; ++r)
             for (int c = column; c < column + width && !seen; ++c) seen = fog.IsVisibleNow(c, r);
     }
-    if (seen) entity->fogSeenFrame = FrameTimer.frameCount;
+    if (seen) entity->fogSeenTick = WorldTicks.count;
     return seen;
 }
 

@@ -209,7 +209,7 @@ void MinimapDots::Clear()
     for (std::vector<GfxRect>& list : lists) list.clear();
 }
 
-MinimapMark ClassifyForMinimap(const Minimap& minimap, Entity* e, int frame, bool showObjectiveIcons)
+MinimapMark ClassifyForMinimap(const Minimap& minimap, Entity* e, int tick, bool showObjectiveIcons)
 {
     if (!e) return MINIMAP_NOTHING;
     const bool interesting = (e->flags & ENTITY_OBJECT_OF_INTEREST) != 0;
@@ -218,10 +218,10 @@ MinimapMark ClassifyForMinimap(const Minimap& minimap, Entity* e, int frame, boo
     if (!(e->flags & MAPPED) && !(interesting && (e->flags & ENTITY_STATIC))) return MINIMAP_NOTHING;
     if (interesting && !e->IsAlive()) return MINIMAP_NOTHING;
     const bool player = e->alignment == ALIGN_PLAYER;
-    if (!player && !(e->flags & (ENTITY_RESOURCE | ENTITY_FUEL)) && e->fogSeenFrame != frame && !interesting)
+    if (!player && !(e->flags & (ENTITY_RESOURCE | ENTITY_FUEL)) && e->fogSeenTick != tick && !interesting)
         return MINIMAP_NOTHING;
     if ((e->flags & ENTITY_ITEM) && !player && !interesting) return MINIMAP_NOTHING;
-    if ((e->flags & ENTITY_FUEL) && e->fogSeenFrame < 0 && !e->discovered && minimap.IsFogEnabled() &&
+    if ((e->flags & ENTITY_FUEL) && e->fogSeenTick < 0 && !e->discovered && minimap.IsFogEnabled() &&
         !minimap.IsEntityVisible(e))
         return MINIMAP_NOTHING;
     // A quiet enemy building stays off the map, unless the player is sent to destroy it.
@@ -340,18 +340,18 @@ void Minimap::MarkRadarContacts()
                 circles[count++] = {e->GetCenter(), underPowered ? 50.0f : 100.0f};
         }
     if (count == 0) return;
-    const int frame = FrameTimer.frameCount;
+    const int tick = WorldTicks.count;
     for (int segment : {SEGMENT_ENEMY_UNIT, SEGMENT_ENEMY_AIR_UNIT, SEGMENT_ENEMY_BUILDING})
         for (Scene::Node* node = TheScene.FirstInList(segment); node; node = TheScene.NextInList(node)) {
             Entity* e = node->value;
-            if (!e || e->alignment == ALIGN_PLAYER || e->fogSeenFrame == frame) continue;
+            if (!e || e->alignment == ALIGN_PLAYER || e->fogSeenTick == tick) continue;
             Vec3 p = e->GetPosition();
             for (int i = 0; i < count; ++i) {
                 const RadarCircle& c = circles[i];
                 float dx = p.x - c.centre.x, dz = p.z - c.centre.z;
                 if (std::fabs(dx) > c.range || std::fabs(dz) > c.range) continue;
                 if (dx * dx + dz * dz <= c.range * c.range) {
-                    e->fogSeenFrame = frame;
+                    e->fogSeenTick = tick;
                     break;
                 }
             }
@@ -394,12 +394,13 @@ void Minimap::RenderMinimapImage()
 
     MinimapDots dots;
     bool circleDrawn = false;
-    const int frame = FrameTimer.frameCount;
+    // Seen now: in the world's latest tick, however many frames are drawn between ticks.
+    const int tick = WorldTicks.count;
     const bool icons = Config ? Config->showObjectiveIcons : true;
     const bool underPowered = UnderPowered(), overControl = OverUnitControl();
     if (TheScene.IsReady()) {
         for (Entity* e = TheScene.FirstInCategory(CATEGORY_ALL, (int)(MAPPED | ENTITY_OBJECT_OF_INTEREST)); e; e = TheScene.NextInCategory()) {
-            MinimapMark mark = ClassifyForMinimap(*this, e, frame, icons);
+            MinimapMark mark = ClassifyForMinimap(*this, e, tick, icons);
             const bool player = e->alignment == ALIGN_PLAYER;
             if (mark == MINIMAP_NOTHING && !(player && (e->flags & ENTITY_PLAYER))) continue;
             const Vec3 c = e->GetCenter();

@@ -136,9 +136,9 @@ private:
 
 class Minimap;
 
-// What the picture shows of an entity in this frame (the fog's and the radars' sightings are
-// read from its fog-seen frame).
-MinimapMark ClassifyForMinimap(const Minimap& minimap, Entity* entity, int frame, bool showObjectiveIcons);
+// What the picture shows of an entity (the fog's and the radars' sightings are read from its
+// fog-seen tick: seen now is seen in the world's latest tick).
+MinimapMark ClassifyForMinimap(const Minimap& minimap, Entity* entity, int tick, bool showObjectiveIcons);
 // The radar range drawn around a player entity; 0 for one without radar.
 float MinimapRadarRange(Entity* entity, bool underPowered, bool overUnitControl);
 

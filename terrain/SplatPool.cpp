@@ -188,7 +188,9 @@ void SplatPool::Render(int pass)
             continue;
         Matrix world = entity->rotation * entity->world;
         // Far from the camera the ground's depth grows coarse: the splat stands a little higher.
-        if (entity->cameraDistance >= 50.0f) world._42 += entity->cameraDistance * 0.001f;
+        const Vec3 fromEye = at - GameCamera.eye;
+        const float distance = Vec3Length(&fromEye);
+        if (distance >= 50.0f) world._42 += distance * 0.001f;
         WorldMatrix = world;
         MeshRenderPosition = at;
         if (Graphics) Graphics->SetTransform(TS_WORLD, &world);

@@ -130,9 +130,6 @@ void Agent::Update()
             }
         }
     }
-    Vec3 fromEye = GetPosition() - GameCamera.eye;
-    cameraDistance = Vec3Length(&fromEye);
-
     if (ageTimers[0] > THINK_INTERVAL) {
         float thinkStep = ageTimers[0] - thinkOffset;
         thinkOffset = RandomFloat(0.0f, THINK_JITTER);
@@ -425,8 +422,9 @@ ThreatRecord* Agent::GetTopThreat()
 
 void Agent::UpdateMeshes(float step)
 {
-    bool selected = (flags & ENTITY_SELECTION) != 0;
-    if (!mesh || !(visible || selected)) return;
+    // Every unit is posed in every tick, seen or not: its weapons fire from its bones, and a
+    // shot must leave from the same place wherever the player looks.
+    if (!mesh) return;
     // A miner's pick strikes the ground on the dig animation's 15th frame.
     bool digging = (classWord & AGENT_CLASS_MINER) && !(classWord & AGENT_CLASS_HEAVY) &&
                    mesh->IsAnimationPlaying(ANIMATION_DIG) && (CurrentAiMode() == 3 || target.IsSet());
@@ -437,8 +435,6 @@ void Agent::UpdateMeshes(float step)
         snprintf(sound, sizeof sound, "pickaxe_%d", CosmeticRandom().Int(1, 3));
         SoundMgr->PlaySound(sound);
     }
-    float detail = Config ? Config->animUpdateDistance : 0.0f;
-    if (!selected && cameraDistance > detail) return;
     for (int i = 0; i < attachmentCount; ++i) {
         Entity* attached = attachments[i].entity;
         if (attached && attached->mesh && attached->mesh->IsSkinned()) attached->mesh->Update(step);

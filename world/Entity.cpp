@@ -110,9 +110,10 @@ void Entity::ResetLevelState()
     ambientOverride = 0;
     updateFrame = -1;
     cullFrame = -1;
+    cullTick = -1;
     poseTick = -1;
     visible = 0;
-    fogSeenFrame = -1;
+    fogSeenTick = -1;
     ageTimers[0] = ageTimers[1] = 0.0f;
     controlGroup = -1;
     sinceReset = 0.0f;
@@ -200,26 +201,11 @@ bool Entity::SeenNow()
 void Entity::UpdateVisibility()
 {
     if (!mesh) return;
-    cullFrame = FrameTimer.GetFrameCount();
-    const bool fogOn = TheMinimap.IsFogEnabled();
-    bool seen = InView(this);
-    if (seen) {
-        seen = FogLetsSee();
-    } else if ((flags & (ENTITY_RESOURCE | ENTITY_FUEL)) || (alignment != ALIGN_PLAYER && !(flags & ENTITY_ITEM))) {
-        // Out of the camera's view the fog still tells where the player's units see: a base
-        // or a deposit they pass is found even when the player looks elsewhere.
-        const bool fogSees = TheMinimap.IsEntityVisible(this);
-        if (fogOn && fogSees && !discovered && (flags & KEPT_WHEN_FOUND)) discovered = 1;
-    }
-    visible = seen ? 1 : 0;
-    if (seen) {
-        Vec3 fromEye = GetPosition() - GameCamera.eye;
-        cameraDistance = Vec3Length(&fromEye);
-    }
-    if (seen && !discovered && fogOn) {
-        discovered = 1;
-        if (alignment == ALIGN_ENEMY) NotifyEnemyDiscovered(this);
-    }
+    // Asked every tick: the minimap shows what the fog showed in the latest one.
+    TheMinimap.IsEntityVisible(this);
+    if (discovered || !TheMinimap.IsFogEnabled() || !FogLetsSee()) return;
+    discovered = 1;
+    if (alignment == ALIGN_ENEMY) NotifyEnemyDiscovered(this);
 }
 
 bool Entity::IsVisible(int mode)
@@ -230,10 +216,17 @@ bool Entity::IsVisible(int mode)
         if ((flags & ENTITY_AGENT) && !TheMinimap.IsEntityVisible(this)) return false;
         return InView(this);
     }
-    if (cullFrame == FrameTimer.GetFrameCount()) return visible != 0;
-    // Not looked at by this frame's update (the level's first frame, or one the update passes
-    // by): drawn by what is seen now, and nothing is kept or found by the drawing.
-    return SeenNow();
+    // Kept for the frame until a tick moves the world on.
+    if (cullFrame != FrameTimer.GetFrameCount() || cullTick != WorldTicks.count) {
+        cullFrame = FrameTimer.GetFrameCount();
+        cullTick = WorldTicks.count;
+        visible = SeenNow() ? 1 : 0;
+        if (visible) {
+            Vec3 fromEye = GetPosition() - GameCamera.eye;
+            cameraDistance = Vec3Length(&fromEye);
+        }
+    }
+    return visible != 0;
 }
 
 bool Entity::IntersectRay(const Vec3& origin, const Vec3& direction)

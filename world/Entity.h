@@ -104,15 +104,14 @@ public:
     virtual bool GetWorldBounds(Vec3* min, Vec3* max);
     // The box the entity fills in the world, turned with it: the camera culls with it.
     bool GetTurnedWorldBounds(Vec3* min, Vec3* max);
-    // Once a frame from the game's update, drawn or not: whether the player sees it this
-    // frame (inside the view and not hidden by the fog of war), kept for the frame; buildings
-    // and resources the fog shows are discovered, and stay shown from then on, and an enemy
-    // seen for the first time is told to the events.
+    // Once a tick, whatever the camera: a base, a deposit or a unit the player's units see
+    // under the fog of war is discovered (found bases and deposits stay shown from then on),
+    // and an enemy found for the first time is told to the events.
     void UpdateVisibility();
-    // The update's answer of this frame; for an entity it has not looked at this frame, what
-    // is seen now, with nothing kept or discovered (drawing asks so). Mode 1 answers afresh
-    // without keeping anything: discovered, for an agent seen in the fog this frame, and in
-    // view.
+    // The drawing's question: whether the player sees it in this picture (inside the view and
+    // not hidden by the fog of war), worked out once a frame and again after a tick, with its
+    // distance to the camera. The world never asks. Mode 1 answers afresh without keeping
+    // anything: discovered, for an agent seen in the fog now, and in view.
     bool IsVisible(int mode = 0);
     // Inside the view and not hidden by the fog of war, now.
     bool SeenNow();
@@ -217,13 +216,17 @@ public:
     uint32_t ambientOverride;  // ARGB; a hit flash while non-zero
     int updateFrame;
     int cullFrame;
+    int cullTick = -1;
     // Its pose before the world's latest tick, and that tick's number: between ticks it is
-    // drawn carried on from the two (Scene::CarriedPoses).
+    // drawn between the two (Scene::CarryPoses).
     Matrix worldBeforeTick;
     Matrix rotationBeforeTick;
     int poseTick = -1;
+    // The drawing's last answer of IsVisible: the sounds and alerts that go with the picture
+    // read it; the world's course never does.
     int visible;
-    int fogSeenFrame;
+    // The world's tick in which the fog last showed it to the player (the minimap's "seen now").
+    int fogSeenTick;
     float ageTimers[2];
     int controlGroup;
     float health;
@@ -244,7 +247,7 @@ public:
     int kills;  // a resource keeps its ore type here
     ParticleSystem* damageSmoke;
     ParticleSystem* secondEffect;
-    float cameraDistance;
+    float cameraDistance;  // the drawing's, refreshed while visible
     int gridRect[4];  // x0, y0, x1, y1 of the grid rectangle; x0 -1 until computed
     int splatLayer;
     uint8_t lit;

@@ -122,8 +122,9 @@ void ProjectileSystem::RenderProjectiles()
 {
     for (auto* node = projectiles.head; node; node = node->next) {
         const Projectile* p = node->value;
-        // Drawn carried on from its last tick by the share of a tick the frames have gathered.
-        const Vec3 at = p->position + (p->position - p->previousPosition) * WorldTicks.carry;
+        // Drawn as the units are: between its last two ticks, by the share of a tick the frames
+        // have gathered since the latest.
+        const Vec3 at = p->previousPosition + (p->position - p->previousPosition) * WorldTicks.carry;
         if (!InView(at, 1.0f)) continue;
         IndexedMesh* mesh = missileMesh;
         Matrix turn, scaling, place, world;

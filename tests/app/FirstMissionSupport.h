@@ -168,6 +168,8 @@ protected:
     static inline int drawEvery = 0;
     static inline int lookEvery = 1;
     static inline bool unevenClock = false;
+    // On the uneven clock, every frame drawn, the shortest too.
+    static inline bool unevenEveryFrameDrawn = false;
     // The length of a frame the game is played in while nothing is drawn (the steps of the walks
     // stay as long as they say).
     static inline float frameLength = 0.1f;
@@ -176,19 +178,24 @@ protected:
 
     // A second of the program's loop on a machine whose frames come unevenly: a quarter second
     // frame, frames of 0.13 s, of 1/60 and of 1/144 s mixed, to the microsecond a second in all;
-    // the quarter second's frame, one of 0.13 s and the 1/60 s one drawn. A frame shorter than
-    // the display's beat is never drawn as it is: the frame pacer stretches it to the beat.
+    // the quarter second's frame, one of 0.13 s and the 1/60 s one drawn (or every one of them).
+    // A frame shorter than the display's beat is never drawn as it is: the frame pacer
+    // stretches it to the beat.
     static void UnevenSecond()
     {
         static const bool drawn[] = {false, true, false, false, true, false, true, false, false, false,
                                      false, false, false, false, false, false, false, false, false};
         static const uint64_t frames[] = {6944, 130000, 6944, 6944, 16667, 6944, 250000, 6944, 6944, 130000,
                                           6944, 6944, 130000, 6944, 6944, 130000, 6944, 6949, 130000};
+        const uint64_t start = ClockTicks;
         uint64_t second = 0;
         for (size_t i = 0; i < sizeof frames / sizeof frames[0]; ++i) {
             second += frames[i];
-            ClockTicks += frames[i];
-            if (drawn[i]) {
+            // Each frame ends where the second's frames put it: a drawn frame shorter than the
+            // display's beat is stretched to it by the frame pacer, and the next is that much
+            // shorter, so that the second is one whatever is drawn.
+            ClockTicks = std::max<uint64_t>(ClockTicks, start + second);
+            if (drawn[i] || unevenEveryFrameDrawn) {
                 MainLoopPass();
             } else {
                 FrameTimer.Tick();
@@ -197,6 +204,7 @@ protected:
             beatingwatch::TheWatch.Step();
         }
         EXPECT_EQ(second, 1000000u);
+        EXPECT_EQ(ClockTicks - start, second) << "the pacer's waits fit in the second";
     }
 
     // A key pressed and let go as the keyboard gives it, a letter's character typed with it: the
@@ -716,6 +724,14 @@ protected:
     static constexpr float TABLET_AND_RELIC_ORE = 30.0f;
     static constexpr float REPAIRS_ORE = 170.0f;
 
+    // What a level says holds the game until it is read: the player closes it and plays on. The
+    // words of a won mission stay.
+    void ReadWhatTheLevelSays()
+    {
+        if (TheMessageWindow && TheMessageWindow->shown && !TheMessageWindow->missionComplete)
+            ClickOn(TheMessageWindow->closeTextButton);
+    }
+
     // The rig and its fighting bots to the second mission's beacon, then the camp's guards and the
     // camp. True once the guild calls the mission won.
     bool FindTheBeaconAndRazeTheCamp()
@@ -724,6 +740,13 @@ protected:
         Entity* beacon = Named("survey_beacon");
         Entity* camp = Named("Scavenger_camp");
         if (!rig || !beacon || !camp) return false;
+        // The units find the beacon on the way, wherever the camera looks: what the level says
+        // of it is read there, and the walk goes on.
+        const std::function<void()> before = everyStep;
+        ScopedGlobal<std::function<void()>> reading{everyStep, [this, before] {
+            if (before) before();
+            ReadWhatTheLevelSays();
+        }};
         // All of them to the beacon, and on to the camp; whatever stands in the way is fought.
         EXPECT_TRUE(FightYourWayTo(rig, beacon->GetPosition(), 5.0f, 0.0f, 300.0f)) << "the rig reached the beacon";
         Press(DIK_TAB);  // the camera to the selected rig, and the beacon into the picture

@@ -25,6 +25,14 @@
 
 namespace playerhand {
 
+// The middle of an entity where the picture shows it: a unit on the move is drawn between its
+// last two ticks, and a hand aims at what it sees.
+inline Vec3 DrawnCenter(Entity* entity)
+{
+    const CarriedPoses drawn(TheScene);
+    return entity->GetCenter();
+}
+
 // Where a world point is on the screen, clear of its edges.
 inline bool OnScreen(const Vec3& point, int* x, int* y)
 {

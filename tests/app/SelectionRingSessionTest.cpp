@@ -80,7 +80,7 @@ TEST_F(SelectionRingSession, AGunnersRingIsAsWideAsTheRigsWhereverItWasFirstSele
     ASSERT_GE(OffItsGridPoint(gunner), 1.0f) << "the gunner is between two points";
     ASSERT_TRUE(ClickAt(rig->GetCenter(), 0));
     InputScript::KeyDown(DIK_LSHIFT);
-    ASSERT_TRUE(ClickAt(gunner->GetCenter(), 0));
+    ASSERT_TRUE(ClickAt(playerhand::DrawnCenter(gunner), 0));
     InputScript::KeyUp(DIK_LSHIFT);
     Pass();
     ASSERT_TRUE(TheGame->hand.IsSelected(rig));

@@ -68,7 +68,7 @@ struct Crowd {
     }
     void Frame()
     {
-        ++FrameTimer.frameCount;
+        const WorldTickScope tick(FrameTimer.delta);
         for (auto& agent : agents) agent->Update();
     }
     // Walkers near the end of their route start again.

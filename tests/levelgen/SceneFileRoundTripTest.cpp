@@ -2,6 +2,7 @@
 // level, a base with something of every kind, and a save that once lost its buildings. A save
 // of every kind damaged at random never breaks the reader or the next save; the lines of
 // hand-made level files reach what they name.
+#include "platform/Timer.h"
 #include "host/Random.h"
 #include "levelgen/Growth.h"
 #include "mechanics/Selection.h"
@@ -296,7 +297,8 @@ TEST_F(EveryKindRoundTripTest, WhatOnceCameBackDifferentSurvivesTwoSaves)
          }},
         {"resource_revealed_setname.sav", "builder",
          [](Entity* e) {
-             e->Update();  // the level's first frame shows the revealed patch's stage
+             const WorldTickScope tick(0.0f);
+             e->Update();  // the level's first tick shows the revealed patch's stage
              return e->flags & ENTITY_RESOURCE_REVEALED ? "" : "the ore patch is no longer revealed";
          }},
         {"item_setname.sav", "explosive_barrels",

@@ -194,7 +194,7 @@ protected:
         const bool held = rig->gridCell != nullptr;
         bool there = grid->GetCellAt(start) == goal;  // what lies beside the rig needs no walk
         for (int leg = 0; leg < 40 && !there; ++leg) {
-            ++FrameTimer.frameCount;
+            const WorldTickScope tick(FrameTimer.delta);
             rig->ResetMovement();  // stepping afresh, as it stands at the end of a leg
             game.StepAgentToward(rig, at);
             if (rig->path)
@@ -262,11 +262,10 @@ protected:
         EXPECT_NE(body, nullptr) << "galaxy " << galaxySeed << " story " << story;
         return body ? (unsigned)body->levelSeed : 0u;
     }
-    // A frame of play for the player's own units; the rest of the level stands still.
+    // A tick of play for the player's own units; the rest of the level stands still.
     void Frame(float dt)
     {
-        ++FrameTimer.frameCount;
-        FrameTimer.delta = dt;
+        const WorldTickScope tick(dt);
         MissionTime += dt;
         for (int segment : {SEGMENT_UNIT, SEGMENT_AIR_UNIT})
             for (const Scene::Node* node = TheScene.FirstInList(segment); node; node = TheScene.NextInList(node))

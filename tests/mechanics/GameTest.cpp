@@ -20,6 +20,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 #include <set>
 #include <string>
@@ -104,9 +106,9 @@ struct Walker : Entity {
 };
 
 // The world steps in whole ticks of 0.1 s, however the frames fall: frames of 1/60 s, of a
-// quarter second or a hitch play the ticks of the time they hold (a hitch at most half a
-// second's), and the game speed gives more or fewer ticks of the same length. Between ticks a
-// walker is drawn carried on from its last two, and a jump is drawn where it landed.
+// quarter second or a hitch play the ticks of the time they hold (at most five ticks a frame,
+// whatever the game speed), and the game speed gives more or fewer ticks of the same length.
+// Between ticks a walker is drawn between its last two, and a jump is drawn where it landed.
 TEST_F(GameStateTest, TheWorldStepsInWholeTicksAtAnyFrameRateAndGameSpeed)
 {
     const struct {
@@ -116,7 +118,7 @@ TEST_F(GameStateTest, TheWorldStepsInWholeTicksAtAnyFrameRateAndGameSpeed)
         int ticks;
     } runs[] = {{0.1f, 30, 1.0f, 30}, {1.0f / 60.0f, 180, 1.0f, 30}, {1.0f / 144.0f, 432, 1.0f, 30},
                 {0.25f, 12, 1.0f, 30},  {1.0f / 60.0f, 180, 2.0f, 60},  {0.1f, 30, 0.5f, 15},
-                {3.0f, 2, 1.0f, 10}};
+                {3.0f, 2, 1.0f, 10},    {0.5f, 2, 8.0f, 10},        {0.2f, 3, 8.0f, 15}};
     ScopedGlobal<float> speed{GameSpeed, 1.0f};
     ScopedGlobal<float> delta{FrameTimer.delta, 0.0f};
     for (const auto& run : runs) {
@@ -149,7 +151,7 @@ TEST_F(GameStateTest, TheWorldStepsInWholeTicksAtAnyFrameRateAndGameSpeed)
     EXPECT_FLOAT_EQ(WorldTicks.carry, 0.5f);
     {
         const CarriedPoses drawn(TheScene);
-        EXPECT_FLOAT_EQ(walker.GetPosition().x, 0.3f) << "drawn half a tick on";
+        EXPECT_FLOAT_EQ(walker.GetPosition().x, 0.1f) << "drawn half way between its last two ticks";
     }
     EXPECT_EQ(walker.GetPosition().x, ticked.x) << "the world keeps its own";
     FrameTimer.delta = 0.1f;
@@ -158,6 +160,66 @@ TEST_F(GameStateTest, TheWorldStepsInWholeTicksAtAnyFrameRateAndGameSpeed)
     {
         const CarriedPoses drawn(TheScene);
         EXPECT_EQ(walker.GetPosition().x, 50.0f) << "a jump is drawn where it landed";
+    }
+    TheScene.UnlinkEntity(&walker);
+    FrameTimer.delta = 0.0f;
+}
+
+// Walks 2 units a second along x by the world's step, and stops at `stop`.
+struct StoppingWalker : Entity {
+    float stop = 1.05f;
+    void Update() override
+    {
+        Entity::Update();
+        SetPosition(Vec3(std::min(GetPosition().x + 2.0f * WorldStep(), stop), 0.0f, 0.0f));
+    }
+};
+
+// Drawn at 60 frames a second, a unit that walks and stops moves on in every frame of its
+// walk, never back, and is never drawn past where it stops. A frame whose time is no number
+// counts as none, and the world goes on ticking after it.
+TEST_F(GameStateTest, AWalkerIsDrawnBetweenItsTicksAndNeverPastItsStop)
+{
+    ScopedGlobal<float> speed{GameSpeed, 1.0f};
+    ScopedGlobal<float> delta{FrameTimer.delta, 0.0f};
+    StoppingWalker walker;
+    TheScene.AddEntity(&walker);
+    game.state = GAME_STATE_PLAYING;
+    TheScene.firstFrame = true;
+    game.Update();
+    FrameTimer.delta = 1.0f / 60.0f;
+    float previous = 0.0f;
+    int still = 0;
+    for (int frame = 0; frame < 90; ++frame) {
+        game.Update();
+        const CarriedPoses drawn(TheScene);
+        const float x = walker.GetPosition().x;
+        ASSERT_LE(x, walker.stop) << "frame " << frame;
+        ASSERT_GE(x, previous) << "never drawn back, frame " << frame;
+        if (x == previous) ++still;
+        // From the first tick's frame on, it moves in every frame of its walk.
+        if (frame > 5 && previous < walker.stop - 0.25f) {
+            ASSERT_GT(x, previous) << "frame " << frame;
+        }
+        previous = x;
+    }
+    EXPECT_FLOAT_EQ(previous, walker.stop) << "drawn where it stopped";
+    EXPECT_GT(still, 0);
+
+    const struct {
+        const char* what;
+        float frame;
+    } odd[] = {{"not a number", std::nanf("")}, {"infinite", INFINITY}, {"going back", -1.0f}};
+    for (const auto& o : odd) {
+        SCOPED_TRACE(o.what);
+        const int before = WorldTicks.count;
+        FrameTimer.delta = o.frame;
+        game.Update();
+        EXPECT_EQ(WorldTicks.count, before) << "counts as no time";
+        EXPECT_TRUE(std::isfinite(WorldTicks.carry));
+        FrameTimer.delta = 0.1f;
+        for (int i = 0; i < 10; ++i) game.Update();
+        EXPECT_EQ(WorldTicks.count - before, 10) << "the world ticks on after it";
     }
     TheScene.UnlinkEntity(&walker);
     FrameTimer.delta = 0.0f;

@@ -1,5 +1,6 @@
 // The end of a level: what the player keeps, what goes back to its pool, what is freed, and
 // that nothing the next level draws with is taken away.
+#include "platform/Timer.h"
 #include "mechanics/GameMechanics.h"
 
 #include "host/System.h"
@@ -73,7 +74,10 @@ TEST_F(LevelEnd, OnlyTheRigStaysMendedAgentsGoHomeAndSharedMeshesSurvive)
     Building* wreck = Place(NewBuilding(ALIGN_PLAYER), 70.0f);
     ASSERT_NE(TheScene.AddEntity(wreck), nullptr);
     wreck->flags |= ENTITY_DEAD;
-    TheScene.Update();
+    {
+        const WorldTickScope tick(FrameTimer.delta);
+        TheScene.Update();
+    }
     ASSERT_GT(TheScene.removed.count, 0);
 
     power.supply = 90.0f;

@@ -5,6 +5,7 @@
 
 #include "campaign/MissionScreen.h"
 #include "campaign/PlayerProfile.h"
+#include "platform/Timer.h"
 #include "host/Log.h"
 #include "host/Random.h"
 #include "host/System.h"
@@ -174,8 +175,11 @@ TEST_F(LevelStart, ASaveOpensOnTheSameViewAtEveryLoad)
             SRand(40917);  // the level of the save's mission, made the same at every load
             Start();
             height = GameCamera.eye.y;
-            // A frame of play stands the rig on the ground; the save keeps it there.
-            rig->Update();
+            // A tick of play stands the rig on the ground; the save keeps it there.
+            {
+                const WorldTickScope tick(WorldClock::TICK);
+                rig->Update();
+            }
             ASSERT_TRUE(TheScene.WriteSceneFile(saved.c_str()));
             game.EndLevel();
         }

@@ -10,6 +10,8 @@
 #include "interface/MessageLists.h"
 #include "interface/MessageWindow.h"
 #include "platform/Timer.h"
+#include "terrain/Minimap.h"
+#include "tests/support/Scoped.h"
 #include "tests/mechanics/SceneTestSupport.h"
 #include "tests/support/TestSupport.h"
 #include "world/Item.h"
@@ -53,11 +55,16 @@ protected:
     // Half a second of play: the events and objectives check once.
     void HalfSecond()
     {
-        FrameTimer.delta = 0.5f;
+        const WorldTickScope tick(0.5f);
         MissionTime += 0.5f;
         objectives.Tick(false);
         events.Update(false);
-        FrameTimer.delta = 0.0f;
+    }
+    // A tick of `step` in which the objectives are polled.
+    void PollObjectives(float step)
+    {
+        const WorldTickScope tick(step);
+        objectives.Tick(false);
     }
     bool Done(const Objective* objective) { return (objective->flags & OBJECTIVE_DONE) != 0; }
 
@@ -176,16 +183,14 @@ TEST_F(MissionTest, PollsCompleteEachTypeOnceEveryHalfSecond)
     }
 
     profile->ore = 120.0f;
-    FrameTimer.delta = 0.3f;
-    objectives.Tick(false);
+    PollObjectives(0.3f);
     EXPECT_FALSE(Done(mining)) << "a poll waits for half a second of play";
     GamePaused = true;
-    FrameTimer.delta = 0.3f;
-    objectives.Tick(false);
+    PollObjectives(0.3f);
     EXPECT_FALSE(Done(mining)) << "paused, the half second does not run out";
     GamePaused = false;
     objectives.soundCount = 0;
-    objectives.Tick(false);
+    PollObjectives(0.3f);
     EXPECT_TRUE(Done(mining));
     EXPECT_EQ(mining->count, 120);
     EXPECT_FALSE(Done(faction));
@@ -213,10 +218,11 @@ TEST_F(MissionTest, DiscoveringAnEntityNeedsItSeenAndAPlayerAgentNearIt)
     Objective* discover = Listed("Find the probe", OBJECTIVE_DISCOVER_ENTITY, "probe", 1);
     Entity* probe = Place(Named(NewEntity(ENTITY_OBJECT_OF_INTEREST), "probe"), 50.0f);
     Agent* scout = Place(Named(NewAgent(ALIGN_PLAYER), "scout"), 53.0f);
+    // Without the fog every found entity is seen now.
+    ScopedGlobal<bool> fogOff{TheMinimap.fogEnabled, false};
     objectives.Tick(true);
     EXPECT_FALSE(Done(discover)) << "not seen yet";
     probe->discovered = 1;
-    probe->visible = 1;
     scout->SetPosition(Vec3(60.0f, 0.0f, 0.0f));
     objectives.Tick(true);
     EXPECT_FALSE(Done(discover)) << "too far";
@@ -270,6 +276,7 @@ TEST_F(MissionTest, EveryConditionTypeHoldsAsItShould)
     Listed("Second", OBJECTIVE_BUILD, "second", 1);
     Entity* tower = Named(NewEntity(ENTITY_OBJECT_OF_INTEREST), "tower");
     MissionTime = 10.0f;
+    ScopedGlobal<bool> fogOff{TheMinimap.fogEnabled, false};
     struct Case {
         int type;
         const char* name;
@@ -282,7 +289,7 @@ TEST_F(MissionTest, EveryConditionTypeHoldsAsItShould)
         {CONDITION_OBJECTIVES_COMPLETE, "none", 0, EVENT_WAIT, [&] {
              for (auto* n = objectives.list.head; n; n = n->next) n->value->flags |= OBJECTIVE_DONE;
          }},
-        {CONDITION_DISCOVER_ENTITY, "tower", 0, EVENT_WAIT, [&] { tower->discovered = tower->visible = 1; }},
+        {CONDITION_DISCOVER_ENTITY, "tower", 0, EVENT_WAIT, [&] { tower->discovered = 1; }},
         {CONDITION_DISCOVER_ENEMY, "none", 0, EVENT_WAIT, [&] { events.enemyDiscovered = true; }},
         {CONDITION_DISCOVER_ORE, "none", 0, EVENT_WAIT, [&] { events.oreDiscovered = true; }},
         {CONDITION_GAME_TIME, "none", 30, EVENT_WAIT, [] { MissionTime = 30.0f; }},
@@ -307,7 +314,8 @@ TEST_F(MissionTest, ADiscoveredAgentIsMarkedOnlyWhenItsEventFires)
 {
     Agent* scout = Named(NewAgent(ALIGN_ENEMY), "scout");
     scout->flags |= ENTITY_OBJECT_OF_INTEREST;
-    scout->discovered = scout->visible = 1;
+    scout->discovered = 1;
+    ScopedGlobal<bool> fogOff{TheMinimap.fogEnabled, false};
     MissionEvent event;
     event.AddCondition(CONDITION_DISCOVER_ENTITY, "scout", 0);
     event.AddCondition(CONDITION_GAME_TIME, "none", 60);

@@ -5,6 +5,8 @@
 #include "mechanics/Selection.h"
 
 #include "render/Camera.h"
+#include "render/ViewFrustum.h"
+#include "tests/world/BlockMesh.h"
 #include "terrain/Minimap.h"
 #include "tests/world/AgentTestSupport.h"
 #include "world/Agent.h"
@@ -77,9 +79,16 @@ TEST_F(PickingTest, TheNearestVisibleEntityOnTheRayIsPickedAndHovered)
         all[i]->flags |= ENTITY_BUILDING;
         all[i]->alignment = ALIGN_ENEMY;
         all[i]->SetPosition(Vec3(0.0f, 0.0f, at[i]));
-        all[i]->visible = all[i] != hidden;
+        all[i]->AdoptMesh(BlockMesh(-0.5f, 0.5f, -0.5f, 0.5f, 0.0f, 1.0f));
         ASSERT_NE(TheScene.AddEntity(all[i]), nullptr);
     }
+    // The view begins at z 7: the nearest target lies out of the picture.
+    ViewFrustum view;
+    for (Plane& plane : view.planes) plane = Plane(0.0f, -1.0f, 0.0f, -10000.0f);
+    view.planes[0] = Plane(0.0f, 0.0f, -1.0f, 7.0f);
+    ScopedGlobal<ViewFrustum*> frustum{Frustum, &view};
+    ScopedGlobal<bool> fogOff{TheMinimap.fogEnabled, false};
+    ++FrameTimer.frameCount;
     EXPECT_EQ(game.PickEntity(Vec3(0.0f, 0.0f, 0.0f), Vec3(0.0f, 0.0f, 1.0f)), nearOne);
     EXPECT_TRUE(PlayerSelection::Lists(game.hand.hovered, nearOne));
     Tint(1, 0, 0);

@@ -11,6 +11,7 @@
 #include "platform/InputState.h"
 #include "render/Camera.h"
 #include "terrain/Minimap.h"
+#include "tests/world/BlockMesh.h"
 #include "tests/support/TestSupport.h"
 #include "tests/world/AgentTestSupport.h"
 #include "world/AiBrain.h"
@@ -449,7 +450,7 @@ TEST_F(PlayedByMouse, BoxRiverShiftGroupAndBuild)
     Site* site = new Site();
     site->alignment = ALIGN_PLAYER;
     site->buildState = BUILD_STATE_CONSTRUCTING;
-    site->visible = 1;
+    site->AdoptMesh(BlockMesh(-1.0f, 1.0f, -1.0f, 1.0f, 0.0f, 2.0f));
     site->SetPosition(Corner(70, 40));
     ASSERT_NE(TheScene.AddEntity(site), nullptr);
     game.SelectEntity(rig);
@@ -459,6 +460,33 @@ TEST_F(PlayedByMouse, BoxRiverShiftGroupAndBuild)
     EXPECT_EQ(game.hoveredEntity, site);
     EXPECT_STREQ(JobOf(rig), "Build");
     EXPECT_EQ(rig->activeBuilding.Get(), site);
+}
+
+// A unit on the move is drawn between its last two ticks: a click where the player sees it
+// takes it, and a click where the world's latest tick has it, ahead of the picture, takes
+// nothing.
+TEST_F(PlayedByMouse, AClickOnAMovingUnitsDrawnPlaceSelectsIt)
+{
+    Agent* walker = Unit(60, 60);
+    ASSERT_NE(walker, nullptr);
+    walker->AdoptMesh(BlockMesh(-0.5f, 0.5f, -0.5f, 0.5f, 0.0f, 1.0f));
+    const Vec3 from = walker->GetPosition(), to = from + Vec3(3.5f, 0.0f, 0.0f);
+    // Its latest tick walked it three and a half units on; the frames have since gathered half
+    // of the next tick.
+    walker->worldBeforeTick = walker->world;
+    walker->rotationBeforeTick = walker->rotation;
+    walker->poseTick = WorldTicks.count;
+    walker->SetPosition(to);
+    ScopedGlobal<float> carry{WorldTicks.carry, 0.5f};
+    const Vec3 drawn = Screen(from + Vec3(1.75f, 0.5f, 0.0f)), ticked = Screen(to + Vec3(0.0f, 0.5f, 0.0f));
+    Idle();
+    Frame((int)ticked.x, (int)ticked.y, 1, 0);
+    Frame((int)ticked.x, (int)ticked.y, 2, 0);
+    EXPECT_FALSE(game.hand.IsSelected(walker)) << "where the world has it, ahead of the picture";
+    Frame((int)drawn.x, (int)drawn.y, 1, 0);
+    Frame((int)drawn.x, (int)drawn.y, 2, 0);
+    EXPECT_TRUE(game.hand.IsSelected(walker)) << "where it is drawn";
+    EXPECT_EQ(walker->GetPosition().x, to.x) << "the world keeps its own pose";
 }
 
 TEST_F(PlayedByMouse, AClickOnTheMinimapMovesTheCameraAndARightClickThereOrdersAMove)

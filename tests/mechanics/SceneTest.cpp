@@ -229,7 +229,10 @@ TEST_F(SceneTest, IdsAreNeverReusedAndOldReferencesFindNothing)
     // A building that died stays reachable while the level keeps it, and not once it is freed.
     EntityRef ruin(building);
     building->flags |= ENTITY_DEAD;
-    TheScene.Update();
+    {
+        const WorldTickScope tick(FrameTimer.delta);
+        TheScene.Update();
+    }
     EXPECT_EQ(ruin.Get(), building);
     EXPECT_EQ(ruin.GetLive(), nullptr);
     TheScene.ClearRemoved();
@@ -295,16 +298,22 @@ TEST_F(SceneTest, TheFrameUpdatesEveryoneAndRetiresTheDead)
 
     // The first frame of a level only settles: nobody is updated yet.
     TheScene.firstFrame = true;
-    TheScene.Update();
+    {
+        const WorldTickScope tick(FrameTimer.delta);
+        TheScene.Update();
+    }
     EXPECT_EQ(rock->updateFrame, -1);
     EXPECT_FALSE(trap->removed);
     EXPECT_FALSE(TheScene.firstFrame);
 
     // An update that takes its own entity out of the level does not stop the others.
     ++FrameTimer.frameCount;
-    TheScene.Update();
+    {
+        const WorldTickScope tick(FrameTimer.delta);
+        TheScene.Update();
+    }
     EXPECT_TRUE(trap->removed);
-    EXPECT_EQ(rock->updateFrame, FrameTimer.frameCount) << "updated after the trap left";
+    EXPECT_EQ(rock->updateFrame, WorldTicks.count) << "updated after the trap left";
     delete trap;
 
     // The dead leave in the frame they are found: ore out of the list and its cell, onto the
@@ -314,7 +323,10 @@ TEST_F(SceneTest, TheFrameUpdatesEveryoneAndRetiresTheDead)
     int free = game.agentTypes->FreeCount();
     EntityRef lostOre(ore);
     ++FrameTimer.frameCount;
-    TheScene.Update();
+    {
+        const WorldTickScope tick(FrameTimer.delta);
+        TheScene.Update();
+    }
     std::vector<Entity*> left = Walk(SEGMENTS_ALL);
     EXPECT_EQ(left, (std::vector<Entity*>{rig, rock, wreck}));
     EXPECT_EQ(cell->occupant, nullptr);
@@ -339,13 +351,19 @@ TEST_F(SceneTest, TheLostRigEndsTheMissionWithTheFailedWindow)
     ASSERT_NE(TheScene.AddEntity(rig), nullptr);
 
     ++FrameTimer.frameCount;
-    TheScene.Update();
+    {
+        const WorldTickScope tick(FrameTimer.delta);
+        TheScene.Update();
+    }
     EXPECT_FALSE(menu.failedShown) << "a live rig";
 
     // The wreck stays where it fell, and the world stands still under the window.
     rig->flags |= ENTITY_DEAD;
     ++FrameTimer.frameCount;
-    TheScene.Update();
+    {
+        const WorldTickScope tick(FrameTimer.delta);
+        TheScene.Update();
+    }
     EXPECT_TRUE(menu.failedShown);
     EXPECT_TRUE(GamePaused);
     EXPECT_EQ(Walk(SEGMENTS_ALL), std::vector<Entity*>{rig});
@@ -375,7 +393,10 @@ TEST_F(SceneTest, TheFrameCountsPowerAndUnitControl)
 
     // Nothing built: the base control, and the supply never below 20.
     ASSERT_NE(TheScene.AddEntity(NewAgent(ALIGN_PLAYER)), nullptr);
-    TheScene.Update();
+    {
+        const WorldTickScope tick(FrameTimer.delta);
+        TheScene.Update();
+    }
     EXPECT_EQ(TheScene.unitControl.capacity, 2);
     EXPECT_EQ(TheScene.unitControl.used, 1);
     EXPECT_FLOAT_EQ(TheScene.unitControl.supply, 20.0f);
@@ -399,14 +420,20 @@ TEST_F(SceneTest, TheFrameCountsPowerAndUnitControl)
     TheScene.UnlinkEntity(enemyPower);
     TheScene.LinkEntity(enemyPower);
     (void)power;
-    TheScene.Update();
+    {
+        const WorldTickScope tick(FrameTimer.delta);
+        TheScene.Update();
+    }
     EXPECT_FLOAT_EQ(TheScene.unitControl.supply, 50.0f) << "the enemy's generator powers nothing of ours";
     EXPECT_FLOAT_EQ(TheScene.unitControl.demand, 10.0f) << "a building under construction draws nothing";
     EXPECT_EQ(TheScene.unitControl.used, 4) << "units in production count as in use";
 
     // Twelve unit-control buildings would give 122: control stops at 50.
     for (int i = 0; i < 12; ++i) Built(control2);
-    TheScene.Update();
+    {
+        const WorldTickScope tick(FrameTimer.delta);
+        TheScene.Update();
+    }
     EXPECT_EQ(TheScene.unitControl.capacity, Scene::UNIT_CONTROL_CAP);
     EXPECT_EQ(profile->unitControl, Scene::UNIT_CONTROL_CAP);
     EXPECT_EQ(profile->unitsInUse, 4);

@@ -7,6 +7,7 @@
 #include "render/Animation.h"
 #include "render/IndexedMesh.h"
 #include "render/MeshFormat.h"
+#include "tests/support/Scoped.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,7 @@
 #include <cmath>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -291,6 +293,63 @@ TEST(MeshSkinning, TheWalkerStaysOnTheGroundThroughEveryAnimation)
 // The walker through a second of each of its animations skins to the same vertices, bit for
 // bit, as it always has: a faster skinning loop may not move a single vertex (the reference
 // pictures rely on it).
+// The world poses the walker ten times a second; drawn at 60 frames a second its legs move in
+// every frame, from its pose before the latest tick to its pose after, and never past it. The
+// joints, whose bones the world reads (a weapon's fire point), keep the tick's pose.
+TEST(MeshSkinning, BetweenTicksTheDrawnPoseMovesEveryFrameAndTheJointsKeepTheTicks)
+{
+    std::string text;
+    for (const GeneratedFile& file : GenerateMeshFiles())
+        if (file.fileName == "walker.txt") text = file.text;
+    auto walker = Built(text);
+    std::string walkText = WriteAnimationText(MakeWalkerWalk());
+    auto walk = std::make_shared<Animation>();
+    ASSERT_TRUE(ParseAnimation(&walkText[0], walk.get(), walker.get()));
+    Play(*walker, 0, ANIM_IDLE, walk);
+    walker->SetAnimation(0, false, true);
+    ScopedGlobal<float> carry{WorldTicks.carry, 0.0f};
+    ScopedGlobal<int> ticks{WorldTicks.count};
+    ScopedGlobal<int> frames{FrameTimer.frameCount};
+    auto drawn = [&] {
+        std::vector<float> all;
+        for (const MeshGpuVertex& vertex : walker->subMeshes[0].vertices)
+            all.insert(all.end(), vertex.position, vertex.position + 3);
+        return all;
+    };
+    const int ankle = walker->FindJoint("LeftAnkle");
+    std::vector<float> previous, whole;
+    int changed = 0, compared = 0;
+    for (int tick = 0; tick < 8; ++tick) {
+        {
+            const WorldTickScope scope(0.1f);
+            walker->Update(0.2f);  // the game runs the animation clock twice per tick
+        }
+        const Matrix tickAnkle = walker->joints[ankle].worldMatrix;
+        for (int frame = 0; frame < 6; ++frame) {
+            WorldTicks.carry = (float)frame / 6.0f;
+            ++FrameTimer.frameCount;
+            walker->SkinForDrawing();
+            const std::vector<float> now = drawn();
+            if (frame == 0 && !whole.empty()) {
+                EXPECT_EQ(now, whole) << "drawn where the last tick left it, tick " << tick;
+            }
+            if (tick > 0) {
+                ++compared;
+                if (now != previous) ++changed;
+            }
+            previous = now;
+            EXPECT_EQ(memcmp(&walker->joints[ankle].worldMatrix, &tickAnkle, sizeof(Matrix)), 0)
+                << "the drawing leaves the tick's joints";
+        }
+        // The whole tick's pose, which the next tick's drawing starts from.
+        WorldTicks.carry = 1.0f;
+        ++FrameTimer.frameCount;
+        walker->SkinForDrawing();
+        whole = drawn();
+    }
+    EXPECT_EQ(changed, compared) << "the legs move in every frame";
+}
+
 TEST(MeshSkinning, TheWalkersPosesKeepEveryBit)
 {
     std::string text;

@@ -200,17 +200,17 @@ TEST_F(FogOfWar, TheQueriesAnswerWhatThePlayerSees)
     Agent* far = NewAgent(ALIGN_ENEMY);
     far->SetPosition(Corner(100, 100));
     ASSERT_NE(TheScene.AddEntity(far), nullptr);
-    far->fogSeenFrame = -1;
-    camp->fogSeenFrame = -1;
+    far->fogSeenTick = -1;
+    camp->fogSeenTick = -1;
 
     EXPECT_TRUE(seam.IsPositionRevealed(Corner(66, 66)));
     EXPECT_FALSE(seam.IsPositionRevealed(Corner(100, 100)));
     EXPECT_FALSE(seam.IsPositionRevealed(Vec3(500.0f, 0.0f, 0.0f))) << "off the map";
     EXPECT_FALSE(seam.IsEntityRevealed(far));
-    EXPECT_EQ(far->fogSeenFrame, -1);
+    EXPECT_EQ(far->fogSeenTick, -1);
     EXPECT_FALSE(Visible(73, 65)) << "the camp's centre is under the fog";
     EXPECT_TRUE(seam.IsEntityRevealed(camp)) << "one of its cells is seen";
-    EXPECT_EQ(camp->fogSeenFrame, FrameTimer.frameCount);
+    EXPECT_EQ(camp->fogSeenTick, WorldTicks.count);
 
     TheMinimap.SetFogEnabled(false);
     EXPECT_TRUE(seam.IsPositionRevealed(Corner(100, 100)));

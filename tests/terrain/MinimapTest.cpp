@@ -67,10 +67,10 @@ protected:
         EXPECT_NE(TheScene.AddEntity(entity), nullptr);
         return entity;
     }
-    MinimapMark Mark(Entity* e, bool icons = true) { return ClassifyForMinimap(minimap, e, frame, icons); }
+    MinimapMark Mark(Entity* e, bool icons = true) { return ClassifyForMinimap(minimap, e, tick, icons); }
 
     Minimap minimap;
-    const int frame = 500;
+    const int tick = 500;
 };
 
 TEST_F(MinimapMarks, EachEntityGetsItsDotIconOrNothing)
@@ -80,7 +80,7 @@ TEST_F(MinimapMarks, EachEntityGetsItsDotIconOrNothing)
     struct Case {
         const char* what;
         Entity* entity;
-        int seenFrame;
+        int seenTick;
         MinimapMark mark;
     };
     Agent* rig = NewAgent(ALIGN_PLAYER);
@@ -109,31 +109,31 @@ TEST_F(MinimapMarks, EachEntityGetsItsDotIconOrNothing)
     const Case cases[] = {
         {"a player unit", NewAgent(ALIGN_PLAYER), -1, MINIMAP_DOT_FRIENDLY},
         {"the rig", rig, -1, MINIMAP_NOTHING},
-        {"an enemy seen this frame", NewAgent(ALIGN_ENEMY), frame, MINIMAP_DOT_ENEMY},
-        {"an enemy seen before", NewAgent(ALIGN_ENEMY), frame - 1, MINIMAP_NOTHING},
+        {"an enemy seen this tick", NewAgent(ALIGN_ENEMY), tick, MINIMAP_DOT_ENEMY},
+        {"an enemy seen before", NewAgent(ALIGN_ENEMY), tick - 1, MINIMAP_NOTHING},
         {"an objective under the fog", goal, -1, MINIMAP_OBJECTIVE_ICON},
-        {"an enemy camp seen", camp, frame, MINIMAP_DOT_ENEMY},
-        {"a nest that never attacks", nest, frame, MINIMAP_NOTHING},
+        {"an enemy camp seen", camp, tick, MINIMAP_DOT_ENEMY},
+        {"a nest that never attacks", nest, tick, MINIMAP_NOTHING},
         {"hidden ore", ore, -1, MINIMAP_NOTHING},
         {"revealed ore", revealed, -1, MINIMAP_DOT_RESOURCE},
-        {"loot", loot, frame, MINIMAP_NOTHING},
+        {"loot", loot, tick, MINIMAP_NOTHING},
         {"a vent never seen", vent, -1, MINIMAP_NOTHING},
         {"a vent once seen", vent, 3, MINIMAP_DOT_FUEL},
         {"a vent discovered", knownVent, -1, MINIMAP_DOT_FUEL},
-        {"a creature seen", critter, frame, MINIMAP_DOT_NEUTRAL},
-        {"a friend seen", ally, frame, MINIMAP_DOT_FRIENDLY},
+        {"a creature seen", critter, tick, MINIMAP_DOT_NEUTRAL},
+        {"a friend seen", ally, tick, MINIMAP_DOT_FRIENDLY},
         {"an objective's own object", beacon, -1, MINIMAP_OBJECTIVE_ICON},
-        {"a mesh of no objective", ruin, frame, MINIMAP_NOTHING},
+        {"a mesh of no objective", ruin, tick, MINIMAP_NOTHING},
         {"a quiet building to destroy", cache, -1, MINIMAP_OBJECTIVE_ICON},
-        {"an objective destroyed", fallen, frame, MINIMAP_NOTHING},
+        {"an objective destroyed", fallen, tick, MINIMAP_NOTHING},
     };
     for (const Case& c : cases) {
-        c.entity->fogSeenFrame = c.seenFrame;
+        c.entity->fogSeenTick = c.seenTick;
         EXPECT_EQ(Mark(c.entity), c.mark) << c.what;
     }
     EXPECT_EQ(Mark(goal, false), MINIMAP_NOTHING) << "icons off: an objective gets nothing";
     minimap.SetFogEnabled(false);
-    vent->fogSeenFrame = -1;
+    vent->fogSeenTick = -1;
     EXPECT_EQ(Mark(vent), MINIMAP_DOT_FUEL) << "without fog every vent shows";
     for (Entity* e : {(Entity*)camp, (Entity*)nest, ore, revealed, loot, vent, knownVent, beacon, ruin, (Entity*)cache})
         delete e;
@@ -178,24 +178,24 @@ TEST_F(MinimapMarks, ARadarMarksTheEnemiesInItsRangeAsSeen)
     diagonal->SetPosition(centre + Vec3(75.0f, 0.0f, 75.0f));
     Agent* far = In(NewAgent(ALIGN_ENEMY));
     far->SetPosition(centre + Vec3(0.0f, 0.0f, -120.0f));
-    for (Agent* a : {near, diagonal, far}) a->fogSeenFrame = -1;
-    ScopedGlobal<int> now{FrameTimer.frameCount, 77};
+    for (Agent* a : {near, diagonal, far}) a->fogSeenTick = -1;
+    ScopedGlobal<int> now{WorldTicks.count, 77};
 
     minimap.MarkRadarContacts();
-    EXPECT_EQ(near->fogSeenFrame, -1) << "a radar under construction marks nothing";
+    EXPECT_EQ(near->fogSeenTick, -1) << "a radar under construction marks nothing";
 
     tower->buildState = BUILD_STATE_READY;
     minimap.MarkRadarContacts();
-    EXPECT_EQ(near->fogSeenFrame, 77);
-    EXPECT_EQ(diagonal->fogSeenFrame, -1) << "inside the box, outside the circle";
-    EXPECT_EQ(far->fogSeenFrame, -1);
+    EXPECT_EQ(near->fogSeenTick, 77);
+    EXPECT_EQ(diagonal->fogSeenTick, -1) << "inside the box, outside the circle";
+    EXPECT_EQ(far->fogSeenTick, -1);
 
     PowerBar power;
     power.demand = 100.0f;
     ScopedGlobal<PowerBar*> bar{ThePowerBar, &power};
-    near->fogSeenFrame = -1;
+    near->fogSeenTick = -1;
     minimap.MarkRadarContacts();
-    EXPECT_EQ(near->fogSeenFrame, -1) << "short of power the radar reaches 50";
+    EXPECT_EQ(near->fogSeenTick, -1) << "short of power the radar reaches 50";
 }
 
 TEST(MinimapDots, EveryListStopsAtItsLimit)

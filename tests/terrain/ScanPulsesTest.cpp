@@ -38,8 +38,14 @@ protected:
     // One frame: the game's update, then the terrain's passes.
     void Frame()
     {
-        scans.Update();
+        Tick();
         for (int pass : {0, 1, 2, 3}) scans.Draw(pass);
+    }
+    // One tick of the world, as long as a frame.
+    void Tick()
+    {
+        const WorldTickScope tick(FrameTimer.delta);
+        scans.Update();
     }
     const ScanRecord* Pulse() { return scans.list.head ? &scans.list.head->value : nullptr; }
 
@@ -119,7 +125,7 @@ TEST_F(ScanPulses, TheRingFindsOreAndTheWaitRunsDownInFramesNeverDrawn)
         ASSERT_NE(TheScene.AddEntity(ore.back()), nullptr);
     }
     ASSERT_TRUE(scans.BeginScanFor(scout));
-    for (int frame = 0; frame < 51; ++frame) scans.Update();
+    for (int frame = 0; frame < 51; ++frame) Tick();
     for (size_t i = 0; i < ore.size(); ++i)
         EXPECT_EQ((ore[i]->flags & ENTITY_RESOURCE_REVEALED) != 0, deposits[i].found) << "ore at " << deposits[i].x;
     EXPECT_EQ(scans.GetCooldown(scout), 0.0f) << "the wait ran down";

@@ -63,7 +63,10 @@ TEST_F(ScanRingDrawing, TheRingGlowsOnTheGroundAroundTheUnit)
     // Half a second: the ring runs from 4.75 to 7.75 units around the unit.
     Pixels ring = Draw([&] {
         TheTerrain.Render(0, false);
-        scans.Update();
+        {
+            const WorldTickScope tick(FrameTimer.delta);
+            scans.Update();
+        }
         scans.Draw(0);
     });
     EXPECT_NEAR(scans.list.head->value.currentOuter, 7.75f, 1e-4f);
@@ -91,7 +94,10 @@ TEST_F(ScanRingDrawing, ADeviceResetAfterAScanBringsTheRingBack)
     FrameTimer.delta = 0.5f;
     Pixels before = Draw([&] {
         TheTerrain.Render(0, false);
-        scans.Update();
+        {
+            const WorldTickScope tick(FrameTimer.delta);
+            scans.Update();
+        }
         scans.Draw(0);
     });
     ASSERT_NE(scans.ringMesh, nullptr);
@@ -102,7 +108,10 @@ TEST_F(ScanRingDrawing, ADeviceResetAfterAScanBringsTheRingBack)
     FrameTimer.delta = 0.0f;
     Pixels after = Draw([&] {
         TheTerrain.Render(0, false);
-        scans.Update();
+        {
+            const WorldTickScope tick(FrameTimer.delta);
+            scans.Update();
+        }
         scans.Draw(0);
     });
     int different = 0;

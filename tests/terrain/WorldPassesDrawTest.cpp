@@ -435,11 +435,17 @@ TEST_F(WholeFrameDrawing, OnlyAScanRingAddsAGlow)
     ASSERT_TRUE(TheScanEffects.BeginScanFor(unit));
     FrameTimer.delta = 0.5f;  // the fixture's clock stands still otherwise
     // The game's update grows the ring; the frame only draws it.
-    TheScanEffects.Update();
+    {
+        const WorldTickScope tick(FrameTimer.delta);
+        TheScanEffects.Update();
+    }
     Pixels ringWithoutGlow = Frame(false);
     ASSERT_TRUE(TheScanEffects.list.head);
     TheScanEffects.list.head->value.phase = 0.0f;
-    TheScanEffects.Update();
+    {
+        const WorldTickScope tick(FrameTimer.delta);
+        TheScanEffects.Update();
+    }
     Pixels ring = Frame(true);
     EXPECT_TRUE(MatchesReference(ring, "world_frame_scan_glow", {3, 40}));
     int brighter = 0;

@@ -1,12 +1,22 @@
 // Agents walking: a long order across the map arrives, walls are walked around and gaps walked
 // through, an order to a cell no walk reaches ends without a route, a blocked agent waits,
-// plans again and at last gives its order anew, and every route goes back to the pool.
+// plans again and at last gives its order anew, and every route goes back to the pool. A unit is
+// posed in every tick wherever the camera looks, so its muzzle is the same for every view.
 #include "world/Agent.h"
+
+#include "host/System.h"
+#include "render/Animation.h"
+#include "render/Camera.h"
+#include "render/IndexedMesh.h"
 
 #include "tests/world/AgentTestSupport.h"
 #include "world/Grid.h"
 
 #include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -242,3 +252,83 @@ TEST_F(AgentMoveTest, AirUnitsFlyStraightAndHoverAboveTheGround)
 }
 
 }  // namespace
+
+namespace {
+
+// A root joint that swings about z and a "Gun" joint one unit up it: the muzzle sweeps as the
+// animation plays.
+const char* const SWINGING_GUN =
+    "nummeshes 1\n"
+    "numjoints 2\n"
+    "joint -1 root 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1\n"
+    "joint 0 Gun 1 0 0 0 0 1 0 0 0 0 1 0 0 1 0 1\n"
+    "mesh 0\n"
+    "numverts 3\n"
+    "vert 0 2 0 0 0.25 1 0 0 1 0 0\n"
+    "vert 1 1 0 1 0 1 0 0 1 1 1\n"
+    "vert 0.5 0.5 0.5 0 1 0 1 0 1 1 1\n"
+    "numtris 1\n"
+    "tri 0 0 1 2\n"
+    "numweights 3\n"
+    "weight 1 1 1\n"
+    "weight 2 0 0.5 1 0.5\n"
+    "weight 0\n";
+
+IndexedMesh* SwingingGun()
+{
+    auto* mesh = new IndexedMesh();
+    std::string text = SWINGING_GUN;
+    EXPECT_TRUE(mesh->ParseMesh(&text[0]));
+    EXPECT_TRUE(mesh->BuildBuffers(nullptr, false));
+    auto swing = std::make_shared<Animation>();
+    AnimChannel channel;
+    CopyText(channel.jointName, sizeof channel.jointName, "root");
+    channel.jointIndex = 0;
+    channel.type = CHANNEL_ROTATE_Z;
+    channel.lastFrame = 4.0f;
+    channel.frameRate = 2.0f;
+    channel.keys = {0.0f, 0.6f, 1.2f, 0.6f, 0.0f};
+    swing->channels.push_back(channel);
+    mesh->animations[0] = swing;
+    mesh->animationSlot[ANIM_IDLE] = 0;
+    mesh->slotAnimationId[0] = ANIM_IDLE;
+    mesh->animationCount = 1;
+    mesh->SetAnimation(0, false, true);
+    return mesh;
+}
+
+}  // namespace
+
+// A unit is posed in every tick, whether the player looks at it and has it selected or looks
+// far away with nothing selected: its shots leave from the same muzzle either way.
+TEST_F(AgentMoveTest, AUnitsFirePointIsTheSameWhereverTheCameraLooks)
+{
+    ScopedGlobal<bool> playing{AnimationPlay, true};
+    ScopedGlobal<Camera> camera{GameCamera};
+    const struct {
+        const char* what;
+        Vec3 eye;
+        bool selected;
+    } views[] = {{"looked at and selected", Corner(40, 36), true}, {"far away, not selected", Vec3(5000.0f, 900.0f, 5000.0f), false}};
+    std::vector<Vec3> muzzles[2];
+    for (int v = 0; v < 2; ++v) {
+        SCOPED_TRACE(views[v].what);
+        GameCamera.eye = views[v].eye;
+        Agent* gunner = Unit(40, 40);
+        ASSERT_NE(gunner, nullptr);
+        gunner->AdoptMesh(SwingingGun());
+        if (views[v].selected) gunner->flags |= ENTITY_SELECTION;
+        for (int tick = 0; tick < 12; ++tick) {
+            Frame(0.1f);
+            muzzles[v].push_back(gunner->GetFirePoint(0) - gunner->GetPosition());
+        }
+        gunner->flags &= ~ENTITY_SELECTION;
+        TheScene.ReleaseEntities();
+    }
+    ASSERT_EQ(muzzles[0].size(), muzzles[1].size());
+    for (size_t i = 0; i < muzzles[0].size(); ++i) {
+        EXPECT_EQ(muzzles[0][i].x, muzzles[1][i].x) << "tick " << i;
+        EXPECT_EQ(muzzles[0][i].y, muzzles[1][i].y) << "tick " << i;
+    }
+    EXPECT_NE(muzzles[1].front().x, muzzles[1].back().x) << "the muzzle swung";
+}

@@ -38,8 +38,7 @@ protected:
     // One frame of dt seconds for every agent in the level.
     void Frame(float dt)
     {
-        ++FrameTimer.frameCount;
-        FrameTimer.delta = dt;
+        const WorldTickScope tick(dt);
         MissionTime += dt;
         for (int segment : {SEGMENT_UNIT, SEGMENT_AIR_UNIT, SEGMENT_ENEMY_UNIT, SEGMENT_ENEMY_AIR_UNIT})
             for (const Scene::Node* node = TheScene.FirstInList(segment); node; node = TheScene.NextInList(node))

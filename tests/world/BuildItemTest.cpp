@@ -2,6 +2,7 @@
 // missing and to a script that asks for more than the catalogue holds, and placing buildings on
 // the grid: footprints, stocks, vents, build nodes, add-ons beside what they serve, paying,
 // building at once, cancelling and the decal under the player's buildings.
+#include "platform/Timer.h"
 #include "world/BuildItem.h"
 
 #include "campaign/PlayerProfile.h"
@@ -433,7 +434,10 @@ BuildItem factory data/mesh/splat.txt
     Preview("factory", 20, 20);
     ASSERT_NE(PlaceBuildingFromItem(game.buildItems), nullptr);
     EXPECT_FLOAT_EQ(TheScene.unitControl.pending, 10.0f);
-    TheScene.Update();
+    {
+        const WorldTickScope tick(FrameTimer.delta);
+        TheScene.Update();
+    }
     EXPECT_FLOAT_EQ(TheScene.unitControl.pending, 10.0f);
 }
 

@@ -2,6 +2,7 @@
 // spent, a camp spawns up to its limits, a factory queues, cancels, produces and sends units to
 // the rally point, a turret picks and tracks the nearest enemy it can hit, a health node heals,
 // an upgrader and a recycler finish with the unit they hold, research counts down.
+#include "platform/Timer.h"
 #include "interface/MessageLists.h"
 #include "mechanics/GameMechanics.h"
 #include "tests/world/BuildingTestSupport.h"
@@ -505,8 +506,7 @@ TEST_F(BuildingBehaviours, ABaseComesUpAndRunsForAMinute)
     factory->rallyPoint = Corner(44, 50);
     factory->stateFlags |= BUILDING_RALLY_POINT;
     for (int frame = 0; frame < 20 * 60; ++frame) {
-        FrameTimer.delta = 0.05f;
-        ++FrameTimer.frameCount;
+        const WorldTickScope tick(0.05f);
         TheScene.Update();
         if (frame == 20) {
             EXPECT_STREQ(factory->QueueUnit(tank), "blip");

@@ -1,6 +1,7 @@
 // Buildings as the player meets them: construction that research shortens, a power ledger that
 // balances whatever is built, disabled or destroyed, turrets that hit half as hard without
 // power, damage by weapon and material, and unit control given and taken back.
+#include "platform/Timer.h"
 #include "interface/MessageLists.h"
 #include "mechanics/GameMechanics.h"
 #include "render/IndexedMesh.h"
@@ -225,13 +226,14 @@ TEST_F(BuildingTest, DamageByWeaponAndMaterialAndAnAlertWhenOutOfSight)
     EXPECT_FLOAT_EQ(preview->health, 100.0f) << "a placement preview takes nothing";
     EXPECT_EQ(bar.count, 0);
 
-    // The player hears of an attack out of sight once, and again after 600 frames.
+    // The player hears of an attack out of sight once, and again after 600 ticks.
     ScopedGlobal<int> alert(BuildingAlertFrame, -100000);
+    ScopedGlobal<int> ticks(WorldTicks.count);
     TheMinimap.pings.RemoveAll();
     Building* base = Put(hut, ALIGN_PLAYER, 30, 10);
     base->SetMaxHealth(1000.0f);
     base->SetHealth(1000.0f);
-    FrameTimer.frameCount = 5000;
+    WorldTicks.count = 5000;
     base->TakeDamage(1.0f, nullptr, nullptr, WEAPON_NONE, true);
     ASSERT_EQ(bar.count, 1);
     EXPECT_STREQ(bar.head->text, "A building is under attack!");
@@ -240,15 +242,15 @@ TEST_F(BuildingTest, DamageByWeaponAndMaterialAndAnAlertWhenOutOfSight)
     EXPECT_FLOAT_EQ(TheMinimap.pings.list.head->value.timeLeft, 2.0f);
     TheMinimap.pings.RemoveAll();
     bar.Clear();
-    FrameTimer.frameCount = 5599;
+    WorldTicks.count = 5599;
     base->TakeDamage(1.0f, nullptr, nullptr, WEAPON_NONE, true);
     EXPECT_EQ(bar.count, 0);
-    FrameTimer.frameCount = 5600;
+    WorldTicks.count = 5600;
     base->TakeDamage(1.0f, nullptr, nullptr, WEAPON_NONE, true);
     EXPECT_EQ(bar.count, 1);
     bar.Clear();
     base->visible = 1;
-    FrameTimer.frameCount = 9000;
+    WorldTicks.count = 9000;
     base->TakeDamage(1.0f, nullptr, nullptr, WEAPON_NONE, true);
     EXPECT_EQ(bar.count, 0) << "one in sight needs no alert";
     TheMinimap.pings.RemoveAll();
@@ -282,10 +284,11 @@ TEST_F(BuildingTest, UpdatesOncePerFrameAndTicksAboutTenTimesASecond)
     BuildItem* mine = Kind("income", BUILD_RESOURCE);
     mine->resourceOre = 7;
     Building* building = Put(mine, ALIGN_PLAYER, 10, 10);
-    FrameTimer.delta = 3.0f;
-    ++FrameTimer.frameCount;
-    building->Update();
-    building->Update();  // the same frame: nothing more
+    {
+        const WorldTickScope tick(3.0f);
+        building->Update();
+        building->Update();  // the same tick: nothing more
+    }
     EXPECT_FLOAT_EQ(building->actionTimer, 3.0f);
     EXPECT_FLOAT_EQ(GetPlayerProfile()->ore, 0.0f);
     Frame(building, 3.0f);

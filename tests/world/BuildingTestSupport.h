@@ -66,8 +66,7 @@ protected:
     }
     void Frame(Building* building, float step)
     {
-        FrameTimer.delta = step;
-        ++FrameTimer.frameCount;
+        const WorldTickScope tick(step);
         building->Update();
     }
 

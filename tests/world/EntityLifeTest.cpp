@@ -43,8 +43,10 @@ TEST_F(EntityLifeTest, PlacedOreClaimsItsCellAndShowsWhatIsLeft)
         ore.meshStates[1] = full;
         ore.meshStates[2] = worn;
         ore.meshCount = 3;
-        ++FrameTimer.frameCount;
-        ore.Update();
+        {
+            const WorldTickScope tick(FrameTimer.delta);
+            ore.Update();
+        }
         EXPECT_EQ(Cell(40, 41)->occupant, &ore);
         EXPECT_EQ(ore.gridCell, Cell(40, 41));
         EXPECT_EQ(ore.mesh, c.shown);
@@ -63,7 +65,7 @@ TEST_F(EntityLifeTest, SnappedEntitiesSitOnTheGroundAndSplatsStackApart)
     splat.flags |= ENTITY_SNAP_TO_GROUND | ENTITY_SPLAT;
     splat.splatLayer = 3;
     splat.SetPosition(Vec3(5.0f, 40.0f, 5.0f));
-    ++FrameTimer.frameCount;
+    const WorldTickScope tick(FrameTimer.delta);
     rock.Update();
     splat.Update();
     EXPECT_FLOAT_EQ(rock.GetPosition().y, 0.0f);  // no terrain: flat ground at 0

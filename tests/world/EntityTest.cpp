@@ -61,13 +61,16 @@ TEST(Entity, UpdatesOnceAFrameAndOreDiesAtItsNextUpdate)
     ScopedGlobal<bool> paused(GamePaused, false);
     Entity ore;
     ore.flags |= ENTITY_RESOURCE;
-    ore.Update();
-    ore.health = 0.0f;
-    EXPECT_TRUE(ore.IsAlive()) << "mined out, it dies at its next update";
-    ore.Update();
-    EXPECT_TRUE(ore.IsAlive()) << "not twice in one frame";
-    EXPECT_FLOAT_EQ(ore.ageTimers[0], 0.1f);
-    ++FrameTimer.frameCount;
+    {
+        const WorldTickScope tick(0.1f);
+        ore.Update();
+        ore.health = 0.0f;
+        EXPECT_TRUE(ore.IsAlive()) << "mined out, it dies at its next update";
+        ore.Update();
+        EXPECT_TRUE(ore.IsAlive()) << "not twice in one tick";
+        EXPECT_FLOAT_EQ(ore.ageTimers[0], 0.1f);
+    }
+    const WorldTickScope tick(0.1f);
     ore.Update();
     EXPECT_FALSE(ore.IsAlive());
     EXPECT_FLOAT_EQ(ore.ageTimers[0], 0.2f);

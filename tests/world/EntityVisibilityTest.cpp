@@ -1,8 +1,8 @@
 // What the player sees of the world under the fog of war, and what the fog lets the player find:
 // enemy units and items show only where the player's units see; a camp or an ore deposit, once
-// seen, stays on the screen when the units walk away, and is found even while the camera looks
-// elsewhere; the first enemy seen wakes the events that wait for one. The game's update finds
-// all of it; drawing a frame only asks.
+// seen, stays on the screen when the units walk away; whatever the units see is found wherever
+// the camera looks; the first enemy found wakes the events that wait for one. The world's ticks
+// find all of it; drawing a frame only asks.
 #include "mechanics/EventManager.h"
 #include "platform/Timer.h"
 #include "render/ViewFrustum.h"
@@ -28,16 +28,21 @@ protected:
         TheMinimap.fog.Free();
         WorldTest::TearDown();
     }
-    // The fog is worked out again, and every answer of the last frame forgotten; then, unless
-    // the frame is drawn before its update, every entity looked at as the update looks.
+    // A tick: the fog is worked out again and, unless the frame is drawn before the tick looks,
+    // every entity looked at as the tick looks; then a frame, which forgets every answer the
+    // drawing had.
     void NextFrame(bool looked = true)
     {
+        {
+            const WorldTickScope tick(WorldClock::TICK);
+            TheMinimap.UpdateVisibility();
+            if (looked) {
+                for (Entity* entity = TheScene.FirstEntity(SEGMENTS_ALL); entity; entity = TheScene.NextEntity())
+                    entity->UpdateVisibility();
+                TheScene.EndIteration();
+            }
+        }
         ++FrameTimer.frameCount;
-        TheMinimap.UpdateVisibility();
-        if (!looked) return;
-        for (Entity* entity = TheScene.FirstEntity(SEGMENTS_ALL); entity; entity = TheScene.NextEntity())
-            entity->UpdateVisibility();
-        TheScene.EndIteration();
     }
     template <class T> T* Place(T* entity, int column, int row)
     {
@@ -83,7 +88,7 @@ TEST_F(EntityVisibility, EnemiesShowWhereThePlayerSeesAndFoundBasesStay)
     EXPECT_FALSE(raider->IsVisible(1)) << "a unit counts only while it is seen";
 
     // The answer is kept for the frame: the scout coming back shows nothing new until the
-    // next one.
+    // next tick.
     scout->SetPosition(Corner(20, 20));
     TheMinimap.UpdateVisibility();
     EXPECT_FALSE(raider->IsVisible());
@@ -91,7 +96,7 @@ TEST_F(EntityVisibility, EnemiesShowWhereThePlayerSeesAndFoundBasesStay)
     EXPECT_TRUE(raider->IsVisible());
 }
 
-TEST_F(EntityVisibility, TheFogFindsBasesOutOfTheCamerasView)
+TEST_F(EntityVisibility, TheFogFindsWhatTheUnitsSeeOutOfTheCamerasView)
 {
     Place(NewAgent(ALIGN_PLAYER), 20, 20);
     Building* camp = Place(NewBuilding(ALIGN_ENEMY), 23, 20);
@@ -104,8 +109,8 @@ TEST_F(EntityVisibility, TheFogFindsBasesOutOfTheCamerasView)
     EXPECT_FALSE(camp->IsVisible());
     EXPECT_TRUE(camp->discovered) << "the units saw it though the player looked elsewhere";
     EXPECT_FALSE(raider->IsVisible());
-    EXPECT_FALSE(raider->discovered) << "units are found only on the screen";
-    EXPECT_FALSE(eventManager.enemyDiscovered);
+    EXPECT_TRUE(raider->discovered) << "a unit too: the level never asks where the camera looks";
+    EXPECT_TRUE(eventManager.enemyDiscovered);
 
     // Without the fog everything in view shows, and nothing is found by it.
     Frustum = nullptr;
@@ -116,6 +121,40 @@ TEST_F(EntityVisibility, TheFogFindsBasesOutOfTheCamerasView)
     EXPECT_FALSE(other->discovered);
 }
 
+// A scout walks toward a raider: the tick at which the raider is found, and the events hear
+// of it, is the same whether the camera looks at them, looks nowhere or has no view at all.
+TEST_F(EntityVisibility, AnEnemyIsFoundAtTheSameTickWhereverTheCameraLooks)
+{
+    ViewFrustum nowhere;
+    for (Plane& plane : nowhere.planes) plane = Plane(0.0f, 1.0f, 0.0f, 10000.0f);
+    ViewFrustum everywhere;
+    for (Plane& plane : everywhere.planes) plane = Plane(0.0f, -1.0f, 0.0f, -10000.0f);
+    const struct {
+        const char* what;
+        ViewFrustum* view;
+    } views[] = {{"looking at them", &everywhere}, {"looking elsewhere", &nowhere}, {"no view", nullptr}};
+    int found[3] = {-1, -1, -1};
+    for (int v = 0; v < 3; ++v) {
+        SCOPED_TRACE(views[v].what);
+        Frustum = views[v].view;
+        eventManager.enemyDiscovered = false;
+        Agent* scout = Place(NewAgent(ALIGN_PLAYER), 20, 20);
+        Agent* raider = Place(NewAgent(ALIGN_ENEMY), 40, 20);
+        for (int tick = 0; tick < 30 && found[v] < 0; ++tick) {
+            scout->SetPosition(Corner(20 + tick, 20));
+            NextFrame();
+            if (eventManager.enemyDiscovered) found[v] = tick;
+        }
+        EXPECT_TRUE(raider->discovered);
+        TheScene.ReleaseEntities();
+        TheMinimap.fog.Free();
+        TheMinimap.AllocateFogGrids();
+    }
+    EXPECT_GT(found[0], 0);
+    EXPECT_EQ(found[1], found[0]);
+    EXPECT_EQ(found[2], found[0]);
+}
+
 TEST_F(EntityVisibility, TheUpdateFindsWhatThePlayerSeesAndDrawingFindsNothing)
 {
     Place(NewAgent(ALIGN_PLAYER), 40, 40);
@@ -123,32 +162,36 @@ TEST_F(EntityVisibility, TheUpdateFindsWhatThePlayerSeesAndDrawingFindsNothing)
     Entity* scenery = Standing(NewEntity(ENTITY_RESOURCE), 41, 42);
     TheScene.translucent.PushBack(scenery);
     NextFrame(false);
-    // Drawn before the frame's update has looked at them, as the level's first frame is: shown,
-    // and nothing found or kept by the drawing.
+    // Drawn before a tick has looked at them, as the level's first frame is: shown, and nothing
+    // found by the drawing.
     EXPECT_TRUE(raider->IsVisible());
     EXPECT_TRUE(scenery->IsVisible());
     EXPECT_FALSE(raider->discovered);
     EXPECT_FALSE(scenery->discovered);
-    EXPECT_FALSE(scenery->visible) << "a click picks only what an update saw";
     EXPECT_FALSE(eventManager.enemyDiscovered);
 
-    // The scene's update finds them, the scenery as well as the level's units.
+    // The scene's tick finds them, the scenery as well as the level's units.
     TheScene.firstFrame = false;
-    TheScene.Update();
+    {
+        const WorldTickScope tick(WorldClock::TICK);
+        TheScene.Update();
+    }
     EXPECT_TRUE(raider->discovered);
     EXPECT_TRUE(scenery->discovered);
-    EXPECT_TRUE(scenery->visible);
     EXPECT_TRUE(eventManager.enemyDiscovered);
 }
 
-TEST_F(EntityVisibility, TheScenesUpdateWorksItOutEveryFrame)
+TEST_F(EntityVisibility, TheScenesTickWorksItOut)
 {
     Place(NewAgent(ALIGN_PLAYER), 40, 40);
     Building* camp = Place(NewBuilding(ALIGN_ENEMY), 42, 40);
     TheScene.firstFrame = false;
-    NextFrame();
-    TheScene.Update();
-    EXPECT_EQ(camp->cullFrame, FrameTimer.GetFrameCount());
+    NextFrame(false);
+    {
+        const WorldTickScope tick(WorldClock::TICK);
+        TheScene.Update();
+    }
+    EXPECT_EQ(camp->fogSeenTick, WorldTicks.count) << "the minimap's seen now is the tick's";
     EXPECT_TRUE(camp->discovered);
     EXPECT_TRUE(eventManager.enemyDiscovered);
 }

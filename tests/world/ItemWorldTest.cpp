@@ -1,6 +1,7 @@
 // Items in the world and their worth: loot rolls by level with fixed seeds, grades and money
 // values, what the player's touch does (ore, objectives, traps given, pickups), traps that
 // spring, items used from the inventory, and the lines an item writes into a scene.
+#include "platform/Timer.h"
 #include "world/Item.h"
 
 #include "campaign/PlayerProfile.h"
@@ -353,6 +354,7 @@ TEST_F(ItemWorld, AMineBlastKillsOnceAndAFreezeTrapIgnoresTheDead)
     Agent* victim = Unit(41, 40, ALIGN_ENEMY);
     victim->health = victim->maxHealth = 50.0f;
     for (int frame = 0; frame < 5; ++frame) {
+        const WorldTickScope tick(0.05f);
         Frame(0.05f);
         mine->Update();
     }
@@ -367,13 +369,13 @@ TEST_F(ItemWorld, AMineBlastKillsOnceAndAFreezeTrapIgnoresTheDead)
     Agent* corpse = Unit(61, 60, ALIGN_ENEMY);
     corpse->flags |= ENTITY_DEAD;
     for (int frame = 0; frame < 5; ++frame) {
-        ++FrameTimer.frameCount;
+        const WorldTickScope tick(FrameTimer.delta);
         trap->Update();
     }
     EXPECT_TRUE(trap->IsAlive()) << "the dead spring nothing";
     corpse->flags &= ~ENTITY_DEAD;
     for (int frame = 0; frame < 5; ++frame) {
-        ++FrameTimer.frameCount;
+        const WorldTickScope tick(FrameTimer.delta);
         trap->Update();
     }
     EXPECT_FALSE(trap->IsAlive());

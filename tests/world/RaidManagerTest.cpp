@@ -2,6 +2,7 @@
 // for a new player) and the next one period after the last ended; the group leaves the
 // dropship for the player's power, waits while any of it fights, gathers at each point of its
 // route and ends there; a saved raid reads back and never takes in the raiders of a new one.
+#include "platform/Timer.h"
 #include "host/Random.h"
 #include "mechanics/GameMechanics.h"
 #include "platform/MathUtil.h"
@@ -291,8 +292,7 @@ TEST_F(RaidManagerTest, RaidersWalkFromTheDropshipToThePowerAndTheRaidEndsThere)
     bool launched = false;
     // Up to two minutes of play, twenty frames a second.
     for (; frames < 2400; ++frames) {
-        FrameTimer.delta = 0.05f;
-        ++FrameTimer.frameCount;
+        const WorldTickScope tick(0.05f);
         MissionTime += 0.05f;
         raids.Update(0.05f);
         TheScene.Update();

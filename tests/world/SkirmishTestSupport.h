@@ -3,6 +3,7 @@
 // jobs, the level's projectile system, a raid manager, the player's record and power ledger,
 // and frames run in the game's own order (raids, every entity, then the shots in flight).
 // Everything a frame fires is noted by weapon type before the shots are resolved.
+#include "platform/Timer.h"
 #include "render/AnimLibrary.h"
 #include "terrain/Skybox.h"
 #include "platform/StringTable.h"
@@ -79,8 +80,7 @@ protected:
     // One frame of play, dt seconds, in the game's order.
     void Frame(float dt)
     {
-        ++FrameTimer.frameCount;
-        FrameTimer.delta = dt;
+        const WorldTickScope tick(dt);
         MissionTime += dt;
         raids.Update(dt);
         TheScene.Update();

@@ -2,6 +2,7 @@
 // a building, a repairer mends one while the ore lasts, a healer heals, an extractor draws ore,
 // a miner fills its hopper and unloads, a bot goes into a recycler; and the steps that move.
 // However a unit at its work ends, its beam and its hum end with it.
+#include "platform/Timer.h"
 #include "world/TaskManager.h"
 
 #include "campaign/PlayerProfile.h"
@@ -357,8 +358,7 @@ TEST_F(TaskSteps, ABotGoesIntoARecyclerAndLeavesTheLevel)
     Give(bot, "RecycleBot", AI_MODE_RECYCLE_MOVE);
     // The bot leaves the lists in its own update: it is updated alone, not in a walk of them.
     for (int frame = 0; frame < 600 && HasJob(bot); ++frame) {
-        ++FrameTimer.frameCount;
-        FrameTimer.delta = 0.05f;
+        const WorldTickScope tick(0.05f);
         bot->Update();
     }
     EXPECT_EQ(recycler->linkedEntity.entity, bot);
@@ -478,7 +478,10 @@ TEST_F(TaskSteps, WhateverEndsAUnitAtItsWorkEndsItsBeamAndItsHum)
         EXPECT_EQ(voices(), row.beside) << "and so does its hum, and only its own";
         EXPECT_EQ(unit->workEffect, nullptr);
         EXPECT_EQ(unit->workSound, -1);
-        for (int frame = 0; frame < 3; ++frame, ++FrameTimer.frameCount) TheScene.Update();
+        for (int frame = 0; frame < 3; ++frame) {
+            const WorldTickScope tick(FrameTimer.delta);
+            TheScene.Update();
+        }
         EXPECT_EQ(beams() + voices(), 2 * row.beside) << "nothing of it comes back";
 
         sounds.StopAll();
