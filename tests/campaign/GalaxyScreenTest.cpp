@@ -232,7 +232,7 @@ TEST_F(GalaxyRules, AClickOnAMoonsDiamondOverItsPlanetPicksTheMoon)
     camera.target = Vec3(0.0f, 0.0f, 0.0f);
     camera.up = Vec3(0.0f, 1.0f, 0.0f);
     camera.aspect = (float)ScreenWidth() / (float)ScreenHeight();
-    camera.BuildMatrices(false);
+    camera.BuildMatrices();
     galaxy->viewMatrix = ViewMatrix;
     galaxy->projectionMatrix = ProjectionMatrix;
     galaxy->cameraSet = true;
@@ -268,7 +268,7 @@ TEST_F(GalaxyRules, AClickOnAMoonsDiamondOverItsPlanetPicksTheMoon)
 
     // Zoomed far out the moon is a few pixels wide: a click a few pixels beside it is still its.
     camera.eye = Vec3(0.0f, 0.0f, 80.0f);
-    camera.BuildMatrices(false);
+    camera.BuildMatrices();
     galaxy->viewMatrix = ViewMatrix;
     galaxy->projectionMatrix = ProjectionMatrix;
     const Vec3 moonMiddle = ProjectToScreen(Vec3(0.0f, -1.2f, 0.0f));
