@@ -3,6 +3,7 @@
 // body into its mission.
 #include "campaign/Galaxy.h"
 
+#include "campaign/LevelLoadSave.h"
 #include "campaign/MissionScreen.h"
 #include "campaign/PlayerProfile.h"
 #include "campaign/RandomMission.h"
@@ -17,6 +18,7 @@
 #include "interface/MessageLists.h"
 #include "mechanics/GameMechanics.h"
 #include "platform/InputState.h"
+#include "platform/StringTable.h"
 #include "platform/Timer.h"
 #include "render/Draw2D.h"
 #include "render/Sprite.h"
@@ -342,6 +344,9 @@ void Galaxy::CreateGui()
                 T(0.0520833f), MainMenuButton, 1);
     SheetButton(container, "data/gui/button_green.dds", "Shop/Manage Rig", T(0.1875f), T(0.0208333f), T(0.2291667f),
                 T(0.0520833f), OnShopManageRig, 1);
+    // The profile's recent games, under the shop: both are the profile's own.
+    SheetButton(container, "data/gui/button_green.dds", GameText("<replays_button>"), T(0.1875f), T(0.0859375f),
+                T(0.15625f), T(0.0520833f), ShowReplays, 1);
     const int logSize = T(0.0625f);
     Button* log = Made_(new Button(nullptr, OnMissionLogClicked, T(0.0416667f), T(0.0859375f), logSize, logSize, 0,
                                    nullptr, "data/gui/log_buttons.dds", "data/gui/log_buttons.dds", nullptr,

@@ -17,6 +17,7 @@
 #include "mechanics/OrderQueue.h"
 #include "mechanics/Scene.h"
 #include "platform/InputState.h"
+#include "platform/StringTable.h"
 #include "platform/UserFolders.h"
 #include "render/Draw2D.h"
 #include "render/Font.h"
@@ -850,21 +851,89 @@ void LevelBrowser::FillFromDirectory(const char* newFolder)
         CopyText(entry->icon, sizeof entry->icon, "data/gui/savefile.dds");
         saves_.push_back(std::move(entry));
     }
-    saveList_.Init(std::max(1, (int)saves_.size()));
-    for (auto& entry : saves_) saveList_.PushBack(entry.get());
-
-    const int W = ScreenWidth(), H = ScreenHeight();
-    rows = 10;
-    rowHeight = (int)(H * 0.036458332f);
-    rowWidth = (int)(H * 0.5208333f);
-    ScrollList::Create(&saveList_, (W - rowWidth) / 2 - H / 48, (int)(H * 0.21875f));
-    selectCallback = LevelLoadSaveGui::OnSelect;
+    listsReplays = false;
+    replays_.clear();
+    ShowRows();
     if (!saves_.empty()) {
         ReadSaveHeader((std::string(folder) + "/" + saves_.front()->name).c_str());
         // A save keeps the name the screen proposed; a load names the newest save.
         if (TheLevelLoadSaveGui && TheLevelLoadSaveGui->nameBox && TheLevelLoadSaveGui->loadMode)
             TheLevelLoadSaveGui->nameBox->SetText(SaveBaseName(saves_.front()->name).c_str());
     }
+}
+
+void LevelBrowser::ShowRows()
+{
+    saveList_.Init(std::max(1, (int)saves_.size()));
+    for (auto& entry : saves_) saveList_.PushBack(entry.get());
+    const int W = ScreenWidth(), H = ScreenHeight();
+    rows = 10;
+    rowHeight = (int)(H * 0.036458332f);
+    rowWidth = (int)(H * 0.5208333f);
+    ScrollList::Create(&saveList_, (W - rowWidth) / 2 - H / 48, (int)(H * 0.21875f));
+    selectCallback = LevelLoadSaveGui::OnSelect;
+    // A double click on a recorded game plays it.
+    activateCallback = nullptr;
+    if (listsReplays) activateCallback = [](void*, ScrollList*) { return PlaySelectedReplay(nullptr, nullptr); };
+}
+
+namespace {
+
+// When the game was played; a file that cannot be read tells nothing of it.
+std::string ReplayDateText(const ReplayListing& game, const char* format)
+{
+    char text[64] = {};
+    if (game.playable) FormatLocalTime(text, sizeof text, format, (time_t)game.header.startedAt);
+    return text;
+}
+
+const char* ReplayOutcomeText(const ReplayListing& game)
+{
+    if (!game.playable) return GameText("<replay_broken>");
+    switch (game.outcome) {
+    case REPLAY_WON: return GameText("<replay_won>");
+    case REPLAY_LOST: return GameText("<replay_lost>");
+    case REPLAY_ABANDONED: return GameText("<replay_abandoned>");
+    default: return GameText("<replay_not_ended>");
+    }
+}
+
+// The mission's name, cut to what a row has room for; the file's own name for one that cannot
+// be read.
+std::string ReplayMissionText(const ReplayListing& game)
+{
+    constexpr size_t ROOM = 22;
+    if (!game.playable) return game.path.substr(game.path.find_last_of('/') + 1);
+    std::string name = game.header.missionName.empty() ? GameText("<replay_no_mission>") : game.header.missionName;
+    if (name.size() > ROOM) name = name.substr(0, ROOM - 3) + "...";
+    return name;
+}
+
+}  // namespace
+
+void LevelBrowser::FillWithReplays()
+{
+    listsReplays = true;
+    replays_ = ReplayDirector::ListOf(GetPlayerProfile()->ShownName());
+    saveList_.Free();
+    saves_.clear();
+    for (const ReplayListing& game : replays_) {
+        auto entry = std::make_unique<ScrollListEntry>();
+        std::string row = ReplayMissionText(game) + "  " + ReplayOutcomeText(game);
+        if (game.playable) row = ReplayDateText(game, "%d/%m/%y %H:%M") + "  " + row + "  " + ReplayClockText(game.endTime);
+        CopyText(entry->name, sizeof entry->name, row.c_str());
+        CopyText(entry->icon, sizeof entry->icon, "data/gui/savefile.dds");
+        saves_.push_back(std::move(entry));
+    }
+    ShowRows();
+}
+
+const ReplayListing* LevelBrowser::SelectedReplay() const
+{
+    const ScrollListEntry* entry = listsReplays ? GetSelected() : nullptr;
+    for (size_t i = 0; entry && i < saves_.size(); ++i)
+        if (saves_[i].get() == entry) return &replays_[i];
+    return nullptr;
 }
 
 void LevelBrowser::ReadSaveHeader(const char* savePath)
@@ -891,20 +960,36 @@ void LevelBrowser::ReadSaveHeader(const char* savePath)
 
 void LevelBrowser::DrawSelected()
 {
-    const ScrollListEntry* entry = GetSelected();
-    if (!entry) return;
-    DrawPreview(entry->icon, entry->iconCell);
     Font* font = GuiListFont ? GuiListFont : GuiDefaultFont;
-    if (!font) return;
     const int H = ScreenHeight();
+    const ScrollListEntry* entry = GetSelected();
+    if (!entry) {
+        // No game recorded yet: the list says so where its first row would be.
+        if (listsReplays && saves_.empty() && font)
+            GuiDrawText(font, x + H / 48, y + rowHeight / 4, GameText("<replays_none>"));
+        return;
+    }
+    const ReplayListing* game = SelectedReplay();
+    DrawPreview(entry->icon, entry->iconCell, game ? ReplayMissionText(*game).c_str() : nullptr);
+    if (!font) return;
     const int left = x + (int)(H * 0.0052083f) + (int)(H * 0.088541664f);
     int top = y + rows * rowHeight + H / 64 + (int)(H * 0.026041666f);
-    char line[128];
+    char line[160];
     font->SetColor(0.3f, 0.6f, 1.0f, 1.0f);
-    GuiDrawText(font, left, top, dateText);
-    top += (int)(H * 0.020833334f);
-    snprintf(line, sizeof line, "Profile: %s (%d)", profileName, profileLevel);
-    GuiDrawText(font, left, top, line);
+    if (game) {
+        if (game->playable)
+            snprintf(line, sizeof line, "%s, %s", ReplayOutcomeText(*game), ReplayClockText(game->endTime).c_str());
+        else
+            snprintf(line, sizeof line, "%s:", ReplayOutcomeText(*game));
+        GuiDrawText(font, left, top, line);
+        top += (int)(H * 0.020833334f);
+        GuiDrawText(font, left, top, game->playable ? ReplayDateText(*game, "%a %b %e %H:%M:%S %Y").c_str() : game->why.c_str());
+    } else {
+        GuiDrawText(font, left, top, dateText);
+        top += (int)(H * 0.020833334f);
+        snprintf(line, sizeof line, "Profile: %s (%d)", profileName, profileLevel);
+        GuiDrawText(font, left, top, line);
+    }
     font->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
 }
 
@@ -949,12 +1034,12 @@ void LevelLoadSaveGui::Build()
         made->SetText(text);
         return made;
     };
-    button(closeX, "Close", OnClose, "data/gui/button_red.dds", true);
+    closeButton = button(closeX, "Close", OnClose, "data/gui/button_red.dds", true);
     loadButton = button(closeX + b + buttonW, "Load", LoadSaveGame, "data/gui/button.dds", true);
     saveButton = button(closeX + b + buttonW, "Save", SaveGame, "data/gui/button.dds", false);
+    playButton = button(closeX + b + buttonW, GameText("<replay_play>"), PlaySelectedReplay, "data/gui/button.dds", true);
     // Enter presses the mode's button (the screen's own key handling picks which).
-    loadButton->flags |= WINDOW_DEFAULT_BUTTON;
-    saveButton->flags |= WINDOW_DEFAULT_BUTTON;
+    for (Button* made : {loadButton, saveButton, playButton}) made->flags |= WINDOW_DEFAULT_BUTTON;
 
     const int boxX = screenX + p / 2 - (int)(H * 0.13020833f);
     const int boxY = rowY - (int)(H * 0.065104164f);
@@ -1005,7 +1090,10 @@ void LevelLoadSaveGui::ShowScreen(bool modalScreen)
             WindowMgr->modal = this;
         }
     }
-    if (browser) {
+    if (browser && replayMode) {
+        browser->FillWithReplays();
+        browser->SetVisible(true);
+    } else if (browser) {
         browser->FillFromDirectory(SettleSaveFolder().c_str());
         if (!loadMode) browser->selected = nullptr;
         browser->SetVisible(true);
@@ -1064,7 +1152,9 @@ bool LevelLoadSaveGui::OnKey(KeyboardDevice* keyboard)
     if (!shown || !keyboard) return false;
     // Enter does what the shown button does; Escape closes the screen as Close does.
     if (keyboard->lastKeyDown == VK_RETURN) {
-        if (loadMode)
+        if (replayMode)
+            PlaySelectedReplay(nullptr, playButton);
+        else if (loadMode)
             LoadSaveGame(nullptr, loadButton);
         else
             SaveGame(nullptr, saveButton);
@@ -1079,8 +1169,12 @@ bool LevelLoadSaveGui::OnKey(KeyboardDevice* keyboard)
 
 int LevelLoadSaveGui::OnClose(void*, Button*)
 {
+    const bool replays = TheLevelLoadSaveGui && TheLevelLoadSaveGui->replayMode;
     CloseScreen();
-    if (TheGame && TheGame->state != GAME_STATE_PLAYING) ReturnToMainMenu();
+    if (replays && TheGalaxy)
+        TheGalaxy->ShowScreen(true);
+    else if (TheGame && TheGame->state != GAME_STATE_PLAYING)
+        ReturnToMainMenu();
     GuiPlaySound("blip");
     return 1;
 }
@@ -1097,43 +1191,91 @@ int LevelLoadSaveGui::OnSelect(void*, ScrollList* list)
 {
     auto* browser = dynamic_cast<LevelBrowser*>(list);
     const ScrollListEntry* entry = browser ? browser->GetSelected() : nullptr;
-    if (!entry) return 1;
+    if (!entry || browser->listsReplays) return 1;
     browser->ReadSaveHeader((std::string(browser->folder) + "/" + entry->name).c_str());
     if (TheLevelLoadSaveGui && TheLevelLoadSaveGui->nameBox)
         TheLevelLoadSaveGui->nameBox->SetText(SaveBaseName(entry->name).c_str());
     return 1;
 }
 
-void OpenLoadGameWindow()
+namespace {
+
+enum class ScreenMode { Load, Save, Replays };
+
+// Shows the mode's own controls and hides the others'.
+LevelLoadSaveGui* SetScreenMode(ScreenMode mode)
 {
     LevelLoadSaveGui* screen = TheLevelLoadSaveGui;
-    if (!screen || !screen->container) return;
-    screen->loadMode = true;
-    screen->loadButton->SetEnabled(true);
-    screen->loadButton->SetVisible(true);
-    screen->saveButton->SetEnabled(false);
-    screen->saveButton->SetVisible(false);
-    for (Window* widget : {(Window*)screen->nameBox, (Window*)screen->nameLabel}) {
-        widget->SetEnabled(false);
-        widget->SetVisible(false);
-    }
-    screen->title->SetText("Load Game");
+    if (!screen || !screen->container) return nullptr;
+    screen->loadMode = mode != ScreenMode::Save;
+    screen->replayMode = mode == ScreenMode::Replays;
+    auto show = [](Window* widget, bool on) {
+        widget->SetEnabled(on);
+        widget->SetVisible(on);
+    };
+    show(screen->loadButton, mode == ScreenMode::Load);
+    show(screen->saveButton, mode == ScreenMode::Save);
+    show(screen->playButton, mode == ScreenMode::Replays);
+    show(screen->nameBox, mode == ScreenMode::Save);
+    show(screen->nameLabel, mode == ScreenMode::Save);
+    screen->closeButton->SetText(mode == ScreenMode::Replays ? GameText("<replay_back>") : "Close");
+    return screen;
+}
+
+}  // namespace
+
+void OpenLoadGameWindow()
+{
+    if (LevelLoadSaveGui* screen = SetScreenMode(ScreenMode::Load)) screen->title->SetText("Load Game");
 }
 
 void OpenSaveGameWindow()
 {
-    LevelLoadSaveGui* screen = TheLevelLoadSaveGui;
-    if (!screen || !screen->container) return;
-    screen->loadMode = false;
-    screen->loadButton->SetEnabled(false);
-    screen->loadButton->SetVisible(false);
-    screen->saveButton->SetEnabled(true);
-    screen->saveButton->SetVisible(true);
-    for (Window* widget : {(Window*)screen->nameBox, (Window*)screen->nameLabel}) {
-        widget->SetEnabled(true);
-        widget->SetVisible(true);
-    }
+    LevelLoadSaveGui* screen = SetScreenMode(ScreenMode::Save);
+    if (!screen) return;
     screen->nameBox->SetText(DefaultSaveName(time(nullptr)).c_str());
     screen->title->SetText("Save Game");
     if (screen->browser) screen->browser->selected = nullptr;
+}
+
+void OpenReplaysWindow()
+{
+    if (LevelLoadSaveGui* screen = SetScreenMode(ScreenMode::Replays)) screen->title->SetText(GameText("<replays_title>"));
+}
+
+int ShowReplays(void*, Button*)
+{
+    if (!TheLevelLoadSaveGui || !TheGalaxy) return 1;
+    if (TheGalaxy->panel.frame) TheGalaxy->panel.frame->SetVisible(false);
+    CloseAllGameWindows();
+    OpenReplaysWindow();
+    TheLevelLoadSaveGui->SetVisible(true);
+    GuiPlaySound("blip");
+    return 1;
+}
+
+int PlaySelectedReplay(void*, Button*)
+{
+    LevelLoadSaveGui* screen = TheLevelLoadSaveGui;
+    const ReplayListing* game = screen && screen->browser ? screen->browser->SelectedReplay() : nullptr;
+    if (!game || !TheGame) {
+        GuiPlaySound("bad");
+        return 0;
+    }
+    // Read again: the file may have changed since the list was made.
+    const std::string path = game->path;
+    Replay replay;
+    std::string why;
+    if (!ReplayDirector::Open(path.c_str(), &replay, &why)) {
+        GuiPlaySound("bad");
+        if (TheMessageDialog) {
+            const std::string text = std::string(GameText("<replay_refused>")) + " " + why + ".";
+            TheMessageDialog->SetText(text.c_str());
+            TheMessageDialog->SetVisible(true);
+        }
+        return 0;
+    }
+    CloseScreen();
+    GuiPlaySound("blip");
+    return TheReplay.Play(path, replay, false) ? 1 : 0;
 }

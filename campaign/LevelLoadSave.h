@@ -1,6 +1,7 @@
 #pragma once
 // The load and save screen: one window lists the current profile's saves, newest first, shows
-// the selected save's pilot, and in save mode takes a name. A save is three files of one base
+// the selected save's pilot, and in save mode takes a name. The same screen lists the profile's
+// recent games, recorded as they were played, and plays one again. A save is three files of one base
 // name in the profile's save folder: the profile (.cgs), the level (.sav) and the visited map
 // (.vis). Saving writes each to a temporary name and puts them in place only when all three are
 // whole, so a failed save leaves the previous one as it was. Loading reads the profile, finds
@@ -8,6 +9,8 @@
 // profile, level or body is missing is refused with a message and changes nothing.
 #include "gui/FileBrowser.h"
 #include "gui/Window.h"
+
+#include "mechanics/Replay.h"
 
 #include <ctime>
 #include <string>
@@ -26,16 +29,28 @@ public:
     // The pilot of a save: its profile's name, level and chassis, and the file's date.
     void ReadSaveHeader(const char* savePath);
 
+    // Lists the current profile's recorded games, newest first: each row its date and time, its
+    // mission, how it ended and its length.
+    void FillWithReplays();
+    // The recorded game of the selected row, or null.
+    const ReplayListing* SelectedReplay() const;
+
     char dateText[27] = "DD/MM/YY";
     char profileName[64] = "None";
     int profileLevel = 0;
     int chassisKind = 4;
+    // The list holds recorded games rather than saves.
+    bool listsReplays = false;
 
 protected:
     void DrawSelected() override;
 
 private:
+    // Shows the rows made, in the screen's place for its list.
+    void ShowRows();
+
     std::vector<std::unique_ptr<ScrollListEntry>> saves_;
+    std::vector<ReplayListing> replays_;
     ScrollListEntries saveList_;
 };
 
@@ -69,14 +84,19 @@ public:
 
     LevelBrowser* browser = nullptr;
     Window* container = nullptr;
+    Button* closeButton = nullptr;
     Button* loadButton = nullptr;
     Button* saveButton = nullptr;
+    Button* playButton = nullptr;
     Button* title = nullptr;
     EditBox* nameBox = nullptr;
     Label* nameLabel = nullptr;
     Window* savedModal = nullptr;
     bool shown = false;
     bool loadMode = true;
+    // Lists the profile's recent games: "Play" plays the selected one, "Back" goes back to the
+    // galaxy.
+    bool replayMode = false;
 
 private:
     template <class F> bool ForwardToList(MouseDevice* mouse, F event);
@@ -92,6 +112,12 @@ private:
 // The modes of the screen: neither shows it.
 void OpenLoadGameWindow();
 void OpenSaveGameWindow();
+void OpenReplaysWindow();
+// The galaxy's "Replays": the profile's recent games, in place of the galaxy.
+int ShowReplays(void* user, Button* button);
+// "Play" (or a double click on a row): the selected game played again, as "-replay FILE" plays
+// it; a replay that cannot be played says why and the list stays.
+int PlaySelectedReplay(void* user, Button* button);
 
 // The save a typed or listed name stands for: the name without its ".sav". Only that ending
 // goes: "my.save.sav" is the save "my.save" (which no save name allows), never the save "my".

@@ -361,7 +361,7 @@ void ScrollList::DrawRows()
     }
 }
 
-void ScrollList::DrawPreview(const char* texture, int cell)
+void ScrollList::DrawPreview(const char* texture, int cell, const char* name)
 {
     const ScrollListEntry* entry = GetSelected();
     if (!entry) return;
@@ -370,7 +370,7 @@ void ScrollList::DrawPreview(const char* texture, int cell)
     GuiDrawSprite(preview);
     const int top = y + rows * rowHeight + H / 64;
     DrawName(GuiDefaultFont, x + (int)(H * 0.0052083f) + (int)(H * 0.088541664f), top + (int)(H * 0.0026041667f),
-             entry->name);
+             name ? name : entry->name);
 }
 
 void ScrollList::DrawSelected()

@@ -110,8 +110,9 @@ protected:
     virtual void DrawRows();
     // The selected entry's picture and name below the list.
     virtual void DrawSelected();
-    // The picture and formatted name of the selected entry, where DrawSelected puts them.
-    void DrawPreview(const char* texture, int cell);
+    // The picture and formatted name of the selected entry (or the name given), where
+    // DrawSelected puts them.
+    void DrawPreview(const char* texture, int cell, const char* name = nullptr);
     // The side of the arrows, the thumb and the row pictures: H/24.
     int ButtonSide() const;
 

@@ -103,6 +103,25 @@ std::string ReplayDirector::FolderOf(const char* profileName)
     return std::string(UserFolder) + "/replays/" + name;
 }
 
+std::vector<ReplayListing> ReplayDirector::ListOf(const char* profileName)
+{
+    const std::string folder = FolderOf(profileName);
+    std::vector<std::string> names = ReplayFiles(folder);
+    std::reverse(names.begin(), names.end());
+    std::vector<ReplayListing> listed;
+    for (const std::string& name : names) {
+        ReplayListing listing;
+        listing.path = folder + "/" + name;
+        Replay replay;
+        listing.playable = Open(listing.path.c_str(), &replay, &listing.why);
+        listing.header = std::move(replay.header);
+        listing.outcome = replay.outcome;
+        listing.endTime = replay.endTime;
+        listed.push_back(std::move(listing));
+    }
+    return listed;
+}
+
 void ReplayDirector::OnMissionStart(int seed, int restore)
 {
     // The replay's own mission is not recorded again.

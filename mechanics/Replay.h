@@ -20,6 +20,17 @@
 #include <vector>
 
 constexpr int REPLAYS_KEPT = 20;
+
+// One of a profile's recorded games, as the list of them shows it.
+struct ReplayListing {
+    std::string path;
+    // Read whole and of this build; otherwise why not.
+    bool playable = false;
+    std::string why;
+    ReplayHeader header;
+    uint8_t outcome = REPLAY_STOPPED;
+    float endTime = 0.0f;
+};
 // The replay on disk is written anew every this many ticks of play.
 constexpr int REPLAY_WRITE_TICKS = 50;
 
@@ -63,6 +74,8 @@ public:
 
     // The folder a profile's replays are kept in.
     static std::string FolderOf(const char* profileName);
+    // The profile's recorded games, newest first; one that cannot be played is listed as such.
+    static std::vector<ReplayListing> ListOf(const char* profileName);
 
 private:
     void WriteRecording();

@@ -1,10 +1,12 @@
 // A new player's first minutes, as a player has them: the real start-up with the main menu and
 // a user folder of nothing, the logo slides skipped, "New Game" clicked, the intro story watched
 // and skipped, a profile named and made, and the first story mission started from the galaxy
-// map's start button, all with the mouse; the menu, the new-profile window and the mission's first frame are
-// checked against their pictures. The question for a missing name goes with Escape.
+// map's start button, all with the mouse, the galaxy's list of recent games looked at on the way;
+// the menu, the new-profile window, the empty list and the mission's first frame are checked
+// against their pictures. The question for a missing name goes with Escape.
 #include "tests/app/PlayerSessionSupport.h"
 
+#include "campaign/LevelLoadSave.h"
 #include "campaign/ProfileScreen.h"
 #include "campaign/StorySlideshow.h"
 #include "gui/Button.h"
@@ -15,6 +17,7 @@
 #include "gui/ModelViewer.h"
 #include "interface/MessageWindow.h"
 #include "interface/OptionsWindow.h"
+#include "mechanics/Replay.h"
 #include "platform/ConfigFile.h"
 #include "render/GraphicsDevice.h"
 
@@ -185,6 +188,19 @@ TEST_F(FrontEndSession, FromTheLogoThroughTheIntroAndANewProfileIntoTheFirstStor
     EXPECT_FALSE(TheMessageWindow->shown);
     EXPECT_EQ(FrontEndScreenState, 2) << "the galaxy stays";
 
+    // "Replays": the new pilot's recent games, none yet, as the list says; Play has nothing to
+    // play, and Escape goes back to the galaxy.
+    ClickOn(FindButton(TheGalaxy->container, "Replays"));
+    ASSERT_TRUE(TheLevelLoadSaveGui->shown);
+    EXPECT_EQ(TheLevelLoadSaveGui->browser->EntryCount(), 0);
+    CheckPicture("frontend_session_no_replays");
+    ClickOn(FindShownButton(TheLevelLoadSaveGui, "Play"));
+    EXPECT_FALSE(TheReplay.Playing());
+    Key(VK_ESCAPE);
+    EXPECT_FALSE(TheLevelLoadSaveGui->shown);
+    EXPECT_EQ(FrontEndScreenState, 2);
+    EXPECT_TRUE(MissionScreen::galaxyPage->IsVisible());
+
     // The galaxy's seed comes from the clock; the walk pins it so that the mission is the same
     // every run, and comes back to it through the menu's "Continue Game".
     GetPlayerProfile()->galaxySeed = std::stoi(GALAXY_SEED);
@@ -320,7 +336,7 @@ TEST_F(DeveloperFrontEnd, BeginnerShowsInOptionsAndTheDebugFiguresLeaveTheGalaxy
     int changedAnywhere = 0;
     for (size_t i = 0; i < withFigures.argb.size(); ++i) changedAnywhere += withFigures.argb[i] != without.argb[i];
     EXPECT_GT(changedAnywhere, 100) << "the debug figures are drawn";
-    for (const char* text : {"Main Menu", "Shop/Manage Rig"}) {
+    for (const char* text : {"Main Menu", "Shop/Manage Rig", "Replays"}) {
         SCOPED_TRACE(text);
         Button* button = FindButton(TheGalaxy->container, text);
         ASSERT_NE(button, nullptr);

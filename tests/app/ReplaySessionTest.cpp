@@ -1,7 +1,8 @@
 // Every level played is recorded into the profile's replays, and a replay plays its game again:
 // the levels of a game started straight from the settings and restarted verify in the program
 // that played them and in a new process with "-verify"; a replay whose digest was changed stops,
-// drawn, where it parts, and says so; the newest replays of a profile are kept and the oldest go.
+// drawn, where it parts, and says so; the newest replays of a profile are kept and the oldest go;
+// the galaxy's list of the profile's recent games plays one again and comes back.
 #include "tests/app/PlayerSessionSupport.h"
 
 #include "app/MainLoop.h"
@@ -242,6 +243,77 @@ TEST_F(ReplaySession, AReplayThatPartsFromItsGameStopsThereAndSaysWhere)
     FromTheMenu("Abort Mission");
     EXPECT_FALSE(TheReplay.Playing());
     EXPECT_EQ(ReplaysOf("Pilot").size(), 2u) << "a replay played is not recorded again (the tampered copy is the second)";
+}
+
+// The galaxy's "Replays": the profile's recent games, newest first, one that cannot be played
+// shown as such and refused; a double click plays a game again, its digests matching along the
+// way, and leaving it brings the player back to the galaxy with their own profile.
+TEST_F(ReplaySession, TheGalaxyListsTheRecentGamesAndPlaysOneAgain)
+{
+    PlayAWhile(4.0f);
+    FromTheMenu("Abort Mission");
+    ASSERT_TRUE(MissionScreen::galaxyPage && MissionScreen::galaxyPage->IsVisible()) << "back on the galaxy";
+    std::vector<std::string> kept = ReplaysOf("Pilot");
+    ASSERT_EQ(kept.size(), 1u);
+    // The game's date made that of a fixed day, for the picture; an older file that is no replay.
+    Replay replay;
+    std::string why;
+    ASSERT_TRUE(ReplayDirector::Open(kept[0].c_str(), &replay, &why)) << why;
+    replay.header.startedAt = 1796000000;
+    ASSERT_TRUE(WriteTextFile(kept[0], WriteReplay(replay)));
+    ASSERT_TRUE(WriteTextFile(ReplayDirector::FolderOf("Pilot") + "/20000101-000000.replay", "not a game"));
+
+    ClickOn(FindButtonWithin(MissionScreen::galaxyPage, "Replays"));
+    LevelLoadSaveGui* screen = TheLevelLoadSaveGui;
+    ASSERT_TRUE(screen->shown && screen->replayMode);
+    EXPECT_FALSE(MissionScreen::galaxyPage->IsVisible());
+    LevelBrowser* list = screen->browser;
+    ASSERT_EQ(list->EntryCount(), 2);
+    const std::string game = list->GetSelected()->name;
+    const std::string mission = replay.header.missionName.empty() ? "Practice level" : replay.header.missionName;
+    for (const std::string& part : {mission, std::string("Abandoned"), ReplayClockText(replay.endTime)})
+        EXPECT_NE(game.find("  " + part), std::string::npos) << part << " in " << game;
+    Image shot;
+    ASSERT_TRUE(ShotOfNextFrame(base + "/replay_list.png", shot));
+    const Pixels picture = ToPixels(shot);
+    EXPECT_TRUE(MatchesReference(picture, "replay_list", {12, picture.width * picture.height / 50}));
+
+    // The broken one is listed as such, and Play refuses it with a word; the list stays.
+    ClickOn(list->rowButtons[1]);
+    EXPECT_NE(std::string(list->GetSelected()->name).find("Cannot be played"), std::string::npos);
+    ClickOn(FindShownButton(screen, "Play"));
+    EXPECT_FALSE(TheReplay.Playing());
+    ASSERT_TRUE(TheMessageDialog->IsVisible());
+    EXPECT_EQ(std::string(TheMessageDialog->label->GetText()).rfind("This replay cannot be played: ", 0), 0u);
+    ClickOn(FindButton(TheMessageDialog->window, "OK"));
+    EXPECT_TRUE(screen->shown);
+
+    // A double click on the game plays it.
+    ClickOn(list->rowButtons[0]);
+    ClickOn(list->rowButtons[0]);
+    ASSERT_TRUE(TheReplay.Playing());
+    EXPECT_FALSE(screen->shown);
+    for (int i = 0; i < 400 && !TheReplay.Finished(); ++i) {
+        if (TheMessageWindow && TheMessageWindow->shown) ClickOn(TheMessageWindow->closeTextButton);
+        Passes(1, 0.05f);
+    }
+    EXPECT_TRUE(TheReplay.Finished());
+    EXPECT_FALSE(TheReplay.Parted()) << TheReplay.VerdictLine();
+    ASSERT_TRUE(TheMessageDialog->IsVisible()) << "it says where it ends";
+    ClickOn(FindButton(TheMessageDialog->window, "OK"));
+    GamePaused = false;
+    FromTheMenu("Abort Mission");
+    EXPECT_FALSE(TheReplay.Playing());
+    EXPECT_STREQ(GetPlayerProfile()->name, "Pilot");
+    EXPECT_TRUE(MissionScreen::galaxyPage->IsVisible()) << "back on the galaxy";
+    EXPECT_EQ(ReplaysOf("Pilot").size(), 2u) << "a game played again is not recorded again";
+
+    // Back (and Escape) leave the list for the galaxy.
+    ClickOn(FindButtonWithin(MissionScreen::galaxyPage, "Replays"));
+    ASSERT_TRUE(screen->shown);
+    ClickOn(FindShownButton(screen, "Back"));
+    EXPECT_FALSE(screen->shown);
+    EXPECT_TRUE(MissionScreen::galaxyPage->IsVisible());
 }
 
 }  // namespace
