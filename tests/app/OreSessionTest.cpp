@@ -56,6 +56,7 @@ TEST_F(PlayerSession, TheRigScansForOreAndCutsIt)
     ASSERT_FALSE(deposit->flags & ENTITY_RESOURCE_REVEALED);
     EXPECT_STREQ(TheMissionHud.hintBox->text, "Ore deposit - Scan near it to mine it");
     Click(1);
+    Passes(3, 0.05f);  // the right click's order is carried out at the next tick
     bool told = false;
     for (MessageNode* line = TheGame->messageBar->head; line; line = line->next)
         told = told || strcmp(line->text, "Scan near this ore before it can be mined!") == 0;

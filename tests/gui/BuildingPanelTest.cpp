@@ -1,6 +1,8 @@
 // A factory's production panel on a 1024 x 768 screen: its place and its buttons' places, one
 // button for each unit the factory makes (a missing type keeps its place empty), hidden when
 // the type is not the player's to make, red when it cannot be paid, and a click that queues.
+#include "mechanics/OrderQueue.h"
+#include "platform/Timer.h"
 #include "campaign/PlayerProfile.h"
 #include "tests/campaign/ProfileTestSupport.h"
 #include "gui/Button.h"
@@ -109,6 +111,12 @@ TEST_F(BuildingPanelTest, AFactoryShowsItsUnitsAndAClickQueuesOne)
     int x = 0, y = 0;
     scoutButton->GetScreenPosition(&x, &y);
     Click(x + 10, y + 10);
+    EXPECT_EQ(factory->buildQueue, nullptr) << "the order waits for the next tick";
+    ASSERT_EQ(TheOrders.Waiting(), 1u);
+    {
+        WorldTickScope tick(WorldClock::TICK);
+        for (const PlayerOrder& order : TheOrders.TakeForTick()) ApplyPlayerOrder(order);
+    }
     ASSERT_NE(factory->buildQueue, nullptr);
     ASSERT_EQ(factory->buildQueue->count, 1);
     EXPECT_EQ(factory->buildQueue->head->value, scout);

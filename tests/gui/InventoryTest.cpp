@@ -1,5 +1,8 @@
 // The inventory grid: where items land, stacks merged, split, placed, swapped and dropped, the
 // hotbar, patterns learned, and the tooltip's texts and colours.
+#include "platform/Timer.h"
+#include "mechanics/Scene.h"
+#include "mechanics/OrderQueue.h"
 #include "campaign/PlayerProfile.h"
 #include "gui/Button.h"
 #include "host/InputKeys.h"
@@ -398,6 +401,12 @@ TEST_F(InventoryTest, AUsableItemWorksOnTheFirstSelectedAndIsUsedUpWithItsStack)
     bot->alignment = ALIGN_PLAYER;
     bot->SetMaxHealth(100.0f);
     bot->health = 10.0f;
+    ASSERT_NE(TheScene.AddEntity(bot), nullptr);
+    // A press gives an order; the world carries it out at the next tick.
+    auto tick = [] {
+        WorldTickScope scope(WorldClock::TICK);
+        for (const PlayerOrder& order : TheOrders.TakeForTick()) ApplyPlayerOrder(order);
+    };
     Item* kits = MakeItem("health_cannister", ITEM_KIND_ACTION, 2, true);
     kits->action = ITEM_ACTION_HEAL;
     kits->actionValue = 30;
@@ -410,13 +419,17 @@ TEST_F(InventoryTest, AUsableItemWorksOnTheFirstSelectedAndIsUsedUpWithItsStack)
 
     game.hand.selected.PushBack(bot);
     inventory->PressSlot(3, true, false, false);
+    EXPECT_FLOAT_EQ(bot->health, 10.0f) << "nothing before the next tick";
+    tick();
     EXPECT_FLOAT_EQ(bot->health, 40.0f);
     ASSERT_EQ(At(3), kits) << "one of two used: the rest stays";
     EXPECT_EQ(kits->stackCount, 1);
     inventory->PressSlot(3, true, false, false);
+    tick();
     EXPECT_FLOAT_EQ(bot->health, 70.0f);
     EXPECT_EQ(inventory->slots[3].kind, 0) << "the last one used: the slot is empty";
 
     game.hand.selected.Clear();
+    TheScene.UnlinkEntity(bot);
     game.agentTypes->ReturnAgent(bot);
 }
