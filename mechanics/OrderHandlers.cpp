@@ -4,6 +4,7 @@
 #include "mechanics/OrderQueue.h"
 
 #include "campaign/PlayerProfile.h"
+#include "interface/EntityInfoGui.h"
 #include "interface/Inventory.h"
 #include "interface/MessageLists.h"
 #include "mechanics/GameMechanics.h"
@@ -114,6 +115,16 @@ void QueueUnit(GameMechanics& game, const PlayerOrder& order)
     factory->UpdateBuildButtons();
 }
 
+void SetResearchProgram(const OrderContext& ordered, int program)
+{
+    Building* computer = PlayerBuilding(ordered.target);
+    if (!computer || !computer->definition || !(computer->definition->flags & BUILD_RESEARCH_COMPUTER) ||
+        computer->researchKind == program)
+        return;
+    computer->researchKind = program;
+    computer->researchTimer = ProgramsPanel::SWITCH_SECONDS;
+}
+
 }  // namespace
 
 void ApplyPlayerOrder(const PlayerOrder& order)
@@ -170,6 +181,7 @@ void ApplyPlayerOrder(const PlayerOrder& order)
     case ORDER_PAUSE:
     case ORDER_RESUME:
     case ORDER_SAVE: break;
+    case ORDER_RESEARCH_PROGRAM: SetResearchProgram(ordered, order.args[0]); break;
     default: break;
     }
     ordered = OrderContext();

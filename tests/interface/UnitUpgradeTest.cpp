@@ -11,6 +11,8 @@
 #include "interface/EntityInfoGui.h"
 #include "interface/InfoTooltip.h"
 #include "interface/UnitUpgrade.h"
+#include "mechanics/GameMechanics.h"
+#include "mechanics/OrderQueue.h"
 #include "mechanics/Scene.h"
 #include "platform/SoundManager.h"
 #include "platform/StringTable.h"
@@ -286,14 +288,31 @@ TEST_F(UnitUpgradeTest, TurretResearchAndRecyclerSections)
     EXPECT_TRUE(Has(page, " Power: -20"));
     ProgramsPanel* programs = display->programsPanel;
     ASSERT_TRUE(programs->buttons[2]->IsVisible());
+    // A click orders the program; the computer takes it at the next tick.
+    const int wasState = game->state;
+    game->state = GAME_STATE_PLAYING;
+    auto clickAndTick = [&](Button* button) {
+        TheOrders.Clear();
+        ClickButton(button);
+        const std::vector<PlayerOrder> given = TheOrders.TakeForTick();
+        ASSERT_EQ(given.size(), 1u);
+        EXPECT_EQ(given[0].kind, ORDER_RESEARCH_PROGRAM);
+        EXPECT_EQ(given[0].target, LevelNumberOf(lab));
+        EXPECT_EQ(given[0].args[0], button->id);
+        for (const PlayerOrder& order : given) ApplyPlayerOrder(order);
+    };
+    TheOrders.Clear();
     ClickButton(programs->buttons[2]);
+    EXPECT_EQ(lab->researchKind, 0) << "nothing changes before the tick";
+    clickAndTick(programs->buttons[2]);
     EXPECT_EQ(lab->researchKind, 3);
     EXPECT_FLOAT_EQ(lab->researchTimer, 10.0f);
     EXPECT_EQ(Heard("countdown"), 1);
     lab->researchTimer = 4.0f;
-    ClickButton(programs->buttons[2]);
+    clickAndTick(programs->buttons[2]);
     EXPECT_FLOAT_EQ(lab->researchTimer, 4.0f) << "the program running is not restarted";
     EXPECT_EQ(Heard("countdown"), 1) << "but the click is heard";
+    game->state = wasState;
     page = Page(lab);
     EXPECT_TRUE(Has(page, " [Bot Learning]"));
     EXPECT_FLOAT_EQ(programs->loading->value, 60.0f);
