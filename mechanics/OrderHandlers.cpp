@@ -125,6 +125,18 @@ void SetResearchProgram(const OrderContext& ordered, int program)
     computer->researchTimer = ProgramsPanel::SWITCH_SECONDS;
 }
 
+void Recycle(const OrderContext& ordered, bool start)
+{
+    Building* recycler = PlayerBuilding(ordered.target);
+    if (!recycler || !recycler->linkedEntity.IsSet()) return;
+    if (start) {
+        recycler->recycleTimer = 5.0f;
+        return;
+    }
+    recycler->recycleTimer = 0.0f;
+    recycler->ReleaseHeldUnit();
+}
+
 }  // namespace
 
 void ApplyPlayerOrder(const PlayerOrder& order)
@@ -182,6 +194,7 @@ void ApplyPlayerOrder(const PlayerOrder& order)
     case ORDER_RESUME:
     case ORDER_SAVE: break;
     case ORDER_RESEARCH_PROGRAM: SetResearchProgram(ordered, order.args[0]); break;
+    case ORDER_RECYCLE: Recycle(ordered, order.args[0] != 0); break;
     default: break;
     }
     ordered = OrderContext();
