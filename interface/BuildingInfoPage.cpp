@@ -16,6 +16,7 @@
 #include "interface/PowerBar.h"
 #include "interface/UnitUpgrade.h"
 #include "mechanics/GameMechanics.h"
+#include "mechanics/OrderQueue.h"
 #include "render/Draw2D.h"
 #include "render/Font.h"
 #include "world/AgentTypeRegistry.h"
@@ -324,11 +325,12 @@ int OnProgramClicked(void*, Button* button)
     ProgramsPanel* panel = TheEntityInfoGui ? TheEntityInfoGui->programsPanel : nullptr;
     Building* shown = panel ? panel->GetBuilding() : nullptr;
     if (!shown || !button || !button->IsVisible()) return 1;
-    int program = button->id;
-    if (shown->researchKind != program) {
-        shown->researchKind = program;
-        shown->researchTimer = ProgramsPanel::SWITCH_SECONDS;
-    }
+    // The computer takes the program at the next tick.
+    PlayerOrder order;
+    order.kind = ORDER_RESEARCH_PROGRAM;
+    order.target = LevelNumberOf(shown);
+    order.args[0] = button->id;
+    TheOrders.Give(order);
     GuiPlaySound("countdown");
     return 1;
 }

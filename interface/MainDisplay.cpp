@@ -14,6 +14,7 @@
 #include "interface/MissionHud.h"
 #include "interface/UnitUpgrade.h"
 #include "mechanics/GameMechanics.h"
+#include "mechanics/OrderQueue.h"
 #include "mechanics/Selection.h"
 #include "platform/Hotkeys.h"
 #include "platform/InputState.h"
@@ -354,11 +355,21 @@ int OnLayMineClicked(void*, Button* button)
     return 1;
 }
 
+// The recycler takes the start or the cancel at the next tick.
+static void GiveRecycleOrder(const Building* recycler, bool start)
+{
+    PlayerOrder order;
+    order.kind = ORDER_RECYCLE;
+    order.target = LevelNumberOf(recycler);
+    order.args[0] = start ? 1 : 0;
+    TheOrders.Give(order);
+}
+
 int OnRecycleStartClicked(void*, Button* button)
 {
     Building* building = SelectedBuilding();
     if (!Usable(button) || !building || !building->linkedEntity.IsSet()) return 1;
-    building->recycleTimer = 5.0f;
+    GiveRecycleOrder(building, true);
     GuiPlaySound("recycle");
     return 1;
 }
@@ -367,8 +378,7 @@ int OnRecycleCancelClicked(void*, Button* button)
 {
     Building* building = SelectedBuilding();
     if (!Usable(button) || !building || !building->linkedEntity.IsSet()) return 1;
-    building->recycleTimer = 0.0f;
-    building->ReleaseHeldUnit();
+    GiveRecycleOrder(building, false);
     return 1;
 }
 

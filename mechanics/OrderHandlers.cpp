@@ -4,6 +4,7 @@
 #include "mechanics/OrderQueue.h"
 
 #include "campaign/PlayerProfile.h"
+#include "interface/EntityInfoGui.h"
 #include "interface/Inventory.h"
 #include "interface/MessageLists.h"
 #include "mechanics/GameMechanics.h"
@@ -114,6 +115,28 @@ void QueueUnit(GameMechanics& game, const PlayerOrder& order)
     factory->UpdateBuildButtons();
 }
 
+void SetResearchProgram(const OrderContext& ordered, int program)
+{
+    Building* computer = PlayerBuilding(ordered.target);
+    if (!computer || !computer->definition || !(computer->definition->flags & BUILD_RESEARCH_COMPUTER) ||
+        computer->researchKind == program)
+        return;
+    computer->researchKind = program;
+    computer->researchTimer = ProgramsPanel::SWITCH_SECONDS;
+}
+
+void Recycle(const OrderContext& ordered, bool start)
+{
+    Building* recycler = PlayerBuilding(ordered.target);
+    if (!recycler || !recycler->linkedEntity.IsSet()) return;
+    if (start) {
+        recycler->recycleTimer = 5.0f;
+        return;
+    }
+    recycler->recycleTimer = 0.0f;
+    recycler->ReleaseHeldUnit();
+}
+
 }  // namespace
 
 void ApplyPlayerOrder(const PlayerOrder& order)
@@ -170,6 +193,8 @@ void ApplyPlayerOrder(const PlayerOrder& order)
     case ORDER_PAUSE:
     case ORDER_RESUME:
     case ORDER_SAVE: break;
+    case ORDER_RESEARCH_PROGRAM: SetResearchProgram(ordered, order.args[0]); break;
+    case ORDER_RECYCLE: Recycle(ordered, order.args[0] != 0); break;
     default: break;
     }
     ordered = OrderContext();

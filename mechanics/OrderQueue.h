@@ -57,6 +57,11 @@ enum PlayerOrderKind : uint16_t {
     // The game saved under `text`: the save is written between ticks, when it is given; the
     // order marks where.
     ORDER_SAVE = 22,
+    // The research computer (the target) set to program args[0]; the program it runs already
+    // goes on undisturbed.
+    ORDER_RESEARCH_PROGRAM = 23,
+    // The unit held in a recycler (the target) recycled (args[0] 1) or let out again (0).
+    ORDER_RECYCLE = 24,
 };
 
 // The keys and the press an order of the mouse was given with.

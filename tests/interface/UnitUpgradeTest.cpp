@@ -11,6 +11,8 @@
 #include "interface/EntityInfoGui.h"
 #include "interface/InfoTooltip.h"
 #include "interface/UnitUpgrade.h"
+#include "mechanics/GameMechanics.h"
+#include "mechanics/OrderQueue.h"
 #include "mechanics/Scene.h"
 #include "platform/SoundManager.h"
 #include "platform/StringTable.h"
@@ -286,12 +288,28 @@ TEST_F(UnitUpgradeTest, TurretResearchAndRecyclerSections)
     EXPECT_TRUE(Has(page, " Power: -20"));
     ProgramsPanel* programs = display->programsPanel;
     ASSERT_TRUE(programs->buttons[2]->IsVisible());
+    // A click orders the program; the computer takes it at the next tick.
+    const int wasState = game->state;
+    game->state = GAME_STATE_PLAYING;
+    auto clickAndTick = [&](Button* button, Building* target, uint16_t kind, int arg) {
+        TheOrders.Clear();
+        ClickButton(button);
+        const std::vector<PlayerOrder> given = TheOrders.TakeForTick();
+        ASSERT_EQ(given.size(), 1u);
+        EXPECT_EQ(given[0].kind, kind);
+        EXPECT_EQ(given[0].target, LevelNumberOf(target));
+        EXPECT_EQ(given[0].args[0], arg);
+        for (const PlayerOrder& order : given) ApplyPlayerOrder(order);
+    };
+    TheOrders.Clear();
     ClickButton(programs->buttons[2]);
+    EXPECT_EQ(lab->researchKind, 0) << "nothing changes before the tick";
+    clickAndTick(programs->buttons[2], lab, ORDER_RESEARCH_PROGRAM, 3);
     EXPECT_EQ(lab->researchKind, 3);
     EXPECT_FLOAT_EQ(lab->researchTimer, 10.0f);
     EXPECT_EQ(Heard("countdown"), 1);
     lab->researchTimer = 4.0f;
-    ClickButton(programs->buttons[2]);
+    clickAndTick(programs->buttons[2], lab, ORDER_RESEARCH_PROGRAM, 3);
     EXPECT_FLOAT_EQ(lab->researchTimer, 4.0f) << "the program running is not restarted";
     EXPECT_EQ(Heard("countdown"), 1) << "but the click is heard";
     page = Page(lab);
@@ -315,9 +333,17 @@ TEST_F(UnitUpgradeTest, TurretResearchAndRecyclerSections)
     EXPECT_FLOAT_EQ(display->recyclerMeter->value, 40.0f);
     recycler->recycleTimer = 0.0f;
     Page(recycler);
+    clickAndTick(display->recycleStartButton, recycler, ORDER_RECYCLE, 1);
+    EXPECT_FLOAT_EQ(recycler->recycleTimer, 5.0f);
+    recycler->recycleTimer = 0.0f;
+    Page(recycler);
+    TheOrders.Clear();
     ClickButton(display->recycleCancelButton);
+    EXPECT_TRUE(recycler->linkedEntity.IsSet()) << "held until the tick";
+    clickAndTick(display->recycleCancelButton, recycler, ORDER_RECYCLE, 0);
     EXPECT_FALSE(recycler->linkedEntity.IsSet());
     EXPECT_EQ(TheScene.Resolve(bot, bot->id), bot) << "the unit walks out again";
+    game->state = wasState;
 }
 
 TEST_F(UnitUpgradeTest, TooltipsColourThePriceByWhatThePlayerHas)
