@@ -207,6 +207,8 @@ const ScriptedLevel SCRIPTED_LEVELS[] = {
     {3, 0, false, "gunner_bot", false, "2026"},
     {5, 0, false, "gunner_bot", false, "1111"}, {5, 0, false, "gunner_bot", false, "7"},
     {5, 0, false, "gunner_bot", false, "2026"},
+    {4, 0, false, "gunner_bot", false, "1111"}, {4, 0, false, "gunner_bot", false, "7"},
+    {4, 0, false, "gunner_bot", false, "2026"},
 };
 
 class ScriptedWin : public FirstMissionSession, public testing::WithParamInterface<ScriptedLevel> {
@@ -239,6 +241,7 @@ TEST_P(ScriptedWin, OnBeginnerTheBriefingsRefineryAndOreWinTheMissionWithTheRigA
                      : level.story == 1 ? WinTheSecondMission(level.bot)
                      : level.story == 2 ? WinTheThirdMission(level.bot)
                      : level.story == 3 ? WinTheFourthMission(level.bot)
+                     : level.story == 4 ? WinTheFifthMission(level.bot)
                                         : WinTheSixthMission(level.bot);
     ASSERT_TRUE(won) << "the mission is won";
     // A rig at its cutting beside ore brings ore in: it never stands there long for nothing.
