@@ -764,6 +764,31 @@ protected:
         return CalledWon(rig);
     }
 
+    // The seventh story mission as its briefing asks it: a factory where the rig lands and two
+    // fighting bots from it; the rig and the bots against each weapons cache, nearest first,
+    // then against the stronghold's turret and the stronghold, a bot that fell replaced at the
+    // factory before the next. True once the military calls the mission won.
+    bool WinTheSeventhMission(const char* bot = "gunner_bot")
+    {
+        Agent* rig = GetPlayerRig();
+        if (!rig) return false;
+        Building* factory = FactoryAndFighters(bot);
+        if (!factory) return false;
+        std::vector<Entity*> targets = AllNamed("weapons_cache", rig->GetPosition());
+        if (Entity* stronghold = Named("Scavenger_stronghold")) {
+            for (Entity* turret : AllNamed("scav_turret", stronghold->GetPosition()))
+                if (GroundDistance(turret->GetPosition(), stronghold->GetPosition()) < 20.0f) targets.push_back(turret);
+            targets.push_back(stronghold);
+        }
+        for (Entity* target : targets) {
+            if (!target->IsAlive()) continue;
+            if (Fighters().size() < 2) Reinforce(factory, bot);
+            StopShortOf(rig, target);
+            EXPECT_TRUE(RazeWithTheBots(target)) << "the rig and its bots destroyed " << target->name;
+        }
+        return CalledWon(rig);
+    }
+
     // What the briefings tell the player the relics, the tablet and the repairs cost.
     static constexpr float RELICS_ORE = 45.0f;
     static constexpr float TABLET_AND_RELIC_ORE = 30.0f;
