@@ -358,6 +358,9 @@ const ScriptedLevel SCRIPTED_LEVELS[] = {
     {3, 0, false, "gunner_bot", false, "2026"},
     {5, 0, false, "gunner_bot", false, "1111"}, {5, 0, false, "gunner_bot", false, "7"},
     {5, 0, false, "gunner_bot", false, "2026"},
+    {4, 0, false, "gunner_bot", false, "1111"}, {4, 0, false, "gunner_bot", false, "7"},
+    {4, 0, false, "gunner_bot", false, "2026"},
+    {6, 0, false, "gunner_bot", false, "1111"}, {6, 0, false, "gunner_bot", false, "2026"},
 };
 
 class ScriptedWin : public FirstMissionSession, public testing::WithParamInterface<ScriptedLevel> {
@@ -390,7 +393,9 @@ TEST_P(ScriptedWin, OnBeginnerTheBriefingsRefineryAndOreWinTheMissionWithTheRigA
                      : level.story == 1 ? WinTheSecondMission(level.bot)
                      : level.story == 2 ? WinTheThirdMission(level.bot)
                      : level.story == 3 ? WinTheFourthMission(level.bot)
-                                        : WinTheSixthMission(level.bot);
+                     : level.story == 4 ? WinTheFifthMission(level.bot)
+                     : level.story == 5 ? WinTheSixthMission(level.bot)
+                                        : WinTheSeventhMission(level.bot);
     ASSERT_TRUE(won) << "the mission is won";
     // A rig at its cutting beside ore brings ore in: it never stands there long for nothing.
     EXPECT_LT(watch.longest, 10.0f) << "seconds the rig stood cutting while no ore came in";

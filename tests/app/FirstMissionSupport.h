@@ -244,14 +244,15 @@ protected:
     }
 
     // The building put down as the build panel puts it down: the first spot around the point
-    // where it fits; the rig is sent to build it. Null when it fits nowhere near.
-    static Building* PutDown(Agent* rig, const char* name, const Vec3& near)
+    // where it fits, from that far from it out; the rig is sent to build it. Null when it fits
+    // nowhere near.
+    static Building* PutDown(Agent* rig, const char* name, const Vec3& near, float from = 12.0f)
     {
         TheGame->ClearSelection();
         TheGame->SelectEntity(rig);
         BuildItemList* list = TheGame->buildItems;
         if (!list || !list->SetCurrent(name, false)) return nullptr;
-        for (float radius = 12.0f; radius < 60.0f; radius += 4.0f)
+        for (float radius = from; radius < 60.0f; radius += 4.0f)
             for (int step = 0; step < 12; ++step) {
                 const float angle = step * 0.5235988f;
                 TheGame->pickedPoint = near + Vec3(radius * std::cos(angle), 0.0f, radius * std::sin(angle));
@@ -272,16 +273,18 @@ protected:
         return nullptr;
     }
 
-    // A beast on the rig is shot at, as a player right-clicks it; true while the rig fights.
-    static bool Defend(Agent* rig)
+    // A beast on the rig is shot at, as a player right-clicks it, with the fighting bots too
+    // when told; true while the rig fights.
+    static bool Defend(Agent* rig, bool withBots = false)
     {
         const std::vector<Agent*> beasts = BeastsOn(rig);
         if (beasts.empty()) return false;
-        if (!rig->brain || rig->brain->mode != AI_MODE_ATTACK) {
-            TheGame->hoveredEntity = beasts.front();
-            TheGame->OrderAttack(rig);
-            TheGame->hoveredEntity = nullptr;
-        }
+        TheGame->hoveredEntity = beasts.front();
+        if (!rig->brain || rig->brain->mode != AI_MODE_ATTACK) TheGame->OrderAttack(rig);
+        if (withBots)
+            for (Agent* unit : Fighters())
+                if (!unit->brain || unit->brain->mode != AI_MODE_ATTACK) TheGame->OrderAttack(unit);
+        TheGame->hoveredEntity = nullptr;
         return true;
     }
 
@@ -601,7 +604,7 @@ protected:
         if (!rig->IsAlive()) return false;
         EXPECT_TRUE(FightYourWayTo(rig, object->GetPosition(), 8.0f, 20.0f, 300.0f)) << "the rig reached " << object->name;
         Play(120.0f, 0.1f, [&] {
-            if (Defend(rig)) return rig->IsAlive();
+            if (Defend(rig, true)) return rig->IsAlive();
             if (!rig->brain || rig->brain->mode != AI_MODE_REPAIR) {
                 TheGame->ClearSelection();
                 TheGame->SelectEntity(rig);
@@ -719,10 +722,89 @@ protected:
         return CalledWon(rig);
     }
 
+    // The fifth story mission as its briefing asks it: a factory where the rig lands and two
+    // fighting bots from it, ore cut for them, the fuel pumps and the consoles; a fuel pump on
+    // each of the two fuel vents nearest; the rig and the bots to each console, nearest first,
+    // its guards shot down and the console restored with a right click, a bot that fell
+    // replaced at the factory and ore cut for the console before the next; then the trading post
+    // found, and the rig back at the factory with the bots while the pumps fill the tanks. True
+    // once the corporation calls the mission won.
+    bool WinTheFifthMission(const char* bot = "gunner_bot")
+    {
+        Agent* rig = GetPlayerRig();
+        if (!rig) return false;
+        Building* factory = FactoryAndOre(bot, PUMPS_AND_CONSOLES_ORE);
+        if (!factory) return false;
+        std::vector<Entity*> vents;
+        for (Entity* e = TheScene.FirstInCategory(CATEGORY_TERRAIN, 0); e; e = TheScene.NextInCategory())
+            if (e->flags & ENTITY_FUEL) vents.push_back(e);
+        std::sort(vents.begin(), vents.end(), [&](Entity* a, Entity* b) {
+            return GroundDistance(a->GetPosition(), factory->GetPosition()) <
+                   GroundDistance(b->GetPosition(), factory->GetPosition());
+        });
+        for (size_t i = 0; i < vents.size() && i < 2; ++i) {
+            FightYourWayTo(rig, vents[i]->GetPosition(), 10.0f, 0.0f, 300.0f);
+            Building* pump = PutDown(rig, "fuel_pump", vents[i]->GetPosition(), 0.0f);
+            EXPECT_NE(pump, nullptr) << "a fuel pump on the vent";
+            if (!pump) continue;
+            Play(120.0f, 0.1f, [&] {
+                Defend(rig);
+                return rig->IsAlive() && pump->buildState != BUILD_STATE_READY;
+            });
+            EXPECT_EQ(pump->buildState, BUILD_STATE_READY) << "the rig built the pump";
+        }
+        for (Entity* console : AllNamed("computer_console", rig->GetPosition())) {
+            if (Fighters().size() < 2) Reinforce(factory, bot);
+            for (int round = 0; round < 10 && GetPlayerProfile()->ore < CONSOLE_ORE && rig->IsAlive(); ++round)
+                CutOre(rig, factory->GetPosition(), 30.0f);
+            StopShortOf(rig, console);
+            EXPECT_TRUE(RazeWithTheBots(console, true)) << "the rig and its bots shot down the console's guards";
+            EXPECT_TRUE(WorkOn(rig, console)) << "the rig restored the console";
+        }
+        if (Entity* post = Named("hallstrade")) {
+            FightYourWayTo(rig, post->GetPosition(), 12.0f, 0.0f, 300.0f);
+            Press(DIK_TAB);  // the camera to the rig, and the post into the picture
+            Passes(10, 0.1f);
+        }
+        FightYourWayTo(rig, factory->GetPosition(), 12.0f, 0.0f, 300.0f);
+        Play(900.0f, 0.1f, [&] {
+            Defend(rig, true);
+            return rig->IsAlive() && !TheObjectives->AllComplete();
+        });
+        return CalledWon(rig);
+    }
+
+    // The seventh story mission as its briefing asks it: a factory where the rig lands and two
+    // fighting bots from it; the rig and the bots against each weapons cache, nearest first,
+    // then against the stronghold's turret and the stronghold, a bot that fell replaced at the
+    // factory before the next. True once the military calls the mission won.
+    bool WinTheSeventhMission(const char* bot = "gunner_bot")
+    {
+        Agent* rig = GetPlayerRig();
+        if (!rig) return false;
+        Building* factory = FactoryAndFighters(bot);
+        if (!factory) return false;
+        std::vector<Entity*> targets = AllNamed("weapons_cache", rig->GetPosition());
+        if (Entity* stronghold = Named("Scavenger_stronghold")) {
+            for (Entity* turret : AllNamed("scav_turret", stronghold->GetPosition()))
+                if (GroundDistance(turret->GetPosition(), stronghold->GetPosition()) < 20.0f) targets.push_back(turret);
+            targets.push_back(stronghold);
+        }
+        for (Entity* target : targets) {
+            if (!target->IsAlive()) continue;
+            if (Fighters().size() < 2) Reinforce(factory, bot);
+            StopShortOf(rig, target);
+            EXPECT_TRUE(RazeWithTheBots(target)) << "the rig and its bots destroyed " << target->name;
+        }
+        return CalledWon(rig);
+    }
+
     // What the briefings tell the player the relics, the tablet and the repairs cost.
     static constexpr float RELICS_ORE = 45.0f;
     static constexpr float TABLET_AND_RELIC_ORE = 30.0f;
     static constexpr float REPAIRS_ORE = 170.0f;
+    static constexpr float PUMPS_AND_CONSOLES_ORE = 245.0f;
+    static constexpr float CONSOLE_ORE = 15.0f;
 
     // What a level says holds the game until it is read: the player closes it and plays on. The
     // words of a won mission stay.
