@@ -1,7 +1,5 @@
 // The inventory grid: where items land, stacks merged, split, placed, swapped and dropped, the
 // hotbar, patterns learned, and the tooltip's texts and colours.
-#include "platform/Timer.h"
-#include "mechanics/Scene.h"
 #include "mechanics/OrderQueue.h"
 #include "campaign/PlayerProfile.h"
 #include "gui/Button.h"
@@ -393,7 +391,7 @@ TEST_F(InventoryTest, HoveringAFilledSlotShowsItsTooltipBesideIt)
     EXPECT_EQ(wx, x + 3 - inventory->cellWidth / 2) << "the carried item follows the pointer";
 }
 
-TEST_F(InventoryTest, AUsableItemWorksOnTheFirstSelectedAndIsUsedUpWithItsStack)
+TEST_F(InventoryTest, AUsableItemIsOrderedOnTheFirstSelected)
 {
     ScopedGlobal<int> state(game.state, GAME_STATE_PLAYING);
     Agent* bot = game.agentTypes->TakeFreeAgent();
@@ -401,35 +399,29 @@ TEST_F(InventoryTest, AUsableItemWorksOnTheFirstSelectedAndIsUsedUpWithItsStack)
     bot->alignment = ALIGN_PLAYER;
     bot->SetMaxHealth(100.0f);
     bot->health = 10.0f;
-    ASSERT_NE(TheScene.AddEntity(bot), nullptr);
-    // A press gives an order; the world carries it out at the next tick.
-    auto tick = [] {
-        WorldTickScope scope(WorldClock::TICK);
-        for (const PlayerOrder& order : TheOrders.TakeForTick()) ApplyPlayerOrder(order);
-    };
     Item* kits = MakeItem("health_cannister", ITEM_KIND_ACTION, 2, true);
     kits->action = ITEM_ACTION_HEAL;
     kits->actionValue = 30;
     ASSERT_TRUE(inventory->AddItem(kits, false, false, 3));
 
-    // Nothing selected: refused, the stack untouched.
+    // Nothing selected: refused, nothing ordered, the stack untouched.
     inventory->PressSlot(3, true, false, false);
+    EXPECT_EQ(TheOrders.Waiting(), 0u);
     EXPECT_EQ(At(3), kits);
     EXPECT_EQ(kits->stackCount, 2);
 
+    // With a unit selected the press orders the item's use on it; the world uses it at the
+    // next tick (the heal key's walk sees the stack go down).
     game.hand.selected.PushBack(bot);
     inventory->PressSlot(3, true, false, false);
+    const std::vector<PlayerOrder> given = TheOrders.TakeForTick();
+    ASSERT_EQ(given.size(), 1u);
+    EXPECT_EQ(given[0].kind, ORDER_USE_ITEM);
+    EXPECT_EQ(given[0].target, LevelNumberOf(bot));
+    EXPECT_NE(given[0].text.find("health_cannister"), std::string::npos);
     EXPECT_FLOAT_EQ(bot->health, 10.0f) << "nothing before the next tick";
-    tick();
-    EXPECT_FLOAT_EQ(bot->health, 40.0f);
-    ASSERT_EQ(At(3), kits) << "one of two used: the rest stays";
-    EXPECT_EQ(kits->stackCount, 1);
-    inventory->PressSlot(3, true, false, false);
-    tick();
-    EXPECT_FLOAT_EQ(bot->health, 70.0f);
-    EXPECT_EQ(inventory->slots[3].kind, 0) << "the last one used: the slot is empty";
+    EXPECT_EQ(kits->stackCount, 2);
 
     game.hand.selected.Clear();
-    TheScene.UnlinkEntity(bot);
     game.agentTypes->ReturnAgent(bot);
 }
