@@ -2,7 +2,7 @@
 # What ctest knows of the tests that gtest_discover_tests finds: every whole game (test_app)
 # gets a display of its own, one processor, the longer limit and an early start; every other
 # test program's tests share the run's display and take ctest's default limit; the pinned
-# level's five rows (four machines, and one program that plays it twice) are five tests.
+# level's six rows (five machines, and one program that plays it twice) are six tests.
 #   run_test_properties.sh CTEST BUILD_FOLDER
 set -uo pipefail
 json="$("$1" --test-dir "$2" --show-only=json-v1)" || { echo "FAILED: ctest cannot list the tests"; exit 1; }
