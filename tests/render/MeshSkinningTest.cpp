@@ -17,29 +17,15 @@
 #include <cstring>
 #include <cmath>
 #include <memory>
+#include "tests/render/TwoJointMesh.h"
+
 #include <string>
 #include <vector>
 
 namespace {
 
-// A root joint at the origin and a tip joint one unit up; vertex 0 rides the tip, vertex 1 is
-// shared half and half, vertex 2 has no influence at all.
-const char* const TWO_JOINTS =
-    "nummeshes 1\n"
-    "numjoints 2\n"
-    "joint -1 root 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1\n"
-    "joint 0 tip 1 0 0 0 0 1 0 0 0 0 1 0 0 1 0 1\n"
-    "mesh 0\n"
-    "numverts 3\n"
-    "vert 0 2 0 0 0.25 1 0 0 1 0 0\n"
-    "vert 1 1 0 1 0 1 0 0 1 1 1\n"
-    "vert 0.5 0.5 0.5 0 1 0 1 0 1 1 1\n"
-    "numtris 1\n"
-    "tri 0 0 1 2\n"
-    "numweights 3\n"
-    "weight 1 1 1\n"
-    "weight 2 0 0.5 1 0.5\n"
-    "weight 0\n";
+// The two joints' mesh with its tip joint named "tip".
+const std::string TWO_JOINTS = TwoJointMeshText("tip");
 
 std::unique_ptr<IndexedMesh> Built(const std::string& text)
 {

@@ -9,6 +9,7 @@
 #include "render/Camera.h"
 #include "render/IndexedMesh.h"
 
+#include "tests/render/TwoJointMesh.h"
 #include "tests/world/AgentTestSupport.h"
 #include "world/Grid.h"
 
@@ -257,22 +258,7 @@ namespace {
 
 // A root joint that swings about z and a "Gun" joint one unit up it: the muzzle sweeps as the
 // animation plays.
-const char* const SWINGING_GUN =
-    "nummeshes 1\n"
-    "numjoints 2\n"
-    "joint -1 root 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1\n"
-    "joint 0 Gun 1 0 0 0 0 1 0 0 0 0 1 0 0 1 0 1\n"
-    "mesh 0\n"
-    "numverts 3\n"
-    "vert 0 2 0 0 0.25 1 0 0 1 0 0\n"
-    "vert 1 1 0 1 0 1 0 0 1 1 1\n"
-    "vert 0.5 0.5 0.5 0 1 0 1 0 1 1 1\n"
-    "numtris 1\n"
-    "tri 0 0 1 2\n"
-    "numweights 3\n"
-    "weight 1 1 1\n"
-    "weight 2 0 0.5 1 0.5\n"
-    "weight 0\n";
+const std::string SWINGING_GUN = TwoJointMeshText("Gun");
 
 IndexedMesh* SwingingGun()
 {
