@@ -100,23 +100,49 @@ void PlaceStory(CelestialBody* body)
     ++NextStoryIndex;
 }
 
-// A backdrop system of the map at a point: it runs for good (no timed emission), is stepped
-// even where no view sees it, and starts from the given point whatever its definition says.
-ParticleSystem* SpawnBackdrop(const char* name, const Vec3& at)
+// Where a star system stands on the galaxy's map: on its orbit about the core (its position is
+// the middle of the screen while the system itself is shown).
+Vec3 OnGalaxyMap(const CelestialBody& system)
 {
-    ParticleSystem* system = TheScene.particles ? TheScene.particles->SpawnSystem(name) : nullptr;
-    if (!system) return nullptr;
-    system->flags &= ~PARTICLE_TIMED;
-    system->flags |= PARTICLE_ALWAYS_UPDATE | PARTICLE_OFFSET_ORIGIN;
-    system->offset = at;
-    return system;
+    float sine, cosine;
+    SinCos(system.orbitAngle * DEGREES, &sine, &cosine);
+    return Vec3(sine * system.orbitRadius, cosine * system.orbitRadius, 0.0f);
 }
 
-// The backdrop settles before it is first seen.
-void SettleBackdrop()
-{
-    for (int i = 0; i < 400; ++i) TheScene.particles->UpdateWith(0.05f);
-}
+// The map's backdrop: the particle systems behind the galaxy or a star system. Each is spawned
+// afresh whenever the view is shown and draws from a generator of its own, seeded by its place
+// in the backdrop, so the backdrop looks the same whatever was spawned, drawn or played before.
+class Backdrop {
+public:
+    // Every live system back to the pool first: the backdrop is all there is.
+    Backdrop() { TheScene.particles->KillAll(); }
+
+    // A system at a point: it runs for good (no timed emission), is stepped even where no view
+    // sees it, and starts from the given point whatever its definition says.
+    ParticleSystem* Spawn(const char* name, const Vec3& at)
+    {
+        const uint32_t place = spawned_++;
+        ParticleSystem* system = TheScene.particles->SpawnSystem(name);
+        if (!system) return nullptr;
+        system->flags &= ~PARTICLE_TIMED;
+        system->flags |= PARTICLE_ALWAYS_UPDATE | PARTICLE_OFFSET_ORIGIN;
+        system->offset = at;
+        MwcGenerator start;
+        start.z += 1009u * place;
+        start.w += 2003u * place;
+        system->DrawFromOwnGenerator(start);
+        return system;
+    }
+
+    // The backdrop settles before it is first seen.
+    static void Settle()
+    {
+        for (int i = 0; i < 400; ++i) TheScene.particles->UpdateWith(0.05f);
+    }
+
+private:
+    uint32_t spawned_ = 0;
+};
 
 }  // namespace
 
@@ -362,23 +388,23 @@ void Galaxy::GenerateLayout(bool spawnBackdrop)
     if (count < 1) LayOut();
     // The spiral's arms, its stars and its core behind the systems.
     if (!spawnBackdrop || !backdropShown || !TheScene.particles || count < 1) return;
-    TheScene.particles->KillAll();
-    ParticleSystem* first = SpawnBackdrop("galaxy", systems[0].position);
+    Backdrop backdrop;
+    ParticleSystem* first = backdrop.Spawn("galaxy", OnGalaxyMap(systems[0]));
     const int second = first && count > 1 ? 1 : 0;
-    if (ParticleSystem* turned = SpawnBackdrop("galaxy", systems[second].position)) turned->yaw += 180.0f;
+    if (ParticleSystem* turned = backdrop.Spawn("galaxy", OnGalaxyMap(systems[second]))) turned->yaw += 180.0f;
     const int third = std::min(second + 1, count - 1), fourth = std::min(second + 2, count - 1);
-    SpawnBackdrop("galaxy2", systems[third].position);
-    if (ParticleSystem* turned = SpawnBackdrop("galaxy2", systems[fourth].position)) turned->yaw += 180.0f;
+    backdrop.Spawn("galaxy2", OnGalaxyMap(systems[third]));
+    if (ParticleSystem* turned = backdrop.Spawn("galaxy2", OnGalaxyMap(systems[fourth]))) turned->yaw += 180.0f;
     for (int i = 0; i < 3; ++i)
-        if (ParticleSystem* stars = SpawnBackdrop("galstars", Vec3(0, 0, -2))) {
+        if (ParticleSystem* stars = backdrop.Spawn("galstars", Vec3(0, 0, -2))) {
             // Each further field a little wider and sparser.
             stars->area = stars->area * (1.0f + 0.25f * i);
             stars->rate *= 1.0f - 0.2f * i;
             stars->size *= 1.0f + 0.2f * i;
         }
-    SpawnBackdrop("nebula", Vec3(0, 0, 0));
-    SpawnBackdrop("galcenter", Vec3(0, 0, 0));
-    SettleBackdrop();
+    backdrop.Spawn("nebula", Vec3(0, 0, 0));
+    backdrop.Spawn("galcenter", Vec3(0, 0, 0));
+    Backdrop::Settle();
 }
 
 void Galaxy::LayOut()
@@ -426,16 +452,16 @@ void Galaxy::GenerateStarSystem(int index, bool spawnBackdrop)
     if (!root.firstChild) MakeStarSystem(root);
     // Far stars, a haze and the star's corona behind the system.
     if (!spawnBackdrop || !backdropShown || !TheScene.particles) return;
-    TheScene.particles->KillAll();
-    SpawnBackdrop("bgstars", Vec3(0, 0, -100));
-    if (ParticleSystem* far = SpawnBackdrop("bgstars", Vec3(0, 0, -100))) {
+    Backdrop backdrop;
+    backdrop.Spawn("bgstars", Vec3(0, 0, -100));
+    if (ParticleSystem* far = backdrop.Spawn("bgstars", Vec3(0, 0, -100))) {
         far->area = far->area * 1.5f;
         far->rate *= 0.6f;
         far->size *= 1.5f;
     }
-    SpawnBackdrop("nebula", Vec3(0, 0, -2));
-    if (ParticleSystem* corona = SpawnBackdrop("corona", Vec3(0, 0, root.scale))) corona->size = 1.75f * root.scale;
-    SettleBackdrop();
+    backdrop.Spawn("nebula", Vec3(0, 0, -2));
+    if (ParticleSystem* corona = backdrop.Spawn("corona", Vec3(0, 0, root.scale))) corona->size = 1.75f * root.scale;
+    Backdrop::Settle();
 }
 
 void Galaxy::MakeStarSystem(CelestialBody& root)

@@ -528,8 +528,8 @@ void MissionScreen::StartMission(int seed, int restore)
     if (!TheGame) return;
     // A body's level seed gives its level again; the start-up's mission without a body (-1)
     // goes on from the clock's seed, a new level at every start. The multiply-with-carry
-    // generators start over too, so that no mission played before (nor the start screen's
-    // stars, nor the music chosen) changes this one.
+    // generators start over too, so that no mission played before (nor the music chosen)
+    // changes this one.
     if (seed >= 0) SRand((unsigned)seed);
     ResetRandomMWC();
     TheGame->state = GAME_STATE_LOAD_PENDING;
@@ -722,7 +722,9 @@ void BuildStartScreen()
     s.starfield = CreateGuiSprite(0, 0, w, h, "data/gui/starfield.dds", 0xFFFFFFFF, 0, 0, 1, 1);
     s.nebula = CreateGuiSprite(-w / 16, h / 8, (w * 3) / 4, (h * 9) / 16, "data/gui/nebula.dds", 0xFFFFFFFF, 0, 0, 1, 1);
     const int starSize = h / 5;
-    MwcGenerator& stars = CosmeticRandom();
+    // The sky's own generator, from fixed seeds: the stars stand where they stood the first time,
+    // whatever was drawn before the screen was built.
+    MwcGenerator stars;
     for (int i = 0; i < StartScreenParts::STARS; ++i) {
         const int flip = stars.Int(0, 3);
         const int x = stars.Int(w / 32, (int)(0.71875f * w)), y = stars.Int(h / 24, (int)(0.625f * h));

@@ -6,9 +6,11 @@
 //
 // How often a frame is drawn, how long a level takes to load and how long a tune plays depend
 // on the machine; a level's course must not. So the particles, the debris, the camera's shake,
-// colour variation, the ground's splats, the loading tips, the start screen's stars, the music's
-// order and a sound picked among several all draw from the cosmetic generator, and never from
-// the two the level runs on.
+// colour variation, the ground's splats, the loading tips, the music's order and a sound picked
+// among several all draw from the cosmetic generator, and never from the two the level runs on.
+// What a screen of the front end shows (the start screen's stars, the galaxy map's backdrop)
+// draws from generators of its own, started from fixed seeds when it is built: the cosmetic
+// generator's state hangs on everything drawn before, and the screen must not.
 #include "host/Maths.h"
 #include "platform/IntRect.h"
 

@@ -207,6 +207,8 @@ GfxResult GraphicsDevice::InitDirect3D(GfxWindow* targetWindow, bool fullscreen,
 
     if (!CheckCaps()) return GFX_E_FAIL;
     SetDefaultStates();
+    // A new device knows none of the states the cache believes set on the one before it.
+    RenderStates.Reset();
     Log(" OK!\n");
     Log("    Graphics: %s\n", device->GetDriverDescription().c_str());
     return GFX_OK;

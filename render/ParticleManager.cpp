@@ -219,6 +219,10 @@ void ParticleManager::Retire(ParticleSystem* system)
 void ParticleManager::KillAll()
 {
     while (active.head) Retire(active.head->value);
+    // The pool back in the records' own order: the systems spawned next take the same records
+    // whatever was spawned and freed before.
+    pool.Clear();
+    for (int i = 0; i < SYSTEM_COUNT; ++i) pool.PushBack(&records_[i]);
 }
 
 float ParticleManager::FrameStep()

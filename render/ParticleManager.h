@@ -46,7 +46,8 @@ public:
     void StopSystemsOf(Entity* entity);
     // Stops every live system of exactly this name.
     void FindTemplate(const char* name);
-    // Every live system back to the pool (level end, mission start).
+    // Every live system back to the pool (level end, mission start, a screen's backdrop); the
+    // next spawns take the records from the first on, as in a new manager.
     void KillAll();
 
     // Once per frame of the world.

@@ -15,18 +15,6 @@
 
 namespace {
 
-// Particles are only seen: they draw from the cosmetic generator.
-float RandomUnit()
-{
-    return CosmeticRandom().Unit();
-}
-
-// -1 <= value < 1.
-float RandomSigned()
-{
-    return 2.0f * RandomUnit() - 1.0f;
-}
-
 void SetColour(float out[4], float r, float g, float b, float a)
 {
     out[0] = r;
@@ -100,6 +88,14 @@ void ParticleSystem::SetDefaults()
     boxMin = Vec3(1000.0f, 1000.0f, 1000.0f);
     boxMax = Vec3(-1000.0f, -1000.0f, -1000.0f);
     texture = nullptr;
+    hasOwnRandom = false;
+}
+
+// Particles are only seen: they draw from the cosmetic generator, unless the system was given
+// one of its own.
+MwcGenerator& ParticleSystem::Random()
+{
+    return hasOwnRandom ? ownRandom : CosmeticRandom();
 }
 
 void ParticleSystem::CopyTemplate(const ParticleSystem& from)
@@ -294,8 +290,8 @@ bool ParticleSystem::EmitParticle()
     } else if (flags & PARTICLE_GROUND_WEATHER) {
         Vec3 hit;
         if (!IntersectRayPlane(GameCamera.eye, GameCamera.direction, Vec3(0.0f, 1.0f, 0.0f), 3.0f, &hit)) return false;
-        hit.x += CosmeticRandom().Float(-area.x, area.x);
-        hit.z += CosmeticRandom().Float(-area.z, area.z);
+        hit.x += Random().Float(-area.x, area.x);
+        hit.z += Random().Float(-area.z, area.z);
         if (!world.IsPositionRevealed(hit)) return false;
         float h = TerrainHeight(world, hit.x, hit.z);
         if (h < 2.5f) return false;
@@ -316,12 +312,12 @@ bool ParticleSystem::EmitParticle()
     Vec3 at = origin;
     switch (emitType) {
     case EMIT_AREA:
-        if (area.x > 0.0f) at.x += CosmeticFloat(-1.0f, 1.0f) * area.x;
-        if (area.y > 0.0f) at.y += CosmeticFloat(-1.0f, 1.0f) * area.y;
-        if (area.z > 0.0f) at.z += CosmeticFloat(-1.0f, 1.0f) * area.z;
+        if (area.x > 0.0f) at.x += RandomBetween(-1.0f, 1.0f) * area.x;
+        if (area.y > 0.0f) at.y += RandomBetween(-1.0f, 1.0f) * area.y;
+        if (area.z > 0.0f) at.z += RandomBetween(-1.0f, 1.0f) * area.z;
         break;
     case EMIT_CIRCLE: {
-        float a = CosmeticFloat(0.0f, 2.0f * PI), s, c;
+        float a = RandomBetween(0.0f, 2.0f * PI), s, c;
         SinCos(a, &s, &c);
         at += Vec3(s * (area.x > 0.0f ? area.x : 1.0f), 0.0f, c * (area.z > 0.0f ? area.z : 1.0f));
         break;
@@ -329,7 +325,7 @@ bool ParticleSystem::EmitParticle()
     case EMIT_SPIRAL: {
         float inner = area.x > 0.0f ? area.x : 1.0f;
         float outer = area.z > 0.0f ? area.z : 10.0f;
-        float radius = CosmeticFloat(inner, outer);
+        float radius = RandomBetween(inner, outer);
         // Inner and outer radius alike make an arm of no length: every particle sits at its start.
         float angle = outer != inner ? (radius - inner) / (outer - inner) * area.y : 0.0f;
         p->angle = angle;
@@ -343,9 +339,9 @@ bool ParticleSystem::EmitParticle()
         break;
     }
     case EMIT_DISK: {
-        float rx = CosmeticFloat(0.0f, area.x);
-        float rz = CosmeticFloat(0.0f, area.z);
-        float a = CosmeticFloat(0.0f, 2.0f * PI), s, c;
+        float rx = RandomBetween(0.0f, area.x);
+        float rz = RandomBetween(0.0f, area.z);
+        float a = RandomBetween(0.0f, 2.0f * PI), s, c;
         SinCos(a, &s, &c);
         at += Vec3(s * rx, 0.0f, c * rz);
         break;
@@ -360,11 +356,11 @@ bool ParticleSystem::EmitParticle()
         heading = direction;
         Matrix turn;
         if (pitchChange != 0.0f) {
-            MatrixRotationX(&turn, DegreesToRadians(CosmeticFloat(-1.0f, 1.0f) * pitchChange));
+            MatrixRotationX(&turn, DegreesToRadians(RandomBetween(-1.0f, 1.0f) * pitchChange));
             Vec3TransformNormal(&heading, &heading, &turn);
         }
         if (yawChange != 0.0f) {
-            MatrixRotationY(&turn, DegreesToRadians(CosmeticFloat(-1.0f, 1.0f) * yawChange));
+            MatrixRotationY(&turn, DegreesToRadians(RandomBetween(-1.0f, 1.0f) * yawChange));
             Vec3TransformNormal(&heading, &heading, &turn);
         }
     } else if (flags & PARTICLE_RADIAL_DIR) {
@@ -372,8 +368,8 @@ bool ParticleSystem::EmitParticle()
         out.y = 0.0f;
         if (Vec3LengthSq(&out) > 0.0f) Vec3Normalize(&heading, &out);
     } else {
-        float pitchDegrees = pitch + CosmeticFloat(-1.0f, 1.0f) * pitchChange;
-        float yawDegrees = yaw + CosmeticFloat(-1.0f, 1.0f) * yawChange;
+        float pitchDegrees = pitch + RandomBetween(-1.0f, 1.0f) * pitchChange;
+        float yawDegrees = yaw + RandomBetween(-1.0f, 1.0f) * yawChange;
         DirectionFromAngles(DegreesToRadians(pitchDegrees), DegreesToRadians(yawDegrees), &heading);
     }
     p->velocity = heading * (speed + speedChange * RandomSigned());
@@ -383,7 +379,7 @@ bool ParticleSystem::EmitParticle()
     p->b = colour[2];
     p->a = colour[3];
     p->angularSpeed = rotation + rotationChange * RandomSigned();
-    if (randomRotation != 0.0f) p->angle = CosmeticFloat(0.0f, randomRotation);
+    if (randomRotation != 0.0f) p->angle = RandomBetween(0.0f, randomRotation);
     if (flags & PARTICLE_INHERIT_VELOCITY && owner) p->velocity += world.GetEntityVelocity(owner);
     return true;
 }

@@ -8,6 +8,7 @@
 // flat at height 0 and fully revealed.
 #include "host/Maths.h"
 #include "platform/PooledList.h"
+#include "platform/RandomUtil.h"
 
 #include <cstdint>
 
@@ -71,6 +72,15 @@ public:
     void CopyTemplate(const ParticleSystem& from);
     // Released at the next update.
     void Stop() { flags |= PARTICLE_STOP; }
+    // From now on its particles draw from a generator of its own, started at `start`, rather
+    // than from the shared cosmetic one, whose state hangs on everything drawn before: a
+    // screen's backdrop then looks the same however often and after whatever it is shown.
+    // A fresh record (SetDefaults) draws from the shared one again.
+    void DrawFromOwnGenerator(const MwcGenerator& start)
+    {
+        ownRandom = start;
+        hasOwnRandom = true;
+    }
 
     // Ages, moves and colours the particles, then emits (unless emission is off).
     void Step(float dt);
@@ -138,6 +148,17 @@ public:
     TextureRecord* texture;  // the texture manager's; none: the system is not drawn
 
 private:
+    // The generator the particles draw from: the system's own, or the shared cosmetic one.
+    MwcGenerator& Random();
+    float RandomUnit() { return Random().Unit(); }
+    // -1 <= value < 1.
+    float RandomSigned() { return 2.0f * RandomUnit() - 1.0f; }
+    // a + (b - a) x a fraction below 1: never b itself.
+    float RandomBetween(float a, float b) { return a + (b - a) * RandomUnit(); }
+
+    MwcGenerator ownRandom;
+    bool hasOwnRandom = false;
+
     void FreeParticle(PooledList<Particle*>::Node* previous, PooledList<Particle*>::Node* node);
     Vec3 WeatherFrontPoint() const;
 };

@@ -5,12 +5,16 @@
 // mission's briefing, Escape closes it alone, "Accept" makes it the next mission and the start
 // button starts it; on the way, a locked moon's briefing is opened and the moon's tooltip kept
 // off it; at five frames a second a moving moon is picked where the picture shows it. The
-// galaxy, the star system (drawn after a device loss), the planet panel and the
-// locked moon's are checked against their pictures.
+// mission aborted, the map comes back as it first looked. The galaxy (both times), the star
+// system (drawn after a device loss), the planet panel and the locked moon's are checked
+// against their pictures.
 #include "tests/app/PlayerSessionSupport.h"
 
 #include "gui/Button.h"
 #include "gui/Label.h"
+#include "gui/MessageDialogGui.h"
+#include "interface/InGameMenu.h"
+#include "interface/MessageWindow.h"
 #include "platform/StringTable.h"
 #include "render/Font.h"
 #include "render/ParticleManager.h"
@@ -240,6 +244,20 @@ TEST_F(GalaxySession, APlanetPickedOnTheMapIsBriefedAcceptedAndStarted)
     EXPECT_EQ(MissionScreen::selectedIndex, 0) << "the first story mission is in play";
     EXPECT_FALSE(galaxy.container->IsVisible());
     EXPECT_NE(GetPlayerRig(), nullptr);
+
+    // A while in the level, then "Abort Mission", confirmed: the map is shown again as it was
+    // the first time, whatever the level's effects drew meanwhile.
+    Passes(40, 0.05f);
+    if (TheMessageWindow->shown) ClickOn(TheMessageWindow->closeTextButton);
+    Press(DIK_ESCAPE);
+    ASSERT_TRUE(TheInGameMenu->menuShown);
+    ClickOn(TheInGameMenu->abortButton);
+    ASSERT_TRUE(TheConfirmationDialog->IsVisible());
+    ClickOn(FindShownButton(TheConfirmationDialog->window, "YES"));
+    ASSERT_EQ(FrontEndScreenState, 2);
+    EXPECT_EQ(galaxy.galaxyView, 1);
+    Passes(2, 0.05f);
+    CheckPicture("galaxy_map");
 
     InputScript::CloseWindow();
     EXPECT_EQ(RunMainLoop(), 0);

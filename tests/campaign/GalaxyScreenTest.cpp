@@ -1,17 +1,22 @@
 // The galaxy map's rules as a player meets them: which missions are open, what the markers and
 // tooltips say, where the map takes the mouse (the control panels' slanted edges, the start
-// button's cut corner), double clicks, the moons darkening behind their planets, and the
-// planet panel with its briefing, its arrows and its locked face, which no tooltip covers.
+// button's cut corner), double clicks, the moons darkening behind their planets, the planet
+// panel with its briefing, its arrows and its locked face, which no tooltip covers, and the
+// backdrop, the same whatever was shown before it.
 #include "campaign/Galaxy.h"
 #include "campaign/MissionScreen.h"
 #include "campaign/PlayerProfile.h"
 #include "gui/Button.h"
 #include "gui/Label.h"
 #include "mechanics/GameMechanics.h"
+#include "mechanics/Scene.h"
 #include "platform/PackageFile.h"
+#include "platform/RandomUtil.h"
 #include "platform/StringTable.h"
+#include "platform/Timer.h"
 #include "render/Camera.h"
 #include "render/Draw2D.h"
+#include "render/ParticleManager.h"
 #include "render/Sprite.h"
 #include "tests/support/Scoped.h"
 #include "tests/campaign/CampaignTestSupport.h"
@@ -22,6 +27,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -203,6 +209,45 @@ TEST_F(GalaxyGenerationKept, SwitchingViewsKeepsTheGalaxyAndItsSeed)
     EXPECT_EQ(galaxy->seed, 1003);
     EXPECT_EQ(galaxy->count, count);
     EXPECT_EQ(galaxy->systems[0].firstChild, first);
+}
+
+// The map's backdrop is spawned afresh each time the galaxy is shown: a level's effects
+// spawned and freed in between, another view's backdrop, and the shared cosmetic generator's
+// draws leave every particle of it where it stood the first time.
+TEST_F(GalaxyGenerationKept, TheBackdropComesBackTheSameWhateverWasShownBetween)
+{
+    ParticleManager particles;  // the shipped definitions
+    ScopedGlobal<ParticleManager*> scene(TheScene.particles, &particles);
+    ScopedGlobal<MwcGenerator> cosmetic(CosmeticRandom());
+    ScopedGlobal<float> frame(FrameTimer.delta, 0.05f);
+    auto backdrop = [&] {
+        std::vector<float> seen;
+        for (auto* system = particles.active.head; system; system = system->next)
+            for (auto* p = system->value->activeParticles.head; p; p = p->next)
+                seen.insert(seen.end(), {p->value->position.x, p->value->position.y, p->value->position.z, p->value->size});
+        return seen;
+    };
+    galaxy->ShowScreen(true);
+    galaxy->galaxyView = 0;
+    galaxy->selectedSystem = 0;
+    galaxy->Generate(1003);
+    galaxy->SetGalaxyView(true);
+    const std::vector<float> first = backdrop();
+    ASSERT_GT(first.size(), 400u);
+
+    // A star system looked at, then a level: its effects come and go, some stopped early.
+    galaxy->SetGalaxyView(false);
+    particles.KillAll();
+    for (const char* name : {"explo", "smoke_trail", "snow", "levelup", "explosparks", "mist"})
+        ASSERT_NE(particles.SpawnSystem(name), nullptr) << name;
+    for (int step = 0; step < 30; ++step) {
+        particles.UpdateWith(0.05f);
+        if (step == 5) particles.active.head->next->value->Stop();
+        if (step == 9) particles.SpawnSystem("explo");
+    }
+    for (int i = 0; i < 37; ++i) CosmeticRandom().Next();
+    galaxy->SetGalaxyView(true);
+    EXPECT_TRUE(backdrop() == first) << "the backdrop shown again differs from the first";
 }
 
 TEST_F(GalaxyRules, ASecondPressOnTheSameBodySoonAfterIsADoubleClick)
