@@ -1,7 +1,7 @@
 // The front end's first screen made of GUI windows: every picture the toolkit and the menu draw
 // is one the game ships; the menu answers the mouse; and drawn on the real device with the
 // shipped pictures, it shows its frames, words and highlight, read back from the screen and
-// checked against its reference pictures.
+// checked against its reference pictures; its sky is the same however often it is built.
 #include "campaign/MissionScreen.h"
 #include "gui/Button.h"
 #include "gui/GuiDraw.h"
@@ -13,6 +13,7 @@
 #include "interface/OptionsWindow.h"
 #include "mechanics/GameMechanics.h"
 #include "platform/ConfigFile.h"
+#include "platform/RandomUtil.h"
 #include "platform/Timer.h"
 #include "render/Draw2D.h"
 #include "render/FontCache.h"
@@ -338,6 +339,22 @@ TEST_F(FrontEndOnScreen, TheStartScreenShowsItsSkyFromOnePictureUntilItsLightsCh
         for (int i = 0; i < 3; ++i) DrawStartScreen();
     }
     EXPECT_FALSE(sky(DrawStartScreen()).argb == sky(afterReset).argb) << "the sky's lights never changed";
+}
+
+// The start screen built again, after the shared cosmetic generator was drawn from (a level's
+// particles, the music's order), shows the same sky: every star stands where it stood.
+TEST_F(FrontEndOnScreen, TheStartScreenBuiltAgainAfterALevelShowsTheSameSky)
+{
+    ScopedGlobal<int> page(FrontEndScreenState, 0);
+    ScopedGlobal<float> still(FrameTimer.delta, 0.0f);
+    ScopedGlobal<MwcGenerator> cosmetic(CosmeticRandom());
+    const Pixels first = DrawStartScreen();
+    ReleaseStartScreen();
+    for (int i = 0; i < 37; ++i) CosmeticRandom().Next();
+    const Pixels again = DrawStartScreen();
+    int differ = 0;
+    for (size_t i = 0; i < first.argb.size() && i < again.argb.size(); ++i) differ += first.argb[i] != again.argb[i];
+    EXPECT_EQ(differ, 0) << "pixels of the sky moved";
 }
 
 TEST_F(FrontEndOnScreen, TheStartScreensMenuLooksAsIfDrawnWholeWhateverHappensToIt)
