@@ -248,7 +248,8 @@ TEST_F(ReplaySession, AReplayThatPartsFromItsGameStopsThereAndSaysWhere)
 
 // The galaxy's "Replays": the profile's recent games, newest first, one that cannot be played
 // shown as such and refused; a double click plays a game again, its digests matching along the
-// way, and leaving it brings the player back to the galaxy with their own profile.
+// way while the viewer holds it and plays it faster and slower, and leaving it brings the
+// player back to the galaxy with their own profile.
 TEST_F(ReplaySession, TheGalaxyListsTheRecentGamesAndPlaysOneAgain)
 {
     PlayAWhile(4.0f);
