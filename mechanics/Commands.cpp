@@ -7,6 +7,7 @@
 #include "host/System.h"
 #include "interface/MissionHud.h"
 #include "mechanics/OrderQueue.h"
+#include "mechanics/Replay.h"
 #include "mechanics/Selection.h"
 #include "platform/ConfigFile.h"
 #include "platform/Hotkeys.h"
@@ -117,14 +118,24 @@ void SetGameSpeed(float speed)
     TheOrders.Give(order);
 }
 
+// In a replay the speed keys are the viewer's: they play it faster or slower, and the game's own
+// speed stays as its orders set it.
 void CmdIncSpeed()
 {
-    if (Debugging()) SetGameSpeed(GameSpeed * 2.0f > 8.0f ? 8.0f : GameSpeed * 2.0f);
+    if (!Debugging()) return;
+    if (TheReplay.Playing())
+        TheReplay.SetPlaybackSpeed(TheReplay.PlaybackSpeed() * 2.0f);
+    else
+        SetGameSpeed(GameSpeed * 2.0f > 8.0f ? 8.0f : GameSpeed * 2.0f);
 }
 
 void CmdDecSpeed()
 {
-    if (Debugging()) SetGameSpeed(GameSpeed * 0.5f < 0.5f ? 0.5f : GameSpeed * 0.5f);
+    if (!Debugging()) return;
+    if (TheReplay.Playing())
+        TheReplay.SetPlaybackSpeed(TheReplay.PlaybackSpeed() * 0.5f);
+    else
+        SetGameSpeed(GameSpeed * 0.5f < 0.5f ? 0.5f : GameSpeed * 0.5f);
 }
 
 void CmdTrackPlayer()

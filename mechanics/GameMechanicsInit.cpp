@@ -260,9 +260,16 @@ bool GameMechanics::StartLevel()
     // The player's rig is the current profile's; the population puts it at the start. It comes
     // from the level before (or from the profile), and enters this one as the level's own units
     // are made: nothing of where it was, or of how it fared there, comes with it.
+    // The blood splats' pool is made with the first level, before its numbers begin: the
+    // numbers the pool's entities take never shift those of what the level makes in play.
+    if (!splats) splats = new SplatPool();
+    splats->Init();
     // The level's entities are numbered from here, the rig first, for the orders that name them.
     StartLevelNumbers();
     TheOrders.Clear();
+    // The last level's ground goes before this one's entities are put down: the grid they are
+    // placed by is open ground until this level's terrain is made, whatever was played before.
+    TheTerrain.Free();
     Agent* rig = GetPlayerRig();
     if (rig) rig->ResetLevelState();
     maps->rig = rig;

@@ -225,7 +225,8 @@ void GameMechanics::Update()
         // A tick's worth short by less than the clock's rounding is a whole tick: frames that
         // sum to a tick run it in the frame that completes it.
         constexpr double TICK = WorldClock::TICK, ROUNDING = 1e-4;
-        double gathered = (double)dt * (double)GameSpeed;
+        // A replay's viewer plays it faster or slower: more or fewer of its ticks a frame.
+        double gathered = (double)dt * (double)GameSpeed * (double)TheReplay.PlaybackSpeed();
         if (!(gathered > 0.0) || !std::isfinite(gathered)) gathered = 0.0;
         worldTime_ = std::min(worldTime_ + gathered, MOST_TICKS_A_FRAME * TICK);
         while (worldTime_ >= TICK - ROUNDING) {

@@ -18,8 +18,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <utility>
 
 ReplayDirector TheReplay;
 
@@ -66,7 +68,26 @@ uint64_t BuildDigest()
     return digest;
 }
 
-// The replay files of a folder, by name: oldest first (their names are the times they began).
+// A replay's name is the second its level began ("20261210-113000"); a second level begun in
+// the same second takes a number after it ("-2", "-3").
+constexpr size_t STAMP_LENGTH = 15;
+
+// Oldest first: by the second, then by the number (a name without one is the first).
+bool BegunBefore(const std::string& a, const std::string& b)
+{
+    auto key = [](const std::string& name) {
+        std::string stem = name.substr(0, name.size() - strlen(REPLAY_EXTENSION));
+        long number = 1;
+        if (stem.size() > STAMP_LENGTH + 1 && stem[STAMP_LENGTH] == '-') {
+            number = strtol(stem.c_str() + STAMP_LENGTH + 1, nullptr, 10);
+            stem.resize(STAMP_LENGTH);
+        }
+        return std::make_pair(stem, number);
+    };
+    return key(a) < key(b);
+}
+
+// The replay files of a folder: oldest first (their names are the times they began).
 std::vector<std::string> ReplayFiles(const std::string& folder)
 {
     std::vector<std::string> names;
@@ -77,7 +98,7 @@ std::vector<std::string> ReplayFiles(const std::string& folder)
         while (search.Next(name, isDirectory))
             if (!isDirectory && name.size() > strlen(REPLAY_EXTENSION)) names.push_back(name);
     search.Close();
-    std::sort(names.begin(), names.end());
+    std::sort(names.begin(), names.end(), BegunBefore);
     return names;
 }
 
@@ -313,6 +334,7 @@ bool ReplayDirector::Play(const std::string& path, const Replay& replay, bool ve
     difference_.clear();
     nextTick_ = nextCheck_ = 0;
     tick_ = -1;
+    playbackSpeed_ = 1.0f;
     TheOrders.Clear();
     TheOrders.fedByReplay = true;
 
@@ -338,8 +360,11 @@ bool ReplayDirector::Play(const std::string& path, const Replay& replay, bool ve
 
     if (h.missionKind == REPLAY_GALAXY_BODY && TheGalaxy) {
         if (TheGalaxy->count < 1) profile->galaxySeed = TheGalaxy->Generate(profile->galaxySeed);
-        TheGalaxy->selectedBody = TheGalaxy->FindBodyByMissionId(h.missionId);
-        if (TheGalaxy->selectedBody && TheGalaxy->StartSelectedMission(h.restore == 0)) return true;
+        CelestialBody* body = TheGalaxy->FindBodyByMissionId(h.missionId);
+        // The level is the one it was played on, whatever seed the body carries now.
+        if (body && h.seed >= 0) body->levelSeed = h.seed;
+        TheGalaxy->selectedBody = body;
+        if (body && TheGalaxy->StartSelectedMission(h.restore == 0)) return true;
         Log("WARNING: the replay's mission %d is not in its galaxy\n", (int)h.missionId);
     }
     if (TheGalaxy) TheGalaxy->selectedBody = nullptr;
@@ -393,9 +418,15 @@ std::string ReplayDirector::VerdictLine() const
            ReplayOutcomeWord(replay_.outcome) + " at " + ReplayClockText(replay_.endTime);
 }
 
+void ReplayDirector::SetPlaybackSpeed(float speed)
+{
+    playbackSpeed_ = std::clamp(speed, PLAYBACK_SLOWEST, PLAYBACK_FASTEST);
+}
+
 void ReplayDirector::GiveBackThePlayersOwn()
 {
     playing_ = false;
+    playbackSpeed_ = 1.0f;
     TheOrders.fedByReplay = false;
     TheOrders.Clear();
     if (Config) Config->Difficulty = ownDifficulty_;

@@ -31,6 +31,8 @@ struct ReplayListing {
     uint8_t outcome = REPLAY_STOPPED;
     float endTime = 0.0f;
 };
+// The viewer's playback speeds, as factors of the game's own.
+constexpr float PLAYBACK_SLOWEST = 0.5f, PLAYBACK_FASTEST = 8.0f;
 // The replay on disk is written anew every this many ticks of play.
 constexpr int REPLAY_WRITE_TICKS = 50;
 
@@ -71,6 +73,11 @@ public:
     std::string VerdictLine() const;
     // The player's profile is held aside while a replay plays: nothing may be saved over it.
     bool HoldsProfile() const { return playing_; }
+    // How fast the viewer plays it, a factor of the game's own speed (1 with no replay): the
+    // speed keys change it, never the world's orders. It only says how many of the recorded
+    // ticks run in a frame, so the game played is the same at any speed.
+    float PlaybackSpeed() const { return playing_ ? playbackSpeed_ : 1.0f; }
+    void SetPlaybackSpeed(float speed);
 
     // The folder a profile's replays are kept in.
     static std::string FolderOf(const char* profileName);
@@ -99,6 +106,7 @@ private:
     std::string playingPath_;
     size_t nextTick_ = 0;
     size_t nextCheck_ = 0;
+    float playbackSpeed_ = 1.0f;
     uint32_t partedAt_ = 0;
     float partedTime_ = 0.0f;
     std::string difference_;

@@ -81,8 +81,11 @@ void GameMechanics::BuildTileMap()
 {
     if (!grid) return;
     const int n = grid->size;
-    // The level generator's map, when there is one of the grid's size.
-    const int* kinds = TheTerrain.mapCells && TheTerrain.width == n && TheTerrain.height == n ? TheTerrain.mapCells : nullptr;
+    // The level generator's map, when there is one of the grid's size and the terrain made on
+    // it stands (until then the ground is open, as every other query of the terrain says).
+    const int* kinds = TheTerrain.created && TheTerrain.mapCells && TheTerrain.width == n && TheTerrain.height == n
+                           ? TheTerrain.mapCells
+                           : nullptr;
 
     // The ground: too steep and water stop both; the top of an object can always be walked on.
     for (int row = 0; row < n; ++row)

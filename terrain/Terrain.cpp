@@ -218,6 +218,8 @@ void Terrain::Free()
     chunks.clear();
     if (heightmap) heightmap->Free();
     heightmap.reset();
+    // Its slopes go with it: a freed terrain answers as one never made.
+    normals.clear();
     created = false;
 }
 

@@ -5,6 +5,7 @@
 // every story mission the rig walks up to the first target and lives.
 #include "tests/app/FirstMissionSupport.h"
 
+#include "gui/MessageDialogGui.h"
 #include "interface/Inventory.h"
 #include "interface/MessageLists.h"
 #include "mechanics/OrderQueue.h"
@@ -322,6 +323,52 @@ TEST_F(FirstMissionSession, OnTheHardestDifficultyTheSameWalkCostsMore)
     EXPECT_GT(walks[1].damage / walks[1].hits, 1.3f * walks[0].damage / walks[0].hits) << "and each of their hits hurts more";
 }
 
+// On the hardest difficulty, a pilot of the second mission's level whose lone rig is sent into
+// its camp by a right click on the minimap loses the rig, and the mission is failed; "Restart
+// Mission" on the failed window starts the level anew, where the pilot scans and walks off
+// before giving up with "Abort Mission". Both games are kept replays: the lost level and the
+// restarted one.
+class OnTheHardestDifficulty : public FirstMissionSession {
+protected:
+    void SetUp() override
+    {
+        StartAsPilot("hardest", "mainMenuEnabled false\ncurrentprofile Pilot\nDifficulty 2\n",
+                     {{"attachleft", "unit\t\tgunner_bot\nattachleft"}, SecondMissionsExperience()});
+    }
+};
+
+TEST_F(OnTheHardestDifficulty, ALoneRigSentIntoTheCampIsLostAndTheMissionRestarted)
+{
+    ASSERT_TRUE(IntoTheFirstMission(22, 1));
+    ScopedGlobal<std::function<void()>> reading{everyStep, [this] { ReadWhatTheLevelSays(); }};
+    Agent* rig = GetPlayerRig();
+    Entity* camp = Named("Scavenger_camp");
+    ASSERT_TRUE(rig && camp);
+    Key(DIK_TAB);
+    ASSERT_EQ(TheGame->GetFirstSelected(), rig) << "the key took the rig";
+    RightClickOnMinimap(camp->GetPosition());
+    Play(400.0f, 0.1f, [] { return !TheInGameMenu->failedShown; });
+    ASSERT_TRUE(TheInGameMenu->failedShown) << "the camp brought the rig down";
+
+    ClickOn(FindButton(TheInGameMenu->failedWindow, "Restart Mission"));
+    UntilPlaying();
+    ASSERT_FALSE(TheInGameMenu->failedShown);
+    if (TheMessageWindow && TheMessageWindow->shown) ClickOn(TheMessageWindow->closeTextButton);
+    rig = GetPlayerRig();
+    ASSERT_TRUE(rig && rig->IsAlive()) << "the restarted level has its rig";
+    Key(DIK_TAB);
+    Key(DIK_C, "c");
+    RightClickOnMinimap(rig->GetPosition() + Vec3(30.0f, 0.0f, 30.0f));
+    Play(20.0f, 0.1f, [] { return true; });
+    Press(DIK_ESCAPE);
+    ClickOn(FindButton(TheInGameMenu->menuWindow, "Abort Mission"));
+    if (TheConfirmationDialog && TheConfirmationDialog->IsVisible()) ClickOn(FindButton(TheConfirmationDialog->window, "YES"));
+    Passes(2, 0.05f);
+    ASSERT_NE(TheGame->state, GAME_STATE_PLAYING) << "the mission was left";
+
+    ExpectTheKeptReplay("mission_restarted");
+    ExpectTheKeptReplay("mission_lost", 1);
+}
 
 // A newcomer who builds what the objectives ask, mines, and answers a hit on the rig with a
 // right click on the attacker wins the first two story missions on Beginner, level after
@@ -334,7 +381,8 @@ TEST_F(FirstMissionSession, OnTheHardestDifficultyTheSameWalkCostsMore)
 // target stopped short of and its guards drawn out by the gunners; the relics worked free, the
 // anti-air guns destroyed and then the cannons repaired, or the tablet and the buried relic
 // worked on and the nests razed) on the levels three galaxies give them.
-// Each level is a game of its own, so that the table's levels play side by side.
+// Each level is a game of its own, so that the table's levels play side by side. The drawn
+// levels of the first two missions are kept replays, left by "Exit Mission" once won.
 struct ScriptedLevel {
     int story;
     int seed;
@@ -342,13 +390,16 @@ struct ScriptedLevel {
     const char* bot;  // the pilot's starting bot
     bool playOn;      // "Continue Playing" after the win, and the rig lost
     const char* galaxy = nullptr;  // the pilot's galaxy, whose own seed the mission's body has
+    const char* kept = nullptr;    // the kept replay its game is, left by "Exit Mission"
 };
 
 const ScriptedLevel SCRIPTED_LEVELS[] = {
-    {0, 11, true, "gunner_bot", false},    {0, 22, false, "gunner_bot", false},   {0, 33, false, "gunner_bot", false},
+    {0, 11, true, "gunner_bot", false, nullptr, "first_mission_won"},
+    {0, 22, false, "gunner_bot", false},   {0, 33, false, "gunner_bot", false},
     {0, 44, false, "gunner_bot", false},   {0, 55, false, "gunner_bot", false},   {0, 66, false, "gunner_bot", false},
     {0, 77, false, "gunner_bot", false},   {0, 88, false, "gunner_bot", false},   {0, 52, false, "gunner_bot", false},
-    {0, 195, false, "gunner_bot", false},  {1, 22, true, "gunner_bot", false},    {1, 44, false, "gunner_bot", true},
+    {0, 195, false, "gunner_bot", false},  {1, 22, true, "gunner_bot", false, nullptr, "second_mission_won"},
+    {1, 44, false, "gunner_bot", true},
     {1, 99, false, "gunner_bot", false},   {1, 101, false, "gunner_bot", false},  {1, 33, false, "gunner_bot", false},
     {1, 11, false, "gunner_bot", false},   {1, 22, false, "scout_bot", false},    {1, 44, false, "scout_bot", false},
     {1, 99, false, "scout_bot", false},    {1, 101, false, "scout_bot", false},
@@ -371,6 +422,9 @@ protected:
             {"attachleft", std::string("unit\t\t") + GetParam().bot + "\nattachleft"}};
         if (GetParam().galaxy)
             edits.push_back({std::string("galaxyseed\t") + GALAXY_SEED, std::string("galaxyseed\t") + GetParam().galaxy});
+        // A kept game's pilot has the second mission's level in the profile, as the first
+        // mission's experience gives it, not only in the game's memory: its replay starts it so.
+        if (GetParam().kept && GetParam().story > 0) edits.push_back(SecondMissionsExperience());
         StartAsPilot("scriptedwin", "mainMenuEnabled false\ncurrentprofile Pilot\nDifficulty 0\n", edits);
     }
 };
@@ -399,6 +453,11 @@ TEST_P(ScriptedWin, OnBeginnerTheBriefingsRefineryAndOreWinTheMissionWithTheRigA
     ASSERT_TRUE(won) << "the mission is won";
     // A rig at its cutting beside ore brings ore in: it never stands there long for nothing.
     EXPECT_LT(watch.longest, 10.0f) << "seconds the rig stood cutting while no ore came in";
+    if (level.kept) {
+        ClickOn(TheMessageWindow->exitButton);
+        ASSERT_NE(TheGame->state, GAME_STATE_PLAYING) << "the won mission was left";
+        ExpectTheKeptReplay(level.kept);
+    }
     if (!level.playOn) return;
 
     // Played on, and the rig, worn down by the camp, lost to the level's spiders: the mission ends
@@ -519,19 +578,6 @@ protected:
         if (GetParam().galaxy)
             edits.push_back({std::string("galaxyseed\t") + GALAXY_SEED, std::string("galaxyseed\t") + GetParam().galaxy});
         StartAsPilot("campbythetent", "mainMenuEnabled false\ncurrentprofile Pilot\nDifficulty 0\n", edits);
-    }
-    // The pointer on the minimap's point nearest that place of the world, and a right click.
-    void RightClickOnMinimap(const Vec3& place)
-    {
-        const MinimapLayout& box = TheMinimap.layout;
-        int mx = 0, my = 0;
-        float best = 1e9f;
-        for (int x = box.x; x < box.x + box.width; ++x)
-            for (int y = box.y; y < box.y + box.height; ++y)
-                if (IsPointOnMinimap(x, y) && GroundDistance(MinimapToWorld(x, y), place) < best)
-                    best = GroundDistance(MinimapToWorld(x, y), place), mx = x, my = y;
-        MoveMouseTo(mx, my);
-        Click(1);
     }
 };
 

@@ -4,6 +4,7 @@
 // and fighting as a player's clicks and keys make them, and the first two missions won.
 #include "tests/app/PlayerSessionSupport.h"
 
+#include "campaign/RandomMission.h"
 #include "interface/InGameMenu.h"
 #include "interface/MessageWindow.h"
 #include "gui/Label.h"
@@ -14,6 +15,7 @@
 #include "terrain/ScanPulses.h"
 #include "mechanics/EventManager.h"
 #include "mechanics/Objectives.h"
+#include "mechanics/Replay.h"
 #include "mechanics/Selection.h"
 #include "world/AgentTypeRegistry.h"
 #include "world/AiBrain.h"
@@ -29,6 +31,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 
@@ -64,8 +67,98 @@ struct CuttingWatch {
     }
 };
 
+// The games some walks play are kept as replays (tests/data/replays/<name>.replay): the walk
+// compares its level's recording with the kept one, and "veldmark -replay <file> -verify" plays
+// each kept one again in CI. A change that moves such a game fails its walk, which says where;
+// `VELDMARK_UPDATE_REPLAYS=1 ./test.sh` (or the walk run alone with it) records it anew.
+inline std::string KeptReplayPath(const std::string& name) { return SourcePath("tests/data/replays/" + name + ".replay"); }
+
+inline std::string OrdersText(const ReplayTick* tick)
+{
+    if (!tick) return "none";
+    std::string text;
+    for (const PlayerOrder& order : tick->orders)
+        text += (text.empty() ? "" : ", ") + std::string("kind ") + std::to_string(order.kind) +
+                (order.text.empty() ? "" : " '" + order.text + "'");
+    return text;
+}
+
+// Where a game played now parts from its kept recording: its level, its orders, the world's
+// digests and its end ("" when it is the same game; the date and the bytes do not count).
+inline std::string HowTheGameMoved(const Replay& kept, const Replay& now)
+{
+    const ReplayHeader &a = kept.header, &b = now.header;
+    std::string moved;
+    auto say = [&moved](const std::string& what) { moved += "\n  " + what; };
+    if (a.seed != b.seed || a.missionKind != b.missionKind || a.missionId != b.missionId || a.difficulty != b.difficulty ||
+        a.restore != b.restore)
+        say("the level: seed " + std::to_string(a.seed) + " mission " + std::to_string(a.missionId) + " difficulty " +
+            std::to_string(a.difficulty) + " kept, now seed " + std::to_string(b.seed) + " mission " +
+            std::to_string(b.missionId) + " difficulty " + std::to_string(b.difficulty));
+    for (size_t i = 0; i < std::max(kept.ticks.size(), now.ticks.size()); ++i) {
+        const ReplayTick* k = i < kept.ticks.size() ? &kept.ticks[i] : nullptr;
+        const ReplayTick* n = i < now.ticks.size() ? &now.ticks[i] : nullptr;
+        if (k && n && k->tick == n->tick && k->orders == n->orders) continue;
+        const uint32_t tick = std::min(k ? k->tick : UINT32_MAX, n ? n->tick : UINT32_MAX);
+        const bool keptThere = k && k->tick == tick, nowThere = n && n->tick == tick;
+        say("the orders first at tick " + std::to_string(tick) + ": kept " + OrdersText(keptThere ? k : nullptr) +
+            "; now " + OrdersText(nowThere ? n : nullptr));
+        break;
+    }
+    for (size_t i = 0; i < std::max(kept.checks.size(), now.checks.size()); ++i) {
+        const ReplayCheck* k = i < kept.checks.size() ? &kept.checks[i] : nullptr;
+        const ReplayCheck* n = i < now.checks.size() ? &now.checks[i] : nullptr;
+        if (k && n && k->tick == n->tick && k->digest.sum == n->digest.sum) continue;
+        if (k && n && k->tick == n->tick)
+            say("the world first at tick " + std::to_string(k->tick) + " (" + ReplayClockText(k->tick * 0.1f) + ")");
+        else
+            say("the world's digests: " + std::to_string(kept.checks.size()) + " kept, " + std::to_string(now.checks.size()) +
+                " now, apart from the " + std::to_string(i + 1) + "th");
+        break;
+    }
+    if (kept.outcome != now.outcome || kept.lastTick != now.lastTick || kept.endTime != now.endTime)
+        say(std::string("the end: kept ") + ReplayOutcomeWord(kept.outcome) + " at tick " + std::to_string(kept.lastTick) +
+            " (" + ReplayClockText(kept.endTime) + "), now " + ReplayOutcomeWord(now.outcome) + " at tick " +
+            std::to_string(now.lastTick) + " (" + ReplayClockText(now.endTime) + ")");
+    return moved;
+}
+
+// The profile's edit that gives a new pilot the experience the first mission gives: the level
+// the second asks.
+inline std::pair<std::string, std::string> SecondMissionsExperience()
+{
+    return {"experience\t0", "experience\t" + std::to_string(LevelThreshold(1))};
+}
+
 class FirstMissionSession : public PlayerSession {
 protected:
+    // At a walk's end, the recording of the pilot's last level (or the one `back` levels before
+    // it) is the kept game of that name; with VELDMARK_UPDATE_REPLAYS=1 it is written over it.
+    void ExpectTheKeptReplay(const std::string& name, size_t back = 0)
+    {
+        const std::vector<ReplayListing> recorded = ReplayDirector::ListOf("Pilot");
+        ASSERT_GT(recorded.size(), back) << "the pilot's levels are recorded";
+        const std::string bytes = ReadTextFile(recorded[back].path);
+        const std::string kept = KeptReplayPath(name);
+        const char* update = getenv("VELDMARK_UPDATE_REPLAYS");
+        if (update && strcmp(update, "1") == 0) {
+            ASSERT_TRUE(WriteTextFile(kept, bytes)) << kept;
+            printf("recorded anew: %s\n", kept.c_str());
+            return;
+        }
+        const std::string anew = "\nIf the change means to move this game, record it anew with "
+                                 "VELDMARK_UPDATE_REPLAYS=1 ./test.sh (or this test run alone with it), and say so "
+                                 "in the commit.";
+        Replay now, before;
+        std::string why;
+        ASSERT_EQ(ReadReplay(bytes, 0, &now, &why), REPLAY_READ) << recorded[back].path << ": " << why;
+        const std::string keptBytes = ReadTextFile(kept);
+        ASSERT_FALSE(keptBytes.empty()) << "no kept replay " << kept << anew;
+        ASSERT_EQ(ReadReplay(keptBytes, 0, &before, &why), REPLAY_READ) << kept << ": " << why << anew;
+        const std::string moved = HowTheGameMoved(before, now);
+        EXPECT_TRUE(moved.empty()) << "the game kept in " << kept << " moved:" << moved << anew;
+    }
+
     // A new pilot on Beginner who chose the gunner to start with.
     void SetUp() override
     {
@@ -217,6 +310,20 @@ protected:
         int exitCode = 0;
         DrainMessages(&exitCode);
         Play(0.1f, 0.1f, [] { return true; });
+    }
+
+    // The pointer on the minimap's point nearest that place of the world, and a right click.
+    void RightClickOnMinimap(const Vec3& place)
+    {
+        const MinimapLayout& box = TheMinimap.layout;
+        int mx = 0, my = 0;
+        float best = 1e9f;
+        for (int x = box.x; x < box.x + box.width; ++x)
+            for (int y = box.y; y < box.y + box.height; ++y)
+                if (IsPointOnMinimap(x, y) && GroundDistance(MinimapToWorld(x, y), place) < best)
+                    best = GroundDistance(MinimapToWorld(x, y), place), mx = x, my = y;
+        MoveMouseTo(mx, my);
+        Click(1);
     }
 
     // The rig ordered to a point, as a right click on open ground orders it.

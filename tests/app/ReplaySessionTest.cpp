@@ -13,6 +13,7 @@
 #include "interface/InGameMenu.h"
 #include "interface/MessageWindow.h"
 #include "mechanics/Replay.h"
+#include "platform/ConfigFile.h"
 #include "tests/app/NewProcess.h"
 
 #include "host/System.h"
@@ -247,7 +248,8 @@ TEST_F(ReplaySession, AReplayThatPartsFromItsGameStopsThereAndSaysWhere)
 
 // The galaxy's "Replays": the profile's recent games, newest first, one that cannot be played
 // shown as such and refused; a double click plays a game again, its digests matching along the
-// way, and leaving it brings the player back to the galaxy with their own profile.
+// way while the viewer holds it and plays it faster and slower, and leaving it brings the
+// player back to the galaxy with their own profile.
 TEST_F(ReplaySession, TheGalaxyListsTheRecentGamesAndPlaysOneAgain)
 {
     PlayAWhile(4.0f);
@@ -288,11 +290,44 @@ TEST_F(ReplaySession, TheGalaxyListsTheRecentGamesAndPlaysOneAgain)
     ClickOn(FindButton(TheMessageDialog->window, "OK"));
     EXPECT_TRUE(screen->shown);
 
-    // A double click on the game plays it.
+    // A double click on the game plays it. The viewer holds it with the pause key, and plays it
+    // faster and slower again with the speed keys (bound in their hotkeys, in debug mode): they
+    // change how many of its ticks run a frame, never the game it plays.
+    ScopedGlobal<bool> debugging{Config->debugMode, true};
+    ASSERT_TRUE(Config->BindHotkey("u", "debug_incspeed") && Config->BindHotkey("j", "debug_decspeed"));
+    auto typed = [](const char* key) {
+        InputScript::Type(key);
+        int exitCode = 0;
+        DrainMessages(&exitCode);
+    };
+    auto ticksIn = [](int passes) {
+        const int before = TheReplay.Tick();
+        Passes(passes, 0.05f);
+        return TheReplay.Tick() - before;
+    };
     ClickOn(list->rowButtons[0]);
     ClickOn(list->rowButtons[0]);
     ASSERT_TRUE(TheReplay.Playing());
     EXPECT_FALSE(screen->shown);
+    for (int i = 0; i < 100 && TheReplay.Tick() < 5; ++i) {
+        if (TheMessageWindow && TheMessageWindow->shown) ClickOn(TheMessageWindow->closeTextButton);
+        Passes(1, 0.05f);
+    }
+    ASSERT_FALSE(GamePaused);
+    const float gameSpeed = GameSpeed;
+    Press(DIK_PAUSE);
+    EXPECT_TRUE(GamePaused);
+    EXPECT_EQ(ticksIn(10), 0) << "the pause key holds the replay";
+    Press(DIK_PAUSE);
+    EXPECT_EQ(ticksIn(4), 2) << "a tick each tenth of a second";
+    typed("u");
+    typed("u");
+    EXPECT_EQ(ticksIn(4), 8) << "four times as fast";
+    typed("j");
+    typed("j");
+    EXPECT_EQ(ticksIn(4), 2) << "and back";
+    EXPECT_EQ(GameSpeed, gameSpeed) << "the game's own speed is the game's";
+    EXPECT_FALSE(TheReplay.Parted()) << TheReplay.VerdictLine();
     for (int i = 0; i < 400 && !TheReplay.Finished(); ++i) {
         if (TheMessageWindow && TheMessageWindow->shown) ClickOn(TheMessageWindow->closeTextButton);
         Passes(1, 0.05f);

@@ -31,15 +31,22 @@ float Hills(int x, int z)
 
 }  // namespace
 
-TEST_F(TerrainQueries, NothingIsAnsweredBeforeALevelIsCreated)
+// Nor once it is freed: the next level's entities are put down before its own terrain is
+// made, and nothing of the last level's slopes may steer them.
+TEST_F(TerrainQueries, NothingIsAnsweredBeforeALevelIsCreatedNorOnceItIsFreed)
 {
-    Terrain terrain;
-    bool onObject = true;
-    EXPECT_EQ(terrain.GetHeight(Vec3(0, 0, 0), &onObject, false), 0.0f);
-    EXPECT_FALSE(terrain.IntersectRay(Vec3(0, 50, 0), Vec3(0, -1, 0), nullptr, 2));
-    EXPECT_EQ(terrain.GetInterpolatedNormal(Vec3()), Vec3(0, 1, 0));
-    EXPECT_EQ(terrain.GetNormal(3, 3), Vec3(0, 1, 0));
-    EXPECT_EQ(terrain.GetCellHeight(Vec3()), 0.0f);
+    Terrain never, freed;
+    BuildTerrain(freed, 128, 128, [](int x, int) { return x * 0.5f; });
+    ASSERT_NE(freed.GetNormal(3, 3), Vec3(0, 1, 0)) << "a slope leans";
+    freed.Free();
+    for (Terrain* terrain : {&never, &freed}) {
+        bool onObject = true;
+        EXPECT_EQ(terrain->GetHeight(Vec3(0, 0, 0), &onObject, false), 0.0f);
+        EXPECT_FALSE(terrain->IntersectRay(Vec3(0, 50, 0), Vec3(0, -1, 0), nullptr, 2));
+        EXPECT_EQ(terrain->GetInterpolatedNormal(Vec3()), Vec3(0, 1, 0));
+        EXPECT_EQ(terrain->GetNormal(3, 3), Vec3(0, 1, 0));
+        EXPECT_EQ(terrain->GetCellHeight(Vec3()), 0.0f);
+    }
 }
 
 TEST_F(TerrainQueries, HeightsOnCornersEdgesAndTheSplitLine)
