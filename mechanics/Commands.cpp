@@ -120,21 +120,20 @@ void SetGameSpeed(float speed)
 
 // In a replay the speed keys are the viewer's: they play it faster or slower, and the game's own
 // speed stays as its orders set it.
+// A replay's viewer has them whatever the mode; in play they are the developer's.
 void CmdIncSpeed()
 {
-    if (!Debugging()) return;
     if (TheReplay.Playing())
         TheReplay.SetPlaybackSpeed(TheReplay.PlaybackSpeed() * 2.0f);
-    else
+    else if (Debugging())
         SetGameSpeed(GameSpeed * 2.0f > 8.0f ? 8.0f : GameSpeed * 2.0f);
 }
 
 void CmdDecSpeed()
 {
-    if (!Debugging()) return;
     if (TheReplay.Playing())
         TheReplay.SetPlaybackSpeed(TheReplay.PlaybackSpeed() * 0.5f);
-    else
+    else if (Debugging())
         SetGameSpeed(GameSpeed * 0.5f < 0.5f ? 0.5f : GameSpeed * 0.5f);
 }
 

@@ -24,6 +24,7 @@ const char* const SavedCommands[] = {
     "toggle_camera_lock", "printscreen", "goto_alert", "select_player", "toggle_health_bars",
     "lay_freeze_trap", "recharge_shields", "aimode_default", "aimode_holdposition", "aimode_stop",
     "quick_slot_1", "quick_slot_2", "quick_slot_3", "quick_slot_4", "trackplayer", "resetcamera",
+    "debug_incspeed", "debug_decspeed",
     "assignControlGroup_0", "assignControlGroup_1", "assignControlGroup_2", "assignControlGroup_3",
     "assignControlGroup_4", "assignControlGroup_5", "assignControlGroup_6", "assignControlGroup_7",
     "assignControlGroup_8", "assignControlGroup_9",

@@ -119,6 +119,8 @@ TEST_F(InputEventsTest, EveryShippedHotkeyReachesTheWindowProcedure)
         uint32_t expectedKey = plain[0] == 'F' && plain.size() == 2 ? 0x70 + (plain[1] - '1')
                                : plain == "space"                  ? 0x20
                                : plain == "tab"                    ? 0x09
+                               : plain == "="                      ? 0xBB  // the key of '=' and '+'
+                               : plain == "-"                      ? 0xBD
                                                                    : uint32_t(toupper(plain[0]));
         ASSERT_FALSE(keys.empty()) << key;
         EXPECT_EQ(keys.back(), expectedKey) << key;

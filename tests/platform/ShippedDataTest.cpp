@@ -36,7 +36,7 @@ std::vector<std::string> HotkeyCommands()
         "attack", "move", "repair", "stop", "heal", "laymine", "scan", "toggle_inventory", "toggle_camera_lock",
         "printscreen", "goto_alert", "select_player", "toggle_health_bars", "lay_freeze_trap", "recharge_shields",
         "aimode_default", "aimode_holdposition", "aimode_stop", "quick_slot_1", "quick_slot_2", "quick_slot_3",
-        "quick_slot_4", "trackplayer", "resetcamera"};
+        "quick_slot_4", "trackplayer", "resetcamera", "debug_incspeed", "debug_decspeed"};
     for (int i = 0; i < 10; ++i) names.push_back("assignControlGroup_" + std::to_string(i));
     for (int i = 0; i < 10; ++i) names.push_back("selectControlGroup_" + std::to_string(i));
     return names;
