@@ -333,7 +333,10 @@ TEST_F(FirstMissionSession, OnTheHardestDifficultyTheSameWalkCostsMore)
 // and two gunners, ore for them and for the relics, the repairs or the tablet, each guarded
 // target stopped short of and its guards drawn out by the gunners; the relics worked free, the
 // anti-air guns destroyed and then the cannons repaired, or the tablet and the buried relic
-// worked on and the nests razed) on the levels three galaxies give them.
+// worked on and the nests razed) on the levels three galaxies give them; so are the fifth,
+// seventh and eighth (the eighth by a pilot whose points went to the skills, as a pilot of its
+// level has them: the computer and the band nearest first, the leader among them, the rig back
+// at the factory for a new gunner whenever one fell).
 // Each level is a game of its own, so that the table's levels play side by side.
 struct ScriptedLevel {
     int story;
@@ -342,6 +345,9 @@ struct ScriptedLevel {
     const char* bot;  // the pilot's starting bot
     bool playOn;      // "Continue Playing" after the win, and the rig lost
     const char* galaxy = nullptr;  // the pilot's galaxy, whose own seed the mission's body has
+    // The skills the pilot's points went to on the way (two a level), speed to range.
+    const char* skills = nullptr;
+    const char* right = nullptr;  // the weapon the pilot bought for the rig's right arm
 };
 
 const ScriptedLevel SCRIPTED_LEVELS[] = {
@@ -361,6 +367,8 @@ const ScriptedLevel SCRIPTED_LEVELS[] = {
     {4, 0, false, "gunner_bot", false, "1111"}, {4, 0, false, "gunner_bot", false, "7"},
     {4, 0, false, "gunner_bot", false, "2026"},
     {6, 0, false, "gunner_bot", false, "1111"}, {6, 0, false, "gunner_bot", false, "2026"},
+    {7, 0, false, "gunner_bot", false, "1111", "2 5 3 2 0 0"}, {7, 0, false, "gunner_bot", false, "7", "2 5 3 2 0 0"},
+    {7, 0, false, "gunner_bot", false, "2026", "2 5 3 2 0 0"},
 };
 
 class ScriptedWin : public FirstMissionSession, public testing::WithParamInterface<ScriptedLevel> {
@@ -371,6 +379,8 @@ protected:
             {"attachleft", std::string("unit\t\t") + GetParam().bot + "\nattachleft"}};
         if (GetParam().galaxy)
             edits.push_back({std::string("galaxyseed\t") + GALAXY_SEED, std::string("galaxyseed\t") + GetParam().galaxy});
+        if (GetParam().skills) edits.push_back({"skills\t0 0 0 0 0 0", std::string("skills\t") + GetParam().skills});
+        if (GetParam().right) edits.push_back({"attachright\tmachinegun", std::string("attachright\t") + GetParam().right});
         StartAsPilot("scriptedwin", "mainMenuEnabled false\ncurrentprofile Pilot\nDifficulty 0\n", edits);
     }
 };
@@ -395,7 +405,8 @@ TEST_P(ScriptedWin, OnBeginnerTheBriefingsRefineryAndOreWinTheMissionWithTheRigA
                      : level.story == 3 ? WinTheFourthMission(level.bot)
                      : level.story == 4 ? WinTheFifthMission(level.bot)
                      : level.story == 5 ? WinTheSixthMission(level.bot)
-                                        : WinTheSeventhMission(level.bot);
+                     : level.story == 6 ? WinTheSeventhMission(level.bot)
+                                        : WinTheEighthMission(level.bot);
     ASSERT_TRUE(won) << "the mission is won";
     // A rig at its cutting beside ore brings ore in: it never stands there long for nothing.
     EXPECT_LT(watch.longest, 10.0f) << "seconds the rig stood cutting while no ore came in";
