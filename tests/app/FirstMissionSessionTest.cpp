@@ -366,7 +366,8 @@ const ScriptedLevel SCRIPTED_LEVELS[] = {
     {5, 0, false, "gunner_bot", false, "2026"},
     {4, 0, false, "gunner_bot", false, "1111"}, {4, 0, false, "gunner_bot", false, "7"},
     {4, 0, false, "gunner_bot", false, "2026"},
-    {6, 0, false, "gunner_bot", false, "1111"}, {6, 0, false, "gunner_bot", false, "2026"},
+    {6, 0, false, "gunner_bot", false, "1111"}, {6, 0, false, "gunner_bot", false, "7"},
+    {6, 0, false, "gunner_bot", false, "2026"},
     {7, 0, false, "gunner_bot", false, "1111", "2 5 3 2 0 0"}, {7, 0, false, "gunner_bot", false, "7", "2 5 3 2 0 0"},
     {7, 0, false, "gunner_bot", false, "2026", "2 5 3 2 0 0"},
 };
