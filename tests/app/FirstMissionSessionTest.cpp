@@ -347,7 +347,6 @@ struct ScriptedLevel {
     const char* galaxy = nullptr;  // the pilot's galaxy, whose own seed the mission's body has
     // The skills the pilot's points went to on the way (two a level), speed to range.
     const char* skills = nullptr;
-    const char* right = nullptr;  // the weapon the pilot bought for the rig's right arm
 };
 
 const ScriptedLevel SCRIPTED_LEVELS[] = {
@@ -381,7 +380,6 @@ protected:
         if (GetParam().galaxy)
             edits.push_back({std::string("galaxyseed\t") + GALAXY_SEED, std::string("galaxyseed\t") + GetParam().galaxy});
         if (GetParam().skills) edits.push_back({"skills\t0 0 0 0 0 0", std::string("skills\t") + GetParam().skills});
-        if (GetParam().right) edits.push_back({"attachright\tmachinegun", std::string("attachright\t") + GetParam().right});
         StartAsPilot("scriptedwin", "mainMenuEnabled false\ncurrentprofile Pilot\nDifficulty 0\n", edits);
     }
 };

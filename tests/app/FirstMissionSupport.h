@@ -819,8 +819,10 @@ protected:
                 if (!next && (e->flags & ENTITY_OBJECT_OF_INTEREST)) next = e;
             for (Entity* e = TheScene.FirstEntity(SEGMENTS_AGENTS); e; e = TheScene.NextEntity()) {
                 const uint32_t word = static_cast<Agent*>(e)->classWord;
-                if (e->alignment == ALIGN_ENEMY && e->IsAlive() && (word & AGENT_OBJECTIVE) && !(word & AGENT_CLASS_RAIDER) &&
-                    (!next || GroundDistance(e->GetPosition(), rig->GetPosition()) < GroundDistance(next->GetPosition(), rig->GetPosition())))
+                const bool band = e->alignment == ALIGN_ENEMY && e->IsAlive() && (word & AGENT_OBJECTIVE) &&
+                                  !(word & AGENT_CLASS_RAIDER);
+                if (band && (!next || GroundDistance(e->GetPosition(), rig->GetPosition()) <
+                                          GroundDistance(next->GetPosition(), rig->GetPosition())))
                     next = e;
             }
             TheScene.EndIteration();
@@ -828,7 +830,9 @@ protected:
             if (Fighters().size() < 2) {
                 // Back to the factory for a new gunner, out of whatever fight the rig is in.
                 SendRig(rig, factory->GetPosition());
-                Play(120.0f, 0.1f, [&] { return rig->IsAlive() && GroundDistance(rig->GetPosition(), factory->GetPosition()) > 12.0f; });
+                Play(120.0f, 0.1f, [&] {
+                    return rig->IsAlive() && GroundDistance(rig->GetPosition(), factory->GetPosition()) > 12.0f;
+                });
                 Reinforce(factory, bot);
             }
             for (int cut = 0; cut < 10 && GetPlayerProfile()->ore < CONSOLE_ORE && rig->IsAlive(); ++cut)
@@ -844,6 +848,7 @@ protected:
         }
         return CalledWon(rig);
     }
+
     // What the briefings tell the player the relics, the tablet and the repairs cost.
     static constexpr float RELICS_ORE = 45.0f;
     static constexpr float TABLET_AND_RELIC_ORE = 30.0f;
@@ -888,10 +893,10 @@ protected:
     // A guarded target's guards fall first, then the target: the bots gather short of it and go
     // in, the rig behind them; the rig mends itself from its cannisters, and with those spent
     // steps back out of the fight until the guards are down; worn down, it steps back from a
-    // target that blows up as it falls once the target is nearly down, and the bots finish it. True once the
-    // target has fallen with the rig alive; with `guardsOnly`, once no guard stands by the
-    // target, which is spared; with `pullBack`, false as soon as the last bot has fallen, the
-    // target standing.
+    // target that blows up as it falls once the target is nearly down, and the bots finish it.
+    // True once the target has fallen with the rig alive; with `guardsOnly`, once no guard
+    // stands by the target, which is spared; with `pullBack`, false as soon as the last bot has
+    // fallen, the target standing.
     bool RazeWithTheBots(Entity* target, bool guardsOnly = false, bool pullBack = false)
     {
         Agent* rig = GetPlayerRig();
@@ -920,13 +925,13 @@ protected:
         // A cannister takes a moment to mend: the next is used only once the last has worked.
         // Out of the fight, the rig stays out while the target still has guards and the bots
         // still fight them; whatever comes after it is the bots' first target.
+        int heals = 0;
+        float sinceHeal = 99.0f;
+        bool back = false, clear = false;
         // A target whose blast as it falls would take what is left of the rig's hull is finished
         // by the bots, the rig out of its blast.
         const BuildItem* kind = (target->flags & ENTITY_BUILDING) ? static_cast<Building*>(target)->definition : nullptr;
         const float blast = kind && (kind->flags & BUILD_EXPLODE_ON_DEAD) ? target->damage : 0.0f;
-        int heals = 0;
-        float sinceHeal = 99.0f;
-        bool back = false, clear = false;
         Play(400.0f, 0.1f, [&] {
             if (!rig->IsAlive() || target->id != targetId || !target->IsAlive()) return false;
             if (guardsOnly && !NearestFoe(targetAt, 24.0f) && BeastsOn(rig).empty()) return false;
@@ -945,7 +950,8 @@ protected:
                 back = true;
             }
             if (pullBack && Fighters().empty()) return false;
-            if (rig->health < blast && !clear && !Fighters().empty() && target->health < target->GetMaxHealth() * 0.25f) {
+            if (rig->health < blast && !clear && !Fighters().empty() &&
+                target->health < target->GetMaxHealth() * 0.25f) {
                 SendRig(rig, staging);
                 back = clear = true;
             }
