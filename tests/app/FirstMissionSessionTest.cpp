@@ -380,7 +380,10 @@ TEST_F(OnTheHardestDifficulty, ALoneRigSentIntoTheCampIsLostAndTheMissionRestart
 // and two gunners, ore for them and for the relics, the repairs or the tablet, each guarded
 // target stopped short of and its guards drawn out by the gunners; the relics worked free, the
 // anti-air guns destroyed and then the cannons repaired, or the tablet and the buried relic
-// worked on and the nests razed) on the levels three galaxies give them.
+// worked on and the nests razed) on the levels three galaxies give them; so are the fifth,
+// seventh and eighth (the eighth by a pilot whose points went to the skills, as a pilot of its
+// level has them: the computer and the band nearest first, the leader among them, the rig back
+// at the factory for a new gunner whenever one fell).
 // Each level is a game of its own, so that the table's levels play side by side. The drawn
 // levels of the first two missions are kept replays, left by "Exit Mission" once won.
 struct ScriptedLevel {
@@ -391,6 +394,8 @@ struct ScriptedLevel {
     bool playOn;      // "Continue Playing" after the win, and the rig lost
     const char* galaxy = nullptr;  // the pilot's galaxy, whose own seed the mission's body has
     const char* kept = nullptr;    // the kept replay its game is, left by "Exit Mission"
+    // The skills the pilot's points went to on the way (two a level), speed to range.
+    const char* skills = nullptr;
 };
 
 const ScriptedLevel SCRIPTED_LEVELS[] = {
@@ -411,7 +416,10 @@ const ScriptedLevel SCRIPTED_LEVELS[] = {
     {5, 0, false, "gunner_bot", false, "2026"},
     {4, 0, false, "gunner_bot", false, "1111"}, {4, 0, false, "gunner_bot", false, "7"},
     {4, 0, false, "gunner_bot", false, "2026"},
-    {6, 0, false, "gunner_bot", false, "1111"}, {6, 0, false, "gunner_bot", false, "2026"},
+    {6, 0, false, "gunner_bot", false, "1111"}, {6, 0, false, "gunner_bot", false, "7"},
+    {6, 0, false, "gunner_bot", false, "2026"},
+    {7, 0, false, "gunner_bot", false, "1111", nullptr, "2 5 3 2 0 0"}, {7, 0, false, "gunner_bot", false, "7", nullptr, "2 5 3 2 0 0"},
+    {7, 0, false, "gunner_bot", false, "2026", nullptr, "2 5 3 2 0 0"},
 };
 
 class ScriptedWin : public FirstMissionSession, public testing::WithParamInterface<ScriptedLevel> {
@@ -425,6 +433,7 @@ protected:
         // A kept game's pilot has the second mission's level in the profile, as the first
         // mission's experience gives it, not only in the game's memory: its replay starts it so.
         if (GetParam().kept && GetParam().story > 0) edits.push_back(SecondMissionsExperience());
+        if (GetParam().skills) edits.push_back({"skills\t0 0 0 0 0 0", std::string("skills\t") + GetParam().skills});
         StartAsPilot("scriptedwin", "mainMenuEnabled false\ncurrentprofile Pilot\nDifficulty 0\n", edits);
     }
 };
@@ -449,7 +458,8 @@ TEST_P(ScriptedWin, OnBeginnerTheBriefingsRefineryAndOreWinTheMissionWithTheRigA
                      : level.story == 3 ? WinTheFourthMission(level.bot)
                      : level.story == 4 ? WinTheFifthMission(level.bot)
                      : level.story == 5 ? WinTheSixthMission(level.bot)
-                                        : WinTheSeventhMission(level.bot);
+                     : level.story == 6 ? WinTheSeventhMission(level.bot)
+                                        : WinTheEighthMission(level.bot);
     ASSERT_TRUE(won) << "the mission is won";
     // A rig at its cutting beside ore brings ore in: it never stands there long for nothing.
     EXPECT_LT(watch.longest, 10.0f) << "seconds the rig stood cutting while no ore came in";

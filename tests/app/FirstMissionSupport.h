@@ -740,11 +740,13 @@ protected:
     }
 
     // The end of a scripted mission: the rig alive and every objective done; true once, a moment
-    // later, the mission's giver calls the mission won.
+    // later, the mission's giver calls the mission won, the rig still alive (out of the blast of
+    // what fell last).
     bool CalledWon(Agent* rig)
     {
         EXPECT_TRUE(rig->IsAlive());
         Play(2.0f, 0.1f, [] { return true; });
+        EXPECT_TRUE(rig->IsAlive()) << "the rig outlives the win";
         EXPECT_TRUE(TheObjectives->AllComplete());
         return TheMessageWindow && TheMessageWindow->shown && TheMessageWindow->missionComplete;
     }
@@ -906,6 +908,54 @@ protected:
         return CalledWon(rig);
     }
 
+    // The eighth story mission as its briefing asks it: a factory where the rig lands and two
+    // fighting bots from it, ore cut for the download; then, nearest first, the command
+    // computer (its guards shot down and its records downloaded with a right click) and each
+    // scavenger the level started with, the leader among them, the bots going in first; the rig
+    // back at the factory for a new bot whenever one fell. True once the guild calls the mission
+    // won.
+    bool WinTheEighthMission(const char* bot = "gunner_bot")
+    {
+        Agent* rig = GetPlayerRig();
+        if (!rig) return false;
+        Building* factory = FactoryAndOre(bot, CONSOLE_ORE);
+        if (!factory) return false;
+        for (int round = 0; round < 24 && rig->IsAlive() && !TheObjectives->AllComplete(); ++round) {
+            Entity* next = nullptr;
+            for (Entity* e : AllNamed("computer_console", rig->GetPosition()))
+                if (!next && (e->flags & ENTITY_OBJECT_OF_INTEREST)) next = e;
+            for (Entity* e = TheScene.FirstEntity(SEGMENTS_AGENTS); e; e = TheScene.NextEntity()) {
+                const uint32_t word = static_cast<Agent*>(e)->classWord;
+                const bool band = e->alignment == ALIGN_ENEMY && e->IsAlive() && (word & AGENT_OBJECTIVE) &&
+                                  !(word & AGENT_CLASS_RAIDER);
+                if (band && (!next || GroundDistance(e->GetPosition(), rig->GetPosition()) <
+                                          GroundDistance(next->GetPosition(), rig->GetPosition())))
+                    next = e;
+            }
+            TheScene.EndIteration();
+            if (!next) break;
+            if (Fighters().size() < 2) {
+                // Back to the factory for a new gunner, out of whatever fight the rig is in.
+                SendRig(rig, factory->GetPosition());
+                Play(120.0f, 0.1f, [&] {
+                    return rig->IsAlive() && GroundDistance(rig->GetPosition(), factory->GetPosition()) > 12.0f;
+                });
+                Reinforce(factory, bot);
+            }
+            for (int cut = 0; cut < 10 && GetPlayerProfile()->ore < CONSOLE_ORE && rig->IsAlive(); ++cut)
+                CutOre(rig, factory->GetPosition(), 30.0f);
+            StopShortOf(rig, next);
+            if (StrICmp(next->name, "computer_console") == 0) {
+                EXPECT_TRUE(RazeWithTheBots(next, true)) << "the rig and its bots shot down the computer's guards";
+                EXPECT_TRUE(WorkOn(rig, next)) << "the rig downloaded the records";
+            } else {
+                // When the bots fall first, the rig pulls back to the factory for new ones.
+                RazeWithTheBots(next, false, true);
+            }
+        }
+        return CalledWon(rig);
+    }
+
     // What the briefings tell the player the relics, the tablet and the repairs cost.
     static constexpr float RELICS_ORE = 45.0f;
     static constexpr float TABLET_AND_RELIC_ORE = 30.0f;
@@ -949,9 +999,12 @@ protected:
 
     // A guarded target's guards fall first, then the target: the bots gather short of it and go
     // in, the rig behind them; the rig mends itself from its cannisters, and with those spent
-    // steps back out of the fight until the guards are down. True once the target has fallen
-    // with the rig alive; with `guardsOnly`, once no guard stands by the target, which is spared.
-    bool RazeWithTheBots(Entity* target, bool guardsOnly = false)
+    // steps back out of the fight until the guards are down; worn down, it steps back from a
+    // target that blows up as it falls once the target is nearly down, and the bots finish it.
+    // True once the target has fallen with the rig alive; with `guardsOnly`, once no guard
+    // stands by the target, which is spared; with `pullBack`, false as soon as the last bot has
+    // fallen, the target standing.
+    bool RazeWithTheBots(Entity* target, bool guardsOnly = false, bool pullBack = false)
     {
         Agent* rig = GetPlayerRig();
         if (!rig || !target) return false;
@@ -981,7 +1034,11 @@ protected:
         // still fight them; whatever comes after it is the bots' first target.
         int heals = 0;
         float sinceHeal = 99.0f;
-        bool back = false;
+        bool back = false, clear = false;
+        // A target whose blast as it falls would take what is left of the rig's hull is finished
+        // by the bots, the rig out of its blast.
+        const BuildItem* kind = (target->flags & ENTITY_BUILDING) ? static_cast<Building*>(target)->definition : nullptr;
+        const float blast = kind && (kind->flags & BUILD_EXPLODE_ON_DEAD) ? target->damage : 0.0f;
         Play(400.0f, 0.1f, [&] {
             if (!rig->IsAlive() || target->id != targetId || !target->IsAlive()) return false;
             if (guardsOnly && !NearestFoe(targetAt, 24.0f) && BeastsOn(rig).empty()) return false;
@@ -999,7 +1056,14 @@ protected:
                 SendRig(rig, staging);
                 back = true;
             }
-            if (back && (!foe || Fighters().empty())) back = false;
+            if (pullBack && Fighters().empty()) return false;
+            if (rig->health < blast && !clear && !Fighters().empty() &&
+                target->health < target->GetMaxHealth() * 0.25f) {
+                SendRig(rig, staging);
+                back = clear = true;
+            }
+            if (clear && Fighters().empty()) clear = false;
+            if (back && !clear && (!foe || Fighters().empty())) back = false;
             const std::vector<Agent*> onRig = BeastsOn(rig);
             Entity* aim = !onRig.empty() ? onRig.front() : foe ? static_cast<Entity*>(foe) : target;
             if (guardsOnly && aim == target) return true;

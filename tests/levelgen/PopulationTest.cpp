@@ -196,7 +196,7 @@ TEST_F(ShippedPopulationTest, EveryMissionObjectAndGrowthNameResolves)
                              "alien_tablet", "probe_data", "planetary_defense_cannon", "generators", "fuel_tank",
                              "radar_tower", "breakable_rocks", "breakable_rocks_relic", "ice_blocks", "ice_blocks_relic",
                              "Scavenger_camp", "Scavenger_AA_Gun", "Scavenger_stronghold", "weapons_cache", "Scavenger",
-                             "Elite_Scavenger", "Elite_Winged_Beast", "Elite_Trex"})
+                             "Elite_Scavenger", "Elite_Scavenger_Chief", "Elite_Winged_Beast", "Elite_Trex"})
         EXPECT_NE(objects.Find(name, 0), nullptr) << name;
 
     PackageFile textures;

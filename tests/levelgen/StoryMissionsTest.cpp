@@ -69,7 +69,8 @@ const struct {
              {"Scavenger_camp", "camp"}, {"relic", "relic"}, {"buried_relic", "relic"}, {"planetary_defense_cannon", "cannon"},
              {"Scavenger_AA_Gun", "anti-air gun"}, {"computer_console", "computer"}, {"hallstrade", "trading post"},
              {"alien_tablet", "tablet"}, {"creature_nest", "nest"}, {"Scavenger_stronghold", "stronghold"},
-             {"weapons_cache", "cache"}, {"scavengers", "scavenger"}, {"Elite_Scavenger", "leader"}};
+             {"weapons_cache", "cache"}, {"scavengers", "scavenger"}, {"Elite_Scavenger", "leader"},
+             {"Elite_Scavenger_Chief", "leader"}};
 
 // Whether the text has a word starting with the given one, case aside.
 bool Names(const std::string& text, const char* word)

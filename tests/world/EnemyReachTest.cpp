@@ -21,6 +21,7 @@ TEST_F(EnemyReach, EveryEnemyKindBesideAPlayerUnitHurtsItWithinSeconds)
         "scav_wheeler",    "scav_air_probe", "stump_crawler", "cave_beast",   "burrower",
         "nest_wasp",       "mantis",       "spider",       "bio_blob",       "fire_bat",
         "nest_crawler",    "Elite_Mantis", "Elite_Trex",   "Elite_Winged_Beast", "Elite_Scavenger",
+        "Elite_Scavenger_Chief",
     };
     // Beside it or a few cells off, at a smooth frame rate and at the slow frames a busy
     // level can fall to.

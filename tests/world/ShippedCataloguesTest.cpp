@@ -298,7 +298,7 @@ TEST_F(ShippedCatalogues, EveryNameTheGameAsksForIsThere)
     // camps and sites, the elite beasts of missions.
     for (const char* name : {"Builder", "miner", "scav_melee", "scav_small", "scav_leader", "scav_brute", "scav_flamer",
                              "scav_boss_a", "scav_boss_b", "scav_boss_c", "scav_superMelee", "scav_wheeler",
-                             "scav_air_probe", "Elite_Scavenger", "Elite_Winged_Beast", "Elite_Trex"})
+                             "scav_air_probe", "Elite_Scavenger", "Elite_Scavenger_Chief", "Elite_Winged_Beast", "Elite_Trex"})
         EXPECT_NE(game.agentTypes->FindType(name), nullptr) << name;
     // The buildings: the dropship raids come from, the nests and lairs of levels and missions,
     // the barrels that guard sites, what missions send the player to destroy or build.
