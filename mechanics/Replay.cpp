@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 
@@ -66,7 +67,25 @@ uint64_t BuildDigest()
     return digest;
 }
 
-// The replay files of a folder, by name: oldest first (their names are the times they began).
+// Whether one replay's name is older than another's: the names are the times the games began,
+// and the second and later games begun in one second carry a number after it ("-2", "-3").
+bool OlderName(const std::string& a, const std::string& b)
+{
+    auto split = [](const std::string& name, std::string* stamp, long* number) {
+        const std::string stem = name.substr(0, name.size() - strlen(REPLAY_EXTENSION));
+        const size_t dash = stem.find('-', stem.find('-') + 1);
+        *stamp = stem.substr(0, dash);
+        *number = dash == std::string::npos ? 1 : strtol(stem.c_str() + dash + 1, nullptr, 10);
+    };
+    std::string stampA, stampB;
+    long numberA = 0, numberB = 0;
+    split(a, &stampA, &numberA);
+    split(b, &stampB, &numberB);
+    if (stampA != stampB) return stampA < stampB;
+    return numberA != numberB ? numberA < numberB : a < b;
+}
+
+// The replay files of a folder, oldest first.
 std::vector<std::string> ReplayFiles(const std::string& folder)
 {
     std::vector<std::string> names;
@@ -77,7 +96,7 @@ std::vector<std::string> ReplayFiles(const std::string& folder)
         while (search.Next(name, isDirectory))
             if (!isDirectory && name.size() > strlen(REPLAY_EXTENSION)) names.push_back(name);
     search.Close();
-    std::sort(names.begin(), names.end());
+    std::sort(names.begin(), names.end(), OlderName);
     return names;
 }
 
