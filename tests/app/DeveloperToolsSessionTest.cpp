@@ -39,17 +39,6 @@ namespace {
 
 using namespace playersession;
 
-int KeyFor(char c)
-{
-    static const char* const rows[] = {"qwertyuiop", "asdfghjkl", "zxcvbnm"};
-    static const int firsts[] = {DIK_Q, DIK_A, DIK_Z};
-    for (int r = 0; r < 3; ++r)
-        if (const char* at = strchr(rows[r], c)) return firsts[r] + (int)(at - rows[r]);
-    if (c == '0') return DIK_0;
-    if (c >= '1' && c <= '9') return DIK_1 + (c - '1');
-    return DIK_SPACE;
-}
-
 Button* ChildWithCallback(const Window* window, ButtonCallback callback)
 {
     for (Window* child = window ? window->firstChild : nullptr; child; child = child->nextSibling)
@@ -66,30 +55,6 @@ protected:
         PlayerSession::TearDown();
         EXPECT_EQ(TheTerrainEditor, nullptr);
         TheSculptUndoRing.Release();
-    }
-    // The console opened with Enter, the line typed and run with Enter.
-    void Console(const char* line)
-    {
-        Press(DIK_RETURN);
-        EditBox* box = TheMissionHud.consoleEditBox;
-        ASSERT_TRUE(box && box->IsVisible() && box->HasFocus()) << "Enter opened the console";
-        // Typed at speed: the keys of the whole line reach the box in one pass.
-        for (const char* c = line; *c; ++c) {
-            if (*c == '_') {
-                InputScript::KeyDown(DIK_LSHIFT);
-                InputScript::Tap(DIK_MINUS);
-                InputScript::KeyUp(DIK_LSHIFT);
-            } else {
-                InputScript::Tap(KeyFor(*c));
-            }
-        }
-        int exitCode = 0;
-        DrainMessages(&exitCode);
-        Passes(1, 0.02f);
-        EXPECT_STREQ(box->GetText(), line);
-        Press(DIK_RETURN);
-        EXPECT_FALSE(box->IsVisible()) << line;
-        EXPECT_EQ(WindowMgr->modal, nullptr);
     }
     // Frames until the world's next tick has run.
     static void UntilNextTick()
