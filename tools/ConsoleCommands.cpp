@@ -23,7 +23,6 @@
 #include "levelgen/GrowthTool.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/GameRender.h"
-#include "mechanics/OrderQueue.h"
 #include "mechanics/Scene.h"
 #include "platform/ConfigFile.h"
 #include "platform/Files.h"
