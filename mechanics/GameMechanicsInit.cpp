@@ -176,6 +176,9 @@ bool GameMechanics::Init()
     MissionHooksMuted making;
     ShowLoadingScreen("LevelInit", 0.6f, true);
     TheReplay.OnLevelBuild();
+    // The developer's instant building is the level's own switch: each level starts without it,
+    // as its replay starts, whatever the level before it left.
+    InstantBuild = false;
     bool result = StartLevel();
 
     ShowLoadingScreen("Generating terrain", 0.7f, true);

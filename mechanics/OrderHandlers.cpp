@@ -10,6 +10,7 @@
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
 #include "mechanics/Selection.h"
+#include "tools/Console.h"
 #include "terrain/ScanPulses.h"
 #include "world/Agent.h"
 #include "world/AgentTypeRegistry.h"
@@ -195,6 +196,7 @@ void ApplyPlayerOrder(const PlayerOrder& order)
     case ORDER_SAVE: break;
     case ORDER_RESEARCH_PROGRAM: SetResearchProgram(ordered, order.args[0]); break;
     case ORDER_RECYCLE: Recycle(ordered, order.args[0] != 0); break;
+    case ORDER_CONSOLE: RunConsoleOrder(order.text.c_str(), ordered.units, ordered.point); break;
     default: break;
     }
     ordered = OrderContext();

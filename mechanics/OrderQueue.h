@@ -62,6 +62,10 @@ enum PlayerOrderKind : uint16_t {
     ORDER_RESEARCH_PROGRAM = 23,
     // The unit held in a recycler (the target) recycled (args[0] 1) or let out again (0).
     ORDER_RECYCLE = 24,
+    // A line of the developer console that changes the world (`text`), run on the units with, in
+    // `point`, the place it needs from the view (the mouse's point, the ground the camera looks
+    // at), both taken when the line was entered.
+    ORDER_CONSOLE = 40,
 };
 
 // The keys and the press an order of the mouse was given with.

@@ -9,6 +9,7 @@
 #include "gui/WindowManager.h"
 #include "interface/MissionHud.h"
 #include "mechanics/GameMechanics.h"
+#include "mechanics/OrderQueue.h"
 #include "platform/ConfigFile.h"
 #include "render/GraphicsDevice.h"
 #include "render/IndexedMesh.h"
@@ -130,6 +131,15 @@ int RunConsoleLine(const char* line)
     if (index < 0) return -1;
     const ConsoleEntry& entry = ConsoleTable[index];
     if (entry.needsArgument && !argument) return index;
+    if (entry.reach != CONSOLE_AT_ONCE && TheGame && TheGame->state == GAME_STATE_PLAYING) {
+        PlayerOrder order;
+        order.kind = ORDER_CONSOLE;
+        order.text = line;
+        order.units = SelectionLevelNumbers();
+        order.point = ConsolePlaceFromView(entry.reach);
+        TheOrders.Give(order);
+        return index;
+    }
     entry.run(line, argument);
     return index;
 }

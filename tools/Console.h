@@ -11,6 +11,10 @@
 // Most commands reach into another part of the game (camera, textures, particles, terrain, the
 // Scene, the profile, the message lists); the switches below belong to the console and are read
 // where they take effect.
+#include "host/Maths.h"
+
+#include <vector>
+
 class EditBox;
 class Entity;
 
@@ -44,8 +48,13 @@ extern float CameraAutoRotateSpeed;
 // box and clears the modal window. Nothing at all without a box or a game.
 int ConsoleCommand(void* user, EditBox* box);
 // Remembers and runs one line (nothing without a profile or for an empty line). The table
-// index of the command that ran, or -1 when no word matched.
+// index of the command that ran, or -1 when no word matched. In play, a command that changes the
+// world is not run here: it is given as an order (ORDER_CONSOLE) with the selection and the place
+// it needs from the view, and runs at the next tick.
 int RunConsoleLine(const char* line);
+// A console order carried out at a tick: the line's command run on these units and at this
+// point, in place of the selection and the view, which it never reads.
+void RunConsoleOrder(const char* line, const std::vector<Entity*>& units, const Vec3& point);
 // The table index of the command a line runs, with its argument (null when the line is the
 // bare word); -1 when no word matches.
 int MatchConsoleCommand(const char* line, const char** argument);

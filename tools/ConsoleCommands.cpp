@@ -1,7 +1,8 @@
 // The console's commands, one function each, and their table in the order lines are matched.
 // Every command leaves things as they are when what it names does not exist (no such agent
 // type, item, effect, environment or particle file), without a message; only "enrich" says no
-// with the "bad" sound.
+// with the "bad" sound. A command that changes the world runs in play as an order at a tick, on
+// the units and at the place the order carries (RunConsoleOrder).
 #include "tools/Console.h"
 #include "tools/ConsoleTable.h"
 #include "tools/TerrainEditor.h"
@@ -82,7 +83,19 @@ void PopUp(const char* text)
 int IntOr(const char* argument, int defaultValue) { return argument ? atoi(argument) : defaultValue; }
 float FloatOr(const char* argument, float defaultValue) { return argument ? (float)atof(argument) : defaultValue; }
 
-Entity* FirstSelected() { return TheGame ? TheGame->GetFirstSelected() : nullptr; }
+// The units and the place of a console order being carried out at a tick: while it is set, the
+// commands act on these and read neither the selection nor the view.
+struct OrderedPlace {
+    const std::vector<Entity*>* units;
+    Vec3 point;
+};
+const OrderedPlace* Ordered = nullptr;
+
+Entity* FirstSelected()
+{
+    if (Ordered) return Ordered->units->empty() ? nullptr : Ordered->units->front();
+    return TheGame ? TheGame->GetFirstSelected() : nullptr;
+}
 
 Agent* FirstSelectedAgent()
 {
@@ -92,6 +105,11 @@ Agent* FirstSelectedAgent()
 
 template <class F> void ForEachSelected(F f)
 {
+    if (Ordered) {
+        for (Entity* entity : *Ordered->units)
+            if (entity) f(entity);
+        return;
+    }
     if (!TheGame) return;
     for (auto* node = TheGame->hand.selected.head; node; node = node->next)
         if (node->value) f(node->value);
@@ -113,7 +131,8 @@ Vec3 ViewPointOnPlane()
 
 Vec3 MousePoint()
 {
-    return TheGame ? SnapToCellCentre(TheGame->pickedPoint) : Vec3();
+    if (Ordered) return Ordered->point;
+    return ConsolePlaceFromView(CONSOLE_WORLD_MOUSE);
 }
 
 // A particle file as a live system: the template of that name when one is loaded already,
@@ -134,8 +153,7 @@ ParticleSystem* StartParticleFile(const char* path)
 // ground), spinning, in the Scene.
 void ScaledItemAtViewPoint(Item* item)
 {
-    Vec3 ground;
-    Vec3 at = ViewPointOnGround(&ground) ? ground : Vec3();
+    Vec3 at = Ordered ? Ordered->point : ConsolePlaceFromView(CONSOLE_WORLD_GROUND);
     at.y += 1.0f;
     item->SetPosition(at);
     item->itemFlags |= ITEM_FLAG_ROLLED;
@@ -285,7 +303,14 @@ void CmdAi(const char*, const char* argument)
 void CmdMessage(const char*, const char* argument)
 {
     if (!TheGame || !TheGame->popups) return;
-    int achievement = strcmp(argument, "achievement") == 0 ? Rand() % 16 : -1;
+    // A message shows, the world goes on as it would have: the pick leaves the game's sequence
+    // where it stood.
+    int achievement = -1;
+    if (strcmp(argument, "achievement") == 0) {
+        const unsigned kept = RandState();
+        achievement = Rand() % 16;
+        SRand(kept);
+    }
     TheGame->popups->Add(argument, 4.0f, 0, achievement);
 }
 
@@ -322,7 +347,7 @@ void CmdCredits(const char* line, const char*)
 void CmdTree(const char*, const char*)
 {
     if (!TheGrowthDB) return;
-    Vec3 point = ViewPointOnPlane();
+    Vec3 point = Ordered ? Ordered->point : ViewPointOnPlane();
     point.x = -point.x;
     if (GrowthInstance* instance = TheGrowthDB->CreateInstance("forest", point, false)) {
         instance->Grow();
@@ -403,7 +428,7 @@ void CmdExp(const char*, const char* argument)
     if (TheCharacterGui) TheCharacterGui->UpdateExperienceBar();
 }
 
-void CmdScan(const char*, const char*) { TheScanEffects.BeginScan(); }
+void CmdScan(const char*, const char*) { TheScanEffects.BeginScanFor(FirstSelected()); }
 
 void CmdDumpShaders(const char*, const char*)
 {
@@ -780,6 +805,31 @@ void CmdSplatTest(const char*, const char*)
 
 }  // namespace
 
+Vec3 ConsolePlaceFromView(ConsoleReach reach)
+{
+    Vec3 ground;
+    switch (reach) {
+    case CONSOLE_WORLD_MOUSE: return TheGame ? SnapToCellCentre(TheGame->pickedPoint) : Vec3();
+    case CONSOLE_WORLD_GROUND: return ViewPointOnGround(&ground) ? ground : Vec3();
+    case CONSOLE_WORLD_PLANE: return ViewPointOnPlane();
+    default: return Vec3();
+    }
+}
+
+void RunConsoleOrder(const char* line, const std::vector<Entity*>& units, const Vec3& point)
+{
+    const char* argument = nullptr;
+    const int index = MatchConsoleCommand(line, &argument);
+    if (index < 0) return;
+    const ConsoleEntry& entry = ConsoleTable[index];
+    // Only the world's commands come as orders: any other line an order carries is passed over.
+    if (entry.reach == CONSOLE_AT_ONCE || (entry.needsArgument && !argument)) return;
+    const OrderedPlace place{&units, point};
+    Ordered = &place;
+    entry.run(line, argument);
+    Ordered = nullptr;
+}
+
 const ConsoleEntry ConsoleTable[] = {
     {"quit", true, false, CmdQuit},
     {"edit", true, false, CmdEdit},
@@ -795,36 +845,36 @@ const ConsoleEntry ConsoleTable[] = {
     {"detail", true, false, CmdDetail},
     {"rigtexture", false, false, CmdRigTexture},
     {"stringtable", false, false, CmdStringTable},
-    {"enrich", false, false, CmdEnrich},
+    {"enrich", false, false, CmdEnrich, CONSOLE_WORLD},
     {"reload", false, false, CmdReload},
     {"texmem", true, false, CmdTexMem},
     {"anims", true, false, CmdAnims},
-    {"power", true, false, CmdPower},
-    {"ore", false, false, CmdOre},
-    {"fuel", false, false, CmdFuel},
-    {"random", true, false, CmdRandom},
-    {"drop", false, true, CmdDrop},
-    {"ai", false, true, CmdAi},
+    {"power", true, false, CmdPower, CONSOLE_WORLD},
+    {"ore", false, false, CmdOre, CONSOLE_WORLD},
+    {"fuel", false, false, CmdFuel, CONSOLE_WORLD},
+    {"random", true, false, CmdRandom, CONSOLE_WORLD_GROUND},
+    {"drop", false, true, CmdDrop, CONSOLE_WORLD_GROUND},
+    {"ai", false, true, CmdAi, CONSOLE_WORLD_MOUSE},
     {"message", false, true, CmdMessage},
     {"alert", false, true, CmdAlert},
     {"rescount", false, false, CmdResCount},
-    {"credits", false, false, CmdCredits},
-    {"tree", true, false, CmdTree},
-    {"regen", true, false, CmdRegen},
-    {"growthdef", false, true, CmdGrowthDef},
-    {"growth", false, true, CmdGrowth},
+    {"credits", false, false, CmdCredits, CONSOLE_WORLD},
+    {"tree", true, false, CmdTree, CONSOLE_WORLD_PLANE},
+    {"regen", true, false, CmdRegen, CONSOLE_WORLD},
+    {"growthdef", false, true, CmdGrowthDef, CONSOLE_WORLD},
+    {"growth", false, true, CmdGrowth, CONSOLE_WORLD},
     {"sound", false, true, CmdSound},
     {"fade", false, false, CmdFade},
     {"music", false, true, CmdMusic},
-    {"instabuild", true, false, CmdInstabuild},
-    {"ignore", true, false, CmdIgnore},
+    {"instabuild", true, false, CmdInstabuild, CONSOLE_WORLD},
+    {"ignore", true, false, CmdIgnore, CONSOLE_WORLD},
     {"timer", false, false, CmdTimer},
-    {"achievement", false, true, CmdAchievement},
-    {"exp", false, true, CmdExp},
-    {"scan", true, false, CmdScan},
+    {"achievement", false, true, CmdAchievement, CONSOLE_WORLD},
+    {"exp", false, true, CmdExp, CONSOLE_WORLD},
+    {"scan", true, false, CmdScan, CONSOLE_WORLD},
     {"dumpshaders", true, false, CmdDumpShaders},
     {"terrain", false, true, CmdTerrain},
-    {"envset", false, true, CmdEnvSet},
+    {"envset", false, true, CmdEnvSet, CONSOLE_WORLD},
     {"loadenv", false, false, CmdLoadEnv},
     {"envshadow", false, true, CmdEnvShadow},
     {"clearmissions", true, false, CmdClearMissions},
@@ -832,19 +882,19 @@ const ConsoleEntry ConsoleTable[] = {
     {"setstory", false, true, CmdSetStory},
     {"setsun", false, false, CmdSetSun},
     {"ambient", false, false, CmdAmbient},
-    {"sethealth", false, false, CmdSetHealth},
-    {"setmaxhealth", false, false, CmdSetMaxHealth},
-    {"setshields", false, false, CmdSetShields},
+    {"sethealth", false, false, CmdSetHealth, CONSOLE_WORLD},
+    {"setmaxhealth", false, false, CmdSetMaxHealth, CONSOLE_WORLD},
+    {"setshields", false, false, CmdSetShields, CONSOLE_WORLD},
     {"setvolume", false, false, CmdSetVolume},
-    {"setachievement", false, true, CmdSetAchievement},
-    {"triggerattack", true, false, CmdTriggerAttack},
+    {"setachievement", false, true, CmdSetAchievement, CONSOLE_WORLD},
+    {"triggerattack", true, false, CmdTriggerAttack, CONSOLE_WORLD},
     {"setcursor", false, false, CmdSetCursor},
     {"cursorsize", false, false, CmdCursorSize},
-    {"kill", false, false, CmdKill},
-    {"allkill", false, false, CmdAllKill},
-    {"dot", false, true, CmdDot},
-    {"freeze", false, false, CmdFreeze},
-    {"cloak", true, false, CmdCloak},
+    {"kill", false, false, CmdKill, CONSOLE_WORLD},
+    {"allkill", false, false, CmdAllKill, CONSOLE_WORLD},
+    {"dot", false, true, CmdDot, CONSOLE_WORLD},
+    {"freeze", false, false, CmdFreeze, CONSOLE_WORLD},
+    {"cloak", true, false, CmdCloak, CONSOLE_WORLD},
     {"shadowsize", false, true, CmdShadowSize},
     {"shaders", false, false, CmdShaders},
     {"minimap", false, false, CmdMinimap},
@@ -858,10 +908,10 @@ const ConsoleEntry ConsoleTable[] = {
     {"lava", true, false, CmdLava},
     {"addsystem", false, false, CmdAddSystem},
     {"addburst", false, false, CmdAddBurst},
-    {"deletewater", true, false, CmdDeleteWater},
-    {"river", false, false, CmdRiver},
-    {"buy", false, true, CmdBuy},
-    {"all", true, false, CmdAll},
+    {"deletewater", true, false, CmdDeleteWater, CONSOLE_WORLD},
+    {"river", false, false, CmdRiver, CONSOLE_WORLD},
+    {"buy", false, true, CmdBuy, CONSOLE_WORLD},
+    {"all", true, false, CmdAll, CONSOLE_WORLD},
     {"play3d", false, false, CmdPlay3d},
     {"splattest", false, false, CmdSplatTest},
 };

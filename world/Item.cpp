@@ -12,7 +12,6 @@
 #include "render/IndexedMesh.h"
 #include "render/ParticleManager.h"
 #include "render/ParticleSystem.h"
-#include "gui/WindowManager.h"
 #include "platform/Timer.h"
 #include "terrain/Terrain.h"
 #include "world/Agent.h"
@@ -435,9 +434,11 @@ constexpr float ACTION_TICK = 0.1f;
 constexpr float TRIGGER_RANGE = 3.75f;
 constexpr float BLAST_RANGE = 5.5f;
 
+// The item's step in the tick. A window the player holds open (the developer's console, a
+// shop) does not hold the world: the tick runs on for every entity alike.
 float Step()
 {
-    if (GamePaused || (WindowMgr && WindowMgr->modal)) return 0.0f;
+    if (GamePaused) return 0.0f;
     const float step = WorldStep();
     return step > 0.0f ? step : 0.0f;
 }

@@ -4,20 +4,28 @@
 // it), the mouse raises a hill (drawn on the height texture and read back from it) and lays a
 // splat on it, the undo key takes the hill back, "Save" writes the heightmap into the player's folder, "Dbg" gives the ground
 // its own layers back, a growth mesh picked on the "Object" page is put down as a blocking
-// object, and a palette button's hint shows on the "AI" page.
+// object, and a palette button's hint shows on the "AI" page. The lines that change the world
+// are orders of the next tick (recorded, and played again by the level's replay); the others act
+// at once.
 #include "tests/app/PlayerSessionSupport.h"
 
 #include "gui/Button.h"
 #include "gui/EditBox.h"
 #include "gui/FileBrowser.h"
 #include "gui/Label.h"
+#include "gui/MessageDialogGui.h"
 #include "host/InputKeys.h"
+#include "interface/InGameMenu.h"
 #include "interface/MissionHud.h"
+#include "mechanics/OrderQueue.h"
+#include "mechanics/Replay.h"
 #include "platform/ConfigFile.h"
 #include "platform/Hotkeys.h"
+#include "render/Effect.h"
 #include "gui/ScrollList.h"
 #include "terrain/Environment.h"
 #include "terrain/Heightmap.h"
+#include "terrain/SplatPool.h"
 #include "terrain/TextureLock.h"
 #include "tools/Console.h"
 #include "tools/SculptUndoRing.h"
@@ -30,17 +38,6 @@
 namespace {
 
 using namespace playersession;
-
-int KeyFor(char c)
-{
-    static const char* const rows[] = {"qwertyuiop", "asdfghjkl", "zxcvbnm"};
-    static const int firsts[] = {DIK_Q, DIK_A, DIK_Z};
-    for (int r = 0; r < 3; ++r)
-        if (const char* at = strchr(rows[r], c)) return firsts[r] + (int)(at - rows[r]);
-    if (c == '0') return DIK_0;
-    if (c >= '1' && c <= '9') return DIK_1 + (c - '1');
-    return DIK_SPACE;
-}
 
 Button* ChildWithCallback(const Window* window, ButtonCallback callback)
 {
@@ -59,21 +56,12 @@ protected:
         EXPECT_EQ(TheTerrainEditor, nullptr);
         TheSculptUndoRing.Release();
     }
-    // The console opened with Enter, the line typed and run with Enter.
-    void Console(const char* line)
+    // Frames until the world's next tick has run.
+    static void UntilNextTick()
     {
-        Press(DIK_RETURN);
-        EditBox* box = TheMissionHud.consoleEditBox;
-        ASSERT_TRUE(box && box->IsVisible() && box->HasFocus()) << "Enter opened the console";
-        // Typed at speed: the keys of the whole line reach the box in one pass.
-        for (const char* c = line; *c; ++c) InputScript::Tap(KeyFor(*c));
-        int exitCode = 0;
-        DrainMessages(&exitCode);
-        Passes(1, 0.02f);
-        EXPECT_STREQ(box->GetText(), line);
-        Press(DIK_RETURN);
-        EXPECT_FALSE(box->IsVisible()) << line;
-        EXPECT_EQ(WindowMgr->modal, nullptr);
+        const int tick = TheReplay.Tick();
+        for (int i = 0; i < 20 && TheReplay.Tick() == tick; ++i) Passes(1, 0.02f);
+        EXPECT_EQ(TheReplay.Tick(), tick + 1);
     }
     // A point of open ground in the middle of the screen, clear of the windows.
     bool GroundPoint(int* x, int* y)
@@ -94,14 +82,17 @@ TEST_F(DeveloperToolsSession, TheConsoleRunsCommandsAndTheEditorRaisesPaintsUndo
     const int credits = profile->credits;
 
     Console("credits 250");
+    UntilNextTick();
     EXPECT_EQ(profile->credits, credits + 250);
     Console("instabuild");
+    UntilNextTick();
     EXPECT_TRUE(InstantBuild);
     // Up recalls the last line; Enter runs it again.
     Press(DIK_RETURN);
     Press(DIK_UP);
     EXPECT_STREQ(TheMissionHud.consoleEditBox->GetText(), "instabuild");
     Press(DIK_RETURN);
+    UntilNextTick();
     EXPECT_FALSE(InstantBuild);
 
     Console("edit");
@@ -287,6 +278,95 @@ TEST_F(DeveloperToolsSession, TheConsoleRunsCommandsAndTheEditorRaisesPaintsUndo
     EXPECT_TRUE(editor.hintShown);
     EXPECT_EQ(editor.mode, TerrainEditor::MODE_PALETTE);
     EXPECT_EQ(TheGame->state, GAME_STATE_PLAYING);
+}
+
+// Lines typed while the game is held: those that change the world change nothing until the
+// next tick, which carries them out as orders on the units selected and at the place the mouse
+// was over when they were entered; the one that only changes the light acts at once. The level's
+// replay plays them again to the same game.
+TEST_F(DeveloperToolsSession, LinesThatChangeTheWorldAreOrdersOfTheNextTick)
+{
+    ASSERT_TRUE(StartMissionOn(FOREST));
+    ScopedGlobal<bool> instant(InstantBuild, false);
+    ScopedGlobal<Vec4> light(EffectValues.lightDirection, Vec4(0.0f, -1.0f, 0.0f, 0.0f));
+    Config->debugMode = true;
+    PlayerProfile* profile = GetPlayerProfile();
+    Agent* rig = GetPlayerRig();
+    ASSERT_NE(rig, nullptr);
+    int x = 0, y = 0;
+    ASSERT_TRUE(OnScreen(rig->GetCenter(), &x, &y));
+    MoveMouseTo(x, y);
+    Click(0);
+    ASSERT_EQ(TheGame->GetFirstSelected(), rig) << "the rig clicked";
+    ASSERT_TRUE(GroundPoint(&x, &y));
+    MoveMouseTo(x, y);
+    const Vec3 mousePoint = SnapToCellCentre(TheGame->pickedPoint);
+    auto scavengers = [] {
+        int count = 0;
+        for (Entity* e = TheScene.FirstEntity(SEGMENTS_ALL); e; e = TheScene.NextEntity())
+            count += e->IsAlive() && StrICmp(e->name, "scav_small") == 0;
+        TheScene.EndIteration();
+        return count;
+    };
+    const int credits = profile->credits, scavs = scavengers();
+    const float maxHealth = rig->GetMaxHealth();
+
+    Press(DIK_PAUSE);
+    ASSERT_TRUE(GamePaused);
+    const char* const lines[] = {"credits 250", "sethealth 40", "ai scav_small", "instabuild"};
+    for (const char* line : lines) Console(line);
+    Console("setsun 1");
+    EXPECT_LT(EffectValues.lightDirection.z, -0.5f) << "the light turned at once";
+    EXPECT_EQ(profile->credits, credits);
+    EXPECT_EQ(rig->GetHealth(), maxHealth);
+    EXPECT_EQ(scavengers(), scavs);
+    EXPECT_FALSE(InstantBuild);
+
+    // The next tick takes them, the game's hold and its letting go with them.
+    MoveMouseTo(x - 200, y);
+    TheGame->ClearSelection();
+    Press(DIK_PAUSE);
+    ASSERT_FALSE(GamePaused);
+    UntilNextTick();
+    std::vector<PlayerOrder> given;
+    for (const PlayerOrder& order : TheOrders.LastTaken())
+        if (order.kind == ORDER_CONSOLE) given.push_back(order);
+    ASSERT_EQ(given.size(), 4u);
+    for (size_t i = 0; i < given.size(); ++i) {
+        EXPECT_EQ(given[i].text, lines[i]);
+        EXPECT_EQ(given[i].units, std::vector<uint32_t>{LevelNumberOf(rig)}) << lines[i];
+    }
+    EXPECT_EQ(given[2].point, mousePoint) << "the ground under the mouse when the line was entered";
+    EXPECT_EQ(profile->credits, credits + 250);
+    EXPECT_EQ(rig->GetHealth(), 40.0f) << "the rig selected then, whatever is selected now";
+    EXPECT_EQ(scavengers(), scavs + 1);
+    EXPECT_TRUE(InstantBuild);
+    Console("instabuild");
+    Passes(10, 0.1f);
+
+    // The level left, its replay plays the same game.
+    Press(DIK_ESCAPE);
+    ClickOn(TheInGameMenu->abortButton);
+    ClickOn(FindShownButton(TheConfirmationDialog->window, "YES"));
+    ASSERT_NE(TheGame->state, GAME_STATE_PLAYING);
+    const std::vector<ReplayListing> replays = ReplayDirector::ListOf("Pilot");
+    ASSERT_FALSE(replays.empty());
+    const std::string path = replays.front().path;
+    Replay replay;
+    std::string why;
+    ASSERT_TRUE(ReplayDirector::Open(path.c_str(), &replay, &why)) << why;
+    int consoleOrders = 0;
+    for (const ReplayTick& tick : replay.ticks)
+        for (const PlayerOrder& order : tick.orders) consoleOrders += order.kind == ORDER_CONSOLE;
+    EXPECT_EQ(consoleOrders, 5);
+    ASSERT_TRUE(TheReplay.Play(path, replay, true));
+    ScopedGlobal<bool> quiet{LogToStandardOutput, false};
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(RunReplayVerification(), 0);
+    const std::string verdict = testing::internal::GetCapturedStdout();
+    FrameTimer.SetClock(&ScriptedClock);
+    FrameTimer.SetSmoothing(false);
+    EXPECT_EQ(verdict.rfind("replay " + path + ": the same game, ", 0), 0u) << verdict;
 }
 
 }  // namespace

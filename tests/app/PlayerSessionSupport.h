@@ -9,6 +9,7 @@
 #include "app/MainLoop.h"
 #include "app/WndProc.h"
 #include "gui/Button.h"
+#include "gui/EditBox.h"
 #include "gui/ModelViewer.h"
 #include "gui/WindowManager.h"
 #include "campaign/Galaxy.h"
@@ -21,6 +22,8 @@
 #include "host/System.h"
 #include "interface/EntityInfoGui.h"
 #include "interface/MissionHud.h"
+#include "host/InputKeys.h"
+#include "platform/ConfigFile.h"
 #include "levelgen/LevelGenerator.h"
 #include "levelgen/MapGenerator.h"
 #include "mechanics/GameMechanics.h"
@@ -197,6 +200,42 @@ protected:
         int exitCode = 0;
         DrainMessages(&exitCode);
         Passes(1, 0.02f);
+    }
+    // The key that types a character of a console line (a letter, a digit; a blank otherwise).
+    static int KeyFor(char c)
+    {
+        static const char* const rows[] = {"qwertyuiop", "asdfghjkl", "zxcvbnm"};
+        static const int firsts[] = {DIK_Q, DIK_A, DIK_Z};
+        for (int r = 0; r < 3; ++r)
+            if (const char* at = strchr(rows[r], c)) return firsts[r] + (int)(at - rows[r]);
+        if (c == '0') return DIK_0;
+        if (c >= '1' && c <= '9') return DIK_1 + (c - '1');
+        return DIK_SPACE;
+    }
+    // The developer's console (debugMode on) opened with Enter, the line typed and run with Enter.
+    static void Console(const char* line)
+    {
+        ScopedGlobal<bool> debugging{Config->debugMode, true};
+        Press(DIK_RETURN);
+        EditBox* box = TheMissionHud.consoleEditBox;
+        ASSERT_TRUE(box && box->IsVisible() && box->HasFocus()) << "Enter opened the console";
+        // Typed at speed: the keys of the whole line reach the box in one pass.
+        for (const char* c = line; *c; ++c) {
+            if (*c == '_') {
+                InputScript::KeyDown(DIK_LSHIFT);
+                InputScript::Tap(DIK_MINUS);
+                InputScript::KeyUp(DIK_LSHIFT);
+            } else {
+                InputScript::Tap(KeyFor(*c));
+            }
+        }
+        int exitCode = 0;
+        DrainMessages(&exitCode);
+        Passes(1, 0.02f);
+        EXPECT_STREQ(box->GetText(), line);
+        Press(DIK_RETURN);
+        EXPECT_FALSE(box->IsVisible()) << line;
+        EXPECT_EQ(WindowMgr->modal, nullptr);
     }
     // The inventory key typed, as the keyboard gives it: a character.
     static void TypeInventoryKey()

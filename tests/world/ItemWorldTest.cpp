@@ -5,9 +5,12 @@
 #include "world/Item.h"
 
 #include "campaign/PlayerProfile.h"
+#include "gui/Window.h"
+#include "gui/WindowManager.h"
 #include "host/Random.h"
 #include "host/System.h"
 #include "interface/MessageLists.h"
+#include "tests/support/Scoped.h"
 #include "tests/world/AgentTestSupport.h"
 #include "world/AgentCombat.h"
 #include "world/ItemCatalog.h"
@@ -380,6 +383,28 @@ TEST_F(ItemWorld, AMineBlastKillsOnceAndAFreezeTrapIgnoresTheDead)
     }
     EXPECT_FALSE(trap->IsAlive());
     EXPECT_FLOAT_EQ(corpse->freezeTime, 6.0f);
+}
+
+// A window the player holds open (the developer's console) does not hold the world: a mine
+// lying among the ticks springs as it would with nothing open.
+TEST_F(ItemWorld, AMineSpringsWhileAWindowIsHeldOpen)
+{
+    WindowManager windows;
+    Window console;
+    windows.modal = &console;
+    ScopedGlobal<WindowManager*> manager{WindowMgr, &windows};
+    Item* mineDefinition = Define("mine", ITEM_KIND_ACTION);
+    mineDefinition->action = ITEM_ACTION_MINE;
+    Item* mine = Lying(mineDefinition, 40, 40);
+    Agent* victim = Unit(41, 40, ALIGN_ENEMY);
+    victim->health = victim->maxHealth = 50.0f;
+    for (int frame = 0; frame < 5; ++frame) {
+        const WorldTickScope tick(0.05f);
+        Frame(0.05f);
+        mine->Update();
+    }
+    EXPECT_FALSE(mine->IsAlive()) << "sprung";
+    EXPECT_TRUE(victim->HasDied());
 }
 
 TEST_F(ItemWorld, UsingKitsFromTheInventory)
