@@ -460,6 +460,24 @@ TEST_F(UnitUpgradeTest, TheDisplaysButtonsCancelConstructionAndTheUnitInProducti
     factory->buildQueue->Clear();
 
     EXPECT_TRUE(display->buildMineButton->rightButtonAllowed) << "a right click takes back the mine in the making";
+
+    // A mine layer's mine: paid and begun at the next tick, given up and paid back by the right
+    // button.
+    Agent* layer = NewUnit(nullptr, AGENT_CLASS_MINE_LAYER);
+    GetPlayerProfile()->ore = 120.0f;
+    GetPlayerProfile()->fuel = 60.0f;
+    Select(layer);
+    Page(layer);
+    TheOrders.Clear();
+    ClickButton(display->buildMineButton);
+    EXPECT_FLOAT_EQ(layer->mineTimer, 0.0f) << "begun at the next tick";
+    EXPECT_EQ(ClickAndTick(display->buildMineButton), ORDER_BUILD_MINE);
+    EXPECT_FLOAT_EQ(layer->mineTimer, MINE_BUILD_SECONDS);
+    EXPECT_FLOAT_EQ(GetPlayerProfile()->ore, 120.0f - MINE_ORE_COST);
+    EXPECT_EQ(ClickAndTick(display->buildMineButton, 1), ORDER_BUILD_MINE);
+    EXPECT_FLOAT_EQ(layer->mineTimer, 0.0f);
+    EXPECT_FLOAT_EQ(GetPlayerProfile()->ore, 120.0f) << "paid back";
+    EXPECT_FLOAT_EQ(GetPlayerProfile()->fuel, 60.0f);
 }
 
 TEST_F(UnitUpgradeTest, EveryTextTheTooltipsAskForIsShipped)
