@@ -18,6 +18,7 @@
 #include "interface/MissionLogGui.h"
 #include "interface/PlayerTechGui.h"
 #include "mechanics/GameMechanics.h"
+#include "mechanics/OrderQueue.h"
 #include "mechanics/Scene.h"
 #include "platform/InputState.h"
 #include "platform/MathUtil.h"
@@ -900,22 +901,37 @@ int OnModuleSlotPressed(void* user, Button*)
     return PressModuleSlot(UserIndex(user));
 }
 
-int OnSkillClicked(void* user, Button*)
+bool SpendSkillPoint(int skill)
 {
-    if (!TheCharacterGui) return 0;
     PlayerProfile* profile = GetPlayerProfile();
-    const int skill = UserIndex(user);
-    if (!profile || skill < 1 || skill > PLAYER_SKILLS) return 1;
+    if (!profile || skill < 1 || skill > PLAYER_SKILLS) return false;
     int& points = profile->skills[skill - 1];
     if (points >= 5) {
         GuiPlaySound("bad");
-        return 1;
+        return false;
     }
-    if (profile->skillPoints < 1) return 1;
+    if (profile->skillPoints < 1) return false;
     --profile->skillPoints;
     ++points;
-    TheCharacterGui->UpdateSkillBars();
+    if (TheCharacterGui) TheCharacterGui->UpdateSkillBars();
     GuiPlaySound("blip");
+    return true;
+}
+
+int OnSkillClicked(void* user, Button*)
+{
+    if (!TheCharacterGui) return 0;
+    const int skill = UserIndex(user);
+    if (skill < 1 || skill > PLAYER_SKILLS) return 1;
+    // In a level the skills are the rig's in play: the point is spent at the next tick.
+    if (InMission()) {
+        PlayerOrder order;
+        order.kind = ORDER_SPEND_SKILL;
+        order.args[0] = skill;
+        TheOrders.Give(order);
+        return 1;
+    }
+    SpendSkillPoint(skill);
     return 1;
 }
 

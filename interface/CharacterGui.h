@@ -148,6 +148,8 @@ int OnRigPaintClicked(void* user, Button* button);
 int OnAttachSlotPressed(void* user, Button* button);
 int OnModuleSlotPressed(void* user, Button* button);
 int OnSkillClicked(void* user, Button* button);
+// One skill point spent on skill (1-based), up to five a skill; false when refused.
+bool SpendSkillPoint(int skill);
 int OnSkillHover(void* user, Button* button);
 int OnSkillHoverEnd(void* user, Button* button);
 // The shop's.

@@ -4,6 +4,7 @@
 #include "mechanics/OrderQueue.h"
 
 #include "campaign/PlayerProfile.h"
+#include "interface/CharacterGui.h"
 #include "interface/EntityInfoGui.h"
 #include "interface/Inventory.h"
 #include "interface/MessageLists.h"
@@ -296,6 +297,7 @@ void ApplyPlayerOrder(const PlayerOrder& order)
     // The level ended when they were given: they mark how the player left it.
     case ORDER_RESTART:
     case ORDER_ABORT: break;
+    case ORDER_SPEND_SKILL: SpendSkillPoint(order.args[0]); break;
     default: break;
     }
     ordered = OrderContext();

@@ -84,6 +84,8 @@ enum PlayerOrderKind : uint16_t {
     // carries them out: the replay keeps them at its last tick to say how the player left.
     ORDER_RESTART = 33,
     ORDER_ABORT = 34,
+    // A skill point spent on skill args[0] (1-based) on the character screen in a level.
+    ORDER_SPEND_SKILL = 35,
 };
 
 // The keys and the press an order of the mouse was given with.

@@ -4,6 +4,7 @@
 
 #include "gui/GuiMeter.h"
 #include "interface/MessageLists.h"
+#include "mechanics/OrderQueue.h"
 #include "mechanics/Scene.h"
 
 #include <algorithm>
@@ -67,6 +68,21 @@ TEST_F(CharacterScreenTest, SkillPointsFillTheMetersAndStopAtFive)
     EXPECT_FALSE(screen->skillButtons[0]->IsVisible());
     EXPECT_FALSE(std::any_of(painter.texts.begin(), painter.texts.end(),
                              [](const DrawnText& t) { return t.text.rfind("Available Points", 0) == 0; }));
+
+    // In a level the skills are the rig's in play: a click orders the point, the tick spends it.
+    profile->skillPoints = 1;
+    game->state = GAME_STATE_PLAYING;
+    TheOrders.Clear();
+    OnSkillClicked(&speed, nullptr);
+    EXPECT_EQ(profile->skills[0], 1) << "spent at the next tick";
+    const std::vector<PlayerOrder> given = TheOrders.TakeForTick();
+    ASSERT_EQ(given.size(), 1u);
+    EXPECT_EQ(given[0].kind, ORDER_SPEND_SKILL);
+    EXPECT_EQ(given[0].args[0], 1);
+    ApplyPlayerOrder(given[0]);
+    EXPECT_EQ(profile->skills[0], 2);
+    EXPECT_EQ(profile->skillPoints, 0);
+    game->state = GAME_STATE_FRONT_END;
 }
 
 TEST_F(CharacterScreenTest, AchievementsUnlockThePaints)
