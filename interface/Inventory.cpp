@@ -526,27 +526,35 @@ Item* Inventory::DropDraggedItem()
     return item;
 }
 
+Item* Inventory::TakeNamed(const char* name)
+{
+    if (!name) return nullptr;
+    if (dragItem && StrICmp(dragItem->name, name) == 0) return TakeCarried();
+    for (int i = 0; i < SLOT_COUNT; ++i) {
+        InventorySlot& s = slots[i];
+        if (s.kind != 1 || !s.item || StrICmp(s.item->name, name) != 0) continue;
+        if (s.item->stackCount <= 1) {
+            Item* item = s.item;
+            EmptySlot(i, false);
+            return item;
+        }
+        Item* item = CreateItemByName(s.item->name, s.item);
+        if (!item) return nullptr;
+        item->stackCount = 1;
+        s.item->stackCount -= 1;
+        CountLabel(s.itemWidget, s.item);
+        return item;
+    }
+    return nullptr;
+}
+
 Item* Inventory::TakeToDrop(const char* name)
 {
     if (!name) return nullptr;
     if (dragItem && StrICmp(dragItem->name, name) == 0) return DropDraggedItem();
-    for (int i = 0; i < SLOT_COUNT; ++i) {
-        InventorySlot& s = slots[i];
-        if (s.kind != 1 || !s.item || StrICmp(s.item->name, name) != 0) continue;
-        Item* item = s.item;
-        if (item->stackCount > 1) {
-            item = CreateItemByName(s.item->name, s.item);
-            if (!item) return nullptr;
-            item->stackCount = 1;
-            s.item->stackCount -= 1;
-            CountLabel(s.itemWidget, s.item);
-        } else {
-            EmptySlot(i, false);
-        }
-        GuiPlaySound("dropitem");
-        return item;
-    }
-    return nullptr;
+    Item* item = TakeNamed(name);
+    if (item) GuiPlaySound("dropitem");
+    return item;
 }
 
 void Inventory::Carry(Item* item)

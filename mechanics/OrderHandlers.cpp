@@ -298,6 +298,7 @@ void ApplyPlayerOrder(const PlayerOrder& order)
     case ORDER_RESTART:
     case ORDER_ABORT: break;
     case ORDER_SPEND_SKILL: SpendSkillPoint(order.args[0]); break;
+    case ORDER_FIT_PART: FitRigPart(order.args[1] != 0, order.args[0], order.text.c_str()); break;
     default: break;
     }
     ordered = OrderContext();

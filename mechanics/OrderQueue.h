@@ -86,6 +86,10 @@ enum PlayerOrderKind : uint16_t {
     ORDER_ABORT = 34,
     // A skill point spent on skill args[0] (1-based) on the character screen in a level.
     ORDER_SPEND_SKILL = 35,
+    // The rig's slot args[0] (args[1] 0: a weapon's attachment, 1: a module) pressed on the
+    // character screen with the part `text` in hand (none: an empty hand): the part fitted, the
+    // one it replaces (or the slot's own) taken into the hand.
+    ORDER_FIT_PART = 36,
 };
 
 // The keys and the press an order of the mouse was given with.
