@@ -894,6 +894,7 @@ const char* ReplayOutcomeText(const ReplayListing& game)
     case REPLAY_WON: return GameText("<replay_won>");
     case REPLAY_LOST: return GameText("<replay_lost>");
     case REPLAY_ABANDONED: return GameText("<replay_abandoned>");
+    case REPLAY_RESTARTED: return GameText("<replay_restarted>");
     default: return GameText("<replay_not_ended>");
     }
 }

@@ -18,6 +18,7 @@
 #include "interface/MissionLogGui.h"
 #include "interface/PlayerTechGui.h"
 #include "mechanics/GameMechanics.h"
+#include "mechanics/OrderQueue.h"
 #include "mechanics/Scene.h"
 #include "platform/InputState.h"
 #include "platform/MathUtil.h"
@@ -825,7 +826,7 @@ int OnRigPaintClicked(void*, Button* button)
     return 1;
 }
 
-int PressAttachmentSlot(int index)
+static int FitAttachmentSlot(int index)
 {
     if (!TheCharacterGui) return 0;
     PlayerProfile* profile = GetPlayerProfile();
@@ -865,7 +866,7 @@ int PressAttachmentSlot(int index)
     return 1;
 }
 
-int PressModuleSlot(int slot)
+static int FitModuleSlot(int slot)
 {
     if (!TheCharacterGui) return 0;
     PlayerProfile* profile = GetPlayerProfile();
@@ -890,6 +891,59 @@ int PressModuleSlot(int slot)
     return 1;
 }
 
+namespace {
+
+// In a level the rig's parts are the rig's in play: a press is an order naming the slot and what
+// the hand carries, and the part is fitted or taken off at the next tick.
+int GiveFitOrder(bool module, int index)
+{
+    Inventory* bag = Bag();
+    PlayerOrder order;
+    order.kind = ORDER_FIT_PART;
+    order.args[0] = index;
+    order.args[1] = module ? 1 : 0;
+    if (bag && bag->dragItem) order.text = bag->dragItem->name;
+    TheOrders.Give(order);
+    return 1;
+}
+
+}  // namespace
+
+int PressAttachmentSlot(int index)
+{
+    if (!TheCharacterGui) return 0;
+    return InMission() ? GiveFitOrder(false, index) : FitAttachmentSlot(index);
+}
+
+int PressModuleSlot(int slot)
+{
+    if (!TheCharacterGui) return 0;
+    return InMission() ? GiveFitOrder(true, slot) : FitModuleSlot(slot);
+}
+
+int FitRigPart(bool module, int index, const char* name)
+{
+    Inventory* bag = Bag();
+    if (!TheCharacterGui || !bag || !name) return 0;
+    // The hand holds what it held when the slot was pressed: a hand that has let it go since
+    // (and a replay's, which never took it) takes it out of the bag again.
+    const bool holds = name[0] ? bag->dragItem && StrICmp(bag->dragItem->name, name) == 0 : !bag->dragItem;
+    if (!holds) {
+        if (Item* held = bag->TakeCarried()) {
+            if (!bag->AddItem(held, false, false, -1)) {
+                bag->Carry(held);
+                return 0;
+            }
+        }
+        if (name[0]) {
+            Item* part = bag->TakeNamed(name);
+            if (!part) return 0;
+            bag->Carry(part);
+        }
+    }
+    return module ? FitModuleSlot(index) : FitAttachmentSlot(index);
+}
+
 int OnAttachSlotPressed(void* user, Button*)
 {
     return PressAttachmentSlot(UserIndex(user));
@@ -900,22 +954,37 @@ int OnModuleSlotPressed(void* user, Button*)
     return PressModuleSlot(UserIndex(user));
 }
 
-int OnSkillClicked(void* user, Button*)
+bool SpendSkillPoint(int skill)
 {
-    if (!TheCharacterGui) return 0;
     PlayerProfile* profile = GetPlayerProfile();
-    const int skill = UserIndex(user);
-    if (!profile || skill < 1 || skill > PLAYER_SKILLS) return 1;
+    if (!profile || skill < 1 || skill > PLAYER_SKILLS) return false;
     int& points = profile->skills[skill - 1];
     if (points >= 5) {
         GuiPlaySound("bad");
-        return 1;
+        return false;
     }
-    if (profile->skillPoints < 1) return 1;
+    if (profile->skillPoints < 1) return false;
     --profile->skillPoints;
     ++points;
-    TheCharacterGui->UpdateSkillBars();
+    if (TheCharacterGui) TheCharacterGui->UpdateSkillBars();
     GuiPlaySound("blip");
+    return true;
+}
+
+int OnSkillClicked(void* user, Button*)
+{
+    if (!TheCharacterGui) return 0;
+    const int skill = UserIndex(user);
+    if (skill < 1 || skill > PLAYER_SKILLS) return 1;
+    // In a level the skills are the rig's in play: the point is spent at the next tick.
+    if (InMission()) {
+        PlayerOrder order;
+        order.kind = ORDER_SPEND_SKILL;
+        order.args[0] = skill;
+        TheOrders.Give(order);
+        return 1;
+    }
+    SpendSkillPoint(skill);
     return 1;
 }
 

@@ -148,6 +148,8 @@ int OnRigPaintClicked(void* user, Button* button);
 int OnAttachSlotPressed(void* user, Button* button);
 int OnModuleSlotPressed(void* user, Button* button);
 int OnSkillClicked(void* user, Button* button);
+// One skill point spent on skill (1-based), up to five a skill; false when refused.
+bool SpendSkillPoint(int skill);
 int OnSkillHover(void* user, Button* button);
 int OnSkillHoverEnd(void* user, Button* button);
 // The shop's.
@@ -158,9 +160,14 @@ int OnShopSell(void* user, Button* button);
 int OnShopBack(void* user, Button* button);
 
 // The paper doll's slots by index, for the screen's buttons and for tests: a weapon slot
-// (attachment index 2 or 3) and a module slot (0..2) pressed with or without a carried item.
+// (attachment index 2 or 3) and a module slot (0..2) pressed with or without a carried item;
+// in a level the press gives an order for the next tick.
 int PressAttachmentSlot(int index);
 int PressModuleSlot(int slot);
+// The press carried out: the part named (none: the hand empty) fitted to that slot of the rig,
+// or the slot's part taken into the hand. In a level the presses are orders the tick carries out
+// by this.
+int FitRigPart(bool module, int index, const char* name);
 // Buys the selected entry of the current tab; the press time of the Buy button guards against
 // a double press.
 void BuySelectedEntry();

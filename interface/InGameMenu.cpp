@@ -17,6 +17,7 @@
 #include "interface/ResultsScreen.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Objectives.h"
+#include "mechanics/OrderQueue.h"
 #include "host/System.h"
 #include "render/Draw2D.h"
 #include "world/BuildItem.h"
@@ -236,10 +237,24 @@ int InGameMenu::OnAbortClicked(void*, Button*)
     return 1;
 }
 
+namespace {
+
+// The level's last order: how the player left it, kept by its replay.
+void MarkLevelLeft(uint16_t kind)
+{
+    if (!TheGame || TheGame->state != GAME_STATE_PLAYING) return;
+    PlayerOrder order;
+    order.kind = kind;
+    TheOrders.Give(order);
+}
+
+}  // namespace
+
 int RestartMission()
 {
     if (!TheInGameMenu) return 0;
     GuiPlaySound("blip");
+    MarkLevelLeft(ORDER_RESTART);
     if (TheGame) TheGame->EndLevel();
     // Everything gained in the mission is thrown away.
     PlayerProfile* profile = GetPlayerProfile();
@@ -259,6 +274,7 @@ int AbortMission()
         TheCharacterGui->shown = false;
     }
     if (menu) menu->HideAll();
+    MarkLevelLeft(ORDER_ABORT);
     EndMission(givenUp);
     return 1;
 }

@@ -526,6 +526,37 @@ Item* Inventory::DropDraggedItem()
     return item;
 }
 
+Item* Inventory::TakeNamed(const char* name)
+{
+    if (!name) return nullptr;
+    if (dragItem && StrICmp(dragItem->name, name) == 0) return TakeCarried();
+    for (int i = 0; i < SLOT_COUNT; ++i) {
+        InventorySlot& s = slots[i];
+        if (s.kind != 1 || !s.item || StrICmp(s.item->name, name) != 0) continue;
+        if (s.item->stackCount <= 1) {
+            Item* item = s.item;
+            EmptySlot(i, false);
+            return item;
+        }
+        Item* item = CreateItemByName(s.item->name, s.item);
+        if (!item) return nullptr;
+        item->stackCount = 1;
+        s.item->stackCount -= 1;
+        CountLabel(s.itemWidget, s.item);
+        return item;
+    }
+    return nullptr;
+}
+
+Item* Inventory::TakeToDrop(const char* name)
+{
+    if (!name) return nullptr;
+    if (dragItem && StrICmp(dragItem->name, name) == 0) return DropDraggedItem();
+    Item* item = TakeNamed(name);
+    if (item) GuiPlaySound("dropitem");
+    return item;
+}
+
 void Inventory::Carry(Item* item)
 {
     if (!item || dragItem) return;
@@ -626,31 +657,51 @@ void Inventory::UseSlot(int slot)
     }
     case ITEM_KIND_UNIT:
     case ITEM_KIND_BUILDING: {
-        AgentType* unit = item->kind == ITEM_KIND_UNIT ? PatternUnit(item) : nullptr;
-        BuildItem* building = item->kind == ITEM_KIND_BUILDING ? PatternBuilding(item) : nullptr;
-        if (!unit && !building) return;
-        int required = unit ? unit->buyLevel : building->buyLevel;
-        if (PlayerLevel() < required) {
-            ShowMessage("Insufficient level!");
-            GuiPlaySound("bad");
-            return;
-        }
-        bool learned = unit ? (unit->flags & AGENT_TYPE_OWNED) != 0 : (building->flags & BUILD_MARKED) != 0;
-        if (learned) {
-            ShowMessage("You already have this pattern in your database!");
-            GuiPlaySound("bad");
-            return;
-        }
-        if (unit)
-            unit->flags |= AGENT_TYPE_OWNED;
-        else
-            building->flags |= BUILD_MARKED;
-        GuiPlaySound("levelup");
-        EmptySlot(slot, true);
+        // Learnt at the next tick, from the slot it lies in then.
+        PlayerOrder order;
+        order.kind = ORDER_LEARN_PATTERN;
+        order.text = item->name;
+        order.args[0] = slot;
+        TheOrders.Give(order);
         return;
     }
     default: return;
     }
+}
+
+bool Inventory::LearnPattern(int slot, const char* name)
+{
+    // The slot the order names, or else the first that holds a pattern of that name.
+    if (slot < 0 || slot >= SLOT_COUNT || slots[slot].kind != 1 || !slots[slot].item || !name ||
+        StrICmp(slots[slot].item->name, name) != 0) {
+        slot = -1;
+        for (int i = 0; i < SLOT_COUNT && slot < 0; ++i)
+            if (slots[i].kind == 1 && slots[i].item && name && StrICmp(slots[i].item->name, name) == 0) slot = i;
+    }
+    if (slot < 0) return false;
+    Item* item = slots[slot].item;
+    AgentType* unit = item->kind == ITEM_KIND_UNIT ? PatternUnit(item) : nullptr;
+    BuildItem* building = item->kind == ITEM_KIND_BUILDING ? PatternBuilding(item) : nullptr;
+    if (!unit && !building) return false;
+    int required = unit ? unit->buyLevel : building->buyLevel;
+    if (PlayerLevel() < required) {
+        ShowMessage("Insufficient level!");
+        GuiPlaySound("bad");
+        return false;
+    }
+    bool learned = unit ? (unit->flags & AGENT_TYPE_OWNED) != 0 : (building->flags & BUILD_MARKED) != 0;
+    if (learned) {
+        ShowMessage("You already have this pattern in your database!");
+        GuiPlaySound("bad");
+        return false;
+    }
+    if (unit)
+        unit->flags |= AGENT_TYPE_OWNED;
+    else
+        building->flags |= BUILD_MARKED;
+    GuiPlaySound("levelup");
+    EmptySlot(slot, true);
+    return true;
 }
 
 int OnInventorySlotPressed(void* user, Button* button)

@@ -70,6 +70,15 @@ public:
     // The carried item handed to the world when it is a single one; null (and "bad") for a
     // stack or an empty hand. The carried widget is freed.
     Item* DropDraggedItem();
+    // One item of that name handed to the world to be put down: the carried one, or else one
+    // taken out of its slot (split off a stack). Null when the bag holds none.
+    Item* TakeToDrop(const char* name);
+    // The same without a sound: one item of that name out of the hand or the bag, or null.
+    Item* TakeNamed(const char* name);
+    // The pattern of that name learnt out of the slot (or, moved since, the first slot holding
+    // it): refused, with a message, below its level or when already known. True when learnt;
+    // the pattern leaves the bag.
+    bool LearnPattern(int slot, const char* name);
     // Puts an item into the hand, under a new carried widget (the hand must be empty); the
     // hand owns it from now on. Null does nothing.
     void Carry(Item* item);

@@ -309,34 +309,23 @@ int OnPortraitClicked(void*, Button* button)
     return 1;
 }
 
+// The building comes down, and the mine is made or given up, at the next tick.
 int OnCancelConstructionClicked(void*, Button* button)
 {
     Building* building = SelectedBuilding();
     if (!Usable(button) || !building) return 1;
-    CancelConstruction(building);
+    PlayerOrder order;
+    order.kind = ORDER_CANCEL_CONSTRUCTION;
+    order.target = LevelNumberOf(building);
+    TheOrders.Give(order);
     return 1;
 }
 
 int OnBuildMineClicked(void*, Button* button)
 {
     Agent* agent = SelectedAgent();
-    PlayerProfile* player = GetPlayerProfile();
-    if (!Usable(button) || !agent || !player) return 1;
-    if (RightButtonActing() && agent->mineTimer > 0.0f) {
-        player->ore += MINE_ORE_COST;
-        player->fuel += MINE_FUEL_COST;
-        agent->mineTimer = 0.0f;
-        return 1;
-    }
-    if (player->ore < MINE_ORE_COST || player->fuel < MINE_FUEL_COST) {
-        if (TheGame->messageBar) TheGame->messageBar->AddMessage("Not enough resources", 4.0f, 1);
-    } else if (agent->mines < MINE_STOCK && !(agent->mineTimer > 0.0f)) {
-        player->ore -= MINE_ORE_COST;
-        player->fuel -= MINE_FUEL_COST;
-        agent->mineTimer = MINE_BUILD_SECONDS;
-        return 1;
-    }
-    GuiPlaySound("bad");
+    if (!Usable(button) || !agent) return 1;
+    GiveUnitOrder(ORDER_BUILD_MINE, agent, RightButtonActing() ? 0 : 1);
     return 1;
 }
 
@@ -393,31 +382,21 @@ int OnStanceClicked(void*, Button* button)
     return 1;
 }
 
+// The unit of that place in the queue is taken back at the next tick.
 int OnQueueButtonClicked(void*, Button* button)
 {
     Building* building = SelectedBuilding();
-    PlayerProfile* player = GetPlayerProfile();
-    if (!Usable(button) || !building || !building->buildQueue || !player) return 1;
+    if (!Usable(button) || !building || !building->buildQueue) return 1;
     int n = button->id;
     if (n < 1) return 1;
-    PooledList<AgentType*>::Node* previous = nullptr;
     PooledList<AgentType*>::Node* node = building->buildQueue->head;
-    for (int i = 1; node && i < n; ++i) {
-        previous = node;
-        node = node->next;
-    }
-    if (!node) return 1;
-    // That entry, not the first of its type: a queue often holds one type several times.
-    AgentType* type = node->value;
-    building->buildQueue->Unlink(previous, node);
-    if (type) {
-        player->ore += (float)type->oreCost;
-        player->fuel += (float)type->fuelCost;
-    }
-    if (player->unitsInUse > 0) --player->unitsInUse;
-    // The unit in production gone, the next one starts from its beginning.
-    if (n == 1) building->productionTimer = building->buildQueue->head && building->buildQueue->head->value
-                                                  ? building->buildQueue->head->value->buildTime
-                                                  : 0.0f;
+    for (int i = 1; node && i < n; ++i) node = node->next;
+    if (!node || !node->value) return 1;
+    PlayerOrder order;
+    order.kind = ORDER_UNQUEUE_UNIT;
+    order.target = LevelNumberOf(building);
+    order.args[0] = n;
+    order.text = node->value->name;
+    TheOrders.Give(order);
     return 1;
 }

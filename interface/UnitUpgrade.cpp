@@ -11,6 +11,7 @@
 #include "interface/MessageLists.h"
 #include "interface/MissionHud.h"
 #include "mechanics/GameMechanics.h"
+#include "mechanics/OrderQueue.h"
 #include "mechanics/Scene.h"
 #include "host/System.h"
 #include "render/Font.h"
@@ -377,45 +378,26 @@ void UpgradePanel::ShowChoices(Building* shown)
 
 // ---- The buttons
 
-int OnUpgradeChoiceClicked(void*, Button* button)
+const char* UpgradePanel::StepChoice(Building* shown, int n, bool down)
 {
-    UpgradePanel* panel = GetUpgradePanel();
-    if (!TheGame || !button || !button->IsVisible() || !panel) return 1;
-    int n = button->id;
-    if (n < 1 || n > UNIT_UPGRADE_COUNT) return 1;
-    Building* shown = panel->GetBuilding();
-    Agent* inside = shown ? shown->HeldUnit() : nullptr;
-    if (inside && inside->processTimer > 0.0f) {
-        GuiPlaySound("bad");
-        return 1;
-    }
-    Building* selected = FirstSelectedBuilding();
-    Agent* unit = selected ? selected->HeldUnit() : nullptr;
-    if (!unit) {
-        GuiPlaySound("blip");
-        return 1;
-    }
+    if (n < 1 || n > UNIT_UPGRADE_COUNT || !shown) return "blip";
+    Agent* unit = shown->HeldUnit();
+    if (!unit) return "blip";
+    if (unit->processTimer > 0.0f) return "bad";
     UnitUpgrade& entry = UnitUpgrades[n - 1];
-    uint32_t owned = unit->upgradeFlags;
+    if (!entry.AppliesTo(unit)) return "bad";
     // The highest level the unit already owns: a choice never goes to or below it.
-    int ownedTop = entry.LevelIn(owned);
-    int& c = entry.chosenLevel;
-    uint32_t& word = selected->chosenUpgrades;
-    if (!RightButtonActing()) {
+    const int ownedTop = entry.LevelIn(unit->upgradeFlags);
+    uint32_t& word = shown->chosenUpgrades;
+    int c = entry.LevelIn(word);
+    if (!down) {
         int level = c + 1 > ownedTop ? c + 1 : ownedTop + 1;
-        if (level > entry.levelCount) {
-            GuiPlaySound("bad");
-            return 1;
-        }
+        if (level > entry.levelCount) return "bad";
         if (c > 0) word &= ~entry.levelBits[c - 1];
         if (level > 1) word &= ~entry.levelBits[level - 2];
-        c = level;
         word |= entry.levelBits[level - 1];
     } else {
-        if (c == 0) {
-            GuiPlaySound("bad");
-            return 1;
-        }
+        if (c == 0) return "bad";
         word &= ~entry.levelBits[c - 1];
         --c;
         while (c > 0 && ownedTop >= c) {
@@ -424,8 +406,43 @@ int OnUpgradeChoiceClicked(void*, Button* button)
         }
         if (c > 0) word |= entry.levelBits[c - 1];
     }
-    ShowLevel(button, c);
-    GuiPlaySound("blip");
+    return "blip";
+}
+
+void UpgradePanel::Refresh(Building* shown)
+{
+    UpgradePanel* panel = GetUpgradePanel();
+    if (panel && shown && panel->GetBuilding() == shown) ShowChoices(shown);
+}
+
+// The panel's clicks are orders on the upgrader: the world takes them at the next tick, and the
+// panel shows them then.
+namespace {
+
+void GiveUpgraderOrder(uint16_t kind, const Building* upgrader, int entry = 0, int step = 0)
+{
+    PlayerOrder order;
+    order.kind = kind;
+    order.target = LevelNumberOf(upgrader);
+    order.args[0] = entry;
+    order.args[1] = step;
+    TheOrders.Give(order);
+}
+
+}  // namespace
+
+int OnUpgradeChoiceClicked(void*, Button* button)
+{
+    UpgradePanel* panel = GetUpgradePanel();
+    if (!TheGame || !button || !button->IsVisible() || !panel) return 1;
+    int n = button->id;
+    if (n < 1 || n > UNIT_UPGRADE_COUNT) return 1;
+    Building* selected = FirstSelectedBuilding();
+    if (!selected || !selected->HeldUnit()) {
+        GuiPlaySound("blip");
+        return 1;
+    }
+    GiveUpgraderOrder(ORDER_UPGRADE_CHOICE, selected, n, RightButtonActing() ? -1 : 1);
     return 1;
 }
 
@@ -438,14 +455,9 @@ int OnUpgradeChoiceHover(void*, Button* button)
 
 int OnStartUpgradeClicked(void*, Button* button)
 {
-    UpgradePanel* panel = GetUpgradePanel();
     Building* selected = FirstSelectedBuilding();
-    if (!TheGame || !button || !button->IsVisible() || !panel || !selected) return 1;
-    Building* shown = panel->GetBuilding();
-    Agent* unit = shown ? shown->HeldUnit() : nullptr;
-    if (!(unit && unit->processTimer > 0.0f)) UpgradePanel::StartUpgrade(selected);
-    unit = shown ? shown->HeldUnit() : nullptr;
-    GuiPlaySound(unit && unit->processTimer > 0.0f ? "blip" : "bad");
+    if (!TheGame || !button || !button->IsVisible() || !GetUpgradePanel() || !selected) return 1;
+    GiveUpgraderOrder(ORDER_UPGRADE_START, selected);
     return 1;
 }
 
@@ -453,8 +465,7 @@ int OnEjectUnitClicked(void*, Button* button)
 {
     Building* selected = FirstSelectedBuilding();
     if (!TheGame || !button || !button->IsVisible() || !selected) return 1;
-    UpgradePanel::ReleaseUnit(selected);
-    if (UpgradePanel* panel = GetUpgradePanel()) UpgradePanel::ShowChoices(panel->GetBuilding());
+    GiveUpgraderOrder(ORDER_UPGRADE_EJECT, selected);
     GuiPlaySound("blip");
     return 1;
 }

@@ -91,6 +91,11 @@ public:
     // One choice button per upgrade that fits the unit inside (at most 8), each showing the
     // level the building's chosen word holds.
     static void ShowChoices(Building* building);
+    // Upgrade n (1-based) of the unit inside stepped a level up, or down: never onto a level the
+    // unit owns, never while an upgrade runs. The sound it makes: "blip", or "bad" when refused.
+    static const char* StepChoice(Building* building, int n, bool down);
+    // The choices shown again when the panel shows that building.
+    static void Refresh(Building* building);
 
     int x = 0, y = 0;  // the main display's corner
     Window* window = nullptr;

@@ -200,9 +200,11 @@ public:
     // The building named put down where the order says, the first unit sent to build it.
     void ApplyPlaceBuilding(const PlayerOrder& order);
     OrderContext ordered;
-    // Ends a carry out of the character screen's bag by putting the item down beside the rig;
-    // false when nothing was carried or the carried stack may not leave.
+    // Ends a carry out of the character screen's bag: the item is ordered put down beside the
+    // rig; false when nothing was carried or the carried stack may not leave.
     bool DropCarriedItem();
+    // The order's item, out of the hand or the bag, put down beside the rig.
+    void ApplyDropItem(const PlayerOrder& order);
     // Through a warp platform (the agent's job target) to a seen spot of the same walk region
     // as the agent; "Invalid warp destination!" otherwise.
     bool WarpAgent(Agent* agent, const Vec3& destination);

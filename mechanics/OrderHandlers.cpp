@@ -4,9 +4,11 @@
 #include "mechanics/OrderQueue.h"
 
 #include "campaign/PlayerProfile.h"
+#include "interface/CharacterGui.h"
 #include "interface/EntityInfoGui.h"
 #include "interface/Inventory.h"
 #include "interface/MessageLists.h"
+#include "interface/UnitUpgrade.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
 #include "mechanics/Selection.h"
@@ -138,6 +140,93 @@ void Recycle(const OrderContext& ordered, bool start)
     recycler->ReleaseHeldUnit();
 }
 
+Building* PlayerUpgrader(Entity* entity)
+{
+    Building* upgrader = PlayerBuilding(entity);
+    return upgrader && upgrader->definition && (upgrader->definition->flags & BUILD_UNIT_UPGRADER) ? upgrader : nullptr;
+}
+
+void StepUpgradeChoice(const PlayerOrder& order, const OrderContext& ordered)
+{
+    Building* upgrader = PlayerUpgrader(ordered.target);
+    if (!upgrader) return;
+    PlayFeedbackSound(UpgradePanel::StepChoice(upgrader, order.args[0], order.args[1] < 0));
+    UpgradePanel::Refresh(upgrader);
+}
+
+void StartUpgrade(const OrderContext& ordered)
+{
+    Building* upgrader = PlayerUpgrader(ordered.target);
+    Agent* unit = upgrader ? upgrader->HeldUnit() : nullptr;
+    if (unit && !(unit->processTimer > 0.0f)) UpgradePanel::StartUpgrade(upgrader);
+    PlayFeedbackSound(unit && unit->processTimer > 0.0f ? "blip" : "bad");
+}
+
+void EjectUpgraded(const OrderContext& ordered)
+{
+    Building* upgrader = PlayerUpgrader(ordered.target);
+    if (!upgrader) return;
+    UpgradePanel::ReleaseUnit(upgrader);
+    UpgradePanel::Refresh(upgrader);
+}
+
+// A mine layer makes one mine at a time, up to its stock, for ore and fuel; the one being made
+// may be given up (the right button), paid back; with none being made the right button makes one.
+void BuildMine(const OrderContext& ordered, bool make)
+{
+    Entity* first = ordered.First();
+    PlayerProfile* player = GetPlayerProfile();
+    if (!first || !(first->flags & ENTITY_AGENT) || first->alignment != ALIGN_PLAYER || !player) return;
+    Agent* agent = static_cast<Agent*>(first);
+    if (!make && agent->mineTimer > 0.0f) {
+        player->ore += MINE_ORE_COST;
+        player->fuel += MINE_FUEL_COST;
+        agent->mineTimer = 0.0f;
+        return;
+    }
+    if (player->ore < MINE_ORE_COST || player->fuel < MINE_FUEL_COST) {
+        Tell("Not enough resources");
+    } else if (agent->mines < MINE_STOCK && !(agent->mineTimer > 0.0f)) {
+        player->ore -= MINE_ORE_COST;
+        player->fuel -= MINE_FUEL_COST;
+        agent->mineTimer = MINE_BUILD_SECONDS;
+        return;
+    }
+    PlayFeedbackSound("bad");
+}
+
+// The unit at that place of the factory's queue, when it is still the one the player saw there,
+// taken back and paid back; the one in production gone, the next starts from its beginning.
+void UnqueueUnit(const PlayerOrder& order, const OrderContext& ordered)
+{
+    Building* factory = PlayerBuilding(ordered.target);
+    PlayerProfile* player = GetPlayerProfile();
+    const int n = order.args[0];
+    if (!factory || !factory->buildQueue || !player || n < 1) return;
+    PooledList<AgentType*>::Node* previous = nullptr;
+    PooledList<AgentType*>::Node* node = factory->buildQueue->head;
+    for (int i = 1; node && i < n; ++i) {
+        previous = node;
+        node = node->next;
+    }
+    AgentType* type = node ? node->value : nullptr;
+    if (!type || order.text != type->name) return;
+    factory->buildQueue->Unlink(previous, node);
+    player->ore += (float)type->oreCost;
+    player->fuel += (float)type->fuelCost;
+    if (player->unitsInUse > 0) --player->unitsInUse;
+    if (n == 1) {
+        const AgentType* next = factory->buildQueue->head ? factory->buildQueue->head->value : nullptr;
+        factory->productionTimer = next ? next->buildTime : 0.0f;
+    }
+    factory->UpdateBuildButtons();
+}
+
+void LearnPattern(const PlayerOrder& order)
+{
+    if (PlayerInventory) PlayerInventory->LearnPattern(order.args[0], order.text.c_str());
+}
+
 }  // namespace
 
 void ApplyPlayerOrder(const PlayerOrder& order)
@@ -196,6 +285,21 @@ void ApplyPlayerOrder(const PlayerOrder& order)
     case ORDER_SAVE: break;
     case ORDER_RESEARCH_PROGRAM: SetResearchProgram(ordered, order.args[0]); break;
     case ORDER_RECYCLE: Recycle(ordered, order.args[0] != 0); break;
+    case ORDER_UPGRADE_CHOICE: StepUpgradeChoice(order, ordered); break;
+    case ORDER_UPGRADE_START: StartUpgrade(ordered); break;
+    case ORDER_UPGRADE_EJECT: EjectUpgraded(ordered); break;
+    case ORDER_BUILD_MINE: BuildMine(ordered, order.args[0] != 0); break;
+    case ORDER_CANCEL_CONSTRUCTION:
+        if (Building* building = PlayerBuilding(ordered.target)) CancelConstruction(building);
+        break;
+    case ORDER_UNQUEUE_UNIT: UnqueueUnit(order, ordered); break;
+    case ORDER_DROP_ITEM: game->ApplyDropItem(order); break;
+    case ORDER_LEARN_PATTERN: LearnPattern(order); break;
+    // The level ended when they were given: they mark how the player left it.
+    case ORDER_RESTART:
+    case ORDER_ABORT: break;
+    case ORDER_SPEND_SKILL: SpendSkillPoint(order.args[0]); break;
+    case ORDER_FIT_PART: FitRigPart(order.args[1] != 0, order.args[0], order.text.c_str()); break;
     case ORDER_CONSOLE: RunConsoleOrder(order.text.c_str(), ordered.units, ordered.point); break;
     default: break;
     }

@@ -62,6 +62,34 @@ enum PlayerOrderKind : uint16_t {
     ORDER_RESEARCH_PROGRAM = 23,
     // The unit held in a recycler (the target) recycled (args[0] 1) or let out again (0).
     ORDER_RECYCLE = 24,
+    // The upgrader's panel on the upgrader (the target): upgrade args[0] (1-based) stepped a
+    // level up (args[1] 1) or down (-1); the chosen upgrades started, paid for; the unit inside
+    // let out, a running upgrade paid back.
+    ORDER_UPGRADE_CHOICE = 25,
+    ORDER_UPGRADE_START = 26,
+    ORDER_UPGRADE_EJECT = 27,
+    // A mine made by the mine layer (the first unit) for ore and fuel (args[0] 1), or the one
+    // being made given up and paid back (0; with none being made, 0 makes one as 1 does).
+    ORDER_BUILD_MINE = 28,
+    // The building still under construction (the target) taken down, its price paid back.
+    ORDER_CANCEL_CONSTRUCTION = 29,
+    // The unit at place args[0] (1: the one in production) of a factory's queue (the target)
+    // taken back, when it is still of the type `text`.
+    ORDER_UNQUEUE_UNIT = 30,
+    // The item `text` carried out of the bag put down beside the rig.
+    ORDER_DROP_ITEM = 31,
+    // The pattern `text` in slot args[0] of the bag learnt.
+    ORDER_LEARN_PATTERN = 32,
+    // The level left by a restart or an abort. The level ends when they are given, so no tick
+    // carries them out: the replay keeps them at its last tick to say how the player left.
+    ORDER_RESTART = 33,
+    ORDER_ABORT = 34,
+    // A skill point spent on skill args[0] (1-based) on the character screen in a level.
+    ORDER_SPEND_SKILL = 35,
+    // The rig's slot args[0] (args[1] 0: a weapon's attachment, 1: a module) pressed on the
+    // character screen with the part `text` in hand (none: an empty hand): the part fitted, the
+    // one it replaces (or the slot's own) taken into the hand.
+    ORDER_FIT_PART = 36,
     // A line of the developer console that changes the world (`text`), run on the units with, in
     // `point`, the place it needs from the view (the mouse's point, the ground the camera looks
     // at), both taken when the line was entered.
@@ -130,6 +158,7 @@ public:
     // Everything waiting dropped (a level's start and end).
     void Clear();
     size_t Waiting() const { return waiting_.size(); }
+    const std::vector<PlayerOrder>& WaitingOrders() const { return waiting_; }
     // The orders the last tick took, kept until the next one takes its own.
     const std::vector<PlayerOrder>& LastTaken() const { return lastTaken_; }
 

@@ -12,6 +12,7 @@
 #include "interface/Inventory.h"
 #include "interface/MessageLists.h"
 #include "host/InputKeys.h"
+#include "host/Log.h"
 #include "levelgen/LevelGenerator.h"
 #include "mechanics/OrderQueue.h"
 #include "mechanics/Scene.h"
@@ -598,11 +599,32 @@ bool GameMechanics::DropCarriedItem()
 {
     Inventory* bag = TheCharacterGui ? TheCharacterGui->inventory : nullptr;
     if (!bag || !bag->dragItem) return false;
-    Item* item = bag->DropDraggedItem();
-    if (!item) return false;
-    // A level that refuses it leaves it in the hand rather than losing it.
-    if (!PlaceItemBesideRig(item)) bag->Carry(item);
+    if (bag->dragItem->stackCount != 1) {
+        PlayFeedbackSound("bad");
+        return false;
+    }
+    // Put down at the next tick; the hand holds it until then, and one drop ordered is enough.
+    for (const PlayerOrder& waiting : TheOrders.WaitingOrders())
+        if (waiting.kind == ORDER_DROP_ITEM) return true;
+    PlayerOrder order;
+    order.kind = ORDER_DROP_ITEM;
+    order.text = bag->dragItem->name;
+    TheOrders.Give(order);
     return true;
+}
+
+void GameMechanics::ApplyDropItem(const PlayerOrder& order)
+{
+    Inventory* bag = TheCharacterGui ? TheCharacterGui->inventory : PlayerInventory;
+    Item* item = bag ? bag->TakeToDrop(order.text.c_str()) : nullptr;
+    if (!item || PlaceItemBesideRig(item)) return;
+    // A level that refuses it leaves it in the hand, or back in the bag, rather than losing it.
+    if (!bag->dragItem) {
+        bag->Carry(item);
+    } else if (!bag->AddItem(item, false, false, -1)) {
+        Log("ERROR: the item %s has no place left in the bag and is lost\n", item->name);
+        delete item;
+    }
 }
 
 void GameMechanics::PlaceBuilding()

@@ -256,8 +256,23 @@ void ReplayDirector::OnLevelEnd()
     // The world is not digested here: what leaves a level (a lost mission's profile read again,
     // the rewards) may change it after its last tick.
     if (recordingOn_ && tick_ >= 0) {
+        // A restart or an abort ends the level as it is given, before any tick takes it: it is
+        // kept at the last tick that ran, where the player left.
+        bool restarted = false;
+        for (const PlayerOrder& order : TheOrders.WaitingOrders()) {
+            if (order.kind != ORDER_RESTART && order.kind != ORDER_ABORT) continue;
+            restarted = restarted || order.kind == ORDER_RESTART;
+            if (recording_.ticks.empty() || recording_.ticks.back().tick != (uint32_t)tick_) {
+                ReplayTick last;
+                last.tick = (uint32_t)tick_;
+                recording_.ticks.push_back(std::move(last));
+            }
+            recording_.ticks.back().orders.push_back(order);
+        }
         const Agent* rig = GetPlayerRig();
-        if (TheObjectives && TheObjectives->AllComplete())
+        if (restarted)
+            recording_.outcome = REPLAY_RESTARTED;
+        else if (TheObjectives && TheObjectives->AllComplete())
             recording_.outcome = REPLAY_WON;
         else if ((TheInGameMenu && TheInGameMenu->failedShown) || !rig || (rig->flags & ENTITY_DEAD) || rig->health <= 0.0f)
             recording_.outcome = REPLAY_LOST;

@@ -105,6 +105,7 @@ const char* ReplayOutcomeWord(int outcome)
     case REPLAY_WON: return "won";
     case REPLAY_LOST: return "lost";
     case REPLAY_ABANDONED: return "abandoned";
+    case REPLAY_RESTARTED: return "restarted";
     default: return "stopped";
     }
 }
@@ -245,7 +246,7 @@ ReplayReading ReadReplay(const std::string& bytes, uint64_t expectedBuild, Repla
     out->lastTick = r.U32();
     out->outcome = r.U8();
     out->endTime = r.Float();
-    if (r.ok && out->outcome > REPLAY_ABANDONED) r.ok = false;
+    if (r.ok && out->outcome > REPLAY_RESTARTED) r.ok = false;
     if (r.ok && ((!out->ticks.empty() && out->ticks.back().tick > out->lastTick) ||
                  (!out->checks.empty() && out->checks.back().tick > out->lastTick)))
         r.ok = false;

@@ -26,6 +26,7 @@ enum ReplayOutcome : uint8_t {
     REPLAY_WON = 1,
     REPLAY_LOST = 2,
     REPLAY_ABANDONED = 3,
+    REPLAY_RESTARTED = 4,
 };
 const char* ReplayOutcomeWord(int outcome);
 

@@ -1,7 +1,8 @@
 // Items leave the bag for the ground in a mission as a player puts them there: the rocket bot's
 // pattern dragged out of the bag with the mouse and let go over the world lies by the rig, where
 // the world shows it; a stack of health cannisters is refused; one cannister split off the stack
-// is carried with a click and put down with a click on the ground.
+// is carried with a click and put down with a click on the ground. Each goes down at the tick
+// after the hand lets it go.
 #include "tests/app/PlayerSessionSupport.h"
 
 #include "interface/CharacterGui.h"
@@ -72,6 +73,8 @@ TEST_F(ItemDropSession, ItemsDraggedOrCarriedOutOfTheBagLieBesideTheRig)
     const int dropsBefore = SoundMgr->TimesStarted(drop);
     InputScript::ButtonUp(0);
     Passes(1, 0.02f);
+    // Put down at the next tick.
+    UntilTick();
     EXPECT_EQ(bag->dragItem, nullptr) << "letting go over the world empties the hand";
     EXPECT_EQ(bag->slots[patternSlot].kind, 0);
     EXPECT_TRUE(InLevel(pattern)) << "the pattern lies in the level";
@@ -113,6 +116,7 @@ TEST_F(ItemDropSession, ItemsDraggedOrCarriedOutOfTheBagLieBesideTheRig)
     EXPECT_EQ(bag->slots[kitSlot].item->stackCount, 1);
     MoveMouseTo(worldX, worldY);
     Click(0);
+    UntilTick();
     EXPECT_EQ(bag->dragItem, nullptr);
     EXPECT_TRUE(InLevel(kit)) << "the single kit lies in the level";
     EXPECT_LT(std::hypot(kit->GetPosition().x - rigAt.x, kit->GetPosition().z - rigAt.z), 4.0f);

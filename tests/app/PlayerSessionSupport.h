@@ -30,6 +30,7 @@
 #include "mechanics/Objectives.h"
 #include "mechanics/Scene.h"
 #include "platform/SoundManager.h"
+#include "platform/Timer.h"
 #include "platform/UserFolders.h"
 #include "render/Camera.h"
 #include "terrain/Environment.h"
@@ -236,6 +237,12 @@ protected:
         Press(DIK_RETURN);
         EXPECT_FALSE(box->IsVisible()) << line;
         EXPECT_EQ(WindowMgr->modal, nullptr);
+    }
+    // Frames of the loop until the world has run its next tick: what the hand ordered is done.
+    static void UntilTick()
+    {
+        const int before = WorldTicks.count;
+        for (int i = 0; i < 20 && WorldTicks.count == before; ++i) Passes(1, 0.02f);
     }
     // The inventory key typed, as the keyboard gives it: a character.
     static void TypeInventoryKey()

@@ -10,16 +10,25 @@
 #include "gui/MessageDialogGui.h"
 #include "host/Log.h"
 #include "campaign/LevelLoadSave.h"
+#include "campaign/RandomMission.h"
+#include "interface/CharacterGui.h"
 #include "interface/InGameMenu.h"
+#include "interface/Inventory.h"
 #include "interface/MessageWindow.h"
+#include "interface/UnitUpgrade.h"
 #include "mechanics/Replay.h"
 #include "platform/ConfigFile.h"
+#include "mechanics/WorldChecksum.h"
+#include "world/AgentTypeRegistry.h"
+#include "world/Item.h"
+#include "world/ItemCatalog.h"
 #include "tests/app/NewProcess.h"
 
 #include "host/System.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -69,6 +78,40 @@ protected:
             ClickOn(FindButton(TheConfirmationDialog->window, "YES"));
         Passes(2, 0.05f);
     }
+    // A pass of the loop too short for the world to tick.
+    static void StillPass() { Passes(1, 0.002f); }
+    // The game saved from the menu under the name it proposes and loaded again at once: the
+    // level goes on from the save, recorded with it.
+    void SaveAndLoad()
+    {
+        Press(DIK_ESCAPE);
+        ClickOn(FindShownButton(TheInGameMenu->menuWindow, "Save Game"));
+        ClickOn(FindShownButton(TheLevelLoadSaveGui, "Save"));
+        ClickOn(FindShownButton(TheInGameMenu->menuWindow, "Load Game"));
+        ClickOn(FindShownButton(TheLevelLoadSaveGui, "Load"));
+        ReadTheLevelsWord();
+    }
+    // A level started: its word comes up a moment later, and is read and closed.
+    void ReadTheLevelsWord()
+    {
+        UntilPlaying();
+        for (int i = 0; i < 40; ++i) {
+            Passes(1, 0.05f);
+            if (TheMessageWindow && TheMessageWindow->shown)
+                ClickOn(TheMessageWindow->closeTextButton->IsVisible() ? TheMessageWindow->closeTextButton
+                                                                        : TheMessageWindow->continueButton);
+        }
+        EXPECT_FALSE(GamePaused) << "the level goes on";
+    }
+    // The player's newest unit of that type in the level.
+    static Agent* NewestOf(const char* type)
+    {
+        Agent* found = nullptr;
+        for (Entity* e = TheScene.FirstInCategory(CATEGORY_ALL, 0); e; e = TheScene.NextInCategory())
+            if ((e->flags & ENTITY_AGENT) && e->alignment == ALIGN_PLAYER && e->IsAlive() && StrICmp(e->name, type) == 0)
+                found = static_cast<Agent*>(e);
+        return found;
+    }
     // The replay verified here, as "-verify" verifies it; its line.
     std::string VerifyHere(const std::string& path, int* exitCode)
     {
@@ -116,7 +159,7 @@ TEST_F(ReplaySession, EachLevelOfAGameIsRecordedAndPlaysTheSameGameAgain)
         EXPECT_EQ(exitCode, 0) << line;
         EXPECT_EQ(line.rfind("replay " + path + ": the same game, ", 0), 0u) << line;
         EXPECT_EQ(line.find('\n'), line.size() - 1) << "one line";
-        EXPECT_NE(line.find(" abandoned at "), std::string::npos) << line;
+        EXPECT_NE(line.find(path == first ? " restarted at " : " abandoned at "), std::string::npos) << line;
         // Left as a player leaves it: the player's own profile comes back.
         FromTheMenu("Abort Mission");
         EXPECT_FALSE(TheReplay.Playing());
@@ -244,6 +287,234 @@ TEST_F(ReplaySession, AReplayThatPartsFromItsGameStopsThereAndSaysWhere)
     FromTheMenu("Abort Mission");
     EXPECT_FALSE(TheReplay.Playing());
     EXPECT_EQ(ReplaysOf("Pilot").size(), 2u) << "a replay played is not recorded again (the tampered copy is the second)";
+}
+
+// The panels' and the bag's clicks are orders: in a level loaded from a save (the pilot's ore,
+// fuel and bag come with it), the factory's queue loses a unit, a construction is cancelled,
+// the upgrader's choice, start and release are clicked, a pattern is learnt out of the bag and an
+// item carried out of it is put down. Each click leaves the world as it was until the next tick,
+// which takes the click's order and carries it out. Left by an abort, the level plays the same
+// again from its replay, whose last order is the abort.
+TEST_F(ReplaySession, ThePanelsAndTheBagGiveOrdersThatTheNextTickCarriesOutAndTheReplayPlaysAgain)
+{
+    PlayAWhile(1.0f);
+    PlayerProfile* profile = GetPlayerProfile();
+    // Ore short of what the practice level's mining objective asks: the level is not won here.
+    profile->ore = 450.0f;
+    profile->fuel = 500.0f;
+    // A pilot of the first level, who may learn the repair bot.
+    profile->experience = LevelThreshold(1);
+    Item* kit = CreateItemByName("repair_kit");
+    Item* pattern = CreateItemByName("unitpattern");
+    ASSERT_TRUE(kit && pattern);
+    kit->stackCount = 1;
+    snprintf(pattern->patternName, sizeof pattern->patternName, "repair_bot");
+    ASSERT_TRUE(PlayerInventory->AddItem(kit, false, false, -1));
+    ASSERT_TRUE(PlayerInventory->AddItem(pattern, false, false, -1));
+    SaveAndLoad();
+    ASSERT_EQ(TheGame->state, GAME_STATE_PLAYING);
+    ASSERT_FLOAT_EQ(profile->fuel, 500.0f) << "the save's fuel";
+
+    // A factory and an upgrader put down free beside the rig, a generator to be built by it.
+    Agent* rig = GetPlayerRig();
+    ASSERT_NE(rig, nullptr);
+    Press(DIK_TAB);  // the rig selected,
+    Press(DIK_TAB);  // and looked at
+    Building* buildings[3] = {};
+    const char* names[3] = {"bot_factory", "bot_upgrader", "power_generator"};
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(TheGame->buildItems->SetCurrent(names[i], i < 2));
+        // Ground where the building fits, in the upper part of the view, away from the panels.
+        Vec3 site;
+        int x = 0, y = 0;
+        bool found = false;
+        for (int step = 0; step < 16 && !found; ++step) {
+            const Vec3 off(10.0f * std::cos(step * 0.3926991f), 0.0f, 10.0f * std::sin(step * 0.3926991f));
+            found = FindOpenGround(rig->GetPosition() + off, &site) && OnScreen(site, &x, &y) && y < Config->height / 2 &&
+                    !WindowMgr->IsPointOverWindow(x, y, false);
+        }
+        ASSERT_TRUE(found) << names[i];
+        for (int attempt = 0; attempt < 6 && !buildings[i]; ++attempt) {
+            MoveMouseTo(x + attempt * 24, y);
+            Click(0);
+            UntilTick();
+            for (Entity* e = TheScene.FirstInCategory(CATEGORY_ALL, 0); e; e = TheScene.NextInCategory())
+                if ((e->flags & ENTITY_BUILDING) && e->alignment == ALIGN_PLAYER && StrICmp(e->name, names[i]) == 0 &&
+                    !(static_cast<Building*>(e)->stateFlags & BUILDING_PREVIEW) && e != buildings[0])
+                    buildings[i] = static_cast<Building*>(e);
+        }
+        ASSERT_NE(buildings[i], nullptr) << names[i];
+    }
+    Building *factory = buildings[0], *upgrader = buildings[1], *construction = buildings[2];
+    ASSERT_EQ(construction->buildState, BUILD_STATE_CONSTRUCTING);
+
+    // Two miners queued at the factory.
+    ASSERT_TRUE(ClickAt(factory->GetCenter(), 0));
+    ASSERT_EQ(TheGame->GetFirstSelected(), factory);
+    BuildPanel* panel = GetBuildPanel(factory->definition, false);
+    ASSERT_NE(panel, nullptr);
+    for (int i = 0; i < panel->buttonCount; ++i)
+        if (StrICmp(panel->buttons[i].type->name, "miner") == 0) {
+            ClickOn(panel->buttons[i].button);
+            ClickOn(panel->buttons[i].button);
+        }
+    UntilTick();
+    ASSERT_EQ(factory->buildQueue ? factory->buildQueue->count : 0, 2) << "two miners queued";
+    Passes(2, 0.02f);
+
+    // Each row: a click (the cursor taken there in passes too short for a tick), the world as
+    // it was until the next tick, then that tick's order and what it did.
+    struct Row {
+        const char* action;
+        uint16_t kind;
+        std::function<void()> click;
+        std::function<bool()> done;
+    };
+    auto run = [&](const Row& row) {
+        SCOPED_TRACE(row.action);
+        UntilTick();
+        const int tick = WorldTicks.count;
+        const uint64_t world = WorldChecksum();
+        row.click();
+        ASSERT_EQ(WorldTicks.count, tick) << "no tick during the click";
+        EXPECT_FALSE(row.done()) << "nothing before the next tick";
+        EXPECT_EQ(WorldChecksum(), world) << "the world untouched between ticks";
+        UntilTick();
+        const std::vector<PlayerOrder>& taken = TheOrders.LastTaken();
+        EXPECT_TRUE(std::any_of(taken.begin(), taken.end(), [&](const PlayerOrder& o) { return o.kind == row.kind; }));
+        EXPECT_TRUE(row.done()) << "done at the next tick";
+    };
+    auto clickOn = [](Window* window, int button = 0) {
+        ASSERT_NE(window, nullptr);
+        ASSERT_TRUE(window->IsVisible());
+        playerhand::ClickOn(window, button, StillPass);
+    };
+    // Clicked where no other unit stands in front of it.
+    auto select = [&](Entity* entity) {
+        const Vec3 offsets[] = {Vec3(0.0f, 0.0f, 0.0f), Vec3(1.5f, 0.0f, 1.5f), Vec3(-1.5f, 0.0f, 1.5f),
+                                Vec3(1.5f, 0.0f, -1.5f), Vec3(-1.5f, 0.0f, -1.5f)};
+        for (const Vec3& off : offsets)
+            if (TheGame->GetFirstSelected() != entity) ClickAt(entity->GetCenter() + off, 0);
+        ASSERT_EQ(TheGame->GetFirstSelected(), entity);
+        Passes(2, 0.02f);
+    };
+
+    run({"the second miner taken back from the queue", ORDER_UNQUEUE_UNIT, [&] { clickOn(QueueButtons[1]); },
+         [&] { return factory->buildQueue->count == 1; }});
+    select(construction);
+    run({"the construction cancelled", ORDER_CANCEL_CONSTRUCTION,
+         [&] { clickOn(TheEntityInfoGui->cancelConstructionButton); }, [&] { return !construction->IsAlive(); }});
+
+    // The miner made walks into the upgrader.
+    Agent* miner = nullptr;
+    for (int second = 0; second < 30 && !(miner = NewestOf("miner")); ++second) Passes(10, 0.1f);
+    ASSERT_NE(miner, nullptr) << "the factory made the miner";
+    select(miner);
+    ASSERT_TRUE(ClickAt(upgrader->GetCenter(), 1));
+    for (int second = 0; second < 30 && upgrader->HeldUnit() != miner; ++second) Passes(10, 0.1f);
+    ASSERT_EQ(upgrader->HeldUnit(), miner) << "the miner walked into the upgrader";
+    select(upgrader);
+    UpgradePanel* upgrades = GetUpgradePanel();
+    Button* hull = nullptr;
+    for (Button* button : upgrades->choices)
+        if (button && button->IsVisible() && button->id == 2) hull = button;
+    run({"hull 1 chosen", ORDER_UPGRADE_CHOICE, [&] { clickOn(hull); }, [&] { return upgrader->chosenUpgrades == 0x10u; }});
+    run({"the upgrade started", ORDER_UPGRADE_START, [&] { clickOn(upgrades->startButton); },
+         [&] { return miner->processTimer > 0.0f && profile->fuel == 475.0f; }});
+    run({"the miner let out", ORDER_UPGRADE_EJECT, [&] { clickOn(upgrades->cancelButton); },
+         [&] { return !upgrader->HeldUnit() && InLevel(miner) && profile->fuel == 500.0f; }});
+
+    // The bag: the repair bot's pattern learnt, the repair kit carried out and put down.
+    TypeInventoryKey();
+    Inventory* bag = TheCharacterGui->inventory;
+    ASSERT_TRUE(bag && bag->panel->IsVisible());
+    int patternSlot = -1, kitSlot = -1;
+    for (int i = 0; i < Inventory::SLOT_COUNT; ++i) {
+        if (bag->slots[i].item && StrICmp(bag->slots[i].item->patternName, "repair_bot") == 0) patternSlot = i;
+        if (bag->slots[i].item && StrICmp(bag->slots[i].item->name, "repair_kit") == 0) kitSlot = i;
+    }
+    ASSERT_GE(patternSlot, 0);
+    ASSERT_GE(kitSlot, 0);
+    AgentType* repairer = TheGame->agentTypes->FindType("repair_bot");
+    ASSERT_NE(repairer, nullptr);
+    ASSERT_FALSE(repairer->flags & AGENT_TYPE_OWNED);
+    run({"the pattern learnt", ORDER_LEARN_PATTERN, [&] { clickOn(bag->slots[patternSlot].slotButton, 1); },
+         [&] { return (repairer->flags & AGENT_TYPE_OWNED) && bag->slots[patternSlot].kind == 0; }});
+    ClickOn(bag->slots[kitSlot].slotButton);
+    Item* carried = bag->dragItem;
+    ASSERT_NE(carried, nullptr);
+    int worldX = Config->width - 140, worldY = Config->height / 2 - 60;
+    for (int step = 0; step < 8 && WindowMgr->IsPointOverWindow(worldX, worldY, false); ++step) worldY += 30;
+    MoveMouseTo(worldX, worldY);
+    run({"the kit put down", ORDER_DROP_ITEM, [&] { playerhand::Click(0, StillPass); },
+         [&] { return !bag->dragItem && InLevel(carried); }});
+    TypeInventoryKey();
+    PlayWithoutPictures(2.0f, 0.1f, [] { return true; });
+    FromTheMenu("Abort Mission");
+
+    const std::vector<std::string> kept = ReplaysOf("Pilot");
+    ASSERT_EQ(kept.size(), 2u) << "the level saved, and the level loaded";
+    Replay replay;
+    std::string why;
+    ASSERT_TRUE(ReplayDirector::Open(kept.back().c_str(), &replay, &why)) << why;
+    ASSERT_FALSE(replay.ticks.empty());
+    EXPECT_EQ(replay.ticks.back().tick, replay.lastTick) << "the abort lands where the level stopped";
+    EXPECT_EQ(replay.ticks.back().orders.back().kind, ORDER_ABORT) << "left by the menu";
+    int exitCode = -1;
+    const std::string line = VerifyHere(kept.back(), &exitCode);
+    EXPECT_EQ(exitCode, 0) << line;
+    EXPECT_NE(line.find(" abandoned at "), std::string::npos) << line;
+    FromTheMenu("Abort Mission");
+}
+
+// A level restarted from the "Mission Failed!" window: the rig brought down at a tick (the same
+// in the replay's play), the replay's outcome and its last order say it was restarted, and it
+// plays the same game to its end.
+TEST_F(ReplaySession, ALevelRestartedFromTheFailedWindowIsRecordedAsRestarted)
+{
+    PlayAWhile(2.0f);
+    const int downAt = TheReplay.Tick();
+    auto bringDown = [] {
+        if (Agent* rig = GetPlayerRig()) rig->TakeDamage(rig->GetMaxHealth() * 100.0f, nullptr, nullptr, 0, true);
+    };
+    bringDown();
+    for (int i = 0; i < 100 && !TheInGameMenu->failedShown; ++i) Passes(1, 0.05f);
+    ASSERT_TRUE(TheInGameMenu->failedShown);
+    ClickOn(FindButton(TheInGameMenu->failedWindow, "Restart Mission"));
+    ReadTheLevelsWord();
+    FromTheMenu("Abort Mission");
+
+    const std::vector<std::string> kept = ReplaysOf("Pilot");
+    ASSERT_EQ(kept.size(), 2u) << "the level restarted, and the level aborted";
+    Replay replay;
+    std::string why;
+    ASSERT_TRUE(ReplayDirector::Open(kept[0].c_str(), &replay, &why)) << why;
+    EXPECT_EQ(replay.outcome, REPLAY_RESTARTED);
+    ASSERT_FALSE(replay.ticks.empty());
+    EXPECT_EQ(replay.ticks.back().tick, replay.lastTick);
+    EXPECT_EQ(replay.ticks.back().orders.back().kind, ORDER_RESTART);
+
+    // Played again, the rig brought down at the same tick.
+    ASSERT_TRUE(TheReplay.Play(kept[0], replay, true));
+    bool broughtDown = false;
+    for (int i = 0; i < 2000 && !TheReplay.Finished(); ++i) {
+        if (TheMessageWindow && TheMessageWindow->shown) ClickOn(TheMessageWindow->closeTextButton);
+        if (!broughtDown && TheReplay.Tick() == downAt) {
+            bringDown();
+            broughtDown = true;
+        }
+        Passes(1, 0.02f);
+    }
+    EXPECT_TRUE(broughtDown);
+    EXPECT_TRUE(TheReplay.Finished());
+    EXPECT_FALSE(TheReplay.Parted()) << TheReplay.VerdictLine();
+    EXPECT_NE(TheReplay.VerdictLine().find(" restarted at "), std::string::npos) << TheReplay.VerdictLine();
+    if (TheInGameMenu->failedShown)
+        ClickOn(FindButton(TheInGameMenu->failedWindow, "Abort Mission"));
+    else
+        FromTheMenu("Abort Mission");
+    Passes(2, 0.05f);
+    EXPECT_FALSE(TheReplay.Playing());
 }
 
 // The galaxy's "Replays": the profile's recent games, newest first, one that cannot be played

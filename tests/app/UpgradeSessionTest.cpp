@@ -93,11 +93,13 @@ TEST_F(UpgradeSession, AGunnerGoesIntoTheUpgraderAndAnUpgradeIsStartedAndCancell
     EXPECT_TRUE(TheInfoTooltip->shown);
     EXPECT_STREQ(GuiDisplayText(TheInfoTooltip->labels[0]->GetText()), "Hull");
 
-    // Hull 1 chosen and started: 50 ore, 25 fuel.
+    // Hull 1 chosen and started: 50 ore, 25 fuel, at the next tick after each click.
     Click(0);
+    UntilTick();
     EXPECT_EQ(upgrader->chosenUpgrades, 0x10u);
     EXPECT_STREQ(hull->text, "1");
     ClickOn(panel->startButton);
+    UntilTick();
     EXPECT_GT(gunner->processTimer, 0.0f) << "the upgrade runs";
     EXPECT_FLOAT_EQ(profile->ore, 450.0f);
     EXPECT_FLOAT_EQ(profile->fuel, 175.0f);
@@ -115,6 +117,7 @@ TEST_F(UpgradeSession, AGunnerGoesIntoTheUpgraderAndAnUpgradeIsStartedAndCancell
 
     // Cancelled: the gunner comes out and the whole price comes back.
     ClickOn(panel->cancelButton);
+    UntilTick();
     EXPECT_EQ(upgrader->HeldUnit(), nullptr);
     EXPECT_TRUE(InLevel(gunner)) << "the gunner is back in the level";
     EXPECT_FLOAT_EQ(profile->ore, 500.0f);

@@ -199,21 +199,33 @@ TEST_F(InventoryTest, PatternsAreLearnedOnceAndOnlyAtTheirLevel)
     Item* pattern = MakeItem("unitpattern", ITEM_KIND_UNIT);
     snprintf(pattern->patternName, sizeof pattern->patternName, "rocket_bot");
     ASSERT_TRUE(inventory->AddItem(pattern, false, false, 5));
-    inventory->PressSlot(5, true, false, false);
+    // A press orders the pattern learnt; the world learns it from the bag at the next tick.
+    auto pressAndTick = [this] {
+        TheOrders.Clear();
+        inventory->PressSlot(5, true, false, false);
+        const std::vector<PlayerOrder> given = TheOrders.TakeForTick();
+        ASSERT_EQ(given.size(), 1u);
+        EXPECT_EQ(given[0].kind, ORDER_LEARN_PATTERN);
+        EXPECT_EQ(given[0].args[0], 5);
+        EXPECT_EQ(given[0].text, "unitpattern");
+        EXPECT_EQ(inventory->slots[5].kind, 1) << "nothing before the next tick";
+        inventory->LearnPattern(given[0].args[0], given[0].text.c_str());
+    };
+    pressAndTick();
     EXPECT_EQ(At(5), pattern) << "too low a level: kept";
     ASSERT_NE(game.messageBar->Newest(), nullptr);
     EXPECT_STREQ(game.messageBar->Newest()->text, "Insufficient level!");
     EXPECT_FALSE(type->flags & AGENT_TYPE_OWNED);
 
     profile->level = 2;
-    inventory->PressSlot(5, true, false, false);
+    pressAndTick();
     EXPECT_TRUE(type->flags & AGENT_TYPE_OWNED);
     EXPECT_EQ(inventory->slots[5].kind, 0) << "a learned pattern is used up";
 
     Item* again = MakeItem("unitpattern", ITEM_KIND_UNIT);
     snprintf(again->patternName, sizeof again->patternName, "rocket_bot");
     ASSERT_TRUE(inventory->AddItem(again, false, false, 5));
-    inventory->PressSlot(5, true, false, false);
+    pressAndTick();
     EXPECT_EQ(At(5), again);
     EXPECT_STREQ(game.messageBar->Newest()->text, "You already have this pattern in your database!");
     // With Ctrl the right button drags instead.

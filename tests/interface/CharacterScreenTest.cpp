@@ -4,6 +4,7 @@
 
 #include "gui/GuiMeter.h"
 #include "interface/MessageLists.h"
+#include "mechanics/OrderQueue.h"
 #include "mechanics/Scene.h"
 
 #include <algorithm>
@@ -67,6 +68,21 @@ TEST_F(CharacterScreenTest, SkillPointsFillTheMetersAndStopAtFive)
     EXPECT_FALSE(screen->skillButtons[0]->IsVisible());
     EXPECT_FALSE(std::any_of(painter.texts.begin(), painter.texts.end(),
                              [](const DrawnText& t) { return t.text.rfind("Available Points", 0) == 0; }));
+
+    // In a level the skills are the rig's in play: a click orders the point, the tick spends it.
+    profile->skillPoints = 1;
+    game->state = GAME_STATE_PLAYING;
+    TheOrders.Clear();
+    OnSkillClicked(&speed, nullptr);
+    EXPECT_EQ(profile->skills[0], 1) << "spent at the next tick";
+    const std::vector<PlayerOrder> given = TheOrders.TakeForTick();
+    ASSERT_EQ(given.size(), 1u);
+    EXPECT_EQ(given[0].kind, ORDER_SPEND_SKILL);
+    EXPECT_EQ(given[0].args[0], 1);
+    ApplyPlayerOrder(given[0]);
+    EXPECT_EQ(profile->skills[0], 2);
+    EXPECT_EQ(profile->skillPoints, 0);
+    game->state = GAME_STATE_FRONT_END;
 }
 
 TEST_F(CharacterScreenTest, AchievementsUnlockThePaints)
@@ -176,6 +192,24 @@ TEST_F(CharacterScreenTest, TheModuleSlotsTakeModulesOfThePlayersLevel)
     PressModuleSlot(2);  // empty slot, empty hand
     EXPECT_EQ(bag->dragItem, nullptr);
     EXPECT_EQ(rig.GetEquippedItem(2), nullptr);
+
+    // In a level the press is an order the next tick carries out; a hand that let the module go
+    // meanwhile (as a replay's never took it) has it fitted out of the bag.
+    Item* shield = NewItem("shield", ITEM_KIND_UPGRADE);
+    bag->Carry(shield);
+    game->state = GAME_STATE_PLAYING;
+    TheOrders.Clear();
+    EXPECT_EQ(PressModuleSlot(2), 1);
+    EXPECT_EQ(rig.GetEquippedItem(2), nullptr) << "fitted at the next tick";
+    const std::vector<PlayerOrder> given = TheOrders.TakeForTick();
+    ASSERT_EQ(given.size(), 1u);
+    EXPECT_EQ(given[0].kind, ORDER_FIT_PART);
+    EXPECT_EQ(given[0].text, "shield");
+    ASSERT_TRUE(bag->AddItem(bag->TakeCarried(), false, false, -1));
+    ApplyPlayerOrder(given[0]);
+    EXPECT_EQ(rig.GetEquippedItem(2), shield);
+    EXPECT_EQ(bag->dragItem, nullptr);
+    game->state = GAME_STATE_FRONT_END;
 }
 
 TEST_F(CharacterScreenTest, ClosingTheScreenKeepsWhatTheHandHolds)

@@ -43,6 +43,7 @@ protected:
     void TearDown() override
     {
         RestoreProfile();
+        for (Entity* entity : linked) TheScene.UnlinkEntity(entity);
         for (Agent* agent : agents) game->agentTypes->ReturnAgent(agent);
         for (Entity* entity : owned) delete entity;
         MainDisplayTest::TearDown();
@@ -79,8 +80,27 @@ protected:
         return result;
     }
 
+    // Into the level's lists, where an order finds it by its level number; out again at the end.
+    template <class T>
+    T* InLevel(T* entity)
+    {
+        TheScene.AddEntity(entity);
+        linked.push_back(entity);
+        return entity;
+    }
+    // The click, then the next tick carrying out what it ordered.
+    int ClicksAndTick(Button* button, int mouseButton = 0)
+    {
+        ScopedGlobal<int> playing{game->state, GAME_STATE_PLAYING};
+        TheOrders.Clear();
+        const int result = Clicks(button, mouseButton);
+        for (const PlayerOrder& order : TheOrders.TakeForTick()) ApplyPlayerOrder(order);
+        return result;
+    }
+
     std::vector<Agent*> agents;
     std::vector<Entity*> owned;
+    std::vector<Entity*> linked;
 };
 
 }  // namespace
@@ -120,7 +140,7 @@ TEST_F(EntityInfoGuiTest, LaidOutAt1024x768AndBuiltOnce)
 
 TEST_F(EntityInfoGuiTest, MinesAreBuiltOneAtATimeAndPaidFor)
 {
-    Agent* rig = NewAgent(ALIGN_PLAYER);
+    Agent* rig = InLevel(NewAgent(ALIGN_PLAYER));
     rig->classWord |= AGENT_CLASS_MINE_LAYER;
     Select(rig);
     display->DrawUnitPage(rig);
@@ -164,7 +184,7 @@ TEST_F(EntityInfoGuiTest, MinesAreBuiltOneAtATimeAndPaidFor)
         rig->mineTimer = c.timer;
         game->messageBar->Clear();
         quiet();
-        EXPECT_EQ(Clicks(build, c.mouseButton), 1) << c.what;
+        EXPECT_EQ(ClicksAndTick(build, c.mouseButton), 1) << c.what;
         EXPECT_EQ(refused(), c.bad) << c.what;
         EXPECT_FLOAT_EQ(player->ore, c.oreAfter) << c.what;
         EXPECT_FLOAT_EQ(player->fuel, c.fuelAfter) << c.what;
@@ -527,6 +547,8 @@ TEST_F(EntityInfoGuiTest, AFactoryShowsItsQueueAndGivesBackWhatIsTakenOutOfIt)
     Building* factory = Own(new Building());
     factory->flags |= ENTITY_BUILDING;
     factory->definition = definition;
+    factory->alignment = ALIGN_PLAYER;
+    InLevel(factory);
     factory->SetMaxHealth(300.0f);
     factory->SetHealth(300.0f);
     AgentType scout, miner;
@@ -565,6 +587,8 @@ TEST_F(EntityInfoGuiTest, AFactoryShowsItsQueueAndGivesBackWhatIsTakenOutOfIt)
     player->ore = player->fuel = 0.0f;
     player->unitsInUse = 3;
     EXPECT_EQ(Clicks(QueueButtons[2]), 1);
+    EXPECT_EQ(queue->count, 3) << "taken out at the next tick";
+    EXPECT_EQ(ClicksAndTick(QueueButtons[2]), 1);
     ASSERT_EQ(queue->count, 2);
     EXPECT_EQ(queue->head->value, &scout);
     EXPECT_EQ(queue->head->next->value, &miner);
@@ -573,7 +597,7 @@ TEST_F(EntityInfoGuiTest, AFactoryShowsItsQueueAndGivesBackWhatIsTakenOutOfIt)
     EXPECT_EQ(player->unitsInUse, 2);
     // With two queued, the fifth button has nothing to take.
     ProductionQueueWindow->SetVisible(true);
-    Clicks(QueueButtons[4]);
+    ClicksAndTick(QueueButtons[4]);
     EXPECT_EQ(queue->count, 2);
     EXPECT_FLOAT_EQ(player->ore, 40.0f);
     // A unit out of the queue leaves its slot at once, and the last one leaves the queue empty:

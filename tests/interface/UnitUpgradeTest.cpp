@@ -106,6 +106,16 @@ protected:
         button->GetScreenPosition(&x, &y);
         Click(x + button->width / 2, y + button->height / 2, mouseButton);
     }
+    // The click, then the next tick carrying out the orders it gave; the kind of the last order.
+    uint16_t ClickAndTick(Button* button, int mouseButton = 0)
+    {
+        ScopedGlobal<int> playing{game->state, GAME_STATE_PLAYING};
+        TheOrders.Clear();
+        ClickButton(button, mouseButton);
+        const std::vector<PlayerOrder> given = TheOrders.TakeForTick();
+        for (const PlayerOrder& order : given) ApplyPlayerOrder(order);
+        return given.empty() ? (uint16_t)ORDER_NONE : given.back().kind;
+    }
     // How often the sound started since the last look (a sound may start again 10 frames on).
     int Heard(const char* name)
     {
@@ -184,21 +194,24 @@ TEST_F(UnitUpgradeTest, AUnitIsOfferedWhatFitsItAndStepsWithinWhatItOwns)
     ASSERT_NE(weapon, nullptr);
     EXPECT_TRUE(weapon->rightButtonAllowed);
 
+    TheOrders.Clear();
     ClickButton(weapon);
+    EXPECT_EQ(upgrader->chosenUpgrades, 0u) << "chosen at the next tick";
+    EXPECT_EQ(ClickAndTick(weapon), ORDER_UPGRADE_CHOICE);
     EXPECT_STREQ(weapon->text, "2") << "level 1 is owned: the first click chooses 2";
     EXPECT_EQ(upgrader->chosenUpgrades, 0x2u);
     EXPECT_EQ(Heard("blip"), 1);
-    ClickButton(weapon, 1);
+    ClickAndTick(weapon, 1);
     EXPECT_STREQ(weapon->text, "") << "a right click steps back past what it owns";
     EXPECT_EQ(upgrader->chosenUpgrades, 0u);
-    ClickButton(weapon, 1);
+    ClickAndTick(weapon, 1);
     EXPECT_EQ(Heard("bad"), 1) << "nothing to step back";
-    ClickButton(weapon);
-    ClickButton(weapon);
+    ClickAndTick(weapon);
+    ClickAndTick(weapon);
     EXPECT_STREQ(weapon->text, "3");
     EXPECT_EQ(upgrader->chosenUpgrades, 0x4u);
     Heard("blip");
-    ClickButton(weapon);
+    ClickAndTick(weapon);
     EXPECT_EQ(Heard("bad"), 1) << "the top level goes no higher";
     EXPECT_EQ(upgrader->chosenUpgrades, 0x4u);
 
@@ -214,7 +227,7 @@ TEST_F(UnitUpgradeTest, StartPaysAndCancelGivesBackOnlyARunningUpgrade)
     Select(upgrader);
     Page(upgrader);
     UpgradePanel* panel = display->upgradePanel;
-    ClickButton(Choice(2));  // hull 1: 50 ore, 25 fuel, 10 s
+    ClickAndTick(Choice(2));  // hull 1: 50 ore, 25 fuel, 10 s
     PlayerProfile* player = GetPlayerProfile();
     player->ore = 49.0f;
     player->fuel = 100.0f;
@@ -224,25 +237,25 @@ TEST_F(UnitUpgradeTest, StartPaysAndCancelGivesBackOnlyARunningUpgrade)
     EXPECT_EQ(ColourOf("Fuel  25"), 0xFFCCCCCCu);
     EXPECT_TRUE(Has(page, "10 sec"));
     Heard("blip");
-    ClickButton(panel->startButton);
+    ClickAndTick(panel->startButton);
     EXPECT_EQ(Heard("bad"), 1);
     EXPECT_FLOAT_EQ(gunner->processTimer, 0.0f);
 
     player->ore = 200.0f;
-    ClickButton(panel->startButton);
+    ClickAndTick(panel->startButton);
     EXPECT_EQ(Heard("blip"), 1);
     EXPECT_FLOAT_EQ(player->ore, 150.0f);
     EXPECT_FLOAT_EQ(player->fuel, 75.0f);
     EXPECT_FLOAT_EQ(gunner->processTimer, 10.0f);
     EXPECT_FLOAT_EQ(upgrader->upgradeTotalTime, 10.0f);
-    ClickButton(Choice(3));
+    ClickAndTick(Choice(3));
     EXPECT_EQ(Heard("bad"), 1) << "no choosing while it runs";
     gunner->processTimer = 2.5f;
     page = Page(upgrader);
     EXPECT_FLOAT_EQ(panel->progress->value, 75.0f);
     EXPECT_FALSE(Has(page, "Upgrade Cost"));
 
-    ClickButton(panel->cancelButton);
+    ClickAndTick(panel->cancelButton);
     EXPECT_FLOAT_EQ(player->ore, 200.0f) << "the whole price comes back";
     EXPECT_FLOAT_EQ(player->fuel, 100.0f);
     EXPECT_EQ(upgrader->HeldUnit(), nullptr);
@@ -414,7 +427,10 @@ TEST_F(UnitUpgradeTest, TheDisplaysButtonsCancelConstructionAndTheUnitInProducti
     site->buildState = BUILD_STATE_CONSTRUCTING;
     Page(site);
     ASSERT_TRUE(display->cancelConstructionButton->IsVisible());
+    TheOrders.Clear();
     ClickButton(display->cancelConstructionButton);
+    EXPECT_TRUE(site->IsAlive()) << "taken down at the next tick";
+    EXPECT_EQ(ClickAndTick(display->cancelConstructionButton), ORDER_CANCEL_CONSTRUCTION);
     EXPECT_FLOAT_EQ(GetPlayerProfile()->ore, 120.0f) << "the building's cost comes back";
     EXPECT_FLOAT_EQ(GetPlayerProfile()->fuel, 30.0f);
     EXPECT_FALSE(site->IsAlive());
@@ -432,7 +448,10 @@ TEST_F(UnitUpgradeTest, TheDisplaysButtonsCancelConstructionAndTheUnitInProducti
     GetPlayerProfile()->ore = 0.0f;
     GetPlayerProfile()->unitsInUse = 2;
     Page(factory);
+    TheOrders.Clear();
     ClickButton(QueueButtons[0]);
+    EXPECT_EQ(factory->buildQueue->count, 2) << "taken back at the next tick";
+    EXPECT_EQ(ClickAndTick(QueueButtons[0]), ORDER_UNQUEUE_UNIT);
     ASSERT_EQ(factory->buildQueue->count, 1);
     EXPECT_EQ(factory->buildQueue->head->value, &tank) << "the unit in production is the one taken back";
     EXPECT_FLOAT_EQ(GetPlayerProfile()->ore, 40.0f);
@@ -441,6 +460,24 @@ TEST_F(UnitUpgradeTest, TheDisplaysButtonsCancelConstructionAndTheUnitInProducti
     factory->buildQueue->Clear();
 
     EXPECT_TRUE(display->buildMineButton->rightButtonAllowed) << "a right click takes back the mine in the making";
+
+    // A mine layer's mine: paid and begun at the next tick, given up and paid back by the right
+    // button.
+    Agent* layer = NewUnit(nullptr, AGENT_CLASS_MINE_LAYER);
+    GetPlayerProfile()->ore = 120.0f;
+    GetPlayerProfile()->fuel = 60.0f;
+    Select(layer);
+    Page(layer);
+    TheOrders.Clear();
+    ClickButton(display->buildMineButton);
+    EXPECT_FLOAT_EQ(layer->mineTimer, 0.0f) << "begun at the next tick";
+    EXPECT_EQ(ClickAndTick(display->buildMineButton), ORDER_BUILD_MINE);
+    EXPECT_FLOAT_EQ(layer->mineTimer, MINE_BUILD_SECONDS);
+    EXPECT_FLOAT_EQ(GetPlayerProfile()->ore, 120.0f - MINE_ORE_COST);
+    EXPECT_EQ(ClickAndTick(display->buildMineButton, 1), ORDER_BUILD_MINE);
+    EXPECT_FLOAT_EQ(layer->mineTimer, 0.0f);
+    EXPECT_FLOAT_EQ(GetPlayerProfile()->ore, 120.0f) << "paid back";
+    EXPECT_FLOAT_EQ(GetPlayerProfile()->fuel, 60.0f);
 }
 
 TEST_F(UnitUpgradeTest, EveryTextTheTooltipsAskForIsShipped)

@@ -87,8 +87,8 @@ TEST(ShippedData, StringTablesLoadWithinTheirLimits)
     EXPECT_EQ(table.Lookup(("<tip" + std::to_string(tips + 1) + ">").c_str()), nullptr) << "no gap in the tips";
     for (const char* tag : {"<intro_1>", "<intro_2>", "<intro_3>", "<intro_4a>", "<intro_4b>", "<intro_5>", "<none>",
                             "<unknown>", "<replays_button>", "<replays_title>", "<replays_none>", "<replay_play>",
-                            "<replay_back>", "<replay_won>", "<replay_lost>", "<replay_abandoned>", "<replay_not_ended>",
-                            "<replay_no_mission>", "<replay_broken>", "<replay_refused>"})
+                            "<replay_back>", "<replay_won>", "<replay_lost>", "<replay_abandoned>", "<replay_restarted>",
+                            "<replay_not_ended>", "<replay_no_mission>", "<replay_broken>", "<replay_refused>"})
         EXPECT_NE(table.Lookup(tag), nullptr) << tag;
 }
 
