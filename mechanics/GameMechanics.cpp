@@ -184,8 +184,8 @@ void GameMechanics::EndLevel()
     floatingTexts->Clear();
     StopCameraShake();
     if (grid) grid->ResetCells();
-    // The level's light, shadows, fog and ground are gone with it: the front end and the next
-    // level draw as if none had been.
+    // The level's light, its shadow matrices and its ground's values go with it: the front end
+    // and the next level draw as if none had been.
     ForgetLevelEffectValues();
 }
 

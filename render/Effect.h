@@ -47,8 +47,8 @@ extern EffectBindingValues EffectValues;
 // What a level's drawing sets (the light, its shadow matrices and shade, the ambient colour, the
 // object id, the ground's alpha map and size, the generic vector) back to what it is before any
 // level is drawn: it must not light the screens drawn after the level. The targets' textures
-// (shadow, reflection, fog of war) stay with their owners, who keep them from one level to the
-// next and clear them here when they go; the texture lookup stays too.
+// (shadow, reflection, fog of war) stay: their owners keep them from one level to the next and
+// clear them when the textures go. The texture lookup stays too.
 void ForgetLevelEffectValues();
 
 // The textures and texture repeat of what is drawn (a mesh's sub-mesh); null textures are
