@@ -566,10 +566,7 @@ void ProfileScreen::ShowNewProfile(bool show)
     // A new player has no galaxy yet: "Continue Game" waits for the profile's file.
     profile->flags &= ~PROFILE_LOADED;
     if (TheRigCatalog) TheRigCatalog->RestoreRigTextures(true);
-    if (rigPreview) {
-        rigPreview->SetEntity(profile->rig);
-        rigPreview->FitWholeRig(profile->rig, RIG_PREVIEW_DISTANCE);
-    }
+    ShowRig(profile->rig);
     ShowPilot(profile->pilot);
 }
 
@@ -804,12 +801,22 @@ void ProfileScreen::StepChassis(bool next)
     profile->chassis = record;
     CopyText(profile->rigPaint, sizeof profile->rigPaint, "default");
     profile->AttachRigParts();
-    if (rigPreview) {
-        rigPreview->SetEntity(profile->rig);
-        rigPreview->FitWholeRig(profile->rig, RIG_PREVIEW_DISTANCE);
-    }
+    ShowRig(profile->rig);
     if (record->chassis) SetPartText(chassisButton, "<rig_%s>", record->chassis->name);
     GuiPlaySound("blip");
+}
+
+void ProfileScreen::ShowRig(Agent* rig)
+{
+    if (!rigPreview) return;
+    rigPreview->SetEntity(rig);
+    rigPreview->FitWholeRig(rig, RIG_PREVIEW_DISTANCE);
+    // The parts are the catalogue's, posed by whatever showed or played them last (this window
+    // before, a level): the preview plays from its own start.
+    if (!rig) return;
+    if (rig->mesh) rig->mesh->ResetAnimationState();
+    for (int i = 0; i < rig->AttachmentCount(); ++i)
+        if (Entity* part = rig->Attachment(i).entity; part && part->mesh) part->mesh->ResetAnimationState();
 }
 
 void ProfileScreen::ShowPilot(RigPart* pilot)

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+class Agent;
 class Button;
 class EditBox;
 class Label;
@@ -76,6 +77,8 @@ public:
     void ChooseWeapon(int choice);
     void StepChassis(bool next);
     void StepPilot(bool next);
+    // The rig preview shows the whole rig, its animation from the start.
+    void ShowRig(Agent* rig);
     // The pilot preview shows the pilot's head and shoulders.
     void ShowPilot(RigPart* pilot);
 

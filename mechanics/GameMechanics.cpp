@@ -21,6 +21,7 @@
 #include "platform/SoundManager.h"
 #include "platform/Timer.h"
 #include "render/Font.h"
+#include "render/Effect.h"
 #include "render/GraphicsDevice.h"
 #include "render/MeshLibrary.h"
 #include "render/ParticleManager.h"
@@ -183,6 +184,9 @@ void GameMechanics::EndLevel()
     floatingTexts->Clear();
     StopCameraShake();
     if (grid) grid->ResetCells();
+    // The level's light, its shadow matrices and its ground's values go with it: the front end
+    // and the next level draw as if none had been.
+    ForgetLevelEffectValues();
 }
 
 bool GameMechanics::OnEscape()

@@ -123,6 +123,9 @@ void Scene::ReleaseEffectManager()
         TheEffectManager = nullptr;
         EffectValues.getTexture = nullptr;
     }
+    // The next game (a new start in the same program) draws from the values of no level before
+    // it: the ground's alpha map, for one, went with the terrain.
+    ForgetLevelEffectValues();
     delete effects;
     effects = nullptr;
     EffectManager::ClosePackage();

@@ -11,6 +11,19 @@
 
 EffectBindingValues EffectValues;
 
+void ForgetLevelEffectValues()
+{
+    EffectBindingValues none;
+    none.shadowMap = EffectValues.shadowMap;
+    none.shadowUseIdBuffers = EffectValues.shadowUseIdBuffers;
+    none.reflectionMap = EffectValues.reflectionMap;
+    none.fogOfWar = EffectValues.fogOfWar;
+    none.visibility = EffectValues.visibility;
+    none.visited = EffectValues.visited;
+    none.getTexture = EffectValues.getTexture;
+    EffectValues = none;
+}
+
 namespace {
 
 GfxBaseTexture* NamedTexture(const char* name)

@@ -44,6 +44,12 @@ struct EffectBindingValues {
     GfxBaseTexture* (*getTexture)(const char* name) = nullptr;
 };
 extern EffectBindingValues EffectValues;
+// What a level's drawing sets (the light, its shadow matrices and shade, the ambient colour, the
+// object id, the ground's alpha map and size, the generic vector) back to what it is before any
+// level is drawn: it must not light the screens drawn after the level. The targets' textures
+// (shadow, reflection, fog of war) stay: their owners keep them from one level to the next and
+// clear them when the textures go. The texture lookup stays too.
+void ForgetLevelEffectValues();
 
 // The textures and texture repeat of what is drawn (a mesh's sub-mesh); null textures are
 // left as the effect holds them.

@@ -207,9 +207,22 @@ void IndexedMesh::ResetAnimationState()
     time = 0.0f;
     blendRemaining = 0.0f;
     lastKey = -1;
+    lastFraction = -1.0f;
+    lastAnimation = nullptr;
+    lastFrame = -1;
     currentSlot = -1;
     previousSlot = -1;
     currentKey = 0;
+    // Nothing of the pose before: no tick's pose to move from, the joints (a wheel's turn too)
+    // back at rest, the vertices skinned anew with the next pose.
+    skinBeforeTick.clear();
+    poseTick = -1;
+    skinnedFrame = skinnedTick = -1;
+    skinnedShare = -1.0f;
+    for (MeshJoint& joint : joints) {
+        joint.rotation = Vec3();
+        joint.translation = Vec3();
+    }
 }
 
 bool IndexedMesh::LoadAndBuild(bool dynamic)

@@ -318,6 +318,9 @@ public:
     virtual void Render(int pass, bool fixedFunction);
     // Moves the animation time on (the Scene calls it once per frame besides Update).
     void AdvanceAnimation(float timeStep) { time += timeStep; }
+    // The animation from its start, as the mesh was built: the next Update plays the idle from
+    // its first key and skins the vertices anew.
+    void ResetAnimationState();
     // The sampling behind Update; true when the pose changed. frame < 0 skips the
     // once-per-frame guard.
     bool EvaluateAnimation(float timeStep, int frame);
@@ -443,7 +446,6 @@ public:
 
 private:
     friend class MeshLibrary;
-    void ResetAnimationState();
     // BuildBuffers; a copy may take over source's index buffers where they index alike.
     bool Build(const char* textureOverride, bool dynamic, const IndexedMesh* source);
     // Textures, effect, technique and fixed-function material of sub-mesh i from material i.

@@ -125,6 +125,8 @@ void Entity::ResetLevelState()
     cameraDistance = 0.0f;
     for (int& corner : gridRect) corner = -1;
     discovered = 0;
+    // Its pose was of the level too: the animation starts again.
+    if (mesh) mesh->ResetAnimationState();
 }
 
 Vec3 Entity::GetCenter()

@@ -3,7 +3,8 @@
 // and skipped, a profile named and made, and the first story mission started from the galaxy
 // map's start button, all with the mouse, the galaxy's list of recent games looked at on the way;
 // the menu, the new-profile window, the empty list and the mission's first frame are checked
-// against their pictures. The question for a missing name goes with Escape.
+// against their pictures. The question for a missing name goes with Escape. The mission aborted
+// after a walk, a new profile begun again shows the rig preview as the first time.
 #include "tests/app/PlayerSessionSupport.h"
 
 #include "campaign/LevelLoadSave.h"
@@ -15,11 +16,14 @@
 #include "gui/Label.h"
 #include "gui/MessageDialogGui.h"
 #include "gui/ModelViewer.h"
+#include "interface/InGameMenu.h"
 #include "interface/MessageWindow.h"
 #include "interface/OptionsWindow.h"
 #include "mechanics/Replay.h"
 #include "platform/ConfigFile.h"
+#include "render/Animation.h"
 #include "render/GraphicsDevice.h"
+#include "render/IndexedMesh.h"
 
 using namespace playersession;
 
@@ -56,6 +60,18 @@ protected:
         ASSERT_TRUE(ShotOfNextFrame(base + "/" + name + ".png", shot));
         Pixels picture = ToPixels(shot);
         EXPECT_TRUE(MatchesReference(picture, name, {12, picture.width * picture.height / 50}));
+    }
+
+    // The new-profile window's rig preview, alone.
+    void CheckRigPreview()
+    {
+        const ModelViewer* rig = TheProfileScreen->rigPreview;
+        ASSERT_NE(rig, nullptr);
+        Image shot;
+        ASSERT_TRUE(ShotOfNextFrame(base + "/new_profile_rig.png", shot));
+        Pixels preview = CropPixels(ToPixels(shot), rig->viewX, rig->viewY, rig->viewX + rig->viewWidth,
+                                    rig->viewY + rig->viewHeight);
+        EXPECT_TRUE(MatchesReference(preview, "new_profile_rig", {12, preview.width * preview.height / 50}));
     }
 };
 
@@ -126,16 +142,8 @@ TEST_F(FrontEndSession, FromTheLogoThroughTheIntroAndANewProfileIntoTheFirstStor
     for (char c : std::string("ADA")) Key((uint32_t)c);
     EXPECT_STREQ(TheProfileScreen->nameBox->GetText(), "ada");
     CheckPicture("frontend_session_new_profile");
-    {
-        // The rig preview shows the whole rig, the pilot on top included.
-        const ModelViewer* rig = TheProfileScreen->rigPreview;
-        ASSERT_NE(rig, nullptr);
-        Image shot;
-        ASSERT_TRUE(ShotOfNextFrame(base + "/new_profile_rig.png", shot));
-        Pixels preview = CropPixels(ToPixels(shot), rig->viewX, rig->viewY, rig->viewX + rig->viewWidth,
-                                    rig->viewY + rig->viewHeight);
-        EXPECT_TRUE(MatchesReference(preview, "new_profile_rig", {12, preview.width * preview.height / 50}));
-    }
+    // The rig preview shows the whole rig, the pilot on top included.
+    CheckRigPreview();
 
     // Resting on a starting unit tells the player it is the fighting bot the factory will
     // build, the other not; the words stand on their backing, within the screen.
@@ -230,6 +238,31 @@ TEST_F(FrontEndSession, FromTheLogoThroughTheIntroAndANewProfileIntoTheFirstStor
     EXPECT_EQ(MissionScreen::selectedIndex, 0) << "the first story mission is in play";
     EXPECT_NE(GetPlayerRig(), nullptr);
     CheckPicture("frontend_session_first_mission");
+
+    // The rig walks a while, the mission is aborted, and a new profile is begun from the main
+    // menu: its rig preview looks as it did the first time, whatever the level drew and played.
+    if (TheMessageWindow->shown) ClickOn(TheMessageWindow->closeTextButton);
+    Agent* rig = GetPlayerRig();
+    Vec3 goal;
+    ASSERT_TRUE(FindOpenGround(rig->GetPosition(), &goal));
+    int goalX = 0, goalY = 0;
+    ASSERT_TRUE(OnScreen(goal, &goalX, &goalY));
+    MoveMouseTo(goalX, goalY);
+    Click(1);
+    Passes(20, 0.05f);
+    EXPECT_TRUE(rig->mesh->IsAnimationPlaying(ANIM_WALK)) << "the rig walks";
+    Press(DIK_ESCAPE);
+    ASSERT_TRUE(TheInGameMenu->menuShown);
+    ClickOn(TheInGameMenu->abortButton);
+    ClickOn(FindShownButton(TheConfirmationDialog->window, "YES"));
+    ASSERT_EQ(FrontEndScreenState, 2);
+    ClickOn(FindButton(TheGalaxy->container, "Main Menu"));
+    ClickOn(FindButton(menu, "New Game"));
+    Passes(2, 0.05f);
+    Key(VK_ESCAPE);
+    Passes(2, 0.05f);
+    ASSERT_TRUE(newProfile->IsVisible());
+    CheckRigPreview();
 
     InputScript::CloseWindow();
     EXPECT_EQ(RunMainLoop(), 0);

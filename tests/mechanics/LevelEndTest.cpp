@@ -1,16 +1,19 @@
-// The end of a level: what the player keeps, what goes back to its pool, what is freed, and
-// that nothing the next level draws with is taken away.
+// The end of a level: what the player keeps, what goes back to its pool, what is freed, that
+// nothing the next level draws with is taken away, and that the level's light and poses go.
 #include "platform/Timer.h"
 #include "mechanics/GameMechanics.h"
 
 #include "host/System.h"
 #include "interface/PowerBar.h"
 #include "mechanics/Scene.h"
+#include "render/Animation.h"
+#include "render/Effect.h"
 #include "render/IndexedMesh.h"
 #include "world/AgentCombat.h"
 #include "world/AiBrain.h"
 #include "world/Grid.h"
 #include "tests/mechanics/SceneTestSupport.h"
+#include "tests/render/TwoJointMesh.h"
 
 #include <gtest/gtest.h>
 
@@ -119,6 +122,89 @@ TEST_F(LevelEnd, OnlyTheRigStaysMendedAgentsGoHomeAndSharedMeshesSurvive)
     game.EndLevel();
     EXPECT_EQ(CountInScene(), 1);
     EXPECT_EQ(game.agentTypes->FreeCount(), poolFree);
+}
+
+// What the level's drawing and playing left goes with it: the screens after it (the new-profile
+// preview, drawn with the rig's own mesh) look as if no level had been. The effects' values are
+// those of no level, but for the targets kept for the next; the rig's mesh, walked and posed by
+// the level's ticks with a wheel turned, poses and skins as a mesh just built.
+TEST_F(LevelEnd, TheLevelsLightAndTheRigsPoseGoWithIt)
+{
+    ScopedGlobal<EffectBindingValues> values{EffectValues};
+    GfxBaseTexture* (*const lookup)(const char*) = [](const char*) -> GfxBaseTexture* { return nullptr; };
+    EffectValues.getTexture = lookup;
+    EffectValues.shadowValue = 0.25f;
+    EffectValues.objectId = 255.0f;
+    EffectValues.ambient = Vec4(0.4f, 0.4f, 0.4f, 1.0f);
+    EffectValues.lightView._41 = 107.9f;
+    EffectValues.lightProjection._11 = 0.03f;
+    int textures[2] = {};
+    GfxBaseTexture* const fog = reinterpret_cast<GfxBaseTexture*>(&textures[1]);
+    EffectValues.terrainAlpha = reinterpret_cast<GfxBaseTexture*>(&textures[0]);
+    EffectValues.fogOfWar = fog;
+
+    auto built = [] {
+        auto mesh = std::make_unique<IndexedMesh>();
+        std::string text = TwoJointMeshText("wheel");
+        EXPECT_TRUE(mesh->ParseMesh(&text[0]));
+        EXPECT_TRUE(mesh->BuildBuffers(nullptr, false));
+        for (int id : {ANIM_IDLE, ANIM_WALK}) {
+            auto animation = std::make_shared<Animation>();
+            AnimChannel channel;
+            channel.jointIndex = 0;
+            channel.type = CHANNEL_ROTATE_Z;
+            channel.lastFrame = 4.0f;
+            channel.frameRate = 2.0f;
+            channel.keys = {0.0f, 0.1f, 0.2f};
+            if (id == ANIM_WALK) channel.keys = {0.5f, 1.0f, 1.5f};
+            animation->channels.push_back(channel);
+            mesh->animations[id] = animation;
+            mesh->animationSlot[id] = mesh->slotAnimationId[id] = id;
+            mesh->animationCount = id + 1;
+        }
+        return mesh;
+    };
+    auto played = built(), fresh = built();
+    Entity* rig = Place(NewEntity(ENTITY_PLAYER), 10.0f);
+    rig->mesh = played.get();
+    ASSERT_NE(TheScene.AddEntity(rig), nullptr);
+    ScopedGlobal<int> ticks{WorldTicks.count};
+    ScopedGlobal<int> frames{FrameTimer.frameCount};
+    played->SetAnimation(ANIM_WALK, false, true);
+    for (int tick = 0; tick < 7; ++tick) {
+        const WorldTickScope scope(0.1f);
+        played->Update(0.1f);
+    }
+    ASSERT_NE(played->joints[1].rotation, Vec3()) << "the wheel turned";
+
+    game.EndLevel();
+
+    const EffectBindingValues none;
+    EXPECT_EQ(EffectValues.getTexture, lookup) << "the texture lookup stays";
+    EXPECT_EQ(EffectValues.shadowValue, none.shadowValue);
+    EXPECT_EQ(EffectValues.objectId, none.objectId);
+    EXPECT_EQ(EffectValues.ambient, none.ambient);
+    EXPECT_EQ(memcmp(&EffectValues.lightView, &none.lightView, sizeof(Matrix)), 0);
+    EXPECT_EQ(memcmp(&EffectValues.lightProjection, &none.lightProjection, sizeof(Matrix)), 0);
+    EXPECT_EQ(EffectValues.terrainAlpha, nullptr);
+    EXPECT_EQ(EffectValues.fogOfWar, fog) << "the minimap's fog, kept for the next level, stays";
+
+    // Frames of the front end, the world's clock standing: both meshes draw alike.
+    for (int frame = 0; frame < 4; ++frame) {
+        ++FrameTimer.frameCount;
+        for (IndexedMesh* mesh : {played.get(), fresh.get()}) {
+            mesh->Update(0.05f);
+            mesh->SkinForDrawing();
+        }
+        EXPECT_EQ(played->currentSlot, fresh->currentSlot);
+        EXPECT_EQ(played->time, fresh->time);
+        EXPECT_EQ(memcmp(played->subMeshes[0].vertices.data(), fresh->subMeshes[0].vertices.data(),
+                         fresh->subMeshes[0].vertices.size() * sizeof(MeshGpuVertex)),
+                  0)
+            << "frame " << frame;
+    }
+    TheScene.RemoveEntity(rig, REMOVE_EVERYWHERE);
+    delete rig;
 }
 
 // The rig's last order belongs to the level it was given in: the next level starts it as a new
