@@ -269,13 +269,15 @@ void ReplayDirector::OnLevelEnd()
             }
             recording_.ticks.back().orders.push_back(order);
         }
+        // A mission won or lost stays so when the player restarts it from the window that says
+        // so: the restart is its last order.
         const Agent* rig = GetPlayerRig();
-        if (restarted)
-            recording_.outcome = REPLAY_RESTARTED;
-        else if (TheObjectives && TheObjectives->AllComplete())
+        if (TheObjectives && TheObjectives->AllComplete())
             recording_.outcome = REPLAY_WON;
         else if ((TheInGameMenu && TheInGameMenu->failedShown) || !rig || (rig->flags & ENTITY_DEAD) || rig->health <= 0.0f)
             recording_.outcome = REPLAY_LOST;
+        else if (restarted)
+            recording_.outcome = REPLAY_RESTARTED;
         else
             recording_.outcome = REPLAY_ABANDONED;
         recording_.lastTick = (uint32_t)tick_;

@@ -468,9 +468,9 @@ TEST_F(ReplaySession, ThePanelsAndTheBagGiveOrdersThatTheNextTickCarriesOutAndTh
 }
 
 // A level restarted from the "Mission Failed!" window: the rig brought down at a tick (the same
-// in the replay's play), the replay's outcome and its last order say it was restarted, and it
-// plays the same game to its end.
-TEST_F(ReplaySession, ALevelRestartedFromTheFailedWindowIsRecordedAsRestarted)
+// in the replay's play), the replay's outcome says it was lost and its last order that it was
+// restarted, and it plays the same game to its end.
+TEST_F(ReplaySession, ALevelRestartedFromTheFailedWindowIsRecordedAsLostWithTheRestartLast)
 {
     PlayAWhile(2.0f);
     const int downAt = TheReplay.Tick();
@@ -489,7 +489,7 @@ TEST_F(ReplaySession, ALevelRestartedFromTheFailedWindowIsRecordedAsRestarted)
     Replay replay;
     std::string why;
     ASSERT_TRUE(ReplayDirector::Open(kept[0].c_str(), &replay, &why)) << why;
-    EXPECT_EQ(replay.outcome, REPLAY_RESTARTED);
+    EXPECT_EQ(replay.outcome, REPLAY_LOST);
     ASSERT_FALSE(replay.ticks.empty());
     EXPECT_EQ(replay.ticks.back().tick, replay.lastTick);
     EXPECT_EQ(replay.ticks.back().orders.back().kind, ORDER_RESTART);
@@ -508,7 +508,7 @@ TEST_F(ReplaySession, ALevelRestartedFromTheFailedWindowIsRecordedAsRestarted)
     EXPECT_TRUE(broughtDown);
     EXPECT_TRUE(TheReplay.Finished());
     EXPECT_FALSE(TheReplay.Parted()) << TheReplay.VerdictLine();
-    EXPECT_NE(TheReplay.VerdictLine().find(" restarted at "), std::string::npos) << TheReplay.VerdictLine();
+    EXPECT_NE(TheReplay.VerdictLine().find(" lost at "), std::string::npos) << TheReplay.VerdictLine();
     if (TheInGameMenu->failedShown)
         ClickOn(FindButton(TheInGameMenu->failedWindow, "Abort Mission"));
     else
