@@ -359,13 +359,9 @@ TEST_F(DeveloperToolsSession, LinesThatChangeTheWorldAreOrdersOfTheNextTick)
     for (const ReplayTick& tick : replay.ticks)
         for (const PlayerOrder& order : tick.orders) consoleOrders += order.kind == ORDER_CONSOLE;
     EXPECT_EQ(consoleOrders, 5);
-    ASSERT_TRUE(TheReplay.Play(path, replay, true));
-    ScopedGlobal<bool> quiet{LogToStandardOutput, false};
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(RunReplayVerification(), 0);
-    const std::string verdict = testing::internal::GetCapturedStdout();
-    FrameTimer.SetClock(&ScriptedClock);
-    FrameTimer.SetSmoothing(false);
+    int exitCode = -1;
+    const std::string verdict = VerifyReplayHere(path, &exitCode);
+    EXPECT_EQ(exitCode, 0);
     EXPECT_EQ(verdict.rfind("replay " + path + ": the same game, ", 0), 0u) << verdict;
 }
 

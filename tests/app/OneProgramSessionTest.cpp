@@ -136,21 +136,6 @@ protected:
         ClickOn(FindShownButton(TheConfirmationDialog->window, "YES"));
         ASSERT_NE(TheGame->state, GAME_STATE_PLAYING);
     }
-    // A replay played again here, nothing drawn, as "-verify" plays it: its verdict line.
-    std::string VerifyHere(const std::string& path)
-    {
-        Replay replay;
-        std::string why;
-        if (!ReplayDirector::Open(path.c_str(), &replay, &why)) return why;
-        EXPECT_TRUE(TheReplay.Play(path, replay, true));
-        ScopedGlobal<bool> quiet{LogToStandardOutput, false};
-        testing::internal::CaptureStdout();
-        EXPECT_EQ(RunReplayVerification(), 0);
-        const std::string line = testing::internal::GetCapturedStdout();
-        FrameTimer.SetClock(&ScriptedClock);
-        FrameTimer.SetSmoothing(false);
-        return line;
-    }
     // A replay played again drawn at 1/60 s frames: a unit beside the rig clicked and the camera
     // taken far from the units; half way, a ctrl-click on the ground there empties the selection.
     void PlayDrawnElsewhere(const std::string& path)
@@ -323,7 +308,9 @@ TEST_P(OneProgram, ALostRigComesBackFiringAndEveryLaterMissionPlaysAsNew)
     // Each plays the same game again, nothing drawn.
     for (const ReplayListing& game : games) {
         SCOPED_TRACE(game.path);
-        const std::string line = VerifyHere(game.path);
+        int exitCode = -1;
+        const std::string line = VerifyReplayHere(game.path, &exitCode);
+        EXPECT_EQ(exitCode, 0);
         EXPECT_EQ(line.rfind("replay " + game.path + ": the same game, ", 0), 0u) << line;
         ASSERT_NO_FATAL_FAILURE(LeaveTheLevel());
         EXPECT_STREQ(GetPlayerProfile()->name, "Pilot");

@@ -28,6 +28,7 @@
 #include "levelgen/MapGenerator.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Objectives.h"
+#include "mechanics/Replay.h"
 #include "mechanics/Scene.h"
 #include "platform/SoundManager.h"
 #include "platform/Timer.h"
@@ -422,6 +423,26 @@ protected:
     std::unique_ptr<ScopedEnv> data;
     std::string startLog;
     bool started = false;
+    // A replay played again here, nothing drawn, as "-verify" plays it: its verdict line (why,
+    // when it cannot be opened), and in *exitCode what the program exits with.
+    static std::string VerifyReplayHere(const std::string& path, int* exitCode = nullptr)
+    {
+        Replay replay;
+        std::string why;
+        if (!ReplayDirector::Open(path.c_str(), &replay, &why)) {
+            if (exitCode) *exitCode = 2;
+            return why;
+        }
+        EXPECT_TRUE(TheReplay.Play(path, replay, true));
+        ScopedGlobal<bool> quiet{LogToStandardOutput, false};
+        testing::internal::CaptureStdout();
+        const int code = RunReplayVerification();
+        if (exitCode) *exitCode = code;
+        const std::string line = testing::internal::GetCapturedStdout();
+        FrameTimer.SetClock(&ScriptedClock);
+        FrameTimer.SetSmoothing(false);
+        return line;
+    }
 };
 
 }  // namespace playersession

@@ -112,21 +112,6 @@ protected:
                 found = static_cast<Agent*>(e);
         return found;
     }
-    // The replay verified here, as "-verify" verifies it; its line.
-    std::string VerifyHere(const std::string& path, int* exitCode)
-    {
-        Replay replay;
-        std::string why;
-        if (!ReplayDirector::Open(path.c_str(), &replay, &why)) return why;
-        EXPECT_TRUE(TheReplay.Play(path, replay, true));
-        ScopedGlobal<bool> quiet{LogToStandardOutput, false};
-        testing::internal::CaptureStdout();
-        *exitCode = RunReplayVerification();
-        const std::string line = testing::internal::GetCapturedStdout();
-        FrameTimer.SetClock(&ScriptedClock);
-        FrameTimer.SetSmoothing(false);
-        return line;
-    }
 };
 
 TEST_F(ReplaySession, EachLevelOfAGameIsRecordedAndPlaysTheSameGameAgain)
@@ -155,7 +140,7 @@ TEST_F(ReplaySession, EachLevelOfAGameIsRecordedAndPlaysTheSameGameAgain)
     for (const std::string& path : {first, second}) {
         SCOPED_TRACE(path);
         int exitCode = -1;
-        const std::string line = VerifyHere(path, &exitCode);
+        const std::string line = VerifyReplayHere(path, &exitCode);
         EXPECT_EQ(exitCode, 0) << line;
         EXPECT_EQ(line.rfind("replay " + path + ": the same game, ", 0), 0u) << line;
         EXPECT_EQ(line.find('\n'), line.size() - 1) << "one line";
@@ -244,7 +229,7 @@ TEST_F(ReplaySession, ALevelLoadedFromASaveIsRecordedWithItsSave)
     for (const std::string& path : kept) {
         SCOPED_TRACE(path);
         int exitCode = -1;
-        const std::string line = VerifyHere(path, &exitCode);
+        const std::string line = VerifyReplayHere(path, &exitCode);
         EXPECT_EQ(exitCode, 0) << line;
         FromTheMenu("Abort Mission");
     }
@@ -461,7 +446,7 @@ TEST_F(ReplaySession, ThePanelsAndTheBagGiveOrdersThatTheNextTickCarriesOutAndTh
     EXPECT_EQ(replay.ticks.back().tick, replay.lastTick) << "the abort lands where the level stopped";
     EXPECT_EQ(replay.ticks.back().orders.back().kind, ORDER_ABORT) << "left by the menu";
     int exitCode = -1;
-    const std::string line = VerifyHere(kept.back(), &exitCode);
+    const std::string line = VerifyReplayHere(kept.back(), &exitCode);
     EXPECT_EQ(exitCode, 0) << line;
     EXPECT_NE(line.find(" abandoned at "), std::string::npos) << line;
     FromTheMenu("Abort Mission");
