@@ -253,7 +253,7 @@ TEST_F(ReplaySession, ALevelLoadedWithItsObjectiveMetPlaysTheSameGameAgain)
     const std::vector<std::string> kept = ReplaysOf("Pilot");
     ASSERT_EQ(kept.size(), 2u) << "the level saved, and the level loaded";
     int exitCode = -1;
-    const std::string line = VerifyHere(kept.back(), &exitCode);
+    const std::string line = VerifyReplayHere(kept.back(), &exitCode);
     EXPECT_EQ(exitCode, 0) << line;
     EXPECT_NE(line.find(" won at "), std::string::npos) << line;
     FromTheMenu("Exit Mission");
