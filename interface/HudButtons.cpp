@@ -252,7 +252,7 @@ int CyclePathOverlayButton(void*, Button*)
 
 int ToggleFogOfWarButton(void*, Button*)
 {
-    TheMinimap.SetFogEnabled(!TheMinimap.IsFogEnabled());
+    ToggleFogOfWar();
     PlayFeedbackSound("blip");
     return 1;
 }

@@ -247,9 +247,21 @@ void CmdGotoAlert()
 
 void CmdToggleMinimap() { MinimapShown = !MinimapShown; }
 
+void ToggleFogOfWar()
+{
+    if (!Playing()) {
+        TheMinimap.SetFogEnabled(!TheMinimap.IsFogEnabled());
+        return;
+    }
+    PlayerOrder order;
+    order.kind = ORDER_FOG_OF_WAR;
+    order.args[0] = TheMinimap.IsFogEnabled() ? 0 : 1;
+    TheOrders.Give(order);
+}
+
 void CmdToggleFogOfWar()
 {
-    if (Debugging() && Playing()) TheMinimap.SetFogEnabled(!TheMinimap.IsFogEnabled());
+    if (Debugging() && Playing()) ToggleFogOfWar();
 }
 
 void CmdToggleCameraLock()

@@ -176,9 +176,10 @@ bool GameMechanics::Init()
     MissionHooksMuted making;
     ShowLoadingScreen("LevelInit", 0.6f, true);
     TheReplay.OnLevelBuild();
-    // The developer's instant building is the level's own switch: each level starts without it,
-    // as its replay starts, whatever the level before it left.
+    // The developer's instant building and fog switch are the level's own: each level starts
+    // without the one and with the other, as its replay starts, whatever the level before left.
     InstantBuild = false;
+    TheMinimap.SetFogEnabled(true);
     bool result = StartLevel();
 
     ShowLoadingScreen("Generating terrain", 0.7f, true);

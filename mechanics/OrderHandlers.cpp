@@ -13,6 +13,7 @@
 #include "mechanics/Scene.h"
 #include "mechanics/Selection.h"
 #include "tools/Console.h"
+#include "terrain/Minimap.h"
 #include "terrain/ScanPulses.h"
 #include "world/Agent.h"
 #include "world/AgentTypeRegistry.h"
@@ -299,6 +300,7 @@ void ApplyPlayerOrder(const PlayerOrder& order)
     case ORDER_RESTART:
     case ORDER_ABORT: break;
     case ORDER_SPEND_SKILL: SpendSkillPoint(order.args[0]); break;
+    case ORDER_FOG_OF_WAR: TheMinimap.SetFogEnabled(order.args[0] != 0); break;
     case ORDER_FIT_PART: FitRigPart(order.args[1] != 0, order.args[0], order.text.c_str()); break;
     case ORDER_CONSOLE: RunConsoleOrder(order.text.c_str(), ordered.units, ordered.point); break;
     default: break;

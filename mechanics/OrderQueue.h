@@ -90,6 +90,9 @@ enum PlayerOrderKind : uint16_t {
     // character screen with the part `text` in hand (none: an empty hand): the part fitted, the
     // one it replaces (or the slot's own) taken into the hand.
     ORDER_FIT_PART = 36,
+    // The developer's fog of war switched on (args[0] 1) or off (0): what the player's sight
+    // uncovers, and with it what the level's events see discovered.
+    ORDER_FOG_OF_WAR = 37,
     // A line of the developer console that changes the world (`text`), run on the units with, in
     // `point`, the place it needs from the view (the mouse's point, the ground the camera looks
     // at), both taken when the line was entered.

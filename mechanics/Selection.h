@@ -102,6 +102,9 @@ Agent* FindLevelRig();
 void CmdGotoAlert();
 void CmdToggleMinimap();
 void CmdToggleFogOfWar();
+// The developer's fog of war switched over: in play an order the next tick carries out (the
+// level's discoveries read it).
+void ToggleFogOfWar();
 void CmdToggleCameraLock();
 void CmdToggleVertexCache();
 void CmdToggleDrawGui();

@@ -19,6 +19,7 @@
 #include "interface/MissionHud.h"
 #include "mechanics/OrderQueue.h"
 #include "mechanics/Replay.h"
+#include "terrain/Minimap.h"
 #include "platform/ConfigFile.h"
 #include "platform/Hotkeys.h"
 #include "render/Effect.h"
@@ -32,6 +33,7 @@
 #include "tools/TerrainEditor.h"
 #include "world/Building.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -321,6 +323,13 @@ TEST_F(DeveloperToolsSession, LinesThatChangeTheWorldAreOrdersOfTheNextTick)
     EXPECT_EQ(rig->GetHealth(), maxHealth);
     EXPECT_EQ(scavengers(), scavs);
     EXPECT_FALSE(InstantBuild);
+    // The developer's fog switch is an order as well: the level's discoveries read the fog.
+    ScopedGlobal<bool> debugging{Config->debugMode, true};
+    ASSERT_TRUE(Config->BindHotkey("n", "debug_togglefogofwar"));
+    InputScript::Type("n");
+    int exitCode = 0;
+    DrainMessages(&exitCode);
+    EXPECT_TRUE(TheMinimap.IsFogEnabled()) << "the fog stays until the next tick";
 
     // The next tick takes them, the game's hold and its letting go with them.
     MoveMouseTo(x - 200, y);
@@ -341,6 +350,10 @@ TEST_F(DeveloperToolsSession, LinesThatChangeTheWorldAreOrdersOfTheNextTick)
     EXPECT_EQ(rig->GetHealth(), 40.0f) << "the rig selected then, whatever is selected now";
     EXPECT_EQ(scavengers(), scavs + 1);
     EXPECT_TRUE(InstantBuild);
+    EXPECT_FALSE(TheMinimap.IsFogEnabled());
+    EXPECT_EQ(std::count_if(TheOrders.LastTaken().begin(), TheOrders.LastTaken().end(),
+                            [](const PlayerOrder& order) { return order.kind == ORDER_FOG_OF_WAR; }),
+              1);
     Console("instabuild");
     Passes(10, 0.1f);
 
@@ -355,11 +368,15 @@ TEST_F(DeveloperToolsSession, LinesThatChangeTheWorldAreOrdersOfTheNextTick)
     Replay replay;
     std::string why;
     ASSERT_TRUE(ReplayDirector::Open(path.c_str(), &replay, &why)) << why;
-    int consoleOrders = 0;
+    int consoleOrders = 0, fogOrders = 0;
     for (const ReplayTick& tick : replay.ticks)
-        for (const PlayerOrder& order : tick.orders) consoleOrders += order.kind == ORDER_CONSOLE;
+        for (const PlayerOrder& order : tick.orders) {
+            consoleOrders += order.kind == ORDER_CONSOLE;
+            fogOrders += order.kind == ORDER_FOG_OF_WAR;
+        }
     EXPECT_EQ(consoleOrders, 5);
-    int exitCode = -1;
+    EXPECT_EQ(fogOrders, 1);
+    exitCode = -1;
     const std::string verdict = VerifyReplayHere(path, &exitCode);
     EXPECT_EQ(exitCode, 0);
     EXPECT_EQ(verdict.rfind("replay " + path + ": the same game, ", 0), 0u) << verdict;
