@@ -269,7 +269,7 @@ void ApplyPlayerOrder(const PlayerOrder& order)
     case ORDER_STANCE: SetStance(ordered, order.args[0]); break;
     case ORDER_SCAN:
         if (Entity* first = ordered.First())
-            if (TheScanEffects.BeginScanFor(first)) PlayFeedbackSound("scan");
+            if (TheScanEffects.BeginScan(first)) PlayFeedbackSound("scan");
         break;
     case ORDER_LAY_MINE:
         if (Entity* first = ordered.First()) LayMineFrom(first);

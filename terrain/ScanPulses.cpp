@@ -96,12 +96,7 @@ float ScanEffects::GetCooldown(const Entity* entity) const
     return 0.0f;
 }
 
-bool ScanEffects::BeginScan()
-{
-    return BeginScanFor(GetGameSeam().GetFirstSelected());
-}
-
-bool ScanEffects::BeginScanFor(Entity* entity)
+bool ScanEffects::BeginScan(Entity* entity)
 {
     if (!CanScan(entity) || GetCooldown(entity) > 0.0f) return false;
     // Sixteen pulses at once is all there is room for: one more waits for a free place.

@@ -43,10 +43,10 @@ public:
     ScanEffects(const ScanEffects&) = delete;
     ScanEffects& operator=(const ScanEffects&) = delete;
 
-    // The first selected entity starts a pulse when it is a unit with the Scan command that
-    // has waited enough. False, with nothing changed, otherwise, and while 16 pulses run.
-    bool BeginScan();
-    bool BeginScanFor(Entity* entity);
+    // The unit a scan order names (the first selected when it was given) starts a pulse when it
+    // has the Scan command and has waited enough. False, with nothing changed, otherwise, and
+    // while 16 pulses run.
+    bool BeginScan(Entity* entity);
     // Once a frame from the game's update, drawn or not: the waits run down (not while the
     // game is paused), and the rings grow and reveal the ore they pass over.
     void Update();

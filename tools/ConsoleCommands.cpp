@@ -428,7 +428,7 @@ void CmdExp(const char*, const char* argument)
     if (TheCharacterGui) TheCharacterGui->UpdateExperienceBar();
 }
 
-void CmdScan(const char*, const char*) { TheScanEffects.BeginScanFor(FirstSelected()); }
+void CmdScan(const char*, const char*) { TheScanEffects.BeginScan(FirstSelected()); }
 
 void CmdDumpShaders(const char*, const char*)
 {

@@ -63,7 +63,7 @@ TEST_F(PlayerSession, TheRigScansForOreAndCutsIt)
     EXPECT_TRUE(told) << "the right click says why the rig does not cut it";
     Passes(20, 0.05f);
 
-    ASSERT_TRUE(TheScanEffects.BeginScan()) << "the rig scans";
+    ASSERT_TRUE(TheScanEffects.BeginScan(TheGame->GetFirstSelected())) << "the rig scans";
     Passes(30, 0.05f);
     ASSERT_TRUE(deposit->flags & ENTITY_RESOURCE_REVEALED) << "the scan found the ore";
 

@@ -729,7 +729,7 @@ TEST_P(ReadableText, EveryScreenOfAMissionIsReadable)
     TheGame->ClearSelection();
     TheGame->SelectEntity(rig);
     Passes(1, 0.05f);
-    ASSERT_TRUE(TheScanEffects.BeginScan());
+    ASSERT_TRUE(TheScanEffects.BeginScan(TheGame->GetFirstSelected()));
     Passes(20, 0.05f);
     Record(drawn, true);
     {

@@ -113,7 +113,7 @@ public:
             TheScanEffects.list.Clear();
             return;
         }
-        if (!TheScanEffects.list.head) TheScanEffects.BeginScanFor(rig);
+        if (!TheScanEffects.list.head) TheScanEffects.BeginScan(rig);
         if (TheScanEffects.list.head) {
             TheScanEffects.list.head->value.phase = 3.0f;
             TheScanEffects.list.head->value.wait = 5.0f;

@@ -144,7 +144,7 @@ void HitchesOfAFirstLevel(benchmark::State& state)
         std::sort(frames.begin(), frames.end());
         const double median = frames[frames.size() / 2];
         s.counters["frame_median_ms"] = median;
-        TheScanEffects.BeginScan();
+        TheScanEffects.BeginScan(TheGame->GetFirstSelected());
         s.counters["first_scan_worst_frame_ms"] = WorstPass(30);
         // The first building, placed as a player places it: the rig selected, the factory
         // chosen on its build panel, its preview moved over the ground and clicked down, the rig

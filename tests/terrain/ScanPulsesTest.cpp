@@ -62,30 +62,30 @@ TEST_F(ScanPulses, OnlyAUnitWithTheScanCommandScansAndThenWaitsFiveSeconds)
     ASSERT_NE(TheScene.AddEntity(plain), nullptr);
     Building* house = NewBuilding(ALIGN_PLAYER);
     ASSERT_NE(TheScene.AddEntity(house), nullptr);
-    EXPECT_FALSE(scans.BeginScan()) << "nothing selected";
+    EXPECT_FALSE(scans.BeginScan(seam.selected)) << "nothing selected";
     seam.selected = plain;
-    EXPECT_FALSE(scans.BeginScan()) << "no Scan command";
+    EXPECT_FALSE(scans.BeginScan(seam.selected)) << "no Scan command";
     seam.selected = house;
-    EXPECT_FALSE(scans.BeginScan());
+    EXPECT_FALSE(scans.BeginScan(seam.selected));
 
     Agent* scout = Scanner(0.0f);
     seam.selected = scout;
-    ASSERT_TRUE(scans.BeginScan());
+    ASSERT_TRUE(scans.BeginScan(seam.selected));
     EXPECT_FLOAT_EQ(scans.GetCooldown(scout), 5.0f);
-    EXPECT_FALSE(scans.BeginScan()) << "still waiting";
+    EXPECT_FALSE(scans.BeginScan(seam.selected)) << "still waiting";
     for (int frame = 0; frame < 49; ++frame) Frame();
     EXPECT_GT(scans.GetCooldown(scout), 0.0f);
-    EXPECT_FALSE(scans.BeginScan());
+    EXPECT_FALSE(scans.BeginScan(seam.selected));
     for (int frame = 0; frame < 2; ++frame) Frame();
     EXPECT_EQ(scans.GetCooldown(scout), 0.0f);
     EXPECT_EQ(scans.list.count, 0) << "the pulse is gone with the wait";
-    EXPECT_TRUE(scans.BeginScan());
+    EXPECT_TRUE(scans.BeginScan(seam.selected));
 }
 
 TEST_F(ScanPulses, TheRingGrowsForOneSecondToElevenAndAHalf)
 {
     Agent* scout = Scanner(20.0f);
-    ASSERT_TRUE(scans.BeginScanFor(scout));
+    ASSERT_TRUE(scans.BeginScan(scout));
     float largest = 0.0f;
     int growing = 0;
     for (int frame = 0; frame < 15; ++frame) {
@@ -124,7 +124,7 @@ TEST_F(ScanPulses, TheRingFindsOreAndTheWaitRunsDownInFramesNeverDrawn)
         ore.back()->SetPosition(Vec3(d.x, 0.0f, 10.0f));
         ASSERT_NE(TheScene.AddEntity(ore.back()), nullptr);
     }
-    ASSERT_TRUE(scans.BeginScanFor(scout));
+    ASSERT_TRUE(scans.BeginScan(scout));
     for (int frame = 0; frame < 51; ++frame) Tick();
     for (size_t i = 0; i < ore.size(); ++i)
         EXPECT_EQ((ore[i]->flags & ENTITY_RESOURCE_REVEALED) != 0, deposits[i].found) << "ore at " << deposits[i].x;
@@ -135,7 +135,7 @@ TEST_F(ScanPulses, TheRingFindsOreAndTheWaitRunsDownInFramesNeverDrawn)
 TEST_F(ScanPulses, APausedGameHoldsTheWaitAndTheRing)
 {
     Agent* scout = Scanner(0.0f);
-    ASSERT_TRUE(scans.BeginScanFor(scout));
+    ASSERT_TRUE(scans.BeginScan(scout));
     Frame();
     const float phase = Pulse()->phase, wait = scans.GetCooldown(scout);
     GamePaused = true;
@@ -152,7 +152,7 @@ TEST_F(ScanPulses, TheScanButtonCountsTheWaitDown)
     seam.selected = scout;
     UpdateScanButton();
     EXPECT_STREQ(button.text, "Scan");
-    ASSERT_TRUE(scans.BeginScan());
+    ASSERT_TRUE(scans.BeginScan(seam.selected));
     for (int frame = 0; frame < 10; ++frame) Frame();
     EXPECT_STREQ(button.text, "Scan(4)") << "one second after the scan";
     for (int frame = 0; frame < 41; ++frame) Frame();
@@ -165,9 +165,9 @@ TEST_F(ScanPulses, TheScanButtonCountsTheWaitDown)
 
 TEST_F(ScanPulses, SixteenPulsesRunAtOnceAndASeventeenthIsRefused)
 {
-    for (int i = 0; i < ScanEffects::CAPACITY; ++i) ASSERT_TRUE(scans.BeginScanFor(Scanner(-100.0f + 10.0f * i))) << i;
+    for (int i = 0; i < ScanEffects::CAPACITY; ++i) ASSERT_TRUE(scans.BeginScan(Scanner(-100.0f + 10.0f * i))) << i;
     Agent* late = Scanner(90.0f);
-    EXPECT_FALSE(scans.BeginScanFor(late));
+    EXPECT_FALSE(scans.BeginScan(late));
     EXPECT_EQ(scans.GetCooldown(late), 0.0f) << "a refused unit does not wait";
     EXPECT_EQ(scans.list.count, ScanEffects::CAPACITY);
 }

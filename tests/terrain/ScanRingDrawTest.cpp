@@ -55,7 +55,7 @@ TEST_F(ScanRingDrawing, TheRingGlowsOnTheGroundAroundTheUnit)
 {
     Agent* scout = Scout(game);
     ASSERT_NE(scout, nullptr);
-    ASSERT_TRUE(scans.BeginScanFor(scout));
+    ASSERT_TRUE(scans.BeginScan(scout));
     FrameTimer.delta = 0.5f;  // the fixture's clock stands still otherwise
 
     LookAt(Vec3(0.0f, 40.0f, -0.01f), Vec3(0.0f, 0.0f, 0.0f));
@@ -89,7 +89,7 @@ TEST_F(ScanRingDrawing, ADeviceResetAfterAScanBringsTheRingBack)
 {
     Agent* scout = Scout(game);
     ASSERT_NE(scout, nullptr);
-    ASSERT_TRUE(scans.BeginScanFor(scout));
+    ASSERT_TRUE(scans.BeginScan(scout));
     LookAt(Vec3(0.0f, 40.0f, -0.01f), Vec3(0.0f, 0.0f, 0.0f));
     FrameTimer.delta = 0.5f;
     Pixels before = Draw([&] {

@@ -432,7 +432,7 @@ TEST_F(WholeFrameDrawing, OnlyAScanRingAddsAGlow)
     unit->alignment = ALIGN_PLAYER;
     unit->commandWord |= COMMAND_SCAN;
     ASSERT_TRUE(TheScanEffects.BuildRingMesh());
-    ASSERT_TRUE(TheScanEffects.BeginScanFor(unit));
+    ASSERT_TRUE(TheScanEffects.BeginScan(unit));
     FrameTimer.delta = 0.5f;  // the fixture's clock stands still otherwise
     // The game's update grows the ring; the frame only draws it.
     {
