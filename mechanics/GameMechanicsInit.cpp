@@ -225,8 +225,6 @@ bool GameMechanics::Init()
 
     ShowLoadingScreen("Generating gui", 0.9f, true);
     CreateHud();
-    if (!splats) splats = new SplatPool();
-    splats->Init();
     TheSplats = splats;
     if (TheObjectives) TheObjectives->Show(true);
 

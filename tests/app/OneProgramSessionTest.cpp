@@ -308,10 +308,7 @@ TEST_P(OneProgram, ALostRigComesBackFiringAndEveryLaterMissionPlaysAsNew)
     // Each plays the same game again, nothing drawn.
     for (const ReplayListing& game : games) {
         SCOPED_TRACE(game.path);
-        int exitCode = -1;
-        const std::string line = VerifyReplayHere(game.path, &exitCode);
-        EXPECT_EQ(exitCode, 0);
-        EXPECT_EQ(line.rfind("replay " + game.path + ": the same game, ", 0), 0u) << line;
+        ExpectTheSameGame(game.path);
         ASSERT_NO_FATAL_FAILURE(LeaveTheLevel());
         EXPECT_STREQ(GetPlayerProfile()->name, "Pilot");
     }

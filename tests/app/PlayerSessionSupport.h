@@ -443,6 +443,19 @@ protected:
         FrameTimer.SetSmoothing(false);
         return line;
     }
+    // The replay verified here plays the same game (ending with `ending`, when one is given):
+    // "-verify"'s line, which it returns.
+    static std::string ExpectTheSameGame(const std::string& path, const char* ending = nullptr)
+    {
+        int exitCode = -1;
+        const std::string line = VerifyReplayHere(path, &exitCode);
+        EXPECT_EQ(exitCode, 0) << line;
+        EXPECT_EQ(line.rfind("replay " + path + ": the same game, ", 0), 0u) << line;
+        if (ending) {
+            EXPECT_NE(line.find(ending), std::string::npos) << line;
+        }
+        return line;
+    }
 };
 
 }  // namespace playersession

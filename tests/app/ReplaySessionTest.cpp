@@ -139,10 +139,7 @@ TEST_F(ReplaySession, EachLevelOfAGameIsRecordedAndPlaysTheSameGameAgain)
 
     for (const std::string& path : {first, second}) {
         SCOPED_TRACE(path);
-        int exitCode = -1;
-        const std::string line = VerifyReplayHere(path, &exitCode);
-        EXPECT_EQ(exitCode, 0) << line;
-        EXPECT_EQ(line.rfind("replay " + path + ": the same game, ", 0), 0u) << line;
+        const std::string line = ExpectTheSameGame(path);
         EXPECT_EQ(line.find('\n'), line.size() - 1) << "one line";
         EXPECT_NE(line.find(path == first ? " restarted at " : " abandoned at "), std::string::npos) << line;
         // Left as a player leaves it: the player's own profile comes back.
@@ -228,9 +225,7 @@ TEST_F(ReplaySession, ALevelLoadedFromASaveIsRecordedWithItsSave)
     EXPECT_EQ(replay.header.levelFile, ReadTextFile(replay.header.levelName)) << "the save's own level";
     for (const std::string& path : kept) {
         SCOPED_TRACE(path);
-        int exitCode = -1;
-        const std::string line = VerifyReplayHere(path, &exitCode);
-        EXPECT_EQ(exitCode, 0) << line;
+        ExpectTheSameGame(path);
         FromTheMenu("Abort Mission");
     }
 }
@@ -252,10 +247,7 @@ TEST_F(ReplaySession, ALevelLoadedWithItsObjectiveMetPlaysTheSameGameAgain)
 
     const std::vector<std::string> kept = ReplaysOf("Pilot");
     ASSERT_EQ(kept.size(), 2u) << "the level saved, and the level loaded";
-    int exitCode = -1;
-    const std::string line = VerifyReplayHere(kept.back(), &exitCode);
-    EXPECT_EQ(exitCode, 0) << line;
-    EXPECT_NE(line.find(" won at "), std::string::npos) << line;
+    ExpectTheSameGame(kept.back(), " won at ");
     FromTheMenu("Exit Mission");
 }
 
@@ -467,10 +459,7 @@ TEST_F(ReplaySession, ThePanelsAndTheBagGiveOrdersThatTheNextTickCarriesOutAndTh
     ASSERT_FALSE(replay.ticks.empty());
     EXPECT_EQ(replay.ticks.back().tick, replay.lastTick) << "the abort lands where the level stopped";
     EXPECT_EQ(replay.ticks.back().orders.back().kind, ORDER_ABORT) << "left by the menu";
-    int exitCode = -1;
-    const std::string line = VerifyReplayHere(kept.back(), &exitCode);
-    EXPECT_EQ(exitCode, 0) << line;
-    EXPECT_NE(line.find(" abandoned at "), std::string::npos) << line;
+    ExpectTheSameGame(kept.back(), " abandoned at ");
     FromTheMenu("Abort Mission");
 }
 

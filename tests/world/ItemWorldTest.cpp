@@ -93,6 +93,22 @@ protected:
         EXPECT_NE(TheScene.AddEntity(item), nullptr);
         return item;
     }
+    // A mine lying at (40, 40) beside an enemy of 50 hull, five ticks of the world stepped.
+    Item* MineSteppedBeside(Agent** victim, float mineHealth = 0.0f)
+    {
+        Item* definition = Define("mine", ITEM_KIND_ACTION);
+        definition->action = ITEM_ACTION_MINE;
+        Item* mine = Lying(definition, 40, 40);
+        if (mineHealth > 0.0f) mine->health = mine->maxHealth = mineHealth;
+        *victim = Unit(41, 40, ALIGN_ENEMY);
+        (*victim)->health = (*victim)->maxHealth = 50.0f;
+        for (int frame = 0; frame < 5; ++frame) {
+            const WorldTickScope tick(0.05f);
+            Frame(0.05f);
+            mine->Update();
+        }
+        return mine;
+    }
     Agent* Rig(int column, int row)
     {
         Agent* rig = Unit(column, row);
@@ -350,17 +366,8 @@ TEST_F(ItemWorld, ASalvageYieldsOneItemOrTwoWithTheSkill)
 
 TEST_F(ItemWorld, AMineBlastKillsOnceAndAFreezeTrapIgnoresTheDead)
 {
-    Item* mineDefinition = Define("mine", ITEM_KIND_ACTION);
-    mineDefinition->action = ITEM_ACTION_MINE;
-    Item* mine = Lying(mineDefinition, 40, 40);
-    mine->health = mine->maxHealth = 500.0f;
-    Agent* victim = Unit(41, 40, ALIGN_ENEMY);
-    victim->health = victim->maxHealth = 50.0f;
-    for (int frame = 0; frame < 5; ++frame) {
-        const WorldTickScope tick(0.05f);
-        Frame(0.05f);
-        mine->Update();
-    }
+    Agent* victim = nullptr;
+    Item* mine = MineSteppedBeside(&victim, 500.0f);
     EXPECT_FALSE(mine->IsAlive()) << "sprung";
     EXPECT_TRUE(victim->HasDied());
     EXPECT_EQ(listener.statistics["mineKills"], 1);
@@ -393,16 +400,8 @@ TEST_F(ItemWorld, AMineSpringsWhileAWindowIsHeldOpen)
     Window console;
     windows.modal = &console;
     ScopedGlobal<WindowManager*> manager{WindowMgr, &windows};
-    Item* mineDefinition = Define("mine", ITEM_KIND_ACTION);
-    mineDefinition->action = ITEM_ACTION_MINE;
-    Item* mine = Lying(mineDefinition, 40, 40);
-    Agent* victim = Unit(41, 40, ALIGN_ENEMY);
-    victim->health = victim->maxHealth = 50.0f;
-    for (int frame = 0; frame < 5; ++frame) {
-        const WorldTickScope tick(0.05f);
-        Frame(0.05f);
-        mine->Update();
-    }
+    Agent* victim = nullptr;
+    Item* mine = MineSteppedBeside(&victim);
     EXPECT_FALSE(mine->IsAlive()) << "sprung";
     EXPECT_TRUE(victim->HasDied());
 }
