@@ -313,8 +313,8 @@ TEST_P(OneProgram, ALostRigComesBackFiringAndEveryLaterMissionPlaysAsNew)
         EXPECT_STREQ(GetPlayerProfile()->name, "Pilot");
     }
     // The walk's rows share out the longer checks: the row of 1/60 s frames plays the abandoned
-    // third mission again drawn, looked at elsewhere, another unit selected; the other plays the
-    // lost one in a program of its own, as a player runs "-verify".
+    // third mission again drawn, looked at elsewhere, another unit selected; the other plays
+    // each level in a program of its own, as a player runs "-verify".
     if (GetParam().frame < 0.05f) {
         ASSERT_NO_FATAL_FAILURE(PlayDrawnElsewhere(games[1].path));
         ASSERT_NO_FATAL_FAILURE(LeaveTheLevel());
@@ -322,9 +322,11 @@ TEST_P(OneProgram, ALostRigComesBackFiringAndEveryLaterMissionPlaysAsNew)
     }
     Shutdown();
     started = false;
-    const newprocess::Outcome verified = newprocess::RunPhase(
-        "ReplayProgram.DISABLED_VerifiesInANewProcess", {{newprocess::PHASE_DATA_HOME, base}, {"VELDMARK_REPLAY_FILE", games[3].path}});
-    EXPECT_TRUE(verified.Passed()) << verified.output;
+    for (const ReplayListing& game : games) {
+        const newprocess::Outcome verified = newprocess::RunPhase(
+            "ReplayProgram.DISABLED_VerifiesInANewProcess", {{newprocess::PHASE_DATA_HOME, base}, {"VELDMARK_REPLAY_FILE", game.path}});
+        EXPECT_TRUE(verified.Passed()) << game.path << "\n" << verified.output;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(FirstMissionSession, OneProgram, testing::Values(WalkClock{"TenthSecondFrames", 0.1f}, WalkClock{"SixtiethSecondFrames", 1.0f / 60.0f}),
