@@ -370,17 +370,18 @@ Item* AttachRigWeapon(Agent* rig, const char* itemName, const char* slot, const 
 
 std::string PlayerProfile::Text(bool inGame)
 {
+    // Written in memory: the replay's checks take it often, and nothing of it needs the disk.
     std::string text;
-    FILE* file = tmpfile();
+    char* buffer = nullptr;
+    size_t size = 0;
+    FILE* file = open_memstream(&buffer, &size);
     if (!file) {
         Log("ERROR: no room to write the profile %s\n", name);
         return text;
     }
-    if (WriteProfile(file, *this, inGame) && fflush(file) == 0) {
-        rewind(file);
-        ReadFileText(file, &text);
-    }
-    fclose(file);
+    const bool written = WriteProfile(file, *this, inGame);
+    if (fclose(file) == 0 && written && buffer) text.assign(buffer, size);
+    free(buffer);
     return text;
 }
 

@@ -158,7 +158,7 @@ int main(int argc, char** argv)
     for (size_t i = 0; i < visited.size(); ++i) visited[i] = (unsigned char)(i / 7 % 4);
     Seed("visited", "whole.vis", visited.data(), visited.size());
     Seed("visited", "short.vis", visited.data(), 300);
-    // A replay of a few ticks with orders and digests, and one of a level left at once.
+    // A replay of a few ticks with orders and checks, ended, and one cut after its header.
     Replay replay;
     replay.header.profileName = "Pilot";
     replay.header.profile = "name\t\tPilot\n";
@@ -169,14 +169,24 @@ int main(int argc, char** argv)
     order.units = {1, 2};
     order.text = "scan";
     replay.ticks.push_back({2, {order}});
-    ReplayCheck check;
-    check.tick = 0;
-    check.digest.entities.assign(8, 0x5a);
-    replay.checks.push_back(check);
-    replay.lastTick = 12;
-    for (const Replay& game : {replay, Replay()}) {
+    replay.tickSums.assign(13, 0x1234);
+    for (uint32_t tick : {0u, 10u, 12u}) {
+        ReplayCheck check;
+        check.tick = tick;
+        check.digest.sum = 0x1234;
+        check.digest.entities.assign(8, 0x5a);
+        replay.checks.push_back(check);
+    }
+    ReplaySaveCheck save;
+    save.tick = 12;
+    replay.saves.push_back(save);
+    replay.ended = true;
+    replay.outcome = REPLAY_ABANDONED;
+    Replay cut;
+    cut.header = replay.header;
+    for (const Replay& game : {replay, cut}) {
         const std::string bytes = WriteReplay(game);
-        Seed("replay", game.ticks.empty() ? "empty.replay" : "small.replay",
+        Seed("replay", game.ticks.empty() ? "cut.replay" : "small.replay",
              reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
     }
     printf("fuzz_seeds: %d seed files in %s\n", written, outputFolder.c_str());

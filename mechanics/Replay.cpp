@@ -13,14 +13,21 @@
 #include "platform/ConfigFile.h"
 #include "platform/RandomUtil.h"
 #include "platform/UserFolders.h"
+#include "render/Animation.h"
 #include "terrain/VisitedMap.h"
 #include "world/Agent.h"
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <unistd.h>
 #include <utility>
 
 ReplayDirector TheReplay;
@@ -116,7 +123,178 @@ void Say(const std::string& text)
     TheMessageDialog->SetVisible(true);
 }
 
+// Processor seconds of the calling thread.
+double ThreadSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return (double)now.tv_sec + now.tv_nsec * 1e-9;
+}
+
+double WallSeconds()
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+// The newest REPLAYS_KEPT of the folder stay; `keep` (the one being recorded) always does.
+void KeepNewest(const std::string& folder, const std::string& keep)
+{
+    std::vector<std::string> names = ReplayFiles(folder);
+    const size_t extra = names.size() > (size_t)REPLAYS_KEPT ? names.size() - REPLAYS_KEPT : 0;
+    for (size_t i = 0; i < extra; ++i) {
+        const std::string path = folder + "/" + names[i];
+        if (path == keep) continue;
+        if (remove(path.c_str()) != 0) Log("WARNING: the old replay %s cannot be removed\n", path.c_str());
+    }
+}
+
 }  // namespace
+
+// The recording's disk work, on a thread of its own: the header written once to a temporary
+// file and renamed into place, then each block appended and synced. A block the disk refuses
+// (full, taken away) is cut off again, so that the file stays its header and whole blocks, and
+// tried again with the next; nothing after it is written before it.
+class ReplayWriter {
+public:
+    ReplayWriter() : thread_([this] { Run(); }) {}
+    ~ReplayWriter()
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            stopping_ = true;
+        }
+        wake_.notify_all();
+        thread_.join();
+        if (file_) fclose(file_);
+    }
+    void Begin(const std::string& path, std::string header) { Give({JOB_BEGIN, path, std::move(header)}); }
+    void Append(std::string block) { Give({JOB_APPEND, std::string(), std::move(block)}); }
+    void Close() { Give({JOB_CLOSE, std::string(), std::string()}); }
+    // Until the queue is empty, or the disk has refused what is at its head.
+    void Drain()
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        done_.wait(lock, [this] { return jobs_.empty() || failing_; });
+    }
+    void AddWork(ReplayRecorderWork* work) const
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        work->writeSeconds += seconds_;
+        work->longestWrite = std::max(work->longestWrite, longest_);
+        work->writes += writes_;
+    }
+
+private:
+    enum JobKind { JOB_BEGIN, JOB_APPEND, JOB_CLOSE };
+    struct Job {
+        JobKind kind;
+        std::string path;
+        std::string bytes;
+    };
+    void Give(Job job)
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            jobs_.push_back(std::move(job));
+        }
+        wake_.notify_all();
+    }
+    void Run()
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+            // A refused write is tried again when more comes, or a second later.
+            if (failing_) wake_.wait_for(lock, std::chrono::seconds(1));
+            else wake_.wait(lock, [this] { return stopping_ || !jobs_.empty(); });
+            if (jobs_.empty()) {
+                if (stopping_) return;
+                continue;
+            }
+            Job& job = jobs_.front();
+            lock.unlock();
+            const double wall = WallSeconds(), cpu = ThreadSeconds();
+            const bool written = Do(job);
+            const double took = WallSeconds() - wall, used = ThreadSeconds() - cpu;
+            lock.lock();
+            seconds_ += used;
+            longest_ = std::max(longest_, took);
+            ++writes_;
+            failing_ = !written;
+            if (written) jobs_.pop_front();
+            // Stopping with the disk refusing: what it refused is lost, the file stays whole.
+            else if (stopping_) jobs_.clear();
+            done_.notify_all();
+        }
+    }
+    bool Do(const Job& job)
+    {
+        switch (job.kind) {
+        case JOB_BEGIN: {
+            if (file_) fclose(file_);
+            file_ = nullptr;
+            path_ = job.path;
+            const std::string folder = path_.substr(0, path_.find_last_of('/'));
+            if (!CreateFolder(folder.c_str()) || !WriteWholeFile(path_, job.bytes) || !SyncFolder(folder.c_str())) {
+                Log("ERROR writing the replay %s: it is not recorded\n", path_.c_str());
+                path_.clear();
+                return true;
+            }
+            size_ = job.bytes.size();
+            file_ = fopen(path_.c_str(), "ab");
+            if (!file_) Log("ERROR opening the replay %s to add to it\n", path_.c_str());
+            KeepNewest(folder, path_);
+            return true;
+        }
+        case JOB_APPEND: {
+            if (!file_) return true;
+            const bool written = fwrite(job.bytes.data(), 1, job.bytes.size(), file_) == job.bytes.size() && SyncFile(file_);
+            if (written) {
+                size_ += job.bytes.size();
+                return true;
+            }
+            // What went out of the refused block is taken off again: the file ends at a whole block.
+            Log("ERROR adding to the replay %s: its last %zu bytes wait for room\n", path_.c_str(), job.bytes.size());
+            clearerr(file_);
+            if (ftruncate(fileno(file_), (off_t)size_) != 0) Log("ERROR: the replay %s cannot be cut back\n", path_.c_str());
+            fseek(file_, 0, SEEK_END);
+            return false;
+        }
+        case JOB_CLOSE:
+            if (file_) fclose(file_);
+            file_ = nullptr;
+            return true;
+        }
+        return true;
+    }
+
+    mutable std::mutex mutex_;
+    std::condition_variable wake_, done_;
+    std::deque<Job> jobs_;
+    bool stopping_ = false, failing_ = false;
+    double seconds_ = 0.0, longest_ = 0.0;
+    int writes_ = 0;
+    // The thread's own.
+    FILE* file_ = nullptr;
+    std::string path_;
+    size_t size_ = 0;
+    std::thread thread_;
+};
+
+ReplayDirector::~ReplayDirector() { delete writer_; }
+
+ReplayRecorderWork ReplayDirector::RecorderWork() const
+{
+    ReplayRecorderWork work;
+    work.seconds = recorderSeconds_;
+    work.longest = longestRecorder_;
+    if (writer_) writer_->AddWork(&work);
+    return work;
+}
+
+void ReplayDirector::FlushRecording()
+{
+    if (writer_) writer_->Drain();
+}
 
 std::string ReplayDirector::FolderOf(const char* profileName)
 {
@@ -126,6 +304,7 @@ std::string ReplayDirector::FolderOf(const char* profileName)
 
 std::vector<ReplayListing> ReplayDirector::ListOf(const char* profileName)
 {
+    TheReplay.FlushRecording();
     const std::string folder = FolderOf(profileName);
     std::vector<std::string> names = ReplayFiles(folder);
     std::reverse(names.begin(), names.end());
@@ -149,12 +328,14 @@ void ReplayDirector::OnMissionStart(int seed, int restore)
     if (playing_) return;
     // A level still being recorded that never ended (nothing ends a level the program left) is
     // on the disk as far as it went.
-    if (recordingOn_) WriteRecording();
+    if (recordingOn_ && headerWritten_ && block_.TickCount() > 0) SealBlock(false);
     recordingOn_ = false;
+    // A new file's name is chosen beside what is already on the disk.
+    FlushRecording();
 
     PlayerProfile* profile = GetPlayerProfile();
-    recording_ = Replay();
-    ReplayHeader& h = recording_.header;
+    header_ = ReplayHeader();
+    ReplayHeader& h = header_;
     h.build = BuildDigest();
     h.startedAt = (uint64_t)time(nullptr);
     h.profileName = profile->ShownName();
@@ -182,11 +363,15 @@ void ReplayDirector::OnMissionStart(int seed, int restore)
     const std::string folder = FolderOf(h.profileName.c_str());
     char stamp[64];
     FormatLocalTime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", (time_t)h.startedAt);
+    const std::string previous = recordingPath_;
     recordingPath_ = folder + "/" + stamp + REPLAY_EXTENSION;
     FileStatus status;
-    for (int n = 2; GetFileStatus(recordingPath_.c_str(), status) == 0; ++n)
+    for (int n = 2; recordingPath_ == previous || GetFileStatus(recordingPath_.c_str(), status) == 0; ++n)
         recordingPath_ = folder + "/" + stamp + "-" + std::to_string(n) + REPLAY_EXTENSION;
     recordingOn_ = true;
+    headerWritten_ = false;
+    block_ = Replay();
+    blockFirst_ = 0;
     tick_ = -1;
 }
 
@@ -195,22 +380,31 @@ void ReplayDirector::OnLevelBuild()
     tick_ = -1;
     StartLevelNumbers();
     if (playing_) {
-        // The level is made from the game's sequences as they stood when it was played.
+        // The level is made from the game's sequences as they stood when it was played, under
+        // the settings it was played with.
         const ReplayHeader& h = replay_.header;
         SRand(h.levelSequence);
         MwcGenerator program;
         program.z = h.programZ;
         program.w = h.programW;
         SetRandomMWCState(program);
-        nextTick_ = nextCheck_ = 0;
+        AnimationPlay = h.playAnimation != 0;
+        nextTick_ = nextCheck_ = nextSave_ = 0;
+        differedAt_ = -1;
         return;
     }
     if (!recordingOn_) return;
-    ReplayHeader& h = recording_.header;
+    ReplayHeader& h = header_;
     h.levelSequence = RandState();
     const MwcGenerator program = RandomMWCState();
     h.programZ = program.z;
     h.programW = program.w;
+    h.unitSpeed = Config ? Config->unitSpeed : 1.0f;
+    h.damageAdjust = Config ? Config->DamageAdjust : 0.0f;
+    h.playAnimation = AnimationPlay ? 1 : 0;
+    headerWritten_ = false;
+    block_ = Replay();
+    blockFirst_ = 0;
 }
 
 void ReplayDirector::FeedTick()
@@ -229,21 +423,43 @@ void ReplayDirector::FeedTick()
 void ReplayDirector::OnTick(const std::vector<PlayerOrder>& orders)
 {
     ++tick_;
-    if (!recordingOn_ || orders.empty()) return;
-    ReplayTick tick;
-    tick.tick = (uint32_t)tick_;
-    tick.orders = orders;
-    recording_.ticks.push_back(std::move(tick));
+    if (!recordingOn_) return;
+    const double began = ThreadSeconds();
+    if (!headerWritten_) {
+        // The header once, as the level's first tick begins: a level left before it has no replay.
+        if (!writer_) writer_ = new ReplayWriter();
+        writer_->Begin(recordingPath_, WriteReplayHeader(header_));
+        headerWritten_ = true;
+    }
+    // The block before is sealed only now: a restart or an abort given after its last tick
+    // still lands in it.
+    if (block_.TickCount() >= (uint32_t)REPLAY_BLOCK_TICKS) SealBlock(false);
+    if (!orders.empty()) {
+        ReplayTick tick;
+        tick.tick = (uint32_t)tick_;
+        tick.orders = orders;
+        block_.ticks.push_back(std::move(tick));
+    }
+    const double took = ThreadSeconds() - began;
+    recorderSeconds_ += took;
+    longestRecorder_ = std::max(longestRecorder_, took);
 }
 
 void ReplayDirector::OnTickEnd()
 {
     if (tick_ < 0) return;
-    if (recordingOn_) {
-        if (tick_ % REPLAY_CHECK_TICKS == 0) recording_.checks.push_back({(uint32_t)tick_, DigestWorld()});
-        recording_.lastTick = (uint32_t)tick_;
-        recording_.endTime = MissionTime;
-        if (tick_ % REPLAY_WRITE_TICKS == 0) WriteRecording();
+    if (recordingOn_ && headerWritten_) {
+        const double began = ThreadSeconds();
+        WorldDigest digest = DigestWorld();
+        block_.tickSums.push_back(digest.sum);
+        block_.endTime = MissionTime;
+        const uint32_t tick = (uint32_t)tick_;
+        if (tick % REPLAY_CHECK_TICKS == 0 || (tick + 1) % REPLAY_BLOCK_TICKS == 0) block_.checks.push_back({tick, digest});
+        if ((tick + 1) % REPLAY_SAVE_TICKS == 0) block_.saves.push_back({tick, DigestSave()});
+        lastDigest_ = std::move(digest);
+        const double took = ThreadSeconds() - began;
+        recorderSeconds_ += took;
+        longestRecorder_ = std::max(longestRecorder_, took);
     }
     if (playing_ && !finished_) {
         Compare();
@@ -251,38 +467,64 @@ void ReplayDirector::OnTickEnd()
     }
 }
 
+void ReplayDirector::SealBlock(bool end)
+{
+    if (!writer_) return;
+    writer_->Append(WriteReplayBlock(block_, blockFirst_, end));
+    blockFirst_ += block_.TickCount();
+    block_ = Replay();
+}
+
+uint8_t ReplayDirector::OutcomeNow(bool restarted) const
+{
+    // A mission won or lost stays so when the player restarts it from the window that says so.
+    const Agent* rig = GetPlayerRig();
+    if (TheObjectives && TheObjectives->AllComplete()) return REPLAY_WON;
+    if ((TheInGameMenu && TheInGameMenu->failedShown) || !rig || (rig->flags & ENTITY_DEAD) || rig->health <= 0.0f)
+        return REPLAY_LOST;
+    return restarted ? REPLAY_RESTARTED : REPLAY_ABANDONED;
+}
+
 void ReplayDirector::OnLevelEnd()
 {
-    // The world is not digested here: what leaves a level (a lost mission's profile read again,
-    // the rewards) may change it after its last tick.
-    if (recordingOn_ && tick_ >= 0) {
+    // The world is not digested anew here, but at its last tick's end: what leaves a level (a
+    // lost mission's profile read again, the rewards) may change it after. Only what its save
+    // holds is hashed now, when the level ends as it is given.
+    if (recordingOn_ && headerWritten_ && tick_ >= 0) {
+        const double began = ThreadSeconds();
+        const uint32_t last = (uint32_t)tick_;
         // A restart or an abort ends the level as it is given, before any tick takes it: it is
         // kept at the last tick that ran, where the player left.
         bool restarted = false;
         for (const PlayerOrder& order : TheOrders.WaitingOrders()) {
             if (order.kind != ORDER_RESTART && order.kind != ORDER_ABORT) continue;
             restarted = restarted || order.kind == ORDER_RESTART;
-            if (recording_.ticks.empty() || recording_.ticks.back().tick != (uint32_t)tick_) {
-                ReplayTick last;
-                last.tick = (uint32_t)tick_;
-                recording_.ticks.push_back(std::move(last));
+            if (block_.ticks.empty() || block_.ticks.back().tick != last) {
+                ReplayTick tick;
+                tick.tick = last;
+                block_.ticks.push_back(std::move(tick));
             }
-            recording_.ticks.back().orders.push_back(order);
+            block_.ticks.back().orders.push_back(order);
         }
-        // A mission won or lost stays so when the player restarts it from the window that says
-        // so: the restart is its last order.
-        const Agent* rig = GetPlayerRig();
-        if (TheObjectives && TheObjectives->AllComplete())
-            recording_.outcome = REPLAY_WON;
-        else if ((TheInGameMenu && TheInGameMenu->failedShown) || !rig || (rig->flags & ENTITY_DEAD) || rig->health <= 0.0f)
-            recording_.outcome = REPLAY_LOST;
-        else if (restarted)
-            recording_.outcome = REPLAY_RESTARTED;
-        else
-            recording_.outcome = REPLAY_ABANDONED;
-        recording_.lastTick = (uint32_t)tick_;
-        recording_.endTime = MissionTime;
-        WriteRecording();
+        // A level ended inside its tick: its world as it stands is that tick's.
+        if (blockFirst_ + block_.TickCount() <= last) {
+            lastDigest_ = DigestWorld();
+            block_.tickSums.push_back(lastDigest_.sum);
+        }
+        if (block_.checks.empty() || block_.checks.back().tick != last) block_.checks.push_back({last, lastDigest_});
+        if (block_.saves.empty() || block_.saves.back().tick != last) block_.saves.push_back({last, DigestSave()});
+        block_.outcome = OutcomeNow(restarted);
+        block_.endTime = MissionTime;
+        SealBlock(true);
+        writer_->Close();
+        const double took = ThreadSeconds() - began;
+        recorderSeconds_ += took;
+        longestRecorder_ = std::max(longestRecorder_, took);
+        const ReplayRecorderWork work = RecorderWork();
+        Log("Replay %s: %u ticks recorded; the recorder's work %.1f ms (longest %.2f ms), the writer's %.1f ms "
+            "(longest write %.2f ms)\n",
+            recordingPath_.c_str(), last + 1, work.seconds * 1e3, work.longest * 1e3, work.writeSeconds * 1e3,
+            work.longestWrite * 1e3);
     }
     recordingOn_ = false;
     if (playing_) {
@@ -292,33 +534,10 @@ void ReplayDirector::OnLevelEnd()
     tick_ = -1;
 }
 
-void ReplayDirector::WriteRecording()
-{
-    if (recordingPath_.empty()) return;
-    const std::string folder = recordingPath_.substr(0, recordingPath_.find_last_of('/'));
-    FileStatus status;
-    const bool first = GetFileStatus(recordingPath_.c_str(), status) != 0;
-    if (!CreateFolder(folder.c_str()) || !WriteWholeFile(recordingPath_, WriteReplay(recording_))) {
-        // A full disk or a folder taken away: the replay on the disk stays as it last was.
-        Log("ERROR writing the replay %s: the one on the disk is kept\n", recordingPath_.c_str());
-        return;
-    }
-    if (first) KeepNewest(folder);
-}
-
-void ReplayDirector::KeepNewest(const std::string& folder) const
-{
-    std::vector<std::string> names = ReplayFiles(folder);
-    const size_t extra = names.size() > (size_t)REPLAYS_KEPT ? names.size() - REPLAYS_KEPT : 0;
-    for (size_t i = 0; i < extra; ++i) {
-        const std::string path = folder + "/" + names[i];
-        if (path == recordingPath_) continue;
-        if (remove(path.c_str()) != 0) Log("WARNING: the old replay %s cannot be removed\n", path.c_str());
-    }
-}
-
 bool ReplayDirector::Open(const char* path, Replay* out, std::string* why, ReplayReading* refusal)
 {
+    // A replay still being written is read as far as it is on the disk.
+    TheReplay.FlushRecording();
     std::string bytes;
     ReplayReading reading = REPLAY_BROKEN;
     if (!path || !ReadWholeFile(path, &bytes)) {
@@ -326,21 +545,30 @@ bool ReplayDirector::Open(const char* path, Replay* out, std::string* why, Repla
         *out = Replay();
     } else {
         reading = ReadReplay(bytes, BuildDigest(), out, why);
+        if (reading == REPLAY_READ && out->TickCount() == 0) {
+            *why = "the recording holds no tick of play";
+            *out = Replay();
+            reading = REPLAY_BROKEN;
+        }
     }
     if (refusal) *refusal = reading;
     if (reading != REPLAY_READ) Log("ERROR: the replay %s cannot be played: %s\n", path ? path : "", why->c_str());
+    else if (!out->ended) Log("The replay %s was not ended: %s\n", path, why->c_str());
     return reading == REPLAY_READ;
 }
 
 bool ReplayDirector::Play(const std::string& path, const Replay& replay, bool verify)
 {
-    if (playing_ || !TheGame) return false;
+    if (playing_ || !TheGame || replay.TickCount() == 0) return false;
     // A level being recorded ends before the replay takes its place.
     if (TheGame->state == GAME_STATE_PLAYING) TheGame->EndLevel();
     PlayerProfile* profile = GetPlayerProfile();
     ownProfile_ = profile->name;
     ownProfileLoaded_ = (profile->flags & PROFILE_LOADED) != 0;
     ownDifficulty_ = Config ? Config->Difficulty : 1;
+    ownUnitSpeed_ = Config ? Config->unitSpeed : 1.0f;
+    ownDamageAdjust_ = Config ? Config->DamageAdjust : 0.0f;
+    ownAnimationPlay_ = AnimationPlay;
     ownRequirementsIgnored_ = MissionRequirementsIgnored;
 
     replay_ = replay;
@@ -349,7 +577,10 @@ bool ReplayDirector::Play(const std::string& path, const Replay& replay, bool ve
     verify_ = verify;
     finished_ = parted_ = false;
     difference_.clear();
-    nextTick_ = nextCheck_ = 0;
+    nextTick_ = nextCheck_ = nextSave_ = 0;
+    differedAt_ = -1;
+    reached_ = REPLAY_STOPPED;
+    reachedTime_ = 0.0f;
     tick_ = -1;
     playbackSpeed_ = 1.0f;
     TheOrders.Clear();
@@ -359,9 +590,13 @@ bool ReplayDirector::Play(const std::string& path, const Replay& replay, bool ve
     ProfileReading reading;
     reading.Take(h.profile, "the replay's profile");
     profile->Load(reading, true, true);
-    if (Config) Config->Difficulty = h.difficulty;
+    if (Config) {
+        Config->Difficulty = h.difficulty;
+        Config->unitSpeed = h.unitSpeed;
+        Config->DamageAdjust = h.damageAdjust;
+    }
+    AnimationPlay = h.playAnimation != 0;
     MissionRequirementsIgnored = false;
-
     TheGame->ClearLevelName();
     if (!h.levelName.empty()) {
         // The saved level it went on from, put where the level reads it.
@@ -393,14 +628,45 @@ bool ReplayDirector::Play(const std::string& path, const Replay& replay, bool ve
 
 void ReplayDirector::Compare()
 {
-    const std::vector<ReplayCheck>& checks = replay_.checks;
-    while (nextCheck_ < checks.size() && checks[nextCheck_].tick < (uint32_t)tick_) ++nextCheck_;
-    if (nextCheck_ >= checks.size() || checks[nextCheck_].tick != (uint32_t)tick_) return;
-    const ReplayCheck& check = checks[nextCheck_++];
+    const uint32_t tick = (uint32_t)tick_;
+    if (tick >= replay_.TickCount()) return;
     const WorldDigest now = DigestWorld();
-    if (now.sum == check.digest.sum) return;
-    const std::string difference = FirstDifference(check.digest, now);
-    StopParted(difference.empty() ? "the world's sum" : difference);
+    const std::vector<ReplayCheck>& checks = replay_.checks;
+    while (nextCheck_ < checks.size() && checks[nextCheck_].tick < tick) ++nextCheck_;
+    const ReplayCheck* check = nextCheck_ < checks.size() && checks[nextCheck_].tick == tick ? &checks[nextCheck_++] : nullptr;
+    if (differedAt_ < 0 && (now.sum != replay_.tickSums[tick] || (check && check->digest.sum != now.sum))) {
+        differedAt_ = tick;
+        differedTime_ = MissionTime;
+    }
+    if (differedAt_ >= 0) {
+        // The tick it parted at is known; where it parted, from the first entity digest since.
+        if (!check && tick < replay_.lastTick) return;
+        std::string where = check ? FirstDifference(check->digest, now) : std::string();
+        if (where.empty()) where = "the world's sum";
+        if ((int64_t)tick != differedAt_) where += ", as told by the digest of tick " + std::to_string(tick);
+        PartAt((uint32_t)differedAt_, differedTime_, where);
+        return;
+    }
+    const std::vector<ReplaySaveCheck>& saves = replay_.saves;
+    while (nextSave_ < saves.size() && saves[nextSave_].tick < tick) ++nextSave_;
+    if (nextSave_ >= saves.size() || saves[nextSave_].tick != tick) return;
+    const ReplaySaveCheck& save = saves[nextSave_++];
+    const SaveDigest held = DigestSave();
+    if (held == save.digest) return;
+    std::string where = SaveDifference(save.digest, held);
+    const uint32_t agreed = nextSave_ >= 2 ? saves[nextSave_ - 2].tick : 0;
+    where += nextSave_ >= 2 ? ", which agreed at tick " + std::to_string(agreed) : std::string(", checked first here");
+    PartAt(tick, MissionTime, where);
+}
+
+void ReplayDirector::PartAt(uint32_t tick, float time, const std::string& why)
+{
+    if (finished_) return;
+    parted_ = finished_ = true;
+    partedAt_ = tick;
+    partedTime_ = time;
+    difference_ = why;
+    Log("ERROR: the replay %s parts from its game at tick %u: %s\n", playingPath_.c_str(), partedAt_, why.c_str());
     if (verify_) return;
     GamePaused = true;
     Say("This replay parts from its game at " + ReplayClockText(partedTime_) + " (tick " + std::to_string(partedAt_) + ")");
@@ -418,11 +684,25 @@ void ReplayDirector::StopParted(const std::string& why)
 
 void ReplayDirector::Finish()
 {
+    // How the game ended, as this play reached it: the file's word is only compared with it.
+    bool restarted = false;
+    if (!replay_.ticks.empty() && replay_.ticks.back().tick == replay_.lastTick)
+        for (const PlayerOrder& order : replay_.ticks.back().orders) restarted = restarted || order.kind == ORDER_RESTART;
+    reached_ = replay_.ended ? OutcomeNow(restarted) : (uint8_t)REPLAY_STOPPED;
+    reachedTime_ = MissionTime;
+    if (replay_.ended && reached_ != replay_.outcome) {
+        PartAt(replay_.lastTick, MissionTime,
+               std::string("its game was ") + ReplayOutcomeWord(replay_.outcome) + ", this play " + ReplayOutcomeWord(reached_));
+        return;
+    }
     finished_ = true;
     if (verify_) return;
     GamePaused = true;
-    Say(std::string("This replay ends here: the game was ") + ReplayOutcomeWord(replay_.outcome) + " at " +
-        ReplayClockText(replay_.endTime) + ".");
+    if (replay_.ended)
+        Say(std::string("This replay ends here: the game was ") + ReplayOutcomeWord(reached_) + " at " +
+            ReplayClockText(reachedTime_) + ".");
+    else
+        Say("This replay ends here, at " + ReplayClockText(reachedTime_) + ": its recording stops.");
 }
 
 std::string ReplayDirector::VerdictLine() const
@@ -431,8 +711,12 @@ std::string ReplayDirector::VerdictLine() const
     if (parted_)
         return "replay " + file + " parts at tick " + std::to_string(partedAt_) + " (" + ReplayClockText(partedTime_) +
                "): " + difference_;
-    return "replay " + file + ": the same game, " + std::to_string(replay_.lastTick + 1) + " ticks, " +
-           ReplayOutcomeWord(replay_.outcome) + " at " + ReplayClockText(replay_.endTime);
+    const std::string ticks = std::to_string(replay_.lastTick + 1) + " ticks";
+    if (!replay_.ended)
+        return "replay " + file + ": the same game as far as it was recorded, " + ticks + ", to " +
+               ReplayClockText(reachedTime_) + " (the file stops there)";
+    return "replay " + file + ": the same game, " + ticks + ", " + ReplayOutcomeWord(reached_) + " at " +
+           ReplayClockText(reachedTime_);
 }
 
 void ReplayDirector::SetPlaybackSpeed(float speed)
@@ -446,7 +730,12 @@ void ReplayDirector::GiveBackThePlayersOwn()
     playbackSpeed_ = 1.0f;
     TheOrders.fedByReplay = false;
     TheOrders.Clear();
-    if (Config) Config->Difficulty = ownDifficulty_;
+    if (Config) {
+        Config->Difficulty = ownDifficulty_;
+        Config->unitSpeed = ownUnitSpeed_;
+        Config->DamageAdjust = ownDamageAdjust_;
+    }
+    AnimationPlay = ownAnimationPlay_;
     MissionRequirementsIgnored = ownRequirementsIgnored_;
     PlayerProfile* profile = GetPlayerProfile();
     if (!ownProfileLoaded_ || !profile->LoadByName(ownProfile_.c_str())) profile->TakeNewPlayerStart();

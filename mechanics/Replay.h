@@ -4,16 +4,20 @@
 //
 // Recording: a mission's start (from the galaxy, straight from the settings, restarted or loaded
 // from a save: every start goes through MissionScreen::StartMission) begins a replay in the
-// profile's folder under "replays/"; each tick adds its orders, every second of play a digest of
-// the world. The file is written whole every few seconds of play, as saves are, to a temporary
-// file and renamed, so that a program stopped at any moment leaves a replay of the level up to a
-// few seconds before. The last REPLAYS_KEPT of each profile are kept.
+// profile's folder under "replays/". Its header (with a saved level's files) is written once, as
+// the level is made, to a temporary file renamed into place; then each stretch of ticks is
+// appended as a block with its own check, by a thread of its own, so that no frame waits on the
+// disk and a write costs the same at minute 60 as at minute 1. A program stopped at any moment
+// leaves a replay of the level up to its last whole block. The last REPLAYS_KEPT of each profile
+// are kept.
 //
-// Playing: the replay's profile, difficulty, mission and saved level are put in place of the
-// player's, the level is made from the game's sequences as they stood, and at each tick the
-// replay's orders are fed in place of the hand's. At each recorded digest the world is compared;
-// where it differs the replay stops there. The player's own profile and settings come back when
-// the level ends, and nothing of the replayed level is saved over them.
+// Playing: the replay's profile, difficulty, settings, mission and saved level are put in place
+// of the player's, the level is made from the game's sequences as they stood, and at each tick
+// the replay's orders are fed in place of the hand's. After every tick the world is compared with
+// the recorded sum, and at the recorded checks with each entity's digest and with what a save of
+// the level holds; where it differs the replay stops, naming the tick. The player's own profile
+// and settings come back when the level ends, and nothing of the replayed level is saved over
+// them.
 #include "mechanics/ReplayFile.h"
 
 #include <string>
@@ -33,11 +37,21 @@ struct ReplayListing {
 };
 // The viewer's playback speeds, as factors of the game's own.
 constexpr float PLAYBACK_SLOWEST = 0.5f, PLAYBACK_FASTEST = 8.0f;
-// The replay on disk is written anew every this many ticks of play.
-constexpr int REPLAY_WRITE_TICKS = 50;
+
+// What recording a level has cost so far: the game thread's work (the world's digests, the
+// save's hash, the blocks' bytes) and the writer thread's (its writes and syncs), processor
+// seconds, with the longest single piece of each (the writer's in wall seconds).
+struct ReplayRecorderWork {
+    double seconds = 0.0, longest = 0.0;
+    double writeSeconds = 0.0, longestWrite = 0.0;
+    int writes = 0;
+};
+
+class ReplayWriter;
 
 class ReplayDirector {
 public:
+    ~ReplayDirector();
     // ---- The game's calls
     // A mission starts (before the profile is made ready for it).
     void OnMissionStart(int seed, int restore);
@@ -79,22 +93,34 @@ public:
     float PlaybackSpeed() const { return playing_ ? playbackSpeed_ : 1.0f; }
     void SetPlaybackSpeed(float speed);
 
+    // What recording has cost since the program began (logged as each level ends).
+    ReplayRecorderWork RecorderWork() const;
+    // Waits until what the recorder gave its writer is on the disk (or the disk refuses it).
+    void FlushRecording();
+
     // The folder a profile's replays are kept in.
     static std::string FolderOf(const char* profileName);
     // The profile's recorded games, newest first; one that cannot be played is listed as such.
     static std::vector<ReplayListing> ListOf(const char* profileName);
 
 private:
-    void WriteRecording();
-    void KeepNewest(const std::string& folder) const;
+    void SealBlock(bool end);
     void Compare();
+    void PartAt(uint32_t tick, float time, const std::string& why);
     void Finish();
+    uint8_t OutcomeNow(bool restarted) const;
     void GiveBackThePlayersOwn();
 
-    // Recording.
+    // Recording: the header, and the block being filled (its ticks from blockFirst_).
     bool recordingOn_ = false;
-    Replay recording_;
+    bool headerWritten_ = false;
+    ReplayHeader header_;
+    Replay block_;
+    uint32_t blockFirst_ = 0;
+    WorldDigest lastDigest_;
     std::string recordingPath_;
+    ReplayWriter* writer_ = nullptr;
+    double recorderSeconds_ = 0.0, longestRecorder_ = 0.0;
     int tick_ = -1;
 
     // Playing.
@@ -106,6 +132,14 @@ private:
     std::string playingPath_;
     size_t nextTick_ = 0;
     size_t nextCheck_ = 0;
+    size_t nextSave_ = 0;
+    // The tick the world first differed from the recorded sum at, while the next entity digest
+    // is awaited to say where (-1: none).
+    int64_t differedAt_ = -1;
+    float differedTime_ = 0.0f;
+    // The outcome the replay's own play reached, and its clock then.
+    uint8_t reached_ = REPLAY_STOPPED;
+    float reachedTime_ = 0.0f;
     float playbackSpeed_ = 1.0f;
     uint32_t partedAt_ = 0;
     float partedTime_ = 0.0f;
@@ -114,6 +148,8 @@ private:
     std::string ownProfile_;
     bool ownProfileLoaded_ = false;
     int ownDifficulty_ = 1;
+    float ownUnitSpeed_ = 1.0f, ownDamageAdjust_ = 0.0f;
+    bool ownAnimationPlay_ = true;
     bool ownRequirementsIgnored_ = false;
 };
 

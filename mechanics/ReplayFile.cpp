@@ -2,6 +2,7 @@
 
 #include "platform/Files.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -94,6 +95,159 @@ struct Reader {
 
 // The bytes an order takes at the least: its kind and four counts and values.
 constexpr size_t LEAST_ORDER = 2 + 4 + 4 + 12 + 8 + 4;
+// A length and its complement lead the header's body and each block: a changed length is told
+// from a file cut short.
+constexpr size_t LENGTH_BYTES = 8;
+constexpr size_t CHECK_BYTES = 8;
+constexpr size_t HEADER_START = sizeof MAGIC + 4;
+
+enum BlockKind : uint8_t { BLOCK_TICKS = 0, BLOCK_END = 1 };
+
+void Seal(Writer& w, const std::string& payload, uint64_t check)
+{
+    w.U32((uint32_t)payload.size());
+    w.U32(~(uint32_t)payload.size());
+    w.out += payload;
+    w.U64(check);
+}
+
+std::string HeaderPayload(const ReplayHeader& h)
+{
+    Writer w;
+    w.U64(h.build);
+    w.U64(h.startedAt);
+    w.Text(h.profileName);
+    w.Text(h.profile);
+    w.U32((uint32_t)h.difficulty);
+    w.U32((uint32_t)h.seed);
+    w.U8(h.restore);
+    w.U8(h.missionKind);
+    w.U32((uint32_t)h.missionId);
+    w.Text(h.missionName);
+    w.Text(h.levelName);
+    w.Text(h.levelFile);
+    w.Text(h.visitedFile);
+    w.U32(h.levelSequence);
+    w.U32(h.programZ);
+    w.U32(h.programW);
+    w.Float(h.unitSpeed);
+    w.Float(h.damageAdjust);
+    w.U8(h.playAnimation);
+    return w.out;
+}
+
+// The block of ticks first .. first + count - 1 of r, whose sum of tick t is r.tickSums[t - sumsFrom].
+std::string BlockBytes(const Replay& r, uint32_t sumsFrom, uint32_t first, uint32_t count, bool end, float clock)
+{
+    const uint32_t past = first + count;
+    auto within = [&](uint32_t tick) { return tick >= first && tick < past; };
+    Writer w;
+    w.U8(end ? BLOCK_END : BLOCK_TICKS);
+    w.U32(first);
+    w.Float(clock);
+    w.U32(count);
+    size_t order = 0;
+    while (order < r.ticks.size() && r.ticks[order].tick < first) ++order;
+    for (uint32_t tick = first; tick < past; ++tick) {
+        w.U64(r.tickSums[tick - sumsFrom]);
+        const bool given = order < r.ticks.size() && r.ticks[order].tick == tick;
+        w.U32(given ? (uint32_t)r.ticks[order].orders.size() : 0u);
+        if (given)
+            for (const PlayerOrder& o : r.ticks[order++].orders) AppendOrder(w.out, o);
+    }
+    std::vector<const ReplayCheck*> checks;
+    for (const ReplayCheck& check : r.checks)
+        if (within(check.tick)) checks.push_back(&check);
+    w.U32((uint32_t)checks.size());
+    for (const ReplayCheck* check : checks) {
+        w.U32(check->tick);
+        w.U64(check->digest.sum);
+        w.out.append(reinterpret_cast<const char*>(check->digest.world), WORLD_GROUPS);
+        w.U32((uint32_t)check->digest.EntityCount());
+        w.out.append(check->digest.entities.begin(), check->digest.entities.begin() + check->digest.EntityCount() * 2);
+    }
+    std::vector<const ReplaySaveCheck*> saves;
+    for (const ReplaySaveCheck& save : r.saves)
+        if (within(save.tick)) saves.push_back(&save);
+    w.U32((uint32_t)saves.size());
+    for (const ReplaySaveCheck* save : saves) {
+        w.U32(save->tick);
+        for (uint64_t part : save->digest.parts) w.U64(part);
+    }
+    if (end) w.U8(r.outcome);
+    Writer sealed;
+    Seal(sealed, w.out, Fnv(w.out, w.out.size()));
+    return sealed.out;
+}
+
+// Reads one block's payload into out; false when it does not hold together with what came before.
+bool ReadBlock(const std::string& payload, Replay* out, bool* end)
+{
+    Reader r{payload, 0, payload.size()};
+    const uint8_t kind = r.U8();
+    const uint32_t first = r.U32();
+    const float clock = r.Float();
+    const uint32_t count = r.Count(8 + 4);
+    if (!r.ok || kind > BLOCK_END || first != out->TickCount()) return false;
+    *end = kind == BLOCK_END;
+    // Only a level that ran no tick at all ends in a block of none.
+    if (count == 0 && !(*end && first == 0)) return false;
+    const uint32_t past = first + count;
+    for (uint32_t tick = first; r.ok && tick < past; ++tick) {
+        out->tickSums.push_back(r.U64());
+        const uint32_t orders = r.Count(LEAST_ORDER);
+        if (!r.ok || orders == 0) continue;
+        ReplayTick given;
+        given.tick = tick;
+        for (uint32_t j = 0; r.ok && j < orders; ++j) {
+            PlayerOrder order;
+            if (!ReadOrder(payload, &r.at, &order)) r.ok = false;
+            else given.orders.push_back(std::move(order));
+        }
+        out->ticks.push_back(std::move(given));
+    }
+    auto inOrder = [&](uint32_t tick, bool any, uint32_t before) { return tick >= first && tick < past && (!any || tick > before); };
+    const uint32_t checkCount = r.Count(4 + 8 + WORLD_GROUPS + 4);
+    const size_t checksBefore = out->checks.size();
+    for (uint32_t i = 0; r.ok && i < checkCount; ++i) {
+        ReplayCheck check;
+        check.tick = r.U32();
+        check.digest.sum = r.U64();
+        for (uint8_t& group : check.digest.world) group = r.U8();
+        const uint32_t entities = r.Count(2);
+        const bool any = out->checks.size() > checksBefore;
+        if (r.ok && !inOrder(check.tick, any, any ? out->checks.back().tick : 0)) r.ok = false;
+        if (!r.ok) break;
+        check.digest.entities.assign(payload.begin() + (ptrdiff_t)r.at, payload.begin() + (ptrdiff_t)(r.at + entities * 2));
+        r.at += (size_t)entities * 2;
+        out->checks.push_back(std::move(check));
+    }
+    const uint32_t saveCount = r.Count(4 + 8 * SAVE_PARTS);
+    const size_t savesBefore = out->saves.size();
+    for (uint32_t i = 0; r.ok && i < saveCount; ++i) {
+        ReplaySaveCheck save;
+        save.tick = r.U32();
+        for (uint64_t& part : save.digest.parts) part = r.U64();
+        const bool any = out->saves.size() > savesBefore;
+        if (r.ok && !inOrder(save.tick, any, any ? out->saves.back().tick : 0)) r.ok = false;
+        if (r.ok) out->saves.push_back(save);
+    }
+    if (*end) {
+        out->outcome = r.U8();
+        if (r.ok && (out->outcome > REPLAY_RESTARTED || out->outcome == REPLAY_STOPPED)) r.ok = false;
+    }
+    if (!r.ok || r.at != r.end) return false;
+    if (count > 0) {
+        // Every block is checked whole at its last tick, and the level's end by what its save holds.
+        const uint32_t last = past - 1;
+        if (out->checks.size() == checksBefore || out->checks.back().tick != last) return false;
+        if (*end && (out->saves.empty() || out->saves.back().tick != last)) return false;
+    }
+    out->blockTicks.push_back(count);
+    out->blockClocks.push_back(clock);
+    out->endTime = clock;
+    return true;
+}
 
 }  // namespace
 
@@ -129,48 +283,45 @@ uint64_t ReplayBuildDigest()
     return Fnv(all, all.size());
 }
 
-std::string WriteReplay(const Replay& replay)
+std::string WriteReplayHeader(const ReplayHeader& header)
 {
     Writer w;
     w.out.append(MAGIC, sizeof MAGIC);
     w.U32(REPLAY_FORMAT_VERSION);
-    const ReplayHeader& h = replay.header;
-    w.U64(h.build);
-    w.U64(h.startedAt);
-    w.Text(h.profileName);
-    w.Text(h.profile);
-    w.U32((uint32_t)h.difficulty);
-    w.U32((uint32_t)h.seed);
-    w.U8(h.restore);
-    w.U8(h.missionKind);
-    w.U32((uint32_t)h.missionId);
-    w.Text(h.missionName);
-    w.Text(h.levelName);
-    w.Text(h.levelFile);
-    w.Text(h.visitedFile);
-    w.U32(h.levelSequence);
-    w.U32(h.programZ);
-    w.U32(h.programW);
-
-    w.U32((uint32_t)replay.ticks.size());
-    for (const ReplayTick& tick : replay.ticks) {
-        w.U32(tick.tick);
-        w.U32((uint32_t)tick.orders.size());
-        for (const PlayerOrder& order : tick.orders) AppendOrder(w.out, order);
-    }
-    w.U32((uint32_t)replay.checks.size());
-    for (const ReplayCheck& check : replay.checks) {
-        w.U32(check.tick);
-        w.U64(check.digest.sum);
-        w.out.append(reinterpret_cast<const char*>(check.digest.world), WORLD_GROUPS);
-        w.U32((uint32_t)check.digest.EntityCount());
-        w.out.append(check.digest.entities.begin(), check.digest.entities.begin() + check.digest.EntityCount() * 2);
-    }
-    w.U32(replay.lastTick);
-    w.U8(replay.outcome);
-    w.Float(replay.endTime);
+    const std::string payload = HeaderPayload(header);
+    w.U32((uint32_t)payload.size());
+    w.U32(~(uint32_t)payload.size());
+    w.out += payload;
     w.U64(Fnv(w.out, w.out.size()));
     return w.out;
+}
+
+std::string WriteReplayBlock(const Replay& part, uint32_t firstTick, bool end)
+{
+    return BlockBytes(part, firstTick, firstTick, part.TickCount(), end, part.endTime);
+}
+
+std::string WriteReplay(const Replay& replay)
+{
+    std::string out = WriteReplayHeader(replay.header);
+    std::vector<uint32_t> blocks = replay.blockTicks;
+    std::vector<float> clocks = replay.blockClocks;
+    uint64_t covered = 0;
+    for (uint32_t count : blocks) covered += count;
+    if (covered != replay.TickCount() || clocks.size() != blocks.size() || (blocks.empty() && replay.ended)) {
+        // Cut as the recorder cuts: a block every REPLAY_BLOCK_TICKS ticks.
+        blocks.clear();
+        for (uint32_t at = 0; at < replay.TickCount(); at += REPLAY_BLOCK_TICKS)
+            blocks.push_back(std::min<uint32_t>(REPLAY_BLOCK_TICKS, replay.TickCount() - at));
+        if (blocks.empty() && replay.ended) blocks.push_back(0);
+        clocks.assign(blocks.size(), replay.endTime);
+    }
+    uint32_t first = 0;
+    for (size_t i = 0; i < blocks.size(); ++i) {
+        out += BlockBytes(replay, 0, first, blocks[i], replay.ended && i + 1 == blocks.size(), clocks[i]);
+        first += blocks[i];
+    }
+    return out;
 }
 
 ReplayReading ReadReplay(const std::string& bytes, uint64_t expectedBuild, Replay* out, std::string* why)
@@ -181,20 +332,28 @@ ReplayReading ReadReplay(const std::string& bytes, uint64_t expectedBuild, Repla
         if (why) *why = reason;
         return reading;
     };
-    if (bytes.size() < sizeof MAGIC + 4 || memcmp(bytes.data(), MAGIC, sizeof MAGIC) != 0)
+    if (bytes.size() < HEADER_START || memcmp(bytes.data(), MAGIC, sizeof MAGIC) != 0)
         return refuse(REPLAY_BROKEN, "not a replay file");
     Reader version{bytes, sizeof MAGIC, bytes.size()};
     const uint32_t format = version.U32();
     if (format != REPLAY_FORMAT_VERSION)
         return refuse(REPLAY_OTHER_VERSION, "a replay of format version " + std::to_string(format) + ", this game reads " +
                                                 std::to_string(REPLAY_FORMAT_VERSION));
-    if (bytes.size() < sizeof MAGIC + 4 + 8 + 8) return refuse(REPLAY_BROKEN, "the file is cut short");
-    // The check of the file's bytes comes before anything read from them is believed.
-    Reader tail{bytes, bytes.size() - 8, bytes.size()};
-    if (tail.U64() != Fnv(bytes, bytes.size() - 8)) return refuse(REPLAY_BROKEN, "the file is cut short or changed");
+    // The header is whole, or the file is nothing to play: the check of its bytes comes before
+    // anything read from them is believed.
+    Reader lengths{bytes, HEADER_START, bytes.size()};
+    const uint32_t headerLength = lengths.U32();
+    const uint32_t headerComplement = lengths.U32();
+    if (!lengths.ok) return refuse(REPLAY_BROKEN, "the file is cut short in its header");
+    if (headerComplement != ~headerLength) return refuse(REPLAY_BROKEN, "the file's header is changed");
+    const size_t headerEnd = HEADER_START + LENGTH_BYTES + (size_t)headerLength;
+    if (bytes.size() - lengths.at < (size_t)headerLength + CHECK_BYTES)
+        return refuse(REPLAY_BROKEN, "the file is cut short in its header");
+    Reader headerCheck{bytes, headerEnd, bytes.size()};
+    if (headerCheck.U64() != Fnv(bytes, headerEnd)) return refuse(REPLAY_BROKEN, "the file's header is changed");
 
-    const std::string body = bytes.substr(0, bytes.size() - 8);
-    Reader r{body, sizeof MAGIC + 4, body.size()};
+    const std::string headerBytes = bytes.substr(HEADER_START + LENGTH_BYTES, headerLength);
+    Reader r{headerBytes, 0, headerBytes.size()};
     ReplayHeader& h = out->header;
     h.build = r.U64();
     if (r.ok && expectedBuild != 0 && h.build != expectedBuild)
@@ -214,43 +373,42 @@ ReplayReading ReadReplay(const std::string& bytes, uint64_t expectedBuild, Repla
     h.levelSequence = r.U32();
     h.programZ = r.U32();
     h.programW = r.U32();
-    if (r.ok && (h.missionKind > REPLAY_STORY || h.restore > 1)) r.ok = false;
+    h.unitSpeed = r.Float();
+    h.damageAdjust = r.Float();
+    h.playAnimation = r.U8();
+    if (r.ok && (h.missionKind > REPLAY_STORY || h.restore > 1 || h.playAnimation > 1)) r.ok = false;
+    if (!r.ok || r.at != r.end) return refuse(REPLAY_BROKEN, "the file's header does not hold together");
 
-    const uint32_t tickCount = r.Count(8);
-    for (uint32_t i = 0; r.ok && i < tickCount; ++i) {
-        ReplayTick tick;
-        tick.tick = r.U32();
-        const uint32_t orders = r.Count(LEAST_ORDER);
-        // Ticks stand in their order, each once.
-        if (r.ok && !out->ticks.empty() && tick.tick <= out->ticks.back().tick) r.ok = false;
-        for (uint32_t j = 0; r.ok && j < orders; ++j) {
-            PlayerOrder order;
-            if (!ReadOrder(body, &r.at, &order)) r.ok = false;
-            else tick.orders.push_back(std::move(order));
+    // The blocks, as far as they are whole: a program stopped while it wrote leaves the last cut.
+    size_t at = headerEnd + CHECK_BYTES;
+    std::string stopped;
+    while (at < bytes.size() && !out->ended) {
+        const size_t left = bytes.size() - at;
+        Reader block{bytes, at, bytes.size()};
+        const uint32_t length = block.U32();
+        const uint32_t complement = block.U32();
+        const bool zeros = bytes.find_first_not_of('\0', at) == std::string::npos;
+        if (!block.ok || zeros || (complement == ~length && left - LENGTH_BYTES < (size_t)length + CHECK_BYTES)) {
+            // Cut in its length, the disk's tail never written, or cut in its body.
+            stopped = "the file stops inside the block after tick " + std::to_string(out->TickCount());
+            break;
         }
-        if (r.ok) out->ticks.push_back(std::move(tick));
+        if (complement != ~length) return refuse(REPLAY_BROKEN, "the file's blocks are changed");
+        const std::string payload = bytes.substr(at + LENGTH_BYTES, length);
+        Reader check{bytes, at + LENGTH_BYTES + length, bytes.size()};
+        if (check.U64() != Fnv(payload, payload.size())) return refuse(REPLAY_BROKEN, "the file's blocks are changed");
+        bool end = false;
+        if (!ReadBlock(payload, out, &end)) return refuse(REPLAY_BROKEN, "the file's contents do not hold together");
+        out->ended = end;
+        at += LENGTH_BYTES + length + CHECK_BYTES;
     }
-    const uint32_t checkCount = r.Count(4 + 8 + WORLD_GROUPS + 4);
-    for (uint32_t i = 0; r.ok && i < checkCount; ++i) {
-        ReplayCheck check;
-        check.tick = r.U32();
-        check.digest.sum = r.U64();
-        for (uint8_t& group : check.digest.world) group = r.U8();
-        const uint32_t entities = r.Count(2);
-        if (r.ok && !out->checks.empty() && check.tick <= out->checks.back().tick) r.ok = false;
-        if (!r.ok) break;
-        check.digest.entities.assign(body.begin() + (ptrdiff_t)r.at, body.begin() + (ptrdiff_t)(r.at + entities * 2));
-        r.at += (size_t)entities * 2;
-        out->checks.push_back(std::move(check));
+    if (out->ended && at != bytes.size()) return refuse(REPLAY_BROKEN, "the file goes on past the level's end");
+    out->wholeBytes = at < bytes.size() ? at : bytes.size();
+    out->lastTick = out->TickCount() > 0 ? out->TickCount() - 1 : 0;
+    if (!out->ended) {
+        out->outcome = REPLAY_STOPPED;
+        if (why) *why = stopped.empty() ? "the file stops after its last whole block" : stopped;
     }
-    out->lastTick = r.U32();
-    out->outcome = r.U8();
-    out->endTime = r.Float();
-    if (r.ok && out->outcome > REPLAY_RESTARTED) r.ok = false;
-    if (r.ok && ((!out->ticks.empty() && out->ticks.back().tick > out->lastTick) ||
-                 (!out->checks.empty() && out->checks.back().tick > out->lastTick)))
-        r.ok = false;
-    if (!r.ok || r.at != r.end) return refuse(REPLAY_BROKEN, "the file's contents do not hold together");
     return REPLAY_READ;
 }
 

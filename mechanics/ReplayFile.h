@@ -1,13 +1,17 @@
 #pragma once
-// A replay file: one level as it was played. The header holds what the level was made from (the
-// build it was played on, the profile and its rig as the mission started, the difficulty, the
-// mission, the level's seed and, for a level loaded from a save, the save's own files); then the
-// orders of each tick the player gave any; then a digest of the world every second of play;
-// then how it ended. The file ends with a check of all its bytes: a changed or cut file is
-// refused, never played as another game.
+// A replay file: one level as it was played, grown by appending. A header, written once as the
+// level begins, holds what the level was made from (the build it was played on, the profile and
+// its rig as the mission started, the difficulty and the settings the world's rules read, the
+// mission, the level's seed and, for a level loaded from a save, the save's own files). Then come
+// blocks, each a stretch of ticks with its own check: every tick's orders and the world's sum
+// after it, each entity's digest every second of play and at the block's last tick, and the
+// hash of what a save of the level would hold at a steady cadence. The last block says how the
+// level ended.
 //
 // Bytes are little-endian of fixed widths, every text and list led by its length. The reader
-// never trusts a count or a length it read, and never reads past the end.
+// never trusts a count or a length it read, and never reads past the end. A file cut anywhere
+// (a program killed, a full disk) reads back as its header and its whole blocks; a changed
+// byte is refused, never played as another game.
 #include "mechanics/OrderQueue.h"
 #include "mechanics/WorldChecksum.h"
 
@@ -16,13 +20,17 @@
 #include <vector>
 
 // The replay format's version: a file of another is refused by name.
-constexpr uint32_t REPLAY_FORMAT_VERSION = 1;
-// World digests are taken every this many ticks: a second of play.
+constexpr uint32_t REPLAY_FORMAT_VERSION = 2;
+// Each entity's digest is kept every this many ticks (a second of play), and at each block's end.
 constexpr int REPLAY_CHECK_TICKS = 10;
+// A block holds this many ticks (the last may hold fewer): what a stopped program may lose.
+constexpr int REPLAY_BLOCK_TICKS = 50;
+// What a save of the level holds is hashed every this many ticks, and at the level's end.
+constexpr int REPLAY_SAVE_TICKS = 100;
 
 // How a recorded level ended.
 enum ReplayOutcome : uint8_t {
-    REPLAY_STOPPED = 0,  // it did not end: the program stopped, or the file was written during play
+    REPLAY_STOPPED = 0,  // it did not end: the program stopped, or the file was read during play
     REPLAY_WON = 1,
     REPLAY_LOST = 2,
     REPLAY_ABANDONED = 3,
@@ -54,6 +62,11 @@ struct ReplayHeader {
     // The game's sequences as the level began to be made.
     uint32_t levelSequence = 1;
     uint32_t programZ = 0, programW = 0;
+    // The settings the world's rules read: units' speed, the damage adjustment per difficulty
+    // step, and whether skinned units animate (where their weapons fire from).
+    float unitSpeed = 1.0f;
+    float damageAdjust = 0.0f;
+    uint8_t playAnimation = 1;
 };
 
 // The orders given at one tick of the level (ticks count from 0, the level's first).
@@ -67,21 +80,47 @@ struct ReplayCheck {
     WorldDigest digest;
 };
 
+// The hash of what a save of the level holds, at a tick.
+struct ReplaySaveCheck {
+    uint32_t tick = 0;
+    SaveDigest digest;
+};
+
 struct Replay {
     ReplayHeader header;
+    // The ticks the player gave orders at.
     std::vector<ReplayTick> ticks;
+    // The world's sum after each tick, from the level's first.
+    std::vector<uint64_t> tickSums;
     std::vector<ReplayCheck> checks;
-    // The last tick the level ran, how it ended and its mission clock then.
+    std::vector<ReplaySaveCheck> saves;
+    // How many ticks each block holds, in the file's order (empty: cut as the writer cuts).
+    std::vector<uint32_t> blockTicks;
+    // The mission clock at each block's last tick.
+    std::vector<float> blockClocks;
+    // The file holds the level's end; otherwise it stops where its last whole block does.
+    bool ended = false;
+    // Read: the bytes of the header and the whole blocks, the rest cut off.
+    size_t wholeBytes = 0;
+    // The last tick the level ran, how it ended (REPLAY_STOPPED when the file holds no end) and
+    // its mission clock then (a block's own, for the recorder's).
     uint32_t lastTick = 0;
     uint8_t outcome = REPLAY_STOPPED;
     float endTime = 0.0f;
+
+    uint32_t TickCount() const { return (uint32_t)tickSums.size(); }
 };
 
 // The build's digest: the format's version and the data the game's rules are read from.
 uint64_t ReplayBuildDigest();
 
-// The file's bytes.
+// The file's bytes: its header and its blocks.
 std::string WriteReplay(const Replay& replay);
+// The header alone, as the recorder writes it first.
+std::string WriteReplayHeader(const ReplayHeader& header);
+// A block of the stretch of ticks from firstTick that `part` holds (its ticks, sums, checks and
+// saves, by their ticks); `end`: the level's last, with its outcome and end time.
+std::string WriteReplayBlock(const Replay& part, uint32_t firstTick, bool end);
 // The check a file ends with, of its bytes before it.
 uint64_t ReplayCheckOf(const std::string& bytes, size_t size);
 
@@ -91,7 +130,8 @@ enum ReplayReading {
     REPLAY_OTHER_VERSION,  // a replay of another format version
     REPLAY_OTHER_BUILD,    // a replay of another build's data
 };
-// Reads a file's bytes; anything but REPLAY_READ leaves *out empty and says why in *why.
+// Reads a file's bytes; anything but REPLAY_READ leaves *out empty and says why in *why. A file
+// cut short reads as its header and whole blocks (ended false; *why says where it stops).
 // expectedBuild: the build the file must come from (0 takes any).
 ReplayReading ReadReplay(const std::string& bytes, uint64_t expectedBuild, Replay* out, std::string* why);
 

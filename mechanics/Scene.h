@@ -26,6 +26,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <vector>
 
 class Agent;
@@ -274,6 +275,13 @@ public:
     // over path only once complete. False, logged, when it could not be written; the old file
     // is then untouched. Must not run inside a walk.
     bool WriteSceneFile(const char* path);
+    // The parts of the level a save holds, in the order it writes them.
+    enum LevelPart { LEVEL_RIG_AND_OBJECTIVES = 0, LEVEL_RESOURCES, LEVEL_BUILDINGS, LEVEL_UNITS, LEVEL_ITEMS,
+                     LEVEL_FUEL_VENTS, LEVEL_AI, LEVEL_PARTS };
+    // Writes them as a save does, each into files[part] (one file may take several). withView:
+    // the camera and the control groups too, which are the player's view of the level, not the
+    // level. Must not run inside a walk.
+    void WriteLevelParts(FILE* const files[LEVEL_PARTS], bool withView);
     // After a level or save has been read: agents claim their cells, buildings their
     // footprints, and the cell references of the file become links.
     void ResolveLinks();

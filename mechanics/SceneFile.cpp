@@ -62,13 +62,13 @@ void WriteCamera(FILE* file)
             GameCamera.yaw * DEGREES_PER_RADIAN, GameCamera.pitch * DEGREES_PER_RADIAN);
 }
 
-void WriteRig(FILE* file, Agent* rig)
+void WriteRig(FILE* file, Agent* rig, bool withView)
 {
     if (rig) {
         Vec3 position = rig->GetPosition();
         fprintf(file, "PlayerStart\t\t\t%.2f %.2f %.2f\n", position.x, position.y, position.z);
         if (rig->yaw != 0.0f) fprintf(file, "SetRotate\t\t\t\t\t%.2f\n", rig->yaw);
-        if (TheGame) TheGame->WriteControlGroups(rig, file);
+        if (TheGame && withView) TheGame->WriteControlGroups(rig, file);
     }
     fputs("\n", file);
 }
@@ -200,15 +200,8 @@ bool Scene::WriteSceneFile(const char* path)
         return false;
     }
     WriteHeader(file);
-    WriteCamera(file);
-    WriteRig(file, FindRigIn(*this));
-    WriteObjectives(file);
-    WriteResources(file, *this);
-    WriteBuildings(file, *this);
-    WriteAgents(file, *this);
-    WriteItems(file, *this);
-    WriteFuelVents(file, *this);
-    if (TheGame && TheGame->aiManager) TheGame->aiManager->Save(file);
+    FILE* const parts[LEVEL_PARTS] = {file, file, file, file, file, file, file};
+    WriteLevelParts(parts, true);
     fputs("\n\nEND_OF_FILE\n", file);
 
     // On the disk before it takes the save's name: a power cut must not leave a named, empty level.
@@ -225,6 +218,19 @@ bool Scene::WriteSceneFile(const char* path)
         return false;
     }
     return true;
+}
+
+void Scene::WriteLevelParts(FILE* const files[LEVEL_PARTS], bool withView)
+{
+    if (withView) WriteCamera(files[LEVEL_RIG_AND_OBJECTIVES]);
+    WriteRig(files[LEVEL_RIG_AND_OBJECTIVES], FindRigIn(*this), withView);
+    WriteObjectives(files[LEVEL_RIG_AND_OBJECTIVES]);
+    WriteResources(files[LEVEL_RESOURCES], *this);
+    WriteBuildings(files[LEVEL_BUILDINGS], *this);
+    WriteAgents(files[LEVEL_UNITS], *this);
+    WriteItems(files[LEVEL_ITEMS], *this);
+    WriteFuelVents(files[LEVEL_FUEL_VENTS], *this);
+    if (TheGame && TheGame->aiManager) TheGame->aiManager->Save(files[LEVEL_AI]);
 }
 
 void Scene::ResolveLinks()

@@ -1,18 +1,24 @@
 #include "mechanics/WorldChecksum.h"
 
+#include "campaign/PlayerProfile.h"
 #include "host/Random.h"
+#include "interface/Inventory.h"
 #include "mechanics/EventManager.h"
 #include "mechanics/Game.h"
+#include "mechanics/GameMechanics.h"
 #include "mechanics/Objectives.h"
 #include "mechanics/OrderQueue.h"
 #include "mechanics/Scene.h"
 #include "platform/RandomUtil.h"
 #include "terrain/Minimap.h"
 #include "world/Agent.h"
+#include "world/AgentTypeRegistry.h"
 #include "world/Entity.h"
+#include "world/Item.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -32,6 +38,21 @@ struct Summing {
             group = (group ^ bytes[i]) * FNV_PRIME;
         }
     }
+    // A long run of bytes (the fog's grids), eight at a time: taken every tick, it must stay
+    // cheap beside the tick.
+    void AddBulk(const uint8_t* bytes, size_t size)
+    {
+        uint64_t h = FNV_START ^ size;
+        size_t i = 0;
+        for (; i + 8 <= size; i += 8) {
+            uint64_t word;
+            memcpy(&word, bytes + i, 8);
+            h = (h ^ word) * FNV_PRIME;
+            h ^= h >> 29;
+        }
+        for (; i < size; ++i) h = (h ^ bytes[i]) * FNV_PRIME;
+        Add(&h, sizeof h);
+    }
     // The group's sum folded to a byte, and the next group begun.
     uint8_t EndGroup()
     {
@@ -46,7 +67,8 @@ struct Summing {
 
 const char* const WORLD_GROUP_NAMES[WORLD_GROUPS] = {"the level's random sequence", "the program's random sequence",
                                                      "the mission clock", "the fog of war",
-                                                     "the objectives' progress", "the events"};
+                                                     "the objectives' progress", "the events",
+                                                     "the player's resources, bag or patterns"};
 const char* const ENTITY_GROUP_NAMES[ENTITY_GROUPS] = {"name and flags", "place", "health", "found"};
 
 // The entities in the order the level lists them.
@@ -85,6 +107,7 @@ WorldDigest DigestWorld()
         sum.Add(&at, sizeof at);
         bits[ENTITY_PLACE] = sum.EndGroup();
         sum.Add(&e->health, sizeof e->health);
+        sum.Add(&e->shield, sizeof e->shield);
         bits[ENTITY_HEALTH] = sum.EndGroup();
         sum.Add(&e->discovered, sizeof e->discovered);
         const bool agentFound = (e->flags & ENTITY_AGENT) && (static_cast<Agent*>(e)->classWord & AGENT_DISCOVERED);
@@ -94,8 +117,8 @@ WorldDigest DigestWorld()
         digest.entities.push_back((uint8_t)((bits[2] & 0x0f) | bits[3] << 4));
     }
     const FogGrids& fog = TheMinimap.fog;
-    sum.Add(fog.everSeen.data(), fog.everSeen.size());
-    sum.Add(fog.markers.data(), fog.markers.size());
+    sum.AddBulk(fog.everSeen.data(), fog.everSeen.size());
+    sum.AddBulk(fog.markers.data(), fog.markers.size());
     digest.world[WORLD_FOG] = sum.EndGroup();
     for (auto* node = TheObjectives ? TheObjectives->list.head : nullptr; node; node = node->next) {
         sum.Add(&node->value->flags, sizeof node->value->flags);
@@ -108,6 +131,25 @@ WorldDigest DigestWorld()
         for (const std::string& name : TheEvents->retired) sum.Add(name.c_str(), name.size() + 1);
     }
     digest.world[WORLD_EVENTS] = sum.EndGroup();
+    if (const PlayerProfile* p = GetPlayerProfile()) {
+        const float amounts[] = {p->ore, p->fuel, p->oreGained, p->fuelGained};
+        const int counts[] = {p->credits, p->experience, p->unitsInUse, p->unitControl};
+        sum.Add(amounts, sizeof amounts);
+        sum.Add(counts, sizeof counts);
+    }
+    // The bag, slot by slot, and the patterns learnt: what the commonest orders change.
+    if (PlayerInventory)
+        for (const InventorySlot& slot : PlayerInventory->slots) {
+            const int32_t stack = slot.item ? slot.item->stackCount : -1;
+            sum.Add(&stack, sizeof stack);
+            if (slot.item) sum.Add(slot.item->name, strlen(slot.item->name));
+        }
+    if (TheGame && TheGame->agentTypes)
+        for (auto* node = TheGame->agentTypes->types.head; node; node = node->next) {
+            const bool owned = node->value && (node->value->flags & AGENT_TYPE_OWNED);
+            sum.Add(&owned, sizeof owned);
+        }
+    digest.world[WORLD_PLAYER] = sum.EndGroup();
     digest.sum = sum.whole;
     return digest;
 }
@@ -137,7 +179,65 @@ std::string FirstDifference(const WorldDigest& recorded, const WorldDigest& now)
                  recorded.EntityCount());
         return text;
     }
-    for (int group : {WORLD_FOG, WORLD_OBJECTIVES, WORLD_EVENTS})
+    for (int group : {WORLD_PLAYER, WORLD_FOG, WORLD_OBJECTIVES, WORLD_EVENTS})
         if (recorded.world[group] != now.world[group]) return WORLD_GROUP_NAMES[group];
+    return std::string();
+}
+
+namespace {
+
+uint64_t HashOf(const char* bytes, size_t size)
+{
+    uint64_t h = FNV_START;
+    for (size_t i = 0; i < size; ++i) h = (h ^ (unsigned char)bytes[i]) * FNV_PRIME;
+    return h;
+}
+
+const char* const SAVE_PART_NAMES[SAVE_PARTS] = {
+    "the player's profile (ore, fuel, credits, power, the bag, the rig's parts, skills, experience, patterns)",
+    "the rig's place and the objectives",
+    "the ground's resources",
+    "the buildings (their queues, upgrades and work)",
+    "the units (their orders, AI state, facing and speed)",
+    "the items on the ground",
+    "the fuel vents",
+    "the AI's raids",
+    "the visited map"};
+
+}  // namespace
+
+bool SaveDigest::operator==(const SaveDigest& other) const
+{
+    return std::equal(parts, parts + SAVE_PARTS, other.parts);
+}
+
+static_assert(SAVE_VISITED - SAVE_RIG_AND_OBJECTIVES == Scene::LEVEL_PARTS, "a save part for each of the level's");
+
+SaveDigest DigestSave()
+{
+    SaveDigest digest;
+    const std::string profile = GetPlayerProfile()->Text(true);
+    digest.parts[SAVE_PROFILE] = HashOf(profile.data(), profile.size());
+    // Each part written into memory as the save writes it to its file.
+    char* buffers[Scene::LEVEL_PARTS] = {};
+    size_t sizes[Scene::LEVEL_PARTS] = {};
+    FILE* files[Scene::LEVEL_PARTS] = {};
+    bool opened = true;
+    for (int i = 0; i < Scene::LEVEL_PARTS; ++i) opened = (files[i] = open_memstream(&buffers[i], &sizes[i])) && opened;
+    if (opened && !TheScene.IsWalking()) TheScene.WriteLevelParts(files, false);
+    for (int i = 0; i < Scene::LEVEL_PARTS; ++i) {
+        if (files[i]) fclose(files[i]);
+        digest.parts[SAVE_RIG_AND_OBJECTIVES + i] = buffers[i] ? HashOf(buffers[i], sizes[i]) : 0;
+        free(buffers[i]);
+    }
+    const std::vector<uint8_t>& visited = TheMinimap.fog.markers;
+    digest.parts[SAVE_VISITED] = HashOf(reinterpret_cast<const char*>(visited.data()), visited.size());
+    return digest;
+}
+
+std::string SaveDifference(const SaveDigest& recorded, const SaveDigest& now)
+{
+    for (int i = 0; i < SAVE_PARTS; ++i)
+        if (recorded.parts[i] != now.parts[i]) return std::string("what a save holds of ") + SAVE_PART_NAMES[i];
     return std::string();
 }

@@ -1,7 +1,8 @@
 #pragma once
 // What the level holds, summed: the checksum two plays of one level are compared by, and a digest
 // of each entity's fields, so that two plays that part can be told apart at the first entity and
-// field that differ.
+// field that differ. Cheap enough to take at every tick. Beside it, the hash of what a save of
+// the level writes: everything the level holds, by construction, taken at a slower cadence.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@ enum WorldGroup {
     WORLD_FOG,                 // the cells ever seen and the fog's markers
     WORLD_OBJECTIVES,          // the objectives' progress
     WORLD_EVENTS,              // what the events found and had their turn at
+    WORLD_PLAYER,              // the player's ore, fuel, credits, experience, units in use, bag and patterns
     WORLD_GROUPS
 };
 
@@ -21,7 +23,7 @@ enum WorldGroup {
 enum EntityGroup {
     ENTITY_NAME_AND_FLAGS = 0,
     ENTITY_PLACE,
-    ENTITY_HEALTH,
+    ENTITY_HEALTH,  // hull and shield
     ENTITY_FOUND,  // found by the player
     ENTITY_GROUPS
 };
@@ -46,7 +48,7 @@ struct WorldDigest {
 // What the level holds now: both of the game's sequences where they stand, the clock, every
 // entity's name, flags, place and health, bit for bit, in the order the level lists them, and
 // what the player has found: each entity found, the cells ever seen and the fog's markers, the
-// objectives' progress, and what the events found and had their turn at.
+// objectives' progress, what the events found and had their turn at, and the player's resources.
 uint64_t WorldChecksum();
 // The same, with the digests of its parts.
 WorldDigest DigestWorld();
@@ -55,3 +57,30 @@ WorldDigest DigestWorld();
 // group, else the first entity and field ("entity 37 'nest_wasp' (level number 52): place");
 // empty when the digests say nothing of where (their sums alone differ).
 std::string FirstDifference(const WorldDigest& recorded, const WorldDigest& now);
+
+// What a save of the level writes, hashed in its parts: the player's profile as the level holds
+// it (ore, fuel, credits, power, the bag, the rig's parts and shields, skills, experience,
+// learnt patterns and research), the level's parts as the scene file holds them (every unit
+// with its orders, AI state, facing and speed, the buildings with their queues and upgrades,
+// shots in flight, the ground's resources, the AI's own), and the visited map. The view (the
+// camera, the control groups) is the player's, not the level's, and is left out.
+enum SavePart {
+    SAVE_PROFILE = 0,
+    SAVE_RIG_AND_OBJECTIVES,
+    SAVE_RESOURCES,
+    SAVE_BUILDINGS,
+    SAVE_UNITS,
+    SAVE_ITEMS,
+    SAVE_FUEL_VENTS,
+    SAVE_AI,
+    SAVE_VISITED,
+    SAVE_PARTS
+};
+struct SaveDigest {
+    uint64_t parts[SAVE_PARTS] = {};
+    bool operator==(const SaveDigest& other) const;
+    bool operator!=(const SaveDigest& other) const { return !(*this == other); }
+};
+SaveDigest DigestSave();
+// The first part that differs ("what a save holds of the units"), empty for none.
+std::string SaveDifference(const SaveDigest& recorded, const SaveDigest& now);
