@@ -12,6 +12,7 @@
 #include "host/Log.h"
 #include "host/Random.h"
 #include "host/System.h"
+#include "host/WorldGuard.h"
 #include "interface/InGameMenu.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/OrderQueue.h"
@@ -434,6 +435,8 @@ bool WriteSaveGame(const char* baseName)
 
 bool ReadSaveGame(const char* baseName)
 {
+    // A load replaces the level played, if there is one, outside any tick.
+    const WorldChangeScope loading;
     std::string profilePath, scenePath;
     if (!SaveFilePaths(baseName, &profilePath, &scenePath, nullptr)) {
         ShowMessage("There is no save of that name.");

@@ -8,6 +8,7 @@
 #include "gui/GuiDraw.h"
 #include "host/Log.h"
 #include "host/System.h"
+#include "host/WorldGuard.h"
 #include "interface/Inventory.h"
 #include "interface/MessageLists.h"
 #include "mechanics/GameMechanics.h"
@@ -393,6 +394,7 @@ void PlayerProfile::ResetPlayerRig()
 
 void PlayerProfile::AddOre(float amount)
 {
+    WORLD_CHANGE("the ore changed");
     ore += amount;
     if (ore < 0.0f) ore = 0.0f;
     if (amount > 0.0f) oreGained += amount;
@@ -400,6 +402,7 @@ void PlayerProfile::AddOre(float amount)
 
 void PlayerProfile::AddFuel(float amount)
 {
+    WORLD_CHANGE("the fuel changed");
     fuel += amount;
     if (fuel < 0.0f) fuel = 0.0f;
     if (amount > 0.0f) fuelGained += amount;

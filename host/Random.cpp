@@ -1,6 +1,7 @@
 #include "host/Random.h"
 
 #include "host/Log.h"
+#include "host/WorldGuard.h"
 
 #include <cstdint>
 
@@ -33,6 +34,7 @@ int DrawsWhileLookOnly()
 
 int Rand()
 {
+    WORLD_CHANGE("a draw from the level's random sequence");
     CountDrawWhileLookOnly();
     randomState = randomState * 214013u + 2531011u;
     return int((randomState >> 16) & 0x7FFF);

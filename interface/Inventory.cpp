@@ -6,6 +6,7 @@
 #include "gui/WindowManager.h"
 #include "host/InputKeys.h"
 #include "host/System.h"
+#include "host/WorldGuard.h"
 #include "interface/ItemScrollList.h"
 #include "interface/MessageLists.h"
 #include "mechanics/GameMechanics.h"
@@ -431,6 +432,7 @@ void Inventory::Tint(int slot)
 bool Inventory::AddItem(Item* item, bool mergeStack, bool clone, int slot)
 {
     if (!item) return false;
+    WORLD_CHANGE("an item moved into the bag");
     if (mergeStack && IsStackable(item))
         for (InventorySlot& s : slots)
             if (s.kind == 1 && s.item && StrICmp(s.item->name, item->name) == 0) {
@@ -464,6 +466,7 @@ bool Inventory::AddItem(Item* item, bool mergeStack, bool clone, int slot)
 
 void Inventory::EmptySlot(int slot, bool destroyItem)
 {
+    WORLD_CHANGE("an item moved out of the bag");
     InventorySlot& s = slots[slot];
     if (s.itemWidget) {
         if (panel) panel->RemoveChild(s.itemWidget);
@@ -560,6 +563,7 @@ Item* Inventory::TakeToDrop(const char* name)
 void Inventory::Carry(Item* item)
 {
     if (!item || dragItem) return;
+    WORLD_CHANGE("an item moved into the hand");
     dragItem = item;
     dragWidget = MakeItemWidget(item, 0);
     dragWidget->SetSize(UnitH(CARRIED_SIZE), UnitH(CARRIED_SIZE));
@@ -567,6 +571,7 @@ void Inventory::Carry(Item* item)
 
 Item* Inventory::TakeCarried()
 {
+    if (dragItem) WORLD_CHANGE("an item moved out of the hand");
     Item* item = dragItem;
     delete dragWidget;
     dragWidget = nullptr;
@@ -584,6 +589,7 @@ void Inventory::PressSlot(int slot, bool rightButton, bool ctrl, bool shift)
     InventorySlot& s = slots[slot];
     if (!dragItem) {
         if (s.kind != 1) return;
+        WORLD_CHANGE("an item moved between the bag and the hand");
         if (shift && IsStackable(s.item) && s.item->stackCount >= 2) {
             Item* part = CreateItemByName(s.item->name, s.item);
             if (!part) return;
@@ -605,6 +611,7 @@ void Inventory::PressSlot(int slot, bool rightButton, bool ctrl, bool shift)
         if (s.slotButton) s.slotButton->SetIcon(SLOT_TEXTURE, SLOT_TEXTURE, 0, 0);
         return;
     }
+    WORLD_CHANGE("an item moved between the hand and the bag");
     int x, y;
     SlotPosition(slot, &x, &y);
     if (s.kind != 1) {

@@ -10,6 +10,7 @@
 #include "host/EffectObject.h"
 #include "host/System.h"
 #include "levelgen/Growth.h"
+#include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
 #include "platform/ConfigFile.h"
 #include "platform/Timer.h"
@@ -287,6 +288,11 @@ void Game::RenderEntities(int pass)
         }
         DrawEntity(e, pass);
     }
+    // The building the player's hand holds on the build button, where the cursor puts it: the
+    // view's picture of it, never an entity of the level.
+    const BuildItemList* catalogue = TheGame ? TheGame->buildItems : nullptr;
+    Entity* held = catalogue && catalogue->current ? catalogue->current->prototype : nullptr;
+    if (held && !(held->flags & ENTITY_NODRAW) && IsEntityVisible(held, pass)) DrawEntity(held, pass);
 
     for (auto* node = TheScene.terrainObjects.head; node; node = node->next) {
         Entity* e = node->value;

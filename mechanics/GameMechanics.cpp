@@ -5,6 +5,7 @@
 #include "campaign/StorySlideshow.h"
 #include "host/Log.h"
 #include "host/System.h"
+#include "host/WorldGuard.h"
 #include "interface/MessageLists.h"
 #include "interface/PowerBar.h"
 #include "levelgen/Growth.h"
@@ -114,6 +115,8 @@ void GameMechanics::LoadCatalogues()
 
 void GameMechanics::EndLevel()
 {
+    // The level is taken apart here, outside any tick; with it gone there is no world to keep.
+    const WorldChangeScope ending;
     // The level's replay is written as it ends, before anything of the level goes.
     TheReplay.OnLevelEnd();
     // The selection and the panels let go of the level's entities before they leave.
@@ -187,6 +190,7 @@ void GameMechanics::EndLevel()
     // The level's light, its shadow matrices and its ground's values go with it: the front end
     // and the next level draw as if none had been.
     ForgetLevelEffectValues();
+    SealWorld(false);
 }
 
 bool GameMechanics::OnEscape()

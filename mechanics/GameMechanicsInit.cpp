@@ -10,6 +10,7 @@
 #include "campaign/RigCatalog.h"
 #include "host/Log.h"
 #include "host/System.h"
+#include "host/WorldGuard.h"
 #include "levelgen/Growth.h"
 #include "levelgen/LevelGenerator.h"
 #include "levelgen/MapGenerator.h"
@@ -122,6 +123,8 @@ void StopWeather()
 
 bool GameMechanics::Init()
 {
+    // The level is made here, outside any tick; once it stands, only ticks change it.
+    const WorldChangeScope levelMade;
     if (!commandsRegistered) {
         RegisterGameCommands();
         commandsRegistered = true;
@@ -240,6 +243,7 @@ bool GameMechanics::Init()
     TheScene.rigLostAfterWin = false;
     if (TheGalaxy) TheGalaxy->CheckLevelStamp();
     ClearLevelName();
+    SealWorld(true);
     return result;
 }
 

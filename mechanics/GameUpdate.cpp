@@ -2,6 +2,7 @@
 // frame's time holds (each in its fixed order), then what goes by the frame.
 #include "campaign/PlayerProfile.h"
 #include "gui/Label.h"
+#include "host/WorldGuard.h"
 #include "interface/MessageLists.h"
 #include "interface/ResultsScreen.h"
 #include "mechanics/EventManager.h"
@@ -126,6 +127,7 @@ constexpr int MOST_TICKS_A_FRAME = 5;
 
 bool GameMechanics::RunWorldTick(float step)
 {
+    const WorldChangeScope tick;
     WorldTicks.count += 1;
     WorldTicks.step = step;
     WorldTicks.inTick = true;

@@ -646,14 +646,15 @@ void GameMechanics::PlaceBuilding()
         }
         return;
     }
-    // The building goes down at the next tick where the preview stands now; the preview ends
-    // with the click.
+    // The building goes down at the next tick where the hand holds it now; the hand lets go of
+    // it with the click.
+    const BuildPlacement held = buildItems->CurrentPlacement();
     PlayerOrder order;
     order.kind = ORDER_PLACE_BUILDING;
     order.units = SelectionLevelNumbers();
-    order.text = buildItems->current->name;
-    order.point = buildItems->current->prototype ? buildItems->current->prototype->GetPosition() : pickedPoint;
-    order.args[0] = (buildItems->flags & BUILD_LIST_FREE_PLACEMENT) ? 1 : 0;
+    order.text = held.item->name;
+    order.point = held.item->prototype ? held.point : pickedPoint;
+    order.args[0] = held.free ? 1 : 0;
     if (!buildItems->CanPlaceCurrent()) {
         // Refused at once, where the player sees why; the preview stays to be moved.
         PlayFeedbackSound("bad");
@@ -668,16 +669,14 @@ void GameMechanics::PlaceBuilding()
 void GameMechanics::ApplyPlaceBuilding(const PlayerOrder& order)
 {
     if (!buildItems) return;
-    BuildItem* item = buildItems->FindByName(order.text.c_str());
-    if (!item || !item->prototype) return;
-    // The hand's own preview, if it arms another meanwhile, comes back after.
-    BuildItem* handCurrent = buildItems->current;
-    const bool handFree = (buildItems->flags & BUILD_LIST_FREE_PLACEMENT) != 0;
-    if (!buildItems->SetCurrent(item->name, order.args[0] != 0)) return;
-    item->prototype->SetPosition(order.point);
-    item->prototype->gridRect[0] = -1;
-    if (buildItems->CanPlaceCurrent()) {
-        Building* building = PlaceBuildingFromItem(buildItems);
+    // The order alone says what and where: whatever the hand holds meanwhile is the view's.
+    BuildPlacement placement;
+    placement.item = buildItems->FindByName(order.text.c_str());
+    if (!placement.item || !placement.item->prototype) return;
+    placement.point = order.point;
+    placement.free = order.args[0] != 0;
+    if (CanPlace(&placement)) {
+        Building* building = PlaceBuildingFromItem(placement);
         Entity* first = ordered.First();
         if (building && IsAgent(first) && first->alignment == ALIGN_PLAYER) {
             Agent* agent = static_cast<Agent*>(first);
@@ -687,8 +686,6 @@ void GameMechanics::ApplyPlaceBuilding(const PlayerOrder& order)
     } else {
         PlayFeedbackSound("bad");
     }
-    buildItems->ClearCurrent();
-    if (handCurrent && handCurrent != item) buildItems->SetCurrent(handCurrent->name, handFree);
 }
 
 // ---- Per frame --------------------------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include "gui/WindowManager.h"
 #include "host/Log.h"
 #include "host/System.h"
+#include "host/WorldGuard.h"
 #include "interface/InGameMenu.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Objectives.h"
@@ -237,6 +238,7 @@ int Scene::GetListIndex(const Entity* entity) const
 Scene::Node* Scene::AddEntity(Entity* entity)
 {
     if (!entity) return nullptr;
+    WORLD_CHANGE("an entity added to the level");
     if (entity->flags & ENTITY_PLAYER) {
         Log("adding player\n");
         // A dead rig may still be listed until the level ends: it does not hold the place.
@@ -414,6 +416,7 @@ bool Scene::IsHeld(const Entity* entity) const
 void Scene::RemoveEntity(Entity* entity, int mode)
 {
     if (!entity || IsMarker(entity)) return;
+    WORLD_CHANGE("an entity taken out of the level");
     // The player's hand lets go of it, selected or not: a pool agent comes back as another.
     if (TheGame) TheGame->ForgetEntity(entity);
     entity->flags &= ~ENTITY_SELECTION;

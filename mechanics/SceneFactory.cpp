@@ -162,7 +162,10 @@ Building* Scene::CreateBuilding(const char* name)
     building->composition = prototype->composition;
     ShareMeshes(building, prototype);
     building->scale = prototype->scale;
+    // Its make, not its place: the prototype is also what the player's hand shows under the
+    // cursor, and where the hand holds it is nothing of the level's.
     building->world = prototype->world;
+    building->SetPosition(Vec3());
     building->attachOffset = prototype->attachOffset;
     building->health = prototype->health;
     building->maxHealth = prototype->maxHealth;

@@ -2,6 +2,7 @@
 
 #include "host/Random.h"
 #include "host/SteadyMath.h"
+#include "host/WorldGuard.h"
 
 #include <cmath>
 
@@ -45,6 +46,7 @@ float MwcGenerator::Unit()
 
 uint32_t NextRandomMWC()
 {
+    WORLD_CHANGE("a draw from the level's random sequence");
     CountDrawWhileLookOnly();
     return Program.Next();
 }
@@ -64,12 +66,16 @@ void SetRandomMWCState(const MwcGenerator& state) { Program = state; }
 
 int RandomInt(int lo, int hi)
 {
-    if (hi >= lo) CountDrawWhileLookOnly();
+    if (hi >= lo) {
+        WORLD_CHANGE("a draw from the level's random sequence");
+        CountDrawWhileLookOnly();
+    }
     return Program.Int(lo, hi);
 }
 
 float RandomFloatMWC(float lo, float hi)
 {
+    WORLD_CHANGE("a draw from the level's random sequence");
     CountDrawWhileLookOnly();
     return Program.Float(lo, hi);
 }

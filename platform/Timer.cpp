@@ -1,5 +1,7 @@
 #include "platform/Timer.h"
 
+#include "host/WorldGuard.h"
+
 Timer FrameTimer;
 WorldClock WorldTicks;
 
@@ -10,11 +12,13 @@ WorldTickScope::WorldTickScope(float step)
     WorldTicks.count += 1;
     WorldTicks.step = step;
     WorldTicks.inTick = true;
+    BeginWorldChange();
 }
 
 WorldTickScope::~WorldTickScope()
 {
     if (!opened_) return;
+    EndWorldChange();
     WorldTicks.inTick = false;
     WorldTicks.step = 0.0f;
 }

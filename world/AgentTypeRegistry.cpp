@@ -2,6 +2,7 @@
 
 #include "host/Log.h"
 #include "host/System.h"
+#include "host/WorldGuard.h"
 #include "platform/StringTable.h"
 #include "world/Agent.h"
 
@@ -123,6 +124,7 @@ Agent* AgentTypeRegistry::TakeFreeAgent()
     pool_.Unlink(nullptr, first);
     // Numbered as it comes out, among what the level makes in its order: the number it took
     // going back belongs to whenever that was, maybe a level before.
+    WORLD_CHANGE("an entity made or numbered");
     agent->id = NextEntityId++;
     return agent;
 }

@@ -115,6 +115,23 @@ constexpr uint32_t BUILD_LIST_FREE_PLACEMENT = 0x1;  // the current preview cost
 // BuildItem::addOnFlags
 constexpr uint32_t ADD_ON_RESOURCE_DROP = 0x100;  // stands beside a resource drop
 
+// A building of an item to stand at a point: what the hand shows under the cursor, and what a
+// placement order carries into the tick.
+struct BuildPlacement {
+    BuildItem* item = nullptr;
+    Vec3 point;
+    // Its heading in degrees: an add-on's is found by the test, facing away from what it serves.
+    float yaw = 0.0f;
+    // Costs nothing and stands finished at once.
+    bool free = false;
+};
+
+// Whether the building may stand there: stocks, power to spare for what it draws (a generator
+// always may), cells free and buildable, a vent beside a deep mine, a build node near what needs
+// one, a matching neighbour beside an add-on (whose heading it sets). Reads the level and
+// writes nothing of it.
+bool CanPlace(BuildPlacement* placement);
+
 class BuildItemList {
 public:
     BuildItemList();
@@ -133,16 +150,19 @@ public:
     bool Load(const char* path = nullptr);
 
     // ---- Placing buildings
-    // Makes the named item the placement preview (its prototype shown in the level); free:
-    // it will cost nothing and stand finished at once. False when there is no such item or it
-    // has no prototype.
+    // What the player's hand holds on the build button is the view's, not the level's: the
+    // interface draws the item's prototype where the cursor puts it, and it is never an entity
+    // of the level (never listed, numbered, searched, drawn on or summed). The building itself
+    // is made by a placement order in a tick (PlaceBuildingFromItem).
+    // Makes the named item the one the hand holds; free: it will cost nothing and stand
+    // finished at once. False when there is no such item or it has no prototype.
     bool SetCurrent(const char* name, bool free);
-    // Ends the preview: the prototype leaves the level.
+    // The hand lets go of it.
     void ClearCurrent();
-    // Whether the preview may stand where it is now: stocks, power to spare for what it draws
-    // (a generator always may), cells free and buildable, a vent under a deep mine, a build
-    // node near what needs one, a matching neighbour beside an add-on (which then turns away
-    // from it).
+    // Where the hand holds it now, as a placement order would carry it.
+    BuildPlacement CurrentPlacement() const;
+    // Whether it may stand where the hand holds it (CanPlace); an add-on that may is shown
+    // turned away from what it serves. Changes nothing of the level.
     bool CanPlaceCurrent();
     // Marks every item the computer may not build (bit 0x1), and clears the marks.
     void MarkAll();
@@ -153,10 +173,10 @@ public:
     PooledList<BuildItem*> items;
 };
 
-// Places the current preview as a new building in the level and ends the preview: finished at
-// once when placed free, else under construction and paid for. Null without a preview on the
-// grid.
-Building* PlaceBuildingFromItem(BuildItemList* list);
+// Makes the building of a placement in the level (a tick's work): finished at once when free,
+// else under construction and paid for. Null without an item or off the grid; the caller tests
+// the place first (CanPlace).
+Building* PlaceBuildingFromItem(const BuildPlacement& placement);
 // Whether the player's ore and fuel pay for the item.
 bool PlayerCanAfford(const BuildItem* item);
 // The power a standing building of the item takes from the base: none for a generator, nor

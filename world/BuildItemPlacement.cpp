@@ -1,6 +1,6 @@
-// Placing buildings from the build catalogue: the preview the player moves over the level, the
-// test of where it may stand, the building it becomes, the refund of a cancelled construction
-// and the ground decal under the player's buildings.
+// Placing buildings from the build catalogue: the item the player's hand holds, the test of
+// where a building may stand, the building a placement makes, the refund of a cancelled
+// construction and the ground decal under the player's buildings.
 #include "world/BuildItem.h"
 
 #include "campaign/PlayerProfile.h"
@@ -12,6 +12,7 @@
 #include "render/MeshLibrary.h"
 #include "world/Building.h"
 #include "world/Grid.h"
+#include "world/GridQueries.h"
 
 #include <algorithm>
 #include <cmath>
@@ -27,19 +28,27 @@ struct CellRect {
     int x0, y0, x1, y1;
 };
 
-// The cells under the preview: one for an add-on, else its footprint. False off the grid.
-bool PreviewFootprint(const BuildItem* item, Entity* prototype, const Grid& grid, CellRect* rect)
+// The cells a building of the item covers standing at the point with that heading: one for an
+// add-on, else its footprint. False off the grid. Only what the catalogue loaded is read of the
+// prototype (its mesh, scale and flags), never where the hand last held it.
+bool FootprintAt(const BuildItem* item, const Vec3& point, float yaw, const Grid& grid, CellRect* rect)
 {
+    const Entity* prototype = item->prototype;
     int column, row;
-    if (!grid.WorldToCell(prototype->GetPosition(), &column, &row)) return false;
+    if (!prototype || !grid.WorldToCell(point, &column, &row)) return false;
     if (item->flags & BUILD_ADD_ON) {
         *rect = {column, row, column, row};
         return true;
     }
-    CellRect cells;
-    if (!prototype->GetGridFootprint(&cells.x0, &cells.y0, &cells.x1, &cells.y1)) return false;
-    *rect = {std::min(cells.x0, cells.x1), std::min(cells.y0, cells.y1), std::max(cells.x0, cells.x1),
-             std::max(cells.y0, cells.y1)};
+    IntRect cells{};
+    // The player's buildings stand on whole cells about their middle; what a level lays out
+    // keeps the cells its mesh covers.
+    const bool found = (item->flags & BUILD_PLAYER_CAN_BUILD)
+                           ? GetBuildingFootprintCells(&cells, prototype->mesh, point, yaw, prototype->scale)
+                           : GetRotatedFootprintCells(&cells, prototype->mesh, point, yaw, prototype->scale);
+    if (!found) return false;
+    *rect = {std::min(cells.minX, cells.maxX), std::min(cells.minY, cells.maxY), std::max(cells.minX, cells.maxX),
+             std::max(cells.minY, cells.maxY)};
     return true;
 }
 
@@ -49,12 +58,15 @@ const BuildItem* DefinitionOf(const Entity* entity)
     return static_cast<const Building*>(entity)->definition;
 }
 
-// The vent a deep mine draws from, beside or under where it stands now (its grid rectangle is
-// worked out afresh: a preview moves between the tests).
-Entity* VentAround(const Grid& grid, Entity* entity)
+// The vent a deep mine draws from, in the ring of cells around the ones it covers or among them.
+Entity* VentBeside(const Grid& grid, const CellRect& rect)
 {
-    entity->gridRect[0] = -1;
-    return grid.FindFlaggedCellAround(entity);
+    for (int c = rect.x0 - 1; c <= rect.x1 + 1; ++c)
+        for (int r = rect.y0 - 1; r <= rect.y1 + 1; ++r) {
+            const GridCell* cell = grid.GetCell(c, r);
+            if (cell && (cell->flags & CELL_FUEL)) return cell->occupant;
+        }
+    return nullptr;
 }
 
 // Whether a building whose item has the flag stands in the ring of cells around the rectangle.
@@ -88,16 +100,9 @@ void Turn(Entity* entity, float degrees)
 
 bool BuildItemList::SetCurrent(const char* name, bool free)
 {
-    flags &= ~BUILD_LIST_FREE_PLACEMENT;
-    if (current) ClearCurrent();
+    ClearCurrent();
     BuildItem* item = FindByName(name);
     if (!item || !item->prototype) return false;
-    Entity* prototype = item->prototype;
-    // The preview is left out of every search for buildings; a preview shown before left
-    // its mark of removal behind.
-    if (prototype->flags & ENTITY_BUILDING) static_cast<Building*>(prototype)->stateFlags |= BUILDING_PREVIEW;
-    prototype->statusText[0] = 0;
-    if (!TheScene.AddEntity(prototype)) return false;
     current = item;
     if (free) flags |= BUILD_LIST_FREE_PLACEMENT;
     return true;
@@ -106,21 +111,36 @@ bool BuildItemList::SetCurrent(const char* name, bool free)
 void BuildItemList::ClearCurrent()
 {
     flags &= ~BUILD_LIST_FREE_PLACEMENT;
-    if (!current) return;
-    if (Entity* prototype = current->prototype) {
-        TheScene.RemoveEntity(prototype, REMOVE_EVERYWHERE);
-        if (prototype->flags & ENTITY_BUILDING) static_cast<Building*>(prototype)->stateFlags |= BUILDING_PREVIEW;
-    }
     current = nullptr;
+}
+
+BuildPlacement BuildItemList::CurrentPlacement() const
+{
+    BuildPlacement placement;
+    placement.item = current;
+    placement.free = (flags & BUILD_LIST_FREE_PLACEMENT) != 0;
+    if (current && current->prototype) {
+        placement.point = current->prototype->GetPosition();
+        if (current->flags & BUILD_ADD_ON) placement.yaw = current->prototype->yaw;
+    }
+    return placement;
 }
 
 bool BuildItemList::CanPlaceCurrent()
 {
+    BuildPlacement placement = CurrentPlacement();
+    if (!CanPlace(&placement)) return false;
+    // The prototype is the hand's picture of it: it shows the heading found.
+    if (current->flags & BUILD_ADD_ON) Turn(current->prototype, placement.yaw);
+    return true;
+}
+
+bool CanPlace(BuildPlacement* placement)
+{
     const Grid* grid = TheGame ? TheGame->grid : nullptr;
-    if (!grid || !current || !current->prototype) return false;
-    const BuildItem* item = current;
-    Entity* prototype = item->prototype;
-    if (!(flags & BUILD_LIST_FREE_PLACEMENT)) {
+    const BuildItem* item = placement ? placement->item : nullptr;
+    if (!grid || !item || !item->prototype) return false;
+    if (!placement->free) {
         const PlayerProfile* player = GetPlayerProfile();
         if (!player || player->ore < (float)item->costOre || player->fuel < (float)item->costFuel) return false;
         // What it draws must be spare once everything already going up stands, so placing never
@@ -130,14 +150,16 @@ bool BuildItemList::CanPlaceCurrent()
         float draw = PowerDrawn(item);
         if (draw > 0.0f && power.supply - power.demand - power.pending < draw) return false;
     }
+    // Only an add-on turns: everything else stands as its prototype was made.
+    if (!(item->flags & BUILD_ADD_ON)) placement->yaw = 0.0f;
     CellRect rect;
-    if (!PreviewFootprint(item, prototype, *grid, &rect)) return false;
+    if (!FootprintAt(item, placement->point, placement->yaw, *grid, &rect)) return false;
     for (int x = rect.x0; x <= rect.x1; ++x)
         for (int y = rect.y0; y <= rect.y1; ++y) {
             const GridCell* cell = grid->GetCell(x, y);
             if (!cell || !cell->IsFreeBuildable()) return false;
         }
-    if ((item->flags & BUILD_DEEP_MINE) && !VentAround(*grid, prototype)) return false;
+    if ((item->flags & BUILD_DEEP_MINE) && !VentBeside(*grid, rect)) return false;
     if ((item->flags & BUILD_REQUIRES_BUILD_NODE) && !RingHasBuilding(*grid, rect, BUILD_BUILD_NODE)) return false;
     if (!(item->flags & BUILD_ADD_ON)) return true;
     // An add-on stands beside a building it serves and faces away from it.
@@ -146,21 +168,21 @@ bool BuildItemList::CanPlaceCurrent()
         const GridCell* cell = grid->GetCell(rect.x0 + step[0], rect.y0 + step[1]);
         const BuildItem* neighbour = cell ? DefinitionOf(cell->occupant) : nullptr;
         if (!neighbour || !(neighbour->flags & item->addOnFlags)) continue;
-        Vec3 from = grid->CellToWorld(cell->column, cell->row), to = prototype->GetPosition();
+        Vec3 from = grid->CellToWorld(cell->column, cell->row), to = placement->point;
         float heading = 0.0f;
         HeadingFromVector(to.x - from.x, to.z - from.z, &heading);
-        Turn(prototype, heading + 90.0f);
+        placement->yaw = heading + 90.0f;
         return true;
     }
     return false;
 }
 
-Building* PlaceBuildingFromItem(BuildItemList* list)
+Building* PlaceBuildingFromItem(const BuildPlacement& placement)
 {
     const Grid* grid = TheGame ? TheGame->grid : nullptr;
-    BuildItem* item = list ? list->current : nullptr;
-    Entity* prototype = item ? item->prototype : nullptr;
-    if (!grid || !prototype || !grid->GetCellAt(prototype->GetPosition())) return nullptr;
+    BuildItem* item = placement.item;
+    const Entity* prototype = item ? item->prototype : nullptr;
+    if (!grid || !prototype || !grid->GetCellAt(placement.point)) return nullptr;
     Building* building = new (std::nothrow) Building();
     if (!building) return nullptr;
     CopyText(building->name, sizeof building->name, prototype->name);
@@ -173,10 +195,10 @@ Building* PlaceBuildingFromItem(BuildItemList* list)
     for (int i = 0; i < ENTITY_MESH_STATES; ++i) building->meshStates[i] = prototype->meshStates[i];
     building->meshCount = prototype->meshCount;
     building->scale = prototype->scale;
-    building->world = prototype->world;
-    building->rotation = prototype->rotation;
-    building->yaw = prototype->yaw;
-    building->targetYaw = prototype->targetYaw;
+    // Where it stands and which way it faces are the order's, never the hand's picture.
+    building->SetPosition(placement.point);
+    Turn(building, placement.yaw);
+    building->targetYaw = placement.yaw;
     building->attachOffset = prototype->attachOffset;
     building->collisionMesh = prototype->collisionMesh;
     building->damage = prototype->damage;
@@ -188,16 +210,14 @@ Building* PlaceBuildingFromItem(BuildItemList* list)
         return nullptr;
     }
     CellRect rect;
-    bool onGrid = PreviewFootprint(item, building, *grid, &rect);
-    if (item->flags & BUILD_DEEP_MINE) building->linkedEntity.Set(VentAround(*grid, building));
+    bool onGrid = FootprintAt(item, placement.point, placement.yaw, *grid, &rect);
+    if ((item->flags & BUILD_DEEP_MINE) && onGrid) building->linkedEntity.Set(VentBeside(*grid, rect));
     if (building->alignment == ALIGN_PLAYER && onGrid) {
         Vec3 min, max;
         CellBox(*grid, rect, &min, &max);
         CreateBuildingSplat(building, min, max);
     }
-    bool free = (list->flags & BUILD_LIST_FREE_PLACEMENT) != 0;
-    list->ClearCurrent();
-    if (free) {
+    if (placement.free) {
         building->buildState = BUILD_STATE_READY;
         return building;
     }

@@ -1,6 +1,7 @@
 #include "world/Entity.h"
 
 #include "host/System.h"
+#include "host/WorldGuard.h"
 #include "mechanics/Game.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
@@ -99,6 +100,7 @@ void Entity::ResetLevelState()
     // It stands nowhere until the level places it.
     LeaveGridCell();
     CopyText(statusText, sizeof statusText, "none");
+    WORLD_CHANGE("an entity made or numbered");
     id = NextEntityId++;
     flags = (flags & ~ENTITY_LEVEL_FLAGS) | ENTITY_SIZE_PENDING;
     died_ = false;
@@ -475,6 +477,7 @@ float Entity::GetShieldBonus()
 
 void Entity::SetHealth(float value)
 {
+    WORLD_CHANGE("a hull changed");
     health = value < 0.0f ? 0.0f : value;
     if (health > GetMaxHealth()) SetMaxHealth(health);
     // A mission object's health can finish an objective (a repaired or excavated object):
@@ -484,6 +487,7 @@ void Entity::SetHealth(float value)
 
 void Entity::SetMaxHealth(float value)
 {
+    WORLD_CHANGE("a hull changed");
     maxHealth = value;
     if (health > maxHealth) health = maxHealth;
 }
@@ -502,6 +506,7 @@ void ScaleEnemyForDifficulty(Entity* enemy)
 
 void Entity::TakeDamage(float amount, Entity*, const WeaponDef*, int, bool)
 {
+    WORLD_CHANGE("a hull or shield hit");
     if (Config && Config->Difficulty != 1) {
         float f = (Config->Difficulty - 1) * Config->DamageAdjust;
         amount *= alignment == ALIGN_PLAYER ? 1.0f + f : 1.0f - f;

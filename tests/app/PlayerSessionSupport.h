@@ -20,6 +20,7 @@
 #include "host/Log.h"
 #include "host/Random.h"
 #include "host/System.h"
+#include "host/WorldGuard.h"
 #include "interface/EntityInfoGui.h"
 #include "interface/MissionHud.h"
 #include "host/InputKeys.h"
@@ -308,6 +309,8 @@ protected:
     {
         Vec3 at;
         if (!FindOpenGround(near, &at)) return nullptr;
+        // The walk's own staging, as a level's making puts units down: no hand of the player's.
+        const WorldChangeScope staged;
         Agent* unit = TheScene.CreateAgent(type, true);
         if (!unit) return nullptr;
         TheScene.UnlinkEntity(unit);

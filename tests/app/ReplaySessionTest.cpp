@@ -27,6 +27,7 @@
 #include "host/System.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -195,6 +196,49 @@ TEST(ReplayProgram, DISABLED_VerifiesInANewProcess)
     EXPECT_EQ(WinMain(4, const_cast<char**>(cutArgv)), 2);
     const std::string refused = testing::internal::GetCapturedStdout();
     EXPECT_EQ(refused.rfind("replay " + cut + " cannot be played: ", 0), 0u) << refused;
+}
+
+// The factory taken on the build button and carried under the cursor for seconds while the
+// world ticks, let go, taken again and put down: what the hand held was never the level's, so
+// the game plays again the same, here and in a program of its own.
+TEST_F(ReplaySession, AFactoryCarriedUnderTheCursorLetGoAndPutDownPlaysTheSameGameAgain)
+{
+    PlayAWhile(2.0f);
+    Agent* rig = GetPlayerRig();
+    ASSERT_NE(rig, nullptr);
+    playerhand::SelectRig(Pass);
+    int x = 0, y = 0;
+    const auto carry = [&](int steps) {
+        for (int i = 0; i < steps; ++i) {
+            OnScreen(rig->GetPosition(), &x, &y);
+            MoveMouseTo(x + (int)(120.0f * std::cos(i * 0.2f)), y - 60 + (int)(50.0f * std::sin(i * 0.3f)));
+            Passes(2, 0.05f);
+        }
+    };
+    ASSERT_TRUE(TakeFromBuildPanel("bot_factory"));
+    carry(50);
+    ASSERT_NE(TheGame->buildItems->current, nullptr) << "still in the hand after five seconds";
+    Click(1);  // let go
+    ASSERT_EQ(TheGame->buildItems->current, nullptr);
+    PlayWithoutPictures(2.0f, 0.1f, [] { return true; });
+
+    ASSERT_TRUE(TakeFromBuildPanel("bot_factory"));
+    carry(30);
+    Vec3 site;
+    ASSERT_TRUE(FindOpenGround(rig->GetPosition(), &site));
+    ASSERT_NE(PutDownAt(site, "bot_factory"), nullptr) << "the factory was put down";
+    PlayWithoutPictures(4.0f, 0.1f, [] { return true; });
+    FromTheMenu("Abort Mission");
+
+    const std::string played = ReplaysOf("Pilot").back();
+    ExpectTheSameGame(played);
+    FromTheMenu("Abort Mission");
+    Shutdown();
+    started = false;
+    const newprocess::Outcome verified = newprocess::RunPhase(
+        "ReplayProgram.DISABLED_VerifiesInANewProcess", {{newprocess::PHASE_DATA_HOME, base}, {REPLAY_FILE, played}});
+    EXPECT_TRUE(verified.Passed()) << verified.output;
+    EXPECT_NE(verified.output.find("replay " + played + ": the same game, "), std::string::npos) << verified.output;
 }
 
 // A level loaded from a save is recorded with the save, and plays again from it.

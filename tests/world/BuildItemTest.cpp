@@ -7,6 +7,8 @@
 
 #include "campaign/PlayerProfile.h"
 #include "host/Log.h"
+#include "host/Random.h"
+#include "host/WorldGuard.h"
 #include "platform/StringTable.h"
 #include "render/IndexedMesh.h"
 #include "tests/mechanics/SceneTestSupport.h"
@@ -315,8 +317,7 @@ BuildItem silo data/mesh/splat.txt
     // One cell, then three by three at scale 3.
     Entity* depot = Preview("depot", 64, 64);
     ASSERT_NE(depot, nullptr);
-    EXPECT_NE(static_cast<Building*>(depot)->stateFlags & BUILDING_PREVIEW, 0u);
-    EXPECT_EQ(TheScene.FirstEntity(1u << SEGMENT_NEUTRAL_BUILDING), depot) << "the preview shows in the level";
+    EXPECT_EQ(TheScene.FirstEntity(1u << SEGMENT_NEUTRAL_BUILDING), nullptr) << "the hand's, not the level's";
     TheScene.EndIteration();
     int x0, y0, x1, y1;
     ASSERT_TRUE(depot->GetGridFootprint(&x0, &y0, &x1, &y1));
@@ -432,7 +433,7 @@ BuildItem factory data/mesh/splat.txt
     // A factory going up has its power spoken for, at once and in the count of every frame.
     TheScene.unitControl = UnitControlCount();
     Preview("factory", 20, 20);
-    ASSERT_NE(PlaceBuildingFromItem(game.buildItems), nullptr);
+    ASSERT_NE(PlaceBuildingFromItem(game.buildItems->CurrentPlacement()), nullptr);
     EXPECT_FLOAT_EQ(TheScene.unitControl.pending, 10.0f);
     {
         const WorldTickScope tick(FrameTimer.delta);
@@ -456,7 +457,7 @@ BuildItem pump data/mesh/splat.txt
     SetFlag deepmine
     SetAlignment ENEMY
 )");
-    EXPECT_EQ(PlaceBuildingFromItem(game.buildItems), nullptr) << "no preview";
+    EXPECT_EQ(PlaceBuildingFromItem(BuildPlacement()), nullptr) << "no item";
     BuildItem* depot = game.buildItems->FindByName("depot");
     EXPECT_TRUE(PlayerCanAfford(depot));
     player->ore = 99.0f;
@@ -465,9 +466,9 @@ BuildItem pump data/mesh/splat.txt
     player->ore = 500.0f;
 
     Preview("depot", 64, 64);
-    Building* building = PlaceBuildingFromItem(game.buildItems);
+    Building* building = PlaceBuildingFromItem(game.buildItems->CurrentPlacement());
     ASSERT_NE(building, nullptr);
-    EXPECT_EQ(game.buildItems->current, nullptr) << "the preview ends";
+    EXPECT_NE(building, game.buildItems->current->prototype);
     EXPECT_STREQ(building->name, "depot");
     EXPECT_EQ(building->definition, depot);
     EXPECT_EQ(building->alignment, ALIGN_PLAYER);
@@ -506,11 +507,65 @@ BuildItem pump data/mesh/splat.txt
     game.grid->GetCell(20, 21)->flags |= CELL_FUEL;
     game.grid->GetCell(20, 21)->occupant = &vent;
     Preview("pump", 20, 20, true);
-    Building* pump = PlaceBuildingFromItem(game.buildItems);
+    Building* pump = PlaceBuildingFromItem(game.buildItems->CurrentPlacement());
     ASSERT_NE(pump, nullptr);
     EXPECT_EQ(pump->buildState, BUILD_STATE_READY);
     EXPECT_EQ(pump->attachedEntity.entity, nullptr);
     EXPECT_EQ(pump->linkedEntity.entity, &vent);
     EXPECT_FLOAT_EQ(player->ore, 500.0f);
     game.grid->GetCell(20, 21)->occupant = nullptr;
+}
+
+TEST_F(BuildItemTest, WhatTheHandHoldsChangesNothingOfTheLevelAndTheTickPlacesIt)
+{
+    Load(R"(
+BuildItem depot data/mesh/splat.txt
+    SetFlag resourceDrop
+    SetAlignment PLAYER
+BuildItem pump data/mesh/splat.txt
+    SetFlag deepmine
+BuildItem silo data/mesh/splat.txt
+    SetFlag addOn
+    AddOnType resourceDrop
+)");
+    Standing("depot", 50, 49);
+    Entity vent;
+    game.grid->GetCell(31, 29)->flags |= CELL_FUEL;
+    game.grid->GetCell(31, 29)->occupant = &vent;
+    const unsigned numbers = NextEntityId, drawn = RandState();
+
+    // Taken, carried over the level, tested and let go while the level is played between
+    // ticks: the world is sealed and nothing stops.
+    {
+        SealWorld(true);
+        for (const char* name : {"pump", "silo", "depot"})
+            for (int column = 28; column < 52; column += 3) {
+                Preview(name, column, column == 49 ? 50 : 30);
+                game.buildItems->CanPlaceCurrent();
+            }
+        Preview("silo", 50, 50);
+        EXPECT_TRUE(game.buildItems->CanPlaceCurrent());
+        game.buildItems->ClearCurrent();
+        SealWorld(false);
+    }
+    EXPECT_EQ(NextEntityId, numbers) << "nothing numbered";
+    EXPECT_EQ(RandState(), drawn) << "nothing drawn";
+    EXPECT_EQ(TheScene.FirstEntity(1u << SEGMENT_NEUTRAL_BUILDING), nullptr) << "nothing listed";
+    TheScene.EndIteration();
+
+    // The placement the order carries stands where it says and turns as the test found, however
+    // the hand last held the prototype.
+    BuildPlacement placement;
+    placement.item = game.buildItems->FindByName("silo");
+    placement.point = game.grid->CellToWorld(50, 50);
+    placement.free = true;
+    placement.item->prototype->SetPosition(game.grid->CellToWorld(10, 10));
+    placement.item->prototype->yaw = 33.0f;
+    const WorldTickScope tick(WorldClock::TICK);
+    ASSERT_TRUE(CanPlace(&placement));
+    Building* silo = PlaceBuildingFromItem(placement);
+    ASSERT_NE(silo, nullptr);
+    EXPECT_EQ(silo->GetPosition(), game.grid->CellToWorld(50, 50));
+    EXPECT_FLOAT_EQ(silo->yaw, 90.0f);
+    game.grid->GetCell(31, 29)->occupant = nullptr;
 }

@@ -383,7 +383,8 @@ TEST_F(Skirmish, ABaseWithAnEconomyStandsAgainstARaid)
             game.buildItems->current->prototype->SetPosition(Corner(36, 34));
             ASSERT_TRUE(game.buildItems->CanPlaceCurrent());
             float ore = player.ore, fuel = player.fuel;
-            site = PlaceBuildingFromItem(game.buildItems);
+            site = PlaceBuildingFromItem(game.buildItems->CurrentPlacement());
+            game.buildItems->ClearCurrent();
             ASSERT_NE(site, nullptr);
             EXPECT_EQ(site->buildState, BUILD_STATE_CONSTRUCTING);
             orePaid += ore - player.ore;
