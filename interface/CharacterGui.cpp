@@ -22,6 +22,7 @@
 #include "mechanics/Scene.h"
 #include "platform/InputState.h"
 #include "platform/MathUtil.h"
+#include "platform/StringTable.h"
 #include "platform/Timer.h"
 #include "render/Draw2D.h"
 #include "render/Font.h"
@@ -782,8 +783,12 @@ void CharacterGui::DrawSkills()
         Write(font, 1.0f, 1.0f, 1.0f, right - TextWidth(font, available), U(PAGE_Y + (font == heading ? 2 : 4)), available);
     }
     for (int i = 0; i < PLAYER_SKILLS; ++i) {
-        if (skillButtons[i]) skillButtons[i]->SetVisible(points);
-        Write(body, 0.8f, 0.8f, 0.8f, left, U(PAGE_Y + 24 + ROW_STEP * i), SKILL_NAMES[i]);
+        // A full skill takes no more points: in place of its "+" it says so.
+        const bool full = SkillIsFull(i);
+        if (skillButtons[i]) skillButtons[i]->SetVisible(points && !full);
+        const int rowY = U(PAGE_Y + 24 + ROW_STEP * i);
+        Write(body, 0.8f, 0.8f, 0.8f, left, rowY, SKILL_NAMES[i]);
+        if (full) Write(body, 0.6f, 0.8f, 0.6f, U(SKILLS_X + 226), rowY, "Full");
     }
 }
 
@@ -954,12 +959,18 @@ int OnModuleSlotPressed(void* user, Button*)
     return PressModuleSlot(UserIndex(user));
 }
 
+bool SkillIsFull(int skill)
+{
+    const PlayerProfile* profile = GetPlayerProfile();
+    return profile && skill >= 0 && skill < PLAYER_SKILLS && profile->skills[skill] >= SKILL_POINTS_MAX;
+}
+
 bool SpendSkillPoint(int skill)
 {
     PlayerProfile* profile = GetPlayerProfile();
     if (!profile || skill < 1 || skill > PLAYER_SKILLS) return false;
     int& points = profile->skills[skill - 1];
-    if (points >= 5) {
+    if (points >= SKILL_POINTS_MAX) {
         GuiPlaySound("bad");
         return false;
     }
@@ -998,7 +1009,15 @@ int OnSkillHover(void* user, Button* button)
     if (screen->skillHoverTime > 0.5f) {
         char key[32];
         snprintf(key, sizeof key, "<Skill_%d>", skill - 1);
-        if (screen->hintBox) screen->hintBox->SetText(key);
+        if (screen->hintBox && SkillIsFull(skill - 1)) {
+            const char* what = GameText(key);
+            char text[256];
+            snprintf(text, sizeof text, "%s\nFull: %d of %d points.", what && what[0] ? what : key, SKILL_POINTS_MAX,
+                     SKILL_POINTS_MAX);
+            screen->hintBox->SetText(text);
+        } else if (screen->hintBox) {
+            screen->hintBox->SetText(key);
+        }
         screen->skillHintShown = true;
     } else {
         screen->skillHintShown = false;

@@ -148,8 +148,12 @@ int OnRigPaintClicked(void* user, Button* button);
 int OnAttachSlotPressed(void* user, Button* button);
 int OnModuleSlotPressed(void* user, Button* button);
 int OnSkillClicked(void* user, Button* button);
-// One skill point spent on skill (1-based), up to five a skill; false when refused.
+// The most points a skill takes.
+constexpr int SKILL_POINTS_MAX = 5;
+// One skill point spent on skill (1-based), up to SKILL_POINTS_MAX a skill; false when refused.
 bool SpendSkillPoint(int skill);
+// Whether the skill (0-based) holds all the points it takes.
+bool SkillIsFull(int skill);
 int OnSkillHover(void* user, Button* button);
 int OnSkillHoverEnd(void* user, Button* button);
 // The shop's.

@@ -437,8 +437,10 @@ int ItemScrollList::DrawHeading(const std::string& name, int buyLevel, int textX
     Font* font = StandardFont();
     Write(font, WHITE, textX, textY, name.c_str());
     const int lineY = textY + UnitH(18);
+    // The level is the pilot's own; an offer open from the start asks for none.
+    if (buyLevel <= 0) return lineY;
     char line[64];
-    snprintf(line, sizeof line, "Requires ferrist level %d", buyLevel);
+    snprintf(line, sizeof line, "Requires pilot level %d", buyLevel);
     Write(font, LevelReached(buyLevel) ? GREEN : RED, textX, lineY, line);
     return lineY;
 }

@@ -25,6 +25,7 @@
 #include "world/Item.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 
@@ -420,13 +421,19 @@ int Objectives::BuildLines(Line* out, int max) const
         char* text = line.text;
         size_t size = sizeof line.text;
         if (objective->type == OBJECTIVE_MINING) {
+            // The count is what the player holds, not what was ever mined: paying for a
+            // building takes from it, and the line says so by its name.
+            char what[sizeof objective->target];
+            CopyText(what, sizeof what, objective->target);
+            what[0] = (char)toupper((unsigned char)what[0]);
             if (done)
-                snprintf(text, size, "  Mine %s ", objective->target);
+                snprintf(text, size, "  %s held [%d] ", what, objective->targetCount);
             else
-                snprintf(text, size, "  Mine %s [%d/%d]", objective->target, objective->count, objective->targetCount);
+                snprintf(text, size, "  %s held [%d/%d]", what, objective->count, objective->targetCount);
         } else if (objective->type == OBJECTIVE_DISCOVER_ORE) {
             snprintf(text, size, "  Discover & scan ore");
-        } else if (strcmp(objective->id, "Download probe") == 0) {
+        } else if (strncmp(objective->id, "Download probe", 14) == 0) {
+            // "Data" has no plural: the level names the objective "Download probe_data".
             snprintf(text, size, "  Downloaded probe data [%d/%d]", objective->count, objective->targetCount);
         } else if (objective->targetCount > 1 && !EndsInS(objective->id)) {
             snprintf(text, size, "  %ss [%d/%d]", objective->id, objective->count, objective->targetCount);

@@ -17,6 +17,7 @@
 #include "world/BuildItem.h"
 #include "tests/campaign/CampaignTestSupport.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -28,6 +29,18 @@ namespace {
 bool IsKey(const char* text)
 {
     return text[0] == '<';
+}
+
+// Whether the text holds the word, case kept, with no letter, digit or '_' joined to it.
+bool HasWholeWord(const std::string& text, const std::string& word)
+{
+    auto joined = [](char c) { return isalnum((unsigned char)c) || c == '_'; };
+    for (size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) {
+        const bool before = at > 0 && joined(text[at - 1]);
+        const bool after = at + word.size() < text.size() && joined(text[at + word.size()]);
+        if (!before && !after) return true;
+    }
+    return false;
 }
 
 // The catalogues a level reads, from the shipped data: mission objects, unit types, items and
@@ -141,6 +154,14 @@ TEST_F(CampaignContent, EveryStoryMissionLoadsAndEveryKeyAndTargetResolves)
             types.insert(objective.type);
             EXPECT_NE(table.Lookup(objective.text), nullptr) << objective.text;
             EXPECT_EQ(Unplaceable(objective), "") << objective.id << " (" << objective.target << ")";
+            // The player reads the target as the briefing names it, never by the catalogue's
+            // word for it: where the text has that word whole, the briefing has it too.
+            const char* text = table.Lookup(objective.text);
+            const char* briefing = table.Lookup(m.briefing);
+            if (text && briefing && HasWholeWord(text, objective.target)) {
+                EXPECT_TRUE(HasWholeWord(briefing, objective.target))
+                    << objective.text << " \"" << text << "\" names " << objective.target;
+            }
         }
         for (int e = 0; e < m.eventCount; ++e) {
             const MissionEvent& event = *m.events[e];
@@ -158,6 +179,14 @@ TEST_F(CampaignContent, EveryStoryMissionLoadsAndEveryKeyAndTargetResolves)
                     EXPECT_TRUE(InTheWorld(condition.name)) << event.name << ": nothing is named " << condition.name;
                 }
             }
+            // An end's closing line is the end window's own: a message beside it would be
+            // covered by that window at once, never read.
+            bool ends = false, says = false;
+            for (int a = 0; a < event.actionCount; ++a) {
+                ends |= event.actions[a]->type == ACTION_END_GAME;
+                says |= event.actions[a]->type == ACTION_SHOW_DIALOG;
+            }
+            EXPECT_FALSE(ends && says) << event.name << ": its message is hidden by the end window";
             // What the message window shows: a faction's giver, and a text the tables hold. An
             // end that says nothing never ends the mission.
             for (int a = 0; a < event.actionCount; ++a) {

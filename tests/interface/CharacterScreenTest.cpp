@@ -6,6 +6,7 @@
 #include "interface/MessageLists.h"
 #include "mechanics/OrderQueue.h"
 #include "mechanics/Scene.h"
+#include "render/HintBox.h"
 
 #include <algorithm>
 #include <map>
@@ -83,6 +84,38 @@ TEST_F(CharacterScreenTest, SkillPointsFillTheMetersAndStopAtFive)
     EXPECT_EQ(profile->skills[0], 2);
     EXPECT_EQ(profile->skillPoints, 0);
     game->state = GAME_STATE_FRONT_END;
+}
+
+// A full skill takes no point: its "+" gives way to a word saying so, and its tooltip says it too,
+// while the skills with room keep theirs.
+TEST_F(CharacterScreenTest, AFullSkillShowsFullInPlaceOfItsPlus)
+{
+    PlayerProfile* profile = GetPlayerProfile();
+    profile->skills[1] = SKILL_POINTS_MAX;
+    profile->skills[0] = 2;
+    profile->skillPoints = 3;
+    OpenInFrontEnd();
+    DrawScreen();
+    EXPECT_FALSE(screen->skillButtons[1]->IsVisible()) << "Armor is full";
+    EXPECT_TRUE(screen->skillButtons[0]->IsVisible()) << "Speed has room";
+    const DrawnText* full = FindText("Full");
+    ASSERT_NE(full, nullptr);
+    EXPECT_NEAR(full->x, screen->skillButtons[1]->x, screen->skillButtons[1]->width) << "where the plus stood";
+
+    // The mouse resting on the Armor row (on its meter): its tooltip says it is full.
+    const GuiMeter* row = screen->skillMeters[1];
+    screen->skillHoverTime = 1.0f;
+    Pass(row->x + 5, row->y + row->height / 2);
+    Pass(row->x + 6, row->y + row->height / 2);
+    ASSERT_TRUE(screen->skillHintShown);
+    EXPECT_NE(std::string(screen->hintBox->text).find("Full: 5 of 5 points."), std::string::npos)
+        << screen->hintBox->text;
+    // A skill with room says nothing of the kind.
+    const GuiMeter* speed = screen->skillMeters[0];
+    Pass(speed->x + 5, speed->y + speed->height / 2);
+    screen->skillHoverTime = 1.0f;
+    Pass(speed->x + 6, speed->y + speed->height / 2);
+    EXPECT_STREQ(screen->hintBox->text, "<Skill_0>");
 }
 
 TEST_F(CharacterScreenTest, AchievementsUnlockThePaints)

@@ -184,7 +184,7 @@ TEST_F(ShopTest, TheEntrysPanelSaysWhatItIsAndWhatItNeeds)
     if (!unlock) unlock = FindText("Unlock: invalid achievement");  // without the string tables
     ASSERT_NE(unlock, nullptr);
     EXPECT_EQ(unlock->colour, RED);
-    EXPECT_TRUE(Drew("Requires ferrist level 1"));
+    EXPECT_TRUE(Drew("Requires pilot level 1"));
     EXPECT_TRUE(Drew("Damage:"));
 
     // A usable item says what it does.
@@ -195,6 +195,12 @@ TEST_F(ShopTest, TheEntrysPanelSaysWhatItIsAndWhatItNeeds)
     DrawScreen();
     EXPECT_TRUE(Drew("Instantly complete construction of a building"));
     EXPECT_TRUE(Drew("Cost $ 250"));
+
+    // An offer open from the start asks for no level.
+    kit->buyLevel = 0;
+    DrawScreen();
+    EXPECT_TRUE(Drew("Cost $ 250"));
+    for (const DrawnText& t : painter.texts) EXPECT_EQ(t.text.find("Requires"), std::string::npos) << t.text;
 }
 
 TEST_F(ShopTest, BuyAsksForCreditsLevelAchievementAndFactory)

@@ -251,19 +251,22 @@ TEST_F(MissionTest, LinesShowProgressAndDoneObjectivesInTheirColours)
     Objective* single = Listed("Repair the_tower", OBJECTIVE_REPAIR_OBJECT, "tower", 1);
     single->flags |= OBJECTIVE_DONE;
     Listed("Hidden", OBJECTIVE_HACK_COMPUTER, "pc", 1)->flags &= ~OBJECTIVE_ACTIVE;
+    // As a practice level names its probes.
+    Listed("Download probe_data", OBJECTIVE_RECOVER_OBJECT, "probe_data", 3)->count = 1;
 
     Objectives::Line lines[Objectives::MAX_OBJECTIVES];
-    ASSERT_EQ(objectives.BuildLines(lines, Objectives::MAX_OBJECTIVES), 7) << "inactive objectives are not shown";
+    ASSERT_EQ(objectives.BuildLines(lines, Objectives::MAX_OBJECTIVES), 8) << "inactive objectives are not shown";
     const struct {
         const char* text;
         bool done;
     } expected[] = {
-        {"  Mine ore [20/50]", false},        {"  Mine fuel ", true},
+        // The stock held is counted, and named so: paying for a building lowers it.
+        {"  Ore held [20/50]", false},        {"  Fuel held [10] ", true},
         {"  Build turrets [1/3]", false},     {"  Destroy walls [0/2]", false},
         {"  Downloaded probe data [2/4]", false}, {"  Discover & scan ore", false},
-        {"  Repair the tower ", true},
+        {"  Repair the tower ", true},        {"  Downloaded probe data [1/3]", false},
     };
-    for (int i = 0; i < 7; ++i) {
+    for (int i = 0; i < 8; ++i) {
         EXPECT_STREQ(lines[i].text, expected[i].text);
         EXPECT_EQ(lines[i].done, expected[i].done) << expected[i].text;
         EXPECT_FLOAT_EQ(lines[i].colour[1], expected[i].done ? 0.666f : 0.878431f) << expected[i].text;
