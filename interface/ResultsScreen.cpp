@@ -7,6 +7,7 @@
 #include "gui/Label.h"
 #include "gui/WindowManager.h"
 #include "host/System.h"
+#include "host/WorldGuard.h"
 #include "interface/CharacterGui.h"
 #include "interface/EndGameScreen.h"
 #include "interface/Inventory.h"
@@ -107,6 +108,9 @@ void FormatResultsTime(char* out, size_t size, float seconds)
 
 void EndMission(bool giveUp)
 {
+    // The level ends here, in a tick or from the menu: what it gives the profile and takes
+    // back is the level's end, not the hand's.
+    const WorldChangeScope ending;
     if (TheMessageWindow) {
         TheMessageWindow->Show(false, false);
         if (WindowMgr) WindowMgr->modal = nullptr;

@@ -63,6 +63,8 @@ GameMechanics::GameMechanics()
 
 GameMechanics::~GameMechanics()
 {
+    // The program ends, maybe in the middle of a level: there is no world left to keep.
+    SealWorld(false);
     // The Scene's agents are the pool's, and its buildings the catalogue's copies: the Scene
     // lets go of them before the catalogues go.
     if (TheGame == this) TheScene.ReleaseEntities();

@@ -99,7 +99,10 @@ protected:
         ASSERT_TRUE(IntoTheFirstMission(99, 1));
         Agent* rig = GetPlayerRig();
         ASSERT_NE(rig, nullptr);
-        rig->SetHealth(rig->GetMaxHealth() * 0.2f);
+        {
+            const WorldChangeScope staged;  // the walk's own staging, no hand of the player's
+            rig->SetHealth(rig->GetMaxHealth() * 0.2f);
+        }
         for (int i = 0; i < 7; ++i)
             if (!PlaceUnit("nest_wasp", rig->GetPosition(), ALIGN_ENEMY)) ADD_FAILURE() << "no ground for a wasp";
         ShotCount fired;
@@ -475,7 +478,10 @@ TEST_P(ScriptedWin, OnBeginnerTheBriefingsRefineryAndOreWinTheMissionWithTheRigA
     ClickOn(TheMessageWindow->continueButton);
     ASSERT_EQ(TheGame->state, GAME_STATE_PLAYING);
     Agent* rig = GetPlayerRig();
-    rig->SetHealth(rig->GetMaxHealth() * 0.1f);
+    {
+        const WorldChangeScope staged;  // the walk's own staging, no hand of the player's
+        rig->SetHealth(rig->GetMaxHealth() * 0.1f);
+    }
     TheGame->ClearSelection();
     TheGame->SelectEntity(rig);
     Press(DIK_TAB);  // the camera to the rig

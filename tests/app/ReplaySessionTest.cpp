@@ -347,13 +347,17 @@ TEST_F(ReplaySession, ThePanelsAndTheBagGiveOrdersThatTheNextTickCarriesOutAndTh
     profile->fuel = 500.0f;
     // A pilot of the first level, who may learn the repair bot.
     profile->experience = LevelThreshold(1);
-    Item* kit = CreateItemByName("repair_kit");
-    Item* pattern = CreateItemByName("unitpattern");
-    ASSERT_TRUE(kit && pattern);
-    kit->stackCount = 1;
-    snprintf(pattern->patternName, sizeof pattern->patternName, "repair_bot");
-    ASSERT_TRUE(PlayerInventory->AddItem(kit, false, false, -1));
-    ASSERT_TRUE(PlayerInventory->AddItem(pattern, false, false, -1));
+    {
+        // The walk's own staging, kept by the save the level goes on from.
+        const WorldChangeScope staged;
+        Item* kit = CreateItemByName("repair_kit");
+        Item* pattern = CreateItemByName("unitpattern");
+        ASSERT_TRUE(kit && pattern);
+        kit->stackCount = 1;
+        snprintf(pattern->patternName, sizeof pattern->patternName, "repair_bot");
+        ASSERT_TRUE(PlayerInventory->AddItem(kit, false, false, -1));
+        ASSERT_TRUE(PlayerInventory->AddItem(pattern, false, false, -1));
+    }
     SaveAndLoad();
     ASSERT_EQ(TheGame->state, GAME_STATE_PLAYING);
     ASSERT_FLOAT_EQ(profile->fuel, 500.0f) << "the save's fuel";
@@ -515,6 +519,8 @@ TEST_F(ReplaySession, ALevelRestartedFromTheFailedWindowIsRecordedAsLostWithTheR
     PlayAWhile(2.0f);
     const int downAt = TheReplay.Tick();
     auto bringDown = [] {
+        // The walk's own blow, struck alike between the same ticks of the replay's play.
+        const WorldChangeScope staged;
         if (Agent* rig = GetPlayerRig()) rig->TakeDamage(rig->GetMaxHealth() * 100.0f, nullptr, nullptr, 0, true);
     };
     bringDown();
