@@ -452,6 +452,7 @@ void ReplayDirector::OnTickEnd()
         const double began = ThreadSeconds();
         WorldDigest digest = DigestWorld();
         block_.tickSums.push_back(digest.sum);
+        block_.tickGroups.insert(block_.tickGroups.end(), digest.world, digest.world + WORLD_GROUPS);
         block_.endTime = MissionTime;
         const uint32_t tick = (uint32_t)tick_;
         if (tick % REPLAY_CHECK_TICKS == 0 || (tick + 1) % REPLAY_BLOCK_TICKS == 0) block_.checks.push_back({tick, digest});
@@ -487,9 +488,9 @@ uint8_t ReplayDirector::OutcomeNow(bool restarted) const
 
 void ReplayDirector::OnLevelEnd()
 {
-    // The world is not digested anew here, but at its last tick's end: what leaves a level (a
-    // lost mission's profile read again, the rewards) may change it after. Only what its save
-    // holds is hashed now, when the level ends as it is given.
+    // The world is not digested here, but at its last tick's end: what leaves a level (a lost
+    // mission's profile read again, the rewards, the menu that ends it) may change it after, and
+    // a replay's play cannot stand where the hand stood then.
     if (recordingOn_ && headerWritten_ && tick_ >= 0) {
         const double began = ThreadSeconds();
         const uint32_t last = (uint32_t)tick_;
@@ -510,9 +511,9 @@ void ReplayDirector::OnLevelEnd()
         if (blockFirst_ + block_.TickCount() <= last) {
             lastDigest_ = DigestWorld();
             block_.tickSums.push_back(lastDigest_.sum);
+            block_.tickGroups.insert(block_.tickGroups.end(), lastDigest_.world, lastDigest_.world + WORLD_GROUPS);
         }
         if (block_.checks.empty() || block_.checks.back().tick != last) block_.checks.push_back({last, lastDigest_});
-        if (block_.saves.empty() || block_.saves.back().tick != last) block_.saves.push_back({last, DigestSave()});
         block_.outcome = OutcomeNow(restarted);
         block_.endTime = MissionTime;
         SealBlock(true);
@@ -637,6 +638,14 @@ void ReplayDirector::Compare()
     if (differedAt_ < 0 && (now.sum != replay_.tickSums[tick] || (check && check->digest.sum != now.sum))) {
         differedAt_ = tick;
         differedTime_ = MissionTime;
+    }
+    if (differedAt_ == (int64_t)tick && !check) {
+        // The level's own state says where at once; an entity, only at its next digest.
+        const std::string where = WorldGroupDifference(&replay_.tickGroups[(size_t)tick * WORLD_GROUPS], now);
+        if (!where.empty()) {
+            PartAt(tick, MissionTime, where);
+            return;
+        }
     }
     if (differedAt_ >= 0) {
         // The tick it parted at is known; where it parted, from the first entity digest since.

@@ -150,6 +150,8 @@ std::string BlockBytes(const Replay& r, uint32_t sumsFrom, uint32_t first, uint3
     while (order < r.ticks.size() && r.ticks[order].tick < first) ++order;
     for (uint32_t tick = first; tick < past; ++tick) {
         w.U64(r.tickSums[tick - sumsFrom]);
+        const size_t groups = (size_t)(tick - sumsFrom) * WORLD_GROUPS;
+        for (int g = 0; g < WORLD_GROUPS; ++g) w.U8(groups + g < r.tickGroups.size() ? r.tickGroups[groups + g] : 0);
         const bool given = order < r.ticks.size() && r.ticks[order].tick == tick;
         w.U32(given ? (uint32_t)r.ticks[order].orders.size() : 0u);
         if (given)
@@ -187,7 +189,7 @@ bool ReadBlock(const std::string& payload, Replay* out, bool* end)
     const uint8_t kind = r.U8();
     const uint32_t first = r.U32();
     const float clock = r.Float();
-    const uint32_t count = r.Count(8 + 4);
+    const uint32_t count = r.Count(8 + WORLD_GROUPS + 4);
     if (!r.ok || kind > BLOCK_END || first != out->TickCount()) return false;
     *end = kind == BLOCK_END;
     // Only a level that ran no tick at all ends in a block of none.
@@ -195,6 +197,7 @@ bool ReadBlock(const std::string& payload, Replay* out, bool* end)
     const uint32_t past = first + count;
     for (uint32_t tick = first; r.ok && tick < past; ++tick) {
         out->tickSums.push_back(r.U64());
+        for (int g = 0; g < WORLD_GROUPS; ++g) out->tickGroups.push_back(r.U8());
         const uint32_t orders = r.Count(LEAST_ORDER);
         if (!r.ok || orders == 0) continue;
         ReplayTick given;
@@ -238,10 +241,9 @@ bool ReadBlock(const std::string& payload, Replay* out, bool* end)
     }
     if (!r.ok || r.at != r.end) return false;
     if (count > 0) {
-        // Every block is checked whole at its last tick, and the level's end by what its save holds.
+        // Every block is checked whole at its last tick.
         const uint32_t last = past - 1;
         if (out->checks.size() == checksBefore || out->checks.back().tick != last) return false;
-        if (*end && (out->saves.empty() || out->saves.back().tick != last)) return false;
     }
     out->blockTicks.push_back(count);
     out->blockClocks.push_back(clock);

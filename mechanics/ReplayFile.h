@@ -25,7 +25,7 @@ constexpr uint32_t REPLAY_FORMAT_VERSION = 2;
 constexpr int REPLAY_CHECK_TICKS = 10;
 // A block holds this many ticks (the last may hold fewer): what a stopped program may lose.
 constexpr int REPLAY_BLOCK_TICKS = 50;
-// What a save of the level holds is hashed every this many ticks, and at the level's end.
+// What a save of the level holds is hashed every this many ticks.
 constexpr int REPLAY_SAVE_TICKS = 100;
 
 // How a recorded level ended.
@@ -90,8 +90,10 @@ struct Replay {
     ReplayHeader header;
     // The ticks the player gave orders at.
     std::vector<ReplayTick> ticks;
-    // The world's sum after each tick, from the level's first.
+    // The world's sum after each tick, from the level's first, and its world groups' bytes
+    // (WORLD_GROUPS a tick).
     std::vector<uint64_t> tickSums;
+    std::vector<uint8_t> tickGroups;
     std::vector<ReplayCheck> checks;
     std::vector<ReplaySaveCheck> saves;
     // How many ticks each block holds, in the file's order (empty: cut as the writer cuts).

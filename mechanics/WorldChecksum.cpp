@@ -156,6 +156,14 @@ WorldDigest DigestWorld()
 
 uint64_t WorldChecksum() { return DigestWorld().sum; }
 
+std::string WorldGroupDifference(const uint8_t* recorded, const WorldDigest& now)
+{
+    for (int group : {WORLD_LEVEL_SEQUENCE, WORLD_PROGRAM_SEQUENCE, WORLD_CLOCK, WORLD_PLAYER, WORLD_FOG, WORLD_OBJECTIVES,
+                      WORLD_EVENTS})
+        if (recorded[group] != now.world[group]) return WORLD_GROUP_NAMES[group];
+    return std::string();
+}
+
 std::string FirstDifference(const WorldDigest& recorded, const WorldDigest& now)
 {
     // The sequences and the clock first: a level that drew once more, or ran a tick more, parts

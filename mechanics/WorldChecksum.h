@@ -57,6 +57,9 @@ WorldDigest DigestWorld();
 // group, else the first entity and field ("entity 37 'nest_wasp' (level number 52): place");
 // empty when the digests say nothing of where (their sums alone differ).
 std::string FirstDifference(const WorldDigest& recorded, const WorldDigest& now);
+// The first world group (the sequences and the clock first) whose byte differs from the
+// recorded ones (WORLD_GROUPS of them); empty when they agree and the entities must say where.
+std::string WorldGroupDifference(const uint8_t* recorded, const WorldDigest& now);
 
 // What a save of the level writes, hashed in its parts: the player's profile as the level holds
 // it (ore, fuel, credits, power, the bag, the rig's parts and shields, skills, experience,

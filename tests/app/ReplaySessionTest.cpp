@@ -509,6 +509,25 @@ TEST_F(ReplaySession, ThePanelsAndTheBagGiveOrdersThatTheNextTickCarriesOutAndTh
     EXPECT_EQ(replay.ticks.back().orders.back().kind, ORDER_ABORT) << "left by the menu";
     ExpectTheSameGame(kept.back(), " abandoned at ");
     FromTheMenu("Abort Mission");
+
+    // Without its "learn pattern" order the replay is another game, from the tick it was given.
+    uint32_t learnt = 0;
+    for (ReplayTick& tick : replay.ticks) {
+        auto& orders = tick.orders;
+        const auto found = std::find_if(orders.begin(), orders.end(), [](const PlayerOrder& o) { return o.kind == ORDER_LEARN_PATTERN; });
+        if (found == orders.end()) continue;
+        learnt = tick.tick;
+        orders.erase(found);
+    }
+    ASSERT_GT(learnt, 0u);
+    const std::string dropped = base + "/dropped.replay";
+    ASSERT_TRUE(WriteTextFile(dropped, WriteReplay(replay)));
+    int exitCode = 0;
+    const std::string line = VerifyReplayHere(dropped, &exitCode);
+    EXPECT_EQ(exitCode, 1) << line;
+    EXPECT_EQ(line.rfind("replay " + dropped + " parts at tick " + std::to_string(learnt) + " (", 0), 0u) << line;
+    EXPECT_NE(line.find("the player's resources, bag or patterns"), std::string::npos) << line;
+    FromTheMenu("Abort Mission");
 }
 
 // A level restarted from the "Mission Failed!" window: the rig brought down at a tick (the same
@@ -561,6 +580,88 @@ TEST_F(ReplaySession, ALevelRestartedFromTheFailedWindowIsRecordedAsLostWithTheR
         FromTheMenu("Abort Mission");
     Passes(2, 0.05f);
     EXPECT_FALSE(TheReplay.Playing());
+}
+
+// The verdict names the tick the world first differs at: the pilot's ore changed by a hair
+// between two ticks of the replay's play parts it at the next tick, whatever the checks' cadence;
+// the same game played through says how far it went and how it ended, as its own play reached it.
+TEST_F(ReplaySession, TheVerdictNamesTheTickTheWorldFirstDiffersAndWhatThePlayReached)
+{
+    PlayAWhile(4.0f);
+    FromTheMenu("Abort Mission");
+    const std::vector<std::string> kept = ReplaysOf("Pilot");
+    ASSERT_EQ(kept.size(), 1u);
+    Replay replay;
+    std::string why;
+    ASSERT_TRUE(ReplayDirector::Open(kept[0].c_str(), &replay, &why)) << why;
+    const std::string line = ExpectTheSameGame(kept[0]);
+    EXPECT_EQ(line, "replay " + kept[0] + ": the same game, " + std::to_string(replay.lastTick + 1) + " ticks, abandoned at " +
+                        ReplayClockText(replay.endTime) + "\n");
+    FromTheMenu("Abort Mission");
+
+    ASSERT_TRUE(TheReplay.Play(kept[0], replay, true));
+    constexpr int CHANGED_AFTER = 13;
+    for (int i = 0; i < 2000 && !TheReplay.Finished(); ++i) {
+        if (TheMessageWindow && TheMessageWindow->shown) ClickOn(TheMessageWindow->closeTextButton);
+        if (TheReplay.Tick() == CHANGED_AFTER) GetPlayerProfile()->ore = std::nextafter(GetPlayerProfile()->ore, 1e9f);
+        Passes(1, 0.02f);
+    }
+    EXPECT_TRUE(TheReplay.Parted());
+    EXPECT_EQ(TheReplay.VerdictLine(), "replay " + kept[0] + " parts at tick " + std::to_string(CHANGED_AFTER + 1) +
+                                           " (00:01): the player's resources, bag or patterns");
+    FromTheMenu("Abort Mission");
+}
+
+// A file with no tick of play (the program stopped before its first) is refused, never verified.
+TEST_F(ReplaySession, AReplayWithNoTickIsRefused)
+{
+    PlayAWhile(2.0f);
+    FromTheMenu("Abort Mission");
+    Replay replay;
+    std::string why;
+    ASSERT_TRUE(ReplayDirector::Open(ReplaysOf("Pilot")[0].c_str(), &replay, &why)) << why;
+    const std::string header = base + "/header.replay";
+    ASSERT_TRUE(WriteTextFile(header, WriteReplayHeader(replay.header)));
+    int exitCode = 0;
+    EXPECT_EQ(VerifyReplayHere(header, &exitCode), "the recording holds no tick of play");
+    EXPECT_EQ(exitCode, 2);
+}
+
+// Each kept replay with its first order that acts taken out is another game, and must part: a
+// kept replay that verified only because the checks could not see an order would pass here too.
+TEST_F(ReplaySession, EachKeptReplayWithOneOrderDroppedParts)
+{
+    // What only paces, holds or leaves the level, or names groups, is not what is dropped.
+    const uint16_t passive[] = {ORDER_GAME_SPEED, ORDER_PAUSE,   ORDER_RESUME, ORDER_SAVE, ORDER_ASSIGN_GROUP,
+                                ORDER_RESTART,    ORDER_ABORT,   ORDER_CONSOLE};
+    for (const char* name : {"first_mission_won", "second_mission_won", "mission_lost", "mission_restarted"}) {
+        SCOPED_TRACE(name);
+        const std::string kept = SourcePath(std::string("tests/data/replays/") + name + ".replay");
+        Replay replay;
+        std::string why;
+        ASSERT_TRUE(ReplayDirector::Open(kept.c_str(), &replay, &why)) << why;
+        uint32_t droppedAt = 0;
+        uint16_t kind = ORDER_NONE;
+        for (ReplayTick& tick : replay.ticks) {
+            auto& orders = tick.orders;
+            const auto acts = std::find_if(orders.begin(), orders.end(), [&](const PlayerOrder& o) {
+                return std::find(std::begin(passive), std::end(passive), o.kind) == std::end(passive);
+            });
+            if (acts == orders.end()) continue;
+            droppedAt = tick.tick;
+            kind = acts->kind;
+            orders.erase(acts);
+            break;
+        }
+        ASSERT_NE(kind, ORDER_NONE) << "the kept game gives an order that acts";
+        const std::string dropped = base + "/" + name + ".replay";
+        ASSERT_TRUE(WriteTextFile(dropped, WriteReplay(replay)));
+        int exitCode = 0;
+        const std::string line = VerifyReplayHere(dropped, &exitCode);
+        EXPECT_EQ(exitCode, 1) << "order of kind " << kind << " dropped at tick " << droppedAt << ": " << line;
+        EXPECT_EQ(line.rfind("replay " + dropped + " parts at tick ", 0), 0u) << line;
+        FromTheMenu("Abort Mission");
+    }
 }
 
 // The galaxy's "Replays": the profile's recent games, newest first, one that cannot be played
