@@ -38,7 +38,9 @@ const HotkeyEntry* CharacterEntry(int code)
     return Config && code >= 0 && code < HOTKEY_CHARACTER_KEYS ? &Config->characterKeys[code] : nullptr;
 }
 
-void OnKeyDown(int key, bool control, bool alt)
+// A held key repeats: text boxes take the repeats, the game's keys act once a press (a held
+// heal key used a cannister at each repeat).
+void OnKeyDown(int key, bool control, bool alt, bool repeat)
 {
     KeyboardDevice* keyboard = Input.keyboard;
     if (keyboard) keyboard->lastKeyDown = key;
@@ -71,6 +73,7 @@ void OnKeyDown(int key, bool control, bool alt)
         OpenConsole();
         return;
     }
+    if (repeat) return;
     if (key >= '0' && key <= '9') {
         if (control && !HeldBackByModal(CharacterEntry(key), control, alt)) OnHotkeyCharacter(key, control, alt);
     } else if (key >= VK_F1 && key <= VK_F9) {
@@ -79,9 +82,9 @@ void OnKeyDown(int key, bool control, bool alt)
     }
 }
 
-void OnCharacter(int code, bool control, bool shift, bool alt)
+void OnCharacter(int code, bool control, bool shift, bool alt, bool repeat)
 {
-    if (IsTextInputFocused()) return;
+    if (IsTextInputFocused() || repeat) return;
     if (control) code += shift ? 64 : 96;
     if (HeldBackByModal(CharacterEntry(code), control, alt)) return;
     OnHotkeyCharacter(code, control, alt);
@@ -119,11 +122,11 @@ intptr_t WndProc(const HostMessage& message)
     case WM_KEYDOWN:
         // The key is read with the modifiers it came with, not the pass's poll.
         if (Input.keyboard) Input.keyboard->messageModifiers = (int)(message.modifiers & (MODIFIER_SHIFT | MODIFIER_CONTROL));
-        OnKeyDown((int)message.wParam, control, alt);
+        OnKeyDown((int)message.wParam, control, alt, (message.lParam & KEY_WAS_DOWN) != 0);
         if (Input.keyboard) Input.keyboard->messageModifiers = -1;
         return 0;
     case WM_CHAR:
-        OnCharacter((int)message.wParam, control, shift, alt);
+        OnCharacter((int)message.wParam, control, shift, alt, (message.lParam & KEY_WAS_DOWN) != 0);
         return 0;
     default:
         return 0;

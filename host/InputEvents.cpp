@@ -268,6 +268,7 @@ void InputEventPump::OnKey(int scancode, int keycode, bool down, bool repeat)
     KeyCodes codes = TranslateKey(scancode, keycode);
     if (!codes.dik && !codes.vk) return;
     bool wasDown = repeat || (liveKeys[codes.dik] & 0x80) != 0;
+    if (down) keyRepeating = wasDown;
     if (codes.dik) {
         const unsigned char state = down ? 0x80 : 0;
         liveKeys[codes.dik] = state;
@@ -310,7 +311,7 @@ void InputEventPump::OnText(const char* utf8)
     while (*p) {
         int cp = NextCodePoint(p);
         // The game's characters are single bytes; the rest of the world's cannot be typed.
-        if (cp >= 32 && cp < 256 && cp != 127) Post(WM_CHAR, uint32_t(cp), 1u);
+        if (cp >= 32 && cp < 256 && cp != 127) Post(WM_CHAR, uint32_t(cp), keyRepeating ? 1u | KEY_WAS_DOWN : 1u);
     }
 }
 

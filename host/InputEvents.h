@@ -124,6 +124,8 @@ private:
     unsigned eventCount = 0;
     std::deque<HostMessage> queue;
 
+    // The latest key pressed was a held key's repeat: the text it types is a repeat too.
+    bool keyRepeating = false;
     unsigned char keys[256] = {};      // as handed out to the keyboard
     unsigned char liveKeys[256] = {};  // after the latest event
     int motionX = 0, motionY = 0;

@@ -8,6 +8,7 @@
 #include "gui/Label.h"
 #include "gui/ModelViewer.h"
 #include "gui/WindowManager.h"
+#include "host/Log.h"
 #include "host/System.h"
 #include "interface/AchievementsGui.h"
 #include "interface/InfoScreen.h"
@@ -465,20 +466,28 @@ void CharacterGui::Show(bool on)
     skillHoverTime = 0.0f;
     for (ItemScrollList* list : shopLists)
         if (list) list->SetVisible(false);
-    // What the hand holds goes back into the bag; a bag with no room for it leaves it beside the
-    // rig in a mission, and in the hand between missions, where the next opening finds it.
-    if (bag && bag->dragItem) {
-        Item* carried = bag->dragItem;
-        if (bag->AddItem(carried, true, false, -1)) {
-            bool placed = false;
-            for (const InventorySlot& slot : bag->slots) placed |= slot.item == carried;
-            // Poured into a stack of its kind: the carried record is spent.
-            bag->TakeCarried();
-            if (!placed) delete carried;
-        } else if (InMission()) {
-            Item* item = bag->TakeCarried();
-            if (!DropBesideRig(item)) bag->Carry(item);
-        }
+    if (!bag) return;
+    // In a level the held item never left its slot: the hand lets go and the world is as it was.
+    bag->Release();
+    if (!bag->dragItem) return;
+    // Between levels what the hand carries goes back into the bag, or stays in the hand, where
+    // the next opening finds it, when the bag has no room. One carried into a level is put down
+    // into the bag at the next tick, or beside the rig when the bag has no room for it.
+    if (InMission()) {
+        PlayerOrder order;
+        order.kind = bag->IsFull() ? ORDER_DROP_ITEM : ORDER_MOVE_ITEM;
+        order.text = bag->dragItem->name;
+        if (order.kind == ORDER_MOVE_ITEM) order.args[0] = Inventory::FROM_THE_HAND;
+        TheOrders.Give(order);
+        return;
+    }
+    Item* carried = bag->dragItem;
+    if (bag->AddItem(carried, true, false, -1)) {
+        bool placed = false;
+        for (const InventorySlot& slot : bag->slots) placed |= slot.item == carried;
+        // Poured into a stack of its kind: the carried record is spent.
+        bag->TakeCarried();
+        if (!placed) delete carried;
     }
 }
 
@@ -907,8 +916,13 @@ int GiveFitOrder(bool module, int index)
     order.kind = ORDER_FIT_PART;
     order.args[0] = index;
     order.args[1] = module ? 1 : 0;
-    if (bag && bag->dragItem) order.text = bag->dragItem->name;
+    if (Item* held = bag ? bag->InHand() : nullptr) {
+        order.text = held->name;
+        if (bag->HeldItem()) order.args[1] |= (bag->HeldSlot() + 1) << 8;
+    }
     TheOrders.Give(order);
+    // The hand lets go; what the rig gives back is held once the part is fitted.
+    if (bag) bag->Release();
     return 1;
 }
 
@@ -926,27 +940,46 @@ int PressModuleSlot(int slot)
     return InMission() ? GiveFitOrder(true, slot) : FitModuleSlot(slot);
 }
 
-int FitRigPart(bool module, int index, const char* name)
+int FitRigPart(bool module, int index, const char* name, int fromSlot)
 {
     Inventory* bag = Bag();
     if (!TheCharacterGui || !bag || !name) return 0;
-    // The hand holds what it held when the slot was pressed: a hand that has let it go since
-    // (and a replay's, which never took it) takes it out of the bag again.
-    const bool holds = name[0] ? bag->dragItem && StrICmp(bag->dragItem->name, name) == 0 : !bag->dragItem;
-    if (!holds) {
-        if (Item* held = bag->TakeCarried()) {
-            if (!bag->AddItem(held, false, false, -1)) {
-                bag->Carry(held);
-                return 0;
-            }
+    // The world's hand is empty between ticks: the part comes out of the bag, from the slot the
+    // hand held when it still holds it, and what the rig gives back goes into the bag.
+    // What the hand carried into the level is fitted when it is the part named, else put away.
+    Item* carried = bag->dragItem;
+    if (carried && !(name[0] && StrICmp(carried->name, name) == 0)) {
+        bag->TakeCarried();
+        if (!bag->AddItem(carried, true, false, -1)) {
+            bag->Carry(carried);
+            return 0;
         }
-        if (name[0]) {
-            Item* part = bag->TakeNamed(name);
-            if (!part) return 0;
-            bag->Carry(part);
-        }
+        bool placed = false;
+        for (const InventorySlot& slot : bag->slots) placed |= slot.item == carried;
+        if (!placed) delete carried;  // poured into a stack of its kind
     }
-    return module ? FitModuleSlot(index) : FitAttachmentSlot(index);
+    if (name[0] && !bag->dragItem) {
+        Item* part = bag->TakeOne(fromSlot, name);
+        if (!part) return 0;
+        bag->Carry(part);
+    }
+    const int pressed = module ? FitModuleSlot(index) : FitAttachmentSlot(index);
+    Item* back = bag->TakeCarried();
+    if (!back) return pressed;
+    const int slot = fromSlot >= 0 && fromSlot < Inventory::SLOT_COUNT ? fromSlot : -1;
+    if (!bag->AddItem(back, false, false, slot)) {
+        // No room left: the part is put down beside the rig rather than lost.
+        if (!DropBesideRig(back)) {
+            Log("ERROR: the part %s has no place left in the bag and is lost\n", back->name);
+            delete back;
+        }
+        return pressed;
+    }
+    // The player goes on holding what the rig gave back (the viewer of a replay holds nothing).
+    if (!TheOrders.fedByReplay)
+        for (int i = 0; i < Inventory::SLOT_COUNT; ++i)
+            if (bag->slots[i].item == back) bag->Hold(i, 0);
+    return pressed;
 }
 
 int OnAttachSlotPressed(void* user, Button*)

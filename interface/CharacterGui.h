@@ -170,8 +170,9 @@ int PressAttachmentSlot(int index);
 int PressModuleSlot(int slot);
 // The press carried out: the part named (none: the hand empty) fitted to that slot of the rig,
 // or the slot's part taken into the hand. In a level the presses are orders the tick carries out
-// by this.
-int FitRigPart(bool module, int index, const char* name);
+// by this: the part comes out of bag slot fromSlot (or the first holding it) and the one the rig
+// gives back goes into the bag.
+int FitRigPart(bool module, int index, const char* name, int fromSlot = -1);
 // Buys the selected entry of the current tab; the press time of the Buy button guards against
 // a double press.
 void BuySelectedEntry();

@@ -319,6 +319,8 @@ Inventory::Inventory()
 Inventory::~Inventory()
 {
     ClearDrag(true);
+    delete heldWidget_;
+    heldWidget_ = nullptr;
     // The panel goes with its children: nothing is unlinked from it one by one.
     for (InventorySlot& slot : slots) {
         delete slot.itemWidget;
@@ -398,6 +400,13 @@ int Inventory::FindFreeSlot(bool skipHotbar) const
 bool Inventory::IsFull() const
 {
     return FindFreeSlot(false) < 0;
+}
+
+Item* Inventory::FindItemByAction(int action) const
+{
+    for (const InventorySlot& slot : slots)
+        if (slot.kind == 1 && slot.item && slot.item->action == action) return slot.item;
+    return nullptr;
 }
 
 Item* Inventory::FindItemByName(const char* name) const
@@ -509,6 +518,7 @@ void Inventory::ClearDrag(bool destroy)
 
 void Inventory::Clear()
 {
+    Release();
     for (int i = 0; i < SLOT_COUNT; ++i)
         if (slots[i].kind == 1 || slots[i].item || slots[i].itemWidget) EmptySlot(i, true);
     ClearDrag(true);
@@ -533,22 +543,33 @@ Item* Inventory::TakeNamed(const char* name)
 {
     if (!name) return nullptr;
     if (dragItem && StrICmp(dragItem->name, name) == 0) return TakeCarried();
-    for (int i = 0; i < SLOT_COUNT; ++i) {
-        InventorySlot& s = slots[i];
-        if (s.kind != 1 || !s.item || StrICmp(s.item->name, name) != 0) continue;
-        if (s.item->stackCount <= 1) {
-            Item* item = s.item;
-            EmptySlot(i, false);
-            return item;
-        }
-        Item* item = CreateItemByName(s.item->name, s.item);
-        if (!item) return nullptr;
-        item->stackCount = 1;
-        s.item->stackCount -= 1;
-        CountLabel(s.itemWidget, s.item);
+    return TakeOne(-1, name);
+}
+
+Item* Inventory::TakeOne(int slot, const char* name)
+{
+    if (!name) return nullptr;
+    auto holds = [&](int i) {
+        return i >= 0 && i < SLOT_COUNT && slots[i].kind == 1 && slots[i].item && StrICmp(slots[i].item->name, name) == 0;
+    };
+    if (!holds(slot)) {
+        slot = -1;
+        for (int i = 0; i < SLOT_COUNT && slot < 0; ++i)
+            if (holds(i)) slot = i;
+    }
+    if (slot < 0) return nullptr;
+    InventorySlot& s = slots[slot];
+    if (s.item->stackCount <= 1) {
+        Item* item = s.item;
+        EmptySlot(slot, false);
         return item;
     }
-    return nullptr;
+    Item* item = CreateItemByName(s.item->name, s.item);
+    if (!item) return nullptr;
+    item->stackCount = 1;
+    s.item->stackCount -= 1;
+    CountLabel(s.itemWidget, s.item);
+    return item;
 }
 
 Item* Inventory::TakeToDrop(const char* name)
@@ -584,6 +605,15 @@ void Inventory::PressSlot(int slot, bool rightButton, bool ctrl, bool shift)
     if (slot < 0 || slot >= SLOT_COUNT) return;
     if (rightButton && !ctrl) {
         UseSlot(slot);
+        return;
+    }
+    if (TheGame && TheGame->state == GAME_STATE_PLAYING) {
+        // What the hand brought into the level leaves it by an order: put down when the screen
+        // closes, or fitted to the rig.
+        if (dragItem)
+            GuiPlaySound("bad");
+        else
+            PressSlotInLevel(slot, shift);
         return;
     }
     InventorySlot& s = slots[slot];
@@ -642,6 +672,179 @@ void Inventory::PressSlot(int slot, bool rightButton, bool ctrl, bool shift)
     }
     Tint(slot);
     GuiPlaySound(s.item ? (s.item->soundName[0] ? s.item->soundName : "blip") : "item_gem");
+}
+
+// ---- The hand in a level
+
+Item* Inventory::HeldItem() const
+{
+    if (heldSlot_ < 0 || heldSlot_ >= SLOT_COUNT) return nullptr;
+    const InventorySlot& s = slots[heldSlot_];
+    return s.kind == 1 && s.item && StrICmp(s.item->name, heldName_.c_str()) == 0 ? s.item : nullptr;
+}
+
+void Inventory::ShowSlots()
+{
+    for (int i = 0; i < SLOT_COUNT; ++i) {
+        InventorySlot& s = slots[i];
+        if (!s.itemWidget || !s.item) continue;
+        const bool held = i == heldSlot_ && s.item == HeldItem();
+        s.itemWidget->SetVisible(!(held && heldCount_ == 0));
+        if (held && heldCount_ > 0) {
+            char count[16];
+            snprintf(count, sizeof count, "%d", s.item->stackCount - heldCount_);
+            s.itemWidget->SetText(count);
+        } else {
+            CountLabel(s.itemWidget, s.item);
+        }
+    }
+}
+
+void Inventory::HoldShowing(int slot, int count, const Item* picture)
+{
+    Release();
+    if (slot < 0 || slot >= SLOT_COUNT || !picture) return;
+    heldSlot_ = slot;
+    heldCount_ = count > 0 ? count : 0;
+    heldName_ = picture->name;
+    heldWidget_ = MakeItemWidget(const_cast<Item*>(picture), slot);
+    heldWidget_->SetSize(UnitH(CARRIED_SIZE), UnitH(CARRIED_SIZE));
+    if (heldCount_ > 0) {
+        char shown[16];
+        snprintf(shown, sizeof shown, "%d", heldCount_);
+        heldWidget_->SetText(shown);
+    }
+    ShowSlots();
+}
+
+void Inventory::Hold(int slot, int count)
+{
+    if (slot >= 0 && slot < SLOT_COUNT && slots[slot].kind == 1 && slots[slot].item)
+        HoldShowing(slot, count, slots[slot].item);
+    else
+        Release();
+}
+
+void Inventory::Release()
+{
+    delete heldWidget_;
+    heldWidget_ = nullptr;
+    heldSlot_ = -1;
+    heldCount_ = 0;
+    heldName_.clear();
+    ShowSlots();
+}
+
+void Inventory::CheckHeld()
+{
+    if (heldSlot_ < 0) return;
+    // An order of the hand not carried out yet: the slot still shows the world before it.
+    for (const PlayerOrder& waiting : TheOrders.WaitingOrders())
+        if (waiting.kind == ORDER_MOVE_ITEM || waiting.kind == ORDER_FIT_PART) return;
+    Item* item = HeldItem();
+    if (!item) {
+        Release();
+        return;
+    }
+    if (heldCount_ > 0 && heldCount_ >= item->stackCount) HoldShowing(heldSlot_, 0, item);
+    ShowSlots();
+}
+
+void Inventory::PressSlotInLevel(int slot, bool shift)
+{
+    CheckHeld();
+    InventorySlot& s = slots[slot];
+    Item* held = HeldItem();
+    if (!held) {
+        if (s.kind != 1 || !s.item) return;
+        Hold(slot, shift && IsStackable(s.item) && s.item->stackCount >= 2 ? 1 : 0);
+        GuiPlaySound("blip");
+        return;
+    }
+    const int from = heldSlot_, count = heldCount_;
+    if (slot == from) {
+        Release();
+        GuiPlaySound("blip");
+        return;
+    }
+    const bool merges = s.kind == 1 && s.item && IsStackable(held) && IsStackable(s.item) && StrICmp(held->name, s.item->name) == 0;
+    Item* former = s.kind == 1 && !merges ? s.item : nullptr;
+    // One off a stack has no slot to take the other item back into.
+    if (former && count > 0) {
+        GuiPlaySound("bad");
+        return;
+    }
+    PlayerOrder order;
+    order.kind = ORDER_MOVE_ITEM;
+    order.text = held->name;
+    order.args[0] = from | slot << 8;
+    order.args[1] = count;
+    TheOrders.Give(order);
+    GuiPlaySound(held->soundName[0] ? held->soundName : "blip");
+    // After a swap the hand holds what lay there, in the slot the held item leaves.
+    if (former)
+        HoldShowing(from, 0, former);
+    else
+        Release();
+}
+
+bool Inventory::MoveItem(int from, int to, int count, const char* name)
+{
+    if (from == FROM_THE_HAND) {
+        // What the hand brought into the level, put into the bag where its kind goes.
+        if (!dragItem || !name || StrICmp(dragItem->name, name) != 0) return false;
+        Item* carried = dragItem;
+        if (!AddItem(carried, true, false, -1)) return false;
+        bool placed = false;
+        for (const InventorySlot& slot : slots) placed |= slot.item == carried;
+        TakeCarried();
+        if (!placed) delete carried;  // poured into a stack of its kind
+        return true;
+    }
+    if (from < 0 || from >= SLOT_COUNT || to < 0 || to >= SLOT_COUNT || from == to || !name || !panel) return false;
+    InventorySlot& a = slots[from];
+    InventorySlot& b = slots[to];
+    if (a.kind != 1 || !a.item || StrICmp(a.item->name, name) != 0) return false;
+    Item* item = a.item;
+    const bool all = count <= 0 || count >= item->stackCount;
+    const int moved = all ? item->stackCount : count;
+    if (b.kind == 1 && b.item && IsStackable(item) && IsStackable(b.item) && StrICmp(item->name, b.item->name) == 0) {
+        b.item->stackCount = AddCounts(b.item->stackCount, moved);
+        item->stackCount -= moved;
+        CountLabel(b.itemWidget, b.item);
+        RefreshSlot(item);
+        return true;
+    }
+    if (!all) {
+        if (b.kind == 1) return false;
+        // The stack is split here, in the tick: the new item's number is the same in every play.
+        Item* part = CreateItemByName(item->name, item);
+        if (!part) return false;
+        part->stackCount = moved;
+        item->stackCount -= moved;
+        CountLabel(a.itemWidget, item);
+        b.kind = 1;
+        b.item = part;
+        b.itemWidget = MakeItemWidget(part, to);
+        panel->AddChild(b.itemWidget);
+        Tint(to);
+        return true;
+    }
+    std::swap(a.kind, b.kind);
+    std::swap(a.item, b.item);
+    std::swap(a.itemWidget, b.itemWidget);
+    for (int i : {from, to}) {
+        InventorySlot& s = slots[i];
+        if (s.itemWidget) {
+            int x, y;
+            SlotPosition(i, &x, &y);
+            s.itemWidget->SetSize(cellWidth, cellHeight);
+            s.itemWidget->Move(x, y);
+        }
+        if (s.kind != 1 && s.slotButton) s.slotButton->SetIcon(SLOT_TEXTURE, SLOT_TEXTURE, 0, 0);
+        if (s.kind == 1) Tint(i);
+    }
+    return true;
 }
 
 void Inventory::UseSlot(int slot)
@@ -733,6 +936,11 @@ int OnInventorySlotPressed(void* user, Button* button)
 void Inventory::UpdateHover(int x, int y)
 {
     if (!panel || !panel->IsVisible()) return;
+    CheckHeld();
+    if (heldWidget_) {
+        heldWidget_->Move(x - cellWidth / 2, y - cellHeight / 2);
+        return;
+    }
     if (dragWidget) {
         // The carried widget is no child of the panel: it stands in screen coordinates.
         dragWidget->Move(x - cellWidth / 2, y - cellHeight / 2);
@@ -749,8 +957,9 @@ void Inventory::UpdateHover(int x, int y)
 
 void Inventory::DrawDraggedItem()
 {
-    if (!panel || !panel->IsVisible() || !dragWidget) return;
-    int usability = GetItemUsability(dragItem);
+    Button* shown = heldWidget_ ? heldWidget_ : dragWidget;
+    if (!panel || !panel->IsVisible() || !shown) return;
+    int usability = GetItemUsability(InHand());
     if (usability != 0) {
         if (!DragMarker)
             DragMarker = CreateGuiSprite(0, 0, UnitH(CARRIED_SIZE), UnitH(CARRIED_SIZE), MARKER_BLUE_TEXTURE, 0xFFFFFFFF, 0,
@@ -758,12 +967,12 @@ void Inventory::DrawDraggedItem()
         if (DragMarker) {
             DragMarker->texture = GuiTexture(usability == 2 ? MARKER_RED_TEXTURE : MARKER_BLUE_TEXTURE);
             int x, y;
-            dragWidget->GetScreenPosition(&x, &y);
+            shown->GetScreenPosition(&x, &y);
             DragMarker->SetPosition(x, y);
             GuiDrawSprite(DragMarker);
         }
     }
-    dragWidget->Draw();
+    shown->Draw();
 }
 
 void Inventory::DrawItemTooltip(Item* item, int x, int* y)

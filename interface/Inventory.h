@@ -8,6 +8,12 @@
 // Ownership: the grid owns the items in its slots and their widgets, the drag owns what it
 // carries. An item that leaves the game (consumed, merged into a stack, learned) is destroyed
 // with its widget; one handed out (DropDraggedItem) becomes the caller's.
+//
+// In a level the bag is the rig's in play, and the world changes only in a tick: there the hand
+// carries no item. It holds a slot (all of it, or one of its stack) and shows its picture under
+// the pointer; the item stays in its slot, where the world's orders find it, until an order
+// given by the press that puts it down moves it (ORDER_MOVE_ITEM, ORDER_DROP_ITEM,
+// ORDER_FIT_PART). Between levels, with no world ticking, the hand carries the item itself.
 #include <cstdint>
 #include <string>
 
@@ -89,6 +95,28 @@ public:
     // button and no Ctrl, a use or a pattern learned.
     void PressSlot(int slot, bool rightButton, bool ctrl, bool shift);
 
+    // The hand in a level: the slot it holds (-1: none) and how many of its stack (0: all).
+    int HeldSlot() const { return heldSlot_; }
+    int HeldCount() const { return heldCount_; }
+    // The item of the held slot, as the world has it; null when the hand holds none.
+    Item* HeldItem() const;
+    // The hand takes the slot (count 0: all of it) or lets it go; the world is not touched.
+    void Hold(int slot, int count);
+    void Release();
+    // What the hand shows: the carried item between levels, the held one in a level.
+    Item* InHand() const { return dragItem ? dragItem : HeldItem(); }
+    // The world's side of ORDER_MOVE_ITEM: `count` (0: all) of the item `name` in slot `from` put
+    // on slot `to`: placed, merged into a stack of its name, or (all of it) swapped with what
+    // lies there. False, nothing moved, when `from` no longer holds it or the move cannot be.
+    // From FROM_THE_HAND: what the hand carried into the level, put where its kind goes.
+    static constexpr int FROM_THE_HAND = 0xff;
+    bool MoveItem(int from, int to, int count, const char* name);
+    // One item of that name out of that slot (one split off its stack), or else out of the
+    // first slot that holds one; null when the bag holds none.
+    Item* TakeOne(int slot, const char* name);
+    // The first item that does that (ITEM_ACTION_), or null.
+    Item* FindItemByAction(int action) const;
+
     void UpdateHover(int x, int y);
     void DrawDraggedItem();
     // Draws the item's tooltip with its top-left corner at (x, *y); *y moves past it.
@@ -115,7 +143,18 @@ private:
     void SlotPosition(int slot, int* x, int* y) const;
     void ClearDrag(bool destroy);
     void UseSlot(int slot);
+    void PressSlotInLevel(int slot, bool shift);
+    void HoldShowing(int slot, int count, const Item* picture);
+    // Each slot's picture as the hand leaves it: the held slot's hidden, or its count less
+    // what the hand holds of it.
+    void ShowSlots();
+    // The hand let go of what the world took away from its slot meanwhile.
+    void CheckHeld();
     Button* hotbarStrip_ = nullptr;
+    int heldSlot_ = -1;
+    int heldCount_ = 0;
+    std::string heldName_;
+    Button* heldWidget_ = nullptr;
 };
 
 // The bag of the character screen; null until the front end builds it.

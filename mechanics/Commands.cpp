@@ -32,15 +32,24 @@ namespace {
 bool Playing() { return TheGame && TheGame->state == GAME_STATE_PLAYING; }
 bool Debugging() { return Config && Config->debugMode; }
 
-void CmdToggleAnimation()
+// The units' poses are the world's (weapons fire from their bones): in play the switches change
+// at the next tick, as orders of the player's.
+void ToggleAnimationSwitch(int which, bool now)
 {
-    if (Debugging()) AnimationPlay = !AnimationPlay;
+    if (!Debugging()) return;
+    if (!Playing()) {
+        SetAnimationSwitch(which, !now);
+        return;
+    }
+    PlayerOrder order;
+    order.kind = ORDER_ANIMATION;
+    order.args[0] = which;
+    order.args[1] = now ? 0 : 1;
+    TheOrders.Give(order);
 }
 
-void CmdToggleAnimationBlend()
-{
-    if (Debugging()) AnimationInterpolate = !AnimationInterpolate;
-}
+void CmdToggleAnimation() { ToggleAnimationSwitch(0, AnimationPlay); }
+void CmdToggleAnimationBlend() { ToggleAnimationSwitch(1, AnimationInterpolate); }
 
 // The bag opens in a mission only.
 void CmdInventoryKey()
@@ -182,6 +191,12 @@ struct NamedCommand {
 };
 
 }  // namespace
+
+void SetAnimationSwitch(int which, bool on)
+{
+    if (which == 0) AnimationPlay = on;
+    if (which == 1) AnimationInterpolate = on;
+}
 
 int CountJournalEntries()
 {

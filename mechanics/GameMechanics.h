@@ -185,8 +185,9 @@ public:
     // building being positioned.
     void PlaceBuilding();
     // An order of the mouse of that kind given for the agent (null: the selection), the
-    // hovered entity, the picked point and the keys held; nothing with no unit to give it to.
-    void GiveMouseOrder(uint16_t kind, Agent* agent);
+    // hovered entity, the picked point and the keys held (and the name of the bag's item it
+    // uses); nothing with no unit to give it to.
+    void GiveMouseOrder(uint16_t kind, Agent* agent, const char* item = nullptr);
 
     // ---- The world's side of the orders (PlayerOrders.cpp): what the order names, in ordered.
     void ApplyClickOrder();

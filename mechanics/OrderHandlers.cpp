@@ -13,6 +13,7 @@
 #include "mechanics/Scene.h"
 #include "mechanics/Selection.h"
 #include "tools/Console.h"
+#include "tools/TerrainEditor.h"
 #include "terrain/Minimap.h"
 #include "terrain/ScanPulses.h"
 #include "world/Agent.h"
@@ -223,6 +224,22 @@ void UnqueueUnit(const PlayerOrder& order, const OrderContext& ordered)
     factory->UpdateBuildButtons();
 }
 
+// An instant build or an enrichment on the target, with the item of that action the order names;
+// the slot then shows the new count, or empties.
+void UseOnTarget(GameMechanics& game, const PlayerOrder& order, int action)
+{
+    Item* item = FirstCarried(order.text);
+    if (item && item->action != action) item = nullptr;
+    const bool used = action == ITEM_ACTION_INSTANT_BUILD ? game.UseHealItem(item) : game.UseEnrichmentCannister(item);
+    if (used && PlayerInventory) PlayerInventory->RefreshSlot(item);
+}
+
+void MoveItem(const PlayerOrder& order)
+{
+    if (PlayerInventory)
+        PlayerInventory->MoveItem(order.args[0] & 0xff, order.args[0] >> 8 & 0xff, order.args[1], order.text.c_str());
+}
+
 void LearnPattern(const PlayerOrder& order)
 {
     if (PlayerInventory) PlayerInventory->LearnPattern(order.args[0], order.text.c_str());
@@ -258,9 +275,8 @@ void ApplyPlayerOrder(const PlayerOrder& order)
     case ORDER_REPAIR: game->ApplyRepairOrder(nullptr); break;
     case ORDER_EXTRACT: game->ApplyExtractOrder(nullptr); break;
     case ORDER_HEAL: game->ApplyHealOrder(nullptr); break;
-    // The items come out of the player's inventory, which is not kept yet: refused.
-    case ORDER_INSTANT_BUILD: game->UseHealItem(nullptr); break;
-    case ORDER_ENRICH: game->UseEnrichmentCannister(nullptr); break;
+    case ORDER_INSTANT_BUILD: UseOnTarget(*game, order, ITEM_ACTION_INSTANT_BUILD); break;
+    case ORDER_ENRICH: UseOnTarget(*game, order, ITEM_ACTION_ENRICH_ORE); break;
     case ORDER_PLACE_BUILDING: game->ApplyPlaceBuilding(order); break;
     case ORDER_TELEPORT: game->DebugTeleportSelection(); break;
     case ORDER_STOP:
@@ -301,8 +317,13 @@ void ApplyPlayerOrder(const PlayerOrder& order)
     case ORDER_ABORT: break;
     case ORDER_SPEND_SKILL: SpendSkillPoint(order.args[0]); break;
     case ORDER_FOG_OF_WAR: TheMinimap.SetFogEnabled(order.args[0] != 0); break;
-    case ORDER_FIT_PART: FitRigPart(order.args[1] != 0, order.args[0], order.text.c_str()); break;
+    case ORDER_FIT_PART:
+        FitRigPart((order.args[1] & 0xff) != 0, order.args[0], order.text.c_str(), (order.args[1] >> 8) - 1);
+        break;
     case ORDER_CONSOLE: RunConsoleOrder(order.text.c_str(), ordered.units, ordered.point); break;
+    case ORDER_MOVE_ITEM: MoveItem(order); break;
+    case ORDER_ANIMATION: SetAnimationSwitch(order.args[0], order.args[1] != 0); break;
+    case ORDER_EDITOR_PLACE: ApplyEditorPlacement(order); break;
     default: break;
     }
     ordered = OrderContext();

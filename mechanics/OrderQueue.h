@@ -76,7 +76,8 @@ enum PlayerOrderKind : uint16_t {
     // The unit at place args[0] (1: the one in production) of a factory's queue (the target)
     // taken back, when it is still of the type `text`.
     ORDER_UNQUEUE_UNIT = 30,
-    // The item `text` carried out of the bag put down beside the rig.
+    // The item `text` carried out of the bag put down beside the rig: one of it, out of slot
+    // args[0] - 1 when it still holds one (args[0] 0: the first slot that does).
     ORDER_DROP_ITEM = 31,
     // The pattern `text` in slot args[0] of the bag learnt.
     ORDER_LEARN_PATTERN = 32,
@@ -87,8 +88,9 @@ enum PlayerOrderKind : uint16_t {
     // A skill point spent on skill args[0] (1-based) on the character screen in a level.
     ORDER_SPEND_SKILL = 35,
     // The rig's slot args[0] (args[1] 0: a weapon's attachment, 1: a module) pressed on the
-    // character screen with the part `text` in hand (none: an empty hand): the part fitted, the
-    // one it replaces (or the slot's own) taken into the hand.
+    // character screen with the part `text` in hand (none: an empty hand), taken out of bag slot
+    // (args[1] >> 8) - 1 when it still holds it (0: the first slot that does): the part fitted,
+    // the one it replaces (or the slot's own) put into the bag, where the hand then holds it.
     ORDER_FIT_PART = 36,
     // The developer's fog of war switched on (args[0] 1) or off (0): what the player's sight
     // uncovers, and with it what the level's events see discovered.
@@ -97,6 +99,19 @@ enum PlayerOrderKind : uint16_t {
     // `point`, the place it needs from the view (the mouse's point, the ground the camera looks
     // at), both taken when the line was entered.
     ORDER_CONSOLE = 40,
+    // The item `text` of bag slot args[0] & 0xff put on slot args[0] >> 8: all of it (args[1] 0)
+    // or args[1] of its stack. Placed on an empty slot, merged into a stack of its name, or
+    // (all of it) swapped with what lies there. From slot 255: what the hand carried into the
+    // level, put where its kind goes.
+    ORDER_MOVE_ITEM = 41,
+    // The developer's switch of the units' animation (args[0] 0) or of its blending between
+    // keys (1) set to args[1]: the poses, and with them where weapons fire from.
+    ORDER_ANIMATION = 42,
+    // A placement of the developer's terrain editor: the mesh `text` at `point` as scenery
+    // (args[0] 0) or ore (1), blocking the grid when args[1] is 1; the unit type `text` at
+    // `point` (args[0] 2); the splat brush `text` at `point` (args[0] 3) with the picture and
+    // normals of args[1] & 0xff and args[1] >> 8.
+    ORDER_EDITOR_PLACE = 43,
 };
 
 // The keys and the press an order of the mouse was given with.

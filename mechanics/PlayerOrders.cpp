@@ -13,6 +13,7 @@
 #include "interface/MessageLists.h"
 #include "host/InputKeys.h"
 #include "host/Log.h"
+#include "host/System.h"
 #include "levelgen/LevelGenerator.h"
 #include "mechanics/OrderQueue.h"
 #include "mechanics/Scene.h"
@@ -511,10 +512,11 @@ std::vector<uint32_t> SelectionLevelNumbers()
     return numbers;
 }
 
-void GameMechanics::GiveMouseOrder(uint16_t kind, Agent* agent)
+void GameMechanics::GiveMouseOrder(uint16_t kind, Agent* agent, const char* item)
 {
     PlayerOrder order;
     order.kind = kind;
+    if (item) order.text = item;
     if (agent) {
         const uint32_t number = LevelNumberOf(agent);
         if (number != NO_LEVEL_ENTITY) order.units.push_back(number);
@@ -586,6 +588,13 @@ bool PlaceItemBesideRig(Item* item)
 
 namespace {
 
+// The name of the bag's first item that does that, "" when there is none.
+const char* CarriedNameFor(int action)
+{
+    const Item* item = PlayerInventory ? PlayerInventory->FindItemByAction(action) : nullptr;
+    return item ? item->name : "";
+}
+
 // Whether a press at that screen point fell on the character screen's bag while it is shown.
 bool PressedOnBag(int x, int y)
 {
@@ -598,33 +607,45 @@ bool PressedOnBag(int x, int y)
 bool GameMechanics::DropCarriedItem()
 {
     Inventory* bag = TheCharacterGui ? TheCharacterGui->inventory : nullptr;
-    if (!bag || !bag->dragItem) return false;
-    if (bag->dragItem->stackCount != 1) {
+    Item* held = bag ? bag->InHand() : nullptr;
+    if (!held) return false;
+    // One item goes down: a stack held whole is refused, one held off a stack goes.
+    if (bag->dragItem ? held->stackCount != 1 : bag->HeldCount() != 1 && held->stackCount != 1) {
         PlayFeedbackSound("bad");
         return false;
     }
-    // Put down at the next tick; the hand holds it until then, and one drop ordered is enough.
-    for (const PlayerOrder& waiting : TheOrders.WaitingOrders())
-        if (waiting.kind == ORDER_DROP_ITEM) return true;
+    // Put down at the next tick, out of the slot the hand held; the hand lets go of it now.
     PlayerOrder order;
     order.kind = ORDER_DROP_ITEM;
-    order.text = bag->dragItem->name;
+    order.text = held->name;
+    if (!bag->dragItem) order.args[0] = bag->HeldSlot() + 1;
     TheOrders.Give(order);
+    bag->Release();
+    PlayFeedbackSound("dropitem");
     return true;
 }
 
 void GameMechanics::ApplyDropItem(const PlayerOrder& order)
 {
     Inventory* bag = TheCharacterGui ? TheCharacterGui->inventory : PlayerInventory;
-    Item* item = bag ? bag->TakeToDrop(order.text.c_str()) : nullptr;
+    if (!bag) return;
+    Item* item = bag->dragItem && StrICmp(bag->dragItem->name, order.text.c_str()) == 0
+                     ? bag->DropDraggedItem()
+                     : bag->TakeOne(order.args[0] - 1, order.text.c_str());
     if (!item || PlaceItemBesideRig(item)) return;
-    // A level that refuses it leaves it in the hand, or back in the bag, rather than losing it.
-    if (!bag->dragItem) {
-        bag->Carry(item);
-    } else if (!bag->AddItem(item, false, false, -1)) {
+    // A level that refuses it leaves it back in the bag, or in the hand, rather than losing it.
+    if (!bag->AddItem(item, true, false, order.args[0] - 1)) {
+        if (!bag->dragItem) {
+            bag->Carry(item);
+            return;
+        }
         Log("ERROR: the item %s has no place left in the bag and is lost\n", item->name);
         delete item;
+        return;
     }
+    bool placed = false;
+    for (const InventorySlot& slot : bag->slots) placed |= slot.item == item;
+    if (!placed) delete item;  // poured back into its stack
 }
 
 void GameMechanics::PlaceBuilding()
@@ -803,9 +824,9 @@ void GameMechanics::HandleMouseOrders(float dt)
         case COMMAND_REPAIR: OrderRepair(nullptr); break;
         case COMMAND_MINE: OrderExtractOre(nullptr); break;
         case COMMAND_HEAL: OrderHeal(nullptr); break;
-        // The items come out of the player's inventory, which is not kept yet: refused.
-        case COMMAND_INSTABUILD: GiveMouseOrder(ORDER_INSTANT_BUILD, nullptr); break;
-        case COMMAND_ENRICH_ORE: GiveMouseOrder(ORDER_ENRICH, nullptr); break;
+        // The item comes out of the bag at the tick: the order names the one there is now.
+        case COMMAND_INSTABUILD: GiveMouseOrder(ORDER_INSTANT_BUILD, nullptr, CarriedNameFor(ITEM_ACTION_INSTANT_BUILD)); break;
+        case COMMAND_ENRICH_ORE: GiveMouseOrder(ORDER_ENRICH, nullptr, CarriedNameFor(ITEM_ACTION_ENRICH_ORE)); break;
         default: break;  // a warp is given by the platform's own job
         }
     }

@@ -88,6 +88,9 @@ void CmdScan();
 // go on the first selected; a freeze trap is laid by the rig. A refusal (nothing to use,
 // nothing it would do) sounds "bad".
 void CmdHeal();
+// The developer's switch of the units' animation (0) or of its blending (1) set: the world's
+// side of ORDER_ANIMATION, and the keys' own outside play.
+void SetAnimationSwitch(int which, bool on);
 void CmdRechargeShields();
 void CmdLayFreezeTrap();
 void CmdQuickSlot(int slot);

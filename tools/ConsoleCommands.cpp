@@ -23,6 +23,7 @@
 #include "levelgen/GrowthTool.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/GameRender.h"
+#include "mechanics/OrderQueue.h"
 #include "mechanics/Scene.h"
 #include "platform/ConfigFile.h"
 #include "platform/Files.h"
@@ -168,6 +169,11 @@ void CmdQuit(const char*, const char*) { InputEvents.PostQuitMessage(0); }
 
 void CmdEdit(const char*, const char*)
 {
+    // The editor's brushes change the ground itself: a replay's viewer changes nothing.
+    if (TheOrders.fedByReplay) {
+        if (TheGame && TheGame->messageBar) TheGame->messageBar->AddMessage("The editor is closed while a replay plays.", 4.0f, 0);
+        return;
+    }
     if (Playing() && !TheTerrainEditor) TheTerrainEditor = new TerrainEditor();
 }
 
@@ -786,8 +792,7 @@ void CmdPlay3d(const char*, const char*)
 
 void CmdSplatTest(const char*, const char*)
 {
-    Vec3 at;
-    if (!ViewPointOnGround(&at)) at = ViewPointOnPlane();
+    Vec3 at = Ordered ? Ordered->point : ConsolePlaceFromView(CONSOLE_WORLD_GROUND);
     at = SnapToCellCentre(at);
     IndexedMesh* mesh = new IndexedMesh();
     const int cells[4] = {-2, -2, 2, 2};
@@ -913,6 +918,6 @@ const ConsoleEntry ConsoleTable[] = {
     {"buy", false, true, CmdBuy, CONSOLE_WORLD},
     {"all", true, false, CmdAll, CONSOLE_WORLD},
     {"play3d", false, false, CmdPlay3d},
-    {"splattest", false, false, CmdSplatTest},
+    {"splattest", false, false, CmdSplatTest, CONSOLE_WORLD_GROUND},
 };
 const int ConsoleTableSize = (int)(sizeof ConsoleTable / sizeof ConsoleTable[0]);

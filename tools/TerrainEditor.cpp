@@ -11,6 +11,7 @@
 #include "host/System.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/GameRender.h"
+#include "mechanics/OrderQueue.h"
 #include "mechanics/Scene.h"
 #include "mechanics/Selection.h"
 #include "gui/Window.h"
@@ -26,6 +27,7 @@
 #include "terrain/Heightmap.h"
 #include "terrain/SplatPool.h"
 #include "terrain/Terrain.h"
+#include "world/Agent.h"
 #include "world/Entity.h"
 
 #include <cstring>
@@ -44,6 +46,12 @@ bool TerrainEditorIsActive() { return TheTerrainEditor && TheTerrainEditor->acti
 namespace {
 
 bool KeyDown(int key) { return Input.keyboard && Input.keyboard->IsKeyDown(key); }
+bool Playing() { return TheGame && TheGame->state == GAME_STATE_PLAYING; }
+
+// What an editor placement order puts down (its args[0]).
+enum EditorPlacement { EDITOR_PLACE_SCENERY = 0, EDITOR_PLACE_ORE = 1, EDITOR_PLACE_AGENT = 2, EDITOR_PLACE_SPLAT = 3 };
+
+void GiveEditorPlacement(const char* what, const Vec3& at, int kind, int argument);
 
 void SetWorld(const Matrix& world)
 {
@@ -181,26 +189,26 @@ void TerrainEditor::PaintByteMap()
     ::PaintByteMap(paintMap, PAINT_MAP_SIDE, strength, (int)brushSize, cell.x, cell.y);
 }
 
-void TerrainEditor::PlaceObject()
+namespace {
+
+// Scenery or ore of the template's mesh at that place; blocking marks its cells for the walkers.
+void PutObject(const Entity& shape, const Vec3& at, bool resource, bool blocking)
 {
-    if (!objectTemplate || !objectTemplate->mesh) return;
-    Vec3 at = hitPoint;
-    if (!KeyDown(DIK_LSHIFT)) at.y = TheTerrain.GetCellHeight(at);
-    const bool reflects = ReflectsWater(objectTemplate->mesh);
-    const bool resource = objectCategory == 1;
+    if (!shape.mesh) return;
+    const bool reflects = ReflectsWater(shape.mesh);
     Scene::EntityList* list = resource ? nullptr : reflects ? &TheScene.translucent : &TheScene.terrainObjects;
     if (list && list->IsFull()) return;
     Entity* object = new Entity();
-    CopyText(object->name, sizeof object->name, objectTemplate->name);
-    object->mesh = objectTemplate->mesh;
-    object->meshStates[0] = objectTemplate->mesh;
+    CopyText(object->name, sizeof object->name, shape.name);
+    object->mesh = shape.mesh;
+    object->meshStates[0] = shape.mesh;
     object->meshCount = 1;
-    object->scale = objectTemplate->scale;
-    object->world = objectTemplate->world;
+    object->scale = shape.scale;
+    object->world = shape.world;
     object->SetPosition(at);
     object->flags |= ENTITY_PLACED | (resource ? ENTITY_RESOURCE : ENTITY_STATIC);
     // A mirror at the water's edge must never close the shore to the walkers.
-    if (blockGrid && !reflects) object->flags |= ENTITY_GRID_BLOCKER;
+    if (blocking && !reflects) object->flags |= ENTITY_GRID_BLOCKER;
     // Resources live in the level's own list, where the ore patches are.
     if (list ? !list->PushBack(object) : !TheScene.LinkEntity(object)) {
         delete object;
@@ -209,14 +217,91 @@ void TerrainEditor::PlaceObject()
     if ((object->flags & ENTITY_GRID_BLOCKER) && TheGame && TheGame->grid) TheGame->BuildTileMap();
 }
 
+void PutSplat(const char* brush, int picture, int normals, const Vec3& at)
+{
+    const int a = picture % EDITOR_SPLAT_TEXTURES, b = normals % EDITOR_SPLAT_TEXTURES;
+    Entity* splat = TheScene.AddSplat(brush, EditorSplatTextures[a], EditorSplatNormals[b], Vec3(at.x, 0.04f, at.z), 0);
+    if (!splat || !splat->mesh) return;
+    for (int i = 0; i < splat->mesh->SubMeshCount(); ++i) splat->mesh->ConformToTerrain(i, at, false, 0);
+}
+
+void PutAgent(const char* type, const Vec3& at)
+{
+    Agent* agent = TheScene.CreateAgent(type, true);
+    if (!agent) return;
+    agent->SetPosition(at);
+    agent->flags |= ENTITY_PLACED;
+    if (agent->alignment == ALIGN_PLAYER && (agent->flags & ENTITY_AGENT)) agent->classWord |= AGENT_CLASS_LEVELLING;
+}
+
+void GiveEditorPlacement(const char* what, const Vec3& at, int kind, int argument)
+{
+    PlayerOrder order;
+    order.kind = ORDER_EDITOR_PLACE;
+    order.text = what;
+    order.point = at;
+    order.args[0] = kind;
+    order.args[1] = argument;
+    TheOrders.Give(order);
+}
+
+}  // namespace
+
+void ApplyEditorPlacement(const PlayerOrder& order)
+{
+    const char* what = order.text.c_str();
+    switch (order.args[0]) {
+    case EDITOR_PLACE_SCENERY:
+    case EDITOR_PLACE_ORE: {
+        Entity* shape = TheScene.CreateMeshEntity(what, nullptr, 0);
+        if (shape && shape->mesh) {
+            char name[MAX_PATH_TEXT];
+            GetFileName(what, name);
+            CopyText(shape->name, sizeof shape->name, name);
+            shape->scale = 1.0f;
+            PutObject(*shape, order.point, order.args[0] == EDITOR_PLACE_ORE, order.args[1] == 1);
+        }
+        delete shape;
+        break;
+    }
+    case EDITOR_PLACE_AGENT: PutAgent(what, order.point); break;
+    case EDITOR_PLACE_SPLAT: PutSplat(what, order.args[1] & 0xff, order.args[1] >> 8 & 0xff, order.point); break;
+    default: break;
+    }
+}
+
+// The editor's placements change the level: in play they are orders, made at the next tick.
+void TerrainEditor::PlaceObject()
+{
+    if (!objectTemplate || !objectTemplate->mesh) return;
+    Vec3 at = hitPoint;
+    if (!KeyDown(DIK_LSHIFT)) at.y = TheTerrain.GetCellHeight(at);
+    const bool resource = objectCategory == 1;
+    if (Playing() && !objectMesh.empty()) {
+        GiveEditorPlacement(objectMesh.c_str(), at, resource ? EDITOR_PLACE_ORE : EDITOR_PLACE_SCENERY, blockGrid ? 1 : 0);
+        return;
+    }
+    PutObject(*objectTemplate, at, resource, blockGrid);
+}
+
 void TerrainEditor::PlaceSplat()
 {
     if (!splatBrush) return;
-    const int a = splatTexture[0] % EDITOR_SPLAT_TEXTURES, b = splatTexture[1] % EDITOR_SPLAT_TEXTURES;
-    Entity* splat = TheScene.AddSplat(splatBrush->name, EditorSplatTextures[a], EditorSplatNormals[b],
-                                      Vec3(hitPoint.x, 0.04f, hitPoint.z), 0);
-    if (!splat || !splat->mesh) return;
-    for (int i = 0; i < splat->mesh->SubMeshCount(); ++i) splat->mesh->ConformToTerrain(i, hitPoint, false, 0);
+    if (Playing()) {
+        GiveEditorPlacement(splatBrush->name, hitPoint, EDITOR_PLACE_SPLAT, (splatTexture[0] & 0xff) | (splatTexture[1] & 0xff) << 8);
+        return;
+    }
+    PutSplat(splatBrush->name, splatTexture[0], splatTexture[1], hitPoint);
+}
+
+void TerrainEditor::PlaceAgent(const char* type)
+{
+    if (!type || !TheGame) return;
+    const Vec3 at = SnapToCellCentre(TheGame->pickedPoint);
+    if (Playing())
+        GiveEditorPlacement(type, at, EDITOR_PLACE_AGENT, 0);
+    else
+        PutAgent(type, at);
 }
 
 void TerrainEditor::OnUndoKey()

@@ -1,4 +1,5 @@
 #pragma once
+#include <string>
 // The terrain editor: works on the level in play. It raises, lowers, levels and smooths the
 // ground with round brushes, lays ground splats, places objects and agents, and saves and loads
 // heightmap images. The console's "edit" makes it once, while a level is played; it lives for
@@ -79,6 +80,8 @@ public:
     void ApplySculpt(bool held);
     void PlaceObject();
     void PlaceSplat();
+    // A unit of that type put down at the cell under the mouse.
+    void PlaceAgent(const char* type);
     void PaintByteMap();
 
     // ---- Heightmap files and the whole ground (TerrainEditorWindows.cpp)
@@ -161,6 +164,10 @@ public:
     PooledList<Entity*> drawn;
     Entity* splatBrush = nullptr;
     Entity* objectTemplate = nullptr;
+    // The mesh file the template was made of: a placement in a level names it in its order.
+    std::string objectMesh;
+    // The editor's own random sequence (its random heightmap), apart from the level's.
+    unsigned randomState = 1;
     int objectCategory = 0;  // 0 static object, 1 resource
     // Placed objects that do not reflect the water take their cells from the walkers.
     bool blockGrid = false;
@@ -223,3 +230,8 @@ struct RandomHeightDraws {
 // Fills the map with random hills, shaped by the layout image and by octave noise (the
 // editor's "Rand"); the draws are written when asked for.
 void GenerateRandomHeights(Heightmap& map, const char* layoutPath, RandomHeightDraws* drawn);
+
+struct PlayerOrder;
+// The world's side of ORDER_EDITOR_PLACE: what the editor put down, made at the tick, whether
+// the editor is open or not (a replay's program has none).
+void ApplyEditorPlacement(const PlayerOrder& order);

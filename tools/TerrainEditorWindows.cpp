@@ -342,6 +342,7 @@ bool TerrainEditor::SetObjectTemplate(const char* mesh)
     made->scale = 1.0f;
     delete objectTemplate;
     objectTemplate = made;
+    objectMesh = mesh;
     return true;
 }
 
@@ -480,7 +481,12 @@ void TerrainEditor::RandomHeightmap()
 {
     Heightmap* map = TheTerrain.heightmap.get();
     if (!map) return;
+    // Drawn from the editor's own sequence: the level's goes on where it stood.
+    const unsigned levels = RandState();
+    SRand(randomState);
     GenerateRandomHeights(*map, LAYOUT_HEIGHTMAP, nullptr);
+    randomState = RandState();
+    SRand(levels);
     RefreshGround(0, 0, 0, true);
 }
 
@@ -824,12 +830,7 @@ int TerrainEditor::OnPaletteAgent(void*, Button* button)
 {
     AgentType* type = button ? reinterpret_cast<AgentType*>(button->userData) : nullptr;
     if (!type || !TheGame) return 1;
-    Agent* agent = TheScene.CreateAgent(type->name, true);
-    if (agent) {
-        agent->SetPosition(SnapToCellCentre(TheGame->pickedPoint));
-        agent->flags |= ENTITY_PLACED;
-        if (agent->alignment == ALIGN_PLAYER && (agent->flags & ENTITY_AGENT)) agent->classWord |= AGENT_CLASS_LEVELLING;
-    }
+    if (TerrainEditor* editor = Editor()) editor->PlaceAgent(type->name);
     Blip();
     return 1;
 }

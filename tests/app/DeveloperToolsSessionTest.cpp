@@ -310,12 +310,12 @@ TEST_F(DeveloperToolsSession, LinesThatChangeTheWorldAreOrdersOfTheNextTick)
         TheScene.EndIteration();
         return count;
     };
-    const int credits = profile->credits, scavs = scavengers();
+    const int credits = profile->credits, scavs = scavengers(), splats = TheScene.splats.count;
     const float maxHealth = rig->GetMaxHealth();
 
     Press(DIK_PAUSE);
     ASSERT_TRUE(GamePaused);
-    const char* const lines[] = {"credits 250", "sethealth 40", "ai scav_small", "instabuild"};
+    const char* const lines[] = {"credits 250", "sethealth 40", "ai scav_small", "instabuild", "splattest"};
     for (const char* line : lines) Console(line);
     Console("setsun 1");
     EXPECT_LT(EffectValues.lightDirection.z, -0.5f) << "the light turned at once";
@@ -323,6 +323,7 @@ TEST_F(DeveloperToolsSession, LinesThatChangeTheWorldAreOrdersOfTheNextTick)
     EXPECT_EQ(rig->GetHealth(), maxHealth);
     EXPECT_EQ(scavengers(), scavs);
     EXPECT_FALSE(InstantBuild);
+    EXPECT_EQ(TheScene.splats.count, splats);
     // The developer's fog switch is an order as well: the level's discoveries read the fog.
     ScopedGlobal<bool> debugging{Config->debugMode, true};
     ASSERT_TRUE(Config->BindHotkey("n", "debug_togglefogofwar"));
@@ -340,7 +341,7 @@ TEST_F(DeveloperToolsSession, LinesThatChangeTheWorldAreOrdersOfTheNextTick)
     std::vector<PlayerOrder> given;
     for (const PlayerOrder& order : TheOrders.LastTaken())
         if (order.kind == ORDER_CONSOLE) given.push_back(order);
-    ASSERT_EQ(given.size(), 4u);
+    ASSERT_EQ(given.size(), 5u);
     for (size_t i = 0; i < given.size(); ++i) {
         EXPECT_EQ(given[i].text, lines[i]);
         EXPECT_EQ(given[i].units, std::vector<uint32_t>{LevelNumberOf(rig)}) << lines[i];
@@ -350,6 +351,7 @@ TEST_F(DeveloperToolsSession, LinesThatChangeTheWorldAreOrdersOfTheNextTick)
     EXPECT_EQ(rig->GetHealth(), 40.0f) << "the rig selected then, whatever is selected now";
     EXPECT_EQ(scavengers(), scavs + 1);
     EXPECT_TRUE(InstantBuild);
+    EXPECT_EQ(TheScene.splats.count, splats + 1) << "the test splat made at the tick";
     EXPECT_FALSE(TheMinimap.IsFogEnabled());
     EXPECT_EQ(std::count_if(TheOrders.LastTaken().begin(), TheOrders.LastTaken().end(),
                             [](const PlayerOrder& order) { return order.kind == ORDER_FOG_OF_WAR; }),
@@ -374,7 +376,7 @@ TEST_F(DeveloperToolsSession, LinesThatChangeTheWorldAreOrdersOfTheNextTick)
             consoleOrders += order.kind == ORDER_CONSOLE;
             fogOrders += order.kind == ORDER_FOG_OF_WAR;
         }
-    EXPECT_EQ(consoleOrders, 5);
+    EXPECT_EQ(consoleOrders, 6);
     EXPECT_EQ(fogOrders, 1);
     ExpectTheSameGame(path);
 }

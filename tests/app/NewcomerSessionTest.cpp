@@ -68,6 +68,47 @@ TEST_F(PlayerSession, TheHealKeyUsesTheHealthCannistersTheRigStartsWith)
     EXPECT_STREQ(TheMissionHud.tooltip->text, "Health cannister");
 }
 
+// The heal key held down a moment: the keyboard repeats the key and its character while it is
+// held, frames pass between; the rig is healed once and one cannister used, whatever is selected.
+TEST_F(PlayerSession, OnePressOfTheHealKeyHealsTheRigOnceHoweverLongItIsHeld)
+{
+    UntilPlaying();
+    Agent* rig = GetPlayerRig();
+    ASSERT_NE(rig, nullptr);
+    const InventorySlot& hotbar = PlayerInventory->slots[0];
+    ASSERT_NE(hotbar.item, nullptr);
+    const int count = hotbar.item->stackCount, heals = hotbar.item->actionValue;
+    ASSERT_GE(count, 2);
+    rig->health = rig->GetMaxHealth() * 0.25f;
+    const float damaged = rig->health;
+    ASSERT_GT(rig->GetMaxHealth() - damaged, 2.0f * heals) << "room for two heals";
+    int exitCode = 0;
+    InputScript::KeyDown(DIK_H);
+    InputScript::Type("h");
+    DrainMessages(&exitCode);
+    Passes(5, 0.02f);
+    for (int repeat = 0; repeat < 3; ++repeat) {
+        InputScript::KeyRepeat(DIK_H);
+        InputScript::Type("h");
+        DrainMessages(&exitCode);
+        Passes(5, 0.02f);
+    }
+    InputScript::KeyUp(DIK_H);
+    DrainMessages(&exitCode);
+    Passes(5, 0.02f);
+    EXPECT_FLOAT_EQ(rig->health, damaged + (float)heals) << "healed once";
+    ASSERT_NE(hotbar.item, nullptr);
+    EXPECT_EQ(hotbar.item->stackCount, count - 1) << "one cannister used";
+
+    // The next press heals again.
+    InputScript::KeyDown(DIK_H);
+    InputScript::Type("h");
+    InputScript::KeyUp(DIK_H);
+    DrainMessages(&exitCode);
+    Passes(5, 0.02f);
+    EXPECT_EQ(hotbar.item->stackCount, count - 2);
+}
+
 TEST_F(PlayerSession, TheRigHurtWhereTheCameraDoesNotLookRaisesTheAlert)
 {
     ASSERT_TRUE(IntoAForestMission());

@@ -357,6 +357,13 @@ TEST_F(ReplaySession, ThePanelsAndTheBagGiveOrdersThatTheNextTickCarriesOutAndTh
         snprintf(pattern->patternName, sizeof pattern->patternName, "repair_bot");
         ASSERT_TRUE(PlayerInventory->AddItem(kit, false, false, -1));
         ASSERT_TRUE(PlayerInventory->AddItem(pattern, false, false, -1));
+        // A full bag, and a rig the heal key has work for.
+        while (!PlayerInventory->IsFull()) {
+            Item* filler = CreateItemByName("detector");
+            ASSERT_NE(filler, nullptr);
+            ASSERT_TRUE(PlayerInventory->AddItem(filler, false, false, -1));
+        }
+        GetPlayerRig()->health = GetPlayerRig()->GetMaxHealth() * 0.25f;
     }
     SaveAndLoad();
     ASSERT_EQ(TheGame->state, GAME_STATE_PLAYING);
@@ -471,30 +478,84 @@ TEST_F(ReplaySession, ThePanelsAndTheBagGiveOrdersThatTheNextTickCarriesOutAndTh
     run({"the miner let out", ORDER_UPGRADE_EJECT, [&] { clickOn(upgrades->cancelButton); },
          [&] { return !upgrader->HeldUnit() && InLevel(miner) && profile->fuel == 500.0f; }});
 
-    // The bag: the repair bot's pattern learnt, the repair kit carried out and put down.
+    // The bag: the repair bot's pattern learnt, a health cannister split off into the slot it
+    // left, the heal key pressed with the cannisters in the hand, the screen closed with the bag
+    // full and the kit in the hand, and the repair kit carried out and put down.
     TypeInventoryKey();
     Inventory* bag = TheCharacterGui->inventory;
     ASSERT_TRUE(bag && bag->panel->IsVisible());
-    int patternSlot = -1, kitSlot = -1;
+    int patternSlot = -1, kitSlot = -1, cannisterSlot = -1;
     for (int i = 0; i < Inventory::SLOT_COUNT; ++i) {
         if (bag->slots[i].item && StrICmp(bag->slots[i].item->patternName, "repair_bot") == 0) patternSlot = i;
         if (bag->slots[i].item && StrICmp(bag->slots[i].item->name, "repair_kit") == 0) kitSlot = i;
+        if (bag->slots[i].item && StrICmp(bag->slots[i].item->name, "health_cannister") == 0) cannisterSlot = i;
     }
     ASSERT_GE(patternSlot, 0);
     ASSERT_GE(kitSlot, 0);
+    ASSERT_GE(cannisterSlot, 0);
+    Item* cannisters = bag->slots[cannisterSlot].item;
+    const int cannistersBefore = cannisters->stackCount;
+    auto cannistersInTheBag = [&] {
+        int n = 0;
+        for (const InventorySlot& slot : bag->slots)
+            if (slot.item && StrICmp(slot.item->name, "health_cannister") == 0) n += slot.item->stackCount;
+        return n;
+    };
+    ASSERT_GE(cannistersBefore, 3);
     AgentType* repairer = TheGame->agentTypes->FindType("repair_bot");
     ASSERT_NE(repairer, nullptr);
     ASSERT_FALSE(repairer->flags & AGENT_TYPE_OWNED);
     run({"the pattern learnt", ORDER_LEARN_PATTERN, [&] { clickOn(bag->slots[patternSlot].slotButton, 1); },
          [&] { return (repairer->flags & AGENT_TYPE_OWNED) && bag->slots[patternSlot].kind == 0; }});
+    InputScript::KeyDown(DIK_LSHIFT);
+    clickOn(bag->slots[cannisterSlot].slotButton);
+    InputScript::KeyUp(DIK_LSHIFT);
+    ASSERT_EQ(bag->HeldItem(), cannisters);
+    ASSERT_EQ(bag->HeldCount(), 1) << "one off the stack in the hand";
+    run({"one cannister split off into the free slot", ORDER_MOVE_ITEM,
+         [&] { clickOn(bag->slots[patternSlot].slotButton); },
+         [&] {
+             const Item* split = bag->slots[patternSlot].item;
+             return split && split != cannisters && StrICmp(split->name, "health_cannister") == 0 &&
+                    split->stackCount == 1 && cannisters->stackCount == cannistersBefore - 1;
+         }});
+    ASSERT_TRUE(bag->IsFull());
+    clickOn(bag->slots[cannisterSlot].slotButton);
+    ASSERT_EQ(bag->HeldItem(), cannisters) << "the stack in the hand";
+    const float hurt = GetPlayerRig()->health;
+    run({"the heal key with the cannisters in the hand", ORDER_USE_ITEM,
+         [&] {
+             InputScript::KeyDown(DIK_H);
+             InputScript::Type("h");
+             InputScript::KeyUp(DIK_H);
+             int exitCode = 0;
+             DrainMessages(&exitCode);
+         },
+         [&] { return GetPlayerRig()->health > hurt && cannistersInTheBag() == cannistersBefore - 1; }});
+    clickOn(bag->slots[cannisterSlot].slotButton);  // put back where it lies
+    ASSERT_EQ(bag->HeldItem(), nullptr);
+    clickOn(bag->slots[kitSlot].slotButton);
+    ASSERT_EQ(bag->HeldItem(), bag->slots[kitSlot].item);
+    Item* carried = bag->HeldItem();
+    {
+        const uint64_t world = WorldChecksum();
+        const int tick = WorldTicks.count;
+        TypeInventoryKey();  // closed with the bag full and the kit in the hand
+        ASSERT_EQ(WorldTicks.count, tick);
+        EXPECT_EQ(WorldChecksum(), world) << "closing the screen changes nothing of the world";
+        EXPECT_EQ(bag->slots[kitSlot].item, carried) << "the kit never left its slot";
+        EXPECT_EQ(bag->HeldItem(), nullptr) << "the hand let go";
+        UntilTick();
+        EXPECT_EQ(bag->slots[kitSlot].item, carried);
+    }
+    TypeInventoryKey();
     ClickOn(bag->slots[kitSlot].slotButton);
-    Item* carried = bag->dragItem;
-    ASSERT_NE(carried, nullptr);
+    ASSERT_EQ(bag->HeldItem(), carried);
     int worldX = Config->width - 140, worldY = Config->height / 2 - 60;
     for (int step = 0; step < 8 && WindowMgr->IsPointOverWindow(worldX, worldY, false); ++step) worldY += 30;
     MoveMouseTo(worldX, worldY);
     run({"the kit put down", ORDER_DROP_ITEM, [&] { playerhand::Click(0, StillPass); },
-         [&] { return !bag->dragItem && InLevel(carried); }});
+         [&] { return !bag->HeldItem() && InLevel(carried) && bag->slots[kitSlot].kind == 0; }});
     TypeInventoryKey();
     PlayWithoutPictures(2.0f, 0.1f, [] { return true; });
     FromTheMenu("Abort Mission");

@@ -169,7 +169,8 @@ TEST_F(ShopSession, ABuyAndAWeaponOnTheRigThenTheScreenInAMission)
     TypeInventoryKey();
     EXPECT_TRUE(screen->IsVisible());
 
-    // With the bag full, what the hand holds when the screen closes is put down beside the rig.
+    // With the bag full, what the hand carried into the level when the screen closes is put
+    // down beside the rig at the next tick.
     for (int i = 0; i < Inventory::SLOT_COUNT; ++i)
         if (bag->slots[i].kind == 0) {
             ASSERT_TRUE(bag->AddItem(CreateItemByName("machinegun"), false, false, i));
@@ -179,6 +180,7 @@ TEST_F(ShopSession, ABuyAndAWeaponOnTheRigThenTheScreenInAMission)
     bag->Carry(spare);
     TypeInventoryKey();
     EXPECT_FALSE(screen->IsVisible());
+    for (int i = 0; i < 20 && bag->dragItem; ++i) Passes(1, 0.05f);
     EXPECT_EQ(bag->dragItem, nullptr);
     EXPECT_TRUE(InLevel(spare)) << "the carried weapon lies in the level";
     EXPECT_LT(std::hypot(spare->GetPosition().x - GetPlayerRig()->GetPosition().x,

@@ -51,6 +51,11 @@ protected:
         for (int i = first; i <= last; ++i) ASSERT_TRUE(inventory->AddItem(MakeItem("rock", ITEM_KIND_PICKUP), false, false, i));
     }
     Item* At(int slot) { return inventory->slots[slot].item; }
+    // The orders the hand gave, carried out as the next tick's start carries them out.
+    static void NextTick()
+    {
+        for (const PlayerOrder& order : TheOrders.TakeForTick()) ApplyPlayerOrder(order);
+    }
 
     GameMechanics game;
     ScopedGlobal<GameMechanics*> current{TheGame, &game};
@@ -436,4 +441,74 @@ TEST_F(InventoryTest, AUsableItemIsOrderedOnTheFirstSelected)
 
     game.hand.selected.Clear();
     game.agentTypes->ReturnAgent(bot);
+}
+
+// In a level the hand holds a slot and the world's bag is not touched until the next tick: the
+// press that puts the item somewhere gives the order, and the tick moves it (and splits a stack,
+// so the new item is made in the tick). Each row: the presses (Shift on the first), then the bag
+// between the presses and the tick, then after it.
+TEST_F(InventoryTest, InALevelTheHandHoldsASlotAndTheNextTickMovesTheItem)
+{
+    ScopedGlobal<int> state(game.state, GAME_STATE_PLAYING);
+    ScopedGlobal<Inventory*> bag(PlayerInventory, inventory);
+    ScopedGlobal<KeyboardDevice*> keys(Input.keyboard, &keyboard);
+    inventory->panel->SetVisible(true);
+    struct Row {
+        const char* what;
+        int from, to;
+        bool shift;
+        int fromAfter, toAfter;  // the stack counts after the tick (0: the slot empty)
+        const char* toName;      // what lies in `to` after the tick
+        const char* heldAfter;   // what the hand holds after (null: nothing)
+    };
+    const Row rows[] = {
+        {"a stack put on an empty slot", 6, 10, false, 0, 5, "repair_kit", nullptr},
+        {"one split off onto an empty slot", 6, 10, true, 4, 1, "repair_kit", nullptr},
+        {"one split off onto its own kind", 6, 12, true, 4, 3, "repair_kit", nullptr},
+        {"a stack swapped with a gun", 6, 20, false, 1, 5, "repair_kit", "machinegun"},
+        {"one split off refused on a gun", 6, 20, true, 5, 1, "machinegun", "repair_kit"},
+    };
+    auto press = [&](int slot, bool shift) {
+        keyboard.state[DIK_LSHIFT] = shift ? 0x80 : 0;
+        int x, y;
+        inventory->slots[slot].slotButton->GetScreenPosition(&x, &y);
+        Click(x + 3, y + 3);
+        keyboard.state[DIK_LSHIFT] = 0;
+    };
+    auto count = [&](int slot) { return At(slot) ? At(slot)->stackCount : 0; };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        inventory->Clear();
+        ASSERT_TRUE(inventory->AddItem(MakeItem("repair_kit", ITEM_KIND_ACTION, 5, true), false, false, 6));
+        ASSERT_TRUE(inventory->AddItem(MakeItem("repair_kit", ITEM_KIND_ACTION, 2, true), false, false, 12));
+        ASSERT_TRUE(inventory->AddItem(MakeItem("machinegun", ITEM_KIND_WEAPON), false, false, 20));
+        Item* before[Inventory::SLOT_COUNT];
+        for (int i = 0; i < Inventory::SLOT_COUNT; ++i) before[i] = At(i);
+        const int fromCount = count(row.from), toCount = count(row.to);
+
+        press(row.from, row.shift);
+        EXPECT_EQ(inventory->dragItem, nullptr) << "the hand carries no item in a level";
+        EXPECT_EQ(inventory->HeldItem(), At(row.from));
+        EXPECT_EQ(inventory->HeldCount(), row.shift ? 1 : 0);
+        EXPECT_EQ(inventory->FindItemByName("repair_kit"), before[6]) << "the orders find what the hand holds";
+        press(row.to, false);
+        for (int i = 0; i < Inventory::SLOT_COUNT; ++i) EXPECT_EQ(At(i), before[i]) << "slot " << i << " before the tick";
+        EXPECT_EQ(count(row.from), fromCount);
+        EXPECT_EQ(count(row.to), toCount);
+
+        NextTick();
+        EXPECT_EQ(count(row.from), row.fromAfter);
+        EXPECT_EQ(count(row.to), row.toAfter);
+        ASSERT_NE(At(row.to), nullptr);
+        EXPECT_STREQ(At(row.to)->name, row.toName);
+        Item* held = inventory->HeldItem();
+        if (row.heldAfter) {
+            ASSERT_NE(held, nullptr);
+            EXPECT_STREQ(held->name, row.heldAfter);
+        } else {
+            EXPECT_EQ(held, nullptr);
+        }
+        inventory->Release();
+    }
+    inventory->Clear();
 }

@@ -277,10 +277,30 @@ TEST_F(CharacterScreenTest, ClosingTheScreenKeepsWhatTheHandHolds)
     OpenInFrontEnd();
     EXPECT_EQ(bag->dragItem, laser);
 
-    // In a mission with no level to put it in, it stays in the hand as well.
+    // Carried into a level, it is put down beside the rig by an order, at the next tick (with no
+    // level to put it in, it stays in the hand).
     game->state = GAME_STATE_PLAYING;
+    TheOrders.Clear();
     screen->Show(false);
     EXPECT_EQ(bag->dragItem, laser);
+    const std::vector<PlayerOrder> given = TheOrders.TakeForTick();
+    ASSERT_EQ(given.size(), 1u);
+    EXPECT_EQ(given[0].kind, ORDER_DROP_ITEM);
+    EXPECT_EQ(given[0].text, "laser");
+
+    // What the hand holds in a level never left its slot: closing with the bag full lets go of
+    // it and orders nothing.
+    delete bag->TakeCarried();
+    OpenInFrontEnd();
+    game->state = GAME_STATE_PLAYING;
+    bag->PressSlot(4, false, false, false);
+    ASSERT_EQ(bag->HeldItem(), gun);
+    ASSERT_TRUE(bag->IsFull());
+    screen->Show(false);
+    EXPECT_EQ(bag->HeldItem(), nullptr);
+    EXPECT_EQ(bag->slots[4].item, gun);
+    EXPECT_EQ(TheOrders.Waiting(), 0u);
+    game->state = GAME_STATE_FRONT_END;
 }
 
 TEST_F(CharacterScreenTest, TheScreenOpensWithTheShopOnlyBetweenMissions)

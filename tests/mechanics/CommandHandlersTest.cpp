@@ -3,6 +3,8 @@
 // speed clamps, command modes, mines, the bag's items used by key, stances, and screenshot
 // names that never overwrite.
 #include "mechanics/GameMechanics.h"
+#include "mechanics/OrderQueue.h"
+#include "mechanics/Scene.h"
 #include "mechanics/Selection.h"
 
 #include "gui/Window.h"
@@ -13,6 +15,7 @@
 #include "render/Animation.h"
 #include "tests/world/AgentTestSupport.h"
 #include "world/Agent.h"
+#include "world/BuildItem.h"
 #include "world/Building.h"
 #include "world/Item.h"
 
@@ -221,6 +224,54 @@ TEST_F(CommandHandlersTest, TheHealKeyTakesTheHealthCannisterNotTheRepairKit)
     }
 }
 
+// The instant build and the enrichment are armed as command modes and given on what the cursor
+// rests on: the order names the bag's item of that kind, which the tick uses on the target; an
+// order that names none (or another kind's item) uses nothing.
+TEST_F(CommandHandlersTest, TheInstantBuildAndTheEnrichmentUseTheBagsItemOnTheirTarget)
+{
+    game.state = GAME_STATE_PLAYING;
+    Agent* rig = Unit(20, 20);
+    rig->flags |= ENTITY_PLAYER;
+    game.SelectEntity(rig);
+    Carry("instant_build_kit", ITEM_ACTION_INSTANT_BUILD, 0, 2, 0);
+    Carry("enrichment_cannister", ITEM_ACTION_ENRICH_ORE, 0, 1, 1);
+    Building* site = Built(Definition("post", 0));
+    site->definition->buildTime = 30.0f;
+    site->buildState = BUILD_STATE_CONSTRUCTING;
+    site->buildProgress = 2.0f;
+    Entity* ore = NewEntity(ENTITY_RESOURCE | ENTITY_RESOURCE_REVEALED);
+    ASSERT_NE(TheScene.AddEntity(ore), nullptr);
+    const struct {
+        uint16_t kind;
+        Entity* target;
+        const char* item;  // what the order names
+        const char* used;  // the bag's item it takes one of (null: none)
+    } rows[] = {
+        {ORDER_INSTANT_BUILD, site, "", nullptr},
+        {ORDER_INSTANT_BUILD, site, "enrichment_cannister", nullptr},
+        {ORDER_INSTANT_BUILD, site, "instant_build_kit", "instant_build_kit"},
+        {ORDER_ENRICH, ore, "instant_build_kit", nullptr},
+        {ORDER_ENRICH, ore, "enrichment_cannister", "enrichment_cannister"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.item);
+        const int kits = Count("instant_build_kit"), cannisters = Count("enrichment_cannister");
+        const float progress = site->buildProgress;
+        const int grade = ore->kills;
+        game.hoveredEntity = row.target;
+        game.GiveMouseOrder(row.kind, nullptr, row.item);
+        NextTick();
+        const bool build = row.kind == ORDER_INSTANT_BUILD;
+        EXPECT_EQ(Count("instant_build_kit"), kits - (row.used && build ? 1 : 0));
+        EXPECT_EQ(Count("enrichment_cannister"), cannisters - (row.used && !build ? 1 : 0));
+        if (build) EXPECT_EQ(site->buildProgress > progress, row.used != nullptr);
+        else EXPECT_EQ(ore->kills != grade, row.used != nullptr);
+    }
+    EXPECT_FLOAT_EQ(site->buildProgress, 30.0f);
+    EXPECT_EQ(bag->FindItemByName("enrichment_cannister"), nullptr) << "the last one used leaves the bag";
+    game.hoveredEntity = nullptr;
+}
+
 TEST_F(CommandHandlersTest, TheBagsItemsAreUsedByKeyOnTheFirstSelected)
 {
     game.state = GAME_STATE_PLAYING;
@@ -365,6 +416,17 @@ TEST_F(CommandHandlersTest, StopActsOnThePlayersOwnAndAnimationSwitchesWaitForDe
     Run("debug_animblend");
     EXPECT_FALSE(AnimationPlay);
     EXPECT_FALSE(AnimationInterpolate);
+    // The poses are the world's (weapons fire from their bones): in play a switch waits for the
+    // next tick, and a replay's viewer switches nothing.
+    FindCommand("debug_animation")();
+    EXPECT_FALSE(AnimationPlay) << "nothing before the next tick";
+    NextTick();
+    EXPECT_TRUE(AnimationPlay);
+    {
+        ScopedGlobal<bool> fed{TheOrders.fedByReplay, true};
+        Run("debug_animation");
+    }
+    EXPECT_TRUE(AnimationPlay) << "the viewer of a replay";
     Run("editor_undo");  // no editor: nothing happens
 }
 

@@ -9,7 +9,9 @@
 #include "gui/Label.h"
 #include "gui/Window.h"
 #include "host/System.h"
+#include "host/Random.h"
 #include "mechanics/GameMechanics.h"
+#include "mechanics/OrderQueue.h"
 #include "mechanics/Scene.h"
 #include "platform/ConfigFile.h"
 #include "platform/Hotkeys.h"
@@ -296,3 +298,44 @@ TEST_F(TerrainEditorTools, TheObjectAndSplatPagesShowTheirOwnControls)
 }
 
 }  // namespace
+
+// In play the editor's placements change the level at the next tick, as orders naming what they
+// put down and where; its random heights draw from a sequence of its own and leave the level's
+// where it stood.
+TEST_F(TerrainEditorTools, InPlayPlacementsAreOrdersAndRandomHeightsLeaveTheLevelsSequence)
+{
+    ASSERT_TRUE(TheScene.InitLists());
+    GameMechanics game;
+    ScopedGlobal<GameMechanics*> current{TheGame, &game};
+    game.state = GAME_STATE_PLAYING;
+    TheOrders.Clear();
+    IndexedMesh plain;
+    plain.materials.emplace_back();
+    Entity* shape = new Entity();
+    CopyText(shape->name, sizeof shape->name, "rock");
+    shape->mesh = &plain;
+    editor->objectTemplate = shape;
+    editor->objectMesh = "data/meshes/rock.x";
+    editor->objectCategory = 1;
+    editor->blockGrid = true;
+    const int before = TheScene.master.count + TheScene.terrainObjects.count;
+    editor->PlaceObject();
+    EXPECT_EQ(TheScene.master.count + TheScene.terrainObjects.count, before) << "nothing before the tick";
+    const std::vector<PlayerOrder> given = TheOrders.TakeForTick();
+    ASSERT_EQ(given.size(), 1u);
+    EXPECT_EQ(given[0].kind, ORDER_EDITOR_PLACE);
+    EXPECT_EQ(given[0].text, "data/meshes/rock.x");
+    EXPECT_EQ(given[0].args[0], 1) << "ore";
+    EXPECT_EQ(given[0].args[1], 1) << "blocking";
+    EXPECT_FLOAT_EQ(given[0].point.x, editor->hitPoint.x);
+    EXPECT_FLOAT_EQ(given[0].point.z, editor->hitPoint.z);
+    editor->objectTemplate = nullptr;
+    delete shape;
+
+    SRand(77);
+    const int next = Rand();
+    SRand(77);
+    editor->RandomHeightmap();
+    EXPECT_EQ(Rand(), next) << "the level's sequence goes on where it stood";
+    TheScene.ReleaseEntities();
+}
