@@ -9,6 +9,7 @@
 #include "gui/MessageDialogGui.h"
 #include "gui/Window.h"
 #include "gui/WindowManager.h"
+#include "host/Display.h"
 #include "host/GfxDevice.h"
 #include "host/GfxWindow.h"
 #include "host/InputEvents.h"
@@ -481,6 +482,17 @@ void StopMusicPump()
     UseMusicThread = true;
 }
 
+// Not even the desktop's size is asked: the settings take their defaults.
+bool ForgoTheDisplay()
+{
+    ForgoDisplay(true);
+    return true;
+}
+void TakeBackTheDisplay()
+{
+    ForgoDisplay(false);
+}
+
 }  // namespace
 
 std::vector<StartupStep> AppStartupSteps()
@@ -510,9 +522,32 @@ std::vector<StartupStep> AppStartupSteps()
     };
 }
 
+std::vector<StartupStep> VerifyStartupSteps()
+{
+    // A verification plays the world alone, as fast as it goes: no window, no device, no
+    // sound, music or input, so it runs where there is no display at all. The texture manager
+    // and the GUI's window list are made, empty: without a device nothing is loaded into them.
+    return {
+        {"no display", ForgoTheDisplay, TakeBackTheDisplay},
+        {"user folders", InitUserFolders, nullptr},
+        {"log file", StartLog, LogClose},
+        {"data folder", FindGameData, nullptr},
+        {"game seam", InstallGameSeam, RemoveGameSeam},
+        {"configuration", StartConfiguration, FreeConfiguration},
+        {"string tables", StartStringTables, FreeStringTables},
+        {"font cache, window manager and texture manager", StartFontsWindowsTextures, FreeFontsWindowsTextures},
+        {"game", StartGame, FreeGame},
+        {"view frustum", StartViewFrustum, FreeViewFrustum},
+        {"mission screen", StartMissionScreen, FreeMissionScreen},
+        {"profile", StartProfile, nullptr},
+        {"first mission", StartFirstMission, nullptr},
+    };
+}
+
 bool StartUp(int argc, char** argv)
 {
-    return StartUp(argc, argv, AppStartupSteps());
+    const ReplayRequest asked = ReplayRequested(argc, argv);
+    return StartUp(argc, argv, asked.verify && !asked.file.empty() ? VerifyStartupSteps() : AppStartupSteps());
 }
 
 bool StartUp(int argc, char** argv, const std::vector<StartupStep>& steps)

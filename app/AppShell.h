@@ -23,6 +23,9 @@ bool OpenLogFile();
 
 // The game's start-up steps in their order, each with its undo.
 std::vector<StartupStep> AppStartupSteps();
+// The steps of a replay's verification ("-replay FILE -verify"): the game's own without the
+// window, the devices, the music and the input.
+std::vector<StartupStep> VerifyStartupSteps();
 
 // Runs the start-up steps (the game's own, or the given ones) with the program's arguments.
 // False when the game cannot run (no user folder, no window or no graphics device): what had

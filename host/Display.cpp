@@ -11,8 +11,23 @@
 #include <cstring>
 #include <sys/socket.h>
 
+namespace {
+bool DisplayForgone = false;
+}  // namespace
+
+void ForgoDisplay(bool forgo)
+{
+    DisplayForgone = forgo;
+}
+
+bool IsDisplayForgone()
+{
+    return DisplayForgone;
+}
+
 bool GetDesktopDisplaySize(int* width, int* height)
 {
+    if (DisplayForgone) return false;
     // The desktop does not change its mode under a running game often enough to ask twice:
     // the first answer (or the lack of one) is kept for the rest of the run.
     static bool asked = false;
@@ -122,6 +137,7 @@ DisplayModeInfo ModeInfo(const SDL_DisplayMode& mode)
 
 bool GetDisplayModes(DisplayModeInfo* current, std::vector<DisplayModeInfo>* modes)
 {
+    if (DisplayForgone) return false;
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
     bool found = false;
     SDL_DisplayMode mode;

@@ -10,6 +10,12 @@ struct DisplayModeInfo {
     int width = 0, height = 0, bitsPerPixel = 0, refreshRate = 0;
 };
 
+// A process that shows nothing (a replay's verification) never reaches for a display, not even
+// to ask its size: while forgone, the questions below answer "none" without asking, so such a
+// process runs the same with a display, without one, or with one that cannot be reached.
+void ForgoDisplay(bool forgo);
+bool IsDisplayForgone();
+
 // Width and height of the desktop's current display mode; false (outputs untouched) when no
 // display can be reached, as in headless test runs.
 bool GetDesktopDisplaySize(int* width, int* height);

@@ -187,7 +187,8 @@ void FormatFileTime(time_t when, char* out, size_t length)
     CopyText(out, length, text);
 }
 
-bool StatDataFile(const char* path, FileStatus& status)
+// quiet: a file that may well be missing (an optional package) is looked for without a word.
+bool StatDataFile(const char* path, FileStatus& status, bool quiet = false)
 {
     if (!path) {
         fprintf(stderr, "Invalid parameter to _stat.\n");
@@ -197,6 +198,7 @@ bool StatDataFile(const char* path, FileStatus& status)
     FixPath(fixed.data());
     int error = GetFileStatus(fixed.data(), status);
     if (error == 0) return true;
+    if (quiet) return false;
     if (error == ENOENT || error == ENOTDIR)
         fprintf(stderr, "File %s not found.\n", fixed.data());
     else if (error == EINVAL)
@@ -234,8 +236,10 @@ bool GetFileTime(const char* path, char* out, size_t length)
 
 bool FileExists(const char* path, bool logErrors)
 {
-    long long size = 0;
-    bool exists = GetFileInfo(path, &size, nullptr, nullptr, nullptr);
+    // Asked without logging, the caller copes with a missing file: nothing is said of it.
+    FileStatus status;
+    const bool exists = StatDataFile(path, status, !logErrors);
+    const long long size = exists ? status.size : 0;
     if (logErrors) {
         if (!exists)
             Log("ERROR opening file : %s\n", path ? path : "");

@@ -30,6 +30,8 @@ int FormatDisplayText(char* text, int mode);
 bool GetFileInfo(const char* path, long long* size, char* timeText, bool* readable, bool* writable);
 bool GetFileTimeText(const char* path, char* out, size_t length);
 bool GetFileTime(const char* path, char* out, size_t length);
+// Whether the file is there. logErrors: a missing or empty file is logged as an error;
+// otherwise a missing file is the caller's to handle and nothing is said of it.
 bool FileExists(const char* path, bool logErrors);
 
 // Opens a data file: FixPath, then a case-insensitive open. The path buffer is not changed.

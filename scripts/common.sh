@@ -13,6 +13,9 @@ PACKAGES=(
 # Only for fuzz.sh: clang with libFuzzer and the symbolizer for its reports.
 FUZZ_PACKAGES=(clang libclang-rt-dev llvm)
 
+# Only for scripts/verify_builds.sh: the second compiler the kept replays are played on.
+VERIFY_PACKAGES=(clang)
+
 # install_packages [PACKAGE...]: the given packages, or the PACKAGES above.
 install_packages() {
   local wanted=("$@")

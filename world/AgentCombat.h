@@ -72,7 +72,7 @@ enum PlayerSkillIndex : int {
 
 // What a fight reaches beyond the world: the player's profile (statistics, skills, level), the
 // floating texts over the level, the debris field and the loot roll. These are the game's own
-// answers (world/PlayerAnswers.cpp); a test listens by deriving and installing its own.
+// answers (interface/PlayerAnswers.cpp); a test listens by deriving and installing its own.
 class CombatHooks {
 public:
     virtual ~CombatHooks() = default;

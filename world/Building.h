@@ -138,7 +138,7 @@ public:
     // The upgrader's unit goes back into the level beside it.
     void ReleaseHeldUnit();
 
-    // ---- Orders and the panel (BuildingPanel.cpp)
+    // ---- Orders and the panel (interface/BuildingPanel.cpp)
     // The click on a unit button: userValue is the address of the button's AgentType pointer.
     static int OnBuildUnitButton(void* userValue, Button* button);
     // Takes the last order back and refunds it; the unit in production keeps its progress.

@@ -105,7 +105,7 @@ class WeaponDef;
 class Item;
 
 // What a touched or used item reaches beyond the world: the player's inventory. These are the
-// game's own answers (world/PlayerAnswers.cpp): without a bag (the front end before it is
+// game's own answers (interface/PlayerAnswers.cpp): without a bag (the front end before it is
 // built) nothing is taken in, so a pickup that needs one stays on the ground. A test listens by
 // deriving and installing its own.
 class ItemHooks {

@@ -1,6 +1,6 @@
 // The projectile system's pools and its frame step: flight, hits, bursts, beams pouring
 // damage, melee blows and debris. The firing operations are Weapons.cpp, the drawing
-// ProjectileRender.cpp.
+// mechanics/ProjectileRender.cpp.
 #include "world/ProjectileSystem.h"
 
 #include "host/SteadyMath.h"

@@ -8,10 +8,12 @@
 #include "campaign/PlayerProfile.h"
 #include "campaign/StorySlideshow.h"
 #include "gui/WindowManager.h"
+#include "host/Display.h"
 #include "host/InputEvents.h"
 #include "host/Log.h"
 #include "host/System.h"
 #include "mechanics/GameMechanics.h"
+#include "mechanics/Replay.h"
 #include "platform/ConfigFile.h"
 #include "platform/GameSeam.h"
 #include "platform/MusicPlayer.h"
@@ -169,6 +171,7 @@ std::vector<std::string> LeftOver()
     check(LogFile, "log file");
     check(IsMusicThreadRunning(), "music thread");
     check(dynamic_cast<NullGameSeam*>(&GetGameSeam()) == nullptr, "game seam");
+    check(IsDisplayForgone(), "display forgone");
     return left;
 }
 
@@ -199,6 +202,42 @@ TEST(AppShell, AStartThatFailsAtAnyStepUndoesEverything)
             << log;
         Shutdown();  // nothing left to undo
         EXPECT_EQ(LeftOver(), std::vector<std::string>());
+    }
+    RealStart = nullptr;
+}
+
+TEST(AppShell, AVerificationStartsWithNoDisplayAndAStartThatFailsUndoesEverything)
+{
+    // A replay's verification starts where there is no display at all: no window, no device,
+    // and not even the desktop's size is asked. A start that fails at any of its steps leaves
+    // nothing, the forgone display included.
+    ScopedEnv noDisplay("DISPLAY", nullptr);
+    ScopedEnv noWayland("WAYLAND_DISPLAY", nullptr);
+    const char* argv[] = {"veldmark", "-replay", "tests/data/replays/mission_lost.replay", "-verify"};
+    LogCaptureBegin();
+    const bool started = StartUp(4, const_cast<char**>(argv));
+    std::string log = LogCaptureEnd();
+    ASSERT_TRUE(started) << log;
+    EXPECT_EQ(MainWindow, nullptr);
+    EXPECT_EQ(Graphics, nullptr);
+    EXPECT_EQ(SoundMgr, nullptr);
+    EXPECT_TRUE(IsDisplayForgone());
+    EXPECT_TRUE(TheReplay.Playing()) << log;
+    Shutdown();
+    EXPECT_EQ(LeftOver(), std::vector<std::string>());
+
+    const std::vector<StartupStep> steps = VerifyStartupSteps();
+    for (size_t failing = 0; failing < steps.size(); ++failing) {
+        std::vector<StartupStep> broken = steps;
+        RealStart = broken[failing].start;
+        broken[failing].start = RunThenFail;
+        LogCaptureBegin();
+        EXPECT_FALSE(StartUp(4, const_cast<char**>(argv), broken)) << steps[failing].name;
+        log = LogCaptureEnd();
+        EXPECT_EQ(LeftOver(), std::vector<std::string>()) << "failing at the " << steps[failing].name;
+        EXPECT_NE(log.find(std::string("ERROR: start-up failed at the ") + steps[failing].name), std::string::npos)
+            << log;
+        Shutdown();
     }
     RealStart = nullptr;
 }

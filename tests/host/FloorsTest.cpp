@@ -7,6 +7,7 @@
 
 #include <fstream>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -121,6 +122,49 @@ TEST(Floors, NoFileIncludesAFloorAboveItOrTheShell)
         }
     }
     EXPECT_GT(files.size(), 100u) << "no sources below " << SourcePath("");
+}
+
+// The world (world/) is the simulation: a replay's verification plays it with no interface
+// at all, and it tells the player's side what happens through its hooks (world/AgentCombat.h,
+// world/Item.h), which the interface answers. It never reaches into the interface, the GUI or
+// the tools. The files that still do are listed here: no other may, and a file that no longer
+// does is taken off the list, so the list only shrinks.
+TEST(Floors, TheWorldReachesIntoTheInterfaceNoMoreThanItStillDoes)
+{
+    const std::set<std::string> stillReaching = {
+        "world/Agent.cpp -> gui/Window.h",
+        "world/Agent.cpp -> interface/MissionHud.h",
+        "world/AgentCombat.cpp -> interface/MessageLists.h",
+        "world/Building.cpp -> interface/MessageLists.h",
+        "world/Building.cpp -> interface/PowerBar.h",
+        "world/Building.cpp -> interface/UnitUpgrade.h",
+        "world/Building.cpp -> tools/Console.h",
+        "world/BuildingBehaviours.cpp -> interface/MessageLists.h",
+        "world/Item.cpp -> interface/MessageLists.h",
+        "world/TaskStepsMine.cpp -> interface/PowerBar.h",
+        "world/TaskStepsSupport.cpp -> interface/MessageLists.h",
+        "world/TaskStepsWork.cpp -> interface/PowerBar.h",
+        "world/TaskStepsWork.cpp -> interface/UnitUpgrade.h",
+    };
+    const std::set<std::string> above = {"interface", "gui", "tools"};
+    std::set<std::string> found;
+    const std::vector<std::string> files = SourceFiles({"world"});
+    for (const std::string& file : files) {
+        std::ifstream in(SourcePath(file));
+        std::string line;
+        for (int number = 1; std::getline(in, line); ++number) {
+            const std::string header = IncludedHeader(line);
+            if (header.empty() || !above.count(FirstFolder(header))) continue;
+            const std::string reach = file + " -> " + header;
+            found.insert(reach);
+            if (!stillReaching.count(reach))
+                ADD_FAILURE() << file << ":" << number << " includes " << header
+                              << ": the world tells the interface through its hooks, it does not call it";
+        }
+    }
+    for (const std::string& reach : stillReaching)
+        if (!found.count(reach)) ADD_FAILURE() << reach << " is gone: take it off the list";
+    EXPECT_GT(files.size(), 20u) << "no sources below " << SourcePath("world");
 }
 
 }  // namespace

@@ -149,7 +149,7 @@ TEST(SteadyMath, NoGameCodeCallsTheLibraryMaths)
 // from the two sequences a level runs on, only from the cosmetic generator.
 TEST(Random, WhatIsOnlySeenOrHeardDrawsFromTheCosmeticGenerator)
 {
-    const std::vector<std::string> lookOnly = {"world/ProjectileRender.cpp", "terrain/Water.cpp",
+    const std::vector<std::string> lookOnly = {"mechanics/ProjectileRender.cpp", "terrain/Water.cpp",
                                                "terrain/TerrainLayers.cpp", "mechanics/LoadingScreen.cpp",
                                                "platform/MusicPlayer.cpp", "campaign/MissionScreen.cpp"};
     int scanned = 0;

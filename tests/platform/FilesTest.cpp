@@ -267,6 +267,11 @@ TEST(Files, DataFilesOpenWhateverTheCase)
         EXPECT_EQ(LogCaptureEnd(), c.logged) << c.path;
     }
     EXPECT_EQ(OpenDataFile("data/scripts/missing.cgs", "rb"), nullptr);
+    // Asked without logging (an optional package), a missing file is the caller's to handle:
+    // not a word of it on the error stream either.
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(FileExists("data/scripts/missing.cgs", false));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 
 TEST(Files, DirectoryListing)
