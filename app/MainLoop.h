@@ -10,7 +10,8 @@ class GfxWindow;
 
 // The game's window (the window messages are read through the event pump).
 extern GfxWindow* MainWindow;
-// False while the window is minimised or in the background: the loop then waits for messages.
+// False while the window is minimised: the loop then waits for messages. A window shown without
+// the input focus is still drawn.
 extern bool AppActive;
 // The last answer of the device check: 0 usable, 1 lost (not resettable yet), 2 driver error
 // or failed reset. Nothing but the frame function runs while it is not 0.

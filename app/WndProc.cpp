@@ -53,6 +53,7 @@ void OnKeyDown(int key, bool control, bool alt, bool repeat)
     case VK_PAUSE:
     case VK_SCROLL:
         if (!ModalOpen()) GamePaused = !GamePaused;
+        PausedWithoutFocus = false;
         return;
     case VK_ESCAPE:
         if (FrontEndScreenState == 0 && TheGame && !InIntro()) {
@@ -82,6 +83,23 @@ void OnKeyDown(int key, bool control, bool alt, bool repeat)
     }
 }
 
+// A level whose window loses the focus pauses, as the Pause key would (the pause is noted among
+// the orders, so its replay plays the same game), and the sign says why; the focus back lifts
+// that pause, and no other. The front end goes on as it is.
+void OnFocusChanged(bool focused)
+{
+    if (!focused) {
+        if (TheGame && TheGame->state == GAME_STATE_PLAYING && !GamePaused) {
+            GamePaused = true;
+            PausedWithoutFocus = true;
+        }
+        return;
+    }
+    if (!PausedWithoutFocus) return;
+    PausedWithoutFocus = false;
+    if (TheGame && TheGame->state == GAME_STATE_PLAYING) GamePaused = false;
+}
+
 void OnCharacter(int code, bool control, bool shift, bool alt, bool repeat)
 {
     if (IsTextInputFocused() || repeat) return;
@@ -105,8 +123,10 @@ intptr_t WndProc(const HostMessage& message)
         InputEvents.PostQuitMessage(0);
         return 0;
     case WM_ACTIVATE: {
+        // Without the focus the window is still shown: the loop goes on drawing it (only a
+        // minimised window waits), and a level holds still until the player is back.
         unsigned state = message.wParam & 0xFFFF;
-        AppActive = state == 1 || state == 2;
+        OnFocusChanged(state == 1 || state == 2);
         return 0;
     }
     case WM_SIZE:

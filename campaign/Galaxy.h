@@ -149,6 +149,13 @@ struct PlanetPanel {
     Button* closeButton = nullptr;
     int firstLine = 0;
     int lineCount = 0;
+    // The briefing's lines the box holds at once, as the heading above it leaves it.
+    int linesShown = 1;
+    // Where the heading's lower lines and the briefing box stand when the name takes one line,
+    // and where the box ends.
+    int objectivesTop = 0;
+    int briefingTop = 0;
+    int briefingBottom = 0;
     bool accessible = false;
 };
 

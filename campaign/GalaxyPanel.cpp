@@ -34,7 +34,6 @@
 
 namespace {
 
-constexpr int BRIEFING_LINES = 7;
 constexpr float LINGER_SECONDS = 0.3f;
 // The front end's text and highlight colours.
 constexpr float TEXT_COLOUR[4] = {1.0f, 1.0f, 1.0f, 1.0f};
@@ -276,12 +275,15 @@ void Galaxy::CreatePlanetPanel()
     panel.giverLabel = PanelLabel("<faction name>", rx + rw - g - giverSize, ry + giverSize + 2, giverSize,
                                   T(0.04f), 4);
     ry += crestSize + g;
+    panel.objectivesTop = ry;
     panel.objectivesLabel = PanelLabel("Objectives", rx + g, ry, textW, T(0.02f), 0);
     ry += T(0.0260417f);
     panel.descLabel = PanelLabel("desc", rx + g, ry, rw - 3 * g - giverSize, T(0.04f), 3);
     ry = std::max(ry + T(0.0520833f), top + m + g + giverSize + T(0.0625f));
     const int arrowSize = h / 32;
     const int briefingH = top + ph - m - T(0.0520833f) - g - ry;
+    panel.briefingTop = ry;
+    panel.briefingBottom = ry + briefingH;
     panel.briefingBacking = Part(new Button(nullptr, nullptr, rx + g, ry, rw - 2 * g, briefingH, 0, nullptr,
                                             "data/gui/solid_charcoal.dds", "data/gui/solid_charcoal.dds", nullptr, 0, 0,
                                             0));
@@ -331,21 +333,18 @@ void Galaxy::ScrollBriefing(bool down)
     int lines = 0;
     label->SetScroll(0, 0, &lines);
     panel.lineCount = lines;
-    panel.firstLine = std::clamp(panel.firstLine + (down ? 1 : -1), 0, std::max(0, lines - BRIEFING_LINES));
-    label->SetScroll(panel.firstLine, BRIEFING_LINES, nullptr);
-    FollowArrows(panel.upArrow, panel.downArrow, panel.firstLine, BRIEFING_LINES, lines);
+    const int shown = panel.linesShown;
+    panel.firstLine = std::clamp(panel.firstLine + (down ? 1 : -1), 0, std::max(0, lines - shown));
+    label->SetScroll(panel.firstLine, shown, nullptr);
+    FollowArrows(panel.upArrow, panel.downArrow, panel.firstLine, shown, lines);
 }
 
 namespace {
 
-// A briefing from its first line, the arrows shown when it is longer than the panel.
+// The briefing's text; StackUnderName shows it from its first line once the box has its size.
 void ShowBriefing(PlanetPanel& panel, const std::string& text)
 {
-    if (!panel.briefingLabel) return;
-    panel.briefingLabel->SetText(text.c_str(), false);
-    panel.firstLine = 0;
-    panel.lineCount = panel.briefingLabel->SetScroll(0, BRIEFING_LINES, nullptr);
-    FollowArrows(panel.upArrow, panel.downArrow, 0, BRIEFING_LINES, panel.lineCount);
+    if (panel.briefingLabel) panel.briefingLabel->SetText(text.c_str(), false);
 }
 
 void SetText(Label* label, const std::string& text)
@@ -353,19 +352,55 @@ void SetText(Label* label, const std::string& text)
     if (label) label->SetText(text.c_str(), false);
 }
 
-// The faction and level lines go under the mission's name as it wraps: a long name, or a
-// locked body's notice, takes two lines.
+int WrappedHeight(const Label* label, int* lines = nullptr)
+{
+    if (!label || !label->font) return 0;
+    int count = 0;
+    const char* shown = GuiDisplayText(label->GetText());
+    const int height = shown[0] ? label->font->DrawWrappedText(shown, label->wrapWidth, 0, 0, 0, 0, &count) : 0;
+    if (lines) *lines = count;
+    return height;
+}
+
+// The heading laid out top to bottom: the faction and level lines under the mission's name as
+// it wraps (a long name, or a locked body's notice, takes two lines), "Objectives" and the
+// summary under them, and the briefing box below, as tall as what is left; then the briefing
+// from its first line, as many lines as the box holds, the arrows shown when it holds less.
 void StackUnderName(PlanetPanel& panel)
 {
     Label* name = panel.nameLabel;
     if (!name || !name->font || !panel.factionLabel || !panel.levelLabel) return;
-    int lines = 0;
-    const char* shown = GuiDisplayText(name->GetText());
-    const int height = name->font->DrawWrappedText(shown, name->wrapWidth, 0, 0, 0, 0, &lines);
-    const int below = name->y + std::max(height, T(0.0286458f));
+    const int below = name->y + std::max(WrappedHeight(name), T(0.0286458f));
     panel.factionLabel->Move(panel.factionLabel->x, below);
     const bool faction = panel.factionLabel->GetText()[0] != '\0';
-    panel.levelLabel->Move(panel.levelLabel->x, faction ? below + T(0.0208334f) : below);
+    const int levelY =
+        faction ? below + std::max(T(0.0208334f), LineHeight(panel.factionLabel->font)) : below;
+    panel.levelLabel->Move(panel.levelLabel->x, levelY);
+    const int levelBottom = levelY + std::max(WrappedHeight(panel.levelLabel), LineHeight(panel.levelLabel->font));
+    int y = std::max(panel.objectivesTop, levelBottom + T(0.0052083f));
+    if (panel.objectivesLabel) {
+        panel.objectivesLabel->Move(panel.objectivesLabel->x, y);
+        y += T(0.0260417f);
+    }
+    if (panel.descLabel) {
+        panel.descLabel->Move(panel.descLabel->x, y);
+        y += WrappedHeight(panel.descLabel);
+    }
+    Label* briefing = panel.briefingLabel;
+    if (!briefing || !panel.briefingBacking) return;
+    const int g = T(0.0104167f);
+    const int top = std::min(std::max(panel.briefingTop, y + g / 2), panel.briefingBottom - 3 * g);
+    const int height = panel.briefingBottom - top;
+    panel.briefingBacking->Move(panel.briefingBacking->x, top);
+    panel.briefingBacking->Resize(panel.briefingBacking->width, height);
+    briefing->Move(briefing->x, top + g / 2);
+    briefing->Resize(briefing->width, height - g);
+    if (panel.upArrow) panel.upArrow->Move(panel.upArrow->x, top + 2);
+    const int step = briefing->font ? (int)briefing->font->LineHeight() : 0;
+    panel.linesShown = std::max(1, (height - g) / std::max(1, step > 0 ? step : LineHeight(briefing->font)));
+    panel.firstLine = 0;
+    panel.lineCount = briefing->SetScroll(0, panel.linesShown, nullptr);
+    FollowArrows(panel.upArrow, panel.downArrow, 0, panel.linesShown, panel.lineCount);
 }
 
 // The preview turns the body as the map draws it.
@@ -697,11 +732,8 @@ void Galaxy::DrawInfoPanel()
         for (int i = 0; story && i < story->objectiveCount; ++i) {
             const Objective* objective = story->objectives[i];
             if (!IsBriefed(objective)) continue;
-            const char* name = GuiDisplayText(objective->text);
-            if (objective->targetCount >= 2)
-                snprintf(text, sizeof text, "%s [%d]", name, objective->targetCount);
-            else
-                snprintf(text, sizeof text, "%s", name);
+            // As the mission's briefing lists it: its text carries its count.
+            BriefedObjectiveLine(objective, text, sizeof text);
             GuiDrawText(small, x, y, text);
             y += LineHeight(small);
         }

@@ -75,10 +75,12 @@ void MissionBriefingGui::Build()
     const int textX = left + H / 12 + 5 * H / 96, textY = top + H / 12 + 5 * H / 96;
     const int arrowSize = H / 32;
     const int textW = pictureX - 2 * g - arrowSize - textX;
-    const int textH = 5 * H / 48;
+    const int textH = BOX_LINES * H / 48;
     Keep(new Window(textX - g, textY - g / 2, textW + 2 * g, textH + g, "solid_charcoal.dds"));
     textLabel = Keep(new Label("<none>", textX, textY, textW, textH, 0, ScreenFont(4), false));
     textLabel->SetWrapWidth(textW);
+    const int step = textLabel->font ? (int)textLabel->font->LineHeight() : 0;
+    linesShown = std::max(1, textH / (step > 0 ? step : H / 48));
     upArrow = AddArrow(textX + textW + g, textY, false, OnBriefingArrow);
     downArrow = AddArrow(textX + textW + g, textY + textH - arrowSize, true, OnBriefingArrow);
     Finish();
@@ -113,20 +115,20 @@ void MissionBriefingGui::Refresh()
     }
     textLabel->SetText(briefing.c_str(), false);
     firstLine = 0;
-    textLabel->SetScroll(0, LINES_SHOWN, &lineCount);
-    FollowArrows(upArrow, downArrow, 0, LINES_SHOWN, lineCount);
+    textLabel->SetScroll(0, linesShown, &lineCount);
+    FollowArrows(upArrow, downArrow, 0, linesShown, lineCount);
 }
 
 void MissionBriefingGui::Scroll(bool down)
 {
     if (!textLabel) return;
-    const int last = lineCount > LINES_SHOWN ? lineCount - LINES_SHOWN : 0;
+    const int last = lineCount > linesShown ? lineCount - linesShown : 0;
     firstLine += down ? 1 : -1;
     if (firstLine > last) firstLine = last;
     if (firstLine < 0) firstLine = 0;
-    if (lineCount <= LINES_SHOWN) return;
-    textLabel->SetScroll(firstLine, LINES_SHOWN, &lineCount);
-    FollowArrows(upArrow, downArrow, firstLine, LINES_SHOWN, lineCount);
+    if (lineCount <= linesShown) return;
+    textLabel->SetScroll(firstLine, linesShown, &lineCount);
+    FollowArrows(upArrow, downArrow, firstLine, linesShown, lineCount);
 }
 
 bool MissionBriefingGui::OnMouseMove(MouseDevice* mouse)
@@ -157,20 +159,23 @@ void MissionBriefingGui::Draw()
     int y = top + H / 12;
     char line[256];
     if (record) {
-        snprintf(line, sizeof line, "Mission name: %s  [Level %d]", GuiDisplayText(record->name), record->level);
+        snprintf(line, sizeof line, "Mission name: %s", GuiDisplayText(record->name));
     } else {
         static const char* const kinds[] = {"Eliminate", "Destroy", "Clear", "Repair", "Collect", "Prospect", "Build"};
         const int category = body->mission.category;
-        snprintf(line, sizeof line, "Mission type: %s  [Level %d]",
-                 category >= 0 && category < 7 ? kinds[category] : "Mission", body->levelMin);
+        snprintf(line, sizeof line, "Mission type: %s", category >= 0 && category < 7 ? kinds[category] : "Mission");
     }
-    // The title stands a whole line of its own font above the faction's name.
+    // The title keeps left of the giver's picture: a long one takes the headings' smaller letters.
+    const int room = picture ? picture->x - 5 * H / 384 - x : ScreenWidth();
+    if (titleFont && heading && TextWidth(titleFont, line) > room) titleFont = heading;
+    // The title stands a whole line of its own font above the faction's name and the level.
     const int titleStep = titleFont ? std::max(H / 48, (int)titleFont->LineHeight()) : H / 48;
     GuiDrawText(titleFont, x, y - titleStep, line);
     const char* factionName = GetFactionName(faction);
-    GuiDrawText(text, x, y, factionName ? factionName : "");
+    snprintf(line, sizeof line, "%s  [Level %d]", factionName ? factionName : "", record ? record->level : body->levelMin);
+    GuiDrawText(text, x, y, line);
 
-    y = top + H / 12 + 5 * H / 96 + 5 * H / 48 + H / 48;
+    y = top + H / 12 + 5 * H / 96 + BOX_LINES * H / 48 + H / 48;
     GuiDrawText(heading, x, y, "Objectives");
     y += 5 * H / 192;
     if (record) {

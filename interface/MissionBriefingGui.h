@@ -1,7 +1,7 @@
 #pragma once
 // "Mission Briefing": the current mission as its giver tells it: the giver's crest, picture,
-// name and title, the mission's name and level, the briefing text (5 lines at a time, with
-// arrows and the wheel), its objectives and its rewards. Opened from the HUD's "Objectives"
+// name and title, the mission's name and level, the briefing text (as many lines as its box
+// holds, with arrows and the wheel), its objectives and its rewards. Opened from the HUD's "Objectives"
 // button; it pauses the game and fills itself each time it opens.
 #include "interface/InfoScreen.h"
 
@@ -9,7 +9,8 @@
 
 class MissionBriefingGui : public InfoScreen {
 public:
-    static constexpr int LINES_SHOWN = 5;
+    // The briefing box is this many lines of the screen's small text tall.
+    static constexpr int BOX_LINES = 10;
 
     MissionBriefingGui();
     static MissionBriefingGui* Create();
@@ -29,6 +30,8 @@ public:
     Label* textLabel = nullptr;
     int firstLine = 0;
     int lineCount = 0;
+    // The briefing's lines the box shows at once.
+    int linesShown = 1;
     // What Refresh found: the mission is a story mission, its giver's faction index.
     bool story = false;
     int faction = 0;

@@ -1,5 +1,6 @@
 #include "mechanics/Game.h"
 
+#include "gui/GuiDraw.h"
 #include "gui/Label.h"
 #include "gui/WindowManager.h"
 #include "host/Log.h"
@@ -23,10 +24,18 @@
 #include <cstring>
 
 bool GamePaused = false;
+bool PausedWithoutFocus = false;
 bool CursorHidden = false;
 float MissionTime = 0.0f;
 
 namespace {
+
+int TextExtentWidth(Font* font, const char* text)
+{
+    TextSize size{};
+    font->GetTextExtent(text, &size);
+    return (int)size.cx;
+}
 
 constexpr const char* CURSOR_TEXTURE = "data/gui/icons/cursors.dds";
 constexpr const char* CURSOR_FALLBACK = "data/textures/white.dds";
@@ -188,22 +197,38 @@ void Game::DrawGui()
         if (label && label->IsVisible()) label->Draw();
     bool modalOpen = WindowMgr && WindowMgr->modal;
     if (GamePaused && !modalOpen) {
+        // In a level the sign stands in the middle; over the galaxy it keeps above the planet
+        // panel, which takes the middle of the screen, and under the system's title.
+        const char* why = PausedWithoutFocus ? "The game's window is in the background" : nullptr;
+        Font* font = fonts[0] && fonts[0]->loaded ? fonts[0] : nullptr;
+        Font* small = fonts[1] && fonts[1]->loaded ? fonts[1] : font;
         int boxWidth = (int)(h * 0.1692708f), boxHeight = (int)(h * 0.078125f);
+        if (why && small) boxWidth = std::max(boxWidth, TextExtentWidth(small, why) + (int)(h * 0.03125f));
+        const int boxTop = state == GAME_STATE_PLAYING ? (h - boxHeight) / 2 : (int)(h * 0.09f);
         if (!pauseBox_)
-            pauseBox_ = CreateSprite((w - boxWidth) / 2, (h - boxHeight) / 2, boxWidth, boxHeight, "data/gui/black.dds",
-                                     PAUSE_BOX_COLOUR, 0.0f, 0.0f, 1.0f, 1.0f, false);
-        if (pauseBox_) pauseBox_->Draw();
-        if (fonts[0] && fonts[0]->loaded) {
+            pauseBox_ = CreateSprite(0, 0, boxWidth, boxHeight, "data/gui/black.dds", PAUSE_BOX_COLOUR, 0.0f, 0.0f,
+                                     1.0f, 1.0f, false);
+        if (pauseBox_) {
+            pauseBox_->SetRect((w - boxWidth) / 2, boxTop, (w + boxWidth) / 2, boxTop + boxHeight);
+            GuiDrawSprite(pauseBox_);
+        }
+        if (font) {
             // The button font is shared: the word borrows it in white and hands it back in
             // the colour and shadow the buttons drawn after it expect.
-            Font& font = *fonts[0];
-            const float r = font.r, g = font.g, b = font.b, a = font.a;
-            const bool shadow = font.shadow;
-            font.SetColor(1.0f, 1.0f, 1.0f, 1.0f);
-            font.SetShadow(true);
-            font.DrawText((float)(w / 2 - (int)(h * 0.0390625f)), (float)(h / 2 - (int)(h * 0.0104167f)), "Paused");
-            font.SetColor(r, g, b, a);
-            font.SetShadow(shadow);
+            const float r = font->r, g = font->g, b = font->b, a = font->a;
+            const bool shadow = font->shadow;
+            font->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
+            font->SetShadow(true);
+            const int wordY = boxTop + boxHeight / 2 - (int)(h * (why ? 0.0260417f : 0.0104167f));
+            GuiDrawText(font, w / 2 - (int)(h * 0.0390625f), wordY, "Paused");
+            font->SetColor(r, g, b, a);
+            font->SetShadow(shadow);
+        }
+        if (why && small) {
+            const float r = small->r, g = small->g, b = small->b, a = small->a;
+            small->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
+            GuiDrawText(small, (w - TextExtentWidth(small, why)) / 2, boxTop + boxHeight / 2 + (int)(h * 0.0052083f), why);
+            small->SetColor(r, g, b, a);
         }
     }
     if (CursorHidden || !Input.mouse) return;

@@ -103,6 +103,9 @@ private:
 // Pause and Scroll Lock keys toggle it; the in-game screens set and clear it while they are
 // open.
 extern bool GamePaused;
+// Set by the shell while the pause is the one it made when the level's window lost the input
+// focus: the pause sign says why, and the focus coming back lifts it.
+extern bool PausedWithoutFocus;
 // Set by the shell while the game's own mouse cursor must not be drawn.
 extern bool CursorHidden;
 // Seconds of the running mission: advanced while playing and not paused.

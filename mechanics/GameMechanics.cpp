@@ -127,6 +127,7 @@ void GameMechanics::EndLevel()
     // windows and its pause go with it: the next level must not start standing still.
     if (TheInGameMenu) TheInGameMenu->HideAll();
     GamePaused = false;
+    PausedWithoutFocus = false;
     pausedBefore_ = false;
     TheOrders.Clear();
     // The next level may draw its shadows in another format.

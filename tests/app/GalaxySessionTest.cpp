@@ -11,6 +11,7 @@
 #include "tests/app/PlayerSessionSupport.h"
 
 #include "gui/Button.h"
+#include "gui/GuiDraw.h"
 #include "gui/Label.h"
 #include "gui/MessageDialogGui.h"
 #include "interface/InGameMenu.h"
@@ -18,12 +19,38 @@
 #include "platform/StringTable.h"
 #include "render/Font.h"
 #include "render/ParticleManager.h"
+#include "render/Sprite.h"
 
 #include <algorithm>
 
 using namespace playersession;
 
 namespace {
+
+// The pause sign a frame draws: the box drawn just before the word "Paused".
+class SpritesDrawn : public GuiPainter {
+public:
+    struct Rect {
+        int left = 0, top = 0, right = 0, bottom = 0;
+    };
+    SpritesDrawn() { SetGuiPainter(this); }
+    ~SpritesDrawn() override { SetGuiPainter(nullptr); }
+    void DrawSprite(Sprite* sprite) override
+    {
+        last = {sprite->left, sprite->top, sprite->right, sprite->bottom};
+        GuiPainter::DrawSprite(sprite);
+    }
+    void DrawText(Font* font, int x, int y, const char* text) override
+    {
+        if (strcmp(text, "Paused") == 0) {
+            paused = true;
+            sign = last;
+        }
+        GuiPainter::DrawText(font, x, y, text);
+    }
+    Rect last, sign;
+    bool paused = false;
+};
 
 class GalaxySession : public PlayerSession {
 protected:
@@ -163,6 +190,39 @@ TEST_F(GalaxySession, APlanetPickedOnTheMapIsBriefedAcceptedAndStarted)
         EXPECT_EQ(galaxy.panel.firstLine, 1) << "the briefing scrolls";
     }
     CheckPicture("galaxy_planet_panel");
+    {
+        // The Pause key over the open briefing: the sign keeps clear of the panel, and the key
+        // lifts the pause again.
+        Press(DIK_PAUSE);
+        ASSERT_TRUE(GamePaused);
+        SpritesDrawn drawn;
+        Passes(1, 0.05f);
+        const Window* box = galaxy.panel.frame->firstChild;
+        int boxX = 0, boxY = 0;
+        box->GetScreenPosition(&boxX, &boxY);
+        ASSERT_TRUE(drawn.paused) << "the sign is drawn";
+        const SpritesDrawn::Rect& sign = drawn.sign;
+        EXPECT_TRUE(sign.right <= boxX || sign.left >= boxX + box->width || sign.bottom <= boxY ||
+                    sign.top >= boxY + box->height)
+            << "the sign " << sign.left << "," << sign.top << " - " << sign.right << "," << sign.bottom;
+        Press(DIK_PAUSE);
+        EXPECT_FALSE(GamePaused) << "lifted with the briefing open";
+        EXPECT_TRUE(galaxy.PlanetPanelShown());
+    }
+    {
+        // Another window takes the focus: the galaxy goes on turning and drawing, unpaused.
+        InputScript::Focus(false);
+        int exitCode = 0;
+        DrainMessages(&exitCode);
+        EXPECT_TRUE(AppActive);
+        const int frames = PresentedFrames;
+        Passes(10, 0.05f);
+        EXPECT_GE(PresentedFrames - frames, 10);
+        EXPECT_FALSE(GamePaused);
+        InputScript::Focus(true);
+        DrainMessages(&exitCode);
+        Passes(2, 0.05f);
+    }
     // Escape closes the briefing alone: the system stays, and the briefing opens again.
     Press(DIK_ESCAPE);
     EXPECT_FALSE(galaxy.PlanetPanelShown());

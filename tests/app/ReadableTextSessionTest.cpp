@@ -419,6 +419,58 @@ TEST_P(ReadableText, TheFrontEndReadsAndAnswersAsItShows)
     }
     ClickOn(TheMissionBriefing->closeButton);
 
+    // The fifth story's, whose title is long: in the galaxy's planet panel and in the briefing,
+    // every line apart from the others, the briefing as many lines as its box holds, and each
+    // objective's count once.
+    {
+        SCOPED_TRACE("long title");
+        ScopedGlobal<bool> everyMission{MissionRequirementsIgnored, true};
+        CelestialBody* const chosen = TheGalaxy->selectedBody;
+        CelestialBody* fifth = TheGalaxy->FindBodyByStoryId(4);
+        ASSERT_NE(fifth, nullptr);
+        CelestialBody* const clicked = TheGalaxy->clickedBody;
+        TheGalaxy->clickedBody = fifth;
+        intptr_t open = 1;
+        OnMissionBriefing(&open, nullptr);  // as the "Mission Briefing" button of its system does
+        ASSERT_TRUE(TheGalaxy->PlanetPanelShown());
+        MoveMouseTo(Config->width / 2, Config->height - 8);
+        Passes(2, 0.05f);
+        Record(drawn);
+        const Box panel = ScreenBox(TheGalaxy->panel.frame->firstChild);
+        std::vector<DrawnFrame::Text> texts;
+        for (const DrawnFrame::Text& t : drawn.texts)
+            if (panel.Contains(t.box) && t.text.find_first_not_of(' ') != std::string::npos) texts.push_back(t);
+        ExpectApart(texts);
+        const PlanetPanel& shown = TheGalaxy->panel;
+        const Box briefing = ScreenBox(shown.briefingBacking);
+        int briefingLines = 0, counted = 0;
+        for (const DrawnFrame::Text& t : texts) {
+            briefingLines += briefing.Contains(t.box);
+            EXPECT_EQ(t.text.find("] ["), std::string::npos) << t.text;
+            EXPECT_EQ(t.text.find("hallstrade"), std::string::npos) << t.text;
+            counted += t.text.find("[1500]") != std::string::npos;
+        }
+        EXPECT_EQ(briefingLines, std::min(shown.lineCount, shown.linesShown));
+        EXPECT_GE(shown.linesShown, 12) << "the box holds about fifteen lines";
+        EXPECT_EQ(counted, 1) << "the fuel's count once";
+        CheckPicture("readable_long_title_panel", panel);
+        ClickOn(shown.closeButton);
+        TheGalaxy->clickedBody = clicked;
+
+        TheGalaxy->selectedBody = fifth;
+        TheMissionBriefing->SetVisible(true);
+        MoveMouseTo(Config->width / 2, Config->height - 8);
+        Passes(2, 0.05f);
+        Record(drawn);
+        const Box frame = FrameOf(TheMissionBriefing);
+        std::vector<DrawnFrame::Text> inside = drawn.Screen("Mission Briefing", frame);
+        ExpectApart(inside);
+        for (const DrawnFrame::Text& t : inside) EXPECT_TRUE(frame.Contains(t.box)) << t.text << " " << t.box;
+        CheckPicture("readable_long_title_briefing", frame);
+        ClickOn(TheMissionBriefing->closeButton);
+        TheGalaxy->selectedBody = chosen;
+    }
+
     // The achievements seen from the galaxy, and back to the menu: still in its blue.
     Window* achievements = nullptr;
     for (Window* child = TheGalaxy->container->firstChild; child; child = child->nextSibling)
@@ -763,7 +815,7 @@ TEST_P(ReadableText, EveryScreenOfAMissionIsReadable)
     CheckPicture("readable_editor_show", {show.left - Config->width / 4, 0, Config->width, show.bottom + 8});
 
     // The mission won: each done objective's tick stands on its own line, here with a refinery
-    // to build listed under the ore to mine.
+    // to build listed under the ore to hold.
     Objective* refinery = TheObjectives->AddObjective("Build refinery", OBJECTIVE_BUILD, "refinery");
     ASSERT_NE(refinery, nullptr);
     refinery->flags |= OBJECTIVE_ACTIVE;
@@ -777,7 +829,7 @@ TEST_P(ReadableText, EveryScreenOfAMissionIsReadable)
     Record(drawn, true);
     {
         // The lines with their ticks (each drawn right after its line) apart from one another.
-        const DrawnFrame::Text* mine = drawn.FindStarting("  Mine");
+        const DrawnFrame::Text* mine = drawn.FindStarting("  Ore held");
         ASSERT_NE(mine, nullptr);
         std::vector<DrawnFrame::Text> marked;
         for (const DrawnFrame::Text& t : drawn.texts)

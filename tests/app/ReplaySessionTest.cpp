@@ -6,6 +6,7 @@
 #include "tests/app/PlayerSessionSupport.h"
 
 #include "app/MainLoop.h"
+#include "gui/GuiDraw.h"
 #include "gui/Label.h"
 #include "gui/MessageDialogGui.h"
 #include "host/Log.h"
@@ -170,6 +171,83 @@ TEST_F(ReplaySession, EachLevelOfAGameIsRecordedAndPlaysTheSameGameAgain)
         "ReplayProgram.DISABLED_VerifiesInANewProcess", {{newprocess::PHASE_DATA_HOME, base}, {REPLAY_FILE, first}});
     EXPECT_TRUE(verified.Passed()) << verified.output;
     EXPECT_NE(verified.output.find("replay " + first + ": the same game, "), std::string::npos) << verified.output;
+}
+
+namespace {
+
+// The texts a frame draws.
+class TextsDrawn : public GuiPainter {
+public:
+    TextsDrawn() { SetGuiPainter(this); }
+    ~TextsDrawn() override { SetGuiPainter(nullptr); }
+    void DrawText(Font* font, int x, int y, const char* text) override
+    {
+        texts.push_back(text);
+        GuiPainter::DrawText(font, x, y, text);
+    }
+    bool Drew(const std::string& text) const { return std::find(texts.begin(), texts.end(), text) != texts.end(); }
+    std::vector<std::string> texts;
+};
+
+}  // namespace
+
+// Another window takes the focus while the player holds a key and drags a box: the level pauses
+// and says why, its frames go on being drawn, the key and the box are let go; the focus back
+// lifts the pause, and the level's replay plays the same game.
+TEST_F(ReplaySession, ALevelWithoutTheFocusPausesSaysSoAndPlaysTheSameGameAgain)
+{
+    PlayAWhile(3.0f);
+    ASSERT_FALSE(GamePaused);
+    MoveMouseTo(Config->width / 3, Config->height / 3);
+    InputScript::KeyDown(DIK_LEFT);
+    InputScript::ButtonDown(0);
+    Pass();
+    MoveMouseTo(Config->width / 2, Config->height / 2);
+    ASSERT_TRUE(TheGame->boxDragging) << "the box is being drawn";
+    ASSERT_TRUE(Input.keyboard->IsKeyDown(DIK_LEFT));
+
+    InputScript::Focus(false);
+    int exitCode = 0;
+    DrainMessages(&exitCode);
+    EXPECT_TRUE(AppActive) << "the window is still shown: the loop does not wait";
+    const int ticks = WorldTicks.count, frames = PresentedFrames;
+    {
+        TextsDrawn drawn;
+        Passes(10, 0.05f);
+        EXPECT_TRUE(GamePaused);
+        EXPECT_TRUE(drawn.Drew("Paused"));
+        EXPECT_TRUE(drawn.Drew("The game's window is in the background"));
+    }
+    EXPECT_GE(PresentedFrames - frames, 10) << "the frames go on";
+    EXPECT_EQ(WorldTicks.count, ticks) << "the level holds still";
+    EXPECT_FALSE(Input.keyboard->IsKeyDown(DIK_LEFT)) << "the key held is let go";
+    EXPECT_FALSE(Input.mouse->IsButtonDown(0));
+    EXPECT_FALSE(TheGame->boxDragging) << "the box ends with the button";
+
+    InputScript::Focus(true);
+    DrainMessages(&exitCode);
+    Passes(10, 0.05f);
+    EXPECT_FALSE(GamePaused) << "the focus back lifts the pause it made";
+    EXPECT_GT(WorldTicks.count, ticks);
+    EXPECT_FALSE(TheGame->boxDragging);
+
+    // A pause of the player's own stays when the focus comes and goes.
+    Press(DIK_PAUSE);
+    ASSERT_TRUE(GamePaused);
+    InputScript::Focus(false);
+    DrainMessages(&exitCode);
+    InputScript::Focus(true);
+    DrainMessages(&exitCode);
+    Passes(2, 0.05f);
+    EXPECT_TRUE(GamePaused);
+    Press(DIK_PAUSE);
+    EXPECT_FALSE(GamePaused);
+    PlayWithoutPictures(2.0f, 0.1f, [] { return true; });
+
+    FromTheMenu("Abort Mission");
+    const std::vector<std::string> kept = ReplaysOf("Pilot");
+    ASSERT_FALSE(kept.empty());
+    ExpectTheSameGame(kept.back(), " abandoned at ");
 }
 
 // The program as a player runs it, on the user folder a walk played in.

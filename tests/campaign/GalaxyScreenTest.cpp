@@ -410,7 +410,7 @@ protected:
     void LoadLongBriefing(StringTable& table)
     {
         std::string text = "<galaxy_test_brief>\t";
-        for (int i = 0; i < 80; ++i) text += "word ";
+        for (int i = 0; i < 300; ++i) text += "word ";
         const std::string path = MakeTempFolder("strings") + "/strings.txt";
         ASSERT_TRUE(WriteTextFile(path, text + "end\n"));
         ASSERT_TRUE(table.LoadFile(path.c_str()));
@@ -441,7 +441,9 @@ TEST_F(PlanetPanelTest, ALongBriefingScrollsWithItsArrowsAndNeverPastItsEnds)
     Open(system->planet);
     ASSERT_TRUE(galaxy->PlanetPanelShown());
     EXPECT_TRUE(panel.accessible);
-    ASSERT_GT(panel.lineCount, 7) << "the briefing is longer than the panel";
+    // The box shows as many lines as its height holds: about fifteen.
+    EXPECT_GE(panel.linesShown, 12);
+    ASSERT_GT(panel.lineCount, panel.linesShown) << "the briefing is longer than the panel";
     EXPECT_FALSE(panel.upArrow->IsVisible()) << "at the top only the down arrow";
     EXPECT_TRUE(panel.downArrow->IsVisible());
     intptr_t up = 0, down = 1;
@@ -452,15 +454,62 @@ TEST_F(PlanetPanelTest, ALongBriefingScrollsWithItsArrowsAndNeverPastItsEnds)
     EXPECT_TRUE(panel.upArrow->IsVisible());
     EXPECT_TRUE(panel.downArrow->IsVisible());
     for (int i = 0; i < 50; ++i) OnScrollBriefing(&down, nullptr);
-    EXPECT_EQ(panel.firstLine, panel.lineCount - 7) << "the last page ends on the last line";
+    EXPECT_EQ(panel.firstLine, panel.lineCount - panel.linesShown) << "the last page ends on the last line";
     EXPECT_TRUE(panel.upArrow->IsVisible());
     EXPECT_FALSE(panel.downArrow->IsVisible()) << "at the end only the up arrow";
 
     // The wheel over the briefing scrolls it too.
     mouse.wheel = 120;
     Pass(panel.briefingBacking->x + 5, panel.briefingBacking->y + 5);
-    EXPECT_EQ(panel.firstLine, panel.lineCount - 8);
+    EXPECT_EQ(panel.firstLine, panel.lineCount - panel.linesShown - 1);
     EXPECT_EQ(mouse.wheel, 0) << "the wheel is taken";
+}
+
+// A name too long for one line wraps, and all under it moves down: no line of the heading covers
+// another, and the briefing box below them keeps the rest of the panel. The rewards list each
+// objective's count once.
+TEST_F(PlanetPanelTest, ALongNameMovesTheHeadingDownAndCountsShowOnce)
+{
+    PlanetPanel& panel = galaxy->panel;
+    Open(system->planet);
+    const int shortTop = panel.briefingBacking->y, shortLines = panel.linesShown;
+    StringTable table;
+    ASSERT_TRUE(table.Init());
+    const std::string path = MakeTempFolder("strings") + "/strings.txt";
+    ASSERT_TRUE(WriteTextFile(path, "<long_name>\tTablets of the Old Ones, far beyond the last of the stars\n"));
+    ASSERT_TRUE(table.LoadFile(path.c_str()));
+    ScopedGlobal<StringTable*> strings(Strings, &table);
+    MissionRecord& record = MissionScreen::missions[0];
+    CopyText(record.name, sizeof record.name, "<long_name>");
+    Objective* nests = new Objective();
+    CopyText(nests->text, sizeof nests->text, "nests_[3]");
+    CopyText(nests->id, sizeof nests->id, "kill_nests");
+    nests->targetCount = 3;
+    record.AddObjective(nests);
+    Open(system->planet);
+    ASSERT_TRUE(panel.accessible);
+    int lines = 0;
+    const Label* name = panel.nameLabel;
+    const int nameHeight = name->font->DrawWrappedText(name->GetText(), name->wrapWidth, 0, 0, 0, 0, &lines);
+    ASSERT_GE(lines, 2) << "the name wraps";
+    EXPECT_GE(panel.factionLabel->y, name->y + nameHeight);
+    EXPECT_GT(panel.levelLabel->y, panel.factionLabel->y);
+    EXPECT_GT(panel.objectivesLabel->y, panel.levelLabel->y) << "\"Objectives\" under the level line";
+    EXPECT_GT(panel.descLabel->y, panel.objectivesLabel->y);
+    EXPECT_GE(panel.briefingBacking->y, shortTop);
+    EXPECT_GT(panel.briefingBacking->y, panel.descLabel->y);
+    EXPECT_EQ(panel.briefingBacking->y + panel.briefingBacking->height, panel.briefingBottom) << "the box ends where it did";
+    EXPECT_LE(panel.linesShown, shortLines);
+    EXPECT_GE(panel.linesShown, 1);
+
+    painter.Clear();
+    galaxy->DrawInfoPanel();
+    int listed = 0;
+    for (const DrawnText& t : painter.texts) {
+        EXPECT_EQ(t.text.find("] ["), std::string::npos) << t.text;
+        listed += t.text.find("[3]") != std::string::npos;
+    }
+    EXPECT_EQ(listed, 1) << "the objective, with its count once";
 }
 
 TEST_F(PlanetPanelTest, AShortBriefingHasNoArrowsAndMissingTextsSayWhichKey)
