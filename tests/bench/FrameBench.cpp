@@ -17,6 +17,7 @@
 #include "host/Log.h"
 #include "host/Random.h"
 #include "host/System.h"
+#include "host/WorldGuard.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/GameRender.h"
 #include "mechanics/Scene.h"
@@ -168,6 +169,8 @@ private:
         SRand(7);
         LogCaptureBegin();
         game.Init();
+        // The bench stages its level by hand, outside the ticks: no hand of a player's is timed.
+        SealWorld(false);
         LogCaptureEnd();
         // A scout of the player's in the middle of the level, the camera above and behind it.
         rig = game.agentTypes ? game.agentTypes->TakeFreeAgent() : nullptr;
