@@ -7,6 +7,7 @@
 #include "host/System.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
+#include "platform/GameSeam.h"
 #include "platform/MathUtil.h"
 #include "render/IndexedMesh.h"
 #include "render/MeshLibrary.h"
@@ -78,6 +79,17 @@ void CellBox(const Grid& grid, const CellRect& rect, Vec3* min, Vec3* max)
     *max = Vec3(high.x, 0.0f, high.z);
 }
 
+// Whether the player has seen every cell of the rectangle.
+bool AllSeen(const Grid& grid, const CellRect& rect)
+{
+    GameSeam& seam = GetGameSeam();
+    for (int x = rect.x0; x <= rect.x1; ++x)
+        for (int y = rect.y0; y <= rect.y1; ++y)
+            if (!seam.IsPositionRevealed(grid.CellToWorld(x, y) + Vec3(0.5f * grid.cellSize, 0.0f, 0.5f * grid.cellSize)))
+                return false;
+    return true;
+}
+
 void Turn(Entity* entity, float degrees)
 {
     entity->yaw = degrees;
@@ -114,45 +126,80 @@ void BuildItemList::ClearCurrent()
     current = nullptr;
 }
 
-bool BuildItemList::CanPlaceCurrent()
+// The placement test proper, over the preview's cells; the add-on found beside turns the
+// preview away from it.
+static PlacementRefusal FootprintRefusal(uint32_t listFlags, const Grid& grid, const CellRect& rect,
+                                         const BuildItem* item, Entity* prototype)
 {
-    const Grid* grid = TheGame ? TheGame->grid : nullptr;
-    if (!grid || !current || !current->prototype) return false;
-    const BuildItem* item = current;
-    Entity* prototype = item->prototype;
-    if (!(flags & BUILD_LIST_FREE_PLACEMENT)) {
+    if (!(listFlags & BUILD_LIST_FREE_PLACEMENT)) {
         const PlayerProfile* player = GetPlayerProfile();
-        if (!player || player->ore < (float)item->costOre || player->fuel < (float)item->costFuel) return false;
+        if (!player || player->ore < (float)item->costOre || player->fuel < (float)item->costFuel)
+            return PLACEMENT_UNAFFORDABLE;
         // What it draws must be spare once everything already going up stands, so placing never
         // takes the base below zero. What draws nothing, a generator above all, may always be
         // built: that is how a base short of power recovers.
         const UnitControlCount& power = TheScene.unitControl;
         float draw = PowerDrawn(item);
-        if (draw > 0.0f && power.supply - power.demand - power.pending < draw) return false;
+        if (draw > 0.0f && power.supply - power.demand - power.pending < draw) return PLACEMENT_NO_POWER;
     }
-    CellRect rect;
-    if (!PreviewFootprint(item, prototype, *grid, &rect)) return false;
     for (int x = rect.x0; x <= rect.x1; ++x)
         for (int y = rect.y0; y <= rect.y1; ++y) {
-            const GridCell* cell = grid->GetCell(x, y);
-            if (!cell || !cell->IsFreeBuildable()) return false;
+            const GridCell* cell = grid.GetCell(x, y);
+            if (!cell || !cell->IsFreeBuildable()) return PLACEMENT_BLOCKED;
         }
-    if ((item->flags & BUILD_DEEP_MINE) && !VentAround(*grid, prototype)) return false;
-    if ((item->flags & BUILD_REQUIRES_BUILD_NODE) && !RingHasBuilding(*grid, rect, BUILD_BUILD_NODE)) return false;
-    if (!(item->flags & BUILD_ADD_ON)) return true;
+    if ((item->flags & BUILD_DEEP_MINE) && !VentAround(grid, prototype)) return PLACEMENT_NO_FUEL_VENT;
+    if ((item->flags & BUILD_REQUIRES_BUILD_NODE) && !RingHasBuilding(grid, rect, BUILD_BUILD_NODE))
+        return PLACEMENT_NO_BUILD_NODE;
+    if (!(item->flags & BUILD_ADD_ON)) return PLACEMENT_ALLOWED;
     // An add-on stands beside a building it serves and faces away from it.
     static const int beside[4][2] = {{1, 0}, {0, 1}, {-1, 0}, {0, -1}};
     for (const auto& step : beside) {
-        const GridCell* cell = grid->GetCell(rect.x0 + step[0], rect.y0 + step[1]);
+        const GridCell* cell = grid.GetCell(rect.x0 + step[0], rect.y0 + step[1]);
         const BuildItem* neighbour = cell ? DefinitionOf(cell->occupant) : nullptr;
         if (!neighbour || !(neighbour->flags & item->addOnFlags)) continue;
-        Vec3 from = grid->CellToWorld(cell->column, cell->row), to = prototype->GetPosition();
+        Vec3 from = grid.CellToWorld(cell->column, cell->row), to = prototype->GetPosition();
         float heading = 0.0f;
         HeadingFromVector(to.x - from.x, to.z - from.z, &heading);
         Turn(prototype, heading + 90.0f);
-        return true;
+        return PLACEMENT_ALLOWED;
     }
-    return false;
+    return PLACEMENT_NO_NEIGHBOUR;
+}
+
+bool BuildItemList::CanPlaceCurrent()
+{
+    return CurrentRefusal() == PLACEMENT_ALLOWED;
+}
+
+PlacementRefusal BuildItemList::CurrentRefusal()
+{
+    const Grid* grid = TheGame ? TheGame->grid : nullptr;
+    if (!grid || !current || !current->prototype) return PLACEMENT_NO_PREVIEW;
+    const BuildItem* item = current;
+    Entity* prototype = item->prototype;
+    CellRect rect;
+    if (!PreviewFootprint(item, prototype, *grid, &rect)) return PLACEMENT_NO_PREVIEW;
+    const PlacementRefusal refusal = FootprintRefusal(flags, *grid, rect, item, prototype);
+    // A refusal over ground still in the dark says so: what lies there (rocks, a vent) is not
+    // known to the player yet.
+    if (refusal != PLACEMENT_ALLOWED && !AllSeen(*grid, rect)) return PLACEMENT_NOT_SEEN;
+    return refusal;
+}
+
+const char* PlacementRefusalText(PlacementRefusal refusal)
+{
+    switch (refusal) {
+    case PLACEMENT_ALLOWED: return "";
+    case PLACEMENT_NO_PREVIEW: return "It cannot be built here.";
+    case PLACEMENT_UNAFFORDABLE: return "Not enough ore or fuel to build it.";
+    case PLACEMENT_NO_POWER: return "Not enough power: build a generator first.";
+    case PLACEMENT_NOT_SEEN: return "Not explored yet: send a unit to see it.";
+    case PLACEMENT_BLOCKED: return "Blocked: rocks, water or a building here.";
+    case PLACEMENT_NO_FUEL_VENT: return "It must stand next to a fuel vent.";
+    case PLACEMENT_NO_BUILD_NODE: return "It must stand next to a build node.";
+    case PLACEMENT_NO_NEIGHBOUR: return "It must stand next to the building it serves.";
+    }
+    return "It cannot be built here.";
 }
 
 Building* PlaceBuildingFromItem(BuildItemList* list)
