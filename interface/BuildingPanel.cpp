@@ -158,7 +158,8 @@ const char* Building::QueueUnit(AgentType* type)
     if (!EnsureBuildQueue() || !profile || !type) return "bad";
     if (profile->unitsInUse >= UsableUnitControl(profile)) {
         // Below the cap more unit-control buildings help, and the player is told which.
-        const char* text = "Max unit control reached!";
+        // At the cap only a place freed helps: the player is told how one is freed.
+        const char* text = UNIT_CAP_MESSAGE;
         if (profile->unitsInUse < profile->maxUnitControl) {
             const char* needed = Strings ? Strings->Lookup("<unit_control_needed>") : nullptr;
             text = needed ? needed : "Build more unit control!";

@@ -20,8 +20,10 @@
 #include "render/Sprite.h"
 #include "terrain/Minimap.h"
 #include "world/Agent.h"
+#include "world/BuildItem.h"
 #include "world/Building.h"
 #include "world/Item.h"
+#include "world/WorldQueries.h"
 
 #include <cstdio>
 
@@ -84,6 +86,22 @@ void LabelItem(MissionHud& hud, Item* item, int px, int py)
     if (font) font->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
 }
 
+// The name a mission object shows under the cursor ("Alien tablet", "Fuel vent"): its own name
+// in words. False for anything else.
+bool MissionObjectName(const Entity* entity, char* out, int size)
+{
+    if (entity->flags & ENTITY_FUEL) {
+        snprintf(out, (size_t)size, "Fuel vent");
+        return true;
+    }
+    if (!IsMissionObject(entity)) return false;
+    snprintf(out, (size_t)size, "%s", entity->name);
+    for (char* c = out; *c; ++c)
+        if (*c == '_') *c = ' ';
+    if (out[0] >= 'a' && out[0] <= 'z') out[0] = (char)(out[0] - 'a' + 'A');
+    return out[0] != '\0';
+}
+
 // What the cursor's ore deposit is, and what it wants before the rig can cut it: unscanned ore is
 // a plain grey block nothing else names.
 const char* OreLabel(const Entity* ore)
@@ -97,6 +115,13 @@ void DrawOverlaysOf(MissionHud& hud, Entity* entity, Entity* firstHovered, bool 
     const bool ore = (entity->flags & ENTITY_RESOURCE) != 0;
     if (ore && entity != firstHovered) return;
     const int h = ScreenHeight();
+    char missionName[sizeof entity->name];
+    if (entity == firstHovered && MissionObjectName(entity, missionName, sizeof missionName) && hud.hintBox) {
+        // Named above its health bar: a dark slab on dark ground is otherwise found by its bar.
+        const Vec3 screen = ProjectToScreen(entity->GetCenter());
+        hud.hintBox->Draw((int)screen.x - HudFraction(15, 768), (int)screen.y - h / 24, missionName);
+        if (entity->flags & ENTITY_FUEL) return;
+    }
     Vec3 anchor = entity->GetCenter();
     anchor.y = (entity->IsAttached() ? entity->GetAttachedPosition() : entity->GetPosition()).y;
     Vec3 screen = ProjectToScreen(anchor);
@@ -146,6 +171,20 @@ void DrawEntityOverlays()
         for (auto* node = game->hand.hovered.head; node; node = node->next)
             DrawOverlaysOf(hud, node->value, firstHovered, alt);
     }
+}
+
+void DrawPlacementRefusal()
+{
+    GameMechanics* game = TheGame;
+    MissionHud& hud = TheMissionHud;
+    BuildItemList* list = game ? game->buildItems : nullptr;
+    if (!list || !list->current || !list->current->prototype || !hud.hintBox) return;
+    const PlacementRefusal refusal = list->CurrentRefusal();
+    if (refusal == PLACEMENT_ALLOWED || refusal == PLACEMENT_NO_PREVIEW) return;
+    // Under the red building, where the player looks while moving it.
+    const Vec3 screen = ProjectToScreen(list->current->prototype->GetPosition());
+    hud.hintBox->Draw((int)screen.x - HudFraction(60, 768), (int)screen.y + ScreenHeight() / 24,
+                      PlacementRefusalText(refusal));
 }
 
 void ChooseCursorCell(int mouseX, int mouseY, bool overWindow, int* column, int* row, bool* enlarged)
@@ -218,7 +257,8 @@ bool ResourceHint(int x, int y, char* out, int size)
     } else if (within(296, 406)) {
         snprintf(out, (size_t)size, "Fuel (%.0f per minute)", hud.fuelRate);
     } else if (within(426, 500)) {
-        snprintf(out, (size_t)size, "Units");
+        // Where the unit limit shows, the way under it: a unit recycled frees its place.
+        snprintf(out, (size_t)size, "Units (a Recycler frees a place)");
     } else {
         return false;
     }

@@ -437,6 +437,7 @@ void DrawMissionHud(float dt, int x, int y)
     if (!game || !hud.built) return;
     TheMinimap.CreateTextures();
     DrawEntityOverlays();
+    DrawPlacementRefusal();
     DrawRigBanner(hud, dt);
     if (TheObjectives) TheObjectives->FormatLines(nullptr);
     EntityInfoGui* display = TheEntityInfoGui;

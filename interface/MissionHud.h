@@ -174,6 +174,8 @@ bool FormatGroupStats(const GroupStats& stats, char* out, int size);
 
 // ---- Overlays, cursor and hints (HudOverlays.cpp)
 void DrawEntityOverlays();
+// Why the building in the hand may not stand where it is, written under its red preview.
+void DrawPlacementRefusal();
 // The cursor atlas cell (column, row) for the frame; *enlarged when the cursor grows.
 void ChooseCursorCell(int mouseX, int mouseY, bool overWindow, int* column, int* row, bool* enlarged);
 // The resource bar's hint for the cursor; false (nothing) outside every range.

@@ -9,6 +9,7 @@
 #include "mechanics/Scene.h"
 #include "platform/ConfigFile.h"
 #include "platform/GameSeam.h"
+#include "platform/Timer.h"
 #include "render/Camera.h"
 #include "render/IndexedMesh.h"
 #include "terrain/Minimap.h"
@@ -166,6 +167,32 @@ Vec3 MinimapToWorld(int x, int y)
     float height = 0.0f;
     if (GetGameSeam().GetTerrainHeight(point.x, point.z, 0, &height)) point.y = height;
     return point;
+}
+
+Entity* MinimapMarkerAt(int x, int y)
+{
+    const MinimapLayout& box = TheMinimap.layout;
+    if (box.width <= 0 || box.height <= 0 || !TheScene.IsReady()) return nullptr;
+    const Vec3 clicked = MinimapToWorld(x, y);
+    // The objective's icon is about a tenth of the minimap wide (as it is drawn): a click
+    // anywhere on it, or on a vent's dot beside it, means that object.
+    const Vec3 reach = MinimapToWorld(x + (int)(box.height * 0.06f) + 1, y);
+    const float radius = std::fabs(reach.x - clicked.x);
+    const bool icons = Config ? Config->showObjectiveIcons : true;
+    Entity* best = nullptr;
+    float bestDistance = radius;
+    for (Entity* e = TheScene.FirstInCategory(CATEGORY_ALL, (int)(ENTITY_OBJECT_OF_INTEREST | ENTITY_FUEL)); e;
+         e = TheScene.NextInCategory()) {
+        const MinimapMark mark = ClassifyForMinimap(TheMinimap, e, WorldTicks.count, icons);
+        if (mark != MINIMAP_OBJECTIVE_ICON && mark != MINIMAP_DOT_FUEL) continue;
+        const Vec3 at = e->GetCenter();
+        const float distance = std::sqrt((at.x - clicked.x) * (at.x - clicked.x) + (at.z - clicked.z) * (at.z - clicked.z));
+        if (distance <= bestDistance) {
+            bestDistance = distance;
+            best = e;
+        }
+    }
+    return best;
 }
 
 void CenterCameraOnMinimapPoint(int x, int y)

@@ -74,13 +74,6 @@ uint32_t DefinitionFlags(const Entity* entity)
 }
 bool ProducesUnits(const Entity* entity) { return (DefinitionFlags(entity) & BUILD_UNIT_FACTORY) != 0; }
 bool IsRig(const Entity* entity) { return entity && (entity->flags & ENTITY_PLAYER); }
-// A placed mission object's own mesh: static, and of interest while its objective is open.
-bool IsMissionObject(const Entity* entity)
-{
-    constexpr uint32_t kinds = ENTITY_AGENT | ENTITY_ITEM | ENTITY_BUILDING | ENTITY_RESOURCE | ENTITY_FUEL;
-    return entity && (entity->flags & ENTITY_STATIC) && (entity->flags & ENTITY_OBJECT_OF_INTEREST) &&
-           !(entity->flags & kinds);
-}
 
 }  // namespace
 
@@ -401,6 +394,9 @@ void GameMechanics::OrderFromEntity(Entity* selected, Entity* target, bool group
                     ApplyRepairOrder(agent);
                 else
                     moveRequested = true;
+            } else if (IsMissionObject(target) || (target->flags & ENTITY_FUEL)) {
+                // A group sent at it, or a bot: they walk up to it.
+                moveRequested = true;
             }
             return;
         }
@@ -552,6 +548,9 @@ void GameMechanics::OrderSelected()
     if (hand.selected.count < 1) return;
     if (MinimapShown && Input.mouse && IsPointOnMinimap(Input.mouse->cursorX, Input.mouse->cursorY)) {
         pickedPoint = MinimapToWorld(Input.mouse->cursorX, Input.mouse->cursorY);
+        // A click on an objective's mark sends the units to the object itself: the mark is
+        // drawn far wider than the object, and its edge lies several cells short of it.
+        if (Entity* marked = MinimapMarkerAt(Input.mouse->cursorX, Input.mouse->cursorY)) pickedPoint = marked->GetPosition();
         TheMinimap.AddPing(pickedPoint, PING_ORDER, (int)GetFirstSelected()->id, 2.0f);
     }
     if (Config && Config->debugMode && KeyHeld(DIK_LMENU) && CtrlHeld()) {
@@ -676,11 +675,11 @@ void GameMechanics::PlaceBuilding()
     order.text = held.item->name;
     order.point = held.item->prototype ? held.point : pickedPoint;
     order.args[0] = held.free ? 1 : 0;
-    if (!buildItems->CanPlaceCurrent()) {
-        // Refused at once, where the player sees why; the preview stays to be moved.
+    const PlacementRefusal refusal = buildItems->CurrentRefusal();
+    if (refusal != PLACEMENT_ALLOWED) {
+        // Refused at once, saying why; the preview stays to be moved.
         PlayFeedbackSound("bad");
-        if ((buildItems->current->flags & BUILD_DEEP_MINE) && messageBar)
-            messageBar->AddMessage("Fuel wells must be placed next to a fuel patch!", 4.0f, 0);
+        if (messageBar) messageBar->AddMessage(PlacementRefusalText(refusal), 4.0f, 0);
         return;
     }
     buildItems->ClearCurrent();

@@ -12,6 +12,7 @@
 #include "interface/MissionHud.h"
 #include "mechanics/Scene.h"
 #include "mechanics/Selection.h"
+#include "platform/GameSeam.h"
 #include "platform/InputState.h"
 #include "platform/Timer.h"
 #include "render/Effect.h"
@@ -30,6 +31,7 @@
 #include "world/Entity.h"
 #include "world/Grid.h"
 #include "world/GridQueries.h"
+#include "world/WorldQueries.h"
 
 #include <algorithm>
 #include <cmath>
@@ -248,6 +250,41 @@ void DrawOrderFlash(float dt)
     EffectValues.ambient = keptAmbient;
 }
 
+// The gold ring under every mission object and fuel vent the player has found: a dark slab on
+// dark ground, or a vent that is only a glow, stands out from its ground the same way. It
+// breathes slowly, unlike an order's quick flash.
+constexpr float MISSION_MARK_TINT[3] = {1.0f, 0.82f, 0.25f};
+constexpr float MISSION_MARK_BREATH = 0.4f;  // breaths a second
+
+void DrawMissionMarks(GameMechanics& game)
+{
+    Entity* circle = Overlays.slots[OVERLAY_ATTACK_CIRCLE];
+    if (!circle || !circle->mesh || game.state != GAME_STATE_PLAYING) return;
+    const float grow = 0.15f + 0.15f * Sin(2.0f * 3.14159265f * MISSION_MARK_BREATH * (float)MissionTime);
+    const float cell = game.grid ? game.grid->cellSize : 2.5f;
+    int marks = 0;
+    for (Entity* e = TheScene.FirstInCategory(CATEGORY_ALL, (int)(ENTITY_OBJECT_OF_INTEREST | ENTITY_FUEL)); e;
+         e = TheScene.NextInCategory()) {
+        const bool vent = (e->flags & ENTITY_FUEL) != 0;
+        if (!vent && !IsMissionObject(e)) continue;
+        if (!e->IsAlive() || !GetGameSeam().IsEntityRevealed(e)) continue;
+        if (marks == 0) circle->mesh->ClearInstances();
+        const float size = (vent ? 1.5f * cell : std::max(RingSize(e, false, nullptr), cell)) + grow;
+        const int index = circle->mesh->AddInstance(RingMatrix(size, vent ? e->GetPosition() : RingCentre(e)), false, nullptr);
+        if (index < 0) break;
+        circle->mesh->instanceFlags[index] = 1;
+        ++marks;
+    }
+    if (marks == 0) return;
+    const Vec4 keptAmbient = EffectValues.ambient;
+    EffectValues.ambient.x = MISSION_MARK_TINT[0], EffectValues.ambient.y = MISSION_MARK_TINT[1];
+    EffectValues.ambient.z = MISSION_MARK_TINT[2];
+    circle->mesh->Skin(0, true, 0, true);
+    SetIdentityWorld();
+    circle->mesh->Render(PASS_COLOUR, false);
+    EffectValues.ambient = keptAmbient;
+}
+
 void DrawPathOverlay(GameMechanics& game, std::vector<OverlayLabel>* labels)
 {
     const int level = PathOverlayLevel;
@@ -385,6 +422,7 @@ void GameMechanics::RenderScene()
         ++rings;
     }
 
+    DrawMissionMarks(*this);
     DrawOrderFlash(dt);
 
     if (rings > 0) {

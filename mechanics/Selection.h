@@ -128,6 +128,9 @@ bool IsPointOnMinimap(int x, int y);
 // The ground point (with the ground's height) of a minimap pixel; the minimap's x runs
 // against world x.
 Vec3 MinimapToWorld(int x, int y);
+// The mission object or fuel vent whose minimap mark lies under the pixel (the nearest of
+// several), or null.
+Entity* MinimapMarkerAt(int x, int y);
 // The camera looks at the ground point of a minimap pixel from 30 units back.
 void CenterCameraOnMinimapPoint(int x, int y);
 // The one of the grid's four corner cells nearest to the point.

@@ -24,6 +24,7 @@
 #include <cstdio>
 
 int LastUnderAttackAlertFrame = -UNDER_ATTACK_ALERT_TICKS - 1;
+int LastPullBackAlertFrame = -PULL_BACK_ALERT_TICKS - 1;
 
 const char* const LootCrateNames[LOOT_CRATE_COUNT] = {
     "ore_crate",         "fuel_container",         "credits_crate",          "bot_experience",
@@ -238,6 +239,16 @@ void Agent::TakeDamage(float amount, Entity* attacker, const WeaponDef* weapon_,
         (frame - LastUnderAttackAlertFrame > UNDER_ATTACK_ALERT_TICKS || frame < LastUnderAttackAlertFrame)) {
         LastUnderAttackAlertFrame = frame;
         if (TheGame && TheGame->messageBar) TheGame->messageBar->AddMessage("A unit is under attack!", 4.0f, 0);
+        TheMinimap.pings.Add(GetCenter(), PING_DAMAGE, (int)id, 2.0f, FrameTimer.GetFrameCount());
+        PlaySound("alert");
+    }
+    // A rig that stays among foes it cannot beat falls in seconds, and the hull bar is easy to
+    // miss in a fight: the pilot is told to pull back while there is hull left to do it.
+    if ((flags & ENTITY_PLAYER) && attacker && attacker->alignment == ALIGN_ENEMY && health > 0.0f &&
+        health < PULL_BACK_HULL_SHARE * GetMaxHealth() &&
+        (frame - LastPullBackAlertFrame > PULL_BACK_ALERT_TICKS || frame < LastPullBackAlertFrame)) {
+        LastPullBackAlertFrame = frame;
+        if (TheGame && TheGame->messageBar) TheGame->messageBar->AddMessage(PULL_BACK_MESSAGE, 6.0f, 0);
         TheMinimap.pings.Add(GetCenter(), PING_DAMAGE, (int)id, 2.0f, FrameTimer.GetFrameCount());
         PlaySound("alert");
     }

@@ -39,6 +39,13 @@ constexpr uint32_t SHOT_ACID_DOT = 0x100;
 constexpr int UNDER_ATTACK_ALERT_TICKS = 100;
 // The tick of the last alert.
 extern int LastUnderAttackAlertFrame;
+// The pilot is told to pull the rig back when a foe's hit leaves its hull below this share of
+// its most, at most once in this many ticks.
+constexpr float PULL_BACK_HULL_SHARE = 0.35f;
+constexpr int PULL_BACK_ALERT_TICKS = 200;
+constexpr const char* PULL_BACK_MESSAGE = "Your rig's hull is failing: pull it back!";
+// The tick of the last call to pull back.
+extern int LastPullBackAlertFrame;
 
 // The player's statistics an agent's fights count (the profile file's names).
 constexpr const char* STAT_ENEMIES_KILLED = "enemiesKilled";

@@ -178,6 +178,14 @@ Entity* TopAttacker(Agent* agent)
     return top;
 }
 
+// Of two foes that both hurt the unit, the one it has worn down to less health than the other
+// has is finished first: turning from it to a fresh one throws the fire spent on it away, and a
+// unit beset by more than it can beat would fall with nothing to show for its fight.
+bool WornDownFurther(Entity* target, Entity* other)
+{
+    return target->GetHealth() <= other->GetHealth();
+}
+
 // A few of the nearest foes are looked at for ground to fire from; past them the agent hunts
 // nothing this think. A foe found with none is not searched round again for a while: a whole
 // army before an island must not search the shore for each of them every think.
@@ -393,7 +401,7 @@ void AIBrain::ThinkAttacker(Agent* agent)
         if (!target || !agent->FindThreat(target)) {
             agent->target.Set(attacker);
             agent->engagedTime = 0.0f;
-        } else if (agent->engagedTime > RETARGET_AFTER_SECONDS) {
+        } else if (agent->engagedTime > RETARGET_AFTER_SECONDS && !WornDownFurther(target, attacker)) {
             RetargetToTopAttacker(agent);
         }
         return;

@@ -115,6 +115,25 @@ constexpr uint32_t BUILD_LIST_FREE_PLACEMENT = 0x1;  // the current preview cost
 // BuildItem::addOnFlags
 constexpr uint32_t ADD_ON_RESOURCE_DROP = 0x100;  // stands beside a resource drop
 
+// Why a building may not stand where its preview is: the reasons of the placement test, said to
+// the player over the red preview and when the click is refused.
+enum PlacementRefusal : int {
+    PLACEMENT_ALLOWED = 0,
+    PLACEMENT_NO_PREVIEW,     // nothing held, or off the map
+    PLACEMENT_UNAFFORDABLE,   // not ore or fuel enough
+    PLACEMENT_NO_POWER,       // not power enough to spare for what it draws
+    PLACEMENT_NOT_SEEN,       // ground the player has not explored yet
+    PLACEMENT_BLOCKED,        // rocks, water, a cliff, or something standing there
+    PLACEMENT_NO_FUEL_VENT,   // a pump needs a fuel vent beside it
+    PLACEMENT_NO_BUILD_NODE,  // it needs a build node beside it
+    PLACEMENT_NO_NEIGHBOUR,   // an add-on needs the building it serves beside it
+};
+// Said when a factory is asked for a unit with every place under the unit cap taken.
+constexpr const char* UNIT_CAP_MESSAGE = "Max unit control reached! Recycle a unit to free a place.";
+
+// The sentence that tells the player the reason; empty for PLACEMENT_ALLOWED.
+const char* PlacementRefusalText(PlacementRefusal refusal);
+
 // A building of an item to stand at a point: what the hand shows under the cursor, and what a
 // placement order carries into the tick.
 struct BuildPlacement {
@@ -131,6 +150,8 @@ struct BuildPlacement {
 // one, a matching neighbour beside an add-on (whose heading it sets). Reads the level and
 // writes nothing of it.
 bool CanPlace(BuildPlacement* placement);
+// The first reason the building may not stand there (PLACEMENT_ALLOWED when it may).
+PlacementRefusal PlacementRefusalOf(BuildPlacement* placement);
 
 class BuildItemList {
 public:
@@ -164,6 +185,9 @@ public:
     // Whether it may stand where the hand holds it (CanPlace); an add-on that may is shown
     // turned away from what it serves. Changes nothing of the level.
     bool CanPlaceCurrent();
+    // Why the preview may not stand where it is now (PLACEMENT_ALLOWED when it may), the first
+    // reason of the test above; ground the player has not seen yet is named before the others.
+    PlacementRefusal CurrentRefusal();
     // Marks every item the computer may not build (bit 0x1), and clears the marks.
     void MarkAll();
     void ClearMarks();

@@ -7,6 +7,7 @@
 #include "host/System.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
+#include "platform/GameSeam.h"
 #include "platform/MathUtil.h"
 #include "render/IndexedMesh.h"
 #include "render/MeshLibrary.h"
@@ -90,6 +91,17 @@ void CellBox(const Grid& grid, const CellRect& rect, Vec3* min, Vec3* max)
     *max = Vec3(high.x, 0.0f, high.z);
 }
 
+// Whether the player has seen every cell of the rectangle.
+bool AllSeen(const Grid& grid, const CellRect& rect)
+{
+    GameSeam& seam = GetGameSeam();
+    for (int x = rect.x0; x <= rect.x1; ++x)
+        for (int y = rect.y0; y <= rect.y1; ++y)
+            if (!seam.IsPositionRevealed(grid.CellToWorld(x, y) + Vec3(0.5f * grid.cellSize, 0.0f, 0.5f * grid.cellSize)))
+                return false;
+    return true;
+}
+
 void Turn(Entity* entity, float degrees)
 {
     entity->yaw = degrees;
@@ -128,40 +140,62 @@ BuildPlacement BuildItemList::CurrentPlacement() const
 
 bool BuildItemList::CanPlaceCurrent()
 {
+    return CurrentRefusal() == PLACEMENT_ALLOWED;
+}
+
+PlacementRefusal BuildItemList::CurrentRefusal()
+{
     BuildPlacement placement = CurrentPlacement();
-    if (!CanPlace(&placement)) return false;
-    // The prototype is the hand's picture of it: it shows the heading found.
-    if (current->flags & BUILD_ADD_ON) Turn(current->prototype, placement.yaw);
-    return true;
+    const PlacementRefusal refusal = PlacementRefusalOf(&placement);
+    if (refusal == PLACEMENT_ALLOWED) {
+        // The prototype is the hand's picture of it: it shows the heading found.
+        if (current->flags & BUILD_ADD_ON) Turn(current->prototype, placement.yaw);
+        return refusal;
+    }
+    // A refusal over ground still in the dark says so: what lies there (rocks, a vent) is not
+    // known to the player yet.
+    const Grid* grid = TheGame ? TheGame->grid : nullptr;
+    CellRect rect;
+    if (grid && current && FootprintAt(current, placement.point, placement.yaw, *grid, &rect) &&
+        !AllSeen(*grid, rect))
+        return PLACEMENT_NOT_SEEN;
+    return refusal;
 }
 
 bool CanPlace(BuildPlacement* placement)
 {
+    return PlacementRefusalOf(placement) == PLACEMENT_ALLOWED;
+}
+
+PlacementRefusal PlacementRefusalOf(BuildPlacement* placement)
+{
     const Grid* grid = TheGame ? TheGame->grid : nullptr;
     const BuildItem* item = placement ? placement->item : nullptr;
-    if (!grid || !item || !item->prototype) return false;
+    if (!grid || !item || !item->prototype) return PLACEMENT_NO_PREVIEW;
     if (!placement->free) {
         const PlayerProfile* player = GetPlayerProfile();
-        if (!player || player->ore < (float)item->costOre || player->fuel < (float)item->costFuel) return false;
+        if (!player || player->ore < (float)item->costOre || player->fuel < (float)item->costFuel)
+            return PLACEMENT_UNAFFORDABLE;
         // What it draws must be spare once everything already going up stands, so placing never
         // takes the base below zero. What draws nothing, a generator above all, may always be
         // built: that is how a base short of power recovers.
         const UnitControlCount& power = TheScene.unitControl;
         float draw = PowerDrawn(item);
-        if (draw > 0.0f && power.supply - power.demand - power.pending < draw) return false;
+        if (draw > 0.0f && power.supply - power.demand - power.pending < draw) return PLACEMENT_NO_POWER;
     }
     // Only an add-on turns: everything else stands as its prototype was made.
     if (!(item->flags & BUILD_ADD_ON)) placement->yaw = 0.0f;
     CellRect rect;
-    if (!FootprintAt(item, placement->point, placement->yaw, *grid, &rect)) return false;
+    if (!FootprintAt(item, placement->point, placement->yaw, *grid, &rect)) return PLACEMENT_NO_PREVIEW;
     for (int x = rect.x0; x <= rect.x1; ++x)
         for (int y = rect.y0; y <= rect.y1; ++y) {
             const GridCell* cell = grid->GetCell(x, y);
-            if (!cell || !cell->IsFreeBuildable()) return false;
+            if (!cell || !cell->IsFreeBuildable()) return PLACEMENT_BLOCKED;
         }
-    if ((item->flags & BUILD_DEEP_MINE) && !VentBeside(*grid, rect)) return false;
-    if ((item->flags & BUILD_REQUIRES_BUILD_NODE) && !RingHasBuilding(*grid, rect, BUILD_BUILD_NODE)) return false;
-    if (!(item->flags & BUILD_ADD_ON)) return true;
+    if ((item->flags & BUILD_DEEP_MINE) && !VentBeside(*grid, rect)) return PLACEMENT_NO_FUEL_VENT;
+    if ((item->flags & BUILD_REQUIRES_BUILD_NODE) && !RingHasBuilding(*grid, rect, BUILD_BUILD_NODE))
+        return PLACEMENT_NO_BUILD_NODE;
+    if (!(item->flags & BUILD_ADD_ON)) return PLACEMENT_ALLOWED;
     // An add-on stands beside a building it serves and faces away from it.
     static const int beside[4][2] = {{1, 0}, {0, 1}, {-1, 0}, {0, -1}};
     for (const auto& step : beside) {
@@ -172,9 +206,25 @@ bool CanPlace(BuildPlacement* placement)
         float heading = 0.0f;
         HeadingFromVector(to.x - from.x, to.z - from.z, &heading);
         placement->yaw = heading + 90.0f;
-        return true;
+        return PLACEMENT_ALLOWED;
     }
-    return false;
+    return PLACEMENT_NO_NEIGHBOUR;
+}
+
+const char* PlacementRefusalText(PlacementRefusal refusal)
+{
+    switch (refusal) {
+    case PLACEMENT_ALLOWED: return "";
+    case PLACEMENT_NO_PREVIEW: return "It cannot be built here.";
+    case PLACEMENT_UNAFFORDABLE: return "Not enough ore or fuel to build it.";
+    case PLACEMENT_NO_POWER: return "Not enough power: build a generator first.";
+    case PLACEMENT_NOT_SEEN: return "Not explored yet: send a unit to see it.";
+    case PLACEMENT_BLOCKED: return "Blocked: rocks, water or a building here.";
+    case PLACEMENT_NO_FUEL_VENT: return "It must stand next to a fuel vent.";
+    case PLACEMENT_NO_BUILD_NODE: return "It must stand next to a build node.";
+    case PLACEMENT_NO_NEIGHBOUR: return "It must stand next to the building it serves.";
+    }
+    return "It cannot be built here.";
 }
 
 Building* PlaceBuildingFromItem(const BuildPlacement& placement)

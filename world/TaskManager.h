@@ -47,6 +47,10 @@ constexpr int JOB_POOL_SIZE = 100;
 // without a step that takes time) goes on next frame instead of holding the frame.
 constexpr int MAX_STEPS_PER_RUN = 32;
 
+// What the player's unit that cut a deposit or drew a vent to its end says as it stops.
+constexpr const char* ORE_USED_UP_MESSAGE = "The ore deposit is used up: scan for another.";
+constexpr const char* VENT_SPENT_MESSAGE = "The fuel vent is spent.";
+
 constexpr int TASK_NAME_SIZE = 32;
 constexpr int TASK_ARGUMENT_SIZE = 128;
 

@@ -3,6 +3,7 @@
 #include "world/TaskManager.h"
 
 #include "host/System.h"
+#include "interface/MessageLists.h"
 #include "interface/PowerBar.h"
 #include "interface/UnitUpgrade.h"
 #include "mechanics/GameMechanics.h"
@@ -246,6 +247,13 @@ int TaskStep::OnAction(float dt, const char*, Job* job)
     return STEP_DONE;
 }
 
+// The player's unit that emptied what it cut stands idle beside it: the pilot is told why.
+static void SayDrawnToItsEnd(const Agent* agent, const char* message)
+{
+    if (agent->alignment == ALIGN_PLAYER && TheGame && TheGame->messageBar)
+        TheGame->messageBar->AddMessage(message, 5.0f, 0);
+}
+
 int TaskStep::ExtractOre(float dt, const char*, Job* job)
 {
     Agent* agent = job->GetAgent();
@@ -279,6 +287,7 @@ int TaskStep::ExtractOre(float dt, const char*, Job* job)
         if (agent->alignment == ALIGN_PLAYER) AddPlayerOre(yield);
         node->health -= (float)(grade + 2);
         ShowNodeStage(node);
+        if (node->health <= 0.0f) SayDrawnToItsEnd(agent, ORE_USED_UP_MESSAGE);
         return STEP_RUNNING;
     }
     // A vent gives fuel, not ore. It is never drawn dry: it keeps a tenth and shows itself
@@ -290,6 +299,7 @@ int TaskStep::ExtractOre(float dt, const char*, Job* job)
     if (node->health <= 0.0f) {
         node->health = 0.1f;
         Building::SwapVentSplat(node, 0);
+        SayDrawnToItsEnd(agent, VENT_SPENT_MESSAGE);
     } else if (maximum > 0.0f && before > 0.5f && node->health / maximum <= 0.5f) {
         Building::SwapVentSplat(node, 1);
     }

@@ -77,6 +77,13 @@ void ForEachBuildingAround(Entity* entity, Visit visit)
 
 }  // namespace
 
+bool IsMissionObject(const Entity* entity)
+{
+    constexpr uint32_t kinds = ENTITY_AGENT | ENTITY_ITEM | ENTITY_BUILDING | ENTITY_RESOURCE | ENTITY_FUEL;
+    return entity && (entity->flags & ENTITY_STATIC) && (entity->flags & ENTITY_OBJECT_OF_INTEREST) &&
+           !(entity->flags & kinds);
+}
+
 bool IsOreNode(const Entity* entity)
 {
     return entity && (entity->flags & ENTITY_RESOURCE) && !(entity->flags & ENTITY_FUEL);

@@ -12,6 +12,9 @@ class Building;
 class Entity;
 class IndexedMesh;
 
+// A placed mission object's own mesh (a tablet, a relic, a cannon to mend): static, and of
+// interest while its objective is open.
+bool IsMissionObject(const Entity* entity);
 // Whether a resource entity is ore that miners dig and scans reveal.
 bool IsOreNode(const Entity* entity);
 // The nearest live, finished building (not a placement preview) whose build item shares a

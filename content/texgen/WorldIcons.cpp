@@ -220,6 +220,26 @@ Figure Blob(Colour body, Colour accent)
             {Dot(0.42f, 0.5f, 0.03f), Hex(0xFFFF60)}, {Dot(0.58f, 0.5f, 0.03f), Hex(0xFFFF60)}};
 }
 
+// The miner and the gunner come out of the same factory and stand on the same legs: the miner
+// is hazard yellow with its ore hopper on its back and a drill for an arm, the gunner steel blue
+// with a long gun, so the factory's two buttons tell them apart at a glance.
+Figure MinerFigure()
+{
+    Figure f = Biped(Hex(0xE8C020), Hex(0x4A3C20), 0.8f, true);
+    f.push_back({Box(0.6f, 0.2f, 0.9f, 0.46f, 0.03f), Hex(0x5A4A30)});
+    for (float x : {0.67f, 0.75f, 0.83f}) f.push_back({Dot(x, 0.25f, 0.045f), Hex(0xB8C4CC)});
+    f.push_back({Polygon({{S * 0.3f, S * 0.44f}, {S * 0.3f, S * 0.58f}, {S * 0.06f, S * 0.62f}}), Hex(0xC8CED6)});
+    return f;
+}
+
+Figure GunnerFigure()
+{
+    Figure f = Biped(Hex(0x3E5E92), Hex(0xD8E0EC), 0.9f, false);
+    f.push_back({Line(0.36f, 0.47f, 0.04f, 0.42f, 0.055f), Hex(0x22262C)});
+    f.push_back({Dot(0.05f, 0.42f, 0.06f), Hex(0xFF8A2A)});
+    return f;
+}
+
 struct UnitIcon {
     Side side;
     Figure figure;
@@ -227,14 +247,14 @@ struct UnitIcon {
 
 std::vector<UnitIcon> UnitIcons()
 {
-    const Colour steel = Hex(0x6A7A8C), orange = Hex(0xE08A2A), rust = Hex(0x8A5030), grime = Hex(0xB8A040);
+    const Colour steel = Hex(0x6A7A8C), rust = Hex(0x8A5030), grime = Hex(0xB8A040);
     std::vector<UnitIcon> icons(48, UnitIcon{NEUTRAL, {}});
     auto put = [&](int cell, Side side, Figure figure) { icons[cell] = {side, figure}; };
     put(0, PLAYER, Tracked(Hex(0xD8B026), Hex(0xB87018), false, true));
-    put(1, PLAYER, Biped(Hex(0x9E8040), Hex(0xD0A038), 0.8f, true));
+    put(1, PLAYER, MinerFigure());
     put(2, PLAYER, Tracked(Hex(0x9E8040), Hex(0xD0A038), false, false));
     put(3, PLAYER, Biped(Hex(0x34A098), Hex(0xB8E8DC), 0.7f, false));
-    put(4, PLAYER, Biped(steel, orange, 0.9f, false));
+    put(4, PLAYER, GunnerFigure());
     put(5, PLAYER, Biped(Hex(0x667F50), Hex(0xA0A880), 0.95f, false));
     put(6, PLAYER, Hover(Hex(0xD0D8E0), Hex(0x40C050), false));
     put(7, PLAYER, Biped(Hex(0xB0401E), Hex(0xE88C26), 1.0f, false));

@@ -7,6 +7,9 @@
 #include "interface/MessageLists.h"
 #include "platform/StringTable.h"
 #include "tests/interface/InterfaceTestSupport.h"
+#include "world/AgentCombat.h"
+#include "world/BuildItem.h"
+#include "world/TaskManager.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -210,9 +213,14 @@ TEST_F(MessageListsTest, EveryBarTextStandsInItsStripRightOfTheIcon)
     StringTable strings;
     ASSERT_TRUE(strings.Init());
     for (const char* text : {"Objective Complete!", "New stat points available", "Not enough resources",
-                             "Max unit control reached!", strings.Lookup("<unit_control_needed>"),
+                             UNIT_CAP_MESSAGE, strings.Lookup("<unit_control_needed>"),
                              "Fuel wells must be placed next to a fuel patch!", "Fabricator can't find a spawn position!",
-                             "New journal entry added to mission log!", "Low-power - warp platform offline!"}) {
+                             "New journal entry added to mission log!", "Low-power - warp platform offline!",
+                             PULL_BACK_MESSAGE, ORE_USED_UP_MESSAGE,
+                             PlacementRefusalText(PLACEMENT_UNAFFORDABLE), PlacementRefusalText(PLACEMENT_NO_POWER),
+                             PlacementRefusalText(PLACEMENT_NOT_SEEN), PlacementRefusalText(PLACEMENT_BLOCKED),
+                             PlacementRefusalText(PLACEMENT_NO_FUEL_VENT), PlacementRefusalText(PLACEMENT_NO_BUILD_NODE),
+                             PlacementRefusalText(PLACEMENT_NO_NEIGHBOUR)}) {
         ASSERT_NE(text, nullptr);
         MessageBar bar;
         bar.AddMessage(text, 4.0f, 0);

@@ -500,7 +500,7 @@ TEST_F(MissionHudTest, TheResourceBarHintsByRange)
     } cases[] = {
         {512 + 8, 10, nullptr},  {512 + 9, 10, "Power: 0/20"}, {512 + 144, 10, "Power: 0/20"},
         {512 + 145, 10, nullptr}, {512 + 200, 10, "Ore (0 per minute)"}, {512 + 300, 10, "Fuel (0 per minute)"},
-        {512 + 450, 10, "Units"}, {512 + 500, 10, nullptr},  {512 + 200, 3, nullptr}, {512 + 200, 24, nullptr},
+        {512 + 450, 10, "Units (a Recycler frees a place)"}, {512 + 500, 10, nullptr},  {512 + 200, 3, nullptr}, {512 + 200, 24, nullptr},
         {512 + 200, 23, "Ore (0 per minute)"},
     };
     PowerBar bar;

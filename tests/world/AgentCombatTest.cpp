@@ -271,6 +271,39 @@ TEST_F(AgentCombatTest, TwoUnitsUnderAttackWithinTheIntervalGiveOneAlert)
     TheMinimap.pings.RemoveAll();
 }
 
+TEST_F(AgentCombatTest, TheRigsHullFailingInAFightTellsThePilotToPullBack)
+{
+    ScopedGlobal<int> last{LastPullBackAlertFrame, WorldStepCount() - PULL_BACK_ALERT_TICKS - 1};
+    Agent* rig = Fighter(ALIGN_PLAYER);
+    rig->flags |= ENTITY_PLAYER;
+    Agent* bot = Fighter(ALIGN_PLAYER);
+    Agent* enemy = Fighter(ALIGN_ENEMY);
+    const auto pullBacks = [&] {
+        int count = 0;
+        for (auto* message = game.messageBar->head; message; message = message->next)
+            count += strcmp(message->text, PULL_BACK_MESSAGE) == 0;
+        return count;
+    };
+    const struct {
+        const char* what;
+        Agent* victim;
+        Entity* attacker;
+        float hit;
+        int told;  // the calls to pull back so far
+    } hits[] = {
+        {"the rig's hull still holds", rig, enemy, 60.0f, 0},
+        {"a bot's hull fails", bot, enemy, 70.0f, 0},
+        {"a stray hit of its own side", rig, bot, 10.0f, 0},
+        {"a foe takes the rig's hull below a third", rig, enemy, 10.0f, 1},
+        {"again within the interval", rig, enemy, 5.0f, 1},
+    };
+    for (const auto& h : hits) {
+        SCOPED_TRACE(h.what);
+        h.victim->TakeDamage(h.hit, h.attacker, nullptr, WEAPON_NONE, true);
+        EXPECT_EQ(pullBacks(), h.told);
+    }
+}
+
 TEST_F(AgentCombatTest, EnemiesRememberWhoHurtThem)
 {
     Agent* enemy = Fighter(ALIGN_ENEMY);

@@ -12,6 +12,7 @@
 #include "platform/StringTable.h"
 #include "render/IndexedMesh.h"
 #include "tests/mechanics/SceneTestSupport.h"
+#include "tests/support/ScopedGameSeam.h"
 #include "tests/support/TestSupport.h"
 #include "world/Grid.h"
 #include "world/WeaponDef.h"
@@ -312,6 +313,7 @@ BuildItem silo data/mesh/splat.txt
 )");
     BuildItemList& list = *game.buildItems;
     EXPECT_FALSE(list.CanPlaceCurrent()) << "no preview";
+    EXPECT_EQ(list.CurrentRefusal(), PLACEMENT_NO_PREVIEW);
     EXPECT_FALSE(list.SetCurrent("nothing", false));
 
     // One cell, then three by three at scale 3.
@@ -335,16 +337,19 @@ BuildItem silo data/mesh/splat.txt
     struct Stock {
         const char* what;
         float ore, fuel, demand;
-        bool placeable;
+        PlacementRefusal refusal;
     };
-    for (const Stock& s : {Stock{"exactly enough", 100, 10, 0, true}, Stock{"short of ore", 99, 10, 0, false},
-                           Stock{"short of fuel", 100, 9, 0, false}, Stock{"less power spare than it draws", 100, 10, 16, false},
-                           Stock{"just the power it draws spare", 100, 10, 15, true}}) {
+    for (const Stock& s : {Stock{"exactly enough", 100, 10, 0, PLACEMENT_ALLOWED},
+                           Stock{"short of ore", 99, 10, 0, PLACEMENT_UNAFFORDABLE},
+                           Stock{"short of fuel", 100, 9, 0, PLACEMENT_UNAFFORDABLE},
+                           Stock{"less power spare than it draws", 100, 10, 16, PLACEMENT_NO_POWER},
+                           Stock{"just the power it draws spare", 100, 10, 15, PLACEMENT_ALLOWED}}) {
         SCOPED_TRACE(s.what);
         player->ore = s.ore;
         player->fuel = s.fuel;
         TheScene.unitControl.demand = s.demand;
-        EXPECT_EQ(list.CanPlaceCurrent(), s.placeable);
+        EXPECT_EQ(list.CanPlaceCurrent(), s.refusal == PLACEMENT_ALLOWED);
+        EXPECT_EQ(list.CurrentRefusal(), s.refusal);
     }
     player->ore = 0.0f;
     EXPECT_TRUE(game.buildItems->SetCurrent("depot", true));
@@ -352,10 +357,12 @@ BuildItem silo data/mesh/splat.txt
     EXPECT_TRUE(list.CanPlaceCurrent()) << "free placement asks for nothing";
     game.grid->GetCell(65, 63)->flags = CELL_WALKABLE;
     EXPECT_FALSE(list.CanPlaceCurrent()) << "a corner that is not buildable";
+    EXPECT_EQ(list.CurrentRefusal(), PLACEMENT_BLOCKED);
     game.grid->GetCell(65, 63)->flags = CELL_WALKABLE | CELL_BUILDABLE;
     Entity blocker;
     game.grid->GetCell(63, 65)->occupant = &blocker;
     EXPECT_FALSE(list.CanPlaceCurrent()) << "a corner taken";
+    EXPECT_EQ(list.CurrentRefusal(), PLACEMENT_BLOCKED);
     game.grid->GetCell(63, 65)->occupant = nullptr;
     depot->SetPosition(game.grid->CellToWorld(127, 20));
     EXPECT_FALSE(list.CanPlaceCurrent()) << "hanging over the edge of the map";
@@ -364,6 +371,7 @@ BuildItem silo data/mesh/splat.txt
     // A deep mine needs a vent beside it.
     Preview("pump", 30, 30, true);
     EXPECT_FALSE(list.CanPlaceCurrent());
+    EXPECT_EQ(list.CurrentRefusal(), PLACEMENT_NO_FUEL_VENT);
     Entity vent;
     game.grid->GetCell(31, 29)->flags |= CELL_FUEL;
     game.grid->GetCell(31, 29)->occupant = &vent;
@@ -375,6 +383,7 @@ BuildItem silo data/mesh/splat.txt
     // A tower needs a build node in the ring around it.
     Preview("tower", 40, 40, true);
     EXPECT_FALSE(list.CanPlaceCurrent());
+    EXPECT_EQ(list.CurrentRefusal(), PLACEMENT_NO_BUILD_NODE);
     Standing("node", 42, 40);
     EXPECT_FALSE(list.CanPlaceCurrent()) << "two cells away is too far";
     Standing("node", 41, 41);
@@ -386,6 +395,7 @@ BuildItem silo data/mesh/splat.txt
     EXPECT_FALSE(list.CanPlaceCurrent()) << "only a diagonal neighbour";
     Standing("node", 49, 50);
     EXPECT_FALSE(list.CanPlaceCurrent()) << "a neighbour it does not serve";
+    EXPECT_EQ(list.CurrentRefusal(), PLACEMENT_NO_NEIGHBOUR);
     Standing("depot", 50, 49);
     EXPECT_TRUE(list.CanPlaceCurrent());
     EXPECT_FLOAT_EQ(silo->yaw, 90.0f) << "facing away from the depot below it";
@@ -401,6 +411,42 @@ BuildItem silo data/mesh/splat.txt
     EXPECT_EQ(list.current, nullptr);
     EXPECT_EQ(TheScene.FirstEntity(1u << SEGMENT_NEUTRAL_BUILDING), nullptr);
     TheScene.EndIteration();
+}
+
+TEST_F(BuildItemTest, ARefusalOverGroundNotSeenYetSaysSo)
+{
+    Load(R"(
+BuildItem pump data/mesh/splat.txt
+    SetFlag deepmine
+)");
+    // The west half of the map is still dark.
+    struct HalfDark : NullGameSeam {
+        bool IsPositionRevealed(const Vec3& position) override { return position.x > 0.0f; }
+    } seam;
+    ScopedGameSeam installed(&seam);
+    BuildItemList& list = *game.buildItems;
+    const struct {
+        int column;
+        bool vent;
+        PlacementRefusal refusal;
+    } cases[] = {
+        {100, false, PLACEMENT_NO_FUEL_VENT}, {100, true, PLACEMENT_ALLOWED},
+        {20, false, PLACEMENT_NOT_SEEN},      {20, true, PLACEMENT_ALLOWED},
+    };
+    Entity vent;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.column) + (c.vent ? " beside a vent" : " with no vent"));
+        ASSERT_GT(game.grid->CellToWorld(100, 30).x, 0.0f);
+        ASSERT_LT(game.grid->CellToWorld(21, 30).x, 0.0f);
+        GridCell* beside = game.grid->GetCell(c.column + 1, 29);
+        beside->flags = c.vent ? CELL_FUEL : (CELL_WALKABLE | CELL_BUILDABLE);
+        beside->occupant = c.vent ? &vent : nullptr;
+        Preview("pump", c.column, 30, true);
+        EXPECT_EQ(list.CurrentRefusal(), c.refusal);
+        EXPECT_NE(*PlacementRefusalText(c.refusal) != '\0', c.refusal == PLACEMENT_ALLOWED);
+        beside->flags = CELL_WALKABLE | CELL_BUILDABLE;
+        beside->occupant = nullptr;
+    }
 }
 
 TEST_F(BuildItemTest, WhatDrawsPowerNeedsItSpareAndAGeneratorCanAlwaysBeBuilt)

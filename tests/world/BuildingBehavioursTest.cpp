@@ -259,7 +259,7 @@ TEST_F(BuildingBehaviours, OrdersBeyondControlMeansOrRoomAreRefused)
         const char* message;
     } cases[] = {
         {4, 4, 50, 500.0f, BUILD_STATE_READY, "bad", "build a Control tower"},
-        {50, 60, 50, 500.0f, BUILD_STATE_READY, "bad", "Max unit control reached!"},
+        {50, 60, 50, 500.0f, BUILD_STATE_READY, "bad", UNIT_CAP_MESSAGE},
         {0, 4, 50, 49.0f, BUILD_STATE_READY, "bad", nullptr},
         {0, 4, 50, 500.0f, BUILD_STATE_CONSTRUCTING, "bad", nullptr},
         {3, 4, 50, 500.0f, BUILD_STATE_READY, "blip", nullptr},

@@ -3,6 +3,8 @@
 #include "campaign/PlayerProfile.h"
 #include "tests/campaign/ProfileTestSupport.h"
 #include "tests/world/AgentTestSupport.h"
+#include "interface/MessageLists.h"
+#include "tests/support/Scoped.h"
 #include "world/TaskManager.h"
 
 #include <gtest/gtest.h>
@@ -31,6 +33,8 @@ protected:
     }
     ScopedClearProfile clearProfile;
     PlayerProfile& player = *GetPlayerProfile();
+    MessageBar bar;
+    ScopedGlobal<MessageBar*> installedBar{game.messageBar, &bar};
 };
 
 }  // namespace
@@ -68,4 +72,40 @@ TEST_F(FuelExtraction, AVentIsNeverDrawnDryAndTheStepEndsWhenItIsSpent)
     EXPECT_FLOAT_EQ(player.fuel, 2.0f) << "two draws: 3 then 1 left, then spent";
     EXPECT_EQ(job->GetAgent()->mine.Get(), nullptr);
     TaskManager::Get()->ReleaseJob(job);
+}
+
+TEST_F(FuelExtraction, ThePlayersUnitLeftIdleByAnEmptyDepositSaysWhy)
+{
+    const struct {
+        const char* what;
+        bool vent;
+        int alignment;
+        const char* said;  // null: nothing
+    } cases[] = {
+        {"the rig cuts a deposit to its end", false, ALIGN_PLAYER, ORE_USED_UP_MESSAGE},
+        {"the rig draws a vent until it is spent", true, ALIGN_PLAYER, VENT_SPENT_MESSAGE},
+        {"an enemy's cutter", false, ALIGN_ENEMY, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        bar.Clear();
+        Entity* node = c.vent ? Vent(30, 30, 3.0f) : Standing(NewEntity(ENTITY_RESOURCE | ENTITY_STATIC), 30, 30);
+        if (!c.vent) {
+            node->health = node->maxHealth = 3.0f;
+            ASSERT_NE(TheScene.AddEntity(node), nullptr);
+            node->StampGrid();
+        }
+        Job* job = Extractor(node, c.alignment);
+        int steps = 0;
+        while (TaskStep::ExtractOre(0.1f, "0", job) == STEP_RUNNING && ++steps < 100) {
+        }
+        if (c.said) {
+            ASSERT_EQ(bar.count, 1);
+            EXPECT_STREQ(bar.head->text, c.said);
+        } else {
+            EXPECT_EQ(bar.count, 0);
+        }
+        TaskManager::Get()->ReleaseJob(job);
+        TheScene.ReleaseEntities();
+    }
 }

@@ -11,6 +11,9 @@
 
 #include "campaign/PlayerProfile.h"
 #include "tests/world/BeatingWatch.h"
+#include "world/Item.h"
+#include "world/ItemCatalog.h"
+#include "world/WeaponDef.h"
 
 namespace {
 
@@ -312,6 +315,57 @@ TEST_F(RigFight, AnOrderedAttackOnAnArmedFoeHoldsWhileAnotherBeatsTheUnit)
     EXPECT_EQ(orderedRef.GetLive(), nullptr);
     EXPECT_EQ(otherRef.GetLive(), nullptr) << "then it answered the other";
     EXPECT_TRUE(gunner->IsAlive());
+}
+
+// Beset beside a camp: a walker it took up touches it and shoots it, while a brute that touches
+// it too beats it far harder. Whatever gun the pilot bought, the rig finishes the walker
+// it has worn down before it turns on the brute, and the kill is counted: it neither throws the
+// fire spent on the walker away nor falls with nothing to show.
+TEST_F(RigFight, BesetTheRigFinishesTheFoeItWoreDownWhateverItsGun)
+{
+    int guns = 0;
+    for (auto* node = game.items->items.head; node; node = node->next) {
+        const Item* definition = node->value;
+        if (!definition->weapon || (definition->itemFlags & ITEM_FLAG_AI_ONLY)) continue;
+        ++guns;
+        SCOPED_TRACE(definition->name);
+        ClearAgents();
+        projectiles.Clear();
+        Agent* rig = Spawn("Builder", 30, 30);
+        ASSERT_NE(rig, nullptr);
+        rig->flags |= ENTITY_PLAYER;
+        const Item* gun = AttachRigWeapon(rig, definition->name, "rightweapon", "RightWeapon");
+        ASSERT_NE(gun, nullptr);
+        rig->SetHealth(5000.0f);
+        Agent* walker = Spawn("scav_small", 30, 30);
+        Agent* brute = Spawn("scav_brute", 30, 30);
+        ASSERT_TRUE(walker && brute);
+        walker->SetPosition(rig->GetPosition() + Vec3(1.2f, 0.0f, 0.4f));
+        brute->SetPosition(rig->GetPosition() + Vec3(-1.4f, 0.0f, -0.5f));
+        ASSERT_TRUE(rig->Touches(walker) && rig->Touches(brute));
+        // Enough health to outlast the seconds before the rig weighs who hurts it most.
+        walker->SetHealth(9.0f * rig->GetDamagePerSecond(gun->weapon));
+        brute->SetHealth(50000.0f);
+        brute->brainKind = BRAIN_NONE;
+        brute->stance = AGENT_STANCE_STOP;
+        ShootsOnly(walker, rig);
+        const EntityRef foe(walker);
+        ASSERT_LT(PlayUntil(10.0f, 0.1f, [&] { return rig->target.Get() == walker; }), 10.0f) << "it took the walker up";
+        // The brute strikes far harder than the walker shoots: soon it has hurt the rig most.
+        brute->damage = 60.0f;
+        ShootsOnly(brute, rig);
+        const int killsBefore = rig->kills;
+        float away = 0.0f;
+        WatchedUntil(40.0f, [&] {
+            away += foe.GetLive() && rig->target.Get() != walker ? 0.1f : 0.0f;
+            return !rig->IsAlive() || !foe.GetLive();
+        });
+        EXPECT_EQ(foe.GetLive(), nullptr) << "the walker died";
+        EXPECT_EQ(away, 0.0f) << "seconds the rig spent off the walker while it lived";
+        EXPECT_EQ(rig->kills, killsBefore + 1) << "the kill is the rig's";
+        EXPECT_FALSE(watch.Breached());
+    }
+    EXPECT_GE(guns, 10) << "the guns a pilot can buy";
 }
 
 
