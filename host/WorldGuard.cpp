@@ -21,6 +21,7 @@ namespace {
 bool Sealed = false;
 int OpenScopes = 0;
 
+#if defined(VELDMARK_WORLD_GUARD)
 // The calls that led to the change: the place the guard names is where the change is made,
 // the caller that made it is a line or two below.
 [[maybe_unused]] void PrintCalls()
@@ -33,6 +34,7 @@ int OpenScopes = 0;
     backtrace_symbols_fd(frames, count, STDERR_FILENO);
 #endif
 }
+#endif
 
 }  // namespace
 
