@@ -24,7 +24,7 @@ int OpenScopes = 0;
 #if defined(VELDMARK_WORLD_GUARD)
 // The calls that led to the change: the place the guard names is where the change is made,
 // the caller that made it is a line or two below.
-[[maybe_unused]] void PrintCalls()
+void PrintCalls()
 {
 #if defined(WORLD_GUARD_STACK)
     __sanitizer_print_stack_trace();
