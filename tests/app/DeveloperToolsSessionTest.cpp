@@ -159,6 +159,7 @@ TEST_F(DeveloperToolsSession, TheConsoleRunsCommandsAndTheEditorRaisesPaintsUndo
     const int splats = TheScene.splats.count;
     MoveMouseTo(x, y);
     Click(0);
+    UntilNextTick();
     EXPECT_EQ(TheScene.splats.count, splats + 1) << "the click laid a splat";
 
     // Back on the "Map" page the undo key takes the hill back.
@@ -258,7 +259,8 @@ TEST_F(DeveloperToolsSession, TheConsoleRunsCommandsAndTheEditorRaisesPaintsUndo
     const int objects = TheScene.terrainObjects.count;
     MoveMouseTo(x, y);
     Click(0);
-    ASSERT_EQ(TheScene.terrainObjects.count, objects + 1) << "the click put the object down";
+    UntilNextTick();
+    ASSERT_EQ(TheScene.terrainObjects.count, objects + 1) << "the click put the object down at the next tick";
     Entity* placed = nullptr;
     for (auto* node = TheScene.terrainObjects.head; node; node = node->next) placed = node->value;
     ASSERT_NE(placed, nullptr);

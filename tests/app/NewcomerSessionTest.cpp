@@ -106,7 +106,7 @@ TEST_F(PlayerSession, OnePressOfTheHealKeyHealsTheRigOnceHoweverLongItIsHeld)
     InputScript::KeyUp(DIK_H);
     DrainMessages(&exitCode);
     Passes(5, 0.02f);
-    EXPECT_EQ(hotbar.item->stackCount, count - 2);
+    EXPECT_EQ(hotbar.item ? hotbar.item->stackCount : 0, count - 2);
 }
 
 TEST_F(PlayerSession, TheRigHurtWhereTheCameraDoesNotLookRaisesTheAlert)

@@ -15,6 +15,7 @@
 #include "interface/CharacterGui.h"
 #include "interface/InGameMenu.h"
 #include "interface/Inventory.h"
+#include "interface/MessageLists.h"
 #include "interface/MessageWindow.h"
 #include "interface/UnitUpgrade.h"
 #include "mechanics/Replay.h"
@@ -30,6 +31,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -435,13 +437,15 @@ TEST_F(ReplaySession, ThePanelsAndTheBagGiveOrdersThatTheNextTickCarriesOutAndTh
         snprintf(pattern->patternName, sizeof pattern->patternName, "repair_bot");
         ASSERT_TRUE(PlayerInventory->AddItem(kit, false, false, -1));
         ASSERT_TRUE(PlayerInventory->AddItem(pattern, false, false, -1));
-        // A full bag, and a rig the heal key has work for.
+        // A full bag, with cannisters to split and to hold.
+        Item* cannisters = PlayerInventory->FindItemByName("health_cannister");
+        ASSERT_NE(cannisters, nullptr);
+        cannisters->stackCount += 2;
         while (!PlayerInventory->IsFull()) {
             Item* filler = CreateItemByName("detector");
             ASSERT_NE(filler, nullptr);
             ASSERT_TRUE(PlayerInventory->AddItem(filler, false, false, -1));
         }
-        GetPlayerRig()->health = GetPlayerRig()->GetMaxHealth() * 0.25f;
     }
     SaveAndLoad();
     ASSERT_EQ(TheGame->state, GAME_STATE_PLAYING);
@@ -571,7 +575,7 @@ TEST_F(ReplaySession, ThePanelsAndTheBagGiveOrdersThatTheNextTickCarriesOutAndTh
     ASSERT_GE(patternSlot, 0);
     ASSERT_GE(kitSlot, 0);
     ASSERT_GE(cannisterSlot, 0);
-    Item* cannisters = bag->slots[cannisterSlot].item;
+    cannisters = bag->slots[cannisterSlot].item;
     const int cannistersBefore = cannisters->stackCount;
     auto cannistersInTheBag = [&] {
         int n = 0;
@@ -600,7 +604,7 @@ TEST_F(ReplaySession, ThePanelsAndTheBagGiveOrdersThatTheNextTickCarriesOutAndTh
     ASSERT_TRUE(bag->IsFull());
     clickOn(bag->slots[cannisterSlot].slotButton);
     ASSERT_EQ(bag->HeldItem(), cannisters) << "the stack in the hand";
-    const float hurt = GetPlayerRig()->health;
+    // The rig's hull is whole: the key's order finds the cannisters the hand holds, and says so.
     run({"the heal key with the cannisters in the hand", ORDER_USE_ITEM,
          [&] {
              InputScript::KeyDown(DIK_H);
@@ -609,13 +613,18 @@ TEST_F(ReplaySession, ThePanelsAndTheBagGiveOrdersThatTheNextTickCarriesOutAndTh
              int exitCode = 0;
              DrainMessages(&exitCode);
          },
-         [&] { return GetPlayerRig()->health > hurt && cannistersInTheBag() == cannistersBefore - 1; }});
+         [&] {
+             const auto* said = TheGame->messageBar->Newest();
+             return said && strcmp(said->text, "The rig's hull is already whole!") == 0 &&
+                    cannistersInTheBag() == cannistersBefore;
+         }});
     clickOn(bag->slots[cannisterSlot].slotButton);  // put back where it lies
     ASSERT_EQ(bag->HeldItem(), nullptr);
     clickOn(bag->slots[kitSlot].slotButton);
     ASSERT_EQ(bag->HeldItem(), bag->slots[kitSlot].item);
     Item* carried = bag->HeldItem();
     {
+        UntilTick();
         const uint64_t world = WorldChecksum();
         const int tick = WorldTicks.count;
         TypeInventoryKey();  // closed with the bag full and the kit in the hand
