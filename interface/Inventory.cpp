@@ -927,10 +927,6 @@ int OnInventorySlotPressed(void* user, Button* button)
     bool ctrl = keys && (keys->IsKeyDown(DIK_LCONTROL) || keys->IsKeyDown(DIK_RCONTROL));
     bool shift = keys && (keys->IsKeyDown(DIK_LSHIFT) || keys->IsKeyDown(DIK_RSHIFT));
     bool right = Input.mouse && Input.mouse->ButtonEventIs(1, 1);
-    // A known door, still open: a click on the bag moves items between the bag and the hand
-    // (and a split stack makes one) at once, between ticks, until it becomes an order of the
-    // tick. The world guard lets this one place through meanwhile, and no other.
-    const WorldChangeScope bagClickDoor;
     inventory->PressSlot(slot, right, ctrl, shift);
     return 1;
 }
