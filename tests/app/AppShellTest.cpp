@@ -213,7 +213,8 @@ TEST(AppShell, AVerificationStartsWithNoDisplayAndAStartThatFailsUndoesEverythin
     // nothing, the forgone display included.
     ScopedEnv noDisplay("DISPLAY", nullptr);
     ScopedEnv noWayland("WAYLAND_DISPLAY", nullptr);
-    const char* argv[] = {"veldmark", "-replay", "tests/data/replays/mission_lost.replay", "-verify"};
+    const std::string replay = SourcePath("tests/data/replays/mission_lost.replay");
+    const char* argv[] = {"veldmark", "-replay", replay.c_str(), "-verify"};
     LogCaptureBegin();
     const bool started = StartUp(4, const_cast<char**>(argv));
     std::string log = LogCaptureEnd();
