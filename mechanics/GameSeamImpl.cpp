@@ -76,13 +76,6 @@ float GameSeamImpl::GetRimDepth(float level)
     return TheTerrain.created ? TheTerrain.RimDepth(level) : 0.0f;
 }
 
-// The main display along the bottom and the command bar over it, at its highest.
-float GameSeamImpl::GetCoveredBottomShare()
-{
-    const bool hudShown = TheMissionHud.built && TheGame && TheGame->state == GAME_STATE_PLAYING;
-    return hudShown ? 169.0f / 1024.0f + 7.0f / 128.0f : 0.0f;
-}
-
 bool GameSeamImpl::GetVisibleWaterBox(Vec3* min, Vec3* max)
 {
     return TheTerrain.created && TheTerrain.waterSet && TheTerrain.waterSet->GetVisibleBox(min, max);

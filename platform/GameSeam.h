@@ -36,10 +36,6 @@ public:
     // has no rim: both are 0.
     virtual float GetRimTop();
     virtual float GetRimDepth(float level);
-    // The share of the screen's height the HUD covers along its bottom edge (its panels and
-    // command bar): the ground the camera must keep over the map is what shows above it. 0
-    // without a HUD.
-    virtual float GetCoveredBottomShare();
 
     // ---- Entities
     virtual Vec3 GetEntityPosition(Entity* entity);

@@ -150,14 +150,10 @@ void Camera::ViewFootprint(const Vec3& position, const Vec3& viewDirection, Vec3
     // be over the map (or it would pass over the wall into the void beside the map), and where
     // it comes down to 0 it must still be.
     const float levels[2] = {0.0f, std::fmax(GetGameSeam().GetRimTop(), 0.0f)};
-    // The screen's lower edge is where the HUD covering its bottom begins: the ground under the
-    // HUD may lie past the map's edge, so that the edge itself can be brought above the HUD.
-    const float covered = std::fmin(std::fmax(GetGameSeam().GetCoveredBottomShare(), 0.0f), 0.9f);
-    const float lowest = -halfHeight + 2.0f * halfHeight * covered;
     *lo = Vec3(1e30f, 0.0f, 1e30f);
     *hi = Vec3(-1e30f, 0.0f, -1e30f);
     for (int corner = 0; corner < 4; ++corner) {
-        Vec3 ray = forward + right * (corner % 2 ? halfWidth : -halfWidth) + above * (corner / 2 ? halfHeight : lowest);
+        Vec3 ray = forward + right * (corner % 2 ? halfWidth : -halfWidth) + above * (corner / 2 ? halfHeight : -halfHeight);
         for (float level : levels) {
             // A corner ray that never comes down to the level counts as far as the view reaches.
             float length = Vec3Length(&ray);
