@@ -15,6 +15,7 @@
 #include "mechanics/Game.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Objectives.h"
+#include "mechanics/Replay.h"
 #include "platform/ConfigFile.h"
 #include "platform/Files.h"
 #include "platform/MusicPlayer.h"
@@ -107,6 +108,12 @@ void FormatResultsTime(char* out, size_t size, float seconds)
 
 void EndMission(bool giveUp)
 {
+    // A replay's end is the viewer's: no rewards, no results, nothing of the profile.
+    if (TheReplay.Playing()) {
+        if (TheMessageWindow) TheMessageWindow->Show(false, false);
+        TheReplay.Leave();
+        return;
+    }
     if (TheMessageWindow) {
         TheMessageWindow->Show(false, false);
         if (WindowMgr) WindowMgr->modal = nullptr;
