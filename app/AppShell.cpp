@@ -572,7 +572,12 @@ int WinMain(int argc, char** argv)
     // A verification's output is its one line: the log goes to its file alone.
     const ReplayRequest asked = ReplayRequested(argc, argv);
     const bool logShown = LogToStandardOutput;
-    if (asked.verify && !asked.file.empty()) LogToStandardOutput = false;
+    if (asked.verify && !asked.file.empty()) {
+        LogToStandardOutput = false;
+        // A verification runs with no one to answer: a missing texture or sound is logged,
+        // never asked about in a box that would hold it for good.
+        SetMessageBoxesEnabled(false);
+    }
     if (!StartUp(argc, argv)) {
         LogToStandardOutput = logShown;
         return 1;

@@ -383,3 +383,7 @@ extern int RandomRewardSum;
 
 // All the bodies of a tree with a mission, and how many of them are completed.
 void CountMissionBodies(const CelestialBody* tree, int* total, int* completed);
+
+// The mission's title a body carries: the catalogue's name of a story mission, the objective
+// line of a random one.
+std::string MissionTitle(const CelestialBody* body);

@@ -151,17 +151,6 @@ void DrawCentred(Font* font, int y, const std::string& text)
     GuiDrawText(font, (ScreenWidth() - TextWidth(font, text.c_str())) / 2, y, text.c_str());
 }
 
-// The mission's title a body carries: the catalogue's name of a story mission, the objective
-// line of a random one.
-std::string MissionTitle(const CelestialBody* body)
-{
-    if (!body) return "";
-    if (body->storyId >= 0 && MissionScreen::missions && body->storyId < MissionScreen::missionCount)
-        return CatalogueText(MissionScreen::missions[body->storyId].name);
-    BuildMissionBriefing(body->mission.faction, body->mission.category, body->mission.target, body->mission.count);
-    return MissionObjectiveText;
-}
-
 const MissionRecord* StoryRecord(const CelestialBody* body)
 {
     if (!body || body->storyId < 0 || !MissionScreen::missions || body->storyId >= MissionScreen::missionCount)
@@ -180,6 +169,17 @@ int OnBriefingWheel(void*, Button*)
 }
 
 }  // namespace
+
+// The mission's title a body carries: the catalogue's name of a story mission, the objective
+// line of a random one.
+std::string MissionTitle(const CelestialBody* body)
+{
+    if (!body) return "";
+    if (body->storyId >= 0 && MissionScreen::missions && body->storyId < MissionScreen::missionCount)
+        return CatalogueText(MissionScreen::missions[body->storyId].name);
+    BuildMissionBriefing(body->mission.faction, body->mission.category, body->mission.target, body->mission.count);
+    return MissionObjectiveText;
+}
 
 CelestialBody* TooltipBody(CelestialBody* hovered, float dt)
 {

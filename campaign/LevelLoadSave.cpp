@@ -721,6 +721,8 @@ bool ClearSavesForNewProfile(const char* profileName)
     // What a deletion set aside goes, in whatever case it is spelled, then the saves.
     while (!FindSaveFolder(profileName, DELETED_SUFFIX).empty())
         if (!SettleDeletedProfile(profileName)) return false;
+    // The games an earlier profile of the name played are not the new one's.
+    ReplayDirector::RemoveAllOf(profileName);
     return DeleteProfileSaves(profileName);
 }
 
@@ -764,6 +766,9 @@ bool DeleteProfile(const char* profileName, std::string* failure)
         return keep("The profile '%s' could not be deleted. It is kept with its saves.");
     if (!folder.empty() && !steps.Take([&] { return RemoveSaveFolder(aside); }))
         return fail("The profile '%s' is deleted, but some of its saves could not be removed.");
+    // Its recorded games go with it; a new profile of the name starts with none.
+    if (!ReplayDirector::RemoveAllOf(profileName))
+        return fail("The profile '%s' is deleted, but some of its replays could not be removed.");
     return true;
 }
 
@@ -906,7 +911,7 @@ const char* ReplayOutcomeText(const ReplayListing& game)
 // be read.
 std::string ReplayMissionText(const ReplayListing& game)
 {
-    constexpr size_t ROOM = 22;
+    constexpr size_t ROOM = 40;
     if (!game.playable) return game.path.substr(game.path.find_last_of('/') + 1);
     std::string name = game.header.missionName.empty() ? GameText("<replay_no_mission>") : game.header.missionName;
     if (name.size() > ROOM) name = name.substr(0, ROOM - 3) + "...";
@@ -918,13 +923,14 @@ std::string ReplayMissionText(const ReplayListing& game)
 void LevelBrowser::FillWithReplays()
 {
     listsReplays = true;
-    replays_ = ReplayDirector::ListOf(GetPlayerProfile()->ShownName());
+    const PlayerProfile* profile = GetPlayerProfile();
+    replays_ = ReplayDirector::ListOf((profile->flags & PROFILE_LOADED) ? profile->name : nullptr);
     saveList_.Free();
     saves_.clear();
     for (const ReplayListing& game : replays_) {
         auto entry = std::make_unique<ScrollListEntry>();
         std::string row = ReplayMissionText(game) + "  " + ReplayOutcomeText(game);
-        if (game.playable) row = ReplayDateText(game, "%d/%m/%y %H:%M") + "  " + row + "  " + ReplayClockText(game.endTime);
+        if (game.playable) row = ReplayDateText(game, "%d/%m/%y %H:%M") + "  " + row + "  " + ReplayClockText(game.played);
         CopyText(entry->name, sizeof entry->name, row.c_str());
         CopyText(entry->icon, sizeof entry->icon, "data/gui/savefile.dds");
         saves_.push_back(std::move(entry));

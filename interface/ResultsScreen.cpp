@@ -16,6 +16,7 @@
 #include "mechanics/Game.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Objectives.h"
+#include "mechanics/Replay.h"
 #include "platform/ConfigFile.h"
 #include "platform/Files.h"
 #include "platform/MusicPlayer.h"
@@ -108,6 +109,12 @@ void FormatResultsTime(char* out, size_t size, float seconds)
 
 void EndMission(bool giveUp)
 {
+    // A replay's end is the viewer's: no rewards, no results, nothing of the profile.
+    if (TheReplay.Playing()) {
+        if (TheMessageWindow) TheMessageWindow->Show(false, false);
+        TheReplay.Leave();
+        return;
+    }
     // The level ends here, in a tick or from the menu: what it gives the profile and takes
     // back is the level's end, not the hand's.
     const WorldChangeScope ending;

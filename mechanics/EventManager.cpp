@@ -8,6 +8,7 @@
 #include "mechanics/Game.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Objectives.h"
+#include "mechanics/Replay.h"
 #include "mechanics/Scene.h"
 #include "platform/SoundManager.h"
 #include "platform/Timer.h"
@@ -39,7 +40,8 @@ void ShowMessage(const EventAction* action, bool missionComplete)
 {
     TheMessageWindow->SetGiver(action->giver);
     TheMessageWindow->SetText(action->text);
-    TheMessageWindow->Show(true, missionComplete);
+    // A replay watched ends where its recording does: the mission's end is not offered again.
+    TheMessageWindow->Show(true, missionComplete && !TheReplay.Playing());
 }
 
 // The objectives and events hear the world through this one listener.

@@ -9,6 +9,7 @@
 #include "campaign/PlayerProfile.h"
 #include "campaign/RigCatalog.h"
 #include "host/Log.h"
+#include "host/Random.h"
 #include "host/System.h"
 #include "host/WorldGuard.h"
 #include "levelgen/Growth.h"
@@ -20,6 +21,7 @@
 #include "mechanics/Scene.h"
 #include "platform/ConfigFile.h"
 #include "platform/InputState.h"
+#include "platform/RandomUtil.h"
 #include "render/Animation.h"
 #include "render/Camera.h"
 #include "render/Font.h"
@@ -43,6 +45,7 @@
 #include "world/RaidManager.h"
 
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -242,6 +245,24 @@ bool GameMechanics::Init()
     TheScene.firstFrame = true;
     TheScene.rigLostAfterWin = false;
     if (TheGalaxy) TheGalaxy->CheckLevelStamp();
+    // A saved level goes on with the sequences and the clock it was saved with, not with those
+    // the making of it left: drawn from after, the level is the one the save was made of.
+    SavedWorldState& saved = TheScene.savedWorld;
+    if (saved.read) {
+        SRand(saved.levelSequence);
+        MwcGenerator program;
+        program.z = saved.programZ;
+        program.w = saved.programW;
+        SetRandomMWCState(program);
+        if (PlayerProfile* profile = GetPlayerProfile()) profile->missionTime = saved.missionTime;
+        // What was read is settled now, as it stood settled in the game that saved it: on
+        // its ground, in its cells, and no longer waiting for a first update.
+        std::vector<Entity*> read;
+        for (Entity* e = TheScene.FirstEntity(SEGMENTS_ALL); e; e = TheScene.NextEntity()) read.push_back(e);
+        TheScene.EndIteration();
+        for (Entity* e : read) e->Settle();
+    }
+    saved = SavedWorldState();
     ClearLevelName();
     SealWorld(true);
     return result;
@@ -296,6 +317,7 @@ bool GameMechanics::StartLevel()
         aiManager->Reset();
     }
     aiManager->ResetTimers();
+    TheScene.savedWorld = SavedWorldState();
     if (levelNamed) {
         if (!TheScene.ReadSceneFile(levelName)) Log("ERROR: the scene file %s cannot be read\n", levelName);
         TheScene.ResolveLinks();

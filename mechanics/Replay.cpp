@@ -1,6 +1,7 @@
 #include "mechanics/Replay.h"
 
 #include "campaign/Galaxy.h"
+#include "campaign/LevelLoadSave.h"
 #include "campaign/MissionScreen.h"
 #include "campaign/PlayerProfile.h"
 #include "gui/MessageDialogGui.h"
@@ -12,6 +13,7 @@
 #include "mechanics/Objectives.h"
 #include "platform/ConfigFile.h"
 #include "platform/RandomUtil.h"
+#include "platform/Timer.h"
 #include "platform/UserFolders.h"
 #include "render/Animation.h"
 #include "terrain/VisitedMap.h"
@@ -66,6 +68,11 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes)
         remove(temporary.c_str());
         return false;
     }
+    // The new name on the disk too: a power cut after the rename must not bring back the old
+    // file, or none.
+    const size_t slash = path.find_last_of('/');
+    if (slash != std::string::npos && !SyncFolder(path.substr(0, slash).c_str()))
+        Log("WARNING: the folder of %s cannot be synced\n", path.c_str());
     return true;
 }
 
@@ -113,6 +120,42 @@ std::string FileNameOf(const std::string& path)
 {
     const size_t slash = path.find_last_of("/\\");
     return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// What a program stopped while it wrote a replay left: the temporary copy of the replay. A
+// copy whole and playable whose replay is not on the disk takes its name (it is the level as far
+// as it went); any other goes.
+void SettleStoppedWrites(const std::string& folder)
+{
+    constexpr const char* TEMPORARY = ".replay.tmp";
+    std::vector<std::string> left;
+    DirectorySearch search;
+    std::string name;
+    bool isDirectory = false;
+    if (search.Begin(folder.c_str(), "*.tmp"))
+        while (search.Next(name, isDirectory))
+            if (!isDirectory && name.size() > strlen(TEMPORARY) &&
+                name.compare(name.size() - strlen(TEMPORARY), std::string::npos, TEMPORARY) == 0)
+                left.push_back(name);
+    search.Close();
+    for (const std::string& file : left) {
+        const std::string temporary = folder + "/" + file;
+        const std::string replay = temporary.substr(0, temporary.size() - strlen(".tmp"));
+        FileStatus status;
+        std::string bytes, why;
+        Replay read;
+        const bool recovered = GetFileStatus(replay.c_str(), status) != 0 && ReadWholeFile(temporary, &bytes) &&
+                               ReadReplay(bytes, BuildDigest(), &read, &why) == REPLAY_READ &&
+                               rename(temporary.c_str(), replay.c_str()) == 0;
+        if (recovered) {
+            Log("The replay %s a stopped program left half written is kept\n", replay.c_str());
+        } else if (remove(temporary.c_str()) == 0) {
+            Log("The unfinished replay %s a stopped program left is removed\n", temporary.c_str());
+        } else {
+            Log("WARNING: the unfinished replay %s cannot be removed\n", temporary.c_str());
+        }
+    }
+    if (!left.empty()) SyncFolder(folder.c_str());
 }
 
 void Say(const std::string& text)
@@ -298,14 +341,46 @@ void ReplayDirector::FlushRecording()
 
 std::string ReplayDirector::FolderOf(const char* profileName)
 {
-    const char* name = profileName && IsValidProfileName(profileName) ? profileName : "none";
-    return std::string(UserFolder) + "/replays/" + name;
+    const std::string replays = std::string(UserFolder) + "/replays/";
+    // The games played with no profile are kept in "none", as they always were; a profile that
+    // is named so keeps its own apart, under a name no profile can take (profile names hold no
+    // dot).
+    if (!profileName || !IsValidProfileName(profileName)) return replays + NO_PROFILE_FOLDER;
+    if (StrICmp(profileName, NO_PROFILE_FOLDER) == 0) return replays + profileName + ".profile";
+    return replays + profileName;
+}
+
+bool ReplayDirector::RemoveAllOf(const char* profileName)
+{
+    if (!profileName || !IsValidProfileName(profileName)) return false;
+    const std::string folder = FolderOf(profileName);
+    bool removed = true;
+    for (const std::string& inner : {folder + "/" + PLAYING_FOLDER, folder}) {
+        FileStatus status;
+        if (GetFileStatus(inner.c_str(), status) != 0 || !status.isDirectory) continue;
+        std::vector<std::string> files;
+        DirectorySearch search;
+        std::string name;
+        bool isDirectory = false;
+        if (search.Begin(inner.c_str(), "*"))
+            while (search.Next(name, isDirectory))
+                if (!isDirectory) files.push_back(name);
+        search.Close();
+        for (const std::string& file : files)
+            if (remove((inner + "/" + file).c_str()) != 0) {
+                Log("WARNING: the replay %s/%s cannot be removed\n", inner.c_str(), file.c_str());
+                removed = false;
+            }
+        if (remove(inner.c_str()) != 0) removed = false;
+    }
+    return removed;
 }
 
 std::vector<ReplayListing> ReplayDirector::ListOf(const char* profileName)
 {
     TheReplay.FlushRecording();
     const std::string folder = FolderOf(profileName);
+    SettleStoppedWrites(folder);
     std::vector<std::string> names = ReplayFiles(folder);
     std::reverse(names.begin(), names.end());
     std::vector<ReplayListing> listed;
@@ -317,6 +392,8 @@ std::vector<ReplayListing> ReplayDirector::ListOf(const char* profileName)
         listing.header = std::move(replay.header);
         listing.outcome = replay.outcome;
         listing.endTime = replay.endTime;
+        // A level loaded from a save went on from the save's clock: what was played is its ticks.
+        listing.played = listing.playable ? (float)((double)(replay.lastTick + 1) * WorldClock::TICK) : 0.0f;
         listed.push_back(std::move(listing));
     }
     return listed;
@@ -348,7 +425,10 @@ void ReplayDirector::OnMissionStart(int seed, int restore)
     if (mission && body) {
         h.missionKind = REPLAY_GALAXY_BODY;
         h.missionId = body->missionId;
-        h.missionName = body->name;
+        // The mission, and the world it is played on.
+        h.missionName = MissionTitle(body);
+        if (h.missionName.empty()) h.missionName = body->name;
+        else if (body->name[0]) h.missionName += std::string(", ") + body->name;
     } else if (mission && !MissionScreen::scratchActive) {
         h.missionKind = REPLAY_STORY;
         h.missionId = MissionScreen::selectedIndex;
@@ -360,7 +440,8 @@ void ReplayDirector::OnMissionStart(int seed, int restore)
         ReadWholeFile(VisitedMapPath(h.levelName.c_str()), &h.visitedFile);
     }
 
-    const std::string folder = FolderOf(h.profileName.c_str());
+    const std::string folder = FolderOf((profile->flags & PROFILE_LOADED) ? profile->name : nullptr);
+    SettleStoppedWrites(folder);
     char stamp[64];
     FormatLocalTime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", (time_t)h.startedAt);
     const std::string previous = recordingPath_;
@@ -706,12 +787,25 @@ void ReplayDirector::Finish()
     }
     finished_ = true;
     if (verify_) return;
-    GamePaused = true;
-    if (replay_.ended)
-        Say(std::string("This replay ends here: the game was ") + ReplayOutcomeWord(reached_) + " at " +
-            ReplayClockText(reachedTime_) + ".");
-    else
-        Say("This replay ends here, at " + ReplayClockText(reachedTime_) + ": its recording stops.");
+    // The end is the viewer's: the level is left for the list, and the word says how the game
+    // ended as this play reached it. Nothing of the game's own end (its windows, rewards or
+    // results) is played.
+    const std::string word =
+        replay_.ended ? std::string("This replay ends here: the game was ") + ReplayOutcomeWord(reached_) + " at " +
+                            ReplayClockText(reachedTime_) + "."
+                      : "This replay ends here, at " + ReplayClockText(reachedTime_) + ": its recording stops.";
+    Leave();
+    Say(word);
+}
+
+void ReplayDirector::Leave()
+{
+    if (!playing_ || !TheGame) return;
+    GamePaused = false;
+    TheGame->EndLevel();
+    CloseAllGameWindows();
+    TheGame->state = GAME_STATE_FRONT_END;
+    ShowReplays(nullptr, nullptr);
 }
 
 std::string ReplayDirector::VerdictLine() const

@@ -24,6 +24,8 @@
 #include <vector>
 
 constexpr int REPLAYS_KEPT = 20;
+// The folder of the games played with no profile loaded.
+constexpr const char* NO_PROFILE_FOLDER = "none";
 
 // One of a profile's recorded games, as the list of them shows it.
 struct ReplayListing {
@@ -34,6 +36,8 @@ struct ReplayListing {
     ReplayHeader header;
     uint8_t outcome = REPLAY_STOPPED;
     float endTime = 0.0f;
+    // How long the level was played (a level loaded from a save went on from the save's clock).
+    float played = 0.0f;
 };
 // The viewer's playback speeds, as factors of the game's own.
 constexpr float PLAYBACK_SLOWEST = 0.5f, PLAYBACK_FASTEST = 8.0f;
@@ -79,6 +83,10 @@ public:
     // Its level has run as far as the recording goes, or parted from it.
     bool Finished() const { return finished_; }
     bool Parted() const { return parted_; }
+    // The viewer leaves the replay (its end, or the mission left from the menu): the level ends
+    // as a replay's does, nothing of the game's own end is played, and the list of replays
+    // comes back.
+    void Leave();
     // Stops the replay where it stands, as parted from its game for that reason.
     void StopParted(const std::string& why);
     // The level's tick the replay stands at (-1 before its first).
@@ -98,9 +106,14 @@ public:
     // Waits until what the recorder gave its writer is on the disk (or the disk refuses it).
     void FlushRecording();
 
-    // The folder a profile's replays are kept in.
+    // The folder a profile's replays are kept in; that of the games of no profile for none.
     static std::string FolderOf(const char* profileName);
-    // The profile's recorded games, newest first; one that cannot be played is listed as such.
+    // Removes every replay of the profile (deleted, or a new one taking its name); false
+    // (logged) when some stay.
+    static bool RemoveAllOf(const char* profileName);
+    // The profile's recorded games, newest first (none: the games of no profile); one that
+    // cannot be played is listed as such. What a program stopped while writing left is settled
+    // first.
     static std::vector<ReplayListing> ListOf(const char* profileName);
 
 private:

@@ -82,6 +82,21 @@ enum SceneRemoveMode : int {
 constexpr uint32_t SCENE_HAS_WATER = 0x1;
 constexpr uint32_t SCENE_CAMERA_PLACED = 0x2;  // the scene file said where the camera stands
 
+// The numbers a save writes of the world's own state (places, turns, hulls, clocks) are
+// written whole: read back, they are the same bits, and a save of the loaded level writes
+// the same text again.
+#define SCENE_EXACT "%.9g"
+
+// What a saved level holds of the world beside its entities: its random sequences and its
+// clock as they stood at the save. Put back once the level is made (making it draws from the
+// sequences).
+struct SavedWorldState {
+    bool read = false;
+    unsigned levelSequence = 0;
+    uint32_t programZ = 0, programW = 0;
+    float missionTime = 0.0f;
+};
+
 // A named run of points (the level's paths).
 struct ScenePath {
     char name[128];
@@ -311,6 +326,8 @@ public:
     char heightmapName[256] = "none";
     char colourMapName[256] = "none";
     uint32_t sceneFlags = 0;
+    // Read from a saved level, for the level's start to put back.
+    SavedWorldState savedWorld;
     // The heightmap's vertical scale a level file asks for ("HeigthmapScale f": 1 / f).
     float heightmapScale = 1.0f;
     // The first frame of a level: entities are not updated yet (they settle first); set by the

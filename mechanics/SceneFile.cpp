@@ -6,6 +6,7 @@
 #include "mechanics/Scene.h"
 
 #include "host/Log.h"
+#include "host/Random.h"
 #include "host/System.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/EventManager.h"
@@ -13,6 +14,7 @@
 #include "campaign/MissionRecord.h"
 #include "campaign/PlayerProfile.h"
 #include "platform/Files.h"
+#include "platform/RandomUtil.h"
 #include "platform/UserFolders.h"
 #include "render/Camera.h"
 #include "world/Agent.h"
@@ -66,11 +68,25 @@ void WriteRig(FILE* file, Agent* rig, bool withView)
 {
     if (rig) {
         Vec3 position = rig->GetPosition();
-        fprintf(file, "PlayerStart\t\t\t%.2f %.2f %.2f\n", position.x, position.y, position.z);
-        if (rig->yaw != 0.0f) fprintf(file, "SetRotate\t\t\t\t\t%.2f\n", rig->yaw);
+        fprintf(file, "PlayerStart\t\t\t" SCENE_EXACT " " SCENE_EXACT " " SCENE_EXACT "\n", position.x, position.y,
+                position.z);
+        if (rig->yaw != 0.0f) fprintf(file, "SetRotate\t\t\t\t\t" SCENE_EXACT "\n", rig->yaw);
+        // Where it was turning to: without it the loaded rig turns to face north.
+        if (rig->targetYaw != rig->yaw) fprintf(file, "TurningTo\t\t\t\t" SCENE_EXACT "\n", rig->targetYaw);
+        fprintf(file, "RigHull\t\t\t\t" SCENE_EXACT " " SCENE_EXACT "\n", rig->health, rig->shield);
+        if (rig->discovered) fprintf(file, "SetVisited\t\t%d\n", (int)rig->discovered);
         if (TheGame && withView) TheGame->WriteControlGroups(rig, file);
     }
     fputs("\n", file);
+}
+
+void WriteWorldState(FILE* file)
+{
+    // The random sequences and the clock as they stand: the loaded level goes on with them.
+    const MwcGenerator program = RandomMWCState();
+    // The words are written as the signed numbers the reader takes.
+    fprintf(file, "WorldState\t\t\t%d %d %d " SCENE_EXACT "\n\n", (int)RandState(), (int)program.z, (int)program.w,
+            MissionTime);
 }
 
 void WriteObjectives(FILE* file)
@@ -116,10 +132,11 @@ void WriteResources(FILE* file, Scene& scene)
         Vec3 position = e->GetPosition();
         const Entity* primitive = ResourcePrimitiveOf(scene, e);
         const char* kind = primitive ? primitive->name : e->name;
-        fprintf(file, "AddResource\t\t\t%s  %.2f  %.2f  %.2f  %d\n", kind, position.x, position.y, position.z, e->kills);
+        fprintf(file, "AddResource\t\t\t%s  " SCENE_EXACT "  " SCENE_EXACT "  " SCENE_EXACT "  %d\n", kind, position.x,
+                position.y, position.z, e->kills);
         if (strcmp(kind, e->name) != 0) fprintf(file, "SetName\t\t\t\t%s\n", e->name);
-        fprintf(file, "SetBothHealth\t\t\t%.1f %.1f\n", e->health, e->maxHealth);
-        if (e->yaw != 0.0f) fprintf(file, "SetRotate\t\t\t%.2f\n", e->yaw);
+        fprintf(file, "SetBothHealth\t\t\t" SCENE_EXACT " " SCENE_EXACT "\n", e->health, e->maxHealth);
+        if (e->yaw != 0.0f) fprintf(file, "SetRotate\t\t\t" SCENE_EXACT "\n", e->yaw);
         if (e->flags & ENTITY_RESOURCE_REVEALED) fprintf(file, "SetFlag\t\t\tENTITY_RESOURCE_REVEALED\n");
         if (e->discovered) fprintf(file, "SetVisited\t\t1\n");
         fputs("\n", file);
@@ -159,8 +176,8 @@ void WriteFuelVents(FILE* file, Scene& scene)
     for (Entity* e = scene.FirstInCategory(CATEGORY_TERRAIN, ENTITY_STATIC); e; e = scene.NextInCategory()) {
         if (!(e->flags & ENTITY_FUEL)) continue;
         Vec3 position = e->GetPosition();
-        fprintf(file, "AddFuel\t\t\t\t%.2f  %.2f  %.2f\n", position.x, 0.0f, position.z);
-        fprintf(file, "SetBothHealth\t\t\t%.1f %.1f\n", e->health, e->maxHealth);
+        fprintf(file, "AddFuel\t\t\t\t" SCENE_EXACT "  %.2f  " SCENE_EXACT "\n", position.x, 0.0f, position.z);
+        fprintf(file, "SetBothHealth\t\t\t" SCENE_EXACT " " SCENE_EXACT "\n", e->health, e->maxHealth);
         if (e->discovered) fprintf(file, "SetVisited\t\t\t1\n");
         fputs("\n", file);
     }
@@ -224,6 +241,7 @@ void Scene::WriteLevelParts(FILE* const files[LEVEL_PARTS], bool withView)
 {
     if (withView) WriteCamera(files[LEVEL_RIG_AND_OBJECTIVES]);
     WriteRig(files[LEVEL_RIG_AND_OBJECTIVES], FindRigIn(*this), withView);
+    WriteWorldState(files[LEVEL_RIG_AND_OBJECTIVES]);
     WriteObjectives(files[LEVEL_RIG_AND_OBJECTIVES]);
     WriteResources(files[LEVEL_RESOURCES], *this);
     WriteBuildings(files[LEVEL_BUILDINGS], *this);

@@ -210,7 +210,7 @@ void ReadSkybox(SceneReader& r)
 void ReadVisited(SceneReader& r)
 {
     int value = 0;
-    if (r.Int(&value) && value == 1 && r.current) r.current->discovered = 1;
+    if (r.Int(&value) && value >= 1 && value <= 255 && r.current) r.current->discovered = value;
 }
 
 void ReadEntityIM(SceneReader& r)
@@ -554,9 +554,39 @@ void ReadRotate(SceneReader& r)
     // Absolute: an entity read twice (a save over the level) is not turned twice.
     Vec3 position(e->world._41, e->world._42, e->world._43);
     e->yaw = degrees;
+    // Turned so, and turning nowhere else (a unit's own turn, read next, may say otherwise).
+    e->targetYaw = degrees;
     MatrixRotationY(&e->rotation, degrees * 0.0174532924f);
     e->world = e->rotation;
     e->SetPosition(position);
+}
+
+void ReadTurningTo(SceneReader& r)
+{
+    float degrees = 0.0f;
+    if (r.Float(&degrees) && r.current) r.current->targetYaw = degrees;
+}
+
+// The rig's hull and shield as they stood: the profile's own lines round them.
+void ReadRigHull(SceneReader& r)
+{
+    float hull = 0.0f, shield = 0.0f;
+    if (!(r.Float(&hull) && r.Float(&shield)) || !r.agent || !(r.agent->flags & ENTITY_PLAYER)) return;
+    r.agent->health = hull;
+    r.agent->shield = shield;
+}
+
+void ReadWorldState(SceneReader& r)
+{
+    int level = 0, z = 0, w = 0;
+    float clock = 0.0f;
+    if (!(r.Int(&level) && r.Int(&z) && r.Int(&w) && r.Float(&clock))) return;
+    SavedWorldState& saved = r.scene.savedWorld;
+    saved.read = true;
+    saved.levelSequence = (unsigned)level;
+    saved.programZ = (uint32_t)z;
+    saved.programW = (uint32_t)w;
+    saved.missionTime = clock;
 }
 
 void ReadAttachOffset(SceneReader& r)
@@ -901,6 +931,9 @@ const Keyword SceneKeywords[] = {
     {"SetScale", false, ReadScale},
     {"SetRadius", false, ReadRadius},
     {"SetRotate", false, ReadRotate},
+    {"TurningTo", false, ReadTurningTo},
+    {"RigHull", false, ReadRigHull},
+    {"WorldState", false, ReadWorldState},
     {"attach_offset", false, ReadAttachOffset},
     {"SetName", false, ReadName},
     {"SetHealth", false, ReadHealth},

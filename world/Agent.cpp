@@ -25,7 +25,9 @@ bool WaypointQueue::Pop(Vec3* point)
 
 Agent::Agent() : brain(nullptr), attachments(nullptr), attachmentCount(0), equipment(nullptr), equipmentCount(0)
 {
-    Reset(true);
+    // A new agent's level state is the fields' own first values: the reset of a level's state
+    // is checked against them, never against itself.
+    ResetWhatItIs(true);
 }
 
 Agent::~Agent()
@@ -43,6 +45,12 @@ void Agent::Reset()
 }
 
 void Agent::Reset(bool full)
+{
+    ResetWhatItIs(full);
+    MakeLevelState(full);
+}
+
+void Agent::ResetWhatItIs(bool full)
 {
     flags |= ENTITY_AGENT;
     size = 3.0f;
@@ -70,7 +78,6 @@ void Agent::Reset(bool full)
     upgradeFlags = 0;
     botExperience = 0;
     botLevel = 0;
-    MakeLevelState(full);
 }
 
 void Agent::ResetLevelState()

@@ -160,9 +160,12 @@ public:
     // The agent part only. A full reset builds the move queue; otherwise it is emptied, and
     // the attachments and equipment the agent had are let go.
     void Reset(bool full);
-    // What of the agent belongs to the level it stands in, made as for a new agent (the same
-    // code makes both): its order, brain, fight and attackers, path and moves, what it works
-    // on, its load, timers and weapons' clocks, what burns on it, its death. What it is and
+    // What the agent is: its kind, traits and equipment as a new agent's (Reset's first part).
+    void ResetWhatItIs(bool full);
+    // What of the agent belongs to the level it stands in, made again as a new agent has it
+    // (a new agent has it from the fields' own first values, below): its order, brain, fight
+    // and attackers, path and moves, what it works on, its load, timers and weapons' clocks,
+    // what burns on it, its death. What it is and
     // carries (type, traits, equipment, weapons, experience, health) stays. The player's rig
     // goes through it when a level ends and when the next starts, so it enters every level as
     // a unit made for it does.
@@ -182,6 +185,7 @@ public:
     // Once per frame: placing, thinking every 0.1 s, status effects, movement, turning,
     // hovering and animation.
     void Update() override;
+    void Settle() override;
     // The brain thinks, then the job runs; the status text follows the job's step.
     void UpdateBrain(float step);
     // Keeps or drops the healing of a nearby health node.
@@ -301,8 +305,8 @@ public:
 
     uint32_t classWord;
     uint32_t commandWord;
-    int aiMode;
-    int groupId;
+    int aiMode = 0;
+    int groupId = -1;
     Path* path = nullptr;
     WaypointQueue moveQueue;
     AIBrain* brain;  // the agent's own, made by a full reset
@@ -316,55 +320,55 @@ public:
     float noticeRange;
     float attackRange;
     float meleeAttackTime;
-    Vec3 stepTarget;
+    Vec3 stepTarget = Vec3();
     float speed;
-    float currentSpeed;
-    Vec3 previousTarget;
-    float waitTime;
-    float blockedTime;
+    float currentSpeed = 0.0f;
+    Vec3 previousTarget = Vec3();
+    float waitTime = 0.0f;
+    float blockedTime = 0.0f;
     EntityRef spawner;
-    Vec3 spawnPoint;  // x below -900: not set yet
+    Vec3 spawnPoint = Vec3(-1000.0f, -1000.0f, -1000.0f);  // x below -900: not set yet
     EntityRef activeBuilding;
     EntityRef activeObject;
     EntityRef mine;
     EntityRef dropOff;
     // Where the miner last dug, searched again for ore when its drop-off lay far from there.
-    Vec3 lastMinePosition;
-    bool rememberMine;
+    Vec3 lastMinePosition = Vec3(0.0f, 0.0f, 0.0f);
+    bool rememberMine = false;
     // How the agent fights (AGENT_STANCE_*): the player's stance commands set it, an attack
     // order sets it back to the default.
-    int stance;
-    float oreLoad;
-    float loadValue;
+    int stance = AGENT_STANCE_DEFAULT;
+    float oreLoad = 0.0f;
+    float loadValue = 0.0f;
     float oreCapacity;
     float miningAmount;
-    float workTimer;
-    float freezeTime;
-    float cloakTime;
-    float mineTimer;
-    int mines;
-    ParticleSystem* healingEffect;
-    ParticleSystem* workEffect;
-    int workSound;
-    StatusEffect statusEffects[AGENT_STATUS_EFFECTS];
-    int statusCount;
-    ThreatRecord threats[AGENT_THREATS];
-    int threatCount;
-    float engagedTime;
+    float workTimer = 0.0f;
+    float freezeTime = 0.0f;
+    float cloakTime = 0.0f;
+    float mineTimer = 0.0f;
+    int mines = 1;
+    ParticleSystem* healingEffect = nullptr;
+    ParticleSystem* workEffect = nullptr;
+    int workSound = -1;
+    StatusEffect statusEffects[AGENT_STATUS_EFFECTS] = {};
+    int statusCount = 0;
+    ThreatRecord threats[AGENT_THREATS] = {};
+    int threatCount = 0;
+    float engagedTime = 0.0f;
     uint32_t upgradeFlags;
-    float processTimer;
+    float processTimer = 0.0f;
     int botExperience;
     int botLevel;
     // The step planner's clocks: a route search failing, and a goal whose cell cannot be had.
-    float pathRetryTime;
-    float goalBlockedTime;
+    float pathRetryTime = 0.0f;
+    float goalBlockedTime = 0.0f;
     // The goal cell (its index + 1; 0 for none) that the walk round a dead end found no way to
     // from where the agent stands.
-    int walkRoundFailed;
+    int walkRoundFailed = 0;
     // How long the move under way has gone nowhere: seconds since the agent last came closer to
     // its goal. 0 while it does not move; a new move order starts it afresh.
     ProgressClock moveProgress;
-    float thinkOffset;  // this agent's share of the think interval, drawn anew at every think
+    float thinkOffset = 0.0f;  // this agent's share of the think interval, drawn anew at every think
 
     // ---- Weapons (world/Weapons.cpp, world/AttackExecution.cpp)
     // Fires a weapon of the attacker (its own, or an attachment's) at the target: a beam, one
@@ -393,6 +397,8 @@ private:
     // The first update after the Scene placed the agent: ground, spawn point, spawner, hopper
     // and cell.
     void SettlePlaced(float step);
+    // Its size from its mesh, once, after it was put in the level.
+    void MeasureSizeIfPending();
     // Everything that runs once per think interval.
     void Think(float step);
     void UpdateMeshes(float step);

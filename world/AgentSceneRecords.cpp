@@ -82,13 +82,17 @@ void Agent::SaveToScene(FILE* file)
     if (!type->prototype || alignment != type->prototype->alignment)
         fprintf(file, "SetAlignment\t\t%s\n", AlignmentWord(alignment));
     // The own maximum: upgrades are saved apart and add to it again when read back.
-    fprintf(file, "SetBothHealth\t\t\t%.1f %.1f\n", health, maxHealth);
-    if (yaw != 0.0f) fprintf(file, "SetRotate\t\t\t\t\t%.2f\n", yaw);
-    fprintf(file, "SetScale\t\t\t\t%.2f %.2f %.2f\n", scale, scale, scale);
+    fprintf(file, "SetBothHealth\t\t\t" SCENE_EXACT " " SCENE_EXACT "\n", health, maxHealth);
+    if (yaw != 0.0f) fprintf(file, "SetRotate\t\t\t\t\t" SCENE_EXACT "\n", yaw);
+    if (targetYaw != yaw) fprintf(file, "TurningTo\t\t\t\t" SCENE_EXACT "\n", targetYaw);
+    fprintf(file, "SetScale\t\t\t\t" SCENE_EXACT " " SCENE_EXACT " " SCENE_EXACT "\n", scale, scale, scale);
     int column, row;
     if (!inside) {
         CellOf(GetPosition(), &column, &row);
         fprintf(file, "SetMapCoord\t\t\t%d %d\n", column, row);
+        // The cell for a reader that knows no more; the place itself, where the unit stood in it.
+        const Vec3 at = GetPosition();
+        fprintf(file, "SetPosition\t\t\t" SCENE_EXACT " " SCENE_EXACT " " SCENE_EXACT "\n", at.x, at.y, at.z);
     }
     if (groupId > -1) fprintf(file, "SetGroupId\t\t\t%d\n", groupId);
     if (botExperience > 0) fprintf(file, "Kills\t\t\t\t\t%d\n", kills);
@@ -100,6 +104,8 @@ void Agent::SaveToScene(FILE* file)
     if (freezeTime > 0.0f) fprintf(file, "FreezeTime\t\t\t\t%.2f\n", freezeTime);
     if (classWord & AGENT_SPAWNED) fprintf(file, "SetAgentIsSpawned\n");
     if (classWord & AGENT_DISCOVERED) fprintf(file, "SetAgentDiscovered\n");
+    // Seen by the player: the fog does not find it again.
+    if (discovered) fprintf(file, "SetVisited\t\t%d\n", (int)discovered);
     WriteCellLine(file, "ActiveBuilding\t\t%d %d\n", building);
 
     if (alignment == ALIGN_PLAYER) {

@@ -110,10 +110,7 @@ void Agent::Update()
     sinceReset += step;
 
     if (flags & ENTITY_PLACED) SettlePlaced(step);
-    if (flags & ENTITY_SIZE_PENDING) {
-        if (mesh) size = std::fmax(mesh->boundsMax.x - mesh->boundsMin.x, mesh->boundsMax.z - mesh->boundsMin.z) * scale;
-        flags &= ~ENTITY_SIZE_PENDING;
-    }
+    MeasureSizeIfPending();
     if (!IsAlive()) return;
     if (freezeTime > 0.0f) {
         freezeTime -= step;
@@ -173,6 +170,19 @@ void Agent::Update()
         else if (!moved && mesh->currentSlot == ANIMATION_WALK)
             mesh->SetAnimation(ANIMATION_IDLE, true, false);
     }
+}
+
+void Agent::Settle()
+{
+    if (flags & ENTITY_PLACED) SettlePlaced(0.0f);
+    MeasureSizeIfPending();
+}
+
+void Agent::MeasureSizeIfPending()
+{
+    if (!(flags & ENTITY_SIZE_PENDING)) return;
+    if (mesh) size = std::fmax(mesh->boundsMax.x - mesh->boundsMin.x, mesh->boundsMax.z - mesh->boundsMin.z) * scale;
+    flags &= ~ENTITY_SIZE_PENDING;
 }
 
 void Agent::SettlePlaced(float step)

@@ -313,6 +313,17 @@ void Building::OnDestroyed()
 
 // ---- The frame
 
+void Building::Settle()
+{
+    if (!(flags & ENTITY_PLACED)) return;
+    Vec3 position = GetPosition();
+    position.y = TheTerrain.GetHeight(position);
+    SetPosition(position);
+    flags &= ~ENTITY_PLACED;
+    GetFootprintBounds(nullptr, nullptr);
+    if (IsGenerator(definition)) RefreshPowerNeighbours(this);
+}
+
 void Building::Update()
 {
     int frame = WorldStepCount();
@@ -323,14 +334,7 @@ void Building::Update()
     tickTimer += dt;
     ageTimers[0] += dt;
 
-    if (flags & ENTITY_PLACED) {
-        Vec3 position = GetPosition();
-        position.y = TheTerrain.GetHeight(position);
-        SetPosition(position);
-        flags &= ~ENTITY_PLACED;
-        GetFootprintBounds(nullptr, nullptr);
-        if (IsGenerator(definition)) RefreshPowerNeighbours(this);
-    }
+    Settle();
     if (!IsAlive() || (stateFlags & BUILDING_PREVIEW)) return;
 
     if (tickTimer > TICK_LENGTH) {

@@ -89,6 +89,7 @@ public:
     // placement showed.
     bool GetGridFootprint(int* x0, int* y0, int* x1, int* y1) override;
     void Update() override;
+    void Settle() override;
     void Render(int pass) override;
     void OnSelect() override;
     void OnDeselect() override;

@@ -45,9 +45,9 @@ void Building::SaveToScene(FILE* file)
     fprintf(file, "AddBuilding\t\t\t%s\n", definition ? definition->name : name);
     // An empty name would take the next line's first word for the name.
     if (name[0]) fprintf(file, "SetName\t\t\t\t%s\n", name);
-    fprintf(file, "SetBothHealth\t\t\t%.1f %.1f\n", health, maxHealth);
-    if (yaw != 0.0f) fprintf(file, "SetRotate\t\t\t%.1f\n", yaw);
-    fprintf(file, "SetScale\t\t\t%.2f %.2f %.2f\n", scale, scale, scale);
+    fprintf(file, "SetBothHealth\t\t\t" SCENE_EXACT " " SCENE_EXACT "\n", health, maxHealth);
+    if (yaw != 0.0f) fprintf(file, "SetRotate\t\t\t" SCENE_EXACT "\n", yaw);
+    fprintf(file, "SetScale\t\t\t" SCENE_EXACT " " SCENE_EXACT " " SCENE_EXACT "\n", scale, scale, scale);
     int column, row;
     CellOf(GetPosition(), &column, &row);
     fprintf(file, "SetMapCoord\t\t\t%d %d\n", column, row);

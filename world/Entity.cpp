@@ -268,6 +268,18 @@ void Entity::Update()
     float step = GamePaused ? 0.0f : WorldStep();
     ageTimers[0] += step;
     ageTimers[1] += step;
+    Settle();
+    // Fog of war and visibility come with the entity's own work on the level; what every
+    // entity needs of its update is here.
+    if ((flags & ENTITY_RESOURCE) && health <= 0.0f) flags |= ENTITY_DEAD;
+    if (flags & ENTITY_SHIELD) {
+        shield += GetShieldBonus() * step;
+        if (shield > maxShield) shield = maxShield;
+    }
+}
+
+void Entity::Settle()
+{
     if (flags & ENTITY_PLACED) {
         flags &= ~ENTITY_PLACED;
         // Ore claims its cell, so harvesters and builders find it through the grid.
@@ -290,13 +302,6 @@ void Entity::Update()
         // Splats laid on one another are lifted apart so they never fight over the same depth.
         if (flags & ENTITY_SPLAT) position.y += 0.1f * (float)splatLayer;
         SetPosition(position);
-    }
-    // Fog of war and visibility come with the entity's own work on the level; what every
-    // entity needs of its update is here.
-    if ((flags & ENTITY_RESOURCE) && health <= 0.0f) flags |= ENTITY_DEAD;
-    if (flags & ENTITY_SHIELD) {
-        shield += GetShieldBonus() * step;
-        if (shield > maxShield) shield = maxShield;
     }
 }
 

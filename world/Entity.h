@@ -125,6 +125,10 @@ public:
     virtual Vec3 GetFirePoint(int which);
     // Once per frame from the Scene.
     virtual void Update();
+    // What the first update after the entity was put in the level does (ENTITY_PLACED, and
+    // ENTITY_SNAP_TO_GROUND where the kind has it): it stands on the ground and takes its cells.
+    // A saved level read back settles what it read at once, as its game had it settled.
+    virtual void Settle();
     // Draws the mesh for a render pass: tinted red while selected, lit in the flash colour
     // (through the fixed pipeline) while a hit flash lasts.
     virtual void Render(int pass);

@@ -457,6 +457,25 @@ bool IsLiveAgent(const Entity* entity)
 
 }  // namespace
 
+void Item::Settle()
+{
+    if (!(flags & ENTITY_PLACED)) return;
+    // Stood on its ground here: it is snapped.
+    flags &= ~(ENTITY_PLACED | ENTITY_SNAP_TO_GROUND);
+    if (itemFlags & ITEM_FLAG_GRID_BLOCKER)
+        OccupyGridCells();
+    else
+        LeaveGridCell();
+    Vec3 position = GetPosition();
+    position.y = TheTerrain.GetHeight(position);
+    SetPosition(position);
+    if (mesh && mesh->IsSkinned()) {
+        int slot = mesh->animationSlot[(itemFlags & ITEM_FLAG_USED) ? ANIM_USE : ANIM_IDLE];
+        if (slot >= 0) mesh->SetAnimation(slot, true, true);
+        mesh->Update(0.0f);
+    }
+}
+
 void Item::Update()
 {
     int frame = WorldStepCount();
@@ -466,21 +485,7 @@ void Item::Update()
     ageTimers[0] += dt;
     ageTimers[1] += dt;
 
-    if (flags & ENTITY_PLACED) {
-        flags &= ~ENTITY_PLACED;
-        if (itemFlags & ITEM_FLAG_GRID_BLOCKER)
-            OccupyGridCells();
-        else
-            LeaveGridCell();
-        Vec3 position = GetPosition();
-        position.y = TheTerrain.GetHeight(position);
-        SetPosition(position);
-        if (mesh && mesh->IsSkinned()) {
-            int slot = mesh->animationSlot[(itemFlags & ITEM_FLAG_USED) ? ANIM_USE : ANIM_IDLE];
-            if (slot >= 0) mesh->SetAnimation(slot, true, true);
-            mesh->Update(0.0f);
-        }
-    }
+    Settle();
     if (!IsAlive()) return;
 
     if (itemFlags & ITEM_FLAG_ROLLED) {
@@ -657,12 +662,15 @@ void Item::WriteToScene(FILE* file, bool profileMode)
         const char* type = typeName[0] ? typeName : name;
         fprintf(file, "AddItem\t\t\t\t%s\n", type);
         if (name[0] && strcmp(type, name) != 0) fprintf(file, "SetName\t\t\t\t%s\n", name);
-        fprintf(file, "SetBothHealth\t\t\t%.1f %.1f\n", health, maxHealth);
-        if (yaw != 0.0f) fprintf(file, "SetRotate\t\t\t%f\n", yaw);
+        // Written whole: read back, the item lies where it lay, to the bit.
+        fprintf(file, "SetBothHealth\t\t\t%.9g %.9g\n", health, maxHealth);
+        if (yaw != 0.0f) fprintf(file, "SetRotate\t\t\t%.9g\n", yaw);
         int column = 0, row = 0;
         Grid* grid = CurrentGrid();
         if (grid) grid->WorldToCell(GetPosition(), &column, &row);
         fprintf(file, "SetMapCoord\t\t\t%d %d\n", column, row);
+        const Vec3 at = GetPosition();
+        fprintf(file, "SetPosition\t\t\t%.9g %.9g %.9g\n", at.x, at.y, at.z);
         if (flags & ENTITY_OBJECT_OF_INTEREST) fprintf(file, "SetFlag\t\t\t\tENTITY_OBJECT_OF_INTEREST\n");
         if (kind == ITEM_KIND_PICKUP || kind == ITEM_KIND_ACTION) {
             fprintf(file, "SetItemAction\t\t\t%d %d\n", action, actionValue);

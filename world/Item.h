@@ -140,6 +140,7 @@ public:
     // Once a frame: placing, spinning, and every 0.1 s the item's own action (a salvage
     // target healing when left alone, traps springing, a detector burning down).
     void Update() override;
+    void Settle() override;
     // Uses an inventory item on a target of the player's: true when it was used (and one is
     // taken from its stack).
     bool ApplyUseEffect(Entity* target);

@@ -20,6 +20,7 @@
 #include "interface/MessageWindow.h"
 #include "interface/MissionHud.h"
 #include "mechanics/Selection.h"
+#include "mechanics/WorldChecksum.h"
 #include "terrain/Minimap.h"
 #include "render/TextureManager.h"
 #include "render/IndexedMesh.h"
@@ -281,6 +282,58 @@ TEST_F(AfterARestart, DISABLED_TheRigOfTheHalfBuiltBaseFinishesIt)
     EXPECT_LT(std::hypot(now.x - goal.x, now.z - goal.z), std::hypot(from.x - goal.x, from.z - goal.z) - 3.0f)
         << "the rig walked toward the clicked ground";
     EXPECT_EQ(TheGame->state, GAME_STATE_PLAYING);
+}
+
+// A save and its load are the same world. Saved in the middle of a level, the rig walking and
+// turning where the player sent it, two gunners standing off the middle of their cells and an
+// enemy bot turned its own way, the save loaded again gives the level the save was made of:
+// the world's checksum is the same, and saved again it writes the same bytes.
+TEST_F(SaveLoadSession, ASaveAndItsLoadAreTheSameWorld)
+{
+    UntilPlaying();
+    if (TheMessageWindow && TheMessageWindow->shown) ClickOn(TheMessageWindow->closeTextButton);
+    Agent* rig = GetPlayerRig();
+    ASSERT_NE(rig, nullptr);
+    Vec3 site;
+    ASSERT_TRUE(FindOpenGround(rig->GetPosition(), &site));
+    char lines[512];
+    snprintf(lines, sizeof lines,
+             "AddAgent gunner_bot SetAlignment PLAYER SetPosition %.3f 0 %.3f\n"
+             "AddAgent gunner_bot SetAlignment PLAYER SetPosition %.3f 0 %.3f\n"
+             "AddAgent gunner_bot SetAlignment ENEMY SetPosition %.3f 0 %.3f SetRotate 123.456\nEND_OF_FILE\n",
+             site.x + 6.7f, site.z + 8.1f, site.x + 10.3f, site.z + 5.1f, site.x - 20.2f, site.z - 20.3f);
+    const std::string placed = std::string(UserFolder) + "/units.txt";
+    ASSERT_TRUE(WriteTextFile(placed, lines));
+    ASSERT_TRUE(TheScene.ReadSceneFile(placed.c_str()));
+    TheScene.ResolveLinks();
+
+    // The rig sent across the ground by a right click, and caught on its way.
+    TheGame->ClearSelection();
+    TheGame->SelectEntity(rig);
+    Vec3 goal;
+    ASSERT_TRUE(FindOpenGround(rig->GetPosition() + Vec3(-20.0f, 0.0f, 15.0f), &goal));
+    int x = 0, y = 0;
+    ASSERT_TRUE(OnScreen(goal, &x, &y));
+    MoveMouseTo(x, y);
+    Click(1);
+    Passes(7, 0.05f);
+
+    ASSERT_TRUE(WriteSaveGame("same"));
+    const WorldDigest saved = DigestWorld();
+    const std::string folder = std::string(UserFolder) + "/savefiles/" + GetPlayerProfile()->name + "/";
+    const std::string level = ReadTextFile(folder + "same.sav");
+    ASSERT_FALSE(level.empty());
+
+    ASSERT_TRUE(ReadSaveGame("same"));
+    // The level made again and standing, before any tick of it.
+    for (int i = 0; i < 100 && (TheGame->state != GAME_STATE_PLAYING || TheScene.firstFrame); ++i) Passes(1, 0.0f);
+    ASSERT_EQ(TheGame->state, GAME_STATE_PLAYING);
+    const WorldDigest loaded = DigestWorld();
+    EXPECT_EQ(loaded.sum, saved.sum) << "the loaded world differs: " << FirstDifference(saved, loaded);
+
+    ASSERT_TRUE(WriteSaveGame("again"));
+    const std::string again = ReadTextFile(folder + "again.sav");
+    EXPECT_EQ(again, level) << "the loaded level saved again writes what its save held";
 }
 
 TEST_F(SaveLoadSession, SavedFromThePauseMenuAndLoadedAfterARestart)

@@ -16,6 +16,7 @@
 #include "host/Random.h"
 #include "interface/MessageWindow.h"
 #include "mechanics/GameMechanics.h"
+#include "mechanics/Replay.h"
 #include "platform/ConfigFile.h"
 #include "platform/RandomUtil.h"
 #include "platform/Timer.h"
@@ -467,15 +468,23 @@ TEST_F(FrontEnd, ProfilesAreMadeListedLoadedAndDeleted)
     EXPECT_STREQ(GetPlayerProfile()->name, "Ada");
 
     // Deleting takes the player's saves with the profile, what a stopped save kept aside too,
-    // and leaves no current profile.
+    // and its recorded games, and leaves no current profile; the games of no profile stay.
     const std::string saves = folder + "/Veldmark/savefiles/Ada";
     ASSERT_TRUE(CreateFolder((saves + "/.saving").c_str()));
     ASSERT_TRUE(WriteTextFile(saves + "/first.sav", "saved"));
     ASSERT_TRUE(WriteTextFile(saves + "/.saving/second.old.sav", "saved"));
+    const std::string replays = ReplayDirector::FolderOf("Ada"), unowned = ReplayDirector::FolderOf(nullptr);
+    for (const std::string& played : {replays, replays + "/playing", unowned})
+        ASSERT_TRUE(CreateFolder(played.c_str()));
+    ASSERT_TRUE(WriteTextFile(replays + "/20260101-000000.replay", "a game"));
+    ASSERT_TRUE(WriteTextFile(replays + "/playing/level.sav", "a level"));
+    ASSERT_TRUE(WriteTextFile(unowned + "/20260101-000000.replay", "a game of no profile"));
     screen.DeleteSelected();
     EXPECT_FALSE(Exists(ProfileFile("Ada")));
     EXPECT_FALSE(Exists(saves + "/first.sav"));
     EXPECT_FALSE(Exists(saves));
+    EXPECT_FALSE(Exists(replays)) << "its replays went with it";
+    EXPECT_TRUE(Exists(unowned + "/20260101-000000.replay"));
     EXPECT_STREQ(Config->currentprofile, "#");
     EXPECT_STREQ(screen.selectedName, "#");
     EXPECT_EQ(screen.profileCount, 1);

@@ -236,7 +236,9 @@ TEST_F(LevelEnd, TheRigLeavesItsOrderWithTheLevel)
 // but what the unit is and carries is a new unit's again, its hull and shield whole. The test
 // scribbles over every byte of the rig but the fields listed here as what it is, so that a
 // field a level gives, added later and forgotten by the reset, shows; a new field of what a
-// unit is goes into the list.
+// unit is goes into the list. The new unit it is held against is made as the level's pool makes
+// its units: its level state is the fields' own first values, none of it the reset's code, so
+// a line left out of the reset leaves the rig apart from it.
 TEST_F(LevelEnd, EveryFieldALevelGaveTheRigIsANewUnitsAgain)
 {
     // Both made in memory filled alike, so that what neither constructor writes compares equal.
