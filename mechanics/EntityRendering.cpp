@@ -125,6 +125,8 @@ void DrawEntity(Entity* e, int pass)
     if (frozen) EffectValues.ambient.z = 2.0f;
     EffectValues.objectId = 0.0f;
     SetWorld(EntityWorldMatrix(e, false));
+    // A unit far off is posed less often (its distance is the frame's, from the visibility test).
+    if ((e->flags & ENTITY_AGENT) && e->mesh) e->mesh->drawDetail = PoseDetailForDistance(e->cameraDistance);
     // Markers (flags, signs) cast no shadow.
     if (pass != PASS_SHADOW || !(e->flags & ENTITY_MARKER)) e->Render(pass);
     DrawAttachments(e, pass);

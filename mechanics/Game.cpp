@@ -274,6 +274,7 @@ bool WeaponMountMatrix(Entity* entity, const char* jointName, int jointIndex, bo
     IndexedMesh* mesh = entity->mesh;
     int index = jointName ? mesh->FindJoint(jointName) : jointIndex;
     if (index < 0 || index >= (int)mesh->joints.size()) return false;
+    mesh->PoseJointsForDrawing();
     Matrix joint = mesh->joints[index].worldMatrix;
     joint._41 = -joint._41;
     Matrix scaling;

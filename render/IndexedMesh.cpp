@@ -213,16 +213,16 @@ void IndexedMesh::ResetAnimationState()
     currentSlot = -1;
     previousSlot = -1;
     currentKey = 0;
-    // Nothing of the pose before: no tick's pose to move from, the joints (a wheel's turn too)
-    // back at rest, the vertices skinned anew with the next pose.
+    // Nothing of the pose before: no tick's pose to move from, the next sample taken from rest
+    // (a wheel's turn too), the vertices skinned anew with the next pose. The pose itself stays
+    // what it was until that sample.
     skinBeforeTick.clear();
+    skinBeforeVersion = 0;
     poseTick = -1;
     skinnedFrame = skinnedTick = -1;
     skinnedShare = -1.0f;
-    for (MeshJoint& joint : joints) {
-        joint.rotation = Vec3();
-        joint.translation = Vec3();
-    }
+    wheelTurn = 0.0f;
+    restPending_ = true;
 }
 
 bool IndexedMesh::LoadAndBuild(bool dynamic)
@@ -259,6 +259,13 @@ bool IndexedMesh::Build(const char* textureOverride, bool dynamic, const Indexed
     if (!joints.empty() && !materials.empty() && materials[0].WeightCount() > 0) flags |= MESH_SKINNED;
     if (dynamic || (flags & MESH_SKINNED)) flags |= MESH_DYNAMIC;
     if (!joints.empty()) UpdateJointMatrices(0, -1, true);
+    // The joints stand in the bind pose until the animation's first sample.
+    pose = PoseRecipe();
+    pose.version = ++versions_;
+    poseBeforeTick = pose;
+    jointsVersion = pose.version;
+    restPending_ = true;
+    poseParents_.clear();
     if (materials.empty()) return false;
 
     subMeshes.clear();
@@ -536,7 +543,7 @@ Vec3 GetBoneWorldPosition(const IndexedMesh* mesh, int bone, const Matrix& entit
 {
     if (!mesh || bone < 0 || bone >= mesh->JointCount()) return position;
     // The joint lives in the file's space; the world sees the mesh mirrored, so x flips.
-    Matrix frame = mesh->joints[bone].worldMatrix;
+    Matrix frame = mesh->JointPoseMatrix(bone);
     frame._41 = -frame._41;
     Matrix scaling, combined;
     MatrixScaling(&scaling, scale, scale, scale);

@@ -260,6 +260,34 @@ GfxVertexDeclaration* GetMeshVertexDeclaration();
 // Lets go of the shared vertex layout (before the device is destroyed).
 void ReleaseMeshVertexDeclaration();
 
+// One sampling of a skinned mesh's animation as its clock made it: the joints' values before
+// it (or at rest) are set, or blended by weight, toward the animation's at that key.
+struct PoseSample {
+    std::shared_ptr<const Animation> animation;  // held: a slot may be given another meanwhile
+    int key = 0;
+    float fraction = 0.0f;  // toward the next key
+    float weight = 1.0f;    // of the blend
+    bool blending = false;
+    bool interpolate = true;
+};
+
+// A pose kept as how to sample it rather than sampled: the joints' values are the base's (all
+// at rest when it is empty) and then each sample's in turn. The animation clock only adds
+// samples; whoever reads the pose samples what it needs of it: the world the chain of joints
+// to a mount, the drawing the whole skeleton of a unit in view.
+struct PoseRecipe {
+    bool bind = true;  // the bind pose, as the mesh was built
+    std::vector<Vec3> baseRotation, baseTranslation;
+    std::vector<PoseSample> samples;
+    int wheel = -1;  // the wheel that turns, and its turn at the latest sample
+    float wheelTurn = 0.0f;
+    uint32_t version = 0;  // new with every change: the key of whatever was computed from it
+};
+
+// How often the drawing poses a skinned mesh seen from that far: 0 every frame, between the
+// world's last two ticks; 1 once a tick, at the tick's pose; more: once in that many ticks.
+int PoseDetailForDistance(float distance);
+
 class IndexedMesh {
 public:
     // An empty mesh: no materials, joints or sub-meshes, scale 1, no slot chosen.
@@ -301,17 +329,25 @@ public:
     void ClearData();
 
     // ---- Per frame
-    // Poses a built skinned mesh: samples its animation (at most once per frame or tick) and,
-    // when the pose changed, rebuilds the joint matrices. Outside the world's ticks (a viewer,
-    // a unit stood up before its first tick) it skins every sub-mesh at once; in a tick the
-    // joints are the world's (fire points) and the drawing skins the mesh (SkinForDrawing).
-    // timeStep is the step, 0 while the game is paused.
+    // Moves a built skinned mesh's animation on (at most once per frame or tick): its clock,
+    // slots and blends, and the pose's recipe. In a tick nothing is posed: the world reads the
+    // joints it needs through JointPoseMatrix and the drawing poses what it draws
+    // (SkinForDrawing). Outside the world's ticks (a viewer, a unit stood up before its first
+    // tick) the whole skeleton is posed and skinned at once. timeStep is the step, 0 while the
+    // game is paused.
     virtual void Update(float timeStep);
-    // Skins the sub-meshes for the picture, once per frame: a mesh the world's latest tick
-    // posed is shown between its pose before that tick and its pose after, by the share of a
-    // tick the frames have gathered (the drawing's), so the limbs move every frame. The joints
-    // keep the tick's pose.
+    // Poses and skins the sub-meshes for the picture, at the detail drawDetail asks (see
+    // PoseDetailForDistance): near, a mesh the world's latest tick moved is shown between its
+    // pose before that tick and its pose after, by the share of a tick the frames have gathered,
+    // so the limbs move every frame. The joints' matrices keep the tick's pose.
     void SkinForDrawing();
+    // The joints' matrices (worldMatrix, skinMatrix) at the pose the animation clock has
+    // reached, once per change of it; for whatever draws at a bone.
+    void PoseJointsForDrawing();
+    // A joint's matrix through the hierarchy (as MeshJoint::worldMatrix) at the pose the
+    // animation clock has reached, computed from the joints between the root and it alone, the
+    // same to the last bit as when the whole skeleton is posed; the world's reading of a pose.
+    Matrix JointPoseMatrix(int joint) const;
     // Draws every sub-mesh: through its effect with the technique of the pass (MESH_PASS_*), or
     // with the fixed-function pipeline, where pass means "textured". Sub-meshes of a mesh of
     // several are culled against the view frustum one by one.
@@ -321,11 +357,14 @@ public:
     // The animation from its start, as the mesh was built: the next Update plays the idle from
     // its first key and skins the vertices anew.
     void ResetAnimationState();
-    // The sampling behind Update; true when the pose changed. frame < 0 skips the
-    // once-per-frame guard.
+    // The clock behind Update; true when the pose changed (a sample was added to the recipe).
+    // frame < 0 skips the once-per-frame guard.
     bool EvaluateAnimation(float timeStep, int frame);
-    // The joint matrices of joint and its subtree: the bind pose, or the current pose.
+    // The joint matrices of joint and its subtree: the bind pose, or the pose of the joints'
+    // rotation and translation values.
     void UpdateJointMatrices(int joint, int parent, bool bindMode);
+    // The joints' values after recipe: of the joints marked in want, or of all when it is null.
+    void SamplePose(const PoseRecipe& recipe, const uint8_t* want, Vec3* rotation, Vec3* translation) const;
     // Rewrites sub-mesh i's positions and normals from material i and the joints' skin
     // matrices. A vertex with no influence keeps its bind position.
     void SkinVertices(int i);
@@ -416,9 +455,19 @@ public:
     const Animation* lastAnimation = nullptr;  // and from which animation
     float time = 0.0f;
     int lastFrame = -1;
-    // The skin matrices before the world's latest tick posed the mesh, and that tick's number.
-    std::vector<Matrix> skinBeforeTick;
+    // The pose the clock has reached, and the one before the world's latest tick moved it on
+    // (with that tick's number): the drawing shows the mesh between the two.
+    PoseRecipe pose;
+    PoseRecipe poseBeforeTick;
     int poseTick = -1;
+    // The walking wheel's turn: it goes on turning between samples.
+    float wheelTurn = 0.0f;
+    // The drawing's: the pose the joints' matrices hold, the skin matrices of the pose before
+    // the tick (and which pose that is), how finely it poses the mesh (PoseDetailForDistance).
+    uint32_t jointsVersion = 0;
+    std::vector<Matrix> skinBeforeTick;
+    uint32_t skinBeforeVersion = 0;
+    int drawDetail = 0;
     // What the skinned vertices show: the frame, the tick and the share they were skinned for.
     int skinnedFrame = -1;
     int skinnedTick = -1;
@@ -456,7 +505,21 @@ private:
     // Writes material i's vertices into out (mirrored, coloured with the multipliers).
     void WriteGpuVertices(int i, const float multipliers[3], MeshGpuVertex* out) const;
 
+    // Sets the joints' matrices to recipe's pose (the drawing's).
+    void PoseJoints(const PoseRecipe& recipe);
+    // The parent each joint is posed under from the root (-1 for the root, -2 for a joint the
+    // walk never reaches: it is never moved), made when first asked.
+    const std::vector<int>& PoseParents() const;
+
     MeshLibrary* library_ = nullptr;  // whose cloned list holds this mesh
+    // The world's joint matrices, each with the pose version it was computed for.
+    mutable std::vector<Matrix> chainMatrix_;
+    mutable std::vector<uint32_t> chainVersion_;
+    mutable std::vector<int> poseParents_;
+    // Versions of this mesh's poses: a new one for every change, never one twice.
+    uint32_t versions_ = 0;
+    // The next sample starts from rest (the animation was started anew).
+    bool restPending_ = true;
 };
 
 // Index of the first bone frame whose name matches without regard to case, -1 when none.

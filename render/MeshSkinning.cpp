@@ -116,39 +116,57 @@ void SkinOne(const MeshVertex& vertex, const SkinWeight* record, const MeshJoint
 void IndexedMesh::Update(float timeStep)
 {
     if (!(flags & MESH_BUILT) || subMeshes.empty() || !(flags & MESH_SKINNED) || !AnimationPlay) return;
-    // A mesh drawn several times in one frame evaluates its pose once; the world's ticks pose
-    // it again, however many a frame runs (both counters only grow, so their sum is new at
-    // each frame and each tick).
+    // A mesh drawn several times in one frame moves its clock once; the world's ticks move it
+    // again, however many a frame runs (both counters only grow, so their sum is new at each
+    // frame and each tick).
     int frame = FrameTimer.GetFrameCount() + WorldTicks.count;
     const bool inTick = WorldTicks.inTick;
     if (inTick && poseTick != WorldTicks.count) {
         // The pose on show before this tick: the picture moves from it to this tick's.
-        skinBeforeTick.resize(joints.size());
-        for (size_t j = 0; j < joints.size(); ++j) skinBeforeTick[j] = joints[j].skinMatrix;
+        poseBeforeTick = pose;
         poseTick = WorldTicks.count;
     }
     if (!EvaluateAnimation(timeStep, frame)) return;
-    UpdateJointMatrices(0, -1, false);
     if (inTick) {
         skinnedFrame = -1;
         return;
     }
     poseTick = -1;
+    PoseJoints(pose);
     for (int i = 0; i < MaterialCount(); ++i) SkinVertices(i);
     skinnedFrame = FrameTimer.GetFrameCount();
     skinnedTick = WorldTicks.count;
     skinnedShare = 1.0f;
 }
 
+int PoseDetailForDistance(float distance)
+{
+    // Near the camera a limb's swing between two ticks shows; further off the tick's pose
+    // will do, and far off a stride's every third tick: a unit there is a few pixels tall.
+    if (distance < 60.0f) return 0;
+    if (distance < 120.0f) return 1;
+    return 3;
+}
+
 void IndexedMesh::SkinForDrawing()
 {
     if (!(flags & MESH_BUILT) || subMeshes.empty() || !(flags & MESH_SKINNED)) return;
-    const bool between = poseTick >= 0 && poseTick == WorldTicks.count && skinBeforeTick.size() == joints.size();
+    const int tick = WorldTicks.count;
+    // Posed once in so many ticks: what was skinned stays on show in between.
+    if (drawDetail > 1 && skinnedFrame >= 0 && skinnedTick <= tick && tick - skinnedTick < drawDetail) return;
+    const bool between = drawDetail == 0 && poseTick >= 0 && poseTick == tick && poseBeforeTick.version != pose.version;
     const float share = between ? WorldTicks.carry : 1.0f;
-    if (skinnedFrame == FrameTimer.GetFrameCount() && skinnedTick == WorldTicks.count && skinnedShare == share) return;
+    if (skinnedFrame >= 0 && skinnedTick == tick && skinnedShare == share && jointsVersion == pose.version) return;
     skinnedFrame = FrameTimer.GetFrameCount();
-    skinnedTick = WorldTicks.count;
+    skinnedTick = tick;
     skinnedShare = share;
+    if (between && share < 1.0f && skinBeforeVersion != poseBeforeTick.version) {
+        if (jointsVersion != poseBeforeTick.version) PoseJoints(poseBeforeTick);
+        skinBeforeTick.resize(joints.size());
+        for (size_t j = 0; j < joints.size(); ++j) skinBeforeTick[j] = joints[j].skinMatrix;
+        skinBeforeVersion = poseBeforeTick.version;
+    }
+    PoseJointsForDrawing();
     if (share >= 1.0f || !between) {
         for (int i = 0; i < MaterialCount(); ++i) SkinVertices(i);
         return;
@@ -165,6 +183,30 @@ void IndexedMesh::SkinForDrawing()
     }
     for (int i = 0; i < MaterialCount(); ++i) SkinVertices(i);
     for (size_t j = 0; j < joints.size(); ++j) joints[j].skinMatrix = tickPose[j];
+}
+
+void IndexedMesh::PoseJointsForDrawing()
+{
+    if (jointsVersion != pose.version) PoseJoints(pose);
+}
+
+void IndexedMesh::PoseJoints(const PoseRecipe& recipe)
+{
+    jointsVersion = recipe.version;
+    if (joints.empty()) return;
+    if (recipe.bind) {
+        UpdateJointMatrices(0, -1, true);
+        return;
+    }
+    thread_local std::vector<Vec3> rotation, translation;
+    rotation.resize(joints.size());
+    translation.resize(joints.size());
+    SamplePose(recipe, nullptr, rotation.data(), translation.data());
+    for (size_t j = 0; j < joints.size(); ++j) {
+        joints[j].rotation = rotation[j];
+        joints[j].translation = translation[j];
+    }
+    UpdateJointMatrices(0, -1, false);
 }
 
 bool IndexedMesh::EvaluateAnimation(float timeStep, int frame)
@@ -197,7 +239,7 @@ bool IndexedMesh::EvaluateAnimation(float timeStep, int frame)
     for (int j = 0; j < JointCount(); ++j)
         if (joints[j].flags & JOINT_WHEEL) wheel = j;
     if (wheel >= 0 && animationSlot[ANIM_WALK] >= 0 && currentSlot == animationSlot[ANIM_WALK])
-        joints[wheel].rotation.x = std::fmod(joints[wheel].rotation.x + 5.0f * timeStep, 360.0f);
+        wheelTurn = std::fmod(wheelTurn + 5.0f * timeStep, 360.0f);
 
     // An animation without a positive length holds its first key.
     const float duration = animation->Duration();
@@ -231,53 +273,122 @@ bool IndexedMesh::EvaluateAnimation(float timeStep, int frame)
     if (!blending && timeStep == 0.0f && currentKey == lastKey && fraction == lastFraction && animation == lastAnimation)
         return false;
 
-    // The pose starts from rest, or from the fading previous pose while a blend runs. (Only
-    // once the pose is going to be recomputed: the joints keep describing the pose on show.)
-    for (MeshJoint& joint : joints) {
-        if (joint.flags & JOINT_WHEEL) continue;
-        if (blending) {
-            joint.rotation *= 1.0f - w;
-            joint.translation *= 1.0f - w;
-        } else {
-            joint.rotation = Vec3();
-            joint.translation = Vec3();
-        }
+    // The sample is kept, not taken: the pose starts from rest, or from the fading pose before
+    // while a blend runs. A blend restarted again and again would keep every sample, so past a
+    // few they are taken into the base.
+    constexpr size_t MAX_SAMPLES = 6;
+    if (!blending || restPending_) {
+        pose.baseRotation.clear();
+        pose.baseTranslation.clear();
+        pose.samples.clear();
+    } else if (pose.samples.size() >= MAX_SAMPLES) {
+        std::vector<Vec3> rotation(joints.size()), translation(joints.size());
+        SamplePose(pose, nullptr, rotation.data(), translation.data());
+        pose.baseRotation = std::move(rotation);
+        pose.baseTranslation = std::move(translation);
+        pose.samples.clear();
     }
-
-    for (const AnimChannel& channel : animation->channels) {
-        const int count = channel.KeyCount();
-        if (count <= currentKey) continue;
-        float value = channel.keys[currentKey];
-        if (AnimationInterpolate) {
-            // A channel as long as the first wraps to its first key when looping; a shorter one
-            // stays on its last key rather than reading past it.
-            int next = currentKey + 1;
-            if (next >= count) next = (!holding && count >= keyCount) ? 0 : currentKey;
-            value = (1.0f - fraction) * channel.keys[currentKey] + fraction * channel.keys[next];
-        }
-        if (channel.jointIndex < 0 || channel.jointIndex >= JointCount()) continue;
-        MeshJoint& joint = joints[channel.jointIndex];
-        if (joint.flags & JOINT_WHEEL) continue;
-        float* target = nullptr;
-        switch (channel.type) {
-        case CHANNEL_ROTATE_X: target = &joint.rotation.x; break;
-        case CHANNEL_ROTATE_Y: target = &joint.rotation.y; break;
-        case CHANNEL_ROTATE_Z: target = &joint.rotation.z; break;
-        case CHANNEL_TRANSLATE_X: target = &joint.translation.x; value -= joint.bindTranslation.x; break;
-        case CHANNEL_TRANSLATE_Y: target = &joint.translation.y; value -= joint.bindTranslation.y; break;
-        case CHANNEL_TRANSLATE_Z: target = &joint.translation.z; value -= joint.bindTranslation.z; break;
-        default: continue;
-        }
-        if (blending)
-            *target += (value - *target) * w;
-        else
-            *target = value;
-    }
+    PoseSample sample;
+    sample.animation = animations[currentSlot];
+    sample.key = currentKey;
+    sample.fraction = fraction;
+    sample.weight = w;
+    sample.blending = blending;
+    sample.interpolate = AnimationInterpolate;
+    pose.samples.push_back(sample);
+    pose.bind = false;
+    pose.wheel = wheel;
+    pose.wheelTurn = wheelTurn;
+    pose.version = ++versions_;
+    restPending_ = false;
     lastKey = currentKey;
     lastFraction = fraction;
     lastAnimation = animation;
     return true;
 }
+
+void IndexedMesh::SamplePose(const PoseRecipe& recipe, const uint8_t* want, Vec3* rotation, Vec3* translation) const
+{
+    const int count = JointCount();
+    const bool based = recipe.baseRotation.size() == (size_t)count && recipe.baseTranslation.size() == (size_t)count;
+    for (int j = 0; j < count; ++j) {
+        if (want && !want[j]) continue;
+        rotation[j] = based ? recipe.baseRotation[j] : Vec3();
+        translation[j] = based ? recipe.baseTranslation[j] : Vec3();
+    }
+    for (const PoseSample& sample : recipe.samples) {
+        const float w = sample.weight;
+        for (int j = 0; j < count; ++j) {
+            if ((want && !want[j]) || (joints[j].flags & JOINT_WHEEL)) continue;
+            if (sample.blending) {
+                rotation[j] *= 1.0f - w;
+                translation[j] *= 1.0f - w;
+            } else {
+                rotation[j] = Vec3();
+                translation[j] = Vec3();
+            }
+        }
+        const Animation* animation = sample.animation.get();
+        if (!animation || animation->channels.empty()) continue;
+        const int keyCount = animation->channels[0].KeyCount();
+        const bool holding = animation->hold != 0;
+        const int key = sample.key;
+        const float fraction = sample.fraction;
+        for (const AnimChannel& channel : animation->channels) {
+            const int keys = channel.KeyCount();
+            if (keys <= key) continue;
+            const int j = channel.jointIndex;
+            if (j < 0 || j >= count || (want && !want[j])) continue;
+            const MeshJoint& joint = joints[j];
+            if (joint.flags & JOINT_WHEEL) continue;
+            float value = channel.keys[key];
+            if (sample.interpolate) {
+                // A channel as long as the first wraps to its first key when looping; a shorter
+                // one stays on its last key rather than reading past it.
+                int next = key + 1;
+                if (next >= keys) next = (!holding && keys >= keyCount) ? 0 : key;
+                value = (1.0f - fraction) * channel.keys[key] + fraction * channel.keys[next];
+            }
+            float* target = nullptr;
+            switch (channel.type) {
+            case CHANNEL_ROTATE_X: target = &rotation[j].x; break;
+            case CHANNEL_ROTATE_Y: target = &rotation[j].y; break;
+            case CHANNEL_ROTATE_Z: target = &rotation[j].z; break;
+            case CHANNEL_TRANSLATE_X: target = &translation[j].x; value -= joint.bindTranslation.x; break;
+            case CHANNEL_TRANSLATE_Y: target = &translation[j].y; value -= joint.bindTranslation.y; break;
+            case CHANNEL_TRANSLATE_Z: target = &translation[j].z; value -= joint.bindTranslation.z; break;
+            default: continue;
+            }
+            if (sample.blending)
+                *target += (value - *target) * w;
+            else
+                *target = value;
+        }
+    }
+    // A wheel takes no channel: only the walking one turns, by the turn it had at the sample.
+    for (int j = 0; j < count; ++j) {
+        if ((want && !want[j]) || !(joints[j].flags & JOINT_WHEEL)) continue;
+        rotation[j] = Vec3(j == recipe.wheel ? recipe.wheelTurn : 0.0f, 0.0f, 0.0f);
+        translation[j] = Vec3();
+    }
+}
+
+namespace {
+
+// A joint's matrix through the hierarchy from its values: the one arithmetic of every pose,
+// kept out of line so that the whole skeleton and a chain of it come out the same to the bit.
+[[gnu::noinline]] Matrix PosedJoint(const Matrix& bind, const Vec3& rotation, const Vec3& translation, const Matrix* parent)
+{
+    Matrix rx, ry, rz, t;
+    MatrixRotationX(&rx, rotation.x);
+    MatrixRotationY(&ry, rotation.y);
+    MatrixRotationZ(&rz, rotation.z);
+    MatrixTranslation(&t, translation.x, translation.y, translation.z);
+    Matrix local = rx * ry * rz * t * bind;
+    return parent ? local * *parent : local;
+}
+
+}  // namespace
 
 void IndexedMesh::UpdateJointMatrices(int joint, int parent, bool bindMode)
 {
@@ -311,13 +422,8 @@ void IndexedMesh::UpdateJointMatrices(int joint, int parent, bool bindMode)
             current.skinMatrix = current.inverseBindMatrix * current.worldMatrix;
             current.bindTranslation = Vec3(current.worldMatrix._41, current.worldMatrix._42, current.worldMatrix._43);
         } else {
-            Matrix rx, ry, rz, t;
-            MatrixRotationX(&rx, current.rotation.x);
-            MatrixRotationY(&ry, current.rotation.y);
-            MatrixRotationZ(&rz, current.rotation.z);
-            MatrixTranslation(&t, current.translation.x, current.translation.y, current.translation.z);
-            Matrix local = rx * ry * rz * t * current.bindMatrix;
-            current.worldMatrix = hasParent ? local * joints[p].worldMatrix : local;
+            current.worldMatrix = PosedJoint(current.bindMatrix, current.rotation, current.translation,
+                                             hasParent ? &joints[p].worldMatrix : nullptr);
             current.skinMatrix = current.inverseBindMatrix * current.worldMatrix;
         }
         // Children pushed in reverse so they are posed in list order.
@@ -330,6 +436,78 @@ void IndexedMesh::UpdateJointMatrices(int joint, int parent, bool bindMode)
             parents.push_back(j);
         }
     }
+}
+
+const std::vector<int>& IndexedMesh::PoseParents() const
+{
+    if (poseParents_.size() == joints.size()) return poseParents_;
+    // The walk of UpdateJointMatrices from the root: each joint under the parent it is posed
+    // under there.
+    poseParents_.assign(joints.size(), -2);
+    if (joints.empty()) return poseParents_;
+    std::vector<int> stack{0}, parents{-1}, children;
+    std::vector<uint8_t> done(joints.size(), 0);
+    while (!stack.empty()) {
+        int j = stack.back();
+        int p = parents.back();
+        stack.pop_back();
+        parents.pop_back();
+        if (done[j]) continue;
+        done[j] = 1;
+        poseParents_[j] = p;
+        children.clear();
+        for (int c = joints[j].firstChild; c >= 0 && c < JointCount() && (int)children.size() < JointCount();
+             c = joints[c].nextSibling)
+            children.push_back(c);
+        for (auto it = children.rbegin(); it != children.rend(); ++it) {
+            stack.push_back(*it);
+            parents.push_back(j);
+        }
+    }
+    return poseParents_;
+}
+
+Matrix IndexedMesh::JointPoseMatrix(int joint) const
+{
+    if (joint < 0 || joint >= JointCount()) {
+        Matrix identity;
+        MatrixIdentity(&identity);
+        return identity;
+    }
+    const std::vector<int>& parents = PoseParents();
+    // A joint the walk never reaches is never moved.
+    if (parents[joint] == -2) return joints[joint].worldMatrix;
+    const size_t count = joints.size();
+    if (chainMatrix_.size() != count) {
+        chainMatrix_.assign(count, Matrix());
+        chainVersion_.assign(count, UINT32_MAX);
+    }
+    const uint32_t version = pose.version;
+    if (chainVersion_[joint] == version) return chainMatrix_[joint];
+    // The joints from it up to the first one already posed at this version (or the root).
+    thread_local std::vector<int> chain;
+    chain.clear();
+    for (int j = joint; j >= 0 && chainVersion_[j] != version; j = parents[j]) chain.push_back(j);
+    thread_local std::vector<uint8_t> want;
+    thread_local std::vector<Vec3> rotation, translation;
+    if (!pose.bind) {
+        want.assign(count, 0);
+        rotation.resize(count);
+        translation.resize(count);
+        for (int j : chain) want[j] = 1;
+        SamplePose(pose, want.data(), rotation.data(), translation.data());
+    }
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        const int j = *it, p = parents[j];
+        const MeshJoint& current = joints[j];
+        const Matrix* parent = p >= 0 ? &chainMatrix_[p] : nullptr;
+        if (pose.bind)
+            chainMatrix_[j] = parent ? current.bindMatrix * *parent : current.bindMatrix;
+        else
+            chainMatrix_[j] = PosedJoint(current.bindMatrix, rotation[j], translation[j], parent);
+        chainVersion_[j] = version;
+    }
+    return chainMatrix_[joint];
 }
 
 // A material's vertices regrouped for skinning: those moved by one joint alone go four at a

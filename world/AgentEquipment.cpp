@@ -199,7 +199,7 @@ Vec3 Agent::GetFirePoint(int second)
     int joint = mesh->FindJoint(second ? "Gun2" : "Gun");
     if (joint >= 0 && joint < (int)mesh->joints.size()) {
         // Joints are in the mesh's mirrored space: x flips on the way into the world.
-        const Matrix& bone = mesh->joints[joint].worldMatrix;
+        const Matrix bone = mesh->JointPoseMatrix(joint);
         Vec3 local(-bone._41, bone._42, bone._43), turned;
         Vec3TransformNormal(&turned, &local, &rotation);
         return position + turned * scale;

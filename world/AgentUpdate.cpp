@@ -432,8 +432,10 @@ ThreatRecord* Agent::GetTopThreat()
 
 void Agent::UpdateMeshes(float step)
 {
-    // Every unit is posed in every tick, seen or not: its weapons fire from its bones, and a
-    // shot must leave from the same place wherever the player looks.
+    // Every unit's animation clock goes on in every tick, seen or not; nothing is posed here.
+    // Its weapons fire from its bones, posed from that clock when they fire (the joints from
+    // the root to the mount alone), so a shot leaves from the same place wherever the player
+    // looks; the drawing poses what it draws.
     if (!mesh) return;
     // A miner's pick strikes the ground on the dig animation's 15th frame.
     bool digging = (classWord & AGENT_CLASS_MINER) && !(classWord & AGENT_CLASS_HEAVY) &&

@@ -61,6 +61,13 @@ void Play(IndexedMesh& mesh, int slot, int id, std::shared_ptr<Animation> animat
     mesh.animationCount = std::max(mesh.animationCount, slot + 1);
 }
 
+// A joint's rotation at the pose the clock has reached (the clock keeps how to sample it).
+Vec3 Rotation(IndexedMesh& mesh, int joint)
+{
+    mesh.PoseJointsForDrawing();
+    return mesh.joints[joint].rotation;
+}
+
 Vec3 Position(const IndexedMesh& mesh, int vertex)
 {
     return Vec3(mesh.subMeshes[0].vertices[vertex].position);
@@ -165,7 +172,7 @@ TEST(MeshSkinning, AnimationsSampleAtKeysBetweenThemAtTheLoopAndHeld)
         mesh->SetAnimation(0, false, true);
         mesh->EvaluateAnimation(c.time, -1);
         AnimationInterpolate = true;
-        EXPECT_NEAR(mesh->joints[1].rotation.x, c.expected, 1e-3f);
+        EXPECT_NEAR(Rotation(*mesh, 1).x, c.expected, 1e-3f);
         EXPECT_TRUE(std::isfinite(mesh->time));
     }
 
@@ -179,9 +186,9 @@ TEST(MeshSkinning, AnimationsSampleAtKeysBetweenThemAtTheLoopAndHeld)
     Play(*mesh, 0, ANIM_IDLE, animation);
     mesh->SetAnimation(0, false, true);
     mesh->EvaluateAnimation(0.75f, -1);
-    EXPECT_NEAR(mesh->joints[1].rotation.y, 7.0f, 1e-4f);
+    EXPECT_NEAR(Rotation(*mesh, 1).y, 7.0f, 1e-4f);
     mesh->EvaluateAnimation(0.5f, -1);  // key 2: past the short channel, which leaves its joint alone
-    EXPECT_NEAR(mesh->joints[1].rotation.x, 25.0f, 1e-3f);
+    EXPECT_NEAR(Rotation(*mesh, 1).x, 25.0f, 1e-3f);
 }
 
 TEST(MeshSkinning, SlotsChangeAsJobsExpect)
@@ -221,10 +228,10 @@ TEST(MeshSkinning, SlotsChangeAsJobsExpect)
     Play(*wheeled, 0, ANIM_IDLE, Channel(CHANNEL_ROTATE_Y, {1.0f}));
     Play(*wheeled, 1, ANIM_WALK, Channel(CHANNEL_ROTATE_Y, {1.0f}));
     wheeled->EvaluateAnimation(0.2f, -1);
-    EXPECT_EQ(wheeled->joints[1].rotation, Vec3()) << "channels never drive a wheel";
+    EXPECT_EQ(Rotation(*wheeled, 1), Vec3()) << "channels never drive a wheel";
     wheeled->SetAnimation(1, false, false);
     wheeled->EvaluateAnimation(0.2f, -1);
-    EXPECT_NEAR(wheeled->joints[1].rotation.x, 1.0f, 1e-5f);
+    EXPECT_NEAR(wheeled->wheelTurn, 1.0f, 1e-5f);
 }
 
 TEST(MeshSkinning, TheWalkerStaysOnTheGroundThroughEveryAnimation)
@@ -279,9 +286,9 @@ TEST(MeshSkinning, TheWalkerStaysOnTheGroundThroughEveryAnimation)
 // The walker through a second of each of its animations skins to the same vertices, bit for
 // bit, as it always has: a faster skinning loop may not move a single vertex (the reference
 // pictures rely on it).
-// The world poses the walker ten times a second; drawn at 60 frames a second its legs move in
-// every frame, from its pose before the latest tick to its pose after, and never past it. The
-// joints, whose bones the world reads (a weapon's fire point), keep the tick's pose.
+// The world moves the walker's clock ten times a second; drawn at 60 frames a second its legs
+// move in every frame, from its pose before the latest tick to its pose after, and never past
+// it. The joints keep the tick's pose, the one the world reads of them (a weapon's fire point).
 TEST(MeshSkinning, BetweenTicksTheDrawnPoseMovesEveryFrameAndTheJointsKeepTheTicks)
 {
     std::string text;
@@ -310,7 +317,7 @@ TEST(MeshSkinning, BetweenTicksTheDrawnPoseMovesEveryFrameAndTheJointsKeepTheTic
             const WorldTickScope scope(0.1f);
             walker->Update(0.2f);  // the game runs the animation clock twice per tick
         }
-        const Matrix tickAnkle = walker->joints[ankle].worldMatrix;
+        const Matrix tickAnkle = walker->JointPoseMatrix(ankle);
         for (int frame = 0; frame < 6; ++frame) {
             WorldTicks.carry = (float)frame / 6.0f;
             ++FrameTimer.frameCount;
@@ -485,4 +492,48 @@ TEST(MeshSkinning, EveryKindOfVertexSkinsAsItsOwnInfluencesSay)
     mesh->SkinVertices(0);
     expectOwnSums("edited");
     ExpectNear(Position(*mesh, 3), Vec3(-0.4f, 0.26f, 1.15f));
+}
+
+// The world reads a weapon's mount from the chain of joints between the root and it, posed from
+// the animation clock when the weapon fires; it must come out the same to the bit as the mount
+// of the whole skeleton posed (as the drawing poses it, and as every tick once posed it). Every
+// generated unit with a skeleton, through each of its animations blended in from the one
+// before, a tick at a time: the chain asked first, then the whole skeleton posed.
+TEST(MeshSkinning, AMountsChainPosesItAsTheWholeSkeletonDoes)
+{
+    const std::vector<GeneratedFile> files = GenerateMeshFiles();
+    int mounts = 0;
+    for (const GeneratedFile& file : files) {
+        auto mesh = Built(file.text);
+        if (!mesh->IsSkinned()) continue;
+        std::vector<int> joints;
+        for (const char* name : {"Gun", "Gun2", "RightWeapon", "LeftWeapon"})
+            if (int joint = mesh->FindJoint(name); joint >= 0) joints.push_back(joint);
+        if (joints.empty()) continue;
+        SCOPED_TRACE(file.fileName);
+        ScopedGlobal<int> ticks{WorldTicks.count};
+        for (const AnimationRecipe& recipe : AnimationCatalogue()) {
+            if (file.fileName != recipe.meshFileName) continue;
+            std::string animationText = WriteAnimationText(recipe.make());
+            auto animation = std::make_shared<Animation>();
+            ASSERT_TRUE(ParseAnimation(&animationText[0], animation.get(), mesh.get(), recipe.fileName));
+            animation->hold = recipe.holds;
+            Play(*mesh, 0, ANIM_IDLE, animation);
+            mesh->SetAnimation(0, true, true);
+            for (int tick = 0; tick < 12; ++tick) {
+                {
+                    const WorldTickScope scope(0.1f);
+                    mesh->Update(0.2f);
+                }
+                std::vector<Matrix> chain;
+                for (int joint : joints) chain.push_back(mesh->JointPoseMatrix(joint));
+                mesh->PoseJointsForDrawing();
+                for (size_t i = 0; i < joints.size(); ++i)
+                    ASSERT_EQ(memcmp(&chain[i], &mesh->joints[joints[i]].worldMatrix, sizeof(Matrix)), 0)
+                        << recipe.fileName << ", joint " << mesh->joints[joints[i]].name << ", tick " << tick;
+            }
+        }
+        mounts += (int)joints.size();
+    }
+    EXPECT_GE(mounts, 1) << "a skeleton's mounts were compared";
 }

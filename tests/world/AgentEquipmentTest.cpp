@@ -178,7 +178,8 @@ TEST_F(AgentEquipmentTest, AGunJointIsMirroredTurnedAndScaledIntoTheWorld)
     for (const char* name : {"Gun", "Gun2"}) {
         MeshJoint joint;
         snprintf(joint.name, sizeof joint.name, "%s", name);
-        MatrixTranslation(&joint.worldMatrix, name[3] ? -3.0f : 1.0f, 2.0f, 3.0f);
+        MatrixTranslation(&joint.bindMatrix, name[3] ? -3.0f : 1.0f, 2.0f, 3.0f);
+        joint.worldMatrix = joint.bindMatrix;
         mesh->joints.push_back(joint);
     }
     agent->AdoptMesh(mesh);

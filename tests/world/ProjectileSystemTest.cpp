@@ -306,7 +306,8 @@ TEST_F(ProjectileTest, ShotsAndBeamsLeaveAWeaponOnAnArmFromTheArm)
     Agent* target = Soldier(ALIGN_ENEMY, Vec3(8.0f, 0.0f, 0.0f));
     Agent* carrier = Soldier(ALIGN_PLAYER, Vec3());
     carrier->mesh->joints.resize(1);
-    MatrixTranslation(&carrier->mesh->joints[0].worldMatrix, 1.0f, 2.0f, 0.5f);
+    MatrixTranslation(&carrier->mesh->joints[0].bindMatrix, 1.0f, 2.0f, 0.5f);
+    carrier->mesh->joints[0].worldMatrix = carrier->mesh->joints[0].bindMatrix;
     Entity gun;
     carrier->AddAttachment(&gun, "rightweapon", "none");
     carrier->attachments[0].boneIndex = 0;
