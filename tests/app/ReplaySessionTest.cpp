@@ -513,6 +513,7 @@ TEST_F(ReplaySession, ThePanelsAndTheBagGiveOrdersThatTheNextTickCarriesOutAndTh
     profile->fuel = 500.0f;
     // A pilot of the first level, who may learn the repair bot.
     profile->experience = LevelThreshold(1);
+    Item* cannisters = nullptr;
     {
         // The walk's own staging, kept by the save the level goes on from.
         const WorldChangeScope staged;
@@ -524,7 +525,7 @@ TEST_F(ReplaySession, ThePanelsAndTheBagGiveOrdersThatTheNextTickCarriesOutAndTh
         ASSERT_TRUE(PlayerInventory->AddItem(kit, false, false, -1));
         ASSERT_TRUE(PlayerInventory->AddItem(pattern, false, false, -1));
         // A full bag, with cannisters to split and to hold.
-        Item* cannisters = PlayerInventory->FindItemByName("health_cannister");
+        cannisters = PlayerInventory->FindItemByName("health_cannister");
         ASSERT_NE(cannisters, nullptr);
         cannisters->stackCount += 2;
         while (!PlayerInventory->IsFull()) {
