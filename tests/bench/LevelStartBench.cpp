@@ -10,8 +10,8 @@
 //
 // Instruction counts, which a loaded machine does not disturb, come from callgrind with the
 // counting on for the world's update alone (or the drawing's posing alone), e.g.
-//   valgrind --tool=callgrind --collect-atstart=no --toggle-collect='GameMechanics::Update()' \
-//     tests/bench_LevelStartBench --benchmark_filter=OneUpdateOfASkirmish
+//   valgrind --tool=callgrind --collect-atstart=no --toggle-collect='GameMechanics::Update()'
+//   and then tests/bench_LevelStartBench --benchmark_filter=OneUpdateOfASkirmish
 // (--toggle-collect='IndexedMesh::SkinForDrawing()' with PoseTheUnitsInViewForAFrame): the
 // total over the 600 updates is ten seconds of play, over the 600 frames ten seconds of frames.
 #include "campaign/LevelLoadSave.h"
