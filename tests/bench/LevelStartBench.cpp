@@ -11,7 +11,7 @@
 // Instruction counts, which a loaded machine does not disturb, come from callgrind with the
 // counting on for the world's update alone (or the drawing's posing alone), e.g.
 //   valgrind --tool=callgrind --collect-atstart=no --toggle-collect='GameMechanics::Update()'
-//   and then tests/bench_LevelStartBench --benchmark_filter=OneUpdateOfASkirmish
+//     tests/bench_LevelStartBench --benchmark_filter=OneUpdateOfASkirmish   (one command)
 // (--toggle-collect='IndexedMesh::SkinForDrawing()' with PoseTheUnitsInViewForAFrame): the
 // total over the 600 updates is ten seconds of play, over the 600 frames ten seconds of frames.
 #include "campaign/LevelLoadSave.h"
