@@ -18,6 +18,11 @@ ItemHooks GameItemAnswers;
 CombatHooks* TheCombatHooks = &GameCombatAnswers;
 ItemHooks* TheItemHooks = &GameItemAnswers;
 
+void CombatHooks::TellPlayer(const char* text, float seconds)
+{
+    if (TheGame && TheGame->messageBar) TheGame->messageBar->AddMessage(text, seconds, 0);
+}
+
 void CombatHooks::CountStatistic(const char* name)
 {
     if (int* statistic = GetPlayerProfile()->FindStatistic(name)) ++*statistic;

@@ -204,7 +204,7 @@ void Game::DrawGui()
         Font* small = fonts[1] && fonts[1]->loaded ? fonts[1] : font;
         int boxWidth = (int)(h * 0.1692708f), boxHeight = (int)(h * 0.078125f);
         if (why && small) boxWidth = std::max(boxWidth, TextExtentWidth(small, why) + (int)(h * 0.03125f));
-        const int boxTop = state == GAME_STATE_PLAYING ? (h - boxHeight) / 2 : (int)(h * 0.09f);
+        const int boxTop = state == GAME_STATE_FRONT_END ? (int)(h * 0.09f) : (h - boxHeight) / 2;
         if (!pauseBox_)
             pauseBox_ = CreateSprite(0, 0, boxWidth, boxHeight, "data/gui/black.dds", PAUSE_BOX_COLOUR, 0.0f, 0.0f,
                                      1.0f, 1.0f, false);

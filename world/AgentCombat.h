@@ -95,6 +95,8 @@ public:
     virtual int PlayerSkill(int skill);
     // A short text floating up from a world point.
     virtual void FloatText(const char* text, const Vec3& at);
+    // A line for the player on the message bar, shown for that many seconds.
+    virtual void TellPlayer(const char* text, float seconds);
     // Pieces thrown from a fallen agent into the level's debris field.
     virtual void ThrowDebris(const Vec3& at, int kind, bool allPieces, float size);
     // A random loot item, not placed yet; null when the roll gives none (world/ItemLoot.cpp).

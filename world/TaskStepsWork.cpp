@@ -3,7 +3,6 @@
 #include "world/TaskManager.h"
 
 #include "host/System.h"
-#include "interface/MessageLists.h"
 #include "interface/PowerBar.h"
 #include "interface/UnitUpgrade.h"
 #include "mechanics/GameMechanics.h"
@@ -250,8 +249,7 @@ int TaskStep::OnAction(float dt, const char*, Job* job)
 // The player's unit that emptied what it cut stands idle beside it: the pilot is told why.
 static void SayDrawnToItsEnd(const Agent* agent, const char* message)
 {
-    if (agent->alignment == ALIGN_PLAYER && TheGame && TheGame->messageBar)
-        TheGame->messageBar->AddMessage(message, 5.0f, 0);
+    if (agent->alignment == ALIGN_PLAYER && TheCombatHooks) TheCombatHooks->TellPlayer(message, 5.0f);
 }
 
 int TaskStep::ExtractOre(float dt, const char*, Job* job)

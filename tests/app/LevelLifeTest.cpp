@@ -13,6 +13,7 @@
 #include "host/InputEvents.h"
 #include "host/Log.h"
 #include "host/System.h"
+#include "host/WorldGuard.h"
 #include "interface/InGameMenu.h"
 #include "interface/MessageWindow.h"
 #include "levelgen/LevelGenerator.h"
@@ -155,6 +156,8 @@ protected:
     std::vector<Agent*> PlaceBots(int count)
     {
         const char* const kinds[] = {"miner", "gunner_bot", "scout_bot"};
+        // The test's own staging, as a level's making would place them.
+        const WorldChangeScope staged;
         std::vector<Agent*> bots;
         Grid& grid = *TheGame->grid;
         for (int i = 0, cell = 0; i < count && cell < grid.size * grid.size; cell += 997) {

@@ -87,9 +87,10 @@ TEST_F(AgentSceneRecordsTest, APlainBotWritesItsTypeHealthScaleAndCell)
     scout->brain->SetMode(AI_MODE_IDLE);
     EXPECT_EQ(Saved(scout),
               "AddAgent\t\t\t\tScout\n"
-              "SetBothHealth\t\t\t150.0 150.0\n"
-              "SetScale\t\t\t\t1.00 1.00 1.00\n"
-              "SetMapCoord\t\t\t10 20\n");
+              "SetBothHealth\t\t\t150 150\n"
+              "SetScale\t\t\t\t1 1 1\n"
+              "SetMapCoord\t\t\t10 20\n"
+              "SetPosition\t\t\t-135 0 -110\n");
 }
 
 TEST_F(AgentSceneRecordsTest, AnEnemyMineLayerWritesEveryLineEnded)
@@ -106,10 +107,12 @@ TEST_F(AgentSceneRecordsTest, AnEnemyMineLayerWritesEveryLineEnded)
     const std::string text = Saved(layer);
     EXPECT_EQ(text,
               "AddAgent\t\t\t\tLayer\n"
-              "SetBothHealth\t\t\t150.0 150.0\n"
-              "SetRotate\t\t\t\t\t90.00\n"
-              "SetScale\t\t\t\t1.00 1.00 1.00\n"
+              "SetBothHealth\t\t\t150 150\n"
+              "SetRotate\t\t\t\t\t90\n"
+              "TurningTo\t\t\t\t0\n"
+              "SetScale\t\t\t\t1 1 1\n"
               "SetMapCoord\t\t\t3 4\n"
+              "SetPosition\t\t\t-152.5 0 -150\n"
               "SetGroupId\t\t\t2\n"
               "Mines\t\t\t\t\t1\t0.00\n"
               "SetFlag\t\t\t\tENTITY_OBJECT_OF_INTEREST\n"
@@ -166,8 +169,8 @@ TEST_F(AgentSceneRecordsTest, ABotInsideAnUpgraderIsCreatedWhereItIs)
     const std::string text = Saved(scout);
     EXPECT_EQ(text,
               "CreateAgent\t\t\tScout\n"
-              "SetBothHealth\t\t\t150.0 150.0\n"
-              "SetScale\t\t\t\t1.00 1.00 1.00\n"
+              "SetBothHealth\t\t\t150 150\n"
+              "SetScale\t\t\t\t1 1 1\n"
               "ActiveBuilding\t\t12 20\n");
 }
 
@@ -191,9 +194,10 @@ TEST_F(AgentSceneRecordsTest, AWorkingMinerReadsBackTheSame)
     const std::string text = Saved(digger);
     EXPECT_EQ(text,
               "AddAgent\t\t\t\tDigger\n"
-              "SetBothHealth\t\t\t150.0 150.0\n"
-              "SetScale\t\t\t\t1.00 1.00 1.00\n"
+              "SetBothHealth\t\t\t150 150\n"
+              "SetScale\t\t\t\t1 1 1\n"
               "SetMapCoord\t\t\t20 21\n"
+              "SetPosition\t\t\t-110 0 -107.5\n"
               "Kills\t\t\t\t\t3\n"
               "AIMode\t\t\t\t\t1\n"
               "SetUpgradeFlags\t\t\t1024\n"

@@ -76,8 +76,8 @@ TEST_F(BuildingSceneRecords, AFactoryWritesItsExactLines)
     EXPECT_EQ(Lines(factory),
               "AddBuilding\t\t\tworks\n"
               "SetName\t\t\t\tworks\n"
-              "SetBothHealth\t\t\t250.0 500.0\n"
-              "SetScale\t\t\t1.50 1.50 1.50\n"
+              "SetBothHealth\t\t\t250 500\n"
+              "SetScale\t\t\t1.5 1.5 1.5\n"
               "SetMapCoord\t\t\t12 34\n"
               "SetAlignment\t\tPLAYER\n"
               "SetVisited\t\t1\n"
@@ -92,9 +92,9 @@ TEST_F(BuildingSceneRecords, AFactoryWritesItsExactLines)
     EXPECT_EQ(Lines(factory),
               "AddBuilding\t\t\tworks\n"
               "SetName\t\t\t\tworks\n"
-              "SetBothHealth\t\t\t250.0 500.0\n"
-              "SetRotate\t\t\t90.0\n"
-              "SetScale\t\t\t1.50 1.50 1.50\n"
+              "SetBothHealth\t\t\t250 500\n"
+              "SetRotate\t\t\t90\n"
+              "SetScale\t\t\t1.5 1.5 1.5\n"
               "SetMapCoord\t\t\t12 34\n"
               "SetAlignment\t\tNEUTRAL\n"
               "\n")
@@ -122,7 +122,7 @@ TEST_F(BuildingSceneRecords, EveryStateReadsBackTheSame)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         std::string text = std::string("AddBuilding\t\t\t") + c.item->name + "\nSetName\t\t\t\t" + c.item->name +
-                           "\nSetBothHealth\t\t\t80.0 100.0\nSetScale\t\t\t1.00 1.00 1.00\nSetMapCoord\t\t\t40 41\n"
+                           "\nSetBothHealth\t\t\t80 100\nSetScale\t\t\t1 1 1\nSetMapCoord\t\t\t40 41\n"
                            "SetAlignment\t\tENEMY\nSetFlag\t\t\t\tENTITY_OBJECT_OF_INTEREST\n" +
                            c.records + "\n";
         Building* building = ReadBack(text);

@@ -453,8 +453,9 @@ TEST_F(ItemWorld, AnItemWritesItsSceneLines)
     }
     EXPECT_EQ(written,
               "AddItem\t\t\t\tcrate\n"
-              "SetBothHealth\t\t\t40.0 40.0\n"
+              "SetBothHealth\t\t\t40 40\n"
               "SetMapCoord\t\t\t12 34\n"
+              "SetPosition\t\t\t-130 0 -75\n"
               "SetFlag\t\t\t\tENTITY_OBJECT_OF_INTEREST\n"
               "SetItemAction\t\t\t1 1\n"
               "SetItemFlag\t\t\tITEM_FLAG_USED\n"
