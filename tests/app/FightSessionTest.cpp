@@ -8,6 +8,7 @@
 // A spider that falls beside the rig leaves a stain and pieces smaller than itself, frame after
 // frame. Whatever ended its fight at the crystal, a rig given a new order leaves its beam and its
 // cutting behind and, where it arrives, answers a walker that shoots it.
+#include "host/WorldGuard.h"
 #include "tests/app/PlayerSessionSupport.h"
 
 #include "mechanics/Selection.h"
@@ -195,8 +196,12 @@ TEST_F(FightSession, ASpiderFallingBesideTheRigLeavesPiecesSmallerThanItself)
     const DebrisField& debris = *TheProjectiles->debris;
     const float footprint = spider->size;
     ASSERT_GT(footprint, 0.5f);
-    spider->TakeDamage(spider->GetHealth() + 1.0f, rig, nullptr, 0, true);
-    spider->Die(rig);
+    {
+        // The test's own blow, as a tick's shot would land it.
+        const WorldChangeScope staged;
+        spider->TakeDamage(spider->GetHealth() + 1.0f, rig, nullptr, 0, true);
+        spider->Die(rig);
+    }
     ASSERT_NE(debris.active.head, nullptr) << "the spider throws its pieces";
     // Every frame while the pieces fly, each of them as drawn is smaller than the spider was.
     for (int frame = 0; frame < 10 && debris.active.head; ++frame) {
@@ -372,7 +377,10 @@ TEST_F(FightSession, ARigTakenFromItsCuttingByAnOrderLeavesItsBeamAndFightsWhere
         rig->SetPosition(home);
         rig->ResetMovement();
         rig->ClaimGridCell(home);
-        rig->SetHealth(rig->GetMaxHealth());
+        {
+            const WorldChangeScope staged;
+            rig->SetHealth(rig->GetMaxHealth());
+        }
         Passes(2, 0.05f);
         TheGame->CenterCameraOnEntity(rig);
         Passes(2, 0.05f);

@@ -10,6 +10,7 @@
 #include "host/InputScript.h"
 #include "host/Random.h"
 #include "host/System.h"
+#include "host/WorldGuard.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
 #include "render/Camera.h"
@@ -112,6 +113,7 @@ TEST_F(MinimapInPlay, TheMinimapShowsTheLevelAsTheWorldViewDoes)
     ASSERT_LT(leftmost, rigOnScreen.x - 150.0f) << "some place on the screen is well left of the rig";
     // Any bot of the player's whose mesh the level has loaded.
     Agent* unit = nullptr;
+    const WorldChangeScope staged;
     for (const char* type : {"miner", "Builder"})
         if (!unit) unit = TheScene.CreateAgent(type, true);
     ASSERT_NE(unit, nullptr);

@@ -4,6 +4,7 @@
 // the profile on disk already holds it; "Continue" leads to the galaxy's shop. A lost mission
 // ends on the shop's page with the profile as it was saved before the mission. A won mission
 // played on whose rig is lost after stays won, and the next start of the program knows it.
+#include "host/WorldGuard.h"
 #include "tests/app/PlayerSessionSupport.h"
 
 #include "gui/Button.h"
@@ -172,7 +173,10 @@ TEST_F(MissionEndSession, AWonMissionPaysAndALostOneLeavesNothing)
     profile->credits += 999;
     Agent* rig = GetPlayerRig();
     ASSERT_NE(rig, nullptr);
-    rig->SetHealth(0.0f);
+    {
+        const WorldChangeScope staged;
+        rig->SetHealth(0.0f);
+    }
     Passes(4, 0.05f);
     EndMission(true);
     EXPECT_EQ(TheGame->state, GAME_STATE_FRONT_END);

@@ -15,6 +15,7 @@
 #include "gui/EditBox.h"
 #include "gui/MessageDialogGui.h"
 #include "host/InputKeys.h"
+#include "host/WorldGuard.h"
 #include "interface/InGameMenu.h"
 #include "interface/Inventory.h"
 #include "interface/MessageWindow.h"
@@ -213,7 +214,10 @@ TEST_F(SaveLoadSession, AHalfBuiltBaseIsFinishedAfterTheGameIsStartedAgain)
     // A fuel vent of the level drawn dry, with no well on it.
     Entity* vent = AVentWithItsSplat();
     ASSERT_NE(vent, nullptr) << "the level has a fuel vent";
-    vent->SetHealth(0.05f);
+    {
+        const WorldChangeScope staged;
+        vent->SetHealth(0.05f);
+    }
     const Vec3 ventAt = vent->GetPosition();
 
     SaveAs("halfbase");

@@ -1,6 +1,7 @@
 // The rings under what the player selects, in a real level: a gunner's ring is as wide as the
 // rig's, whether it was first selected standing on its grid point, turned, between two points,
 // or walking; the rig and a gunner selected together show two rings alike.
+#include "host/WorldGuard.h"
 #include "tests/app/PlayerSessionSupport.h"
 
 #include "mechanics/SceneOverlays.h"
@@ -61,9 +62,12 @@ TEST_F(SelectionRingSession, AGunnersRingIsAsWideAsTheRigsWhereverItWasFirstSele
         EXPECT_FLOAT_EQ(RingSize(gunner, true, nullptr), rigRing);
         // The rig selected again, the gunner goes, to leave the ground clear for the next.
         ASSERT_TRUE(ClickAt(rig->GetCenter(), 0));
-        gunner->LeaveGridCell();
-        TheScene.RemoveEntity(gunner, REMOVE_EVERYWHERE);
-        TheGame->agentTypes->ReturnAgent(gunner);
+        {
+            const WorldChangeScope staged;
+            gunner->LeaveGridCell();
+            TheScene.RemoveEntity(gunner, REMOVE_EVERYWHERE);
+            TheGame->agentTypes->ReturnAgent(gunner);
+        }
     }
 
     // A gunner walking off to a rally point, caught on its way: the game paused, the rig clicked
