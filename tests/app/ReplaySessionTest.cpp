@@ -372,9 +372,8 @@ TEST(ReplayProgram, DISABLED_VerifiesWithNoOneToAnswer)
     alarm(0);
     SetMessageBoxesEnabled(false);
     EXPECT_TRUE(exitCode == 0 || exitCode == 1) << line;
+    // The verification loads no picture at all, so the paint the data lacks is never asked for.
     EXPECT_EQ(line.rfind("replay " + file, 0), 0u) << line;
-    EXPECT_NE(ReadTextFile(home + "/Veldmark/logfile.txt").find("dafault"), std::string::npos)
-        << "the missing paint is logged";
 }
 
 // What a program stopped while writing a replay left is settled by the next level's start: a
