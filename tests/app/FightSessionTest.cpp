@@ -38,6 +38,8 @@ protected:
     // to shoot it, worn down to a few seconds of the rig's fire; null without such ground.
     static Building* GunShootingFromOutOfSight(Agent* rig)
     {
+        // The test's own staging, as a level's making would leave it.
+        const WorldChangeScope staged;
         Grid& grid = *TheGame->grid;
         const Vec3 from = rig->GetPosition();
         Building* gun = TheScene.CreateBuilding("Scavenger_AA_Gun");
@@ -370,7 +372,10 @@ TEST_F(FightSession, ARigTakenFromItsCuttingByAnOrderLeavesItsBeamAndFightsWhere
         SCOPED_TRACE(std::string(biterNames[row.biter]) + ", then: " + orderNames[row.order]);
         worst = 0.0f;
         // Home, whole, cutting the first crystal as a right click sets it to.
-        for (Agent* unit : placed) TheScene.RemoveEntity(unit, REMOVE_EVERYWHERE);
+        {
+            const WorldChangeScope staged;
+            for (Agent* unit : placed) TheScene.RemoveEntity(unit, REMOVE_EVERYWHERE);
+        }
         placed.clear();
         TheGame->ClearSelection();
         TheGame->CenterCameraOnEntity(rig);
@@ -494,7 +499,10 @@ TEST_F(FightSession, ARigTakenFromItsCuttingByAnOrderLeavesItsBeamAndFightsWhere
         }
 
         // Arrived, a walker comes up and shoots it, and it shoots back; the scouts are gone.
-        for (Agent* unit : placed) TheScene.RemoveEntity(unit, REMOVE_EVERYWHERE);
+        {
+            const WorldChangeScope staged;
+            for (Agent* unit : placed) TheScene.RemoveEntity(unit, REMOVE_EVERYWHERE);
+        }
         placed.clear();
         TheGame->CenterCameraOnEntity(rig);
         Passes(2, 0.05f);

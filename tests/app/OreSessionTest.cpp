@@ -3,6 +3,7 @@
 // scan found with a right click, cuts ore from it into the player's stock.
 // A left click on the ore, and then on a kit lying beside it, shows their pages on the main
 // display.
+#include "host/WorldGuard.h"
 #include "tests/app/PlayerSessionSupport.h"
 
 #include "interface/MessageLists.h"
@@ -81,7 +82,11 @@ TEST_F(PlayerSession, TheRigScansForOreAndCutsIt)
     // the ore left in its meter, the kit's text.
     Vec3 ground;
     ASSERT_TRUE(FindOpenGround(deposit->GetPosition(), &ground));
-    Item* kit = SpawnItemAt("repair_kit", ground);
+    Item* kit = nullptr;
+    {
+        const WorldChangeScope staged;
+        kit = SpawnItemAt("repair_kit", ground);
+    }
     ASSERT_NE(kit, nullptr);
     Passes(2, 0.05f);
     const struct {

@@ -306,6 +306,8 @@ TEST_F(SaveLoadSession, ASaveAndItsLoadAreTheSameWorld)
              "AddAgent gunner_bot SetAlignment PLAYER SetPosition %.3f 0 %.3f\n"
              "AddAgent gunner_bot SetAlignment ENEMY SetPosition %.3f 0 %.3f SetRotate 123.456\nEND_OF_FILE\n",
              site.x + 6.7f, site.z + 8.1f, site.x + 10.3f, site.z + 5.1f, site.x - 20.2f, site.z - 20.3f);
+    // The test's own staging.
+    const WorldChangeScope staged;
     const std::string placed = std::string(UserFolder) + "/units.txt";
     ASSERT_TRUE(WriteTextFile(placed, lines));
     ASSERT_TRUE(TheScene.ReadSceneFile(placed.c_str()));
@@ -412,6 +414,8 @@ TEST_F(SaveLoadSession, SavedFromThePauseMenuAndLoadedAfterARestart)
              "AddBuilding bot_factory SetAlignment PLAYER SetMapCoord %d %d BuildQueue 2 0.5 miner miner\n"
              "AddItem health_cannister SetMapCoord %d %d\nEND_OF_FILE\n",
              siteColumn, siteRow, siteColumn + 3, siteRow);
+    // The test's own staging.
+    const WorldChangeScope staged;
     const std::string placed = std::string(UserFolder) + "/base.txt";
     ASSERT_TRUE(WriteTextFile(placed, lines));
     ASSERT_TRUE(TheScene.ReadSceneFile(placed.c_str()));

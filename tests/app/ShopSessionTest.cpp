@@ -3,6 +3,7 @@
 // with the mouse, the new weapon carried from the bag onto the rig's left arm, where the paper
 // doll shows it (checked against its picture), "Back" to the galaxy; then in a mission the
 // character screen opens and closes with its key (or Escape), without the shop.
+#include "host/WorldGuard.h"
 #include "tests/app/PlayerSessionSupport.h"
 
 #include "gui/Button.h"
@@ -171,6 +172,8 @@ TEST_F(ShopSession, ABuyAndAWeaponOnTheRigThenTheScreenInAMission)
 
     // With the bag full, what the hand carried into the level when the screen closes is put
     // down beside the rig at the next tick.
+    // The test's own staging.
+    const WorldChangeScope staged;
     for (int i = 0; i < Inventory::SLOT_COUNT; ++i)
         if (bag->slots[i].kind == 0) {
             ASSERT_TRUE(bag->AddItem(CreateItemByName("machinegun"), false, false, i));

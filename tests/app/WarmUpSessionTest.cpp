@@ -8,6 +8,7 @@
 #include "tests/app/PlayerSessionSupport.h"
 
 #include "host/GfxDevice.h"
+#include "host/WorldGuard.h"
 #include "mechanics/Selection.h"
 #include "platform/PackageFile.h"
 #include "render/EffectManager.h"
@@ -147,6 +148,8 @@ TEST_F(WarmUpSession, TheListCoversAFirstLevelsScanPlacementAndShot)
     Passes(60, 0.05f);
     // A mission object's foundation first seen, as when a building's sight clears the fog off
     // one: this level has none near the rig, so one is laid beside it.
+    // The test's own staging.
+    const WorldChangeScope staged;
     Entity* splat = TheScene.AddSplat("splat3x3", "data/textures/splats/splat_building.dds",
                                       "data/textures/splats/splat_building_sn.dds",
                                       rig->GetPosition() + Vec3(4.0f, 0.0f, 4.0f), 0);
