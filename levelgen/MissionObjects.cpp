@@ -191,7 +191,12 @@ void AddSpawnObjective(const MissionSpawnObject& spawn, Entity* entity, const Ob
         if (entity) entity->SetHealth(10.0f);
         break;
     case OBJECTIVE_DISCOVER_ENTITY:
-        FormatObjectiveText(text, sizeof text, "Discover %s", spawn.name);
+        // A place to find is named as the briefing names it, when the mission gives it words of
+        // its own: the object's name is the level's, not the player's.
+        if (objective && objective->text[0] == '<')
+            FormatObjectiveText(text, sizeof text, "%s", DescriptionText(objective->text));
+        else
+            FormatObjectiveText(text, sizeof text, "Discover %s", spawn.name);
         break;
     case OBJECTIVE_HACK_COMPUTER:
         FormatObjectiveText(text, sizeof text, "Hack %s", spawn.name);

@@ -22,7 +22,6 @@
 #include "world/Agent.h"
 #include "world/BuildItem.h"
 #include "world/Building.h"
-#include "world/CatalogueScript.h"
 #include "world/Item.h"
 
 #include <algorithm>
@@ -433,10 +432,7 @@ int Objectives::BuildLines(Line* out, int max) const
                 snprintf(text, size, "  %s held [%d/%d]", what, objective->count, objective->targetCount);
         } else if (objective->type == OBJECTIVE_DISCOVER_ORE) {
             snprintf(text, size, "  Discover & scan ore");
-        } else if (objective->type == OBJECTIVE_DISCOVER_ENTITY && objective->text[0] == '<') {
-            // A place to find is named as the briefing names it: its object's own name is the
-            // level's, not the player's.
-            snprintf(text, size, "  %s", DescriptionText(objective->text));
+
         } else if (strncmp(objective->id, "Download probe", 14) == 0) {
             // "Data" has no plural: the level names the objective "Download probe_data".
             snprintf(text, size, "  Downloaded probe data [%d/%d]", objective->count, objective->targetCount);
