@@ -331,7 +331,12 @@ void TerrainEditor::BuildSplatPage()
 bool TerrainEditor::SetObjectTemplate(const char* mesh)
 {
     if (!mesh || !*mesh) return false;
-    Entity* made = TheScene.CreateMeshEntity(mesh, nullptr, 0);
+    Entity* made = nullptr;
+    {
+        // The template is the editor's picture: placing one is an order that makes its own.
+        const ViewOnlyEntities viewOnly;
+        made = TheScene.CreateMeshEntity(mesh, nullptr, 0);
+    }
     if (!made || !made->mesh) {
         delete made;
         return false;

@@ -10,6 +10,7 @@
 // draws them in its passes. Whoever keeps an entity beyond the current call keeps it as an
 // EntityRef (below), never as a bare pointer: entities die, are removed, and agents go back to
 // the pool to be handed out again as someone else.
+#include "host/WorldGuard.h"
 #include "host/Maths.h"
 #include "platform/IntRect.h"
 
@@ -264,6 +265,24 @@ private:
 
 // The id counter (the next id to give).
 extern unsigned NextEntityId;
+
+// An entity made for the view alone (a template the hand or a tool shows, never placed in the
+// level): while this lives, what is made takes no number of the level and may be made between
+// ticks. The level's next number comes back when it ends.
+class ViewOnlyEntities {
+public:
+    ViewOnlyEntities() : next_(NextEntityId) { BeginWorldChange(); }
+    ~ViewOnlyEntities()
+    {
+        NextEntityId = next_;
+        EndWorldChange();
+    }
+    ViewOnlyEntities(const ViewOnlyEntities&) = delete;
+    ViewOnlyEntities& operator=(const ViewOnlyEntities&) = delete;
+
+private:
+    unsigned next_;
+};
 
 // The share of their strength the enemy's units have at the configured difficulty: 2/3 on
 // Beginner, 1 on Normal, 4/3 on Advanced, 5/3 on Expert, so that a new pilot's rig can stand up
