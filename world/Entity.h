@@ -10,8 +10,8 @@
 // draws them in its passes. Whoever keeps an entity beyond the current call keeps it as an
 // EntityRef (below), never as a bare pointer: entities die, are removed, and agents go back to
 // the pool to be handed out again as someone else.
-#include "host/WorldGuard.h"
 #include "host/Maths.h"
+#include "host/WorldGuard.h"
 #include "platform/IntRect.h"
 
 #include <cstdint>
