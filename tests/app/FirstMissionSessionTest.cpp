@@ -628,6 +628,7 @@ TEST_P(CampByTheTent, TheRigSentAtTheTentAnswersTheGuardsThatBeatIt)
     const auto campId = camp->id;
     float lastHealth = rig->health, known = 0.0f, unanswerable = 0.0f, beaten = 0.0f, longestBeating = 0.0f;
     int heals = 0, shotsAtAttackers = 0;
+    bool hit = false;
     float sinceHeal = 99.0f;
     std::string beatingAt;
     auto watch = [&] {
@@ -639,6 +640,7 @@ TEST_P(CampByTheTent, TheRigSentAtTheTentAnswersTheGuardsThatBeatIt)
             beatenNow |= attacker && MissionTime - rig->threats[i].lastHit < 2.0f &&
                          GroundDistance(attacker->GetPosition(), rig->GetPosition()) < rig->GetAttackRange();
         }
+        hit |= rig->health < lastHealth;
         if (rig->health < lastHealth && sum - known < 0.5f * (lastHealth - rig->health))
             unanswerable += lastHealth - rig->health;
         known = sum;
@@ -710,7 +712,8 @@ TEST_P(CampByTheTent, TheRigSentAtTheTentAnswersTheGuardsThatBeatIt)
     }
     // (A fire still burning once its flamer is dead is the one hit left without an attacker.)
     EXPECT_LT(unanswerable, 0.05f * rig->GetMaxHealth()) << "damage the rig took from attackers it could not know";
-    EXPECT_GT(shotsAtAttackers, 0) << "the rig shot at the guards that beat it";
+    // (Its bots may finish the guards before one reaches the rig: then it had none to answer.)
+    EXPECT_TRUE(!hit || shotsAtAttackers > 0) << "the rig shot at the guards that beat it";
     EXPECT_LE(longestBeating, 3.0f) << "seconds a guard within reach beat the rig while it shot none of them, " << beatingAt;
     if (rig->IsAlive()) {
         EXPECT_FALSE(camp->id == campId && camp->IsAlive()) << "the rig, living, razed the camp";
