@@ -493,55 +493,53 @@ void TakeBackTheDisplay()
     ForgoDisplay(false);
 }
 
+// Every step of the program's start, and whether a verification takes it too. A verification
+// plays the world alone, as fast as it goes: no window, no device, no sound, music or input, so
+// it runs where there is no display at all. The texture manager and the GUI's window list are
+// made, empty: without a device nothing is loaded into them.
+struct AppStep {
+    StartupStep step;
+    bool verifies;
+};
+const AppStep APP_STEPS[] = {
+    {{"user folders", InitUserFolders, nullptr}, true},
+    {{"log file", StartLog, LogClose}, true},
+    {{"data folder", FindGameData, nullptr}, true},
+    {{"game seam", InstallGameSeam, RemoveGameSeam}, true},
+    {{"configuration", StartConfiguration, FreeConfiguration}, true},
+    {{"string tables", StartStringTables, FreeStringTables}, true},
+    {{"window", StartWindow, FreeWindow}, false},
+    {{"graphics device", StartGraphics, FreeGraphics}, false},
+    {{"sound manager", StartSound, FreeSound}, false},
+    {{"font cache, window manager and texture manager", StartFontsWindowsTextures, FreeFontsWindowsTextures}, true},
+    {{"music player", StartMusicPlayer, FreeMusicPlayer}, false},
+    {{"logo slides", StartLogoSlides, FreeLogoSlides}, false},
+    {{"game", StartGame, FreeGame}, true},
+    {{"hotkeys", StartHotkeys, nullptr}, false},
+    {{"timer and input devices", StartInput, FreeInput}, false},
+    {{"view frustum", StartViewFrustum, FreeViewFrustum}, true},
+    {{"mission screen", StartMissionScreen, FreeMissionScreen}, true},
+    {{"profile", StartProfile, nullptr}, true},
+    {{"first mission", StartFirstMission, nullptr}, true},
+    {{"logo music", StartLogoMusic, nullptr}, false},
+    {{"music thread", StartMusicPump, StopMusicPump}, false},
+};
+
 }  // namespace
 
 std::vector<StartupStep> AppStartupSteps()
 {
-    return {
-        {"user folders", InitUserFolders, nullptr},
-        {"log file", StartLog, LogClose},
-        {"data folder", FindGameData, nullptr},
-        {"game seam", InstallGameSeam, RemoveGameSeam},
-        {"configuration", StartConfiguration, FreeConfiguration},
-        {"string tables", StartStringTables, FreeStringTables},
-        {"window", StartWindow, FreeWindow},
-        {"graphics device", StartGraphics, FreeGraphics},
-        {"sound manager", StartSound, FreeSound},
-        {"font cache, window manager and texture manager", StartFontsWindowsTextures, FreeFontsWindowsTextures},
-        {"music player", StartMusicPlayer, FreeMusicPlayer},
-        {"logo slides", StartLogoSlides, FreeLogoSlides},
-        {"game", StartGame, FreeGame},
-        {"hotkeys", StartHotkeys, nullptr},
-        {"timer and input devices", StartInput, FreeInput},
-        {"view frustum", StartViewFrustum, FreeViewFrustum},
-        {"mission screen", StartMissionScreen, FreeMissionScreen},
-        {"profile", StartProfile, nullptr},
-        {"first mission", StartFirstMission, nullptr},
-        {"logo music", StartLogoMusic, nullptr},
-        {"music thread", StartMusicPump, StopMusicPump},
-    };
+    std::vector<StartupStep> steps;
+    for (const AppStep& app : APP_STEPS) steps.push_back(app.step);
+    return steps;
 }
 
 std::vector<StartupStep> VerifyStartupSteps()
 {
-    // A verification plays the world alone, as fast as it goes: no window, no device, no
-    // sound, music or input, so it runs where there is no display at all. The texture manager
-    // and the GUI's window list are made, empty: without a device nothing is loaded into them.
-    return {
-        {"no display", ForgoTheDisplay, TakeBackTheDisplay},
-        {"user folders", InitUserFolders, nullptr},
-        {"log file", StartLog, LogClose},
-        {"data folder", FindGameData, nullptr},
-        {"game seam", InstallGameSeam, RemoveGameSeam},
-        {"configuration", StartConfiguration, FreeConfiguration},
-        {"string tables", StartStringTables, FreeStringTables},
-        {"font cache, window manager and texture manager", StartFontsWindowsTextures, FreeFontsWindowsTextures},
-        {"game", StartGame, FreeGame},
-        {"view frustum", StartViewFrustum, FreeViewFrustum},
-        {"mission screen", StartMissionScreen, FreeMissionScreen},
-        {"profile", StartProfile, nullptr},
-        {"first mission", StartFirstMission, nullptr},
-    };
+    std::vector<StartupStep> steps = {{"no display", ForgoTheDisplay, TakeBackTheDisplay}};
+    for (const AppStep& app : APP_STEPS)
+        if (app.verifies) steps.push_back(app.step);
+    return steps;
 }
 
 bool StartUp(int argc, char** argv)

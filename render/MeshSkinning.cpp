@@ -388,15 +388,16 @@ namespace {
     return parent ? local * *parent : local;
 }
 
-}  // namespace
-
-void IndexedMesh::UpdateJointMatrices(int joint, int parent, bool bindMode)
+// Walks the subtree under `joint` (parents before children, children in list order), calling
+// visit(joint, parent) once for each. Iterative, and every joint visited at most once, so that a
+// hierarchy made in code with a loop in it cannot recurse without end. The walk's lists are kept
+// from one walk to the next: a unit on screen is posed every frame, and the lists would otherwise
+// be made and freed for every joint.
+template <class Visit>
+void WalkJoints(const std::vector<MeshJoint>& joints, int joint, int parent, Visit visit)
 {
-    // Iterative walk of the subtree (parents before children), so that a hierarchy made in code
-    // with a loop in it cannot recurse without end: every joint is posed at most once.
-    if (joint < 0 || joint >= JointCount()) return;
-    // The walk's lists are kept from one pose to the next: a unit on screen is posed every
-    // frame, and the lists would otherwise be made and freed for every joint.
+    const int count = (int)joints.size();
+    if (joint < 0 || joint >= count) return;
     thread_local std::vector<int> stack;
     thread_local std::vector<int> parents;
     thread_local std::vector<int> children;
@@ -407,12 +408,29 @@ void IndexedMesh::UpdateJointMatrices(int joint, int parent, bool bindMode)
     stack.push_back(joint);
     parents.push_back(parent);
     while (!stack.empty()) {
-        int j = stack.back();
-        int p = parents.back();
+        const int j = stack.back();
+        const int p = parents.back();
         stack.pop_back();
         parents.pop_back();
         if (done[j]) continue;
         done[j] = 1;
+        visit(j, p);
+        // Children pushed in reverse so they are visited in list order.
+        children.clear();
+        for (int c = joints[j].firstChild; c >= 0 && c < count && (int)children.size() < count; c = joints[c].nextSibling)
+            children.push_back(c);
+        for (auto it = children.rbegin(); it != children.rend(); ++it) {
+            stack.push_back(*it);
+            parents.push_back(j);
+        }
+    }
+}
+
+}  // namespace
+
+void IndexedMesh::UpdateJointMatrices(int joint, int parent, bool bindMode)
+{
+    WalkJoints(joints, joint, parent, [&](int j, int p) {
         MeshJoint& current = joints[j];
         const bool hasParent = p >= 0 && p < JointCount();
         if (bindMode) {
@@ -426,16 +444,7 @@ void IndexedMesh::UpdateJointMatrices(int joint, int parent, bool bindMode)
                                              hasParent ? &joints[p].worldMatrix : nullptr);
             current.skinMatrix = current.inverseBindMatrix * current.worldMatrix;
         }
-        // Children pushed in reverse so they are posed in list order.
-        children.clear();
-        for (int c = current.firstChild; c >= 0 && c < JointCount() && (int)children.size() < JointCount();
-             c = joints[c].nextSibling)
-            children.push_back(c);
-        for (auto it = children.rbegin(); it != children.rend(); ++it) {
-            stack.push_back(*it);
-            parents.push_back(j);
-        }
-    }
+    });
 }
 
 const std::vector<int>& IndexedMesh::PoseParents() const
@@ -444,26 +453,7 @@ const std::vector<int>& IndexedMesh::PoseParents() const
     // The walk of UpdateJointMatrices from the root: each joint under the parent it is posed
     // under there.
     poseParents_.assign(joints.size(), -2);
-    if (joints.empty()) return poseParents_;
-    std::vector<int> stack{0}, parents{-1}, children;
-    std::vector<uint8_t> done(joints.size(), 0);
-    while (!stack.empty()) {
-        int j = stack.back();
-        int p = parents.back();
-        stack.pop_back();
-        parents.pop_back();
-        if (done[j]) continue;
-        done[j] = 1;
-        poseParents_[j] = p;
-        children.clear();
-        for (int c = joints[j].firstChild; c >= 0 && c < JointCount() && (int)children.size() < JointCount();
-             c = joints[c].nextSibling)
-            children.push_back(c);
-        for (auto it = children.rbegin(); it != children.rend(); ++it) {
-            stack.push_back(*it);
-            parents.push_back(j);
-        }
-    }
+    WalkJoints(joints, 0, -1, [&](int j, int p) { poseParents_[j] = p; });
     return poseParents_;
 }
 

@@ -7,6 +7,8 @@
 
 #include "app/AppShell.h"
 #include "app/MainLoop.h"
+#include "campaign/MissionScreen.h"
+#include "mechanics/GameMechanics.h"
 #include "host/Log.h"
 #include "host/System.h"
 #include "platform/UserFolders.h"
@@ -64,6 +66,17 @@ public:
     {
         DrainMessages(nullptr);
         MainLoopPass();
+    }
+    // The first level, started from the front end as the settings start it, within a minute.
+    bool IntoTheFirstLevel() const
+    {
+        if (!started_) return false;
+        const double deadline = WallSeconds() + 60.0;
+        while (WallSeconds() < deadline && TheGame && TheGame->state != GAME_STATE_PLAYING) {
+            if (TheGame->state == GAME_STATE_FRONT_END) MissionScreen::StartMission(-1, 0);
+            Pass();
+        }
+        return TheGame && TheGame->state == GAME_STATE_PLAYING;
     }
 
 private:

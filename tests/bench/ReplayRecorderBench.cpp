@@ -4,7 +4,6 @@
 // as a share of the world's (goal at most 1 %), the longest piece of its work in one tick, the
 // writer thread's longest write (goal: shorter than a tick, 100 ms) and the file's size.
 #include "tests/bench/ProgramRun.h"
-#include "campaign/MissionScreen.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Replay.h"
 
@@ -20,12 +19,7 @@ void RecordAnHourOfALevel(benchmark::State& state)
 {
     ProgramRun run("recorder", "mainMenuEnabled false\n");
     bool measured = false;
-    if (run.Started()) {
-        const double deadline = WallSeconds() + 60.0;
-        while (WallSeconds() < deadline && TheGame && TheGame->state != GAME_STATE_PLAYING) {
-            if (TheGame->state == GAME_STATE_FRONT_END) MissionScreen::StartMission(-1, 0);
-            ProgramRun::Pass();
-        }
+    if (run.IntoTheFirstLevel()) {
         for (int i = 0; i < 10 && TheGame && TheGame->state == GAME_STATE_PLAYING; ++i) ProgramRun::Pass();
         if (TheGame && TheGame->state == GAME_STATE_PLAYING) {
             for (auto _ : state) {
