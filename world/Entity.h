@@ -202,6 +202,8 @@ public:
     // Frees the meshes it owns and forgets them (with the references to them).
     void FreeOwnedMeshes();
 
+    // What a level gives an entity starts at the values written here: a new entity has them
+    // without the level's reset (ResetLevelState), which the level-end test holds to them.
     char name[128];
     char typeName[128];  // the primitive or catalogue item it was made from, kept when a level renames it
     char statusText[128];
@@ -209,18 +211,18 @@ public:
     uint32_t flags;
     Matrix world;     // its translation row is the position
     Matrix rotation;  // the yaw alone
-    float targetYaw;
-    float yaw;  // degrees about the vertical axis
+    float targetYaw = 0.0f;
+    float yaw = 0.0f;  // degrees about the vertical axis
     float size;
     float scale;
-    float previousYaw;
+    float previousYaw = 0.0f;
     IndexedMesh* mesh;
     IndexedMesh* meshStates[ENTITY_MESH_STATES];
     int meshCount;
     IndexedMesh* collisionMesh;
-    uint32_t ambientOverride;  // ARGB; a hit flash while non-zero
-    int updateFrame;
-    int cullFrame;
+    uint32_t ambientOverride = 0;  // ARGB; a hit flash while non-zero
+    int updateFrame = -1;
+    int cullFrame = -1;
     int cullTick = -1;
     // Its pose before the world's latest tick, and that tick's number: between ticks it is
     // drawn between the two (Scene::CarryPoses).
@@ -229,14 +231,14 @@ public:
     int poseTick = -1;
     // The drawing's last answer of IsVisible: the sounds and alerts that go with the picture
     // read it; the world's course never does.
-    int visible;
+    int visible = 0;
     // The world's tick in which the fog last showed it to the player (the minimap's "seen now").
-    int fogSeenTick;
-    float ageTimers[2];
-    int controlGroup;
+    int fogSeenTick = -1;
+    float ageTimers[2] = {0.0f, 0.0f};
+    int controlGroup = -1;
     float health;
     float maxHealth;
-    float sinceReset;
+    float sinceReset = 0.0f;
     float damage;
     float shield;
     float maxShield;
@@ -250,13 +252,13 @@ public:
     GridCell* gridCell = nullptr;  // the first cell the entity holds: the head of its chain
     WeaponDef* weapon = nullptr;   // the entity's own copy, freed with it
     int kills;  // a resource keeps its ore type here
-    ParticleSystem* damageSmoke;
-    ParticleSystem* secondEffect;
-    float cameraDistance;  // the drawing's, refreshed while visible
-    int gridRect[4];  // x0, y0, x1, y1 of the grid rectangle; x0 -1 until computed
+    ParticleSystem* damageSmoke = nullptr;
+    ParticleSystem* secondEffect = nullptr;
+    float cameraDistance = 0.0f;  // the drawing's, refreshed while visible
+    int gridRect[4] = {-1, -1, -1, -1};  // x0, y0, x1, y1 of the grid rectangle; x0 -1 until computed
     int splatLayer;
     uint8_t lit;
-    uint8_t discovered;
+    uint8_t discovered = 0;
 
 private:
     uint8_t ownedMeshes_ = 0;  // bit i: meshStates[i]; bit 3: mesh
