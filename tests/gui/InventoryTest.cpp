@@ -7,6 +7,7 @@
 #include "interface/Inventory.h"
 #include "interface/MessageLists.h"
 #include "mechanics/GameMechanics.h"
+#include "platform/Timer.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/support/Scoped.h"
 #include "world/Agent.h"
@@ -51,11 +52,9 @@ protected:
         for (int i = first; i <= last; ++i) ASSERT_TRUE(inventory->AddItem(MakeItem("rock", ITEM_KIND_PICKUP), false, false, i));
     }
     Item* At(int slot) { return inventory->slots[slot].item; }
-    // The orders the hand gave, carried out as the next tick's start carries them out.
-    static void NextTick()
-    {
-        for (const PlayerOrder& order : TheOrders.TakeForTick()) ApplyPlayerOrder(order);
-    }
+    // The next tick of the world, as the game's loop runs it: the orders given since the last
+    // one carried out, then the world's rules for a tick.
+    static void NextTick() { TheGame->RunWorldTick(WorldClock::TICK); }
 
     GameMechanics game;
     ScopedGlobal<GameMechanics*> current{TheGame, &game};

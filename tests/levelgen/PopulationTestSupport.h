@@ -12,6 +12,7 @@
 #include "mechanics/Objectives.h"
 #include "mechanics/OrderQueue.h"
 #include "platform/StringTable.h"
+#include "platform/Timer.h"
 #include "render/AnimLibrary.h"
 #include "render/IndexedMesh.h"
 #include "render/MeshLibrary.h"
@@ -50,11 +51,9 @@ protected:
         TheTerrain.classMap.assign(128 * 128, 1);
         growth.toolParameters.SetDefaults();
     }
-    // The orders given, carried out as the next tick's start carries them out.
-    static void NextTick()
-    {
-        for (const PlayerOrder& order : TheOrders.TakeForTick()) ApplyPlayerOrder(order);
-    }
+    // The next tick of the world, as the game's loop runs it: the orders given since the last
+    // one carried out, then the world's rules for a tick.
+    static void NextTick() { TheGame->RunWorldTick(WorldClock::TICK); }
     void TearDown() override
     {
         TheOrders.Clear();

@@ -95,13 +95,14 @@ TEST_F(PlayerOrdersTest, FiveBotsTakeTheTargetAndItsNeighboursInOffsetOrderAndAi
     all.push_back(flyer);
     SelectAll(all);
     RightClick(nullptr, Corner(60, 60));
+    // Where each is bound (the tick that took the order has set it on its way there already).
     const int expected[5][2] = {{60, 60}, {60, 61}, {61, 61}, {59, 60}, {59, 61}};
     for (int i = 0; i < 5; ++i) {
         SCOPED_TRACE(i);
-        EXPECT_LT(Ground(bots[i]->moveTarget, Corner(expected[i][0], expected[i][1])), 0.01f);
+        EXPECT_LT(Ground(bots[i]->stepTarget, Corner(expected[i][0], expected[i][1])), 0.01f);
         EXPECT_TRUE(bots[i]->HasStanceBits());
     }
-    EXPECT_LT(Ground(flyer->moveTarget, Corner(60, 60)), 0.01f);
+    EXPECT_LT(Ground(flyer->stepTarget, Corner(60, 60)), 0.01f);
 }
 
 // An order is given now and carried out at the next tick, on the units it names that are still
@@ -115,7 +116,7 @@ TEST_F(PlayerOrdersTest, AnOrderWaitsForTheTickAndPassesOverUnitsDeadOrGoneByThe
     game.pickedPoint = Corner(40, 40);
     game.pressTimer = 1.0f;
     game.OrderSelected();
-    EXPECT_GT(Ground(alive->moveTarget, Corner(40, 40)), 10.0f) << "nothing moves before the tick";
+    EXPECT_GT(Ground(alive->stepTarget, Corner(40, 40)), 10.0f) << "nothing moves before the tick";
     dying->flags |= ENTITY_DEAD;
     PlayerOrder stray;
     stray.kind = ORDER_MOVE;
@@ -123,8 +124,8 @@ TEST_F(PlayerOrdersTest, AnOrderWaitsForTheTickAndPassesOverUnitsDeadOrGoneByThe
     stray.point = Corner(5, 5);
     TheOrders.Give(stray);
     NextTick();
-    EXPECT_LT(Ground(alive->moveTarget, Corner(40, 40)), 0.01f);
-    EXPECT_GT(Ground(dying->moveTarget, Corner(40, 40)), 10.0f) << "the dead one is passed over";
+    EXPECT_LT(Ground(alive->stepTarget, Corner(40, 40)), 0.01f);
+    EXPECT_GT(Ground(dying->stepTarget, Corner(40, 40)), 10.0f) << "the dead one is passed over";
     EXPECT_EQ(TheOrders.Waiting(), 0u);
 }
 
@@ -139,15 +140,20 @@ TEST_F(PlayerOrdersTest, ShiftQueuesOncePerClickAndAFullQueueIsRefused)
     hut->SetPosition(Corner(40, 40));
     ASSERT_NE(TheScene.AddEntity(hut), nullptr);
     RightClick(hut, Corner(40, 40));
-    EXPECT_EQ(a->moveQueue.Count(), 1);
-    EXPECT_EQ(b->moveQueue.Count(), 1);
+    // Queued behind nothing, the move is taken up in the same tick; the group spreads over
+    // the cells about the point.
+    for (Agent* bot : {a, b}) {
+        EXPECT_EQ(bot->moveQueue.Count(), 0);
+        EXPECT_LT(Ground(bot->stepTarget, Corner(40, 40)), 3.6f);
+    }
 
     while (a->moveQueue.Count() < a->moveQueue.Capacity()) a->moveQueue.Push(Corner(1, 1));
     LastFeedbackSound = nullptr;
     RightClick(nullptr, Corner(30, 30));
     EXPECT_STREQ(LastFeedbackSound, "bad");
     EXPECT_EQ(a->moveQueue.Count(), a->moveQueue.Capacity()) << "it keeps its orders";
-    EXPECT_EQ(b->moveQueue.Count(), 2);
+    ASSERT_EQ(b->moveQueue.Count(), 1) << "behind the move it is on";
+    EXPECT_LT(Ground(b->moveQueue.Points().head->value, Corner(30, 30)), 3.6f);
 }
 
 TEST_F(PlayerOrdersTest, AcrossARiverTheCrossingComesBeforeTheGoalWithOrWithoutShift)
@@ -166,17 +172,16 @@ TEST_F(PlayerOrdersTest, AcrossARiverTheCrossingComesBeforeTheGoalWithOrWithoutS
     Vec3 crossing = grid->CellToWorld(88, 68);
     crossing.x = -crossing.x;
 
-    RightClick(nullptr, goal);
-    EXPECT_LT(Ground(bot->moveTarget, crossing), 2.6f) << "first to the ford";
-    ASSERT_EQ(bot->moveQueue.Count(), 1);
-    EXPECT_LT(Ground(bot->moveQueue.Points().head->value, goal), 0.01f);
-
-    bot->ResetMovement();
-    Hold(DIK_LSHIFT, true);
-    RightClick(nullptr, goal);
-    ASSERT_EQ(bot->moveQueue.Count(), 2);
-    EXPECT_LT(Ground(bot->moveQueue.Points().head->value, crossing), 0.01f) << "the ford is queued first";
-    EXPECT_LT(Ground(bot->moveQueue.Points().tail->value, goal), 0.01f);
+    // Shift queues both behind what the unit does; an idle one takes the first at once.
+    for (bool shift : {false, true}) {
+        SCOPED_TRACE(shift);
+        bot->ResetMovement();
+        Hold(DIK_LSHIFT, shift);
+        RightClick(nullptr, goal);
+        EXPECT_LT(Ground(bot->stepTarget, crossing), 2.6f) << "first to the ford";
+        ASSERT_EQ(bot->moveQueue.Count(), 1);
+        EXPECT_LT(Ground(bot->moveQueue.Points().head->value, goal), 0.01f);
+    }
 }
 
 TEST_F(PlayerOrdersTest, TheRightClickDispatchesByWhatIsSelectedAndWhatIsUnderTheCursor)

@@ -5,6 +5,7 @@
 #include "mechanics/GameMechanics.h"
 #include "mechanics/OrderQueue.h"
 #include "mechanics/Scene.h"
+#include "platform/Timer.h"
 #include "render/MeshLibrary.h"
 #include "world/Agent.h"
 #include "world/AgentTypeRegistry.h"
@@ -32,11 +33,9 @@ protected:
         TheScene.EndIteration();
         TheScene.ReleaseEntities();
     }
-    // The orders the hand gave, carried out as the next tick's start carries them out.
-    static void NextTick()
-    {
-        for (const PlayerOrder& order : TheOrders.TakeForTick()) ApplyPlayerOrder(order);
-    }
+    // The next tick of the world, as the game's loop runs it: the orders given since the last
+    // one carried out, then the world's rules for a tick.
+    static void NextTick() { TheGame->RunWorldTick(WorldClock::TICK); }
 
     // An agent of the pool, not in the level yet.
     Agent* NewAgent(int alignment, bool air = false)
