@@ -934,6 +934,39 @@ TEST_F(ReplaySession, AnOpeningWithoutOneOrderOfTheHandParts)
     }
 }
 
+// A kept opening watched in the program: drawn at frames of a quarter second (two or three
+// ticks to a frame) from its start until a while after the factory carried on the cursor was
+// put down, the camera scrolled away the while, then played on to its end with no picture:
+// the same game.
+TEST_F(ReplaySession, AKeptOpeningWatchedDrawnAtAnotherFrameRateWithTheCameraElsewhereIsTheSameGame)
+{
+    const std::string kept = SourcePath("tests/data/replays/story1_opening.replay");
+    Replay replay;
+    std::string why;
+    ASSERT_TRUE(ReplayDirector::Open(kept.c_str(), &replay, &why)) << why;
+    int putDown = 0;
+    for (const ReplayTick& tick : replay.ticks)
+        for (const PlayerOrder& order : tick.orders)
+            if (order.kind == ORDER_PLACE_BUILDING && !putDown) putDown = (int)tick.tick;
+    ASSERT_GT(putDown, 0) << "the opening puts the factory down";
+    ASSERT_TRUE(TheReplay.Play(kept, replay, true));
+    int drawn = 0;
+    for (int i = 0; i < 2000 && !TheReplay.Finished(); ++i) {
+        if (TheMessageWindow && TheMessageWindow->shown) ClickOn(TheMessageWindow->closeTextButton);
+        if (TheReplay.Tick() > putDown + 20) {
+            PlayWithoutPictures(0.25f, 0.25f, [] { return true; });
+            continue;
+        }
+        if (i % 4 == 0) Press(i % 8 ? DIK_RIGHT : DIK_DOWN);
+        Passes(1, 0.25f);
+        ++drawn;
+    }
+    EXPECT_GT(drawn, putDown / 3) << "the opening was drawn";
+    EXPECT_TRUE(TheReplay.Finished());
+    EXPECT_FALSE(TheReplay.Parted()) << TheReplay.VerdictLine();
+    FromTheMenu("Abort Mission");
+}
+
 // The galaxy's "Replays": the profile's recent games, newest first, one that cannot be played
 // shown as such and refused; a double click plays a game again, its digests matching along the
 // way while the viewer holds it and plays it faster and slower, and leaving it brings the
