@@ -2,7 +2,8 @@
 // out toward the nearest lair sees whatever hits it and walks back out alive, on several
 // levels; on the hardest difficulty the same walk costs more. On Beginner the first story
 // mission is won by the rig alone, the second by the rig and two gunners of its factory, and in
-// every story mission the rig walks up to the first target and lives.
+// every story mission, opened by the player's hand, the rig walks up to the first target and
+// lives.
 #include "tests/app/FirstMissionSupport.h"
 
 #include "gui/MessageDialogGui.h"
@@ -526,7 +527,9 @@ TEST_F(FirstMissionSession, OnBeginnerTheRigFindsTheBeaconAndRazesTheCampOfTheSe
 
 // Each story mission's first target stands among guards; on Beginner the rig walked up to it,
 // answering what attacks it and turning for home once a third of its hull is gone, as the
-// newcomer at the lair does, lives.
+// newcomer at the lair does, lives. Each mission opens as a newcomer's hand opens it (the scan,
+// the factory carried on the cursor and put down, a bot queued, the bag used, the heal key)
+// before the walk, and is left through the menu after it: its game is a kept replay.
 TEST_F(FirstMissionSession, OnBeginnerTheRigWalkedToEachStoryMissionsFirstTargetLives)
 {
     // What a level says on the way (its units find what it tells of wherever the camera looks)
@@ -534,7 +537,13 @@ TEST_F(FirstMissionSession, OnBeginnerTheRigWalkedToEachStoryMissionsFirstTarget
     ScopedGlobal<std::function<void()>> reading{everyStep, [this] { ReadWhatTheLevelSays(); }};
     for (int story = 1; story < 8; ++story) {
         SCOPED_TRACE(story);
+        // The pilot has the experience of the level the mission asks, as the missions before it
+        // leave one: the level its replay's profile gives it again.
+        CelestialBody* body = TheGalaxy->FindBodyByStoryId(story);
+        ASSERT_NE(body, nullptr);
+        GetPlayerProfile()->experience = std::max(GetPlayerProfile()->experience, LevelThreshold(body->levelMin));
         ASSERT_TRUE(IntoTheFirstMission(11, story));
+        ASSERT_NO_FATAL_FAILURE(PlayTheOpening());
         Agent* rig = GetPlayerRig();
         ASSERT_NE(rig, nullptr);
         // The first target with free ground beside it, where the rig is sent.
@@ -562,6 +571,15 @@ TEST_F(FirstMissionSession, OnBeginnerTheRigWalkedToEachStoryMissionsFirstTarget
         });
         EXPECT_TRUE(reached || turned) << target->name;
         EXPECT_TRUE(rig->IsAlive()) << target->name;
+
+        // Left through the menu: the level's game is kept.
+        ReadWhatTheLevelSays();
+        Press(DIK_ESCAPE);
+        ClickOn(FindButton(TheInGameMenu->menuWindow, "Abort Mission"));
+        if (TheConfirmationDialog && TheConfirmationDialog->IsVisible()) ClickOn(FindButton(TheConfirmationDialog->window, "YES"));
+        Passes(2, 0.05f);
+        ASSERT_NE(TheGame->state, GAME_STATE_PLAYING) << "the mission was left";
+        ExpectTheKeptReplay("story" + std::to_string(story) + "_opening");
     }
 }
 

@@ -5,7 +5,10 @@
 #include "tests/app/PlayerSessionSupport.h"
 
 #include "campaign/RandomMission.h"
+#include "interface/CharacterGui.h"
 #include "interface/InGameMenu.h"
+#include "interface/Inventory.h"
+#include "interface/MessageLists.h"
 #include "interface/MessageWindow.h"
 #include "gui/Label.h"
 #include "interface/ResultsScreen.h"
@@ -15,6 +18,7 @@
 #include "terrain/ScanPulses.h"
 #include "mechanics/EventManager.h"
 #include "mechanics/Objectives.h"
+#include "mechanics/OrderQueue.h"
 #include "mechanics/Replay.h"
 #include "mechanics/Selection.h"
 #include "world/AgentTypeRegistry.h"
@@ -22,6 +26,7 @@
 #include "world/BuildItem.h"
 #include "world/GridQueries.h"
 #include "world/Grid.h"
+#include "world/Item.h"
 #include "world/ProjectileSystem.h"
 #include "world/TaskManager.h"
 #include "world/WeaponDef.h"
@@ -969,6 +974,91 @@ protected:
     {
         if (TheMessageWindow && TheMessageWindow->shown && !TheMessageWindow->missionComplete)
             ClickOn(TheMessageWindow->closeTextButton);
+    }
+
+    // A mission's opening as a newcomer's hand plays it, every step a key or the mouse: the rig
+    // taken with Tab and the Scan key; the factory taken on the build button, carried under the
+    // cursor for seconds of drawn frames while the world ticks, and put down on free ground for
+    // the rig to build; the first bot the ore left pays for (a miner) queued on the factory's
+    // panel; the bag opened with its key, the cannisters taken and moved to a free slot, used
+    // there with a right click and the bag closed; the heal key.
+    void PlayTheOpening()
+    {
+        Agent* rig = GetPlayerRig();
+        ASSERT_NE(rig, nullptr);
+        // The world's next tick, which carries out what the hand ordered (no picture is drawn
+        // while the hand waits for it).
+        const auto nextTick = [] {
+            const int before = WorldTicks.count;
+            for (int i = 0; i < 4 && WorldTicks.count == before; ++i) PlayWithoutPictures(0.05f, 0.05f, [] { return true; });
+        };
+        Key(DIK_TAB);
+        ASSERT_EQ(TheGame->GetFirstSelected(), rig) << "the key took the rig";
+        Key(DIK_C, "c");
+        EXPECT_GT(TheScanEffects.GetCooldown(rig), 0.0f) << "the Scan key scanned";
+
+        playerhand::SelectRig(Pass);
+        ASSERT_TRUE(TakeFromBuildPanel("bot_factory"));
+        const int ticks = WorldTicks.count;
+        // Three seconds in the hand, which never rests, on a slow machine: a frame of 1/10 s,
+        // a tick of the world, at each move.
+        for (int i = 0; i < 30; ++i) {
+            playerhand::MoveMouseBy((int)(24.0f * std::cos(i * 0.5f)), (int)(16.0f * std::sin(i * 0.7f)));
+            Passes(1, 0.1f);
+        }
+        ASSERT_NE(TheGame->buildItems->current, nullptr) << "still in the hand";
+        EXPECT_GE(WorldTicks.count - ticks, 25) << "the world ticked while the hand held it";
+        Vec3 site;
+        ASSERT_TRUE(FindOpenGround(rig->GetPosition(), &site)) << "free ground for the factory";
+        Building* factory = PutDownAt(site, "bot_factory");
+        ASSERT_NE(factory, nullptr) << "the factory was put down";
+        Play(120.0f, 0.1f, [&] { return rig->IsAlive() && factory->buildState != BUILD_STATE_READY; });
+        ASSERT_EQ(factory->buildState, BUILD_STATE_READY) << "the rig built the factory";
+
+        TheGame->CenterCameraOnEntity(factory);
+        Passes(2, 0.05f);
+        ASSERT_TRUE(ClickAt(factory->GetCenter(), 0));
+        ASSERT_EQ(TheGame->GetFirstSelected(), factory);
+        BuildPanel* panel = GetBuildPanel(factory->definition, false);
+        ASSERT_TRUE(panel && panel->window->IsVisible()) << "the factory's panel";
+        for (int i = 0; i < panel->buttonCount; ++i)
+            if (StrICmp(panel->buttons[i].type->name, "miner") == 0) ClickOn(panel->buttons[i].button);
+        nextTick();
+        EXPECT_EQ(factory->buildQueue ? factory->buildQueue->count : 0, 1) << "a miner queued";
+
+        Key(DIK_TAB);
+        ASSERT_EQ(TheGame->GetFirstSelected(), rig);
+        TypeInventoryKey();
+        Inventory* bag = TheCharacterGui->inventory;
+        ASSERT_TRUE(bag && bag->panel->IsVisible()) << "the key opened the bag";
+        int from = -1, to = -1;
+        for (int i = 0; i < Inventory::SLOT_COUNT; ++i) {
+            const InventorySlot& slot = bag->slots[i];
+            if (slot.item && StrICmp(slot.item->name, "health_cannister") == 0) from = i;
+            if (!slot.item && to < 0 && slot.slotButton && slot.slotButton->IsVisible()) to = i;
+        }
+        ASSERT_TRUE(from >= 0 && to >= 0) << "cannisters, and a free slot";
+        Item* cannisters = bag->slots[from].item;
+        const int count = cannisters->stackCount;
+        ClickOn(bag->slots[from].slotButton);
+        ASSERT_EQ(bag->HeldItem(), cannisters) << "taken into the hand";
+        ClickOn(bag->slots[to].slotButton);
+        nextTick();
+        EXPECT_EQ(bag->slots[to].item, cannisters) << "moved to the free slot";
+        auto taken = [](uint16_t kind) {
+            const std::vector<PlayerOrder>& orders = TheOrders.LastTaken();
+            return std::any_of(orders.begin(), orders.end(), [kind](const PlayerOrder& o) { return o.kind == kind; });
+        };
+        ClickOn(bag->slots[to].slotButton, 1);
+        nextTick();
+        EXPECT_TRUE(taken(ORDER_USE_ITEM)) << "the right click used the cannisters";
+        EXPECT_EQ(cannisters->stackCount, count) << "a whole hull takes none";
+        TypeInventoryKey();
+        EXPECT_FALSE(bag->panel->IsVisible()) << "the key closed the bag";
+        Key(DIK_H, "h");
+        EXPECT_TRUE(taken(ORDER_USE_ITEM)) << "the heal key";
+        ASSERT_NE(TheGame->messageBar->Newest(), nullptr);
+        EXPECT_STREQ(TheGame->messageBar->Newest()->text, "The rig's hull is already whole!");
     }
 
     // The rig and its fighting bots to the second mission's beacon, then the camp's guards and the

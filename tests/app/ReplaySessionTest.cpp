@@ -60,8 +60,40 @@ std::vector<std::string> ReplaysOf(const char* profile)
     return names;
 }
 
+// A kept replay with one of its orders taken out, played again here as "-verify" plays it.
+struct OneOrderDropped {
+    uint32_t at = 0;  // the tick it was given at
+    uint16_t kind = ORDER_NONE;
+    int exitCode = 0;
+    std::string path, line;
+};
+
 class ReplaySession : public PlayerSession {
 protected:
+    // The kept replay of that name without the first order `dropped` picks (none when it picks none).
+    static OneOrderDropped PlayWithoutOne(const std::string& name, const std::string& folder,
+                                          const std::function<bool(const PlayerOrder&)>& dropped)
+    {
+        OneOrderDropped played;
+        const std::string kept = SourcePath("tests/data/replays/" + name + ".replay");
+        Replay replay;
+        std::string why;
+        EXPECT_TRUE(ReplayDirector::Open(kept.c_str(), &replay, &why)) << why;
+        for (ReplayTick& tick : replay.ticks) {
+            auto& orders = tick.orders;
+            const auto found = std::find_if(orders.begin(), orders.end(), dropped);
+            if (found == orders.end()) continue;
+            played.at = tick.tick;
+            played.kind = found->kind;
+            orders.erase(found);
+            break;
+        }
+        if (played.kind == ORDER_NONE) return played;
+        played.path = folder + "/" + name + ".replay";
+        EXPECT_TRUE(WriteTextFile(played.path, WriteReplay(replay)));
+        played.line = VerifyReplayHere(played.path, &played.exitCode);
+        return played;
+    }
     // Played as a hand plays it: the level's word read and closed, the rig taken and the view
     // moved about.
     void PlayAWhile(float seconds)
@@ -868,34 +900,71 @@ TEST_F(ReplaySession, EachKeptReplayWithOneOrderDroppedParts)
     // What only paces, holds or leaves the level, or names groups, is not what is dropped.
     const uint16_t passive[] = {ORDER_GAME_SPEED, ORDER_PAUSE,   ORDER_RESUME, ORDER_SAVE, ORDER_ASSIGN_GROUP,
                                 ORDER_RESTART,    ORDER_ABORT,   ORDER_CONSOLE};
-    for (const char* name : {"first_mission_won", "second_mission_won", "mission_lost", "mission_restarted"}) {
+    for (const char* name : {"first_mission_won", "second_mission_won", "mission_lost", "mission_restarted", "story1_opening",
+                             "story2_opening", "story3_opening", "story4_opening", "story5_opening", "story6_opening",
+                             "story7_opening"}) {
         SCOPED_TRACE(name);
-        const std::string kept = SourcePath(std::string("tests/data/replays/") + name + ".replay");
-        Replay replay;
-        std::string why;
-        ASSERT_TRUE(ReplayDirector::Open(kept.c_str(), &replay, &why)) << why;
-        uint32_t droppedAt = 0;
-        uint16_t kind = ORDER_NONE;
-        for (ReplayTick& tick : replay.ticks) {
-            auto& orders = tick.orders;
-            const auto acts = std::find_if(orders.begin(), orders.end(), [&](const PlayerOrder& o) {
-                return std::find(std::begin(passive), std::end(passive), o.kind) == std::end(passive);
-            });
-            if (acts == orders.end()) continue;
-            droppedAt = tick.tick;
-            kind = acts->kind;
-            orders.erase(acts);
-            break;
-        }
-        ASSERT_NE(kind, ORDER_NONE) << "the kept game gives an order that acts";
-        const std::string dropped = base + "/" + name + ".replay";
-        ASSERT_TRUE(WriteTextFile(dropped, WriteReplay(replay)));
-        int exitCode = 0;
-        const std::string line = VerifyReplayHere(dropped, &exitCode);
-        EXPECT_EQ(exitCode, 1) << "order of kind " << kind << " dropped at tick " << droppedAt << ": " << line;
-        EXPECT_EQ(line.rfind("replay " + dropped + " parts at tick ", 0), 0u) << line;
+        const OneOrderDropped played = PlayWithoutOne(name, base, [&](const PlayerOrder& o) {
+            return std::find(std::begin(passive), std::end(passive), o.kind) == std::end(passive);
+        });
+        ASSERT_NE(played.kind, ORDER_NONE) << "the kept game gives an order that acts";
+        EXPECT_EQ(played.exitCode, 1) << "order of kind " << played.kind << " dropped at tick " << played.at << ": "
+                                      << played.line;
+        EXPECT_EQ(played.line.rfind("replay " + played.path + " parts at tick ", 0), 0u) << played.line;
         FromTheMenu("Abort Mission");
     }
+}
+
+// The orders a story mission's opening gives through the hand are each seen by the checks: the
+// kept opening without the factory put down, without the bot queued on its panel, or without
+// the cannisters moved in the bag, is another game from the tick that order was given at.
+TEST_F(ReplaySession, AnOpeningWithoutOneOrderOfTheHandParts)
+{
+    for (const uint16_t kind : {ORDER_PLACE_BUILDING, ORDER_QUEUE_UNIT, ORDER_MOVE_ITEM}) {
+        SCOPED_TRACE(kind);
+        const OneOrderDropped played =
+            PlayWithoutOne("story1_opening", base, [kind](const PlayerOrder& o) { return o.kind == kind; });
+        ASSERT_EQ(played.kind, kind) << "the opening gives the order";
+        EXPECT_EQ(played.exitCode, 1) << played.line;
+        EXPECT_EQ(played.line.rfind("replay " + played.path + " parts at tick " + std::to_string(played.at) + " (", 0), 0u)
+            << played.line;
+        // The ore the factory and the miner cost, and the bag: the pilot's own.
+        EXPECT_NE(played.line.find(": the player's resources, bag or patterns"), std::string::npos) << played.line;
+        FromTheMenu("Abort Mission");
+    }
+}
+
+// A kept opening watched in the program: drawn at frames of a quarter second (two or three
+// ticks to a frame) from its start until a while after the factory carried on the cursor was
+// put down, the camera scrolled away the while, then played on to its end with no picture:
+// the same game.
+TEST_F(ReplaySession, AKeptOpeningWatchedDrawnAtAnotherFrameRateWithTheCameraElsewhereIsTheSameGame)
+{
+    const std::string kept = SourcePath("tests/data/replays/story1_opening.replay");
+    Replay replay;
+    std::string why;
+    ASSERT_TRUE(ReplayDirector::Open(kept.c_str(), &replay, &why)) << why;
+    int putDown = 0;
+    for (const ReplayTick& tick : replay.ticks)
+        for (const PlayerOrder& order : tick.orders)
+            if (order.kind == ORDER_PLACE_BUILDING && !putDown) putDown = (int)tick.tick;
+    ASSERT_GT(putDown, 0) << "the opening puts the factory down";
+    ASSERT_TRUE(TheReplay.Play(kept, replay, true));
+    int drawn = 0;
+    for (int i = 0; i < 2000 && !TheReplay.Finished(); ++i) {
+        if (TheMessageWindow && TheMessageWindow->shown) ClickOn(TheMessageWindow->closeTextButton);
+        if (TheReplay.Tick() > putDown + 20) {
+            PlayWithoutPictures(0.25f, 0.25f, [] { return true; });
+            continue;
+        }
+        if (i % 4 == 0) Press(i % 8 ? DIK_RIGHT : DIK_DOWN);
+        Passes(1, 0.25f);
+        ++drawn;
+    }
+    EXPECT_GT(drawn, putDown / 3) << "the opening was drawn";
+    EXPECT_TRUE(TheReplay.Finished());
+    EXPECT_FALSE(TheReplay.Parted()) << TheReplay.VerdictLine();
+    FromTheMenu("Abort Mission");
 }
 
 // The galaxy's "Replays": the profile's recent games, newest first, one that cannot be played
