@@ -93,11 +93,14 @@ bool WriteProfile(FILE* file, PlayerProfile& p, bool inGame)
         const bool playing = TheGame && TheGame->state == GAME_STATE_PLAYING;
         fprintf(file, "elapsedGameTime\t%.2f\n", playing ? MissionTime : p.missionTime);
         fprintf(file, "resources\t\t%.0f\t%.0f\t%d\t%d\n", p.ore, p.fuel, p.unitsInUse, p.unitControl);
-        fprintf(file, "health\t%.2f\n", p.rig ? p.rig->health : p.savedHealth);
-        fprintf(file, "shields\t%.2f\n", p.rig ? p.rig->shield : p.savedShields);
-        fprintf(file, "freezeTime\t%.2f\n", p.rig ? p.rig->freezeTime : p.freezeTime);
+        // The rig's hull and timers as it stands in the level; between levels (a mission being
+        // started from a save) the ones the profile holds for the rig to take up.
+        const Agent* inPlay = playing ? p.rig : nullptr;
+        fprintf(file, "health\t%.2f\n", inPlay ? inPlay->health : p.savedHealth);
+        fprintf(file, "shields\t%.2f\n", inPlay ? inPlay->shield : p.savedShields);
+        fprintf(file, "freezeTime\t%.2f\n", inPlay ? inPlay->freezeTime : p.freezeTime);
         fprintf(file, "cooldownTime\t%.2f\n", p.cooldownTime);
-        fprintf(file, "cloakedTime\t%.2f\n", p.rig ? p.rig->cloakTime : p.cloakedTime);
+        fprintf(file, "cloakedTime\t%.2f\n", inPlay ? inPlay->cloakTime : p.cloakedTime);
     }
     fprintf(file, "MissionBlocks\t%d", 4);
     for (uint32_t word : p.completedMissions) fprintf(file, " %x", (unsigned)word);

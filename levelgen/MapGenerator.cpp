@@ -341,7 +341,18 @@ void MapGenerator::KindHeights(Heightmap& heights) const
 
 void MapGenerator::GenerateHeightImage()
 {
+    GenerateHeightImage(RandState());
+}
+
+void MapGenerator::GenerateHeightImage(unsigned groundSequence)
+{
     if (kinds.empty()) return;
+    // What the level's making drew before the ground depends on what it put down, and a saved
+    // level puts down none of its units: the ground's grain is drawn from a sequence the save
+    // keeps, so the loaded level stands on the very ground it was saved on.
+    SRand(groundSequence);
+    TheScene.groundDrawn = true;
+    TheScene.groundSequence = groundSequence;
     Heightmap heights(mapWidth, mapWidth, TERRAIN_VERTICAL_SCALE);
     heights.Fill(GROUND);
     TheTerrain.heightScale = GENERATED_HEIGHT_SCALE;

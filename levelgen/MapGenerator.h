@@ -93,7 +93,10 @@ public:
     void BuildHeightmap(LevelGenerator& layout);
     // The height image from the kind grid, written as GENERATED_HEIGHTMAP in the user folder
     // and named in the Scene for the terrain to load. Nothing before the first build.
+    // The height image, its grain drawn from the level's sequence as it stands (the level's
+    // own making) or, for a saved level made again, from where the save says it was drawn.
     void GenerateHeightImage();
+    void GenerateHeightImage(unsigned groundSequence);
     // The heights of the kinds (before smoothing) into a grid of the map's size: the kind
     // grid turned by half a turn, the rim raised into a wall that rivers run out through.
     void KindHeights(Heightmap& heights) const;

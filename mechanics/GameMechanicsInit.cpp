@@ -261,7 +261,10 @@ bool GameMechanics::Init()
         for (Entity* e = TheScene.FirstEntity(SEGMENTS_ALL); e; e = TheScene.NextEntity()) read.push_back(e);
         TheScene.EndIteration();
         for (Entity* e : read) e->Settle();
+        // Then what each of them was doing, to the bit, over what settling made of it.
+        TheScene.PutBackSavedStates();
     }
+    TheScene.ForgetSavedStates();
     saved = SavedWorldState();
     ClearLevelName();
     SealWorld(true);
@@ -318,8 +321,13 @@ bool GameMechanics::StartLevel()
     }
     aiManager->ResetTimers();
     TheScene.savedWorld = SavedWorldState();
+    TheScene.ForgetSavedStates();
     if (levelNamed) {
         if (!TheScene.ReadSceneFile(levelName)) Log("ERROR: the scene file %s cannot be read\n", levelName);
+        // A saved level's ground, drawn again as it was drawn in the game that saved it.
+        const SavedWorldState& saved = TheScene.savedWorld;
+        if (saved.groundRead && TheScene.groundDrawn && saved.groundSequence != TheScene.groundSequence)
+            maps->GenerateHeightImage(saved.groundSequence);
         TheScene.ResolveLinks();
         aiManager->OnSceneLoaded();
         Building::RestoreAtLevelStart();

@@ -157,6 +157,7 @@ void Scene::KillAllParticles()
 void Scene::ClearRemoved()
 {
     sceneFlags = 0;
+    groundDrawn = false;
     heightmapScale = 1.0f;
     // What died during the level is freed with it; an entity that went back into a list
     // meanwhile is that list's again.

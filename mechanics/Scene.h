@@ -23,10 +23,13 @@
 // is added to it, with a line in the log.
 #include "host/Maths.h"
 #include "platform/PooledList.h"
+#include "world/Entity.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
+#include <unordered_map>
 #include <vector>
 
 class Agent;
@@ -95,6 +98,9 @@ struct SavedWorldState {
     unsigned levelSequence = 0;
     uint32_t programZ = 0, programW = 0;
     float missionTime = 0.0f;
+    // The sequence a generated level's ground was drawn from (not in saves of older builds).
+    bool groundRead = false;
+    unsigned groundSequence = 0;
 };
 
 // A named run of points (the level's paths).
@@ -300,6 +306,32 @@ public:
     // After a level or save has been read: agents claim their cells, buildings their
     // footprints, and the cell references of the file become links.
     void ResolveLinks();
+
+    // ---- A save's entities to the bit
+    // Beside the lines every scene file knows, a save holds what its units, buildings and
+    // shots in flight are doing, whole: the move under way, the job and its step, the fight,
+    // every clock. What one entity holds of another it names by the number the save gives that
+    // entity ("SaveId"), so the links come back to the same entities whatever their ids are in
+    // the game that loads it.
+    // Writing (inside WriteLevelParts): the number an entity goes by in this save, given at its
+    // first mention; -1 for none.
+    int SaveNumberOf(const Entity* entity);
+    // Reading: an entity read under a number, and the entity a number names (null for none,
+    // one the save never read, or one that has left the level since).
+    void NameSaveNumber(int number, Entity* entity);
+    Entity* EntityOfSaveNumber(int number) const;
+    // What was read of an entity's state (of the level's own, for none), put back once the
+    // level stands: after everything read has settled (settling stands a unit on its cell and
+    // its targets on its place, which its state then takes back to where they were). Nothing
+    // for an entity gone by then.
+    void PutBackOnceSettled(Entity* entity, std::function<void(Entity*)> putBack);
+    // Each state read put back, in the order read (the level's start, once it has settled);
+    // a save of an older build that holds none is said in the log.
+    void PutBackSavedStates();
+    // A new level forgets what the last one read.
+    void ForgetSavedStates();
+    // The entity while the level still holds it under that id (a held unit by its id alone).
+    Entity* StillRead(const EntityRef& ref) const;
     // Before the level's first frame is drawn: every unit stands on the ground in the first
     // pose of its animation, as its first update would leave it, without a step of the game.
     void PoseUnits();
@@ -328,6 +360,14 @@ public:
     uint32_t sceneFlags = 0;
     // Read from a saved level, for the level's start to put back.
     SavedWorldState savedWorld;
+    // A generated level's ground: the sequence its grain was drawn from (saved with the level).
+    bool groundDrawn = false;
+    unsigned groundSequence = 0;
+    // A saved level's entities by their save numbers, and their states read (PutBackOnceSettled).
+    std::vector<EntityRef> savedEntities;
+    std::vector<std::pair<EntityRef, std::function<void(Entity*)>>> savedStates;
+    // The numbers the save being written has given (SaveNumberOf).
+    std::unordered_map<const Entity*, int> saveNumbers;
     // The heightmap's vertical scale a level file asks for ("HeigthmapScale f": 1 / f).
     float heightmapScale = 1.0f;
     // The first frame of a level: entities are not updated yet (they settle first); set by the

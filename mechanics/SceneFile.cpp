@@ -17,6 +17,8 @@
 #include "platform/RandomUtil.h"
 #include "platform/UserFolders.h"
 #include "render/Camera.h"
+#include "terrain/Minimap.h"
+#include "terrain/ScanPulses.h"
 #include "world/Agent.h"
 #include "world/AgentTypeRegistry.h"
 #include "world/BuildItem.h"
@@ -76,6 +78,7 @@ void WriteRig(FILE* file, Agent* rig, bool withView)
         fprintf(file, "RigHull\t\t\t\t" SCENE_EXACT " " SCENE_EXACT "\n", rig->health, rig->shield);
         if (rig->discovered) fprintf(file, "SetVisited\t\t%d\n", (int)rig->discovered);
         if (TheGame && withView) TheGame->WriteControlGroups(rig, file);
+        rig->SaveStateToScene(file);
     }
     fputs("\n", file);
 }
@@ -85,8 +88,44 @@ void WriteWorldState(FILE* file)
     // The random sequences and the clock as they stand: the loaded level goes on with them.
     const MwcGenerator program = RandomMWCState();
     // The words are written as the signed numbers the reader takes.
-    fprintf(file, "WorldState\t\t\t%d %d %d " SCENE_EXACT "\n\n", (int)RandState(), (int)program.z, (int)program.w,
-            MissionTime);
+    fprintf(file, "WorldState\t\t\t%d %d %d " SCENE_EXACT, (int)RandState(), (int)program.z, (int)program.w, MissionTime);
+    if (TheScene.groundDrawn) fprintf(file, " %d", (int)TheScene.groundSequence);
+    fputs("\n\n", file);
+}
+
+// A grid of the fog as runs of equal bytes: the cells' count, the runs', then value and length.
+void WriteRuns(FILE* file, const char* keyword, const std::vector<uint8_t>& cells)
+{
+    std::vector<std::pair<int, int>> runs;
+    for (uint8_t value : cells) {
+        if (runs.empty() || runs.back().first != value) runs.emplace_back(value, 0);
+        ++runs.back().second;
+    }
+    fprintf(file, "%s\t\t%zu %zu", keyword, cells.size(), runs.size());
+    for (const auto& run : runs) fprintf(file, " %d %d", run.first, run.second);
+    fputs("\n", file);
+}
+
+// The level's own clocks and what its player sees, whole: the objectives and the events look
+// on their beat, the fog works out what the units see every second tick, and a scan's ring
+// grows on from where it was.
+void WriteLevelClocks(FILE* file, Scene& scene)
+{
+    fprintf(file, "LevelClocks\t\t" SCENE_EXACT " " SCENE_EXACT " %d %d %d\n", TheObjectives ? TheObjectives->accumulator : 0.0f,
+            TheEvents ? TheEvents->accumulator : 0.0f, TheMinimap.visibilityDue ? 1 : 0,
+            TheEvents && TheEvents->enemyDiscovered ? 1 : 0, TheEvents && TheEvents->oreDiscovered ? 1 : 0);
+    WriteRuns(file, "FogSeen", TheMinimap.fog.everSeen);
+    WriteRuns(file, "FogNow", TheMinimap.fog.visibleNow);
+    // Where the player's units, buildings and rig have stood: the minimap's marks.
+    WriteRuns(file, "FogMarks", TheMinimap.fog.markers);
+    for (const auto* node = TheScanEffects.list.head; node; node = node->next) {
+        const ScanRecord& r = node->value;
+        fprintf(file, "ScanPulse\t\t%d", scene.SaveNumberOf(r.entity.Get()));
+        const float values[] = {r.position.x, r.position.y,  r.position.z, r.innerRadius, r.outerRadius, r.phase,
+                                r.currentOuter, r.maxPhase, r.speed, r.cooldown, r.wait};
+        for (float value : values) fprintf(file, " " SCENE_EXACT, value);
+        fprintf(file, " %d %d %d\n", r.segments, r.active ? 1 : 0, r.ready ? 1 : 0);
+    }
 }
 
 void WriteObjectives(FILE* file)
@@ -135,6 +174,7 @@ void WriteResources(FILE* file, Scene& scene)
         fprintf(file, "AddResource\t\t\t%s  " SCENE_EXACT "  " SCENE_EXACT "  " SCENE_EXACT "  %d\n", kind, position.x,
                 position.y, position.z, e->kills);
         if (strcmp(kind, e->name) != 0) fprintf(file, "SetName\t\t\t\t%s\n", e->name);
+        fprintf(file, "SaveId\t\t\t\t%d\n", scene.SaveNumberOf(e));
         fprintf(file, "SetBothHealth\t\t\t" SCENE_EXACT " " SCENE_EXACT "\n", e->health, e->maxHealth);
         if (e->yaw != 0.0f) fprintf(file, "SetRotate\t\t\t" SCENE_EXACT "\n", e->yaw);
         if (e->flags & ENTITY_RESOURCE_REVEALED) fprintf(file, "SetFlag\t\t\tENTITY_RESOURCE_REVEALED\n");
@@ -177,6 +217,7 @@ void WriteFuelVents(FILE* file, Scene& scene)
         if (!(e->flags & ENTITY_FUEL)) continue;
         Vec3 position = e->GetPosition();
         fprintf(file, "AddFuel\t\t\t\t" SCENE_EXACT "  %.2f  " SCENE_EXACT "\n", position.x, 0.0f, position.z);
+        fprintf(file, "SaveId\t\t\t\t%d\n", scene.SaveNumberOf(e));
         fprintf(file, "SetBothHealth\t\t\t" SCENE_EXACT " " SCENE_EXACT "\n", e->health, e->maxHealth);
         if (e->discovered) fprintf(file, "SetVisited\t\t\t1\n");
         fputs("\n", file);
@@ -237,11 +278,72 @@ bool Scene::WriteSceneFile(const char* path)
     return true;
 }
 
+int Scene::SaveNumberOf(const Entity* entity)
+{
+    if (!entity) return -1;
+    const auto found = saveNumbers.find(entity);
+    if (found != saveNumbers.end()) return found->second;
+    const int number = (int)saveNumbers.size();
+    saveNumbers.emplace(entity, number);
+    return number;
+}
+
+void Scene::NameSaveNumber(int number, Entity* entity)
+{
+    // A number no save of this size gives is not taken: the table stays as long as the file.
+    if (number < 0 || !entity || number > 100000) return;
+    if ((size_t)number >= savedEntities.size()) savedEntities.resize((size_t)number + 1);
+    savedEntities[(size_t)number].Set(entity);
+}
+
+Entity* Scene::EntityOfSaveNumber(int number) const
+{
+    if (number < 0 || (size_t)number >= savedEntities.size()) return nullptr;
+    return StillRead(savedEntities[(size_t)number]);
+}
+
+Entity* Scene::StillRead(const EntityRef& ref) const
+{
+    if (!ref.entity) return nullptr;
+    if (Entity* listed = Resolve(ref.entity, ref.id)) return listed;
+    // A unit a building holds stands in no list: it is taken by its id alone, as the building
+    // takes it (agents come from the pool and are never freed).
+    return (ref.entity->flags & ENTITY_AGENT) && ref.entity->id == ref.id ? ref.entity : nullptr;
+}
+
+void Scene::PutBackOnceSettled(Entity* entity, std::function<void(Entity*)> putBack)
+{
+    savedStates.emplace_back(EntityRef(entity), std::move(putBack));
+}
+
+void Scene::PutBackSavedStates()
+{
+    if (savedEntities.empty())
+        Log("NOTE: the saved level was written by an older build: its units start their orders, fights and "
+            "clocks afresh from where they stood\n");
+    for (auto& state : savedStates) {
+        if (!state.first.entity)
+            state.second(nullptr);
+        else if (Entity* entity = StillRead(state.first))
+            state.second(entity);
+    }
+    ForgetSavedStates();
+}
+
+void Scene::ForgetSavedStates()
+{
+    savedStates.clear();
+    savedEntities.clear();
+}
+
 void Scene::WriteLevelParts(FILE* const files[LEVEL_PARTS], bool withView)
 {
+    // The numbers the entities go by are this save's own.
+    saveNumbers.clear();
     if (withView) WriteCamera(files[LEVEL_RIG_AND_OBJECTIVES]);
     WriteRig(files[LEVEL_RIG_AND_OBJECTIVES], FindRigIn(*this), withView);
     WriteWorldState(files[LEVEL_RIG_AND_OBJECTIVES]);
+    WriteLevelClocks(files[LEVEL_RIG_AND_OBJECTIVES], *this);
     WriteObjectives(files[LEVEL_RIG_AND_OBJECTIVES]);
     WriteResources(files[LEVEL_RESOURCES], *this);
     WriteBuildings(files[LEVEL_BUILDINGS], *this);

@@ -33,6 +33,8 @@
 #include "render/ParticleManager.h"
 #include "terrain/Environment.h"
 #include "terrain/Skybox.h"
+#include "terrain/Minimap.h"
+#include "terrain/ScanPulses.h"
 #include "terrain/Terrain.h"
 #include "world/Agent.h"
 #include "world/AgentSceneRecords.h"
@@ -587,6 +589,139 @@ void ReadWorldState(SceneReader& r)
     saved.programZ = (uint32_t)z;
     saved.programW = (uint32_t)w;
     saved.missionTime = clock;
+    int ground = 0;
+    saved.groundRead = r.Int(&ground);
+    saved.groundSequence = (unsigned)ground;
+}
+
+void ReadLevelClocks(SceneReader& r)
+{
+    float objectives = 0.0f, events = 0.0f;
+    int due = 1, enemyFound = 0, oreFound = 0;
+    if (!(r.Float(&objectives) && r.Float(&events) && r.Int(&due) && r.Int(&enemyFound) && r.Int(&oreFound))) {
+        r.in.Warn(r.in.Line(), "LevelClocks is cut short: the level's clocks start afresh");
+        return;
+    }
+    r.scene.PutBackOnceSettled(nullptr, [=](Entity*) {
+        if (TheObjectives) TheObjectives->accumulator = objectives;
+        if (TheEvents) {
+            TheEvents->accumulator = events;
+            TheEvents->enemyDiscovered = enemyFound != 0;
+            TheEvents->oreDiscovered = oreFound != 0;
+        }
+        TheMinimap.visibilityDue = due != 0;
+        TheMinimap.fogRestored = true;
+    });
+}
+
+// A grid of the fog as its runs (WriteRuns); the whole of it or nothing.
+void ReadFogRuns(SceneReader& r, const char* keyword, std::vector<uint8_t> FogGrids::*grid)
+{
+    int cells = 0, runs = 0;
+    if (!r.Int(&cells) || !r.Int(&runs) || cells < 0 || runs < 0 || runs > cells) return;
+    std::vector<uint8_t> read;
+    for (int i = 0; i < runs; ++i) {
+        int value = 0, length = 0;
+        if (!r.Int(&value) || !r.Int(&length) || length < 1 || length > cells - (int)read.size()) {
+            r.in.Warn(r.in.Line(), "%s is cut short or damaged: the fog is worked out afresh", keyword);
+            return;
+        }
+        read.insert(read.end(), (size_t)length, (uint8_t)(value & 0xff));
+    }
+    if ((int)read.size() != cells) return;
+    r.scene.PutBackOnceSettled(nullptr, [read, grid, keyword](Entity*) {
+        std::vector<uint8_t>& cellsNow = TheMinimap.fog.*grid;
+        if (read.size() == cellsNow.size())
+            cellsNow = read;
+        else
+            Log("WARNING: the save's %s is of another map's size: the fog is worked out afresh\n", keyword);
+    });
+}
+
+void ReadFogSeen(SceneReader& r)
+{
+    ReadFogRuns(r, "FogSeen", &FogGrids::everSeen);
+}
+
+void ReadFogNow(SceneReader& r)
+{
+    ReadFogRuns(r, "FogNow", &FogGrids::visibleNow);
+}
+
+void ReadFogMarks(SceneReader& r)
+{
+    ReadFogRuns(r, "FogMarks", &FogGrids::markers);
+}
+
+void ReadScanPulse(SceneReader& r)
+{
+    int owner = -1, segments = 0, active = 0, ready = 0;
+    float values[11] = {};
+    bool whole = r.Int(&owner);
+    for (float& value : values) whole = whole && r.Float(&value);
+    whole = whole && r.Int(&segments) && r.Int(&active) && r.Int(&ready);
+    if (!whole) {
+        r.in.Warn(r.in.Line(), "ScanPulse is cut short: the pulse is left out");
+        return;
+    }
+    r.scene.PutBackOnceSettled(nullptr, [=](Entity*) {
+        ScanRecord pulse;
+        pulse.entity.Set(TheScene.EntityOfSaveNumber(owner));
+        pulse.position = Vec3(values[0], values[1], values[2]);
+        pulse.innerRadius = values[3];
+        pulse.outerRadius = values[4];
+        pulse.phase = values[5];
+        pulse.currentOuter = values[6];
+        pulse.maxPhase = values[7];
+        pulse.speed = values[8];
+        pulse.cooldown = values[9];
+        pulse.wait = values[10];
+        pulse.segments = segments;
+        pulse.active = active != 0;
+        pulse.ready = ready != 0;
+        if (!TheScanEffects.list.PushBack(pulse)) Log("WARNING: no room for a scan pulse of the save\n");
+    });
+}
+
+// A saved item's clocks and turn, put back once it lies on its ground.
+void ReadItemState(SceneReader& r)
+{
+    float values[6] = {};
+    int flags = 0;
+    bool whole = true;
+    for (float& value : values) whole = whole && r.Float(&value);
+    whole = whole && r.Int(&flags);
+    if (!whole) {
+        r.in.Warn(r.in.Line(), "ItemState is cut short: the item goes on without it");
+        return;
+    }
+    if (!r.item) return;
+    r.scene.PutBackOnceSettled(r.item, [values, flags](Entity* entity) {
+        Item* item = static_cast<Item*>(entity);
+        item->ageTimers[0] = values[0];
+        item->ageTimers[1] = values[1];
+        item->sinceReset = values[2];
+        item->actionReset = values[3];
+        item->salvageIdleTime = values[4];
+        item->itemFlags = (uint32_t)flags;
+        if (item->yaw != values[5]) {
+            // As its spin left it: the turn and the matrix it draws with.
+            item->yaw = values[5];
+            const Vec3 position = item->GetPosition();
+            Matrix scaling;
+            MatrixRotationY(&item->rotation, item->yaw * (PI / 180.0f));
+            MatrixScaling(&scaling, item->scale, item->scale, item->scale);
+            MatrixMultiply(&item->world, &scaling, &item->rotation);
+            item->SetPosition(position);
+        }
+    });
+}
+
+// The number a save gives the entity just read: what else the save holds of it names it so.
+void ReadSaveId(SceneReader& r)
+{
+    int number = -1;
+    if (r.Int(&number) && r.current) r.scene.NameSaveNumber(number, r.current);
 }
 
 void ReadAttachOffset(SceneReader& r)
@@ -934,6 +1069,13 @@ const Keyword SceneKeywords[] = {
     {"TurningTo", false, ReadTurningTo},
     {"RigHull", false, ReadRigHull},
     {"WorldState", false, ReadWorldState},
+    {"SaveId", false, ReadSaveId},
+    {"ItemState", false, ReadItemState},
+    {"LevelClocks", false, ReadLevelClocks},
+    {"FogSeen", false, ReadFogSeen},
+    {"FogNow", false, ReadFogNow},
+    {"FogMarks", false, ReadFogMarks},
+    {"ScanPulse", false, ReadScanPulse},
     {"attach_offset", false, ReadAttachOffset},
     {"SetName", false, ReadName},
     {"SetHealth", false, ReadHealth},

@@ -225,6 +225,104 @@ void IndexedMesh::ResetAnimationState()
     restPending_ = true;
 }
 
+namespace {
+
+// The slot whose animation that is; -1 for none.
+int SlotOf(const std::shared_ptr<Animation>* animations, const Animation* animation)
+{
+    for (int i = 0; animation && i < ANIMATION_ID_COUNT; ++i)
+        if (animations[i].get() == animation) return i;
+    return -1;
+}
+
+}  // namespace
+
+std::vector<float> IndexedMesh::HoldAnimation() const
+{
+    std::vector<float> held = {(float)currentSlot,
+                               (float)previousSlot,
+                               time,
+                               blendRemaining,
+                               (float)currentKey,
+                               (float)lastKey,
+                               lastFraction,
+                               (float)SlotOf(animations, lastAnimation),
+                               wheelTurn,
+                               restPending_ ? 1.0f : 0.0f,
+                               pose.bind ? 1.0f : 0.0f,
+                               (float)pose.wheel,
+                               pose.wheelTurn,
+                               (float)pose.samples.size()};
+    for (const PoseSample& sample : pose.samples) {
+        const float values[] = {(float)SlotOf(animations, sample.animation.get()), (float)sample.key, sample.fraction,
+                                sample.weight, sample.blending ? 1.0f : 0.0f, sample.interpolate ? 1.0f : 0.0f};
+        held.insert(held.end(), values, values + 6);
+    }
+    const bool based = pose.baseRotation.size() == pose.baseTranslation.size();
+    const size_t base = based ? pose.baseRotation.size() : 0;
+    held.push_back((float)base);
+    for (size_t j = 0; j < base; ++j) {
+        const Vec3& r = pose.baseRotation[j];
+        const Vec3& t = pose.baseTranslation[j];
+        const float values[] = {r.x, r.y, r.z, t.x, t.y, t.z};
+        held.insert(held.end(), values, values + 6);
+    }
+    return held;
+}
+
+bool IndexedMesh::TakeBackAnimation(const std::vector<float>& held)
+{
+    constexpr size_t HEAD = 14;
+    if (held.size() < HEAD + 1) return false;
+    auto slot = [](float value) { return value >= -1.0f && value < (float)ANIMATION_ID_COUNT && value == (int)value; };
+    const size_t samples = (size_t)std::max(held[13], 0.0f);
+    if (held[13] != (float)samples || held.size() < HEAD + samples * 6 + 1) return false;
+    const size_t baseAt = HEAD + samples * 6;
+    const size_t base = (size_t)std::max(held[baseAt], 0.0f);
+    if (held[baseAt] != (float)base || held.size() != baseAt + 1 + base * 6 || (base && base != joints.size()))
+        return false;
+    if (!slot(held[0]) || !slot(held[1]) || !slot(held[7])) return false;
+    PoseRecipe recipe;
+    recipe.bind = held[10] != 0.0f;
+    recipe.wheel = (int)held[11];
+    recipe.wheelTurn = held[12];
+    for (size_t i = 0; i < samples; ++i) {
+        const float* v = &held[HEAD + i * 6];
+        if (!slot(v[0]) || v[0] < 0.0f || !animations[(int)v[0]]) return false;
+        PoseSample sample;
+        sample.animation = animations[(int)v[0]];
+        sample.key = (int)v[1];
+        sample.fraction = v[2];
+        sample.weight = v[3];
+        sample.blending = v[4] != 0.0f;
+        sample.interpolate = v[5] != 0.0f;
+        recipe.samples.push_back(sample);
+    }
+    for (size_t j = 0; j < base; ++j) {
+        const float* v = &held[baseAt + 1 + j * 6];
+        recipe.baseRotation.push_back(Vec3(v[0], v[1], v[2]));
+        recipe.baseTranslation.push_back(Vec3(v[3], v[4], v[5]));
+    }
+    currentSlot = (int)held[0];
+    previousSlot = (int)held[1];
+    time = held[2];
+    blendRemaining = held[3];
+    currentKey = (int)held[4];
+    lastKey = (int)held[5];
+    lastFraction = held[6];
+    lastAnimation = held[7] >= 0.0f ? animations[(int)held[7]].get() : nullptr;
+    wheelTurn = held[8];
+    restPending_ = held[9] != 0.0f;
+    recipe.version = ++versions_;
+    pose = std::move(recipe);
+    // What the drawing made of the pose before is of another pose.
+    poseTick = -1;
+    skinnedFrame = skinnedTick = -1;
+    skinnedShare = -1.0f;
+    lastFrame = -1;
+    return true;
+}
+
 bool IndexedMesh::LoadAndBuild(bool dynamic)
 {
     std::string fileName = name;

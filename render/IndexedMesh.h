@@ -357,6 +357,12 @@ public:
     // The animation from its start, as the mesh was built: the next Update plays the idle from
     // its first key and skins the vertices anew.
     void ResetAnimationState();
+    // The animation clock and the pose it has reached, whole, as numbers (a unit's shots leave
+    // from its posed bones, and a swing decides when it fires): what a save holds of it.
+    // TakeBackAnimation puts back what HoldAnimation gave, and is false (nothing changed) for
+    // numbers that do not fit this mesh.
+    std::vector<float> HoldAnimation() const;
+    bool TakeBackAnimation(const std::vector<float>& held);
     // The clock behind Update; true when the pose changed (a sample was added to the recipe).
     // frame < 0 skips the once-per-frame guard.
     bool EvaluateAnimation(float timeStep, int frame);

@@ -211,6 +211,11 @@ void IndexedMesh::PoseJoints(const PoseRecipe& recipe)
 
 bool IndexedMesh::EvaluateAnimation(float timeStep, int frame)
 {
+    // A clock that stands still (the game held, a level just made or loaded standing up)
+    // leaves the clock and the pose as they are, a blend under way too: only a mesh that has
+    // no pose yet takes its first at once. (The clock may have gone on since its last sample:
+    // that sample is the next step's to take.)
+    if (timeStep == 0.0f && currentSlot >= 0 && !restPending_) return false;
     float w = 1.0f;
     bool blending = false;
     if (blendRemaining > 0.0f) {

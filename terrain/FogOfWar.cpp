@@ -291,6 +291,7 @@ void Minimap::AllocateFogGrids()
 {
     fog.Allocate(GetGridSize());
     visibilityDue = true;
+    fogRestored = false;
 }
 
 void Minimap::CompileShaders()
@@ -357,6 +358,10 @@ void Minimap::FillSightTexture()
 void Minimap::Update()
 {
     if (!fog.HasGrids()) return;
+    if (fogRestored) {
+        fogRestored = false;
+        return;
+    }
     // What the units see is worked out every second frame, and in the first frame after the
     // grids were made.
     if (visibilityDue) UpdateVisibility();

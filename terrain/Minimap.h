@@ -223,6 +223,9 @@ public:
     bool fogEnabled = true;
     bool visitedClearPending = true;
     bool visibilityDue = true;  // the grids are worked out at the next update
+    // A saved level's fog put back as it stood, its next evaluation where the save had it: the
+    // level's stand-up (its first frame's tick of nothing) leaves it so.
+    bool fogRestored = false;
     // A coarse grid over the fog targets, marked under every sight stamp drawn since the
     // visited area was last cleared: where it is unmarked, the fog texture is black. Only
     // meaningful while the fog texture holds what the stamps made of it.

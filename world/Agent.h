@@ -302,6 +302,10 @@ public:
     // ---- Scene lines (AgentSceneRecords.cpp)
     // The agent's lines of a scene or save file.
     void SaveToScene(FILE* file);
+    // The lines of a save that hold what the agent is doing, whole: its move under way, its job
+    // and the step it stands at, its fight, what it remembers and every clock. Read back, the
+    // unit goes on as it went (the rig's are written after its start).
+    void SaveStateToScene(FILE* file);
 
     uint32_t classWord;
     uint32_t commandWord;

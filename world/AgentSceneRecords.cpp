@@ -7,15 +7,20 @@
 #include "host/Log.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
+#include "render/IndexedMesh.h"
 #include "world/Agent.h"
 #include "world/AgentTypeRegistry.h"
 #include "world/AiBrain.h"
 #include "world/Building.h"
 #include "world/Grid.h"
+#include "world/PathFinder.h"
+#include "world/TaskManager.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -51,7 +56,169 @@ int BrainMode(const Agent* agent)
     return agent->brain ? agent->brain->mode : AI_MODE_NONE;
 }
 
+// The values of a save's state lines: numbers whole, entities by their save numbers.
+struct StateLine {
+    FILE* file;
+    explicit StateLine(FILE* out, const char* keyword) : file(out) { fprintf(file, "%s\t", keyword); }
+    ~StateLine() { fputc('\n', file); }
+    StateLine& F(float value)
+    {
+        fprintf(file, " " SCENE_EXACT, value);
+        return *this;
+    }
+    StateLine& V(const Vec3& value) { return F(value.x).F(value.y).F(value.z); }
+    StateLine& I(long value)
+    {
+        fprintf(file, " %ld", value);
+        return *this;
+    }
+    StateLine& W(const char* word)
+    {
+        fprintf(file, " %s", word && *word ? word : "-");
+        return *this;
+    }
+    StateLine& E(const Entity* entity) { return I(TheScene.SaveNumberOf(entity)); }
+    StateLine& R(const EntityRef& ref) { return E(ref.Get()); }
+    // An entity kept by its id alone (0 for none).
+    StateLine& Id(unsigned id) { return E(id ? TheScene.FindEntityById((int)id, SEGMENTS_ALL) : nullptr); }
+    StateLine& P(const ProgressClock& clock)
+    {
+        const ProgressClock::Held held = clock.Hold();
+        return F(held.standing).F(held.closest).V(held.wayEnd).I(held.wayPoints).I(held.measured);
+    }
+};
+
 }  // namespace
+
+void Agent::SaveStateToScene(FILE* file)
+{
+    if (!file) return;
+    fprintf(file, "SaveId\t\t\t\t%d\n", TheScene.SaveNumberOf(this));
+    StateLine(file, "UnitMotion")
+        .V(GetPosition())
+        .F(yaw)
+        .F(targetYaw)
+        .F(previousYaw)
+        .V(velocity)
+        .V(moveTarget)
+        .V(stepTarget)
+        .V(previousTarget)
+        .F(currentSpeed)
+        .F(waitTime)
+        .F(blockedTime)
+        .I((long)(classWord & AGENT_LEVEL_BITS));
+    StateLine(file, "UnitClocks")
+        .F(ageTimers[0])
+        .F(ageTimers[1])
+        .F(sinceReset)
+        .F(thinkOffset)
+        .F(attackTimer)
+        .I(fireToggle)
+        .F(engagedTime)
+        .F(processTimer)
+        .F(pathRetryTime)
+        .F(goalBlockedTime)
+        .I(walkRoundFailed)
+        .F(freezeTime)
+        .F(cloakTime)
+        .F(mineTimer)
+        .I(mines)
+        .F(shield)
+        .F(maxShield);
+    StateLine(file, "UnitWork")
+        .I(aiMode)
+        .R(target)
+        .R(spawner)
+        .V(spawnPoint)
+        .R(activeBuilding)
+        .R(activeObject)
+        .R(mine)
+        .R(dropOff)
+        .V(lastMinePosition)
+        .I(rememberMine)
+        .F(oreLoad)
+        .F(loadValue)
+        .F(workTimer)
+        .Id(ownShotMissedFoe)
+        .I(kills)
+        .I(stance);
+    StateLine(file, "UnitProgress").P(moveProgress);
+    {
+        StateLine line(file, "UnitPath");
+        if (!path) {
+            line.I(-1);
+        } else {
+            line.I(path->current).I(path->count);
+            for (int i = 0; i < path->count && i < PATH_POINTS; ++i) line.V(path->points[i]);
+        }
+    }
+    {
+        StateLine line(file, "UnitQueue");
+        line.I(moveQueue.Count());
+        for (const PooledList<Vec3>::Node* node = moveQueue.Points().head; node; node = node->next) line.V(node->value);
+    }
+    {
+        StateLine line(file, "UnitMounts");
+        line.I(attachmentCount);
+        for (int i = 0; i < attachmentCount; ++i) line.F(attachments[i].clock).Id(attachments[i].missedFoe);
+    }
+    {
+        StateLine line(file, "UnitThreats");
+        line.I(threatCount);
+        for (int i = 0; i < threatCount && i < AGENT_THREATS; ++i)
+            line.R(threats[i].attacker).F(threats[i].threat).F(threats[i].lastHit);
+    }
+    {
+        StateLine line(file, "UnitStatus");
+        line.I(statusCount);
+        for (int i = 0; i < statusCount && i < AGENT_STATUS_EFFECTS; ++i) {
+            const StatusEffect& effect = statusEffects[i];
+            line.I(effect.kind).F(effect.amount).F(effect.interval).F(effect.tickTimer).F(effect.timeLeft).R(effect.source);
+        }
+    }
+    if (mesh) {
+        const std::vector<float> pose = mesh->HoldAnimation();
+        StateLine line(file, "UnitPose");
+        line.I((long)pose.size());
+        for (float value : pose) line.F(value);
+    }
+    if (!brain) return;
+    {
+        StateLine line(file, "UnitBrain");
+        line.I(brain->mode)
+            .I(brain->ownFight)
+            .I(brain->resumeMode)
+            .R(brain->resumeTarget)
+            .V(brain->fightOrigin)
+            .I(brain->holdsPlace)
+            .I(brain->resumeAttackMove)
+            .I(brain->moveHeldUp)
+            .F(brain->wayLookedAt)
+            .R(brain->fightFoe)
+            .R(brain->noSpotFoe)
+            .F(brain->noSpotAt)
+            .P(brain->fightProgress)
+            .I(brain->resumeLegCount);
+        for (int i = 0; i < brain->resumeLegCount && i < AIBrain::RESUME_LEGS; ++i) line.V(brain->resumeLegs[i]);
+    }
+    const Job* job = brain->job;
+    StateLine line(file, "UnitJob");
+    if (!job) {
+        line.W("-");
+        return;
+    }
+    int step = -1, index = 0;
+    for (const TaskStep* at = job->firstStep; at && step < 0; at = at->next, ++index)
+        if (at == job->currentStep) step = index;
+    line.W(job->name)
+        .I(step)
+        .F(job->timer)
+        .I(job->stepState)
+        .W(job->path ? job->path->name : "-")
+        .I(job->pathIndex)
+        .I(job->warnedLoop)
+        .I((long)job->flags);
+}
 
 void Agent::SaveToScene(FILE* file)
 {
@@ -145,6 +312,7 @@ void Agent::SaveToScene(FILE* file)
                 fprintf(file, "BotLevel\t\t\t\t%d\n", botLevel);
         }
     }
+    SaveStateToScene(file);
 }
 
 namespace {
@@ -186,6 +354,29 @@ struct RecordReader {
         return true;
     }
     bool Cell(int* column, int* row) { return Int(column) && Int(row); }
+    bool Vec(Vec3* out) { return Float(&out->x) && Float(&out->y) && Float(&out->z); }
+    bool Flag(bool* out)
+    {
+        int value = 0;
+        if (!Int(&value)) return false;
+        *out = value != 0;
+        return true;
+    }
+    bool Clock(ProgressClock::Held* out)
+    {
+        return Float(&out->standing) && Float(&out->closest) && Vec(&out->wayEnd) && Int(&out->wayPoints) &&
+               Flag(&out->measured);
+    }
+    // A count of what follows, never more than the room it goes into.
+    bool Count(int* out, int room)
+    {
+        if (!Int(out)) return false;
+        if (*out < 0 || *out > room) {
+            in.Warn(in.Line(), "a count of %d where %d fit: the line is passed over", *out, room);
+            return false;
+        }
+        return true;
+    }
 
     // The entity standing in a cell now, or, when the level is still being read, a link made
     // once it stands.
@@ -210,6 +401,390 @@ struct RecordReader {
             Log("ERROR Scene: no room for the link of %s to cell %d %d\n", agent->name, column, row);
     }
 };
+
+// Room for a mesh's pose in a save: its clock, a blend's samples and a base for every joint.
+constexpr int MAX_POSE_VALUES = 4096;
+
+// The entity a save number names once the level stands.
+Entity* Named(int number)
+{
+    return TheScene.EntityOfSaveNumber(number);
+}
+
+// A number the save gave an entity it does not hold (the unit's lines written alone) leaves
+// the link the unit's scene lines made (a miner's refinery by its cell).
+void SetRef(EntityRef* ref, int number)
+{
+    Entity* named = Named(number);
+    if (named || number < 0) ref->Set(named);
+}
+
+unsigned IdOf(int number)
+{
+    const Entity* entity = Named(number);
+    return entity ? entity->id : 0;
+}
+
+// A state line of the agent the reader stands on: its values read whole (or the line passed
+// over, logged), then put back once the level has settled.
+template <class Values, class Read, class Put>
+void ReadState(RecordReader& r, const char* keyword, Read read, Put put)
+{
+    Values values;
+    if (!read(values)) {
+        r.in.Warn(r.in.Line(), "%s is cut short: the unit goes on without it", keyword);
+        return;
+    }
+    if (!r.agent) return;
+    r.scene.PutBackOnceSettled(r.agent, [values, put](Entity* entity) { put(static_cast<Agent*>(entity), values); });
+}
+
+struct MotionValues {
+    Vec3 position, velocity, moveTarget, stepTarget, previousTarget;
+    float yaw = 0.0f, targetYaw = 0.0f, previousYaw = 0.0f, speed = 0.0f, waitTime = 0.0f, blockedTime = 0.0f;
+    int bits = 0;
+};
+struct ClockValues {
+    float age[2] = {}, sinceReset = 0.0f, thinkOffset = 0.0f, attackTimer = 0.0f, engagedTime = 0.0f,
+          processTimer = 0.0f, pathRetryTime = 0.0f, goalBlockedTime = 0.0f, freezeTime = 0.0f, cloakTime = 0.0f,
+          mineTimer = 0.0f, shield = 0.0f, maxShield = 0.0f;
+    int fireToggle = 0, walkRoundFailed = 0, mines = 0;
+};
+struct WorkValues {
+    int aiMode = 0, target = -1, spawner = -1, activeBuilding = -1, activeObject = -1, mine = -1, dropOff = -1,
+        missedFoe = -1, kills = 0, stance = 0;
+    Vec3 spawnPoint, lastMinePosition;
+    bool rememberMine = false;
+    float oreLoad = 0.0f, loadValue = 0.0f, workTimer = 0.0f;
+};
+struct PathValues {
+    int current = -1, count = -1;
+    std::vector<Vec3> points;
+};
+struct MountValues {
+    int count = 0;
+    float clock[AGENT_ATTACHMENTS] = {};
+    int missedFoe[AGENT_ATTACHMENTS] = {};
+};
+struct ThreatValues {
+    int count = 0;
+    int attacker[AGENT_THREATS] = {};
+    float threat[AGENT_THREATS] = {}, lastHit[AGENT_THREATS] = {};
+};
+struct StatusValues {
+    int count = 0;
+    StatusEffect effects[AGENT_STATUS_EFFECTS] = {};
+    int source[AGENT_STATUS_EFFECTS] = {};
+};
+struct BrainValues {
+    int mode = AI_MODE_NONE, resumeMode = AI_MODE_NONE, resumeTarget = -1, fightFoe = -1, noSpotFoe = -1, legCount = 0;
+    bool ownFight = false, holdsPlace = false, resumeAttackMove = false, moveHeldUp = false;
+    Vec3 fightOrigin;
+    float wayLookedAt = 0.0f, noSpotAt = 0.0f;
+    ProgressClock::Held fightProgress;
+    Vec3 legs[AIBrain::RESUME_LEGS];
+};
+struct JobValues {
+    std::string name, path;
+    int step = -1, stepState = 0, pathIndex = 0, flags = 0;
+    float timer = 0.0f;
+    bool warnedLoop = false;
+};
+
+// The lines of what an agent is doing (Agent::SaveStateToScene); false for another keyword.
+bool ReadAgentState(const std::string& word, RecordReader& r)
+{
+    if (word == "UnitMotion") {
+        ReadState<MotionValues>(
+            r, "UnitMotion",
+            [&](MotionValues& v) {
+                return r.Vec(&v.position) && r.Float(&v.yaw) && r.Float(&v.targetYaw) && r.Float(&v.previousYaw) &&
+                       r.Vec(&v.velocity) && r.Vec(&v.moveTarget) && r.Vec(&v.stepTarget) && r.Vec(&v.previousTarget) &&
+                       r.Float(&v.speed) && r.Float(&v.waitTime) && r.Float(&v.blockedTime) && r.Int(&v.bits);
+            },
+            [](Agent* a, const MotionValues& v) {
+                a->yaw = v.yaw;
+                a->targetYaw = v.targetYaw;
+                a->previousYaw = v.previousYaw;
+                MatrixRotationY(&a->rotation, DegreesToRadians(v.yaw));
+                a->SetPosition(v.position);
+                a->velocity = v.velocity;
+                a->moveTarget = v.moveTarget;
+                a->stepTarget = v.stepTarget;
+                a->previousTarget = v.previousTarget;
+                a->currentSpeed = v.speed;
+                a->waitTime = v.waitTime;
+                a->blockedTime = v.blockedTime;
+                a->classWord = (a->classWord & ~AGENT_LEVEL_BITS) | ((uint32_t)v.bits & AGENT_LEVEL_BITS);
+            });
+        return true;
+    }
+    if (word == "UnitClocks") {
+        ReadState<ClockValues>(
+            r, "UnitClocks",
+            [&](ClockValues& v) {
+                return r.Float(&v.age[0]) && r.Float(&v.age[1]) && r.Float(&v.sinceReset) && r.Float(&v.thinkOffset) &&
+                       r.Float(&v.attackTimer) && r.Int(&v.fireToggle) && r.Float(&v.engagedTime) &&
+                       r.Float(&v.processTimer) && r.Float(&v.pathRetryTime) && r.Float(&v.goalBlockedTime) &&
+                       r.Int(&v.walkRoundFailed) && r.Float(&v.freezeTime) && r.Float(&v.cloakTime) &&
+                       r.Float(&v.mineTimer) && r.Int(&v.mines) && r.Float(&v.shield) && r.Float(&v.maxShield);
+            },
+            [](Agent* a, const ClockValues& v) {
+                a->ageTimers[0] = v.age[0];
+                a->ageTimers[1] = v.age[1];
+                a->sinceReset = v.sinceReset;
+                a->thinkOffset = v.thinkOffset;
+                a->attackTimer = v.attackTimer;
+                a->fireToggle = v.fireToggle;
+                a->engagedTime = v.engagedTime;
+                a->processTimer = v.processTimer;
+                a->pathRetryTime = v.pathRetryTime;
+                a->goalBlockedTime = v.goalBlockedTime;
+                a->walkRoundFailed = v.walkRoundFailed;
+                a->freezeTime = v.freezeTime;
+                a->cloakTime = v.cloakTime;
+                a->mineTimer = v.mineTimer;
+                a->mines = v.mines;
+                a->shield = v.shield;
+                a->maxShield = v.maxShield;
+            });
+        return true;
+    }
+    if (word == "UnitWork") {
+        ReadState<WorkValues>(
+            r, "UnitWork",
+            [&](WorkValues& v) {
+                return r.Int(&v.aiMode) && r.Int(&v.target) && r.Int(&v.spawner) && r.Vec(&v.spawnPoint) &&
+                       r.Int(&v.activeBuilding) && r.Int(&v.activeObject) && r.Int(&v.mine) && r.Int(&v.dropOff) &&
+                       r.Vec(&v.lastMinePosition) && r.Flag(&v.rememberMine) && r.Float(&v.oreLoad) &&
+                       r.Float(&v.loadValue) && r.Float(&v.workTimer) && r.Int(&v.missedFoe) && r.Int(&v.kills) &&
+                       r.Int(&v.stance);
+            },
+            [](Agent* a, const WorkValues& v) {
+                a->aiMode = v.aiMode;
+                SetRef(&a->target, v.target);
+                SetRef(&a->spawner, v.spawner);
+                a->spawnPoint = v.spawnPoint;
+                SetRef(&a->activeBuilding, v.activeBuilding);
+                SetRef(&a->activeObject, v.activeObject);
+                SetRef(&a->mine, v.mine);
+                SetRef(&a->dropOff, v.dropOff);
+                a->lastMinePosition = v.lastMinePosition;
+                a->rememberMine = v.rememberMine;
+                a->oreLoad = v.oreLoad;
+                a->loadValue = v.loadValue;
+                a->workTimer = v.workTimer;
+                a->ownShotMissedFoe = IdOf(v.missedFoe);
+                a->kills = v.kills;
+                a->stance = v.stance;
+            });
+        return true;
+    }
+    if (word == "UnitProgress") {
+        ReadState<ProgressClock::Held>(
+            r, "UnitProgress", [&](ProgressClock::Held& v) { return r.Clock(&v); },
+            [](Agent* a, const ProgressClock::Held& v) { a->moveProgress.TakeBack(v); });
+        return true;
+    }
+    if (word == "UnitPath") {
+        ReadState<PathValues>(
+            r, "UnitPath",
+            [&](PathValues& v) {
+                if (!r.Int(&v.current)) return false;
+                if (v.current < 0) return true;
+                if (!r.Count(&v.count, PATH_POINTS)) return false;
+                v.points.resize((size_t)v.count);
+                for (Vec3& point : v.points)
+                    if (!r.Vec(&point)) return false;
+                return true;
+            },
+            [](Agent* a, const PathValues& v) {
+                a->ForgetPath();
+                if (v.current < 0 || !TheGame || !TheGame->pathPool) return;
+                a->path = TheGame->pathPool->Acquire();
+                if (!a->path) {
+                    Log("WARNING: no path is free for %s read from the save: it plans its way again\n", a->name);
+                    return;
+                }
+                for (const Vec3& point : v.points) a->path->AddPoint(point);
+                a->path->current = std::clamp(v.current, 0, a->path->count);
+            });
+        return true;
+    }
+    if (word == "UnitQueue") {
+        ReadState<PathValues>(
+            r, "UnitQueue",
+            [&](PathValues& v) {
+                if (!r.Count(&v.count, AGENT_MOVE_QUEUE_SIZE)) return false;
+                v.points.resize((size_t)v.count);
+                for (Vec3& point : v.points)
+                    if (!r.Vec(&point)) return false;
+                return true;
+            },
+            [](Agent* a, const PathValues& v) {
+                // The points whole, in place of the cells the lines before named them by.
+                a->moveQueue.Clear();
+                for (const Vec3& point : v.points) a->moveQueue.Push(point);
+            });
+        return true;
+    }
+    if (word == "UnitMounts") {
+        ReadState<MountValues>(
+            r, "UnitMounts",
+            [&](MountValues& v) {
+                if (!r.Count(&v.count, AGENT_ATTACHMENTS)) return false;
+                for (int i = 0; i < v.count; ++i)
+                    if (!r.Float(&v.clock[i]) || !r.Int(&v.missedFoe[i])) return false;
+                return true;
+            },
+            [](Agent* a, const MountValues& v) {
+                for (int i = 0; i < v.count && i < a->attachmentCount; ++i) {
+                    a->attachments[i].clock = v.clock[i];
+                    a->attachments[i].missedFoe = IdOf(v.missedFoe[i]);
+                }
+            });
+        return true;
+    }
+    if (word == "UnitThreats") {
+        ReadState<ThreatValues>(
+            r, "UnitThreats",
+            [&](ThreatValues& v) {
+                if (!r.Count(&v.count, AGENT_THREATS)) return false;
+                for (int i = 0; i < v.count; ++i)
+                    if (!r.Int(&v.attacker[i]) || !r.Float(&v.threat[i]) || !r.Float(&v.lastHit[i])) return false;
+                return true;
+            },
+            [](Agent* a, const ThreatValues& v) {
+                a->threatCount = v.count;
+                for (int i = 0; i < AGENT_THREATS; ++i) {
+                    ThreatRecord& threat = a->threats[i];
+                    threat = ThreatRecord{EntityRef(), 0.0f, 0.0f};
+                    if (i >= v.count) continue;
+                    SetRef(&threat.attacker, v.attacker[i]);
+                    threat.threat = v.threat[i];
+                    threat.lastHit = v.lastHit[i];
+                }
+            });
+        return true;
+    }
+    if (word == "UnitStatus") {
+        ReadState<StatusValues>(
+            r, "UnitStatus",
+            [&](StatusValues& v) {
+                if (!r.Count(&v.count, AGENT_STATUS_EFFECTS)) return false;
+                for (int i = 0; i < v.count; ++i) {
+                    StatusEffect& e = v.effects[i];
+                    if (!(r.Int(&e.kind) && r.Float(&e.amount) && r.Float(&e.interval) && r.Float(&e.tickTimer) &&
+                          r.Float(&e.timeLeft) && r.Int(&v.source[i])))
+                        return false;
+                }
+                return true;
+            },
+            [](Agent* a, const StatusValues& v) {
+                a->statusCount = v.count;
+                for (int i = 0; i < AGENT_STATUS_EFFECTS; ++i) {
+                    a->statusEffects[i] = i < v.count ? v.effects[i] : StatusEffect{0, 0.0f, 0.0f, 0.0f, 0.0f, EntityRef()};
+                    a->statusEffects[i].source.Clear();
+                    if (i < v.count) SetRef(&a->statusEffects[i].source, v.source[i]);
+                }
+            });
+        return true;
+    }
+    if (word == "UnitPose") {
+        ReadState<std::vector<float>>(
+            r, "UnitPose",
+            [&](std::vector<float>& v) {
+                int count = 0;
+                if (!r.Count(&count, MAX_POSE_VALUES)) return false;
+                v.resize((size_t)count);
+                for (float& value : v)
+                    if (!r.Float(&value)) return false;
+                return true;
+            },
+            [](Agent* a, const std::vector<float>& v) {
+                if (a->mesh && !a->mesh->TakeBackAnimation(v))
+                    Log("WARNING: the pose of %s in the save does not fit its mesh: its animation starts again\n", a->name);
+            });
+        return true;
+    }
+    if (word == "UnitBrain") {
+        ReadState<BrainValues>(
+            r, "UnitBrain",
+            [&](BrainValues& v) {
+                if (!(r.Int(&v.mode) && r.Flag(&v.ownFight) && r.Int(&v.resumeMode) && r.Int(&v.resumeTarget) &&
+                      r.Vec(&v.fightOrigin) && r.Flag(&v.holdsPlace) && r.Flag(&v.resumeAttackMove) &&
+                      r.Flag(&v.moveHeldUp) && r.Float(&v.wayLookedAt) && r.Int(&v.fightFoe) && r.Int(&v.noSpotFoe) &&
+                      r.Float(&v.noSpotAt) && r.Clock(&v.fightProgress) && r.Count(&v.legCount, AIBrain::RESUME_LEGS)))
+                    return false;
+                for (int i = 0; i < v.legCount; ++i)
+                    if (!r.Vec(&v.legs[i])) return false;
+                return true;
+            },
+            [](Agent* a, const BrainValues& v) {
+                AIBrain* brain = a->brain;
+                if (!brain) return;
+                brain->mode = v.mode;
+                brain->ownFight = v.ownFight;
+                brain->resumeMode = v.resumeMode;
+                SetRef(&brain->resumeTarget, v.resumeTarget);
+                brain->fightOrigin = v.fightOrigin;
+                brain->holdsPlace = v.holdsPlace;
+                brain->resumeAttackMove = v.resumeAttackMove;
+                brain->moveHeldUp = v.moveHeldUp;
+                brain->wayLookedAt = v.wayLookedAt;
+                SetRef(&brain->fightFoe, v.fightFoe);
+                SetRef(&brain->noSpotFoe, v.noSpotFoe);
+                brain->noSpotAt = v.noSpotAt;
+                brain->fightProgress.TakeBack(v.fightProgress);
+                brain->resumeLegCount = v.legCount;
+                for (int i = 0; i < AIBrain::RESUME_LEGS; ++i) brain->resumeLegs[i] = i < v.legCount ? v.legs[i] : Vec3();
+            });
+        return true;
+    }
+    if (word == "UnitJob") {
+        ReadState<JobValues>(
+            r, "UnitJob",
+            [&](JobValues& v) {
+                v.name = r.in.NextValue();
+                if (v.name.empty()) return false;
+                if (v.name == "-") return true;
+                if (!(r.Int(&v.step) && r.Float(&v.timer) && r.Int(&v.stepState))) return false;
+                v.path = r.in.NextValue();
+                return !v.path.empty() && r.Int(&v.pathIndex) && r.Flag(&v.warnedLoop) && r.Int(&v.flags);
+            },
+            [](Agent* a, const JobValues& v) {
+                AIBrain* brain = a->brain;
+                if (!brain) return;
+                // Whatever job the level's start gave it (a rig's work taken up) goes back first.
+                if (brain->job) TaskManager::Get()->ReleaseJob(brain->job);
+                brain->job = nullptr;
+                if (v.name == "-") return;
+                Job* job = TaskManager::Get()->NewJob();
+                if (!job) {
+                    Log("WARNING: no job is free for %s read from the save: it stands idle\n", a->name);
+                    return;
+                }
+                if (!job->SetTask(v.name.c_str()) && v.name != job->name)
+                    Log("WARNING: %s read from the save had the job %s, which the tasks do not hold\n", a->name,
+                        v.name.c_str());
+                job->agent.Set(a);
+                job->currentStep = job->firstStep;
+                for (int i = 0; i < v.step && job->currentStep; ++i) job->currentStep = job->currentStep->next;
+                if (v.step < 0) job->currentStep = nullptr;
+                job->timer = v.timer;
+                job->stepState = v.stepState;
+                job->path = nullptr;
+                for (auto* node = TheScene.paths.head; node && v.path != "-"; node = node->next)
+                    if (v.path == node->value.name) job->path = &node->value;
+                job->pathIndex = v.pathIndex;
+                job->warnedLoop = v.warnedLoop;
+                job->flags = (uint32_t)v.flags;
+                brain->job = job;
+            });
+        return true;
+    }
+    return false;
+}
 
 // The player's rig in the scene.
 Agent* FindRig(Scene& scene)
@@ -306,7 +881,7 @@ bool ReadAgentSceneRecord(const char* keyword, Lexer& in, Scene& scene, Agent* a
             in.Warn(in.Line(), "unknown brain state '%s'", state.c_str());
         else if (agent && agent->brain)
             agent->brain->mode = mode;
-    } else {
+    } else if (!ReadAgentState(word, r)) {
         return false;
     }
     return true;

@@ -152,6 +152,9 @@ public:
 
     // ---- Scene records (BuildingSceneRecords.cpp)
     void SaveToScene(FILE* file);
+    // A save's line of what the building is doing, whole: its construction, work and aim,
+    // its clocks and what it links to (BuildingState), and the units it made that live.
+    void SaveStateToScene(FILE* file);
     // Reads one of the building's own records (rally point, construction, queue, research, the
     // unit held); false for a keyword that is not one of them.
     bool ReadSceneRecord(const char* keyword, SceneRecordInput& in);

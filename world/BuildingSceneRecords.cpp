@@ -1,5 +1,6 @@
 // The lines a building writes into a scene file, the records of its own it reads back, and its
 // count at the start of a level read from one.
+#include "host/Log.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
 #include "world/Agent.h"
@@ -9,6 +10,7 @@
 #include "world/Grid.h"
 
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -45,6 +47,7 @@ void Building::SaveToScene(FILE* file)
     fprintf(file, "AddBuilding\t\t\t%s\n", definition ? definition->name : name);
     // An empty name would take the next line's first word for the name.
     if (name[0]) fprintf(file, "SetName\t\t\t\t%s\n", name);
+    fprintf(file, "SaveId\t\t\t\t%d\n", TheScene.SaveNumberOf(this));
     fprintf(file, "SetBothHealth\t\t\t" SCENE_EXACT " " SCENE_EXACT "\n", health, maxHealth);
     if (yaw != 0.0f) fprintf(file, "SetRotate\t\t\t" SCENE_EXACT "\n", yaw);
     fprintf(file, "SetScale\t\t\t" SCENE_EXACT " " SCENE_EXACT " " SCENE_EXACT "\n", scale, scale, scale);
@@ -55,6 +58,8 @@ void Building::SaveToScene(FILE* file)
     if (TheGame) TheGame->WriteControlGroups(this, file);
     if (discovered) fprintf(file, "SetVisited\t\t1\n");
     if (flags & ENTITY_OBJECT_OF_INTEREST) fprintf(file, "SetFlag\t\t\t\tENTITY_OBJECT_OF_INTEREST\n");
+    // Before the unit it may hold, whose lines the reader takes for that unit's.
+    SaveStateToScene(file);
     if (stateFlags & BUILDING_RALLY_POINT) {
         CellOf(rallyPoint, &column, &row);
         fprintf(file, "RallyPoint\t\t\t%d %d\n", column, row);
@@ -83,8 +88,86 @@ void Building::SaveToScene(FILE* file)
     fprintf(file, "\n");
 }
 
+void Building::SaveStateToScene(FILE* file)
+{
+    fprintf(file, "BuildingState\t\t%d %d " SCENE_EXACT, (int)stateFlags, buildState, buildProgress);
+    const float clocks[] = {actionTimer, ventTimer,   researchTimer, recycleTimer, upgradeTotalTime,
+                            headAngle,   phaseAngle,  bobOffset,     productionTimer, tickTimer,
+                            tickJitter,  ageTimers[0], ageTimers[1], sinceReset,   shield,
+                            maxShield,   rallyPoint.x, rallyPoint.y, rallyPoint.z};
+    for (float clock : clocks) fprintf(file, " " SCENE_EXACT, clock);
+    // (Its ground decal is the drawing's: a loaded building lays its own.)
+    fprintf(file, " %d %d %d %d\n", researchKind, (int)chosenUpgrades, spawnedTotal,
+            TheScene.SaveNumberOf(linkedEntity.Get()));
+    fprintf(file, "BuildingUnits\t\t%d", agents.count);
+    for (const PooledList<Entity*>::Node* node = agents.head; node; node = node->next)
+        fprintf(file, " %d", TheScene.SaveNumberOf(node->value));
+    fprintf(file, "\n");
+}
+
+namespace {
+
+struct BuildingValues {
+    int stateFlags = 0, buildState = 0, researchKind = 0, chosenUpgrades = 0, spawnedTotal = 0, linked = -1;
+    float buildProgress = 0.0f;
+    float clocks[19] = {};
+};
+
+bool ReadBuildingState(Building* building, SceneRecordInput& in)
+{
+    BuildingValues v;
+    bool whole = in.Int(&v.stateFlags) && in.Int(&v.buildState) && in.Float(&v.buildProgress);
+    for (float& clock : v.clocks) whole = whole && in.Float(&clock);
+    whole = whole && in.Int(&v.researchKind) && in.Int(&v.chosenUpgrades) && in.Int(&v.spawnedTotal) &&
+            in.Int(&v.linked);
+    if (!whole) {
+        Log("WARNING: the state of %s in the save is cut short: it goes on without it\n", building->name);
+        return true;
+    }
+    TheScene.PutBackOnceSettled(building, [v](Entity* entity) {
+        Building* b = static_cast<Building*>(entity);
+        // What a building is never a preview once in the level.
+        b->stateFlags = (uint32_t)v.stateFlags & ~BUILDING_PREVIEW;
+        b->buildState = v.buildState;
+        b->buildProgress = v.buildProgress;
+        float* const clocks[] = {&b->actionTimer,     &b->ventTimer,    &b->researchTimer, &b->recycleTimer,
+                                 &b->upgradeTotalTime, &b->headAngle,   &b->phaseAngle,    &b->bobOffset,
+                                 &b->productionTimer, &b->tickTimer,    &b->tickJitter,    &b->ageTimers[0],
+                                 &b->ageTimers[1],    &b->sinceReset,   &b->shield,        &b->maxShield,
+                                 &b->rallyPoint.x,    &b->rallyPoint.y, &b->rallyPoint.z};
+        for (size_t i = 0; i < sizeof clocks / sizeof clocks[0]; ++i) *clocks[i] = v.clocks[i];
+        b->researchKind = v.researchKind;
+        b->chosenUpgrades = (uint32_t)v.chosenUpgrades;
+        b->spawnedTotal = v.spawnedTotal;
+        b->linkedEntity.Set(TheScene.EntityOfSaveNumber(v.linked));
+    });
+    return true;
+}
+
+bool ReadBuildingUnits(Building* building, SceneRecordInput& in)
+{
+    int count = 0;
+    if (!in.Int(&count)) return true;
+    std::vector<int> numbers;
+    for (int i = 0, number = -1; i < count && in.Int(&number); ++i)
+        if (numbers.size() < (size_t)BUILDING_AGENT_NODES) numbers.push_back(number);
+    TheScene.PutBackOnceSettled(building, [numbers](Entity* entity) {
+        // In place of those settling found again by their spawn point: the same units, in the
+        // order they were made.
+        Building* b = static_cast<Building*>(entity);
+        b->agents.Clear();
+        for (int number : numbers)
+            if (Entity* made = TheScene.EntityOfSaveNumber(number)) b->agents.PushBack(made);
+    });
+    return true;
+}
+
+}  // namespace
+
 bool Building::ReadSceneRecord(const char* keyword, SceneRecordInput& in)
 {
+    if (strcmp(keyword, "BuildingState") == 0) return ReadBuildingState(this, in);
+    if (strcmp(keyword, "BuildingUnits") == 0) return ReadBuildingUnits(this, in);
     if (strcmp(keyword, "RallyPoint") == 0) {
         int column = 0, row = 0;
         if (in.Int(&column) && in.Int(&row)) {

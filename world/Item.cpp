@@ -662,6 +662,10 @@ void Item::WriteToScene(FILE* file, bool profileMode)
         const char* type = typeName[0] ? typeName : name;
         fprintf(file, "AddItem\t\t\t\t%s\n", type);
         if (name[0] && strcmp(type, name) != 0) fprintf(file, "SetName\t\t\t\t%s\n", name);
+        fprintf(file, "SaveId\t\t\t\t%d\n", TheScene.SaveNumberOf(this));
+        // Its clocks and turn, whole: a trap looks about on its own beat, a wreck mends.
+        fprintf(file, "ItemState\t\t\t%.9g %.9g %.9g %.9g %.9g %.9g %d\n", ageTimers[0], ageTimers[1], sinceReset,
+                actionReset, salvageIdleTime, yaw, (int)itemFlags);
         // Written whole: read back, the item lies where it lay, to the bit.
         fprintf(file, "SetBothHealth\t\t\t%.9g %.9g\n", health, maxHealth);
         if (yaw != 0.0f) fprintf(file, "SetRotate\t\t\t%.9g\n", yaw);

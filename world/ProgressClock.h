@@ -24,6 +24,23 @@ public:
     // Seconds since the errand last got somewhere.
     float Standing() const { return standing; }
 
+    // What a save holds of it, whole, and what puts it back.
+    struct Held {
+        float standing = 0.0f, closest = 0.0f;
+        Vec3 wayEnd;
+        int wayPoints = 0;
+        bool measured = false;
+    };
+    Held Hold() const { return {standing, closest, wayEnd, wayPoints, measured}; }
+    void TakeBack(const Held& held)
+    {
+        standing = held.standing;
+        closest = held.closest;
+        wayEnd = held.wayEnd;
+        wayPoints = held.wayPoints;
+        measured = held.measured;
+    }
+
 private:
     bool Track(const Agent* agent, float wayLeft, bool working, float dt);
 

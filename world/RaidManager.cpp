@@ -283,10 +283,11 @@ void AIManager::Lead()
 void AIManager::Save(FILE* file)
 {
     if (!file) return;
-    fprintf(file, "AIManagerData\t\t%.1f %.1f %.1f   %d  %d   %d %d %d\n", tick, elapsed, raidTimer, state, reserved,
+    // Whole: the raids' clock and route go on from the very tenth of a second they stood at.
+    fprintf(file, "AIManagerData\t\t%.9g %.9g %.9g   %d  %d   %d %d %d\n", tick, elapsed, raidTimer, state, reserved,
             raidId, launchSecond, active ? 1 : 0);
     for (int i = 0; i < pointCount && i < RAID_POINTS; ++i)
-        fprintf(file, "AIManagerPath\t\t%.1f %.1f %.1f\n", points[i].x, points[i].y, points[i].z);
+        fprintf(file, "AIManagerPath\t\t%.9g %.9g %.9g\n", points[i].x, points[i].y, points[i].z);
 }
 
 bool AIManager::ReadSceneRecord(const char* keyword, SceneRecordInput& in)

@@ -20,6 +20,7 @@
 #include "interface/Inventory.h"
 #include "interface/MessageWindow.h"
 #include "interface/MissionHud.h"
+#include "mechanics/Replay.h"
 #include "mechanics/Selection.h"
 #include "mechanics/WorldChecksum.h"
 #include "terrain/Minimap.h"
@@ -103,6 +104,13 @@ protected:
         ClickOn(FindShownButton(TheLevelLoadSaveGui, "Save"));
         ASSERT_FALSE(TheLevelLoadSaveGui->shown) << "the screen closes after saving";
         ClickOn(FindShownButton(TheInGameMenu->menuWindow, "Resume Game"));
+    }
+    // The loop's frames, nothing drawn, until the world has run one more tick.
+    static void NextTick()
+    {
+        const int before = WorldTicks.count;
+        PlayWithoutPictures(1.0f, 0.025f, [before] { return WorldTicks.count == before; });
+        ASSERT_EQ(WorldTicks.count, before + 1);
     }
     // The window closed as a player closes it: the game ends.
     void EndTheGame()
@@ -342,6 +350,74 @@ TEST_F(SaveLoadSession, ASaveAndItsLoadAreTheSameWorld)
     EXPECT_EQ(again, level) << "the loaded level saved again writes what its save held";
 }
 
+// A save made while everything is on its way (the rig walking a long way where the player sent
+// it, two gunners at a fight with an enemy pack, a factory making a miner and the shots between
+// them in the air), loaded, plays on tick for tick as the game it was saved from played on.
+TEST_F(SaveLoadSession, ALoadedLevelPlaysOnAsTheGameItWasSavedFrom)
+{
+    UntilPlaying();
+    if (TheMessageWindow && TheMessageWindow->shown) ClickOn(TheMessageWindow->closeTextButton);
+    Agent* rig = GetPlayerRig();
+    ASSERT_NE(rig, nullptr);
+    Vec3 site;
+    ASSERT_TRUE(FindOpenGround(rig->GetPosition() + Vec3(8.0f, 0.0f, 8.0f), &site));
+    int column = 0, row = 0;
+    ASSERT_TRUE(TheGame->grid->WorldToCell(site, &column, &row));
+    char lines[768];
+    snprintf(lines, sizeof lines,
+             "AddAgent gunner_bot SetAlignment PLAYER SetPosition %.3f 0 %.3f\n"
+             "AddAgent gunner_bot SetAlignment PLAYER SetPosition %.3f 0 %.3f\n"
+             "AddAgent gunner_bot SetAlignment ENEMY SetPosition %.3f 0 %.3f\n"
+             "AddAgent scav_small SetAlignment ENEMY SetPosition %.3f 0 %.3f\n"
+             "AddBuilding bot_factory SetAlignment PLAYER SetMapCoord %d %d BuildQueue 2 0.5 miner miner\n"
+             "END_OF_FILE\n",
+             site.x + 6.7f, site.z + 8.1f, site.x + 9.3f, site.z + 6.1f, site.x + 19.2f, site.z + 17.3f, site.x + 21.7f,
+             site.z + 14.9f, column - 6, row);
+    {
+        const WorldChangeScope staged;
+        const std::string placed = std::string(UserFolder) + "/units.txt";
+        ASSERT_TRUE(WriteTextFile(placed, lines));
+        ASSERT_TRUE(TheScene.ReadSceneFile(placed.c_str()));
+        TheScene.ResolveLinks();
+    }
+    // The rig sent a long way off by a right click.
+    TheGame->ClearSelection();
+    ASSERT_TRUE(ClickRig(rig));
+    Vec3 goal;
+    ASSERT_TRUE(FindOpenGround(rig->GetPosition() + Vec3(-30.0f, 0.0f, -25.0f), &goal));
+    int x = 0, y = 0;
+    ASSERT_TRUE(OnScreen(goal, &x, &y));
+    MoveMouseTo(x, y);
+    Click(1);
+    TheGame->ClearSelection();
+    // On their way, at their fight and at work for a few seconds.
+    PlayWithoutPictures(3.0f, 0.05f, [] { return true; });
+
+    ASSERT_TRUE(WriteSaveGame("onitsway"));
+    // The game as it went on from the save, a digest at every tick.
+    constexpr int TICKS = 150;
+    std::vector<WorldDigest> went;
+    for (int i = 0; i < TICKS; ++i) {
+        NextTick();
+        went.push_back(DigestWorld());
+    }
+    const SaveDigest wentTo = DigestSave();
+
+    ASSERT_TRUE(ReadSaveGame("onitsway"));
+    // The level made again, and its first frame (which steps nothing) run.
+    for (int i = 0; i < 100 && (TheGame->state != GAME_STATE_PLAYING || TheScene.firstFrame); ++i) Passes(1, 0.0f);
+    ASSERT_EQ(TheGame->state, GAME_STATE_PLAYING);
+    for (int i = 0; i < TICKS; ++i) {
+        NextTick();
+        const WorldDigest now = DigestWorld();
+        if (now.sum == went[i].sum) continue;
+        ADD_FAILURE() << "the loaded level parts from its game " << i + 1 << " ticks after the save: "
+                      << FirstDifference(went[i], now);
+        return;
+    }
+    EXPECT_EQ(SaveDifference(wentTo, DigestSave()), "") << "what a save holds of the level, at the end";
+}
+
 TEST_F(SaveLoadSession, SavedFromThePauseMenuAndLoadedAfterARestart)
 {
     UntilPlaying();
@@ -543,6 +619,19 @@ TEST_F(SaveLoadSession, SavedFromThePauseMenuAndLoadedAfterARestart)
     EXPECT_FALSE(TheInGameMenu->menuShown);
     EXPECT_FALSE(GamePaused);
     EXPECT_EQ(WindowMgr->modal, nullptr);
+
+    // The level loaded from the save plays again from its replay, in a program of its own.
+    std::string loadedLevel;
+    for (const ReplayListing& game : ReplayDirector::ListOf("Pilot"))
+        if (game.playable && game.header.restore == 1) loadedLevel = game.path;
+    ASSERT_FALSE(loadedLevel.empty()) << "the loaded level was recorded";
+    Shutdown();
+    started = false;
+    const newprocess::Outcome verified = newprocess::RunPhase(
+        "ReplayProgram.DISABLED_VerifiesInANewProcess",
+        {{newprocess::PHASE_DATA_HOME, base}, {"VELDMARK_REPLAY_FILE", loadedLevel}});
+    EXPECT_TRUE(verified.Passed()) << verified.output;
+    EXPECT_NE(verified.output.find("replay " + loadedLevel + ": the same game, "), std::string::npos) << verified.output;
 }
 
 }  // namespace

@@ -38,7 +38,7 @@ protected:
         if (!file) return "";
         building->SaveToScene(file);
         fclose(file);
-        return ReadTextFile(path);
+        return SceneLinesOnly(ReadTextFile(path));
     }
     // The building the file makes when read into an empty level.
     Building* ReadBack(const std::string& text)

@@ -451,7 +451,7 @@ TEST_F(ItemWorld, AnItemWritesItsSceneLines)
         written.assign(buffer, size);
         free(buffer);
     }
-    EXPECT_EQ(written,
+    EXPECT_EQ(SceneLinesOnly(written),
               "AddItem\t\t\t\tcrate\n"
               "SetBothHealth\t\t\t40 40\n"
               "SetMapCoord\t\t\t12 34\n"

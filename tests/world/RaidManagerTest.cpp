@@ -231,9 +231,9 @@ TEST_F(RaidManagerTest, ASavedRaidReadsBackAndNeverAdoptsNewRaiders)
     fclose(file);
     std::string first = ReadTextFile(path);
     EXPECT_EQ(first,
-              "AIManagerData\t\t0.2 12.5 180.0   1  0   5 42 1\n"
-              "AIManagerPath\t\t10.0 1.5 20.0\n"
-              "AIManagerPath\t\t30.0 0.0 40.0\n");
+              "AIManagerData\t\t0.25 12.5 180   1  0   5 42 1\n"
+              "AIManagerPath\t\t10 1.5 20\n"
+              "AIManagerPath\t\t30 0 40\n");
 
     raids.Reset();
     ASSERT_TRUE(TheScene.ReadSceneFile(path.c_str()));

@@ -7,6 +7,28 @@
 #include "tests/world/BlockMesh.h"
 #include "world/Grid.h"
 
+#include <sstream>
+#include <string>
+
+// An entity's lines of a save without those of what it is doing (its save number, its motion,
+// clocks, work, pose and brain): the lines every scene file knows.
+inline std::string SceneLinesOnly(const std::string& saved)
+{
+    static const char* const stateKeywords[] = {"SaveId",    "UnitMotion", "UnitClocks",  "UnitWork",      "UnitProgress",
+                                                "UnitPath",  "UnitQueue",  "UnitMounts",  "UnitThreats",   "UnitStatus",
+                                                "UnitPose",  "UnitBrain",  "UnitJob",     "BuildingState", "BuildingUnits",
+                                                "ItemState"};
+    std::istringstream in(saved);
+    std::string line, kept;
+    while (std::getline(in, line)) {
+        const std::string keyword = line.substr(0, line.find_first_of(" \t"));
+        bool state = false;
+        for (const char* word : stateKeywords) state = state || keyword == word;
+        if (!state) kept += line + "\n";
+    }
+    return kept;
+}
+
 class WorldTest : public SceneTest {
 protected:
     void SetUp() override
