@@ -13,6 +13,7 @@
 #include "gui/ModelViewer.h"
 #include "gui/WindowManager.h"
 #include "campaign/Galaxy.h"
+#include "campaign/LevelLoadSave.h"
 #include "campaign/MissionScreen.h"
 #include "campaign/PlayerProfile.h"
 #include "gui/Window.h"
@@ -22,6 +23,7 @@
 #include "host/System.h"
 #include "host/WorldGuard.h"
 #include "interface/EntityInfoGui.h"
+#include "interface/InGameMenu.h"
 #include "interface/MissionHud.h"
 #include "host/InputKeys.h"
 #include "platform/ConfigFile.h"
@@ -174,6 +176,47 @@ protected:
         for (int i = 0; i < 100 && TheGame->state != GAME_STATE_PLAYING; ++i) Passes(1, 0.05f);
         ASSERT_EQ(TheGame->state, GAME_STATE_PLAYING);
         Passes(11, 0.05f);
+    }
+
+    // The key of a letter or digit on the keyboard.
+    static int KeyOf(char c)
+    {
+        static const char* const rows[] = {"1234567890", "qwertyuiop", "asdfghjkl", "zxcvbnm"};
+        static const int first[] = {DIK_1, DIK_Q, DIK_A, DIK_Z};
+        for (int row = 0; row < 4; ++row)
+            if (const char* at = strchr(rows[row], c)) return first[row] + (int)(at - rows[row]);
+        return 0;
+    }
+    // The save screen opened from the in-game menu, the name typed over the proposed one; back
+    // in the level after saving.
+    void SaveAs(const char* name)
+    {
+        Press(DIK_ESCAPE);
+        ASSERT_TRUE(TheInGameMenu->menuShown);
+        ClickOn(FindShownButton(TheInGameMenu->menuWindow, "Save Game"));
+        ASSERT_TRUE(TheLevelLoadSaveGui->shown);
+        ClickOn(TheLevelLoadSaveGui->nameBox);
+        Press(DIK_END);
+        for (int i = 0; i < 30; ++i) Press(DIK_BACK);
+        for (const char* c = name; *c; ++c) Press(KeyOf(*c));
+        ASSERT_STREQ(TheLevelLoadSaveGui->nameBox->GetText(), name);
+        ClickOn(FindShownButton(TheLevelLoadSaveGui, "Save"));
+        ASSERT_FALSE(TheLevelLoadSaveGui->shown) << "the screen closes after saving";
+        ClickOn(FindShownButton(TheInGameMenu->menuWindow, "Resume Game"));
+    }
+    // The in-game menu's "Load Game", the save of that name (the newest, chosen first) and
+    // "Load": the frames until the loaded level plays.
+    void LoadFromTheMenu(const char* name)
+    {
+        Press(DIK_ESCAPE);
+        ASSERT_TRUE(TheInGameMenu->menuShown);
+        ClickOn(FindShownButton(TheInGameMenu->menuWindow, "Load Game"));
+        ASSERT_TRUE(TheLevelLoadSaveGui->shown);
+        ASSERT_TRUE(TheLevelLoadSaveGui->loadMode);
+        ASSERT_NE(TheLevelLoadSaveGui->browser->GetSelected(), nullptr);
+        ASSERT_EQ(std::string(TheLevelLoadSaveGui->browser->GetSelected()->name), std::string(name) + ".sav");
+        ClickOn(FindShownButton(TheLevelLoadSaveGui, "Load"));
+        UntilPlaying();
     }
 
     // Game time without pictures, in steps of dt: the clock and the game's advance by its state

@@ -901,7 +901,7 @@ TEST_F(ReplaySession, EachKeptReplayWithOneOrderDroppedParts)
     const uint16_t passive[] = {ORDER_GAME_SPEED, ORDER_PAUSE,   ORDER_RESUME, ORDER_SAVE, ORDER_ASSIGN_GROUP,
                                 ORDER_RESTART,    ORDER_ABORT,   ORDER_CONSOLE};
     for (const char* name : {"first_mission_won", "second_mission_won", "mission_lost", "mission_restarted", "story1_opening",
-                             "story2_opening", "story3_opening", "story4_opening", "story5_opening", "story6_opening",
+                             "story1_loaded", "story2_opening", "story3_opening", "story4_opening", "story5_opening", "story6_opening",
                              "story7_opening"}) {
         SCOPED_TRACE(name);
         const OneOrderDropped played = PlayWithoutOne(name, base, [&](const PlayerOrder& o) {
@@ -937,34 +937,40 @@ TEST_F(ReplaySession, AnOpeningWithoutOneOrderOfTheHandParts)
 // A kept opening watched in the program: drawn at frames of a quarter second (two or three
 // ticks to a frame) from its start until a while after the factory carried on the cursor was
 // put down, the camera scrolled away the while, then played on to its end with no picture:
-// the same game.
+// the same game. So is the level loaded from that opening's save, drawn over its first ten
+// seconds.
 TEST_F(ReplaySession, AKeptOpeningWatchedDrawnAtAnotherFrameRateWithTheCameraElsewhereIsTheSameGame)
 {
-    const std::string kept = SourcePath("tests/data/replays/story1_opening.replay");
-    Replay replay;
-    std::string why;
-    ASSERT_TRUE(ReplayDirector::Open(kept.c_str(), &replay, &why)) << why;
-    int putDown = 0;
-    for (const ReplayTick& tick : replay.ticks)
-        for (const PlayerOrder& order : tick.orders)
-            if (order.kind == ORDER_PLACE_BUILDING && !putDown) putDown = (int)tick.tick;
-    ASSERT_GT(putDown, 0) << "the opening puts the factory down";
-    ASSERT_TRUE(TheReplay.Play(kept, replay, true));
-    int drawn = 0;
-    for (int i = 0; i < 2000 && !TheReplay.Finished(); ++i) {
-        if (TheMessageWindow && TheMessageWindow->shown) ClickOn(TheMessageWindow->closeTextButton);
-        if (TheReplay.Tick() > putDown + 20) {
-            PlayWithoutPictures(0.25f, 0.25f, [] { return true; });
-            continue;
+    for (const char* name : {"story1_opening", "story1_loaded"}) {
+        SCOPED_TRACE(name);
+        const std::string kept = SourcePath("tests/data/replays/" + std::string(name) + ".replay");
+        Replay replay;
+        std::string why;
+        ASSERT_TRUE(ReplayDirector::Open(kept.c_str(), &replay, &why)) << why;
+        int putDown = 0;
+        for (const ReplayTick& tick : replay.ticks)
+            for (const PlayerOrder& order : tick.orders)
+                if (order.kind == ORDER_PLACE_BUILDING && !putDown) putDown = (int)tick.tick;
+        const bool loaded = replay.header.restore == 1;
+        ASSERT_TRUE(loaded || putDown > 0) << "the opening puts the factory down";
+        const int drawnUntil = loaded ? 100 : putDown + 20;
+        ASSERT_TRUE(TheReplay.Play(kept, replay, true));
+        int drawn = 0;
+        for (int i = 0; i < 2000 && !TheReplay.Finished(); ++i) {
+            if (TheMessageWindow && TheMessageWindow->shown) ClickOn(TheMessageWindow->closeTextButton);
+            if (TheReplay.Tick() > drawnUntil) {
+                PlayWithoutPictures(0.25f, 0.25f, [] { return true; });
+                continue;
+            }
+            if (i % 4 == 0) Press(i % 8 ? DIK_RIGHT : DIK_DOWN);
+            Passes(1, 0.25f);
+            ++drawn;
         }
-        if (i % 4 == 0) Press(i % 8 ? DIK_RIGHT : DIK_DOWN);
-        Passes(1, 0.25f);
-        ++drawn;
+        EXPECT_GT(drawn, drawnUntil / 3) << "the level was drawn";
+        EXPECT_TRUE(TheReplay.Finished());
+        EXPECT_FALSE(TheReplay.Parted()) << TheReplay.VerdictLine();
+        FromTheMenu("Abort Mission");
     }
-    EXPECT_GT(drawn, putDown / 3) << "the opening was drawn";
-    EXPECT_TRUE(TheReplay.Finished());
-    EXPECT_FALSE(TheReplay.Parted()) << TheReplay.VerdictLine();
-    FromTheMenu("Abort Mission");
 }
 
 // The galaxy's "Replays": the profile's recent games, newest first, one that cannot be played

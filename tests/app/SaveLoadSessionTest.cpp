@@ -80,31 +80,6 @@ protected:
         Click(0);
         return TheGame->GetFirstSelected() == rig;
     }
-    // The key of a letter or digit on the keyboard.
-    static int KeyOf(char c)
-    {
-        static const char* const rows[] = {"1234567890", "qwertyuiop", "asdfghjkl", "zxcvbnm"};
-        static const int first[] = {DIK_1, DIK_Q, DIK_A, DIK_Z};
-        for (int row = 0; row < 4; ++row)
-            if (const char* at = strchr(rows[row], c)) return first[row] + (int)(at - rows[row]);
-        return 0;
-    }
-    // The save screen opened from the in-game menu, the name typed over the proposed one.
-    void SaveAs(const char* name)
-    {
-        Press(DIK_ESCAPE);
-        ASSERT_TRUE(TheInGameMenu->menuShown);
-        ClickOn(FindShownButton(TheInGameMenu->menuWindow, "Save Game"));
-        ASSERT_TRUE(TheLevelLoadSaveGui->shown);
-        ClickOn(TheLevelLoadSaveGui->nameBox);
-        Press(DIK_END);
-        for (int i = 0; i < 30; ++i) Press(DIK_BACK);
-        for (const char* c = name; *c; ++c) Press(KeyOf(*c));
-        ASSERT_STREQ(TheLevelLoadSaveGui->nameBox->GetText(), name);
-        ClickOn(FindShownButton(TheLevelLoadSaveGui, "Save"));
-        ASSERT_FALSE(TheLevelLoadSaveGui->shown) << "the screen closes after saving";
-        ClickOn(FindShownButton(TheInGameMenu->menuWindow, "Resume Game"));
-    }
     // The loop's frames, nothing drawn, until the world has run one more tick.
     static void NextTick()
     {
