@@ -96,9 +96,10 @@ void Building::SaveStateToScene(FILE* file)
                             tickJitter,  ageTimers[0], ageTimers[1], sinceReset,   shield,
                             maxShield,   rallyPoint.x, rallyPoint.y, rallyPoint.z};
     for (float clock : clocks) fprintf(file, " " SCENE_EXACT, clock);
-    // (Its ground decal is the drawing's: a loaded building lays its own.)
-    fprintf(file, " %d %d %d %d\n", researchKind, (int)chosenUpgrades, spawnedTotal,
-            TheScene.SaveNumberOf(linkedEntity.Get()));
+    // (Its ground decal is the drawing's: a loaded building lays its own. The unit it holds is
+    // written with it, and taken back by its lines.)
+    const Entity* linked = HeldUnit() ? nullptr : linkedEntity.Get();
+    fprintf(file, " %d %d %d %d\n", researchKind, (int)chosenUpgrades, spawnedTotal, TheScene.SaveNumberOf(linked));
     fprintf(file, "BuildingUnits\t\t%d", agents.count);
     for (const PooledList<Entity*>::Node* node = agents.head; node; node = node->next)
         fprintf(file, " %d", TheScene.SaveNumberOf(node->value));
@@ -139,7 +140,8 @@ bool ReadBuildingState(Building* building, SceneRecordInput& in)
         b->researchKind = v.researchKind;
         b->chosenUpgrades = (uint32_t)v.chosenUpgrades;
         b->spawnedTotal = v.spawnedTotal;
-        b->linkedEntity.Set(TheScene.EntityOfSaveNumber(v.linked));
+        // The unit it holds came back with its own lines.
+        if (v.linked >= 0 || !b->HeldUnit()) b->linkedEntity.Set(TheScene.EntityOfSaveNumber(v.linked));
     });
     return true;
 }

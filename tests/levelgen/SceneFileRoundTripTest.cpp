@@ -199,8 +199,8 @@ TEST_F(EveryKindRoundTripTest, ASaveOfEveryKindReadsBackToTheSameFile)
           "UpgraderFlags\t3\nCreateAgent\t\t\tscout_bot\n", "SetAlignment\t\tENEMY\n", "SetAlignment\t\tNEUTRAL\n",
           "ControlGroup\t\t\t\t2\t\t1\t3\n", "MinerCoords\t\t12 12 20 20\n", "AddItem\t\t\t\tsupply_crate\n",
           "item_upgradeHull\t\t\t2.45\n", "item_specialFlags\t\t16\n", "item_stackCount\t\t\t3\n",
-          "item_pattern\t\tminer\n", "AIManagerData\t\t0.3 120.0 45.0   1  0   7 30 1\n",
-          "AIManagerPath\t\t50.0 0.0 50.0\n"})
+          "item_pattern\t\tminer\n", "AIManagerData\t\t0.300000012 120 45   1  0   7 30 1\n",
+          "AIManagerPath\t\t50 0 50\n"})
         EXPECT_NE(first.find(line), std::string::npos) << line << " missing from\n" << first;
     // The sections in their order.
     size_t last = 0;
