@@ -61,6 +61,8 @@ TEST_F(ShippedPopulationTest, ASavedLevelReadsBackToTheSameFile)
         LogCaptureBegin();
         ASSERT_TRUE(TheScene.ReadSceneFile(first.c_str()));
         TheScene.ResolveLinks();
+        // What each was doing, as the level's start puts it back.
+        TheScene.PutBackSavedStates();
         std::string log = LogCaptureEnd();
         EXPECT_EQ(log.find("ERROR"), std::string::npos) << log;
         EXPECT_EQ(CountAgents(), agents);
