@@ -503,6 +503,14 @@ bool ReadAgentState(const std::string& word, RecordReader& r)
                        r.Float(&v.speed) && r.Float(&v.waitTime) && r.Float(&v.blockedTime) && r.Int(&v.bits);
             },
             [](Agent* a, const MotionValues& v) {
+                // A place off the map (a damaged save) leaves the unit where its scene lines
+                // stood it, its move started afresh.
+                int column = 0, row = 0;
+                const Grid* grid = CurrentGrid();
+                if (grid && !grid->WorldToCell(v.position, &column, &row)) {
+                    Log("WARNING: the save puts %s off the map: it stays where its lines stood it\n", a->name);
+                    return;
+                }
                 a->yaw = v.yaw;
                 a->targetYaw = v.targetYaw;
                 a->previousYaw = v.previousYaw;

@@ -1,5 +1,6 @@
 // An agent's lines in a scene file: exactly what is written for each kind of agent, and what
 // reading them back restores (old files with glued lines included).
+#include "host/Log.h"
 #include "host/System.h"
 #include "render/MeshLibrary.h"
 #include "tests/support/TestSupport.h"
@@ -216,6 +217,27 @@ TEST_F(AgentSceneRecordsTest, AWorkingMinerReadsBackTheSame)
     EXPECT_EQ(read->dropOff.Get(), refinery);
     EXPECT_EQ(read->mine.Get(), nullptr);
     EXPECT_EQ(Saved(read), text);
+}
+
+// A damaged save that puts a unit far off the map: the unit stands where its scene lines put
+// it, and the log says why.
+TEST_F(AgentSceneRecordsTest, AUnitTheSavePutsOffTheMapStaysWhereItsLinesStoodIt)
+{
+    Type("Scout", ALIGN_PLAYER);
+    Agent* scout = Make("Scout", 10, 20);
+    std::string text = Saved(scout);
+    Remove(scout);
+    const std::string motion = "UnitMotion\t -135 0 -110";
+    const size_t at = text.find(motion);
+    ASSERT_NE(at, std::string::npos) << text;
+    text.replace(at, motion.size(), "UnitMotion\t 9e30 0 -9e30");
+    LogCaptureBegin();
+    Agent* read = Read(text);
+    const std::string log = LogCaptureEnd();
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(read->GetPosition().x, -135.0f);
+    EXPECT_EQ(read->GetPosition().z, -110.0f);
+    EXPECT_NE(log.find("off the map"), std::string::npos) << log;
 }
 
 TEST_F(AgentSceneRecordsTest, ModesFromAFileAreCheckedAndTheRigWritesItsOwnLines)
