@@ -35,6 +35,7 @@
 
 bool PostProcessing = true;
 bool Wireframe = false;
+bool ShowCollisionVolumes = false;
 bool DebugDrawShadowBuffer = false;
 bool DebugDrawGlowBuffer = false;
 bool SceneLighting = true;

@@ -25,6 +25,8 @@ extern bool PostProcessing;
 extern bool Wireframe;
 extern bool DebugDrawShadowBuffer;
 extern bool DebugDrawGlowBuffer;
+// Buildings draw their collision mesh too (the console's "collision"); off at start.
+extern bool ShowCollisionVolumes;
 // Lighting of the scene's meshes; on unless a developer turns it off.
 extern bool SceneLighting;
 // The pass being drawn, for drawing code that behaves differently per pass.

@@ -21,7 +21,6 @@
 #include <cstring>
 
 ConsoleHistory TheConsoleHistory;
-bool ShowCollisionVolumes = false;
 bool CameraAutoRotate = false;
 float CameraAutoRotateSpeed = 0.5f;
 

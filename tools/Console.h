@@ -38,8 +38,7 @@ struct ConsoleHistory {
 extern ConsoleHistory TheConsoleHistory;
 
 // The console's own switches, off at start (the texture statistics of the FPS label are the
-// game's TextureStatsShown).
-extern bool ShowCollisionVolumes;       // buildings draw their collision mesh
+// game's TextureStatsShown; the collision meshes' switch is the drawing's ShowCollisionVolumes).
 // The camera's automatic turn: on with "animcam", at this many radians a second.
 extern bool CameraAutoRotate;
 extern float CameraAutoRotateSpeed;

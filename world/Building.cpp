@@ -1,6 +1,5 @@
 #include "world/Building.h"
 #include "host/SteadyMath.h"
-#include "tools/Console.h"
 
 #include "campaign/PlayerProfile.h"
 #include "interface/MessageLists.h"
@@ -8,6 +7,7 @@
 #include "interface/UnitUpgrade.h"
 #include "mechanics/Game.h"
 #include "mechanics/GameMechanics.h"
+#include "mechanics/GameRender.h"
 #include "mechanics/Scene.h"
 #include "platform/RandomUtil.h"
 #include "platform/SoundManager.h"

@@ -138,7 +138,6 @@ TEST(Floors, TheWorldReachesIntoTheInterfaceNoMoreThanItStillDoes)
         "world/Building.cpp -> interface/MessageLists.h",
         "world/Building.cpp -> interface/PowerBar.h",
         "world/Building.cpp -> interface/UnitUpgrade.h",
-        "world/Building.cpp -> tools/Console.h",
         "world/BuildingBehaviours.cpp -> interface/MessageLists.h",
         "world/Item.cpp -> interface/MessageLists.h",
         "world/TaskStepsMine.cpp -> interface/PowerBar.h",

@@ -2,6 +2,7 @@
 // numbers it reads, the history, and commands that change the profile, the light and the
 // switches.
 #include "tools/Console.h"
+#include "mechanics/GameRender.h"
 
 #include "campaign/PlayerProfile.h"
 #include "host/System.h"
