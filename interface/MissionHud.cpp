@@ -11,6 +11,7 @@
 #include "gui/Label.h"
 #include "gui/WindowManager.h"
 #include "host/Log.h"
+#include "host/System.h"
 #include "interface/EntityInfoGui.h"
 #include "interface/HudLayout.h"
 #include "interface/MessageLists.h"
@@ -23,6 +24,7 @@
 #include "render/Sprite.h"
 #include "terrain/Minimap.h"
 #include "terrain/ScanPulses.h"
+#include "world/Agent.h"
 #include "world/BuildItem.h"
 
 #include <cstring>
@@ -473,4 +475,16 @@ void ReleaseMissionHud()
     // What is left is the plain state of a HUD never built.
     hud.~MissionHud();
     new (&hud) MissionHud();
+}
+
+// What the HUD shows for a unit the hand takes or lets go (the world's Agent only names the
+// calls): the build panel with the builder rig.
+void Agent::OnSelect()
+{
+    if (StrICmp(name, "Builder") == 0 && TheMissionHud.buildPanel) TheMissionHud.buildPanel->SetVisible(true);
+}
+
+void Agent::OnDeselect()
+{
+    if ((flags & ENTITY_PLAYER) && TheMissionHud.buildPanel) TheMissionHud.buildPanel->SetVisible(false);
 }

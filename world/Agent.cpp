@@ -1,8 +1,6 @@
 #include "world/Agent.h"
 
-#include "gui/Window.h"
 #include "host/System.h"
-#include "interface/MissionHud.h"
 #include "mechanics/GameMechanics.h"
 #include "platform/MathUtil.h"
 #include "render/IndexedMesh.h"
@@ -292,12 +290,3 @@ void Agent::ReleaseAttachments()
     attachmentCount = 0;
 }
 
-void Agent::OnSelect()
-{
-    if (StrICmp(name, "Builder") == 0 && TheMissionHud.buildPanel) TheMissionHud.buildPanel->SetVisible(true);
-}
-
-void Agent::OnDeselect()
-{
-    if ((flags & ENTITY_PLAYER) && TheMissionHud.buildPanel) TheMissionHud.buildPanel->SetVisible(false);
-}
