@@ -187,14 +187,19 @@ protected:
             if (const char* at = strchr(rows[row], c)) return first[row] + (int)(at - rows[row]);
         return 0;
     }
+    // Escape's in-game menu, and its button that opens the save or the load screen.
+    void OpenFromTheMenu(const char* button)
+    {
+        Press(DIK_ESCAPE);
+        ASSERT_TRUE(TheInGameMenu->menuShown);
+        ClickOn(FindShownButton(TheInGameMenu->menuWindow, button));
+        ASSERT_TRUE(TheLevelLoadSaveGui->shown);
+    }
     // The save screen opened from the in-game menu, the name typed over the proposed one; back
     // in the level after saving.
     void SaveAs(const char* name)
     {
-        Press(DIK_ESCAPE);
-        ASSERT_TRUE(TheInGameMenu->menuShown);
-        ClickOn(FindShownButton(TheInGameMenu->menuWindow, "Save Game"));
-        ASSERT_TRUE(TheLevelLoadSaveGui->shown);
+        ASSERT_NO_FATAL_FAILURE(OpenFromTheMenu("Save Game"));
         ClickOn(TheLevelLoadSaveGui->nameBox);
         Press(DIK_END);
         for (int i = 0; i < 30; ++i) Press(DIK_BACK);
@@ -208,10 +213,7 @@ protected:
     // "Load": the frames until the loaded level plays.
     void LoadFromTheMenu(const char* name)
     {
-        Press(DIK_ESCAPE);
-        ASSERT_TRUE(TheInGameMenu->menuShown);
-        ClickOn(FindShownButton(TheInGameMenu->menuWindow, "Load Game"));
-        ASSERT_TRUE(TheLevelLoadSaveGui->shown);
+        ASSERT_NO_FATAL_FAILURE(OpenFromTheMenu("Load Game"));
         ASSERT_TRUE(TheLevelLoadSaveGui->loadMode);
         ASSERT_NE(TheLevelLoadSaveGui->browser->GetSelected(), nullptr);
         ASSERT_EQ(std::string(TheLevelLoadSaveGui->browser->GetSelected()->name), std::string(name) + ".sav");

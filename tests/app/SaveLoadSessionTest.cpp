@@ -80,6 +80,33 @@ protected:
         Click(0);
         return TheGame->GetFirstSelected() == rig;
     }
+    // Units and buildings put into the level as the test's own staging (scene lines).
+    void Stage(const char* lines)
+    {
+        const WorldChangeScope staged;
+        const std::string placed = std::string(UserFolder) + "/units.txt";
+        ASSERT_TRUE(WriteTextFile(placed, lines));
+        ASSERT_TRUE(TheScene.ReadSceneFile(placed.c_str()));
+        TheScene.ResolveLinks();
+    }
+    // The selection sent by a right click on open ground near a point.
+    void RightClickNear(const Vec3& near)
+    {
+        Vec3 goal;
+        ASSERT_TRUE(FindOpenGround(near, &goal));
+        int x = 0, y = 0;
+        ASSERT_TRUE(OnScreen(goal, &x, &y));
+        MoveMouseTo(x, y);
+        Click(1);
+    }
+    // A save read again: the level made anew and standing (its first frame, which steps
+    // nothing, run), before any tick of it.
+    void LoadUntilItStands(const char* name)
+    {
+        ASSERT_TRUE(ReadSaveGame(name));
+        for (int i = 0; i < 100 && (TheGame->state != GAME_STATE_PLAYING || TheScene.firstFrame); ++i) Passes(1, 0.0f);
+        ASSERT_EQ(TheGame->state, GAME_STATE_PLAYING);
+    }
     // The loop's frames, nothing drawn, until the world has run one more tick.
     static void NextTick()
     {
@@ -289,22 +316,12 @@ TEST_F(SaveLoadSession, ASaveAndItsLoadAreTheSameWorld)
              "AddAgent gunner_bot SetAlignment PLAYER SetPosition %.3f 0 %.3f\n"
              "AddAgent gunner_bot SetAlignment ENEMY SetPosition %.3f 0 %.3f SetRotate 123.456\nEND_OF_FILE\n",
              site.x + 6.7f, site.z + 8.1f, site.x + 10.3f, site.z + 5.1f, site.x - 20.2f, site.z - 20.3f);
-    // The test's own staging.
-    const WorldChangeScope staged;
-    const std::string placed = std::string(UserFolder) + "/units.txt";
-    ASSERT_TRUE(WriteTextFile(placed, lines));
-    ASSERT_TRUE(TheScene.ReadSceneFile(placed.c_str()));
-    TheScene.ResolveLinks();
+    ASSERT_NO_FATAL_FAILURE(Stage(lines));
 
     // The rig sent across the ground by a right click, and caught on its way.
     TheGame->ClearSelection();
     TheGame->SelectEntity(rig);
-    Vec3 goal;
-    ASSERT_TRUE(FindOpenGround(rig->GetPosition() + Vec3(-20.0f, 0.0f, 15.0f), &goal));
-    int x = 0, y = 0;
-    ASSERT_TRUE(OnScreen(goal, &x, &y));
-    MoveMouseTo(x, y);
-    Click(1);
+    ASSERT_NO_FATAL_FAILURE(RightClickNear(rig->GetPosition() + Vec3(-20.0f, 0.0f, 15.0f)));
     Passes(7, 0.05f);
 
     ASSERT_TRUE(WriteSaveGame("same"));
@@ -313,10 +330,7 @@ TEST_F(SaveLoadSession, ASaveAndItsLoadAreTheSameWorld)
     const std::string level = ReadTextFile(folder + "same.sav");
     ASSERT_FALSE(level.empty());
 
-    ASSERT_TRUE(ReadSaveGame("same"));
-    // The level made again and standing, before any tick of it.
-    for (int i = 0; i < 100 && (TheGame->state != GAME_STATE_PLAYING || TheScene.firstFrame); ++i) Passes(1, 0.0f);
-    ASSERT_EQ(TheGame->state, GAME_STATE_PLAYING);
+    ASSERT_NO_FATAL_FAILURE(LoadUntilItStands("same"));
     const WorldDigest loaded = DigestWorld();
     EXPECT_EQ(loaded.sum, saved.sum) << "the loaded world differs: " << FirstDifference(saved, loaded);
 
@@ -348,22 +362,11 @@ TEST_F(SaveLoadSession, ALoadedLevelPlaysOnAsTheGameItWasSavedFrom)
              "END_OF_FILE\n",
              site.x + 6.7f, site.z + 8.1f, site.x + 9.3f, site.z + 6.1f, site.x + 19.2f, site.z + 17.3f, site.x + 21.7f,
              site.z + 14.9f, column - 6, row);
-    {
-        const WorldChangeScope staged;
-        const std::string placed = std::string(UserFolder) + "/units.txt";
-        ASSERT_TRUE(WriteTextFile(placed, lines));
-        ASSERT_TRUE(TheScene.ReadSceneFile(placed.c_str()));
-        TheScene.ResolveLinks();
-    }
+    ASSERT_NO_FATAL_FAILURE(Stage(lines));
     // The rig sent a long way off by a right click.
     TheGame->ClearSelection();
     ASSERT_TRUE(ClickRig(rig));
-    Vec3 goal;
-    ASSERT_TRUE(FindOpenGround(rig->GetPosition() + Vec3(-30.0f, 0.0f, -25.0f), &goal));
-    int x = 0, y = 0;
-    ASSERT_TRUE(OnScreen(goal, &x, &y));
-    MoveMouseTo(x, y);
-    Click(1);
+    ASSERT_NO_FATAL_FAILURE(RightClickNear(rig->GetPosition() + Vec3(-30.0f, 0.0f, -25.0f)));
     TheGame->ClearSelection();
     // On their way, at their fight and at work for a few seconds.
     PlayWithoutPictures(3.0f, 0.05f, [] { return true; });
@@ -378,10 +381,7 @@ TEST_F(SaveLoadSession, ALoadedLevelPlaysOnAsTheGameItWasSavedFrom)
     }
     const SaveDigest wentTo = DigestSave();
 
-    ASSERT_TRUE(ReadSaveGame("onitsway"));
-    // The level made again, and its first frame (which steps nothing) run.
-    for (int i = 0; i < 100 && (TheGame->state != GAME_STATE_PLAYING || TheScene.firstFrame); ++i) Passes(1, 0.0f);
-    ASSERT_EQ(TheGame->state, GAME_STATE_PLAYING);
+    ASSERT_NO_FATAL_FAILURE(LoadUntilItStands("onitsway"));
     for (int i = 0; i < TICKS; ++i) {
         NextTick();
         const WorldDigest now = DigestWorld();
