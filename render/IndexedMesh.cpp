@@ -282,13 +282,15 @@ bool IndexedMesh::TakeBackAnimation(const std::vector<float>& held)
     if (held[baseAt] != (float)base || held.size() != baseAt + 1 + base * 6 || (base && base != joints.size()))
         return false;
     if (!slot(held[0]) || !slot(held[1]) || !slot(held[7])) return false;
+    // Keys index the animations' key tables: none below the first (-1 is "no key yet").
+    if (held[4] < -1.0f || held[5] < -1.0f) return false;
     PoseRecipe recipe;
     recipe.bind = held[10] != 0.0f;
     recipe.wheel = (int)held[11];
     recipe.wheelTurn = held[12];
     for (size_t i = 0; i < samples; ++i) {
         const float* v = &held[HEAD + i * 6];
-        if (!slot(v[0]) || v[0] < 0.0f || !animations[(int)v[0]]) return false;
+        if (!slot(v[0]) || v[0] < 0.0f || !animations[(int)v[0]] || !(v[1] >= 0.0f)) return false;
         PoseSample sample;
         sample.animation = animations[(int)v[0]];
         sample.key = (int)v[1];

@@ -101,3 +101,27 @@ TEST_F(MeshDrawTest, TheWalkerWalksUnderTheLitEffect)
     // Half a stride apart the legs have changed places.
     EXPECT_GT(pictures[0].Difference(pictures[2], legsFrom, bottom), 200);
 }
+
+// A walking pose as a save holds it comes back whole; one whose sample names a key below the
+// first (a damaged save) is refused and leaves the pose as it was.
+TEST_F(MeshDrawTest, AHeldPoseComesBackAndADamagedOneIsRefused)
+{
+    IndexedMesh* walker = meshes->GetMesh("walker.txt", 0, true, false);
+    ASSERT_NE(walker->AddAnimation("walker_walk.txt", true), nullptr);
+    walker->slotAnimationId[0] = ANIM_WALK;
+    walker->animationSlot[ANIM_WALK] = 0;
+    walker->SetAnimation(walker->GetAnimationValue(ANIM_WALK), true, false);
+    for (int step = 0; step < 3; ++step) {
+        ++FrameTimer.frameCount;
+        walker->AdvanceAnimation(0.1f);
+        walker->Update(0.1f);
+    }
+    const std::vector<float> held = walker->HoldAnimation();
+    ASSERT_GE(held.size(), 15u + 6u) << "a sample of the walk";
+    ASSERT_TRUE(walker->TakeBackAnimation(held));
+    EXPECT_EQ(walker->HoldAnimation(), held);
+    std::vector<float> damaged = held;
+    damaged[14 + 1] = -5.0f;  // the first sample's key
+    EXPECT_FALSE(walker->TakeBackAnimation(damaged));
+    EXPECT_EQ(walker->HoldAnimation(), held);
+}
