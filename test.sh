@@ -10,8 +10,9 @@ build_play -DVELDMARK_WERROR=ON
 # Line tables are all the sanitizers' reports need to name the function and line of each frame;
 # the full debug information costs this build a quarter more compile time and objects of twice
 # the size to link.
+# The kept replays are verified in both builds: the play build's program is named to the tests.
 build build/test -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g1 -O1" -DVELDMARK_SANITIZE=ON -DVELDMARK_TESTS=ON \
-  -DVELDMARK_WERROR=ON --
+  -DVELDMARK_WERROR=ON -DVELDMARK_PLAY_PROGRAM="$ROOT/build/play/veldmark" --
 
 export ALSOFT_DRIVERS=null
 export SDL_AUDIODRIVER=dummy

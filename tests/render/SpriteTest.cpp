@@ -6,6 +6,8 @@
 #include "render/Font.h"
 #include "render/FontCache.h"
 #include "render/HintBox.h"
+#include "platform/ConfigFile.h"
+#include "tests/support/Scoped.h"
 
 #include <gtest/gtest.h>
 
@@ -132,6 +134,8 @@ TEST(Sprite, LinesGroundQuadsAndBillboards)
 
 TEST(HintBox, StaysOnTheScreen)
 {
+    // The screen of no settings, 1024 x 768, whatever settings a test before left.
+    ScopedGlobal<ConfigFile*> noSettings(Config, nullptr);
     Fonts = new FontCache();
     {
         Font tooltip("gui");
