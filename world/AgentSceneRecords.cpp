@@ -344,7 +344,6 @@ void Agent::SaveToScene(FILE* file)
     SaveStateToScene(file);
 }
 
-
 namespace {
 
 // The mount a shot left from, as the index of the shooter's attachment it is: the mount is a
@@ -890,7 +889,6 @@ bool ReadAgentState(const std::string& word, RecordReader& r)
     }
     return false;
 }
-
 
 // ---- The shots in the air (WriteShotsToScene)
 
