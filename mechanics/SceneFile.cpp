@@ -20,12 +20,14 @@
 #include "terrain/Minimap.h"
 #include "terrain/ScanPulses.h"
 #include "world/Agent.h"
+#include "world/AgentSceneRecords.h"
 #include "world/AgentTypeRegistry.h"
 #include "world/BuildItem.h"
 #include "world/Building.h"
 #include "world/Grid.h"
 #include "world/GridQueries.h"
 #include "world/Item.h"
+#include "world/ProjectileSystem.h"
 #include "world/RaidManager.h"
 
 #include <algorithm>
@@ -344,6 +346,8 @@ void Scene::WriteLevelParts(FILE* const files[LEVEL_PARTS], bool withView)
     WriteRig(files[LEVEL_RIG_AND_OBJECTIVES], FindRigIn(*this), withView);
     WriteWorldState(files[LEVEL_RIG_AND_OBJECTIVES]);
     WriteLevelClocks(files[LEVEL_RIG_AND_OBJECTIVES], *this);
+    // The shots in the air: a load that lost them would play another game from its first tick.
+    if (TheProjectiles) WriteShotsToScene(files[LEVEL_RIG_AND_OBJECTIVES], *TheProjectiles);
     WriteObjectives(files[LEVEL_RIG_AND_OBJECTIVES]);
     WriteResources(files[LEVEL_RESOURCES], *this);
     WriteBuildings(files[LEVEL_BUILDINGS], *this);

@@ -203,7 +203,7 @@ uint64_t HashOf(const char* bytes, size_t size)
 
 const char* const SAVE_PART_NAMES[SAVE_PARTS] = {
     "the player's profile (ore, fuel, credits, power, the bag, the rig's parts, skills, experience, patterns)",
-    "the rig's place and the objectives",
+    "the rig's place, the level's clocks and fog, the shots in the air and the objectives",
     "the ground's resources",
     "the buildings (their queues, upgrades and work)",
     "the units (their orders, AI state, facing and speed)",

@@ -5,6 +5,7 @@
 
 #include "host/Lexer.h"
 #include "host/Log.h"
+#include "host/System.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
 #include "render/IndexedMesh.h"
@@ -14,6 +15,7 @@
 #include "world/Building.h"
 #include "world/Grid.h"
 #include "world/PathFinder.h"
+#include "world/ProjectileSystem.h"
 #include "world/TaskManager.h"
 
 #include <algorithm>
@@ -56,6 +58,9 @@ int BrainMode(const Agent* agent)
     return agent->brain ? agent->brain->mode : AI_MODE_NONE;
 }
 
+// A shot's link to an entity that was set but has left the level.
+constexpr int SHOT_GONE = -2;
+
 // The values of a save's state lines: numbers whole, entities by their save numbers.
 struct StateLine {
     FILE* file;
@@ -81,6 +86,30 @@ struct StateLine {
     StateLine& R(const EntityRef& ref) { return E(ref.Get()); }
     // An entity kept by its id alone (0 for none).
     StateLine& Id(unsigned id) { return E(id ? TheScene.FindEntityById((int)id, SEGMENTS_ALL) : nullptr); }
+    // A shot's link: as R, and SHOT_GONE for an entity it was fired by or at that has left the
+    // level since (a shell still flies on to where its target stood).
+    StateLine& S(const EntityRef& ref) { return ref.IsSet() && !ref.Get() ? I(SHOT_GONE) : R(ref); }
+    // What a shot carries of its weapon: 0, or 1 and the weapon whole but for its item (a shot
+    // leaves its muzzle without one). Its words are the catalogue's names, single words.
+    StateLine& Weapon(bool has, const WeaponDef& weapon)
+    {
+        I(has ? 1 : 0);
+        if (!has) return *this;
+        return W(weapon.name)
+            .I(weapon.type)
+            .I((long)(int32_t)weapon.flags)
+            .F(weapon.damage)
+            .F(weapon.shotTime)
+            .F(weapon.range)
+            .F(weapon.interval)
+            .F(weapon.windUp)
+            .I((long)(int32_t)weapon.colour)
+            .W(weapon.texts[0])
+            .W(weapon.texts[1])
+            .W(weapon.soundName)
+            .W(weapon.hitAnimation)
+            .V(weapon.shootOffset);
+    }
     StateLine& P(const ProgressClock& clock)
     {
         const ProgressClock::Held held = clock.Hold();
@@ -313,6 +342,73 @@ void Agent::SaveToScene(FILE* file)
         }
     }
     SaveStateToScene(file);
+}
+
+namespace {
+
+// The mount a shot left from, as the index of the shooter's attachment it is: the mount is a
+// place in the shooter's own array, which a load makes anew, and the shooter is in the save.
+// (The weapon's item is not: for the rig it is equipment the profile holds, and a shot carries
+// none anyway.) -1 for none, or a shooter gone.
+int MountIndex(const EntityRef& shooter, const AgentAttachment* mount)
+{
+    Entity* entity = mount ? shooter.Get() : nullptr;
+    if (!entity || !(entity->flags & ENTITY_AGENT)) return -1;
+    const Agent* agent = static_cast<const Agent*>(entity);
+    for (int i = 0; i < agent->attachmentCount; ++i)
+        if (&agent->attachments[i] == mount) return i;
+    return -1;
+}
+
+}  // namespace
+
+void WriteShotsToScene(FILE* file, const ProjectileSystem& shots)
+{
+    if (!file) return;
+    for (const auto* node = shots.projectiles.head; node; node = node->next) {
+        const Projectile& p = *node->value;
+        StateLine(file, "ShotProjectile")
+            .S(p.shooter)
+            .S(p.target)
+            .I(MountIndex(p.shooter, p.mount))
+            .I((long)p.flags)
+            .V(p.position)
+            .V(p.previousPosition)
+            .V(p.launchPosition)
+            .V(p.aimPoint)
+            .V(p.direction)
+            .F(p.speed)
+            .F(p.splashRadius)
+            .F(p.damage)
+            .F(p.age)
+            .I(p.targetHit ? 1 : 0)
+            .I(p.alignment)
+            .I(p.explosionKind)
+            .Weapon(p.hasWeapon, p.weapon);
+    }
+    for (const auto* node = shots.beams.head; node; node = node->next) {
+        const Beam& b = *node->value;
+        StateLine line(file, "ShotBeam");
+        line.S(b.shooter)
+            .S(b.target)
+            .I(MountIndex(b.shooter, b.mount))
+            .I(b.weaponType)
+            .F(b.damage)
+            .F(b.duration)
+            .F(b.age)
+            .F(b.frameTimer)
+            .F(b.accumulated)
+            .I((long)(int32_t)b.colour)
+            .I(b.alignment)
+            .F(b.lastDealt)
+            .I(b.chainCount);
+        for (int i = 0; i < b.chainCount && i < BEAM_CHAIN_MAX; ++i) line.S(b.chain[i]);
+        line.Weapon(b.hasWeapon, b.weapon);
+    }
+    for (const auto* node = shots.meleeHits.head; node; node = node->next) {
+        const MeleeHit& hit = *node->value;
+        StateLine(file, "ShotMelee").S(hit.attacker).S(hit.target).F(hit.delay);
+    }
 }
 
 namespace {
@@ -794,6 +890,149 @@ bool ReadAgentState(const std::string& word, RecordReader& r)
     return false;
 }
 
+// ---- The shots in the air (WriteShotsToScene)
+
+struct ShotLinks {
+    int shooter = -1, target = -1, mount = -1;
+    int chain[BEAM_CHAIN_MAX] = {};
+};
+
+// An entity a shot names by a save number, -1 none, SHOT_GONE gone; any other is damage.
+bool ReadShotLink(RecordReader& r, int* out)
+{
+    return r.Int(out) && *out >= SHOT_GONE;
+}
+
+bool ReadShotWord(RecordReader& r, char* out, size_t size)
+{
+    const std::string word = r.in.NextValue();
+    if (word.empty()) return false;
+    CopyText(out, size, word == "-" ? "" : word.c_str());
+    return true;
+}
+
+bool ReadShotWeapon(RecordReader& r, bool* has, WeaponDef* weapon)
+{
+    if (!r.Flag(has)) return false;
+    if (!*has) return true;
+    int flags = 0, colour = 0;
+    const bool whole = ReadShotWord(r, weapon->name, sizeof weapon->name) && r.Int(&weapon->type) && r.Int(&flags) &&
+                       r.Float(&weapon->damage) && r.Float(&weapon->shotTime) && r.Float(&weapon->range) &&
+                       r.Float(&weapon->interval) && r.Float(&weapon->windUp) && r.Int(&colour) &&
+                       ReadShotWord(r, weapon->texts[0], sizeof weapon->texts[0]) &&
+                       ReadShotWord(r, weapon->texts[1], sizeof weapon->texts[1]) &&
+                       ReadShotWord(r, weapon->soundName, sizeof weapon->soundName) &&
+                       ReadShotWord(r, weapon->hitAnimation, sizeof weapon->hitAnimation) && r.Vec(&weapon->shootOffset);
+    weapon->flags = (uint32_t)flags;
+    weapon->colour = (uint32_t)colour;
+    weapon->owner = nullptr;
+    return whole && weapon->type >= 0 && weapon->type < WEAPON_TYPE_COUNT;
+}
+
+// The entity a shot's link names once the level stands; false (logged) for a number the save
+// holds no entity of: the shot would strike or credit no one the game it came from knew.
+bool Relink(EntityRef* ref, int number, const char* keyword)
+{
+    // Never in the level's lists: a link to it is set, and finds nothing.
+    static Entity gone;
+    ref->Clear();
+    if (number == -1) return true;
+    if (number == SHOT_GONE) {
+        ref->entity = &gone;
+        ref->id = 0;
+        return true;
+    }
+    Entity* named = TheScene.EntityOfSaveNumber(number);
+    if (!named) {
+        Log("WARNING: a %s line of the save names entity %d, which the save does not hold: the shot is dropped\n",
+            keyword, number);
+        return false;
+    }
+    ref->Set(named);
+    return true;
+}
+
+bool Remount(const AgentAttachment** mount, const EntityRef& shooter, int index, const char* keyword)
+{
+    *mount = nullptr;
+    if (index == -1) return true;
+    Entity* entity = shooter.Get();
+    Agent* agent = entity && (entity->flags & ENTITY_AGENT) ? static_cast<Agent*>(entity) : nullptr;
+    if (!agent || index < 0 || index >= agent->attachmentCount) {
+        Log("WARNING: a %s line of the save fires from mount %d, which its shooter does not have: the shot is dropped\n",
+            keyword, index);
+        return false;
+    }
+    *mount = &agent->attachments[index];
+    return true;
+}
+
+void FlyOn(bool taken, const char* keyword)
+{
+    if (!taken) Log("WARNING: no room for a %s of the save: the shot is dropped\n", keyword);
+}
+
+// A shot line read whole (or passed over, logged), flown on once the level stands.
+bool ReadShotLine(const std::string& word, RecordReader& r)
+{
+    if (word != "ShotProjectile" && word != "ShotBeam" && word != "ShotMelee") return false;
+    const char* keyword = word == "ShotProjectile" ? "ShotProjectile" : word == "ShotBeam" ? "ShotBeam" : "ShotMelee";
+    ShotLinks links;
+    bool whole = ReadShotLink(r, &links.shooter) && ReadShotLink(r, &links.target);
+    if (word == "ShotMelee") {
+        MeleeHit hit{};
+        whole = whole && r.Float(&hit.delay);
+        if (!whole) {
+            r.in.Warn(r.in.Line(), "%s is cut short or damaged: the shot is dropped", keyword);
+            return true;
+        }
+        r.scene.PutBackOnceSettled(nullptr, [hit, links, keyword](Entity*) mutable {
+            if (!Relink(&hit.attacker, links.shooter, keyword) || !Relink(&hit.target, links.target, keyword)) return;
+            FlyOn(TheProjectiles && TheProjectiles->TakeBack(hit), keyword);
+        });
+        return true;
+    }
+    if (word == "ShotProjectile") {
+        Projectile p = Projectile();
+        int flags = 0;
+        whole = whole && r.Int(&links.mount) && r.Int(&flags) && r.Vec(&p.position) && r.Vec(&p.previousPosition) &&
+                r.Vec(&p.launchPosition) && r.Vec(&p.aimPoint) && r.Vec(&p.direction) && r.Float(&p.speed) &&
+                r.Float(&p.splashRadius) && r.Float(&p.damage) && r.Float(&p.age) && r.Flag(&p.targetHit) &&
+                r.Int(&p.alignment) && r.Int(&p.explosionKind) && ReadShotWeapon(r, &p.hasWeapon, &p.weapon);
+        p.flags = (uint32_t)flags;
+        if (!whole) {
+            r.in.Warn(r.in.Line(), "%s is cut short or damaged: the shot is dropped", keyword);
+            return true;
+        }
+        r.scene.PutBackOnceSettled(nullptr, [p, links, keyword](Entity*) mutable {
+            if (!Relink(&p.shooter, links.shooter, keyword) || !Relink(&p.target, links.target, keyword) ||
+                !Remount(&p.mount, p.shooter, links.mount, keyword))
+                return;
+            FlyOn(TheProjectiles && TheProjectiles->TakeBack(p), keyword);
+        });
+        return true;
+    }
+    Beam b = Beam();
+    int colour = 0;
+    whole = whole && r.Int(&links.mount) && r.Int(&b.weaponType) && r.Float(&b.damage) && r.Float(&b.duration) &&
+            r.Float(&b.age) && r.Float(&b.frameTimer) && r.Float(&b.accumulated) && r.Int(&colour) &&
+            r.Int(&b.alignment) && r.Float(&b.lastDealt) && r.Count(&b.chainCount, BEAM_CHAIN_MAX);
+    for (int i = 0; whole && i < b.chainCount; ++i) whole = ReadShotLink(r, &links.chain[i]);
+    whole = whole && ReadShotWeapon(r, &b.hasWeapon, &b.weapon) && BeamKindOfWeaponType(b.weaponType) >= 0;
+    b.colour = (uint32_t)colour;
+    if (!whole) {
+        r.in.Warn(r.in.Line(), "%s is cut short or damaged: the shot is dropped", keyword);
+        return true;
+    }
+    r.scene.PutBackOnceSettled(nullptr, [b, links, keyword](Entity*) mutable {
+        bool linked = Relink(&b.shooter, links.shooter, keyword) && Relink(&b.target, links.target, keyword) &&
+                      Remount(&b.mount, b.shooter, links.mount, keyword);
+        for (int i = 0; linked && i < b.chainCount; ++i) linked = Relink(&b.chain[i], links.chain[i], keyword);
+        if (linked) FlyOn(TheProjectiles && TheProjectiles->TakeBack(b), keyword);
+    });
+    return true;
+}
+
 // The player's rig in the scene.
 Agent* FindRig(Scene& scene)
 {
@@ -889,7 +1128,7 @@ bool ReadAgentSceneRecord(const char* keyword, Lexer& in, Scene& scene, Agent* a
             in.Warn(in.Line(), "unknown brain state '%s'", state.c_str());
         else if (agent && agent->brain)
             agent->brain->mode = mode;
-    } else if (!ReadAgentState(word, r)) {
+    } else if (!ReadShotLine(word, r) && !ReadAgentState(word, r)) {
         return false;
     }
     return true;

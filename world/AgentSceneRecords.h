@@ -1,10 +1,12 @@
 #pragma once
 // The scene lines of agents beyond those every entity has: what the scene reader hands on to
 // the agents. The writer is Agent::SaveToScene.
+#include <cstdio>
 #include <string>
 
 class Agent;
 class Lexer;
+class ProjectileSystem;
 class Scene;
 
 // Reads the values of one agent line (keyword already taken) into the agent the reader stands
@@ -16,3 +18,9 @@ bool ReadAgentSceneRecord(const char* keyword, Lexer& in, Scene& scene, Agent* a
 // A rig saved while it built or repaired takes that job up again once the level stands and
 // its building is linked: a mode without its job would be dropped at the next update.
 void RestoreRigOrder(Agent* rig);
+
+// The shots in the air as lines of a save, in the order they fly: "ShotProjectile",
+// "ShotBeam" and "ShotMelee". The entities they join are named by the save's numbers, so the
+// lines may stand before the entities' own; they are read by ReadAgentSceneRecord and flown
+// on once the level stands.
+void WriteShotsToScene(FILE* file, const ProjectileSystem& shots);

@@ -199,6 +199,14 @@ public:
     // target test hit alike: the burst reaches further by the splash radius.
     bool HitTest(Projectile* projectile, Entity* entity, bool area);
 
+    // ---- A saved level's shots (read by world/AgentSceneRecords.cpp): each record as it flew
+    // joins the end of its list, so the shots fly on in the order they were saved, and what
+    // draws them (a missile's smoke, a beam's sparks) is made anew. False, with nothing taken,
+    // when the pool has no room.
+    bool TakeBack(const Projectile& shot);
+    bool TakeBack(const Beam& beam);
+    bool TakeBack(const MeleeHit& hit);
+
     int ActiveProjectiles() const { return projectiles.count; }
     int ActiveBeams() const { return beams.count; }
     int PendingMeleeHits() const { return meleeHits.count; }
@@ -227,6 +235,9 @@ private:
     bool DealBeamDamage(Beam* beam, float whole);
     void EndBeam(Beam* beam);
     void ChooseChainTargets(Beam* beam, Entity* shooter, Entity* target);
+    // What is drawn of a shot in the air: a missile's smoke trail, a beam's impact and muzzle.
+    void TrailSmoke(Projectile* shot);
+    void DressBeam(Beam* beam, int kind, Entity* shooter);
     // Where a beam leaves its shooter.
     Vec3 MuzzlePoint(const Beam* beam, Entity* shooter);
     void LoadBeamSprites();
@@ -252,6 +263,9 @@ void ApplyWeaponStatus(Agent* agent, int kind, float amount, float duration, Ent
 // scaled with it, moved on along the shooter's heading by the weapon's muzzle offset (none
 // without a weapon). The shooter's position without a mount bone.
 Vec3 MountMuzzlePoint(const Entity* shooter, const AgentAttachment* mount, const WeaponDef* weapon);
+
+// The kind of beam (BeamKind) a beam of a weapon type is; -1 for a type no beam has.
+int BeamKindOfWeaponType(int weaponType);
 
 // The damage type a projectile deals: 3 a shell, 1 a missile, 7 plasma, 8 pulse, else 9.
 int ProjectileDamageType(uint32_t flags);

@@ -221,13 +221,7 @@ void ProjectileSystem::Fire(const Vec3& position, const Vec3& direction, float s
     p->flags = flags | (weapon ? WeaponProjectileFlags(weapon->type) : 0);
     p->explosionKind = EXPLOSION_PLAIN;
     if (weapon ? weapon->type == WEAPON_MORTAR : (flags & PROJECTILE_SHELL) != 0) p->splashRadius = 2.5f;
-    if (weapon && weapon->type == WEAPON_MISSILE && TheScene.particles) {
-        p->smokeTrail = TheScene.particles->SpawnSystem("smoke_trail");
-        if (p->smokeTrail) {
-            p->smokeTrail->offset = p->position;
-            p->smokeTrail->flags |= PARTICLE_OFFSET_ORIGIN;
-        }
-    }
+    TrailSmoke(p);
     if (OnScreen(shooter) || OnScreen(target)) PlayWeaponSound(weapon ? weapon->soundName : "attack");
 }
 
@@ -267,20 +261,85 @@ void ProjectileSystem::StartBeam(float duration, Entity* shooter, Entity* target
     const char* sound = BeamSound(kind, weapon);
     if ((OnScreen(shooter) || OnScreen(target)) && SoundMgr && sound && *sound)
         b->soundHandle = SoundMgr->PlaySound(sound);
-    if (TheScene.particles) {
-        if (const char* impact = BeamImpactSystem(kind)) {
-            b->impact = TheScene.particles->SpawnSystem(impact);
-            if (b->impact) b->impact->flags |= PARTICLE_OFFSET_ORIGIN;
-        }
-        if (const char* muzzle = BeamMuzzleSystem(kind, weapon, shooter)) {
-            b->muzzle = TheScene.particles->SpawnSystem(muzzle);
-            if (b->muzzle) b->muzzle->flags |= PARTICLE_OFFSET_ORIGIN | PARTICLE_USE_DIRECTION;
-        }
-    }
+    DressBeam(b, kind, shooter);
 
     if (kind == BEAM_ACID && target && (target->flags & ENTITY_AGENT))
         ApplyWeaponStatus(static_cast<Agent*>(target), 1, weapon ? weapon->GetDamage() * 0.5f : 5.0f, 5.0f, shooter);
     if (kind == BEAM_ELECTRIC && shooter && target) ChooseChainTargets(b, shooter, target);
+}
+
+void ProjectileSystem::TrailSmoke(Projectile* p)
+{
+    if (!p->hasWeapon || p->weapon.type != WEAPON_MISSILE || !TheScene.particles) return;
+    p->smokeTrail = TheScene.particles->SpawnSystem("smoke_trail");
+    if (p->smokeTrail) {
+        p->smokeTrail->offset = p->position;
+        p->smokeTrail->flags |= PARTICLE_OFFSET_ORIGIN;
+    }
+}
+
+void ProjectileSystem::DressBeam(Beam* b, int kind, Entity* shooter)
+{
+    if (!TheScene.particles) return;
+    if (const char* impact = BeamImpactSystem(kind)) {
+        b->impact = TheScene.particles->SpawnSystem(impact);
+        if (b->impact) b->impact->flags |= PARTICLE_OFFSET_ORIGIN;
+    }
+    if (const char* muzzle = BeamMuzzleSystem(kind, b->hasWeapon ? &b->weapon : nullptr, shooter)) {
+        b->muzzle = TheScene.particles->SpawnSystem(muzzle);
+        if (b->muzzle) b->muzzle->flags |= PARTICLE_OFFSET_ORIGIN | PARTICLE_USE_DIRECTION;
+    }
+}
+
+int BeamKindOfWeaponType(int weaponType)
+{
+    for (int kind = BEAM_LASER; kind <= BEAM_ACID; ++kind)
+        if (BEAM_WEAPON_TYPES[kind] == weaponType) return kind;
+    return -1;
+}
+
+namespace {
+
+// A record of a pool taken back: off the free list, a copy of the saved one, at the end of
+// those flying.
+template <class T>
+T* TakeRecord(PooledList<T*>& active, PooledList<T*>& free, const T& saved)
+{
+    if (!free.head) return nullptr;
+    T* record = free.head->value;
+    free.Unlink(nullptr, free.head);
+    active.PushBack(record);
+    *record = saved;
+    return record;
+}
+
+}  // namespace
+
+bool ProjectileSystem::TakeBack(const Projectile& shot)
+{
+    Projectile* p = TakeRecord(projectiles, freeProjectiles, shot);
+    if (!p) return false;
+    p->smokeTrail = nullptr;
+    TrailSmoke(p);
+    return true;
+}
+
+bool ProjectileSystem::TakeBack(const Beam& saved)
+{
+    const int kind = BeamKindOfWeaponType(saved.weaponType);
+    if (kind < 0) return false;
+    Beam* b = TakeRecord(beams, freeBeams, saved);
+    if (!b) return false;
+    // Its sound was the moment it opened; what it pours out now is seen.
+    b->soundHandle = -1;
+    b->impact = b->muzzle = nullptr;
+    DressBeam(b, kind, b->shooter.Get());
+    return true;
+}
+
+bool ProjectileSystem::TakeBack(const MeleeHit& hit)
+{
+    return TakeRecord(meleeHits, freeMeleeHits, hit) != nullptr;
 }
 
 void ProjectileSystem::ChooseChainTargets(Beam* beam, Entity* shooter, Entity* target)

@@ -31,6 +31,7 @@
 #include "world/Building.h"
 #include "world/Grid.h"
 #include "world/Item.h"
+#include "world/ProjectileSystem.h"
 
 #include <cstdio>
 #include <cstring>
@@ -340,8 +341,9 @@ TEST_F(SaveLoadSession, ASaveAndItsLoadAreTheSameWorld)
 }
 
 // A save made while everything is on its way (the rig walking a long way where the player sent
-// it, two gunners at a fight with an enemy pack, a factory making a miner and the shots between
-// them in the air), loaded, plays on tick for tick as the game it was saved from played on.
+// it, two gunners and a rocket bot at a fight with an enemy pack, a factory making a miner, and
+// a missile and a beam between them in the air), loaded, plays on tick for tick as the game it
+// was saved from played on.
 TEST_F(SaveLoadSession, ALoadedLevelPlaysOnAsTheGameItWasSavedFrom)
 {
     UntilPlaying();
@@ -356,12 +358,13 @@ TEST_F(SaveLoadSession, ALoadedLevelPlaysOnAsTheGameItWasSavedFrom)
     snprintf(lines, sizeof lines,
              "AddAgent gunner_bot SetAlignment PLAYER SetPosition %.3f 0 %.3f\n"
              "AddAgent gunner_bot SetAlignment PLAYER SetPosition %.3f 0 %.3f\n"
+             "AddAgent rocket_bot SetAlignment PLAYER SetPosition %.3f 0 %.3f\n"
              "AddAgent gunner_bot SetAlignment ENEMY SetPosition %.3f 0 %.3f\n"
              "AddAgent scav_small SetAlignment ENEMY SetPosition %.3f 0 %.3f\n"
              "AddBuilding bot_factory SetAlignment PLAYER SetMapCoord %d %d BuildQueue 2 0.5 miner miner\n"
              "END_OF_FILE\n",
-             site.x + 6.7f, site.z + 8.1f, site.x + 9.3f, site.z + 6.1f, site.x + 19.2f, site.z + 17.3f, site.x + 21.7f,
-             site.z + 14.9f, column - 6, row);
+             site.x + 6.7f, site.z + 8.1f, site.x + 9.3f, site.z + 6.1f, site.x + 5.2f, site.z + 4.4f, site.x + 19.2f,
+             site.z + 17.3f, site.x + 21.7f, site.z + 14.9f, column - 6, row);
     ASSERT_NO_FATAL_FAILURE(Stage(lines));
     // The rig sent a long way off by a right click.
     TheGame->ClearSelection();
@@ -370,6 +373,15 @@ TEST_F(SaveLoadSession, ALoadedLevelPlaysOnAsTheGameItWasSavedFrom)
     TheGame->ClearSelection();
     // On their way, at their fight and at work for a few seconds.
     PlayWithoutPictures(3.0f, 0.05f, [] { return true; });
+    // Then on to a tick that leaves a missile and a beam (or a blow about to land) in the air.
+    const auto inTheAir = [] {
+        return TheProjectiles->ActiveProjectiles() > 0 &&
+               (TheProjectiles->ActiveBeams() > 0 || TheProjectiles->PendingMeleeHits() > 0);
+    };
+    ASSERT_NE(TheProjectiles, nullptr);
+    PlayWithoutPictures(10.0f, 0.05f, [&] { return !inTheAir(); });
+    ASSERT_TRUE(inTheAir()) << TheProjectiles->ActiveProjectiles() << " projectiles, " << TheProjectiles->ActiveBeams()
+                            << " beams and " << TheProjectiles->PendingMeleeHits() << " blows in the air at the save";
 
     ASSERT_TRUE(WriteSaveGame("onitsway"));
     // The game as it went on from the save, a digest at every tick.

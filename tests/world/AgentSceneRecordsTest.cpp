@@ -1,15 +1,22 @@
 // An agent's lines in a scene file: exactly what is written for each kind of agent, and what
-// reading them back restores (old files with glued lines included).
+// reading them back restores (old files with glued lines included); and the shots in the air
+// between them, flown on from a save as they flew.
 #include "host/Log.h"
 #include "host/System.h"
 #include "render/MeshLibrary.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/Scoped.h"
 #include "tests/world/WorldTestSupport.h"
+#include "world/AgentSceneRecords.h"
 #include "world/AiBrain.h"
+#include "world/ProjectileSystem.h"
 
 #include <cstdio>
+#include <functional>
 #include <memory>
+#include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -262,6 +269,266 @@ TEST_F(AgentSceneRecordsTest, ModesFromAFileAreCheckedAndTheRigWritesItsOwnLines
     Read(text);
     EXPECT_EQ(rig->brain->mode, AI_MODE_REPAIR);
     EXPECT_EQ(rig->activeBuilding.Get(), site);
+}
+
+// ---- The shots in the air
+
+class ShotRecordsTest : public AgentSceneRecordsTest {
+protected:
+    void SetUp() override
+    {
+        AgentSceneRecordsTest::SetUp();
+        shots.Init();
+        shots.LoadResources();
+        Type("Gunner", ALIGN_PLAYER);
+        Type("Raider", ALIGN_ENEMY);
+    }
+    void TearDown() override
+    {
+        shots.Clear();
+        AgentSceneRecordsTest::TearDown();
+    }
+    // Two mounts, as the rig's arms: a shot may leave from the second.
+    static void Arm(Agent* agent)
+    {
+        agent->AddAttachment(new Entity(), "left", "none", true);
+        agent->AddAttachment(new Entity(), "right", "none", true);
+    }
+    // The shots and the agents as a save writes them: the shots first, so their entities are
+    // numbered at their first mention, as in a level's save.
+    std::string SavedLevel(const std::vector<Agent*>& agents)
+    {
+        std::string path = folder + "/level.txt";
+        FILE* file = fopen(path.c_str(), "wb");
+        EXPECT_NE(file, nullptr);
+        TheScene.saveNumbers.clear();
+        WriteShotsToScene(file, shots);
+        for (Agent* agent : agents) {
+            agent->SaveToScene(file);
+            fputs("\n", file);
+        }
+        fclose(file);
+        return ReadTextFile(path);
+    }
+    // The agents a save's text makes, oldest first, armed before their saved states (and the
+    // shots) are put back, as the level's units are made with their weapons.
+    std::vector<Agent*> ReadLevel(const std::string& text)
+    {
+        std::string path = folder + "/scene.txt";
+        EXPECT_TRUE(WriteTextFile(path, text));
+        EXPECT_TRUE(TheScene.ReadSceneFile(path.c_str()));
+        std::vector<Agent*> read;
+        for (int segment : {SEGMENT_UNIT, SEGMENT_ENEMY_UNIT})
+            for (Scene::Node* node = TheScene.FirstInList(segment); node; node = TheScene.NextInList(node))
+                if (node->value && (node->value->flags & ENTITY_AGENT)) read.push_back(static_cast<Agent*>(node->value));
+        for (Agent* agent : read) Arm(agent);
+        TheScene.PutBackSavedStates();
+        return read;
+    }
+    static std::string ShotLines(const std::string& saved)
+    {
+        std::istringstream in(saved);
+        std::string line, kept;
+        while (std::getline(in, line))
+            if (line.compare(0, 4, "Shot") == 0) kept += line + "\n";
+        return kept;
+    }
+
+    ProjectileSystem shots;
+    ScopedGlobal<ProjectileSystem*> current{TheProjectiles, &shots};
+};
+
+WeaponDef NamedWeapon(const char* name, int type, float damage)
+{
+    WeaponDef weapon;
+    CopyText(weapon.name, sizeof weapon.name, name);
+    weapon.type = type;
+    weapon.damage = damage;
+    weapon.range = 24.0f;
+    weapon.shotTime = 0.6f;
+    weapon.shootOffset = Vec3(0.0f, 0.5f, 1.25f);
+    return weapon;
+}
+
+// Each kind of shot, saved in the air and read back: its line is the same when saved again,
+// and it flies on from its shooter at its target (or at where its target stood).
+TEST_F(ShotRecordsTest, EveryKindOfShotInTheAirFliesOnFromTheSave)
+{
+    const WeaponDef missile = NamedWeapon("missile_pod", WEAPON_MISSILE, 30.0f);
+    const WeaponDef machinegun = NamedWeapon("machinegun", WEAPON_BALLISTIC, 8.0f);
+    const WeaponDef mortar = NamedWeapon("mortar_launcher", WEAPON_MORTAR, 45.0f);
+    struct Case {
+        const char* what;
+        const char* keyword;
+        bool flies;  // a quarter of a second on its way before the save (a beam or a burst is saved as it opens)
+        // Fires from the shooter at the target; a third agent stands by, and may be taken out.
+        std::function<void(ProjectileSystem&, Agent*, Agent*, Agent*)> fire;
+    } cases[] = {
+        {"a missile from the right arm", "ShotProjectile", true,
+         [&](ProjectileSystem& s, Agent* shooter, Agent* target, Agent*) {
+             s.Fire(Vec3(), Vec3(), 24.0f, shooter, target, &missile, 0, &shooter->attachments[1]);
+         }},
+        {"a shell whose target has left the level", "ShotProjectile", true,
+         [&](ProjectileSystem& s, Agent* shooter, Agent*, Agent* other) {
+             s.Fire(Vec3(), Vec3(), 10.0f, shooter, other, &mortar, 0, nullptr);
+         }},
+        {"an explosion's burst, due at the next update", "ShotProjectile", false,
+         [&](ProjectileSystem& s, Agent* shooter, Agent* target, Agent*) {
+             s.Explode(target->GetPosition(), 40.0f, 2.5f, EXPLOSION_BARREL, shooter->alignment, shooter);
+         }},
+        {"a machine gun's beam", "ShotBeam", false,
+         [&](ProjectileSystem& s, Agent* shooter, Agent* target, Agent*) {
+             s.StartBeam(0.6f, shooter, target, &machinegun, BEAM_MACHINEGUN, &shooter->attachments[0]);
+         }},
+        {"lightning without a weapon", "ShotBeam", false,
+         [&](ProjectileSystem& s, Agent* shooter, Agent* target, Agent*) {
+             s.StartBeam(1.0f, shooter, target, nullptr, BEAM_ELECTRIC, nullptr);
+         }},
+        {"a melee blow due", "ShotMelee", true,
+         [&](ProjectileSystem& s, Agent* shooter, Agent* target, Agent*) { s.QueueMeleeHit(0.4f, target, shooter); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Agent* shooter = Make("Gunner", 10, 10);
+        Agent* target = Make("Raider", 14, 12);
+        Agent* other = Make("Raider", 20, 14);
+        Arm(shooter);
+        c.fire(shots, shooter, target, other);
+        for (int i = 0; c.flies && i < 3; ++i) shots.Update(0.1f);
+        Remove(other);
+        const std::string text = SavedLevel({shooter, target});
+        const std::string lines = ShotLines(text);
+        ASSERT_EQ(lines.compare(0, strlen(c.keyword), c.keyword), 0) << text;
+        ASSERT_EQ(lines.find('\n'), lines.size() - 1) << "one shot in the air: " << lines;
+
+        shots.Clear();
+        Remove(shooter);
+        Remove(target);
+        const std::vector<Agent*> read = ReadLevel(text);
+        ASSERT_EQ(read.size(), 2u);
+        EXPECT_EQ(shots.ActiveProjectiles() + shots.ActiveBeams() + shots.PendingMeleeHits(), 1);
+        EXPECT_EQ(ShotLines(SavedLevel(read)), lines) << "the shot flies on as it was saved";
+        Agent* readShooter = read[0]->alignment == ALIGN_PLAYER ? read[0] : read[1];
+        Agent* readTarget = read[0] == readShooter ? read[1] : read[0];
+        if (shots.projectiles.head) {
+            const Projectile& p = *shots.projectiles.head->value;
+            EXPECT_EQ(p.shooter.Get(), readShooter);
+            EXPECT_EQ(p.mount, p.hasWeapon && p.weapon.type == WEAPON_MISSILE ? &readShooter->attachments[1] : nullptr);
+            if ((p.flags & PROJECTILE_SHELL) && p.explosionKind == EXPLOSION_PLAIN) {
+                EXPECT_TRUE(p.target.IsSet()) << "the shell flies on to where its target stood";
+                EXPECT_EQ(p.target.Get(), nullptr);
+            }
+        }
+        if (shots.beams.head) {
+            const Beam& b = *shots.beams.head->value;
+            EXPECT_EQ(b.shooter.Get(), readShooter);
+            EXPECT_EQ(b.target.Get(), readTarget);
+            EXPECT_EQ(b.mount, b.hasWeapon ? &readShooter->attachments[0] : nullptr);
+            EXPECT_EQ(b.soundHandle, -1);
+        }
+        if (shots.meleeHits.head) {
+            EXPECT_EQ(shots.meleeHits.head->value->attacker.Get(), readTarget);
+            EXPECT_EQ(shots.meleeHits.head->value->target.Get(), readShooter);
+        }
+        shots.Clear();
+        for (Agent* agent : read) Remove(agent);
+    }
+}
+
+// A damaged shot line is passed over with a warning, and the level reads on; a save without
+// shot lines (an older one) has none in the air, and says nothing of it.
+TEST_F(ShotRecordsTest, ADamagedShotLineIsDroppedWithAWarning)
+{
+    const WeaponDef missile = NamedWeapon("missile_pod", WEAPON_MISSILE, 30.0f);
+    Agent* shooter = Make("Gunner", 10, 10);
+    Agent* target = Make("Raider", 14, 12);
+    Arm(shooter);
+    shots.Fire(Vec3(), Vec3(), 24.0f, shooter, target, &missile, 0, &shooter->attachments[1]);
+    shots.StartBeam(0.6f, shooter, target, nullptr, BEAM_LASER, nullptr);
+    shots.QueueMeleeHit(0.4f, target, shooter);
+    const std::string text = SavedLevel({shooter, target});
+    shots.Clear();
+    Remove(shooter);
+    Remove(target);
+
+    // Each damage done to the line of one kind, by its first words.
+    struct Case {
+        const char* what;
+        const char* keyword;
+        std::function<std::string(const std::string&)> damage;  // the line's values, damaged
+        const char* warning;
+    } cases[] = {
+        {"an owner the save does not hold", "ShotProjectile",
+         [](const std::string& v) { return "77" + v.substr(v.find(' ')); }, "does not hold"},
+        {"a target the save does not hold", "ShotMelee",
+         [](const std::string& v) { return v.substr(0, v.find(' ')) + " 912 0.4"; }, "does not hold"},
+        {"a word for a number", "ShotBeam", [](const std::string& v) { return "x" + v; }, "damaged"},
+        {"a number below every link", "ShotBeam", [](const std::string& v) { return "-7" + v.substr(v.find(' ')); },
+         "damaged"},
+        {"a line cut short", "ShotProjectile", [](const std::string& v) { return v.substr(0, v.size() / 2); },
+         "cut short"},
+        {"a mount the shooter lacks", "ShotProjectile",
+         [](const std::string& v) {
+             std::istringstream words(v);
+             std::string shooterNumber, targetNumber, mount, rest;
+             words >> shooterNumber >> targetNumber >> mount;
+             std::getline(words, rest);
+             return shooterNumber + " " + targetNumber + " 6" + rest;
+         },
+         "mount 6"},
+        {"a beam of no beam's weapon", "ShotBeam",
+         [](const std::string& v) {
+             std::istringstream words(v);
+             std::string a, b, mount, type, rest;
+             words >> a >> b >> mount >> type;
+             std::getline(words, rest);
+             return a + " " + b + " " + mount + " " + std::to_string(WEAPON_MORTAR) + rest;
+         },
+         "damaged"},
+        {"a chain longer than a beam holds", "ShotBeam",
+         [](const std::string& v) {
+             std::istringstream words(v);
+             std::vector<std::string> w;
+             for (std::string word; words >> word;) w.push_back(word);
+             w[12] = "9";  // the chain's count
+             std::string out;
+             for (const std::string& word : w) out += word + " ";
+             return out;
+         },
+         "count of 9"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string damaged = text;
+        const size_t at = damaged.find(std::string(c.keyword) + "\t");
+        ASSERT_NE(at, std::string::npos) << text;
+        const size_t values = damaged.find_first_not_of(" \t", at + strlen(c.keyword));
+        const size_t end = damaged.find('\n', at);
+        damaged.replace(values, end - values, c.damage(damaged.substr(values, end - values)));
+        LogCaptureBegin();
+        const std::vector<Agent*> read = ReadLevel(damaged);
+        const std::string log = LogCaptureEnd();
+        EXPECT_NE(log.find(c.warning), std::string::npos) << log;
+        EXPECT_EQ(read.size(), 2u) << "the level reads on";
+        const int flying[] = {shots.ActiveProjectiles(), shots.ActiveBeams(), shots.PendingMeleeHits()};
+        const char* const kinds[] = {"ShotProjectile", "ShotBeam", "ShotMelee"};
+        for (int kind = 0; kind < 3; ++kind)
+            EXPECT_EQ(flying[kind], strcmp(kinds[kind], c.keyword) == 0 ? 0 : 1) << kinds[kind] << "\n" << damaged;
+        shots.Clear();
+        for (Agent* agent : read) Remove(agent);
+    }
+
+    std::string older;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        if (line.compare(0, 4, "Shot") != 0) older += line + "\n";
+    LogCaptureBegin();
+    const std::vector<Agent*> read = ReadLevel(older);
+    const std::string log = LogCaptureEnd();
+    EXPECT_EQ(read.size(), 2u);
+    EXPECT_EQ(shots.ActiveProjectiles() + shots.ActiveBeams() + shots.PendingMeleeHits(), 0);
+    EXPECT_EQ(log.find("WARNING"), std::string::npos) << log;
+    EXPECT_EQ(log.find("Shot"), std::string::npos) << log;
 }
 
 }  // namespace
