@@ -286,7 +286,7 @@ public:
     void DrawGui() override;
 
 private:
-    // A level's end: the selection and the main display's panels go, the power ledger resets.
+    // A level's end: the selection and the main display's panels go.
     void EndLevelHud();
     // The main display and the power bar go with the game object that made them.
     void ReleaseHud();

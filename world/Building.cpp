@@ -3,7 +3,6 @@
 
 #include "campaign/PlayerProfile.h"
 #include "interface/MessageLists.h"
-#include "interface/PowerBar.h"
 #include "interface/UnitUpgrade.h"
 #include "mechanics/Game.h"
 #include "mechanics/GameMechanics.h"
@@ -79,7 +78,7 @@ const Vec3 TURRET_MUZZLE(0.0f, 3.0f, 4.0f);
 
 bool PowerIsShort()
 {
-    return ThePowerBar && ThePowerBar->IsShort();
+    return TheScene.power.IsShort();
 }
 
 Building::Building() : buildQueue(nullptr)
@@ -236,11 +235,11 @@ void Building::OnCompleted(bool restored)
     // that and nothing a building never put in.
     if (definition->resourcePower >= 1) {
         suppliedPower = (float)definition->resourcePower;
-        if (ThePowerBar) ThePowerBar->supply += suppliedPower;
+        TheScene.power.supply += suppliedPower;
         if (!restored) RefreshPowerNeighbours(this);
     } else {
         addedDemand = -(float)definition->costPower;
-        if (ThePowerBar) ThePowerBar->demand += addedDemand;
+        TheScene.power.demand += addedDemand;
         if (!restored) UpdatePowerLevel(this);
     }
     if ((definition->flags & BUILD_UNIT_CONTROL) && profile) {
@@ -264,10 +263,8 @@ void Building::OnDestroyed()
     if (meshCount > 1 && meshStates[1]) mesh = meshStates[1];
     PlayerProfile* profile = GetPlayerProfile();
     if (buildState != BUILD_STATE_CONSTRUCTING && completed) {
-        if (ThePowerBar) {
-            ThePowerBar->supply -= suppliedPower;
-            ThePowerBar->demand -= addedDemand;
-        }
+        TheScene.power.supply -= suppliedPower;
+        TheScene.power.demand -= addedDemand;
         bool wasSource = suppliedPower > 0.0f;
         suppliedPower = 0.0f;
         addedDemand = 0.0f;

@@ -44,7 +44,7 @@ extern int BuildingAlertFrame;
 // factories.
 extern float FabricatorMessageCountdown;
 
-// Whether the player's base draws more power than it makes (false without a ledger).
+// Whether the level's buildings draw more power than they make (the level's ledger, TheScene.power).
 bool PowerIsShort();
 // A vector turned by degrees about the vertical axis (0 looks along +z, 90 along +x).
 Vec3 TurnAboutY(const Vec3& v, float degrees);

@@ -134,13 +134,10 @@ TEST(Floors, TheWorldReachesIntoTheInterfaceNoMoreThanItStillDoes)
     const std::set<std::string> stillReaching = {
         "world/AgentCombat.cpp -> interface/MessageLists.h",
         "world/Building.cpp -> interface/MessageLists.h",
-        "world/Building.cpp -> interface/PowerBar.h",
         "world/Building.cpp -> interface/UnitUpgrade.h",
         "world/BuildingBehaviours.cpp -> interface/MessageLists.h",
         "world/Item.cpp -> interface/MessageLists.h",
-        "world/TaskStepsMine.cpp -> interface/PowerBar.h",
         "world/TaskStepsSupport.cpp -> interface/MessageLists.h",
-        "world/TaskStepsWork.cpp -> interface/PowerBar.h",
         "world/TaskStepsWork.cpp -> interface/UnitUpgrade.h",
     };
     const std::set<std::string> above = {"interface", "gui", "tools"};

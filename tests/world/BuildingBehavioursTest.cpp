@@ -514,7 +514,7 @@ TEST_F(BuildingBehaviours, ABaseComesUpAndRunsForAMinute)
         }
     }
     for (Building* site : sites) EXPECT_EQ(site->buildState, BUILD_STATE_READY);
-    EXPECT_FLOAT_EQ(ledger.supply, PowerBar::START_SUPPLY + 20.0f);
+    EXPECT_FLOAT_EQ(ledger.supply, PowerLedger::START_SUPPLY + 20.0f);
     EXPECT_FLOAT_EQ(ledger.demand, 25.0f);
     EXPECT_FALSE(ledger.IsShort());
     EXPECT_NEAR(profile->fuel, 2.0f * 59.0f, 4.0f) << "two fuel a second from the drill";

@@ -104,7 +104,7 @@ TEST_F(BuildingTest, ThePowerLedgerBalancesAcrossBuildDisableAndDestroy)
     EXPECT_FLOAT_EQ(ledger.supply, 27.0f);
     EXPECT_FLOAT_EQ(ledger.demand, 0.0f) << "the disabled building took out nothing it never put in";
     Destroy(free);
-    EXPECT_FLOAT_EQ(ledger.supply, PowerBar::START_SUPPLY);
+    EXPECT_FLOAT_EQ(ledger.supply, PowerLedger::START_SUPPLY);
     EXPECT_FLOAT_EQ(ledger.demand, 0.0f);
 }
 
@@ -163,6 +163,26 @@ TEST_F(BuildingTest, AGeneratorRaisesItsNeighboursNodeLevelUntilItFalls)
     EXPECT_EQ(factory->PowerNodeLevel(), 2);
     Destroy(generator);
     EXPECT_EQ(factory->PowerNodeLevel(), 0);
+}
+
+// The ledger is the level's, not the HUD's: a world with no HUD made (as a replay verified with
+// no display plays it) runs short of power as soon as its finished buildings draw more than they
+// make, and its turrets then hit half as hard, as in a game on the screen.
+TEST_F(BuildingTest, WithNoHudTheBaseRunsShortOfPowerAsWithOne)
+{
+    Building* turret = Put(Kind("turret", BUILD_TURRET, -5), ALIGN_PLAYER, 10, 10);
+    turret->damage = 10.0f;
+    ScopedGlobal<int> state(game.state, GAME_STATE_PLAYING);
+    turret->OnCompleted(false);
+    EXPECT_FALSE(PowerIsShort()) << "5 drawn of the 20 every level starts with";
+    Building* factory = Put(Kind("factory", BUILD_UNIT_FACTORY, -20), ALIGN_PLAYER, 14, 10);
+    factory->OnCompleted(false);
+    EXPECT_FLOAT_EQ(TheScene.power.demand, 25.0f);
+    EXPECT_TRUE(PowerIsShort());
+    EXPECT_FLOAT_EQ(turret->GetDamage(nullptr), 5.0f);
+    Destroy(factory);
+    EXPECT_FALSE(PowerIsShort());
+    EXPECT_FLOAT_EQ(turret->GetDamage(nullptr), 10.0f);
 }
 
 TEST_F(BuildingTest, TurretsHitHalfAsHardWhileThePowerIsShort)
