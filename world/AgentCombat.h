@@ -106,6 +106,10 @@ public:
 // The answers in use: the game's own unless a test has put its listener here.
 extern CombatHooks* TheCombatHooks;
 
+// What the world tells the player (alerts, refusals, what went wrong) goes out through the
+// answers in use: a line on the message bar for that many seconds, where there is one.
+void TellPlayer(const char* text, float seconds);
+
 // The loot crates a boss may drop, in their order: a player below level 4 finds only the first
 // LOW_LEVEL_CRATES of them.
 constexpr int LOOT_CRATE_COUNT = 13;

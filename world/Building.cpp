@@ -2,7 +2,6 @@
 #include "host/SteadyMath.h"
 
 #include "campaign/PlayerProfile.h"
-#include "interface/MessageLists.h"
 #include "interface/UnitUpgrade.h"
 #include "mechanics/Game.h"
 #include "mechanics/GameMechanics.h"
@@ -60,11 +59,6 @@ constexpr int DEBRIS_OF_WOOD = 6;
 void CountStatistic(const char* name)
 {
     if (TheCombatHooks) TheCombatHooks->CountStatistic(name);
-}
-
-void ShowMessage(const char* text, float seconds)
-{
-    if (TheGame && TheGame->messageBar) TheGame->messageBar->AddMessage(text, seconds, 0);
 }
 
 bool IsGenerator(const BuildItem* definition)
@@ -279,7 +273,7 @@ void Building::OnDestroyed()
             if (profile->unitControl < profile->baseUnitControl) profile->unitControl = profile->baseUnitControl;
             providedUnitControl = 0;
             if (profile->unitsInUse > std::min(profile->unitControl, profile->maxUnitControl))
-                ShowMessage("Warning: Insufficient unit control!", 4.0f);
+                TellPlayer("Warning: Insufficient unit control!", 4.0f);
         }
 
     }
@@ -482,7 +476,7 @@ void Building::TakeDamage(float amount, Entity* attacker, const WeaponDef* weapo
         int frame = WorldStepCount();
         if (frame - BuildingAlertFrame >= ALERT_FRAMES || frame < BuildingAlertFrame) {
             BuildingAlertFrame = frame;
-            ShowMessage("A building is under attack!", 4.0f);
+            TellPlayer("A building is under attack!", 4.0f);
             TheMinimap.pings.Add(GetCenter(), PING_DAMAGE, (int)id, 2.0f, FrameTimer.GetFrameCount());
             PlaySoundNamed("alert");
         }

@@ -3,7 +3,6 @@
 #include "campaign/MissionScreen.h"
 #include "campaign/PlayerProfile.h"
 #include "host/Random.h"
-#include "interface/MessageLists.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
 #include "platform/ConfigFile.h"
@@ -254,8 +253,7 @@ bool Building::ProduceHead(float t)
     if (!grid->WorldToCell(centre, &column, &row)) {
         // Told at most once every ten seconds, whichever factory is stuck.
         if (FabricatorMessageCountdown <= 0.0001f) {
-            if (TheGame && TheGame->messageBar)
-                TheGame->messageBar->AddMessage("Fabricator can't find a spawn position!", 3.0f, 0);
+            TellPlayer("Fabricator can't find a spawn position!", 3.0f);
             FabricatorMessageCountdown = 10.0f;
         } else {
             FabricatorMessageCountdown -= t;

@@ -9,10 +9,13 @@
 #include "terrain/Minimap.h"
 #include "terrain/MinimapPings.h"
 #include "tests/world/BuildingTestSupport.h"
+#include "world/AgentCombat.h"
 #include "world/WeaponDef.h"
 
 #include <cstring>
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -274,6 +277,35 @@ TEST_F(BuildingTest, DamageByWeaponAndMaterialAndAnAlertWhenOutOfSight)
     base->TakeDamage(1.0f, nullptr, nullptr, WEAPON_NONE, true);
     EXPECT_EQ(bar.count, 0) << "one in sight needs no alert";
     TheMinimap.pings.RemoveAll();
+}
+
+// What a building tells the player goes out through the world's hooks, with its seconds: the
+// world never writes the message bar itself, so a world with no interface loses nothing of its
+// course for want of one.
+TEST_F(BuildingTest, WhatABuildingTellsThePlayerGoesThroughTheHooks)
+{
+    struct Told : CombatHooks {
+        std::vector<std::pair<std::string, float>> lines;
+        void TellPlayer(const char* text, float seconds) override { lines.emplace_back(text, seconds); }
+        void CountStatistic(const char*) override {}
+    } told;
+    ScopedGlobal<CombatHooks*> hooks(TheCombatHooks, &told);
+    ScopedGlobal<MessageBar*> noBar(game.messageBar, nullptr);
+    ScopedGlobal<int> alert(BuildingAlertFrame, -100000);
+    ScopedGlobal<int> ticks(WorldTicks.count, 5000);
+    PlayerProfile* profile = GetPlayerProfile();
+    profile->unitControl = profile->baseUnitControl = 2;
+    Building* relay = Put(Kind("relay", BUILD_UNIT_CONTROL), ALIGN_PLAYER, 10, 10);
+    relay->SetMaxHealth(1000.0f);
+    relay->SetHealth(1000.0f);
+    relay->OnCompleted(false);
+    relay->TakeDamage(1.0f, nullptr, nullptr, WEAPON_NONE, true);
+    profile->unitsInUse = 5;
+    Destroy(relay);
+    TheMinimap.pings.RemoveAll();
+    const std::vector<std::pair<std::string, float>> expected = {
+        {"A building is under attack!", 4.0f}, {"Warning: Insufficient unit control!", 4.0f}};
+    EXPECT_EQ(told.lines, expected);
 }
 
 TEST_F(BuildingTest, UnitControlComesWithTheBuildingAndGoesWithIt)
