@@ -2,7 +2,6 @@
 #include "host/SteadyMath.h"
 
 #include "campaign/PlayerProfile.h"
-#include "interface/UnitUpgrade.h"
 #include "mechanics/Game.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/GameRender.h"
@@ -406,7 +405,7 @@ void Building::Die(Entity* killer)
         *effect = nullptr;
     }
     // An upgrade still running is paid back as the unit comes out.
-    if (definition && (definition->flags & BUILD_UNIT_UPGRADER)) UpgradePanel::ReleaseUnit(this);
+    if (definition && (definition->flags & BUILD_UNIT_UPGRADER)) LetUnitOut();
     if (definition && (definition->flags & BUILD_UNIT_RECYCLER)) {
         // The unit being taken apart goes down with the recycler.
         if (Agent* held = HeldUnit()) {

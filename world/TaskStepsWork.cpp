@@ -3,7 +3,6 @@
 #include "world/TaskManager.h"
 
 #include "host/System.h"
-#include "interface/UnitUpgrade.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
 #include "world/Agent.h"
@@ -313,7 +312,7 @@ int TaskStep::EnterUpgrader(float dt, const char*, Job* job)
     if (building && (building->flags & ENTITY_BUILDING)) {
         Building* upgrader = static_cast<Building*>(building);
         if (upgrader->definition && (upgrader->definition->flags & BUILD_UNIT_UPGRADER))
-            UpgradePanel::AcceptUnit(upgrader, agent);
+            upgrader->TakeUnitIn(agent);
     }
     return STEP_DONE;
 }
