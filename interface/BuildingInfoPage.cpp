@@ -13,7 +13,6 @@
 #include "interface/InfoTooltip.h"
 #include "interface/MessageLists.h"
 #include "interface/MissionHud.h"
-#include "interface/PowerBar.h"
 #include "interface/UnitUpgrade.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/OrderQueue.h"
@@ -142,7 +141,7 @@ void EntityInfoGui::DrawBuildingPage(Building* building)
     uint32_t flags = definition ? definition->flags : 0;
     if (building->buildState == BUILD_STATE_DISABLED) {
         Text(title.x, statusY, "Disabled", 0.8f, 0.8f, 0.8f);
-    } else if (ThePowerBar && ThePowerBar->IsShort()) {
+    } else if (PowerIsShort()) {
         bool offline = (flags & (BUILD_WARP_PLATFORM | BUILD_HEALTH_NODE | BUILD_RESEARCH_COMPUTER)) != 0;
         Text(title.x, statusY, offline ? "Low power - Offline!" : "Low power - Reduced efficiency", 1.0f, 0.3f, 0.2f);
     } else {

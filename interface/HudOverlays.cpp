@@ -9,7 +9,6 @@
 #include "interface/HudLayout.h"
 #include "interface/InfoTooltip.h"
 #include "interface/MessageLists.h"
-#include "interface/PowerBar.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
 #include "platform/ConfigFile.h"
@@ -250,8 +249,7 @@ bool ResourceHint(int x, int y, char* out, int size)
     auto within = [&](int from, int to) { return x > r + HudFraction(from, 768) && x < r + HudFraction(to, 768); };
     MissionHud& hud = TheMissionHud;
     if (within(8, 145)) {
-        float demand = ThePowerBar ? ThePowerBar->demand : 0.0f, supply = ThePowerBar ? ThePowerBar->supply : 0.0f;
-        snprintf(out, (size_t)size, "Power: %.0f/%0.f", demand, supply);
+        snprintf(out, (size_t)size, "Power: %.0f/%0.f", TheScene.power.demand, TheScene.power.supply);
     } else if (within(168, 273)) {
         snprintf(out, (size_t)size, "Ore (%.0f per minute)", hud.oreRate);
     } else if (within(296, 406)) {

@@ -17,6 +17,7 @@
 #include "interface/MessageLists.h"
 #include "interface/PowerBar.h"
 #include "mechanics/GameMechanics.h"
+#include "mechanics/Scene.h"
 #include "platform/StringTable.h"
 #include "render/Draw2D.h"
 #include "render/Font.h"
@@ -217,7 +218,7 @@ class PowerBarSlot : public Window {
 public:
     void Draw() override
     {
-        if (ThePowerBar) ThePowerBar->Update();
+        if (ThePowerBar) ThePowerBar->Update(TheScene.power);
     }
 };
 

@@ -1,10 +1,11 @@
 // The game's own answers to what the world asks of the player's side: the current profile's
-// statistics, skills and level, the floating texts over the level, the debris field, and the
-// player's bag. They are in use from the program's start; tests may put listeners in their
-// place.
+// statistics, skills and level, the message bar, the floating texts over the level, the debris
+// field, the upgrade panel and the player's bag. They are in use from the program's start;
+// tests may put listeners in their place.
 #include "campaign/PlayerProfile.h"
 #include "interface/Inventory.h"
 #include "interface/MessageLists.h"
+#include "interface/UnitUpgrade.h"
 #include "mechanics/GameMechanics.h"
 #include "world/AgentCombat.h"
 #include "world/Item.h"
@@ -58,6 +59,11 @@ int CombatHooks::PlayerSkill(int skill)
 void CombatHooks::FloatText(const char* text, const Vec3& at)
 {
     if (TheGame && TheGame->floatingTexts) TheGame->floatingTexts->Add(text, at.x, at.y, at.z);
+}
+
+void CombatHooks::UnitTakenIn(Building* upgrader)
+{
+    UpgradePanel::ShowChoices(upgrader);
 }
 
 void CombatHooks::ThrowDebris(const Vec3& at, int kind, bool allPieces, float size)

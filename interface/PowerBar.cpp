@@ -4,6 +4,7 @@
 #include "gui/GuiMeter.h"
 #include "render/Draw2D.h"
 #include "render/Sprite.h"
+#include "world/PowerLedger.h"
 
 PowerBar* ThePowerBar = nullptr;
 
@@ -46,28 +47,29 @@ void PowerBar::Build()
     // The fill covers the whole bar (no inset) and its picture drifts along it.
     meter->noInset = true;
     meter->animated = true;
-    // A fresh ledger has supply; a ledger without any shows an empty bar rather than dividing by 0.
-    meter->SetValue(supply > 0.0f ? 100.0f * demand / supply : 0.0f);
+    // Until its first frame the meter shows a fresh level's ledger.
+    const PowerLedger fresh;
+    meter->SetValue(100.0f * fresh.demand / fresh.supply);
 
     delete chevron;
-    int left = supply > 0.0f ? ChevronLeft(*this, demand, supply) : barX - chevronWidth / 2;
+    int left = ChevronLeft(*this, fresh.demand, fresh.supply);
     chevron = CreateGuiSprite(left, barY, chevronWidth, chevronHeight, CHEVRON_TEXTURE, 0xFFFFFFFF, 0.0f, 0.0f, 1.0f,
                               1.0f);
 }
 
-float PowerBar::Scale() const
+float PowerBar::Scale(const PowerLedger& ledger)
 {
-    float scale = supply > demand ? supply : demand;
+    float scale = ledger.supply > ledger.demand ? ledger.supply : ledger.demand;
     return scale > 100.0f ? scale : 100.0f;
 }
 
-void PowerBar::Update()
+void PowerBar::Update(const PowerLedger& ledger)
 {
-    float scale = Scale();
-    uint32_t colour = IsShort() ? COLOUR_SHORT : COLOUR_ENOUGH;
-    if (meter) meter->SetValue(100.0f * supply / scale, &colour);
+    float scale = Scale(ledger);
+    uint32_t colour = ledger.IsShort() ? COLOUR_SHORT : COLOUR_ENOUGH;
+    if (meter) meter->SetValue(100.0f * ledger.supply / scale, &colour);
     if (chevron) {
-        int left = ChevronLeft(*this, demand, scale);
+        int left = ChevronLeft(*this, ledger.demand, scale);
         chevron->SetRect(left, barY, left + chevronWidth, barY + chevronHeight);
     }
     if (meter) meter->Draw();

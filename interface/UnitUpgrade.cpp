@@ -31,25 +31,6 @@ namespace {
 constexpr const char* BUTTON_GREEN = "data/gui/button_green.dds";
 constexpr const char* BUTTON_RED = "data/gui/button_red.dds";
 
-// The price of the highest level chosen of an upgrade of up to three levels.
-int Tiered(uint32_t word, uint32_t first, uint32_t second, uint32_t third, int one, int two, int three)
-{
-    if (third && (word & third)) return three;
-    if (word & second) return two;
-    if (word & first) return one;
-    return 0;
-}
-
-int PriceSum(uint32_t word)
-{
-    int sum = Tiered(word, 0x1, 0x2, 0x4, 100, 200, 300) + Tiered(word, 0x10, 0x20, 0x40, 100, 200, 300) +
-              Tiered(word, 0x8000, 0x10000, 0x20000, 100, 200, 300) + Tiered(word, 0x100, 0x200, 0, 100, 200, 0);
-    if (word & 0x80) sum += 100;
-    for (uint32_t bit : {0x400u, 0x800u, 0x2000u, 0x4000u})
-        if (word & bit) sum += 100;
-    return sum;
-}
-
 void Fill(UnitUpgrade& entry, const char* name, std::initializer_list<uint32_t> bits, int requirement, const char* sheet,
           int column, int row)
 {
@@ -133,24 +114,6 @@ void InitUnitUpgradeTable()
     Fill(UnitUpgrades[6], "BU_MINING_LOAD", {0x800}, UPGRADE_FOR_MINER, icons2, 2, 0);
     Fill(UnitUpgrades[7], "BU_SPEED", {0x80}, UPGRADE_FOR_ANY, icons, 0, 2);
     Fill(UnitUpgrades[8], "BU_ARMOR", {0x8000, 0x10000, 0x20000}, UPGRADE_FOR_ANY, icons, 2, 1);
-}
-
-void GetUpgradeCost(const Building* building, int* ore, int* fuel)
-{
-    int sum = PriceSum(building ? building->chosenUpgrades : 0);
-    if (ore) *ore = (int)((float)sum * 0.5f);
-    if (fuel) *fuel = (int)((float)sum * 0.25f);
-}
-
-float GetUpgradeTime(const Building* building)
-{
-    uint32_t word = building ? building->chosenUpgrades : 0;
-    int seconds = Tiered(word, 0x1, 0x2, 0x4, 10, 15, 20) + Tiered(word, 0x10, 0x20, 0x40, 10, 15, 20) +
-                  Tiered(word, 0x8000, 0x10000, 0x20000, 10, 15, 20) + Tiered(word, 0x100, 0x200, 0, 10, 15, 0);
-    if (word & 0x80) seconds += 10;
-    for (uint32_t bit : {0x400u, 0x800u, 0x2000u, 0x4000u})
-        if (word & bit) seconds += 10;
-    return (float)seconds;
 }
 
 void SetEntityIcon(Entity* entity, Sprite* sprite)
@@ -309,40 +272,6 @@ void UpgradePanel::StartUpgrade(Building* shown)
     PlayerProfile* player = GetPlayerProfile();
     player->AddOre(-(float)ore);
     player->AddFuel(-(float)fuel);
-}
-
-void UpgradePanel::ReleaseUnit(Building* shown)
-{
-    if (!shown) return;
-    Agent* unit = shown->HeldUnit();
-    if (unit && unit->processTimer > 0.0f) {
-        int ore = 0, fuel = 0;
-        GetUpgradeCost(shown, &ore, &fuel);
-        if (PlayerProfile* profile = GetPlayerProfile()) {
-            profile->AddOre((float)ore);
-            profile->AddFuel((float)fuel);
-        }
-    }
-    shown->chosenUpgrades = 0;
-    shown->ReleaseHeldUnit();
-    shown->upgradeTotalTime = 0.0f;
-}
-
-void UpgradePanel::AcceptUnit(Building* shown, Agent* unit)
-{
-    if (!shown || !unit) return;
-    if (shown->HeldUnit()) ReleaseUnit(shown);
-    shown->chosenUpgrades = 0;
-    shown->linkedEntity = unit;
-    // Inside, the unit is the building's to draw: it leaves the level's lists and its cell.
-    TheScene.UnlinkEntity(unit);
-    unit->LeaveGridCell();
-    if (unit->flags & ENTITY_SELECTION) {
-        unit->flags &= ~ENTITY_SELECTION;
-        unit->OnDeselect();
-    }
-    if (TheGame) TheGame->ForgetEntity(unit);
-    ShowChoices(shown);
 }
 
 void UpgradePanel::ShowChoices(Building* shown)

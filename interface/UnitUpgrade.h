@@ -50,10 +50,6 @@ struct UnitUpgrade {
 extern UnitUpgrade UnitUpgrades[UNIT_UPGRADE_COUNT];
 void InitUnitUpgradeTable();
 
-// The price of the building's chosen-upgrade word in ore and fuel.
-void GetUpgradeCost(const Building* building, int* ore, int* fuel);
-// How long fitting the chosen upgrades takes, in seconds.
-float GetUpgradeTime(const Building* building);
 // The sprite shows the entity's icon (a building's, its unit type's, an item's); anything else
 // a black square.
 void SetEntityIcon(Entity* entity, Sprite* sprite);
@@ -81,15 +77,8 @@ public:
     static bool CanAfford(const Building* building);
     // When affordable: the price is paid and the countdown starts.
     static void StartUpgrade(Building* building);
-    // The unit walks into the upgrader: a unit already inside is let out first, the choices are
-    // cleared, and the unit leaves the level's lists, its grid cell and the selection; the
-    // panel then offers the upgrades that fit it.
-    static void AcceptUnit(Building* building, Agent* unit);
-    // The unit inside goes back into the level beside the building; an upgrade still running
-    // is paid back whole. The chosen upgrades are cleared either way.
-    static void ReleaseUnit(Building* building);
     // One choice button per upgrade that fits the unit inside (at most 8), each showing the
-    // level the building's chosen word holds.
+    // level the building's chosen word holds (also as a unit walks in: Building::TakeUnitIn).
     static void ShowChoices(Building* building);
     // Upgrade n (1-based) of the unit inside stepped a level up, or down: never onto a level the
     // unit owns, never while an upgrade runs. The sound it makes: "blip", or "bad" when refused.

@@ -60,7 +60,6 @@ void GameMechanics::EndLevelHud()
         TheEntityInfoGui->HideAll();
         TheEntityInfoGui->SetVisible(false);
     }
-    if (ThePowerBar) ThePowerBar->Reset();
 }
 
 void GameMechanics::UpdateHud()

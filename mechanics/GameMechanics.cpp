@@ -7,7 +7,6 @@
 #include "host/System.h"
 #include "host/WorldGuard.h"
 #include "interface/MessageLists.h"
-#include "interface/PowerBar.h"
 #include "levelgen/Growth.h"
 #include "levelgen/MapGenerator.h"
 #include "mechanics/EventManager.h"
@@ -183,7 +182,7 @@ void GameMechanics::EndLevel()
         SoundMgr->StopAll();
         SoundMgr->ClearQueues();
     }
-    if (ThePowerBar) ThePowerBar->Reset();
+    TheScene.power.Reset();
     TheScene.unitControl = UnitControlCount();
     popups->Clear();
     messageBar->Clear();

@@ -80,7 +80,7 @@ public:
     // The level's end: every entity but the player's rig leaves the Scene (agents back to
     // their pool, the rest freed with the meshes they own; shared meshes stay the library's),
     // the rig is mended, the objectives, events, fog, water, particles, sounds and messages are
-    // cleared and the grid's cells reset. A second call on an empty Scene only resets state.
+    // cleared, the power ledger starts again and the grid's cells reset. A second call on an empty Scene only resets state.
     void EndLevel() override;
     bool OnEscape() override;
     // The lit scene, then the overlays of play over it (SceneOverlays.cpp).
@@ -286,7 +286,7 @@ public:
     void DrawGui() override;
 
 private:
-    // A level's end: the selection and the main display's panels go, the power ledger resets.
+    // A level's end: the selection and the main display's panels go.
     void EndLevelHud();
     // The main display and the power bar go with the game object that made them.
     void ReleaseHud();

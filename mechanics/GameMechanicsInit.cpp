@@ -297,6 +297,9 @@ bool GameMechanics::StartLevel()
     // The level's entities are numbered from here, the rig first, for the orders that name them.
     StartLevelNumbers();
     TheOrders.Clear();
+    // The power ledger starts from the base supply: the buildings the level is made with (or a
+    // save holds) write it again as they are finished or restored.
+    TheScene.power.Reset();
     // The last level's ground goes before this one's entities are put down: the grid they are
     // placed by is open ground until this level's terrain is made, whatever was played before.
     TheTerrain.Free();

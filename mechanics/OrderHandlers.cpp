@@ -168,7 +168,7 @@ void EjectUpgraded(const OrderContext& ordered)
 {
     Building* upgrader = PlayerUpgrader(ordered.target);
     if (!upgrader) return;
-    UpgradePanel::ReleaseUnit(upgrader);
+    upgrader->LetUnitOut();
     UpgradePanel::Refresh(upgrader);
 }
 

@@ -24,6 +24,7 @@
 #include "host/Maths.h"
 #include "platform/PooledList.h"
 #include "world/Entity.h"
+#include "world/PowerLedger.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -377,6 +378,9 @@ public:
     // update is over (ending it tears the level down under the walk). Set by the update.
     bool rigLostAfterWin = false;
     UnitControlCount unitControl;
+    // What the level's buildings supply and demand of power, as they were finished and lost;
+    // reset at every level's start and end.
+    PowerLedger power;
 
     // The list of a category walk's list index (0..3 in the order of category 0), or null.
     EntityList* CategoryList(int category, int index) const;

@@ -6,7 +6,6 @@
 #include "host/InputKeys.h"
 #include "host/Log.h"
 #include "host/System.h"
-#include "interface/PowerBar.h"
 #include "mechanics/Game.h"
 #include "mechanics/Scene.h"
 #include "platform/ConfigFile.h"
@@ -165,7 +164,7 @@ bool IsRadarBuilding(Entity* entity)
 
 bool UnderPowered()
 {
-    return ThePowerBar && ThePowerBar->IsShort();
+    return TheScene.power.IsShort();
 }
 
 bool OverUnitControl()

@@ -18,7 +18,6 @@
 #include "interface/Inventory.h"
 #include "interface/MessageLists.h"
 #include "interface/MissionHud.h"
-#include "interface/PowerBar.h"
 #include "levelgen/Growth.h"
 #include "levelgen/GrowthTool.h"
 #include "mechanics/GameMechanics.h"
@@ -259,7 +258,7 @@ void CmdAnims(const char*, const char*)
 
 void CmdPower(const char*, const char*)
 {
-    if (ThePowerBar) ThePowerBar->supply += 100.0f;
+    TheScene.power.supply += 100.0f;
 }
 
 void CmdOre(const char*, const char* argument)

@@ -4,7 +4,6 @@
 
 #include "campaign/PlayerProfile.h"
 #include "host/Random.h"
-#include "interface/MessageLists.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
 #include "platform/SoundManager.h"
@@ -134,6 +133,11 @@ void DropLoot(Agent* boss)
 
 }  // namespace
 
+void TellPlayer(const char* text, float seconds)
+{
+    if (TheCombatHooks) TheCombatHooks->TellPlayer(text, seconds);
+}
+
 int Agent::ExperienceForLevel(int level)
 {
     if (level <= 0) return 0;
@@ -238,7 +242,7 @@ void Agent::TakeDamage(float amount, Entity* attacker, const WeaponDef* weapon_,
     if (alignment == ALIGN_PLAYER && !visible &&
         (frame - LastUnderAttackAlertFrame > UNDER_ATTACK_ALERT_TICKS || frame < LastUnderAttackAlertFrame)) {
         LastUnderAttackAlertFrame = frame;
-        if (TheGame && TheGame->messageBar) TheGame->messageBar->AddMessage("A unit is under attack!", 4.0f, 0);
+        TellPlayer("A unit is under attack!", 4.0f);
         TheMinimap.pings.Add(GetCenter(), PING_DAMAGE, (int)id, 2.0f, FrameTimer.GetFrameCount());
         PlaySound("alert");
     }
@@ -248,7 +252,7 @@ void Agent::TakeDamage(float amount, Entity* attacker, const WeaponDef* weapon_,
         health < PULL_BACK_HULL_SHARE * GetMaxHealth() &&
         (frame - LastPullBackAlertFrame > PULL_BACK_ALERT_TICKS || frame < LastPullBackAlertFrame)) {
         LastPullBackAlertFrame = frame;
-        if (TheGame && TheGame->messageBar) TheGame->messageBar->AddMessage(PULL_BACK_MESSAGE, 6.0f, 0);
+        TellPlayer(PULL_BACK_MESSAGE, 6.0f);
         TheMinimap.pings.Add(GetCenter(), PING_DAMAGE, (int)id, 2.0f, FrameTimer.GetFrameCount());
         PlaySound("alert");
     }

@@ -8,6 +8,7 @@
 // item is ever drawn.
 #include "host/Maths.h"
 
+class Building;
 class Item;
 
 // Agent::upgradeFlags: the upgrades bought for a bot. Of each tiered upgrade the highest bit
@@ -101,10 +102,16 @@ public:
     virtual void ThrowDebris(const Vec3& at, int kind, bool allPieces, float size);
     // A random loot item, not placed yet; null when the roll gives none (world/ItemLoot.cpp).
     virtual Item* RollItemDrop();
+    // A unit walked into the upgrader: the upgrade panel offers what fits it.
+    virtual void UnitTakenIn(Building* upgrader);
 };
 
 // The answers in use: the game's own unless a test has put its listener here.
 extern CombatHooks* TheCombatHooks;
+
+// What the world tells the player (alerts, refusals, what went wrong) goes out through the
+// answers in use: a line on the message bar for that many seconds, where there is one.
+void TellPlayer(const char* text, float seconds);
 
 // The loot crates a boss may drop, in their order: a player below level 4 finds only the first
 // LOW_LEVEL_CRATES of them.

@@ -2,9 +2,6 @@
 #include "host/SteadyMath.h"
 
 #include "campaign/PlayerProfile.h"
-#include "interface/MessageLists.h"
-#include "interface/PowerBar.h"
-#include "interface/UnitUpgrade.h"
 #include "mechanics/Game.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/GameRender.h"
@@ -63,11 +60,6 @@ void CountStatistic(const char* name)
     if (TheCombatHooks) TheCombatHooks->CountStatistic(name);
 }
 
-void ShowMessage(const char* text, float seconds)
-{
-    if (TheGame && TheGame->messageBar) TheGame->messageBar->AddMessage(text, seconds, 0);
-}
-
 bool IsGenerator(const BuildItem* definition)
 {
     return definition && (definition->flags & BUILD_RESOURCE) && definition->resourcePower > 0;
@@ -79,7 +71,7 @@ const Vec3 TURRET_MUZZLE(0.0f, 3.0f, 4.0f);
 
 bool PowerIsShort()
 {
-    return ThePowerBar && ThePowerBar->IsShort();
+    return TheScene.power.IsShort();
 }
 
 Building::Building() : buildQueue(nullptr)
@@ -236,11 +228,11 @@ void Building::OnCompleted(bool restored)
     // that and nothing a building never put in.
     if (definition->resourcePower >= 1) {
         suppliedPower = (float)definition->resourcePower;
-        if (ThePowerBar) ThePowerBar->supply += suppliedPower;
+        TheScene.power.supply += suppliedPower;
         if (!restored) RefreshPowerNeighbours(this);
     } else {
         addedDemand = -(float)definition->costPower;
-        if (ThePowerBar) ThePowerBar->demand += addedDemand;
+        TheScene.power.demand += addedDemand;
         if (!restored) UpdatePowerLevel(this);
     }
     if ((definition->flags & BUILD_UNIT_CONTROL) && profile) {
@@ -264,10 +256,8 @@ void Building::OnDestroyed()
     if (meshCount > 1 && meshStates[1]) mesh = meshStates[1];
     PlayerProfile* profile = GetPlayerProfile();
     if (buildState != BUILD_STATE_CONSTRUCTING && completed) {
-        if (ThePowerBar) {
-            ThePowerBar->supply -= suppliedPower;
-            ThePowerBar->demand -= addedDemand;
-        }
+        TheScene.power.supply -= suppliedPower;
+        TheScene.power.demand -= addedDemand;
         bool wasSource = suppliedPower > 0.0f;
         suppliedPower = 0.0f;
         addedDemand = 0.0f;
@@ -282,7 +272,7 @@ void Building::OnDestroyed()
             if (profile->unitControl < profile->baseUnitControl) profile->unitControl = profile->baseUnitControl;
             providedUnitControl = 0;
             if (profile->unitsInUse > std::min(profile->unitControl, profile->maxUnitControl))
-                ShowMessage("Warning: Insufficient unit control!", 4.0f);
+                TellPlayer("Warning: Insufficient unit control!", 4.0f);
         }
 
     }
@@ -415,7 +405,7 @@ void Building::Die(Entity* killer)
         *effect = nullptr;
     }
     // An upgrade still running is paid back as the unit comes out.
-    if (definition && (definition->flags & BUILD_UNIT_UPGRADER)) UpgradePanel::ReleaseUnit(this);
+    if (definition && (definition->flags & BUILD_UNIT_UPGRADER)) LetUnitOut();
     if (definition && (definition->flags & BUILD_UNIT_RECYCLER)) {
         // The unit being taken apart goes down with the recycler.
         if (Agent* held = HeldUnit()) {
@@ -485,7 +475,7 @@ void Building::TakeDamage(float amount, Entity* attacker, const WeaponDef* weapo
         int frame = WorldStepCount();
         if (frame - BuildingAlertFrame >= ALERT_FRAMES || frame < BuildingAlertFrame) {
             BuildingAlertFrame = frame;
-            ShowMessage("A building is under attack!", 4.0f);
+            TellPlayer("A building is under attack!", 4.0f);
             TheMinimap.pings.Add(GetCenter(), PING_DAMAGE, (int)id, 2.0f, FrameTimer.GetFrameCount());
             PlaySoundNamed("alert");
         }

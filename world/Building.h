@@ -11,6 +11,7 @@ class Agent;
 class AgentType;
 class Button;
 class BuildItem;
+class Building;
 class Window;
 
 // Building::stateFlags
@@ -44,7 +45,11 @@ extern int BuildingAlertFrame;
 // factories.
 extern float FabricatorMessageCountdown;
 
-// Whether the player's base draws more power than it makes (false without a ledger).
+// The price in ore and fuel of the upgrades the building's chosen-upgrade word holds, and how
+// long fitting them takes, in seconds.
+void GetUpgradeCost(const Building* building, int* ore, int* fuel);
+float GetUpgradeTime(const Building* building);
+// Whether the level's buildings draw more power than they make (the level's ledger, TheScene.power).
 bool PowerIsShort();
 // A vector turned by degrees about the vertical axis (0 looks along +z, 90 along +x).
 Vec3 TurnAboutY(const Vec3& v, float degrees);
@@ -138,6 +143,13 @@ public:
     Agent* HeldUnit() const;
     // The upgrader's unit goes back into the level beside it.
     void ReleaseHeldUnit();
+    // The unit walks into the upgrader: a unit already inside is let out first, the choices are
+    // cleared, and the unit leaves the level's lists, its grid cell and the selection. The
+    // player's side hears of it (CombatHooks::UnitTakenIn) to offer the upgrades that fit.
+    void TakeUnitIn(Agent* unit);
+    // The unit inside goes back into the level beside the building; an upgrade still running
+    // is paid back whole. The chosen upgrades are cleared either way.
+    void LetUnitOut();
 
     // ---- Orders and the panel (interface/BuildingPanel.cpp)
     // The click on a unit button: userValue is the address of the button's AgentType pointer.

@@ -3,7 +3,6 @@
 #include "campaign/MissionScreen.h"
 #include "campaign/PlayerProfile.h"
 #include "host/Random.h"
-#include "interface/MessageLists.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
 #include "platform/ConfigFile.h"
@@ -254,8 +253,7 @@ bool Building::ProduceHead(float t)
     if (!grid->WorldToCell(centre, &column, &row)) {
         // Told at most once every ten seconds, whichever factory is stuck.
         if (FabricatorMessageCountdown <= 0.0001f) {
-            if (TheGame && TheGame->messageBar)
-                TheGame->messageBar->AddMessage("Fabricator can't find a spawn position!", 3.0f, 0);
+            TellPlayer("Fabricator can't find a spawn position!", 3.0f);
             FabricatorMessageCountdown = 10.0f;
         } else {
             FabricatorMessageCountdown -= t;
@@ -392,6 +390,75 @@ void Building::ReleaseHeldUnit()
     unit->activeBuilding.Clear();
     unit->processTimer = 0.0f;
     if (stateFlags & BUILDING_RALLY_POINT) unit->MoveTo(rallyPoint, true);
+}
+
+void Building::TakeUnitIn(Agent* unit)
+{
+    if (!unit) return;
+    if (HeldUnit()) LetUnitOut();
+    chosenUpgrades = 0;
+    linkedEntity = unit;
+    // Inside, the unit is the building's to draw: it leaves the level's lists and its cell.
+    TheScene.UnlinkEntity(unit);
+    unit->LeaveGridCell();
+    if (unit->flags & ENTITY_SELECTION) {
+        unit->flags &= ~ENTITY_SELECTION;
+        unit->OnDeselect();
+    }
+    if (TheGame) TheGame->ForgetEntity(unit);
+    if (TheCombatHooks) TheCombatHooks->UnitTakenIn(this);
+}
+
+void Building::LetUnitOut()
+{
+    Agent* unit = HeldUnit();
+    if (unit && unit->processTimer > 0.0f) {
+        int ore = 0, fuel = 0;
+        GetUpgradeCost(this, &ore, &fuel);
+        if (PlayerProfile* profile = GetPlayerProfile()) {
+            profile->AddOre((float)ore);
+            profile->AddFuel((float)fuel);
+        }
+    }
+    chosenUpgrades = 0;
+    ReleaseHeldUnit();
+    upgradeTotalTime = 0.0f;
+}
+
+namespace {
+
+// The price of the highest level chosen of an upgrade of up to three levels.
+int Tiered(uint32_t word, uint32_t first, uint32_t second, uint32_t third, int one, int two, int three)
+{
+    if (third && (word & third)) return three;
+    if (word & second) return two;
+    if (word & first) return one;
+    return 0;
+}
+
+}  // namespace
+
+void GetUpgradeCost(const Building* building, int* ore, int* fuel)
+{
+    uint32_t word = building ? building->chosenUpgrades : 0;
+    int sum = Tiered(word, 0x1, 0x2, 0x4, 100, 200, 300) + Tiered(word, 0x10, 0x20, 0x40, 100, 200, 300) +
+              Tiered(word, 0x8000, 0x10000, 0x20000, 100, 200, 300) + Tiered(word, 0x100, 0x200, 0, 100, 200, 0);
+    if (word & 0x80) sum += 100;
+    for (uint32_t bit : {0x400u, 0x800u, 0x2000u, 0x4000u})
+        if (word & bit) sum += 100;
+    if (ore) *ore = (int)((float)sum * 0.5f);
+    if (fuel) *fuel = (int)((float)sum * 0.25f);
+}
+
+float GetUpgradeTime(const Building* building)
+{
+    uint32_t word = building ? building->chosenUpgrades : 0;
+    int seconds = Tiered(word, 0x1, 0x2, 0x4, 10, 15, 20) + Tiered(word, 0x10, 0x20, 0x40, 10, 15, 20) +
+                  Tiered(word, 0x8000, 0x10000, 0x20000, 10, 15, 20) + Tiered(word, 0x100, 0x200, 0, 10, 15, 0);
+    if (word & 0x80) seconds += 10;
+    for (uint32_t bit : {0x400u, 0x800u, 0x2000u, 0x4000u})
+        if (word & bit) seconds += 10;
+    return (float)seconds;
 }
 
 void Building::UpdateRecycler(float t)

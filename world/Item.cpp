@@ -3,7 +3,6 @@
 #include "campaign/PlayerProfile.h"
 #include "host/Random.h"
 #include "host/System.h"
-#include "interface/MessageLists.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
 #include "platform/SoundManager.h"
@@ -95,7 +94,7 @@ namespace {
 
 void Say(const char* text)
 {
-    if (TheGame && TheGame->messageBar) TheGame->messageBar->AddMessage(text, 4.0f, 0);
+    TellPlayer(text, 4.0f);
 }
 
 void Sound(const char* name)

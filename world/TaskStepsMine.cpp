@@ -2,7 +2,6 @@
 // the hopper is full or the node is spent, find a drop-off, walk there, unload, and back.
 #include "world/TaskManager.h"
 
-#include "interface/PowerBar.h"
 #include "render/IndexedMesh.h"
 #include "world/Agent.h"
 #include "world/BuildItem.h"
@@ -265,7 +264,7 @@ void Unload(Agent* agent, Job* job, float dt)
     }
     TurnToward(agent, target->GetCenter());
     if (agent->workTimer < 1.0f) {
-        agent->workTimer += (ThePowerBar && ThePowerBar->IsShort()) ? dt * 0.5f : dt;
+        agent->workTimer += PowerIsShort() ? dt * 0.5f : dt;
         return;
     }
     agent->workTimer = 0.0f;

@@ -3,7 +3,6 @@
 
 #include "campaign/PlayerProfile.h"
 #include "host/SteadyMath.h"
-#include "interface/MessageLists.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
 #include "platform/SoundManager.h"
@@ -101,7 +100,7 @@ bool StepSupport::IsInFrontCone(const Agent* agent, const Vec3& point, float con
 
 void StepSupport::ShowMessage(const char* text, float seconds)
 {
-    if (TheGame && TheGame->messageBar) TheGame->messageBar->AddMessage(text, seconds, 0);
+    TellPlayer(text, seconds);
 }
 
 void StepSupport::PlaySound(const char* name)

@@ -3,8 +3,6 @@
 #include "world/TaskManager.h"
 
 #include "host/System.h"
-#include "interface/PowerBar.h"
-#include "interface/UnitUpgrade.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
 #include "world/Agent.h"
@@ -314,7 +312,7 @@ int TaskStep::EnterUpgrader(float dt, const char*, Job* job)
     if (building && (building->flags & ENTITY_BUILDING)) {
         Building* upgrader = static_cast<Building*>(building);
         if (upgrader->definition && (upgrader->definition->flags & BUILD_UNIT_UPGRADER))
-            UpgradePanel::AcceptUnit(upgrader, agent);
+            upgrader->TakeUnitIn(agent);
     }
     return STEP_DONE;
 }
@@ -349,7 +347,7 @@ int TaskStep::EnterWarpPlatform(float dt, const char*, Job* job)
     Entity* target = agent->activeBuilding.Get();
     if (!target || !(target->flags & ENTITY_BUILDING)) return STEP_DONE;
     Building* platform = static_cast<Building*>(target);
-    if (ThePowerBar && ThePowerBar->IsShort())
+    if (PowerIsShort())
         ShowMessage("Low-power - warp platform offline!", 4.0f);
     else if (!(platform->stateFlags & BUILDING_RALLY_POINT))
         ShowMessage("You need to set a rally point in order to warp from this building!", 4.0f);

@@ -21,6 +21,7 @@
 #include "interface/MessageWindow.h"
 #include "interface/MissionHud.h"
 #include "mechanics/Replay.h"
+#include "mechanics/Scene.h"
 #include "mechanics/Selection.h"
 #include "mechanics/WorldChecksum.h"
 #include "terrain/Minimap.h"
@@ -311,13 +312,27 @@ TEST_F(SaveLoadSession, ASaveAndItsLoadAreTheSameWorld)
     ASSERT_NE(rig, nullptr);
     Vec3 site;
     ASSERT_TRUE(FindOpenGround(rig->GetPosition(), &site));
-    char lines[512];
+    int column = 0, row = 0;
+    ASSERT_TRUE(TheGame->grid->WorldToCell(site, &column, &row));
+    char lines[768];
     snprintf(lines, sizeof lines,
              "AddAgent gunner_bot SetAlignment PLAYER SetPosition %.3f 0 %.3f\n"
              "AddAgent gunner_bot SetAlignment PLAYER SetPosition %.3f 0 %.3f\n"
-             "AddAgent gunner_bot SetAlignment ENEMY SetPosition %.3f 0 %.3f SetRotate 123.456\nEND_OF_FILE\n",
-             site.x + 6.7f, site.z + 8.1f, site.x + 10.3f, site.z + 5.1f, site.x - 20.2f, site.z - 20.3f);
+             "AddAgent gunner_bot SetAlignment ENEMY SetPosition %.3f 0 %.3f SetRotate 123.456\n"
+             "AddBuilding power_generator SetAlignment PLAYER SetMapCoord %d %d\n"
+             "AddBuilding gun_turret SetAlignment PLAYER SetMapCoord %d %d\nEND_OF_FILE\n",
+             site.x + 6.7f, site.z + 8.1f, site.x + 10.3f, site.z + 5.1f, site.x - 20.2f, site.z - 20.3f, column - 6,
+             row, column - 6, row + 5);
     ASSERT_NO_FATAL_FAILURE(Stage(lines));
+    {
+        // Standing finished, as a level's own buildings stand when it starts.
+        const WorldChangeScope finished;
+        Building::RestoreAtLevelStart();
+    }
+    // The level's power ledger is no part of the checksum: it is looked at on its own.
+    const PowerLedger power = TheScene.power;
+    EXPECT_FLOAT_EQ(power.supply, PowerLedger::START_SUPPLY + 25.0f);
+    EXPECT_FLOAT_EQ(power.demand, 5.0f);
 
     // The rig sent across the ground by a right click, and caught on its way.
     TheGame->ClearSelection();
@@ -334,6 +349,8 @@ TEST_F(SaveLoadSession, ASaveAndItsLoadAreTheSameWorld)
     ASSERT_NO_FATAL_FAILURE(LoadUntilItStands("same"));
     const WorldDigest loaded = DigestWorld();
     EXPECT_EQ(loaded.sum, saved.sum) << "the loaded world differs: " << FirstDifference(saved, loaded);
+    EXPECT_FLOAT_EQ(TheScene.power.supply, power.supply) << "the loaded level's power ledger";
+    EXPECT_FLOAT_EQ(TheScene.power.demand, power.demand);
 
     ASSERT_TRUE(WriteSaveGame("again"));
     const std::string again = ReadTextFile(folder + "again.sav");

@@ -461,14 +461,13 @@ TEST_F(EntityInfoGuiTest, TheBuildingPageShowsHealthProgressAndPower)
     EXPECT_FLOAT_EQ(display->constructionMeter->value, 25.0f);
     EXPECT_TRUE(display->cancelConstructionButton->IsVisible());
 
-    PowerBar power;
-    ScopedGlobal<PowerBar*> ledger(ThePowerBar, &power);
+    ScopedGlobal<PowerLedger> power(TheScene.power, PowerLedger());
     building->buildState = BUILD_STATE_READY;
     building->stateFlags |= BUILDING_POWER_LEVEL_2;
     page = Page(building);
     EXPECT_TRUE(Has(page, "Power bonus +10% mining yield"));
     EXPECT_FALSE(display->cancelConstructionButton->IsVisible());
-    power.demand = 30.0f;
+    TheScene.power.demand = 30.0f;
     EXPECT_TRUE(Has(Page(building), "Low power - Reduced efficiency"));
     building->buildState = BUILD_STATE_DISABLED;
     page = Page(building);
@@ -477,7 +476,7 @@ TEST_F(EntityInfoGuiTest, TheBuildingPageShowsHealthProgressAndPower)
 
     definition->flags = BUILD_UNIT_CONTROL;
     building->buildState = BUILD_STATE_READY;
-    power.demand = 0.0f;
+    TheScene.power.demand = 0.0f;
     EXPECT_TRUE(Has(Page(building), "Units: +5"));
     definition->level = 1;
     EXPECT_TRUE(Has(Page(building), "Units: +10"));

@@ -10,11 +10,11 @@
 #include "interface/InfoTooltip.h"
 #include "interface/Inventory.h"
 #include "interface/MissionHud.h"
-#include "interface/PowerBar.h"
 #include "mechanics/Objectives.h"
 #include "platform/Timer.h"
 #include "render/HintBox.h"
 #include "terrain/ScanPulses.h"
+#include "mechanics/Scene.h"
 #include "tests/interface/InterfaceTestSupport.h"
 #include "tests/support/Scoped.h"
 #include "world/Agent.h"
@@ -503,8 +503,7 @@ TEST_F(MissionHudTest, TheResourceBarHintsByRange)
         {512 + 450, 10, "Units (a Recycler frees a place)"}, {512 + 500, 10, nullptr},  {512 + 200, 3, nullptr}, {512 + 200, 24, nullptr},
         {512 + 200, 23, "Ore (0 per minute)"},
     };
-    PowerBar bar;
-    ScopedGlobal<PowerBar*> ledger(ThePowerBar, &bar);
+    ScopedGlobal<PowerLedger> ledger(TheScene.power, PowerLedger());
     ResetResourceRates();
     char text[96];
     for (const auto& c : cases) {

@@ -1,10 +1,11 @@
-// The power bar: supply against a scale of at least 100, red while power is short, the demand
-// chevron along the bar; laid out by the screen height. The fill's picture drifts, so its
+// The power bar shows the level's ledger: supply against a scale of at least 100, red while
+// power is short, the demand chevron along the bar; laid out by the screen height. The fill's picture drifts, so its
 // buffer is one made to be rewritten every frame.
 #include "gui/GuiMeter.h"
 #include "interface/PowerBar.h"
 #include "platform/Timer.h"
 #include "render/Sprite.h"
+#include "world/PowerLedger.h"
 #include "tests/interface/InterfaceTestSupport.h"
 
 using PowerBarTest = HudTest;
@@ -18,8 +19,7 @@ TEST_F(PowerBarTest, GeometryAt1024x768)
     EXPECT_EQ(bar.barHeight, 14);
     EXPECT_EQ(bar.chevronWidth, 22);
     EXPECT_EQ(bar.chevronHeight, 22);
-    EXPECT_FLOAT_EQ(bar.supply, 20.0f);
-    EXPECT_FLOAT_EQ(bar.demand, 0.0f);
+    EXPECT_EQ(bar.chevron->left - bar.barX, -11) << "a fresh level's ledger: no demand";
 }
 
 TEST_F(PowerBarTest, TheMeterShowsSupplyAndTheChevronDemand)
@@ -38,10 +38,11 @@ TEST_F(PowerBarTest, TheMeterShowsSupplyAndTheChevronDemand)
     };
     PowerBar bar;
     for (const auto& c : cases) {
-        bar.supply = c.supply;
-        bar.demand = c.demand;
+        PowerLedger ledger;
+        ledger.supply = c.supply;
+        ledger.demand = c.demand;
         painter.Clear();
-        bar.Update();
+        bar.Update(ledger);
         EXPECT_FLOAT_EQ(bar.meter->value, c.value) << c.supply << "/" << c.demand;
         EXPECT_EQ(bar.meter->fill->colour, c.colour) << c.supply << "/" << c.demand;
         EXPECT_EQ(bar.chevron->left - bar.barX, c.chevronLeft) << c.supply << "/" << c.demand;
@@ -52,12 +53,13 @@ TEST_F(PowerBarTest, TheMeterShowsSupplyAndTheChevronDemand)
         ASSERT_FALSE(painter.quads.empty());
         EXPECT_EQ(painter.quads.back().sprite, bar.chevron);
     }
-    bar.supply = 5.0f;
-    bar.demand = 7.0f;
-    EXPECT_TRUE(bar.IsShort());
-    bar.Reset();
-    EXPECT_FALSE(bar.IsShort());
-    EXPECT_FLOAT_EQ(bar.supply, 20.0f);
+    PowerLedger ledger;
+    ledger.supply = 5.0f;
+    ledger.demand = 7.0f;
+    EXPECT_TRUE(ledger.IsShort());
+    ledger.Reset();
+    EXPECT_FALSE(ledger.IsShort());
+    EXPECT_FLOAT_EQ(ledger.supply, 20.0f);
 }
 
 TEST_F(PowerBarTest, TheDriftingFillIsWrittenIntoABufferMadeForIt)
@@ -65,7 +67,8 @@ TEST_F(PowerBarTest, TheDriftingFillIsWrittenIntoABufferMadeForIt)
     ScopedGlobal<float> delta(FrameTimer.delta, 0.05f);
     PowerBar bar;
     float before = bar.meter->fill->ua;
-    for (int frame = 0; frame < 3; ++frame) bar.Update();
+    const PowerLedger ledger;
+    for (int frame = 0; frame < 3; ++frame) bar.Update(ledger);
     EXPECT_NE(bar.meter->fill->ua, before) << "the picture drifts along the bar";
     EXPECT_NE(bar.meter->fill->flags & SPRITE_DYNAMIC, 0u);
 }

@@ -172,7 +172,7 @@ TEST_F(UnitUpgradeTest, AUnitIsOfferedWhatFitsItAndStepsWithinWhatItOwns)
     // A miner with a missile launcher fits all nine; the panel has room for eight.
     Agent* miner = NewUnit(&missile, AGENT_CLASS_MINER);
     Select(miner);
-    UpgradePanel::AcceptUnit(upgrader, miner);
+    upgrader->TakeUnitIn(miner);
     EXPECT_EQ(upgrader->HeldUnit(), miner);
     EXPECT_EQ(game->hand.selected.count, 0) << "a unit inside leaves the selection";
     EXPECT_EQ(TheScene.Resolve(miner, miner->id), nullptr) << "and the level's lists";
@@ -182,7 +182,7 @@ TEST_F(UnitUpgradeTest, AUnitIsOfferedWhatFitsItAndStepsWithinWhatItOwns)
     // A gunner that owns weapon damage 1: weapon, hull, shields, speed and armour.
     Agent* gunner = NewUnit(&laser);
     gunner->upgradeFlags = 0x1;
-    UpgradePanel::AcceptUnit(upgrader, gunner);
+    upgrader->TakeUnitIn(gunner);
     EXPECT_EQ(TheScene.Resolve(miner, miner->id), miner) << "the miner was let out for it";
     int offered = 0;
     for (Button* button : display->upgradePanel->choices) offered += button->IsVisible();
@@ -223,7 +223,7 @@ TEST_F(UnitUpgradeTest, AUnitIsOfferedWhatFitsItAndStepsWithinWhatItOwns)
 TEST_F(UnitUpgradeTest, StartPaysAndCancelGivesBackOnlyARunningUpgrade)
 {
     Agent* gunner = NewUnit(&laser);
-    UpgradePanel::AcceptUnit(upgrader, gunner);
+    upgrader->TakeUnitIn(gunner);
     Select(upgrader);
     Page(upgrader);
     UpgradePanel* panel = display->upgradePanel;
@@ -263,9 +263,9 @@ TEST_F(UnitUpgradeTest, StartPaysAndCancelGivesBackOnlyARunningUpgrade)
     EXPECT_EQ(gunner->upgradeFlags, 0u);
 
     // Let out before starting: nothing was paid, nothing comes back.
-    UpgradePanel::AcceptUnit(upgrader, gunner);
+    upgrader->TakeUnitIn(gunner);
     upgrader->chosenUpgrades = 0x10;
-    UpgradePanel::ReleaseUnit(upgrader);
+    upgrader->LetUnitOut();
     EXPECT_FLOAT_EQ(player->ore, 200.0f);
     EXPECT_EQ(upgrader->chosenUpgrades, 0u);
     Page(upgrader);
@@ -409,7 +409,7 @@ TEST_F(UnitUpgradeTest, TooltipsColourThePriceByWhatThePlayerHas)
 
     // The upgrade choices explain themselves by their keys.
     Agent* gunner = NewUnit(&laser);
-    UpgradePanel::AcceptUnit(upgrader, gunner);
+    upgrader->TakeUnitIn(gunner);
     Choice(9)->hoverEnterCallback(nullptr, Choice(9));
     EXPECT_STREQ(tip.labels[0]->GetText(), "<BU_ARMOR>");
     EXPECT_STREQ(tip.labels[1]->GetText(), "<BU_ARMOR_desc>");

@@ -4,7 +4,6 @@
 #include "mechanics/GameMechanics.h"
 
 #include "host/System.h"
-#include "interface/PowerBar.h"
 #include "mechanics/Scene.h"
 #include "render/Animation.h"
 #include "render/Effect.h"
@@ -39,8 +38,7 @@ int CountInScene()
 TEST_F(LevelEnd, OnlyTheRigStaysMendedAgentsGoHomeAndSharedMeshesSurvive)
 {
     const int poolFree = game.agentTypes->FreeCount();
-    PowerBar power;
-    ScopedGlobal<PowerBar*> bar{ThePowerBar, &power};
+    ScopedGlobal<PowerLedger> power{TheScene.power};
 
     // The rig, beaten and standing on the grid.
     Entity* rig = Place(NewEntity(ENTITY_PLAYER | ENTITY_DEAD), 10.0f);
@@ -83,8 +81,8 @@ TEST_F(LevelEnd, OnlyTheRigStaysMendedAgentsGoHomeAndSharedMeshesSurvive)
     }
     ASSERT_GT(TheScene.removed.count, 0);
 
-    power.supply = 90.0f;
-    power.demand = 40.0f;
+    TheScene.power.supply = 90.0f;
+    TheScene.power.demand = 40.0f;
     TheScene.sceneFlags |= SCENE_HAS_WATER;
     game.commandMode = 4;
     game.EndLevel();
@@ -96,8 +94,8 @@ TEST_F(LevelEnd, OnlyTheRigStaysMendedAgentsGoHomeAndSharedMeshesSurvive)
     EXPECT_EQ(game.flagEntity, nullptr);
     EXPECT_EQ(game.commandMode, 0);
     EXPECT_EQ(TheScene.sceneFlags, 0u);
-    EXPECT_FLOAT_EQ(power.supply, PowerBar::START_SUPPLY);
-    EXPECT_FLOAT_EQ(power.demand, 0.0f);
+    EXPECT_FLOAT_EQ(TheScene.power.supply, PowerLedger::START_SUPPLY);
+    EXPECT_FLOAT_EQ(TheScene.power.demand, 0.0f);
 
     EXPECT_FALSE(rig->flags & ENTITY_DEAD);
     EXPECT_FLOAT_EQ(rig->health, 300.0f) << "the rig comes home mended";

@@ -1,7 +1,7 @@
 // The minimap without a device: where it lies on the screen, which entities get a dot, an
 // icon or nothing, how far radars reach, which enemies a radar marks as seen, and the dot
 // lists that stop at their limits.
-#include "interface/PowerBar.h"
+#include "mechanics/Scene.h"
 #include "platform/Timer.h"
 #include "terrain/Minimap.h"
 #include "tests/world/WorldTestSupport.h"
@@ -190,9 +190,9 @@ TEST_F(MinimapMarks, ARadarMarksTheEnemiesInItsRangeAsSeen)
     EXPECT_EQ(diagonal->fogSeenTick, -1) << "inside the box, outside the circle";
     EXPECT_EQ(far->fogSeenTick, -1);
 
-    PowerBar power;
+    PowerLedger power;
     power.demand = 100.0f;
-    ScopedGlobal<PowerBar*> bar{ThePowerBar, &power};
+    ScopedGlobal<PowerLedger> ledger{TheScene.power, power};
     near->fogSeenTick = -1;
     minimap.MarkRadarContacts();
     EXPECT_EQ(near->fogSeenTick, -1) << "short of power the radar reaches 50";

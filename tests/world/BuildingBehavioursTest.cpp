@@ -52,6 +52,8 @@ protected:
         std::vector<int> debris;
         void CountStatistic(const char* name) override { ++counts[name]; }
         void FloatText(const char* text, const Vec3&) override { texts.push_back(text); }
+        void UnitTakenIn(Building* upgrader) override { takenIn.push_back(upgrader); }
+        std::vector<Building*> takenIn;
         void ThrowDebris(const Vec3&, int kind, bool, float size) override
         {
             debris.push_back(kind);
@@ -397,6 +399,28 @@ TEST_F(BuildingBehaviours, AnUpgraderFinishesAndLetsTheUnitOut)
     EXPECT_LT(bot->DistanceTo(upgrader->GetCenter()), 5.0f);
 }
 
+// Taking a unit in is the world's: the unit leaves the level for the building, a unit already
+// inside comes out first, the choices start empty, and the player's side is told to offer them.
+TEST_F(BuildingBehaviours, AnUpgraderTakesAUnitInAndTellsThePlayersSide)
+{
+    DefineUnit("bot", ALIGN_PLAYER);
+    Building* upgrader = Put(Definition("upgrader", BUILD_UNIT_UPGRADER), ALIGN_PLAYER, 40, 40);
+    upgrader->GetFootprintBounds(nullptr, nullptr);
+    Agent* first = Unit("bot", 41, 40);
+    Agent* second = Unit("bot", 43, 40);
+    upgrader->chosenUpgrades = UNIT_UPGRADE_SHIELD_1;
+    upgrader->TakeUnitIn(first);
+    EXPECT_EQ(upgrader->HeldUnit(), first);
+    EXPECT_EQ(upgrader->chosenUpgrades, 0u);
+    EXPECT_EQ(TheScene.Resolve(first, first->id), nullptr) << "inside, out of the level's lists";
+    upgrader->chosenUpgrades = UNIT_UPGRADE_SHIELD_1;
+    upgrader->TakeUnitIn(second);
+    EXPECT_EQ(upgrader->HeldUnit(), second);
+    EXPECT_EQ(upgrader->chosenUpgrades, 0u);
+    EXPECT_EQ(TheScene.Resolve(first, first->id), first) << "the unit inside came out first";
+    EXPECT_EQ(record.takenIn, (std::vector<Building*>{upgrader, upgrader}));
+}
+
 TEST_F(BuildingBehaviours, AnUpgraderThatFallsPaysBackARunningUpgrade)
 {
     DefineUnit("bot", ALIGN_PLAYER);
@@ -514,7 +538,7 @@ TEST_F(BuildingBehaviours, ABaseComesUpAndRunsForAMinute)
         }
     }
     for (Building* site : sites) EXPECT_EQ(site->buildState, BUILD_STATE_READY);
-    EXPECT_FLOAT_EQ(ledger.supply, PowerBar::START_SUPPLY + 20.0f);
+    EXPECT_FLOAT_EQ(ledger.supply, PowerLedger::START_SUPPLY + 20.0f);
     EXPECT_FLOAT_EQ(ledger.demand, 25.0f);
     EXPECT_FALSE(ledger.IsShort());
     EXPECT_NEAR(profile->fuel, 2.0f * 59.0f, 4.0f) << "two fuel a second from the drill";

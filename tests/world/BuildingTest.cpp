@@ -9,10 +9,13 @@
 #include "terrain/Minimap.h"
 #include "terrain/MinimapPings.h"
 #include "tests/world/BuildingTestSupport.h"
+#include "world/AgentCombat.h"
 #include "world/WeaponDef.h"
 
 #include <cstring>
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -104,7 +107,7 @@ TEST_F(BuildingTest, ThePowerLedgerBalancesAcrossBuildDisableAndDestroy)
     EXPECT_FLOAT_EQ(ledger.supply, 27.0f);
     EXPECT_FLOAT_EQ(ledger.demand, 0.0f) << "the disabled building took out nothing it never put in";
     Destroy(free);
-    EXPECT_FLOAT_EQ(ledger.supply, PowerBar::START_SUPPLY);
+    EXPECT_FLOAT_EQ(ledger.supply, PowerLedger::START_SUPPLY);
     EXPECT_FLOAT_EQ(ledger.demand, 0.0f);
 }
 
@@ -163,6 +166,26 @@ TEST_F(BuildingTest, AGeneratorRaisesItsNeighboursNodeLevelUntilItFalls)
     EXPECT_EQ(factory->PowerNodeLevel(), 2);
     Destroy(generator);
     EXPECT_EQ(factory->PowerNodeLevel(), 0);
+}
+
+// The ledger is the level's, not the HUD's: a world with no HUD made (as a replay verified with
+// no display plays it) runs short of power as soon as its finished buildings draw more than they
+// make, and its turrets then hit half as hard, as in a game on the screen.
+TEST_F(BuildingTest, WithNoHudTheBaseRunsShortOfPowerAsWithOne)
+{
+    Building* turret = Put(Kind("turret", BUILD_TURRET, -5), ALIGN_PLAYER, 10, 10);
+    turret->damage = 10.0f;
+    ScopedGlobal<int> state(game.state, GAME_STATE_PLAYING);
+    turret->OnCompleted(false);
+    EXPECT_FALSE(PowerIsShort()) << "5 drawn of the 20 every level starts with";
+    Building* factory = Put(Kind("factory", BUILD_UNIT_FACTORY, -20), ALIGN_PLAYER, 14, 10);
+    factory->OnCompleted(false);
+    EXPECT_FLOAT_EQ(TheScene.power.demand, 25.0f);
+    EXPECT_TRUE(PowerIsShort());
+    EXPECT_FLOAT_EQ(turret->GetDamage(nullptr), 5.0f);
+    Destroy(factory);
+    EXPECT_FALSE(PowerIsShort());
+    EXPECT_FLOAT_EQ(turret->GetDamage(nullptr), 10.0f);
 }
 
 TEST_F(BuildingTest, TurretsHitHalfAsHardWhileThePowerIsShort)
@@ -254,6 +277,35 @@ TEST_F(BuildingTest, DamageByWeaponAndMaterialAndAnAlertWhenOutOfSight)
     base->TakeDamage(1.0f, nullptr, nullptr, WEAPON_NONE, true);
     EXPECT_EQ(bar.count, 0) << "one in sight needs no alert";
     TheMinimap.pings.RemoveAll();
+}
+
+// What a building tells the player goes out through the world's hooks, with its seconds: the
+// world never writes the message bar itself, so a world with no interface loses nothing of its
+// course for want of one.
+TEST_F(BuildingTest, WhatABuildingTellsThePlayerGoesThroughTheHooks)
+{
+    struct Told : CombatHooks {
+        std::vector<std::pair<std::string, float>> lines;
+        void TellPlayer(const char* text, float seconds) override { lines.emplace_back(text, seconds); }
+        void CountStatistic(const char*) override {}
+    } told;
+    ScopedGlobal<CombatHooks*> hooks(TheCombatHooks, &told);
+    ScopedGlobal<MessageBar*> noBar(game.messageBar, nullptr);
+    ScopedGlobal<int> alert(BuildingAlertFrame, -100000);
+    ScopedGlobal<int> ticks(WorldTicks.count, 5000);
+    PlayerProfile* profile = GetPlayerProfile();
+    profile->unitControl = profile->baseUnitControl = 2;
+    Building* relay = Put(Kind("relay", BUILD_UNIT_CONTROL), ALIGN_PLAYER, 10, 10);
+    relay->SetMaxHealth(1000.0f);
+    relay->SetHealth(1000.0f);
+    relay->OnCompleted(false);
+    relay->TakeDamage(1.0f, nullptr, nullptr, WEAPON_NONE, true);
+    profile->unitsInUse = 5;
+    Destroy(relay);
+    TheMinimap.pings.RemoveAll();
+    const std::vector<std::pair<std::string, float>> expected = {
+        {"A building is under attack!", 4.0f}, {"Warning: Insufficient unit control!", 4.0f}};
+    EXPECT_EQ(told.lines, expected);
 }
 
 TEST_F(BuildingTest, UnitControlComesWithTheBuildingAndGoesWithIt)

@@ -5,8 +5,8 @@
 #include "campaign/PlayerProfile.h"
 #include "tests/campaign/ProfileTestSupport.h"
 #include "host/System.h"
-#include "interface/PowerBar.h"
 #include "mechanics/Game.h"
+#include "mechanics/Scene.h"
 #include "platform/ConfigFile.h"
 #include "platform/Timer.h"
 #include "render/MeshLibrary.h"
@@ -71,8 +71,9 @@ protected:
     }
 
     std::unique_ptr<MeshLibrary> library;
-    PowerBar ledger;
-    ScopedGlobal<PowerBar*> installedLedger{ThePowerBar, &ledger};
+    // Every test starts from a fresh level's ledger, and leaves the level's as it found it.
+    ScopedGlobal<PowerLedger> savedLedger{TheScene.power, PowerLedger()};
+    PowerLedger& ledger = TheScene.power;
     ScopedClearProfile clearProfile;
     ConfigFile config{nullptr};
     ScopedGlobal<ConfigFile*> installedConfig{Config, &config};

@@ -483,7 +483,7 @@ TEST_F(Skirmish, AnUndefendedOutpostFallsToARaid)
     ASSERT_TRUE(generator && refinery);
     Building::RestoreAtLevelStart();
     const float supply = ledger.supply;
-    EXPECT_FLOAT_EQ(supply, PowerBar::START_SUPPLY + 25.0f);
+    EXPECT_FLOAT_EQ(supply, PowerLedger::START_SUPPLY + 25.0f);
     Building* dropship = TheScene.CreateBuilding("Scavenger_dropship");
     ASSERT_NE(dropship, nullptr);
     dropship->SetPosition(Corner(60, 60));
@@ -501,7 +501,7 @@ TEST_F(Skirmish, AnUndefendedOutpostFallsToARaid)
     float took = PlayUntil(240.0f, 0.1f, [&] { return !power.GetLive() && !drop.GetLive(); });
     EXPECT_LT(took, 240.0f) << "the raiders raze the outpost";
     EXPECT_EQ(listener.counts["buildingsLost"], 2);
-    EXPECT_FLOAT_EQ(ledger.supply, PowerBar::START_SUPPLY) << "the fallen generator's power is gone";
+    EXPECT_FLOAT_EQ(ledger.supply, PowerLedger::START_SUPPLY) << "the fallen generator's power is gone";
     EXPECT_FLOAT_EQ(ledger.demand, 0.0f) << "and so is what the refinery drew";
     // With nothing left to take the raid gathers where it was sent and ends.
     PlayUntil(120.0f, 0.1f, [&] { return raids.state == 0; });
