@@ -12,9 +12,12 @@ GAME="$1"
 CLOSER="$2"
 COMPARE="$3"
 
+# The display is the test runner's own server, which picks a free number itself: two servers
+# started at one moment by xvfb-run -a could take the same number, and the game then lost its
+# display when the other one ended.
 if [ -z "${SMOKE_DISPLAY_READY:-}" ]; then
-  export SMOKE_DISPLAY_READY=1
-  exec timeout -k 10 170 xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" bash "$0" "$@"
+  export SMOKE_DISPLAY_READY=1 VELDMARK_OWN_DISPLAY=1
+  exec timeout -k 10 170 bash "$(dirname "$0")/../support/run_test.sh" bash "$0" "$@"
 fi
 
 WORK="$(mktemp -d)"
