@@ -320,7 +320,7 @@ void PoseTheUnitsInViewForAFrame(benchmark::State& state)
     GameCamera.eye -= GameCamera.direction * (GameCamera.distance * 2.5f);
     GameCamera.distance *= 3.5f;
     TheMinimap.SetFogEnabled(false);
-    double seconds = 0.0, seen = 0.0;
+    double seconds = 0.0, seen = 0.0, atDetail[4] = {};
     for (auto _ : state) {
         level.Update();
         timespec begin, end;
@@ -330,6 +330,7 @@ void PoseTheUnitsInViewForAFrame(benchmark::State& state)
             if (!agent || !agent->mesh || !agent->IsVisible(0)) continue;
             seen += 1.0;
             agent->mesh->drawDetail = PoseDetailForDistance(agent->cameraDistance);
+            atDetail[std::min(agent->mesh->drawDetail, 3)] += 1.0;
             agent->mesh->SkinForDrawing();
         }
         clock_gettime(CLOCK_THREAD_CPUTIME_ID, &end);
@@ -338,6 +339,11 @@ void PoseTheUnitsInViewForAFrame(benchmark::State& state)
     state.counters["agents"] = (double)units.size();
     state.counters["in_view"] = seen / (double)state.iterations();
     state.counters["pose_us_per_frame"] = seconds * 1e6 / (double)state.iterations();
+    // How many of those in view are posed between ticks every frame, once a tick, or once in
+    // three ticks (the detail their distance asks).
+    state.counters["every_frame"] = atDetail[0] / (double)state.iterations();
+    state.counters["every_tick"] = atDetail[1] / (double)state.iterations();
+    state.counters["every_third_tick"] = (atDetail[2] + atDetail[3]) / (double)state.iterations();
 }
 BENCHMARK(PoseTheUnitsInViewForAFrame)->Unit(benchmark::kMicrosecond)->Iterations(UPDATES);
 
