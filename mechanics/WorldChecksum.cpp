@@ -39,8 +39,25 @@ struct Summing {
         }
     }
     // A long run of bytes (the fog's grids), eight at a time: taken every tick, it must stay
-    // cheap beside the tick.
-    void AddBulk(const uint8_t* bytes, size_t size)
+    // cheap beside the tick. The fog's grids change in few ticks of many: the run last summed is
+    // kept with its sum, and a run the same to the byte (a compare runs many times faster than
+    // the sum) takes that sum again.
+    struct KeptRun {
+        bool summed = false;
+        std::vector<uint8_t> bytes;
+        uint64_t sum = 0;
+    };
+    void AddBulk(const std::vector<uint8_t>& bytes, KeptRun* kept)
+    {
+        if (!kept->summed || kept->bytes.size() != bytes.size() ||
+            (!bytes.empty() && memcmp(kept->bytes.data(), bytes.data(), bytes.size()) != 0)) {
+            kept->bytes = bytes;
+            kept->sum = BulkSum(bytes.data(), bytes.size());
+            kept->summed = true;
+        }
+        Add(&kept->sum, sizeof kept->sum);
+    }
+    static uint64_t BulkSum(const uint8_t* bytes, size_t size)
     {
         uint64_t h = FNV_START ^ size;
         size_t i = 0;
@@ -51,7 +68,7 @@ struct Summing {
             h ^= h >> 29;
         }
         for (; i < size; ++i) h = (h ^ bytes[i]) * FNV_PRIME;
-        Add(&h, sizeof h);
+        return h;
     }
     // The group's sum folded to a byte, and the next group begun.
     uint8_t EndGroup()
@@ -117,8 +134,10 @@ WorldDigest DigestWorld()
         digest.entities.push_back((uint8_t)((bits[2] & 0x0f) | bits[3] << 4));
     }
     const FogGrids& fog = TheMinimap.fog;
-    sum.AddBulk(fog.everSeen.data(), fog.everSeen.size());
-    sum.AddBulk(fog.markers.data(), fog.markers.size());
+    // One kept run for each grid.
+    thread_local Summing::KeptRun seen, markers;
+    sum.AddBulk(fog.everSeen, &seen);
+    sum.AddBulk(fog.markers, &markers);
     digest.world[WORLD_FOG] = sum.EndGroup();
     for (auto* node = TheObjectives ? TheObjectives->list.head : nullptr; node; node = node->next) {
         sum.Add(&node->value->flags, sizeof node->value->flags);

@@ -152,8 +152,10 @@ void IndexedMesh::SkinForDrawing()
 {
     if (!(flags & MESH_BUILT) || subMeshes.empty() || !(flags & MESH_SKINNED)) return;
     const int tick = WorldTicks.count;
-    // Posed once in so many ticks: what was skinned stays on show in between.
-    if (drawDetail > 1 && skinnedFrame >= 0 && skinnedTick <= tick && tick - skinnedTick < drawDetail) return;
+    // Posed once in so many ticks: what was skinned stays on show in between, though each tick
+    // moved the pose (a tick marks the skin stale by its frame; a mesh set to rest or put back
+    // has no skinned tick, and is skinned at once).
+    if (drawDetail > 1 && skinnedTick >= 0 && skinnedTick <= tick && tick - skinnedTick < drawDetail) return;
     const bool between = drawDetail == 0 && poseTick >= 0 && poseTick == tick && poseBeforeTick.version != pose.version;
     const float share = between ? WorldTicks.carry : 1.0f;
     if (skinnedFrame >= 0 && skinnedTick == tick && skinnedShare == share && jointsVersion == pose.version) return;

@@ -36,6 +36,7 @@
 #include "world/Agent.h"
 #include "world/Grid.h"
 #include "world/ProjectileSystem.h"
+#include "tests/bench/Skirmish.h"
 #include "tests/support/Scoped.h"
 
 #include <benchmark/benchmark.h>
@@ -193,23 +194,9 @@ public:
     }
 
     // The cell under the camera's target.
-    void LookedAtCell(int* column, int* row) const
-    {
-        if (!game.grid->WorldToCell(GameCamera.target, column, row)) *column = *row = game.grid->size / 2;
-    }
+    void LookedAtCell(int* column, int* row) const { ::LookedAtCell(game, column, row); }
 
-    Agent* Spawn(const char* type, int column, int row)
-    {
-        GridCell* cell = game.grid->GetCell(column, row);
-        if (!cell || !cell->IsFreeWalkable()) return nullptr;
-        Agent* agent = TheScene.CreateAgent(type, true);
-        if (!agent) return nullptr;
-        Vec3 point = game.grid->CellToWorld(column, row);
-        agent->SetPosition(point);
-        agent->ResetMovement();
-        agent->ClaimGridCell(point);
-        return agent;
-    }
+    Agent* Spawn(const char* type, int column, int row) { return SpawnAgent(game, type, column, row); }
 
     ConfigFile config_{"data/config.cfg"};
     GameMechanics game;
@@ -289,33 +276,8 @@ void OneUpdateWithBotsOrderedOntoAWalledInSpot(benchmark::State& state)
 }
 BENCHMARK(OneUpdateWithBotsOrderedOntoAWalledInSpot)->Unit(benchmark::kMicrosecond)->Iterations(UPDATES);
 
-// Two armies of as many units as the agent pool still holds, the player's bots and a
-// scavenger band, in two blocks before the camera, each sent at the other.
-std::vector<EntityRef> StartASkirmish(PlayedLevel& level)
-{
-    int centreColumn, centreRow;
-    level.LookedAtCell(&centreColumn, &centreRow);
-    const char* bots[] = {"gunner_bot", "rocket_bot", "flame_bot", "scout_bot"};
-    const char* scavengers[] = {"scav_small", "scav_melee", "scav_flamer", "scav_small"};
-    std::vector<Agent*> sides[2];
-    for (int ring = 0; ring < 40 && sides[0].size() + sides[1].size() < 200; ++ring)
-        for (int row = centreRow - 12; row <= centreRow + 12; row += 2)
-            for (int side = 0; side < 2; ++side) {
-                int column = centreColumn + (side ? 8 + ring : -8 - ring);
-                const char* type = side ? scavengers[(row + ring) % 4] : bots[(row + ring) % 4];
-                if (Agent* agent = level.Spawn(type, column, row)) sides[side].push_back(agent);
-            }
-    for (int side = 0; side < 2; ++side)
-        for (size_t i = 0; i < sides[side].size(); ++i) {
-            const std::vector<Agent*>& other = sides[1 - side];
-            if (!other.empty()) sides[side][i]->MoveTo(other[i % other.size()]->GetPosition(), true);
-        }
-    // Held by id: a unit that falls goes back to the pool and is reset there, whole and at full
-    // health, so its old pointer would count it among the living.
-    std::vector<EntityRef> units;
-    for (const auto& side : sides) units.insert(units.end(), side.begin(), side.end());
-    return units;
-}
+// Two armies before the camera, each sent at the other.
+std::vector<EntityRef> StartASkirmish(PlayedLevel& level) { return StageASkirmish(level.game); }
 
 // The skirmish played: the brains pick targets, paths are planned around each other, shots fly
 // and land.
@@ -342,9 +304,7 @@ void OneUpdateOfASkirmish(benchmark::State& state)
     state.counters["shots_in_flight"] = (double)shots / (double)UPDATES;
     state.counters["health_lost"] = healthBefore > 0 ? 1.0 - health() / healthBefore : 0.0;
     state.counters["agents"] = (double)units.size();
-    int alive = 0;
-    for (const EntityRef& unit : units) alive += unit.GetLive() ? 1 : 0;
-    state.counters["still_alive"] = (double)alive;
+    state.counters["still_alive"] = (double)Standing(units);
 }
 BENCHMARK(OneUpdateOfASkirmish)->Unit(benchmark::kMicrosecond)->Iterations(UPDATES);
 
@@ -360,7 +320,7 @@ void PoseTheUnitsInViewForAFrame(benchmark::State& state)
     GameCamera.eye -= GameCamera.direction * (GameCamera.distance * 2.5f);
     GameCamera.distance *= 3.5f;
     TheMinimap.SetFogEnabled(false);
-    double seconds = 0.0, seen = 0.0;
+    double seconds = 0.0, seen = 0.0, atDetail[4] = {};
     for (auto _ : state) {
         level.Update();
         timespec begin, end;
@@ -370,6 +330,7 @@ void PoseTheUnitsInViewForAFrame(benchmark::State& state)
             if (!agent || !agent->mesh || !agent->IsVisible(0)) continue;
             seen += 1.0;
             agent->mesh->drawDetail = PoseDetailForDistance(agent->cameraDistance);
+            atDetail[std::min(agent->mesh->drawDetail, 3)] += 1.0;
             agent->mesh->SkinForDrawing();
         }
         clock_gettime(CLOCK_THREAD_CPUTIME_ID, &end);
@@ -378,6 +339,11 @@ void PoseTheUnitsInViewForAFrame(benchmark::State& state)
     state.counters["agents"] = (double)units.size();
     state.counters["in_view"] = seen / (double)state.iterations();
     state.counters["pose_us_per_frame"] = seconds * 1e6 / (double)state.iterations();
+    // How many of those in view are posed between ticks every frame, once a tick, or once in
+    // three ticks (the detail their distance asks).
+    state.counters["every_frame"] = atDetail[0] / (double)state.iterations();
+    state.counters["every_tick"] = atDetail[1] / (double)state.iterations();
+    state.counters["every_third_tick"] = (atDetail[2] + atDetail[3]) / (double)state.iterations();
 }
 BENCHMARK(PoseTheUnitsInViewForAFrame)->Unit(benchmark::kMicrosecond)->Iterations(UPDATES);
 

@@ -343,6 +343,54 @@ TEST(MeshSkinning, BetweenTicksTheDrawnPoseMovesEveryFrameAndTheJointsKeepTheTic
     EXPECT_EQ(changed, compared) << "the legs move in every frame";
 }
 
+// Far off, a walker is skinned once in as many ticks as its detail says, though every tick
+// moves its pose; once a tick at the tick's detail. What was skinned stays on show between.
+TEST(MeshSkinning, FarOffTheDrawnPoseChangesOnlyOnceInSoManyTicks)
+{
+    std::string text;
+    for (const GeneratedFile& file : GenerateMeshFiles())
+        if (file.fileName == "walker.txt") text = file.text;
+    struct Case {
+        int detail;
+        int changes;  // in 9 ticks of 6 frames each
+    };
+    for (const Case& c : {Case{1, 9}, Case{3, 3}}) {
+        auto walker = Built(text);
+        std::string walkText = WriteAnimationText(MakeWalkerWalk());
+        auto walk = std::make_shared<Animation>();
+        ASSERT_TRUE(ParseAnimation(&walkText[0], walk.get(), walker.get()));
+        Play(*walker, 0, ANIM_IDLE, walk);
+        walker->SetAnimation(0, false, true);
+        walker->drawDetail = c.detail;
+        ScopedGlobal<float> carry{WorldTicks.carry, 0.0f};
+        ScopedGlobal<int> ticks{WorldTicks.count};
+        ScopedGlobal<int> frames{FrameTimer.frameCount};
+        auto drawn = [&] {
+            std::vector<float> all;
+            for (const MeshGpuVertex& vertex : walker->subMeshes[0].vertices)
+                all.insert(all.end(), vertex.position, vertex.position + 3);
+            return all;
+        };
+        std::vector<float> previous;
+        int changes = 0;
+        for (int tick = 0; tick < 9; ++tick) {
+            {
+                const WorldTickScope scope(0.1f);
+                walker->Update(0.2f);
+            }
+            for (int frame = 0; frame < 6; ++frame) {
+                WorldTicks.carry = (float)frame / 6.0f;
+                ++FrameTimer.frameCount;
+                walker->SkinForDrawing();
+                const std::vector<float> now = drawn();
+                if (now != previous) ++changes;
+                previous = now;
+            }
+        }
+        EXPECT_EQ(changes, c.changes) << "detail " << c.detail;
+    }
+}
+
 TEST(MeshSkinning, TheWalkersPosesKeepEveryBit)
 {
     std::string text;
