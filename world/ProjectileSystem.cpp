@@ -93,6 +93,28 @@ void MarkShot(Entity* shooter, const AgentAttachment* mount, const Entity* targe
     if (IsAgent(shooter) && shooter->IsAlive()) static_cast<Agent*>(shooter)->MarkShot(mount, target, hurt);
 }
 
+// The weapon a shot strikes with. The shot's copy of its weapon holds no item: the shooter may
+// die, or its item be taken off, while the shot flies. The item, and the specials it lends the hit
+// (shield drain, freeze, siphon), is found again from the shooter while the shooter lives and the
+// mount the shot left still carries that weapon; otherwise the shot strikes with the bare weapon.
+const WeaponDef* StrikingWeapon(const WeaponDef* copy, Entity* shooter, const AgentAttachment* mount,
+                                WeaponDef* withItem)
+{
+    if (!copy || !mount || !IsAgent(shooter) || !shooter->IsAlive()) return copy;
+    const Agent* agent = static_cast<const Agent*>(shooter);
+    for (int i = 0; i < agent->AttachmentCount(); ++i) {
+        if (&agent->Attachment(i) != mount) continue;
+        const Entity* item = mount->entity;
+        if (!item || !(item->flags & ENTITY_ITEM) || !item->weapon || !item->weapon->owner) return copy;
+        const WeaponDef* carried = item->weapon;
+        if (carried->type != copy->type || strcmp(carried->name, copy->name) != 0) return copy;
+        withItem->CopyFrom(*copy);
+        withItem->owner = carried->owner;
+        return withItem;
+    }
+    return copy;
+}
+
 // A damaged entity either dies (the killer counts it) or shows its wounds.
 void AfterDamage(Entity* victim, Entity* killer)
 {
@@ -302,7 +324,8 @@ bool ProjectileSystem::HitTest(Projectile* p, Entity* entity, bool)
     if ((p->flags & PROJECTILE_SHELL) && p->age <= 999.0f) return false;
 
     Entity* shooter = p->shooter.Get();
-    const WeaponDef* weapon = p->hasWeapon ? &p->weapon : nullptr;
+    WeaponDef withItem;
+    const WeaponDef* weapon = StrikingWeapon(p->hasWeapon ? &p->weapon : nullptr, shooter, p->mount, &withItem);
     if (entity->IsAlive() && entity->GetHealth() > 0.0f) {
         entity->TakeDamage(p->damage, shooter, weapon, ProjectileDamageType(p->flags), true);
         if (weapon && weapon->type == WEAPON_PLASMA && entity->composition == COMPOSITION_MECHANICAL &&
@@ -385,7 +408,9 @@ bool ProjectileSystem::DealBeamDamage(Beam* beam, float whole)
     Entity* target = beam->target.GetLive();
     if (!target || target->GetHealth() <= 0.0f) return false;
     Entity* shooter = beam->shooter.Get();
-    const WeaponDef* weapon = beam->hasWeapon ? &beam->weapon : nullptr;
+    WeaponDef withItem;
+    const WeaponDef* weapon =
+        StrikingWeapon(beam->hasWeapon ? &beam->weapon : nullptr, shooter, beam->mount, &withItem);
     target->TakeDamage(whole, shooter, weapon, beam->weaponType, fabsf(beam->lastDealt) < 0.01f);
     beam->lastDealt = whole;
     MarkShot(shooter, beam->mount, target, true);

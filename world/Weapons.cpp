@@ -212,6 +212,7 @@ void ProjectileSystem::Fire(const Vec3& position, const Vec3& direction, float s
     p->age = 0.0f;
     p->hasWeapon = weapon != nullptr;
     if (weapon) {
+        // The item is not kept: it may be gone when the shot lands, and the hit finds it again.
         p->weapon.CopyFrom(*weapon);
         p->weapon.owner = nullptr;
     }
@@ -241,6 +242,7 @@ void ProjectileSystem::StartBeam(float duration, Entity* shooter, Entity* target
     b->damage = shooter ? shooter->GetDamage(weapon) : 0.0f;
     b->hasWeapon = weapon != nullptr;
     if (weapon) {
+        // The item is not kept: it may be gone when the shot lands, and the hit finds it again.
         b->weapon.CopyFrom(*weapon);
         b->weapon.owner = nullptr;
     }
