@@ -436,29 +436,31 @@ int Tiered(uint32_t word, uint32_t first, uint32_t second, uint32_t third, int o
     return 0;
 }
 
+// The chosen upgrades in units: a tiered upgrade counts one, two or three units by its tier, a
+// single one counts one. The cost and the time are the same sum in units of their own.
+int UpgradeUnits(const Building* building, int one, int two, int three)
+{
+    uint32_t word = building ? building->chosenUpgrades : 0;
+    int sum = Tiered(word, 0x1, 0x2, 0x4, one, two, three) + Tiered(word, 0x10, 0x20, 0x40, one, two, three) +
+              Tiered(word, 0x8000, 0x10000, 0x20000, one, two, three) + Tiered(word, 0x100, 0x200, 0, one, two, 0);
+    if (word & 0x80) sum += one;
+    for (uint32_t bit : {0x400u, 0x800u, 0x2000u, 0x4000u})
+        if (word & bit) sum += one;
+    return sum;
+}
+
 }  // namespace
 
 void GetUpgradeCost(const Building* building, int* ore, int* fuel)
 {
-    uint32_t word = building ? building->chosenUpgrades : 0;
-    int sum = Tiered(word, 0x1, 0x2, 0x4, 100, 200, 300) + Tiered(word, 0x10, 0x20, 0x40, 100, 200, 300) +
-              Tiered(word, 0x8000, 0x10000, 0x20000, 100, 200, 300) + Tiered(word, 0x100, 0x200, 0, 100, 200, 0);
-    if (word & 0x80) sum += 100;
-    for (uint32_t bit : {0x400u, 0x800u, 0x2000u, 0x4000u})
-        if (word & bit) sum += 100;
+    const int sum = UpgradeUnits(building, 100, 200, 300);
     if (ore) *ore = (int)((float)sum * 0.5f);
     if (fuel) *fuel = (int)((float)sum * 0.25f);
 }
 
 float GetUpgradeTime(const Building* building)
 {
-    uint32_t word = building ? building->chosenUpgrades : 0;
-    int seconds = Tiered(word, 0x1, 0x2, 0x4, 10, 15, 20) + Tiered(word, 0x10, 0x20, 0x40, 10, 15, 20) +
-                  Tiered(word, 0x8000, 0x10000, 0x20000, 10, 15, 20) + Tiered(word, 0x100, 0x200, 0, 10, 15, 0);
-    if (word & 0x80) seconds += 10;
-    for (uint32_t bit : {0x400u, 0x800u, 0x2000u, 0x4000u})
-        if (word & bit) seconds += 10;
-    return (float)seconds;
+    return (float)UpgradeUnits(building, 10, 15, 20);
 }
 
 void Building::UpdateRecycler(float t)

@@ -283,6 +283,33 @@ TEST(MeshSkinning, TheWalkerStaysOnTheGroundThroughEveryAnimation)
     EXPECT_GT(rightLift, 0.05f);
 }
 
+namespace {
+
+// The generated walker, walking; none when its walk does not read.
+std::unique_ptr<IndexedMesh> WalkingWalker()
+{
+    std::string text;
+    for (const GeneratedFile& file : GenerateMeshFiles())
+        if (file.fileName == "walker.txt") text = file.text;
+    auto walker = Built(text);
+    std::string walkText = WriteAnimationText(MakeWalkerWalk());
+    auto walk = std::make_shared<Animation>();
+    if (!ParseAnimation(&walkText[0], walk.get(), walker.get())) return nullptr;
+    Play(*walker, 0, ANIM_IDLE, walk);
+    walker->SetAnimation(0, false, true);
+    return walker;
+}
+// Where the drawing puts the walker's vertices.
+std::vector<float> DrawnPositions(const IndexedMesh& walker)
+{
+    std::vector<float> all;
+    for (const MeshGpuVertex& vertex : walker.subMeshes[0].vertices)
+        all.insert(all.end(), vertex.position, vertex.position + 3);
+    return all;
+}
+
+}  // namespace
+
 // The walker through a second of each of its animations skins to the same vertices, bit for
 // bit, as it always has: a faster skinning loop may not move a single vertex (the reference
 // pictures rely on it).
@@ -291,24 +318,12 @@ TEST(MeshSkinning, TheWalkerStaysOnTheGroundThroughEveryAnimation)
 // it. The joints keep the tick's pose, the one the world reads of them (a weapon's fire point).
 TEST(MeshSkinning, BetweenTicksTheDrawnPoseMovesEveryFrameAndTheJointsKeepTheTicks)
 {
-    std::string text;
-    for (const GeneratedFile& file : GenerateMeshFiles())
-        if (file.fileName == "walker.txt") text = file.text;
-    auto walker = Built(text);
-    std::string walkText = WriteAnimationText(MakeWalkerWalk());
-    auto walk = std::make_shared<Animation>();
-    ASSERT_TRUE(ParseAnimation(&walkText[0], walk.get(), walker.get()));
-    Play(*walker, 0, ANIM_IDLE, walk);
-    walker->SetAnimation(0, false, true);
+    auto walker = WalkingWalker();
+    ASSERT_NE(walker, nullptr);
     ScopedGlobal<float> carry{WorldTicks.carry, 0.0f};
     ScopedGlobal<int> ticks{WorldTicks.count};
     ScopedGlobal<int> frames{FrameTimer.frameCount};
-    auto drawn = [&] {
-        std::vector<float> all;
-        for (const MeshGpuVertex& vertex : walker->subMeshes[0].vertices)
-            all.insert(all.end(), vertex.position, vertex.position + 3);
-        return all;
-    };
+    auto drawn = [&] { return DrawnPositions(*walker); };
     const int ankle = walker->FindJoint("LeftAnkle");
     std::vector<float> previous, whole;
     int changed = 0, compared = 0;
@@ -347,30 +362,18 @@ TEST(MeshSkinning, BetweenTicksTheDrawnPoseMovesEveryFrameAndTheJointsKeepTheTic
 // moves its pose; once a tick at the tick's detail. What was skinned stays on show between.
 TEST(MeshSkinning, FarOffTheDrawnPoseChangesOnlyOnceInSoManyTicks)
 {
-    std::string text;
-    for (const GeneratedFile& file : GenerateMeshFiles())
-        if (file.fileName == "walker.txt") text = file.text;
     struct Case {
         int detail;
         int changes;  // in 9 ticks of 6 frames each
     };
     for (const Case& c : {Case{1, 9}, Case{3, 3}}) {
-        auto walker = Built(text);
-        std::string walkText = WriteAnimationText(MakeWalkerWalk());
-        auto walk = std::make_shared<Animation>();
-        ASSERT_TRUE(ParseAnimation(&walkText[0], walk.get(), walker.get()));
-        Play(*walker, 0, ANIM_IDLE, walk);
-        walker->SetAnimation(0, false, true);
+        auto walker = WalkingWalker();
+        ASSERT_NE(walker, nullptr);
         walker->drawDetail = c.detail;
         ScopedGlobal<float> carry{WorldTicks.carry, 0.0f};
         ScopedGlobal<int> ticks{WorldTicks.count};
         ScopedGlobal<int> frames{FrameTimer.frameCount};
-        auto drawn = [&] {
-            std::vector<float> all;
-            for (const MeshGpuVertex& vertex : walker->subMeshes[0].vertices)
-                all.insert(all.end(), vertex.position, vertex.position + 3);
-            return all;
-        };
+        auto drawn = [&] { return DrawnPositions(*walker); };
         std::vector<float> previous;
         int changes = 0;
         for (int tick = 0; tick < 9; ++tick) {
