@@ -460,11 +460,7 @@ TEST_F(ShotRecordsTest, ADamagedShotLineIsDroppedWithAWarning)
     } cases[] = {
         {"an owner the save does not hold", "ShotProjectile",
          [](const std::string& v) { return "77" + v.substr(v.find(' ')); }, "does not hold"},
-        {"a target the save does not hold", "ShotMelee",
-         [](const std::string& v) { return v.substr(0, v.find(' ')) + " 912 0.4"; }, "does not hold"},
         {"a word for a number", "ShotBeam", [](const std::string& v) { return "x" + v; }, "damaged"},
-        {"a number below every link", "ShotBeam", [](const std::string& v) { return "-7" + v.substr(v.find(' ')); },
-         "damaged"},
         {"a line cut short", "ShotProjectile", [](const std::string& v) { return v.substr(0, v.size() / 2); },
          "cut short"},
         {"a mount the shooter lacks", "ShotProjectile",
