@@ -190,13 +190,7 @@ protected:
             ClickOn(FindButton(TheInGameMenu->failedWindow, "Abort Mission"));
             Passes(2, 0.05f);
         }
-        if (TheGame->state == GAME_STATE_PLAYING || TheGame->state == GAME_STATE_LOAD_PENDING) {
-            UntilPlaying();
-            if (HasFatalFailure()) return false;
-            TheGame->EndLevel();
-            ReturnToMainMenu();
-            Passes(2, 0.05f);
-        }
+        if (!LeaveTheLevel()) return false;
         CelestialBody* body = TheGalaxy ? TheGalaxy->FindBodyByStoryId(story) : nullptr;
         if (!body) {
             ADD_FAILURE() << "the galaxy carries the first story mission";

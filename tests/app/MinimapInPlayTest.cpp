@@ -78,10 +78,7 @@ protected:
     // The same forest level on every run, started from the galaxy as a player starts one.
     void StartForestMission()
     {
-        UntilPlaying();
-        TheGame->EndLevel();
-        ReturnToMainMenu();
-        Passes(2, 0.05f);
+        ASSERT_TRUE(LeaveTheLevel());
         ASSERT_TRUE(StartMissionOn(playersession::FOREST));
     }
 };

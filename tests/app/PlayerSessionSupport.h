@@ -383,17 +383,23 @@ protected:
         return !HasFatalFailure();
     }
 
-    // The mission the start-up brought played a moment and left for the front end, then one
-    // on a forest planet started from the galaxy: the walks that need a known ground begin so.
-    bool IntoAForestMission()
+    // The level in play played a moment more and left for the front end. A mission the
+    // program is about to make (started straight into one) is not made at all: the walk's own
+    // takes its place, as if it had been the one picked.
+    bool LeaveTheLevel()
     {
+        if (TheGame->state != GAME_STATE_PLAYING) return true;
         UntilPlaying();
         if (HasFatalFailure()) return false;
         TheGame->EndLevel();
         ReturnToMainMenu();
         Passes(2, 0.05f);
-        return StartMissionOn(FOREST);
+        return true;
     }
+
+    // A mission on a forest planet started from the galaxy: the walks that need a known ground
+    // begin so.
+    bool IntoAForestMission() { return LeaveTheLevel() && StartMissionOn(FOREST); }
 
     // What every mission shows and answers to.
     void PlayTheMission(const std::string& pictureName)
