@@ -11,8 +11,9 @@ build_play -DVELDMARK_WERROR=ON
 # the full debug information costs this build a quarter more compile time and objects of twice
 # the size to link.
 # The kept replays are verified in both builds: the play build's program is named to the tests.
+# The generated data (textures, meshes, sounds, music) is the play build's, copied.
 build build/test -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g1 -O1" -DVELDMARK_SANITIZE=ON -DVELDMARK_TESTS=ON \
-  -DVELDMARK_WERROR=ON -DVELDMARK_PLAY_PROGRAM="$ROOT/build/play/veldmark" --
+  -DVELDMARK_WERROR=ON -DVELDMARK_PLAY_PROGRAM="$ROOT/build/play/veldmark" -DVELDMARK_DATA_FROM="$ROOT/build/play" --
 
 export ALSOFT_DRIVERS=null
 export SDL_AUDIODRIVER=dummy
