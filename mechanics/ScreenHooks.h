@@ -1,11 +1,11 @@
 #pragma once
-// What the level's machinery (the Scene, the mission's events, the world's ticks, the level's
-// making) asks of the player's side and shows the player beyond the world: the mission the front
-// end chose, the windows it opens and the game's hold while one is up; and the
-// named commands of the keys that work a screen or a tool rather than the world; and the player's
-// bag, which its window keeps. These are
-// the game's own answers (interface/PlayerAnswers.cpp); a test listens by deriving and
-// installing its own. Lines on the message bar go out through TellPlayer (world/AgentCombat.h).
+// What the level's machinery (the Scene, the orders, the mission's events, the world's ticks,
+// the level's making) asks of the player's side and shows the player beyond the world: the
+// mission the front end chose, the windows it opens and the game's hold while one is up, the
+// named commands of the keys that work a screen or a tool rather than the world, and the
+// player's bag, which its window keeps. These are the game's own answers
+// (interface/PlayerAnswers.cpp); a test listens by deriving and installing its own. Lines on the
+// message bar go out through TellPlayer (world/AgentCombat.h).
 #include <vector>
 
 class Item;
