@@ -18,7 +18,7 @@
 #include "host/System.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/GameRender.h"
-#include "mechanics/GameSeamImpl.h"
+#include "interface/GameSeamImpl.h"
 #include "mechanics/Replay.h"
 #include "mechanics/Scene.h"
 #include "platform/CommandLine.h"

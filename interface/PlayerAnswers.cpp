@@ -1,12 +1,24 @@
 // The game's own answers to what the world asks of the player's side: the current profile's
 // statistics, skills and level, the message bar, the floating texts over the level, the debris
-// field, the upgrade panel and the player's bag. They are in use from the program's start;
-// tests may put listeners in their place.
+// field, the upgrade panel and the player's bag; and to what the level's machinery asks of the
+// player's side (ScreenHooks): the mission the front end chose, the windows of a mission's
+// messages, its failure and its end, the hold of a modal window, the keys' commands for the bag,
+// the terrain editor and the debug tools, and the bag's items. They are in use from the
+// program's start; tests may put listeners in their place.
+#include "campaign/MissionScreen.h"
 #include "campaign/PlayerProfile.h"
+#include "gui/WindowManager.h"
+#include "interface/InGameMenu.h"
 #include "interface/Inventory.h"
 #include "interface/MessageLists.h"
+#include "interface/MessageWindow.h"
+#include "interface/MissionHud.h"
+#include "interface/ResultsScreen.h"
+#include "interface/SceneOverlays.h"
 #include "interface/UnitUpgrade.h"
 #include "mechanics/GameMechanics.h"
+#include "mechanics/ScreenHooks.h"
+#include "tools/TerrainEditor.h"
 #include "world/AgentCombat.h"
 #include "world/Item.h"
 #include "world/ProjectileSystem.h"
@@ -14,10 +26,12 @@
 namespace {
 CombatHooks GameCombatAnswers;
 ItemHooks GameItemAnswers;
+ScreenHooks GameScreenAnswers;
 }  // namespace
 
 CombatHooks* TheCombatHooks = &GameCombatAnswers;
 ItemHooks* TheItemHooks = &GameItemAnswers;
+ScreenHooks* TheScreenHooks = &GameScreenAnswers;
 
 void CombatHooks::TellPlayer(const char* text, float seconds)
 {
@@ -85,4 +99,93 @@ bool ItemHooks::AddToInventory(Item* item, bool merge)
     for (const InventorySlot& slot : PlayerInventory->slots) held |= slot.item == item;
     if (!held) item->stackCount = 0;
     return true;
+}
+
+MissionRecord* ScreenHooks::CurrentMission()
+{
+    return MissionScreen::GetCurrentMission();
+}
+
+bool ScreenHooks::WindowHoldsGame()
+{
+    return WindowMgr && WindowMgr->modal;
+}
+
+void ScreenHooks::ShowMissionFailed()
+{
+    if (TheInGameMenu && !TheInGameMenu->failedShown) TheInGameMenu->SetFailedVisible(true);
+}
+
+bool ScreenHooks::MissionFailedShown()
+{
+    return TheInGameMenu && TheInGameMenu->failedShown;
+}
+
+bool ScreenHooks::ShowMissionMessage(const char* giver, const char* text, bool offerEnd)
+{
+    if (!TheMessageWindow) return false;
+    TheMessageWindow->SetGiver(giver);
+    TheMessageWindow->SetText(text);
+    TheMessageWindow->Show(true, offerEnd);
+    return true;
+}
+
+void ScreenHooks::ClearPopups()
+{
+    if (TheGame && TheGame->popups) TheGame->popups->Clear();
+}
+
+void ScreenHooks::EndMission(bool giveUp)
+{
+    ::EndMission(giveUp);
+}
+
+void ScreenHooks::SceneReleased()
+{
+    Overlays.Forget();
+}
+
+void ScreenHooks::ToggleInventory()
+{
+    CmdToggleInventory();
+}
+
+// Without an editor there is nothing to undo.
+void ScreenHooks::UndoTerrainEdit(bool redo)
+{
+    if (!TheTerrainEditor) return;
+    if (redo)
+        TheTerrainEditor->OnRedoKey();
+    else
+        TheTerrainEditor->OnUndoKey();
+}
+
+void ScreenHooks::ToggleDebugTools()
+{
+    CmdDebugTest();
+}
+
+Item* ScreenHooks::BagItem(const char* name)
+{
+    return PlayerInventory ? PlayerInventory->FindItemByName(name) : nullptr;
+}
+
+Item* ScreenHooks::QuickSlotItem(int slot)
+{
+    if (!PlayerInventory || slot < 1 || slot > Inventory::HOTBAR_SLOTS) return nullptr;
+    const InventorySlot& held = PlayerInventory->slots[slot - 1];
+    return held.kind == 1 ? held.item : nullptr;
+}
+
+std::vector<const Item*> ScreenHooks::BagSlots()
+{
+    std::vector<const Item*> items;
+    if (PlayerInventory)
+        for (const InventorySlot& slot : PlayerInventory->slots) items.push_back(slot.item);
+    return items;
+}
+
+void ScreenHooks::RefreshBagSlot(Item* item)
+{
+    if (PlayerInventory) PlayerInventory->RefreshSlot(item);
 }

@@ -7,9 +7,9 @@
 #include "mechanics/GameRender.h"
 
 #include "host/System.h"
-#include "interface/Inventory.h"
 #include "mechanics/OrderQueue.h"
 #include "mechanics/Scene.h"
+#include "mechanics/ScreenHooks.h"
 #include "platform/ConfigFile.h"
 #include "platform/Files.h"
 #include "platform/Timer.h"
@@ -159,10 +159,8 @@ void CmdLayFreezeTrap()
 
 void CmdQuickSlot(int slot)
 {
-    if (!Playing() || !PlayerInventory || slot < 1 || slot > Inventory::HOTBAR_SLOTS) return;
-    const InventorySlot& held = PlayerInventory->slots[slot - 1];
-    if (held.kind != 1 || !held.item) return;
-    const Item* item = held.item;
+    const Item* item = Playing() && TheScreenHooks ? TheScreenHooks->QuickSlotItem(slot) : nullptr;
+    if (!item) return;
     // A cannister mends the rig whatever is selected, as the heal key does.
     if (item->action == ITEM_ACTION_HEAL || item->action == ITEM_ACTION_RECHARGE) {
         GiveItemUse(item->name, nullptr, ORDER_USE_EXPLAIN);
@@ -197,12 +195,12 @@ void LayMineFrom(Entity* layer)
     Agent* agent = static_cast<Agent*>(layer);
     if (agent->flags & ENTITY_PLAYER) {
         // The rig lays the mines it carries in its bag; the mine sounds as it is laid.
-        Item* mine = PlayerInventory ? PlayerInventory->FindItemByName("mine") : nullptr;
+        Item* mine = TheScreenHooks ? TheScreenHooks->BagItem("mine") : nullptr;
         if (!mine || mine->stackCount < 1 || !mine->ApplyUseEffect(agent)) {
             PlayFeedbackSound("bad");
             return;
         }
-        if (PlayerInventory) PlayerInventory->RefreshSlot(mine);
+        TheScreenHooks->RefreshBagSlot(mine);
         return;
     }
     if (!(agent->classWord & AGENT_CLASS_MINE_LAYER) || agent->mines < 1) {

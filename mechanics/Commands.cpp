@@ -5,9 +5,9 @@
 
 #include "host/Log.h"
 #include "host/System.h"
-#include "interface/MissionHud.h"
 #include "mechanics/OrderQueue.h"
 #include "mechanics/Replay.h"
+#include "mechanics/ScreenHooks.h"
 #include "mechanics/Selection.h"
 #include "platform/ConfigFile.h"
 #include "platform/Hotkeys.h"
@@ -18,7 +18,6 @@
 #include "render/Camera.h"
 #include "render/GraphicsDevice.h"
 #include "render/RenderStateCache.h"
-#include "tools/TerrainEditor.h"
 #include "world/Agent.h"
 
 #include <cstdio>
@@ -54,7 +53,7 @@ void CmdToggleAnimationBlend() { ToggleAnimationSwitch(1, AnimationInterpolate);
 // The bag opens in a mission only.
 void CmdInventoryKey()
 {
-    if (Playing()) CmdToggleInventory();
+    if (Playing() && TheScreenHooks) TheScreenHooks->ToggleInventory();
 }
 
 template <int Stance>
@@ -91,12 +90,17 @@ void CmdPrintScreen()
 
 void CmdEditorUndo()
 {
-    if (Debugging() && TheTerrainEditor) TheTerrainEditor->OnUndoKey();
+    if (Debugging() && TheScreenHooks) TheScreenHooks->UndoTerrainEdit(false);
 }
 
 void CmdEditorRedo()
 {
-    if (Debugging() && TheTerrainEditor) TheTerrainEditor->OnRedoKey();
+    if (Debugging() && TheScreenHooks) TheScreenHooks->UndoTerrainEdit(true);
+}
+
+void CmdDebugTest()
+{
+    if (TheScreenHooks) TheScreenHooks->ToggleDebugTools();
 }
 
 void CmdSmoothTimer()

@@ -3,13 +3,12 @@
 #include "campaign/MissionRecord.h"
 #include "host/Log.h"
 #include "host/System.h"
-#include "interface/MessageLists.h"
-#include "interface/MessageWindow.h"
 #include "mechanics/Game.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Objectives.h"
 #include "mechanics/Replay.h"
 #include "mechanics/Scene.h"
+#include "mechanics/ScreenHooks.h"
 #include "platform/SoundManager.h"
 #include "platform/Timer.h"
 #include "render/ParticleManager.h"
@@ -36,12 +35,12 @@ Entity* Lookup(EventCondition* condition, int flagMask)
     return entity;
 }
 
-void ShowMessage(const EventAction* action, bool missionComplete)
+// False when there is no message window to show it in.
+bool ShowMessage(const EventAction* action, bool missionComplete)
 {
-    TheMessageWindow->SetGiver(action->giver);
-    TheMessageWindow->SetText(action->text);
     // A replay watched ends where its recording does: the mission's end is not offered again.
-    TheMessageWindow->Show(true, missionComplete && !TheReplay.Playing());
+    return TheScreenHooks &&
+           TheScreenHooks->ShowMissionMessage(action->giver, action->text, missionComplete && !TheReplay.Playing());
 }
 
 // The objectives and events hear the world through this one listener.
@@ -195,16 +194,14 @@ void MissionEvent::RunActions()
         const EventAction* action = actions[i];
         switch (action->type) {
         case ACTION_SHOW_DIALOG:
-            if (TheMessageWindow) ShowMessage(action, false);
+            ShowMessage(action, false);
             break;
         case ACTION_END_GAME:
-            if (!TheMessageWindow || strcmp(action->text, "none") == 0) break;
-            ShowMessage(action, true);
-            if (TheGame && TheGame->popups) TheGame->popups->Clear();
+            if (strcmp(action->text, "none") == 0 || !ShowMessage(action, true)) break;
+            TheScreenHooks->ClearPopups();
             break;
         case ACTION_SHOW_DIALOG_THEN_WARP:
-            if (!TheMessageWindow) break;
-            ShowMessage(action, false);
+            if (!ShowMessage(action, false)) break;
             if (TheEvents) TheEvents->QueueWarp();
             break;
         case ACTION_WARP_OUT:

@@ -2,11 +2,9 @@
 #include "mechanics/Selection.h"
 
 #include "campaign/RigCatalog.h"
-#include "campaign/StorySlideshow.h"
 #include "host/Log.h"
 #include "host/System.h"
 #include "host/WorldGuard.h"
-#include "interface/MessageLists.h"
 #include "levelgen/Growth.h"
 #include "levelgen/MapGenerator.h"
 #include "mechanics/EventManager.h"
@@ -25,7 +23,6 @@
 #include "render/GraphicsDevice.h"
 #include "render/MeshLibrary.h"
 #include "render/ParticleManager.h"
-#include "interface/InGameMenu.h"
 #include "render/Sprite.h"
 #include "terrain/SplatPool.h"
 #include "terrain/Minimap.h"
@@ -55,9 +52,7 @@ GameMechanics::GameMechanics()
     pathPool = new PathPool();
     walkRound = new GridWalk();
     PathFinder::InitNodePool();
-    floatingTexts = new FloatingTextList();
-    popups = new AchievementPopup();
-    messageBar = new MessageBar();
+    CreateMessageLists();
 }
 
 GameMechanics::~GameMechanics()
@@ -86,9 +81,7 @@ GameMechanics::~GameMechanics()
     delete grid;
     delete loadingFont;
     delete logoFont;
-    delete messageBar;
-    delete popups;
-    delete floatingTexts;
+    ReleaseMessageLists();
     if (TheProjectiles == projectiles) TheProjectiles = nullptr;
     if (TheSplats == splats) TheSplats = nullptr;
     delete projectiles;
@@ -120,11 +113,10 @@ void GameMechanics::EndLevel()
     const WorldChangeScope ending;
     // The level's replay is written as it ends, before anything of the level goes.
     TheReplay.OnLevelEnd();
-    // The selection and the panels let go of the level's entities before they leave.
+    // The selection and the panels let go of the level's entities before they leave; however
+    // the level was left (a lost mission's window, the menu, a load, a restart), its windows
+    // and its pause go with it: the next level must not start standing still.
     EndLevelHud();
-    // However the level was left (a lost mission's window, the menu, a load, a restart), its
-    // windows and its pause go with it: the next level must not start standing still.
-    if (TheInGameMenu) TheInGameMenu->HideAll();
     GamePaused = false;
     PausedWithoutFocus = false;
     pausedBefore_ = false;
@@ -184,26 +176,13 @@ void GameMechanics::EndLevel()
     }
     TheScene.power.Reset();
     TheScene.unitControl = UnitControlCount();
-    popups->Clear();
-    messageBar->Clear();
-    floatingTexts->Clear();
+    ClearMessages();
     StopCameraShake();
     if (grid) grid->ResetCells();
     // The level's light, its shadow matrices and its ground's values go with it: the front end
     // and the next level draw as if none had been.
     ForgetLevelEffectValues();
     SealWorld(false);
-}
-
-bool GameMechanics::OnEscape()
-{
-    // The intro story: Escape turns to the next picture.
-    if (state == GAME_STATE_INTRO) {
-        if (!IntroSlideshow) return false;
-        IntroSlideshow->Next();
-        return true;
-    }
-    return InGameMenuOnEscape();
 }
 
 // A level starts with the rig selected and in view.

@@ -284,10 +284,19 @@ public:
     void DrawHud();
     // In play the HUD, in the front end the pop-up and the message bar; then the base overlay.
     void DrawGui() override;
+    // The FPS, clock and debug labels for this frame (the mission time only in play).
+    void UpdateStatusLabels(bool playing);
+    // The pop-ups and the message bar age by dt, and the floating texts when asked.
+    void UpdateMessages(float dt, bool floating);
 
 private:
-    // A level's end: the selection and the main display's panels go.
+    // A level's end: the selection, the main display's panels and the in-game menu's windows go.
     void EndLevelHud();
+    // The floating texts, the pop-ups and the message bar: made and let go with the game object,
+    // emptied at every level's end.
+    void CreateMessageLists();
+    void ReleaseMessageLists();
+    void ClearMessages();
     // The main display and the power bar go with the game object that made them.
     void ReleaseHud();
     bool hudOwner_ = false;

@@ -5,7 +5,6 @@
 #include "mechanics/GameMechanics.h"
 
 #include "campaign/Galaxy.h"
-#include "campaign/MissionScreen.h"
 #include "campaign/PlayerProfile.h"
 #include "campaign/RigCatalog.h"
 #include "host/Log.h"
@@ -19,6 +18,7 @@
 #include "mechanics/OrderQueue.h"
 #include "mechanics/Replay.h"
 #include "mechanics/Scene.h"
+#include "mechanics/ScreenHooks.h"
 #include "platform/ConfigFile.h"
 #include "platform/InputState.h"
 #include "platform/RandomUtil.h"
@@ -284,7 +284,7 @@ bool GameMechanics::StartLevel()
 {
     if (StrICmp(levelName, "none") == 0 && Config) CopyText(levelName, sizeof levelName, Config->scenefile);
     if (!InitGeometry(levelName)) return false;
-    MissionRecord* mission = MissionScreen::GetCurrentMission();
+    MissionRecord* mission = TheScreenHooks ? TheScreenHooks->CurrentMission() : nullptr;
 
     MapGenerator* maps = CreateMapGenerator();
     // The player's rig is the current profile's; the population puts it at the start. It comes

@@ -1,25 +1,22 @@
-// The game object's per-frame update: the status labels and, in play, the world's ticks the
-// frame's time holds (each in its fixed order), then what goes by the frame.
+// The game object's per-frame update: in play, the world's ticks the frame's time holds (each in
+// its fixed order), then what goes by the frame; in every state the HUD's status labels and
+// messages (interface/GameHud.cpp).
 #include "campaign/PlayerProfile.h"
-#include "gui/Label.h"
 #include "host/WorldGuard.h"
-#include "interface/MessageLists.h"
-#include "interface/ResultsScreen.h"
 #include "mechanics/EventManager.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Objectives.h"
 #include "mechanics/OrderQueue.h"
 #include "mechanics/Replay.h"
 #include "mechanics/Scene.h"
+#include "mechanics/ScreenHooks.h"
 #include "platform/ConfigFile.h"
 #include "platform/InputState.h"
-#include "platform/MusicPlayer.h"
 #include "platform/SoundManager.h"
 #include "platform/Timer.h"
 #include "world/Entity.h"
 #include "world/RaidManager.h"
 #include "render/ParticleManager.h"
-#include "render/TextureManager.h"
 #include "terrain/Minimap.h"
 #include "terrain/ScanPulses.h"
 #include "terrain/SplatPool.h"
@@ -27,98 +24,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
-#include <ctime>
 
-bool TextureStatsShown = false;
-bool MusicDebugShown = false;
-
-void FormatFpsText(char* out, size_t size, float framesPerSecond, float speed, const TextureStats* stats)
-{
-    int written;
-    if (speed > 0.99f && speed < 1.01f)
-        written = snprintf(out, size, "FPS: %.1f\n", framesPerSecond);
-    else if (speed > 0.49f && speed < 0.51f)
-        written = snprintf(out, size, "FPS: %.1f\n     1/2 X\n", framesPerSecond);
-    else
-        written = snprintf(out, size, "FPS: %.1f\n     %d X\n", framesPerSecond, (int)speed);
-    if (!stats || written < 0 || (size_t)written >= size) return;
-    int used = stats->totalMemory - stats->availableMemory;
-    float share = stats->totalMemory > 0 ? (float)used / (float)stats->totalMemory * 100.0f : 0.0f;
-    snprintf(out + written, size - (size_t)written, "\nTM%d/%d(%.0f%%)\nAvl%d\nTexMan: %d", used, stats->totalMemory, share,
-             stats->availableMemory, stats->textureCount);
-}
-
-void FormatMissionTime(char* out, size_t size, float seconds)
-{
-    int whole = seconds > 0.0f ? (int)seconds : 0;
-    int hours = whole / 3600, minutes = whole / 60 % 60, rest = whole % 60;
-    if (hours >= 1)
-        snprintf(out, size, "Mission time: %d:%02d:%02d\n", hours, minutes, rest);
-    else
-        snprintf(out, size, "Mission time: %02d:%02d\n", whole / 60, rest);
-}
-
-void FormatClockText(char* out, size_t size, int hour, int minute)
-{
-    int twelve = hour % 12 == 0 ? 12 : hour % 12;
-    snprintf(out, size, "       Clock: %d:%02d %s\n", twelve, minute, hour < 12 ? "AM" : "PM");
-}
-
-namespace {
-
-void UpdateFpsLabel(Label* label, float speed)
-{
-    if (!label) return;
-    char text[256];
-    TextureStats stats = {0, 0, Textures ? Textures->GetTextureCount() : 0};
-    FormatFpsText(text, sizeof text, FrameTimer.framesPerSecond, speed, TextureStatsShown ? &stats : nullptr);
-    label->SetText(text);
-    label->SetVisible(Config && Config->showFPS);
-}
-
-void UpdateTimeLabel(Label* label, bool playing)
-{
-    if (!label || !Config) return;
-    char text[256] = "";
-    size_t length = 0;
-    if (Config->showClock) {
-        time_t now = time(nullptr);
-        struct tm local {};
-        localtime_r(&now, &local);
-        FormatClockText(text, sizeof text, local.tm_hour, local.tm_min);
-        length = strlen(text);
-    }
-    if (Config->showGameTime && playing) {
-        FormatMissionTime(text + length, sizeof text - length, MissionTime);
-        length = strlen(text);
-    }
-    if (length > 0) label->SetText(text);
-    label->SetVisible(length > 0);
-}
-
-void UpdateDebugLabel(Label* label)
-{
-    if (!label) return;
-    if (MusicDebugShown) {
-        char text[512];
-        if (!Music) {
-            snprintf(text, sizeof text, "Music player NULL");
-        } else if (Config && !Config->music) {
-            snprintf(text, sizeof text, "Music disabled");
-        } else {
-            char track[256];
-            Music->GetCurrentTrack(track, sizeof track);
-            snprintf(text, sizeof text, Music->IsPlaylistActive() ? "%s Track: %s\n(%.1f)" : "%s File: %s\n(%.1f)",
-                     Music->IsTrackOpen() ? "play" : "stop", track, Music->GetVolume());
-        }
-        label->SetText(text);
-    }
-    label->SetVisible(MusicDebugShown);
-}
-
-}  // namespace
+bool GamePaused = false;
+float MissionTime = 0.0f;
 
 // At most this many ticks run in one frame, whatever the game speed: after a long hitch, or on
 // a machine too slow for the speed asked, the world goes on behind the clock rather than
@@ -146,7 +54,7 @@ bool GameMechanics::RunWorldTick(float step)
     bool goesOn = true;
     if (TheScene.rigLostAfterWin) {
         TheScene.rigLostAfterWin = false;
-        EndMission(false);
+        if (TheScreenHooks) TheScreenHooks->EndMission(false);
         goesOn = false;
     } else {
         if (aiManager) aiManager->Update(step);
@@ -190,12 +98,9 @@ void GameMechanics::Update()
     }
 
     if (!playing) {
-        UpdateFpsLabel(fpsLabel, GameSpeed);
-        UpdateTimeLabel(timeLabel, playing);
-        UpdateDebugLabel(debugLabel);
+        UpdateStatusLabels(playing);
         // In the front end the messages still age, in real time.
-        popups->Update(FrameTimer.delta);
-        messageBar->Update(FrameTimer.delta);
+        UpdateMessages(FrameTimer.delta, false);
         return;
     }
     // A selected entity that died leaves the selection before anything reads it this frame.
@@ -242,15 +147,11 @@ void GameMechanics::Update()
         WorldTicks.carry = (float)std::min(worldTime_ / TICK, 0.999);
     }
 
-    UpdateFpsLabel(fpsLabel, GameSpeed);
-    UpdateTimeLabel(timeLabel, playing);
-    UpdateDebugLabel(debugLabel);
+    UpdateStatusLabels(playing);
     if (state != GAME_STATE_PLAYING) {
         // A tick ended the level: only the messages and the sound go on.
         if (SoundMgr) SoundMgr->Update(dt);
-        floatingTexts->Update(dt);
-        popups->Update(dt);
-        messageBar->Update(dt);
+        UpdateMessages(dt, true);
         return;
     }
     {
@@ -260,7 +161,5 @@ void GameMechanics::Update()
     }
     UpdateHud();
     if (SoundMgr) SoundMgr->Update(dt);
-    floatingTexts->Update(dt);
-    popups->Update(dt);
-    messageBar->Update(dt);
+    UpdateMessages(dt, true);
 }

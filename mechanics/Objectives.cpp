@@ -1,14 +1,8 @@
 #include "mechanics/Objectives.h"
 
 #include "campaign/PlayerProfile.h"
-#include "gui/Button.h"
-#include "gui/GuiDraw.h"
-#include "gui/Window.h"
-#include "gui/WindowManager.h"
 #include "host/Log.h"
 #include "host/System.h"
-#include "interface/MessageLists.h"
-#include "interface/MissionBriefingGui.h"
 #include "mechanics/EventManager.h"
 #include "mechanics/Game.h"
 #include "mechanics/GameMechanics.h"
@@ -17,9 +11,8 @@
 #include "platform/Files.h"
 #include "platform/SoundManager.h"
 #include "platform/Timer.h"
-#include "render/Font.h"
-#include "render/Sprite.h"
 #include "world/Agent.h"
+#include "world/AgentCombat.h"
 #include "world/BuildItem.h"
 #include "world/Building.h"
 #include "world/Item.h"
@@ -30,15 +23,11 @@
 #include <cstring>
 
 Objectives* TheObjectives = nullptr;
-Sprite* ObjectiveDoneMark = nullptr;
-Sprite* ObjectiveBacking = nullptr;
 
 namespace {
 
 constexpr float DONE_COLOUR[4] = {0.66f, 0.666f, 0.66f, 1.0f};
 constexpr float ACTIVE_COLOUR[4] = {0.486275f, 0.878431f, 0.537255f, 1.0f};
-constexpr int DONE_MARK_CELL = 0x04040102;
-constexpr uint32_t OBJECTIVE_BACKING_COLOUR = 0x99000000;  // black, three fifths opaque
 constexpr uint32_t ENEMY_SEGMENTS = (1u << SEGMENT_ENEMY_UNIT) | (1u << SEGMENT_ENEMY_AIR_UNIT) |
                                     (1u << SEGMENT_ENEMY_BUILDING);
 constexpr uint32_t PLAYER_AGENT_SEGMENTS = (1u << SEGMENT_UNIT) | (1u << SEGMENT_AIR_UNIT);
@@ -51,14 +40,6 @@ bool IsOpen(const Objective* objective)
 bool Reached(const Objective* objective)
 {
     return objective->count >= objective->targetCount;
-}
-
-int OnObjectivesPressed(void*, Button* button)
-{
-    if (!button) return 1;
-    if (TheMissionBriefing) TheMissionBriefing->SetVisible(true);
-    if (SoundMgr) SoundMgr->PlaySound("blip");
-    return 1;
 }
 
 bool EndsInS(const char* text)
@@ -78,46 +59,7 @@ Objectives::Objectives()
 Objectives::~Objectives()
 {
     Clear();
-    delete button;
-    delete panel;
-    delete ObjectiveDoneMark;
-    ObjectiveDoneMark = nullptr;
-    delete ObjectiveBacking;
-    ObjectiveBacking = nullptr;
-}
-
-void Objectives::BuildWindow()
-{
-    if (!Config || !WindowMgr || panel) return;
-    int h = Config->height;
-    panel = new Window(0, (int)(h * 0.0833333f + h * 0.0234375f), 10, 10, 0, nullptr, WINDOW_FRAMELESS);
-    windowId = WindowMgr->NewWindowId();
-    panel->id = windowId;
-    Font* font = TheGame ? TheGame->fonts[1] : nullptr;
-    button = new Button(nullptr, OnObjectivesPressed, (int)(h * 0.0104167f), (int)(h * 0.0625f), (int)(h * 0.1041667f),
-                        (int)(h * 0.03125f), 0, font, "data/gui/missionbanner.dds", "data/gui/missionbanner.dds",
-                        nullptr, 0, 0, 0);
-    button->SetText("Objectives");
-    panel->AddChild(button);
-    // Fitted where it stands, below the top-left corner, never over the middle of the screen.
-    panel->FitToChildren(1, 1, 0, 0);
-    panel->SetVisible(false);
-    WindowMgr->AddWindow(panel);
-    if (!ObjectiveDoneMark) {
-        int side = (int)(h * 0.03125f);
-        float ua, va, ub, vb;
-        GetAtlasCellUV(DONE_MARK_CELL, &ua, &va, &ub, &vb);
-        ObjectiveDoneMark =
-            CreateSprite(0, 0, side, side, "data/gui/planet_controls.dds", 0xFFFFFFFF, ua, va, ub, vb, true);
-    }
-    if (!ObjectiveBacking)
-        ObjectiveBacking = CreateSprite(0, 0, 1, 1, "data/textures/white.dds", OBJECTIVE_BACKING_COLOUR, 0.0f, 0.0f, 1.0f,
-                                        1.0f, true);
-}
-
-void Objectives::Show(bool show)
-{
-    if (panel) panel->SetVisible(show);
+    ReleaseWindow();
 }
 
 bool Objectives::Add(Objective* objective)
@@ -219,7 +161,7 @@ void Objectives::Complete(Objective* objective)
 {
     objective->flags |= OBJECTIVE_DONE;
     Play("objective_all");
-    if (TheGame && TheGame->messageBar) TheGame->messageBar->AddMessage("Objective Complete!", 4.0f, 0);
+    TellPlayer("Objective Complete!", 4.0f);
     for (Objective* next = objective->firstFollowUp; next; next = next->nextFollowUp) next->flags |= OBJECTIVE_ACTIVE;
 }
 
@@ -452,52 +394,4 @@ int Objectives::BuildLines(Line* out, int max) const
         line.done = done;
     }
     return lines;
-}
-
-void Objectives::FormatLines(const int* point)
-{
-    if (!Config || !TheGame) return;
-    Font* font = TheGame->fonts[1];
-    if (!font || !font->loaded) return;
-    int w = Config->width, h = Config->height;
-    float x = point ? (float)point[0] : (float)(w / 128);
-    float y = (point ? (float)point[1] : (float)(h / 16)) + h * 0.0390625f;
-    Line lines[MAX_OBJECTIVES];
-    int count = BuildLines(lines, MAX_OBJECTIVES);
-    // One line of the font apart at least, so neither the words nor a tick reach the next line.
-    const int lineStep = std::max((int)(h * 0.0182292f), (int)font->LineHeight());
-    // The lines stand on a dark backing of their own: over a bright factory or a lit snowfield
-    // the green words and their shadow alone are hard to read.
-    if (count > 0 && ObjectiveBacking) {
-        int widest = 0;
-        for (int i = 0; i < count; ++i) {
-            TextSize size{};
-            font->GetTextExtent(lines[i].text, &size);
-            const int tick = lines[i].done ? std::min((int)(h * 0.03125f), lineStep) : 0;
-            widest = std::max(widest, size.cx + tick);
-        }
-        const int pad = std::max(2, h / 192);
-        ObjectiveBacking->SetRect((int)x - pad, (int)y - pad, (int)x + widest + 2 * pad,
-                                  (int)y + count * lineStep + pad);
-        GuiDrawSprite(ObjectiveBacking);
-    }
-    font->SetShadow(true);
-    for (int i = 0; i < count; ++i) {
-        const Line& line = lines[i];
-        font->SetColor(line.colour[0], line.colour[1], line.colour[2], line.colour[3]);
-        GuiDrawText(font, (int)x, (int)y, line.text);
-        if (line.done && ObjectiveDoneMark) {
-            // The tick stands on its own line, as tall as the line and level with its words,
-            // so it never covers the next objective.
-            TextSize size{};
-            font->GetTextExtent(line.text, &size);
-            const int side = std::min((int)(h * 0.03125f), lineStep);
-            const int top = (int)y + (size.cy - side) / 2;
-            ObjectiveDoneMark->SetRect((int)x + size.cx, top, (int)x + size.cx + side, top + side);
-            GuiDrawSprite(ObjectiveDoneMark);
-        }
-        y += lineStep;
-    }
-    font->SetShadow(false);
-    font->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
 }

@@ -2,7 +2,8 @@
 // The running mission's objectives: the list of what the player is asked to do, polled every
 // half second of game time, counted by the world's hooks (deaths, builds, objects reached),
 // completed once each with a sound and a message, and shown as lines on the HUD with the
-// "Objectives" button that opens the briefing.
+// "Objectives" button that opens the briefing (the panel and the lines are drawn by
+// interface/ObjectivesPanel.cpp).
 //
 // At most ten objectives are listed; an eleventh is refused with a warning in the log. An
 // objective completes when its count reaches its target count (or passes it: a loaded save
@@ -35,6 +36,8 @@ public:
     // The HUD panel with the "Objectives" button (hidden) and the completion mark; needs the
     // GUI (does nothing without a configuration).
     void BuildWindow();
+    // The panel, its button and the sprites of the lines go (with the objectives).
+    void ReleaseWindow();
     // Lists an objective, or raises the target count of the listed one of the same type and
     // target. False (logged) when the list is full and it could not be listed.
     bool Add(Objective* objective);

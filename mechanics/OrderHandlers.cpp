@@ -7,11 +7,11 @@
 #include "interface/CharacterGui.h"
 #include "interface/EntityInfoGui.h"
 #include "interface/Inventory.h"
-#include "interface/MessageLists.h"
 #include "interface/UnitUpgrade.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
 #include "mechanics/Selection.h"
+#include "world/AgentCombat.h"
 #include "tools/Console.h"
 #include "tools/TerrainEditor.h"
 #include "terrain/Minimap.h"
@@ -34,7 +34,7 @@ bool IsRig(const Entity* entity)
 
 void Tell(const char* text)
 {
-    if (TheGame && TheGame->messageBar) TheGame->messageBar->AddMessage(text, 4.0f, 0);
+    TellPlayer(text, 4.0f);
 }
 
 // The first item of the bag named by one of the '|'-separated names, in their order.

@@ -10,13 +10,13 @@
 #include "gui/WindowManager.h"
 #include "interface/CharacterGui.h"
 #include "interface/Inventory.h"
-#include "interface/MessageLists.h"
 #include "host/InputKeys.h"
 #include "host/Log.h"
 #include "host/System.h"
 #include "levelgen/LevelGenerator.h"
 #include "mechanics/OrderQueue.h"
 #include "mechanics/Scene.h"
+#include "world/AgentCombat.h"
 #include "platform/ConfigFile.h"
 #include "platform/GameSeam.h"
 #include "platform/InputState.h"
@@ -364,7 +364,7 @@ void GameMechanics::OrderFromEntity(Entity* selected, Entity* target, bool group
         if ((target->flags & ENTITY_RESOURCE) && (IsRig(agent) || (agent->classWord & AGENT_CLASS_MINER))) {
             // Ore nobody has scanned cannot be cut yet: the unit walks up to it, and the player is
             // told what the grey block wants.
-            if (messageBar) messageBar->AddMessage("Scan near this ore before it can be mined!", 4.0f, 0);
+            TellPlayer("Scan near this ore before it can be mined!", 4.0f);
             moveRequested = true;
             return;
         }
@@ -679,7 +679,7 @@ void GameMechanics::PlaceBuilding()
     if (refusal != PLACEMENT_ALLOWED) {
         // Refused at once, saying why; the preview stays to be moved.
         PlayFeedbackSound("bad");
-        if (messageBar) messageBar->AddMessage(PlacementRefusalText(refusal), 4.0f, 0);
+        TellPlayer(PlacementRefusalText(refusal), 4.0f);
         return;
     }
     buildItems->ClearCurrent();
@@ -874,7 +874,7 @@ bool GameMechanics::WarpAgent(Agent* agent, const Vec3& destination)
             done = true;
         }
     }
-    if (!done && messageBar) messageBar->AddMessage("Invalid warp destination!", 4.0f, 0);
+    if (!done) TellPlayer("Invalid warp destination!", 4.0f);
     return done;
 }
 

@@ -8,9 +8,9 @@
 #include "host/Log.h"
 #include "host/Random.h"
 #include "host/System.h"
-#include "interface/InGameMenu.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Objectives.h"
+#include "mechanics/ScreenHooks.h"
 #include "platform/ConfigFile.h"
 #include "platform/RandomUtil.h"
 #include "platform/Timer.h"
@@ -562,7 +562,7 @@ uint8_t ReplayDirector::OutcomeNow(bool restarted) const
     // A mission won or lost stays so when the player restarts it from the window that says so.
     const Agent* rig = GetPlayerRig();
     if (TheObjectives && TheObjectives->AllComplete()) return REPLAY_WON;
-    if ((TheInGameMenu && TheInGameMenu->failedShown) || !rig || (rig->flags & ENTITY_DEAD) || rig->health <= 0.0f)
+    if ((TheScreenHooks && TheScreenHooks->MissionFailedShown()) || !rig || (rig->flags & ENTITY_DEAD) || rig->health <= 0.0f)
         return REPLAY_LOST;
     return restarted ? REPLAY_RESTARTED : REPLAY_ABANDONED;
 }

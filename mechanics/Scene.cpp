@@ -1,15 +1,12 @@
 #include "mechanics/Scene.h"
 
-#include "mechanics/SceneOverlays.h"
-
 #include "campaign/PlayerProfile.h"
-#include "gui/WindowManager.h"
 #include "host/Log.h"
 #include "host/System.h"
 #include "host/WorldGuard.h"
-#include "interface/InGameMenu.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Objectives.h"
+#include "mechanics/ScreenHooks.h"
 #include "platform/Timer.h"
 #include "render/AnimLibrary.h"
 #include "terrain/Skybox.h"
@@ -207,7 +204,7 @@ void Scene::ReleaseEntities()
     lights.Clear();
     pendingLinkCount = 0;
     // The overlays drew with primitives that are gone now; the next game looks them up again.
-    Overlays.Forget();
+    if (TheScreenHooks) TheScreenHooks->SceneReleased();
 }
 
 // ---- Lists
@@ -473,7 +470,7 @@ void Scene::Update()
 {
     if (!IsReady()) return;
     float dt = WorldStep();
-    if ((WindowMgr && WindowMgr->modal) || firstFrame) dt = 0.0f;
+    if ((TheScreenHooks && TheScreenHooks->WindowHoldsGame()) || firstFrame) dt = 0.0f;
 
     update_ = Cursor();
     update_.list = &master;
@@ -629,7 +626,7 @@ void Scene::RetireDead(Entity* entity)
             rigLostAfterWin = true;
             return;
         }
-        if (TheInGameMenu && !TheInGameMenu->failedShown) TheInGameMenu->SetFailedVisible(true);
+        if (TheScreenHooks) TheScreenHooks->ShowMissionFailed();
         return;
     }
     if (flags & ENTITY_AGENT) {

@@ -2,13 +2,13 @@
 
 #include "campaign/PlayerProfile.h"
 #include "host/Random.h"
-#include "interface/Inventory.h"
 #include "mechanics/EventManager.h"
 #include "mechanics/Game.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Objectives.h"
 #include "mechanics/OrderQueue.h"
 #include "mechanics/Scene.h"
+#include "mechanics/ScreenHooks.h"
 #include "platform/RandomUtil.h"
 #include "terrain/Minimap.h"
 #include "world/Agent.h"
@@ -157,11 +157,11 @@ WorldDigest DigestWorld()
         sum.Add(counts, sizeof counts);
     }
     // The bag, slot by slot, and the patterns learnt: what the commonest orders change.
-    if (PlayerInventory)
-        for (const InventorySlot& slot : PlayerInventory->slots) {
-            const int32_t stack = slot.item ? slot.item->stackCount : -1;
+    if (TheScreenHooks)
+        for (const Item* item : TheScreenHooks->BagSlots()) {
+            const int32_t stack = item ? item->stackCount : -1;
             sum.Add(&stack, sizeof stack);
-            if (slot.item) sum.Add(slot.item->name, strlen(slot.item->name));
+            if (item) sum.Add(item->name, strlen(item->name));
         }
     if (TheGame && TheGame->agentTypes)
         for (auto* node = TheGame->agentTypes->types.head; node; node = node->next) {

@@ -8,7 +8,7 @@
 #include "campaign/LevelLoadSave.h"
 #include "interface/InGameMenu.h"
 #include "interface/MissionHud.h"
-#include "mechanics/SceneOverlays.h"
+#include "interface/SceneOverlays.h"
 #include "world/AgentTypeRegistry.h"
 #include "world/BuildItem.h"
 #include "world/Building.h"

@@ -4,7 +4,7 @@
 #include "host/WorldGuard.h"
 #include "tests/app/PlayerSessionSupport.h"
 
-#include "mechanics/SceneOverlays.h"
+#include "interface/SceneOverlays.h"
 #include "world/AgentTypeRegistry.h"
 
 #include <algorithm>

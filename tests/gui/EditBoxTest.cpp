@@ -5,7 +5,7 @@
 #include "gui/EditBox.h"
 #include "gui/Window.h"
 #include "host/Clipboard.h"
-#include "mechanics/GameSeamImpl.h"
+#include "interface/GameSeamImpl.h"
 #include "platform/ConfigFile.h"
 #include "platform/Hotkeys.h"
 #include "render/Sprite.h"

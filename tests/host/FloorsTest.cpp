@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <map>
 #include <set>
@@ -143,6 +144,72 @@ TEST(Floors, TheWorldNeverReachesIntoTheInterface)
         }
     }
     EXPECT_GT(files.size(), 20u) << "no sources below " << SourcePath("world");
+}
+
+// The simulation in mechanics/ (the Scene and its files, the orders, the replays and the
+// checksum, the objectives and the events, the level's making) tells the player's side what
+// happens through its hooks (mechanics/ScreenHooks.h beside the world's), answered in
+// interface/PlayerAnswers.cpp. Of campaign/ it reads only plain data: the profile, the mission
+// records, the galaxy and the rig catalogue. The HUD, the overlays, the loading screen and the
+// game seam stand in interface/.
+const std::set<std::string> CampaignData = {"campaign/PlayerProfile.h", "campaign/MissionRecord.h",
+                                            "campaign/Galaxy.h", "campaign/RigCatalog.h"};
+
+bool ReachesAboveTheSimulation(const std::string& header)
+{
+    const std::string folder = FirstFolder(header);
+    if (folder == "interface" || folder == "gui" || folder == "tools") return true;
+    return folder == "campaign" && !CampaignData.count(header);
+}
+
+TEST(Floors, WhatTheSimulationReachesUpTo)
+{
+    struct Case {
+        const char* header;
+        bool above;
+    };
+    const Case cases[] = {
+        {"interface/MissionHud.h", true},      {"gui/WindowManager.h", true},
+        {"tools/TerrainEditor.h", true},       {"campaign/MissionScreen.h", true},
+        {"campaign/LevelLoadSave.h", true},    {"campaign/PlayerProfile.h", false},
+        {"campaign/MissionRecord.h", false},   {"world/AgentCombat.h", false},
+        {"mechanics/ScreenHooks.h", false},    {"render/Sprite.h", false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ReachesAboveTheSimulation(c.header), c.above) << c.header;
+}
+
+// The files that still reach up, each for a reason that needs more than a hook: the orders'
+// side moves the bag's items and learns its patterns (the bag is the interface's), steps the
+// upgrade panel's choices, refreshes the build buttons and runs the console's lines; the
+// mouse's orders read the windows, the character screen's bag and the terrain editor; a replay
+// starts its mission through the mission screen and the galaxy. No other file may, and a file
+// that stops reaching up leaves the list, so that it only ever gets shorter.
+TEST(Floors, TheSimulationInMechanicsReachesUpOnlyWhereListed)
+{
+    const std::set<std::string> stillReaching = {
+        "mechanics/OrderHandlers.cpp",
+        "mechanics/PlayerOrders.cpp",
+        "mechanics/Replay.cpp",
+    };
+    const std::vector<std::string> files = SourceFiles({"mechanics"});
+    for (const std::string& file : files) {
+        std::ifstream in(SourcePath(file));
+        std::string line;
+        bool reaches = false;
+        for (int number = 1; std::getline(in, line); ++number) {
+            const std::string header = IncludedHeader(line);
+            if (header.empty() || !ReachesAboveTheSimulation(header)) continue;
+            reaches = true;
+            if (!stillReaching.count(file))
+                ADD_FAILURE() << file << ":" << number << " includes " << header
+                              << ": the simulation tells the interface through its hooks, it does not call it";
+        }
+        if (stillReaching.count(file) && !reaches)
+            ADD_FAILURE() << file << " reaches up no more: take it off the list";
+    }
+    for (const std::string& listed : stillReaching)
+        EXPECT_NE(std::find(files.begin(), files.end(), listed), files.end()) << listed << " is gone: take it off the list";
+    EXPECT_GT(files.size(), 20u) << "no sources below " << SourcePath("mechanics");
 }
 
 }  // namespace

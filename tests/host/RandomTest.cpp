@@ -150,10 +150,10 @@ TEST(SteadyMath, NoGameCodeCallsTheLibraryMaths)
 TEST(Random, WhatIsOnlySeenOrHeardDrawsFromTheCosmeticGenerator)
 {
     const std::vector<std::string> lookOnly = {"mechanics/ProjectileRender.cpp", "terrain/Water.cpp",
-                                               "terrain/TerrainLayers.cpp", "mechanics/LoadingScreen.cpp",
+                                               "terrain/TerrainLayers.cpp", "interface/LoadingScreen.cpp",
                                                "platform/MusicPlayer.cpp", "campaign/MissionScreen.cpp"};
     int scanned = 0;
-    for (const Call& c : CallsOf({"render", "world", "terrain", "mechanics", "platform", "campaign"},
+    for (const Call& c : CallsOf({"render", "world", "terrain", "mechanics", "interface", "platform", "campaign"},
                                  {"Rand", "RandomInt", "RandomFloat", "RandomFloatMWC", "NextRandomMWC", "ShuffleVec3",
                                   "RandomPermutation", "RandomPointAround", "RandomPointOnCircle"},
                                  &scanned)) {

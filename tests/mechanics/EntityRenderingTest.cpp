@@ -2,7 +2,7 @@
 // buildings going up, markers, splats; the blink of a running-out cloak, the frozen tint, the
 // lift of ground splats; the ring sizes and the placement footprint of the overlays.
 #include "mechanics/GameRender.h"
-#include "mechanics/SceneOverlays.h"
+#include "interface/SceneOverlays.h"
 
 #include "render/Effect.h"
 #include "render/IndexedMesh.h"

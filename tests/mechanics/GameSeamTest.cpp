@@ -1,7 +1,7 @@
 // The game's side of the seam, as the engine sees it: particles and the camera shake stand while
 // the game is paused, keys typed into a window are neither hotkeys nor camera moves, the wheel
 // over a window leaves the camera alone, and only a level in play counts as playing.
-#include "mechanics/GameSeamImpl.h"
+#include "interface/GameSeamImpl.h"
 
 #include "gui/Window.h"
 #include "gui/WindowManager.h"

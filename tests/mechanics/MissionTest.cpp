@@ -9,6 +9,7 @@
 #include "host/System.h"
 #include "interface/MessageLists.h"
 #include "interface/MessageWindow.h"
+#include "mechanics/ScreenHooks.h"
 #include "platform/Timer.h"
 #include "terrain/Minimap.h"
 #include "tests/support/Scoped.h"
@@ -19,6 +20,8 @@
 
 #include <cstring>
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -443,6 +446,62 @@ TEST_F(MissionTest, ALoadedGameDoesNotPlayTheEventsThatHadTheirTurn)
     HalfSecond();
     EXPECT_TRUE(window.shown);
     EXPECT_STREQ(window.text, "welcome");
+}
+
+// The mission's windows are the player's side's: its events and the lost rig ask for them
+// through the screen hooks alone, so a listener in their place hears every one, and an event
+// whose message has no window to show it in goes no further.
+TEST_F(MissionTest, TheMissionAsksForItsWindowsThroughTheScreenHooks)
+{
+    struct Listener : ScreenHooks {
+        std::vector<std::string> heard;
+        bool window = true;
+        bool ShowMissionMessage(const char* giver, const char* text, bool offerEnd) override
+        {
+            heard.push_back(std::string(offerEnd ? "end " : "message ") + giver + ": " + text);
+            return window;
+        }
+        void ClearPopups() override { heard.push_back("popups cleared"); }
+        void ShowMissionFailed() override { heard.push_back("failed"); }
+    };
+    struct Case {
+        int action;
+        const char* giver;
+        const char* text;
+        bool window;
+        std::vector<std::string> heard;
+        bool warps;
+    };
+    const Case cases[] = {
+        {ACTION_SHOW_DIALOG, "Giver", "hello", true, {"message Giver: hello"}, false},
+        {ACTION_END_GAME, "Tova", "won", true, {"end Tova: won", "popups cleared"}, false},
+        {ACTION_END_GAME, "Tova", "won", false, {"end Tova: won"}, false},
+        {ACTION_END_GAME, "none", "none", true, {}, false},
+        {ACTION_SHOW_DIALOG_THEN_WARP, "Corvin", "leaving", true, {"message Corvin: leaving"}, true},
+        {ACTION_SHOW_DIALOG_THEN_WARP, "Corvin", "leaving", false, {"message Corvin: leaving"}, false},
+    };
+    for (const Case& c : cases) {
+        Listener listener;
+        listener.window = c.window;
+        ScopedGlobal<ScreenHooks*> hooks{TheScreenHooks, &listener};
+        MissionEvent event;
+        event.AddAction(c.action, c.giver, c.text);
+        event.RunActions();
+        EXPECT_EQ(listener.heard, c.heard) << c.action << " " << c.text << " window " << c.window;
+        EXPECT_EQ(events.FindByConditionType(CONDITION_WARP) != nullptr, c.warps) << c.action << " window " << c.window;
+        events.Clear();
+        EXPECT_FALSE(window.shown) << "the game's own message window is not asked";
+    }
+
+    Listener listener;
+    ScopedGlobal<ScreenHooks*> hooks{TheScreenHooks, &listener};
+    Entity* rig = Named(NewEntity(ENTITY_PLAYER), "rig");
+    rig->flags |= ENTITY_DEAD;
+    {
+        const WorldTickScope tick(0.1f);
+        TheScene.Update();
+    }
+    EXPECT_EQ(listener.heard, std::vector<std::string>{"failed"}) << "the lost rig asks for the failed window";
 }
 
 // A small mission from start to finish: build two generators and destroy the nest; then the

@@ -2,7 +2,7 @@
 // the shipped environments (every texture they name ships), and the music each one plays.
 #include "host/Log.h"
 #include "host/System.h"
-#include "mechanics/GameSeamImpl.h"
+#include "interface/GameSeamImpl.h"
 #include "mechanics/Scene.h"
 #include "platform/MusicPlayer.h"
 #include "platform/PackageFile.h"

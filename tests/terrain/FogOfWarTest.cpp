@@ -3,7 +3,7 @@
 // cells that stay ever seen, the game's update that works them out every second frame whether
 // or not a frame is drawn, and the queries the entities and particles ask (also through the
 // game seam), with the fog switched on and off.
-#include "mechanics/GameSeamImpl.h"
+#include "interface/GameSeamImpl.h"
 #include "platform/Timer.h"
 #include "terrain/Minimap.h"
 #include "tests/world/WorldTestSupport.h"

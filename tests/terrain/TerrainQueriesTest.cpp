@@ -1,6 +1,6 @@
 // What the game asks of the ground: heights on cell corners and split lines, rays, normals,
 // cells, and how the chunks lie over the grid.
-#include "mechanics/GameSeamImpl.h"
+#include "interface/GameSeamImpl.h"
 #include "render/IndexedMesh.h"
 #include "terrain/Heightmap.h"
 #include "terrain/Terrain.h"

@@ -1,4 +1,4 @@
-#include "mechanics/GameSeamImpl.h"
+#include "interface/GameSeamImpl.h"
 #include "tools/Console.h"
 
 #include "gui/Window.h"

@@ -1,3 +1,6 @@
+// The game object's base (mechanics/Game.h): its HUD (the cursor, the six fonts, the FPS, clock
+// and debug labels, the pause sign), the plain game's start and update, and the pick rays and
+// weapon mounts the hand and the drawing use.
 #include "mechanics/Game.h"
 
 #include "gui/GuiDraw.h"
@@ -23,10 +26,8 @@
 #include <algorithm>
 #include <cstring>
 
-bool GamePaused = false;
 bool PausedWithoutFocus = false;
 bool CursorHidden = false;
-float MissionTime = 0.0f;
 
 namespace {
 

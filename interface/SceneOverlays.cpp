@@ -6,7 +6,7 @@
 #include "mechanics/GameMechanics.h"
 #include "host/SteadyMath.h"
 #include "mechanics/GameRender.h"
-#include "mechanics/SceneOverlays.h"
+#include "interface/SceneOverlays.h"
 
 #include "gui/WindowManager.h"
 #include "interface/MissionHud.h"

@@ -1,0 +1,51 @@
+#pragma once
+// What the level's machinery (the Scene, the orders, the mission's events, the world's ticks,
+// the level's making) asks of the player's side and shows the player beyond the world: the
+// mission the front end chose, the windows it opens and the game's hold while one is up, the
+// named commands of the keys that work a screen or a tool rather than the world, and the
+// player's bag, which its window keeps. These are the game's own answers
+// (interface/PlayerAnswers.cpp); a test listens by deriving and installing its own. Lines on the
+// message bar go out through TellPlayer (world/AgentCombat.h).
+#include <vector>
+
+class Item;
+struct MissionRecord;
+
+class ScreenHooks {
+public:
+    virtual ~ScreenHooks() = default;
+    // The mission the front end started (a story mission or the random one); null for none.
+    virtual MissionRecord* CurrentMission();
+    // A window holds the game (a modal one is open): the Scene's entities stand still.
+    virtual bool WindowHoldsGame();
+    // The lost rig's "Mission Failed!" window, shown once; whether it is up.
+    virtual void ShowMissionFailed();
+    virtual bool MissionFailedShown();
+    // A mission message from its giver in the message window; offerEnd: its closing ends the
+    // mission. False when there is no message window to show it in.
+    virtual bool ShowMissionMessage(const char* giver, const char* text, bool offerEnd);
+    // The mission is over: the pop-ups in front of its last message go.
+    virtual void ClearPopups();
+    // The mission ends (the player gave up, or it is won): the results and what follows them.
+    virtual void EndMission(bool giveUp);
+    // The Scene let go of every entity: what the overlays drew with is gone.
+    virtual void SceneReleased();
+
+    // The bag opens, or closes.
+    virtual void ToggleInventory();
+    // The terrain editor's last stroke undone, or the last undone one made again.
+    virtual void UndoTerrainEdit(bool redo);
+    // The developer's tool bar and debug text shown when hidden, hidden when shown.
+    virtual void ToggleDebugTools();
+
+    // The player's bag: its first item of that name; the item in a quick slot (1 to 4); every
+    // slot's item in the bag's order, null for an empty one. Null and nothing without a bag.
+    virtual Item* BagItem(const char* name);
+    virtual Item* QuickSlotItem(int slot);
+    virtual std::vector<const Item*> BagSlots();
+    // The bag's slot of the item shows what is left of its stack.
+    virtual void RefreshBagSlot(Item* item);
+};
+
+// The answers in use: the game's own unless a test has put its listener here.
+extern ScreenHooks* TheScreenHooks;
