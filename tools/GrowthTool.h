@@ -3,8 +3,8 @@
 // level. It grows a "forest" where the camera looks, selects the instance nearest that point,
 // edits the selected instance's parameters (the catalogue's tool parameters, copied whole into
 // the instance after each edit), grows it again, rolls a new seed and deletes it. The growth
-// catalogue builds the window when it is made, hidden (GrowthDB::BuildToolWindow, here); the
-// debug tool bar's "Growth" button shows and hides it.
+// catalogue builds the window when it is made, hidden (GrowthDB::BuildToolWindow, in
+// GrowthTool.cpp); the debug tool bar's "Growth" button shows and hides it.
 #include "host/Maths.h"
 
 namespace GrowthTool {
