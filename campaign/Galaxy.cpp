@@ -1,5 +1,6 @@
 #include "campaign/Galaxy.h"
 
+#include "campaign/MissionCatalogue.h"
 #include "campaign/MissionScreen.h"
 #include "campaign/PlayerProfile.h"
 #include "campaign/RandomMission.h"
@@ -641,7 +642,7 @@ CelestialBody* Galaxy::PickMissionBody(int environment)
     return pick.second;
 }
 
-int Galaxy::GetSelectedStoryId()
+int GetSelectedStoryId()
 {
     return TheGalaxy && TheGalaxy->selectedBody ? TheGalaxy->selectedBody->storyId : -1;
 }

@@ -202,9 +202,6 @@ public:
     // completed), of that environment (-1: any), drawn at random from the systems open to the
     // player; its system is shown. Null when there is none.
     CelestialBody* PickMissionBody(int environment);
-    // The story mission index of the selected body of the galaxy in play; -1 when there is no
-    // galaxy, nothing is selected or the body carries a random mission.
-    static int GetSelectedStoryId();
 
     // ---- Drawing (GalaxyRender.cpp)
     // The planet meshes and textures (once), then the screen's windows and the overlay sprites.

@@ -1,7 +1,5 @@
-// The mission catalogue: the story missions read from data/scripts/missions.cgs, the scratch
-// record of the random mission in play, and which of them is current.
-#include "campaign/MissionRecord.h"
-#include "campaign/MissionScreen.h"
+#include "campaign/MissionCatalogue.h"
+
 #include "campaign/PlayerProfile.h"
 #include "host/Lexer.h"
 #include "host/Log.h"
@@ -14,12 +12,12 @@
 #include <string>
 #include <strings.h>
 
-bool MissionScreen::catalogueRead = false;
-MissionRecord* MissionScreen::missions = nullptr;
-int MissionScreen::missionCount = 0;
-int MissionScreen::selectedIndex = -1;
-MissionRecord MissionScreen::scratch;
-bool MissionScreen::scratchActive = false;
+bool MissionCatalogue::catalogueRead = false;
+MissionRecord* MissionCatalogue::missions = nullptr;
+int MissionCatalogue::missionCount = 0;
+int MissionCatalogue::selectedIndex = -1;
+MissionRecord MissionCatalogue::scratch;
+bool MissionCatalogue::scratchActive = false;
 
 namespace {
 
@@ -156,15 +154,15 @@ private:
         std::string environment = Word();
         objective_ = nullptr;
         event_ = nullptr;
-        if (MissionScreen::missionCount >= MissionScreen::MAX_MISSIONS) {
+        if (MissionCatalogue::missionCount >= MissionCatalogue::MAX_MISSIONS) {
             Log("WARNING: %s line %d: more than %d missions; '%s' is dropped\n", in_.Name().c_str(), in_.Line(),
-                MissionScreen::MAX_MISSIONS, name.c_str());
+                MissionCatalogue::MAX_MISSIONS, name.c_str());
             mission_ = nullptr;
             return;
         }
-        MissionRecord* m = &MissionScreen::missions[MissionScreen::missionCount];
+        MissionRecord* m = &MissionCatalogue::missions[MissionCatalogue::missionCount];
         m->ReleaseContents();
-        m->index = MissionScreen::missionCount++;
+        m->index = MissionCatalogue::missionCount++;
         CopyText(m->name, sizeof m->name, name.c_str());
         CopyText(m->description, sizeof m->description, description.c_str());
         CopyText(m->briefing, sizeof m->briefing, briefing.c_str());
@@ -236,7 +234,7 @@ private:
 
 }  // namespace
 
-bool MissionScreen::LoadMissions(const char* path)
+bool MissionCatalogue::LoadMissions(const char* path)
 {
     if (!missions) missions = new MissionRecord[MAX_MISSIONS]();
     char fixed[MAX_PATH_TEXT];
@@ -258,7 +256,7 @@ bool MissionScreen::LoadMissions(const char* path)
     return true;
 }
 
-void MissionScreen::ClearMissions()
+void MissionCatalogue::ClearMissions()
 {
     if (missions) {
         for (int i = 0; i < MAX_MISSIONS; ++i) missions[i].ReleaseContents();
@@ -272,14 +270,14 @@ void MissionScreen::ClearMissions()
     catalogueRead = false;
 }
 
-MissionRecord* MissionScreen::GetCurrentMission()
+MissionRecord* MissionCatalogue::GetCurrentMission()
 {
     if (scratchActive) return &scratch;
     if (missions && selectedIndex >= 0 && selectedIndex < missionCount) return &missions[selectedIndex];
     return nullptr;
 }
 
-MissionRecord* MissionScreen::InitRandomMission()
+MissionRecord* MissionCatalogue::InitRandomMission()
 {
     scratch.ReleaseContents();
     CopyText(scratch.name, sizeof scratch.name, "<rand_mission>");

@@ -4,7 +4,7 @@
 // galaxy ("Continue Game"), 4 the load screen, 5 the options, 8 the profiles, 9 the new
 // profile of a new game. The menu starts the intro of a new game, opens the galaxy and the
 // profiles and ends the game; StartMission is the one road from the front end into a level.
-#include "campaign/MissionRecord.h"
+#include "campaign/MissionCatalogue.h"
 
 #include <cstdint>
 #include <vector>
@@ -61,20 +61,10 @@ bool StartScreenMoves();
 // software renderer a whole screen of work, presenting it included.
 constexpr float START_SCREEN_FRAME_SECONDS = 1.0f / 30.0f;
 
-class MissionScreen {
+// The screen shows and chooses from the mission catalogue, whose members it answers to as its
+// own (MissionScreen::GetCurrentMission is the catalogue's).
+class MissionScreen : public MissionCatalogue {
 public:
-    static constexpr int MAX_MISSIONS = 64;
-
-    // Reads the mission catalogue (data/scripts/missions.cgs for null) after the missions
-    // already read; false (logged) when the file cannot be opened, and the catalogue stays.
-    static bool LoadMissions(const char* path);
-    // The scratch record while a random mission is current, else the selected catalogue
-    // mission, else null.
-    static MissionRecord* GetCurrentMission();
-    // Empties the scratch record, fills in a random mission's defaults and makes it current.
-    static MissionRecord* InitRandomMission();
-    // Frees every record's objectives and events and empties the catalogue (tests, shutdown).
-    static void ClearMissions();
     // Builds the screen and its windows (once), hides them and shows the main menu.
     static void Init();
     // Deletes the windows and what the screen drew with (shutdown, before the device goes).
@@ -108,15 +98,6 @@ public:
 
     // The main menu's window and the back button. Null until Init.
     static Window* windows[2];
-    static bool catalogueRead;
-
-    // The story missions in catalogue order (MAX_MISSIONS records once the first load ran).
-    static MissionRecord* missions;
-    static int missionCount;
-    static int selectedIndex;
-    // The random mission in play, current while scratchActive is set.
-    static MissionRecord scratch;
-    static bool scratchActive;
 };
 
 // Fixed window ids of the front end.

@@ -1,6 +1,7 @@
 #include "interface/MessageWindow.h"
 
 #include "campaign/Galaxy.h"
+#include "campaign/MissionCatalogue.h"
 #include "campaign/MissionRecord.h"
 #include "gui/Button.h"
 #include "gui/GuiDraw.h"
@@ -105,7 +106,7 @@ void MessageWindow::SetGiver(const char* name)
     if (!name) return;
     CopyText(giver, sizeof giver, name);
     if (!built || !TheGalaxy) return;
-    const bool story = Galaxy::GetSelectedStoryId() >= 0;
+    const bool story = GetSelectedStoryId() >= 0;
     char path[160];
     GiverPicturePath(name, story, path, sizeof path);
     picture->SetIcon(path, path, 0, 0);

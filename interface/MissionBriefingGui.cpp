@@ -90,7 +90,7 @@ void MissionBriefingGui::Refresh()
 {
     if (!built || !TheGalaxy || !TheGalaxy->selectedBody) return;
     const CelestialBody* body = TheGalaxy->selectedBody;
-    story = Galaxy::GetSelectedStoryId() >= 0;
+    story = GetSelectedStoryId() >= 0;
     const MissionRecord* record = story && MissionScreen::missions && body->storyId < MissionScreen::missionCount
                                       ? &MissionScreen::missions[body->storyId]
                                       : nullptr;

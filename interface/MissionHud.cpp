@@ -32,6 +32,7 @@
 #include <new>
 
 MissionHud TheMissionHud;
+Button* HudScanButton = nullptr;
 
 MissionHud::MissionHud()
 {
@@ -55,7 +56,7 @@ int H() { return ScreenHeight(); }
 Font* HudFontOr(int slot) { return HudFont(slot); }
 
 // The Scan button writes its word and its countdown over the scanner's ring in a font record of
-// its own: the countdown sets its letters off with a dark shadow (see ScanPulses).
+// its own: the countdown sets its letters off with a dark shadow (ScanHooks, PlayerAnswers.cpp).
 Font ScanButtonFont("scan");
 
 Font* ScanFont(Font* base)

@@ -132,6 +132,10 @@ struct MissionHud {
 
 extern MissionHud TheMissionHud;
 
+// The HUD's Scan command button; null when the HUD has none. It shows the scan pulses' wait
+// (the scan answers, PlayerAnswers.cpp).
+extern Button* HudScanButton;
+
 // ---- Building and letting go (MissionHud.cpp)
 // The whole HUD once; afterwards its windows are shown again.
 void BuildMissionHud();

@@ -1,12 +1,14 @@
 // The game's own answers to what the world asks of the player's side: the current profile's
 // statistics, skills and level, the message bar, the floating texts over the level, the debris
-// field, the upgrade panel and the player's bag; and to what the level's machinery asks of the
-// player's side (ScreenHooks): the mission the front end chose, the windows of a mission's
-// messages, its failure and its end, the hold of a modal window, the keys' commands for the bag,
-// the terrain editor and the debug tools, and the bag's items. They are in use from the
-// program's start; tests may put listeners in their place.
+// field, the upgrade panel, the player's bag and the HUD's Scan button; and to what the level's
+// machinery asks of the player's side (ScreenHooks): the mission the front end chose, the windows
+// of a mission's messages, its failure and its end, the hold of a modal window, the keys'
+// commands for the bag, the terrain editor and the debug tools, and the bag's items. They are in
+// use from the program's start; tests may put listeners in their place.
 #include "campaign/MissionScreen.h"
 #include "campaign/PlayerProfile.h"
+#include "gui/Button.h"
+#include "gui/GuiDraw.h"
 #include "gui/WindowManager.h"
 #include "interface/InGameMenu.h"
 #include "interface/Inventory.h"
@@ -18,20 +20,33 @@
 #include "interface/UnitUpgrade.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/ScreenHooks.h"
+#include "render/Font.h"
+#include "render/Sprite.h"
+#include "terrain/ScanPulses.h"
 #include "tools/TerrainEditor.h"
 #include "world/AgentCombat.h"
 #include "world/Item.h"
 #include "world/ProjectileSystem.h"
 
+#include <cstdio>
+
 namespace {
 CombatHooks GameCombatAnswers;
 ItemHooks GameItemAnswers;
 ScreenHooks GameScreenAnswers;
+ScanHooks GameScanAnswers;
+
+// The Scan button's faces on the command icons' sheet, and its tint while it waits.
+const char* const SCAN_ICONS = "data/gui/commandicons.dds";
+constexpr int SCAN_ICON_WAITING = 0x04020201;
+constexpr int SCAN_ICON_READY = 0x04020301;
+constexpr uint32_t SCAN_WAITING_TINT = 0xFF585858;
 }  // namespace
 
 CombatHooks* TheCombatHooks = &GameCombatAnswers;
 ItemHooks* TheItemHooks = &GameItemAnswers;
 ScreenHooks* TheScreenHooks = &GameScreenAnswers;
+ScanHooks* TheScanHooks = &GameScanAnswers;
 
 void CombatHooks::TellPlayer(const char* text, float seconds)
 {
@@ -188,4 +203,28 @@ std::vector<const Item*> ScreenHooks::BagSlots()
 void ScreenHooks::RefreshBagSlot(Item* item)
 {
     if (PlayerInventory) PlayerInventory->RefreshSlot(item);
+void ScanHooks::ScanStarted()
+{
+    if (HudScanButton) HudScanButton->SetIcon(SCAN_ICONS, SCAN_ICONS, SCAN_ICON_WAITING, SCAN_ICON_WAITING);
+}
+
+void ScanHooks::ShowScanWait(float wait)
+{
+    if (!HudScanButton) return;
+    if (wait > 0.0f) {
+        char text[32];
+        snprintf(text, sizeof text, "Scan(%d)", (int)wait);
+        HudScanButton->SetIcon(SCAN_ICONS, SCAN_ICONS, SCAN_ICON_WAITING, SCAN_ICON_WAITING);
+        HudScanButton->SetText(text);
+    } else {
+        HudScanButton->SetIcon(SCAN_ICONS, SCAN_ICONS, SCAN_ICON_READY, SCAN_ICON_READY);
+        HudScanButton->SetText("Scan");
+    }
+    // While the scanner recharges its ring is dimmed and the countdown written over it is set
+    // off by a shadow, so that it reads; the button also looks as idle as it is.
+    // (Only the button's own font: the shared default font is not the button's to change.)
+    if (HudScanButton->style && HudScanButton->style != GuiDefaultFont) HudScanButton->style->SetShadow(wait > 0.0f);
+    const uint32_t tint = wait > 0.0f ? SCAN_WAITING_TINT : 0xFFFFFFFF;
+    for (Sprite* face : {HudScanButton->pressedSprite, HudScanButton->unpressedSprite})
+        if (face) face->SetColor(tint);
 }

@@ -1,7 +1,6 @@
 // Growth definitions and instances: the script reader, the instance list, merged meshes and
 // drawing. The placing itself is GrowthPlacement.cpp.
 #include "levelgen/Growth.h"
-#include "levelgen/GrowthTool.h"
 
 #include "host/GfxTypes.h"
 #include "host/Log.h"
@@ -134,12 +133,12 @@ GrowthDB::GrowthDB(bool readScript)
 {
     toolParameters.SetDefaults();
     if (readScript) Load();
-    GrowthTool::Create(*this);
+    BuildToolWindow();
 }
 
 GrowthDB::~GrowthDB()
 {
-    GrowthTool::Release(*this);
+    FreeToolWindow();
     ClearInstances();
     for (GrowthDef* d : definitions) delete d;
     if (TheGrowthDB == this) TheGrowthDB = nullptr;

@@ -144,8 +144,15 @@ public:
     std::vector<GrowthInstance*> instances;
     GrowthInstance* selected = nullptr;
     GrowthParams toolParameters;
-    // The growth tool's window (GrowthTool.h); null without a window manager.
+    // The growth tool's window (tools/GrowthTool.h); null without a window manager.
     Window* toolWindow = nullptr;
+
+private:
+    // The developer's tool (tools/GrowthTool.cpp) builds its window for the catalogue, hidden,
+    // and registers it with the window manager; nothing without a window manager (the
+    // catalogue works without its window). It goes with the catalogue.
+    void BuildToolWindow();
+    void FreeToolWindow();
 };
 
 extern GrowthDB* TheGrowthDB;

@@ -3,8 +3,8 @@
 // pieces become the occupants of their cells; plants never do.
 #include "levelgen/Growth.h"
 
+#include "campaign/MissionCatalogue.h"
 #include "campaign/MissionRecord.h"
-#include "campaign/MissionScreen.h"
 #include "host/Random.h"
 #include "levelgen/MissionObjects.h"
 #include "mechanics/Scene.h"
@@ -299,7 +299,7 @@ Entity* SpawnCityGuard(int column, int row, float yaw)
     guard->flags |= ENTITY_PLACED;
     guard->SetPosition(grid->CellToWorld(column, row));
     if (std::fabs(yaw) > 0.01f) TurnEntity(guard, yaw);
-    const MissionRecord* mission = MissionScreen::GetCurrentMission();
+    const MissionRecord* mission = MissionCatalogue::GetCurrentMission();
     const float level = mission ? (float)mission->level : 0.0f;
     float health = guard->GetMaxHealth() * (1.0f + level / 10.0f) * EnemyDifficultyScale();
     guard->SetMaxHealth(health);

@@ -1,6 +1,6 @@
 #include "levelgen/LevelGenerator.h"
 
-#include "campaign/Galaxy.h"
+#include "campaign/MissionCatalogue.h"
 #include "campaign/MissionRecord.h"
 #include "campaign/PlayerProfile.h"
 #include "host/Random.h"
@@ -57,7 +57,7 @@ bool IsEnvironment(const char* name, const char* which)
 // The player has journal entries still to find and this mission may hold the next one.
 bool JournalDue()
 {
-    if (Galaxy::GetSelectedStoryId() >= 0) return false;
+    if (GetSelectedStoryId() >= 0) return false;
     const PlayerProfile* profile = GetPlayerProfile();
     if (!profile) return false;
     int due = (int)((float)profile->level / 10.0f * (float)CountJournalEntries());

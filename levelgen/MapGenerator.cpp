@@ -1,7 +1,6 @@
 #include "levelgen/MapGenerator.h"
 
 #include "campaign/MissionRecord.h"
-#include "gui/EditBox.h"
 #include "host/Image.h"
 #include "host/ImageCodec.h"
 #include "host/Log.h"
@@ -136,9 +135,9 @@ void MapGenerator::ChooseEnvironment(const MissionRecord* mission)
     if (mission && (mission->flags & MISSION_DATA_OWN_ENVIRONMENT)) {
         TheTerrain.SetEnvironment(mission->environment);
         name = mission->environment;
-    } else if (environmentBox && !SameName(environmentBox->GetText(), "rand")) {
-        TheTerrain.SetEnvironment(environmentBox->GetText());
-        name = environmentBox->GetText();
+    } else if (const char* typed = TypedEnvironment(); typed && !SameName(typed, "rand")) {
+        TheTerrain.SetEnvironment(typed);
+        name = typed;
     } else {
         name = TheTerrain.SetRandomEnvironment();
         if (!name) name = "forest";

@@ -64,7 +64,7 @@ public:
     MapGenerator(const MapGenerator&) = delete;
     MapGenerator& operator=(const MapGenerator&) = delete;
 
-    // ---- The level generator's window (MapGeneratorWindow.cpp)
+    // ---- The level generator's window, a developer's tool (tools/MapGeneratorWindow.cpp)
     // Builds the window once, hidden: the map's picture at the left, and the buttons that
     // make, show and start levels. Nothing without a window manager.
     void CreateWindow();
@@ -81,6 +81,8 @@ public:
     void LoadHeightImage();
     // The window's label names the environment.
     void ShowEnvironment(const char* name);
+    // What the window's environment box holds; null without the window.
+    const char* TypedEnvironment() const;
     // The picture shows mapWidth x mapWidth pixels, or one colour.
     void ShowPreview(const uint32_t* pixels);
     void FillPreview(uint32_t colour);

@@ -1,7 +1,7 @@
 #include "levelgen/MissionObjects.h"
 
+#include "campaign/MissionCatalogue.h"
 #include "campaign/MissionRecord.h"
-#include "campaign/MissionScreen.h"
 #include "host/Log.h"
 #include "host/Random.h"
 #include "host/System.h"
@@ -130,7 +130,7 @@ T* Append(CatalogueScript& in, std::vector<T>& table, size_t limit, const char* 
 
 int CurrentMissionLevel()
 {
-    const MissionRecord* mission = MissionScreen::GetCurrentMission();
+    const MissionRecord* mission = MissionCatalogue::GetCurrentMission();
     return mission ? mission->level : 0;
 }
 

@@ -1,8 +1,8 @@
 // The third stage of a random level: the layout and the kind grid become the level's contents.
 #include "levelgen/MapGenerator.h"
 
+#include "campaign/MissionCatalogue.h"
 #include "campaign/MissionRecord.h"
-#include "campaign/MissionScreen.h"
 #include "host/Log.h"
 #include "host/Random.h"
 #include "host/System.h"
@@ -313,7 +313,7 @@ void MapGenerator::Populate(bool loading)
 {
     const LevelGenerator layout = TheLevelGenerator;
     const char* environment = environmentName[0] ? environmentName : CurrentEnvironmentName();
-    const MissionRecord* mission = MissionScreen::GetCurrentMission();
+    const MissionRecord* mission = MissionCatalogue::GetCurrentMission();
     const int level = mission ? std::max(mission->level, 0) : 0;
 
     PlaceRig(rig, MapPointToWorld(layout.startPoint.x, layout.startPoint.y), loading);

@@ -1,7 +1,5 @@
 #include "terrain/ScanPulses.h"
 
-#include "gui/Button.h"
-#include "gui/GuiDraw.h"
 #include "host/SteadyMath.h"
 #include "mechanics/Game.h"
 #include "platform/GameSeam.h"
@@ -9,9 +7,7 @@
 #include "render/Camera.h"
 #include "render/GraphicsDevice.h"
 #include "render/IndexedMesh.h"
-#include "render/Font.h"
 #include "render/RenderStateCache.h"
-#include "render/Sprite.h"
 #include "terrain/Terrain.h"
 #include "world/Agent.h"
 #include "world/WorldQueries.h"
@@ -26,10 +22,6 @@ namespace {
 
 const char* const SCAN_EFFECT = "Data/shaders/scanglow.fx";
 const char* const SCAN_TEXTURE = "Data/textures/green_alpha.dds";
-const char* const ICON_TEXTURE = "data/gui/commandicons.dds";
-constexpr int ICON_WAITING = 0x04020201;
-constexpr int ICON_READY = 0x04020301;
-constexpr uint32_t WAITING_TINT = 0xFF585858;
 constexpr uint32_t INNER_COLOUR = 0x80FFFFFF;
 constexpr uint32_t OUTER_COLOUR = 0x20FFFFFF;
 // The ring stands this far above the ground it follows.
@@ -49,28 +41,11 @@ bool CanScan(Entity* entity)
 
 void ShowWait(float wait)
 {
-    if (!HudScanButton) return;
-    if (wait > 0.0f) {
-        char text[32];
-        snprintf(text, sizeof text, "Scan(%d)", (int)wait);
-        HudScanButton->SetIcon(ICON_TEXTURE, ICON_TEXTURE, ICON_WAITING, ICON_WAITING);
-        HudScanButton->SetText(text);
-    } else {
-        HudScanButton->SetIcon(ICON_TEXTURE, ICON_TEXTURE, ICON_READY, ICON_READY);
-        HudScanButton->SetText("Scan");
-    }
-    // While the scanner recharges its ring is dimmed and the countdown written over it is set
-    // off by a shadow, so that it reads; the button also looks as idle as it is.
-    // (Only the button's own font: the shared default font is not the button's to change.)
-    if (HudScanButton->style && HudScanButton->style != GuiDefaultFont) HudScanButton->style->SetShadow(wait > 0.0f);
-    const uint32_t tint = wait > 0.0f ? WAITING_TINT : 0xFFFFFFFF;
-    for (Sprite* face : {HudScanButton->pressedSprite, HudScanButton->unpressedSprite})
-        if (face) face->SetColor(tint);
+    if (TheScanHooks) TheScanHooks->ShowScanWait(wait);
 }
 
 }  // namespace
 
-Button* HudScanButton = nullptr;
 ScanEffects TheScanEffects;
 
 ScanEffects::ScanEffects()
@@ -107,7 +82,7 @@ bool ScanEffects::BeginScan(Entity* entity)
     record.ready = false;
     record.wait = record.cooldown;
     if (!list.PushBack(record)) return false;
-    if (HudScanButton) HudScanButton->SetIcon(ICON_TEXTURE, ICON_TEXTURE, ICON_WAITING, ICON_WAITING);
+    if (TheScanHooks) TheScanHooks->ScanStarted();
     return true;
 }
 
@@ -281,6 +256,6 @@ void ScanEffects::Release()
 void UpdateScanButton()
 {
     Entity* selected = GetGameSeam().GetFirstSelected();
-    if (!HudScanButton || !CanScan(selected)) return;
+    if (!CanScan(selected)) return;
     ShowWait(TheScanEffects.GetCooldown(selected));
 }

@@ -2,8 +2,8 @@
 // Scan pulses: a unit with the Scan command sends out a glowing ring that hugs the ground
 // around it and grows for one second, revealing the hidden ore it passes over; the unit must
 // then wait five seconds before it scans again, and the HUD's Scan button counts the wait
-// down. The pulses live in one object for the whole run; the game's update moves them and the
-// terrain's render passes draw their ring.
+// down (through ScanHooks). The pulses live in one object for the whole run; the game's update
+// moves them and the terrain's render passes draw their ring.
 //
 // The wait of each scanning unit is kept with its pulse: a unit has waited enough when no
 // pulse of its own is listed (GetCooldown answers 0).
@@ -12,11 +12,22 @@
 #include "render/DeviceListing.h"
 #include "world/Entity.h"
 
-class Button;
 class IndexedMesh;
 
-// The HUD's Scan command button; null when the HUD has none.
-extern Button* HudScanButton;
+// What the pulses show the player on the HUD's Scan button: the waiting look when a pulse
+// starts, and the first selected unit's wait counting down. These are the game's own answers
+// (interface/PlayerAnswers.cpp), which leave the button alone while the HUD has none; a test
+// listens by deriving and installing its own.
+class ScanHooks {
+public:
+    virtual ~ScanHooks() = default;
+    // A unit started a pulse.
+    virtual void ScanStarted();
+    // The first selected unit's wait before its next scan ("Scan(4)"); 0: it may scan ("Scan").
+    virtual void ShowScanWait(float wait);
+};
+// The answers in use: the game's own unless a test has put its listener here.
+extern ScanHooks* TheScanHooks;
 
 struct ScanRecord {
     EntityRef entity;
@@ -54,7 +65,7 @@ public:
     // shadow and reflection passes (1 and 2). Drawing changes nothing of the pulses.
     void Draw(int pass);
     // No pulse and no wait: the pulses of the level before (its rig's wait among them) are not
-    // the next level's. The HUD's button shows the scan ready.
+    // the next level's. The Scan button shows the scan ready.
     void Clear();
     // The unit's wait before its next scan; 0 when it may scan.
     float GetCooldown(const Entity* entity) const;

@@ -1,6 +1,6 @@
 // What a ready building does with each tick, by the flags of its definition.
+#include "campaign/MissionCatalogue.h"
 #include "campaign/MissionRecord.h"
-#include "campaign/MissionScreen.h"
 #include "campaign/PlayerProfile.h"
 #include "host/Random.h"
 #include "mechanics/GameMechanics.h"
@@ -41,7 +41,7 @@ const char* const RANDOM_SCAVENGERS[] = {"scav_melee", "scav_small", "scav_leade
 
 int CurrentMissionLevel()
 {
-    MissionRecord* mission = MissionScreen::GetCurrentMission();
+    MissionRecord* mission = MissionCatalogue::GetCurrentMission();
     return mission ? mission->level : 0;
 }
 

@@ -1,7 +1,7 @@
 #include "world/RaidManager.h"
 
+#include "campaign/MissionCatalogue.h"
 #include "campaign/MissionRecord.h"
-#include "campaign/MissionScreen.h"
 #include "campaign/PlayerProfile.h"
 #include "host/Log.h"
 #include "host/Random.h"
@@ -108,7 +108,7 @@ void AIManager::Update(float dt)
     int minutes = seconds / 60;
     int second = seconds - 60 * minutes;
     int difficulty = Config ? Config->Difficulty : 1;
-    const MissionRecord* mission = MissionScreen::GetCurrentMission();
+    const MissionRecord* mission = MissionCatalogue::GetCurrentMission();
     int missionLevel = mission ? mission->level : 0;
 
     bool timerJustSet = false;

@@ -8,9 +8,9 @@
 #include "host/InputKeys.h"
 #include "interface/MissionHud.h"
 #include "levelgen/Growth.h"
-#include "levelgen/GrowthTool.h"
 #include "platform/ConfigFile.h"
 #include "platform/Hotkeys.h"
+#include "tools/GrowthTool.h"
 
 #include <cstring>
 

@@ -117,7 +117,7 @@ TEST_F(GalaxyGeneration, AnEmptyGalaxyAnswersEveryQueryWithNothing)
     EXPECT_EQ(total, 0);
     EXPECT_EQ(galaxy->FindBodyByMissionId(0), nullptr);
     EXPECT_EQ(galaxy->FindBodyByStoryId(0), nullptr);
-    EXPECT_EQ(Galaxy::GetSelectedStoryId(), -1);
+    EXPECT_EQ(GetSelectedStoryId(), -1);
 }
 
 TEST_F(GalaxyGeneration, CompletedMissionsAreReadFromTheProfile)
@@ -153,7 +153,7 @@ TEST_F(GalaxyGeneration, TheLevelStampTellsWhetherALevelCameOutTheSame)
 
     galaxy->Generate(3);
     galaxy->selectedBody = galaxy->FindBodyByMissionId(4);
-    EXPECT_EQ(Galaxy::GetSelectedStoryId(), galaxy->selectedBody->storyId);
+    EXPECT_EQ(GetSelectedStoryId(), galaxy->selectedBody->storyId);
     SRand(galaxy->selectedBody->levelSeed);
     EXPECT_TRUE(galaxy->CheckLevelStamp());
     EXPECT_NE(galaxy->selectedBody->levelStamp, -1);

@@ -6,6 +6,9 @@
 
 #include <cstring>
 
+namespace {
+
+// The suite keeps the catalogue's name: within this file it names the fixture.
 using MissionCatalogue = CampaignTest;
 
 TEST_F(MissionCatalogue, AMissionIsReadWithItsFieldsAndDefaults)
@@ -175,3 +178,5 @@ TEST(MissionGivers, FactionsAndTheirGivers)
     EXPECT_EQ(GetFactionKey(4), nullptr);
     EXPECT_EQ(GetMissionGiver("Guild", false), nullptr);
 }
+
+}  // namespace

@@ -7,12 +7,12 @@
 #include "gui/Label.h"
 #include "interface/MissionHud.h"
 #include "levelgen/Growth.h"
-#include "levelgen/GrowthTool.h"
 #include "levelgen/LevelGenerator.h"
 #include "levelgen/MapGenerator.h"
 #include "render/Camera.h"
 #include "tests/interface/InterfaceTestSupport.h"
 #include "tests/levelgen/LevelGenTestSupport.h"
+#include "tools/GrowthTool.h"
 
 #include <string>
 #include <vector>

@@ -2,6 +2,7 @@
 // countdown, the ring that grows for one second and stops and finds the ore it passes over in
 // frames never drawn, the pause that holds both, and the sixteen pulses there is room for.
 #include "gui/Button.h"
+#include "interface/MissionHud.h"
 #include "mechanics/Game.h"
 #include "platform/Timer.h"
 #include "terrain/ScanPulses.h"

@@ -1,4 +1,4 @@
-#include "levelgen/ToolWindows.h"
+#include "tools/ToolWindows.h"
 
 #include "gui/GuiDraw.h"
 #include "gui/Label.h"

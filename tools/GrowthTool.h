@@ -3,19 +3,11 @@
 // level. It grows a "forest" where the camera looks, selects the instance nearest that point,
 // edits the selected instance's parameters (the catalogue's tool parameters, copied whole into
 // the instance after each edit), grows it again, rolls a new seed and deletes it. The growth
-// catalogue builds the window when it is made, hidden; the debug tool bar's "Growth" button
-// shows and hides it.
+// catalogue builds the window when it is made, hidden (GrowthDB::BuildToolWindow, in
+// GrowthTool.cpp); the debug tool bar's "Growth" button shows and hides it.
 #include "host/Maths.h"
 
-class GrowthDB;
-class Window;
-
 namespace GrowthTool {
-// Builds the window for the catalogue, hidden, and registers it with the window manager.
-// Nothing without a window manager (the catalogue works without its window).
-void Create(GrowthDB& db);
-// Lets the window go (the catalogue's destruction).
-void Release(GrowthDB& db);
 // False until the window exists; else whether it is shown.
 bool IsVisible();
 void SetVisible(bool show);

@@ -11,7 +11,6 @@
 #include "host/GfxTexture.h"
 #include "host/System.h"
 #include "levelgen/LevelGenerator.h"
-#include "levelgen/ToolWindows.h"
 #include "platform/InputState.h"
 #include "platform/RandomUtil.h"
 #include "render/Draw2D.h"
@@ -21,6 +20,7 @@
 #include "terrain/Environment.h"
 #include "terrain/Heightmap.h"
 #include "terrain/Terrain.h"
+#include "tools/ToolWindows.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -257,6 +257,11 @@ void MapGenerator::Sketch(int mx, int my, bool scattered)
 void MapGenerator::ShowEnvironment(const char* name)
 {
     if (environmentLabel) environmentLabel->SetText(name);
+}
+
+const char* MapGenerator::TypedEnvironment() const
+{
+    return environmentBox ? environmentBox->GetText() : nullptr;
 }
 
 void MapGenerator::ShowPreview(const uint32_t* pixels)

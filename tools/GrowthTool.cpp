@@ -1,6 +1,6 @@
 // The growth tool's window: a column of buttons and number boxes on a blue panel at the left
 // of the screen, sized by the screen's width.
-#include "levelgen/GrowthTool.h"
+#include "tools/GrowthTool.h"
 
 #include "gui/Button.h"
 #include "gui/EditBox.h"
@@ -9,11 +9,11 @@
 #include "gui/WindowManager.h"
 #include "host/Random.h"
 #include "levelgen/Growth.h"
-#include "levelgen/ToolWindows.h"
 #include "mechanics/GameMechanics.h"
 #include "platform/MathUtil.h"
 #include "render/Camera.h"
 #include "render/Draw2D.h"
+#include "tools/ToolWindows.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -153,20 +153,10 @@ int DeleteButton(void*, Button* button)
 
 }  // namespace
 
-namespace GrowthTool {
-
-Vec3 ViewPoint()
+void GrowthDB::BuildToolWindow()
 {
-    Vec3 hit = GameCamera.eye;
-    IntersectRayPlane(GameCamera.eye, GameCamera.direction, Vec3(0.0f, 1.0f, 0.0f), 0.0f, &hit);
-    hit.x = -hit.x;
-    return hit;
-}
-
-void Create(GrowthDB& db)
-{
-    if (!WindowMgr || db.toolWindow) return;
-    const GrowthParams& p = db.toolParameters;
+    if (!WindowMgr || toolWindow) return;
+    const GrowthParams& p = toolParameters;
     const int W = ScreenWidth(), H = ScreenHeight();
     const int pad = UnitW(8), rowH = UnitW(22), pitch = rowH + UnitW(4);
     const int labelW = UnitW(56), boxW = UnitW(64), columnW = labelW + boxW;
@@ -213,19 +203,29 @@ void Create(GrowthDB& db)
     y += pitch;
     button("Delete", DeleteButton, "data/gui/button_red.dds", x, columnW);
 
-    db.toolWindow = window.Finish();
-    Owner = &db;
+    toolWindow = window.Finish();
+    Owner = this;
 }
 
-void Release(GrowthDB& db)
+void GrowthDB::FreeToolWindow()
 {
-    if (!db.toolWindow) return;
-    ReleaseToolWindow(db.toolWindow);
-    db.toolWindow = nullptr;
-    if (Owner == &db) {
+    if (!toolWindow) return;
+    ReleaseToolWindow(toolWindow);
+    toolWindow = nullptr;
+    if (Owner == this) {
         Owner = nullptr;
         SeedBox = nullptr;
     }
+}
+
+namespace GrowthTool {
+
+Vec3 ViewPoint()
+{
+    Vec3 hit = GameCamera.eye;
+    IntersectRayPlane(GameCamera.eye, GameCamera.direction, Vec3(0.0f, 1.0f, 0.0f), 0.0f, &hit);
+    hit.x = -hit.x;
+    return hit;
 }
 
 bool IsVisible()
