@@ -5,6 +5,7 @@
 #include "gui/Button.h"
 #include "gui/WindowManager.h"
 #include "interface/MissionHud.h"
+#include "render/Draw2D.h"
 #include "mechanics/GameMechanics.h"
 #include "terrain/Environment.h"
 #include "terrain/Minimap.h"
@@ -74,6 +75,14 @@ float GameSeamImpl::GetRimTop()
 float GameSeamImpl::GetRimDepth(float level)
 {
     return TheTerrain.created ? TheTerrain.RimDepth(level) : 0.0f;
+}
+
+float GameSeamImpl::GetCoveredBottomShare()
+{
+    const bool hudShown = TheMissionHud.built && TheGame && TheGame->state == GAME_STATE_PLAYING;
+    const int height = ScreenHeight();
+    if (!hudShown || height <= 0) return 0.0f;
+    return float(height - HudBottomBarTop()) / float(height);
 }
 
 bool GameSeamImpl::GetVisibleWaterBox(Vec3* min, Vec3* max)

@@ -19,6 +19,7 @@ public:
     bool IntersectTerrain(const Vec3& origin, const Vec3& direction, Vec3* hit) override;
     float GetRimTop() override;
     float GetRimDepth(float level) override;
+    float GetCoveredBottomShare() override;
     bool GetVisibleWaterBox(Vec3* min, Vec3* max) override;
     // The fog of war: what the player's units and buildings see now (everything while the
     // fog is switched off, and before a level has made its fog).

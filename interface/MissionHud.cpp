@@ -300,13 +300,18 @@ void ReleaseTopLevel(Window*& window)
 
 }  // namespace
 
+int HudBottomBarTop()
+{
+    return ScreenHeight() - HudFraction(169, 1024) - HudFraction(7, 128);
+}
+
 void CommandPanel::Build()
 {
     const int h = H();
     group = WindowMgr ? WindowMgr->NewWindowId() : 0;
     int u = HudFraction(7, 128);
     x = W() / 2 - HudFraction(270, 768);
-    y = h - HudFraction(169, 1024) - u;
+    y = HudBottomBarTop();
     panel = new Window(x, y, 1, 1, 0, nullptr, WINDOW_FRAMELESS);
     panel->id = HUD_WINDOW_ID;
     panel->group = group;

@@ -136,6 +136,10 @@ extern MissionHud TheMissionHud;
 // (the scan answers, PlayerAnswers.cpp).
 extern Button* HudScanButton;
 
+// The screen row where the HUD's bottom bar begins: the top of the command bar, standing on
+// the main display. The world shows above it.
+int HudBottomBarTop();
+
 // ---- Building and letting go (MissionHud.cpp)
 // The whole HUD once; afterwards its windows are shown again.
 void BuildMissionHud();

@@ -166,6 +166,19 @@ Vec3 RingCentre(Entity* entity)
     return (entity->flags & ENTITY_AGENT) ? entity->GetPosition() : entity->GetCenter();
 }
 
+bool MissionMarkRing(Entity* entity, Vec3* centre, float* radius)
+{
+    if (!entity) return false;
+    const bool vent = (entity->flags & ENTITY_FUEL) != 0;
+    if (!vent && !IsMissionObject(entity)) return false;
+    if (!entity->IsAlive() || !GetGameSeam().IsEntityRevealed(entity)) return false;
+    const Grid* grid = CurrentGrid();
+    const float cell = grid ? grid->cellSize : 2.5f;
+    *centre = vent ? entity->GetPosition() : RingCentre(entity);
+    *radius = vent ? 1.5f * cell : std::max(RingSize(entity, false, nullptr), cell);
+    return true;
+}
+
 uint32_t RingFlags(Entity* entity)
 {
     if (!(entity->flags & ENTITY_AGENT) || !static_cast<Agent*>(entity)->IsAirUnit()) return 1;
@@ -261,16 +274,14 @@ void DrawMissionMarks(GameMechanics& game)
     Entity* circle = Overlays.slots[OVERLAY_ATTACK_CIRCLE];
     if (!circle || !circle->mesh || game.state != GAME_STATE_PLAYING) return;
     const float grow = 0.15f + 0.15f * Sin(2.0f * 3.14159265f * MISSION_MARK_BREATH * (float)MissionTime);
-    const float cell = game.grid ? game.grid->cellSize : 2.5f;
     int marks = 0;
     for (Entity* e = TheScene.FirstInCategory(CATEGORY_ALL, (int)(ENTITY_OBJECT_OF_INTEREST | ENTITY_FUEL)); e;
          e = TheScene.NextInCategory()) {
-        const bool vent = (e->flags & ENTITY_FUEL) != 0;
-        if (!vent && !IsMissionObject(e)) continue;
-        if (!e->IsAlive() || !GetGameSeam().IsEntityRevealed(e)) continue;
+        Vec3 centre;
+        float radius = 0.0f;
+        if (!MissionMarkRing(e, &centre, &radius)) continue;
         if (marks == 0) circle->mesh->ClearInstances();
-        const float size = (vent ? 1.5f * cell : std::max(RingSize(e, false, nullptr), cell)) + grow;
-        const int index = circle->mesh->AddInstance(RingMatrix(size, vent ? e->GetPosition() : RingCentre(e)), false, nullptr);
+        const int index = circle->mesh->AddInstance(RingMatrix(radius + grow, centre), false, nullptr);
         if (index < 0) break;
         circle->mesh->instanceFlags[index] = 1;
         ++marks;

@@ -46,6 +46,10 @@ extern OverlayPrimitives Overlays;
 float RingSize(Entity* entity, bool forSelection, float* lowered);
 // Where the ring lies: an agent's position, anything else's centre.
 Vec3 RingCentre(Entity* entity);
+// The gold ring that marks a mission object or a fuel vent the player has found, at rest (it
+// breathes a little wider): its centre and outer radius on the ground. False for anything else,
+// and for a marked thing that is gone or not yet found.
+bool MissionMarkRing(Entity* entity, Vec3* centre, float* radius);
 // The ring instance's flag word: 1 (laid on the ground) for all but air units, which are
 // coloured by side: 2 the player's, 4 an enemy's, 8 anyone else's.
 uint32_t RingFlags(Entity* entity);

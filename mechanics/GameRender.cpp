@@ -672,7 +672,8 @@ void Game::Render()
         BindTarget(sceneTexture);
     else if (backBuffer)
         device->SetRenderTarget(0, backBuffer);
-    ClearAll(0xFF000000);
+    // Past the map's edge, under the HUD's bottom bar, the world fades into its own haze.
+    ClearAll(FogColourArgb());
 
     const int glowingBefore = GlowingMeshDrawCount;
     ForgetGlowingArea();

@@ -7,6 +7,7 @@
 #include "mechanics/Selection.h"
 
 #include "mechanics/Scene.h"
+#include "mechanics/SceneOverlays.h"
 #include "platform/ConfigFile.h"
 #include "platform/GameSeam.h"
 #include "platform/Timer.h"
@@ -59,6 +60,21 @@ bool ItemSphere(Entity* entity, Vec3* centre, float* radius)
     return *radius > 0.0f;
 }
 
+// Where the ray comes down onto the gold ring of a found mission object or fuel vent: the ring
+// is the object's for the cursor, since the thing it marks may be a small slab or only a glow
+// on the ground inside it. NO_HIT off the ring.
+float MissionMarkDistance(Entity* entity, const Vec3& origin, const Vec3& direction)
+{
+    Vec3 centre;
+    float radius = 0.0f;
+    if (direction.y >= 0.0f || !MissionMarkRing(entity, &centre, &radius)) return NO_HIT;
+    const float t = (centre.y - origin.y) / direction.y;
+    if (t < 0.0f) return NO_HIT;
+    const Vec3 ground = origin + direction * t;
+    const float dx = ground.x - centre.x, dz = ground.z - centre.z;
+    return dx * dx + dz * dz <= radius * radius ? Distance(origin, ground) : NO_HIT;
+}
+
 }  // namespace
 
 Entity* GameMechanics::PickEntity(const Vec3& origin, const Vec3& direction)
@@ -79,19 +95,22 @@ Entity* GameMechanics::PickEntity(const Vec3& origin, const Vec3& direction)
             if (item->kind == ITEM_KIND_ACTION && (item->itemFlags & 0x20)) continue;
             if (hasSphere && RayHitsSphere(origin, direction, sphereCentre, sphereRadius)) hit = true;
         }
-        if (!hit) continue;
 
-        float distance = NO_HIT;
-        if (entity->mesh && !entity->mesh->IsSkinned() && entity->collisionMesh) {
+        float distance = TerrainEditorActive ? NO_HIT : MissionMarkDistance(entity, origin, direction);
+        if (!hit) {
+            if (distance >= NO_HIT) continue;
+        } else if (entity->mesh && !entity->mesh->IsSkinned() && entity->collisionMesh) {
             Matrix turn;
             const bool turned = std::fabs(entity->yaw) > 0.01f;
             if (turned) MatrixRotationY(&turn, entity->yaw * 0.017453292f);
             float meshDistance = 0.0f;
-            if (!entity->collisionMesh->IntersectRay(origin, direction, entity->GetPosition(), entity->scale,
-                                                     turned ? &turn : nullptr, &meshDistance, nullptr))
+            if (entity->collisionMesh->IntersectRay(origin, direction, entity->GetPosition(), entity->scale,
+                                                    turned ? &turn : nullptr, &meshDistance, nullptr))
+                distance = std::min(distance, meshDistance);
+            else if (distance >= NO_HIT)
                 continue;
-            distance = meshDistance;
         } else {
+            bool missed = false;
             if (entity->flags & ENTITY_RESOURCE) {
                 Vec3 centre;
                 float radius = 0.0f;
@@ -99,9 +118,10 @@ Entity* GameMechanics::PickEntity(const Vec3& origin, const Vec3& direction)
                     radius = entity->mesh->radius * entity->scale;
                     centre = entity->GetPosition() + entity->mesh->centre;
                 }
-                if (radius > 0.0f && !RayHitsSphere(origin, direction, centre, radius)) continue;
+                missed = radius > 0.0f && !RayHitsSphere(origin, direction, centre, radius);
             }
-            distance = Distance(origin, entity->GetCenter());
+            if (!missed) distance = std::min(distance, Distance(origin, entity->GetCenter()));
+            else if (distance >= NO_HIT) continue;
         }
         if (distance < bestDistance) {
             bestDistance = distance;

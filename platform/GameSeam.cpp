@@ -10,6 +10,7 @@ bool GameSeam::GetTerrainHeight(float, float, int, float*) { return false; }
 bool GameSeam::IntersectTerrain(const Vec3&, const Vec3&, Vec3*) { return false; }
 float GameSeam::GetRimTop() { return 0.0f; }
 float GameSeam::GetRimDepth(float) { return 0.0f; }
+float GameSeam::GetCoveredBottomShare() { return 0.0f; }
 
 Vec3 GameSeam::GetEntityPosition(Entity*) { return Vec3(); }
 Vec3 GameSeam::GetEntityCenter(Entity*) { return Vec3(); }

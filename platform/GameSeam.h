@@ -36,6 +36,10 @@ public:
     // has no rim: both are 0.
     virtual float GetRimTop();
     virtual float GetRimDepth(float level);
+    // The share of the screen's height the HUD's bottom bar covers, from the screen's lower edge
+    // to the top of the command bar: ground under it need not be map, so that the map's edge can
+    // be brought above it. 0 without a HUD.
+    virtual float GetCoveredBottomShare();
 
     // ---- Entities
     virtual Vec3 GetEntityPosition(Entity* entity);

@@ -150,10 +150,14 @@ void Camera::ViewFootprint(const Vec3& position, const Vec3& viewDirection, Vec3
     // be over the map (or it would pass over the wall into the void beside the map), and where
     // it comes down to 0 it must still be.
     const float levels[2] = {0.0f, std::fmax(GetGameSeam().GetRimTop(), 0.0f)};
+    // The screen's lower edge counts from where the HUD's bottom bar begins: what lies under the
+    // bar may be past the map's edge, so that the ground along that edge can come above the bar.
+    const float covered = std::fmin(std::fmax(GetGameSeam().GetCoveredBottomShare(), 0.0f), 0.5f);
+    const float lowest = -halfHeight + 2.0f * halfHeight * covered;
     *lo = Vec3(1e30f, 0.0f, 1e30f);
     *hi = Vec3(-1e30f, 0.0f, -1e30f);
     for (int corner = 0; corner < 4; ++corner) {
-        Vec3 ray = forward + right * (corner % 2 ? halfWidth : -halfWidth) + above * (corner / 2 ? halfHeight : -halfHeight);
+        Vec3 ray = forward + right * (corner % 2 ? halfWidth : -halfWidth) + above * (corner / 2 ? halfHeight : lowest);
         for (float level : levels) {
             // A corner ray that never comes down to the level counts as far as the view reaches.
             float length = Vec3Length(&ray);
@@ -183,8 +187,16 @@ void Camera::AcceptPerAxis(const Vec3& candidate, const ViewBounds& current)
         if (wasInside) return false;
         return (wasOver < 0.0f && over > wasOver) || (wasOver > 0.0f && over < wasOver);
     };
+    // A step that would take the view past the edge takes it to the edge: the view moves with
+    // the eye, so the eye gives back what the view overshoots.
+    auto toEdge = [](float now, float wanted, float over) {
+        const float edge = wanted - over;
+        return (edge - now) * (wanted - now) > 0.0f ? edge : now;
+    };
     if (accept(moved.inX, current.inX, moved.overX, current.overX)) eye.x = candidate.x;
+    else if (current.inX) eye.x = toEdge(eye.x, candidate.x, moved.overX);
     if (accept(moved.inZ, current.inZ, moved.overZ, current.overZ)) eye.z = candidate.z;
+    else if (current.inZ) eye.z = toEdge(eye.z, candidate.z, moved.overZ);
 }
 
 void Camera::UpdateOrbit(float dt)

@@ -43,7 +43,7 @@ public:
     void UpdateDirection();
     // Whether the ground the screen shows from that eye, looking that way, lies inside the map.
     ViewBounds CheckViewBounds(const Vec3& position, const Vec3& viewDirection);
-    // The box on the ground (y = 0) of what the screen shows from that eye.
+    // The box on the ground of what the screen shows from that eye above the HUD's bottom bar.
     void ViewFootprint(const Vec3& position, const Vec3& viewDirection, Vec3* lo, Vec3* hi) const;
     // Moves the eye back as little as needed for the view to show only the map, after a jump
     // (a minimap click, a look at a unit) or a turn or zoom that took it past the edge.

@@ -1,10 +1,11 @@
 // What the world view shows in a real level, played with the keys and the mouse, at two screen
-// sizes: wherever the player takes the camera the screen shows the map and never the void past
-// its edge.
+// sizes: wherever the player takes the camera the screen above the HUD's bottom bar shows the
+// map and never the void past its edge, and each edge of the map can be brought above the bar.
 #include "tests/app/PlayerSessionSupport.h"
 
 #include "host/InputScript.h"
 #include "interface/MissionHud.h"
+#include "platform/GameSeam.h"
 #include "terrain/Environment.h"
 #include "terrain/Minimap.h"
 #include "world/BuildItem.h"
@@ -56,15 +57,15 @@ protected:
     }
     std::string Size() const { return std::to_string(Config->width) + "x" + std::to_string(Config->height); }
 
-    // The ground under the screen's four corners, through the frame's own view: the box of
-    // where their rays meet the ground.
+    // The ground under the four corners of the world's view above the HUD's bottom bar, through
+    // the frame's own view: the box of where their rays meet the ground.
     static void GroundUnderTheScreen(float* minX, float* maxX, float* minZ, float* maxZ)
     {
         *minX = *minZ = 1e30f;
         *maxX = *maxZ = -1e30f;
         for (int corner = 0; corner < 4; ++corner) {
             Vec3 nearPoint, farPoint;
-            BuildPickRay(corner % 2 ? Config->width - 1.0f : 0.0f, corner / 2 ? Config->height - 1.0f : 0.0f, &nearPoint,
+            BuildPickRay(corner % 2 ? Config->width - 1.0f : 0.0f, corner / 2 ? (float)HudBottomBarTop() : 0.0f, &nearPoint,
                          &farPoint);
             Vec3 ray = farPoint - nearPoint;
             ASSERT_LT(ray.y, 0.0f) << "every corner of the screen looks down at the ground";
@@ -86,6 +87,11 @@ protected:
         EXPECT_LE(maxZ, half + slack);
         // Left on the screen is +x, the top -z: the camera looks toward -z.
         *gapLeft = half - maxX, *gapRight = minX + half, *gapTop = minZ + half, *gapBottom = half - maxZ;
+        // Along the bottom what counts is the ground shown at the bar's top: the wall round the
+        // map stands there, higher than the ground the corners' rays are followed down to.
+        Vec3 nearPoint, farPoint, shown;
+        BuildPickRay(Config->width * 0.5f, (float)HudBottomBarTop(), &nearPoint, &farPoint);
+        if (GetGameSeam().IntersectTerrain(nearPoint, farPoint - nearPoint, &shown)) *gapBottom = half - shown.z;
     }
     Pixels Shot(const std::string& name)
     {
@@ -254,7 +260,8 @@ TEST_P(PicturesSession, TheCameraStaysOverTheMap)
     // eye's height, for a tenth of a second.
     const float STEP = (Config->scrollSpeed + GameCamera.eye.y) * 0.1f + 0.5f;
 
-    // Held arrows scroll until the view meets the edge, and no further.
+    // Held arrows scroll until the view meets the edge, and no further: the edge behind the
+    // camera comes to the top of the HUD's bottom bar.
     struct Way {
         int key;
         float* gap;
@@ -323,8 +330,9 @@ TEST_P(PicturesSession, TheCameraStaysOverTheMap)
 }
 
 // At three screen sizes, zoomed all the way in and all the way out, at each edge of the map: the
-// lower half of the screen, nearest the eye, shows ground and never the flat colour of the void
-// beside and under the map (the wall round the map rises higher than a zoomed-in eye).
+// lower half of the screen above the HUD's bottom bar, nearest the eye, shows ground and never
+// the flat colour of the void beside and under the map (the wall round the map rises higher than
+// a zoomed-in eye).
 class CameraAtTheEdges : public PicturesSession {};
 
 TEST_P(CameraAtTheEdges, NoVoidShowsAtAnyEdgeOrZoom)
@@ -352,7 +360,7 @@ TEST_P(CameraAtTheEdges, NoVoidShowsAtAnyEdgeOrZoom)
             const Pixels picture = key == DIK_DOWN ? Shot(name) : ToPixels(shot);
             MoveMouseTo(Config->width / 2, Config->height / 3);
             int voidPixels = 0;
-            for (int y = picture.height / 2; y < picture.height; ++y)
+            for (int y = picture.height / 2; y < HudBottomBarTop(); ++y)
                 for (int x = 0; x < picture.width; ++x) voidPixels += isVoid(picture.At(x, y));
             EXPECT_LT(voidPixels, picture.width) << name;
         }

@@ -94,6 +94,50 @@ TEST_F(PickingTest, TheNearestVisibleEntityOnTheRayIsPickedAndHovered)
     Tint(1, 0, 0);
 }
 
+TEST_F(PickingTest, AFoundMissionObjectOrVentIsPickedAnywhereOnItsGoldRing)
+{
+    // A small dark slab of a mission object and a fuel vent's low glow: each far smaller than the
+    // gold ring round it (a cell's radius for the slab, a cell and a half for the vent).
+    Entity* slab = new Entity();
+    slab->flags |= ENTITY_STATIC | ENTITY_OBJECT_OF_INTEREST;
+    Entity* vent = new Entity();
+    vent->flags |= ENTITY_RESOURCE | ENTITY_FUEL;
+    const Vec3 slabAt(20.0f, 0.0f, 20.0f), ventAt(-20.0f, 0.0f, -20.0f);
+    slab->SetPosition(slabAt);
+    vent->SetPosition(ventAt);
+    for (Entity* e : {slab, vent}) {
+        e->AdoptMesh(BlockMesh(-0.3f, 0.3f, -0.3f, 0.3f, 0.0f, 0.2f));
+        ASSERT_NE(TheScene.AddEntity(e), nullptr);
+    }
+    ViewFrustum view;
+    for (Plane& plane : view.planes) plane = Plane(0.0f, -1.0f, 0.0f, -10000.0f);
+    ScopedGlobal<ViewFrustum*> frustum{Frustum, &view};
+    ScopedGlobal<bool> fogOff{TheMinimap.fogEnabled, false};
+    const float cell = grid->cellSize;
+    struct Case {
+        Vec3 point;
+        Entity* picked;
+        const char* what;
+    };
+    const Case cases[] = {
+        {slabAt + Vec3(0.8f * cell, 0.0f, 0.0f), slab, "the slab's ring beside it"},
+        {slabAt + Vec3(0.0f, 0.0f, -0.5f * cell), slab, "inside the slab's ring"},
+        {slabAt + Vec3(1.2f * cell, 0.0f, 0.0f), nullptr, "past the slab's ring"},
+        {ventAt + Vec3(0.0f, 0.0f, 1.3f * cell), vent, "the vent's ring"},
+        {ventAt + Vec3(1.7f * cell, 0.0f, 0.0f), nullptr, "past the vent's ring"},
+    };
+    for (const Case& c : cases) {
+        ++FrameTimer.frameCount;
+        const Vec3 eye = c.point + Vec3(0.0f, 30.0f, 15.0f);
+        EXPECT_EQ(game.PickEntity(eye, c.point - eye), c.picked) << c.what;
+    }
+    // A vent that is gone has no ring to point at.
+    vent->flags |= ENTITY_DEAD;
+    ++FrameTimer.frameCount;
+    const Vec3 onRing = ventAt + Vec3(0.0f, 0.0f, 1.3f * cell), eye = onRing + Vec3(0.0f, 30.0f, 15.0f);
+    EXPECT_EQ(game.PickEntity(eye, onRing - eye), nullptr);
+}
+
 TEST_F(PickingTest, TheMinimapsLeftEdgeIsTheWorldsPositiveX)
 {
     ScopedGlobal<MinimapLayout> layout{TheMinimap.layout};

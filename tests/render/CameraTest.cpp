@@ -50,7 +50,9 @@ public:
     bool IsTextInputFocused() override { return textWindow; }
     bool IsPointOverWindow(int, int) override { return overWindow; }
     bool IsGamePaused() override { return paused; }
+    float GetCoveredBottomShare() override { return coveredBottom; }
 
+    float coveredBottom = 0.0f;
     bool hasTerrain = false, selected = false, agent = false, button = false;
     bool textEntry = false, textWindow = false, overWindow = false, paused = false;
     int buttonCalls = 0;
@@ -173,8 +175,8 @@ TEST_F(CameraTest, MapEdgeStopsOneAxisOnly)
     Camera camera = Placed(Vec3(125, 40, 20));
     mouse.cursorX = 0;
     mouse.cursorY = 0;
-    camera.Update(0.1f);  // x would show ground up to 164.69, past the edge at 160
-    ExpectNear(camera.eye, Vec3(125, 40, 13));
+    camera.Update(0.1f);  // x would show ground up to 164.69, past the edge at 160: it stops there
+    ExpectNear(camera.eye, Vec3(160 - 32.69f, 40, 13), 1e-2f);
 }
 
 TEST_F(CameraTest, OutsideTheMapMayOnlyMoveBackInward)
@@ -220,6 +222,42 @@ TEST_F(CameraTest, ViewBoundsPerAxis)
         EXPECT_EQ(b.inZ, c.inZ) << c.what;
         EXPECT_NEAR(b.overX, c.overX, 1e-2f) << c.what;
         EXPECT_NEAR(b.overZ, c.overZ, 1e-2f) << c.what;
+    }
+}
+
+TEST_F(CameraTest, ScrolledBackTheMapsEdgeComesAboveTheHudAtEveryZoom)
+{
+    // The HUD's bottom bar covers the lowest 22% of the screen. Scrolled back as far as it goes,
+    // the map's edge behind the camera comes to the bar's top, zoomed in or out and whichever
+    // edge the camera turns its back on; with no HUD, to the screen's lower edge.
+    struct Case {
+        float distance, yaw, covered;
+        const char* what;
+    };
+    const Case cases[] = {
+        {20, 3.1415927f, 0.22f, "zoomed in, the bottom edge"},
+        {75, 3.1415927f, 0.22f, "zoomed out, the bottom edge"},
+        {20, 0.0f, 0.22f, "zoomed in, turned round to the top edge"},
+        {75, 3.1415927f, 0.0f, "no HUD"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        context.coveredBottom = c.covered;
+        Camera camera = Placed(Vec3(0, 41, 20));
+        camera.yaw = c.yaw;
+        camera.UpdateDirection();
+        camera.eye = Vec3(0, 1, 0) - camera.direction * c.distance;
+        Hold(DIK_DOWN);
+        Vec3 last;
+        for (int i = 0; i < 200 && !(i > 0 && last.z == camera.eye.z); ++i) {
+            last = camera.eye;
+            camera.Update(0.1f);
+        }
+        Hold(DIK_DOWN, false);
+        camera.BuildMatrices();
+        // The middle of the edge on the ground lies on the bar's top row.
+        const Vec3 edge = ProjectToScreen(Vec3(camera.eye.x, 0.0f, c.yaw == 0.0f ? -160.0f : 160.0f));
+        EXPECT_NEAR(edge.y, 768.0f * (1.0f - c.covered), 1.0f);
     }
 }
 
