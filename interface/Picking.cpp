@@ -7,7 +7,7 @@
 #include "mechanics/Selection.h"
 
 #include "mechanics/Scene.h"
-#include "mechanics/SceneOverlays.h"
+#include "interface/SceneOverlays.h"
 #include "platform/ConfigFile.h"
 #include "platform/GameSeam.h"
 #include "platform/Timer.h"

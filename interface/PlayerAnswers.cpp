@@ -192,17 +192,22 @@ Item* ScreenHooks::QuickSlotItem(int slot)
     return held.kind == 1 ? held.item : nullptr;
 }
 
-std::vector<const Item*> ScreenHooks::BagSlots()
+int ScreenHooks::BagSlotCount()
 {
-    std::vector<const Item*> items;
-    if (PlayerInventory)
-        for (const InventorySlot& slot : PlayerInventory->slots) items.push_back(slot.item);
-    return items;
+    return PlayerInventory ? (int)PlayerInventory->slots.size() : 0;
+}
+
+const Item* ScreenHooks::BagSlotItem(int slot)
+{
+    if (!PlayerInventory || slot < 0 || slot >= (int)PlayerInventory->slots.size()) return nullptr;
+    return PlayerInventory->slots[slot].item;
 }
 
 void ScreenHooks::RefreshBagSlot(Item* item)
 {
     if (PlayerInventory) PlayerInventory->RefreshSlot(item);
+}
+
 void ScanHooks::ScanStarted()
 {
     if (HudScanButton) HudScanButton->SetIcon(SCAN_ICONS, SCAN_ICONS, SCAN_ICON_WAITING, SCAN_ICON_WAITING);

@@ -531,14 +531,15 @@ void ReplayDirector::OnTickEnd()
     if (tick_ < 0) return;
     if (recordingOn_ && headerWritten_) {
         const double began = ThreadSeconds();
-        WorldDigest digest = DigestWorld();
+        // The digest is taken into the last one's room: only a check keeps a copy.
+        DigestWorld(&lastDigest_);
+        const WorldDigest& digest = lastDigest_;
         block_.tickSums.push_back(digest.sum);
         block_.tickGroups.insert(block_.tickGroups.end(), digest.world, digest.world + WORLD_GROUPS);
         block_.endTime = MissionTime;
         const uint32_t tick = (uint32_t)tick_;
         if (tick % REPLAY_CHECK_TICKS == 0 || (tick + 1) % REPLAY_BLOCK_TICKS == 0) block_.checks.push_back({tick, digest});
-        if ((tick + 1) % REPLAY_SAVE_TICKS == 0) block_.saves.push_back({tick, DigestSave()});
-        lastDigest_ = std::move(digest);
+        if (ReplaySaveCheckAt(tick)) block_.saves.push_back({tick, DigestSave()});
         const double took = ThreadSeconds() - began;
         recorderSeconds_ += took;
         longestRecorder_ = std::max(longestRecorder_, took);

@@ -25,8 +25,17 @@ constexpr uint32_t REPLAY_FORMAT_VERSION = 2;
 constexpr int REPLAY_CHECK_TICKS = 10;
 // A block holds this many ticks (the last may hold fewer): what a stopped program may lose.
 constexpr int REPLAY_BLOCK_TICKS = 50;
-// What a save of the level holds is hashed every this many ticks.
-constexpr int REPLAY_SAVE_TICKS = 100;
+// What a save of the level holds is hashed once ten seconds in (so that a short level has it
+// too), then every minute of play: printing the level's save text costs as much as hundreds of
+// ticks' sums, and what it would name the sums of every tick and the entities' digests of every
+// second mostly catch at once. The reader compares at the ticks a file names, so files of
+// another cadence play the same.
+constexpr int REPLAY_FIRST_SAVE_TICKS = 100;
+constexpr int REPLAY_SAVE_TICKS = 600;
+inline bool ReplaySaveCheckAt(uint32_t tick)
+{
+    return tick + 1 == REPLAY_FIRST_SAVE_TICKS || (tick + 1) % REPLAY_SAVE_TICKS == 0;
+}
 
 // How a recorded level ended.
 enum ReplayOutcome : uint8_t {

@@ -38,11 +38,13 @@ public:
     // The developer's tool bar and debug text shown when hidden, hidden when shown.
     virtual void ToggleDebugTools();
 
-    // The player's bag: its first item of that name; the item in a quick slot (1 to 4); every
-    // slot's item in the bag's order, null for an empty one. Null and nothing without a bag.
+    // The player's bag: its first item of that name; the item in a quick slot (1 to 4); its
+    // number of slots, and a slot's item in the bag's order, null for an empty one. Null and
+    // no slots without a bag.
     virtual Item* BagItem(const char* name);
     virtual Item* QuickSlotItem(int slot);
-    virtual std::vector<const Item*> BagSlots();
+    virtual int BagSlotCount();
+    virtual const Item* BagSlotItem(int slot);
     // The bag's slot of the item shows what is left of its stack.
     virtual void RefreshBagSlot(Item* item);
 };

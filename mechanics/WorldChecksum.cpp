@@ -38,6 +38,20 @@ struct Summing {
             group = (group ^ bytes[i]) * FNV_PRIME;
         }
     }
+    // A value of a fixed size (a flag word, a place): the same sum, the loop unrolled.
+    template <typename T>
+    void AddValue(const T& value)
+    {
+        unsigned char bytes[sizeof value];
+        memcpy(bytes, &value, sizeof value);
+        uint64_t w = whole, g = group;
+        for (size_t i = 0; i < sizeof value; ++i) {
+            w = (w ^ bytes[i]) * FNV_PRIME;
+            g = (g ^ bytes[i]) * FNV_PRIME;
+        }
+        whole = w;
+        group = g;
+    }
     // A long run of bytes (the fog's grids), eight at a time: taken every tick, it must stay
     // cheap beside the tick. The fog's grids change in few ticks of many: the run last summed is
     // kept with its sum, and a run the same to the byte (a compare runs many times faster than
@@ -99,40 +113,44 @@ std::vector<Entity*> LevelEntities()
 
 }  // namespace
 
-WorldDigest DigestWorld()
+void DigestWorld(WorldDigest* into)
 {
-    WorldDigest digest;
+    // Taken after every tick of a recorded level: it allocates nothing once the digest it fills
+    // has held as many entities before.
+    WorldDigest& digest = *into;
+    digest.entities.clear();
     Summing sum;
     const unsigned rand = RandState();
-    sum.Add(&rand, sizeof rand);
+    sum.AddValue(rand);
     digest.world[WORLD_LEVEL_SEQUENCE] = sum.EndGroup();
     const MwcGenerator mwc = RandomMWCState();
-    sum.Add(&mwc.z, sizeof mwc.z);
-    sum.Add(&mwc.w, sizeof mwc.w);
+    sum.AddValue(mwc.z);
+    sum.AddValue(mwc.w);
     digest.world[WORLD_PROGRAM_SEQUENCE] = sum.EndGroup();
-    sum.Add(&MissionTime, sizeof MissionTime);
+    sum.AddValue(MissionTime);
     digest.world[WORLD_CLOCK] = sum.EndGroup();
-    for (Entity* e : LevelEntities()) {
+    for (Entity* e = TheScene.FirstEntity(SEGMENTS_ALL); e; e = TheScene.NextEntity()) {
         uint8_t bits[ENTITY_GROUPS];
         sum.Add(e->name, strlen(e->name));
         // The selection is the hand's, not the world's: a replay watched with other units
         // selected is the same game.
         const uint32_t flags = e->flags & ~ENTITY_SELECTION;
-        sum.Add(&flags, sizeof flags);
+        sum.AddValue(flags);
         bits[ENTITY_NAME_AND_FLAGS] = sum.EndGroup();
         const Vec3 at = e->GetPosition();
-        sum.Add(&at, sizeof at);
+        sum.AddValue(at);
         bits[ENTITY_PLACE] = sum.EndGroup();
-        sum.Add(&e->health, sizeof e->health);
-        sum.Add(&e->shield, sizeof e->shield);
+        sum.AddValue(e->health);
+        sum.AddValue(e->shield);
         bits[ENTITY_HEALTH] = sum.EndGroup();
-        sum.Add(&e->discovered, sizeof e->discovered);
+        sum.AddValue(e->discovered);
         const bool agentFound = (e->flags & ENTITY_AGENT) && (static_cast<Agent*>(e)->classWord & AGENT_DISCOVERED);
-        sum.Add(&agentFound, sizeof agentFound);
+        sum.AddValue(agentFound);
         bits[ENTITY_FOUND] = sum.EndGroup();
         digest.entities.push_back((uint8_t)((bits[0] & 0x0f) | bits[1] << 4));
         digest.entities.push_back((uint8_t)((bits[2] & 0x0f) | bits[3] << 4));
     }
+    TheScene.EndIteration();
     const FogGrids& fog = TheMinimap.fog;
     // One kept run for each grid.
     thread_local Summing::KeptRun seen, markers;
@@ -140,36 +158,43 @@ WorldDigest DigestWorld()
     sum.AddBulk(fog.markers, &markers);
     digest.world[WORLD_FOG] = sum.EndGroup();
     for (auto* node = TheObjectives ? TheObjectives->list.head : nullptr; node; node = node->next) {
-        sum.Add(&node->value->flags, sizeof node->value->flags);
-        sum.Add(&node->value->count, sizeof node->value->count);
+        sum.AddValue(node->value->flags);
+        sum.AddValue(node->value->count);
     }
     digest.world[WORLD_OBJECTIVES] = sum.EndGroup();
     if (TheEvents) {
-        sum.Add(&TheEvents->enemyDiscovered, sizeof TheEvents->enemyDiscovered);
-        sum.Add(&TheEvents->oreDiscovered, sizeof TheEvents->oreDiscovered);
+        sum.AddValue(TheEvents->enemyDiscovered);
+        sum.AddValue(TheEvents->oreDiscovered);
         for (const std::string& name : TheEvents->retired) sum.Add(name.c_str(), name.size() + 1);
     }
     digest.world[WORLD_EVENTS] = sum.EndGroup();
     if (const PlayerProfile* p = GetPlayerProfile()) {
         const float amounts[] = {p->ore, p->fuel, p->oreGained, p->fuelGained};
         const int counts[] = {p->credits, p->experience, p->unitsInUse, p->unitControl};
-        sum.Add(amounts, sizeof amounts);
-        sum.Add(counts, sizeof counts);
+        sum.AddValue(amounts);
+        sum.AddValue(counts);
     }
     // The bag, slot by slot, and the patterns learnt: what the commonest orders change.
     if (TheScreenHooks)
-        for (const Item* item : TheScreenHooks->BagSlots()) {
+        for (int slot = 0, slots = TheScreenHooks->BagSlotCount(); slot < slots; ++slot) {
+            const Item* item = TheScreenHooks->BagSlotItem(slot);
             const int32_t stack = item ? item->stackCount : -1;
-            sum.Add(&stack, sizeof stack);
+            sum.AddValue(stack);
             if (item) sum.Add(item->name, strlen(item->name));
         }
     if (TheGame && TheGame->agentTypes)
         for (auto* node = TheGame->agentTypes->types.head; node; node = node->next) {
             const bool owned = node->value && (node->value->flags & AGENT_TYPE_OWNED);
-            sum.Add(&owned, sizeof owned);
+            sum.AddValue(owned);
         }
     digest.world[WORLD_PLAYER] = sum.EndGroup();
     digest.sum = sum.whole;
+}
+
+WorldDigest DigestWorld()
+{
+    WorldDigest digest;
+    DigestWorld(&digest);
     return digest;
 }
 
@@ -213,12 +238,42 @@ std::string FirstDifference(const WorldDigest& recorded, const WorldDigest& now)
 
 namespace {
 
-uint64_t HashOf(const char* bytes, size_t size)
+uint64_t HashOf(const char* bytes, size_t size, uint64_t h = FNV_START)
 {
-    uint64_t h = FNV_START;
     for (size_t i = 0; i < size; ++i) h = (h ^ (unsigned char)bytes[i]) * FNV_PRIME;
     return h;
 }
+
+// A stream that hashes what is written to it as it comes, keeping none of it: the level's parts
+// are hashed as the save writes them, without their text held in memory.
+struct HashingStream {
+    uint64_t hash = FNV_START;
+    FILE* file = nullptr;
+
+    HashingStream()
+    {
+        cookie_io_functions_t calls{};
+        calls.write = [](void* cookie, const char* bytes, size_t size) -> ssize_t {
+            HashingStream* stream = static_cast<HashingStream*>(cookie);
+            stream->hash = HashOf(bytes, size, stream->hash);
+            return (ssize_t)size;
+        };
+        file = fopencookie(this, "w", calls);
+    }
+    ~HashingStream()
+    {
+        if (file) fclose(file);
+    }
+    HashingStream(const HashingStream&) = delete;
+    HashingStream& operator=(const HashingStream&) = delete;
+    // What was written, hashed whole; 0 for a stream that could not be made.
+    uint64_t Hash()
+    {
+        if (!file) return 0;
+        fflush(file);
+        return hash;
+    }
+};
 
 const char* const SAVE_PART_NAMES[SAVE_PARTS] = {
     "the player's profile (ore, fuel, credits, power, the bag, the rig's parts, skills, experience, patterns)",
@@ -245,18 +300,13 @@ SaveDigest DigestSave()
     SaveDigest digest;
     const std::string profile = GetPlayerProfile()->Text(true);
     digest.parts[SAVE_PROFILE] = HashOf(profile.data(), profile.size());
-    // Each part written into memory as the save writes it to its file.
-    char* buffers[Scene::LEVEL_PARTS] = {};
-    size_t sizes[Scene::LEVEL_PARTS] = {};
+    // Each part hashed as the save writes it to its file.
+    HashingStream streams[Scene::LEVEL_PARTS];
     FILE* files[Scene::LEVEL_PARTS] = {};
     bool opened = true;
-    for (int i = 0; i < Scene::LEVEL_PARTS; ++i) opened = (files[i] = open_memstream(&buffers[i], &sizes[i])) && opened;
+    for (int i = 0; i < Scene::LEVEL_PARTS; ++i) opened = (files[i] = streams[i].file) && opened;
     if (opened && !TheScene.IsWalking()) TheScene.WriteLevelParts(files, false);
-    for (int i = 0; i < Scene::LEVEL_PARTS; ++i) {
-        if (files[i]) fclose(files[i]);
-        digest.parts[SAVE_RIG_AND_OBJECTIVES + i] = buffers[i] ? HashOf(buffers[i], sizes[i]) : 0;
-        free(buffers[i]);
-    }
+    for (int i = 0; i < Scene::LEVEL_PARTS; ++i) digest.parts[SAVE_RIG_AND_OBJECTIVES + i] = streams[i].Hash();
     const std::vector<uint8_t>& visited = TheMinimap.fog.markers;
     digest.parts[SAVE_VISITED] = HashOf(reinterpret_cast<const char*>(visited.data()), visited.size());
     return digest;

@@ -52,6 +52,8 @@ struct WorldDigest {
 uint64_t WorldChecksum();
 // The same, with the digests of its parts.
 WorldDigest DigestWorld();
+// The same into a digest taken before, whose room it uses again.
+void DigestWorld(WorldDigest* into);
 
 // Where the level now differs from the digest taken of another play of it: the first world
 // group, else the first entity and field ("entity 37 'nest_wasp' (level number 52): place");

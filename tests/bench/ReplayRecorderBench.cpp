@@ -5,8 +5,8 @@
 // writer thread's longest write (goal: shorter than a tick, 100 ms) and the file's size.
 // That level is nearly idle, so the share is of a world that hardly works; the second benchmark
 // plays its hour with the world at work as in a played level: the skirmish of two armies the
-// world benchmarks stage, its survivors sent at each other again every ten seconds and the armies
-// staged anew whenever fewer than a third of one side still stand.
+// world benchmarks stage, its survivors sent at each other again every ten seconds and both
+// sides brought back to their strength whenever fewer than a third of one side still stand.
 #include "tests/bench/ProgramRun.h"
 #include "mechanics/Game.h"
 #include "mechanics/GameMechanics.h"
@@ -93,6 +93,7 @@ void RecordAnHourOfASkirmish(benchmark::State& state)
                 size_t secondSide = 0;
                 std::vector<EntityRef> units = StageASkirmish(*TheGame, 200, &secondSide, ROWS_FROM_THE_RIG);
                 const size_t staged = units.size();
+                const size_t strength[2] = {secondSide, staged - secondSide};
                 int stagings = 1, holds = 0;
                 double alive = 0.0;
                 const ReplayRecorderWork before = TheReplay.RecorderWork();
@@ -117,11 +118,14 @@ void RecordAnHourOfASkirmish(benchmark::State& state)
                     MendTheRig();
                     const int standing = Standing(units);
                     alive += standing;
-                    // A side beaten (fewer than a third of it standing): both armies staged anew.
+                    // A side beaten (fewer than a third of its strength standing): both brought
+                    // back to their strength, the winners' survivors kept in the fight. (Staged
+                    // anew whole, the winners would stand idle in the level and fill its list,
+                    // and the new armies find no room.)
                     const std::vector<EntityRef> first(units.begin(), units.begin() + (long)secondSide),
                         second(units.begin() + (long)secondSide, units.end());
-                    if ((size_t)Standing(first) * 3 < first.size() || (size_t)Standing(second) * 3 < second.size()) {
-                        units = StageASkirmish(*TheGame, staged, &secondSide, ROWS_FROM_THE_RIG);
+                    if ((size_t)Standing(first) * 3 < strength[0] || (size_t)Standing(second) * 3 < strength[1]) {
+                        ReinforceASkirmish(*TheGame, &units, &secondSide, strength, ROWS_FROM_THE_RIG);
                         ++stagings;
                     } else {
                         SendAtEachOther(units, secondSide);
