@@ -29,6 +29,7 @@
 #include "world/ProjectileSystem.h"
 
 #include <cstdio>
+#include <iterator>
 
 namespace {
 CombatHooks GameCombatAnswers;
@@ -194,12 +195,12 @@ Item* ScreenHooks::QuickSlotItem(int slot)
 
 int ScreenHooks::BagSlotCount()
 {
-    return PlayerInventory ? (int)PlayerInventory->slots.size() : 0;
+    return PlayerInventory ? (int)std::size(PlayerInventory->slots) : 0;
 }
 
 const Item* ScreenHooks::BagSlotItem(int slot)
 {
-    if (!PlayerInventory || slot < 0 || slot >= (int)PlayerInventory->slots.size()) return nullptr;
+    if (!PlayerInventory || slot < 0 || slot >= (int)std::size(PlayerInventory->slots)) return nullptr;
     return PlayerInventory->slots[slot].item;
 }
 

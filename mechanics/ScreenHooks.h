@@ -6,7 +6,6 @@
 // player's bag, which its window keeps. These are the game's own answers
 // (interface/PlayerAnswers.cpp); a test listens by deriving and installing its own. Lines on the
 // message bar go out through TellPlayer (world/AgentCombat.h).
-#include <vector>
 
 class Item;
 struct MissionRecord;
