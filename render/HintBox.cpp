@@ -7,6 +7,8 @@
 #include "render/Font.h"
 #include "render/Sprite.h"
 
+#include <algorithm>
+
 namespace {
 
 Font* tooltipFont = nullptr;
@@ -72,6 +74,10 @@ void HintBox::Draw(int x, int y, const char* newText)
 
     if (x + w + 5 > W) x = W - w - 5;
     if (y + h + 5 > H) y = H - h - 5;
+    // Asked for left of the screen or above it (a hint under a building at the map's edge),
+    // the box and its border start on the screen.
+    x = std::max(x, 3);
+    y = std::max(y, 1);
     drawnX = x;
     drawnY = y;
     drawnW = w;

@@ -3,7 +3,7 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 JOBS="$(nproc 2>/dev/null || echo 2)"
 
 PACKAGES=(
-  build-essential cmake pkg-config ccache
+  build-essential cmake pkg-config ccache lld
   libsdl2-dev libx11-dev libepoxy-dev libopenal-dev libvorbis-dev libfreetype-dev libstb-dev
   fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev

@@ -190,7 +190,7 @@ protected:
             ClickOn(FindButton(TheInGameMenu->failedWindow, "Abort Mission"));
             Passes(2, 0.05f);
         }
-        if (!LeaveTheLevel()) return false;
+        if (!LeaveForTheFrontEnd()) return false;
         CelestialBody* body = TheGalaxy ? TheGalaxy->FindBodyByStoryId(story) : nullptr;
         if (!body) {
             ADD_FAILURE() << "the galaxy carries the first story mission";

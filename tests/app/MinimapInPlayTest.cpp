@@ -78,7 +78,7 @@ protected:
     // The same forest level on every run, started from the galaxy as a player starts one.
     void StartForestMission()
     {
-        ASSERT_TRUE(LeaveTheLevel());
+        ASSERT_TRUE(LeaveForTheFrontEnd());
         ASSERT_TRUE(StartMissionOn(playersession::FOREST));
     }
 };

@@ -149,7 +149,7 @@ TEST_P(PicturesSession, ABuildingGoesUpFromItsFoot)
 
 TEST_P(PicturesSession, TheFirstFrameOfALevelShowsTheWorld)
 {
-    ASSERT_TRUE(LeaveTheLevel());
+    ASSERT_TRUE(LeaveForTheFrontEnd());
     SRand(7);
     TheGalaxy->selectedBody = TheGalaxy->PickMissionBody(FOREST);
     ASSERT_NE(TheGalaxy->selectedBody, nullptr);

@@ -386,7 +386,7 @@ protected:
     // The level in play played a moment more and left for the front end. A mission the
     // program is about to make (started straight into one) is not made at all: the walk's own
     // takes its place, as if it had been the one picked.
-    bool LeaveTheLevel()
+    bool LeaveForTheFrontEnd()
     {
         if (TheGame->state != GAME_STATE_PLAYING) return true;
         UntilPlaying();
@@ -399,7 +399,7 @@ protected:
 
     // A mission on a forest planet started from the galaxy: the walks that need a known ground
     // begin so.
-    bool IntoAForestMission() { return LeaveTheLevel() && StartMissionOn(FOREST); }
+    bool IntoAForestMission() { return LeaveForTheFrontEnd() && StartMissionOn(FOREST); }
 
     // What every mission shows and answers to.
     void PlayTheMission(const std::string& pictureName)

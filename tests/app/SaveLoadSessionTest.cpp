@@ -165,7 +165,7 @@ protected:
 TEST_F(SaveLoadSession, TheWelcomeIsSaidOncePerMissionNotOncePerLoad)
 {
     // The first story mission, on the body of the galaxy that carries it.
-    ASSERT_TRUE(LeaveTheLevel());
+    ASSERT_TRUE(LeaveForTheFrontEnd());
     CelestialBody* body = TheGalaxy ? TheGalaxy->FindBodyByStoryId(0) : nullptr;
     ASSERT_NE(body, nullptr);
     TheGalaxy->selectedBody = body;

@@ -157,6 +157,10 @@ TEST(HintBox, StaysOnTheScreen)
         EXPECT_EQ(box.fillSprite->left, 98);
         EXPECT_EQ(box.fillSprite->right, 100 + size.cx + 1);
         EXPECT_EQ(box.borderSprite->top, box.drawnY - 1);
+        // Asked for a place left of the screen and above it, its border starts at the corner.
+        box.Draw(-80, -5, nullptr);
+        EXPECT_EQ(box.borderSprite->left, 0);
+        EXPECT_EQ(box.borderSprite->top, 0);
         HintBox::SetFonts(nullptr, nullptr);
     }
     delete Fonts;
