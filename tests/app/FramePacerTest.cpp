@@ -12,18 +12,18 @@
 namespace {
 
 // Microsecond ticks; the sleeper moves the clock on by what it was asked to wait.
-uint64_t Ticks = 0;
+uint64_t PacerTicks = 0;
 std::vector<double> Sleeps;
-const ClockSource Scripted = {[] { return Ticks; }, [] { return (uint64_t)1000000; }, [] { return (uint32_t)(Ticks / 1000); }};
+const ClockSource Scripted = {[] { return PacerTicks; }, [] { return (uint64_t)1000000; }, [] { return (uint32_t)(PacerTicks / 1000); }};
 void ScriptedSleep(double seconds)
 {
     Sleeps.push_back(seconds);
-    Ticks += (uint64_t)(seconds * 1e6 + 0.5);
+    PacerTicks += (uint64_t)(seconds * 1e6 + 0.5);
 }
 
 FramePacer ScriptedPacer()
 {
-    Ticks = 1000;
+    PacerTicks = 1000;
     Sleeps.clear();
     FramePacer pacer;
     pacer.SetClock(&Scripted, ScriptedSleep);
@@ -34,12 +34,12 @@ FramePacer ScriptedPacer()
 // ended within the first `seconds` of the run.
 int FramesIn(FramePacer& pacer, double seconds, uint64_t workMicroseconds)
 {
-    uint64_t end = Ticks + (uint64_t)(seconds * 1e6);
+    uint64_t end = PacerTicks + (uint64_t)(seconds * 1e6);
     int frames = 0;
-    while (Ticks < end) {
-        Ticks += workMicroseconds;
+    while (PacerTicks < end) {
+        PacerTicks += workMicroseconds;
         pacer.EndFrame();
-        if (Ticks <= end) ++frames;
+        if (PacerTicks <= end) ++frames;
     }
     return frames;
 }
@@ -82,19 +82,19 @@ TEST(FramePacer, ALateFrameStartsANewBeatWithoutABurst)
     FramesIn(pacer, 1.0, 1000);
     // A frame 3 ms late: the beat holds, the next frame gets the 17 ms left of its share.
     Sleeps.clear();
-    Ticks += 23000;
+    PacerTicks += 23000;
     pacer.EndFrame();
     EXPECT_TRUE(Sleeps.empty());
-    Ticks += 1000;
+    PacerTicks += 1000;
     pacer.EndFrame();
     ASSERT_EQ(Sleeps.size(), 1u);
     EXPECT_NEAR(Sleeps[0], 0.016, 1e-6);
     // A hitch of half a second: the frames after it are paced from it, not rushed to catch up.
     Sleeps.clear();
-    Ticks += 500000;
+    PacerTicks += 500000;
     pacer.EndFrame();
     for (int i = 0; i < 5; ++i) {
-        Ticks += 1000;
+        PacerTicks += 1000;
         pacer.EndFrame();
     }
     ASSERT_EQ(Sleeps.size(), 5u);

@@ -24,12 +24,12 @@
 
 namespace {
 
-constexpr const char* ENVIRONMENTS[] = {"forest", "desert"};
+constexpr const char* ROUND_TRIP_ENVIRONMENTS[] = {"forest", "desert"};
 
 TEST_F(ShippedPopulationTest, ASavedLevelReadsBackToTheSameFile)
 {
     ScopedGlobal<Camera> camera(GameCamera, GameCamera);
-    for (const char* environment : ENVIRONMENTS) {
+    for (const char* environment : ROUND_TRIP_ENVIRONMENTS) {
         SCOPED_TRACE(environment);
         Agent* rig = game.agentTypes->TakeFreeAgent();
         CopyText(rig->name, sizeof rig->name, "rig");

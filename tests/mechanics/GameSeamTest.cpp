@@ -14,6 +14,7 @@
 #include "platform/Timer.h"
 #include "render/Camera.h"
 #include "render/ParticleManager.h"
+#include "terrain/Minimap.h"
 #include "tests/support/Scoped.h"
 #include "tests/support/ScopedGameSeam.h"
 #include "tests/support/TestSupport.h"
@@ -39,6 +40,8 @@ protected:
         config->height = 768;
         mouse.cursorX = 512;
         mouse.cursorY = 384;
+        // No level stands: the fog an earlier test's level left hides nothing here.
+        TheMinimap.fog.Free();
     }
 
     // A camera over the middle of the map looking down toward -z.

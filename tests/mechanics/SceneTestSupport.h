@@ -2,6 +2,7 @@
 // A world for the Scene's tests: the game object with its grid, agent pool and build catalogue
 // as the current game, the Scene's lists empty, and everything the test put in the level let
 // go of afterwards (agents back to the pool, the rest freed).
+#include "campaign/PlayerProfile.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/OrderQueue.h"
 #include "mechanics/Scene.h"
@@ -26,6 +27,10 @@ protected:
         TheScene.ReleaseEntities();
         TheScene.firstFrame = false;
         TheOrders.Clear();
+        // The units in use and the level's tally of power and control as before any count:
+        // what an earlier test's level counted never reaches this one's.
+        if (PlayerProfile* profile = GetPlayerProfile()) profile->unitsInUse = 0;
+        TheScene.unitControl = UnitControlCount();
     }
     void TearDown() override
     {

@@ -26,11 +26,6 @@
 
 namespace {
 
-bool HasProblem(const std::string& log)
-{
-    return log.find("ERROR") != std::string::npos || log.find("WARNING") != std::string::npos;
-}
-
 // The names of a sound script's AddSound lines, in order.
 std::vector<std::string> SoundNames(const char* path)
 {

@@ -22,11 +22,6 @@ namespace {
 const char* const StringFiles[] = {"data/strings/game_strings.txt", "data/strings/mission_strings.txt",
                                    "data/strings/tech_strings.txt", "data/strings/log_strings.txt"};
 
-bool HasProblem(const std::string& log)
-{
-    return log.find("ERROR") != std::string::npos || log.find("WARNING") != std::string::npos;
-}
-
 void Ignore() {}
 
 // The commands hotkeys.cfg keeps, as the game registers them.

@@ -15,7 +15,6 @@
 
 namespace {
 
-constexpr float kAspect = (float)kScreenWidth / (float)kScreenHeight;
 
 Matrix Translation(float x, float y, float z)
 {

@@ -23,7 +23,6 @@
 
 namespace {
 
-constexpr float kAspect = (float)kScreenWidth / (float)kScreenHeight;
 
 // The walker's paint (content/meshgen/Walker.cpp).
 const float HEAD[3] = {0.55f, 0.60f, 0.66f};

@@ -17,6 +17,7 @@ class TextureManager;
 
 constexpr int kScreenWidth = 64;
 constexpr int kScreenHeight = 48;
+constexpr float kAspect = (float)kScreenWidth / (float)kScreenHeight;
 
 // The graphics device (also in Graphics), or null when no display can be reached.
 GraphicsDevice* RenderTestGraphics();

@@ -16,6 +16,12 @@ std::string SourcePath(const std::string& relative);
 // not exist are passed over.
 std::vector<std::string> SourceFiles(const std::vector<std::string>& folders);
 
+// Whether a captured log holds an error or a warning.
+inline bool HasProblem(const std::string& log)
+{
+    return log.find("ERROR") != std::string::npos || log.find("WARNING") != std::string::npos;
+}
+
 // Enters a folder for the life of the object, then returns to the folder it was made in.
 struct WorkingFolder {
     explicit WorkingFolder(const std::string& folder);

@@ -36,11 +36,6 @@
 
 namespace {
 
-bool HasProblem(const std::string& log)
-{
-    return log.find("ERROR") != std::string::npos || log.find("WARNING") != std::string::npos;
-}
-
 std::string Lower(std::string text)
 {
     for (char& c : text) c = (char)tolower((unsigned char)c);

@@ -5,6 +5,7 @@
 #include "world/TaskManager.h"
 
 #include "host/Log.h"
+#include "tests/support/TestSupport.h"
 #include "tests/world/WorldTestSupport.h"
 #include "world/Agent.h"
 #include "world/GridQueries.h"
@@ -17,11 +18,6 @@
 #include <vector>
 
 namespace {
-
-bool HasProblem(const std::string& log)
-{
-    return log.find("ERROR") != std::string::npos || log.find("WARNING") != std::string::npos;
-}
 
 // What the steps that act on the world were asked to do, and where the agent stood then.
 struct Call {
