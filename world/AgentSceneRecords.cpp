@@ -8,6 +8,7 @@
 #include "host/System.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
+#include "platform/ExactFloat.h"
 #include "render/IndexedMesh.h"
 #include "world/Agent.h"
 #include "world/AgentTypeRegistry.h"
@@ -64,22 +65,40 @@ constexpr int SHOT_GONE = -2;
 // The values of a save's state lines: numbers whole, entities by their save numbers.
 struct StateLine {
     FILE* file;
-    explicit StateLine(FILE* out, const char* keyword) : file(out) { fprintf(file, "%s\t", keyword); }
+    explicit StateLine(FILE* out, const char* keyword) : file(out)
+    {
+        fputs(keyword, file);
+        fputc('\t', file);
+    }
     ~StateLine() { fputc('\n', file); }
+    // A save prints tens of these a unit, and the replay's recorder hashes a save every minute
+    // of play: the text is made here, as printf would make it, and written in one piece.
     StateLine& F(float value)
     {
-        fprintf(file, " " SCENE_EXACT, value);
+        char text[EXACT_FLOAT_CHARS + 1] = " ";
+        const int length = PrintExactFloat(text + 1, value);
+        fwrite(text, 1, (size_t)length + 1, file);
         return *this;
     }
     StateLine& V(const Vec3& value) { return F(value.x).F(value.y).F(value.z); }
     StateLine& I(long value)
     {
-        fprintf(file, " %ld", value);
+        char text[24];
+        char* at = text + sizeof text;
+        unsigned long magnitude = value < 0 ? 0ul - (unsigned long)value : (unsigned long)value;
+        do {
+            *--at = (char)('0' + magnitude % 10);
+            magnitude /= 10;
+        } while (magnitude);
+        if (value < 0) *--at = '-';
+        *--at = ' ';
+        fwrite(at, 1, (size_t)(text + sizeof text - at), file);
         return *this;
     }
     StateLine& W(const char* word)
     {
-        fprintf(file, " %s", word && *word ? word : "-");
+        fputc(' ', file);
+        fputs(word && *word ? word : "-", file);
         return *this;
     }
     StateLine& E(const Entity* entity) { return I(TheScene.SaveNumberOf(entity)); }
