@@ -174,6 +174,11 @@ double ThreadSeconds()
     return (double)now.tv_sec + now.tv_nsec * 1e-9;
 }
 
+// The recorder's own pieces of a tick are timed by this clock, not the thread's processor
+// clock: that one is a call into the system, dearer than most ticks' recording it would time
+// (four of them cost as much as the rest of an idle level's recording). A piece is a few
+// microseconds, seldom cut by another thread's turn; when it is, the recorder is charged more,
+// never less.
 double WallSeconds()
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
@@ -505,7 +510,7 @@ void ReplayDirector::OnTick(const std::vector<PlayerOrder>& orders)
 {
     ++tick_;
     if (!recordingOn_) return;
-    const double began = ThreadSeconds();
+    const double began = WallSeconds();
     if (!headerWritten_) {
         // The header once, as the level's first tick begins: a level left before it has no replay.
         if (!writer_) writer_ = new ReplayWriter();
@@ -521,7 +526,7 @@ void ReplayDirector::OnTick(const std::vector<PlayerOrder>& orders)
         tick.orders = orders;
         block_.ticks.push_back(std::move(tick));
     }
-    const double took = ThreadSeconds() - began;
+    const double took = WallSeconds() - began;
     recorderSeconds_ += took;
     longestRecorder_ = std::max(longestRecorder_, took);
 }
@@ -530,7 +535,7 @@ void ReplayDirector::OnTickEnd()
 {
     if (tick_ < 0) return;
     if (recordingOn_ && headerWritten_) {
-        const double began = ThreadSeconds();
+        const double began = WallSeconds();
         // The digest is taken into the last one's room: only a check keeps a copy.
         DigestWorld(&lastDigest_);
         const WorldDigest& digest = lastDigest_;
@@ -540,7 +545,7 @@ void ReplayDirector::OnTickEnd()
         const uint32_t tick = (uint32_t)tick_;
         if (tick % REPLAY_CHECK_TICKS == 0 || (tick + 1) % REPLAY_BLOCK_TICKS == 0) block_.checks.push_back({tick, digest});
         if (ReplaySaveCheckAt(tick)) block_.saves.push_back({tick, DigestSave()});
-        const double took = ThreadSeconds() - began;
+        const double took = WallSeconds() - began;
         recorderSeconds_ += took;
         longestRecorder_ = std::max(longestRecorder_, took);
     }
@@ -574,7 +579,7 @@ void ReplayDirector::OnLevelEnd()
     // mission's profile read again, the rewards, the menu that ends it) may change it after, and
     // a replay's play cannot stand where the hand stood then.
     if (recordingOn_ && headerWritten_ && tick_ >= 0) {
-        const double began = ThreadSeconds();
+        const double began = WallSeconds();
         const uint32_t last = (uint32_t)tick_;
         // A restart or an abort ends the level as it is given, before any tick takes it: it is
         // kept at the last tick that ran, where the player left.
@@ -600,7 +605,7 @@ void ReplayDirector::OnLevelEnd()
         block_.endTime = MissionTime;
         SealBlock(true);
         writer_->Close();
-        const double took = ThreadSeconds() - began;
+        const double took = WallSeconds() - began;
         recorderSeconds_ += took;
         longestRecorder_ = std::max(longestRecorder_, took);
         const ReplayRecorderWork work = RecorderWork();
