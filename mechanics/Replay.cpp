@@ -76,10 +76,12 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes)
     return true;
 }
 
-uint64_t BuildDigest()
+// The build's digest for replays of a format version this game reads.
+uint64_t BuildDigest(uint32_t format = REPLAY_FORMAT_VERSION)
 {
-    static const uint64_t digest = ReplayBuildDigest();
-    return digest;
+    static const uint64_t oldest = ReplayBuildDigest(REPLAY_OLDEST_FORMAT), newest = ReplayBuildDigest();
+    static_assert(REPLAY_FORMAT_VERSION == REPLAY_OLDEST_FORMAT + 1, "a digest for each format read");
+    return format == REPLAY_OLDEST_FORMAT ? oldest : newest;
 }
 
 // A replay's name is the second its level began ("20261210-113000"); a second level begun in
@@ -145,7 +147,7 @@ void SettleStoppedWrites(const std::string& folder)
         std::string bytes, why;
         Replay read;
         const bool recovered = GetFileStatus(replay.c_str(), status) != 0 && ReadWholeFile(temporary, &bytes) &&
-                               ReadReplay(bytes, BuildDigest(), &read, &why) == REPLAY_READ &&
+                               ReadReplay(bytes, BuildDigest(ReplayFormatOf(bytes)), &read, &why) == REPLAY_READ &&
                                rename(temporary.c_str(), replay.c_str()) == 0;
         if (recovered) {
             Log("The replay %s a stopped program left half written is kept\n", replay.c_str());
@@ -537,7 +539,7 @@ void ReplayDirector::OnTickEnd()
     if (recordingOn_ && headerWritten_) {
         const double began = WallSeconds();
         // The digest is taken into the last one's room: only a check keeps a copy.
-        DigestWorld(&lastDigest_);
+        DigestWorld(&lastDigest_, ReplaySumKind(REPLAY_FORMAT_VERSION));
         const WorldDigest& digest = lastDigest_;
         block_.tickSums.push_back(digest.sum);
         block_.tickGroups.insert(block_.tickGroups.end(), digest.world, digest.world + WORLD_GROUPS);
@@ -596,7 +598,7 @@ void ReplayDirector::OnLevelEnd()
         }
         // A level ended inside its tick: its world as it stands is that tick's.
         if (blockFirst_ + block_.TickCount() <= last) {
-            lastDigest_ = DigestWorld();
+            DigestWorld(&lastDigest_, ReplaySumKind(REPLAY_FORMAT_VERSION));
             block_.tickSums.push_back(lastDigest_.sum);
             block_.tickGroups.insert(block_.tickGroups.end(), lastDigest_.world, lastDigest_.world + WORLD_GROUPS);
         }
@@ -632,7 +634,7 @@ bool ReplayDirector::Open(const char* path, Replay* out, std::string* why, Repla
         *why = "the file cannot be read";
         *out = Replay();
     } else {
-        reading = ReadReplay(bytes, BuildDigest(), out, why);
+        reading = ReadReplay(bytes, BuildDigest(ReplayFormatOf(bytes)), out, why);
         if (reading == REPLAY_READ && out->TickCount() == 0) {
             *why = "the recording holds no tick of play";
             *out = Replay();
@@ -718,7 +720,8 @@ void ReplayDirector::Compare()
 {
     const uint32_t tick = (uint32_t)tick_;
     if (tick >= replay_.TickCount()) return;
-    const WorldDigest now = DigestWorld();
+    // Summed as the file was recorded.
+    const WorldDigest now = DigestWorld(ReplaySumKind(replay_.format));
     const std::vector<ReplayCheck>& checks = replay_.checks;
     while (nextCheck_ < checks.size() && checks[nextCheck_].tick < tick) ++nextCheck_;
     const ReplayCheck* check = nextCheck_ < checks.size() && checks[nextCheck_].tick == tick ? &checks[nextCheck_++] : nullptr;
