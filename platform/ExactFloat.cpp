@@ -166,3 +166,16 @@ int PrintExactFloat(char* out, float value)
     *p = '\0';
     return (int)(p - out);
 }
+
+void WriteExactFloats(FILE* file, const char* before, const float* values, size_t count, const char* after)
+{
+    fputs(before, file);
+    char text[EXACT_FLOAT_CHARS + 1];
+    for (size_t i = 0; i < count; ++i) {
+        text[0] = ' ';
+        const int length = PrintExactFloat(text + 1, values[i]);
+        // The first comes straight after `before`, the others a space after the one before.
+        fwrite(i ? text : text + 1, 1, (size_t)length + (i ? 1 : 0), file);
+    }
+    fputs(after, file);
+}

@@ -12,3 +12,9 @@ constexpr size_t EXACT_FLOAT_CHARS = 24;
 // Writes the text and a terminating zero to `out` (EXACT_FLOAT_CHARS long at least) and
 // returns its length.
 int PrintExactFloat(char* out, float value);
+
+#include <cstdio>
+
+// `before`, the values printed so, a space apart, and `after`: a save's line of numbers
+// ("SetScale\t\t\t\t" 1 1 1 "\n") as fprintf with "%.9g" writes it.
+void WriteExactFloats(FILE* file, const char* before, const float* values, size_t count, const char* after);

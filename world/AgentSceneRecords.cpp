@@ -71,13 +71,11 @@ struct StateLine {
         fputc('\t', file);
     }
     ~StateLine() { fputc('\n', file); }
-    // A save prints tens of these a unit, and the replay's recorder hashes a save every minute
-    // of play: the text is made here, as printf would make it, and written in one piece.
+    // A save prints tens of numbers a unit, and the replay's recorder hashes a save every
+    // minute of play: they are printed as printf would, without it.
     StateLine& F(float value)
     {
-        char text[EXACT_FLOAT_CHARS + 1] = " ";
-        const int length = PrintExactFloat(text + 1, value);
-        fwrite(text, 1, (size_t)length + 1, file);
+        WriteExactFloats(file, " ", &value, 1, "");
         return *this;
     }
     StateLine& V(const Vec3& value) { return F(value.x).F(value.y).F(value.z); }
@@ -297,17 +295,19 @@ void Agent::SaveToScene(FILE* file)
     if (!type->prototype || alignment != type->prototype->alignment)
         fprintf(file, "SetAlignment\t\t%s\n", AlignmentWord(alignment));
     // The own maximum: upgrades are saved apart and add to it again when read back.
-    fprintf(file, "SetBothHealth\t\t\t" SCENE_EXACT " " SCENE_EXACT "\n", health, maxHealth);
-    if (yaw != 0.0f) fprintf(file, "SetRotate\t\t\t\t\t" SCENE_EXACT "\n", yaw);
-    if (targetYaw != yaw) fprintf(file, "TurningTo\t\t\t\t" SCENE_EXACT "\n", targetYaw);
-    fprintf(file, "SetScale\t\t\t\t" SCENE_EXACT " " SCENE_EXACT " " SCENE_EXACT "\n", scale, scale, scale);
+    const float hull[] = {health, maxHealth}, scales[] = {scale, scale, scale};
+    WriteExactFloats(file, "SetBothHealth\t\t\t", hull, 2, "\n");
+    if (yaw != 0.0f) WriteExactFloats(file, "SetRotate\t\t\t\t\t", &yaw, 1, "\n");
+    if (targetYaw != yaw) WriteExactFloats(file, "TurningTo\t\t\t\t", &targetYaw, 1, "\n");
+    WriteExactFloats(file, "SetScale\t\t\t\t", scales, 3, "\n");
     int column, row;
     if (!inside) {
         CellOf(GetPosition(), &column, &row);
         fprintf(file, "SetMapCoord\t\t\t%d %d\n", column, row);
         // The cell for a reader that knows no more; the place itself, where the unit stood in it.
         const Vec3 at = GetPosition();
-        fprintf(file, "SetPosition\t\t\t" SCENE_EXACT " " SCENE_EXACT " " SCENE_EXACT "\n", at.x, at.y, at.z);
+        const float place[] = {at.x, at.y, at.z};
+        WriteExactFloats(file, "SetPosition\t\t\t", place, 3, "\n");
     }
     if (groupId > -1) fprintf(file, "SetGroupId\t\t\t%d\n", groupId);
     if (botExperience > 0) fprintf(file, "Kills\t\t\t\t\t%d\n", kills);
