@@ -76,10 +76,12 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes)
     return true;
 }
 
-uint64_t BuildDigest()
+// The build's digest for replays of a format version this game reads.
+uint64_t BuildDigest(uint32_t format = REPLAY_FORMAT_VERSION)
 {
-    static const uint64_t digest = ReplayBuildDigest();
-    return digest;
+    static const uint64_t oldest = ReplayBuildDigest(REPLAY_OLDEST_FORMAT), newest = ReplayBuildDigest();
+    static_assert(REPLAY_FORMAT_VERSION == REPLAY_OLDEST_FORMAT + 1, "a digest for each format read");
+    return format == REPLAY_OLDEST_FORMAT ? oldest : newest;
 }
 
 // A replay's name is the second its level began ("20261210-113000"); a second level begun in
@@ -145,7 +147,7 @@ void SettleStoppedWrites(const std::string& folder)
         std::string bytes, why;
         Replay read;
         const bool recovered = GetFileStatus(replay.c_str(), status) != 0 && ReadWholeFile(temporary, &bytes) &&
-                               ReadReplay(bytes, BuildDigest(), &read, &why) == REPLAY_READ &&
+                               ReadReplay(bytes, BuildDigest(ReplayFormatOf(bytes)), &read, &why) == REPLAY_READ &&
                                rename(temporary.c_str(), replay.c_str()) == 0;
         if (recovered) {
             Log("The replay %s a stopped program left half written is kept\n", replay.c_str());
@@ -174,6 +176,11 @@ double ThreadSeconds()
     return (double)now.tv_sec + now.tv_nsec * 1e-9;
 }
 
+// The recorder's own pieces of a tick are timed by this clock, not the thread's processor
+// clock: that one is a call into the system, dearer than most ticks' recording it would time
+// (four of them cost as much as the rest of an idle level's recording). A piece is a few
+// microseconds, seldom cut by another thread's turn; when it is, the recorder is charged more,
+// never less.
 double WallSeconds()
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
@@ -505,7 +512,7 @@ void ReplayDirector::OnTick(const std::vector<PlayerOrder>& orders)
 {
     ++tick_;
     if (!recordingOn_) return;
-    const double began = ThreadSeconds();
+    const double began = WallSeconds();
     if (!headerWritten_) {
         // The header once, as the level's first tick begins: a level left before it has no replay.
         if (!writer_) writer_ = new ReplayWriter();
@@ -521,7 +528,7 @@ void ReplayDirector::OnTick(const std::vector<PlayerOrder>& orders)
         tick.orders = orders;
         block_.ticks.push_back(std::move(tick));
     }
-    const double took = ThreadSeconds() - began;
+    const double took = WallSeconds() - began;
     recorderSeconds_ += took;
     longestRecorder_ = std::max(longestRecorder_, took);
 }
@@ -530,9 +537,9 @@ void ReplayDirector::OnTickEnd()
 {
     if (tick_ < 0) return;
     if (recordingOn_ && headerWritten_) {
-        const double began = ThreadSeconds();
+        const double began = WallSeconds();
         // The digest is taken into the last one's room: only a check keeps a copy.
-        DigestWorld(&lastDigest_);
+        DigestWorld(&lastDigest_, ReplaySumKind(REPLAY_FORMAT_VERSION));
         const WorldDigest& digest = lastDigest_;
         block_.tickSums.push_back(digest.sum);
         block_.tickGroups.insert(block_.tickGroups.end(), digest.world, digest.world + WORLD_GROUPS);
@@ -540,7 +547,7 @@ void ReplayDirector::OnTickEnd()
         const uint32_t tick = (uint32_t)tick_;
         if (tick % REPLAY_CHECK_TICKS == 0 || (tick + 1) % REPLAY_BLOCK_TICKS == 0) block_.checks.push_back({tick, digest});
         if (ReplaySaveCheckAt(tick)) block_.saves.push_back({tick, DigestSave()});
-        const double took = ThreadSeconds() - began;
+        const double took = WallSeconds() - began;
         recorderSeconds_ += took;
         longestRecorder_ = std::max(longestRecorder_, took);
     }
@@ -574,7 +581,7 @@ void ReplayDirector::OnLevelEnd()
     // mission's profile read again, the rewards, the menu that ends it) may change it after, and
     // a replay's play cannot stand where the hand stood then.
     if (recordingOn_ && headerWritten_ && tick_ >= 0) {
-        const double began = ThreadSeconds();
+        const double began = WallSeconds();
         const uint32_t last = (uint32_t)tick_;
         // A restart or an abort ends the level as it is given, before any tick takes it: it is
         // kept at the last tick that ran, where the player left.
@@ -591,7 +598,7 @@ void ReplayDirector::OnLevelEnd()
         }
         // A level ended inside its tick: its world as it stands is that tick's.
         if (blockFirst_ + block_.TickCount() <= last) {
-            lastDigest_ = DigestWorld();
+            DigestWorld(&lastDigest_, ReplaySumKind(REPLAY_FORMAT_VERSION));
             block_.tickSums.push_back(lastDigest_.sum);
             block_.tickGroups.insert(block_.tickGroups.end(), lastDigest_.world, lastDigest_.world + WORLD_GROUPS);
         }
@@ -600,7 +607,7 @@ void ReplayDirector::OnLevelEnd()
         block_.endTime = MissionTime;
         SealBlock(true);
         writer_->Close();
-        const double took = ThreadSeconds() - began;
+        const double took = WallSeconds() - began;
         recorderSeconds_ += took;
         longestRecorder_ = std::max(longestRecorder_, took);
         const ReplayRecorderWork work = RecorderWork();
@@ -627,7 +634,7 @@ bool ReplayDirector::Open(const char* path, Replay* out, std::string* why, Repla
         *why = "the file cannot be read";
         *out = Replay();
     } else {
-        reading = ReadReplay(bytes, BuildDigest(), out, why);
+        reading = ReadReplay(bytes, BuildDigest(ReplayFormatOf(bytes)), out, why);
         if (reading == REPLAY_READ && out->TickCount() == 0) {
             *why = "the recording holds no tick of play";
             *out = Replay();
@@ -713,7 +720,8 @@ void ReplayDirector::Compare()
 {
     const uint32_t tick = (uint32_t)tick_;
     if (tick >= replay_.TickCount()) return;
-    const WorldDigest now = DigestWorld();
+    // Summed as the file was recorded.
+    const WorldDigest now = DigestWorld(ReplaySumKind(replay_.format));
     const std::vector<ReplayCheck>& checks = replay_.checks;
     while (nextCheck_ < checks.size() && checks[nextCheck_].tick < tick) ++nextCheck_;
     const ReplayCheck* check = nextCheck_ < checks.size() && checks[nextCheck_].tick == tick ? &checks[nextCheck_++] : nullptr;

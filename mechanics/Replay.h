@@ -43,8 +43,9 @@ struct ReplayListing {
 constexpr float PLAYBACK_SLOWEST = 0.5f, PLAYBACK_FASTEST = 8.0f;
 
 // What recording a level has cost so far: the game thread's work (the world's digests, the
-// save's hash, the blocks' bytes) and the writer thread's (its writes and syncs), processor
-// seconds, with the longest single piece of each (the writer's in wall seconds).
+// save's hash, the blocks' bytes) in the seconds its pieces took, and the writer thread's (its
+// writes and syncs) in processor seconds, with the longest single piece of each (in seconds it
+// took).
 struct ReplayRecorderWork {
     double seconds = 0.0, longest = 0.0;
     double writeSeconds = 0.0, longestWrite = 0.0;

@@ -266,7 +266,7 @@ const char* ReplayOutcomeWord(int outcome)
     }
 }
 
-uint64_t ReplayBuildDigest()
+uint64_t ReplayBuildDigest(uint32_t format)
 {
     // The rules a level plays by are read from these scripts: another build's may play the same
     // orders otherwise.
@@ -275,7 +275,7 @@ uint64_t ReplayBuildDigest()
                                         "data/scripts/mission_objects.cgs", "data/scripts/tasks.cgs",
                                         "data/scripts/rigs.cgs",      "data/scripts/growthdb.cgs",
                                         "data/scripts/environments.cgs", "data/scripts/primitives.cgs"};
-    std::string all = std::to_string(REPLAY_FORMAT_VERSION);
+    std::string all = std::to_string(format);
     for (const char* path : RULES) {
         std::string text;
         all += path;
@@ -285,11 +285,18 @@ uint64_t ReplayBuildDigest()
     return Fnv(all, all.size());
 }
 
-std::string WriteReplayHeader(const ReplayHeader& header)
+uint32_t ReplayFormatOf(const std::string& bytes)
+{
+    if (bytes.size() < HEADER_START || memcmp(bytes.data(), MAGIC, sizeof MAGIC) != 0) return 0;
+    Reader version{bytes, sizeof MAGIC, bytes.size()};
+    return version.U32();
+}
+
+std::string WriteReplayHeader(const ReplayHeader& header, uint32_t format)
 {
     Writer w;
     w.out.append(MAGIC, sizeof MAGIC);
-    w.U32(REPLAY_FORMAT_VERSION);
+    w.U32(format);
     const std::string payload = HeaderPayload(header);
     w.U32((uint32_t)payload.size());
     w.U32(~(uint32_t)payload.size());
@@ -305,7 +312,7 @@ std::string WriteReplayBlock(const Replay& part, uint32_t firstTick, bool end)
 
 std::string WriteReplay(const Replay& replay)
 {
-    std::string out = WriteReplayHeader(replay.header);
+    std::string out = WriteReplayHeader(replay.header, replay.format);
     std::vector<uint32_t> blocks = replay.blockTicks;
     std::vector<float> clocks = replay.blockClocks;
     uint64_t covered = 0;
@@ -338,9 +345,11 @@ ReplayReading ReadReplay(const std::string& bytes, uint64_t expectedBuild, Repla
         return refuse(REPLAY_BROKEN, "not a replay file");
     Reader version{bytes, sizeof MAGIC, bytes.size()};
     const uint32_t format = version.U32();
-    if (format != REPLAY_FORMAT_VERSION)
+    if (format < REPLAY_OLDEST_FORMAT || format > REPLAY_FORMAT_VERSION)
         return refuse(REPLAY_OTHER_VERSION, "a replay of format version " + std::to_string(format) + ", this game reads " +
+                                                std::to_string(REPLAY_OLDEST_FORMAT) + " to " +
                                                 std::to_string(REPLAY_FORMAT_VERSION));
+    out->format = format;
     // The header is whole, or the file is nothing to play: the check of its bytes comes before
     // anything read from them is believed.
     Reader lengths{bytes, HEADER_START, bytes.size()};

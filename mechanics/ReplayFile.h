@@ -19,8 +19,16 @@
 #include <string>
 #include <vector>
 
-// The replay format's version: a file of another is refused by name.
-constexpr uint32_t REPLAY_FORMAT_VERSION = 2;
+// The replay format's version, what is written: its world's sums are taken a word at a time.
+// Files of version 2 (the sums taken byte by byte, otherwise the same) are still read and
+// played; a file of another is refused by name.
+constexpr uint32_t REPLAY_FORMAT_VERSION = 3;
+constexpr uint32_t REPLAY_OLDEST_FORMAT = 2;
+// How a file of a format version sums the world.
+inline WorldSumKind ReplaySumKind(uint32_t format)
+{
+    return format >= 3 ? WORLD_SUM_WORDS : WORLD_SUM_BYTES;
+}
 // Each entity's digest is kept every this many ticks (a second of play), and at each block's end.
 constexpr int REPLAY_CHECK_TICKS = 10;
 // A block holds this many ticks (the last may hold fewer): what a stopped program may lose.
@@ -96,6 +104,8 @@ struct ReplaySaveCheck {
 };
 
 struct Replay {
+    // The format version it was read from (or is to be written in).
+    uint32_t format = REPLAY_FORMAT_VERSION;
     ReplayHeader header;
     // The ticks the player gave orders at.
     std::vector<ReplayTick> ticks;
@@ -123,12 +133,14 @@ struct Replay {
 };
 
 // The build's digest: the format's version and the data the game's rules are read from.
-uint64_t ReplayBuildDigest();
+uint64_t ReplayBuildDigest(uint32_t format = REPLAY_FORMAT_VERSION);
+// The format version a file's bytes say they are of (0: not a replay).
+uint32_t ReplayFormatOf(const std::string& bytes);
 
-// The file's bytes: its header and its blocks.
+// The file's bytes: its header and its blocks, in the replay's format version.
 std::string WriteReplay(const Replay& replay);
 // The header alone, as the recorder writes it first.
-std::string WriteReplayHeader(const ReplayHeader& header);
+std::string WriteReplayHeader(const ReplayHeader& header, uint32_t format = REPLAY_FORMAT_VERSION);
 // A block of the stretch of ticks from firstTick that `part` holds (its ticks, sums, checks and
 // saves, by their ticks); `end`: the level's last, with its outcome and end time.
 std::string WriteReplayBlock(const Replay& part, uint32_t firstTick, bool end);
@@ -143,7 +155,8 @@ enum ReplayReading {
 };
 // Reads a file's bytes; anything but REPLAY_READ leaves *out empty and says why in *why. A file
 // cut short reads as its header and whole blocks (ended false; *why says where it stops).
-// expectedBuild: the build the file must come from (0 takes any).
+// expectedBuild: the build the file must come from (0 takes any), the digest of its own format
+// version (ReplayBuildDigest(ReplayFormatOf(bytes))).
 ReplayReading ReadReplay(const std::string& bytes, uint64_t expectedBuild, Replay* out, std::string* why);
 
 // "07:01": minutes and seconds of the mission clock.

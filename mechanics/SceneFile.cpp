@@ -13,6 +13,7 @@
 #include "mechanics/Objectives.h"
 #include "campaign/MissionRecord.h"
 #include "campaign/PlayerProfile.h"
+#include "platform/ExactFloat.h"
 #include "platform/Files.h"
 #include "platform/RandomUtil.h"
 #include "platform/UserFolders.h"
@@ -177,8 +178,9 @@ void WriteResources(FILE* file, Scene& scene)
                 position.y, position.z, e->kills);
         if (strcmp(kind, e->name) != 0) fprintf(file, "SetName\t\t\t\t%s\n", e->name);
         fprintf(file, "SaveId\t\t\t\t%d\n", scene.SaveNumberOf(e));
-        fprintf(file, "SetBothHealth\t\t\t" SCENE_EXACT " " SCENE_EXACT "\n", e->health, e->maxHealth);
-        if (e->yaw != 0.0f) fprintf(file, "SetRotate\t\t\t" SCENE_EXACT "\n", e->yaw);
+        const float hull[] = {e->health, e->maxHealth};
+        WriteExactFloats(file, "SetBothHealth\t\t\t", hull, 2, "\n");
+        if (e->yaw != 0.0f) WriteExactFloats(file, "SetRotate\t\t\t", &e->yaw, 1, "\n");
         if (e->flags & ENTITY_RESOURCE_REVEALED) fprintf(file, "SetFlag\t\t\tENTITY_RESOURCE_REVEALED\n");
         if (e->discovered) fprintf(file, "SetVisited\t\t1\n");
         fputs("\n", file);

@@ -26,8 +26,41 @@ namespace {
 constexpr uint64_t FNV_START = 1469598103934665603ull;
 constexpr uint64_t FNV_PRIME = 1099511628211ull;
 
-// The whole sum and one group's own, fed the same bytes.
-struct Summing {
+// A long run of bytes (the fog's grids), summed eight at a time: taken every tick, it must stay
+// cheap beside the tick. The fog's grids change in few ticks of many: the run last summed is kept
+// with its sum, and a run the same to the byte (a compare runs many times faster than the sum)
+// takes that sum again.
+struct KeptRun {
+    bool summed = false;
+    std::vector<uint8_t> bytes;
+    uint64_t sum = 0;
+    uint64_t SumOf(const std::vector<uint8_t>& now)
+    {
+        if (!summed || bytes.size() != now.size() || (!now.empty() && memcmp(bytes.data(), now.data(), now.size()) != 0)) {
+            bytes = now;
+            sum = BulkSum(now.data(), now.size());
+            summed = true;
+        }
+        return sum;
+    }
+    static uint64_t BulkSum(const uint8_t* bytes, size_t size)
+    {
+        uint64_t h = FNV_START ^ size;
+        size_t i = 0;
+        for (; i + 8 <= size; i += 8) {
+            uint64_t word;
+            memcpy(&word, bytes + i, 8);
+            h = (h ^ word) * FNV_PRIME;
+            h ^= h >> 29;
+        }
+        for (; i < size; ++i) h = (h ^ bytes[i]) * FNV_PRIME;
+        return h;
+    }
+};
+
+// The whole sum and one group's own, fed the same bytes one by one: the sum replays of format
+// version 2 were recorded with, kept to play them.
+struct ByteSumming {
     uint64_t whole = FNV_START;
     uint64_t group = FNV_START;
     void Add(const void* data, size_t size)
@@ -52,42 +85,64 @@ struct Summing {
         whole = w;
         group = g;
     }
-    // A long run of bytes (the fog's grids), eight at a time: taken every tick, it must stay
-    // cheap beside the tick. The fog's grids change in few ticks of many: the run last summed is
-    // kept with its sum, and a run the same to the byte (a compare runs many times faster than
-    // the sum) takes that sum again.
-    struct KeptRun {
-        bool summed = false;
-        std::vector<uint8_t> bytes;
-        uint64_t sum = 0;
-    };
     void AddBulk(const std::vector<uint8_t>& bytes, KeptRun* kept)
     {
-        if (!kept->summed || kept->bytes.size() != bytes.size() ||
-            (!bytes.empty() && memcmp(kept->bytes.data(), bytes.data(), bytes.size()) != 0)) {
-            kept->bytes = bytes;
-            kept->sum = BulkSum(bytes.data(), bytes.size());
-            kept->summed = true;
-        }
-        Add(&kept->sum, sizeof kept->sum);
-    }
-    static uint64_t BulkSum(const uint8_t* bytes, size_t size)
-    {
-        uint64_t h = FNV_START ^ size;
-        size_t i = 0;
-        for (; i + 8 <= size; i += 8) {
-            uint64_t word;
-            memcpy(&word, bytes + i, 8);
-            h = (h ^ word) * FNV_PRIME;
-            h ^= h >> 29;
-        }
-        for (; i < size; ++i) h = (h ^ bytes[i]) * FNV_PRIME;
-        return h;
+        const uint64_t bulk = kept->SumOf(bytes);
+        Add(&bulk, sizeof bulk);
     }
     // The group's sum folded to a byte, and the next group begun.
     uint8_t EndGroup()
     {
         uint64_t g = group;
+        g ^= g >> 32;
+        g ^= g >> 16;
+        g ^= g >> 8;
+        group = FNV_START;
+        return (uint8_t)g;
+    }
+};
+
+// The sum recorded now: a group's values a word at a time (a value of up to eight bytes is one
+// word, a longer one its eight-byte pieces, the last filled out with zeros and its length), each
+// word stirred in by a multiply and a shift; the whole sum is fed each group's whole 64-bit sum
+// as the group ends. Every bit of the level still reaches the whole sum, for a fraction of the
+// byte-by-byte sum's multiplies, and one chain of them a value, not two.
+struct WordSumming {
+    uint64_t whole = FNV_START;
+    uint64_t group = FNV_START;
+    static uint64_t Stir(uint64_t h, uint64_t word)
+    {
+        h = (h ^ word) * FNV_PRIME;
+        return h ^ h >> 29;
+    }
+    void Add(const void* data, size_t size)
+    {
+        const unsigned char* bytes = static_cast<const unsigned char*>(data);
+        uint64_t g = group;
+        size_t i = 0;
+        for (; i + 8 <= size; i += 8) {
+            uint64_t word;
+            memcpy(&word, bytes + i, 8);
+            g = Stir(g, word);
+        }
+        uint64_t last = 0;
+        memcpy(&last, bytes + i, size - i);
+        group = Stir(g, last ^ (uint64_t)size << 56);
+    }
+    template <typename T>
+    void AddValue(const T& value)
+    {
+        static_assert(sizeof value <= 16, "a value of two words at most");
+        uint64_t words[2] = {};
+        memcpy(words, &value, sizeof value);
+        group = Stir(group, words[0]);
+        if (sizeof value > 8) group = Stir(group, words[1]);
+    }
+    void AddBulk(const std::vector<uint8_t>& bytes, KeptRun* kept) { group = Stir(group, kept->SumOf(bytes)); }
+    uint8_t EndGroup()
+    {
+        uint64_t g = group;
+        whole = Stir(whole, g);
         g ^= g >> 32;
         g ^= g >> 16;
         g ^= g >> 8;
@@ -113,10 +168,13 @@ std::vector<Entity*> LevelEntities()
 
 }  // namespace
 
-void DigestWorld(WorldDigest* into)
+namespace {
+
+// Taken after every tick of a recorded level: it allocates nothing once the digest it fills has
+// held as many entities before.
+template <typename Summing>
+void DigestWorldBy(WorldDigest* into)
 {
-    // Taken after every tick of a recorded level: it allocates nothing once the digest it fills
-    // has held as many entities before.
     WorldDigest& digest = *into;
     digest.entities.clear();
     Summing sum;
@@ -140,8 +198,9 @@ void DigestWorld(WorldDigest* into)
         const Vec3 at = e->GetPosition();
         sum.AddValue(at);
         bits[ENTITY_PLACE] = sum.EndGroup();
-        sum.AddValue(e->health);
-        sum.AddValue(e->shield);
+        // Side by side, the same bytes as one after the other.
+        const float hull[2] = {e->health, e->shield};
+        sum.AddValue(hull);
         bits[ENTITY_HEALTH] = sum.EndGroup();
         sum.AddValue(e->discovered);
         const bool agentFound = (e->flags & ENTITY_AGENT) && (static_cast<Agent*>(e)->classWord & AGENT_DISCOVERED);
@@ -153,7 +212,7 @@ void DigestWorld(WorldDigest* into)
     TheScene.EndIteration();
     const FogGrids& fog = TheMinimap.fog;
     // One kept run for each grid.
-    thread_local Summing::KeptRun seen, markers;
+    thread_local KeptRun seen, markers;
     sum.AddBulk(fog.everSeen, &seen);
     sum.AddBulk(fog.markers, &markers);
     digest.world[WORLD_FOG] = sum.EndGroup();
@@ -191,14 +250,22 @@ void DigestWorld(WorldDigest* into)
     digest.sum = sum.whole;
 }
 
-WorldDigest DigestWorld()
+}  // namespace
+
+void DigestWorld(WorldDigest* into, WorldSumKind kind)
+{
+    if (kind == WORLD_SUM_BYTES) DigestWorldBy<ByteSumming>(into);
+    else DigestWorldBy<WordSumming>(into);
+}
+
+WorldDigest DigestWorld(WorldSumKind kind)
 {
     WorldDigest digest;
-    DigestWorld(&digest);
+    DigestWorld(&digest, kind);
     return digest;
 }
 
-uint64_t WorldChecksum() { return DigestWorld().sum; }
+uint64_t WorldChecksum(WorldSumKind kind) { return DigestWorld(kind).sum; }
 
 std::string WorldGroupDifference(const uint8_t* recorded, const WorldDigest& now)
 {

@@ -45,15 +45,20 @@ struct WorldDigest {
     }
 };
 
+// How the level's bits are summed. Both sums cover the same bits in the same order and tell the
+// same parts apart; the bytes one at a time are what replays of format version 2 hold (and what
+// the tests' pinned sums are), a word at a time what is recorded now, several times cheaper.
+enum WorldSumKind { WORLD_SUM_BYTES = 0, WORLD_SUM_WORDS };
+
 // What the level holds now: both of the game's sequences where they stand, the clock, every
 // entity's name, flags, place and health, bit for bit, in the order the level lists them, and
 // what the player has found: each entity found, the cells ever seen and the fog's markers, the
 // objectives' progress, what the events found and had their turn at, and the player's resources.
-uint64_t WorldChecksum();
+uint64_t WorldChecksum(WorldSumKind kind = WORLD_SUM_BYTES);
 // The same, with the digests of its parts.
-WorldDigest DigestWorld();
+WorldDigest DigestWorld(WorldSumKind kind = WORLD_SUM_BYTES);
 // The same into a digest taken before, whose room it uses again.
-void DigestWorld(WorldDigest* into);
+void DigestWorld(WorldDigest* into, WorldSumKind kind);
 
 // Where the level now differs from the digest taken of another play of it: the first world
 // group, else the first entity and field ("entity 37 'nest_wasp' (level number 52): place");

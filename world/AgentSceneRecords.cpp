@@ -8,6 +8,7 @@
 #include "host/System.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
+#include "platform/ExactFloat.h"
 #include "render/IndexedMesh.h"
 #include "world/Agent.h"
 #include "world/AgentTypeRegistry.h"
@@ -64,22 +65,38 @@ constexpr int SHOT_GONE = -2;
 // The values of a save's state lines: numbers whole, entities by their save numbers.
 struct StateLine {
     FILE* file;
-    explicit StateLine(FILE* out, const char* keyword) : file(out) { fprintf(file, "%s\t", keyword); }
+    explicit StateLine(FILE* out, const char* keyword) : file(out)
+    {
+        fputs(keyword, file);
+        fputc('\t', file);
+    }
     ~StateLine() { fputc('\n', file); }
+    // A save prints tens of numbers a unit, and the replay's recorder hashes a save every
+    // minute of play: they are printed as printf would, without it.
     StateLine& F(float value)
     {
-        fprintf(file, " " SCENE_EXACT, value);
+        WriteExactFloats(file, " ", &value, 1, "");
         return *this;
     }
     StateLine& V(const Vec3& value) { return F(value.x).F(value.y).F(value.z); }
     StateLine& I(long value)
     {
-        fprintf(file, " %ld", value);
+        char text[24];
+        char* at = text + sizeof text;
+        unsigned long magnitude = value < 0 ? 0ul - (unsigned long)value : (unsigned long)value;
+        do {
+            *--at = (char)('0' + magnitude % 10);
+            magnitude /= 10;
+        } while (magnitude);
+        if (value < 0) *--at = '-';
+        *--at = ' ';
+        fwrite(at, 1, (size_t)(text + sizeof text - at), file);
         return *this;
     }
     StateLine& W(const char* word)
     {
-        fprintf(file, " %s", word && *word ? word : "-");
+        fputc(' ', file);
+        fputs(word && *word ? word : "-", file);
         return *this;
     }
     StateLine& E(const Entity* entity) { return I(TheScene.SaveNumberOf(entity)); }
@@ -278,17 +295,19 @@ void Agent::SaveToScene(FILE* file)
     if (!type->prototype || alignment != type->prototype->alignment)
         fprintf(file, "SetAlignment\t\t%s\n", AlignmentWord(alignment));
     // The own maximum: upgrades are saved apart and add to it again when read back.
-    fprintf(file, "SetBothHealth\t\t\t" SCENE_EXACT " " SCENE_EXACT "\n", health, maxHealth);
-    if (yaw != 0.0f) fprintf(file, "SetRotate\t\t\t\t\t" SCENE_EXACT "\n", yaw);
-    if (targetYaw != yaw) fprintf(file, "TurningTo\t\t\t\t" SCENE_EXACT "\n", targetYaw);
-    fprintf(file, "SetScale\t\t\t\t" SCENE_EXACT " " SCENE_EXACT " " SCENE_EXACT "\n", scale, scale, scale);
+    const float hull[] = {health, maxHealth}, scales[] = {scale, scale, scale};
+    WriteExactFloats(file, "SetBothHealth\t\t\t", hull, 2, "\n");
+    if (yaw != 0.0f) WriteExactFloats(file, "SetRotate\t\t\t\t\t", &yaw, 1, "\n");
+    if (targetYaw != yaw) WriteExactFloats(file, "TurningTo\t\t\t\t", &targetYaw, 1, "\n");
+    WriteExactFloats(file, "SetScale\t\t\t\t", scales, 3, "\n");
     int column, row;
     if (!inside) {
         CellOf(GetPosition(), &column, &row);
         fprintf(file, "SetMapCoord\t\t\t%d %d\n", column, row);
         // The cell for a reader that knows no more; the place itself, where the unit stood in it.
         const Vec3 at = GetPosition();
-        fprintf(file, "SetPosition\t\t\t" SCENE_EXACT " " SCENE_EXACT " " SCENE_EXACT "\n", at.x, at.y, at.z);
+        const float place[] = {at.x, at.y, at.z};
+        WriteExactFloats(file, "SetPosition\t\t\t", place, 3, "\n");
     }
     if (groupId > -1) fprintf(file, "SetGroupId\t\t\t%d\n", groupId);
     if (botExperience > 0) fprintf(file, "Kills\t\t\t\t\t%d\n", kills);

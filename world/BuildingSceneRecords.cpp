@@ -3,6 +3,7 @@
 #include "host/Log.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
+#include "platform/ExactFloat.h"
 #include "world/Agent.h"
 #include "world/AgentTypeRegistry.h"
 #include "world/BuildItem.h"
@@ -48,9 +49,10 @@ void Building::SaveToScene(FILE* file)
     // An empty name would take the next line's first word for the name.
     if (name[0]) fprintf(file, "SetName\t\t\t\t%s\n", name);
     fprintf(file, "SaveId\t\t\t\t%d\n", TheScene.SaveNumberOf(this));
-    fprintf(file, "SetBothHealth\t\t\t" SCENE_EXACT " " SCENE_EXACT "\n", health, maxHealth);
-    if (yaw != 0.0f) fprintf(file, "SetRotate\t\t\t" SCENE_EXACT "\n", yaw);
-    fprintf(file, "SetScale\t\t\t" SCENE_EXACT " " SCENE_EXACT " " SCENE_EXACT "\n", scale, scale, scale);
+    const float hull[] = {health, maxHealth}, scales[] = {scale, scale, scale};
+    WriteExactFloats(file, "SetBothHealth\t\t\t", hull, 2, "\n");
+    if (yaw != 0.0f) WriteExactFloats(file, "SetRotate\t\t\t", &yaw, 1, "\n");
+    WriteExactFloats(file, "SetScale\t\t\t", scales, 3, "\n");
     int column, row;
     CellOf(GetPosition(), &column, &row);
     fprintf(file, "SetMapCoord\t\t\t%d %d\n", column, row);
@@ -90,12 +92,13 @@ void Building::SaveToScene(FILE* file)
 
 void Building::SaveStateToScene(FILE* file)
 {
-    fprintf(file, "BuildingState\t\t%d %d " SCENE_EXACT, (int)stateFlags, buildState, buildProgress);
+    fprintf(file, "BuildingState\t\t%d %d ", (int)stateFlags, buildState);
+    WriteExactFloats(file, "", &buildProgress, 1, "");
     const float clocks[] = {actionTimer, ventTimer,   researchTimer, recycleTimer, upgradeTotalTime,
                             headAngle,   phaseAngle,  bobOffset,     productionTimer, tickTimer,
                             tickJitter,  ageTimers[0], ageTimers[1], sinceReset,   shield,
                             maxShield,   rallyPoint.x, rallyPoint.y, rallyPoint.z};
-    for (float clock : clocks) fprintf(file, " " SCENE_EXACT, clock);
+    WriteExactFloats(file, " ", clocks, sizeof clocks / sizeof clocks[0], "");
     // (Its ground decal is the drawing's: a loaded building lays its own. The unit it holds is
     // written with it, and taken back by its lines.)
     const Entity* linked = HeldUnit() ? nullptr : linkedEntity.Get();

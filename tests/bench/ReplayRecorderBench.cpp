@@ -1,7 +1,8 @@
 // What recording a long level costs, as every level is recorded: the first level played straight
 // from the settings, its world ticked for an hour of play (36,000 ticks, nothing drawn, no
-// orders given). Reported beside the goals: the recorder's processor time on the game's thread
-// as a share of the world's (goal at most 1 %), the longest piece of its work in one tick, the
+// orders given). Reported beside the goals: the recorder's time on the game's thread (its pieces
+// timed by the steady clock, so that a busy machine charges it more, never less) as a share of
+// the world's processor time (goal at most 1 %), the longest piece of its work in one tick, the
 // writer thread's longest write (goal: shorter than a tick, 100 ms) and the file's size.
 // That level is nearly idle, so the share is of a world that hardly works; the second benchmark
 // plays its hour with the world at work as in a played level: the skirmish of two armies the

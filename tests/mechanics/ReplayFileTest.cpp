@@ -188,6 +188,20 @@ TEST(ReplayFile, AnotherVersionOrAnotherBuildIsRefusedByName)
     other[8] = 1;  // the format's version follows the eight letters: the first, of whole rewrites
     EXPECT_EQ(ReadExactly(other, &read, &why), REPLAY_OTHER_VERSION);
     EXPECT_NE(why.find("version 1"), std::string::npos) << why;
+    other[8] = (char)(REPLAY_FORMAT_VERSION + 1);  // one of a later game
+    EXPECT_EQ(ReadExactly(other, &read, &why), REPLAY_OTHER_VERSION);
+
+    // The players' files of the version before (their world summed byte by byte) are still
+    // read, as of their version, and written again they are the same bytes.
+    Replay older = SmallGame();
+    older.format = REPLAY_OLDEST_FORMAT;
+    const std::string olderBytes = WriteReplay(older);
+    EXPECT_EQ(ReplayFormatOf(olderBytes), REPLAY_OLDEST_FORMAT);
+    ASSERT_EQ(ReadExactly(olderBytes, &read, &why), REPLAY_READ) << why;
+    EXPECT_EQ(read.format, REPLAY_OLDEST_FORMAT);
+    EXPECT_EQ(ReplaySumKind(read.format), WORLD_SUM_BYTES);
+    EXPECT_EQ(WriteReplay(read), olderBytes);
+    EXPECT_EQ(ReplaySumKind(REPLAY_FORMAT_VERSION), WORLD_SUM_WORDS);
 
     const std::string bytes = WriteReplay(SmallGame());
     EXPECT_EQ(ReadReplay(bytes, 0x1234567890abcdefull, &read, &why), REPLAY_READ) << why;
