@@ -1,24 +1,20 @@
 #include "campaign/PlayerProfile.h"
 
-#include "campaign/Galaxy.h"
-#include "campaign/MissionScreen.h"
-#include "campaign/RandomMission.h"
+#include "campaign/MissionCatalogue.h"
 #include "campaign/RigCatalog.h"
-#include "gui/Button.h"
-#include "gui/GuiDraw.h"
 #include "host/Log.h"
 #include "host/System.h"
 #include "host/WorldGuard.h"
-#include "interface/Inventory.h"
-#include "interface/MessageLists.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
+#include "mechanics/ScreenHooks.h"
 #include "platform/ConfigFile.h"
 #include "platform/Files.h"
 #include "platform/GameSeam.h"
 #include "platform/StringTable.h"
 #include "platform/UserFolders.h"
 #include "world/Agent.h"
+#include "world/AgentCombat.h"
 #include "world/AgentTypeRegistry.h"
 #include "world/BuildItem.h"
 #include "world/Item.h"
@@ -68,12 +64,18 @@ int WholeStock(float amount)
 
 void ShowNotice(const char* text)
 {
-    if (TheGame && TheGame->messageBar) TheGame->messageBar->AddMessage(text, 5.0f, 0);
+    TellPlayer(text, 5.0f);
 }
 
 }  // namespace
 
 // ---- Level curve
+
+int LevelThreshold(int level)
+{
+    if (level <= 0) return 0;
+    return ((level - 1) * (level - 1) + 1) * 100;
+}
 
 int LevelFromExperience(int experience)
 {
@@ -183,15 +185,6 @@ void PlayerProfile::ClearCompletedMissions()
     for (uint32_t& bits : completedMissions) bits = 0;
 }
 
-void PlayerProfile::SetStoryMissionCompleted(int storyId, bool on)
-{
-    if (!TheGalaxy) return;
-    CelestialBody* body = TheGalaxy->FindBodyByStoryId(storyId);
-    if (!body) return;
-    SetMissionCompleted(body->missionId, on);
-    body->completed = on ? 1 : 0;
-}
-
 bool PlayerProfile::HasAchievement(int n) const
 {
     return (achievements >> ((unsigned)n % 32u)) & 1u;
@@ -206,8 +199,7 @@ void PlayerProfile::AwardAchievement(int n)
     const char* text = Strings ? Strings->Lookup(tag) : nullptr;
     char line[128];
     snprintf(line, sizeof line, "Achievement: %s", text ? text : "invalid");
-    if (TheGame && TheGame->popups) TheGame->popups->Add(line, 4.0f, 0, n);
-    GuiPlaySound("message");
+    if (TheScreenHooks) TheScreenHooks->AchievementAwarded(line, n);
 }
 
 void PlayerProfile::CountAchievements(int* earned, int* total) const
@@ -250,9 +242,10 @@ void PlayerProfile::CheckUnlocks(bool missionEnd)
     test(8, 1, killed == 0, nullptr);
     test(9, 0, s[PROFILE_STAT_BUILDINGS_PRODUCED] > 30, nullptr);
     test(10, 0, (long long)s[PROFILE_STAT_UNITS_PRODUCED] - s[PROFILE_STAT_UNITS_LOST] >= maxUnitControl, nullptr);
-    if (missionEnd && !HasAchievement(11) && TheGalaxy && MissionScreen::missionCount > 0) {
-        const CelestialBody* last = TheGalaxy->FindBodyByStoryId(MissionScreen::missionCount - 1);
-        test(11, 1, last && IsMissionCompleted(last->missionId), nullptr);
+    if (missionEnd && !HasAchievement(11) && TheScreenHooks && MissionCatalogue::missionCount > 0) {
+        int last = -1;
+        const bool found = TheScreenHooks->StoryMissionId(MissionCatalogue::missionCount - 1, &last);
+        test(11, 1, found && IsMissionCompleted(last), nullptr);
     }
     test(12, 0, level >= 10, nullptr);
     test(13, 0, s[PROFILE_STAT_MINE_KILLS] > 30, nullptr);
@@ -261,7 +254,7 @@ void PlayerProfile::CheckUnlocks(bool missionEnd)
     const int journal = CountJournalEntries();
     test(15, 0, journal > 0 && backstoryCount == journal, nullptr);
     test(16, 0, CountScavengerItems(rig) == 5, "Scavenger rig skin unlocked!");
-    test(17, 0, PlayerInventory && PlayerInventory->FindFreeSlot(false) < 0, nullptr);
+    test(17, 0, TheScreenHooks && TheScreenHooks->BagFull(), nullptr);
     test(18, 2, TheScene.FirstInList(SEGMENT_RESOURCE) == nullptr, nullptr);
     test(19, 1, killed != 0 && s[PROFILE_STAT_CLOAKED_KILLS] == killed, shopNotice);
     int after = 0;
@@ -310,7 +303,7 @@ void PlayerProfile::ClearRecord()
 
 void PlayerProfile::ClearHoldings()
 {
-    if (PlayerInventory) PlayerInventory->Clear();
+    if (TheScreenHooks) TheScreenHooks->ClearBag();
     if (TheGame && TheGame->agentTypes) TheGame->agentTypes->ClearPlayerTypesBit4();
     if (TheGame && TheGame->buildItems) TheGame->buildItems->ClearMarks();
     if (!rig) return;
@@ -406,30 +399,6 @@ void PlayerProfile::AddFuel(float amount)
     fuel += amount;
     if (fuel < 0.0f) fuel = 0.0f;
     if (amount > 0.0f) fuelGained += amount;
-}
-
-bool PlayerProfile::LoadByName(const char* profileName)
-{
-    char path[MAX_PROFILE_PATH];
-    if (!ProfilePath(profileName, path, sizeof path)) return false;
-    return Load(path, false, false);
-}
-
-bool PlayerProfile::TakeNewPlayerStart()
-{
-    char path[MAX_PATH_TEXT];
-    CopyText(path, sizeof path, DEFAULT_PROFILE_SCRIPT);
-    FixPath(path);
-    const bool read = Load(path, false, false);
-    flags = (flags & ~PROFILE_LOADED) | PROFILE_STARTUP;
-    return read;
-}
-
-bool PlayerProfile::SaveByName(bool inGame)
-{
-    char path[MAX_PROFILE_PATH];
-    if (!ProfilePath(name, path, sizeof path)) return false;
-    return Save(path, inGame);
 }
 
 // ---- The current profile

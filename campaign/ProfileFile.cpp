@@ -571,3 +571,38 @@ bool PlayerProfile::Load(const ProfileReading& reading, bool fromSave, bool take
     }
     return true;
 }
+
+// ---- By name, and the galaxy's story missions
+
+void PlayerProfile::SetStoryMissionCompleted(int storyId, bool on)
+{
+    if (!TheGalaxy) return;
+    CelestialBody* body = TheGalaxy->FindBodyByStoryId(storyId);
+    if (!body) return;
+    SetMissionCompleted(body->missionId, on);
+    body->completed = on ? 1 : 0;
+}
+
+bool PlayerProfile::LoadByName(const char* profileName)
+{
+    char path[MAX_PROFILE_PATH];
+    if (!ProfilePath(profileName, path, sizeof path)) return false;
+    return Load(path, false, false);
+}
+
+bool PlayerProfile::TakeNewPlayerStart()
+{
+    char path[MAX_PATH_TEXT];
+    CopyText(path, sizeof path, DEFAULT_PROFILE_SCRIPT);
+    FixPath(path);
+    const bool read = Load(path, false, false);
+    flags = (flags & ~PROFILE_LOADED) | PROFILE_STARTUP;
+    return read;
+}
+
+bool PlayerProfile::SaveByName(bool inGame)
+{
+    char path[MAX_PROFILE_PATH];
+    if (!ProfilePath(name, path, sizeof path)) return false;
+    return Save(path, inGame);
+}

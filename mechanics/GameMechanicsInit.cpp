@@ -232,7 +232,7 @@ bool GameMechanics::Init()
     ShowLoadingScreen("Generating gui", 0.9f, true);
     CreateHud();
     TheSplats = splats;
-    if (TheObjectives) TheObjectives->Show(true);
+    if (TheScreenHooks) TheScreenHooks->ShowObjectives(true);
 
     GameCamera.Update(0.0f);
     // A saved level opens on the view it was saved with.
