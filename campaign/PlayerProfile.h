@@ -53,6 +53,8 @@ enum ProfileStatistic : int {
 };
 // The file keys of the statistics, in the same order.
 extern const char* const PROFILE_STATISTIC_KEYS[PROFILE_STATISTICS];
+// The new player's chassis.
+constexpr const char* FIRST_CHASSIS = "basic";
 
 // The experience threshold of a level: ((level - 1)^2 + 1) x 100, 0 for level 0.
 int LevelThreshold(int level);

@@ -51,6 +51,8 @@ public:
 class PlayerScreenAnswers final : public ScreenHooks {
 public:
     int SelectedStoryId() override;
+    int GalaxySeed() override;
+    int SelectedMissionId() override;
     bool WindowHoldsGame() override;
     void ShowMissionFailed() override;
     bool MissionFailedShown() override;
@@ -158,6 +160,16 @@ bool PlayerItemAnswers::AddToInventory(Item* item, bool merge)
 int PlayerScreenAnswers::SelectedStoryId()
 {
     return GetSelectedStoryId();
+}
+
+int PlayerScreenAnswers::GalaxySeed()
+{
+    return TheGalaxy ? TheGalaxy->seed : -1;
+}
+
+int PlayerScreenAnswers::SelectedMissionId()
+{
+    return TheGalaxy && TheGalaxy->selectedBody ? TheGalaxy->selectedBody->missionId : -1;
 }
 
 bool PlayerScreenAnswers::WindowHoldsGame()

@@ -21,6 +21,16 @@ int ScreenHooks::SelectedStoryId()
     return -1;
 }
 
+int ScreenHooks::GalaxySeed()
+{
+    return -1;
+}
+
+int ScreenHooks::SelectedMissionId()
+{
+    return -1;
+}
+
 bool ScreenHooks::WindowHoldsGame()
 {
     return false;

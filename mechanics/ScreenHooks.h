@@ -23,6 +23,10 @@ public:
     // The story mission index of the body chosen on the galaxy map; -1 with no galaxy, nothing
     // chosen or a random mission there.
     virtual int SelectedStoryId();
+    // The galaxy's seed (-1 with no galaxy built) and the mission of the body chosen on it (-1
+    // with none chosen), which the profile file keeps.
+    virtual int GalaxySeed();
+    virtual int SelectedMissionId();
     // A window holds the game (a modal one is open): the Scene's entities stand still.
     virtual bool WindowHoldsGame();
     // The lost rig's "Mission Failed!" window, shown once; whether it is up.
