@@ -71,12 +71,6 @@ Label* MakeLabel(const char* text, int x, int y, Font* font)
 
 }  // namespace
 
-Game::Game()
-{
-    CopyText(levelName, sizeof levelName, "none");
-    CopyText(classLabel, sizeof classLabel, "Game");
-}
-
 Game::~Game()
 {
     delete cursorSprite;
@@ -235,18 +229,6 @@ void Game::DrawGui()
     cursorSprite->SetColor(PackColour(cursorColour));
     cursorSprite->SetPosition(Input.mouse->cursorX, Input.mouse->cursorY);
     cursorSprite->Draw();
-}
-
-void Game::SetLevelName(const char* name)
-{
-    CopyText(levelName, sizeof levelName, name ? name : "none");
-    levelNamed = true;
-}
-
-void Game::ClearLevelName()
-{
-    CopyText(levelName, sizeof levelName, "none");
-    levelNamed = false;
 }
 
 bool GetScreenRay(int x, int y, Vec3* origin, Vec3* direction)

@@ -53,6 +53,7 @@ public:
     int SelectedStoryId() override;
     int GalaxySeed() override;
     int SelectedMissionId() override;
+    void StampLevel() override;
     bool WindowHoldsGame() override;
     void ShowMissionFailed() override;
     bool MissionFailedShown() override;
@@ -170,6 +171,11 @@ int PlayerScreenAnswers::GalaxySeed()
 int PlayerScreenAnswers::SelectedMissionId()
 {
     return TheGalaxy && TheGalaxy->selectedBody ? TheGalaxy->selectedBody->missionId : -1;
+}
+
+void PlayerScreenAnswers::StampLevel()
+{
+    if (TheGalaxy) TheGalaxy->CheckLevelStamp();
 }
 
 bool PlayerScreenAnswers::WindowHoldsGame()

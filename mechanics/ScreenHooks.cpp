@@ -31,6 +31,8 @@ int ScreenHooks::SelectedMissionId()
     return -1;
 }
 
+void ScreenHooks::StampLevel() {}
+
 bool ScreenHooks::WindowHoldsGame()
 {
     return false;

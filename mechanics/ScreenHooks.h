@@ -27,6 +27,9 @@ public:
     // with none chosen), which the profile file keeps.
     virtual int GalaxySeed();
     virtual int SelectedMissionId();
+    // A level of the body chosen on the galaxy starts: the first start of it stamps it, and a
+    // draw of the level's sequence goes to the stamp (none without a galaxy).
+    virtual void StampLevel();
     // A window holds the game (a modal one is open): the Scene's entities stand still.
     virtual bool WindowHoldsGame();
     // The lost rig's "Mission Failed!" window, shown once; whether it is up.

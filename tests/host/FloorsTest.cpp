@@ -145,11 +145,9 @@ const std::set<std::string> CampaignDataHeaders = {
 // side moves the bag's items and learns its patterns (the bag is the interface's), steps the
 // upgrade panel's choices, refreshes the build buttons and runs the console's lines; the
 // mouse's orders read the windows, the character screen's bag and the terrain editor; a replay
-// starts its mission through the mission screen and the galaxy; a level's start stamps the
-// galaxy's level. A file that stops reaching up leaves the list, so that it only ever gets
-// shorter.
+// starts its mission through the mission screen and the galaxy. A file that stops reaching up
+// leaves the list, so that it only ever gets shorter.
 const std::set<std::string> StillReachingUp = {
-    "mechanics/GameMechanicsInit.cpp",
     "mechanics/OrderHandlers.cpp",
     "mechanics/PlayerOrders.cpp",
     "mechanics/Replay.cpp",
