@@ -23,9 +23,6 @@
 #include <algorithm>
 #include <cstring>
 
-bool PausedWithoutFocus = false;
-bool CursorHidden = false;
-
 namespace {
 
 int TextExtentWidth(Font* font, const char* text)
