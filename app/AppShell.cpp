@@ -19,6 +19,8 @@
 #include "mechanics/GameMechanics.h"
 #include "mechanics/GameRender.h"
 #include "interface/GameSeamImpl.h"
+#include "interface/PlayerAnswers.h"
+#include "tools/LevelToolAnswers.h"
 #include "mechanics/Replay.h"
 #include "mechanics/Scene.h"
 #include "platform/CommandLine.h"
@@ -153,13 +155,20 @@ bool StartLog()
     return true;
 }
 
+// The game's answers to the engine (the seam) and to the simulation (the player's answers to
+// its hooks, the developer tools' to the level's making) go in together, before anything of the
+// game runs, and come out together.
 bool InstallGameSeam()
 {
     SetGameSeam(&GameSide);
+    InstallPlayerAnswers();
+    InstallLevelToolAnswers();
     return true;
 }
 void RemoveGameSeam()
 {
+    RemoveLevelToolAnswers();
+    RemovePlayerAnswers();
     SetGameSeam(nullptr);
 }
 

@@ -384,3 +384,8 @@ void CountMissionBodies(const CelestialBody* tree, int* total, int* completed);
 // The mission's title a body carries: the catalogue's name of a story mission, the objective
 // line of a random one.
 std::string MissionTitle(const CelestialBody* body);
+
+// The story mission index of the body selected on the galaxy map; -1 when there is no galaxy,
+// nothing is selected or the body carries a random mission. The level reads it through its
+// ScreenHooks (SelectedStoryId).
+int GetSelectedStoryId();

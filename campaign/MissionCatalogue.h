@@ -29,8 +29,3 @@ public:
     static MissionRecord scratch;
     static bool scratchActive;
 };
-
-// The story mission index of the body selected on the galaxy map; -1 when there is no galaxy,
-// nothing is selected or the body carries a random mission. The galaxy keeps the selection
-// (campaign/Galaxy.cpp).
-int GetSelectedStoryId();

@@ -24,6 +24,7 @@
 #include "interface/InfoScreen.h"
 #include "interface/MessageWindow.h"
 #include "interface/MessageLists.h"
+#include "interface/ObjectivesPanel.h"
 #include "interface/OptionsWindow.h"
 #include "levelgen/MapGenerator.h"
 #include "levelgen/MissionObjects.h"
@@ -47,6 +48,7 @@
 #include "render/IndexedMesh.h"
 #include "render/MeshLibrary.h"
 #include "render/Sprite.h"
+#include "tools/MapGeneratorWindow.h"
 #include "world/Entity.h"
 #include "world/MissionHooks.h"
 
@@ -262,6 +264,7 @@ void MissionScreen::Init()
     windows[0] = windows[1] = nullptr;
     // The running mission's objectives and events, and the world's line to them.
     if (!TheObjectives) TheObjectives = new Objectives();
+    BuildObjectivesPanel();
     if (!TheEvents) TheEvents = new EventManager();
     InstallMissionHooks();
     BuildMainMenu();
@@ -290,7 +293,7 @@ void MissionScreen::Init()
     // The galaxy map: its planets' meshes and textures, its screen and planet panel.
     TheGalaxy->LoadPlanetAssets();
     galaxyPage = TheGalaxy->container;
-    if (TheGame) TheGame->CreateMapGenerator()->CreateWindow();
+    if (TheGame) MapGeneratorWindow::Create(*TheGame->CreateMapGenerator());
     // What the level generator places at the sites of a mission.
     if (!TheMissionObjects) {
         TheMissionObjects = new MissionObjects();
@@ -395,6 +398,7 @@ void MissionScreen::Release()
     TheCharacterGui = nullptr;
     delete TheObjectives;
     TheObjectives = nullptr;
+    ReleaseObjectivesPanel();
     delete TheEvents;
     TheEvents = nullptr;
     // The fonts were the game's.

@@ -1,31 +1,30 @@
 #include "campaign/PlayerProfile.h"
 
-#include "campaign/Galaxy.h"
-#include "campaign/MissionScreen.h"
-#include "campaign/RandomMission.h"
+#include "campaign/MissionCatalogue.h"
 #include "campaign/RigCatalog.h"
-#include "gui/Button.h"
-#include "gui/GuiDraw.h"
 #include "host/Log.h"
 #include "host/System.h"
 #include "host/WorldGuard.h"
-#include "interface/Inventory.h"
-#include "interface/MessageLists.h"
 #include "mechanics/GameMechanics.h"
+#include "mechanics/Replay.h"
 #include "mechanics/Scene.h"
+#include "mechanics/ScreenHooks.h"
 #include "platform/ConfigFile.h"
 #include "platform/Files.h"
 #include "platform/GameSeam.h"
 #include "platform/StringTable.h"
 #include "platform/UserFolders.h"
 #include "world/Agent.h"
+#include "world/AgentCombat.h"
 #include "world/AgentTypeRegistry.h"
 #include "world/BuildItem.h"
 #include "world/Item.h"
 
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 const char* const PROFILE_STATISTIC_KEYS[PROFILE_STATISTICS] = {
     "enemiesKilled", "creaturesKilled", "unitsLost",    "unitsProduced",   "buildingsProduced", "buildingsLost",
@@ -68,12 +67,18 @@ int WholeStock(float amount)
 
 void ShowNotice(const char* text)
 {
-    if (TheGame && TheGame->messageBar) TheGame->messageBar->AddMessage(text, 5.0f, 0);
+    TellPlayer(text, 5.0f);
 }
 
 }  // namespace
 
 // ---- Level curve
+
+int LevelThreshold(int level)
+{
+    if (level <= 0) return 0;
+    return ((level - 1) * (level - 1) + 1) * 100;
+}
 
 int LevelFromExperience(int experience)
 {
@@ -183,15 +188,6 @@ void PlayerProfile::ClearCompletedMissions()
     for (uint32_t& bits : completedMissions) bits = 0;
 }
 
-void PlayerProfile::SetStoryMissionCompleted(int storyId, bool on)
-{
-    if (!TheGalaxy) return;
-    CelestialBody* body = TheGalaxy->FindBodyByStoryId(storyId);
-    if (!body) return;
-    SetMissionCompleted(body->missionId, on);
-    body->completed = on ? 1 : 0;
-}
-
 bool PlayerProfile::HasAchievement(int n) const
 {
     return (achievements >> ((unsigned)n % 32u)) & 1u;
@@ -206,8 +202,7 @@ void PlayerProfile::AwardAchievement(int n)
     const char* text = Strings ? Strings->Lookup(tag) : nullptr;
     char line[128];
     snprintf(line, sizeof line, "Achievement: %s", text ? text : "invalid");
-    if (TheGame && TheGame->popups) TheGame->popups->Add(line, 4.0f, 0, n);
-    GuiPlaySound("message");
+    if (TheScreenHooks) TheScreenHooks->AchievementAwarded(line, n);
 }
 
 void PlayerProfile::CountAchievements(int* earned, int* total) const
@@ -250,9 +245,10 @@ void PlayerProfile::CheckUnlocks(bool missionEnd)
     test(8, 1, killed == 0, nullptr);
     test(9, 0, s[PROFILE_STAT_BUILDINGS_PRODUCED] > 30, nullptr);
     test(10, 0, (long long)s[PROFILE_STAT_UNITS_PRODUCED] - s[PROFILE_STAT_UNITS_LOST] >= maxUnitControl, nullptr);
-    if (missionEnd && !HasAchievement(11) && TheGalaxy && MissionScreen::missionCount > 0) {
-        const CelestialBody* last = TheGalaxy->FindBodyByStoryId(MissionScreen::missionCount - 1);
-        test(11, 1, last && IsMissionCompleted(last->missionId), nullptr);
+    if (missionEnd && !HasAchievement(11) && TheScreenHooks && MissionCatalogue::missionCount > 0) {
+        int last = -1;
+        const bool found = TheScreenHooks->StoryMissionId(MissionCatalogue::missionCount - 1, &last);
+        test(11, 1, found && IsMissionCompleted(last), nullptr);
     }
     test(12, 0, level >= 10, nullptr);
     test(13, 0, s[PROFILE_STAT_MINE_KILLS] > 30, nullptr);
@@ -261,7 +257,7 @@ void PlayerProfile::CheckUnlocks(bool missionEnd)
     const int journal = CountJournalEntries();
     test(15, 0, journal > 0 && backstoryCount == journal, nullptr);
     test(16, 0, CountScavengerItems(rig) == 5, "Scavenger rig skin unlocked!");
-    test(17, 0, PlayerInventory && PlayerInventory->FindFreeSlot(false) < 0, nullptr);
+    test(17, 0, TheScreenHooks && TheScreenHooks->BagFull(), nullptr);
     test(18, 2, TheScene.FirstInList(SEGMENT_RESOURCE) == nullptr, nullptr);
     test(19, 1, killed != 0 && s[PROFILE_STAT_CLOAKED_KILLS] == killed, shopNotice);
     int after = 0;
@@ -310,7 +306,7 @@ void PlayerProfile::ClearRecord()
 
 void PlayerProfile::ClearHoldings()
 {
-    if (PlayerInventory) PlayerInventory->Clear();
+    if (TheScreenHooks) TheScreenHooks->ClearBag();
     if (TheGame && TheGame->agentTypes) TheGame->agentTypes->ClearPlayerTypesBit4();
     if (TheGame && TheGame->buildItems) TheGame->buildItems->ClearMarks();
     if (!rig) return;
@@ -408,28 +404,163 @@ void PlayerProfile::AddFuel(float amount)
     if (amount > 0.0f) fuelGained += amount;
 }
 
-bool PlayerProfile::LoadByName(const char* profileName)
+// ---- The profile file's writer (its reader is the campaign's: campaign/ProfileFile.cpp)
+
+namespace {
+
+// The item's own lines after the line that names it.
+void WriteItemLines(FILE* file, const Item* item)
 {
-    char path[MAX_PROFILE_PATH];
-    if (!ProfilePath(profileName, path, sizeof path)) return false;
-    return Load(path, false, false);
+    // Flag words go out signed, as the reader takes them back whole.
+    fprintf(file, "item_upgradeFlags\t%d\n", (int)item->upgradeFlags);
+    fprintf(file, "item_specialFlags\t%d\n", (int)item->specialFlags);
+    if (item->patternName[0]) fprintf(file, "item_pattern\t%s\n", item->patternName);
+    fprintf(file, "item_upgradeDamage\t%.4f\n", item->bonus[ITEM_BONUS_DAMAGE]);
+    fprintf(file, "item_upgradeSpeed\t%.4f\n", item->bonus[ITEM_BONUS_SPEED]);
+    fprintf(file, "item_upgradeHull\t%.4f\n", item->bonus[ITEM_BONUS_HULL]);
+    fprintf(file, "item_upgradeHealth\t%.4f\n", item->bonus[ITEM_BONUS_HEALTH]);
+    fprintf(file, "item_upgradeRateOfFire\t%.4f\n", item->bonus[ITEM_BONUS_RATE_OF_FIRE]);
+    fprintf(file, "item_upgradeShieldRecharge\t%.4f\n", item->bonus[ITEM_BONUS_SHIELDS]);
+    fprintf(file, "item_stackCount\t%d\n", item->stackCount);
 }
 
-bool PlayerProfile::TakeNewPlayerStart()
+// A profile without a chassis (a rigs script that lacks it) is written with the new player's,
+// so that it loads back into a rig that can be worn.
+const char* ChassisName(const ChassisRecord* record)
 {
-    char path[MAX_PATH_TEXT];
-    CopyText(path, sizeof path, DEFAULT_PROFILE_SCRIPT);
-    FixPath(path);
-    const bool read = Load(path, false, false);
-    flags = (flags & ~PROFILE_LOADED) | PROFILE_STARTUP;
-    return read;
+    return record && record->chassis ? record->chassis->name : FIRST_CHASSIS;
 }
 
-bool PlayerProfile::SaveByName(bool inGame)
+// The rig's weapon in that attachment, when it holds an item.
+const Item* AttachedItem(const Agent* rig, const char* slot)
 {
-    char path[MAX_PROFILE_PATH];
-    if (!ProfilePath(name, path, sizeof path)) return false;
-    return Save(path, inGame);
+    if (!rig) return nullptr;
+    Entity* held = rig->GetAttachedEntity(slot);
+    return held && (held->flags & ENTITY_ITEM) ? static_cast<const Item*>(held) : nullptr;
+}
+
+// Writes the whole file; false when anything could not be written.
+bool WriteProfile(FILE* file, PlayerProfile& p, bool inGame)
+{
+    fprintf(file, "name\t\t%s\n", p.name);
+    fprintf(file, "experience\t%d\n", p.experience);
+    fprintf(file, "achievements\t%d\n", (int)p.achievements);
+    fprintf(file, "backstoryCount\t%d\n", p.backstoryCount);
+    fprintf(file, "credits\t\t%d\n", p.credits);
+    fprintf(file, "chassis\t\t%s\n", ChassisName(p.chassis));
+    fprintf(file, "pilot\t\t%s\n", p.pilot ? p.pilot->name : "default");
+    if (p.rigPaint[0] && strcmp(p.rigPaint, "none") != 0) fprintf(file, "rigPaint\t%s\n", p.rigPaint);
+    fprintf(file, "skills\t%d %d %d %d %d %d\n", p.skills[0], p.skills[1], p.skills[2], p.skills[3], p.skills[4],
+            p.skills[5]);
+    if (p.skillPoints > 0) fprintf(file, "activeskillpoints\t%d\n", p.skillPoints);
+    // A new profile's seed is its own until a galaxy is built from it.
+    int seed = p.galaxySeed;
+    if (seed < 0 && TheScreenHooks && TheScreenHooks->GalaxySeed() >= 0) seed = TheScreenHooks->GalaxySeed();
+    fprintf(file, "galaxyseed\t%d\n", seed);
+    if (p.acceptedMissionId >= 0) fprintf(file, "acceptedMission\t%d\n", p.acceptedMissionId);
+    if (inGame) {
+        int mission = TheScreenHooks ? TheScreenHooks->SelectedMissionId() : -1;
+        fprintf(file, "currentMission\t%d\n", mission);
+        for (int i = 0; i < PROFILE_STATISTICS; ++i)
+            fprintf(file, "%s\t%d\n", PROFILE_STATISTIC_KEYS[i], p.statistics[i]);
+        fprintf(file, "totalOre\t%.1f\n", p.oreGained);
+        fprintf(file, "totalFuel\t%.1f\n", p.fuelGained);
+        // A save in play keeps the game's clock, so the loaded mission goes on from it.
+        const bool playing = TheGame && TheGame->state == GAME_STATE_PLAYING;
+        fprintf(file, "elapsedGameTime\t%.2f\n", playing ? MissionTime : p.missionTime);
+        fprintf(file, "resources\t\t%.0f\t%.0f\t%d\t%d\n", p.ore, p.fuel, p.unitsInUse, p.unitControl);
+        // The rig's hull and timers as it stands in the level; between levels (a mission being
+        // started from a save) the ones the profile holds for the rig to take up.
+        const Agent* inPlay = playing ? p.rig : nullptr;
+        fprintf(file, "health\t%.2f\n", inPlay ? inPlay->health : p.savedHealth);
+        fprintf(file, "shields\t%.2f\n", inPlay ? inPlay->shield : p.savedShields);
+        fprintf(file, "freezeTime\t%.2f\n", inPlay ? inPlay->freezeTime : p.freezeTime);
+        fprintf(file, "cooldownTime\t%.2f\n", p.cooldownTime);
+        fprintf(file, "cloakedTime\t%.2f\n", inPlay ? inPlay->cloakTime : p.cloakedTime);
+    }
+    fprintf(file, "MissionBlocks\t%d", 4);
+    for (uint32_t word : p.completedMissions) fprintf(file, " %x", (unsigned)word);
+    fprintf(file, "\n");
+    if (TheGame && TheGame->agentTypes)
+        for (auto* node = TheGame->agentTypes->types.head; node; node = node->next) {
+            const AgentType* type = node->value;
+            if (type && type->buyCost > 0 && (type->flags & AGENT_TYPE_OWNED)) fprintf(file, "unit\t\t%s\n", type->name);
+        }
+    if (TheGame && TheGame->buildItems)
+        for (auto* node = TheGame->buildItems->items.head; node; node = node->next) {
+            const BuildItem* item = node->value;
+            if (item && item->buyCost > 0 && (item->flags & BUILD_MARKED)) fprintf(file, "building\t%s\n", item->name);
+        }
+    if (TheScreenHooks)
+        for (int i = 0, slots = TheScreenHooks->BagSlotCount(); i < slots; ++i) {
+            const Item* item = TheScreenHooks->BagSlotItem(i);
+            if (!item) continue;
+            fprintf(file, "item\t\t%s\t%d\n", item->name, i);
+            WriteItemLines(file, item);
+        }
+    if (const Item* left = AttachedItem(p.rig, "leftweapon")) {
+        fprintf(file, "attachleft\t%s\n", left->name);
+        WriteItemLines(file, left);
+    }
+    if (const Item* right = AttachedItem(p.rig, "rightweapon")) {
+        fprintf(file, "attachright\t%s\n", right->name);
+        WriteItemLines(file, right);
+    }
+    // The module slots the character screen offers.
+    for (int slot = 0; p.rig && slot < 3; ++slot)
+        if (const Item* module = p.rig->GetEquippedItem(slot)) {
+            fprintf(file, "upgrade\t\t%s %d\n", module->name, slot);
+            WriteItemLines(file, module);
+        }
+    fprintf(file, "\nEND_OF_FILE\n\n");
+    return ferror(file) == 0;
+}
+
+}  // namespace
+
+std::string PlayerProfile::Text(bool inGame)
+{
+    // Written in memory: the replay's checks take it often, and nothing of it needs the disk.
+    std::string text;
+    char* buffer = nullptr;
+    size_t size = 0;
+    FILE* file = open_memstream(&buffer, &size);
+    if (!file) {
+        Log("ERROR: no room to write the profile %s\n", name);
+        return text;
+    }
+    const bool written = WriteProfile(file, *this, inGame);
+    if (fclose(file) == 0 && written && buffer) text.assign(buffer, size);
+    free(buffer);
+    return text;
+}
+
+bool PlayerProfile::Save(const char* path, bool inGame)
+{
+    if (!path || !*path) return false;
+    // A replay plays with the profile it recorded in the player's place: nothing of it is
+    // written over the player's own.
+    if (TheReplay.HoldsProfile()) {
+        Log("The replay's profile is not saved over %s\n", path);
+        return true;
+    }
+    // The old profile stays whole until the new one is on the disk.
+    std::string temporary = std::string(path) + ".tmp";
+    FILE* file = fopen(temporary.c_str(), "wb");
+    if (!file) {
+        Log("ERROR opening profile %s\n", path);
+        return false;
+    }
+    Log("Opened profile %s\n", path);
+    bool written = WriteProfile(file, *this, inGame);
+    written = SyncFile(file) && written;
+    written = fclose(file) == 0 && written;
+    if (!written || rename(temporary.c_str(), path) != 0) {
+        Log("ERROR writing profile %s: the previous profile is kept\n", path);
+        remove(temporary.c_str());
+        return false;
+    }
+    return true;
 }
 
 // ---- The current profile

@@ -53,8 +53,11 @@ enum ProfileStatistic : int {
 };
 // The file keys of the statistics, in the same order.
 extern const char* const PROFILE_STATISTIC_KEYS[PROFILE_STATISTICS];
+// The new player's chassis.
+constexpr const char* FIRST_CHASSIS = "basic";
 
-// The experience a level begins at is LevelThreshold (campaign/RandomMission.h).
+// The experience threshold of a level: ((level - 1)^2 + 1) x 100, 0 for level 0.
+int LevelThreshold(int level);
 // The highest level (1..20) whose threshold the experience reaches; 0 below 100.
 int LevelFromExperience(int experience);
 // The experience between the level's threshold and the next one's (100 for level 0).

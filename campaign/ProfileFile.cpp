@@ -10,7 +10,6 @@
 #include "host/System.h"
 #include "interface/Inventory.h"
 #include "mechanics/GameMechanics.h"
-#include "mechanics/Replay.h"
 #include "platform/Files.h"
 #include "world/Agent.h"
 #include "world/AgentTypeRegistry.h"
@@ -28,117 +27,6 @@
 #include <vector>
 
 namespace {
-
-// The item's own lines after the line that names it.
-void WriteItemLines(FILE* file, const Item* item)
-{
-    // Flag words go out signed, as the reader takes them back whole.
-    fprintf(file, "item_upgradeFlags\t%d\n", (int)item->upgradeFlags);
-    fprintf(file, "item_specialFlags\t%d\n", (int)item->specialFlags);
-    if (item->patternName[0]) fprintf(file, "item_pattern\t%s\n", item->patternName);
-    fprintf(file, "item_upgradeDamage\t%.4f\n", item->bonus[ITEM_BONUS_DAMAGE]);
-    fprintf(file, "item_upgradeSpeed\t%.4f\n", item->bonus[ITEM_BONUS_SPEED]);
-    fprintf(file, "item_upgradeHull\t%.4f\n", item->bonus[ITEM_BONUS_HULL]);
-    fprintf(file, "item_upgradeHealth\t%.4f\n", item->bonus[ITEM_BONUS_HEALTH]);
-    fprintf(file, "item_upgradeRateOfFire\t%.4f\n", item->bonus[ITEM_BONUS_RATE_OF_FIRE]);
-    fprintf(file, "item_upgradeShieldRecharge\t%.4f\n", item->bonus[ITEM_BONUS_SHIELDS]);
-    fprintf(file, "item_stackCount\t%d\n", item->stackCount);
-}
-
-// The new player's chassis.
-constexpr const char* FIRST_CHASSIS = "basic";
-
-// A profile without a chassis (a rigs script that lacks it) is written with the new player's,
-// so that it loads back into a rig that can be worn.
-const char* ChassisName(const ChassisRecord* record)
-{
-    return record && record->chassis ? record->chassis->name : FIRST_CHASSIS;
-}
-
-// The rig's weapon in that attachment, when it holds an item.
-const Item* AttachedItem(const Agent* rig, const char* slot)
-{
-    if (!rig) return nullptr;
-    Entity* held = rig->GetAttachedEntity(slot);
-    return held && (held->flags & ENTITY_ITEM) ? static_cast<const Item*>(held) : nullptr;
-}
-
-// Writes the whole file; false when anything could not be written.
-bool WriteProfile(FILE* file, PlayerProfile& p, bool inGame)
-{
-    fprintf(file, "name\t\t%s\n", p.name);
-    fprintf(file, "experience\t%d\n", p.experience);
-    fprintf(file, "achievements\t%d\n", (int)p.achievements);
-    fprintf(file, "backstoryCount\t%d\n", p.backstoryCount);
-    fprintf(file, "credits\t\t%d\n", p.credits);
-    fprintf(file, "chassis\t\t%s\n", ChassisName(p.chassis));
-    fprintf(file, "pilot\t\t%s\n", p.pilot ? p.pilot->name : "default");
-    if (p.rigPaint[0] && strcmp(p.rigPaint, "none") != 0) fprintf(file, "rigPaint\t%s\n", p.rigPaint);
-    fprintf(file, "skills\t%d %d %d %d %d %d\n", p.skills[0], p.skills[1], p.skills[2], p.skills[3], p.skills[4],
-            p.skills[5]);
-    if (p.skillPoints > 0) fprintf(file, "activeskillpoints\t%d\n", p.skillPoints);
-    // A new profile's seed is its own until a galaxy is built from it.
-    int seed = p.galaxySeed;
-    if (seed < 0 && TheGalaxy && TheGalaxy->seed >= 0) seed = TheGalaxy->seed;
-    fprintf(file, "galaxyseed\t%d\n", seed);
-    if (p.acceptedMissionId >= 0) fprintf(file, "acceptedMission\t%d\n", p.acceptedMissionId);
-    if (inGame) {
-        int mission = TheGalaxy && TheGalaxy->selectedBody ? TheGalaxy->selectedBody->missionId : -1;
-        fprintf(file, "currentMission\t%d\n", mission);
-        for (int i = 0; i < PROFILE_STATISTICS; ++i)
-            fprintf(file, "%s\t%d\n", PROFILE_STATISTIC_KEYS[i], p.statistics[i]);
-        fprintf(file, "totalOre\t%.1f\n", p.oreGained);
-        fprintf(file, "totalFuel\t%.1f\n", p.fuelGained);
-        // A save in play keeps the game's clock, so the loaded mission goes on from it.
-        const bool playing = TheGame && TheGame->state == GAME_STATE_PLAYING;
-        fprintf(file, "elapsedGameTime\t%.2f\n", playing ? MissionTime : p.missionTime);
-        fprintf(file, "resources\t\t%.0f\t%.0f\t%d\t%d\n", p.ore, p.fuel, p.unitsInUse, p.unitControl);
-        // The rig's hull and timers as it stands in the level; between levels (a mission being
-        // started from a save) the ones the profile holds for the rig to take up.
-        const Agent* inPlay = playing ? p.rig : nullptr;
-        fprintf(file, "health\t%.2f\n", inPlay ? inPlay->health : p.savedHealth);
-        fprintf(file, "shields\t%.2f\n", inPlay ? inPlay->shield : p.savedShields);
-        fprintf(file, "freezeTime\t%.2f\n", inPlay ? inPlay->freezeTime : p.freezeTime);
-        fprintf(file, "cooldownTime\t%.2f\n", p.cooldownTime);
-        fprintf(file, "cloakedTime\t%.2f\n", inPlay ? inPlay->cloakTime : p.cloakedTime);
-    }
-    fprintf(file, "MissionBlocks\t%d", 4);
-    for (uint32_t word : p.completedMissions) fprintf(file, " %x", (unsigned)word);
-    fprintf(file, "\n");
-    if (TheGame && TheGame->agentTypes)
-        for (auto* node = TheGame->agentTypes->types.head; node; node = node->next) {
-            const AgentType* type = node->value;
-            if (type && type->buyCost > 0 && (type->flags & AGENT_TYPE_OWNED)) fprintf(file, "unit\t\t%s\n", type->name);
-        }
-    if (TheGame && TheGame->buildItems)
-        for (auto* node = TheGame->buildItems->items.head; node; node = node->next) {
-            const BuildItem* item = node->value;
-            if (item && item->buyCost > 0 && (item->flags & BUILD_MARKED)) fprintf(file, "building\t%s\n", item->name);
-        }
-    if (PlayerInventory)
-        for (int i = 0; i < Inventory::SLOT_COUNT; ++i) {
-            const InventorySlot& slot = PlayerInventory->slots[i];
-            if (slot.kind != 1 || !slot.item) continue;
-            fprintf(file, "item\t\t%s\t%d\n", slot.item->name, i);
-            WriteItemLines(file, slot.item);
-        }
-    if (const Item* left = AttachedItem(p.rig, "leftweapon")) {
-        fprintf(file, "attachleft\t%s\n", left->name);
-        WriteItemLines(file, left);
-    }
-    if (const Item* right = AttachedItem(p.rig, "rightweapon")) {
-        fprintf(file, "attachright\t%s\n", right->name);
-        WriteItemLines(file, right);
-    }
-    // The module slots the character screen offers.
-    for (int slot = 0; p.rig && slot < 3; ++slot)
-        if (const Item* module = p.rig->GetEquippedItem(slot)) {
-            fprintf(file, "upgrade\t\t%s %d\n", module->name, slot);
-            WriteItemLines(file, module);
-        }
-    fprintf(file, "\nEND_OF_FILE\n\n");
-    return ferror(file) == 0;
-}
 
 // The value that fills the rest of the key's line, without the blanks after it; empty when
 // the line holds the key alone.
@@ -371,51 +259,6 @@ Item* AttachRigWeapon(Agent* rig, const char* itemName, const char* slot, const 
     return item;
 }
 
-std::string PlayerProfile::Text(bool inGame)
-{
-    // Written in memory: the replay's checks take it often, and nothing of it needs the disk.
-    std::string text;
-    char* buffer = nullptr;
-    size_t size = 0;
-    FILE* file = open_memstream(&buffer, &size);
-    if (!file) {
-        Log("ERROR: no room to write the profile %s\n", name);
-        return text;
-    }
-    const bool written = WriteProfile(file, *this, inGame);
-    if (fclose(file) == 0 && written && buffer) text.assign(buffer, size);
-    free(buffer);
-    return text;
-}
-
-bool PlayerProfile::Save(const char* path, bool inGame)
-{
-    if (!path || !*path) return false;
-    // A replay plays with the profile it recorded in the player's place: nothing of it is
-    // written over the player's own.
-    if (TheReplay.HoldsProfile()) {
-        Log("The replay's profile is not saved over %s\n", path);
-        return true;
-    }
-    // The old profile stays whole until the new one is on the disk.
-    std::string temporary = std::string(path) + ".tmp";
-    FILE* file = fopen(temporary.c_str(), "wb");
-    if (!file) {
-        Log("ERROR opening profile %s\n", path);
-        return false;
-    }
-    Log("Opened profile %s\n", path);
-    bool written = WriteProfile(file, *this, inGame);
-    written = SyncFile(file) && written;
-    written = fclose(file) == 0 && written;
-    if (!written || rename(temporary.c_str(), path) != 0) {
-        Log("ERROR writing profile %s: the previous profile is kept\n", path);
-        remove(temporary.c_str());
-        return false;
-    }
-    return true;
-}
-
 bool PlayerProfile::Load(const char* path, bool fromSave, bool takeCurrentMission)
 {
     ProfileReading reading;
@@ -570,4 +413,39 @@ bool PlayerProfile::Load(const ProfileReading& reading, bool fromSave, bool take
         TheRigCatalog->ReleaseRigTextures();
     }
     return true;
+}
+
+// ---- By name, and the galaxy's story missions
+
+void PlayerProfile::SetStoryMissionCompleted(int storyId, bool on)
+{
+    if (!TheGalaxy) return;
+    CelestialBody* body = TheGalaxy->FindBodyByStoryId(storyId);
+    if (!body) return;
+    SetMissionCompleted(body->missionId, on);
+    body->completed = on ? 1 : 0;
+}
+
+bool PlayerProfile::LoadByName(const char* profileName)
+{
+    char path[MAX_PROFILE_PATH];
+    if (!ProfilePath(profileName, path, sizeof path)) return false;
+    return Load(path, false, false);
+}
+
+bool PlayerProfile::TakeNewPlayerStart()
+{
+    char path[MAX_PATH_TEXT];
+    CopyText(path, sizeof path, DEFAULT_PROFILE_SCRIPT);
+    FixPath(path);
+    const bool read = Load(path, false, false);
+    flags = (flags & ~PROFILE_LOADED) | PROFILE_STARTUP;
+    return read;
+}
+
+bool PlayerProfile::SaveByName(bool inGame)
+{
+    char path[MAX_PROFILE_PATH];
+    if (!ProfilePath(name, path, sizeof path)) return false;
+    return Save(path, inGame);
 }

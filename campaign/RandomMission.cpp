@@ -2,6 +2,7 @@
 
 #include "campaign/Galaxy.h"
 #include "campaign/MissionRecord.h"
+#include "campaign/PlayerProfile.h"
 #include "host/Random.h"
 #include "host/System.h"
 #include "platform/Files.h"
@@ -39,12 +40,6 @@ void SetText(char* out, size_t size, const char* text)
 
 }  // namespace
 
-
-int LevelThreshold(int level)
-{
-    if (level <= 0) return 0;
-    return ((level - 1) * (level - 1) + 1) * 100;
-}
 
 void GenerateMission(CelestialBody* body)
 {

@@ -20,5 +20,5 @@ void BuildMissionBriefing(int faction, int category, const char* target, int cou
 extern char MissionObjectiveText[256];
 extern char MissionBriefingText[1024];
 
-// The experience threshold of a level: ((level - 1)^2 + 1) x 100, 0 for level 0.
+// The experience threshold of a level is the profile's (LevelThreshold, campaign/PlayerProfile.h).
 int LevelThreshold(int level);

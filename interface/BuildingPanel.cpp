@@ -6,6 +6,7 @@
 #include "gui/WindowManager.h"
 #include "interface/InfoTooltip.h"
 #include "interface/MessageLists.h"
+#include "interface/MissionHud.h"
 #include "interface/UnitUpgrade.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/OrderQueue.h"
@@ -33,11 +34,6 @@ int PanelCount = 0;
 void PlaySoundNamed(const char* name)
 {
     if (SoundMgr) SoundMgr->PlaySound(name);
-}
-
-int UsableUnitControl(const PlayerProfile* profile)
-{
-    return std::min(profile->unitControl, profile->maxUnitControl);
 }
 
 // The entity the player selected first: the selection tint marks it.
@@ -133,49 +129,22 @@ void ReleaseBuildPanels()
     PanelCount = 0;
 }
 
-void Building::OnSelect()
+void ShowBuildingSelected(Building* building, bool selected)
 {
+    const BuildItem* definition = building ? building->definition : nullptr;
     if (!definition) return;
+    if (!selected) {
+        if (!(definition->flags & BUILD_UNIT_FACTORY)) return;
+        if (BuildPanel* panel = GetBuildPanel(definition, false)) panel->window->SetVisible(false);
+        return;
+    }
     if (definition->selectedSound[0] && strcmp(definition->selectedSound, "none") != 0)
         PlaySoundNamed(definition->selectedSound);
     if (definition->flags & BUILD_UNIT_FACTORY) {
         if (BuildPanel* panel = GetBuildPanel(definition, true)) panel->window->SetVisible(true);
-        UpdateBuildButtons();
+        building->UpdateBuildButtons();
     }
-    if (definition->flags & BUILD_UNIT_UPGRADER) UpgradePanel::ShowChoices(this);
-}
-
-void Building::OnDeselect()
-{
-    if (!definition || !(definition->flags & BUILD_UNIT_FACTORY)) return;
-    if (BuildPanel* panel = GetBuildPanel(definition, false)) panel->window->SetVisible(false);
-}
-
-const char* Building::QueueUnit(AgentType* type)
-{
-    if (buildState == BUILD_STATE_CONSTRUCTING) return "bad";
-    PlayerProfile* profile = GetPlayerProfile();
-    if (!EnsureBuildQueue() || !profile || !type) return "bad";
-    if (profile->unitsInUse >= UsableUnitControl(profile)) {
-        // Below the cap more unit-control buildings help, and the player is told which.
-        // At the cap only a place freed helps: the player is told how one is freed.
-        const char* text = UNIT_CAP_MESSAGE;
-        if (profile->unitsInUse < profile->maxUnitControl) {
-            const char* needed = Strings ? Strings->Lookup("<unit_control_needed>") : nullptr;
-            text = needed ? needed : "Build more unit control!";
-        }
-        if (TheGame && TheGame->messageBar) TheGame->messageBar->AddMessage(text, 4.0f, 0);
-        return "bad";
-    }
-    if ((float)type->oreCost > profile->ore || (float)type->fuelCost > profile->fuel) return "bad";
-    // A full queue takes nothing more.
-    if (buildQueue->count >= BUILD_QUEUE_NODES) return "blip";
-    if (buildQueue->count == 0) productionTimer = type->buildTime;
-    buildQueue->PushBack(type);
-    ++profile->unitsInUse;
-    profile->AddOre(-(float)type->oreCost);
-    profile->AddFuel(-(float)type->fuelCost);
-    return "blip";
+    if (definition->flags & BUILD_UNIT_UPGRADER) UpgradePanel::ShowChoices(building);
 }
 
 int Building::OnBuildUnitButton(void* userValue, Button*)
@@ -194,22 +163,6 @@ int Building::OnBuildUnitButton(void* userValue, Button*)
     order.text = type->name;
     TheOrders.Give(order);
     return 1;
-}
-
-void Building::CancelQueuedUnit()
-{
-    if (!definition || !(definition->flags & BUILD_UNIT_FACTORY) || !buildQueue || buildQueue->count == 0) return;
-    // The last order is taken back; the unit already in production goes on where it was.
-    PooledList<AgentType*>::Node* previous = nullptr;
-    for (PooledList<AgentType*>::Node* node = buildQueue->head; node->next; node = node->next) previous = node;
-    AgentType* type = buildQueue->tail->value;
-    buildQueue->Unlink(previous, buildQueue->tail);
-    if (buildQueue->count == 0) productionTimer = 0.0f;
-    PlayerProfile* profile = GetPlayerProfile();
-    if (!profile || !type) return;
-    if (profile->unitsInUse > 0) --profile->unitsInUse;
-    profile->AddOre((float)type->oreCost);
-    profile->AddFuel((float)type->fuelCost);
 }
 
 void Building::UpdateBuildButtons()

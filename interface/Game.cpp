@@ -1,6 +1,6 @@
 // The game object's base (mechanics/Game.h): its HUD (the cursor, the six fonts, the FPS, clock
-// and debug labels, the pause sign), the plain game's start and update, and the pick rays and
-// weapon mounts the hand and the drawing use.
+// and debug labels, the pause sign), the plain game's start and update, and the pick rays the
+// hand uses.
 #include "mechanics/Game.h"
 
 #include "gui/GuiDraw.h"
@@ -17,17 +17,11 @@
 #include "render/Camera.h"
 #include "render/Font.h"
 #include "render/GraphicsDevice.h"
-#include "render/IndexedMesh.h"
-#include "render/RenderStateCache.h"
 #include "render/Sprite.h"
 #include "tools/TerrainEditor.h"
-#include "world/Entity.h"
 
 #include <algorithm>
 #include <cstring>
-
-bool PausedWithoutFocus = false;
-bool CursorHidden = false;
 
 namespace {
 
@@ -73,12 +67,6 @@ Label* MakeLabel(const char* text, int x, int y, Font* font)
 }
 
 }  // namespace
-
-Game::Game()
-{
-    CopyText(levelName, sizeof levelName, "none");
-    CopyText(classLabel, sizeof classLabel, "Game");
-}
 
 Game::~Game()
 {
@@ -240,18 +228,6 @@ void Game::DrawGui()
     cursorSprite->Draw();
 }
 
-void Game::SetLevelName(const char* name)
-{
-    CopyText(levelName, sizeof levelName, name ? name : "none");
-    levelNamed = true;
-}
-
-void Game::ClearLevelName()
-{
-    CopyText(levelName, sizeof levelName, "none");
-    levelNamed = false;
-}
-
 bool GetScreenRay(int x, int y, Vec3* origin, Vec3* direction)
 {
     Vec3 nearPoint, farPoint;
@@ -266,43 +242,4 @@ bool GetCameraRay(Vec3* origin, Vec3* direction)
 {
     if (!Input.mouse) return false;
     return GetScreenRay(Input.mouse->cursorX, Input.mouse->cursorY, origin, direction);
-}
-
-bool WeaponMountMatrix(Entity* entity, const char* jointName, int jointIndex, bool unscaled, float rollDegrees,
-                       Matrix* out)
-{
-    if (!entity || !out || !entity->mesh || entity->mesh->joints.empty()) return false;
-    IndexedMesh* mesh = entity->mesh;
-    int index = jointName ? mesh->FindJoint(jointName) : jointIndex;
-    if (index < 0 || index >= (int)mesh->joints.size()) return false;
-    mesh->PoseJointsForDrawing();
-    Matrix joint = mesh->joints[index].worldMatrix;
-    joint._41 = -joint._41;
-    Matrix scaling;
-    if (unscaled)
-        MatrixIdentity(&scaling);
-    else
-        MatrixScaling(&scaling, entity->scale, entity->scale, entity->scale);
-    Matrix carried = joint * scaling * entity->rotation;
-    Vec3 mount = Vec3(carried._41, carried._42, carried._43) + entity->GetPosition();
-    Matrix world;
-    MatrixIdentity(&world);
-    if (rollDegrees != 0.0f) MatrixRotationZ(&world, rollDegrees * 0.0174533f);
-    world = world * entity->rotation * scaling;
-    world._41 = mount.x;
-    world._42 = mount.y;
-    world._43 = mount.z;
-    *out = world;
-    return true;
-}
-
-bool ComputeWeaponMountMatrix(Entity* entity, Entity* mounted, const char* jointName, int jointIndex, int pass,
-                              bool unscaled, float rollDegrees)
-{
-    Matrix world;
-    if (!mounted || !WeaponMountMatrix(entity, jointName, jointIndex, unscaled, rollDegrees, &world)) return false;
-    if (Graphics) Graphics->SetTransform(TS_WORLD, &world);
-    RenderStates.SetRenderState(RS_LIGHTING, 0);
-    mounted->Render(pass);
-    return true;
 }

@@ -3,6 +3,7 @@
 // the world (panels for the selection, the rig banner, the group panel with its statistics,
 // the windows, the drag box, the cursor, the hints and the tooltip).
 #include "interface/MissionHud.h"
+#include "interface/ObjectivesPanel.h"
 #include "tools/TerrainEditor.h"
 
 #include "campaign/PlayerProfile.h"
@@ -439,7 +440,7 @@ void DrawMissionHud(float dt, int x, int y)
     DrawEntityOverlays();
     DrawPlacementRefusal();
     DrawRigBanner(hud, dt);
-    if (TheObjectives) TheObjectives->FormatLines(nullptr);
+    if (TheObjectives) DrawObjectiveLines(*TheObjectives, nullptr);
     EntityInfoGui* display = TheEntityInfoGui;
 
     Entity* first = game->GetFirstSelected();

@@ -484,14 +484,9 @@ void ReleaseMissionHud()
     new (&hud) MissionHud();
 }
 
-// What the HUD shows for a unit the hand takes or lets go (the world's Agent only names the
-// calls): the build panel with the builder rig.
-void Agent::OnSelect()
+void ShowAgentSelected(Agent* agent, bool selected)
 {
-    if (StrICmp(name, "Builder") == 0 && TheMissionHud.buildPanel) TheMissionHud.buildPanel->SetVisible(true);
-}
-
-void Agent::OnDeselect()
-{
-    if ((flags & ENTITY_PLAYER) && TheMissionHud.buildPanel) TheMissionHud.buildPanel->SetVisible(false);
+    if (!agent || !TheMissionHud.buildPanel) return;
+    if (selected && StrICmp(agent->name, "Builder") == 0) TheMissionHud.buildPanel->SetVisible(true);
+    if (!selected && (agent->flags & ENTITY_PLAYER)) TheMissionHud.buildPanel->SetVisible(false);
 }

@@ -19,6 +19,7 @@
 
 class Agent;
 class BuildItem;
+class Building;
 class Button;
 class EditBox;
 class Entity;
@@ -162,6 +163,11 @@ void DrawMissionHud(float dt, int mouseX, int mouseY);
 // What stands over the cursor: the resource hints, the floating texts, pop-ups and message
 // bar, the tooltip and the developer's agent text.
 void DrawMissionHudOverCursor(int mouseX, int mouseY);
+// What the HUD shows for a unit or a building the hand takes (selected) or lets go: the build
+// panel with the builder rig; a factory's production panel and its selection sound; an
+// upgrader's choices (interface/BuildingPanel.cpp).
+void ShowAgentSelected(Agent* agent, bool selected);
+void ShowBuildingSelected(Building* building, bool selected);
 // ARGB for a health fraction: red to green.
 uint32_t HealthColour(float fraction);
 // The icon of an entity: its texture name and atlas cell (-1 for the whole picture); false

@@ -1,7 +1,7 @@
 // The objectives on the HUD: the panel with the "Objectives" button that opens the briefing,
 // and the list of the running mission's objectives drawn on its dark backing, a done one
 // ticked.
-#include "mechanics/Objectives.h"
+#include "interface/ObjectivesPanel.h"
 
 #include "gui/Button.h"
 #include "gui/GuiDraw.h"
@@ -9,6 +9,7 @@
 #include "gui/WindowManager.h"
 #include "interface/MissionBriefingGui.h"
 #include "mechanics/GameMechanics.h"
+#include "mechanics/Objectives.h"
 #include "platform/ConfigFile.h"
 #include "platform/SoundManager.h"
 #include "render/Font.h"
@@ -18,6 +19,7 @@
 
 Sprite* ObjectiveDoneMark = nullptr;
 Sprite* ObjectiveBacking = nullptr;
+ObjectivesPanel TheObjectivesPanel;
 
 namespace {
 
@@ -34,13 +36,15 @@ int OnObjectivesPressed(void*, Button* button)
 
 }  // namespace
 
-void Objectives::BuildWindow()
+void BuildObjectivesPanel()
 {
+    Window*& panel = TheObjectivesPanel.panel;
+    Button*& button = TheObjectivesPanel.button;
     if (!Config || !WindowMgr || panel) return;
     int h = Config->height;
     panel = new Window(0, (int)(h * 0.0833333f + h * 0.0234375f), 10, 10, 0, nullptr, WINDOW_FRAMELESS);
-    windowId = WindowMgr->NewWindowId();
-    panel->id = windowId;
+    TheObjectivesPanel.windowId = WindowMgr->NewWindowId();
+    panel->id = TheObjectivesPanel.windowId;
     Font* font = TheGame ? TheGame->fonts[1] : nullptr;
     button = new Button(nullptr, OnObjectivesPressed, (int)(h * 0.0104167f), (int)(h * 0.0625f), (int)(h * 0.1041667f),
                         (int)(h * 0.03125f), 0, font, "data/gui/missionbanner.dds", "data/gui/missionbanner.dds",
@@ -63,24 +67,25 @@ void Objectives::BuildWindow()
                                         1.0f, true);
 }
 
-void Objectives::Show(bool show)
+void ShowObjectivesPanel(bool show)
 {
-    if (panel) panel->SetVisible(show);
+    if (TheObjectivesPanel.panel) TheObjectivesPanel.panel->SetVisible(show);
 }
 
-void Objectives::ReleaseWindow()
+void ReleaseObjectivesPanel()
 {
-    delete button;
-    button = nullptr;
-    delete panel;
-    panel = nullptr;
+    delete TheObjectivesPanel.button;
+    TheObjectivesPanel.button = nullptr;
+    delete TheObjectivesPanel.panel;
+    TheObjectivesPanel.panel = nullptr;
+    TheObjectivesPanel.windowId = -1;
     delete ObjectiveDoneMark;
     ObjectiveDoneMark = nullptr;
     delete ObjectiveBacking;
     ObjectiveBacking = nullptr;
 }
 
-void Objectives::FormatLines(const int* point)
+void DrawObjectiveLines(const Objectives& objectives, const int* point)
 {
     if (!Config || !TheGame) return;
     Font* font = TheGame->fonts[1];
@@ -88,8 +93,8 @@ void Objectives::FormatLines(const int* point)
     int w = Config->width, h = Config->height;
     float x = point ? (float)point[0] : (float)(w / 128);
     float y = (point ? (float)point[1] : (float)(h / 16)) + h * 0.0390625f;
-    Line lines[MAX_OBJECTIVES];
-    int count = BuildLines(lines, MAX_OBJECTIVES);
+    Objectives::Line lines[Objectives::MAX_OBJECTIVES];
+    int count = objectives.BuildLines(lines, Objectives::MAX_OBJECTIVES);
     // One line of the font apart at least, so neither the words nor a tick reach the next line.
     const int lineStep = std::max((int)(h * 0.0182292f), (int)font->LineHeight());
     // The lines stand on a dark backing of their own: over a bright factory or a lit snowfield
@@ -109,7 +114,7 @@ void Objectives::FormatLines(const int* point)
     }
     font->SetShadow(true);
     for (int i = 0; i < count; ++i) {
-        const Line& line = lines[i];
+        const Objectives::Line& line = lines[i];
         font->SetColor(line.colour[0], line.colour[1], line.colour[2], line.colour[3]);
         GuiDrawText(font, (int)x, (int)y, line.text);
         if (line.done && ObjectiveDoneMark) {

@@ -1,12 +1,14 @@
-// The game's own answers to what the world asks of the player's side: the current profile's
-// statistics, skills and level, the message bar, the floating texts over the level, the debris
-// field, the upgrade panel, the player's bag and the HUD's Scan button; and to what the level's
-// machinery asks of the player's side (ScreenHooks): the mission the front end chose, the windows
-// of a mission's messages, its failure and its end, the hold of a modal window, the keys'
-// commands for the bag, the terrain editor and the debug tools, and the bag's items. They are in
-// use from the program's start; tests may put listeners in their place.
-#include "campaign/MissionScreen.h"
-#include "campaign/PlayerProfile.h"
+// The player's answers to what the world asks of the player's side: the message bar, the
+// floating texts over the level, the upgrade panel, the player's bag and the HUD's Scan button;
+// and to what the level's machinery asks of the player's side (ScreenHooks): the galaxy's chosen
+// story mission, the windows of a mission's messages, its failure and its end, the hold of a
+// modal window, the keys' commands for the bag, the terrain editor and the debug tools, and the
+// bag's items. What the world answers for itself (the profile, the debris field, the loot roll,
+// the current mission) stays its own. The shell installs these at start-up; tests may put
+// listeners in their place.
+#include "interface/PlayerAnswers.h"
+
+#include "campaign/Galaxy.h"
 #include "gui/Button.h"
 #include "gui/GuiDraw.h"
 #include "gui/WindowManager.h"
@@ -15,6 +17,7 @@
 #include "interface/MessageLists.h"
 #include "interface/MessageWindow.h"
 #include "interface/MissionHud.h"
+#include "interface/ObjectivesPanel.h"
 #include "interface/ResultsScreen.h"
 #include "interface/SceneOverlays.h"
 #include "interface/UnitUpgrade.h"
@@ -26,16 +29,72 @@
 #include "tools/TerrainEditor.h"
 #include "world/AgentCombat.h"
 #include "world/Item.h"
-#include "world/ProjectileSystem.h"
 
 #include <cstdio>
 #include <iterator>
 
 namespace {
-CombatHooks GameCombatAnswers;
-ItemHooks GameItemAnswers;
-ScreenHooks GameScreenAnswers;
-ScanHooks GameScanAnswers;
+
+class PlayerCombatAnswers final : public CombatHooks {
+public:
+    void FloatText(const char* text, const Vec3& at) override;
+    void TellPlayer(const char* text, float seconds) override;
+    void UnitTakenIn(Building* upgrader) override;
+};
+
+class PlayerItemAnswers final : public ItemHooks {
+public:
+    bool IsInventoryFull() override;
+    bool AddToInventory(Item* item, bool merge) override;
+};
+
+class PlayerScreenAnswers final : public ScreenHooks {
+public:
+    int SelectedStoryId() override;
+    int GalaxySeed() override;
+    int SelectedMissionId() override;
+    void StampLevel() override;
+    bool WindowHoldsGame() override;
+    void ShowMissionFailed() override;
+    bool MissionFailedShown() override;
+    bool ShowMissionMessage(const char* giver, const char* text, bool offerEnd) override;
+    void ClearPopups() override;
+    void EndMission(bool giveUp) override;
+    void SceneReleased() override;
+    void ShowObjectives(bool show) override;
+    void AchievementAwarded(const char* line, int n) override;
+    bool BagFull() override;
+    void ClearBag() override;
+    bool StoryMissionId(int storyId, int* missionId) override;
+    void AgentSelected(Agent* agent, bool selected) override;
+    void BuildingSelected(Building* building, bool selected) override;
+    void ToggleInventory() override;
+    void UndoTerrainEdit(bool redo) override;
+    void ToggleDebugTools() override;
+    Item* BagItem(const char* name) override;
+    Item* QuickSlotItem(int slot) override;
+    int BagSlotCount() override;
+    const Item* BagSlotItem(int slot) override;
+    void RefreshBagSlot(Item* item) override;
+};
+
+class PlayerScanAnswers final : public ScanHooks {
+public:
+    void ScanStarted() override;
+    void ShowScanWait(float wait) override;
+};
+
+PlayerCombatAnswers CombatAnswers;
+PlayerItemAnswers ItemAnswers;
+PlayerScreenAnswers ScreenAnswers;
+PlayerScanAnswers ScanAnswers;
+
+// What was in use before the answers went in, put back when they go.
+CombatHooks* CombatBefore = nullptr;
+ItemHooks* ItemBefore = nullptr;
+ScreenHooks* ScreenBefore = nullptr;
+ScanHooks* ScanBefore = nullptr;
+bool Installed = false;
 
 // The Scan button's faces on the command icons' sheet, and its tint while it waits.
 const char* const SCAN_ICONS = "data/gui/commandicons.dds";
@@ -44,69 +103,51 @@ constexpr int SCAN_ICON_READY = 0x04020301;
 constexpr uint32_t SCAN_WAITING_TINT = 0xFF585858;
 }  // namespace
 
-CombatHooks* TheCombatHooks = &GameCombatAnswers;
-ItemHooks* TheItemHooks = &GameItemAnswers;
-ScreenHooks* TheScreenHooks = &GameScreenAnswers;
-ScanHooks* TheScanHooks = &GameScanAnswers;
+void InstallPlayerAnswers()
+{
+    if (Installed) return;
+    CombatBefore = TheCombatHooks;
+    ItemBefore = TheItemHooks;
+    ScreenBefore = TheScreenHooks;
+    ScanBefore = TheScanHooks;
+    TheCombatHooks = &CombatAnswers;
+    TheItemHooks = &ItemAnswers;
+    TheScreenHooks = &ScreenAnswers;
+    TheScanHooks = &ScanAnswers;
+    Installed = true;
+}
 
-void CombatHooks::TellPlayer(const char* text, float seconds)
+void RemovePlayerAnswers()
+{
+    if (!Installed) return;
+    TheCombatHooks = CombatBefore;
+    TheItemHooks = ItemBefore;
+    TheScreenHooks = ScreenBefore;
+    TheScanHooks = ScanBefore;
+    Installed = false;
+}
+
+void PlayerCombatAnswers::TellPlayer(const char* text, float seconds)
 {
     if (TheGame && TheGame->messageBar) TheGame->messageBar->AddMessage(text, seconds, 0);
 }
 
-void CombatHooks::CountStatistic(const char* name)
-{
-    if (int* statistic = GetPlayerProfile()->FindStatistic(name)) ++*statistic;
-}
-
-void CombatHooks::RaiseStatistic(const char* name, int value)
-{
-    int* statistic = GetPlayerProfile()->FindStatistic(name);
-    if (statistic && *statistic < value) *statistic = value;
-}
-
-int CombatHooks::ArmourSkill()
-{
-    return PlayerSkill(PLAYER_SKILL_ARMOUR);
-}
-
-int CombatHooks::SpeedSkill()
-{
-    return PlayerSkill(PLAYER_SKILL_SPEED);
-}
-
-int CombatHooks::PlayerLevel()
-{
-    return GetPlayerProfile()->level;
-}
-
-int CombatHooks::PlayerSkill(int skill)
-{
-    if (skill < 0 || skill >= PROFILE_SKILLS) return 0;
-    return GetPlayerProfile()->skills[skill];
-}
-
-void CombatHooks::FloatText(const char* text, const Vec3& at)
+void PlayerCombatAnswers::FloatText(const char* text, const Vec3& at)
 {
     if (TheGame && TheGame->floatingTexts) TheGame->floatingTexts->Add(text, at.x, at.y, at.z);
 }
 
-void CombatHooks::UnitTakenIn(Building* upgrader)
+void PlayerCombatAnswers::UnitTakenIn(Building* upgrader)
 {
     UpgradePanel::ShowChoices(upgrader);
 }
 
-void CombatHooks::ThrowDebris(const Vec3& at, int kind, bool allPieces, float size)
-{
-    if (TheProjectiles && TheProjectiles->debris) TheProjectiles->debris->Spawn(kind, at, size, allPieces);
-}
-
-bool ItemHooks::IsInventoryFull()
+bool PlayerItemAnswers::IsInventoryFull()
 {
     return !PlayerInventory || PlayerInventory->FindFreeSlot(false) < 0;
 }
 
-bool ItemHooks::AddToInventory(Item* item, bool merge)
+bool PlayerItemAnswers::AddToInventory(Item* item, bool merge)
 {
     if (!PlayerInventory) return false;
     if (!PlayerInventory->AddItem(item, merge, false, -1)) return false;
@@ -117,27 +158,42 @@ bool ItemHooks::AddToInventory(Item* item, bool merge)
     return true;
 }
 
-MissionRecord* ScreenHooks::CurrentMission()
+int PlayerScreenAnswers::SelectedStoryId()
 {
-    return MissionScreen::GetCurrentMission();
+    return GetSelectedStoryId();
 }
 
-bool ScreenHooks::WindowHoldsGame()
+int PlayerScreenAnswers::GalaxySeed()
+{
+    return TheGalaxy ? TheGalaxy->seed : -1;
+}
+
+int PlayerScreenAnswers::SelectedMissionId()
+{
+    return TheGalaxy && TheGalaxy->selectedBody ? TheGalaxy->selectedBody->missionId : -1;
+}
+
+void PlayerScreenAnswers::StampLevel()
+{
+    if (TheGalaxy) TheGalaxy->CheckLevelStamp();
+}
+
+bool PlayerScreenAnswers::WindowHoldsGame()
 {
     return WindowMgr && WindowMgr->modal;
 }
 
-void ScreenHooks::ShowMissionFailed()
+void PlayerScreenAnswers::ShowMissionFailed()
 {
     if (TheInGameMenu && !TheInGameMenu->failedShown) TheInGameMenu->SetFailedVisible(true);
 }
 
-bool ScreenHooks::MissionFailedShown()
+bool PlayerScreenAnswers::MissionFailedShown()
 {
     return TheInGameMenu && TheInGameMenu->failedShown;
 }
 
-bool ScreenHooks::ShowMissionMessage(const char* giver, const char* text, bool offerEnd)
+bool PlayerScreenAnswers::ShowMissionMessage(const char* giver, const char* text, bool offerEnd)
 {
     if (!TheMessageWindow) return false;
     TheMessageWindow->SetGiver(giver);
@@ -146,28 +202,67 @@ bool ScreenHooks::ShowMissionMessage(const char* giver, const char* text, bool o
     return true;
 }
 
-void ScreenHooks::ClearPopups()
+void PlayerScreenAnswers::ClearPopups()
 {
     if (TheGame && TheGame->popups) TheGame->popups->Clear();
 }
 
-void ScreenHooks::EndMission(bool giveUp)
+void PlayerScreenAnswers::EndMission(bool giveUp)
 {
     ::EndMission(giveUp);
 }
 
-void ScreenHooks::SceneReleased()
+void PlayerScreenAnswers::SceneReleased()
 {
     Overlays.Forget();
 }
 
-void ScreenHooks::ToggleInventory()
+void PlayerScreenAnswers::ShowObjectives(bool show)
+{
+    ShowObjectivesPanel(show);
+}
+
+void PlayerScreenAnswers::AchievementAwarded(const char* line, int n)
+{
+    if (TheGame && TheGame->popups) TheGame->popups->Add(line, 4.0f, 0, n);
+    GuiPlaySound("message");
+}
+
+bool PlayerScreenAnswers::BagFull()
+{
+    return PlayerInventory && PlayerInventory->FindFreeSlot(false) < 0;
+}
+
+void PlayerScreenAnswers::ClearBag()
+{
+    if (PlayerInventory) PlayerInventory->Clear();
+}
+
+bool PlayerScreenAnswers::StoryMissionId(int storyId, int* missionId)
+{
+    const CelestialBody* body = TheGalaxy ? TheGalaxy->FindBodyByStoryId(storyId) : nullptr;
+    if (!body) return false;
+    if (missionId) *missionId = body->missionId;
+    return true;
+}
+
+void PlayerScreenAnswers::AgentSelected(Agent* agent, bool selected)
+{
+    ShowAgentSelected(agent, selected);
+}
+
+void PlayerScreenAnswers::BuildingSelected(Building* building, bool selected)
+{
+    ShowBuildingSelected(building, selected);
+}
+
+void PlayerScreenAnswers::ToggleInventory()
 {
     CmdToggleInventory();
 }
 
 // Without an editor there is nothing to undo.
-void ScreenHooks::UndoTerrainEdit(bool redo)
+void PlayerScreenAnswers::UndoTerrainEdit(bool redo)
 {
     if (!TheTerrainEditor) return;
     if (redo)
@@ -176,45 +271,45 @@ void ScreenHooks::UndoTerrainEdit(bool redo)
         TheTerrainEditor->OnUndoKey();
 }
 
-void ScreenHooks::ToggleDebugTools()
+void PlayerScreenAnswers::ToggleDebugTools()
 {
     CmdDebugTest();
 }
 
-Item* ScreenHooks::BagItem(const char* name)
+Item* PlayerScreenAnswers::BagItem(const char* name)
 {
     return PlayerInventory ? PlayerInventory->FindItemByName(name) : nullptr;
 }
 
-Item* ScreenHooks::QuickSlotItem(int slot)
+Item* PlayerScreenAnswers::QuickSlotItem(int slot)
 {
     if (!PlayerInventory || slot < 1 || slot > Inventory::HOTBAR_SLOTS) return nullptr;
     const InventorySlot& held = PlayerInventory->slots[slot - 1];
     return held.kind == 1 ? held.item : nullptr;
 }
 
-int ScreenHooks::BagSlotCount()
+int PlayerScreenAnswers::BagSlotCount()
 {
     return PlayerInventory ? (int)std::size(PlayerInventory->slots) : 0;
 }
 
-const Item* ScreenHooks::BagSlotItem(int slot)
+const Item* PlayerScreenAnswers::BagSlotItem(int slot)
 {
     if (!PlayerInventory || slot < 0 || slot >= (int)std::size(PlayerInventory->slots)) return nullptr;
     return PlayerInventory->slots[slot].item;
 }
 
-void ScreenHooks::RefreshBagSlot(Item* item)
+void PlayerScreenAnswers::RefreshBagSlot(Item* item)
 {
     if (PlayerInventory) PlayerInventory->RefreshSlot(item);
 }
 
-void ScanHooks::ScanStarted()
+void PlayerScanAnswers::ScanStarted()
 {
     if (HudScanButton) HudScanButton->SetIcon(SCAN_ICONS, SCAN_ICONS, SCAN_ICON_WAITING, SCAN_ICON_WAITING);
 }
 
-void ScanHooks::ShowScanWait(float wait)
+void PlayerScanAnswers::ShowScanWait(float wait)
 {
     if (!HudScanButton) return;
     if (wait > 0.0f) {

@@ -6,6 +6,7 @@
 #include "host/Log.h"
 #include "host/Random.h"
 #include "host/System.h"
+#include "levelgen/LevelTools.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
 #include "platform/ConfigFile.h"
@@ -133,12 +134,12 @@ GrowthDB::GrowthDB(bool readScript)
 {
     toolParameters.SetDefaults();
     if (readScript) Load();
-    BuildToolWindow();
+    if (TheLevelToolHooks) TheLevelToolHooks->GrowthCatalogueMade(*this);
 }
 
 GrowthDB::~GrowthDB()
 {
-    FreeToolWindow();
+    if (TheLevelToolHooks) TheLevelToolHooks->GrowthCatalogueGone(*this);
     ClearInstances();
     for (GrowthDef* d : definitions) delete d;
     if (TheGrowthDB == this) TheGrowthDB = nullptr;

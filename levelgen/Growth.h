@@ -16,7 +16,6 @@
 #include <vector>
 
 class IndexedMesh;
-class Window;
 
 enum GrowthAlgorithm : int {
     GROWTH_NONE = 0,
@@ -143,16 +142,10 @@ public:
     std::vector<GrowthDef*> definitions;  // file order
     std::vector<GrowthInstance*> instances;
     GrowthInstance* selected = nullptr;
+    // What the growth tool's window edits (tools/GrowthTool.h). The tool builds its window for
+    // the catalogue when the catalogue is made, and the window goes with it (LevelToolHooks);
+    // the catalogue works without one.
     GrowthParams toolParameters;
-    // The growth tool's window (tools/GrowthTool.h); null without a window manager.
-    Window* toolWindow = nullptr;
-
-private:
-    // The developer's tool (tools/GrowthTool.cpp) builds its window for the catalogue, hidden,
-    // and registers it with the window manager; nothing without a window manager (the
-    // catalogue works without its window). It goes with the catalogue.
-    void BuildToolWindow();
-    void FreeToolWindow();
 };
 
 extern GrowthDB* TheGrowthDB;

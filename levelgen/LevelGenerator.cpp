@@ -8,6 +8,7 @@
 #include "levelgen/CellGrid.h"
 #include "levelgen/MapGenerator.h"
 #include "mechanics/GameMechanics.h"
+#include "mechanics/ScreenHooks.h"
 #include "platform/RandomUtil.h"
 #include "platform/StringTable.h"
 #include "terrain/Environment.h"
@@ -57,7 +58,7 @@ bool IsEnvironment(const char* name, const char* which)
 // The player has journal entries still to find and this mission may hold the next one.
 bool JournalDue()
 {
-    if (GetSelectedStoryId() >= 0) return false;
+    if (TheScreenHooks && TheScreenHooks->SelectedStoryId() >= 0) return false;
     const PlayerProfile* profile = GetPlayerProfile();
     if (!profile) return false;
     int due = (int)((float)profile->level / 10.0f * (float)CountJournalEntries());

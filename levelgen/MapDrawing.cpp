@@ -5,10 +5,12 @@
 #include "host/Random.h"
 #include "host/SteadyMath.h"
 #include "platform/RandomUtil.h"
+#include "terrain/Heightmap.h"
 #include "world/GridQueries.h"
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -208,4 +210,38 @@ void MapGenerator::GrowKind(int kind, int passes)
                 }
             }
     }
+}
+
+void MapGenerator::Sketch(int mx, int my, bool scattered)
+{
+    if (kinds.empty()) {
+        kinds.assign((size_t)mapWidth * mapWidth, KIND_OPEN);
+        second.assign((size_t)mapWidth * mapWidth, 0);
+    }
+    const int cornerX = mx / PLACEMENT_CELL_SIZE * PLACEMENT_CELL_SIZE;
+    const int cornerY = my / PLACEMENT_CELL_SIZE * PLACEMENT_CELL_SIZE;
+    for (int i = 0; i < 64; ++i) {
+        IntPoint offset = scattered ? RandomPointAround(IntPoint{16, 16}, 15, 15) : HaltonPoint(i, 31, 31);
+        const int x = cornerX + offset.x, y = cornerY + offset.y;
+        if (IsInside(x, y) && KindAt(x, y) == KIND_OPEN) SetKind(x, y, KIND_SKETCH);
+    }
+    SaveMapImage();
+}
+
+std::vector<uint32_t> MapGenerator::HeightPixels() const
+{
+    if (kinds.empty()) return {};
+    Heightmap heights(mapWidth, mapWidth, 1.0f);
+    KindHeights(heights);
+    float low = heights.data[0], high = heights.data[0];
+    for (float h : heights.data) {
+        if (h < low) low = h;
+        if (h > high) high = h;
+    }
+    std::vector<uint32_t> pixels(heights.data.size());
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        uint32_t grey = high > low ? (uint32_t)((heights.data[i] - low) / (high - low) * 255.0f) : 0u;
+        pixels[i] = 0xff000000u | grey << 16 | grey << 8 | grey;
+    }
+    return pixels;
 }

@@ -7,6 +7,7 @@
 #include "host/Random.h"
 #include "host/System.h"
 #include "levelgen/LevelGenerator.h"
+#include "levelgen/LevelTools.h"
 #include "levelgen/MissionObjects.h"
 #include "mechanics/Scene.h"
 #include "platform/ConfigFile.h"
@@ -128,6 +129,16 @@ void UserFile(char* out, size_t size, const char* relative)
 
 MapGenerator::MapGenerator() = default;
 
+MapGenerator::~MapGenerator()
+{
+    if (TheLevelToolHooks) TheLevelToolHooks->MapGeneratorGone(*this);
+}
+
+bool MapGenerator::IsVisible() const
+{
+    return TheLevelToolHooks && TheLevelToolHooks->MapWindowShown(*this);
+}
+
 void MapGenerator::ChooseEnvironment(const MissionRecord* mission)
 {
     Environment::EnsureLoaded();
@@ -135,7 +146,8 @@ void MapGenerator::ChooseEnvironment(const MissionRecord* mission)
     if (mission && (mission->flags & MISSION_DATA_OWN_ENVIRONMENT)) {
         TheTerrain.SetEnvironment(mission->environment);
         name = mission->environment;
-    } else if (const char* typed = TypedEnvironment(); typed && !SameName(typed, "rand")) {
+    } else if (const char* typed = TheLevelToolHooks ? TheLevelToolHooks->TypedEnvironment(*this) : nullptr;
+               typed && !SameName(typed, "rand")) {
         TheTerrain.SetEnvironment(typed);
         name = typed;
     } else {
@@ -143,7 +155,7 @@ void MapGenerator::ChooseEnvironment(const MissionRecord* mission)
         if (!name) name = "forest";
     }
     CopyText(environmentName, sizeof environmentName, name);
-    ShowEnvironment(environmentName);
+    if (TheLevelToolHooks) TheLevelToolHooks->ShowEnvironment(*this, environmentName);
 }
 
 void MapGenerator::StampClearing(const IntPoint& site, int r, int shape, bool named)
@@ -393,12 +405,12 @@ void MapGenerator::SaveMapImage()
     UserFile(path, sizeof path, MAP_IMAGE);
     if (!SaveImageFile(path, ImageFileFormat::BMP, image)) Log("ERROR level generator: the map image %s was not written\n", path);
     // The window's picture: one pixel per map cell.
-    if (previewSprite) {
+    if (TheLevelToolHooks && TheLevelToolHooks->HasMapPicture(*this)) {
         std::vector<uint32_t> pixels((size_t)mapWidth * mapWidth);
         for (int y = 0; y < mapWidth; ++y)
             for (int x = 0; x < mapWidth; ++x)
                 memcpy(&pixels[(size_t)y * mapWidth + x],
                        bytes + (size_t)(y * size / mapWidth) * pitch + (size_t)(x * size / mapWidth) * 4, 4);
-        ShowPreview(pixels.data());
+        TheLevelToolHooks->ShowMapPicture(*this, pixels.data());
     }
 }

@@ -18,12 +18,8 @@
 #include <vector>
 
 class Agent;
-class EditBox;
 class Heightmap;
-class Label;
 class LevelGenerator;
-class Sprite;
-class Window;
 struct MissionRecord;
 
 // Cell kinds.
@@ -59,33 +55,19 @@ constexpr const char* MAP_IMAGE = "heightmaps/mapgen.bmp";
 class MapGenerator {
 public:
     MapGenerator();
-    // Lets go of the window and its picture.
+    // The level generator's window over it (the tools') goes with it (LevelToolHooks).
     ~MapGenerator();
     MapGenerator(const MapGenerator&) = delete;
     MapGenerator& operator=(const MapGenerator&) = delete;
 
-    // ---- The level generator's window, a developer's tool (tools/MapGeneratorWindow.cpp)
-    // Builds the window once, hidden: the map's picture at the left, and the buttons that
-    // make, show and start levels. Nothing without a window manager.
-    void CreateWindow();
-    void SetVisible(bool show);
+    // Whether the level generator's window (tools/MapGeneratorWindow.h) shows this map.
     bool IsVisible() const;
-    // The picture and the windows in 2D mode, while the window is shown.
-    void Draw();
-    // The map cell under a point of the screen's picture.
-    void MapPointFromScreen(int sx, int sy, int* mx, int* my) const;
     // 64 points in the placement cell of the map point (scattered around its middle, or
     // evenly spread) mark open cells as sketched; the kind grid is made when missing.
     void Sketch(int mx, int my, bool scattered);
-    // The height image made from the kind grid again, shown in the picture.
-    void LoadHeightImage();
-    // The window's label names the environment.
-    void ShowEnvironment(const char* name);
-    // What the window's environment box holds; null without the window.
-    const char* TypedEnvironment() const;
-    // The picture shows mapWidth x mapWidth pixels, or one colour.
-    void ShowPreview(const uint32_t* pixels);
-    void FillPreview(uint32_t colour);
+    // The heights of the kind grid as grey pixels, mapWidth x mapWidth (the lowest black, the
+    // highest white); empty before the first build.
+    std::vector<uint32_t> HeightPixels() const;
 
     // The level's environment: the mission's own when it names one; else the level
     // generator window's choice when it is not "rand"; else a random one ("forest" when
@@ -161,11 +143,6 @@ public:
     int previewSize = 768;
     float pathJitter = 0.25f;
     int maximumDepth = 9;
-    // The level generator window's environment box (its window sets it); null without one.
-    EditBox* environmentBox = nullptr;
-    Label* environmentLabel = nullptr;
-    Window* window = nullptr;
-    Sprite* previewSprite = nullptr;  // its texture is the dynamic "dyn_mapgen"
     // A build made while the window was hidden left its picture unmade: the window makes it
     // when it is next drawn.
     bool mapImageStale = false;

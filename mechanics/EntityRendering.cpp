@@ -427,3 +427,43 @@ void Game::RenderEntities(int pass)
     if ((pass == PASS_COLOUR || pass == PASS_REFLECTION) && TheScene.particles) TheScene.particles->Render();
     RenderStates.SetRenderState(RS_LIGHTING, SceneLighting ? 1 : 0);
 }
+
+// A weapon carried on a joint of its bearer's mesh.
+bool WeaponMountMatrix(Entity* entity, const char* jointName, int jointIndex, bool unscaled, float rollDegrees,
+                       Matrix* out)
+{
+    if (!entity || !out || !entity->mesh || entity->mesh->joints.empty()) return false;
+    IndexedMesh* mesh = entity->mesh;
+    int index = jointName ? mesh->FindJoint(jointName) : jointIndex;
+    if (index < 0 || index >= (int)mesh->joints.size()) return false;
+    mesh->PoseJointsForDrawing();
+    Matrix joint = mesh->joints[index].worldMatrix;
+    joint._41 = -joint._41;
+    Matrix scaling;
+    if (unscaled)
+        MatrixIdentity(&scaling);
+    else
+        MatrixScaling(&scaling, entity->scale, entity->scale, entity->scale);
+    Matrix carried = joint * scaling * entity->rotation;
+    Vec3 mount = Vec3(carried._41, carried._42, carried._43) + entity->GetPosition();
+    Matrix world;
+    MatrixIdentity(&world);
+    if (rollDegrees != 0.0f) MatrixRotationZ(&world, rollDegrees * 0.0174533f);
+    world = world * entity->rotation * scaling;
+    world._41 = mount.x;
+    world._42 = mount.y;
+    world._43 = mount.z;
+    *out = world;
+    return true;
+}
+
+bool ComputeWeaponMountMatrix(Entity* entity, Entity* mounted, const char* jointName, int jointIndex, int pass,
+                              bool unscaled, float rollDegrees)
+{
+    Matrix world;
+    if (!mounted || !WeaponMountMatrix(entity, jointName, jointIndex, unscaled, rollDegrees, &world)) return false;
+    if (Graphics) Graphics->SetTransform(TS_WORLD, &world);
+    RenderStates.SetRenderState(RS_LIGHTING, 0);
+    mounted->Render(pass);
+    return true;
+}

@@ -44,6 +44,25 @@
 
 GameMechanics* TheGame = nullptr;
 
+// The game object's base keeps the level's name (its HUD is the interface's: interface/Game.cpp).
+Game::Game()
+{
+    CopyText(levelName, sizeof levelName, "none");
+    CopyText(classLabel, sizeof classLabel, "Game");
+}
+
+void Game::SetLevelName(const char* name)
+{
+    CopyText(levelName, sizeof levelName, name ? name : "none");
+    levelNamed = true;
+}
+
+void Game::ClearLevelName()
+{
+    CopyText(levelName, sizeof levelName, "none");
+    levelNamed = false;
+}
+
 GameMechanics::GameMechanics()
 {
     CopyText(classLabel, sizeof classLabel, "GameMechanics");

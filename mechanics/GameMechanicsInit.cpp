@@ -4,7 +4,6 @@
 // last), with the fix-ups a saved game needs once everything stands.
 #include "mechanics/GameMechanics.h"
 
-#include "campaign/Galaxy.h"
 #include "campaign/PlayerProfile.h"
 #include "campaign/RigCatalog.h"
 #include "host/Log.h"
@@ -232,7 +231,7 @@ bool GameMechanics::Init()
     ShowLoadingScreen("Generating gui", 0.9f, true);
     CreateHud();
     TheSplats = splats;
-    if (TheObjectives) TheObjectives->Show(true);
+    if (TheScreenHooks) TheScreenHooks->ShowObjectives(true);
 
     GameCamera.Update(0.0f);
     // A saved level opens on the view it was saved with.
@@ -244,7 +243,7 @@ bool GameMechanics::Init()
     started = true;
     TheScene.firstFrame = true;
     TheScene.rigLostAfterWin = false;
-    if (TheGalaxy) TheGalaxy->CheckLevelStamp();
+    if (TheScreenHooks) TheScreenHooks->StampLevel();
     // A saved level goes on with the sequences and the clock it was saved with, not with those
     // the making of it left: drawn from after, the level is the one the save was made of.
     SavedWorldState& saved = TheScene.savedWorld;

@@ -26,6 +26,8 @@
 #include <cmath>
 
 bool GamePaused = false;
+bool PausedWithoutFocus = false;
+bool CursorHidden = false;
 float MissionTime = 0.0f;
 
 // At most this many ticks run in one frame, whatever the game speed: after a long hitch, or on

@@ -7,6 +7,7 @@
 #include "mechanics/Game.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
+#include "mechanics/ScreenHooks.h"
 #include "platform/ConfigFile.h"
 #include "platform/Files.h"
 #include "platform/SoundManager.h"
@@ -53,13 +54,11 @@ bool EndsInS(const char* text)
 Objectives::Objectives()
 {
     list.Init(MAX_OBJECTIVES);
-    BuildWindow();
 }
 
 Objectives::~Objectives()
 {
     Clear();
-    ReleaseWindow();
 }
 
 bool Objectives::Add(Objective* objective)
@@ -147,7 +146,7 @@ void Objectives::Clear()
         if (node->value->flags & OBJECTIVE_OWNED) delete node->value;
     list.Clear();
     accumulator = 0.0f;
-    Show(false);
+    if (TheScreenHooks) TheScreenHooks->ShowObjectives(false);
 }
 
 void Objectives::Play(const char* sound)

@@ -1,9 +1,9 @@
 #pragma once
 // The running mission's objectives: the list of what the player is asked to do, polled every
 // half second of game time, counted by the world's hooks (deaths, builds, objects reached),
-// completed once each with a sound and a message, and shown as lines on the HUD with the
-// "Objectives" button that opens the briefing (the panel and the lines are drawn by
-// interface/ObjectivesPanel.cpp).
+// completed once each with a sound and a message. The HUD shows them as lines with the
+// "Objectives" button that opens the briefing (interface/ObjectivesPanel.h); the objectives
+// show and hide that panel through the ScreenHooks.
 //
 // At most ten objectives are listed; an eleventh is refused with a warning in the log. An
 // objective completes when its count reaches its target count (or passes it: a loaded save
@@ -11,10 +11,7 @@
 #include "campaign/MissionRecord.h"
 #include "platform/PooledList.h"
 
-class Button;
 class Entity;
-class Sprite;
-class Window;
 
 class Objectives {
 public:
@@ -33,11 +30,6 @@ public:
     Objectives(const Objectives&) = delete;
     Objectives& operator=(const Objectives&) = delete;
 
-    // The HUD panel with the "Objectives" button (hidden) and the completion mark; needs the
-    // GUI (does nothing without a configuration).
-    void BuildWindow();
-    // The panel, its button and the sprites of the lines go (with the objectives).
-    void ReleaseWindow();
     // Lists an objective, or raises the target count of the listed one of the same type and
     // target. False (logged) when the list is full and it could not be listed.
     bool Add(Objective* objective);
@@ -51,7 +43,6 @@ public:
     void SetState(int index, uint32_t flags, int count);
     // Level end: lets go of every objective, frees those made during play, hides the panel.
     void Clear();
-    void Show(bool show);
 
     // Adds the frame time (0 while paused) and polls the active objectives every half
     // second; forced, at once.
@@ -65,17 +56,12 @@ public:
 
     // The lines of the active objectives, in list order (at most max); their count.
     int BuildLines(Line* out, int max) const;
-    // Draws the lines from the given point (null: the top left of the screen).
-    void FormatLines(const int* point);
 
     int Count() const { return list.count; }
 
     PooledList<Objective*> list;
     float interval = CHECK_INTERVAL;
     float accumulator = 0.0f;
-    Window* panel = nullptr;
-    Button* button = nullptr;
-    int windowId = -1;
     // The last sound the objectives played ("objective", "objective_all", "blip").
     const char* lastSound = nullptr;
     int soundCount = 0;
@@ -90,7 +76,3 @@ private:
 
 // The objectives of the running mission; made with the front end's windows.
 extern Objectives* TheObjectives;
-// The completion mark drawn after a done objective's line; made once with the first panel.
-extern Sprite* ObjectiveDoneMark;
-// The dark backing the objective lines stand on.
-extern Sprite* ObjectiveBacking;

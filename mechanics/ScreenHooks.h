@@ -3,10 +3,15 @@
 // the level's making) asks of the player's side and shows the player beyond the world: the
 // mission the front end chose, the windows it opens and the game's hold while one is up, the
 // named commands of the keys that work a screen or a tool rather than the world, and the
-// player's bag, which its window keeps. These are the game's own answers
-// (interface/PlayerAnswers.cpp); a test listens by deriving and installing its own. Lines on the
-// message bar go out through TellPlayer (world/AgentCombat.h).
+// player's bag, which its window keeps. The level's own answers (mechanics/ScreenHooks.cpp) are
+// those of a game with no screens: the catalogue's current mission, no window, no bag, nothing
+// shown, which is what a replay's verification plays with. The interface puts the player's
+// answers in their place at start-up (interface/PlayerAnswers.cpp); a test listens by deriving
+// and installing its own. Lines on the message bar go out through TellPlayer
+// (world/AgentCombat.h).
 
+class Agent;
+class Building;
 class Item;
 struct MissionRecord;
 
@@ -15,6 +20,16 @@ public:
     virtual ~ScreenHooks() = default;
     // The mission the front end started (a story mission or the random one); null for none.
     virtual MissionRecord* CurrentMission();
+    // The story mission index of the body chosen on the galaxy map; -1 with no galaxy, nothing
+    // chosen or a random mission there.
+    virtual int SelectedStoryId();
+    // The galaxy's seed (-1 with no galaxy built) and the mission of the body chosen on it (-1
+    // with none chosen), which the profile file keeps.
+    virtual int GalaxySeed();
+    virtual int SelectedMissionId();
+    // A level of the body chosen on the galaxy starts: the first start of it stamps it, and a
+    // draw of the level's sequence goes to the stamp (none without a galaxy).
+    virtual void StampLevel();
     // A window holds the game (a modal one is open): the Scene's entities stand still.
     virtual bool WindowHoldsGame();
     // The lost rig's "Mission Failed!" window, shown once; whether it is up.
@@ -29,6 +44,22 @@ public:
     virtual void EndMission(bool giveUp);
     // The Scene let go of every entity: what the overlays drew with is gone.
     virtual void SceneReleased();
+    // The hand took a unit or a building into the selection, or let it go: the HUD shows what
+    // goes with it (the builder's build panel, a factory's production panel and its sound, an
+    // upgrader's choices) and hides it again.
+    virtual void AgentSelected(Agent* agent, bool selected);
+    virtual void BuildingSelected(Building* building, bool selected);
+    // The profile's achievement n was awarded: its line ("Achievement: ...") pops up.
+    virtual void AchievementAwarded(const char* line, int n);
+    // The player's bag has no free slot left (false without a bag); the bag emptied (a
+    // profile's holdings cleared).
+    virtual bool BagFull();
+    virtual void ClearBag();
+    // The mission of the galaxy's body carrying the story mission; false when no body (or no
+    // galaxy) carries it.
+    virtual bool StoryMissionId(int storyId, int* missionId);
+    // The HUD's objectives panel shown (a level starts) or hidden (the objectives are cleared).
+    virtual void ShowObjectives(bool show);
 
     // The bag opens, or closes.
     virtual void ToggleInventory();
@@ -48,5 +79,5 @@ public:
     virtual void RefreshBagSlot(Item* item);
 };
 
-// The answers in use: the game's own unless a test has put its listener here.
+// The answers in use: the level's own until the interface or a test puts its own here.
 extern ScreenHooks* TheScreenHooks;

@@ -259,3 +259,14 @@ void UpdateScanButton()
     if (!CanScan(selected)) return;
     ShowWait(TheScanEffects.GetCooldown(selected));
 }
+
+// Without a HUD there is no Scan button to show anything on.
+namespace {
+ScanHooks TerrainScanAnswers;
+}  // namespace
+
+ScanHooks* TheScanHooks = &TerrainScanAnswers;
+
+void ScanHooks::ScanStarted() {}
+
+void ScanHooks::ShowScanWait(float) {}

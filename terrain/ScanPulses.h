@@ -15,8 +15,9 @@
 class IndexedMesh;
 
 // What the pulses show the player on the HUD's Scan button: the waiting look when a pulse
-// starts, and the first selected unit's wait counting down. These are the game's own answers
-// (interface/PlayerAnswers.cpp), which leave the button alone while the HUD has none; a test
+// starts, and the first selected unit's wait counting down. The terrain's own answers show
+// nothing; the interface puts the HUD's in their place at start-up
+// (interface/PlayerAnswers.cpp), which leave the button alone while the HUD has none. A test
 // listens by deriving and installing its own.
 class ScanHooks {
 public:
@@ -26,7 +27,7 @@ public:
     // The first selected unit's wait before its next scan ("Scan(4)"); 0: it may scan ("Scan").
     virtual void ShowScanWait(float wait);
 };
-// The answers in use: the game's own unless a test has put its listener here.
+// The answers in use: the terrain's quiet ones until the interface or a test puts its own here.
 extern ScanHooks* TheScanHooks;
 
 struct ScanRecord {

@@ -17,12 +17,15 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <type_traits>
 
 namespace {
 
 GrowthDB* Owner = nullptr;
 EditBox* SeedBox = nullptr;
+// The window built for each catalogue there is.
+std::map<const GrowthDB*, Window*> Windows;
 
 // Every control needs the catalogue and a running game.
 GrowthDB* Tool(const void* control)
@@ -153,10 +156,12 @@ int DeleteButton(void*, Button* button)
 
 }  // namespace
 
-void GrowthDB::BuildToolWindow()
+namespace GrowthTool {
+
+void BuildWindow(GrowthDB& db)
 {
-    if (!WindowMgr || toolWindow) return;
-    const GrowthParams& p = toolParameters;
+    if (!WindowMgr || Windows.count(&db)) return;
+    const GrowthParams& p = db.toolParameters;
     const int W = ScreenWidth(), H = ScreenHeight();
     const int pad = UnitW(8), rowH = UnitW(22), pitch = rowH + UnitW(4);
     const int labelW = UnitW(56), boxW = UnitW(64), columnW = labelW + boxW;
@@ -203,22 +208,27 @@ void GrowthDB::BuildToolWindow()
     y += pitch;
     button("Delete", DeleteButton, "data/gui/button_red.dds", x, columnW);
 
-    toolWindow = window.Finish();
-    Owner = this;
+    Windows[&db] = window.Finish();
+    Owner = &db;
 }
 
-void GrowthDB::FreeToolWindow()
+void FreeWindow(GrowthDB& db)
 {
-    if (!toolWindow) return;
-    ReleaseToolWindow(toolWindow);
-    toolWindow = nullptr;
-    if (Owner == this) {
+    auto found = Windows.find(&db);
+    if (found == Windows.end()) return;
+    ReleaseToolWindow(found->second);
+    Windows.erase(found);
+    if (Owner == &db) {
         Owner = nullptr;
         SeedBox = nullptr;
     }
 }
 
-namespace GrowthTool {
+Window* WindowOf(const GrowthDB& db)
+{
+    auto found = Windows.find(&db);
+    return found == Windows.end() ? nullptr : found->second;
+}
 
 Vec3 ViewPoint()
 {
@@ -230,13 +240,13 @@ Vec3 ViewPoint()
 
 bool IsVisible()
 {
-    Window* window = Owner ? Owner->toolWindow : nullptr;
+    Window* window = Owner ? WindowOf(*Owner) : nullptr;
     return window && window->IsVisible();
 }
 
 void SetVisible(bool show)
 {
-    if (Owner && Owner->toolWindow) Owner->toolWindow->SetVisible(show);
+    if (Window* window = Owner ? WindowOf(*Owner) : nullptr) window->SetVisible(show);
 }
 
 void GrowSelected(bool grow)

@@ -2,7 +2,7 @@
 // and again. It shows the generator's map (or the height image) as a picture, picks the
 // environment, tunes the path jitter, forces rivers, sketches points on the map and starts a
 // game on the level it made: a level made here is not made again at the level start.
-#include "levelgen/MapGenerator.h"
+#include "tools/MapGeneratorWindow.h"
 
 #include "campaign/MissionScreen.h"
 #include "gui/GuiDraw.h"
@@ -11,6 +11,7 @@
 #include "host/GfxTexture.h"
 #include "host/System.h"
 #include "levelgen/LevelGenerator.h"
+#include "levelgen/MapGenerator.h"
 #include "platform/InputState.h"
 #include "platform/RandomUtil.h"
 #include "render/Draw2D.h"
@@ -34,7 +35,12 @@ namespace {
 constexpr uint32_t CLEARED_PREVIEW = 0xff333333u;
 constexpr const char* PREVIEW_TEXTURE = "dyn_mapgen";
 
+// The one window there is, over the map generator it was built for.
+MapGeneratorWindow* TheWindow = nullptr;
+
 MapGenerator* Generator() { return TheMapGenerator; }
+// The window over the program's map generator; null when it has none.
+MapGeneratorWindow* Bench() { return TheMapGenerator ? MapGeneratorWindow::Of(*TheMapGenerator) : nullptr; }
 
 // A new random mission is current, and the level is laid out and shaped for it.
 void MakeLevel(MapGenerator& maps)
@@ -47,10 +53,11 @@ void MakeLevel(MapGenerator& maps)
 int PreviewPressed(void*, Button* button)
 {
     MapGenerator* maps = Generator();
+    MapGeneratorWindow* bench = Bench();
     MouseDevice* mouse = Input.mouse;
-    if (!button || !maps || !mouse) return 1;
+    if (!button || !maps || !bench || !mouse) return 1;
     int mx = 0, my = 0;
-    maps->MapPointFromScreen(mouse->cursorX, mouse->cursorY, &mx, &my);
+    bench->MapPointFromScreen(mouse->cursorX, mouse->cursorY, &mx, &my);
     KeyboardDevice* keys = Input.keyboard;
     maps->Sketch(mx, my, keys && (keys->IsKeyDown(DIK_LSHIFT) || keys->IsKeyDown(DIK_RSHIFT)));
     return 1;
@@ -58,8 +65,8 @@ int PreviewPressed(void*, Button* button)
 
 int ClearPressed(void*, Button* button)
 {
-    MapGenerator* maps = Generator();
-    if (button && maps) maps->FillPreview(CLEARED_PREVIEW);
+    MapGeneratorWindow* bench = Bench();
+    if (button && bench) bench->FillPreview(CLEARED_PREVIEW);
     return 1;
 }
 
@@ -108,9 +115,10 @@ int MakeLevelPressed(void*, Button* button)
 int ToggleMapsPressed(void*, Button* button)
 {
     MapGenerator* maps = Generator();
-    if (!button || !maps) return 1;
+    MapGeneratorWindow* bench = Bench();
+    if (!button || !maps || !bench) return 1;
     if (ShowHeightImageNext)
-        maps->LoadHeightImage();
+        bench->LoadHeightImage();
     else
         maps->SaveMapImage();
     ShowHeightImageNext = !ShowHeightImageNext;
@@ -134,11 +142,12 @@ int EnvironmentEntered(void*, EditBox* box)
 int EnvironmentPressed(void*, Button* button)
 {
     MapGenerator* maps = Generator();
-    if (!button || !maps) return 1;
+    MapGeneratorWindow* bench = Bench();
+    if (!button || !maps || !bench) return 1;
     MissionScreen::InitRandomMission();
     TheTerrain.SetEnvironment(button->text);
-    maps->ShowEnvironment(button->text);
-    if (maps->environmentBox) maps->environmentBox->SetText(button->text);
+    bench->ShowEnvironment(button->text);
+    if (bench->environmentBox) bench->environmentBox->SetText(button->text);
     TheLevelGenerator.Layout(MissionScreen::GetCurrentMission());
     maps->BuildHeightmap(TheLevelGenerator);
     return 1;
@@ -154,7 +163,28 @@ int StartGamePressed(void*, Button* button)
 
 }  // namespace
 
-MapGenerator::~MapGenerator()
+MapGeneratorWindow* MapGeneratorWindow::Create(MapGenerator& maps)
+{
+    if (TheWindow && &TheWindow->maps == &maps) return TheWindow;
+    if (!WindowMgr) return nullptr;
+    delete TheWindow;
+    TheWindow = new MapGeneratorWindow(maps);
+    return TheWindow;
+}
+
+MapGeneratorWindow* MapGeneratorWindow::Of(const MapGenerator& maps)
+{
+    return TheWindow && &TheWindow->maps == &maps ? TheWindow : nullptr;
+}
+
+void MapGeneratorWindow::Forget(const MapGenerator& maps)
+{
+    if (!Of(maps)) return;
+    delete TheWindow;
+    TheWindow = nullptr;
+}
+
+MapGeneratorWindow::~MapGeneratorWindow()
 {
     ReleaseToolWindow(window);
     window = nullptr;
@@ -162,9 +192,9 @@ MapGenerator::~MapGenerator()
     previewSprite = nullptr;
 }
 
-void MapGenerator::CreateWindow()
+MapGeneratorWindow::MapGeneratorWindow(MapGenerator& generator) : maps(generator)
 {
-    if (window || !WindowMgr) return;
+    const int previewSize = maps.previewSize, mapWidth = maps.mapWidth;
     Environment::EnsureLoaded();
     const int W = ScreenWidth(), H = ScreenHeight();
     // The picture fills the left of the screen; the controls stand right of it.
@@ -186,10 +216,10 @@ void MapGenerator::CreateWindow()
     char text[32];
     button("Clear", ClearPressed);
     button("Grow Trees", GrowModePressed);
-    snprintf(text, sizeof text, "%.2f", pathJitter);
+    snprintf(text, sizeof text, "%.2f", maps.pathJitter);
     tool.AddEditBox("Grow Factor", text, x + labelW, y, columnW - labelW, rowH, JitterEntered);
     y += pitch;
-    snprintf(text, sizeof text, "%d", maximumDepth);
+    snprintf(text, sizeof text, "%d", maps.maximumDepth);
     tool.AddEditBox("Max Depth", text, x + labelW, y, columnW - labelW, rowH, DepthEntered);
     y += pitch;
     button("Decay On", DecayPressed)->toggleMode = true;
@@ -213,59 +243,45 @@ void MapGenerator::CreateWindow()
                                                                 FMT_A8R8G8B8, PREVIEW_TEXTURE, 1);
 }
 
-void MapGenerator::SetVisible(bool show)
+void MapGeneratorWindow::SetVisible(bool show)
 {
     if (window) window->SetVisible(show);
 }
 
-bool MapGenerator::IsVisible() const { return window && window->IsVisible(); }
+bool MapGeneratorWindow::IsVisible() const { return window && window->IsVisible(); }
 
-void MapGenerator::Draw()
+void MapGeneratorWindow::Draw()
 {
     if (!IsVisible()) return;
-    if (mapImageStale) SaveMapImage();
+    if (maps.mapImageStale) maps.SaveMapImage();
     if (Graphics) Graphics->Begin2D();
     if (previewSprite) GuiDrawSprite(previewSprite);
     if (WindowMgr) WindowMgr->Draw();
     if (Graphics) Graphics->End2D();
 }
 
-void MapGenerator::MapPointFromScreen(int sx, int sy, int* mx, int* my) const
+void MapGeneratorWindow::MapPointFromScreen(int sx, int sy, int* mx, int* my) const
 {
+    const int previewSize = maps.previewSize, mapWidth = maps.mapWidth;
     const int previewW = (int)((float)previewSize / 1024.0f * (float)ScreenWidth());
     const int previewH = (int)((float)previewSize / 768.0f * (float)ScreenHeight());
     *mx = previewW > 0 ? (int)((float)sx / (float)previewW * (float)mapWidth) : 0;
     *my = previewH > 0 ? (int)((float)sy / (float)previewH * (float)mapWidth) : 0;
 }
 
-void MapGenerator::Sketch(int mx, int my, bool scattered)
-{
-    if (kinds.empty()) {
-        kinds.assign((size_t)mapWidth * mapWidth, KIND_OPEN);
-        second.assign((size_t)mapWidth * mapWidth, 0);
-    }
-    const int cornerX = mx / PLACEMENT_CELL_SIZE * PLACEMENT_CELL_SIZE;
-    const int cornerY = my / PLACEMENT_CELL_SIZE * PLACEMENT_CELL_SIZE;
-    for (int i = 0; i < 64; ++i) {
-        IntPoint offset = scattered ? RandomPointAround(IntPoint{16, 16}, 15, 15) : HaltonPoint(i, 31, 31);
-        const int x = cornerX + offset.x, y = cornerY + offset.y;
-        if (IsInside(x, y) && KindAt(x, y) == KIND_OPEN) SetKind(x, y, KIND_SKETCH);
-    }
-    SaveMapImage();
-}
-
-void MapGenerator::ShowEnvironment(const char* name)
+void MapGeneratorWindow::ShowEnvironment(const char* name)
 {
     if (environmentLabel) environmentLabel->SetText(name);
 }
 
-const char* MapGenerator::TypedEnvironment() const
+const char* MapGeneratorWindow::TypedEnvironment() const
 {
     return environmentBox ? environmentBox->GetText() : nullptr;
 }
 
-void MapGenerator::ShowPreview(const uint32_t* pixels)
+void MapGeneratorWindow::ShowPreview(const uint32_t* pixels)
 {
+    const int mapWidth = maps.mapWidth;
     TextureRecord* record = previewSprite ? previewSprite->texture : nullptr;
     GfxTexture* texture = record ? static_cast<GfxTexture*>(record->texture) : nullptr;
     if (!texture) return;
@@ -277,26 +293,14 @@ void MapGenerator::ShowPreview(const uint32_t* pixels)
     texture->UnlockRect(0);
 }
 
-void MapGenerator::FillPreview(uint32_t colour)
+void MapGeneratorWindow::FillPreview(uint32_t colour)
 {
-    std::vector<uint32_t> pixels((size_t)mapWidth * mapWidth, colour);
+    std::vector<uint32_t> pixels((size_t)maps.mapWidth * maps.mapWidth, colour);
     ShowPreview(pixels.data());
 }
 
-void MapGenerator::LoadHeightImage()
+void MapGeneratorWindow::LoadHeightImage()
 {
-    if (kinds.empty()) return;
-    Heightmap heights(mapWidth, mapWidth, 1.0f);
-    KindHeights(heights);
-    float low = heights.data[0], high = heights.data[0];
-    for (float h : heights.data) {
-        if (h < low) low = h;
-        if (h > high) high = h;
-    }
-    std::vector<uint32_t> pixels(heights.data.size());
-    for (size_t i = 0; i < pixels.size(); ++i) {
-        uint32_t grey = high > low ? (uint32_t)((heights.data[i] - low) / (high - low) * 255.0f) : 0u;
-        pixels[i] = 0xff000000u | grey << 16 | grey << 8 | grey;
-    }
-    ShowPreview(pixels.data());
+    const std::vector<uint32_t> pixels = maps.HeightPixels();
+    if (!pixels.empty()) ShowPreview(pixels.data());
 }

@@ -2,6 +2,7 @@
 
 #include "host/System.h"
 #include "mechanics/GameMechanics.h"
+#include "mechanics/ScreenHooks.h"
 #include "platform/MathUtil.h"
 #include "render/IndexedMesh.h"
 #include "world/AiBrain.h"
@@ -290,3 +291,12 @@ void Agent::ReleaseAttachments()
     attachmentCount = 0;
 }
 
+void Agent::OnSelect()
+{
+    if (TheScreenHooks) TheScreenHooks->AgentSelected(this, true);
+}
+
+void Agent::OnDeselect()
+{
+    if (TheScreenHooks) TheScreenHooks->AgentSelected(this, false);
+}

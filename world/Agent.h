@@ -175,7 +175,8 @@ public:
     // The pick ray against the mesh and every attached mesh: the box turned with the agent,
     // then the bounding sphere where the mesh has one.
     bool IntersectRay(const Vec3& origin, const Vec3& direction) override;
-    // Selecting the builder opens the HUD's build panel; the rig deselected closes it.
+    // The HUD hears of it (ScreenHooks): selecting the builder opens its build panel, the rig
+    // deselected closes it.
     void OnSelect() override;
     void OnDeselect() override;
     // Hands the path back to the game's path pool and forgets it.

@@ -360,3 +360,55 @@ void Agent::Die(Entity* killer)
 
     if (alignment == ALIGN_ENEMY && (classWord & AGENT_CLASS_BOSS_DROPS_ITEM)) DropLoot(this);
 }
+
+// The world's own answers: the profile is the campaign's plain data and the debris field is the
+// level's, so both are answered here whatever shows them; what only a screen shows (floating
+// texts, the message bar, the upgrade panel) is left to the interface's answers.
+namespace {
+CombatHooks WorldCombatAnswers;
+}  // namespace
+
+CombatHooks* TheCombatHooks = &WorldCombatAnswers;
+
+void CombatHooks::CountStatistic(const char* name)
+{
+    if (int* statistic = GetPlayerProfile()->FindStatistic(name)) ++*statistic;
+}
+
+void CombatHooks::RaiseStatistic(const char* name, int value)
+{
+    int* statistic = GetPlayerProfile()->FindStatistic(name);
+    if (statistic && *statistic < value) *statistic = value;
+}
+
+int CombatHooks::ArmourSkill()
+{
+    return PlayerSkill(PLAYER_SKILL_ARMOUR);
+}
+
+int CombatHooks::SpeedSkill()
+{
+    return PlayerSkill(PLAYER_SKILL_SPEED);
+}
+
+int CombatHooks::PlayerLevel()
+{
+    return GetPlayerProfile()->level;
+}
+
+int CombatHooks::PlayerSkill(int skill)
+{
+    if (skill < 0 || skill >= PROFILE_SKILLS) return 0;
+    return GetPlayerProfile()->skills[skill];
+}
+
+void CombatHooks::FloatText(const char*, const Vec3&) {}
+
+void CombatHooks::TellPlayer(const char*, float) {}
+
+void CombatHooks::ThrowDebris(const Vec3& at, int kind, bool allPieces, float size)
+{
+    if (TheProjectiles && TheProjectiles->debris) TheProjectiles->debris->Spawn(kind, at, size, allPieces);
+}
+
+void CombatHooks::UnitTakenIn(Building*) {}

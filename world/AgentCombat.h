@@ -79,8 +79,11 @@ enum PlayerSkillIndex : int {
 };
 
 // What a fight reaches beyond the world: the player's profile (statistics, skills, level), the
-// floating texts over the level, the debris field and the loot roll. These are the game's own
-// answers (interface/PlayerAnswers.cpp); a test listens by deriving and installing its own.
+// floating texts over the level, the debris field and the loot roll. The world answers what is
+// its own (the profile, the debris field, the loot roll: world/AgentCombat.cpp) and stays quiet
+// about the rest: no text floats, no line is told, no panel opens. The interface puts the
+// player's answers in their place at start-up (interface/PlayerAnswers.cpp); a test listens by
+// deriving and installing its own.
 class CombatHooks {
 public:
     virtual ~CombatHooks() = default;
@@ -106,7 +109,7 @@ public:
     virtual void UnitTakenIn(Building* upgrader);
 };
 
-// The answers in use: the game's own unless a test has put its listener here.
+// The answers in use: the world's quiet ones until the interface or a test puts its own here.
 extern CombatHooks* TheCombatHooks;
 
 // What the world tells the player (alerts, refusals, what went wrong) goes out through the

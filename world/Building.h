@@ -12,6 +12,7 @@ class AgentType;
 class Button;
 class BuildItem;
 class Building;
+class PlayerProfile;
 class Window;
 
 // Building::stateFlags
@@ -235,6 +236,8 @@ struct BuildPanel {
     BuildUnitButton buttons[32];
     int buttonCount;
 };
+// The unit control the player may use: the places built, never above the profile's cap.
+int UsableUnitControl(const PlayerProfile* profile);
 // The panel of a definition, made when missing (null without a window manager).
 BuildPanel* GetBuildPanel(const BuildItem* definition, bool make);
 // Every panel's windows deleted: at shutdown, with the other screens' windows, once nothing

@@ -5,8 +5,10 @@
 #include "host/Random.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
+#include "mechanics/ScreenHooks.h"
 #include "platform/ConfigFile.h"
 #include "platform/MathUtil.h"
+#include "platform/StringTable.h"
 #include "render/IndexedMesh.h"
 #include "render/ParticleManager.h"
 #include "render/ParticleSystem.h"
@@ -482,4 +484,65 @@ void Building::UpdateRecycler(float t)
     held->flags |= ENTITY_DEAD;
     // The Scene's removal hands it back to the pool.
     TheScene.RemoveEntity(held, REMOVE_MASTER);
+}
+
+// ---- The production queue: the rules of the unit buttons
+
+int UsableUnitControl(const PlayerProfile* profile)
+{
+    return std::min(profile->unitControl, profile->maxUnitControl);
+}
+
+const char* Building::QueueUnit(AgentType* type)
+{
+    if (buildState == BUILD_STATE_CONSTRUCTING) return "bad";
+    PlayerProfile* profile = GetPlayerProfile();
+    if (!EnsureBuildQueue() || !profile || !type) return "bad";
+    if (profile->unitsInUse >= UsableUnitControl(profile)) {
+        // Below the cap more unit-control buildings help, and the player is told which.
+        // At the cap only a place freed helps: the player is told how one is freed.
+        const char* text = UNIT_CAP_MESSAGE;
+        if (profile->unitsInUse < profile->maxUnitControl) {
+            const char* needed = Strings ? Strings->Lookup("<unit_control_needed>") : nullptr;
+            text = needed ? needed : "Build more unit control!";
+        }
+        TellPlayer(text, 4.0f);
+        return "bad";
+    }
+    if ((float)type->oreCost > profile->ore || (float)type->fuelCost > profile->fuel) return "bad";
+    // A full queue takes nothing more.
+    if (buildQueue->count >= BUILD_QUEUE_NODES) return "blip";
+    if (buildQueue->count == 0) productionTimer = type->buildTime;
+    buildQueue->PushBack(type);
+    ++profile->unitsInUse;
+    profile->AddOre(-(float)type->oreCost);
+    profile->AddFuel(-(float)type->fuelCost);
+    return "blip";
+}
+
+void Building::CancelQueuedUnit()
+{
+    if (!definition || !(definition->flags & BUILD_UNIT_FACTORY) || !buildQueue || buildQueue->count == 0) return;
+    // The last order is taken back; the unit already in production goes on where it was.
+    PooledList<AgentType*>::Node* previous = nullptr;
+    for (PooledList<AgentType*>::Node* node = buildQueue->head; node->next; node = node->next) previous = node;
+    AgentType* type = buildQueue->tail->value;
+    buildQueue->Unlink(previous, buildQueue->tail);
+    if (buildQueue->count == 0) productionTimer = 0.0f;
+    PlayerProfile* profile = GetPlayerProfile();
+    if (!profile || !type) return;
+    if (profile->unitsInUse > 0) --profile->unitsInUse;
+    profile->AddOre((float)type->oreCost);
+    profile->AddFuel((float)type->fuelCost);
+}
+
+// The HUD hears of a building the hand takes or lets go (ScreenHooks).
+void Building::OnSelect()
+{
+    if (TheScreenHooks) TheScreenHooks->BuildingSelected(this, true);
+}
+
+void Building::OnDeselect()
+{
+    if (TheScreenHooks) TheScreenHooks->BuildingSelected(this, false);
 }

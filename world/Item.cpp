@@ -693,3 +693,20 @@ void Item::WriteToScene(FILE* file, bool profileMode)
         fprintf(file, "item_pattern\t\t%s\n", patternName);
     if (alignment == ALIGN_PLAYER) fprintf(file, "SetAlignment\t\tPLAYER\n");
 }
+
+// The world keeps no bag: without the interface's, every pickup that needs one stays where it is.
+namespace {
+ItemHooks WorldItemAnswers;
+}  // namespace
+
+ItemHooks* TheItemHooks = &WorldItemAnswers;
+
+bool ItemHooks::IsInventoryFull()
+{
+    return true;
+}
+
+bool ItemHooks::AddToInventory(Item*, bool)
+{
+    return false;
+}

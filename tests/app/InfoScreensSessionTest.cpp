@@ -18,6 +18,7 @@
 #include "interface/MessageWindow.h"
 #include "interface/MissionBriefingGui.h"
 #include "interface/MissionLogGui.h"
+#include "interface/ObjectivesPanel.h"
 #include "interface/PlayerTechGui.h"
 #include "mechanics/Objectives.h"
 #include "platform/StringTable.h"
@@ -123,7 +124,7 @@ TEST_F(InfoScreensSession, EachPageOpensOverTheMissionAndClosesByItsButton)
     } windows[] = {
         {"technology", [] { OnShowTechClicked(nullptr, nullptr); }, [] { return ThePlayerTechGui->IsOpen(); }, false},
         {"hotkeys", [] { TheHotkeysGui->SetVisible(true); }, [] { return TheHotkeysGui->IsOpen(); }, false},
-        {"briefing", [this] { ClickOn(TheObjectives->button); }, [] { return TheMissionBriefing->IsOpen(); }, false},
+        {"briefing", [this] { ClickOn(TheObjectivesPanel.button); }, [] { return TheMissionBriefing->IsOpen(); }, false},
         {"mission's message", [] { ShowMessage(false); }, [] { return TheMessageWindow->IsOpen(); }, false},
         {"mission complete", [] { ShowMessage(true); }, [] { return TheMessageWindow->IsOpen(); }, false},
         {"restart question",

@@ -55,7 +55,7 @@ TEST_F(ToolWindowsSession, TheGrowthToolOpensFromTheDebugToolBarTakesAWidthAndCl
 {
     ASSERT_TRUE(StartMissionOn(FOREST));
     ASSERT_NE(TheGrowthDB, nullptr);
-    ASSERT_NE(TheGrowthDB->toolWindow, nullptr);
+    ASSERT_NE(GrowthTool::WindowOf(*TheGrowthDB), nullptr);
     Window* bar = TheMissionHud.debugToolBar;
     ASSERT_NE(bar, nullptr);
 
@@ -75,7 +75,7 @@ TEST_F(ToolWindowsSession, TheGrowthToolOpensFromTheDebugToolBarTakesAWidthAndCl
     ClickOn(growth);
     ASSERT_TRUE(GrowthTool::IsVisible()) << "the Growth button opened the tool";
 
-    EditBox* width = static_cast<EditBox*>(ChildNamed(TheGrowthDB->toolWindow, "width"));
+    EditBox* width = static_cast<EditBox*>(ChildNamed(GrowthTool::WindowOf(*TheGrowthDB), "width"));
     ASSERT_NE(width, nullptr);
     EXPECT_STREQ(width->GetText(), "20");
     ClickOn(width);

@@ -1,4 +1,5 @@
 #include "tests/gui/GuiTestSupport.h"
+#include "tests/gui/GameAnswersInstalled.h"
 
 #include "platform/ConfigFile.h"
 #include "platform/Timer.h"

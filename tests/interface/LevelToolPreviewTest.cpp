@@ -9,6 +9,7 @@
 #include "platform/UserFolders.h"
 #include "tests/interface/InterfaceTestSupport.h"
 #include "tests/levelgen/LevelGenTestSupport.h"
+#include "tools/MapGeneratorWindow.h"
 
 #include <cstdio>
 #include <string>
@@ -27,7 +28,8 @@ protected:
         Environment::LoadScript(path.c_str());
         TheLevelGenerator.Clear();
         maps = game->CreateMapGenerator();
-        maps->CreateWindow();
+        bench = MapGeneratorWindow::Create(*maps);
+        ASSERT_NE(bench, nullptr);
     }
     void TearDown() override
     {
@@ -43,12 +45,13 @@ protected:
     }
 
     MapGenerator* maps = nullptr;
+    MapGeneratorWindow* bench = nullptr;
 };
 
 TEST_F(LevelToolPreview, AHiddenWindowCatchesUpWithTheLevelWhenShown)
 {
-    ASSERT_NE(maps->window, nullptr);
-    ASSERT_FALSE(maps->IsVisible());
+    ASSERT_NE(bench->window, nullptr);
+    ASSERT_FALSE(bench->IsVisible());
     std::remove((std::string(UserFolder) + "/" + MAP_IMAGE).c_str());
     MissionRecord mission;
     mission.flags = MISSION_DATA_BUILT | MISSION_DATA_OWN_ENVIRONMENT;
@@ -59,11 +62,11 @@ TEST_F(LevelToolPreview, AHiddenWindowCatchesUpWithTheLevelWhenShown)
     maps->BuildHeightmap(TheLevelGenerator);
     EXPECT_FALSE(MapImageWritten()) << "nobody looks at the picture: the build leaves it out";
 
-    maps->SetVisible(true);
-    maps->Draw();
+    bench->SetVisible(true);
+    bench->Draw();
     EXPECT_TRUE(MapImageWritten()) << "the window shows the level just built";
     EXPECT_FALSE(maps->mapImageStale);
-    maps->SetVisible(false);
+    bench->SetVisible(false);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "interface/InfoTooltip.h"
 #include "interface/Inventory.h"
 #include "interface/MissionHud.h"
+#include "interface/ObjectivesPanel.h"
 #include "mechanics/Objectives.h"
 #include "platform/Timer.h"
 #include "render/HintBox.h"
@@ -436,10 +437,14 @@ TEST_F(MissionHudTest, TheObjectiveLinesStandOnADarkBacking)
 {
     Objectives objectives;
     ScopedGlobal<Objectives*> current(TheObjectives, &objectives);
+    BuildObjectivesPanel();
+    struct PanelGoes {
+        ~PanelGoes() { ReleaseObjectivesPanel(); }
+    } panelGoes;
     objectives.AddObjective("Build a refinery", OBJECTIVE_BUILD, "refinery");
     objectives.AddObjective("Mine", OBJECTIVE_MINING, "ore")->targetCount = 500;
     painter.Clear();
-    objectives.FormatLines(nullptr);
+    DrawObjectiveLines(objectives, nullptr);
     ASSERT_EQ(painter.texts.size(), 2u);
     const DrawnQuad* backing = nullptr;
     for (const DrawnQuad& quad : painter.quads)

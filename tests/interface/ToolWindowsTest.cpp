@@ -13,6 +13,7 @@
 #include "tests/interface/InterfaceTestSupport.h"
 #include "tests/levelgen/LevelGenTestSupport.h"
 #include "tools/GrowthTool.h"
+#include "tools/MapGeneratorWindow.h"
 
 #include <string>
 #include <vector>
@@ -60,13 +61,13 @@ protected:
     }
     void Press(const char* caption)
     {
-        Button* button = static_cast<Button*>(Child(db->toolWindow, caption));
+        Button* button = static_cast<Button*>(Child(GrowthTool::WindowOf(*db), caption));
         ASSERT_NE(button, nullptr) << caption;
         button->pressCallback(nullptr, button);
     }
     void Enter(const char* caption, const char* text)
     {
-        EditBox* box = static_cast<EditBox*>(Child(db->toolWindow, caption));
+        EditBox* box = static_cast<EditBox*>(Child(GrowthTool::WindowOf(*db), caption));
         ASSERT_NE(box, nullptr) << caption;
         box->SetText(text);
         box->enterCallback(nullptr, box);
@@ -81,20 +82,20 @@ private:
 
 TEST_F(GrowthToolTest, TheWindowIsBuiltHiddenOnItsPanelAndTheToolBarButtonTogglesIt)
 {
-    ASSERT_NE(db->toolWindow, nullptr);
+    ASSERT_NE(GrowthTool::WindowOf(*db), nullptr);
     EXPECT_FALSE(GrowthTool::IsVisible());
-    EXPECT_EQ(Captions(db->toolWindow),
+    EXPECT_EQ(Captions(GrowthTool::WindowOf(*db)),
               (std::vector<std::string>{"Untitled", "Grow", "Select", "pop", "width", "height", "trees", "plants",
                                         "rocks", "circle", "circle check", "Regen", "seed", "%", "Delete"}));
-    const Window* panel = db->toolWindow->firstChild;
+    const Window* panel = GrowthTool::WindowOf(*db)->firstChild;
     EXPECT_EQ(panel->x, 132);  // 0.12890625 of 1024
     EXPECT_EQ(panel->y, 320);  // 0.4166667 of 768
     for (const Window* child = panel->nextSibling; child; child = child->nextSibling) {
         EXPECT_GE(child->x, panel->x) << child->caption;
         EXPECT_LE(child->y + child->height, panel->y + panel->height) << child->caption;
     }
-    EXPECT_EQ(static_cast<EditBox*>(Child(db->toolWindow, "pop"))->GetText(), std::string("0.10"));
-    EXPECT_EQ(static_cast<EditBox*>(Child(db->toolWindow, "width"))->GetText(), std::string("20"));
+    EXPECT_EQ(static_cast<EditBox*>(Child(GrowthTool::WindowOf(*db), "pop"))->GetText(), std::string("0.10"));
+    EXPECT_EQ(static_cast<EditBox*>(Child(GrowthTool::WindowOf(*db), "width"))->GetText(), std::string("20"));
 
     Button growth(nullptr, nullptr, 0, 0, 10, 10, 0, nullptr, nullptr, nullptr, nullptr, 0, 0, 0);
     ToggleGrowthToolButton(nullptr, &growth);
@@ -145,7 +146,7 @@ TEST_F(GrowthToolTest, EditsReachTheSelectedInstanceWhichGrowsAnewOnlyOnRegen)
     EXPECT_EQ(first->parameters.seed, 77);
     EXPECT_EQ(db->toolParameters.seed, 0);
     Press("%");
-    EXPECT_EQ(std::to_string(first->parameters.seed), static_cast<EditBox*>(Child(db->toolWindow, "seed"))->GetText());
+    EXPECT_EQ(std::to_string(first->parameters.seed), static_cast<EditBox*>(Child(GrowthTool::WindowOf(*db), "seed"))->GetText());
 
     // A second forest further off; "Select" takes the one nearest the view point.
     GameCamera.eye = Vec3(-60.0f, 50.0f, 5.0f);
@@ -205,7 +206,8 @@ protected:
         TheLevelGenerator.Clear();
         TheLevelGenerator.forceRivers = false;
         maps = game->CreateMapGenerator();
-        maps->CreateWindow();
+        bench = MapGeneratorWindow::Create(*maps);
+        ASSERT_NE(bench, nullptr);
     }
     void TearDown() override
     {
@@ -214,7 +216,7 @@ protected:
         Environment::ClearAll();
         HudTest::TearDown();
     }
-    Button* ButtonNamed(const char* caption) { return static_cast<Button*>(Child(maps->window, caption)); }
+    Button* ButtonNamed(const char* caption) { return static_cast<Button*>(Child(bench->window, caption)); }
     void Press(const char* caption)
     {
         Button* button = ButtonNamed(caption);
@@ -223,13 +225,14 @@ protected:
     }
 
     MapGenerator* maps = nullptr;
+    MapGeneratorWindow* bench = nullptr;
 };
 
 TEST_F(LevelToolTest, ControlsInOrderWithOneButtonPerEnvironment)
 {
-    ASSERT_NE(maps->window, nullptr);
-    EXPECT_FALSE(maps->IsVisible());
-    EXPECT_EQ(Captions(maps->window),
+    ASSERT_NE(bench->window, nullptr);
+    EXPECT_FALSE(bench->IsVisible());
+    EXPECT_EQ(Captions(bench->window),
               (std::vector<std::string>{"preview", "Clear", "Grow Trees", "Grow Factor", "Max Depth", "Decay On",
                                         "Make Level", "Toggle Maps", "Rand Rivers", "environment", "envset", "forest",
                                         "winter", "desert", "fall", "marsh", "moon", "alien", "lava",
@@ -238,7 +241,7 @@ TEST_F(LevelToolTest, ControlsInOrderWithOneButtonPerEnvironment)
     EXPECT_EQ(ButtonNamed("preview")->width, 768);
     EXPECT_EQ(ButtonNamed("preview")->height, 768);
     int mx = 0, my = 0;
-    maps->MapPointFromScreen(384, 767, &mx, &my);
+    bench->MapPointFromScreen(384, 767, &mx, &my);
     EXPECT_EQ(mx, 64);
     EXPECT_EQ(my, 127);
 
@@ -252,12 +255,12 @@ TEST_F(LevelToolTest, ControlsInOrderWithOneButtonPerEnvironment)
     EXPECT_TRUE(TheLevelGenerator.forceRivers);
     EXPECT_STREQ(ButtonNamed("Rand Rivers")->text, "Force Rivers");
 
-    EditBox* jitter = static_cast<EditBox*>(Child(maps->window, "Grow Factor"));
+    EditBox* jitter = static_cast<EditBox*>(Child(bench->window, "Grow Factor"));
     EXPECT_STREQ(jitter->GetText(), "0.25");
     jitter->SetText("0.6");
     jitter->enterCallback(nullptr, jitter);
     EXPECT_FLOAT_EQ(maps->pathJitter, 0.6f);
-    EditBox* depth = static_cast<EditBox*>(Child(maps->window, "Max Depth"));
+    EditBox* depth = static_cast<EditBox*>(Child(bench->window, "Max Depth"));
     depth->SetText("4");
     depth->enterCallback(nullptr, depth);
     EXPECT_EQ(maps->maximumDepth, 4);
@@ -277,8 +280,8 @@ TEST_F(LevelToolTest, MadeLevelsDifferAndAreKeptForTheLevelStart)
     // An environment's button applies it, names it and makes the level in it.
     Press("winter");
     EXPECT_STREQ(maps->environmentName, "winter");
-    EXPECT_STREQ(maps->environmentBox->GetText(), "winter");
-    EXPECT_STREQ(maps->environmentLabel->GetText(), "winter");
+    EXPECT_STREQ(bench->environmentBox->GetText(), "winter");
+    EXPECT_STREQ(bench->environmentLabel->GetText(), "winter");
     EXPECT_EQ(maps->heightsReady, 1);
 
     // Sketching marks open cells of the placement cell under the point.

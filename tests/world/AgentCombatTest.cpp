@@ -29,6 +29,11 @@ struct Recorder : CombatHooks {
     int ArmourSkill() override { return armour; }
     int PlayerLevel() override { return level; }
     void FloatText(const char* text, const Vec3&) override { texts.push_back(text); }
+    // Lines for the player reach the message bar, as the game's answer sends them.
+    void TellPlayer(const char* text, float seconds) override
+    {
+        if (TheGame && TheGame->messageBar) TheGame->messageBar->AddMessage(text, seconds, 0);
+    }
     void ThrowDebris(const Vec3&, int kind, bool extra, float) override { debris.push_back(kind * 10 + (extra ? 1 : 0)); }
     Item* RollItemDrop() override
     {

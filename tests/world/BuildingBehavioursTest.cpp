@@ -52,6 +52,11 @@ protected:
         std::vector<int> debris;
         void CountStatistic(const char* name) override { ++counts[name]; }
         void FloatText(const char* text, const Vec3&) override { texts.push_back(text); }
+        // Lines for the player reach the message bar, as the game's answer sends them.
+        void TellPlayer(const char* text, float seconds) override
+        {
+            if (TheGame && TheGame->messageBar) TheGame->messageBar->AddMessage(text, seconds, 0);
+        }
         void UnitTakenIn(Building* upgrader) override { takenIn.push_back(upgrader); }
         std::vector<Building*> takenIn;
         void ThrowDebris(const Vec3&, int kind, bool, float size) override

@@ -32,6 +32,11 @@ public:
     int PlayerSkill(int index) override { return index == PLAYER_SKILL_SALVAGE ? salvage : 0; }
     void CountStatistic(const char* name) override { ++statistics[name]; }
     void FloatText(const char* text, const Vec3&) override { texts.push_back(text); }
+    // Lines for the player reach the message bar, as the game's answer sends them.
+    void TellPlayer(const char* text, float seconds) override
+    {
+        if (TheGame && TheGame->messageBar) TheGame->messageBar->AddMessage(text, seconds, 0);
+    }
     void OnObjectReached(Entity*) override { ++reached; }
     bool IsInventoryFull() override { return (int)inventory.size() >= room; }
     bool AddToInventory(Item* item, bool) override
