@@ -1,0 +1,42 @@
+// The simulation's hooks: its own quiet answers stand until the game's go in (the shell's start-up
+// step), the game's are put in once however often asked, and taking them out puts back what was
+// there, so a replay's verification and a test's listener find the answers they expect.
+#include "interface/PlayerAnswers.h"
+#include "mechanics/ScreenHooks.h"
+#include "terrain/ScanPulses.h"
+#include "world/AgentCombat.h"
+#include "world/Item.h"
+
+#include <gtest/gtest.h>
+
+#include <typeinfo>
+
+namespace {
+
+bool SimulationsOwn()
+{
+    return typeid(*TheCombatHooks) == typeid(CombatHooks) && typeid(*TheItemHooks) == typeid(ItemHooks) &&
+           typeid(*TheScreenHooks) == typeid(ScreenHooks) && typeid(*TheScanHooks) == typeid(ScanHooks);
+}
+
+TEST(PlayerAnswers, GoInOnceAndPutBackWhatWasThere)
+{
+    RemovePlayerAnswers();  // the program's environment put the game's in
+    ASSERT_TRUE(SimulationsOwn());
+    EXPECT_FALSE(TheScreenHooks->BagFull()) << "no bag without the interface";
+    EXPECT_EQ(TheScreenHooks->SelectedStoryId(), -1) << "no galaxy without the interface";
+
+    InstallPlayerAnswers();
+    ScreenHooks* game = TheScreenHooks;
+    EXPECT_NE(typeid(*game), typeid(ScreenHooks));
+    InstallPlayerAnswers();  // asked again: the first hold stands
+    RemovePlayerAnswers();
+    EXPECT_TRUE(SimulationsOwn()) << "one removal puts the simulation's own back";
+    RemovePlayerAnswers();  // nothing in: nothing changes
+    EXPECT_TRUE(SimulationsOwn());
+
+    InstallPlayerAnswers();  // as the environment left them
+    EXPECT_EQ(TheScreenHooks, game);
+}
+
+}  // namespace
