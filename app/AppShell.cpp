@@ -19,6 +19,7 @@
 #include "mechanics/GameMechanics.h"
 #include "mechanics/GameRender.h"
 #include "interface/GameSeamImpl.h"
+#include "interface/PlayerGame.h"
 #include "interface/PlayerAnswers.h"
 #include "tools/LevelToolAnswers.h"
 #include "mechanics/Replay.h"
@@ -322,7 +323,7 @@ void FreeLogoSlides()
 bool StartGame()
 {
     TheScene.Init();
-    TheGame = new GameMechanics();
+    TheGame = new PlayerGame();
     TheGame->Init();
     TheGame->ShowLoadingScreen("Init", 0.1f, false);
     return true;

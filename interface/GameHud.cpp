@@ -1,7 +1,7 @@
 // The game object's HUD of play: the mission HUD (interface/MissionHud.h) made at the first
 // level start, kept up to date and drawn every frame of a mission, hidden when a level ends
-// and let go with the game object; and, in every state, the status labels and the messages.
-#include "mechanics/GameMechanics.h"
+// and let go with the player's game; and, in every state, the status labels and the messages.
+#include "interface/PlayerGame.h"
 #include "tools/TerrainEditor.h"
 
 #include "campaign/StorySlideshow.h"
@@ -116,23 +116,23 @@ void UpdateDebugLabel(Label* label)
 
 }  // namespace
 
-void GameMechanics::UpdateStatusLabels(bool playing)
+void PlayerGame::UpdateStatusLabels(bool playing)
 {
     UpdateFpsLabel(fpsLabel, GameSpeed);
     UpdateTimeLabel(timeLabel, playing);
     UpdateDebugLabel(debugLabel);
 }
 
-void GameMechanics::UpdateMessages(float dt, bool floating)
+void PlayerGame::UpdateMessages(float dt, bool floating)
 {
     if (floating) floatingTexts->Update(dt);
     popups->Update(dt);
     messageBar->Update(dt);
 }
 
-bool GameMechanics::CreateHud()
+bool PlayerGame::CreateHud()
 {
-    if (!Game::CreateHud()) return false;
+    if (!CreateBaseHud()) return false;
     // The HUD of play is made at the first level start: the front end never shows it.
     if (state == GAME_STATE_PLAYING) {
         HintBox::SetFonts(fonts[3], fonts[3]);
@@ -143,7 +143,7 @@ bool GameMechanics::CreateHud()
     return true;
 }
 
-void GameMechanics::ReleaseHud()
+void PlayerGame::ReleaseHud()
 {
     if (!hudOwner_) return;
     hudOwner_ = false;
@@ -161,11 +161,9 @@ void GameMechanics::ReleaseHud()
     ThePowerBar = nullptr;
 }
 
-void GameMechanics::EndLevelHud()
+void PlayerGame::EndLevelHud()
 {
-    ClearSelection();
-    ClearControlGroups();
-    ClearOrderFlash();
+    GameMechanics::EndLevelHud();
     HideMissionHud();
     // The terrain editor works on a level in play: it is switched off with the level.
     if (TheTerrainEditor) TheTerrainEditor->SetActive(false);
@@ -176,14 +174,14 @@ void GameMechanics::EndLevelHud()
     if (TheInGameMenu) TheInGameMenu->HideAll();
 }
 
-void GameMechanics::CreateMessageLists()
+void PlayerGame::CreateMessageLists()
 {
     floatingTexts = new FloatingTextList();
     popups = new AchievementPopup();
     messageBar = new MessageBar();
 }
 
-void GameMechanics::ReleaseMessageLists()
+void PlayerGame::ReleaseMessageLists()
 {
     delete messageBar;
     messageBar = nullptr;
@@ -193,14 +191,14 @@ void GameMechanics::ReleaseMessageLists()
     floatingTexts = nullptr;
 }
 
-void GameMechanics::ClearMessages()
+void PlayerGame::ClearMessages()
 {
     popups->Clear();
     messageBar->Clear();
     floatingTexts->Clear();
 }
 
-bool GameMechanics::OnEscape()
+bool PlayerGame::OnEscape()
 {
     // The intro story: Escape turns to the next picture.
     if (state == GAME_STATE_INTRO) {
@@ -211,12 +209,12 @@ bool GameMechanics::OnEscape()
     return InGameMenuOnEscape();
 }
 
-void GameMechanics::UpdateHud()
+void PlayerGame::UpdateHud()
 {
     ::UpdateHud();
 }
 
-void GameMechanics::DrawHud()
+void PlayerGame::DrawHud()
 {
     float dt = WindowMgr && WindowMgr->modal ? 0.0f : FrameTimer.delta;
     int x = Input.mouse ? Input.mouse->cursorX : 0, y = Input.mouse ? Input.mouse->cursorY : 0;
@@ -237,11 +235,11 @@ void GameMechanics::DrawHud()
             cursorSprite->SetTexCoords(column / 4.0f, row / 4.0f, (column + 1) / 4.0f, (row + 1) / 4.0f);
         cursorSprite->SetRect(x, y, x + hud.cursorSize, y + hud.cursorSize);
     }
-    Game::DrawGui();
+    DrawBaseGui();
     DrawMissionHudOverCursor(x, y);
 }
 
-void GameMechanics::DrawGui()
+void PlayerGame::DrawGui()
 {
     if (state == GAME_STATE_PLAYING) {
         DrawHud();
@@ -252,5 +250,5 @@ void GameMechanics::DrawGui()
         popups->Draw();
         messageBar->Draw();
     }
-    Game::DrawGui();
+    DrawBaseGui();
 }

@@ -7,7 +7,7 @@
 #include "host/Log.h"
 #include "host/Random.h"
 #include "host/System.h"
-#include "mechanics/Game.h"
+#include "interface/PlayerGame.h"
 #include "platform/ConfigFile.h"
 #include "platform/MusicPlayer.h"
 #include "platform/MusicThread.h"
@@ -91,7 +91,7 @@ const char* NextTip(uint32_t now)
     return tip ? tip : TIP_FALLBACK;
 }
 
-void Game::ShowLoadingScreen(const char* text, float fraction, bool showTip)
+void PlayerGame::ShowLoadingScreen(const char* text, float fraction, bool showTip)
 {
     // How often this is shown depends on how fast the machine makes the level.
     const LookOnlyScope lookOnly;

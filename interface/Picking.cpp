@@ -1,7 +1,7 @@
 // What lies under the cursor and where a minimap click points: the pick of the nearest
 // entity with its hover tint by what a click would do, the minimap's points in the world
 // (its x axis runs against world x), and the grid cells the screen shows.
-#include "mechanics/GameMechanics.h"
+#include "interface/PlayerGame.h"
 #include "mechanics/GameRender.h"
 #include "render/GraphicsDevice.h"
 #include "mechanics/Selection.h"
@@ -77,7 +77,7 @@ float MissionMarkDistance(Entity* entity, const Vec3& origin, const Vec3& direct
 
 }  // namespace
 
-Entity* GameMechanics::PickEntity(const Vec3& origin, const Vec3& direction)
+Entity* PlayerGame::PickEntity(const Vec3& origin, const Vec3& direction)
 {
     const int mask = TerrainEditorActive ? EDITOR_PICK_MASK : PICK_MASK;
     // The cursor points at the picture: each entity is tested where it is drawn.
@@ -133,7 +133,7 @@ Entity* GameMechanics::PickEntity(const Vec3& origin, const Vec3& direction)
     return best;
 }
 
-void GameMechanics::SetHoverTint(Entity* hovered)
+void PlayerGame::SetHoverTint(Entity* hovered)
 {
     auto tint = [this](float r, float g, float b) {
         hoverTint[0] = r;
@@ -293,7 +293,7 @@ bool GameMechanics::GetRallyMarkerPoint(Vec3* out)
     return true;
 }
 
-void GameMechanics::DrawRallyPointMarker(int pass)
+void PlayerGame::DrawRallyPointMarker(int pass)
 {
     Vec3 at;
     if (!rallyMarker || !rallyMarker->mesh || !GetRallyMarkerPoint(&at)) return;

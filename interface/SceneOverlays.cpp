@@ -3,7 +3,7 @@
 // of them), the pulse on the last order's target, the flags of a selected unit's move queue
 // while Left Shift is held, the footprint of a building being placed, and the developer's
 // path-search and grid views.
-#include "mechanics/GameMechanics.h"
+#include "interface/PlayerGame.h"
 #include "host/SteadyMath.h"
 #include "mechanics/GameRender.h"
 #include "interface/SceneOverlays.h"
@@ -398,7 +398,7 @@ void DrawOverlayLabels(Font* font, const std::vector<OverlayLabel>& labels)
 
 }  // namespace
 
-void GameMechanics::RenderScene()
+void PlayerGame::RenderScene()
 {
     Game::RenderScene();
     Overlays.LookUpMissing();

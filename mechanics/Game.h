@@ -1,8 +1,10 @@
 #pragma once
 // The root of the game object: the game state the shell dispatches on every pass, the base
-// HUD (cursor, fonts, the FPS, clock and debug labels), and the operations through which the
-// shell, the front end and the render passes drive a level's life. The program makes exactly
-// one, a GameMechanics.
+// HUD's parts (cursor, fonts, the FPS, clock and debug labels), and the operations through which
+// the shell, the front end and the render passes drive a level's life. The program makes exactly
+// one, the interface's PlayerGame (interface/PlayerGame.h). What is the player's screen (the
+// HUD, the loading screen, the GUI drawn over the frame) answers quietly here: nothing made,
+// nothing drawn, so the world runs whole without a screen; the player's game draws them.
 //
 // Game states: 5 intro slideshow (where a new GameMechanics starts), 1 front end, 2 mission
 // load pending (the music fades and a one-second count runs), 3 playing. No other value is
@@ -40,12 +42,13 @@ public:
     virtual void Update();
     virtual bool StartLevel() { return false; }
     virtual void EndLevel() {}
-    // The cursor, the six fonts and the FPS, clock and debug labels; true when made.
-    virtual bool CreateHud();
+    // The cursor, the six fonts and the FPS, clock and debug labels; true when made. Without a
+    // screen there is nothing to make: true.
+    virtual bool CreateHud() { return true; }
     // The one-time loads of the first level: the primitives and the world's sounds.
     virtual bool InitGeometry(const char* levelName);
-    // The 2D overlay: the pause box while paused, then the cursor.
-    virtual void DrawGui();
+    // The 2D overlay: the pause box while paused, then the cursor. Nothing without a screen.
+    virtual void DrawGui() {}
     // The world's passes (GameRender.cpp, EntityRendering.cpp): lights, sky, reflection and
     // the colour pass; one pass of everything drawn of the world; the shadow map from the
     // light; the mirrored pass into the water's reflection map. The clears bind their map and
@@ -66,7 +69,8 @@ public:
     bool CreateReflectionMap();
     // Draws and presents one loading frame: the phase text over a progress bar, and a tip.
     // Phase times are logged, and the music is kept streaming when no music thread does it.
-    virtual void ShowLoadingScreen(const char* text, float fraction, bool showTip);
+    // Nothing without a screen.
+    virtual void ShowLoadingScreen(const char*, float, bool) {}
     // The rally marker of the selected building in a pass (the glow pass draws it too); the
     // plain game has none.
     virtual void DrawRallyPointMarker(int) {}
@@ -86,6 +90,7 @@ public:
     int state = GAME_STATE_PLAYING;
     Sprite* cursorSprite = nullptr;
     float cursorColour[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+    // The status labels: made and let go by the player's game.
     Label* fpsLabel = nullptr;
     Label* timeLabel = nullptr;
     Label* debugLabel = nullptr;
@@ -94,9 +99,6 @@ public:
     Font* fonts[FONT_COUNT] = {};
     bool started = false;
     bool levelNamed = false;
-
-private:
-    Sprite* pauseBox_ = nullptr;
 };
 
 // The game's pause: while set, everything that runs on game time advances by a step of 0. The

@@ -44,25 +44,6 @@
 
 GameMechanics* TheGame = nullptr;
 
-// The game object's base keeps the level's name (its HUD is the interface's: interface/Game.cpp).
-Game::Game()
-{
-    CopyText(levelName, sizeof levelName, "none");
-    CopyText(classLabel, sizeof classLabel, "Game");
-}
-
-void Game::SetLevelName(const char* name)
-{
-    CopyText(levelName, sizeof levelName, name ? name : "none");
-    levelNamed = true;
-}
-
-void Game::ClearLevelName()
-{
-    CopyText(levelName, sizeof levelName, "none");
-    levelNamed = false;
-}
-
 GameMechanics::GameMechanics()
 {
     CopyText(classLabel, sizeof classLabel, "GameMechanics");
@@ -71,7 +52,6 @@ GameMechanics::GameMechanics()
     pathPool = new PathPool();
     walkRound = new GridWalk();
     PathFinder::InitNodePool();
-    CreateMessageLists();
 }
 
 GameMechanics::~GameMechanics()
@@ -100,13 +80,18 @@ GameMechanics::~GameMechanics()
     delete grid;
     delete loadingFont;
     delete logoFont;
-    ReleaseMessageLists();
     if (TheProjectiles == projectiles) TheProjectiles = nullptr;
     if (TheSplats == splats) TheSplats = nullptr;
     delete projectiles;
     delete splats;
     delete aiManager;
-    ReleaseHud();
+}
+
+void GameMechanics::EndLevelHud()
+{
+    ClearSelection();
+    ClearControlGroups();
+    ClearOrderFlash();
 }
 
 void GameMechanics::CreateCatalogues()

@@ -5,7 +5,9 @@
 // a named scene file over it), builds the terrain, the water, the tile map and the fog of war
 // behind the loading screen; at every level end it empties the Scene but for the player's rig,
 // hands the agents back to their pool and resets the grid, so that the next level starts from
-// nothing the last one left.
+// nothing the last one left. What is the player's screen (the HUD, the messages, the pick under
+// the cursor, the overlays of play) answers quietly here; the player's game (interface/
+// PlayerGame.h) draws it.
 #include "host/Maths.h"
 #include "mechanics/Game.h"
 #include "mechanics/Selection.h"
@@ -82,9 +84,6 @@ public:
     // the rig is mended, the objectives, events, fog, water, particles, sounds and messages are
     // cleared, the power ledger starts again and the grid's cells reset. A second call on an empty Scene only resets state.
     void EndLevel() override;
-    bool OnEscape() override;
-    // The lit scene, then the overlays of play over it (SceneOverlays.cpp).
-    void RenderScene() override;
 
     // ---- The tile map (TileMap.cpp)
     // Classifies every cell of the grid from the ground's slope, the level's water and the
@@ -152,17 +151,15 @@ public:
     void StopEntity(Entity* entity);
 
     // The nearest pickable entity the ray meets (null for none): put in the hover list, the
-    // hover tint set by what a click on it would do.
-    Entity* PickEntity(const Vec3& origin, const Vec3& direction);
-    void SetHoverTint(Entity* hovered);
+    // hover tint set by what a click on it would do. Without a screen nothing is picked.
+    virtual Entity* PickEntity(const Vec3&, const Vec3&) { return nullptr; }
+    virtual void SetHoverTint(Entity*) {}
     // The grid cells the four screen corners look at (off-grid corners count as the nearest
     // grid corner); empty (min 100000, max -99999) without a grid.
     void GetVisibleCellRect(int* minColumn, int* minRow, int* maxColumn, int* maxRow);
     // Where the selected building sends its units (on the ground; at the spawning agent it
     // follows); false when the first selected is no building with a rally point.
     bool GetRallyMarkerPoint(Vec3* out);
-    // The rally marker there, at three quarters of its size, in the pass.
-    void DrawRallyPointMarker(int pass) override;
 
     // Per frame while playing: the pick, the drag box, the minimap and, on a click, the order.
     void HandleMouseOrders(float dt);
@@ -260,6 +257,8 @@ public:
     GrowthDB* growth = nullptr;
     // Counts from 0 at every level start.
     int levelCounter = 0;
+    // The floating texts, the pop-ups and the message bar: the player's game makes them with
+    // itself; null without a screen.
     FloatingTextList* floatingTexts = nullptr;
     AchievementPopup* popups = nullptr;
     MessageBar* messageBar = nullptr;
@@ -273,33 +272,22 @@ public:
     // types, kept for the run.
     RigCatalog* rigCatalog = nullptr;
 
-    // ---- The selection and the HUD (GameHud.cpp)
-    // The base HUD; in play also the mission HUD, built at the first level start and shown
-    // again at every later one.
-    bool CreateHud() override;
+    // ---- The HUD's frame (the player's game's; nothing without a screen)
     // The mission HUD's counters, rates and build buttons, every playing frame.
-    void UpdateHud();
-    // The mission HUD for this frame, the cursor in its picture for the command and what it
-    // points at, and what stands over the cursor.
-    void DrawHud();
-    // In play the HUD, in the front end the pop-up and the message bar; then the base overlay.
-    void DrawGui() override;
+    virtual void UpdateHud() {}
     // The FPS, clock and debug labels for this frame (the mission time only in play).
-    void UpdateStatusLabels(bool playing);
+    virtual void UpdateStatusLabels(bool) {}
     // The pop-ups and the message bar age by dt, and the floating texts when asked.
-    void UpdateMessages(float dt, bool floating);
+    virtual void UpdateMessages(float, bool) {}
+
+protected:
+    // A level's end: the selection, the control groups and the order flash go (and, with a
+    // screen, the main display's panels and the in-game menu's windows).
+    virtual void EndLevelHud();
+    // The messages shown to the player emptied at every level's end; none without a screen.
+    virtual void ClearMessages() {}
 
 private:
-    // A level's end: the selection, the main display's panels and the in-game menu's windows go.
-    void EndLevelHud();
-    // The floating texts, the pop-ups and the message bar: made and let go with the game object,
-    // emptied at every level's end.
-    void CreateMessageLists();
-    void ReleaseMessageLists();
-    void ClearMessages();
-    // The main display and the power bar go with the game object that made them.
-    void ReleaseHud();
-    bool hudOwner_ = false;
     // The frames' time gathered for the world and not yet run as a tick.
     double worldTime_ = 0.0;
     // Whether the game was held at the last frame of play.

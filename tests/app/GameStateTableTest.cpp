@@ -4,6 +4,7 @@
 // run the game's update and the front end's hook. Nothing else is entered.
 #include "app/MainLoop.h"
 
+#include "interface/PlayerGame.h"
 #include "mechanics/GameMechanics.h"
 #include "tests/support/Scoped.h"
 
@@ -15,7 +16,7 @@
 namespace {
 
 // A game that notes what the shell asks of it instead of doing it.
-class RecordingGame : public GameMechanics {
+class RecordingGame : public PlayerGame {
 public:
     bool Init() override
     {

@@ -18,6 +18,7 @@
 #include "host/Random.h"
 #include "host/System.h"
 #include "host/WorldGuard.h"
+#include "interface/PlayerGame.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/GameRender.h"
 #include "mechanics/Scene.h"
@@ -121,7 +122,7 @@ public:
         }
     }
 
-    GameMechanics game;
+    PlayerGame game;
     Agent* rig = nullptr;
     std::vector<Agent*> crowd;
 

@@ -21,6 +21,7 @@
 #include "host/Random.h"
 #include "host/System.h"
 #include "host/WorldGuard.h"
+#include "interface/PlayerGame.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
 #include "render/Animation.h"
@@ -61,7 +62,7 @@ void StartAndEndALevel(benchmark::State& state)
     CopyText(mission->environment, sizeof mission->environment, "marsh");
     mission->levelTemplate = LEVEL_TEMPLATE_2_RIVERS;
     {
-        GameMechanics game;
+        PlayerGame game;
         TheGame = &game;
         game.CreateCatalogues();
         game.state = GAME_STATE_PLAYING;
@@ -199,7 +200,7 @@ public:
     Agent* Spawn(const char* type, int column, int row) { return SpawnAgent(game, type, column, row); }
 
     ConfigFile config_{"data/config.cfg"};
-    GameMechanics game;
+    PlayerGame game;
 
 private:
     std::string folder_;

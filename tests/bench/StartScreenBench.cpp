@@ -8,6 +8,7 @@
 //   warming the driver for the first level come first, as "warm_up_s", and are not counted.
 // - StartScreenFrame: one frame drawn as the front end draws it and presented, again and again;
 //   "core_pct_60fps" is what drawing every frame at 60 a second would take.
+#include "interface/PlayerGame.h"
 #include "tests/bench/ProgramRun.h"
 #include "app/AppShell.h"
 #include "app/MainLoop.h"
@@ -94,7 +95,7 @@ private:
     Font font{"gui"};
     WindowManager manager;
     MouseDevice mouse;
-    GameMechanics game;
+    PlayerGame game;
     bool ready = false;
 };
 

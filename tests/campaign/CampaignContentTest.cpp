@@ -3,6 +3,7 @@
 #include "campaign/MissionScreen.h"
 #include "campaign/PlayerProfile.h"
 #include "campaign/ProfileScreen.h"
+#include "interface/PlayerGame.h"
 #include "interface/PlayerTechGui.h"
 #include "host/Log.h"
 #include "host/System.h"
@@ -107,7 +108,7 @@ protected:
 
     std::unique_ptr<MeshLibrary> library = std::make_unique<MeshLibrary>();
     ScopedGlobal<MeshLibrary*> currentLibrary{TheMeshLibrary, library.get()};
-    GameMechanics game;
+    PlayerGame game;
     ScopedGlobal<GameMechanics*> current{TheGame, &game};
     MissionObjects objects;
 };

@@ -15,6 +15,7 @@
 #include "host/Log.h"
 #include "host/Random.h"
 #include "interface/MessageWindow.h"
+#include "interface/PlayerGame.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Replay.h"
 #include "platform/ConfigFile.h"
@@ -71,7 +72,7 @@ protected:
     ScopedClearProfile clearProfile;
     std::string folder;
     std::unique_ptr<ScopedEnv> env;
-    GameMechanics game;
+    PlayerGame game;
     GameMechanics* savedGame = nullptr;
 };
 

@@ -8,6 +8,7 @@
 #include "campaign/PlayerProfile.h"
 #include "gui/Button.h"
 #include "gui/Label.h"
+#include "interface/PlayerGame.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
 #include "platform/PackageFile.h"
@@ -425,7 +426,7 @@ protected:
     ScopedClearProfile clearProfile;
     std::unique_ptr<Galaxy> galaxy;
     std::unique_ptr<SmallSystem> system;
-    GameMechanics game;
+    PlayerGame game;
     GameMechanics* savedGame = nullptr;
 };
 

@@ -1,6 +1,7 @@
 // A factory's production panel on a 1024 x 768 screen: its place and its buttons' places, one
 // button for each unit the factory makes (a missing type keeps its place empty), hidden when
 // the type is not the player's to make, red when it cannot be paid, and a click that queues.
+#include "interface/PlayerGame.h"
 #include "mechanics/OrderQueue.h"
 #include "campaign/PlayerProfile.h"
 #include "tests/campaign/ProfileTestSupport.h"
@@ -41,7 +42,7 @@ protected:
         return type;
     }
 
-    GameMechanics game;
+    PlayerGame game;
     ScopedGlobal<GameMechanics*> current{TheGame, &game};
     ScopedClearProfile clearProfile;
 };

@@ -11,6 +11,7 @@
 #include "host/GfxWindow.h"
 #include "host/InputEvents.h"
 #include "interface/OptionsWindow.h"
+#include "interface/PlayerGame.h"
 #include "mechanics/GameMechanics.h"
 #include "platform/ConfigFile.h"
 #include "platform/RandomUtil.h"
@@ -107,7 +108,7 @@ TEST_F(GuiTest, EveryPictureTheToolkitAndTheMenuDrawIsShipped)
 
 TEST_F(GuiTest, TheMainMenuAnswersTheMouse)
 {
-    GameMechanics game;
+    PlayerGame game;
     GameMechanics* savedGame = TheGame;
     TheGame = &game;
     game.state = GAME_STATE_FRONT_END;

@@ -1,5 +1,6 @@
 // The inventory grid: where items land, stacks merged, split, placed, swapped and dropped, the
 // hotbar, patterns learned, and the tooltip's texts and colours.
+#include "interface/PlayerGame.h"
 #include "mechanics/OrderQueue.h"
 #include "campaign/PlayerProfile.h"
 #include "gui/Button.h"
@@ -56,7 +57,7 @@ protected:
     // one carried out, then the world's rules for a tick.
     static void NextTick() { TheGame->RunWorldTick(WorldClock::TICK); }
 
-    GameMechanics game;
+    PlayerGame game;
     ScopedGlobal<GameMechanics*> current{TheGame, &game};
     Inventory* inventory = nullptr;
 };

@@ -5,6 +5,7 @@
 #include "gui/Button.h"
 #include "gui/ModelViewer.h"
 #include "gui/Window.h"
+#include "interface/PlayerGame.h"
 #include "mechanics/Game.h"
 #include "mechanics/GameMechanics.h"
 #include "platform/Timer.h"
@@ -88,7 +89,7 @@ TEST_F(ModelViewerTest, DraggingTurnsTheModelWithinItsPitchLimits)
         EXPECT_FLOAT_EQ(viewer.yaw, step.yaw);
         EXPECT_FLOAT_EQ(viewer.pitch, step.pitch);
     }
-    GameMechanics game;
+    PlayerGame game;
     ScopedGlobal<GameMechanics*> current(TheGame, &game);
     game.boxDragging = true;
     Move(true, 1, 1);

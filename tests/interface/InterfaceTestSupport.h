@@ -3,6 +3,7 @@
 // that the HUD's lists and panels draw their texts through the recording painter.
 #include "campaign/PlayerProfile.h"
 #include "interface/EntityInfoGui.h"
+#include "interface/PlayerGame.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
 #include "tests/gui/GuiTestSupport.h"
@@ -18,7 +19,7 @@ protected:
     void SetUp() override
     {
         GuiTest::SetUp();
-        game = new GameMechanics();
+        game = new PlayerGame();
         for (Font*& slot : game->fonts) slot = &font;
         current = new ScopedGlobal<GameMechanics*>(TheGame, game);
     }
@@ -31,7 +32,7 @@ protected:
         GuiTest::TearDown();
     }
 
-    GameMechanics* game = nullptr;
+    PlayerGame* game = nullptr;
 
 private:
     ScopedGlobal<GameMechanics*>* current = nullptr;

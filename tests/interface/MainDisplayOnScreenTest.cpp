@@ -5,6 +5,7 @@
 #include "gui/GuiDraw.h"
 #include "gui/WindowManager.h"
 #include "interface/EntityInfoGui.h"
+#include "interface/PlayerGame.h"
 #include "interface/PowerBar.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
@@ -41,7 +42,7 @@ protected:
         MeshesOnScreen::SetUp();
         if (IsSkipped()) return;
         WindowMgr = &manager_;
-        game_ = std::make_unique<GameMechanics>();
+        game_ = std::make_unique<PlayerGame>();
         TheGame = game_.get();
         ASSERT_TRUE(TheScene.InitLists());
         game_->CreateCatalogues();
@@ -90,7 +91,7 @@ protected:
     }
 
     WindowManager manager_;
-    std::unique_ptr<GameMechanics> game_;
+    std::unique_ptr<PlayerGame> game_;
     std::vector<Agent*> agents_;
     std::vector<Entity*> owned_;
 };

@@ -11,6 +11,7 @@
 #include "interface/Inventory.h"
 #include "interface/MissionHud.h"
 #include "interface/ObjectivesPanel.h"
+#include "interface/PlayerGame.h"
 #include "mechanics/Objectives.h"
 #include "platform/Timer.h"
 #include "render/HintBox.h"
@@ -144,7 +145,7 @@ TEST_F(MissionHudTest, TheWindowsAreLaidOutFromTheScreenHeight)
             for (size_t b = a + 1; b < 4; ++b) EXPECT_FALSE(Overlap(panels[a], panels[b])) << a << " and " << b;
         for (Font*& slot : game->fonts) slot = nullptr;
         delete game;
-        game = new GameMechanics();
+        game = new PlayerGame();
         for (Font*& slot : game->fonts) slot = &font;
         TheGame = game;
         game->state = GAME_STATE_PLAYING;

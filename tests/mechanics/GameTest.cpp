@@ -1,6 +1,7 @@
 // The game object: the status texts in their exact forms, the mission clock that stops with
 // the pause, the world's whole ticks at any frame rate and game speed, the one-time loads of
 // the first level, the loading tips in order and then at random, and the loading bar on screen.
+#include "interface/PlayerGame.h"
 #include "mechanics/Game.h"
 #include "mechanics/GameMechanics.h"
 
@@ -68,7 +69,7 @@ TEST(GameTexts, ClockFpsAndMissionTimeInTheirForms)
 class GameStateTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(TheScene.InitLists()); }
-    GameMechanics game;
+    PlayerGame game;
     ScopedGlobal<GameMechanics*> current{TheGame, &game};
     ScopedGlobal<bool> unpaused{GamePaused, false};
     ScopedGlobal<float> clock{MissionTime, 0.0f};
@@ -290,7 +291,7 @@ TEST(LoadingScreen, TheBarFillsWithTheFraction)
     ASSERT_TRUE(screen.Initialised());
     GraphicsDevice* graphics = screen.graphics();
     {
-        Game game;
+        PlayerGame game;
         LogCaptureBegin();
         game.ShowLoadingScreen("Generating terrain", 0.0f, false);
         game.ShowLoadingScreen("Generating terrain", 0.5f, false);

@@ -1,6 +1,7 @@
 // A level's start without a screen: which scene file is read, when the level is generated
 // again, the order of the loading phases, the water, the flag marker and the camera on the
 // builder.
+#include "interface/PlayerGame.h"
 #include "mechanics/GameMechanics.h"
 
 #include "campaign/MissionScreen.h"
@@ -73,7 +74,7 @@ protected:
 
     std::unique_ptr<ConfigFile> config;
     ScopedGlobal<ConfigFile*> noConfig{Config, nullptr};
-    GameMechanics game;
+    PlayerGame game;
     ScopedGlobal<GameMechanics*> current{TheGame, &game};
     std::string scene;
 };

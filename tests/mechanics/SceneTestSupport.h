@@ -3,6 +3,7 @@
 // as the current game, the Scene's lists empty, and everything the test put in the level let
 // go of afterwards (agents back to the pool, the rest freed).
 #include "campaign/PlayerProfile.h"
+#include "interface/PlayerGame.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/OrderQueue.h"
 #include "mechanics/Scene.h"
@@ -87,7 +88,7 @@ protected:
         return building;
     }
 
-    GameMechanics game;
+    PlayerGame game;
     ScopedGlobal<GameMechanics*> current{TheGame, &game};
     ScopedGlobal<MeshLibrary*> meshes{TheMeshLibrary, nullptr};
 };

@@ -2,6 +2,7 @@
 // hilly map; the fog lifts around them as they go, the ground they left stays half lit, and
 // the minimap in the corner shows the same. The frame is checked against a reference picture,
 // and the fog and minimap targets are read back where the units are, were and never went.
+#include "interface/PlayerGame.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
 #include "host/InputKeys.h"
@@ -107,7 +108,7 @@ protected:
         return picture.At((int)((160.0f - x) / 320.0f * 255.0f), (int)((z + 160.0f) / 320.0f * 255.0f));
     }
 
-    GameMechanics game;
+    PlayerGame game;
     ScopedGlobal<GameMechanics*> current{TheGame, &game};
     ScopedGlobal<int> frames{FrameTimer.frameCount, 0};
     Minimap minimap;

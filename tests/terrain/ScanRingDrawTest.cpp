@@ -1,6 +1,7 @@
 // A scan pulse on the graphics device: the ring glows on the ground around the scanning unit,
 // green and brightest at its inner edge, and the ground inside and outside it is left as it was;
 // a device reset after a scan brings the ring back as it was.
+#include "interface/PlayerGame.h"
 #include "mechanics/Game.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
@@ -35,7 +36,7 @@ protected:
         TerrainDrawTest::TearDown();
     }
 
-    GameMechanics game;
+    PlayerGame game;
     ScopedGlobal<GameMechanics*> current{TheGame, &game};
     ScopedGlobal<bool> paused{GamePaused, false};
     ScanEffects scans;

@@ -1,6 +1,7 @@
 // The world's passes on the graphics device: a unit on flat ground seen from above, drawn
 // through the game's scene pass with and without its shadow pass, cloaked, and with its
 // selection ring and a building's placement footprint over the ground.
+#include "interface/PlayerGame.h"
 #include "mechanics/Game.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/GameRender.h"
@@ -201,7 +202,7 @@ protected:
         LookAt(GameCamera.eye, Vec3(-40.0f, 0.0f, 55.0f));
     }
 
-    GameMechanics game;
+    PlayerGame game;
     ScopedGlobal<GameMechanics*> current{TheGame, &game};
     std::vector<int> kinds;
     WaterSet water;

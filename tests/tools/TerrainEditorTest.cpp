@@ -2,6 +2,7 @@
 // stroke takes one undo snapshot however long it lasts, the strength buttons go below zero to
 // lower, "Load" and "Clear" take a snapshot that undo brings back, a file that cannot be read
 // leaves the ground alone, and the undo key acts only in the sculpt modes.
+#include "interface/PlayerGame.h"
 #include "tools/SculptUndoRing.h"
 #include "tools/TerrainEditor.h"
 
@@ -305,7 +306,7 @@ TEST_F(TerrainEditorTools, TheObjectAndSplatPagesShowTheirOwnControls)
 TEST_F(TerrainEditorTools, InPlayPlacementsAreOrdersAndRandomHeightsLeaveTheLevelsSequence)
 {
     ASSERT_TRUE(TheScene.InitLists());
-    GameMechanics game;
+    PlayerGame game;
     ScopedGlobal<GameMechanics*> current{TheGame, &game};
     game.state = GAME_STATE_PLAYING;
     TheOrders.Clear();

@@ -1,20 +1,14 @@
-// The game object's base (mechanics/Game.h): its HUD (the cursor, the six fonts, the FPS, clock
-// and debug labels, the pause sign), the plain game's start and update, and the pick rays the
-// hand uses.
-#include "mechanics/Game.h"
+// The player's game (interface/PlayerGame.h): made and let go with its messages and HUD, and
+// the base HUD (the cursor, the six fonts, the FPS, clock and debug labels, the pause sign).
+#include "interface/PlayerGame.h"
 
 #include "gui/GuiDraw.h"
 #include "gui/Label.h"
 #include "gui/WindowManager.h"
-#include "host/Log.h"
 #include "host/System.h"
-#include "mechanics/Scene.h"
 #include "platform/ConfigFile.h"
 #include "platform/InputState.h"
-#include "platform/MathUtil.h"
 #include "platform/PackageFile.h"
-#include "platform/Timer.h"
-#include "render/Camera.h"
 #include "render/Font.h"
 #include "render/GraphicsDevice.h"
 #include "render/Sprite.h"
@@ -68,58 +62,24 @@ Label* MakeLabel(const char* text, int x, int y, Font* font)
 
 }  // namespace
 
-Game::~Game()
+PlayerGame::PlayerGame()
 {
-    delete cursorSprite;
-    cursorSprite = nullptr;
+    CreateMessageLists();
+}
+
+PlayerGame::~PlayerGame()
+{
+    ReleaseMessageLists();
+    ReleaseHud();
     delete pauseBox_;
     pauseBox_ = nullptr;
     for (Label** label : {&fpsLabel, &timeLabel, &debugLabel}) {
         delete *label;
         *label = nullptr;
     }
-    for (Font*& font : fonts) {
-        delete font;
-        font = nullptr;
-    }
 }
 
-bool Game::Start()
-{
-    if (!CreateHud()) return false;
-    GameCamera.SetMode(2);
-    state = GAME_STATE_PLAYING;
-    if (!InitGeometry(Config ? Config->scenefile : "none")) return false;
-    // The minimap's fog-of-war targets come with the minimap.
-    started = true;
-    return true;
-}
-
-void Game::Update()
-{
-    if (state != GAME_STATE_PLAYING) return;
-    TheScene.Update();
-    // The first light follows the cursor over the ground.
-    SceneLight* light = TheScene.lights.head ? &TheScene.lights.head->value : nullptr;
-    Vec3 origin, direction, point;
-    if (light && GetCameraRay(&origin, &direction) &&
-        IntersectRayPlane(origin, direction, Vec3(0.0f, 1.0f, 0.0f), 1.0f, &point))
-        light->position = point;
-}
-
-bool Game::InitGeometry(const char*)
-{
-    Log("    InitGeometry\n");
-    if (started) return true;
-    ShowLoadingScreen("Parsing primitives", 0.61f, true);
-    TheScene.ReadSceneFile("data/scripts/primitives.cgs");
-    if (started) return true;
-    ShowLoadingScreen("Parsing sounds", 0.65f, true);
-    LoadSoundScript("data/scripts/sounds.cgs");
-    return true;
-}
-
-bool Game::CreateHud()
+bool PlayerGame::CreateBaseHud()
 {
     if (!Config) return false;
     int w = Config->width, h = Config->height;
@@ -146,7 +106,7 @@ bool Game::CreateHud()
     return true;
 }
 
-void Game::DrawGui()
+void PlayerGame::DrawBaseGui()
 {
     if (!Config) return;
     int w = Config->width, h = Config->height;
@@ -226,20 +186,4 @@ void Game::DrawGui()
     cursorSprite->SetColor(PackColour(cursorColour));
     cursorSprite->SetPosition(Input.mouse->cursorX, Input.mouse->cursorY);
     cursorSprite->Draw();
-}
-
-bool GetScreenRay(int x, int y, Vec3* origin, Vec3* direction)
-{
-    Vec3 nearPoint, farPoint;
-    if (!origin || !direction || !BuildPickRay((float)x, (float)y, &nearPoint, &farPoint)) return false;
-    *origin = nearPoint;
-    Vec3 along = farPoint - nearPoint;
-    Vec3Normalize(direction, &along);
-    return true;
-}
-
-bool GetCameraRay(Vec3* origin, Vec3* direction)
-{
-    if (!Input.mouse) return false;
-    return GetScreenRay(Input.mouse->cursorX, Input.mouse->cursorY, origin, direction);
 }
