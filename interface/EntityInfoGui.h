@@ -8,6 +8,8 @@
 // The meters are not children of the window: the pages draw the ones they need, every frame.
 // Every child pointer may be null (a child that could not be made); each is tested before use.
 #include "gui/Window.h"
+#include "world/Agent.h"
+#include "world/Building.h"
 #include "world/Entity.h"
 
 class Agent;
@@ -117,7 +119,7 @@ bool RightButtonActing();
 class ProgramsPanel {
 public:
     static constexpr int PROGRAMS = 6;
-    static constexpr float SWITCH_SECONDS = 10.0f;
+    static constexpr float SWITCH_SECONDS = RESEARCH_SWITCH_SECONDS;
 
     ProgramsPanel() = default;
     ~ProgramsPanel();
@@ -143,12 +145,6 @@ public:
 // A program's name by its number: "[Ore Enrichment]" ... "[Fuel Refinement]", else "[None]".
 const char* ProgramName(int program);
 int OnProgramClicked(void* user, Button* button);
-
-// Mines: a stock of at most 3, built one at a time.
-constexpr int MINE_STOCK = 3;
-constexpr float MINE_BUILD_SECONDS = 20.0f;
-constexpr float MINE_ORE_COST = 50.0f;
-constexpr float MINE_FUEL_COST = 50.0f;
 
 // The game's selection, as the main display reads it: how many are selected and the i-th.
 int SelectedCount();

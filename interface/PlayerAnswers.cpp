@@ -2,16 +2,24 @@
 // floating texts over the level, the upgrade panel, the player's bag and the HUD's Scan button;
 // and to what the level's machinery asks of the player's side (ScreenHooks): the galaxy's chosen
 // story mission, the windows of a mission's messages, its failure and its end, the hold of a
-// modal window, the keys' commands for the bag, the terrain editor and the debug tools, and the
-// bag's items. What the world answers for itself (the profile, the debris field, the loot roll,
+// modal window, the keys' commands for the bag, the terrain editor and the debug tools, the
+// bag's items, the mouse's orders, the orders' work on the bag, the rig's screen, the upgrade
+// panel and the build buttons, and a replay's mission, profile, word and list. What the world answers for itself (the profile, the debris field, the loot roll,
 // the current mission) stays its own. The shell installs these at start-up; tests may put
 // listeners in their place.
 #include "interface/PlayerAnswers.h"
 
 #include "campaign/Galaxy.h"
+#include "campaign/LevelLoadSave.h"
+#include "campaign/MissionScreen.h"
+#include "campaign/PlayerProfile.h"
 #include "gui/Button.h"
 #include "gui/GuiDraw.h"
+#include "gui/MessageDialogGui.h"
 #include "gui/WindowManager.h"
+#include "host/Log.h"
+#include "host/System.h"
+#include "interface/CharacterGui.h"
 #include "interface/InGameMenu.h"
 #include "interface/Inventory.h"
 #include "interface/MessageLists.h"
@@ -22,12 +30,14 @@
 #include "interface/SceneOverlays.h"
 #include "interface/UnitUpgrade.h"
 #include "mechanics/GameMechanics.h"
+#include "mechanics/ReplayFile.h"
 #include "mechanics/ScreenHooks.h"
 #include "render/Font.h"
 #include "render/Sprite.h"
 #include "terrain/ScanPulses.h"
 #include "tools/TerrainEditor.h"
 #include "world/AgentCombat.h"
+#include "world/Building.h"
 #include "world/Item.h"
 
 #include <cstdio>
@@ -76,6 +86,24 @@ public:
     int BagSlotCount() override;
     const Item* BagSlotItem(int slot) override;
     void RefreshBagSlot(Item* item) override;
+    void HandleMouseOrders(GameMechanics& game, float dt) override;
+    void MoveBagItem(int from, int to, int count, const char* name) override;
+    void LearnPattern(int slot, const char* name) override;
+    void DropBagItem(const char* name, int slot) override;
+    void FitRigPart(bool module, int index, const char* name, int fromSlot) override;
+    void SpendSkillPoint(int skill) override;
+    const char* StepUpgradeChoice(Building* upgrader, int n, bool down) override;
+    void StartUpgrade(Building* upgrader) override;
+    void RefreshUpgrade(Building* upgrader) override;
+    void BuildQueueChanged(Building* factory) override;
+    void NameReplayMission(ReplayHeader& header) override;
+    void TakeReplayProfile(const std::string& text) override;
+    void GiveBackProfile(const std::string& name, bool loaded) override;
+    bool RequirementsIgnored() override;
+    void SetRequirementsIgnored(bool ignored) override;
+    void StartReplayMission(const ReplayHeader& header) override;
+    void SayAboutReplay(const std::string& text) override;
+    void ShowReplayList() override;
 };
 
 class PlayerScanAnswers final : public ScanHooks {
@@ -328,4 +356,147 @@ void PlayerScanAnswers::ShowScanWait(float wait)
     const uint32_t tint = wait > 0.0f ? SCAN_WAITING_TINT : 0xFFFFFFFF;
     for (Sprite* face : {HudScanButton->pressedSprite, HudScanButton->unpressedSprite})
         if (face) face->SetColor(tint);
+}
+
+void PlayerScreenAnswers::HandleMouseOrders(GameMechanics& game, float dt)
+{
+    game.HandleMouseOrders(dt);
+}
+
+void PlayerScreenAnswers::MoveBagItem(int from, int to, int count, const char* name)
+{
+    if (PlayerInventory) PlayerInventory->MoveItem(from, to, count, name);
+}
+
+void PlayerScreenAnswers::LearnPattern(int slot, const char* name)
+{
+    if (PlayerInventory) PlayerInventory->LearnPattern(slot, name);
+}
+
+void PlayerScreenAnswers::DropBagItem(const char* name, int slot)
+{
+    Inventory* bag = TheCharacterGui ? TheCharacterGui->inventory : PlayerInventory;
+    if (!bag) return;
+    Item* item =
+        bag->dragItem && StrICmp(bag->dragItem->name, name) == 0 ? bag->DropDraggedItem() : bag->TakeOne(slot, name);
+    if (!item || PlaceItemBesideRig(item)) return;
+    // A level that refuses it leaves it back in the bag, or in the hand, rather than losing it.
+    if (!bag->AddItem(item, true, false, slot)) {
+        if (!bag->dragItem) {
+            bag->Carry(item);
+            return;
+        }
+        Log("ERROR: the item %s has no place left in the bag and is lost\n", item->name);
+        delete item;
+        return;
+    }
+    bool placed = false;
+    for (const InventorySlot& held : bag->slots) placed |= held.item == item;
+    if (!placed) delete item;  // poured back into its stack
+}
+
+void PlayerScreenAnswers::FitRigPart(bool module, int index, const char* name, int fromSlot)
+{
+    ::FitRigPart(module, index, name, fromSlot);
+}
+
+void PlayerScreenAnswers::SpendSkillPoint(int skill)
+{
+    ::SpendSkillPoint(skill);
+}
+
+const char* PlayerScreenAnswers::StepUpgradeChoice(Building* upgrader, int n, bool down)
+{
+    return UpgradePanel::StepChoice(upgrader, n, down);
+}
+
+void PlayerScreenAnswers::StartUpgrade(Building* upgrader)
+{
+    UpgradePanel::StartUpgrade(upgrader);
+}
+
+void PlayerScreenAnswers::RefreshUpgrade(Building* upgrader)
+{
+    UpgradePanel::Refresh(upgrader);
+}
+
+void PlayerScreenAnswers::BuildQueueChanged(Building* factory)
+{
+    factory->UpdateBuildButtons();
+}
+
+void PlayerScreenAnswers::NameReplayMission(ReplayHeader& h)
+{
+    const MissionRecord* mission = MissionScreen::GetCurrentMission();
+    const CelestialBody* body = TheGalaxy ? TheGalaxy->selectedBody : nullptr;
+    if (mission && body) {
+        h.missionKind = REPLAY_GALAXY_BODY;
+        h.missionId = body->missionId;
+        // The mission, and the world it is played on.
+        h.missionName = MissionTitle(body);
+        if (h.missionName.empty()) h.missionName = body->name;
+        else if (body->name[0]) h.missionName += std::string(", ") + body->name;
+    } else if (mission && !MissionScreen::scratchActive) {
+        h.missionKind = REPLAY_STORY;
+        h.missionId = MissionScreen::selectedIndex;
+        h.missionName = mission->name;
+    }
+}
+
+void PlayerScreenAnswers::TakeReplayProfile(const std::string& text)
+{
+    ProfileReading reading;
+    reading.Take(text, "the replay's profile");
+    GetPlayerProfile()->Load(reading, true, true);
+}
+
+void PlayerScreenAnswers::GiveBackProfile(const std::string& name, bool loaded)
+{
+    PlayerProfile* profile = GetPlayerProfile();
+    if (!loaded || !profile->LoadByName(name.c_str())) profile->TakeNewPlayerStart();
+    if (TheGalaxy) {
+        TheGalaxy->Reset();
+        profile->galaxySeed = TheGalaxy->Generate(profile->galaxySeed);
+    }
+}
+
+bool PlayerScreenAnswers::RequirementsIgnored()
+{
+    return MissionRequirementsIgnored;
+}
+
+void PlayerScreenAnswers::SetRequirementsIgnored(bool ignored)
+{
+    MissionRequirementsIgnored = ignored;
+}
+
+void PlayerScreenAnswers::StartReplayMission(const ReplayHeader& h)
+{
+    if (h.missionKind == REPLAY_GALAXY_BODY && TheGalaxy) {
+        PlayerProfile* profile = GetPlayerProfile();
+        if (TheGalaxy->count < 1) profile->galaxySeed = TheGalaxy->Generate(profile->galaxySeed);
+        CelestialBody* body = TheGalaxy->FindBodyByMissionId(h.missionId);
+        // The level is the one it was played on, whatever seed the body carries now.
+        if (body && h.seed >= 0) body->levelSeed = h.seed;
+        TheGalaxy->selectedBody = body;
+        if (body && TheGalaxy->StartSelectedMission(h.restore == 0)) return;
+        Log("WARNING: the replay's mission %d is not in its galaxy\n", (int)h.missionId);
+    }
+    if (TheGalaxy) TheGalaxy->selectedBody = nullptr;
+    MissionScreen::scratchActive = false;
+    MissionScreen::selectedIndex = h.missionKind == REPLAY_STORY ? h.missionId : -1;
+    MissionScreen::StartMission(h.seed, h.restore);
+}
+
+void PlayerScreenAnswers::SayAboutReplay(const std::string& text)
+{
+    if (!TheMessageDialog) return;
+    TheMessageDialog->SetText(text.c_str());
+    TheMessageDialog->SetVisible(true);
+}
+
+void PlayerScreenAnswers::ShowReplayList()
+{
+    CloseAllGameWindows();
+    ShowReplays(nullptr, nullptr);
 }

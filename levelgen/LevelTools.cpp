@@ -31,3 +31,7 @@ bool LevelToolHooks::HasMapPicture(const MapGenerator&)
 }
 
 void LevelToolHooks::ShowMapPicture(MapGenerator&, const uint32_t*) {}
+
+void LevelToolHooks::RunConsoleOrder(const char*, const std::vector<Entity*>&, const Vec3&) {}
+
+void LevelToolHooks::PlaceFromEditor(const PlayerOrder&) {}

@@ -121,7 +121,7 @@ void GameMechanics::Update()
     }
     // The mouse's presses are the frame's: an order given between ticks is the world's at the
     // next one.
-    HandleMouseOrders(dt);
+    TheScreenHooks->HandleMouseOrders(*this, dt);
 
     // The world steps in whole ticks: the frame's time, by the game speed, is gathered and as
     // many ticks run as it holds. The level's first frame runs one tick of nothing, which

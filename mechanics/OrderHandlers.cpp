@@ -4,16 +4,12 @@
 #include "mechanics/OrderQueue.h"
 
 #include "campaign/PlayerProfile.h"
-#include "interface/CharacterGui.h"
-#include "interface/EntityInfoGui.h"
-#include "interface/Inventory.h"
-#include "interface/UnitUpgrade.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
+#include "mechanics/ScreenHooks.h"
 #include "mechanics/Selection.h"
 #include "world/AgentCombat.h"
-#include "tools/Console.h"
-#include "tools/TerrainEditor.h"
+#include "levelgen/LevelTools.h"
 #include "terrain/Minimap.h"
 #include "terrain/ScanPulses.h"
 #include "world/Agent.h"
@@ -40,14 +36,13 @@ void Tell(const char* text)
 // The first item of the bag named by one of the '|'-separated names, in their order.
 Item* FirstCarried(const std::string& names)
 {
-    if (!PlayerInventory) return nullptr;
     size_t from = 0;
     while (from <= names.size()) {
         size_t to = names.find('|', from);
         if (to == std::string::npos) to = names.size();
         const std::string name = names.substr(from, to - from);
         if (!name.empty())
-            if (Item* item = PlayerInventory->FindItemByName(name.c_str())) return item;
+            if (Item* item = TheScreenHooks->BagItem(name.c_str())) return item;
         from = to + 1;
     }
     return nullptr;
@@ -83,7 +78,7 @@ void UseItem(const PlayerOrder& order, const OrderContext& ordered)
     if (item && target && item->stackCount > 0 && (!(how & ORDER_USE_RIG_ONLY) || IsRig(target))) {
         used = item->ApplyUseEffect(target);
         // The slot shows the new count; one used up leaves the bag.
-        if (used && PlayerInventory) PlayerInventory->RefreshSlot(item);
+        if (used) TheScreenHooks->RefreshBagSlot(item);
     }
     if (used) return;
     if (how & ORDER_USE_EXPLAIN) ExplainUnused(order, item, target);
@@ -117,7 +112,7 @@ void QueueUnit(GameMechanics& game, const PlayerOrder& order)
         return;
     }
     PlayFeedbackSound(factory->QueueUnit(type));
-    factory->UpdateBuildButtons();
+    TheScreenHooks->BuildQueueChanged(factory);
 }
 
 void SetResearchProgram(const OrderContext& ordered, int program)
@@ -127,7 +122,7 @@ void SetResearchProgram(const OrderContext& ordered, int program)
         computer->researchKind == program)
         return;
     computer->researchKind = program;
-    computer->researchTimer = ProgramsPanel::SWITCH_SECONDS;
+    computer->researchTimer = RESEARCH_SWITCH_SECONDS;
 }
 
 void Recycle(const OrderContext& ordered, bool start)
@@ -152,15 +147,15 @@ void StepUpgradeChoice(const PlayerOrder& order, const OrderContext& ordered)
 {
     Building* upgrader = PlayerUpgrader(ordered.target);
     if (!upgrader) return;
-    PlayFeedbackSound(UpgradePanel::StepChoice(upgrader, order.args[0], order.args[1] < 0));
-    UpgradePanel::Refresh(upgrader);
+    PlayFeedbackSound(TheScreenHooks->StepUpgradeChoice(upgrader, order.args[0], order.args[1] < 0));
+    TheScreenHooks->RefreshUpgrade(upgrader);
 }
 
 void StartUpgrade(const OrderContext& ordered)
 {
     Building* upgrader = PlayerUpgrader(ordered.target);
     Agent* unit = upgrader ? upgrader->HeldUnit() : nullptr;
-    if (unit && !(unit->processTimer > 0.0f)) UpgradePanel::StartUpgrade(upgrader);
+    if (unit && !(unit->processTimer > 0.0f)) TheScreenHooks->StartUpgrade(upgrader);
     PlayFeedbackSound(unit && unit->processTimer > 0.0f ? "blip" : "bad");
 }
 
@@ -169,7 +164,7 @@ void EjectUpgraded(const OrderContext& ordered)
     Building* upgrader = PlayerUpgrader(ordered.target);
     if (!upgrader) return;
     upgrader->LetUnitOut();
-    UpgradePanel::Refresh(upgrader);
+    TheScreenHooks->RefreshUpgrade(upgrader);
 }
 
 // A mine layer makes one mine at a time, up to its stock, for ore and fuel; the one being made
@@ -221,7 +216,7 @@ void UnqueueUnit(const PlayerOrder& order, const OrderContext& ordered)
         const AgentType* next = factory->buildQueue->head ? factory->buildQueue->head->value : nullptr;
         factory->productionTimer = next ? next->buildTime : 0.0f;
     }
-    factory->UpdateBuildButtons();
+    TheScreenHooks->BuildQueueChanged(factory);
 }
 
 // An instant build or an enrichment on the target, with the item of that action the order names;
@@ -231,18 +226,17 @@ void UseOnTarget(GameMechanics& game, const PlayerOrder& order, int action)
     Item* item = FirstCarried(order.text);
     if (item && item->action != action) item = nullptr;
     const bool used = action == ITEM_ACTION_INSTANT_BUILD ? game.UseHealItem(item) : game.UseEnrichmentCannister(item);
-    if (used && PlayerInventory) PlayerInventory->RefreshSlot(item);
+    if (used) TheScreenHooks->RefreshBagSlot(item);
 }
 
 void MoveItem(const PlayerOrder& order)
 {
-    if (PlayerInventory)
-        PlayerInventory->MoveItem(order.args[0] & 0xff, order.args[0] >> 8 & 0xff, order.args[1], order.text.c_str());
+    TheScreenHooks->MoveBagItem(order.args[0] & 0xff, order.args[0] >> 8 & 0xff, order.args[1], order.text.c_str());
 }
 
 void LearnPattern(const PlayerOrder& order)
 {
-    if (PlayerInventory) PlayerInventory->LearnPattern(order.args[0], order.text.c_str());
+    TheScreenHooks->LearnPattern(order.args[0], order.text.c_str());
 }
 
 }  // namespace
@@ -315,15 +309,16 @@ void ApplyPlayerOrder(const PlayerOrder& order)
     // The level ended when they were given: they mark how the player left it.
     case ORDER_RESTART:
     case ORDER_ABORT: break;
-    case ORDER_SPEND_SKILL: SpendSkillPoint(order.args[0]); break;
+    case ORDER_SPEND_SKILL: TheScreenHooks->SpendSkillPoint(order.args[0]); break;
     case ORDER_FOG_OF_WAR: TheMinimap.SetFogEnabled(order.args[0] != 0); break;
     case ORDER_FIT_PART:
-        FitRigPart((order.args[1] & 0xff) != 0, order.args[0], order.text.c_str(), (order.args[1] >> 8) - 1);
+        TheScreenHooks->FitRigPart((order.args[1] & 0xff) != 0, order.args[0], order.text.c_str(),
+                                   (order.args[1] >> 8) - 1);
         break;
-    case ORDER_CONSOLE: RunConsoleOrder(order.text.c_str(), ordered.units, ordered.point); break;
+    case ORDER_CONSOLE: TheLevelToolHooks->RunConsoleOrder(order.text.c_str(), ordered.units, ordered.point); break;
     case ORDER_MOVE_ITEM: MoveItem(order); break;
     case ORDER_ANIMATION: SetAnimationSwitch(order.args[0], order.args[1] != 0); break;
-    case ORDER_EDITOR_PLACE: ApplyEditorPlacement(order); break;
+    case ORDER_EDITOR_PLACE: TheLevelToolHooks->PlaceFromEditor(order); break;
     default: break;
     }
     ordered = OrderContext();

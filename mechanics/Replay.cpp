@@ -1,10 +1,6 @@
 #include "mechanics/Replay.h"
 
-#include "campaign/Galaxy.h"
-#include "campaign/LevelLoadSave.h"
-#include "campaign/MissionScreen.h"
 #include "campaign/PlayerProfile.h"
-#include "gui/MessageDialogGui.h"
 #include "host/Log.h"
 #include "host/Random.h"
 #include "host/System.h"
@@ -163,9 +159,7 @@ void SettleStoppedWrites(const std::string& folder)
 void Say(const std::string& text)
 {
     Log("%s\n", text.c_str());
-    if (!TheMessageDialog) return;
-    TheMessageDialog->SetText(text.c_str());
-    TheMessageDialog->SetVisible(true);
+    TheScreenHooks->SayAboutReplay(text);
 }
 
 // Processor seconds of the calling thread.
@@ -427,20 +421,7 @@ void ReplayDirector::OnMissionStart(int seed, int restore)
     h.difficulty = Config ? Config->Difficulty : 1;
     h.seed = seed;
     h.restore = restore ? 1 : 0;
-    const MissionRecord* mission = MissionScreen::GetCurrentMission();
-    const CelestialBody* body = TheGalaxy ? TheGalaxy->selectedBody : nullptr;
-    if (mission && body) {
-        h.missionKind = REPLAY_GALAXY_BODY;
-        h.missionId = body->missionId;
-        // The mission, and the world it is played on.
-        h.missionName = MissionTitle(body);
-        if (h.missionName.empty()) h.missionName = body->name;
-        else if (body->name[0]) h.missionName += std::string(", ") + body->name;
-    } else if (mission && !MissionScreen::scratchActive) {
-        h.missionKind = REPLAY_STORY;
-        h.missionId = MissionScreen::selectedIndex;
-        h.missionName = mission->name;
-    }
+    TheScreenHooks->NameReplayMission(h);
     if (TheGame && TheGame->levelNamed) {
         h.levelName = TheGame->levelName;
         if (!ReadWholeFile(h.levelName, &h.levelFile)) Log("WARNING: the level %s cannot be read for its replay\n", h.levelName.c_str());
@@ -659,7 +640,7 @@ bool ReplayDirector::Play(const std::string& path, const Replay& replay, bool ve
     ownUnitSpeed_ = Config ? Config->unitSpeed : 1.0f;
     ownDamageAdjust_ = Config ? Config->DamageAdjust : 0.0f;
     ownAnimationPlay_ = AnimationPlay;
-    ownRequirementsIgnored_ = MissionRequirementsIgnored;
+    ownRequirementsIgnored_ = TheScreenHooks->RequirementsIgnored();
 
     replay_ = replay;
     playingPath_ = path;
@@ -677,16 +658,14 @@ bool ReplayDirector::Play(const std::string& path, const Replay& replay, bool ve
     TheOrders.fedByReplay = true;
 
     const ReplayHeader& h = replay_.header;
-    ProfileReading reading;
-    reading.Take(h.profile, "the replay's profile");
-    profile->Load(reading, true, true);
+    TheScreenHooks->TakeReplayProfile(h.profile);
     if (Config) {
         Config->Difficulty = h.difficulty;
         Config->unitSpeed = h.unitSpeed;
         Config->DamageAdjust = h.damageAdjust;
     }
     AnimationPlay = h.playAnimation != 0;
-    MissionRequirementsIgnored = false;
+    TheScreenHooks->SetRequirementsIgnored(false);
     TheGame->ClearLevelName();
     if (!h.levelName.empty()) {
         // The saved level it went on from, put where the level reads it.
@@ -700,19 +679,7 @@ bool ReplayDirector::Play(const std::string& path, const Replay& replay, bool ve
         TheGame->SetLevelName(level.c_str());
     }
 
-    if (h.missionKind == REPLAY_GALAXY_BODY && TheGalaxy) {
-        if (TheGalaxy->count < 1) profile->galaxySeed = TheGalaxy->Generate(profile->galaxySeed);
-        CelestialBody* body = TheGalaxy->FindBodyByMissionId(h.missionId);
-        // The level is the one it was played on, whatever seed the body carries now.
-        if (body && h.seed >= 0) body->levelSeed = h.seed;
-        TheGalaxy->selectedBody = body;
-        if (body && TheGalaxy->StartSelectedMission(h.restore == 0)) return true;
-        Log("WARNING: the replay's mission %d is not in its galaxy\n", (int)h.missionId);
-    }
-    if (TheGalaxy) TheGalaxy->selectedBody = nullptr;
-    MissionScreen::scratchActive = false;
-    MissionScreen::selectedIndex = h.missionKind == REPLAY_STORY ? h.missionId : -1;
-    MissionScreen::StartMission(h.seed, h.restore);
+    TheScreenHooks->StartReplayMission(h);
     return true;
 }
 
@@ -812,9 +779,8 @@ void ReplayDirector::Leave()
     if (!playing_ || !TheGame) return;
     GamePaused = false;
     TheGame->EndLevel();
-    CloseAllGameWindows();
     TheGame->state = GAME_STATE_FRONT_END;
-    ShowReplays(nullptr, nullptr);
+    TheScreenHooks->ShowReplayList();
 }
 
 std::string ReplayDirector::VerdictLine() const
@@ -848,11 +814,6 @@ void ReplayDirector::GiveBackThePlayersOwn()
         Config->DamageAdjust = ownDamageAdjust_;
     }
     AnimationPlay = ownAnimationPlay_;
-    MissionRequirementsIgnored = ownRequirementsIgnored_;
-    PlayerProfile* profile = GetPlayerProfile();
-    if (!ownProfileLoaded_ || !profile->LoadByName(ownProfile_.c_str())) profile->TakeNewPlayerStart();
-    if (TheGalaxy) {
-        TheGalaxy->Reset();
-        profile->galaxySeed = TheGalaxy->Generate(profile->galaxySeed);
-    }
+    TheScreenHooks->SetRequirementsIgnored(ownRequirementsIgnored_);
+    TheScreenHooks->GiveBackProfile(ownProfile_, ownProfileLoaded_);
 }

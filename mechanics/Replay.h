@@ -17,7 +17,9 @@
 // the recorded sum, and at the recorded checks with each entity's digest and with what a save of
 // the level holds; where it differs the replay stops, naming the tick. The player's own profile
 // and settings come back when the level ends, and nothing of the replayed level is saved over
-// them.
+// them. What the front end does for a replay (naming and starting its mission, reading and
+// giving back the profile, its word to the viewer and the list of replays) it asks through
+// ScreenHooks.
 #include "mechanics/ReplayFile.h"
 
 #include <string>

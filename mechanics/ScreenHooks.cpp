@@ -103,3 +103,45 @@ const Item* ScreenHooks::BagSlotItem(int)
 }
 
 void ScreenHooks::RefreshBagSlot(Item*) {}
+
+void ScreenHooks::HandleMouseOrders(GameMechanics&, float) {}
+
+void ScreenHooks::MoveBagItem(int, int, int, const char*) {}
+
+void ScreenHooks::LearnPattern(int, const char*) {}
+
+void ScreenHooks::DropBagItem(const char*, int) {}
+
+void ScreenHooks::FitRigPart(bool, int, const char*, int) {}
+
+void ScreenHooks::SpendSkillPoint(int) {}
+
+const char* ScreenHooks::StepUpgradeChoice(Building*, int, bool)
+{
+    return "bad";
+}
+
+void ScreenHooks::StartUpgrade(Building*) {}
+
+void ScreenHooks::RefreshUpgrade(Building*) {}
+
+void ScreenHooks::BuildQueueChanged(Building*) {}
+
+void ScreenHooks::NameReplayMission(ReplayHeader&) {}
+
+void ScreenHooks::TakeReplayProfile(const std::string&) {}
+
+void ScreenHooks::GiveBackProfile(const std::string&, bool) {}
+
+bool ScreenHooks::RequirementsIgnored()
+{
+    return false;
+}
+
+void ScreenHooks::SetRequirementsIgnored(bool) {}
+
+void ScreenHooks::StartReplayMission(const ReplayHeader&) {}
+
+void ScreenHooks::SayAboutReplay(const std::string&) {}
+
+void ScreenHooks::ShowReplayList() {}

@@ -2,18 +2,24 @@
 // What the level's machinery (the Scene, the orders, the mission's events, the world's ticks,
 // the level's making) asks of the player's side and shows the player beyond the world: the
 // mission the front end chose, the windows it opens and the game's hold while one is up, the
-// named commands of the keys that work a screen or a tool rather than the world, and the
-// player's bag, which its window keeps. The level's own answers (mechanics/ScreenHooks.cpp) are
-// those of a game with no screens: the catalogue's current mission, no window, no bag, nothing
-// shown, which is what a replay's verification plays with. The interface puts the player's
-// answers in their place at start-up (interface/PlayerAnswers.cpp); a test listens by deriving
-// and installing its own. Lines on the message bar go out through TellPlayer
+// named commands of the keys that work a screen or a tool rather than the world, the player's
+// bag, which its window keeps, the hand that turns the mouse into orders, what the orders change
+// that the screens keep (the bag, the rig's screen, an upgrader's panel, the build buttons), and
+// a replay's dealings with the front end. The level's own answers (mechanics/ScreenHooks.cpp)
+// are those of a game with no screens: the catalogue's current mission, no window, no bag, no
+// hand, nothing shown. The interface puts the player's answers in their place at start-up
+// (interface/PlayerAnswers.cpp), and a replay's verification plays with them too; a test listens
+// by deriving and installing its own. Lines on the message bar go out through TellPlayer
 // (world/AgentCombat.h).
+
+#include <string>
 
 class Agent;
 class Building;
+class GameMechanics;
 class Item;
 struct MissionRecord;
+struct ReplayHeader;
 
 class ScreenHooks {
 public:
@@ -77,6 +83,44 @@ public:
     virtual const Item* BagSlotItem(int slot);
     // The bag's slot of the item shows what is left of its stack.
     virtual void RefreshBagSlot(Item* item);
+
+    // The hand's frame: the mouse over the level turned into orders (none without screens).
+    virtual void HandleMouseOrders(GameMechanics& game, float dt);
+    // The bag's orders as the tick carries them out: an item moved between slots, a pattern
+    // learnt from a slot's blueprint, and one item of the named kind put down beside the rig,
+    // out of the hand or out of that slot. Nothing happens without a bag.
+    virtual void MoveBagItem(int from, int to, int count, const char* name);
+    virtual void LearnPattern(int slot, const char* name);
+    virtual void DropBagItem(const char* name, int slot);
+    // The rig's screen's orders: a part of the bag fitted to the rig (or taken off it), and a
+    // skill point spent. Nothing happens without the rig's screen.
+    virtual void FitRigPart(bool module, int index, const char* name, int fromSlot);
+    virtual void SpendSkillPoint(int skill);
+    // An upgrader's choices, kept by its panel: one stepped (the sound it makes), the upgrade
+    // of the unit held started, and the panel shown as the upgrader stands now. Without the
+    // panel there is no choice to step ("bad") or start.
+    virtual const char* StepUpgradeChoice(Building* upgrader, int n, bool down);
+    virtual void StartUpgrade(Building* upgrader);
+    virtual void RefreshUpgrade(Building* upgrader);
+    // A factory's queue changed: its build buttons show it.
+    virtual void BuildQueueChanged(Building* factory);
+
+    // A replay and the front end. The front end's mission being recorded: its kind, id and
+    // name go into the header (left as they are for a mission the front end did not choose).
+    virtual void NameReplayMission(ReplayHeader& header);
+    // A replay's profile put in the player's place; the player's own back (by name, or a new
+    // player's start when there is none) with the galaxy made again from it.
+    virtual void TakeReplayProfile(const std::string& text);
+    virtual void GiveBackProfile(const std::string& name, bool loaded);
+    // Whether the missions' requirements are ignored (the developer's switch), and set.
+    virtual bool RequirementsIgnored();
+    virtual void SetRequirementsIgnored(bool ignored);
+    // The replay's mission started as its header says, through the front end.
+    virtual void StartReplayMission(const ReplayHeader& header);
+    // A replay's word to the viewer in the message dialog (the log has it anyway).
+    virtual void SayAboutReplay(const std::string& text);
+    // The viewer left a replay: the game's windows close and the list of replays comes back.
+    virtual void ShowReplayList();
 };
 
 // The answers in use: the level's own until the interface or a test puts its own here.

@@ -1,11 +1,14 @@
 // The developer tools' answers to the level's making: the growth tool builds and frees its
 // window with each growth catalogue, and the level generator's window shows the map generator's
-// environment and picture and goes with it.
+// environment and picture and goes with it; the console's lines and the terrain editor's
+// placements given as orders are carried out by the tools themselves.
 #include "tools/LevelToolAnswers.h"
 
 #include "levelgen/LevelTools.h"
+#include "tools/Console.h"
 #include "tools/GrowthTool.h"
 #include "tools/MapGeneratorWindow.h"
+#include "tools/TerrainEditor.h"
 
 namespace {
 
@@ -37,6 +40,11 @@ public:
     {
         if (MapGeneratorWindow* bench = MapGeneratorWindow::Of(maps)) bench->ShowPreview(pixels);
     }
+    void RunConsoleOrder(const char* line, const std::vector<Entity*>& units, const Vec3& point) override
+    {
+        ::RunConsoleOrder(line, units, point);
+    }
+    void PlaceFromEditor(const PlayerOrder& order) override { ApplyEditorPlacement(order); }
 };
 
 ToolAnswers Answers;

@@ -150,6 +150,12 @@ enum StatusKind : int { STATUS_FIRE = 0, STATUS_ACID = 1, STATUS_PLASMA = 2 };
 // The damage type of a status effect's tick: raw damage, no weapon factor.
 constexpr int DAMAGE_TYPE_RAW = 9;
 
+// Mines: a stock of at most 3, built one at a time.
+constexpr int MINE_STOCK = 3;
+constexpr float MINE_BUILD_SECONDS = 20.0f;
+constexpr float MINE_ORE_COST = 50.0f;
+constexpr float MINE_FUEL_COST = 50.0f;
+
 class Agent : public Entity {
 public:
     Agent();

@@ -36,6 +36,8 @@ enum BuildState : int { BUILD_STATE_READY = 0, BUILD_STATE_CONSTRUCTING = 1, BUI
 
 constexpr int BUILDING_AGENT_NODES = 8;
 constexpr int BUILD_QUEUE_NODES = 8;
+// A research computer set to another program runs none for this long.
+constexpr float RESEARCH_SWITCH_SECONDS = 10.0f;
 
 // The developer's instant-build switch: construction ends at the next tick and factories
 // work ten times as fast.
@@ -181,7 +183,7 @@ public:
     float actionTimer;
     float buildProgress;  // in the unit of the definition's build time
     float ventTimer;
-    float researchTimer;
+    float researchTimer;  // counts down from RESEARCH_SWITCH_SECONDS while switching programs
     int researchKind;
     float recycleTimer;
     uint32_t chosenUpgrades;

@@ -2,6 +2,7 @@
 // shake's lift is drawn from the cosmetic generator, whose course follows what was drawn before;
 // whatever it stands at, the same frames of update see, find and pick what a still camera does.
 #include "app/MainLoop.h"
+#include "interface/PlayerAnswers.h"
 #include "tests/world/BeatingWatch.h"
 #include "platform/InputState.h"
 #include "platform/MathUtil.h"
@@ -22,8 +23,15 @@ namespace {
 
 class ShakingCamera : public WorldTest {
 protected:
+    // The cursor's pick is the hand's, which the player's answers run each frame.
+    void SetUp() override
+    {
+        WorldTest::SetUp();
+        InstallPlayerAnswers();
+    }
     void TearDown() override
     {
+        RemovePlayerAnswers();
         StopCameraShake();
         TheMinimap.fog.Free();
         WorldTest::TearDown();
