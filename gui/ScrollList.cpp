@@ -11,6 +11,8 @@
 #include "render/Sprite.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -22,13 +24,27 @@ constexpr uint32_t HIGHLIGHT_COLOUR = 0xFF619ADA;
 // A second click of a row within this many seconds activates its entry.
 constexpr float DOUBLE_CLICK_SECONDS = 0.3f;
 
-// Names are shown with blanks for "_" and each word capitalised.
-void DrawName(Font* font, int x, int y, const char* name)
+// Names are shown with blanks for "_" and each word capitalised. With a width, a name longer
+// than it is cut short and ends in "...", so that it never runs under the scroll bar.
+void DrawName(Font* font, int x, int y, const char* name, int width = 0)
 {
     if (!font || !name) return;
     char shown[sizeof ScrollListEntry::name];
     CopyText(shown, sizeof shown, name);
     FormatDisplayText(shown, 3);
+    auto fits = [&](const char* text) {
+        TextSize size;
+        font->GetTextExtent(text, &size);
+        return size.cx <= width;
+    };
+    if (width > 0 && !fits(shown)) {
+        char cut[sizeof shown + 3];
+        for (size_t keep = strlen(shown); keep > 0; --keep) {
+            snprintf(cut, sizeof cut, "%.*s...", (int)keep, shown);
+            if (fits(cut)) break;
+        }
+        CopyText(shown, sizeof shown, cut);
+    }
     float r = font->r, g = font->g, b = font->b, a = font->a;
     font->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
     GuiDrawText(font, x, y, shown);
@@ -355,7 +371,7 @@ void ScrollList::DrawRows()
                 icon->SetRect(x, top, x + s, top + s);
                 GuiDrawSprite(icon);
             }
-            DrawName(GuiListFont, nameX, top + 8, entry->name);
+            DrawName(GuiListFont, nameX, top + 8, entry->name, x + rowWidth - s / 4 - nameX);
         }
         top += rowHeight;
     }

@@ -46,11 +46,11 @@ constexpr uint64_t PINNED_END = 12476610473334106208ull;
 
 class FirstMissionLevel : public FirstMissionSession, public testing::WithParamInterface<Machine> {
 protected:
-    // A machine that draws its frames plays in the smallest window: the level's course owes
-    // nothing to the size of the picture, and this way the pictures cost least.
+    // Every machine plays in the smallest window: the level's course owes nothing to the size of
+    // the picture, and this way the pictures cost least.
     void SetUp() override
     {
-        if (GetParam().drawEvery == 1) resolution = "-800";
+        resolution = SMALLEST_SCREEN;
         FirstMissionSession::SetUp();
     }
     // The second story mission from its start, played two minutes the same way on the machine.
@@ -445,6 +445,7 @@ protected:
         // mission's experience gives it, not only in the game's memory: its replay starts it so.
         if (GetParam().kept && GetParam().story > 0) edits.push_back(SecondMissionsExperience());
         if (GetParam().skills) edits.push_back({"skills\t0 0 0 0 0 0", std::string("skills\t") + GetParam().skills});
+        if (!GetParam().kept) resolution = SMALLEST_SCREEN;
         StartAsPilot("scriptedwin", "mainMenuEnabled false\ncurrentprofile Pilot\nDifficulty 0\n", edits);
     }
 };
@@ -628,6 +629,7 @@ protected:
             {"attachleft", std::string("unit\t\t") + GetParam().bot + "\nattachleft"}};
         if (GetParam().galaxy)
             edits.push_back({std::string("galaxyseed\t") + GALAXY_SEED, std::string("galaxyseed\t") + GetParam().galaxy});
+        resolution = SMALLEST_SCREEN;
         StartAsPilot("campbythetent", "mainMenuEnabled false\ncurrentprofile Pilot\nDifficulty 0\n", edits);
     }
 };

@@ -70,6 +70,11 @@ struct OneOrderDropped {
 
 class ReplaySession : public PlayerSession {
 protected:
+    void SetUp() override
+    {
+        resolution = SMALLEST_SCREEN;
+        PlayerSession::SetUp();
+    }
     // The kept replay of that name without the first order `dropped` picks (none when it picks none).
     static OneOrderDropped PlayWithoutOne(const std::string& name, const std::string& folder,
                                           const std::function<bool(const PlayerOrder&)>& dropped)

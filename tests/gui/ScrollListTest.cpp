@@ -6,6 +6,7 @@
 #include "gui/ScrollList.h"
 #include "gui/Window.h"
 #include "host/System.h"
+#include "render/Font.h"
 #include "render/Sprite.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/support/TestSupport.h"
@@ -189,6 +190,30 @@ TEST_F(ScrollListTest, RowsShowTheirEntriesAndTheSelectedOneBelow)
     EXPECT_EQ(painter.texts[1].y, list->y + list->rowHeight + 8);
     EXPECT_GT(painter.TimesDrawn(list->preview), 0);
     EXPECT_EQ(painter.TimesDrawn(list->rowIcons[0]), 1);
+}
+
+// A name wider than its row is cut short with "..." before the scroll bar; the selected one is
+// shown whole beside its preview.
+TEST_F(ScrollListTest, ANameWiderThanItsRowEndsShortOfTheScrollBar)
+{
+    Make(2);
+    std::string longName;
+    for (int i = 0; i < 12; ++i) longName += "mine_and_collect_";
+    CopyText(entries[0]->name, sizeof entries[0]->name, longName.c_str());
+    ClickRow(0);
+    painter.Clear();
+    list->Draw();
+    ASSERT_GE(painter.texts.size(), 3u);
+    const std::string row = painter.texts[0].text;
+    ASSERT_GT(row.size(), 3u);
+    EXPECT_EQ(row.substr(row.size() - 3), "...") << row;
+    EXPECT_EQ(row.compare(0, 17, "Mine And Collect "), 0) << row;
+    TextSize size;
+    GuiListFont->GetTextExtent(row.c_str(), &size);
+    EXPECT_GT(size.cx, 0);
+    EXPECT_LE(painter.texts[0].x + size.cx, list->x + list->rowWidth) << "the row's text stops before the scroll bar";
+    EXPECT_EQ(painter.texts[1].text, "Entry 1") << "a name that fits is whole";
+    EXPECT_GT(painter.texts.back().text.size(), row.size()) << "the selected name is whole beside its preview";
 }
 
 TEST_F(ScrollListTest, DraggingTheThumbScrollsAStepAtATime)
