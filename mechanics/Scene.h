@@ -158,6 +158,8 @@ class Scene;
 // The drawn poses for the scope's life (nothing when they are already out).
 struct CarriedPoses {
     explicit CarriedPoses(Scene& scene);
+    // Only those of the entities of `only` (sorted by address): what the particles follow.
+    CarriedPoses(Scene& scene, const std::vector<const Entity*>& only);
     ~CarriedPoses();
     CarriedPoses(const CarriedPoses&) = delete;
     CarriedPoses& operator=(const CarriedPoses&) = delete;
@@ -205,7 +207,9 @@ public:
     // it never was: a unit that stops is never drawn past its stop. A jump (a warp, a respawn,
     // one just made) is drawn where it landed. Undone by RestoreTickPoses. The camera, the
     // drawing, the picking and the particles look at the drawn poses; the world never does.
-    void CarryPoses();
+    // With `only` (sorted by address), just those of its entities; the rest stay at their
+    // ticks' poses.
+    void CarryPoses(const std::vector<const Entity*>* only = nullptr);
     void RestoreTickPoses();
     bool PosesCarried() const { return posesCarried_; }
     // Entities placed on the ground at level start take the terrain height.
