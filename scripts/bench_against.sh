@@ -113,14 +113,15 @@ for key, label, goal in (("tick_median_ms", "median", 0.5), ("tick_worst_ms", "h
 old, new = instructions("old.pose") / 600, instructions("new.pose") / 600
 rows.append(("the drawing's pose work a frame, skirmish in view (instructions)", f"{old / 1e3:.1f} k", f"{new / 1e3:.1f} k", new / old if old else 0))
 goals.append((f"pose work at most 10 x {old_name}'s", old > 0 and new <= 10 * old))
-agents = counter("new", "agents")
+agents = (counter("old", "agents"), counter("new", "agents"))
 
 width = max(len(r[0]) for r in rows)
 print(f"\n{'figure':<{width}} | {old_name:>10} | {new_name:>10} | new / old")
 print(f"{'-' * width}-|-{'-' * 10}-|-{'-' * 10}-|----------")
 for figure, old, new, ratio in rows:
     print(f"{figure:<{width}} | {old:>10} | {new:>10} | {ratio:.2f}")
-print(f"\n(skirmish of {agents:.0f} agents in this tree)" if agents else "")
+if all(agents):
+    print(f"\n(the skirmish stages as many units as the level has room for: {agents[0]:.0f} in {old_name}, {agents[1]:.0f} here)")
 for goal, held in goals:
     print(f"  {'holds' if held else 'MISSED'}: {goal}")
 EOF
