@@ -24,6 +24,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 bool GamePaused = false;
 bool PausedWithoutFocus = false;
@@ -156,10 +157,12 @@ void GameMechanics::Update()
         UpdateMessages(dt, true);
         return;
     }
-    {
-        // The particles follow what they hang on as it is drawn.
-        const CarriedPoses drawn(TheScene);
-        if (TheScene.particles) TheScene.particles->Update();
+    if (TheScene.particles) {
+        // The particles follow what they hang on as it is drawn; nothing else need be carried.
+        std::optional<CarriedPoses> drawn;
+        const std::vector<const Entity*>& followed = TheScene.particles->FollowedEntities();
+        if (!followed.empty()) drawn.emplace(TheScene, followed);
+        TheScene.particles->Update();
     }
     UpdateHud();
     if (SoundMgr) SoundMgr->Update(dt);

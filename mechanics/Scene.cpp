@@ -543,7 +543,7 @@ Matrix Between(const Matrix& before, const Matrix& at, float share)
 
 }  // namespace
 
-void Scene::CarryPoses()
+void Scene::CarryPoses(const std::vector<const Entity*>* only)
 {
     if (posesCarried_ || !IsReady()) return;
     posesCarried_ = true;
@@ -552,6 +552,7 @@ void Scene::CarryPoses()
     for (Node* node = master.head; node; node = node->next) {
         Entity* entity = node->value;
         if (!entity || IsMarker(entity) || entity->poseTick != WorldTicks.count || entity->IsAttached()) continue;
+        if (only && !std::binary_search(only->begin(), only->end(), entity)) continue;
         const Matrix& before = entity->worldBeforeTick;
         const float dx = entity->world._41 - before._41, dy = entity->world._42 - before._42,
                     dz = entity->world._43 - before._43;
@@ -586,6 +587,13 @@ CarriedPoses::CarriedPoses(Scene& scene)
     if (scene.PosesCarried()) return;
     this->scene = &scene;
     scene.CarryPoses();
+}
+
+CarriedPoses::CarriedPoses(Scene& scene, const std::vector<const Entity*>& only)
+{
+    if (scene.PosesCarried()) return;
+    this->scene = &scene;
+    scene.CarryPoses(&only);
 }
 
 CarriedPoses::~CarriedPoses()

@@ -22,6 +22,7 @@
 // Nothing here allocates after Init: every list is a node pool, and a full list refuses what
 // is added to it, with a line in the log.
 #include "host/Maths.h"
+#include "mechanics/SceneList.h"
 #include "platform/PooledList.h"
 #include "world/Entity.h"
 #include "world/PowerLedger.h"
@@ -157,6 +158,8 @@ class Scene;
 // The drawn poses for the scope's life (nothing when they are already out).
 struct CarriedPoses {
     explicit CarriedPoses(Scene& scene);
+    // Only those of the entities of `only` (sorted by address): what the particles follow.
+    CarriedPoses(Scene& scene, const std::vector<const Entity*>& only);
     ~CarriedPoses();
     CarriedPoses(const CarriedPoses&) = delete;
     CarriedPoses& operator=(const CarriedPoses&) = delete;
@@ -165,7 +168,7 @@ struct CarriedPoses {
 
 class Scene {
 public:
-    using EntityList = PooledList<Entity*>;
+    using EntityList = SceneList;
     using Node = EntityList::Node;
 
     static constexpr int MASTER_NODES = 200;
@@ -192,7 +195,7 @@ public:
     // The lists and their markers alone (Init's first step; what a world without a device
     // needs).
     bool InitLists();
-    bool IsReady() const { return master.nodes != nullptr; }
+    bool IsReady() const { return master.IsReady(); }
     // Once per tick of the world: every entity's update, the dead retired, power and unit
     // control counted, the splats moved on.
     void Update();
@@ -204,7 +207,9 @@ public:
     // it never was: a unit that stops is never drawn past its stop. A jump (a warp, a respawn,
     // one just made) is drawn where it landed. Undone by RestoreTickPoses. The camera, the
     // drawing, the picking and the particles look at the drawn poses; the world never does.
-    void CarryPoses();
+    // With `only` (sorted by address), just those of its entities; the rest stay at their
+    // ticks' poses.
+    void CarryPoses(const std::vector<const Entity*>* only = nullptr);
     void RestoreTickPoses();
     bool PosesCarried() const { return posesCarried_; }
     // Entities placed on the ground at level start take the terrain height.
@@ -261,7 +266,8 @@ public:
     Entity* FindEntityAtCell(int column, int row) const;
     // The building whose footprint holds that cell, whoever stands on the cell.
     Entity* FindBuildingAtCell(int column, int row) const;
-    // The entity while one of the Scene's lists holds it and it still has that id.
+    // The entity while one of the Scene's lists holds it (master, removed, terrain objects,
+    // splats, translucent objects) and it still has that id. In constant time: held counts it.
     Entity* Resolve(Entity* entity, unsigned id) const;
     void RemoveEntity(Entity* entity, int mode);
 
@@ -345,13 +351,16 @@ public:
     int pendingLinkCount = 0;
     char sceneKind[128] = "";
     char sceneVersion[32] = "";
-    EntityList master;
-    EntityList removed;
+    // Every entity of master, removed, terrainObjects, translucent and splats, counted as those
+    // lists change: what Resolve asks. Declared before them, so it outlives them.
+    HeldEntities held;
+    EntityList master{&held};
+    EntityList removed{&held};
     Node* segmentHeads[MARKER_COUNT] = {};  // the master-list nodes of the markers
     EntityList primitives;
-    EntityList terrainObjects;  // category 2
-    EntityList translucent;     // category 3
-    EntityList splats;          // category 4
+    EntityList terrainObjects{&held};  // category 2
+    EntityList translucent{&held};     // category 3
+    EntityList splats{&held};          // category 4
     ParticleManager* particles = nullptr;
     PooledList<ScenePath> paths;
     PooledList<SceneLight> lights;

@@ -100,10 +100,7 @@ Entity* Scene::FindBuildingAtCell(int column, int row) const
 
 Entity* Scene::Resolve(Entity* entity, unsigned id) const
 {
-    if (!entity) return nullptr;
     // Only a pointer the Scene still holds is looked at: one it let go of may be freed.
-    for (const EntityList* list : {&master, &terrainObjects, &splats, &translucent, &removed})
-        for (const Node* node = list->head; node; node = node->next)
-            if (node->value == entity) return entity->id == id && !IsMarker(entity) ? entity : nullptr;
-    return nullptr;
+    if (!entity || !held.Holds(entity)) return nullptr;
+    return entity->id == id && !IsMarker(entity) ? entity : nullptr;
 }

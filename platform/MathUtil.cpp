@@ -8,20 +8,6 @@
 
 CameraShake ActiveCameraShake;
 
-Vec3 Vec3Min(const Vec3& a, const Vec3& b)
-{
-    Vec3 out;
-    Vec3Minimize(&out, &a, &b);
-    return out;
-}
-
-Vec3 Vec3Max(const Vec3& a, const Vec3& b)
-{
-    Vec3 out;
-    Vec3Maximize(&out, &a, &b);
-    return out;
-}
-
 bool Vec3NearEqual(const Vec3& a, const Vec3& b, float tolerance)
 {
     return std::fabs(a.x - b.x) < tolerance && std::fabs(a.y - b.y) < tolerance && std::fabs(a.z - b.z) < tolerance;

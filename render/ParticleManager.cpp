@@ -13,6 +13,7 @@
 #include "render/RenderStateCache.h"
 #include "render/TextureManager.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -235,6 +236,18 @@ float ParticleManager::FrameStep()
 void ParticleManager::Update()
 {
     UpdateWith(FrameStep());
+}
+
+const std::vector<const Entity*>& ParticleManager::FollowedEntities()
+{
+    followed_.clear();
+    if (!AnimationPlay) return followed_;
+    followed_.reserve(SYSTEM_COUNT);  // once: a frame never allocates
+    for (auto* node = active.head; node; node = node->next)
+        if (node->value->owner) followed_.push_back(node->value->owner);
+    std::sort(followed_.begin(), followed_.end());
+    followed_.erase(std::unique(followed_.begin(), followed_.end()), followed_.end());
+    return followed_;
 }
 
 void ParticleManager::UpdateWith(float dt)

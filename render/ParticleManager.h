@@ -10,6 +10,8 @@
 #include "render/ParticleParser.h"
 #include "render/ParticleSystem.h"
 
+#include <vector>
+
 class GfxIndexBuffer;
 class PackageFile;
 
@@ -52,6 +54,9 @@ public:
 
     // Once per frame of the world.
     void Update();
+    // The entities the next Update reads the poses of (the owners the live systems follow),
+    // by address, each once: only they need stand where they are drawn.
+    const std::vector<const Entity*>& FollowedEntities();
     void Render();
     // Steps the live systems as Update does, with a given step (in seconds, not clamped).
     void UpdateWith(float dt);
@@ -72,6 +77,7 @@ public:
     GfxIndexBuffer* indexBuffer = nullptr;
 
 private:
+    std::vector<const Entity*> followed_;
     bool CreateBuffers(ParticleSystem* system);
     void Retire(ParticleSystem* system);
     // The frame's step: the timer's delta, 0 while paused, never negative, at most 0.1 s.

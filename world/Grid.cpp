@@ -40,12 +40,6 @@ Grid::~Grid()
     delete[] cells_;
 }
 
-GridCell* Grid::GetCell(int column, int row) const
-{
-    if (column < 0 || row < 0 || column >= size || row >= size) return nullptr;
-    return &cells_[(size_t)row * size + column];
-}
-
 bool Grid::WorldToCell(const Vec3& position, int* column, int* row) const
 {
     float x = position.x + offset.x, z = position.z + offset.z;

@@ -191,18 +191,6 @@ bool Walkable(const Grid* grid, const Entity* agent, int x, int y)
     return cell && (cell->flags & CELL_WALKABLE) && (!cell->occupant || cell->occupant == agent);
 }
 
-// A diagonal step may not cut past a blocked cell on either side.
-bool CornersOpen(const Grid* grid, const Entity* agent, int k, int nx, int ny)
-{
-    switch (k) {
-    case 4: return Walkable(grid, agent, nx - 1, ny) && Walkable(grid, agent, nx, ny - 1);
-    case 5: return Walkable(grid, agent, nx + 1, ny) && Walkable(grid, agent, nx, ny - 1);
-    case 6: return Walkable(grid, agent, nx + 1, ny) && Walkable(grid, agent, nx, ny + 1);
-    case 7: return Walkable(grid, agent, nx - 1, ny) && Walkable(grid, agent, nx, ny + 1);
-    default: return true;
-    }
-}
-
 void ResetSearch()
 {
     PathFinder::InitNodePool();
@@ -253,12 +241,18 @@ PathNode* PathFinder::FindPath(int startX, int startY, int goalX, int goalY, con
         const int x = current->x, y = current->y;
         const GridCell* cell = grid->GetCell(x, y);
         if (x < 1 || x > n - 2 || y < 1 || y > n - 2 || !cell) continue;
+        // Whether each straight neighbour can be stood on: a diagonal step may not cut past a
+        // blocked cell on either side, the two straight neighbours it passes between. It is
+        // only weighed when both are exits, so both were looked at first.
+        bool straightOpen[4] = {};
         for (int k = 0; k < 8; ++k) {
             if (!cell->steps[k]) continue;
             if (k >= 4 && (!cell->steps[SIDE_EXIT[k][0]] || !cell->steps[SIDE_EXIT[k][1]])) continue;
             const int nx = x + STEP_X[k], ny = y + STEP_Y[k];
-            if (!Walkable(grid, agent, nx, ny) || marks.IsClosed(nx, ny)) continue;
-            if (!CornersOpen(grid, agent, k, nx, ny)) continue;
+            const bool walkable = Walkable(grid, agent, nx, ny);
+            if (k < 4) straightOpen[k] = walkable;
+            if (!walkable || marks.IsClosed(nx, ny)) continue;
+            if (k >= 4 && !(straightOpen[SIDE_EXIT[k][0]] && straightOpen[SIDE_EXIT[k][1]])) continue;
             // A node's cost so far is its parent's total when it was reached.
             const float cost = current->f;
             if (PathNode* node = marks.Opened(nx, ny)) {

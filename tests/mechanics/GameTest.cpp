@@ -26,6 +26,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -155,6 +156,22 @@ TEST_F(GameStateTest, TheWorldStepsInWholeTicksAtAnyFrameRateAndGameSpeed)
         EXPECT_FLOAT_EQ(walker.GetPosition().x, 0.1f) << "drawn half way between its last two ticks";
     }
     EXPECT_EQ(walker.GetPosition().x, ticked.x) << "the world keeps its own";
+    // Carried for what follows some entities alone (the particles): only those.
+    Walker other;
+    struct {
+        const char* what;
+        std::vector<const Entity*> only;
+        float drawnX;
+    } some[] = {{"the walker among them", {&walker, &other}, 0.1f}, {"not the walker", {&other}, 0.2f}, {"none", {}, 0.2f}};
+    for (auto& s : some) {
+        SCOPED_TRACE(s.what);
+        std::sort(s.only.begin(), s.only.end());
+        {
+            const CarriedPoses drawn(TheScene, s.only);
+            EXPECT_FLOAT_EQ(walker.GetPosition().x, s.drawnX);
+        }
+        EXPECT_EQ(walker.GetPosition().x, ticked.x);
+    }
     FrameTimer.delta = 0.1f;
     game.Update();
     walker.SetPosition(Vec3(50.0f, 0.0f, 0.0f));  // warped away in its tick

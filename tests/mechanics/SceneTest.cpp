@@ -239,6 +239,36 @@ TEST_F(SceneTest, IdsAreNeverReusedAndOldReferencesFindNothing)
     EXPECT_EQ(ruin.Get(), nullptr);
 }
 
+// A reference finds its entity while any list of the level holds it, the dead kept till the
+// level's end among them, and not a template, nor once every list has let go of it.
+TEST_F(SceneTest, AReferenceFindsItsEntityInEveryListOfTheLevel)
+{
+    struct Case {
+        const char* list;
+        Scene::EntityList& in;
+        bool found;
+    };
+    const Case table[] = {
+        {"master", TheScene.master, true},       {"removed", TheScene.removed, true},
+        {"terrain objects", TheScene.terrainObjects, true}, {"translucent", TheScene.translucent, true},
+        {"splats", TheScene.splats, true},       {"templates", TheScene.primitives, false},
+    };
+    for (const Case& c : table) {
+        SCOPED_TRACE(c.list);
+        Entity* entity = NewEntity(ENTITY_STATIC);
+        const EntityRef ref(entity);
+        EXPECT_EQ(ref.Get(), nullptr) << "not in the level yet";
+        ASSERT_TRUE(c.in.PushBack(entity));
+        ASSERT_TRUE(TheScene.master.PushBack(entity));
+        EXPECT_EQ(ref.Get(), entity);
+        TheScene.UnlinkEntity(entity);
+        EXPECT_EQ(ref.Get(), c.found ? entity : nullptr) << "in the one list left";
+        ASSERT_TRUE(c.in.Remove(entity));
+        EXPECT_EQ(ref.Get(), nullptr);
+        delete entity;
+    }
+}
+
 TEST_F(SceneTest, FullListsRefuseWithALine)
 {
     std::vector<Entity*> made;

@@ -13,8 +13,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -356,6 +358,29 @@ TEST_F(Particles, SystemsStopByOwnerAndByExactName)
     EXPECT_TRUE(s3->flags & PARTICLE_STOP);
     manager->UpdateWith(0.1f);
     EXPECT_EQ(manager->ActiveCount(), 0);
+}
+
+// The entities an update reads the poses of: each owner once, whatever its number of systems,
+// and none while the animations stand still.
+TEST_F(Particles, TheUpdateFollowsEachOwnerOnce)
+{
+    ASSERT_TRUE(Define("glow", ""));
+    int a = 0, b = 0;
+    Entity* ownerA = reinterpret_cast<Entity*>(&a);
+    Entity* ownerB = reinterpret_cast<Entity*>(&b);
+    EXPECT_TRUE(manager->FollowedEntities().empty());
+    ParticleSystem* systems[4] = {};
+    for (ParticleSystem*& s : systems) ASSERT_NE(s = manager->SpawnSystem("glow"), nullptr);
+    systems[0]->owner = ownerB;
+    systems[1]->owner = ownerA;
+    systems[2]->owner = ownerB;  // systems[3] hangs on nothing
+    std::vector<const Entity*> owners = {ownerA, ownerB};
+    std::sort(owners.begin(), owners.end());
+    EXPECT_EQ(manager->FollowedEntities(), owners);
+    {
+        ScopedGlobal<bool> still(AnimationPlay, false);
+        EXPECT_TRUE(manager->FollowedEntities().empty());
+    }
 }
 
 TEST_F(Particles, OwnersCarryTheirSystemsUntilTheyDie)
