@@ -254,7 +254,12 @@ private:
                 if (stopping_) return;
                 continue;
             }
-            Job& job = jobs_.front();
+            // The blocks waiting go out in one write: a disk slow for a while costs one write
+            // when it comes back, not one for each block held up.
+            size_t taken = 1;
+            Job job = std::move(jobs_.front());
+            while (job.kind == JOB_APPEND && taken < jobs_.size() && jobs_[taken].kind == JOB_APPEND)
+                job.bytes += jobs_[taken++].bytes;
             lock.unlock();
             const double wall = WallSeconds(), cpu = ThreadSeconds();
             const bool written = Do(job);
@@ -264,9 +269,15 @@ private:
             longest_ = std::max(longest_, took);
             ++writes_;
             failing_ = !written;
-            if (written) jobs_.pop_front();
+            if (written) {
+                jobs_.erase(jobs_.begin(), jobs_.begin() + (long)taken);
+            } else {
+                // Tried again whole: the blocks it joined wait as one.
+                jobs_.erase(jobs_.begin() + 1, jobs_.begin() + (long)taken);
+                jobs_.front() = std::move(job);
+            }
             // Stopping with the disk refusing: what it refused is lost, the file stays whole.
-            else if (stopping_) jobs_.clear();
+            if (!written && stopping_) jobs_.clear();
             done_.notify_all();
         }
     }
@@ -291,7 +302,11 @@ private:
         }
         case JOB_APPEND: {
             if (!file_) return true;
-            const bool written = fwrite(job.bytes.data(), 1, job.bytes.size(), file_) == job.bytes.size() && SyncFile(file_);
+            // Not synced block by block: a program killed or stopped leaves what it wrote with
+            // the system, which puts it on the disk in its own time; only a power cut can take
+            // the last blocks, and the file still reads as its header and the whole blocks
+            // before them. A sync a block would cost more than all the recording's other work.
+            const bool written = fwrite(job.bytes.data(), 1, job.bytes.size(), file_) == job.bytes.size() && fflush(file_) == 0;
             if (written) {
                 size_ += job.bytes.size();
                 return true;
@@ -304,6 +319,8 @@ private:
             return false;
         }
         case JOB_CLOSE:
+            // The level's end is on the disk before the file is let go.
+            if (file_ && !SyncFile(file_)) Log("WARNING: the replay %s cannot be synced\n", path_.c_str());
             if (file_) fclose(file_);
             file_ = nullptr;
             return true;
@@ -493,6 +510,10 @@ void ReplayDirector::OnTick(const std::vector<PlayerOrder>& orders)
 {
     ++tick_;
     if (!recordingOn_) return;
+    // Most ticks give the recorder nothing to do here: they are not timed, as the clock's two
+    // readings would cost more than what they time.
+    const bool sealing = block_.TickCount() >= (uint32_t)REPLAY_BLOCK_TICKS;
+    if (headerWritten_ && !sealing && orders.empty()) return;
     const double began = WallSeconds();
     if (!headerWritten_) {
         // The header once, as the level's first tick begins: a level left before it has no replay.
@@ -502,7 +523,7 @@ void ReplayDirector::OnTick(const std::vector<PlayerOrder>& orders)
     }
     // The block before is sealed only now: a restart or an abort given after its last tick
     // still lands in it.
-    if (block_.TickCount() >= (uint32_t)REPLAY_BLOCK_TICKS) SealBlock(false);
+    if (sealing) SealBlock(false);
     if (!orders.empty()) {
         ReplayTick tick;
         tick.tick = (uint32_t)tick_;
