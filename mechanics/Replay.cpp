@@ -75,9 +75,13 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes)
 // The build's digest for replays of a format version this game reads.
 uint64_t BuildDigest(uint32_t format = REPLAY_FORMAT_VERSION)
 {
-    static const uint64_t oldest = ReplayBuildDigest(REPLAY_OLDEST_FORMAT), newest = ReplayBuildDigest();
-    static_assert(REPLAY_FORMAT_VERSION == REPLAY_OLDEST_FORMAT + 1, "a digest for each format read");
-    return format == REPLAY_OLDEST_FORMAT ? oldest : newest;
+    static const std::vector<uint64_t> digests = [] {
+        std::vector<uint64_t> each;
+        for (uint32_t read = REPLAY_OLDEST_FORMAT; read <= REPLAY_FORMAT_VERSION; ++read) each.push_back(ReplayBuildDigest(read));
+        return each;
+    }();
+    if (format < REPLAY_OLDEST_FORMAT || format > REPLAY_FORMAT_VERSION) format = REPLAY_FORMAT_VERSION;
+    return digests[format - REPLAY_OLDEST_FORMAT];
 }
 
 // A replay's name is the second its level began ("20261210-113000"); a second level begun in
@@ -170,14 +174,41 @@ double ThreadSeconds()
     return (double)now.tv_sec + now.tv_nsec * 1e-9;
 }
 
-// The recorder's own pieces of a tick are timed by this clock, not the thread's processor
-// clock: that one is a call into the system, dearer than most ticks' recording it would time
-// (four of them cost as much as the rest of an idle level's recording). A piece is a few
-// microseconds, seldom cut by another thread's turn; when it is, the recorder is charged more,
-// never less.
+// Seconds as the wall clock goes: how long a write kept the writer.
 double WallSeconds()
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+// The recorder's pieces of a tick are timed by the thread's processor clock, so that a machine
+// busy with other programs does not charge the recorder its waiting. That clock is a call into
+// the system, dearer than most ticks' recording it would time: the plain ticks (their sum and
+// nothing more) are timed one in ROUTINE_SAMPLE (a number prime to the cadences of the checks,
+// the blocks and the saves, so that every kind of tick is sampled alike) and their whole counted
+// at the sampled mean; every tick that does more (a check, a save's hash, a block sealed, the
+// orders kept) is timed itself.
+constexpr uint32_t ROUTINE_SAMPLE = 13;
+
+// What reading the clock twice costs with nothing between, the least of a few tries: taken off
+// each piece timed, so that the clock's own cost is not charged to the recorder (the least, so
+// that the recorder is never charged less than its work).
+double ClockReadingCost()
+{
+    static const double cost = [] {
+        double least = 1.0;
+        for (int i = 0; i < 16; ++i) {
+            const double began = ThreadSeconds();
+            least = std::min(least, ThreadSeconds() - began);
+        }
+        return least;
+    }();
+    return cost;
+}
+
+// The processor seconds since `began` (a ThreadSeconds() reading), the clock's own cost taken off.
+double ThreadSecondsSince(double began)
+{
+    return std::max(0.0, ThreadSeconds() - began - ClockReadingCost());
 }
 
 // The newest REPLAYS_KEPT of the folder stay; `keep` (the one being recorded) always does.
@@ -195,9 +226,10 @@ void KeepNewest(const std::string& folder, const std::string& keep)
 }  // namespace
 
 // The recording's disk work, on a thread of its own: the header written once to a temporary
-// file and renamed into place, then each block appended and synced. A block the disk refuses
-// (full, taken away) is cut off again, so that the file stays its header and whole blocks, and
-// tried again with the next; nothing after it is written before it.
+// file, synced and renamed into place, then each block appended (the blocks waiting joined in
+// one write), and the file synced once more at the level's end. A block the disk refuses (full,
+// taken away) is cut off again, so that the file stays its header and whole blocks, and tried
+// again with the next; nothing after it is written before it.
 class ReplayWriter {
 public:
     ReplayWriter() : thread_([this] { Run(); }) {}
@@ -254,7 +286,12 @@ private:
                 if (stopping_) return;
                 continue;
             }
-            Job& job = jobs_.front();
+            // The blocks waiting go out in one write: a disk slow for a while costs one write
+            // when it comes back, not one for each block held up.
+            size_t taken = 1;
+            Job job = std::move(jobs_.front());
+            while (job.kind == JOB_APPEND && taken < jobs_.size() && jobs_[taken].kind == JOB_APPEND)
+                job.bytes += jobs_[taken++].bytes;
             lock.unlock();
             const double wall = WallSeconds(), cpu = ThreadSeconds();
             const bool written = Do(job);
@@ -264,9 +301,15 @@ private:
             longest_ = std::max(longest_, took);
             ++writes_;
             failing_ = !written;
-            if (written) jobs_.pop_front();
+            if (written) {
+                jobs_.erase(jobs_.begin(), jobs_.begin() + (long)taken);
+            } else {
+                // Tried again whole: the blocks it joined wait as one.
+                jobs_.erase(jobs_.begin() + 1, jobs_.begin() + (long)taken);
+                jobs_.front() = std::move(job);
+            }
             // Stopping with the disk refusing: what it refused is lost, the file stays whole.
-            else if (stopping_) jobs_.clear();
+            if (!written && stopping_) jobs_.clear();
             done_.notify_all();
         }
     }
@@ -291,7 +334,11 @@ private:
         }
         case JOB_APPEND: {
             if (!file_) return true;
-            const bool written = fwrite(job.bytes.data(), 1, job.bytes.size(), file_) == job.bytes.size() && SyncFile(file_);
+            // Not synced block by block: a program killed or stopped leaves what it wrote with
+            // the system, which puts it on the disk in its own time; only a power cut can take
+            // the last blocks, and the file still reads as its header and the whole blocks
+            // before them. A sync a block would cost more than all the recording's other work.
+            const bool written = fwrite(job.bytes.data(), 1, job.bytes.size(), file_) == job.bytes.size() && fflush(file_) == 0;
             if (written) {
                 size_ += job.bytes.size();
                 return true;
@@ -304,6 +351,8 @@ private:
             return false;
         }
         case JOB_CLOSE:
+            // The level's end is on the disk before the file is let go.
+            if (file_ && !SyncFile(file_)) Log("WARNING: the replay %s cannot be synced\n", path_.c_str());
             if (file_) fclose(file_);
             file_ = nullptr;
             return true;
@@ -330,6 +379,7 @@ ReplayRecorderWork ReplayDirector::RecorderWork() const
 {
     ReplayRecorderWork work;
     work.seconds = recorderSeconds_;
+    if (sampledTicks_ > 0) work.seconds += sampledSeconds_ * (double)routineTicks_ / (double)sampledTicks_;
     work.longest = longestRecorder_;
     if (writer_) writer_->AddWork(&work);
     return work;
@@ -493,7 +543,11 @@ void ReplayDirector::OnTick(const std::vector<PlayerOrder>& orders)
 {
     ++tick_;
     if (!recordingOn_) return;
-    const double began = WallSeconds();
+    // Most ticks give the recorder nothing to do here: they are not timed, as the clock's two
+    // readings would cost more than what they time.
+    const bool sealing = block_.TickCount() >= (uint32_t)REPLAY_BLOCK_TICKS;
+    if (headerWritten_ && !sealing && orders.empty()) return;
+    const double began = ThreadSeconds();
     if (!headerWritten_) {
         // The header once, as the level's first tick begins: a level left before it has no replay.
         if (!writer_) writer_ = new ReplayWriter();
@@ -502,35 +556,49 @@ void ReplayDirector::OnTick(const std::vector<PlayerOrder>& orders)
     }
     // The block before is sealed only now: a restart or an abort given after its last tick
     // still lands in it.
-    if (block_.TickCount() >= (uint32_t)REPLAY_BLOCK_TICKS) SealBlock(false);
+    if (sealing) SealBlock(false);
     if (!orders.empty()) {
         ReplayTick tick;
         tick.tick = (uint32_t)tick_;
         tick.orders = orders;
         block_.ticks.push_back(std::move(tick));
     }
-    const double took = WallSeconds() - began;
-    recorderSeconds_ += took;
-    longestRecorder_ = std::max(longestRecorder_, took);
+    Charge(ThreadSecondsSince(began));
+}
+
+void ReplayDirector::Charge(double seconds)
+{
+    recorderSeconds_ += seconds;
+    longestRecorder_ = std::max(longestRecorder_, seconds);
 }
 
 void ReplayDirector::OnTickEnd()
 {
     if (tick_ < 0) return;
     if (recordingOn_ && headerWritten_) {
-        const double began = WallSeconds();
-        // The digest is taken into the last one's room: only a check keeps a copy.
-        DigestWorld(&lastDigest_, ReplaySumKind(REPLAY_FORMAT_VERSION));
+        const uint32_t tick = (uint32_t)tick_;
+        const bool check = tick % REPLAY_CHECK_TICKS == 0 || (tick + 1) % REPLAY_BLOCK_TICKS == 0;
+        const bool routine = !check && !ReplaySaveCheckAt(tick);
+        const bool timed = !routine || tick % ROUTINE_SAMPLE == 0;
+        const double began = timed ? ThreadSeconds() : 0.0;
+        // The digest is taken into the last one's room, each entity's only where a check keeps
+        // it: the tick's sum covers the same.
+        DigestWorld(&lastDigest_, ReplaySumKind(REPLAY_FORMAT_VERSION), check);
         const WorldDigest& digest = lastDigest_;
         block_.tickSums.push_back(digest.sum);
         block_.tickGroups.insert(block_.tickGroups.end(), digest.world, digest.world + WORLD_GROUPS);
         block_.endTime = MissionTime;
-        const uint32_t tick = (uint32_t)tick_;
-        if (tick % REPLAY_CHECK_TICKS == 0 || (tick + 1) % REPLAY_BLOCK_TICKS == 0) block_.checks.push_back({tick, digest});
+        if (check) block_.checks.push_back({tick, digest});
         if (ReplaySaveCheckAt(tick)) block_.saves.push_back({tick, DigestSave()});
-        const double took = WallSeconds() - began;
-        recorderSeconds_ += took;
-        longestRecorder_ = std::max(longestRecorder_, took);
+        if (routine) ++routineTicks_;
+        if (timed && routine) {
+            const double took = ThreadSecondsSince(began);
+            sampledSeconds_ += took;
+            ++sampledTicks_;
+            longestRecorder_ = std::max(longestRecorder_, took);
+        } else if (timed) {
+            Charge(ThreadSecondsSince(began));
+        }
     }
     if (playing_ && !finished_) {
         Compare();
@@ -562,7 +630,7 @@ void ReplayDirector::OnLevelEnd()
     // mission's profile read again, the rewards, the menu that ends it) may change it after, and
     // a replay's play cannot stand where the hand stood then.
     if (recordingOn_ && headerWritten_ && tick_ >= 0) {
-        const double began = WallSeconds();
+        const double began = ThreadSeconds();
         const uint32_t last = (uint32_t)tick_;
         // A restart or an abort ends the level as it is given, before any tick takes it: it is
         // kept at the last tick that ran, where the player left.
@@ -577,20 +645,33 @@ void ReplayDirector::OnLevelEnd()
             }
             block_.ticks.back().orders.push_back(order);
         }
-        // A level ended inside its tick: its world as it stands is that tick's.
+        const WorldSumKind kind = ReplaySumKind(REPLAY_FORMAT_VERSION);
         if (blockFirst_ + block_.TickCount() <= last) {
-            DigestWorld(&lastDigest_, ReplaySumKind(REPLAY_FORMAT_VERSION));
+            // A level ended inside its tick: its world as it stands is that tick's.
+            DigestWorld(&lastDigest_, kind);
             block_.tickSums.push_back(lastDigest_.sum);
             block_.tickGroups.insert(block_.tickGroups.end(), lastDigest_.world, lastDigest_.world + WORLD_GROUPS);
+        } else if (block_.checks.empty() || block_.checks.back().tick != last) {
+            // The last tick's entities were not digested as it ended: they are now, if leaving
+            // the level has changed nothing of the world since, and the tick's sum becomes the
+            // one taken with them. If it has, the last check holds the tick's sum alone, which a
+            // play compares as it was taken.
+            WorldDigest now;
+            DigestWorld(&now, kind, false);
+            if (now.sum == lastDigest_.sum && !block_.tickSums.empty()) {
+                DigestWorld(&lastDigest_, kind, true);
+                block_.tickSums.back() = lastDigest_.sum;
+                std::copy(lastDigest_.world, lastDigest_.world + WORLD_GROUPS, block_.tickGroups.end() - WORLD_GROUPS);
+            } else {
+                Log("NOTE: the world changed as the level was left: the replay's last check holds its sum alone\n");
+            }
         }
         if (block_.checks.empty() || block_.checks.back().tick != last) block_.checks.push_back({last, lastDigest_});
         block_.outcome = OutcomeNow(restarted);
         block_.endTime = MissionTime;
         SealBlock(true);
         writer_->Close();
-        const double took = WallSeconds() - began;
-        recorderSeconds_ += took;
-        longestRecorder_ = std::max(longestRecorder_, took);
+        Charge(ThreadSecondsSince(began));
         const ReplayRecorderWork work = RecorderWork();
         Log("Replay %s: %u ticks recorded; the recorder's work %.1f ms (longest %.2f ms), the writer's %.1f ms "
             "(longest write %.2f ms)\n",
@@ -687,11 +768,13 @@ void ReplayDirector::Compare()
 {
     const uint32_t tick = (uint32_t)tick_;
     if (tick >= replay_.TickCount()) return;
-    // Summed as the file was recorded.
-    const WorldDigest now = DigestWorld(ReplaySumKind(replay_.format));
     const std::vector<ReplayCheck>& checks = replay_.checks;
     while (nextCheck_ < checks.size() && checks[nextCheck_].tick < tick) ++nextCheck_;
     const ReplayCheck* check = nextCheck_ < checks.size() && checks[nextCheck_].tick == tick ? &checks[nextCheck_++] : nullptr;
+    // Summed as the file was recorded, each entity's digest where the file holds one to compare
+    // (a check kept without them is compared as it was taken).
+    DigestWorld(&playedDigest_, ReplaySumKind(replay_.format), check && !check->digest.entities.empty());
+    const WorldDigest& now = playedDigest_;
     if (differedAt_ < 0 && (now.sum != replay_.tickSums[tick] || (check && check->digest.sum != now.sum))) {
         differedAt_ = tick;
         differedTime_ = MissionTime;

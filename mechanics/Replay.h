@@ -45,9 +45,9 @@ struct ReplayListing {
 constexpr float PLAYBACK_SLOWEST = 0.5f, PLAYBACK_FASTEST = 8.0f;
 
 // What recording a level has cost so far: the game thread's work (the world's digests, the
-// save's hash, the blocks' bytes) in the seconds its pieces took, and the writer thread's (its
-// writes and syncs) in processor seconds, with the longest single piece of each (in seconds it
-// took).
+// save's hash, the blocks' bytes) and the writer thread's (its writes and syncs), in processor
+// seconds, with the longest single piece of each (the game thread's in processor seconds, a
+// write in the seconds it took).
 struct ReplayRecorderWork {
     double seconds = 0.0, longest = 0.0;
     double writeSeconds = 0.0, longestWrite = 0.0;
@@ -136,7 +136,11 @@ private:
     WorldDigest lastDigest_;
     std::string recordingPath_;
     ReplayWriter* writer_ = nullptr;
+    // What the recorder's pieces took (processor seconds); the plain ticks', from a sample.
+    void Charge(double seconds);
     double recorderSeconds_ = 0.0, longestRecorder_ = 0.0;
+    uint64_t routineTicks_ = 0, sampledTicks_ = 0;
+    double sampledSeconds_ = 0.0;
     int tick_ = -1;
 
     // Playing.
@@ -149,6 +153,7 @@ private:
     size_t nextTick_ = 0;
     size_t nextCheck_ = 0;
     size_t nextSave_ = 0;
+    WorldDigest playedDigest_;
     // The tick the world first differed from the recorded sum at, while the next entity digest
     // is awaited to say where (-1: none).
     int64_t differedAt_ = -1;

@@ -19,27 +19,27 @@
 #include <string>
 #include <vector>
 
-// The replay format's version, what is written: its world's sums are taken a word at a time.
-// Files of version 2 (the sums taken byte by byte, otherwise the same) are still read and
-// played; a file of another is refused by name.
-constexpr uint32_t REPLAY_FORMAT_VERSION = 3;
+// The replay format's version, what is written: its world's sums take each entity's groups side
+// by side. Files of versions 2 and 3 (the sums taken byte by byte, and word by word, otherwise
+// the same) are still read and played; a file of another is refused by name.
+constexpr uint32_t REPLAY_FORMAT_VERSION = 4;
 constexpr uint32_t REPLAY_OLDEST_FORMAT = 2;
 // How a file of a format version sums the world.
 inline WorldSumKind ReplaySumKind(uint32_t format)
 {
-    return format >= 3 ? WORLD_SUM_WORDS : WORLD_SUM_BYTES;
+    return format >= 4 ? WORLD_SUM_WIDE : format == 3 ? WORLD_SUM_WORDS : WORLD_SUM_BYTES;
 }
 // Each entity's digest is kept every this many ticks (a second of play), and at each block's end.
 constexpr int REPLAY_CHECK_TICKS = 10;
 // A block holds this many ticks (the last may hold fewer): what a stopped program may lose.
 constexpr int REPLAY_BLOCK_TICKS = 50;
 // What a save of the level holds is hashed once ten seconds in (so that a short level has it
-// too), then every minute of play: printing the level's save text costs as much as hundreds of
-// ticks' sums, and what it would name the sums of every tick and the entities' digests of every
-// second mostly catch at once. The reader compares at the ticks a file names, so files of
-// another cadence play the same.
+// too), then every five minutes of play: printing the level's save text costs as much as
+// hundreds of ticks' sums, and what it would name the sums of every tick and the entities'
+// digests of every second mostly catch at once. The reader compares at the ticks a file names,
+// so files of another cadence play the same.
 constexpr int REPLAY_FIRST_SAVE_TICKS = 100;
-constexpr int REPLAY_SAVE_TICKS = 600;
+constexpr int REPLAY_SAVE_TICKS = 3000;
 inline bool ReplaySaveCheckAt(uint32_t tick)
 {
     return tick + 1 == REPLAY_FIRST_SAVE_TICKS || (tick + 1) % REPLAY_SAVE_TICKS == 0;

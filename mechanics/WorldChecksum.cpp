@@ -61,6 +61,7 @@ struct KeptRun {
 // The whole sum and one group's own, fed the same bytes one by one: the sum replays of format
 // version 2 were recorded with, kept to play them.
 struct ByteSumming {
+    static constexpr bool WIDE = false;
     uint64_t whole = FNV_START;
     uint64_t group = FNV_START;
     void Add(const void* data, size_t size)
@@ -108,6 +109,7 @@ struct ByteSumming {
 // as the group ends. Every bit of the level still reaches the whole sum, for a fraction of the
 // byte-by-byte sum's multiplies, and one chain of them a value, not two.
 struct WordSumming {
+    static constexpr bool WIDE = false;
     uint64_t whole = FNV_START;
     uint64_t group = FNV_START;
     static uint64_t Stir(uint64_t h, uint64_t word)
@@ -151,6 +153,62 @@ struct WordSumming {
     }
 };
 
+// The sum recorded now. The level's own state is summed as by the words. Each entity's fields
+// are packed into four words and its name into a word of its own, each pair of words multiplied
+// whole (the product's two halves folded together), and the entity added into the level's sum
+// under a key of its place in the list: no chain runs from one entity to the next, so the
+// entities are summed side by side, a handful of multiplies each. Every bit of every field still
+// moves the sum. Each entity's four groups are worked out apart only for the digests a replay
+// keeps at its checks.
+// The entities' names, whether the player found them and the fog's grids are summed only with
+// the entities' digests, at a replay's checks (every second of play): a name is given as an
+// entity is made, and what the player found and the fog are what the entities' places have
+// shown, so two plays part in the entities' flags, places and hulls first, at the tick itself;
+// the rest costs as much to read as all of a tick's sum.
+struct WideSumming : WordSumming {
+    static constexpr bool WIDE = true;
+    static constexpr uint64_t KEYS[8] = {0xa0761d6478bd642full, 0xe7037ed1a0b428dbull, 0x8ebc6af09c88c6e3ull,
+                                         0x589965cc75374cc3ull, 0x1d8e4e27c47d124full, 0x9e3779b97f4a7c15ull,
+                                         0xbf58476d1ce4e5b9ull, 0x94d049bb133111ebull};
+    static uint64_t Multiply(uint64_t a, uint64_t b)
+    {
+        const unsigned __int128 product = (unsigned __int128)a * b;
+        return (uint64_t)product ^ (uint64_t)(product >> 64);
+    }
+    // A name up to and with its end, two words at a time: the bytes past the end are never summed.
+    static uint64_t NameSum(const char* name, size_t room)
+    {
+        constexpr uint64_t ONES = 0x0101010101010101ull, HIGHS = 0x8080808080808080ull;
+        uint64_t words[2] = {}, h = 0;
+        int filled = 0;
+        for (size_t at = 0; at + 8 <= room; at += 8) {
+            uint64_t word;
+            memcpy(&word, name + at, 8);
+            // The lowest byte flagged is the first zero (a flag above a zero may be false).
+            const uint64_t zero = (word - ONES) & ~word & HIGHS;
+            if (zero) {
+                const int end = __builtin_ctzll(zero) / 8;
+                if (end < 7) word &= (1ull << (8 * (end + 1))) - 1;
+            }
+            words[filled++] = word;
+            if (filled == 2 || zero) {
+                h = Multiply(h ^ words[0] ^ KEYS[4], words[1] ^ KEYS[5]);
+                words[1] = 0;
+                filled = 0;
+            }
+            if (zero) break;
+        }
+        return h;
+    }
+    static uint8_t Fold(uint64_t g)
+    {
+        g ^= g >> 32;
+        g ^= g >> 16;
+        g ^= g >> 8;
+        return (uint8_t)g;
+    }
+};
+
 const char* const WORLD_GROUP_NAMES[WORLD_GROUPS] = {"the level's random sequence", "the program's random sequence",
                                                      "the mission clock", "the fog of war",
                                                      "the objectives' progress", "the events",
@@ -170,10 +228,89 @@ std::vector<Entity*> LevelEntities()
 
 namespace {
 
+// Each entity's name, flags, place, hull and shield, and whether the player found it.
+void SumEntitiesWide(WideSumming* sum, WorldDigest* digest, bool entities)
+{
+    using W = WideSumming;
+    // Listed first, then summed with the entities a few places ahead already on their way from
+    // memory: most of an entity's cost is waiting for its fields.
+    thread_local std::vector<Entity*> listed;
+    listed.clear();
+    for (Entity* e = TheScene.FirstEntity(SEGMENTS_ALL); e; e = TheScene.NextEntity()) listed.push_back(e);
+    TheScene.EndIteration();
+    constexpr size_t AHEAD = 4;
+    uint64_t all = 0;
+    for (size_t i = 0; i < listed.size(); ++i) {
+        if (i + AHEAD < listed.size()) {
+            const Entity* next = listed[i + AHEAD];
+            __builtin_prefetch(&next->flags);
+            __builtin_prefetch(&next->world._41);
+            __builtin_prefetch(&next->health);
+        }
+        const Entity* e = listed[i];
+        // The selection is the hand's, not the world's: a replay watched with other units
+        // selected is the same game.
+        const uint32_t flags = e->flags & ~ENTITY_SELECTION;
+        const bool agentFound =
+            entities && (e->flags & ENTITY_AGENT) && (static_cast<const Agent*>(e)->classWord & AGENT_DISCOVERED);
+        const uint64_t found = entities ? e->discovered | (uint64_t)agentFound << 8 : 0;
+        const Vec3 at = e->GetPosition();
+        uint32_t place[3], hull[2];
+        memcpy(place, &at, sizeof place);
+        memcpy(&hull[0], &e->health, 4);
+        memcpy(&hull[1], &e->shield, 4);
+        const uint64_t name = entities ? W::NameSum(e->name, sizeof e->name) : 0;
+        const uint64_t xy = place[0] | (uint64_t)place[1] << 32, hulls = hull[0] | (uint64_t)hull[1] << 32;
+        const uint64_t flagged = flags | found << 32;
+        const uint64_t entity = W::Multiply(flagged ^ W::KEYS[0], xy ^ W::KEYS[1]) ^
+                                W::Multiply(place[2] ^ W::KEYS[2], hulls ^ W::KEYS[3]) ^ W::Multiply(name ^ W::KEYS[6], (uint64_t)i ^ W::KEYS[7]);
+        // Keyed by its place in the list: two entities swapped are another level.
+        all += entity;
+        if (!entities) continue;
+        const uint8_t bits[ENTITY_GROUPS] = {W::Fold(W::Multiply(name ^ W::KEYS[0], flags ^ W::KEYS[1])),
+                                             W::Fold(W::Multiply(xy ^ W::KEYS[2], place[2] ^ W::KEYS[3])),
+                                             W::Fold(W::Multiply(hulls ^ W::KEYS[4], W::KEYS[5])),
+                                             W::Fold(W::Multiply(found ^ W::KEYS[6], W::KEYS[7]))};
+        digest->entities.push_back((uint8_t)((bits[0] & 0x0f) | bits[1] << 4));
+        digest->entities.push_back((uint8_t)((bits[2] & 0x0f) | bits[3] << 4));
+    }
+    sum->whole = WordSumming::Stir(sum->whole, all ^ listed.size());
+}
+
+// Each slot of the bag (its stack and its item's name) and each pattern learnt or not: the
+// slots side by side, keyed by their place, and the patterns a bit each, sixty-four to a mix.
+void SumBagAndPatternsWide(WideSumming* sum)
+{
+    using W = WideSumming;
+    uint64_t bag = 0;
+    int slots = 0;
+    if (TheScreenHooks) {
+        slots = TheScreenHooks->BagSlotCount();
+        for (int slot = 0; slot < slots; ++slot) {
+            const Item* item = TheScreenHooks->BagSlotItem(slot);
+            const uint64_t stack = item ? (uint32_t)item->stackCount : ~0ull;
+            const uint64_t name = item ? W::NameSum(item->name, sizeof item->name) : 0;
+            bag += W::Multiply(stack ^ W::KEYS[0], (uint64_t)slot ^ W::KEYS[1]) ^ W::Multiply(name ^ W::KEYS[2], (uint64_t)slot ^ W::KEYS[3]);
+        }
+    }
+    sum->group = WordSumming::Stir(sum->group, bag ^ (uint64_t)slots << 48);
+    uint64_t owned = 0;
+    int types = 0;
+    if (TheGame && TheGame->agentTypes)
+        for (auto* node = TheGame->agentTypes->types.head; node; node = node->next, ++types) {
+            if (node->value && (node->value->flags & AGENT_TYPE_OWNED)) owned |= 1ull << (types % 64);
+            if (types % 64 == 63) {
+                sum->group = WordSumming::Stir(sum->group, owned);
+                owned = 0;
+            }
+        }
+    sum->group = WordSumming::Stir(sum->group, owned ^ (uint64_t)types << 48);
+}
+
 // Taken after every tick of a recorded level: it allocates nothing once the digest it fills has
 // held as many entities before.
 template <typename Summing>
-void DigestWorldBy(WorldDigest* into)
+void DigestWorldBy(WorldDigest* into, bool entities)
 {
     WorldDigest& digest = *into;
     digest.entities.clear();
@@ -187,34 +324,41 @@ void DigestWorldBy(WorldDigest* into)
     digest.world[WORLD_PROGRAM_SEQUENCE] = sum.EndGroup();
     sum.AddValue(MissionTime);
     digest.world[WORLD_CLOCK] = sum.EndGroup();
-    for (Entity* e = TheScene.FirstEntity(SEGMENTS_ALL); e; e = TheScene.NextEntity()) {
-        uint8_t bits[ENTITY_GROUPS];
-        sum.Add(e->name, strlen(e->name));
-        // The selection is the hand's, not the world's: a replay watched with other units
-        // selected is the same game.
-        const uint32_t flags = e->flags & ~ENTITY_SELECTION;
-        sum.AddValue(flags);
-        bits[ENTITY_NAME_AND_FLAGS] = sum.EndGroup();
-        const Vec3 at = e->GetPosition();
-        sum.AddValue(at);
-        bits[ENTITY_PLACE] = sum.EndGroup();
-        // Side by side, the same bytes as one after the other.
-        const float hull[2] = {e->health, e->shield};
-        sum.AddValue(hull);
-        bits[ENTITY_HEALTH] = sum.EndGroup();
-        sum.AddValue(e->discovered);
-        const bool agentFound = (e->flags & ENTITY_AGENT) && (static_cast<Agent*>(e)->classWord & AGENT_DISCOVERED);
-        sum.AddValue(agentFound);
-        bits[ENTITY_FOUND] = sum.EndGroup();
-        digest.entities.push_back((uint8_t)((bits[0] & 0x0f) | bits[1] << 4));
-        digest.entities.push_back((uint8_t)((bits[2] & 0x0f) | bits[3] << 4));
+    if constexpr (Summing::WIDE) {
+        SumEntitiesWide(&sum, &digest, entities);
+    } else {
+        for (Entity* e = TheScene.FirstEntity(SEGMENTS_ALL); e; e = TheScene.NextEntity()) {
+            uint8_t bits[ENTITY_GROUPS];
+            sum.Add(e->name, strlen(e->name));
+            // The selection is the hand's, not the world's: a replay watched with other units
+            // selected is the same game.
+            const uint32_t flags = e->flags & ~ENTITY_SELECTION;
+            sum.AddValue(flags);
+            bits[ENTITY_NAME_AND_FLAGS] = sum.EndGroup();
+            const Vec3 at = e->GetPosition();
+            sum.AddValue(at);
+            bits[ENTITY_PLACE] = sum.EndGroup();
+            // Side by side, the same bytes as one after the other.
+            const float hull[2] = {e->health, e->shield};
+            sum.AddValue(hull);
+            bits[ENTITY_HEALTH] = sum.EndGroup();
+            sum.AddValue(e->discovered);
+            const bool agentFound = (e->flags & ENTITY_AGENT) && (static_cast<Agent*>(e)->classWord & AGENT_DISCOVERED);
+            sum.AddValue(agentFound);
+            bits[ENTITY_FOUND] = sum.EndGroup();
+            if (!entities) continue;
+            digest.entities.push_back((uint8_t)((bits[0] & 0x0f) | bits[1] << 4));
+            digest.entities.push_back((uint8_t)((bits[2] & 0x0f) | bits[3] << 4));
+        }
+        TheScene.EndIteration();
     }
-    TheScene.EndIteration();
     const FogGrids& fog = TheMinimap.fog;
     // One kept run for each grid.
     thread_local KeptRun seen, markers;
-    sum.AddBulk(fog.everSeen, &seen);
-    sum.AddBulk(fog.markers, &markers);
+    if (!Summing::WIDE || entities) {
+        sum.AddBulk(fog.everSeen, &seen);
+        sum.AddBulk(fog.markers, &markers);
+    }
     digest.world[WORLD_FOG] = sum.EndGroup();
     for (auto* node = TheObjectives ? TheObjectives->list.head : nullptr; node; node = node->next) {
         sum.AddValue(node->value->flags);
@@ -234,28 +378,33 @@ void DigestWorldBy(WorldDigest* into)
         sum.AddValue(counts);
     }
     // The bag, slot by slot, and the patterns learnt: what the commonest orders change.
-    if (TheScreenHooks)
-        for (int slot = 0, slots = TheScreenHooks->BagSlotCount(); slot < slots; ++slot) {
-            const Item* item = TheScreenHooks->BagSlotItem(slot);
-            const int32_t stack = item ? item->stackCount : -1;
-            sum.AddValue(stack);
-            if (item) sum.Add(item->name, strlen(item->name));
-        }
-    if (TheGame && TheGame->agentTypes)
-        for (auto* node = TheGame->agentTypes->types.head; node; node = node->next) {
-            const bool owned = node->value && (node->value->flags & AGENT_TYPE_OWNED);
-            sum.AddValue(owned);
-        }
+    if constexpr (Summing::WIDE) {
+        SumBagAndPatternsWide(&sum);
+    } else {
+        if (TheScreenHooks)
+            for (int slot = 0, slots = TheScreenHooks->BagSlotCount(); slot < slots; ++slot) {
+                const Item* item = TheScreenHooks->BagSlotItem(slot);
+                const int32_t stack = item ? item->stackCount : -1;
+                sum.AddValue(stack);
+                if (item) sum.Add(item->name, strlen(item->name));
+            }
+        if (TheGame && TheGame->agentTypes)
+            for (auto* node = TheGame->agentTypes->types.head; node; node = node->next) {
+                const bool owned = node->value && (node->value->flags & AGENT_TYPE_OWNED);
+                sum.AddValue(owned);
+            }
+    }
     digest.world[WORLD_PLAYER] = sum.EndGroup();
     digest.sum = sum.whole;
 }
 
 }  // namespace
 
-void DigestWorld(WorldDigest* into, WorldSumKind kind)
+void DigestWorld(WorldDigest* into, WorldSumKind kind, bool entities)
 {
-    if (kind == WORLD_SUM_BYTES) DigestWorldBy<ByteSumming>(into);
-    else DigestWorldBy<WordSumming>(into);
+    if (kind == WORLD_SUM_BYTES) DigestWorldBy<ByteSumming>(into, entities);
+    else if (kind == WORLD_SUM_WORDS) DigestWorldBy<WordSumming>(into, entities);
+    else DigestWorldBy<WideSumming>(into, entities);
 }
 
 WorldDigest DigestWorld(WorldSumKind kind)
@@ -292,7 +441,9 @@ std::string FirstDifference(const WorldDigest& recorded, const WorldDigest& now)
                      (unsigned)LevelNumberOf(e), ENTITY_GROUP_NAMES[group]);
             return text;
         }
-    if (recorded.EntityCount() != now.EntityCount()) {
+    // A digest kept without its entities (a level whose leaving changed the world after its
+    // last tick) names none.
+    if (recorded.EntityCount() != now.EntityCount() && !recorded.entities.empty()) {
         char text[128];
         snprintf(text, sizeof text, "the level holds %zu entities, its game held %zu", now.EntityCount(),
                  recorded.EntityCount());

@@ -45,10 +45,11 @@ struct WorldDigest {
     }
 };
 
-// How the level's bits are summed. Both sums cover the same bits in the same order and tell the
-// same parts apart; the bytes one at a time are what replays of format version 2 hold (and what
-// the tests' pinned sums are), a word at a time what is recorded now, several times cheaper.
-enum WorldSumKind { WORLD_SUM_BYTES = 0, WORLD_SUM_WORDS };
+// How the level's bits are summed. All cover the same bits and tell the same parts apart; the
+// bytes one at a time are what replays of format version 2 hold (and what the tests' pinned sums
+// are), a word at a time what version 3 holds, and each entity's groups summed side by side and
+// joined in one mix what is recorded now, cheaper again.
+enum WorldSumKind { WORLD_SUM_BYTES = 0, WORLD_SUM_WORDS, WORLD_SUM_WIDE };
 
 // What the level holds now: both of the game's sequences where they stand, the clock, every
 // entity's name, flags, place and health, bit for bit, in the order the level lists them, and
@@ -57,8 +58,11 @@ enum WorldSumKind { WORLD_SUM_BYTES = 0, WORLD_SUM_WORDS };
 uint64_t WorldChecksum(WorldSumKind kind = WORLD_SUM_BYTES);
 // The same, with the digests of its parts.
 WorldDigest DigestWorld(WorldSumKind kind = WORLD_SUM_BYTES);
-// The same into a digest taken before, whose room it uses again.
-void DigestWorld(WorldDigest* into, WorldSumKind kind);
+// The same into a digest taken before, whose room it uses again. entities: with each entity's
+// digest; without, the sum and the world groups alone (a replay keeps the entities' digests only
+// at its checks). The sums by bytes and by words are the same either way; the wide sum leaves
+// the entities' names, what the player found and the fog to the sums taken with the entities.
+void DigestWorld(WorldDigest* into, WorldSumKind kind, bool entities = true);
 
 // Where the level now differs from the digest taken of another play of it: the first world
 // group, else the first entity and field ("entity 37 'nest_wasp' (level number 52): place");

@@ -191,17 +191,24 @@ TEST(ReplayFile, AnotherVersionOrAnotherBuildIsRefusedByName)
     other[8] = (char)(REPLAY_FORMAT_VERSION + 1);  // one of a later game
     EXPECT_EQ(ReadExactly(other, &read, &why), REPLAY_OTHER_VERSION);
 
-    // The players' files of the version before (their world summed byte by byte) are still
-    // read, as of their version, and written again they are the same bytes.
-    Replay older = SmallGame();
-    older.format = REPLAY_OLDEST_FORMAT;
-    const std::string olderBytes = WriteReplay(older);
-    EXPECT_EQ(ReplayFormatOf(olderBytes), REPLAY_OLDEST_FORMAT);
-    ASSERT_EQ(ReadExactly(olderBytes, &read, &why), REPLAY_READ) << why;
-    EXPECT_EQ(read.format, REPLAY_OLDEST_FORMAT);
-    EXPECT_EQ(ReplaySumKind(read.format), WORLD_SUM_BYTES);
-    EXPECT_EQ(WriteReplay(read), olderBytes);
-    EXPECT_EQ(ReplaySumKind(REPLAY_FORMAT_VERSION), WORLD_SUM_WORDS);
+    // The players' files of the versions before (their world summed byte by byte, then word by
+    // word) are still read, as of their version, and written again they are the same bytes.
+    const struct {
+        uint32_t format;
+        WorldSumKind sums;
+    } formats[] = {{2, WORLD_SUM_BYTES}, {3, WORLD_SUM_WORDS}, {REPLAY_FORMAT_VERSION, WORLD_SUM_WIDE}};
+    EXPECT_EQ(formats[0].format, REPLAY_OLDEST_FORMAT);
+    for (const auto& row : formats) {
+        SCOPED_TRACE(row.format);
+        Replay older = SmallGame();
+        older.format = row.format;
+        const std::string olderBytes = WriteReplay(older);
+        EXPECT_EQ(ReplayFormatOf(olderBytes), row.format);
+        ASSERT_EQ(ReadExactly(olderBytes, &read, &why), REPLAY_READ) << why;
+        EXPECT_EQ(read.format, row.format);
+        EXPECT_EQ(ReplaySumKind(read.format), row.sums);
+        EXPECT_EQ(WriteReplay(read), olderBytes);
+    }
 
     const std::string bytes = WriteReplay(SmallGame());
     EXPECT_EQ(ReadReplay(bytes, 0x1234567890abcdefull, &read, &why), REPLAY_READ) << why;
