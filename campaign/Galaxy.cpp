@@ -572,6 +572,14 @@ CelestialBody* Galaxy::FindBodyByStoryId(int id)
     return FindInSystems(*this, [id](CelestialBody* b) { return b->storyId == id; });
 }
 
+void Galaxy::SetStoryMissionCompleted(int storyId, bool on)
+{
+    CelestialBody* body = FindBodyByStoryId(storyId);
+    if (!body) return;
+    GetPlayerProfile()->SetMissionCompleted(body->missionId, on);
+    body->completed = on ? 1 : 0;
+}
+
 CelestialBody* Galaxy::FindBodyByMissionId(int id)
 {
     return FindInSystems(*this, [id](CelestialBody* b) { return b->missionId == id; });

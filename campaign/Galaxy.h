@@ -189,6 +189,9 @@ public:
     void RefreshCompleted();
     void CountMissions(int* completed, int* total) const;
     CelestialBody* FindBodyByStoryId(int id);
+    // Marks the player's mission of the body carrying that story mission (and the body);
+    // nothing when the galaxy has no such body.
+    void SetStoryMissionCompleted(int storyId, bool on);
     CelestialBody* FindBodyByMissionId(int id);
     // One draw of the generator: tells whether the level generated for the selected body made
     // the same draws as the first time it was generated.

@@ -31,6 +31,7 @@
 #include "host/System.h"
 #include "mechanics/EventManager.h"
 #include "mechanics/GameMechanics.h"
+#include "mechanics/MissionStart.h"
 #include "mechanics/Objectives.h"
 #include "mechanics/Replay.h"
 #include "mechanics/Scene.h"
@@ -530,24 +531,12 @@ void MissionScreen::OnQuit()
 void MissionScreen::StartMission(int seed, int restore)
 {
     if (!TheGame) return;
-    // A body's level seed gives its level again; the start-up's mission without a body (-1)
-    // goes on from the clock's seed, a new level at every start. The multiply-with-carry
-    // generators start over too, so that no mission played before (nor the music chosen)
-    // changes this one.
-    if (seed >= 0) SRand((unsigned)seed);
-    ResetRandomMWC();
     TheGame->state = GAME_STATE_LOAD_PENDING;
-    // The menus must not take clicks meant for the level.
+    // The menus must not take clicks meant for the level. A screen closed above gives back the
+    // pause it found: the level's start lifts it after.
     CloseAllGameWindows();
-    // A pause the front end held (the pause key works over the galaxy too, and a screen closed
-    // above gives back the pause it found) would stop the count before the level, and the level.
-    GamePaused = false;
     FrontEndScreenState = 0;
-    TheScene.KillAllParticles();
-    // Every level played is recorded, however it started: what it is made from is taken now,
-    // before the profile is made ready for it.
-    TheReplay.OnMissionStart(seed, restore);
-    GetPlayerProfile()->ResetForMission(200.0f, 0.0f, restore != 0);
+    StartMissionLevel(seed, restore);
 }
 
 namespace {

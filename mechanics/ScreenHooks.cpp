@@ -4,6 +4,8 @@
 #include "mechanics/ScreenHooks.h"
 
 #include "campaign/MissionCatalogue.h"
+#include "campaign/PlayerProfile.h"
+#include "mechanics/MissionStart.h"
 
 namespace {
 ScreenHooks LevelScreenAnswers;
@@ -58,14 +60,9 @@ void ScreenHooks::SceneReleased() {}
 
 void ScreenHooks::ShowObjectives(bool) {}
 
+void ScreenHooks::ProfileTaken(bool) {}
+
 void ScreenHooks::AchievementAwarded(const char*, int) {}
-
-bool ScreenHooks::BagFull()
-{
-    return false;
-}
-
-void ScreenHooks::ClearBag() {}
 
 bool ScreenHooks::StoryMissionId(int, int*)
 {
@@ -82,46 +79,11 @@ void ScreenHooks::UndoTerrainEdit(bool) {}
 
 void ScreenHooks::ToggleDebugTools() {}
 
-Item* ScreenHooks::BagItem(const char*)
-{
-    return nullptr;
-}
-
-Item* ScreenHooks::QuickSlotItem(int)
-{
-    return nullptr;
-}
-
-int ScreenHooks::BagSlotCount()
-{
-    return 0;
-}
-
-const Item* ScreenHooks::BagSlotItem(int)
-{
-    return nullptr;
-}
-
-void ScreenHooks::RefreshBagSlot(Item*) {}
-
 void ScreenHooks::HandleMouseOrders(GameMechanics&, float) {}
 
-void ScreenHooks::MoveBagItem(int, int, int, const char*) {}
+void ScreenHooks::HoldBagSlot(int) {}
 
-void ScreenHooks::LearnPattern(int, const char*) {}
-
-void ScreenHooks::DropBagItem(const char*, int) {}
-
-void ScreenHooks::FitRigPart(bool, int, const char*, int) {}
-
-void ScreenHooks::SpendSkillPoint(int) {}
-
-const char* ScreenHooks::StepUpgradeChoice(Building*, int, bool)
-{
-    return "bad";
-}
-
-void ScreenHooks::StartUpgrade(Building*) {}
+void ScreenHooks::SkillsChanged() {}
 
 void ScreenHooks::RefreshUpgrade(Building*) {}
 
@@ -129,9 +91,18 @@ void ScreenHooks::BuildQueueChanged(Building*) {}
 
 void ScreenHooks::NameReplayMission(ReplayHeader&) {}
 
-void ScreenHooks::TakeReplayProfile(const std::string&) {}
+void ScreenHooks::TakeReplayProfile(const std::string& text)
+{
+    ProfileReading reading;
+    reading.Take(text, "the replay's profile");
+    GetPlayerProfile()->Load(reading, true, true);
+}
 
-void ScreenHooks::GiveBackProfile(const std::string&, bool) {}
+void ScreenHooks::GiveBackProfile(const std::string& name, bool loaded)
+{
+    PlayerProfile* profile = GetPlayerProfile();
+    if (!loaded || !profile->LoadByName(name.c_str())) profile->TakeNewPlayerStart();
+}
 
 bool ScreenHooks::RequirementsIgnored()
 {
@@ -140,7 +111,10 @@ bool ScreenHooks::RequirementsIgnored()
 
 void ScreenHooks::SetRequirementsIgnored(bool) {}
 
-void ScreenHooks::StartReplayMission(const ReplayHeader&) {}
+void ScreenHooks::StartReplayMission(const ReplayHeader& header)
+{
+    StartNamedMission(header);
+}
 
 void ScreenHooks::SayAboutReplay(const std::string&) {}
 

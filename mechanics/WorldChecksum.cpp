@@ -2,6 +2,7 @@
 
 #include "campaign/PlayerProfile.h"
 #include "host/Random.h"
+#include "mechanics/Bag.h"
 #include "mechanics/EventManager.h"
 #include "mechanics/Game.h"
 #include "mechanics/GameMechanics.h"
@@ -234,13 +235,12 @@ void DigestWorldBy(WorldDigest* into)
         sum.AddValue(counts);
     }
     // The bag, slot by slot, and the patterns learnt: what the commonest orders change.
-    if (TheScreenHooks)
-        for (int slot = 0, slots = TheScreenHooks->BagSlotCount(); slot < slots; ++slot) {
-            const Item* item = TheScreenHooks->BagSlotItem(slot);
-            const int32_t stack = item ? item->stackCount : -1;
-            sum.AddValue(stack);
-            if (item) sum.Add(item->name, strlen(item->name));
-        }
+    for (const BagSlot& slot : PlayerBag->slots) {
+        const Item* item = slot.item;
+        const int32_t stack = item ? item->stackCount : -1;
+        sum.AddValue(stack);
+        if (item) sum.Add(item->name, strlen(item->name));
+    }
     if (TheGame && TheGame->agentTypes)
         for (auto* node = TheGame->agentTypes->types.head; node; node = node->next) {
             const bool owned = node->value && (node->value->flags & AGENT_TYPE_OWNED);

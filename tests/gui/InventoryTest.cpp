@@ -101,7 +101,7 @@ TEST_F(InventoryTest, ItemsLandWhereTheirKindPrefers)
     Item* more = MakeItem("SHIELD_CELL", ITEM_KIND_ACTION, 3, true);
     ASSERT_TRUE(inventory->AddItem(more, true, false, -1));
     EXPECT_EQ(cells->stackCount, 5);
-    EXPECT_STREQ(inventory->slots[9].itemWidget->text, "5");
+    EXPECT_STREQ(inventory->cells[9].itemWidget->text, "5");
     delete more;  // merged: still the caller's
 }
 
@@ -116,7 +116,7 @@ TEST_F(InventoryTest, DraggingSplitsPlacesMergesAndSwaps)
     EXPECT_EQ(inventory->dragItem->stackCount, 1);
     EXPECT_STRNE(inventory->dragItem->name, "");
     EXPECT_EQ(stack->stackCount, 4);
-    EXPECT_STREQ(inventory->slots[6].itemWidget->text, "4");
+    EXPECT_STREQ(inventory->cells[6].itemWidget->text, "4");
     EXPECT_STREQ(inventory->dragWidget->text, "1");
 
     // Put down on an empty slot.
@@ -124,7 +124,7 @@ TEST_F(InventoryTest, DraggingSplitsPlacesMergesAndSwaps)
     inventory->PressSlot(10, false, false, false);
     EXPECT_EQ(inventory->dragItem, nullptr);
     EXPECT_EQ(At(10), single);
-    EXPECT_EQ(inventory->slots[10].itemWidget->parent, inventory->panel);
+    EXPECT_EQ(inventory->cells[10].itemWidget->parent, inventory->panel);
 
     // Shift on a stack of 1 carries the whole slot.
     inventory->PressSlot(10, false, false, true);
@@ -182,7 +182,7 @@ TEST_F(InventoryTest, APressOnASlotButtonReadsShiftAndTheRightButton)
     ScopedGlobal<KeyboardDevice*> keys(Input.keyboard, &keyboard);
     keyboard.state[DIK_LSHIFT] = 0x80;
     int x, y;
-    inventory->slots[7].slotButton->GetScreenPosition(&x, &y);
+    inventory->cells[7].slotButton->GetScreenPosition(&x, &y);
     Click(x + 3, y + 3);
     keyboard.state[DIK_LSHIFT] = 0;
     ASSERT_NE(inventory->dragItem, nullptr);
@@ -358,7 +358,7 @@ TEST_F(InventoryTest, EveryPictureOfTheGridIsShipped)
     inventory->DrawDraggedItem();
     inventory->PressSlot(5, false, false, false);
     int x, y;
-    inventory->slots[4].slotButton->GetScreenPosition(&x, &y);
+    inventory->cells[4].slotButton->GetScreenPosition(&x, &y);
     Pass(x + 2, y + 2);  // the hover light
     inventory->panel->Draw();
     for (const DrawnQuad& quad : painter.quads) drawn.insert(quad.texture);
@@ -381,7 +381,7 @@ TEST_F(InventoryTest, HoveringAFilledSlotShowsItsTooltipBesideIt)
     ASSERT_TRUE(inventory->AddItem(gun, false, false, 4));
     inventory->panel->SetVisible(true);
     int x, y;
-    inventory->slots[4].slotButton->GetScreenPosition(&x, &y);
+    inventory->cells[4].slotButton->GetScreenPosition(&x, &y);
 
     painter.Clear();
     inventory->UpdateHover(x + 3, y + 3);
@@ -397,7 +397,7 @@ TEST_F(InventoryTest, HoveringAFilledSlotShowsItsTooltipBesideIt)
 
     // Nothing over an empty slot, nor while something is carried.
     painter.Clear();
-    inventory->slots[5].slotButton->GetScreenPosition(&x, &y);
+    inventory->cells[5].slotButton->GetScreenPosition(&x, &y);
     inventory->UpdateHover(x + 3, y + 3);
     EXPECT_TRUE(painter.quads.empty());
     inventory->PressSlot(4, false, false, false);
@@ -471,7 +471,7 @@ TEST_F(InventoryTest, InALevelTheHandHoldsASlotAndTheNextTickMovesTheItem)
     auto press = [&](int slot, bool shift) {
         keyboard.state[DIK_LSHIFT] = shift ? 0x80 : 0;
         int x, y;
-        inventory->slots[slot].slotButton->GetScreenPosition(&x, &y);
+        inventory->cells[slot].slotButton->GetScreenPosition(&x, &y);
         Click(x + 3, y + 3);
         keyboard.state[DIK_LSHIFT] = 0;
     };
