@@ -263,11 +263,9 @@ void MissionScreen::Init()
         if (!GuiListFont) GuiListFont = TheGame->fonts[LIST_FONT_SLOT];
     }
     windows[0] = windows[1] = nullptr;
-    // The running mission's objectives and events, and the world's line to them.
-    if (!TheObjectives) TheObjectives = new Objectives();
+    // The running mission's objectives and events, the galaxy and the mission sites' objects.
+    MakeMissionWorld();
     BuildObjectivesPanel();
-    if (!TheEvents) TheEvents = new EventManager();
-    InstallMissionHooks();
     BuildMainMenu();
     BuildBackButton();
     if (!TheCharacterGui) {
@@ -275,7 +273,6 @@ void MissionScreen::Init()
         TheCharacterGui->Build();
     }
     MusicPlayer::LoadScript();
-    if (!TheGalaxy) TheGalaxy = new Galaxy();
     if (!TheMessageDialog) {
         TheMessageDialog = new MessageDialogGui();
         TheMessageDialog->Build();
@@ -295,11 +292,6 @@ void MissionScreen::Init()
     TheGalaxy->LoadPlanetAssets();
     galaxyPage = TheGalaxy->container;
     if (TheGame) MapGeneratorWindow::Create(*TheGame->CreateMapGenerator());
-    // What the level generator places at the sites of a mission.
-    if (!TheMissionObjects) {
-        TheMissionObjects = new MissionObjects();
-        TheMissionObjects->EnsureLoaded();
-    }
     CloseAllGameWindows();
     if (WindowMgr) WindowMgr->ShowById(MAIN_MENU_ID);
     FrontEndScreenState = 0;
@@ -383,25 +375,21 @@ void MissionScreen::Release()
     ContinueGame = LoadGame = nullptr;
     delete TheProfileScreen;
     TheProfileScreen = nullptr;
-    TheMissionHooks = nullptr;
     ReleaseInGameWindows();
     ReleaseOptionsWindow();
     ReleaseInformationScreens();
-    delete TheMissionObjects;
-    TheMissionObjects = nullptr;
     delete TheConfirmationDialog;
     TheConfirmationDialog = nullptr;
     delete TheMessageDialog;
     TheMessageDialog = nullptr;
-    delete TheGalaxy;
-    TheGalaxy = nullptr;
+    if (TheGalaxy) {
+        TheGalaxy->ReleasePlanetAssets();
+        TheGalaxy->ReleaseGui();
+    }
     delete TheCharacterGui;
     TheCharacterGui = nullptr;
-    delete TheObjectives;
-    TheObjectives = nullptr;
+    FreeMissionWorld();
     ReleaseObjectivesPanel();
-    delete TheEvents;
-    TheEvents = nullptr;
     // The fonts were the game's.
     GuiDefaultFont = nullptr;
     GuiListFont = nullptr;

@@ -1,12 +1,13 @@
 // The player's answers to what the world asks of the player's side: the message bar, the
-// floating texts over the level, the upgrade panel, the player's bag and the HUD's Scan button;
-// and to what the level's machinery asks of the player's side (ScreenHooks): the galaxy's chosen
-// story mission, the windows of a mission's messages, its failure and its end, the hold of a
-// modal window, the keys' commands for the bag, the terrain editor and the debug tools, the
-// bag's items, the mouse's orders, the orders' work on the bag, the rig's screen, the upgrade
-// panel and the build buttons, and a replay's mission, profile, word and list. What the world answers for itself (the profile, the debris field, the loot roll,
-// the current mission) stays its own. The shell installs these at start-up; tests may put
-// listeners in their place.
+// floating texts over the level, the upgrade panel and the HUD's Scan button; and to what the
+// level's machinery asks of the player's side (ScreenHooks): the windows of a mission's
+// messages, its failure and its end, the hold of a modal window, the keys' commands for the bag,
+// the terrain editor and the debug tools, the mouse's orders, the screens that show what the
+// orders changed (the bag's hand, the rig's skills, the upgrade panel, the build buttons), the
+// galaxy's screen when a profile is taken, and a replay's mission through the front end, its
+// word and its list. What the world answers for itself (the profile, the bag, the galaxy's
+// bodies, the debris field, the loot roll, the current mission) stays its own. The shell
+// installs these at start-up; tests may put listeners in their place.
 #include "interface/PlayerAnswers.h"
 
 #include "campaign/Galaxy.h"
@@ -53,10 +54,6 @@ public:
 
 class PlayerScreenAnswers final : public ScreenHooks {
 public:
-    int SelectedStoryId() override;
-    int GalaxySeed() override;
-    int SelectedMissionId() override;
-    void StampLevel() override;
     bool WindowHoldsGame() override;
     void ShowMissionFailed() override;
     bool MissionFailedShown() override;
@@ -67,7 +64,6 @@ public:
     void ShowObjectives(bool show) override;
     void ProfileTaken(bool fromSave) override;
     void AchievementAwarded(const char* line, int n) override;
-    bool StoryMissionId(int storyId, int* missionId) override;
     void AgentSelected(Agent* agent, bool selected) override;
     void BuildingSelected(Building* building, bool selected) override;
     void ToggleInventory() override;
@@ -80,8 +76,6 @@ public:
     void BuildQueueChanged(Building* factory) override;
     void NameReplayMission(ReplayHeader& header) override;
     void GiveBackProfile(const std::string& name, bool loaded) override;
-    bool RequirementsIgnored() override;
-    void SetRequirementsIgnored(bool ignored) override;
     void StartReplayMission(const ReplayHeader& header) override;
     void SayAboutReplay(const std::string& text) override;
     void ShowReplayList() override;
@@ -146,26 +140,6 @@ void PlayerCombatAnswers::UnitTakenIn(Building* upgrader)
     UpgradePanel::ShowChoices(upgrader);
 }
 
-int PlayerScreenAnswers::SelectedStoryId()
-{
-    return GetSelectedStoryId();
-}
-
-int PlayerScreenAnswers::GalaxySeed()
-{
-    return TheGalaxy ? TheGalaxy->seed : -1;
-}
-
-int PlayerScreenAnswers::SelectedMissionId()
-{
-    return TheGalaxy && TheGalaxy->selectedBody ? TheGalaxy->selectedBody->missionId : -1;
-}
-
-void PlayerScreenAnswers::StampLevel()
-{
-    if (TheGalaxy) TheGalaxy->CheckLevelStamp();
-}
-
 bool PlayerScreenAnswers::WindowHoldsGame()
 {
     return WindowMgr && WindowMgr->modal;
@@ -222,14 +196,6 @@ void PlayerScreenAnswers::AchievementAwarded(const char* line, int n)
 {
     if (TheGame && TheGame->popups) TheGame->popups->Add(line, 4.0f, 0, n);
     GuiPlaySound("message");
-}
-
-bool PlayerScreenAnswers::StoryMissionId(int storyId, int* missionId)
-{
-    const CelestialBody* body = TheGalaxy ? TheGalaxy->FindBodyByStoryId(storyId) : nullptr;
-    if (!body) return false;
-    if (missionId) *missionId = body->missionId;
-    return true;
 }
 
 void PlayerScreenAnswers::AgentSelected(Agent* agent, bool selected)
@@ -339,16 +305,6 @@ void PlayerScreenAnswers::GiveBackProfile(const std::string& name, bool loaded)
         TheGalaxy->Reset();
         profile->galaxySeed = TheGalaxy->Generate(profile->galaxySeed);
     }
-}
-
-bool PlayerScreenAnswers::RequirementsIgnored()
-{
-    return MissionRequirementsIgnored;
-}
-
-void PlayerScreenAnswers::SetRequirementsIgnored(bool ignored)
-{
-    MissionRequirementsIgnored = ignored;
 }
 
 void PlayerScreenAnswers::StartReplayMission(const ReplayHeader& h)

@@ -1,10 +1,14 @@
 // The level's own answers to what it asks of the player's side: those of a game with no screens
-// (a replay's verification, a test of the world). The mission is the catalogue's current one;
-// there is no galaxy, no window to hold the game or show a message, and no bag.
+// (a replay's verifier, a test of the world). The mission is the catalogue's current one, the
+// galaxy's bodies are the galaxy's (when there is one), a lost rig holds the level as the window
+// that says so would, and a replay's profile and mission are taken from its header; no window
+// shows a message, nothing is shown or drawn.
 #include "mechanics/ScreenHooks.h"
 
+#include "campaign/Galaxy.h"
 #include "campaign/MissionCatalogue.h"
 #include "campaign/PlayerProfile.h"
+#include "mechanics/Game.h"
 #include "mechanics/MissionStart.h"
 
 namespace {
@@ -20,31 +24,38 @@ MissionRecord* ScreenHooks::CurrentMission()
 
 int ScreenHooks::SelectedStoryId()
 {
-    return -1;
+    return GetSelectedStoryId();
 }
 
 int ScreenHooks::GalaxySeed()
 {
-    return -1;
+    return TheGalaxy ? TheGalaxy->seed : -1;
 }
 
 int ScreenHooks::SelectedMissionId()
 {
-    return -1;
+    return TheGalaxy && TheGalaxy->selectedBody ? TheGalaxy->selectedBody->missionId : -1;
 }
 
-void ScreenHooks::StampLevel() {}
+void ScreenHooks::StampLevel()
+{
+    if (TheGalaxy) TheGalaxy->CheckLevelStamp();
+}
 
 bool ScreenHooks::WindowHoldsGame()
 {
-    return false;
+    return missionFailed_;
 }
 
-void ScreenHooks::ShowMissionFailed() {}
+void ScreenHooks::ShowMissionFailed()
+{
+    missionFailed_ = true;
+    GamePaused = true;
+}
 
 bool ScreenHooks::MissionFailedShown()
 {
-    return false;
+    return missionFailed_;
 }
 
 bool ScreenHooks::ShowMissionMessage(const char*, const char*, bool)
@@ -56,17 +67,28 @@ void ScreenHooks::ClearPopups() {}
 
 void ScreenHooks::EndMission(bool) {}
 
-void ScreenHooks::SceneReleased() {}
+void ScreenHooks::SceneReleased()
+{
+    missionFailed_ = false;
+}
 
 void ScreenHooks::ShowObjectives(bool) {}
 
-void ScreenHooks::ProfileTaken(bool) {}
+void ScreenHooks::ProfileTaken(bool fromSave)
+{
+    // A galaxy laid out for another profile's seed is not this player's.
+    if (TheGalaxy && (fromSave || (TheGalaxy->count > 0 && TheGalaxy->seed != GetPlayerProfile()->galaxySeed)))
+        TheGalaxy->ForgetSystems();
+}
 
 void ScreenHooks::AchievementAwarded(const char*, int) {}
 
-bool ScreenHooks::StoryMissionId(int, int*)
+bool ScreenHooks::StoryMissionId(int storyId, int* missionId)
 {
-    return false;
+    const CelestialBody* body = TheGalaxy ? TheGalaxy->FindBodyByStoryId(storyId) : nullptr;
+    if (!body) return false;
+    if (missionId) *missionId = body->missionId;
+    return true;
 }
 
 void ScreenHooks::AgentSelected(Agent*, bool) {}
@@ -106,10 +128,13 @@ void ScreenHooks::GiveBackProfile(const std::string& name, bool loaded)
 
 bool ScreenHooks::RequirementsIgnored()
 {
-    return false;
+    return MissionRequirementsIgnored;
 }
 
-void ScreenHooks::SetRequirementsIgnored(bool) {}
+void ScreenHooks::SetRequirementsIgnored(bool ignored)
+{
+    MissionRequirementsIgnored = ignored;
+}
 
 void ScreenHooks::StartReplayMission(const ReplayHeader& header)
 {

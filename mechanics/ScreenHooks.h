@@ -38,7 +38,9 @@ public:
     virtual void StampLevel();
     // A window holds the game (a modal one is open): the Scene's entities stand still.
     virtual bool WindowHoldsGame();
-    // The lost rig's "Mission Failed!" window, shown once; whether it is up.
+    // The lost rig's "Mission Failed!" window, shown once; whether it is up. With no window to
+    // show it the failure holds and pauses the level all the same, as the window does: the world
+    // stands still until the level lets go of its entities.
     virtual void ShowMissionFailed();
     virtual bool MissionFailedShown();
     // A mission message from its giver in the message window; offerEnd: its closing ends the
@@ -103,6 +105,9 @@ public:
     virtual void SayAboutReplay(const std::string& text);
     // The viewer left a replay: the game's windows close and the list of replays comes back.
     virtual void ShowReplayList();
+
+private:
+    bool missionFailed_ = false;
 };
 
 // The answers in use: the level's own until the interface or a test puts its own here.
