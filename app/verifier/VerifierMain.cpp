@@ -14,6 +14,7 @@
 #include "host/Display.h"
 #include "host/Log.h"
 #include "host/System.h"
+#include "host/WorldGuard.h"
 #include "mechanics/Bag.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/MissionStart.h"
@@ -102,6 +103,8 @@ void StartWorld(int argc, char** argv)
 
 void StopWorld()
 {
+    // The verdict is given: the level is over and nothing of it is kept.
+    SealWorld(false);
     FreeMissionWorld();
     MissionCatalogue::ClearMissions();
     PlayerBag->Clear();

@@ -38,6 +38,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/wait.h>
+
 using namespace playersession;
 
 namespace {
@@ -388,6 +390,19 @@ TEST_F(ReplaySession, AVerificationNeverWaitsForAPerson)
     const newprocess::Outcome verified = newprocess::RunPhase(
         "ReplayProgram.DISABLED_VerifiesWithNoOneToAnswer", {{newprocess::PHASE_DATA_HOME, base}, {REPLAY_FILE, painted}});
     EXPECT_TRUE(verified.Passed()) << verified.output;
+
+    // The verifier, the simulation alone, plays it too: its one line and nothing else, on the
+    // display the test runs on, with no box and no window.
+    const std::string command = "XDG_DATA_HOME='" + base + "' '" VELDMARK_VERIFIER "' '" + painted + "' 2>&1";
+    FILE* out = popen(command.c_str(), "r");
+    ASSERT_NE(out, nullptr);
+    std::string said;
+    char buffer[512];
+    while (fgets(buffer, sizeof buffer, out)) said += buffer;
+    const int status = pclose(out);
+    EXPECT_TRUE(WIFEXITED(status) && (WEXITSTATUS(status) == 0 || WEXITSTATUS(status) == 1)) << said;
+    EXPECT_EQ(said.rfind("replay " + painted, 0), 0u) << said;
+    EXPECT_EQ(said.find('\n'), said.size() - 1) << said;
 }
 
 TEST(ReplayProgram, DISABLED_VerifiesWithNoOneToAnswer)

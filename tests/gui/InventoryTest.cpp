@@ -64,6 +64,40 @@ protected:
 
 }  // namespace
 
+// The window is the world's bag shown: what the world's own bag held before the window was made
+// is the window's, a change the world makes to a slot (an order's move, a stack used up) shows on
+// the slot's cell, and when the window goes its items go with it and the world plays on with an
+// empty bag of its own.
+TEST_F(InventoryTest, TheWindowShowsTheWorldsBag)
+{
+    delete inventory;
+    inventory = nullptr;
+    ASSERT_EQ(PlayerBag, WorldBag());
+    ASSERT_TRUE(WorldBag()->AddItem(MakeItem("kit", ITEM_KIND_PICKUP, 3, true), false, false, 6));
+    inventory = new Inventory();
+    EXPECT_EQ(PlayerBag, inventory);
+    EXPECT_EQ(WorldBag()->slots[6].item, nullptr) << "the window took the world's items";
+    ASSERT_NE(At(6), nullptr);
+    ASSERT_NE(inventory->cells[6].itemWidget, nullptr);
+    EXPECT_STREQ(inventory->cells[6].itemWidget->text, "3");
+
+    ASSERT_TRUE(PlayerBag->MoveItem(6, 9, 1, "kit"));
+    EXPECT_STREQ(inventory->cells[6].itemWidget->text, "2");
+    ASSERT_NE(inventory->cells[9].itemWidget, nullptr);
+    EXPECT_STREQ(inventory->cells[9].itemWidget->text, "1");
+    EXPECT_EQ(inventory->cells[9].itemWidget->parent, inventory->panel);
+    At(9)->stackCount = 0;
+    PlayerBag->RefreshSlot(At(9));
+    EXPECT_EQ(At(9), nullptr);
+    EXPECT_EQ(inventory->cells[9].itemWidget, nullptr) << "the used-up stack's picture went with it";
+
+    delete inventory;
+    inventory = nullptr;
+    EXPECT_EQ(PlayerBag, WorldBag());
+    EXPECT_EQ(WorldBag()->FindItemByName("kit"), nullptr) << "the window's items went with it";
+    inventory = new Inventory();
+}
+
 TEST_F(InventoryTest, ItemsLandWhereTheirKindPrefers)
 {
     Item* kit = MakeItem("repair_kit", ITEM_KIND_ACTION);
