@@ -174,6 +174,10 @@ TEST(Floors, TheWorldNeverReachesIntoTheInterface)
         EXPECT_GT(found.size(), 10u) << "no sources below " << SourcePath(folder);
         files.insert(files.end(), found.begin(), found.end());
     }
+    // The replay verifier is the simulation alone, and is held to it too (its link as well).
+    const std::vector<std::string> verifier = SourceFiles({"app/verifier"});
+    EXPECT_FALSE(verifier.empty()) << "no sources below " << SourcePath("app/verifier");
+    files.insert(files.end(), verifier.begin(), verifier.end());
     for (const std::string& file : files) {
         std::ifstream in(SourcePath(file));
         EXPECT_TRUE(in.is_open()) << file;
