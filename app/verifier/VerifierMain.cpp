@@ -6,8 +6,9 @@
 // the replay's profile and mission are the world's own). Its output is the verdict's one line; the log goes to
 // verify-log.txt in the user folder.
 //
-// Its passes are those of the game's own verification: half a second of play each on a clock
-// of its own, the level made after its start's pause, the camera at rest before each update.
+// Its passes are those of the game's own verification (mechanics/ReplayVerification.h): half a
+// second of play each on a clock of its own, the level made after its start's pause, the camera
+// at rest before each update.
 // Exit codes: 0 the same game, 1 it parts from its game, 2 it cannot be played.
 #include "campaign/MissionCatalogue.h"
 #include "campaign/PlayerProfile.h"
@@ -19,6 +20,7 @@
 #include "mechanics/GameMechanics.h"
 #include "mechanics/MissionStart.h"
 #include "mechanics/Replay.h"
+#include "mechanics/ReplayVerification.h"
 #include "mechanics/Scene.h"
 #include "mechanics/WorldSeam.h"
 #include "platform/CommandLine.h"
@@ -47,15 +49,6 @@ namespace {
 
 WorldGameSeam WorldSide;
 
-// The verification's own clock: each pass is half a second of play.
-uint64_t Microseconds = 0;
-uint64_t Counter() { return Microseconds; }
-uint64_t Frequency() { return 1000000; }
-uint32_t Milliseconds() { return (uint32_t)(Microseconds / 1000); }
-const ClockSource VerifyClock = {Counter, Frequency, Milliseconds};
-
-// Passes in which no tick ran before a replay is taken to stand still.
-constexpr int STILL_PASSES = 600;
 // The pause between a level's start and its making, in seconds of play.
 constexpr float LEVEL_START_PAUSE = 1.0f;
 
@@ -145,18 +138,11 @@ void StartLevel()
     CmdSelectPlayer();
 }
 
-int PlayToTheVerdict()
-{
-    FrameTimer.SetClock(&VerifyClock);
-    FrameTimer.Init(true);
-    FrameTimer.SetSmoothing(false);
-    float startPause = 0.0f;
-    int still = 0;
-    int lastTick = TheReplay.Tick();
-    while (TheReplay.Playing() && !TheReplay.Finished()) {
-        Microseconds += 500000;
-        FrameTimer.Tick();
-        const float dt = GamePaused ? 0.0f : FrameTimer.delta;
+// A pass of the verifier: the game's state updated as the game's loop updates it, with no screen.
+class VerifierPasses final : public VerificationPasses {
+public:
+    void Update(float dt) override
+    {
         if (TheGame->state == GAME_STATE_PLAYING) {
             {
                 // The camera follows the rig as it is drawn, not from tick to tick.
@@ -168,26 +154,19 @@ int PlayToTheVerdict()
             StepCameraShake();
             TheGame->Update();
         } else if (TheGame->state == GAME_STATE_LOAD_PENDING) {
-            startPause += dt;
-            if (startPause > LEVEL_START_PAUSE) {
-                startPause = 0.0f;
+            startPause_ += dt;
+            if (startPause_ > LEVEL_START_PAUSE) {
+                startPause_ = 0.0f;
                 StartLevel();
             }
         } else {
             TheGame->Update();
         }
-        still = TheReplay.Tick() == lastTick ? still + 1 : 0;
-        lastTick = TheReplay.Tick();
-        // Nothing here answers a window that holds the game: a level that waits for one stands.
-        if (still >= STILL_PASSES) TheReplay.StopParted("the level stands still (paused, or held by a window)");
     }
-    if (!TheReplay.Finished()) TheReplay.StopParted("the world stopped before the replay ended");
-    FrameTimer.SetClock(nullptr);
-    FrameTimer.SetSmoothing(true);
-    printf("%s\n", TheReplay.VerdictLine().c_str());
-    fflush(stdout);
-    return TheReplay.Parted() ? 1 : 0;
-}
+
+private:
+    float startPause_ = 0.0f;
+};
 
 }  // namespace
 
@@ -223,12 +202,13 @@ int main(int argc, char** argv)
     Replay replay;
     std::string why;
     int exitCode = 2;
+    VerifierPasses passes;
     if (!ReplayDirector::Open(path.c_str(), &replay, &why))
         Refuse(asked.file, why);
     else if (!TheReplay.Play(asked.file, replay, true))
         Refuse(asked.file, "the world could not start it");
     else
-        exitCode = PlayToTheVerdict();
+        exitCode = RunReplayVerification(passes);
     StopWorld();
     LogClose();
     ForgoDisplay(false);
