@@ -14,6 +14,7 @@
 #include "interface/InfoScreen.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Replay.h"
+#include "mechanics/ReplayVerification.h"
 #include "mechanics/Scene.h"
 #include "platform/ConfigFile.h"
 #include "platform/InputState.h"
@@ -283,45 +284,26 @@ int RunMainLoop()
 
 namespace {
 
-// The verification's own clock: each pass of the loop is half a second of play.
-uint64_t VerifyMicroseconds = 0;
-uint64_t VerifyCounter() { return VerifyMicroseconds; }
-uint64_t VerifyFrequency() { return 1000000; }
-uint32_t VerifyMilliseconds() { return (uint32_t)(VerifyMicroseconds / 1000); }
-const ClockSource VerifyClock = {VerifyCounter, VerifyFrequency, VerifyMilliseconds};
-
-// Passes in which no tick ran before a replay is taken to stand still.
-constexpr int STILL_PASSES = 600;
+// A pass of the game's verification: the window's messages, and what the level says to hold the
+// game until it is read is read at once (no tick runs while the game is held, so when it was
+// read in the game changes nothing); then the game's state as the main loop updates it.
+class GameVerificationPasses final : public VerificationPasses {
+public:
+    bool BeginPass() override
+    {
+        if (!DrainMessages(nullptr)) return false;
+        if (GamePaused) CloseInformationScreens();
+        return true;
+    }
+    void Update(float dt) override { UpdateGameState(dt); }
+};
 
 }  // namespace
 
 int RunReplayVerification()
 {
-    FrameTimer.SetClock(&VerifyClock);
-    FrameTimer.Init(true);
-    FrameTimer.SetSmoothing(false);
-    int exitCode = 0;
-    int still = 0;
-    int lastTick = TheReplay.Tick();
-    while (TheReplay.Playing() && !TheReplay.Finished()) {
-        if (!DrainMessages(&exitCode)) break;
-        // What the level says holds the game until it is read: here it is read at once. No tick
-        // runs while the game is held, so when it was read in the game changes nothing.
-        if (GamePaused) CloseInformationScreens();
-        VerifyMicroseconds += 500000;
-        FrameTimer.Tick();
-        UpdateGameState(GamePaused ? 0.0f : FrameTimer.delta);
-        still = TheReplay.Tick() == lastTick ? still + 1 : 0;
-        lastTick = TheReplay.Tick();
-        // A window of the level that holds the game waits for a hand the replay does not have.
-        if (still >= STILL_PASSES) TheReplay.StopParted("the level stands still (paused, or held by a window)");
-    }
-    if (!TheReplay.Finished()) TheReplay.StopParted("the program was closed before the replay ended");
-    FrameTimer.SetClock(nullptr);
-    FrameTimer.SetSmoothing(true);
-    printf("%s\n", TheReplay.VerdictLine().c_str());
-    fflush(stdout);
-    return TheReplay.Parted() ? 1 : 0;
+    GameVerificationPasses passes;
+    return RunReplayVerification(passes);
 }
 
 void RenderFrame()

@@ -1,19 +1,14 @@
 #include "campaign/Galaxy.h"
 
 #include "campaign/MissionCatalogue.h"
-#include "campaign/MissionScreen.h"
 #include "campaign/PlayerProfile.h"
 #include "campaign/RandomMission.h"
-#include "gui/WindowManager.h"
 #include "host/Random.h"
 #include "host/SteadyMath.h"
 #include "host/System.h"
 #include "platform/MathUtil.h"
 #include "platform/RandomUtil.h"
-#include "gui/Button.h"
 #include "mechanics/Scene.h"
-#include "render/Camera.h"
-#include "render/Draw2D.h"
 #include "render/ParticleManager.h"
 #include "render/ParticleSystem.h"
 
@@ -42,8 +37,6 @@ const char* const SystemSuffixes[5] = {"", "II", "III", "IV", "V"};
 const char* const PlanetNames[4] = {"Alpha", "Beta", "Gamma", "Delta"};
 
 constexpr float DEGREES = 0.01745329f;
-// The least a world measures across for a click, in pixels from its middle.
-constexpr float SMALLEST_PICK_PIXELS = 8.0f;
 
 // A float in [0, 1): one draw.
 double Unit()
@@ -92,8 +85,8 @@ void CountTree(const CelestialBody* body, int* total, int* completed)
 // The next story mission goes on the first body of its level.
 void PlaceStory(CelestialBody* body)
 {
-    if (NextStoryIndex >= MissionScreen::missionCount || !MissionScreen::missions) return;
-    const MissionRecord& story = MissionScreen::missions[NextStoryIndex];
+    if (NextStoryIndex >= MissionCatalogue::missionCount || !MissionCatalogue::missions) return;
+    const MissionRecord& story = MissionCatalogue::missions[NextStoryIndex];
     if (story.level != body->levelMin) return;
     if (story.flags & MISSION_DATA_OWN_ENVIRONMENT) body->environment = (int8_t)BodyEnvironmentFromName(story.environment);
     body->storyId = NextStoryIndex;
@@ -257,54 +250,6 @@ void CelestialBody::UpdateTransform(float dt)
     }
 }
 
-CelestialBody* CelestialBody::HitTest(float mouseX, float mouseY)
-{
-    if (WindowMgr && WindowMgr->modal) return nullptr;
-    Vec3 nearPoint, farPoint;
-    // The pick goes through the galaxy's own camera, whatever the world's is.
-    const Matrix savedView = ViewMatrix, savedProjection = ProjectionMatrix;
-    if (TheGalaxy) ViewMatrix = TheGalaxy->viewMatrix;
-    if (TheGalaxy && TheGalaxy->cameraSet) ProjectionMatrix = TheGalaxy->projectionMatrix;
-    BuildPickRay(mouseX, mouseY, &nearPoint, &farPoint);
-    ViewMatrix = savedView;
-    ProjectionMatrix = savedProjection;
-    Vec3 direction = farPoint - nearPoint;
-    Vec3Normalize(&direction, &direction);
-    if (CelestialBody* marked = HitAlong(nearPoint, direction, true)) return marked;
-    return HitAlong(nearPoint, direction, false);
-}
-
-CelestialBody* CelestialBody::HitAlong(const Vec3& nearPoint, const Vec3& direction, bool markers)
-{
-    const bool systemView = TheGalaxy && TheGalaxy->galaxyView == 0;
-    const Vec3 centre(world._41, world._42, world._43);
-    if (markers) {
-        // A small world is drawn with its mission marker floating over it, often the larger of
-        // the two: a click on the marker is a click on its world.
-        if (systemView && TheGalaxy && TheGalaxy->SystemMarker(this) != MARKER_NONE &&
-            IntersectRaySphere(nearPoint, direction, centre + Vec3(0, scale + SYSTEM_MARKER_LIFT, 0),
-                               SYSTEM_MARKER_SIZE / 2))
-            return this;
-        // On the galaxy map a system's marker floats over its star, and a click on it is a click
-        // on the system.
-        if (!systemView && !parent && TheGalaxy && TheGalaxy->GalaxyMarker(this) != MARKER_NONE &&
-            IntersectRaySphere(nearPoint, direction, centre + Vec3(0, GALAXY_MARKER_LIFT, 0), GALAXY_MARKER_SIZE / 2))
-            return this;
-    } else {
-        float radius = systemView ? std::max(scale, 0.15f) : std::max(scale * 0.15f, 0.25f);
-        // However far the map is zoomed out, a world is as wide as a fingertip's aim: a moon a
-        // few pixels across is picked a few pixels beside it too.
-        const Vec3 toCentre = centre - nearPoint;
-        const float pixel = 2.0f * Tan(0.3926991f) * Vec3Length(&toCentre) / (float)std::max(1, ScreenHeight());
-        radius = std::max(radius, SMALLEST_PICK_PIXELS * pixel);
-        if (IntersectRaySphere(nearPoint, direction, centre, radius)) return this;
-    }
-    if (!systemView) return nullptr;
-    for (CelestialBody* child = firstChild; child; child = child->nextSibling)
-        if (CelestialBody* hit = child->HitAlong(nearPoint, direction, markers)) return hit;
-    return nullptr;
-}
-
 void CelestialBody::PickSurface()
 {
     surface[0] = environment;
@@ -344,15 +289,15 @@ Galaxy::Galaxy()
     MatrixIdentity(&viewMatrix);
 }
 
+// The screen's windows and the planets' meshes are released by the screen before the galaxy
+// goes (ReleaseGui, ReleasePlanetAssets).
 Galaxy::~Galaxy()
 {
-    ReleasePlanetAssets();
-    ReleaseGui();
     for (CelestialBody& root : systems) FreeTree(root.firstChild);
     if (TheGalaxy == this) TheGalaxy = nullptr;
 }
 
-void Galaxy::Reset()
+void Galaxy::ForgetSystems()
 {
     // A galaxy made again from a profile's seed must not keep the old planets alive.
     for (CelestialBody& root : systems) {
@@ -363,15 +308,6 @@ void Galaxy::Reset()
     seed = -1;
     clickedBody = selectedBody = nullptr;
     hoveredBody = infoBody = nullptr;
-    GreyCurrentBriefing(currentBriefingButton);
-}
-
-void Galaxy::ClearSelection()
-{
-    selectedBody = clickedBody = nullptr;
-    GetPlayerProfile()->acceptedMissionId = -1;
-    GreyCurrentBriefing(currentBriefingButton);
-    FitSystemCamera();
 }
 
 int Galaxy::Generate(int newSeed)
@@ -572,6 +508,14 @@ CelestialBody* Galaxy::FindBodyByStoryId(int id)
     return FindInSystems(*this, [id](CelestialBody* b) { return b->storyId == id; });
 }
 
+void Galaxy::SetStoryMissionCompleted(int storyId, bool on)
+{
+    CelestialBody* body = FindBodyByStoryId(storyId);
+    if (!body) return;
+    GetPlayerProfile()->SetMissionCompleted(body->missionId, on);
+    body->completed = on ? 1 : 0;
+}
+
 CelestialBody* Galaxy::FindBodyByMissionId(int id)
 {
     return FindInSystems(*this, [id](CelestialBody* b) { return b->missionId == id; });
@@ -588,28 +532,23 @@ bool Galaxy::CheckLevelStamp()
     return stamp == selectedBody->levelStamp;
 }
 
-bool Galaxy::StartSelectedMission(bool fromClick)
+MissionRecord* Galaxy::TakeSelectedMission()
 {
     CelestialBody* body = selectedBody;
-    if (!body || (!MissionRequirementsIgnored && GetPlayerProfile()->level < body->levelMin)) return false;
+    if (!body || (!MissionRequirementsIgnored && GetPlayerProfile()->level < body->levelMin)) return nullptr;
     MissionRecord* record = nullptr;
     if (body->storyId < 0) {
-        record = &MissionScreen::scratch;
+        record = &MissionCatalogue::scratch;
         BuildMissionRecord(body, record);
-        MissionScreen::scratchActive = true;
-    } else if (MissionScreen::missions && body->storyId < MissionScreen::missionCount) {
-        record = &MissionScreen::missions[body->storyId];
+        MissionCatalogue::scratchActive = true;
+    } else if (MissionCatalogue::missions && body->storyId < MissionCatalogue::missionCount) {
+        record = &MissionCatalogue::missions[body->storyId];
         record->levelSeed = body->levelSeed;
-        MissionScreen::selectedIndex = body->storyId;
-        MissionScreen::scratchActive = false;
+        MissionCatalogue::selectedIndex = body->storyId;
+        MissionCatalogue::scratchActive = false;
     }
-    if (!record) return false;
-    if (TheScene.particles) TheScene.particles->KillAll();
-    ShowScreen(false);
-    // A mission chosen on the galaxy map starts anew; one started for a loaded game (not from
-    // a click) goes on with the saved rig.
-    MissionScreen::StartMission(record->levelSeed, fromClick ? 0 : 1);
-    return true;
+    if (record && TheScene.particles) TheScene.particles->KillAll();
+    return record;
 }
 
 CelestialBody* Galaxy::PickMissionBody(int environment)

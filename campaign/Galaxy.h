@@ -21,6 +21,7 @@ class Label;
 class ModelViewer;
 class Sprite;
 class Window;
+struct MissionRecord;
 struct TextureRecord;
 
 // The random mission a body carries when it has no story mission.
@@ -171,8 +172,11 @@ public:
     Galaxy(const Galaxy&) = delete;
     Galaxy& operator=(const Galaxy&) = delete;
 
-    // No systems and no seed; frees the planets and moons.
+    // No systems and no seed; frees the planets and moons (and greys the screen's briefing
+    // button: GalaxyScreen.cpp).
     void Reset();
+    // The same for the galaxy alone.
+    void ForgetSystems();
     // Builds the galaxy from seed (-1: a new seed from the clock) and returns the seed used.
     // Systems already laid out stay as they are.
     int Generate(int seed);
@@ -189,14 +193,21 @@ public:
     void RefreshCompleted();
     void CountMissions(int* completed, int* total) const;
     CelestialBody* FindBodyByStoryId(int id);
+    // Marks the player's mission of the body carrying that story mission (and the body);
+    // nothing when the galaxy has no such body.
+    void SetStoryMissionCompleted(int storyId, bool on);
     CelestialBody* FindBodyByMissionId(int id);
     // One draw of the generator: tells whether the level generated for the selected body made
     // the same draws as the first time it was generated.
     bool CheckLevelStamp();
-    // Starts the selected body's mission: a random mission fills the mission screen's scratch
-    // record, a story mission takes the body's level seed; the level is then requested with
-    // that seed: anew when fromClick, restoring the loaded rig otherwise (a loaded game). False
-    // (nothing done) without a selected body or below its level.
+    // The selected body's mission made current: a random mission fills the catalogue's scratch
+    // record, a story mission takes the body's level seed. Null (nothing done) without a
+    // selected body or below its level.
+    MissionRecord* TakeSelectedMission();
+    // Starts the selected body's mission (GalaxyScreen.cpp): it is made current, the map
+    // closes, and the level is requested with its seed: anew when fromClick, restoring the
+    // loaded rig otherwise (a loaded game). False (nothing done) without a selected body or
+    // below its level.
     bool StartSelectedMission(bool fromClick);
     // A planet or moon carrying a random mission the player may play (its level reached, not
     // completed), of that environment (-1: any), drawn at random from the systems open to the

@@ -12,14 +12,17 @@
 #include "gui/Label.h"
 #include "gui/Window.h"
 #include "gui/WindowManager.h"
+#include "host/SteadyMath.h"
 #include "host/System.h"
 #include "interface/CharacterGui.h"
 #include "interface/InfoScreen.h"
 #include "interface/MessageLists.h"
 #include "mechanics/GameMechanics.h"
 #include "platform/InputState.h"
+#include "platform/MathUtil.h"
 #include "platform/StringTable.h"
 #include "platform/Timer.h"
+#include "render/Camera.h"
 #include "render/Draw2D.h"
 #include "render/Sprite.h"
 
@@ -129,6 +132,9 @@ float Side(float px, float py, float ax, float ay, float bx, float by)
 {
     return (bx - ax) * (py - ay) - (by - ay) * (px - ax);
 }
+
+// The least a world measures across for a click, in pixels from its middle.
+constexpr float SMALLEST_PICK_PIXELS = 8.0f;
 
 }  // namespace
 
@@ -579,3 +585,79 @@ void Galaxy::RestoreAcceptedMission()
     CelestialBody* body = FindBodyByMissionId(id);
     if (body && CanAccess(body) && !body->completed) AcceptBody(body);
 }
+
+void Galaxy::Reset()
+{
+    ForgetSystems();
+    GreyCurrentBriefing(currentBriefingButton);
+}
+
+void Galaxy::ClearSelection()
+{
+    selectedBody = clickedBody = nullptr;
+    GetPlayerProfile()->acceptedMissionId = -1;
+    GreyCurrentBriefing(currentBriefingButton);
+    FitSystemCamera();
+}
+
+
+bool Galaxy::StartSelectedMission(bool fromClick)
+{
+    MissionRecord* record = TakeSelectedMission();
+    if (!record) return false;
+    ShowScreen(false);
+    // A mission chosen on the galaxy map starts anew; one started for a loaded game (not from
+    // a click) goes on with the saved rig.
+    MissionScreen::StartMission(record->levelSeed, fromClick ? 0 : 1);
+    return true;
+}
+
+CelestialBody* CelestialBody::HitTest(float mouseX, float mouseY)
+{
+    if (WindowMgr && WindowMgr->modal) return nullptr;
+    Vec3 nearPoint, farPoint;
+    // The pick goes through the galaxy's own camera, whatever the world's is.
+    const Matrix savedView = ViewMatrix, savedProjection = ProjectionMatrix;
+    if (TheGalaxy) ViewMatrix = TheGalaxy->viewMatrix;
+    if (TheGalaxy && TheGalaxy->cameraSet) ProjectionMatrix = TheGalaxy->projectionMatrix;
+    BuildPickRay(mouseX, mouseY, &nearPoint, &farPoint);
+    ViewMatrix = savedView;
+    ProjectionMatrix = savedProjection;
+    Vec3 direction = farPoint - nearPoint;
+    Vec3Normalize(&direction, &direction);
+    if (CelestialBody* marked = HitAlong(nearPoint, direction, true)) return marked;
+    return HitAlong(nearPoint, direction, false);
+}
+
+
+CelestialBody* CelestialBody::HitAlong(const Vec3& nearPoint, const Vec3& direction, bool markers)
+{
+    const bool systemView = TheGalaxy && TheGalaxy->galaxyView == 0;
+    const Vec3 centre(world._41, world._42, world._43);
+    if (markers) {
+        // A small world is drawn with its mission marker floating over it, often the larger of
+        // the two: a click on the marker is a click on its world.
+        if (systemView && TheGalaxy && TheGalaxy->SystemMarker(this) != MARKER_NONE &&
+            IntersectRaySphere(nearPoint, direction, centre + Vec3(0, scale + SYSTEM_MARKER_LIFT, 0),
+                               SYSTEM_MARKER_SIZE / 2))
+            return this;
+        // On the galaxy map a system's marker floats over its star, and a click on it is a click
+        // on the system.
+        if (!systemView && !parent && TheGalaxy && TheGalaxy->GalaxyMarker(this) != MARKER_NONE &&
+            IntersectRaySphere(nearPoint, direction, centre + Vec3(0, GALAXY_MARKER_LIFT, 0), GALAXY_MARKER_SIZE / 2))
+            return this;
+    } else {
+        float radius = systemView ? std::max(scale, 0.15f) : std::max(scale * 0.15f, 0.25f);
+        // However far the map is zoomed out, a world is as wide as a fingertip's aim: a moon a
+        // few pixels across is picked a few pixels beside it too.
+        const Vec3 toCentre = centre - nearPoint;
+        const float pixel = 2.0f * Tan(0.3926991f) * Vec3Length(&toCentre) / (float)std::max(1, ScreenHeight());
+        radius = std::max(radius, SMALLEST_PICK_PIXELS * pixel);
+        if (IntersectRaySphere(nearPoint, direction, centre, radius)) return this;
+    }
+    if (!systemView) return nullptr;
+    for (CelestialBody* child = firstChild; child; child = child->nextSibling)
+        if (CelestialBody* hit = child->HitAlong(nearPoint, direction, markers)) return hit;
+    return nullptr;
+}
+

@@ -31,6 +31,7 @@
 #include "host/System.h"
 #include "mechanics/EventManager.h"
 #include "mechanics/GameMechanics.h"
+#include "mechanics/MissionStart.h"
 #include "mechanics/Objectives.h"
 #include "mechanics/Replay.h"
 #include "mechanics/Scene.h"
@@ -262,11 +263,9 @@ void MissionScreen::Init()
         if (!GuiListFont) GuiListFont = TheGame->fonts[LIST_FONT_SLOT];
     }
     windows[0] = windows[1] = nullptr;
-    // The running mission's objectives and events, and the world's line to them.
-    if (!TheObjectives) TheObjectives = new Objectives();
+    // The running mission's objectives and events, the galaxy and the mission sites' objects.
+    MakeMissionWorld();
     BuildObjectivesPanel();
-    if (!TheEvents) TheEvents = new EventManager();
-    InstallMissionHooks();
     BuildMainMenu();
     BuildBackButton();
     if (!TheCharacterGui) {
@@ -274,7 +273,6 @@ void MissionScreen::Init()
         TheCharacterGui->Build();
     }
     MusicPlayer::LoadScript();
-    if (!TheGalaxy) TheGalaxy = new Galaxy();
     if (!TheMessageDialog) {
         TheMessageDialog = new MessageDialogGui();
         TheMessageDialog->Build();
@@ -294,11 +292,6 @@ void MissionScreen::Init()
     TheGalaxy->LoadPlanetAssets();
     galaxyPage = TheGalaxy->container;
     if (TheGame) MapGeneratorWindow::Create(*TheGame->CreateMapGenerator());
-    // What the level generator places at the sites of a mission.
-    if (!TheMissionObjects) {
-        TheMissionObjects = new MissionObjects();
-        TheMissionObjects->EnsureLoaded();
-    }
     CloseAllGameWindows();
     if (WindowMgr) WindowMgr->ShowById(MAIN_MENU_ID);
     FrontEndScreenState = 0;
@@ -382,25 +375,21 @@ void MissionScreen::Release()
     ContinueGame = LoadGame = nullptr;
     delete TheProfileScreen;
     TheProfileScreen = nullptr;
-    TheMissionHooks = nullptr;
     ReleaseInGameWindows();
     ReleaseOptionsWindow();
     ReleaseInformationScreens();
-    delete TheMissionObjects;
-    TheMissionObjects = nullptr;
     delete TheConfirmationDialog;
     TheConfirmationDialog = nullptr;
     delete TheMessageDialog;
     TheMessageDialog = nullptr;
-    delete TheGalaxy;
-    TheGalaxy = nullptr;
+    if (TheGalaxy) {
+        TheGalaxy->ReleasePlanetAssets();
+        TheGalaxy->ReleaseGui();
+    }
     delete TheCharacterGui;
     TheCharacterGui = nullptr;
-    delete TheObjectives;
-    TheObjectives = nullptr;
+    FreeMissionWorld();
     ReleaseObjectivesPanel();
-    delete TheEvents;
-    TheEvents = nullptr;
     // The fonts were the game's.
     GuiDefaultFont = nullptr;
     GuiListFont = nullptr;
@@ -530,24 +519,12 @@ void MissionScreen::OnQuit()
 void MissionScreen::StartMission(int seed, int restore)
 {
     if (!TheGame) return;
-    // A body's level seed gives its level again; the start-up's mission without a body (-1)
-    // goes on from the clock's seed, a new level at every start. The multiply-with-carry
-    // generators start over too, so that no mission played before (nor the music chosen)
-    // changes this one.
-    if (seed >= 0) SRand((unsigned)seed);
-    ResetRandomMWC();
     TheGame->state = GAME_STATE_LOAD_PENDING;
-    // The menus must not take clicks meant for the level.
+    // The menus must not take clicks meant for the level. A screen closed above gives back the
+    // pause it found: the level's start lifts it after.
     CloseAllGameWindows();
-    // A pause the front end held (the pause key works over the galaxy too, and a screen closed
-    // above gives back the pause it found) would stop the count before the level, and the level.
-    GamePaused = false;
     FrontEndScreenState = 0;
-    TheScene.KillAllParticles();
-    // Every level played is recorded, however it started: what it is made from is taken now,
-    // before the profile is made ready for it.
-    TheReplay.OnMissionStart(seed, restore);
-    GetPlayerProfile()->ResetForMission(200.0f, 0.0f, restore != 0);
+    StartMissionLevel(seed, restore);
 }
 
 namespace {

@@ -5,6 +5,7 @@
 #include "host/Log.h"
 #include "host/System.h"
 #include "host/WorldGuard.h"
+#include "mechanics/Bag.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Replay.h"
 #include "mechanics/Scene.h"
@@ -257,7 +258,7 @@ void PlayerProfile::CheckUnlocks(bool missionEnd)
     const int journal = CountJournalEntries();
     test(15, 0, journal > 0 && backstoryCount == journal, nullptr);
     test(16, 0, CountScavengerItems(rig) == 5, "Scavenger rig skin unlocked!");
-    test(17, 0, TheScreenHooks && TheScreenHooks->BagFull(), nullptr);
+    test(17, 0, PlayerBag->IsFull(), nullptr);
     test(18, 2, TheScene.FirstInList(SEGMENT_RESOURCE) == nullptr, nullptr);
     test(19, 1, killed != 0 && s[PROFILE_STAT_CLOAKED_KILLS] == killed, shopNotice);
     int after = 0;
@@ -306,7 +307,7 @@ void PlayerProfile::ClearRecord()
 
 void PlayerProfile::ClearHoldings()
 {
-    if (TheScreenHooks) TheScreenHooks->ClearBag();
+    PlayerBag->Clear();
     if (TheGame && TheGame->agentTypes) TheGame->agentTypes->ClearPlayerTypesBit4();
     if (TheGame && TheGame->buildItems) TheGame->buildItems->ClearMarks();
     if (!rig) return;
@@ -491,13 +492,12 @@ bool WriteProfile(FILE* file, PlayerProfile& p, bool inGame)
             const BuildItem* item = node->value;
             if (item && item->buyCost > 0 && (item->flags & BUILD_MARKED)) fprintf(file, "building\t%s\n", item->name);
         }
-    if (TheScreenHooks)
-        for (int i = 0, slots = TheScreenHooks->BagSlotCount(); i < slots; ++i) {
-            const Item* item = TheScreenHooks->BagSlotItem(i);
-            if (!item) continue;
-            fprintf(file, "item\t\t%s\t%d\n", item->name, i);
-            WriteItemLines(file, item);
-        }
+    for (int i = 0; i < Bag::SLOT_COUNT; ++i) {
+        const Item* item = PlayerBag->slots[i].item;
+        if (!item) continue;
+        fprintf(file, "item\t\t%s\t%d\n", item->name, i);
+        WriteItemLines(file, item);
+    }
     if (const Item* left = AttachedItem(p.rig, "leftweapon")) {
         fprintf(file, "attachleft\t%s\n", left->name);
         WriteItemLines(file, left);

@@ -91,9 +91,6 @@ public:
     bool IsMissionCompleted(int id) const;
     void SetMissionCompleted(int id, bool on);
     void ClearCompletedMissions();
-    // Marks the mission of the galaxy body carrying that story mission (and the body); nothing
-    // when the galaxy has no such body.
-    void SetStoryMissionCompleted(int storyId, bool on);
 
     // ---- Achievements
     bool HasAchievement(int n) const;

@@ -1,16 +1,16 @@
 // The profile file: its writer and its reader side by side. Each line is a key, tabs and a
 // value; the reader takes the keys in any order and any letter case, and skips what it does
 // not know.
-#include "campaign/Galaxy.h"
 #include "campaign/PlayerProfile.h"
 #include "campaign/RigCatalog.h"
-#include "gui/GuiDraw.h"
 #include "host/Lexer.h"
 #include "host/Log.h"
 #include "host/System.h"
-#include "interface/Inventory.h"
+#include "mechanics/Bag.h"
 #include "mechanics/GameMechanics.h"
+#include "mechanics/ScreenHooks.h"
 #include "platform/Files.h"
+#include "platform/SoundManager.h"
 #include "world/Agent.h"
 #include "world/AgentTypeRegistry.h"
 #include "world/BuildItem.h"
@@ -251,7 +251,7 @@ Item* AttachRigWeapon(Agent* rig, const char* itemName, const char* slot, const 
     Entity* previous = rig->AddAttachment(item, slot, bone, true);
     if (rig->GetAttachedEntity(slot) != item) {
         Log("WARNING: the rig has no room for '%s'\n", itemName);
-        GuiPlaySound("bad");
+        if (SoundMgr) SoundMgr->PlaySound("bad");
         delete item;
         return nullptr;
     }
@@ -268,7 +268,6 @@ bool PlayerProfile::Load(const char* path, bool fromSave, bool takeCurrentMissio
 bool PlayerProfile::Load(const ProfileReading& reading, bool fromSave, bool takeCurrentMission)
 {
     const char* path = reading.path.c_str();
-    if (fromSave && TheGalaxy) TheGalaxy->Reset();
     Clear();
     // A file whose name line is missing or refused is known by its file name.
     const std::string named = reading.Name();
@@ -325,13 +324,11 @@ bool PlayerProfile::Load(const ProfileReading& reading, bool fromSave, bool take
                 if (BuildItem* item = TheGame->buildItems->FindByName(line.text.c_str())) item->flags |= BUILD_MARKED;
         } else if (is("item")) {
             current = nullptr;
-            if (PlayerInventory) {
-                Item* item = CreateItemByName(line.text.c_str());
-                if (item && PlayerInventory->AddItem(item, false, false, number))
-                    current = item;
-                else
-                    delete item;
-            }
+            Item* item = CreateItemByName(line.text.c_str());
+            if (item && PlayerBag->AddItem(item, false, false, number))
+                current = item;
+            else
+                delete item;
             currentInGrid = current != nullptr;
         } else if (is("attachleft")) {
             current = AttachRigWeapon(rig, line.text.c_str(), "leftweapon", "LeftWeapon");
@@ -360,7 +357,7 @@ bool PlayerProfile::Load(const ProfileReading& reading, bool fromSave, bool take
             if (emptied)
                 LogWarningAt(reading.path.c_str(), line.line, "item '%s' has a stack count of %d, it is dropped", current->name, number);
             current->stackCount = number;
-            if (PlayerInventory) PlayerInventory->RefreshSlot(current);
+            PlayerBag->RefreshSlot(current);
             if (emptied) current = nullptr;
         } else if (is("item_pattern")) {
             if (current && !line.text.empty())
@@ -405,9 +402,7 @@ bool PlayerProfile::Load(const ProfileReading& reading, bool fromSave, bool take
 
     flags |= PROFILE_LOADED;
     AttachRigParts();
-    if (PlayerInventory) PlayerInventory->UpdateSlotHighlights();
-    // A galaxy laid out for another profile's seed is not this player's.
-    if (!fromSave && TheGalaxy && TheGalaxy->count > 0 && TheGalaxy->seed != galaxySeed) TheGalaxy->Reset();
+    if (TheScreenHooks) TheScreenHooks->ProfileTaken(fromSave);
     if (TheRigCatalog) {
         TheRigCatalog->RestoreRigTextures(false);
         TheRigCatalog->ReleaseRigTextures();
@@ -415,16 +410,7 @@ bool PlayerProfile::Load(const ProfileReading& reading, bool fromSave, bool take
     return true;
 }
 
-// ---- By name, and the galaxy's story missions
-
-void PlayerProfile::SetStoryMissionCompleted(int storyId, bool on)
-{
-    if (!TheGalaxy) return;
-    CelestialBody* body = TheGalaxy->FindBodyByStoryId(storyId);
-    if (!body) return;
-    SetMissionCompleted(body->missionId, on);
-    body->completed = on ? 1 : 0;
-}
+// ---- By name
 
 bool PlayerProfile::LoadByName(const char* profileName)
 {

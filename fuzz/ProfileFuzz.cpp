@@ -1,9 +1,8 @@
-// Player profiles: read into the current profile with the game's catalogues, the rigs and an
-// inventory to fill, then written out and read back, as a start and a save do.
+// Player profiles: read into the current profile with the game's catalogues, the rigs and the
+// world's bag to fill, then written out and read back, as a start and a save do.
 #include "campaign/PlayerProfile.h"
 #include "campaign/RigCatalog.h"
 #include "fuzz/FuzzSupport.h"
-#include "interface/Inventory.h"
 #include "mechanics/GameMechanics.h"
 #include "platform/StringTable.h"
 #include "render/MeshLibrary.h"
@@ -23,7 +22,6 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     game->LoadCatalogues();
     TheRigCatalog = new RigCatalog();
     TheRigCatalog->Init();
-    PlayerInventory = new Inventory();
     return 0;
 }
 

@@ -40,14 +40,6 @@
 
 CharacterGui* TheCharacterGui = nullptr;
 
-const RigAttachmentSlot RIG_ATTACHMENTS[RIG_ATTACHMENT_SLOTS] = {
-    {"engine", "attach", ITEM_KIND_ENGINE},
-    {"tanks", "attach", ITEM_KIND_STORAGE},
-    {"leftweapon", "LeftWeapon", ITEM_KIND_WEAPON},
-    {"rightweapon", "RightWeapon", ITEM_KIND_WEAPON},
-    {"centergun", "CenterGun", ITEM_KIND_WEAPON},
-};
-
 namespace {
 
 int U(int n)
@@ -99,7 +91,7 @@ void Write(Font* font, float r, float g, float b, int x, int y, const char* text
     font->SetColor(1.0f, 1.0f, 1.0f, 1.0f);
 }
 
-Inventory* Bag()
+Inventory* ShownBag()
 {
     return TheCharacterGui && TheCharacterGui->inventory ? TheCharacterGui->inventory : PlayerInventory;
 }
@@ -113,33 +105,6 @@ int UserIndex(void* user)
 bool InMission()
 {
     return TheGame && TheGame->state == GAME_STATE_PLAYING;
-}
-
-// Takes what hangs on the rig in that slot without destroying it: the rig lets go of it and
-// the caller owns it. Null when the slot holds no item.
-Item* TakeRigAttachment(Agent* rig, int index)
-{
-    const RigAttachmentSlot& slot = RIG_ATTACHMENTS[index];
-    Entity* held = rig->GetAttachedEntity(slot.name);
-    if (!held || !(held->flags & ENTITY_ITEM)) return nullptr;
-    // Disowned first, so that letting go of it does not free it.
-    rig->AddAttachment(held, slot.name, slot.bone, false);
-    rig->RemoveAttachment(slot.name);
-    return static_cast<Item*>(held);
-}
-
-// Puts an item down beside the rig in the level; false (the item still the caller's) without a
-// rig or when the level refuses it.
-bool DropBesideRig(Item* item)
-{
-    return item && InMission() && PlaceItemBesideRig(item);
-}
-
-// A part the pilot may not fit yet: the refusal says why, not only how it sounds.
-void RefuseForLevel()
-{
-    if (TheGame && TheGame->messageBar) TheGame->messageBar->AddMessage("Insufficient level!", 2.0f, 0);
-    GuiPlaySound("bad");
 }
 
 }  // namespace
@@ -484,7 +449,7 @@ void CharacterGui::Show(bool on)
     Item* carried = bag->dragItem;
     if (bag->AddItem(carried, true, false, -1)) {
         bool placed = false;
-        for (const InventorySlot& slot : bag->slots) placed |= slot.item == carried;
+        for (const BagSlot& slot : bag->slots) placed |= slot.item == carried;
         // Poured into a stack of its kind: the carried record is spent.
         bag->TakeCarried();
         if (!placed) delete carried;
@@ -840,69 +805,22 @@ int OnRigPaintClicked(void*, Button* button)
     return 1;
 }
 
+// Between levels the press fits the carried part at once.
 static int FitAttachmentSlot(int index)
 {
     if (!TheCharacterGui) return 0;
-    PlayerProfile* profile = GetPlayerProfile();
-    Agent* rig = profile ? profile->rig : nullptr;
-    Inventory* bag = Bag();
-    if (!rig || !bag || index < 0 || index >= RIG_ATTACHMENT_SLOTS) return 1;
-    TheCharacterGui->lastAttachButton = TheCharacterGui->attachButtons[index];
-    const RigAttachmentSlot& slot = RIG_ATTACHMENTS[index];
-    if (Item* carried = bag->dragItem) {
-        if (carried->buyLevel > profile->level) {
-            RefuseForLevel();
-            return 1;
-        }
-        if (carried->kind != slot.itemKind) {
-            GuiPlaySound(index < 2 ? "blip" : "bad");
-            return 1;
-        }
-        Item* previous = TakeRigAttachment(rig, index);
-        rig->AddAttachment(carried, slot.name, slot.bone, true);
-        if (rig->GetAttachedEntity(slot.name) != carried) {
-            // The rig has no room for another part: everything stays as it was.
-            if (previous) rig->AddAttachment(previous, slot.name, slot.bone, true);
-            GuiPlaySound("bad");
-            return 1;
-        }
-        bag->TakeCarried();
-        if (previous) bag->Carry(previous);
-    } else {
-        Item* detached = TakeRigAttachment(rig, index);
-        if (!detached) {
-            GuiPlaySound("bad");
-            return 1;
-        }
-        bag->Carry(detached);
-    }
-    GuiPlaySound("blip");
-    return 1;
+    Inventory* bag = ShownBag();
+    if (!bag || index < 0 || index >= RIG_ATTACHMENT_SLOTS) return 1;
+    if (GetPlayerProfile()->rig) TheCharacterGui->lastAttachButton = TheCharacterGui->attachButtons[index];
+    return FitAttachmentFromHand(*bag, index);
 }
 
 static int FitModuleSlot(int slot)
 {
     if (!TheCharacterGui) return 0;
-    PlayerProfile* profile = GetPlayerProfile();
-    Agent* rig = profile ? profile->rig : nullptr;
-    Inventory* bag = Bag();
-    if (!rig || !bag || slot < 0 || slot >= RIG_MODULE_SLOTS_SHOWN) return 1;
-    if (Item* carried = bag->dragItem) {
-        if (carried->kind != ITEM_KIND_UPGRADE) {
-            GuiPlaySound("bad");
-            return 0;
-        }
-        if (carried->buyLevel > profile->level) {
-            RefuseForLevel();
-            return 0;
-        }
-        bag->TakeCarried();
-        if (Item* previous = rig->EquipItem(carried, slot)) bag->Carry(previous);
-    } else if (Item* removed = rig->UnequipItem(slot)) {
-        bag->Carry(removed);
-    }
-    GuiPlaySound("blip");
-    return 1;
+    Inventory* bag = ShownBag();
+    if (!bag) return 1;
+    return FitModuleFromHand(*bag, slot);
 }
 
 namespace {
@@ -911,7 +829,7 @@ namespace {
 // the hand carries, and the part is fitted or taken off at the next tick.
 int GiveFitOrder(bool module, int index)
 {
-    Inventory* bag = Bag();
+    Inventory* bag = ShownBag();
     PlayerOrder order;
     order.kind = ORDER_FIT_PART;
     order.args[0] = index;
@@ -940,48 +858,6 @@ int PressModuleSlot(int slot)
     return InMission() ? GiveFitOrder(true, slot) : FitModuleSlot(slot);
 }
 
-int FitRigPart(bool module, int index, const char* name, int fromSlot)
-{
-    Inventory* bag = Bag();
-    if (!TheCharacterGui || !bag || !name) return 0;
-    // The world's hand is empty between ticks: the part comes out of the bag, from the slot the
-    // hand held when it still holds it, and what the rig gives back goes into the bag.
-    // What the hand carried into the level is fitted when it is the part named, else put away.
-    Item* carried = bag->dragItem;
-    if (carried && !(name[0] && StrICmp(carried->name, name) == 0)) {
-        bag->TakeCarried();
-        if (!bag->AddItem(carried, true, false, -1)) {
-            bag->Carry(carried);
-            return 0;
-        }
-        bool placed = false;
-        for (const InventorySlot& slot : bag->slots) placed |= slot.item == carried;
-        if (!placed) delete carried;  // poured into a stack of its kind
-    }
-    if (name[0] && !bag->dragItem) {
-        Item* part = bag->TakeOne(fromSlot, name);
-        if (!part) return 0;
-        bag->Carry(part);
-    }
-    const int pressed = module ? FitModuleSlot(index) : FitAttachmentSlot(index);
-    Item* back = bag->TakeCarried();
-    if (!back) return pressed;
-    const int slot = fromSlot >= 0 && fromSlot < Inventory::SLOT_COUNT ? fromSlot : -1;
-    if (!bag->AddItem(back, false, false, slot)) {
-        // No room left: the part is put down beside the rig rather than lost.
-        if (!DropBesideRig(back)) {
-            Log("ERROR: the part %s has no place left in the bag and is lost\n", back->name);
-            delete back;
-        }
-        return pressed;
-    }
-    // The player goes on holding what the rig gave back (the viewer of a replay holds nothing).
-    if (!TheOrders.fedByReplay)
-        for (int i = 0; i < Inventory::SLOT_COUNT; ++i)
-            if (bag->slots[i].item == back) bag->Hold(i, 0);
-    return pressed;
-}
-
 int OnAttachSlotPressed(void* user, Button*)
 {
     return PressAttachmentSlot(UserIndex(user));
@@ -990,29 +866,6 @@ int OnAttachSlotPressed(void* user, Button*)
 int OnModuleSlotPressed(void* user, Button*)
 {
     return PressModuleSlot(UserIndex(user));
-}
-
-bool SkillIsFull(int skill)
-{
-    const PlayerProfile* profile = GetPlayerProfile();
-    return profile && skill >= 0 && skill < PLAYER_SKILLS && profile->skills[skill] >= SKILL_POINTS_MAX;
-}
-
-bool SpendSkillPoint(int skill)
-{
-    PlayerProfile* profile = GetPlayerProfile();
-    if (!profile || skill < 1 || skill > PLAYER_SKILLS) return false;
-    int& points = profile->skills[skill - 1];
-    if (points >= SKILL_POINTS_MAX) {
-        GuiPlaySound("bad");
-        return false;
-    }
-    if (profile->skillPoints < 1) return false;
-    --profile->skillPoints;
-    ++points;
-    if (TheCharacterGui) TheCharacterGui->UpdateSkillBars();
-    GuiPlaySound("blip");
-    return true;
 }
 
 int OnSkillClicked(void* user, Button*)

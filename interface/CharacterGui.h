@@ -12,6 +12,7 @@
 // button, the bag's panel, the shop's window and the lists' windows), shown and hidden together
 // by Show. The screen draws all of them itself, in order, so the item carried under the pointer
 // lies over everything.
+#include "mechanics/RigFitting.h"
 #include "gui/Window.h"
 
 class Agent;
@@ -27,19 +28,6 @@ class Sprite;
 
 constexpr int CHARACTER_SCREEN_ID = 1005;
 constexpr int SHOP_WINDOW_ID = 1006;
-
-// The paper doll's slots by attachment index: 0 engine, 1 tanks, 2 left weapon, 3 right weapon,
-// 4 centre gun (only the two weapon slots are offered).
-constexpr int RIG_ATTACHMENT_SLOTS = 5;
-constexpr int RIG_MODULE_SLOTS_SHOWN = 3;
-constexpr int PLAYER_SKILLS = 6;
-
-struct RigAttachmentSlot {
-    const char* name;  // the attachment record's name
-    const char* bone;
-    int itemKind;      // the only kind of item the slot takes
-};
-extern const RigAttachmentSlot RIG_ATTACHMENTS[RIG_ATTACHMENT_SLOTS];
 
 class CharacterGui : public Window {
 public:
@@ -148,12 +136,6 @@ int OnRigPaintClicked(void* user, Button* button);
 int OnAttachSlotPressed(void* user, Button* button);
 int OnModuleSlotPressed(void* user, Button* button);
 int OnSkillClicked(void* user, Button* button);
-// The most points a skill takes.
-constexpr int SKILL_POINTS_MAX = 5;
-// One skill point spent on skill (1-based), up to SKILL_POINTS_MAX a skill; false when refused.
-bool SpendSkillPoint(int skill);
-// Whether the skill (0-based) holds all the points it takes.
-bool SkillIsFull(int skill);
 int OnSkillHover(void* user, Button* button);
 int OnSkillHoverEnd(void* user, Button* button);
 // The shop's.
@@ -168,11 +150,6 @@ int OnShopBack(void* user, Button* button);
 // in a level the press gives an order for the next tick.
 int PressAttachmentSlot(int index);
 int PressModuleSlot(int slot);
-// The press carried out: the part named (none: the hand empty) fitted to that slot of the rig,
-// or the slot's part taken into the hand. In a level the presses are orders the tick carries out
-// by this: the part comes out of bag slot fromSlot (or the first holding it) and the one the rig
-// gives back goes into the bag.
-int FitRigPart(bool module, int index, const char* name, int fromSlot = -1);
 // Buys the selected entry of the current tab; the press time of the Buy button guards against
 // a double press.
 void BuySelectedEntry();

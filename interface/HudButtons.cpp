@@ -75,7 +75,7 @@ void ClearHotkey(HintBox* box)
 Item* SlotItem(int n)
 {
     if (!PlayerInventory || n < 0 || n >= Inventory::SLOT_COUNT) return nullptr;
-    const InventorySlot& slot = PlayerInventory->slots[n];
+    const BagSlot& slot = PlayerInventory->slots[n];
     return slot.kind == 1 ? slot.item : nullptr;
 }
 

@@ -372,7 +372,7 @@ void CommandPanel::RefreshQuickSlots()
     for (int i = 0; i < QUICK_SLOTS; ++i) {
         Button* overlay = quickSlotOverlays[i];
         if (!overlay) continue;
-        const InventorySlot* slot = PlayerInventory ? &PlayerInventory->slots[i] : nullptr;
+        const BagSlot* slot = PlayerInventory ? &PlayerInventory->slots[i] : nullptr;
         Item* item = slot && slot->kind == 1 ? slot->item : nullptr;
         if (!item) {
             overlay->SetVisible(false);

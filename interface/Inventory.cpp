@@ -59,28 +59,11 @@ BuildItem* PatternBuilding(const Item* item)
     return TheGame->buildItems->FindByName(item->patternName);
 }
 
-// Stack counts added without running past what a count holds (a profile file may say anything).
-int AddCounts(int a, int b)
-{
-    long long sum = (long long)a + b;
-    return sum > INT_MAX ? INT_MAX : sum < INT_MIN ? INT_MIN : (int)sum;
-}
-
-bool IsStackable(const Item* item)
-{
-    return item && (item->itemFlags & ITEM_FLAG_STACKABLE) != 0;
-}
-
 int CountBits(uint32_t word)
 {
     int n = 0;
     for (; word; word &= word - 1) ++n;
     return n;
-}
-
-void ShowMessage(const char* text)
-{
-    if (TheGame && TheGame->messageBar) TheGame->messageBar->AddMessage(text, 2.0f, 0);
 }
 
 void SetColour(float* out, float r, float g, float b)
@@ -314,19 +297,22 @@ Inventory::Inventory()
     cellWidth = cellHeight = UnitH(32);
     Build();
     if (panel) panel->SetVisible(false);
+    // The window is the world's bag from now on, with what the world's own held.
+    if (PlayerBag && PlayerBag != this) TakeOver(*PlayerBag);
+    PlayerBag = this;
 }
 
 Inventory::~Inventory()
 {
-    ClearDrag(true);
+    delete dragWidget;
+    dragWidget = nullptr;
     delete heldWidget_;
     heldWidget_ = nullptr;
     // The panel goes with its children: nothing is unlinked from it one by one.
-    for (InventorySlot& slot : slots) {
-        delete slot.itemWidget;
-        delete slot.item;
-        delete slot.slotButton;
-        slot = InventorySlot();
+    for (InventoryCell& cell : cells) {
+        delete cell.itemWidget;
+        delete cell.slotButton;
+        cell = InventoryCell();
     }
     delete hotbarStrip_;
     if (WindowMgr && panel) {
@@ -339,6 +325,8 @@ Inventory::~Inventory()
     delete tooltipFill;
     delete tooltipIcon;
     if (PlayerInventory == this) PlayerInventory = nullptr;
+    // Its items go with it (the bag's own end); the world plays on with its own, empty.
+    if (PlayerBag == this) PlayerBag = WorldBag();
 }
 
 void Inventory::Build()
@@ -362,7 +350,7 @@ void Inventory::Build()
         button->SetImage("data/gui/highlight.dds", 0);
         button->rightButtonAllowed = true;
         panel->AddChild(button);
-        slots[i].slotButton = button;
+        cells[i].slotButton = button;
     }
     hotbarStrip_ = new Button(nullptr, nullptr, margin, margin + topOffset, HOTBAR_SLOTS * cellWidth, cellHeight, 0,
                               nullptr, "data/gui/hotbar_indicator.dds", "data/gui/hotbar_indicator.dds", nullptr, 0, 0, 0);
@@ -390,33 +378,6 @@ int Inventory::HitTest(int x, int y, bool panelRelative) const
     return row * columns + column;
 }
 
-int Inventory::FindFreeSlot(bool skipHotbar) const
-{
-    for (int i = skipHotbar ? HOTBAR_SLOTS : 0; i < SLOT_COUNT; ++i)
-        if (slots[i].kind == 0) return i;
-    return -1;
-}
-
-bool Inventory::IsFull() const
-{
-    return FindFreeSlot(false) < 0;
-}
-
-Item* Inventory::FindItemByAction(int action) const
-{
-    for (const InventorySlot& slot : slots)
-        if (slot.kind == 1 && slot.item && slot.item->action == action) return slot.item;
-    return nullptr;
-}
-
-Item* Inventory::FindItemByName(const char* name) const
-{
-    if (!name) return nullptr;
-    for (const InventorySlot& slot : slots)
-        if (slot.kind == 1 && slot.item && StrICmp(slot.item->name, name) == 0) return slot.item;
-    return nullptr;
-}
-
 Button* Inventory::MakeItemWidget(Item* item, int slot)
 {
     int x, y;
@@ -431,73 +392,45 @@ Button* Inventory::MakeItemWidget(Item* item, int slot)
 
 void Inventory::Tint(int slot)
 {
-    InventorySlot& s = slots[slot];
-    if (!s.slotButton) return;
+    const BagSlot& s = slots[slot];
+    Button* button = cells[slot].slotButton;
+    if (!button) return;
     int usability = s.kind == 1 ? GetItemUsability(s.item) : 0;
     const char* texture = usability == 2 ? SLOT_RED_TEXTURE : usability == 1 ? SLOT_BLUE_TEXTURE : SLOT_TEXTURE;
-    s.slotButton->SetIcon(texture, texture, 0, 0);
+    button->SetIcon(texture, texture, 0, 0);
 }
 
-bool Inventory::AddItem(Item* item, bool mergeStack, bool clone, int slot)
+void Inventory::SlotChanged(int slot)
 {
-    if (!item) return false;
-    WORLD_CHANGE("an item moved into the bag");
-    if (mergeStack && IsStackable(item))
-        for (InventorySlot& s : slots)
-            if (s.kind == 1 && s.item && StrICmp(s.item->name, item->name) == 0) {
-                s.item->stackCount = AddCounts(s.item->stackCount, item->stackCount);
-                RefreshSlot(s.item);
-                return true;
-            }
-    int chosen;
-    if (slot < 0 || slot >= SLOT_COUNT) {
-        bool usable = item->kind == ITEM_KIND_ACTION;
-        chosen = FindFreeSlot(!usable);
-        if (chosen < 0 && !usable) chosen = FindFreeSlot(false);  // the hotbar as last resort
-    } else {
-        chosen = slots[slot].kind == 0 ? slot : FindFreeSlot(false);
+    if (slot < 0 || slot >= SLOT_COUNT) return;
+    const BagSlot& s = slots[slot];
+    InventoryCell& cell = cells[slot];
+    Item* item = s.kind == 1 ? s.item : nullptr;
+    if (cell.itemWidget && cell.shown != item) {
+        if (panel) panel->RemoveChild(cell.itemWidget);
+        delete cell.itemWidget;
+        cell.itemWidget = nullptr;
+        cell.shown = nullptr;
     }
-    if (chosen < 0) return false;
-    Item* placed = item;
-    if (clone) {
-        placed = CreateItemByName(item->name);
-        if (!placed) placed = CreateItemByName(item->name, item);  // an item the catalogue lacks
-        if (!placed) return false;
+    if (item && !cell.itemWidget) {
+        cell.itemWidget = MakeItemWidget(item, slot);
+        cell.shown = item;
+        if (panel) panel->AddChild(cell.itemWidget);
+    } else if (item) {
+        CountLabel(cell.itemWidget, item);
     }
-    Button* widget = MakeItemWidget(placed, chosen);
-    panel->AddChild(widget);
-    slots[chosen].kind = 1;
-    slots[chosen].item = placed;
-    slots[chosen].itemWidget = widget;
-    Tint(chosen);
-    return true;
+    Tint(slot);
+    ShowSlots();
 }
 
-void Inventory::EmptySlot(int slot, bool destroyItem)
+void Inventory::HandChanged()
 {
-    WORLD_CHANGE("an item moved out of the bag");
-    InventorySlot& s = slots[slot];
-    if (s.itemWidget) {
-        if (panel) panel->RemoveChild(s.itemWidget);
-        delete s.itemWidget;
-    }
-    if (destroyItem) delete s.item;
-    s.kind = 0;
-    s.item = nullptr;
-    s.itemWidget = nullptr;
-    if (s.slotButton) s.slotButton->SetIcon(SLOT_TEXTURE, SLOT_TEXTURE, 0, 0);
-}
-
-void Inventory::RefreshSlot(Item* item)
-{
-    if (!item) return;
-    for (int i = 0; i < SLOT_COUNT; ++i) {
-        InventorySlot& s = slots[i];
-        if (s.kind != 1 || s.item != item) continue;
-        CountLabel(s.itemWidget, item);
-        if (item->stackCount < 1) EmptySlot(i, true);
-        return;
-    }
+    delete dragWidget;
+    dragWidget = nullptr;
+    if (!dragItem) return;
+    // The carried widget is no child of the panel: it stands in screen coordinates.
+    dragWidget = MakeItemWidget(dragItem, 0);
+    dragWidget->SetSize(UnitH(CARRIED_SIZE), UnitH(CARRIED_SIZE));
 }
 
 void Inventory::UpdateSlotHighlights()
@@ -506,22 +439,10 @@ void Inventory::UpdateSlotHighlights()
         if (slots[i].kind == 1) Tint(i);
 }
 
-void Inventory::ClearDrag(bool destroy)
-{
-    if (destroy) {
-        delete dragWidget;
-        delete dragItem;
-    }
-    dragWidget = nullptr;
-    dragItem = nullptr;
-}
-
 void Inventory::Clear()
 {
     Release();
-    for (int i = 0; i < SLOT_COUNT; ++i)
-        if (slots[i].kind == 1 || slots[i].item || slots[i].itemWidget) EmptySlot(i, true);
-    ClearDrag(true);
+    Bag::Clear();
 }
 
 Item* Inventory::DropDraggedItem()
@@ -530,11 +451,7 @@ Item* Inventory::DropDraggedItem()
         GuiPlaySound("bad");
         return nullptr;
     }
-    Item* item = dragItem;
-    // The carried widget is no one's once its item leaves.
-    delete dragWidget;
-    dragWidget = nullptr;
-    dragItem = nullptr;
+    Item* item = TakeCarried();
     GuiPlaySound("dropitem");
     return item;
 }
@@ -546,57 +463,12 @@ Item* Inventory::TakeNamed(const char* name)
     return TakeOne(-1, name);
 }
 
-Item* Inventory::TakeOne(int slot, const char* name)
-{
-    if (!name) return nullptr;
-    auto holds = [&](int i) {
-        return i >= 0 && i < SLOT_COUNT && slots[i].kind == 1 && slots[i].item && StrICmp(slots[i].item->name, name) == 0;
-    };
-    if (!holds(slot)) {
-        slot = -1;
-        for (int i = 0; i < SLOT_COUNT && slot < 0; ++i)
-            if (holds(i)) slot = i;
-    }
-    if (slot < 0) return nullptr;
-    InventorySlot& s = slots[slot];
-    if (s.item->stackCount <= 1) {
-        Item* item = s.item;
-        EmptySlot(slot, false);
-        return item;
-    }
-    Item* item = CreateItemByName(s.item->name, s.item);
-    if (!item) return nullptr;
-    item->stackCount = 1;
-    s.item->stackCount -= 1;
-    CountLabel(s.itemWidget, s.item);
-    return item;
-}
-
 Item* Inventory::TakeToDrop(const char* name)
 {
     if (!name) return nullptr;
     if (dragItem && StrICmp(dragItem->name, name) == 0) return DropDraggedItem();
     Item* item = TakeNamed(name);
     if (item) GuiPlaySound("dropitem");
-    return item;
-}
-
-void Inventory::Carry(Item* item)
-{
-    if (!item || dragItem) return;
-    WORLD_CHANGE("an item moved into the hand");
-    dragItem = item;
-    dragWidget = MakeItemWidget(item, 0);
-    dragWidget->SetSize(UnitH(CARRIED_SIZE), UnitH(CARRIED_SIZE));
-}
-
-Item* Inventory::TakeCarried()
-{
-    if (dragItem) WORLD_CHANGE("an item moved out of the hand");
-    Item* item = dragItem;
-    delete dragWidget;
-    dragWidget = nullptr;
-    dragItem = nullptr;
     return item;
 }
 
@@ -616,61 +488,34 @@ void Inventory::PressSlot(int slot, bool rightButton, bool ctrl, bool shift)
             PressSlotInLevel(slot, shift);
         return;
     }
-    InventorySlot& s = slots[slot];
+    BagSlot& s = slots[slot];
     if (!dragItem) {
         if (s.kind != 1) return;
         WORLD_CHANGE("an item moved between the bag and the hand");
+        Item* taken = s.item;
         if (shift && IsStackable(s.item) && s.item->stackCount >= 2) {
-            Item* part = CreateItemByName(s.item->name, s.item);
-            if (!part) return;
-            part->stackCount = 1;
-            s.item->stackCount -= 1;
-            CountLabel(s.itemWidget, s.item);
-            dragItem = part;
-            dragWidget = MakeItemWidget(part, slot);
+            taken = TakeOne(slot, s.item->name);
+            if (!taken) return;
         } else {
-            panel->RemoveChild(s.itemWidget);
-            dragItem = s.item;
-            dragWidget = s.itemWidget;
-            s.kind = 0;
-            s.item = nullptr;
-            s.itemWidget = nullptr;
+            EmptySlot(slot, false);
         }
-        dragWidget->SetSize(UnitH(CARRIED_SIZE), UnitH(CARRIED_SIZE));
+        Carry(taken);
         GuiPlaySound("blip");
-        if (s.slotButton) s.slotButton->SetIcon(SLOT_TEXTURE, SLOT_TEXTURE, 0, 0);
         return;
     }
     WORLD_CHANGE("an item moved between the hand and the bag");
-    int x, y;
-    SlotPosition(slot, &x, &y);
     if (s.kind != 1) {
-        dragWidget->SetSize(cellWidth, cellHeight);
-        panel->AddChild(dragWidget);
-        dragWidget->Move(x, y);
-        s.kind = 1;
-        s.item = dragItem;
-        s.itemWidget = dragWidget;
-        dragItem = nullptr;
-        dragWidget = nullptr;
+        Place(slot, TakeCarried());
     } else if (IsStackable(dragItem) && IsStackable(s.item) && strcmp(dragItem->name, s.item->name) == 0) {
-        s.item->stackCount = AddCounts(s.item->stackCount, dragItem->stackCount);
-        CountLabel(s.itemWidget, s.item);
-        ClearDrag(true);
+        s.item->stackCount = AddStackCounts(s.item->stackCount, dragItem->stackCount);
+        delete TakeCarried();
+        SlotChanged(slot);
     } else {
-        Item* formerItem = s.item;
-        Button* formerWidget = s.itemWidget;
-        panel->RemoveChild(formerWidget);
-        formerWidget->SetSize(UnitH(CARRIED_SIZE), UnitH(CARRIED_SIZE));
-        dragWidget->SetSize(cellWidth, cellHeight);
-        panel->AddChild(dragWidget);
-        dragWidget->Move(x, y);
-        s.item = dragItem;
-        s.itemWidget = dragWidget;
-        dragItem = formerItem;
-        dragWidget = formerWidget;
+        Item* former = s.item;
+        EmptySlot(slot, false);
+        Place(slot, TakeCarried());
+        Carry(former);
     }
-    Tint(slot);
     GuiPlaySound(s.item ? (s.item->soundName[0] ? s.item->soundName : "blip") : "item_gem");
 }
 
@@ -679,23 +524,24 @@ void Inventory::PressSlot(int slot, bool rightButton, bool ctrl, bool shift)
 Item* Inventory::HeldItem() const
 {
     if (heldSlot_ < 0 || heldSlot_ >= SLOT_COUNT) return nullptr;
-    const InventorySlot& s = slots[heldSlot_];
+    const BagSlot& s = slots[heldSlot_];
     return s.kind == 1 && s.item && StrICmp(s.item->name, heldName_.c_str()) == 0 ? s.item : nullptr;
 }
 
 void Inventory::ShowSlots()
 {
     for (int i = 0; i < SLOT_COUNT; ++i) {
-        InventorySlot& s = slots[i];
-        if (!s.itemWidget || !s.item) continue;
+        const BagSlot& s = slots[i];
+        Button* widget = cells[i].itemWidget;
+        if (!widget || !s.item) continue;
         const bool held = i == heldSlot_ && s.item == HeldItem();
-        s.itemWidget->SetVisible(!(held && heldCount_ == 0));
+        widget->SetVisible(!(held && heldCount_ == 0));
         if (held && heldCount_ > 0) {
             char count[16];
             snprintf(count, sizeof count, "%d", s.item->stackCount - heldCount_);
-            s.itemWidget->SetText(count);
+            widget->SetText(count);
         } else {
-            CountLabel(s.itemWidget, s.item);
+            CountLabel(widget, s.item);
         }
     }
 }
@@ -753,7 +599,7 @@ void Inventory::CheckHeld()
 void Inventory::PressSlotInLevel(int slot, bool shift)
 {
     CheckHeld();
-    InventorySlot& s = slots[slot];
+    const BagSlot& s = slots[slot];
     Item* held = HeldItem();
     if (!held) {
         if (s.kind != 1 || !s.item) return;
@@ -788,68 +634,9 @@ void Inventory::PressSlotInLevel(int slot, bool shift)
         Release();
 }
 
-bool Inventory::MoveItem(int from, int to, int count, const char* name)
-{
-    if (from == FROM_THE_HAND) {
-        // What the hand brought into the level, put into the bag where its kind goes.
-        if (!dragItem || !name || StrICmp(dragItem->name, name) != 0) return false;
-        Item* carried = dragItem;
-        if (!AddItem(carried, true, false, -1)) return false;
-        bool placed = false;
-        for (const InventorySlot& slot : slots) placed |= slot.item == carried;
-        TakeCarried();
-        if (!placed) delete carried;  // poured into a stack of its kind
-        return true;
-    }
-    if (from < 0 || from >= SLOT_COUNT || to < 0 || to >= SLOT_COUNT || from == to || !name || !panel) return false;
-    InventorySlot& a = slots[from];
-    InventorySlot& b = slots[to];
-    if (a.kind != 1 || !a.item || StrICmp(a.item->name, name) != 0) return false;
-    Item* item = a.item;
-    const bool all = count <= 0 || count >= item->stackCount;
-    const int moved = all ? item->stackCount : count;
-    if (b.kind == 1 && b.item && IsStackable(item) && IsStackable(b.item) && StrICmp(item->name, b.item->name) == 0) {
-        b.item->stackCount = AddCounts(b.item->stackCount, moved);
-        item->stackCount -= moved;
-        CountLabel(b.itemWidget, b.item);
-        RefreshSlot(item);
-        return true;
-    }
-    if (!all) {
-        if (b.kind == 1) return false;
-        // The stack is split here, in the tick: the new item's number is the same in every play.
-        Item* part = CreateItemByName(item->name, item);
-        if (!part) return false;
-        part->stackCount = moved;
-        item->stackCount -= moved;
-        CountLabel(a.itemWidget, item);
-        b.kind = 1;
-        b.item = part;
-        b.itemWidget = MakeItemWidget(part, to);
-        panel->AddChild(b.itemWidget);
-        Tint(to);
-        return true;
-    }
-    std::swap(a.kind, b.kind);
-    std::swap(a.item, b.item);
-    std::swap(a.itemWidget, b.itemWidget);
-    for (int i : {from, to}) {
-        InventorySlot& s = slots[i];
-        if (s.itemWidget) {
-            int x, y;
-            SlotPosition(i, &x, &y);
-            s.itemWidget->SetSize(cellWidth, cellHeight);
-            s.itemWidget->Move(x, y);
-        }
-        if (s.kind != 1 && s.slotButton) s.slotButton->SetIcon(SLOT_TEXTURE, SLOT_TEXTURE, 0, 0);
-        if (s.kind == 1) Tint(i);
-    }
-    return true;
-}
-
 void Inventory::UseSlot(int slot)
 {
-    InventorySlot& s = slots[slot];
+    const BagSlot& s = slots[slot];
     if (s.kind != 1 || !s.item) return;
     Item* item = s.item;
     switch (item->kind) {
@@ -877,41 +664,6 @@ void Inventory::UseSlot(int slot)
     }
     default: return;
     }
-}
-
-bool Inventory::LearnPattern(int slot, const char* name)
-{
-    // The slot the order names, or else the first that holds a pattern of that name.
-    if (slot < 0 || slot >= SLOT_COUNT || slots[slot].kind != 1 || !slots[slot].item || !name ||
-        StrICmp(slots[slot].item->name, name) != 0) {
-        slot = -1;
-        for (int i = 0; i < SLOT_COUNT && slot < 0; ++i)
-            if (slots[i].kind == 1 && slots[i].item && name && StrICmp(slots[i].item->name, name) == 0) slot = i;
-    }
-    if (slot < 0) return false;
-    Item* item = slots[slot].item;
-    AgentType* unit = item->kind == ITEM_KIND_UNIT ? PatternUnit(item) : nullptr;
-    BuildItem* building = item->kind == ITEM_KIND_BUILDING ? PatternBuilding(item) : nullptr;
-    if (!unit && !building) return false;
-    int required = unit ? unit->buyLevel : building->buyLevel;
-    if (PlayerLevel() < required) {
-        ShowMessage("Insufficient level!");
-        GuiPlaySound("bad");
-        return false;
-    }
-    bool learned = unit ? (unit->flags & AGENT_TYPE_OWNED) != 0 : (building->flags & BUILD_MARKED) != 0;
-    if (learned) {
-        ShowMessage("You already have this pattern in your database!");
-        GuiPlaySound("bad");
-        return false;
-    }
-    if (unit)
-        unit->flags |= AGENT_TYPE_OWNED;
-    else
-        building->flags |= BUILD_MARKED;
-    GuiPlaySound("levelup");
-    EmptySlot(slot, true);
-    return true;
 }
 
 int OnInventorySlotPressed(void* user, Button* button)
@@ -950,7 +702,7 @@ void Inventory::UpdateHover(int x, int y)
     int slot = HitTest(x, y, false);
     if (slot < 0 || slots[slot].kind != 1) return;
     int sx, sy;
-    slots[slot].slotButton->GetScreenPosition(&sx, &sy);
+    cells[slot].slotButton->GetScreenPosition(&sx, &sy);
     int anchorY = sy;
     DrawItemTooltip(slots[slot].item, sx + cellWidth, &anchorY);
 }

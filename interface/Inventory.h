@@ -5,15 +5,17 @@
 // used or learned (patterns) with the right button; hovering a filled slot shows the item's
 // tooltip, which the character screen shows for the rig's weapons and modules too.
 //
-// Ownership: the grid owns the items in its slots and their widgets, the drag owns what it
-// carries. An item that leaves the game (consumed, merged into a stack, learned) is destroyed
-// with its widget; one handed out (DropDraggedItem) becomes the caller's.
+// The items are the world's bag (mechanics/Bag.h), which this window is: it takes the world's
+// bag's place when it is made, shows each slot as the bag tells it changed, and owns the slots'
+// widgets and the carried one. When it goes, its items go with it.
 //
 // In a level the bag is the rig's in play, and the world changes only in a tick: there the hand
 // carries no item. It holds a slot (all of it, or one of its stack) and shows its picture under
 // the pointer; the item stays in its slot, where the world's orders find it, until an order
 // given by the press that puts it down moves it (ORDER_MOVE_ITEM, ORDER_DROP_ITEM,
 // ORDER_FIT_PART). Between levels, with no world ticking, the hand carries the item itself.
+#include "mechanics/Bag.h"
+
 #include <cstdint>
 #include <string>
 
@@ -22,11 +24,11 @@ class Item;
 class Sprite;
 class Window;
 
-struct InventorySlot {
-    int kind = 0;  // 0 empty, 1 holds an item
-    Item* item = nullptr;
+// A slot's buttons: the slot itself, and the picture of the item in it with its count.
+struct InventoryCell {
     Button* itemWidget = nullptr;
     Button* slotButton = nullptr;
+    const Item* shown = nullptr;  // the item the picture is of
 };
 
 // What a tooltip says and in which colours, measured and drawn by DrawItemTooltip.
@@ -42,15 +44,10 @@ struct ItemTooltipText {
     int level = 0;  // the level the kind line shows
 };
 
-class Inventory {
+class Inventory : public Bag {
 public:
-    static constexpr int COLUMNS = 6;
-    static constexpr int ROWS = 6;
-    static constexpr int SLOT_COUNT = COLUMNS * ROWS;
-    static constexpr int HOTBAR_SLOTS = 4;
-
     Inventory();
-    ~Inventory();
+    ~Inventory() override;
     Inventory(const Inventory&) = delete;
     Inventory& operator=(const Inventory&) = delete;
 
@@ -59,20 +56,9 @@ public:
     void Build();
     // The slot under a point (screen coordinates unless panelRelative); -1 off the grid.
     int HitTest(int x, int y, bool panelRelative) const;
-    // The first empty slot (from the fifth with skipHotbar); -1 when none.
-    int FindFreeSlot(bool skipHotbar) const;
-    bool IsFull() const;
-    // The first item of that name, compared without regard to case.
-    Item* FindItemByName(const char* name) const;
-    // Puts an item in the grid: merged into a stack of the same name (mergeStack), or a copy
-    // of it (clone), in the slot given or the first one its kind prefers. False, with the item
-    // still the caller's, when there is no room. A merged or cloned item stays the caller's too.
-    bool AddItem(Item* item, bool mergeStack, bool clone, int slot);
-    // Shows the item's stack count again; a stack used up leaves its slot and is destroyed.
-    void RefreshSlot(Item* item);
     void UpdateSlotHighlights();
     // Every slot emptied (its items destroyed) and the hand too.
-    void Clear();
+    void Clear() override;
     // The carried item handed to the world when it is a single one; null (and "bad") for a
     // stack or an empty hand. The carried widget is freed.
     Item* DropDraggedItem();
@@ -81,16 +67,6 @@ public:
     Item* TakeToDrop(const char* name);
     // The same without a sound: one item of that name out of the hand or the bag, or null.
     Item* TakeNamed(const char* name);
-    // The pattern of that name learnt out of the slot (or, moved since, the first slot holding
-    // it): refused, with a message, below its level or when already known. True when learnt;
-    // the pattern leaves the bag.
-    bool LearnPattern(int slot, const char* name);
-    // Puts an item into the hand, under a new carried widget (the hand must be empty); the
-    // hand owns it from now on. Null does nothing.
-    void Carry(Item* item);
-    // Empties the hand without a sound: the carried widget is freed and the item, no longer the
-    // hand's, is returned (null when nothing is carried).
-    Item* TakeCarried();
     // A press on a slot: a drag action (pick up, split, place, merge, swap) or, with the right
     // button and no Ctrl, a use or a pattern learned.
     void PressSlot(int slot, bool rightButton, bool ctrl, bool shift);
@@ -105,17 +81,6 @@ public:
     void Release();
     // What the hand shows: the carried item between levels, the held one in a level.
     Item* InHand() const { return dragItem ? dragItem : HeldItem(); }
-    // The world's side of ORDER_MOVE_ITEM: `count` (0: all) of the item `name` in slot `from` put
-    // on slot `to`: placed, merged into a stack of its name, or (all of it) swapped with what
-    // lies there. False, nothing moved, when `from` no longer holds it or the move cannot be.
-    // From FROM_THE_HAND: what the hand carried into the level, put where its kind goes.
-    static constexpr int FROM_THE_HAND = 0xff;
-    bool MoveItem(int from, int to, int count, const char* name);
-    // One item of that name out of that slot (one split off its stack), or else out of the
-    // first slot that holds one; null when the bag holds none.
-    Item* TakeOne(int slot, const char* name);
-    // The first item that does that (ITEM_ACTION_), or null.
-    Item* FindItemByAction(int action) const;
 
     void UpdateHover(int x, int y);
     void DrawDraggedItem();
@@ -123,11 +88,10 @@ public:
     void DrawItemTooltip(Item* item, int x, int* y);
 
     Window* panel = nullptr;
-    Button* dragWidget = nullptr;
-    Item* dragItem = nullptr;
+    Button* dragWidget = nullptr;  // the carried item's picture
     int columns = COLUMNS;
     int rows = ROWS;
-    InventorySlot slots[SLOT_COUNT];
+    InventoryCell cells[SLOT_COUNT];
     int cellWidth = 32;
     int cellHeight = 32;
     int margin = 0;
@@ -136,12 +100,14 @@ public:
     Sprite* tooltipFill = nullptr;
     Sprite* tooltipIcon = nullptr;
 
+protected:
+    void SlotChanged(int slot) override;
+    void HandChanged() override;
+
 private:
     Button* MakeItemWidget(Item* item, int slot);
     void Tint(int slot);
-    void EmptySlot(int slot, bool destroyItem);
     void SlotPosition(int slot, int* x, int* y) const;
-    void ClearDrag(bool destroy);
     void UseSlot(int slot);
     void PressSlotInLevel(int slot, bool shift);
     void HoldShowing(int slot, int count, const Item* picture);

@@ -1,12 +1,13 @@
 // The player's answers to what the world asks of the player's side: the message bar, the
-// floating texts over the level, the upgrade panel, the player's bag and the HUD's Scan button;
-// and to what the level's machinery asks of the player's side (ScreenHooks): the galaxy's chosen
-// story mission, the windows of a mission's messages, its failure and its end, the hold of a
-// modal window, the keys' commands for the bag, the terrain editor and the debug tools, the
-// bag's items, the mouse's orders, the orders' work on the bag, the rig's screen, the upgrade
-// panel and the build buttons, and a replay's mission, profile, word and list. What the world answers for itself (the profile, the debris field, the loot roll,
-// the current mission) stays its own. The shell installs these at start-up; tests may put
-// listeners in their place.
+// floating texts over the level, the upgrade panel and the HUD's Scan button; and to what the
+// level's machinery asks of the player's side (ScreenHooks): the windows of a mission's
+// messages, its failure and its end, the hold of a modal window, the keys' commands for the bag,
+// the terrain editor and the debug tools, the mouse's orders, the screens that show what the
+// orders changed (the bag's hand, the rig's skills, the upgrade panel, the build buttons), the
+// galaxy's screen when a profile is taken, and a replay's mission through the front end, its
+// word and its list. What the world answers for itself (the profile, the bag, the galaxy's
+// bodies, the debris field, the loot roll, the current mission) stays its own. The shell
+// installs these at start-up; tests may put listeners in their place.
 #include "interface/PlayerAnswers.h"
 
 #include "campaign/Galaxy.h"
@@ -41,7 +42,6 @@
 #include "world/Item.h"
 
 #include <cstdio>
-#include <iterator>
 
 namespace {
 
@@ -52,18 +52,8 @@ public:
     void UnitTakenIn(Building* upgrader) override;
 };
 
-class PlayerItemAnswers final : public ItemHooks {
-public:
-    bool IsInventoryFull() override;
-    bool AddToInventory(Item* item, bool merge) override;
-};
-
 class PlayerScreenAnswers final : public ScreenHooks {
 public:
-    int SelectedStoryId() override;
-    int GalaxySeed() override;
-    int SelectedMissionId() override;
-    void StampLevel() override;
     bool WindowHoldsGame() override;
     void ShowMissionFailed() override;
     bool MissionFailedShown() override;
@@ -72,35 +62,20 @@ public:
     void EndMission(bool giveUp) override;
     void SceneReleased() override;
     void ShowObjectives(bool show) override;
+    void ProfileTaken(bool fromSave) override;
     void AchievementAwarded(const char* line, int n) override;
-    bool BagFull() override;
-    void ClearBag() override;
-    bool StoryMissionId(int storyId, int* missionId) override;
     void AgentSelected(Agent* agent, bool selected) override;
     void BuildingSelected(Building* building, bool selected) override;
     void ToggleInventory() override;
     void UndoTerrainEdit(bool redo) override;
     void ToggleDebugTools() override;
-    Item* BagItem(const char* name) override;
-    Item* QuickSlotItem(int slot) override;
-    int BagSlotCount() override;
-    const Item* BagSlotItem(int slot) override;
-    void RefreshBagSlot(Item* item) override;
     void HandleMouseOrders(GameMechanics& game, float dt) override;
-    void MoveBagItem(int from, int to, int count, const char* name) override;
-    void LearnPattern(int slot, const char* name) override;
-    void DropBagItem(const char* name, int slot) override;
-    void FitRigPart(bool module, int index, const char* name, int fromSlot) override;
-    void SpendSkillPoint(int skill) override;
-    const char* StepUpgradeChoice(Building* upgrader, int n, bool down) override;
-    void StartUpgrade(Building* upgrader) override;
+    void HoldBagSlot(int slot) override;
+    void SkillsChanged() override;
     void RefreshUpgrade(Building* upgrader) override;
     void BuildQueueChanged(Building* factory) override;
     void NameReplayMission(ReplayHeader& header) override;
-    void TakeReplayProfile(const std::string& text) override;
     void GiveBackProfile(const std::string& name, bool loaded) override;
-    bool RequirementsIgnored() override;
-    void SetRequirementsIgnored(bool ignored) override;
     void StartReplayMission(const ReplayHeader& header) override;
     void SayAboutReplay(const std::string& text) override;
     void ShowReplayList() override;
@@ -113,13 +88,11 @@ public:
 };
 
 PlayerCombatAnswers CombatAnswers;
-PlayerItemAnswers ItemAnswers;
 PlayerScreenAnswers ScreenAnswers;
 PlayerScanAnswers ScanAnswers;
 
 // What was in use before the answers went in, put back when they go.
 CombatHooks* CombatBefore = nullptr;
-ItemHooks* ItemBefore = nullptr;
 ScreenHooks* ScreenBefore = nullptr;
 ScanHooks* ScanBefore = nullptr;
 bool Installed = false;
@@ -135,11 +108,9 @@ void InstallPlayerAnswers()
 {
     if (Installed) return;
     CombatBefore = TheCombatHooks;
-    ItemBefore = TheItemHooks;
     ScreenBefore = TheScreenHooks;
     ScanBefore = TheScanHooks;
     TheCombatHooks = &CombatAnswers;
-    TheItemHooks = &ItemAnswers;
     TheScreenHooks = &ScreenAnswers;
     TheScanHooks = &ScanAnswers;
     Installed = true;
@@ -149,7 +120,6 @@ void RemovePlayerAnswers()
 {
     if (!Installed) return;
     TheCombatHooks = CombatBefore;
-    TheItemHooks = ItemBefore;
     TheScreenHooks = ScreenBefore;
     TheScanHooks = ScanBefore;
     Installed = false;
@@ -168,42 +138,6 @@ void PlayerCombatAnswers::FloatText(const char* text, const Vec3& at)
 void PlayerCombatAnswers::UnitTakenIn(Building* upgrader)
 {
     UpgradePanel::ShowChoices(upgrader);
-}
-
-bool PlayerItemAnswers::IsInventoryFull()
-{
-    return !PlayerInventory || PlayerInventory->FindFreeSlot(false) < 0;
-}
-
-bool PlayerItemAnswers::AddToInventory(Item* item, bool merge)
-{
-    if (!PlayerInventory) return false;
-    if (!PlayerInventory->AddItem(item, merge, false, -1)) return false;
-    // Not in a slot of its own: its count went into a stack of its kind.
-    bool held = false;
-    for (const InventorySlot& slot : PlayerInventory->slots) held |= slot.item == item;
-    if (!held) item->stackCount = 0;
-    return true;
-}
-
-int PlayerScreenAnswers::SelectedStoryId()
-{
-    return GetSelectedStoryId();
-}
-
-int PlayerScreenAnswers::GalaxySeed()
-{
-    return TheGalaxy ? TheGalaxy->seed : -1;
-}
-
-int PlayerScreenAnswers::SelectedMissionId()
-{
-    return TheGalaxy && TheGalaxy->selectedBody ? TheGalaxy->selectedBody->missionId : -1;
-}
-
-void PlayerScreenAnswers::StampLevel()
-{
-    if (TheGalaxy) TheGalaxy->CheckLevelStamp();
 }
 
 bool PlayerScreenAnswers::WindowHoldsGame()
@@ -250,28 +184,18 @@ void PlayerScreenAnswers::ShowObjectives(bool show)
     ShowObjectivesPanel(show);
 }
 
+void PlayerScreenAnswers::ProfileTaken(bool fromSave)
+{
+    if (PlayerInventory) PlayerInventory->UpdateSlotHighlights();
+    // A galaxy laid out for another profile's seed is not this player's.
+    if (TheGalaxy && (fromSave || (TheGalaxy->count > 0 && TheGalaxy->seed != GetPlayerProfile()->galaxySeed)))
+        TheGalaxy->Reset();
+}
+
 void PlayerScreenAnswers::AchievementAwarded(const char* line, int n)
 {
     if (TheGame && TheGame->popups) TheGame->popups->Add(line, 4.0f, 0, n);
     GuiPlaySound("message");
-}
-
-bool PlayerScreenAnswers::BagFull()
-{
-    return PlayerInventory && PlayerInventory->FindFreeSlot(false) < 0;
-}
-
-void PlayerScreenAnswers::ClearBag()
-{
-    if (PlayerInventory) PlayerInventory->Clear();
-}
-
-bool PlayerScreenAnswers::StoryMissionId(int storyId, int* missionId)
-{
-    const CelestialBody* body = TheGalaxy ? TheGalaxy->FindBodyByStoryId(storyId) : nullptr;
-    if (!body) return false;
-    if (missionId) *missionId = body->missionId;
-    return true;
 }
 
 void PlayerScreenAnswers::AgentSelected(Agent* agent, bool selected)
@@ -302,34 +226,6 @@ void PlayerScreenAnswers::UndoTerrainEdit(bool redo)
 void PlayerScreenAnswers::ToggleDebugTools()
 {
     CmdDebugTest();
-}
-
-Item* PlayerScreenAnswers::BagItem(const char* name)
-{
-    return PlayerInventory ? PlayerInventory->FindItemByName(name) : nullptr;
-}
-
-Item* PlayerScreenAnswers::QuickSlotItem(int slot)
-{
-    if (!PlayerInventory || slot < 1 || slot > Inventory::HOTBAR_SLOTS) return nullptr;
-    const InventorySlot& held = PlayerInventory->slots[slot - 1];
-    return held.kind == 1 ? held.item : nullptr;
-}
-
-int PlayerScreenAnswers::BagSlotCount()
-{
-    return PlayerInventory ? (int)std::size(PlayerInventory->slots) : 0;
-}
-
-const Item* PlayerScreenAnswers::BagSlotItem(int slot)
-{
-    if (!PlayerInventory || slot < 0 || slot >= (int)std::size(PlayerInventory->slots)) return nullptr;
-    return PlayerInventory->slots[slot].item;
-}
-
-void PlayerScreenAnswers::RefreshBagSlot(Item* item)
-{
-    if (PlayerInventory) PlayerInventory->RefreshSlot(item);
 }
 
 void PlayerScanAnswers::ScanStarted()
@@ -363,56 +259,14 @@ void PlayerScreenAnswers::HandleMouseOrders(GameMechanics& game, float dt)
     game.HandleMouseOrders(dt);
 }
 
-void PlayerScreenAnswers::MoveBagItem(int from, int to, int count, const char* name)
+void PlayerScreenAnswers::HoldBagSlot(int slot)
 {
-    if (PlayerInventory) PlayerInventory->MoveItem(from, to, count, name);
+    if (PlayerInventory) PlayerInventory->Hold(slot, 0);
 }
 
-void PlayerScreenAnswers::LearnPattern(int slot, const char* name)
+void PlayerScreenAnswers::SkillsChanged()
 {
-    if (PlayerInventory) PlayerInventory->LearnPattern(slot, name);
-}
-
-void PlayerScreenAnswers::DropBagItem(const char* name, int slot)
-{
-    Inventory* bag = TheCharacterGui ? TheCharacterGui->inventory : PlayerInventory;
-    if (!bag) return;
-    Item* item =
-        bag->dragItem && StrICmp(bag->dragItem->name, name) == 0 ? bag->DropDraggedItem() : bag->TakeOne(slot, name);
-    if (!item || PlaceItemBesideRig(item)) return;
-    // A level that refuses it leaves it back in the bag, or in the hand, rather than losing it.
-    if (!bag->AddItem(item, true, false, slot)) {
-        if (!bag->dragItem) {
-            bag->Carry(item);
-            return;
-        }
-        Log("ERROR: the item %s has no place left in the bag and is lost\n", item->name);
-        delete item;
-        return;
-    }
-    bool placed = false;
-    for (const InventorySlot& held : bag->slots) placed |= held.item == item;
-    if (!placed) delete item;  // poured back into its stack
-}
-
-void PlayerScreenAnswers::FitRigPart(bool module, int index, const char* name, int fromSlot)
-{
-    ::FitRigPart(module, index, name, fromSlot);
-}
-
-void PlayerScreenAnswers::SpendSkillPoint(int skill)
-{
-    ::SpendSkillPoint(skill);
-}
-
-const char* PlayerScreenAnswers::StepUpgradeChoice(Building* upgrader, int n, bool down)
-{
-    return UpgradePanel::StepChoice(upgrader, n, down);
-}
-
-void PlayerScreenAnswers::StartUpgrade(Building* upgrader)
-{
-    UpgradePanel::StartUpgrade(upgrader);
+    if (TheCharacterGui) TheCharacterGui->UpdateSkillBars();
 }
 
 void PlayerScreenAnswers::RefreshUpgrade(Building* upgrader)
@@ -443,31 +297,14 @@ void PlayerScreenAnswers::NameReplayMission(ReplayHeader& h)
     }
 }
 
-void PlayerScreenAnswers::TakeReplayProfile(const std::string& text)
-{
-    ProfileReading reading;
-    reading.Take(text, "the replay's profile");
-    GetPlayerProfile()->Load(reading, true, true);
-}
-
 void PlayerScreenAnswers::GiveBackProfile(const std::string& name, bool loaded)
 {
+    ScreenHooks::GiveBackProfile(name, loaded);
     PlayerProfile* profile = GetPlayerProfile();
-    if (!loaded || !profile->LoadByName(name.c_str())) profile->TakeNewPlayerStart();
     if (TheGalaxy) {
         TheGalaxy->Reset();
         profile->galaxySeed = TheGalaxy->Generate(profile->galaxySeed);
     }
-}
-
-bool PlayerScreenAnswers::RequirementsIgnored()
-{
-    return MissionRequirementsIgnored;
-}
-
-void PlayerScreenAnswers::SetRequirementsIgnored(bool ignored)
-{
-    MissionRequirementsIgnored = ignored;
 }
 
 void PlayerScreenAnswers::StartReplayMission(const ReplayHeader& h)

@@ -22,25 +22,11 @@
 
 #include <cstdio>
 #include <cstring>
-#include <initializer_list>
-
-UnitUpgrade UnitUpgrades[UNIT_UPGRADE_COUNT];
 
 namespace {
 
 constexpr const char* BUTTON_GREEN = "data/gui/button_green.dds";
 constexpr const char* BUTTON_RED = "data/gui/button_red.dds";
-
-void Fill(UnitUpgrade& entry, const char* name, std::initializer_list<uint32_t> bits, int requirement, const char* sheet,
-          int column, int row)
-{
-    entry = UnitUpgrade();
-    CopyText(entry.name, sizeof entry.name, name);
-    CopyText(entry.iconSheet, sizeof entry.iconSheet, sheet);
-    for (uint32_t bit : bits) entry.levelBits[entry.levelCount++] = bit;
-    entry.requirement = requirement;
-    entry.iconCell = AtlasCell(4, 4, column, row);
-}
 
 Building* FirstSelectedBuilding()
 {
@@ -74,47 +60,6 @@ void ShowLevel(Button* button, int level)
 }
 
 }  // namespace
-
-bool UnitUpgrade::AppliesTo(Agent* unit) const
-{
-    if (!unit) return false;
-    const WeaponDef* weapon = unit->weapon;
-    switch (requirement) {
-    case UPGRADE_FOR_ANY:
-        return true;
-    case UPGRADE_FOR_ARMED:
-        return unit->GetDamage(weapon) > 0.0f;
-    case UPGRADE_FOR_MINER:
-        return (unit->classWord & AGENT_CLASS_MINER) != 0;
-    case UPGRADE_FOR_SHELLS:
-        return weapon && (weapon->type == WEAPON_MISSILE || weapon->type == WEAPON_MORTAR || weapon->type == WEAPON_PLASMA ||
-                          weapon->type == WEAPON_PULSE);
-    default:
-        return false;
-    }
-}
-
-int UnitUpgrade::LevelIn(uint32_t word) const
-{
-    for (int level = levelCount; level >= 1; --level)
-        if (word & levelBits[level - 1]) return level;
-    return 0;
-}
-
-void InitUnitUpgradeTable()
-{
-    const char* icons = "data/gui/itemicons.dds";
-    const char* icons2 = "data/gui/itemicons_2.dds";
-    Fill(UnitUpgrades[0], "BU_WEAPON_DAMAGE", {0x1, 0x2, 0x4}, UPGRADE_FOR_ARMED, icons, 1, 0);
-    Fill(UnitUpgrades[1], "BU_HULL", {0x10, 0x20, 0x40}, UPGRADE_FOR_ANY, icons, 1, 1);
-    Fill(UnitUpgrades[2], "BU_SHIELDS", {0x100, 0x200}, UPGRADE_FOR_ANY, icons, 1, 2);
-    Fill(UnitUpgrades[3], "BU_FIRE_DOT", {0x2000}, UPGRADE_FOR_SHELLS, icons, 0, 3);
-    Fill(UnitUpgrades[4], "BU_ACID_DOT", {0x4000}, UPGRADE_FOR_SHELLS, icons, 1, 3);
-    Fill(UnitUpgrades[5], "BU_MINING_CAPACITY", {0x400}, UPGRADE_FOR_MINER, icons2, 3, 0);
-    Fill(UnitUpgrades[6], "BU_MINING_LOAD", {0x800}, UPGRADE_FOR_MINER, icons2, 2, 0);
-    Fill(UnitUpgrades[7], "BU_SPEED", {0x80}, UPGRADE_FOR_ANY, icons, 0, 2);
-    Fill(UnitUpgrades[8], "BU_ARMOR", {0x8000, 0x10000, 0x20000}, UPGRADE_FOR_ANY, icons, 2, 1);
-}
 
 void SetEntityIcon(Entity* entity, Sprite* sprite)
 {
@@ -253,25 +198,12 @@ void UpgradePanel::Draw(Building* shown)
 
 bool UpgradePanel::CanAfford(const Building* shown)
 {
-    const PlayerProfile* player = GetPlayerProfile();
-    if (!shown || !shown->HeldUnit() || shown->chosenUpgrades == 0 || !player) return false;
-    int ore = 0, fuel = 0;
-    GetUpgradeCost(shown, &ore, &fuel);
-    return player->ore >= (float)ore && player->fuel >= (float)fuel;
+    return CanAffordUpgrade(shown);
 }
 
 void UpgradePanel::StartUpgrade(Building* shown)
 {
-    if (!CanAfford(shown)) return;
-    Agent* unit = shown->HeldUnit();
-    float time = GetUpgradeTime(shown);
-    unit->processTimer = time;
-    shown->upgradeTotalTime = time;
-    int ore = 0, fuel = 0;
-    GetUpgradeCost(shown, &ore, &fuel);
-    PlayerProfile* player = GetPlayerProfile();
-    player->AddOre(-(float)ore);
-    player->AddFuel(-(float)fuel);
+    StartUnitUpgrade(shown);
 }
 
 void UpgradePanel::ShowChoices(Building* shown)
@@ -309,33 +241,7 @@ void UpgradePanel::ShowChoices(Building* shown)
 
 const char* UpgradePanel::StepChoice(Building* shown, int n, bool down)
 {
-    if (n < 1 || n > UNIT_UPGRADE_COUNT || !shown) return "blip";
-    Agent* unit = shown->HeldUnit();
-    if (!unit) return "blip";
-    if (unit->processTimer > 0.0f) return "bad";
-    UnitUpgrade& entry = UnitUpgrades[n - 1];
-    if (!entry.AppliesTo(unit)) return "bad";
-    // The highest level the unit already owns: a choice never goes to or below it.
-    const int ownedTop = entry.LevelIn(unit->upgradeFlags);
-    uint32_t& word = shown->chosenUpgrades;
-    int c = entry.LevelIn(word);
-    if (!down) {
-        int level = c + 1 > ownedTop ? c + 1 : ownedTop + 1;
-        if (level > entry.levelCount) return "bad";
-        if (c > 0) word &= ~entry.levelBits[c - 1];
-        if (level > 1) word &= ~entry.levelBits[level - 2];
-        word |= entry.levelBits[level - 1];
-    } else {
-        if (c == 0) return "bad";
-        word &= ~entry.levelBits[c - 1];
-        --c;
-        while (c > 0 && ownedTop >= c) {
-            word &= ~entry.levelBits[c - 1];
-            --c;
-        }
-        if (c > 0) word |= entry.levelBits[c - 1];
-    }
-    return "blip";
+    return StepUpgradeChoice(shown, n, down);
 }
 
 void UpgradePanel::Refresh(Building* shown)

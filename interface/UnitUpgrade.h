@@ -1,13 +1,10 @@
 #pragma once
-// Unit upgrades: an upgrader takes one of the player's units inside and fits it with the
-// upgrades the player picks on the upgrade panel of the main display. Each choice button steps
-// one upgrade's level (left click up, right click down, never onto a level the unit already
-// owns); "Start" pays the price in ore and fuel and starts the countdown (the building counts
-// it down and applies the upgrades when it ends); "Cancel" lets the unit out, paying back an
-// upgrade still running.
-//
-// The upgrade bits are one 32-bit space shared by the building's chosen-upgrade word (what
-// will be bought) and the unit's owned upgrade bits (what it already has).
+// The upgrade panel of the main display: an upgrader's unit inside and the upgrades the player
+// picks for it (mechanics/UnitUpgrades.h). Each choice button steps one upgrade's level (left
+// click up, right click down, never onto a level the unit already owns); "Start" pays the price
+// in ore and fuel and starts the countdown; "Cancel" lets the unit out, paying back an upgrade
+// still running. In a level each is an order the world carries out at the next tick.
+#include "mechanics/UnitUpgrades.h"
 #include "world/Entity.h"
 
 #include <cstdint>
@@ -19,36 +16,7 @@ class GuiMeter;
 class Sprite;
 class Window;
 
-constexpr int UNIT_UPGRADE_COUNT = 9;
 constexpr int UPGRADE_CHOICE_BUTTONS = 8;
-
-// What an upgrade asks of the unit (UnitUpgrade::requirement).
-enum : int {
-    UPGRADE_FOR_ANY = 0,
-    UPGRADE_FOR_ARMED = 1,    // it deals damage with its weapon
-    UPGRADE_FOR_MINER = 4,    // a miner
-    UPGRADE_FOR_SHELLS = 7,   // it fires missiles, mortar shells, plasma or pulses
-};
-
-struct UnitUpgrade {
-    char name[64];
-    char iconSheet[64];
-    uint32_t levelBits[3];
-    int levelCount;
-    int requirement;
-    int chosenLevel;  // 0: none; recomputed whenever the panel is filled
-    int iconCell;
-
-    // Whether this upgrade can be fitted to that unit.
-    bool AppliesTo(Agent* unit) const;
-    // The highest level whose bit is in the word (0 when none).
-    int LevelIn(uint32_t word) const;
-};
-
-// The nine upgrades in their fixed order (weapon damage, hull, shields, fire and acid over
-// time, mining capacity and load, speed, armour); filled by InitUnitUpgradeTable.
-extern UnitUpgrade UnitUpgrades[UNIT_UPGRADE_COUNT];
-void InitUnitUpgradeTable();
 
 // The sprite shows the entity's icon (a building's, its unit type's, an item's); anything else
 // a black square.

@@ -2,6 +2,7 @@
 // scans, selection and control groups, the minimap and the developer's view switches. Each
 // checks its own guard: developer commands only with debugMode, level commands only while
 // playing, and those that act on a unit only with one selected.
+#include "mechanics/Bag.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Selection.h"
 #include "mechanics/GameRender.h"
@@ -159,7 +160,7 @@ void CmdLayFreezeTrap()
 
 void CmdQuickSlot(int slot)
 {
-    const Item* item = Playing() && TheScreenHooks ? TheScreenHooks->QuickSlotItem(slot) : nullptr;
+    const Item* item = Playing() ? PlayerBag->QuickSlotItem(slot) : nullptr;
     if (!item) return;
     // A cannister mends the rig whatever is selected, as the heal key does.
     if (item->action == ITEM_ACTION_HEAL || item->action == ITEM_ACTION_RECHARGE) {
@@ -195,12 +196,12 @@ void LayMineFrom(Entity* layer)
     Agent* agent = static_cast<Agent*>(layer);
     if (agent->flags & ENTITY_PLAYER) {
         // The rig lays the mines it carries in its bag; the mine sounds as it is laid.
-        Item* mine = TheScreenHooks ? TheScreenHooks->BagItem("mine") : nullptr;
+        Item* mine = PlayerBag->FindItemByName("mine");
         if (!mine || mine->stackCount < 1 || !mine->ApplyUseEffect(agent)) {
             PlayFeedbackSound("bad");
             return;
         }
-        TheScreenHooks->RefreshBagSlot(mine);
+        PlayerBag->RefreshSlot(mine);
         return;
     }
     if (!(agent->classWord & AGENT_CLASS_MINE_LAYER) || agent->mines < 1) {

@@ -1,7 +1,10 @@
 // The world's side of the player's orders: each kind carried out at the start of a tick, on the
 // units and the target the order names by level number. What is dead or gone by then is passed
 // over; an order that finds nothing to act on does nothing.
+#include "mechanics/Bag.h"
 #include "mechanics/OrderQueue.h"
+#include "mechanics/RigFitting.h"
+#include "mechanics/UnitUpgrades.h"
 
 #include "campaign/PlayerProfile.h"
 #include "mechanics/GameMechanics.h"
@@ -42,7 +45,7 @@ Item* FirstCarried(const std::string& names)
         if (to == std::string::npos) to = names.size();
         const std::string name = names.substr(from, to - from);
         if (!name.empty())
-            if (Item* item = TheScreenHooks->BagItem(name.c_str())) return item;
+            if (Item* item = PlayerBag->FindItemByName(name.c_str())) return item;
         from = to + 1;
     }
     return nullptr;
@@ -78,7 +81,7 @@ void UseItem(const PlayerOrder& order, const OrderContext& ordered)
     if (item && target && item->stackCount > 0 && (!(how & ORDER_USE_RIG_ONLY) || IsRig(target))) {
         used = item->ApplyUseEffect(target);
         // The slot shows the new count; one used up leaves the bag.
-        if (used) TheScreenHooks->RefreshBagSlot(item);
+        if (used) PlayerBag->RefreshSlot(item);
     }
     if (used) return;
     if (how & ORDER_USE_EXPLAIN) ExplainUnused(order, item, target);
@@ -147,7 +150,7 @@ void StepUpgradeChoice(const PlayerOrder& order, const OrderContext& ordered)
 {
     Building* upgrader = PlayerUpgrader(ordered.target);
     if (!upgrader) return;
-    PlayFeedbackSound(TheScreenHooks->StepUpgradeChoice(upgrader, order.args[0], order.args[1] < 0));
+    PlayFeedbackSound(::StepUpgradeChoice(upgrader, order.args[0], order.args[1] < 0));
     TheScreenHooks->RefreshUpgrade(upgrader);
 }
 
@@ -155,7 +158,7 @@ void StartUpgrade(const OrderContext& ordered)
 {
     Building* upgrader = PlayerUpgrader(ordered.target);
     Agent* unit = upgrader ? upgrader->HeldUnit() : nullptr;
-    if (unit && !(unit->processTimer > 0.0f)) TheScreenHooks->StartUpgrade(upgrader);
+    if (unit && !(unit->processTimer > 0.0f)) StartUnitUpgrade(upgrader);
     PlayFeedbackSound(unit && unit->processTimer > 0.0f ? "blip" : "bad");
 }
 
@@ -226,17 +229,17 @@ void UseOnTarget(GameMechanics& game, const PlayerOrder& order, int action)
     Item* item = FirstCarried(order.text);
     if (item && item->action != action) item = nullptr;
     const bool used = action == ITEM_ACTION_INSTANT_BUILD ? game.UseHealItem(item) : game.UseEnrichmentCannister(item);
-    if (used) TheScreenHooks->RefreshBagSlot(item);
+    if (used) PlayerBag->RefreshSlot(item);
 }
 
 void MoveItem(const PlayerOrder& order)
 {
-    TheScreenHooks->MoveBagItem(order.args[0] & 0xff, order.args[0] >> 8 & 0xff, order.args[1], order.text.c_str());
+    PlayerBag->MoveItem(order.args[0] & 0xff, order.args[0] >> 8 & 0xff, order.args[1], order.text.c_str());
 }
 
 void LearnPattern(const PlayerOrder& order)
 {
-    TheScreenHooks->LearnPattern(order.args[0], order.text.c_str());
+    PlayerBag->LearnPattern(order.args[0], order.text.c_str());
 }
 
 }  // namespace
@@ -309,11 +312,10 @@ void ApplyPlayerOrder(const PlayerOrder& order)
     // The level ended when they were given: they mark how the player left it.
     case ORDER_RESTART:
     case ORDER_ABORT: break;
-    case ORDER_SPEND_SKILL: TheScreenHooks->SpendSkillPoint(order.args[0]); break;
+    case ORDER_SPEND_SKILL: SpendSkillPoint(order.args[0]); break;
     case ORDER_FOG_OF_WAR: TheMinimap.SetFogEnabled(order.args[0] != 0); break;
     case ORDER_FIT_PART:
-        TheScreenHooks->FitRigPart((order.args[1] & 0xff) != 0, order.args[0], order.text.c_str(),
-                                   (order.args[1] >> 8) - 1);
+        FitRigPart((order.args[1] & 0xff) != 0, order.args[0], order.text.c_str(), (order.args[1] >> 8) - 1);
         break;
     case ORDER_CONSOLE: TheLevelToolHooks->RunConsoleOrder(order.text.c_str(), ordered.units, ordered.point); break;
     case ORDER_MOVE_ITEM: MoveItem(order); break;

@@ -2,6 +2,7 @@
 // as jobs by name with an AI mode, or act then (moves, rally points, placing buildings, an item
 // put down beside the rig). The hand that turns the mouse into these orders is the interface's
 // (interface/MouseOrders.cpp).
+#include "mechanics/Bag.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Selection.h"
 
@@ -522,7 +523,7 @@ bool PlaceItemBesideRig(Item* item)
 void GameMechanics::ApplyDropItem(const PlayerOrder& order)
 {
     // The bag's own: the item comes out of the slot the hand held, or out of the hand.
-    TheScreenHooks->DropBagItem(order.text.c_str(), order.args[0] - 1);
+    PlayerBag->DropItem(order.text.c_str(), order.args[0] - 1);
 }
 
 void GameMechanics::ApplyPlaceBuilding(const PlayerOrder& order)

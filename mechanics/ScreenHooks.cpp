@@ -1,9 +1,15 @@
 // The level's own answers to what it asks of the player's side: those of a game with no screens
-// (a replay's verification, a test of the world). The mission is the catalogue's current one;
-// there is no galaxy, no window to hold the game or show a message, and no bag.
+// (a replay's verifier, a test of the world). The mission is the catalogue's current one, the
+// galaxy's bodies are the galaxy's (when there is one), a lost rig holds the level as the window
+// that says so would, and a replay's profile and mission are taken from its header; no window
+// shows a message, nothing is shown or drawn.
 #include "mechanics/ScreenHooks.h"
 
+#include "campaign/Galaxy.h"
 #include "campaign/MissionCatalogue.h"
+#include "campaign/PlayerProfile.h"
+#include "mechanics/Game.h"
+#include "mechanics/MissionStart.h"
 
 namespace {
 ScreenHooks LevelScreenAnswers;
@@ -18,31 +24,38 @@ MissionRecord* ScreenHooks::CurrentMission()
 
 int ScreenHooks::SelectedStoryId()
 {
-    return -1;
+    return GetSelectedStoryId();
 }
 
 int ScreenHooks::GalaxySeed()
 {
-    return -1;
+    return TheGalaxy ? TheGalaxy->seed : -1;
 }
 
 int ScreenHooks::SelectedMissionId()
 {
-    return -1;
+    return TheGalaxy && TheGalaxy->selectedBody ? TheGalaxy->selectedBody->missionId : -1;
 }
 
-void ScreenHooks::StampLevel() {}
+void ScreenHooks::StampLevel()
+{
+    if (TheGalaxy) TheGalaxy->CheckLevelStamp();
+}
 
 bool ScreenHooks::WindowHoldsGame()
 {
-    return false;
+    return missionFailed_;
 }
 
-void ScreenHooks::ShowMissionFailed() {}
+void ScreenHooks::ShowMissionFailed()
+{
+    missionFailed_ = true;
+    GamePaused = true;
+}
 
 bool ScreenHooks::MissionFailedShown()
 {
-    return false;
+    return missionFailed_;
 }
 
 bool ScreenHooks::ShowMissionMessage(const char*, const char*, bool)
@@ -54,22 +67,28 @@ void ScreenHooks::ClearPopups() {}
 
 void ScreenHooks::EndMission(bool) {}
 
-void ScreenHooks::SceneReleased() {}
+void ScreenHooks::SceneReleased()
+{
+    missionFailed_ = false;
+}
 
 void ScreenHooks::ShowObjectives(bool) {}
 
-void ScreenHooks::AchievementAwarded(const char*, int) {}
-
-bool ScreenHooks::BagFull()
+void ScreenHooks::ProfileTaken(bool fromSave)
 {
-    return false;
+    // A galaxy laid out for another profile's seed is not this player's.
+    if (TheGalaxy && (fromSave || (TheGalaxy->count > 0 && TheGalaxy->seed != GetPlayerProfile()->galaxySeed)))
+        TheGalaxy->ForgetSystems();
 }
 
-void ScreenHooks::ClearBag() {}
+void ScreenHooks::AchievementAwarded(const char*, int) {}
 
-bool ScreenHooks::StoryMissionId(int, int*)
+bool ScreenHooks::StoryMissionId(int storyId, int* missionId)
 {
-    return false;
+    const CelestialBody* body = TheGalaxy ? TheGalaxy->FindBodyByStoryId(storyId) : nullptr;
+    if (!body) return false;
+    if (missionId) *missionId = body->missionId;
+    return true;
 }
 
 void ScreenHooks::AgentSelected(Agent*, bool) {}
@@ -82,46 +101,11 @@ void ScreenHooks::UndoTerrainEdit(bool) {}
 
 void ScreenHooks::ToggleDebugTools() {}
 
-Item* ScreenHooks::BagItem(const char*)
-{
-    return nullptr;
-}
-
-Item* ScreenHooks::QuickSlotItem(int)
-{
-    return nullptr;
-}
-
-int ScreenHooks::BagSlotCount()
-{
-    return 0;
-}
-
-const Item* ScreenHooks::BagSlotItem(int)
-{
-    return nullptr;
-}
-
-void ScreenHooks::RefreshBagSlot(Item*) {}
-
 void ScreenHooks::HandleMouseOrders(GameMechanics&, float) {}
 
-void ScreenHooks::MoveBagItem(int, int, int, const char*) {}
+void ScreenHooks::HoldBagSlot(int) {}
 
-void ScreenHooks::LearnPattern(int, const char*) {}
-
-void ScreenHooks::DropBagItem(const char*, int) {}
-
-void ScreenHooks::FitRigPart(bool, int, const char*, int) {}
-
-void ScreenHooks::SpendSkillPoint(int) {}
-
-const char* ScreenHooks::StepUpgradeChoice(Building*, int, bool)
-{
-    return "bad";
-}
-
-void ScreenHooks::StartUpgrade(Building*) {}
+void ScreenHooks::SkillsChanged() {}
 
 void ScreenHooks::RefreshUpgrade(Building*) {}
 
@@ -129,18 +113,33 @@ void ScreenHooks::BuildQueueChanged(Building*) {}
 
 void ScreenHooks::NameReplayMission(ReplayHeader&) {}
 
-void ScreenHooks::TakeReplayProfile(const std::string&) {}
+void ScreenHooks::TakeReplayProfile(const std::string& text)
+{
+    ProfileReading reading;
+    reading.Take(text, "the replay's profile");
+    GetPlayerProfile()->Load(reading, true, true);
+}
 
-void ScreenHooks::GiveBackProfile(const std::string&, bool) {}
+void ScreenHooks::GiveBackProfile(const std::string& name, bool loaded)
+{
+    PlayerProfile* profile = GetPlayerProfile();
+    if (!loaded || !profile->LoadByName(name.c_str())) profile->TakeNewPlayerStart();
+}
 
 bool ScreenHooks::RequirementsIgnored()
 {
-    return false;
+    return MissionRequirementsIgnored;
 }
 
-void ScreenHooks::SetRequirementsIgnored(bool) {}
+void ScreenHooks::SetRequirementsIgnored(bool ignored)
+{
+    MissionRequirementsIgnored = ignored;
+}
 
-void ScreenHooks::StartReplayMission(const ReplayHeader&) {}
+void ScreenHooks::StartReplayMission(const ReplayHeader& header)
+{
+    StartNamedMission(header);
+}
 
 void ScreenHooks::SayAboutReplay(const std::string&) {}
 

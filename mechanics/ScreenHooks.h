@@ -2,22 +2,22 @@
 // What the level's machinery (the Scene, the orders, the mission's events, the world's ticks,
 // the level's making) asks of the player's side and shows the player beyond the world: the
 // mission the front end chose, the windows it opens and the game's hold while one is up, the
-// named commands of the keys that work a screen or a tool rather than the world, the player's
-// bag, which its window keeps, the hand that turns the mouse into orders, what the orders change
-// that the screens keep (the bag, the rig's screen, an upgrader's panel, the build buttons), and
-// a replay's dealings with the front end. The level's own answers (mechanics/ScreenHooks.cpp)
-// are those of a game with no screens: the catalogue's current mission, no window, no bag, no
-// hand, nothing shown. The interface puts the player's answers in their place at start-up
-// (interface/PlayerAnswers.cpp), and a replay's verification plays with them too; a test listens
-// by deriving and installing its own. Lines on the message bar go out through TellPlayer
-// (world/AgentCombat.h).
+// named commands of the keys that work a screen or a tool rather than the world, the hand that
+// turns the mouse into orders, the screens that show what the orders changed (the bag's hand,
+// the rig's skills, an upgrader's panel, the build buttons), and a replay's dealings with the
+// front end. The level's own answers (mechanics/ScreenHooks.cpp) are those of a game with no
+// screens: the catalogue's current mission, no window, no hand, nothing shown; a replay's
+// profile and mission taken from its header. The bag, the rig's parts and skills and an
+// upgrader's choices are the world's own (mechanics/Bag.h, RigFitting.h, UnitUpgrades.h). The
+// interface puts the player's answers in their place at start-up (interface/PlayerAnswers.cpp);
+// a test listens by deriving and installing its own. Lines on the message bar go out through
+// TellPlayer (world/AgentCombat.h).
 
 #include <string>
 
 class Agent;
 class Building;
 class GameMechanics;
-class Item;
 struct MissionRecord;
 struct ReplayHeader;
 
@@ -38,7 +38,9 @@ public:
     virtual void StampLevel();
     // A window holds the game (a modal one is open): the Scene's entities stand still.
     virtual bool WindowHoldsGame();
-    // The lost rig's "Mission Failed!" window, shown once; whether it is up.
+    // The lost rig's "Mission Failed!" window, shown once; whether it is up. With no window to
+    // show it the failure holds and pauses the level all the same, as the window does: the world
+    // stands still until the level lets go of its entities.
     virtual void ShowMissionFailed();
     virtual bool MissionFailedShown();
     // A mission message from its giver in the message window; offerEnd: its closing ends the
@@ -57,13 +59,13 @@ public:
     virtual void BuildingSelected(Building* building, bool selected);
     // The profile's achievement n was awarded: its line ("Achievement: ...") pops up.
     virtual void AchievementAwarded(const char* line, int n);
-    // The player's bag has no free slot left (false without a bag); the bag emptied (a
-    // profile's holdings cleared).
-    virtual bool BagFull();
-    virtual void ClearBag();
     // The mission of the galaxy's body carrying the story mission; false when no body (or no
     // galaxy) carries it.
     virtual bool StoryMissionId(int storyId, int* missionId);
+    // A profile was read into the player's (from a save, or as the player's own): the galaxy
+    // laid out for another player or another game is forgotten, and the bag's slots show what
+    // the pilot may use.
+    virtual void ProfileTaken(bool fromSave);
     // The HUD's objectives panel shown (a level starts) or hidden (the objectives are cleared).
     virtual void ShowObjectives(bool show);
 
@@ -74,33 +76,13 @@ public:
     // The developer's tool bar and debug text shown when hidden, hidden when shown.
     virtual void ToggleDebugTools();
 
-    // The player's bag: its first item of that name; the item in a quick slot (1 to 4); its
-    // number of slots, and a slot's item in the bag's order, null for an empty one. Null and
-    // no slots without a bag.
-    virtual Item* BagItem(const char* name);
-    virtual Item* QuickSlotItem(int slot);
-    virtual int BagSlotCount();
-    virtual const Item* BagSlotItem(int slot);
-    // The bag's slot of the item shows what is left of its stack.
-    virtual void RefreshBagSlot(Item* item);
-
     // The hand's frame: the mouse over the level turned into orders (none without screens).
     virtual void HandleMouseOrders(GameMechanics& game, float dt);
-    // The bag's orders as the tick carries them out: an item moved between slots, a pattern
-    // learnt from a slot's blueprint, and one item of the named kind put down beside the rig,
-    // out of the hand or out of that slot. Nothing happens without a bag.
-    virtual void MoveBagItem(int from, int to, int count, const char* name);
-    virtual void LearnPattern(int slot, const char* name);
-    virtual void DropBagItem(const char* name, int slot);
-    // The rig's screen's orders: a part of the bag fitted to the rig (or taken off it), and a
-    // skill point spent. Nothing happens without the rig's screen.
-    virtual void FitRigPart(bool module, int index, const char* name, int fromSlot);
-    virtual void SpendSkillPoint(int skill);
-    // An upgrader's choices, kept by its panel: one stepped (the sound it makes), the upgrade
-    // of the unit held started, and the panel shown as the upgrader stands now. Without the
-    // panel there is no choice to step ("bad") or start.
-    virtual const char* StepUpgradeChoice(Building* upgrader, int n, bool down);
-    virtual void StartUpgrade(Building* upgrader);
+    // The rig's screen: the hand takes the bag's slot that a part taken off the rig went into
+    // (a part fitted by the player's order); the pilot's skills changed.
+    virtual void HoldBagSlot(int slot);
+    virtual void SkillsChanged();
+    // An upgrader's panel shows its choices as the upgrader stands now.
     virtual void RefreshUpgrade(Building* upgrader);
     // A factory's queue changed: its build buttons show it.
     virtual void BuildQueueChanged(Building* factory);
@@ -109,18 +91,23 @@ public:
     // name go into the header (left as they are for a mission the front end did not choose).
     virtual void NameReplayMission(ReplayHeader& header);
     // A replay's profile put in the player's place; the player's own back (by name, or a new
-    // player's start when there is none) with the galaxy made again from it.
+    // player's start when there is none), and with screens the galaxy made again from it.
     virtual void TakeReplayProfile(const std::string& text);
     virtual void GiveBackProfile(const std::string& name, bool loaded);
     // Whether the missions' requirements are ignored (the developer's switch), and set.
     virtual bool RequirementsIgnored();
     virtual void SetRequirementsIgnored(bool ignored);
-    // The replay's mission started as its header says, through the front end.
+    // The replay's mission started as its header says: the world's own start of a story
+    // mission or a level of no mission (mechanics/MissionStart.h); with screens through the
+    // front end, which also makes a galaxy's body again.
     virtual void StartReplayMission(const ReplayHeader& header);
     // A replay's word to the viewer in the message dialog (the log has it anyway).
     virtual void SayAboutReplay(const std::string& text);
     // The viewer left a replay: the game's windows close and the list of replays comes back.
     virtual void ShowReplayList();
+
+private:
+    bool missionFailed_ = false;
 };
 
 // The answers in use: the level's own until the interface or a test puts its own here.

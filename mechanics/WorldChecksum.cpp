@@ -2,6 +2,7 @@
 
 #include "campaign/PlayerProfile.h"
 #include "host/Random.h"
+#include "mechanics/Bag.h"
 #include "mechanics/EventManager.h"
 #include "mechanics/Game.h"
 #include "mechanics/GameMechanics.h"
@@ -284,14 +285,12 @@ void SumBagAndPatternsWide(WideSumming* sum)
     using W = WideSumming;
     uint64_t bag = 0;
     int slots = 0;
-    if (TheScreenHooks) {
-        slots = TheScreenHooks->BagSlotCount();
-        for (int slot = 0; slot < slots; ++slot) {
-            const Item* item = TheScreenHooks->BagSlotItem(slot);
-            const uint64_t stack = item ? (uint32_t)item->stackCount : ~0ull;
-            const uint64_t name = item ? W::NameSum(item->name, sizeof item->name) : 0;
-            bag += W::Multiply(stack ^ W::KEYS[0], (uint64_t)slot ^ W::KEYS[1]) ^ W::Multiply(name ^ W::KEYS[2], (uint64_t)slot ^ W::KEYS[3]);
-        }
+    for (const BagSlot& held : PlayerBag->slots) {
+        const Item* item = held.item;
+        const uint64_t stack = item ? (uint32_t)item->stackCount : ~0ull;
+        const uint64_t name = item ? W::NameSum(item->name, sizeof item->name) : 0;
+        const uint64_t slot = (uint64_t)slots++;
+        bag += W::Multiply(stack ^ W::KEYS[0], slot ^ W::KEYS[1]) ^ W::Multiply(name ^ W::KEYS[2], slot ^ W::KEYS[3]);
     }
     sum->group = WordSumming::Stir(sum->group, bag ^ (uint64_t)slots << 48);
     uint64_t owned = 0;
@@ -381,13 +380,12 @@ void DigestWorldBy(WorldDigest* into, bool entities)
     if constexpr (Summing::WIDE) {
         SumBagAndPatternsWide(&sum);
     } else {
-        if (TheScreenHooks)
-            for (int slot = 0, slots = TheScreenHooks->BagSlotCount(); slot < slots; ++slot) {
-                const Item* item = TheScreenHooks->BagSlotItem(slot);
-                const int32_t stack = item ? item->stackCount : -1;
-                sum.AddValue(stack);
-                if (item) sum.Add(item->name, strlen(item->name));
-            }
+        for (const BagSlot& slot : PlayerBag->slots) {
+            const Item* item = slot.item;
+            const int32_t stack = item ? item->stackCount : -1;
+            sum.AddValue(stack);
+            if (item) sum.Add(item->name, strlen(item->name));
+        }
         if (TheGame && TheGame->agentTypes)
             for (auto* node = TheGame->agentTypes->types.head; node; node = node->next) {
                 const bool owned = node->value && (node->value->flags & AGENT_TYPE_OWNED);

@@ -55,7 +55,7 @@ build() {
 build_play() {
   build build/play -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG" \
     -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG" -DVELDMARK_SANITIZE=OFF -DVELDMARK_TESTS=OFF \
-    -DVELDMARK_WERROR=OFF "$@" -- veldmark data
+    -DVELDMARK_WERROR=OFF "$@" -- veldmark veldmark-verify data
 }
 
 # Runs a command on the display there is, or under its own virtual display when there is none.

@@ -484,12 +484,12 @@ void CmdClearMissions(const char*, const char*)
 
 void CmdClearStory(const char*, const char* argument)
 {
-    if (PlayerProfile* profile = GetPlayerProfile()) profile->SetStoryMissionCompleted(atoi(argument), false);
+    if (TheGalaxy) TheGalaxy->SetStoryMissionCompleted(atoi(argument), false);
 }
 
 void CmdSetStory(const char*, const char* argument)
 {
-    if (PlayerProfile* profile = GetPlayerProfile()) profile->SetStoryMissionCompleted(atoi(argument), true);
+    if (TheGalaxy) TheGalaxy->SetStoryMissionCompleted(atoi(argument), true);
 }
 
 void CmdSetSun(const char* line, const char*)

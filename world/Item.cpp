@@ -3,6 +3,7 @@
 #include "campaign/PlayerProfile.h"
 #include "host/Random.h"
 #include "host/System.h"
+#include "mechanics/Bag.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
 #include "platform/SoundManager.h"
@@ -703,10 +704,13 @@ ItemHooks* TheItemHooks = &WorldItemAnswers;
 
 bool ItemHooks::IsInventoryFull()
 {
-    return true;
+    return PlayerBag->IsFull();
 }
 
-bool ItemHooks::AddToInventory(Item*, bool)
+bool ItemHooks::AddToInventory(Item* item, bool merge)
 {
-    return false;
+    if (!PlayerBag->AddItem(item, merge, false, -1)) return false;
+    // Not in a slot of its own: its count went into a stack of its kind.
+    if (!PlayerBag->Holds(item)) item->stackCount = 0;
+    return true;
 }

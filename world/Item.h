@@ -104,11 +104,8 @@ struct TextureRecord;
 class WeaponDef;
 class Item;
 
-// What a touched or used item reaches beyond the world: the player's inventory, which the
-// interface keeps. The world's own answer has no bag: it is full and takes nothing in, so a
-// pickup that needs one stays on the ground (as it does in the front end before the bag is
-// built). The interface puts the bag's answers in its place at start-up
-// (interface/PlayerAnswers.cpp); a test listens by deriving and installing its own.
+// What a touched or used item reaches beyond itself: the player's bag (mechanics/Bag.h), which
+// the world keeps and the bag window shows. A test listens by deriving and installing its own.
 class ItemHooks {
 public:
     virtual ~ItemHooks() = default;
@@ -118,7 +115,7 @@ public:
     // Otherwise the inventory owns it. False when it has no room.
     virtual bool AddToInventory(Item* item, bool merge);
 };
-// The answers in use: the world's bagless one until the interface or a test puts its own here.
+// The answers in use: the world's own (the player's bag) until a test puts its own here.
 extern ItemHooks* TheItemHooks;
 
 // A random definition of the kind whose rarity passes one draw, not for the AI alone and of at

@@ -262,7 +262,7 @@ TEST_F(FirstMissionSession, TheHealKeyHealsTheRigAtTheNextTickWhateverIsSelected
     Agent* gunner = PlaceUnit("gunner_bot", rig->GetPosition());
     ASSERT_NE(gunner, nullptr);
     ASSERT_NE(PlayerInventory, nullptr);
-    const InventorySlot& hotbar = PlayerInventory->slots[0];
+    const BagSlot& hotbar = PlayerInventory->slots[0];
     ASSERT_TRUE(hotbar.item && StrICmp(hotbar.item->name, "health_cannister") == 0);
     Passes(2, 0.02f);
     // The gunner clicked, the rig added with Shift: the group, the gunner first.

@@ -1030,23 +1030,23 @@ protected:
         ASSERT_TRUE(bag && bag->panel->IsVisible()) << "the key opened the bag";
         int from = -1, to = -1;
         for (int i = 0; i < Inventory::SLOT_COUNT; ++i) {
-            const InventorySlot& slot = bag->slots[i];
+            const BagSlot& slot = bag->slots[i];
             if (slot.item && StrICmp(slot.item->name, "health_cannister") == 0) from = i;
-            if (!slot.item && to < 0 && slot.slotButton && slot.slotButton->IsVisible()) to = i;
+            if (!slot.item && to < 0 && bag->cells[i].slotButton && bag->cells[i].slotButton->IsVisible()) to = i;
         }
         ASSERT_TRUE(from >= 0 && to >= 0) << "cannisters, and a free slot";
         Item* cannisters = bag->slots[from].item;
         const int count = cannisters->stackCount;
-        ClickOn(bag->slots[from].slotButton);
+        ClickOn(bag->cells[from].slotButton);
         ASSERT_EQ(bag->HeldItem(), cannisters) << "taken into the hand";
-        ClickOn(bag->slots[to].slotButton);
+        ClickOn(bag->cells[to].slotButton);
         nextTick();
         EXPECT_EQ(bag->slots[to].item, cannisters) << "moved to the free slot";
         auto taken = [](uint16_t kind) {
             const std::vector<PlayerOrder>& orders = TheOrders.LastTaken();
             return std::any_of(orders.begin(), orders.end(), [kind](const PlayerOrder& o) { return o.kind == kind; });
         };
-        ClickOn(bag->slots[to].slotButton, 1);
+        ClickOn(bag->cells[to].slotButton, 1);
         nextTick();
         EXPECT_TRUE(taken(ORDER_USE_ITEM)) << "the right click used the cannisters";
         EXPECT_EQ(cannisters->stackCount, count) << "a whole hull takes none";

@@ -18,7 +18,7 @@ protected:
     // The middle of a slot of the bag on the screen.
     static void SlotCentre(const Inventory* bag, int slot, int* x, int* y)
     {
-        const Button* button = bag->slots[slot].slotButton;
+        const Button* button = bag->cells[slot].slotButton;
         button->GetScreenPosition(x, y);
         *x += button->width / 2;
         *y += button->height / 2;

@@ -28,7 +28,7 @@ TEST_F(PlayerSession, TheHealKeyUsesTheHealthCannistersTheRigStartsWith)
     Agent* rig = GetPlayerRig();
     ASSERT_NE(rig, nullptr);
     ASSERT_NE(PlayerInventory, nullptr);
-    const InventorySlot& hotbar = PlayerInventory->slots[0];
+    const BagSlot& hotbar = PlayerInventory->slots[0];
     ASSERT_NE(hotbar.item, nullptr) << "the rig starts with something in the hotbar";
     const int count = hotbar.item->stackCount;
     ASSERT_GE(count, 2);
@@ -75,7 +75,7 @@ TEST_F(PlayerSession, OnePressOfTheHealKeyHealsTheRigOnceHoweverLongItIsHeld)
     UntilPlaying();
     Agent* rig = GetPlayerRig();
     ASSERT_NE(rig, nullptr);
-    const InventorySlot& hotbar = PlayerInventory->slots[0];
+    const BagSlot& hotbar = PlayerInventory->slots[0];
     ASSERT_NE(hotbar.item, nullptr);
     const int count = hotbar.item->stackCount, heals = hotbar.item->actionValue;
     ASSERT_GE(count, 2);

@@ -38,6 +38,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/wait.h>
+
 using namespace playersession;
 
 namespace {
@@ -388,6 +390,19 @@ TEST_F(ReplaySession, AVerificationNeverWaitsForAPerson)
     const newprocess::Outcome verified = newprocess::RunPhase(
         "ReplayProgram.DISABLED_VerifiesWithNoOneToAnswer", {{newprocess::PHASE_DATA_HOME, base}, {REPLAY_FILE, painted}});
     EXPECT_TRUE(verified.Passed()) << verified.output;
+
+    // The verifier, the simulation alone, plays it too: its one line and nothing else, on the
+    // display the test runs on, with no box and no window.
+    const std::string command = "XDG_DATA_HOME='" + base + "' '" VELDMARK_VERIFIER "' '" + painted + "' 2>&1";
+    FILE* out = popen(command.c_str(), "r");
+    ASSERT_NE(out, nullptr);
+    std::string said;
+    char buffer[512];
+    while (fgets(buffer, sizeof buffer, out)) said += buffer;
+    const int status = pclose(out);
+    EXPECT_TRUE(WIFEXITED(status) && (WEXITSTATUS(status) == 0 || WEXITSTATUS(status) == 1)) << said;
+    EXPECT_EQ(said.rfind("replay " + painted, 0), 0u) << said;
+    EXPECT_EQ(said.find('\n'), said.size() - 1) << said;
 }
 
 TEST(ReplayProgram, DISABLED_VerifiesWithNoOneToAnswer)
@@ -702,7 +717,7 @@ TEST_F(ReplaySession, ThePanelsAndTheBagGiveOrdersThatTheNextTickCarriesOutAndTh
     const int cannistersBefore = cannisters->stackCount;
     auto cannistersInTheBag = [&] {
         int n = 0;
-        for (const InventorySlot& slot : bag->slots)
+        for (const BagSlot& slot : bag->slots)
             if (slot.item && StrICmp(slot.item->name, "health_cannister") == 0) n += slot.item->stackCount;
         return n;
     };
@@ -710,22 +725,22 @@ TEST_F(ReplaySession, ThePanelsAndTheBagGiveOrdersThatTheNextTickCarriesOutAndTh
     AgentType* repairer = TheGame->agentTypes->FindType("repair_bot");
     ASSERT_NE(repairer, nullptr);
     ASSERT_FALSE(repairer->flags & AGENT_TYPE_OWNED);
-    run({"the pattern learnt", ORDER_LEARN_PATTERN, [&] { clickOn(bag->slots[patternSlot].slotButton, 1); },
+    run({"the pattern learnt", ORDER_LEARN_PATTERN, [&] { clickOn(bag->cells[patternSlot].slotButton, 1); },
          [&] { return (repairer->flags & AGENT_TYPE_OWNED) && bag->slots[patternSlot].kind == 0; }});
     InputScript::KeyDown(DIK_LSHIFT);
-    clickOn(bag->slots[cannisterSlot].slotButton);
+    clickOn(bag->cells[cannisterSlot].slotButton);
     InputScript::KeyUp(DIK_LSHIFT);
     ASSERT_EQ(bag->HeldItem(), cannisters);
     ASSERT_EQ(bag->HeldCount(), 1) << "one off the stack in the hand";
     run({"one cannister split off into the free slot", ORDER_MOVE_ITEM,
-         [&] { clickOn(bag->slots[patternSlot].slotButton); },
+         [&] { clickOn(bag->cells[patternSlot].slotButton); },
          [&] {
              const Item* split = bag->slots[patternSlot].item;
              return split && split != cannisters && StrICmp(split->name, "health_cannister") == 0 &&
                     split->stackCount == 1 && cannisters->stackCount == cannistersBefore - 1;
          }});
     ASSERT_TRUE(bag->IsFull());
-    clickOn(bag->slots[cannisterSlot].slotButton);
+    clickOn(bag->cells[cannisterSlot].slotButton);
     ASSERT_EQ(bag->HeldItem(), cannisters) << "the stack in the hand";
     // The rig's hull is whole: the key's order finds the cannisters the hand holds, and says so.
     run({"the heal key with the cannisters in the hand", ORDER_USE_ITEM,
@@ -741,9 +756,9 @@ TEST_F(ReplaySession, ThePanelsAndTheBagGiveOrdersThatTheNextTickCarriesOutAndTh
              return said && strcmp(said->text, "The rig's hull is already whole!") == 0 &&
                     cannistersInTheBag() == cannistersBefore;
          }});
-    clickOn(bag->slots[cannisterSlot].slotButton);  // put back where it lies
+    clickOn(bag->cells[cannisterSlot].slotButton);  // put back where it lies
     ASSERT_EQ(bag->HeldItem(), nullptr);
-    clickOn(bag->slots[kitSlot].slotButton);
+    clickOn(bag->cells[kitSlot].slotButton);
     ASSERT_EQ(bag->HeldItem(), bag->slots[kitSlot].item);
     Item* carried = bag->HeldItem();
     {
@@ -759,7 +774,7 @@ TEST_F(ReplaySession, ThePanelsAndTheBagGiveOrdersThatTheNextTickCarriesOutAndTh
         EXPECT_EQ(bag->slots[kitSlot].item, carried);
     }
     TypeInventoryKey();
-    ClickOn(bag->slots[kitSlot].slotButton);
+    ClickOn(bag->cells[kitSlot].slotButton);
     ASSERT_EQ(bag->HeldItem(), carried);
     int worldX = Config->width - 140, worldY = Config->height / 2 - 60;
     for (int step = 0; step < 8 && WindowMgr->IsPointOverWindow(worldX, worldY, false); ++step) worldY += 30;

@@ -429,7 +429,7 @@ TEST_F(SaveLoadSession, SavedFromThePauseMenuAndLoadedAfterARestart)
     // F1 uses what lies in the hotbar's first slot (the new profile's repair cannisters) on the
     // selected rig.
     ASSERT_NE(PlayerInventory, nullptr);
-    const InventorySlot& hotbar = PlayerInventory->slots[0];
+    const BagSlot& hotbar = PlayerInventory->slots[0];
     ASSERT_NE(hotbar.item, nullptr);
     ASSERT_STREQ(hotbar.item->name, "health_cannister");
     const int kits = hotbar.item->stackCount;

@@ -100,7 +100,7 @@ TEST_F(ShopSession, ABuyAndAWeaponOnTheRigThenTheScreenInAMission)
     for (int i = 0; i < Inventory::SLOT_COUNT; ++i)
         if (bag->slots[i].item == pod) podSlot = i;
     ASSERT_GE(podSlot, 0);
-    ClickOn(bag->slots[podSlot].slotButton);
+    ClickOn(bag->cells[podSlot].slotButton);
     ASSERT_EQ(bag->dragItem, pod);
     ClickOn(screen->attachButtons[2]);
     Agent* rig = GetPlayerRig();
@@ -110,7 +110,7 @@ TEST_F(ShopSession, ABuyAndAWeaponOnTheRigThenTheScreenInAMission)
     EXPECT_STREQ(bag->dragItem->name, "laser_cutter");
     const int free = bag->FindFreeSlot(true);
     ASSERT_GE(free, 0);
-    ClickOn(bag->slots[free].slotButton);
+    ClickOn(bag->cells[free].slotButton);
     EXPECT_EQ(bag->dragItem, nullptr);
     EXPECT_STREQ(bag->slots[free].item->name, "laser_cutter");
 
@@ -136,7 +136,7 @@ TEST_F(ShopSession, ABuyAndAWeaponOnTheRigThenTheScreenInAMission)
     Item* plating = bag->FindItemByName("hull_plating");
     ASSERT_NE(plating, nullptr);
     for (int i = 0; i < Inventory::SLOT_COUNT; ++i)
-        if (bag->slots[i].item == plating) ClickOn(bag->slots[i].slotButton);
+        if (bag->slots[i].item == plating) ClickOn(bag->cells[i].slotButton);
     ASSERT_EQ(bag->dragItem, plating);
     ClickOn(screen->moduleButtons[0]);
     EXPECT_EQ(bag->dragItem, nullptr);

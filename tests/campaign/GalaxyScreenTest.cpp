@@ -401,6 +401,8 @@ protected:
     }
     void TearDown() override
     {
+        galaxy->ReleaseGui();
+        galaxy->ReleasePlanetAssets();
         galaxy.reset();
         TheGalaxy = nullptr;
         TheGame = savedGame;

@@ -400,7 +400,7 @@ TEST_F(ShippedPlayer, DamagedProfilesLoadWhatTheyCanAndSaveTheSameTwice)
         ASSERT_TRUE(profile->Load((std::string("tests/data/bad-files/profile/") + c.file).c_str(), false, false));
         log = LogCaptureEnd();
         EXPECT_NE(log.find(c.logged), std::string::npos) << log;
-        for (const InventorySlot& slot : inventory->slots) {
+        for (const BagSlot& slot : inventory->slots) {
             if (slot.kind == 1) {
                 EXPECT_GE(slot.item->stackCount, 1) << slot.item->name;
             }

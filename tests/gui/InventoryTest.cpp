@@ -64,6 +64,40 @@ protected:
 
 }  // namespace
 
+// The window is the world's bag shown: what the world's own bag held before the window was made
+// is the window's, a change the world makes to a slot (an order's move, a stack used up) shows on
+// the slot's cell, and when the window goes its items go with it and the world plays on with an
+// empty bag of its own.
+TEST_F(InventoryTest, TheWindowShowsTheWorldsBag)
+{
+    delete inventory;
+    inventory = nullptr;
+    ASSERT_EQ(PlayerBag, WorldBag());
+    ASSERT_TRUE(WorldBag()->AddItem(MakeItem("kit", ITEM_KIND_PICKUP, 3, true), false, false, 6));
+    inventory = new Inventory();
+    EXPECT_EQ(PlayerBag, inventory);
+    EXPECT_EQ(WorldBag()->slots[6].item, nullptr) << "the window took the world's items";
+    ASSERT_NE(At(6), nullptr);
+    ASSERT_NE(inventory->cells[6].itemWidget, nullptr);
+    EXPECT_STREQ(inventory->cells[6].itemWidget->text, "3");
+
+    ASSERT_TRUE(PlayerBag->MoveItem(6, 9, 1, "kit"));
+    EXPECT_STREQ(inventory->cells[6].itemWidget->text, "2");
+    ASSERT_NE(inventory->cells[9].itemWidget, nullptr);
+    EXPECT_STREQ(inventory->cells[9].itemWidget->text, "1");
+    EXPECT_EQ(inventory->cells[9].itemWidget->parent, inventory->panel);
+    At(9)->stackCount = 0;
+    PlayerBag->RefreshSlot(At(9));
+    EXPECT_EQ(At(9), nullptr);
+    EXPECT_EQ(inventory->cells[9].itemWidget, nullptr) << "the used-up stack's picture went with it";
+
+    delete inventory;
+    inventory = nullptr;
+    EXPECT_EQ(PlayerBag, WorldBag());
+    EXPECT_EQ(WorldBag()->FindItemByName("kit"), nullptr) << "the window's items went with it";
+    inventory = new Inventory();
+}
+
 TEST_F(InventoryTest, ItemsLandWhereTheirKindPrefers)
 {
     Item* kit = MakeItem("repair_kit", ITEM_KIND_ACTION);
@@ -101,7 +135,7 @@ TEST_F(InventoryTest, ItemsLandWhereTheirKindPrefers)
     Item* more = MakeItem("SHIELD_CELL", ITEM_KIND_ACTION, 3, true);
     ASSERT_TRUE(inventory->AddItem(more, true, false, -1));
     EXPECT_EQ(cells->stackCount, 5);
-    EXPECT_STREQ(inventory->slots[9].itemWidget->text, "5");
+    EXPECT_STREQ(inventory->cells[9].itemWidget->text, "5");
     delete more;  // merged: still the caller's
 }
 
@@ -116,7 +150,7 @@ TEST_F(InventoryTest, DraggingSplitsPlacesMergesAndSwaps)
     EXPECT_EQ(inventory->dragItem->stackCount, 1);
     EXPECT_STRNE(inventory->dragItem->name, "");
     EXPECT_EQ(stack->stackCount, 4);
-    EXPECT_STREQ(inventory->slots[6].itemWidget->text, "4");
+    EXPECT_STREQ(inventory->cells[6].itemWidget->text, "4");
     EXPECT_STREQ(inventory->dragWidget->text, "1");
 
     // Put down on an empty slot.
@@ -124,7 +158,7 @@ TEST_F(InventoryTest, DraggingSplitsPlacesMergesAndSwaps)
     inventory->PressSlot(10, false, false, false);
     EXPECT_EQ(inventory->dragItem, nullptr);
     EXPECT_EQ(At(10), single);
-    EXPECT_EQ(inventory->slots[10].itemWidget->parent, inventory->panel);
+    EXPECT_EQ(inventory->cells[10].itemWidget->parent, inventory->panel);
 
     // Shift on a stack of 1 carries the whole slot.
     inventory->PressSlot(10, false, false, true);
@@ -182,7 +216,7 @@ TEST_F(InventoryTest, APressOnASlotButtonReadsShiftAndTheRightButton)
     ScopedGlobal<KeyboardDevice*> keys(Input.keyboard, &keyboard);
     keyboard.state[DIK_LSHIFT] = 0x80;
     int x, y;
-    inventory->slots[7].slotButton->GetScreenPosition(&x, &y);
+    inventory->cells[7].slotButton->GetScreenPosition(&x, &y);
     Click(x + 3, y + 3);
     keyboard.state[DIK_LSHIFT] = 0;
     ASSERT_NE(inventory->dragItem, nullptr);
@@ -358,7 +392,7 @@ TEST_F(InventoryTest, EveryPictureOfTheGridIsShipped)
     inventory->DrawDraggedItem();
     inventory->PressSlot(5, false, false, false);
     int x, y;
-    inventory->slots[4].slotButton->GetScreenPosition(&x, &y);
+    inventory->cells[4].slotButton->GetScreenPosition(&x, &y);
     Pass(x + 2, y + 2);  // the hover light
     inventory->panel->Draw();
     for (const DrawnQuad& quad : painter.quads) drawn.insert(quad.texture);
@@ -381,7 +415,7 @@ TEST_F(InventoryTest, HoveringAFilledSlotShowsItsTooltipBesideIt)
     ASSERT_TRUE(inventory->AddItem(gun, false, false, 4));
     inventory->panel->SetVisible(true);
     int x, y;
-    inventory->slots[4].slotButton->GetScreenPosition(&x, &y);
+    inventory->cells[4].slotButton->GetScreenPosition(&x, &y);
 
     painter.Clear();
     inventory->UpdateHover(x + 3, y + 3);
@@ -397,7 +431,7 @@ TEST_F(InventoryTest, HoveringAFilledSlotShowsItsTooltipBesideIt)
 
     // Nothing over an empty slot, nor while something is carried.
     painter.Clear();
-    inventory->slots[5].slotButton->GetScreenPosition(&x, &y);
+    inventory->cells[5].slotButton->GetScreenPosition(&x, &y);
     inventory->UpdateHover(x + 3, y + 3);
     EXPECT_TRUE(painter.quads.empty());
     inventory->PressSlot(4, false, false, false);
@@ -471,7 +505,7 @@ TEST_F(InventoryTest, InALevelTheHandHoldsASlotAndTheNextTickMovesTheItem)
     auto press = [&](int slot, bool shift) {
         keyboard.state[DIK_LSHIFT] = shift ? 0x80 : 0;
         int x, y;
-        inventory->slots[slot].slotButton->GetScreenPosition(&x, &y);
+        inventory->cells[slot].slotButton->GetScreenPosition(&x, &y);
         Click(x + 3, y + 3);
         keyboard.state[DIK_LSHIFT] = 0;
     };

@@ -2,7 +2,7 @@
 // (tests/data/bad-files/levelgen and mission): numbers far beyond what they mean are taken to
 // the nearest end of their range with one warning naming the file and line, and the level is
 // generated, populated and grown as from the shipped scripts.
-#include "campaign/MissionScreen.h"
+#include "campaign/MissionCatalogue.h"
 #include "campaign/PlayerProfile.h"
 #include "host/Log.h"
 #include "tests/levelgen/PopulationTestSupport.h"
@@ -61,8 +61,8 @@ TEST_F(ShippedPopulationTest, DamagedScriptsAreClampedWhereTheyAreReadAndTheLeve
             standInGrowth.toolParameters.SetDefaults();
             EXPECT_TRUE(standInGrowth.Load(path.c_str()));
         } else {
-            MissionScreen::ClearMissions();
-            EXPECT_TRUE(MissionScreen::LoadMissions(path.c_str()));
+            MissionCatalogue::ClearMissions();
+            EXPECT_TRUE(MissionCatalogue::LoadMissions(path.c_str()));
         }
         std::string read = LogCaptureEnd();
         EXPECT_EQ(Count(read, script.warning), 1u) << read;
@@ -71,10 +71,10 @@ TEST_F(ShippedPopulationTest, DamagedScriptsAreClampedWhereTheyAreReadAndTheLeve
         if (script.mission < 0) {
             mission = Mission("forest", 3);
         } else {
-            ASSERT_GT(MissionScreen::missionCount, script.mission);
-            MissionScreen::selectedIndex = script.mission;
-            MissionScreen::scratchActive = false;
-            mission = MissionScreen::GetCurrentMission();
+            ASSERT_GT(MissionCatalogue::missionCount, script.mission);
+            MissionCatalogue::selectedIndex = script.mission;
+            MissionCatalogue::scratchActive = false;
+            mission = MissionCatalogue::GetCurrentMission();
             EXPECT_GE(mission->level, 0);
             EXPECT_LE(mission->level, PROFILE_LEVEL_MAX);
             EXPECT_GE(mission->playerStart, 0);

@@ -104,7 +104,7 @@ TEST_F(PopulatedLevelDraw, AForestLevelIsFilledAndDrawn)
     rig->mesh = prototype->mesh;
     CopyText(rig->name, sizeof rig->name, "rig");
     maps.rig = rig;
-    MissionRecord* mission = MissionScreen::InitRandomMission();
+    MissionRecord* mission = MissionCatalogue::InitRandomMission();
     mission->flags |= MISSION_DATA_BUILT | MISSION_DATA_OWN_ENVIRONMENT;
     CopyText(mission->environment, sizeof mission->environment, "forest");
     mission->levelTemplate = LEVEL_TEMPLATE_RIVER_DIVIDES;

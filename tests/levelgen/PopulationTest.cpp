@@ -3,7 +3,7 @@
 // bridges without a warning; the spawners are the environment's, rivers of the second style
 // get no bridges, the mission without an ending gets "EndGame", and a restored game makes only
 // what its scene does not bring back.
-#include "campaign/MissionScreen.h"
+#include "campaign/MissionCatalogue.h"
 #include "host/Log.h"
 #include "platform/StringTable.h"
 #include "render/AnimLibrary.h"

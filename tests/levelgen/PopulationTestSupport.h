@@ -4,7 +4,7 @@
 // object's grid on open ground, a flat terrain whose every cell is low ground, the Scene's
 // lists, a mesh library over the shipped meshes, the objectives, the events and a growth
 // catalogue of the test's own. Everything the level made is let go of afterwards.
-#include "campaign/MissionScreen.h"
+#include "campaign/MissionCatalogue.h"
 #include "host/Log.h"
 #include "levelgen/Growth.h"
 #include "mechanics/EventManager.h"
@@ -227,7 +227,7 @@ protected:
     void TearDown() override
     {
         PopulationTest::TearDown();
-        MissionScreen::ClearMissions();
+        MissionCatalogue::ClearMissions();
         TheAnimLibrary = savedAnimations;
     }
 
@@ -235,7 +235,7 @@ protected:
     // treats apart.
     MissionRecord* Mission(const char* environment, int level)
     {
-        MissionRecord* m = MissionScreen::InitRandomMission();
+        MissionRecord* m = MissionCatalogue::InitRandomMission();
         m->flags |= MISSION_DATA_BUILT | MISSION_DATA_OWN_ENVIRONMENT;
         CopyText(m->environment, sizeof m->environment, environment);
         m->level = level;

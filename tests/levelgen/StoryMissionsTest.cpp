@@ -101,8 +101,8 @@ protected:
     void SetUp() override
     {
         ShippedPopulationTest::SetUp();
-        ASSERT_TRUE(MissionScreen::LoadMissions(nullptr));
-        ASSERT_EQ(MissionScreen::missionCount, 8);
+        ASSERT_TRUE(MissionCatalogue::LoadMissions(nullptr));
+        ASSERT_EQ(MissionCatalogue::missionCount, 8);
         InstallMissionHooks();
         // Playing a level of a run that has loaded its catalogues already, as the test has.
         game.state = GAME_STATE_PLAYING;
@@ -126,7 +126,7 @@ protected:
         objectives.Clear();
         events.Clear();
         ClearLevel();
-        MissionScreen::selectedIndex = story;
+        MissionCatalogue::selectedIndex = story;
         rig = TheScene.CreateAgent("Builder", false);
         ASSERT_NE(rig, nullptr);
         ScopedGlobal<Agent*> playerRig{GetPlayerProfile()->rig, rig};
@@ -303,12 +303,12 @@ protected:
 
 TEST_F(StoryMissions, EveryObjectiveIsOpenAtTheStartThereReachableAffordableAndBriefed)
 {
-    std::vector<std::vector<unsigned>> seeds(MissionScreen::missionCount);
+    std::vector<std::vector<unsigned>> seeds(MissionCatalogue::missionCount);
     for (int g : GALAXIES) {
         Galaxy galaxy;
         ScopedGlobal<Galaxy*> current{TheGalaxy, &galaxy};
         galaxy.Generate(g);
-        for (int story = 0; story < MissionScreen::missionCount; ++story) {
+        for (int story = 0; story < MissionCatalogue::missionCount; ++story) {
             const CelestialBody* body = galaxy.FindBodyByStoryId(story);
             ASSERT_NE(body, nullptr) << "galaxy " << g << " story " << story;
             seeds[story].push_back((unsigned)body->levelSeed);
@@ -321,10 +321,10 @@ TEST_F(StoryMissions, EveryObjectiveIsOpenAtTheStartThereReachableAffordableAndB
     PlayerProfile* profile = GetPlayerProfile();
     ScopedGlobal<float> ore{profile->ore, LANDING_ORE};
     ScopedGlobal<float> fuel{profile->fuel, 0.0f};
-    ScopedGlobal<int> selected{MissionScreen::selectedIndex};
+    ScopedGlobal<int> selected{MissionCatalogue::selectedIndex};
 
-    for (int story = 0; story < MissionScreen::missionCount; ++story) {
-        const MissionRecord& mission = MissionScreen::missions[story];
+    for (int story = 0; story < MissionCatalogue::missionCount; ++story) {
+        const MissionRecord& mission = MissionCatalogue::missions[story];
         const std::string briefing = DescriptionText(mission.briefing);
         const std::string line = DescriptionText(mission.description);
         for (unsigned seed : seeds[story]) {
@@ -457,7 +457,7 @@ TEST_F(StoryMissions, EveryObjectiveIsOpenAtTheStartThereReachableAffordableAndB
 TEST_F(StoryMissions, AGeneratorCanBeBuiltWithThePowerShort)
 {
     ScopedGlobal<float> ore{GetPlayerProfile()->ore, LANDING_ORE};
-    ScopedGlobal<int> selected{MissionScreen::selectedIndex};
+    ScopedGlobal<int> selected{MissionCatalogue::selectedIndex};
     ScopedGlobal<UnitControlCount> power{TheScene.unitControl, UnitControlCount()};
     for (int g : {2222, 3333}) {
         SCOPED_TRACE(testing::Message() << "galaxy " << g);
@@ -492,10 +492,10 @@ TEST_F(StoryMissions, EachObjectTheRigMendsCountsOnceMendedFromBesideIt)
     PlayerProfile* profile = GetPlayerProfile();
     ScopedGlobal<float> ore{profile->ore};
     ScopedGlobal<float> fuel{profile->fuel};
-    ScopedGlobal<int> selected{MissionScreen::selectedIndex};
+    ScopedGlobal<int> selected{MissionCatalogue::selectedIndex};
     int mended = 0;
-    for (int story = 0; story < MissionScreen::missionCount; ++story) {
-        const MissionRecord& mission = MissionScreen::missions[story];
+    for (int story = 0; story < MissionCatalogue::missionCount; ++story) {
+        const MissionRecord& mission = MissionCatalogue::missions[story];
         bool mends = false;
         for (int i = 0; i < mission.objectiveCount; ++i)
             mends |= mission.objectives[i]->type == OBJECTIVE_REPAIR_OBJECT ||
@@ -549,7 +549,7 @@ TEST_F(StoryMissions, EachObjectTheRigMendsCountsOnceMendedFromBesideIt)
 // shoot until it falls. Only they act; the camp and its guards stand as they were made.
 TEST_F(StoryMissions, TheSecondMissionsCampFallsToGunnersSentAtItWithARightClick)
 {
-    ScopedGlobal<int> selected{MissionScreen::selectedIndex};
+    ScopedGlobal<int> selected{MissionCatalogue::selectedIndex};
     for (int galaxy : {1111, 2222, 3333}) {
         SCOPED_TRACE(galaxy);
         Start(1, LevelSeed(galaxy, 1));
