@@ -434,6 +434,8 @@ TEST(ReplayProgram, DISABLED_VerifiesWithNoOneToAnswer)
 TEST_F(ReplaySession, AStoppedWriteIsSettledAndEachProfileKeepsItsOwn)
 {
     PlayAWhile(2.0f);
+    // The level goes on: its file is the writer thread's, named once the thread has had its turn.
+    TheReplay.FlushRecording();
     std::vector<std::string> kept = ReplaysOf("Pilot");
     ASSERT_EQ(kept.size(), 1u);
     const std::string whole = ReadTextFile(kept[0]);
