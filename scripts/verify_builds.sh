@@ -6,9 +6,10 @@
 #   scripts/verify_builds.sh [clang] [v3] [clang-v3]      (all three when none is named)
 # clang-v3 is the build a fused multiply-add would part first: clang contracts a multiply and an
 # add by default where gcc in its strict ISO mode does not.
-# Only the game's program is built (optimised, without the sanitizers, and as a player's build
-# is, a warning of the other compiler does not stop it); it reads the play build's data, so what
-# differs between the builds is the program alone.
+# Only the game's program and the verifier (the simulation alone) are built, and each plays
+# every replay (optimised, without the sanitizers, and as a player's build is, a warning of the
+# other compiler does not stop it); they read the play build's data, so what differs between
+# the builds is the program alone.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 cd "$ROOT"
@@ -37,13 +38,15 @@ for b in "${builds[@]}"; do
   dir="build/$b"
   build "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG" \
     -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG" -DVELDMARK_SANITIZE=OFF -DVELDMARK_TESTS=OFF \
-    -DVELDMARK_WERROR=OFF "${flags[@]}" -- veldmark
+    -DVELDMARK_WERROR=OFF "${flags[@]}" -- veldmark veldmark-verify
   # The game looks for its data beside its program.
   [ -L "$dir/data" ] || rm -rf "$dir/data"
   ln -sfn "$ROOT/build/play/data" "$dir/data"
   for replay in tests/data/replays/*.replay; do
     echo "== $b: $(basename "$replay")"
-    env -u DISPLAY -u WAYLAND_DISPLAY bash tests/support/verify_replay.sh "$dir/veldmark" "$replay" || failed=1
+    for program in veldmark veldmark-verify; do
+      env -u DISPLAY -u WAYLAND_DISPLAY bash tests/support/verify_replay.sh "$dir/$program" "$replay" || failed=1
+    done
   done
 done
 if [ $failed -ne 0 ]; then
