@@ -14,9 +14,9 @@
 #include "platform/InputState.h"
 #include "platform/SoundManager.h"
 #include "platform/Timer.h"
+#include "world/Effects.h"
 #include "world/Entity.h"
 #include "world/RaidManager.h"
-#include "render/ParticleManager.h"
 #include "terrain/Minimap.h"
 #include "terrain/ScanPulses.h"
 #include "terrain/SplatPool.h"
@@ -159,7 +159,7 @@ void GameMechanics::Update()
     {
         // The particles follow what they hang on as it is drawn.
         const CarriedPoses drawn(TheScene);
-        if (TheScene.particles) TheScene.particles->Update();
+        AdvanceEffects();
     }
     UpdateHud();
     if (SoundMgr) SoundMgr->Update(dt);

@@ -10,10 +10,8 @@
 #include "platform/SoundManager.h"
 #include "platform/Timer.h"
 #include "render/Camera.h"
-#include "render/GraphicsDevice.h"
 #include "render/IndexedMesh.h"
 #include "render/ParticleManager.h"
-#include "render/RenderStateCache.h"
 #include "render/ParticleSystem.h"
 #include "render/ViewFrustum.h"
 #include "terrain/Minimap.h"
@@ -33,8 +31,6 @@ unsigned NextEntityId = FIRST_ENTITY_ID;
 namespace {
 
 constexpr uint8_t OWNS_MESH = 0x8;
-constexpr uint32_t SELECTION_AMBIENT = 0xFF800000;
-constexpr uint32_t PLAIN_AMBIENT = 0xFF000000;
 
 // A one-off effect at a world point.
 void SpawnEffectAt(const char* name, const Vec3& at)
@@ -303,28 +299,6 @@ void Entity::Settle()
         if (flags & ENTITY_SPLAT) position.y += 0.1f * (float)splatLayer;
         SetPosition(position);
     }
-}
-
-void Entity::Render(int pass)
-{
-    if (!mesh) return;
-    if (Graphics) Graphics->LightEnable(0, lit != 0);
-    if (flags & ENTITY_SELECTION) {
-        // The selection tint is flat red light: the sun would wash it out.
-        if (Graphics) Graphics->LightEnable(0, false);
-        RenderStates.SetRenderState(RS_AMBIENT, SELECTION_AMBIENT);
-        mesh->Render(pass, false);
-        RenderStates.SetRenderState(RS_AMBIENT, PLAIN_AMBIENT);
-    } else if (ambientOverride) {
-        // A hit flash: the whole mesh lit in the flash colour.
-        RenderStates.SetRenderState(RS_AMBIENT, ambientOverride);
-        mesh->Render(pass, true);
-        RenderStates.SetRenderState(RS_AMBIENT, PLAIN_AMBIENT);
-    } else {
-        mesh->scale = scale;
-        mesh->Render(pass, false);
-    }
-    if (Graphics) Graphics->LightEnable(0, true);
 }
 
 bool Entity::IsAvailable()

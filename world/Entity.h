@@ -130,9 +130,6 @@ public:
     // ENTITY_SNAP_TO_GROUND where the kind has it): it stands on the ground and takes its cells.
     // A saved level read back settles what it read at once, as its game had it settled.
     virtual void Settle();
-    // Draws the mesh for a render pass: tinted red while selected, lit in the flash colour
-    // (through the fixed pipeline) while a hit flash lasts.
-    virtual void Render(int pass);
     // False while the entity is held and not in the world (a carried item).
     virtual bool IsAvailable();
     virtual void OnSelect();
