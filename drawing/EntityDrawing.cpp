@@ -151,6 +151,13 @@ void DrawBuilding(Building* b, int pass)
     Graphics->SetTransform(TS_WORLD, &b->world);
 }
 
+bool InView(Entity* entity)
+{
+    Vec3 min, max;
+    if (!Frustum || !entity->GetTurnedWorldBounds(&min, &max)) return true;
+    return Frustum->ClassifyBox(min, max) != ViewFrustum::OUTSIDE;
+}
+
 // Entities drawn after the walk of the master list, in a fixed room per pass. What does not fit
 // is drawn at once the plain way (a building going up, an object meant to be drawn last) or not
 // at all (a cloaked agent: unseen is what a cloak is for).
@@ -348,7 +355,7 @@ bool IsEntityVisible(Entity* e, int pass)
     // the frame; the shadow and reflection passes look through volumes of their own (the
     // light's, the mirrored view) and neither read nor keep it, so that a unit the mirror
     // misses is still drawn.
-    if (pass == PASS_COLOUR || pass == PASS_GLOW) return e->IsVisible(0);
+    if (pass == PASS_COLOUR || pass == PASS_GLOW) return IsInPicture(e, 0);
     Vec3 min, max;
     if (Frustum && e->GetWorldBounds(&min, &max) && Frustum->ClassifyBox(min, max) == ViewFrustum::OUTSIDE)
         return false;
@@ -578,4 +585,25 @@ void DrawEntityMesh(Entity* entity, int pass)
     if (entity->flags & ENTITY_BUILDING)
         if (Building* building = dynamic_cast<Building*>(entity)) return DrawBuilding(building, pass);
     DrawPlainEntity(entity, pass);
+}
+
+bool IsInPicture(Entity* entity, int mode)
+{
+    if (!entity->mesh) return false;
+    if (mode == 1) {
+        if (!entity->discovered) return false;
+        if ((entity->flags & ENTITY_AGENT) && !TheMinimap.IsEntityVisible(entity)) return false;
+        return InView(entity);
+    }
+    // Kept for the frame until a tick moves the world on.
+    if (entity->cullFrame != FrameTimer.GetFrameCount() || entity->cullTick != WorldTicks.count) {
+        entity->cullFrame = FrameTimer.GetFrameCount();
+        entity->cullTick = WorldTicks.count;
+        entity->visible = InView(entity) && entity->FogLetsSee() ? 1 : 0;
+        if (entity->visible) {
+            Vec3 fromEye = entity->GetPosition() - GameCamera.eye;
+            entity->cameraDistance = Vec3Length(&fromEye);
+        }
+    }
+    return entity->visible != 0;
 }

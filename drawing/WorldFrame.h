@@ -91,6 +91,11 @@ bool CloakShowsPlainly(float cloakTimeLeft);
 // How much a ground splat is raised for its lift value.
 float SplatLift(float liftValue);
 
+// Whether the player sees the entity in this picture (inside the view and not hidden by the fog
+// of war), worked out once a frame and again after a tick, with its distance to the camera. The
+// world never asks. Mode 1 answers afresh without keeping anything: discovered, for an agent
+// seen in the fog now, and in view.
+bool IsInPicture(Entity* entity, int mode = 0);
 // Draws an entity's mesh for a render pass: tinted red while selected, lit in the flash colour
 // (through the fixed pipeline) while a hit flash lasts; a building with its added parts and the
 // unit it holds, or its collision mesh in the developer's view.

@@ -85,7 +85,7 @@ Entity* PlayerGame::PickEntity(const Vec3& origin, const Vec3& direction)
     Entity* best = nullptr;
     float bestDistance = NO_HIT;
     for (Entity* entity = TheScene.FirstInCategory(CATEGORY_ALL, mask); entity; entity = TheScene.NextInCategory()) {
-        if (!entity->IsVisible()) continue;
+        if (!IsInPicture(entity)) continue;
         bool hit = entity->IntersectRay(origin, direction);
         Vec3 sphereCentre;
         float sphereRadius = 0.0f;

@@ -52,6 +52,11 @@ void StopEffect(ParticleSystem** effect)
     *effect = nullptr;
 }
 
+void StopEffectsOf(Entity* owner)
+{
+    if (TheScene.particles) TheScene.particles->StopSystemsOf(owner);
+}
+
 Entity* EffectOwner(const ParticleSystem* effect)
 {
     return effect ? effect->owner : nullptr;

@@ -27,6 +27,8 @@ ParticleSystem* PlaceEffect(const char* name, const Vec3& position);
 ParticleSystem* StartWorkBeam(const char* name, Entity* owner, const Vec3& direction);
 // Stops the effect emitting (what it threw plays out) and forgets it; nothing for none.
 void StopEffect(ParticleSystem** effect);
+// Stops every effect that follows the entity (it leaves the level or dies).
+void StopEffectsOf(Entity* owner);
 // Whose the effect is now, and its template's name: the particles take a record back when it
 // runs out and give it to the next effect started.
 Entity* EffectOwner(const ParticleSystem* effect);

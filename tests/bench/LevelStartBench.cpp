@@ -22,6 +22,7 @@
 #include "host/System.h"
 #include "host/WorldGuard.h"
 #include "interface/PlayerGame.h"
+#include "drawing/WorldFrame.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
 #include "render/Animation.h"
@@ -328,7 +329,7 @@ void PoseTheUnitsInViewForAFrame(benchmark::State& state)
         clock_gettime(CLOCK_THREAD_CPUTIME_ID, &begin);
         for (const EntityRef& unit : units) {
             Entity* agent = unit.GetLive();
-            if (!agent || !agent->mesh || !agent->IsVisible(0)) continue;
+            if (!agent || !agent->mesh || !IsInPicture(agent, 0)) continue;
             seen += 1.0;
             agent->mesh->drawDetail = PoseDetailForDistance(agent->cameraDistance);
             atDetail[std::min(agent->mesh->drawDetail, 3)] += 1.0;

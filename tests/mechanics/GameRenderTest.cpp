@@ -25,6 +25,8 @@ namespace {
 
 class RecordingGame : public DrawnGame {
 public:
+    // A new game object starts at the intro, where no level is drawn: this one is in play.
+    RecordingGame() { state = GAME_STATE_PLAYING; }
     void RenderScene() override
     {
         GfxSurface* target = nullptr;
