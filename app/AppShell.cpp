@@ -17,7 +17,7 @@
 #include "host/Random.h"
 #include "host/System.h"
 #include "mechanics/GameMechanics.h"
-#include "mechanics/GameRender.h"
+#include "drawing/WorldFrame.h"
 #include "interface/GameSeamImpl.h"
 #include "interface/PlayerGame.h"
 #include "interface/PlayerAnswers.h"

@@ -2,6 +2,7 @@
 
 #include "gui/Button.h"
 #include "gui/GuiDraw.h"
+#include "drawing/WorldFrame.h"
 #include "gui/WindowManager.h"
 #include "host/System.h"
 #include "mechanics/GameMechanics.h"
@@ -311,7 +312,7 @@ void ModelViewer::DrawEntity(float dt)
         Graphics->SetTransform(TS_WORLD, &WorldMatrix);
         MeshRenderPosition = Vec3(placed._41, placed._42, placed._43);
         ForgetMeshSceneParameters();
-        drawn->Render(0);
+        DrawEntityMesh(drawn, 0);
     };
     // A building's turret looks the way its body does.
     Building* building = (entity->flags & ENTITY_BUILDING) ? dynamic_cast<Building*>(entity) : nullptr;

@@ -2,7 +2,7 @@
 // entity with its hover tint by what a click would do, the minimap's points in the world
 // (its x axis runs against world x), and the grid cells the screen shows.
 #include "interface/PlayerGame.h"
-#include "mechanics/GameRender.h"
+#include "drawing/WorldFrame.h"
 #include "render/GraphicsDevice.h"
 #include "mechanics/Selection.h"
 
@@ -85,7 +85,7 @@ Entity* PlayerGame::PickEntity(const Vec3& origin, const Vec3& direction)
     Entity* best = nullptr;
     float bestDistance = NO_HIT;
     for (Entity* entity = TheScene.FirstInCategory(CATEGORY_ALL, mask); entity; entity = TheScene.NextInCategory()) {
-        if (!entity->IsVisible()) continue;
+        if (!IsInPicture(entity)) continue;
         bool hit = entity->IntersectRay(origin, direction);
         Vec3 sphereCentre;
         float sphereRadius = 0.0f;
@@ -306,7 +306,7 @@ void PlayerGame::DrawRallyPointMarker(int pass)
     WorldMatrix = EntityWorldMatrix(rallyMarker, false);
     MeshRenderPosition = at;
     if (Graphics) Graphics->SetTransform(TS_WORLD, &WorldMatrix);
-    rallyMarker->Render(pass);
+    DrawEntityMesh(rallyMarker, pass);
     rallyMarker->scale = keptScale;
     rallyMarker->SetPosition(keptPosition);
 }

@@ -1,12 +1,12 @@
 #pragma once
-// The game object as the player has it: the world's game object with its screen. The shell
-// makes it. It draws what the world's game answers quietly without a screen: the cursor, the
+// The game object as the player has it: the world's game object, drawn (drawing/WorldFrame.h),
+// with its screen. The shell makes it. It draws what the world's game answers quietly without a screen: the cursor, the
 // fonts, the status labels and the pause sign (PlayerGame.cpp), the loading screen
 // (LoadingScreen.cpp), the mission HUD and the messages (GameHud.cpp), the pick under the
 // cursor and the rally marker (Picking.cpp), and the overlays of play (SceneOverlays.cpp).
-#include "mechanics/GameMechanics.h"
+#include "drawing/WorldFrame.h"
 
-class PlayerGame : public GameMechanics {
+class PlayerGame : public DrawnGame {
 public:
     PlayerGame();
     ~PlayerGame() override;

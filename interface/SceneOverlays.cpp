@@ -5,7 +5,7 @@
 // path-search and grid views.
 #include "interface/PlayerGame.h"
 #include "host/SteadyMath.h"
-#include "mechanics/GameRender.h"
+#include "drawing/WorldFrame.h"
 #include "interface/SceneOverlays.h"
 
 #include "gui/WindowManager.h"
@@ -91,7 +91,7 @@ void DrawFlagAt(Entity* flag, const Vec3& point, bool testVisible)
     world._41 = at.x, world._42 = at.y, world._43 = at.z;
     RenderStates.SetRenderState(RS_ZWRITEENABLE, 1);
     SetWorld(world);
-    flag->Render(PASS_COLOUR);
+    DrawEntityMesh(flag, PASS_COLOUR);
 }
 
 // A tile of a developer overlay: w x d at a cell's corner, lying where the corner says.
@@ -101,7 +101,7 @@ void DrawTileAt(Entity* tile, const Vec3& corner, float w, float d)
     MatrixScaling(&world, w, 1.0f, d);
     world._41 = corner.x, world._42 = corner.y, world._43 = corner.z;
     SetWorld(world);
-    tile->Render(PASS_COLOUR);
+    DrawEntityMesh(tile, PASS_COLOUR);
 }
 
 // A number of a developer overlay, where it goes on the screen.
@@ -369,7 +369,7 @@ void DrawGridOverlay(GameMechanics& game, std::vector<OverlayLabel>* labels)
             MatrixScaling(&world, cell, 1.0f, cell);
             world._41 = corner.x, world._42 = 0.1f, world._43 = corner.z;
             SetWorld(world);
-            tile->Render(PASS_COLOUR);
+            DrawEntityMesh(tile, PASS_COLOUR);
         }
 }
 
@@ -400,7 +400,7 @@ void DrawOverlayLabels(Font* font, const std::vector<OverlayLabel>& labels)
 
 void PlayerGame::RenderScene()
 {
-    Game::RenderScene();
+    DrawnGame::RenderScene();
     Overlays.LookUpMissing();
     rallyMarker = Overlays.slots[OVERLAY_ANIMFLAG];
     // The frame time of the overlays holds still while a modal window is open.
@@ -485,7 +485,7 @@ void PlayerGame::RenderScene()
                     MatrixIdentity(&world);
                     world._41 = at.x, world._42 = 0.2f, world._43 = at.z;
                     SetWorld(world);
-                    tile->Render(PASS_COLOUR);
+                    DrawEntityMesh(tile, PASS_COLOUR);
                 }
         }
     }

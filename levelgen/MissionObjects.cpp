@@ -13,14 +13,13 @@
 #include "platform/ConfigFile.h"
 #include "platform/Files.h"
 #include "platform/RandomUtil.h"
-#include "render/ParticleManager.h"
-#include "render/ParticleSystem.h"
 #include "terrain/Environment.h"
 #include "terrain/Terrain.h"
 #include "world/Agent.h"
 #include "world/BuildItem.h"
 #include "world/Building.h"
 #include "world/CatalogueScript.h"
+#include "world/Effects.h"
 #include "world/GridQueries.h"
 #include "world/Item.h"
 #include "world/ItemCatalog.h"
@@ -136,12 +135,8 @@ int CurrentMissionLevel()
 
 void SpawnEffect(const char* name, const Vec3& position, Entity* owner)
 {
-    ParticleSystem* system = TheScene.particles ? TheScene.particles->SpawnSystem(name) : nullptr;
-    if (!system) return;
     // A system of its own stands where it is put; one that follows its owner starts on it.
-    system->owner = owner;
-    system->offset = owner ? Vec3() : position;
-    if (!owner) system->flags |= PARTICLE_OFFSET_ORIGIN;
+    StartEffect(name, owner, owner ? Vec3() : position);
 }
 
 // Up to maximum free walkable points around the position, shuffled.

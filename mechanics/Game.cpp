@@ -2,6 +2,7 @@
 // update, the first level's one-time loads, and the pick rays the hand uses. Its HUD is the
 // player's game's (interface/PlayerGame.cpp).
 #include "mechanics/Game.h"
+#include "mechanics/GameRender.h"
 
 #include "host/Log.h"
 #include "host/System.h"
@@ -12,6 +13,16 @@
 #include "render/Camera.h"
 #include "render/Font.h"
 #include "render/Sprite.h"
+
+bool PostProcessing = true;
+bool Wireframe = false;
+bool ShowCollisionVolumes = false;
+bool DebugDrawShadowBuffer = false;
+bool DebugDrawGlowBuffer = false;
+bool SceneLighting = true;
+int CurrentRenderPass = PASS_COLOUR;
+bool WaterVisible = false;
+float ReflectionHeight = 0.1f;
 
 Game::Game()
 {

@@ -49,24 +49,17 @@ public:
     virtual bool InitGeometry(const char* levelName);
     // The 2D overlay: the pause box while paused, then the cursor. Nothing without a screen.
     virtual void DrawGui() {}
-    // The world's passes (GameRender.cpp, EntityRendering.cpp): lights, sky, reflection and
-    // the colour pass; one pass of everything drawn of the world; the shadow map from the
-    // light; the mirrored pass into the water's reflection map. The clears bind their map and
-    // clear it (restoreTarget puts render target 0 back afterwards).
-    virtual void RenderScene();
-    virtual void RenderEntities(int pass);
-    virtual void RenderShadowMap();
-    virtual void ClearShadowMap(bool restoreTarget);
-    virtual void RenderReflection();
-    virtual void ClearReflectionMap(bool restoreTarget);
-    // (Re)makes the shadow map and its depth surface in the format shadowType asks for; false
-    // (reported) when either could not be made.
-    bool CreateShadowMap();
-    // Level start and end: the shadow map and its depth surface go; the next frame with
-    // shadows on makes them again.
-    void ReleaseShadowMap();
-    // Makes the reflection map when missing; false when it could not be made.
-    bool CreateReflectionMap();
+    // The in-game frame and its passes (drawing/WorldFrame.h). The world draws nothing: without
+    // a picture there are no passes, no shadow map and no reflection map to make.
+    virtual void RenderScene() {}
+    virtual void RenderEntities(int) {}
+    virtual void RenderShadowMap() {}
+    virtual void ClearShadowMap(bool) {}
+    virtual void RenderReflection() {}
+    virtual void ClearReflectionMap(bool) {}
+    virtual bool CreateShadowMap() { return false; }
+    virtual void ReleaseShadowMap() {}
+    virtual bool CreateReflectionMap() { return false; }
     // Draws and presents one loading frame: the phase text over a progress bar, and a tip.
     // Phase times are logged, and the music is kept streaming when no music thread does it.
     // Nothing without a screen.
@@ -77,8 +70,8 @@ public:
     // The Escape key in a mission; true when handled.
     virtual bool OnEscape() { return false; }
 
-    // Draws and presents the whole in-game frame.
-    virtual void Render();
+    // Draws and presents the whole in-game frame; nothing without a picture.
+    virtual void Render() {}
 
     // The plain game's start: the HUD, the camera, play, and the first level's loads.
     bool Start();
@@ -132,11 +125,3 @@ void ResetTips();
 // direction. False (nothing written) without a camera.
 bool GetCameraRay(Vec3* origin, Vec3* direction);
 bool GetScreenRay(int x, int y, Vec3* origin, Vec3* direction);
-// Draws a mounted object (a weapon) on a joint of an entity's mesh, found by name or else by
-// index, for a render pass. unscaled: the entity's scale is left out. Nothing is drawn
-// without an entity, an object, a mesh with joints or a joint of that name or index.
-bool ComputeWeaponMountMatrix(Entity* entity, Entity* mounted, const char* jointName, int jointIndex, int pass,
-                              bool unscaled, float rollDegrees);
-// The world matrix ComputeWeaponMountMatrix sets (false when it would draw nothing).
-bool WeaponMountMatrix(Entity* entity, const char* jointName, int jointIndex, bool unscaled, float rollDegrees,
-                       Matrix* out);

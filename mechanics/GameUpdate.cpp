@@ -14,9 +14,9 @@
 #include "platform/InputState.h"
 #include "platform/SoundManager.h"
 #include "platform/Timer.h"
+#include "world/Effects.h"
 #include "world/Entity.h"
 #include "world/RaidManager.h"
-#include "render/ParticleManager.h"
 #include "terrain/Minimap.h"
 #include "terrain/ScanPulses.h"
 #include "terrain/SplatPool.h"
@@ -24,7 +24,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <optional>
 
 bool GamePaused = false;
 bool PausedWithoutFocus = false;
@@ -157,13 +156,7 @@ void GameMechanics::Update()
         UpdateMessages(dt, true);
         return;
     }
-    if (TheScene.particles) {
-        // The particles follow what they hang on as it is drawn; nothing else need be carried.
-        std::optional<CarriedPoses> drawn;
-        const std::vector<const Entity*>& followed = TheScene.particles->FollowedEntities();
-        if (!followed.empty()) drawn.emplace(TheScene, followed);
-        TheScene.particles->Update();
-    }
+    AdvanceEffects();
     UpdateHud();
     if (SoundMgr) SoundMgr->Update(dt);
     UpdateMessages(dt, true);

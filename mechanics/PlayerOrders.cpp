@@ -17,14 +17,12 @@
 #include "platform/ConfigFile.h"
 #include "platform/GameSeam.h"
 #include "platform/Timer.h"
-#include "render/Camera.h"
-#include "render/ParticleManager.h"
-#include "render/ParticleSystem.h"
 #include "terrain/Minimap.h"
 #include "world/Agent.h"
 #include "world/AiBrain.h"
 #include "world/BuildItem.h"
 #include "world/Building.h"
+#include "world/Effects.h"
 #include "world/Grid.h"
 #include "world/GridQueries.h"
 #include "world/Item.h"
@@ -577,14 +575,8 @@ bool GameMechanics::WarpAgent(Agent* agent, const Vec3& destination)
             agent->SetPosition(to);
             agent->moveTarget = to;
             agent->ClaimGridCell(to);
-            if (TheScene.particles) {
-                for (const Vec3& at : {Vec3(centre.x, centre.y + 0.4f, centre.z), to}) {
-                    if (ParticleSystem* warp = TheScene.particles->SpawnSystem("warp")) {
-                        warp->offset = at;
-                        warp->flags |= PARTICLE_OFFSET_ORIGIN | PARTICLE_TIMED;
-                    }
-                }
-            }
+            for (const Vec3& at : {Vec3(centre.x, centre.y + 0.4f, centre.z), to})
+                StartEffect("warp", nullptr, at, EFFECT_ONCE);
             PlayFeedbackSound("warp");
             done = true;
         }

@@ -38,3 +38,10 @@ int ViewFrustum::ClassifyBox(const Vec3& min, const Vec3& max) const
     }
     return result;
 }
+
+bool IsInViewFrustum(const Vec3& centre, float radius)
+{
+    if (!Frustum) return false;
+    Vec3 extent(radius, radius, radius);
+    return Frustum->ClassifyBox(centre - extent, centre + extent) != ViewFrustum::OUTSIDE;
+}

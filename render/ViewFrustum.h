@@ -17,3 +17,6 @@ public:
 };
 
 extern ViewFrustum* Frustum;
+// Whether the box of radius about the centre is at least partly in the current view; false
+// without a view.
+bool IsInViewFrustum(const Vec3& centre, float radius);

@@ -2,12 +2,8 @@
 
 #include "host/System.h"
 #include "mechanics/Scene.h"
-#include "render/Camera.h"
-#include "render/GraphicsDevice.h"
 #include "render/IndexedMesh.h"
-#include "render/RenderStateCache.h"
 #include "render/TextureManager.h"
-#include "render/ViewFrustum.h"
 #include "world/Entity.h"
 #include "world/Grid.h"
 
@@ -169,35 +165,6 @@ void SplatPool::Update(float dt)
         previous = node;
         node = node->next;
     }
-}
-
-void SplatPool::Render(int pass)
-{
-    if (!active.head) return;
-    // Stains fade through their vertex alpha and lie on the ground without hiding it.
-    RenderStates.SetRenderState(RS_ALPHABLENDENABLE, 1);
-    RenderStates.SetRenderState(RS_SRCBLEND, BLEND_SRCALPHA);
-    RenderStates.SetRenderState(RS_DESTBLEND, BLEND_INVSRCALPHA);
-    RenderStates.SetRenderState(RS_ZWRITEENABLE, 0);
-    for (auto* node = active.head; node; node = node->next) {
-        Entity* entity = node->value->entity;
-        IndexedMesh* mesh = entity->mesh;
-        if (!mesh) continue;
-        Vec3 at = entity->GetPosition();
-        if (Frustum && Frustum->ClassifyBox(mesh->boundsMin + at, mesh->boundsMax + at) == ViewFrustum::OUTSIDE)
-            continue;
-        Matrix world = entity->rotation * entity->world;
-        // Far from the camera the ground's depth grows coarse: the splat stands a little higher.
-        const Vec3 fromEye = at - GameCamera.eye;
-        const float distance = Vec3Length(&fromEye);
-        if (distance >= 50.0f) world._42 += distance * 0.001f;
-        WorldMatrix = world;
-        MeshRenderPosition = at;
-        if (Graphics) Graphics->SetTransform(TS_WORLD, &world);
-        entity->Render(pass);
-    }
-    RenderStates.SetRenderState(RS_ALPHABLENDENABLE, 0);
-    RenderStates.SetRenderState(RS_ZWRITEENABLE, 1);
 }
 
 void SplatPool::ClearActive()

@@ -38,7 +38,6 @@ public:
     // Lays a splat of a kind (SplatKind) at the centre of the position's grid cell.
     void Add(const Vec3& position, int kind);
     void Update(float dt);
-    void Render(int pass);
     // Every splat back to the free list (level end).
     void ClearActive();
 

@@ -20,7 +20,7 @@
 #include "interface/MissionHud.h"
 #include "levelgen/Growth.h"
 #include "mechanics/GameMechanics.h"
-#include "mechanics/GameRender.h"
+#include "drawing/WorldFrame.h"
 #include "mechanics/OrderQueue.h"
 #include "mechanics/Scene.h"
 #include "platform/ConfigFile.h"

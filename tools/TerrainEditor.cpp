@@ -10,7 +10,7 @@
 #include "host/InputKeys.h"
 #include "host/System.h"
 #include "mechanics/GameMechanics.h"
-#include "mechanics/GameRender.h"
+#include "drawing/WorldFrame.h"
 #include "mechanics/OrderQueue.h"
 #include "mechanics/Scene.h"
 #include "mechanics/Selection.h"
@@ -341,13 +341,13 @@ void TerrainEditor::Render()
         if (!KeyDown(DIK_LSHIFT)) at.y = TheTerrain.GetCellHeight(at);
         objectTemplate->SetPosition(at);
         SetWorld(Translation(at));
-        objectTemplate->Render(PASS_COLOUR);
+        DrawEntityMesh(objectTemplate, PASS_COLOUR);
     }
     for (auto* node = drawn.head; node; node = node->next) {
         Entity* entity = node->value;
         if (!entity) continue;
         SetWorld(Translation(entity->GetPosition()));
-        entity->Render(PASS_COLOUR);
+        DrawEntityMesh(entity, PASS_COLOUR);
     }
     if (!active || mode > MODE_SCULPT_ALT) return;
     const int index = BrushIndex(brushSize);

@@ -8,11 +8,10 @@
 #include "mechanics/Scene.h"
 #include "platform/SoundManager.h"
 #include "platform/Timer.h"
-#include "render/ParticleManager.h"
-#include "render/ParticleSystem.h"
 #include "terrain/Minimap.h"
 #include "terrain/MinimapPings.h"
 #include "world/AgentCombat.h"
+#include "world/Effects.h"
 #include "world/Grid.h"
 #include "world/Item.h"
 #include "world/ItemCatalog.h"
@@ -73,13 +72,7 @@ void PlaySound(const char* name)
 // A system at a point, or following an entity at an offset from it; run once when timed.
 ParticleSystem* SpawnParticles(const char* name, const Vec3& at, Entity* owner, bool once)
 {
-    ParticleSystem* system = TheScene.particles ? TheScene.particles->SpawnSystem(name) : nullptr;
-    if (!system) return nullptr;
-    system->owner = owner;
-    system->offset = at;
-    if (!owner) system->flags |= PARTICLE_OFFSET_ORIGIN;
-    if (once) system->flags |= PARTICLE_TIMED;
-    return system;
+    return StartEffect(name, owner, at, once ? (uint32_t)EFFECT_ONCE : 0u);
 }
 
 // The kill factor: a victim that hit harder than its killer is worth more.

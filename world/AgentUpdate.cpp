@@ -16,14 +16,12 @@
 #include "platform/RandomUtil.h"
 #include "platform/SoundManager.h"
 #include "platform/Timer.h"
-#include "render/Camera.h"
 #include "render/IndexedMesh.h"
-#include "render/ParticleManager.h"
-#include "render/ParticleSystem.h"
 #include "terrain/Terrain.h"
 #include "world/AiBrain.h"
 #include "world/BuildItem.h"
 #include "world/Building.h"
+#include "world/Effects.h"
 #include "world/Item.h"
 #include "world/PathFinder.h"
 #include "world/TaskManager.h"
@@ -52,19 +50,9 @@ const char* const BUILD_STATES[] = {"BuildIdle", "BuildGotoPosition", "BuildMovi
                                     "BuildCompleted"};
 
 // A system that rides along with the agent, one unit up.
-ParticleSystem* SpawnFollowing(const char* name, Entity* owner)
+ParticleSystem* SpawnFollowing(const char* name, Entity* owner, uint32_t how = 0)
 {
-    ParticleSystem* system = TheScene.particles ? TheScene.particles->SpawnSystem(name) : nullptr;
-    if (!system) return nullptr;
-    system->owner = owner;
-    system->offset = Vec3(0.0f, 1.0f, 0.0f);
-    return system;
-}
-
-void StopEffect(ParticleSystem** effect)
-{
-    if (*effect) (*effect)->Stop();
-    *effect = nullptr;
+    return StartEffect(name, owner, Vec3(0.0f, 1.0f, 0.0f), how);
 }
 
 template <size_t N>
@@ -356,7 +344,7 @@ void Agent::UpdateStatusEffects(float step)
             }
             char effectName[32];
             snprintf(effectName, sizeof effectName, "%s_explo", STATUS_NAMES[effect.kind]);
-            if (ParticleSystem* burst = SpawnFollowing(effectName, this)) burst->flags |= PARTICLE_TIMED;
+            SpawnFollowing(effectName, this, EFFECT_ONCE);
             if (health <= 0.0f && !HasDied()) {
                 Die(source);
                 // Whoever set the agent burning has killed it: the kill counts with its

@@ -4,21 +4,18 @@
 #include "campaign/PlayerProfile.h"
 #include "mechanics/Game.h"
 #include "mechanics/GameMechanics.h"
-#include "mechanics/GameRender.h"
 #include "mechanics/Scene.h"
 #include "platform/RandomUtil.h"
 #include "platform/SoundManager.h"
 #include "platform/Timer.h"
-#include "render/GraphicsDevice.h"
 #include "render/IndexedMesh.h"
-#include "render/ParticleManager.h"
-#include "render/ParticleSystem.h"
 #include "terrain/Minimap.h"
 #include "terrain/MinimapPings.h"
 #include "terrain/Terrain.h"
 #include "world/Agent.h"
 #include "world/AgentCombat.h"
 #include "world/BuildItem.h"
+#include "world/Effects.h"
 #include "world/Grid.h"
 #include "world/GridQueries.h"
 #include "world/MissionHooks.h"
@@ -241,11 +238,8 @@ void Building::OnCompleted(bool restored)
         if (profile->unitControl < profile->baseUnitControl) profile->unitControl = profile->baseUnitControl;
     }
     if ((definition->flags & BUILD_PARTICLES) && definition->particleSystem[0] && TheScene.particles && !secondEffect) {
-        if (ParticleSystem* system = TheScene.particles->SpawnSystem(definition->particleSystem)) {
-            system->owner = this;
-            system->offset = definition->particleOffset;
+        if (ParticleSystem* system = StartEffect(definition->particleSystem, this, definition->particleOffset))
             secondEffect = system;
-        }
     }
     if (!restored) NotifyEntityBuilt(this);
 }
@@ -278,12 +272,7 @@ void Building::OnDestroyed()
     }
     if (buildState != BUILD_STATE_CONSTRUCTING && alignment == ALIGN_PLAYER) CountStatistic("buildingsLost");
     if (definition && (definition->flags & BUILD_EXPLODE_ON_DEAD)) {
-        if (TheScene.particles) {
-            if (ParticleSystem* system = TheScene.particles->SpawnSystem("exploring")) {
-                system->offset = GetCenter();
-                system->flags |= PARTICLE_OFFSET_ORIGIN | PARTICLE_TIMED;
-            }
-        }
+        StartEffect("exploring", nullptr, GetCenter(), EFFECT_ONCE);
         PlaySoundNamed("explo");
         // An unfinished building carries only the part of its charge built so far.
         if (buildState == BUILD_STATE_CONSTRUCTING)
@@ -337,10 +326,7 @@ void Building::Update()
         } else if (buildState == BUILD_STATE_READY) {
             strcpy(statusText, "Ready");
             if (flags & ENTITY_SHIELD) shield = std::min(shield + GetShieldBonus() * dt, maxShield);
-            if (damageSmoke && GetMaxHealth() > 0.0f && health / GetMaxHealth() > 0.5f) {
-                damageSmoke->Stop();
-                damageSmoke = nullptr;
-            }
+            if (damageSmoke && GetMaxHealth() > 0.0f && health / GetMaxHealth() > 0.5f) StopEffect(&damageSmoke);
             RunBehaviours(t);
         }
     }
@@ -400,10 +386,7 @@ void Building::AnimateParts(float dt)
 
 void Building::Die(Entity* killer)
 {
-    for (ParticleSystem** effect : {&damageSmoke, &secondEffect}) {
-        if (*effect) (*effect)->Stop();
-        *effect = nullptr;
-    }
+    for (ParticleSystem** effect : {&damageSmoke, &secondEffect}) StopEffect(effect);
     // An upgrade still running is paid back as the unit comes out.
     if (definition && (definition->flags & BUILD_UNIT_UPGRADER)) LetUnitOut();
     if (definition && (definition->flags & BUILD_UNIT_RECYCLER)) {
@@ -497,81 +480,6 @@ Vec3 Building::GetFirePoint(int)
     // The muzzle turns with the head, about the turret's pivot when it has turning parts.
     Vec3 pivot = definition->addedMeshCount > 0 ? definition->turretPivot : Vec3();
     return position + TurnAboutY(TURRET_MUZZLE - pivot, headAngle) + pivot;
-}
-
-void Building::Render(int pass)
-{
-    if (Graphics) Graphics->SetTransform(TS_WORLD, &world);
-    // The developer's view of what the building collides with.
-    if (ShowCollisionVolumes && collisionMesh) {
-        collisionMesh->scale = scale;
-        collisionMesh->Render(pass, false);
-    } else {
-        Entity::Render(pass);
-    }
-    if (!definition || !Graphics) return;
-    Vec3 position = GetPosition();
-    Vec3 centre = GetCenter();
-    float full = GetMaxHealth() > 0.0f ? health / GetMaxHealth() : 1.0f;
-    for (int i = 0; i < definition->addedMeshCount && i < BUILD_ITEM_MESHES; ++i) {
-        IndexedMesh* part = definition->addedMeshes[i];
-        if (!part) continue;
-        uint32_t partFlags = definition->addedMeshFlags[i];
-        float partScale = scale;
-        if (partFlags & BUILD_SCALE_WITH_HEALTH) partScale *= 0.384f + 0.616f * full;
-        Matrix scaling, turn, place, local;
-        MatrixScaling(&scaling, partScale, partScale, partScale);
-        float radians = headAngle / DEGREES_PER_RADIAN;
-        Vec3 offset = definition->addedMeshOffsets[i];
-        if (partFlags & BUILD_UPDOWN) offset.y += bobOffset;
-        if (partFlags & BUILD_ROTATE_X) {
-            MatrixRotationX(&turn, radians);
-        } else if (partFlags & BUILD_ROTATE_MINUS_X) {
-            MatrixRotationX(&turn, -radians);
-        } else if (partFlags & (BUILD_ROTATE | BUILD_OSC_Y)) {
-            // A mission object shows its turning parts still until it is whole again.
-            bool still = alignment != ALIGN_ENEMY && (flags & ENTITY_OBJECT_OF_INTEREST) && full < 1.0f;
-            MatrixRotationY(&turn, still ? 0.0f : radians);
-            offset = offset + (position - centre);
-        } else {
-            MatrixRotationY(&turn, radians);
-        }
-        MatrixTranslation(&place, offset.x, offset.y, offset.z);
-        local = scaling * turn * place * rotation;
-        local._41 += position.x;
-        local._42 += position.y;
-        local._43 += position.z;
-        Graphics->SetTransform(TS_WORLD, &local);
-        part->scale = partScale;
-        part->Render(pass, false);
-    }
-    if (buildState == BUILD_STATE_READY) RenderHeldUnit(pass);
-    Graphics->SetTransform(TS_WORLD, &world);
-}
-
-void Building::RenderHeldUnit(int pass)
-{
-    uint32_t kind = definition->flags;
-    Entity* unit = (kind & (BUILD_UNIT_UPGRADER | BUILD_UNIT_RECYCLER)) ? HeldUnit() : nullptr;
-    if (!unit && (kind & BUILD_WARP_PLATFORM)) unit = linkedEntity.GetLive();
-    if (!unit || !unit->mesh) return;
-    Matrix scaling, place, turn, transform;
-    MatrixScaling(&scaling, unit->scale, unit->scale, unit->scale);
-    if (kind & BUILD_UNIT_RECYCLER) {
-        // The unit sinks into the recycler as it is taken apart.
-        Vec3 centre = GetCenter();
-        float height = centre.y + 1.0f;
-        if (recycleTimer > 0.0f) height = centre.y + 1.0f - 2.0f * (1.0f - recycleTimer / 5.0f);
-        MatrixTranslation(&place, centre.x, height, centre.z);
-        transform = scaling * unit->rotation * place;
-    } else {
-        MatrixTranslation(&place, 0.0f, 0.5f, 0.0f);
-        MatrixRotationY(&turn, (kind & BUILD_UNIT_UPGRADER) ? headAngle / DEGREES_PER_RADIAN : 0.0f);
-        transform = scaling * turn * place * world;
-    }
-    Graphics->SetTransform(TS_WORLD, &transform);
-    unit->mesh->scale = unit->scale;
-    unit->mesh->Render(pass, false);
 }
 
 void Building::FireAt(Entity* target)

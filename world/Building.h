@@ -98,7 +98,6 @@ public:
     bool GetGridFootprint(int* x0, int* y0, int* x1, int* y1) override;
     void Update() override;
     void Settle() override;
-    void Render(int pass) override;
     void OnSelect() override;
     void OnDeselect() override;
     void Die(Entity* killer) override;
@@ -219,7 +218,6 @@ private:
     void RunBehaviours(float t);
     void AnimateParts(float dt);
     // The unit an upgrader, recycler or warp platform holds, drawn on it.
-    void RenderHeldUnit(int pass);
     // Places the queue head's unit; false while there is no place for it.
     bool ProduceHead(float t);
     // One shot or beam of the turret's weapon at its target.

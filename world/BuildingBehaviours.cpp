@@ -10,8 +10,6 @@
 #include "platform/MathUtil.h"
 #include "platform/StringTable.h"
 #include "render/IndexedMesh.h"
-#include "render/ParticleManager.h"
-#include "render/ParticleSystem.h"
 #include "render/TextureManager.h"
 #include "terrain/Terrain.h"
 #include "world/Agent.h"
@@ -19,6 +17,7 @@
 #include "world/AgentTypeRegistry.h"
 #include "world/BuildItem.h"
 #include "world/Building.h"
+#include "world/Effects.h"
 #include "world/Grid.h"
 #include "world/GridQueries.h"
 #include "world/MissionHooks.h"
@@ -170,10 +169,7 @@ void Building::SwapVentSplat(Entity* vent, int mode)
     const char* colour = "data/textures/splats/splat_vent_low.dds";
     const char* normal = "data/textures/splats/splat_vent_sn_low.dds";
     if (mode == 0) {
-        for (ParticleSystem** effect : {&vent->damageSmoke, &vent->secondEffect}) {
-            if (*effect) (*effect)->Stop();
-            *effect = nullptr;
-        }
+        for (ParticleSystem** effect : {&vent->damageSmoke, &vent->secondEffect}) StopEffect(effect);
         colour = "data/textures/splats/splat_vent_depleted.dds";
         normal = "data/textures/splats/splat_vent_sn_depleted.dds";
     }
@@ -282,10 +278,7 @@ bool Building::ProduceHead(float t)
     if (!unit) return false;
     unit->classWord |= AGENT_CLASS_LEVELLING;
     if (warp) {
-        if (ParticleSystem* system = TheScene.particles ? TheScene.particles->SpawnSystem("warp") : nullptr) {
-            system->offset = unit->GetPosition();
-            system->flags |= PARTICLE_OFFSET_ORIGIN | PARTICLE_TIMED;
-        }
+        StartEffect("warp", nullptr, unit->GetPosition(), EFFECT_ONCE);
     } else if (stateFlags & BUILDING_RALLY_POINT) {
         SendNewUnit(unit, rallyPoint);
     }

@@ -9,16 +9,11 @@
 #include "platform/MathUtil.h"
 #include "platform/SoundManager.h"
 #include "platform/Timer.h"
-#include "render/Camera.h"
-#include "render/GraphicsDevice.h"
 #include "render/IndexedMesh.h"
-#include "render/ParticleManager.h"
-#include "render/RenderStateCache.h"
-#include "render/ParticleSystem.h"
-#include "render/ViewFrustum.h"
 #include "terrain/Minimap.h"
 #include "terrain/SplatPool.h"
 #include "terrain/Terrain.h"
+#include "world/Effects.h"
 #include "world/Grid.h"
 #include "world/GridQueries.h"
 #include "world/MissionHooks.h"
@@ -33,16 +28,11 @@ unsigned NextEntityId = FIRST_ENTITY_ID;
 namespace {
 
 constexpr uint8_t OWNS_MESH = 0x8;
-constexpr uint32_t SELECTION_AMBIENT = 0xFF800000;
-constexpr uint32_t PLAIN_AMBIENT = 0xFF000000;
 
 // A one-off effect at a world point.
 void SpawnEffectAt(const char* name, const Vec3& at)
 {
-    ParticleSystem* system = TheScene.particles ? TheScene.particles->SpawnSystem(name) : nullptr;
-    if (!system) return;
-    system->offset = at;
-    system->flags |= PARTICLE_OFFSET_ORIGIN | PARTICLE_TIMED;
+    StartEffect(name, nullptr, at, EFFECT_ONCE);
 }
 
 void PlayEffectSound(const char* name)
@@ -170,13 +160,6 @@ namespace {
 constexpr uint32_t FOGGED_KINDS = ENTITY_AGENT | ENTITY_BUILDING | ENTITY_RESOURCE;
 constexpr uint32_t KEPT_WHEN_FOUND = ENTITY_BUILDING | ENTITY_RESOURCE;
 
-bool InView(Entity* entity)
-{
-    Vec3 min, max;
-    if (!Frustum || !entity->GetTurnedWorldBounds(&min, &max)) return true;
-    return Frustum->ClassifyBox(min, max) != ViewFrustum::OUTSIDE;
-}
-
 }  // namespace
 
 bool Entity::FogLetsSee()
@@ -197,11 +180,6 @@ bool Entity::FogLetsSee()
     return TheMinimap.IsEntityVisible(this);
 }
 
-bool Entity::SeenNow()
-{
-    return InView(this) && FogLetsSee();
-}
-
 void Entity::UpdateVisibility()
 {
     if (!mesh) return;
@@ -210,27 +188,6 @@ void Entity::UpdateVisibility()
     if (discovered || !TheMinimap.IsFogEnabled() || !FogLetsSee()) return;
     discovered = 1;
     if (alignment == ALIGN_ENEMY) NotifyEnemyDiscovered(this);
-}
-
-bool Entity::IsVisible(int mode)
-{
-    if (!mesh) return false;
-    if (mode == 1) {
-        if (!discovered) return false;
-        if ((flags & ENTITY_AGENT) && !TheMinimap.IsEntityVisible(this)) return false;
-        return InView(this);
-    }
-    // Kept for the frame until a tick moves the world on.
-    if (cullFrame != FrameTimer.GetFrameCount() || cullTick != WorldTicks.count) {
-        cullFrame = FrameTimer.GetFrameCount();
-        cullTick = WorldTicks.count;
-        visible = SeenNow() ? 1 : 0;
-        if (visible) {
-            Vec3 fromEye = GetPosition() - GameCamera.eye;
-            cameraDistance = Vec3Length(&fromEye);
-        }
-    }
-    return visible != 0;
 }
 
 bool Entity::IntersectRay(const Vec3& origin, const Vec3& direction)
@@ -305,28 +262,6 @@ void Entity::Settle()
     }
 }
 
-void Entity::Render(int pass)
-{
-    if (!mesh) return;
-    if (Graphics) Graphics->LightEnable(0, lit != 0);
-    if (flags & ENTITY_SELECTION) {
-        // The selection tint is flat red light: the sun would wash it out.
-        if (Graphics) Graphics->LightEnable(0, false);
-        RenderStates.SetRenderState(RS_AMBIENT, SELECTION_AMBIENT);
-        mesh->Render(pass, false);
-        RenderStates.SetRenderState(RS_AMBIENT, PLAIN_AMBIENT);
-    } else if (ambientOverride) {
-        // A hit flash: the whole mesh lit in the flash colour.
-        RenderStates.SetRenderState(RS_AMBIENT, ambientOverride);
-        mesh->Render(pass, true);
-        RenderStates.SetRenderState(RS_AMBIENT, PLAIN_AMBIENT);
-    } else {
-        mesh->scale = scale;
-        mesh->Render(pass, false);
-    }
-    if (Graphics) Graphics->LightEnable(0, true);
-}
-
 bool Entity::IsAvailable()
 {
     return true;
@@ -361,20 +296,16 @@ void Entity::UpdateDamageEffects(const Vec3* hitPoint)
         PlayEffectSound("FireHit");
     }
     if (health >= 0.5f * GetMaxHealth()) {
-        if (damageSmoke) damageSmoke->Stop();
-        damageSmoke = nullptr;
+        StopEffect(&damageSmoke);
         return;
     }
     // Machines smoke once they are badly hurt; the smoke rides along with them.
     if (composition != COMPOSITION_MECHANICAL || damageSmoke || !TheScene.particles) return;
-    damageSmoke = TheScene.particles->SpawnSystem("black_smoke_damage");
-    if (!damageSmoke) return;
     float lift = 0.5f;
     Vec3 min, max;
     if ((flags & ENTITY_BUILDING) && GetWorldBounds(&min, &max)) lift = (max.y - min.y) - 0.5f;
     Vec3 centre = GetCenter() - GetPosition();
-    damageSmoke->owner = this;
-    damageSmoke->offset = Vec3(centre.x, lift, centre.z);
+    damageSmoke = StartEffect("black_smoke_damage", this, Vec3(centre.x, lift, centre.z));
 }
 
 void Entity::EndOwnedEffects()
@@ -382,7 +313,7 @@ void Entity::EndOwnedEffects()
     // Its effects all follow it, so they stop with what follows it; none is reached through a
     // pointer whose system the particles may have taken back meanwhile.
     damageSmoke = secondEffect = nullptr;
-    if (TheScene.particles) TheScene.particles->StopSystemsOf(this);
+    StopEffectsOf(this);
 }
 
 void Entity::Die(Entity*)
@@ -409,10 +340,7 @@ void Entity::Die(Entity*)
     Vec3 centre = GetCenter();
     SpawnEffectAt(explosion, centre + Vec3(0.0f, 1.0f, 0.0f));
     if (flags & ENTITY_BUILDING) SpawnEffectAt("exploring", GetPosition() + Vec3(0.0f, 1.0f, 0.0f));
-    for (ParticleSystem** effect : {&damageSmoke, &secondEffect}) {
-        if (*effect) (*effect)->Stop();
-        *effect = nullptr;
-    }
+    for (ParticleSystem** effect : {&damageSmoke, &secondEffect}) StopEffect(effect);
     if (visible) {
         const bool biological = composition == COMPOSITION_BIOLOGICAL;
         if (flags & ENTITY_BUILDING) {

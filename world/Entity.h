@@ -109,13 +109,6 @@ public:
     // under the fog of war is discovered (found bases and deposits stay shown from then on),
     // and an enemy found for the first time is told to the events.
     void UpdateVisibility();
-    // The drawing's question: whether the player sees it in this picture (inside the view and
-    // not hidden by the fog of war), worked out once a frame and again after a tick, with its
-    // distance to the camera. The world never asks. Mode 1 answers afresh without keeping
-    // anything: discovered, for an agent seen in the fog now, and in view.
-    bool IsVisible(int mode = 0);
-    // Inside the view and not hidden by the fog of war, now.
-    bool SeenNow();
     // Whether the fog of war lets the player see it, in view or not (nothing is discovered):
     // the player's own always; a building or resource once found always; anything else only
     // where the player's units see now.
@@ -130,9 +123,6 @@ public:
     // ENTITY_SNAP_TO_GROUND where the kind has it): it stands on the ground and takes its cells.
     // A saved level read back settles what it read at once, as its game had it settled.
     virtual void Settle();
-    // Draws the mesh for a render pass: tinted red while selected, lit in the flash colour
-    // (through the fixed pipeline) while a hit flash lasts.
-    virtual void Render(int pass);
     // False while the entity is held and not in the world (a carried item).
     virtual bool IsAvailable();
     virtual void OnSelect();

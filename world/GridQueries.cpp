@@ -6,7 +6,6 @@
 #include "mechanics/GameMechanics.h"
 #include "platform/MathUtil.h"
 #include "render/IndexedMesh.h"
-#include "render/ViewFrustum.h"
 #include "terrain/Terrain.h"
 #include "world/BuildItem.h"
 #include "world/Building.h"
@@ -358,13 +357,6 @@ bool GetBuildingFootprintCells(IntRect* rectangle, const IndexedMesh* mesh, cons
     if (cells.minX < 0 || cells.minY < 0 || cells.maxX >= grid->size || cells.maxY >= grid->size) return false;
     if (rectangle) *rectangle = cells;
     return true;
-}
-
-bool IsInViewFrustum(const Vec3& centre, float radius)
-{
-    if (!Frustum) return false;
-    Vec3 extent(radius, radius, radius);
-    return Frustum->ClassifyBox(centre - extent, centre + extent) != ViewFrustum::OUTSIDE;
 }
 
 namespace {

@@ -69,8 +69,6 @@ bool GetRotatedFootprintBox(Vec3* low, Vec3* high, const IndexedMesh* mesh, cons
 // the building stands on them; false when they reach off the grid.
 bool GetBuildingFootprintCells(IntRect* rectangle, const IndexedMesh* mesh, const Vec3& position, float heading,
                                float scale);
-// Whether the box of radius about the centre is at least partly in view; false without a view.
-bool IsInViewFrustum(const Vec3& centre, float radius);
 // A jagged line between two cells of the level map, by recursive midpoint displacement.
 struct MidpointPath {
     static constexpr int CAPACITY = 512;

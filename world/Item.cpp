@@ -10,12 +10,11 @@
 #include "platform/StringTable.h"
 #include "render/Animation.h"
 #include "render/IndexedMesh.h"
-#include "render/ParticleManager.h"
-#include "render/ParticleSystem.h"
 #include "platform/Timer.h"
 #include "terrain/Terrain.h"
 #include "world/Agent.h"
 #include "world/AgentCombat.h"
+#include "world/Effects.h"
 #include "world/Grid.h"
 #include "world/GridQueries.h"
 #include "world/ItemCatalog.h"
@@ -105,19 +104,14 @@ void Sound(const char* name)
 
 void SpawnAt(const char* name, const Vec3& at)
 {
-    ParticleSystem* system = TheScene.particles ? TheScene.particles->SpawnSystem(name) : nullptr;
-    if (system) system->position = at;
+    PlaceEffect(name, at);
 }
 
 // The rings of a heal or a recharge: one burst round the unit that rides along with it and ends
 // with its rings, rather than a ring left pulsing where the unit stood.
 void RingsOn(const char* name, Entity* unit)
 {
-    ParticleSystem* system = TheScene.particles ? TheScene.particles->SpawnSystem(name) : nullptr;
-    if (!system) return;
-    system->owner = unit;
-    system->offset = unit->GetCenter() - unit->GetPosition();
-    system->flags |= PARTICLE_TIMED;
+    StartEffect(name, unit, unit->GetCenter() - unit->GetPosition(), EFFECT_ONCE);
 }
 
 bool InventoryFull()

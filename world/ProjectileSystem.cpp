@@ -1,6 +1,6 @@
 // The projectile system's pools and its frame step: flight, hits, bursts, beams pouring
-// damage, melee blows and debris. The firing operations are Weapons.cpp, the drawing
-// mechanics/ProjectileRender.cpp.
+// damage, melee blows and debris. The firing operations are Weapons.cpp, the debris
+// DebrisField.cpp, the drawing drawing/ProjectileDrawing.cpp.
 #include "world/ProjectileSystem.h"
 
 #include "host/SteadyMath.h"
@@ -9,6 +9,7 @@
 #include "platform/MathUtil.h"
 #include "platform/SoundManager.h"
 #include "render/Animation.h"
+#include "render/GraphicsDevice.h"
 #include "render/IndexedMesh.h"
 #include "render/ParticleManager.h"
 #include "render/ParticleSystem.h"
@@ -166,6 +167,23 @@ ProjectileSystem::~ProjectileSystem()
     delete[] records_;
     delete[] beamRecords_;
     delete[] meleeRecords_;
+}
+
+const char* const ProjectileSystem::BEAM_TEXTURE_PATHS[BEAM_TEXTURES] = {
+    "data/textures/effects/laser_grey1.dds",   "data/textures/effects/laser_grey2.dds",
+    "data/textures/effects/laser_grey3.dds",   "data/textures/effects/lightning1.dds",
+    "data/textures/effects/lightning2.dds",    "data/textures/effects/lightning3.dds",
+    "data/textures/effects/lightning_red1.dds", "data/textures/effects/lightning_red2.dds",
+    "data/textures/effects/lightning_red3.dds"};
+
+// The beams' pictures are loaded with the level's other resources, when there is a device.
+void ProjectileSystem::LoadBeamSprites()
+{
+    if (!Graphics || !Graphics->device) return;
+    for (int i = 0; i < BEAM_TEXTURES; ++i) {
+        if (beamSprites[i]) continue;
+        beamSprites[i] = CreateBillboardSprite(Vec3(), Vec3(0.0f, 0.0f, 1.0f), BEAM_TEXTURE_PATHS[i], 0xFFFFFFFF, true);
+    }
 }
 
 void ProjectileSystem::Init()

@@ -140,7 +140,6 @@ public:
     // random ones. Nothing when every set is in the air.
     void Spawn(int kind, const Vec3& position, float size, bool allPieces);
     void Update(float dt);
-    void Render(int pass);
     void Clear();
 
     IndexedMesh* meshes[DEBRIS_KINDS][DEBRIS_MESHES] = {};
@@ -187,12 +186,10 @@ public:
     // when it has one: the victim knows whom to answer.
     void Explode(const Vec3& position, float damage, float radius, int kind, int alignment, Entity* source = nullptr);
 
-    // ---- The frame
+    // ---- The frame (drawn by drawing/ProjectileDrawing.h)
     void Update(float dt);
-    // Projectile meshes, then the laser and lightning beams.
-    void Render();
-    // The debris pieces, in the game's entity pass.
-    void BuildMeshTransform(int pass);
+    // Where a beam leaves its shooter.
+    static Vec3 MuzzlePoint(const Beam* beam, Entity* shooter);
     // Every record back to its free list (level end).
     void Clear();
     // Whether the projectile hits the entity, and the hit. The burst of a shell (area) and the
@@ -238,11 +235,7 @@ private:
     // What is drawn of a shot in the air: a missile's smoke trail, a beam's impact and muzzle.
     void TrailSmoke(Projectile* shot);
     void DressBeam(Beam* beam, int kind, Entity* shooter);
-    // Where a beam leaves its shooter.
-    Vec3 MuzzlePoint(const Beam* beam, Entity* shooter);
     void LoadBeamSprites();
-    void RenderProjectiles();
-    void RenderBeams();
 
     Projectile* records_ = nullptr;
     Beam* beamRecords_ = nullptr;

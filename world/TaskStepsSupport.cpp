@@ -8,10 +8,9 @@
 #include "platform/SoundManager.h"
 #include "host/System.h"
 #include "render/IndexedMesh.h"
-#include "render/ParticleManager.h"
-#include "render/ParticleSystem.h"
 #include "world/Agent.h"
 #include "world/AgentCombat.h"
+#include "world/Effects.h"
 #include "world/Grid.h"
 #include "world/GridQueries.h"
 
@@ -24,19 +23,9 @@ constexpr float DEGREES = 180.0f / PI;
 void WorkBeam::Start(Agent* agent, const Vec3& direction, const char* name)
 {
     if (!agent) return;
-    if (agent->workEffect) agent->workEffect->Stop();
-    agent->workEffect = nullptr;
-    ParticleSystem* beam = TheScene.particles ? TheScene.particles->SpawnSystem(name) : nullptr;
-    if (beam) {
-        Vec3 along = direction;
-        float length = Vec3Length(&along);
-        beam->position = agent->GetPosition();
-        beam->direction = length > 0.0f ? along * (1.0f / length) : Vec3(0.0f, 0.0f, 1.0f);
-        beam->owner = agent;
-        // A beam shows at its full length from its first frame.
-        for (int i = 0; i < 10; ++i) beam->Step(0.1f);
-        agent->workEffect = beam;
-    }
+    StopEffect(&agent->workEffect);
+    // A beam shows at its full length from its first frame.
+    if (ParticleSystem* beam = StartWorkBeam(name, agent, direction)) agent->workEffect = beam;
     if (!SoundMgr) return;
     int sound = SoundMgr->FindSound("buildbeam");
     if (agent->workSound >= 0 && sound >= 0 && SoundMgr->IsPlaying(sound, agent->workSound))
@@ -49,8 +38,8 @@ void WorkBeam::Stop(Agent* agent)
     if (!agent) return;
     // A beam the particles took back meanwhile (all of them cleared at once) may be playing
     // for another by now: only the agent's own is stopped.
-    if (agent->workEffect && agent->workEffect->owner == agent) agent->workEffect->Stop();
-    agent->workEffect = nullptr;
+    if (EffectOwner(agent->workEffect) != agent) agent->workEffect = nullptr;
+    StopEffect(&agent->workEffect);
     if (SoundMgr && agent->workSound >= 0) {
         int sound = SoundMgr->FindSound("buildbeam");
         if (sound >= 0 && SoundMgr->IsPlaying(sound, agent->workSound)) SoundMgr->StopSound(sound, agent->workSound);
@@ -61,7 +50,7 @@ void WorkBeam::Stop(Agent* agent)
 void WorkBeam::Keep(Agent* agent, Entity* target, const char* name)
 {
     if (!agent || !target) return;
-    if (agent->workEffect && StrICmp(agent->workEffect->name, name) == 0) return;
+    if (agent->workEffect && StrICmp(EffectName(agent->workEffect), name) == 0) return;
     Start(agent, target->GetCenter() - agent->GetPosition(), name);
 }
 
@@ -110,8 +99,7 @@ void StepSupport::PlaySound(const char* name)
 
 void StepSupport::SpawnEffect(const char* name, const Vec3& at)
 {
-    ParticleSystem* system = TheScene.particles ? TheScene.particles->SpawnSystem(name) : nullptr;
-    if (system) system->position = at;
+    PlaceEffect(name, at);
 }
 
 void StepSupport::FloatText(const char* text, const Vec3& at)

@@ -6,11 +6,10 @@
 #include "platform/MathUtil.h"
 #include "platform/SoundManager.h"
 #include "render/IndexedMesh.h"
-#include "render/ParticleManager.h"
-#include "render/ParticleSystem.h"
 #include "world/Agent.h"
 #include "world/BuildItem.h"
 #include "world/Building.h"
+#include "world/Effects.h"
 
 #include <cmath>
 #include <cstring>
@@ -273,23 +272,17 @@ void ProjectileSystem::StartBeam(float duration, Entity* shooter, Entity* target
 void ProjectileSystem::TrailSmoke(Projectile* p)
 {
     if (!p->hasWeapon || p->weapon.type != WEAPON_MISSILE || !TheScene.particles) return;
-    p->smokeTrail = TheScene.particles->SpawnSystem("smoke_trail");
-    if (p->smokeTrail) {
-        p->smokeTrail->offset = p->position;
-        p->smokeTrail->flags |= PARTICLE_OFFSET_ORIGIN;
-    }
+    p->smokeTrail = StartEffect("smoke_trail", nullptr, p->position);
 }
 
 void ProjectileSystem::DressBeam(Beam* b, int kind, Entity* shooter)
 {
     if (!TheScene.particles) return;
     if (const char* impact = BeamImpactSystem(kind)) {
-        b->impact = TheScene.particles->SpawnSystem(impact);
-        if (b->impact) b->impact->flags |= PARTICLE_OFFSET_ORIGIN;
+        b->impact = StartEffect(impact, nullptr, Vec3());
     }
     if (const char* muzzle = BeamMuzzleSystem(kind, b->hasWeapon ? &b->weapon : nullptr, shooter)) {
-        b->muzzle = TheScene.particles->SpawnSystem(muzzle);
-        if (b->muzzle) b->muzzle->flags |= PARTICLE_OFFSET_ORIGIN | PARTICLE_USE_DIRECTION;
+        b->muzzle = StartEffect(muzzle, nullptr, Vec3(), EFFECT_ALONG_DIRECTION);
     }
 }
 

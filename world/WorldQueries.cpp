@@ -6,10 +6,9 @@
 #include "mechanics/Scene.h"
 #include "platform/SoundManager.h"
 #include "render/IndexedMesh.h"
-#include "render/ParticleManager.h"
-#include "render/ParticleSystem.h"
 #include "world/BuildItem.h"
 #include "world/Building.h"
+#include "world/Effects.h"
 #include "world/Grid.h"
 
 #include <cmath>
@@ -22,10 +21,7 @@ void Flash(const char* name, const Vec3& at)
 {
     // Without an owner a system stands at its template's own position unless told the offset
     // is its origin.
-    ParticleSystem* system = TheScene.particles ? TheScene.particles->SpawnSystem(name) : nullptr;
-    if (!system) return;
-    system->offset = at;
-    system->flags |= PARTICLE_OFFSET_ORIGIN;
+    StartEffect(name, nullptr, at);
 }
 
 const char* ScanFlashOf(int grade)

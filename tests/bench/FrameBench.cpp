@@ -1,7 +1,7 @@
 // How long a mission frame takes on the graphics device at 1024 x 768: a generated, populated
 // level with a river, under the fog of war, seen from above the player's rig with a crowd of
 // about 150 skinned units walking around it and smoke rising among them, drawn whole
-// (Game::Render, shadows and glows on, with nothing glowing and with a scan ring glowing), and
+// (DrawnGame::Render, shadows and glows on, with nothing glowing and with a scan ring glowing), and
 // its passes one by one: the shadow map, the scene, the glow pass, the GUI. Each pass ends with a present, so that the software renderer
 // has finished it; "PresentOnly" is what that adds. Glow and composite together cost what the
 // frame with a scan ring costs more than the one without.
@@ -20,7 +20,7 @@
 #include "host/WorldGuard.h"
 #include "interface/PlayerGame.h"
 #include "mechanics/GameMechanics.h"
-#include "mechanics/GameRender.h"
+#include "drawing/WorldFrame.h"
 #include "mechanics/Scene.h"
 #include "platform/Timer.h"
 #include "platform/UserFolders.h"
@@ -93,7 +93,7 @@ public:
         return frame->ready ? frame : nullptr;
     }
 
-    // Everything that starts a frame as Game::Render starts it, then the pass, then a present.
+    // Everything that starts a frame as DrawnGame::Render starts it, then the pass, then a present.
     template <class F> void Pass(F draw)
     {
         RenderStates.Reset();

@@ -22,6 +22,7 @@
 #include "host/System.h"
 #include "host/WorldGuard.h"
 #include "interface/PlayerGame.h"
+#include "drawing/WorldFrame.h"
 #include "mechanics/GameMechanics.h"
 #include "mechanics/Scene.h"
 #include "render/Animation.h"
@@ -344,7 +345,7 @@ void PoseTheUnitsInViewForAFrame(benchmark::State& state)
         inView.clear();
         for (const EntityRef& unit : units) {
             Entity* agent = unit.GetLive();
-            if (agent && agent->mesh && agent->IsVisible(0)) inView.push_back(agent);
+            if (agent && agent->mesh && IsInPicture(agent, 0)) inView.push_back(agent);
         }
         seen += (double)inView.size();
         timespec begin, end;

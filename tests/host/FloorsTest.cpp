@@ -16,7 +16,7 @@ namespace {
 
 const std::map<std::string, int> FloorOf = {
     {"host", 0},    {"platform", 1}, {"render", 2},  {"terrain", 3},  {"world", 3},    {"mechanics", 3},
-    {"levelgen", 3}, {"gui", 3},      {"interface", 3}, {"campaign", 3}, {"tools", 3}, {"app", 4},
+    {"levelgen", 3}, {"drawing", 3}, {"gui", 3},      {"interface", 3}, {"campaign", 3}, {"tools", 3}, {"app", 4},
 };
 constexpr int GAME_FLOOR = 3;
 
@@ -150,7 +150,7 @@ const std::set<std::string> StillReachingUp = {};
 bool ReachesAboveTheSimulation(const std::string& header)
 {
     const std::string top = FirstFolder(header);
-    if (top == "interface" || top == "gui" || top == "tools") return true;
+    if (top == "interface" || top == "gui" || top == "tools" || top == "drawing") return true;
     return top == "campaign" && !CampaignDataHeaders.count(header);
 }
 
@@ -164,7 +164,7 @@ TEST(Floors, TheWorldNeverReachesIntoTheInterface)
         {"world/Entity.h", false},          {"render/IndexedMesh.h", false},    {"campaign/MissionRecord.h", false},
         {"campaign/PlayerProfile.h", false}, {"mechanics/ScreenHooks.h", false}, {"campaign/MissionScreen.h", true},
         {"campaign/ProfileScreen.h", true},        {"gui/Button.h", true},             {"interface/MissionHud.h", true},
-        {"tools/GrowthTool.h", true},
+        {"tools/GrowthTool.h", true},       {"drawing/WorldFrame.h", true},
     };
     for (const Case& c : cases) EXPECT_EQ(ReachesAboveTheSimulation(c.header), c.above) << c.header;
 
@@ -194,6 +194,100 @@ TEST(Floors, TheWorldNeverReachesIntoTheInterface)
         if (StillReachingUp.count(file) && !reaches) ADD_FAILURE() << file << " reaches up no more: take it off the list";
     }
     for (const std::string& listed : StillReachingUp)
+        EXPECT_NE(std::find(files.begin(), files.end(), listed), files.end()) << listed << " is gone: take it off the list";
+}
+
+// The simulation never needs a device: a tick of the world reads only what its rules read. Of
+// render/ it may read the models (a mesh's skeleton, its joints and animations, which place a
+// weapon's muzzle and a unit's pose); the device, its states, effects, shaders, textures,
+// sprites, fonts, the camera, the frustum and the particles are the drawing's, above it.
+const std::set<std::string> ModelHeaders = {
+    "render/Animation.h", "render/AnimLibrary.h", "render/IndexedMesh.h", "render/MeshFormat.h", "render/MeshLibrary.h",
+};
+
+bool IsDrawing(const std::string& header)
+{
+    const std::string top = FirstFolder(header);
+    if (top == "render") return !ModelHeaders.count(header);
+    if (top != "host") return false;
+    const std::string name = header.substr(5);
+    return name.rfind("Gfx", 0) == 0 || name == "EffectObject.h";
+}
+
+// The files of the simulation that still draw or hold the device. A file that stops leaves the
+// list, and no file joins it: the world's drawing moves up to the drawing side (drawing/), which
+// reads the world and is told what starts in it.
+const std::set<std::string> StillDrawing = {
+    "terrain/Environment.cpp",
+    "terrain/FogOfWar.cpp",
+    "terrain/Heightmap.cpp",
+    "terrain/Minimap.cpp",
+    "terrain/Minimap.h",
+    "terrain/MinimapPings.cpp",
+    "terrain/ScanPulses.cpp",
+    "terrain/ScanPulses.h",
+    "terrain/Skybox.cpp",
+    "terrain/SplatPool.cpp",
+    "terrain/Terrain.cpp",
+    "terrain/TerrainLayers.cpp",
+    "terrain/TerrainRender.cpp",
+    "terrain/TextureLock.h",
+    "terrain/Water.cpp",
+    "world/BuildItemScript.cpp",
+    "world/BuildingBehaviours.cpp",
+    "world/Effects.cpp",
+    "world/ItemCatalog.cpp",
+    "world/ProjectileSystem.cpp",
+    "world/UnitTypes.cpp",
+    "mechanics/CommandHandlers.cpp",
+    "mechanics/Commands.cpp",
+    "mechanics/EventManager.cpp",
+    "mechanics/Game.cpp",
+    "mechanics/GameMechanics.cpp",
+    "mechanics/GameMechanicsInit.cpp",
+    "mechanics/Scene.cpp",
+    "mechanics/SceneFactory.cpp",
+    "mechanics/SceneFile.cpp",
+    "mechanics/SceneScripts.cpp",
+    "mechanics/Selection.cpp",
+    "levelgen/Growth.cpp",
+    "levelgen/Population.cpp",
+};
+
+TEST(Floors, TheWorldNeedsNoDevice)
+{
+    struct Case {
+        const char* header;
+        bool drawing;
+    };
+    const Case cases[] = {
+        {"render/IndexedMesh.h", false},   {"render/Animation.h", false}, {"render/MeshLibrary.h", false},
+        {"render/GraphicsDevice.h", true}, {"render/Camera.h", true},     {"render/ParticleManager.h", true},
+        {"render/ViewFrustum.h", true},    {"host/GfxDevice.h", true},    {"host/EffectObject.h", true},
+        {"host/Maths.h", false},           {"world/Entity.h", false},     {"platform/Timer.h", false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(IsDrawing(c.header), c.drawing) << c.header;
+
+    std::vector<std::string> files;
+    for (const std::string& folder : SimulationFolders) {
+        const std::vector<std::string> found = SourceFiles({folder});
+        files.insert(files.end(), found.begin(), found.end());
+    }
+    for (const std::string& file : files) {
+        std::ifstream in(SourcePath(file));
+        std::string line;
+        bool draws = false;
+        for (int number = 1; std::getline(in, line); ++number) {
+            const std::string header = IncludedHeader(line);
+            if (header.empty() || !IsDrawing(header)) continue;
+            draws = true;
+            if (!StillDrawing.count(file))
+                ADD_FAILURE() << file << ":" << number << " includes " << header
+                              << ": the world is drawn from above it, by the drawing side";
+        }
+        if (StillDrawing.count(file) && !draws) ADD_FAILURE() << file << " draws no more: take it off the list";
+    }
+    for (const std::string& listed : StillDrawing)
         EXPECT_NE(std::find(files.begin(), files.end(), listed), files.end()) << listed << " is gone: take it off the list";
 }
 

@@ -1,6 +1,7 @@
 // A generated forest level filled from the shipped data and drawn: the terrain from its height
 // image with the river, and on it the rig, the mission objects, guards, ore, spawners, bridges,
 // the grown forests and grass, all placed where the population put them.
+#include "drawing/WorldFrame.h"
 #include "platform/RandomUtil.h"
 #include "render/Camera.h"
 #include "render/Effect.h"
@@ -85,7 +86,7 @@ protected:
         WorldMatrix = e->world;
         MeshRenderPosition = e->GetPosition();
         Graphics->SetTransform(TS_WORLD, &WorldMatrix);
-        e->Render(0);
+        DrawEntityMesh(e, 0);
     }
 
     std::unique_ptr<GameScreen> screen;

@@ -1,7 +1,7 @@
 // What each render pass draws of the world: the entities of the Scene's lists, cloaked agents,
 // buildings going up, markers, splats; the blink of a running-out cloak, the frozen tint, the
 // lift of ground splats; the ring sizes and the placement footprint of the overlays.
-#include "mechanics/GameRender.h"
+#include "drawing/WorldFrame.h"
 #include "interface/SceneOverlays.h"
 
 #include "render/Effect.h"

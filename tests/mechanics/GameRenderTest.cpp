@@ -2,7 +2,7 @@
 // asked for (and where the scene is drawn) is rendered frame by frame with the switches set
 // in turn.
 #include "mechanics/Game.h"
-#include "mechanics/GameRender.h"
+#include "drawing/WorldFrame.h"
 
 #include "host/GfxDevice.h"
 #include "host/GfxTexture.h"
@@ -23,8 +23,10 @@
 
 namespace {
 
-class RecordingGame : public Game {
+class RecordingGame : public DrawnGame {
 public:
+    // A new game object starts at the intro, where no level is drawn: this one is in play.
+    RecordingGame() { state = GAME_STATE_PLAYING; }
     void RenderScene() override
     {
         GfxSurface* target = nullptr;
@@ -35,7 +37,7 @@ public:
         if (target) target->Release();
         if (back) back->Release();
         calls.push_back("scene");
-        Game::RenderScene();
+        DrawnGame::RenderScene();
     }
     // The scene pass counts as a drawing of something that glows when asked to.
     void RenderEntities(int pass) override
@@ -46,7 +48,7 @@ public:
     void RenderShadowMap() override
     {
         calls.push_back("shadow");
-        Game::RenderShadowMap();
+        DrawnGame::RenderShadowMap();
     }
     void RenderReflection() override { calls.push_back("reflection"); }
     void DrawGui() override { calls.push_back("gui"); }

@@ -78,3 +78,17 @@ TEST(ViewFrustum, TouchingCountsAsCrossing)
     };
     for (const Case& k : cases) EXPECT_EQ(frustum.ClassifyBox(k.min, k.max), k.expected) << k.what;
 }
+
+TEST(ViewFrustum, OnlyWhatTheCameraSeesIsInView)
+{
+    EXPECT_FALSE(IsInViewFrustum(Vec3(), 1.0f)) << "no view";
+    ViewFrustum view;
+    ScopedGlobal<ViewFrustum*> current(Frustum, &view);
+    Matrix lookAt;
+    Vec3 eye(0.0f, 50.0f, -50.0f), target(0.0f, 0.0f, 0.0f), up(0.0f, 1.0f, 0.0f);
+    MatrixLookAtLH(&lookAt, &eye, &target, &up);
+    view.Update(lookAt);
+    EXPECT_TRUE(IsInViewFrustum(Vec3(0.0f, 0.0f, 0.0f), 1.0f));
+    EXPECT_FALSE(IsInViewFrustum(Vec3(0.0f, 50.0f, -200.0f), 1.0f)) << "behind the camera";
+    EXPECT_TRUE(IsInViewFrustum(Vec3(0.0f, 50.0f, -60.0f), 20.0f)) << "partly in view";
+}

@@ -12,6 +12,7 @@
 #include "terrain/Environment.h"
 #include "terrain/HeightFieldGenerator.h"
 #include "terrain/Heightmap.h"
+#include "drawing/TerrainDrawing.h"
 #include "terrain/Skybox.h"
 #include "terrain/Terrain.h"
 #include "terrain/TextureLock.h"
@@ -94,7 +95,7 @@ protected:
     }
     void DrawScene(bool sky)
     {
-        if (sky) Skybox::Render(0);
+        if (sky) DrawSky(0);
         terrain.Render(0, true);
         if (terrain.waterSet) terrain.waterSet->DrawVisible(0, true);
     }

@@ -4,7 +4,7 @@
 #include "interface/PlayerGame.h"
 #include "mechanics/Game.h"
 #include "mechanics/GameMechanics.h"
-#include "mechanics/GameRender.h"
+#include "drawing/WorldFrame.h"
 #include "interface/GameSeamImpl.h"
 #include "mechanics/Scene.h"
 #include "interface/SceneOverlays.h"

@@ -3,6 +3,7 @@
 // fallen unit of the player's army frees its place and its cell.
 #include "world/Entity.h"
 
+#include "drawing/WorldFrame.h"
 #include "mechanics/Game.h"
 #include "platform/Timer.h"
 #include "render/IndexedMesh.h"
@@ -182,7 +183,7 @@ TEST(EntityDrawing, TheSelectionTintAndTheHitFlashLightTheMeshAndLeaveNoTrace)
         entity.flags |= ENTITY_BORROWED_MESH | (c.selected ? ENTITY_SELECTION : 0);
         entity.ambientOverride = c.flash;
         entity.mesh = &mesh;
-        entity.Render(0);
+        DrawEntityMesh(&entity, 0);
         ASSERT_EQ(mesh.draws.size(), 1u);
         EXPECT_EQ(mesh.draws[0].ambient, c.ambient);
         EXPECT_EQ(mesh.draws[0].fixedFunction, c.fixedFunction);

@@ -3,6 +3,7 @@
 // seen, stays on the screen when the units walk away; whatever the units see is found wherever
 // the camera looks; the first enemy found wakes the events that wait for one. The world's ticks
 // find all of it; drawing a frame only asks.
+#include "drawing/WorldFrame.h"
 #include "mechanics/EventManager.h"
 #include "platform/Timer.h"
 #include "render/ViewFrustum.h"
@@ -68,12 +69,12 @@ TEST_F(EntityVisibility, EnemiesShowWhereThePlayerSeesAndFoundBasesStay)
     Agent* farRaider = Place(NewAgent(ALIGN_ENEMY), 90, 92);
 
     NextFrame();
-    EXPECT_TRUE(scout->IsVisible()) << "the player's own units always show";
-    EXPECT_TRUE(raider->IsVisible());
-    EXPECT_TRUE(camp->IsVisible());
-    EXPECT_TRUE(ore->IsVisible());
-    EXPECT_FALSE(crate->IsVisible()) << "an item far from the player's units lies under the fog";
-    EXPECT_FALSE(farRaider->IsVisible());
+    EXPECT_TRUE(IsInPicture(scout)) << "the player's own units always show";
+    EXPECT_TRUE(IsInPicture(raider));
+    EXPECT_TRUE(IsInPicture(camp));
+    EXPECT_TRUE(IsInPicture(ore));
+    EXPECT_FALSE(IsInPicture(crate)) << "an item far from the player's units lies under the fog";
+    EXPECT_FALSE(IsInPicture(farRaider));
     EXPECT_TRUE(camp->discovered && ore->discovered && raider->discovered);
     EXPECT_FALSE(farRaider->discovered);
     EXPECT_TRUE(eventManager.enemyDiscovered) << "the first enemy seen is told to the events";
@@ -81,19 +82,19 @@ TEST_F(EntityVisibility, EnemiesShowWhereThePlayerSeesAndFoundBasesStay)
     // The scout walks away: the raider goes back under the fog, the camp and the ore stay.
     scout->SetPosition(Corner(60, 60));
     NextFrame();
-    EXPECT_FALSE(raider->IsVisible());
-    EXPECT_TRUE(camp->IsVisible());
-    EXPECT_TRUE(ore->IsVisible());
-    EXPECT_EQ(camp->IsVisible(1), true) << "a found building answers afresh too";
-    EXPECT_FALSE(raider->IsVisible(1)) << "a unit counts only while it is seen";
+    EXPECT_FALSE(IsInPicture(raider));
+    EXPECT_TRUE(IsInPicture(camp));
+    EXPECT_TRUE(IsInPicture(ore));
+    EXPECT_EQ(IsInPicture(camp, 1), true) << "a found building answers afresh too";
+    EXPECT_FALSE(IsInPicture(raider, 1)) << "a unit counts only while it is seen";
 
     // The answer is kept for the frame: the scout coming back shows nothing new until the
     // next tick.
     scout->SetPosition(Corner(20, 20));
     TheMinimap.UpdateVisibility();
-    EXPECT_FALSE(raider->IsVisible());
+    EXPECT_FALSE(IsInPicture(raider));
     NextFrame();
-    EXPECT_TRUE(raider->IsVisible());
+    EXPECT_TRUE(IsInPicture(raider));
 }
 
 TEST_F(EntityVisibility, TheFogFindsWhatTheUnitsSeeOutOfTheCamerasView)
@@ -106,9 +107,9 @@ TEST_F(EntityVisibility, TheFogFindsWhatTheUnitsSeeOutOfTheCamerasView)
     for (Plane& plane : nowhere.planes) plane = Plane(0.0f, 1.0f, 0.0f, 10000.0f);
     Frustum = &nowhere;
     NextFrame();
-    EXPECT_FALSE(camp->IsVisible());
+    EXPECT_FALSE(IsInPicture(camp));
     EXPECT_TRUE(camp->discovered) << "the units saw it though the player looked elsewhere";
-    EXPECT_FALSE(raider->IsVisible());
+    EXPECT_FALSE(IsInPicture(raider));
     EXPECT_TRUE(raider->discovered) << "a unit too: the level never asks where the camera looks";
     EXPECT_TRUE(eventManager.enemyDiscovered);
 
@@ -117,7 +118,7 @@ TEST_F(EntityVisibility, TheFogFindsWhatTheUnitsSeeOutOfTheCamerasView)
     TheMinimap.fogEnabled = false;
     Agent* other = Place(NewAgent(ALIGN_ENEMY), 100, 100);
     NextFrame();
-    EXPECT_TRUE(other->IsVisible());
+    EXPECT_TRUE(IsInPicture(other));
     EXPECT_FALSE(other->discovered);
 }
 
@@ -164,8 +165,8 @@ TEST_F(EntityVisibility, TheUpdateFindsWhatThePlayerSeesAndDrawingFindsNothing)
     NextFrame(false);
     // Drawn before a tick has looked at them, as the level's first frame is: shown, and nothing
     // found by the drawing.
-    EXPECT_TRUE(raider->IsVisible());
-    EXPECT_TRUE(scenery->IsVisible());
+    EXPECT_TRUE(IsInPicture(raider));
+    EXPECT_TRUE(IsInPicture(scenery));
     EXPECT_FALSE(raider->discovered);
     EXPECT_FALSE(scenery->discovered);
     EXPECT_FALSE(eventManager.enemyDiscovered);

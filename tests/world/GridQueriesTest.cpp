@@ -6,7 +6,6 @@
 
 #include "host/Log.h"
 #include "host/Random.h"
-#include "render/ViewFrustum.h"
 #include "tests/world/WorldTestSupport.h"
 #include "world/Item.h"
 
@@ -243,20 +242,6 @@ TEST_F(GridQueries, TurnedMeshesCoverTheirCellsAndThePreviewFollowsTheMouse)
     EXPECT_EQ(r, 30);
     game.buildItems->current = nullptr;
     item->prototype = nullptr;
-}
-
-TEST_F(GridQueries, OnlyWhatTheCameraSeesIsInView)
-{
-    EXPECT_FALSE(IsInViewFrustum(Vec3(), 1.0f)) << "no view";
-    ViewFrustum view;
-    ScopedGlobal<ViewFrustum*> current(Frustum, &view);
-    Matrix lookAt;
-    Vec3 eye(0.0f, 50.0f, -50.0f), target(0.0f, 0.0f, 0.0f), up(0.0f, 1.0f, 0.0f);
-    MatrixLookAtLH(&lookAt, &eye, &target, &up);
-    view.Update(lookAt);
-    EXPECT_TRUE(IsInViewFrustum(Vec3(0.0f, 0.0f, 0.0f), 1.0f));
-    EXPECT_FALSE(IsInViewFrustum(Vec3(0.0f, 50.0f, -200.0f), 1.0f)) << "behind the camera";
-    EXPECT_TRUE(IsInViewFrustum(Vec3(0.0f, 50.0f, -60.0f), 20.0f)) << "partly in view";
 }
 
 TEST_F(GridQueries, AWildJaggedLineStaysOnTheMapsInnerCells)

@@ -1,5 +1,7 @@
 // Attacks on screen: a laser beam drawn as a glowing line between shooter and target, and the
 // burst of an explosion, read back from the device.
+#include "drawing/ProjectileDrawing.h"
+#include "drawing/TerrainDrawing.h"
 #include "host/GfxDevice.h"
 #include "host/Random.h"
 #include "platform/RandomUtil.h"
@@ -107,7 +109,7 @@ TEST(ProjectileDraw, ALaserBeamAndAnExplosionShowWhereTheyHappen)
         graphics->Clear(3, 0.0f, 0.0f, 0.0f, 1.0f);
         graphics->BeginScene();
         TheScene.particles->Render();
-        system.Render();
+        DrawProjectiles(system);
         graphics->device->EndScene();
         Pixels picture = ReadBackBuffer(graphics->device);
 
@@ -170,9 +172,9 @@ TEST(ProjectileDraw, ProjectilesAndDebrisDrawTheirMeshes)
 
         graphics->Clear(3, 0.0f, 0.0f, 0.0f, 1.0f);
         graphics->BeginScene();
-        system.Render();
-        system.BuildMeshTransform(0);
-        splats.Render(0);
+        DrawProjectiles(system);
+        DrawDebris(system, 0);
+        DrawSplats(splats, 0);
         graphics->device->EndScene();
         Pixels picture = ReadBackBuffer(graphics->device);
         for (int i = 0; i < 4; ++i) EXPECT_GT(Lit(picture, Vec3(-4.5f + 3.0f * i, 3.0f, 0.0f), 2), 0) << i;

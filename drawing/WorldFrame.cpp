@@ -3,8 +3,9 @@
 // frame whose scene drew something that glows), the glow blurred at its own size, then the
 // two full-screen passes (the scene copied, the blurred glow added with one filtered tap), the
 // GUI and the frame graph.
-#include "mechanics/Game.h"
-#include "mechanics/GameRender.h"
+#include "drawing/WorldFrame.h"
+
+#include "drawing/TerrainDrawing.h"
 
 #include "host/GfxDevice.h"
 #include "host/GfxTexture.h"
@@ -33,15 +34,6 @@
 #include <algorithm>
 #include <cmath>
 
-bool PostProcessing = true;
-bool Wireframe = false;
-bool ShowCollisionVolumes = false;
-bool DebugDrawShadowBuffer = false;
-bool DebugDrawGlowBuffer = false;
-bool SceneLighting = true;
-int CurrentRenderPass = PASS_COLOUR;
-bool WaterVisible = false;
-float ReflectionHeight = 0.1f;
 GameRenderTargets RenderTargets;
 
 namespace {
@@ -361,7 +353,7 @@ void ForgetGameRenderTargets()
     RenderTargets.scene = RenderTargets.glow = RenderTargets.glowBlur = nullptr;
 }
 
-bool Game::CreateShadowMap()
+bool DrawnGame::CreateShadowMap()
 {
     GfxDevice* device = Device();
     if (!device || !Config) return false;
@@ -391,13 +383,13 @@ bool Game::CreateShadowMap()
     return true;
 }
 
-void Game::ReleaseShadowMap()
+void DrawnGame::ReleaseShadowMap()
 {
     ReleaseShadowMapStep(nullptr);
     ReleaseShadowDepthStep(nullptr);
 }
 
-bool Game::CreateReflectionMap()
+bool DrawnGame::CreateReflectionMap()
 {
     if (RenderTargets.reflectionMap) return true;
     GfxDevice* device = Device();
@@ -420,7 +412,7 @@ bool Game::CreateReflectionMap()
     return true;
 }
 
-void Game::ClearShadowMap(bool restoreTarget)
+void DrawnGame::ClearShadowMap(bool restoreTarget)
 {
     GfxDevice* device = Device();
     if (!device || !RenderTargets.shadowMap) return;
@@ -434,7 +426,7 @@ void Game::ClearShadowMap(bool restoreTarget)
     }
 }
 
-void Game::ClearReflectionMap(bool restoreTarget)
+void DrawnGame::ClearReflectionMap(bool restoreTarget)
 {
     GfxDevice* device = Device();
     if (!device || !CreateReflectionMap()) return;
@@ -452,7 +444,7 @@ void Game::ClearReflectionMap(bool restoreTarget)
     }
 }
 
-void Game::RenderShadowMap()
+void DrawnGame::RenderShadowMap()
 {
     GfxDevice* device = Device();
     if (!device || !Config) return;
@@ -522,7 +514,7 @@ void Game::RenderShadowMap()
     RenderStates.SetRenderState(RS_ZWRITEENABLE, 1);
 }
 
-void Game::RenderReflection()
+void DrawnGame::RenderReflection()
 {
     GfxDevice* device = Device();
     if (!device || !CreateReflectionMap()) return;
@@ -565,7 +557,7 @@ void Game::RenderReflection()
     RenderStates.SetRenderState(RS_CULLMODE, CULL_NONE);
 }
 
-void Game::RenderScene()
+void DrawnGame::RenderScene()
 {
     if (!Graphics) return;
     ForgetMeshSceneParameters();
@@ -593,7 +585,7 @@ void Game::RenderScene()
     Vec3 groundMin, groundMax;
     const bool skyHidden = !Wireframe && GroundIsWhole(&groundMin, &groundMax) &&
                            GroundFillsView(ViewMatrix, ProjectionMatrix, groundMin, groundMax);
-    Skybox::Render(PASS_COLOUR, !skyHidden);
+    DrawSky(PASS_COLOUR, !skyHidden);
     if (WaterVisible) RenderReflection();
     if (Graphics->device) Graphics->device->Clear(0, nullptr, CLEAR_ZBUFFER, 0, 1.0f, 0);
     RenderStates.SetTextureStageState(0, TSS_COLORARG1, TA_TEXTURE);
@@ -603,7 +595,7 @@ void Game::RenderScene()
     RenderEntities(PASS_COLOUR);
 }
 
-void Game::Render()
+void DrawnGame::Render()
 {
     // Only a level in play has a world to draw; the other states draw their own screens.
     if (state != GAME_STATE_PLAYING || !Graphics || !Graphics->device || !Config) return;

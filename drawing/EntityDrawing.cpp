@@ -3,9 +3,11 @@
 // ground splats, water, cloaked agents, buildings going up, projectiles and particles. What a pass
 // leaves out: the shadow pass draws no markers, splats, water, cloaks or particles; the
 // reflection and glow passes no cloaks, water or buildings going up.
-#include "mechanics/Game.h"
+#include "drawing/WorldFrame.h"
+
+#include "drawing/ProjectileDrawing.h"
+#include "drawing/TerrainDrawing.h"
 #include "host/SteadyMath.h"
-#include "mechanics/GameRender.h"
 
 #include "host/EffectObject.h"
 #include "host/System.h"
@@ -46,6 +48,115 @@ constexpr float CLOAK_STEADY_SECONDS = 5.0f;
 constexpr float SPLAT_LIFT_THRESHOLD = 50.0f;
 constexpr float MARKER_SPIN_DEGREES = 200.0f;
 constexpr int BUILD_STATE_CONSTRUCTING = 1;
+
+// The selection tint's flat red light, and the plain ambient light the other draws go back to.
+constexpr uint32_t SELECTION_AMBIENT = 0xFF800000;
+constexpr uint32_t PLAIN_AMBIENT = 0xFF000000;
+constexpr float DEGREES_PER_RADIAN = 57.2957763671875f;
+
+void DrawPlainEntity(Entity* e, int pass)
+{
+    if (!e->mesh) return;
+    if (Graphics) Graphics->LightEnable(0, e->lit != 0);
+    if (e->flags & ENTITY_SELECTION) {
+        // The selection tint is flat red light: the sun would wash it out.
+        if (Graphics) Graphics->LightEnable(0, false);
+        RenderStates.SetRenderState(RS_AMBIENT, SELECTION_AMBIENT);
+        e->mesh->Render(pass, false);
+        RenderStates.SetRenderState(RS_AMBIENT, PLAIN_AMBIENT);
+    } else if (e->ambientOverride) {
+        // A hit flash: the whole mesh lit in the flash colour.
+        RenderStates.SetRenderState(RS_AMBIENT, e->ambientOverride);
+        e->mesh->Render(pass, true);
+        RenderStates.SetRenderState(RS_AMBIENT, PLAIN_AMBIENT);
+    } else {
+        e->mesh->scale = e->scale;
+        e->mesh->Render(pass, false);
+    }
+    if (Graphics) Graphics->LightEnable(0, true);
+}
+
+void DrawHeldUnit(Building* b, int pass)
+{
+    uint32_t kind = b->definition->flags;
+    Entity* unit = (kind & (BUILD_UNIT_UPGRADER | BUILD_UNIT_RECYCLER)) ? b->HeldUnit() : nullptr;
+    if (!unit && (kind & BUILD_WARP_PLATFORM)) unit = b->linkedEntity.GetLive();
+    if (!unit || !unit->mesh) return;
+    Matrix scaling, place, turn, transform;
+    MatrixScaling(&scaling, unit->scale, unit->scale, unit->scale);
+    if (kind & BUILD_UNIT_RECYCLER) {
+        // The unit sinks into the recycler as it is taken apart.
+        Vec3 centre = b->GetCenter();
+        float height = centre.y + 1.0f;
+        if (b->recycleTimer > 0.0f) height = centre.y + 1.0f - 2.0f * (1.0f - b->recycleTimer / 5.0f);
+        MatrixTranslation(&place, centre.x, height, centre.z);
+        transform = scaling * unit->rotation * place;
+    } else {
+        MatrixTranslation(&place, 0.0f, 0.5f, 0.0f);
+        MatrixRotationY(&turn, (kind & BUILD_UNIT_UPGRADER) ? b->headAngle / DEGREES_PER_RADIAN : 0.0f);
+        transform = scaling * turn * place * b->world;
+    }
+    Graphics->SetTransform(TS_WORLD, &transform);
+    unit->mesh->scale = unit->scale;
+    unit->mesh->Render(pass, false);
+}
+
+void DrawBuilding(Building* b, int pass)
+{
+    if (Graphics) Graphics->SetTransform(TS_WORLD, &b->world);
+    // The developer's view of what the building collides with.
+    if (ShowCollisionVolumes && b->collisionMesh) {
+        b->collisionMesh->scale = b->scale;
+        b->collisionMesh->Render(pass, false);
+    } else {
+        DrawPlainEntity(b, pass);
+    }
+    if (!b->definition || !Graphics) return;
+    Vec3 position = b->GetPosition();
+    Vec3 centre = b->GetCenter();
+    float full = b->GetMaxHealth() > 0.0f ? b->health / b->GetMaxHealth() : 1.0f;
+    for (int i = 0; i < b->definition->addedMeshCount && i < BUILD_ITEM_MESHES; ++i) {
+        IndexedMesh* part = b->definition->addedMeshes[i];
+        if (!part) continue;
+        uint32_t partFlags = b->definition->addedMeshFlags[i];
+        float partScale = b->scale;
+        if (partFlags & BUILD_SCALE_WITH_HEALTH) partScale *= 0.384f + 0.616f * full;
+        Matrix scaling, turn, place, local;
+        MatrixScaling(&scaling, partScale, partScale, partScale);
+        float radians = b->headAngle / DEGREES_PER_RADIAN;
+        Vec3 offset = b->definition->addedMeshOffsets[i];
+        if (partFlags & BUILD_UPDOWN) offset.y += b->bobOffset;
+        if (partFlags & BUILD_ROTATE_X) {
+            MatrixRotationX(&turn, radians);
+        } else if (partFlags & BUILD_ROTATE_MINUS_X) {
+            MatrixRotationX(&turn, -radians);
+        } else if (partFlags & (BUILD_ROTATE | BUILD_OSC_Y)) {
+            // A mission object shows its turning parts still until it is whole again.
+            bool still = b->alignment != ALIGN_ENEMY && (b->flags & ENTITY_OBJECT_OF_INTEREST) && full < 1.0f;
+            MatrixRotationY(&turn, still ? 0.0f : radians);
+            offset = offset + (position - centre);
+        } else {
+            MatrixRotationY(&turn, radians);
+        }
+        MatrixTranslation(&place, offset.x, offset.y, offset.z);
+        local = scaling * turn * place * b->rotation;
+        local._41 += position.x;
+        local._42 += position.y;
+        local._43 += position.z;
+        Graphics->SetTransform(TS_WORLD, &local);
+        part->scale = partScale;
+        part->Render(pass, false);
+    }
+    if (b->buildState == BUILD_STATE_READY) DrawHeldUnit(b, pass);
+    Graphics->SetTransform(TS_WORLD, &b->world);
+}
+
+bool InView(Entity* entity)
+{
+    Vec3 min, max;
+    if (!Frustum || !entity->GetTurnedWorldBounds(&min, &max)) return true;
+    return Frustum->ClassifyBox(min, max) != ViewFrustum::OUTSIDE;
+}
 
 // Entities drawn after the walk of the master list, in a fixed room per pass. What does not fit
 // is drawn at once the plain way (a building going up, an object meant to be drawn last) or not
@@ -128,7 +239,7 @@ void DrawEntity(Entity* e, int pass)
     // A unit far off is posed less often (its distance is the frame's, from the visibility test).
     if ((e->flags & ENTITY_AGENT) && e->mesh) e->mesh->drawDetail = PoseDetailForDistance(e->cameraDistance);
     // Markers (flags, signs) cast no shadow.
-    if (pass != PASS_SHADOW || !(e->flags & ENTITY_MARKER)) e->Render(pass);
+    if (pass != PASS_SHADOW || !(e->flags & ENTITY_MARKER)) DrawEntityMesh(e, pass);
     DrawAttachments(e, pass);
     if (frozen) EffectValues.ambient.z = keptBlue;
 }
@@ -137,7 +248,7 @@ void DrawSceneObject(Entity* e, int pass)
 {
     EffectValues.objectId = 0.0f;
     SetWorld(EntityWorldMatrix(e, true));
-    e->Render(pass);
+    DrawEntityMesh(e, pass);
 }
 
 // The building rises out of the ground: the effect cuts it at its progress between its
@@ -161,7 +272,7 @@ void DrawUnderConstruction(Building* b)
         if (constructing && !TheEffectManager->LoadEffect(constructing, "main")) constructing = nullptr;
     }
     if (!constructing) {
-        b->Render(PASS_COLOUR);
+        DrawEntityMesh(b, PASS_COLOUR);
         return;
     }
     struct Kept {
@@ -178,7 +289,7 @@ void DrawUnderConstruction(Building* b)
         }
         mesh->subMeshes[i].effect = constructing;
     }
-    b->Render(PASS_COLOUR);
+    DrawEntityMesh(b, PASS_COLOUR);
     for (size_t i = 0; i < mesh->subMeshes.size(); ++i) {
         mesh->subMeshes[i].effect = kept[i].effect;
         if (i < mesh->materials.size())
@@ -244,7 +355,7 @@ bool IsEntityVisible(Entity* e, int pass)
     // the frame; the shadow and reflection passes look through volumes of their own (the
     // light's, the mirrored view) and neither read nor keep it, so that a unit the mirror
     // misses is still drawn.
-    if (pass == PASS_COLOUR || pass == PASS_GLOW) return e->IsVisible(0);
+    if (pass == PASS_COLOUR || pass == PASS_GLOW) return IsInPicture(e, 0);
     Vec3 min, max;
     if (Frustum && e->GetWorldBounds(&min, &max) && Frustum->ClassifyBox(min, max) == ViewFrustum::OUTSIDE)
         return false;
@@ -262,7 +373,7 @@ float SplatLift(float liftValue)
     return liftValue > SPLAT_LIFT_THRESHOLD ? liftValue * 0.001f : 0.0f;
 }
 
-void Game::RenderEntities(int pass)
+void DrawnGame::RenderEntities(int pass)
 {
     const Vec4 keptAmbient = EffectValues.ambient;
     CurrentRenderPass = pass;
@@ -315,7 +426,7 @@ void Game::RenderEntities(int pass)
     }
 
     // What the shells and explosions threw, in the world and in its shadow.
-    if ((pass == PASS_COLOUR || pass == PASS_SHADOW) && TheProjectiles) TheProjectiles->BuildMeshTransform(pass);
+    if ((pass == PASS_COLOUR || pass == PASS_SHADOW) && TheProjectiles) DrawDebris(*TheProjectiles, pass);
     Growth::DrawAll(pass, true);
 
     SetBlend(true);
@@ -325,7 +436,7 @@ void Game::RenderEntities(int pass)
         for (int i = 0; i < drawnLast.count; ++i) {
             EffectValues.objectId = 0.0f;
             SetWorld(EntityWorldMatrix(drawnLast.items[i], false));
-            drawnLast.items[i]->Render(pass);
+            DrawEntityMesh(drawnLast.items[i], pass);
         }
     }
 
@@ -353,9 +464,9 @@ void Game::RenderEntities(int pass)
             world._42 += SplatLift((float)e->splatLayer);
             EffectValues.objectId = 0.0f;
             SetWorld(world);
-            e->Render(pass);
+            DrawEntityMesh(e, pass);
         }
-        if (TheSplats) TheSplats->Render(pass);
+        if (TheSplats) DrawSplats(*TheSplats, pass);
     }
 
     // The water goes with the translucent objects, and is drawn whether or not the level has
@@ -401,7 +512,7 @@ void Game::RenderEntities(int pass)
             Entity* e = cloaked.items[i];
             EffectValues.objectId = 0.0f;
             SetWorld(EntityWorldMatrix(e, false));
-            e->Render(PASS_COLOUR);
+            DrawEntityMesh(e, PASS_COLOUR);
             DrawAttachments(e, PASS_COLOUR);
         }
     }
@@ -423,7 +534,7 @@ void Game::RenderEntities(int pass)
     SetWorld(identity);
     RenderStates.SetRenderState(RS_LIGHTING, 0);
     SetCull(CULL_NONE);
-    if (pass == PASS_COLOUR && TheProjectiles) TheProjectiles->Render();
+    if (pass == PASS_COLOUR && TheProjectiles) DrawProjectiles(*TheProjectiles);
     if ((pass == PASS_COLOUR || pass == PASS_REFLECTION) && TheScene.particles) TheScene.particles->Render();
     RenderStates.SetRenderState(RS_LIGHTING, SceneLighting ? 1 : 0);
 }
@@ -464,6 +575,35 @@ bool ComputeWeaponMountMatrix(Entity* entity, Entity* mounted, const char* joint
     if (!mounted || !WeaponMountMatrix(entity, jointName, jointIndex, unscaled, rollDegrees, &world)) return false;
     if (Graphics) Graphics->SetTransform(TS_WORLD, &world);
     RenderStates.SetRenderState(RS_LIGHTING, 0);
-    mounted->Render(pass);
+    DrawEntityMesh(mounted, pass);
     return true;
+}
+
+void DrawEntityMesh(Entity* entity, int pass)
+{
+    if (!entity) return;
+    if (entity->flags & ENTITY_BUILDING)
+        if (Building* building = dynamic_cast<Building*>(entity)) return DrawBuilding(building, pass);
+    DrawPlainEntity(entity, pass);
+}
+
+bool IsInPicture(Entity* entity, int mode)
+{
+    if (!entity->mesh) return false;
+    if (mode == 1) {
+        if (!entity->discovered) return false;
+        if ((entity->flags & ENTITY_AGENT) && !TheMinimap.IsEntityVisible(entity)) return false;
+        return InView(entity);
+    }
+    // Kept for the frame until a tick moves the world on.
+    if (entity->cullFrame != FrameTimer.GetFrameCount() || entity->cullTick != WorldTicks.count) {
+        entity->cullFrame = FrameTimer.GetFrameCount();
+        entity->cullTick = WorldTicks.count;
+        entity->visible = InView(entity) && entity->FogLetsSee() ? 1 : 0;
+        if (entity->visible) {
+            Vec3 fromEye = entity->GetPosition() - GameCamera.eye;
+            entity->cameraDistance = Vec3Length(&fromEye);
+        }
+    }
+    return entity->visible != 0;
 }

@@ -1,10 +1,7 @@
-// Drawing what the projectile system holds (projectile meshes, the laser and lightning beams,
-// the machine guns' tracers, debris pieces), and the debris field's pieces in flight.
-#include "world/ProjectileSystem.h"
+// Drawing what the projectile system holds: projectile meshes, the laser and lightning beams,
+// the machine guns' tracers, and the debris field's pieces in flight.
+#include "drawing/ProjectileDrawing.h"
 
-#include "platform/RandomUtil.h"
-#include "mechanics/Game.h"
-#include "mechanics/Scene.h"
 #include "platform/MathUtil.h"
 #include "platform/Timer.h"
 #include "render/Camera.h"
@@ -14,12 +11,11 @@
 #include "render/RenderStateCache.h"
 #include "render/Sprite.h"
 #include "render/ViewFrustum.h"
-#include "terrain/Terrain.h"
 #include "world/Agent.h"
+#include "world/ProjectileSystem.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 namespace {
 
@@ -36,12 +32,6 @@ constexpr float TRACER_TIME = 0.1f;
 constexpr float TRACER_LENGTH = 3.0f;
 constexpr float TRACER_WIDTH = 0.8f;
 constexpr uint32_t TRACER_COLOUR = 0xFFFFD890;
-
-// A random number in low..high; the debris is only seen, so from the cosmetic generator.
-float RandomIn(float low, float high)
-{
-    return CosmeticFloat(low, high);
-}
 
 void SetWorld(const Matrix& world, const Vec3& at)
 {
@@ -88,57 +78,27 @@ bool TracerDash(const Vec3& a, const Vec3& b, float age, Vec3* from, Vec3* to)
     return true;
 }
 
-}  // namespace
-
-const char* const ProjectileSystem::BEAM_TEXTURE_PATHS[BEAM_TEXTURES] = {
-    "data/textures/effects/laser_grey1.dds",   "data/textures/effects/laser_grey2.dds",
-    "data/textures/effects/laser_grey3.dds",   "data/textures/effects/lightning1.dds",
-    "data/textures/effects/lightning2.dds",    "data/textures/effects/lightning3.dds",
-    "data/textures/effects/lightning_red1.dds", "data/textures/effects/lightning_red2.dds",
-    "data/textures/effects/lightning_red3.dds"};
-
-void ProjectileSystem::LoadBeamSprites()
+void DrawShots(const ProjectileSystem& system)
 {
-    if (!Graphics || !Graphics->device) return;
-    for (int i = 0; i < BEAM_TEXTURES; ++i) {
-        if (beamSprites[i]) continue;
-        beamSprites[i] = CreateBillboardSprite(Vec3(), Vec3(0.0f, 0.0f, 1.0f), BEAM_TEXTURE_PATHS[i], 0xFFFFFFFF, true);
-    }
-}
-
-void ProjectileSystem::Render()
-{
-    if (!Graphics || !Graphics->device) return;
-    RenderStates.SetRenderState(RS_ZWRITEENABLE, 1);
-    RenderStates.SetRenderState(RS_ALPHABLENDENABLE, 0);
-    RenderProjectiles();
-    RenderStates.SetRenderState(RS_ZWRITEENABLE, 0);
-    RenderBeams();
-    RenderStates.SetRenderState(RS_ALPHABLENDENABLE, 0);
-    RenderStates.SetRenderState(RS_ZWRITEENABLE, 1);
-}
-
-void ProjectileSystem::RenderProjectiles()
-{
-    for (auto* node = projectiles.head; node; node = node->next) {
+    for (auto* node = system.projectiles.head; node; node = node->next) {
         const Projectile* p = node->value;
         // Drawn as the units are: between its last two ticks, by the share of a tick the frames
         // have gathered since the latest.
         const Vec3 at = p->previousPosition + (p->position - p->previousPosition) * WorldTicks.carry;
         if (!InView(at, 1.0f)) continue;
-        IndexedMesh* mesh = missileMesh;
+        IndexedMesh* mesh = system.missileMesh;
         Matrix turn, scaling, place, world;
         MatrixIdentity(&scaling);
         if (p->flags & PROJECTILE_SHELL) {
             if (p->age > 999.0f) continue;  // a burst leaves nothing to draw
-            mesh = mortarMesh;
+            mesh = system.mortarMesh;
             Matrix tilt, tumble;
             MatrixRotationY(&tilt, 45.0f * DEGREES);
             MatrixRotationX(&tumble, fmodf(p->age * 360.0f, 360.0f) * DEGREES);
             turn = tumble * tilt;
         } else if (p->flags & (PROJECTILE_PLASMA | PROJECTILE_PULSE)) {
             const bool plasma = (p->flags & PROJECTILE_PLASMA) != 0;
-            mesh = plasma ? plasmaMesh : pulseMesh;
+            mesh = plasma ? system.plasmaMesh : system.pulseMesh;
             float size = plasma ? 4.0f : 2.0f;
             MatrixScaling(&scaling, size, size, size);
             MatrixIdentity(&turn);
@@ -172,7 +132,7 @@ void ProjectileSystem::RenderProjectiles()
     }
 }
 
-void ProjectileSystem::RenderBeams()
+void DrawBeams(const ProjectileSystem& system)
 {
     RenderStates.SetRenderState(RS_ALPHABLENDENABLE, 1);
     RenderStates.SetRenderState(RS_LIGHTING, 0);
@@ -181,16 +141,16 @@ void ProjectileSystem::RenderBeams()
     // Line sprites are built in view space.
     Graphics->SetTransform(TS_WORLD, &identity);
     Graphics->SetTransform(TS_VIEW, &identity);
-    for (auto* node = beams.head; node; node = node->next) {
+    for (auto* node = system.beams.head; node; node = node->next) {
         Beam* beam = node->value;
         Entity* shooter = beam->shooter.Get();
         Entity* target = beam->target.Get();
         if (!shooter || !target) continue;
         if (beam->weaponType == WEAPON_BALLISTIC) {
             Vec3 from, to;
-            const Vec3 muzzle = MuzzlePoint(beam, shooter);
-            if (beamSprites[0] && TracerDash(muzzle, target->GetCenter(), beam->DrawnTime(), &from, &to))
-                DrawBeamLine(beamSprites[0], from, to, TRACER_COLOUR, TRACER_WIDTH);
+            const Vec3 muzzle = ProjectileSystem::MuzzlePoint(beam, shooter);
+            if (system.beamSprites[0] && TracerDash(muzzle, target->GetCenter(), beam->DrawnTime(), &from, &to))
+                DrawBeamLine(system.beamSprites[0], from, to, TRACER_COLOUR, TRACER_WIDTH);
             continue;
         }
         if (beam->weaponType != WEAPON_LASER && beam->weaponType != WEAPON_ELECTRIC) continue;
@@ -204,9 +164,9 @@ void ProjectileSystem::RenderBeams()
             width = LIGHTNING_WIDTH;
             colour = 0xFFFFFFFF;
         }
-        Sprite* sprite = beamSprites[first + frame];
+        Sprite* sprite = system.beamSprites[first + frame];
         if (!sprite) continue;
-        Vec3 from = MuzzlePoint(beam, shooter), to = target->GetCenter();
+        Vec3 from = ProjectileSystem::MuzzlePoint(beam, shooter), to = target->GetCenter();
         DrawBeamLine(sprite, from, to, colour, width);
         if (beam->weaponType == WEAPON_ELECTRIC)
             for (int i = 0; i < beam->chainCount; ++i)
@@ -217,114 +177,27 @@ void ProjectileSystem::RenderBeams()
     RenderStates.SetRenderState(RS_DESTBLEND, BLEND_INVSRCALPHA);
 }
 
-void ProjectileSystem::BuildMeshTransform(int pass)
+}  // namespace
+
+void DrawProjectiles(const ProjectileSystem& system)
 {
-    if (debris) debris->Render(pass);
+    if (!Graphics || !Graphics->device) return;
+    RenderStates.SetRenderState(RS_ZWRITEENABLE, 1);
+    RenderStates.SetRenderState(RS_ALPHABLENDENABLE, 0);
+    DrawShots(system);
+    RenderStates.SetRenderState(RS_ZWRITEENABLE, 0);
+    DrawBeams(system);
+    RenderStates.SetRenderState(RS_ALPHABLENDENABLE, 0);
+    RenderStates.SetRenderState(RS_ZWRITEENABLE, 1);
 }
 
-// ---- Debris
-
-const char* const DebrisField::KIND_NAMES[DEBRIS_KINDS] = {"bio",      "mech", "biomech",    "rock",       "plant",
-                                                           "building", "wood", "genericbot", "generichvy", "miner"};
-
-DebrisField::DebrisField() = default;
-
-DebrisField::~DebrisField()
+void DrawDebris(const ProjectileSystem& system, int pass)
 {
-    delete[] sets_;
-}
-
-void DebrisField::Load()
-{
-    Entity* fallback = TheScene.FindPrimitive("mortar");
-    for (int kind = 0; kind < DEBRIS_KINDS; ++kind) {
-        meshCount[kind] = 0;
-        for (int n = 0; n < DEBRIS_MESHES; ++n) {
-            char name[64];
-            snprintf(name, sizeof name, "part_%s_%d", KIND_NAMES[kind], n);
-            Entity* part = TheScene.FindPrimitive(name);
-            if (!part || !part->mesh) break;
-            meshes[kind][meshCount[kind]++] = part->mesh;
-        }
-        if (meshCount[kind] == 0 && fallback && fallback->mesh) meshes[kind][meshCount[kind]++] = fallback->mesh;
-    }
-    if (sets_) return;
-    sets_ = new Set[DEBRIS_SETS]();
-    active.Init(DEBRIS_SETS);
-    free.Init(DEBRIS_SETS);
-    for (int i = 0; i < DEBRIS_SETS; ++i) free.PushBack(&sets_[i]);
-}
-
-void DebrisField::Spawn(int kind, const Vec3& position, float size, bool allPieces)
-{
-    if (!free.head || kind < 0 || kind >= DEBRIS_KINDS) return;
-    Set* set = free.head->value;
-    free.Unlink(nullptr, free.head);
-    active.PushBack(set);
-    *set = Set();
-    set->origin = position;
-    set->timeLeft = 2.0f;
-    set->kind = kind;
-    set->scale = size * 2.5f;
-    int available = meshCount[kind];
-    set->count = allPieces ? available : kind == GENERIC_BOT ? 4 : 8;
-    for (int i = 0; i < set->count; ++i) {
-        Piece& piece = set->pieces[i];
-        int which = allPieces ? i : available > 0 ? CosmeticRandom().Int(0, available - 1) : 0;
-        piece.mesh = available > 0 ? meshes[kind][which] : nullptr;
-        Vec3 offset(RandomIn(-0.9f, 0.9f), RandomIn(-0.9f, 0.9f), RandomIn(-0.9f, 0.9f));
-        piece.position = position + offset;
-        piece.spin = Vec3(RandomIn(-5.0f, 5.0f), RandomIn(-5.0f, 5.0f), RandomIn(-5.0f, 5.0f));
-        piece.velocity = Vec3(offset.x, offset.y * 10.0f, offset.z);
-        piece.active = true;
-    }
-}
-
-void DebrisField::Update(float dt)
-{
-    PooledList<Set*>::Node* previous = nullptr;
-    for (auto* node = active.head; node;) {
-        Set* set = node->value;
-        set->timeLeft -= dt;
-        if (set->timeLeft <= 0.0f) {
-            *set = Set();
-            auto* next = node->next;
-            active.Unlink(previous, node);
-            free.PushBack(set);
-            node = next;
-            continue;
-        }
+    if (!system.debris) return;
+    for (auto* node = system.debris->active.head; node; node = node->next) {
+        const DebrisField::Set* set = node->value;
         for (int i = 0; i < set->count; ++i) {
-            Piece& piece = set->pieces[i];
-            if (!piece.active) continue;
-            piece.velocity.y -= 9.8f * dt;
-            piece.position += piece.velocity * dt;
-            piece.angles = Vec3(fmodf(piece.angles.x + piece.spin.x * dt, 360.0f),
-                                fmodf(piece.angles.y + piece.spin.y * dt, 360.0f),
-                                fmodf(piece.angles.z + piece.spin.z * dt, 360.0f));
-            float ground = TheTerrain.GetHeight(piece.position);
-            if (piece.position.y <= ground) {
-                piece.velocity.y = fabsf(piece.velocity.y);
-                piece.velocity *= 0.5f;
-                piece.position.y = ground + 0.1f;
-                if (piece.velocity.y < 0.05f) {
-                    piece.active = false;
-                    piece.velocity.y = 0.0f;
-                    piece.spin = Vec3();
-                }
-            }
-        }
-        previous = node;
-        node = node->next;
-    }
-}
-
-void DebrisField::Render(int pass)
-{
-    for (auto* node = active.head; node; node = node->next) {
-        const Set* set = node->value;
-        for (int i = 0; i < set->count; ++i) {
-            const Piece& piece = set->pieces[i];
+            const DebrisField::Piece& piece = set->pieces[i];
             if (!piece.mesh) continue;
             const Vec3& centre = piece.mesh->centre;
             Matrix toCentre, turnX, turnY, turnZ, back, scaling, place;
@@ -341,11 +214,3 @@ void DebrisField::Render(int pass)
     }
 }
 
-void DebrisField::Clear()
-{
-    while (active.head) {
-        *active.head->value = Set();
-        free.PushBack(active.head->value);
-        active.Unlink(nullptr, active.head);
-    }
-}
