@@ -50,7 +50,7 @@ protected:
     // the picture, and this way the pictures cost least.
     void SetUp() override
     {
-        resolution = SMALLEST_SCREEN;
+        OnTheSmallestMachine();
         FirstMissionSession::SetUp();
     }
     // The second story mission from its start, played two minutes the same way on the machine.
@@ -445,7 +445,7 @@ protected:
         // mission's experience gives it, not only in the game's memory: its replay starts it so.
         if (GetParam().kept && GetParam().story > 0) edits.push_back(SecondMissionsExperience());
         if (GetParam().skills) edits.push_back({"skills\t0 0 0 0 0 0", std::string("skills\t") + GetParam().skills});
-        if (!GetParam().kept) resolution = SMALLEST_SCREEN;
+        if (!GetParam().kept) OnTheSmallestMachine();
         StartAsPilot("scriptedwin", "mainMenuEnabled false\ncurrentprofile Pilot\nDifficulty 0\n", edits);
     }
 };
@@ -629,7 +629,7 @@ protected:
             {"attachleft", std::string("unit\t\t") + GetParam().bot + "\nattachleft"}};
         if (GetParam().galaxy)
             edits.push_back({std::string("galaxyseed\t") + GALAXY_SEED, std::string("galaxyseed\t") + GetParam().galaxy});
-        resolution = SMALLEST_SCREEN;
+        OnTheSmallestMachine();
         StartAsPilot("campbythetent", "mainMenuEnabled false\ncurrentprofile Pilot\nDifficulty 0\n", edits);
     }
 };

@@ -128,8 +128,7 @@ protected:
             profile.replace(at, edit.first.size(), edit.second);
         }
         WriteTextFile(std::string(UserFolder) + "/profiles/Pilot.cgs", profile);
-        const bool smallest = resolution && strcmp(resolution, SMALLEST_SCREEN) == 0;
-        WriteTextFile(std::string(UserFolder) + "/settings.cfg", smallest ? settings + LEAST_DETAIL : settings);
+        WriteTextFile(std::string(UserFolder) + "/settings.cfg", settings + machineSettings);
         StartGame();
         if (!started) GTEST_SKIP() << "no display for the game's window";
     }
@@ -472,15 +471,21 @@ protected:
     }
 
     // The command line's screen size: 1024 x 768, at which the reference pictures and the kept
-    // games were made. A session that compares neither plays at SMALLEST_SCREEN, where the
-    // software renderer draws its frames in two thirds of the time.
+    // games were made.
     const char* resolution = "-1024";
     static constexpr const char* SMALLEST_SCREEN = "-800";
-    // ... and with the least detail the options offer, as on the smallest machine a player has:
-    // what the level does owes nothing to what is drawn of it, and a frame costs the software
-    // renderer a third less. The options' full detail is drawn by the sessions that compare pictures.
-    static constexpr const char* LEAST_DETAIL =
-        "shadows false\nreflections false\nglows false\nweatherFX false\nterrainDetail false\nuseLowResTextures true\n";
+    // Settings the session's settings file gets besides its own.
+    const char* machineSettings = "";
+    // A session that compares neither pictures nor a kept game plays on the smallest machine a
+    // player has: the smallest screen, and the least detail the options offer. What the level
+    // does owes nothing to what is drawn of it, and a frame costs the software renderer half the
+    // time. The full detail is drawn by the sessions that compare pictures.
+    void OnTheSmallestMachine()
+    {
+        resolution = SMALLEST_SCREEN;
+        machineSettings =
+            "shadows false\nreflections false\nglows false\nweatherFX false\nterrainDetail false\nuseLowResTextures true\n";
+    }
     const char* displayMode = "-windowed";
     std::string base;
     std::unique_ptr<ScopedEnv> data;

@@ -74,7 +74,7 @@ class ReplaySession : public PlayerSession {
 protected:
     void SetUp() override
     {
-        resolution = SMALLEST_SCREEN;
+        OnTheSmallestMachine();
         PlayerSession::SetUp();
     }
     // The kept replay of that name without the first order `dropped` picks (none when it picks none).

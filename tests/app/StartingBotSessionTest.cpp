@@ -31,7 +31,7 @@ protected:
     {
         base = MakeTempFolder("startingbot");
         data = std::make_unique<ScopedEnv>("XDG_DATA_HOME", base.c_str());
-        resolution = SMALLEST_SCREEN;
+        OnTheSmallestMachine();
         StartGame();
         if (!started) GTEST_SKIP() << "no display for the game's window";
     }
