@@ -22,6 +22,7 @@
 #include "interface/PlayerGame.h"
 #include "interface/PlayerAnswers.h"
 #include "tools/LevelToolAnswers.h"
+#include "mechanics/MissionStart.h"
 #include "mechanics/Replay.h"
 #include "mechanics/Scene.h"
 #include "platform/CommandLine.h"
@@ -332,16 +333,7 @@ void FreeGame()
 {
     // Everything that holds objects of the device goes before the device: the level's ground,
     // the minimap's targets and the scan ring among them.
-    TheMinimap.Release();
-    TheScanEffects.Release();
-    TheTerrain.Free();
-    delete TheGame;
-    TheGame = nullptr;
-    ClearCommandRegistry();
-    TheScene.ReleaseEffectManager();
-    TheScene.ReleaseParticleManager();
-    TheScene.ReleaseLibraries();
-    ReleaseMeshVertexDeclaration();
+    FreeGameWorld();
 }
 
 bool StartHotkeys()

@@ -31,6 +31,7 @@
 #include "interface/SceneOverlays.h"
 #include "interface/UnitUpgrade.h"
 #include "mechanics/GameMechanics.h"
+#include "mechanics/MissionStart.h"
 #include "mechanics/ReplayFile.h"
 #include "mechanics/ScreenHooks.h"
 #include "render/Font.h"
@@ -310,12 +311,7 @@ void PlayerScreenAnswers::GiveBackProfile(const std::string& name, bool loaded)
 void PlayerScreenAnswers::StartReplayMission(const ReplayHeader& h)
 {
     if (h.missionKind == REPLAY_GALAXY_BODY && TheGalaxy) {
-        PlayerProfile* profile = GetPlayerProfile();
-        if (TheGalaxy->count < 1) profile->galaxySeed = TheGalaxy->Generate(profile->galaxySeed);
-        CelestialBody* body = TheGalaxy->FindBodyByMissionId(h.missionId);
-        // The level is the one it was played on, whatever seed the body carries now.
-        if (body && h.seed >= 0) body->levelSeed = h.seed;
-        TheGalaxy->selectedBody = body;
+        CelestialBody* body = SelectReplayBody(h);
         if (body && TheGalaxy->StartSelectedMission(h.restore == 0)) return;
         Log("WARNING: the replay's mission %d is not in its galaxy\n", (int)h.missionId);
     }

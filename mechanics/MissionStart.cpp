@@ -13,7 +13,12 @@
 #include "mechanics/ReplayFile.h"
 #include "mechanics/Scene.h"
 #include "world/MissionHooks.h"
+#include "platform/Hotkeys.h"
 #include "platform/RandomUtil.h"
+#include "render/IndexedMesh.h"
+#include "terrain/Minimap.h"
+#include "terrain/ScanPulses.h"
+#include "terrain/Terrain.h"
 
 void MakeMissionWorld()
 {
@@ -56,15 +61,36 @@ void StartMissionLevel(int seed, int restore)
     GetPlayerProfile()->ResetForMission(200.0f, 0.0f, restore != 0);
 }
 
+CelestialBody* SelectReplayBody(const ReplayHeader& h)
+{
+    if (h.missionKind != REPLAY_GALAXY_BODY || !TheGalaxy) return nullptr;
+    PlayerProfile* profile = GetPlayerProfile();
+    if (TheGalaxy->count < 1) profile->galaxySeed = TheGalaxy->Generate(profile->galaxySeed);
+    CelestialBody* body = TheGalaxy->FindBodyByMissionId(h.missionId);
+    // The level is the one it was played on, whatever seed the body carries now.
+    if (body && h.seed >= 0) body->levelSeed = h.seed;
+    TheGalaxy->selectedBody = body;
+    return body;
+}
+
+void FreeGameWorld()
+{
+    TheMinimap.Release();
+    TheScanEffects.Release();
+    TheTerrain.Free();
+    delete TheGame;
+    TheGame = nullptr;
+    ClearCommandRegistry();
+    TheScene.ReleaseEffectManager();
+    TheScene.ReleaseParticleManager();
+    TheScene.ReleaseLibraries();
+    ReleaseMeshVertexDeclaration();
+}
+
 void StartNamedMission(const ReplayHeader& h)
 {
     if (h.missionKind == REPLAY_GALAXY_BODY && TheGalaxy) {
-        PlayerProfile* profile = GetPlayerProfile();
-        if (TheGalaxy->count < 1) profile->galaxySeed = TheGalaxy->Generate(profile->galaxySeed);
-        CelestialBody* body = TheGalaxy->FindBodyByMissionId(h.missionId);
-        // The level is the one it was played on, whatever seed the body carries now.
-        if (body && h.seed >= 0) body->levelSeed = h.seed;
-        TheGalaxy->selectedBody = body;
+        CelestialBody* body = SelectReplayBody(h);
         if (MissionRecord* record = body ? TheGalaxy->TakeSelectedMission() : nullptr) {
             StartMissionLevel(record->levelSeed, h.restore == 0 ? 0 : 1);
             return;

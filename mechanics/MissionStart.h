@@ -1,5 +1,6 @@
 #pragma once
 // A mission's level started: the world's part of it, whichever screen (or replay) chose it.
+struct CelestialBody;
 struct ReplayHeader;
 
 // What the missions are played with, made once before the first and freed at the end: the
@@ -20,3 +21,11 @@ void StartMissionLevel(int seed, int restore);
 // catalogue, or a level of no mission. Without a galaxy a body's level is played as one of no
 // mission.
 void StartNamedMission(const ReplayHeader& header);
+// The galaxy's body a replay of a body's mission names, selected, with the level seed it was
+// played with (the galaxy made from the profile's seed first when there is none yet); null,
+// nothing selected, when the replay names no body or the galaxy has none of its mission.
+CelestialBody* SelectReplayBody(const ReplayHeader& header);
+// What the world holds between levels, freed: the level's ground, the minimap's targets and the
+// scan ring (each holding objects of the device when there is one), the game object, the
+// commands, the particles and effects, and the mesh and animation libraries.
+void FreeGameWorld();

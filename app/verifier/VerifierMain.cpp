@@ -103,16 +103,7 @@ void StopWorld()
     PlayerBag->Clear();
     delete Frustum;
     Frustum = nullptr;
-    TheMinimap.Release();
-    TheScanEffects.Release();
-    TheTerrain.Free();
-    delete TheGame;
-    TheGame = nullptr;
-    ClearCommandRegistry();
-    TheScene.ReleaseEffectManager();
-    TheScene.ReleaseParticleManager();
-    TheScene.ReleaseLibraries();
-    ReleaseMeshVertexDeclaration();
+    FreeGameWorld();
     if (Fonts) Fonts->Clear();
     delete Fonts;
     Fonts = nullptr;
